@@ -1,0 +1,210 @@
+// Array<T>: one pointer to elements in a counted block (count and capacity in its header).
+// Empty arrays point at the shared NullArray. Elements are moved bitwise when the block grows,
+// so T must be trivially relocatable (plain values, String, Obj, Ptr, Array are).
+#pragma once
+
+#include <cstring>
+#include <new>
+#include <type_traits>
+#include <typeinfo>
+#include <utility>
+
+#include "core/Block.h"
+#include "core/Obj.h"
+#include "core/String.h"
+
+namespace PM {
+
+// The name an array block's type record is registered under; headers of element types may specialise it.
+template <class T>
+inline const char* kArrayTypeName = nullptr;
+template <> inline const char* kArrayTypeName<bool> = "Array_Bool";
+template <> inline const char* kArrayTypeName<int32_t> = "Array_I32";
+template <> inline const char* kArrayTypeName<int64_t> = "Array_I64";
+template <> inline const char* kArrayTypeName<uint32_t> = "Array_U32";
+template <> inline const char* kArrayTypeName<uint64_t> = "Array_U64";
+template <> inline const char* kArrayTypeName<float> = "Array_F32";
+template <> inline const char* kArrayTypeName<double> = "Array_F64";
+template <> inline const char* kArrayTypeName<uint8_t> = "Array_U8";
+template <> inline const char* kArrayTypeName<uint16_t> = "Array_U16";
+template <> inline const char* kArrayTypeName<String> = "Array_String";
+
+// Growth rule of a full array: (n/2 + n + 4) rounded down to a multiple of 4.
+inline int ArrayGrowCapacity(int n) { return (n / 2 + n + 4) & ~3; }
+
+template <class T>
+class Array {
+ public:
+  static const TypeRecord& BlockType() {
+    static TypeRecord t(kArrayTypeName<T> ? kArrayTypeName<T> : typeid(T).name(), sizeof(T), Destroy);
+    return t;
+  }
+
+  Array() : m_data(static_cast<T*>(NullArrayPayload())) {}
+  Array(const Array& o) : Array() { AssignStorage(o.m_data, o.Count()); }
+  Array(Array&& o) noexcept : m_data(o.m_data) { o.m_data = static_cast<T*>(NullArrayPayload()); }
+  Array(std::initializer_list<T> l) : Array() { AssignStorage(l.begin(), int(l.size())); }
+  ~Array() { BlockRelease(m_data); }
+
+  Array& operator=(const Array& o) {
+    if (o.m_data != m_data) AssignStorage(o.m_data, o.Count());
+    return *this;
+  }
+  Array& operator=(Array&& o) noexcept {
+    std::swap(m_data, o.m_data);
+    return *this;
+  }
+
+  int Count() const { return HeaderOf(m_data)->count; }
+  int Capacity() const { return HeaderOf(m_data)->capacity; }
+  bool IsEmpty() const { return Count() == 0; }
+  T* Data() { return m_data; }
+  const T* Data() const { return m_data; }
+  T& operator[](int i) { return m_data[i]; }
+  const T& operator[](int i) const { return m_data[i]; }
+  T* begin() { return m_data; }
+  T* end() { return m_data + Count(); }
+  const T* begin() const { return m_data; }
+  const T* end() const { return m_data + Count(); }
+  T& Last() { return m_data[Count() - 1]; }
+  bool SameBlock(const Array& o) const { return m_data == o.m_data; }
+
+  // Copies `count` elements into a new block whose capacity equals the count.
+  void AssignStorage(const T* elems, int count) {
+    T* fresh = static_cast<T*>(BlockNewArray(count, count, &BlockType()));
+    for (int i = 0; i < count; ++i) new (fresh + i) T(elems[i]);
+    Replace(fresh);
+  }
+
+  void Append(const T& v) {
+    int n = Count();
+    if (n < Capacity()) {
+      new (m_data + n) T(v);
+      HeaderOf(m_data)->count = n + 1;
+    } else {
+      AppendGrow(v);
+    }
+  }
+  void AppendGrow(const T& v) {
+    T copy(v);  // v may live in this array
+    int n = Count();
+    Realloc(ArrayGrowCapacity(Capacity()));
+    new (m_data + n) T(std::move(copy));
+    HeaderOf(m_data)->count = n + 1;
+  }
+  T& AppendNew() {
+    Append(T());
+    return Last();
+  }
+
+  void Insert(int index, const T& v) {
+    int n = Count();
+    if (index < 0) index = 0;
+    if (index >= n) return Append(v);
+    T copy(v);
+    if (n == Capacity()) Realloc(ArrayGrowCapacity(n));
+    std::memmove(static_cast<void*>(m_data + index + 1), m_data + index, sizeof(T) * size_t(n - index));
+    new (m_data + index) T(std::move(copy));
+    HeaderOf(m_data)->count = n + 1;
+  }
+
+  // Moves the elements bitwise into a new block of `capacity` (0 gives NullArray); never drops elements
+  // below the count: the capacity is raised to the count if needed.
+  void Realloc(int capacity) {
+    int n = Count();
+    if (capacity < n) capacity = n;
+    T* fresh = static_cast<T*>(BlockNewArray(capacity, n, &BlockType()));
+    if (n) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
+    BlockAddRef(fresh);
+    if (HeaderOf(m_data)->capacity > 0) BlockDelete(m_data);  // elements moved, only the block goes
+    m_data = fresh;
+  }
+  void Reserve(int capacity) {
+    if (capacity > Capacity()) Realloc(capacity);
+  }
+
+  // Grows to at least `count` elements, new ones value-initialised (String: empty, Obj: nil); never shrinks.
+  void Grow(int count) { GrowFill(count, T()); }
+  void GrowTo(int count) { Grow(count); }
+  void SetCountFill(int count, const T& fill) { GrowFill(count, fill); }
+
+  // Sets the count; shrinking keeps the capacity and releases the dropped elements.
+  void SetCount(int count) {
+    if (count < 0) count = 0;
+    int n = Count();
+    if (count > n) return Grow(count);
+    DestroyRange(count, n);
+    HeaderOf(m_data)->count = count;
+  }
+  // Sets the count; when it must reallocate, the old contents are discarded rather than copied.
+  void SetCountNoCopy(int count) {
+    if (count > Capacity()) {
+      Replace(static_cast<T*>(BlockNewArray(count, 0, &BlockType())));
+    }
+    SetCount(count);
+  }
+
+  void Clear() { Replace(static_cast<T*>(NullArrayPayload())); }
+
+  // Removes `count` elements from `index` (clipped to the tail; -1 means to the end).
+  void Remove(int index, int count = 1) {
+    unsigned n = unsigned(Count());
+    if (unsigned(index) >= n || count == 0) return;
+    unsigned c = unsigned(count);
+    if (c > n - unsigned(index)) c = n - unsigned(index);
+    DestroyRange(index, index + int(c));
+    std::memmove(static_cast<void*>(m_data + index), m_data + index + c, sizeof(T) * (n - index - c));
+    HeaderOf(m_data)->count = int(n - c);
+  }
+
+  // Removes one element and moves the last element into the gap (order is not kept).
+  void RemoveAt(int index) {
+    int n = Count();
+    if (index < 0 || index >= n) return;
+    m_data[index].~T();
+    if (index != n - 1) std::memcpy(static_cast<void*>(m_data + index), m_data + n - 1, sizeof(T));
+    HeaderOf(m_data)->count = n - 1;
+  }
+
+  int Find(const T& v) const {
+    for (int i = 0, n = Count(); i < n; ++i)
+      if (m_data[i] == v) return i;
+    return -1;
+  }
+
+ private:
+  static void Destroy(void* payload) {
+    T* e = static_cast<T*>(payload);
+    if constexpr (!std::is_trivially_destructible_v<T>)
+      for (int i = HeaderOf(e)->count - 1; i >= 0; --i) e[i].~T();
+    BlockDelete(e);
+  }
+  void DestroyRange(int from, int to) {
+    if constexpr (!std::is_trivially_destructible_v<T>)
+      for (int i = to - 1; i >= from; --i) m_data[i].~T();
+  }
+  void GrowFill(int count, const T& fill) {
+    int n = Count();
+    if (count <= n) return;
+    T copy(fill);
+    if (count > Capacity()) {
+      int grown = ArrayGrowCapacity(Capacity());
+      Realloc(count > grown ? count : grown);
+    }
+    for (int i = n; i < count; ++i) new (m_data + i) T(copy);
+    HeaderOf(m_data)->count = count;
+  }
+  void Replace(T* fresh) {
+    BlockAddRef(fresh);
+    T* old = m_data;
+    m_data = fresh;
+    BlockRelease(old);
+  }
+
+  T* m_data;
+};
+
+template <class T>
+inline const char* kArrayTypeName<Obj<T>> = "Array_ScriptObject";
+
+}  // namespace PM

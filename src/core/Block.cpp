@@ -1,0 +1,197 @@
+#include "core/Block.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/Obj.h"
+
+namespace PM {
+
+// ---- type registry -------------------------------------------------------------------------
+
+namespace {
+struct TypeRegistry {
+  std::mutex lock;
+  std::vector<std::string> names;  // id = index + 1
+};
+TypeRegistry& Registry() {
+  static TypeRegistry* r = new TypeRegistry;  // outlives every static TypeRecord
+  return *r;
+}
+}  // namespace
+
+uint32_t RegisterTypeName(const char* name) {
+  TypeRegistry& r = Registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  for (size_t i = 0; i < r.names.size(); ++i)
+    if (r.names[i] == name) return uint32_t(i + 1);
+  r.names.emplace_back(name);
+  return uint32_t(r.names.size());
+}
+
+const char* TypeNameOf(uint32_t id) {
+  TypeRegistry& r = Registry();
+  std::lock_guard<std::mutex> g(r.lock);
+  return id >= 1 && id <= r.names.size() ? r.names[id - 1].c_str() : "???";
+}
+
+TypeRecord::TypeRecord(const char* n, uint32_t s, DestroyFn d) : id(RegisterTypeName(n)), size(s), destroy(d), name(n) {}
+
+// ---- raw allocation ------------------------------------------------------------------------
+
+static std::atomic<long> g_liveBlocks{0};
+static std::atomic<AllocFailHook> g_failHook{nullptr};
+
+static void DefaultOutOfMemoryReporter(const char* text) {
+  ssize_t r = write(2, text, strlen(text));
+  (void)r;
+}
+static std::atomic<OutOfMemoryReporter> g_oomReporter{DefaultOutOfMemoryReporter};
+
+void SetAllocFailHook(AllocFailHook hook) { g_failHook.store(hook); }
+void SetOutOfMemoryReporter(OutOfMemoryReporter r) { g_oomReporter.store(r ? r : DefaultOutOfMemoryReporter); }
+
+void OutOfMemory(size_t bytes) {
+  char text[160];
+  snprintf(text, sizeof text, "Out of memory: a request for %zu bytes could not be met. The program ends now.\n", bytes);
+  g_oomReporter.load()(text);
+  _exit(-9);  // nothing else runs: the heap may be in any state
+}
+
+void* BlockAlloc(size_t bytes) {
+  AllocFailHook hook = g_failHook.load(std::memory_order_relaxed);
+  void* p = (hook && hook(bytes)) ? nullptr : std::malloc(bytes);
+  if (!p) OutOfMemory(bytes);
+  return p;
+}
+
+void BlockFree(void* raw) { std::free(raw); }
+
+long LiveBlockCount() { return g_liveBlocks.load(); }
+
+static BlockHeader* NewHeader(size_t payload, const TypeRecord* type) {
+  auto* h = static_cast<BlockHeader*>(BlockAlloc(sizeof(BlockHeader) + payload));
+  h->classRow = nullptr;
+  new (&h->weak) std::atomic<uintptr_t>(0);
+  new (&h->refs) std::atomic<int32_t>(0);
+  h->type = type;
+  h->capacity = 0;
+  h->count = 0;
+  g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
+  return h;
+}
+
+// ---- shared immortal blocks ----------------------------------------------------------------
+
+static void NeverDestroy(void*) {}
+static const TypeRecord& ImmortalType() {
+  static TypeRecord t("Immortal", 0, NeverDestroy);
+  return t;
+}
+
+namespace {
+template <size_t N>
+struct alignas(16) StaticBlock {
+  BlockHeader h;
+  alignas(16) unsigned char payload[N];
+};
+}  // namespace
+
+static StaticBlock<64> g_nil;       // room for the object model's ScriptObject part
+static StaticBlock<16> g_nilWeak;   // WeakObjTarget pointing at nil
+static StaticBlock<16> g_nullArray;  // capacity 0, count 0
+
+static bool InitImmortals() {
+  for (BlockHeader* h : {&g_nil.h, &g_nilWeak.h, &g_nullArray.h}) {
+    h->refs.store(kImmortalRefs);
+    h->type = &ImmortalType();
+  }
+  reinterpret_cast<WeakObjTarget*>(g_nilWeak.payload)->object = g_nil.payload;
+  g_nil.h.weak.store(reinterpret_cast<uintptr_t>(g_nilWeak.payload));
+  return true;
+}
+static bool EnsureImmortals() {
+  static bool done = InitImmortals();
+  return done;
+}
+
+void* NilObject() {
+  static void* nil = (EnsureImmortals(), g_nil.payload);
+  return nil;
+}
+WeakObjTarget* NilWeakTarget() {
+  static WeakObjTarget* t = (EnsureImmortals(), reinterpret_cast<WeakObjTarget*>(g_nilWeak.payload));
+  return t;
+}
+void* NullArrayPayload() {
+  static void* a = (EnsureImmortals(), g_nullArray.payload);
+  return a;
+}
+
+// ---- objects -------------------------------------------------------------------------------
+
+void* BlockNewObjectExtra(size_t size, const TypeRecord* type, size_t extra) {
+  BlockHeader* h = NewHeader(size + extra, type);
+  h->weak.store(reinterpret_cast<uintptr_t>(NilWeakTarget()), std::memory_order_relaxed);
+  void* p = PayloadOf(h);
+  std::memset(p, 0, size + extra);
+  return p;
+}
+
+void* BlockNewObject(size_t size, const TypeRecord* type) { return BlockNewObjectExtra(size, type, 0); }
+
+static void DestroyWeakTarget(void* payload) { BlockDelete(payload); }
+static const TypeRecord& WeakTargetType() {
+  static TypeRecord t("WeakObjTarget", sizeof(WeakObjTarget), DestroyWeakTarget);
+  return t;
+}
+
+WeakObjTarget* BlockWeakTarget(const void* object) {
+  BlockHeader* h = HeaderOf(object);
+  uintptr_t cur = h->weak.load(std::memory_order_acquire);
+  auto* nilTarget = NilWeakTarget();
+  if (cur != reinterpret_cast<uintptr_t>(nilTarget) || IsNilObject(object)) return reinterpret_cast<WeakObjTarget*>(cur);
+  // First use: make a target holding one reference for the object itself, and publish it.
+  BlockHeader* th = NewHeader(sizeof(WeakObjTarget), &WeakTargetType());
+  th->refs.store(1, std::memory_order_relaxed);
+  auto* t = static_cast<WeakObjTarget*>(PayloadOf(th));
+  t->object = const_cast<void*>(object);
+  if (h->weak.compare_exchange_strong(cur, reinterpret_cast<uintptr_t>(t), std::memory_order_acq_rel)) return t;
+  BlockDelete(t);  // another thread won; use its target
+  return reinterpret_cast<WeakObjTarget*>(cur);
+}
+
+void ObjBlockDestruct(void* object) {
+  BlockHeader* h = HeaderOf(object);
+  uintptr_t w = h->weak.exchange(0, std::memory_order_acq_rel);
+  if (w && w != reinterpret_cast<uintptr_t>(NilWeakTarget())) {
+    auto* t = reinterpret_cast<WeakObjTarget*>(w);
+    t->object = NilObject();
+    BlockRelease(t);
+  }
+  BlockDelete(object);
+}
+
+// ---- arrays --------------------------------------------------------------------------------
+
+void* BlockNewArray(int capacity, int count, const TypeRecord* type) {
+  if (capacity <= 0) return NullArrayPayload();
+  BlockHeader* h = NewHeader(size_t(capacity) * type->size, type);
+  h->capacity = capacity;
+  h->count = count;
+  return PayloadOf(h);
+}
+
+void BlockDelete(void* payload) {
+  if (HeaderOf(payload)->refs.load(std::memory_order_relaxed) >= kImmortalRefs / 2) return;  // shared blocks stay
+  g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+  BlockFree(HeaderOf(payload));
+}
+
+}  // namespace PM

@@ -1,0 +1,220 @@
+#include "core/String.h"
+
+#include <algorithm>
+
+namespace PM {
+
+uint32_t HashBytes(const void* data, size_t length) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < length; ++i) h = (h ^ p[i]) * 16777619u;
+  // FNV's low bits mix poorly and NameHash buckets use them: finish with an avalanche.
+  h ^= h >> 16;
+  h *= 0x85EBCA6Bu;
+  h ^= h >> 13;
+  h *= 0xC2B2AE35u;
+  h ^= h >> 16;
+  return h;
+}
+
+static void DestroyStringBlock(void* payload) { BlockDelete(payload); }
+const TypeRecord& StringBlockType() {
+  static TypeRecord t("String", 1, DestroyStringBlock);
+  return t;
+}
+
+// The shared empty string: one NUL, immortal.
+namespace {
+struct alignas(16) EmptyStringBlock {
+  BlockHeader h;
+  char chars[16];
+};
+}  // namespace
+static EmptyStringBlock g_empty;
+static char* EmptyChars() {
+  static char* c = [] {
+    g_empty.h.refs.store(kImmortalRefs);
+    g_empty.h.type = &StringBlockType();
+    g_empty.h.capacity = 1;
+    g_empty.h.count = 1;
+    return g_empty.chars;
+  }();
+  return c;
+}
+
+static constexpr uintptr_t kHashValid = uintptr_t(1) << 32;
+
+// A new block for `length` characters plus NUL, room for `capacity` characters in all.
+static char* NewChars(int length, int capacity) {
+  char* c = static_cast<char*>(BlockNewArray(capacity + 1, length + 1, &StringBlockType()));
+  c[length] = 0;
+  return c;
+}
+
+String::String() : m_chars(EmptyChars()) { BlockAddRef(m_chars); }
+
+String::String(const char* text, int length) {
+  if (!text || length <= 0) {
+    m_chars = EmptyChars();
+  } else {
+    m_chars = NewChars(length, length);
+    std::memcpy(m_chars, text, size_t(length));
+  }
+  BlockAddRef(m_chars);
+}
+
+String::String(const char* text) : String(text, text ? int(std::strlen(text)) : 0) {}
+
+String::String(String&& o) noexcept : m_chars(o.m_chars) {
+  o.m_chars = EmptyChars();
+  BlockAddRef(o.m_chars);
+}
+
+String& String::operator=(const String& o) {
+  if (m_chars != o.m_chars) {
+    BlockAddRef(o.m_chars);
+    BlockRelease(m_chars);
+    m_chars = o.m_chars;
+  }
+  return *this;
+}
+
+String& String::operator=(String&& o) noexcept {
+  std::swap(m_chars, o.m_chars);
+  return *this;
+}
+
+String String::FromConcat(const String& a, const String& b) {
+  if (a.Length() == 0) return b;
+  if (b.Length() == 0) return a;
+  String r;
+  r.Append(a.m_chars, a.Length());
+  r.Append(b.m_chars, b.Length());
+  return r;
+}
+
+String String::FromConcatCStr(const String& a, const char* b) {
+  int lb = b ? int(std::strlen(b)) : 0;
+  String r;
+  char* c = r.AllocBuffer(a.Length() + lb);
+  std::memcpy(c, a.m_chars, size_t(a.Length()));
+  if (lb) std::memcpy(c + a.Length(), b, size_t(lb));
+  return r;
+}
+
+String String::FromCStrConcat(const char* a, const String& b) {
+  int la = a ? int(std::strlen(a)) : 0;
+  String r;
+  char* c = r.AllocBuffer(la + b.Length());
+  if (la) std::memcpy(c, a, size_t(la));
+  std::memcpy(c + la, b.m_chars, size_t(b.Length()));
+  return r;
+}
+
+int String::Compare(const String& a, const String& b) {
+  if (a.m_chars == b.m_chars) return 0;
+  size_t n = size_t(std::min(a.Length(), b.Length())) + 1;  // the shorter count, its NUL included
+  int r = std::memcmp(a.m_chars, b.m_chars, n);
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
+
+bool String::Equals(const String& a, const String& b) {
+  if (a.m_chars == b.m_chars) return true;
+  int n = a.Length();
+  return n == b.Length() && std::memcmp(a.m_chars, b.m_chars, size_t(n)) == 0;
+}
+
+uint32_t String::GetHash() const {
+  BlockHeader* h = HeaderOf(m_chars);
+  uintptr_t w = h->weak.load(std::memory_order_relaxed);
+  if (w & kHashValid) return uint32_t(w);
+  uint32_t hash = HashBytes(m_chars, size_t(Length()));
+  h->weak.store(kHashValid | hash, std::memory_order_relaxed);
+  return hash;
+}
+
+int String::FindChar(char c) const {
+  const void* p = std::memchr(m_chars, c, size_t(Length()));
+  return p ? int(static_cast<const char*>(p) - m_chars) : -1;
+}
+
+int String::FindLastChar(char c) const {
+  for (int i = Length() - 1; i >= 0; --i)
+    if (m_chars[i] == c) return i;
+  return -1;
+}
+
+int String::FindString(const char* text) const {
+  if (!text) return -1;
+  std::string_view hay = View();
+  size_t at = hay.find(text);
+  return at == std::string_view::npos ? -1 : int(at);
+}
+
+void String::MakeUnique(int extra) {
+  BlockHeader* h = HeaderOf(m_chars);
+  int len = Length();
+  if (h->refs.load(std::memory_order_acquire) == 1 && h->capacity - 1 >= len + extra) {
+    h->weak.store(0, std::memory_order_relaxed);  // the text changes: forget the hash
+    return;
+  }
+  int want = len + extra;
+  int cap = std::max(want, len + len / 2 + 8);  // room to grow when appending character by character
+  char* c = NewChars(len, cap);
+  std::memcpy(c, m_chars, size_t(len));
+  BlockAddRef(c);
+  BlockRelease(m_chars);
+  m_chars = c;
+}
+
+void String::AssignSub(const String& source, int start, int length) {
+  int n = source.Length();
+  start = std::clamp(start, 0, n);
+  length = std::clamp(length, 0, n - start);
+  *this = String(source.m_chars + start, length);
+}
+
+void String::InsertChar(int pos, char c) {
+  int len = Length();
+  pos = std::clamp(pos, 0, len);
+  MakeUnique(1);
+  std::memmove(m_chars + pos + 1, m_chars + pos, size_t(len - pos + 1));
+  m_chars[pos] = c;
+  HeaderOf(m_chars)->count = len + 2;
+}
+
+void String::RemoveChar(int pos) {
+  int len = Length();
+  if (pos < 0 || pos >= len) return;
+  MakeUnique(0);
+  std::memmove(m_chars + pos, m_chars + pos + 1, size_t(len - pos));
+  HeaderOf(m_chars)->count = len;
+}
+
+void String::Append(const char* text, int length) {
+  if (!text || length <= 0) return;
+  int len = Length();
+  MakeUnique(length);
+  std::memcpy(m_chars + len, text, size_t(length));
+  m_chars[len + length] = 0;
+  HeaderOf(m_chars)->count = len + length + 1;
+}
+
+void String::AppendChar(char c) { Append(&c, 1); }
+
+char* String::AllocBuffer(int length) {
+  if (length <= 0) {
+    Clear();
+    return m_chars;
+  }
+  char* c = NewChars(length, length);
+  std::memset(c, 0, size_t(length));
+  BlockAddRef(c);
+  BlockRelease(m_chars);
+  m_chars = c;
+  return m_chars;
+}
+
+void String::Clear() { *this = String(); }
+
+}  // namespace PM
