@@ -2,7 +2,9 @@
 // and WeakObj over an object's WeakObjTarget, which reads nil once the object has died.
 #pragma once
 
+#include <new>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 #include "core/Block.h"
@@ -108,5 +110,25 @@ class WeakObj {
  private:
   Ptr<WeakObjTarget> m_t;
 };
+
+}  // namespace PM
+
+namespace PM {
+
+// The type record of a plain C++ class held in a counted block: destroy runs ~T, then frees the block.
+template <class T>
+const TypeRecord& CountedTypeOf() {
+  static TypeRecord t(typeid(T).name(), sizeof(T), [](void* p) {
+    static_cast<T*>(p)->~T();
+    ObjBlockDestruct(p);
+  });
+  return t;
+}
+
+// A new T in a counted block, count 0 (the first owning reference makes it 1). Never null.
+template <class T, class... A>
+T* NewCounted(A&&... args) {
+  return new (BlockNewObject(sizeof(T), &CountedTypeOf<T>())) T(std::forward<A>(args)...);
+}
 
 }  // namespace PM
