@@ -1,0 +1,66 @@
+// The integrity trailer: every damaged byte is caught on open, a damaged trailer is told apart from
+// a missing one, and an archive without a trailer opens only when the caller asks.
+#include "storage/ZipArchive.h"
+
+#include "ZipArchiveTestSupport.h"
+
+namespace PM::Test {
+namespace {
+
+class ZipArchiveIntegrityTest : public BlockCheckedTest {};
+
+std::string SmallZip() {
+  return BuildZip({{"dir/", "", 0}, {"a.txt", "some text that deflates, deflates, deflates"}, {"b", "stored", 0}});
+}
+
+uint32_t OpenBytes(const std::string& bytes, bool acceptMissing = false) {
+  ZipArchive a;
+  ZipOpenOptions o;
+  o.acceptMissingTrailer = acceptMissing;
+  uint32_t code = a.Open(MemoryOf(bytes), o);
+  EXPECT_EQ(a.IsOpen(), code == ZipOK);
+  return code;
+}
+
+TEST_F(ZipArchiveIntegrityTest, EveryFlippedByteIsRefused) {
+  std::string zip = SmallZip();
+  ASSERT_EQ(OpenBytes(zip), ZipOK);
+  LogCapture log;
+  for (size_t i = 0; i < zip.size(); ++i) {
+    for (uint8_t mask : {0x01, 0x80}) {
+      std::string bad = zip;
+      bad[i] = char(bad[i] ^ mask);
+      uint32_t code = OpenBytes(bad, true);  // even a caller who accepts untrailed archives
+      if (i < zip.size() - kZipTrailerSize) EXPECT_EQ(code, EZipChecksum) << "byte " << i;
+      else EXPECT_TRUE(code == EZipChecksum || code == EZipBadTrailer) << "byte " << i << " code " << std::hex << code;
+    }
+  }
+  EXPECT_NE(log.Text().find("EZipChecksum: (stream): the archive's bytes do not match the crc32 of its integrity trailer."),
+            std::string::npos);
+}
+
+TEST_F(ZipArchiveIntegrityTest, DamagedTrailerIsToldApartFromMissing) {
+  std::string zip = SmallZip();
+  size_t t = zip.size() - kZipTrailerSize;
+  LogCapture log;
+  std::string tag = zip, crcTag = zip, hex = zip, cut = zip;
+  tag[t + 9] = 'Q';           // "PELMORAZIQ"
+  crcTag[t + 11] = 'X';       // "XMC"
+  hex[t + 15] = 'g';          // not a hexadecimal digit
+  EXPECT_EQ(OpenBytes(tag, true), EZipBadTrailer);
+  EXPECT_EQ(OpenBytes(crcTag, true), EZipBadTrailer);
+  EXPECT_EQ(OpenBytes(hex, true), EZipBadTrailer);
+  // Bytes after the trailer: the trailer is no longer at the end but still there.
+  EXPECT_EQ(OpenBytes(zip + "junk", true), EZipBadTrailer);
+  EXPECT_NE(log.Text().find("EZipBadTrailer"), std::string::npos);
+
+  std::string untrailed = BuildZip({{"a", "x"}}, false);
+  EXPECT_EQ(OpenBytes(untrailed), EZipNoTrailer);
+  EXPECT_EQ(OpenBytes(untrailed, true), ZipOK);
+  std::string commented = BuildZip({{"a", "x"}}, false, "an ordinary comment");
+  EXPECT_EQ(OpenBytes(commented), EZipNoTrailer);
+  EXPECT_EQ(OpenBytes(commented, true), ZipOK);
+}
+
+}  // namespace
+}  // namespace PM::Test
