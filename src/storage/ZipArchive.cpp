@@ -134,7 +134,7 @@ uint32_t ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
     total += size;
     if (size > options.maxMemberSize || total > options.maxTotalSize)
       return Fail(EZipBomb, "the declared size is above the limit:", quoted);
-    if (size > options.ratioFloor && size / options.maxRatio > packed)
+    if (options.maxRatio > 0 && size > options.ratioFloor && size / options.maxRatio > packed)
       return Fail(EZipBomb, "the compression ratio is above the limit:", quoted);
     // The local header must agree with the directory and the data must lie inside the archive.
     if (unzOpenCurrentFile(unz.f) != UNZ_OK)
