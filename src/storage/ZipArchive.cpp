@@ -101,14 +101,15 @@ uint32_t ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
   unz.f = unzOpen2_64("zip", &io);
   if (!unz.f) return Fail(EZipFormat, "not a zip archive, truncated, or its directory lies past the end");
   if (!hasTrailer) {
-    char comment[1024] = {};
-    if (unzGetGlobalComment(unz.f, comment, sizeof comment - 1) > 0 && std::strstr(comment, "PELMORAZIP"))
+    unz_global_info64 global;
+    if (unzGetGlobalInfo64(unz.f, &global) != UNZ_OK) return Fail(EZipFormat, "the end record is damaged");
+    std::vector<char> comment(global.size_comment + 1, 0);
+    if (unzGetGlobalComment(unz.f, comment.data(), uLong(comment.size())) > 0 &&
+        std::string_view(comment.data(), global.size_comment).find("PELMORAZIP") != std::string_view::npos)
       return Fail(EZipBadTrailer, "the integrity trailer is not at the end of the archive");
     // The end record must close the archive: a missing tail or bytes after it mean damage.
-    unz_global_info64 global;
     unsigned char end[4] = {};
-    if (unzGetGlobalInfo64(unz.f, &global) != UNZ_OK ||
-        !ReadStreamAt(m_source.Get(), length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) ||
+    if (!ReadStreamAt(m_source.Get(), length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) ||
         std::memcmp(end, "PK\x05\x06", 4) != 0)
       return Fail(EZipFormat, "the archive is truncated or has bytes after its end record");
     if (!options.acceptMissingTrailer) return Fail(EZipNoTrailer, "the archive has no integrity trailer");

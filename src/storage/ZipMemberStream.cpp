@@ -22,11 +22,11 @@ void ZipMemberStream::StopInflate() {
   m_unz = nullptr;
 }
 
-void ZipMemberStream::Fail(const char* why) {
+void ZipMemberStream::Fail(const char* why, uint32_t code) {
   m_failed = true;
   m_bufAt = m_bufEnd = 0;
   StopInflate();
-  LogError("ZipArchive: ", ZipResultName(EZipBadMember), ": member \"", m_member.name, "\" ", why, ".");
+  LogError("ZipArchive: ", ZipResultName(code), ": member \"", m_member.name, "\" ", why, ".");
 }
 
 uint32_t ZipMemberStream::Start() {
@@ -39,7 +39,7 @@ uint32_t ZipMemberStream::Start() {
   m_unz = unzOpen2_64("zip", &io);
   unz64_file_pos at{m_member.directoryPos, m_member.directoryIndex};
   if (!m_unz || unzGoToFilePos64(m_unz, &at) != UNZ_OK || unzOpenCurrentFile(m_unz) != UNZ_OK) {
-    Fail("cannot be opened (its archive changed or cannot be read)");
+    Fail("cannot be opened (its archive changed or cannot be read)", EZipFormat);
     return EZipFormat;
   }
   m_current = true;

@@ -26,7 +26,7 @@ class ZipMemberStream : public StreamPipe {
  private:
   bool Fill();        // refills the read-ahead buffer; false at the end or after a failure
   void StopInflate();
-  void Fail(const char* why);
+  void Fail(const char* why, uint32_t code = EZipBadMember);
 
   StreamPipeRef m_source;
   ZipMember m_member;

@@ -135,6 +135,13 @@ TEST_F(ZipArchiveTest, WriterRefusesUnsafeNamesAndPinsCodeNames) {
   ASSERT_EQ(a.Open(mem), ZipOK);
   EXPECT_EQ(a.MemberCount(), 1);
 
+  // A target that refuses bytes.
+  std::string none;
+  ZipWriter refused;
+  ASSERT_EQ(refused.Create(StreamPipeRef(NewMemoryViewStream(none.data(), 0))), ZipOK);
+  EXPECT_EQ(refused.AddMember("a", "abc", 3), EZipWrite);
+  EXPECT_EQ(refused.Close(), EZipWrite);
+
   EXPECT_STREQ(ZipResultName(EZipFormat), "EZipFormat");
   EXPECT_STREQ(ZipResultName(EZipChecksum), "EZipChecksum");
   EXPECT_STREQ(ZipResultName(0x80020199), "E???");
