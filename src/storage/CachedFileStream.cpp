@@ -25,6 +25,7 @@ bool CachedFileStream::Cached(int64_t at) {
 
 int64_t CachedFileStream::Read(void* buffer, int64_t n) {
   Hold hold(this);
+  if (n <= 0 || !buffer) return 0;
   uint8_t* out = static_cast<uint8_t*>(buffer);
   int64_t done = 0;
   while (done < n) {

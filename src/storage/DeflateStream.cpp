@@ -55,7 +55,7 @@ bool DeflateWriter::Run(int flush) {
 int64_t DeflateWriter::Write(const void* bytes, int64_t n) {
   Hold hold(this);
   if (!m_open || m_failed) return -1;
-  if (n <= 0) return 0;
+  if (n <= 0 || !bytes) return 0;
   const Bytef* p = static_cast<const Bytef*>(bytes);
   for (int64_t left = n; left > 0;) {
     uInt piece = uInt(std::min<int64_t>(left, INT_MAX));
@@ -146,7 +146,7 @@ int64_t InflateReader::Decode(uint8_t* out, int64_t n) {
 
 int64_t InflateReader::Read(void* buffer, int64_t n) {
   Hold hold(this);
-  if (n <= 0) return 0;
+  if (n <= 0 || !buffer) return 0;
   uint8_t* out = static_cast<uint8_t*>(buffer);
   int64_t done = std::min<int64_t>(n, int64_t(m_bufLen - m_bufPos));
   std::memcpy(out, m_buf.data() + m_bufPos, size_t(done));

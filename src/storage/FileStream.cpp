@@ -91,7 +91,7 @@ int64_t FileStream::WriteAt(int64_t pos, const void* bytes, int64_t n) {
 
 int64_t FileStream::Read(void* buffer, int64_t n) {
   Hold hold(this);
-  if (n <= 0) return 0;
+  if (n <= 0 || !buffer) return 0;
   int64_t r = ReadAt(m_pos, buffer, n);
   if (r > 0) m_pos += r;
   return r;
@@ -125,7 +125,7 @@ int64_t FileStream::Skip(int64_t n) {
 
 int64_t FileStream::Write(const void* bytes, int64_t n) {
   Hold hold(this);
-  if (n <= 0) return 0;
+  if (n <= 0 || !bytes) return 0;
   if (m_mode & kModeAppend) m_pos = GetFileLength();
   int64_t r = WriteAt(m_pos, bytes, n);
   if (r > 0) m_pos += r;

@@ -19,7 +19,7 @@ MemoryStream::MemoryStream(const void* bytes, size_t n, bool)
 
 int64_t MemoryStream::Read(void* buffer, int64_t n) {
   Hold hold(this);
-  if (n <= 0 || m_pos >= Size()) return 0;
+  if (n <= 0 || !buffer || m_pos >= Size()) return 0;
   int64_t k = std::min(n, Size() - m_pos);
   std::memcpy(buffer, Bytes() + m_pos, size_t(k));
   m_pos += k;
@@ -52,7 +52,7 @@ int64_t MemoryStream::Skip(int64_t n) {
 int64_t MemoryStream::Write(const void* bytes, int64_t n) {
   Hold hold(this);
   if (m_view) return -1;
-  if (n <= 0) return 0;
+  if (n <= 0 || !bytes) return 0;
   size_t end = size_t(m_pos) + size_t(n);
   if (end > m_bytes.size()) {
     try {
