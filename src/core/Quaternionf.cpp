@@ -17,7 +17,7 @@ void Quaternionf::SetRotationArc(const Vector3f& from, const Vector3f& to) {
   a.NormalizeFrom(from);
   b.NormalizeFrom(to);
   float d = a.Dot(b);
-  if (d + 1.0f < 1.1920929e-7f) {
+  if (d + 1.0f <= 1.1920929e-7f) {
     // Opposite: any axis perpendicular to a will do; cross with the world axis least aligned with a.
     Vector3f helper = std::fabs(a.x) < 0.57735f ? Vector3f{1.0f, 0.0f, 0.0f} : Vector3f{0.0f, 1.0f, 0.0f};
     axis.SetCross(a, helper);
