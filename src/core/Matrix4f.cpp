@@ -1,5 +1,6 @@
 #include "core/Matrix4f.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace PM {
@@ -68,7 +69,10 @@ bool Matrix4f::SetInverseAffine(const Matrix4f& src) {
   const float terms[6] = {a[0] * a[5] * a[10], a[1] * a[6] * a[8],  a[2] * a[4] * a[9],
                           -a[2] * a[5] * a[8], -a[1] * a[4] * a[10], -a[0] * a[6] * a[9]};
   float pos = 0.0f, neg = 0.0f;
-  for (float t : terms) (t >= 0.0f ? pos : neg) += t;
+  for (float t : terms) {  // min/max rather than a branch: the signs are unpredictable
+    pos += std::max(t, 0.0f);
+    neg += std::min(t, 0.0f);
+  }
   float det = pos + neg;
   // Written so that a NaN determinant is refused too.
   if (det == 0.0f || !(std::fabs(det / (pos - neg)) >= kEpsilon)) return false;
