@@ -12,7 +12,6 @@
 #include "storage/Streams.h"
 #include "storage/ZipArchive.h"
 #include "storage/ZipWriter.h"
-#include "../tests/storage/ZipArchiveInterimStreams.h"  // interim: until the stream variants are in the library
 
 using namespace PM;
 

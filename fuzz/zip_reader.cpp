@@ -6,7 +6,6 @@
 #include "core/Log.h"
 #include "storage/Streams.h"
 #include "storage/ZipArchive.h"
-#include "../tests/storage/ZipArchiveInterimStreams.h"  // interim: until the stream variants are in the library
 
 using namespace PM;
 

@@ -9,11 +9,6 @@
 
 #include "core/Log.h"
 #include "storage/Streams.h"
-
-// Interim: the stream variants are not in the library yet; test programs supply them.
-namespace PM {
-StreamPipe* OpenFileStream(const char* path, uint32_t mode) __attribute__((weak));
-}
 #include "storage/ZipArchive.h"
 #include "storage/ZipStreamIO.h"
 #include "storage/ZipTrailer.h"

@@ -1,7 +1,6 @@
 // Zip archives written by the engine and read by Debian's unzip, and the other way round.
 #include "storage/ZipArchive.h"
 
-#include "ZipArchiveInterimStreams.h"
 #include "ZipArchiveTestSupport.h"
 #include "storage/ZipWriter.h"
 
