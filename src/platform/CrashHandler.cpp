@@ -83,20 +83,27 @@ void DumpGlobal(ReportWriter& w, const char* name, const void* p) {
     w.Text("(null)\n");
     return;
   }
+  // Byte by byte up to the NUL, so nothing past the text is touched.
   char bytes[64];
-  ssize_t n = -1;
-  if (g_probe[1] >= 0) {
+  int n = 0;
+  bool unreadable = g_probe[1] < 0;
+  if (!unreadable) {
     char drain[64];
     while (::read(g_probe[0], drain, sizeof drain) > 0) {}
-    n = ::write(g_probe[1], p, sizeof bytes);
-    if (n > 0) n = ::read(g_probe[0], bytes, size_t(n));
+    for (; n < int(sizeof bytes); ++n) {
+      if (::write(g_probe[1], static_cast<const char*>(p) + n, 1) != 1) {
+        unreadable = n == 0;
+        break;
+      }
+      if (::read(g_probe[0], &bytes[n], 1) != 1 || bytes[n] == 0) break;
+    }
   }
-  if (n <= 0) {
+  if (unreadable) {
     w.Text("(unreadable at 0x").Hex(uintptr_t(p), 16).Text(")\n");
     return;
   }
   w.Char('"');
-  for (ssize_t i = 0; i < n && bytes[i]; ++i) w.Char(uint8_t(bytes[i]) < 0x20 || bytes[i] == 0x7F ? '?' : bytes[i]);
+  for (int i = 0; i < n; ++i) w.Char(uint8_t(bytes[i]) < 0x20 || bytes[i] == 0x7F ? '?' : bytes[i]);
   w.Text("\"\n");
 }
 
