@@ -152,11 +152,15 @@ void InstallCrashHandler() {
   g_errPipe = &ErrLogPipe();
   g_errPipe->OpenFileNow();
   if (g_probe[0] < 0 && pipe2(g_probe, O_CLOEXEC | O_NONBLOCK) != 0) g_probe[0] = g_probe[1] = -1;
+  // A stack overflow needs a stack of its own to report on; a thread that has one (a sanitizer's) keeps it.
   stack_t ss;
   std::memset(&ss, 0, sizeof ss);
-  ss.ss_sp = g_altStack;
-  ss.ss_size = sizeof g_altStack;
-  sigaltstack(&ss, nullptr);
+  if (sigaltstack(nullptr, &ss) == 0 && (ss.ss_flags & SS_DISABLE)) {
+    ss.ss_sp = g_altStack;
+    ss.ss_size = sizeof g_altStack;
+    ss.ss_flags = 0;
+    sigaltstack(&ss, nullptr);
+  }
   struct sigaction sa;
   std::memset(&sa, 0, sizeof sa);
   sa.sa_sigaction = OnCrash;
