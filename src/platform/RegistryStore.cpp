@@ -125,7 +125,7 @@ bool ValidKeyPath(std::string_view path) {
   size_t slash = path.find('\\');
   std::string_view root = path.substr(0, slash);
   bool known = false;
-  for (const RootName& r : kRoots) known = known || root == r.word;
+  for (const RootName& r : kRoots) known = known || SameName(root, r.word);
   if (!known) return false;
   if (slash == std::string_view::npos) return true;
   std::string_view rest = path.substr(slash + 1);
