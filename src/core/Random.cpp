@@ -13,7 +13,11 @@ void Random::RandomFromSeed(uint32_t seed) {
 }
 
 uint32_t Random::Next() {
-  m_state = uint32_t(uint64_t(m_state) * m_multiplier % kModulus);
+  // p mod (2^31 - 1) without a division: fold the high bits onto the low ones.
+  uint64_t p = uint64_t(m_state) * m_multiplier;
+  uint64_t r = (p & kModulus) + (p >> 31);
+  r = (r & kModulus) + (r >> 31);
+  m_state = uint32_t(r == kModulus ? 0 : r);
   return m_state;
 }
 

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -112,7 +113,9 @@ struct Writer {
 uint32_t WriteValues(void* arg) {
   auto* w = static_cast<Writer*>(arg);
   for (int i = 0; i < 10; ++i) {
-    std::string name = "T" + std::to_string(w->index) + "V" + std::to_string(i);
+    char text[32];
+    snprintf(text, sizeof text, "T%dV%d", w->index, i);
+    std::string name = text;
     if (w->store->SetValue(kRegistryCurrentUser, "Software\\Pelmora\\Engine", name, {kRegistrySz, name}) != 0) return 1;
     RegistryStore::Value v;
     if (w->store->GetValue(kRegistryCurrentUser, "Software\\Pelmora\\Engine", name, v) != 0 || v.data != name) return 2;
