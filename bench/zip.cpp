@@ -49,7 +49,7 @@ void ZipArchiveReadAll(benchmark::State& state) {
   std::vector<char> buf(1 << 16);
   for (auto _ : state) {
     ZipArchive zip;
-    if (zip.OpenFile(a.path.c_str()) != ZipOK) state.SkipWithError("open failed");
+    if (zip.OpenFile(a.path.c_str()) != SOK) state.SkipWithError("open failed");
     for (int i = 0; i < zip.MemberCount(); ++i) {
       StreamPipeRef m(zip.OpenMember(i));
       while (m->Read(buf.data(), int64_t(buf.size())) > 0) {

@@ -44,8 +44,8 @@ bool IsSafeZipName(const char* name, size_t length) {
   return true;
 }
 
-uint32_t ZipArchive::Fail(uint32_t code, const char* what, const String& detail) {
-  LogError("ZipArchive: ", ZipResultName(code), ": ", m_label, ": ", what, detail, ".");
+ResultCode ZipArchive::Fail(ResultCode code, const char* what, const String& detail) {
+  LogError("ZipArchive: ", ResultCodeName(code), ": ", m_label, ": ", what, detail, ".");
   m_source = StreamPipeRef();
   m_members.clear();
   m_hasTrailer = false;
@@ -59,22 +59,22 @@ void ZipArchive::Close() {
   m_hasTrailer = false;
 }
 
-uint32_t ZipArchive::OpenFile(const char* path, const ZipOpenOptions& options) {
+ResultCode ZipArchive::OpenFile(const char* path, const ZipOpenOptions& options) {
   Close();
   m_label = path ? path : "(null)";
   StreamPipeRef file(OpenFileStream(m_label.CStr(), kModeRead));
-  if (file.IsNull()) return Fail(ZipNotFound, "the archive cannot be opened");
+  if (file.IsNull()) return Fail(ENotFound, "the archive cannot be opened");
   return OpenSource(file, options);
 }
 
-uint32_t ZipArchive::Open(const StreamPipeRef& source, const ZipOpenOptions& options) {
+ResultCode ZipArchive::Open(const StreamPipeRef& source, const ZipOpenOptions& options) {
   Close();
   m_label = "(stream)";
   return OpenSource(source, options);
 }
 
-uint32_t ZipArchive::OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options) {
-  if (source.IsNull()) return Fail(ZipInvalidArgument, "no source stream");
+ResultCode ZipArchive::OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options) {
+  if (source.IsNull()) return Fail(EInvalidArgument, "no source stream");
   switch (CheckZipTrailer(source.Get())) {
     case ZipTrailerState::Unreadable: return Fail(EZipFormat, "the archive cannot be read");
     case ZipTrailerState::Damaged: return Fail(EZipBadTrailer, "the integrity trailer is damaged");
@@ -87,7 +87,7 @@ uint32_t ZipArchive::OpenSource(const StreamPipeRef& source, const ZipOpenOption
   return ReadDirectory(options);
 }
 
-uint32_t ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
+ResultCode ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
   bool hasTrailer = m_hasTrailer;
   int64_t length = m_source->GetFileLength();
   zlib_filefunc64_def io;
@@ -144,7 +144,7 @@ uint32_t ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
                                   memberName.Length() > 0 && memberName[memberName.Length() - 1] == '/',
                                   at.pos_in_zip_directory, at.num_of_file});
   }
-  return ZipOK;
+  return SOK;
 }
 
 int ZipArchive::FindMember(const char* name) const {
@@ -153,19 +153,19 @@ int ZipArchive::FindMember(const char* name) const {
   return -1;
 }
 
-StreamPipe* ZipArchive::OpenMember(int index, uint32_t* result) const {
-  uint32_t code = ZipOK;
+StreamPipe* ZipArchive::OpenMember(int index, ResultCode* result) const {
+  ResultCode code = SOK;
   StreamPipe* stream = NullPipe();
   if (!IsOpen()) {
-    code = ZipNotOpen;
+    code = ENotOpen;
     LogError("ZipArchive: ", m_label, ": no archive is open.");
   } else if (index < 0 || index >= MemberCount()) {
-    code = ZipNotFound;
+    code = ENotFound;
     LogError("ZipArchive: ", m_label, ": no member ", int32_t(index), ".");
   } else {
     auto* member = NewCounted<ZipMemberStream>(m_source, m_members[size_t(index)]);
     code = member->Start();
-    if (code == ZipOK) {
+    if (code == SOK) {
       stream = member;
     } else {
       BlockAddRef(member);  // frees the new stream
@@ -176,27 +176,27 @@ StreamPipe* ZipArchive::OpenMember(int index, uint32_t* result) const {
   return stream;
 }
 
-StreamPipe* ZipArchive::OpenMember(const char* name, uint32_t* result) const {
+StreamPipe* ZipArchive::OpenMember(const char* name, ResultCode* result) const {
   int index = FindMember(name ? name : "");
   if (index < 0 && IsOpen()) {
     LogError("ZipArchive: ", m_label, ": no member \"", name ? name : "(null)", "\".");
-    if (result) *result = ZipNotFound;
+    if (result) *result = ENotFound;
     return NullPipe();
   }
   return OpenMember(index, result);
 }
 
-uint32_t ZipArchive::ExtractAll(const char* folder) const {
+ResultCode ZipArchive::ExtractAll(const char* folder) const {
   namespace fs = std::filesystem;
   if (!IsOpen()) {
     LogError("ZipArchive: ", m_label, ": no archive is open.");
-    return ZipNotOpen;
+    return ENotOpen;
   }
   std::error_code ec;
   fs::create_directories(folder, ec);
   fs::path root = fs::canonical(folder, ec);
   if (ec) {
-    LogError("ZipArchive: ", ZipResultName(EZipWrite), ": the folder \"", folder, "\" cannot be made.");
+    LogError("ZipArchive: ", ResultCodeName(EZipWrite), ": the folder \"", folder, "\" cannot be made.");
     return EZipWrite;
   }
   std::vector<char> buf(1 << 16);
@@ -205,34 +205,34 @@ uint32_t ZipArchive::ExtractAll(const char* folder) const {
     fs::path target = fs::weakly_canonical(root / m.name.CStr(), ec);
     auto rel = target.lexically_relative(root);
     if (ec || rel.empty() || *rel.begin() == "..") {
-      LogError("ZipArchive: ", ZipResultName(EZipUnsafeName), ": member \"", m.name, "\" leaves the folder.");
+      LogError("ZipArchive: ", ResultCodeName(EZipUnsafeName), ": member \"", m.name, "\" leaves the folder.");
       return EZipUnsafeName;
     }
     fs::create_directories(m.isDirectory ? target : target.parent_path(), ec);
     if (ec) {
-      LogError("ZipArchive: ", ZipResultName(EZipWrite), ": member \"", m.name, "\": its folder cannot be made.");
+      LogError("ZipArchive: ", ResultCodeName(EZipWrite), ": member \"", m.name, "\": its folder cannot be made.");
       return EZipWrite;
     }
     if (m.isDirectory) continue;
-    uint32_t code = ZipOK;
+    ResultCode code = SOK;
     StreamPipeRef in(OpenMember(int(&m - m_members.data()), &code));
-    if (code != ZipOK) return code;
+    if (code != SOK) return code;
     {
       StreamPipeRef out(OpenFileStream(target.c_str(), kModeWriteNew));
       if (out.IsNull()) code = EZipWrite;
-      for (int64_t n; code == ZipOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
+      for (int64_t n; code == SOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
         if (n < 0) code = EZipBadMember;
         else if (out->Write(buf.data(), n) != n) code = EZipWrite;
       }
-      if (code == ZipOK && out->Flush() < 0) code = EZipWrite;
+      if (code == SOK && out->Flush() < 0) code = EZipWrite;
     }
-    if (code != ZipOK) {
+    if (code != SOK) {
       fs::remove(target, ec);
-      LogError("ZipArchive: ", ZipResultName(code), ": member \"", m.name, "\" was not extracted.");
+      LogError("ZipArchive: ", ResultCodeName(code), ": member \"", m.name, "\" was not extracted.");
       return code;
     }
   }
-  return ZipOK;
+  return SOK;
 }
 
 }  // namespace PM

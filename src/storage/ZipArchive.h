@@ -44,8 +44,8 @@ class ZipArchive {
 
   // Checks the trailer and every member's header, name and sizes; on any failure logs one error,
   // stays closed and returns the code. The stream must be readable and seekable.
-  uint32_t Open(const StreamPipeRef& source, const ZipOpenOptions& options = {});
-  uint32_t OpenFile(const char* path, const ZipOpenOptions& options = {});
+  ResultCode Open(const StreamPipeRef& source, const ZipOpenOptions& options = {});
+  ResultCode OpenFile(const char* path, const ZipOpenOptions& options = {});
   void Close();
   bool IsOpen() const { return !m_source.IsNull(); }
   bool HasTrailer() const { return m_hasTrailer; }
@@ -57,17 +57,17 @@ class ZipArchive {
   // A stream of the member's bytes (count 0: the caller takes the first reference), or the null
   // stream after a logged error. Its Read returns -1 once the data is found to disagree with the
   // declared size or crc32; the bytes of a member are checked before its last piece is handed out.
-  StreamPipe* OpenMember(int index, uint32_t* result = nullptr) const;
-  StreamPipe* OpenMember(const char* name, uint32_t* result = nullptr) const;
+  StreamPipe* OpenMember(int index, ResultCode* result = nullptr) const;
+  StreamPipe* OpenMember(const char* name, ResultCode* result = nullptr) const;
 
   // Writes every member under `folder` (created when missing). Nothing is written outside it; a
   // member that fails leaves no file behind, and the first failure ends the extraction.
-  uint32_t ExtractAll(const char* folder) const;
+  ResultCode ExtractAll(const char* folder) const;
 
  private:
-  uint32_t OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options);
-  uint32_t ReadDirectory(const ZipOpenOptions& options);
-  uint32_t Fail(uint32_t code, const char* what, const String& detail = String());
+  ResultCode OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options);
+  ResultCode ReadDirectory(const ZipOpenOptions& options);
+  ResultCode Fail(ResultCode code, const char* what, const String& detail = String());
 
   StreamPipeRef m_source;
   String m_label;

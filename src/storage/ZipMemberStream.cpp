@@ -22,14 +22,14 @@ void ZipMemberStream::StopInflate() {
   m_unz = nullptr;
 }
 
-void ZipMemberStream::Fail(const char* why, uint32_t code) {
+void ZipMemberStream::Fail(const char* why, ResultCode code) {
   m_failed = true;
   m_bufAt = m_bufEnd = 0;
   StopInflate();
-  LogError("ZipArchive: ", ZipResultName(code), ": member \"", m_member.name, "\" ", why, ".");
+  LogError("ZipArchive: ", ResultCodeName(code), ": member \"", m_member.name, "\" ", why, ".");
 }
 
-uint32_t ZipMemberStream::Start() {
+ResultCode ZipMemberStream::Start() {
   StopInflate();
   m_failed = false;
   m_pos = m_inflated = 0;
@@ -43,7 +43,7 @@ uint32_t ZipMemberStream::Start() {
     return EZipFormat;
   }
   m_current = true;
-  return ZipOK;
+  return SOK;
 }
 
 bool ZipMemberStream::Fill() {
@@ -112,7 +112,7 @@ int64_t ZipMemberStream::Seek(int64_t offset, int origin) {
   int64_t target = origin == kSeekStart ? offset : origin == kSeekCurrent ? m_pos + offset : m_member.size + offset;
   if (target < 0 || target > m_member.size) return -1;
   if (target == m_pos) return m_pos;
-  if (target < m_pos && Start() != ZipOK) return -1;
+  if (target < m_pos && Start() != SOK) return -1;
   Skip(target - m_pos);
   return m_pos == target ? m_pos : -1;
 }

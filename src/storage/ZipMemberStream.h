@@ -13,7 +13,7 @@ class ZipMemberStream : public StreamPipe {
  public:
   ZipMemberStream(const StreamPipeRef& source, const ZipMember& member);
   ~ZipMemberStream() override;
-  uint32_t Start();  // positions minizip on the member; ZipOK or a logged error
+  ResultCode Start();  // positions minizip on the member; SOK or a logged error
 
   int64_t Read(void* buffer, int64_t n) override;
   int ReadByte() override;
@@ -26,7 +26,7 @@ class ZipMemberStream : public StreamPipe {
  private:
   bool Fill();        // refills the read-ahead buffer; false at the end or after a failure
   void StopInflate();
-  void Fail(const char* why, uint32_t code = EZipBadMember);
+  void Fail(const char* why, ResultCode code = EZipBadMember);
 
   StreamPipeRef m_source;
   ZipMember m_member;

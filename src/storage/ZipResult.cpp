@@ -2,27 +2,13 @@
 
 namespace PM {
 
-const char* ZipResultName(uint32_t code) {
-  static const struct {
-    uint32_t code;
-    const char* name;
-  } kNames[] = {
-      {ZipOK, "SOK"},
-      {EZipFormat, "EZipFormat"},
-      {EZipNoTrailer, "EZipNoTrailer"},
-      {EZipBadTrailer, "EZipBadTrailer"},
-      {EZipChecksum, "EZipChecksum"},
-      {EZipUnsafeName, "EZipUnsafeName"},
-      {EZipBomb, "EZipBomb"},
-      {EZipBadMember, "EZipBadMember"},
-      {EZipWrite, "EZipWrite"},
-      {ZipInvalidArgument, "EInvalidArgument"},
-      {ZipNotFound, "ENotFound"},
-      {ZipNotOpen, "ENotOpen"},
-  };
-  for (const auto& n : kNames)
-    if (n.code == code) return n.name;
-  return "E???";
-}
+const ResultCode EZipFormat = RegisterResultCode("EZipFormat");
+const ResultCode EZipNoTrailer = RegisterResultCode("EZipNoTrailer");
+const ResultCode EZipBadTrailer = RegisterResultCode("EZipBadTrailer");
+const ResultCode EZipChecksum = RegisterResultCode("EZipChecksum");
+const ResultCode EZipUnsafeName = RegisterResultCode("EZipUnsafeName");
+const ResultCode EZipBomb = RegisterResultCode("EZipBomb");
+const ResultCode EZipBadMember = RegisterResultCode("EZipBadMember");
+const ResultCode EZipWrite = RegisterResultCode("EZipWrite");
 
 }  // namespace PM

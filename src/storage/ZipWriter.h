@@ -20,27 +20,27 @@ class ZipWriter {
 
   // Starts an archive at position 0 of `target`, which must also read and seek: the trailer's
   // crc32 is computed from the bytes read back on Close.
-  uint32_t Create(const StreamPipeRef& target);
-  uint32_t CreateFile(const char* path);  // a new file (an existing one is replaced)
+  ResultCode Create(const StreamPipeRef& target);
+  ResultCode CreateFile(const char* path);  // a new file (an existing one is replaced)
 
   // Level 0 stores the bytes, 1 to 9 deflate them. Names follow the rules of IsSafeZipName.
-  uint32_t AddMember(const char* name, const void* bytes, size_t n, int level = 6);
-  uint32_t AddMemberFrom(const char* name, const StreamPipeRef& source, int level = 6);
-  uint32_t AddDirectory(const char* name);  // "/" is appended when missing
+  ResultCode AddMember(const char* name, const void* bytes, size_t n, int level = 6);
+  ResultCode AddMemberFrom(const char* name, const StreamPipeRef& source, int level = 6);
+  ResultCode AddDirectory(const char* name);  // "/" is appended when missing
 
   // Writes the central directory and the trailer. After any failure the archive is incomplete
   // and Close returns the first failure's code.
-  uint32_t Close();
+  ResultCode Close();
   bool IsOpen() const { return m_zip != nullptr; }
 
  private:
-  uint32_t Begin(const char* name, int level, bool zip64);
-  uint32_t Fail(uint32_t code, const char* what, const char* name = nullptr);
+  ResultCode Begin(const char* name, int level, bool zip64);
+  ResultCode Fail(ResultCode code, const char* what, const char* name = nullptr);
 
   StreamPipeRef m_target;
   String m_label;
   void* m_zip = nullptr;
-  uint32_t m_failure = ZipOK;
+  ResultCode m_failure = SOK;
 };
 
 }  // namespace PM

@@ -9,9 +9,9 @@ namespace {
 
 class ZipArchiveBadInputTest : public BlockCheckedTest {
  protected:
-  uint32_t Open(const std::string& bytes, ZipOpenOptions o = {}) {
-    uint32_t code = archive.Open(MemoryOf(bytes), o);
-    EXPECT_EQ(archive.IsOpen(), code == ZipOK);
+  ResultCode Open(const std::string& bytes, ZipOpenOptions o = {}) {
+    ResultCode code = archive.Open(MemoryOf(bytes), o);
+    EXPECT_EQ(archive.IsOpen(), code == SOK);
     return code;
   }
   void TearDown() override {
@@ -30,7 +30,7 @@ TEST_F(ZipArchiveBadInputTest, TruncatedAndMisplacedDirectoriesAreRefused) {
   std::string zip = BuildZip({{"a.txt", std::string(5000, 'a')}, {"b", "bb", 0}}, false);
   ZipOpenOptions untrailed;
   untrailed.acceptMissingTrailer = true;
-  ASSERT_EQ(Open(zip, untrailed), ZipOK);
+  ASSERT_EQ(Open(zip, untrailed), SOK);
   for (size_t keep : {size_t(0), size_t(10), zip.size() / 2, zip.size() - 1})
     EXPECT_EQ(Open(zip.substr(0, keep), untrailed), EZipFormat) << keep;
   // The end record's directory offset and size, pointing past the end.
@@ -66,7 +66,7 @@ TEST_F(ZipArchiveBadInputTest, MembersWhoseSizesLieFailWhenRead) {
 
   EXPECT_EQ(Open(BuildZip({packed})), EZipFormat);
   EXPECT_EQ(Open(BuildZip({stored})), EZipBadMember);
-  ASSERT_EQ(Open(BuildZip({longer, shorter, badCrc})), ZipOK);
+  ASSERT_EQ(Open(BuildZip({longer, shorter, badCrc})), SOK);
   for (const char* name : {"longer", "shorter", "badcrc"}) EXPECT_EQ(ReadMember(archive, name), "<failed>") << name;
   EXPECT_NE(log.Text().find("EZipBadMember: member \"longer\" ends before its declared size."), std::string::npos);
   EXPECT_NE(log.Text().find("EZipBadMember: member \"badcrc\" does not match its crc32."), std::string::npos);
@@ -81,7 +81,7 @@ TEST_F(ZipArchiveBadInputTest, UnsafeNamesAreRefused) {
     EXPECT_EQ(Open(BuildZip({{name, "x"}})), EZipUnsafeName) << name;
   }
   EXPECT_EQ(Open(BuildZip({{std::string("a\0b", 3), "x"}})), EZipUnsafeName);
-  EXPECT_EQ(Open(BuildZip({{"..a/b..", "x"}})), ZipOK);
+  EXPECT_EQ(Open(BuildZip({{"..a/b..", "x"}})), SOK);
   EXPECT_NE(log.Text().find("a member name leaves the folder it is extracted into: \"../evil\"."), std::string::npos);
 }
 
@@ -90,7 +90,7 @@ TEST_F(ZipArchiveBadInputTest, ExtractionStaysInsideTheFolder) {
   std::filesystem::create_directories(dir.File("target"));
   std::filesystem::create_directories(dir.File("outside"));
   std::filesystem::create_directory_symlink(dir.File("outside"), dir.File("target/link"));
-  ASSERT_EQ(Open(BuildZip({{"ok/file", "fine"}, {"link/escaped", "bad"}})), ZipOK);
+  ASSERT_EQ(Open(BuildZip({{"ok/file", "fine"}, {"link/escaped", "bad"}})), SOK);
   EXPECT_EQ(archive.ExtractAll(dir.File("target").c_str()), EZipUnsafeName);
   EXPECT_EQ(ReadFile(dir.File("target/ok/file")), "fine");
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("outside")));
@@ -111,7 +111,7 @@ TEST_F(ZipArchiveBadInputTest, ZipBombsAreRefused) {
   // Limits are the caller's: the same member opens under looser ones.
   ZipOpenOptions loose;
   loose.maxRatio = 2000;
-  EXPECT_EQ(Open(BuildZip({{"zeros", zeros}}), loose), ZipOK);
+  EXPECT_EQ(Open(BuildZip({{"zeros", zeros}}), loose), SOK);
   EXPECT_TRUE(ReadMember(archive, "zeros") == zeros);
 }
 

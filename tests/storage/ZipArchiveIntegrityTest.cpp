@@ -13,24 +13,24 @@ std::string SmallZip() {
   return BuildZip({{"dir/", "", 0}, {"a.txt", "some text that deflates, deflates, deflates"}, {"b", "stored", 0}});
 }
 
-uint32_t OpenBytes(const std::string& bytes, bool acceptMissing = false) {
+ResultCode OpenBytes(const std::string& bytes, bool acceptMissing = false) {
   ZipArchive a;
   ZipOpenOptions o;
   o.acceptMissingTrailer = acceptMissing;
-  uint32_t code = a.Open(MemoryOf(bytes), o);
-  EXPECT_EQ(a.IsOpen(), code == ZipOK);
+  ResultCode code = a.Open(MemoryOf(bytes), o);
+  EXPECT_EQ(a.IsOpen(), code == SOK);
   return code;
 }
 
 TEST_F(ZipArchiveIntegrityTest, EveryFlippedByteIsRefused) {
   std::string zip = SmallZip();
-  ASSERT_EQ(OpenBytes(zip), ZipOK);
+  ASSERT_EQ(OpenBytes(zip), SOK);
   LogCapture log;
   for (size_t i = 0; i < zip.size(); ++i) {
     for (uint8_t mask : {0x01, 0x80}) {
       std::string bad = zip;
       bad[i] = char(bad[i] ^ mask);
-      uint32_t code = OpenBytes(bad, true);  // even a caller who accepts untrailed archives
+      ResultCode code = OpenBytes(bad, true);  // even a caller who accepts untrailed archives
       if (i < zip.size() - kZipTrailerSize) EXPECT_EQ(code, EZipChecksum) << "byte " << i;
       else EXPECT_TRUE(code == EZipChecksum || code == EZipBadTrailer) << "byte " << i << " code " << std::hex << code;
     }
@@ -56,10 +56,10 @@ TEST_F(ZipArchiveIntegrityTest, DamagedTrailerIsToldApartFromMissing) {
 
   std::string untrailed = BuildZip({{"a", "x"}}, false);
   EXPECT_EQ(OpenBytes(untrailed), EZipNoTrailer);
-  EXPECT_EQ(OpenBytes(untrailed, true), ZipOK);
+  EXPECT_EQ(OpenBytes(untrailed, true), SOK);
   std::string commented = BuildZip({{"a", "x"}}, false, "an ordinary comment");
   EXPECT_EQ(OpenBytes(commented), EZipNoTrailer);
-  EXPECT_EQ(OpenBytes(commented, true), ZipOK);
+  EXPECT_EQ(OpenBytes(commented, true), SOK);
 }
 
 // The seed was made by Python's zipfile with the trailer computed by hand from docs/formats.md.
@@ -68,7 +68,7 @@ TEST_F(ZipArchiveIntegrityTest, TrailerWrittenByAnotherToolIsAccepted) {
   ASSERT_GT(seed.size(), 100u);
   EXPECT_EQ(seed.substr(seed.size() - 23), "PELMORAZIP PMC 135BFEA5");
   ZipArchive a;
-  ASSERT_EQ(a.Open(MemoryOf(seed)), ZipOK);
+  ASSERT_EQ(a.Open(MemoryOf(seed)), SOK);
   EXPECT_TRUE(a.HasTrailer());
   EXPECT_EQ(ReadMember(a, "a.txt"), "hello hello hello hello");
 }

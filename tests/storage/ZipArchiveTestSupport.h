@@ -94,7 +94,7 @@ class LogCapture {
 inline int Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
 // The whole content of a member through its stream; "<failed>" when a read reports a failure.
-inline std::string ReadMember(const ZipArchive& zip, const char* name, uint32_t* code = nullptr) {
+inline std::string ReadMember(const ZipArchive& zip, const char* name, ResultCode* code = nullptr) {
   StreamPipeRef s(zip.OpenMember(name, code));
   std::string out;
   char buf[4096];
