@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "script/lang/ErrorReport.h"
 #include "script/lang/ValueVisitor.h"
+#include "storage/Streams.h"
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -221,6 +222,9 @@ TEST_F(LexerTextTest, StreamPiecesLexAsMemory) {
     EXPECT_EQ(LexAll(l), memory) << "piece " << piece;
     EXPECT_EQ(l.GetLine(), int(std::count(s.begin(), s.end(), '\n')) + 1);
   }
+  StreamPipeRef view(NewMemoryViewStream(s.data(), s.size()));
+  Lexer l(view.Get(), Lexer::kParserMode | 1);
+  EXPECT_EQ(LexAll(l), memory) << "memory view stream";
 }
 
 TEST_F(LexerTextTest, SignAcrossAPieceBoundary) {
