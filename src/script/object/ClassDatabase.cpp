@@ -154,12 +154,12 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
   if (!nameSpace) nameSpace = "";
   ClassSlot& c = g_db->classes[y];
   if (c.defined) {
-    LogError("CreateClass: class ", Hex{id}, " \"", name, "\" already exists as \"", c.valid.name, "\".");
+    LogError("CreateClass: class 0x", Hex{id}, " \"", name, "\" already exists as \"", c.valid.name, "\".");
     return;
   }
   bool hasBase = base != 0 && b != y;
   if (hasBase && !g_db->classes[b].defined)
-    LogError("CreateClass: base class ", Hex{base}, " of \"", name, "\" is not defined.");
+    LogError("CreateClass: base class 0x", Hex{base}, " of \"", name, "\" is not defined.");
 
   for (MemberTable* t : {&c.valid, &c.invalid}) {
     *t = g_emptyTable;
@@ -195,7 +195,7 @@ void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, cons
   }
   ClassSlot* c = SlotOf(id);
   if (!c || MemberIndex(id) == 0 || (id & 0x00FFF000u) != 0x00FFF000u) {
-    LogError("CreateMember: invalid member id ", Hex{id}, " for \"", name, "\" (class ", c ? "defined" : "undefined",
+    LogError("CreateMember: invalid member id 0x", Hex{id}, " for \"", name, "\" (class ", c ? "defined" : "undefined",
              ").");
     return;
   }
@@ -225,7 +225,7 @@ void CreateEnumMember(uint32_t id, const char* name, int32_t value, uint32_t val
   }
   ClassSlot* c = SlotOf(id);
   if (!c || MemberIndex(id) == 0 || (id & 0x00FFF000u) != 0x00FFF000u) {
-    LogError("CreateEnumMember: invalid member id ", Hex{id}, " for \"", name, "\".");
+    LogError("CreateEnumMember: invalid member id 0x", Hex{id}, " for \"", name, "\".");
     return;
   }
   uint32_t m = MemberIndex(id);
