@@ -16,8 +16,8 @@ namespace PM {
 namespace {
 
 struct ClassSlot {
-  MemberTable valid;
-  MemberTable invalid;
+  MemberTable* valid;
+  MemberTable* invalid;
   bool defined;
   bool reserved;  // handed out by AllocateClassID, not yet defined
   std::string key;
@@ -26,6 +26,7 @@ struct ClassSlot {
 
 struct Database {
   const MemberTable* master[kMaxClasses][kMaxClasses];
+  MemberTable* tables;  // two per class index, zero until used
   ClassSlot classes[kMaxClasses];
   std::unordered_map<std::string, uint32_t> classNames;
   CriticalSection lock;
@@ -35,12 +36,26 @@ struct Database {
 Database* g_db = nullptr;
 
 // Every cell of a row that names no class points here: no records, not valid.
-const MemberTable g_emptyTable{0, 0, "", "???", nullptr, nullptr, nullptr, nullptr, 0, false, 0, 0, nullptr};
+MemberTable g_emptyTable;
 const MemberTable* g_emptyRow[kMaxClasses];
+
+void ClearHeader(MemberTable& t) {
+  t.classId = t.baseId = 0;
+  t.nameSpace = "";
+  t.name = "???";
+  t.type = nullptr;
+  t.factory = nullptr;
+  t.factoryExtra = nullptr;
+  t.destroyStorage = nullptr;
+  t.kind = 0;
+  t.isValid = false;
+  t.count = 0;
+}
 
 // Until the object model starts (and after it stops) nil's row is the empty row, so member calls on
 // nil reach the accessors' stubs instead of a null row.
 bool InitEmptyRow() {
+  ClearHeader(g_emptyTable);
   for (auto& cell : g_emptyRow) cell = &g_emptyTable;
   if (!HeaderOf(NilObject())->classRow) HeaderOf(NilObject())->classRow = g_emptyRow;
   return true;
@@ -53,33 +68,16 @@ ClassSlot* SlotOf(uint32_t classId) {
   return &g_db->classes[y];
 }
 
-void FreeTable(MemberTable& t) {
-  std::free(t.records);
-  t.records = nullptr;
-  t.count = t.capacity = 0;
-}
-
-// Makes room for record `index` in both tables of a class; new records are zero (undefined).
+// Counts record `index` in both tables of a class.
 void EnsureRecord(ClassSlot& c, uint32_t index) {
   int32_t need = int32_t(index) + 1;
-  for (MemberTable* t : {&c.valid, &c.invalid}) {
-    if (need > t->capacity) {
-      int32_t cap = t->capacity ? t->capacity : 8;
-      while (cap < need) cap *= 2;
-      if (cap > int32_t(kMaxMembers)) cap = kMaxMembers;
-      auto* fresh = static_cast<MemberRecord*>(std::calloc(size_t(cap), sizeof(MemberRecord)));
-      if (!fresh) OutOfMemory(size_t(cap) * sizeof(MemberRecord));
-      if (t->count) std::memcpy(fresh, t->records, size_t(t->count) * sizeof(MemberRecord));
-      std::free(t->records);
-      t->records = fresh;
-      t->capacity = cap;
-    }
+  for (MemberTable* t : {c.valid, c.invalid})
     if (need > t->count) t->count = need;
-  }
 }
 
 void FillRecord(MemberRecord& r, uint32_t id, const char* name, const MemberOps& ops, uint32_t valid, uint32_t flags,
                 uint32_t valueType, int32_t enumValue) {
+  r.signature = MemberSignature(valueType, flags);
   r.id = id;
   r.flags = flags;
   r.valueType = valueType;
@@ -118,8 +116,16 @@ void InitClassDatabase() {
   g_db = new Database;
   for (auto& row : g_db->master)
     for (auto& cell : row) cell = &g_emptyTable;
-  for (ClassSlot& c : g_db->classes) {
-    c.valid = c.invalid = g_emptyTable;
+  // Large and zero: the allocator maps fresh pages, and only the records in use are ever touched.
+  size_t bytes = 2 * kMaxClasses * sizeof(MemberTable);
+  g_db->tables = static_cast<MemberTable*>(std::calloc(2 * kMaxClasses, sizeof(MemberTable)));
+  if (!g_db->tables) OutOfMemory(bytes);
+  for (uint32_t i = 0; i < kMaxClasses; ++i) {
+    ClassSlot& c = g_db->classes[i];
+    c.valid = &g_db->tables[2 * i];
+    c.invalid = &g_db->tables[2 * i + 1];
+    ClearHeader(*c.valid);
+    ClearHeader(*c.invalid);
     c.defined = c.reserved = false;
   }
 }
@@ -127,10 +133,7 @@ void InitClassDatabase() {
 void UninitClassDatabase() {
   if (!g_db) return;
   HeaderOf(NilObject())->classRow = g_emptyRow;
-  for (ClassSlot& c : g_db->classes) {
-    FreeTable(c.valid);
-    FreeTable(c.invalid);
-  }
+  std::free(g_db->tables);
   delete g_db;
   g_db = nullptr;
 }
@@ -154,15 +157,15 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
   if (!nameSpace) nameSpace = "";
   ClassSlot& c = g_db->classes[y];
   if (c.defined) {
-    LogError("CreateClass: class 0x", Hex{id}, " \"", name, "\" already exists as \"", c.valid.name, "\".");
+    LogError("CreateClass: class 0x", Hex{id}, " \"", name, "\" already exists as \"", c.valid->name, "\".");
     return;
   }
   bool hasBase = base != 0 && b != y;
   if (hasBase && !g_db->classes[b].defined)
     LogError("CreateClass: base class 0x", Hex{base}, " of \"", name, "\" is not defined.");
 
-  for (MemberTable* t : {&c.valid, &c.invalid}) {
-    *t = g_emptyTable;
+  for (MemberTable* t : {c.valid, c.invalid}) {
+    ClearHeader(*t);
     t->classId = ClassIdOfIndex(y);
     t->baseId = hasBase ? ClassIdOfIndex(b) : 0;
     t->nameSpace = nameSpace;
@@ -172,7 +175,7 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
     t->factoryExtra = factoryExtra;
     t->kind = kind;
   }
-  c.valid.isValid = true;
+  c.valid->isValid = true;
   c.defined = true;
   c.reserved = false;
   c.key = *nameSpace ? std::string(nameSpace) + "." + name : std::string(name);
@@ -180,10 +183,10 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
 
   // No other class derives from a new one: its column is the invalid table everywhere, except in its
   // own row, which is its base's row plus itself.
-  for (auto& row : g_db->master) row[y] = &c.invalid;
+  for (auto& row : g_db->master) row[y] = c.invalid;
   if (hasBase) std::memcpy(g_db->master[y], g_db->master[b], sizeof g_db->master[y]);
   // Nil is of no class, itself included: its row holds only invalid tables.
-  if (y != ClassIndex(kClassNil)) g_db->master[y][y] = &c.valid;
+  if (y != ClassIndex(kClassNil)) g_db->master[y][y] = c.valid;
 }
 
 void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, const MemberOps& invalidOps, uint32_t valid,
@@ -201,10 +204,10 @@ void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, cons
   }
   uint32_t m = MemberIndex(id);
   EnsureRecord(*c, m);
-  if (c->valid.records[m].id != 0)
-    LogError("CreateMember: ", name, " already exists on ", c->valid.name, ".");
-  FillRecord(c->valid.records[m], id, name, Normalised(validOps, flags, valueType), valid, flags, valueType, 0);
-  FillRecord(c->invalid.records[m], id, name, Normalised(invalidOps, flags, valueType), valid, flags, valueType, 0);
+  if (c->valid->records[m].id != 0)
+    LogError("CreateMember: ", name, " already exists on ", c->valid->name, ".");
+  FillRecord(c->valid->records[m], id, name, Normalised(validOps, flags, valueType), valid, flags, valueType, 0);
+  FillRecord(c->invalid->records[m], id, name, Normalised(invalidOps, flags, valueType), valid, flags, valueType, 0);
 }
 
 void CreateMember(uint32_t id, const char* name, AnyMemberFn getV, AnyMemberFn getI, AnyMemberFn setV,
@@ -229,21 +232,21 @@ void CreateEnumMember(uint32_t id, const char* name, int32_t value, uint32_t val
     return;
   }
   uint32_t m = MemberIndex(id);
-  bool taken = int32_t(m) < c->valid.count && c->valid.records[m].id != 0;
-  for (int32_t i = 1; !taken && i < c->valid.count; ++i)
-    taken = c->valid.records[i].id != 0 && std::strcmp(c->valid.records[i].name, name) == 0;
+  bool taken = int32_t(m) < c->valid->count && c->valid->records[m].id != 0;
+  for (int32_t i = 1; !taken && i < c->valid->count; ++i)
+    taken = c->valid->records[i].id != 0 && std::strcmp(c->valid->records[i].name, name) == 0;
   if (taken) {
-    LogError("CreateEnumMember: ", name, " already exists on ", c->valid.name, ".");
+    LogError("CreateEnumMember: ", name, " already exists on ", c->valid->name, ".");
     return;
   }
   EnsureRecord(*c, m);
   MemberOps stubs = InvalidFamily<VEnum, kShapeSingle>();
-  FillRecord(c->valid.records[m], id, name, stubs, valid, flags, kClassEnum, value);
-  FillRecord(c->invalid.records[m], id, name, stubs, valid, flags, kClassEnum, value);
+  FillRecord(c->valid->records[m], id, name, stubs, valid, flags, kClassEnum, value);
+  FillRecord(c->invalid->records[m], id, name, stubs, valid, flags, kClassEnum, value);
 }
 
 void SetClassStorageDestroy(uint32_t classId, ClassStorageDestroyFn fn) {
-  if (ClassSlot* c = SlotOf(classId)) c->valid.destroyStorage = c->invalid.destroyStorage = fn;
+  if (ClassSlot* c = SlotOf(classId)) c->valid->destroyStorage = c->invalid->destroyStorage = fn;
 }
 
 // ---- look-ups ------------------------------------------------------------------------------------
@@ -252,7 +255,7 @@ bool ClassExists(uint32_t classId) { return SlotOf(classId) != nullptr; }
 
 const char* ClassName(uint32_t classId) {
   ClassSlot* c = SlotOf(classId);
-  return c ? c->valid.name : "???";
+  return c ? c->valid->name : "???";
 }
 
 const char* ClassKeyName(uint32_t classId) {
@@ -262,7 +265,7 @@ const char* ClassKeyName(uint32_t classId) {
 
 const MemberTable* ValidTable(uint32_t classId) {
   ClassSlot* c = SlotOf(classId);
-  return c ? &c->valid : nullptr;
+  return c ? c->valid : nullptr;
 }
 
 ClassRow ClassRowOf(uint32_t classId) {
@@ -282,8 +285,8 @@ const MemberRecord* MemberRecordOf(uint32_t memberId) {
   ClassSlot* c = SlotOf(memberId);
   if (!c || (memberId & 0x00FFF000u) != 0x00FFF000u) return nullptr;
   int32_t m = int32_t(MemberIndex(memberId));
-  if (m == 0 || m >= c->valid.count || c->valid.records[m].id == 0) return nullptr;
-  return &c->valid.records[m];
+  if (m == 0 || m >= c->valid->count || c->valid->records[m].id == 0) return nullptr;
+  return &c->valid->records[m];
 }
 
 const char* MemberName(uint32_t memberId) {
@@ -310,8 +313,8 @@ void BuildClassMemberNames(uint32_t classId) {
   ClassSlot* c = SlotOf(classId);
   if (!c) return;
   c->memberNames.clear();
-  for (int32_t i = 1; i < c->valid.count; ++i) {
-    const MemberRecord& r = c->valid.records[i];
+  for (int32_t i = 1; i < c->valid->count; ++i) {
+    const MemberRecord& r = c->valid->records[i];
     if (r.id) c->memberNames.emplace(r.name, r.id);
   }
 }
@@ -335,8 +338,8 @@ uint32_t FindMemberID(uint32_t classId, const char* name) {
     if (!c) return 0;
     auto it = c->memberNames.find(key);
     if (it != c->memberNames.end()) return it->second;
-    if (!c->valid.baseId || ClassIndex(c->valid.baseId) == ClassIndex(classId)) return 0;
-    classId = c->valid.baseId;
+    if (!c->valid->baseId || ClassIndex(c->valid->baseId) == ClassIndex(classId)) return 0;
+    classId = c->valid->baseId;
   }
   return 0;
 }

@@ -39,7 +39,7 @@ struct MemberSig {
 template <class Tag>
 inline const MemberRecord* TypedRecord(const ScriptObject* obj, uint32_t member, uint32_t shape) {
   const MemberRecord* r = obj->FindRecord(member);
-  if (r && r->valueType == Tag::kClassId && (r->flags & kMemberShape) == shape) [[likely]]
+  if (r && r->signature == MemberSignature(Tag::kClassId, shape)) [[likely]]
     return r;
   return nullptr;
 }

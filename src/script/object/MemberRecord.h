@@ -43,6 +43,7 @@ F TypedFn(AnyMemberFn f) { return reinterpret_cast<F>(f); }
 // One member of a class, in the valid table (real accessors) or the invalid table (logging stubs).
 // An undefined index holds id 0 and value type 0, so no typed accessor accepts it.
 struct MemberRecord {
+  uint64_t signature;  // value type | shape << 32: what the typed accessors compare in one step
   uint32_t id;
   uint32_t flags;
   uint32_t valueType;  // a class id; for indexed and array members the element's
@@ -57,8 +58,13 @@ using ScriptFactoryExtra = ScriptObject* (*)(uint32_t extraBytes);
 // Destroys the script-declared member storage a class keeps in an object (run by ~ScriptObject).
 using ClassStorageDestroyFn = void (*)(ScriptObject* obj, uint32_t classId);
 
-// A class's valid or invalid member table. Rows of the master table point at these headers, which never
-// move; the record array behind them may grow while classes are being defined.
+constexpr uint64_t MemberSignature(uint32_t valueType, uint32_t flags) {
+  return valueType | uint64_t(flags & kMemberShape) << 32;
+}
+
+// A class's valid or invalid member table: a header, then a record for every possible member index, so
+// tables never move or grow (their pages are reserved, and only touched ones are ever committed) and a
+// look-up needs no bounds check: an index past the last member finds an undefined (zero) record.
 struct MemberTable {
   uint32_t classId;
   uint32_t baseId;  // 0 for none
@@ -70,9 +76,8 @@ struct MemberTable {
   ClassStorageDestroyFn destroyStorage;
   uint32_t kind;
   bool isValid;
-  int32_t count;  // records[0, count) exist; index 0 is never a member
-  int32_t capacity;
-  MemberRecord* records;
+  int32_t count;  // records [1, count) may be defined; index 0 never is
+  MemberRecord records[kMaxMembers];
 };
 
 // A row of the master table: one table pointer per class index.

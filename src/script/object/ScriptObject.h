@@ -24,12 +24,11 @@ class ScriptObject {
 
   ClassRow Row() const { return static_cast<ClassRow>(HeaderOf(this)->classRow); }
 
-  // Member M of class Y: record M >> 24 of row[Y & 0xFFF]; null for ids that name no record.
+  // Member M of class Y: record M >> 24 of row[Y & 0xFFF]; null for ids outside the table (the mask
+  // checks the 0xFFF middle and Y < 512 at once). The record may be undefined (id 0).
   const MemberRecord* FindRecord(uint32_t memberId) const {
-    uint32_t y = ClassIndex(memberId), m = MemberIndex(memberId);
-    if (y >= kMaxClasses || (memberId & 0x00FFF000u) != 0x00FFF000u) return nullptr;
-    const MemberTable* t = Row()[y];
-    return int32_t(m) < t->count ? &t->records[m] : nullptr;
+    if ((memberId & 0x00FFFE00u) != 0x00FFF000u) return nullptr;
+    return &Row()[ClassIndex(memberId)]->records[MemberIndex(memberId)];
   }
   // Is this object of the class or derived from it (one look-up; nil answers no).
   bool IsA(uint32_t classId) const {
