@@ -21,11 +21,6 @@ namespace PM {
 class ScriptObject;
 class StreamPipeRef;
 
-template <> inline const char* kArrayTypeName<Vector2f> = "Array_Vector2f";
-template <> inline const char* kArrayTypeName<Vector3f> = "Array_Vector3f";
-template <> inline const char* kArrayTypeName<Vector4f> = "Array_Vector4f";
-template <> inline const char* kArrayTypeName<Matrix4f> = "Array_Matrix4f";
-
 // V: the value; by value (Bool, integers, floats, Enum, MemberID, objects) or through a pointer.
 template <class V, uint32_t Id, bool ByValue>
 struct ValueTag {
