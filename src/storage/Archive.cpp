@@ -148,7 +148,9 @@ class ArchiveIndexReader {
         Archive::Entry e{AF::GetU32(f), AF::GetU32(f + 4), AF::GetU32(f + 8), AF::GetU32(f + 12), AF::GetU32(f + 16)};
         if (uint64_t(e.offset) + e.storedSize > m_dataLength)
           return Fail(kArchiveECorrupt, "the data of \"", path.c_str(), "\" lies past the end of the DATA chunk");
-        if (e.method > AF::kDeflate || (e.method == AF::kStored && e.storedSize != e.originalSize))
+        // Deflate expands at most about 1032 to 1, so a larger original size is a lie (and an allocation).
+        if (e.method > AF::kDeflate || (e.method == AF::kStored && e.storedSize != e.originalSize) ||
+            (e.method == AF::kDeflate && uint64_t(e.originalSize) > uint64_t(e.storedSize) * 1032 + 1024))
           return Fail(kArchiveECorrupt, "\"", path.c_str(), "\" has method ", e.method, " with sizes ",
                       e.storedSize, " and ", e.originalSize);
         if (m_dirs.count(path) || !m_a.m_entries.emplace(path, e).second)
