@@ -79,6 +79,7 @@ class ArchiveIndexReader {
     if (m_a.m_entries.size() != count)
       return Fail(kArchiveECorrupt, "the INDX chunk counts ", count, " files but the tree holds ",
                   uint32_t(m_a.m_entries.size()));
+    m_a.m_verified = std::vector<std::atomic<uint8_t>>(m_a.m_order.size());
     return kArchiveOk;
   }
 
@@ -153,6 +154,7 @@ class ArchiveIndexReader {
             (e.method == AF::kDeflate && uint64_t(e.originalSize) > uint64_t(e.storedSize) * 1032 + 1024))
           return Fail(kArchiveECorrupt, "\"", path.c_str(), "\" has method ", e.method, " with sizes ",
                       e.storedSize, " and ", e.originalSize);
+        e.index = uint32_t(m_a.m_order.size());
         if (m_dirs.count(path) || !m_a.m_entries.emplace(path, e).second)
           return Fail(kArchiveEBadName, "the name \"", path.c_str(), "\" appears twice");
         m_a.m_order.push_back(std::move(path));
@@ -212,7 +214,9 @@ StreamPipe* Archive::OpenFile(std::string_view innerPath, bool quiet) const {
 ArchiveEntryStream* Archive::NewEntryStream(const Entry& e, const StreamPipeRef& file, std::string_view innerPath) const {
   StreamPipeRef data(NewCounted<StreamWindow>(file, m_dataStart + e.offset, e.storedSize));
   if (e.method == ArchiveFormat::kDeflate) data = NewInflateReader(data, e.storedSize);
-  return NewCounted<ArchiveEntryStream>(data, e.originalSize, e.crc, m_name, String(innerPath));
+  Ptr<Archive> self(const_cast<Archive*>(this));  // archives live in counted blocks (Open makes them)
+  return NewCounted<ArchiveEntryStream>(data, e.originalSize, e.crc, m_name, String(innerPath),
+                                        &m_verified[e.index], self);
 }
 
 uint32_t Archive::ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const {

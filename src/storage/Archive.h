@@ -3,6 +3,7 @@
 // serves every thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -29,6 +30,7 @@ class Archive {
     uint32_t originalSize;
     uint32_t crc;
     uint32_t method;
+    uint32_t index = 0;  // the file's place in FileNames()
   };
 
   // Opens the archive file at `path`. A bad archive is refused with a logged error naming it:
@@ -60,6 +62,8 @@ class Archive {
   int64_t m_dataStart = 0;  // the DATA payload's offset in the archive file
   std::unordered_map<std::string, Entry> m_entries;
   std::vector<std::string> m_order;
+  // Set once a file has been read whole with a matching crc32: later reads skip the check.
+  mutable std::vector<std::atomic<uint8_t>> m_verified;
 };
 
 }  // namespace PM

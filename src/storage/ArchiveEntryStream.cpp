@@ -5,14 +5,18 @@
 #include <algorithm>
 
 #include "core/Log.h"
+#include "storage/Archive.h"
 #include "storage/ArchiveResult.h"
 
 namespace PM {
 
 ArchiveEntryStream::ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc,
-                                       const String& archive, const String& name)
-    : m_source(source), m_length(length), m_expectedCrc(crc), m_archive(archive), m_name(name) {
+                                       const String& archive, const String& name, std::atomic<uint8_t>* verified,
+                                       const Ptr<Archive>& owner)
+    : m_source(source), m_length(length), m_expectedCrc(crc), m_archive(archive), m_name(name),
+      m_verified(verified), m_owner(owner) {
   m_crc = uint32_t(crc32(0, nullptr, 0));
+  m_checking = !m_verified->load(std::memory_order_acquire);
 }
 
 bool ArchiveEntryStream::Fail(uint32_t code, const char* what) {
@@ -29,6 +33,7 @@ bool ArchiveEntryStream::CheckEnd() {
   unsigned char extra;
   if (m_source->Read(&extra, 1) > 0) return Fail(kArchiveECorrupt, "its data is longer than its recorded length");
   if (m_checking && m_crc != m_expectedCrc) return Fail(kArchiveECrcMismatch, "its crc32 differs from the recorded one");
+  if (m_checking) m_verified->store(1, std::memory_order_release);
   return true;
 }
 
@@ -94,7 +99,7 @@ int64_t ArchiveEntryStream::Seek(int64_t offset, int origin) {
   m_pos = to;
   if (to == 0) {  // a rewind starts the check afresh
     m_crc = uint32_t(crc32(0, nullptr, 0));
-    m_checking = true;
+    m_checking = !m_verified->load(std::memory_order_acquire);
     m_ended = false;
   } else {
     m_checking = false;

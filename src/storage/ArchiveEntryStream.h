@@ -4,16 +4,22 @@
 // withheld, so a damaged file never reads as complete.
 #pragma once
 
+#include <atomic>
+
+#include "core/Obj.h"
 #include "core/String.h"
 #include "storage/StreamPipe.h"
 
 namespace PM {
 
+class Archive;
+
 class ArchiveEntryStream : public StreamPipe {
  public:
-  // `source` gives the file's original bytes (a window, or an inflate reader over one).
+  // `source` gives the file's original bytes (a window, or an inflate reader over one). `verified` is the
+  // archive's record that this file has passed its check once; `owner` keeps that record alive.
   ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc, const String& archive,
-                     const String& name);
+                     const String& name, std::atomic<uint8_t>* verified, const Ptr<Archive>& owner);
 
   void Lock() override { m_source->Lock(); }
   void Unlock() override { m_source->Unlock(); }
@@ -42,6 +48,8 @@ class ArchiveEntryStream : public StreamPipe {
   uint32_t m_expectedCrc;
   String m_archive;
   String m_name;
+  std::atomic<uint8_t>* m_verified;
+  Ptr<Archive> m_owner;
   int64_t m_pos = 0;
   uint32_t m_crc = 0;
   bool m_checking = true;  // false after a seek away from the sequential order
