@@ -1,10 +1,16 @@
-// Vector2f: the math value type (its operations are added with the math library).
+// Vector2f: a 2D value (texture coordinates, screen positions).
 #pragma once
+
+#include "core/Array.h"
 
 namespace PM {
 
 struct Vector2f {
   float x, y;
 };
+
+inline constexpr Vector2f kZeroVector2f{0.0f, 0.0f};
+
+template <> inline const char* kArrayTypeName<Vector2f> = "Array_Vector2f";
 
 }  // namespace PM

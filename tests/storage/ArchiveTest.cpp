@@ -88,6 +88,7 @@ TEST_F(ArchiveTest, DeflatedAndEmptyFilesReadBack) {
 
   StreamPipeRef s(a->OpenFile("t/x.txt"));
   EXPECT_EQ(s->GetFileLength(), int64_t(text.size()));
+  EXPECT_EQ(s->PeekByte(), 'l');
   EXPECT_EQ(ReadAll(a->OpenFile("t/x.txt")), text);
   std::vector<uint8_t> out;
   EXPECT_EQ(a->ReadFile("t/empty", out), kArchiveOk);

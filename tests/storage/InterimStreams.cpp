@@ -1,1 +1,0 @@
-#include "storage/InterimStreams.h"
