@@ -13,27 +13,6 @@ namespace PM {
 
 namespace AF = ArchiveFormat;
 
-const char* ArchiveResultName(uint32_t code) {
-  static const struct {
-    uint32_t code;
-    const char* name;
-  } kNames[] = {
-      {kArchiveOk, "SOK"},
-      {kArchiveENotFound, "ENotFound"},
-      {kArchiveENotArchive, "EArchiveNotArchive"},
-      {kArchiveETruncated, "EArchiveTruncated"},
-      {kArchiveEOversized, "EArchiveOversized"},
-      {kArchiveECorrupt, "EArchiveCorrupt"},
-      {kArchiveEBadName, "EArchiveBadName"},
-      {kArchiveECrcMismatch, "EArchiveCrcMismatch"},
-      {kArchiveEBadVersion, "EArchiveBadVersion"},
-      {kArchiveEWriteFailed, "EArchiveWriteFailed"},
-  };
-  for (const auto& n : kNames)
-    if (n.code == code) return n.name;
-  return "???";
-}
-
 // Reads and checks the index of one archive: ARCH { INDX, DATA (header only), TREE }.
 class ArchiveIndexReader {
  public:
@@ -85,8 +64,8 @@ class ArchiveIndexReader {
 
  private:
   template <class... A>
-  uint32_t Fail(uint32_t code, const A&... parts) {
-    LogError("Archive: ", ArchiveResultName(code), ": ", m_a.m_name, ": ", parts...);
+  ResultCode Fail(ResultCode code, const A&... parts) {
+    LogError("Archive: ", ResultCodeName(code), ": ", m_a.m_name, ": ", parts...);
     return code;
   }
 
@@ -172,14 +151,14 @@ class ArchiveIndexReader {
   std::unordered_set<std::string> m_dirs;
 };
 
-Ptr<Archive> Archive::Open(const String& path, uint32_t* result) {
+Ptr<Archive> Archive::Open(const String& path, ResultCode* result) {
   std::string file(path.CStr());
   return OpenWith(path, [file] { return OpenFileStream(file.c_str(), kModeRead | kModeQuiet); }, result);
 }
 
-Ptr<Archive> Archive::OpenWith(const String& name, Opener opener, uint32_t* result) {
-  uint32_t ignored;
-  uint32_t& code = result ? *result : ignored;
+Ptr<Archive> Archive::OpenWith(const String& name, Opener opener, ResultCode* result) {
+  ResultCode ignored;
+  ResultCode& code = result ? *result : ignored;
   StreamPipeRef stream(opener());
   if (stream.IsNull()) {
     code = kArchiveENotFound;
@@ -219,7 +198,7 @@ ArchiveEntryStream* Archive::NewEntryStream(const Entry& e, const StreamPipeRef&
                                         &m_verified[e.index], self);
 }
 
-uint32_t Archive::ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const {
+ResultCode Archive::ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const {
   out.clear();
   const Entry* e = Find(innerPath);
   if (!e) return kArchiveENotFound;

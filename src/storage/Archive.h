@@ -35,9 +35,9 @@ class Archive {
 
   // Opens the archive file at `path`. A bad archive is refused with a logged error naming it:
   // the result is null and `*result` (when given) holds the archive code.
-  static Ptr<Archive> Open(const String& path, uint32_t* result = nullptr);
+  static Ptr<Archive> Open(const String& path, ResultCode* result = nullptr);
   // The same over any source; `name` is what errors call the archive.
-  static Ptr<Archive> OpenWith(const String& name, Opener opener, uint32_t* result = nullptr);
+  static Ptr<Archive> OpenWith(const String& name, Opener opener, ResultCode* result = nullptr);
 
   const String& Name() const { return m_name; }
   int FileCount() const { return int(m_entries.size()); }
@@ -49,7 +49,7 @@ class Archive {
   // such file (logged unless `quiet`).
   StreamPipe* OpenFile(std::string_view innerPath, bool quiet = false) const;
   // Reads a whole file and checks it: kArchiveOk, kArchiveENotFound, ETruncated, ECorrupt or ECrcMismatch.
-  uint32_t ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const;
+  ResultCode ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const;
 
   Archive(const String& name, Opener opener) : m_name(name), m_opener(std::move(opener)) {}
 

@@ -19,9 +19,9 @@ ArchiveEntryStream::ArchiveEntryStream(const StreamPipeRef& source, int64_t leng
   m_checking = !m_verified->load(std::memory_order_acquire);
 }
 
-bool ArchiveEntryStream::Fail(uint32_t code, const char* what) {
+bool ArchiveEntryStream::Fail(ResultCode code, const char* what) {
   if (!m_failure) {
-    LogError("Archive: ", ArchiveResultName(code), ": ", m_archive, ": ", m_name, ": ", what);
+    LogError("Archive: ", ResultCodeName(code), ": ", m_archive, ": ", m_name, ": ", what);
     m_failure = code;
   }
   return false;

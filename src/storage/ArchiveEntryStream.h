@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "core/Obj.h"
+#include "core/ResultCode.h"
 #include "core/String.h"
 #include "storage/StreamPipe.h"
 
@@ -37,10 +38,10 @@ class ArchiveEntryStream : public StreamPipe {
 
 
   // The archive code of the first fault found (kArchiveOk while none).
-  uint32_t Failure() const { return m_failure; }
+  ResultCode Failure() const { return m_failure; }
 
  private:
-  bool Fail(uint32_t code, const char* what);  // logs once; the stream then reads as ended
+  bool Fail(ResultCode code, const char* what);  // logs once; the stream then reads as ended
   bool CheckEnd();                              // the length and crc checks once all bytes are read
 
   StreamPipeRef m_source;
@@ -54,7 +55,7 @@ class ArchiveEntryStream : public StreamPipe {
   uint32_t m_crc = 0;
   bool m_checking = true;  // false after a seek away from the sequential order
   bool m_ended = false;
-  uint32_t m_failure = 0;
+  ResultCode m_failure = SOK;
 };
 
 }  // namespace PM

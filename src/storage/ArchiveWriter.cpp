@@ -53,8 +53,8 @@ ArchiveWriter::~ArchiveWriter() {
 }
 
 template <class... A>
-uint32_t ArchiveWriter::Fail(uint32_t code, const A&... parts) {
-  LogError("ArchiveWriter: ", ArchiveResultName(code), ": ", m_name, ": ", parts...);
+ResultCode ArchiveWriter::Fail(ResultCode code, const A&... parts) {
+  LogError("ArchiveWriter: ", ResultCodeName(code), ": ", m_name, ": ", parts...);
   if (m_result == kArchiveOk) m_result = code;
   return code;
 }
@@ -67,7 +67,7 @@ bool ArchiveWriter::PatchU32(int64_t at, uint32_t value) {
   return m_target->Seek(m_base + at, kSeekStart) == m_base + at && WriteAll(b, 4);
 }
 
-uint32_t ArchiveWriter::AddFile(const String& innerPath, const void* bytes, size_t n, uint32_t method) {
+ResultCode ArchiveWriter::AddFile(const String& innerPath, const void* bytes, size_t n, uint32_t method) {
   if (m_result != kArchiveOk || m_finished) return m_result != kArchiveOk ? m_result : kArchiveEWriteFailed;
   if (method > AF::kDeflate) return Fail(kArchiveECorrupt, "unknown method ", method, " for \"", innerPath, "\"");
   // Find or create the folders, then check the file's own name.
@@ -130,7 +130,7 @@ void ArchiveWriter::PutTree(const std::vector<Node>& nodes, std::vector<uint8_t>
   }
 }
 
-uint32_t ArchiveWriter::Finish() {
+ResultCode ArchiveWriter::Finish() {
   if (m_finished) return m_result;
   m_finished = true;
   if (m_result != kArchiveOk) return m_result;

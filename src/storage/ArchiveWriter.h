@@ -22,9 +22,9 @@ class ArchiveWriter {
 
   // Adds a file at `innerPath` ("sub/a.txt"); folders are created on first mention and keep the order
   // in which they and their files were added. Method 0 stores, 1 deflates.
-  uint32_t AddFile(const String& innerPath, const void* bytes, size_t n, uint32_t method);
+  ResultCode AddFile(const String& innerPath, const void* bytes, size_t n, uint32_t method);
   // Writes the tree and the lengths; the first error of any step, or kArchiveOk.
-  uint32_t Finish();
+  ResultCode Finish();
 
  private:
   struct Node {
@@ -35,7 +35,7 @@ class ArchiveWriter {
   };
   static void PutTree(const std::vector<Node>& nodes, std::vector<uint8_t>& out);
   template <class... A>
-  uint32_t Fail(uint32_t code, const A&... parts);
+  ResultCode Fail(ResultCode code, const A&... parts);
   bool WriteAll(const void* bytes, int64_t n);
   bool PatchU32(int64_t at, uint32_t value);
   int64_t Position() { return m_target->Seek(0, kSeekCurrent); }
@@ -45,7 +45,7 @@ class ArchiveWriter {
   int64_t m_base;          // where the ARCH chunk begins in the target
   int64_t m_dataLength = 0;
   uint32_t m_fileCount = 0;
-  uint32_t m_result = kArchiveOk;
+  ResultCode m_result = kArchiveOk;
   bool m_finished = false;
   std::vector<Node> m_root;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Log.h"
+#include "core/Module.h"
 #include "platform/CriticalSection.h"
 #include "storage/Archive.h"
 #include "storage/MultipartPath.h"
@@ -113,11 +114,18 @@ std::string TextScriptInstead(const std::vector<std::string>& candidates) {
   return std::string();
 }
 
+// Every DLLDeInitialize releases the calling thread's read path; the last one empties the archive cache.
+const bool g_hooksRegistered = [] {
+  RegisterThreadHook(kThreadStorage, "Storage", &Storage::ReleaseThreadState);
+  RegisterModuleHook(0, "Storage archive cache", nullptr, &Storage::ClearArchiveCache);
+  return true;
+}();
+
 }  // namespace
 
-StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullPath, uint32_t* result) {
-  uint32_t ignored;
-  uint32_t& code = result ? *result : ignored;
+StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullPath, ResultCode* result) {
+  ResultCode ignored;
+  ResultCode& code = result ? *result : ignored;
   code = 0;
   bool quiet = (mode & kModeQuiet) != 0;
   std::string name(path.CStr());

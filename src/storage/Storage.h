@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/ResultCode.h"
 #include "core/String.h"
 #include "storage/StreamPipe.h"
 
@@ -18,12 +19,12 @@ class Storage {
   static constexpr uint32_t kRead = 0x1;
   static constexpr uint32_t kReadQuiet = 0x10000001;
   static constexpr uint32_t kWrite = 0xE;
-  static constexpr uint32_t kNotFound = 0x8000000A;
+  static constexpr ResultCode kNotFound = ENotFound;
 
   // Never null: the null stream when nothing is found (logged "Storage: FileNotFound: " unless the mode
   // is quiet). The stream comes with count 0. `fullPath` receives the candidate that was opened;
   // `result` (when given) 0, kNotFound or the code of a refused archive.
-  static StreamPipe* OpenStream(const String& path, uint32_t mode, String& fullPath, uint32_t* result = nullptr);
+  static StreamPipe* OpenStream(const String& path, uint32_t mode, String& fullPath, ResultCode* result = nullptr);
   static StreamPipe* OpenStreamSimple(const String& path, uint32_t mode);
 
   // The calling thread's read path: ends in "/" when set, empty when none is set.

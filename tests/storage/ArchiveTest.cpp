@@ -167,9 +167,9 @@ TEST_F(ArchiveTest, BadArchivesAreRefusedWithTheArchivesName) {
     LogCapture log;
     uint32_t code = 0;
     EXPECT_FALSE(OpenBytes(bytes, &code)) << c.what;
-    EXPECT_EQ(code, c.code) << c.what << ": " << ArchiveResultName(code);
+    EXPECT_EQ(code, c.code) << c.what << ": " << ResultCodeName(code);
     EXPECT_EQ(log.Lines(), 1) << c.what;
-    EXPECT_NE(log.Text().find(std::string("Archive: ") + ArchiveResultName(c.code) + ": bad.pmk: "), std::string::npos)
+    EXPECT_NE(log.Text().find(std::string("Archive: ") + ResultCodeName(c.code) + ": bad.pmk: "), std::string::npos)
         << c.what << ": " << log.Text();
   }
 }

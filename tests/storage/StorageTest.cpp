@@ -1,6 +1,9 @@
 // Storage: read paths, missing files, archive mounts and their cache, multipart names and writing.
 #include <string>
 
+#include <cstdlib>
+
+#include "core/Module.h"
 #include "storage/Storage.h"
 #include "storage/StorageTestUtil.h"
 #include "storage/Streams.h"
@@ -56,6 +59,22 @@ TEST_F(StorageTest, ReadPathIsSetPushedAndRestored) {
   EXPECT_EQ(Storage::GetReadPath(), "scenes/");
   Storage::ReleaseThreadState();
   EXPECT_TRUE(Storage::GetReadPath().IsEmpty());
+}
+
+TEST_F(StorageTest, DLLDeInitializeReleasesTheReadPathAndTheLastEmptiesTheCache) {
+  setenv("PM_LOG_DIR", dir.Path().c_str(), 1);
+  WriteArchive("c.pmk", {{"f", "x"}});
+  ASSERT_EQ(DLLInitialize(0), SOK);
+  ASSERT_EQ(DLLInitialize(0), SOK);
+  Storage::SetReadPath("scripts");
+  EXPECT_EQ(Read("c.pmk/f"), "x");
+  EXPECT_EQ(DLLDeInitialize(0), SOK);
+  EXPECT_TRUE(Storage::GetReadPath().IsEmpty());
+  EXPECT_EQ(Storage::CachedArchiveCount(), 1);
+  Storage::SetReadPath("scripts");
+  EXPECT_EQ(DLLDeInitialize(0), SOK);
+  EXPECT_TRUE(Storage::GetReadPath().IsEmpty());
+  EXPECT_EQ(Storage::CachedArchiveCount(), 0);
 }
 
 TEST_F(StorageTest, MissingFileGivesTheNullStreamAndOneLogLine) {
