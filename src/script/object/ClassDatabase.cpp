@@ -307,6 +307,25 @@ uint32_t AllocateClassID() {
   return 0;
 }
 
+void ReleaseClassID(uint32_t classId) {
+  uint32_t y = ClassIndex(classId);
+  if (!g_db || y < kFirstRuntimeClass || y >= kMaxClasses) return;
+  CriticalSectionLock guard(g_db->lock);
+  ClassSlot& c = g_db->classes[y];
+  if (c.defined) {
+    for (auto& row : g_db->master) row[y] = &g_emptyTable;
+    for (auto& cell : g_db->master[y]) cell = &g_emptyTable;
+    std::memset(static_cast<void*>(c.valid), 0, sizeof(MemberTable));
+    std::memset(static_cast<void*>(c.invalid), 0, sizeof(MemberTable));
+    ClearHeader(*c.valid);
+    ClearHeader(*c.invalid);
+    c.key.clear();
+    c.memberNames.clear();
+    --g_db->defined;
+  }
+  c.defined = c.reserved = false;
+}
+
 // ---- names ---------------------------------------------------------------------------------------
 
 void BuildClassMemberNames(uint32_t classId) {
@@ -320,7 +339,9 @@ void BuildClassMemberNames(uint32_t classId) {
 }
 
 void BuildMemberNameHashes() {
-  for (uint32_t i = 0; i < kMaxClasses; ++i) BuildClassMemberNames(ClassIdOfIndex(i));
+  if (!g_db) return;
+  for (uint32_t i = 0; i < kMaxClasses; ++i)
+    if (g_db->classes[i].defined) BuildClassMemberNames(ClassIdOfIndex(i));
 }
 
 void BuildClassNameHash() {
@@ -330,13 +351,19 @@ void BuildClassNameHash() {
     if (g_db->classes[i].defined) g_db->classNames.emplace(g_db->classes[i].key, ClassIdOfIndex(i));
 }
 
-void ClearClassNameHash() {
-  if (g_db) g_db->classNames.clear();
-}
-
 void BuildNameHashes() {
   BuildMemberNameHashes();
   BuildClassNameHash();
+}
+
+void ClearNameHashes() {
+  if (!g_db) return;
+  g_db->classNames.clear();
+  for (ClassSlot& c : g_db->classes) c.memberNames.clear();
+}
+
+void ClearClassNameHash() {
+  if (g_db) g_db->classNames.clear();
 }
 
 uint32_t FindMemberID(uint32_t classId, const char* name) {
