@@ -6,6 +6,8 @@
 #include "LexerTestSupport.h"
 #include "core/Log.h"
 #include "script/lang/ErrorReport.h"
+#include "script/lang/Parser.h"
+#include "script/lang/ValueParser.h"
 #include "script/lang/ValueVisitor.h"
 #include "storage/Streams.h"
 #include "support/TestEnv.h"
@@ -237,7 +239,7 @@ TEST_F(LexerTextTest, SignAcrossAPieceBoundary) {
 TEST_F(LexerTextTest, ExpectAcceptAndSkipStatement) {
   std::string s = "a b; c d e ; f";
   Lexer l(s.data(), s.size(), Lexer::kParserMode | 1);
-  PlainErrorReport report(&l, "test.txt", false);
+  Parser report(&l, nullptr, nullptr, "test.txt", 0);
   l.SetOwner(&report);
   l.Lex();
   std::string out;
@@ -258,7 +260,7 @@ TEST_F(LexerTextTest, ExpectAcceptAndSkipStatement) {
   EXPECT_EQ(l.SkipStatement(), 0x8000000Au);
   EXPECT_EQ(l.Kind(), 255);
 
-  PlainErrorReport quiet(&l, "q", true);
+  Parser quiet(&l, nullptr, nullptr, "q", kParseQuiet);
   l.SetOwner(&quiet);
   {
     CapturePipe capture(LogOutPipe());
@@ -278,7 +280,8 @@ TEST_F(LexerTextTest, ParseValueDeliversLiterals) {
   EXPECT_EQ(r.seen, "Bool:true Bool:false String:x F32:1.500000 F64:2.500000 I32:-3 I64:4 U32:5 U64:6 ");
   EXPECT_EQ(l.Kind(), 32);
   // Other kinds go to the value parser hook; without one they are a reported error.
-  PlainErrorReport report(&l, "v", true);
+  SetParseValueCB(nullptr);
+  Parser report(&l, nullptr, nullptr, "v", kParseQuiet);
   l.SetOwner(&report);
   EXPECT_EQ(l.ParseValue(r), 0x80000001u);
   EXPECT_EQ(report.ErrorCount(), 1);
@@ -287,7 +290,7 @@ TEST_F(LexerTextTest, ParseValueDeliversLiterals) {
   Lexer l2(t.data(), t.size(), Lexer::kParserMode);
   l2.Lex();
   EXPECT_EQ(l2.ParseValue(r), 0u);
-  SetParseValueCB(nullptr);
+  SetParseValueCB(&ValueParser::ParseValueCB);
   EXPECT_NE(r.seen.find("I32:82 "), std::string::npos);
 }
 

@@ -1,5 +1,6 @@
 // ErrorReport: where the lexer and the parser write their messages. Each report counts one error,
-// remembers where the first one happened, and hands out the stream the message text goes to.
+// remembers where the first one happened, and hands out the stream the message text goes to. The
+// parser's run context (Parser) is the report of a run.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,6 @@
 #include "core/String.h"
 
 namespace PM {
-
-class Lexer;
 
 class ErrorReport {
  public:
@@ -31,25 +30,5 @@ void ReportErrorLine(ErrorReport& report, const A&... parts) {
   (LogPart(s, parts), ...);
   report.EndError(s);
 }
-
-// The plain report of a run: "File: <name>(<line>) x=<column> :\n    " in colour 11 on 0 on the output
-// log, then the message; quiet reports count but write nothing.
-class PlainErrorReport : public ErrorReport {
- public:
-  PlainErrorReport(Lexer* lexer, const String& name, bool quiet) : m_lexer(lexer), m_name(name), m_quiet(quiet) {}
-  StreamPipeRef ReportError() override;
-  void EndError(StreamPipeRef& stream) override;
-  int ErrorCount() const override { return m_errors; }
-  int FirstLine() const override { return m_firstLine; }
-  int FirstColumn() const override { return m_firstColumn; }
-
- private:
-  Lexer* m_lexer;
-  String m_name;
-  bool m_quiet;
-  int m_errors = 0;
-  int m_firstLine = 0;
-  int m_firstColumn = 0;
-};
 
 }  // namespace PM

@@ -552,10 +552,9 @@ uint32_t Lexer::ParseValue(ValueVisitor& visitor) {
 }
 
 uint32_t Lexer::DeliverValue(ValueVisitor& v) {
-  using namespace ValueClassId;
   uint32_t r;
   auto arrayOf = [&](uint32_t classId) {
-    r = v.FoundArray(classId == kString ? static_cast<void*>(m_strings.Data()) : m_elements, classId);
+    r = v.FoundArray(classId == kClassString ? static_cast<void*>(m_strings.Data()) : m_elements, classId);
     Lex();
     return r;
   };
@@ -583,19 +582,19 @@ uint32_t Lexer::DeliverValue(ValueVisitor& v) {
     case kTokVector4f: r = v.FoundVector4f(m_value.f); Lex(); return r;
     case kTokMatrix4f: r = v.FoundMatrix4f(m_value.f); Lex(); return r;
     case kTokSpheref: r = v.FoundSpheref(m_value.f); Lex(); return r;
-    case kTokArrayBool: return arrayOf(kBool);
-    case kTokArrayString: return arrayOf(kString);
-    case kTokArrayF32: return arrayOf(kF32);
-    case kTokArrayF64: return arrayOf(kF64);
-    case kTokArrayI32: return arrayOf(kI32);
-    case kTokArrayI64: return arrayOf(kI64);
-    case kTokArrayU32: return arrayOf(kU32);
-    case kTokArrayU64: return arrayOf(kU64);
-    case kTokArrayVector2f: return arrayOf(kVector2f);
-    case kTokArrayVector3f: return arrayOf(kVector3f);
-    case kTokArrayVector4f: return arrayOf(kVector4f);
-    case kTokArrayMatrix4f: return arrayOf(kMatrix4f);
-    case kTokArraySpheref: return arrayOf(kSpheref);
+    case kTokArrayBool: return arrayOf(kClassBool);
+    case kTokArrayString: return arrayOf(kClassString);
+    case kTokArrayF32: return arrayOf(kClassF32);
+    case kTokArrayF64: return arrayOf(kClassF64);
+    case kTokArrayI32: return arrayOf(kClassI32);
+    case kTokArrayI64: return arrayOf(kClassI64);
+    case kTokArrayU32: return arrayOf(kClassU32);
+    case kTokArrayU64: return arrayOf(kClassU64);
+    case kTokArrayVector2f: return arrayOf(kClassVector2f);
+    case kTokArrayVector3f: return arrayOf(kClassVector3f);
+    case kTokArrayVector4f: return arrayOf(kClassVector4f);
+    case kTokArrayMatrix4f: return arrayOf(kClassMatrix4f);
+    case kTokArraySpheref: return arrayOf(kClassSpheref);
     default: break;
   }
   return ParseValueCB(*this, v);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/String.h"
+#include "script/object/ClassID.h"
 
 namespace PM {
 
@@ -12,27 +13,6 @@ class Lexer;
 class NameHash;
 class ScriptObject;
 
-// Class ids of the value classes that the lexers deliver (the object model owns the classes; these are
-// the fixed ids that lexed arrays carry as their element class).
-namespace ValueClassId {
-constexpr uint32_t kScriptObject = 0xFFFFF001u;
-constexpr uint32_t kEnum = 0xFFFFF005u;
-constexpr uint32_t kMemberID = 0xFFFFF006u;
-constexpr uint32_t kBool = 0xFFFFF008u;
-constexpr uint32_t kString = 0xFFFFF009u;
-constexpr uint32_t kI32 = 0xFFFFF00Au;
-constexpr uint32_t kI64 = 0xFFFFF00Bu;
-constexpr uint32_t kU32 = 0xFFFFF00Cu;
-constexpr uint32_t kU64 = 0xFFFFF00Du;
-constexpr uint32_t kF32 = 0xFFFFF00Eu;
-constexpr uint32_t kF64 = 0xFFFFF00Fu;
-constexpr uint32_t kVector2f = 0xFFFFF010u;
-constexpr uint32_t kVector3f = 0xFFFFF012u;
-constexpr uint32_t kVector4f = 0xFFFFF014u;
-constexpr uint32_t kMatrix4f = 0xFFFFF016u;
-constexpr uint32_t kSpheref = 0xFFFFF022u;
-constexpr uint32_t kNameHash = 0xFFFFF026u;
-}  // namespace ValueClassId
 
 class ValueVisitor {
  public:

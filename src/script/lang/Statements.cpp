@@ -1,0 +1,347 @@
+// The statements of the language: the keyword statements, expression statements, blocks and the
+// right-hand side of attribute assignments. Each runs as soon as it is read.
+#include <cstring>
+
+#include "script/lang/ArrayGenericValue.h"
+#include "script/lang/MemberVisitors.h"
+#include "script/lang/OperatorContinuation.h"
+#include "script/lang/Parser.h"
+#include "script/lang/StatementVisitors.h"
+#include "script/lang/ValueParser.h"
+#include "script/object/ScriptClass_I.h"
+
+namespace PM {
+
+namespace {
+
+// Moves to the ";" that ends the statement; one already current stays (so the next statement is kept).
+void SkipToStatementEnd(Lexer& lexer) {
+  if (lexer.Kind() != kTokSemicolon) lexer.SkipStatement();
+}
+
+bool IsName(const Lexer& lexer, const char* text) {
+  return lexer.Kind() == kTokName && std::strcmp(lexer.Text(), text) == 0;
+}
+
+}  // namespace
+
+uint32_t Parser::ParseStatement() {
+  Lexer& lx = *m_lexer;
+  if (lx.Kind() == kTokName && uint8_t(lx.Text()[0]) >= '_') {
+    static const char* const kKeywords[] = {"var", "if", "class", "enum", "print", "p", "pl", "include", "del"};
+    int keyword = -1;
+    for (int i = 0; i < int(std::size(kKeywords)) && keyword < 0; ++i)
+      if (std::strcmp(lx.Text(), kKeywords[i]) == 0) keyword = i;
+    if (keyword >= 0) {
+      lx.Lex();
+      switch (keyword) {
+        case 0: VarStatement(); break;
+        case 1: IfStatement(); break;
+        case 2: ClassStatement(); break;
+        case 3: EnumStatement(); break;
+        case 4:
+        case 5: PrintStatement(false); break;
+        case 6: PrintStatement(true); break;
+        case 7: IncludeStatement(); break;
+        default: DelStatement(); break;
+      }
+      return lx.ReadExpect(kTokSemicolon);
+    }
+  }
+  Visitor::Expression value(&lx);
+  if (ParseValueCB(lx, value) != 0) {
+    Report("Expression: unsupported or invalid statement.");
+    SkipToStatementEnd(lx);
+  }
+  return lx.ReadExpect(kTokSemicolon);
+}
+
+uint32_t Parser::ReadGlobalName(Obj<ScriptNamespace>& ns, String& name) {
+  return ValueParser::NamespacePath(*this, ns, name) ? uint32_t(kParseError) : 0u;
+}
+
+uint32_t Parser::VarStatement() {
+  Obj<ScriptNamespace> ns;
+  String name;
+  if (ReadGlobalName(ns, name)) return kParseError;
+  Visitor::DefVar value(m_lexer, ns, name);
+  Visitor::OperatorContinuation next(m_lexer, value);
+  if (ParseValueCB(*m_lexer, next) != 0) {
+    Report("Var: unsupported or invalid value.");
+    SkipToStatementEnd(*m_lexer);
+  }
+  return 0;
+}
+
+uint32_t Parser::AssignVar(ScriptNamespace* ns, const String& name) {
+  Visitor::SetVar value(m_lexer, ns, name);
+  Visitor::OperatorContinuation next(m_lexer, value);
+  if (ParseValueCB(*m_lexer, next) != 0) {
+    Report("Var: unsupported or invalid value.");
+    SkipToStatementEnd(*m_lexer);
+  }
+  return 0;
+}
+
+uint32_t Parser::DelStatement() {
+  Obj<ScriptNamespace> ns;
+  String name;
+  if (ReadGlobalName(ns, name)) return kParseError;
+  ns->RemoveVar(name);
+  return 0;
+}
+
+uint32_t Parser::RunBlock(const char* failure) {
+  Lexer& lx = *m_lexer;
+  while (lx.Kind() != kTokBraceClose) {
+    if (uint32_t r = ParseStatement()) {
+      Report(failure);
+      return r;
+    }
+  }
+  if (lx.Accept(kTokBraceClose)) {
+    Report("If: missing { block; } closing brace.");
+    return kParseError;
+  }
+  return 0;
+}
+
+uint32_t Parser::IfStatement() {
+  Lexer& lx = *m_lexer;
+  Visitor::If condition(&lx);
+  Visitor::OperatorContinuation next(&lx, condition);
+  if (uint32_t r = ParseValueCB(lx, next)) {
+    Report("If: error in condition expression.");
+    SkipToStatementEnd(lx);
+    return r;
+  }
+  if (!condition.FoundBoolValue()) {
+    Report("If: result of expression is not Bool.");
+    SkipToStatementEnd(lx);
+    return kParseUnsupported;
+  }
+  if (lx.Kind() != kTokBraceOpen) {
+    Report("If: missing { block; } after condition.");
+    return kParseError;
+  }
+  if (condition.Value()) {
+    lx.Lex();
+    if (uint32_t r = RunBlock("If: error in 'if' block.")) return r;
+    if (IsName(lx, "else")) {
+      lx.Lex();
+      if (lx.Kind() == kTokBraceOpen) return SkipBlock();
+      Report("If: missing { block; } after else.");
+      return kParseError;
+    }
+    return 0;
+  }
+  if (uint32_t r = SkipBlock()) return r;
+  if (IsName(lx, "else")) {
+    lx.Lex();
+    if (lx.Accept(kTokBraceOpen)) {
+      Report("If: missing { block; } after else.");
+      return kParseError;
+    }
+    return RunBlock("If: error in 'else' block.");
+  }
+  return 0;
+}
+
+uint32_t Parser::SkipBlock() {
+  Lexer& lx = *m_lexer;
+  int32_t open = lx.Kind();
+  if (open != kTokBracketOpen && open != kTokParenOpen && open != kTokBraceOpen) {
+    Report("SkipBlock: encountered invalid brace type.");
+    return kParseError;
+  }
+  const int32_t close = open + 1;  // "]" ")" "}" follow their openers
+  lx.Lex();
+  for (;;) {
+    int32_t k = lx.Kind();
+    if (k == kTokError || k == kTokEnd) {
+      Report("SkipBlock: reached EOF. missing closing brace somewhere.");
+      return kParseError;
+    }
+    if (k == kTokBracketOpen || k == kTokParenOpen || k == kTokBraceOpen) {
+      if (uint32_t r = SkipBlock()) return r;
+      continue;
+    }
+    if (k == kTokBracketClose || k == kTokParenClose || k == kTokBraceClose) break;
+    lx.Lex();
+  }
+  if (lx.Kind() != close) {
+    Report("SkipBlock: found nonmatching brace. missing closing brace somewhere.");
+    return kParseError;
+  }
+  lx.Lex();
+  return 0;
+}
+
+bool Parser::ClassNameTaken(const String& name) const {
+  return FindClass(name) != 0;
+}
+
+uint32_t Parser::ClassStatement() {
+  Lexer& lx = *m_lexer;
+  if (lx.Kind() != kTokName) {
+    Report("Class: expected identifier after 'class'.");
+    return kParseInvalidArgument;
+  }
+  String name(lx.Text(), lx.TextLength());
+  lx.Lex();
+  if (lx.Kind() == kTokSemicolon) {
+    LogInfo("Class: forward of \"", name, "\" ignored (not yet supported). Line ", lx.GetLine());
+    return 0;
+  }
+  if (ClassNameTaken(name)) {
+    Report("Class: redefinition of class \"", name, "\" not supported.");
+    return kParseInvalidArgument;
+  }
+  uint32_t baseId = 0;
+  if (lx.Accept(kTokGreater) == 0) {
+    if (lx.Kind() != kTokName) {
+      Report("Class: expected identifier after 'class T>'.");
+      return kParseInvalidArgument;
+    }
+    String base(lx.Text(), lx.TextLength());
+    baseId = FindClass(base);
+    if (!baseId) {
+      Report("Class: undefined baseclass \"", base, "\".");
+      return kParseInvalidArgument;
+    }
+    lx.Lex();
+  }
+  Obj<ScriptObject> made(ScriptClass::Create());
+  if (made.IsNil()) return kParseCreateFailed;
+  auto* cls = static_cast<ScriptClass_I*>(made.Get());
+  m_namespace->AddClass(cls);
+  cls->DefFromBase(name, baseId);
+  if (lx.Accept(kTokPeriod) == 0 && lx.ReadExpect(kTokBraceOpen) == 0) {
+    while (lx.Kind() == kTokAttribute || lx.Kind() == kTokAttributeCall) {
+      String member(lx.Text(), lx.TextLength());
+      if (lx.Kind() == kTokAttribute) {
+        Visitor::Class value(&lx, cls, 0, member);
+        if (lx.ParseValue(value) != 0) {
+          Report("Class: unsupported or invalid value.");
+          SkipToStatementEnd(lx);
+        }
+      } else {
+        lx.Lex();
+        lx.ReadExpect(kTokParenOpen);
+        Array<Obj<ScriptObject>> arguments;
+        Visitor::ArrayGenericValue collect(&lx, kClassScriptObject, arguments);
+        Visitor::ParseArgumentList(lx, collect);
+        String text;
+        if (lx.Kind() == kTokString) {
+          text = String(lx.Text(), lx.TextLength());
+          lx.Lex();
+        }
+        cls->DefMemberFunction(member, text, kMemberFunction);
+      }
+      lx.ReadExpect(kTokSemicolon);
+    }
+    lx.ReadExpect(kTokBraceClose);
+  }
+  cls->EndDefinition();
+  return 0;
+}
+
+uint32_t Parser::EnumStatement() {
+  Lexer& lx = *m_lexer;
+  if (lx.Kind() != kTokName) {
+    Report("Enum: expected identifier after 'enum'.");
+    return kParseInvalidArgument;
+  }
+  String name(lx.Text(), lx.TextLength());
+  lx.Lex();
+  if (ClassNameTaken(name)) {
+    Report("Enum: redefinition of enum \"", name, "\" not supported.");
+    return kParseInvalidArgument;
+  }
+  Obj<ScriptObject> made(ScriptClass::Create());
+  if (made.IsNil()) return kParseCreateFailed;
+  auto* cls = static_cast<ScriptClass_I*>(made.Get());
+  m_namespace->AddClass(cls);
+  cls->DefEnum(name, 0);
+  if (lx.Accept(kTokPeriod) == 0 && lx.ReadExpect(kTokBraceOpen) == 0) {
+    while (lx.Kind() == kTokAttribute) {
+      Visitor::Enum value(&lx, cls, 0, String(lx.Text(), lx.TextLength()));
+      if (lx.ParseValue(value) != 0) {
+        Report("Enum: unsupported or invalid value.");
+        SkipToStatementEnd(lx);
+      }
+      lx.ReadExpect(kTokSemicolon);
+    }
+    lx.ReadExpect(kTokBraceClose);
+  }
+  cls->EndDefinition();
+  return 0;
+}
+
+uint32_t Parser::PrintStatement(bool lineFeed) {
+  Lexer& lx = *m_lexer;
+  StreamPipeRef& out = PrintPipe();
+  while (lx.Kind() != kTokSemicolon) {
+    Visitor::Print value(&lx);
+    Visitor::OperatorContinuation next(&lx, value);
+    if (ParseValueCB(lx, next) != 0) {
+      out->Flush();
+      Report("Print: unsupported or invalid value.");
+      SkipToStatementEnd(lx);
+      break;
+    }
+  }
+  if (lineFeed) out.EndLine();
+  else out->Flush();
+  return 0;
+}
+
+uint32_t Parser::IncludeStatement() {
+  Lexer& lx = *m_lexer;
+  Visitor::Include value(&lx);
+  Visitor::OperatorContinuation next(&lx, value);
+  if (ParseValueCB(lx, next) != 0) {
+    Report("Include: unsupported or invalid value.");
+    SkipToStatementEnd(lx);
+    return 0;
+  }
+  if (!m_engine) {
+    Report("Include: no script engine runs this script; \"", value.FileName(), "\" is not included.");
+    return 0;
+  }
+  m_engine->LoadFile(value.FileName(), 1, 0);
+  return 0;
+}
+
+uint32_t Parser::ParseAttributeValue(ScriptObject* object, uint32_t memberId) {
+  Lexer& lx = *m_lexer;
+  const MemberRecord* record = object->FindRecord(memberId);
+  uint32_t valueType = record ? record->valueType : 0;
+  uint32_t flags = record ? record->flags : 0;
+  uint32_t r = 0;
+  int32_t op = lx.Kind();
+  if (op == kTokShiftLeft) {
+    do {
+      Visitor::MemberAppend value(&lx, object, memberId, valueType, flags);
+      Visitor::OperatorContinuation next(&lx, value);
+      r = lx.ParseValue(next);
+    } while (r == 0 && lx.Kind() == kTokShiftLeft);
+  } else if (op == kTokPlusAssign) {
+    do {
+      Visitor::MemberAssignOp value(&lx, object, memberId, valueType, flags);
+      Visitor::OperatorContinuation next(&lx, value);
+      r = lx.ParseValue(next);
+    } while (r == 0 && lx.Kind() == kTokShiftLeft);
+  } else {
+    Visitor::MemberSet value(&lx, object, memberId, valueType, flags);
+    Visitor::OperatorContinuation next(&lx, value);
+    r = ParseValueCB(lx, next);
+  }
+  if (r != 0) {
+    Report("ParseAttributeValue: unsupported or invalid value.");
+    return kParseInvalidArgument;
+  }
+  return 0;
+}
+
+}  // namespace PM
