@@ -12,6 +12,7 @@
 namespace PM {
 
 void RegisterScriptWorldClasses() {
+  if (ClassExists(ScriptClass::kClassId)) return;
   const ClassDef classes[] = {
       {ScriptClass::kClassId, kClassScriptObject, "", "ScriptClass", &ScriptClass_I::GetTypeRecord(), nullptr,
        nullptr, kClassKindObject},
@@ -27,18 +28,16 @@ void RegisterScriptWorldClasses() {
 
 namespace {
 
-void InitBuiltins() {
+void InitScriptWorld() {
+  InitBuiltinClasses();
   RegisterScriptWorldClasses();
   RegisterBuiltinFunctions();
 }
 
-// The engine class table (stage 3) is registered by the scene graph.
-const ModuleHookRegistration kMasterTables(kStageMasterTables, "master class tables", &InitScriptObjectModel,
-                                           &UninitScriptObjectModel);
-const ModuleHookRegistration kBuiltins(kStageBuiltinClasses, "built-in classes and functions", &InitBuiltins,
-                                       &ClearGlobalFunctions);
-const ModuleHookRegistration kMemberHashes(kStageMemberHashes, "member-name hashes", &BuildMemberNameHashes, nullptr);
-const ModuleHookRegistration kClassHash(kStageClassHash, "class-name hash", &BuildClassNameHash, &ClearNameHashes);
+// The object model registers its own stages (tables, built-in classes, member and class hashes); the
+// engine class table (stage 3) is registered by the scene graph.
+const ModuleHookRegistration kBuiltins(kStageBuiltinClasses, "script world classes and built-in functions",
+                                       &InitScriptWorld, &ClearGlobalFunctions);
 const ModuleHookRegistration kFunctionHash(kStageFunctionHash, "function-name hash", &BuildFunctionNameHash,
                                            &ClearFunctionNameHash);
 
