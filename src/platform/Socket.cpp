@@ -49,7 +49,7 @@ addrinfo* Resolve(const char* host, uint16_t port, bool passive, int* error) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
+  hints.ai_flags = AI_NUMERICSERV | (passive ? AI_PASSIVE | AI_NUMERICHOST : 0);
   char service[8];
   std::snprintf(service, sizeof service, "%u", unsigned(port));
   addrinfo* list = nullptr;

@@ -19,7 +19,7 @@ class Socket {
 
   // A connection to host:port (a numeric address or a name the resolver knows), given up after timeoutMs.
   static int Connect(const char* host, uint16_t port, int timeoutMs, Socket& out);
-  // A listening socket on host:port; port 0 takes an ephemeral port (see LocalPort).
+  // A listening socket on a numeric address and port; port 0 takes an ephemeral port (see LocalPort).
   static int Listen(const char* host, uint16_t port, int backlog, Socket& out);
   // The next connection; -EINTR when `wakeFd` (>= 0) was signalled first.
   int Accept(Socket& out, int timeoutMs, int wakeFd = -1);
