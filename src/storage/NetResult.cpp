@@ -2,43 +2,22 @@
 
 namespace PM {
 
-namespace {
-
-struct NamedCode {
-  NetResult code;
-  const char* name;
-};
-
-constexpr NamedCode kNames[] = {
-    {kNetOk, "SOK"},
-    {EHttpAccessDenied, "EHttpAccessDenied"},
-    {EHttpNotFound, "EHttpNotFound"},
-    {ENetTimeOut, "ENetTimeOut"},
-    {ENetBadAddress, "ENetBadAddress"},
-    {ENetConnectFailed, "ENetConnectFailed"},
-    {ENetSendFailed, "ENetSendFailed"},
-    {ENetReceiveFailed, "ENetReceiveFailed"},
-    {ENetClosed, "ENetClosed"},
-    {ENetNotConnected, "ENetNotConnected"},
-    {ENetBusy, "ENetBusy"},
-    {ENetBadRequest, "ENetBadRequest"},
-    {EHttpMalformed, "EHttpMalformed"},
-    {EHttpTooLarge, "EHttpTooLarge"},
-    {EHttpUnsupported, "EHttpUnsupported"},
-    {EHttpRedirect, "EHttpRedirect"},
-    {EHttpRangeNotSatisfiable, "EHttpRangeNotSatisfiable"},
-    {EHttpClientError, "EHttpClientError"},
-    {EHttpServerError, "EHttpServerError"},
-    {EHttpBodyTooLong, "EHttpBodyTooLong"},
-};
-
-}  // namespace
-
-const char* NetResultName(NetResult r) {
-  for (const NamedCode& n : kNames)
-    if (n.code == r) return n.name;
-  return "E???";
-}
+const NetResult ENetBadAddress = RegisterResultCode("ENetBadAddress");
+const NetResult ENetBadRequest = RegisterResultCode("ENetBadRequest");
+const NetResult ENetConnectFailed = RegisterResultCode("ENetConnectFailed");
+const NetResult ENetSendFailed = RegisterResultCode("ENetSendFailed");
+const NetResult ENetReceiveFailed = RegisterResultCode("ENetReceiveFailed");
+const NetResult ENetClosed = RegisterResultCode("ENetClosed");
+const NetResult ENetNotConnected = RegisterResultCode("ENetNotConnected");
+const NetResult ENetBusy = RegisterResultCode("ENetBusy");
+const NetResult EHttpMalformed = RegisterResultCode("EHttpMalformed");
+const NetResult EHttpTooLarge = RegisterResultCode("EHttpTooLarge");
+const NetResult EHttpUnsupported = RegisterResultCode("EHttpUnsupported");
+const NetResult EHttpBodyTooLong = RegisterResultCode("EHttpBodyTooLong");
+const NetResult EHttpRedirect = RegisterResultCode("EHttpRedirect");
+const NetResult EHttpRangeNotSatisfiable = RegisterResultCode("EHttpRangeNotSatisfiable");
+const NetResult EHttpClientError = RegisterResultCode("EHttpClientError");
+const NetResult EHttpServerError = RegisterResultCode("EHttpServerError");
 
 NetResult NetResultForHttpStatus(int status) {
   if (status >= 200 && status <= 299) return kNetOk;
@@ -47,8 +26,7 @@ NetResult NetResultForHttpStatus(int status) {
   if (status == 404 || status == 410) return EHttpNotFound;
   if (status == 416) return EHttpRangeNotSatisfiable;
   if (status >= 400 && status <= 499) return EHttpClientError;
-  if (status >= 500 && status <= 599) return EHttpServerError;
-  return EHttpMalformed;
+  return EHttpServerError;  // the parser admits only 100..599
 }
 
 }  // namespace PM

@@ -1,38 +1,41 @@
-// Result codes of the network layer (HTTP client, TCP client and server), with their names for reports.
-// Not found, access denied and time-out share the engine's general codes; the rest are the network's own.
+// Result codes of the network layer (HTTP client, TCP client and server). Not found, access denied and
+// time-out are the engine's general codes; the rest are the network's own, registered by name.
 #pragma once
 
 #include <cstdint>
 
+#include "core/ResultCode.h"
+
 namespace PM {
 
-using NetResult = uint32_t;
+using NetResult = ResultCode;
 
-constexpr NetResult kNetOk = 0;
-constexpr NetResult EHttpAccessDenied = 0x80000009;  // 401, 403
-constexpr NetResult EHttpNotFound = 0x8000000A;      // 404, 410
-constexpr NetResult ENetTimeOut = 0x80000012;        // a connect, send or receive wait ran out
-constexpr NetResult ENetBadAddress = 0x80020001;     // a URL or host that cannot be used
-constexpr NetResult ENetConnectFailed = 0x80020002;  // refused, unreachable, or the name is unknown
-constexpr NetResult ENetSendFailed = 0x80020003;
-constexpr NetResult ENetReceiveFailed = 0x80020004;
-constexpr NetResult ENetClosed = 0x80020005;         // the peer closed before the exchange was complete
-constexpr NetResult ENetNotConnected = 0x80020006;
-constexpr NetResult ENetBusy = 0x80020007;           // the server runs already, or its port is taken
-constexpr NetResult ENetBadRequest = 0x80020008;     // a method or range that cannot be asked for
-constexpr NetResult EHttpMalformed = 0x80020010;     // a response that breaks the HTTP framing
-constexpr NetResult EHttpTooLarge = 0x80020011;      // a header block or body over its limit
-constexpr NetResult EHttpUnsupported = 0x80020012;   // a transfer coding or scheme we do not speak
-constexpr NetResult EHttpRedirect = 0x80020013;      // 3xx: redirects are refused
-constexpr NetResult EHttpRangeNotSatisfiable = 0x80020014;  // 416
-constexpr NetResult EHttpClientError = 0x80020015;   // other 4xx
-constexpr NetResult EHttpServerError = 0x80020016;   // 5xx
-constexpr NetResult EHttpBodyTooLong = 0x80020017;   // more bytes than the response declared
+constexpr NetResult kNetOk = SOK;
+constexpr NetResult EHttpAccessDenied = EAccessDenied;  // 401, 403
+constexpr NetResult EHttpNotFound = ENotFound;          // 404, 410
+constexpr NetResult ENetTimeOut = ETimeOut;             // a connect, send or receive wait ran out
 
-inline bool NetFailed(NetResult r) { return (r & 0x80000000u) != 0; }
+extern const NetResult ENetBadAddress;     // a URL or host that cannot be used
+extern const NetResult ENetBadRequest;     // a method or range that cannot be asked for
+extern const NetResult ENetConnectFailed;  // refused, unreachable, or the name is unknown
+extern const NetResult ENetSendFailed;
+extern const NetResult ENetReceiveFailed;
+extern const NetResult ENetClosed;         // the peer closed before the exchange was complete
+extern const NetResult ENetNotConnected;
+extern const NetResult ENetBusy;           // the server runs already, or its port is taken
+extern const NetResult EHttpMalformed;     // a response that breaks the HTTP framing
+extern const NetResult EHttpTooLarge;      // a line, the header block or the body over its limit
+extern const NetResult EHttpUnsupported;   // a transfer coding or protocol switch we do not speak
+extern const NetResult EHttpBodyTooLong;   // more bytes than the response declared
+extern const NetResult EHttpRedirect;      // 3xx: redirects are refused
+extern const NetResult EHttpRangeNotSatisfiable;  // 416
+extern const NetResult EHttpClientError;   // other 4xx
+extern const NetResult EHttpServerError;   // 5xx
 
-// The code's name ("ENetTimeOut"), or "E???" for a code not listed here.
-const char* NetResultName(NetResult r);
+inline bool NetFailed(NetResult r) { return Failed(r); }
+
+// The code's name, as ResultCodeName gives it ("ENetClosed", "ETimeOut").
+inline const char* NetResultName(NetResult r) { return ResultCodeName(r); }
 
 // The code an HTTP status reports: kNetOk for 2xx, a named error otherwise.
 NetResult NetResultForHttpStatus(int status);

@@ -109,7 +109,8 @@ TEST_F(HttpClientTest, StatusesAreNamedAndRedirectsRefused) {
   HttpResponse missing = HttpClient::Get(Url("/no/such/file").c_str());
   EXPECT_EQ(missing.result, EHttpNotFound);
   EXPECT_EQ(missing.status, 404);
-  EXPECT_STREQ(NetResultName(missing.result), "EHttpNotFound");
+  EXPECT_STREQ(NetResultName(missing.result), "ENotFound");
+  EXPECT_STREQ(NetResultName(HttpClient::Get(Url("/raw/bad-status").c_str()).result), "EHttpMalformed");
   HttpResponse moved = HttpClient::Get(Url("/redirect").c_str());
   EXPECT_EQ(moved.result, EHttpRedirect);
   EXPECT_EQ(moved.status, 302);
