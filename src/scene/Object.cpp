@@ -1,14 +1,16 @@
 #include "scene/Object.h"
 
+#include "scene/EngineClassRegistry.h"
+
 namespace PM {
 
-const TypeRecord& Object_I::GetTypeRecord() {
-  static TypeRecord t("Object", sizeof(Object_I), DestroyScriptObject<Object_I>);
-  return t;
+static void DefineObjectClass() {
+  const ClassDef classes[] = {ConcreteClass<Object_I>(kClassScriptObject, "Object")};
+  DefineClasses(classes);
+  const MemberDef members[] = {FieldMember<&Object_I::m_name>(kMemberObjectName, "Name")};
+  DefineMembers(members);
 }
-ScriptObject* Object_I::Create() { return NewScriptObject<Object_I>(GetTypeRecord(), kClassId); }
-ScriptObject* Object_I::CreateExtra(uint32_t extraBytes) {
-  return NewScriptObject<Object_I>(GetTypeRecord(), kClassId, extraBytes);
-}
+
+static const bool kEntry = AddEngineClassEntry(0x040, &DefineObjectClass);
 
 }  // namespace PM

@@ -10,12 +10,8 @@ ScriptObject* SWindow_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<SW
 
 const TypeRecord& TWindow_I::GetTypeRecord() { return UITypeRecord<TWindow_I>(); }
 
-static ScriptObject* AttachDescription(ScriptObject* window) {
-  static_cast<TWindow_I*>(window)->SetSNode(static_cast<SNode_I*>(SWindow_I::Create()));
-  return window;
-}
-ScriptObject* TWindow_I::Create() { return AttachDescription(UINew<TWindow_I>()); }
-ScriptObject* TWindow_I::CreateExtra(uint32_t extraBytes) { return AttachDescription(UINewExtra<TWindow_I>(extraBytes)); }
+ScriptObject* TWindow_I::Create() { return NewEngineNode<TWindow_I, SWindow_I>(); }
+ScriptObject* TWindow_I::CreateExtra(uint32_t extraBytes) { return NewEngineNode<TWindow_I, SWindow_I>(extraBytes); }
 
 void TWindow_I::Define() {
   DefineUIClass<SWindow_I, SNode_I>();

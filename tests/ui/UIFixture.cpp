@@ -1,22 +1,19 @@
 #include "UIFixture.h"
 
-#include "scene/Node.h"
-#include "script/object/MemberDef.h"
+#include "scene/EngineClassRegistry.h"
 #include "script/object/ObjectModel.h"
 #include "ui/WidgetClasses.h"
 
 namespace PM::Test {
 
 namespace {
-// The scene classes the UI classes build on, as the engine class table defines them.
+// The scene classes the UI classes build on, defined as the engine class table defines them.
 void DefineSceneBases() {
-  const ClassDef bases[] = {
-      {Object_I::kClassId, kClassScriptObject, "", "Object", &Object_I::GetTypeRecord(), nullptr, nullptr, kClassKindObject},
-      {SNode_I::kClassId, Object_I::kClassId, "", "SNode", &SNode_I::GetTypeRecord(), nullptr, nullptr, kClassKindObject},
-      {TNode_I::kClassId, Object_I::kClassId, "", "TNode", &TNode_I::GetTypeRecord(), nullptr, nullptr, kClassKindObject},
-  };
-  DefineClasses(bases);
-  DefineMember(FieldMember<&Object_I::m_name>(0x01FFF040, "Name"));
+  for (uint32_t index : {0x040u, 0x042u}) {  // Object; SNode and TNode
+    DefineClassFn define = FindEngineClassEntry(index);
+    ASSERT_NE(define, nullptr) << index;
+    define();
+  }
 }
 }  // namespace
 
