@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "platform/LastError.h"
 #include "platform/MessageDialog.h"
 
 namespace PM {
@@ -35,9 +36,7 @@ void AppendArg(std::string& out, const LogArg& a) {
       snprintf(buf, sizeof buf, "%08" PRIX32 " (%s)", uint32_t(a.u), ResultCodeName(uint32_t(a.u)));
       break;
     case kArgOSError: {
-      char text[256];
-      const char* msg = strerror_r(int(a.i), text, sizeof text);
-      out += std::to_string(a.i) + " (" + msg + ")";
+      out += std::to_string(a.i) + " (" + ErrorText(uint32_t(a.i)) + ")";
       return;
     }
     default:
