@@ -63,7 +63,7 @@ TEST_F(ArchiveTest, WriterOutputIsPinnedByteForByte) {
 
 TEST_F(ArchiveTest, SeedArchivesFromAnIndependentWriterRead) {
   // fuzz/corpus/archive_reader/ was written by a short Python script from docs/formats.md alone.
-  std::string seeds = std::string(getenv("PM_SOURCE_DIR")) + "/fuzz/corpus/archive_reader/";
+  std::string seeds = std::string(PM_SOURCE_DIR) + "/fuzz/corpus/archive_reader/";
   EXPECT_EQ(PM::Test::ReadFile(seeds + "pinned.pmk"), PinnedArchive());
   for (const char* name : {"pinned.pmk", "deflate.pmk", "nested.pmk", "empty.pmk"}) {
     std::string bytes = PM::Test::ReadFile(seeds + name);
