@@ -12,8 +12,8 @@
 namespace PM {
 namespace {
 
-using PM::Test::ArchiveFile;
-using PM::Test::LogCapture;
+using PM::Test::StorageKit::ArchiveFile;
+using PM::Test::StorageKit::LogCapture;
 
 class StorageTest : public PM::Test::BlockCheckedTest {
  protected:
@@ -34,7 +34,7 @@ class StorageTest : public PM::Test::BlockCheckedTest {
     return out;
   }
   void WriteArchive(const std::string& name, const std::vector<ArchiveFile>& files) {
-    PM::Test::WriteFile(dir.File(name), PM::Test::BuildArchive(files));
+    PM::Test::WriteFile(dir.File(name), PM::Test::StorageKit::BuildArchive(files));
   }
   PM::Test::TempDir dir;
 };
