@@ -1,43 +1,44 @@
-// Interim log pipes: the console only, until the log pipes with files and prefixes replace them.
+// The two process-wide log pipes: output ("1>console", "Xout.log") and error ("2>console", "Xerr.log").
 #include "core/Log.h"
 
-#include <unistd.h>
-
-#include <mutex>
+#include "core/LogPipe.h"
 
 namespace PM {
 
 std::atomic<int> g_LogLevel{0};
 
 namespace {
-class ConsolePipe : public StreamPipe {
- public:
-  explicit ConsolePipe(int fd) : m_fd(fd) {}
-  void Lock() override { m_lock.lock(); }
-  void Unlock() override { m_lock.unlock(); }
-  int64_t Write(const void* bytes, int64_t n) override {
-    ssize_t r = ::write(m_fd, bytes, size_t(n));
-    return r < 0 ? -1 : r;
-  }
-
- private:
-  int m_fd;
-  std::recursive_mutex m_lock;
-};
+StreamPipeRef* NewLogPipe(const char* console, const char* file) {
+  LogPipe* p = NewCounted<LogPipe>();
+  p->Open(console);
+  p->Open(file);
+  return new StreamPipeRef(p);
+}
 }  // namespace
 
 StreamPipeRef& LogOutPipe() {
-  static StreamPipeRef* pipe = new StreamPipeRef(NewCounted<ConsolePipe>(1));
+  static StreamPipeRef* pipe = NewLogPipe("1>console", "Xout.log");
   return *pipe;
 }
 StreamPipeRef& LogErrPipe() {
-  static StreamPipeRef* pipe = new StreamPipeRef(NewCounted<ConsolePipe>(2));
+  static StreamPipeRef* pipe = NewLogPipe("2>console", "Xerr.log");
+  return *pipe;
+}
+StreamPipeRef& PrintPipe() { return LogOutPipe(); }
+StreamPipeRef& DiscardPipe() {
+  static StreamPipeRef* pipe = new StreamPipeRef(NullPipe());
   return *pipe;
 }
 
-}  // namespace PM
+LogPipe& OutLogPipe() { return *static_cast<LogPipe*>(LogOutPipe().Get()); }
+LogPipe& ErrLogPipe() { return *static_cast<LogPipe*>(LogErrPipe().Get()); }
 
-namespace PM {
+void CloseLogFiles() {
+  OutLogPipe().CloseFile();
+  ErrLogPipe().CloseFile();
+}
+
 // The pipes exist from start-up, so their blocks are never counted as a test's own.
-static const bool g_pipesReady = (LogOutPipe(), LogErrPipe(), true);
+static const bool g_pipesReady = (LogOutPipe(), LogErrPipe(), DiscardPipe(), true);
+
 }  // namespace PM

@@ -25,9 +25,14 @@ inline bool LogLevelAdmits(int level) {
 }
 
 // The output pipe (parser messages, render system, print statements) and the error pipe (LogMsg,
-// animation, user interface).
+// animation, user interface). They exist from static initialisation on and are never freed.
 StreamPipeRef& LogOutPipe();
 StreamPipeRef& LogErrPipe();
+// The print stream (the output pipe) and the discarding stream (takes and drops everything).
+StreamPipeRef& PrintPipe();
+StreamPipeRef& DiscardPipe();
+// Closes "Xout.log" and "Xerr.log"; the next message opens them again under the then current PM_LOG_DIR.
+void CloseLogFiles();
 
 // A value written in upper-case hexadecimal, zero-padded to `width` digits.
 struct Hex {

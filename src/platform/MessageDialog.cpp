@@ -1,0 +1,39 @@
+#include "platform/MessageDialog.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "core/Block.h"
+
+namespace PM {
+
+namespace {
+// Allocates nothing: it also reports running out of memory.
+int DefaultDialog(const char* title, const char* text, int defaultAnswer) {
+  for (const char* part : {title ? title : "", ": ", text ? text : "", "\n"}) {
+    ssize_t r = ::write(2, part, std::strlen(part));
+    (void)r;
+  }
+  return defaultAnswer;
+}
+
+std::atomic<MessageDialogHook> g_hook{DefaultDialog};
+
+// The out-of-memory message goes through the dialog like every other message.
+const bool g_oomThroughDialog = (SetOutOfMemoryReporter([](const char* text) {
+                                   ShowMessageDialog("Out of memory", text, kAnswerOk);
+                                 }),
+                                 true);
+}  // namespace
+
+int ShowMessageDialog(const char* title, const char* text, int defaultAnswer) {
+  return g_hook.load()(title, text, defaultAnswer);
+}
+
+MessageDialogHook SetMessageDialogHook(MessageDialogHook hook) {
+  return g_hook.exchange(hook ? hook : DefaultDialog);
+}
+
+}  // namespace PM

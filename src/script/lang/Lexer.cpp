@@ -1,0 +1,604 @@
+#include "script/lang/Lexer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "core/Log.h"
+#include "script/lang/ErrorReport.h"
+#include "script/lang/ValueVisitor.h"
+
+namespace PM {
+
+namespace {
+
+constexpr uint32_t kUnexpectedToken = 0x8000000Au;
+constexpr uint32_t kUnsupported = 0x80000001u;
+
+int HexDigit(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+uint32_t MissingValueParser(Lexer& lexer, ValueVisitor&) {
+  const char* what = "ParseValueCB: no value parser for token ";
+  if (lexer.Owner()) ReportErrorLine(*lexer.Owner(), what, TokenKindName(lexer.Kind()), ".");
+  else LogError(what, TokenKindName(lexer.Kind()), ".");
+  return kUnsupported;
+}
+
+ParseValueFn g_parseValue = MissingValueParser;
+
+}  // namespace
+
+void SetParseValueCB(ParseValueFn fn) { g_parseValue = fn ? fn : MissingValueParser; }
+uint32_t ParseValueCB(Lexer& lexer, ValueVisitor& visitor) { return g_parseValue(lexer, visitor); }
+
+Lexer::Lexer(StreamPipe* stream, uint32_t mode)
+    : m_mode(mode), m_elements(NullArrayPayload()), m_stream(stream) {
+  InitLexerTables();
+  m_text[0] = 0;
+  m_buffer = new uint8_t[kPieceSize];
+  m_begin = m_cur = m_end = m_lineStart = m_buffer;
+  Refill();
+}
+
+Lexer::Lexer(const void* bytes, size_t length, uint32_t mode) : m_mode(mode), m_elements(NullArrayPayload()) {
+  InitLexerTables();
+  m_text[0] = 0;
+  m_begin = m_cur = m_lineStart = static_cast<const uint8_t*>(bytes);
+  m_end = m_begin + (bytes ? length : 0);
+  m_ch = m_cur < m_end ? *m_cur : -1;
+}
+
+Lexer::~Lexer() {
+  BlockRelease(m_elements);
+  delete[] m_buffer;
+}
+
+void Lexer::SetElements(void* block) {
+  BlockAddRef(block);
+  BlockRelease(m_elements);
+  m_elements = block;
+}
+
+void Lexer::Refill() {
+  if (!m_buffer) {  // a memory lexer has one piece
+    m_cur = m_end;
+    m_ch = -1;
+    return;
+  }
+  if (m_mode & kModeLines) CountLines(m_end);
+  m_pieceBase += m_end - m_begin;
+  int64_t n = m_stream->Read(m_buffer, kPieceSize);
+  n = std::clamp<int64_t>(n, 0, kPieceSize);
+  m_begin = m_cur = m_lineStart = m_buffer;
+  m_end = m_buffer + n;
+  m_ch = n > 0 ? *m_cur : -1;
+}
+
+void Lexer::CountLines(const uint8_t* to) {
+  while (m_lineStart < to) {
+    const void* lf = std::memchr(m_lineStart, '\n', size_t(to - m_lineStart));
+    if (!lf) break;
+    ++m_line;
+    m_lineStart = static_cast<const uint8_t*>(lf) + 1;
+  }
+}
+
+int32_t Lexer::GetLine() {
+  if (!(m_mode & kModeLines)) return 0;
+  CountLines(m_cur);
+  return m_line;
+}
+
+int32_t Lexer::GetColumn() {
+  if (!(m_mode & kModeLines)) return 0;
+  GetLine();
+  return int32_t(m_cur - m_lineStart + 1);
+}
+
+uint32_t Lexer::ReadRawU32() {
+  uint8_t b[4] = {};
+  ReadRawBytes(b, 4);
+  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+uint64_t Lexer::ReadRawU64() {
+  uint64_t lo = ReadRawU32();
+  return lo | uint64_t(ReadRawU32()) << 32;
+}
+
+size_t Lexer::ReadRawBytes(void* out, size_t n) {
+  uint8_t* dst = static_cast<uint8_t*>(out);
+  while (n > 0 && m_ch >= 0) {
+    size_t k = std::min(n, size_t(m_end - m_cur));
+    std::memcpy(dst, m_cur, k);
+    dst += k;
+    n -= k;
+    m_cur += k - 1;  // Advance steps onto the next byte, refilling at the end of the piece
+    Advance();
+  }
+  return n;
+}
+
+bool Lexer::ReadName() {
+  int32_t n = 0;
+  while (CharClassOf(m_ch) & (kClassLetter | kClassDigit)) {
+    if (n >= kTextSize - 1) {
+      SetError(kLexErrorRange);
+      return false;
+    }
+    m_text[n++] = char(m_ch);
+    Advance();
+  }
+  m_text[n] = 0;
+  m_textLength = n;
+  m_value.text = m_text;
+  return true;
+}
+
+void Lexer::LexString() {
+  const int quote = m_ch;
+  Advance();
+  int32_t n = 0;
+  for (;;) {
+    int c = m_ch;
+    if (c == quote) {
+      Advance();
+      if (m_ch != '\\') break;
+      // A backslash after the closing quote joins the next literal of the same quote across white space.
+      Advance();
+      while (CharClassOf(m_ch) & (kClassBlank | kClassLineEnd)) Advance();
+      if (m_ch != quote) break;
+      Advance();
+      continue;
+    }
+    if (c < 32) return SetError(kLexErrorControl);  // raw control characters and the end of input
+    Advance();
+    if (c == '\\') {
+      int e = m_ch;
+      Advance();
+      switch (e) {
+        case '"': case '\'': case '\\': c = e; break;
+        case 'b': c = 8; break;
+        case 'f': c = 12; break;
+        case 'n': c = 10; break;
+        case 'r': c = 13; break;
+        case 't': c = 9; break;
+        case 'x': {
+          int hi = HexDigit(m_ch);
+          if (hi < 0) return SetError(kLexErrorSyntax);
+          Advance();
+          int lo = HexDigit(m_ch);
+          if (lo < 0) return SetError(kLexErrorSyntax);
+          Advance();
+          c = hi * 16 + lo;
+          break;
+        }
+        default: return SetError(kLexErrorSyntax);
+      }
+    }
+    if (n >= kTextSize - 1) return SetError(kLexErrorRange);
+    m_text[n++] = char(c);
+  }
+  m_text[n] = 0;
+  m_textLength = n;
+  m_value.text = m_text;
+  m_kind = kTokString;
+}
+
+void Lexer::LexHexNumber(bool negative) {
+  uint64_t v = 0;
+  int32_t n = 0;
+  for (int d; (d = HexDigit(m_ch)) >= 0;) {
+    if ((v >> 60) != 0 || ++n >= kTextSize) return SetError(kLexErrorRange);
+    v = v << 4 | uint64_t(d);
+    Advance();
+  }
+  auto i32 = [&] {
+    if (!negative && v <= 0x7FFFFFFFu) return void((m_kind = kTokI32, m_value.i32 = int32_t(v)));
+    if (negative && v <= 0x80000000u) return void((m_kind = kTokI32, m_value.i32 = int32_t(0u - uint32_t(v))));
+    SetError(kLexErrorRange);
+  };
+  auto i64 = [&] {
+    if (!negative && v <= 0x7FFFFFFFFFFFFFFFull) return void((m_kind = kTokI64, m_value.i64 = int64_t(v)));
+    if (negative && v <= 0x8000000000000000ull) return void((m_kind = kTokI64, m_value.i64 = int64_t(0 - v)));
+    SetError(kLexErrorRange);
+  };
+  switch (m_ch) {
+    case 'i': Advance(); return i32();
+    case 'I': Advance(); return i64();
+    case 'u':
+      Advance();
+      if (negative || v > 0xFFFFFFFFu) return SetError(kLexErrorRange);
+      m_kind = kTokU32;
+      m_value.u32 = uint32_t(v);
+      return;
+    case 'U':
+      Advance();
+      if (negative) return SetError(kLexErrorRange);
+      m_kind = kTokU64;
+      m_value.u64 = v;
+      return;
+    default: break;
+  }
+  if (negative) return v <= 0x80000000u ? i32() : i64();
+  if (v < 0x80000000u) return i32();
+  if (v <= 0xFFFFFFFFu) {
+    m_kind = kTokU32;
+    m_value.u32 = uint32_t(v);
+  } else if (v < 0x8000000000000000ull) {
+    m_kind = kTokI64;
+    m_value.i64 = int64_t(v);
+  } else {
+    m_kind = kTokU64;
+    m_value.u64 = v;
+  }
+}
+
+void Lexer::LexNumber(bool negative) {
+  int32_t n = 0;
+  auto store = [&](int c) {
+    if (n >= kTextSize - 1) return false;
+    m_text[n++] = char(c);
+    Advance();
+    return true;
+  };
+  uint64_t v = uint64_t(m_ch - '0');
+  store(m_ch);
+  if (m_ch == 'x') {
+    Advance();
+    return LexHexNumber(negative);
+  }
+  while (CharClassOf(m_ch) == kClassDigit) {
+    v = v * 10 + uint64_t(m_ch - '0');
+    if (!store(m_ch)) return SetError(kLexErrorRange);
+  }
+  bool isFloat = false;
+  if (m_ch == '.') {
+    isFloat = true;
+    do {
+      if (!store(m_ch)) return SetError(kLexErrorRange);
+    } while (CharClassOf(m_ch) == kClassDigit);
+  }
+  if (m_ch == 'e' || m_ch == 'E') {
+    isFloat = true;
+    if (!store(m_ch)) return SetError(kLexErrorRange);
+    if ((m_ch == '+' || m_ch == '-') && !store(m_ch)) return SetError(kLexErrorRange);
+    if (CharClassOf(m_ch) != kClassDigit) return SetError(kLexErrorSyntax);
+    while (CharClassOf(m_ch) == kClassDigit)
+      if (!store(m_ch)) return SetError(kLexErrorRange);
+  }
+  if (isFloat || m_ch == 'f' || m_ch == 'F') {
+    bool f64 = m_ch == 'F';
+    if (m_ch == 'f' || m_ch == 'F') Advance();
+    double d = 0;
+    std::from_chars(m_text, m_text + n, d);  // out-of-range texts give the nearest representable value
+    if (negative) d = -d;
+    if (f64) {
+      m_kind = kTokF64;
+      m_value.f64 = d;
+    } else {
+      m_kind = kTokF32;
+      m_value.f32 = float(d);
+    }
+    return;
+  }
+  int suffix = m_ch;
+  if (suffix == 'i' || suffix == 'I' || suffix == 'u' || suffix == 'U' || suffix == 'b') Advance();
+  uint64_t s = negative ? 0 - v : v;
+  switch (suffix) {
+    case 'U': m_kind = kTokU64; m_value.u64 = s; return;
+    case 'u': m_kind = kTokU32; m_value.u32 = uint32_t(s); return;
+    case 'I': m_kind = kTokI64; m_value.i64 = int64_t(s); return;
+    case 'i': m_kind = kTokI32; m_value.i32 = int32_t(uint32_t(s)); return;
+    default: break;
+  }
+  if (negative) {
+    if (v <= 0x80000000u) {
+      m_kind = kTokI32;
+      m_value.i32 = int32_t(uint32_t(s));
+    } else {
+      m_kind = kTokI64;
+      m_value.i64 = int64_t(s);
+    }
+  } else if (v >= 0x8000000000000000ull) {
+    m_kind = kTokU64;
+    m_value.u64 = v;
+  } else if (v > 0xFFFFFFFFu) {
+    m_kind = kTokI64;
+    m_value.i64 = int64_t(v);
+  } else if (v < 0x80000000u) {
+    m_kind = kTokI32;
+    m_value.i32 = int32_t(v);
+  } else {
+    m_kind = kTokU32;
+    m_value.u32 = uint32_t(v);
+  }
+}
+
+void Lexer::LexRawBlock() {
+  // "#bs", then one blank or tab, or a line end; the text runs verbatim to "##" or the end of input.
+  Advance();
+  if (m_ch != 'b') return SetError(kLexErrorSyntax);
+  Advance();
+  if (m_ch != 's') return SetError(kLexErrorSyntax);
+  Advance();
+  if (CharClassOf(m_ch) == kClassBlank) {
+    Advance();
+  } else {
+    if (m_ch == '\r') Advance();
+    if (m_ch == '\n') Advance();
+  }
+  char* dst = m_tmp.empty() ? m_text : m_tmp.data();
+  size_t cap = m_tmp.empty() ? size_t(kTextSize) : m_tmp.size();
+  size_t n = 0;
+  auto put = [&](char c) {
+    if (n + 1 >= cap) {
+      LogDebug("Lexer::Lex allocating Tmp(", uint64_t(n), ").");
+      size_t grown = std::max(n + kTextSize + 1, cap * 2);  // doubling keeps long blocks linear
+      bool first = m_tmp.empty();
+      m_tmp.resize(grown);
+      if (first) std::memcpy(m_tmp.data(), m_text, n);
+      dst = m_tmp.data();
+      cap = grown;
+    }
+    dst[n++] = c;
+  };
+  while (m_ch >= 0) {
+    int c = m_ch;
+    Advance();
+    if (c == '#') {
+      if (m_ch == '#') {
+        Advance();
+        break;
+      }
+    }
+    put(char(c));
+  }
+  dst[n] = 0;
+  m_textLength = int32_t(n);
+  m_value.text = dst;
+  m_kind = kTokString;
+}
+
+bool Lexer::LexPunctuation() {
+  const int64_t at = Pos();
+  const int c = m_ch;
+  Advance();
+  if ((c == '+' || c == '-') && (m_mode & kModeSigned) && at == m_tokenMark && CharClassOf(m_ch) == kClassDigit) {
+    LexNumber(c == '-');
+    return true;
+  }
+  int kind = kTokUnknownChar;
+  auto pair = [&](int second, int both, int single) {
+    if (m_ch != second) return single;
+    Advance();
+    return both;
+  };
+  switch (c) {
+    case '!': kind = pair('=', 68, 60); break;
+    case '%': kind = 53; break;
+    case '&': kind = pair('&', 61, 57); break;
+    case '(': kind = 82; break;
+    case ')': kind = 83; break;
+    case '*': kind = 52; break;
+    case '+': kind = pair('=', 34, 50); break;
+    case ',': kind = 18; break;
+    case '-': kind = pair('=', 33, 49); break;
+    case ';': kind = 19; break;
+    case '<':
+      kind = m_ch == '<' ? 54 : m_ch == '=' ? 64 : 66;
+      if (kind != 66) Advance();
+      break;
+    case '=': kind = pair('=', 69, 32); break;
+    case '>':
+      kind = m_ch == '>' ? 55 : m_ch == '=' ? 65 : 67;
+      if (kind != 67) Advance();
+      break;
+    case '?': kind = 20; break;
+    case '@': kind = 100; break;
+    case '[': kind = 80; break;
+    case ']': kind = 81; break;
+    case '^': kind = pair('^', 63, 59); break;
+    case '{': kind = 84; break;
+    case '|': kind = pair('|', 62, 58); break;
+    case '}': kind = 85; break;
+    case '~': kind = 56; break;
+    case '/':
+      if (m_ch == '/' && (m_mode & kModeSlashComments)) {
+        SkipToLineEnd();
+        return false;
+      }
+      if (m_ch == '*' && (m_mode & kModeBlockComments)) {
+        Advance();
+        while (m_ch >= 0) {
+          int d = m_ch;
+          Advance();
+          if (d == '*' && m_ch == '/') {
+            Advance();
+            break;
+          }
+        }
+        return false;
+      }
+      kind = 51;
+      break;
+    default: break;
+  }
+  m_kind = kind;
+  if (kind == kTokUnknownChar) {
+    m_value.u32 = uint32_t(c);
+    return true;
+  }
+  if (kind != 83 && kind != 81 && kind != 85 && kind != 20 && kind != 100) m_tokenMark = Pos();
+  return true;
+}
+
+void Lexer::Lex() {
+  for (;;) {
+    switch (CharClassOf(m_ch)) {
+      case kClassEnd:
+        m_kind = kTokEnd;
+        return;
+      case kClassLineEnd:
+        Advance();
+        m_tokenMark = Pos();
+        if (m_mode & kModeSkipLineEnds) continue;
+        m_kind = kTokLineEnd;
+        return;
+      case kClassBlank:
+        do Advance();
+        while (CharClassOf(m_ch) == kClassBlank);
+        m_tokenMark = Pos();
+        if (m_mode & kModeSkipBlanks) continue;
+        m_kind = kTokBlanks;
+        return;
+      case kClassDigit:
+        return LexNumber(false);
+      case kClassLetter:
+        if (ReadName()) m_kind = m_ch == '(' ? kTokNameCall : kTokName;
+        return;
+      case kClassDoubleQuote:
+      case kClassSingleQuote:
+        return LexString();
+      case kClassPeriod:
+        Advance();
+        if (CharClassOf(m_ch) != kClassLetter) {
+          m_kind = kTokPeriod;
+          return;
+        }
+        if (!ReadName()) return;
+        if (m_ch == '(' || m_ch == '[') {
+          m_kind = m_ch == '(' ? kTokAttributeCall : kTokAttributeIndex;
+          m_tokenMark = Pos();
+        } else {
+          m_kind = kTokAttribute;
+        }
+        return;
+      case kClassColon:
+        Advance();
+        if (CharClassOf(m_ch) == kClassLetter) {
+          if (ReadName()) m_kind = m_ch == ':' ? kTokColonNameColon : kTokColonName;
+        } else if (m_ch == '(') {
+          Advance();
+          m_kind = kTokColonParen;
+        } else if (m_ch == ':') {
+          m_text[0] = 0;
+          m_textLength = 0;
+          m_value.text = m_text;
+          m_kind = kTokColonNameColon;
+        } else {
+          m_kind = kTokColon;
+        }
+        return;
+      case kClassDollar: {
+        Advance();
+        uint32_t v = 0;
+        for (int d; (d = HexDigit(m_ch)) >= 0; Advance()) v = v << 4 | uint32_t(d);
+        m_kind = kTokDollar;
+        m_value.u32 = v;
+        return;
+      }
+      case kClassHash:
+        if (m_mode & kModeHashComments) {
+          SkipToLineEnd();
+          continue;
+        }
+        return LexRawBlock();
+      default:
+        if (LexPunctuation()) return;
+        continue;
+    }
+  }
+}
+
+void Lexer::SkipLine() {
+  SkipToLineEnd();
+  Lex();
+}
+
+uint32_t Lexer::ReadExpect(int32_t kind) {
+  if (m_kind != kind) {
+    const char* a = "ReadExpect: expected ";
+    if (m_owner) ReportErrorLine(*m_owner, a, TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
+    else LogError(a, TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
+    return kUnexpectedToken;
+  }
+  Lex();
+  return 0;
+}
+
+uint32_t Lexer::Accept(int32_t kind) {
+  if (m_kind != kind) return kUnexpectedToken;
+  Lex();
+  return 0;
+}
+
+uint32_t Lexer::SkipStatement() {
+  for (;;) {
+    Lex();
+    if (m_kind == kTokSemicolon) return 0;
+    if (m_kind == kTokError || m_kind == kTokEnd) return kUnexpectedToken;
+  }
+}
+
+uint32_t Lexer::ParseValue(ValueVisitor& visitor) {
+  Lex();
+  return DeliverValue(visitor);
+}
+
+uint32_t Lexer::DeliverValue(ValueVisitor& v) {
+  using namespace ValueClassId;
+  uint32_t r;
+  auto arrayOf = [&](uint32_t classId) {
+    r = v.FoundArray(classId == kString ? static_cast<void*>(m_strings.Data()) : m_elements, classId);
+    Lex();
+    return r;
+  };
+  switch (m_kind) {
+    case kTokName: {
+      bool t = std::strcmp(m_value.text, "True") == 0;
+      if (!t && std::strcmp(m_value.text, "False") != 0) break;
+      Lex();
+      return v.FoundBool(t);
+    }
+    case kTokString: {
+      String s(m_value.text, m_textLength);
+      Lex();
+      return v.FoundString(s);
+    }
+    case kTokF32: { float x = m_value.f32; Lex(); return v.FoundF32(x); }
+    case kTokF64: { double x = m_value.f64; Lex(); return v.FoundF64(x); }
+    case kTokI32: { int32_t x = m_value.i32; Lex(); return v.FoundI32(x); }
+    case kTokI64: { int64_t x = m_value.i64; Lex(); return v.FoundI64(x); }
+    case kTokU32: { uint32_t x = m_value.u32; Lex(); return v.FoundU32(x); }
+    case kTokU64: { uint64_t x = m_value.u64; Lex(); return v.FoundU64(x); }
+    case kTokBool: { bool x = m_value.b; Lex(); return v.FoundBool(x); }
+    case kTokVector2f: r = v.FoundVector2f(m_value.f); Lex(); return r;
+    case kTokVector3f: r = v.FoundVector3f(m_value.f); Lex(); return r;
+    case kTokVector4f: r = v.FoundVector4f(m_value.f); Lex(); return r;
+    case kTokMatrix4f: r = v.FoundMatrix4f(m_value.f); Lex(); return r;
+    case kTokSpheref: r = v.FoundSpheref(m_value.f); Lex(); return r;
+    case kTokArrayBool: return arrayOf(kBool);
+    case kTokArrayString: return arrayOf(kString);
+    case kTokArrayF32: return arrayOf(kF32);
+    case kTokArrayF64: return arrayOf(kF64);
+    case kTokArrayI32: return arrayOf(kI32);
+    case kTokArrayI64: return arrayOf(kI64);
+    case kTokArrayU32: return arrayOf(kU32);
+    case kTokArrayU64: return arrayOf(kU64);
+    case kTokArrayVector2f: return arrayOf(kVector2f);
+    case kTokArrayVector3f: return arrayOf(kVector3f);
+    case kTokArrayVector4f: return arrayOf(kVector4f);
+    case kTokArrayMatrix4f: return arrayOf(kMatrix4f);
+    case kTokArraySpheref: return arrayOf(kSpheref);
+    default: break;
+  }
+  return ParseValueCB(*this, v);
+}
+
+}  // namespace PM
