@@ -1,0 +1,9 @@
+#include "ui/WidgetClasses.h"
+
+namespace PM {
+
+void RegisterWidgetClasses() {}
+
+void UninitEngineClasses() {}
+
+}  // namespace PM
