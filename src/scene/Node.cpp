@@ -21,8 +21,10 @@ ScriptObject* TNode_I::GetSNode() { return m_sNode.Get(); }
 void TNode_I::SetSNodeMember(ScriptObject* s) { SetSNode(s); }
 
 int32_t TNode_I::AddUse() {
+  int32_t before = m_useCount;
   if (m_useCount == 0) m_useCount = 1;
-  return m_useCount++;
+  ++m_useCount;
+  return before;
 }
 
 void TNode_I::SetSNode(ScriptObject* s) {

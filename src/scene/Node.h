@@ -32,7 +32,7 @@ class TNode_I : public Object_I {
   // Attaches an S-object through the SNode member's setter (factories, cloning, importers).
   virtual void SetSNodeMember(ScriptObject* s);
   virtual void OnUpdate() {}
-  // Returns the count before the call; a count of 0 counts as 1, so the first call leaves 2.
+  // Returns the count before the call; a count of 0 is first made 1, so the first call leaves 2.
   virtual int32_t AddUse();
   virtual int32_t ReleaseUse() { return --m_useCount; }
   virtual int32_t GetUseCount() { return m_useCount; }
