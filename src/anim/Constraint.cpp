@@ -11,7 +11,7 @@ void DefineConstraintClass() {
   const ClassDef classes[] = {AbstractClass<Constraint_I>(Object_I::kClassId, "Constraint")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      FieldMember<&Constraint_I::m_targetArray>(0x01FFF05A, "TargetArray"),
+      WeakArrayFieldMember<&Constraint_I::m_targetArray>(0x01FFF05A, "TargetArray"),
       IndexedFieldMember<&Constraint_I::m_weightArray>(0x02FFF05A, "WeightArray"),
       IndexedFieldMember<&Constraint_I::m_parentIDArray>(0x03FFF05A, "ParentIDArray"),
       FieldMember<&Constraint_I::m_parentManager>(0x04FFF05A, "ParentManager"),

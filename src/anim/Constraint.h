@@ -13,7 +13,7 @@ class Constraint_I : public Object_I {
   static constexpr uint32_t kClassId = 0xFFFFF05A;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Constraint_I>("Constraint"); }
 
-  Array<Obj<ScriptObject>> m_targetArray;
+  Array<WeakObj<ScriptObject>> m_targetArray;
   Array<float> m_weightArray;
   Array<int32_t> m_parentIDArray;
   WeakObj<ParentManager_I> m_parentManager;

@@ -20,8 +20,8 @@ void DefineParticlesClasses() {
       FieldMember<&SParticles_I::m_inheritFactor>(0x05FFF066, "InheritFactor"),
       FieldMember<&SParticles_I::m_mass>(0x06FFF066, "Mass"),
       FieldMember<&TParticles_I::m_spriteGeometry>(0x01FFF067, "SpriteGeometry"),
-      FieldMember<&TParticles_I::m_emitter>(0x02FFF067, "Emitter"),
-      FieldMember<&TParticles_I::m_field>(0x03FFF067, "Field"),
+      WeakArrayFieldMember<&TParticles_I::m_emitter>(0x02FFF067, "Emitter"),
+      WeakArrayFieldMember<&TParticles_I::m_field>(0x03FFF067, "Field"),
   };
   DefineMembers(members);
 }

@@ -32,8 +32,8 @@ class TParticles_I : public TLeaf_I {
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TParticles_I, SParticles_I>(extraBytes); }
 
   WeakObj<ScriptObject> m_spriteGeometry;
-  Array<Obj<ScriptObject>> m_emitter;
-  Array<Obj<ScriptObject>> m_field;
+  Array<WeakObj<ScriptObject>> m_emitter;
+  Array<WeakObj<ScriptObject>> m_field;
 };
 
 }  // namespace PM

@@ -50,7 +50,7 @@ const ClassExpectation kAnimClasses[] = {
 using AnimClassesTest = EngineClassWorld;
 
 TEST_F(AnimClassesTest, ClassesHaveTheirIdsBasesMemberCountsAndFactories) {
-  EXPECT_EQ(m_registrationLog.find("already exists"), std::string::npos) << m_registrationLog;
+  EXPECT_EQ(m_startLog.find("already exists"), std::string::npos) << m_startLog;
   ExpectClasses(kAnimClasses);
 }
 
@@ -182,6 +182,20 @@ TEST_F(AnimClassesTest, EveryValueTypeAndFormIsStoredAndReadBack) {
     EXPECT_EQ(MemberGet<VObject>(constraint, 0x04FFF05A), manager.Get());
   }
   EXPECT_TRUE(MemberGet<VObject>(constraint, 0x04FFF05A) == NilScriptObject());
+
+  // So do the targets of a constraint and the emitters of a particle system.
+  Obj<ScriptObject> particles = ScriptObject::Create(0xFFFFF067);
+  {
+    Obj<ScriptObject> target = ScriptObject::Create(0xFFFFF090);
+    Obj<ScriptObject> emitter = ScriptObject::Create(0xFFFFF069);
+    MemberSetAt<VObject>(constraint, 0x01FFF05A, 1, target);
+    MemberSetAt<VObject>(particles, 0x02FFF067, 0, emitter);
+    EXPECT_EQ(MemberGetAt<VObject>(constraint, 0x01FFF05A, 1), target.Get());
+    EXPECT_EQ(MemberGetAt<VObject>(particles, 0x02FFF067, 0), emitter.Get());
+  }
+  EXPECT_EQ(MemberSize(constraint, 0x01FFF05A), 2);
+  EXPECT_TRUE(MemberGetAt<VObject>(constraint, 0x01FFF05A, 1) == NilScriptObject());
+  EXPECT_TRUE(MemberGetAt<VObject>(particles, 0x02FFF067, 0) == NilScriptObject());
 }
 
 }  // namespace

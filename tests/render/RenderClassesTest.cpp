@@ -37,7 +37,7 @@ const ClassExpectation kRenderClasses[] = {
 using RenderClassesTest = EngineClassWorld;
 
 TEST_F(RenderClassesTest, ClassesHaveTheirIdsBasesMemberCountsAndFactories) {
-  EXPECT_EQ(m_registrationLog.find("already exists"), std::string::npos) << m_registrationLog;
+  EXPECT_EQ(m_startLog.find("already exists"), std::string::npos) << m_startLog;
   ExpectClasses(kRenderClasses);
 }
 

@@ -1,27 +1,11 @@
-// A fixture that builds the script world with the engine class table, and the checks of class-table
-// expectations that the render, animation and scene suites share.
+// The engine world with checks of class-table expectations: a class's id, base, own member count and
+// factories, an enum type's values, a member's record.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "core/Log.h"
-#include "scene/EngineClasses.h"
+#include "scene/EngineWorld.h"
 #include "script/object/MemberDef.h"
-#include "script/object/ObjectModel.h"
 
 namespace PM::Test {
-
-// Collects the error log.
-class ErrorCapture : public StreamPipe {
- public:
-  int64_t Write(const void* bytes, int64_t n) override {
-    text.append(static_cast<const char*>(bytes), size_t(n));
-    return n;
-  }
-  std::string text;
-};
 
 // What the class list says of one class.
 struct ClassExpectation {
@@ -32,29 +16,8 @@ struct ClassExpectation {
   bool concrete;
 };
 
-class EngineClassWorld : public ::testing::Test {
+class EngineClassWorld : public EngineWorldTest {
  protected:
-  void SetUp() override {
-    m_savedErr = LogErrPipe();
-    m_log = NewCounted<ErrorCapture>();
-    LogErrPipe() = StreamPipeRef(m_log);
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    m_registrationLog = TakeLog();
-    m_live = LiveBlockCount();
-  }
-  void TearDown() override {
-    EXPECT_EQ(LiveBlockCount(), m_live) << "blocks left alive by the test";
-    UninitScriptObjectModel();
-    LogErrPipe() = m_savedErr;
-  }
-  std::string TakeLog() {
-    std::string t;
-    t.swap(m_log->text);
-    return t;
-  }
-
   // Members the class itself declares.
   static int OwnMemberCount(uint32_t classId) {
     const MemberTable* t = ValidTable(classId);
@@ -121,11 +84,6 @@ class EngineClassWorld : public ::testing::Test {
     EXPECT_EQ(r->flags, flags);
     EXPECT_EQ(r->valueType, valueType);
   }
-
-  ErrorCapture* m_log = nullptr;
-  StreamPipeRef m_savedErr;
-  std::string m_registrationLog;
-  long m_live = 0;
 };
 
 }  // namespace PM::Test
