@@ -4,6 +4,7 @@
 #include "core/Module.h"
 #include "scene/EngineClass.h"
 #include "scene/EngineClassRegistry.h"
+#include "script/object/ClassDatabase.h"
 #include "ui/WidgetClasses.h"
 
 namespace PM {
@@ -71,8 +72,16 @@ const EnumTypeDef kEnumGroup[] = {
     Enum(0xFFFFF0BF, "SFog", "DistanceTypeEnum", kFogDistanceTypes),
 };
 
-const ModuleHookRegistration kStartup(kStageEngineClasses, "EngineClasses", &RegisterEngineClasses,
-                                      &UninitEngineClasses);
+// The start-up stage: the object model's stages come first; without them there is nothing to define into.
+void StartEngineClasses() {
+  if (!ClassDatabaseReady()) {
+    LogWarn("RegisterEngineClasses: the class database is not initialised; skipped.");
+    return;
+  }
+  RegisterEngineClasses();
+}
+
+const ModuleHookRegistration kStartup(kStageEngineClasses, "EngineClasses", &StartEngineClasses, &UninitEngineClasses);
 
 }  // namespace
 
