@@ -319,15 +319,24 @@ void BuildClassMemberNames(uint32_t classId) {
   }
 }
 
-void BuildNameHashes() {
+void BuildMemberNameHashes() {
+  for (uint32_t i = 0; i < kMaxClasses; ++i) BuildClassMemberNames(ClassIdOfIndex(i));
+}
+
+void BuildClassNameHash() {
   if (!g_db) return;
   g_db->classNames.clear();
-  for (uint32_t i = 0; i < kMaxClasses; ++i) {
-    ClassSlot& c = g_db->classes[i];
-    if (!c.defined) continue;
-    g_db->classNames.emplace(c.key, ClassIdOfIndex(i));
-    BuildClassMemberNames(ClassIdOfIndex(i));
-  }
+  for (uint32_t i = 0; i < kMaxClasses; ++i)
+    if (g_db->classes[i].defined) g_db->classNames.emplace(g_db->classes[i].key, ClassIdOfIndex(i));
+}
+
+void ClearClassNameHash() {
+  if (g_db) g_db->classNames.clear();
+}
+
+void BuildNameHashes() {
+  BuildMemberNameHashes();
+  BuildClassNameHash();
 }
 
 uint32_t FindMemberID(uint32_t classId, const char* name) {

@@ -57,7 +57,10 @@ uint32_t AllocateClassID();
 
 // Builds the member-name hash of every class and the class-name hash; members and classes defined later
 // are not found by name (a run-time class adds its own member names with BuildClassMemberNames).
-void BuildNameHashes();
+void BuildNameHashes();  // both of the below
+void BuildMemberNameHashes();
+void BuildClassNameHash();
+void ClearClassNameHash();
 void BuildClassMemberNames(uint32_t classId);
 uint32_t FindMemberID(uint32_t classId, const char* name);  // in the class or a base; 0 when absent
 uint32_t FindClassID(const char* name);                     // 0 when absent

@@ -2,17 +2,32 @@
 
 #include <new>
 
+#include "core/Module.h"
 #include "script/object/ScriptObject.h"
 #include "script/object/ValueBox.h"
 
 namespace PM {
 
-void InitScriptObjectModel() {
-  if (ClassDatabaseReady()) return;
-  InitClassDatabase();
+namespace {
+
+void InitBuiltins() {
+  if (ClassExists(kClassScriptObject)) return;
   RegisterBuiltinClasses();
   ScriptObject* nil = new (NilObject()) ScriptObject();
   HeaderOf(nil)->classRow = ClassRowOf(kClassNil);
+}
+
+const ModuleHookRegistration g_tables(kStageMasterTables, "MasterClassTables", InitClassDatabase, UninitClassDatabase);
+const ModuleHookRegistration g_builtins(kStageBuiltinClasses, "BuiltinClasses", InitBuiltins, nullptr);
+const ModuleHookRegistration g_memberNames(kStageMemberHashes, "MemberNameHashes", BuildMemberNameHashes, nullptr);
+const ModuleHookRegistration g_classNames(kStageClassHash, "ClassNameHash", BuildClassNameHash, ClearClassNameHash);
+
+}  // namespace
+
+void InitScriptObjectModel() {
+  if (ClassDatabaseReady()) return;
+  InitClassDatabase();
+  InitBuiltins();
 }
 
 void UninitScriptObjectModel() { UninitClassDatabase(); }

@@ -1,4 +1,5 @@
-// Start-up and shutdown of the script object model.
+// Start-up and shutdown of the script object model. DLLInitialize runs these through its stage hooks
+// (master tables, built-in classes, member-name hashes, class-name hash); tests may call them directly.
 #pragma once
 
 namespace PM {
@@ -6,7 +7,7 @@ namespace PM {
 // Builds the master class table, gives the nil object its class, and defines the built-in classes.
 // The engine's class tables come next, then BuildNameHashes (ClassDatabase.h).
 void InitScriptObjectModel();
-// Frees the master class table; the nil object keeps answering through stubs.
+// Frees the master class table and the name hashes; the nil object keeps answering through stubs.
 void UninitScriptObjectModel();
 
 }  // namespace PM

@@ -15,11 +15,11 @@
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
 #include "script/object/ClassID.h"
+#include "storage/StreamPipe.h"
 
 namespace PM {
 
 class ScriptObject;
-class StreamPipeRef;
 
 // V: the value; by value (Bool, integers, floats, Enum, MemberID, objects) or through a pointer.
 template <class V, uint32_t Id, bool ByValue>
@@ -126,11 +126,6 @@ bool WithValueTag(uint32_t classId, F&& f) {
   }
 }
 
-}  // namespace PM
-
-#include "storage/StreamPipe.h"
-
-namespace PM {
 template <class Tag, class E>
 void WriteArrayValue(StreamPipeRef& out, const Array<E>& a) {
   out.WriteChar('[');

@@ -1,0 +1,238 @@
+#include "storage/ZipArchive.h"
+
+#include <minizip/unzip.h>
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "core/Log.h"
+#include "storage/Streams.h"
+#include "storage/ZipMemberStream.h"
+#include "storage/ZipStreamIO.h"
+#include "storage/ZipTrailer.h"
+
+namespace PM {
+
+namespace {
+
+struct Unz {
+  unzFile f = nullptr;
+  ~Unz() {
+    if (f) unzClose(f);
+  }
+};
+
+constexpr uLong kFlagEncrypted = 1;
+
+}  // namespace
+
+bool IsSafeZipName(const char* name, size_t length) {
+  if (length == 0 || std::strlen(name) != length) return false;
+  if (name[0] == '/' || name[0] == '\\') return false;
+  if (length >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') return false;
+  size_t start = 0;
+  for (size_t i = 0; i <= length; ++i) {
+    if (i < length && static_cast<unsigned char>(name[i]) < 0x20) return false;
+    if (i == length || name[i] == '/' || name[i] == '\\') {
+      if (std::string_view(name + start, i - start) == "..") return false;
+      start = i + 1;
+    }
+  }
+  return true;
+}
+
+ResultCode ZipArchive::Fail(ResultCode code, const char* what, const String& detail) {
+  LogError("ZipArchive: ", ResultCodeName(code), ": ", m_label, ": ", what, detail, ".");
+  m_source = StreamPipeRef();
+  m_members.clear();
+  m_hasTrailer = false;
+  return code;
+}
+
+void ZipArchive::Close() {
+  m_label = String();
+  m_source = StreamPipeRef();
+  m_members.clear();
+  m_hasTrailer = false;
+}
+
+ResultCode ZipArchive::OpenFile(const char* path, const ZipOpenOptions& options) {
+  Close();
+  m_label = path ? path : "(null)";
+  StreamPipeRef file(OpenFileStream(m_label.CStr(), kModeRead));
+  if (file.IsNull()) return Fail(ENotFound, "the archive cannot be opened");
+  return OpenSource(file, options);
+}
+
+ResultCode ZipArchive::Open(const StreamPipeRef& source, const ZipOpenOptions& options) {
+  Close();
+  m_label = "(stream)";
+  return OpenSource(source, options);
+}
+
+ResultCode ZipArchive::OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options) {
+  if (source.IsNull()) return Fail(EInvalidArgument, "no source stream");
+  switch (CheckZipTrailer(source.Get())) {
+    case ZipTrailerState::Unreadable: return Fail(EZipFormat, "the archive cannot be read");
+    case ZipTrailerState::Damaged: return Fail(EZipBadTrailer, "the integrity trailer is damaged");
+    case ZipTrailerState::Mismatch:
+      return Fail(EZipChecksum, "the archive's bytes do not match the crc32 of its integrity trailer");
+    case ZipTrailerState::Valid: m_hasTrailer = true; break;
+    case ZipTrailerState::Missing: break;
+  }
+  m_source = source;
+  return ReadDirectory(options);
+}
+
+ResultCode ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
+  bool hasTrailer = m_hasTrailer;
+  int64_t length = m_source->GetFileLength();
+  zlib_filefunc64_def io;
+  FillZipStreamIO(&io, m_source.Get());
+  Unz unz;
+  unz.f = unzOpen2_64("zip", &io);
+  if (!unz.f) return Fail(EZipFormat, "not a zip archive, truncated, or its directory lies past the end");
+  if (!hasTrailer) {
+    unz_global_info64 global;
+    if (unzGetGlobalInfo64(unz.f, &global) != UNZ_OK) return Fail(EZipFormat, "the end record is damaged");
+    std::vector<char> comment(global.size_comment + 1, 0);
+    if (unzGetGlobalComment(unz.f, comment.data(), uLong(comment.size())) > 0 &&
+        std::string_view(comment.data(), global.size_comment).find("PELMORAZIP") != std::string_view::npos)
+      return Fail(EZipBadTrailer, "the integrity trailer is not at the end of the archive");
+    // The end record must close the archive: a missing tail or bytes after it mean damage.
+    unsigned char end[4] = {};
+    if (!ReadStreamAt(m_source.Get(), length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) ||
+        std::memcmp(end, "PK\x05\x06", 4) != 0)
+      return Fail(EZipFormat, "the archive is truncated or has bytes after its end record");
+    if (!options.acceptMissingTrailer) return Fail(EZipNoTrailer, "the archive has no integrity trailer");
+  }
+  int64_t total = 0;
+  std::vector<char> name;
+  for (int r = unzGoToFirstFile(unz.f); r != UNZ_END_OF_LIST_OF_FILE; r = unzGoToNextFile(unz.f)) {
+    unz_file_info64 info;
+    if (r != UNZ_OK || unzGetCurrentFileInfo64(unz.f, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+      return Fail(EZipFormat, "the central directory is damaged");
+    name.assign(info.size_filename + 1, 0);
+    unzGetCurrentFileInfo64(unz.f, &info, name.data(), uLong(name.size()), nullptr, 0, nullptr, 0);
+    String memberName(name.data(), int(std::strlen(name.data())));
+    String quoted = String::FromConcatCStr(String::FromCStrConcat(" \"", memberName), "\"");
+    if (!IsSafeZipName(name.data(), info.size_filename))
+      return Fail(EZipUnsafeName, "a member name leaves the folder it is extracted into:", quoted);
+    if (info.flag & kFlagEncrypted) return Fail(EZipFormat, "encrypted members are not supported:", quoted);
+    if (info.compression_method != 0 && info.compression_method != Z_DEFLATED)
+      return Fail(EZipFormat, "the compression method is not supported:", quoted);
+    int64_t size = int64_t(info.uncompressed_size), packed = int64_t(info.compressed_size);
+    if (size < 0 || packed < 0 || (info.compression_method == 0 && size != packed))
+      return Fail(EZipBadMember, "the member's sizes disagree:", quoted);
+    total += size;
+    if (size > options.maxMemberSize || total > options.maxTotalSize)
+      return Fail(EZipBomb, "the declared size is above the limit:", quoted);
+    if (options.maxRatio > 0 && size > options.ratioFloor && size / options.maxRatio > packed)
+      return Fail(EZipBomb, "the compression ratio is above the limit:", quoted);
+    // The local header must agree with the directory and the data must lie inside the archive.
+    if (unzOpenCurrentFile(unz.f) != UNZ_OK)
+      return Fail(EZipFormat, "the member's local header is missing or damaged:", quoted);
+    int64_t dataAt = int64_t(unzGetCurrentFileZStreamPos64(unz.f));
+    unzCloseCurrentFile(unz.f);
+    if (dataAt + packed > length) return Fail(EZipFormat, "the member's data runs past the end:", quoted);
+    unz64_file_pos at;
+    unzGetFilePos64(unz.f, &at);
+    m_members.push_back(ZipMember{memberName, packed, size, uint32_t(info.crc), int(info.compression_method),
+                                  memberName.Length() > 0 && memberName[memberName.Length() - 1] == '/',
+                                  at.pos_in_zip_directory, at.num_of_file});
+  }
+  return SOK;
+}
+
+int ZipArchive::FindMember(const char* name) const {
+  for (size_t i = 0; i < m_members.size(); ++i)
+    if (m_members[i].name.EqualsCStr(name)) return int(i);
+  return -1;
+}
+
+StreamPipe* ZipArchive::OpenMember(int index, ResultCode* result) const {
+  ResultCode code = SOK;
+  StreamPipe* stream = NullPipe();
+  if (!IsOpen()) {
+    code = ENotOpen;
+    LogError("ZipArchive: ", m_label, ": no archive is open.");
+  } else if (index < 0 || index >= MemberCount()) {
+    code = ENotFound;
+    LogError("ZipArchive: ", m_label, ": no member ", int32_t(index), ".");
+  } else {
+    auto* member = NewCounted<ZipMemberStream>(m_source, m_members[size_t(index)]);
+    code = member->Start();
+    if (code == SOK) {
+      stream = member;
+    } else {
+      BlockAddRef(member);  // frees the new stream
+      BlockRelease(member);
+    }
+  }
+  if (result) *result = code;
+  return stream;
+}
+
+StreamPipe* ZipArchive::OpenMember(const char* name, ResultCode* result) const {
+  int index = FindMember(name ? name : "");
+  if (index < 0 && IsOpen()) {
+    LogError("ZipArchive: ", m_label, ": no member \"", name ? name : "(null)", "\".");
+    if (result) *result = ENotFound;
+    return NullPipe();
+  }
+  return OpenMember(index, result);
+}
+
+ResultCode ZipArchive::ExtractAll(const char* folder) const {
+  namespace fs = std::filesystem;
+  if (!IsOpen()) {
+    LogError("ZipArchive: ", m_label, ": no archive is open.");
+    return ENotOpen;
+  }
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  fs::path root = fs::canonical(folder, ec);
+  if (ec) {
+    LogError("ZipArchive: ", ResultCodeName(EZipWrite), ": the folder \"", folder, "\" cannot be made.");
+    return EZipWrite;
+  }
+  std::vector<char> buf(1 << 16);
+  for (const ZipMember& m : m_members) {
+    // Resolving links already in the folder keeps every write inside it.
+    fs::path target = fs::weakly_canonical(root / m.name.CStr(), ec);
+    auto rel = target.lexically_relative(root);
+    if (ec || rel.empty() || *rel.begin() == "..") {
+      LogError("ZipArchive: ", ResultCodeName(EZipUnsafeName), ": member \"", m.name, "\" leaves the folder.");
+      return EZipUnsafeName;
+    }
+    fs::create_directories(m.isDirectory ? target : target.parent_path(), ec);
+    if (ec) {
+      LogError("ZipArchive: ", ResultCodeName(EZipWrite), ": member \"", m.name, "\": its folder cannot be made.");
+      return EZipWrite;
+    }
+    if (m.isDirectory) continue;
+    ResultCode code = SOK;
+    StreamPipeRef in(OpenMember(int(&m - m_members.data()), &code));
+    if (code != SOK) return code;
+    {
+      StreamPipeRef out(OpenFileStream(target.c_str(), kModeWriteNew));
+      if (out.IsNull()) code = EZipWrite;
+      for (int64_t n; code == SOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
+        if (n < 0) code = EZipBadMember;
+        else if (out->Write(buf.data(), n) != n) code = EZipWrite;
+      }
+      if (code == SOK && out->Flush() < 0) code = EZipWrite;
+    }
+    if (code != SOK) {
+      fs::remove(target, ec);
+      LogError("ZipArchive: ", ResultCodeName(code), ": member \"", m.name, "\" was not extracted.");
+      return code;
+    }
+  }
+  return SOK;
+}
+
+}  // namespace PM
