@@ -1,0 +1,65 @@
+#include "storage/StreamWindow.h"
+
+#include <algorithm>
+
+namespace PM {
+
+StreamWindow::StreamWindow(const StreamPipeRef& source, int64_t offset, int64_t length)
+    : m_source(source), m_offset(offset), m_length(std::max<int64_t>(length, 0)) {}
+
+bool StreamWindow::PlaceSource(int64_t at) {
+  if (m_sourcePos == at) return true;
+  if (m_source->Seek(m_offset + at, kSeekStart) != m_offset + at) {
+    m_sourcePos = -1;
+    return false;
+  }
+  m_sourcePos = at;
+  return true;
+}
+
+int64_t StreamWindow::Read(void* buffer, int64_t n) {
+  n = std::min(n, m_length - m_pos);
+  if (n <= 0 || !PlaceSource(m_pos)) return 0;
+  int64_t got = 0;
+  while (got < n) {  // a short read from the source is not the end of the window
+    int64_t r = m_source->Read(static_cast<char*>(buffer) + got, n - got);
+    if (r <= 0) break;
+    got += r;
+  }
+  m_pos += got;
+  m_sourcePos = m_pos;
+  return got;
+}
+
+int StreamWindow::ReadByte() {
+  unsigned char b;
+  return Read(&b, 1) == 1 ? b : -1;
+}
+
+int StreamWindow::PeekByteAt(int64_t offset) {
+  int64_t at = m_pos + offset;
+  if (offset < 0 || at >= m_length || !PlaceSource(at)) return -1;
+  unsigned char b;
+  if (m_source->Read(&b, 1) != 1) {
+    m_sourcePos = -1;
+    return -1;
+  }
+  m_sourcePos = at + 1;
+  return b;
+}
+
+int64_t StreamWindow::Skip(int64_t n) {
+  int64_t before = m_pos;
+  m_pos = std::clamp<int64_t>(m_pos + std::max<int64_t>(n, 0), 0, m_length);
+  return m_pos - before;
+}
+
+int64_t StreamWindow::Seek(int64_t offset, int origin) {
+  int64_t base = origin == kSeekStart ? 0 : origin == kSeekEnd ? m_length : m_pos;
+  int64_t to = base + offset;
+  if (to < 0 || to > m_length) return -1;
+  m_pos = to;
+  return m_pos;
+}
+
+}  // namespace PM

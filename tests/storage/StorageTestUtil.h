@@ -1,0 +1,87 @@
+// Helpers of the storage suites: log capture, a byte-counting stream, archives built in memory.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/Log.h"
+#include "storage/ArchiveWriter.h"
+#include "storage/Streams.h"
+
+namespace PM::Test::StorageKit {
+
+// Routes the error log into a string for the life of the object.
+class LogCapture {
+ public:
+  LogCapture() : m_saved(LogErrPipe()) { LogErrPipe() = StreamPipeRef(NewCounted<Pipe>(this)); }
+  ~LogCapture() { LogErrPipe() = m_saved; }
+  std::string Text() {
+    std::lock_guard<std::recursive_mutex> hold(m_lock);
+    return m_text;
+  }
+  int Lines() {
+    std::string t = Text();
+    return int(std::count(t.begin(), t.end(), '\n'));
+  }
+
+ private:
+  struct Pipe : StreamPipe {
+    explicit Pipe(LogCapture* c) : c(c) {}
+    void Lock() override { c->m_lock.lock(); }
+    void Unlock() override { c->m_lock.unlock(); }
+    int64_t Write(const void* b, int64_t n) override {
+      std::lock_guard<std::recursive_mutex> hold(c->m_lock);
+      c->m_text.append(static_cast<const char*>(b), size_t(n));
+      return n;
+    }
+    LogCapture* c;
+  };
+  StreamPipeRef m_saved;
+  std::recursive_mutex m_lock;
+  std::string m_text;
+};
+
+// Passes reads through to a source and adds up the bytes read.
+class CountingStream : public StreamPipe {
+ public:
+  CountingStream(StreamPipe* source, std::atomic<int64_t>* count) : m_source(source), m_count(count) {}
+  int64_t Read(void* b, int64_t n) override {
+    int64_t r = m_source->Read(b, n);
+    if (r > 0) m_count->fetch_add(r);
+    return r;
+  }
+  int ReadByte() override {
+    unsigned char c;
+    return Read(&c, 1) == 1 ? c : -1;
+  }
+  int64_t Seek(int64_t o, int origin) override { return m_source->Seek(o, origin); }
+  int64_t GetFileLength() override { return m_source->GetFileLength(); }
+
+ private:
+  StreamPipeRef m_source;
+  std::atomic<int64_t>* m_count;
+};
+
+struct ArchiveFile {
+  std::string path;
+  std::string bytes;
+  uint32_t method = 0;
+};
+
+// The bytes of an archive written by the engine's writer.
+inline std::string BuildArchive(const std::vector<ArchiveFile>& files) {
+  StreamPipeRef target(NewMemoryStream());
+  {
+    ArchiveWriter w(target, "built.pmk");
+    for (const ArchiveFile& f : files) w.AddFile(f.path.c_str(), f.bytes.data(), f.bytes.size(), f.method);
+    w.Finish();
+  }
+  size_t n = 0;
+  const uint8_t* p = MemoryStreamData(target.Get(), &n);
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+}  // namespace PM::Test::StorageKit
