@@ -307,6 +307,25 @@ uint32_t AllocateClassID() {
   return 0;
 }
 
+void ReleaseClassID(uint32_t classId) {
+  uint32_t y = ClassIndex(classId);
+  if (!g_db || y < kFirstRuntimeClass || y >= kMaxClasses) return;
+  CriticalSectionLock guard(g_db->lock);
+  ClassSlot& c = g_db->classes[y];
+  if (c.defined) {
+    for (auto& row : g_db->master) row[y] = &g_emptyTable;
+    for (auto& cell : g_db->master[y]) cell = &g_emptyTable;
+    std::memset(static_cast<void*>(c.valid), 0, sizeof(MemberTable));
+    std::memset(static_cast<void*>(c.invalid), 0, sizeof(MemberTable));
+    ClearHeader(*c.valid);
+    ClearHeader(*c.invalid);
+    c.key.clear();
+    c.memberNames.clear();
+    --g_db->defined;
+  }
+  c.defined = c.reserved = false;
+}
+
 // ---- names ---------------------------------------------------------------------------------------
 
 void BuildClassMemberNames(uint32_t classId) {

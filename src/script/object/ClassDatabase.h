@@ -54,6 +54,9 @@ const char* MemberName(uint32_t memberId);  // "???" when not defined
 
 // The first free class index from 256 on, reserved for a class about to be defined; 0 when none is left.
 uint32_t AllocateClassID();
+// Gives a run-time index back (reserved or defined): its tables, row, column and names are cleared, so
+// the index can be handed out again. Static classes (below 256) are refused.
+void ReleaseClassID(uint32_t classId);
 
 // Builds the member-name hash of every class and the class-name hash; members and classes defined later
 // are not found by name (a run-time class adds its own member names with BuildClassMemberNames).
