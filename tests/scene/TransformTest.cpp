@@ -280,6 +280,10 @@ TEST_F(TransformTest, ConstraintArrayGrowsWithNilAndRefusesOtherClasses) {
   MemberSetAt<VObject>(t, kConstraintArray, 1, Make("TTransform"));
   EXPECT_NE(TakeLog().find("cannot cast \"TTransform\""), std::string::npos);
   EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(t, kConstraintArray, 1)));
+  Obj<ScriptObject> c = Make("TransformConstraint");  // a Constraint
+  MemberSetAt<VObject>(t, kConstraintArray, 2, c);
+  EXPECT_EQ(MemberGetAt<VObject>(t, kConstraintArray, 2), c.Get());
+  EXPECT_EQ(TakeLog(), "");
   MemberRemove(t, kConstraintArray, 1, 100);
   EXPECT_EQ(MemberSize(t, kConstraintArray), 1);
 }
