@@ -155,7 +155,7 @@ TEST_F(EngineMembersTest, ChildrenOwnTheirNodesAndParentLinksAreWeak) {
     MemberSet<VObject>(leaf, 0x02FFF043, branch);
     Obj<ScriptObject> child = Make("TJoint");
     MemberSet<VObject>(child, 0x02FFF043, branch);
-    MemberSet<VObject>(leaf, 0x02FFF043, leaf);  // a leaf is no branch: reported, stored as nil
+    MemberSet<VObject>(leaf, 0x02FFF043, leaf);  // a leaf is no branch: reported, the node stays
     EXPECT_NE(TakeLog(), "");
     MemberSet<VObject>(child, 0x02FFF043, branch);
     MemberSetAt<VObject>(branch, 0x01FFF047, 1, child);
