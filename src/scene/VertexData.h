@@ -18,6 +18,7 @@ class VertexData_I : public Object_I {
 class VertexDataF32_I : public VertexData_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0A1;
+  static constexpr const char* kClassName = "VertexDataF32";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataF32_I>("VertexDataF32"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataF32_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataF32_I>(extraBytes); }
@@ -28,6 +29,7 @@ class VertexDataF32_I : public VertexData_I {
 class VertexDataVector2f_I : public VertexData_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0A2;
+  static constexpr const char* kClassName = "VertexDataVector2f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector2f_I>("VertexDataVector2f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataVector2f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataVector2f_I>(extraBytes); }
@@ -38,6 +40,7 @@ class VertexDataVector2f_I : public VertexData_I {
 class VertexDataVector3f_I : public VertexData_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0A3;
+  static constexpr const char* kClassName = "VertexDataVector3f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector3f_I>("VertexDataVector3f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataVector3f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataVector3f_I>(extraBytes); }
@@ -48,6 +51,7 @@ class VertexDataVector3f_I : public VertexData_I {
 class VertexDataVector4f_I : public VertexData_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0A4;
+  static constexpr const char* kClassName = "VertexDataVector4f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector4f_I>("VertexDataVector4f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataVector4f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataVector4f_I>(extraBytes); }
@@ -58,6 +62,7 @@ class VertexDataVector4f_I : public VertexData_I {
 class VertexDataMatrix4f_I : public VertexData_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0A5;
+  static constexpr const char* kClassName = "VertexDataMatrix4f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataMatrix4f_I>("VertexDataMatrix4f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataMatrix4f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataMatrix4f_I>(extraBytes); }

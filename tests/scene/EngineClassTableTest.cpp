@@ -235,11 +235,12 @@ TEST_F(EngineClassTableTest, CountsAndFlagHistogramOfTheWholeTable) {
   }
   EXPECT_EQ(members, 391);
   EXPECT_EQ(values, 60);
-  EXPECT_EQ(histogram[0x0], 223);
-  EXPECT_EQ(histogram[0x400], 26);
+  // The forms as the member tables declare them (they add up to the 391 members; see docs/decisions.md).
+  EXPECT_EQ(histogram[0x0], 244);
+  EXPECT_EQ(histogram[0x400], 27);
   EXPECT_EQ(histogram[0x800], 44);
-  EXPECT_EQ(histogram[0x1200], 41);
-  EXPECT_EQ(histogram[0x2600], 30);
+  EXPECT_EQ(histogram[0x1200], 45);
+  EXPECT_EQ(histogram[0x2600], 31);
   EXPECT_EQ(histogram[0x100], 60);
   EXPECT_EQ(histogram.size(), 6u);
 }

@@ -9,6 +9,7 @@
 #include "HttpTestServer.h"
 #include "platform/Socket.h"
 #include "storage/HttpClient.h"
+#include "storage/Storage.h"
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -188,6 +189,19 @@ TEST_F(HttpClientTest, ARefusedConnectionIsAConnectFailure) {
   int port = s.LocalPort();
   s.Close();  // nothing listens there now
   EXPECT_EQ(HttpClient::Get(("http://127.0.0.1:" + std::to_string(port) + "/").c_str()).result, ENetConnectFailed);
+}
+
+TEST_F(HttpClientTest, StorageServesHttpNamesThroughTheClient) {
+  StreamPipeRef s(Storage::OpenStreamSimple(String(Url("/data/5000").c_str()), Storage::kRead));
+  ASSERT_FALSE(s.IsNull());
+  std::string got;
+  char buf[4096];
+  for (int64_t n; (n = s->Read(buf, sizeof buf)) > 0;) got.append(buf, size_t(n));
+  EXPECT_EQ(got, Pattern(0, 5000));
+  String full;
+  uint32_t code = 0;
+  EXPECT_EQ(Storage::OpenStream(String(Url("/missing").c_str()), Storage::kReadQuiet, full, &code), NullPipe());
+  EXPECT_EQ(code, 0x8000000Au);
 }
 
 }  // namespace

@@ -89,10 +89,7 @@ TEST_F(StorageTest, MissingFileGivesTheNullStreamAndOneLogLine) {
       << log.Text();
   EXPECT_EQ(Storage::OpenStreamSimple(P("nope.txt"), Storage::kReadQuiet), NullPipe());
   EXPECT_EQ(Storage::OpenStreamSimple(P(""), Storage::kReadQuiet), NullPipe());  // the folder itself
-  EXPECT_EQ(Storage::OpenStreamSimple("http://127.0.0.1/x.png", Storage::kReadQuiet), NullPipe());
   EXPECT_EQ(log.Lines(), 1);
-  EXPECT_EQ(Storage::OpenStreamSimple("http://127.0.0.1/x.png", Storage::kRead), NullPipe());
-  EXPECT_EQ(log.Lines(), 2);
 }
 
 TEST_F(StorageTest, PlainFileIsReadWithItsFullPath) {
