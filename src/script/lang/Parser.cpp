@@ -80,12 +80,16 @@ Obj<ScriptObject> Parser::Parse(ScriptProgress* progress, StreamPipe* stream, in
   if (m_namespace.IsNil()) return Obj<ScriptObject>();  // the script world is not started (logged)
   m_namespace->SetResult(NilScriptObject());
   m_quiet = (flags & kParseQuiet) != 0;
+  bool stopped = false;  // by a statement without its ";" (even one cut off by the end of the file)
   while (m_lexer->Kind() != kTokEnd && m_lexer->Kind() != kTokError) {
-    if (ParseStatement() != 0) break;
+    if (ParseStatement() != 0) {
+      stopped = true;
+      break;
+    }
     if (progress && stream && fileLength > 0)
       progress->SetFraction(float(double(stream->SeekCompressed(0, kSeekCurrent)) / double(fileLength)));
   }
-  if (m_lexer->Kind() != kTokEnd) Report("Execute: parsing stopped before end of file.");
+  if (stopped || m_lexer->Kind() != kTokEnd) Report("Execute: parsing stopped before end of file.");
   if (m_errorCount != 0) {
     if (m_quiet) return Obj<ScriptObject>();
     LogMsg(0x80000008u, m_name.CStr(), "Parser::Parse", kLogMsgNoDialog,
