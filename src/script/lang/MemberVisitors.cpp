@@ -40,6 +40,13 @@ uint32_t MemberAppend::FoundObject(ScriptObject* object) {
   return 0;
 }
 
+// "<<" takes single values only.
+uint32_t MemberAppend::FoundArray(void* array, uint32_t) {
+  const TypeRecord* type = array ? HeaderOf(array)->type : nullptr;
+  ReportFor(*m_lexer, "MemberAppend: Array: type ", type ? type->name : "???", " not implemented.");
+  return 0x80000003u;
+}
+
 uint32_t MemberAssignOp::FoundObject(ScriptObject*) {
   if (TakesObjects(m_valueType) && !Shape()) return 0x80000001u;
   return TypeError("ScriptObject");

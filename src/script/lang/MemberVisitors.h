@@ -48,7 +48,7 @@ class MemberAppend : public MemberVisitor<MemberAppend> {
     return 0;
   }
   uint32_t FoundObject(ScriptObject* object) override;
-  uint32_t FoundArray(void*, uint32_t) override { return ArrayNotYet(); }
+  uint32_t FoundArray(void* array, uint32_t elementClassId) override;
 };
 
 class MemberAssignOp : public MemberVisitor<MemberAssignOp> {

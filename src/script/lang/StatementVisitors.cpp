@@ -1,5 +1,6 @@
 #include "script/lang/StatementVisitors.h"
 
+#include "script/lang/BoxArray.h"
 #include "script/lang/Parser.h"
 
 namespace PM::Visitor {
@@ -27,9 +28,15 @@ uint32_t DefVar::FoundObject(ScriptObject* object) {
   return 0;
 }
 
-uint32_t DefVar::FoundArray(void*, uint32_t elementClassId) {
-  ReportFor(*m_lexer, "DefVar::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3}, ".");
-  return kUnsupported;
+// The variable holds the array boxed as an object of its Array_ class.
+uint32_t DefVar::FoundArray(void* array, uint32_t elementClassId) {
+  Obj<ScriptObject> box = BoxArray(array, elementClassId);
+  if (box.IsNil()) {
+    ReportFor(*m_lexer, "DefVar::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3}, ".");
+    return kUnsupported;
+  }
+  m_ns->SetVar(box.Get(), m_name);
+  return 0;
 }
 
 // ---- SetVar ----
