@@ -34,6 +34,7 @@ struct ModuleState {
   CriticalSection lock;
   int count = 0;
   bool exitHandlerSet = false;
+  long blocksBefore = 0;  // alive before the world was built: the log pipes and the host's own
   std::vector<Hook> hooks;
   std::vector<Hook> threadHooks;
 };
@@ -96,6 +97,7 @@ ResultCode DLLInitialize(int reserved) {
   if (s.count++ > 0) return SOK;
   const char* path = LibraryPath();
   LogInfo("DLLInitialize() ver=F010276x arg=", reserved, " module=", path);
+  s.blocksBefore = LiveBlockCount();
   InstallCrashHandler();
   if (!s.exitHandlerSet) s.exitHandlerSet = std::atexit(AtExit) == 0;
   if (!LibraryNameMatchesVersion(path))
@@ -133,7 +135,7 @@ ResultCode DLLDeInitialize(int reserved) {
     if (std::find(std::begin(kTeardownOrder), std::end(kTeardownOrder), h->stage) == std::end(kTeardownOrder) &&
         h->deinit)
       h->deinit();
-  long live = LiveBlockCount();
+  long live = LiveBlockCount() - s.blocksBefore;
   if (live > 0) LogWarn("DLLDeInitialize() blocks still alive: ", int64_t(live), ".");
   else LogInfo("DLLDeInitialize() no blocks alive.");
   RemoveCrashHandler();

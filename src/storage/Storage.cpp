@@ -12,6 +12,7 @@
 #include "core/Module.h"
 #include "platform/CriticalSection.h"
 #include "storage/Archive.h"
+#include "storage/HttpClient.h"
 #include "storage/MultipartPath.h"
 #include "storage/Streams.h"
 
@@ -81,14 +82,21 @@ Ptr<Archive> CachedArchiveAt(const std::string& path, uint32_t& code) {
   return archive;
 }
 
-// The hook for names the network serves: they are not found until the HTTP client exists.
-StreamPipe* OpenHttpStream(const std::string& /*url*/, uint32_t /*mode*/) { return nullptr; }
+// Names the network serves: the whole body of a successful GET, or nothing with the client's code.
+StreamPipe* OpenHttpStream(const std::string& url, uint32_t& code) {
+  HttpResponse r = HttpClient::Get(url.c_str());
+  if (!r.Ok() || r.body.IsNull()) {
+    code = r.result == kNetOk ? ENotFound : r.result;
+    return nullptr;
+  }
+  return r.body.DetachUncounted();
+}
 
 bool IsHttpName(const std::string& path) { return path.compare(0, 7, "http://") == 0; }
 
 // One candidate for reading: a new stream, or null when it is not there.
-StreamPipe* OpenCandidate(const std::string& path, uint32_t mode, uint32_t& code) {
-  if (IsHttpName(path)) return OpenHttpStream(path, mode);
+StreamPipe* OpenCandidate(const std::string& path, uint32_t& code) {
+  if (IsHttpName(path)) return OpenHttpStream(path, code);
   if (size_t prefix = ArchivePrefixLength(path)) {
     Ptr<Archive> archive = CachedArchiveAt(path.substr(0, prefix), code);
     if (!archive) return nullptr;
@@ -108,7 +116,7 @@ std::string TextScriptInstead(const std::vector<std::string>& candidates) {
       continue;
     std::string text = c.substr(0, n - 1);
     uint32_t ignored = 0;
-    StreamPipeRef probe(OpenCandidate(text, Storage::kReadQuiet, ignored));
+    StreamPipeRef probe(OpenCandidate(text, ignored));
     if (!probe.IsNull()) return text;
   }
   return std::string();
@@ -147,7 +155,7 @@ StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullP
   uint32_t archiveCode = 0;
   for (const std::string& candidate : candidates) {
     uint32_t candidateCode = 0;
-    if (StreamPipe* s = OpenCandidate(candidate, mode, candidateCode)) {
+    if (StreamPipe* s = OpenCandidate(candidate, candidateCode)) {
       fullPath = String(candidate.c_str());
       return s;
     }

@@ -74,6 +74,14 @@ class StreamPipeRef {
   }
   StreamPipe* Get() const { return m_p; }
   StreamPipe* operator->() const { return m_p; }
+  // Hands the stream over as a new object (count 0) when this is its only reference.
+  StreamPipe* DetachUncounted() {
+    StreamPipe* p = m_p;
+    HeaderOf(p)->refs.fetch_sub(1, std::memory_order_acq_rel);
+    m_p = NullPipe();
+    BlockAddRef(m_p);
+    return p;
+  }
   bool IsNull() const { return m_p == NullPipe(); }
 
   StreamPipeRef& Lock() { m_p->Lock(); return *this; }

@@ -15,9 +15,9 @@ namespace PM {
 namespace {
 
 using ArchiveTest = Test::BlockCheckedTest;
-using Test::ArchiveFile;
-using Test::BuildArchive;
-using Test::LogCapture;
+using Test::StorageKit::ArchiveFile;
+using Test::StorageKit::BuildArchive;
+using Test::StorageKit::LogCapture;
 
 Ptr<Archive> OpenBytes(const std::string& bytes, uint32_t* code = nullptr, const char* name = "bad.pmk") {
   const std::string* b = &bytes;
@@ -63,7 +63,7 @@ TEST_F(ArchiveTest, WriterOutputIsPinnedByteForByte) {
 
 TEST_F(ArchiveTest, SeedArchivesFromAnIndependentWriterRead) {
   // fuzz/corpus/archive_reader/ was written by a short Python script from docs/formats.md alone.
-  std::string seeds = std::string(getenv("PM_SOURCE_DIR")) + "/fuzz/corpus/archive_reader/";
+  std::string seeds = std::string(PM_SOURCE_DIR) + "/fuzz/corpus/archive_reader/";
   EXPECT_EQ(PM::Test::ReadFile(seeds + "pinned.pmk"), PinnedArchive());
   for (const char* name : {"pinned.pmk", "deflate.pmk", "nested.pmk", "empty.pmk"}) {
     std::string bytes = PM::Test::ReadFile(seeds + name);
@@ -228,7 +228,7 @@ TEST_F(ArchiveTest, ReadingOneFileOfA64MiBArchiveReadsOnlyAFewKiB) {
   }
   std::atomic<int64_t> bytesRead{0};
   Ptr<Archive> a = Archive::OpenWith("big.pmk", [&] {
-    return NewCounted<PM::Test::CountingStream>(OpenFileStream(path.c_str(), kModeRead), &bytesRead);
+    return NewCounted<PM::Test::StorageKit::CountingStream>(OpenFileStream(path.c_str(), kModeRead), &bytesRead);
   });
   ASSERT_TRUE(a);
   EXPECT_EQ(a->FileCount(), 65);

@@ -11,7 +11,7 @@
 #include "storage/ArchiveWriter.h"
 #include "storage/Streams.h"
 
-namespace PM::Test {
+namespace PM::Test::StorageKit {
 
 // Routes the error log into a string for the life of the object.
 class LogCapture {
@@ -84,4 +84,4 @@ inline std::string BuildArchive(const std::vector<ArchiveFile>& files) {
   return std::string(reinterpret_cast<const char*>(p), n);
 }
 
-}  // namespace PM::Test
+}  // namespace PM::Test::StorageKit

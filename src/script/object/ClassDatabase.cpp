@@ -339,9 +339,7 @@ void BuildClassMemberNames(uint32_t classId) {
 }
 
 void BuildMemberNameHashes() {
-  if (!g_db) return;
-  for (uint32_t i = 0; i < kMaxClasses; ++i)
-    if (g_db->classes[i].defined) BuildClassMemberNames(ClassIdOfIndex(i));
+  for (uint32_t i = 0; i < kMaxClasses; ++i) BuildClassMemberNames(ClassIdOfIndex(i));
 }
 
 void BuildClassNameHash() {
@@ -351,19 +349,13 @@ void BuildClassNameHash() {
     if (g_db->classes[i].defined) g_db->classNames.emplace(g_db->classes[i].key, ClassIdOfIndex(i));
 }
 
+void ClearClassNameHash() {
+  if (g_db) g_db->classNames.clear();
+}
+
 void BuildNameHashes() {
   BuildMemberNameHashes();
   BuildClassNameHash();
-}
-
-void ClearNameHashes() {
-  if (!g_db) return;
-  g_db->classNames.clear();
-  for (ClassSlot& c : g_db->classes) c.memberNames.clear();
-}
-
-void ClearClassNameHash() {
-  if (g_db) g_db->classNames.clear();
 }
 
 uint32_t FindMemberID(uint32_t classId, const char* name) {

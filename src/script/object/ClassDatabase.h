@@ -60,11 +60,9 @@ void ReleaseClassID(uint32_t classId);
 
 // Builds the member-name hash of every class and the class-name hash; members and classes defined later
 // are not found by name (a run-time class adds its own member names with BuildClassMemberNames).
-void BuildNameHashes();
-// The two halves of BuildNameHashes, for the start-up stages that build them one after the other.
+void BuildNameHashes();  // both of the below
 void BuildMemberNameHashes();
 void BuildClassNameHash();
-void ClearNameHashes();
 void ClearClassNameHash();
 void BuildClassMemberNames(uint32_t classId);
 uint32_t FindMemberID(uint32_t classId, const char* name);  // in the class or a base; 0 when absent

@@ -8,17 +8,17 @@
 
 namespace PM {
 
-namespace {
-
-void InitBuiltins() {
+void InitBuiltinClasses() {
   if (ClassExists(kClassScriptObject)) return;
   RegisterBuiltinClasses();
   ScriptObject* nil = new (NilObject()) ScriptObject();
   HeaderOf(nil)->classRow = ClassRowOf(kClassNil);
 }
 
+namespace {
+
 const ModuleHookRegistration g_tables(kStageMasterTables, "MasterClassTables", InitClassDatabase, UninitClassDatabase);
-const ModuleHookRegistration g_builtins(kStageBuiltinClasses, "BuiltinClasses", InitBuiltins, nullptr);
+const ModuleHookRegistration g_builtins(kStageBuiltinClasses, "BuiltinClasses", InitBuiltinClasses, nullptr);
 const ModuleHookRegistration g_memberNames(kStageMemberHashes, "MemberNameHashes", BuildMemberNameHashes, nullptr);
 const ModuleHookRegistration g_classNames(kStageClassHash, "ClassNameHash", BuildClassNameHash, ClearClassNameHash);
 
@@ -27,7 +27,7 @@ const ModuleHookRegistration g_classNames(kStageClassHash, "ClassNameHash", Buil
 void InitScriptObjectModel() {
   if (ClassDatabaseReady()) return;
   InitClassDatabase();
-  InitBuiltins();
+  InitBuiltinClasses();
 }
 
 void UninitScriptObjectModel() { UninitClassDatabase(); }

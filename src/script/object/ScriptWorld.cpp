@@ -12,6 +12,7 @@
 namespace PM {
 
 void RegisterScriptWorldClasses() {
+  if (ClassExists(ScriptClass::kClassId)) return;
   const ClassDef classes[] = {
       {ScriptClass::kClassId, kClassScriptObject, "", "ScriptClass", &ScriptClass_I::GetTypeRecord(), nullptr,
        nullptr, kClassKindObject},
@@ -27,15 +28,16 @@ void RegisterScriptWorldClasses() {
 
 namespace {
 
-void InitBuiltins() {
+void InitScriptWorld() {
+  InitBuiltinClasses();
   RegisterScriptWorldClasses();
   RegisterBuiltinFunctions();
 }
 
-// The master tables, the object model's own built-in classes and the name hashes are registered by the
-// object model (ObjectModel.cpp, linked before this file, so its stage-2 hook runs first).
-const ModuleHookRegistration kBuiltins(kStageBuiltinClasses, "built-in classes and functions", &InitBuiltins,
-                                       &ClearGlobalFunctions);
+// The object model registers its own stages (tables, built-in classes, member and class hashes); the
+// engine class table (stage 3) is registered by the scene graph.
+const ModuleHookRegistration kBuiltins(kStageBuiltinClasses, "script world classes and built-in functions",
+                                       &InitScriptWorld, &ClearGlobalFunctions);
 const ModuleHookRegistration kFunctionHash(kStageFunctionHash, "function-name hash", &BuildFunctionNameHash,
                                            &ClearFunctionNameHash);
 

@@ -1,0 +1,26 @@
+#include "anim/AimConstraint.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineAimConstraintClass() {
+  const ClassDef classes[] = {ConcreteClass<AimConstraint_I>(Constraint_I::kClassId, "AimConstraint")};
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&AimConstraint_I::m_aimVector>(0x01FFF05D, "AimVector"),
+      FieldMember<&AimConstraint_I::m_upVector>(0x02FFF05D, "UpVector"),
+      FieldMember<&AimConstraint_I::m_upTargetVector>(0x03FFF05D, "UpTargetVector"),
+      FieldMember<&AimConstraint_I::m_upTarget>(0x04FFF05D, "UpTarget"),
+      FieldMember<&AimConstraint_I::m_orientOffset>(0x05FFF05D, "OrientOffset"),
+      FieldMember<&AimConstraint_I::m_twist>(0x06FFF05D, "Twist"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05D, &DefineAimConstraintClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,35 @@
+#include "anim/AnimationClip.h"
+
+#include "anim/AnimationLibrary.h"
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineAnimationClipClass() {
+  const ClassDef classes[] = {ConcreteClass<AnimationClip_I>(Object_I::kClassId, "AnimationClip")};
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&AnimationClip_I::m_animationLibrary>(0x01FFF090, "AnimationLibrary"),
+      FieldMember<&AnimationClip_I::m_enabled>(0x02FFF090, "Enabled"),
+      FieldMember<&AnimationClip_I::m_relative>(0x03FFF090, "Relative"),
+      FieldMember<&AnimationClip_I::m_cycles>(0x04FFF090, "Cycles"),
+      FieldMember<&AnimationClip_I::m_scale>(0x05FFF090, "Scale"),
+      FieldMember<&AnimationClip_I::m_startTime>(0x06FFF090, "StartTime"),
+      ReadOnly(FieldMember<&AnimationClip_I::m_endTime>(0x07FFF090, "EndTime", 0x5)),
+      ReadOnly(FieldMember<&AnimationClip_I::m_duration>(0x08FFF090, "Duration", 0x5)),
+      FieldMember<&AnimationClip_I::m_warpTime>(0x09FFF090, "WarpTime"),
+      FieldMember<&AnimationClip_I::m_amplitudeScale>(0x0AFFF090, "AmplitudeScale"),
+      FieldMember<&AnimationClip_I::m_track>(0x0BFFF090, "Track"),
+      FieldMember<&AnimationClip_I::m_blendRange>(0x0CFFF090, "BlendRange"),
+      FieldMember<&AnimationClip_I::m_presetOnly>(0x0DFFF090, "PresetOnly"),
+      FieldMember<&AnimationClip_I::m_blendTrackRange>(0x0EFFF090, "BlendTrackRange"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x090, &DefineAnimationClipClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,34 @@
+// One play of an animation library: when, how often, how fast and on which track.
+#pragma once
+
+#include "scene/EngineClass.h"
+#include "scene/Object.h"
+
+namespace PM {
+
+class AnimationLibrary_I;
+
+class AnimationClip_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF090;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationClip_I>("AnimationClip"); }
+  static ScriptObject* Create() { return NewEngineObject<AnimationClip_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationClip_I>(extraBytes); }
+
+  Obj<AnimationLibrary_I> m_animationLibrary;
+  bool m_enabled = true;
+  bool m_relative = false;
+  double m_cycles = 1.0;
+  double m_scale = 1.0;
+  double m_startTime = 0.0;
+  double m_endTime = 1.0;
+  double m_duration = 1.0;
+  double m_warpTime = -1.0;
+  float m_amplitudeScale = 1.0f;
+  int32_t m_track = 0;
+  float m_blendRange = 0.0f;
+  bool m_presetOnly = false;
+  float m_blendTrackRange = 0.0f;
+};
+
+}  // namespace PM

@@ -1,0 +1,25 @@
+#include "anim/AnimationLibrary.h"
+
+#include "anim/SplineBase.h"
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineAnimationLibraryClass() {
+  const ClassDef classes[] = {ConcreteClass<AnimationLibrary_I>(Object_I::kClassId, "AnimationLibrary")};
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&AnimationLibrary_I::m_startTime>(0x01FFF092, "StartTime"),
+      FieldMember<&AnimationLibrary_I::m_endTime>(0x02FFF092, "EndTime"),
+      FieldMember<&AnimationLibrary_I::m_curve>(0x03FFF092, "Curve"),
+      IndexedFieldMember<&AnimationLibrary_I::m_groupPort>(0x04FFF092, "GroupPort"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x092, &DefineAnimationLibraryClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,23 @@
+// Base of the constraints: weighted targets, parent numbers and the parent manager that supplies them.
+#pragma once
+
+#include "scene/EngineClass.h"
+#include "scene/Object.h"
+
+namespace PM {
+
+class ParentManager_I;
+
+class Constraint_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF05A;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Constraint_I>("Constraint"); }
+
+  Array<WeakObj<ScriptObject>> m_targetArray;
+  Array<float> m_weightArray;
+  Array<int32_t> m_parentIDArray;
+  WeakObj<ParentManager_I> m_parentManager;
+  uint32_t m_excludeMask = 0;
+};
+
+}  // namespace PM

@@ -1,0 +1,32 @@
+#include "anim/Emitter.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineEmitterClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<SEmitter_I>(SLeaf_I::kClassId, "SEmitter"),
+      ConcreteClass<TEmitter_I>(TLeaf_I::kClassId, "TEmitter"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&SEmitter_I::m_emitterType, VEnum>(0x01FFF068, "EmitterType"),
+      FieldMember<&SEmitter_I::m_emitterGeometry>(0x02FFF068, "EmitterGeometry"),
+      FieldMember<&SEmitter_I::m_emitRate>(0x03FFF068, "EmitRate"),
+      FieldMember<&SEmitter_I::m_direction>(0x04FFF068, "Direction"),
+      FieldMember<&SEmitter_I::m_spread>(0x05FFF068, "Spread"),
+      FieldMember<&SEmitter_I::m_speed>(0x06FFF068, "Speed"),
+      FieldMember<&SEmitter_I::m_randomSpeed>(0x07FFF068, "RandomSpeed"),
+      FieldMember<&SEmitter_I::m_minDistance>(0x08FFF068, "MinDistance"),
+      FieldMember<&SEmitter_I::m_maxDistance>(0x09FFF068, "MaxDistance"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x068, &DefineEmitterClasses);
+
+}  // namespace
+}  // namespace PM

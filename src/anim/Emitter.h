@@ -1,0 +1,40 @@
+// A particle emitter: the emission description and the placed instance.
+#pragma once
+
+#include "scene/EngineClass.h"
+#include "scene/Leaf.h"
+
+namespace PM {
+
+class SEmitter_I : public SLeaf_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF068;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SEmitter_I>("SEmitter"); }
+  static ScriptObject* Create() { return NewEngineObject<SEmitter_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SEmitter_I>(extraBytes); }
+
+  // Values of SEmitter.EmitterTypeEnum and SEmitter.VolumeTypeEnum.
+  enum : uint32_t { kEmitterOmni = 0x01FFF0AA, kEmitterDirectional = 0x02FFF0AA, kEmitterVolume = 0x03FFF0AA };
+  enum : uint32_t { kVolumeCube = 0x01FFF0AB, kVolumeSphere = 0x02FFF0AB, kVolumeCylinder = 0x03FFF0AB, kVolumeCone = 0x04FFF0AB };
+
+  uint32_t m_emitterType = kEmitterOmni;
+  WeakObj<ScriptObject> m_emitterGeometry;
+  float m_emitRate = 100.0f;
+  Vector3f m_direction = {0.0f, 0.0f, 0.0f};
+  float m_spread = 0.0f;
+  float m_speed = 1.0f;
+  float m_randomSpeed = 1.0f;
+  float m_minDistance = 0.0f;
+  float m_maxDistance = 0.0f;
+  uint32_t m_volumeType = kVolumeCube;  // no member exposes it
+};
+
+class TEmitter_I : public TLeaf_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF069;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TEmitter_I>("TEmitter"); }
+  static ScriptObject* Create() { return NewEngineNode<TEmitter_I, SEmitter_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TEmitter_I, SEmitter_I>(extraBytes); }
+};
+
+}  // namespace PM

@@ -1,0 +1,27 @@
+#include "anim/Field.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineFieldClasses() {
+  const ClassDef classes[] = {
+      AbstractClass<SField_I>(SLeaf_I::kClassId, "SField"),
+      AbstractClass<TField_I>(TLeaf_I::kClassId, "TField"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&SField_I::m_magnitude>(0x01FFF06A, "Magnitude"),
+      FieldMember<&SField_I::m_attenuation>(0x02FFF06A, "Attenuation"),
+      FieldMember<&SField_I::m_maxDistance>(0x03FFF06A, "MaxDistance"),
+      FieldMember<&SField_I::m_useMaxDistance>(0x04FFF06A, "UseMaxDistance"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x06A, &DefineFieldClasses);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,39 @@
+// A particle system: the shareable description and the placed instance that owns the particles.
+#pragma once
+
+#include "scene/EngineClass.h"
+#include "scene/Leaf.h"
+
+namespace PM {
+
+class SParticles_I : public SLeaf_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF066;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SParticles_I>("SParticles"); }
+  static ScriptObject* Create() { return NewEngineObject<SParticles_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SParticles_I>(extraBytes); }
+
+  // Values of SParticles.LifespanModeEnum.
+  enum : uint32_t { kLifespanLiveForever = 0x01FFF07C, kLifespanConstant = 0x02FFF07C, kLifespanRandomRange = 0x03FFF07C };
+
+  uint32_t m_lifespanMode = kLifespanLiveForever;
+  float m_lifespan = 0.0f;
+  float m_lifespanRandom = 0.0f;
+  int32_t m_maxCount = -1;
+  float m_inheritFactor = 0.0f;
+  float m_mass = 1.0f;
+};
+
+class TParticles_I : public TLeaf_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF067;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TParticles_I>("TParticles"); }
+  static ScriptObject* Create() { return NewEngineNode<TParticles_I, SParticles_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TParticles_I, SParticles_I>(extraBytes); }
+
+  WeakObj<ScriptObject> m_spriteGeometry;
+  Array<WeakObj<ScriptObject>> m_emitter;
+  Array<WeakObj<ScriptObject>> m_field;
+};
+
+}  // namespace PM

@@ -1,0 +1,17 @@
+#include "anim/PoleVectorConstraint.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefinePoleVectorConstraintClass() {
+  const ClassDef classes[] = {ConcreteClass<PoleVectorConstraint_I>(Constraint_I::kClassId, "PoleVectorConstraint")};
+  DefineClasses(classes);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05E, &DefinePoleVectorConstraintClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,29 @@
+#include "anim/PoseBlend.h"
+
+#include "anim/BlendControl.h"
+#include "anim/ConnectionGroup.h"
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefinePoseBlendClass() {
+  const ClassDef classes[] = {ConcreteClass<PoseBlend_I>(Object_I::kClassId, "PoseBlend")};
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&PoseBlend_I::m_blendControl>(0x01FFF0C2, "BlendControl"),
+      FieldMember<&PoseBlend_I::m_poseDefault>(0x02FFF0C2, "PoseDefault"),
+      FieldMember<&PoseBlend_I::m_operatorArray, VEnum>(0x03FFF0C2, "OperatorArray"),
+      FieldMember<&PoseBlend_I::m_valueArray>(0x04FFF0C2, "ValueArray"),
+      FieldMember<&PoseBlend_I::m_connectionGroup>(0x05FFF0C2, "ConnectionGroup"),
+  };
+  DefineMembers(members);
+  static const char* const kValueNames[] = {"Add", "Blend", "Min", "Max", "Mul"};
+  DefineEnumType({0xFFFFF0C3, "PoseBlend", "OperatorEnum", kValueNames, 5});
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0C2, &DefinePoseBlendClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,29 @@
+// Blends weighted input values into outputs written through a connection group.
+#pragma once
+
+#include "scene/EngineClass.h"
+#include "scene/Object.h"
+
+namespace PM {
+
+class BlendControl_I;
+class ConnectionGroup_I;
+
+class PoseBlend_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0C2;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<PoseBlend_I>("PoseBlend"); }
+  static ScriptObject* Create() { return NewEngineObject<PoseBlend_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<PoseBlend_I>(extraBytes); }
+
+  // Values of PoseBlend.OperatorEnum.
+  enum : uint32_t { kOperatorAdd = 0x01FFF0C3, kOperatorBlend = 0x02FFF0C3, kOperatorMin = 0x03FFF0C3, kOperatorMax = 0x04FFF0C3, kOperatorMul = 0x05FFF0C3 };
+
+  Array<Obj<BlendControl_I>> m_blendControl;
+  Array<float> m_poseDefault;
+  Array<uint32_t> m_operatorArray;
+  Array<Obj<ScriptObject>> m_valueArray;
+  Obj<ConnectionGroup_I> m_connectionGroup;
+};
+
+}  // namespace PM

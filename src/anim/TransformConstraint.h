@@ -1,0 +1,23 @@
+// Makes a node follow the position, orientation or scale of its targets.
+#pragma once
+
+#include "anim/Constraint.h"
+#include "scene/EngineClass.h"
+
+namespace PM {
+
+class TransformConstraint_I : public Constraint_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF05B;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TransformConstraint_I>("TransformConstraint"); }
+  static ScriptObject* Create() { return NewEngineObject<TransformConstraint_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<TransformConstraint_I>(extraBytes); }
+
+  // Values of TransformConstraint.ConstraintTypeEnum.
+  enum : uint32_t { kConstraintPoint = 0x01FFF05C, kConstraintOrient = 0x02FFF05C, kConstraintParent = 0x03FFF05C, kConstraintScale = 0x04FFF05C };
+
+  uint32_t m_constraintType = kConstraintParent;
+  Vector3f m_orientOffset = {0.0f, 0.0f, 0.0f};
+};
+
+}  // namespace PM

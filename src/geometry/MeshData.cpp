@@ -1,0 +1,33 @@
+#include "geometry/MeshData.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+using M = MeshData_I;
+
+static void DefineMeshDataClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<MeshData_I>(Object_I::kClassId, "MeshData"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&M::m_originalVertexCount>(0x01FFF0F9, "OriginalVertexCount"),
+      FieldMember<&M::m_vertices>(0x02FFF0F9, "VertexArray"),
+      FieldMember<&M::m_normals>(0x03FFF0F9, "NormalArray"),
+      FieldMember<&M::m_vertexData>(0x04FFF0F9, "VertexData"),
+      FieldMember<&M::m_similar>(0x05FFF0F9, "SimilarArray"),
+      FieldMember<&M::m_faceShaders>(0x06FFF0F9, "FaceShaderArray"),
+      FieldMember<&M::m_shaders>(0x07FFF0F9, "ShaderArray"),
+      FieldMember<&M::m_joints>(0x08FFF0F9, "JointArray"),
+      FieldMember<&M::m_geometryMatrix>(0x09FFF0F9, "GeometryMatrix"),
+      IndexedFieldMember<&M::m_bindMatrixInverse>(0x0AFFF0F9, "BindMatrixInverse"),
+      FieldMember<&M::m_blendControls>(0x0BFFF0F9, "BlendControl"),
+      FieldMember<&M::m_blendTexCoordControls>(0x0CFFF0F9, "BlendTexCoordControl"),
+  };
+  DefineMembers(members);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x0F9, &DefineMeshDataClasses);
+
+}  // namespace PM

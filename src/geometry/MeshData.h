@@ -1,0 +1,30 @@
+// MeshData: the per-point data of a mesh: positions, normals, vertex streams, shaders and skinning.
+#pragma once
+
+#include "scene/Joint.h"
+#include "scene/VertexData.h"
+
+namespace PM {
+
+class MeshData_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0F9;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<MeshData_I>("MeshData"); }
+  static ScriptObject* Create() { return NewEngineObject<MeshData_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<MeshData_I>(extraBytes); }
+
+  int32_t m_originalVertexCount = 0;
+  Array<Vector3f> m_vertices;
+  Array<Vector3f> m_normals;
+  Array<Obj<VertexData_I>> m_vertexData;
+  Array<int32_t> m_similar;
+  Array<int32_t> m_faceShaders;
+  Array<Obj<ScriptObject>> m_shaders;  // RenderShader objects
+  Array<Obj<TJoint_I>> m_joints;
+  Matrix4f m_geometryMatrix = kIdentityMatrix4f;
+  Array<Matrix4f> m_bindMatrixInverse;
+  Array<Obj<ScriptObject>> m_blendControls;  // BlendControl objects
+  Array<Obj<ScriptObject>> m_blendTexCoordControls;  // RenderShader objects
+};
+
+}  // namespace PM

@@ -1,0 +1,32 @@
+#include "geometry/MeshGroup.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+using T = TMeshGroup_I;
+
+static void DefineMeshGroupClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<SMeshGroup_I>(SBranch_I::kClassId, "SMeshGroup"),
+      ConcreteClass<TMeshGroup_I>(TBranch_I::kClassId, "TMeshGroup"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&T::m_meshStructure>(0x01FFF0FB, "MeshStructure"),
+      FieldMember<&T::m_meshData>(0x02FFF0FB, "MeshData"),
+      FieldMember<&T::m_subDivLevel>(0x03FFF0FB, "SubDivLevel"),
+      FieldMember<&T::m_replaceMeshes>(0x04FFF0FB, "ReplaceMeshArray"),
+      FieldMember<&T::m_sourceStartFaces>(0x05FFF0FB, "SourceStartFaceArray"),
+      FieldMember<&T::m_sourceStartEdges>(0x06FFF0FB, "SourceStartEdgeArray"),
+      FieldMember<&T::m_targetStartFaces>(0x07FFF0FB, "TargetStartFaceArray"),
+      FieldMember<&T::m_targetStartEdges>(0x08FFF0FB, "TargetStartEdgeArray"),
+      FieldMember<&T::m_targetStartSubFaces>(0x09FFF0FB, "TargetStartSubFaceArray"),
+      FieldMember<&T::m_replaceVertices>(0x0AFFF0FB, "ReplaceVertexArray"),
+  };
+  DefineMembers(members);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x0FA, &DefineMeshGroupClasses);
+
+}  // namespace PM

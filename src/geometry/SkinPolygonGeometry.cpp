@@ -1,0 +1,29 @@
+#include "geometry/SkinPolygonGeometry.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+using S = SSkinPolygonGeometry_I;
+
+static void DefineSkinPolygonGeometryClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<SSkinPolygonGeometry_I>(SPolygonGeometry_I::kClassId, "SSkinPolygonGeometry"),
+      ConcreteClass<TSkinPolygonGeometry_I>(TPolygonGeometry_I::kClassId, "TSkinPolygonGeometry"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&S::m_geometryMatrix>(0x01FFF078, "GeometryMatrix"),
+      IndexedFieldMember<&S::m_bindMatrixInverse>(0x02FFF078, "BindMatrixInverse"),
+      FieldMember<&S::m_blendControls>(0x03FFF078, "BlendControl"),
+      FieldMember<&S::m_blendTexCoordControls>(0x04FFF078, "BlendTexCoordControl"),
+      FieldMember<&S::m_cullThreshold>(0x05FFF078, "CullThreshold"),
+      FieldMember<&S::m_cullStatic>(0x06FFF078, "CullStatic"),
+      WeakArrayFieldMember<&TSkinPolygonGeometry_I::m_joints>(0x01FFF079, "Joint"),
+  };
+  DefineMembers(members);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x078, &DefineSkinPolygonGeometryClasses);
+
+}  // namespace PM

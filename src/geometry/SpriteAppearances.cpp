@@ -1,0 +1,28 @@
+#include "geometry/SpriteAppearances.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+using A = SpriteAppearances_I;
+
+static void DefineSpriteAppearancesClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<SpriteAppearances_I>(Object_I::kClassId, "SpriteAppearances"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&A::m_appearanceCount>(0x01FFF08F, "AppearanceCount"),
+      FieldMember<&A::m_interpolateRadius>(0x02FFF08F, "InterpolateRadius"),
+      FieldMember<&A::m_interpolateColor>(0x03FFF08F, "InterpolateColor"),
+      FieldMember<&A::m_radii>(0x04FFF08F, "RadiusArray"),
+      FieldMember<&A::m_texCoordCenters>(0x05FFF08F, "TexCoordCenterArray"),
+      FieldMember<&A::m_texCoordRadii>(0x06FFF08F, "TexCoordRadiusArray"),
+      FieldMember<&A::m_colors>(0x07FFF08F, "ColorArray"),
+  };
+  DefineMembers(members);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x08F, &DefineSpriteAppearancesClasses);
+
+}  // namespace PM

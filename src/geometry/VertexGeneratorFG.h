@@ -1,0 +1,23 @@
+// VertexGeneratorFG: a vertex generator driven by the face-generation module (age, gender,
+// caricature, race and shape controls).
+#pragma once
+
+#include "scene/FileObject.h"
+
+namespace PM {
+
+class VertexGeneratorFG_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0FF;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexGeneratorFG_I>("VertexGeneratorFG"); }
+  static ScriptObject* Create() { return NewEngineObject<VertexGeneratorFG_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexGeneratorFG_I>(extraBytes); }
+
+  Obj<FileObject_I> m_meshFile, m_matchFile, m_dataFile, m_controlFile;
+  Array<float> m_symmetricControl;
+  Array<float> m_asymmetricControl;
+  bool m_useOriginalVertices = false;
+  Array<float> m_age, m_gender, m_caricature, m_race, m_shape;  // held by the module once it is loaded
+};
+
+}  // namespace PM

@@ -1,0 +1,26 @@
+#include "render/ShaderPhong.h"
+
+#include "render/RenderMaterial.h"
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineShaderPhongClass() {
+  const ClassDef classes[] = {ConcreteClass<ShaderPhong_I>(ShaderExpression_I::kClassId, "ShaderPhong")};
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&ShaderPhong_I::m_color>(0x01FFF084, "Color"),
+      FieldMember<&ShaderPhong_I::m_ambient>(0x02FFF084, "Ambient"),
+      FieldMember<&ShaderPhong_I::m_bump>(0x03FFF084, "Bump"),
+      FieldMember<&ShaderPhong_I::m_reflection>(0x04FFF084, "Reflection"),
+      FieldMember<&ShaderPhong_I::m_material>(0x05FFF084, "Material"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x084, &DefineShaderPhongClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,26 @@
+#include "render/ShaderProgram.h"
+
+#include "render/RenderMaterial.h"
+#include "render/Texture.h"
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+namespace {
+
+void DefineShaderProgramClass() {
+  const ClassDef classes[] = {ConcreteClass<ShaderProgram_I>(ShaderExpression_I::kClassId, "ShaderProgram")};
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&ShaderProgram_I::m_vertexShaderFile>(0x01FFF087, "VertexShaderFile"),
+      FieldMember<&ShaderProgram_I::m_fragmentShaderFile>(0x02FFF087, "FragmentShaderFile"),
+      FieldMember<&ShaderProgram_I::m_material>(0x03FFF087, "Material"),
+      FieldMember<&ShaderProgram_I::m_textureArray>(0x04FFF087, "TextureArray"),
+  };
+  DefineMembers(members);
+}
+
+[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x087, &DefineShaderProgramClass);
+
+}  // namespace
+}  // namespace PM

@@ -1,0 +1,30 @@
+// Base of the textures: source file or image layer, filtering and mip-mapping.
+#pragma once
+
+#include "scene/EngineClass.h"
+#include "scene/Object.h"
+
+namespace PM {
+
+class ImageLayer_I;
+
+class Texture_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF08B;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Texture_I>("Texture"); }
+
+  // Values of Texture.WrapModeEnum and Texture.FilterModeEnum.
+  enum : uint32_t { kWrapClamp = 0x01FFF0AC, kWrapRepeat = 0x02FFF0AC };
+  enum : uint32_t { kFilterPoint = 0x01FFF0AF, kFilterLinear = 0x02FFF0AF };
+
+  Obj<ScriptObject> m_fileObject;
+  Vector4f m_defaultColor = {0.5f, 0.5f, 0.5f, 1.0f};
+  bool m_mipMapEnable = true;
+  float m_anisotropic = 1.0f;
+  float m_lodBias = 0.0f;
+  Obj<ImageLayer_I> m_imageLayer;
+  uint32_t m_minFilter = kFilterLinear;
+  uint32_t m_magFilter = kFilterLinear;
+};
+
+}  // namespace PM

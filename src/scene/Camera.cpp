@@ -1,0 +1,25 @@
+#include "scene/Camera.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+static void DefineCameraClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<SCamera_I>(SLeaf_I::kClassId, "SCamera"),
+      ConcreteClass<TCamera_I>(TLeaf_I::kClassId, "TCamera"),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&SCamera_I::m_fieldOfView>(0x01FFF054, "FieldOfView"),
+      FieldMember<&SCamera_I::m_focalLength>(0x02FFF054, "FocalLength", 0x5),
+      FieldMember<&SCamera_I::m_aperture>(0x03FFF054, "Aperture"),
+      FieldMember<&SCamera_I::m_focusDistance>(0x04FFF054, "FocusDistance", 0x5),
+      FieldMember<&SCamera_I::m_focusRadius>(0x05FFF054, "FocusRadius", 0x5),
+  };
+  DefineMembers(members);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x054, &DefineCameraClasses);
+
+}  // namespace PM

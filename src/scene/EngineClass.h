@@ -1,0 +1,101 @@
+// What every engine class shares: its type record, its factories and its row of a class table.
+// A class declares
+//   static constexpr uint32_t kClassId = 0xFFFFF0xx;
+//   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<X_I>("X"); }
+// and, when scripts may create it,
+//   static ScriptObject* Create() { return NewEngineObject<X_I>(); }
+//   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<X_I>(extraBytes); }
+// (T-classes use NewEngineNode<TX_I, SX_I>, which attaches a fresh S-node of the matching class).
+#pragma once
+
+#include <cstdint>
+
+#include "script/object/MemberDef.h"
+#include "script/object/ScriptObject.h"
+
+namespace PM {
+
+// The type record of engine class T: its instance size and its destroy function.
+template <class T>
+const TypeRecord& EngineTypeRecord(const char* name) {
+  static const TypeRecord record(name, sizeof(T), DestroyScriptObject<T>);
+  return record;
+}
+
+template <class T>
+ScriptObject* NewEngineObject(uint32_t extraBytes = 0) {
+  return NewScriptObject<T>(T::GetTypeRecord(), T::kClassId, extraBytes);
+}
+
+// A T-node with a fresh S-node of class S attached.
+template <class T, class S>
+ScriptObject* NewEngineNode(uint32_t extraBytes = 0) {
+  T* t = NewScriptObject<T>(T::GetTypeRecord(), T::kClassId, extraBytes);
+  t->SetSNodeMember(S::Create());
+  return t;
+}
+
+// Rows of a class table.
+template <class T>
+ClassDef ConcreteClass(uint32_t baseId, const char* name) {
+  return {T::kClassId, baseId, "", name, &T::GetTypeRecord(), &T::Create, &T::CreateExtra, kClassKindObject};
+}
+template <class T>
+ClassDef AbstractClass(uint32_t baseId, const char* name) {
+  return {T::kClassId, baseId, "", name, &T::GetTypeRecord(), nullptr, nullptr, kClassKindObject};
+}
+
+// An enum type: a class of kind 5 in its owner's namespace whose members are its values. Value n has the
+// member id (n << 24) | 0x00FFF000 | index; `values` lists the names in index order. The values are
+// defined from `firstDefined` on (index 1 by default), then the ones before it.
+struct EnumTypeDef {
+  uint32_t id;
+  const char* owner;
+  const char* name;
+  const char* const* values;
+  uint32_t count;
+  uint32_t firstDefined = 1;
+};
+void DefineEnumType(const EnumTypeDef& def);
+template <size_t N>
+void DefineEnumTypes(const EnumTypeDef (&defs)[N]) {
+  for (const EnumTypeDef& d : defs) DefineEnumType(d);
+}
+
+// Elements of an Array<WeakObj<T>> field, exposed as indexed object references (0x2600): Set past the
+// end grows the array with nil entries; an object that is not a T is reported and stored as nil.
+template <auto Field>
+struct WeakArrayAccess {
+  using C = typename DataMemberOf<decltype(Field)>::Class;
+  using A = typename DataMemberOf<decltype(Field)>::Field;
+  using T = typename PointeeOf<typename ElementOf<A>::Type>::Type;
+  static A& Ref(ScriptObject* o) { return static_cast<C*>(o)->*Field; }
+  static ScriptObject* GetAt(ScriptObject* o, uint32_t m, int32_t i) {
+    A& a = Ref(o);
+    if (i < 0 || i >= a.Count()) {
+      ReportBadIndex("Get", o, m, i, a.Count());
+      return NilScriptObject();
+    }
+    return a[i].Get();
+  }
+  static void SetAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
+    A& a = Ref(o);
+    if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
+    T* t = CheckedObject<T>(v);
+    if (i >= a.Count()) a.Grow(i + 1);
+    a[i] = t;
+  }
+  static int32_t Size(ScriptObject* o, uint32_t) { return Ref(o).Count(); }
+  static void Remove(ScriptObject* o, uint32_t, int32_t start, int32_t count) { Ref(o).Remove(start, count); }
+};
+
+template <auto Field>
+MemberDef WeakArrayFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
+  using Acc = WeakArrayAccess<Field>;
+  return CallbackIndexedMember<VObject>(id, name, &Acc::GetAt, &Acc::SetAt, &Acc::Size, &Acc::Remove, flags);
+}
+
+// The 4-byte type record every enum type passes.
+const TypeRecord& EnumTypeRecord();
+
+}  // namespace PM

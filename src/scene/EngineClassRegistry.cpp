@@ -1,0 +1,24 @@
+#include "scene/EngineClassRegistry.h"
+
+#include <array>
+
+namespace PM {
+
+static std::array<DefineClassFn, 512>& Entries() {
+  static std::array<DefineClassFn, 512> entries{};  // filled before main, read-only afterwards
+  return entries;
+}
+
+bool AddEngineClassEntry(uint32_t classIndex, DefineClassFn define) {
+  classIndex &= 0xFFF;
+  if (classIndex >= Entries().size()) return false;
+  Entries()[classIndex] = define;
+  return true;
+}
+
+DefineClassFn FindEngineClassEntry(uint32_t classIndex) {
+  classIndex &= 0xFFF;
+  return classIndex < Entries().size() ? Entries()[classIndex] : nullptr;
+}
+
+}  // namespace PM

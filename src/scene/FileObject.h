@@ -1,0 +1,29 @@
+// FileObject: an Object naming a file to be loaded later; it remembers the read path in effect when
+// its file name was set, so a file named by a script is found relative to that script.
+#pragma once
+
+#include "scene/Object.h"
+
+namespace PM {
+
+class FileObject_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF041;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FileObject_I>("FileObject"); }
+  static ScriptObject* Create() { return NewEngineObject<FileObject_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FileObject_I>(extraBytes); }
+
+  String GetFileName() const { return m_fileName; }
+  // Stores the name and the calling thread's current read path.
+  void SetFileName(const String& name);
+  String GetReadPath() const { return m_readPath; }
+  void SetReadPath(const String& path) { m_readPath = path; }
+
+ private:
+  String m_fileName;
+  String m_readPath;
+};
+
+enum : uint32_t { kMemberFileObjectFileName = 0x01FFF041 };
+
+}  // namespace PM

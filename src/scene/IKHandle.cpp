@@ -1,0 +1,28 @@
+#include "scene/IKHandle.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+static void DefineIKHandleClasses() {
+  const ClassDef classes[] = {
+      ConcreteClass<SIKHandle_I>(STransform_I::kClassId, "SIKHandle"),
+      ConcreteClass<TIKHandle_I>(TTransform_I::kClassId, "TIKHandle"),
+  };
+  DefineClasses(classes);
+  using S = SIKHandle_I;
+  using T = TIKHandle_I;
+  const MemberDef members[] = {
+      FieldMember<&S::m_poleVector>(0x01FFF052, "PoleVector"),
+      FieldMember<&S::m_twist>(0x02FFF052, "Twist"),
+      FieldMember<&S::m_solverEnable>(0x03FFF052, "SolverEnable"),
+      FieldMember<&S::m_solverMode>(0x04FFF052, "SolverMode"),
+      FieldMember<&T::m_startJoint>(0x01FFF053, "StartJoint"),
+      FieldMember<&T::m_endEffector>(0x02FFF053, "EndEffector"),
+  };
+  DefineMembers(members);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x052, &DefineIKHandleClasses);
+
+}  // namespace PM

@@ -1,0 +1,32 @@
+// SIKHandle and TIKHandle: the goal of an IK chain from a start joint to an end effector.
+#pragma once
+
+#include "scene/IKEffector.h"
+
+namespace PM {
+
+class SIKHandle_I : public STransform_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF052;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKHandle_I>("SIKHandle"); }
+  static ScriptObject* Create() { return NewEngineObject<SIKHandle_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKHandle_I>(extraBytes); }
+
+  float m_twist = 0;
+  Vector3f m_poleVector{0, 0, 1};
+  int32_t m_solverMode = 1;
+  bool m_solverEnable = true;
+};
+
+class TIKHandle_I : public TTransform_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF053;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKHandle_I>("TIKHandle"); }
+  static ScriptObject* Create() { return NewEngineNode<TIKHandle_I, SIKHandle_I>(); }
+  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKHandle_I, SIKHandle_I>(n); }
+
+  WeakObj<TJoint_I> m_startJoint;
+  WeakObj<TIKEffector_I> m_endEffector;
+};
+
+}  // namespace PM

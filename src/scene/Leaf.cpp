@@ -1,0 +1,17 @@
+#include "scene/Leaf.h"
+
+#include "scene/EngineClassRegistry.h"
+
+namespace PM {
+
+static void DefineLeafClasses() {
+  const ClassDef classes[] = {
+      AbstractClass<SLeaf_I>(SNode_I::kClassId, "SLeaf"),
+      AbstractClass<TLeaf_I>(TNode_I::kClassId, "TLeaf"),
+  };
+  DefineClasses(classes);
+}
+
+static const bool kEntry = AddEngineClassEntry(0x044, &DefineLeafClasses);
+
+}  // namespace PM

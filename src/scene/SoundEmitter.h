@@ -1,0 +1,41 @@
+// SSoundEmitter and TSoundEmitter: a sound placed in the scene; the description names the file,
+// the instance plays it.
+#pragma once
+
+#include "scene/FileObject.h"
+#include "scene/Leaf.h"
+
+namespace PM {
+
+class SSoundEmitter_I : public SLeaf_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF070;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSoundEmitter_I>("SSoundEmitter"); }
+  static ScriptObject* Create() { return NewEngineObject<SSoundEmitter_I>(); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSoundEmitter_I>(extraBytes); }
+
+  Obj<FileObject_I> m_fileObject;
+};
+
+class TSoundEmitter_I : public TLeaf_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF071;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSoundEmitter_I>("TSoundEmitter"); }
+  static ScriptObject* Create() { return NewEngineNode<TSoundEmitter_I, SSoundEmitter_I>(); }
+  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSoundEmitter_I, SSoundEmitter_I>(n); }
+
+  int32_t m_playCount = 0;
+  bool m_pause = false;
+  bool m_loop = false;
+  float m_volume = 0;
+  float m_categoryVolume = 0;
+  float m_pitch = 1.0f;
+  int32_t m_sampleRate = 44100;
+  int32_t m_sampleBits = 8;
+  int32_t m_channels = 1;
+  float m_playTime = 0;
+  Vector3f m_position{0, 0, 0};
+  Vector3f m_velocity{0, 0, 0};
+};
+
+}  // namespace PM

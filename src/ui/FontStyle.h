@@ -1,0 +1,26 @@
+// The font of labels and text: shader, size and drop shadow.
+#pragma once
+
+#include "scene/Object.h"
+#include "ui/UIClass.h"
+
+namespace PM {
+
+class FontStyle_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0D3;
+  static constexpr const char* kName = "FontStyle";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  Obj<RenderShaderRef> m_fontShader;
+  Vector2f m_fontSize{64, 64};
+  Vector3f m_shadowOffset{0, 0, 0};
+  Vector4f m_shadowColor{0, 0, 0, 1};
+};
+
+}  // namespace PM

@@ -1,0 +1,32 @@
+// Tiles of textures by number: shader, colour, tile number, name and hot spot per tile.
+#pragma once
+
+#include "core/Array.h"
+#include "core/String.h"
+#include "scene/Object.h"
+#include "ui/UIClass.h"
+
+namespace PM {
+
+class TileCollection_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0E2;
+  static constexpr const char* kName = "TileCollection";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  Array<Obj<RenderShaderRef>> m_shaderArray;
+  Array<Vector4f> m_colorArray;
+  Array<int32_t> m_tileSelectArray;
+  Array<String> m_nameArray;
+  Array<Vector3f> m_hotSpotArray;
+
+  static Vector4f WhiteFill() { return Vector4f{1, 1, 1, 1}; }
+  static int32_t NoTileFill() { return -1; }
+};
+
+}  // namespace PM

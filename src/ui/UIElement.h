@@ -1,0 +1,44 @@
+// How one kind of widget is drawn: atoms cut out of shader textures, the measures its layout uses,
+// its font, and the sounds and cursor of focus and click.
+#pragma once
+
+#include "core/Array.h"
+#include "core/String.h"
+#include "scene/Object.h"
+#include "ui/UIClass.h"
+
+namespace PM {
+
+class FontStyle_I;
+
+class UIElement_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0E8;
+  static constexpr const char* kName = "UIElement";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  Array<Obj<RenderShaderRef>> m_shaderArray;
+  Array<int32_t> m_atomData;
+  Vector3f m_defaultDim{0, 0, 0};
+  Vector3f m_borderMin{0, 0, 0};
+  Vector3f m_borderMax{0, 0, 0};
+  Vector3f m_iconDim{32, 32, 0};
+  Vector3f m_iconSpacing{0, 0, 0};
+  Vector3f m_arrowDim{32, 32, 0};
+  Vector3f m_arrowSpacing{32, 32, 0};
+  Vector3f m_barDim{32, 32, 0};
+  Vector3f m_handleDim{16, 16, 0};
+  Obj<FontStyle_I> m_fontStyle;
+  Vector4f m_fontColor{1, 1, 1, 1};
+  String m_soundFocus;
+  String m_soundClick;
+  int32_t m_cursorFocus = 0;
+  Vector3f m_iconPos{0, 0, 0};
+};
+
+}  // namespace PM

@@ -1,0 +1,24 @@
+#include "ui/WButton.h"
+
+#include "ui/WPopup.h"
+
+namespace PM {
+
+const TypeRecord& WButton_I::GetTypeRecord() { return UITypeRecord<WButton_I>(); }
+ScriptObject* WButton_I::Create() { return UINew<WButton_I>(); }
+ScriptObject* WButton_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WButton_I>(extraBytes); }
+
+void WButton_I::Define() {
+  DefineUIClass<WButton_I, WControl_I>();
+  const MemberDef members[] = {
+      FieldMember<&WButton_I::m_state>(0x01FFF0E9, "State"),
+      FieldMember<&WButton_I::m_iconId>(0x02FFF0E9, "IconID"),
+      FieldMember<&WButton_I::m_iconWidget>(0x03FFF0E9, "IconWidget"),
+      FieldMember<&WButton_I::m_iconState>(0x04FFF0E9, "IconState"),
+      FieldMember<&WButton_I::m_subMenu>(0x05FFF0E9, "SubMenu"),
+      FieldMember<&WButton_I::m_buttonMode>(0x06FFF0E9, "ButtonMode"),
+  };
+  DefineMembers(members);
+}
+
+}  // namespace PM

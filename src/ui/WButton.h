@@ -1,0 +1,38 @@
+// The push button: a latched state, an optional icon and an optional popup that it opens.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WControl.h"
+
+namespace PM {
+
+class WPopup_I;
+
+class WButton_I : public WControl_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0E9;
+  static constexpr const char* kName = "WButton";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  WButton_I() {
+    m_dimension.x = -1;  // -1: the element's default size
+    m_dimension.y = -1;
+    m_resizeModeX = kResizeMin;
+    m_resizeModeY = kResizeMin;
+    m_clipChildren = true;
+  }
+
+  int32_t m_buttonMode = 0;
+  int32_t m_state = 0;
+  int32_t m_iconId = -1;
+  Obj<Widget_I> m_iconWidget;
+  int32_t m_iconState = 0;
+  Obj<WPopup_I> m_subMenu;
+};
+
+}  // namespace PM

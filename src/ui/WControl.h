@@ -1,0 +1,31 @@
+// The base of every widget with a one-line text label: the label's text, font style and colour.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WFrame.h"
+
+namespace PM {
+
+class FontStyle_I;
+
+class WControl_I : public WFrame_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0EB;
+  static constexpr const char* kName = "WControl";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  // The label is the control's text under a second name.
+  String GetLabel() const { return m_text; }
+  void SetLabel(const String& text) { m_text = text; }
+
+  Obj<FontStyle_I> m_fontStyle;
+  Vector4f m_fontColor{-1, -1, -1, -1};
+  String m_text;
+};
+
+}  // namespace PM

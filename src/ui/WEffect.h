@@ -1,0 +1,35 @@
+// A keyframed effect that blends its owner widget's members between keyframes.
+#pragma once
+
+#include "core/Array.h"
+#include "core/String.h"
+#include "scene/Object.h"
+#include "ui/UIClass.h"
+
+namespace PM {
+
+class WEffect_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0C4;
+  static constexpr const char* kName = "WEffect";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  int32_t m_blendTo = 0;
+  float m_blendTime = 1.0f;
+  float m_blendCurrent = -1.0f;
+  float m_blendRendered = -1.0f;
+  Array<uint32_t> m_visibility;
+  Array<Vector4f> m_branchColor;
+  Array<Vector3f> m_position;
+  Array<Vector3f> m_dimension;
+  Array<Vector4f> m_color;
+  Array<int32_t> m_state;
+  Array<String> m_sound;
+};
+
+}  // namespace PM

@@ -1,0 +1,25 @@
+// The container widget: a bordered frame around its children, with an optional title widget.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/Widget.h"
+
+namespace PM {
+
+class WFrame_I : public Widget_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0DB;
+  static constexpr const char* kName = "WFrame";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  Obj<Widget_I> m_titleWidget;
+  bool m_clipChildren = false;
+  int32_t m_dragCaps = 0;
+};
+
+}  // namespace PM

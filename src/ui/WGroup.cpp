@@ -1,0 +1,13 @@
+#include "ui/WGroup.h"
+
+namespace PM {
+
+const TypeRecord& WGroup_I::GetTypeRecord() { return UITypeRecord<WGroup_I>(); }
+ScriptObject* WGroup_I::Create() { return UINew<WGroup_I>(); }
+ScriptObject* WGroup_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WGroup_I>(extraBytes); }
+
+void WGroup_I::Define() {
+  DefineUIClass<WGroup_I, WFrame_I>();
+}
+
+}  // namespace PM

@@ -1,0 +1,30 @@
+// An event handler: answers one WEvent of its widget by passing a message on to its destination.
+#pragma once
+
+#include "core/NameHash.h"
+#include "scene/Object.h"
+#include "ui/UIClass.h"
+#include "ui/WEvent.h"
+
+namespace PM {
+
+class WHandler_I : public Object_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0D7;
+  static constexpr const char* kName = "WHandler";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  uint32_t m_handle = kWEventNone;
+  uint32_t m_message = kWEventNone;
+  // Weak: a handler does not keep its destination alive.
+  WeakObj<ScriptObject> m_destination;
+  uint32_t m_userValue = 0;
+  NameHash m_cmd;
+};
+
+}  // namespace PM

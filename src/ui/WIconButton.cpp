@@ -1,0 +1,13 @@
+#include "ui/WIconButton.h"
+
+namespace PM {
+
+const TypeRecord& WIconButton_I::GetTypeRecord() { return UITypeRecord<WIconButton_I>(); }
+ScriptObject* WIconButton_I::Create() { return UINew<WIconButton_I>(); }
+ScriptObject* WIconButton_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WIconButton_I>(extraBytes); }
+
+void WIconButton_I::Define() {
+  DefineUIClass<WIconButton_I, WButton_I>();
+}
+
+}  // namespace PM

@@ -1,0 +1,28 @@
+// One textured rectangle filling the widget: its own shader or a tile of a tile collection.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WFrame.h"
+
+namespace PM {
+
+class TileCollection_I;
+
+class WImage_I : public WFrame_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0DC;
+  static constexpr const char* kName = "WImage";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  Obj<RenderShaderRef> m_imageShader;
+  Vector4f m_imageColor{1, 1, 1, 1};
+  int32_t m_tileSelect = 0;
+  Obj<TileCollection_I> m_tileCollection;
+};
+
+}  // namespace PM

@@ -1,0 +1,39 @@
+// A handler of KeyDown that answers only its key with the modifier state it asks for.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WHandler.h"
+
+namespace PM {
+
+class WKeyHandler_I : public WHandler_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0BC;
+  static constexpr const char* kName = "WKeyHandler";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  WKeyHandler_I() { m_handle = kWEventKeyDown; }
+
+  String GetKey() const { return m_key; }
+  void SetKey(const String& key) { m_key = key; }
+  int32_t GetShift() const { return GetModifierBits(0); }
+  void SetShift(int32_t v) { SetModifierBits(0, v); }
+  int32_t GetControl() const { return GetModifierBits(4); }
+  void SetControl(int32_t v) { SetModifierBits(4, v); }
+  int32_t GetAlt() const { return GetModifierBits(8); }
+  void SetAlt(int32_t v) { SetModifierBits(8, v); }
+  int32_t GetModifierBits(int shift) const { return int32_t((m_modifier >> shift) & 0xF); }
+  void SetModifierBits(int shift, int32_t v) { m_modifier = (m_modifier & ~(0xFu << shift)) | ((uint32_t(v) & 0xF) << shift); }
+
+  String m_key;
+  uint32_t m_keyCode = 0xFFFFFFFFu;
+  // Shift in bits 0-3, Control in 4-7, Alt in 8-11.
+  uint32_t m_modifier = 0xFFFu;
+};
+
+}  // namespace PM

@@ -1,0 +1,13 @@
+#include "ui/WLabel.h"
+
+namespace PM {
+
+const TypeRecord& WLabel_I::GetTypeRecord() { return UITypeRecord<WLabel_I>(); }
+ScriptObject* WLabel_I::Create() { return UINew<WLabel_I>(); }
+ScriptObject* WLabel_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WLabel_I>(extraBytes); }
+
+void WLabel_I::Define() {
+  DefineUIClass<WLabel_I, WControl_I>();
+}
+
+}  // namespace PM

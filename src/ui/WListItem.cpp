@@ -1,0 +1,13 @@
+#include "ui/WListItem.h"
+
+namespace PM {
+
+const TypeRecord& WListItem_I::GetTypeRecord() { return UITypeRecord<WListItem_I>(); }
+ScriptObject* WListItem_I::Create() { return UINew<WListItem_I>(); }
+ScriptObject* WListItem_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WListItem_I>(extraBytes); }
+
+void WListItem_I::Define() {
+  DefineUIClass<WListItem_I, WButton_I>();
+}
+
+}  // namespace PM

@@ -1,0 +1,30 @@
+// One entry of a popup or menu bar; may open its own sub-menu.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WButton.h"
+
+namespace PM {
+
+class WMenuItem_I : public WButton_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0CF;
+  static constexpr const char* kName = "WMenuItem";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  WMenuItem_I() {
+    m_resizeModeX = kResizeMinPercent;
+    m_resizeModeY = kResizeMin;
+    m_alignmentModeX = kAlignMin;
+    m_dimension.x = 1.0f;
+  }
+
+  bool m_showArrow = false;
+};
+
+}  // namespace PM

@@ -1,0 +1,17 @@
+#include "ui/WPopup.h"
+
+namespace PM {
+
+const TypeRecord& WPopup_I::GetTypeRecord() { return UITypeRecord<WPopup_I>(); }
+ScriptObject* WPopup_I::Create() { return UINew<WPopup_I>(); }
+ScriptObject* WPopup_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WPopup_I>(extraBytes); }
+
+void WPopup_I::Define() {
+  DefineUIClass<WPopup_I, WSizer_I>();
+  const MemberDef members[] = {
+      FieldMember<&WPopup_I::m_autoClose>(0x01FFF0EE, "AutoClose"),
+  };
+  DefineMembers(members);
+}
+
+}  // namespace PM

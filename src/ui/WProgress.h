@@ -1,0 +1,29 @@
+// A progress bar filled to a fraction, with the control's label.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WControl.h"
+
+namespace PM {
+
+class WProgress_I : public WControl_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0CC;
+  static constexpr const char* kName = "WProgress";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  WProgress_I() {
+    m_resizeModeX = kResizeMin;
+    m_resizeModeY = kResizeMin;
+  }
+
+  float m_progress = 0;
+  Vector4f m_barColor{1, 1, 1, 1};
+};
+
+}  // namespace PM

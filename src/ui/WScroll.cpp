@@ -1,0 +1,17 @@
+#include "ui/WScroll.h"
+
+namespace PM {
+
+const TypeRecord& WScroll_I::GetTypeRecord() { return UITypeRecord<WScroll_I>(); }
+ScriptObject* WScroll_I::Create() { return UINew<WScroll_I>(); }
+ScriptObject* WScroll_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WScroll_I>(extraBytes); }
+
+void WScroll_I::Define() {
+  DefineUIClass<WScroll_I, WControl_I>();
+  const MemberDef members[] = {
+      FieldMember<&WScroll_I::m_orientation>(0x01FFF0EC, "Orientation"),
+  };
+  DefineMembers(members);
+}
+
+}  // namespace PM

@@ -1,0 +1,18 @@
+#include "ui/WScrollFrame.h"
+
+namespace PM {
+
+const TypeRecord& WScrollFrame_I::GetTypeRecord() { return UITypeRecord<WScrollFrame_I>(); }
+ScriptObject* WScrollFrame_I::Create() { return UINew<WScrollFrame_I>(); }
+ScriptObject* WScrollFrame_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WScrollFrame_I>(extraBytes); }
+
+void WScrollFrame_I::Define() {
+  DefineUIClass<WScrollFrame_I, WFrame_I>();
+  const MemberDef members[] = {
+      FieldMember<&WScrollFrame_I::m_scrollXMode>(0x01FFF0E3, "ScrollXMode"),
+      FieldMember<&WScrollFrame_I::m_scrollYMode>(0x02FFF0E3, "ScrollYMode"),
+  };
+  DefineMembers(members);
+}
+
+}  // namespace PM

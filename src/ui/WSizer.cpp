@@ -1,0 +1,31 @@
+#include "ui/WSizer.h"
+
+#include "ui/WSizerItem.h"
+
+namespace PM {
+
+const TypeRecord& WSizer_I::GetTypeRecord() { return UITypeRecord<WSizer_I>(); }
+ScriptObject* WSizer_I::Create() { return UINew<WSizer_I>(); }
+ScriptObject* WSizer_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WSizer_I>(extraBytes); }
+
+void WSizer_I::Define() {
+  DefineUIClass<WSizer_I, WControl_I>();
+  const MemberDef members[] = {
+      FilledIndexedMember<&WSizer_I::m_sizerItemArray>(0x01FFF0E5, "SizerItemArray"),
+      FieldMember<&WSizer_I::m_sizerMode, VEnum>(0x02FFF0E5, "SizerMode"),
+      FieldMember<&WSizer_I::m_borderSpacing>(0x03FFF0E5, "BorderSpacing"),
+      FieldMember<&WSizer_I::m_itemSpacing>(0x04FFF0E5, "ItemSpacing"),
+      FieldMember<&WSizer_I::m_gridDimension>(0x05FFF0E5, "GridDimension"),
+      FieldMember<&WSizer_I::m_gridCountX>(0x06FFF0E5, "GridCountX"),
+      FieldMember<&WSizer_I::m_gridCountY>(0x07FFF0E5, "GridCountY"),
+  };
+  DefineMembers(members);
+}
+
+void WSizer_I::DefineSizerModeEnum() {
+  static TypeRecord type("WSizer.SizerModeEnum", 4, NoUIEnumDestroy);
+  static const char* const kNames[] = {"Horizontal", "Vertical", "HorizontalRev", "VerticalRev"};
+  DefineUIEnum(kClassSizerMode, "WSizer", "SizerModeEnum", type, kNames, 4);
+}
+
+}  // namespace PM

@@ -1,0 +1,27 @@
+// A value control: a handle on a track between two arrows maps onto a value from SliderMin to SliderMax.
+#pragma once
+
+#include "ui/UIClass.h"
+#include "ui/WControl.h"
+
+namespace PM {
+
+class WSlider_I : public WControl_I {
+ public:
+  static constexpr uint32_t kClassId = 0xFFFFF0ED;
+  static constexpr const char* kName = "WSlider";
+
+  static const TypeRecord& GetTypeRecord();
+  static ScriptObject* Create();
+  static ScriptObject* CreateExtra(uint32_t extraBytes);
+  // Defines the class, then its own members.
+  static void Define();
+
+  int32_t m_orientation = 0;
+  float m_sliderValue = 0;
+  float m_sliderMin = 0;
+  float m_sliderMax = 1.0f;
+  float m_sliderStep = 0;
+};
+
+}  // namespace PM

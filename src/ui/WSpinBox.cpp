@@ -1,0 +1,17 @@
+#include "ui/WSpinBox.h"
+
+namespace PM {
+
+const TypeRecord& WSpinBox_I::GetTypeRecord() { return UITypeRecord<WSpinBox_I>(); }
+ScriptObject* WSpinBox_I::Create() { return UINew<WSpinBox_I>(); }
+ScriptObject* WSpinBox_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WSpinBox_I>(extraBytes); }
+
+void WSpinBox_I::Define() {
+  DefineUIClass<WSpinBox_I, WControl_I>();
+  const MemberDef members[] = {
+      FieldMember<&WSpinBox_I::m_spinValue>(0x01FFF0CA, "SpinValue"),
+  };
+  DefineMembers(members);
+}
+
+}  // namespace PM

@@ -1,0 +1,18 @@
+#include "ui/WTabFrame.h"
+
+namespace PM {
+
+const TypeRecord& WTabFrame_I::GetTypeRecord() { return UITypeRecord<WTabFrame_I>(); }
+ScriptObject* WTabFrame_I::Create() { return UINew<WTabFrame_I>(); }
+ScriptObject* WTabFrame_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WTabFrame_I>(extraBytes); }
+
+void WTabFrame_I::Define() {
+  DefineUIClass<WTabFrame_I, Widget_I>();
+  const MemberDef members[] = {
+      FilledIndexedMember<&WTabFrame_I::m_tabWidgetArray>(0x01FFF0E1, "TabWidgetArray"),
+      FieldMember<&WTabFrame_I::m_tabSelect>(0x02FFF0E1, "TabSelect"),
+  };
+  DefineMembers(members);
+}
+
+}  // namespace PM

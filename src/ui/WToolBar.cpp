@@ -1,0 +1,13 @@
+#include "ui/WToolBar.h"
+
+namespace PM {
+
+const TypeRecord& WToolBar_I::GetTypeRecord() { return UITypeRecord<WToolBar_I>(); }
+ScriptObject* WToolBar_I::Create() { return UINew<WToolBar_I>(); }
+ScriptObject* WToolBar_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WToolBar_I>(extraBytes); }
+
+void WToolBar_I::Define() {
+  DefineUIClass<WToolBar_I, WSizer_I>();
+}
+
+}  // namespace PM
