@@ -24,7 +24,11 @@ StreamPipeRef& LogErrPipe() {
   static StreamPipeRef* pipe = NewLogPipe("2>console", "Xerr.log");
   return *pipe;
 }
-StreamPipeRef& PrintPipe() { return LogOutPipe(); }
+// Its own reference to the output pipe, so a host can send print output elsewhere than the log.
+StreamPipeRef& PrintPipe() {
+  static StreamPipeRef* pipe = new StreamPipeRef(LogOutPipe());
+  return *pipe;
+}
 StreamPipeRef& DiscardPipe() {
   static StreamPipeRef* pipe = new StreamPipeRef(NullPipe());
   return *pipe;
@@ -39,6 +43,6 @@ void CloseLogFiles() {
 }
 
 // The pipes exist from start-up, so their blocks are never counted as a test's own.
-static const bool g_pipesReady = (LogOutPipe(), LogErrPipe(), DiscardPipe(), true);
+static const bool g_pipesReady = (LogOutPipe(), LogErrPipe(), PrintPipe(), DiscardPipe(), true);
 
 }  // namespace PM

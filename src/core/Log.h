@@ -28,7 +28,8 @@ inline bool LogLevelAdmits(int level) {
 // animation, user interface). They exist from static initialisation on and are never freed.
 StreamPipeRef& LogOutPipe();
 StreamPipeRef& LogErrPipe();
-// The print stream (the output pipe) and the discarding stream (takes and drops everything).
+// The print stream (the output pipe unless the host points it elsewhere) and the discarding stream
+// (takes and drops everything).
 StreamPipeRef& PrintPipe();
 StreamPipeRef& DiscardPipe();
 // Closes "Xout.log" and "Xerr.log"; the next message opens them again under the then current PM_LOG_DIR.

@@ -35,14 +35,17 @@ class ParserFixture : public ::testing::Test {
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
     m_savedOut = LogOutPipe();
     m_savedErr = LogErrPipe();
+    m_savedPrint = PrintPipe();
     m_out = NewCounted<TextSink>();
     m_err = NewCounted<TextSink>();
     LogOutPipe() = StreamPipeRef(m_out);
     LogErrPipe() = StreamPipeRef(m_err);
+    PrintPipe() = StreamPipeRef(m_out);  // prints and error reports in one text, in order
   }
   void TearDown() override {
     LogOutPipe() = m_savedOut;
     LogErrPipe() = m_savedErr;
+    PrintPipe() = m_savedPrint;
     m_engine.Clear();
     DLLDeInitialize(1);
   }
@@ -80,7 +83,7 @@ class ParserFixture : public ::testing::Test {
 
   TempDir m_dir;
   Obj<ScriptEngine> m_engine;
-  StreamPipeRef m_savedOut, m_savedErr;
+  StreamPipeRef m_savedOut, m_savedErr, m_savedPrint;
   TextSink* m_out = nullptr;
   TextSink* m_err = nullptr;
 };

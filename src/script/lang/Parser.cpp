@@ -101,14 +101,21 @@ Obj<ScriptObject> Parser::Parse(ScriptProgress* progress, StreamPipe* stream, in
 
 // ---- entry points ----
 
-Obj<ScriptObject> Parser::ParseText(ScriptEngine* engine, const String& text, const String& name, uint32_t flags) {
+Obj<ScriptObject> Parser::ParseText(ScriptEngine* engine, const String& text, const String& name, uint32_t flags,
+                                    int* errors) {
   Lexer lexer(text.CStr(), size_t(text.Length()), (flags & kParseCountLines) | Lexer::kParserMode);
   Parser parser(&lexer, engine, nullptr, name, flags);
   lexer.Lex();
-  return parser.Parse(nullptr, nullptr, 0, flags);
+  Obj<ScriptObject> result = parser.Parse(nullptr, nullptr, 0, flags);
+  if (errors) *errors = parser.ErrorCount();
+  return result;
 }
 
-Obj<ScriptObject> Parser::ParseStream(ScriptEngine* engine, StreamPipe* stream, const String& name, uint32_t flags) {
+Obj<ScriptObject> Parser::ParseStream(ScriptEngine* engine, StreamPipe* stream, const String& name, uint32_t flags,
+                                      int* errors) {
+  int failed = 1;
+  if (!errors) errors = &failed;
+  *errors = 0;
   StreamPipeRef in(stream);
   if (engine && IsNilObject(engine)) engine = nullptr;
   ScriptProgress* progress = engine ? engine->GetProgress() : nullptr;
@@ -116,6 +123,7 @@ Obj<ScriptObject> Parser::ParseStream(ScriptEngine* engine, StreamPipe* stream, 
   const char* location = "Parse: ";
   if (in->PeekByte() < 0) {
     LogMsg(0x8000000Au, location, "IDCheck", kLogMsgNoDialog, "The file \"#1\" does not exist.", name);
+    *errors = 1;
     return Obj<ScriptObject>();
   }
   if (in->PeekByte() != 'B') return Obj<ScriptObject>();
@@ -124,17 +132,21 @@ Obj<ScriptObject> Parser::ParseStream(ScriptEngine* engine, StreamPipe* stream, 
   if (header[0] != 'B' || header[1] != 'S' || header[2] != 'B') {
     LogMsg(0x80000001u, location, "IDCheck", kLogMsgNoDialog,
            "The file \"#1\" has an invalid binary script header, please reconvert it.", name);
+    *errors = 1;
     return Obj<ScriptObject>();
   }
   if (header[3] != 5) {
     LogMsg(0x80000001u, location, "IDCheck", kLogMsgNoDialog,
            "The file \"#1\" has an incompatible binary script header, please reconvert it.", name);
+    *errors = 1;
     return Obj<ScriptObject>();
   }
   BinaryLexer lexer(in.Get(), (flags & kParseCountLines) | 0x1E);
   Parser parser(&lexer, engine, nullptr, name, flags);
   lexer.Lex();
-  return parser.Parse(progress, in.Get(), length, flags);
+  Obj<ScriptObject> result = parser.Parse(progress, in.Get(), length, flags);
+  *errors = parser.ErrorCount();
+  return result;
 }
 
 Obj<ScriptObject> Parser::ParseMemory(ScriptEngine* engine, const void* bytes, size_t length, const String& name,

@@ -37,8 +37,12 @@ class Parser : public ErrorReport {
   ~Parser() override;
 
   // ---- entry points (each owns its lexer and context for the call) ----
-  static Obj<ScriptObject> ParseText(ScriptEngine* engine, const String& text, const String& name, uint32_t flags);
-  static Obj<ScriptObject> ParseStream(ScriptEngine* engine, StreamPipe* stream, const String& name, uint32_t flags);
+  // `errors`, when given, receives the number of errors the run reported (a missing file or a bad
+  // header counts as one), so a host can tell a failed run from one that returned nil.
+  static Obj<ScriptObject> ParseText(ScriptEngine* engine, const String& text, const String& name, uint32_t flags,
+                                     int* errors = nullptr);
+  static Obj<ScriptObject> ParseStream(ScriptEngine* engine, StreamPipe* stream, const String& name, uint32_t flags,
+                                       int* errors = nullptr);
   static Obj<ScriptObject> ParseMemory(ScriptEngine* engine, const void* bytes, size_t length, const String& name,
                                        uint32_t flags);
   // The boxed value of one expression; nil on failure.

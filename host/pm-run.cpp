@@ -1,0 +1,138 @@
+// pm-run: the sample host. Initialises the library and runs scripts: text scripts through the text
+// parser with the script's folder as read path, compiled scripts ("BSB") through the stream parser.
+// Print output goes to standard output, the log to standard error. Exit 0, or 1 when a run reported
+// errors (2 for a bad command line).
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/Log.h"
+#include "core/LogPipe.h"
+#include "core/Module.h"
+#include "script/lang/Parser.h"
+#include "script/object/ScriptEngine.h"
+#include "storage/Storage.h"
+#include "storage/Streams.h"
+
+namespace {
+
+using namespace PM;
+
+const char kUsage[] =
+    "usage: pm-run [--quiet] [--log-level N] FILE...\n"
+    "       pm-run [--quiet] [--log-level N] -e TEXT\n"
+    "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
+    "  -e TEXT          run the script text\n"
+    "  --quiet          no error reports and no summary (the exit code still tells)\n"
+    "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
+    "  --help           this text\n"
+    "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
+
+struct Options {
+  uint32_t flags = kParseCountLines;
+  int logLevel = kLevelDebug;
+  std::vector<std::string> files;
+  std::vector<std::string> texts;
+};
+
+int ParseArgs(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (a == "--quiet") {
+      o.flags |= kParseQuiet;
+    } else if (a == "--log-level" && i + 1 < argc) {
+      char* end = nullptr;
+      long n = std::strtol(argv[++i], &end, 10);
+      if (!*argv[i] || *end || n < 0 || n > 7) {
+        std::fprintf(stderr, "pm-run: --log-level takes a number from 0 to 7, not \"%s\".\n", argv[i]);
+        return 2;
+      }
+      o.logLevel = int(n);
+    } else if (a == "-e" && i + 1 < argc) {
+      o.texts.push_back(argv[++i]);
+    } else if (a.size() > 1 && a[0] == '-') {
+      std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\".\n%s", a.c_str(), kUsage);
+      return 2;
+    } else {
+      o.files.push_back(a);
+    }
+  }
+  if (o.files.empty() && o.texts.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  return -1;
+}
+
+bool ReadWhole(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+// The folder of a path with its "/" ("" for a bare name).
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
+  std::string bytes;
+  if (!ReadWhole(path, bytes)) {
+    LogError("pm-run: cannot read \"", path.c_str(), "\".");
+    return 1;
+  }
+  int errors = 0;
+  ReadPathScope scope(String(FolderOf(path).c_str()));
+  if (bytes.compare(0, 3, "BSB") == 0) {
+    StreamPipeRef stream(NewMemoryStream(bytes.data(), bytes.size()));
+    Parser::ParseStream(engine, stream.Get(), String(path.c_str()), flags & ~kParseCountLines, &errors);
+  } else {
+    Parser::ParseText(engine, String(bytes.data(), int(bytes.size())), String(path.c_str()), flags, &errors);
+  }
+  return errors ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (int r = ParseArgs(argc, argv, options); r >= 0) return r;
+
+  g_LogLevel = options.logLevel;
+  // The log (and with it the error reports) on standard error; print output alone on standard output.
+  auto* out = static_cast<LogPipe*>(LogOutPipe().Get());
+  out->CloseConsole();
+  out->OpenConsole(2);
+  auto* print = NewCounted<LogPipe>();
+  print->OpenConsole(1);
+  PrintPipe() = StreamPipeRef(print);
+
+  if (DLLInitialize(0) != 0) {
+    std::fputs("pm-run: the library did not start.\n", stderr);
+    return 1;
+  }
+  int status = 0;
+  {
+    Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+    for (const std::string& text : options.texts) {
+      int errors = 0;
+      Parser::ParseText(engine, String(text.data(), int(text.size())), String("-e"), options.flags, &errors);
+      if (errors) status = 1;
+    }
+    for (const std::string& file : options.files)
+      if (RunFile(engine, file, options.flags)) status = 1;
+  }
+  PrintPipe()->Flush();
+  DLLDeInitialize(0);
+  return status;
+}
