@@ -22,12 +22,6 @@ uint32_t MemberVisitor<D>::TypeError(const char* typeName) {
   return 0x80000003u;
 }
 
-template <class D>
-uint32_t MemberVisitor<D>::ArrayNotYet() {
-  ReportFor(*this->m_lexer, D::kName, ": Array: whole-array assignment is not supported yet.");
-  return 0x80000001u;
-}
-
 uint32_t MemberSet::FoundObject(ScriptObject* object) {
   if (!TakesObjects(m_valueType) || Shape()) return TypeError("ScriptObject");
   PM::MemberSet<VObject>(m_object, m_member, object);
@@ -38,13 +32,6 @@ uint32_t MemberAppend::FoundObject(ScriptObject* object) {
   if (!TakesObjects(m_valueType) || Shape() != kMemberIndexed) return TypeError("ScriptObject");
   PM::MemberSetAt<VObject>(m_object, m_member, MemberSize(m_object, m_member), object);
   return 0;
-}
-
-// "<<" takes single values only.
-uint32_t MemberAppend::FoundArray(void* array, uint32_t) {
-  const TypeRecord* type = array ? HeaderOf(array)->type : nullptr;
-  ReportFor(*m_lexer, "MemberAppend: Array: type ", type ? type->name : "???", " not implemented.");
-  return 0x80000003u;
 }
 
 uint32_t MemberAssignOp::FoundObject(ScriptObject*) {
