@@ -1,8 +1,61 @@
 #include "scene/BaseTransform.h"
 
+#include "core/Log.h"
 #include "scene/EngineClassRegistry.h"
 
 namespace PM {
+
+const Matrix4f& SBaseTransform_I::ApplyLocalMatrix(const Matrix4f& in, Matrix4f& out) {
+  if (m_localState == kLocalStale) UpdateLocalMatrix();
+  if (m_localState == kLocalIdentity) return in;
+  out.SetProductAffine(m_localMatrix, in);
+  return out;
+}
+
+Matrix4f SBaseTransform_I::GetLocalMatrix() {
+  if (m_localState == kLocalStale) UpdateLocalMatrix();
+  return m_localMatrix;
+}
+
+void TBaseTransform_I::SetModelViewMatrix(const Matrix4f& m) {
+  m_modelViewMatrix = m;
+  m_inverseCurrent = false;
+}
+
+Matrix4f TBaseTransform_I::GetModelViewMatrixInverse() {
+  if (!m_inverseCurrent) {
+    // A singular matrix leaves the previous inverse in place; it counts as current all the same.
+    m_modelViewMatrixInverse.SetInverseAffine(m_modelViewMatrix);
+    m_inverseCurrent = true;
+  }
+  return m_modelViewMatrixInverse;
+}
+
+void TBaseTransform_I::SetModelViewMatrixInverse(const Matrix4f& m) {
+  m_modelViewMatrixInverse = m;
+  m_inverseCurrent = true;
+}
+
+void TBaseTransform_I::SetMatrixVersion(uint32_t version) {
+  if (version == m_matrixFrame) LogWarn("MatrixVersion updatet twice ", version, " ", m_name, ".");
+  m_matrixFrame = version;
+}
+
+ScriptObject* TBaseTransform_I::GetConstraint(int32_t i) const {
+  if (i < 0 || i >= m_constraints.Count()) return NilScriptObject();
+  return m_constraints[i].Get();
+}
+
+void TBaseTransform_I::SetConstraint(int32_t i, ScriptObject* c) {
+  if (!c) c = NilScriptObject();
+  if (i < 0) return ReportBadIndex("Set", this, kMemberTBaseTransformConstraintArray, i, m_constraints.Count());
+  m_constraints.Grow(i + 1);
+  if (!IsNilObject(c) && !c->IsA(kClassConstraint)) {
+    ScriptObject::ExpectFailed(c, kClassConstraint);
+    c = NilScriptObject();
+  }
+  m_constraints[i] = c;
+}
 
 static void DefineBaseTransformClasses() {
   const ClassDef classes[] = {
@@ -13,13 +66,16 @@ static void DefineBaseTransformClasses() {
   using S = SBaseTransform_I;
   using T = TBaseTransform_I;
   const MemberDef members[] = {
-      ReadOnly(FieldMember<&S::m_localMatrix>(0x01FFF048, "LocalMatrix", 0x5)),
-      FieldMember<&T::m_worldMatrix>(0x01FFF049, "WorldMatrix", 0x5),
-      FieldMember<&T::m_modelViewMatrix>(0x02FFF049, "ModelViewMatrix", 0x5),
-      FieldMember<&T::m_constraints>(0x03FFF049, "ConstraintArray"),
-      FieldMember<&T::m_modelViewMatrixInverse>(0x04FFF049, "ModelViewMatrixInverse", 0x5),
-      ReadOnly(FieldMember<&T::m_matrixFrame>(0x05FFF049, "MatrixFrame", 0x5)),
-      FieldMember<&T::m_reparentId>(0x06FFF049, "ReparentID"),
+      AccessorMember<&S::GetLocalMatrix, nullptr>(kMemberSBaseTransformLocalMatrix, "LocalMatrix", 0x5),
+      AccessorMember<&T::GetWorldMatrix, &T::SetWorldMatrix>(kMemberTBaseTransformWorldMatrix, "WorldMatrix", 0x5),
+      AccessorMember<&T::GetModelViewMatrix, &T::SetModelViewMatrix>(kMemberTBaseTransformModelViewMatrix,
+                                                                     "ModelViewMatrix", 0x5),
+      IndexedAccessorMember<&T::GetConstraint, &T::SetConstraint, &T::ConstraintCount, &T::RemoveConstraints>(
+          kMemberTBaseTransformConstraintArray, "ConstraintArray"),
+      AccessorMember<&T::GetModelViewMatrixInverse, &T::SetModelViewMatrixInverse>(
+          kMemberTBaseTransformModelViewMatrixInverse, "ModelViewMatrixInverse", 0x5),
+      ReadOnly(FieldMember<&T::m_matrixFrame>(kMemberTBaseTransformMatrixFrame, "MatrixFrame", 0x5)),
+      FieldMember<&T::m_reparentId>(kMemberTBaseTransformReparentID, "ReparentID"),
   };
   DefineMembers(members);
 }

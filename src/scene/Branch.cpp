@@ -1,8 +1,66 @@
 #include "scene/Branch.h"
 
+#include "core/Log.h"
 #include "scene/EngineClassRegistry.h"
 
 namespace PM {
+
+TBranch_I::~TBranch_I() {
+  // Taking the list whole keeps this linear for wide trees; the children are still let go first to last.
+  Array<Obj<TNode_I>> list(std::move(m_children));
+  for (Obj<TNode_I>& child : list) {
+    if (!child.IsNil() && child->m_parent.Get() == this) child->m_parent = nullptr;
+    child.Clear();
+  }
+}
+
+ScriptObject* TBranch_I::GetChild(int32_t i) const {
+  if (i < 0 || i >= m_children.Count()) return NilScriptObject();
+  return m_children[i].Get();
+}
+
+void TBranch_I::SetChild(int32_t i, ScriptObject* x) {
+  if (!x) x = NilScriptObject();
+  if (i < 0) return ReportBadIndex("Set", this, kMemberTBranchChild, i, m_children.Count());
+  bool isNode = x->IsA(TNode_I::kClassId);
+  if (isNode && IsSelfOrBelow(static_cast<TNode_I*>(x))) {
+    LogError("TBranch_D::SetChild: \"", static_cast<TNode_I*>(x)->m_name,
+             "\" cannot be placed below itself or its descendant \"", m_name, "\".");
+    return;
+  }
+  m_children.Grow(i + 1);
+  TNode_I* old = m_children[i].Get();
+  if (!IsNilObject(old)) old->m_parent = nullptr;
+  if (!isNode) {
+    if (!IsNilObject(x)) ScriptObject::ExpectFailed(x, TNode_I::kClassId);
+    m_children[i].Clear();
+    return;
+  }
+  auto* node = static_cast<TNode_I*>(x);
+  m_children[i] = node;
+  // A previous parent keeps its entry: its list and its destruction cope with a child that moved on.
+  node->m_parent = this;
+}
+
+void TBranch_I::RemoveChildren(int32_t i, int32_t n) {
+  int32_t count = m_children.Count();
+  if (i < 0 || i >= count) return;
+  if (n < 0 || n > count - i) n = count - i;
+  for (int32_t k = i + n - 1; k >= i; --k) {
+    if (k >= m_children.Count()) continue;  // an earlier detach may have shortened the list
+    TNode_I* child = m_children[k].Get();
+    if (IsNilObject(child)) continue;
+    if (child->m_parent.Get() == this)
+      child->SetParent(nullptr);
+    else
+      m_children.Remove(k, 1);  // a child that moved to another branch: only our entry goes
+  }
+}
+
+void TBranch_I::RemoveChildEntry(TNode_I* child) {
+  for (int32_t k = 0, n = m_children.Count(); k < n; ++k)
+    if (m_children[k].Get() == child) return m_children.Remove(k, 1);
+}
 
 static void DefineBranchClasses() {
   const ClassDef classes[] = {
@@ -10,7 +68,11 @@ static void DefineBranchClasses() {
       AbstractClass<TBranch_I>(TNode_I::kClassId, "TBranch"),
   };
   DefineClasses(classes);
-  const MemberDef members[] = {FieldMember<&TBranch_I::m_children>(kMemberTBranchChild, "Child", 0x1)};
+  using B = TBranch_I;
+  const MemberDef members[] = {
+      IndexedAccessorMember<&B::GetChild, &B::SetChild, &B::ChildCount, &B::RemoveChildren>(kMemberTBranchChild,
+                                                                                             "Child", 0x1),
+  };
   DefineMembers(members);
 }
 

@@ -18,6 +18,19 @@ class TBranch_I : public TNode_I {
   static constexpr uint32_t kClassId = 0xFFFFF047;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TBranch_I>("TBranch"); }
 
+  TBranch_I() = default;
+  // Detaches the children first, so none is left with a parent link to a dead branch.
+  ~TBranch_I();
+
+  // The Child member: Get gives nil past the end; Set grows the list with nil entries and points
+  // the new child's parent link here; Remove detaches entries last first.
+  ScriptObject* GetChild(int32_t i) const;
+  void SetChild(int32_t i, ScriptObject* x);
+  int32_t ChildCount() const { return m_children.Count(); }
+  void RemoveChildren(int32_t i, int32_t n);
+  // Drops the first entry holding `child` (its parent link is the caller's business).
+  void RemoveChildEntry(TNode_I* child);
+
   Array<Obj<TNode_I>> m_children;  // member Child
 };
 

@@ -1,14 +1,13 @@
 #include "scene/FileObject.h"
 
 #include "scene/EngineClassRegistry.h"
+#include "storage/Storage.h"
 
 namespace PM {
 
 void FileObject_I::SetFileName(const String& name) {
   m_fileName = name;
-  // TODO(storage): record Storage::GetReadPath() here once the storage layer is merged; until then no
-  // thread has a read path, which records the empty string.
-  m_readPath = String();
+  m_readPath = Storage::GetReadPath();  // the folder of the script that names the file
 }
 
 static void DefineFileObjectClass() {

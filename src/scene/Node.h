@@ -40,6 +40,11 @@ class TNode_I : public Object_I {
   // The SNode setter: an S-object of another type than the attached one is refused with an error.
   void SetSNode(ScriptObject* s);
   TBranch_I* GetParent() const { return m_parent.Get(); }
+  // The Parent setter: nil detaches, a branch re-parents (appended to its children, removed from the
+  // old parent's); anything else, or this node or one of its descendants, is refused.
+  void SetParent(ScriptObject* p);
+  // Is this node `ancestor` itself or below it (following the Parent links).
+  bool IsSelfOrBelow(const TNode_I* ancestor) const;
   // The nearest ancestor that is a transform, or nil.
   ScriptObject* GetParentTransform() const;
   // Visibility is the attached S-node's.
@@ -52,6 +57,10 @@ class TNode_I : public Object_I {
   Spheref m_boundingSphere = kEmptySpheref;    // member BoundingSphere
   int32_t m_useCount = 0;
 };
+
+// Sets the object's Name; a T-node's attached S-node is named too, with "S" put in front of the last
+// part of the name ("body:arm" names the S-node "body:Sarm", "arm" names it "Sarm").
+void SetNodeName(ScriptObject* node, const String& name);
 
 enum : uint32_t {
   kMemberSNodeVisibility = 0x01FFF042,

@@ -6,6 +6,7 @@
 #include "scene/FileObject.h"
 #include "scene/Node.h"
 #include "scene/SplineKeys.h"
+#include "storage/Storage.h"
 
 namespace PM::Test {
 namespace {
@@ -154,7 +155,7 @@ TEST_F(EngineMembersTest, ChildrenOwnTheirNodesAndParentLinksAreWeak) {
     MemberSet<VObject>(leaf, 0x02FFF043, branch);
     Obj<ScriptObject> child = Make("TJoint");
     MemberSet<VObject>(child, 0x02FFF043, branch);
-    MemberSet<VObject>(leaf, 0x02FFF043, leaf);  // a leaf is no branch: reported, stored as nil
+    MemberSet<VObject>(leaf, 0x02FFF043, leaf);  // a leaf is no branch: reported, the node stays
     EXPECT_NE(TakeLog(), "");
     MemberSet<VObject>(child, 0x02FFF043, branch);
     MemberSetAt<VObject>(branch, 0x01FFF047, 1, child);
@@ -194,6 +195,12 @@ TEST_F(EngineMembersTest, FileNameRecordsTheReadPathOfItsSetter) {
   MemberSet<VString>(o, 0x01FFF041, String("a.png"));
   EXPECT_EQ(MemberGet<VString>(o, 0x01FFF041), String("a.png"));
   EXPECT_EQ(f->GetReadPath(), String(""));  // no read path on this thread
+  {
+    ReadPathScope script(String("levels/one"));  // as while a script of that folder runs
+    MemberSet<VString>(o, 0x01FFF041, String("b.png"));
+  }
+  EXPECT_EQ(f->GetReadPath(), String("levels/one/"));
+  EXPECT_EQ(Storage::GetReadPath(), String(""));
 }
 
 TEST(SplineKeys, DefaultsAreZeroWithAnIdentityQuaternion) {

@@ -96,6 +96,7 @@ class MemberArrayTest : public ParserFixture {
     m_parser.reset();
     m_lexer.reset();
     m_holder.Clear();
+    m_engine.Clear();  // and the objects its namespace holds, before their class goes
     ReleaseClassID(m_class);
     ParserFixture::TearDown();
   }
@@ -205,6 +206,28 @@ TEST_F(MemberArrayTest, ObjectArraysHoldTheSameObjectsCounted) {
   m_holder.Clear();
   boxes = Array<Obj<ScriptObject>>();
   EXPECT_EQ(LiveBlockCount(), start - 1);  // the holder, its arrays and every box are gone
+}
+
+TEST_F(MemberArrayTest, ScriptsAssignAppendAndRefuseArrays) {
+  ASSERT_TRUE(Ns()->RegisterNamedObject(m_holder.Get(), String("h")));
+  m_holder->ints = Array<int32_t>{1, 2, 3, 4, 5};
+  m_holder->floats = Array<float>{1};
+  RunText(":h . { .Ints [7, 8, 2 * 4 + 1]; .Floats += [2.0, 1.5 * 2]; .IntArray [4, 5]; };");
+  EXPECT_EQ(Out(), "");
+  EXPECT_EQ(Items(m_holder->ints), (std::vector<int32_t>{7, 8, 9}));
+  EXPECT_EQ(Items(m_holder->floats), (std::vector<float>{1, 2, 3}));
+  EXPECT_EQ(Items(m_holder->intArray), (std::vector<int32_t>{4, 5}));
+  const int64_t before = LiveBlockCount();
+  RunText(":h . { .Ints << [1]; };");
+  RunText(":h . { .Weight [1.0]; };");
+  RunText(":h . { .Ints [1.0]; };");
+  EXPECT_EQ(LiveBlockCount(), before);
+  std::string out = Out();
+  EXPECT_NE(out.find("MemberAppend: Array: type Array_I32 not implemented."), std::string::npos) << out;
+  EXPECT_NE(out.find(" does not accept an array."), std::string::npos) << out;
+  EXPECT_NE(out.find("MemberSet: argument type error, expected Array_I32 but found Array_F32."), std::string::npos)
+      << out;
+  EXPECT_EQ(Items(m_holder->ints), (std::vector<int32_t>{7, 8, 9}));
 }
 
 }  // namespace PM::Test

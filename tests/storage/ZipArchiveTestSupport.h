@@ -77,10 +77,10 @@ inline std::string BuildZip(const std::vector<RawMember>& members, bool withTrai
 }
 
 // Replaces the error pipe with a memory stream for the life of the object.
-class LogCapture {
+class ZipLogCapture {
  public:
-  LogCapture() : m_saved(LogErrPipe()), m_mem(NewMemoryStream()) { LogErrPipe() = m_mem; }
-  ~LogCapture() { LogErrPipe() = m_saved; }
+  ZipLogCapture() : m_saved(LogErrPipe()), m_mem(NewMemoryStream()) { LogErrPipe() = m_mem; }
+  ~ZipLogCapture() { LogErrPipe() = m_saved; }
   std::string Text() {
     size_t n = 0;
     const uint8_t* p = MemoryStreamData(m_mem.Get(), &n);

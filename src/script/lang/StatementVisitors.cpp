@@ -2,6 +2,7 @@
 
 #include "script/lang/BoxArray.h"
 #include "script/lang/Parser.h"
+#include "script/lang/PrintHash.h"
 
 namespace PM::Visitor {
 
@@ -85,8 +86,7 @@ uint32_t Print::Take(const typename T::Value& v) {
   else if constexpr (std::is_same_v<T, VEnum>) return ReportFor(*m_lexer, "Print::FoundEnum unimplemenmted."), kUnsupported;
   else if constexpr (std::is_same_v<T, VMemberID>)
     return ReportFor(*m_lexer, "Print::FoundMemberID unimplemenmted."), kUnsupported;
-  else if constexpr (std::is_same_v<T, VNameHash>)
-    return ReportFor(*m_lexer, "Print: printing a NameHash is not supported yet."), kUnsupported;
+  else if constexpr (std::is_same_v<T, VNameHash>) PrintHash(out, v);
   return 0;
 }
 

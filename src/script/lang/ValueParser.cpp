@@ -1,7 +1,17 @@
 #include "script/lang/ValueParser.h"
 
+#include <vector>
+
+#include "script/lang/ArrayGenericValue.h"
+#include "script/lang/ArrayValue.h"
+#include "script/lang/MemberSuffix.h"
+#include "script/lang/Parenthesis.h"
 #include "script/lang/Parser.h"
+#include "script/lang/StatementVisitors.h"
+#include "script/lang/UnaryVisitors.h"
 #include "script/lang/ValueVisitor.h"
+#include "script/object/GlobalFunctions.h"
+#include "script/object/ValueBox.h"
 
 namespace PM {
 
@@ -34,6 +44,13 @@ struct Floats {
   float f[16];
 };
 
+// A prefix operator: the operand after it goes through the operator's visitor.
+template <class Op>
+uint32_t Prefix(Lexer& lx, ValueVisitor& v) {
+  Op op(&lx, v);
+  return lx.ParseValue(op);
+}
+
 }  // namespace
 
 uint32_t ValueParser::NotYet(Lexer& lexer, const char* what) {
@@ -54,15 +71,16 @@ uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
       ReportFor(lx, "Value: unexpected tokens.");
       return kFailed;
     }
-    case kTokMinus:
-    case kTokPlus:
-    case kTokTilde:
-    case kTokNot: return NotYet(lx, "prefix operators are");
-    case kTokBracketOpen: return NotYet(lx, "array literals are");
-    case kTokParenOpen: return NotYet(lx, "parenthesised groups are");
-    case kTokBraceOpen: return NotYet(lx, "hash literals are");
-    case kTokAt: return NotYet(lx, "\"@\" forms are");
-    case kTokNameCall: return NotYet(lx, "function calls and defined() are");
+    case kTokMinus: return Prefix<Visitor::UnaryMinus>(lx, v);
+    case kTokPlus: return Prefix<Visitor::UnaryPlus>(lx, v);
+    case kTokTilde: return Prefix<Visitor::UnaryComplement>(lx, v);
+    case kTokNot: return Prefix<Visitor::UnaryNot>(lx, v);
+    case kTokBracketOpen: lx.Lex(); return Visitor::ParseArrayLiteral(lx, v, 0);
+    case kTokParenOpen: {
+      Visitor::Parenthesis group(&lx, v);
+      return lx.ParseValue(group);
+    }
+    case kTokBraceOpen: lx.Lex(); return Visitor::ParseHashLiteral(lx, v);
     case kTokEnumId: {
       uint32_t id = lx.Value().u32;
       lx.Lex();
@@ -115,11 +133,14 @@ uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
     lx.Lex();
     return r;
   }
-  if (kind == kTokName || kind == kTokColonName || kind == kTokColonNameColon || kind == kTokClassId) {
+  if (kind == kTokName || kind == kTokColonName || kind == kTokColonNameColon || kind == kTokClassId ||
+      kind == kTokAt || kind == kTokNameCall) {
     Parser* parser = Parser::Of(lx);
     if (!parser) return NotYet(lx, "names outside a parser run are");
     if (kind == kTokName) return NameForms(*parser, v);
     if (kind == kTokClassId) return ClassIdForms(*parser, v);
+    if (kind == kTokAt) return AtForms(*parser, v);
+    if (kind == kTokNameCall) return CallForms(*parser, v);
     return BarePath(*parser, v);
   }
   ReportFor(lx, "ParseValueCB: unexpected token LT_0x", Hex{uint32_t(kind), 8}, ".");
@@ -140,11 +161,20 @@ uint32_t ValueParser::NameForms(Parser& parser, ValueVisitor& v) {
     lx.Lex();
   }
   switch (lx.Kind()) {
-    case kTokBracketOpen: return NotYet(lx, "typed array literals are");
+    case kTokBracketOpen: {
+      lx.Lex();
+      String whole = prefix.IsEmpty() ? name : String::FromConcat(String::FromConcatCStr(prefix, "."), name);
+      uint32_t classId = parser.FindClass(whole);
+      if (!classId) {
+        parser.Report("Value: expected ClassID but found \"", whole, "\".");
+        return kFailed;
+      }
+      return Visitor::ParseArrayLiteral(lx, v, classId);
+    }
     case kTokColonName:
     case kTokColonNameColon:
     case kTokDollar:
-    case kTokPeriod: return NotYet(lx, "objects by class and name are");
+    case kTokPeriod: return ObjectForms(parser, v, name);
     default: break;
   }
   if (name == "Nil") return v.FoundObject(NilScriptObject());
@@ -191,12 +221,12 @@ uint32_t ValueParser::NamespacePath(Parser& parser, Obj<ScriptNamespace>& ns, St
   return 0;
 }
 
-uint32_t ValueParser::BarePath(Parser& parser, ValueVisitor&) {
+uint32_t ValueParser::BarePath(Parser& parser, ValueVisitor& v) {
   Obj<ScriptNamespace> ns;
   String name;
   if (uint32_t r = NamespacePath(parser, ns, name)) return r;
   Lexer& lx = parser.GetLexer();
-  if (lx.Kind() != kTokAssign) return NotYet(lx, "objects by path are");
+  if (lx.Kind() != kTokAssign) return ParseObjectReference(parser, v, String(), ns, name, 0);
   lx.Lex();
   return parser.AssignVar(ns, name);
 }
@@ -209,8 +239,152 @@ uint32_t ValueParser::ClassIdForms(Parser& parser, ValueVisitor& v) {
     parser.Report("ParseValueCB: unknown token ", id, ".");
     return kFailed;
   }
-  if (lx.Kind() != kTokBracketOpen && id == kClassNil) return v.FoundObject(NilScriptObject());
-  return NotYet(lx, "objects by class id are");
+  if (lx.Accept(kTokBracketOpen) == 0) return Visitor::ParseArrayLiteral(lx, v, id);
+  if (id == kClassNil) return v.FoundObject(NilScriptObject());
+  switch (lx.Kind()) {
+    case kTokColonName:
+    case kTokColonNameColon:
+    case kTokDollar:
+    case kTokPeriod: return ObjectForms(parser, v, String(ClassName(id)));
+    default: return kFailed;
+  }
+}
+
+// ---- objects, "@" forms, calls ----
+
+uint32_t ValueParser::ObjectForms(Parser& parser, ValueVisitor& v, const String& className) {
+  Lexer& lx = parser.GetLexer();
+  switch (lx.Kind()) {
+    case kTokDollar: {
+      uint32_t handle = lx.Value().u32;
+      lx.Lex();
+      return ParseObjectReference(parser, v, className, parser.GetNamespace(), String(), handle);
+    }
+    case kTokPeriod: return ParseObjectReference(parser, v, className, parser.GetNamespace(), String(), 0);
+    default: {
+      Obj<ScriptNamespace> ns;
+      String name;
+      if (uint32_t r = NamespacePath(parser, ns, name)) return r;
+      return ParseObjectReference(parser, v, className, ns, name, 0);
+    }
+  }
+}
+
+uint32_t ValueParser::AtForms(Parser& parser, ValueVisitor& v) {
+  Lexer& lx = parser.GetLexer();
+  lx.Lex();  // "@"
+  const int32_t kind = lx.Kind();
+  switch (kind) {
+    case kTokParenOpen: {
+      Obj<ScriptObject> result;
+      Visitor::Return value(&lx, result);
+      Visitor::Parenthesis group(&lx, value);
+      if (lx.ParseValue(group) != 0) {
+        parser.Report("Parse@(expr): error in expression.");
+        return kFailed;
+      }
+      return v.FoundObject(result);
+    }
+    case kTokName: {
+      String name(lx.Text(), lx.TextLength());
+      lx.Lex();
+      String prefix;
+      while (lx.Kind() == kTokAttribute) {
+        prefix = prefix.IsEmpty() ? name : String::FromConcat(String::FromConcatCStr(prefix, "."), name);
+        name = String(lx.Text(), lx.TextLength());
+        lx.Lex();
+      }
+      if (prefix.IsEmpty()) {
+        parser.Report("Value: pure TypeID is not yet supported.");
+        return kFailed;
+      }
+      uint32_t classId = parser.FindClass(prefix);
+      if (!classId) {
+        parser.Report("Value: expected ClassID but found \"", prefix, "\".");
+        return kFailed;
+      }
+      uint32_t memberId = FindMemberID(classId, name.CStr());
+      if (!memberId) {
+        parser.Report("Value: expected MemberID but found \"", name, "\".");
+        return kFailed;
+      }
+      return v.FoundMemberID(memberId);
+    }
+    case kTokEnumId: {
+      uint32_t id = lx.Value().u32;
+      lx.Lex();
+      return v.FoundMemberID(id);
+    }
+    case kTokVector2f:
+    case kTokVector3f:
+    case kTokVector4f:
+    case kTokBool:
+    case kTokString:
+    case kTokF32:
+    case kTokI32: {
+      Obj<ScriptObject> box;
+      const TokenValue& t = lx.Value();
+      switch (kind) {
+        case kTokVector2f: box = NewBox<VVector2f>(Vector2f{t.f[0], t.f[1]}); break;
+        case kTokVector3f: box = NewBox<VVector3f>(Vector3f{t.f[0], t.f[1], t.f[2]}); break;
+        case kTokVector4f: box = NewBox<VVector4f>(Vector4f{t.f[0], t.f[1], t.f[2], t.f[3]}); break;
+        case kTokBool: box = NewBox<VBool>(t.b); break;
+        case kTokString: box = NewBox<VString>(String(lx.Text(), lx.TextLength())); break;
+        case kTokF32: box = NewBox<VF32>(t.f32); break;
+        default: box = NewBox<VI32>(t.i32); break;
+      }
+      lx.Lex();
+      return v.FoundObject(box);
+    }
+    default:
+      parser.Report("Value: expected identifier after '@'.");
+      return kFailed;
+  }
+}
+
+uint32_t ValueParser::CallForms(Parser& parser, ValueVisitor& v) {
+  Lexer& lx = parser.GetLexer();
+  String name(lx.Text(), lx.TextLength());
+  lx.Lex();
+  lx.ReadExpect(kTokParenOpen);
+  if (int8_t(name.CStr()[0]) < '_') {
+    uint32_t id = parser.FindFunction(name);
+    if (!id) {
+      parser.Report("ParseValueCB: unknown Function \"", name, "\".");
+      return kFailed;
+    }
+    Array<Obj<ScriptObject>> arguments;
+    Visitor::ArrayGenericValue collect(&lx, kClassScriptObject, arguments);
+    if (uint32_t r = Visitor::ParseArgumentList(lx, collect)) return r;
+    std::vector<ScriptObject*> argv;
+    for (const Obj<ScriptObject>& a : arguments) argv.push_back(a.Get());
+    Obj<ScriptObject> result = CallGlobalFunction(id, int32_t(argv.size()), argv.data());
+    return ContinueWithValue(parser, v, result);
+  }
+  if (name == "defined") {
+    if (lx.Kind() == kTokName) {
+      String text(lx.Text(), lx.TextLength());
+      lx.Lex();
+      while (lx.Kind() == kTokAttribute) {
+        text = String::FromConcat(String::FromConcatCStr(text, "."), String(lx.Text(), lx.TextLength()));
+        lx.Lex();
+      }
+      if (lx.ReadExpect(kTokParenClose) != 0) return kFailed;
+      return v.FoundBool(parser.FindClass(text) != 0);
+    }
+    if (lx.Kind() == kTokColonName || lx.Kind() == kTokColonNameColon) {
+      Obj<ScriptNamespace> ns;
+      String path;
+      if (uint32_t r = NamespacePath(parser, ns, path)) return r;
+      if (lx.ReadExpect(kTokParenClose) != 0) return kFailed;
+      ScriptObject* found = ns->FindObject(path);
+      return v.FoundBool(found && !IsNilObject(found));
+    }
+    parser.Report("ParseValueCB: syntax error for defined().");
+    return kFailed;
+  }
+  parser.Report("ParseValueCB: unknown Function \"", name, "\".");
+  return kFailed;
 }
 
 }  // namespace PM

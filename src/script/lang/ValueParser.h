@@ -27,6 +27,10 @@ class ValueParser {
   static uint32_t NameForms(Parser& parser, ValueVisitor& visitor);
   static uint32_t BarePath(Parser& parser, ValueVisitor& visitor);
   static uint32_t ClassIdForms(Parser& parser, ValueVisitor& visitor);
+  // After a class name: ":name", ":ns:name", "$handle" or "." name the object (found or created).
+  static uint32_t ObjectForms(Parser& parser, ValueVisitor& visitor, const String& className);
+  static uint32_t AtForms(Parser& parser, ValueVisitor& visitor);
+  static uint32_t CallForms(Parser& parser, ValueVisitor& visitor);
   static uint32_t NotYet(Lexer& lexer, const char* what);
 };
 

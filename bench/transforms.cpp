@@ -1,0 +1,137 @@
+// A tree of 100,000 transforms built through the member-id API and its world matrices updated, against
+// the same tree over plain structs with the same math.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "scene/EngineClasses.h"
+#include "scene/Transform.h"
+#include "script/object/MemberAccess.h"
+#include "script/object/ObjectModel.h"
+
+namespace {
+
+using namespace PM;
+
+constexpr int kNodes = 100000;  // the update benchmarks also run a 10,000-node tree that fits in cache
+constexpr int kFanOut = 8;  // node i hangs under node (i - 1) / kFanOut
+
+Vector3f TranslationOf(int i) { return {float(i % 7), float(i % 5) * 0.5f, 1.0f}; }
+Vector3f RotationOf(int i) { return {float(i % 90), float(i % 45), 0.0f}; }
+
+void InitOnce() {
+  static const bool done = [] {
+    InitScriptObjectModel();
+    RegisterEngineClasses();
+    BuildNameHashes();
+    return true;
+  }();
+  (void)done;
+}
+
+// ---- the engine's tree ----------------------------------------------------------------------------
+
+Obj<ScriptObject> BuildEngineTree(int count = kNodes) {
+  const uint32_t cls = FindClassID("TTransform");
+  std::vector<ScriptObject*> nodes(count);
+  Obj<ScriptObject> root(ScriptObject::Create(cls));
+  nodes[0] = root;
+  for (int i = 1; i < count; ++i) {
+    Obj<ScriptObject> n(ScriptObject::Create(cls));
+    ScriptObject* s = MemberGet<VObject>(n, kMemberTNodeSNode);
+    MemberSet<VVector3f>(s, kMemberSSimpleTransformTranslation, TranslationOf(i));
+    MemberSet<VVector3f>(s, kMemberSSimpleTransformRotation, RotationOf(i));
+    MemberSet<VObject>(n, kMemberTNodeParent, nodes[(i - 1) / kFanOut]);
+    nodes[i] = n;
+  }
+  return root;
+}
+
+void UpdateEngine(TBaseTransform_I* t, const Matrix4f& parentWorld) {
+  auto* s = static_cast<SBaseTransform_I*>(t->m_sNode.Get());
+  const Matrix4f& world = s->ApplyLocalMatrix(parentWorld, t->m_worldMatrix);
+  if (&world != &t->m_worldMatrix) t->m_worldMatrix = world;
+  for (const Obj<TNode_I>& c : t->m_children) UpdateEngine(static_cast<TBaseTransform_I*>(c.Get()), t->m_worldMatrix);
+}
+
+// ---- the same over plain structs ------------------------------------------------------------------
+
+struct PlainNode {
+  Vector3f translation{0, 0, 0}, rotation{0, 0, 0};
+  Matrix4f local = kIdentityMatrix4f, world = kIdentityMatrix4f;
+  bool stale = false, identity = true;
+  std::vector<PlainNode*> children;
+  ~PlainNode() {
+    for (PlainNode* c : children) delete c;
+  }
+};
+
+PlainNode* BuildPlainTree(int count = kNodes) {
+  std::vector<PlainNode*> nodes(count);
+  nodes[0] = new PlainNode;
+  for (int i = 1; i < count; ++i) {
+    auto* n = new PlainNode;
+    n->translation = TranslationOf(i);
+    n->rotation = RotationOf(i);
+    n->stale = true;
+    nodes[(i - 1) / kFanOut]->children.push_back(n);
+    nodes[i] = n;
+  }
+  return nodes[0];
+}
+
+void UpdatePlain(PlainNode* n, const Matrix4f& parentWorld) {
+  if (n->stale) {
+    const Vector3f r = n->rotation;
+    Matrix4fC::MakeRotation(n->local, {r.x * kDegToRad, r.y * kDegToRad, r.z * kDegToRad}, 0);
+    n->local.SetRow(3, n->translation);
+    n->stale = false;
+    n->identity = false;
+  }
+  if (n->identity) n->world = parentWorld;
+  else n->world.SetProductAffine(n->local, parentWorld);
+  for (PlainNode* c : n->children) UpdatePlain(c, n->world);
+}
+
+// ---- benchmarks -----------------------------------------------------------------------------------
+
+void BM_BuildEngineTree(benchmark::State& state) {
+  InitOnce();
+  for (auto _ : state) benchmark::DoNotOptimize(BuildEngineTree().Get());  // built and released
+  state.SetItemsProcessed(state.iterations() * kNodes);
+}
+BENCHMARK(BM_BuildEngineTree)->Unit(benchmark::kMillisecond);
+
+void BM_BuildPlainTree(benchmark::State& state) {
+  for (auto _ : state) {
+    PlainNode* root = BuildPlainTree();
+    benchmark::DoNotOptimize(root);
+    delete root;
+  }
+  state.SetItemsProcessed(state.iterations() * kNodes);
+}
+BENCHMARK(BM_BuildPlainTree)->Unit(benchmark::kMillisecond);
+
+void BM_UpdateEngineWorldMatrices(benchmark::State& state) {
+  InitOnce();
+  Obj<ScriptObject> root = BuildEngineTree(int(state.range(0)));
+  for (auto _ : state) {
+    UpdateEngine(static_cast<TBaseTransform_I*>(root.Get()), kIdentityMatrix4f);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_UpdateEngineWorldMatrices)->Arg(kNodes)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_UpdatePlainWorldMatrices(benchmark::State& state) {
+  PlainNode* root = BuildPlainTree(int(state.range(0)));
+  for (auto _ : state) {
+    UpdatePlain(root, kIdentityMatrix4f);
+    benchmark::ClobberMemory();
+  }
+  delete root;
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_UpdatePlainWorldMatrices)->Arg(kNodes)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
