@@ -231,3 +231,25 @@ TEST_F(MemberArrayTest, ScriptsAssignAppendAndRefuseArrays) {
 }
 
 }  // namespace PM::Test
+
+namespace PM::Test {
+
+TEST_F(ArrayValueTest, ClassMembersWithArrayDefaultsAreIndexed) {
+  RunText("class P . { .L [1, 2 + 1, 3 * 2]; .S ['a', 'b']; .O [Nil]; };");
+  EXPECT_EQ(Out(), "");
+  uint32_t p = Ns()->FindClassIdByName("P");
+  ASSERT_NE(p, 0u);
+  const uint32_t l = FindMemberID(p, "L"), s = FindMemberID(p, "S"), o = FindMemberID(p, "O");
+  ASSERT_TRUE(l && s && o);
+  EXPECT_EQ(MemberRecordOf(l)->valueType, kClassI32);
+  EXPECT_EQ(MemberRecordOf(l)->flags & kMemberShape, uint32_t(kMemberIndexed));
+  EXPECT_EQ(MemberRecordOf(o)->valueType, kClassScriptObject);
+  EXPECT_EQ(MemberRecordOf(o)->flags & 0x2600u, 0x2600u);
+  Obj<ScriptObject> obj(ScriptObject::Create(p));
+  ASSERT_EQ(MemberSize(obj, l), 3);
+  EXPECT_EQ(MemberGetAt<VI32>(obj, l, 2), 6);
+  EXPECT_EQ(MemberGetAt<VString>(obj, s, 1), "b");
+  EXPECT_EQ(MemberSize(obj, o), 1);
+}
+
+}  // namespace PM::Test
