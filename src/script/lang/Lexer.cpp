@@ -577,11 +577,23 @@ uint32_t Lexer::DeliverValue(ValueVisitor& v) {
     case kTokU32: { uint32_t x = m_value.u32; Lex(); return v.FoundU32(x); }
     case kTokU64: { uint64_t x = m_value.u64; Lex(); return v.FoundU64(x); }
     case kTokBool: { bool x = m_value.b; Lex(); return v.FoundBool(x); }
-    case kTokVector2f: r = v.FoundVector2f(m_value.f); Lex(); return r;
-    case kTokVector3f: r = v.FoundVector3f(m_value.f); Lex(); return r;
-    case kTokVector4f: r = v.FoundVector4f(m_value.f); Lex(); return r;
-    case kTokMatrix4f: r = v.FoundMatrix4f(m_value.f); Lex(); return r;
-    case kTokSpheref: r = v.FoundSpheref(m_value.f); Lex(); return r;
+    // Vectors too are delivered after the next token is read: a visitor looks at the token after its
+    // value (an operator may follow).
+    case kTokVector2f:
+    case kTokVector3f:
+    case kTokVector4f:
+    case kTokMatrix4f:
+    case kTokSpheref: {
+      const int32_t kind = m_kind;
+      float f[16];
+      __builtin_memcpy(f, m_value.f, sizeof f);
+      Lex();
+      if (kind == kTokVector2f) return v.FoundVector2f(f);
+      if (kind == kTokVector3f) return v.FoundVector3f(f);
+      if (kind == kTokVector4f) return v.FoundVector4f(f);
+      if (kind == kTokMatrix4f) return v.FoundMatrix4f(f);
+      return v.FoundSpheref(f);
+    }
     case kTokArrayBool: return arrayOf(kClassBool);
     case kTokArrayString: return arrayOf(kClassString);
     case kTokArrayF32: return arrayOf(kClassF32);

@@ -22,12 +22,6 @@ uint32_t MemberVisitor<D>::TypeError(const char* typeName) {
   return 0x80000003u;
 }
 
-template <class D>
-uint32_t MemberVisitor<D>::ArrayNotYet() {
-  ReportFor(*this->m_lexer, D::kName, ": Array: whole-array assignment is not supported yet.");
-  return 0x80000001u;
-}
-
 uint32_t MemberSet::FoundObject(ScriptObject* object) {
   if (!TakesObjects(m_valueType) || Shape()) return TypeError("ScriptObject");
   PM::MemberSet<VObject>(m_object, m_member, object);

@@ -17,8 +17,6 @@ class MemberVisitor : public TypedVisitor<D> {
 
  protected:
   uint32_t Shape() const { return m_flags & (kMemberIndexed | kMemberArray); }
-  // Arrays on members come with whole-array assignment.
-  uint32_t ArrayNotYet();
   ScriptObject* m_object;
   uint32_t m_member;
   uint32_t m_valueType;
@@ -35,7 +33,13 @@ class MemberSet : public MemberVisitor<MemberSet> {
     return 0;
   }
   uint32_t FoundObject(ScriptObject* object) override;
-  uint32_t FoundArray(void*, uint32_t) override { return ArrayNotYet(); }
+  // Sets an array member whole, or an indexed member element by element, dropping the elements past the
+  // new ones.
+  uint32_t FoundArray(void* array, uint32_t elementClassId) override;
+
+ private:
+  template <class Tag> uint32_t SetWhole(const void* array);
+  template <class Tag> uint32_t SetEach(const void* array);
 };
 
 class MemberAppend : public MemberVisitor<MemberAppend> {
@@ -48,7 +52,7 @@ class MemberAppend : public MemberVisitor<MemberAppend> {
     return 0;
   }
   uint32_t FoundObject(ScriptObject* object) override;
-  uint32_t FoundArray(void*, uint32_t) override { return ArrayNotYet(); }
+  uint32_t FoundArray(void* array, uint32_t elementClassId) override;
 };
 
 class MemberAssignOp : public MemberVisitor<MemberAssignOp> {
@@ -61,7 +65,11 @@ class MemberAssignOp : public MemberVisitor<MemberAssignOp> {
     return TypeError(T::kName);
   }
   uint32_t FoundObject(ScriptObject*) override;
-  uint32_t FoundArray(void*, uint32_t) override { return ArrayNotYet(); }
+  // Appends the elements to an indexed or array member.
+  uint32_t FoundArray(void* array, uint32_t elementClassId) override;
+
+ private:
+  template <class Tag> void Append(const void* array);
 };
 
 }  // namespace PM::Visitor

@@ -3,6 +3,7 @@
 // others are passed on whatever follows.
 #pragma once
 
+#include "script/lang/OperandVisitor.h"
 #include "script/lang/TypedVisitor.h"
 
 namespace PM::Visitor {
@@ -12,12 +13,9 @@ class OperatorContinuation : public TypedVisitor<OperatorContinuation> {
   OperatorContinuation(Lexer* lexer, ValueVisitor& inner) : TypedVisitor(lexer), m_inner(inner) {}
 
   template <class T> uint32_t Take(const typename T::Value& v) {
-    constexpr bool chains = std::is_same_v<T, VBool> || std::is_same_v<T, VI32> || std::is_same_v<T, VU32> ||
-                            std::is_same_v<T, VF32> || std::is_same_v<T, VVector3f> || std::is_same_v<T, VString> ||
-                            std::is_same_v<T, VNameHash>;
-    if constexpr (chains) {
+    if constexpr (kStartsChain<T>) {
       if (!NextIsOperator()) return PassOn<T>(v);
-      return OperatorNotYet(T::kName);
+      return StartChain<T>(m_inner, v);
     } else {
       return PassOn<T>(v);
     }
@@ -29,8 +27,6 @@ class OperatorContinuation : public TypedVisitor<OperatorContinuation> {
 
  private:
   bool NextIsOperator() const;
-  // Binary operators come with the operand visitors.
-  uint32_t OperatorNotYet(const char* typeName);
   template <class T> uint32_t PassOn(const typename T::Value& v);
 
   ValueVisitor& m_inner;

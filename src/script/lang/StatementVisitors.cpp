@@ -1,7 +1,9 @@
 #include "script/lang/StatementVisitors.h"
 
+#include "script/lang/BoxArray.h"
 #include "script/lang/Parser.h"
 #include "script/lang/PrintHash.h"
+#include "script/object/ClassDatabase.h"
 
 namespace PM::Visitor {
 
@@ -28,9 +30,15 @@ uint32_t DefVar::FoundObject(ScriptObject* object) {
   return 0;
 }
 
-uint32_t DefVar::FoundArray(void*, uint32_t elementClassId) {
-  ReportFor(*m_lexer, "DefVar::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3}, ".");
-  return kUnsupported;
+// The variable holds the array boxed as an object of its Array_ class.
+uint32_t DefVar::FoundArray(void* array, uint32_t elementClassId) {
+  Obj<ScriptObject> box = BoxArray(array, elementClassId);
+  if (box.IsNil()) {
+    ReportFor(*m_lexer, "DefVar::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3}, ".");
+    return kUnsupported;
+  }
+  m_ns->SetVar(box.Get(), m_name);
+  return 0;
 }
 
 // ---- SetVar ----
@@ -145,9 +153,30 @@ uint32_t Class::FoundObject(ScriptObject* object) {
   return 0;
 }
 
-uint32_t Class::FoundArray(void*, uint32_t) {
-  ReportFor(*m_lexer, "Class: array member defaults are not supported yet.");
-  return 0;
+// An array default declares an indexed member of the element type holding a copy of the elements.
+uint32_t Class::FoundArray(void* array, uint32_t elementClassId) {
+  const MemberTable* table = ValidTable(elementClassId);
+  uint32_t valueType = elementClassId;
+  uint32_t added = kMemberIndexed;
+  if (elementClassId == kClassEnum || (table && table->kind == kClassKindEnum)) {
+    valueType = kClassEnum;
+    added = kMemberIndexed | kMemberEnumValue;
+  } else if (elementClassId == kClassScriptObject ||
+             (table && table->kind == kClassKindObject && elementClassId != kClassNil &&
+              !WithValueTag(elementClassId, [](auto) {}))) {
+    valueType = kClassScriptObject;
+    added = 0x2600;
+  }
+  bool known = WithValueTag(valueType, [&](auto tag) {
+    using E = typename decltype(tag)::Element;
+    Array<E> elements;
+    elements.AssignStorage(static_cast<const E*>(array), array ? int32_t(HeaderOf(array)->count) : 0);
+    m_class->DefMemberVar(m_name, valueType, m_flags | added, &elements);
+  });
+  if (known) return 0;
+  const TypeRecord* type = array ? HeaderOf(array)->type : nullptr;
+  ReportFor(*m_lexer, "Class: Array: type ", type && type->name ? type->name : "???", " not implemented.");
+  return kUnsupported;
 }
 
 // ---- Enum ----
