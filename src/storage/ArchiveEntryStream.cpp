@@ -79,14 +79,7 @@ int ArchiveEntryStream::PeekByteAt(int64_t offset) {
 
 int64_t ArchiveEntryStream::Skip(int64_t n) {
   // Skipped bytes are read through, so the crc still covers the whole file.
-  unsigned char scratch[8192];
-  int64_t done = 0;
-  while (done < n) {
-    int64_t r = Read(scratch, std::min<int64_t>(n - done, sizeof scratch));
-    if (r <= 0) break;
-    done += r;
-  }
-  return done;
+  return SkipByReading(n);
 }
 
 int64_t ArchiveEntryStream::Seek(int64_t offset, int origin) {

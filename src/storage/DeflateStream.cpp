@@ -188,16 +188,7 @@ int InflateReader::PeekByteAt(int64_t offset) {
   return c;
 }
 
-int64_t InflateReader::SkipForward(int64_t n) {
-  uint8_t scratch[8192];
-  int64_t done = 0;
-  while (done < n) {
-    int64_t r = Read(scratch, std::min<int64_t>(n - done, sizeof scratch));
-    if (r <= 0) break;
-    done += r;
-  }
-  return done;
-}
+int64_t InflateReader::SkipForward(int64_t n) { return SkipByReading(n); }
 
 int64_t InflateReader::Skip(int64_t n) {
   Hold hold(this);

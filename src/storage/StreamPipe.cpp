@@ -29,6 +29,17 @@ int32_t StreamPipe::SetFileTime(const int64_t*, const int64_t*, const int64_t*) 
 void StreamPipe::SetColor(int, int) {}
 void StreamPipe::Clear() {}
 
+int64_t StreamPipe::SkipByReading(int64_t n) {
+  unsigned char scratch[8192];
+  int64_t done = 0;
+  while (done < n) {
+    int64_t r = Read(scratch, n - done < int64_t(sizeof scratch) ? n - done : int64_t(sizeof scratch));
+    if (r <= 0) break;
+    done += r;
+  }
+  return done;
+}
+
 static const char* const kLevelWords[] = {"Debug", "Info ", "Note ", "Warn ", "Error", "FATAL"};
 
 void StreamPipe::BeginMessage(int level) {

@@ -54,6 +54,10 @@ class StreamPipe {
   StreamPipe& Warn() { BeginMessage(5); return *this; }
   StreamPipe& Error() { BeginMessage(6); return *this; }
   StreamPipe& Fatal() { BeginMessage(7); return *this; }
+
+ protected:
+  // Skips forward by reading and dropping bytes (for streams that must see every byte, or cannot seek).
+  int64_t SkipByReading(int64_t n);
 };
 
 // The shared null stream (also the discarding stream): immortal, never freed.
