@@ -14,14 +14,24 @@ StreamPipeRef* NewLogPipe(const char* console, const char* file) {
   p->Open(file);
   return new StreamPipeRef(p);
 }
-}  // namespace
-
-StreamPipeRef& LogOutPipe() {
+// The log pipes themselves, held apart from LogOutPipe()/LogErrPipe(): a host may point those at another
+// pipe, and the log files must still be reachable (and closed) at exit.
+StreamPipeRef& OwnOutLog() {
   static StreamPipeRef* pipe = NewLogPipe("1>console", "Xout.log");
   return *pipe;
 }
-StreamPipeRef& LogErrPipe() {
+StreamPipeRef& OwnErrLog() {
   static StreamPipeRef* pipe = NewLogPipe("2>console", "Xerr.log");
+  return *pipe;
+}
+}  // namespace
+
+StreamPipeRef& LogOutPipe() {
+  static StreamPipeRef* pipe = new StreamPipeRef(OwnOutLog());
+  return *pipe;
+}
+StreamPipeRef& LogErrPipe() {
+  static StreamPipeRef* pipe = new StreamPipeRef(OwnErrLog());
   return *pipe;
 }
 // Its own reference to the output pipe, so a host can send print output elsewhere than the log.
@@ -34,8 +44,8 @@ StreamPipeRef& DiscardPipe() {
   return *pipe;
 }
 
-LogPipe& OutLogPipe() { return *static_cast<LogPipe*>(LogOutPipe().Get()); }
-LogPipe& ErrLogPipe() { return *static_cast<LogPipe*>(LogErrPipe().Get()); }
+LogPipe& OutLogPipe() { return *static_cast<LogPipe*>(OwnOutLog().Get()); }
+LogPipe& ErrLogPipe() { return *static_cast<LogPipe*>(OwnErrLog().Get()); }
 
 void CloseLogFiles() {
   OutLogPipe().CloseFile();

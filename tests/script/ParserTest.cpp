@@ -102,5 +102,19 @@ TEST_F(ParserTest, IncludeRunsACompiledFileWithItsOwnReadPath) {
   EXPECT_NE(Out().find("Include::FoundI32 unimplemented."), std::string::npos);
 }
 
+// Found by the script_parser fuzz target: with the output log pointed at another pipe (as hosts and the
+// fuzz target do), closing the log files at exit treated that pipe as a log pipe.
+TEST_F(ParserTest, LogFilesCloseWhileTheLogsPointElsewhere) {
+  const int64_t before = LiveBlockCount();
+  RunText("pl 'a' $;");
+  EXPECT_NE(Out().find("ParseValueCB: unexpected token"), std::string::npos);
+  std::string bytes = "BSB\x05\xff";
+  EXPECT_TRUE(Parser::ParseMemory(m_engine, bytes.data(), bytes.size(), "f.bsb", kParseQuiet).IsNil());
+  CloseLogFiles();
+  EXPECT_EQ(LiveBlockCount(), before);
+  Out();
+  Err();
+}
+
 }  // namespace
 }  // namespace PM::Test
