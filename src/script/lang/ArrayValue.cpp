@@ -151,22 +151,7 @@ uint32_t ParseHashLiteral(Lexer& lx, ValueVisitor& receiver) {
 #define PM_INSTANTIATE_TAKE(Tag)                                              \
   template uint32_t ArrayValue::Take<Tag>(const typename Tag::Value&);       \
   template uint32_t HashValue::Take<Tag>(const typename Tag::Value&);
-PM_INSTANTIATE_TAKE(VBool)
-PM_INSTANTIATE_TAKE(VI32)
-PM_INSTANTIATE_TAKE(VI64)
-PM_INSTANTIATE_TAKE(VU32)
-PM_INSTANTIATE_TAKE(VU64)
-PM_INSTANTIATE_TAKE(VF32)
-PM_INSTANTIATE_TAKE(VF64)
-PM_INSTANTIATE_TAKE(VVector2f)
-PM_INSTANTIATE_TAKE(VVector3f)
-PM_INSTANTIATE_TAKE(VVector4f)
-PM_INSTANTIATE_TAKE(VMatrix4f)
-PM_INSTANTIATE_TAKE(VSpheref)
-PM_INSTANTIATE_TAKE(VString)
-PM_INSTANTIATE_TAKE(VEnum)
-PM_INSTANTIATE_TAKE(VMemberID)
-PM_INSTANTIATE_TAKE(VNameHash)
+PM_FOR_EACH_VALUE_TAG(PM_INSTANTIATE_TAKE)
 #undef PM_INSTANTIATE_TAKE
 
 }  // namespace PM::Visitor
