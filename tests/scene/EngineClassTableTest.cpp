@@ -256,12 +256,15 @@ TEST_F(EngineClassTableTest, ClassOrderListsEveryClassOnceWithPairsUnderTheirFir
 }
 
 TEST_F(EngineClassTableTest, AbstractClassesGiveNilConcreteOnesAnObjectOfTheirClass) {
+  int abstract = 0;
   for (const ClassRowDef& c : kClasses) {
     uint32_t id = IdOf(c.index);
-    if (!ClassExists(id)) continue;
+    ASSERT_TRUE(ClassExists(id)) << c.name;
+    ASSERT_EQ(FindClassID(c.name), id) << c.name;
     Obj<ScriptObject> o(ScriptObject::Create(id));
     Obj<ScriptObject> extra(ScriptObject::CreateExtra(id, 16));
     if (!c.concrete) {
+      ++abstract;
       EXPECT_TRUE(o.IsNil()) << c.name;
       EXPECT_TRUE(extra.IsNil()) << c.name;
       continue;
@@ -278,6 +281,7 @@ TEST_F(EngineClassTableTest, AbstractClassesGiveNilConcreteOnesAnObjectOfTheirCl
       EXPECT_EQ(MemberGet<VObject>(extra, 0x01FFF043)->GetClassID(), FindClassID(s.c_str())) << c.name;
     }
   }
+  EXPECT_EQ(abstract, 19);
   EXPECT_EQ(TakeLog(), "");
 }
 
