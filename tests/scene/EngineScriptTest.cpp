@@ -1,22 +1,24 @@
-// Vertex data streams made and filled by a script: every typed class is found by name, and its
-// whole-array DataArray, which scripts set but cannot read, holds what the script gave it.
+// Engine objects made and set by scripts in a started library: what scripts cannot read back (whole
+// arrays, the read path a FileObject keeps) is checked from here.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "core/Log.h"
 #include "core/Module.h"
+#include "scene/FileObject.h"
 #include "script/lang/Parser.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ScriptEngine.h"
 #include "script/object/ScriptNamespace.h"
+#include "storage/Storage.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {
 namespace {
 
-class VertexDataScriptTest : public ::testing::Test {
+class EngineScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
@@ -29,7 +31,7 @@ class VertexDataScriptTest : public ::testing::Test {
   }
   int Run(const char* text) {
     int errors = -1;
-    Parser::ParseText(m_engine, String(text), String("vd.bs"), kParseQuiet, &errors);
+    Parser::ParseText(m_engine, String(text), String("t.bs"), kParseQuiet, &errors);
     return errors;
   }
   ScriptObject* Named(const char* name) { return m_engine->GetNamespace()->FindObject(String(name)); }
@@ -38,7 +40,7 @@ class VertexDataScriptTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-TEST_F(VertexDataScriptTest, EachTypedStreamTakesItsWholeArrayFromAScript) {
+TEST_F(EngineScriptTest, EachTypedStreamTakesItsWholeArrayFromAScript) {
   ASSERT_EQ(Run("VertexDataF32:f.{ .Usage 0x10002u; .DataArray F32[0.5, 1.5]; };\n"
                 "VertexDataVector2f:v2.DataArray [(0, 1), (1, 1)];\n"
                 "VertexDataVector3f:v3.DataArray [(1, 2, 3)];\n"
@@ -68,6 +70,20 @@ TEST_F(VertexDataScriptTest, EachTypedStreamTakesItsWholeArrayFromAScript) {
   // An array of another element type is refused and leaves the stream as it was.
   EXPECT_GT(Run("VertexDataF32:f.DataArray [(1, 2)];"), 0);
   EXPECT_EQ(MemberGetArray<VF32>(f, 0x01FFF0A1).Count(), 2);
+}
+
+TEST_F(EngineScriptTest, FileNameKeepsTheFolderOfTheScriptThatSetIt) {
+  EXPECT_EQ(Run("FileObject:top.FileName 'top.png';"), 0);
+  {
+    ReadPathScope scope(String("levels"));  // as the host and LoadFile do around a script of that folder
+    EXPECT_EQ(Run("FileObject:sky.FileName 'sky.png';"), 0);
+  }
+  ScriptObject* sky = Named("sky");
+  ScriptObject* top = Named("top");
+  ASSERT_TRUE(sky->IsA(FileObject_I::kClassId) && top->IsA(FileObject_I::kClassId));
+  EXPECT_EQ(MemberGet<VString>(sky, kMemberFileObjectFileName).View(), "sky.png");
+  EXPECT_EQ(static_cast<FileObject_I*>(sky)->GetReadPath().View(), "levels/");
+  EXPECT_EQ(static_cast<FileObject_I*>(top)->GetReadPath().View(), "");
 }
 
 }  // namespace
