@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "core/LogPipe.h"
 #include "platform/LastError.h"
 #include "platform/MessageDialog.h"
 
@@ -85,7 +86,21 @@ ResultCode LogMsgV(ResultCode code, const char* location, const char* function, 
   if (!args) count = 0;
   std::string head = FormatHead(code, description, args, count);
   WriteReport(LogErrPipe(), code, head, location, function);
-  WriteReport(LogOutPipe(), code, head, location, function);
+  // Both pipes on one console (as a command-line host sets them up): the out pipe's copy goes to its file.
+  auto* out = dynamic_cast<LogPipe*>(LogOutPipe().Get());
+  auto* err = dynamic_cast<LogPipe*>(LogErrPipe().Get());
+  if (LogOutPipe().Get() == LogErrPipe().Get()) {
+    // one pipe: written once
+  } else if (out && err && out->ConsoleFd() >= 0 && out->ConsoleFd() == err->ConsoleFd()) {
+    out->Lock();
+    out->SetConsoleMuted(true);
+    WriteReport(LogOutPipe(), code, head, location, function);
+    out->Flush();
+    out->SetConsoleMuted(false);
+    out->Unlock();
+  } else {
+    WriteReport(LogOutPipe(), code, head, location, function);
+  }
   if (mode & kLogMsgNoDialog) return code;
 
   if (t_dialogOpen) {

@@ -73,7 +73,7 @@ int32_t LogPipe::Flush() {
 
 void LogPipe::SetColor(int foreground, int background) {
   std::lock_guard<std::recursive_mutex> g(m_lock);
-  if (m_console < 0 || !m_consoleTty) return;
+  if (m_console < 0 || !m_consoleTty || m_muted) return;
   Drain();  // what came before keeps its colour
   bool normal = foreground == 7 && background == 0;
   if (m_depth > 0) m_colored = !normal;  // the end of the message restores normal
@@ -239,8 +239,19 @@ void LogPipe::Drain() {
   m_used = 0;
 }
 
+int LogPipe::ConsoleFd() {
+  std::lock_guard<std::recursive_mutex> g(m_lock);
+  return m_console;
+}
+
+void LogPipe::SetConsoleMuted(bool muted) {
+  std::lock_guard<std::recursive_mutex> g(m_lock);
+  Drain();  // what came before is not muted (or unmuted) after the fact
+  m_muted = muted;
+}
+
 void LogPipe::Emit(const char* bytes, size_t n) {
-  if (m_console >= 0) WriteAll(m_console, bytes, n);
+  if (m_console >= 0 && !m_muted) WriteAll(m_console, bytes, n);
   EnsureFile();
   if (m_file >= 0 && !m_cut) {
     WriteAll(m_file, bytes, n);

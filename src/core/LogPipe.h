@@ -46,6 +46,10 @@ class LogPipe : public StreamPipe {
   bool Open(const char* target);
   void OpenConsole(int fd);  // a console on any descriptor (colours only when it is a terminal)
   void CloseConsole();
+  int ConsoleFd();  // -1 without a console
+  // While muted (hold Lock() around it), output goes to the file only: a host that puts two log pipes on
+  // one console shows a message written to both there once.
+  void SetConsoleMuted(bool muted);
   // Closes the file; the next output opens it again (reading PM_LOG_DIR again) and empties it.
   void CloseFile();
   // Opens the file now if it is named and not open (the crash handler wants it ready in advance).
@@ -72,6 +76,7 @@ class LogPipe : public StreamPipe {
   std::recursive_mutex m_lock;
   std::atomic<uint32_t> m_flags{kDefaultPrefixFlags};
   int m_console = -1;
+  bool m_muted = false;
   bool m_consoleTty = false;
   bool m_colored = false;
   std::string m_fileName;

@@ -79,16 +79,19 @@ bool Matrix4f::SetInverseAffine(const Matrix4f& src) {
 
   float inv = 1.0f / det;
   Matrix4f r;
+  // The negative cofactors are written with their products swapped rather than negated, so zero
+  // entries stay +0 (the inverse of a translation prints as plain zeros, not -0).
   r.m[0] = (a[5] * a[10] - a[6] * a[9]) * inv;
-  r.m[1] = -(a[1] * a[10] - a[2] * a[9]) * inv;
+  r.m[1] = (a[2] * a[9] - a[1] * a[10]) * inv;
   r.m[2] = (a[1] * a[6] - a[2] * a[5]) * inv;
-  r.m[4] = -(a[4] * a[10] - a[6] * a[8]) * inv;
+  r.m[4] = (a[6] * a[8] - a[4] * a[10]) * inv;
   r.m[5] = (a[0] * a[10] - a[2] * a[8]) * inv;
-  r.m[6] = -(a[0] * a[6] - a[2] * a[4]) * inv;
+  r.m[6] = (a[2] * a[4] - a[0] * a[6]) * inv;
   r.m[8] = (a[4] * a[9] - a[5] * a[8]) * inv;
-  r.m[9] = -(a[0] * a[9] - a[1] * a[8]) * inv;
+  r.m[9] = (a[1] * a[8] - a[0] * a[9]) * inv;
   r.m[10] = (a[0] * a[5] - a[1] * a[4]) * inv;
-  for (int j = 0; j < 3; ++j) r.m[12 + j] = -(a[12] * r.m[j] + a[13] * r.m[4 + j] + a[14] * r.m[8 + j]);
+  for (int j = 0; j < 3; ++j)  // 0 - x, not -x: a zero translation stays +0
+    r.m[12 + j] = 0.0f - (a[12] * r.m[j] + a[13] * r.m[4 + j] + a[14] * r.m[8 + j]);
   r.m[3] = r.m[7] = r.m[11] = 0.0f;
   r.m[15] = 1.0f;
   *this = r;

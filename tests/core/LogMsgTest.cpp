@@ -1,4 +1,7 @@
 // Result codes, LogMsg's report layout and placeholders, the dialog and its recursion guard.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -45,6 +48,24 @@ TEST(LogMsg, FillsPlaceholdersReturnsItsCodeAndWritesBothPipes) {
   EXPECT_EQ(dir.Err(), expected);
   EXPECT_EQ(dir.Out(), expected);
   EXPECT_TRUE(g_dialogs.empty());
+}
+
+TEST(LogMsg, PipesSharingAConsoleShowTheReportThereOnce) {
+  LogDir dir;
+  std::string console = dir.File("console.txt");
+  int fd = ::open(console.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  int outFd = OutLogPipe().ConsoleFd(), errFd = ErrLogPipe().ConsoleFd();
+  OutLogPipe().OpenConsole(fd);
+  ErrLogPipe().OpenConsole(fd);
+  LogMsgText(EFail, "here", "Host::Run", kLogMsgNoDialog, "once");
+  OutLogPipe().OpenConsole(outFd);
+  ErrLogPipe().OpenConsole(errFd);
+  ::close(fd);
+  const std::string report = "Error [80000008 EFail] once\n    Location: here\n    Function: Host::Run\n";
+  EXPECT_EQ(PM::Test::ReadFile(console), report);
+  EXPECT_EQ(dir.Err(), report);  // each pipe's file still has it
+  EXPECT_EQ(dir.Out(), report);
 }
 
 TEST(LogMsg, SeverityWordsNamesAndShortForms) {

@@ -92,6 +92,13 @@ TEST(MathMatrix, InverseAffineUndoesTheMatrix) {
   Matrix4f inv;
   ASSERT_TRUE(inv.SetInverseAffine(tiny));
   EXPECT_NEAR(inv.m[0], 1e4f, 1.0f);
+  // The inverse of a translation has no negative zeros (scripts print them as "-0.").
+  Matrix4f move;
+  move.SetTranslation({4, 5, 6});
+  ASSERT_TRUE(inv.SetInverseAffine(move));
+  for (int i = 0; i < 12; ++i) EXPECT_FALSE(std::signbit(inv.m[i])) << i;
+  ASSERT_TRUE(inv.SetInverseAffine(kIdentityMatrix4f));
+  for (float v : inv.m) EXPECT_FALSE(std::signbit(v));
 }
 
 TEST(MathMatrix, InverseAffineRefusesSingularAndLeavesItsOutput) {

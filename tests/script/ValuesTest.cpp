@@ -193,7 +193,7 @@ TEST_F(ValuesTest, PrefixOperators) {
   EXPECT_EQ(Value("+True"), "fail 0x80000003");
   EXPECT_EQ(Value("!1"), "fail 0x80000003");
   EXPECT_EQ(Value("~(2,0,0,0, 0,4,0,0, 0,0,8,0, 2,4,8,1)"),
-            "Matrix4f:(0.5,-0.,0.,0.,-0.,0.25,-0.,0.,0.,-0.,0.125,0.,-1.,-1.,-1.,1.)");
+            "Matrix4f:(0.5,0.,0.,0.,0.,0.25,0.,0.,0.,0.,0.125,0.,-1.,-1.,-1.,1.)");
   // A singular matrix has no inverse and passes unchanged.
   EXPECT_EQ(Value("~(0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,1)"), "Matrix4f:(0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,1.)");
   EXPECT_EQ(Out(), "");

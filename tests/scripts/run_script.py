@@ -68,12 +68,20 @@ def run(opts):
     work = os.path.join(opts.work, key.replace('/', '.') + '.' + opts.mode)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    # An included script is loaded by its compiled name ("x.bsi" as "x.bsb", beside the including
+    # script), so a script whose folder has .bsi files runs from the work folder with them compiled there.
+    folder = os.path.dirname(script)
+    includes = [f for f in os.listdir(folder) if f.endswith('.bsi')]
+    for f in includes:
+        c = subprocess.run([opts.scriptc, os.path.join(folder, f), os.path.join(work, f[:-4] + '.bsb')],
+                           capture_output=True, text=True)
+        if c.returncode != 0:
+            return 1, 'scriptc failed on %s: %s' % (f, c.stderr)
     target = script
+    if includes:
+        target = os.path.join(work, os.path.basename(script))
+        shutil.copy(script, target)
     if opts.mode == 'compiled':
-        folder = os.path.dirname(script)
-        for f in os.listdir(folder):  # included files are read from the compiled script's folder
-            if f.endswith('.bsi'):
-                shutil.copy(os.path.join(folder, f), work)
         target = os.path.join(work, os.path.basename(base) + '.bsb')
         c = subprocess.run([opts.scriptc, script, target], capture_output=True, text=True)
         if c.returncode != 0:

@@ -288,7 +288,7 @@ uint32_t Parser::PrintStatement(bool lineFeed) {
       out->Flush();
       Report("Print: unsupported or invalid value.");
       SkipToStatementEnd(lx);
-      break;
+      break;  // pl still ends the line, so the next line of output starts clean
     }
   }
   if (lineFeed) out.EndLine();

@@ -41,7 +41,7 @@ ScriptObject* ScriptNamespace_I::GetResult() const { return m_d.result; }
 void ScriptNamespace_I::SetResult(ScriptObject* result) { m_d.result = result; }
 ScriptNamespace* ScriptNamespace_I::GetParent() const { return m_d.parent; }
 
-void ScriptNamespace_I::RemoveVar(const String& name) { m_d.variables.erase(Key(name)); }
+void ScriptNamespace_I::RemoveVar(const String& name) { m_d.named.erase(Key(name)); }
 
 ScriptObject* ScriptNamespace_I::FindChild(const String& name, bool first) const {
   for (const ScriptNamespace_I* ns = this; ns; ns = first ? ns->m_d.parent : nullptr) {
@@ -63,7 +63,7 @@ ScriptObject* ScriptNamespace_I::GetOrCreateChild(const String& name) {
 
 ScriptObject* ScriptNamespace_I::FindObject(const String& name) const {
   auto it = m_d.named.find(Key(name));
-  return it == m_d.named.end() ? NilScriptObject() : it->second.Get();
+  return it == m_d.named.end() || !it->second.Get() ? NilScriptObject() : it->second.Get();
 }
 
 ScriptObject* ScriptNamespace_I::FindObjectByHandle(uint32_t handle) const {
@@ -103,13 +103,13 @@ bool ScriptNamespace_I::SetVar(ScriptObject* value, const String& name) {
     LogError("ScriptNamespace::SetVar: a global variable needs a name.");
     return false;
   }
-  m_d.variables[Key(name)] = value;
+  m_d.named[Key(name)] = value;
   return true;
 }
 
 ScriptObject* ScriptNamespace_I::GetVar(const String& name) const {
-  auto it = m_d.variables.find(Key(name));
-  return it == m_d.variables.end() ? nullptr : it->second.Get();
+  auto it = m_d.named.find(Key(name));
+  return it == m_d.named.end() ? nullptr : it->second.Get();
 }
 
 void ScriptNamespace_I::AddFunction(ScriptFunction_I* fn) {
