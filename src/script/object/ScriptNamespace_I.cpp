@@ -9,7 +9,7 @@
 namespace PM {
 
 namespace {
-std::string Key(const String& s) { return std::string(s.View()); }
+std::string_view Key(const String& s) { return s.View(); }
 bool IsObject(const ScriptObject* obj) { return obj && !IsNilObject(obj); }
 }  // namespace
 
@@ -41,7 +41,7 @@ ScriptObject* ScriptNamespace_I::GetResult() const { return m_d.result; }
 void ScriptNamespace_I::SetResult(ScriptObject* result) { m_d.result = result; }
 ScriptNamespace* ScriptNamespace_I::GetParent() const { return m_d.parent; }
 
-void ScriptNamespace_I::RemoveVar(const String& name) { m_d.named.erase(Key(name)); }
+void ScriptNamespace_I::RemoveVar(const String& name) { m_d.named.erase(std::string(Key(name))); }
 
 ScriptObject* ScriptNamespace_I::FindChild(const String& name, bool first) const {
   for (const ScriptNamespace_I* ns = this; ns; ns = first ? ns->m_d.parent : nullptr) {
@@ -56,7 +56,7 @@ ScriptObject* ScriptNamespace_I::GetOrCreateChild(const String& name) {
     LogError("ScriptNamespace::GetOrCreateChild: a namespace needs a name.");
     return NilScriptObject();
   }
-  Obj<ScriptNamespace_I>& child = m_d.children[Key(name)];
+  Obj<ScriptNamespace_I>& child = m_d.children[std::string(Key(name))];
   if (child.IsNil()) child = New(name, this);
   return child;
 }
@@ -87,7 +87,7 @@ bool ScriptNamespace_I::RegisterNamedObject(ScriptObject* obj, const String& nam
     return false;
   }
   if (name.IsEmpty()) m_d.unnamed.emplace_back(obj);
-  else m_d.named[Key(name)] = obj;
+  else m_d.named[std::string(Key(name))] = obj;
   return true;
 }
 
@@ -103,7 +103,7 @@ bool ScriptNamespace_I::SetVar(ScriptObject* value, const String& name) {
     LogError("ScriptNamespace::SetVar: a global variable needs a name.");
     return false;
   }
-  m_d.named[Key(name)] = value;
+  m_d.named[std::string(Key(name))] = value;
   return true;
 }
 
