@@ -1,6 +1,8 @@
 // The script targets' run of one input: the library is started once per process (starting it takes
 // tens of milliseconds) and every input runs in a fresh engine, whose root namespace holds the classes,
-// functions, variables and named objects the script defines and takes them with it when it goes.
+// functions, variables and named objects the script defines and takes them with it when it goes. What
+// stays from one input to the next is the static class table and the built-in functions, which scripts
+// read but cannot change (their run-time classes get indices that are given back and cleared).
 #pragma once
 
 #include <cstdint>
