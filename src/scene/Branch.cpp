@@ -1,5 +1,8 @@
 #include "scene/Branch.h"
 
+#include <unordered_set>
+#include <vector>
+
 #include "core/Log.h"
 #include "scene/EngineClassRegistry.h"
 
@@ -14,6 +17,20 @@ TBranch_I::~TBranch_I() {
   }
 }
 
+bool TBranch_I::IsHeldBy(const TNode_I* node) const {
+  std::vector<const TNode_I*> pending{node};
+  std::unordered_set<const TNode_I*> seen{node};
+  while (!pending.empty()) {
+    const TNode_I* n = pending.back();
+    pending.pop_back();
+    if (n == this) return true;
+    if (!n->IsA(kClassId)) continue;
+    for (const Obj<TNode_I>& child : static_cast<const TBranch_I*>(n)->m_children)
+      if (!child.IsNil() && seen.insert(child.Get()).second) pending.push_back(child.Get());
+  }
+  return false;
+}
+
 ScriptObject* TBranch_I::GetChild(int32_t i) const {
   if (i < 0 || i >= m_children.Count()) return NilScriptObject();
   return m_children[i].Get();
@@ -23,7 +40,7 @@ void TBranch_I::SetChild(int32_t i, ScriptObject* x) {
   if (!x) x = NilScriptObject();
   if (i < 0) return ReportBadIndex("Set", this, kMemberTBranchChild, i, m_children.Count());
   bool isNode = x->IsA(TNode_I::kClassId);
-  if (isNode && IsSelfOrBelow(static_cast<TNode_I*>(x))) {
+  if (isNode && (IsSelfOrBelow(static_cast<TNode_I*>(x)) || IsHeldBy(static_cast<TNode_I*>(x)))) {
     LogError("TBranch_D::SetChild: \"", static_cast<TNode_I*>(x)->m_name,
              "\" cannot be placed below itself or its descendant \"", m_name, "\".");
     return;

@@ -28,6 +28,10 @@ class TBranch_I : public TNode_I {
   void SetChild(int32_t i, ScriptObject* x);
   int32_t ChildCount() const { return m_children.Count(); }
   void RemoveChildren(int32_t i, int32_t n);
+  // Does `node` hold this branch through child lists, its own or its descendants' (entries that a
+  // Child set left in a previous parent count)? Placing `node` below this branch would then make the
+  // two hold each other, and neither would ever be freed.
+  bool IsHeldBy(const TNode_I* node) const;
   // Drops the first entry holding `child` (its parent link is the caller's business).
   void RemoveChildEntry(TNode_I* child);
 

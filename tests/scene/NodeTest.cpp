@@ -179,6 +179,36 @@ TEST_F(NodeTest, ChildSetKeepsTheOldParentsEntryAndBothListsCope) {
   EXPECT_EQ(TakeLog(), "");
 }
 
+// An entry left in a previous parent still holds the node: placing that parent below the node would
+// make the two hold each other, and the fixture's block check would find them never freed.
+TEST_F(NodeTest, AStaleEntryRefusesTheCycleItWouldClose) {
+  Obj<ScriptObject> a = Make("TTransform", "a");
+  Obj<ScriptObject> b = Make("TTransform", "b");
+  Obj<ScriptObject> x = Make("TTransform", "x");
+  SetParent(x, a);
+  MemberSetAt<VObject>(b, kChild, 0, x);  // x's parent is b, a keeps its entry
+  SetParent(a, x);
+  EXPECT_TRUE(IsNilObject(ParentOf(a)));
+  EXPECT_EQ(Children(x), 0);
+  EXPECT_EQ(TakeLog(), "Error TNode_D::SetParent: \"a\" cannot be placed below itself or its descendant \"x\".\n");
+  MemberSetAt<VObject>(x, kChild, 0, a);
+  EXPECT_EQ(Children(x), 0);
+  EXPECT_EQ(TakeLog(), "Error TBranch_D::SetChild: \"a\" cannot be placed below itself or its descendant \"x\".\n");
+  // Through a grandchild as well; b may go below x once its entry holds another node.
+  Obj<ScriptObject> g = Make("TTransform", "g");
+  SetParent(g, x);
+  SetParent(a, g);
+  EXPECT_TRUE(IsNilObject(ParentOf(a)));
+  EXPECT_NE(TakeLog().find("\"a\" cannot be placed below itself or its descendant \"g\""), std::string::npos);
+  SetParent(b, g);
+  EXPECT_TRUE(IsNilObject(ParentOf(b)));
+  TakeLog();
+  MemberSetAt<VObject>(b, kChild, 0, Make("TTransform"));
+  SetParent(b, g);
+  EXPECT_EQ(ParentOf(b), g.Get());
+  EXPECT_EQ(TakeLog(), "");
+}
+
 TEST_F(NodeTest, SetNodeNameNamesTheSharedSNode) {
   Obj<ScriptObject> t1 = Make("TTransform");
   Obj<ScriptObject> t2 = Make("TTransform");
