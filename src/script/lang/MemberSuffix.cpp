@@ -247,45 +247,39 @@ uint32_t ObjectIndex(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t&
 
 namespace Visitor {
 
+// What the Index and Key visitors say of a value they cannot use ("Index::FoundEnum unsupported.").
 template <class T>
-uint32_t Index::Take(const typename T::Value& v) {
-  if constexpr (std::is_same_v<T, VI32> || std::is_same_v<T, VU32>) {
-    m_index = int32_t(v);
-    return 0;
-  } else {
-    if constexpr (std::is_same_v<T, VEnum>) ReportFor(*m_lexer, "Index::FoundEnum unsupported.");
-    if constexpr (std::is_same_v<T, VMemberID>) ReportFor(*m_lexer, "Index::FoundMemberID unintended use.");
-    return kInvalidArgument;
-  }
-}
-uint32_t Index::FoundObject(ScriptObject*) {
-  ReportFor(*m_lexer, "Index::FoundObject unintended use.");
+uint32_t RefuseValue(Lexer& lx, const char* visitor) {
+  if constexpr (std::is_same_v<T, VEnum>) ReportFor(lx, visitor, "::FoundEnum unsupported.");
+  if constexpr (std::is_same_v<T, VMemberID>) ReportFor(lx, visitor, "::FoundMemberID unintended use.");
   return kInvalidArgument;
 }
-uint32_t Index::FoundArray(void*, uint32_t) {
-  ReportFor(*m_lexer, "Index::FoundArray unintended use.");
+uint32_t RefuseUnintended(Lexer& lx, const char* visitor, const char* slot) {
+  ReportFor(lx, visitor, "::", slot, " unintended use.");
   return kInvalidArgument;
 }
 
 template <class T>
-uint32_t Key::Take(const typename T::Value& v) {
-  if constexpr (std::is_same_v<T, VString>) {
-    m_key = v;
+uint32_t Index::Take(const typename T::Value& v) {
+  if constexpr (!std::is_same_v<T, VI32> && !std::is_same_v<T, VU32>) return RefuseValue<T>(*m_lexer, "Index");
+  else {
+    m_index = int32_t(v);
     return 0;
-  } else {
-    if constexpr (std::is_same_v<T, VEnum>) ReportFor(*m_lexer, "Key::FoundEnum unsupported.");
-    if constexpr (std::is_same_v<T, VMemberID>) ReportFor(*m_lexer, "Key::FoundMemberID unintended use.");
-    return kInvalidArgument;
   }
 }
-uint32_t Key::FoundObject(ScriptObject*) {
-  ReportFor(*m_lexer, "Key::FoundObject unintended use.");
-  return kInvalidArgument;
+uint32_t Index::FoundObject(ScriptObject*) { return RefuseUnintended(*m_lexer, "Index", "FoundObject"); }
+uint32_t Index::FoundArray(void*, uint32_t) { return RefuseUnintended(*m_lexer, "Index", "FoundArray"); }
+
+template <class T>
+uint32_t Key::Take(const typename T::Value& v) {
+  if constexpr (!std::is_same_v<T, VString>) return RefuseValue<T>(*m_lexer, "Key");
+  else {
+    m_key = v;
+    return 0;
+  }
 }
-uint32_t Key::FoundArray(void*, uint32_t) {
-  ReportFor(*m_lexer, "Key::FoundArray unintended use.");
-  return kInvalidArgument;
-}
+uint32_t Key::FoundObject(ScriptObject*) { return RefuseUnintended(*m_lexer, "Key", "FoundObject"); }
+uint32_t Key::FoundArray(void*, uint32_t) { return RefuseUnintended(*m_lexer, "Key", "FoundArray"); }
 
 }  // namespace Visitor
 

@@ -19,6 +19,33 @@ namespace {
 
 constexpr uint32_t kFailed = 0x80000008u;
 
+// "a.b" from a prefix (may be empty) and a name.
+String JoinDotted(const String& prefix, const String& name) {
+  return prefix.IsEmpty() ? name : String::FromConcat(String::FromConcatCStr(prefix, "."), name);
+}
+
+// After an identifier `name` was read: the attribute tokens that follow make it a dotted chain, whose
+// last component stays in `name` and the rest goes to `prefix` (A.B.C gives prefix A.B, name C).
+void ReadDottedChain(Lexer& lx, String& name, String& prefix) {
+  while (lx.Kind() == kTokAttribute) {
+    prefix = JoinDotted(prefix, name);
+    name = String(lx.Text(), lx.TextLength());
+    lx.Lex();
+  }
+}
+
+// The member `name` of the class named `prefix` (an enum value or a member), or 0 after a report.
+uint32_t DottedMember(Parser& parser, const String& prefix, const String& name) {
+  uint32_t classId = prefix.IsEmpty() ? 0 : parser.FindClass(prefix);
+  if (!classId) {
+    parser.Report("Value: expected ClassID but found \"", prefix, "\".");
+    return 0;
+  }
+  uint32_t memberId = FindMemberID(classId, name.CStr());
+  if (!memberId) parser.Report("Value: expected MemberID but found \"", name, "\".");
+  return memberId;
+}
+
 // The element class of a typed array token.
 uint32_t ArrayElementClass(int32_t kind) {
   switch (kind) {
@@ -155,15 +182,11 @@ uint32_t ValueParser::NameForms(Parser& parser, ValueVisitor& v) {
   if (name == "True") return v.FoundBool(true);
   if (name == "False") return v.FoundBool(false);
   String prefix;
-  while (lx.Kind() == kTokAttribute) {
-    prefix = prefix.IsEmpty() ? name : String::FromConcat(String::FromConcatCStr(prefix, "."), name);
-    name = String(lx.Text(), lx.TextLength());
-    lx.Lex();
-  }
+  ReadDottedChain(lx, name, prefix);
   switch (lx.Kind()) {
     case kTokBracketOpen: {
       lx.Lex();
-      String whole = prefix.IsEmpty() ? name : String::FromConcat(String::FromConcatCStr(prefix, "."), name);
+      String whole = JoinDotted(prefix, name);
       uint32_t classId = parser.FindClass(whole);
       if (!classId) {
         parser.Report("Value: expected ClassID but found \"", whole, "\".");
@@ -178,17 +201,8 @@ uint32_t ValueParser::NameForms(Parser& parser, ValueVisitor& v) {
     default: break;
   }
   if (name == "Nil") return v.FoundObject(NilScriptObject());
-  uint32_t classId = prefix.IsEmpty() ? 0 : parser.FindClass(prefix);
-  if (!classId) {
-    parser.Report("Value: expected ClassID but found \"", prefix, "\".");
-    return kFailed;
-  }
-  uint32_t memberId = FindMemberID(classId, name.CStr());
-  if (!memberId) {
-    parser.Report("Value: expected MemberID but found \"", name, "\".");
-    return kFailed;
-  }
-  return v.FoundEnum(memberId);
+  uint32_t memberId = DottedMember(parser, prefix, name);
+  return memberId ? v.FoundEnum(memberId) : kFailed;
 }
 
 uint32_t ValueParser::NamespacePath(Parser& parser, Obj<ScriptNamespace>& ns, String& name) {
@@ -289,26 +303,13 @@ uint32_t ValueParser::AtForms(Parser& parser, ValueVisitor& v) {
       String name(lx.Text(), lx.TextLength());
       lx.Lex();
       String prefix;
-      while (lx.Kind() == kTokAttribute) {
-        prefix = prefix.IsEmpty() ? name : String::FromConcat(String::FromConcatCStr(prefix, "."), name);
-        name = String(lx.Text(), lx.TextLength());
-        lx.Lex();
-      }
+      ReadDottedChain(lx, name, prefix);
       if (prefix.IsEmpty()) {
         parser.Report("Value: pure TypeID is not yet supported.");
         return kFailed;
       }
-      uint32_t classId = parser.FindClass(prefix);
-      if (!classId) {
-        parser.Report("Value: expected ClassID but found \"", prefix, "\".");
-        return kFailed;
-      }
-      uint32_t memberId = FindMemberID(classId, name.CStr());
-      if (!memberId) {
-        parser.Report("Value: expected MemberID but found \"", name, "\".");
-        return kFailed;
-      }
-      return v.FoundMemberID(memberId);
+      uint32_t memberId = DottedMember(parser, prefix, name);
+      return memberId ? v.FoundMemberID(memberId) : kFailed;
     }
     case kTokEnumId: {
       uint32_t id = lx.Value().u32;
@@ -363,14 +364,11 @@ uint32_t ValueParser::CallForms(Parser& parser, ValueVisitor& v) {
   }
   if (name == "defined") {
     if (lx.Kind() == kTokName) {
-      String text(lx.Text(), lx.TextLength());
+      String text(lx.Text(), lx.TextLength()), prefix;
       lx.Lex();
-      while (lx.Kind() == kTokAttribute) {
-        text = String::FromConcat(String::FromConcatCStr(text, "."), String(lx.Text(), lx.TextLength()));
-        lx.Lex();
-      }
+      ReadDottedChain(lx, text, prefix);
       if (lx.ReadExpect(kTokParenClose) != 0) return kFailed;
-      return v.FoundBool(parser.FindClass(text) != 0);
+      return v.FoundBool(parser.FindClass(JoinDotted(prefix, text)) != 0);
     }
     if (lx.Kind() == kTokColonName || lx.Kind() == kTokColonNameColon) {
       Obj<ScriptNamespace> ns;
