@@ -56,10 +56,11 @@ class ScriptObject {
 
 inline ScriptObject* NilScriptObject() { return static_cast<ScriptObject*>(NilObject()); }
 
-// Destroy function of a script class's type record: runs ~T, then frees the block.
+// Destroy function of a script class's type record: runs ~T, then frees the block. The type record names
+// the exact class, so the call is qualified (no virtual dispatch, and nothing for compilers to doubt).
 template <class T>
 void DestroyScriptObject(void* p) {
-  static_cast<T*>(p)->~T();
+  static_cast<T*>(p)->T::~T();
   ObjBlockDestruct(p);
 }
 

@@ -26,7 +26,7 @@ template <> inline constexpr uint32_t kArrayClassOf<VVector4f> = kClassArrayVect
 template <> inline constexpr uint32_t kArrayClassOf<VMatrix4f> = kClassArrayMatrix4f;
 
 template <class Tag>
-struct ValueBox : ScriptObject {
+struct ValueBox final : ScriptObject {
   static constexpr uint32_t kClassId = Tag::kClassId;
   static const TypeRecord& Type() {
     static TypeRecord t(Tag::kName, sizeof(ValueBox), DestroyScriptObject<ValueBox>);
