@@ -67,7 +67,13 @@ TEST(PmRun, HelloExampleRunsCleanly) {
   TempDir dir;
   HostRun r = PmRun(dir, "'" PM_SOURCE_DIR "/examples/hello.bs'");
   EXPECT_EQ(r.status, 0) << ReadFile(dir.Path() + "/stderr.txt");
-  EXPECT_EQ(r.out.rfind("Hello from the Pelmora script language.\n", 0), 0u);
+  EXPECT_EQ(r.out,
+            "Hello from the Pelmora script language.\n"
+            "Hello again, count is 4, pi is about 3.14159, big numbers 12345678901\n"
+            "this branch runs\n"
+            "corner is at 3., 4. (a Point: true)\n"
+            "a medium size is 5, defined(:primes) is true\n"
+            "done.\n");
 }
 
 }  // namespace
