@@ -43,7 +43,6 @@ class HttpResponseParser {
   const std::vector<std::pair<std::string, std::string>>& Headers() const { return m_headers; }
   const char* Header(const char* name) const;  // the first of that name, any case; null when absent
   int64_t DeclaredLength() const { return m_declaredLength; }  // Content-Length, -1 when none
-  bool IsChunked() const { return m_chunked; }
   int64_t BodyBytes() const { return m_bodyBytes; }
 
  private:

@@ -32,8 +32,6 @@ extern const NetResult EHttpRangeNotSatisfiable;  // 416
 extern const NetResult EHttpClientError;   // other 4xx
 extern const NetResult EHttpServerError;   // 5xx
 
-inline bool NetFailed(NetResult r) { return Failed(r); }
-
 // The code's name, as ResultCodeName gives it ("ENetClosed", "ETimeOut").
 inline const char* NetResultName(NetResult r) { return ResultCodeName(r); }
 
