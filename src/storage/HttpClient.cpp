@@ -116,11 +116,7 @@ std::string SocketErrorText(int error) {
 
 }  // namespace
 
-const char* HttpResponse::Header(const char* name) const {
-  for (const auto& h : headers)
-    if (strcasecmp(h.first.c_str(), name) == 0) return h.second.c_str();
-  return nullptr;
-}
+const char* HttpResponse::Header(const char* name) const { return FindHttpHeader(headers, name); }
 
 HttpResponse HttpClient::Get(const char* url, const HttpOptions& options) { return Request("GET", url, options); }
 

@@ -58,8 +58,9 @@ bool HttpResponseParser::Fail(NetResult error, std::string text) {
   return false;
 }
 
-const char* HttpResponseParser::Header(const char* name) const {
-  for (const auto& h : m_headers)
+const char* FindHttpHeader(const std::vector<std::pair<std::string, std::string>>& headers, const char* name) {
+  if (!name) return nullptr;
+  for (const auto& h : headers)
     if (strcasecmp(h.first.c_str(), name) == 0) return h.second.c_str();
   return nullptr;
 }

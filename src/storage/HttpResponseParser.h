@@ -14,6 +14,9 @@
 
 namespace PM {
 
+// The value of the first header of that name (any case), or null when absent.
+const char* FindHttpHeader(const std::vector<std::pair<std::string, std::string>>& headers, const char* name);
+
 class HttpResponseParser {
  public:
   struct Limits {
@@ -41,7 +44,7 @@ class HttpResponseParser {
   int Status() const { return m_status; }  // 0 until the status line is read
   const std::string& Reason() const { return m_reason; }
   const std::vector<std::pair<std::string, std::string>>& Headers() const { return m_headers; }
-  const char* Header(const char* name) const;  // the first of that name, any case; null when absent
+  const char* Header(const char* name) const { return FindHttpHeader(m_headers, name); }
   int64_t DeclaredLength() const { return m_declaredLength; }  // Content-Length, -1 when none
   int64_t BodyBytes() const { return m_bodyBytes; }
 
