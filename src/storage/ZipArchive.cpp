@@ -62,7 +62,7 @@ void ZipArchive::Close() {
 ResultCode ZipArchive::OpenFile(const char* path, const ZipOpenOptions& options) {
   Close();
   m_label = path ? path : "(null)";
-  StreamPipeRef file(OpenFileStream(m_label.CStr(), kModeRead));
+  StreamPipeRef file(OpenFileStream(path, kModeRead));
   if (file.IsNull()) return Fail(ENotFound, "the archive cannot be opened");
   return OpenSource(file, options);
 }
@@ -191,6 +191,10 @@ ResultCode ZipArchive::ExtractAll(const char* folder) const {
   if (!IsOpen()) {
     LogError("ZipArchive: ", m_label, ": no archive is open.");
     return ENotOpen;
+  }
+  if (!folder) {
+    LogError("ZipArchive: ", m_label, ": no folder to extract into.");
+    return EInvalidArgument;
   }
   std::error_code ec;
   fs::create_directories(folder, ec);
