@@ -12,7 +12,6 @@ namespace PM {
 
 namespace {
 TraceSlot g_slots[kTraceSlots];
-std::atomic<int64_t> g_owners[kTraceSlots];  // claimed with compare-exchange; mirrors g_slots[i].thread
 std::atomic<const char*> g_global1{nullptr};
 std::atomic<const void*> g_global2{nullptr};
 
@@ -22,8 +21,7 @@ struct ThreadSlot {
   int depth = 0;
   ~ThreadSlot() {
     if (index < 0) return;
-    g_slots[index].thread = 0;
-    g_owners[index].store(0, std::memory_order_release);
+    g_slots[index].thread.store(0, std::memory_order_release);
   }
 };
 thread_local ThreadSlot t_slot;
@@ -33,8 +31,7 @@ TraceSlot* ClaimSlot() {
     int64_t tid = int64_t(syscall(SYS_gettid));
     for (int i = 0; i < kTraceSlots; ++i) {
       int64_t expected = 0;
-      if (g_owners[i].compare_exchange_strong(expected, tid, std::memory_order_acq_rel)) {
-        g_slots[i].thread = tid;
+      if (g_slots[i].thread.compare_exchange_strong(expected, tid, std::memory_order_acq_rel)) {
         g_slots[i].next = 0;
         std::memset(g_slots[i].ring, 0, sizeof g_slots[i].ring);
         t_slot.index = i;

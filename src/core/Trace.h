@@ -2,6 +2,7 @@
 // table of 32 slots, and drawing code leaves two "where am I" values; the crash report dumps both.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace PM {
@@ -30,9 +31,9 @@ struct TraceEntry {
   char label[kTraceLabelBytes];
 };
 
-// A slot of the table: the owning thread's id (0 when free) and its ring.
+// A slot of the table: the owning thread's id (0 when free; claimed with compare-exchange) and its ring.
 struct TraceSlot {
-  int64_t thread;
+  std::atomic<int64_t> thread;
   uint32_t next;  // count of entries written; the newest is at (next - 1) % kTraceRingLength
   TraceEntry ring[kTraceRingLength];
 };
