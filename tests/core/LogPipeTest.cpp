@@ -1,7 +1,7 @@
 // The log pipes: level test, prefixes, colours, the file cut.
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
-
 
 #include "LogTestUtil.h"
 #include "core/Trace.h"
@@ -113,10 +113,12 @@ TEST(LogPipe, FileGoesToLogDirAndConsoleTargetsAreNamed) {
   EXPECT_FALSE(p.Open(""));
 }
 
+// What arrives on fd until nothing more comes for a while (a terminal hands its bytes on with a delay).
 std::string ReadAvailable(int fd) {
   std::string s;
   char buf[256];
-  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) s.append(buf, size_t(n));
+  pollfd p{fd, POLLIN, 0};
+  for (ssize_t n; poll(&p, 1, 200) > 0 && (n = read(fd, buf, sizeof buf)) > 0;) s.append(buf, size_t(n));
   return s;
 }
 
@@ -139,7 +141,6 @@ TEST(LogPipe, ColoursOnlyOnATerminal) {
     ref.SetColor(11, 0).WriteText("where").SetColor(7, 0).WriteText(" what").EndLine();
     ref->EndMessage();
   }
-  usleep(20000);
   std::string onTty = ReadAvailable(master);
   EXPECT_NE(onTty.find("\x1b[93;40mWarn  careful"), std::string::npos) << onTty;
   EXPECT_NE(onTty.find("\x1b[96;40mwhere\x1b[0m what"), std::string::npos) << onTty;
