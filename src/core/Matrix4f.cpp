@@ -79,8 +79,6 @@ bool Matrix4f::SetInverseAffine(const Matrix4f& src) {
 
   float inv = 1.0f / det;
   Matrix4f r;
-  // The negative cofactors are written with their products swapped rather than negated, so zero
-  // entries stay +0 (the inverse of a translation prints as plain zeros, not -0).
   r.m[0] = (a[5] * a[10] - a[6] * a[9]) * inv;
   r.m[1] = (a[2] * a[9] - a[1] * a[10]) * inv;
   r.m[2] = (a[1] * a[6] - a[2] * a[5]) * inv;
@@ -90,6 +88,9 @@ bool Matrix4f::SetInverseAffine(const Matrix4f& src) {
   r.m[8] = (a[4] * a[9] - a[5] * a[8]) * inv;
   r.m[9] = (a[1] * a[8] - a[0] * a[9]) * inv;
   r.m[10] = (a[0] * a[5] - a[1] * a[4]) * inv;
+  // Zero entries become +0 whatever the signs on the way (x + 0 turns -0 into +0), so the inverse of a
+  // translation or a mirror prints plain zeros, not -0.
+  for (int i : {0, 1, 2, 4, 5, 6, 8, 9, 10}) r.m[i] += 0.0f;
   for (int j = 0; j < 3; ++j)  // 0 - x, not -x: a zero translation stays +0
     r.m[12 + j] = 0.0f - (a[12] * r.m[j] + a[13] * r.m[4 + j] + a[14] * r.m[8 + j]);
   r.m[3] = r.m[7] = r.m[11] = 0.0f;

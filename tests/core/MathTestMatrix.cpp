@@ -99,6 +99,11 @@ TEST(MathMatrix, InverseAffineUndoesTheMatrix) {
   for (int i = 0; i < 12; ++i) EXPECT_FALSE(std::signbit(inv.m[i])) << i;
   ASSERT_TRUE(inv.SetInverseAffine(kIdentityMatrix4f));
   for (float v : inv.m) EXPECT_FALSE(std::signbit(v));
+  Matrix4f mirror;  // a negative determinant turns every zero cofactor into -0 on the way
+  mirror.SetScale({-1, 2, 4});
+  ASSERT_TRUE(inv.SetInverseAffine(mirror));
+  EXPECT_EQ(inv.m[0], -1.0f);
+  for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 11, 12, 13, 14}) EXPECT_FALSE(std::signbit(inv.m[i])) << i;
 }
 
 TEST(MathMatrix, InverseAffineRefusesSingularAndLeavesItsOutput) {

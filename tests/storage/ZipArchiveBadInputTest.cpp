@@ -96,6 +96,14 @@ TEST_F(ZipArchiveBadInputTest, ExtractionStaysInsideTheFolder) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("outside")));
 }
 
+TEST_F(ZipArchiveBadInputTest, MissingNamesAreRefusedWithAnError) {
+  EXPECT_NE(archive.OpenFile(nullptr), SOK);
+  EXPECT_FALSE(archive.IsOpen());
+  ASSERT_EQ(Open(BuildZip({{"a", "x"}})), SOK);
+  EXPECT_EQ(archive.ExtractAll(nullptr), EInvalidArgument);
+  EXPECT_NE(log.Text().find("no folder to extract into."), std::string::npos);
+}
+
 TEST_F(ZipArchiveBadInputTest, ZipBombsAreRefused) {
   std::string zeros(4 << 20, '\0');  // deflates about 1000:1
   EXPECT_EQ(Open(BuildZip({{"zeros", zeros}})), EZipBomb);
