@@ -20,7 +20,7 @@ void DefinePoseBlendClass() {
   };
   DefineMembers(members);
   static const char* const kValueNames[] = {"Add", "Blend", "Min", "Max", "Mul"};
-  DefineEnumType({0xFFFFF0C3, "PoseBlend", "OperatorEnum", kValueNames, 5});
+  DefineEnumType(MakeEnumType(0xFFFFF0C3, "PoseBlend", "OperatorEnum", kValueNames));
 }
 
 [[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0C2, &DefinePoseBlendClass);

@@ -15,7 +15,7 @@ void DefineTransformConstraintClass() {
   };
   DefineMembers(members);
   static const char* const kValueNames[] = {"Point", "Orient", "Parent", "Scale"};
-  DefineEnumType({0xFFFFF05C, "TransformConstraint", "ConstraintTypeEnum", kValueNames, 4});
+  DefineEnumType(MakeEnumType(0xFFFFF05C, "TransformConstraint", "ConstraintTypeEnum", kValueNames));
 }
 
 [[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05B, &DefineTransformConstraintClass);

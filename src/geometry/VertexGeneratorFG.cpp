@@ -5,12 +5,10 @@
 namespace PM {
 
 using G = VertexGeneratorFG_I;
-// VertexGenerator is the render table's abstract class: the script base of this generator.
-constexpr uint32_t kClassVertexGenerator = 0xFFFFF0FE;
 
 static void DefineVertexGeneratorFGClasses() {
   const ClassDef classes[] = {
-      ConcreteClass<VertexGeneratorFG_I>(kClassVertexGenerator, "VertexGeneratorFG"),
+      ConcreteClass<VertexGeneratorFG_I>(VertexGenerator_I::kClassId, "VertexGeneratorFG"),
   };
   DefineClasses(classes);
   const MemberDef members[] = {

@@ -2,11 +2,12 @@
 // caricature, race and shape controls).
 #pragma once
 
+#include "render/VertexGenerator.h"
 #include "scene/FileObject.h"
 
 namespace PM {
 
-class VertexGeneratorFG_I : public Object_I {
+class VertexGeneratorFG_I : public VertexGenerator_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0FF;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexGeneratorFG_I>("VertexGeneratorFG"); }

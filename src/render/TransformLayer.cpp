@@ -28,7 +28,7 @@ void DefineTransformLayerClass() {
   };
   DefineMembers(members);
   static const char* const kValueNames[] = {"Replace", "Blend", "Multiply", "Add", "Subtract", "Difference", "AlphaAdd"};
-  DefineEnumType({0xFFFFF0B4, "TransformLayer", "CombineModeEnum", kValueNames, 7});
+  DefineEnumType(MakeEnumType(0xFFFFF0B4, "TransformLayer", "CombineModeEnum", kValueNames));
 }
 
 [[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0B3, &DefineTransformLayerClass);

@@ -1,5 +1,6 @@
 #include "scene/BaseTransform.h"
 
+#include "anim/Constraint.h"
 #include "core/Log.h"
 #include "scene/EngineClassRegistry.h"
 
@@ -50,8 +51,8 @@ void TBaseTransform_I::SetConstraint(int32_t i, ScriptObject* c) {
   if (!c) c = NilScriptObject();
   if (i < 0) return ReportBadIndex("Set", this, kMemberTBaseTransformConstraintArray, i, m_constraints.Count());
   m_constraints.Grow(i + 1);
-  if (!IsNilObject(c) && !c->IsA(kClassConstraint)) {
-    ScriptObject::ExpectFailed(c, kClassConstraint);
+  if (!IsNilObject(c) && !c->IsA(Constraint_I::kClassId)) {
+    ScriptObject::ExpectFailed(c, Constraint_I::kClassId);
     c = NilScriptObject();
   }
   m_constraints[i] = c;

@@ -88,7 +88,6 @@ enum : uint32_t {
   kMemberTBaseTransformModelViewMatrixInverse = 0x04FFF049,
   kMemberTBaseTransformMatrixFrame = 0x05FFF049,
   kMemberTBaseTransformReparentID = 0x06FFF049,
-  kClassConstraint = 0xFFFFF05A,
 };
 
 }  // namespace PM

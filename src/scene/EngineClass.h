@@ -56,6 +56,12 @@ struct EnumTypeDef {
   uint32_t count;
   uint32_t firstDefined = 1;
 };
+// The definition of an enum type whose value count is taken from its name list.
+template <size_t N>
+constexpr EnumTypeDef MakeEnumType(uint32_t id, const char* owner, const char* name, const char* const (&values)[N],
+                                   uint32_t firstDefined = 1) {
+  return {id, owner, name, values, uint32_t(N), firstDefined};
+}
 void DefineEnumType(const EnumTypeDef& def);
 template <size_t N>
 void DefineEnumTypes(const EnumTypeDef (&defs)[N]) {

@@ -49,27 +49,21 @@ constexpr const char* kLightTypes[] = {"Directional", "Point", "Ambient"};
 constexpr const char* kFogTypes[] = {"Linear", "Exponential", "Exponential2"};
 constexpr const char* kFogDistanceTypes[] = {"ScreenSpace", "EyeSpace"};
 
-template <size_t N>
-constexpr EnumTypeDef Enum(uint32_t id, const char* owner, const char* name, const char* const (&values)[N],
-                           uint32_t firstDefined = 1) {
-  return {id, owner, name, values, uint32_t(N), firstDefined};
-}
-
 // The enum types of geometry, particles, textures, nodes, lights and fog (SLight.TypeEnum defines
 // Ambient first).
 const EnumTypeDef kEnumGroup[] = {
-    Enum(0xFFFFF0A7, "Primitive", "TypeEnum", kPrimitiveTypes),
-    Enum(0xFFFFF0A8, "SSpriteGeometry", "SpriteTypeEnum", kSpriteTypes),
-    Enum(0xFFFFF0A9, "SSpriteGeometry", "SpriteSortEnum", kSpriteSorts),
-    Enum(0xFFFFF07C, "SParticles", "LifespanModeEnum", kLifespanModes),
-    Enum(0xFFFFF0AA, "SEmitter", "EmitterTypeEnum", kEmitterTypes),
-    Enum(0xFFFFF0AB, "SEmitter", "VolumeTypeEnum", kVolumeTypes),
-    Enum(0xFFFFF0AC, "Texture", "WrapModeEnum", kWrapModes),
-    Enum(0xFFFFF0AF, "Texture", "FilterModeEnum", kFilterModes),
-    Enum(0xFFFFF0AD, "TNode", "BoundingModeEnum", kBoundingModes),
-    Enum(0xFFFFF0AE, "SLight", "TypeEnum", kLightTypes, 3),
-    Enum(0xFFFFF0BE, "SFog", "TypeEnum", kFogTypes),
-    Enum(0xFFFFF0BF, "SFog", "DistanceTypeEnum", kFogDistanceTypes),
+    MakeEnumType(0xFFFFF0A7, "Primitive", "TypeEnum", kPrimitiveTypes),
+    MakeEnumType(0xFFFFF0A8, "SSpriteGeometry", "SpriteTypeEnum", kSpriteTypes),
+    MakeEnumType(0xFFFFF0A9, "SSpriteGeometry", "SpriteSortEnum", kSpriteSorts),
+    MakeEnumType(0xFFFFF07C, "SParticles", "LifespanModeEnum", kLifespanModes),
+    MakeEnumType(0xFFFFF0AA, "SEmitter", "EmitterTypeEnum", kEmitterTypes),
+    MakeEnumType(0xFFFFF0AB, "SEmitter", "VolumeTypeEnum", kVolumeTypes),
+    MakeEnumType(0xFFFFF0AC, "Texture", "WrapModeEnum", kWrapModes),
+    MakeEnumType(0xFFFFF0AF, "Texture", "FilterModeEnum", kFilterModes),
+    MakeEnumType(0xFFFFF0AD, "TNode", "BoundingModeEnum", kBoundingModes),
+    MakeEnumType(0xFFFFF0AE, "SLight", "TypeEnum", kLightTypes, 3),
+    MakeEnumType(0xFFFFF0BE, "SFog", "TypeEnum", kFogTypes),
+    MakeEnumType(0xFFFFF0BF, "SFog", "DistanceTypeEnum", kFogDistanceTypes),
 };
 
 // The start-up stage: the object model's stages come first; without them there is nothing to define into.

@@ -5,7 +5,7 @@
 namespace PM {
 
 constexpr const char* kVisibilityModes[] = {"Invisible", "Visible", "DepthTest", "IntersectTest"};
-const EnumTypeDef kVisibilityModeEnum{0xFFFFF07D, "SLensflare", "VisibilityModeEnum", kVisibilityModes, 4};
+const EnumTypeDef kVisibilityModeEnum = MakeEnumType(0xFFFFF07D, "SLensflare", "VisibilityModeEnum", kVisibilityModes);
 
 static void DefineLensflareClasses() {
   const ClassDef classes[] = {

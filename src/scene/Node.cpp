@@ -3,14 +3,13 @@
 #include <cmath>
 
 #include "core/Log.h"
-#include "scene/Branch.h"
+#include "scene/BaseTransform.h"
 #include "scene/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
 
 namespace {
-constexpr uint32_t kClassTBaseTransform = 0xFFFFF049;
 constexpr float kVisibleThreshold = 5.9604645e-8f;  // 2^-24
 }  // namespace
 
@@ -71,7 +70,7 @@ void TNode_I::SetParent(ScriptObject* p) {
 
 ScriptObject* TNode_I::GetParentTransform() const {
   for (ScriptObject* p = m_parent.Get(); !IsNilObject(p); p = static_cast<TNode_I*>(p)->m_parent.Get())
-    if (p->IsA(kClassTBaseTransform)) return p;
+    if (p->IsA(TBaseTransform_I::kClassId)) return p;
   return NilScriptObject();
 }
 

@@ -4,7 +4,6 @@
 
 #include "EngineWorld.h"
 #include "scene/FileObject.h"
-#include "scene/Node.h"
 #include "scene/SplineKeys.h"
 #include "storage/Storage.h"
 
@@ -121,17 +120,6 @@ TEST_F(EngineMembersTest, LimitMasksReadAndWriteTheirOwnSixBits) {
   EXPECT_EQ(MemberGet<VU32>(s, 0x07FFF04A), 0u);
 }
 
-TEST_F(EngineMembersTest, SNodeVisibilityIsSharedAndItsF32ViewThresholds) {
-  Obj<ScriptObject> t = Make("TCamera");
-  ScriptObject* s = MemberGet<VObject>(t, 0x01FFF043);
-  MemberSet<VF32>(s, 0x02FFF042, 1e-8f);
-  EXPECT_EQ(MemberGet<VU32>(t, 0x06FFF043), 0u);
-  MemberSet<VF32>(s, 0x02FFF042, -0.5f);
-  EXPECT_EQ(MemberGet<VU32>(s, 0x01FFF042), 1u);
-  MemberSet<VU32>(t, 0x06FFF043, 0u);
-  EXPECT_EQ(MemberGet<VF32>(s, 0x02FFF042), 0.0f);
-}
-
 TEST_F(EngineMembersTest, SNodeOfAnotherTypeIsRefused) {
   Obj<ScriptObject> t = Make("TSimpleTransform");
   Obj<ScriptObject> other = Make("STransform");
@@ -177,15 +165,6 @@ TEST_F(EngineMembersTest, ChildrenOwnTheirNodesAndParentLinksAreWeak) {
   MemberSetAt<VObject>(skin, 0x01FFF079, 0, skin);  // not a TJoint
   EXPECT_NE(TakeLog(), "");
   EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(skin, 0x01FFF079, 0)));
-}
-
-TEST_F(EngineMembersTest, TNodeUseCounter) {
-  Obj<ScriptObject> o = Make("TFog");
-  TNode_I* t = static_cast<TNode_I*>(o.Get());
-  EXPECT_EQ(t->GetUseCount(), 0);
-  EXPECT_EQ(t->AddUse(), 0);
-  EXPECT_EQ(t->GetUseCount(), 2);
-  EXPECT_EQ(t->ReleaseUse(), 1);
 }
 
 TEST_F(EngineMembersTest, FileNameRecordsTheReadPathOfItsSetter) {

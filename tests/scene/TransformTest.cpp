@@ -162,6 +162,22 @@ TEST_F(TransformTest, EveryRotationOrderIsTheProductOfItsAxesInSequence) {
   ExpectNear(Local(s), Translate({1, 2, 3}), 0.0f);
 }
 
+TEST_F(TransformTest, AnUnknownRotationOrderIsReportedAndRotatesAsXYZ) {
+  Obj<ScriptObject> s = Make("STransform");
+  Set(s, kRotation, {30, -45, 60});
+  const Matrix4f xyz = Local(s);
+  for (uint32_t order : {0u, 0x07FFF038u, 0xFFFFFFFFu}) {
+    MemberSet<VEnum>(s, kRotationOrder, order);
+    ExpectNear(Local(s), xyz, 0.0f);
+    EXPECT_EQ(TakeLog(), "Error Matrix4fC::MakeRotation: unsupported rotationorder.\n") << order;
+  }
+  // Taken back from a matrix, such an order gives zero angles with a warning.
+  auto* st = static_cast<STransform_I*>(s.Get());
+  st->SetRotationFromMatrix(kIdentityMatrix4f, Axis(2, 40));
+  EXPECT_EQ(Get(s, kRotation), (Vector3f{0, 0, 0}));
+  EXPECT_NE(TakeLog().find("Euler order unsupported"), std::string::npos);
+}
+
 TEST_F(TransformTest, PivotsAloneChangeNothingAndARotationPivotIsTheCentre) {
   Obj<ScriptObject> s = Make("STransform");
   auto* st = static_cast<STransform_I*>(s.Get());
