@@ -194,8 +194,7 @@ ArchiveEntryStream* Archive::NewEntryStream(const Entry& e, const StreamPipeRef&
   StreamPipeRef data(NewCounted<StreamWindow>(file, m_dataStart + e.offset, e.storedSize));
   if (e.method == ArchiveFormat::kDeflate) data = NewInflateReader(data, e.storedSize);
   Ptr<Archive> self(const_cast<Archive*>(this));  // archives live in counted blocks (Open makes them)
-  return NewCounted<ArchiveEntryStream>(data, e.originalSize, e.crc, m_name, String(innerPath),
-                                        &m_verified[e.index], self);
+  return NewCounted<ArchiveEntryStream>(data, e.originalSize, e.crc, String(innerPath), &m_verified[e.index], self);
 }
 
 ResultCode Archive::ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const {

@@ -11,17 +11,15 @@
 namespace PM {
 
 ArchiveEntryStream::ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc,
-                                       const String& archive, const String& name, std::atomic<uint8_t>* verified,
-                                       const Ptr<Archive>& owner)
-    : m_source(source), m_length(length), m_expectedCrc(crc), m_archive(archive), m_name(name),
-      m_verified(verified), m_owner(owner) {
+                                       const String& name, std::atomic<uint8_t>* verified, const Ptr<Archive>& owner)
+    : m_source(source), m_length(length), m_expectedCrc(crc), m_name(name), m_verified(verified), m_owner(owner) {
   m_crc = uint32_t(crc32(0, nullptr, 0));
   m_checking = !m_verified->load(std::memory_order_acquire);
 }
 
 bool ArchiveEntryStream::Fail(ResultCode code, const char* what) {
   if (!m_failure) {
-    LogError("Archive: ", ResultCodeName(code), ": ", m_archive, ": ", m_name, ": ", what);
+    LogError("Archive: ", ResultCodeName(code), ": ", m_owner->Name(), ": ", m_name, ": ", what);
     m_failure = code;
   }
   return false;

@@ -18,9 +18,10 @@ class Archive;
 class ArchiveEntryStream : public StreamPipe {
  public:
   // `source` gives the file's original bytes (a window, or an inflate reader over one). `verified` is the
-  // archive's record that this file has passed its check once; `owner` keeps that record alive.
-  ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc, const String& archive,
-                     const String& name, std::atomic<uint8_t>* verified, const Ptr<Archive>& owner);
+  // archive's record that this file has passed its check once; `owner` keeps that record alive and
+  // names the archive in errors.
+  ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc, const String& name,
+                     std::atomic<uint8_t>* verified, const Ptr<Archive>& owner);
 
   void Lock() override { m_source->Lock(); }
   void Unlock() override { m_source->Unlock(); }
@@ -36,7 +37,6 @@ class ArchiveEntryStream : public StreamPipe {
     return m_source->GetFileTime(creation, access, lastWrite);
   }
 
-
   // The archive code of the first fault found (kArchiveOk while none).
   ResultCode Failure() const { return m_failure; }
 
@@ -47,7 +47,6 @@ class ArchiveEntryStream : public StreamPipe {
   StreamPipeRef m_source;
   int64_t m_length;
   uint32_t m_expectedCrc;
-  String m_archive;
   String m_name;
   std::atomic<uint8_t>* m_verified;
   Ptr<Archive> m_owner;

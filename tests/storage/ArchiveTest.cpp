@@ -191,6 +191,7 @@ TEST_F(ArchiveTest, DamagedDeflateDataIsRefused) {
   std::string text(5000, 'q');
   std::string bytes = BuildArchive({{"d", text, 1}});
   Ptr<Archive> a = OpenBytes(bytes);
+  ASSERT_TRUE(a);
   const Archive::Entry* e = a->Find("d");
   ASSERT_NE(e, nullptr);
   bytes[48 + e->storedSize / 2] ^= 0x55;
@@ -199,6 +200,29 @@ TEST_F(ArchiveTest, DamagedDeflateDataIsRefused) {
   EXPECT_NE(OpenBytes(bytes)->ReadFile("d", out), kArchiveOk);
   EXPECT_TRUE(out.empty());
   EXPECT_NE(log.Text().find("bad.pmk: d: "), std::string::npos) << log.Text();
+}
+
+TEST_F(ArchiveTest, InflatedLengthOtherThanRecordedIsRefused) {
+  std::string text(5000, 'q');
+  const std::string good = BuildArchive({{"d", text, 1}});
+  const size_t originalAt = good.size() - 12;  // the FILE record's original size (its tree ends the archive)
+  const struct {
+    uint32_t originalSize;
+    uint32_t code;
+  } cases[] = {{4999, kArchiveECorrupt}, {5001, kArchiveETruncated}};
+  for (const auto& c : cases) {
+    std::string bytes = good;
+    Put32(bytes, originalAt, c.originalSize);
+    Ptr<Archive> a = OpenBytes(bytes);
+    ASSERT_TRUE(a) << c.originalSize;  // the index is sound; the lie shows when the data is inflated
+    std::vector<uint8_t> out;
+    LogCapture log;
+    EXPECT_EQ(a->ReadFile("d", out), c.code) << c.originalSize;
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(log.Lines(), 1) << log.Text();
+    EXPECT_NE(log.Text().find(std::string("Archive: ") + ResultCodeName(c.code) + ": bad.pmk: d: "), std::string::npos)
+        << log.Text();
+  }
 }
 
 TEST_F(ArchiveTest, WriterRefusesUnsafeAndDuplicatePaths) {

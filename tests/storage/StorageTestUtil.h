@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,14 +12,15 @@
 
 namespace PM::Test::StorageKit {
 
-// Routes the error log into a string for the life of the object.
+// Routes the error log into a memory stream for the life of the object.
 class LogCapture {
  public:
-  LogCapture() : m_saved(LogErrPipe()) { LogErrPipe() = StreamPipeRef(NewCounted<Pipe>(this)); }
+  LogCapture() : m_saved(LogErrPipe()), m_mem(NewMemoryStream()) { LogErrPipe() = m_mem; }
   ~LogCapture() { LogErrPipe() = m_saved; }
   std::string Text() {
-    std::lock_guard<std::recursive_mutex> hold(m_lock);
-    return m_text;
+    size_t n = 0;
+    const uint8_t* p = MemoryStreamData(m_mem.Get(), &n);
+    return std::string(reinterpret_cast<const char*>(p), n);
   }
   int Lines() {
     std::string t = Text();
@@ -28,20 +28,7 @@ class LogCapture {
   }
 
  private:
-  struct Pipe : StreamPipe {
-    explicit Pipe(LogCapture* c) : c(c) {}
-    void Lock() override { c->m_lock.lock(); }
-    void Unlock() override { c->m_lock.unlock(); }
-    int64_t Write(const void* b, int64_t n) override {
-      std::lock_guard<std::recursive_mutex> hold(c->m_lock);
-      c->m_text.append(static_cast<const char*>(b), size_t(n));
-      return n;
-    }
-    LogCapture* c;
-  };
-  StreamPipeRef m_saved;
-  std::recursive_mutex m_lock;
-  std::string m_text;
+  StreamPipeRef m_saved, m_mem;
 };
 
 // Passes reads through to a source and adds up the bytes read.
