@@ -23,9 +23,7 @@ int HexDigit(int c) {
 }
 
 uint32_t MissingValueParser(Lexer& lexer, ValueVisitor&) {
-  const char* what = "ParseValueCB: no value parser for token ";
-  if (lexer.Owner()) ReportErrorLine(*lexer.Owner(), what, TokenKindName(lexer.Kind()), ".");
-  else LogError(what, TokenKindName(lexer.Kind()), ".");
+  ReportOrLog(lexer.Owner(), "ParseValueCB: no value parser for token ", TokenKindName(lexer.Kind()), ".");
   return kUnsupported;
 }
 
@@ -523,9 +521,7 @@ void Lexer::SkipLine() {
 
 uint32_t Lexer::ReadExpect(int32_t kind) {
   if (m_kind != kind) {
-    const char* a = "ReadExpect: expected ";
-    if (m_owner) ReportErrorLine(*m_owner, a, TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
-    else LogError(a, TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
+    ReportOrLog(m_owner, "ReadExpect: expected ", TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
     return kUnexpectedToken;
   }
   Lex();
