@@ -68,6 +68,10 @@ class Lexer {
   uint32_t Accept(int32_t kind);
   // Lexes to the next ";" (which stays current: 0), error token or end (0x8000000A).
   uint32_t SkipStatement();
+  // SkipStatement unless a ";" is current already, so the ";" that ends the statement stays.
+  void SkipToStatementEnd() {
+    if (m_kind != kTokSemicolon) SkipStatement();
+  }
 
   int32_t Kind() const { return m_kind; }
   const TokenValue& Value() const { return m_value; }

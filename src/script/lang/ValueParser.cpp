@@ -222,7 +222,7 @@ uint32_t ValueParser::NamespacePath(Parser& parser, Obj<ScriptNamespace>& ns, St
     }
     if (IsNilObject(child)) {
       parser.Report("Object: unknown namespace \"", segment, "\".");
-      if (lx.Kind() != kTokSemicolon) lx.SkipStatement();
+      lx.SkipToStatementEnd();
       return kFailed;
     }
     ns = static_cast<ScriptNamespace*>(child);
