@@ -547,32 +547,33 @@ uint32_t Lexer::ParseValue(ValueVisitor& visitor) {
   return DeliverValue(visitor);
 }
 
-uint32_t Lexer::DeliverValue(ValueVisitor& v) {
-  uint32_t r;
+bool Lexer::DeliverLiteral(ValueVisitor& v, uint32_t& r) {
   auto arrayOf = [&](uint32_t classId) {
     r = v.FoundArray(classId == kClassString ? static_cast<void*>(m_strings.Data()) : m_elements, classId);
     Lex();
-    return r;
+    return true;
   };
   switch (m_kind) {
     case kTokName: {
       bool t = std::strcmp(m_value.text, "True") == 0;
-      if (!t && std::strcmp(m_value.text, "False") != 0) break;
+      if (!t && std::strcmp(m_value.text, "False") != 0) return false;
       Lex();
-      return v.FoundBool(t);
+      r = v.FoundBool(t);
+      return true;
     }
     case kTokString: {
       String s(m_value.text, m_textLength);
       Lex();
-      return v.FoundString(s);
+      r = v.FoundString(s);
+      return true;
     }
-    case kTokF32: { float x = m_value.f32; Lex(); return v.FoundF32(x); }
-    case kTokF64: { double x = m_value.f64; Lex(); return v.FoundF64(x); }
-    case kTokI32: { int32_t x = m_value.i32; Lex(); return v.FoundI32(x); }
-    case kTokI64: { int64_t x = m_value.i64; Lex(); return v.FoundI64(x); }
-    case kTokU32: { uint32_t x = m_value.u32; Lex(); return v.FoundU32(x); }
-    case kTokU64: { uint64_t x = m_value.u64; Lex(); return v.FoundU64(x); }
-    case kTokBool: { bool x = m_value.b; Lex(); return v.FoundBool(x); }
+    case kTokF32: { float x = m_value.f32; Lex(); r = v.FoundF32(x); return true; }
+    case kTokF64: { double x = m_value.f64; Lex(); r = v.FoundF64(x); return true; }
+    case kTokI32: { int32_t x = m_value.i32; Lex(); r = v.FoundI32(x); return true; }
+    case kTokI64: { int64_t x = m_value.i64; Lex(); r = v.FoundI64(x); return true; }
+    case kTokU32: { uint32_t x = m_value.u32; Lex(); r = v.FoundU32(x); return true; }
+    case kTokU64: { uint64_t x = m_value.u64; Lex(); r = v.FoundU64(x); return true; }
+    case kTokBool: { bool x = m_value.b; Lex(); r = v.FoundBool(x); return true; }
     // Vectors too are delivered after the next token is read: a visitor looks at the token after its
     // value (an operator may follow).
     case kTokVector2f:
@@ -582,13 +583,14 @@ uint32_t Lexer::DeliverValue(ValueVisitor& v) {
     case kTokSpheref: {
       const int32_t kind = m_kind;
       float f[16];
-      __builtin_memcpy(f, m_value.f, sizeof f);
+      std::memcpy(f, m_value.f, sizeof f);
       Lex();
-      if (kind == kTokVector2f) return v.FoundVector2f(f);
-      if (kind == kTokVector3f) return v.FoundVector3f(f);
-      if (kind == kTokVector4f) return v.FoundVector4f(f);
-      if (kind == kTokMatrix4f) return v.FoundMatrix4f(f);
-      return v.FoundSpheref(f);
+      if (kind == kTokVector2f) r = v.FoundVector2f(f);
+      else if (kind == kTokVector3f) r = v.FoundVector3f(f);
+      else if (kind == kTokVector4f) r = v.FoundVector4f(f);
+      else if (kind == kTokMatrix4f) r = v.FoundMatrix4f(f);
+      else r = v.FoundSpheref(f);
+      return true;
     }
     case kTokArrayBool: return arrayOf(kClassBool);
     case kTokArrayString: return arrayOf(kClassString);
@@ -603,9 +605,13 @@ uint32_t Lexer::DeliverValue(ValueVisitor& v) {
     case kTokArrayVector4f: return arrayOf(kClassVector4f);
     case kTokArrayMatrix4f: return arrayOf(kClassMatrix4f);
     case kTokArraySpheref: return arrayOf(kClassSpheref);
-    default: break;
+    default: return false;
   }
-  return ParseValueCB(*this, v);
+}
+
+uint32_t Lexer::DeliverValue(ValueVisitor& v) {
+  uint32_t r;
+  return DeliverLiteral(v, r) ? r : ParseValueCB(*this, v);
 }
 
 }  // namespace PM

@@ -60,6 +60,9 @@ class Lexer {
   /* 2 */ virtual void Lex();
   // Lexes the next token and delivers a literal to the visitor; other kinds go to ParseValueCB.
   /* 3 */ virtual uint32_t ParseValue(ValueVisitor& visitor);
+  // A literal current token (True, False, a number, string, vector or array) goes to the visitor and the
+  // lexer moves on: true, with the visitor's result in `result`. False for every other kind.
+  bool DeliverLiteral(ValueVisitor& visitor, uint32_t& result);
   /* 4 */ virtual void SkipLine();  // to the next line end, then Lex
 
   // The current token must be `kind`: then Lex and 0; else a report and 0x8000000A.
