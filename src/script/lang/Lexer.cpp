@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "script/lang/CompiledFormat.h"
 #include "script/lang/ErrorReport.h"
 #include "script/lang/ValueVisitor.h"
 
@@ -101,7 +102,7 @@ int32_t Lexer::GetColumn() {
 uint32_t Lexer::ReadRawU32() {
   uint8_t b[4] = {};
   ReadRawBytes(b, 4);
-  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  return CompiledFormat::LoadWord(b);
 }
 
 uint64_t Lexer::ReadRawU64() {
