@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "script/lang/CompiledFormat.h"
+#include "script/lang/Lexer.h"
+#include "script/lang/TokenKinds.h"
 
 namespace PM {
 

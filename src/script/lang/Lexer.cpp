@@ -379,34 +379,34 @@ bool Lexer::LexPunctuation() {
     return both;
   };
   switch (c) {
-    case '!': kind = pair('=', 68, 60); break;
-    case '%': kind = 53; break;
-    case '&': kind = pair('&', 61, 57); break;
-    case '(': kind = 82; break;
-    case ')': kind = 83; break;
-    case '*': kind = 52; break;
-    case '+': kind = pair('=', 34, 50); break;
-    case ',': kind = 18; break;
-    case '-': kind = pair('=', 33, 49); break;
-    case ';': kind = 19; break;
+    case '!': kind = pair('=', kTokNotEqual, kTokNot); break;
+    case '%': kind = kTokModulo; break;
+    case '&': kind = pair('&', kTokAndAnd, kTokAnd); break;
+    case '(': kind = kTokParenOpen; break;
+    case ')': kind = kTokParenClose; break;
+    case '*': kind = kTokMultiply; break;
+    case '+': kind = pair('=', kTokPlusAssign, kTokPlus); break;
+    case ',': kind = kTokComma; break;
+    case '-': kind = pair('=', kTokMinusAssign, kTokMinus); break;
+    case ';': kind = kTokSemicolon; break;
     case '<':
-      kind = m_ch == '<' ? 54 : m_ch == '=' ? 64 : 66;
-      if (kind != 66) Advance();
+      kind = m_ch == '<' ? kTokShiftLeft : m_ch == '=' ? kTokLessEqual : kTokLess;
+      if (kind != kTokLess) Advance();
       break;
-    case '=': kind = pair('=', 69, 32); break;
+    case '=': kind = pair('=', kTokEqual, kTokAssign); break;
     case '>':
-      kind = m_ch == '>' ? 55 : m_ch == '=' ? 65 : 67;
-      if (kind != 67) Advance();
+      kind = m_ch == '>' ? kTokShiftRight : m_ch == '=' ? kTokGreaterEqual : kTokGreater;
+      if (kind != kTokGreater) Advance();
       break;
-    case '?': kind = 20; break;
-    case '@': kind = 100; break;
-    case '[': kind = 80; break;
-    case ']': kind = 81; break;
-    case '^': kind = pair('^', 63, 59); break;
-    case '{': kind = 84; break;
-    case '|': kind = pair('|', 62, 58); break;
-    case '}': kind = 85; break;
-    case '~': kind = 56; break;
+    case '?': kind = kTokQuestion; break;
+    case '@': kind = kTokAt; break;
+    case '[': kind = kTokBracketOpen; break;
+    case ']': kind = kTokBracketClose; break;
+    case '^': kind = pair('^', kTokXorXor, kTokXor); break;
+    case '{': kind = kTokBraceOpen; break;
+    case '|': kind = pair('|', kTokOrOr, kTokOr); break;
+    case '}': kind = kTokBraceClose; break;
+    case '~': kind = kTokTilde; break;
     case '/':
       if (m_ch == '/' && (m_mode & kModeSlashComments)) {
         SkipToLineEnd();
@@ -424,7 +424,7 @@ bool Lexer::LexPunctuation() {
         }
         return false;
       }
-      kind = 51;
+      kind = kTokDivide;
       break;
     default: break;
   }
@@ -433,7 +433,9 @@ bool Lexer::LexPunctuation() {
     m_value.u32 = uint32_t(c);
     return true;
   }
-  if (kind != 83 && kind != 81 && kind != 85 && kind != 20 && kind != 100) m_tokenMark = Pos();
+  if (kind != kTokParenClose && kind != kTokBracketClose && kind != kTokBraceClose && kind != kTokQuestion &&
+      kind != kTokAt)
+    m_tokenMark = Pos();
   return true;
 }
 
