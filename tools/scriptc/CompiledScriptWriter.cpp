@@ -41,12 +41,6 @@ void CompiledScriptWriter::Dollar(uint32_t v) {
   Word(v);
 }
 
-void CompiledScriptWriter::ClassId(uint32_t classId) {
-  Code(kTokClassId);
-  m_out.push_back(char(classId));
-  m_out.push_back(char((classId >> 8) & 15));
-}
-
 void CompiledScriptWriter::MemberId(int kind, uint32_t memberId) {
   Code(kind);
   Word(memberId << 16 | memberId >> 16);  // the reader rotates right by 16 and sets 0x00FFF000

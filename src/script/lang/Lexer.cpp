@@ -105,11 +105,6 @@ uint32_t Lexer::ReadRawU32() {
   return CompiledFormat::LoadWord(b);
 }
 
-uint64_t Lexer::ReadRawU64() {
-  uint64_t lo = ReadRawU32();
-  return lo | uint64_t(ReadRawU32()) << 32;
-}
-
 size_t Lexer::ReadRawBytes(void* out, size_t n) {
   uint8_t* dst = static_cast<uint8_t*>(out);
   while (n > 0 && m_ch >= 0) {

@@ -109,7 +109,6 @@ class Lexer {
     return c;
   }
   uint32_t ReadRawU32();
-  uint64_t ReadRawU64();
   size_t ReadRawBytes(void* out, size_t n);  // the count not read (0 when all were read)
 
   // Hands the current literal token to the visitor (then lexes on), or calls ParseValueCB.
