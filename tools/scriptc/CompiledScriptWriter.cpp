@@ -29,22 +29,16 @@ bool CompiledScriptWriter::Name(int kind, std::string_view text) {
 }
 
 bool CompiledScriptWriter::String(std::string_view text) {
-  if (text.size() >= 8192) return false;
-  Code(233);
+  if (text.size() >= size_t(Lexer::kTextSize)) return false;
+  Code(kTokString);
   Word(uint32_t(text.size()));
   Text(text);
   return true;
 }
 
 void CompiledScriptWriter::Dollar(uint32_t v) {
-  Code(99);
+  Code(kTokDollar);
   Word(v);
-}
-
-void CompiledScriptWriter::ClassId(uint32_t classId) {
-  Code(104);
-  m_out.push_back(char(classId));
-  m_out.push_back(char((classId >> 8) & 15));
 }
 
 void CompiledScriptWriter::MemberId(int kind, uint32_t memberId) {
@@ -53,12 +47,12 @@ void CompiledScriptWriter::MemberId(int kind, uint32_t memberId) {
 }
 
 void CompiledScriptWriter::Bool(bool v) {
-  Code(232);
+  Code(kTokBool);
   m_out.push_back(v ? 1 : 0);
 }
 
 void CompiledScriptWriter::I32(int32_t v) {
-  Code(236);
+  Code(kTokI32);
   Word(uint32_t(v));
   m_state.a += uint32_t(v);
 }
@@ -66,35 +60,35 @@ void CompiledScriptWriter::I32(int32_t v) {
 void CompiledScriptWriter::F32(float v) {
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
-  Code(234);
+  Code(kTokF32);
   Word(bits);
   m_state.a += bits;
 }
 
 void CompiledScriptWriter::U32(uint32_t v) {
-  Code(238);
+  Code(kTokU32);
   Word(v);
 }
 
 void CompiledScriptWriter::I64(int64_t v) {
-  Code(237);
+  Code(kTokI64);
   Raw(&v, 8);
 }
 
 void CompiledScriptWriter::U64(uint64_t v) {
-  Code(239);
+  Code(kTokU64);
   Raw(&v, 8);
 }
 
 void CompiledScriptWriter::F64(double v) {
-  Code(235);
+  Code(kTokF64);
   Raw(&v, 8);
 }
 
 void CompiledScriptWriter::Floats(int kind, const float* v, int count) {
   Code(kind);
   Raw(v, size_t(count) * 4);
-  if (kind == 210) {
+  if (kind == kTokVector3f) {
     uint32_t first;
     std::memcpy(&first, v, 4);
     m_state.a += first;
@@ -108,7 +102,7 @@ void CompiledScriptWriter::Array(int kind, const void* elements, uint32_t count,
 }
 
 void CompiledScriptWriter::StringArray(const std::vector<std::string>& strings) {
-  Code(201);
+  Code(kTokArrayString);
   Word(uint32_t(strings.size()));
   for (const std::string& s : strings) {
     Word(uint32_t(s.size()));

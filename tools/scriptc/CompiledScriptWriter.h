@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "script/lang/CompiledFormat.h"
+#include "script/lang/Lexer.h"
+#include "script/lang/TokenKinds.h"
 
 namespace PM {
 
@@ -23,7 +25,6 @@ class CompiledScriptWriter {
   // Kind 233: false (nothing written) for strings of 8192 bytes or more.
   bool String(std::string_view text);
   void Dollar(uint32_t v);
-  void ClassId(uint32_t classId);
   void MemberId(int kind, uint32_t memberId);  // 105 or 106
   void Bool(bool v);
   void I32(int32_t v);

@@ -34,12 +34,21 @@ constexpr ArrayKind kArrayKinds[] = {
     {kTokArraySpheref, 16, &Array<Spheref>::BlockType},
 };
 
-// Array payloads are read in pieces of this size, so memory grows only with bytes that actually arrive.
+// Payloads are read in pieces of this size, so memory grows only with bytes that actually arrive.
 constexpr size_t kArrayChunk = 64 * 1024;
 
-uint32_t Word(const uint8_t* b) { return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24; }
-
 }  // namespace
+
+bool BinaryLexer::ReadPayload(std::vector<uint8_t>& bytes, uint64_t n) {
+  bytes.clear();
+  while (bytes.size() < n) {
+    size_t old = bytes.size();
+    size_t piece = size_t(std::min<uint64_t>(kArrayChunk, n - old));
+    bytes.resize(old + piece);
+    if (ReadRawBytes(bytes.data() + old, piece) != 0) return false;
+  }
+  return true;
+}
 
 void BinaryLexer::ReadText(uint32_t n) {
   uint32_t got = n - uint32_t(ReadRawBytes(m_text, n));
@@ -55,18 +64,13 @@ void BinaryLexer::ReadArray(int32_t kind) {
     if (a.kind == kind) layout = &a;
   uint8_t countBytes[4];
   if (ReadRawBytes(countBytes, 4) != 0) return SetError(kLexErrorRange);
-  uint32_t count = Word(countBytes);
+  uint32_t count = CompiledFormat::LoadWord(countBytes);
   if (count > 0x7FFFFFFFu) return SetError(kLexErrorRange);
   std::vector<uint8_t> bytes;
   uint64_t total = uint64_t(count) * layout->elementSize;
-  while (bytes.size() < total) {
-    size_t old = bytes.size();
-    size_t piece = size_t(std::min<uint64_t>(kArrayChunk, total - old));
-    bytes.resize(old + piece);
-    if (ReadRawBytes(bytes.data() + old, piece) != 0) {
-      SetElements(NullArrayPayload());
-      return SetError(kLexErrorRange);
-    }
+  if (!ReadPayload(bytes, total)) {
+    SetElements(NullArrayPayload());
+    return SetError(kLexErrorRange);
   }
   void* block = BlockNewArray(int(count), int(count), &layout->blockType());
   if (kind == kTokArrayBool) {
@@ -82,20 +86,14 @@ void BinaryLexer::ReadStringArray() {
   m_strings.Clear();
   uint8_t word[4];
   if (ReadRawBytes(word, 4) != 0) return SetError(kLexErrorRange);
-  uint32_t count = Word(word);
+  uint32_t count = CompiledFormat::LoadWord(word);
   std::vector<uint8_t> bytes;
   for (uint32_t i = 0; i < count; ++i) {
     if (ReadRawBytes(word, 4) != 0) break;
-    uint32_t n = Word(word);
-    bytes.clear();
-    while (bytes.size() < n) {
-      size_t old = bytes.size();
-      size_t piece = std::min<size_t>(kArrayChunk, n - old);
-      bytes.resize(old + piece);
-      if (ReadRawBytes(bytes.data() + old, piece) != 0) {
-        m_strings.Clear();
-        return SetError(kLexErrorRange);
-      }
+    uint32_t n = CompiledFormat::LoadWord(word);
+    if (!ReadPayload(bytes, n)) {
+      m_strings.Clear();
+      return SetError(kLexErrorRange);
     }
     m_state.UnscrambleText(bytes.data(), n, n);
     m_strings.Append(String(reinterpret_cast<const char*>(bytes.data()), int(n)));
@@ -168,7 +166,7 @@ void BinaryLexer::Lex() {
         return;
       case kTokVector3f:
         ReadRawBytes(m_value.bytes, 12);
-        m_state.a += Word(m_value.bytes);
+        m_state.a += CompiledFormat::LoadWord(m_value.bytes);
         return;
       case kTokVector4f:
       case kTokSpheref:

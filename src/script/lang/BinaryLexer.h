@@ -2,6 +2,9 @@
 // and delivers the same tokens as the text lexer, plus the literal kinds only compiled scripts carry.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "script/lang/CompiledFormat.h"
 #include "script/lang/Lexer.h"
 
@@ -19,6 +22,8 @@ class BinaryLexer : public Lexer {
   /* 4 */ void SkipLine() override {}
 
  private:
+  // Reads n payload bytes into `bytes`; false when the input ends first.
+  bool ReadPayload(std::vector<uint8_t>& bytes, uint64_t n);
   void ReadText(uint32_t n);
   void ReadArray(int32_t kind);
   void ReadStringArray();

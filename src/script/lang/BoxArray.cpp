@@ -37,10 +37,6 @@ bool WithArrayTag(uint32_t elementClassId, F&& f) {
 
 }  // namespace
 
-bool CanBoxArray(uint32_t elementClassId) {
-  return WithArrayTag(elementClassId, [](auto) {});
-}
-
 Obj<ScriptObject> BoxArray(const void* array, uint32_t elementClassId) {
   Obj<ScriptObject> box;
   if (!array || !WithArrayTag(elementClassId, [&](auto tag) { box = Box<decltype(tag)>(array); })) return Obj<ScriptObject>();

@@ -11,7 +11,5 @@ namespace PM {
 // A new boxed array holding a copy of the elements (objects and Strings by counted reference); nil for
 // element classes without an Array_ class. `array` is the payload of a counted array block.
 Obj<ScriptObject> BoxArray(const void* array, uint32_t elementClassId);
-// Is there an Array_ class for the element class?
-bool CanBoxArray(uint32_t elementClassId);
 
 }  // namespace PM

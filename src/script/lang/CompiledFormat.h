@@ -57,6 +57,11 @@ struct ScrambleState {
   }
 };
 
+// A little-endian 32-bit word of either format.
+constexpr uint32_t LoadWord(const uint8_t* b) {
+  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
 // The XOR key byte of a plain record's text of n bytes.
 constexpr uint8_t PlainTextKey(uint32_t n) { return uint8_t(n * kTeaDelta); }
 

@@ -31,4 +31,11 @@ void ReportErrorLine(ErrorReport& report, const A&... parts) {
   report.EndError(s);
 }
 
+// A message through the report when there is one, else to the error log.
+template <class... A>
+void ReportOrLog(ErrorReport* report, const A&... parts) {
+  if (report) ReportErrorLine(*report, parts...);
+  else LogError(parts...);
+}
+
 }  // namespace PM

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "script/lang/CompiledFormat.h"
 #include "script/lang/ErrorReport.h"
 #include "script/lang/ValueVisitor.h"
 
@@ -23,9 +24,7 @@ int HexDigit(int c) {
 }
 
 uint32_t MissingValueParser(Lexer& lexer, ValueVisitor&) {
-  const char* what = "ParseValueCB: no value parser for token ";
-  if (lexer.Owner()) ReportErrorLine(*lexer.Owner(), what, TokenKindName(lexer.Kind()), ".");
-  else LogError(what, TokenKindName(lexer.Kind()), ".");
+  ReportOrLog(lexer.Owner(), "ParseValueCB: no value parser for token ", TokenKindName(lexer.Kind()), ".");
   return kUnsupported;
 }
 
@@ -103,12 +102,7 @@ int32_t Lexer::GetColumn() {
 uint32_t Lexer::ReadRawU32() {
   uint8_t b[4] = {};
   ReadRawBytes(b, 4);
-  return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
-uint64_t Lexer::ReadRawU64() {
-  uint64_t lo = ReadRawU32();
-  return lo | uint64_t(ReadRawU32()) << 32;
+  return CompiledFormat::LoadWord(b);
 }
 
 size_t Lexer::ReadRawBytes(void* out, size_t n) {
@@ -380,34 +374,34 @@ bool Lexer::LexPunctuation() {
     return both;
   };
   switch (c) {
-    case '!': kind = pair('=', 68, 60); break;
-    case '%': kind = 53; break;
-    case '&': kind = pair('&', 61, 57); break;
-    case '(': kind = 82; break;
-    case ')': kind = 83; break;
-    case '*': kind = 52; break;
-    case '+': kind = pair('=', 34, 50); break;
-    case ',': kind = 18; break;
-    case '-': kind = pair('=', 33, 49); break;
-    case ';': kind = 19; break;
+    case '!': kind = pair('=', kTokNotEqual, kTokNot); break;
+    case '%': kind = kTokModulo; break;
+    case '&': kind = pair('&', kTokAndAnd, kTokAnd); break;
+    case '(': kind = kTokParenOpen; break;
+    case ')': kind = kTokParenClose; break;
+    case '*': kind = kTokMultiply; break;
+    case '+': kind = pair('=', kTokPlusAssign, kTokPlus); break;
+    case ',': kind = kTokComma; break;
+    case '-': kind = pair('=', kTokMinusAssign, kTokMinus); break;
+    case ';': kind = kTokSemicolon; break;
     case '<':
-      kind = m_ch == '<' ? 54 : m_ch == '=' ? 64 : 66;
-      if (kind != 66) Advance();
+      kind = m_ch == '<' ? kTokShiftLeft : m_ch == '=' ? kTokLessEqual : kTokLess;
+      if (kind != kTokLess) Advance();
       break;
-    case '=': kind = pair('=', 69, 32); break;
+    case '=': kind = pair('=', kTokEqual, kTokAssign); break;
     case '>':
-      kind = m_ch == '>' ? 55 : m_ch == '=' ? 65 : 67;
-      if (kind != 67) Advance();
+      kind = m_ch == '>' ? kTokShiftRight : m_ch == '=' ? kTokGreaterEqual : kTokGreater;
+      if (kind != kTokGreater) Advance();
       break;
-    case '?': kind = 20; break;
-    case '@': kind = 100; break;
-    case '[': kind = 80; break;
-    case ']': kind = 81; break;
-    case '^': kind = pair('^', 63, 59); break;
-    case '{': kind = 84; break;
-    case '|': kind = pair('|', 62, 58); break;
-    case '}': kind = 85; break;
-    case '~': kind = 56; break;
+    case '?': kind = kTokQuestion; break;
+    case '@': kind = kTokAt; break;
+    case '[': kind = kTokBracketOpen; break;
+    case ']': kind = kTokBracketClose; break;
+    case '^': kind = pair('^', kTokXorXor, kTokXor); break;
+    case '{': kind = kTokBraceOpen; break;
+    case '|': kind = pair('|', kTokOrOr, kTokOr); break;
+    case '}': kind = kTokBraceClose; break;
+    case '~': kind = kTokTilde; break;
     case '/':
       if (m_ch == '/' && (m_mode & kModeSlashComments)) {
         SkipToLineEnd();
@@ -425,7 +419,7 @@ bool Lexer::LexPunctuation() {
         }
         return false;
       }
-      kind = 51;
+      kind = kTokDivide;
       break;
     default: break;
   }
@@ -434,7 +428,9 @@ bool Lexer::LexPunctuation() {
     m_value.u32 = uint32_t(c);
     return true;
   }
-  if (kind != 83 && kind != 81 && kind != 85 && kind != 20 && kind != 100) m_tokenMark = Pos();
+  if (kind != kTokParenClose && kind != kTokBracketClose && kind != kTokBraceClose && kind != kTokQuestion &&
+      kind != kTokAt)
+    m_tokenMark = Pos();
   return true;
 }
 
@@ -523,9 +519,7 @@ void Lexer::SkipLine() {
 
 uint32_t Lexer::ReadExpect(int32_t kind) {
   if (m_kind != kind) {
-    const char* a = "ReadExpect: expected ";
-    if (m_owner) ReportErrorLine(*m_owner, a, TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
-    else LogError(a, TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
+    ReportOrLog(m_owner, "ReadExpect: expected ", TokenKindName(kind), " but found ", TokenKindName(m_kind), ".");
     return kUnexpectedToken;
   }
   Lex();
@@ -551,32 +545,33 @@ uint32_t Lexer::ParseValue(ValueVisitor& visitor) {
   return DeliverValue(visitor);
 }
 
-uint32_t Lexer::DeliverValue(ValueVisitor& v) {
-  uint32_t r;
+bool Lexer::DeliverLiteral(ValueVisitor& v, uint32_t& r) {
   auto arrayOf = [&](uint32_t classId) {
     r = v.FoundArray(classId == kClassString ? static_cast<void*>(m_strings.Data()) : m_elements, classId);
     Lex();
-    return r;
+    return true;
   };
   switch (m_kind) {
     case kTokName: {
       bool t = std::strcmp(m_value.text, "True") == 0;
-      if (!t && std::strcmp(m_value.text, "False") != 0) break;
+      if (!t && std::strcmp(m_value.text, "False") != 0) return false;
       Lex();
-      return v.FoundBool(t);
+      r = v.FoundBool(t);
+      return true;
     }
     case kTokString: {
       String s(m_value.text, m_textLength);
       Lex();
-      return v.FoundString(s);
+      r = v.FoundString(s);
+      return true;
     }
-    case kTokF32: { float x = m_value.f32; Lex(); return v.FoundF32(x); }
-    case kTokF64: { double x = m_value.f64; Lex(); return v.FoundF64(x); }
-    case kTokI32: { int32_t x = m_value.i32; Lex(); return v.FoundI32(x); }
-    case kTokI64: { int64_t x = m_value.i64; Lex(); return v.FoundI64(x); }
-    case kTokU32: { uint32_t x = m_value.u32; Lex(); return v.FoundU32(x); }
-    case kTokU64: { uint64_t x = m_value.u64; Lex(); return v.FoundU64(x); }
-    case kTokBool: { bool x = m_value.b; Lex(); return v.FoundBool(x); }
+    case kTokF32: { float x = m_value.f32; Lex(); r = v.FoundF32(x); return true; }
+    case kTokF64: { double x = m_value.f64; Lex(); r = v.FoundF64(x); return true; }
+    case kTokI32: { int32_t x = m_value.i32; Lex(); r = v.FoundI32(x); return true; }
+    case kTokI64: { int64_t x = m_value.i64; Lex(); r = v.FoundI64(x); return true; }
+    case kTokU32: { uint32_t x = m_value.u32; Lex(); r = v.FoundU32(x); return true; }
+    case kTokU64: { uint64_t x = m_value.u64; Lex(); r = v.FoundU64(x); return true; }
+    case kTokBool: { bool x = m_value.b; Lex(); r = v.FoundBool(x); return true; }
     // Vectors too are delivered after the next token is read: a visitor looks at the token after its
     // value (an operator may follow).
     case kTokVector2f:
@@ -586,13 +581,14 @@ uint32_t Lexer::DeliverValue(ValueVisitor& v) {
     case kTokSpheref: {
       const int32_t kind = m_kind;
       float f[16];
-      __builtin_memcpy(f, m_value.f, sizeof f);
+      std::memcpy(f, m_value.f, sizeof f);
       Lex();
-      if (kind == kTokVector2f) return v.FoundVector2f(f);
-      if (kind == kTokVector3f) return v.FoundVector3f(f);
-      if (kind == kTokVector4f) return v.FoundVector4f(f);
-      if (kind == kTokMatrix4f) return v.FoundMatrix4f(f);
-      return v.FoundSpheref(f);
+      if (kind == kTokVector2f) r = v.FoundVector2f(f);
+      else if (kind == kTokVector3f) r = v.FoundVector3f(f);
+      else if (kind == kTokVector4f) r = v.FoundVector4f(f);
+      else if (kind == kTokMatrix4f) r = v.FoundMatrix4f(f);
+      else r = v.FoundSpheref(f);
+      return true;
     }
     case kTokArrayBool: return arrayOf(kClassBool);
     case kTokArrayString: return arrayOf(kClassString);
@@ -607,9 +603,13 @@ uint32_t Lexer::DeliverValue(ValueVisitor& v) {
     case kTokArrayVector4f: return arrayOf(kClassVector4f);
     case kTokArrayMatrix4f: return arrayOf(kClassMatrix4f);
     case kTokArraySpheref: return arrayOf(kClassSpheref);
-    default: break;
+    default: return false;
   }
-  return ParseValueCB(*this, v);
+}
+
+uint32_t Lexer::DeliverValue(ValueVisitor& v) {
+  uint32_t r;
+  return DeliverLiteral(v, r) ? r : ParseValueCB(*this, v);
 }
 
 }  // namespace PM

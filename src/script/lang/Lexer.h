@@ -60,6 +60,9 @@ class Lexer {
   /* 2 */ virtual void Lex();
   // Lexes the next token and delivers a literal to the visitor; other kinds go to ParseValueCB.
   /* 3 */ virtual uint32_t ParseValue(ValueVisitor& visitor);
+  // A literal current token (True, False, a number, string, vector or array) goes to the visitor and the
+  // lexer moves on: true, with the visitor's result in `result`. False for every other kind.
+  bool DeliverLiteral(ValueVisitor& visitor, uint32_t& result);
   /* 4 */ virtual void SkipLine();  // to the next line end, then Lex
 
   // The current token must be `kind`: then Lex and 0; else a report and 0x8000000A.
@@ -68,6 +71,10 @@ class Lexer {
   uint32_t Accept(int32_t kind);
   // Lexes to the next ";" (which stays current: 0), error token or end (0x8000000A).
   uint32_t SkipStatement();
+  // SkipStatement unless a ";" is current already, so the ";" that ends the statement stays.
+  void SkipToStatementEnd() {
+    if (m_kind != kTokSemicolon) SkipStatement();
+  }
 
   int32_t Kind() const { return m_kind; }
   const TokenValue& Value() const { return m_value; }
@@ -102,7 +109,6 @@ class Lexer {
     return c;
   }
   uint32_t ReadRawU32();
-  uint64_t ReadRawU64();
   size_t ReadRawBytes(void* out, size_t n);  // the count not read (0 when all were read)
 
   // Hands the current literal token to the visitor (then lexes on), or calls ParseValueCB.

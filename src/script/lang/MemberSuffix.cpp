@@ -21,11 +21,6 @@ constexpr uint32_t kNotFound = 0x8000000Au;
 constexpr uint32_t kClassObject = 0xFFFFF040u;
 constexpr uint32_t kMemberObjectName = 0x01FFF040u;
 
-// Moves to the ";" that ends the statement; one already current stays.
-void Skip(Lexer& lexer) {
-  if (lexer.Kind() != kTokSemicolon) lexer.SkipStatement();
-}
-
 String TokenString(const Lexer& lexer) { return String(lexer.Text(), lexer.TextLength()); }
 
 template <class Tag>
@@ -55,7 +50,7 @@ uint32_t ReadKey(Parser& p, String& key, const char* message) {
   }
   if (r != 0 || key.IsEmpty()) {
     p.Report(message);
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return r ? r : kInvalidArgument;
   }
   return lx.ReadExpect(kTokBracketClose);
@@ -91,7 +86,7 @@ uint32_t AttributeBlock(Parser& p, ScriptObject* object) {
       if (!member) {
         // Nothing is assigned for an unknown name: the block ends here.
         p.Report("Object: unknown member attribute \"", name, "\".");
-        Skip(lx);
+        lx.SkipToStatementEnd();
         break;
       }
     } else if (lx.Kind() == kTokMemberId) {
@@ -102,7 +97,7 @@ uint32_t AttributeBlock(Parser& p, ScriptObject* object) {
     }
     if (p.ParseAttributeValue(object, member) != 0) {
       p.Report("Object: failed to set member attribute ", Hex{member, 8}, ".");
-      Skip(lx);
+      lx.SkipToStatementEnd();
       break;
     }
     lx.ReadExpect(kTokSemicolon);
@@ -118,7 +113,7 @@ uint32_t NamedMember(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t&
   lx.Lex();
   if (!member) {
     p.Report("Object: unknown member attribute \"", name, "\" on class \"", object->GetClassName(), "\".");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return 0;
   }
   if (lx.Kind() == kTokQuestion) {
@@ -128,7 +123,7 @@ uint32_t NamedMember(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t&
   }
   if (p.ParseAttributeValue(object, member) != 0) {
     p.Report("Object: failed to set member attribute \"", name, "\".");
-    Skip(lx);
+    lx.SkipToStatementEnd();
   }
   return 0;
 }
@@ -168,7 +163,7 @@ uint32_t CallSuffix(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t& 
   }
   if (name == "Is") return IsTest(p, v, object, consumed);
   p.Report("Object: unknown member attribute (function) \"", name, "\".");
-  Skip(lx);
+  lx.SkipToStatementEnd();
   return kNotFound;
 }
 
@@ -179,7 +174,7 @@ uint32_t IndexedMember(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_
   lx.Lex();
   if (!member) {
     p.Report("Object: unknown member attribute (get[]) \"", name, "\".");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return 0;
   }
   if (lx.Accept(kTokBracketOpen) != 0) {
@@ -196,7 +191,7 @@ uint32_t IndexedMember(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_
   int32_t index;
   if (uint32_t r = ReadIndex(p, index)) {
     p.Report("Index: error in index expression.");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return r;
   }
   if (lx.Accept(kTokBracketClose) != 0) {
@@ -205,7 +200,7 @@ uint32_t IndexedMember(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_
   }
   if (lx.Accept(kTokQuestion) != 0) {
     p.Report("Index: index set[] expression not supported yet.");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kUnsupported;
   }
   consumed = 1;
@@ -226,7 +221,7 @@ uint32_t ObjectIndex(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t&
     int32_t index;
     if (uint32_t r = ReadIndex(p, index)) {
       p.Report(":Index[]: expected integer-expression.");
-      Skip(lx);
+      lx.SkipToStatementEnd();
       return r;
     }
     if (uint32_t r = lx.ReadExpect(kTokBracketClose)) return r;
@@ -237,7 +232,7 @@ uint32_t ObjectIndex(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t&
     return ContinueConsumed(p, v, element, consumed);
   }
   p.Report(":Index: index get/set[] not yet implemented for array-types.");
-  Skip(lx);
+  lx.SkipToStatementEnd();
   return kUnsupported;
 }
 
@@ -333,7 +328,7 @@ uint32_t ParseMemberSuffix(Parser& p, ValueVisitor& v, ScriptObject* object, uin
       lx.Lex();
       if (p.ParseAttributeValue(object, member) != 0) {
         p.Report("Object: failed to set member attribute ", Hex{member, 8}, ".");
-        Skip(lx);
+        lx.SkipToStatementEnd();
       }
       return 0;
     }
@@ -347,7 +342,7 @@ uint32_t GetMemberValue(Parser& p, ValueVisitor& v, ScriptObject* object, uint32
   const uint32_t flags = record ? record->flags : 0;
   if (flags & (kMemberIndexed | kMemberArray)) {
     p.Report("Object: unsupported member attribute (get array) type.");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   if (record && record->id && (flags & kMemberObjectRef))
@@ -360,7 +355,7 @@ uint32_t GetMemberValue(Parser& p, ValueVisitor& v, ScriptObject* object, uint32
                });
   if (!known) {
     p.Report("Object: unsupported member attribute (get) type.");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   return r;
@@ -372,7 +367,7 @@ uint32_t GetMemberValueAt(Parser& p, ValueVisitor& v, ScriptObject* object, uint
   const uint32_t flags = record ? record->flags : 0;
   if (!(flags & kMemberIndexed)) {
     p.Report("Object: unsupported member attribute (get[] array) type.");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   if (flags & kMemberObjectRefIndexed) return ContinueWithValue(p, v, MemberGetAt<VObject>(object, member, index));
@@ -384,7 +379,7 @@ uint32_t GetMemberValueAt(Parser& p, ValueVisitor& v, ScriptObject* object, uint
                });
   if (!known) {
     p.Report("Object: unsupported member attribute (get[]) type.");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   return r;
@@ -395,7 +390,7 @@ uint32_t CallMemberFunction(Parser& p, ValueVisitor& v, ScriptObject* object, ui
   const MemberRecord* record = object->FindRecord(member);
   if (!record || !(record->flags & kMemberFunction)) {
     p.Report("Object: member attribute is not a function.");
-    Skip(p.GetLexer());
+    p.GetLexer().SkipToStatementEnd();
     return kFailed;
   }
   std::vector<ScriptObject*> argv;
@@ -419,13 +414,13 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
     uint32_t classId = p.FindClass(className);
     if (!classId) {
       p.Report("Object: unknown class \"", className, "\".");
-      Skip(lx);
+      lx.SkipToStatementEnd();
       return kFailed;
     }
     Obj<ScriptObject> made(ScriptObject::Create(classId));
     if (made.IsNil()) {
       p.Report("Object: could not create abstract or unknown object \"", className, "\".");
-      Skip(lx);
+      lx.SkipToStatementEnd();
       return kFailed;
     }
     if (handle) ns->RegisterObject(made, handle);
@@ -434,19 +429,19 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
   }
   if (className.IsEmpty()) {
     p.Report("Object: encountered undefined object \"", name, "\".");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   uint32_t classId = p.FindClass(className);
   if (!classId) {
     p.Report("Object: encountered unknown type \"", className, "\".");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   Obj<ScriptObject> made(ScriptObject::Create(classId));
   if (made.IsNil()) {
     p.Report("Object: could not create abstract or unknown object \"", className, "\".");
-    Skip(lx);
+    lx.SkipToStatementEnd();
     return kFailed;
   }
   if (handle) {

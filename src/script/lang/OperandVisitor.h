@@ -11,20 +11,9 @@
 #include "script/lang/Parser.h"
 #include "script/lang/TokenKinds.h"
 #include "script/lang/TypedVisitor.h"
+#include "script/lang/VisitorSlot.h"
 
 namespace PM::Visitor {
-
-// Hands a value to the visitor's slot of its type.
-template <class T>
-uint32_t Deliver(ValueVisitor& to, const typename T::Value& v) {
-  if constexpr (std::is_same_v<T, VBool>) return to.FoundBool(v);
-  else if constexpr (std::is_same_v<T, VI32>) return to.FoundI32(v);
-  else if constexpr (std::is_same_v<T, VU32>) return to.FoundU32(v);
-  else if constexpr (std::is_same_v<T, VF32>) return to.FoundF32(v);
-  else if constexpr (std::is_same_v<T, VVector3f>) return to.FoundVector3f(&v.x);
-  else if constexpr (std::is_same_v<T, VString>) return to.FoundString(v);
-  else return to.FoundNameHash(v);
-}
 
 // The left-operand types that have an operand visitor (and so can start a chain).
 template <class T>
@@ -184,7 +173,7 @@ uint32_t Operand<L>::Continue(const typename T::Value& result, bool restart) {
   const int32_t n = this->m_lexer->Kind();
   const int32_t p = TokenPrecedence(n);
   const bool goesOn = m_floor == kTopLevelFloor ? p != kNoPrecedence : p == TokenPrecedence(m_floor);
-  if (!goesOn) return Deliver<T>(m_outer, result);
+  if (!goesOn) return CallSlot<T>(m_outer, result);
   if constexpr (std::is_same_v<T, L>) {
     if (!restart) {
       m_left = result;

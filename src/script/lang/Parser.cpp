@@ -59,8 +59,6 @@ StreamPipeRef Parser::ReportError() {
   return s;
 }
 
-void Parser::EndError(StreamPipeRef& stream) { ErrorReport::EndError(stream); }
-
 // ---- lookups ----
 
 uint32_t Parser::FindClass(const String& name) const {

@@ -70,7 +70,6 @@ class Parser : public ErrorReport {
 
   // ---- error report ----
   StreamPipeRef ReportError() override;
-  void EndError(StreamPipeRef& stream) override;
   int ErrorCount() const override { return m_errorCount; }
   int FirstLine() const override { return m_firstLine; }
   int FirstColumn() const override { return m_firstColumn; }
@@ -114,8 +113,7 @@ class Parser : public ErrorReport {
 // Writes a message through the report of the lexer's parser, or to the error log outside a parser.
 template <class... A>
 void ReportFor(const Lexer& lexer, const A&... parts) {
-  if (Parser* p = Parser::Of(lexer)) p->Report(parts...);
-  else LogError(parts...);
+  ReportOrLog(lexer.Owner(), parts...);
 }
 
 }  // namespace PM

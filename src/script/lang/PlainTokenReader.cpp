@@ -77,7 +77,7 @@ void PlainTokenReader::Lex() {
       case 9: {
         uint8_t w[4] = {};
         ReadBytes(w, 4);
-        uint32_t n = uint32_t(w[0]) | uint32_t(w[1]) << 8 | uint32_t(w[2]) << 16 | uint32_t(w[3]) << 24;
+        uint32_t n = CompiledFormat::LoadWord(w);
         if (n >= uint32_t(kPieceSize)) {
           m_kind = kTokError;
           m_value.i32 = kLexErrorRange;
@@ -101,11 +101,11 @@ void PlainTokenReader::Lex() {
         m_elements.Clear();
         uint8_t w[4] = {};
         bool ok = ReadBytes(w, 4) == 0;
-        uint32_t count = uint32_t(w[0]) | uint32_t(w[1]) << 8 | uint32_t(w[2]) << 16 | uint32_t(w[3]) << 24;
+        uint32_t count = CompiledFormat::LoadWord(w);
         // Elements are appended as their bytes arrive: a corrupt count cannot make a large allocation.
         for (uint32_t i = 0; ok && i < count; ++i) {
           ok = ReadBytes(w, 4) == 0;
-          if (ok) m_elements.Append(uint32_t(w[0]) | uint32_t(w[1]) << 8 | uint32_t(w[2]) << 16 | uint32_t(w[3]) << 24);
+          if (ok) m_elements.Append(CompiledFormat::LoadWord(w));
         }
         if (!ok) {
           m_elements.Clear();

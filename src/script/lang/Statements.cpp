@@ -14,11 +14,6 @@ namespace PM {
 
 namespace {
 
-// Moves to the ";" that ends the statement; one already current stays (so the next statement is kept).
-void SkipToStatementEnd(Lexer& lexer) {
-  if (lexer.Kind() != kTokSemicolon) lexer.SkipStatement();
-}
-
 bool IsName(const Lexer& lexer, const char* text) {
   return lexer.Kind() == kTokName && std::strcmp(lexer.Text(), text) == 0;
 }
@@ -51,7 +46,7 @@ uint32_t Parser::ParseStatement() {
   Visitor::Expression value(&lx);
   if (ParseValueCB(lx, value) != 0) {
     Report("Expression: unsupported or invalid statement.");
-    SkipToStatementEnd(lx);
+    lx.SkipToStatementEnd();
   }
   return lx.ReadExpect(kTokSemicolon);
 }
@@ -68,7 +63,7 @@ uint32_t Parser::VarStatement() {
   Visitor::OperatorContinuation next(m_lexer, value);
   if (ParseValueCB(*m_lexer, next) != 0) {
     Report("Var: unsupported or invalid value.");
-    SkipToStatementEnd(*m_lexer);
+    m_lexer->SkipToStatementEnd();
   }
   return 0;
 }
@@ -78,7 +73,7 @@ uint32_t Parser::AssignVar(ScriptNamespace* ns, const String& name) {
   Visitor::OperatorContinuation next(m_lexer, value);
   if (ParseValueCB(*m_lexer, next) != 0) {
     Report("Var: unsupported or invalid value.");
-    SkipToStatementEnd(*m_lexer);
+    m_lexer->SkipToStatementEnd();
   }
   return 0;
 }
@@ -112,12 +107,12 @@ uint32_t Parser::IfStatement() {
   Visitor::OperatorContinuation next(&lx, condition);
   if (uint32_t r = ParseValueCB(lx, next)) {
     Report("If: error in condition expression.");
-    SkipToStatementEnd(lx);
+    lx.SkipToStatementEnd();
     return r;
   }
   if (!condition.FoundBoolValue()) {
     Report("If: result of expression is not Bool.");
-    SkipToStatementEnd(lx);
+    lx.SkipToStatementEnd();
     return kParseUnsupported;
   }
   if (lx.Kind() != kTokBraceOpen) {
@@ -223,7 +218,7 @@ uint32_t Parser::ClassStatement() {
         Visitor::Class value(&lx, cls, 0, member);
         if (lx.ParseValue(value) != 0) {
           Report("Class: unsupported or invalid value.");
-          SkipToStatementEnd(lx);
+          lx.SkipToStatementEnd();
         }
       } else {
         lx.Lex();
@@ -268,7 +263,7 @@ uint32_t Parser::EnumStatement() {
       Visitor::Enum value(&lx, cls, 0, String(lx.Text(), lx.TextLength()));
       if (lx.ParseValue(value) != 0) {
         Report("Enum: unsupported or invalid value.");
-        SkipToStatementEnd(lx);
+        lx.SkipToStatementEnd();
       }
       lx.ReadExpect(kTokSemicolon);
     }
@@ -287,7 +282,7 @@ uint32_t Parser::PrintStatement(bool lineFeed) {
     if (ParseValueCB(lx, next) != 0) {
       out->Flush();
       Report("Print: unsupported or invalid value.");
-      SkipToStatementEnd(lx);
+      lx.SkipToStatementEnd();
       break;  // pl still ends the line, so the next line of output starts clean
     }
   }
@@ -302,7 +297,7 @@ uint32_t Parser::IncludeStatement() {
   Visitor::OperatorContinuation next(&lx, value);
   if (ParseValueCB(lx, next) != 0) {
     Report("Include: unsupported or invalid value.");
-    SkipToStatementEnd(lx);
+    lx.SkipToStatementEnd();
     return 0;
   }
   if (!m_engine) {

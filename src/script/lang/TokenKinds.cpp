@@ -26,13 +26,8 @@ constexpr OperatorEntry kOperators[] = {
     {83, ")", 255}, {84, "{", 255}, {85, "}", 255}, {86, "[", 255}, {87, "(", 255}, {88, "{", 255},
 };
 
-bool g_tablesDone = false;
-
-}  // namespace
-
-void InitLexerTables() {
+void FillTables() {
   using namespace LexerTables;
-  if (g_tablesDone) return;
   for (int c = -1; c < 256; ++c) {
     uint32_t m = 0;
     if (c == -1) m = kClassEnd;
@@ -56,7 +51,13 @@ void InitLexerTables() {
     g_precedence[e.kind + 1] = e.precedence;
     g_tokenText[e.kind + 1] = e.text;
   }
-  g_tablesDone = true;
+}
+
+}  // namespace
+
+void InitLexerTables() {
+  static const bool filled = (FillTables(), true);  // once, even when the first lexers start on several threads
+  (void)filled;
 }
 
 int32_t TokenPrecedence(int32_t kind) {

@@ -117,8 +117,7 @@ enum CharClass : uint32_t {
 
 constexpr int kNoPrecedence = 255;
 
-// Fills the tables once per process; every lexer constructor calls it (the first lexer must be built
-// before lexers run on several threads).
+// Fills the tables once per process; every lexer constructor calls it.
 void InitLexerTables();
 
 // Table reads, valid after InitLexerTables. `c` is a character code 0-255 or -1 for the end of input.

@@ -46,31 +46,6 @@ uint32_t DottedMember(Parser& parser, const String& prefix, const String& name) 
   return memberId;
 }
 
-// The element class of a typed array token.
-uint32_t ArrayElementClass(int32_t kind) {
-  switch (kind) {
-    case kTokArraySpheref: return kClassSpheref;
-    case kTokArrayVector2f: return kClassVector2f;
-    case kTokArrayVector3f: return kClassVector3f;
-    case kTokArrayVector4f: return kClassVector4f;
-    case kTokArrayMatrix4f: return kClassMatrix4f;
-    case kTokArrayBool: return kClassBool;
-    case kTokArrayString: return kClassString;
-    case kTokArrayF32: return kClassF32;
-    case kTokArrayF64: return kClassF64;
-    case kTokArrayI32: return kClassI32;
-    case kTokArrayI64: return kClassI64;
-    case kTokArrayU32: return kClassU32;
-    case kTokArrayU64: return kClassU64;
-    default: return 0;
-  }
-}
-
-// Floats of a vector token, copied before the lexer moves on.
-struct Floats {
-  float f[16];
-};
-
 // A prefix operator: the operand after it goes through the operator's visitor.
 template <class Op>
 uint32_t Prefix(Lexer& lx, ValueVisitor& v) {
@@ -86,6 +61,7 @@ uint32_t ValueParser::NotYet(Lexer& lexer, const char* what) {
 }
 
 uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
+  if (uint32_t r; lx.DeliverLiteral(v, r)) return r;
   const int32_t kind = lx.Kind();
   switch (kind) {
     case kTokError: {
@@ -113,38 +89,6 @@ uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
       lx.Lex();
       return v.FoundEnum(id);
     }
-    case kTokSpheref:
-    case kTokVector2f:
-    case kTokVector3f:
-    case kTokVector4f:
-    case kTokMatrix4f: {
-      Floats f;
-      __builtin_memcpy(f.f, lx.Value().f, sizeof f.f);
-      lx.Lex();
-      switch (kind) {
-        case kTokSpheref: return v.FoundSpheref(f.f);
-        case kTokVector2f: return v.FoundVector2f(f.f);
-        case kTokVector3f: return v.FoundVector3f(f.f);
-        case kTokVector4f: return v.FoundVector4f(f.f);
-        default: return v.FoundMatrix4f(f.f);
-      }
-    }
-    case kTokBool: {
-      bool b = lx.Value().b;
-      lx.Lex();
-      return v.FoundBool(b);
-    }
-    case kTokString: {
-      String s(lx.Text(), lx.TextLength());
-      lx.Lex();
-      return v.FoundString(s);
-    }
-    case kTokF32: { float x = lx.Value().f32; lx.Lex(); return v.FoundF32(x); }
-    case kTokF64: { double x = lx.Value().f64; lx.Lex(); return v.FoundF64(x); }
-    case kTokI32: { int32_t x = lx.Value().i32; lx.Lex(); return v.FoundI32(x); }
-    case kTokI64: { int64_t x = lx.Value().i64; lx.Lex(); return v.FoundI64(x); }
-    case kTokU32: { uint32_t x = lx.Value().u32; lx.Lex(); return v.FoundU32(x); }
-    case kTokU64: { uint64_t x = lx.Value().u64; lx.Lex(); return v.FoundU64(x); }
     case kTokUnknownChar: {
       char c = char(lx.Value().u32);
       ReportFor(lx, "ParseValueCB: unexpected character \"", c, "\".");
@@ -152,13 +96,6 @@ uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
       return kFailed;
     }
     default: break;
-  }
-  if (uint32_t element = ArrayElementClass(kind)) {
-    // The lexer keeps the array alive until its next token.
-    void* array = element == kClassString ? static_cast<void*>(const_cast<String*>(lx.Strings().Data())) : lx.Elements();
-    uint32_t r = v.FoundArray(array, element);
-    lx.Lex();
-    return r;
   }
   if (kind == kTokName || kind == kTokColonName || kind == kTokColonNameColon || kind == kTokClassId ||
       kind == kTokAt || kind == kTokNameCall) {
@@ -179,8 +116,6 @@ uint32_t ValueParser::NameForms(Parser& parser, ValueVisitor& v) {
   Lexer& lx = parser.GetLexer();
   String name(lx.Text(), lx.TextLength());
   lx.Lex();
-  if (name == "True") return v.FoundBool(true);
-  if (name == "False") return v.FoundBool(false);
   String prefix;
   ReadDottedChain(lx, name, prefix);
   switch (lx.Kind()) {
@@ -222,7 +157,7 @@ uint32_t ValueParser::NamespacePath(Parser& parser, Obj<ScriptNamespace>& ns, St
     }
     if (IsNilObject(child)) {
       parser.Report("Object: unknown namespace \"", segment, "\".");
-      if (lx.Kind() != kTokSemicolon) lx.SkipStatement();
+      lx.SkipToStatementEnd();
       return kFailed;
     }
     ns = static_cast<ScriptNamespace*>(child);
