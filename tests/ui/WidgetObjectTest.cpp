@@ -1,5 +1,6 @@
 // UI objects made from the class table: creation by id, members set and read back in every form.
 #include "UIFixture.h"
+#include "script/object/GlobalFunctions.h"
 #include "ui/WidgetClasses.h"
 #include "ui/Window.h"
 
@@ -168,7 +169,7 @@ TEST_F(UITableTest, DerivedMembersShareTheirStorage) {
   EXPECT_EQ(MemberGet<VF32>(effect, 0x04FFF0C4), -1.0f);
 }
 
-const char* TestFunctionNames(uint32_t id) { return id == 6 ? "Sqrt" : "Odd\"Name"; }
+Obj<ScriptObject> NoResult(uint32_t, int32_t, ScriptObject**) { return Obj<ScriptObject>(); }
 
 TEST_F(UITableTest, GCallNamesTheFunction) {
   // The line as written, after whatever the log pipe puts in front of a message.
@@ -177,18 +178,21 @@ TEST_F(UITableTest, GCallNamesTheFunction) {
     size_t at = t.find("GCall:");
     return at == std::string::npos ? t : t.substr(at);
   };
-  SetGlobalFunctionNames(&TestFunctionNames);
+  RegisterBuiltinFunctions();
+  ASSERT_TRUE(SetGlobalFunction(0x1F, "Odd\"Name", &NoResult));
   GCall(6);
   EXPECT_EQ(line(), "GCall: invalid arguments for function 0x0006 \"Sqrt\".\n");
   GCall(0x1F);
   EXPECT_EQ(line(), "GCall: invalid arguments for function 0x001F \"Odd\\\"Name\".\n");
-  GCall(4096);  // outside the table: no name is looked up
+  GCall(0x20);  // an empty entry
+  EXPECT_EQ(line(), "GCall: invalid arguments for function 0x0020 \"???\".\n");
+  GCall(4096);  // outside the table
   EXPECT_EQ(line(), "GCall: invalid arguments for function 0x1000 \"???\".\n");
-  SetGlobalFunctionNames(nullptr);
   g_LogLevel = kLevelError;  // errors are written only above the global level
   GCall(6);
   g_LogLevel = 0;
   EXPECT_EQ(TakeLog(), "");
+  ClearGlobalFunctions();
 }
 
 }  // namespace
