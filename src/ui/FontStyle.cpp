@@ -1,5 +1,7 @@
 #include "ui/FontStyle.h"
 
+#include "render/RenderShader.h"
+
 namespace PM {
 
 const TypeRecord& FontStyle_I::GetTypeRecord() { return EngineTypeRecord<FontStyle_I>(kName); }

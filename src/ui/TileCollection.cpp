@@ -1,5 +1,7 @@
 #include "ui/TileCollection.h"
 
+#include "render/RenderShader.h"
+
 namespace PM {
 
 const TypeRecord& TileCollection_I::GetTypeRecord() { return EngineTypeRecord<TileCollection_I>(kName); }

@@ -67,9 +67,4 @@ MemberDef FilledIndexedMember(uint32_t id, const char* name, uint32_t flags = 0)
                                          EraseFn(&Th::Size), EraseFn(&Th::Remove));
 }
 
-// Render shaders belong to the render classes; the UI only needs their class id to check what it stores.
-struct RenderShaderRef : ScriptObject {
-  static constexpr uint32_t kClassId = 0xFFFFF082;
-};
-
 }  // namespace PM

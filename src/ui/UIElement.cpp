@@ -1,5 +1,6 @@
 #include "ui/UIElement.h"
 
+#include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 
 namespace PM {

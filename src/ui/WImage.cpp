@@ -1,5 +1,6 @@
 #include "ui/WImage.h"
 
+#include "render/RenderShader.h"
 #include "ui/TileCollection.h"
 
 namespace PM {

@@ -1,5 +1,6 @@
 #include "ui/WidgetStyle.h"
 
+#include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"

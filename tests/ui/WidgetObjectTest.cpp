@@ -1,5 +1,6 @@
 // UI objects made from the class table: creation by id, members set and read back in every form.
 #include "UIFixture.h"
+#include "scene/EngineClassRegistry.h"
 #include "script/object/GlobalFunctions.h"
 #include "ui/WidgetClasses.h"
 #include "ui/Window.h"
@@ -132,6 +133,23 @@ TEST_F(UITableTest, ObjectReferencesKeepTheirClass) {
   EXPECT_EQ(MemberSize(frame, 0x02FFF0D8), 1);
   EXPECT_EQ(MemberGetAt<VObject>(frame, 0x02FFF0D8, 0), child.Get());
   EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(UITableTest, ShaderMembersHoldRenderShaders) {
+  DefineClassFn defineShader = FindEngineClassEntry(0x082);
+  ASSERT_NE(defineShader, nullptr);
+  defineShader();
+  Obj<ScriptObject> shader = Make(0x082), font = Make(0x0D3), tiles = Make(0x0E2);
+  ASSERT_FALSE(shader.IsNil());
+  MemberSet<VObject>(font, 0x01FFF0D3, shader);  // FontStyle.FontShader
+  MemberSetAt<VObject>(tiles, 0x01FFF0E2, 1, shader);  // TileCollection.ShaderArray
+  EXPECT_EQ(MemberGet<VObject>(font, 0x01FFF0D3), shader.Get());
+  EXPECT_EQ(MemberGetAt<VObject>(tiles, 0x01FFF0E2, 1), shader.Get());
+  EXPECT_EQ(TakeLog(), "");
+  // Another object is no shader: refused and stored as nil.
+  MemberSet<VObject>(font, 0x01FFF0D3, tiles);
+  EXPECT_TRUE(IsNilObject(MemberGet<VObject>(font, 0x01FFF0D3)));
+  EXPECT_NE(TakeLog().find("ExpectFailed"), std::string::npos);
 }
 
 TEST_F(UITableTest, TileCollectionFillsGrownEntries) {
