@@ -170,6 +170,10 @@ TEST_F(UITableTest, TileCollectionFillsGrownEntries) {
   MemberSetAt<VI32>(tiles, 0x03FFF0E2, -1, 9);
   EXPECT_NE(TakeLog().find("index -1"), std::string::npos);
   EXPECT_EQ(MemberSize(tiles, 0x03FFF0E2), 3);
+  EXPECT_EQ(MemberGetAt<VI32>(tiles, 0x03FFF0E2, -1), -1);  // a negative read gives the fill, reported
+  EXPECT_NE(TakeLog().find("index -1"), std::string::npos);
+  EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(tiles, 0x01FFF0E2, -2)));
+  EXPECT_NE(TakeLog().find("index -2"), std::string::npos);
 }
 
 TEST_F(UITableTest, DerivedMembersShareTheirStorage) {
