@@ -1,10 +1,12 @@
 #include "ui/FontStyle.h"
 
+#include "render/RenderShader.h"
+
 namespace PM {
 
-const TypeRecord& FontStyle_I::GetTypeRecord() { return UITypeRecord<FontStyle_I>(); }
-ScriptObject* FontStyle_I::Create() { return UINew<FontStyle_I>(); }
-ScriptObject* FontStyle_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<FontStyle_I>(extraBytes); }
+const TypeRecord& FontStyle_I::GetTypeRecord() { return EngineTypeRecord<FontStyle_I>(kName); }
+ScriptObject* FontStyle_I::Create() { return NewEngineObject<FontStyle_I>(); }
+ScriptObject* FontStyle_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<FontStyle_I>(extraBytes); }
 
 void FontStyle_I::Define() {
   DefineUIClass<FontStyle_I, Object_I>();

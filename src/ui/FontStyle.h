@@ -6,6 +6,8 @@
 
 namespace PM {
 
+class RenderShader_I;
+
 class FontStyle_I : public Object_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0D3;
@@ -17,7 +19,7 @@ class FontStyle_I : public Object_I {
   // Defines the class, then its own members.
   static void Define();
 
-  Obj<RenderShaderRef> m_fontShader;
+  Obj<RenderShader_I> m_fontShader;
   Vector2f m_fontSize{64, 64};
   Vector3f m_shadowOffset{0, 0, 0};
   Vector4f m_shadowColor{0, 0, 0, 1};

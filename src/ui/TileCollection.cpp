@@ -1,10 +1,12 @@
 #include "ui/TileCollection.h"
 
+#include "render/RenderShader.h"
+
 namespace PM {
 
-const TypeRecord& TileCollection_I::GetTypeRecord() { return UITypeRecord<TileCollection_I>(); }
-ScriptObject* TileCollection_I::Create() { return UINew<TileCollection_I>(); }
-ScriptObject* TileCollection_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<TileCollection_I>(extraBytes); }
+const TypeRecord& TileCollection_I::GetTypeRecord() { return EngineTypeRecord<TileCollection_I>(kName); }
+ScriptObject* TileCollection_I::Create() { return NewEngineObject<TileCollection_I>(); }
+ScriptObject* TileCollection_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<TileCollection_I>(extraBytes); }
 
 void TileCollection_I::Define() {
   DefineUIClass<TileCollection_I, Object_I>();

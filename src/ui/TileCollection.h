@@ -8,6 +8,8 @@
 
 namespace PM {
 
+class RenderShader_I;
+
 class TileCollection_I : public Object_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0E2;
@@ -19,7 +21,7 @@ class TileCollection_I : public Object_I {
   // Defines the class, then its own members.
   static void Define();
 
-  Array<Obj<RenderShaderRef>> m_shaderArray;
+  Array<Obj<RenderShader_I>> m_shaderArray;
   Array<Vector4f> m_colorArray;
   Array<int32_t> m_tileSelectArray;
   Array<String> m_nameArray;

@@ -1,33 +1,15 @@
-// What every UI script class shares: its type record, its two factories and its class-table row,
-// generated from the class's kClassId and kName.
+// What every UI script class shares beyond the engine class helpers: its class-table row from its
+// kClassId and kName, and indexed members that fill what they grow.
 #pragma once
 
-#include "script/object/MemberDef.h"
-#include "script/object/ScriptObject.h"
+#include "scene/EngineClass.h"
 
 namespace PM {
-
-template <class T>
-const TypeRecord& UITypeRecord() {
-  static TypeRecord t(T::kName, sizeof(T), DestroyScriptObject<T>);
-  return t;
-}
-
-template <class T>
-ScriptObject* UINew() {
-  return NewScriptObject<T>(T::GetTypeRecord(), T::kClassId);
-}
-
-template <class T>
-ScriptObject* UINewExtra(uint32_t extraBytes) {
-  return NewScriptObject<T>(T::GetTypeRecord(), T::kClassId, extraBytes);
-}
 
 // The class-table row of a concrete class T over Base.
 template <class T, class Base>
 void DefineUIClass() {
-  const ClassDef row[] = {{T::kClassId, Base::kClassId, "", T::kName, &T::GetTypeRecord(), &T::Create,
-                           &T::CreateExtra, kClassKindObject}};
+  const ClassDef row[] = {ConcreteClass<T>(Base::kClassId, T::kName)};
   DefineClasses(row);
 }
 
@@ -84,22 +66,5 @@ MemberDef FilledIndexedMember(uint32_t id, const char* name, uint32_t flags = 0)
   return MakeMemberDef<T, kShapeIndexed>(id, name, flags | FormFlags<T, kShapeIndexed>(), Th::GetFn(), Th::SetFn(),
                                          EraseFn(&Th::Size), EraseFn(&Th::Remove));
 }
-
-// Render shaders belong to the render classes; the UI only needs their class id to check what it stores.
-struct RenderShaderRef : ScriptObject {
-  static constexpr uint32_t kClassId = 0xFFFFF082;
-};
-
-}  // namespace PM
-
-namespace PM {
-
-// An enumeration class of the UI table: its own 4-byte type record, no factories, and the values
-// 1..count named in order, each value its own member id.
-void DefineUIEnum(uint32_t classId, const char* nameSpace, const char* name, const TypeRecord& type,
-                  const char* const* valueNames, int count);
-
-// The destroy function of enumeration type records: enumeration values are never allocated.
-void NoUIEnumDestroy(void*);
 
 }  // namespace PM

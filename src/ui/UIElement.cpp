@@ -1,12 +1,13 @@
 #include "ui/UIElement.h"
 
+#include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 
 namespace PM {
 
-const TypeRecord& UIElement_I::GetTypeRecord() { return UITypeRecord<UIElement_I>(); }
-ScriptObject* UIElement_I::Create() { return UINew<UIElement_I>(); }
-ScriptObject* UIElement_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<UIElement_I>(extraBytes); }
+const TypeRecord& UIElement_I::GetTypeRecord() { return EngineTypeRecord<UIElement_I>(kName); }
+ScriptObject* UIElement_I::Create() { return NewEngineObject<UIElement_I>(); }
+ScriptObject* UIElement_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<UIElement_I>(extraBytes); }
 
 void UIElement_I::Define() {
   DefineUIClass<UIElement_I, Object_I>();

@@ -9,6 +9,7 @@
 
 namespace PM {
 
+class RenderShader_I;
 class FontStyle_I;
 
 class UIElement_I : public Object_I {
@@ -22,7 +23,7 @@ class UIElement_I : public Object_I {
   // Defines the class, then its own members.
   static void Define();
 
-  Array<Obj<RenderShaderRef>> m_shaderArray;
+  Array<Obj<RenderShader_I>> m_shaderArray;
   Array<int32_t> m_atomData;
   Vector3f m_defaultDim{0, 0, 0};
   Vector3f m_borderMin{0, 0, 0};

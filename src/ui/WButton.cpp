@@ -4,9 +4,9 @@
 
 namespace PM {
 
-const TypeRecord& WButton_I::GetTypeRecord() { return UITypeRecord<WButton_I>(); }
-ScriptObject* WButton_I::Create() { return UINew<WButton_I>(); }
-ScriptObject* WButton_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WButton_I>(extraBytes); }
+const TypeRecord& WButton_I::GetTypeRecord() { return EngineTypeRecord<WButton_I>(kName); }
+ScriptObject* WButton_I::Create() { return NewEngineObject<WButton_I>(); }
+ScriptObject* WButton_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WButton_I>(extraBytes); }
 
 void WButton_I::Define() {
   DefineUIClass<WButton_I, WControl_I>();

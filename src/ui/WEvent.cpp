@@ -1,11 +1,10 @@
 #include "ui/WEvent.h"
 
-#include "ui/UIClass.h"
+#include "scene/EngineClass.h"
 
 namespace PM {
 
 void DefineWEventEnum() {
-  static TypeRecord type("WEvent", 4, NoUIEnumDestroy);
   static const char* const kNames[kWEventCount] = {
       "None", "ShowWidget", "HideWidget", "ToggleWidget", "Focus", "FocusLost", "FocusActive", "KeyboardFocus",
       "KeyboardFocusLost", "KeyboardFocusActive", "KeyDown", "KeyUp", "MouseLeftDown", "MouseLeftHold", "MouseLeftUp",
@@ -16,7 +15,7 @@ void DefineWEventEnum() {
       "ButtonUnchecked", "CloseButtonDown", "CloseButtonClicked", "ChildButtonDown", "ChildButtonHold",
       "ChildButtonUp", "ChildButtonClicked", "ValueChanged", "InfoChanged", "EffectFinished",
   };
-  DefineUIEnum(kClassWEvent, "", "WEvent", type, kNames, kWEventCount);
+  DefineEnumType({kClassWEvent, "", "WEvent", kNames, kWEventCount});
 }
 
 }  // namespace PM

@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WEventCallback_I::GetTypeRecord() { return UITypeRecord<WEventCallback_I>(); }
-ScriptObject* WEventCallback_I::Create() { return UINew<WEventCallback_I>(); }
-ScriptObject* WEventCallback_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WEventCallback_I>(extraBytes); }
+const TypeRecord& WEventCallback_I::GetTypeRecord() { return EngineTypeRecord<WEventCallback_I>(kName); }
+ScriptObject* WEventCallback_I::Create() { return NewEngineObject<WEventCallback_I>(); }
+ScriptObject* WEventCallback_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WEventCallback_I>(extraBytes); }
 
 void WEventCallback_I::Define() {
   DefineUIClass<WEventCallback_I, Object_I>();

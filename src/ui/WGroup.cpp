@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WGroup_I::GetTypeRecord() { return UITypeRecord<WGroup_I>(); }
-ScriptObject* WGroup_I::Create() { return UINew<WGroup_I>(); }
-ScriptObject* WGroup_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WGroup_I>(extraBytes); }
+const TypeRecord& WGroup_I::GetTypeRecord() { return EngineTypeRecord<WGroup_I>(kName); }
+ScriptObject* WGroup_I::Create() { return NewEngineObject<WGroup_I>(); }
+ScriptObject* WGroup_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WGroup_I>(extraBytes); }
 
 void WGroup_I::Define() {
   DefineUIClass<WGroup_I, WFrame_I>();

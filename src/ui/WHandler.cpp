@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WHandler_I::GetTypeRecord() { return UITypeRecord<WHandler_I>(); }
-ScriptObject* WHandler_I::Create() { return UINew<WHandler_I>(); }
-ScriptObject* WHandler_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WHandler_I>(extraBytes); }
+const TypeRecord& WHandler_I::GetTypeRecord() { return EngineTypeRecord<WHandler_I>(kName); }
+ScriptObject* WHandler_I::Create() { return NewEngineObject<WHandler_I>(); }
+ScriptObject* WHandler_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WHandler_I>(extraBytes); }
 
 void WHandler_I::Define() {
   DefineUIClass<WHandler_I, Object_I>();

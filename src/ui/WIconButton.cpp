@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WIconButton_I::GetTypeRecord() { return UITypeRecord<WIconButton_I>(); }
-ScriptObject* WIconButton_I::Create() { return UINew<WIconButton_I>(); }
-ScriptObject* WIconButton_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WIconButton_I>(extraBytes); }
+const TypeRecord& WIconButton_I::GetTypeRecord() { return EngineTypeRecord<WIconButton_I>(kName); }
+ScriptObject* WIconButton_I::Create() { return NewEngineObject<WIconButton_I>(); }
+ScriptObject* WIconButton_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WIconButton_I>(extraBytes); }
 
 void WIconButton_I::Define() {
   DefineUIClass<WIconButton_I, WButton_I>();

@@ -1,12 +1,13 @@
 #include "ui/WImage.h"
 
+#include "render/RenderShader.h"
 #include "ui/TileCollection.h"
 
 namespace PM {
 
-const TypeRecord& WImage_I::GetTypeRecord() { return UITypeRecord<WImage_I>(); }
-ScriptObject* WImage_I::Create() { return UINew<WImage_I>(); }
-ScriptObject* WImage_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WImage_I>(extraBytes); }
+const TypeRecord& WImage_I::GetTypeRecord() { return EngineTypeRecord<WImage_I>(kName); }
+ScriptObject* WImage_I::Create() { return NewEngineObject<WImage_I>(); }
+ScriptObject* WImage_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WImage_I>(extraBytes); }
 
 void WImage_I::Define() {
   DefineUIClass<WImage_I, WFrame_I>();

@@ -6,6 +6,7 @@
 
 namespace PM {
 
+class RenderShader_I;
 class TileCollection_I;
 
 class WImage_I : public WFrame_I {
@@ -19,7 +20,7 @@ class WImage_I : public WFrame_I {
   // Defines the class, then its own members.
   static void Define();
 
-  Obj<RenderShaderRef> m_imageShader;
+  Obj<RenderShader_I> m_imageShader;
   Vector4f m_imageColor{1, 1, 1, 1};
   int32_t m_tileSelect = 0;
   Obj<TileCollection_I> m_tileCollection;

@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WLabel_I::GetTypeRecord() { return UITypeRecord<WLabel_I>(); }
-ScriptObject* WLabel_I::Create() { return UINew<WLabel_I>(); }
-ScriptObject* WLabel_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WLabel_I>(extraBytes); }
+const TypeRecord& WLabel_I::GetTypeRecord() { return EngineTypeRecord<WLabel_I>(kName); }
+ScriptObject* WLabel_I::Create() { return NewEngineObject<WLabel_I>(); }
+ScriptObject* WLabel_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WLabel_I>(extraBytes); }
 
 void WLabel_I::Define() {
   DefineUIClass<WLabel_I, WControl_I>();

@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WMenuBar_I::GetTypeRecord() { return UITypeRecord<WMenuBar_I>(); }
-ScriptObject* WMenuBar_I::Create() { return UINew<WMenuBar_I>(); }
-ScriptObject* WMenuBar_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WMenuBar_I>(extraBytes); }
+const TypeRecord& WMenuBar_I::GetTypeRecord() { return EngineTypeRecord<WMenuBar_I>(kName); }
+ScriptObject* WMenuBar_I::Create() { return NewEngineObject<WMenuBar_I>(); }
+ScriptObject* WMenuBar_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WMenuBar_I>(extraBytes); }
 
 void WMenuBar_I::Define() {
   DefineUIClass<WMenuBar_I, WSizer_I>();

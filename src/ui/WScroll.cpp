@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WScroll_I::GetTypeRecord() { return UITypeRecord<WScroll_I>(); }
-ScriptObject* WScroll_I::Create() { return UINew<WScroll_I>(); }
-ScriptObject* WScroll_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WScroll_I>(extraBytes); }
+const TypeRecord& WScroll_I::GetTypeRecord() { return EngineTypeRecord<WScroll_I>(kName); }
+ScriptObject* WScroll_I::Create() { return NewEngineObject<WScroll_I>(); }
+ScriptObject* WScroll_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WScroll_I>(extraBytes); }
 
 void WScroll_I::Define() {
   DefineUIClass<WScroll_I, WControl_I>();

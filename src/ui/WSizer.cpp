@@ -4,9 +4,9 @@
 
 namespace PM {
 
-const TypeRecord& WSizer_I::GetTypeRecord() { return UITypeRecord<WSizer_I>(); }
-ScriptObject* WSizer_I::Create() { return UINew<WSizer_I>(); }
-ScriptObject* WSizer_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WSizer_I>(extraBytes); }
+const TypeRecord& WSizer_I::GetTypeRecord() { return EngineTypeRecord<WSizer_I>(kName); }
+ScriptObject* WSizer_I::Create() { return NewEngineObject<WSizer_I>(); }
+ScriptObject* WSizer_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WSizer_I>(extraBytes); }
 
 void WSizer_I::Define() {
   DefineUIClass<WSizer_I, WControl_I>();
@@ -23,9 +23,8 @@ void WSizer_I::Define() {
 }
 
 void WSizer_I::DefineSizerModeEnum() {
-  static TypeRecord type("WSizer.SizerModeEnum", 4, NoUIEnumDestroy);
   static const char* const kNames[] = {"Horizontal", "Vertical", "HorizontalRev", "VerticalRev"};
-  DefineUIEnum(kClassSizerMode, "WSizer", "SizerModeEnum", type, kNames, 4);
+  DefineEnumType({kClassSizerMode, "WSizer", "SizerModeEnum", kNames, 4});
 }
 
 }  // namespace PM

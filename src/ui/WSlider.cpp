@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WSlider_I::GetTypeRecord() { return UITypeRecord<WSlider_I>(); }
-ScriptObject* WSlider_I::Create() { return UINew<WSlider_I>(); }
-ScriptObject* WSlider_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WSlider_I>(extraBytes); }
+const TypeRecord& WSlider_I::GetTypeRecord() { return EngineTypeRecord<WSlider_I>(kName); }
+ScriptObject* WSlider_I::Create() { return NewEngineObject<WSlider_I>(); }
+ScriptObject* WSlider_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WSlider_I>(extraBytes); }
 
 void WSlider_I::Define() {
   DefineUIClass<WSlider_I, WControl_I>();

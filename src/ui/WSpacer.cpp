@@ -2,9 +2,9 @@
 
 namespace PM {
 
-const TypeRecord& WSpacer_I::GetTypeRecord() { return UITypeRecord<WSpacer_I>(); }
-ScriptObject* WSpacer_I::Create() { return UINew<WSpacer_I>(); }
-ScriptObject* WSpacer_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WSpacer_I>(extraBytes); }
+const TypeRecord& WSpacer_I::GetTypeRecord() { return EngineTypeRecord<WSpacer_I>(kName); }
+ScriptObject* WSpacer_I::Create() { return NewEngineObject<WSpacer_I>(); }
+ScriptObject* WSpacer_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WSpacer_I>(extraBytes); }
 
 void WSpacer_I::Define() {
   DefineUIClass<WSpacer_I, Widget_I>();

@@ -7,10 +7,10 @@
 
 namespace PM {
 
-const TypeRecord& Widget_I::GetTypeRecord() { return UITypeRecord<Widget_I>(); }
+const TypeRecord& Widget_I::GetTypeRecord() { return EngineTypeRecord<Widget_I>(kName); }
 
 void Widget_I::Define() {
-  const ClassDef row[] = {{kClassId, Object_I::kClassId, "", kName, &GetTypeRecord(), nullptr, nullptr, kClassKindObject}};
+  const ClassDef row[] = {AbstractClass<Widget_I>(Object_I::kClassId, kName)};
   DefineClasses(row);
   const MemberDef members[] = {
       FieldMember<&Widget_I::m_parent>(0x01FFF0D8, "Parent", 0x7),
@@ -45,15 +45,13 @@ void Widget_I::Define() {
 }
 
 void Widget_I::DefineResizeModeEnum() {
-  static TypeRecord type("Widget.ResizeModeEnum", 4, NoUIEnumDestroy);
   static const char* const kNames[] = {"ResizeExact", "ResizeMin", "ResizePercent", "ResizeMinPercent", "ResizeMax"};
-  DefineUIEnum(kClassWidgetResizeMode, "Widget", "ResizeModeEnum", type, kNames, 5);
+  DefineEnumType({kClassWidgetResizeMode, "Widget", "ResizeModeEnum", kNames, 5});
 }
 
 void Widget_I::DefineAlignmentModeEnum() {
-  static TypeRecord type("Widget.AlignmentModeEnum", 4, NoUIEnumDestroy);
   static const char* const kNames[] = {"AlignCenter", "AlignMin", "AlignMax", "AlignBlock"};
-  DefineUIEnum(kClassWidgetAlignmentMode, "Widget", "AlignmentModeEnum", type, kNames, 4);
+  DefineEnumType({kClassWidgetAlignmentMode, "Widget", "AlignmentModeEnum", kNames, 4});
 }
 
 }  // namespace PM

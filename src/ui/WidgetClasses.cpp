@@ -1,8 +1,7 @@
 #include "ui/WidgetClasses.h"
 
-#include <atomic>
-
 #include "core/Log.h"
+#include "script/object/GlobalFunctions.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"
@@ -98,19 +97,14 @@ void RegisterWidgetClasses() {
 
 void UninitEngineClasses() {}
 
-static std::atomic<GlobalFunctionNameFn> g_functionNames{nullptr};
-
-void SetGlobalFunctionNames(GlobalFunctionNameFn names) { g_functionNames.store(names); }
-
 void GCall(uint32_t functionId) {
   if (!LogLevelAdmits(kLevelError)) return;
-  GlobalFunctionNameFn names = g_functionNames.load();
-  // An id outside the table names no function rather than reading past it.
-  const char* name = names && functionId < kGlobalFunctionCount ? names(functionId) : nullptr;
+  // An empty entry, or an id outside the table, has no name.
+  const char* name = GlobalFunctionName(functionId);
   StreamPipeRef& pipe = LogErrPipe();
   pipe->BeginMessage(kLevelError);
   pipe.WriteText("GCall: invalid arguments for function 0x").WriteHexPadded(functionId, 4).WriteChar(' ');
-  pipe.WriteQuoted(name ? name : "???", -1, '"').WriteChar('.');
+  pipe.WriteQuoted(*name ? name : "???", -1, '"').WriteChar('.');
   pipe.EndLine();
   pipe->EndMessage();
 }

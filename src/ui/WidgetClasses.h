@@ -13,9 +13,5 @@ void UninitEngineClasses();
 
 // Logs at Error: GCall: invalid arguments for function 0x0006 "Sqrt".
 void GCall(uint32_t functionId);
-constexpr uint32_t kGlobalFunctionCount = 1024;
-// The global function table names its functions for GCall once it exists; until then GCall names none.
-using GlobalFunctionNameFn = const char* (*)(uint32_t functionId);
-void SetGlobalFunctionNames(GlobalFunctionNameFn names);
 
 }  // namespace PM

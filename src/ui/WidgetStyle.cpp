@@ -1,5 +1,6 @@
 #include "ui/WidgetStyle.h"
 
+#include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"
@@ -7,9 +8,9 @@
 
 namespace PM {
 
-const TypeRecord& WidgetStyle_I::GetTypeRecord() { return UITypeRecord<WidgetStyle_I>(); }
-ScriptObject* WidgetStyle_I::Create() { return UINew<WidgetStyle_I>(); }
-ScriptObject* WidgetStyle_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<WidgetStyle_I>(extraBytes); }
+const TypeRecord& WidgetStyle_I::GetTypeRecord() { return EngineTypeRecord<WidgetStyle_I>(kName); }
+ScriptObject* WidgetStyle_I::Create() { return NewEngineObject<WidgetStyle_I>(); }
+ScriptObject* WidgetStyle_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WidgetStyle_I>(extraBytes); }
 
 void WidgetStyle_I::Define() {
   DefineUIClass<WidgetStyle_I, Object_I>();

@@ -10,7 +10,7 @@
 
 namespace PM {
 
-struct RenderShaderRef;
+class RenderShader_I;
 class TileCollection_I;
 class FontStyle_I;
 class Widget_I;
@@ -27,7 +27,7 @@ class WidgetStyle_I : public Object_I {
   // Defines the class, then its own members.
   static void Define();
 
-  Obj<RenderShaderRef> m_widgetShader;
+  Obj<RenderShader_I> m_widgetShader;
   Obj<TileCollection_I> m_iconCollection;
   Obj<FontStyle_I> m_fontStyle;
   WeakObj<Widget_I> m_infoWidget;

@@ -4,11 +4,11 @@
 
 namespace PM {
 
-const TypeRecord& SWindow_I::GetTypeRecord() { return UITypeRecord<SWindow_I>(); }
-ScriptObject* SWindow_I::Create() { return UINew<SWindow_I>(); }
-ScriptObject* SWindow_I::CreateExtra(uint32_t extraBytes) { return UINewExtra<SWindow_I>(extraBytes); }
+const TypeRecord& SWindow_I::GetTypeRecord() { return EngineTypeRecord<SWindow_I>(kName); }
+ScriptObject* SWindow_I::Create() { return NewEngineObject<SWindow_I>(); }
+ScriptObject* SWindow_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<SWindow_I>(extraBytes); }
 
-const TypeRecord& TWindow_I::GetTypeRecord() { return UITypeRecord<TWindow_I>(); }
+const TypeRecord& TWindow_I::GetTypeRecord() { return EngineTypeRecord<TWindow_I>(kName); }
 
 ScriptObject* TWindow_I::Create() { return NewEngineNode<TWindow_I, SWindow_I>(); }
 ScriptObject* TWindow_I::CreateExtra(uint32_t extraBytes) { return NewEngineNode<TWindow_I, SWindow_I>(extraBytes); }

@@ -1,5 +1,7 @@
 // UI objects made from the class table: creation by id, members set and read back in every form.
 #include "UIFixture.h"
+#include "scene/EngineClassRegistry.h"
+#include "script/object/GlobalFunctions.h"
 #include "ui/WidgetClasses.h"
 #include "ui/Window.h"
 
@@ -133,6 +135,23 @@ TEST_F(UITableTest, ObjectReferencesKeepTheirClass) {
   EXPECT_EQ(TakeLog(), "");
 }
 
+TEST_F(UITableTest, ShaderMembersHoldRenderShaders) {
+  DefineClassFn defineShader = FindEngineClassEntry(0x082);
+  ASSERT_NE(defineShader, nullptr);
+  defineShader();
+  Obj<ScriptObject> shader = Make(0x082), font = Make(0x0D3), tiles = Make(0x0E2);
+  ASSERT_FALSE(shader.IsNil());
+  MemberSet<VObject>(font, 0x01FFF0D3, shader);  // FontStyle.FontShader
+  MemberSetAt<VObject>(tiles, 0x01FFF0E2, 1, shader);  // TileCollection.ShaderArray
+  EXPECT_EQ(MemberGet<VObject>(font, 0x01FFF0D3), shader.Get());
+  EXPECT_EQ(MemberGetAt<VObject>(tiles, 0x01FFF0E2, 1), shader.Get());
+  EXPECT_EQ(TakeLog(), "");
+  // Another object is no shader: refused and stored as nil.
+  MemberSet<VObject>(font, 0x01FFF0D3, tiles);
+  EXPECT_TRUE(IsNilObject(MemberGet<VObject>(font, 0x01FFF0D3)));
+  EXPECT_NE(TakeLog().find("ExpectFailed"), std::string::npos);
+}
+
 TEST_F(UITableTest, TileCollectionFillsGrownEntries) {
   Obj<ScriptObject> tiles = Make(0x0E2);
   MemberSetAt<VI32>(tiles, 0x03FFF0E2, 2, 5);
@@ -151,6 +170,10 @@ TEST_F(UITableTest, TileCollectionFillsGrownEntries) {
   MemberSetAt<VI32>(tiles, 0x03FFF0E2, -1, 9);
   EXPECT_NE(TakeLog().find("index -1"), std::string::npos);
   EXPECT_EQ(MemberSize(tiles, 0x03FFF0E2), 3);
+  EXPECT_EQ(MemberGetAt<VI32>(tiles, 0x03FFF0E2, -1), -1);  // a negative read gives the fill, reported
+  EXPECT_NE(TakeLog().find("index -1"), std::string::npos);
+  EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(tiles, 0x01FFF0E2, -2)));
+  EXPECT_NE(TakeLog().find("index -2"), std::string::npos);
 }
 
 TEST_F(UITableTest, DerivedMembersShareTheirStorage) {
@@ -168,7 +191,7 @@ TEST_F(UITableTest, DerivedMembersShareTheirStorage) {
   EXPECT_EQ(MemberGet<VF32>(effect, 0x04FFF0C4), -1.0f);
 }
 
-const char* TestFunctionNames(uint32_t id) { return id == 6 ? "Sqrt" : "Odd\"Name"; }
+Obj<ScriptObject> NoResult(uint32_t, int32_t, ScriptObject**) { return Obj<ScriptObject>(); }
 
 TEST_F(UITableTest, GCallNamesTheFunction) {
   // The line as written, after whatever the log pipe puts in front of a message.
@@ -177,18 +200,21 @@ TEST_F(UITableTest, GCallNamesTheFunction) {
     size_t at = t.find("GCall:");
     return at == std::string::npos ? t : t.substr(at);
   };
-  SetGlobalFunctionNames(&TestFunctionNames);
+  RegisterBuiltinFunctions();
+  ASSERT_TRUE(SetGlobalFunction(0x1F, "Odd\"Name", &NoResult));
   GCall(6);
   EXPECT_EQ(line(), "GCall: invalid arguments for function 0x0006 \"Sqrt\".\n");
   GCall(0x1F);
   EXPECT_EQ(line(), "GCall: invalid arguments for function 0x001F \"Odd\\\"Name\".\n");
-  GCall(4096);  // outside the table: no name is looked up
+  GCall(0x20);  // an empty entry
+  EXPECT_EQ(line(), "GCall: invalid arguments for function 0x0020 \"???\".\n");
+  GCall(4096);  // outside the table
   EXPECT_EQ(line(), "GCall: invalid arguments for function 0x1000 \"???\".\n");
-  SetGlobalFunctionNames(nullptr);
   g_LogLevel = kLevelError;  // errors are written only above the global level
   GCall(6);
   g_LogLevel = 0;
   EXPECT_EQ(TakeLog(), "");
+  ClearGlobalFunctions();
 }
 
 }  // namespace
