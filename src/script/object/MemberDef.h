@@ -378,12 +378,6 @@ MemberDef CallbackIndexedMember(uint32_t id, const char* name, typename MemberSi
                                            set ? EraseFn(set) : nullptr, size ? EraseFn(size) : nullptr,
                                            remove ? EraseFn(remove) : nullptr);
 }
-template <class Tag>
-MemberDef CallbackArrayMember(uint32_t id, const char* name, typename MemberSig<Tag>::GetArray get,
-                              typename MemberSig<Tag>::SetArray set, uint32_t flags = 0) {
-  return MakeMemberDef<Tag, kShapeArray>(id, name, flags | FormFlags<Tag, kShapeArray>(), EraseFn(get),
-                                         set ? EraseFn(set) : nullptr);
-}
 
 // ---- modifiers, enum values, function members -----------------------------------------------------------
 
