@@ -273,8 +273,7 @@ ScriptObject* ScriptClass_I::NewInstance(uint32_t classId, uint32_t extraBytes) 
 }
 
 void ScriptClass_I::DestroyStorage(ScriptObject* obj, uint32_t classId) {
-  // The object's own class clears the storage of the whole chain, its class reference last.
-  if (obj->ScriptObject::GetClassID() != classId) return;
+  // Run for the object's own class: it clears the storage of the whole chain, its class reference last.
   ScriptClass_I* c = Of(classId);
   if (!c) return;
   unsigned char* storage = reinterpret_cast<unsigned char*>(obj) + c->m_d.storageStart;
