@@ -193,7 +193,8 @@ uint32_t ScriptClass_I::DefMemberVar(const String& name, uint32_t valueClassId, 
              Hex{valueClassId}, " \"", ClassName(valueClassId), "\" (flags 0x", Hex{flags}, ").");
     return 0;
   }
-  if (valueClassId == kClassScriptObject) flags |= indexed ? 0x2600u : 0x1200u;
+  if (valueClassId == kClassScriptObject)
+    flags |= indexed ? FormFlags<VObject, kShapeIndexed>() : FormFlags<VObject, kShapeSingle>();
   ScriptClassMember& m = m_d.members.emplace_back();
   m.name = name;
   m.id = MakeMemberId(m_d.nextMember++, m_d.id);
