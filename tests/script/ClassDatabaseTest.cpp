@@ -80,6 +80,23 @@ TEST_F(ObjectModelTest, ClassIndexBeyondTheTableIsFatalAndCreatesNothing) {
   EXPECT_STREQ(ClassName(0xFFFFF200), "???");
 }
 
+TEST_F(ObjectModelTest, RedefinedClassKeepsItsFirstDefinitionAndAMissingBaseIsReported) {
+  uint32_t before = ClassCount();
+  CreateClass(A::kClassId, kClassScriptObject, "", "Again", &TypeB(), nullptr, nullptr, kClassKindObject);
+  EXPECT_NE(TakeLog().find("CreateClass: class 0xFFFFF100 \"Again\" already exists as \"A\"."), std::string::npos);
+  EXPECT_EQ(ClassCount(), before);
+  EXPECT_STREQ(ClassName(A::kClassId), "A");
+  Obj<B> b(NewB());  // the first definition's row and members are intact
+  EXPECT_TRUE(b->IsA(A::kClassId));
+  MemberSet<VI32>(b, kACount, 2);
+  EXPECT_EQ(b->count, 2);
+  EXPECT_EQ(TakeLog(), "");
+
+  CreateClass(0xFFFFF1E0, 0xFFFFF1E1, "", "Orphan", &TypeA(), nullptr, nullptr, kClassKindObject);
+  EXPECT_NE(TakeLog().find("CreateClass: base class 0xFFFFF1E1 of \"Orphan\" is not defined."), std::string::npos);
+  EXPECT_EQ(FindMemberID(0xFFFFF1E0, "Count"), 0u);
+}
+
 TEST_F(ObjectModelTest, BuiltInIdsAndNames) {
   EXPECT_EQ(FindClassID("Bool"), 0xFFFFF008u);
   EXPECT_EQ(FindClassID("Array_Matrix4f"), 0xFFFFF035u);

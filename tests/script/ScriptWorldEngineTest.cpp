@@ -113,6 +113,9 @@ TEST_F(EngineTest, MissingFilesAndAMissingParserAreReported) {
   EXPECT_NE(TakeLog().find("Storage: FileNotFound: " + dir + "t.[bsb] (the text script"), std::string::npos);
   engine->LoadFile((dir + "t.bs").c_str(), Storage::kReadQuiet, 0);
   EXPECT_EQ(TakeLog(), "");
+  EXPECT_TRUE(engine->LoadFile("x.bs", Storage::kWrite, 0).IsNil());
+  EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: mode 0x0000000E is not a read mode (\"x.bs\")."), std::string::npos);
+  EXPECT_EQ(g_runs.size(), 2u);  // nothing more reached the parser
   EXPECT_TRUE(engine->LoadFile("", 1, 0).IsNil());
   EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: no file name."), std::string::npos);
   SetScriptStreamParser(nullptr);

@@ -122,5 +122,25 @@ TEST_F(NamespaceTest, NamespaceFunctionsTakeRunTimeIdsAndGiveThemBack) {
   EXPECT_NE(TakeLog().find("CallGlobalFunction: no function 0x"), std::string::npos);
 }
 
+TEST_F(NamespaceTest, BadFunctionsAndBadCallsAreRefusedWithAMessage) {
+  EXPECT_TRUE(IsNilObject(ScriptFunction::Create("", &Twice)));
+  EXPECT_TRUE(IsNilObject(ScriptFunction::Create("f", nullptr)));
+  EXPECT_EQ(Count(TakeLog(), "ScriptFunction::Create: a function needs a name, a body and a started script world."), 2);
+  EXPECT_FALSE(SetGlobalFunction(0, "zero", &Twice));
+  EXPECT_FALSE(SetGlobalFunction(kGlobalFunctionCount, "far", &Twice));
+  EXPECT_FALSE(SetGlobalFunction(40, "", &Twice));
+  EXPECT_FALSE(SetGlobalFunction(41, "none", nullptr));
+  EXPECT_EQ(Count(TakeLog(), "SetGlobalFunction: invalid function 0x"), 4);
+  EXPECT_FALSE(SetGlobalFunction(kFunctionSqrt, "Root", &Twice));  // a taken entry keeps its function
+  EXPECT_NE(TakeLog().find("SetGlobalFunction: function 0x0006 is already \"Sqrt\"."), std::string::npos);
+  EXPECT_STREQ(GlobalFunctionName(kFunctionSqrt), "Sqrt");
+  EXPECT_EQ(FindFunctionID("Root"), 0u);
+  EXPECT_TRUE(CallGlobalFunction(kFunctionSqrt, -1, nullptr).IsNil());
+  EXPECT_TRUE(CallGlobalFunction(kFunctionSqrt, 1, nullptr).IsNil());
+  EXPECT_EQ(Count(TakeLog(), "CallGlobalFunction: invalid arguments for function 0x0006 \"Sqrt\"."), 2);
+  EXPECT_TRUE(CallGlobalFunction(kGlobalFunctionCount + 5, 0, nullptr).IsNil());
+  EXPECT_NE(TakeLog().find("CallGlobalFunction: no function 0x0405."), std::string::npos);
+}
+
 }  // namespace
 }  // namespace PM::Test

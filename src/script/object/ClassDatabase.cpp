@@ -197,7 +197,7 @@ void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, cons
     return;
   }
   ClassSlot* c = SlotOf(id);
-  if (!c || MemberIndex(id) == 0 || (id & 0x00FFF000u) != 0x00FFF000u) {
+  if (!c || !IsWellFormedMemberId(id)) {
     LogError("CreateMember: invalid member id 0x", Hex{id}, " for \"", name, "\" (class ", c ? "defined" : "undefined",
              ").");
     return;
@@ -227,7 +227,7 @@ void CreateEnumMember(uint32_t id, const char* name, int32_t value, uint32_t val
     return;
   }
   ClassSlot* c = SlotOf(id);
-  if (!c || MemberIndex(id) == 0 || (id & 0x00FFF000u) != 0x00FFF000u) {
+  if (!c || !IsWellFormedMemberId(id)) {
     LogError("CreateEnumMember: invalid member id 0x", Hex{id}, " for \"", name, "\".");
     return;
   }
@@ -283,9 +283,9 @@ uint32_t ClassCount() { return g_db ? g_db->defined : 0; }
 
 const MemberRecord* MemberRecordOf(uint32_t memberId) {
   ClassSlot* c = SlotOf(memberId);
-  if (!c || (memberId & 0x00FFF000u) != 0x00FFF000u) return nullptr;
+  if (!c || !IsWellFormedMemberId(memberId)) return nullptr;
   int32_t m = int32_t(MemberIndex(memberId));
-  if (m == 0 || m >= c->valid->count || c->valid->records[m].id == 0) return nullptr;
+  if (m >= c->valid->count || c->valid->records[m].id == 0) return nullptr;
   return &c->valid->records[m];
 }
 

@@ -203,33 +203,37 @@ struct MaskedFieldAccess {
   }
 };
 
-// Elements of an Array field; Set past the end grows the array, a negative index is refused.
+// Element i of an Array that holds an indexed member: an index outside is reported and reads the
+// neutral value; Set past the end grows the array, a negative index is refused.
+template <class Tag, class E>
+typename Tag::Value ReadElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_t i) {
+  if (i < 0 || i >= a.Count()) {
+    ReportBadIndex("Get", o, m, i, a.Count());
+    return MemberStubs<Tag>::Neutral();
+  }
+  if constexpr (kIsObj<E>) return a[i].Get();
+  else return typename Tag::Value(a[i]);
+}
+template <class Tag, class E>
+void WriteElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_t i, const typename Tag::Value& v) {
+  if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
+  E e = [&] {
+    if constexpr (kIsObj<E>) return E(CheckedObject<typename PointeeOf<E>::Type>(v));
+    else return E(v);
+  }();
+  if (i >= a.Count()) a.Grow(i + 1);
+  a[i] = std::move(e);
+}
+
+// Elements of an Array field.
 template <auto Field, class Tag>
 struct ArrayFieldAccess {
   using C = typename DataMemberOf<decltype(Field)>::Class;
   using A = typename DataMemberOf<decltype(Field)>::Field;
-  using E = typename ElementOf<A>::Type;
   using V = typename Tag::Value;
   static A& Ref(ScriptObject* o) { return static_cast<C*>(o)->*Field; }
-  static V ReadAt(ScriptObject* o, uint32_t m, int32_t i) {
-    A& a = Ref(o);
-    if (i < 0 || i >= a.Count()) {
-      ReportBadIndex("Get", o, m, i, a.Count());
-      return MemberStubs<Tag>::Neutral();
-    }
-    if constexpr (kIsObj<E>) return a[i].Get();
-    else return V(a[i]);
-  }
-  static void WriteAt(ScriptObject* o, uint32_t m, int32_t i, const V& v) {
-    A& a = Ref(o);
-    if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
-    E e = [&] {
-      if constexpr (kIsObj<E>) return E(CheckedObject<typename PointeeOf<E>::Type>(v));
-      else return E(v);
-    }();
-    if (i >= a.Count()) a.Grow(i + 1);
-    a[i] = std::move(e);
-  }
+  static V ReadAt(ScriptObject* o, uint32_t m, int32_t i) { return ReadElement<Tag>(Ref(o), o, m, i); }
+  static void WriteAt(ScriptObject* o, uint32_t m, int32_t i, const V& v) { WriteElement<Tag>(Ref(o), o, m, i, v); }
   static int32_t Count(ScriptObject* o) { return Ref(o).Count(); }
   static void Remove(ScriptObject* o, int32_t start, int32_t count) { Ref(o).Remove(start, count); }
   // Whole-array access (array form).
@@ -377,12 +381,6 @@ MemberDef CallbackIndexedMember(uint32_t id, const char* name, typename MemberSi
   return MakeMemberDef<Tag, kShapeIndexed>(id, name, flags | FormFlags<Tag, kShapeIndexed>(), EraseFn(get),
                                            set ? EraseFn(set) : nullptr, size ? EraseFn(size) : nullptr,
                                            remove ? EraseFn(remove) : nullptr);
-}
-template <class Tag>
-MemberDef CallbackArrayMember(uint32_t id, const char* name, typename MemberSig<Tag>::GetArray get,
-                              typename MemberSig<Tag>::SetArray set, uint32_t flags = 0) {
-  return MakeMemberDef<Tag, kShapeArray>(id, name, flags | FormFlags<Tag, kShapeArray>(), EraseFn(get),
-                                         set ? EraseFn(set) : nullptr);
 }
 
 // ---- modifiers, enum values, function members -----------------------------------------------------------

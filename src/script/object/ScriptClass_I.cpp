@@ -193,7 +193,8 @@ uint32_t ScriptClass_I::DefMemberVar(const String& name, uint32_t valueClassId, 
              Hex{valueClassId}, " \"", ClassName(valueClassId), "\" (flags 0x", Hex{flags}, ").");
     return 0;
   }
-  if (valueClassId == kClassScriptObject) flags |= indexed ? 0x2600u : 0x1200u;
+  if (valueClassId == kClassScriptObject)
+    flags |= indexed ? FormFlags<VObject, kShapeIndexed>() : FormFlags<VObject, kShapeSingle>();
   ScriptClassMember& m = m_d.members.emplace_back();
   m.name = name;
   m.id = MakeMemberId(m_d.nextMember++, m_d.id);
@@ -273,8 +274,7 @@ ScriptObject* ScriptClass_I::NewInstance(uint32_t classId, uint32_t extraBytes) 
 }
 
 void ScriptClass_I::DestroyStorage(ScriptObject* obj, uint32_t classId) {
-  // The object's own class clears the storage of the whole chain, its class reference last.
-  if (obj->ScriptObject::GetClassID() != classId) return;
+  // Run for the object's own class: it clears the storage of the whole chain, its class reference last.
   ScriptClass_I* c = Of(classId);
   if (!c) return;
   unsigned char* storage = reinterpret_cast<unsigned char*>(obj) + c->m_d.storageStart;

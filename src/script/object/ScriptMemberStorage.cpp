@@ -45,32 +45,12 @@ struct SingleAccess {
 
 template <class Tag>
 struct IndexedAccess {
-  using E = typename Tag::Element;
-  using S = Array<E>;
+  using S = Array<typename Tag::Element>;
   using V = typename Tag::Value;
-  static V ReadAt(ScriptObject* o, uint32_t m, int32_t i) {
-    S& a = Ref<S>(o, m);
-    if (i < 0 || i >= a.Count()) {
-      ReportBadIndex("Get", o, m, i, a.Count());
-      return MemberStubs<Tag>::Neutral();
-    }
-    if constexpr (std::is_same_v<Tag, VObject>) return a[i].Get();
-    else return a[i];
-  }
-  static void WriteAt(ScriptObject* o, uint32_t m, int32_t i, const V& v) {
-    S& a = Ref<S>(o, m);
-    if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
-    E e = [&] {
-      if constexpr (std::is_same_v<Tag, VObject>) return E(CheckedObject<ScriptObject>(v));
-      else return E(v);
-    }();
-    if (i >= a.Count()) a.Grow(i + 1);
-    a[i] = std::move(e);
-  }
-  static V GetAt(ScriptObject* o, uint32_t m, int32_t i) { return ReadAt(o, m, i); }
-  static void GetAtP(ScriptObject* o, uint32_t m, int32_t i, V* out) { *out = ReadAt(o, m, i); }
-  static void SetAt(ScriptObject* o, uint32_t m, int32_t i, V v) { WriteAt(o, m, i, v); }
-  static void SetAtP(ScriptObject* o, uint32_t m, int32_t i, const V* v) { WriteAt(o, m, i, *v); }
+  static V GetAt(ScriptObject* o, uint32_t m, int32_t i) { return ReadElement<Tag>(Ref<S>(o, m), o, m, i); }
+  static void GetAtP(ScriptObject* o, uint32_t m, int32_t i, V* out) { *out = ReadElement<Tag>(Ref<S>(o, m), o, m, i); }
+  static void SetAt(ScriptObject* o, uint32_t m, int32_t i, V v) { WriteElement<Tag>(Ref<S>(o, m), o, m, i, v); }
+  static void SetAtP(ScriptObject* o, uint32_t m, int32_t i, const V* v) { WriteElement<Tag>(Ref<S>(o, m), o, m, i, *v); }
   static int32_t Size(ScriptObject* o, uint32_t m) { return Ref<S>(o, m).Count(); }
   static void Remove(ScriptObject* o, uint32_t m, int32_t start, int32_t count) { Ref<S>(o, m).Remove(start, count); }
 

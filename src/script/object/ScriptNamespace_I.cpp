@@ -63,7 +63,7 @@ ScriptObject* ScriptNamespace_I::GetOrCreateChild(const String& name) {
 
 ScriptObject* ScriptNamespace_I::FindObject(const String& name) const {
   auto it = m_d.named.find(Key(name));
-  return it == m_d.named.end() || !it->second.Get() ? NilScriptObject() : it->second.Get();
+  return it == m_d.named.end() ? NilScriptObject() : it->second.Get();
 }
 
 ScriptObject* ScriptNamespace_I::FindObjectByHandle(uint32_t handle) const {

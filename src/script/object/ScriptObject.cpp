@@ -68,9 +68,11 @@ ScriptObject* CopyTemplateInto(ScriptObject* src, CopyMemo& memo) {
 }  // namespace
 
 ScriptObject::~ScriptObject() {
-  ForEachClassOf(this, [this](const MemberTable* t) {
-    if (t->destroyStorage) t->destroyStorage(this, t->classId);
-  });
+  // Only the object's own class is asked: a script class clears the storage of its whole chain, and
+  // no class derives from one without being a script class itself.
+  uint32_t id = GetClassID();
+  const MemberTable* t = ValidTable(id);
+  if (t && t->destroyStorage) t->destroyStorage(this, id);
 }
 
 void ScriptObject::ScriptSlot0() {}

@@ -14,7 +14,7 @@ namespace PM {
 class ScriptObject {
  public:
   ScriptObject() = default;
-  // Destroys the script-declared member storage of the object's class and its bases.
+  // Destroys the script-declared member storage of the object's class (and so of its bases).
   ~ScriptObject();
   ScriptObject(const ScriptObject&) = delete;
   ScriptObject& operator=(const ScriptObject&) = delete;

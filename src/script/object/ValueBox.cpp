@@ -21,8 +21,7 @@ MemberDef ValueMember() {
 template <class Tag>
 ClassDef ArrayClass() {
   using B = ArrayBox<Tag>;
-  static const std::string name = std::string("Array_") + Tag::kName;
-  return {B::kClassId, kClassScriptObject, "", name.c_str(), &B::Type(), &B::New, &B::NewExtra, kClassKindObject};
+  return {B::kClassId, kClassScriptObject, "", B::Type().name, &B::Type(), &B::New, &B::NewExtra, kClassKindObject};
 }
 template <class Tag>
 MemberDef ArrayMember() {
