@@ -49,7 +49,7 @@ ScriptObject* TBaseTransform_I::GetConstraint(int32_t i) const {
 
 void TBaseTransform_I::SetConstraint(int32_t i, ScriptObject* c) {
   if (!c) c = NilScriptObject();
-  if (i < 0) return ReportBadIndex("Set", this, kMemberTBaseTransformConstraintArray, i, m_constraints.Count());
+  if (!SetIndexOk(this, kMemberTBaseTransformConstraintArray, i, m_constraints.Count())) return;
   m_constraints.Grow(i + 1);
   if (!IsNilObject(c) && !c->IsA(Constraint_I::kClassId)) {
     ScriptObject::ExpectFailed(c, Constraint_I::kClassId);

@@ -38,7 +38,7 @@ ScriptObject* TBranch_I::GetChild(int32_t i) const {
 
 void TBranch_I::SetChild(int32_t i, ScriptObject* x) {
   if (!x) x = NilScriptObject();
-  if (i < 0) return ReportBadIndex("Set", this, kMemberTBranchChild, i, m_children.Count());
+  if (!SetIndexOk(this, kMemberTBranchChild, i, m_children.Count())) return;
   bool isNode = x->IsA(TNode_I::kClassId);
   if (isNode && (IsSelfOrBelow(static_cast<TNode_I*>(x)) || IsHeldBy(static_cast<TNode_I*>(x)))) {
     LogError("TBranch_D::SetChild: \"", static_cast<TNode_I*>(x)->m_name,

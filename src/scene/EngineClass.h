@@ -86,7 +86,7 @@ struct WeakArrayAccess {
   }
   static void SetAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
     A& a = Ref(o);
-    if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
+    if (!SetIndexOk(o, m, i, a.Count())) return;
     T* t = CheckedObject<T>(v);
     if (i >= a.Count()) a.Grow(i + 1);
     a[i] = t;

@@ -38,7 +38,7 @@ struct FilledArrayAccess {
   }
   static void WriteAt(ScriptObject* o, uint32_t m, int32_t i, const V& v) {
     A& a = Ref(o);
-    if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
+    if (!SetIndexOk(o, m, i, a.Count())) return;
     E e = [&] {
       if constexpr (kIsObj<E>) return E(CheckedObject<typename PointeeOf<E>::Type>(v));
       else return E(v);

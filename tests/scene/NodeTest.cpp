@@ -143,6 +143,32 @@ TEST_F(NodeTest, RemoveDetachesFromTheEndAndLeavesTheRest) {
   EXPECT_EQ(TakeLog(), "");
 }
 
+// Indexed members grow on Set, but an index no list should reach is refused with the bad-index line
+// instead of allocating for it (or overflowing i + 1). Each kind of indexed member is tried.
+TEST_F(NodeTest, HugeSetIndexesAreRefusedAndNothingGrows) {
+  Obj<ScriptObject> root = Make("TTransform", "root"), child = Make("TTransform", "c");
+  Obj<ScriptObject> instancer = Make("TInstancer");
+  Obj<ScriptObject> mesh(ScriptObject::Create(FindClassID("MeshData")));
+  const struct {
+    ScriptObject* obj;
+    uint32_t member;
+  } kMembers[] = {{root, kChild}, {root, 0x03FFF049 /* ConstraintArray */}, {instancer, 0x01FFF0F7 /* InputNodeArray */}};
+  for (int32_t index : {INT32_MAX, (1 << 24)}) {
+    for (const auto& m : kMembers) {
+      MemberSetAt<VObject>(m.obj, m.member, index, child);
+      EXPECT_EQ(MemberSize(m.obj, m.member), 0) << std::hex << m.member;
+    }
+    MemberSetAt<VMatrix4f>(mesh, 0x0AFFF0F9 /* BindMatrixInverse */, index, kIdentityMatrix4f);
+    EXPECT_EQ(MemberSize(mesh, 0x0AFFF0F9), 0);
+    std::string log = TakeLog();
+    EXPECT_NE(log.find("ScriptObject::Set: index " + std::to_string(index) + " is outside member \"Child\""),
+              std::string::npos) << log;
+  }
+  EXPECT_TRUE(IsNilObject(ParentOf(child)));
+  MemberSetAt<VObject>(root, kChild, 2, child);  // a small gap still grows the list
+  EXPECT_EQ(Children(root), 3);
+}
+
 TEST_F(NodeTest, ChildSetKeepsTheOldParentsEntryAndBothListsCope) {
   Obj<ScriptObject> a = Make("TTransform", "a");
   Obj<ScriptObject> b = Make("TTransform", "b");

@@ -116,6 +116,16 @@ T* CheckedObject(ScriptObject* v) {
 // Logs an element index outside an indexed member.
 [[gnu::cold]] void ReportBadIndex(const char* op, const ScriptObject* obj, uint32_t member, int32_t index, int32_t count);
 
+// Set(i) on an indexed member grows it to i + 1 elements, up to this many: a larger index (a mistyped
+// number in a script) is refused like a negative one rather than allocating gigabytes or overflowing.
+constexpr int32_t kMaxGrowIndex = (1 << 24) - 1;
+// True when Set may write element i of a member of `count` elements; otherwise logs the bad-index line.
+inline bool SetIndexOk(const ScriptObject* obj, uint32_t member, int32_t index, int32_t count) {
+  if (index >= 0 && (index < count || index <= kMaxGrowIndex)) return true;
+  ReportBadIndex("Set", obj, member, index, count);
+  return false;
+}
+
 template <class M> struct DataMemberOf;
 template <class C, class F> struct DataMemberOf<F C::*> {
   using Class = C;
@@ -204,7 +214,7 @@ struct MaskedFieldAccess {
 };
 
 // Element i of an Array that holds an indexed member: an index outside is reported and reads the
-// neutral value; Set past the end grows the array, a negative index is refused.
+// neutral value; Set past the end grows the array, a negative or huge index is refused.
 template <class Tag, class E>
 typename Tag::Value ReadElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_t i) {
   if (i < 0 || i >= a.Count()) {
@@ -216,7 +226,7 @@ typename Tag::Value ReadElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_
 }
 template <class Tag, class E>
 void WriteElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_t i, const typename Tag::Value& v) {
-  if (i < 0) return ReportBadIndex("Set", o, m, i, a.Count());
+  if (!SetIndexOk(o, m, i, a.Count())) return;
   E e = [&] {
     if constexpr (kIsObj<E>) return E(CheckedObject<typename PointeeOf<E>::Type>(v));
     else return E(v);
