@@ -401,6 +401,18 @@ uint32_t CallMemberFunction(Parser& p, ValueVisitor& v, ScriptObject* object, ui
 
 // ---- named objects ----
 
+// A new object of the named class for the object step, or nil after a report (`unknownClass` starts
+// the text for a name no class has) and a skip to the statement's end.
+static Obj<ScriptObject> CreateByClassName(Parser& p, const String& className, const char* unknownClass) {
+  uint32_t classId = p.FindClass(className);
+  Obj<ScriptObject> made;
+  if (!classId) p.Report(unknownClass, className, "\".");
+  else if ((made = Obj<ScriptObject>(ScriptObject::Create(classId))).IsNil())
+    p.Report("Object: could not create abstract or unknown object \"", className, "\".");
+  if (made.IsNil()) p.GetLexer().SkipToStatementEnd();
+  return made;
+}
+
 uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& className, ScriptNamespace* ns,
                               const String& name, uint32_t handle) {
   Lexer& lx = p.GetLexer();
@@ -411,18 +423,8 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
     if (className.IsEmpty() || className == found->GetClassName()) return ContinueWithValue(p, v, found);
     p.Report("Object: Object$", Hex{handle, 0}, name.IsEmpty() ? "" : ":", name, " changed type \"",
              found->GetClassName(), "\" to \"", className, "\".");
-    uint32_t classId = p.FindClass(className);
-    if (!classId) {
-      p.Report("Object: unknown class \"", className, "\".");
-      lx.SkipToStatementEnd();
-      return kFailed;
-    }
-    Obj<ScriptObject> made(ScriptObject::Create(classId));
-    if (made.IsNil()) {
-      p.Report("Object: could not create abstract or unknown object \"", className, "\".");
-      lx.SkipToStatementEnd();
-      return kFailed;
-    }
+    Obj<ScriptObject> made = CreateByClassName(p, className, "Object: unknown class \"");
+    if (made.IsNil()) return kFailed;
     if (handle) ns->RegisterObject(made, handle);
     if (!name.IsEmpty()) ns->RegisterNamedObject(made, name);
     return 0;
@@ -432,18 +434,8 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
     lx.SkipToStatementEnd();
     return kFailed;
   }
-  uint32_t classId = p.FindClass(className);
-  if (!classId) {
-    p.Report("Object: encountered unknown type \"", className, "\".");
-    lx.SkipToStatementEnd();
-    return kFailed;
-  }
-  Obj<ScriptObject> made(ScriptObject::Create(classId));
-  if (made.IsNil()) {
-    p.Report("Object: could not create abstract or unknown object \"", className, "\".");
-    lx.SkipToStatementEnd();
-    return kFailed;
-  }
+  Obj<ScriptObject> made = CreateByClassName(p, className, "Object: encountered unknown type \"");
+  if (made.IsNil()) return kFailed;
   if (handle) {
     ns->RegisterObject(made, handle);
   } else if (!name.IsEmpty()) {
