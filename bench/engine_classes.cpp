@@ -2,7 +2,7 @@
 // members and enum types, then the name hashes; and the same without the engine classes.
 #include <benchmark/benchmark.h>
 
-#include "scene/EngineClasses.h"
+#include "classes/EngineClasses.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/ObjectModel.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "scene/EngineClasses.h"
+#include "classes/EngineClasses.h"
 #include "scene/Transform.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"

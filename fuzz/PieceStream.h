@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 namespace PM::Fuzz {
 

@@ -10,9 +10,9 @@
 #include <cstdlib>
 
 #include "core/Block.h"
+#include "core/CrashHandler.h"
 #include "core/Log.h"
 #include "core/Module.h"
-#include "platform/CrashHandler.h"
 #include "script/lang/Parser.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/ScriptEngine.h"

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/Constraint.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class AimConstraint_I : public Constraint_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF05D;
+  static constexpr uint32_t kClassId = ClassId::AimConstraint;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AimConstraint_I>("AimConstraint"); }
   static ScriptObject* Create() { return NewEngineObject<AimConstraint_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AimConstraint_I>(extraBytes); }

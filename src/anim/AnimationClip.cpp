@@ -1,7 +1,7 @@
 #include "anim/AnimationClip.h"
 
 #include "anim/AnimationLibrary.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,8 +1,8 @@
 // One play of an animation library: when, how often, how fast and on which track.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class AnimationLibrary_I;
 
 class AnimationClip_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF090;
+  static constexpr uint32_t kClassId = ClassId::AnimationClip;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationClip_I>("AnimationClip"); }
   static ScriptObject* Create() { return NewEngineObject<AnimationClip_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationClip_I>(extraBytes); }

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/AnimationClip.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class AnimationClipEvent_I : public AnimationClip_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF091;
+  static constexpr uint32_t kClassId = ClassId::AnimationClipEvent;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationClipEvent_I>("AnimationClipEvent"); }
   static ScriptObject* Create() { return NewEngineObject<AnimationClipEvent_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationClipEvent_I>(extraBytes); }

@@ -1,7 +1,7 @@
 #include "anim/AnimationLibrary.h"
 
 #include "anim/SplineBase.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

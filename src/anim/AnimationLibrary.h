@@ -1,8 +1,8 @@
 // The curves of an animation and the connection each of them drives.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class SplineBase_I;
 
 class AnimationLibrary_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF092;
+  static constexpr uint32_t kClassId = ClassId::AnimationLibrary;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationLibrary_I>("AnimationLibrary"); }
   static ScriptObject* Create() { return NewEngineObject<AnimationLibrary_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationLibrary_I>(extraBytes); }

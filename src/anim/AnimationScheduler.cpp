@@ -2,7 +2,7 @@
 
 #include "anim/AnimationClip.h"
 #include "anim/ConnectionGroup.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

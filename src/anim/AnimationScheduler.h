@@ -1,8 +1,8 @@
 // Plays animation clips on tracks into a connection group.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -11,7 +11,7 @@ class ConnectionGroup_I;
 
 class AnimationScheduler_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF093;
+  static constexpr uint32_t kClassId = ClassId::AnimationScheduler;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationScheduler_I>("AnimationScheduler"); }
   static ScriptObject* Create() { return NewEngineObject<AnimationScheduler_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationScheduler_I>(extraBytes); }

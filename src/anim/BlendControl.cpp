@@ -1,6 +1,6 @@
 #include "anim/BlendControl.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

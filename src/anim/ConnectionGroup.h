@@ -1,14 +1,14 @@
 // The numbered connections through which animation values reach object members.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class ConnectionGroup_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF094;
+  static constexpr uint32_t kClassId = ClassId::ConnectionGroup;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ConnectionGroup_I>("ConnectionGroup"); }
   static ScriptObject* Create() { return NewEngineObject<ConnectionGroup_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ConnectionGroup_I>(extraBytes); }

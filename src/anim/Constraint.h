@@ -1,8 +1,8 @@
 // Base of the constraints: weighted targets, parent numbers and the parent manager that supplies them.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class ParentManager_I;
 
 class Constraint_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF05A;
+  static constexpr uint32_t kClassId = ClassId::Constraint;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Constraint_I>("Constraint"); }
 
   Array<WeakObj<ScriptObject>> m_targetArray;

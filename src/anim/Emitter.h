@@ -1,14 +1,14 @@
 // A particle emitter: the emission description and the placed instance.
 #pragma once
 
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 #include "scene/Leaf.h"
 
 namespace PM {
 
 class SEmitter_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF068;
+  static constexpr uint32_t kClassId = ClassId::SEmitter;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SEmitter_I>("SEmitter"); }
   static ScriptObject* Create() { return NewEngineObject<SEmitter_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SEmitter_I>(extraBytes); }
@@ -31,7 +31,7 @@ class SEmitter_I : public SLeaf_I {
 
 class TEmitter_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF069;
+  static constexpr uint32_t kClassId = ClassId::TEmitter;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TEmitter_I>("TEmitter"); }
   static ScriptObject* Create() { return NewEngineNode<TEmitter_I, SEmitter_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TEmitter_I, SEmitter_I>(extraBytes); }

@@ -1,14 +1,14 @@
 // Base of the force fields acting on particle systems: the description and the placed instance.
 #pragma once
 
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 #include "scene/Leaf.h"
 
 namespace PM {
 
 class SField_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF06A;
+  static constexpr uint32_t kClassId = ClassId::SField;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SField_I>("SField"); }
 
   float m_magnitude = 1.0f;
@@ -19,7 +19,7 @@ class SField_I : public SLeaf_I {
 
 class TField_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF06B;
+  static constexpr uint32_t kClassId = ClassId::TField;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TField_I>("TField"); }
 };
 

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/Field.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class SGravityField_I : public SField_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF06C;
+  static constexpr uint32_t kClassId = ClassId::SGravityField;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SGravityField_I>("SGravityField"); }
   static ScriptObject* Create() { return NewEngineObject<SGravityField_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SGravityField_I>(extraBytes); }
@@ -18,7 +18,7 @@ class SGravityField_I : public SField_I {
 
 class TGravityField_I : public TField_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF06D;
+  static constexpr uint32_t kClassId = ClassId::TGravityField;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TGravityField_I>("TGravityField"); }
   static ScriptObject* Create() { return NewEngineNode<TGravityField_I, SGravityField_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TGravityField_I, SGravityField_I>(extraBytes); }

@@ -1,7 +1,7 @@
 #include "anim/ParentControl.h"
 
 #include "anim/ParentManager.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,8 +1,8 @@
 // Chooses the parent of one node, by number, from its parent manager.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class ParentManager_I;
 
 class ParentControl_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F0;
+  static constexpr uint32_t kClassId = ClassId::ParentControl;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ParentControl_I>("ParentControl"); }
   static ScriptObject* Create() { return NewEngineObject<ParentControl_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ParentControl_I>(extraBytes); }

@@ -2,7 +2,7 @@
 
 #include "anim/Constraint.h"
 #include "anim/ParentControl.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

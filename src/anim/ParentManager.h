@@ -1,8 +1,8 @@
 // Supplies numbered parents to the constraints and parent controls it serves.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -11,7 +11,7 @@ class ParentControl_I;
 
 class ParentManager_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F1;
+  static constexpr uint32_t kClassId = ClassId::ParentManager;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ParentManager_I>("ParentManager"); }
   static ScriptObject* Create() { return NewEngineObject<ParentManager_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ParentManager_I>(extraBytes); }

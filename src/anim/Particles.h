@@ -1,14 +1,14 @@
 // A particle system: the shareable description and the placed instance that owns the particles.
 #pragma once
 
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 #include "scene/Leaf.h"
 
 namespace PM {
 
 class SParticles_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF066;
+  static constexpr uint32_t kClassId = ClassId::SParticles;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SParticles_I>("SParticles"); }
   static ScriptObject* Create() { return NewEngineObject<SParticles_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SParticles_I>(extraBytes); }
@@ -26,7 +26,7 @@ class SParticles_I : public SLeaf_I {
 
 class TParticles_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF067;
+  static constexpr uint32_t kClassId = ClassId::TParticles;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TParticles_I>("TParticles"); }
   static ScriptObject* Create() { return NewEngineNode<TParticles_I, SParticles_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TParticles_I, SParticles_I>(extraBytes); }

@@ -2,7 +2,7 @@
 
 #include "anim/BlendControl.h"
 #include "anim/ConnectionGroup.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,8 +1,8 @@
 // Blends weighted input values into outputs written through a connection group.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -11,7 +11,7 @@ class ConnectionGroup_I;
 
 class PoseBlend_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C2;
+  static constexpr uint32_t kClassId = ClassId::PoseBlend;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<PoseBlend_I>("PoseBlend"); }
   static ScriptObject* Create() { return NewEngineObject<PoseBlend_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<PoseBlend_I>(extraBytes); }

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/Field.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class SRadialField_I : public SField_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF06E;
+  static constexpr uint32_t kClassId = ClassId::SRadialField;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SRadialField_I>("SRadialField"); }
   static ScriptObject* Create() { return NewEngineObject<SRadialField_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SRadialField_I>(extraBytes); }
@@ -18,7 +18,7 @@ class SRadialField_I : public SField_I {
 
 class TRadialField_I : public TField_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF06F;
+  static constexpr uint32_t kClassId = ClassId::TRadialField;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TRadialField_I>("TRadialField"); }
   static ScriptObject* Create() { return NewEngineNode<TRadialField_I, SRadialField_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TRadialField_I, SRadialField_I>(extraBytes); }

@@ -1,6 +1,6 @@
 #include "anim/SplineQuaternionf.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/SplineBase.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class SplineScalarf_I : public SplineBase_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF096;
+  static constexpr uint32_t kClassId = ClassId::SplineScalarf;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineScalarf_I>("SplineScalarf"); }
   static ScriptObject* Create() { return NewEngineObject<SplineScalarf_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineScalarf_I>(extraBytes); }

@@ -1,6 +1,6 @@
 #include "anim/SplineVector3f.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

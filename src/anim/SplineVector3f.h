@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/SplineBase.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class SplineVector3f_I : public SplineBase_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF098;
+  static constexpr uint32_t kClassId = ClassId::SplineVector3f;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineVector3f_I>("SplineVector3f"); }
   static ScriptObject* Create() { return NewEngineObject<SplineVector3f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineVector3f_I>(extraBytes); }

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/SplineBase.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class SplineVector4f_I : public SplineBase_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF099;
+  static constexpr uint32_t kClassId = ClassId::SplineVector4f;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineVector4f_I>("SplineVector4f"); }
   static ScriptObject* Create() { return NewEngineObject<SplineVector4f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineVector4f_I>(extraBytes); }

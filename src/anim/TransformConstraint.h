@@ -2,13 +2,13 @@
 #pragma once
 
 #include "anim/Constraint.h"
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 
 class TransformConstraint_I : public Constraint_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF05B;
+  static constexpr uint32_t kClassId = ClassId::TransformConstraint;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TransformConstraint_I>("TransformConstraint"); }
   static ScriptObject* Create() { return NewEngineObject<TransformConstraint_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<TransformConstraint_I>(extraBytes); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Obj.h"
+#include "platform/MessageDialog.h"
 
 namespace PM {
 
@@ -48,10 +49,8 @@ TypeRecord::TypeRecord(const char* n, uint32_t s, DestroyFn d) : id(RegisterType
 static std::atomic<long> g_liveBlocks{0};
 static std::atomic<AllocFailHook> g_failHook{nullptr};
 
-static void DefaultOutOfMemoryReporter(const char* text) {
-  ssize_t r = write(2, text, strlen(text));
-  (void)r;
-}
+// The out-of-memory message goes through the dialog like every other message.
+static void DefaultOutOfMemoryReporter(const char* text) { ShowMessageDialog("Out of memory", text, kAnswerOk); }
 static std::atomic<OutOfMemoryReporter> g_oomReporter{DefaultOutOfMemoryReporter};
 
 void SetAllocFailHook(AllocFailHook hook) { g_failHook.store(hook); }

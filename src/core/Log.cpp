@@ -2,6 +2,7 @@
 #include "core/Log.h"
 
 #include "core/LogPipe.h"
+#include "platform/PlatformLog.h"
 
 namespace PM {
 
@@ -24,6 +25,12 @@ StreamPipeRef& OwnErrLog() {
   static StreamPipeRef* pipe = NewLogPipe("2>console", "Xerr.log");
   return *pipe;
 }
+
+// Platform code sits below the log and reports through this sink.
+static_assert(int(kPlatformLogDebug) == int(kLevelDebug) && int(kPlatformLogWarn) == int(kLevelWarn) &&
+              int(kPlatformLogError) == int(kLevelError));
+void PlatformSink(int level, const char* message) { Log(LogErrPipe(), level, message); }
+const bool kPlatformSink = (SetPlatformLogSink(&PlatformSink), true);
 }  // namespace
 
 StreamPipeRef& LogOutPipe() {

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 namespace PM {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 namespace PM {
 

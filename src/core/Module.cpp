@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/Block.h"
+#include "core/CrashHandler.h"
 #include "core/Log.h"
 #include "core/LogMsg.h"
-#include "platform/CrashHandler.h"
 #include "platform/CriticalSection.h"
 
 namespace PM {

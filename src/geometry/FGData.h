@@ -2,13 +2,13 @@
 // module and scripts.
 #pragma once
 
-#include "scene/Object.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class FGData_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0EF;
+  static constexpr uint32_t kClassId = ClassId::FGData;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FGData_I>("FGData"); }
   static ScriptObject* Create() { return NewEngineObject<FGData_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FGData_I>(extraBytes); }

@@ -1,6 +1,6 @@
 #include "geometry/Geometry.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

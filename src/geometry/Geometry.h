@@ -10,13 +10,13 @@ namespace PM {
 
 class SGeometry_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF060;
+  static constexpr uint32_t kClassId = ClassId::SGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SGeometry_I>("SGeometry"); }
 };
 
 class TGeometry_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF061;
+  static constexpr uint32_t kClassId = ClassId::TGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TGeometry_I>("TGeometry"); }
 
   Obj<ScriptObject> m_shader;  // a RenderShader

@@ -8,7 +8,7 @@ namespace PM {
 
 class MeshData_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F9;
+  static constexpr uint32_t kClassId = ClassId::MeshData;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<MeshData_I>("MeshData"); }
   static ScriptObject* Create() { return NewEngineObject<MeshData_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<MeshData_I>(extraBytes); }

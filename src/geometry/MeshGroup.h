@@ -10,7 +10,7 @@ namespace PM {
 
 class SMeshGroup_I : public SBranch_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0FA;
+  static constexpr uint32_t kClassId = ClassId::SMeshGroup;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SMeshGroup_I>("SMeshGroup"); }
   static ScriptObject* Create() { return NewEngineObject<SMeshGroup_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SMeshGroup_I>(extraBytes); }
@@ -18,7 +18,7 @@ class SMeshGroup_I : public SBranch_I {
 
 class TMeshGroup_I : public TBranch_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0FB;
+  static constexpr uint32_t kClassId = ClassId::TMeshGroup;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TMeshGroup_I>("TMeshGroup"); }
   static ScriptObject* Create() { return NewEngineNode<TMeshGroup_I, SMeshGroup_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TMeshGroup_I, SMeshGroup_I>(n); }

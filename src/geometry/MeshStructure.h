@@ -1,13 +1,13 @@
 // MeshStructure: the topology of a polygon mesh (points, edges and faces by edge references).
 #pragma once
 
-#include "scene/Object.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class MeshStructure_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F8;
+  static constexpr uint32_t kClassId = ClassId::MeshStructure;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<MeshStructure_I>("MeshStructure"); }
   static ScriptObject* Create() { return NewEngineObject<MeshStructure_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<MeshStructure_I>(extraBytes); }

@@ -9,7 +9,7 @@ namespace PM {
 
 class SPolygonGeometry_I : public SGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF076;
+  static constexpr uint32_t kClassId = ClassId::SPolygonGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SPolygonGeometry_I>("SPolygonGeometry"); }
   static ScriptObject* Create() { return NewEngineObject<SPolygonGeometry_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SPolygonGeometry_I>(extraBytes); }
@@ -26,7 +26,7 @@ class SPolygonGeometry_I : public SGeometry_I {
 
 class TPolygonGeometry_I : public TGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF077;
+  static constexpr uint32_t kClassId = ClassId::TPolygonGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TPolygonGeometry_I>("TPolygonGeometry"); }
   static ScriptObject* Create() { return NewEngineNode<TPolygonGeometry_I, SPolygonGeometry_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TPolygonGeometry_I, SPolygonGeometry_I>(n); }

@@ -1,6 +1,6 @@
 #include "geometry/SkinPolygonGeometry.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -9,7 +9,7 @@ namespace PM {
 
 class SSkinPolygonGeometry_I : public SPolygonGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF078;
+  static constexpr uint32_t kClassId = ClassId::SSkinPolygonGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSkinPolygonGeometry_I>("SSkinPolygonGeometry"); }
   static ScriptObject* Create() { return NewEngineObject<SSkinPolygonGeometry_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSkinPolygonGeometry_I>(extraBytes); }
@@ -24,7 +24,7 @@ class SSkinPolygonGeometry_I : public SPolygonGeometry_I {
 
 class TSkinPolygonGeometry_I : public TPolygonGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF079;
+  static constexpr uint32_t kClassId = ClassId::TSkinPolygonGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSkinPolygonGeometry_I>("TSkinPolygonGeometry"); }
   static ScriptObject* Create() { return NewEngineNode<TSkinPolygonGeometry_I, SSkinPolygonGeometry_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSkinPolygonGeometry_I, SSkinPolygonGeometry_I>(n); }

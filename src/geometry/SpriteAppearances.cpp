@@ -1,6 +1,6 @@
 #include "geometry/SpriteAppearances.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -2,13 +2,13 @@
 // rectangle and colour.
 #pragma once
 
-#include "scene/Object.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class SpriteAppearances_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF08F;
+  static constexpr uint32_t kClassId = ClassId::SpriteAppearances;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SpriteAppearances_I>("SpriteAppearances"); }
   static ScriptObject* Create() { return NewEngineObject<SpriteAppearances_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SpriteAppearances_I>(extraBytes); }

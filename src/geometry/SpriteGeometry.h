@@ -9,7 +9,7 @@ namespace PM {
 
 class SSpriteGeometry_I : public SGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF062;
+  static constexpr uint32_t kClassId = ClassId::SSpriteGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSpriteGeometry_I>("SSpriteGeometry"); }
   static ScriptObject* Create() { return NewEngineObject<SSpriteGeometry_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSpriteGeometry_I>(extraBytes); }
@@ -27,7 +27,7 @@ class SSpriteGeometry_I : public SGeometry_I {
 
 class TSpriteGeometry_I : public TGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF063;
+  static constexpr uint32_t kClassId = ClassId::TSpriteGeometry;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSpriteGeometry_I>("TSpriteGeometry"); }
   static ScriptObject* Create() { return NewEngineNode<TSpriteGeometry_I, SSpriteGeometry_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSpriteGeometry_I, SSpriteGeometry_I>(n); }

@@ -1,6 +1,6 @@
 #include "geometry/VertexGeneratorFG.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -2,14 +2,14 @@
 // caricature, race and shape controls).
 #pragma once
 
-#include "render/VertexGenerator.h"
-#include "scene/FileObject.h"
+#include "classes/FileObject.h"
+#include "render/engine/VertexGenerator.h"
 
 namespace PM {
 
 class VertexGeneratorFG_I : public VertexGenerator_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0FF;
+  static constexpr uint32_t kClassId = ClassId::VertexGeneratorFG;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexGeneratorFG_I>("VertexGeneratorFG"); }
   static ScriptObject* Create() { return NewEngineObject<VertexGeneratorFG_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexGeneratorFG_I>(extraBytes); }

@@ -5,8 +5,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "core/Block.h"
-
 namespace PM {
 
 namespace {
@@ -20,12 +18,6 @@ int DefaultDialog(const char* title, const char* text, int defaultAnswer) {
 }
 
 std::atomic<MessageDialogHook> g_hook{DefaultDialog};
-
-// The out-of-memory message goes through the dialog like every other message.
-const bool g_oomThroughDialog = (SetOutOfMemoryReporter([](const char* text) {
-                                   ShowMessageDialog("Out of memory", text, kAnswerOk);
-                                 }),
-                                 true);
 }  // namespace
 
 int ShowMessageDialog(const char* title, const char* text, int defaultAnswer) {

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/Log.h"
 #include "platform/LastError.h"
+#include "platform/PlatformLog.h"
 
 namespace PM {
 
@@ -94,7 +94,7 @@ ModuleHandle Module::Load(const char* fileName) {
   }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
-    LogDebug("Module::Load: ", fileName, " not loaded (", LoaderReason(), ").");
+    PlatformLog(kPlatformLogDebug, "Module::Load: ", fileName, " not loaded (", LoaderReason(), ").");
     SetLastErrorCode(ENOENT);
   }
   return handle;
@@ -112,7 +112,7 @@ void* Module::Symbol(ModuleHandle module, const char* name) {
     if (!plain.empty()) address = dlsym(module, plain.c_str());
   }
   if (address == nullptr) {
-    LogDebug("Module::Symbol: ", name, " not found.");
+    PlatformLog(kPlatformLogDebug, "Module::Symbol: ", name, " not found.");
     SetLastErrorCode(ENOENT);
   }
   return address;

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/Log.h"
+#include "platform/PlatformLog.h"
 
 namespace PM {
 
@@ -299,7 +299,7 @@ void RegistryStore::Refresh(const std::string& path, bool force) {
   if (!exists) return;
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    LogError("RegistryStore: ", path.c_str(), " can't be read: ", strerror(errno), ".");
+    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be read: ", strerror(errno), ".");
     return;
   }
   std::string text;
@@ -313,7 +313,8 @@ void RegistryStore::Refresh(const std::string& path, bool force) {
   if (bad != 0) {
     m_keys.clear();
     m_damaged = true;
-    LogError("RegistryStore: ", path.c_str(), " is damaged at line ", int32_t(bad), "; it is read as empty.");
+    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " is damaged at line ", int32_t(bad),
+                "; it is read as empty.");
   }
 }
 
@@ -387,7 +388,7 @@ int RegistryStore::Modify(const std::function<bool(Keys&)>& change) {
   if (lockFd < 0 || flock(lockFd, LOCK_EX) != 0) {
     int error = errno;
     if (lockFd >= 0) close(lockFd);
-    LogError("RegistryStore: ", path.c_str(), " can't be locked: ", strerror(error), ".");
+    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be locked: ", strerror(error), ".");
     return error;
   }
   Refresh(path, true);
@@ -397,7 +398,8 @@ int RegistryStore::Modify(const std::function<bool(Keys&)>& change) {
       // The damaged file is kept for a person to look at, never overwritten.
       std::string aside = path + ".damaged";
       if (rename(path.c_str(), aside.c_str()) == 0) {
-        LogWarn("RegistryStore: the damaged ", path.c_str(), " was moved to ", aside.c_str(), ".");
+        PlatformLog(kPlatformLogWarn, "RegistryStore: the damaged ", path.c_str(), " was moved to ", aside.c_str(),
+                    ".");
         m_damaged = false;
       }
     }
@@ -414,7 +416,7 @@ int RegistryStore::Modify(const std::function<bool(Keys&)>& change) {
       if (status != 0) unlink(temp.c_str());
     }
     if (status != 0) {
-      LogError("RegistryStore: ", path.c_str(), " can't be written: ", strerror(status), ".");
+      PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be written: ", strerror(status), ".");
     }
     // The next access reads what is really on disk.
     m_loadedPath.clear();

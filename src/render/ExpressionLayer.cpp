@@ -1,6 +1,6 @@
 #include "render/ExpressionLayer.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,14 +1,14 @@
 // A texture of rendered font glyphs.
 #pragma once
 
+#include "classes/EngineClass.h"
 #include "render/Texture2D.h"
-#include "scene/EngineClass.h"
 
 namespace PM {
 
 class FontTexture2D_I : public Texture2D_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF08D;
+  static constexpr uint32_t kClassId = ClassId::FontTexture2D;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FontTexture2D_I>("FontTexture2D"); }
   static ScriptObject* Create() { return NewEngineObject<FontTexture2D_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FontTexture2D_I>(extraBytes); }

@@ -1,6 +1,6 @@
 #include "render/ImageLayer.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,14 +1,14 @@
 // A layer showing an image file, with its size and default colour.
 #pragma once
 
+#include "classes/EngineClass.h"
 #include "render/ExpressionLayer.h"
-#include "scene/EngineClass.h"
 
 namespace PM {
 
 class ImageLayer_I : public ExpressionLayer_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0B1;
+  static constexpr uint32_t kClassId = ClassId::ImageLayer;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ImageLayer_I>("ImageLayer"); }
   static ScriptObject* Create() { return NewEngineObject<ImageLayer_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ImageLayer_I>(extraBytes); }

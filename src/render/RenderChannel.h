@@ -1,14 +1,14 @@
 // One view of the scene: its root, camera, window area, clipping, masks and clear values.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class RenderChannel_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF081;
+  static constexpr uint32_t kClassId = ClassId::RenderChannel;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderChannel_I>("RenderChannel"); }
   static ScriptObject* Create() { return NewEngineObject<RenderChannel_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderChannel_I>(extraBytes); }

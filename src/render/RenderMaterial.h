@@ -1,14 +1,14 @@
 // The lighting colours of a surface.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class RenderMaterial_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF089;
+  static constexpr uint32_t kClassId = ClassId::RenderMaterial;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderMaterial_I>("RenderMaterial"); }
   static ScriptObject* Create() { return NewEngineObject<RenderMaterial_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderMaterial_I>(extraBytes); }

@@ -1,14 +1,14 @@
 // The output window and render engine of an application, with the format the engine opens.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class RenderPipe_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF080;
+  static constexpr uint32_t kClassId = ClassId::RenderPipe;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderPipe_I>("RenderPipe"); }
   static ScriptObject* Create() { return NewEngineObject<RenderPipe_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderPipe_I>(extraBytes); }

@@ -1,8 +1,8 @@
 #include "render/RenderShader.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/ShaderExpression.h"
 #include "render/ShaderProgram.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 

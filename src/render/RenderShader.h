@@ -1,8 +1,8 @@
 // The fixed render state of drawn geometry, naming its surface expression and program.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -11,7 +11,7 @@ class ShaderProgram_I;
 
 class RenderShader_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF082;
+  static constexpr uint32_t kClassId = ClassId::RenderShader;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderShader_I>("RenderShader"); }
   static ScriptObject* Create() { return NewEngineObject<RenderShader_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderShader_I>(extraBytes); }

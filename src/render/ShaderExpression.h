@@ -1,14 +1,14 @@
 // Base of the surface expressions a render shader names.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class ShaderExpression_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF083;
+  static constexpr uint32_t kClassId = ClassId::ShaderExpression;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderExpression_I>("ShaderExpression"); }
 };
 

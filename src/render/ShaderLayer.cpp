@@ -1,6 +1,6 @@
 #include "render/ShaderLayer.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

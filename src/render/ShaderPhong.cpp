@@ -1,7 +1,7 @@
 #include "render/ShaderPhong.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/RenderMaterial.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 

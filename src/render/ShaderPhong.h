@@ -1,8 +1,8 @@
 // A lit surface: colour, ambient, bump and reflection inputs and a material.
 #pragma once
 
+#include "classes/EngineClass.h"
 #include "render/ShaderExpression.h"
-#include "scene/EngineClass.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class RenderMaterial_I;
 
 class ShaderPhong_I : public ShaderExpression_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF084;
+  static constexpr uint32_t kClassId = ClassId::ShaderPhong;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderPhong_I>("ShaderPhong"); }
   static ScriptObject* Create() { return NewEngineObject<ShaderPhong_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderPhong_I>(extraBytes); }

@@ -1,8 +1,8 @@
 #include "render/ShaderProgram.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/RenderMaterial.h"
 #include "render/Texture.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 

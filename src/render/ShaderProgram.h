@@ -1,8 +1,8 @@
 // A programmable surface: vertex and fragment shader files, a material and textures.
 #pragma once
 
+#include "classes/EngineClass.h"
 #include "render/ShaderExpression.h"
-#include "scene/EngineClass.h"
 
 namespace PM {
 
@@ -11,7 +11,7 @@ class Texture_I;
 
 class ShaderProgram_I : public ShaderExpression_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF087;
+  static constexpr uint32_t kClassId = ClassId::ShaderProgram;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderProgram_I>("ShaderProgram"); }
   static ScriptObject* Create() { return NewEngineObject<ShaderProgram_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderProgram_I>(extraBytes); }

@@ -1,7 +1,7 @@
 #include "render/ShaderTexture.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/Texture2D.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,8 +1,8 @@
 // A textured surface: the texture, its coordinate source and coordinate transform.
 #pragma once
 
+#include "classes/EngineClass.h"
 #include "render/ShaderExpression.h"
-#include "scene/EngineClass.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class Texture2D_I;
 
 class ShaderTexture_I : public ShaderExpression_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF085;
+  static constexpr uint32_t kClassId = ClassId::ShaderTexture;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderTexture_I>("ShaderTexture"); }
   static ScriptObject* Create() { return NewEngineObject<ShaderTexture_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderTexture_I>(extraBytes); }

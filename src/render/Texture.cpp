@@ -1,7 +1,7 @@
 #include "render/Texture.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/ImageLayer.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 

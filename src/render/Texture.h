@@ -1,8 +1,8 @@
 // Base of the textures: source file or image layer, filtering and mip-mapping.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class ImageLayer_I;
 
 class Texture_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF08B;
+  static constexpr uint32_t kClassId = ClassId::Texture;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Texture_I>("Texture"); }
 
   // Values of Texture.WrapModeEnum and Texture.FilterModeEnum.

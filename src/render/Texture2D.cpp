@@ -1,6 +1,6 @@
 #include "render/Texture2D.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

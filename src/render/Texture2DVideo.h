@@ -1,14 +1,14 @@
 // The script face of a video playing into a texture: length, position, pause and size.
 #pragma once
 
-#include "scene/EngineClass.h"
-#include "scene/Object.h"
+#include "classes/EngineClass.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class Texture2DVideo_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF10B;
+  static constexpr uint32_t kClassId = ClassId::Texture2DVideo;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Texture2DVideo_I>("Texture2DVideo"); }
   static ScriptObject* Create() { return NewEngineObject<Texture2DVideo_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<Texture2DVideo_I>(extraBytes); }

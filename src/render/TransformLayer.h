@@ -1,8 +1,8 @@
 // A layer drawing another layer placed, cropped, flipped and colour-adjusted.
 #pragma once
 
+#include "classes/EngineClass.h"
 #include "render/ExpressionLayer.h"
-#include "scene/EngineClass.h"
 
 namespace PM {
 
@@ -10,7 +10,7 @@ class ImageLayer_I;
 
 class TransformLayer_I : public ExpressionLayer_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0B3;
+  static constexpr uint32_t kClassId = ClassId::TransformLayer;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TransformLayer_I>("TransformLayer"); }
   static ScriptObject* Create() { return NewEngineObject<TransformLayer_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<TransformLayer_I>(extraBytes); }

@@ -1,8 +1,7 @@
 #include "scene/BaseTransform.h"
 
-#include "anim/Constraint.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -51,8 +50,8 @@ void TBaseTransform_I::SetConstraint(int32_t i, ScriptObject* c) {
   if (!c) c = NilScriptObject();
   if (!SetIndexOk(this, kMemberTBaseTransformConstraintArray, i, m_constraints.Count())) return;
   m_constraints.Grow(i + 1);
-  if (!IsNilObject(c) && !c->IsA(Constraint_I::kClassId)) {
-    ScriptObject::ExpectFailed(c, Constraint_I::kClassId);
+  if (!IsNilObject(c) && !c->IsA(ClassId::Constraint)) {
+    ScriptObject::ExpectFailed(c, ClassId::Constraint);
     c = NilScriptObject();
   }
   m_constraints[i] = c;

@@ -9,7 +9,7 @@ namespace PM {
 
 class SBaseTransform_I : public SBranch_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF048;
+  static constexpr uint32_t kClassId = ClassId::SBaseTransform;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SBaseTransform_I>("SBaseTransform"); }
 
   enum : uint32_t { kLocalStale = 0, kLocalIdentity = 1, kLocalBuilt = 2 };
@@ -48,7 +48,7 @@ enum : uint32_t {
 
 class TBaseTransform_I : public TBranch_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF049;
+  static constexpr uint32_t kClassId = ClassId::TBaseTransform;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TBaseTransform_I>("TBaseTransform"); }
 
   Matrix4f GetWorldMatrix() const { return m_worldMatrix; }

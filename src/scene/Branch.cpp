@@ -3,8 +3,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
-#include "scene/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -9,13 +9,13 @@ namespace PM {
 
 class SBranch_I : public SNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF046;
+  static constexpr uint32_t kClassId = ClassId::SBranch;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SBranch_I>("SBranch"); }
 };
 
 class TBranch_I : public TNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF047;
+  static constexpr uint32_t kClassId = ClassId::TBranch;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TBranch_I>("TBranch"); }
 
   TBranch_I() = default;

@@ -7,7 +7,7 @@ namespace PM {
 
 class SCamera_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF054;
+  static constexpr uint32_t kClassId = ClassId::SCamera;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SCamera_I>("SCamera"); }
   static ScriptObject* Create() { return NewEngineObject<SCamera_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SCamera_I>(extraBytes); }
@@ -21,7 +21,7 @@ class SCamera_I : public SLeaf_I {
 
 class TCamera_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF055;
+  static constexpr uint32_t kClassId = ClassId::TCamera;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TCamera_I>("TCamera"); }
   static ScriptObject* Create() { return NewEngineNode<TCamera_I, SCamera_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TCamera_I, SCamera_I>(n); }

@@ -7,7 +7,7 @@ namespace PM {
 
 class SClusterHandle_I : public STransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C1;
+  static constexpr uint32_t kClassId = ClassId::SClusterHandle;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SClusterHandle_I>("SClusterHandle"); }
   static ScriptObject* Create() { return NewEngineObject<SClusterHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SClusterHandle_I>(extraBytes); }
@@ -17,7 +17,7 @@ class SClusterHandle_I : public STransform_I {
 
 class TClusterHandle_I : public TTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C0;
+  static constexpr uint32_t kClassId = ClassId::TClusterHandle;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TClusterHandle_I>("TClusterHandle"); }
   static ScriptObject* Create() { return NewEngineNode<TClusterHandle_I, SClusterHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TClusterHandle_I, SClusterHandle_I>(n); }

@@ -1,6 +1,6 @@
 #include "scene/Fog.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

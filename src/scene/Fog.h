@@ -7,7 +7,7 @@ namespace PM {
 
 class SFog_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF07E;
+  static constexpr uint32_t kClassId = ClassId::SFog;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SFog_I>("SFog"); }
   static ScriptObject* Create() { return NewEngineObject<SFog_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SFog_I>(extraBytes); }
@@ -21,7 +21,7 @@ class SFog_I : public SLeaf_I {
 
 class TFog_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF07F;
+  static constexpr uint32_t kClassId = ClassId::TFog;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TFog_I>("TFog"); }
   static ScriptObject* Create() { return NewEngineNode<TFog_I, SFog_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TFog_I, SFog_I>(n); }

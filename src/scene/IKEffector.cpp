@@ -1,6 +1,6 @@
 #include "scene/IKEffector.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

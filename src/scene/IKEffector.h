@@ -9,7 +9,7 @@ namespace PM {
 
 class SIKEffector_I : public STransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF050;
+  static constexpr uint32_t kClassId = ClassId::SIKEffector;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKEffector_I>("SIKEffector"); }
   static ScriptObject* Create() { return NewEngineObject<SIKEffector_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKEffector_I>(extraBytes); }
@@ -17,7 +17,7 @@ class SIKEffector_I : public STransform_I {
 
 class TIKEffector_I : public TTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF051;
+  static constexpr uint32_t kClassId = ClassId::TIKEffector;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKEffector_I>("TIKEffector"); }
   static ScriptObject* Create() { return NewEngineNode<TIKEffector_I, SIKEffector_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKEffector_I, SIKEffector_I>(n); }

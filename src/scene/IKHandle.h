@@ -7,7 +7,7 @@ namespace PM {
 
 class SIKHandle_I : public STransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF052;
+  static constexpr uint32_t kClassId = ClassId::SIKHandle;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKHandle_I>("SIKHandle"); }
   static ScriptObject* Create() { return NewEngineObject<SIKHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKHandle_I>(extraBytes); }
@@ -20,7 +20,7 @@ class SIKHandle_I : public STransform_I {
 
 class TIKHandle_I : public TTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF053;
+  static constexpr uint32_t kClassId = ClassId::TIKHandle;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKHandle_I>("TIKHandle"); }
   static ScriptObject* Create() { return NewEngineNode<TIKHandle_I, SIKHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKHandle_I, SIKHandle_I>(n); }

@@ -9,7 +9,7 @@ namespace PM {
 
 class SIKSplineHandle_I : public SIKHandle_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F4;
+  static constexpr uint32_t kClassId = ClassId::SIKSplineHandle;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKSplineHandle_I>("SIKSplineHandle"); }
   static ScriptObject* Create() { return NewEngineObject<SIKSplineHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKSplineHandle_I>(extraBytes); }
@@ -17,7 +17,7 @@ class SIKSplineHandle_I : public SIKHandle_I {
 
 class TIKSplineHandle_I : public TIKHandle_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F5;
+  static constexpr uint32_t kClassId = ClassId::TIKSplineHandle;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKSplineHandle_I>("TIKSplineHandle"); }
   static ScriptObject* Create() { return NewEngineNode<TIKSplineHandle_I, SIKSplineHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKSplineHandle_I, SIKSplineHandle_I>(n); }

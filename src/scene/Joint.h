@@ -8,7 +8,7 @@ namespace PM {
 
 class SJoint_I : public SSimpleTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF04E;
+  static constexpr uint32_t kClassId = ClassId::SJoint;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SJoint_I>("SJoint"); }
   static ScriptObject* Create() { return NewEngineObject<SJoint_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SJoint_I>(extraBytes); }
@@ -22,7 +22,7 @@ class SJoint_I : public SSimpleTransform_I {
 
 class TJoint_I : public TSimpleTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF04F;
+  static constexpr uint32_t kClassId = ClassId::TJoint;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TJoint_I>("TJoint"); }
   static ScriptObject* Create() { return NewEngineNode<TJoint_I, SJoint_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TJoint_I, SJoint_I>(n); }

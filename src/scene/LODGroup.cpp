@@ -1,6 +1,6 @@
 #include "scene/LODGroup.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -7,7 +7,7 @@ namespace PM {
 
 class SLODGroup_I : public SBranch_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF058;
+  static constexpr uint32_t kClassId = ClassId::SLODGroup;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLODGroup_I>("SLODGroup"); }
   static ScriptObject* Create() { return NewEngineObject<SLODGroup_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SLODGroup_I>(extraBytes); }
@@ -17,7 +17,7 @@ class SLODGroup_I : public SBranch_I {
 
 class TLODGroup_I : public TBranch_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF059;
+  static constexpr uint32_t kClassId = ClassId::TLODGroup;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLODGroup_I>("TLODGroup"); }
   static ScriptObject* Create() { return NewEngineNode<TLODGroup_I, SLODGroup_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TLODGroup_I, SLODGroup_I>(n); }

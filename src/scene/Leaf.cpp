@@ -1,6 +1,6 @@
 #include "scene/Leaf.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -7,13 +7,13 @@ namespace PM {
 
 class SLeaf_I : public SNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF044;
+  static constexpr uint32_t kClassId = ClassId::SLeaf;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLeaf_I>("SLeaf"); }
 };
 
 class TLeaf_I : public TNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF045;
+  static constexpr uint32_t kClassId = ClassId::TLeaf;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLeaf_I>("TLeaf"); }
 };
 

@@ -7,7 +7,7 @@ namespace PM {
 
 class SLight_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF056;
+  static constexpr uint32_t kClassId = ClassId::SLight;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLight_I>("SLight"); }
   static ScriptObject* Create() { return NewEngineObject<SLight_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SLight_I>(extraBytes); }
@@ -18,7 +18,7 @@ class SLight_I : public SLeaf_I {
 
 class TLight_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF057;
+  static constexpr uint32_t kClassId = ClassId::TLight;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLight_I>("TLight"); }
   static ScriptObject* Create() { return NewEngineNode<TLight_I, SLight_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TLight_I, SLight_I>(n); }

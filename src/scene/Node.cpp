@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
-#include "scene/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {

@@ -3,8 +3,8 @@
 // share. Both are abstract: scripts create only their concrete descendants.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Spheref.h"
-#include "scene/Object.h"
 
 namespace PM {
 
@@ -12,7 +12,7 @@ class TBranch_I;
 
 class SNode_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF042;
+  static constexpr uint32_t kClassId = ClassId::SNode;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SNode_I>("SNode"); }
 
   // 1.0 when visible, else 0.0; setting it makes Visibility 1 from |v| >= 2^-24 on, else 0.
@@ -24,7 +24,7 @@ class SNode_I : public Object_I {
 
 class TNode_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF043;
+  static constexpr uint32_t kClassId = ClassId::TNode;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TNode_I>("TNode"); }
 
   // The attached S-object, borrowed.

@@ -8,7 +8,7 @@ namespace PM {
 
 class SSimpleTransform_I : public SBaseTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF04A;
+  static constexpr uint32_t kClassId = ClassId::SSimpleTransform;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSimpleTransform_I>("SSimpleTransform"); }
   static ScriptObject* Create() { return NewEngineObject<SSimpleTransform_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSimpleTransform_I>(extraBytes); }
@@ -53,7 +53,7 @@ class SSimpleTransform_I : public SBaseTransform_I {
 
 class TSimpleTransform_I : public TBaseTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF04B;
+  static constexpr uint32_t kClassId = ClassId::TSimpleTransform;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSimpleTransform_I>("TSimpleTransform"); }
   static ScriptObject* Create() { return NewEngineNode<TSimpleTransform_I, SSimpleTransform_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSimpleTransform_I, SSimpleTransform_I>(n); }

@@ -2,14 +2,14 @@
 // the instance plays it.
 #pragma once
 
-#include "scene/FileObject.h"
+#include "classes/FileObject.h"
 #include "scene/Leaf.h"
 
 namespace PM {
 
 class SSoundEmitter_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF070;
+  static constexpr uint32_t kClassId = ClassId::SSoundEmitter;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSoundEmitter_I>("SSoundEmitter"); }
   static ScriptObject* Create() { return NewEngineObject<SSoundEmitter_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSoundEmitter_I>(extraBytes); }
@@ -19,7 +19,7 @@ class SSoundEmitter_I : public SLeaf_I {
 
 class TSoundEmitter_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF071;
+  static constexpr uint32_t kClassId = ClassId::TSoundEmitter;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSoundEmitter_I>("TSoundEmitter"); }
   static ScriptObject* Create() { return NewEngineNode<TSoundEmitter_I, SSoundEmitter_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSoundEmitter_I, SSoundEmitter_I>(n); }

@@ -7,7 +7,7 @@ namespace PM {
 
 class SSoundReceiver_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF072;
+  static constexpr uint32_t kClassId = ClassId::SSoundReceiver;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSoundReceiver_I>("SSoundReceiver"); }
   static ScriptObject* Create() { return NewEngineObject<SSoundReceiver_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSoundReceiver_I>(extraBytes); }
@@ -15,7 +15,7 @@ class SSoundReceiver_I : public SLeaf_I {
 
 class TSoundReceiver_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF073;
+  static constexpr uint32_t kClassId = ClassId::TSoundReceiver;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSoundReceiver_I>("TSoundReceiver"); }
   static ScriptObject* Create() { return NewEngineNode<TSoundReceiver_I, SSoundReceiver_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSoundReceiver_I, SSoundReceiver_I>(n); }

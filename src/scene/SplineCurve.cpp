@@ -1,6 +1,6 @@
 #include "scene/SplineCurve.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -7,7 +7,7 @@ namespace PM {
 
 class SSplineCurve_I : public SLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F2;
+  static constexpr uint32_t kClassId = ClassId::SSplineCurve;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSplineCurve_I>("SSplineCurve"); }
   static ScriptObject* Create() { return NewEngineObject<SSplineCurve_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSplineCurve_I>(extraBytes); }
@@ -18,7 +18,7 @@ class SSplineCurve_I : public SLeaf_I {
 
 class TSplineCurve_I : public TLeaf_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F3;
+  static constexpr uint32_t kClassId = ClassId::TSplineCurve;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSplineCurve_I>("TSplineCurve"); }
   static ScriptObject* Create() { return NewEngineNode<TSplineCurve_I, SSplineCurve_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSplineCurve_I, SSplineCurve_I>(n); }

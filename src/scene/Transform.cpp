@@ -1,6 +1,6 @@
 #include "scene/Transform.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {

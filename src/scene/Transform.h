@@ -8,7 +8,7 @@ namespace PM {
 
 class STransform_I : public SSimpleTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF04C;
+  static constexpr uint32_t kClassId = ClassId::STransform;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<STransform_I>("STransform"); }
   static ScriptObject* Create() { return NewEngineObject<STransform_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<STransform_I>(extraBytes); }
@@ -48,7 +48,7 @@ class STransform_I : public SSimpleTransform_I {
 
 class TTransform_I : public TSimpleTransform_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF04D;
+  static constexpr uint32_t kClassId = ClassId::TTransform;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TTransform_I>("TTransform"); }
   static ScriptObject* Create() { return NewEngineNode<TTransform_I, STransform_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TTransform_I, STransform_I>(n); }

@@ -2,14 +2,14 @@
 // coordinates, colours, weights, matrices), tagged with a usage word (kind << 16 | slot).
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Matrix4f.h"
-#include "scene/Object.h"
 
 namespace PM {
 
 class VertexData_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0A0;
+  static constexpr uint32_t kClassId = ClassId::VertexData;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexData_I>("VertexData"); }
 
   uint32_t m_usage = 0;
@@ -17,7 +17,7 @@ class VertexData_I : public Object_I {
 
 class VertexDataF32_I : public VertexData_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0A1;
+  static constexpr uint32_t kClassId = ClassId::VertexDataF32;
   static constexpr const char* kClassName = "VertexDataF32";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataF32_I>("VertexDataF32"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataF32_I>(); }
@@ -28,7 +28,7 @@ class VertexDataF32_I : public VertexData_I {
 
 class VertexDataVector2f_I : public VertexData_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0A2;
+  static constexpr uint32_t kClassId = ClassId::VertexDataVector2f;
   static constexpr const char* kClassName = "VertexDataVector2f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector2f_I>("VertexDataVector2f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataVector2f_I>(); }
@@ -39,7 +39,7 @@ class VertexDataVector2f_I : public VertexData_I {
 
 class VertexDataVector3f_I : public VertexData_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0A3;
+  static constexpr uint32_t kClassId = ClassId::VertexDataVector3f;
   static constexpr const char* kClassName = "VertexDataVector3f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector3f_I>("VertexDataVector3f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataVector3f_I>(); }
@@ -50,7 +50,7 @@ class VertexDataVector3f_I : public VertexData_I {
 
 class VertexDataVector4f_I : public VertexData_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0A4;
+  static constexpr uint32_t kClassId = ClassId::VertexDataVector4f;
   static constexpr const char* kClassName = "VertexDataVector4f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector4f_I>("VertexDataVector4f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataVector4f_I>(); }
@@ -61,7 +61,7 @@ class VertexDataVector4f_I : public VertexData_I {
 
 class VertexDataMatrix4f_I : public VertexData_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0A5;
+  static constexpr uint32_t kClassId = ClassId::VertexDataMatrix4f;
   static constexpr const char* kClassName = "VertexDataMatrix4f";
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataMatrix4f_I>("VertexDataMatrix4f"); }
   static ScriptObject* Create() { return NewEngineObject<VertexDataMatrix4f_I>(); }

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/Obj.h"
+#include "core/StreamPipe.h"
 #include "core/String.h"
 #include "storage/ArchiveResult.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

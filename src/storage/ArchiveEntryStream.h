@@ -8,8 +8,8 @@
 
 #include "core/Obj.h"
 #include "core/ResultCode.h"
+#include "core/StreamPipe.h"
 #include "core/String.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

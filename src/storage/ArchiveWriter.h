@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/StreamPipe.h"
 #include "core/String.h"
 #include "storage/Archive.h"
 #include "storage/ArchiveResult.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

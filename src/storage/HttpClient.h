@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/StreamPipe.h"
 #include "storage/NetResult.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

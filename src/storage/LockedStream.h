@@ -2,8 +2,8 @@
 // operation, and Lock/Unlock hold it across the writes of one message so no other thread cuts in.
 #pragma once
 
+#include "core/StreamPipe.h"
 #include "platform/CriticalSection.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

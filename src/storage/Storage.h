@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "core/ResultCode.h"
+#include "core/StreamPipe.h"
 #include "core/String.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

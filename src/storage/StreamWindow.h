@@ -2,7 +2,7 @@
 // archive hands out for one stored file, so nothing outside that range can be read through it.
 #pragma once
 
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 namespace PM {
 

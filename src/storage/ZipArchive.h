@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/StreamPipe.h"
 #include "core/String.h"
-#include "storage/StreamPipe.h"
 #include "storage/ZipResult.h"
 
 namespace PM {

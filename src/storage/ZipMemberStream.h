@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 #include "storage/ZipArchive.h"
 
 namespace PM {

@@ -5,7 +5,7 @@
 
 #include <minizip/ioapi.h>
 
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 namespace PM {
 

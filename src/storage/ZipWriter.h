@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/StreamPipe.h"
 #include "core/String.h"
-#include "storage/StreamPipe.h"
 #include "storage/ZipResult.h"
 
 namespace PM {

@@ -1,7 +1,7 @@
 // The font of labels and text: shader, size and drop shadow.
 #pragma once
 
-#include "scene/Object.h"
+#include "classes/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
@@ -10,7 +10,7 @@ class RenderShader_I;
 
 class FontStyle_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D3;
+  static constexpr uint32_t kClassId = ClassId::FontStyle;
   static constexpr const char* kName = "FontStyle";
 
   static const TypeRecord& GetTypeRecord();

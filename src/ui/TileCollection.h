@@ -1,9 +1,9 @@
 // Tiles of textures by number: shader, colour, tile number, name and hot spot per tile.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Array.h"
 #include "core/String.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
@@ -12,7 +12,7 @@ class RenderShader_I;
 
 class TileCollection_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E2;
+  static constexpr uint32_t kClassId = ClassId::TileCollection;
   static constexpr const char* kName = "TileCollection";
 
   static const TypeRecord& GetTypeRecord();

@@ -2,7 +2,7 @@
 // kClassId and kName, and indexed members that fill what they grow.
 #pragma once
 
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 

@@ -2,9 +2,9 @@
 // its font, and the sounds and cursor of focus and click.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Array.h"
 #include "core/String.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
@@ -14,7 +14,7 @@ class FontStyle_I;
 
 class UIElement_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E8;
+  static constexpr uint32_t kClassId = ClassId::UIElement;
   static constexpr const char* kName = "UIElement";
 
   static const TypeRecord& GetTypeRecord();

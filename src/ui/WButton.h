@@ -10,7 +10,7 @@ class WPopup_I;
 
 class WButton_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E9;
+  static constexpr uint32_t kClassId = ClassId::WButton;
   static constexpr const char* kName = "WButton";
 
   static const TypeRecord& GetTypeRecord();

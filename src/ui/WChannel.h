@@ -8,7 +8,7 @@ namespace PM {
 
 class WChannel_I : public Widget_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E0;
+  static constexpr uint32_t kClassId = ClassId::WChannel;
   static constexpr const char* kName = "WChannel";
 
   static const TypeRecord& GetTypeRecord();

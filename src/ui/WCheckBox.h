@@ -8,7 +8,7 @@ namespace PM {
 
 class WCheckBox_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E4;
+  static constexpr uint32_t kClassId = ClassId::WCheckBox;
   static constexpr const char* kName = "WCheckBox";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WComboBox_I : public WButton_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C9;
+  static constexpr uint32_t kClassId = ClassId::WComboBox;
   static constexpr const char* kName = "WComboBox";
 
   static const TypeRecord& GetTypeRecord();

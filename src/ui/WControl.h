@@ -10,7 +10,7 @@ class FontStyle_I;
 
 class WControl_I : public WFrame_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0EB;
+  static constexpr uint32_t kClassId = ClassId::WControl;
   static constexpr const char* kName = "WControl";
 
   static const TypeRecord& GetTypeRecord();

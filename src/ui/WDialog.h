@@ -8,7 +8,7 @@ namespace PM {
 
 class WDialog_I : public WFrame_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0EA;
+  static constexpr uint32_t kClassId = ClassId::WDialog;
   static constexpr const char* kName = "WDialog";
 
   static const TypeRecord& GetTypeRecord();

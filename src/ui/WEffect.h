@@ -1,16 +1,16 @@
 // A keyframed effect that blends its owner widget's members between keyframes.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Array.h"
 #include "core/String.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
 
 class WEffect_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C4;
+  static constexpr uint32_t kClassId = ClassId::WEffect;
   static constexpr const char* kName = "WEffect";
 
   static const TypeRecord& GetTypeRecord();

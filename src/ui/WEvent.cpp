@@ -1,6 +1,6 @@
 #include "ui/WEvent.h"
 
-#include "scene/EngineClass.h"
+#include "classes/EngineClass.h"
 
 namespace PM {
 

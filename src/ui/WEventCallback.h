@@ -1,14 +1,14 @@
 // A handler destination that calls a host function with its user data.
 #pragma once
 
-#include "scene/Object.h"
+#include "classes/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
 
 class WEventCallback_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D6;
+  static constexpr uint32_t kClassId = ClassId::WEventCallback;
   static constexpr const char* kName = "WEventCallback";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WFrame_I : public Widget_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0DB;
+  static constexpr uint32_t kClassId = ClassId::WFrame;
   static constexpr const char* kName = "WFrame";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WGroup_I : public WFrame_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0BD;
+  static constexpr uint32_t kClassId = ClassId::WGroup;
   static constexpr const char* kName = "WGroup";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WGroupFrame_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0CD;
+  static constexpr uint32_t kClassId = ClassId::WGroupFrame;
   static constexpr const char* kName = "WGroupFrame";
 
   static const TypeRecord& GetTypeRecord();

@@ -1,8 +1,8 @@
 // An event handler: answers one WEvent of its widget by passing a message on to its destination.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/NameHash.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 #include "ui/WEvent.h"
 
@@ -10,7 +10,7 @@ namespace PM {
 
 class WHandler_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D7;
+  static constexpr uint32_t kClassId = ClassId::WHandler;
   static constexpr const char* kName = "WHandler";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WIconButton_I : public WButton_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0CE;
+  static constexpr uint32_t kClassId = ClassId::WIconButton;
   static constexpr const char* kName = "WIconButton";
 
   static const TypeRecord& GetTypeRecord();

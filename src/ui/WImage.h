@@ -11,7 +11,7 @@ class TileCollection_I;
 
 class WImage_I : public WFrame_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0DC;
+  static constexpr uint32_t kClassId = ClassId::WImage;
   static constexpr const char* kName = "WImage";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WKeyHandler_I : public WHandler_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0BC;
+  static constexpr uint32_t kClassId = ClassId::WKeyHandler;
   static constexpr const char* kName = "WKeyHandler";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WLabel_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0DD;
+  static constexpr uint32_t kClassId = ClassId::WLabel;
   static constexpr const char* kName = "WLabel";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WListItem_I : public WButton_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C6;
+  static constexpr uint32_t kClassId = ClassId::WListItem;
   static constexpr const char* kName = "WListItem";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WMenuBar_I : public WSizer_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C8;
+  static constexpr uint32_t kClassId = ClassId::WMenuBar;
   static constexpr const char* kName = "WMenuBar";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WMenuItem_I : public WButton_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0CF;
+  static constexpr uint32_t kClassId = ClassId::WMenuItem;
   static constexpr const char* kName = "WMenuItem";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WPopup_I : public WSizer_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0EE;
+  static constexpr uint32_t kClassId = ClassId::WPopup;
   static constexpr const char* kName = "WPopup";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WProgress_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0CC;
+  static constexpr uint32_t kClassId = ClassId::WProgress;
   static constexpr const char* kName = "WProgress";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WScroll_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0EC;
+  static constexpr uint32_t kClassId = ClassId::WScroll;
   static constexpr const char* kName = "WScroll";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WScrollFrame_I : public WFrame_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E3;
+  static constexpr uint32_t kClassId = ClassId::WScrollFrame;
   static constexpr const char* kName = "WScrollFrame";
 
   static const TypeRecord& GetTypeRecord();

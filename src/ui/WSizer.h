@@ -19,7 +19,7 @@ enum : uint32_t {
 
 class WSizer_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E5;
+  static constexpr uint32_t kClassId = ClassId::WSizer;
   static constexpr const char* kName = "WSizer";
 
   static const TypeRecord& GetTypeRecord();

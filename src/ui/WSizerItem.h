@@ -1,15 +1,15 @@
 // The margin a sizer keeps around one of its children.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Vector3f.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
 
 class WSizerItem_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E7;
+  static constexpr uint32_t kClassId = ClassId::WSizerItem;
   static constexpr const char* kName = "WSizerItem";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WSlider_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0ED;
+  static constexpr uint32_t kClassId = ClassId::WSlider;
   static constexpr const char* kName = "WSlider";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WSpacer_I : public Widget_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0C7;
+  static constexpr uint32_t kClassId = ClassId::WSpacer;
   static constexpr const char* kName = "WSpacer";
 
   static const TypeRecord& GetTypeRecord();

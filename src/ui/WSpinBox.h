@@ -8,7 +8,7 @@ namespace PM {
 
 class WSpinBox_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0CA;
+  static constexpr uint32_t kClassId = ClassId::WSpinBox;
   static constexpr const char* kName = "WSpinBox";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WTabFrame_I : public Widget_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0E1;
+  static constexpr uint32_t kClassId = ClassId::WTabFrame;
   static constexpr const char* kName = "WTabFrame";
 
   static const TypeRecord& GetTypeRecord();

@@ -10,7 +10,7 @@ class TileCollection_I;
 
 class WText_I : public WControl_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0DE;
+  static constexpr uint32_t kClassId = ClassId::WText;
   static constexpr const char* kName = "WText";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WToolBar_I : public WSizer_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0CB;
+  static constexpr uint32_t kClassId = ClassId::WToolBar;
   static constexpr const char* kName = "WToolBar";
 
   static const TypeRecord& GetTypeRecord();

@@ -8,7 +8,7 @@ namespace PM {
 
 class WTransform_I : public Widget_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0DF;
+  static constexpr uint32_t kClassId = ClassId::WTransform;
   static constexpr const char* kName = "WTransform";
 
   static const TypeRecord& GetTypeRecord();

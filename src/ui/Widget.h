@@ -2,8 +2,8 @@
 // Scripts create only derived classes.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/String.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
@@ -30,7 +30,7 @@ enum : uint32_t {
 
 class Widget_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D8;
+  static constexpr uint32_t kClassId = ClassId::Widget;
   static constexpr const char* kName = "Widget";
 
   static const TypeRecord& GetTypeRecord();

@@ -1,5 +1,7 @@
 #include "ui/WidgetClasses.h"
 
+#include "classes/EngineClassRegistry.h"
+#include "classes/EngineClasses.h"
 #include "core/Log.h"
 #include "script/object/GlobalFunctions.h"
 #include "ui/FontStyle.h"
@@ -95,7 +97,7 @@ void RegisterWidgetClasses() {
   for (auto define : kWidgetClassTable) define();
 }
 
-void UninitEngineClasses() {}
+static const bool kEntry = AddEngineClassEntry(kEngineWidgetGroup, &RegisterWidgetClasses);
 
 void GCall(uint32_t functionId) {
   if (!LogLevelAdmits(kLevelError)) return;

@@ -2,10 +2,10 @@
 // and one UI element per kind of widget.
 #pragma once
 
+#include "classes/Object.h"
 #include "core/Array.h"
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
-#include "scene/Object.h"
 #include "ui/UIClass.h"
 
 namespace PM {
@@ -18,7 +18,7 @@ class UIElement_I;
 
 class WidgetStyle_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D2;
+  static constexpr uint32_t kClassId = ClassId::WidgetStyle;
   static constexpr const char* kName = "WidgetStyle";
 
   static const TypeRecord& GetTypeRecord();

@@ -12,7 +12,7 @@ class Widget_I;
 
 class SWindow_I : public SNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D1;
+  static constexpr uint32_t kClassId = ClassId::SWindow;
   static constexpr const char* kName = "SWindow";
 
   static const TypeRecord& GetTypeRecord();
@@ -26,7 +26,7 @@ class SWindow_I : public SNode_I {
 
 class TWindow_I : public TNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0D0;
+  static constexpr uint32_t kClassId = ClassId::TWindow;
   static constexpr const char* kName = "TWindow";
 
   static const TypeRecord& GetTypeRecord();

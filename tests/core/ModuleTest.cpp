@@ -2,8 +2,8 @@
 #include <string>
 
 #include "LogTestUtil.h"
+#include "core/CrashHandler.h"
 #include "core/Module.h"
-#include "platform/CrashHandler.h"
 
 namespace PM {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "LogTestUtil.h"
+#include "core/CrashHandler.h"
 #include "core/Module.h"
-#include "platform/CrashHandler.h"
 
 namespace PM {
 namespace {

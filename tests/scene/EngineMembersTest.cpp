@@ -3,7 +3,7 @@
 #include <bit>
 
 #include "EngineWorld.h"
-#include "scene/FileObject.h"
+#include "classes/FileObject.h"
 #include "scene/SplineKeys.h"
 #include "storage/Storage.h"
 

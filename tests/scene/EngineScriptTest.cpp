@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
+#include "classes/FileObject.h"
 #include "core/Log.h"
 #include "core/Module.h"
-#include "scene/FileObject.h"
 #include "script/lang/Parser.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"

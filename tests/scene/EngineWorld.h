@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "classes/EngineClasses.h"
 #include "core/Log.h"
-#include "scene/EngineClasses.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/Obj.h"
+#include "core/StreamPipe.h"
 #include "script/lang/BinaryLexer.h"
 #include "script/lang/Lexer.h"
 #include "script/lang/ValueVisitor.h"
-#include "storage/StreamPipe.h"
 
 namespace PM::Test {
 

@@ -1,6 +1,6 @@
 #include "UIFixture.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 #include "script/object/ObjectModel.h"
 #include "ui/WidgetClasses.h"
 

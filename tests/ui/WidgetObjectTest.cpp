@@ -1,6 +1,6 @@
 // UI objects made from the class table: creation by id, members set and read back in every form.
 #include "UIFixture.h"
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 #include "script/object/GlobalFunctions.h"
 #include "ui/WidgetClasses.h"
 #include "ui/Window.h"

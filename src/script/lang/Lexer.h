@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/Array.h"
+#include "core/StreamPipe.h"
 #include "core/String.h"
 #include "script/lang/TokenKinds.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "core/Array.h"
+#include "core/StreamPipe.h"
 #include "script/lang/Lexer.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/NameHash.h"
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 namespace PM {
 

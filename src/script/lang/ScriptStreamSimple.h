@@ -6,8 +6,8 @@
 
 #include "core/Array.h"
 #include "core/Obj.h"
+#include "core/StreamPipe.h"
 #include "core/String.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

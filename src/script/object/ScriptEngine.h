@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "core/StreamPipe.h"
 #include "core/String.h"
 #include "script/object/ScriptNamespace.h"
 #include "script/object/ScriptObject.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

@@ -1,8 +1,8 @@
 #include "script/object/ValueTypes.h"
 
+#include "core/StreamPipe.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

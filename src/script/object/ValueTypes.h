@@ -10,12 +10,12 @@
 #include "core/Matrix4f.h"
 #include "core/NameHash.h"
 #include "core/Spheref.h"
+#include "core/StreamPipe.h"
 #include "core/String.h"
 #include "core/Vector2f.h"
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
 #include "script/object/ClassID.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "../LogTestUtil.h"
+#include "core/CrashHandler.h"
 #include "core/Trace.h"
-#include "platform/CrashHandler.h"
 
 namespace PM {
 namespace {

@@ -1,6 +1,6 @@
-#include "render/Image.h"
+#include "render/engine/Image.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -1,6 +1,6 @@
-#include "scene/Lensflare.h"
+#include "geometry/Lensflare.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "classes/EngineClassIds.h"
 #include "script/object/MemberDef.h"
 #include "script/object/ScriptObject.h"
 

@@ -8,7 +8,7 @@ namespace PM {
 
 class SInstancer_I : public SNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F6;
+  static constexpr uint32_t kClassId = ClassId::SInstancer;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SInstancer_I>("SInstancer"); }
   static ScriptObject* Create() { return NewEngineObject<SInstancer_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SInstancer_I>(extraBytes); }
@@ -20,7 +20,7 @@ class SInstancer_I : public SNode_I {
 
 class TInstancer_I : public TNode_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0F7;
+  static constexpr uint32_t kClassId = ClassId::TInstancer;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TInstancer_I>("TInstancer"); }
   static ScriptObject* Create() { return NewEngineNode<TInstancer_I, SInstancer_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TInstancer_I, SInstancer_I>(n); }

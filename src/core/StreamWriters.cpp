@@ -4,10 +4,10 @@
 
 #include "core/Matrix4f.h"
 #include "core/Spheref.h"
+#include "core/StreamPipe.h"
 #include "core/Vector2f.h"
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
-#include "storage/StreamPipe.h"
 
 namespace PM {
 

@@ -8,7 +8,7 @@ namespace PM {
 
 class SLensflare_I : public SSpriteGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF064;
+  static constexpr uint32_t kClassId = ClassId::SLensflare;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLensflare_I>("SLensflare"); }
   static ScriptObject* Create() { return NewEngineObject<SLensflare_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SLensflare_I>(extraBytes); }
@@ -19,7 +19,7 @@ class SLensflare_I : public SSpriteGeometry_I {
 
 class TLensflare_I : public TSpriteGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF065;
+  static constexpr uint32_t kClassId = ClassId::TLensflare;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLensflare_I>("TLensflare"); }
   static ScriptObject* Create() { return NewEngineNode<TLensflare_I, SLensflare_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TLensflare_I, SLensflare_I>(n); }

@@ -2,13 +2,13 @@
 // its file name was set, so a file named by a script is found relative to that script.
 #pragma once
 
-#include "scene/Object.h"
+#include "classes/Object.h"
 
 namespace PM {
 
 class FileObject_I : public Object_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF041;
+  static constexpr uint32_t kClassId = ClassId::FileObject;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FileObject_I>("FileObject"); }
   static ScriptObject* Create() { return NewEngineObject<FileObject_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FileObject_I>(extraBytes); }

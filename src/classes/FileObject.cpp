@@ -1,6 +1,6 @@
-#include "scene/FileObject.h"
+#include "classes/FileObject.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 #include "storage/Storage.h"
 
 namespace PM {

@@ -1,6 +1,6 @@
-#include "scene/ChannelFX.h"
+#include "geometry/ChannelFX.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

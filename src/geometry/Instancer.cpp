@@ -1,6 +1,6 @@
-#include "scene/Instancer.h"
+#include "geometry/Instancer.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

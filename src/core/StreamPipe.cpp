@@ -1,4 +1,4 @@
-#include "storage/StreamPipe.h"
+#include "core/StreamPipe.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -1,34 +1,50 @@
-#include "scene/EngineClasses.h"
+#include "classes/EngineClasses.h"
 
+#include "classes/EngineClass.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "core/Module.h"
-#include "scene/EngineClass.h"
-#include "scene/EngineClassRegistry.h"
 #include "script/object/ClassDatabase.h"
-#include "ui/WidgetClasses.h"
 
 namespace PM {
 
+using namespace ClassId;
+
 const uint16_t kEngineClassOrder[] = {
     // Object, FileObject; the node roots, transforms, joints and IK
-    0x040, 0x041, 0x042, 0x044, 0x046, 0x048, 0x04A, 0x04C, 0x0C1, 0x04E, 0x050, 0x052, 0x0F4,
+    ClassIndex(Object), ClassIndex(FileObject), ClassIndex(SNode), ClassIndex(SLeaf), ClassIndex(SBranch),
+    ClassIndex(SBaseTransform), ClassIndex(SSimpleTransform), ClassIndex(STransform), ClassIndex(SClusterHandle),
+    ClassIndex(SJoint), ClassIndex(SIKEffector), ClassIndex(SIKHandle), ClassIndex(SIKSplineHandle),
     // spline curve, camera, light, fog, detail levels, constraints
-    0x0F2, 0x054, 0x056, 0x07E, 0x058, 0x05A, 0x05D, 0x05B, 0x05E,
+    ClassIndex(SSplineCurve), ClassIndex(SCamera), ClassIndex(SLight), ClassIndex(SFog), ClassIndex(SLODGroup),
+    ClassIndex(Constraint), ClassIndex(AimConstraint), ClassIndex(TransformConstraint),
+    ClassIndex(PoleVectorConstraint),
     // geometry roots, sprites, channel effects, instancer, lens flare, particles, fields
-    0x060, 0x062, 0x0FC, 0x0F6, 0x064, 0x066, 0x068, 0x06A, 0x06C, 0x06E,
+    ClassIndex(SGeometry), ClassIndex(SSpriteGeometry), ClassIndex(SChannelFX), ClassIndex(SInstancer),
+    ClassIndex(SLensflare), ClassIndex(SParticles), ClassIndex(SEmitter), ClassIndex(SField), ClassIndex(SGravityField),
+    ClassIndex(SRadialField),
     // container, sound nodes, polygon geometry, mesh group
-    0x074, 0x070, 0x072, 0x076, 0x078, 0x07A, 0x0FA,
+    ClassIndex(SContainer), ClassIndex(SSoundEmitter), ClassIndex(SSoundReceiver), ClassIndex(SPolygonGeometry),
+    ClassIndex(SSkinPolygonGeometry), ClassIndex(SMetaballs), ClassIndex(SMeshGroup),
     // rendering
-    0x080, 0x081, 0x082, 0x083, 0x084, 0x087, 0x085, 0x086, 0x08B, 0x08C, 0x088, 0x08D, 0x10B, 0x08A,
-    0x0B0, 0x0B1, 0x0B2, 0x0B3, 0x089,
+    ClassIndex(RenderPipe), ClassIndex(RenderChannel), ClassIndex(RenderShader), ClassIndex(ShaderExpression),
+    ClassIndex(ShaderPhong), ClassIndex(ShaderProgram), ClassIndex(ShaderTexture), ClassIndex(ShaderLayer),
+    ClassIndex(Texture), ClassIndex(Texture2D), ClassIndex(TileTexture2D), ClassIndex(FontTexture2D),
+    ClassIndex(Texture2DVideo), ClassIndex(Image), ClassIndex(ExpressionLayer), ClassIndex(ImageLayer),
+    ClassIndex(GroupLayer), ClassIndex(TransformLayer), ClassIndex(RenderMaterial),
     // animation, sprite appearances, splines
-    0x08E, 0x0F0, 0x0F1, 0x0C2, 0x08F, 0x090, 0x091, 0x092, 0x093, 0x094, 0x095, 0x096, 0x097, 0x098,
-    0x099, 0x09A,
+    ClassIndex(BlendControl), ClassIndex(ParentControl), ClassIndex(ParentManager), ClassIndex(PoseBlend),
+    ClassIndex(SpriteAppearances), ClassIndex(AnimationClip), ClassIndex(AnimationClipEvent),
+    ClassIndex(AnimationLibrary), ClassIndex(AnimationScheduler), ClassIndex(ConnectionGroup), ClassIndex(SplineBase),
+    ClassIndex(SplineScalarf), ClassIndex(SplineVector2f), ClassIndex(SplineVector3f), ClassIndex(SplineVector4f),
+    ClassIndex(SplineQuaternionf),
     // vertex data
-    0x0A0, 0x0A1, 0x0A2, 0x0A3, 0x0A4, 0x0A5,
+    ClassIndex(VertexData), ClassIndex(VertexDataF32), ClassIndex(VertexDataVector2f), ClassIndex(VertexDataVector3f),
+    ClassIndex(VertexDataVector4f), ClassIndex(VertexDataMatrix4f),
     kEngineEnumGroup,
     // mesh structure and data, vertex generators, face-generation data
-    0x0F8, 0x0F9, 0x0FE, 0x0FF, 0x0EF,
+    ClassIndex(MeshStructure), ClassIndex(MeshData), ClassIndex(VertexGenerator), ClassIndex(VertexGeneratorFG),
+    ClassIndex(FGData),
 };
 const size_t kEngineClassOrderCount = sizeof(kEngineClassOrder) / sizeof(kEngineClassOrder[0]);
 
@@ -90,7 +106,9 @@ void RegisterEngineClasses() {
       LogError("RegisterEngineClasses: no definition for class 0x", Hex{index, 3});
     }
   }
-  RegisterWidgetClasses();
+  if (DefineClassFn widgets = FindEngineClassEntry(kEngineWidgetGroup)) widgets();
 }
+
+void UninitEngineClasses() {}
 
 }  // namespace PM

@@ -2,14 +2,14 @@
 // placed in the tree as a geometry item.
 #pragma once
 
+#include "classes/FileObject.h"
 #include "geometry/Geometry.h"
-#include "scene/FileObject.h"
 
 namespace PM {
 
 class SChannelFX_I : public SGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0FC;
+  static constexpr uint32_t kClassId = ClassId::SChannelFX;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SChannelFX_I>("SChannelFX"); }
   static ScriptObject* Create() { return NewEngineObject<SChannelFX_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SChannelFX_I>(extraBytes); }
@@ -24,7 +24,7 @@ class SChannelFX_I : public SGeometry_I {
 
 class TChannelFX_I : public TGeometry_I {
  public:
-  static constexpr uint32_t kClassId = 0xFFFFF0FD;
+  static constexpr uint32_t kClassId = ClassId::TChannelFX;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TChannelFX_I>("TChannelFX"); }
   static ScriptObject* Create() { return NewEngineNode<TChannelFX_I, SChannelFX_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TChannelFX_I, SChannelFX_I>(n); }

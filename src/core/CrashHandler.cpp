@@ -1,4 +1,4 @@
-#include "platform/CrashHandler.h"
+#include "core/CrashHandler.h"
 
 #include <fcntl.h>
 #include <signal.h>

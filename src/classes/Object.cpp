@@ -1,6 +1,6 @@
-#include "scene/Object.h"
+#include "classes/Object.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

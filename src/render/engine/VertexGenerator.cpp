@@ -1,6 +1,6 @@
-#include "render/VertexGenerator.h"
+#include "render/engine/VertexGenerator.h"
 
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 

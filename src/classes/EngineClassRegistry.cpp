@@ -1,4 +1,4 @@
-#include "scene/EngineClassRegistry.h"
+#include "classes/EngineClassRegistry.h"
 
 #include <array>
 
