@@ -1,13 +1,10 @@
 #include "anim/AimConstraint.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineAimConstraintClass() {
-  const ClassDef classes[] = {ConcreteClass<AimConstraint_I>(Constraint_I::kClassId, "AimConstraint")};
+void AimConstraint_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<AimConstraint_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&AimConstraint_I::m_aimVector>(0x01FFF05D, "AimVector"),
@@ -19,8 +16,4 @@ void DefineAimConstraintClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05D, &DefineAimConstraintClass);
-
-}  // namespace
 }  // namespace PM

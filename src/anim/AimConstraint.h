@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class AimConstraint_I : public Constraint_I {
+class AimConstraint_I : public EngineClass<AimConstraint_I, Constraint_I, ClassId::AimConstraint, "AimConstraint"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::AimConstraint;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AimConstraint_I>("AimConstraint"); }
-  static ScriptObject* Create() { return NewEngineObject<AimConstraint_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AimConstraint_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_aimVector = {1.0f, 0.0f, 0.0f};
   Vector3f m_upVector = {0.0f, 1.0f, 0.0f};
   Vector3f m_upTargetVector = {0.0f, 1.0f, 0.0f};

@@ -1,14 +1,11 @@
 #include "anim/AnimationClip.h"
 
 #include "anim/AnimationLibrary.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineAnimationClipClass() {
-  const ClassDef classes[] = {ConcreteClass<AnimationClip_I>(Object_I::kClassId, "AnimationClip")};
+void AnimationClip_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<AnimationClip_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&AnimationClip_I::m_animationLibrary>(0x01FFF090, "AnimationLibrary"),
@@ -28,8 +25,4 @@ void DefineAnimationClipClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x090, &DefineAnimationClipClass);
-
-}  // namespace
 }  // namespace PM

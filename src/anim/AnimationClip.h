@@ -8,13 +8,9 @@ namespace PM {
 
 class AnimationLibrary_I;
 
-class AnimationClip_I : public Object_I {
+class AnimationClip_I : public EngineClass<AnimationClip_I, Object_I, ClassId::AnimationClip, "AnimationClip"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::AnimationClip;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationClip_I>("AnimationClip"); }
-  static ScriptObject* Create() { return NewEngineObject<AnimationClip_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationClip_I>(extraBytes); }
-
+  static void Define();
   Obj<AnimationLibrary_I> m_animationLibrary;
   bool m_enabled = true;
   bool m_relative = false;

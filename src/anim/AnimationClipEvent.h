@@ -6,12 +6,10 @@
 
 namespace PM {
 
-class AnimationClipEvent_I : public AnimationClip_I {
+class AnimationClipEvent_I
+    : public EngineClass<AnimationClipEvent_I, AnimationClip_I, ClassId::AnimationClipEvent, "AnimationClipEvent"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::AnimationClipEvent;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationClipEvent_I>("AnimationClipEvent"); }
-  static ScriptObject* Create() { return NewEngineObject<AnimationClipEvent_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationClipEvent_I>(extraBytes); }
+  static void Define();
 };
 
 }  // namespace PM

@@ -1,14 +1,11 @@
 #include "anim/AnimationLibrary.h"
 
 #include "anim/SplineBase.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineAnimationLibraryClass() {
-  const ClassDef classes[] = {ConcreteClass<AnimationLibrary_I>(Object_I::kClassId, "AnimationLibrary")};
+void AnimationLibrary_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<AnimationLibrary_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&AnimationLibrary_I::m_startTime>(0x01FFF092, "StartTime"),
@@ -18,8 +15,4 @@ void DefineAnimationLibraryClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x092, &DefineAnimationLibraryClass);
-
-}  // namespace
 }  // namespace PM

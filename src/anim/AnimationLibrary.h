@@ -8,13 +8,10 @@ namespace PM {
 
 class SplineBase_I;
 
-class AnimationLibrary_I : public Object_I {
+class AnimationLibrary_I
+    : public EngineClass<AnimationLibrary_I, Object_I, ClassId::AnimationLibrary, "AnimationLibrary"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::AnimationLibrary;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationLibrary_I>("AnimationLibrary"); }
-  static ScriptObject* Create() { return NewEngineObject<AnimationLibrary_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationLibrary_I>(extraBytes); }
-
+  static void Define();
   double m_startTime = 0.0;
   double m_endTime = 0.0;
   Array<Obj<SplineBase_I>> m_curve;

@@ -2,14 +2,11 @@
 
 #include "anim/AnimationClip.h"
 #include "anim/ConnectionGroup.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineAnimationSchedulerClass() {
-  const ClassDef classes[] = {ConcreteClass<AnimationScheduler_I>(Object_I::kClassId, "AnimationScheduler")};
+void AnimationScheduler_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<AnimationScheduler_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&AnimationScheduler_I::m_connectionGroup>(0x01FFF093, "ConnectionGroup"),
@@ -21,8 +18,4 @@ void DefineAnimationSchedulerClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x093, &DefineAnimationSchedulerClass);
-
-}  // namespace
 }  // namespace PM

@@ -9,13 +9,10 @@ namespace PM {
 class AnimationClip_I;
 class ConnectionGroup_I;
 
-class AnimationScheduler_I : public Object_I {
+class AnimationScheduler_I
+    : public EngineClass<AnimationScheduler_I, Object_I, ClassId::AnimationScheduler, "AnimationScheduler"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::AnimationScheduler;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationScheduler_I>("AnimationScheduler"); }
-  static ScriptObject* Create() { return NewEngineObject<AnimationScheduler_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationScheduler_I>(extraBytes); }
-
+  static void Define();
   static constexpr int32_t kTrackCount = 32;
 
   AnimationScheduler_I() {

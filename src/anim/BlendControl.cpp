@@ -1,13 +1,10 @@
 #include "anim/BlendControl.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineBlendControlClass() {
-  const ClassDef classes[] = {ConcreteClass<BlendControl_I>(Object_I::kClassId, "BlendControl")};
+void BlendControl_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<BlendControl_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&BlendControl_I::m_weight>(0x01FFF08E, "Weight"),
@@ -15,8 +12,4 @@ void DefineBlendControlClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x08E, &DefineBlendControlClass);
-
-}  // namespace
 }  // namespace PM

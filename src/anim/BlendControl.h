@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class BlendControl_I : public Object_I {
+class BlendControl_I : public EngineClass<BlendControl_I, Object_I, ClassId::BlendControl, "BlendControl"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::BlendControl;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<BlendControl_I>("BlendControl"); }
-  static ScriptObject* Create() { return NewEngineObject<BlendControl_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<BlendControl_I>(extraBytes); }
-
+  static void Define();
   float m_weight = 0.0f;
   int32_t m_staticBlend = 0;
 };

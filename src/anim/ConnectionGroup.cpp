@@ -1,13 +1,10 @@
 #include "anim/ConnectionGroup.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineConnectionGroupClass() {
-  const ClassDef classes[] = {ConcreteClass<ConnectionGroup_I>(Object_I::kClassId, "ConnectionGroup")};
+void ConnectionGroup_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ConnectionGroup_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ConnectionGroup_I::m_object>(0x01FFF094, "Object"),
@@ -17,8 +14,4 @@ void DefineConnectionGroupClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x094, &DefineConnectionGroupClass);
-
-}  // namespace
 }  // namespace PM

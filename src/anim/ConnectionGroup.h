@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class ConnectionGroup_I : public Object_I {
+class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassId::ConnectionGroup, "ConnectionGroup"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ConnectionGroup;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ConnectionGroup_I>("ConnectionGroup"); }
-  static ScriptObject* Create() { return NewEngineObject<ConnectionGroup_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ConnectionGroup_I>(extraBytes); }
-
+  static void Define();
   Array<Obj<ScriptObject>> m_object;
   Array<uint32_t> m_member;
   Array<int32_t> m_memberIndex;

@@ -1,14 +1,11 @@
 #include "anim/Constraint.h"
 
 #include "anim/ParentManager.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineConstraintClass() {
-  const ClassDef classes[] = {AbstractClass<Constraint_I>(Object_I::kClassId, "Constraint")};
+void Constraint_I::Define() {
+  const ClassDef classes[] = {AbstractClass<Constraint_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       WeakArrayFieldMember<&Constraint_I::m_targetArray>(0x01FFF05A, "TargetArray"),
@@ -19,8 +16,4 @@ void DefineConstraintClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05A, &DefineConstraintClass);
-
-}  // namespace
 }  // namespace PM

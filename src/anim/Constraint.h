@@ -8,11 +8,9 @@ namespace PM {
 
 class ParentManager_I;
 
-class Constraint_I : public Object_I {
+class Constraint_I : public EngineClass<Constraint_I, Object_I, ClassId::Constraint, "Constraint"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Constraint;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Constraint_I>("Constraint"); }
-
+  static void Define();
   Array<WeakObj<ScriptObject>> m_targetArray;
   Array<float> m_weightArray;
   Array<int32_t> m_parentIDArray;

@@ -1,15 +1,12 @@
 #include "anim/Emitter.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineEmitterClasses() {
+void SEmitter_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SEmitter_I>(SLeaf_I::kClassId, "SEmitter"),
-      ConcreteClass<TEmitter_I>(TLeaf_I::kClassId, "TEmitter"),
+      ConcreteClass<SEmitter_I>(),
+      ConcreteClass<TEmitter_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -25,8 +22,4 @@ void DefineEmitterClasses() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x068, &DefineEmitterClasses);
-
-}  // namespace
 }  // namespace PM

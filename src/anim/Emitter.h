@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SEmitter_I : public SLeaf_I {
+class SEmitter_I : public EngineClass<SEmitter_I, SLeaf_I, ClassId::SEmitter, "SEmitter"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SEmitter;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SEmitter_I>("SEmitter"); }
-  static ScriptObject* Create() { return NewEngineObject<SEmitter_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SEmitter_I>(extraBytes); }
-
+  static void Define();
   // Values of SEmitter.EmitterTypeEnum and SEmitter.VolumeTypeEnum.
   enum : uint32_t { kEmitterOmni = 0x01FFF0AA, kEmitterDirectional = 0x02FFF0AA, kEmitterVolume = 0x03FFF0AA };
   enum : uint32_t { kVolumeCube = 0x01FFF0AB, kVolumeSphere = 0x02FFF0AB, kVolumeCylinder = 0x03FFF0AB, kVolumeCone = 0x04FFF0AB };
@@ -29,12 +25,8 @@ class SEmitter_I : public SLeaf_I {
   uint32_t m_volumeType = kVolumeCube;  // no member exposes it
 };
 
-class TEmitter_I : public TLeaf_I {
+class TEmitter_I : public EngineClass<TEmitter_I, TLeaf_I, ClassId::TEmitter, "TEmitter", SEmitter_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TEmitter;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TEmitter_I>("TEmitter"); }
-  static ScriptObject* Create() { return NewEngineNode<TEmitter_I, SEmitter_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TEmitter_I, SEmitter_I>(extraBytes); }
 };
 
 }  // namespace PM

@@ -1,15 +1,12 @@
 #include "anim/Field.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineFieldClasses() {
+void SField_I::Define() {
   const ClassDef classes[] = {
-      AbstractClass<SField_I>(SLeaf_I::kClassId, "SField"),
-      AbstractClass<TField_I>(TLeaf_I::kClassId, "TField"),
+      AbstractClass<SField_I>(),
+      AbstractClass<TField_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -20,8 +17,4 @@ void DefineFieldClasses() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x06A, &DefineFieldClasses);
-
-}  // namespace
 }  // namespace PM

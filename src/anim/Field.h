@@ -6,21 +6,17 @@
 
 namespace PM {
 
-class SField_I : public SLeaf_I {
+class SField_I : public EngineClass<SField_I, SLeaf_I, ClassId::SField, "SField"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SField;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SField_I>("SField"); }
-
+  static void Define();
   float m_magnitude = 1.0f;
   float m_attenuation = 0.0f;
   float m_maxDistance = 1.0f;
   bool m_useMaxDistance = false;
 };
 
-class TField_I : public TLeaf_I {
+class TField_I : public EngineClass<TField_I, TLeaf_I, ClassId::TField, "TField"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TField;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TField_I>("TField"); }
 };
 
 }  // namespace PM

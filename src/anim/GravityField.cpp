@@ -1,15 +1,12 @@
 #include "anim/GravityField.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineGravityFieldClasses() {
+void SGravityField_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SGravityField_I>(SField_I::kClassId, "SGravityField"),
-      ConcreteClass<TGravityField_I>(TField_I::kClassId, "TGravityField"),
+      ConcreteClass<SGravityField_I>(),
+      ConcreteClass<TGravityField_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -17,8 +14,4 @@ void DefineGravityFieldClasses() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x06C, &DefineGravityFieldClasses);
-
-}  // namespace
 }  // namespace PM

@@ -6,22 +6,15 @@
 
 namespace PM {
 
-class SGravityField_I : public SField_I {
+class SGravityField_I : public EngineClass<SGravityField_I, SField_I, ClassId::SGravityField, "SGravityField"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SGravityField;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SGravityField_I>("SGravityField"); }
-  static ScriptObject* Create() { return NewEngineObject<SGravityField_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SGravityField_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_direction = {0.0f, -1.0f, 0.0f};
 };
 
-class TGravityField_I : public TField_I {
+class TGravityField_I
+    : public EngineClass<TGravityField_I, TField_I, ClassId::TGravityField, "TGravityField", SGravityField_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TGravityField;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TGravityField_I>("TGravityField"); }
-  static ScriptObject* Create() { return NewEngineNode<TGravityField_I, SGravityField_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TGravityField_I, SGravityField_I>(extraBytes); }
 };
 
 }  // namespace PM

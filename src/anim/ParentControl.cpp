@@ -1,14 +1,11 @@
 #include "anim/ParentControl.h"
 
 #include "anim/ParentManager.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineParentControlClass() {
-  const ClassDef classes[] = {ConcreteClass<ParentControl_I>(Object_I::kClassId, "ParentControl")};
+void ParentControl_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ParentControl_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ParentControl_I::m_parentManager>(0x01FFF0F0, "ParentManager"),
@@ -17,8 +14,4 @@ void DefineParentControlClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0F0, &DefineParentControlClass);
-
-}  // namespace
 }  // namespace PM

@@ -8,13 +8,9 @@ namespace PM {
 
 class ParentManager_I;
 
-class ParentControl_I : public Object_I {
+class ParentControl_I : public EngineClass<ParentControl_I, Object_I, ClassId::ParentControl, "ParentControl"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ParentControl;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ParentControl_I>("ParentControl"); }
-  static ScriptObject* Create() { return NewEngineObject<ParentControl_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ParentControl_I>(extraBytes); }
-
+  static void Define();
   WeakObj<ParentManager_I> m_parentManager;
   WeakObj<ScriptObject> m_child;
   int32_t m_parentID = -1;

@@ -2,14 +2,11 @@
 
 #include "anim/Constraint.h"
 #include "anim/ParentControl.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineParentManagerClass() {
-  const ClassDef classes[] = {ConcreteClass<ParentManager_I>(Object_I::kClassId, "ParentManager")};
+void ParentManager_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ParentManager_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ParentManager_I::m_constraintArray>(0x01FFF0F1, "ConstraintArray"),
@@ -18,8 +15,4 @@ void DefineParentManagerClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0F1, &DefineParentManagerClass);
-
-}  // namespace
 }  // namespace PM

@@ -9,13 +9,9 @@ namespace PM {
 class Constraint_I;
 class ParentControl_I;
 
-class ParentManager_I : public Object_I {
+class ParentManager_I : public EngineClass<ParentManager_I, Object_I, ClassId::ParentManager, "ParentManager"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ParentManager;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ParentManager_I>("ParentManager"); }
-  static ScriptObject* Create() { return NewEngineObject<ParentManager_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ParentManager_I>(extraBytes); }
-
+  static void Define();
   Array<Obj<Constraint_I>> m_constraintArray;
   Array<Obj<ScriptObject>> m_parentArray;
   Array<Obj<ParentControl_I>> m_controlArray;

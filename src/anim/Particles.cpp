@@ -1,15 +1,12 @@
 #include "anim/Particles.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineParticlesClasses() {
+void SParticles_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SParticles_I>(SLeaf_I::kClassId, "SParticles"),
-      ConcreteClass<TParticles_I>(TLeaf_I::kClassId, "TParticles"),
+      ConcreteClass<SParticles_I>(),
+      ConcreteClass<TParticles_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -25,8 +22,4 @@ void DefineParticlesClasses() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x066, &DefineParticlesClasses);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SParticles_I : public SLeaf_I {
+class SParticles_I : public EngineClass<SParticles_I, SLeaf_I, ClassId::SParticles, "SParticles"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SParticles;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SParticles_I>("SParticles"); }
-  static ScriptObject* Create() { return NewEngineObject<SParticles_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SParticles_I>(extraBytes); }
-
+  static void Define();
   // Values of SParticles.LifespanModeEnum.
   enum : uint32_t { kLifespanLiveForever = 0x01FFF07C, kLifespanConstant = 0x02FFF07C, kLifespanRandomRange = 0x03FFF07C };
 
@@ -24,13 +20,8 @@ class SParticles_I : public SLeaf_I {
   float m_mass = 1.0f;
 };
 
-class TParticles_I : public TLeaf_I {
+class TParticles_I : public EngineClass<TParticles_I, TLeaf_I, ClassId::TParticles, "TParticles", SParticles_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TParticles;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TParticles_I>("TParticles"); }
-  static ScriptObject* Create() { return NewEngineNode<TParticles_I, SParticles_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TParticles_I, SParticles_I>(extraBytes); }
-
   WeakObj<ScriptObject> m_spriteGeometry;
   Array<WeakObj<ScriptObject>> m_emitter;
   Array<WeakObj<ScriptObject>> m_field;

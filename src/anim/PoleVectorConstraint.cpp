@@ -1,17 +1,10 @@
 #include "anim/PoleVectorConstraint.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefinePoleVectorConstraintClass() {
-  const ClassDef classes[] = {ConcreteClass<PoleVectorConstraint_I>(Constraint_I::kClassId, "PoleVectorConstraint")};
+void PoleVectorConstraint_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<PoleVectorConstraint_I>()};
   DefineClasses(classes);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05E, &DefinePoleVectorConstraintClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,12 +6,10 @@
 
 namespace PM {
 
-class PoleVectorConstraint_I : public Constraint_I {
+class PoleVectorConstraint_I
+    : public EngineClass<PoleVectorConstraint_I, Constraint_I, ClassId::PoleVectorConstraint, "PoleVectorConstraint"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::PoleVectorConstraint;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<PoleVectorConstraint_I>("PoleVectorConstraint"); }
-  static ScriptObject* Create() { return NewEngineObject<PoleVectorConstraint_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<PoleVectorConstraint_I>(extraBytes); }
+  static void Define();
 };
 
 }  // namespace PM

@@ -2,14 +2,11 @@
 
 #include "anim/BlendControl.h"
 #include "anim/ConnectionGroup.h"
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefinePoseBlendClass() {
-  const ClassDef classes[] = {ConcreteClass<PoseBlend_I>(Object_I::kClassId, "PoseBlend")};
+void PoseBlend_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<PoseBlend_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&PoseBlend_I::m_blendControl>(0x01FFF0C2, "BlendControl"),
@@ -22,8 +19,4 @@ void DefinePoseBlendClass() {
   static const char* const kValueNames[] = {"Add", "Blend", "Min", "Max", "Mul"};
   DefineEnumType(MakeEnumType(0xFFFFF0C3, "PoseBlend", "OperatorEnum", kValueNames));
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0C2, &DefinePoseBlendClass);
-
-}  // namespace
 }  // namespace PM

@@ -9,13 +9,9 @@ namespace PM {
 class BlendControl_I;
 class ConnectionGroup_I;
 
-class PoseBlend_I : public Object_I {
+class PoseBlend_I : public EngineClass<PoseBlend_I, Object_I, ClassId::PoseBlend, "PoseBlend"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::PoseBlend;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<PoseBlend_I>("PoseBlend"); }
-  static ScriptObject* Create() { return NewEngineObject<PoseBlend_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<PoseBlend_I>(extraBytes); }
-
+  static void Define();
   // Values of PoseBlend.OperatorEnum.
   enum : uint32_t { kOperatorAdd = 0x01FFF0C3, kOperatorBlend = 0x02FFF0C3, kOperatorMin = 0x03FFF0C3, kOperatorMax = 0x04FFF0C3, kOperatorMul = 0x05FFF0C3 };
 

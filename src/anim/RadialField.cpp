@@ -1,15 +1,12 @@
 #include "anim/RadialField.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineRadialFieldClasses() {
+void SRadialField_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SRadialField_I>(SField_I::kClassId, "SRadialField"),
-      ConcreteClass<TRadialField_I>(TField_I::kClassId, "TRadialField"),
+      ConcreteClass<SRadialField_I>(),
+      ConcreteClass<TRadialField_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -17,8 +14,4 @@ void DefineRadialFieldClasses() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x06E, &DefineRadialFieldClasses);
-
-}  // namespace
 }  // namespace PM

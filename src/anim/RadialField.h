@@ -6,22 +6,15 @@
 
 namespace PM {
 
-class SRadialField_I : public SField_I {
+class SRadialField_I : public EngineClass<SRadialField_I, SField_I, ClassId::SRadialField, "SRadialField"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SRadialField;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SRadialField_I>("SRadialField"); }
-  static ScriptObject* Create() { return NewEngineObject<SRadialField_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SRadialField_I>(extraBytes); }
-
+  static void Define();
   float m_radialType = 1.0f;
 };
 
-class TRadialField_I : public TField_I {
+class TRadialField_I
+    : public EngineClass<TRadialField_I, TField_I, ClassId::TRadialField, "TRadialField", SRadialField_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TRadialField;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TRadialField_I>("TRadialField"); }
-  static ScriptObject* Create() { return NewEngineNode<TRadialField_I, SRadialField_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TRadialField_I, SRadialField_I>(extraBytes); }
 };
 
 }  // namespace PM

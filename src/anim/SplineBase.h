@@ -6,11 +6,9 @@
 
 namespace PM {
 
-class SplineBase_I : public Object_I {
+class SplineBase_I : public EngineClass<SplineBase_I, Object_I, ClassId::SplineBase, "SplineBase"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SplineBase;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineBase_I>("SplineBase"); }
-
+  static void Define();
   Array<float> m_keyTime;
 };
 

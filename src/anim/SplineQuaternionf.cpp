@@ -1,17 +1,10 @@
 #include "anim/SplineQuaternionf.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineSplineQuaternionfClass() {
-  const ClassDef classes[] = {ConcreteClass<SplineQuaternionf_I>(SplineBase_I::kClassId, "SplineQuaternionf")};
+void SplineQuaternionf_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<SplineQuaternionf_I>()};
   DefineClasses(classes);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x09A, &DefineSplineQuaternionfClass);
-
-}  // namespace
 }  // namespace PM

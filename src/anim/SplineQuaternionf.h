@@ -6,12 +6,10 @@
 
 namespace PM {
 
-class SplineQuaternionf_I : public SplineBase_I {
+class SplineQuaternionf_I
+    : public EngineClass<SplineQuaternionf_I, SplineBase_I, ClassId::SplineQuaternionf, "SplineQuaternionf"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SplineQuaternionf;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineQuaternionf_I>("SplineQuaternionf"); }
-  static ScriptObject* Create() { return NewEngineObject<SplineQuaternionf_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineQuaternionf_I>(extraBytes); }
+  static void Define();
 };
 
 }  // namespace PM

@@ -1,13 +1,10 @@
 #include "anim/SplineScalarf.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineSplineScalarfClass() {
-  const ClassDef classes[] = {ConcreteClass<SplineScalarf_I>(SplineBase_I::kClassId, "SplineScalarf")};
+void SplineScalarf_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<SplineScalarf_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       IndexedFieldMember<&SplineScalarf_I::m_keyValue>(0x01FFF096, "KeyValue"),
@@ -16,8 +13,4 @@ void DefineSplineScalarfClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x096, &DefineSplineScalarfClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SplineScalarf_I : public SplineBase_I {
+class SplineScalarf_I : public EngineClass<SplineScalarf_I, SplineBase_I, ClassId::SplineScalarf, "SplineScalarf"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SplineScalarf;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineScalarf_I>("SplineScalarf"); }
-  static ScriptObject* Create() { return NewEngineObject<SplineScalarf_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineScalarf_I>(extraBytes); }
-
+  static void Define();
   Array<float> m_keyValue;
   Array<float> m_keyTangentIn;
   Array<float> m_keyTangentOut;

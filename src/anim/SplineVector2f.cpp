@@ -1,13 +1,10 @@
 #include "anim/SplineVector2f.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineSplineVector2fClass() {
-  const ClassDef classes[] = {ConcreteClass<SplineVector2f_I>(SplineBase_I::kClassId, "SplineVector2f")};
+void SplineVector2f_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<SplineVector2f_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       IndexedFieldMember<&SplineVector2f_I::m_keyValue>(0x01FFF097, "KeyValue"),
@@ -16,8 +13,4 @@ void DefineSplineVector2fClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x097, &DefineSplineVector2fClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SplineVector2f_I : public SplineBase_I {
+class SplineVector2f_I : public EngineClass<SplineVector2f_I, SplineBase_I, ClassId::SplineVector2f, "SplineVector2f"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SplineVector2f;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineVector2f_I>("SplineVector2f"); }
-  static ScriptObject* Create() { return NewEngineObject<SplineVector2f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineVector2f_I>(extraBytes); }
-
+  static void Define();
   Array<Vector2f> m_keyValue;
   Array<Vector2f> m_keyTangentIn;
   Array<Vector2f> m_keyTangentOut;

@@ -1,13 +1,10 @@
 #include "anim/SplineVector3f.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineSplineVector3fClass() {
-  const ClassDef classes[] = {ConcreteClass<SplineVector3f_I>(SplineBase_I::kClassId, "SplineVector3f")};
+void SplineVector3f_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<SplineVector3f_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       IndexedFieldMember<&SplineVector3f_I::m_keyValue>(0x01FFF098, "KeyValue"),
@@ -16,8 +13,4 @@ void DefineSplineVector3fClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x098, &DefineSplineVector3fClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SplineVector3f_I : public SplineBase_I {
+class SplineVector3f_I : public EngineClass<SplineVector3f_I, SplineBase_I, ClassId::SplineVector3f, "SplineVector3f"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SplineVector3f;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineVector3f_I>("SplineVector3f"); }
-  static ScriptObject* Create() { return NewEngineObject<SplineVector3f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineVector3f_I>(extraBytes); }
-
+  static void Define();
   Array<Vector3f> m_keyValue;
   Array<Vector3f> m_keyTangentIn;
   Array<Vector3f> m_keyTangentOut;

@@ -1,13 +1,10 @@
 #include "anim/SplineVector4f.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineSplineVector4fClass() {
-  const ClassDef classes[] = {ConcreteClass<SplineVector4f_I>(SplineBase_I::kClassId, "SplineVector4f")};
+void SplineVector4f_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<SplineVector4f_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       IndexedFieldMember<&SplineVector4f_I::m_keyValue>(0x01FFF099, "KeyValue"),
@@ -16,8 +13,4 @@ void DefineSplineVector4fClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x099, &DefineSplineVector4fClass);
-
-}  // namespace
 }  // namespace PM

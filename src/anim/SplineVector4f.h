@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SplineVector4f_I : public SplineBase_I {
+class SplineVector4f_I : public EngineClass<SplineVector4f_I, SplineBase_I, ClassId::SplineVector4f, "SplineVector4f"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SplineVector4f;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineVector4f_I>("SplineVector4f"); }
-  static ScriptObject* Create() { return NewEngineObject<SplineVector4f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineVector4f_I>(extraBytes); }
-
+  static void Define();
   Array<Vector4f> m_keyValue;
   Array<Vector4f> m_keyTangentIn;
   Array<Vector4f> m_keyTangentOut;

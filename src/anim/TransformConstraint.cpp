@@ -1,13 +1,10 @@
 #include "anim/TransformConstraint.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineTransformConstraintClass() {
-  const ClassDef classes[] = {ConcreteClass<TransformConstraint_I>(Constraint_I::kClassId, "TransformConstraint")};
+void TransformConstraint_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<TransformConstraint_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&TransformConstraint_I::m_constraintType, VEnum>(0x01FFF05B, "ConstraintType"),
@@ -17,8 +14,4 @@ void DefineTransformConstraintClass() {
   static const char* const kValueNames[] = {"Point", "Orient", "Parent", "Scale"};
   DefineEnumType(MakeEnumType(0xFFFFF05C, "TransformConstraint", "ConstraintTypeEnum", kValueNames));
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x05B, &DefineTransformConstraintClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,10 @@
 
 namespace PM {
 
-class TransformConstraint_I : public Constraint_I {
+class TransformConstraint_I
+    : public EngineClass<TransformConstraint_I, Constraint_I, ClassId::TransformConstraint, "TransformConstraint"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TransformConstraint;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TransformConstraint_I>("TransformConstraint"); }
-  static ScriptObject* Create() { return NewEngineObject<TransformConstraint_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<TransformConstraint_I>(extraBytes); }
-
+  static void Define();
   // Values of TransformConstraint.ConstraintTypeEnum.
   enum : uint32_t { kConstraintPoint = 0x01FFF05C, kConstraintOrient = 0x02FFF05C, kConstraintParent = 0x03FFF05C, kConstraintScale = 0x04FFF05C };
 

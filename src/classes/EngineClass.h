@@ -1,14 +1,14 @@
 // What every engine class shares: its type record, its factories and its row of a class table.
-// A class declares
-//   static constexpr uint32_t kClassId = 0xFFFFF0xx;
-//   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<X_I>("X"); }
-// and, when scripts may create it,
-//   static ScriptObject* Create() { return NewEngineObject<X_I>(); }
-//   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<X_I>(extraBytes); }
-// (T-classes use NewEngineNode<TX_I, SX_I>, which attaches a fresh S-node of the matching class).
+// A class is declared once, through its base:
+//   class SLight_I : public EngineClass<SLight_I, SLeaf_I, ClassId::SLight, "SLight"> { ... };
+// and a T-node names the S-node class its factories attach:
+//   class TLight_I : public EngineClass<TLight_I, TLeaf_I, ClassId::TLight, "TLight", SLight_I> { ... };
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "classes/EngineClassIds.h"
 #include "script/object/MemberDef.h"
@@ -36,6 +36,31 @@ ScriptObject* NewEngineNode(uint32_t extraBytes = 0) {
   return t;
 }
 
+// A class name as a template argument.
+template <size_t N>
+struct EngineClassName {
+  char text[N];
+  constexpr EngineClassName(const char (&s)[N]) { std::copy_n(s, N, text); }  // NOLINT: implicit by design
+};
+
+// The base every engine class T derives through: it sits between T and T's C++ base and gives T its id,
+// its name, its type record and its factories. SNode, when given, is the S-node class that a new T-node
+// gets attached.
+template <class T, class Base, uint32_t Id, EngineClassName Name, class SNode = void>
+class EngineClass : public Base {
+ public:
+  using Base::Base;
+  using EngineBase = Base;
+  static constexpr uint32_t kClassId = Id;
+  static constexpr const char* kName = Name.text;
+  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<T>(kName); }
+  static ScriptObject* Create() { return CreateExtra(0); }
+  static ScriptObject* CreateExtra(uint32_t extraBytes) {
+    if constexpr (std::is_void_v<SNode>) return NewEngineObject<T>(extraBytes);
+    else return NewEngineNode<T, SNode>(extraBytes);
+  }
+};
+
 // Rows of a class table.
 template <class T>
 ClassDef ConcreteClass(uint32_t baseId, const char* name) {
@@ -44,6 +69,15 @@ ClassDef ConcreteClass(uint32_t baseId, const char* name) {
 template <class T>
 ClassDef AbstractClass(uint32_t baseId, const char* name) {
   return {T::kClassId, baseId, "", name, &T::GetTypeRecord(), nullptr, nullptr, kClassKindObject};
+}
+// The rows of a class whose class-table base is its C++ base.
+template <class T>
+ClassDef ConcreteClass() {
+  return ConcreteClass<T>(T::EngineBase::kClassId, T::kName);
+}
+template <class T>
+ClassDef AbstractClass() {
+  return AbstractClass<T>(T::EngineBase::kClassId, T::kName);
 }
 
 // An enum type: a class of kind 5 in its owner's namespace whose members are its values. Value n has the

@@ -1,7 +1,8 @@
-// The engine class table is assembled from entries that each class's source file adds at static
+// The engine class table is assembled from entries that each area's class table adds at static
 // initialisation; RegisterEngineClasses then defines them in the table's fixed order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace PM {
@@ -10,9 +11,21 @@ namespace PM {
 // with its values.
 using DefineClassFn = void (*)();
 
-// Adds the entry for a class (a pair is entered under the id of the class listed first). Returns true
-// so that it can initialise a static: `static const bool kEntry = AddEngineClassEntry(0x080, &Define);`
+// Adds the entry for a class (a pair is entered under the id of the class listed first); the id may be
+// the class id or its index.
 bool AddEngineClassEntry(uint32_t classIndex, DefineClassFn define);
+
+// An area's table of entries: the class (the first of a pair) and its definition.
+struct EngineClassEntry {
+  uint32_t classId;
+  DefineClassFn define;
+};
+template <size_t N>
+bool AddEngineClassEntries(const EngineClassEntry (&entries)[N]) {
+  bool added = true;
+  for (const EngineClassEntry& e : entries) added = AddEngineClassEntry(e.classId, e.define) && added;
+  return added;
+}
 
 // The entry of a class index, or null when no source file added one.
 DefineClassFn FindEngineClassEntry(uint32_t classIndex);

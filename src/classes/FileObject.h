@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class FileObject_I : public Object_I {
+class FileObject_I : public EngineClass<FileObject_I, Object_I, ClassId::FileObject, "FileObject"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::FileObject;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FileObject_I>("FileObject"); }
-  static ScriptObject* Create() { return NewEngineObject<FileObject_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FileObject_I>(extraBytes); }
-
+  static void Define();
   String GetFileName() const { return m_fileName; }
   // Stores the name and the calling thread's current read path.
   void SetFileName(const String& name);

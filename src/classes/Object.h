@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class Object_I : public ScriptObject {
+class Object_I : public EngineClass<Object_I, ScriptObject, ClassId::Object, "Object"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Object;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Object_I>("Object"); }
-  static ScriptObject* Create() { return NewEngineObject<Object_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<Object_I>(extraBytes); }
-
+  static void Define();
   String m_name;  // member Name
 };
 

@@ -1,13 +1,12 @@
 #include "geometry/ChannelFX.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineChannelFXClasses() {
+void SChannelFX_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SChannelFX_I>(SGeometry_I::kClassId, "SChannelFX"),
-      ConcreteClass<TChannelFX_I>(TGeometry_I::kClassId, "TChannelFX"),
+      ConcreteClass<SChannelFX_I>(),
+      ConcreteClass<TChannelFX_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -20,7 +19,4 @@ static void DefineChannelFXClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0FC, &DefineChannelFXClasses);
-
 }  // namespace PM

@@ -7,13 +7,9 @@
 
 namespace PM {
 
-class SChannelFX_I : public SGeometry_I {
+class SChannelFX_I : public EngineClass<SChannelFX_I, SGeometry_I, ClassId::SChannelFX, "SChannelFX"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SChannelFX;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SChannelFX_I>("SChannelFX"); }
-  static ScriptObject* Create() { return NewEngineObject<SChannelFX_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SChannelFX_I>(extraBytes); }
-
+  static void Define();
   bool m_enableBloom = false;
   bool m_enableDOF = false;
   bool m_enableColorFilter = false;
@@ -22,12 +18,8 @@ class SChannelFX_I : public SGeometry_I {
   int32_t m_colorFilterMode = 0;
 };
 
-class TChannelFX_I : public TGeometry_I {
+class TChannelFX_I : public EngineClass<TChannelFX_I, TGeometry_I, ClassId::TChannelFX, "TChannelFX", SChannelFX_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TChannelFX;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TChannelFX_I>("TChannelFX"); }
-  static ScriptObject* Create() { return NewEngineNode<TChannelFX_I, SChannelFX_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TChannelFX_I, SChannelFX_I>(n); }
 };
 
 }  // namespace PM

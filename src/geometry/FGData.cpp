@@ -1,14 +1,13 @@
 #include "geometry/FGData.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using F = FGData_I;
 
-static void DefineFGDataClasses() {
+void FGData_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<FGData_I>(Object_I::kClassId, "FGData"),
+      ConcreteClass<FGData_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -20,7 +19,4 @@ static void DefineFGDataClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0EF, &DefineFGDataClasses);
-
 }  // namespace PM

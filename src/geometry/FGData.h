@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class FGData_I : public Object_I {
+class FGData_I : public EngineClass<FGData_I, Object_I, ClassId::FGData, "FGData"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::FGData;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FGData_I>("FGData"); }
-  static ScriptObject* Create() { return NewEngineObject<FGData_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FGData_I>(extraBytes); }
-
+  static void Define();
   uint32_t m_egmKey = 0;
   uint32_t m_egtKey = 0;
   Array<float> m_gs;

@@ -1,15 +1,14 @@
 #include "geometry/Geometry.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using T = TGeometry_I;
 
-static void DefineGeometryClasses() {
+void SGeometry_I::Define() {
   const ClassDef classes[] = {
-      AbstractClass<SGeometry_I>(SLeaf_I::kClassId, "SGeometry"),
-      AbstractClass<TGeometry_I>(TLeaf_I::kClassId, "TGeometry"),
+      AbstractClass<SGeometry_I>(),
+      AbstractClass<TGeometry_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -21,7 +20,4 @@ static void DefineGeometryClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x060, &DefineGeometryClasses);
-
 }  // namespace PM

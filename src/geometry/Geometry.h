@@ -8,17 +8,13 @@
 
 namespace PM {
 
-class SGeometry_I : public SLeaf_I {
+class SGeometry_I : public EngineClass<SGeometry_I, SLeaf_I, ClassId::SGeometry, "SGeometry"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SGeometry_I>("SGeometry"); }
+  static void Define();
 };
 
-class TGeometry_I : public TLeaf_I {
+class TGeometry_I : public EngineClass<TGeometry_I, TLeaf_I, ClassId::TGeometry, "TGeometry"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TGeometry_I>("TGeometry"); }
-
   Obj<ScriptObject> m_shader;  // a RenderShader
   WeakObj<TSimpleTransform_I> m_sortCenter;
   int32_t m_sortIndex = 0;

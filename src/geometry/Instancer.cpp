@@ -1,13 +1,12 @@
 #include "geometry/Instancer.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineInstancerClasses() {
+void SInstancer_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SInstancer_I>(SNode_I::kClassId, "SInstancer"),
-      ConcreteClass<TInstancer_I>(TNode_I::kClassId, "TInstancer"),
+      ConcreteClass<SInstancer_I>(),
+      ConcreteClass<TInstancer_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -18,7 +17,4 @@ static void DefineInstancerClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0F6, &DefineInstancerClasses);
-
 }  // namespace PM

@@ -6,25 +6,16 @@
 
 namespace PM {
 
-class SInstancer_I : public SNode_I {
+class SInstancer_I : public EngineClass<SInstancer_I, SNode_I, ClassId::SInstancer, "SInstancer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SInstancer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SInstancer_I>("SInstancer"); }
-  static ScriptObject* Create() { return NewEngineObject<SInstancer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SInstancer_I>(extraBytes); }
-
+  static void Define();
   Array<Vector3f> m_translations;
   Array<Vector3f> m_rotations;
   Array<float> m_appearanceSelect;
 };
 
-class TInstancer_I : public TNode_I {
+class TInstancer_I : public EngineClass<TInstancer_I, TNode_I, ClassId::TInstancer, "TInstancer", SInstancer_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TInstancer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TInstancer_I>("TInstancer"); }
-  static ScriptObject* Create() { return NewEngineNode<TInstancer_I, SInstancer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TInstancer_I, SInstancer_I>(n); }
-
   Array<WeakObj<TNode_I>> m_inputNodes;
 };
 

@@ -1,16 +1,15 @@
 #include "geometry/Lensflare.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 constexpr const char* kVisibilityModes[] = {"Invisible", "Visible", "DepthTest", "IntersectTest"};
 const EnumTypeDef kVisibilityModeEnum = MakeEnumType(0xFFFFF07D, "SLensflare", "VisibilityModeEnum", kVisibilityModes);
 
-static void DefineLensflareClasses() {
+void SLensflare_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SLensflare_I>(SSpriteGeometry_I::kClassId, "SLensflare"),
-      ConcreteClass<TLensflare_I>(TSpriteGeometry_I::kClassId, "TLensflare"),
+      ConcreteClass<SLensflare_I>(),
+      ConcreteClass<TLensflare_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -20,7 +19,4 @@ static void DefineLensflareClasses() {
   DefineMembers(members);
   DefineEnumType(kVisibilityModeEnum);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x064, &DefineLensflareClasses);
-
 }  // namespace PM

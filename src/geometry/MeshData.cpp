@@ -1,14 +1,13 @@
 #include "geometry/MeshData.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using M = MeshData_I;
 
-static void DefineMeshDataClasses() {
+void MeshData_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<MeshData_I>(Object_I::kClassId, "MeshData"),
+      ConcreteClass<MeshData_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -27,7 +26,4 @@ static void DefineMeshDataClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0F9, &DefineMeshDataClasses);
-
 }  // namespace PM

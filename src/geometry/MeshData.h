@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class MeshData_I : public Object_I {
+class MeshData_I : public EngineClass<MeshData_I, Object_I, ClassId::MeshData, "MeshData"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::MeshData;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<MeshData_I>("MeshData"); }
-  static ScriptObject* Create() { return NewEngineObject<MeshData_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<MeshData_I>(extraBytes); }
-
+  static void Define();
   int32_t m_originalVertexCount = 0;
   Array<Vector3f> m_vertices;
   Array<Vector3f> m_normals;

@@ -1,15 +1,14 @@
 #include "geometry/MeshGroup.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using T = TMeshGroup_I;
 
-static void DefineMeshGroupClasses() {
+void SMeshGroup_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SMeshGroup_I>(SBranch_I::kClassId, "SMeshGroup"),
-      ConcreteClass<TMeshGroup_I>(TBranch_I::kClassId, "TMeshGroup"),
+      ConcreteClass<SMeshGroup_I>(),
+      ConcreteClass<TMeshGroup_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -26,7 +25,4 @@ static void DefineMeshGroupClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0FA, &DefineMeshGroupClasses);
-
 }  // namespace PM

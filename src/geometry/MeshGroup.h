@@ -8,21 +8,13 @@
 
 namespace PM {
 
-class SMeshGroup_I : public SBranch_I {
+class SMeshGroup_I : public EngineClass<SMeshGroup_I, SBranch_I, ClassId::SMeshGroup, "SMeshGroup"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SMeshGroup;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SMeshGroup_I>("SMeshGroup"); }
-  static ScriptObject* Create() { return NewEngineObject<SMeshGroup_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SMeshGroup_I>(extraBytes); }
+  static void Define();
 };
 
-class TMeshGroup_I : public TBranch_I {
+class TMeshGroup_I : public EngineClass<TMeshGroup_I, TBranch_I, ClassId::TMeshGroup, "TMeshGroup", SMeshGroup_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TMeshGroup;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TMeshGroup_I>("TMeshGroup"); }
-  static ScriptObject* Create() { return NewEngineNode<TMeshGroup_I, SMeshGroup_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TMeshGroup_I, SMeshGroup_I>(n); }
-
   Obj<MeshStructure_I> m_meshStructure;
   Obj<MeshData_I> m_meshData;
   int32_t m_subDivLevel = 0;

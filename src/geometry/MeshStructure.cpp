@@ -1,14 +1,13 @@
 #include "geometry/MeshStructure.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using M = MeshStructure_I;
 
-static void DefineMeshStructureClasses() {
+void MeshStructure_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<MeshStructure_I>(Object_I::kClassId, "MeshStructure"),
+      ConcreteClass<MeshStructure_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -20,7 +19,4 @@ static void DefineMeshStructureClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0F8, &DefineMeshStructureClasses);
-
 }  // namespace PM

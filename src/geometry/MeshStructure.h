@@ -5,13 +5,9 @@
 
 namespace PM {
 
-class MeshStructure_I : public Object_I {
+class MeshStructure_I : public EngineClass<MeshStructure_I, Object_I, ClassId::MeshStructure, "MeshStructure"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::MeshStructure;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<MeshStructure_I>("MeshStructure"); }
-  static ScriptObject* Create() { return NewEngineObject<MeshStructure_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<MeshStructure_I>(extraBytes); }
-
+  static void Define();
   int32_t m_numPoints = 0;
   Array<int32_t> m_edgePoints;
   Array<int32_t> m_faceLengths;

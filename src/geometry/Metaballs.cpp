@@ -1,17 +1,13 @@
 #include "geometry/Metaballs.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineMetaballsClasses() {
+void SMetaballs_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SMetaballs_I>(SPolygonGeometry_I::kClassId, "SMetaballs"),
-      ConcreteClass<TMetaballs_I>(TPolygonGeometry_I::kClassId, "TMetaballs"),
+      ConcreteClass<SMetaballs_I>(),
+      ConcreteClass<TMetaballs_I>(),
   };
   DefineClasses(classes);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x07A, &DefineMetaballsClasses);
-
 }  // namespace PM

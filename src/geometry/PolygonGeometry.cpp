@@ -1,15 +1,14 @@
 #include "geometry/PolygonGeometry.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using S = SPolygonGeometry_I;
 
-static void DefinePolygonGeometryClasses() {
+void SPolygonGeometry_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SPolygonGeometry_I>(SGeometry_I::kClassId, "SPolygonGeometry"),
-      ConcreteClass<TPolygonGeometry_I>(TGeometry_I::kClassId, "TPolygonGeometry"),
+      ConcreteClass<SPolygonGeometry_I>(),
+      ConcreteClass<TPolygonGeometry_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -24,7 +23,4 @@ static void DefinePolygonGeometryClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x076, &DefinePolygonGeometryClasses);
-
 }  // namespace PM

@@ -7,13 +7,10 @@
 
 namespace PM {
 
-class SPolygonGeometry_I : public SGeometry_I {
+class SPolygonGeometry_I
+    : public EngineClass<SPolygonGeometry_I, SGeometry_I, ClassId::SPolygonGeometry, "SPolygonGeometry"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SPolygonGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SPolygonGeometry_I>("SPolygonGeometry"); }
-  static ScriptObject* Create() { return NewEngineObject<SPolygonGeometry_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SPolygonGeometry_I>(extraBytes); }
-
+  static void Define();
   uint32_t m_primType = 0x03FFF0A7;  // Primitive.TypeEnum Triangle
   int32_t m_primCount = 0;
   Array<int32_t> m_primLengths;
@@ -24,12 +21,10 @@ class SPolygonGeometry_I : public SGeometry_I {
   int32_t m_triangleCount = 0;
 };
 
-class TPolygonGeometry_I : public TGeometry_I {
+class TPolygonGeometry_I
+    : public EngineClass<TPolygonGeometry_I, TGeometry_I, ClassId::TPolygonGeometry, "TPolygonGeometry",
+                         SPolygonGeometry_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TPolygonGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TPolygonGeometry_I>("TPolygonGeometry"); }
-  static ScriptObject* Create() { return NewEngineNode<TPolygonGeometry_I, SPolygonGeometry_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TPolygonGeometry_I, SPolygonGeometry_I>(n); }
 };
 
 }  // namespace PM

@@ -1,15 +1,14 @@
 #include "geometry/SkinPolygonGeometry.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using S = SSkinPolygonGeometry_I;
 
-static void DefineSkinPolygonGeometryClasses() {
+void SSkinPolygonGeometry_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SSkinPolygonGeometry_I>(SPolygonGeometry_I::kClassId, "SSkinPolygonGeometry"),
-      ConcreteClass<TSkinPolygonGeometry_I>(TPolygonGeometry_I::kClassId, "TSkinPolygonGeometry"),
+      ConcreteClass<SSkinPolygonGeometry_I>(),
+      ConcreteClass<TSkinPolygonGeometry_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -23,7 +22,4 @@ static void DefineSkinPolygonGeometryClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x078, &DefineSkinPolygonGeometryClasses);
-
 }  // namespace PM

@@ -7,13 +7,11 @@
 
 namespace PM {
 
-class SSkinPolygonGeometry_I : public SPolygonGeometry_I {
+class SSkinPolygonGeometry_I
+    : public EngineClass<SSkinPolygonGeometry_I, SPolygonGeometry_I, ClassId::SSkinPolygonGeometry,
+                         "SSkinPolygonGeometry"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SSkinPolygonGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSkinPolygonGeometry_I>("SSkinPolygonGeometry"); }
-  static ScriptObject* Create() { return NewEngineObject<SSkinPolygonGeometry_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSkinPolygonGeometry_I>(extraBytes); }
-
+  static void Define();
   Matrix4f m_geometryMatrix = kIdentityMatrix4f;
   Array<Matrix4f> m_bindMatrixInverse;
   bool m_cullStatic = false;
@@ -22,13 +20,10 @@ class SSkinPolygonGeometry_I : public SPolygonGeometry_I {
   Array<Obj<ScriptObject>> m_blendTexCoordControls;  // BlendControl objects
 };
 
-class TSkinPolygonGeometry_I : public TPolygonGeometry_I {
+class TSkinPolygonGeometry_I
+    : public EngineClass<TSkinPolygonGeometry_I, TPolygonGeometry_I, ClassId::TSkinPolygonGeometry,
+                         "TSkinPolygonGeometry", SSkinPolygonGeometry_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TSkinPolygonGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSkinPolygonGeometry_I>("TSkinPolygonGeometry"); }
-  static ScriptObject* Create() { return NewEngineNode<TSkinPolygonGeometry_I, SSkinPolygonGeometry_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSkinPolygonGeometry_I, SSkinPolygonGeometry_I>(n); }
-
   Array<WeakObj<TJoint_I>> m_joints;
 };
 

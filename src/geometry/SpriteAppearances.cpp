@@ -1,14 +1,13 @@
 #include "geometry/SpriteAppearances.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using A = SpriteAppearances_I;
 
-static void DefineSpriteAppearancesClasses() {
+void SpriteAppearances_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SpriteAppearances_I>(Object_I::kClassId, "SpriteAppearances"),
+      ConcreteClass<SpriteAppearances_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -22,7 +21,4 @@ static void DefineSpriteAppearancesClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x08F, &DefineSpriteAppearancesClasses);
-
 }  // namespace PM

@@ -6,13 +6,10 @@
 
 namespace PM {
 
-class SpriteAppearances_I : public Object_I {
+class SpriteAppearances_I
+    : public EngineClass<SpriteAppearances_I, Object_I, ClassId::SpriteAppearances, "SpriteAppearances"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SpriteAppearances;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SpriteAppearances_I>("SpriteAppearances"); }
-  static ScriptObject* Create() { return NewEngineObject<SpriteAppearances_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SpriteAppearances_I>(extraBytes); }
-
+  static void Define();
   bool m_interpolateRadius = false;
   bool m_interpolateColor = false;
   int32_t m_appearanceCount = 0;

@@ -1,15 +1,14 @@
 #include "geometry/SpriteGeometry.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using S = SSpriteGeometry_I;
 
-static void DefineSpriteGeometryClasses() {
+void SSpriteGeometry_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SSpriteGeometry_I>(SGeometry_I::kClassId, "SSpriteGeometry"),
-      ConcreteClass<TSpriteGeometry_I>(TGeometry_I::kClassId, "TSpriteGeometry"),
+      ConcreteClass<SSpriteGeometry_I>(),
+      ConcreteClass<TSpriteGeometry_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -25,7 +24,4 @@ static void DefineSpriteGeometryClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x062, &DefineSpriteGeometryClasses);
-
 }  // namespace PM

@@ -7,13 +7,10 @@
 
 namespace PM {
 
-class SSpriteGeometry_I : public SGeometry_I {
+class SSpriteGeometry_I
+    : public EngineClass<SSpriteGeometry_I, SGeometry_I, ClassId::SSpriteGeometry, "SSpriteGeometry"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SSpriteGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSpriteGeometry_I>("SSpriteGeometry"); }
-  static ScriptObject* Create() { return NewEngineObject<SSpriteGeometry_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSpriteGeometry_I>(extraBytes); }
-
+  static void Define();
   uint32_t m_spriteType = 0x01FFF0A8;  // SSpriteGeometry.SpriteTypeEnum Triangle
   uint32_t m_spriteSort = 0x01FFF0A9;  // SSpriteGeometry.SpriteSortEnum Unsorted
   Obj<SpriteAppearances_I> m_appearances;
@@ -25,12 +22,10 @@ class SSpriteGeometry_I : public SGeometry_I {
   bool m_inheritScaling = true;
 };
 
-class TSpriteGeometry_I : public TGeometry_I {
+class TSpriteGeometry_I
+    : public EngineClass<TSpriteGeometry_I, TGeometry_I, ClassId::TSpriteGeometry, "TSpriteGeometry",
+                         SSpriteGeometry_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TSpriteGeometry;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSpriteGeometry_I>("TSpriteGeometry"); }
-  static ScriptObject* Create() { return NewEngineNode<TSpriteGeometry_I, SSpriteGeometry_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSpriteGeometry_I, SSpriteGeometry_I>(n); }
 };
 
 }  // namespace PM

@@ -1,14 +1,13 @@
 #include "geometry/VertexGeneratorFG.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using G = VertexGeneratorFG_I;
 
-static void DefineVertexGeneratorFGClasses() {
+void VertexGeneratorFG_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<VertexGeneratorFG_I>(VertexGenerator_I::kClassId, "VertexGeneratorFG"),
+      ConcreteClass<VertexGeneratorFG_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -27,7 +26,4 @@ static void DefineVertexGeneratorFGClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0FF, &DefineVertexGeneratorFGClasses);
-
 }  // namespace PM

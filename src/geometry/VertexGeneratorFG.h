@@ -7,13 +7,10 @@
 
 namespace PM {
 
-class VertexGeneratorFG_I : public VertexGenerator_I {
+class VertexGeneratorFG_I
+    : public EngineClass<VertexGeneratorFG_I, VertexGenerator_I, ClassId::VertexGeneratorFG, "VertexGeneratorFG"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::VertexGeneratorFG;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexGeneratorFG_I>("VertexGeneratorFG"); }
-  static ScriptObject* Create() { return NewEngineObject<VertexGeneratorFG_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexGeneratorFG_I>(extraBytes); }
-
+  static void Define();
   Obj<FileObject_I> m_meshFile, m_matchFile, m_dataFile, m_controlFile;
   Array<float> m_symmetricControl;
   Array<float> m_asymmetricControl;

@@ -1,17 +1,10 @@
 #include "render/ExpressionLayer.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineExpressionLayerClass() {
-  const ClassDef classes[] = {AbstractClass<ExpressionLayer_I>(Object_I::kClassId, "ExpressionLayer")};
+void ExpressionLayer_I::Define() {
+  const ClassDef classes[] = {AbstractClass<ExpressionLayer_I>()};
   DefineClasses(classes);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0B0, &DefineExpressionLayerClass);
-
-}  // namespace
 }  // namespace PM

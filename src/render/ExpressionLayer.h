@@ -6,10 +6,9 @@
 
 namespace PM {
 
-class ExpressionLayer_I : public Object_I {
+class ExpressionLayer_I : public EngineClass<ExpressionLayer_I, Object_I, ClassId::ExpressionLayer, "ExpressionLayer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ExpressionLayer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ExpressionLayer_I>("ExpressionLayer"); }
+  static void Define();
 };
 
 }  // namespace PM

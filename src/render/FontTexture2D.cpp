@@ -1,6 +1,5 @@
 #include "render/FontTexture2D.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -8,10 +7,8 @@ const char FontTexture2D_I::kDefaultCharacterMap[] =
     " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
     "\xE4\xF6\xFC\xC4\xD6\xDC\xDF\xA9";
 
-namespace {
-
-void DefineFontTexture2DClass() {
-  const ClassDef classes[] = {ConcreteClass<FontTexture2D_I>(Texture2D_I::kClassId, "FontTexture2D")};
+void FontTexture2D_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<FontTexture2D_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&FontTexture2D_I::m_fontName>(0x01FFF08D, "FontName"),
@@ -26,8 +23,4 @@ void DefineFontTexture2DClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x08D, &DefineFontTexture2DClass);
-
-}  // namespace
 }  // namespace PM

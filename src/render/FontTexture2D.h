@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class FontTexture2D_I : public Texture2D_I {
+class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId::FontTexture2D, "FontTexture2D"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::FontTexture2D;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<FontTexture2D_I>("FontTexture2D"); }
-  static ScriptObject* Create() { return NewEngineObject<FontTexture2D_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<FontTexture2D_I>(extraBytes); }
-
+  static void Define();
   // The printable ASCII characters, then the Windows-1252 umlauts, sharp s and copyright sign.
   static const char kDefaultCharacterMap[];
 

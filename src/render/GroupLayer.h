@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class GroupLayer_I : public ImageLayer_I {
+class GroupLayer_I : public EngineClass<GroupLayer_I, ImageLayer_I, ClassId::GroupLayer, "GroupLayer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::GroupLayer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<GroupLayer_I>("GroupLayer"); }
-  static ScriptObject* Create() { return NewEngineObject<GroupLayer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<GroupLayer_I>(extraBytes); }
-
+  static void Define();
   Array<Obj<ScriptObject>> m_layerArray;
 };
 

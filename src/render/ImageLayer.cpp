@@ -1,13 +1,10 @@
 #include "render/ImageLayer.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineImageLayerClass() {
-  const ClassDef classes[] = {ConcreteClass<ImageLayer_I>(ExpressionLayer_I::kClassId, "ImageLayer")};
+void ImageLayer_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ImageLayer_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ImageLayer_I::m_fileObject>(0x01FFF0B1, "FileObject"),
@@ -16,8 +13,4 @@ void DefineImageLayerClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0B1, &DefineImageLayerClass);
-
-}  // namespace
 }  // namespace PM

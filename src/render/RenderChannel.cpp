@@ -1,13 +1,10 @@
 #include "render/RenderChannel.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineRenderChannelClass() {
-  const ClassDef classes[] = {ConcreteClass<RenderChannel_I>(Object_I::kClassId, "RenderChannel")};
+void RenderChannel_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<RenderChannel_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&RenderChannel_I::m_sceneRoot>(0x01FFF081, "SceneRoot"),
@@ -34,8 +31,4 @@ void DefineRenderChannelClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x081, &DefineRenderChannelClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class RenderChannel_I : public Object_I {
+class RenderChannel_I : public EngineClass<RenderChannel_I, Object_I, ClassId::RenderChannel, "RenderChannel"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::RenderChannel;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderChannel_I>("RenderChannel"); }
-  static ScriptObject* Create() { return NewEngineObject<RenderChannel_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderChannel_I>(extraBytes); }
-
+  static void Define();
   Obj<ScriptObject> m_sceneRoot;
   Obj<ScriptObject> m_camera;
   Vector4f m_viewport = {0.0f, 1.0f, 0.0f, 1.0f};

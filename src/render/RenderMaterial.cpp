@@ -1,13 +1,10 @@
 #include "render/RenderMaterial.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineRenderMaterialClass() {
-  const ClassDef classes[] = {ConcreteClass<RenderMaterial_I>(Object_I::kClassId, "RenderMaterial")};
+void RenderMaterial_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<RenderMaterial_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&RenderMaterial_I::m_ambientColor>(0x01FFF089, "AmbientColor"),
@@ -19,8 +16,4 @@ void DefineRenderMaterialClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x089, &DefineRenderMaterialClass);
-
-}  // namespace
 }  // namespace PM

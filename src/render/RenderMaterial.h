@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class RenderMaterial_I : public Object_I {
+class RenderMaterial_I : public EngineClass<RenderMaterial_I, Object_I, ClassId::RenderMaterial, "RenderMaterial"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::RenderMaterial;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderMaterial_I>("RenderMaterial"); }
-  static ScriptObject* Create() { return NewEngineObject<RenderMaterial_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderMaterial_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_ambientColor = {0.0f, 0.0f, 0.0f};
   Vector3f m_diffuseColor = {0.8f, 0.8f, 0.8f};
   Vector3f m_specularColor = {0.0f, 0.0f, 0.0f};

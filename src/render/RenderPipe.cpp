@@ -1,13 +1,10 @@
 #include "render/RenderPipe.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineRenderPipeClass() {
-  const ClassDef classes[] = {ConcreteClass<RenderPipe_I>(Object_I::kClassId, "RenderPipe")};
+void RenderPipe_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<RenderPipe_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&RenderPipe_I::m_renderEngineType>(0x01FFF080, "RenderEngineType"),
@@ -41,8 +38,4 @@ void DefineRenderPipeClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x080, &DefineRenderPipeClass);
-
-}  // namespace
 }  // namespace PM

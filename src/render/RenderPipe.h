@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class RenderPipe_I : public Object_I {
+class RenderPipe_I : public EngineClass<RenderPipe_I, Object_I, ClassId::RenderPipe, "RenderPipe"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::RenderPipe;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderPipe_I>("RenderPipe"); }
-  static ScriptObject* Create() { return NewEngineObject<RenderPipe_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderPipe_I>(extraBytes); }
-
+  static void Define();
   // A window position that asks for the window to be centred on the screen.
   static constexpr float kWindowCentred = -2147483648.0f;
 

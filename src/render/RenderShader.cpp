@@ -1,15 +1,12 @@
 #include "render/RenderShader.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "render/ShaderExpression.h"
 #include "render/ShaderProgram.h"
 
 namespace PM {
 
-namespace {
-
-void DefineRenderShaderClass() {
-  const ClassDef classes[] = {ConcreteClass<RenderShader_I>(Object_I::kClassId, "RenderShader")};
+void RenderShader_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<RenderShader_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&RenderShader_I::m_surface>(0x01FFF082, "Surface"),
@@ -25,8 +22,4 @@ void DefineRenderShaderClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x082, &DefineRenderShaderClass);
-
-}  // namespace
 }  // namespace PM

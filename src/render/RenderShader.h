@@ -9,13 +9,9 @@ namespace PM {
 class ShaderExpression_I;
 class ShaderProgram_I;
 
-class RenderShader_I : public Object_I {
+class RenderShader_I : public EngineClass<RenderShader_I, Object_I, ClassId::RenderShader, "RenderShader"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::RenderShader;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<RenderShader_I>("RenderShader"); }
-  static ScriptObject* Create() { return NewEngineObject<RenderShader_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<RenderShader_I>(extraBytes); }
-
+  static void Define();
   Obj<ShaderExpression_I> m_surface;
   int32_t m_multiDrawLayer = 16;
   bool m_lightEnable = true;

@@ -6,10 +6,10 @@
 
 namespace PM {
 
-class ShaderExpression_I : public Object_I {
+class ShaderExpression_I
+    : public EngineClass<ShaderExpression_I, Object_I, ClassId::ShaderExpression, "ShaderExpression"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ShaderExpression;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderExpression_I>("ShaderExpression"); }
+  static void Define();
 };
 
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class ShaderLayer_I : public ShaderExpression_I {
+class ShaderLayer_I : public EngineClass<ShaderLayer_I, ShaderExpression_I, ClassId::ShaderLayer, "ShaderLayer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ShaderLayer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderLayer_I>("ShaderLayer"); }
-  static ScriptObject* Create() { return NewEngineObject<ShaderLayer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderLayer_I>(extraBytes); }
-
+  static void Define();
   Array<Obj<ShaderExpression_I>> m_layer;
 };
 

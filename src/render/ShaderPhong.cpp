@@ -1,14 +1,11 @@
 #include "render/ShaderPhong.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "render/RenderMaterial.h"
 
 namespace PM {
 
-namespace {
-
-void DefineShaderPhongClass() {
-  const ClassDef classes[] = {ConcreteClass<ShaderPhong_I>(ShaderExpression_I::kClassId, "ShaderPhong")};
+void ShaderPhong_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ShaderPhong_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ShaderPhong_I::m_color>(0x01FFF084, "Color"),
@@ -19,8 +16,4 @@ void DefineShaderPhongClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x084, &DefineShaderPhongClass);
-
-}  // namespace
 }  // namespace PM

@@ -8,13 +8,9 @@ namespace PM {
 
 class RenderMaterial_I;
 
-class ShaderPhong_I : public ShaderExpression_I {
+class ShaderPhong_I : public EngineClass<ShaderPhong_I, ShaderExpression_I, ClassId::ShaderPhong, "ShaderPhong"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ShaderPhong;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderPhong_I>("ShaderPhong"); }
-  static ScriptObject* Create() { return NewEngineObject<ShaderPhong_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderPhong_I>(extraBytes); }
-
+  static void Define();
   Obj<ShaderExpression_I> m_color;
   Obj<ShaderExpression_I> m_ambient;
   Obj<ShaderExpression_I> m_bump;

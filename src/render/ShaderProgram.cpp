@@ -1,15 +1,12 @@
 #include "render/ShaderProgram.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "render/RenderMaterial.h"
 #include "render/Texture.h"
 
 namespace PM {
 
-namespace {
-
-void DefineShaderProgramClass() {
-  const ClassDef classes[] = {ConcreteClass<ShaderProgram_I>(ShaderExpression_I::kClassId, "ShaderProgram")};
+void ShaderProgram_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ShaderProgram_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ShaderProgram_I::m_vertexShaderFile>(0x01FFF087, "VertexShaderFile"),
@@ -19,8 +16,4 @@ void DefineShaderProgramClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x087, &DefineShaderProgramClass);
-
-}  // namespace
 }  // namespace PM

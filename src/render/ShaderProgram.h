@@ -9,13 +9,10 @@ namespace PM {
 class RenderMaterial_I;
 class Texture_I;
 
-class ShaderProgram_I : public ShaderExpression_I {
+class ShaderProgram_I
+    : public EngineClass<ShaderProgram_I, ShaderExpression_I, ClassId::ShaderProgram, "ShaderProgram"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ShaderProgram;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderProgram_I>("ShaderProgram"); }
-  static ScriptObject* Create() { return NewEngineObject<ShaderProgram_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderProgram_I>(extraBytes); }
-
+  static void Define();
   Obj<ScriptObject> m_vertexShaderFile;
   Obj<ScriptObject> m_fragmentShaderFile;
   Obj<RenderMaterial_I> m_material;

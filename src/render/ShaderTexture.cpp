@@ -1,14 +1,11 @@
 #include "render/ShaderTexture.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "render/Texture2D.h"
 
 namespace PM {
 
-namespace {
-
-void DefineShaderTextureClass() {
-  const ClassDef classes[] = {ConcreteClass<ShaderTexture_I>(ShaderExpression_I::kClassId, "ShaderTexture")};
+void ShaderTexture_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<ShaderTexture_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&ShaderTexture_I::m_texture>(0x01FFF085, "Texture"),
@@ -17,8 +14,4 @@ void DefineShaderTextureClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x085, &DefineShaderTextureClass);
-
-}  // namespace
 }  // namespace PM

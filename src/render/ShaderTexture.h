@@ -8,13 +8,10 @@ namespace PM {
 
 class Texture2D_I;
 
-class ShaderTexture_I : public ShaderExpression_I {
+class ShaderTexture_I
+    : public EngineClass<ShaderTexture_I, ShaderExpression_I, ClassId::ShaderTexture, "ShaderTexture"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::ShaderTexture;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<ShaderTexture_I>("ShaderTexture"); }
-  static ScriptObject* Create() { return NewEngineObject<ShaderTexture_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<ShaderTexture_I>(extraBytes); }
-
+  static void Define();
   Obj<Texture2D_I> m_texture;
   int32_t m_texCoordSource = 0;
   Obj<ScriptObject> m_texCoordTransform;

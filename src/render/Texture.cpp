@@ -1,14 +1,11 @@
 #include "render/Texture.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "render/ImageLayer.h"
 
 namespace PM {
 
-namespace {
-
-void DefineTextureClass() {
-  const ClassDef classes[] = {AbstractClass<Texture_I>(Object_I::kClassId, "Texture")};
+void Texture_I::Define() {
+  const ClassDef classes[] = {AbstractClass<Texture_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&Texture_I::m_fileObject>(0x01FFF08B, "FileObject"),
@@ -22,8 +19,4 @@ void DefineTextureClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x08B, &DefineTextureClass);
-
-}  // namespace
 }  // namespace PM

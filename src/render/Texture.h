@@ -8,11 +8,9 @@ namespace PM {
 
 class ImageLayer_I;
 
-class Texture_I : public Object_I {
+class Texture_I : public EngineClass<Texture_I, Object_I, ClassId::Texture, "Texture"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Texture;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Texture_I>("Texture"); }
-
+  static void Define();
   // Values of Texture.WrapModeEnum and Texture.FilterModeEnum.
   enum : uint32_t { kWrapClamp = 0x01FFF0AC, kWrapRepeat = 0x02FFF0AC };
   enum : uint32_t { kFilterPoint = 0x01FFF0AF, kFilterLinear = 0x02FFF0AF };

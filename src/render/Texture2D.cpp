@@ -1,13 +1,10 @@
 #include "render/Texture2D.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineTexture2DClass() {
-  const ClassDef classes[] = {ConcreteClass<Texture2D_I>(Texture_I::kClassId, "Texture2D")};
+void Texture2D_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<Texture2D_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&Texture2D_I::m_wrapU, VEnum>(0x01FFF08C, "WrapU"),
@@ -15,8 +12,4 @@ void DefineTexture2DClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x08C, &DefineTexture2DClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class Texture2D_I : public Texture_I {
+class Texture2D_I : public EngineClass<Texture2D_I, Texture_I, ClassId::Texture2D, "Texture2D"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Texture2D;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Texture2D_I>("Texture2D"); }
-  static ScriptObject* Create() { return NewEngineObject<Texture2D_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<Texture2D_I>(extraBytes); }
-
+  static void Define();
   uint32_t m_wrapU = kWrapRepeat;
   uint32_t m_wrapV = kWrapRepeat;
 };

@@ -1,13 +1,10 @@
 #include "render/Texture2DVideo.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineTexture2DVideoClass() {
-  const ClassDef classes[] = {ConcreteClass<Texture2DVideo_I>(Object_I::kClassId, "Texture2DVideo")};
+void Texture2DVideo_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<Texture2DVideo_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       ReadOnly(FieldMember<&Texture2DVideo_I::m_videoLength>(0x01FFF10B, "VideoLength", 0x5)),
@@ -17,8 +14,4 @@ void DefineTexture2DVideoClass() {
   };
   DefineMembers(members);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x10B, &DefineTexture2DVideoClass);
-
-}  // namespace
 }  // namespace PM

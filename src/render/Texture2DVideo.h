@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class Texture2DVideo_I : public Object_I {
+class Texture2DVideo_I : public EngineClass<Texture2DVideo_I, Object_I, ClassId::Texture2DVideo, "Texture2DVideo"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Texture2DVideo;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Texture2DVideo_I>("Texture2DVideo"); }
-  static ScriptObject* Create() { return NewEngineObject<Texture2DVideo_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<Texture2DVideo_I>(extraBytes); }
-
+  static void Define();
   double m_videoLength = -1.0;
   double m_videoPosition = -1.0;
   bool m_paused = false;

@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class TileTexture2D_I : public Texture2D_I {
+class TileTexture2D_I : public EngineClass<TileTexture2D_I, Texture2D_I, ClassId::TileTexture2D, "TileTexture2D"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TileTexture2D;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TileTexture2D_I>("TileTexture2D"); }
-  static ScriptObject* Create() { return NewEngineObject<TileTexture2D_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<TileTexture2D_I>(extraBytes); }
-
+  static void Define();
   Array<Vector2f> m_tileTexCoordArray;
 };
 

@@ -1,14 +1,11 @@
 #include "render/TransformLayer.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "render/ImageLayer.h"
 
 namespace PM {
 
-namespace {
-
-void DefineTransformLayerClass() {
-  const ClassDef classes[] = {ConcreteClass<TransformLayer_I>(ExpressionLayer_I::kClassId, "TransformLayer")};
+void TransformLayer_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<TransformLayer_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&TransformLayer_I::m_imageLayer>(0x01FFF0B3, "ImageLayer"),
@@ -30,8 +27,4 @@ void DefineTransformLayerClass() {
   static const char* const kValueNames[] = {"Replace", "Blend", "Multiply", "Add", "Subtract", "Difference", "AlphaAdd"};
   DefineEnumType(MakeEnumType(0xFFFFF0B4, "TransformLayer", "CombineModeEnum", kValueNames));
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x0B3, &DefineTransformLayerClass);
-
-}  // namespace
 }  // namespace PM

@@ -8,13 +8,10 @@ namespace PM {
 
 class ImageLayer_I;
 
-class TransformLayer_I : public ExpressionLayer_I {
+class TransformLayer_I
+    : public EngineClass<TransformLayer_I, ExpressionLayer_I, ClassId::TransformLayer, "TransformLayer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TransformLayer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TransformLayer_I>("TransformLayer"); }
-  static ScriptObject* Create() { return NewEngineObject<TransformLayer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<TransformLayer_I>(extraBytes); }
-
+  static void Define();
   // Values of TransformLayer.CombineModeEnum.
   enum : uint32_t { kCombineReplace = 0x01FFF0B4, kCombineBlend = 0x02FFF0B4, kCombineMultiply = 0x03FFF0B4, kCombineAdd = 0x04FFF0B4, kCombineSubtract = 0x05FFF0B4, kCombineDifference = 0x06FFF0B4, kCombineAlphaAdd = 0x07FFF0B4 };
 

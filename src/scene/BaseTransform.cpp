@@ -1,6 +1,5 @@
 #include "scene/BaseTransform.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -57,10 +56,10 @@ void TBaseTransform_I::SetConstraint(int32_t i, ScriptObject* c) {
   m_constraints[i] = c;
 }
 
-static void DefineBaseTransformClasses() {
+void SBaseTransform_I::Define() {
   const ClassDef classes[] = {
-      AbstractClass<SBaseTransform_I>(SBranch_I::kClassId, "SBaseTransform"),
-      AbstractClass<TBaseTransform_I>(TBranch_I::kClassId, "TBaseTransform"),
+      AbstractClass<SBaseTransform_I>(),
+      AbstractClass<TBaseTransform_I>(),
   };
   DefineClasses(classes);
   using S = SBaseTransform_I;
@@ -79,7 +78,4 @@ static void DefineBaseTransformClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x048, &DefineBaseTransformClasses);
-
 }  // namespace PM

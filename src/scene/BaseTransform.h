@@ -7,11 +7,9 @@
 
 namespace PM {
 
-class SBaseTransform_I : public SBranch_I {
+class SBaseTransform_I : public EngineClass<SBaseTransform_I, SBranch_I, ClassId::SBaseTransform, "SBaseTransform"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SBaseTransform;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SBaseTransform_I>("SBaseTransform"); }
-
+  static void Define();
   enum : uint32_t { kLocalStale = 0, kLocalIdentity = 1, kLocalBuilt = 2 };
   // Rebuilds LocalMatrix from the class's own fields and sets the state; each class installs its own
   // at construction (the base's leaves the identity).
@@ -46,11 +44,8 @@ enum : uint32_t {
   kChangeScalingPivotTranslation = 256,
 };
 
-class TBaseTransform_I : public TBranch_I {
+class TBaseTransform_I : public EngineClass<TBaseTransform_I, TBranch_I, ClassId::TBaseTransform, "TBaseTransform"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TBaseTransform;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TBaseTransform_I>("TBaseTransform"); }
-
   Matrix4f GetWorldMatrix() const { return m_worldMatrix; }
   void SetWorldMatrix(const Matrix4f& m) { m_worldMatrix = m; }
   Matrix4f GetModelViewMatrix() const { return m_modelViewMatrix; }

@@ -3,7 +3,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -79,10 +78,10 @@ void TBranch_I::RemoveChildEntry(TNode_I* child) {
     if (m_children[k].Get() == child) return m_children.Remove(k, 1);
 }
 
-static void DefineBranchClasses() {
+void SBranch_I::Define() {
   const ClassDef classes[] = {
-      AbstractClass<SBranch_I>(SNode_I::kClassId, "SBranch"),
-      AbstractClass<TBranch_I>(TNode_I::kClassId, "TBranch"),
+      AbstractClass<SBranch_I>(),
+      AbstractClass<TBranch_I>(),
   };
   DefineClasses(classes);
   using B = TBranch_I;
@@ -92,7 +91,4 @@ static void DefineBranchClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x046, &DefineBranchClasses);
-
 }  // namespace PM

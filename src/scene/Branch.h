@@ -7,17 +7,13 @@
 
 namespace PM {
 
-class SBranch_I : public SNode_I {
+class SBranch_I : public EngineClass<SBranch_I, SNode_I, ClassId::SBranch, "SBranch"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SBranch;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SBranch_I>("SBranch"); }
+  static void Define();
 };
 
-class TBranch_I : public TNode_I {
+class TBranch_I : public EngineClass<TBranch_I, TNode_I, ClassId::TBranch, "TBranch"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TBranch;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TBranch_I>("TBranch"); }
-
   TBranch_I() = default;
   // Detaches the children first, so none is left with a parent link to a dead branch.
   ~TBranch_I();

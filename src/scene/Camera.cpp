@@ -1,13 +1,12 @@
 #include "scene/Camera.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineCameraClasses() {
+void SCamera_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SCamera_I>(SLeaf_I::kClassId, "SCamera"),
-      ConcreteClass<TCamera_I>(TLeaf_I::kClassId, "TCamera"),
+      ConcreteClass<SCamera_I>(),
+      ConcreteClass<TCamera_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -19,7 +18,4 @@ static void DefineCameraClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x054, &DefineCameraClasses);
-
 }  // namespace PM

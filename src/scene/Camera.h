@@ -5,13 +5,9 @@
 
 namespace PM {
 
-class SCamera_I : public SLeaf_I {
+class SCamera_I : public EngineClass<SCamera_I, SLeaf_I, ClassId::SCamera, "SCamera"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SCamera;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SCamera_I>("SCamera"); }
-  static ScriptObject* Create() { return NewEngineObject<SCamera_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SCamera_I>(extraBytes); }
-
+  static void Define();
   float m_fieldOfView = 45;  // degrees, over the vertical aperture
   float m_focalLength = 28.974f;  // millimetres, derived from the field of view
   Vector2f m_aperture{1.417f, 0.945f};  // inches
@@ -19,12 +15,8 @@ class SCamera_I : public SLeaf_I {
   float m_focusRadius = 0;
 };
 
-class TCamera_I : public TLeaf_I {
+class TCamera_I : public EngineClass<TCamera_I, TLeaf_I, ClassId::TCamera, "TCamera", SCamera_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TCamera;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TCamera_I>("TCamera"); }
-  static ScriptObject* Create() { return NewEngineNode<TCamera_I, SCamera_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TCamera_I, SCamera_I>(n); }
 };
 
 }  // namespace PM

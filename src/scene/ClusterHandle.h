@@ -5,22 +5,15 @@
 
 namespace PM {
 
-class SClusterHandle_I : public STransform_I {
+class SClusterHandle_I : public EngineClass<SClusterHandle_I, STransform_I, ClassId::SClusterHandle, "SClusterHandle"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SClusterHandle;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SClusterHandle_I>("SClusterHandle"); }
-  static ScriptObject* Create() { return NewEngineObject<SClusterHandle_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SClusterHandle_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_origin{0, 0, 0};
 };
 
-class TClusterHandle_I : public TTransform_I {
+class TClusterHandle_I
+    : public EngineClass<TClusterHandle_I, TTransform_I, ClassId::TClusterHandle, "TClusterHandle", SClusterHandle_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TClusterHandle;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TClusterHandle_I>("TClusterHandle"); }
-  static ScriptObject* Create() { return NewEngineNode<TClusterHandle_I, SClusterHandle_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TClusterHandle_I, SClusterHandle_I>(n); }
 };
 
 }  // namespace PM

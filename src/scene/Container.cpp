@@ -1,13 +1,12 @@
 #include "scene/Container.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineContainerClasses() {
+void SContainer_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SContainer_I>(SLeaf_I::kClassId, "SContainer"),
-      ConcreteClass<TContainer_I>(TLeaf_I::kClassId, "TContainer"),
+      ConcreteClass<SContainer_I>(),
+      ConcreteClass<TContainer_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -15,7 +14,4 @@ static void DefineContainerClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x074, &DefineContainerClasses);
-
 }  // namespace PM

@@ -5,22 +5,14 @@
 
 namespace PM {
 
-class SContainer_I : public SLeaf_I {
+class SContainer_I : public EngineClass<SContainer_I, SLeaf_I, ClassId::SContainer, "SContainer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SContainer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SContainer_I>("SContainer"); }
-  static ScriptObject* Create() { return NewEngineObject<SContainer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SContainer_I>(extraBytes); }
-
+  static void Define();
   Array<Obj<ScriptObject>> m_objects;
 };
 
-class TContainer_I : public TLeaf_I {
+class TContainer_I : public EngineClass<TContainer_I, TLeaf_I, ClassId::TContainer, "TContainer", SContainer_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TContainer;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TContainer_I>("TContainer"); }
-  static ScriptObject* Create() { return NewEngineNode<TContainer_I, SContainer_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TContainer_I, SContainer_I>(n); }
 };
 
 }  // namespace PM

@@ -1,13 +1,12 @@
 #include "scene/Fog.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineFogClasses() {
+void SFog_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SFog_I>(SLeaf_I::kClassId, "SFog"),
-      ConcreteClass<TFog_I>(TLeaf_I::kClassId, "TFog"),
+      ConcreteClass<SFog_I>(),
+      ConcreteClass<TFog_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -19,7 +18,4 @@ static void DefineFogClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x07E, &DefineFogClasses);
-
 }  // namespace PM

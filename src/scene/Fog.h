@@ -5,13 +5,9 @@
 
 namespace PM {
 
-class SFog_I : public SLeaf_I {
+class SFog_I : public EngineClass<SFog_I, SLeaf_I, ClassId::SFog, "SFog"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SFog;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SFog_I>("SFog"); }
-  static ScriptObject* Create() { return NewEngineObject<SFog_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SFog_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_color{1, 1, 1};
   uint32_t m_type = 0x02FFF0BE;          // SFog.TypeEnum Exponential
   uint32_t m_distanceType = 0x01FFF0BF;  // SFog.DistanceTypeEnum ScreenSpace
@@ -19,12 +15,8 @@ class SFog_I : public SLeaf_I {
   Vector2f m_nearFar{0, 0};
 };
 
-class TFog_I : public TLeaf_I {
+class TFog_I : public EngineClass<TFog_I, TLeaf_I, ClassId::TFog, "TFog", SFog_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TFog;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TFog_I>("TFog"); }
-  static ScriptObject* Create() { return NewEngineNode<TFog_I, SFog_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TFog_I, SFog_I>(n); }
 };
 
 }  // namespace PM

@@ -7,21 +7,14 @@
 
 namespace PM {
 
-class SIKEffector_I : public STransform_I {
+class SIKEffector_I : public EngineClass<SIKEffector_I, STransform_I, ClassId::SIKEffector, "SIKEffector"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SIKEffector;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKEffector_I>("SIKEffector"); }
-  static ScriptObject* Create() { return NewEngineObject<SIKEffector_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKEffector_I>(extraBytes); }
+  static void Define();
 };
 
-class TIKEffector_I : public TTransform_I {
+class TIKEffector_I
+    : public EngineClass<TIKEffector_I, TTransform_I, ClassId::TIKEffector, "TIKEffector", SIKEffector_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TIKEffector;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKEffector_I>("TIKEffector"); }
-  static ScriptObject* Create() { return NewEngineNode<TIKEffector_I, SIKEffector_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKEffector_I, SIKEffector_I>(n); }
-
   WeakObj<TJoint_I> m_translationLink;
 };
 

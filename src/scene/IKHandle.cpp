@@ -1,13 +1,12 @@
 #include "scene/IKHandle.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineIKHandleClasses() {
+void SIKHandle_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SIKHandle_I>(STransform_I::kClassId, "SIKHandle"),
-      ConcreteClass<TIKHandle_I>(TTransform_I::kClassId, "TIKHandle"),
+      ConcreteClass<SIKHandle_I>(),
+      ConcreteClass<TIKHandle_I>(),
   };
   DefineClasses(classes);
   using S = SIKHandle_I;
@@ -22,7 +21,4 @@ static void DefineIKHandleClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x052, &DefineIKHandleClasses);
-
 }  // namespace PM

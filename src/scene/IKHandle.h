@@ -5,26 +5,17 @@
 
 namespace PM {
 
-class SIKHandle_I : public STransform_I {
+class SIKHandle_I : public EngineClass<SIKHandle_I, STransform_I, ClassId::SIKHandle, "SIKHandle"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SIKHandle;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKHandle_I>("SIKHandle"); }
-  static ScriptObject* Create() { return NewEngineObject<SIKHandle_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKHandle_I>(extraBytes); }
-
+  static void Define();
   float m_twist = 0;
   Vector3f m_poleVector{0, 0, 1};
   int32_t m_solverMode = 1;
   bool m_solverEnable = true;
 };
 
-class TIKHandle_I : public TTransform_I {
+class TIKHandle_I : public EngineClass<TIKHandle_I, TTransform_I, ClassId::TIKHandle, "TIKHandle", SIKHandle_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TIKHandle;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKHandle_I>("TIKHandle"); }
-  static ScriptObject* Create() { return NewEngineNode<TIKHandle_I, SIKHandle_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKHandle_I, SIKHandle_I>(n); }
-
   WeakObj<TJoint_I> m_startJoint;
   WeakObj<TIKEffector_I> m_endEffector;
 };

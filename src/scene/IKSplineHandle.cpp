@@ -1,13 +1,12 @@
 #include "scene/IKSplineHandle.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineIKSplineHandleClasses() {
+void SIKSplineHandle_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SIKSplineHandle_I>(SIKHandle_I::kClassId, "SIKSplineHandle"),
-      ConcreteClass<TIKSplineHandle_I>(TIKHandle_I::kClassId, "TIKSplineHandle"),
+      ConcreteClass<SIKSplineHandle_I>(),
+      ConcreteClass<TIKSplineHandle_I>(),
   };
   DefineClasses(classes);
   using T = TIKSplineHandle_I;
@@ -17,7 +16,4 @@ static void DefineIKSplineHandleClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0F4, &DefineIKSplineHandleClasses);
-
 }  // namespace PM

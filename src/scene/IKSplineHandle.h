@@ -7,21 +7,16 @@
 
 namespace PM {
 
-class SIKSplineHandle_I : public SIKHandle_I {
+class SIKSplineHandle_I
+    : public EngineClass<SIKSplineHandle_I, SIKHandle_I, ClassId::SIKSplineHandle, "SIKSplineHandle"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SIKSplineHandle;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SIKSplineHandle_I>("SIKSplineHandle"); }
-  static ScriptObject* Create() { return NewEngineObject<SIKSplineHandle_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SIKSplineHandle_I>(extraBytes); }
+  static void Define();
 };
 
-class TIKSplineHandle_I : public TIKHandle_I {
+class TIKSplineHandle_I
+    : public EngineClass<TIKSplineHandle_I, TIKHandle_I, ClassId::TIKSplineHandle, "TIKSplineHandle",
+                         SIKSplineHandle_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TIKSplineHandle;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TIKSplineHandle_I>("TIKSplineHandle"); }
-  static ScriptObject* Create() { return NewEngineNode<TIKSplineHandle_I, SIKSplineHandle_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKSplineHandle_I, SIKSplineHandle_I>(n); }
-
   Obj<TSplineCurve_I> m_splineCurve;
   Array<Obj<TSimpleTransform_I>> m_clusterHandles;
 };

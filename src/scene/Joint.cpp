@@ -1,13 +1,12 @@
 #include "scene/Joint.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineJointClasses() {
+void SJoint_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SJoint_I>(SSimpleTransform_I::kClassId, "SJoint"),
-      ConcreteClass<TJoint_I>(TSimpleTransform_I::kClassId, "TJoint"),
+      ConcreteClass<SJoint_I>(),
+      ConcreteClass<TJoint_I>(),
   };
   DefineClasses(classes);
   using S = SJoint_I;
@@ -21,7 +20,4 @@ static void DefineJointClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x04E, &DefineJointClasses);
-
 }  // namespace PM

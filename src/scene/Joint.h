@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class SJoint_I : public SSimpleTransform_I {
+class SJoint_I : public EngineClass<SJoint_I, SSimpleTransform_I, ClassId::SJoint, "SJoint"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SJoint;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SJoint_I>("SJoint"); }
-  static ScriptObject* Create() { return NewEngineObject<SJoint_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SJoint_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_rotationAxis{0, 0, 0};
   Vector3f m_jointOrientation{0, 0, 0};
   Vector3f m_preferredAngle{0, 0, 0};
@@ -20,13 +16,8 @@ class SJoint_I : public SSimpleTransform_I {
   bool m_parentScalingEnable = true;
 };
 
-class TJoint_I : public TSimpleTransform_I {
+class TJoint_I : public EngineClass<TJoint_I, TSimpleTransform_I, ClassId::TJoint, "TJoint", SJoint_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TJoint;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TJoint_I>("TJoint"); }
-  static ScriptObject* Create() { return NewEngineNode<TJoint_I, SJoint_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TJoint_I, SJoint_I>(n); }
-
   // Names the IK handle that drives this joint (no type test).
   virtual void SetIKDependency(ScriptObject* handle) { m_ikDependency = handle; }
 

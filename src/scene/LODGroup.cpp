@@ -1,13 +1,12 @@
 #include "scene/LODGroup.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineLODGroupClasses() {
+void SLODGroup_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SLODGroup_I>(SBranch_I::kClassId, "SLODGroup"),
-      ConcreteClass<TLODGroup_I>(TBranch_I::kClassId, "TLODGroup"),
+      ConcreteClass<SLODGroup_I>(),
+      ConcreteClass<TLODGroup_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -15,7 +14,4 @@ static void DefineLODGroupClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x058, &DefineLODGroupClasses);
-
 }  // namespace PM

@@ -5,22 +5,14 @@
 
 namespace PM {
 
-class SLODGroup_I : public SBranch_I {
+class SLODGroup_I : public EngineClass<SLODGroup_I, SBranch_I, ClassId::SLODGroup, "SLODGroup"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SLODGroup;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLODGroup_I>("SLODGroup"); }
-  static ScriptObject* Create() { return NewEngineObject<SLODGroup_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SLODGroup_I>(extraBytes); }
-
+  static void Define();
   Array<float> m_thresholds;  // distances
 };
 
-class TLODGroup_I : public TBranch_I {
+class TLODGroup_I : public EngineClass<TLODGroup_I, TBranch_I, ClassId::TLODGroup, "TLODGroup", SLODGroup_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TLODGroup;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLODGroup_I>("TLODGroup"); }
-  static ScriptObject* Create() { return NewEngineNode<TLODGroup_I, SLODGroup_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TLODGroup_I, SLODGroup_I>(n); }
 };
 
 }  // namespace PM

@@ -1,17 +1,13 @@
 #include "scene/Leaf.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineLeafClasses() {
+void SLeaf_I::Define() {
   const ClassDef classes[] = {
-      AbstractClass<SLeaf_I>(SNode_I::kClassId, "SLeaf"),
-      AbstractClass<TLeaf_I>(TNode_I::kClassId, "TLeaf"),
+      AbstractClass<SLeaf_I>(),
+      AbstractClass<TLeaf_I>(),
   };
   DefineClasses(classes);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x044, &DefineLeafClasses);
-
 }  // namespace PM

@@ -5,16 +5,13 @@
 
 namespace PM {
 
-class SLeaf_I : public SNode_I {
+class SLeaf_I : public EngineClass<SLeaf_I, SNode_I, ClassId::SLeaf, "SLeaf"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SLeaf;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLeaf_I>("SLeaf"); }
+  static void Define();
 };
 
-class TLeaf_I : public TNode_I {
+class TLeaf_I : public EngineClass<TLeaf_I, TNode_I, ClassId::TLeaf, "TLeaf"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TLeaf;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLeaf_I>("TLeaf"); }
 };
 
 }  // namespace PM

@@ -1,13 +1,12 @@
 #include "scene/Light.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineLightClasses() {
+void SLight_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SLight_I>(SLeaf_I::kClassId, "SLight"),
-      ConcreteClass<TLight_I>(TLeaf_I::kClassId, "TLight"),
+      ConcreteClass<SLight_I>(),
+      ConcreteClass<TLight_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -16,7 +15,4 @@ static void DefineLightClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x056, &DefineLightClasses);
-
 }  // namespace PM

@@ -5,23 +5,15 @@
 
 namespace PM {
 
-class SLight_I : public SLeaf_I {
+class SLight_I : public EngineClass<SLight_I, SLeaf_I, ClassId::SLight, "SLight"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SLight;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SLight_I>("SLight"); }
-  static ScriptObject* Create() { return NewEngineObject<SLight_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SLight_I>(extraBytes); }
-
+  static void Define();
   Vector3f m_color{1, 1, 1};
   uint32_t m_type = 0x01FFF0AE;  // SLight.TypeEnum Directional
 };
 
-class TLight_I : public TLeaf_I {
+class TLight_I : public EngineClass<TLight_I, TLeaf_I, ClassId::TLight, "TLight", SLight_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TLight;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TLight_I>("TLight"); }
-  static ScriptObject* Create() { return NewEngineNode<TLight_I, SLight_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TLight_I, SLight_I>(n); }
 };
 
 }  // namespace PM

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
 #include "script/object/MemberAccess.h"
@@ -12,6 +11,26 @@ namespace PM {
 namespace {
 constexpr float kVisibleThreshold = 5.9604645e-8f;  // 2^-24
 }  // namespace
+
+void SNode_I::Define() {
+  const ClassDef classes[] = {
+      AbstractClass<SNode_I>(),
+      AbstractClass<TNode_I>(),
+  };
+  DefineClasses(classes);
+  const MemberDef members[] = {
+      FieldMember<&SNode_I::m_visibility>(kMemberSNodeVisibility, "Visibility"),
+      AccessorMember<&SNode_I::GetVisibilityF32, &SNode_I::SetVisibilityF32>(kMemberSNodeVisibilityF32,
+                                                                             "VisibilityF32", 0x5),
+      AccessorMember<&TNode_I::GetSNode, &TNode_I::SetSNode>(kMemberTNodeSNode, "SNode"),
+      AccessorMember<&TNode_I::GetParent, &TNode_I::SetParent>(kMemberTNodeParent, "Parent", 0x6),
+      AccessorMember<&TNode_I::GetParentTransform, nullptr>(kMemberTNodeParentTransform, "ParentTransform", 0x7),
+      FieldMember<&TNode_I::m_boundingMode, VEnum>(kMemberTNodeBoundingMode, "BoundingMode"),
+      FieldMember<&TNode_I::m_boundingSphere>(kMemberTNodeBoundingSphere, "BoundingSphere"),
+      AccessorMember<&TNode_I::GetVisibility, &TNode_I::SetVisibility>(kMemberTNodeVisibility, "Visibility"),
+  };
+  DefineMembers(members);
+}
 
 void SNode_I::SetVisibilityF32(float v) { m_visibility = std::fabs(v) >= kVisibleThreshold ? 1 : 0; }
 
@@ -89,27 +108,4 @@ void SetNodeName(ScriptObject* node, const String& name) {
   sName.Append(name.CStr() + cut, name.Length() - cut);
   MemberSet<VString>(s, kMemberObjectName, sName);
 }
-
-static void DefineNodeClasses() {
-  const ClassDef classes[] = {
-      AbstractClass<SNode_I>(Object_I::kClassId, "SNode"),
-      AbstractClass<TNode_I>(Object_I::kClassId, "TNode"),
-  };
-  DefineClasses(classes);
-  const MemberDef members[] = {
-      FieldMember<&SNode_I::m_visibility>(kMemberSNodeVisibility, "Visibility"),
-      AccessorMember<&SNode_I::GetVisibilityF32, &SNode_I::SetVisibilityF32>(kMemberSNodeVisibilityF32,
-                                                                             "VisibilityF32", 0x5),
-      AccessorMember<&TNode_I::GetSNode, &TNode_I::SetSNode>(kMemberTNodeSNode, "SNode"),
-      AccessorMember<&TNode_I::GetParent, &TNode_I::SetParent>(kMemberTNodeParent, "Parent", 0x6),
-      AccessorMember<&TNode_I::GetParentTransform, nullptr>(kMemberTNodeParentTransform, "ParentTransform", 0x7),
-      FieldMember<&TNode_I::m_boundingMode, VEnum>(kMemberTNodeBoundingMode, "BoundingMode"),
-      FieldMember<&TNode_I::m_boundingSphere>(kMemberTNodeBoundingSphere, "BoundingSphere"),
-      AccessorMember<&TNode_I::GetVisibility, &TNode_I::SetVisibility>(kMemberTNodeVisibility, "Visibility"),
-  };
-  DefineMembers(members);
-}
-
-static const bool kEntry = AddEngineClassEntry(0x042, &DefineNodeClasses);
-
 }  // namespace PM

@@ -10,11 +10,9 @@ namespace PM {
 
 class TBranch_I;
 
-class SNode_I : public Object_I {
+class SNode_I : public EngineClass<SNode_I, Object_I, ClassId::SNode, "SNode"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SNode;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SNode_I>("SNode"); }
-
+  static void Define();
   // 1.0 when visible, else 0.0; setting it makes Visibility 1 from |v| >= 2^-24 on, else 0.
   float GetVisibilityF32() const { return m_visibility ? 1.0f : 0.0f; }
   void SetVisibilityF32(float v);
@@ -22,11 +20,8 @@ class SNode_I : public Object_I {
   uint32_t m_visibility = 1;  // member Visibility
 };
 
-class TNode_I : public Object_I {
+class TNode_I : public EngineClass<TNode_I, Object_I, ClassId::TNode, "TNode"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TNode;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TNode_I>("TNode"); }
-
   // The attached S-object, borrowed.
   virtual ScriptObject* GetSNode();
   // Attaches an S-object through the SNode member's setter (factories, cloning, importers).

@@ -1,6 +1,5 @@
 #include "scene/SimpleTransform.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -22,6 +21,35 @@ Vector3f ApplyLimits(const Vector3f& v, uint32_t mask, const Vector3f& lo, const
 void SetFlag(uint32_t& flags, uint32_t bit, bool on) { flags = on ? flags | bit : flags & ~bit; }
 
 }  // namespace
+
+void SSimpleTransform_I::Define() {
+  const ClassDef classes[] = {
+      ConcreteClass<SSimpleTransform_I>(),
+      ConcreteClass<TSimpleTransform_I>(),
+  };
+  DefineClasses(classes);
+  using S = SSimpleTransform_I;
+  const MemberDef members[] = {
+      AccessorMember<&S::GetTranslation, &S::SetTranslation>(kMemberSSimpleTransformTranslation, "Translation"),
+      AccessorMember<&S::GetRotation, &S::SetRotation>(kMemberSSimpleTransformRotation, "Rotation"),
+      AccessorMember<&S::GetRotationOrder, &S::SetRotationOrder, VEnum>(kMemberSSimpleTransformRotationOrder,
+                                                                         "RotationOrder"),
+      AccessorMember<&S::GetScaling, &S::SetScaling>(kMemberSSimpleTransformScaling, "Scaling"),
+      AccessorMember<&S::GetLimitMask<0>, &S::SetLimitMask<0>>(kMemberSSimpleTransformTranslationLimitEnableMask,
+                                                               "TranslationLimitEnableMask"),
+      AccessorMember<&S::GetLimitMask<8>, &S::SetLimitMask<8>>(kMemberSSimpleTransformRotationLimitEnableMask,
+                                                               "RotationLimitEnableMask"),
+      AccessorMember<&S::GetLimitMask<16>, &S::SetLimitMask<16>>(kMemberSSimpleTransformScalingLimitEnableMask,
+                                                                 "ScalingLimitEnableMask"),
+      FieldMember<&S::m_translationMin>(kMemberSSimpleTransformTranslationMin, "TranslationMin"),
+      FieldMember<&S::m_translationMax>(kMemberSSimpleTransformTranslationMax, "TranslationMax"),
+      FieldMember<&S::m_rotationMin>(kMemberSSimpleTransformRotationMin, "RotationMin"),
+      FieldMember<&S::m_rotationMax>(kMemberSSimpleTransformRotationMax, "RotationMax"),
+      FieldMember<&S::m_scalingMin>(kMemberSSimpleTransformScalingMin, "ScalingMin"),
+      FieldMember<&S::m_scalingMax>(kMemberSSimpleTransformScalingMax, "ScalingMax"),
+  };
+  DefineMembers(members);
+}
 
 void SSimpleTransform_I::SetTranslation(const Vector3f& v) {
   m_translation = ApplyLimits(v, GetLimitMask<0>(), m_translationMin, m_translationMax);
@@ -83,36 +111,4 @@ void SSimpleTransform_I::UpdateSimple(SBaseTransform_I& s) {
   auto& t = static_cast<SSimpleTransform_I&>(s);
   t.BuildSimpleLocalMatrix(t.m_changeFlags & (kChangeTranslation | kChangeRotation | kChangeScaling));
 }
-
-static void DefineSimpleTransformClasses() {
-  const ClassDef classes[] = {
-      ConcreteClass<SSimpleTransform_I>(SBaseTransform_I::kClassId, "SSimpleTransform"),
-      ConcreteClass<TSimpleTransform_I>(TBaseTransform_I::kClassId, "TSimpleTransform"),
-  };
-  DefineClasses(classes);
-  using S = SSimpleTransform_I;
-  const MemberDef members[] = {
-      AccessorMember<&S::GetTranslation, &S::SetTranslation>(kMemberSSimpleTransformTranslation, "Translation"),
-      AccessorMember<&S::GetRotation, &S::SetRotation>(kMemberSSimpleTransformRotation, "Rotation"),
-      AccessorMember<&S::GetRotationOrder, &S::SetRotationOrder, VEnum>(kMemberSSimpleTransformRotationOrder,
-                                                                         "RotationOrder"),
-      AccessorMember<&S::GetScaling, &S::SetScaling>(kMemberSSimpleTransformScaling, "Scaling"),
-      AccessorMember<&S::GetLimitMask<0>, &S::SetLimitMask<0>>(kMemberSSimpleTransformTranslationLimitEnableMask,
-                                                               "TranslationLimitEnableMask"),
-      AccessorMember<&S::GetLimitMask<8>, &S::SetLimitMask<8>>(kMemberSSimpleTransformRotationLimitEnableMask,
-                                                               "RotationLimitEnableMask"),
-      AccessorMember<&S::GetLimitMask<16>, &S::SetLimitMask<16>>(kMemberSSimpleTransformScalingLimitEnableMask,
-                                                                 "ScalingLimitEnableMask"),
-      FieldMember<&S::m_translationMin>(kMemberSSimpleTransformTranslationMin, "TranslationMin"),
-      FieldMember<&S::m_translationMax>(kMemberSSimpleTransformTranslationMax, "TranslationMax"),
-      FieldMember<&S::m_rotationMin>(kMemberSSimpleTransformRotationMin, "RotationMin"),
-      FieldMember<&S::m_rotationMax>(kMemberSSimpleTransformRotationMax, "RotationMax"),
-      FieldMember<&S::m_scalingMin>(kMemberSSimpleTransformScalingMin, "ScalingMin"),
-      FieldMember<&S::m_scalingMax>(kMemberSSimpleTransformScalingMax, "ScalingMax"),
-  };
-  DefineMembers(members);
-}
-
-static const bool kEntry = AddEngineClassEntry(0x04A, &DefineSimpleTransformClasses);
-
 }  // namespace PM

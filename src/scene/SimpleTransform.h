@@ -6,13 +6,10 @@
 
 namespace PM {
 
-class SSimpleTransform_I : public SBaseTransform_I {
+class SSimpleTransform_I
+    : public EngineClass<SSimpleTransform_I, SBaseTransform_I, ClassId::SSimpleTransform, "SSimpleTransform"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SSimpleTransform;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSimpleTransform_I>("SSimpleTransform"); }
-  static ScriptObject* Create() { return NewEngineObject<SSimpleTransform_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSimpleTransform_I>(extraBytes); }
-
+  static void Define();
   SSimpleTransform_I() { m_updateLocalMatrix = &UpdateSimple; }
 
   // The 6-bit limit-enable group at bit Shift (0 translation, 8 rotation, 16 scaling).
@@ -51,12 +48,10 @@ class SSimpleTransform_I : public SBaseTransform_I {
   static void UpdateSimple(SBaseTransform_I& s);
 };
 
-class TSimpleTransform_I : public TBaseTransform_I {
+class TSimpleTransform_I
+    : public EngineClass<TSimpleTransform_I, TBaseTransform_I, ClassId::TSimpleTransform, "TSimpleTransform",
+                         SSimpleTransform_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TSimpleTransform;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSimpleTransform_I>("TSimpleTransform"); }
-  static ScriptObject* Create() { return NewEngineNode<TSimpleTransform_I, SSimpleTransform_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSimpleTransform_I, SSimpleTransform_I>(n); }
 };
 
 // Degrees to radians and back, in the single-precision factors the transforms use.

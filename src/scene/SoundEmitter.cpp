@@ -1,15 +1,14 @@
 #include "scene/SoundEmitter.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 using T = TSoundEmitter_I;
 
-static void DefineSoundEmitterClasses() {
+void SSoundEmitter_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SSoundEmitter_I>(SLeaf_I::kClassId, "SSoundEmitter"),
-      ConcreteClass<TSoundEmitter_I>(TLeaf_I::kClassId, "TSoundEmitter"),
+      ConcreteClass<SSoundEmitter_I>(),
+      ConcreteClass<TSoundEmitter_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -29,7 +28,4 @@ static void DefineSoundEmitterClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x070, &DefineSoundEmitterClasses);
-
 }  // namespace PM

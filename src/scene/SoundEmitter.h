@@ -7,23 +7,15 @@
 
 namespace PM {
 
-class SSoundEmitter_I : public SLeaf_I {
+class SSoundEmitter_I : public EngineClass<SSoundEmitter_I, SLeaf_I, ClassId::SSoundEmitter, "SSoundEmitter"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SSoundEmitter;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSoundEmitter_I>("SSoundEmitter"); }
-  static ScriptObject* Create() { return NewEngineObject<SSoundEmitter_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSoundEmitter_I>(extraBytes); }
-
+  static void Define();
   Obj<FileObject_I> m_fileObject;
 };
 
-class TSoundEmitter_I : public TLeaf_I {
+class TSoundEmitter_I
+    : public EngineClass<TSoundEmitter_I, TLeaf_I, ClassId::TSoundEmitter, "TSoundEmitter", SSoundEmitter_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TSoundEmitter;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSoundEmitter_I>("TSoundEmitter"); }
-  static ScriptObject* Create() { return NewEngineNode<TSoundEmitter_I, SSoundEmitter_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSoundEmitter_I, SSoundEmitter_I>(n); }
-
   int32_t m_playCount = 0;
   bool m_pause = false;
   bool m_loop = false;

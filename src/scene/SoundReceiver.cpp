@@ -1,17 +1,13 @@
 #include "scene/SoundReceiver.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineSoundReceiverClasses() {
+void SSoundReceiver_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SSoundReceiver_I>(SLeaf_I::kClassId, "SSoundReceiver"),
-      ConcreteClass<TSoundReceiver_I>(TLeaf_I::kClassId, "TSoundReceiver"),
+      ConcreteClass<SSoundReceiver_I>(),
+      ConcreteClass<TSoundReceiver_I>(),
   };
   DefineClasses(classes);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x072, &DefineSoundReceiverClasses);
-
 }  // namespace PM

@@ -5,20 +5,14 @@
 
 namespace PM {
 
-class SSoundReceiver_I : public SLeaf_I {
+class SSoundReceiver_I : public EngineClass<SSoundReceiver_I, SLeaf_I, ClassId::SSoundReceiver, "SSoundReceiver"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SSoundReceiver;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSoundReceiver_I>("SSoundReceiver"); }
-  static ScriptObject* Create() { return NewEngineObject<SSoundReceiver_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSoundReceiver_I>(extraBytes); }
+  static void Define();
 };
 
-class TSoundReceiver_I : public TLeaf_I {
+class TSoundReceiver_I
+    : public EngineClass<TSoundReceiver_I, TLeaf_I, ClassId::TSoundReceiver, "TSoundReceiver", SSoundReceiver_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TSoundReceiver;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSoundReceiver_I>("TSoundReceiver"); }
-  static ScriptObject* Create() { return NewEngineNode<TSoundReceiver_I, SSoundReceiver_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSoundReceiver_I, SSoundReceiver_I>(n); }
 };
 
 }  // namespace PM

@@ -1,13 +1,12 @@
 #include "scene/SplineCurve.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-static void DefineSplineCurveClasses() {
+void SSplineCurve_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<SSplineCurve_I>(SLeaf_I::kClassId, "SSplineCurve"),
-      ConcreteClass<TSplineCurve_I>(TLeaf_I::kClassId, "TSplineCurve"),
+      ConcreteClass<SSplineCurve_I>(),
+      ConcreteClass<TSplineCurve_I>(),
   };
   DefineClasses(classes);
   const MemberDef members[] = {
@@ -16,7 +15,4 @@ static void DefineSplineCurveClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x0F2, &DefineSplineCurveClasses);
-
 }  // namespace PM

@@ -5,23 +5,16 @@
 
 namespace PM {
 
-class SSplineCurve_I : public SLeaf_I {
+class SSplineCurve_I : public EngineClass<SSplineCurve_I, SLeaf_I, ClassId::SSplineCurve, "SSplineCurve"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SSplineCurve;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SSplineCurve_I>("SSplineCurve"); }
-  static ScriptObject* Create() { return NewEngineObject<SSplineCurve_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SSplineCurve_I>(extraBytes); }
-
+  static void Define();
   Array<float> m_knots;
   Array<Vector3f> m_cvs;
 };
 
-class TSplineCurve_I : public TLeaf_I {
+class TSplineCurve_I
+    : public EngineClass<TSplineCurve_I, TLeaf_I, ClassId::TSplineCurve, "TSplineCurve", SSplineCurve_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TSplineCurve;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TSplineCurve_I>("TSplineCurve"); }
-  static ScriptObject* Create() { return NewEngineNode<TSplineCurve_I, SSplineCurve_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TSplineCurve_I, SSplineCurve_I>(n); }
 };
 
 }  // namespace PM

@@ -1,6 +1,5 @@
 #include "scene/Transform.h"
 
-#include "classes/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -97,10 +96,10 @@ MemberDef PartMember(uint32_t id, const char* name) {
   return AccessorMember<&STransform_I::GetPart<Field, Flag>, &STransform_I::SetPart<Field, Flag>>(id, name);
 }
 
-static void DefineTransformClasses() {
+void STransform_I::Define() {
   const ClassDef classes[] = {
-      ConcreteClass<STransform_I>(SSimpleTransform_I::kClassId, "STransform"),
-      ConcreteClass<TTransform_I>(TSimpleTransform_I::kClassId, "TTransform"),
+      ConcreteClass<STransform_I>(),
+      ConcreteClass<TTransform_I>(),
   };
   DefineClasses(classes);
   using S = STransform_I;
@@ -116,7 +115,5 @@ static void DefineTransformClasses() {
   };
   DefineMembers(members);
 }
-
-static const bool kEntry = AddEngineClassEntry(0x04C, &DefineTransformClasses);
 
 }  // namespace PM

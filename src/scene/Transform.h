@@ -6,13 +6,9 @@
 
 namespace PM {
 
-class STransform_I : public SSimpleTransform_I {
+class STransform_I : public EngineClass<STransform_I, SSimpleTransform_I, ClassId::STransform, "STransform"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::STransform;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<STransform_I>("STransform"); }
-  static ScriptObject* Create() { return NewEngineObject<STransform_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<STransform_I>(extraBytes); }
-
+  static void Define();
   STransform_I() { m_updateLocalMatrix = &UpdateFull; }
 
   // Rotation from the local part of `world` (world * inverse(parentWorld)), set through its member
@@ -46,12 +42,9 @@ class STransform_I : public SSimpleTransform_I {
   void LocalFromWorld(const Matrix4f& parentWorld, const Matrix4f& world, Vector3f& translation, Vector3f& degrees);
 };
 
-class TTransform_I : public TSimpleTransform_I {
+class TTransform_I
+    : public EngineClass<TTransform_I, TSimpleTransform_I, ClassId::TTransform, "TTransform", STransform_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TTransform;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TTransform_I>("TTransform"); }
-  static ScriptObject* Create() { return NewEngineNode<TTransform_I, STransform_I>(); }
-  static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TTransform_I, STransform_I>(n); }
 };
 
 enum : uint32_t {

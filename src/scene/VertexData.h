@@ -7,67 +7,30 @@
 
 namespace PM {
 
-class VertexData_I : public Object_I {
+class VertexData_I : public EngineClass<VertexData_I, Object_I, ClassId::VertexData, "VertexData"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::VertexData;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexData_I>("VertexData"); }
-
+  static void Define();
   uint32_t m_usage = 0;
 };
 
-class VertexDataF32_I : public VertexData_I {
+// A typed stream: its one member DataArray holds an E per vertex.
+template <class E, uint32_t Id, EngineClassName Name>
+class TypedVertexData_I : public EngineClass<TypedVertexData_I<E, Id, Name>, VertexData_I, Id, Name> {
  public:
-  static constexpr uint32_t kClassId = ClassId::VertexDataF32;
-  static constexpr const char* kClassName = "VertexDataF32";
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataF32_I>("VertexDataF32"); }
-  static ScriptObject* Create() { return NewEngineObject<VertexDataF32_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataF32_I>(extraBytes); }
+  static void Define() {
+    const ClassDef classes[] = {ConcreteClass<TypedVertexData_I>()};
+    DefineClasses(classes);
+    const MemberDef members[] = {FieldMember<&TypedVertexData_I::m_data>(MakeMemberId(1, Id), "DataArray")};
+    DefineMembers(members);
+  }
 
-  Array<float> m_data;  // member DataArray
+  Array<E> m_data;  // member DataArray
 };
 
-class VertexDataVector2f_I : public VertexData_I {
- public:
-  static constexpr uint32_t kClassId = ClassId::VertexDataVector2f;
-  static constexpr const char* kClassName = "VertexDataVector2f";
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector2f_I>("VertexDataVector2f"); }
-  static ScriptObject* Create() { return NewEngineObject<VertexDataVector2f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataVector2f_I>(extraBytes); }
-
-  Array<Vector2f> m_data;  // member DataArray
-};
-
-class VertexDataVector3f_I : public VertexData_I {
- public:
-  static constexpr uint32_t kClassId = ClassId::VertexDataVector3f;
-  static constexpr const char* kClassName = "VertexDataVector3f";
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector3f_I>("VertexDataVector3f"); }
-  static ScriptObject* Create() { return NewEngineObject<VertexDataVector3f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataVector3f_I>(extraBytes); }
-
-  Array<Vector3f> m_data;  // member DataArray
-};
-
-class VertexDataVector4f_I : public VertexData_I {
- public:
-  static constexpr uint32_t kClassId = ClassId::VertexDataVector4f;
-  static constexpr const char* kClassName = "VertexDataVector4f";
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataVector4f_I>("VertexDataVector4f"); }
-  static ScriptObject* Create() { return NewEngineObject<VertexDataVector4f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataVector4f_I>(extraBytes); }
-
-  Array<Vector4f> m_data;  // member DataArray
-};
-
-class VertexDataMatrix4f_I : public VertexData_I {
- public:
-  static constexpr uint32_t kClassId = ClassId::VertexDataMatrix4f;
-  static constexpr const char* kClassName = "VertexDataMatrix4f";
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexDataMatrix4f_I>("VertexDataMatrix4f"); }
-  static ScriptObject* Create() { return NewEngineObject<VertexDataMatrix4f_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<VertexDataMatrix4f_I>(extraBytes); }
-
-  Array<Matrix4f> m_data;  // member DataArray
-};
+using VertexDataF32_I = TypedVertexData_I<float, ClassId::VertexDataF32, "VertexDataF32">;
+using VertexDataVector2f_I = TypedVertexData_I<Vector2f, ClassId::VertexDataVector2f, "VertexDataVector2f">;
+using VertexDataVector3f_I = TypedVertexData_I<Vector3f, ClassId::VertexDataVector3f, "VertexDataVector3f">;
+using VertexDataVector4f_I = TypedVertexData_I<Vector4f, ClassId::VertexDataVector4f, "VertexDataVector4f">;
+using VertexDataMatrix4f_I = TypedVertexData_I<Matrix4f, ClassId::VertexDataMatrix4f, "VertexDataMatrix4f">;
 
 }  // namespace PM

@@ -4,10 +4,6 @@
 
 namespace PM {
 
-const TypeRecord& FontStyle_I::GetTypeRecord() { return EngineTypeRecord<FontStyle_I>(kName); }
-ScriptObject* FontStyle_I::Create() { return NewEngineObject<FontStyle_I>(); }
-ScriptObject* FontStyle_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<FontStyle_I>(extraBytes); }
-
 void FontStyle_I::Define() {
   DefineUIClass<FontStyle_I, Object_I>();
   const MemberDef members[] = {

@@ -8,14 +8,8 @@ namespace PM {
 
 class RenderShader_I;
 
-class FontStyle_I : public Object_I {
+class FontStyle_I : public EngineClass<FontStyle_I, Object_I, ClassId::FontStyle, "FontStyle"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::FontStyle;
-  static constexpr const char* kName = "FontStyle";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -4,10 +4,6 @@
 
 namespace PM {
 
-const TypeRecord& TileCollection_I::GetTypeRecord() { return EngineTypeRecord<TileCollection_I>(kName); }
-ScriptObject* TileCollection_I::Create() { return NewEngineObject<TileCollection_I>(); }
-ScriptObject* TileCollection_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<TileCollection_I>(extraBytes); }
-
 void TileCollection_I::Define() {
   DefineUIClass<TileCollection_I, Object_I>();
   const MemberDef members[] = {

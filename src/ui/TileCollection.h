@@ -10,14 +10,8 @@ namespace PM {
 
 class RenderShader_I;
 
-class TileCollection_I : public Object_I {
+class TileCollection_I : public EngineClass<TileCollection_I, Object_I, ClassId::TileCollection, "TileCollection"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TileCollection;
-  static constexpr const char* kName = "TileCollection";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

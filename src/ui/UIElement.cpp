@@ -5,10 +5,6 @@
 
 namespace PM {
 
-const TypeRecord& UIElement_I::GetTypeRecord() { return EngineTypeRecord<UIElement_I>(kName); }
-ScriptObject* UIElement_I::Create() { return NewEngineObject<UIElement_I>(); }
-ScriptObject* UIElement_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<UIElement_I>(extraBytes); }
-
 void UIElement_I::Define() {
   DefineUIClass<UIElement_I, Object_I>();
   const MemberDef members[] = {

@@ -12,14 +12,8 @@ namespace PM {
 class RenderShader_I;
 class FontStyle_I;
 
-class UIElement_I : public Object_I {
+class UIElement_I : public EngineClass<UIElement_I, Object_I, ClassId::UIElement, "UIElement"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::UIElement;
-  static constexpr const char* kName = "UIElement";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

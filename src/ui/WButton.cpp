@@ -4,10 +4,6 @@
 
 namespace PM {
 
-const TypeRecord& WButton_I::GetTypeRecord() { return EngineTypeRecord<WButton_I>(kName); }
-ScriptObject* WButton_I::Create() { return NewEngineObject<WButton_I>(); }
-ScriptObject* WButton_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WButton_I>(extraBytes); }
-
 void WButton_I::Define() {
   DefineUIClass<WButton_I, WControl_I>();
   const MemberDef members[] = {

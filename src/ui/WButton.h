@@ -8,14 +8,8 @@ namespace PM {
 
 class WPopup_I;
 
-class WButton_I : public WControl_I {
+class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "WButton"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WButton;
-  static constexpr const char* kName = "WButton";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WChannel_I : public Widget_I {
+class WChannel_I : public EngineClass<WChannel_I, Widget_I, ClassId::WChannel, "WChannel"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WChannel;
-  static constexpr const char* kName = "WChannel";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WCheckBox_I : public WControl_I {
+class WCheckBox_I : public EngineClass<WCheckBox_I, WControl_I, ClassId::WCheckBox, "WCheckBox"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WCheckBox;
-  static constexpr const char* kName = "WCheckBox";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WComboBox_I::GetTypeRecord() { return EngineTypeRecord<WComboBox_I>(kName); }
-ScriptObject* WComboBox_I::Create() { return NewEngineObject<WComboBox_I>(); }
-ScriptObject* WComboBox_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WComboBox_I>(extraBytes); }
-
 void WComboBox_I::Define() {
   DefineUIClass<WComboBox_I, WButton_I>();
   const MemberDef members[] = {

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WComboBox_I : public WButton_I {
+class WComboBox_I : public EngineClass<WComboBox_I, WButton_I, ClassId::WComboBox, "WComboBox"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WComboBox;
-  static constexpr const char* kName = "WComboBox";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -4,10 +4,6 @@
 
 namespace PM {
 
-const TypeRecord& WControl_I::GetTypeRecord() { return EngineTypeRecord<WControl_I>(kName); }
-ScriptObject* WControl_I::Create() { return NewEngineObject<WControl_I>(); }
-ScriptObject* WControl_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WControl_I>(extraBytes); }
-
 void WControl_I::Define() {
   DefineUIClass<WControl_I, WFrame_I>();
   const MemberDef members[] = {

@@ -8,14 +8,8 @@ namespace PM {
 
 class FontStyle_I;
 
-class WControl_I : public WFrame_I {
+class WControl_I : public EngineClass<WControl_I, WFrame_I, ClassId::WControl, "WControl"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WControl;
-  static constexpr const char* kName = "WControl";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WDialog_I : public WFrame_I {
+class WDialog_I : public EngineClass<WDialog_I, WFrame_I, ClassId::WDialog, "WDialog"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WDialog;
-  static constexpr const char* kName = "WDialog";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WEffect_I::GetTypeRecord() { return EngineTypeRecord<WEffect_I>(kName); }
-ScriptObject* WEffect_I::Create() { return NewEngineObject<WEffect_I>(); }
-ScriptObject* WEffect_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WEffect_I>(extraBytes); }
-
 void WEffect_I::Define() {
   DefineUIClass<WEffect_I, Object_I>();
   const MemberDef members[] = {

@@ -8,14 +8,8 @@
 
 namespace PM {
 
-class WEffect_I : public Object_I {
+class WEffect_I : public EngineClass<WEffect_I, Object_I, ClassId::WEffect, "WEffect"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WEffect;
-  static constexpr const char* kName = "WEffect";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

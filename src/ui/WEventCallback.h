@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WEventCallback_I : public Object_I {
+class WEventCallback_I : public EngineClass<WEventCallback_I, Object_I, ClassId::WEventCallback, "WEventCallback"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WEventCallback;
-  static constexpr const char* kName = "WEventCallback";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WFrame_I::GetTypeRecord() { return EngineTypeRecord<WFrame_I>(kName); }
-ScriptObject* WFrame_I::Create() { return NewEngineObject<WFrame_I>(); }
-ScriptObject* WFrame_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WFrame_I>(extraBytes); }
-
 void WFrame_I::Define() {
   DefineUIClass<WFrame_I, Widget_I>();
   const MemberDef members[] = {

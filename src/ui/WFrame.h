@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WFrame_I : public Widget_I {
+class WFrame_I : public EngineClass<WFrame_I, Widget_I, ClassId::WFrame, "WFrame"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WFrame;
-  static constexpr const char* kName = "WFrame";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

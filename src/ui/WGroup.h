@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WGroup_I : public WFrame_I {
+class WGroup_I : public EngineClass<WGroup_I, WFrame_I, ClassId::WGroup, "WGroup"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WGroup;
-  static constexpr const char* kName = "WGroup";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 };

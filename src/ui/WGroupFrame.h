@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WGroupFrame_I : public WControl_I {
+class WGroupFrame_I : public EngineClass<WGroupFrame_I, WControl_I, ClassId::WGroupFrame, "WGroupFrame"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WGroupFrame;
-  static constexpr const char* kName = "WGroupFrame";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 };

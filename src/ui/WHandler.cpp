@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WHandler_I::GetTypeRecord() { return EngineTypeRecord<WHandler_I>(kName); }
-ScriptObject* WHandler_I::Create() { return NewEngineObject<WHandler_I>(); }
-ScriptObject* WHandler_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WHandler_I>(extraBytes); }
-
 void WHandler_I::Define() {
   DefineUIClass<WHandler_I, Object_I>();
   const MemberDef members[] = {

@@ -8,14 +8,8 @@
 
 namespace PM {
 
-class WHandler_I : public Object_I {
+class WHandler_I : public EngineClass<WHandler_I, Object_I, ClassId::WHandler, "WHandler"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WHandler;
-  static constexpr const char* kName = "WHandler";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WIconButton_I : public WButton_I {
+class WIconButton_I : public EngineClass<WIconButton_I, WButton_I, ClassId::WIconButton, "WIconButton"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WIconButton;
-  static constexpr const char* kName = "WIconButton";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 };

@@ -5,10 +5,6 @@
 
 namespace PM {
 
-const TypeRecord& WImage_I::GetTypeRecord() { return EngineTypeRecord<WImage_I>(kName); }
-ScriptObject* WImage_I::Create() { return NewEngineObject<WImage_I>(); }
-ScriptObject* WImage_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WImage_I>(extraBytes); }
-
 void WImage_I::Define() {
   DefineUIClass<WImage_I, WFrame_I>();
   const MemberDef members[] = {

@@ -9,14 +9,8 @@ namespace PM {
 class RenderShader_I;
 class TileCollection_I;
 
-class WImage_I : public WFrame_I {
+class WImage_I : public EngineClass<WImage_I, WFrame_I, ClassId::WImage, "WImage"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WImage;
-  static constexpr const char* kName = "WImage";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WKeyHandler_I::GetTypeRecord() { return EngineTypeRecord<WKeyHandler_I>(kName); }
-ScriptObject* WKeyHandler_I::Create() { return NewEngineObject<WKeyHandler_I>(); }
-ScriptObject* WKeyHandler_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WKeyHandler_I>(extraBytes); }
-
 void WKeyHandler_I::Define() {
   DefineUIClass<WKeyHandler_I, WHandler_I>();
   const MemberDef members[] = {

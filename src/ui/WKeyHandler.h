@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WKeyHandler_I : public WHandler_I {
+class WKeyHandler_I : public EngineClass<WKeyHandler_I, WHandler_I, ClassId::WKeyHandler, "WKeyHandler"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WKeyHandler;
-  static constexpr const char* kName = "WKeyHandler";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WLabel_I : public WControl_I {
+class WLabel_I : public EngineClass<WLabel_I, WControl_I, ClassId::WLabel, "WLabel"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WLabel;
-  static constexpr const char* kName = "WLabel";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WListItem_I : public WButton_I {
+class WListItem_I : public EngineClass<WListItem_I, WButton_I, ClassId::WListItem, "WListItem"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WListItem;
-  static constexpr const char* kName = "WListItem";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

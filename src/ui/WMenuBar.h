@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WMenuBar_I : public WSizer_I {
+class WMenuBar_I : public EngineClass<WMenuBar_I, WSizer_I, ClassId::WMenuBar, "WMenuBar"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WMenuBar;
-  static constexpr const char* kName = "WMenuBar";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

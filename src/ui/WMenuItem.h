@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WMenuItem_I : public WButton_I {
+class WMenuItem_I : public EngineClass<WMenuItem_I, WButton_I, ClassId::WMenuItem, "WMenuItem"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WMenuItem;
-  static constexpr const char* kName = "WMenuItem";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WPopup_I : public WSizer_I {
+class WPopup_I : public EngineClass<WPopup_I, WSizer_I, ClassId::WPopup, "WPopup"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WPopup;
-  static constexpr const char* kName = "WPopup";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

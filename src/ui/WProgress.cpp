@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WProgress_I::GetTypeRecord() { return EngineTypeRecord<WProgress_I>(kName); }
-ScriptObject* WProgress_I::Create() { return NewEngineObject<WProgress_I>(); }
-ScriptObject* WProgress_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WProgress_I>(extraBytes); }
-
 void WProgress_I::Define() {
   DefineUIClass<WProgress_I, WControl_I>();
   const MemberDef members[] = {

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WProgress_I : public WControl_I {
+class WProgress_I : public EngineClass<WProgress_I, WControl_I, ClassId::WProgress, "WProgress"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WProgress;
-  static constexpr const char* kName = "WProgress";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

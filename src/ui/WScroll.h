@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WScroll_I : public WControl_I {
+class WScroll_I : public EngineClass<WScroll_I, WControl_I, ClassId::WScroll, "WScroll"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WScroll;
-  static constexpr const char* kName = "WScroll";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WScrollFrame_I::GetTypeRecord() { return EngineTypeRecord<WScrollFrame_I>(kName); }
-ScriptObject* WScrollFrame_I::Create() { return NewEngineObject<WScrollFrame_I>(); }
-ScriptObject* WScrollFrame_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WScrollFrame_I>(extraBytes); }
-
 void WScrollFrame_I::Define() {
   DefineUIClass<WScrollFrame_I, WFrame_I>();
   const MemberDef members[] = {

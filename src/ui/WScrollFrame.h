@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WScrollFrame_I : public WFrame_I {
+class WScrollFrame_I : public EngineClass<WScrollFrame_I, WFrame_I, ClassId::WScrollFrame, "WScrollFrame"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WScrollFrame;
-  static constexpr const char* kName = "WScrollFrame";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

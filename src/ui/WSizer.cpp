@@ -4,10 +4,6 @@
 
 namespace PM {
 
-const TypeRecord& WSizer_I::GetTypeRecord() { return EngineTypeRecord<WSizer_I>(kName); }
-ScriptObject* WSizer_I::Create() { return NewEngineObject<WSizer_I>(); }
-ScriptObject* WSizer_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WSizer_I>(extraBytes); }
-
 void WSizer_I::Define() {
   DefineUIClass<WSizer_I, WControl_I>();
   const MemberDef members[] = {

@@ -17,14 +17,8 @@ enum : uint32_t {
   kSizerVerticalRev = 0x04FFF0E6,
 };
 
-class WSizer_I : public WControl_I {
+class WSizer_I : public EngineClass<WSizer_I, WControl_I, ClassId::WSizer, "WSizer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WSizer;
-  static constexpr const char* kName = "WSizer";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

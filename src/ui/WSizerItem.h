@@ -7,14 +7,8 @@
 
 namespace PM {
 
-class WSizerItem_I : public Object_I {
+class WSizerItem_I : public EngineClass<WSizerItem_I, Object_I, ClassId::WSizerItem, "WSizerItem"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WSizerItem;
-  static constexpr const char* kName = "WSizerItem";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WSlider_I::GetTypeRecord() { return EngineTypeRecord<WSlider_I>(kName); }
-ScriptObject* WSlider_I::Create() { return NewEngineObject<WSlider_I>(); }
-ScriptObject* WSlider_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WSlider_I>(extraBytes); }
-
 void WSlider_I::Define() {
   DefineUIClass<WSlider_I, WControl_I>();
   const MemberDef members[] = {

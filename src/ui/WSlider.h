@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WSlider_I : public WControl_I {
+class WSlider_I : public EngineClass<WSlider_I, WControl_I, ClassId::WSlider, "WSlider"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WSlider;
-  static constexpr const char* kName = "WSlider";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

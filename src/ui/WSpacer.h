@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WSpacer_I : public Widget_I {
+class WSpacer_I : public EngineClass<WSpacer_I, Widget_I, ClassId::WSpacer, "WSpacer"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WSpacer;
-  static constexpr const char* kName = "WSpacer";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

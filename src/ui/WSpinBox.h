@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WSpinBox_I : public WControl_I {
+class WSpinBox_I : public EngineClass<WSpinBox_I, WControl_I, ClassId::WSpinBox, "WSpinBox"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WSpinBox;
-  static constexpr const char* kName = "WSpinBox";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WTabFrame_I::GetTypeRecord() { return EngineTypeRecord<WTabFrame_I>(kName); }
-ScriptObject* WTabFrame_I::Create() { return NewEngineObject<WTabFrame_I>(); }
-ScriptObject* WTabFrame_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WTabFrame_I>(extraBytes); }
-
 void WTabFrame_I::Define() {
   DefineUIClass<WTabFrame_I, Widget_I>();
   const MemberDef members[] = {

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WTabFrame_I : public Widget_I {
+class WTabFrame_I : public EngineClass<WTabFrame_I, Widget_I, ClassId::WTabFrame, "WTabFrame"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WTabFrame;
-  static constexpr const char* kName = "WTabFrame";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

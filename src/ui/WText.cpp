@@ -4,10 +4,6 @@
 
 namespace PM {
 
-const TypeRecord& WText_I::GetTypeRecord() { return EngineTypeRecord<WText_I>(kName); }
-ScriptObject* WText_I::Create() { return NewEngineObject<WText_I>(); }
-ScriptObject* WText_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WText_I>(extraBytes); }
-
 void WText_I::Define() {
   DefineUIClass<WText_I, WControl_I>();
   const MemberDef members[] = {

@@ -8,14 +8,8 @@ namespace PM {
 
 class TileCollection_I;
 
-class WText_I : public WControl_I {
+class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WText;
-  static constexpr const char* kName = "WText";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WToolBar_I : public WSizer_I {
+class WToolBar_I : public EngineClass<WToolBar_I, WSizer_I, ClassId::WToolBar, "WToolBar"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WToolBar;
-  static constexpr const char* kName = "WToolBar";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

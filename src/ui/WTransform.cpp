@@ -2,10 +2,6 @@
 
 namespace PM {
 
-const TypeRecord& WTransform_I::GetTypeRecord() { return EngineTypeRecord<WTransform_I>(kName); }
-ScriptObject* WTransform_I::Create() { return NewEngineObject<WTransform_I>(); }
-ScriptObject* WTransform_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WTransform_I>(extraBytes); }
-
 void WTransform_I::Define() {
   DefineUIClass<WTransform_I, Widget_I>();
   const MemberDef members[] = {

@@ -6,14 +6,8 @@
 
 namespace PM {
 
-class WTransform_I : public Widget_I {
+class WTransform_I : public EngineClass<WTransform_I, Widget_I, ClassId::WTransform, "WTransform"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WTransform;
-  static constexpr const char* kName = "WTransform";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

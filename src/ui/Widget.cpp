@@ -7,8 +7,6 @@
 
 namespace PM {
 
-const TypeRecord& Widget_I::GetTypeRecord() { return EngineTypeRecord<Widget_I>(kName); }
-
 void Widget_I::Define() {
   const ClassDef row[] = {AbstractClass<Widget_I>(Object_I::kClassId, kName)};
   DefineClasses(row);

@@ -28,12 +28,8 @@ enum : uint32_t {
   kAlignBlock = 0x04FFF0D9,
 };
 
-class Widget_I : public Object_I {
+class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Widget;
-  static constexpr const char* kName = "Widget";
-
-  static const TypeRecord& GetTypeRecord();
   // Defines the class, then its own members.
   static void Define();
 

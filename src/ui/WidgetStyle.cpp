@@ -8,10 +8,6 @@
 
 namespace PM {
 
-const TypeRecord& WidgetStyle_I::GetTypeRecord() { return EngineTypeRecord<WidgetStyle_I>(kName); }
-ScriptObject* WidgetStyle_I::Create() { return NewEngineObject<WidgetStyle_I>(); }
-ScriptObject* WidgetStyle_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<WidgetStyle_I>(extraBytes); }
-
 void WidgetStyle_I::Define() {
   DefineUIClass<WidgetStyle_I, Object_I>();
   const MemberDef members[] = {

@@ -16,14 +16,8 @@ class FontStyle_I;
 class Widget_I;
 class UIElement_I;
 
-class WidgetStyle_I : public Object_I {
+class WidgetStyle_I : public EngineClass<WidgetStyle_I, Object_I, ClassId::WidgetStyle, "WidgetStyle"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::WidgetStyle;
-  static constexpr const char* kName = "WidgetStyle";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines the class, then its own members.
   static void Define();
 

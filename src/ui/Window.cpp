@@ -4,14 +4,7 @@
 
 namespace PM {
 
-const TypeRecord& SWindow_I::GetTypeRecord() { return EngineTypeRecord<SWindow_I>(kName); }
-ScriptObject* SWindow_I::Create() { return NewEngineObject<SWindow_I>(); }
-ScriptObject* SWindow_I::CreateExtra(uint32_t extraBytes) { return NewEngineObject<SWindow_I>(extraBytes); }
 
-const TypeRecord& TWindow_I::GetTypeRecord() { return EngineTypeRecord<TWindow_I>(kName); }
-
-ScriptObject* TWindow_I::Create() { return NewEngineNode<TWindow_I, SWindow_I>(); }
-ScriptObject* TWindow_I::CreateExtra(uint32_t extraBytes) { return NewEngineNode<TWindow_I, SWindow_I>(extraBytes); }
 
 void TWindow_I::Define() {
   DefineUIClass<SWindow_I, SNode_I>();

@@ -10,29 +10,17 @@ namespace PM {
 
 class Widget_I;
 
-class SWindow_I : public SNode_I {
+class SWindow_I : public EngineClass<SWindow_I, SNode_I, ClassId::SWindow, "SWindow"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::SWindow;
-  static constexpr const char* kName = "SWindow";
-
-  static const TypeRecord& GetTypeRecord();
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
 
   // Two vectors kept for the host; nothing in the user interface reads them.
   Vector3f m_first{0, 0, 0};
   Vector3f m_second{160, 100, 0};
 };
 
-class TWindow_I : public TNode_I {
+class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWindow", SWindow_I> {
  public:
-  static constexpr uint32_t kClassId = ClassId::TWindow;
-  static constexpr const char* kName = "TWindow";
-
-  static const TypeRecord& GetTypeRecord();
   // Both factories attach a fresh SWindow.
-  static ScriptObject* Create();
-  static ScriptObject* CreateExtra(uint32_t extraBytes);
   // Defines SWindow, then TWindow with its members.
   static void Define();
 

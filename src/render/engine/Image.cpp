@@ -1,17 +1,10 @@
 #include "render/engine/Image.h"
 
-#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
-namespace {
-
-void DefineImageClass() {
-  const ClassDef classes[] = {ConcreteClass<Image_I>(Object_I::kClassId, "Image")};
+void Image_I::Define() {
+  const ClassDef classes[] = {ConcreteClass<Image_I>()};
   DefineClasses(classes);
 }
-
-[[maybe_unused]] const bool kEntry = AddEngineClassEntry(0x08A, &DefineImageClass);
-
-}  // namespace
 }  // namespace PM

@@ -6,12 +6,9 @@
 
 namespace PM {
 
-class Image_I : public Object_I {
+class Image_I : public EngineClass<Image_I, Object_I, ClassId::Image, "Image"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::Image;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<Image_I>("Image"); }
-  static ScriptObject* Create() { return NewEngineObject<Image_I>(); }
-  static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<Image_I>(extraBytes); }
+  static void Define();
 };
 
 }  // namespace PM

@@ -6,10 +6,9 @@
 
 namespace PM {
 
-class VertexGenerator_I : public Object_I {
+class VertexGenerator_I : public EngineClass<VertexGenerator_I, Object_I, ClassId::VertexGenerator, "VertexGenerator"> {
  public:
-  static constexpr uint32_t kClassId = ClassId::VertexGenerator;
-  static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<VertexGenerator_I>("VertexGenerator"); }
+  static void Define();
 };
 
 }  // namespace PM
