@@ -7,10 +7,10 @@
 #include <string>
 
 #include "core/Log.h"
-#include "support/LogCapture.h"
 #include "scene/EngineClasses.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
 
@@ -32,6 +32,13 @@ class EngineWorldTest : public ::testing::Test {
     LogErrPipe() = m_savedErr;
   }
   std::string TakeLog() { return m_log->Take(); }
+  // A new object of the named class, given a name when `name` is not null.
+  static Obj<ScriptObject> Make(const char* cls, const char* name = nullptr) {
+    Obj<ScriptObject> o(ScriptObject::Create(FindClassID(cls)));
+    EXPECT_FALSE(o.IsNil()) << cls;
+    if (name) MemberSet<VString>(o, 0x01FFF040, String(name));  // Object.Name
+    return o;
+  }
 
   TextPipe* m_log = nullptr;
   StreamPipeRef m_savedErr;
