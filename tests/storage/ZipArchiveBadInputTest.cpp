@@ -19,7 +19,7 @@ class ZipArchiveBadInputTest : public BlockCheckedTest {
     BlockCheckedTest::TearDown();
   }
   ZipArchive archive;
-  ZipLogCapture log;
+  LogCapture log;
 };
 
 void Set32(std::string& s, size_t at, uint32_t v) {
