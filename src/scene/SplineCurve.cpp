@@ -54,6 +54,7 @@ Vector3f Scaled(const Vector3f& v, float f) { return {v.x * f, v.y * f, v.z * f}
 // The trace of one segment walked past; it is written whatever the log level.
 void TraceSegment(int32_t index, float length) {
   StreamPipeRef& pipe = LogOutPipe();
+  if (pipe.IsNull()) return;  // nothing would keep the text: spare formatting it on every segment
   pipe->BeginMessage(0);
   pipe.WriteI32(index).WriteText(" C/").WriteF32(length).EndLine();
   pipe->EndMessage();
