@@ -1,6 +1,7 @@
 #include "scene/SplineCurve.h"
 
 #include <climits>
+#include <cmath>
 #include <vector>
 
 #include "core/BSpline.h"
@@ -52,9 +53,7 @@ namespace {
 Vector3f Scaled(const Vector3f& v, float f) { return {v.x * f, v.y * f, v.z * f}; }
 
 // The trace of one segment walked past; it is written whatever the log level.
-void TraceSegment(int32_t index, float length) {
-  StreamPipeRef& pipe = LogOutPipe();
-  if (pipe.IsNull()) return;  // nothing would keep the text: spare formatting it on every segment
+void TraceSegment(StreamPipeRef& pipe, int32_t index, float length) {
   pipe->BeginMessage(0);
   pipe.WriteI32(index).WriteText(" C/").WriteF32(length).EndLine();
   pipe->EndMessage();
@@ -66,23 +65,30 @@ void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point,
   const int32_t n = points.Count();
   point = n > 0 ? points[n - 1] : kZeroVector3f;
   direction = kZeroVector3f;
-  float walked = 0;
+  StreamPipeRef& log = LogOutPipe();
+  const bool trace = !log.IsNull();  // nothing would keep the text: spare formatting it on every segment
+  const Vector3f* p = points.begin();
+  Vector3f last = kZeroVector3f;  // the last segment with a length, for s beyond the end
+  float lastLength = 0, walked = 0;
   for (int32_t i = 0; i + 1 < n; ++i) {
     Vector3f d;
-    d.SetDifference(points[i + 1], points[i]);
-    const float length = d.Length();
+    d.SetDifference(p[i + 1], p[i]);
+    const float length = std::sqrt(d.LengthSquared());
     // A zero-length segment has no direction: walk past it rather than divide by its length.
     if (length > 0) {
-      direction = Scaled(d, 1.0f / length);
       if (walked + length >= s) {
-        point = points[i];
-        point.LerpTo(points[i + 1], (s - walked) / length);
+        direction = Scaled(d, 1.0f / length);
+        point = p[i];
+        point.LerpTo(p[i + 1], (s - walked) / length);
         return;
       }
+      last = d;
+      lastLength = length;
     }
     walked += length;
-    TraceSegment(i, walked);
+    if (trace) TraceSegment(log, i, walked);
   }
+  if (lastLength > 0) direction = Scaled(last, 1.0f / lastLength);
 }
 
 static void DefineSplineCurveClasses() {
