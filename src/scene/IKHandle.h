@@ -25,6 +25,12 @@ class TIKHandle_I : public TTransform_I {
   static ScriptObject* Create() { return NewEngineNode<TIKHandle_I, SIKHandle_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TIKHandle_I, SIKHandle_I>(n); }
 
+  // The first joint of the chain. The joint's IKDependency names this handle; moving the handle to
+  // another joint clears the old joint's back link when it still names this handle (two handles may
+  // share a start joint). j is a TJoint or nil.
+  TJoint_I* GetStartJoint() const { return m_startJoint.Get(); }
+  void SetStartJoint(TJoint_I* j);
+
   WeakObj<TJoint_I> m_startJoint;
   WeakObj<TIKEffector_I> m_endEffector;
 };
