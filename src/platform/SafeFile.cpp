@@ -59,10 +59,14 @@ int OpenRegularFile(const char* path, int flags, int& error) { return OpenRegula
 
 const char* OpenFailureText(int error) {
   switch (error) {
-    case ELOOP: return "it is a symbolic link";
-    case ENODEV: return "it is not a regular file (a device, FIFO or socket)";
-    case EMLINK: return "it has other hard links";
-    default: return std::strerror(error);
+    case ELOOP:
+      return "it is a symbolic link";
+    case ENODEV:
+      return "it is not a regular file (a device, FIFO or socket)";
+    case EMLINK:
+      return "it has other hard links";
+    default:
+      return std::strerror(error);
   }
 }
 

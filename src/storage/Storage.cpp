@@ -96,8 +96,8 @@ std::mutex g_httpOptionsLock;
 // silent peer costs one wait, not one per candidate.
 struct CandidateSearch {
   HttpOptions http = Storage::GetHttpOptions();
-  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::now() +
-                                                   std::chrono::milliseconds(http.totalTimeoutMs);
+  std::chrono::steady_clock::time_point deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(http.totalTimeoutMs);
   bool networkGaveUp = false;
 };
 

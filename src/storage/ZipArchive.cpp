@@ -1,8 +1,7 @@
 #include "storage/ZipArchive.h"
 
-#include <minizip/unzip.h>
-
 #include <fcntl.h>
+#include <minizip/unzip.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,8 +9,8 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <unordered_set>
 
@@ -286,10 +285,10 @@ ResultCode ZipArchive::ExtractMember(int rootFd, const ZipMember& m, std::vector
     std::string part(parts[i]);
     if (::mkdirat(dir.fd, part.c_str(), 0755) != 0 && errno != EEXIST)
       return refuse(EZipWrite, "its folder cannot be made: ", errno);
-    Descriptor next(::openat(dir.fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (next.fd < 0)
-      return errno == ELOOP || errno == ENOTDIR ? refuse(EZipUnsafeName, "a link or a file is in the way of its folder", 0)
-                                               : refuse(EZipWrite, "its folder cannot be opened: ", errno);
+    Descriptor next(::openat(dir.fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (next.fd < 0 && (errno == ELOOP || errno == ENOTDIR))
+      return refuse(EZipUnsafeName, "a link or a file is in the way of its folder", 0);
+    if (next.fd < 0) return refuse(EZipWrite, "its folder cannot be opened: ", errno);
     std::swap(dir.fd, next.fd);
   }
   if (m.isDirectory) return SOK;
@@ -299,8 +298,10 @@ ResultCode ZipArchive::ExtractMember(int rootFd, const ZipMember& m, std::vector
   std::string file(parts.back());
   int error = 0;
   int fd = OpenRegularFileAt(dir.fd, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, error);
-  if (fd < 0)
-    return refuse(error == ELOOP || error == EMLINK ? EZipUnsafeName : EZipWrite, "its file cannot be written: ", error);
+  if (fd < 0) {
+    bool link = error == ELOOP || error == EMLINK;
+    return refuse(link ? EZipUnsafeName : EZipWrite, "its file cannot be written: ", error);
+  }
   {
     StreamPipeRef out(NewCounted<FileStream>(fd, uint32_t(kModeWriteNew), m.name.CStr()));
     for (int64_t n; code == SOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
