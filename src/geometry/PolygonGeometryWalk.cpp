@@ -21,6 +21,10 @@ class TriangleWalk {
   // the positions.
   int32_t Test(int64_t a, int64_t b, int64_t c) {
     if (std::max({a, b, c}) >= m_n) return 0;
+    return TestInside(a, b, c);
+  }
+  // As Test, for positions the caller has checked.
+  int32_t TestInside(int64_t a, int64_t b, int64_t c) {
     int32_t i0 = m_idx[a], i1 = m_idx[b], i2 = m_idx[c];
     if (!Inside(i0) || !Inside(i1) || !Inside(i2)) return 0;
     m_q->Index[0] = i0;
@@ -46,11 +50,14 @@ class TriangleWalk {
     return 0;
   }
 
-  // `count` triangles of `corners` positions each from `start`, split into fans.
+  // `count` triangles (corners 3) or quads (corners 4, split as (0,1,2), (0,2,3)) from `start`.
   int32_t Separate(int64_t start, int64_t count, int corners) {
     count = std::min(count, (m_n - start) / corners);
-    for (int64_t t = 0; t < count; ++t)
-      if (int32_t r = Fan(start + t * corners, corners)) return r;
+    for (int64_t t = 0, p = start; t < count; ++t, p += corners) {
+      if (int32_t r = TestInside(p, p + 1, p + 2)) return r;
+      if (corners == 4)
+        if (int32_t r = TestInside(p, p + 2, p + 3)) return r;
+    }
     return 0;
   }
 
