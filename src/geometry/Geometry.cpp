@@ -13,7 +13,7 @@ static void DefineGeometryClasses() {
   };
   DefineClasses(classes);
   const MemberDef members[] = {
-      FieldMember<&T::m_shader>(0x01FFF061, "Shader", 0x4),
+      AccessorMember<&T::GetShader, &T::SetShader>(0x01FFF061, "Shader", 0x4),
       FieldMember<&T::m_sortCenter>(0x02FFF061, "SortCenter"),
       FieldMember<&T::m_sortIndex>(0x03FFF061, "SortIndex"),
       FieldMember<&T::m_colorMul>(0x04FFF061, "ColorMul"),
@@ -23,5 +23,23 @@ static void DefineGeometryClasses() {
 }
 
 static const bool kEntry = AddEngineClassEntry(0x060, &DefineGeometryClasses);
+
+int32_t SGeometry_I::Draw(RenderEngine*, const Vector4f*) { return 0; }
+
+void TGeometry_I::SetShader(ScriptObject* shader) {
+  if (shader && !IsNilObject(shader) && !shader->IsA(kClassRenderShader)) {
+    ScriptObject::ExpectFailed(shader, kClassRenderShader);
+    shader = nullptr;
+  }
+  m_shader = shader;
+}
+
+int32_t TGeometry_I::DrawFromSNode(RenderEngine* engine, int32_t frameStamp) {
+  ScriptObject* s = GetSNode();
+  if (!s->IsA(SGeometry_I::kClassId)) return 0;
+  if (!static_cast<SGeometry_I*>(s)->Draw(engine, &m_colorMul)) return 0;
+  m_updateStamp = frameStamp;
+  return 1;
+}
 
 }  // namespace PM
