@@ -1,8 +1,10 @@
 // Spline curves: tessellation of the knot spans and its guards; polyline length and the point and
 // direction at an arc length, with the trace of the segments walked past.
 #include <cmath>
+#include <optional>
 
 #include "EngineWorld.h"
+#include "support/LogCapture.h"
 #include "scene/SplineCurve.h"
 
 namespace PM::Test {
@@ -12,12 +14,10 @@ class SplineCurveTest : public EngineWorldTest {
  protected:
   void SetUp() override {
     EngineWorldTest::SetUp();
-    m_savedOut = LogOutPipe();
-    m_out = NewCounted<CaptureLog>();
-    LogOutPipe() = StreamPipeRef(m_out);
+    m_out.emplace(LogOutPipe());
   }
   void TearDown() override {
-    LogOutPipe() = m_savedOut;
+    m_out.reset();
     EngineWorldTest::TearDown();
   }
   Obj<SSplineCurve_I> Curve(std::initializer_list<float> knots, std::initializer_list<Vector3f> cvs) {
@@ -31,14 +31,9 @@ class SplineCurveTest : public EngineWorldTest {
     for (const Vector3f& v : list) a.Append(v);
     return a;
   }
-  std::string TakeOut() {
-    std::string t;
-    t.swap(m_out->text);
-    return t;
-  }
+  std::string TakeOut() { return m_out->Take(); }
 
-  CaptureLog* m_out = nullptr;
-  StreamPipeRef m_savedOut;
+  std::optional<LogCapture> m_out;
 };
 
 void ExpectNear(Vector3f a, Vector3f b, float eps = 1e-5f) {
