@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "core/Trace.h"
+#include "platform/SafeFile.h"
 
 namespace PM {
 
@@ -207,13 +208,16 @@ void LogPipe::EnsureFile() {
     if (dir && *dir) path = std::string(dir) + "/" + path;
   }
   m_filePath = path;
-  m_file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A link, FIFO, device or folder planted under the log's name is refused, never written through.
+  int error = 0;
+  m_file = OpenRegularFile(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, error);
   if (m_file < 0) {
     // Said once on the console; the file is not tried again until it is closed and reopened.
     m_fileFailed = true;
     if (m_console >= 0) {
       char text[512];
-      int n = snprintf(text, sizeof text, "Error LogPipe::Open: cannot open \"%s\": %s.\n", path.c_str(), strerror(errno));
+      int n = snprintf(text, sizeof text, "Error LogPipe::Open: cannot open \"%s\": %s.\n", path.c_str(),
+                       OpenFailureText(error));
       WriteAll(m_console, text, size_t(std::min(n, int(sizeof text - 1))));
     }
     return;

@@ -1,18 +1,21 @@
 #include "core/MessageCatalog.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
 #include "core/Language.h"
 #include "core/Log.h"
+#include "platform/SafeFile.h"
 
 namespace PM {
 
 namespace {
+
+constexpr int64_t kMaxCatalogBytes = int64_t(64) << 20;
+
 // One C escape; `p` is at the character after the backslash and is left on the escape's last one.
 bool ReadEscape(const char*& p, const char* end, std::string& out) {
   switch (char c = *p) {
@@ -159,14 +162,16 @@ bool LoadMessageCatalog(int language, const char* bytes, size_t n, const char* s
 }
 
 bool LoadMessageCatalogFile(int language, const char* path) {
-  std::ifstream f(path ? path : "", std::ios::binary);
-  if (!f) {
-    LogError("MessageCatalog::Load: cannot open \"", path ? path : "(NULL)", "\".");
+  // A folder, a special file or an unreadable one is a failure that keeps the catalogue in use.
+  std::string bytes;
+  int error = 0;
+  if (!ReadRegularFile(path ? path : "", bytes, kMaxCatalogBytes, error)) {
+    if (error == ENOENT)
+      LogError("MessageCatalog::Load: cannot open \"", path ? path : "(NULL)", "\".");
+    else
+      LogError("MessageCatalog::Load: cannot read \"", path ? path : "(NULL)", "\": ", OpenFailureText(error), ".");
     return false;
   }
-  std::stringstream s;
-  s << f.rdbuf();
-  std::string bytes = s.str();
   return LoadMessageCatalog(language, bytes.data(), bytes.size(), path);
 }
 

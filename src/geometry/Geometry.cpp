@@ -1,6 +1,5 @@
 #include "geometry/Geometry.h"
 
-
 namespace PM {
 
 using T = TGeometry_I;
@@ -12,7 +11,7 @@ void SGeometry_I::Define() {
   };
   DefineClasses(classes);
   const MemberDef members[] = {
-      FieldMember<&T::m_shader>(0x01FFF061, "Shader", 0x4),
+      AccessorMember<&T::GetShader, &T::SetShader>(0x01FFF061, "Shader", 0x4),
       FieldMember<&T::m_sortCenter>(0x02FFF061, "SortCenter"),
       FieldMember<&T::m_sortIndex>(0x03FFF061, "SortIndex"),
       FieldMember<&T::m_colorMul>(0x04FFF061, "ColorMul"),
@@ -20,4 +19,23 @@ void SGeometry_I::Define() {
   };
   DefineMembers(members);
 }
+
+int32_t SGeometry_I::Draw(RenderEngine*, const Vector4f*) { return 0; }
+
+void TGeometry_I::SetShader(ScriptObject* shader) {
+  if (shader && !IsNilObject(shader) && !shader->IsA(ClassId::RenderShader)) {
+    ScriptObject::ExpectFailed(shader, ClassId::RenderShader);
+    shader = nullptr;
+  }
+  m_shader = shader;
+}
+
+int32_t TGeometry_I::DrawFromSNode(RenderEngine* engine, int32_t frameStamp) {
+  ScriptObject* s = GetSNode();
+  if (!s->IsA(SGeometry_I::kClassId)) return 0;
+  if (!static_cast<SGeometry_I*>(s)->Draw(engine, &m_colorMul)) return 0;
+  m_updateStamp = frameStamp;
+  return 1;
+}
+
 }  // namespace PM

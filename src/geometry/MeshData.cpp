@@ -1,6 +1,5 @@
 #include "geometry/MeshData.h"
 
-
 namespace PM {
 
 using M = MeshData_I;
@@ -17,12 +16,12 @@ void MeshData_I::Define() {
       FieldMember<&M::m_vertexData>(0x04FFF0F9, "VertexData"),
       FieldMember<&M::m_similar>(0x05FFF0F9, "SimilarArray"),
       FieldMember<&M::m_faceShaders>(0x06FFF0F9, "FaceShaderArray"),
-      FieldMember<&M::m_shaders>(0x07FFF0F9, "ShaderArray"),
+      ClassArrayFieldMember<&M::m_shaders, ClassId::RenderShader>(0x07FFF0F9, "ShaderArray"),
       FieldMember<&M::m_joints>(0x08FFF0F9, "JointArray"),
       FieldMember<&M::m_geometryMatrix>(0x09FFF0F9, "GeometryMatrix"),
       IndexedFieldMember<&M::m_bindMatrixInverse>(0x0AFFF0F9, "BindMatrixInverse"),
-      FieldMember<&M::m_blendControls>(0x0BFFF0F9, "BlendControl"),
-      FieldMember<&M::m_blendTexCoordControls>(0x0CFFF0F9, "BlendTexCoordControl"),
+      ClassArrayFieldMember<&M::m_blendControls, ClassId::BlendControl>(0x0BFFF0F9, "BlendControl"),
+      ClassArrayFieldMember<&M::m_blendTexCoordControls, ClassId::RenderShader>(0x0CFFF0F9, "BlendTexCoordControl"),
   };
   DefineMembers(members);
 }

@@ -1,8 +1,12 @@
 // SPolygonGeometry and TPolygonGeometry: indexed or plain primitives over a vertex array, with
-// normals and extra vertex streams.
+// normals and extra vertex streams. The S-side keeps its derived state (index bounds, triangle count,
+// usage tables, draw record) in step with its members and hands itself to a render engine.
 #pragma once
 
 #include "geometry/Geometry.h"
+#include "geometry/TriangleQuery.h"
+#include "render/engine/PolygonData.h"
+#include "render/engine/RenderPolygonCache.h"
 #include "scene/VertexData.h"
 
 namespace PM {
@@ -11,20 +15,86 @@ class SPolygonGeometry_I
     : public EngineClass<SPolygonGeometry_I, SGeometry_I, ClassId::SPolygonGeometry, "SPolygonGeometry"> {
  public:
   static void Define();
-  uint32_t m_primType = 0x03FFF0A7;  // Primitive.TypeEnum Triangle
+
+  // Usage kinds 0 to 12 address a table each; the usage word is kind << 16 | slot.
+  static constexpr int kUsageKinds = 13;
+
+  SPolygonGeometry_I() = default;
+  ~SPolygonGeometry_I();
+
+  int32_t Draw(RenderEngine* engine, const Vector4f* colors) override;
+  // True when the members are consistent; every fault found is logged.
+  virtual bool Validate();
+  virtual int32_t GetTriangleCount() { return m_triangleCount; }
+  // Hands the triangles to query->TestTriangle until one answers nonzero; returns that answer, else 0.
+  virtual int32_t IntersectRay(TriangleQuery* query);
+  virtual void GetBoundingSphere(Spheref* out) { ComputeBoundingSphere(out); }
+  // Passes the change flags on to the engine's cache, when there is one.
+  virtual void NotifyPolygonCache(uint32_t flags);
+  virtual int32_t FindVertexDataIndex(uint32_t usage);
+  virtual VertexData_I* FindVertexData(uint32_t usage);
+  // The sphere of the positions; skinned geometry bounds its deformed mesh instead.
+  virtual void ComputeBoundingSphere(Spheref* out);
+  // Sorts the VertexData entries into the usage tables; of equal usages the lowest index wins.
+  virtual void BuildRenderData();
+
+  // Member setters: each keeps the derived state and marks the draw record stale.
+  uint32_t GetPrimType() const { return m_primType; }
+  void SetPrimType(uint32_t type);
+  int32_t GetPrimCount() const { return m_primCount; }
+  void SetPrimCount(int32_t count);
+  void SetPrimLengthArray(const Array<int32_t>& lengths);
+  void SetIndexArray(const Array<int32_t>& indices);
+  void SetVertexArray(const Array<Vector3f>& vertices);
+  void SetNormalArray(const Array<Vector3f>& normals);
+  VertexData_I* GetVertexDataAt(int32_t index);
+  void SetVertexDataAt(int32_t index, VertexData_I* data);
+  int32_t GetVertexDataCount() { return m_vertexData.Count(); }
+  void RemoveVertexData(int32_t start, int32_t count);
+
+  // Counts the triangles into m_triangleCount; false (logged) on a length the type cannot have.
+  bool CountTriangles();
+
+  uint32_t m_primType = PolygonData::kTriangle;
   int32_t m_primCount = 0;
   Array<int32_t> m_primLengths;
-  Array<int32_t> m_indices;
+  Array<int32_t> m_indices;  // empty: the vertices are taken in order
   Array<Vector3f> m_vertices;
-  Array<Vector3f> m_normals;
+  Array<Vector3f> m_normals;  // empty, one for all, or one per vertex
+  Array<Obj<VertexData_I>> m_usageTables[kUsageKinds];
   Array<Obj<VertexData_I>> m_vertexData;
+  bool m_tablesBuilt = false;
   int32_t m_triangleCount = 0;
+  // Kept by the setters, in 64 bits so that huge script values fail validation instead of wrapping.
+  int64_t m_indexTotal = 0;     // sum of the lengths
+  int64_t m_indexBound = 0;     // highest index + 1; 0 for no indices
+  bool m_negativeIndex = false;
+  bool m_negativeLength = false;
+  bool m_upToDate = false;
+  PolygonData m_polygonData;
+  Ptr<RenderPolygonCache> m_polygonCache;
+  // Draw-side state: the index list of non-indexed geometry, and whether the record may go to an
+  // engine (refusals are logged once per change).
+  Array<uint32_t> m_sequence;
+  bool m_drawable = false;
+  bool m_refusalLogged = false;
+
+ private:
+  int32_t DrawEngine(RenderEngine* engine, const Vector4f* colors);
+  void RefreshPolygonData();
+  bool IndicesInsideArrays() const;
+  // The data of the stream a pass-state word names, when it is of class `classId` and covers every vertex.
+  const void* PassStream(uint32_t word, uint32_t classId) const;
+  void MarkChanged();
 };
 
 class TPolygonGeometry_I
     : public EngineClass<TPolygonGeometry_I, TGeometry_I, ClassId::TPolygonGeometry, "TPolygonGeometry",
                          SPolygonGeometry_I> {
  public:
+
+  // The node's bounding sphere becomes that of its S-geometry.
+  void OnUpdate() override;
 };
 
 }  // namespace PM

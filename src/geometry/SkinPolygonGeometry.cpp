@@ -1,6 +1,5 @@
 #include "geometry/SkinPolygonGeometry.h"
 
-
 namespace PM {
 
 using S = SSkinPolygonGeometry_I;
@@ -14,8 +13,8 @@ void SSkinPolygonGeometry_I::Define() {
   const MemberDef members[] = {
       FieldMember<&S::m_geometryMatrix>(0x01FFF078, "GeometryMatrix"),
       IndexedFieldMember<&S::m_bindMatrixInverse>(0x02FFF078, "BindMatrixInverse"),
-      FieldMember<&S::m_blendControls>(0x03FFF078, "BlendControl"),
-      FieldMember<&S::m_blendTexCoordControls>(0x04FFF078, "BlendTexCoordControl"),
+      ClassArrayFieldMember<&S::m_blendControls, ClassId::BlendControl>(0x03FFF078, "BlendControl"),
+      ClassArrayFieldMember<&S::m_blendTexCoordControls, ClassId::BlendControl>(0x04FFF078, "BlendTexCoordControl"),
       FieldMember<&S::m_cullThreshold>(0x05FFF078, "CullThreshold"),
       FieldMember<&S::m_cullStatic>(0x06FFF078, "CullStatic"),
       WeakArrayFieldMember<&TSkinPolygonGeometry_I::m_joints>(0x01FFF079, "Joint"),

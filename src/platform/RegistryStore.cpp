@@ -12,12 +12,15 @@
 #include <filesystem>
 
 #include "platform/PlatformLog.h"
+#include "platform/SafeFile.h"
 
 namespace PM {
 
 namespace {
 
 constexpr const char* kHeader = "; Pelmora registry 1";
+constexpr int64_t kMaxRegistryBytes = int64_t(64) << 20;
+constexpr int kMaxDamagedCopies = 1000;
 
 struct RootName {
   uint32_t root;
@@ -296,19 +299,17 @@ void RegistryStore::Refresh(const std::string& path, bool force) {
   m_stamp = stamp;
   m_keys.clear();
   m_damaged = false;
+  m_unusable = 0;
   if (!exists) return;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be read: ", strerror(errno), ".");
+  std::string text;
+  int error = 0;
+  if (!ReadRegularFile(path.c_str(), text, kMaxRegistryBytes, error)) {
+    // What can't be read is never replaced: a change would lose everything in it.
+    m_unusable = error;
+    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be read: ", OpenFailureText(error),
+                "; it is read as empty and not written.");
     return;
   }
-  std::string text;
-  char buffer[16384];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-    if (n > 0) text.append(buffer, size_t(n));
-  }
-  close(fd);
   int bad = text.find('\0') != std::string::npos ? 1 : Parse(text, m_keys);
   if (bad != 0) {
     m_keys.clear();
@@ -377,6 +378,26 @@ int RegistryStore::SetValue(uint32_t root, std::string_view subkey, std::string_
   });
 }
 
+// Moves the damaged file to the first free name of PATH.damaged, PATH.damaged.1, ... so every
+// damaged copy is kept; false (logged) when none is free or the move fails.
+bool RegistryStore::MoveDamagedAside(const std::string& path) {
+  for (int n = 0; n < kMaxDamagedCopies; ++n) {
+    std::string aside = path + ".damaged" + (n ? "." + std::to_string(n) : std::string());
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+      PlatformLog(kPlatformLogWarn, "RegistryStore: the damaged ", path.c_str(), " was moved to ", aside.c_str(), ".");
+      return true;
+    }
+    if (errno != EEXIST) {
+      PlatformLog(kPlatformLogError, "RegistryStore: the damaged ", path.c_str(), " can't be moved to ", aside.c_str(),
+                  ": ", strerror(errno), ".");
+      return false;
+    }
+  }
+  PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " is damaged and ", int32_t(kMaxDamagedCopies),
+              " damaged copies are kept already; it is not replaced.");
+  return false;
+}
+
 int RegistryStore::Modify(const std::function<bool(Keys&)>& change) {
   std::lock_guard<std::mutex> lock(m_mutex);
   std::string path = Path();
@@ -384,39 +405,34 @@ int RegistryStore::Modify(const std::function<bool(Keys&)>& change) {
   std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
   // Other processes write the same file: each change is a read, modify and replace under the lock.
-  int lockFd = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int error = 0;
+  int lockFd = OpenRegularFile((path + ".lock").c_str(), O_RDWR | O_CREAT, error);
   if (lockFd < 0 || flock(lockFd, LOCK_EX) != 0) {
-    int error = errno;
-    if (lockFd >= 0) close(lockFd);
-    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be locked: ", strerror(error), ".");
+    if (lockFd >= 0) error = errno, close(lockFd);
+    PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be locked: ", OpenFailureText(error), ".");
     return error;
   }
   Refresh(path, true);
-  int status = 0;
-  if (change(m_keys)) {
-    if (m_damaged) {
-      // The damaged file is kept for a person to look at, never overwritten.
-      std::string aside = path + ".damaged";
-      if (rename(path.c_str(), aside.c_str()) == 0) {
-        PlatformLog(kPlatformLogWarn, "RegistryStore: the damaged ", path.c_str(), " was moved to ", aside.c_str(),
-                    ".");
-        m_damaged = false;
-      }
-    }
+  int status = m_unusable;
+  if (status == 0 && change(m_keys)) {
+    if (m_damaged && MoveDamagedAside(path)) m_damaged = false;
+    // Written beside the file and renamed over it, so a reader never sees half a file. A name left
+    // over from an earlier run (or planted) is removed first; the new file is created exclusively.
     std::string temp = path + ".tmp." + std::to_string(getpid());
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      status = errno;
-    } else {
+    unlink(temp.c_str());
+    int fd = m_damaged ? -1 : OpenRegularFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, status);
+    if (m_damaged) {
+      status = EEXIST;
+    } else if (fd >= 0) {
       status = WriteAll(fd, Format(m_keys));
       if (status == 0 && fsync(fd) != 0) status = errno;
       if (close(fd) != 0 && status == 0) status = errno;
-      if (status == 0 && m_damaged) status = EEXIST;
       if (status == 0 && rename(temp.c_str(), path.c_str()) != 0) status = errno;
       if (status != 0) unlink(temp.c_str());
     }
     if (status != 0) {
-      PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be written: ", strerror(status), ".");
+      PlatformLog(kPlatformLogError, "RegistryStore: ", path.c_str(), " can't be written: ", OpenFailureText(status),
+                  ".");
     }
     // The next access reads what is really on disk.
     m_loadedPath.clear();

@@ -81,6 +81,7 @@ class RegistryStore {
 
   void Refresh(const std::string& path, bool force);
   int Modify(const std::function<bool(Keys&)>& change);
+  bool MoveDamagedAside(const std::string& path);
 
   mutable std::mutex m_mutex;
   std::string m_fixedPath;
@@ -88,6 +89,7 @@ class RegistryStore {
   FileStamp m_stamp;
   Keys m_keys;
   bool m_damaged = false;  // the file on disk is damaged and is read as empty
+  int m_unusable = 0;      // why the file on disk can't be read (a FIFO, device, folder, ...); 0 when it can
 };
 
 }  // namespace PM

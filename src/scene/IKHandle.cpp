@@ -1,7 +1,13 @@
 #include "scene/IKHandle.h"
 
-
 namespace PM {
+
+void TIKHandle_I::SetStartJoint(TJoint_I* j) {
+  TJoint_I* old = m_startJoint.Get();
+  if (!IsNilObject(old) && old->m_ikDependency.Get() == this) old->SetIKDependency(NilScriptObject());
+  m_startJoint = j;
+  if (!IsNilObject(j)) j->SetIKDependency(this);
+}
 
 void SIKHandle_I::Define() {
   const ClassDef classes[] = {
@@ -16,9 +22,10 @@ void SIKHandle_I::Define() {
       FieldMember<&S::m_twist>(0x02FFF052, "Twist"),
       FieldMember<&S::m_solverEnable>(0x03FFF052, "SolverEnable"),
       FieldMember<&S::m_solverMode>(0x04FFF052, "SolverMode"),
-      FieldMember<&T::m_startJoint>(0x01FFF053, "StartJoint"),
+      AccessorMember<&T::GetStartJoint, &T::SetStartJoint>(0x01FFF053, "StartJoint"),
       FieldMember<&T::m_endEffector>(0x02FFF053, "EndEffector"),
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

@@ -1,7 +1,17 @@
 #include "scene/IKSplineHandle.h"
 
-
 namespace PM {
+
+TSimpleTransform_I* TIKSplineHandle_I::GetClusterHandle(int32_t i) const {
+  if (i < 0 || i >= m_clusterHandles.Count()) return static_cast<TSimpleTransform_I*>(NilScriptObject());
+  return m_clusterHandles[i].Get();
+}
+
+void TIKSplineHandle_I::SetClusterHandle(int32_t i, TSimpleTransform_I* handle) {
+  if (!SetIndexOk(this, kMemberTIKSplineHandleClusterHandleArray, i, m_clusterHandles.Count())) return;
+  if (i >= m_clusterHandles.Count()) m_clusterHandles.Grow(i + 1);
+  m_clusterHandles[i] = handle;
+}
 
 void SIKSplineHandle_I::Define() {
   const ClassDef classes[] = {
@@ -12,8 +22,11 @@ void SIKSplineHandle_I::Define() {
   using T = TIKSplineHandle_I;
   const MemberDef members[] = {
       FieldMember<&T::m_splineCurve>(0x01FFF0F5, "SplineCurve"),
-      FieldMember<&T::m_clusterHandles>(0x02FFF0F5, "ClusterHandleArray"),
+      IndexedAccessorMember<&T::GetClusterHandle, &T::SetClusterHandle, &T::ClusterHandleCount,
+                            &T::RemoveClusterHandles>(kMemberTIKSplineHandleClusterHandleArray,
+                                                      "ClusterHandleArray"),
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

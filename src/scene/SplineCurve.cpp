@@ -1,7 +1,94 @@
 #include "scene/SplineCurve.h"
 
+#include <climits>
+#include <cmath>
+#include <vector>
+
+#include "core/BSpline.h"
+#include "core/Log.h"
 
 namespace PM {
+
+void SSplineCurve_I::Tessellate(Array<Vector3f>& out, int32_t m) {
+  out.Clear();
+  const int32_t k = m_knots.Count();
+  if (k < 6 || m < 1 || m_cvs.Count() < k - 2 || int64_t(k) * m > INT32_MAX) return;
+  const float* knots = m_knots.begin();
+  bool extent = false;
+  for (int32_t i = 2; i <= k - 3 && !extent; ++i) extent = knots[i] != knots[i + 1];
+  if (!extent) return;  // every span is empty: the curve has no point to show
+  const int32_t capacity = k * m;
+  std::vector<float> params(static_cast<size_t>(capacity));
+  std::vector<int32_t> spans(static_cast<size_t>(capacity));
+  const int32_t c = SampleKnotSpans({m_knots.begin(), size_t(k)}, params, spans, m);
+  if (c >= capacity) {
+    LogFatal("SplineCurve: error in \"", m_name, "\" ", c, " ", capacity, ".");
+    return;
+  }
+  out.SetCount(c);
+  const Vector3f* cv = m_cvs.begin();
+  for (int32_t j = 0; j < c; ++j) {
+    // Repeated end knots leave samples at the end parameter on span k - 5, which has no six knots of its
+    // own; the empty spans before it would weigh every CV with 0. The last span with a length ends there.
+    int32_t i = spans[size_t(j)] < k - 6 ? spans[size_t(j)] : k - 6;
+    while (i > 0 && knots[i + 2] == knots[i + 3]) --i;
+    float w[4];
+    CubicBSplineBasis(params[size_t(j)], knots + i, w);
+    Vector3f& p = out[j];
+    p.x = w[0] * cv[i].x + w[1] * cv[i + 1].x + w[2] * cv[i + 2].x + w[3] * cv[i + 3].x;
+    p.y = w[0] * cv[i].y + w[1] * cv[i + 1].y + w[2] * cv[i + 2].y + w[3] * cv[i + 3].y;
+    p.z = w[0] * cv[i].z + w[1] * cv[i + 1].z + w[2] * cv[i + 2].z + w[3] * cv[i + 3].z;
+  }
+}
+
+float CurveLength(const Array<Vector3f>& points) {
+  float length = 0;
+  for (int i = 0; i + 1 < points.Count(); ++i) length += points[i].Distance(points[i + 1]);
+  return length;
+}
+
+namespace {
+
+Vector3f Scaled(const Vector3f& v, float f) { return {v.x * f, v.y * f, v.z * f}; }
+
+// The trace of one segment walked past; it is written whatever the log level.
+void TraceSegment(StreamPipeRef& pipe, int32_t index, float length) {
+  pipe->BeginMessage(0);
+  pipe.WriteI32(index).WriteText(" C/").WriteF32(length).EndLine();
+  pipe->EndMessage();
+}
+
+}  // namespace
+
+void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point, Vector3f& direction) {
+  const int32_t n = points.Count();
+  point = n > 0 ? points[n - 1] : kZeroVector3f;
+  direction = kZeroVector3f;
+  StreamPipeRef& log = LogOutPipe();
+  const bool trace = !log.IsNull();  // nothing would keep the text: spare formatting it on every segment
+  const Vector3f* p = points.begin();
+  Vector3f last = kZeroVector3f;  // the last segment with a length, for s beyond the end
+  float lastLength = 0, walked = 0;
+  for (int32_t i = 0; i + 1 < n; ++i) {
+    Vector3f d;
+    d.SetDifference(p[i + 1], p[i]);
+    const float length = std::sqrt(d.LengthSquared());
+    // A zero-length segment has no direction: walk past it rather than divide by its length.
+    if (length > 0) {
+      if (walked + length >= s) {
+        direction = Scaled(d, 1.0f / length);
+        point = p[i];
+        point.LerpTo(p[i + 1], (s - walked) / length);
+        return;
+      }
+      last = d;
+      lastLength = length;
+    }
+    walked += length;
+    if (trace) TraceSegment(log, i, walked);
+  }
+  if (lastLength > 0) direction = Scaled(last, 1.0f / lastLength);
+}
 
 void SSplineCurve_I::Define() {
   const ClassDef classes[] = {
@@ -15,4 +102,5 @@ void SSplineCurve_I::Define() {
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

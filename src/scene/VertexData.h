@@ -10,6 +10,12 @@ namespace PM {
 class VertexData_I : public EngineClass<VertexData_I, Object_I, ClassId::VertexData, "VertexData"> {
  public:
   static void Define();
+
+  // The raw elements of DataArray, for the renderers; every typed stream answers these three slots.
+  virtual const void* GetData() = 0;
+  virtual void ReservedSlot2() = 0;
+  virtual int32_t GetCount() = 0;
+
   uint32_t m_usage = 0;
 };
 
@@ -23,6 +29,10 @@ class TypedVertexData_I : public EngineClass<TypedVertexData_I<E, Id, Name>, Ver
     const MemberDef members[] = {FieldMember<&TypedVertexData_I::m_data>(MakeMemberId(1, Id), "DataArray")};
     DefineMembers(members);
   }
+
+  const void* GetData() override { return m_data.Data(); }
+  void ReservedSlot2() override {}
+  int32_t GetCount() override { return m_data.Count(); }
 
   Array<E> m_data;  // member DataArray
 };

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "platform/SafeFile.h"
 #include "storage/Streams.h"
 
 namespace PM {
@@ -34,23 +35,15 @@ int FileStream::OpenDescriptor(const char* path, uint32_t mode, const char* who)
     if (!(mode & kModeQuiet)) LogError(who, ": no file name given.");
     return -1;
   }
-  int flags = O_CLOEXEC;
+  int flags = 0;
   bool write = mode & (kModeWrite | kModeCreate | kModeTruncate | kModeAppend);
   flags |= write ? ((mode & kModeRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
   if (mode & kModeCreate) flags |= O_CREAT;
   if (mode & kModeTruncate) flags |= O_TRUNC;
-  int fd;
-  do fd = ::open(path, flags, 0644);
-  while (fd < 0 && errno == EINTR);
-  int err = errno;
-  struct stat st;
-  if (fd >= 0 && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    fd = -1;
-    err = EISDIR;
-  }
+  int err = 0;
+  int fd = OpenRegularFile(path, flags, err);
   if (fd < 0 && !((mode & kModeQuiet) && err == ENOENT))
-    LogError(who, ": cannot open \"", path, "\": ", std::strerror(err), ".");
+    LogError(who, ": cannot open \"", path, "\": ", OpenFailureText(err), ".");
   return fd;
 }
 

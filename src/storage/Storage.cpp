@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -82,10 +85,37 @@ Ptr<Archive> CachedArchiveAt(const std::string& path, uint32_t& code) {
   return archive;
 }
 
+HttpOptions& SharedHttpOptions() {
+  static HttpOptions options;
+  return options;
+}
+std::mutex g_httpOptionsLock;
+
+// One search through a name's candidates. Network candidates share one deadline, and a peer that
+// answered nothing (time-out, refusal, a closed connection) is not asked for the next name: a
+// silent peer costs one wait, not one per candidate.
+struct CandidateSearch {
+  HttpOptions http = Storage::GetHttpOptions();
+  std::chrono::steady_clock::time_point deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(http.totalTimeoutMs);
+  bool networkGaveUp = false;
+};
+
 // Names the network serves: the whole body of a successful GET, or nothing with the client's code.
-StreamPipe* OpenHttpStream(const std::string& url, uint32_t& code) {
-  HttpResponse r = HttpClient::Get(url.c_str());
+StreamPipe* OpenHttpStream(const std::string& url, uint32_t& code, CandidateSearch& search) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(search.deadline - std::chrono::steady_clock::now());
+  if (search.networkGaveUp || left.count() <= 0) {
+    code = ENetTimeOut;
+    return nullptr;
+  }
+  HttpOptions options = search.http;
+  int leftMs = int(left.count());
+  options.totalTimeoutMs = leftMs;
+  options.connectTimeoutMs = std::min(options.connectTimeoutMs, leftMs);
+  options.readTimeoutMs = std::min(options.readTimeoutMs, leftMs);
+  HttpResponse r = HttpClient::Get(url.c_str(), options);
   if (!r.Ok() || r.body.IsNull()) {
+    if (r.status == 0) search.networkGaveUp = true;
     code = r.result == kNetOk ? ENotFound : r.result;
     return nullptr;
   }
@@ -95,8 +125,8 @@ StreamPipe* OpenHttpStream(const std::string& url, uint32_t& code) {
 bool IsHttpName(const std::string& path) { return path.compare(0, 7, "http://") == 0; }
 
 // One candidate for reading: a new stream, or null when it is not there.
-StreamPipe* OpenCandidate(const std::string& path, uint32_t& code) {
-  if (IsHttpName(path)) return OpenHttpStream(path, code);
+StreamPipe* OpenCandidate(const std::string& path, uint32_t& code, CandidateSearch& search) {
+  if (IsHttpName(path)) return OpenHttpStream(path, code, search);
   if (size_t prefix = ArchivePrefixLength(path)) {
     Ptr<Archive> archive = CachedArchiveAt(path.substr(0, prefix), code);
     if (!archive) return nullptr;
@@ -109,14 +139,14 @@ StreamPipe* OpenCandidate(const std::string& path, uint32_t& code) {
 }
 
 // A compiled script name ("x.bsb", "x.bhb") whose text script ("x.bs", "x.bh") is there instead.
-std::string TextScriptInstead(const std::vector<std::string>& candidates) {
+std::string TextScriptInstead(const std::vector<std::string>& candidates, CandidateSearch& search) {
   for (const std::string& c : candidates) {
     size_t n = c.size();
     if (n < 4 || c[n - 1] != 'b' || c[n - 4] != '.' || c[n - 3] != 'b' || (c[n - 2] != 's' && c[n - 2] != 'h'))
       continue;
     std::string text = c.substr(0, n - 1);
     uint32_t ignored = 0;
-    StreamPipeRef probe(OpenCandidate(text, ignored));
+    StreamPipeRef probe(OpenCandidate(text, ignored, search));
     if (!probe.IsNull()) return text;
   }
   return std::string();
@@ -153,9 +183,10 @@ StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullP
   if (!ExpandMultipartPath(name, candidates))
     LogError("Storage: ", path, " expands to more than ", kMaxMultipartCandidates, " names");
   uint32_t archiveCode = 0;
+  CandidateSearch search;
   for (const std::string& candidate : candidates) {
     uint32_t candidateCode = 0;
-    if (StreamPipe* s = OpenCandidate(candidate, candidateCode)) {
+    if (StreamPipe* s = OpenCandidate(candidate, candidateCode, search)) {
       fullPath = String(candidate.c_str());
       return s;
     }
@@ -164,7 +195,7 @@ StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullP
   code = archiveCode ? archiveCode : kNotFound;
   fullPath = String();
   if (!quiet) {
-    std::string text = TextScriptInstead(candidates);
+    std::string text = TextScriptInstead(candidates, search);
     if (text.empty())
       LogWarn("Storage: FileNotFound: ", path);
     else
@@ -205,6 +236,16 @@ int Storage::CachedArchiveCount() {
 }
 
 int64_t Storage::ArchiveCacheHits() { return Cache().hits.load(std::memory_order_relaxed); }
+
+void Storage::SetHttpOptions(const HttpOptions& options) {
+  std::lock_guard<std::mutex> hold(g_httpOptionsLock);
+  SharedHttpOptions() = options;
+}
+
+HttpOptions Storage::GetHttpOptions() {
+  std::lock_guard<std::mutex> hold(g_httpOptionsLock);
+  return SharedHttpOptions();
+}
 
 void Storage::ClearArchiveCache() {
   ArchiveCache& cache = Cache();

@@ -8,6 +8,7 @@
 #include "core/ResultCode.h"
 #include "core/StreamPipe.h"
 #include "core/String.h"
+#include "storage/HttpClient.h"
 
 namespace PM {
 
@@ -40,6 +41,11 @@ class Storage {
   static int CachedArchiveCount();
   static int64_t ArchiveCacheHits();
   static void ClearArchiveCache();
+
+  // The time-outs and limits of "http://" names. One OpenStream waits at most totalTimeoutMs for all
+  // of a name's candidates together, and stops asking a peer that gave no answer to one of them.
+  static void SetHttpOptions(const HttpOptions& options);
+  static HttpOptions GetHttpOptions();
 };
 
 // Holds a pushed read path for a scope: a running script, a nested include.

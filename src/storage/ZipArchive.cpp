@@ -1,14 +1,22 @@
 #include "storage/ZipArchive.h"
 
+#include <fcntl.h>
 #include <minizip/unzip.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 #include "core/Log.h"
+#include "platform/SafeFile.h"
+#include "storage/FileStream.h"
 #include "storage/Streams.h"
 #include "storage/ZipMemberStream.h"
 #include "storage/ZipStreamIO.h"
@@ -26,6 +34,49 @@ struct Unz {
 };
 
 constexpr uLong kFlagEncrypted = 1;
+
+struct Descriptor {
+  int fd;
+  explicit Descriptor(int f) : fd(f) {}
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+};
+
+// The path components a member name stands for: empty and "." components dropped.
+std::vector<std::string_view> NameParts(std::string_view name) {
+  std::vector<std::string_view> parts;
+  for (size_t start = 0; start <= name.size();) {
+    size_t end = std::min(name.find('/', start), name.size());
+    std::string_view part = name.substr(start, end - start);
+    if (!part.empty() && part != ".") parts.push_back(part);
+    start = end + 1;
+  }
+  return parts;
+}
+
+// One spelling per file the member lands on, to find two members that would write the same file.
+std::string NameKey(std::string_view name) {
+  std::string key;
+  for (std::string_view part : NameParts(name)) key.append(part).push_back('/');
+  return key;
+}
+
+// Whether the local header before the data at `dataAt` carries exactly `name` (with the extra field
+// of `extra` bytes minizip found there).
+bool LocalNameMatches(StreamPipe* source, int64_t dataAt, int extra, const char* name, uint64_t nameLength) {
+  constexpr int64_t kLocalHeaderSize = 30;
+  if (extra < 0) return false;
+  int64_t at = dataAt - extra - int64_t(nameLength) - kLocalHeaderSize;
+  if (at < 0) return false;
+  std::vector<unsigned char> header(size_t(kLocalHeaderSize) + nameLength);
+  if (!ReadStreamAt(source, at, header.data(), int64_t(header.size()))) return false;
+  auto le16 = [&](size_t i) { return uint64_t(header[i]) | uint64_t(header[i + 1]) << 8; };
+  return std::memcmp(header.data(), "PK\x03\x04", 4) == 0 && le16(26) == nameLength && le16(28) == uint64_t(extra) &&
+         std::memcmp(header.data() + kLocalHeaderSize, name, nameLength) == 0;
+}
 
 }  // namespace
 
@@ -111,6 +162,7 @@ ResultCode ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
   }
   int64_t total = 0;
   std::vector<char> name;
+  std::unordered_set<std::string> keys;
   for (int r = unzGoToFirstFile(unz.f); r != UNZ_END_OF_LIST_OF_FILE; r = unzGoToNextFile(unz.f)) {
     unz_file_info64 info;
     if (r != UNZ_OK || unzGetCurrentFileInfo64(unz.f, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -136,8 +188,14 @@ ResultCode ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
     if (unzOpenCurrentFile(unz.f) != UNZ_OK)
       return Fail(EZipFormat, "the member's local header is missing or damaged:", quoted);
     int64_t dataAt = int64_t(unzGetCurrentFileZStreamPos64(unz.f));
+    int localExtra = unzGetLocalExtrafield(unz.f, nullptr, 0);
     unzCloseCurrentFile(unz.f);
     if (dataAt + packed > length) return Fail(EZipFormat, "the member's data runs past the end:", quoted);
+    // A reader that trusts the local name and one that trusts the directory must see the same file.
+    if (!LocalNameMatches(m_source.Get(), dataAt, localExtra, name.data(), info.size_filename))
+      return Fail(EZipBadMember, "the member's local header names another file than the directory:", quoted);
+    if (!keys.insert(NameKey(memberName.View())).second)
+      return Fail(EZipBadMember, "two members have one name:", quoted);
     unz64_file_pos at;
     unzGetFilePos64(unz.f, &at);
     m_members.push_back(ZipMember{memberName, packed, size, uint32_t(info.crc), int(info.compression_method),
@@ -187,7 +245,6 @@ StreamPipe* ZipArchive::OpenMember(const char* name, ResultCode* result) const {
 }
 
 ResultCode ZipArchive::ExtractAll(const char* folder) const {
-  namespace fs = std::filesystem;
   if (!IsOpen()) {
     LogError("ZipArchive: ", m_label, ": no archive is open.");
     return ENotOpen;
@@ -197,44 +254,65 @@ ResultCode ZipArchive::ExtractAll(const char* folder) const {
     return EInvalidArgument;
   }
   std::error_code ec;
-  fs::create_directories(folder, ec);
-  fs::path root = fs::canonical(folder, ec);
-  if (ec) {
+  std::filesystem::create_directories(folder, ec);
+  Descriptor root(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (root.fd < 0) {
     LogError("ZipArchive: ", ResultCodeName(EZipWrite), ": the folder \"", folder, "\" cannot be made.");
     return EZipWrite;
   }
   std::vector<char> buf(1 << 16);
   for (const ZipMember& m : m_members) {
-    // Resolving links already in the folder keeps every write inside it.
-    fs::path target = fs::weakly_canonical(root / m.name.CStr(), ec);
-    auto rel = target.lexically_relative(root);
-    if (ec || rel.empty() || *rel.begin() == "..") {
-      LogError("ZipArchive: ", ResultCodeName(EZipUnsafeName), ": member \"", m.name, "\" leaves the folder.");
-      return EZipUnsafeName;
-    }
-    fs::create_directories(m.isDirectory ? target : target.parent_path(), ec);
-    if (ec) {
-      LogError("ZipArchive: ", ResultCodeName(EZipWrite), ": member \"", m.name, "\": its folder cannot be made.");
-      return EZipWrite;
-    }
-    if (m.isDirectory) continue;
-    ResultCode code = SOK;
-    StreamPipeRef in(OpenMember(int(&m - m_members.data()), &code));
+    ResultCode code = ExtractMember(root.fd, m, buf);
     if (code != SOK) return code;
-    {
-      StreamPipeRef out(OpenFileStream(target.c_str(), kModeWriteNew));
-      if (out.IsNull()) code = EZipWrite;
-      for (int64_t n; code == SOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
-        if (n < 0) code = EZipBadMember;
-        else if (out->Write(buf.data(), n) != n) code = EZipWrite;
-      }
-      if (code == SOK && out->Flush() < 0) code = EZipWrite;
+  }
+  return SOK;
+}
+
+// Walks the member's folders one at a time from the extraction folder, never following a link, so
+// nothing in the folder (a symbolic link, a hard link, a file where a folder should be) can send
+// the bytes anywhere else.
+ResultCode ZipArchive::ExtractMember(int rootFd, const ZipMember& m, std::vector<char>& buf) const {
+  auto refuse = [&](ResultCode code, const char* why, int error) {
+    LogError("ZipArchive: ", ResultCodeName(code), ": member \"", m.name, "\" was not extracted: ", why,
+             error ? OpenFailureText(error) : "", ".");
+    return code;
+  };
+  std::vector<std::string_view> parts = NameParts(m.name.View());
+  if (parts.empty()) return m.isDirectory ? SOK : refuse(EZipUnsafeName, "it names no file", 0);
+  Descriptor dir(::dup(rootFd));
+  size_t folders = m.isDirectory ? parts.size() : parts.size() - 1;
+  for (size_t i = 0; i < folders; ++i) {
+    std::string part(parts[i]);
+    if (::mkdirat(dir.fd, part.c_str(), 0755) != 0 && errno != EEXIST)
+      return refuse(EZipWrite, "its folder cannot be made: ", errno);
+    Descriptor next(::openat(dir.fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (next.fd < 0 && (errno == ELOOP || errno == ENOTDIR))
+      return refuse(EZipUnsafeName, "a link or a file is in the way of its folder", 0);
+    if (next.fd < 0) return refuse(EZipWrite, "its folder cannot be opened: ", errno);
+    std::swap(dir.fd, next.fd);
+  }
+  if (m.isDirectory) return SOK;
+  ResultCode code = SOK;
+  StreamPipeRef in(OpenMember(int(&m - m_members.data()), &code));
+  if (code != SOK) return code;
+  std::string file(parts.back());
+  int error = 0;
+  int fd = OpenRegularFileAt(dir.fd, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, error);
+  if (fd < 0) {
+    bool link = error == ELOOP || error == EMLINK;
+    return refuse(link ? EZipUnsafeName : EZipWrite, "its file cannot be written: ", error);
+  }
+  {
+    StreamPipeRef out(NewCounted<FileStream>(fd, uint32_t(kModeWriteNew), m.name.CStr()));
+    for (int64_t n; code == SOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
+      if (n < 0) code = EZipBadMember;
+      else if (out->Write(buf.data(), n) != n) code = EZipWrite;
     }
-    if (code != SOK) {
-      fs::remove(target, ec);
-      LogError("ZipArchive: ", ResultCodeName(code), ": member \"", m.name, "\" was not extracted.");
-      return code;
-    }
+    if (code == SOK && out->Flush() < 0) code = EZipWrite;
+  }
+  if (code != SOK) {
+    ::unlinkat(dir.fd, file.c_str(), 0);
+    return refuse(code, "its bytes could not be copied", 0);
   }
   return SOK;
 }

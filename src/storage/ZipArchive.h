@@ -60,14 +60,17 @@ class ZipArchive {
   StreamPipe* OpenMember(int index, ResultCode* result = nullptr) const;
   StreamPipe* OpenMember(const char* name, ResultCode* result = nullptr) const;
 
-  // Writes every member under `folder` (created when missing). Nothing is written outside it; a
-  // member that fails leaves no file behind, and the first failure ends the extraction.
+  // Writes every member under `folder` (created when missing). Nothing is written outside it: a
+  // symbolic link, a hard link, a folder or a special file in a member's way refuses the member
+  // (EZipUnsafeName for links). A member that fails leaves no file behind, and the first failure
+  // ends the extraction.
   ResultCode ExtractAll(const char* folder) const;
 
  private:
   ResultCode OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options);
   ResultCode ReadDirectory(const ZipOpenOptions& options);
   ResultCode Fail(ResultCode code, const char* what, const String& detail = String());
+  ResultCode ExtractMember(int rootFd, const ZipMember& member, std::vector<char>& buf) const;
 
   StreamPipeRef m_source;
   String m_label;

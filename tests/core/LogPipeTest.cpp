@@ -1,7 +1,10 @@
 // The log pipes: level test, prefixes, colours, the file cut.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "LogTestUtil.h"
 #include "core/Trace.h"
@@ -120,6 +123,54 @@ std::string ReadAvailable(int fd) {
   pollfd p{fd, POLLIN, 0};
   for (ssize_t n; poll(&p, 1, 200) > 0 && (n = read(fd, buf, sizeof buf)) > 0;) s.append(buf, size_t(n));
   return s;
+}
+
+// A log name someone else planted a link, FIFO or folder under: the pipe refuses it and says why on
+// its console, and nothing outside the log folder changes.
+TEST(LogPipe, LinksFifosAndFoldersUnderTheLogNameAreRefused) {
+  namespace fs = std::filesystem;
+  enum Plant { kLinkToVictim, kDangling, kHardLink, kFifo, kLinkToNull, kFolder };
+  const struct {
+    Plant plant;
+    const char* reason;
+  } cases[] = {
+      {kLinkToVictim, "it is a symbolic link"},
+      {kDangling, "it is a symbolic link"},
+      {kHardLink, "it has other hard links"},
+      {kFifo, "it is not a regular file (a device, FIFO or socket)"},
+      {kLinkToNull, "it is a symbolic link"},
+      {kFolder, "Is a directory"},
+  };
+  for (const auto& c : cases) {
+    PM::Test::TempDir logs, outside;
+    PM::Test::WriteFile(outside.File("victim"), "keep");
+    std::string name = logs.File("Xerr.log");
+    switch (c.plant) {
+      case kLinkToVictim: fs::create_symlink(outside.File("victim"), name); break;
+      case kDangling: fs::create_symlink(outside.File("new"), name); break;
+      case kHardLink: fs::create_hard_link(outside.File("victim"), name); break;
+      case kFifo: ASSERT_EQ(mkfifo(name.c_str(), 0644), 0); break;
+      case kLinkToNull: fs::create_symlink("/dev/null", name); break;
+      case kFolder: fs::create_directory(name); break;
+    }
+    int console[2];
+    ASSERT_EQ(pipe2(console, O_NONBLOCK), 0);
+    {
+      StreamPipeRef ref(NewCounted<LogPipe>());
+      static_cast<LogPipe*>(ref.Get())->OpenConsole(console[1]);
+      ASSERT_TRUE(static_cast<LogPipe*>(ref.Get())->Open(name.c_str()));
+      Log(ref, kLevelError, "a line for the file");
+      ref.Flush();
+    }
+    std::string said = ReadAvailable(console[0]);
+    EXPECT_NE(said.find("Error LogPipe::Open: cannot open \"" + name + "\": " + c.reason + ".\n"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("Error a line for the file\n"), std::string::npos) << said;
+    EXPECT_EQ(ReadFile(outside.File("victim")), "keep") << c.reason;
+    EXPECT_FALSE(fs::exists(outside.File("new")));
+    close(console[0]);
+    close(console[1]);
+  }
 }
 
 TEST(LogPipe, ColoursOnlyOnATerminal) {

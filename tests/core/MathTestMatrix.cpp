@@ -10,23 +10,10 @@
 namespace PM {
 namespace {
 
+using Test::AxisRotation;
 using Test::ErrorLogCapture;
 using Test::Near;
-
-Matrix4f AxisRotation(int axis, float a) {
-  float c = std::cos(a), s = std::sin(a);
-  Matrix4f r = kIdentityMatrix4f;
-  if (axis == 0) r.m[5] = c, r.m[6] = s, r.m[9] = -s, r.m[10] = c;
-  if (axis == 1) r.m[0] = c, r.m[2] = -s, r.m[8] = s, r.m[10] = c;
-  if (axis == 2) r.SetRotationZ(a);
-  return r;
-}
-
-Matrix4f Product(const Matrix4f& a, const Matrix4f& b) {
-  Matrix4f r;
-  r.SetProduct(a, b);
-  return r;
-}
+using Test::Product;
 
 // scale * shear * rotation(order) * translation: what Decompose takes apart.
 Matrix4f Compose(Vector3f t, Vector3f s, Vector3f sh, Vector3f angles, int order) {

@@ -1,4 +1,5 @@
-// Helpers of the math tests: float comparison of whole values and a capture of the error log pipe.
+// Helpers of the math tests: the shared matrix checks and a capture of the error log that keeps each
+// message's level.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,21 +9,9 @@
 
 #include "core/Log.h"
 #include "core/Matrix4f.h"
+#include "support/MathCheck.h"
 
 namespace PM::Test {
-
-inline ::testing::AssertionResult Near(const Matrix4f& a, const Matrix4f& b, float eps) {
-  for (int i = 0; i < 16; ++i)
-    if (!(std::fabs(a.m[i] - b.m[i]) <= eps))
-      return ::testing::AssertionFailure() << "element " << i << ": " << a.m[i] << " vs " << b.m[i];
-  return ::testing::AssertionSuccess();
-}
-
-inline ::testing::AssertionResult Near(const Vector3f& a, const Vector3f& b, float eps) {
-  if (a.IsEqualEps(b, eps)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ") vs (" << b.x << ", " << b.y
-                                       << ", " << b.z << ")";
-}
 
 // Replaces the error pipe for its lifetime and records each message's level and text.
 class ErrorLogCapture {

@@ -1,5 +1,8 @@
 // The PO catalogue subset: continuation lines, escapes, the header, refusals with line numbers,
 // and look-up by the interface language.
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <string>
 
 #include "LogTestUtil.h"
@@ -88,6 +91,27 @@ TEST(MessageCatalog, MalformedCatalogsAreReportedWithTheirLineNumber) {
   expected += "Error MessageCatalog::Load: language 3 is out of range.\n";
   expected += "Error MessageCatalog::Load: cannot open \"" + dir.File("missing.po") + "\".\n";
   EXPECT_EQ(dir.Err(), expected);
+}
+
+// A folder, a FIFO or an unreadable name in place of the catalogue file fails, says why, and the
+// catalogue in use stays.
+TEST(MessageCatalog, AFolderOrSpecialFileKeepsTheGoodCatalogue) {
+  PM::Test::LogDir dir;
+  struct Reset {
+    ~Reset() { ClearMessageCatalogs(); }
+  } reset;
+  ASSERT_TRUE(LoadMessageCatalog(kLanguageGerman, kGerman, sizeof kGerman - 1, "de.po"));
+  std::filesystem::create_directory(dir.File("folder.po"));
+  ASSERT_EQ(mkfifo(dir.File("fifo.po").c_str(), 0644), 0);
+  EXPECT_FALSE(LoadMessageCatalogFile(kLanguageGerman, dir.File("folder.po").c_str()));
+  EXPECT_FALSE(LoadMessageCatalogFile(kLanguageGerman, dir.File("fifo.po").c_str()));
+  EXPECT_FALSE(LoadMessageCatalogFile(kLanguageGerman, "/dev/null"));
+  EXPECT_EQ(TranslateFor(kLanguageGerman, "Graphics Configuration"), "Grafikeinstellungen");
+  EXPECT_EQ(dir.Err(), "Error MessageCatalog::Load: cannot read \"" + dir.File("folder.po") + "\": Is a directory.\n" +
+                           "Error MessageCatalog::Load: cannot read \"" + dir.File("fifo.po") +
+                           "\": it is not a regular file (a device, FIFO or socket).\n" +
+                           "Error MessageCatalog::Load: cannot read \"/dev/null\": it is not a regular file (a "
+                           "device, FIFO or socket).\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "core/RegistryKey.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -150,6 +151,63 @@ TEST_F(RegistryKeyTest, ADamagedFileIsReportedReadAsEmptyAndKeptAside) {
   key.GetValueDataString(s, "A", "empty");
   EXPECT_NE(testing::internal::GetCapturedStderr().find("is damaged at line 1"), std::string::npos);
   EXPECT_EQ(s, "empty");
+}
+
+TEST_F(RegistryKeyTest, EveryDamagedCopyIsKept) {
+  std::filesystem::create_directories(m_dir.File("config"));
+  RegistryKey key;
+  testing::internal::CaptureStderr();
+  for (int round = 0; round < 3; ++round) {
+    PM::Test::WriteFile(File(), "damage number " + std::to_string(round) + "\n");
+    ASSERT_TRUE(key.CreateKey(kRegistryEngineKey));
+  }
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(PM::Test::ReadFile(File() + ".damaged"), "damage number 0\n");
+  EXPECT_EQ(PM::Test::ReadFile(File() + ".damaged.1"), "damage number 1\n");
+  EXPECT_EQ(PM::Test::ReadFile(File() + ".damaged.2"), "damage number 2\n");
+  EXPECT_NE(log.find("the damaged " + File() + " was moved to " + File() + ".damaged.2."), std::string::npos) << log;
+}
+
+// Whatever stands at the registry's name, its lock's or its temporary file's, nothing outside the
+// folder changes, a FIFO never blocks, and a special file is never replaced by a regular one.
+TEST_F(RegistryKeyTest, LinksFifosDevicesAndFoldersAreNeverWrittenThroughOrReplaced) {
+  namespace fs = std::filesystem;
+  enum Plant { kFifo, kLinkToNull, kFolder, kLockLink, kTempLink, kLinkToVictim };
+  const struct {
+    Plant plant;
+    bool written;  // the change still lands in a fresh regular file
+    mode_t after;  // what stands at the registry's name afterwards; 0 for nothing
+  } cases[] = {{kFifo, false, S_IFIFO},      {kLinkToNull, false, S_IFLNK}, {kFolder, false, S_IFDIR},
+               {kLockLink, false, 0},        {kTempLink, true, S_IFREG},    {kLinkToVictim, true, S_IFREG}};
+  for (const auto& c : cases) {
+    PM::Test::TempDir dir, outside;
+    std::string file = dir.File("registry.ini"), victim = outside.File("victim");
+    setenv("PM_REGISTRY_FILE", file.c_str(), 1);
+    const std::string kept = "[HKEY_CURRENT_USER\\Software\\Pelmora\\Engine]\n\"Mine\"=sz:\"x\"\n";
+    PM::Test::WriteFile(victim, kept);
+    switch (c.plant) {
+      case kFifo: ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); break;
+      case kLinkToNull: fs::create_symlink("/dev/null", file); break;
+      case kFolder: fs::create_directory(file); break;
+      case kLockLink: fs::create_symlink(victim, file + ".lock"); break;
+      case kTempLink: fs::create_symlink(victim, file + ".tmp." + std::to_string(getpid())); break;
+      case kLinkToVictim: fs::create_symlink(victim, file); break;
+    }
+    testing::internal::CaptureStderr();
+    RegistryKey key;
+    bool created = key.CreateKey(kRegistryEngineKey) && key.SetValueDataString("New", "y") == 0;
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(created, c.written) << int(c.plant) << log;
+    EXPECT_EQ(PM::Test::ReadFile(victim), kept) << int(c.plant);
+    struct stat st;
+    EXPECT_EQ(lstat(file.c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0, c.after) << int(c.plant);
+    if (c.written) {
+      EXPECT_NE(PM::Test::ReadFile(file).find("\"New\"=sz:\"y\""), std::string::npos);
+    } else {
+      EXPECT_NE(log.find("RegistryStore: " + file), std::string::npos) << log;
+    }
+  }
+  setenv("PM_REGISTRY_FILE", File().c_str(), 1);
 }
 
 TEST_F(RegistryKeyTest, VerboseTracesEveryAccess) {

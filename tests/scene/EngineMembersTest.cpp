@@ -12,12 +12,6 @@ namespace {
 
 using EngineMembersTest = EngineWorldTest;
 
-Obj<ScriptObject> Make(const char* name) {
-  Obj<ScriptObject> o(ScriptObject::Create(FindClassID(name)));
-  EXPECT_FALSE(o.IsNil()) << name;
-  return o;
-}
-
 int Lines(const std::string& s) {
   int n = 0;
   for (char c : s) n += c == '\n';

@@ -10,23 +10,15 @@
 #include "core/Log.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
-
-class CaptureLog : public StreamPipe {
- public:
-  int64_t Write(const void* bytes, int64_t n) override {
-    text.append(static_cast<const char*>(bytes), size_t(n));
-    return n;
-  }
-  std::string text;
-};
 
 class EngineWorldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_savedErr = LogErrPipe();
-    m_log = NewCounted<CaptureLog>();
+    m_log = NewCounted<TextPipe>();
     LogErrPipe() = StreamPipeRef(m_log);
     InitScriptObjectModel();
     RegisterEngineClasses();
@@ -39,13 +31,16 @@ class EngineWorldTest : public ::testing::Test {
     UninitScriptObjectModel();
     LogErrPipe() = m_savedErr;
   }
-  std::string TakeLog() {
-    std::string t;
-    t.swap(m_log->text);
-    return t;
+  std::string TakeLog() { return m_log->Take(); }
+  // A new object of the named class, given a name when `name` is not null.
+  static Obj<ScriptObject> Make(const char* cls, const char* name = nullptr) {
+    Obj<ScriptObject> o(ScriptObject::Create(FindClassID(cls)));
+    EXPECT_FALSE(o.IsNil()) << cls;
+    if (name) MemberSet<VString>(o, 0x01FFF040, String(name));  // Object.Name
+    return o;
   }
 
-  CaptureLog* m_log = nullptr;
+  TextPipe* m_log = nullptr;
   StreamPipeRef m_savedErr;
   std::string m_startLog;  // what the start-up wrote
   long m_live = 0;

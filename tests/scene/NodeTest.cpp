@@ -17,12 +17,6 @@ constexpr uint32_t kChild = 0x01FFF047;
 
 class NodeTest : public EngineWorldTest {
  protected:
-  Obj<ScriptObject> Make(const char* cls, const char* name = "") {
-    Obj<ScriptObject> o(ScriptObject::Create(FindClassID(cls)));
-    EXPECT_FALSE(o.IsNil()) << cls;
-    MemberSet<VString>(o, kName, String(name));
-    return o;
-  }
   static ScriptObject* ParentOf(ScriptObject* n) { return MemberGet<VObject>(n, kParent); }
   static ScriptObject* ChildOf(ScriptObject* b, int i) { return MemberGetAt<VObject>(b, kChild, i); }
   static int Children(ScriptObject* b) { return MemberSize(b, kChild); }

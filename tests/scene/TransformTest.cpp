@@ -5,6 +5,7 @@
 #include "EngineWorld.h"
 #include "scene/FrameStamp.h"
 #include "scene/Transform.h"
+#include "support/MathCheck.h"
 
 namespace PM::Test {
 namespace {
@@ -26,44 +27,18 @@ Matrix4f Scale(Vector3f s) {
   m.SetScale(s);
   return m;
 }
-// The rotation about one axis (0 x, 1 y, 2 z) for row vectors, written out on its own.
-Matrix4f Axis(int axis, float degrees) {
-  float r = degrees * 0.017453292f, c = std::cos(r), s = std::sin(r);
-  Matrix4f m = kIdentityMatrix4f;
-  int i = (axis + 1) % 3, j = (axis + 2) % 3;
-  m.m[5 * i] = c;
-  m.m[4 * i + j] = s;
-  m.m[4 * j + i] = -s;
-  m.m[5 * j] = c;
-  return m;
-}
-Matrix4f operator*(const Matrix4f& a, const Matrix4f& b) {
-  Matrix4f r;
-  r.SetProduct(a, b);
-  return r;
-}
+Matrix4f Axis(int axis, float degrees) { return AxisRotation(axis, degrees * 0.017453292f); }
+Matrix4f operator*(const Matrix4f& a, const Matrix4f& b) { return Product(a, b); }
 Vector3f Apply(const Matrix4f& m, Vector3f p) {
   Vector3f r;
   TransformPoint(r, p, m);
   return r;
 }
-
-void ExpectNear(const Matrix4f& a, const Matrix4f& b, float eps = 1e-5f) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], eps) << "element " << i;
-}
-void ExpectNear(Vector3f a, Vector3f b, float eps = 1e-4f) {
-  EXPECT_NEAR(a.x, b.x, eps);
-  EXPECT_NEAR(a.y, b.y, eps);
-  EXPECT_NEAR(a.z, b.z, eps);
-}
+void ExpectNear(const Matrix4f& a, const Matrix4f& b, float eps = 1e-5f) { EXPECT_TRUE(Near(a, b, eps)); }
+void ExpectNear(Vector3f a, Vector3f b, float eps = 1e-4f) { EXPECT_TRUE(Near(a, b, eps)); }
 
 class TransformTest : public EngineWorldTest {
  protected:
-  Obj<ScriptObject> Make(const char* cls) {
-    Obj<ScriptObject> o(ScriptObject::Create(FindClassID(cls)));
-    EXPECT_FALSE(o.IsNil()) << cls;
-    return o;
-  }
   static void Set(ScriptObject* o, uint32_t m, Vector3f v) { MemberSet<VVector3f>(o, m, v); }
   static Vector3f Get(ScriptObject* o, uint32_t m) { return MemberGet<VVector3f>(o, m); }
   static Matrix4f Local(ScriptObject* o) { return MemberGet<VMatrix4f>(o, kLocalMatrix); }

@@ -218,18 +218,17 @@ TEST_F(LexerBinaryTest, CorruptInput) {
     w.Token(code);
     EXPECT_EQ(lexOne(w)[0], Err(3)) << code;
   }
-  {  // an array count far beyond the input: an error token, no large allocation
+  // A token and the bytes after it that no input can hold: array counts far beyond the input (no large
+  // allocation), a string array's bad element length, a string of 8192 bytes or more.
+  const std::pair<int, std::string> tooLong[] = {{182, std::string("\xFF\xFF\xFF\x7F" "abcdefgh", 12)},
+                                                 {207, "\xFF\xFF\xFF\xFF"},
+                                                 {201, std::string("\xFF\xFF\xFF\xFF\x02\x00\x00\x00xy\xFF\xFF\xFF\x0F", 14)},
+                                                 {233, std::string("\x00\x20\x00\x00", 4)}};
+  for (const auto& [code, raw] : tooLong) {
     CompiledScriptWriter w(false);
-    w.Token(182);
-    w.Raw("\xFF\xFF\xFF\x7F", 4);
-    w.Raw("abcdefgh", 8);
-    EXPECT_EQ(lexOne(w)[0], Err(2));
-  }
-  {
-    CompiledScriptWriter w(false);
-    w.Token(207);
-    w.Raw("\xFF\xFF\xFF\xFF", 4);
-    EXPECT_EQ(lexOne(w)[0], Err(2));
+    w.Token(code);
+    w.Raw(raw.data(), raw.size());
+    EXPECT_EQ(lexOne(w)[0], Err(2)) << code;
   }
   {  // payload ends early
     CompiledScriptWriter w(false);
@@ -237,18 +236,6 @@ TEST_F(LexerBinaryTest, CorruptInput) {
     w.Array(206, four, 4, 4);
     std::string cut = w.Bytes().substr(0, w.Bytes().size() - 1);
     EXPECT_EQ(LexCompiled(cut)[0], Err(2));
-  }
-  {
-    CompiledScriptWriter w(false);
-    w.Token(201);
-    w.Raw("\xFF\xFF\xFF\xFF\x02\x00\x00\x00xy\xFF\xFF\xFF\x0F", 14);
-    EXPECT_EQ(lexOne(w)[0], Err(2));
-  }
-  {  // strings of 8192 bytes or more
-    CompiledScriptWriter w(false);
-    w.Token(233);
-    w.Raw("\x00\x20\x00\x00", 4);
-    EXPECT_EQ(lexOne(w)[0], Err(2));
   }
   {  // other payloads cut short leave what was read; then the end
     CompiledScriptWriter w(false);

@@ -2,6 +2,7 @@
 // the parser helpers and value delivery.
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "LexerTestSupport.h"
 #include "core/Log.h"
@@ -10,6 +11,7 @@
 #include "script/lang/ValueParser.h"
 #include "script/lang/ValueVisitor.h"
 #include "storage/Streams.h"
+#include "support/LogCapture.h"
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -17,21 +19,6 @@ namespace {
 
 using namespace Test;
 using LexerTextTest = BlockCheckedTest;
-
-// Routes a log pipe into a PieceStream for the life of the object.
-class CapturePipe {
- public:
-  explicit CapturePipe(StreamPipeRef& pipe) : m_pipe(pipe), m_saved(pipe), m_stream(NewCounted<PieceStream>()) {
-    m_pipe = StreamPipeRef(m_stream);
-  }
-  ~CapturePipe() { m_pipe = m_saved; }
-  const std::string& Text() const { return m_stream->Bytes(); }
-
- private:
-  StreamPipeRef& m_pipe;
-  StreamPipeRef m_saved;
-  PieceStream* m_stream;
-};
 
 Tok First(const std::string& s, uint32_t mode = Lexer::kParserMode) { return LexText(s, mode)[0]; }
 
@@ -70,24 +57,16 @@ TEST_F(LexerTextTest, NumberTyping) {
   EXPECT_EQ(First("5b"), I32(5));
   EXPECT_EQ(First(" -5U"), (Tok{239, {}, uint64_t(-5ll)}));
   EXPECT_EQ(First("4294967297i"), I32(1));  // the low 32 bits
-  float f;
-  Tok t = First("1.5");
-  ASSERT_EQ(t.kind, 234);
-  std::memcpy(&f, &t.bits, 4);
-  EXPECT_EQ(f, 1.5f);
-  t = First("1.5F");
-  ASSERT_EQ(t.kind, 235);
-  double d;
-  std::memcpy(&d, &t.bits, 8);
-  EXPECT_EQ(d, 1.5);
-  t = First("3f");
-  ASSERT_EQ(t.kind, 234);
-  std::memcpy(&f, &t.bits, 4);
-  EXPECT_EQ(f, 3.0f);
-  t = First(" -2.5e-1");
-  ASSERT_EQ(t.kind, 234);
-  std::memcpy(&f, &t.bits, 4);
-  EXPECT_EQ(f, -0.25f);
+  // Kind 234 carries an F32, 235 an F64.
+  for (auto [text, kind, want] : {std::tuple{"1.5", 234, 1.5}, {"1.5F", 235, 1.5}, {"3f", 234, 3.0}, {" -2.5e-1", 234, -0.25}}) {
+    Tok t = First(text);
+    ASSERT_EQ(t.kind, kind) << text;
+    float f;
+    double d;
+    std::memcpy(&f, &t.bits, 4);
+    std::memcpy(&d, &t.bits, 8);
+    EXPECT_EQ(kind == 234 ? double(f) : d, want) << text;
+  }
   EXPECT_EQ(First("1e"), Err(1));
   EXPECT_EQ(First("1e+"), Err(1));
   EXPECT_EQ(First(std::string(8192, '1')), Err(2));
@@ -124,7 +103,7 @@ TEST_F(LexerTextTest, RawBlocks) {
   std::vector<Tok> toks;
   std::string log;
   {
-    CapturePipe capture(LogErrPipe());
+    LogCapture capture(LogErrPipe());
     toks = LexText("#bs " + body + "## ; #bs y##");
     log = capture.Text();
   }
@@ -244,7 +223,7 @@ TEST_F(LexerTextTest, ExpectAcceptAndSkipStatement) {
   l.Lex();
   std::string out;
   {
-    CapturePipe capture(LogOutPipe());
+    LogCapture capture(LogOutPipe());
     EXPECT_EQ(l.ReadExpect(19), 0x8000000Au);
     out = capture.Text();
   }
@@ -263,7 +242,7 @@ TEST_F(LexerTextTest, ExpectAcceptAndSkipStatement) {
   Parser quiet(&l, nullptr, nullptr, "q", kParseQuiet);
   l.SetOwner(&quiet);
   {
-    CapturePipe capture(LogOutPipe());
+    LogCapture capture(LogOutPipe());
     EXPECT_EQ(l.ReadExpect(19), 0x8000000Au);
     EXPECT_EQ(capture.Text(), "");
   }

@@ -83,7 +83,7 @@ using Tags = ::testing::Types<VBool, VI32, VI64, VU32, VU64, VF32, VF64, VEnum, 
 TYPED_TEST_SUITE(MemberFamilyTest, Tags);
 
 std::string Written(ScriptObject* o, uint32_t member) {
-  CapturePipe* p = NewCounted<CapturePipe>();
+  TextPipe* p = NewCounted<TextPipe>();
   StreamPipeRef ref(p);
   MemberWrite(o, member, ref);
   return p->text;

@@ -45,7 +45,7 @@ void DefineTestClasses() {
 
 void ObjectModelTest::SetUp() {
   m_savedErr = LogErrPipe();
-  m_log = NewCounted<CapturePipe>();
+  m_log = NewCounted<TextPipe>();
   LogErrPipe() = StreamPipeRef(m_log);
   InitScriptObjectModel();
   DefineTestClasses();
@@ -59,11 +59,7 @@ void ObjectModelTest::TearDown() {
   LogErrPipe() = m_savedErr;
 }
 
-std::string ObjectModelTest::TakeLog() {
-  std::string t;
-  t.swap(m_log->text);
-  return t;
-}
+std::string ObjectModelTest::TakeLog() { return m_log->Take(); }
 
 int ObjectModelTest::LogLines(const std::string& text) const {
   int n = 0;

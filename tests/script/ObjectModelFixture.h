@@ -7,21 +7,12 @@
 #include <string>
 
 #include "core/Log.h"
+#include "support/LogCapture.h"
 #include "script/object/MemberDef.h"
 #include "script/object/ObjectModel.h"
 #include "script/object/ValueBox.h"
 
 namespace PM::Test {
-
-// Collects everything written to it.
-class CapturePipe : public StreamPipe {
- public:
-  int64_t Write(const void* bytes, int64_t n) override {
-    text.append(static_cast<const char*>(bytes), size_t(n));
-    return n;
-  }
-  std::string text;
-};
 
 struct A : ScriptObject {
   static constexpr uint32_t kClassId = 0xFFFFF100;
@@ -78,7 +69,7 @@ class ObjectModelTest : public ::testing::Test {
   static A* NewA() { return NewScriptObject<A>(TypeA(), A::kClassId); }
   static B* NewB() { return NewScriptObject<B>(TypeB(), B::kClassId); }
 
-  CapturePipe* m_log = nullptr;
+  TextPipe* m_log = nullptr;
   StreamPipeRef m_savedErr;
   long m_live = 0;
 };

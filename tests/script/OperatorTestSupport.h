@@ -45,7 +45,7 @@ class OperatorTest : public ObjectModelTest {
   void SetUp() override {
     ObjectModelTest::SetUp();
     m_savedOut = LogOutPipe();
-    m_out = NewCounted<CapturePipe>();
+    m_out = NewCounted<TextPipe>();
     LogOutPipe() = StreamPipeRef(m_out);
   }
   void TearDown() override {
@@ -55,8 +55,7 @@ class OperatorTest : public ObjectModelTest {
   }
   // The parser's messages since the last call, without their location prefixes.
   std::string TakeMessages() {
-    std::string all;
-    all.swap(m_out->text);
+    std::string all = m_out->Take();
     std::string msgs;
     for (size_t at = 0; (at = all.find(":\n    ", at)) != std::string::npos;) {
       at += 6;
@@ -88,7 +87,7 @@ class OperatorTest : public ObjectModelTest {
     return static_cast<ValueBox<T>*>(r.Get())->value;
   }
 
-  CapturePipe* m_out = nullptr;
+  TextPipe* m_out = nullptr;
   StreamPipeRef m_savedOut;
 };
 

@@ -9,6 +9,7 @@
 
 #include "ScriptCompiler.h"
 #include "core/Log.h"
+#include "support/LogCapture.h"
 #include "core/Module.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
@@ -16,16 +17,6 @@
 #include "support/TestEnv.h"
 
 namespace PM::Test {
-
-// Collects what is written to it.
-class TextSink : public StreamPipe {
- public:
-  int64_t Write(const void* bytes, int64_t n) override {
-    text.append(static_cast<const char*>(bytes), size_t(n));
-    return n;
-  }
-  std::string text;
-};
 
 class ParserFixture : public ::testing::Test {
  protected:
@@ -36,8 +27,8 @@ class ParserFixture : public ::testing::Test {
     m_savedOut = LogOutPipe();
     m_savedErr = LogErrPipe();
     m_savedPrint = PrintPipe();
-    m_out = NewCounted<TextSink>();
-    m_err = NewCounted<TextSink>();
+    m_out = NewCounted<TextPipe>();
+    m_err = NewCounted<TextPipe>();
     LogOutPipe() = StreamPipeRef(m_out);
     LogErrPipe() = StreamPipeRef(m_err);
     PrintPipe() = StreamPipeRef(m_out);  // prints and error reports in one text, in order
@@ -51,8 +42,8 @@ class ParserFixture : public ::testing::Test {
   }
 
   // What the output log (print statements and error reports) and the error log got since the last call.
-  std::string Out() { return std::exchange(m_out->text, std::string()); }
-  std::string Err() { return std::exchange(m_err->text, std::string()); }
+  std::string Out() { return m_out->Take(); }
+  std::string Err() { return m_err->Take(); }
 
   Obj<ScriptObject> RunText(const std::string& text, uint32_t flags = kParseCountLines, const char* name = "t.bs") {
     return Parser::ParseText(m_engine, String(text), String(name), flags);
@@ -84,8 +75,8 @@ class ParserFixture : public ::testing::Test {
   TempDir m_dir;
   Obj<ScriptEngine> m_engine;
   StreamPipeRef m_savedOut, m_savedErr, m_savedPrint;
-  TextSink* m_out = nullptr;
-  TextSink* m_err = nullptr;
+  TextPipe* m_out = nullptr;
+  TextPipe* m_err = nullptr;
 };
 
 }  // namespace PM::Test

@@ -21,7 +21,7 @@ class ScriptWorldTest : public ::testing::Test {
     setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
     DLLInitialize(1);
     m_savedErr = LogErrPipe();
-    m_log = NewCounted<CapturePipe>();
+    m_log = NewCounted<TextPipe>();
     LogErrPipe() = StreamPipeRef(m_log);
     m_live = LiveBlockCount();
   }
@@ -30,11 +30,7 @@ class ScriptWorldTest : public ::testing::Test {
     LogErrPipe() = m_savedErr;
     DLLDeInitialize(1);
   }
-  std::string TakeLog() {
-    std::string t;
-    t.swap(m_log->text);
-    return t;
-  }
+  std::string TakeLog() { return m_log->Take(); }
   static int Count(const std::string& text, const std::string& what) {
     int n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -52,7 +48,7 @@ class ScriptWorldTest : public ::testing::Test {
   }
 
   TempDir m_dir;
-  CapturePipe* m_log = nullptr;
+  TextPipe* m_log = nullptr;
   StreamPipeRef m_savedErr;
   long m_live = 0;
 };

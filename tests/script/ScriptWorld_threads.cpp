@@ -2,11 +2,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "core/LogPipe.h"
 #include "core/Module.h"
+#include "script/object/ClassDatabase.h"
 #include "script/object/GlobalFunctions.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ScriptClass_I.h"
@@ -63,6 +65,33 @@ TEST(ScriptWorldThreads, RunTimeClassIdsAreHandedOutOnce) {
   for (auto& list : made)
     for (auto& c : list) ids.insert(static_cast<ScriptClass_I*>(c.Get())->GetClassID());
   EXPECT_EQ(ids.size(), size_t(kThreads * kEach));
+  made.clear();
+  DLLDeInitialize(0);
+}
+
+TEST(ScriptWorldThreads, RunTimeClassesAreDefinedFromSeveralThreadsAtOnce) {
+  PM::Test::TempDir dir;
+  setenv("PM_LOG_DIR", dir.Path().c_str(), 1);
+  DLLInitialize(0);
+  uint32_t before = ClassCount();
+  constexpr int kThreads = 4, kEach = 20;
+  std::vector<std::vector<Obj<ScriptClass_I>>> made(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&made, t] {
+      for (int i = 0; i < kEach; ++i) {
+        Obj<ScriptClass_I> c(static_cast<ScriptClass_I*>(ScriptClass::Create()));
+        std::string name = "Made" + std::to_string(t) + "_" + std::to_string(i);
+        if (!c.IsNil() && c->DefFromBase(name.c_str(), 0)) c->EndDefinition();
+        made[size_t(t)].push_back(c);
+      }
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(ClassCount(), before + kThreads * kEach);
+  for (int t = 0; t < kThreads; ++t)
+    for (int i = 0; i < kEach; ++i)
+      EXPECT_EQ(std::string(ClassName(made[size_t(t)][size_t(i)]->GetClassID())),
+                "Made" + std::to_string(t) + "_" + std::to_string(i));
   made.clear();
   DLLDeInitialize(0);
 }

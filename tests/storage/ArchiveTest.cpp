@@ -17,7 +17,7 @@ namespace {
 using ArchiveTest = Test::BlockCheckedTest;
 using Test::StorageKit::ArchiveFile;
 using Test::StorageKit::BuildArchive;
-using Test::StorageKit::LogCapture;
+using Test::LogCapture;
 
 Ptr<Archive> OpenBytes(const std::string& bytes, uint32_t* code = nullptr, const char* name = "bad.pmk") {
   const std::string* b = &bytes;

@@ -1,10 +1,12 @@
 // Memory, file and cached-file streams: positions, growth, truncation, lengths and times.
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "storage/Streams.h"
+#include "storage/ZipWriter.h"
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -116,6 +118,39 @@ TEST_F(FileStreamTest, FailedOpenGivesTheNullStream) {
   EXPECT_TRUE(folder.IsNull());
   EXPECT_NE(err.find("No such file or directory"), std::string::npos) << err;
   EXPECT_NE(err.find("Is a directory"), std::string::npos) << err;
+}
+
+// Every writer of files (archives, zips, image export) opens through the file stream: a link, a
+// second hard link or a special file at the name is refused, and reading a FIFO does not block.
+TEST_F(FileStreamTest, WritesNeverGoThroughLinksOrIntoSpecialFiles) {
+  namespace fs = std::filesystem;
+  PM::Test::TempDir dir, outside;
+  PM::Test::WriteFile(outside.File("victim"), "keep");
+  fs::create_symlink(outside.File("victim"), dir.File("link"));
+  fs::create_symlink(outside.File("new"), dir.File("dangling"));
+  fs::create_hard_link(outside.File("victim"), dir.File("hard"));
+  fs::create_symlink("/dev/null", dir.File("null"));
+  ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  testing::internal::CaptureStderr();
+  for (const char* name : {"link", "dangling", "hard", "null", "fifo"}) {
+    StreamPipeRef out(OpenFileStream(dir.File(name).c_str(), kModeWriteNew));
+    EXPECT_TRUE(out.IsNull()) << name;
+    ZipWriter zip;
+    EXPECT_EQ(zip.CreateFile(dir.File(name).c_str()), EZipWrite) << name;
+  }
+  StreamPipeRef fifo(OpenFileStream(dir.File("fifo").c_str(), kModeRead));
+  StreamPipeRef device(OpenFileStream("/dev/zero", kModeRead));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(fifo.IsNull());
+  EXPECT_TRUE(device.IsNull());
+  EXPECT_EQ(PM::Test::ReadFile(outside.File("victim")), "keep");
+  EXPECT_FALSE(fs::exists(outside.File("new")));
+  EXPECT_NE(err.find("FileStream: cannot open \"" + dir.File("link") + "\": it is a symbolic link."), std::string::npos)
+      << err;
+  EXPECT_NE(err.find("\"" + dir.File("hard") + "\": it has other hard links."), std::string::npos) << err;
+  // A link is followed for reading.
+  StreamPipeRef read(OpenFileStream(dir.File("link").c_str(), kModeRead));
+  EXPECT_EQ(read->GetFileLength(), 4);
 }
 
 TEST_F(FileStreamTest, CachedFileReadsLikeTheFile) {

@@ -2,9 +2,12 @@
 // error statuses, time-outs and broken responses.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "HttpTestServer.h"
 #include "platform/Socket.h"
@@ -202,6 +205,40 @@ TEST_F(HttpClientTest, StorageServesHttpNamesThroughTheClient) {
   uint32_t code = 0;
   EXPECT_EQ(Storage::OpenStream(String(Url("/missing").c_str()), Storage::kReadQuiet, full, &code), NullPipe());
   EXPECT_EQ(code, 0x8000000Au);
+}
+
+// A peer that accepts and never answers costs one read time-out for a script name, not one per
+// candidate ("x.bsb", "x.bs") plus one more for the text-script hint.
+TEST_F(HttpClientTest, ASilentPeerIsAskedOnceForAllOfANamesCandidates) {
+  Socket listener;
+  ASSERT_EQ(Socket::Listen("127.0.0.1", 0, 8, listener), 0);
+  std::atomic<int> accepted{0};
+  std::atomic<bool> stop{false};
+  std::thread peer([&] {
+    std::vector<Socket> held;
+    while (!stop) {
+      Socket c;
+      if (listener.Accept(c, 50) == 0) ++accepted, held.push_back(std::move(c));
+    }
+  });
+  HttpOptions saved = Storage::GetHttpOptions(), quick = saved;
+  quick.readTimeoutMs = 400;
+  Storage::SetHttpOptions(quick);
+  std::string name = "http://127.0.0.1:" + std::to_string(listener.LocalPort()) + "/s.[bsb]";
+  String full;
+  uint32_t code = 0;
+  testing::internal::CaptureStderr();
+  auto start = std::chrono::steady_clock::now();
+  StreamPipeRef s(Storage::OpenStream(String(name.c_str()), Storage::kRead, full, &code));
+  auto waited = std::chrono::steady_clock::now() - start;
+  testing::internal::GetCapturedStderr();
+  stop = true;
+  peer.join();
+  Storage::SetHttpOptions(saved);
+  EXPECT_TRUE(s.IsNull());
+  EXPECT_EQ(code, uint32_t(ENetTimeOut));
+  EXPECT_EQ(accepted.load(), 1);
+  EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace PM {
 namespace {
 
 using PM::Test::StorageKit::ArchiveFile;
-using PM::Test::StorageKit::LogCapture;
+using PM::Test::LogCapture;
 
 class StorageTest : public PM::Test::BlockCheckedTest {
  protected:

@@ -1,35 +1,16 @@
-// Helpers of the storage suites: log capture, a byte-counting stream, archives built in memory.
+// Helpers of the storage suites: a byte-counting stream, archives built in memory.
 #pragma once
 
-#include <algorithm>
 #include <atomic>
 #include <string>
 #include <vector>
 
 #include "core/Log.h"
+#include "support/LogCapture.h"
 #include "storage/ArchiveWriter.h"
 #include "storage/Streams.h"
 
 namespace PM::Test::StorageKit {
-
-// Routes the error log into a memory stream for the life of the object.
-class LogCapture {
- public:
-  LogCapture() : m_saved(LogErrPipe()), m_mem(NewMemoryStream()) { LogErrPipe() = m_mem; }
-  ~LogCapture() { LogErrPipe() = m_saved; }
-  std::string Text() {
-    size_t n = 0;
-    const uint8_t* p = MemoryStreamData(m_mem.Get(), &n);
-    return std::string(reinterpret_cast<const char*>(p), n);
-  }
-  int Lines() {
-    std::string t = Text();
-    return int(std::count(t.begin(), t.end(), '\n'));
-  }
-
- private:
-  StreamPipeRef m_saved, m_mem;
-};
 
 // Passes reads through to a source and adds up the bytes read.
 class CountingStream : public StreamPipe {

@@ -2,6 +2,8 @@
 // outside the extraction folder.
 #include "storage/ZipArchive.h"
 
+#include <sys/stat.h>
+
 #include "ZipArchiveTestSupport.h"
 
 namespace PM::Test {
@@ -19,7 +21,7 @@ class ZipArchiveBadInputTest : public BlockCheckedTest {
     BlockCheckedTest::TearDown();
   }
   ZipArchive archive;
-  ZipLogCapture log;
+  LogCapture log;
 };
 
 void Set32(std::string& s, size_t at, uint32_t v) {
@@ -94,6 +96,78 @@ TEST_F(ZipArchiveBadInputTest, ExtractionStaysInsideTheFolder) {
   EXPECT_EQ(archive.ExtractAll(dir.File("target").c_str()), EZipUnsafeName);
   EXPECT_EQ(ReadFile(dir.File("target/ok/file")), "fine");
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("outside")));
+}
+
+// Things planted in the extraction folder that would send a member's bytes elsewhere, or block.
+TEST_F(ZipArchiveBadInputTest, LinksFifosAndFoldersInTheWayAreRefused) {
+  namespace fs = std::filesystem;
+  enum Plant { kDangling, kLinkToVictim, kHardLink, kFolderLink, kFileForFolder, kFifo, kLinkToNull, kFolder };
+  const struct {
+    const char* member;
+    Plant plant;
+    const char* planted;  // for the failure message
+    ResultCode code;
+  } cases[] = {
+      {"dangling", kDangling, "a dangling link to outside/new", EZipUnsafeName},
+      {"tofile", kLinkToVictim, "a link to outside/victim", EZipUnsafeName},
+      {"hard", kHardLink, "a hard link to outside/victim", EZipUnsafeName},
+      {"sub/x", kFolderLink, "sub: a link to the outside folder", EZipUnsafeName},
+      {"plain/x", kFileForFolder, "plain: a file where a folder should be", EZipUnsafeName},
+      {"fifo", kFifo, "a FIFO", EZipWrite},
+      {"null", kLinkToNull, "a link to /dev/null", EZipUnsafeName},
+      {"dir", kFolder, "a folder", EZipWrite},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    std::string target = dir.File("target"), outside = dir.File("outside");
+    fs::create_directories(target);
+    fs::create_directories(outside);
+    WriteFile(outside + "/victim", "keep");
+    std::string member = c.member, at = target + "/" + member.substr(0, member.find('/'));
+    switch (c.plant) {
+      case kDangling: fs::create_symlink(outside + "/new", at); break;
+      case kLinkToVictim: fs::create_symlink(outside + "/victim", at); break;
+      case kHardLink: fs::create_hard_link(outside + "/victim", at); break;
+      case kFolderLink: fs::create_directory_symlink(outside, at); break;
+      case kFileForFolder: WriteFile(at, "file"); break;
+      case kFifo: ASSERT_EQ(mkfifo(at.c_str(), 0644), 0); break;
+      case kLinkToNull: fs::create_symlink("/dev/null", at); break;
+      case kFolder: fs::create_directories(at); break;
+    }
+    ASSERT_EQ(Open(BuildZip({{c.member, "bad"}})), SOK) << c.planted;
+    EXPECT_EQ(archive.ExtractAll(target.c_str()), c.code) << c.planted;
+    EXPECT_EQ(ReadFile(outside + "/victim"), "keep") << c.planted;
+    size_t outsideFiles = 0;
+    for (auto it = fs::directory_iterator(outside); it != fs::directory_iterator(); ++it) ++outsideFiles;
+    EXPECT_EQ(outsideFiles, 1u) << c.planted;
+  }
+  EXPECT_NE(log.Text().find("EZipUnsafeName: member \"tofile\" was not extracted: its file cannot be written: it is a "
+                            "symbolic link."),
+            std::string::npos)
+      << log.Text();
+}
+
+TEST_F(ZipArchiveBadInputTest, DuplicateAndMismatchedNamesAreRefused) {
+  const std::vector<std::vector<RawMember>> duplicates = {
+      {{"a", "x"}, {"a", "y"}},
+      {{"d/a", "x"}, {"d//a", "y"}},
+      {{"a", "x"}, {"./a", "y"}},
+      {{"a/", "", 0}, {"a", "y"}},
+  };
+  for (const auto& members : duplicates) EXPECT_EQ(Open(BuildZip(members)), EZipBadMember) << members[1].name;
+  EXPECT_NE(log.Text().find("two members have one name: \"a\"."), std::string::npos) << log.Text();
+  // The local header of the first member says "bbb", the directory "aaa".
+  ZipOpenOptions untrailed;
+  untrailed.acceptMissingTrailer = true;
+  std::string zip = BuildZip({{"aaa", "first", 0}, {"bbb", "second", 0}}, false);
+  ASSERT_EQ(Open(zip, untrailed), SOK);
+  ASSERT_EQ(zip.substr(30, 3), "aaa");
+  zip.replace(30, 3, "bbb");
+  EXPECT_EQ(Open(zip, untrailed), EZipBadMember);
+  EXPECT_NE(log.Text().find("the member's local header names another file than the directory: \"aaa\"."),
+            std::string::npos)
+      << log.Text();
+  EXPECT_EQ(Open(BuildZip({{"a/b", "x"}, {"a/c", "y"}, {"a/", "", 0}})), SOK);
 }
 
 TEST_F(ZipArchiveBadInputTest, MissingNamesAreRefusedWithAnError) {

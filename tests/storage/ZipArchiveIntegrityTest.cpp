@@ -25,7 +25,7 @@ ResultCode OpenBytes(const std::string& bytes, bool acceptMissing = false) {
 TEST_F(ZipArchiveIntegrityTest, EveryFlippedByteIsRefused) {
   std::string zip = SmallZip();
   ASSERT_EQ(OpenBytes(zip), SOK);
-  ZipLogCapture log;
+  LogCapture log;
   for (size_t i = 0; i < zip.size(); ++i) {
     for (uint8_t mask : {0x01, 0x80}) {
       std::string bad = zip;
@@ -42,7 +42,7 @@ TEST_F(ZipArchiveIntegrityTest, EveryFlippedByteIsRefused) {
 TEST_F(ZipArchiveIntegrityTest, DamagedTrailerIsToldApartFromMissing) {
   std::string zip = SmallZip();
   size_t t = zip.size() - kZipTrailerSize;
-  ZipLogCapture log;
+  LogCapture log;
   std::string tag = zip, crcTag = zip, hex = zip, cut = zip;
   tag[t + 9] = 'Q';           // "PELMORAZIQ"
   crcTag[t + 11] = 'X';       // "XMC"

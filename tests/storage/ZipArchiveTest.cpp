@@ -65,7 +65,7 @@ TEST_F(ZipArchiveTest, ReadsDebianZipWithStoredDeflatedAndDirectories) {
   WriteFile(dir.File("in/d/e/big.bin"), big);
   ASSERT_EQ(Shell("cd " + dir.File("in") + " && zip -q -0 ../t.zip plain.txt && zip -q -9 -r ../t.zip d"), 0);
   ZipArchive a;
-  ZipLogCapture log;
+  LogCapture log;
   EXPECT_EQ(a.OpenFile(dir.File("t.zip").c_str()), EZipNoTrailer);
   EXPECT_NE(log.Text().find("EZipNoTrailer"), std::string::npos) << log.Text();
   EXPECT_FALSE(a.IsOpen());
@@ -112,7 +112,7 @@ TEST_F(ZipArchiveTest, MemberStreamsReadTogetherSeekAndPeek) {
   EXPECT_EQ(s1->Seek(1, kSeekEnd), -1);
 
   ResultCode code = 0;
-  ZipLogCapture log;
+  LogCapture log;
   StreamPipeRef none(a.OpenMember("absent", &code));
   EXPECT_EQ(code, ENotFound);
   EXPECT_TRUE(none.IsNull());
@@ -122,7 +122,7 @@ TEST_F(ZipArchiveTest, WriterRefusesUnsafeNamesAndPinsCodeNames) {
   StreamPipeRef mem(NewMemoryStream());
   ZipWriter w;
   ASSERT_EQ(w.Create(mem), SOK);
-  ZipLogCapture log;
+  LogCapture log;
   EXPECT_EQ(w.AddMember("../x", "a", 1), EZipUnsafeName);
   EXPECT_EQ(w.AddMember("/etc/x", "a", 1), EZipUnsafeName);
   EXPECT_EQ(w.AddMember("ok", "a", 1, 12), EInvalidArgument);

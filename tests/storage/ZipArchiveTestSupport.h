@@ -14,6 +14,7 @@
 #include "storage/Streams.h"
 #include "storage/ZipArchive.h"
 #include "storage/ZipTrailer.h"
+#include "support/LogCapture.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {
@@ -75,21 +76,6 @@ inline std::string BuildZip(const std::vector<RawMember>& members, bool withTrai
   }
   return zip + comment;
 }
-
-// Replaces the error pipe with a memory stream for the life of the object.
-class ZipLogCapture {
- public:
-  ZipLogCapture() : m_saved(LogErrPipe()), m_mem(NewMemoryStream()) { LogErrPipe() = m_mem; }
-  ~ZipLogCapture() { LogErrPipe() = m_saved; }
-  std::string Text() {
-    size_t n = 0;
-    const uint8_t* p = MemoryStreamData(m_mem.Get(), &n);
-    return std::string(reinterpret_cast<const char*>(p), n);
-  }
-
- private:
-  StreamPipeRef m_saved, m_mem;
-};
 
 inline int Shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 

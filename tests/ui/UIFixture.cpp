@@ -19,7 +19,7 @@ void DefineSceneBases() {
 
 void UITableTest::SetUp() {
   m_savedErr = LogErrPipe();
-  m_log = NewCounted<CapturePipe>();
+  m_log = NewCounted<TextPipe>();
   LogErrPipe() = StreamPipeRef(m_log);
   InitScriptObjectModel();
   DefineSceneBases();
@@ -38,10 +38,6 @@ void UITableTest::TearDown() {
   LogErrPipe() = m_savedErr;
 }
 
-std::string UITableTest::TakeLog() {
-  std::string t;
-  t.swap(m_log->text);
-  return t;
-}
+std::string UITableTest::TakeLog() { return m_log->Take(); }
 
 }  // namespace PM::Test

@@ -7,20 +7,12 @@
 #include <string>
 
 #include "core/Log.h"
+#include "support/LogCapture.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ScriptObject.h"
 
 namespace PM::Test {
-
-class CapturePipe : public StreamPipe {
- public:
-  int64_t Write(const void* bytes, int64_t n) override {
-    text.append(static_cast<const char*>(bytes), size_t(n));
-    return n;
-  }
-  std::string text;
-};
 
 class UITableTest : public ::testing::Test {
  protected:
@@ -34,7 +26,7 @@ class UITableTest : public ::testing::Test {
   std::string m_registerLog;
 
  private:
-  CapturePipe* m_log = nullptr;
+  TextPipe* m_log = nullptr;
   StreamPipeRef m_savedErr;
   long m_live = 0;
 };

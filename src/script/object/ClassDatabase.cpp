@@ -1,5 +1,6 @@
 #include "script/object/ClassDatabase.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -30,7 +31,7 @@ struct Database {
   ClassSlot classes[kMaxClasses];
   std::unordered_map<std::string, uint32_t> classNames;
   CriticalSection lock;
-  uint32_t defined = 0;
+  std::atomic<uint32_t> defined{0};  // read without the lock
 };
 
 Database* g_db = nullptr;
@@ -155,6 +156,9 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
   }
   if (!name) name = "";
   if (!nameSpace) nameSpace = "";
+  // Threads define run-time classes at once: the slot, the master table and the count change under
+  // the lock that hands out their ids.
+  CriticalSectionLock guard(g_db->lock);
   ClassSlot& c = g_db->classes[y];
   if (c.defined) {
     LogError("CreateClass: class 0x", Hex{id}, " \"", name, "\" already exists as \"", c.valid->name, "\".");
@@ -279,7 +283,7 @@ uint32_t ClassIdOfRow(ClassRow row) {
   return ClassIdOfIndex(uint32_t((row - first) / kMaxClasses));
 }
 
-uint32_t ClassCount() { return g_db ? g_db->defined : 0; }
+uint32_t ClassCount() { return g_db ? g_db->defined.load() : 0; }
 
 const MemberRecord* MemberRecordOf(uint32_t memberId) {
   ClassSlot* c = SlotOf(memberId);

@@ -1,0 +1,133 @@
+// Drawing polygon geometry: the draw record is refilled after member changes, checked against its own
+// arrays, and handed to the engine with the streams the pass asks for.
+#include "geometry/PolygonGeometry.h"
+#include "render/engine/FramePrimitiveCount.h"
+#include "render/engine/RenderEngine.h"
+
+namespace PM {
+
+namespace {
+
+constexpr uint32_t kPoint = PrimTypeId(1), kLine = PrimTypeId(2), kTriangle = PrimTypeId(3), kQuad = PrimTypeId(4);
+
+}  // namespace
+
+int32_t SPolygonGeometry_I::Draw(RenderEngine* engine, const Vector4f* colors) {
+  if (engine->GetPassMode() == 0) return 0;
+  return DrawEngine(engine, colors);
+}
+
+// The engines index straight into the record's arrays, so a record whose counts reach past them is
+// never handed on.
+bool SPolygonGeometry_I::IndicesInsideArrays() const {
+  const int64_t nv = m_vertices.Count();
+  const int64_t ni = m_indices.IsEmpty() ? nv : m_indices.Count();
+  if (m_primCount < 0) return false;
+  int64_t expected;
+  switch (m_primType) {
+    case kPoint: expected = m_primCount; break;
+    case kLine: expected = 2 * int64_t(m_primCount); break;
+    case kTriangle: expected = 3 * int64_t(m_primCount); break;
+    case kQuad: expected = 4 * int64_t(m_primCount); break;
+    default:
+      if (m_primLengths.Count() < m_primCount || m_negativeLength) return false;
+      expected = m_indexTotal;
+      break;
+  }
+  return expected <= ni && m_indexBound <= nv && !m_negativeIndex;
+}
+
+void SPolygonGeometry_I::RefreshPolygonData() {
+  PolygonData& d = m_polygonData;
+  const int32_t nv = m_vertices.Count();
+  d.PrimType = m_primType;
+  d.PrimCount = m_primCount;
+  d.VertexCount = nv;
+  d.PrimLengthArray = m_primLengths.Data();
+  d.VertexArray = m_vertices.Data();
+  if (m_indices.IsEmpty() && nv > 0) {
+    // Vertices taken in order: the engines draw through indices only, so hand them 0, 1, 2, ...
+    if (m_sequence.Count() != nv) {
+      m_sequence.SetCountNoCopy(nv);
+      for (int32_t i = 0; i < nv; ++i) m_sequence[i] = uint32_t(i);
+    }
+    d.IndexArray = m_sequence.Data();
+    d.IndexCount = nv;
+  } else {
+    m_sequence = Array<uint32_t>();
+    d.IndexArray = reinterpret_cast<const uint32_t*>(m_indices.Data());
+    d.IndexCount = m_indices.Count();
+  }
+  // Per-vertex normals only when there is one for every vertex; a single one goes through SetNormal.
+  d.NormalArray = !m_normals.IsEmpty() && m_normals.Count() >= nv ? m_normals.Data() : nullptr;
+  m_drawable = IndicesInsideArrays();
+  if (m_drawable) CountTriangles();
+  m_upToDate = true;
+}
+
+const void* SPolygonGeometry_I::PassStream(uint32_t word, uint32_t classId) const {
+  uint32_t kind = word >> 16, slot = word & 0xFFFF;
+  if (kind >= uint32_t(kUsageKinds)) return nullptr;
+  const Array<Obj<VertexData_I>>& table = m_usageTables[kind];
+  if (slot >= uint32_t(table.Count())) return nullptr;
+  VertexData_I* v = table[int32_t(slot)].Get();
+  if (IsNilObject(v) || v->GetClassID() != classId || v->GetCount() < m_polygonData.VertexCount) return nullptr;
+  return v->GetData();
+}
+
+int32_t SPolygonGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* colors) {
+  if (!m_tablesBuilt) BuildRenderData();
+  const int32_t mode = engine->GetPassMode();
+  if (!m_upToDate) RefreshPolygonData();
+  if (!m_drawable) {
+    if (!m_refusalLogged) {
+      m_refusalLogged = true;
+      Validate();
+    }
+    return 0;
+  }
+  // Wrapping on purpose: the counter is statistics and must not overflow into undefined behaviour.
+  if (mode == 1) g_FramePrimitiveCount = int32_t(uint32_t(g_FramePrimitiveCount) + uint32_t(m_triangleCount));
+
+  PolygonData& d = m_polygonData;
+  const ShaderPassState* pass = engine->GetShaderPassState();
+  d.ColorArray = nullptr;
+  d.TexCoordArray0 = nullptr;
+  d.TexCoordArray1 = nullptr;
+  if (pass) {
+    d.ColorArray = static_cast<const Vector4f*>(
+        PassStream(pass->Words[ShaderPassState::kColorStream], VertexDataVector4f_I::kClassId));
+    d.TexCoordArray0 = static_cast<const Vector2f*>(
+        PassStream(pass->Words[ShaderPassState::kTexCoordStream0], VertexDataVector2f_I::kClassId));
+    d.TexCoordArray1 = static_cast<const Vector2f*>(
+        PassStream(pass->Words[ShaderPassState::kTexCoordStream1], VertexDataVector2f_I::kClassId));
+  }
+
+  if (mode == 1) {
+    if (!d.ColorArray) engine->SetMaterialColorBlend(&colors[0], &colors[1]);
+    if (!d.NormalArray && m_normals.Count() == 1) engine->SetNormal(&m_normals[0]);
+    engine->DrawPolygonData(&d, &m_polygonCache);
+  } else if (mode == 2 || mode == 3) {
+    PolygonData plain = d;
+    plain.NormalArray = nullptr;
+    plain.ColorArray = nullptr;
+    plain.TexCoordArray0 = nullptr;
+    plain.TexCoordArray1 = nullptr;
+    const Vector4f white{1, 1, 1, 1};
+    engine->SetMaterialColor(&white);
+    // A throw-away cache: these passes must not disturb the buffers of the material pass.
+    Ptr<RenderPolygonCache> cache;
+    engine->DrawPolygonData(&plain, &cache);
+    if (mode == 3 && !m_normals.IsEmpty()) {
+      const Vector4f cyan{0, 1, 1, 1};
+      engine->SetMaterialColor(&cyan);
+    }
+    if (cache) {
+      cache->Unload();
+      cache.Clear();
+    }
+  }
+  return 1;
+}
+
+}  // namespace PM

@@ -1,0 +1,58 @@
+// Items kept in numbered ranks, handing out the lowest-numbered item of the highest rank first.
+// Each rank is a min-heap of item numbers; an entry whose item has since moved is dropped when it surfaces,
+// so moving an item costs one push and nothing is ever searched.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+
+#include "core/Array.h"
+
+namespace PM {
+
+class RankQueue {
+ public:
+  // Every item 0 .. items - 1 starts in rank 0.
+  RankQueue(int ranks, int items) {
+    m_heaps.Grow(ranks);
+    m_rank.SetCountFill(items, 0);
+    Array<int32_t>& base = m_heaps[0];
+    base.Reserve(items);
+    for (int i = 0; i < items; ++i) base.Append(i);  // ascending order is already a min-heap
+    m_top = items ? 0 : -1;
+  }
+  void Set(int32_t item, int rank) {
+    if (m_rank[item] == rank || m_rank[item] < 0) return;
+    m_rank[item] = rank;
+    Array<int32_t>& h = m_heaps[rank];
+    h.Append(item);
+    std::push_heap(h.begin(), h.end(), std::greater<int32_t>());
+    if (rank > m_top) m_top = rank;
+  }
+  // Removes and returns the lowest item of the highest rank; -1 when none is left.
+  int32_t Take() {
+    for (; m_top >= 0; --m_top) {
+      Array<int32_t>& h = m_heaps[m_top];
+      while (h.Count()) {
+        int32_t item = h[0];
+        std::pop_heap(h.begin(), h.end(), std::greater<int32_t>());
+        h.Remove(h.Count() - 1);
+        if (m_rank[item] == m_top) {
+          m_rank[item] = -1;
+          return item;
+        }
+      }
+    }
+    return -1;
+  }
+  void Remove(int32_t item) { m_rank[item] = -1; }
+  bool Has(int32_t item) const { return m_rank[item] >= 0; }
+
+ private:
+  Array<Array<int32_t>> m_heaps;
+  Array<int32_t> m_rank;  // current rank of each item, -1 once taken
+  int m_top = -1;         // no rank above it holds a live entry
+};
+
+}  // namespace PM

@@ -1,0 +1,117 @@
+// The exported stripifier entry and the stitching of ordered pieces and left-over triangles into one strip.
+#include "geometry/Stripifier.h"
+
+#include <utility>
+
+#include "core/Log.h"
+#include "geometry/Stripifier_D.h"
+
+namespace PM {
+
+namespace {
+
+constexpr int kCacheSize = 16;
+constexpr int kMinStripLength = 3;
+
+inline bool Has(const NvFaceInfo& f, int32_t v) { return f.v[0] == v || f.v[1] == v || f.v[2] == v; }
+
+}  // namespace
+
+void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
+  auto put = [&](int32_t dense) { out.Append(m_vertexOf[dense]); };
+  int listIndices = 3 * m_triList.Count();
+  if (m_pieces.IsEmpty()) {
+    out.Reserve(listIndices);
+    for (int32_t f : m_triList)
+      for (int32_t v : m_faces[f].v) put(v);
+    lengths.Append(0);
+    lengths.Append(listIndices);
+    return;
+  }
+  out.Reserve(m_pieceFaces.Count() + 4 * m_pieces.Count() + 2 * listIndices);
+  for (int pi = 0; pi < m_pieces.Count(); ++pi) {
+    const StripPiece& piece = m_pieces[pi];
+    const NvFaceInfo& first = m_faces[m_pieceFaces[piece.first]];
+    int32_t p = first.v[0], q = first.v[1], r = first.v[2];
+    if (piece.count > 1) {  // the vertex the second face lacks leads
+      const NvFaceInfo& second = m_faces[m_pieceFaces[piece.first + 1]];
+      if (!Has(second, p)) {
+      } else if (!Has(second, q)) {
+        std::swap(p, q);
+      } else if (!Has(second, r)) {
+        std::swap(p, r);
+      }
+    }
+    if (piece.count > 2) {  // the vertex shared with the third face goes last
+      const NvFaceInfo& third = m_faces[m_pieceFaces[piece.first + 2]];
+      if (!Has(third, p) && Has(third, q)) std::swap(q, r);
+    }
+    bool clockwise = (first.v[0] == p && first.v[1] == q) || (first.v[1] == p && first.v[2] == q) ||
+                     (first.v[2] == p && first.v[0] == q);
+    if (pi == 0) {
+      if (!clockwise) put(p);
+    } else {
+      put(p);
+      if ((out.Count() % 2 == 0) != clockwise) put(p);
+    }
+    put(p);
+    put(q);
+    put(r);
+    int32_t window[3] = {p, q, r};
+    for (int i = 1; i < piece.count; ++i) {
+      const NvFaceInfo& f = m_faces[m_pieceFaces[piece.first + i]];
+      for (int32_t v : f.v) {
+        if (v == window[0] || v == window[1] || v == window[2]) continue;
+        put(v);
+        window[0] = window[1];
+        window[1] = window[2];
+        window[2] = v;
+        break;
+      }
+    }
+    out.Append(out.Last());
+  }
+  for (int32_t t : m_triList) {
+    const NvFaceInfo& f = m_faces[t];
+    int32_t last = out.Last();
+    if (out.Count() % 2 == 1) {
+      if (last != m_vertexOf[f.v[2]]) {
+        out.Append(last);
+        put(f.v[2]);
+      }
+      put(f.v[2]);
+      put(f.v[1]);
+      put(f.v[0]);
+    } else {
+      if (last != m_vertexOf[f.v[0]]) {
+        out.Append(last);
+        put(f.v[0]);
+      }
+      put(f.v[0]);
+      put(f.v[1]);
+      put(f.v[2]);
+    }
+  }
+  lengths.Append(out.Count());
+  lengths.Append(0);
+}
+
+bool StripifyTriangles(const Array<int32_t>& indicesIn, Array<int32_t>& lengthsOut, Array<int32_t>& indicesOut) {
+  lengthsOut.Clear();
+  indicesOut.Clear();
+  int n = indicesIn.Count() / 3 * 3;
+  for (int i = 0; i < n; ++i) {
+    if (indicesIn[i] < 0) {
+      LogError("StripifyTriangles: negative vertex index ", indicesIn[i], " at position ", int32_t(i), ".");
+      return false;
+    }
+  }
+  Stripifier_D s(kCacheSize, kMinStripLength);
+  s.BuildStripifyInfo(indicesIn);
+  s.FindAllStrips();
+  s.SplitUpStripsAndOptimize();
+  s.Stitch(indicesOut, lengthsOut);
+  return true;
+}
+
+}  // namespace PM

@@ -1,0 +1,100 @@
+// The stripifier's working data: faces and edges over dense vertex ids, the strips of the search, the pieces
+// and the left-over triangle list. Every record kind lives in one array; links between records are indices.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Array.h"
+
+namespace PM {
+
+// One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0).
+struct NvFaceInfo {
+  int32_t v[3];
+  int32_t edge[3];
+  int32_t stripId;       // committed strip, -1 for none
+  int32_t testStripId;   // strip of the experiment that last took it
+  int32_t experimentId;  // experiment that last took it, -1 once committed
+  int32_t roundStamp;    // search round in which it last served as a start face
+};
+
+// One undirected edge with its first two faces and its links in the two per-vertex edge lists.
+struct NvEdgeInfo {
+  int32_t face0, face1;  // face1 -1 while the edge has one face
+  int32_t v0, v1;        // in the order of the first face
+  int32_t next0, next1;  // next edge in v0's and in v1's list, -1 at the end
+};
+
+// One strip: its start, and its faces as a range of the face pool it was grown into.
+struct NvStripInfo {
+  int32_t startFace, startEdge;
+  bool toV1;
+  int32_t first, count;
+  int32_t stripId, experimentId;
+};
+
+// A run of at most the piece size consecutive faces of a committed strip, as a range of the piece pool.
+struct StripPiece {
+  int32_t first, count;
+};
+
+class Stripifier_D {
+ public:
+  Stripifier_D(int cacheSize, int minStripLength) : m_cacheSize(cacheSize), m_minStripLength(minStripLength) {}
+
+  // Builds faces and edges from a triple list whose indices are known to be >= 0.
+  void BuildStripifyInfo(const Array<int32_t>& indices);
+  // Grows, tries and commits strips until every face is in one.
+  void FindAllStrips();
+  // Cuts the committed strips into pieces, hands short ones to the triangle list, orders both by cache hits.
+  void SplitUpStripsAndOptimize();
+  // Writes the ordered pieces and the triangle list as one strip (or a plain list when there are no pieces).
+  void Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const;
+
+ private:
+  // -- building
+  void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  // -- growing strips
+  int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) const;
+  int32_t OtherFace(int32_t edge, int32_t face) const;
+  int32_t GrowAcross(int32_t face, int32_t x, int32_t y) const;
+  bool Unique(const NvFaceInfo& face) const;
+  void StampVertices(const NvFaceInfo& face);
+  int32_t GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s, int32_t e, Array<int32_t>& faces);
+  void GrowStrip(NvStripInfo& strip);
+  bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next) const;
+  bool SharesEdge(int32_t face, int32_t stripId) const;
+  int32_t FindStartPoint();
+  int32_t NextFreeFace(int32_t from);
+  int32_t RunExperiment(NvStripInfo strip);
+  void Commit();
+  // -- ordering
+  void OrderTriangleList();
+  void OrderPieces();
+
+  int m_cacheSize, m_minStripLength;
+  float m_meshJump = 0.0f;
+  bool m_firstReset = true;
+  int32_t m_stripIds = 0, m_experimentIds = 0;
+
+  Array<int32_t> m_vertexOf;   // dense vertex id -> input index
+  Array<int32_t> m_edgeHead;   // dense vertex id -> first edge of its list
+  Array<NvFaceInfo> m_faces;
+  Array<NvEdgeInfo> m_edges;
+  Array<int32_t> m_free;       // union-find: next face at or after i not yet in a committed strip
+
+  Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
+  uint32_t m_stamp = 0;
+  Array<int32_t> m_forward, m_backward;
+
+  Array<NvStripInfo> m_trial;  // strips of the current round's experiments
+  Array<int32_t> m_trialFaces;
+  Array<NvStripInfo> m_strips;  // committed strips, in commit order
+  Array<int32_t> m_stripFaces;
+
+  Array<StripPiece> m_pieces;  // in stitching order once ordered
+  Array<int32_t> m_pieceFaces;
+  Array<int32_t> m_triList;    // left-over faces, in stitching order once ordered
+};
+
+}  // namespace PM

@@ -1,0 +1,134 @@
+// Faces and edges of the stripifier: dense vertex ids, the exact-order duplicate test, the edge records with
+// their per-vertex lists, and the Warn on a third triangle at an edge.
+#include <cstring>
+
+#include "core/Log.h"
+#include "geometry/Stripifier_D.h"
+
+namespace PM {
+
+namespace {
+
+inline uint64_t Mix(uint64_t x) {
+  x ^= x >> 33;
+  x *= 0xff51afd7ed558ccdULL;
+  x ^= x >> 33;
+  x *= 0xc4ceb9fe1a85ec53ULL;
+  return x ^ (x >> 33);
+}
+
+// Open addressing over record indices: the caller hashes and compares its own records.
+class IndexTable {
+ public:
+  explicit IndexTable(int expected) {
+    int size = 16;
+    while (size < 2 * expected) size *= 2;
+    m_slots.SetCountFill(size, -1);
+    m_mask = uint32_t(size - 1);
+  }
+  // The index of the record `same` accepts, or -1 after storing `index` under the hash.
+  template <class Same>
+  int32_t FindOrAdd(uint64_t hash, int32_t index, Same same) {
+    for (uint32_t i = uint32_t(hash) & m_mask;; i = (i + 1) & m_mask) {
+      int32_t at = m_slots[int(i)];
+      if (at < 0) {
+        m_slots[int(i)] = index;
+        return -1;
+      }
+      if (same(at)) return at;
+    }
+  }
+
+ private:
+  Array<int32_t> m_slots;
+  uint32_t m_mask;
+};
+
+}  // namespace
+
+// Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
+// renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
+void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
+  int n = indices.Count() / 3 * 3;
+  dense.SetCountNoCopy(n);
+  int32_t largest = 0;
+  for (int i = 0; i < n; ++i) largest = indices[i] > largest ? indices[i] : largest;
+  if (int64_t(largest) < 4 * int64_t(n) + 1024) {
+    Array<int32_t> id;
+    id.SetCountFill(largest + 1, -1);
+    for (int i = 0; i < n; ++i) {
+      int32_t& d = id[indices[i]];
+      if (d < 0) {
+        d = m_vertexOf.Count();
+        m_vertexOf.Append(indices[i]);
+      }
+      dense[i] = d;
+    }
+    return;
+  }
+  IndexTable table(n);
+  for (int i = 0; i < n; ++i) {
+    int32_t v = indices[i], fresh = m_vertexOf.Count();
+    int32_t d = table.FindOrAdd(Mix(uint64_t(v)), fresh, [&](int32_t at) { return m_vertexOf[at] == v; });
+    if (d < 0) {
+      d = fresh;
+      m_vertexOf.Append(v);
+    }
+    dense[i] = d;
+  }
+}
+
+void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
+  Array<int32_t> dense;
+  MapVertices(indices, dense);
+  int triangles = dense.Count() / 3;
+  int vertices = m_vertexOf.Count();
+
+  m_edgeHead.SetCountFill(vertices, -1);
+  m_faces.Reserve(triangles);
+  m_edges.Reserve(triangles * 3 / 2 + 16);
+  IndexTable faceTable(triangles);
+  IndexTable edgeTable(triangles * 3 / 2 + 16);
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = &dense[3 * t];
+    if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
+    int32_t f = m_faces.Count();
+    uint64_t key = Mix((uint64_t(uint32_t(v[0])) << 32 | uint32_t(v[1])) ^ Mix(uint64_t(uint32_t(v[2]))));
+    auto sameFace = [&](int32_t at) { return std::memcmp(m_faces[at].v, v, sizeof(int32_t) * 3) == 0; };
+    if (faceTable.FindOrAdd(key, f, sameFace) >= 0) continue;
+    NvFaceInfo& face = m_faces.AppendNew();
+    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, -1, -1, 0};
+    for (int k = 0; k < 3; ++k) {
+      int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
+      uint32_t lo = uint32_t(x < y ? x : y), hi = uint32_t(x < y ? y : x);
+      int32_t e = m_edges.Count();
+      auto sameEdge = [&](int32_t at) {
+        const NvEdgeInfo& ed = m_edges[at];
+        return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
+      };
+      int32_t found = edgeTable.FindOrAdd(Mix(uint64_t(lo) << 32 | hi), e, sameEdge);
+      if (found >= 0) {
+        NvEdgeInfo& ed = m_edges[found];
+        if (ed.face1 < 0) {
+          ed.face1 = f;
+        } else {
+          LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences");
+          const NvFaceInfo& other = m_faces[ed.face1];
+          LogDebug("BuildStripifyInfo: face 1 of the edge is ", m_vertexOf[other.v[0]], " ", m_vertexOf[other.v[1]], " ",
+                   m_vertexOf[other.v[2]]);
+        }
+        m_faces[f].edge[k] = found;
+      } else {
+        m_edges.Append(NvEdgeInfo{f, -1, x, y, m_edgeHead[x], m_edgeHead[y]});
+        m_edgeHead[x] = m_edgeHead[y] = e;
+        m_faces[f].edge[k] = e;
+      }
+    }
+  }
+  // Sentinel at the end of the free-face chain.
+  m_free.Reserve(m_faces.Count() + 1);
+  for (int i = 0; i <= m_faces.Count(); ++i) m_free.Append(i);
+  m_vertexStamp.SetCountFill(vertices, 0);
+}
+
+}  // namespace PM

@@ -1,0 +1,91 @@
+// One level of a subdivision surface: faces, edges and points held by index in engine arrays, the
+// adjacency passes that precede a Catmull-Clark step, the step itself and the projection to the limit.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Array.h"
+#include "core/String.h"
+#include "geometry/SubDivPoint.h"
+
+namespace PM {
+
+// Edge reference: edge * 2 + d; in a face, d = 0 runs the edge from its first point to its second,
+// d = 1 the other way. Negative: no edge.
+inline int32_t EdgeOf(int32_t edgeRef) { return edgeRef >> 1; }
+
+struct SubDivEdge {
+  int32_t points[2];  // first, second
+  int32_t faces[2];   // -1 for none; set by SubDivStructure::UpdateEdgeToFace
+  int32_t halves[2];  // after a step: references (direction 0) of the halves first-to-middle, middle-to-second
+
+  static SubDivEdge Make(int32_t first, int32_t second) { return {{first, second}, {-1, -1}, {-1, -1}}; }
+  // The point an edge reference starts at.
+  int32_t StartOf(int32_t edgeRef) const { return points[edgeRef & 1]; }
+};
+
+struct SubDivFace {
+  int32_t edges[4];     // edge references in corner order; corner k is the start of edge k; edges[3] < 0: triangle
+  int32_t facePoint;    // the face's point in the next level, -1 until a step makes it
+  int32_t sourceFace;   // the base-mesh polygon this face descends from
+  int32_t params[4];    // FaceParam per corner
+
+  // The mesh conversion marks a polygon it cannot take by a negative first edge; such faces are skipped.
+  bool IsValid() const { return edges[0] >= 0; }
+  bool IsQuad() const { return edges[3] >= 0; }
+  int CornerCount() const { return IsQuad() ? 4 : 3; }
+};
+
+// Per base face: the output vertex at each corner, -1 for a triangle's missing fourth corner.
+struct SubDivFaceAttribute {
+  int32_t corners[4];
+};
+
+static_assert(sizeof(SubDivEdge) == 24 && sizeof(SubDivFace) == 40 && sizeof(SubDivFaceAttribute) == 16,
+              "subdivision records keep their sizes");
+template <> inline const char* kArrayTypeName<SubDivEdge> = "SubDivEdge";
+template <> inline const char* kArrayTypeName<SubDivFace> = "SubDivFace";
+template <> inline const char* kArrayTypeName<SubDivFaceAttribute> = "SubDivFaceAttribute";
+
+struct SubDivStructure {
+  // Record sizes the memory report counts with.
+  static constexpr int64_t kPointBytes = 276, kEdgeBytes = 24, kFaceBytes = 40;
+
+  Array<SubDivFace> Faces;
+  Array<SubDivEdge> Edges;
+  Array<SubDivPoint> Points;
+
+  int32_t StartPoint(int32_t edgeRef) const { return Edges[EdgeOf(edgeRef)].StartOf(edgeRef); }
+  // The point at corner k of a face.
+  int32_t Corner(const SubDivFace& f, int k) const { return StartPoint(f.edges[k]); }
+
+  // Adjacency passes. Each visits records from the last to the first, so every point's lists end in
+  // descending index order; overflows are logged and the excess dropped. A structure that fails
+  // CheckReferences is left as it is.
+  void UpdateEdgeToFace();
+  void UpdateVertexToEdge();
+  void UpdateVertexToFace();
+
+  // True when every reference of the valid faces and edges, and every weight count, lies in range;
+  // otherwise logs the first fault, naming `caller`.
+  bool CheckReferences(const char* caller) const;
+
+  // Makes the next level (quads only) in `target`, which must be empty. Writes the face points and
+  // the edge halves into this level's records.
+  void SubDivide(SubDivStructure& target, const String& name);
+  // Moves every point to its place on the limit surface (weight lists only). Quads only: a structure
+  // holding a triangle is refused with an Error and left unchanged; returns whether it projected.
+  bool ProjectToLimit();
+
+  // 276 bytes per point, 24 per edge, 40 per face.
+  int64_t MemoryUsage() const;
+  void Clear();
+
+ private:
+  // The passes on a structure already checked.
+  void EdgeToFacePass();
+  void VertexToEdgePass();
+  void VertexToFacePass();
+};
+
+}  // namespace PM

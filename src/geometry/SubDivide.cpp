@@ -1,0 +1,177 @@
+// The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include "core/Log.h"
+#include "geometry/SubDivParam.h"
+#include "geometry/SubDivStructure.h"
+
+namespace PM {
+namespace {
+
+constexpr float kTriangleCentre = 0.33333334f;
+
+// The half of a split edge that runs from the reference's start to the edge point, and the one that
+// runs on from the edge point; both as references in the target level.
+int32_t FirstHalf(const SubDivEdge& e, int32_t r) { return e.halves[r & 1] ^ (r & 1); }
+int32_t SecondHalf(const SubDivEdge& e, int32_t r) { return e.halves[1 - (r & 1)] ^ (r & 1); }
+
+// Appends a new edge and returns its reference (direction 0).
+int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
+  edges.Append(SubDivEdge::Make(first, second));
+  return (edges.Count() - 1) * 2;
+}
+
+void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
+  faces.Append({{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
+}
+
+}  // namespace
+
+void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
+  if (&target == this || !target.Points.IsEmpty() || !target.Edges.IsEmpty() || !target.Faces.IsEmpty()) {
+    LogError("SubDivStructure::SubDivide: the target of \"", name, "\" is not an empty structure.");
+    return;
+  }
+  if (!CheckReferences("SubDivStructure::SubDivide")) return;
+  LogDebug("SubDivStructure::SubDivide: \"", name, "\"...");
+
+  const int nv = Points.Count(), ne = Edges.Count(), nf = Faces.Count();
+  int innerEdges = 0, newFaces = 0;
+  for (const SubDivFace& f : Faces) {
+    if (f.IsValid()) {
+      innerEdges += f.CornerCount();
+      newFaces += f.CornerCount();
+    }
+  }
+  target.Points.Reserve(nv + nf + ne);
+  target.Edges.Reserve(2 * ne + innerEdges);
+  target.Faces.Reserve(newFaces);
+  target.Points.Grow(nv);
+
+  EdgeToFacePass();
+  VertexToEdgePass();
+  VertexToFacePass();
+
+  // Face points, in face order.
+  SubDivPoint np{};
+  for (SubDivFace& f : Faces) {
+    if (!f.IsValid()) {
+      f.facePoint = -1;
+      continue;
+    }
+    np.CopyFrom(Points[Corner(f, 0)]);
+    for (int k = 1, n = f.CornerCount(); k < n; ++k) np.Add(Points[Corner(f, k)]);
+    np.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+    f.facePoint = target.Points.Count();
+    target.Points.Append(np);
+  }
+
+  // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
+  // valid faces, so a skipped face leaves no gap.
+  const int32_t edgeBase = target.Points.Count();
+  for (SubDivEdge& e : Edges) {
+    np.CopyFrom(Points[e.points[0]]);
+    np.Add(Points[e.points[1]]);
+    int n = 2;
+    for (int32_t face : e.faces) {
+      if (face < 0) continue;
+      np.Add(target.Points[Faces[face].facePoint]);
+      ++n;
+    }
+    np.Scale(float(1.0 / n));
+    const int32_t m = target.Points.Count();
+    target.Points.Append(np);
+    e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
+    e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
+  }
+
+  // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too.
+  for (int v = nv - 1; v >= 0; --v) {
+    const SubDivPoint& src = Points[v];
+    SubDivPoint& dst = target.Points[v];
+    const int ev = src.edgeCount, fv = src.faceCount;
+    if (ev == 0) {  // a point on no edge stays where it is
+      dst.CopyFrom(src);
+      continue;
+    }
+    dst.CopyScaled(src, float(ev - 3));
+    for (int i = fv - 1; i >= 0; --i)
+      dst.AddScaled(target.Points[Faces[src.faces[i] >> 2].facePoint], 1.0f / float(fv));
+    for (int i = ev - 1; i >= 0; --i) {
+      const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
+      dst.AddScaled(Points[e.points[0]], 1.0f / float(ev));
+      dst.AddScaled(Points[e.points[1]], 1.0f / float(ev));
+    }
+    dst.Scale(1.0f / float(ev));
+  }
+
+  // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
+  for (int fi = 0; fi < nf; ++fi) {
+    const SubDivFace& f = Faces[fi];
+    if (!f.IsValid()) continue;
+    const int32_t F = f.facePoint, s = f.sourceFace;
+    const int32_t* r = f.edges;
+    const SubDivEdge* e[4] = {&Edges[EdgeOf(r[0])], &Edges[EdgeOf(r[1])], &Edges[EdgeOf(r[2])], nullptr};
+    int32_t m[4];
+    for (int k = 0; k < 3; ++k) m[k] = edgeBase + EdgeOf(r[k]);
+    if (f.IsQuad()) {
+      e[3] = &Edges[EdgeOf(r[3])];
+      m[3] = edgeBase + EdgeOf(r[3]);
+      const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
+      const int32_t i2 = AppendEdge(target.Edges, F, m[2]), i3 = AppendEdge(target.Edges, F, m[3]);
+      const int32_t* a = f.params;
+      const int32_t c = FaceParam::Centre(a[0], a[1], a[2], a[3]);
+      const int32_t m01 = FaceParam::Midpoint(a[0], a[1]), m12 = FaceParam::Midpoint(a[1], a[2]);
+      const int32_t m23 = FaceParam::Midpoint(a[2], a[3]), m30 = FaceParam::Midpoint(a[3], a[0]);
+      AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
+      AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
+      AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s, {c, m12, a[2], m23});
+      AppendFace(target.Faces, {i3 ^ 1, i2, SecondHalf(*e[2], r[2]), FirstHalf(*e[3], r[3])}, s, {m30, c, m23, a[3]});
+    } else {
+      const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
+      const int32_t i2 = AppendEdge(target.Edges, F, m[2]);
+      AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i2, SecondHalf(*e[2], r[2])}, s, {289, 305, 577, 561});
+      AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
+      AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
+                 {867, 883, 1155, 1139});
+    }
+  }
+
+  LogDebug("SubDivStructure::SubDivide: \"", name, "\" done.");
+  const int64_t bytes = MemoryUsage();
+  LogDebug("SubDivStructure::MemoryUsage: ", bytes, " (", bytes / 1024 / 1024, "M) bytes.");
+}
+
+bool SubDivStructure::ProjectToLimit() {
+  if (!CheckReferences("SubDivStructure::ProjectToLimit")) return false;
+  for (int f = 0, n = Faces.Count(); f < n; ++f) {
+    if (Faces[f].IsValid() && !Faces[f].IsQuad()) {
+      LogError("SubDivStructure::ProjectToLimit: face ", f, " is a triangle; only quads can be projected.");
+      return false;
+    }
+  }
+  VertexToFacePass();
+
+  Array<SubDivPoint> limit;
+  limit.Grow(Points.Count());
+  for (int v = Points.Count() - 1; v >= 0; --v) {
+    const SubDivPoint& src = Points[v];
+    SubDivPoint& dst = limit[v];
+    const int k = src.faceCount;
+    if (k == 0) {  // on no face: nothing to weigh it against, so it stays
+      dst.CopyFrom(src);
+      continue;
+    }
+    dst.CopyScaled(src, float(k * k));
+    for (int i = k - 1; i >= 0; --i) {
+      const SubDivFace& face = Faces[src.faces[i] >> 2];
+      const int c = src.faces[i] & 3;
+      dst.AddScaled(Points[Corner(face, (c + 1) & 3)], 2.0f);
+      dst.Add(Points[Corner(face, (c + 2) & 3)]);
+      dst.AddScaled(Points[Corner(face, (c + 3) & 3)], 2.0f);
+    }
+    dst.Divide(float((k + 5) * k));
+  }
+  for (int v = 0, n = Points.Count(); v < n; ++v) Points[v].CopyFrom(limit[v]);
+  return true;
+}
+
+}  // namespace PM

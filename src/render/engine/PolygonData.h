@@ -1,0 +1,47 @@
+// The draw record in which geometry, sprites, particles and widgets hand one batch of primitives to a
+// render engine. The arrays stay the caller's; the engine only reads them.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Vector2f.h"
+#include "core/Vector3f.h"
+#include "core/Vector4f.h"
+
+namespace PM {
+
+// The member id of Primitive.TypeEnum value n (Point 1 to TriangleStripAndTriangles 11).
+constexpr uint32_t PrimTypeId(int value) { return uint32_t(value) * 0x01000000u + 0x00FFF0A7u; }
+
+struct PolygonData {
+  static constexpr uint32_t kTriangle = PrimTypeId(3);
+
+  // Bits of DynamicMask: the arrays that change from one draw to the next.
+  enum : uint32_t {
+    kDynamicIndices = 0x10,
+    kDynamicPositions = 0x20,
+    kDynamicNormals = 0x40,
+    kDynamicColors = 0x100,
+    kDynamicTexCoords0 = 0x10000,
+    kDynamicTexCoords1 = 0x20000,
+  };
+
+  uint32_t PrimType = kTriangle;
+  int32_t PrimCount = 0;
+  int32_t IndexCount = 0;
+  int32_t VertexCount = 0;                   // entries of every per-vertex array
+  const int32_t* PrimLengthArray = nullptr;  // vertex count per primitive, for the run-length types
+  const uint32_t* IndexArray = nullptr;
+  const Vector3f* VertexArray = nullptr;
+  const Vector3f* NormalArray = nullptr;  // null: none
+  const Vector4f* ColorArray = nullptr;   // RGBA; null: ConstantColor for every vertex
+  uint32_t Reserved9 = 0;
+  const Vector2f* TexCoordArray0 = nullptr;
+  const Vector2f* TexCoordArray1 = nullptr;
+  uint32_t Reserved12[4] = {0, 0, 0, 0};
+  Vector4f ConstantColor = {1.0f, 1.0f, 1.0f, 1.0f};
+  float Reserved20[5] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+  uint32_t DynamicMask = 0;
+};
+
+}  // namespace PM

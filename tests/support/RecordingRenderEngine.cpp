@@ -1,0 +1,72 @@
+#include "support/RecordingRenderEngine.h"
+
+namespace PM::Test {
+
+namespace {
+
+template <class T>
+std::vector<T> CopyOf(const T* p, int64_t n) {
+  if (!p || n <= 0) return {};
+  return std::vector<T>(p, p + n);
+}
+
+}  // namespace
+
+RecordingPolygonCache::RecordingPolygonCache(std::shared_ptr<CacheCounters> counters) : m_counters(std::move(counters)) {
+  ++m_counters->made;
+  ++m_counters->alive;
+}
+RecordingPolygonCache::~RecordingPolygonCache() { --m_counters->alive; }
+void RecordingPolygonCache::Unload() { ++m_counters->unloads; }
+void RecordingPolygonCache::SetDirty(uint32_t flags) { m_counters->dirtyFlags.push_back(flags); }
+
+void RecordingRenderEngine::SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) {
+  calls.push_back({"blend", *scale, *offset, {}, {}});
+}
+void RecordingRenderEngine::SetMaterialColor(const Vector4f* color) { calls.push_back({"color", *color, {}, {}, {}}); }
+void RecordingRenderEngine::SetNormal(const Vector3f* normal) { calls.push_back({"normal", {}, {}, *normal, {}}); }
+void RecordingRenderEngine::SetModelViewMatrix(const Matrix4f* m) {
+  modelView = *m;
+  calls.push_back({"modelview", {}, {}, {}, *m});
+}
+void RecordingRenderEngine::ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) {
+  *old = modelView;
+  SetModelViewMatrix(next);
+}
+void RecordingRenderEngine::LoadModelViewMatrix(const Matrix4f* m) { SetModelViewMatrix(m); }
+
+void RecordingRenderEngine::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
+  Record(data, cache, false);
+}
+void RecordingRenderEngine::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
+  Record(data, cache, true);
+}
+
+void RecordingRenderEngine::Record(const PolygonData* data, Ptr<RenderPolygonCache>* cache, bool clipped) {
+  if (cache && !*cache) *cache = NewCounted<RecordingPolygonCache>(caches);
+  RecordedDraw r;
+  r.data = *data;
+  r.clipped = clipped;
+  r.cache = cache ? cache->Get() : nullptr;
+  const int64_t nv = data->VertexCount;
+  // The run-length types read one length per primitive; the others none.
+  if (data->PrimType > PrimTypeId(4)) r.lengths = CopyOf(data->PrimLengthArray, data->PrimCount);
+  r.indices = CopyOf(data->IndexArray, data->IndexCount);
+  r.positions = CopyOf(data->VertexArray, nv);
+  r.normals = CopyOf(data->NormalArray, nv);
+  r.colors = CopyOf(data->ColorArray, nv);
+  r.texCoords0 = CopyOf(data->TexCoordArray0, nv);
+  r.texCoords1 = CopyOf(data->TexCoordArray1, nv);
+  draws.push_back(std::move(r));
+}
+
+std::vector<RecordedCall> RecordingRenderEngine::CallsOf(const std::string& op) const {
+  std::vector<RecordedCall> out;
+  for (const RecordedCall& c : calls)
+    if (c.op == op) out.push_back(c);
+  return out;
+}
+
+RenderEngine_I* RecordingRenderEngine_I::Create() { return NewCounted<RecordingRenderEngine_I>(); }
+
+}  // namespace PM::Test

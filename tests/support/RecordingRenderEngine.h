@@ -1,0 +1,103 @@
+// RecordingRenderEngine: a test double of the render-engine interface. It answers the pass mode, the
+// pass state and CullTest as the test sets them, records colour, normal and model-view calls, copies
+// every draw record with the arrays it points to (so reading past them trips the sanitizer), and puts a
+// counting cache into an empty cache field.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/engine/RenderEngine.h"
+
+namespace PM::Test {
+
+// What the caches of one engine were asked to do; shared by the engine and its caches.
+struct CacheCounters {
+  int made = 0;
+  int alive = 0;
+  int unloads = 0;
+  std::vector<uint32_t> dirtyFlags;
+};
+
+class RecordingPolygonCache final : public RenderPolygonCache {
+ public:
+  explicit RecordingPolygonCache(std::shared_ptr<CacheCounters> counters);
+  ~RecordingPolygonCache();
+  void Unload() override;
+  void SetDirty(uint32_t flags) override;
+
+ private:
+  std::shared_ptr<CacheCounters> m_counters;
+};
+
+// One DrawPolygonData call: the record and copies of its arrays (empty where the record had null).
+struct RecordedDraw {
+  PolygonData data;
+  std::vector<int32_t> lengths;
+  std::vector<uint32_t> indices;
+  std::vector<Vector3f> positions, normals;
+  std::vector<Vector4f> colors;
+  std::vector<Vector2f> texCoords0, texCoords1;
+  RenderPolygonCache* cache = nullptr;  // the cache the call drew with
+  bool clipped = false;
+};
+
+// One material-colour, normal or model-view call in the order made: "blend", "color", "normal",
+// "modelview" (Set, Exchange and Load), with its values.
+struct RecordedCall {
+  std::string op;
+  Vector4f a{}, b{};
+  Vector3f normal{};
+  Matrix4f matrix{};
+};
+
+class RecordingRenderEngine : public RenderEngine {
+ public:
+  RecordingRenderEngine() = default;
+  ~RecordingRenderEngine() = default;
+
+  // Answers set by the test.
+  int32_t passMode = 1;
+  ShaderPassState passState;
+  bool hasPassState = true;  // false: GetShaderPassState answers null, as the base engine does
+  int32_t cullAnswer = 0;
+
+  std::vector<RecordedDraw> draws;
+  std::vector<RecordedCall> calls;
+  std::shared_ptr<CacheCounters> caches = std::make_shared<CacheCounters>();
+  Matrix4f modelView = kIdentityMatrix4f;
+
+  int32_t GetPassMode() override { return passMode; }
+  ShaderPassState* GetShaderPassState() override { return hasPassState ? &passState : nullptr; }
+  int32_t CullTest(const Spheref*) override { return cullAnswer; }
+  void SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) override;
+  void SetMaterialColor(const Vector4f* color) override;
+  void SetNormal(const Vector3f* normal) override;
+  void SetModelViewMatrix(const Matrix4f* m) override;
+  void GetModelViewMatrix(Matrix4f* out) override { *out = modelView; }
+  void ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) override;
+  void LoadModelViewMatrix(const Matrix4f* m) override;
+  void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
+  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
+
+  // The calls of one kind, in order.
+  std::vector<RecordedCall> CallsOf(const std::string& op) const;
+
+ private:
+  void Record(const PolygonData* data, Ptr<RenderPolygonCache>* cache, bool clipped);
+};
+
+// A recording engine in a counted handle, for code that makes engines through RenderEngine::Create.
+class RecordingRenderEngine_I final : public RenderEngine_I {
+ public:
+  RecordingRenderEngine_I() : RenderEngine_I(&m_engine) {}
+  ~RecordingRenderEngine_I() = default;
+  static RenderEngine_I* Create();  // count 0
+  RecordingRenderEngine& Recorder() { return m_engine; }
+
+ private:
+  RecordingRenderEngine m_engine;
+};
+
+}  // namespace PM::Test
