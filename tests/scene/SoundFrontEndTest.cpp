@@ -146,7 +146,7 @@ TEST_F(SoundFrontEndTest, NullModuleAudioSourceGivesTheFileSamplesUnchanged) {
 }
 
 // An audio source over `bytes` synthetic bytes whose refill copies from its block offset.
-class TestAudioSrcFile : public AudioSrcFile_I {
+class TestAudioSrcFile final : public AudioSrcFile_I {
  public:
   explicit TestAudioSrcFile(uint32_t bytes) : m_bytes(bytes) {}
   int32_t Refill(int32_t id) override {

@@ -7,7 +7,7 @@
 
 namespace PM {
 
-class NullAudioSrcFile : public AudioSrcFile_I {
+class NullAudioSrcFile final : public AudioSrcFile_I {
  public:
   bool Open(const char* fileName, CacheMode mode) override;
   uint32_t SampleBytes() const override { return uint32_t(m_wav.samples.size()); }

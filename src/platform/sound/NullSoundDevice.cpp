@@ -9,7 +9,7 @@ namespace PM {
 
 namespace {
 
-class NullSoundDevice : public SoundDevice {
+class NullSoundDevice final : public SoundDevice {
  public:
   using SoundDevice::SoundDevice;
   SoundSource* CreateSoundSource(const String& path, int32_t, int32_t) override {

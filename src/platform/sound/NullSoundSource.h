@@ -7,7 +7,7 @@
 
 namespace PM {
 
-class NullSoundSource : public SoundSource {
+class NullSoundSource final : public SoundSource {
  public:
   NullSoundSource(SoundDevice* device, const String& path, const WavData& wav);
 

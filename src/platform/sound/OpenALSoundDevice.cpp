@@ -11,7 +11,7 @@ namespace PM {
 
 namespace {
 
-class OpenALSoundDevice : public SoundDevice {
+class OpenALSoundDevice final : public SoundDevice {
  public:
   OpenALSoundDevice(SDType type, SpeakerType speakers, Quality quality, ALCdevice* device, ALCcontext* context)
       : SoundDevice(type, speakers, quality), m_device(device), m_context(context) {}

@@ -8,7 +8,7 @@
 
 namespace PM {
 
-class OpenALSoundSource : public SoundSource {
+class OpenALSoundSource final : public SoundSource {
  public:
   OpenALSoundSource(SoundDevice* device, const String& path, const WavData& wav);
   ~OpenALSoundSource();

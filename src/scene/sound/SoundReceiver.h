@@ -20,7 +20,7 @@ struct SoundReceiverValues {
   float distanceFactor = 1.0f;
 };
 
-class SoundReceiver : public InterfaceBase {
+class SoundReceiver final : public InterfaceBase {
  public:
   SoundReceiver() = default;
   ~SoundReceiver();  // clears the process's receiver
