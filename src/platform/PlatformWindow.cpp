@@ -278,7 +278,10 @@ bool SetWindowPos(PlatformWindow* w, int32_t x, int32_t y, int32_t width, int32_
   if (flags & SWP_SHOWWINDOW) Show(w);
   if (!(flags & SWP_NOZORDER)) XRaiseWindow(d, w->window);
   if (!(flags & SWP_NOACTIVATE) && Viewable(w)) XSetInputFocus(d, w->window, RevertToParent, CurrentTime);
-  return Synced(d);
+  bool ok = Synced(d);
+  // As on Win32, the window hears of its new place at once.
+  SendWindowMessage(w, WM_WINDOWPOSCHANGED, 0, 0);
+  return ok;
 }
 
 bool ShowWindow(PlatformWindow* w, int32_t command) {
