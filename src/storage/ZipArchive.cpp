@@ -104,7 +104,7 @@ ResultCode ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
       return Fail(EZipBadTrailer, "the integrity trailer is not at the end of the archive");
     // The end record must close the archive: a missing tail or bytes after it mean damage.
     unsigned char end[4] = {};
-    if (!ReadStreamAt(m_source.Get(), length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) ||
+    if (m_source->ReadAt(length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) != 4 ||
         std::memcmp(end, "PK\x05\x06", 4) != 0)
       return Fail(EZipFormat, "the archive is truncated or has bytes after its end record");
     if (!options.acceptMissingTrailer) return Fail(EZipNoTrailer, "the archive has no integrity trailer");

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "core/String.h"
 #include "ParserFixture.h"
 #include "script/lang/PrintHash.h"
 #include "script/lang/TypedVisitor.h"
@@ -114,17 +115,8 @@ TEST_F(ValuesTest, HashLiteralsAndTheirText) {
   Reported("Value: Hash: missing either ';' or '}', assuming ','.");
 
   // Several keys print bucket by bucket (key hash modulo 4 buckets), each bucket in insertion order;
-  // the hash is FNV-1a finished with the MurmurHash3 avalanche.
-  auto hash = [](const char* s) {
-    uint32_t h = 2166136261u;
-    for (; *s; ++s) h = (h ^ uint8_t(*s)) * 16777619u;
-    h ^= h >> 16;
-    h *= 0x85EBCA6Bu;
-    h ^= h >> 13;
-    h *= 0xC2B2AE35u;
-    h ^= h >> 16;
-    return h;
-  };
+  // the string hash itself is pinned with the string tests.
+  auto hash = [](const char* s) { return HashBytes(s, std::strlen(s)); };
   const char* keys[] = {"A", "B", "C"};
   const char* values[] = {"1", "2.5", "\"q\""};
   std::string expected = "NameHash:{";
