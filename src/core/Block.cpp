@@ -188,6 +188,16 @@ void* BlockNewArray(int capacity, int count, const TypeRecord* type) {
   return PayloadOf(h);
 }
 
+void* BlockResizeArray(void* payload, int capacity) {
+  BlockHeader* h = HeaderOf(payload);
+  size_t bytes = sizeof(BlockHeader) + size_t(capacity) * h->type->size;
+  AllocFailHook hook = g_failHook.load(std::memory_order_relaxed);
+  auto* grown = (hook && hook(bytes)) ? nullptr : static_cast<BlockHeader*>(std::realloc(h, bytes));
+  if (!grown) OutOfMemory(bytes);
+  grown->capacity = capacity;
+  return PayloadOf(grown);
+}
+
 void BlockDelete(void* payload) {
   if (HeaderOf(payload)->refs.load(std::memory_order_relaxed) >= kImmortalRefs / 2) return;  // shared blocks stay
   g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
