@@ -14,6 +14,7 @@ class NestingDepth {
   // The limit of the count and what each construct costs, after its stack use (docs/decisions.md).
   static constexpr int32_t kLimit = 2000;
   static constexpr int32_t kValueLevel = 1;      // one operand inside another
+  static constexpr int32_t kCallLevel = 1;       // a call's argument list, on top of its operand level
   static constexpr int32_t kStatementLevel = 1;  // a statement inside a block
   static constexpr int32_t kRunLevel = 16;       // a run inside another (an include)
 

@@ -42,6 +42,7 @@ class Operand : public TypedVisitor<Operand<L>> {
   template <class R>
   uint32_t Take(const typename R::Value& r);
   uint32_t FoundObject(ScriptObject*) override { return kParseUnsupported; }
+  uint32_t FoundArray(void*, uint32_t) override { return kParseUnsupported; }
   // Reads right operands until the chain has delivered its value (or failed).
   uint32_t Run() {
     uint32_t r;
@@ -51,7 +52,6 @@ class Operand : public TypedVisitor<Operand<L>> {
     } while (r == 0 && m_again);
     return r;
   }
-  uint32_t FoundArray(void*, uint32_t) override { return kParseUnsupported; }
 
  private:
   template <class R>

@@ -193,8 +193,12 @@ void Parser::SkipNestedStatement() {
   for (;;) {
     int32_t k = lx.Kind();
     if (k == kTokError || k == kTokEnd || (open == 0 && k == kTokSemicolon)) return;
-    if (IsOpener(k)) ++open;
-    if (IsCloser(k) && open-- == 0) return;  // the enclosing block's closer
+    if (IsOpener(k)) {
+      ++open;
+    } else if (IsCloser(k)) {
+      if (open == 0) return;  // the enclosing block's closer
+      --open;
+    }
     lx.Lex();
   }
 }

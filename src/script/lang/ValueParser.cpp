@@ -290,6 +290,11 @@ uint32_t ValueParser::CallForms(Parser& parser, ValueVisitor& v) {
   lx.Lex();
   lx.ReadExpect(kTokParenOpen);
   if (int8_t(name.CStr()[0]) < '_') {
+    NestingDepth level(NestingDepth::kCallLevel);  // a call's frames take about twice a group's stack
+    if (level.TooDeep()) {
+      parser.Report("Value: nested too deeply (limit ", NestingDepth::kLimit, ").");
+      return kFailed;
+    }
     uint32_t id = parser.FindFunction(name);
     if (!id) {
       parser.Report("ParseValueCB: unknown Function \"", name, "\".");
