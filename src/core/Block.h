@@ -57,10 +57,15 @@ inline BlockHeader* HeaderOf(const void* payload) {
 }
 inline void* PayloadOf(BlockHeader* h) { return h + 1; }
 
+// Destroys a block whose count went to zero through its type record. A block that goes while others are
+// being destroyed on this thread beyond a fixed depth (a long chain of objects, each the last holder of
+// the next) is destroyed after them, so freeing a structure of any depth takes bounded stack.
+void BlockDestroy(void* payload);
+
 inline void BlockAddRef(const void* payload) { HeaderOf(payload)->refs.fetch_add(1, std::memory_order_relaxed); }
 inline void BlockRelease(const void* payload) {
   BlockHeader* h = HeaderOf(payload);
-  if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) h->type->destroy(const_cast<void*>(payload));
+  if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) BlockDestroy(const_cast<void*>(payload));
 }
 inline int32_t BlockRefCount(const void* payload) { return HeaderOf(payload)->refs.load(std::memory_order_relaxed); }
 
