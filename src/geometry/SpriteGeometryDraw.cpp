@@ -49,11 +49,16 @@ constexpr SpriteForms kTriangleForms{PrimTypeId(3),
                                      &D::TriangleTexCoords,
                                      &D::TriangleColors,
                                      &D::TriangleColorsBlend};
-constexpr SpriteForms kQuadForms{PrimTypeId(4),         4,
-                                 2,                     &D::QuadPositionsAll,
-                                 &D::QuadPositions,     &D::QuadPositionsBlend,
-                                 &D::QuadPositionsAllAligned, &D::QuadTexCoordsAll,
-                                 &D::QuadTexCoords,     &D::QuadColors,
+constexpr SpriteForms kQuadForms{PrimTypeId(4),
+                                 4,
+                                 2,
+                                 &D::QuadPositionsAll,
+                                 &D::QuadPositions,
+                                 &D::QuadPositionsBlend,
+                                 &D::QuadPositionsAllAligned,
+                                 &D::QuadTexCoordsAll,
+                                 &D::QuadTexCoords,
+                                 &D::QuadColors,
                                  &D::QuadColorsBlend};
 
 // The appearance a sprite shows: a blend from a toward b by t.

@@ -47,8 +47,8 @@ class SpriteDraw : public ::testing::Test {
     const std::string k = std::to_string(++m_builds);
     std::string text;
     if (looks) text += "SpriteAppearances:a" + k + " . { " + looks + " };\n";
-    text += "SSpriteGeometry:s" + k + " . { " + sprite + (looks ? " .SpriteAppearances SpriteAppearances:a" + k + ";" : "") +
-            " };\n";
+    text += "SSpriteGeometry:s" + k + " . { " + sprite +
+            (looks ? " .SpriteAppearances SpriteAppearances:a" + k + ";" : "") + " };\n";
     text += "TSpriteGeometry:t" + k + " . { .SNode SSpriteGeometry:s" + k + "; };\n";
     int errors = -1;
     Parser::ParseText(m_engine, String(text.c_str()), String("t.bs"), kParseQuiet, &errors);
@@ -105,7 +105,7 @@ TEST_F(SpriteDraw, SelectValuesPickBlendAndFallBackToTheFirstAppearance) {
     int a, b;
     float t;
   } rows[] = {
-      {0.25f, 0, 1, 0.25f}, {1.75f, 1, 0, 0.75f}, {2.5f, 0, 1, 0.5f},  {-0.5f, 0, 1, -0.5f},
+      {0.25f, 0, 1, 0.25f}, {1.75f, 1, 0, 0.75f}, {2.5f, 0, 1, 0.5f}, {-0.5f, 0, 1, -0.5f},
       {-1.5f, 0, 1, -0.5f}, {nan, 0, 1, 0.0f},    {inf, 0, 1, 0.0f},  {-3e9f, 0, 1, 0.0f},
   };
   const int n = int(std::size(rows)) + 1;  // the last sprite has no select value
@@ -171,9 +171,9 @@ TEST_F(SpriteDraw, CornersUnderIdentityMatrices) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.type);
-    TSpriteGeometry_I* t = Build(std::string(".SpriteType SSpriteGeometry.SpriteTypeEnum.") + r.type +
-                                     "; .TranslationArray [(0, 0, -3)];",
-                                 (std::string(".AppearanceCount 1; .RadiusArray [") + r.radius + "];").c_str());
+    TSpriteGeometry_I* t =
+        Build(std::string(".SpriteType SSpriteGeometry.SpriteTypeEnum.") + r.type + "; .TranslationArray [(0, 0, -3)];",
+              (std::string(".AppearanceCount 1; .RadiusArray [") + r.radius + "];").c_str());
     ASSERT_NE(t, nullptr);
     const RecordedDraw& d = DrawOnce(t);
     ASSERT_EQ(d.positions.size(), r.corners.size());
@@ -191,12 +191,14 @@ TEST_F(SpriteDraw, ColorArrayOfOneSetsTheMaterialColourAndOfTwoColoursEachVertex
     const char* colors;
     int materialCalls;
     size_t vertexColors;
-  } rows[] = {{"", 0, 0}, {".ColorArray [(0.5, 0.25, 1, 1)];", 1, 0}, {".ColorArray [(1, 0, 0, 1), (0, 1, 0, 1)];", 0, 8}};
+  } rows[] = {
+      {"", 0, 0}, {".ColorArray [(0.5, 0.25, 1, 1)];", 1, 0}, {".ColorArray [(1, 0, 0, 1), (0, 1, 0, 1)];", 0, 8}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.colors);
     engine.calls.clear();
-    TSpriteGeometry_I* t = Build(".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(0, 0, 0), (1, 1, 1)];",
-                                 (std::string(".AppearanceCount 2; ") + r.colors).c_str());
+    TSpriteGeometry_I* t =
+        Build(".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(0, 0, 0), (1, 1, 1)];",
+              (std::string(".AppearanceCount 2; ") + r.colors).c_str());
     ASSERT_NE(t, nullptr);
     t->m_colorMul = {0.5f, 0.5f, 0.5f, 1};
     const RecordedDraw& d = DrawOnce(t);
@@ -233,17 +235,23 @@ TEST_F(SpriteDraw, RollAndScalingComeFromTheMembersAndTheModelView) {
   } rows[] = {
       // A positive Roll turns the sprites clockwise on the screen.
       {".Roll 90.0; .InheritRoll False;", kIdentityMatrix4f, {0, -1, 0}, {1, 0, 0}},
-      {"", AxisRotation(2, 30 * deg), {std::cos(30 * deg), std::sin(30 * deg), 0}, {-std::sin(30 * deg), std::cos(30 * deg), 0}},
+      {"",
+       AxisRotation(2, 30 * deg),
+       {std::cos(30 * deg), std::sin(30 * deg), 0},
+       {-std::sin(30 * deg), std::cos(30 * deg), 0}},
       {".InheritRoll False;", AxisRotation(2, 30 * deg), {1, 0, 0}, {0, 1, 0}},
-      {".Roll 90.0;", AxisRotation(2, 30 * deg), {std::cos(60 * deg), -std::sin(60 * deg), 0}, {std::sin(60 * deg), std::cos(60 * deg), 0}},
+      {".Roll 90.0;",
+       AxisRotation(2, 30 * deg),
+       {std::cos(60 * deg), -std::sin(60 * deg), 0},
+       {std::sin(60 * deg), std::cos(60 * deg), 0}},
       {".Scaling (3, 0.5, 7);", scale2, {6, 0, 0}, {0, 1, 0}},
       {".Scaling (3, 0.5, 7); .InheritScaling False;", scale2, {3, 0, 0}, {0, 0.5f, 0}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.members);
-    TSpriteGeometry_I* t = Build(std::string(".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(0, 0, 0)]; ") +
-                                     r.members,
-                                 ".AppearanceCount 1; .RadiusArray [(1, 1, 1)];");
+    TSpriteGeometry_I* t = Build(
+        std::string(".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(0, 0, 0)]; ") + r.members,
+        ".AppearanceCount 1; .RadiusArray [(1, 1, 1)];");
     ASSERT_NE(t, nullptr);
     const RecordedDraw& d = DrawOnce(t, r.modelView);
     EXPECT_TRUE(Near(RightAxis(d), r.right, 1e-5f));
@@ -254,9 +262,10 @@ TEST_F(SpriteDraw, RollAndScalingComeFromTheMembersAndTheModelView) {
 TEST_F(SpriteDraw, WithoutAppearancesRollAndScalingChangeNothing) {
   for (const char* looks : {static_cast<const char*>(nullptr), ".RadiusArray [(4, 4, 4)];"}) {  // count 0
     SCOPED_TRACE(looks ? looks : "nil");
-    TSpriteGeometry_I* t = Build(".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(1, 2, 3)];"
-                                 " .Roll 90.0; .Scaling (3, 3, 3);",
-                                 looks);
+    TSpriteGeometry_I* t = Build(
+        ".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(1, 2, 3)];"
+        " .Roll 90.0; .Scaling (3, 3, 3);",
+        looks);
     ASSERT_NE(t, nullptr);
     const RecordedDraw& d = DrawOnce(t, AxisRotation(2, 0.5f));
     Vector3f c;

@@ -198,8 +198,7 @@ TEST(SpritePolygonData, AllFormsEqualThePerSpriteFormsAndWriteTheirOwnVertices) 
     EXPECT_EQ(all.positions[n * f.verts], kSentinel);
     EXPECT_EQ(all.texCoords[n * f.verts].x, -777.0f);
     const bool texture = f.all == &D::TriangleTexCoordsAll || f.all == &D::QuadTexCoordsAll;
-    for (int k = 0; k < n * f.verts; ++k)
-      ASSERT_NE(texture ? all.texCoords[k].x : all.positions[k].x, -777.0f) << k;
+    for (int k = 0; k < n * f.verts; ++k) ASSERT_NE(texture ? all.texCoords[k].x : all.positions[k].x, -777.0f) << k;
   }
 }
 

@@ -76,17 +76,22 @@ void FillColor(Vector4f* out, const Vector4f& c) {
 
 // Triangles.
 
-void SpritePolygonData::TrianglePositionsAll(int32_t a) { AllPositions<3, WriteTriangle>(*this, Rolled(roll, sizes[a])); }
+void SpritePolygonData::TrianglePositionsAll(int32_t a) {
+  AllPositions<3, WriteTriangle>(*this, Rolled(roll, sizes[a]));
+}
 
 void SpritePolygonData::TrianglePositions(int32_t i, int32_t a) {
   WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView), Rolled(roll, sizes[a]));
 }
 
 void SpritePolygonData::TrianglePositionsBlend(int32_t i, int32_t a, int32_t b, float t) {
-  WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView), Rolled(roll, Lerp(sizes[a], sizes[b], t)));
+  WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView),
+                Rolled(roll, Lerp(sizes[a], sizes[b], t)));
 }
 
-void SpritePolygonData::TrianglePositionsAllAligned(int32_t a) { AllPositions<3, WriteTriangle>(*this, Aligned(sizes[a])); }
+void SpritePolygonData::TrianglePositionsAllAligned(int32_t a) {
+  AllPositions<3, WriteTriangle>(*this, Aligned(sizes[a]));
+}
 
 void SpritePolygonData::TrianglePositionsAligned(int32_t i, int32_t a) {
   WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView), Aligned(sizes[a]));
