@@ -143,15 +143,6 @@ TEST(SpritePolygonData, BlendFactorsZeroAndOneGiveTheirAppearances) {
       }
     }
   }
-  // Half way: the mean of the two.
-  Sprites s(1, 4);
-  s.looks = {{1, 0, 0, 1}, {0, 0.5f, 1, 0}};
-  s.sizes = {{1, 2, 0}, {3, 4, 0}};
-  s.Point();
-  s.d.QuadColorsBlend(0, 0, 1, 0.5f);
-  s.d.QuadPositionsBlendAligned(0, 0, 1, 0.5f);
-  EXPECT_EQ(s.colors[3], (Vector4f{0.5f, 0.25f, 0.5f, 0.5f}));
-  EXPECT_TRUE(Near(s.positions[2], {2, 3, 0}, 0));
 }
 
 TEST(SpritePolygonData, AllFormsEqualThePerSpriteFormsAndWriteTheirOwnVertices) {
