@@ -13,7 +13,7 @@ class SplineCurveTest : public EngineWorldTest {
   void SetUp() override {
     EngineWorldTest::SetUp();
     m_savedOut = LogOutPipe();
-    m_out = NewCounted<CaptureLog>();
+    m_out = NewCounted<TextPipe>();
     LogOutPipe() = StreamPipeRef(m_out);
   }
   void TearDown() override {
@@ -37,7 +37,7 @@ class SplineCurveTest : public EngineWorldTest {
     return t;
   }
 
-  CaptureLog* m_out = nullptr;
+  TextPipe* m_out = nullptr;
   StreamPipeRef m_savedOut;
 };
 
