@@ -139,7 +139,7 @@ void TSkinPolygonGeometry_I::GetDynamicSphere(Spheref* out) {
 
 void TSkinPolygonGeometry_I::GetDeformedPositions(Array<Vector3f>* out) {
   if (SSkinPolygonGeometry_I* s = Skin()) s->GetDeformedPositions(out);
-  else out->SetCount(0);
+  else *out = Array<Vector3f>();
 }
 
 }  // namespace PM

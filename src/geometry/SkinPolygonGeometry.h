@@ -83,6 +83,13 @@ class SSkinPolygonGeometry_I : public SPolygonGeometry_I {
   Ptr<ScriptObject> m_attachment;  // the caller's; never used here
   // The vertex count the lists and CentreVertex were built for; -1: build them on the next use.
   int32_t m_listVertexCount = -1;
+  // A skinning joint's matrix and its place in its weight list; kept to spare an allocation per draw.
+  struct JointPass {
+    Matrix4f matrix;
+    const IndexWeight* at;
+    const IndexWeight* end;
+  };
+  std::vector<JointPass> m_jointPasses;
 
  private:
   // The lists, CentreVertex and CentreRadius, rebuilt with the usage tables or a new vertex count.

@@ -16,6 +16,7 @@ namespace {
 constexpr float kWeightThreshold = 1.0f / 4096;
 constexpr uint32_t kSkinnedFlags = PolygonData::kDynamicPositions | PolygonData::kDynamicNormals;  // 0x60
 constexpr int32_t kMaxScratchBytes = 0x7FFFFFFF;
+constexpr int64_t kSkinBlock = 4096;  // vertices skinned together: their four arrays stay in cache
 
 inline void Add(Vector3f& a, const Vector3f& d) { a = {a.x + d.x, a.y + d.y, a.z + d.z}; }
 inline void Add(Vector2f& a, const Vector2f& d) { a = {a.x + d.x, a.y + d.y}; }
@@ -106,24 +107,40 @@ void SSkinPolygonGeometry_I::Skin(const Joints& joints, int32_t m, const Vector3
     if (normals && n) std::memcpy(static_cast<void*>(outN), normals, sizeof(Vector3f) * size_t(n));
     return;
   }
-  std::fill_n(outP, n, Vector3f{0, 0, 0});
-  if (normals) std::fill_n(outN, n, Vector3f{0, 0, 0});
+  std::vector<JointPass>& passes = m_jointPasses;
+  passes.clear();
   for (int32_t j = 0; j < m; ++j) {
     const std::vector<IndexWeight>& list = m_weightLists[j];
     TJoint_I* joint = joints[j].Get();
     if (list.empty() || IsNilObject(joint)) continue;
-    Matrix4f mat;
-    mat.SetProduct(m_skinMatrices[j], joint->m_modelViewMatrix);
-    Vector3f t;
-    for (const IndexWeight& iw : list) {
-      TransformPoint(t, positions[iw.index], mat);
-      AddScaled(outP[iw.index], t, iw.weight);
-    }
-    if (normals) {
-      for (const IndexWeight& iw : list) {
-        TransformVector(t, normals[iw.index], mat);
-        AddScaled(outN[iw.index], t, iw.weight);
+    JointPass& pass = passes.emplace_back();
+    pass.matrix.SetProduct(m_skinMatrices[j], joint->m_modelViewMatrix);
+    pass.at = list.data();
+    pass.end = list.data() + list.size();
+  }
+  // A joint's vertices lie scattered over the mesh; walking every joint's list a block of vertices at a
+  // time keeps the block's arrays in cache. Each vertex still adds its joints in joint order.
+  for (int64_t blockStart = 0; blockStart < n; blockStart += kSkinBlock) {
+    const int64_t blockEnd = std::min<int64_t>(blockStart + kSkinBlock, n);
+    std::fill(outP + blockStart, outP + blockEnd, Vector3f{0, 0, 0});
+    if (normals) std::fill(outN + blockStart, outN + blockEnd, Vector3f{0, 0, 0});
+    for (JointPass& pass : passes) {
+      const IndexWeight* p = pass.at;
+      Vector3f t;
+      if (normals) {
+        for (; p != pass.end && p->index < blockEnd; ++p) {
+          TransformPoint(t, positions[p->index], pass.matrix);
+          AddScaled(outP[p->index], t, p->weight);
+          TransformVector(t, normals[p->index], pass.matrix);
+          AddScaled(outN[p->index], t, p->weight);
+        }
+      } else {
+        for (; p != pass.end && p->index < blockEnd; ++p) {
+          TransformPoint(t, positions[p->index], pass.matrix);
+          AddScaled(outP[p->index], t, p->weight);
+        }
       }
+      pass.at = p;
     }
   }
 }
