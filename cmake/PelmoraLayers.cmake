@@ -15,6 +15,7 @@ set(PM_LAYERS
   script/lang
   classes
   render/engine
+  scene/sound
   scene
   geometry
   render
@@ -73,10 +74,11 @@ foreach(entry ${PM_LAYERS})
   endif()
 endforeach()
 
-# The archive reader needs minizip's headers.
-target_include_directories(pm_storage SYSTEM PRIVATE ${MINIZIP_INCLUDE_DIRS})
+# The archive reader needs minizip's and libdeflate's headers; the window stand-in X11's.
+target_include_directories(pm_storage SYSTEM PRIVATE ${MINIZIP_INCLUDE_DIRS} ${LIBDEFLATE_INCLUDE_DIRS})
+target_include_directories(pm_platform SYSTEM PRIVATE ${X11_INCLUDE_DIRS})
 
 # The upward-include check (run by CTest): its input is each area with the include directories it
-# compiles with.: each area with the include directories it compiles with.
+# compiles with.
 list(JOIN PM_LAYER_CHECK_AREAS "\n" check_input)
 file(WRITE ${PM_HEADER_TREES}/areas.txt "${check_input}\n")

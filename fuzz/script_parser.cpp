@@ -6,7 +6,7 @@
 #include "ScriptRun.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
+  if (size == 0 || size > (1u << 20) + 1) return 0;
   const bool compiled = data[0] & 1;
   ++data;
   --size;

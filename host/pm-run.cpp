@@ -1,15 +1,20 @@
 // pm-run: the sample host. Initialises the library and runs scripts: text scripts through the text
 // parser with the script's folder as read path, compiled scripts ("BSB") through the stream parser.
-// Print output goes to standard output, the log to standard error. Exit 0, or 1 when a run reported
-// errors (2 for a bad command line).
+// Print output goes to standard output, the log to standard error. Exit 0, or 1 when any error was
+// reported while it ran (by a script, an included one or the library), 2 for a bad command line.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/ErrorTally.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
@@ -72,11 +77,51 @@ int ParseArgs(int argc, char** argv, Options& o) {
   return -1;
 }
 
+// Scripts are held as one String, whose length is an int.
+constexpr int64_t kMaxScriptBytes = INT_MAX;
+
+// Reads a whole regular file; folders, devices, FIFOs and sockets are refused before anything is read
+// (a FIFO is opened without waiting for a writer). Every refusal is logged.
 bool ReadWhole(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    LogError("pm-run: cannot open \"", path.c_str(), "\": ", std::strerror(errno), ".");
+    return false;
+  }
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0;
+  if (!ok) {
+    LogError("pm-run: cannot read \"", path.c_str(), "\": ", std::strerror(errno), ".");
+  } else if (!S_ISREG(st.st_mode)) {
+    LogError("pm-run: \"", path.c_str(), "\" is ", S_ISDIR(st.st_mode) ? "a folder" : "no regular file",
+             ", not a script.");
+    ok = false;
+  } else if (int64_t(st.st_size) > kMaxScriptBytes) {
+    LogError("pm-run: \"", path.c_str(), "\" has ", int64_t(st.st_size), " bytes; a script may have at most ",
+             kMaxScriptBytes, ".");
+    ok = false;
+  }
+  if (ok) {
+    bytes.resize(size_t(st.st_size));
+    size_t have = 0;
+    // The size is the one seen now: a file that grows meanwhile is read to that size, one that shrinks
+    // ends early.
+    while (ok && have < bytes.size()) {
+      ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        LogError("pm-run: cannot read \"", path.c_str(), "\": ", std::strerror(errno), ".");
+        ok = false;
+      } else if (n == 0) {
+        bytes.resize(have);
+        break;
+      } else {
+        have += size_t(n);
+      }
+    }
+  }
+  ::close(fd);
+  return ok;
 }
 
 // The folder of a path with its "/" ("" for a bare name).
@@ -87,10 +132,7 @@ std::string FolderOf(const std::string& path) {
 
 int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
   std::string bytes;
-  if (!ReadWhole(path, bytes)) {
-    LogError("pm-run: cannot read \"", path.c_str(), "\".");
-    return 1;
-  }
+  if (!ReadWhole(path, bytes)) return 1;
   int errors = 0;
   ReadPathScope scope(String(FolderOf(path).c_str()));
   if (bytes.compare(0, 3, "BSB") == 0) {
@@ -117,6 +159,7 @@ int main(int argc, char** argv) {
   print->OpenConsole(1);
   PrintPipe() = StreamPipeRef(print);
 
+  const uint64_t errorsBefore = ErrorReportCount();
   if (DLLInitialize(0) != 0) {
     std::fputs("pm-run: the library did not start.\n", stderr);
     return 1;
@@ -134,5 +177,7 @@ int main(int argc, char** argv) {
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);
+  // Errors the runs' own counts miss: those of included scripts and those the library logs.
+  if (ErrorReportCount() != errorsBefore) status = 1;
   return status;
 }

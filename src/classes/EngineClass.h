@@ -138,18 +138,23 @@ MemberDef WeakArrayFieldMember(uint32_t id, const char* name, uint32_t flags = 0
 
 // Elements of an Array<Obj<ScriptObject>> field whose entries must be of class Id (or derive from it): a
 // class of a higher layer, known here only by its id. Exposed as indexed object references (0x2600) like
-// any object array; Set of another class is reported and stores nil.
+// any object array: Set past the end grows the array with nil; an object of another class is reported
+// and stored as nil; Get outside the array is reported and reads nil.
 template <auto Field, uint32_t Id>
 struct ClassArrayAccess {
   using C = typename DataMemberOf<decltype(Field)>::Class;
   static Array<Obj<ScriptObject>>& Ref(ScriptObject* o) { return static_cast<C*>(o)->*Field; }
   static ScriptObject* GetAt(ScriptObject* o, uint32_t m, int32_t i) { return ReadElement<VObject>(Ref(o), o, m, i); }
   static void SetAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
-    if (v && !IsNilObject(v) && !v->IsA(Id)) {
+    Array<Obj<ScriptObject>>& a = Ref(o);
+    if (!SetIndexOk(o, m, i, a.Count())) return;
+    if (!v) v = NilScriptObject();
+    if (!IsNilObject(v) && !v->IsA(Id)) {
       ScriptObject::ExpectFailed(v, Id);
       v = NilScriptObject();
     }
-    WriteElement<VObject>(Ref(o), o, m, i, v);
+    if (i >= a.Count()) a.Grow(i + 1);
+    a[i] = v;
   }
   static int32_t Size(ScriptObject* o, uint32_t) { return Ref(o).Count(); }
   static void Remove(ScriptObject* o, uint32_t, int32_t start, int32_t count) { Ref(o).Remove(start, count); }

@@ -76,21 +76,38 @@ class Array {
     Replace(fresh);
   }
 
+  // The common case stays inline and branch-light; growing is out of line.
   void Append(const T& v) {
-    int n = Count();
-    if (n < Capacity()) {
-      new (m_data + n) T(v);
-      HeaderOf(m_data)->count = n + 1;
+    T* d = m_data;
+    BlockHeader* h = HeaderOf(d);
+    int n = h->count;
+    if (__builtin_expect(n < h->capacity, 1)) {
+      h->count = n + 1;
+      new (d + n) T(v);
     } else {
       AppendGrow(v);
     }
   }
-  void AppendGrow(const T& v) {
+  [[gnu::noinline]] void AppendGrow(const T& v) {
     T copy(v);  // v may live in this array
     int n = Count();
     Realloc(ArrayGrowCapacity(Capacity()));
     new (m_data + n) T(std::move(copy));
     HeaderOf(m_data)->count = n + 1;
+  }
+  // Constructs the new last element from `args` (which may refer to elements of this array).
+  template <class... A>
+  T& Emplace(A&&... args) {
+    int n = Count();
+    if (__builtin_expect(n < Capacity(), 1)) {
+      new (m_data + n) T(std::forward<A>(args)...);
+    } else {
+      T made(std::forward<A>(args)...);
+      Realloc(ArrayGrowCapacity(n));
+      new (m_data + n) T(std::move(made));
+    }
+    HeaderOf(m_data)->count = n + 1;
+    return m_data[n];
   }
   T& AppendNew() {
     Append(T());
@@ -113,6 +130,11 @@ class Array {
   void Realloc(int capacity) {
     int n = Count();
     if (capacity < n) capacity = n;
+    if (capacity > 0 && HeaderOf(m_data)->capacity > 0 && BlockRefCount(m_data) == 1) {
+      // Sole owner: the allocator may extend the block in place, which saves the copy.
+      m_data = static_cast<T*>(BlockResizeArray(m_data, capacity));
+      return;
+    }
     T* fresh = static_cast<T*>(BlockNewArray(capacity, n, &BlockType()));
     if (n) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
     BlockAddRef(fresh);

@@ -74,6 +74,32 @@ void BlockFree(void* raw) { std::free(raw); }
 
 long LiveBlockCount() { return g_liveBlocks.load(); }
 
+// Destructions nested deeper than this wait in a list that the outermost one works off.
+static constexpr int kMaxNestedDestroy = 256;
+
+void BlockDestroy(void* payload) {
+  // Plain thread-locals (no destructor): blocks may go while a thread's other locals are torn down.
+  thread_local int t_depth = 0;
+  thread_local std::vector<void*>* t_waiting = nullptr;
+  if (t_depth >= kMaxNestedDestroy) {
+    if (!t_waiting) t_waiting = new std::vector<void*>;
+    t_waiting->push_back(payload);
+    return;
+  }
+  ++t_depth;
+  HeaderOf(payload)->type->destroy(payload);
+  if (t_depth == 1 && t_waiting) {
+    while (!t_waiting->empty()) {
+      void* next = t_waiting->back();
+      t_waiting->pop_back();
+      HeaderOf(next)->type->destroy(next);
+    }
+    delete t_waiting;
+    t_waiting = nullptr;
+  }
+  --t_depth;
+}
+
 static BlockHeader* NewHeader(size_t payload, const TypeRecord* type) {
   auto* h = static_cast<BlockHeader*>(BlockAlloc(sizeof(BlockHeader) + payload));
   h->classRow = nullptr;
@@ -185,6 +211,16 @@ void* BlockNewArray(int capacity, int count, const TypeRecord* type) {
   h->capacity = capacity;
   h->count = count;
   return PayloadOf(h);
+}
+
+void* BlockResizeArray(void* payload, int capacity) {
+  BlockHeader* h = HeaderOf(payload);
+  size_t bytes = sizeof(BlockHeader) + size_t(capacity) * h->type->size;
+  AllocFailHook hook = g_failHook.load(std::memory_order_relaxed);
+  auto* grown = (hook && hook(bytes)) ? nullptr : static_cast<BlockHeader*>(std::realloc(h, bytes));
+  if (!grown) OutOfMemory(bytes);
+  grown->capacity = capacity;
+  return PayloadOf(grown);
 }
 
 void BlockDelete(void* payload) {

@@ -10,6 +10,18 @@ namespace PM {
 
 struct TypeRecord;
 
+// A block's count or capacity. Held as an enumeration so that the compiler knows the element stores of
+// an int array can never change it: a loop of appends then keeps the count in a register instead of
+// reloading what the previous append stored.
+struct BlockInt {
+  enum class Value : int32_t {} value;
+  operator int32_t() const { return int32_t(value); }  // NOLINT: reads as a plain number
+  BlockInt& operator=(int32_t v) {
+    value = Value(v);
+    return *this;
+  }
+};
+
 // Six words in front of every payload, in this order. Objects use classRow and weak;
 // strings keep their cached hash in weak; arrays and strings use capacity and count.
 struct alignas(16) BlockHeader {
@@ -17,8 +29,8 @@ struct alignas(16) BlockHeader {
   std::atomic<uintptr_t> weak;  // WeakObjTarget payload of an object, or a string's cached hash
   std::atomic<int32_t> refs;    // a new block starts at 0; the first owning reference makes it 1
   const TypeRecord* type;
-  int32_t capacity;
-  int32_t count;
+  BlockInt capacity;
+  BlockInt count;
 };
 
 // Disposes of a whole block given its payload: elements (or the object) last to first, then the block.
@@ -45,10 +57,15 @@ inline BlockHeader* HeaderOf(const void* payload) {
 }
 inline void* PayloadOf(BlockHeader* h) { return h + 1; }
 
+// Destroys a block whose count went to zero through its type record. A block that goes while others are
+// being destroyed on this thread beyond a fixed depth (a long chain of objects, each the last holder of
+// the next) is destroyed after them, so freeing a structure of any depth takes bounded stack.
+void BlockDestroy(void* payload);
+
 inline void BlockAddRef(const void* payload) { HeaderOf(payload)->refs.fetch_add(1, std::memory_order_relaxed); }
 inline void BlockRelease(const void* payload) {
   BlockHeader* h = HeaderOf(payload);
-  if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) h->type->destroy(const_cast<void*>(payload));
+  if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) BlockDestroy(const_cast<void*>(payload));
 }
 inline int32_t BlockRefCount(const void* payload) { return HeaderOf(payload)->refs.load(std::memory_order_relaxed); }
 
@@ -63,6 +80,9 @@ void* BlockNewObjectExtra(size_t size, const TypeRecord* type, size_t extra);
 void ObjBlockDestruct(void* object);
 // A new array block of `capacity` elements of the type record's size; capacity 0 gives NullArray.
 void* BlockNewArray(int capacity, int count, const TypeRecord* type);
+// Moves an array block whose only owner is the caller to room for `capacity` elements (capacity >= count > 0
+// and the block not a shared immortal one); elements move bitwise. Returns the new payload.
+void* BlockResizeArray(void* payload, int capacity);
 // Frees an array or string block whose elements are already gone.
 void BlockDelete(void* payload);
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/ErrorTally.h"
 #include "core/StreamPipe.h"
 
 namespace PM {
@@ -55,6 +56,7 @@ inline void LogPart(StreamPipeRef& p, Hex h) { p.WriteHexPadded(h.value, h.width
 // Writes one whole message line of `level` on `pipe`: Log(LogErrPipe(), kLevelError, "A::B: failed ", n, ".").
 template <class... A>
 void Log(StreamPipeRef& pipe, int level, const A&... parts) {
+  if (level >= kLevelError) CountErrorReport();  // also when the level keeps it out of the log
   if (!LogLevelAdmits(level)) return;
   pipe->BeginMessage(level);
   (LogPart(pipe, parts), ...);

@@ -84,6 +84,7 @@ ResultCode LogMsgV(ResultCode code, const char* location, const char* function, 
                    const char* description, const LogArg* args, int count) {
   if (count > 8) count = 8;
   if (!args) count = 0;
+  if ((code >> 30) == 2) CountErrorReport();  // the error codes (0x80000000 to 0xBFFFFFFF)
   std::string head = FormatHead(code, description, args, count);
   WriteReport(LogErrPipe(), code, head, location, function);
   // Both pipes on one console (as a command-line host sets them up): the out pipe's copy goes to its file.

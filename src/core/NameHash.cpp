@@ -33,17 +33,6 @@ int NameHash::Count() const {
   return n;
 }
 
-const NameHashEntry* NameHash::FindEntry(uint32_t hash, const String& name) const {
-  int nb = BucketCount();
-  if (!nb) return nullptr;
-  const NameHashBucket& bucket = m_buckets[hash % unsigned(nb)];
-  for (int i = bucket.Count() - 1; i >= 0; --i) {
-    const NameHashEntry& e = bucket[i];
-    if (e.hash == hash && String::Equals(e.name, name)) return &e;
-  }
-  return nullptr;
-}
-
 ScriptObject* NameHash::Find(const String& name) const {
   const NameHashEntry* e = FindEntry(name);
   return e ? e->value.Get() : nullptr;
@@ -59,38 +48,58 @@ void NameHash::MakeUnique() {
   m_buckets = fresh;
 }
 
-void NameHash::Rehash(int buckets) {
-  NameHashBucket* fresh = NewBuckets(buckets);
-  for (int b = 0, nb = BucketCount(); b < nb; ++b)
-    for (const NameHashEntry& e : m_buckets[b]) fresh[e.hash % unsigned(buckets)].Append(e);
-  BlockRelease(m_buckets);
-  m_buckets = fresh;
+// Entries of old bucket i go to bucket i or i + n, keeping their order, which is exactly what re-inserting
+// every entry in iteration order gives. Entries move bitwise, so no count changes on the way.
+void NameHash::Split() {
+  int n = BucketCount();
+  if (BlockRefCount(m_buckets) > 1) MakeUnique();
+  m_buckets = static_cast<NameHashBucket*>(BlockResizeArray(m_buckets, 2 * n));
+  const unsigned high = unsigned(n);
+  for (int i = 0; i < n; ++i) {
+    NameHashBucket& low = m_buckets[i];
+    new (m_buckets + n + i) NameHashBucket();
+    int count = low.Count(), moving = 0;
+    for (const NameHashEntry& e : low) moving += (e.hash & high) != 0;
+    if (!moving) continue;
+    NameHashBucket& up = m_buckets[n + i];
+    up.Reserve(moving > kSplitAt ? moving : kSplitAt);
+    NameHashEntry* from = low.Data();
+    NameHashEntry* to = up.Data();
+    int kept = 0;
+    for (int k = 0; k < count; ++k) {
+      void* target = (from[k].hash & high) ? static_cast<void*>(to++) : static_cast<void*>(from + kept++);
+      if (target != from + k) std::memcpy(target, static_cast<void*>(from + k), sizeof(NameHashEntry));
+    }
+    HeaderOf(low.Data())->count = kept;
+    HeaderOf(up.Data())->count = moving;
+  }
+  HeaderOf(m_buckets)->count = 2 * n;
 }
 
 void NameHash::Set(uint32_t hash, const String& name, ScriptObject* value) {
-  Obj<ScriptObject> keep(value);  // the value may be held only by the entry it replaces
   MakeUnique();
   if (BucketCount() == 0) {
     BlockRelease(m_buckets);
     m_buckets = NewBuckets(kFirstBuckets);
   }
   int nb = BucketCount();
-  NameHashBucket& bucket = m_buckets[hash % unsigned(nb)];
-  for (int i = bucket.Count() - 1; i >= 0; --i) {
-    NameHashEntry& e = bucket[i];
-    if (e.hash == hash && String::Equals(e.name, name)) {
-      e.value = keep;
+  NameHashBucket& bucket = m_buckets[hash & unsigned(nb - 1)];
+  NameHashEntry* first = bucket.Data();
+  for (NameHashEntry* e = first + bucket.Count(); e != first;) {
+    --e;
+    if (e->hash == hash && String::Equals(e->name, name)) {
+      e->value = value;  // takes the new reference before dropping the old one
       return;
     }
   }
-  bucket.Append(NameHashEntry{hash, 0, name, keep});
-  if (bucket.Count() >= kSplitAt && nb < kMaxBuckets) Rehash(nb * 2);
+  bucket.Emplace(hash, 0u, name, value);
+  if (bucket.Count() >= kSplitAt && nb < kMaxBuckets) Split();
 }
 
 bool NameHash::Remove(uint32_t hash, const String& name) {
   if (!FindEntry(hash, name)) return false;
   MakeUnique();
-  NameHashBucket& bucket = m_buckets[hash % unsigned(BucketCount())];
+  NameHashBucket& bucket = m_buckets[hash & unsigned(BucketCount() - 1)];
   for (int i = bucket.Count() - 1; i >= 0; --i) {
     if (bucket[i].hash == hash && String::Equals(bucket[i].name, name)) {
       bucket.RemoveAt(i);

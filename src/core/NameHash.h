@@ -41,7 +41,17 @@ class NameHash {
   bool SharesWith(const NameHash& o) const { return m_buckets == o.m_buckets; }
 
   // The entry of `name`, or null. Buckets are searched from their last entry to the first.
-  const NameHashEntry* FindEntry(uint32_t hash, const String& name) const;
+  const NameHashEntry* FindEntry(uint32_t hash, const String& name) const {
+    int nb = BucketCount();
+    if (!nb) return nullptr;
+    const NameHashBucket& bucket = m_buckets[hash & unsigned(nb - 1)];  // bucket counts are powers of two
+    const NameHashEntry* first = bucket.Data();
+    for (const NameHashEntry* e = first + bucket.Count(); e != first;) {
+      --e;
+      if (e->hash == hash && String::Equals(e->name, name)) return e;
+    }
+    return nullptr;
+  }
   const NameHashEntry* FindEntry(const String& name) const { return FindEntry(name.GetHash(), name); }
   // The value of `name`, or null when absent.
   ScriptObject* Find(const String& name) const;
@@ -65,7 +75,7 @@ class NameHash {
 
  private:
   void MakeUnique();
-  void Rehash(int buckets);
+  void Split();  // doubles the bucket count
   NameHashBucket* m_buckets;  // payload of a counted block of buckets; NullArray when empty
 };
 

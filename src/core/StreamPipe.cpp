@@ -40,6 +40,25 @@ int64_t StreamPipe::SkipByReading(int64_t n) {
   return done;
 }
 
+int64_t StreamPipe::ReadAt(int64_t at, void* buffer, int64_t n) {
+  if (at < 0 || n < 0) return -1;
+  Lock();
+  int64_t back = Seek(0, kSeekCurrent);
+  int64_t got = 0, r = 0;
+  if (Seek(at, kSeekStart) != at) {
+    r = -1;
+  } else {
+    while (got < n) {  // a stream may answer with fewer bytes than asked before its end
+      r = Read(static_cast<char*>(buffer) + got, n - got);
+      if (r <= 0) break;
+      got += r;
+    }
+  }
+  if (back >= 0) Seek(back, kSeekStart);
+  Unlock();
+  return got > 0 ? got : r < 0 ? -1 : 0;
+}
+
 static const char* const kLevelWords[] = {"Debug", "Info ", "Note ", "Warn ", "Error", "FATAL"};
 
 void StreamPipe::BeginMessage(int level) {

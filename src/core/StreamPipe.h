@@ -42,6 +42,11 @@ class StreamPipe {
   /* 15 */ virtual void SetColor(int foreground, int background);  // console colour indexes; 7 on 0 is normal
   /* 16 */ virtual void Clear();
 
+  // Reads up to `n` bytes at offset `at` without moving the position: the bytes read (fewer only at the
+  // end), -1 when the stream failed. Files read positionally with no lock, so any number of readers can
+  // share one open file; other streams lock, seek, read and seek back.
+  virtual int64_t ReadAt(int64_t at, void* buffer, int64_t n);
+
   // Begins a message of a log level (locks the stream and writes its line prefix) and ends it (unlocks).
   // Plain streams write only the level word; the log pipes write their configured prefix.
   virtual void BeginMessage(int level);

@@ -17,6 +17,10 @@ namespace {
 // (or at the end) when the text has none, so the value always reads back as a floating-point literal.
 // Infinities and NaN are written as "inf", "-inf" and "nan" without a point.
 int FormatFloat(char* out, double v, int digits) {
+  if (v != v) {  // a NaN's sign bit says nothing: "nan" whatever it is
+    std::memcpy(out, "nan", 3);
+    return 3;
+  }
   char buf[48];
   auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
   int n = int(r.ptr - buf);

@@ -1,20 +1,58 @@
 #include "core/String.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace PM {
 
+namespace {
+
+// Little-endian loads of unaligned bytes, so the hash is the same on every host.
+inline uint64_t Load64(const unsigned char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  return v;
+}
+inline uint64_t Load32(const unsigned char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+  return v;
+}
+
+// The 128-bit product of a and b folded to 64 bits: one multiply mixes every input bit into the middle,
+// and folding brings the well-mixed high half down to the low bits that NameHash buckets use.
+inline uint64_t Fold(uint64_t a, uint64_t b) {
+  unsigned __int128 r = static_cast<unsigned __int128>(a) * b;
+  return uint64_t(r) ^ uint64_t(r >> 64);
+}
+
+constexpr uint64_t kHashSeed = 0x243F6A8885A308D3ull;  // digits of pi
+constexpr uint64_t kHashK1 = 0xA0761D6478BD642Full;
+constexpr uint64_t kHashK2 = 0xE7037ED1A0B428DBull;
+
+}  // namespace
+
 uint32_t HashBytes(const void* data, size_t length) {
   const auto* p = static_cast<const unsigned char*>(data);
-  uint32_t h = 2166136261u;
-  for (size_t i = 0; i < length; ++i) h = (h ^ p[i]) * 16777619u;
-  // FNV's low bits mix poorly and NameHash buckets use them: finish with an avalanche.
-  h ^= h >> 16;
-  h *= 0x85EBCA6Bu;
-  h ^= h >> 13;
-  h *= 0xC2B2AE35u;
-  h ^= h >> 16;
-  return h;
+  uint64_t h = kHashSeed ^ Fold(length ^ kHashK1, kHashK2);
+  size_t n = length;
+  for (; n > 16; p += 16, n -= 16) h = Fold(Load64(p) ^ kHashK1, Load64(p + 8) ^ h);
+  // The last 1 to 16 bytes, read as two words that may overlap.
+  uint64_t a = 0, b = 0;
+  if (n >= 8) {
+    a = Load64(p);
+    b = Load64(p + n - 8);
+  } else if (n >= 4) {
+    a = Load32(p);
+    b = Load32(p + n - 4);
+  } else if (n > 0) {
+    a = uint64_t(p[0]) << 16 | uint64_t(p[n >> 1]) << 8 | p[n - 1];
+  }
+  h = Fold(a ^ kHashK1, b ^ h);
+  h = Fold(h ^ kHashK2, length ^ kHashK1);
+  return uint32_t(h) ^ uint32_t(h >> 32);
 }
 
 static void DestroyStringBlock(void* payload) { BlockDelete(payload); }
@@ -41,8 +79,6 @@ static char* EmptyChars() {
   }();
   return c;
 }
-
-static constexpr uintptr_t kHashValid = uintptr_t(1) << 32;
 
 // A new block for `length` characters plus NUL, room for `capacity` characters in all.
 static char* NewChars(int length, int capacity) {
@@ -118,16 +154,8 @@ int String::Compare(const String& a, const String& b) {
   return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
-bool String::Equals(const String& a, const String& b) {
-  if (a.m_chars == b.m_chars) return true;
-  int n = a.Length();
-  return n == b.Length() && std::memcmp(a.m_chars, b.m_chars, size_t(n)) == 0;
-}
-
-uint32_t String::GetHash() const {
+uint32_t String::ComputeHash() const {
   BlockHeader* h = HeaderOf(m_chars);
-  uintptr_t w = h->weak.load(std::memory_order_relaxed);
-  if (w & kHashValid) return uint32_t(w);
   uint32_t hash = HashBytes(m_chars, size_t(Length()));
   h->weak.store(kHashValid | hash, std::memory_order_relaxed);
   return hash;

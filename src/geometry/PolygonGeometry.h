@@ -79,9 +79,21 @@ class SPolygonGeometry_I
   bool m_drawable = false;
   bool m_refusalLogged = false;
 
+ protected:
+  // Words 0-7 of the draw record from the members, the triangle count, and whether it may be drawn.
+  void RefreshPolygonData();
+  // Refreshes the record when stale and counts the material pass's triangles; false when the record
+  // must not go to an engine (logged once per change).
+  bool RefreshForDraw(int32_t mode);
+  // Words 8, 10 and 11 of the draw record from the streams the engine's pass asks for.
+  void BindPassStreams(RenderEngine* engine);
+  // Passes 2 and 3: the record in white without normals, colours or texture coordinates.
+  void DrawPlainPass(RenderEngine* engine, int32_t mode);
+  // The triangle walk of IntersectRay over the given vertex arrays.
+  int32_t WalkTriangles(TriangleQuery* query, const Vector3f* positions, int32_t count, const Vector3f* normals);
+
  private:
   int32_t DrawEngine(RenderEngine* engine, const Vector4f* colors);
-  void RefreshPolygonData();
   bool IndicesInsideArrays() const;
   // The data of the stream a pass-state word names, when it is of class `classId` and covers every vertex.
   const void* PassStream(uint32_t word, uint32_t classId) const;

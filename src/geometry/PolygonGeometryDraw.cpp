@@ -75,57 +75,69 @@ const void* SPolygonGeometry_I::PassStream(uint32_t word, uint32_t classId) cons
   return v->GetData();
 }
 
-int32_t SPolygonGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* colors) {
-  if (!m_tablesBuilt) BuildRenderData();
-  const int32_t mode = engine->GetPassMode();
+bool SPolygonGeometry_I::RefreshForDraw(int32_t mode) {
   if (!m_upToDate) RefreshPolygonData();
   if (!m_drawable) {
     if (!m_refusalLogged) {
       m_refusalLogged = true;
       Validate();
     }
-    return 0;
+    return false;
   }
   // Wrapping on purpose: the counter is statistics and must not overflow into undefined behaviour.
   if (mode == 1) g_FramePrimitiveCount = int32_t(uint32_t(g_FramePrimitiveCount) + uint32_t(m_triangleCount));
+  return true;
+}
 
+void SPolygonGeometry_I::BindPassStreams(RenderEngine* engine) {
   PolygonData& d = m_polygonData;
   const ShaderPassState* pass = engine->GetShaderPassState();
   d.ColorArray = nullptr;
   d.TexCoordArray0 = nullptr;
   d.TexCoordArray1 = nullptr;
-  if (pass) {
-    d.ColorArray = static_cast<const Vector4f*>(
-        PassStream(pass->Words[ShaderPassState::kColorStream], VertexDataVector4f_I::kClassId));
-    d.TexCoordArray0 = static_cast<const Vector2f*>(
-        PassStream(pass->Words[ShaderPassState::kTexCoordStream0], VertexDataVector2f_I::kClassId));
-    d.TexCoordArray1 = static_cast<const Vector2f*>(
-        PassStream(pass->Words[ShaderPassState::kTexCoordStream1], VertexDataVector2f_I::kClassId));
-  }
+  if (!pass) return;
+  d.ColorArray = static_cast<const Vector4f*>(
+      PassStream(pass->Words[ShaderPassState::kColorStream], VertexDataVector4f_I::kClassId));
+  d.TexCoordArray0 = static_cast<const Vector2f*>(
+      PassStream(pass->Words[ShaderPassState::kTexCoordStream0], VertexDataVector2f_I::kClassId));
+  d.TexCoordArray1 = static_cast<const Vector2f*>(
+      PassStream(pass->Words[ShaderPassState::kTexCoordStream1], VertexDataVector2f_I::kClassId));
+}
 
+void SPolygonGeometry_I::DrawPlainPass(RenderEngine* engine, int32_t mode) {
+  PolygonData plain = m_polygonData;
+  plain.NormalArray = nullptr;
+  plain.ColorArray = nullptr;
+  plain.TexCoordArray0 = nullptr;
+  plain.TexCoordArray1 = nullptr;
+  const Vector4f white{1, 1, 1, 1};
+  engine->SetMaterialColor(&white);
+  // A throw-away cache: these passes must not disturb the buffers of the material pass.
+  Ptr<RenderPolygonCache> cache;
+  engine->DrawPolygonData(&plain, &cache);
+  if (mode == 3 && !m_normals.IsEmpty()) {
+    const Vector4f cyan{0, 1, 1, 1};
+    engine->SetMaterialColor(&cyan);
+  }
+  if (cache) {
+    cache->Unload();
+    cache.Clear();
+  }
+}
+
+int32_t SPolygonGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* colors) {
+  if (!m_tablesBuilt) BuildRenderData();
+  const int32_t mode = engine->GetPassMode();
+  if (!RefreshForDraw(mode)) return 0;
+
+  BindPassStreams(engine);
+  PolygonData& d = m_polygonData;
   if (mode == 1) {
     if (!d.ColorArray) engine->SetMaterialColorBlend(&colors[0], &colors[1]);
     if (!d.NormalArray && m_normals.Count() == 1) engine->SetNormal(&m_normals[0]);
     engine->DrawPolygonData(&d, &m_polygonCache);
   } else if (mode == 2 || mode == 3) {
-    PolygonData plain = d;
-    plain.NormalArray = nullptr;
-    plain.ColorArray = nullptr;
-    plain.TexCoordArray0 = nullptr;
-    plain.TexCoordArray1 = nullptr;
-    const Vector4f white{1, 1, 1, 1};
-    engine->SetMaterialColor(&white);
-    // A throw-away cache: these passes must not disturb the buffers of the material pass.
-    Ptr<RenderPolygonCache> cache;
-    engine->DrawPolygonData(&plain, &cache);
-    if (mode == 3 && !m_normals.IsEmpty()) {
-      const Vector4f cyan{0, 1, 1, 1};
-      engine->SetMaterialColor(&cyan);
-    }
-    if (cache) {
-      cache->Unload();
-      cache.Clear();
-    }
+    DrawPlainPass(engine, mode);
   }
   return 1;
 }

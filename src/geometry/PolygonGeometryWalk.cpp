@@ -74,10 +74,15 @@ class TriangleWalk {
 }  // namespace
 
 int32_t SPolygonGeometry_I::IntersectRay(TriangleQuery* query) {
+  return WalkTriangles(query, m_vertices.Data(), m_vertices.Count(), m_normals.Data());
+}
+
+int32_t SPolygonGeometry_I::WalkTriangles(TriangleQuery* query, const Vector3f* positions, int32_t count,
+                                          const Vector3f* normals) {
   if (m_primCount == 0) return 0;
-  query->VertexCount = m_vertices.Count();
-  query->Positions = m_vertices.Data();
-  query->Normals = m_normals.Data();
+  query->VertexCount = count;
+  query->Positions = positions;
+  query->Normals = normals;
   TriangleWalk walk(query, m_indices);
   const int32_t* lengths = m_primLengths.Data();
   const int32_t present = std::min(m_primCount, int32_t(m_primLengths.Count()));

@@ -4,6 +4,7 @@
 
 #include "geometry/Geometry.h"
 #include "geometry/SpriteAppearances.h"
+#include "render/engine/RenderPolygonCache.h"
 
 namespace PM {
 
@@ -11,8 +12,26 @@ class SSpriteGeometry_I
     : public EngineClass<SSpriteGeometry_I, SGeometry_I, ClassId::SSpriteGeometry, "SSpriteGeometry"> {
  public:
   static void Define();
-  uint32_t m_spriteType = 0x01FFF0A8;  // SSpriteGeometry.SpriteTypeEnum Triangle
-  uint32_t m_spriteSort = 0x01FFF0A9;  // SSpriteGeometry.SpriteSortEnum Unsorted
+  static constexpr uint32_t kTriangle = 0x01FFF0A8;  // SSpriteGeometry.SpriteTypeEnum
+  static constexpr uint32_t kQuad = 0x02FFF0A8;
+  // The most sprites one draw takes: their vertex buffers must stay addressable by 32-bit byte counts.
+  static constexpr int32_t kMaxSprites = 1 << 24;
+
+  SSpriteGeometry_I() = default;
+  ~SSpriteGeometry_I();
+
+  // 0 in a pass that draws no geometry, else DrawEngine.
+  int32_t Draw(RenderEngine* engine, const Vector4f* colors) override;
+  // Builds the billboards in eye space and hands them to the engine; only the material pass draws.
+  // `colors`: the colour multiplier and the additive colour (the lens flare passes its own). 1 when the
+  // pass is done, 0 when the sprites could not be drawn.
+  int32_t DrawEngine(RenderEngine* engine, const Vector4f* colors);
+  // Scale, shear (xy, xz, yz) and rotation angles (radians about x, y, z) of the upper 3 x 3 of m,
+  // taken from its columns. An axis of zero length stays zero and shears nothing.
+  static void DecomposeMatrix(const Matrix4f& m, Vector3f& scale, Vector3f& shear, Vector3f& angles);
+
+  uint32_t m_spriteType = kTriangle;
+  uint32_t m_spriteSort = 0x01FFF0A9;  // SSpriteGeometry.SpriteSortEnum Unsorted; no draw reads it
   Obj<SpriteAppearances_I> m_appearances;
   Array<Vector3f> m_translations;
   Array<float> m_appearanceSelect;
@@ -20,6 +39,7 @@ class SSpriteGeometry_I
   Vector3f m_scaling{1, 1, 1};
   bool m_inheritRoll = true;
   bool m_inheritScaling = true;
+  Ptr<RenderPolygonCache> m_polygonCache;  // made by the engine at the first draw
 };
 
 class TSpriteGeometry_I

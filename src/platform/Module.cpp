@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/LastError.h"
@@ -48,6 +49,11 @@ std::string Module::EngineFolder() {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string Module::ModuleFolder() {
+  const char* dir = std::getenv("PM_MODULE_DIR");
+  return dir && *dir ? std::string(dir) : EngineFolder();
+}
+
 std::string Module::FileNameFor(const char* fileName) {
   std::string name = fileName ? fileName : "";
   if (name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".dll") == 0) {
@@ -89,7 +95,7 @@ ModuleHandle Module::Load(const char* fileName) {
   // A module present beside the engine is the one meant, even when it fails to load.
   std::string path = name;
   if (name.find('/') == std::string::npos) {
-    std::string sibling = EngineFolder() + "/" + name;
+    std::string sibling = ModuleFolder() + "/" + name;
     if (access(sibling.c_str(), F_OK) == 0) path = sibling;
   }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

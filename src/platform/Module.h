@@ -1,5 +1,5 @@
 // Loading sibling modules by their file names and resolving their functions.
-// "Name.DLL" is looked for as "Name.so" beside the engine library, then on the loader's path; a
+// "Name.DLL" is looked for as "Name.so" beside the engine library (or in $PM_MODULE_DIR), then on the loader's path; a
 // decorated function name that is not found is looked up by its plain identifier.
 #pragma once
 
@@ -19,6 +19,8 @@ class Module {
 
   // The folder holding the engine library, without a trailing slash.
   static std::string EngineFolder();
+  // Where sibling modules are looked for first: $PM_MODULE_DIR when set, else the engine's folder.
+  static std::string ModuleFolder();
   // The file name a module is looked for under: a ".dll" ending (any case) becomes ".so".
   static std::string FileNameFor(const char* fileName);
   // The identifier inside a decorated name ("?Create@PM@@YAXXZ", "_Create@8", "@Create@8"), or

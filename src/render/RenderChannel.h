@@ -3,33 +3,64 @@
 
 #include "classes/EngineClass.h"
 #include "classes/Object.h"
+#include "scene/Camera.h"
+#include "scene/Node.h"
 
 namespace PM {
+
+// What a channel asks of the frame buffer before it is drawn: the record the engine's ClearBuffer reads.
+struct ChannelClearInfo {
+  bool ColorClearEnable = true;
+  bool AlphaClearEnable = false;
+  bool DepthClearEnable = true;
+  bool StencilClearEnable = false;
+  float ColorClearValue[3] = {0.25f, 0.25f, 0.25f};
+  float AlphaClearValue = 1.0f;
+  double DepthClearValue = 1.0;
+  uint32_t StencilClearValue = 0;
+  int32_t BufferBackgroundColorIndex = -1;         // -1: none
+  int32_t BufferBackgroundDepthStencilIndex = -1;  // -1: none
+};
 
 class RenderChannel_I : public EngineClass<RenderChannel_I, Object_I, ClassId::RenderChannel, "RenderChannel"> {
  public:
   static void Define();
-  Obj<ScriptObject> m_sceneRoot;
-  Obj<ScriptObject> m_camera;
+  // The smallest near plane distance (2^-16).
+  static constexpr float kMinNear = 1.5258789e-5f;
+
+  ~RenderChannel_I() {
+    m_camera.Clear();
+    m_sceneRoot.Clear();
+  }
+
+  // The force-texture-loading flag, the pass flag word and the clear record, reached only through these.
+  virtual uint8_t GetFlagByte() { return m_forceTextureLoading; }
+  virtual uint8_t SetFlagByte(uint8_t flag) { return m_forceTextureLoading = flag; }
+  virtual int32_t GetIntField() { return m_passFlags; }
+  virtual int32_t SetIntField(int32_t flags) { return m_passFlags = flags; }
+  virtual ChannelClearInfo* GetDataPtr() { return &m_clear; }
+
+  Vector4f GetViewport() const { return m_viewport; }
+  // Each part clamped to 0..1 (NaN counts as 0); right is raised to left, top to bottom.
+  void SetViewport(const Vector4f& v);
+  Vector2f GetClipping() const { return m_clipping; }
+  // Near is at least kMinNear; far is at least the near actually stored.
+  void SetClipping(const Vector2f& v);
+
+  Obj<TNode_I> m_sceneRoot;
+  Obj<TCamera_I> m_camera;
   Vector4f m_viewport = {0.0f, 1.0f, 0.0f, 1.0f};
   Vector2f m_clipping = {0.5f, 1024.0f};
   float m_cullFrustumFactor = 1.0f;
   bool m_enable = true;
-  bool m_colorClearEnable = true;
-  Vector3f m_colorClearValue = {0.25f, 0.25f, 0.25f};
-  bool m_alphaClearEnable = false;
-  float m_alphaClearValue = 1.0f;
-  bool m_depthClearEnable = true;
-  double m_depthClearValue = 1.0;
-  bool m_stencilClearEnable = false;
-  uint32_t m_stencilClearValue = 0;
-  int32_t m_bufferBackgroundColorIndex = -1;
-  int32_t m_bufferBackgroundDepthStencilIndex = -1;
+  ChannelClearInfo m_clear;
   uint32_t m_drawMask = 0x7FFFFFFF;
   uint32_t m_excludeMask = 0x80000000;
   Vector4f m_frustumPart = {0.0f, 1.0f, 0.0f, 1.0f};
   Vector2f m_frustumJitter = {0.0f, 0.0f};
   bool m_frustumCullEnable = true;
+  int32_t m_passFlags = 1;  // only the main pass
+  uint8_t m_forceTextureLoading = 0;
 };
 
 }  // namespace PM

@@ -4,13 +4,6 @@
 
 namespace PM {
 
-const Matrix4f& SBaseTransform_I::ApplyLocalMatrix(const Matrix4f& in, Matrix4f& out) {
-  if (m_localState == kLocalStale) UpdateLocalMatrix();
-  if (m_localState == kLocalIdentity) return in;
-  out.SetProductAffine(m_localMatrix, in);
-  return out;
-}
-
 Matrix4f SBaseTransform_I::GetLocalMatrix() {
   if (m_localState == kLocalStale) UpdateLocalMatrix();
   return m_localMatrix;

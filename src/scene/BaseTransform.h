@@ -19,7 +19,13 @@ class SBaseTransform_I : public EngineClass<SBaseTransform_I, SBranch_I, ClassId
 
   // Hands `in` itself back when the local matrix is the identity; otherwise out = LocalMatrix * in
   // (affine) and returns out. With the parent's world matrix as input the result is this node's.
-  virtual const Matrix4f& ApplyLocalMatrix(const Matrix4f& in, Matrix4f& out);
+  // Final and inline: a world-matrix update calls it for every node and needs no look at the vtable.
+  virtual const Matrix4f& ApplyLocalMatrix(const Matrix4f& in, Matrix4f& out) final {
+    if (m_localState == kLocalStale) UpdateLocalMatrix();
+    if (m_localState == kLocalIdentity) return in;
+    out.SetProductAffine(m_localMatrix, in);
+    return out;
+  }
 
   void UpdateLocalMatrix() { m_updateLocalMatrix(*this); }
   // The LocalMatrix member: rebuilt first when stale.

@@ -13,18 +13,18 @@ void SSoundEmitter_I::Define() {
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&SSoundEmitter_I::m_fileObject>(0x01FFF070, "FileObject"),
-      FieldMember<&T::m_playCount>(0x01FFF071, "PlayCount"),
-      FieldMember<&T::m_pause>(0x02FFF071, "Pause"),
+      AccessorMember<&T::GetPlayCount, &T::SetPlayCount>(0x01FFF071, "PlayCount"),
+      AccessorMember<&T::GetPause, &T::SetPause>(0x02FFF071, "Pause"),
       FieldMember<&T::m_loop>(0x03FFF071, "Loop"),
-      FieldMember<&T::m_volume>(0x04FFF071, "Volume"),
-      FieldMember<&T::m_categoryVolume>(0x05FFF071, "CategoryVolume"),
-      FieldMember<&T::m_pitch>(0x06FFF071, "Pitch"),
-      ReadOnly(FieldMember<&T::m_sampleRate>(0x07FFF071, "SampleRate", 0x5)),
-      ReadOnly(FieldMember<&T::m_sampleBits>(0x08FFF071, "SampleBits", 0x5)),
-      ReadOnly(FieldMember<&T::m_channels>(0x09FFF071, "Channels", 0x5)),
-      ReadOnly(FieldMember<&T::m_playTime>(0x0AFFF071, "PlayTime", 0x5)),
-      FieldMember<&T::m_position>(0x0BFFF071, "Position"),
-      FieldMember<&T::m_velocity>(0x0CFFF071, "Velocity"),
+      AccessorMember<&T::GetVolume, &T::SetVolume>(0x04FFF071, "Volume"),
+      AccessorMember<&T::GetCategoryVolume, &T::SetCategoryVolume>(0x05FFF071, "CategoryVolume"),
+      AccessorMember<&T::GetPitch, &T::SetPitch>(0x06FFF071, "Pitch"),
+      AccessorMember<&T::GetSampleRate, nullptr>(0x07FFF071, "SampleRate", 0x5),
+      AccessorMember<&T::GetSampleBits, nullptr>(0x08FFF071, "SampleBits", 0x5),
+      AccessorMember<&T::GetChannels, nullptr>(0x09FFF071, "Channels", 0x5),
+      AccessorMember<&T::GetPlayTime, nullptr>(0x0AFFF071, "PlayTime", 0x5),
+      AccessorMember<&T::GetPosition, &T::SetPosition>(0x0BFFF071, "Position"),
+      AccessorMember<&T::GetVelocity, &T::SetVelocity>(0x0CFFF071, "Velocity"),
   };
   DefineMembers(members);
 }

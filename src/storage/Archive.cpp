@@ -1,5 +1,8 @@
 #include "storage/Archive.h"
 
+#include <libdeflate.h>
+
+#include <memory>
 #include <string>
 #include <unordered_set>
 
@@ -44,9 +47,7 @@ class ArchiveIndexReader {
     if (uint32_t r = ReadHeader(AF::kData, end, length)) return r;
     m_a.m_dataStart = m_pos;
     m_dataLength = length;
-    if (m_s->Seek(m_pos + length, kSeekStart) != m_pos + length)
-      return Fail(kArchiveETruncated, "the DATA chunk cannot be skipped");
-    m_pos += length;
+    m_pos += length;  // ReadHeader saw that it fits
 
     if (uint32_t r = ReadHeader(AF::kTree, end, length)) return r;
     if (m_pos + length != end) return Fail(kArchiveECorrupt, "the TREE chunk does not end the ARCH chunk");
@@ -70,12 +71,7 @@ class ArchiveIndexReader {
   }
 
   bool ReadExact(void* out, int64_t n) {
-    int64_t got = 0;
-    while (got < n) {
-      int64_t r = m_s->Read(static_cast<char*>(out) + got, n - got);
-      if (r <= 0) return false;
-      got += r;
-    }
+    if (m_s->ReadAt(m_pos, out, n) != n) return false;
     m_pos += n;
     return true;
   }
@@ -126,11 +122,11 @@ class ArchiveIndexReader {
                       " bytes after its name, not 20");
         const uint8_t* f = m_tree.data() + rest;
         Archive::Entry e{AF::GetU32(f), AF::GetU32(f + 4), AF::GetU32(f + 8), AF::GetU32(f + 12), AF::GetU32(f + 16)};
-        if (uint64_t(e.offset) + e.storedSize > m_dataLength)
+        if (e.offset + e.storedSize > m_dataLength)
           return Fail(kArchiveECorrupt, "the data of \"", path.c_str(), "\" lies past the end of the DATA chunk");
         // Deflate expands at most about 1032 to 1, so a larger original size is a lie (and an allocation).
         if (e.method > AF::kDeflate || (e.method == AF::kStored && e.storedSize != e.originalSize) ||
-            (e.method == AF::kDeflate && uint64_t(e.originalSize) > uint64_t(e.storedSize) * 1032 + 1024))
+            (e.method == AF::kDeflate && e.originalSize > e.storedSize * 1032 + 1024))
           return Fail(kArchiveECorrupt, "\"", path.c_str(), "\" has method ", e.method, " with sizes ",
                       e.storedSize, " and ", e.originalSize);
         e.index = uint32_t(m_a.m_order.size());
@@ -146,7 +142,7 @@ class ArchiveIndexReader {
   Archive& m_a;
   StreamPipe* m_s;
   int64_t m_pos = 0;
-  uint32_t m_dataLength = 0;
+  int64_t m_dataLength = 0;
   std::vector<uint8_t> m_tree;
   std::unordered_set<std::string> m_dirs;
 };
@@ -165,6 +161,9 @@ Ptr<Archive> Archive::OpenWith(const String& name, Opener opener, ResultCode* re
     return nullptr;
   }
   Ptr<Archive> archive(NewCounted<Archive>(name, std::move(opener)));
+  archive->m_file = stream;
+  archive->m_length = stream->GetFileLength();
+  stream->GetFileTime(nullptr, nullptr, &archive->m_lastWrite);
   code = ArchiveIndexReader(*archive, stream.Get()).Run();
   if (code != kArchiveOk) return nullptr;
   return archive;
@@ -175,6 +174,12 @@ const Archive::Entry* Archive::Find(std::string_view innerPath) const {
   return it == m_entries.end() ? nullptr : &it->second;
 }
 
+bool Archive::ChangedOnDisk() const {
+  int64_t lastWrite = 0;
+  m_file->GetFileTime(nullptr, nullptr, &lastWrite);
+  return m_file->GetFileLength() != m_length || lastWrite != m_lastWrite;
+}
+
 StreamPipe* Archive::OpenFile(std::string_view innerPath, bool quiet) const {
   const Entry* e = Find(innerPath);
   if (!e) {
@@ -182,30 +187,78 @@ StreamPipe* Archive::OpenFile(std::string_view innerPath, bool quiet) const {
       LogError("Archive: ENotFound: ", m_name, ": no file \"", String(innerPath), "\" in the archive");
     return NullPipe();
   }
-  StreamPipeRef file(m_opener());
-  if (file.IsNull()) {
-    LogError("Archive: ENotFound: ", m_name, ": the archive can no longer be opened");
-    return NullPipe();
-  }
-  return NewEntryStream(*e, file, innerPath);
+  return NewEntryStream(*e, innerPath);
 }
 
-ArchiveEntryStream* Archive::NewEntryStream(const Entry& e, const StreamPipeRef& file, std::string_view innerPath) const {
-  StreamPipeRef data(NewCounted<StreamWindow>(file, m_dataStart + e.offset, e.storedSize));
-  if (e.method == ArchiveFormat::kDeflate) data = NewInflateReader(data, e.storedSize);
+bool Archive::InflatesWhole(const Entry& e) {
+  // Deflate's stored blocks add 5 bytes per 64 KiB; more deflate data than that is no whole-file candidate.
+  return e.method == ArchiveFormat::kDeflate && e.originalSize <= kWholeInflateLimit &&
+         e.storedSize <= e.originalSize + e.originalSize / 8 + 1024;
+}
+
+namespace {
+
+// One decompressor per thread, made on first use.
+struct Decompressor {
+  libdeflate_decompressor* d = nullptr;
+  ~Decompressor() {
+    if (d) libdeflate_free_decompressor(d);
+  }
+  libdeflate_decompressor* Get() {
+    if (!d) d = libdeflate_alloc_decompressor();
+    if (!d) OutOfMemory(sizeof(void*));
+    return d;
+  }
+};
+
+}  // namespace
+
+ResultCode Archive::Unpack(const Entry& e, uint8_t* out, const char** what) const {
+  static const char* kShort = "its data ends before its recorded length";
+  int64_t at = m_dataStart + e.offset;
+  if (e.method == ArchiveFormat::kStored) {
+    if (m_file->ReadAt(at, out, e.originalSize) == e.originalSize) return kArchiveOk;
+    *what = kShort;
+    return kArchiveETruncated;
+  }
+  std::unique_ptr<uint8_t[]> packed(new uint8_t[size_t(e.storedSize) + 1]);
+  if (m_file->ReadAt(at, packed.get(), e.storedSize) != e.storedSize) {
+    *what = kShort;
+    return kArchiveETruncated;
+  }
+  thread_local Decompressor decompressor;
+  uint8_t none;
+  size_t made = 0;
+  libdeflate_result r = libdeflate_zlib_decompress(decompressor.Get(), packed.get(), size_t(e.storedSize),
+                                                      e.originalSize ? out : &none, size_t(e.originalSize), &made);
+  if (r == LIBDEFLATE_SUCCESS && made == size_t(e.originalSize)) return kArchiveOk;
+  if (r == LIBDEFLATE_SUCCESS) {
+    *what = kShort;
+    return kArchiveETruncated;
+  }
+  *what = r == LIBDEFLATE_INSUFFICIENT_SPACE ? "its data is longer than its recorded length"
+                                             : "its deflate data is damaged";
+  return kArchiveECorrupt;
+}
+
+ArchiveEntryStream* Archive::NewEntryStream(const Entry& e, std::string_view innerPath) const {
   Ptr<Archive> self(const_cast<Archive*>(this));  // archives live in counted blocks (Open makes them)
-  return NewCounted<ArchiveEntryStream>(data, e.originalSize, e.crc, String(innerPath), &m_verified[e.index], self);
+  bool whole = InflatesWhole(e);
+  StreamPipeRef data(NewCounted<StreamWindow>(m_file, m_dataStart + e.offset, e.storedSize));
+  if (e.method == ArchiveFormat::kDeflate && !whole) data = NewInflateReader(data, e.storedSize);
+  auto* s = NewCounted<ArchiveEntryStream>(self, e, data, whole, String(innerPath), &m_verified[e.index]);
+  // Read through the one open file, an archive rewritten in place would hand out other bytes.
+  if (ChangedOnDisk()) s->FailNow(kArchiveETruncated, "the archive changed on disk after it was opened");
+  return s;
 }
 
 ResultCode Archive::ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const {
   out.clear();
   const Entry* e = Find(innerPath);
   if (!e) return kArchiveENotFound;
-  StreamPipeRef file(m_opener());
-  if (file.IsNull()) return kArchiveENotFound;
-  ArchiveEntryStream* entry = NewEntryStream(*e, file, innerPath);
+  ArchiveEntryStream* entry = NewEntryStream(*e, innerPath);
   StreamPipeRef s(entry);
-  out.resize(e->originalSize);
+  out.resize(size_t(e->originalSize));
   int64_t got = 0;
   while (got < int64_t(out.size())) {
     int64_t r = s->Read(out.data() + got, int64_t(out.size()) - got);

@@ -1,6 +1,6 @@
 // The chunked archive reader: parses an archive's index once (never its file data) and opens each
-// file inside as a stream of its own over the archive file. Immutable after Open, so one archive
-// serves every thread.
+// file inside as a stream of its own over the one open archive file, read positionally. Immutable
+// after Open, so one archive serves every thread.
 #pragma once
 
 #include <atomic>
@@ -20,14 +20,18 @@ class ArchiveEntryStream;
 
 class Archive {
  public:
-  // Opens a new stream (count 0) on the whole archive, or the null stream; called once for the index
-  // and once for every file opened.
+  // Opens a new stream (count 0) on the whole archive, or the null stream; called once, by Open. Every
+  // file is then read from that stream through ReadAt.
   using Opener = std::function<StreamPipe*()>;
 
+  // Deflated files up to this size (and whose deflate data is no larger than stored blocks make it) are
+  // inflated whole on first use; larger ones are inflated as a stream.
+  static constexpr int64_t kWholeInflateLimit = int64_t(16) << 20;
+
   struct Entry {
-    uint32_t offset;  // from the start of the DATA payload
-    uint32_t storedSize;
-    uint32_t originalSize;
+    int64_t offset;  // from the start of the DATA payload
+    int64_t storedSize;
+    int64_t originalSize;
     uint32_t crc;
     uint32_t method;
     uint32_t index = 0;  // the file's place in FileNames()
@@ -51,14 +55,24 @@ class Archive {
   // Reads a whole file and checks it: kArchiveOk, kArchiveENotFound, ETruncated, ECorrupt or ECrcMismatch.
   ResultCode ReadFile(std::string_view innerPath, std::vector<uint8_t>& out) const;
 
+  // True when the file is to be inflated whole rather than as a stream.
+  static bool InflatesWhole(const Entry& e);
+  // The file's original bytes, all `e.originalSize` of them, into `out`: stored bytes read, deflate data
+  // inflated in one call. Checks the lengths (not the crc32); a failure names what was wrong in `what`.
+  ResultCode Unpack(const Entry& e, uint8_t* out, const char** what) const;
+
   Archive(const String& name, Opener opener) : m_name(name), m_opener(std::move(opener)) {}
 
  private:
   friend class ArchiveIndexReader;
-  ArchiveEntryStream* NewEntryStream(const Entry& e, const StreamPipeRef& file, std::string_view innerPath) const;
+  ArchiveEntryStream* NewEntryStream(const Entry& e, std::string_view innerPath) const;
+  bool ChangedOnDisk() const;  // the file's length or time differs from what Open saw
 
   String m_name;
   Opener m_opener;
+  StreamPipeRef m_file;      // the archive, opened once
+  int64_t m_length = 0;      // its length and last write time at Open
+  int64_t m_lastWrite = 0;
   int64_t m_dataStart = 0;  // the DATA payload's offset in the archive file
   std::unordered_map<std::string, Entry> m_entries;
   std::vector<std::string> m_order;

@@ -1,19 +1,25 @@
 #include "storage/ArchiveEntryStream.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/Log.h"
-#include "storage/Archive.h"
 #include "storage/ArchiveResult.h"
 
 namespace PM {
 
-ArchiveEntryStream::ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc,
-                                       const String& name, std::atomic<uint8_t>* verified, const Ptr<Archive>& owner)
-    : m_source(source), m_length(length), m_expectedCrc(crc), m_name(name), m_verified(verified), m_owner(owner) {
-  m_crc = uint32_t(crc32(0, nullptr, 0));
+ArchiveEntryStream::ArchiveEntryStream(const Ptr<Archive>& owner, const Archive::Entry& entry,
+                                       const StreamPipeRef& source, bool whole, const String& name,
+                                       std::atomic<uint8_t>* verified)
+    : m_owner(owner),
+      m_entry(entry),
+      m_source(source),
+      m_whole(whole),
+      m_length(entry.originalSize),
+      m_name(name),
+      m_verified(verified) {
   m_checking = !m_verified->load(std::memory_order_acquire);
 }
 
@@ -30,16 +36,38 @@ bool ArchiveEntryStream::CheckEnd() {
   m_ended = true;
   unsigned char extra;
   if (m_source->Read(&extra, 1) > 0) return Fail(kArchiveECorrupt, "its data is longer than its recorded length");
-  if (m_checking && m_crc != m_expectedCrc) return Fail(kArchiveECrcMismatch, "its crc32 differs from the recorded one");
+  if (m_checking && m_crc != m_entry.crc) return Fail(kArchiveECrcMismatch, "its crc32 differs from the recorded one");
   if (m_checking) m_verified->store(1, std::memory_order_release);
   return true;
 }
 
+bool ArchiveEntryStream::Unpacked() {
+  if (m_bytes) return true;
+  if (m_failure) return false;
+  std::unique_ptr<uint8_t[]> bytes(new uint8_t[size_t(m_length) + 1]);
+  const char* what = "";
+  if (ResultCode code = m_owner->Unpack(m_entry, bytes.get(), &what)) return Fail(code, what);
+  if (!m_verified->load(std::memory_order_acquire)) {
+    if (uint32_t(libdeflate_crc32(0, bytes.get(), size_t(m_length))) != m_entry.crc)
+      return Fail(kArchiveECrcMismatch, "its crc32 differs from the recorded one");
+    m_verified->store(1, std::memory_order_release);
+  }
+  m_bytes = std::move(bytes);
+  return true;
+}
+
 int64_t ArchiveEntryStream::Read(void* buffer, int64_t n) {
+  if (m_failure) return -1;
   n = std::min(n, m_length - m_pos);
-  if (m_failure) return 0;
+  if (m_whole) {
+    if (!Unpacked()) return -1;
+    if (n <= 0) return 0;
+    std::memcpy(buffer, m_bytes.get() + m_pos, size_t(n));
+    m_pos += n;
+    return n;
+  }
   if (n <= 0) {
-    if (m_pos == m_length) CheckEnd();  // an empty file is checked on its first read
+    if (m_pos == m_length && !CheckEnd()) return -1;  // an empty file is checked on its first read
     return 0;
   }
   auto* out = static_cast<unsigned char*>(buffer);
@@ -51,17 +79,11 @@ int64_t ArchiveEntryStream::Read(void* buffer, int64_t n) {
   }
   if (got < n) {
     Fail(kArchiveETruncated, "its data ends before its recorded length");
-    return 0;
+    return -1;
   }
-  if (m_checking) {
-    for (int64_t done = 0; done < got;) {  // zlib takes 32-bit lengths
-      uInt part = uInt(std::min<int64_t>(got - done, 1 << 30));
-      m_crc = uint32_t(crc32(m_crc, out + done, part));
-      done += part;
-    }
-  }
+  if (m_checking) m_crc = uint32_t(libdeflate_crc32(m_crc, out, size_t(got)));
   m_pos += got;
-  if (m_pos == m_length && !CheckEnd()) return 0;
+  if (m_pos == m_length && !CheckEnd()) return -1;
   return got;
 }
 
@@ -72,12 +94,22 @@ int ArchiveEntryStream::ReadByte() {
 
 int ArchiveEntryStream::PeekByteAt(int64_t offset) {
   if (m_failure || offset < 0 || m_pos + offset >= m_length) return -1;
+  if (m_whole) return Unpacked() ? m_bytes[size_t(m_pos + offset)] : -1;
   return m_source->PeekByteAt(offset);
 }
 
 int64_t ArchiveEntryStream::Skip(int64_t n) {
-  // Skipped bytes are read through, so the crc still covers the whole file.
-  return SkipByReading(n);
+  if (!m_whole) return SkipByReading(n);  // skipped bytes are read through, so the crc still covers them
+  if (m_failure || !Unpacked() || n <= 0) return 0;
+  n = std::min(n, m_length - m_pos);
+  m_pos += n;
+  return n;
+}
+
+void ArchiveEntryStream::Restart() {
+  m_crc = 0;
+  m_checking = !m_verified->load(std::memory_order_acquire);
+  m_ended = false;
 }
 
 int64_t ArchiveEntryStream::Seek(int64_t offset, int origin) {
@@ -86,15 +118,11 @@ int64_t ArchiveEntryStream::Seek(int64_t offset, int origin) {
   int64_t to = base + offset;
   if (to < 0 || to > m_length) return -1;
   if (to == m_pos) return m_pos;
+  if (m_whole) return m_pos = to;  // the whole file was checked when it was unpacked
   if (m_source->Seek(to, kSeekStart) != to) return -1;
   m_pos = to;
-  if (to == 0) {  // a rewind starts the check afresh
-    m_crc = uint32_t(crc32(0, nullptr, 0));
-    m_checking = !m_verified->load(std::memory_order_acquire);
-    m_ended = false;
-  } else {
-    m_checking = false;
-  }
+  if (to == 0) Restart();
+  else m_checking = false;
   return m_pos;
 }
 

@@ -1,27 +1,27 @@
 // The stream of one file inside a chunked archive: its bytes (stored, or inflated from its deflate
 // data) checked against the recorded length and crc32 as they are read from the start. A mismatch
-// is logged with the archive's and the file's name and the bytes of the read that found it are
-// withheld, so a damaged file never reads as complete.
+// is logged with the archive's and the file's name, the bytes of the read that found it are withheld
+// and every later read answers -1, so a damaged file never reads as complete.
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include "core/Obj.h"
 #include "core/ResultCode.h"
 #include "core/StreamPipe.h"
 #include "core/String.h"
+#include "storage/Archive.h"
 
 namespace PM {
 
-class Archive;
-
 class ArchiveEntryStream : public StreamPipe {
  public:
-  // `source` gives the file's original bytes (a window, or an inflate reader over one). `verified` is the
-  // archive's record that this file has passed its check once; `owner` keeps that record alive and
-  // names the archive in errors.
-  ArchiveEntryStream(const StreamPipeRef& source, int64_t length, uint32_t crc, const String& name,
-                     std::atomic<uint8_t>* verified, const Ptr<Archive>& owner);
+  // `source` gives the file's original bytes (a window, or an inflate reader over one), or with `whole`
+  // its deflate data, which the archive then inflates whole on first use. `verified` is the archive's record that this
+  // file has passed its check once; `owner` keeps that record and `entry` alive and names the archive.
+  ArchiveEntryStream(const Ptr<Archive>& owner, const Archive::Entry& entry, const StreamPipeRef& source,
+                     bool whole, const String& name, std::atomic<uint8_t>* verified);
 
   void Lock() override { m_source->Lock(); }
   void Unlock() override { m_source->Unlock(); }
@@ -39,17 +39,23 @@ class ArchiveEntryStream : public StreamPipe {
 
   // The archive code of the first fault found (kArchiveOk while none).
   ResultCode Failure() const { return m_failure; }
+  // Fails the stream before its first read (logged like any fault).
+  void FailNow(ResultCode code, const char* what) { Fail(code, what); }
 
  private:
-  bool Fail(ResultCode code, const char* what);  // logs once; the stream then reads as ended
+  bool Fail(ResultCode code, const char* what);  // logs once; the stream then answers -1
   bool CheckEnd();                              // the length and crc checks once all bytes are read
+  bool Unpacked();                              // whole files: unpacked and checked on first use
+  void Restart();                               // back to the start with the check afresh
 
+  Ptr<Archive> m_owner;
+  const Archive::Entry& m_entry;
   StreamPipeRef m_source;
+  bool m_whole;
+  std::unique_ptr<uint8_t[]> m_bytes;  // a whole file's bytes once unpacked
   int64_t m_length;
-  uint32_t m_expectedCrc;
   String m_name;
   std::atomic<uint8_t>* m_verified;
-  Ptr<Archive> m_owner;
   int64_t m_pos = 0;
   uint32_t m_crc = 0;
   bool m_checking = true;  // false after a seek away from the sequential order

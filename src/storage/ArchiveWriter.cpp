@@ -90,6 +90,8 @@ ResultCode ArchiveWriter::AddFile(const String& innerPath, const void* bytes, si
     rest.remove_prefix(slash + 1);
   }
 
+  // The format records 32-bit sizes: refuse a larger file before a byte of it is written.
+  if (n > UINT32_MAX) return Fail(kArchiveEOversized, "the data passes 4 GiB at \"", innerPath, "\"");
   int64_t start = Position();
   if (method == AF::kStored) {
     if (!WriteAll(bytes, int64_t(n))) return Fail(kArchiveEWriteFailed, "writing \"", innerPath, "\" failed");
@@ -100,7 +102,7 @@ ResultCode ArchiveWriter::AddFile(const String& innerPath, const void* bytes, si
   }  // the deflate writer finishes its stream when released
   int64_t end = Position();
   int64_t offset = start - m_base - kDataStart;
-  if (start < 0 || end < start || n > UINT32_MAX || end - m_base - kDataStart > int64_t(UINT32_MAX))
+  if (start < 0 || end < start || end - m_base - kDataStart > int64_t(UINT32_MAX))
     return Fail(kArchiveEOversized, "the data passes 4 GiB at \"", innerPath, "\"");
   uint32_t crc = uint32_t(crc32(0, nullptr, 0));
   for (size_t done = 0; done < n;) {
@@ -108,7 +110,7 @@ ResultCode ArchiveWriter::AddFile(const String& innerPath, const void* bytes, si
     crc = uint32_t(crc32(crc, static_cast<const Bytef*>(bytes) + done, part));
     done += part;
   }
-  Archive::Entry e{uint32_t(offset), uint32_t(end - start), uint32_t(n), crc, method};
+  Archive::Entry e{offset, end - start, int64_t(n), crc, method};
   level->push_back(Node{std::string(rest), false, e, {}});
   m_dataLength = end - m_base - kDataStart;
   ++m_fileCount;
@@ -124,7 +126,8 @@ void ArchiveWriter::PutTree(const std::vector<Node>& nodes, std::vector<uint8_t>
       PutTree(node.children, out);
     } else {
       const Archive::Entry& e = node.entry;
-      for (uint32_t v : {e.offset, e.storedSize, e.originalSize, e.crc, e.method}) PutU32(out, v);
+      for (uint32_t v : {uint32_t(e.offset), uint32_t(e.storedSize), uint32_t(e.originalSize), e.crc, e.method})
+        PutU32(out, v);
     }
     AF::PutU32(out.data() + at + AF::kIdSize, uint32_t(out.size() - at - AF::kHeaderSize));
   }

@@ -54,6 +54,7 @@ FileStream::FileStream(int fd, uint32_t mode, const char* path) : m_fd(fd), m_mo
 FileStream::~FileStream() { ::close(m_fd); }
 
 int64_t FileStream::ReadAt(int64_t pos, void* buffer, int64_t n) {
+  if (pos < 0 || n < 0) return -1;
   int64_t done = 0;
   while (done < n) {
     ssize_t r = ::pread(m_fd, static_cast<char*>(buffer) + done, size_t(n - done), pos + done);

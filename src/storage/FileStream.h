@@ -30,9 +30,9 @@ class FileStream : public LockedStream {
   int64_t GetFileLength() override;
   int32_t GetFileTime(int64_t* creation, int64_t* access, int64_t* lastWrite) override;
   int32_t SetFileTime(const int64_t* creation, const int64_t* access, const int64_t* lastWrite) override;
+  int64_t ReadAt(int64_t pos, void* buffer, int64_t n) override;  // pread: no lock, no shared position
 
  protected:
-  int64_t ReadAt(int64_t pos, void* buffer, int64_t n);  // bytes read, -1 on an error (logged)
   int64_t WriteAt(int64_t pos, const void* bytes, int64_t n);
 
   int m_fd;

@@ -7,27 +7,12 @@ namespace PM {
 StreamWindow::StreamWindow(const StreamPipeRef& source, int64_t offset, int64_t length)
     : m_source(source), m_offset(offset), m_length(std::max<int64_t>(length, 0)) {}
 
-bool StreamWindow::PlaceSource(int64_t at) {
-  if (m_sourcePos == at) return true;
-  if (m_source->Seek(m_offset + at, kSeekStart) != m_offset + at) {
-    m_sourcePos = -1;
-    return false;
-  }
-  m_sourcePos = at;
-  return true;
-}
-
 int64_t StreamWindow::Read(void* buffer, int64_t n) {
   n = std::min(n, m_length - m_pos);
-  if (n <= 0 || !PlaceSource(m_pos)) return 0;
-  int64_t got = 0;
-  while (got < n) {  // a short read from the source is not the end of the window
-    int64_t r = m_source->Read(static_cast<char*>(buffer) + got, n - got);
-    if (r <= 0) break;
-    got += r;
-  }
+  if (n <= 0) return 0;
+  int64_t got = m_source->ReadAt(m_offset + m_pos, buffer, n);
+  if (got <= 0) return -1;  // the source is shorter than the window or failed
   m_pos += got;
-  m_sourcePos = m_pos;
   return got;
 }
 
@@ -38,13 +23,8 @@ int StreamWindow::ReadByte() {
 
 int StreamWindow::PeekByteAt(int64_t offset) {
   int64_t at = m_pos + offset;
-  if (offset < 0 || at >= m_length || !PlaceSource(at)) return -1;
   unsigned char b;
-  if (m_source->Read(&b, 1) != 1) {
-    m_sourcePos = -1;
-    return -1;
-  }
-  m_sourcePos = at + 1;
+  if (offset < 0 || at >= m_length || m_source->ReadAt(m_offset + at, &b, 1) != 1) return -1;
   return b;
 }
 

@@ -1,5 +1,7 @@
-// A read-only view of the bytes [offset, offset + length) of a seekable source stream: what an
-// archive hands out for one stored file, so nothing outside that range can be read through it.
+// A read-only view of the bytes [offset, offset + length) of a source stream: what an archive hands out
+// for one stored file, so nothing outside that range can be read through it. It reads the source only
+// positionally (ReadAt), so many windows share one open source without disturbing each other. A source
+// that ends before the window does is a failure (-1), not the window's end.
 #pragma once
 
 #include "core/StreamPipe.h"
@@ -25,13 +27,10 @@ class StreamWindow : public StreamPipe {
   }
 
  private:
-  bool PlaceSource(int64_t at);  // moves the source to m_offset + at when it is elsewhere
-
   StreamPipeRef m_source;
   int64_t m_offset;
   int64_t m_length;
   int64_t m_pos = 0;
-  int64_t m_sourcePos = -1;  // the source's position when known, relative to m_offset
 };
 
 }  // namespace PM

@@ -72,7 +72,7 @@ bool LocalNameMatches(StreamPipe* source, int64_t dataAt, int extra, const char*
   int64_t at = dataAt - extra - int64_t(nameLength) - kLocalHeaderSize;
   if (at < 0) return false;
   std::vector<unsigned char> header(size_t(kLocalHeaderSize) + nameLength);
-  if (!ReadStreamAt(source, at, header.data(), int64_t(header.size()))) return false;
+  if (source->ReadAt(at, header.data(), int64_t(header.size())) != int64_t(header.size())) return false;
   auto le16 = [&](size_t i) { return uint64_t(header[i]) | uint64_t(header[i + 1]) << 8; };
   return std::memcmp(header.data(), "PK\x03\x04", 4) == 0 && le16(26) == nameLength && le16(28) == uint64_t(extra) &&
          std::memcmp(header.data() + kLocalHeaderSize, name, nameLength) == 0;
@@ -155,7 +155,7 @@ ResultCode ZipArchive::ReadDirectory(const ZipOpenOptions& options) {
       return Fail(EZipBadTrailer, "the integrity trailer is not at the end of the archive");
     // The end record must close the archive: a missing tail or bytes after it mean damage.
     unsigned char end[4] = {};
-    if (!ReadStreamAt(m_source.Get(), length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) ||
+    if (m_source->ReadAt(length - kZipEndRecordSize - int64_t(global.size_comment), end, 4) != 4 ||
         std::memcmp(end, "PK\x05\x06", 4) != 0)
       return Fail(EZipFormat, "the archive is truncated or has bytes after its end record");
     if (!options.acceptMissingTrailer) return Fail(EZipNoTrailer, "the archive has no integrity trailer");

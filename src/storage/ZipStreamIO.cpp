@@ -18,19 +18,11 @@ voidpf ZCALLBACK Open(voidpf opaque, const void*, int) {
 
 uLong ZCALLBACK Read(voidpf, voidpf h, void* buf, uLong size) {
   auto* f = static_cast<Handle*>(h);
-  StreamPipe* s = f->stream.Get();
-  s->Lock();
-  int64_t got = 0;
-  if (s->Seek(f->pos, kSeekStart) == f->pos) {
-    while (got < int64_t(size)) {  // a stream may answer with fewer bytes than asked before its end
-      int64_t n = s->Read(static_cast<char*>(buf) + got, int64_t(size) - got);
-      if (n <= 0) break;
-      got += n;
-    }
-  } else {
+  int64_t got = f->stream->ReadAt(f->pos, buf, int64_t(size));
+  if (got < 0) {
     f->failed = true;
+    return 0;
   }
-  s->Unlock();
   f->pos += got;
   return uLong(got);
 }

@@ -1,6 +1,6 @@
 // minizip's file callbacks laid over an engine stream. Each handle minizip opens keeps its own
-// position and seeks before every transfer, so the archive and its member streams can share one
-// source stream (locked around each seek and transfer).
+// position: reads are positional (ReadAt) and writes seek first under the stream's lock, so the archive
+// and its member streams can share one source stream.
 #pragma once
 
 #include <minizip/ioapi.h>

@@ -18,20 +18,6 @@ constexpr int kCrcAt = 15;
 
 }  // namespace
 
-bool ReadStreamAt(StreamPipe* s, int64_t at, void* buf, int64_t n) {
-  s->Lock();
-  int64_t got = 0;
-  if (s->Seek(at, kSeekStart) == at) {
-    while (got < n) {
-      int64_t r = s->Read(static_cast<char*>(buf) + got, n - got);
-      if (r <= 0) break;
-      got += r;
-    }
-  }
-  s->Unlock();
-  return got == n;
-}
-
 namespace {
 
 bool ParseHex(const char* p, uint32_t* value) {
@@ -57,18 +43,15 @@ void FormatZipTrailer(uint32_t crc, char out[kZipTrailerSize]) {
 bool CrcOfStreamPrefix(StreamPipe* source, int64_t length, uint32_t* crc) {
   std::vector<unsigned char> buf(1 << 16);
   uLong c = crc32(0, nullptr, 0);
-  source->Lock();
-  bool ok = source->Seek(0, kSeekStart) == 0;
+  bool ok = true;
   for (int64_t done = 0; ok && done < length;) {
-    int64_t want = std::min<int64_t>(int64_t(buf.size()), length - done);
-    int64_t n = source->Read(buf.data(), want);
+    int64_t n = source->ReadAt(done, buf.data(), std::min<int64_t>(int64_t(buf.size()), length - done));
     if (n <= 0) ok = false;
     else {
       c = crc32(c, buf.data(), uInt(n));
       done += n;
     }
   }
-  source->Unlock();
   *crc = uint32_t(c);
   return ok;
 }
@@ -77,7 +60,7 @@ ZipTrailerState CheckZipTrailer(StreamPipe* source) {
   int64_t length = source->GetFileLength();
   if (length < kZipTrailerSize + kZipEndRecordSize) return ZipTrailerState::Missing;
   unsigned char tail[kZipEndRecordSize + kZipTrailerSize];
-  if (!ReadStreamAt(source, length - int64_t(sizeof tail), tail, sizeof tail)) return ZipTrailerState::Unreadable;
+  if (source->ReadAt(length - int64_t(sizeof tail), tail, sizeof tail) != int64_t(sizeof tail)) return ZipTrailerState::Unreadable;
   const char* t = reinterpret_cast<const char*>(tail + kZipEndRecordSize);
   bool tagArchive = std::memcmp(t, kTagArchive, 10) == 0;
   bool tagCrc = std::memcmp(t + kTagCrcAt, kTagCrc, 3) == 0;

@@ -26,7 +26,4 @@ ZipTrailerState CheckZipTrailer(StreamPipe* source);
 // The crc32 of the first `length` bytes of `source`; false when they cannot all be read.
 bool CrcOfStreamPrefix(StreamPipe* source, int64_t length, uint32_t* crc);
 
-// Reads exactly `n` bytes at offset `at` (false when the stream holds fewer).
-bool ReadStreamAt(StreamPipe* source, int64_t at, void* buffer, int64_t n);
-
 }  // namespace PM

@@ -1,6 +1,11 @@
 // String and NameHash behaviour that the script language and its printed output rely on.
 #include "core/NameHash.h"
 #include "core/String.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -39,10 +44,21 @@ TEST_F(StringTest, ConcatSharesTheNonEmptySide) {
 }
 
 TEST_F(StringTest, HashIsPinnedComputedOnceAndCached) {
-  // Pinned: the hash decides NameHash bucket order and so the printed order of hashes.
-  EXPECT_EQ(HashBytes("", 0), 0xAB3E7C0Bu);
-  EXPECT_EQ(String("a").GetHash(), 0x1A80B1B3u);
-  EXPECT_EQ(String("Value").GetHash(), 0x5AA388D2u);
+  // Pinned: the hash decides NameHash bucket order and so the printed order of hashes. The lengths reach
+  // every path: empty, 1-3, 4-7, 8-16 bytes in the last piece, and one or two whole 16-byte pieces before it.
+  const struct {
+    const char* text;
+    uint32_t hash;
+  } kPinned[] = {
+      {"", 0x82F0E4A7u},           {"a", 0xB076515Bu},          {"abc", 0x84B51EA1u},
+      {"Value", 0x63BB8A54u},      {"Scene/a", 0x4D2B5AFCu},    {"Scene/ab", 0x789E1549u},
+      {"Scene/Characters", 0xA2C4864Cu}, {"Scene/Characters/", 0x18B22294u},
+      {"Scene/Characters/Hero/Geometry/Ma", 0xFF3C1081u},
+  };
+  for (const auto& p : kPinned) {
+    EXPECT_EQ(HashBytes(p.text, std::strlen(p.text)), p.hash) << p.text;
+    EXPECT_EQ(String(p.text).GetHash(), p.hash) << p.text;
+  }
   String s("hello");
   uint32_t h = s.GetHash();
   EXPECT_EQ(HeaderOf(s.CStr())->weak.load() & 0xFFFFFFFFu, h);
@@ -91,6 +107,30 @@ TEST_F(NameHashTest, StartsWithFourBucketsDoublesUpTo4096) {
   EXPECT_EQ(h.Count(), 40001);
   EXPECT_NE(h.FindEntry("39999"), nullptr);
   EXPECT_EQ(h.FindEntry("40000"), nullptr);
+}
+
+TEST_F(NameHashTest, IterationOrderFollowsReinsertionOnEveryDoubling) {
+  // A model of the rule: append to bucket hash % n; a bucket reaching 4 entries (below 4096 buckets)
+  // re-inserts every entry, bucket by bucket and entry by entry, into twice the buckets.
+  std::vector<std::vector<std::string>> model(4);
+  NameHash h;
+  for (int i = 0; i < 6000; ++i) {
+    std::string key = "k" + std::to_string(i * 7919 % 6007);
+    h.Set(String(key.c_str()), nullptr);
+    auto& bucket = model[String(key.c_str()).GetHash() % model.size()];
+    bucket.push_back(key);
+    if (bucket.size() >= 4 && model.size() < 4096) {
+      std::vector<std::vector<std::string>> grown(model.size() * 2);
+      for (const auto& b : model)
+        for (const std::string& k : b) grown[String(k.c_str()).GetHash() % grown.size()].push_back(k);
+      model.swap(grown);
+    }
+  }
+  std::vector<std::string> want, got;
+  for (const auto& b : model) want.insert(want.end(), b.begin(), b.end());
+  h.ForEach([&](const NameHashEntry& e) { got.emplace_back(e.name.CStr()); });
+  EXPECT_EQ(h.BucketCount(), int(model.size()));
+  EXPECT_TRUE(got == want);
 }
 
 TEST_F(NameHashTest, EqualKeyReplacesAndCopiesAreUniqueOnWrite) {

@@ -67,5 +67,16 @@ TEST(ModuleTest, MissingModulesAndSymbolsAreReported) {
   EXPECT_NE(log.find("Module::Symbol: ?Missing@@YAHXZ not found."), std::string::npos) << log;
 }
 
+TEST(ModuleTest, ModuleDirTakesThePlaceOfTheEngineFolder) {
+  setenv("PM_MODULE_DIR", PM_TEST_MODULE_ASIDE_DIR, 1);
+  EXPECT_EQ(Module::ModuleFolder(), PM_TEST_MODULE_ASIDE_DIR);
+  ModuleHandle aside = Module::Load("TestModuleAside010276.DLL");
+  EXPECT_NE(aside, nullptr);
+  if (aside) Module::Free(aside);
+  EXPECT_EQ(Module::Load("TestModule010276.DLL"), nullptr);
+  unsetenv("PM_MODULE_DIR");
+  EXPECT_EQ(Module::ModuleFolder(), Module::EngineFolder());
+}
+
 }  // namespace
 }  // namespace PM

@@ -1,36 +1,13 @@
 // The sample host pm-run: output streams and exit codes, on text and compiled scripts.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
+#include "PmRunSupport.h"
 #include "ScriptCompiler.h"
-#include "support/TestEnv.h"
 
 namespace PM::Test {
 namespace {
-
-struct HostRun {
-  int status;
-  std::string out;
-};
-
-// Runs pm-run with the arguments (a shell fragment); standard error goes to a file in the folder.
-HostRun PmRun(const TempDir& dir, const std::string& args) {
-  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' '" PM_BINARY_DIR "/host/pm-run' " +
-                    args + " 2>'" + dir.Path() + "/stderr.txt'";
-  HostRun r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
 
 TEST(PmRun, ExitCodesAndStreams) {
   TempDir dir;

@@ -1,5 +1,8 @@
 // The chunked archive: its exact bytes, reading stored and deflated files, and refusing bad archives.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -83,8 +86,8 @@ TEST_F(ArchiveTest, DeflatedAndEmptyFilesReadBack) {
   const Archive::Entry* e = a->Find("t/x.txt");
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->method, 1u);
-  EXPECT_EQ(e->originalSize, text.size());
-  EXPECT_LT(e->storedSize, text.size() / 4);
+  EXPECT_EQ(e->originalSize, int64_t(text.size()));
+  EXPECT_LT(e->storedSize, int64_t(text.size() / 4));
 
   StreamPipeRef s(a->OpenFile("t/x.txt"));
   EXPECT_EQ(s->GetFileLength(), int64_t(text.size()));
@@ -258,6 +261,77 @@ TEST_F(ArchiveTest, ReadingOneFileOfA64MiBArchiveReadsOnlyAFewKiB) {
   EXPECT_EQ(a->FileCount(), 65);
   EXPECT_EQ(ReadAll(a->OpenFile("small/one.txt")), std::string(1024, 's'));
   EXPECT_LT(bytesRead.load(), 8 * 1024) << "the index and one file only";
+}
+
+// A 64 KiB file that deflates well: an archive can be cut inside it.
+std::string Text64K() {
+  std::string t;
+  for (int i = 0; t.size() < 65536; ++i) t += "line " + std::to_string(i) + "\n";
+  t.resize(65536);
+  return t;
+}
+
+TEST_F(ArchiveTest, ArchiveCutShortWhileOpenFailsItsReads) {
+  PM::Test::TempDir dir;
+  const std::string path = dir.File("live.pmk"), text = Text64K();
+  PM::Test::WriteFile(path, BuildArchive({{"s", text}, {"d", text, 1}}));
+  Ptr<Archive> a = Archive::Open(path.c_str());
+  ASSERT_TRUE(a);
+  StreamPipeRef stored(a->OpenFile("s"));
+  char buf[1000];
+  ASSERT_EQ(stored->Read(buf, sizeof buf), 1000);
+  ASSERT_EQ(truncate(path.c_str(), 2000), 0);  // rewritten in place, shorter
+  LogCapture log;
+  EXPECT_EQ(stored->Read(buf, sizeof buf), -1) << "a failure, not the end of the file";
+  EXPECT_EQ(stored->Read(buf, sizeof buf), -1);
+  EXPECT_EQ(StreamPipeRef(a->OpenFile("d"))->Read(buf, sizeof buf), -1);
+  std::vector<uint8_t> out;
+  EXPECT_EQ(a->ReadFile("s", out), kArchiveETruncated);
+  EXPECT_TRUE(out.empty());
+  EXPECT_NE(log.Text().find("Archive: EArchiveTruncated: " + path + ": s: "), std::string::npos) << log.Text();
+}
+
+TEST_F(ArchiveTest, ArchiveReplacedByRenameKeepsReadingTheFileItOpened) {
+  PM::Test::TempDir dir;
+  const std::string path = dir.File("live.pmk"), text = Text64K();
+  PM::Test::WriteFile(path, BuildArchive({{"s", text}, {"d", text, 1}}));
+  Ptr<Archive> a = Archive::Open(path.c_str());
+  ASSERT_TRUE(a);
+  PM::Test::WriteFile(dir.File("new.pmk"), BuildArchive({{"s", "other"}}));
+  ASSERT_EQ(rename(dir.File("new.pmk").c_str(), path.c_str()), 0);
+  EXPECT_EQ(ReadAll(a->OpenFile("s")), text);
+  EXPECT_EQ(ReadAll(a->OpenFile("d")), text);
+}
+
+TEST_F(ArchiveTest, LargeDeflatedFileStreamsAndSmallOnesInflateWhole) {
+  std::string big(size_t(Archive::kWholeInflateLimit) + 4096, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = char('a' + (i * 7 + i / 4096) % 26);
+  const std::string small = Text64K();
+  std::string bytes = BuildArchive({{"big", big, 1}, {"small", small, 1}});
+  Ptr<Archive> a = OpenBytes(bytes);
+  ASSERT_TRUE(a);
+  EXPECT_FALSE(Archive::InflatesWhole(*a->Find("big")));
+  EXPECT_TRUE(Archive::InflatesWhole(*a->Find("small")));
+  for (const char* name : {"big", "small"}) {
+    const std::string& want = name[0] == 'b' ? big : small;
+    StreamPipeRef s(a->OpenFile(name));
+    EXPECT_EQ(s->PeekByteAt(5), uint8_t(want[5])) << name;
+    EXPECT_EQ(s->Skip(3), 3) << name;
+    EXPECT_EQ(s->Seek(0, kSeekStart), 0) << name;
+    EXPECT_TRUE(ReadAll(s.Get()) == want) << name;
+    std::vector<uint8_t> out;
+    EXPECT_EQ(a->ReadFile(name, out), kArchiveOk) << name;
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), want.begin(), want.end())) << name;
+  }
+}
+
+TEST_F(ArchiveTest, WriterRefusesAFileOf4GiBBeforeReadingIt) {
+  StreamPipeRef target(NewMemoryStream());
+  LogCapture log;
+  ArchiveWriter w(target, "w.pmk");
+  const char one = 'x';  // the size is a lie: nothing past this byte may be read
+  EXPECT_EQ(w.AddFile("huge", &one, size_t(4) << 30, 0), kArchiveEOversized);
+  EXPECT_NE(log.Text().find("ArchiveWriter: EArchiveOversized: w.pmk: "), std::string::npos) << log.Text();
 }
 
 }  // namespace

@@ -176,5 +176,21 @@ TEST_F(FileStreamTest, CachedFileReadsLikeTheFile) {
   EXPECT_EQ(c->ReadByte(), -1);
 }
 
+TEST_F(FileStreamTest, ReadAtLeavesThePositionWhereItWas) {
+  PM::Test::TempDir dir;
+  PM::Test::WriteFile(dir.File("f"), "0123456789");
+  StreamPipeRef file(OpenFileStream(dir.File("f").c_str(), kModeRead));
+  StreamPipeRef memory(NewMemoryViewStream("0123456789", 10));
+  for (StreamPipe* s : {file.Get(), memory.Get()}) {  // positional on files, seek and seek back elsewhere
+    ASSERT_EQ(s->Seek(2, kSeekStart), 2);
+    char buf[8] = {};
+    EXPECT_EQ(s->ReadAt(6, buf, 8), 4);  // fewer only at the end
+    EXPECT_STREQ(buf, "6789");
+    EXPECT_EQ(s->ReadAt(10, buf, 1), 0);
+    EXPECT_EQ(s->ReadAt(-1, buf, 1), -1);
+    EXPECT_EQ(s->ReadByte(), '2');
+  }
+}
+
 }  // namespace
 }  // namespace PM

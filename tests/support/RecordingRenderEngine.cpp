@@ -48,6 +48,10 @@ void RecordingRenderEngine::Record(const PolygonData* data, Ptr<RenderPolygonCac
   r.data = *data;
   r.clipped = clipped;
   r.cache = cache ? cache->Get() : nullptr;
+  if (!copyArrays) {
+    draws.push_back(std::move(r));
+    return;
+  }
   const int64_t nv = data->VertexCount;
   // The run-length types read one length per primitive; the others none.
   if (data->PrimType > PrimTypeId(4)) r.lengths = CopyOf(data->PrimLengthArray, data->PrimCount);

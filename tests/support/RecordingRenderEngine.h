@@ -62,6 +62,7 @@ class RecordingRenderEngine : public RenderEngine {
   ShaderPassState passState;
   bool hasPassState = true;  // false: GetShaderPassState answers null, as the base engine does
   int32_t cullAnswer = 0;
+  bool copyArrays = true;  // false: draws keep only the record (benchmarks)
 
   std::vector<RecordedDraw> draws;
   std::vector<RecordedCall> calls;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "core/Log.h"
@@ -233,6 +234,31 @@ void Lexer::LexHexNumber(bool negative) {
   }
 }
 
+namespace {
+
+// Whether a decimal number text ("123.45e6", no sign) that a double cannot hold is too large for it,
+// rather than too small: its first significant digit stands at a positive power of ten.
+bool DecimalTextTooLarge(const char* t, int32_t n) {
+  int32_t i = 0;
+  int64_t magnitude = 0;
+  while (i < n && t[i] == '0') ++i;
+  while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++magnitude;
+  if (magnitude == 0 && i < n && t[i] == '.') {
+    for (++i; i < n && t[i] == '0'; ++i) --magnitude;
+  }
+  while (i < n && t[i] != 'e' && t[i] != 'E') ++i;
+  int64_t exponent = 0;
+  bool negativeExponent = false;
+  if (i < n) {
+    ++i;
+    if (i < n && (t[i] == '+' || t[i] == '-')) negativeExponent = t[i++] == '-';
+    for (; i < n && exponent < 1000000000; ++i) exponent = exponent * 10 + (t[i] - '0');
+  }
+  return magnitude + (negativeExponent ? -exponent : exponent) > 0;
+}
+
+}  // namespace
+
 void Lexer::LexNumber(bool negative) {
   int32_t n = 0;
   auto store = [&](int c) {
@@ -270,7 +296,11 @@ void Lexer::LexNumber(bool negative) {
     bool f64 = m_ch == 'F';
     if (m_ch == 'f' || m_ch == 'F') Advance();
     double d = 0;
-    std::from_chars(m_text, m_text + n, d);  // out-of-range texts give the nearest representable value
+    if (std::from_chars(m_text, m_text + n, d).ec == std::errc::result_out_of_range) {
+      if (DecimalTextTooLarge(m_text, n)) return SetError(kLexErrorRange);
+      d = 0;  // too small for a double: it reads as zero
+    }
+    if (!f64 && std::isinf(float(d))) return SetError(kLexErrorRange);
     if (negative) d = -d;
     if (f64) {
       m_kind = kTokF64;

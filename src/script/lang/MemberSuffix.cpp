@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "script/lang/ArrayGenericValue.h"
+#include "script/lang/NestingDepth.h"
 #include "script/lang/OperatorContinuation.h"
 #include "script/lang/Parser.h"
 #include "script/lang/VisitorSlot.h"
@@ -310,6 +311,11 @@ uint32_t DeliverBoxedValue(ValueVisitor& v, ScriptObject* value) {
 
 uint32_t ContinueWithValue(Parser& p, ValueVisitor& v, ScriptObject* value) {
   Obj<ScriptObject> hold(value);  // the suffix may replace whatever held it
+  NestingDepth level(NestingDepth::kValueLevel);
+  if (level.TooDeep()) {
+    p.Report("Object: member suffixes nested too deeply (limit ", NestingDepth::kLimit, ").");
+    return kFailed;
+  }
   uint32_t consumed = 0;
   if (uint32_t r = ParseMemberSuffix(p, v, hold, consumed)) return r;
   return consumed ? 0 : DeliverBoxedValue(v, hold);

@@ -1,7 +1,10 @@
 // Operand visitors: the links of an operator chain. Each holds a left operand and the pending operator,
 // receives the right operand from the lexer and either combines the two or, when the operator after
 // the right operand binds tighter, hands the right operand to a nested chain first. Chains evaluate
-// while the script is read; every link is a stack object of the call that starts it.
+// while the script is read; every link is a stack object of the call that starts it. A link that goes
+// on with a result of its own type does not read the next operand from inside the current one: it
+// keeps the result and returns, and Run reads the next operand, so a flat chain of any length takes
+// constant stack (nested links are bounded by the precedence levels and the few type changes).
 #pragma once
 
 #include <type_traits>
@@ -40,6 +43,15 @@ class Operand : public TypedVisitor<Operand<L>> {
   uint32_t Take(const typename R::Value& r);
   uint32_t FoundObject(ScriptObject*) override { return kParseUnsupported; }
   uint32_t FoundArray(void*, uint32_t) override { return kParseUnsupported; }
+  // Reads right operands until the chain has delivered its value (or failed).
+  uint32_t Run() {
+    uint32_t r;
+    do {
+      m_again = false;
+      r = this->m_lexer->ParseValue(*this);
+    } while (r == 0 && m_again);
+    return r;
+  }
 
  private:
   template <class R>
@@ -54,7 +66,7 @@ class Operand : public TypedVisitor<Operand<L>> {
   template <class R>
   uint32_t SubChain(const typename R::Value& r, int32_t n) {
     Operand<R> sub(*this, r, n, n);
-    return this->m_lexer->ParseValue(sub);
+    return sub.Run();
   }
   // Goes on with the result or delivers it; `restart` forces a new link even for the visitor's own type.
   template <class T>
@@ -67,6 +79,7 @@ class Operand : public TypedVisitor<Operand<L>> {
   int32_t m_op;
   int32_t m_floor;
   Left m_left;
+  bool m_again = false;  // the next right operand is due (Run reads it)
 };
 
 using BoolOperand = Operand<VBool>;
@@ -82,7 +95,7 @@ using NameHashOperand = Operand<VNameHash>;
 template <class T>
 uint32_t StartChain(ValueVisitor& outer, const typename T::Value& left, int32_t floor = kTopLevelFloor) {
   Operand<T> chain(outer, left, outer.GetLexer()->Kind(), floor);
-  return outer.GetLexer()->ParseValue(chain);
+  return chain.Run();
 }
 
 template <class L>
@@ -175,15 +188,17 @@ uint32_t Operand<L>::Continue(const typename T::Value& result, bool restart) {
   const bool goesOn = m_floor == kTopLevelFloor ? p != kNoPrecedence : p == TokenPrecedence(m_floor);
   if (!goesOn) return CallSlot<T>(m_outer, result);
   if constexpr (std::is_same_v<T, L>) {
-    if (!restart) {
-      m_left = result;
-      m_op = n;
-      return this->m_lexer->ParseValue(*this);
-    }
+    // A new link of the same type and outer would only stand in for this one: this one goes on,
+    // with the new link's floor when it was asked for one.
+    m_left = result;
+    m_op = n;
+    if (restart) m_floor = n;
+    m_again = true;
+    return 0;
   }
   // A result of another type starts a new link whose floor is the operator that follows.
   Operand<T> next(m_outer, result, n, n);
-  return this->m_lexer->ParseValue(next);
+  return next.Run();
 }
 
 }  // namespace PM::Visitor

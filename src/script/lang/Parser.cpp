@@ -1,7 +1,9 @@
 #include "script/lang/Parser.h"
 
+#include "core/ErrorTally.h"
 #include "core/LogMsg.h"
 #include "script/lang/BinaryLexer.h"
+#include "script/lang/NestingDepth.h"
 #include "script/lang/OperatorContinuation.h"
 #include "script/lang/StatementVisitors.h"
 #include "script/lang/ValueParser.h"
@@ -46,6 +48,7 @@ Parser* Parser::Of(const Lexer& lexer) { return dynamic_cast<Parser*>(lexer.Owne
 
 StreamPipeRef Parser::ReportError() {
   ++m_errorCount;
+  CountErrorReport();
   if (m_firstLine == 0) {
     m_firstLine = m_lexer->GetLine();
     m_firstColumn = m_lexer->GetColumn();
@@ -78,6 +81,11 @@ Obj<ScriptObject> Parser::Parse(ScriptProgress* progress, StreamPipe* stream, in
   if (m_namespace.IsNil()) return Obj<ScriptObject>();  // the script world is not started (logged)
   m_namespace->SetResult(NilScriptObject());
   m_quiet = (flags & kParseQuiet) != 0;
+  NestingDepth level(NestingDepth::kRunLevel);
+  if (level.TooDeep()) {
+    Report("Execute: runs nested too deeply (limit ", NestingDepth::kLimit, "); nothing is run.");
+    return Obj<ScriptObject>();
+  }
   bool stopped = false;  // by a statement without its ";" (even one cut off by the end of the file)
   while (m_lexer->Kind() != kTokEnd && m_lexer->Kind() != kTokError) {
     if (ParseStatement() != 0) {

@@ -56,6 +56,8 @@ class Parser : public ErrorReport {
   // One statement with its ";": 0, or the code of a failed ";" check.
   uint32_t ParseStatement();
   uint32_t SkipBlock();
+  // Passes the rest of a statement up to its ";" (left current), bracketed blocks included.
+  void SkipNestedStatement();
   // The right-hand side of an attribute assignment ("=", "<<" or "+=" at the current token).
   uint32_t ParseAttributeValue(ScriptObject* object, uint32_t memberId);
   // The global assignment after "name =" (the "=" passed): parses the value into the existing variable.

@@ -1,9 +1,11 @@
 // The statements of the language: the keyword statements, expression statements, blocks and the
 // right-hand side of attribute assignments. Each runs as soon as it is read.
 #include <cstring>
+#include <vector>
 
 #include "script/lang/ArrayGenericValue.h"
 #include "script/lang/MemberVisitors.h"
+#include "script/lang/NestingDepth.h"
 #include "script/lang/OperatorContinuation.h"
 #include "script/lang/Parser.h"
 #include "script/lang/StatementVisitors.h"
@@ -22,6 +24,13 @@ bool IsName(const Lexer& lexer, const char* text) {
 
 uint32_t Parser::ParseStatement() {
   Lexer& lx = *m_lexer;
+  NestingDepth level(NestingDepth::kStatementLevel);
+  if (level.TooDeep()) {
+    // The statement is passed over whole, blocks and all, so the enclosing block and the run go on.
+    Report("Statement: nested too deeply (limit ", NestingDepth::kLimit, ").");
+    SkipNestedStatement();
+    return lx.ReadExpect(kTokSemicolon);
+  }
   if (lx.Kind() == kTokName && uint8_t(lx.Text()[0]) >= '_') {
     static const char* const kKeywords[] = {"var", "if", "class", "enum", "print", "p", "pl", "include", "del"};
     int keyword = -1;
@@ -142,34 +151,56 @@ uint32_t Parser::IfStatement() {
   return 0;
 }
 
+namespace {
+
+bool IsOpener(int32_t kind) { return kind == kTokBracketOpen || kind == kTokParenOpen || kind == kTokBraceOpen; }
+bool IsCloser(int32_t kind) { return kind == kTokBracketClose || kind == kTokParenClose || kind == kTokBraceClose; }
+
+}  // namespace
+
 uint32_t Parser::SkipBlock() {
   Lexer& lx = *m_lexer;
-  int32_t open = lx.Kind();
-  if (open != kTokBracketOpen && open != kTokParenOpen && open != kTokBraceOpen) {
+  if (!IsOpener(lx.Kind())) {
     Report("SkipBlock: encountered invalid brace type.");
     return kParseError;
   }
-  const int32_t close = open + 1;  // "]" ")" "}" follow their openers
+  // The closers still expected, innermost last: "]" ")" "}" follow their openers.
+  std::vector<int32_t> closers{lx.Kind() + 1};
   lx.Lex();
-  for (;;) {
+  while (!closers.empty()) {
     int32_t k = lx.Kind();
     if (k == kTokError || k == kTokEnd) {
       Report("SkipBlock: reached EOF. missing closing brace somewhere.");
       return kParseError;
     }
-    if (k == kTokBracketOpen || k == kTokParenOpen || k == kTokBraceOpen) {
-      if (uint32_t r = SkipBlock()) return r;
-      continue;
+    if (IsOpener(k)) {
+      closers.push_back(k + 1);
+    } else if (IsCloser(k)) {
+      if (k != closers.back()) {
+        Report("SkipBlock: found nonmatching brace. missing closing brace somewhere.");
+        return kParseError;
+      }
+      closers.pop_back();
     }
-    if (k == kTokBracketClose || k == kTokParenClose || k == kTokBraceClose) break;
     lx.Lex();
   }
-  if (lx.Kind() != close) {
-    Report("SkipBlock: found nonmatching brace. missing closing brace somewhere.");
-    return kParseError;
-  }
-  lx.Lex();
   return 0;
+}
+
+void Parser::SkipNestedStatement() {
+  Lexer& lx = *m_lexer;
+  int64_t open = 0;
+  for (;;) {
+    int32_t k = lx.Kind();
+    if (k == kTokError || k == kTokEnd || (open == 0 && k == kTokSemicolon)) return;
+    if (IsOpener(k)) {
+      ++open;
+    } else if (IsCloser(k)) {
+      if (open == 0) return;  // the enclosing block's closer
+      --open;
+    }
+    lx.Lex();
+  }
 }
 
 bool Parser::ClassNameTaken(const String& name) const {
@@ -302,6 +333,10 @@ uint32_t Parser::IncludeStatement() {
   }
   if (!m_engine) {
     Report("Include: no script engine runs this script; \"", value.FileName(), "\" is not included.");
+    return 0;
+  }
+  if (NestingDepth::WouldPass(NestingDepth::kRunLevel)) {
+    Report("Include: \"", value.FileName(), "\" nested too deeply (limit ", NestingDepth::kLimit, ").");
     return 0;
   }
   m_engine->LoadFile(value.FileName(), 1, 0);

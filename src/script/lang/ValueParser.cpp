@@ -5,6 +5,7 @@
 #include "script/lang/ArrayGenericValue.h"
 #include "script/lang/ArrayValue.h"
 #include "script/lang/MemberSuffix.h"
+#include "script/lang/NestingDepth.h"
 #include "script/lang/Parenthesis.h"
 #include "script/lang/Parser.h"
 #include "script/lang/StatementVisitors.h"
@@ -62,6 +63,11 @@ uint32_t ValueParser::NotYet(Lexer& lexer, const char* what) {
 
 uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
   if (uint32_t r; lx.DeliverLiteral(v, r)) return r;
+  NestingDepth level(NestingDepth::kValueLevel);
+  if (level.TooDeep()) {
+    ReportFor(lx, "Value: nested too deeply (limit ", NestingDepth::kLimit, ").");
+    return kFailed;
+  }
   const int32_t kind = lx.Kind();
   switch (kind) {
     case kTokError: {
@@ -284,6 +290,11 @@ uint32_t ValueParser::CallForms(Parser& parser, ValueVisitor& v) {
   lx.Lex();
   lx.ReadExpect(kTokParenOpen);
   if (int8_t(name.CStr()[0]) < '_') {
+    NestingDepth level(NestingDepth::kCallLevel);  // a call's frames take about twice a group's stack
+    if (level.TooDeep()) {
+      parser.Report("Value: nested too deeply (limit ", NestingDepth::kLimit, ").");
+      return kFailed;
+    }
     uint32_t id = parser.FindFunction(name);
     if (!id) {
       parser.Report("ParseValueCB: unknown Function \"", name, "\".");

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "script/object/ObjectCycles.h"
 #include "script/object/ScriptClass_I.h"
 #include "script/object/ScriptFunction_I.h"
 
@@ -35,6 +36,13 @@ ScriptObject* ScriptNamespace::Create(const String& name) {
 
 ScriptNamespace_I::~ScriptNamespace_I() {
   for (auto& [name, child] : m_d.children) child->m_d.parent = nullptr;  // children held elsewhere live on
+  // Objects that refer to themselves or to each other would outlive the namespace that named them.
+  std::vector<ScriptObject*> held;
+  held.push_back(m_d.result);
+  for (const auto& [name, o] : m_d.named) held.push_back(o);
+  for (const auto& [handle, o] : m_d.handles) held.push_back(o);
+  for (const Obj<ScriptObject>& o : m_d.unnamed) held.push_back(o);
+  ReleaseObjectCycles(held);
 }
 
 ScriptObject* ScriptNamespace_I::GetResult() const { return m_d.result; }

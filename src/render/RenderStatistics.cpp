@@ -1,0 +1,21 @@
+#include "render/RenderStatistics.h"
+
+#include "render/engine/RenderEngine.h"
+
+namespace PM {
+
+RenderStatistics_I* RenderStatistics_I::Create() { return NewCounted<RenderStatistics_I>(); }
+
+RenderStatistics_I* RenderStatistics_I::Capture(RenderEngine_I* handle) {
+  if (!handle) return nullptr;
+  RenderEngine* e = handle->Engine();
+  RenderStatistics_I* s = Create();
+  s->m_primitiveCount = e->GetPrimitiveCount();
+  s->m_textureCount = e->GetTextureCount();
+  s->m_textureMemory = e->GetTextureMemory();
+  s->m_textureDownloadBytes = e->GetTextureDownloadBytes();
+  s->m_frameTime = float(e->GetFrameTime());
+  return s;
+}
+
+}  // namespace PM

@@ -1,0 +1,34 @@
+// A snapshot of a render engine's counters for the host: primitives of the last frame, resident
+// textures and their memory, texture bytes downloaded since the last clear, and the frame rate.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Obj.h"
+
+namespace PM {
+
+class RenderEngine_I;
+
+class RenderStatistics_I {
+ public:
+  // A snapshot with every field zero, count 0.
+  static RenderStatistics_I* Create();
+  // A new snapshot of the engine inside the handle (count 0); null without a handle.
+  static RenderStatistics_I* Capture(RenderEngine_I* engine);
+
+  int32_t GetPrimitiveCount() const { return m_primitiveCount; }
+  int32_t GetTextureCount() const { return m_textureCount; }
+  int32_t GetTextureMemory() const { return m_textureMemory; }
+  int32_t GetTextureDownloadBytes() const { return m_textureDownloadBytes; }
+  float GetFrameTime() const { return m_frameTime; }  // the mean frame rate in frames per second
+
+ private:
+  int32_t m_primitiveCount = 0;
+  int32_t m_textureCount = 0;
+  int32_t m_textureMemory = 0;
+  int32_t m_textureDownloadBytes = 0;
+  float m_frameTime = 0.0f;
+};
+
+}  // namespace PM

@@ -1,0 +1,33 @@
+// Runs the sample host pm-run in a temporary folder and collects its exit and its output.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/TestEnv.h"
+
+namespace PM::Test {
+
+struct HostRun {
+  int status;  // the exit status; -1 when a signal ended the program
+  std::string out;
+};
+
+// Runs pm-run with the arguments (a shell fragment) in the folder; standard error goes to stderr.txt there.
+inline HostRun PmRun(const TempDir& dir, const std::string& args) {
+  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' '" PM_BINARY_DIR "/host/pm-run' " +
+                    args + " 2>'" + dir.Path() + "/stderr.txt'";
+  HostRun r{-1, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+}  // namespace PM::Test
