@@ -100,9 +100,9 @@ class Array {
   T& Emplace(A&&... args) {
     int n = Count();
     if (__builtin_expect(n < Capacity(), 1)) {
-      new (m_data + n) T(std::forward<A>(args)...);
+      Construct(m_data + n, std::forward<A>(args)...);
     } else {
-      T made(std::forward<A>(args)...);
+      T made = Make(std::forward<A>(args)...);
       Realloc(ArrayGrowCapacity(n));
       new (m_data + n) T(std::move(made));
     }
@@ -195,6 +195,19 @@ class Array {
   }
 
  private:
+  // Aggregates (records without constructors) are built from their fields: clang 14 has no
+  // parenthesised aggregate initialisation yet.
+  template <class... A>
+  static void Construct(T* at, A&&... args) {
+    if constexpr (std::is_constructible_v<T, A&&...>) new (at) T(std::forward<A>(args)...);
+    else new (at) T{std::forward<A>(args)...};
+  }
+  template <class... A>
+  static T Make(A&&... args) {
+    if constexpr (std::is_constructible_v<T, A&&...>) return T(std::forward<A>(args)...);
+    else return T{std::forward<A>(args)...};
+  }
+
   static void Destroy(void* payload) {
     T* e = static_cast<T*>(payload);
     if constexpr (!std::is_trivially_destructible_v<T>)
