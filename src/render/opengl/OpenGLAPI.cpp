@@ -77,6 +77,12 @@ const char* OpenGLAPI::LibraryFile() { return LibraryFileName().c_str(); }
 
 const char* const* OpenGLAPI::EntryNames() { return kEntryNames; }
 
+OpenGLProc OpenGLAPI::Entry(int index) const {
+  OpenGLProc p = nullptr;
+  if (index >= 0 && index < kEntryCount) std::memcpy(&p, reinterpret_cast<const char*>(this) + kEntryOffsets[index], sizeof p);
+  return p;
+}
+
 void OpenGLAPI::SetEntry(int index, OpenGLProc proc) {
   std::memcpy(reinterpret_cast<char*>(this) + kEntryOffsets[index], &proc, sizeof proc);
 }

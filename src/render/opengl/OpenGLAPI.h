@@ -145,8 +145,9 @@ struct OpenGLAPI {
   // The library file LoadDLL opens ("libGL.so.1"); tests name a stand-in. Null restores the default.
   static void SetLibraryFile(const char* fileName);
   static const char* LibraryFile();
-  // The entry names in table order.
+  // The entry names in table order, and an entry by its index.
   static const char* const* EntryNames();
+  OpenGLProc Entry(int index) const;
 
  private:
   OpenGLProc Resolve(const char* name) const;
