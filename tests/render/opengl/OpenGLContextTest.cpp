@@ -46,8 +46,7 @@ class OpenGLContextTest : public ::testing::Test {
   }
   void TearDown() override {
     if (m_context) {
-      bool r = Glx::MakeCurrent(m_glx, m_window->display, 0, nullptr);
-  fprintf(stderr, "release %d %x\n", r, GetLastErrorCode());
+      Glx::MakeCurrent(m_glx, m_window->display, 0, nullptr);
       Glx::DestroyContext(m_glx, m_window->display, m_context);
     }
     OpenGLAPI& api = OpenGLAPI::Instance();
