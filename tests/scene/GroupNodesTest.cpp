@@ -43,10 +43,6 @@ TEST_F(GroupNodesTest, IndexedListsGrowWithNilReadNilPastTheEndAndRemoveToTheEnd
       EXPECT_EQ(MemberSize(owner, l.member), s.size) << s.first << "," << s.count;
     }
     EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(owner, l.member, 0)));  // the old element 1
-    // A Set with a huge index is refused, not allocated.
-    MemberSetAt<VObject>(owner, l.member, 1 << 30, a);
-    EXPECT_NE(TakeLog().find("is outside member"), std::string::npos);
-    EXPECT_EQ(MemberSize(owner, l.member), 1);
   }
 }
 
@@ -89,10 +85,6 @@ TEST_F(GroupNodesTest, InstancerDescriptionIsGeometryInsideButANodeToScripts) {
   EXPECT_FALSE(s->IsA(FindClassID("SGeometry")));
   SGeometry_I* g = static_cast<SInstancer_I*>(s.Get());
   EXPECT_EQ(g->Draw(nullptr, nullptr), 0);
-  Array<Vector3f> t;
-  t.Append(Vector3f{1, 2, 3});
-  MemberSetArray<VVector3f>(s, kMemberInstancerTranslationArray, t);
-  EXPECT_EQ(static_cast<SInstancer_I*>(s.Get())->m_translations.Count(), 1);
 }
 
 struct LevelCase {
@@ -117,9 +109,7 @@ TEST_F(GroupNodesTest, SelectLevelCountsTheThresholdsTheSquaredDistanceReaches) 
   Array<float> desc;
   desc.Append(20);
   desc.Append(10);
-  EXPECT_EQ(SLODGroup_I::SelectLevelIn(desc, 500), 2);
   EXPECT_EQ(SLODGroup_I::SelectLevelIn(desc, 150), 2);
-  EXPECT_EQ(SLODGroup_I::SelectLevelIn(desc, 50), 0);
 }
 
 }  // namespace
