@@ -1,7 +1,18 @@
 #include "scene/Container.h"
 
-
 namespace PM {
+
+ScriptObject* SContainer_I::GetObject(int32_t i) const {
+  if (i < 0) ReportBadIndex("Get", this, kMemberContainerObject, i, m_objects.Count());
+  if (i < 0 || i >= m_objects.Count()) return NilScriptObject();
+  return m_objects[i].Get();
+}
+
+void SContainer_I::SetObject(int32_t i, ScriptObject* object) {
+  if (!SetIndexOk(this, kMemberContainerObject, i, m_objects.Count())) return;
+  if (i >= m_objects.Count()) m_objects.Grow(i + 1);
+  m_objects[i] = object;
+}
 
 void SContainer_I::Define() {
   const ClassDef classes[] = {
@@ -9,9 +20,12 @@ void SContainer_I::Define() {
       ConcreteClass<TContainer_I>(),
   };
   DefineClasses(classes);
+  using C = SContainer_I;
   const MemberDef members[] = {
-      FieldMember<&SContainer_I::m_objects>(0x01FFF074, "Object"),
+      IndexedAccessorMember<&C::GetObject, &C::SetObject, &C::ObjectCount, &C::RemoveObjects>(kMemberContainerObject,
+                                                                                             "Object"),
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

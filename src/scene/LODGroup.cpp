@@ -1,7 +1,12 @@
 #include "scene/LODGroup.h"
 
-
 namespace PM {
+
+int32_t SLODGroup_I::SelectLevelIn(const Array<float>& thresholds, float d2) {
+  for (int32_t i = thresholds.Count() - 1; i >= 0; --i)
+    if (d2 >= thresholds[i] * thresholds[i]) return i + 1;
+  return 0;
+}
 
 void SLODGroup_I::Define() {
   const ClassDef classes[] = {
@@ -10,8 +15,9 @@ void SLODGroup_I::Define() {
   };
   DefineClasses(classes);
   const MemberDef members[] = {
-      FieldMember<&SLODGroup_I::m_thresholds>(0x01FFF058, "ThresholdArray"),
+      FieldMember<&SLODGroup_I::m_thresholds>(kMemberLODGroupThresholdArray, "ThresholdArray"),
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

@@ -8,11 +8,20 @@ namespace PM {
 class SLODGroup_I : public EngineClass<SLODGroup_I, SBranch_I, ClassId::SLODGroup, "SLODGroup"> {
  public:
   static void Define();
+  // The child level for the squared distance `d2` from the eye: one past the last threshold t (from
+  // the end) with d2 >= t * t, or 0 when none is reached. With ascending thresholds that is the
+  // count of thresholds reached; a distance beyond the last one selects the level after it.
+  virtual int32_t SelectLevel(float d2) { return SelectLevelIn(m_thresholds, d2); }
+  // The same for callers that hold only the thresholds.
+  static int32_t SelectLevelIn(const Array<float>& thresholds, float d2);
+
   Array<float> m_thresholds;  // distances
 };
 
 class TLODGroup_I : public EngineClass<TLODGroup_I, TBranch_I, ClassId::TLODGroup, "TLODGroup", SLODGroup_I> {
  public:
 };
+
+enum : uint32_t { kMemberLODGroupThresholdArray = 0x01FFF058 };
 
 }  // namespace PM
