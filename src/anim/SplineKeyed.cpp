@@ -25,13 +25,12 @@ Quaternionf UnitRotation(const Quaternionf& q) {
 
 void EvaluateKeys(const KeyQuaternionf* keys, int32_t n, float t, float* out) {
   if (n <= 0) return;
-  const int32_t i = FindKeySegment(keys, n, t);
+  const int32_t at = LocateTime(keys, n, t);
   Quaternionf q;
-  if (i == n - 1 || t <= keys[i].time) {
-    q = UnitRotation(keys[i].value);
-  } else if (t >= keys[i + 1].time) {
-    q = UnitRotation(keys[i + 1].value);
+  if (at >= 0) {
+    q = UnitRotation(keys[at].value);
   } else {
+    const int32_t i = -1 - at;
     const float s = SegmentParameter(t, keys[i].time, keys[i + 1].time);
     q.SetSlerp(UnitRotation(keys[i].value), UnitRotation(keys[i + 1].value), s, 1);
   }

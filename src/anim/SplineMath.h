@@ -62,14 +62,28 @@ void CopyValue(const V& v, float* out) {
   for (int i = 0; i < kSplineWidth<V>; ++i) out[i] = c[i];
 }
 
-// The curve at t. Before the first key and at the keys themselves it is the key's value (so a step
-// jumps exactly at the next key, and two keys at one time give the later one); no keys write nothing.
+// Where the curve stands at t: the key whose value it takes (>= 0), or -1 - i inside segment i.
+// Before the first key and at a key's time it is that key (so a step jumps exactly at the next key's
+// time); of keys that share a time, the last.
+template <class Key>
+int32_t LocateTime(const Key* keys, int32_t n, float t) {
+  int32_t i = FindKeySegment(keys, n, t);
+  if (i == n - 1) return i;
+  if (t >= keys[i + 1].time) {
+    ++i;
+    while (i + 1 < n && keys[i + 1].time == keys[i].time) ++i;
+    return i;
+  }
+  return t <= keys[i].time ? i : -1 - i;
+}
+
+// The curve at t; no keys write nothing.
 template <class V>
 void EvaluateKeys(const KeyOf<V>* keys, int32_t n, float t, float* out) {
   if (n <= 0) return;
-  const int32_t i = FindKeySegment(keys, n, t);
-  if (i == n - 1 || t <= keys[i].time) return CopyValue(keys[i].value, out);
-  if (t >= keys[i + 1].time) return CopyValue(keys[i + 1].value, out);
+  const int32_t at = LocateTime(keys, n, t);
+  if (at >= 0) return CopyValue(keys[at].value, out);
+  const int32_t i = -1 - at;
   HermiteSegment(keys[i], keys[i + 1], SegmentParameter(t, keys[i].time, keys[i + 1].time), out);
 }
 
