@@ -22,15 +22,10 @@ uint32_t VisibilityOf(const ScriptObject* node) {
   return s->IsA(SNode_I::kClassId) ? static_cast<const SNode_I*>(s)->m_visibility : 0;
 }
 
-// The level a group shows at squared eye distance d2: the thresholds are distances in ascending
-// order, and the level is the number of them the distance reaches, walking from the last.
+// The group's S-node chooses the level; a group without one shows none.
 int32_t SelectLODLevel(const TLODGroup_I& group, float d2) {
-  const ScriptObject* s = group.m_sNode.Get();
-  if (!s->IsA(SLODGroup_I::kClassId)) return -1;
-  const Array<float>& thresholds = static_cast<const SLODGroup_I*>(s)->m_thresholds;
-  for (int32_t i = thresholds.Count() - 1; i >= 0; --i)
-    if (d2 >= thresholds[i] * thresholds[i]) return i + 1;
-  return 0;
+  ScriptObject* s = group.m_sNode.Get();
+  return s->IsA(SLODGroup_I::kClassId) ? static_cast<SLODGroup_I*>(s)->SelectLevel(d2) : -1;
 }
 
 }  // namespace
