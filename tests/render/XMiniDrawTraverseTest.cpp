@@ -284,21 +284,6 @@ TEST_F(CollectTest, EveryRecordCarriesTheMatrixOfItsNearestTransform) {
   EXPECT_EQ(std::memcmp(&m_ctx->m_current.modelView, &kIdentityMatrix4f, sizeof(Matrix4f)), 0);
 }
 
-TEST_F(CollectTest, WindowsAreListedCountedAndReleasedOnReset) {
-  ScriptObject* root = Add("TMeshGroup", "root");
-  ScriptObject* window = Add("TWindow", "w", root);
-  Add("TContainer", "ignored", root);
-  int32_t refs = BlockRefCount(window);
-  Collect(root);
-  ASSERT_EQ(m_ctx->m_guiWindows.Count(), 1);
-  EXPECT_EQ(m_ctx->m_guiWindows[0].Get(), window);
-  EXPECT_EQ(BlockRefCount(window), refs + 1);
-  EXPECT_TRUE(Layers().empty());
-  m_ctx->ResetDrawContext();
-  EXPECT_EQ(BlockRefCount(window), refs);
-  EXPECT_EQ(m_ctx->m_guiWindows.Count(), 0);
-}
-
 TEST_F(CollectTest, LightStageSumsAmbientLightsCountsTheOthersAndSwitchesFogOffWithoutFog) {
   const Matrix4f where = Translation(0, 2, -3);
   ScriptObject* root = Transform("t", nullptr, where);
@@ -403,34 +388,6 @@ TEST_F(CollectTest, AVeryDeepTreeIsWalkedWithoutRecursion) {
   Geometry("leaf", parent);
   Collect(root, 1, false);
   EXPECT_EQ(Layers(), (std::map<std::string, int>{{"leaf", 16}}));
-}
-
-TEST_F(CollectTest, ResetReturnsTheContextToItsEmptyState) {
-  ScriptObject* root = Transform("t", nullptr, Translation(0, 0, -10));
-  Geometry("g", root);
-  Light("l", root, kPoint, {1, 1, 1});
-  Obj<ScriptObject> pipe = Make("RenderPipe");
-  XMiniDrawTraverse ctx;
-  EXPECT_EQ(ctx.m_passMode, -1);
-  EXPECT_TRUE(ctx.m_frustumCulling);
-  EXPECT_TRUE(ctx.m_pipe.IsNil());
-  ctx.SetUp(m_engine, 1, m_frustum, true, pipe, 9, 0x24);
-  EXPECT_EQ(ctx.m_engine, &m_engine->m_engine);
-  EXPECT_EQ(ctx.m_pipe.Get(), pipe.Get());
-  int32_t engineRefs = BlockRefCount(m_engine.Get());
-  ctx.CullAndCollect(root);
-  ctx.ResetDrawContext();
-  EXPECT_EQ(BlockRefCount(m_engine.Get()), engineRefs - 1);
-  EXPECT_EQ(ctx.m_engine, nullptr);
-  EXPECT_TRUE(ctx.m_pipe.IsNil());
-  EXPECT_EQ(ctx.m_drawMask, 0u);
-  EXPECT_EQ(ctx.m_passMode, 0);
-  EXPECT_EQ(ctx.m_passFlags, 0u);
-  EXPECT_FALSE(ctx.m_frustumCulling);
-  EXPECT_EQ(ctx.m_frameStamp, 0u);
-  EXPECT_EQ(ctx.m_lights.Count(), 0);
-  EXPECT_EQ(ctx.m_layers[16].Count(), 0);
-  EXPECT_GT(ctx.m_layers[16].Capacity(), 0);
 }
 
 }  // namespace
