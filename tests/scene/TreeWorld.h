@@ -9,6 +9,8 @@
 
 namespace PM::Test {
 
+inline ScriptObject* SNodeOf(ScriptObject* n) { return MemberGet<VObject>(n, kMemberTNodeSNode); }
+
 class TreeWorld : public EngineWorldTest {
  protected:
   void TearDown() override {
@@ -22,7 +24,6 @@ class TreeWorld : public EngineWorldTest {
     else m_roots.Append(n);
     return n;
   }
-  static ScriptObject* SNodeOf(ScriptObject* n) { return MemberGet<VObject>(n, kMemberTNodeSNode); }
   static std::string NameOf(ScriptObject* n) {
     return IsNilObject(n) ? "nil" : std::string(MemberGet<VString>(n, kMemberObjectName).CStr());
   }
