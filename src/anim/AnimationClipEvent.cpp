@@ -8,7 +8,7 @@ namespace PM {
 
 Obj<AnimationClip_I> AnimationClipEvent_I::Clone() {
   static constexpr uint32_t kCopied[] = {
-      kMemberClipAnimationLibrary, kMemberClipEnabled, kMemberClipRelative,  kMemberClipStartTime,
+      kMemberClipAnimationLibrary, kMemberClipEnabled, kMemberClipRelative, kMemberClipStartTime,
       kMemberClipCycles,           kMemberClipScale,   kMemberClipWarpTime, kMemberObjectName,
   };
   Obj<AnimationClip_I> copy(static_cast<AnimationClip_I*>(Create()));

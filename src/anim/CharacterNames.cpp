@@ -25,8 +25,7 @@ String NameOfObject(ScriptObject* o) {
 bool ShortNamesEqual(std::string_view a, std::string_view b) { return ShortName(a) == ShortName(b); }
 
 bool CharacterNamesMatch(std::string_view target, std::string_view source, const Array<String>& pairs) {
-  if (target.find(':') == std::string_view::npos && source.find(':') == std::string_view::npos)
-    return target == source;
+  if (target.find(':') == std::string_view::npos && source.find(':') == std::string_view::npos) return target == source;
   std::string_view t = ShortName(target);
   std::string_view s = ShortName(source);
   for (int i = 0; i + 1 < pairs.Count(); i += 2) {

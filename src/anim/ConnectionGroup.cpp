@@ -15,18 +15,24 @@ struct ConnectionField {
   static V GetAt(ScriptObject* o, uint32_t, int32_t i) {
     Array<Connection>& a = List(o);
     if (i < 0 || i >= a.Count()) {
-      if constexpr (std::is_same_v<Tag, VObject>) return NilScriptObject();
-      else return V{};
+      if constexpr (std::is_same_v<Tag, VObject>)
+        return NilScriptObject();
+      else
+        return V{};
     }
-    if constexpr (std::is_same_v<Tag, VObject>) return (a[i].*Field).Get();
-    else return a[i].*Field;
+    if constexpr (std::is_same_v<Tag, VObject>)
+      return (a[i].*Field).Get();
+    else
+      return a[i].*Field;
   }
   static void SetAt(ScriptObject* o, uint32_t m, int32_t i, V v) {
     Array<Connection>& a = List(o);
     if (!SetIndexOk(o, m, i, a.Count())) return;
     if (i >= a.Count()) a.Grow(i + 1);
-    if constexpr (std::is_same_v<Tag, VObject>) a[i].*Field = v ? v : NilScriptObject();
-    else a[i].*Field = v;
+    if constexpr (std::is_same_v<Tag, VObject>)
+      a[i].*Field = v ? v : NilScriptObject();
+    else
+      a[i].*Field = v;
   }
   static int32_t Size(ScriptObject* o, uint32_t) { return List(o).Count(); }
   static void Remove(ScriptObject* o, uint32_t, int32_t first, int32_t count) { List(o).Remove(first, count); }

@@ -173,8 +173,10 @@ void MergeCharacter(ScriptObject* target, ScriptObject* source, double timeOffse
   Array<RenameRule> rules;
   for (int32_t i = 0; i < renameRules.Count(); ++i) {
     RenameRule rule;
-    if (ParseRenameRule(renameRules[i].View(), &rule)) rules.Append(rule);
-    else LogError("MergeCharacter: invalid substanim value \"", renameRules[i], "\".");
+    if (ParseRenameRule(renameRules[i].View(), &rule))
+      rules.Append(rule);
+    else
+      LogError("MergeCharacter: invalid substanim value \"", renameRules[i], "\".");
   }
   if (renameRules.IsEmpty()) LogWarn("MergeCharacter: empty substanim array.");
   if (!IsScheduler(target) || !IsScheduler(source)) return;

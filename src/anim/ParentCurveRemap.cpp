@@ -13,8 +13,10 @@ Obj<ScriptObject> RemapCurveValues(ScriptObject* curve, const Vector4f& swap) {
   for (int32_t k = MemberSize(curve, kMemberScalarKeyValue) - 1; k >= 0; --k) {
     float v = MemberGetAt<VF32>(curve, kMemberScalarKeyValue, k);
     float r = v;
-    if (swap.x <= v && v < swap.y) r = v - swap.x + swap.z;
-    else if (swap.z <= v && v < swap.w) r = v - swap.z + swap.x;
+    if (swap.x <= v && v < swap.y)
+      r = v - swap.x + swap.z;
+    else if (swap.z <= v && v < swap.w)
+      r = v - swap.z + swap.x;
     if (r == v) continue;
     if (remapped.IsNil()) {
       remapped = ScriptObject::Create(SplineScalarf_I::kClassId);

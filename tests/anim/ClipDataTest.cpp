@@ -62,9 +62,9 @@ TEST_F(ClipDataTest, LibraryCurvesAndPortsGrowAndShrinkTogether) {
 
 struct ClipField {
   uint32_t member;
-  double set;      // written into the original
-  double clip;     // read from a clip's copy
-  double event;    // read from an event clip's copy
+  double set;    // written into the original
+  double clip;   // read from a clip's copy
+  double event;  // read from an event clip's copy
 };
 
 TEST_F(ClipDataTest, ClipCopiesTakeTheirPlacementAndLeaveTheRestAtDefaults) {
@@ -89,10 +89,14 @@ TEST_F(ClipDataTest, ClipCopiesTakeTheirPlacementAndLeaveTheRestAtDefaults) {
     MemberSet<VObject>(original, 0x01FFF090, library);
     for (const ClipField& f : fields) {
       const MemberRecord* r = MemberRecordOf(f.member);
-      if (r->valueType == kClassBool) MemberSet<VBool>(original, f.member, f.set != 0);
-      else if (r->valueType == kClassF64) MemberSet<VF64>(original, f.member, f.set);
-      else if (r->valueType == kClassF32) MemberSet<VF32>(original, f.member, float(f.set));
-      else MemberSet<VI32>(original, f.member, int32_t(f.set));
+      if (r->valueType == kClassBool)
+        MemberSet<VBool>(original, f.member, f.set != 0);
+      else if (r->valueType == kClassF64)
+        MemberSet<VF64>(original, f.member, f.set);
+      else if (r->valueType == kClassF32)
+        MemberSet<VF32>(original, f.member, float(f.set));
+      else
+        MemberSet<VI32>(original, f.member, int32_t(f.set));
     }
     Obj<AnimationClip_I> copy = static_cast<AnimationClip_I*>(original.Get())->Clone();
     ASSERT_NE(copy.Get(), original.Get());

@@ -3,9 +3,9 @@
 // and the mismatches that change nothing.
 #include <vector>
 
+#include "CharacterWorld.h"
 #include "anim/CharacterNames.h"
 #include "anim/MergeCharacter.h"
-#include "CharacterWorld.h"
 
 namespace PM::Test {
 namespace {
@@ -38,8 +38,8 @@ std::string Character(const std::string& id, const char* group, std::initializer
     indexList += (i ? ", " : "") + std::to_string(size_t(i) < indexes.size() ? indexes[i] : 0);
     ++i;
   }
-  s += "ConnectionGroup:" + id + "G.{ .Object [" + objects + "]; .Member [" + members + "]; .MemberIndex [" + indexList +
-       "]; };\n";
+  s += "ConnectionGroup:" + id + "G.{ .Object [" + objects + "]; .Member [" + members + "]; .MemberIndex [" +
+       indexList + "]; };\n";
   return s + "AnimationScheduler:" + id + ".ConnectionGroup ConnectionGroup:" + id + "G;\n";
 }
 
@@ -242,11 +242,20 @@ struct Mismatch {
 
 TEST_F(MergeCharacterTest, MismatchedConnectionsChangeNothing) {
   const Mismatch cases[] = {
-      {"counts", {"h:Hips", "h:Spine"}, {"v:Hips", "v:Spine", "v:Head"}, {"", ""},
+      {"counts",
+       {"h:Hips", "h:Spine"},
+       {"v:Hips", "v:Spine", "v:Head"},
+       {"", ""},
        "Error MergeCharacter: different amount of subclips in \"heroGroup\".\n"},
-      {"missing", {"h:Hips", "h:Spine"}, {"v:Hips", "v:Neck"}, {"", ""},
+      {"missing",
+       {"h:Hips", "h:Spine"},
+       {"v:Hips", "v:Neck"},
+       {"", ""},
        "Error MergeCharacter: character connection \"h:Spine\" is missing in source character \"villainGroup\".\n"},
-      {"two to one", {"h:Arm_L", "h:Arm_R"}, {"v:Arm_R", "v:Leg"}, {"_L", "_R"},
+      {"two to one",
+       {"h:Arm_L", "h:Arm_R"},
+       {"v:Arm_R", "v:Leg"},
+       {"_L", "_R"},
        "Error MergeCharacter: character connection \"v:Arm_R\" is relocated in source character \"villainGroup\" "
        "and multiple nodes have identical names.\n"},
   };

@@ -64,8 +64,7 @@ TEST_F(ReplaceSkeletonTest, OldSkeletonsAttachmentsMoveOntoTheNewOne) {
   // The output lists are replaced, not appended to.
   ObjectList moved{Obj<ScriptObject>(Named("poseRoot"))};
   ObjectList joints{Obj<ScriptObject>(Named("mystery"))};
-  ReplaceSkeleton(nHips, nullptr, Named("oHips"), Named("poseRoot"), moved, joints,
-                  Array<String>{String("Ignored")});
+  ReplaceSkeleton(nHips, nullptr, Named("oHips"), Named("poseRoot"), moved, joints, Array<String>{String("Ignored")});
   EXPECT_EQ(TakeLog(), "Warn  ReplaceSkeleton: PoseBlend missing left side of \"Mystery\".\n");
 
   // Pairs by short name (a:Spine with b:Spine, not Spine_1); the rest moved, last old child first.
@@ -77,8 +76,8 @@ TEST_F(ReplaceSkeletonTest, OldSkeletonsAttachmentsMoveOntoTheNewOne) {
   EXPECT_EQ(jointList, (V{nHips, Named("nSpine")}));
   V hipsChildren = Entries(nHips, kChild);
   ASSERT_EQ(hipsChildren.size(), 7u);
-  EXPECT_EQ(V(hipsChildren.begin(), hipsChildren.end() - 1),
-            (V{Named("nSpine"), Named("newHead"), Named("newFace"), Named("oldFace"), Named("prop"), Named("oSpine1")}));
+  EXPECT_EQ(V(hipsChildren.begin(), hipsChildren.end() - 1), (V{Named("nSpine"), Named("newHead"), Named("newFace"),
+                                                                Named("oldFace"), Named("prop"), Named("oSpine1")}));
   EXPECT_EQ(Entries(Named("oHips"), kChild), (V{Named("oSpine")}));
   EXPECT_EQ(Entries(Named("nSpine"), kChild), (V{Named("newBody"), Named("oldBody")}));
 
