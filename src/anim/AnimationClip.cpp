@@ -1,8 +1,30 @@
 #include "anim/AnimationClip.h"
 
+#include <iterator>
+
 #include "anim/AnimationLibrary.h"
+#include "script/object/MemberAccess.h"
 
 namespace PM {
+
+void CopyClipMembers(AnimationClip_I* src, AnimationClip_I* dst, const uint32_t* members, size_t count) {
+  for (size_t i = 0; i < count; ++i) MemberCopyTo(src, dst, members[i]);
+}
+
+Obj<AnimationClip_I> AnimationClip_I::Clone() {
+  static constexpr uint32_t kCopied[] = {
+      kMemberClipAnimationLibrary, kMemberClipEnabled,   kMemberClipRelative, kMemberClipPresetOnly,
+      kMemberClipBlendRange,       kMemberClipStartTime, kMemberClipCycles,   kMemberClipScale,
+      kMemberClipWarpTime,         kMemberObjectName,
+  };
+  Obj<AnimationClip_I> copy(static_cast<AnimationClip_I*>(Create()));
+  CopyClipMembers(this, copy, kCopied, std::size(kCopied));
+  return copy;
+}
+
+namespace {
+
+}  // namespace
 
 void AnimationClip_I::Define() {
   const ClassDef classes[] = {ConcreteClass<AnimationClip_I>()};
@@ -25,4 +47,5 @@ void AnimationClip_I::Define() {
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

@@ -11,6 +11,10 @@ class AnimationLibrary_I;
 class AnimationClip_I : public EngineClass<AnimationClip_I, Object_I, ClassId::AnimationClip, "AnimationClip"> {
  public:
   static void Define();
+  // Slot 1: a new clip playing the same library (shared) with this clip's placement settings, each
+  // copied through its member's Set; track, amplitude and track fade keep their defaults.
+  virtual Obj<AnimationClip_I> Clone();
+
   Obj<AnimationLibrary_I> m_animationLibrary;
   bool m_enabled = true;
   bool m_relative = false;
@@ -26,5 +30,20 @@ class AnimationClip_I : public EngineClass<AnimationClip_I, Object_I, ClassId::A
   bool m_presetOnly = false;
   float m_blendTrackRange = 0.0f;
 };
+
+enum : uint32_t {
+  kMemberClipAnimationLibrary = 0x01FFF090,
+  kMemberClipEnabled = 0x02FFF090,
+  kMemberClipRelative = 0x03FFF090,
+  kMemberClipCycles = 0x04FFF090,
+  kMemberClipScale = 0x05FFF090,
+  kMemberClipStartTime = 0x06FFF090,
+  kMemberClipWarpTime = 0x09FFF090,
+  kMemberClipBlendRange = 0x0CFFF090,
+  kMemberClipPresetOnly = 0x0DFFF090,
+};
+
+// Copies the listed members of `src` into `dst`, each read and then written through its Set.
+void CopyClipMembers(AnimationClip_I* src, AnimationClip_I* dst, const uint32_t* members, size_t count);
 
 }  // namespace PM

@@ -6,13 +6,27 @@
 
 namespace PM {
 
+// One animated target: an object's member (an element of it when indexed) and the components written.
+struct Connection {
+  Obj<ScriptObject> object;
+  uint32_t member = 0;
+  int32_t memberIndex = 0;
+  uint32_t memberMask = 0;
+};
+
 class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassId::ConnectionGroup, "ConnectionGroup"> {
  public:
   static void Define();
-  Array<Obj<ScriptObject>> m_object;
-  Array<uint32_t> m_member;
-  Array<int32_t> m_memberIndex;
-  Array<uint32_t> m_memberMask;
+  // The four members are views of this one list: a Set on any of them grows it by whole connections,
+  // a Remove takes whole connections out.
+  Array<Connection> m_connections;
+};
+
+enum : uint32_t {
+  kMemberConnectionObject = 0x01FFF094,
+  kMemberConnectionMember = 0x02FFF094,
+  kMemberConnectionMemberIndex = 0x03FFF094,
+  kMemberConnectionMemberMask = 0x04FFF094,
 };
 
 }  // namespace PM

@@ -1,16 +1,29 @@
 #include "anim/SplineVector2f.h"
 
+#include "anim/SplineAssembly.h"
 
 namespace PM {
+
+bool SplineVector2f_I::SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y) {
+  SplineScalarf_I* const parts[] = {x, y};
+  const bool ok = AssembleFromScalarSplines(m_keys, "SplineVector2f", parts);
+  Touch();
+  return ok;
+}
+
+namespace {
+
+}  // namespace
 
 void SplineVector2f_I::Define() {
   const ClassDef classes[] = {ConcreteClass<SplineVector2f_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
-      IndexedFieldMember<&SplineVector2f_I::m_keyValue>(0x01FFF097, "KeyValue"),
-      IndexedFieldMember<&SplineVector2f_I::m_keyTangentIn>(0x02FFF097, "KeyTangentIn"),
-      IndexedFieldMember<&SplineVector2f_I::m_keyTangentOut>(0x03FFF097, "KeyTangentOut"),
+      SplineVector2f_I::KeyFieldMember<&KeyVector2f::value>(0x01FFF097, "KeyValue"),
+      SplineVector2f_I::KeyFieldMember<&KeyVector2f::inTangent>(0x02FFF097, "KeyTangentIn"),
+      SplineVector2f_I::KeyFieldMember<&KeyVector2f::outTangent>(0x03FFF097, "KeyTangentOut"),
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

@@ -1,17 +1,19 @@
-// A curve of two-component keys with in and out tangents.
+// A curve of 2-component keys with in and out tangents; a step marker holds only its own component.
 #pragma once
 
-#include "anim/SplineBase.h"
+#include "anim/SplineFitted.h"
 #include "classes/EngineClass.h"
 
 namespace PM {
 
-class SplineVector2f_I : public EngineClass<SplineVector2f_I, SplineBase_I, ClassId::SplineVector2f, "SplineVector2f"> {
+class SplineScalarf_I;
+
+class SplineVector2f_I
+    : public EngineClass<SplineVector2f_I, SplineFitted<KeyVector2f>, ClassId::SplineVector2f, "SplineVector2f"> {
  public:
   static void Define();
-  Array<Vector2f> m_keyValue;
-  Array<Vector2f> m_keyTangentIn;
-  Array<Vector2f> m_keyTangentOut;
+  // Rebuilds the keys from one scalar spline per component (x first); see AssembleFromScalarSplines.
+  bool SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y);
 };
 
 }  // namespace PM

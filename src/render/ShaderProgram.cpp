@@ -1,9 +1,22 @@
 #include "render/ShaderProgram.h"
 
+#include "classes/FileObject.h"
 #include "render/RenderMaterial.h"
 #include "render/Texture.h"
 
 namespace PM {
+
+ShaderProgram_I::~ShaderProgram_I() { ReleaseHandle(); }
+
+void ShaderProgram_I::ReleaseHandle() {
+  // Detached first: an unload that reaches back into this program finds no handle.
+  Ptr<ShaderProgramHandle> handle = std::move(m_handle);
+  if (handle) handle->Unload();
+}
+
+namespace {
+
+}  // namespace
 
 void ShaderProgram_I::Define() {
   const ClassDef classes[] = {ConcreteClass<ShaderProgram_I>()};
@@ -16,4 +29,5 @@ void ShaderProgram_I::Define() {
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

@@ -1,8 +1,13 @@
 #include "render/ShaderTexture.h"
 
 #include "render/Texture2D.h"
+#include "scene/BaseTransform.h"
 
 namespace PM {
+
+namespace {
+
+}  // namespace
 
 void ShaderTexture_I::Define() {
   const ClassDef classes[] = {ConcreteClass<ShaderTexture_I>()};
@@ -14,4 +19,5 @@ void ShaderTexture_I::Define() {
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

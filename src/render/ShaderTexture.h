@@ -6,6 +6,7 @@
 
 namespace PM {
 
+class TBaseTransform_I;
 class Texture2D_I;
 
 class ShaderTexture_I
@@ -14,7 +15,7 @@ class ShaderTexture_I
   static void Define();
   Obj<Texture2D_I> m_texture;
   int32_t m_texCoordSource = 0;
-  Obj<ScriptObject> m_texCoordTransform;
+  Obj<TBaseTransform_I> m_texCoordTransform;
 };
 
 }  // namespace PM
