@@ -100,9 +100,9 @@ class Array {
   T& Emplace(A&&... args) {
     int n = Count();
     if (__builtin_expect(n < Capacity(), 1)) {
-      Construct(m_data + n, std::forward<A>(args)...);
+      new (m_data + n) T(Make(std::forward<A>(args)...));
     } else {
-      T made = Make(std::forward<A>(args)...);
+      T made(Make(std::forward<A>(args)...));
       Realloc(ArrayGrowCapacity(n));
       new (m_data + n) T(std::move(made));
     }
@@ -195,17 +195,11 @@ class Array {
   }
 
  private:
-  // Aggregates (records without constructors) are built from their fields: clang 14 has no
-  // parenthesised aggregate initialisation yet.
-  template <class... A>
-  static void Construct(T* at, A&&... args) {
-    if constexpr (std::is_constructible_v<T, A&&...>) new (at) T(std::forward<A>(args)...);
-    else new (at) T{std::forward<A>(args)...};
-  }
+  // Aggregates are built with braces: clang 14 has no parenthesised aggregate initialisation.
   template <class... A>
   static T Make(A&&... args) {
-    if constexpr (std::is_constructible_v<T, A&&...>) return T(std::forward<A>(args)...);
-    else return T{std::forward<A>(args)...};
+    if constexpr (std::is_aggregate_v<T>) return T{std::forward<A>(args)...};
+    else return T(std::forward<A>(args)...);
   }
 
   static void Destroy(void* payload) {

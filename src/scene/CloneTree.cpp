@@ -1,5 +1,6 @@
 #include "scene/CloneTree.h"
 
+#include "classes/EngineClassIds.h"
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
 #include "scene/ImportModule.h"
@@ -13,9 +14,9 @@ namespace PM {
 namespace {
 
 // Geometry sits above the scene: its classes and members are named by id.
-constexpr uint32_t kClassTGeometry = 0xFFFFF061;
-constexpr uint32_t kClassTPolygonGeometry = 0xFFFFF077;
-constexpr uint32_t kMemberTGeometryShader = 0x01FFF061;
+constexpr uint32_t kClassTGeometry = ClassId::TGeometry;
+constexpr uint32_t kClassTPolygonGeometry = ClassId::TPolygonGeometry;
+constexpr uint32_t kMemberTGeometryShader = MakeMemberId(1, ClassId::TGeometry);
 
 // The classes whose T-side holds nothing beyond what the clone takes over.
 constexpr uint32_t kFullySupported[] = {TTransform_I::kClassId, kClassTPolygonGeometry, TSimpleTransform_I::kClassId,
