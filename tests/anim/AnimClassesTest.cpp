@@ -183,7 +183,7 @@ TEST_F(AnimClassesTest, EveryValueTypeAndFormIsStoredAndReadBack) {
   }
   EXPECT_TRUE(MemberGet<VObject>(constraint, 0x04FFF05A) == NilScriptObject());
 
-  // So do the targets of a constraint and the emitters of a particle system.
+  // So do the targets of a constraint (transforms) and the emitters of a particle system.
   Obj<ScriptObject> particles = ScriptObject::Create(0xFFFFF067);
   {
     Obj<ScriptObject> target = ScriptObject::Create(0xFFFFF090);
