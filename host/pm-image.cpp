@@ -71,11 +71,15 @@ int main(int argc, char** argv) {
   auto* log = static_cast<LogPipe*>(LogOutPipe().Get());
   log->CloseConsole();
   log->OpenConsole(2);
+  // The library's start-up and shutdown lines stay out; the readers' own lines (from Info up) stay in.
+  g_LogLevel = kLevelInfo;
   if (DLLInitialize(0) != 0) {
     std::fputs("pm-image: the library did not start.\n", stderr);
     return 1;
   }
+  g_LogLevel = kLevelDebug;
   int status = convert ? Convert(argv[2], argv[3], argc == 5) : Info(argv[2]);
+  g_LogLevel = kLevelInfo;
   DLLDeInitialize(0);
   return status;
 }
