@@ -93,9 +93,8 @@ void BM_PeerBoxFilter(benchmark::State& state) {
         const uint8_t* a = src + size_t(2 * y) * srcSide * 4;
         const uint8_t* b = a + size_t(srcSide) * 4;
         uint8_t* d = level.data() + size_t(y) * side * 4;
-        for (int x = 0; x < side * 4; ++x) {
-          int i = (x / 4) * 8 + x % 4;
-          d[x] = uint8_t((a[i] + a[i + 4] + b[i] + b[i + 4]) >> 2);
+        for (int x = 0; x < side; ++x) {
+          for (int c = 0; c < 4; ++c) d[4 * x + c] = uint8_t((a[8 * x + c] + a[8 * x + 4 + c] + b[8 * x + c] + b[8 * x + 4 + c]) >> 2);
         }
       }
       src = level.data();

@@ -203,6 +203,17 @@ TEST(ImageTest, ReformatHalvesLikeTheNaiveLoop) {
   }
 }
 
+// Small alphas give small divisors and many all-zero blocks: the weighted quotient stays exact.
+TEST(ImageTest, WeightedHalvingIsExactForSmallAlphas) {
+  for (int bpp : {2, 4}) {
+    Obj<Image_I> src = MakeImage(bpp, 66, 18, 8);
+    for (size_t i = size_t(bpp - 1); i < src->DataBytes(); i += size_t(bpp)) src->GetData()[i] &= 3;
+    Obj<Image_I> dst = MakeImage(bpp, 33, 9);
+    dst->Reformat(src, kMipMapAlphaWeighted);
+    EXPECT_EQ(Bytes(dst), NaiveReformat(src, bpp, 33, 9, true)) << bpp;
+  }
+}
+
 TEST(ImageTest, ReformatCopiesAcrossFormatsAndRefusesOtherRatios) {
   for (int from = 1; from <= 4; ++from) {
     for (int to = 1; to <= 4; ++to) {

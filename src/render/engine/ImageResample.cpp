@@ -1,5 +1,8 @@
 // Copies with format change, halving and mip-map building.
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/Log.h"
@@ -9,17 +12,57 @@ namespace PM {
 
 namespace {
 
-// Exact n / d for n < 2^18 and 1 <= d <= 1020 by one multiply: floor(n * ceil(2^32 / d) / 2^32).
-struct Reciprocals {
-  uint64_t r[1021];
-  Reciprocals() {
-    r[0] = 0;
-    for (uint64_t d = 1; d <= 1020; ++d) r[d] = ((uint64_t(1) << 32) + d - 1) / d;
+// One row of the alpha-weighted 2 x 2 reduction: colour = sum(c * a) / sum(a), alpha = sum(a) >> 2; four
+// zero alphas count as 255 each (the plain average). The quotient is taken in float: sums of products stay
+// below 2^18 and divisors below 1021, so a quotient just under an integer k is at least 1/1020 under it,
+// far more than float rounding moves it, and truncating float(n) / float(d) equals n / d exactly.
+template <int kBpp>
+void HalveWeightedRow(const uint8_t* a, const uint8_t* b, uint8_t* d, int width) {
+  constexpr int kColours = kBpp - 1;
+  int x = 0;
+  if constexpr (kBpp == 4) {
+    // Four output pixels a step. Each channel is gathered into a plane of eight 16-bit samples (the eight
+    // source pixels of a row); _mm_madd_epi16 of a colour plane with the alpha plane then gives, in 32-bit
+    // lane k, c(2k) a(2k) + c(2k + 1) a(2k + 1): one row's share of output pixel k.
+    const __m128i low = _mm_set1_epi32(0xFF), opaque = _mm_set1_epi16(255), ones = _mm_set1_epi16(1);
+    auto plane = [&](__m128i p0, __m128i p1, int shift) {
+      return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(p0, shift), low),
+                             _mm_and_si128(_mm_srli_epi32(p1, shift), low));
+    };
+    for (; x + 4 <= width; x += 4, a += 32, b += 32, d += 16) {
+      const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+      const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 16));
+      const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+      const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16));
+      __m128i alphaA = plane(a0, a1, 24), alphaB = plane(b0, b1, 24);
+      __m128i sum = _mm_add_epi32(_mm_madd_epi16(alphaA, ones), _mm_madd_epi16(alphaB, ones));
+      // All four alphas zero: each counts as 255 (the mask covers exactly the pair of 16-bit lanes).
+      __m128i clear = _mm_cmpeq_epi32(sum, _mm_setzero_si128());
+      alphaA = _mm_or_si128(alphaA, _mm_and_si128(clear, opaque));
+      alphaB = _mm_or_si128(alphaB, _mm_and_si128(clear, opaque));
+      __m128 divisor = _mm_cvtepi32_ps(_mm_add_epi32(sum, _mm_and_si128(clear, _mm_set1_epi32(1020))));
+      __m128i out = _mm_slli_epi32(_mm_srli_epi32(sum, 2), 24);
+      for (int c = 0; c < 3; ++c) {
+        __m128i n = _mm_add_epi32(_mm_madd_epi16(plane(a0, a1, 8 * c), alphaA),
+                                  _mm_madd_epi16(plane(b0, b1, 8 * c), alphaB));
+        __m128i q = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(n), divisor));
+        out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * c));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d), out);
+    }
   }
-};
-const Reciprocals kReciprocals;
-
-inline uint8_t DivideBy(uint32_t n, uint32_t d) { return uint8_t((n * kReciprocals.r[d]) >> 32); }
+  for (; x < width; ++x, a += 2 * kBpp, b += 2 * kBpp, d += kBpp) {
+    int sum = a[kColours] + a[kBpp + kColours] + b[kColours] + b[kBpp + kColours];
+    bool clear = sum == 0;
+    int w0 = clear ? 255 : a[kColours], w1 = clear ? 255 : a[kBpp + kColours];
+    int w2 = clear ? 255 : b[kColours], w3 = clear ? 255 : b[kBpp + kColours];
+    int divisor = clear ? 1020 : sum;
+    for (int c = 0; c < kColours; ++c) {
+      d[c] = uint8_t((a[c] * w0 + a[kBpp + c] * w1 + b[c] * w2 + b[kBpp + c] * w3) / divisor);
+    }
+    d[kColours] = uint8_t(sum >> 2);
+  }
+}
 
 // Halves `src` into `dst` (both kBpp bytes per pixel); sx, sy are 2 for a side that halves and 1 for one
 // that stays. The channel count is a constant so the inner loops unroll.
@@ -32,16 +75,7 @@ void Halve(const uint8_t* src, int srcWidth, uint8_t* dst, int width, int height
     const uint8_t* b = sy == 2 ? a + srcRow : a;
     uint8_t* d = dst + size_t(y) * width * kBpp;
     if (sx == 2 && sy == 2 && alphaWeighted && (kBpp == 4 || kBpp == 2)) {
-      constexpr int kColours = kBpp - 1;
-      for (int x = 0; x < width; ++x, a += 2 * kBpp, b += 2 * kBpp, d += kBpp) {
-        uint32_t w0 = a[kColours], w1 = a[kBpp + kColours], w2 = b[kColours], w3 = b[kBpp + kColours];
-        uint32_t sum = w0 + w1 + w2 + w3;
-        d[kColours] = uint8_t(sum >> 2);
-        if (sum == 0) w0 = w1 = w2 = w3 = 255, sum = 1020;  // all transparent: the plain average
-        for (int c = 0; c < kColours; ++c) {
-          d[c] = DivideBy(a[c] * w0 + a[kBpp + c] * w1 + b[c] * w2 + b[kBpp + c] * w3, sum);
-        }
-      }
+      HalveWeightedRow<kBpp>(a, b, d, width);
     } else if (sx == 2 && sy == 2) {
       for (int x = 0; x < width; ++x, a += 2 * kBpp, b += 2 * kBpp, d += kBpp) {
         for (int c = 0; c < kBpp; ++c) d[c] = uint8_t((a[c] + a[kBpp + c] + b[c] + b[kBpp + c]) >> 2);
