@@ -10,9 +10,9 @@ void DefineSplineScalarfClass() {
   const ClassDef classes[] = {ConcreteClass<SplineScalarf_I>(SplineBase_I::kClassId, "SplineScalarf")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      IndexedFieldMember<&SplineScalarf_I::m_keyValue>(0x01FFF096, "KeyValue"),
-      IndexedFieldMember<&SplineScalarf_I::m_keyTangentIn>(0x02FFF096, "KeyTangentIn"),
-      IndexedFieldMember<&SplineScalarf_I::m_keyTangentOut>(0x03FFF096, "KeyTangentOut"),
+      SplineScalarf_I::KeyFieldMember<&KeyScalarf::value>(kMemberScalarKeyValue, "KeyValue"),
+      SplineScalarf_I::KeyFieldMember<&KeyScalarf::inTangent>(kMemberScalarKeyTangentIn, "KeyTangentIn"),
+      SplineScalarf_I::KeyFieldMember<&KeyScalarf::outTangent>(kMemberScalarKeyTangentOut, "KeyTangentOut"),
   };
   DefineMembers(members);
 }

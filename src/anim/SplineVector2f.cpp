@@ -1,8 +1,16 @@
 #include "anim/SplineVector2f.h"
 
+#include "anim/SplineAssembly.h"
 #include "scene/EngineClassRegistry.h"
 
 namespace PM {
+
+bool SplineVector2f_I::SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y) {
+  SplineScalarf_I* const parts[] = {x, y};
+  const bool ok = AssembleFromScalarSplines(m_keys, "SplineVector2f", parts);
+  Touch();
+  return ok;
+}
 
 namespace {
 
@@ -10,9 +18,9 @@ void DefineSplineVector2fClass() {
   const ClassDef classes[] = {ConcreteClass<SplineVector2f_I>(SplineBase_I::kClassId, "SplineVector2f")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      IndexedFieldMember<&SplineVector2f_I::m_keyValue>(0x01FFF097, "KeyValue"),
-      IndexedFieldMember<&SplineVector2f_I::m_keyTangentIn>(0x02FFF097, "KeyTangentIn"),
-      IndexedFieldMember<&SplineVector2f_I::m_keyTangentOut>(0x03FFF097, "KeyTangentOut"),
+      SplineVector2f_I::KeyFieldMember<&KeyVector2f::value>(0x01FFF097, "KeyValue"),
+      SplineVector2f_I::KeyFieldMember<&KeyVector2f::inTangent>(0x02FFF097, "KeyTangentIn"),
+      SplineVector2f_I::KeyFieldMember<&KeyVector2f::outTangent>(0x03FFF097, "KeyTangentOut"),
   };
   DefineMembers(members);
 }

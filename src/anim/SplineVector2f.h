@@ -1,21 +1,22 @@
-// A curve of two-component keys with in and out tangents.
+// A curve of 2-component keys with in and out tangents; a step marker holds only its own component.
 #pragma once
 
-#include "anim/SplineBase.h"
+#include "anim/SplineFitted.h"
 #include "scene/EngineClass.h"
 
 namespace PM {
 
-class SplineVector2f_I : public SplineBase_I {
+class SplineScalarf_I;
+
+class SplineVector2f_I : public SplineFitted<KeyVector2f> {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF097;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<SplineVector2f_I>("SplineVector2f"); }
   static ScriptObject* Create() { return NewEngineObject<SplineVector2f_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SplineVector2f_I>(extraBytes); }
 
-  Array<Vector2f> m_keyValue;
-  Array<Vector2f> m_keyTangentIn;
-  Array<Vector2f> m_keyTangentOut;
+  // Rebuilds the keys from one scalar spline per component (x first); see AssembleFromScalarSplines.
+  bool SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y);
 };
 
 }  // namespace PM

@@ -1,8 +1,17 @@
 #include "anim/SplineVector4f.h"
 
+#include "anim/SplineAssembly.h"
 #include "scene/EngineClassRegistry.h"
 
 namespace PM {
+
+bool SplineVector4f_I::SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y, SplineScalarf_I* z,
+                                             SplineScalarf_I* w) {
+  SplineScalarf_I* const parts[] = {x, y, z, w};
+  const bool ok = AssembleFromScalarSplines(m_keys, "SplineVector4f", parts);
+  Touch();
+  return ok;
+}
 
 namespace {
 
@@ -10,9 +19,9 @@ void DefineSplineVector4fClass() {
   const ClassDef classes[] = {ConcreteClass<SplineVector4f_I>(SplineBase_I::kClassId, "SplineVector4f")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      IndexedFieldMember<&SplineVector4f_I::m_keyValue>(0x01FFF099, "KeyValue"),
-      IndexedFieldMember<&SplineVector4f_I::m_keyTangentIn>(0x02FFF099, "KeyTangentIn"),
-      IndexedFieldMember<&SplineVector4f_I::m_keyTangentOut>(0x03FFF099, "KeyTangentOut"),
+      SplineVector4f_I::KeyFieldMember<&KeyVector4f::value>(0x01FFF099, "KeyValue"),
+      SplineVector4f_I::KeyFieldMember<&KeyVector4f::inTangent>(0x02FFF099, "KeyTangentIn"),
+      SplineVector4f_I::KeyFieldMember<&KeyVector4f::outTangent>(0x03FFF099, "KeyTangentOut"),
   };
   DefineMembers(members);
 }

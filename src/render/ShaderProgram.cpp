@@ -3,8 +3,17 @@
 #include "render/RenderMaterial.h"
 #include "render/Texture.h"
 #include "scene/EngineClassRegistry.h"
+#include "scene/FileObject.h"
 
 namespace PM {
+
+ShaderProgram_I::~ShaderProgram_I() { ReleaseHandle(); }
+
+void ShaderProgram_I::ReleaseHandle() {
+  // Detached first: an unload that reaches back into this program finds no handle.
+  Ptr<ShaderProgramHandle> handle = std::move(m_handle);
+  if (handle) handle->Unload();
+}
 
 namespace {
 

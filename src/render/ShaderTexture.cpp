@@ -1,6 +1,7 @@
 #include "render/ShaderTexture.h"
 
 #include "render/Texture2D.h"
+#include "scene/BaseTransform.h"
 #include "scene/EngineClassRegistry.h"
 
 namespace PM {

@@ -6,6 +6,7 @@
 
 namespace PM {
 
+class TBaseTransform_I;
 class Texture2D_I;
 
 class ShaderTexture_I : public ShaderExpression_I {
@@ -17,7 +18,7 @@ class ShaderTexture_I : public ShaderExpression_I {
 
   Obj<Texture2D_I> m_texture;
   int32_t m_texCoordSource = 0;
-  Obj<ScriptObject> m_texCoordTransform;
+  Obj<TBaseTransform_I> m_texCoordTransform;
 };
 
 }  // namespace PM

@@ -1,8 +1,9 @@
 // SChannelFX and TChannelFX: full-screen post effects (bloom, depth of field, colour filter)
-// placed in the tree as a geometry item.
+// placed in the tree as a geometry item. Drawing the node hands its settings to the render engine.
 #pragma once
 
 #include "geometry/Geometry.h"
+#include "render/engine/RenderEngineRecords.h"
 #include "scene/FileObject.h"
 
 namespace PM {
@@ -14,12 +15,15 @@ class SChannelFX_I : public SGeometry_I {
   static ScriptObject* Create() { return NewEngineObject<SChannelFX_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<SChannelFX_I>(extraBytes); }
 
-  bool m_enableBloom = false;
-  bool m_enableDOF = false;
-  bool m_enableColorFilter = false;
-  int32_t m_bloomBlurCount = 4;
-  float m_focusDistance = 0.25f;
-  int32_t m_colorFilterMode = 0;
+  // Records the read path in force now: the effect's shader files are looked for there.
+  SChannelFX_I();
+
+  // Hands the settings and the recorded read path to the engine's ChannelFX; 0 in a pass that draws
+  // no geometry (nothing is called then).
+  int32_t Draw(RenderEngine* engine, const Vector4f* colors) override;
+
+  ChannelFXInfo m_info;  // the script members write straight into it
+  Obj<ScriptObject> m_fileObject;  // a FileObject with an empty name; not a script member
 };
 
 class TChannelFX_I : public TGeometry_I {

@@ -4,17 +4,34 @@
 
 namespace PM {
 
+int32_t SInstancer_I::Draw(RenderEngine*, const Vector4f*) { return 0; }
+
+ScriptObject* TInstancer_I::GetInputNode(int32_t i) const {
+  if (i < 0) ReportBadIndex("Get", this, kMemberInstancerInputNodeArray, i, m_inputNodes.Count());
+  if (i < 0 || i >= m_inputNodes.Count()) return NilScriptObject();
+  return m_inputNodes[i].Get();
+}
+
+void TInstancer_I::SetInputNode(int32_t i, TNode_I* node) {
+  if (!SetIndexOk(this, kMemberInstancerInputNodeArray, i, m_inputNodes.Count())) return;
+  if (i >= m_inputNodes.Count()) m_inputNodes.Grow(i + 1);
+  m_inputNodes[i] = node;
+}
+
 static void DefineInstancerClasses() {
   const ClassDef classes[] = {
       ConcreteClass<SInstancer_I>(SNode_I::kClassId, "SInstancer"),
       ConcreteClass<TInstancer_I>(TNode_I::kClassId, "TInstancer"),
   };
   DefineClasses(classes);
+  using S = SInstancer_I;
+  using T = TInstancer_I;
   const MemberDef members[] = {
-      FieldMember<&SInstancer_I::m_translations>(0x01FFF0F6, "TranslationArray"),
-      FieldMember<&SInstancer_I::m_rotations>(0x02FFF0F6, "RotationArray"),
-      FieldMember<&SInstancer_I::m_appearanceSelect>(0x03FFF0F6, "AppearanceSelectArray"),
-      WeakArrayFieldMember<&TInstancer_I::m_inputNodes>(0x01FFF0F7, "InputNodeArray"),
+      FieldMember<&S::m_translations>(kMemberInstancerTranslationArray, "TranslationArray"),
+      FieldMember<&S::m_rotations>(kMemberInstancerRotationArray, "RotationArray"),
+      FieldMember<&S::m_appearanceSelect>(kMemberInstancerAppearanceSelectArray, "AppearanceSelectArray"),
+      IndexedAccessorMember<&T::GetInputNode, &T::SetInputNode, &T::InputNodeCount, &T::RemoveInputNodes>(
+          kMemberInstancerInputNodeArray, "InputNodeArray"),
   };
   DefineMembers(members);
 }

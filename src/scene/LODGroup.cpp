@@ -4,6 +4,12 @@
 
 namespace PM {
 
+int32_t SLODGroup_I::SelectLevelIn(const Array<float>& thresholds, float d2) {
+  for (int32_t i = thresholds.Count() - 1; i >= 0; --i)
+    if (d2 >= thresholds[i] * thresholds[i]) return i + 1;
+  return 0;
+}
+
 static void DefineLODGroupClasses() {
   const ClassDef classes[] = {
       ConcreteClass<SLODGroup_I>(SBranch_I::kClassId, "SLODGroup"),
@@ -11,7 +17,7 @@ static void DefineLODGroupClasses() {
   };
   DefineClasses(classes);
   const MemberDef members[] = {
-      FieldMember<&SLODGroup_I::m_thresholds>(0x01FFF058, "ThresholdArray"),
+      FieldMember<&SLODGroup_I::m_thresholds>(kMemberLODGroupThresholdArray, "ThresholdArray"),
   };
   DefineMembers(members);
 }

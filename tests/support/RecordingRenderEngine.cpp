@@ -1,5 +1,7 @@
 #include "support/RecordingRenderEngine.h"
 
+#include <algorithm>
+
 namespace PM::Test {
 
 namespace {
@@ -34,6 +36,26 @@ void RecordingRenderEngine::ExchangeModelViewMatrix(const Matrix4f* next, Matrix
   SetModelViewMatrix(next);
 }
 void RecordingRenderEngine::LoadModelViewMatrix(const Matrix4f* m) { SetModelViewMatrix(m); }
+void RecordingRenderEngine::SetProjectionMatrix(const Matrix4f* m) {
+  projection = *m;
+  calls.push_back({"projection", {}, {}, {}, *m});
+}
+void RecordingRenderEngine::ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) {
+  *old = projection;
+  SetProjectionMatrix(next);
+}
+void RecordingRenderEngine::SetViewport(const int32_t* rect) { std::copy(rect, rect + 4, viewport); }
+int32_t* RecordingRenderEngine::GetViewport(int32_t* rect) {
+  std::copy(viewport, viewport + 4, rect);
+  return rect;
+}
+float RecordingRenderEngine::ReadDepth(int32_t x, int32_t y) {
+  depthReads.emplace_back(x, y);
+  return depth;
+}
+void RecordingRenderEngine::ChannelFX(const ChannelFXInfo* info, const String& basePath) {
+  channelFX.push_back({*info, basePath.CStr()});
+}
 
 void RecordingRenderEngine::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
   Record(data, cache, false);

@@ -1,11 +1,13 @@
 // RecordingRenderEngine: a test double of the render-engine interface. It answers the pass mode, the
-// pass state and CullTest as the test sets them, records colour, normal and model-view calls, copies
-// every draw record with the arrays it points to (so reading past them trips the sanitizer), and puts a
-// counting cache into an empty cache field.
+// pass state, CullTest, the viewport, the depth convention and ReadDepth as the test sets them, keeps
+// both matrices, records colour, normal, matrix, depth-read and channel-effect calls, copies every draw
+// record with the arrays it points to (so reading past them trips the sanitizer), and puts a counting
+// cache into an empty cache field.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/engine/RenderEngine.h"
@@ -43,13 +45,19 @@ struct RecordedDraw {
   bool clipped = false;
 };
 
-// One material-colour, normal or model-view call in the order made: "blend", "color", "normal",
-// "modelview" (Set, Exchange and Load), with its values.
+// One material-colour, normal or matrix call in the order made: "blend", "color", "normal",
+// "modelview" and "projection" (Set, Exchange and Load), with its values.
 struct RecordedCall {
   std::string op;
   Vector4f a{}, b{};
   Vector3f normal{};
   Matrix4f matrix{};
+};
+
+// One ChannelFX call: the record and the path as handed over.
+struct RecordedChannelFX {
+  ChannelFXInfo info;
+  std::string path;
 };
 
 class RecordingRenderEngine : public RenderEngine {
@@ -68,6 +76,12 @@ class RecordingRenderEngine : public RenderEngine {
   std::vector<RecordedCall> calls;
   std::shared_ptr<CacheCounters> caches = std::make_shared<CacheCounters>();
   Matrix4f modelView = kIdentityMatrix4f;
+  Matrix4f projection = kIdentityMatrix4f;
+  int32_t viewport[4] = {0, 0, 640, 480};
+  int32_t zeroToOneDepth = 0;  // HasZeroToOneDepthRange
+  float depth = 1.0f;          // what ReadDepth answers
+  std::vector<std::pair<int32_t, int32_t>> depthReads;
+  std::vector<RecordedChannelFX> channelFX;
 
   int32_t GetPassMode() override { return passMode; }
   ShaderPassState* GetShaderPassState() override { return hasPassState ? &passState : nullptr; }
@@ -79,6 +93,15 @@ class RecordingRenderEngine : public RenderEngine {
   void GetModelViewMatrix(Matrix4f* out) override { *out = modelView; }
   void ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) override;
   void LoadModelViewMatrix(const Matrix4f* m) override;
+  void SetProjectionMatrix(const Matrix4f* m) override;
+  void GetProjectionMatrix(Matrix4f* out) override { *out = projection; }
+  void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
+  void LoadProjectionMatrix(const Matrix4f* m) override { SetProjectionMatrix(m); }
+  int32_t HasZeroToOneDepthRange() override { return zeroToOneDepth; }
+  void SetViewport(const int32_t* rect) override;
+  int32_t* GetViewport(int32_t* rect) override;
+  float ReadDepth(int32_t x, int32_t y) override;
+  void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
 

@@ -1,0 +1,43 @@
+#include "anim/SplineKeyed.h"
+
+#include "anim/SplineFitted.h"
+
+#include "core/Vector4f.h"
+
+namespace PM {
+
+template class SplineKeyed<KeyScalarf>;
+template class SplineKeyed<KeyVector2f>;
+template class SplineKeyed<KeyVector3f>;
+template class SplineKeyed<KeyVector4f>;
+template class SplineKeyed<KeyQuaternionf>;
+template class SplineFitted<KeyScalarf>;
+template class SplineFitted<KeyVector2f>;
+template class SplineFitted<KeyVector4f>;
+
+Quaternionf UnitRotation(const Quaternionf& q) {
+  const float l2 = q.Dot(q);
+  if (!(l2 > 0.0f) || !std::isfinite(l2)) return kIdentityQuaternionf;
+  Quaternionf u = q;
+  u.Normalize();
+  return u;
+}
+
+void EvaluateKeys(const KeyQuaternionf* keys, int32_t n, float t, float* out) {
+  if (n <= 0) return;
+  const int32_t at = LocateTime(keys, n, t);
+  Quaternionf q;
+  if (at >= 0) {
+    q = UnitRotation(keys[at].value);
+  } else {
+    const int32_t i = -1 - at;
+    const float s = SegmentParameter(t, keys[i].time, keys[i + 1].time);
+    q.SetSlerp(UnitRotation(keys[i].value), UnitRotation(keys[i + 1].value), s, 1);
+  }
+  out[0] = q.x;
+  out[1] = q.y;
+  out[2] = q.z;
+  out[3] = q.w;
+}
+
+}  // namespace PM

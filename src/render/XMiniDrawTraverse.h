@@ -1,0 +1,86 @@
+// The per-channel drawing state of the frame traversal: the culling and collection walk fills it with
+// draw records in 64 layers, light and fog records and the windows of the GUI pass; the draw stages
+// empty it, and it is reset after every channel with the arrays' capacity kept for the next frame.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Array.h"
+#include "core/Frustum.h"
+#include "core/Matrix4f.h"
+#include "core/Obj.h"
+#include "core/Spheref.h"
+#include "render/DrawObjectInfo.h"
+#include "render/engine/RenderEngine.h"
+
+namespace PM {
+
+class ScriptObject;
+class TBranch_I;
+class TGeometry_I;
+
+// A light or fog node met by the collection (counted) and the model-view matrix in force there.
+struct XMiniLightInfo {
+  Obj<ScriptObject> node;
+  Matrix4f modelView = kIdentityMatrix4f;
+};
+using XMiniFogInfo = XMiniLightInfo;
+
+class XMiniDrawTraverse {
+ public:
+  static constexpr int kLayerCount = 64;
+  static constexpr int32_t kDefaultLayer = 16;  // geometry without a shader
+
+  XMiniDrawTraverse() = default;
+  ~XMiniDrawTraverse() { ResetDrawContext(); }
+  XMiniDrawTraverse(const XMiniDrawTraverse&) = delete;
+  XMiniDrawTraverse& operator=(const XMiniDrawTraverse&) = delete;
+
+  // Readies the state for one channel; the current matrix starts as the identity.
+  void SetUp(RenderEngine_I* engineHolder, uint32_t drawMask, const Frustum& cullFrustum, bool frustumCulling,
+             ScriptObject* pipe, uint32_t frameStamp, uint32_t passFlags);
+  // Walks the tree below `node` under the draw mask, culling polygon geometry against the cull frustum
+  // and sorting what it meets into the layers, the light, ambient and fog records and the windows.
+  void CullAndCollect(ScriptObject* node);
+  // Hands the collected ambient colour, lights and fogs to the engine; with no fog, switches fog off.
+  void SetLightsAndFog();
+  // Releases every reference and empties every array, keeping their capacity.
+  void ResetDrawContext();
+
+  // The layer a shader draws in: 16 for the nil object, else its MultiDrawLayer clamped into 0..63.
+  static int32_t LayerOf(const ScriptObject* shader);
+
+  Ptr<RenderEngine_I> m_engineHolder;
+  RenderEngine* m_engine = nullptr;
+  Frustum m_cullFrustum{};
+  Spheref m_scratchSphere = kEmptySpheref;
+  DrawObjectInfo m_current;  // its matrix is the current model-view matrix
+  uint32_t m_drawMask = 0;
+  int32_t m_passMode = -1;
+  uint32_t m_passFlags = 0;
+  bool m_frustumCulling = true;
+  Obj<ScriptObject> m_pipe;
+  uint32_t m_frameStamp = 0;
+  Array<XMiniLightInfo> m_lights;         // directional and point lights
+  Array<XMiniLightInfo> m_ambientLights;
+  Array<XMiniFogInfo> m_fogs;
+  Array<DrawObjectInfo> m_layers[kLayerCount];
+  Array<DrawObjectInfo*> m_sortArrays[kLayerCount];  // scratch of the sorted drawing
+  Array<Obj<ScriptObject>> m_guiWindows;             // in traversal order
+
+ private:
+  // A branch whose children the walk is visiting; a transform's frame restores the matrix it saved.
+  struct WalkFrame {
+    TBranch_I* branch;
+    int32_t next;
+    bool restoresMatrix;
+  };
+
+  void Visit(ScriptObject* node);
+  void Collect(TGeometry_I* geometry, bool frustumTested);
+
+  Array<WalkFrame> m_walk;
+  Array<Matrix4f> m_savedMatrices;
+};
+
+}  // namespace PM
