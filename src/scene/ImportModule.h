@@ -1,0 +1,51 @@
+// ImportModule: the interface of the sibling module that brings in scenes made in an outside modelling
+// package, and the operations that gather a subtree of T-nodes for the scene operations.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+
+#include "core/Array.h"
+#include "core/Obj.h"
+
+namespace PM {
+
+class ScriptObject;
+
+// Implemented by the importer module; the engine only loads the module and calls its factory. The
+// module object belongs to the module: Release frees it, while the module itself stays loaded.
+class ImportModule {
+ public:
+  ImportModule() = default;
+  ImportModule(const ImportModule&) = default;
+  virtual ~ImportModule() = default;
+
+  // The source type the module reads ("Maya").
+  virtual const char* GetTypeName() const = 0;
+  // Reads a scene file; 0 on success, else a result code.
+  virtual uint32_t Import(const char* fileName) = 0;
+  // The root T-node of the last import with one reference for the caller, or null when there is none.
+  virtual ScriptObject* TakeRoot() = 0;
+  virtual void Release() = 0;
+
+  // The module for a source type, or null. Only "Maya" (byte for byte) is known; its module is
+  // "Pelmora010276IM.DLL" with the factory "CreateImportModuleMaya". Failures are logged.
+  static ImportModule* CreateImportModule(const char* typeName);
+};
+
+// The factory a module exports under "CreateImportModule" + type name.
+using ImportModuleFactory = ImportModule* (*)();
+
+// Appends node and its subtree to `nodes`: the node first, then the subtrees of a branch's children
+// from the last child to the first. Nil (or null) adds nothing, nor does a node already listed, nor
+// its children.
+void CollectSubtree(ScriptObject* node, Array<Obj<ScriptObject>>& nodes);
+// Where each listed object stands (its highest index): the look-up that keeps collecting and linking
+// linear in the size of the tree.
+using SubtreeIndex = std::unordered_map<const ScriptObject*, int32_t>;
+// As above, keeping `index` in step with `nodes` (it must describe them on entry).
+void CollectSubtree(ScriptObject* node, Array<Obj<ScriptObject>>& nodes, SubtreeIndex& index);
+// The highest index holding `object`, or -1.
+int32_t FindLast(const Array<Obj<ScriptObject>>& objects, const ScriptObject* object);
+
+}  // namespace PM
