@@ -1,6 +1,6 @@
 // The sorted drawing and the GUI pass through the recording engine: the order records are drawn in,
-// the shader passes each gets with the crash-trace texts in force, the extra passes, what is left
-// behind, and the matrices each window is drawn and stored with.
+// the shader passes each gets, the extra passes, what is left behind, and the matrices each window is
+// drawn and stored with.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -28,35 +28,6 @@ Matrix4f Translation(float x, float y, float z) {
 
 bool SameMatrix(const Matrix4f& a, const Matrix4f& b) { return std::memcmp(&a, &b, sizeof(Matrix4f)) == 0; }
 
-std::string Text(const void* p) { return p ? static_cast<const char*>(p) : "(null)"; }
-
-// Notes the two crash-trace globals at every shader-pass call and every draw.
-class TracingEngine : public RecordingRenderEngine {
- public:
-  std::vector<std::string> traces;
-  int32_t SetShaderAmbient(ScriptObject* shader, bool first) override {
-    Note();
-    return RecordingRenderEngine::SetShaderAmbient(shader, first);
-  }
-  int32_t SetShaderBase(ScriptObject* shader, bool first) override {
-    Note();
-    return RecordingRenderEngine::SetShaderBase(shader, first);
-  }
-  void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override {
-    Note();
-    RecordingRenderEngine::DrawPolygonData(data, cache);
-  }
-
- private:
-  void Note() { traces.push_back(Text(GetTraceGlobal1()) + " / " + Text(GetTraceGlobal2())); }
-};
-
-class TracingEngine_I final : public RenderEngine_I {
- public:
-  TracingEngine_I() : RenderEngine_I(&m_engine) {}
-  TracingEngine m_engine;
-};
-
 class DrawStagesTest : public GeometryWorld {
  protected:
   void SetUp() override {
@@ -70,7 +41,7 @@ class DrawStagesTest : public GeometryWorld {
     m_keep.clear();
     GeometryWorld::TearDown();
   }
-  TracingEngine& Engine() { return m_holder->m_engine; }
+  RecordingRenderEngine& Engine() { return m_holder->Recorder(); }
 
   // A named polygon geometry over one triangle, kept alive by the fixture.
   TGeometry_I* Geometry(const char* name, uint32_t cls = TPolygonGeometry_I::kClassId) {
@@ -93,7 +64,7 @@ class DrawStagesTest : public GeometryWorld {
   // The matrix of every record drawn, in order: each main-pass record starts with its matrix and
   // then its ambient set-up.
   std::vector<Matrix4f> RecordMatrices() const {
-    const std::vector<RecordedCall>& c = m_holder->m_engine.calls;
+    const std::vector<RecordedCall>& c = m_holder->Recorder().calls;
     std::vector<Matrix4f> out;
     for (size_t i = 0; i + 1 < c.size(); ++i)
       if (c[i].op == "modelview" && c[i + 1].op == "ambient") out.push_back(c[i].matrix);
@@ -106,7 +77,7 @@ class DrawStagesTest : public GeometryWorld {
   }
   // Matrix, shader-pass and draw events in order: "matrix", "ambient 1", "base 0", "draw".
   std::vector<std::string> Events() const {
-    const RecordingRenderEngine& e = m_holder->m_engine;
+    const RecordingRenderEngine& e = m_holder->Recorder();
     std::vector<std::string> out;
     size_t d = 0;
     for (size_t i = 0; i <= e.calls.size(); ++i) {
@@ -119,7 +90,7 @@ class DrawStagesTest : public GeometryWorld {
     return out;
   }
 
-  Ptr<TracingEngine_I> m_holder{NewCounted<TracingEngine_I>()};
+  Ptr<RecordingRenderEngine_I> m_holder{NewCounted<RecordingRenderEngine_I>()};
   std::unique_ptr<XMiniDrawTraverse> m_ctx;
   std::vector<Obj<ScriptObject>> m_keep;
 };
@@ -271,29 +242,6 @@ TEST_F(DrawStagesTest, MainPassSetsUpAmbientAndBasePassesForEveryRecord) {
   }
 }
 
-TEST_F(DrawStagesTest, CrashTraceNamesEachStepAndIsClearedAtTheEnd) {
-  Engine().ambientAnswer = 1;
-  Engine().baseAnswer = 1;
-  Put(0, Geometry("rock"), kIdentityMatrix4f, Shader("stone"));
-  Put(1, Geometry("bare"), kIdentityMatrix4f);
-  m_ctx->DrawSorted();
-  EXPECT_EQ(Engine().traces, (std::vector<std::string>{
-                                 "ShaderAmbient / stone", "GeometryAmbient / rock", "ShaderBase / stone",
-                                 "GeometryBase / rock", "ShaderAmbient / Nil shader", "GeometryAmbient / bare",
-                                 "ShaderBase / Nil shader", "GeometryBase / bare"}));
-  EXPECT_EQ(GetTraceGlobal1(), nullptr);
-  EXPECT_EQ(GetTraceGlobal2(), nullptr);
-
-  Engine().traces.clear();
-  m_ctx->m_passMode = 2;
-  Engine().passMode = 2;
-  Put(5, Geometry("shadow"), kIdentityMatrix4f, Shader("stone"));
-  m_ctx->DrawSorted();
-  EXPECT_EQ(Engine().traces, (std::vector<std::string>{"GeometryBase-Extra / shadow"}));
-  EXPECT_EQ(GetTraceGlobal1(), nullptr);
-  EXPECT_EQ(GetTraceGlobal2(), nullptr);
-}
-
 TEST_F(DrawStagesTest, ExtraPassDrawsGeometryAloneAndEverythingIsLeftAsFound) {
   m_ctx->m_passMode = 2;
   Engine().passMode = 2;
@@ -306,6 +254,8 @@ TEST_F(DrawStagesTest, ExtraPassDrawsGeometryAloneAndEverythingIsLeftAsFound) {
   EXPECT_EQ(Events(), (std::vector<std::string>{"matrix", "matrix", "draw", "matrix", "draw", "matrix"}));
   EXPECT_EQ(Engine().draws.size(), 2u);
   EXPECT_TRUE(SameMatrix(Engine().modelView, entry));
+  EXPECT_EQ(GetTraceGlobal1(), nullptr);
+  EXPECT_EQ(GetTraceGlobal2(), nullptr);
   for (int l = 0; l < XMiniDrawTraverse::kLayerCount; ++l) {
     EXPECT_EQ(m_ctx->m_layers[l].Count(), 0) << l;
     EXPECT_EQ(m_ctx->m_sortArrays[l].Count(), 0) << l;
