@@ -70,7 +70,7 @@ class TMeshGroup_I : public TBranch_I {
   Ptr<SubDivData> m_baseData;        // the base level's vertex set
   Ptr<SubDivStructure> m_baseLevel;  // S0, the base level
   Ptr<SubDivStructure> m_lastLevel;
-  Ptr<SubDivData> m_outData;         // the evaluated last level
+  Ptr<SubDivData> m_outData;  // the evaluated last level
 };
 
 }  // namespace PM

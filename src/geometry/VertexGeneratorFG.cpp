@@ -21,8 +21,7 @@ MemberDef ControlVectorMember(uint32_t id, const char* name) {
 
 template <FaceControl C>
 MemberDef ControlMember(uint32_t id, const char* name) {
-  return IndexedAccessorMember<&G::GetControl<C>, &G::SetControl<C>, &G::ControlCount<C>, &G::RemoveControls>(id,
-                                                                                                               name);
+  return IndexedAccessorMember<&G::GetControl<C>, &G::SetControl<C>, &G::ControlCount<C>, &G::RemoveControls>(id, name);
 }
 
 void DefineVertexGeneratorFGClasses() {
@@ -81,9 +80,12 @@ void G::SetAsymmetricControl(uint32_t, const Array<float>* in) {
 
 template <FaceControl C>
 int32_t G::ControlCount() {
-  if constexpr (C == FaceControl::Race) return 25;
-  else if constexpr (C == FaceControl::Shape) return m_module ? m_module->GetShapeCount() : 0;
-  else return 5;
+  if constexpr (C == FaceControl::Race)
+    return 25;
+  else if constexpr (C == FaceControl::Shape)
+    return m_module ? m_module->GetShapeCount() : 0;
+  else
+    return 5;
 }
 
 template <FaceControl C>
@@ -97,11 +99,16 @@ template <FaceControl C>
 float G::GetControl(int32_t i) {
   if (!InRange<C>(i)) return 0.0f;
   switch (C) {
-    case FaceControl::Age: return m_module->GetAge(i);
-    case FaceControl::Gender: return m_module->GetGender(i);
-    case FaceControl::Caricature: return m_module->GetCaricature(i);
-    case FaceControl::Race: return m_module->GetRace(i % 5, i / 5);
-    case FaceControl::Shape: return m_module->GetShape(i);
+    case FaceControl::Age:
+      return m_module->GetAge(i);
+    case FaceControl::Gender:
+      return m_module->GetGender(i);
+    case FaceControl::Caricature:
+      return m_module->GetCaricature(i);
+    case FaceControl::Race:
+      return m_module->GetRace(i % 5, i / 5);
+    case FaceControl::Shape:
+      return m_module->GetShape(i);
   }
   return 0.0f;
 }
@@ -110,11 +117,21 @@ template <FaceControl C>
 void G::SetControl(int32_t i, float v) {
   if (!InRange<C>(i)) return;
   switch (C) {
-    case FaceControl::Age: m_module->SetAge(i, v); break;
-    case FaceControl::Gender: m_module->SetGender(i, v); break;
-    case FaceControl::Caricature: m_module->SetCaricature(i, v); break;
-    case FaceControl::Race: m_module->SetRace(i % 5, i / 5, v); break;
-    case FaceControl::Shape: m_module->SetShape(i, v); break;
+    case FaceControl::Age:
+      m_module->SetAge(i, v);
+      break;
+    case FaceControl::Gender:
+      m_module->SetGender(i, v);
+      break;
+    case FaceControl::Caricature:
+      m_module->SetCaricature(i, v);
+      break;
+    case FaceControl::Race:
+      m_module->SetRace(i % 5, i / 5, v);
+      break;
+    case FaceControl::Shape:
+      m_module->SetShape(i, v);
+      break;
   }
   ReadControlsBack();
 }

@@ -38,9 +38,12 @@ class VertexGeneratorFG_I : public VertexGenerator_I {
 
   // Indexes outside a control's element count (Race's diagonal included) read 0 and never reach the
   // module; a set is followed by reading the control vectors back.
-  template <FaceControl C> float GetControl(int32_t i);
-  template <FaceControl C> void SetControl(int32_t i, float v);
-  template <FaceControl C> int32_t ControlCount();
+  template <FaceControl C>
+  float GetControl(int32_t i);
+  template <FaceControl C>
+  void SetControl(int32_t i, float v);
+  template <FaceControl C>
+  int32_t ControlCount();
   void RemoveControls(int32_t, int32_t) {}
 
   FaceGenModule* GetModule() const { return m_module.Get(); }
@@ -54,7 +57,8 @@ class VertexGeneratorFG_I : public VertexGenerator_I {
 
  private:
   // The place in the module a control index names: false when it names none.
-  template <FaceControl C> bool InRange(int32_t i);
+  template <FaceControl C>
+  bool InRange(int32_t i);
   void ReadControlsBack();
   void HandControlsOver();
 

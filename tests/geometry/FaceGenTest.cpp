@@ -2,8 +2,8 @@
 // generator's prepare with the script's file paths, control vectors, the named controls and their
 // index bounds, the generator slots, and the module object's lifetime.
 #include "FaceGenWorld.h"
-#include "storage/Storage.h"
 #include "script/object/MemberAccess.h"
+#include "storage/Storage.h"
 
 namespace PM::Test {
 namespace {
@@ -21,7 +21,8 @@ TEST_F(FaceGen, WithoutTheModuleNothingReachesIt) {
   };
   const Case cases[] = {
       {nullptr, "Error FaceGenModule::CreateFaceGenModule(\"Pelmora010276FG.DLL\"): DLL load failed.\n"},
-      {PM_FACEGEN_BARE_DIR, "Error FaceGenModule::CreateFaceGenModule(\"Pelmora010276FG.DLL\"): function unresolved.\n"},
+      {PM_FACEGEN_BARE_DIR,
+       "Error FaceGenModule::CreateFaceGenModule(\"Pelmora010276FG.DLL\"): function unresolved.\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.log);
@@ -99,15 +100,9 @@ TEST_F(FaceGen, ControlsReachTheModuleWithinTheirBounds) {
     const char* calls;  // of a set
   };
   const Case cases[] = {
-      {kAge, 2, "7(2,0.75)\n5\n"},
-      {kAge, 5, ""},
-      {kAge, -1, ""},
-      {0x09FFF0FF, 4, "9(4,0.75)\n5\n"},
-      {0x0AFFF0FF, 0, "11(0,0.75)\n5\n"},
-      {kRace, 6, ""},  // row 1, column 1: the diagonal
-      {kRace, 7, "13(2,1,0.75)\n5\n"},
-      {kRace, 25, ""},
-      {kShape, 0, "14\n"},  // the module reports no shapes
+      {kAge, 2, "7(2,0.75)\n5\n"},        {kAge, 5, ""},   {kAge, -1, ""},      {0x09FFF0FF, 4, "9(4,0.75)\n5\n"},
+      {0x0AFFF0FF, 0, "11(0,0.75)\n5\n"}, {kRace, 6, ""},                        // row 1, column 1: the diagonal
+      {kRace, 7, "13(2,1,0.75)\n5\n"},    {kRace, 25, ""}, {kShape, 0, "14\n"},  // the module reports no shapes
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.member << std::dec << "[" << c.index << "]");

@@ -22,8 +22,11 @@ class MeshGroups : public FaceGenWorld {
     MeshText t = ClockwiseCube();
     t.shaders = {"s"};
     Build(t, "m");
-    return Parse<TMeshGroup_I>("TMeshGroup:g . { .MeshStructure MeshStructure:m; .MeshData MeshData:md;"
-                               " .SubDivLevel " + std::to_string(level) + "; " + more + " };\n", "g");
+    return Parse<TMeshGroup_I>(
+        "TMeshGroup:g . { .MeshStructure MeshStructure:m; .MeshData MeshData:md;"
+        " .SubDivLevel " +
+            std::to_string(level) + "; " + more + " };\n",
+        "g");
   }
   // A 2 x 2 grid group (<name>g) whose points lie at z = -7, replacing from the start entries given.
   TMeshGroup_I* Grid(const std::string& name, const std::string& starts) {
@@ -138,11 +141,13 @@ TEST_F(MeshGroups, UpdateGeneratorNeedsABuild) {
 
 TEST_F(MeshGroups, ReplacementsWriteTheirPointsOverARegion) {
   // The grid onto the level-1 faces of the cube's z = 0 cap, from the highest-indexed one.
-  const char* starts = ".SourceStartFaceArray [0]; .SourceStartEdgeArray [0]; .TargetStartFaceArray [0];"
-                       " .TargetStartSubFaceArray [0]; .TargetStartEdgeArray [0];";
+  const char* starts =
+      ".SourceStartFaceArray [0]; .SourceStartEdgeArray [0]; .TargetStartFaceArray [0];"
+      " .TargetStartSubFaceArray [0]; .TargetStartEdgeArray [0];";
   TMeshGroup_I* a = Grid("a", starts);
-  TMeshGroup_I* missing = Grid("b", ".SourceStartFaceArray [0]; .SourceStartEdgeArray [0]; .TargetStartFaceArray "
-                                    "[99]; .TargetStartSubFaceArray [0]; .TargetStartEdgeArray [0];");
+  TMeshGroup_I* missing = Grid("b",
+                               ".SourceStartFaceArray [0]; .SourceStartEdgeArray [0]; .TargetStartFaceArray "
+                               "[99]; .TargetStartSubFaceArray [0]; .TargetStartEdgeArray [0];");
   TMeshGroup_I* g = Cube(1, ".ReplaceMeshArray [TMeshGroup:bg, TMeshGroup:ag];");
   ASSERT_TRUE(a && missing && g);
   ASSERT_EQ(g->m_replaceMeshes.Count(), 2);
@@ -167,8 +172,9 @@ TEST_F(MeshGroups, ReplacementsWriteTheirPointsOverARegion) {
   missing->m_targetStartFaces = Array<int32_t>{0};
   missing->m_targetStartSubFaces.Clear();
   EXPECT_FALSE(missing->ReplaceMesh(*g->GetLastLevel(), copy));
-  EXPECT_EQ(Logged(), "Error ReplaceMesh: could not find start face.\n"
-                      "Error ReplaceMesh: replacement 0 of \"bg\" lacks a start entry.\n");
+  EXPECT_EQ(Logged(),
+            "Error ReplaceMesh: could not find start face.\n"
+            "Error ReplaceMesh: replacement 0 of \"bg\" lacks a start entry.\n");
   a->m_meshData->m_vertices.SetCount(4);
   for (Vector3f& v : copy.positions) v.z = 0.5f;
   EXPECT_TRUE(a->ReplaceMesh(*g->GetLastLevel(), copy));
@@ -191,8 +197,10 @@ TEST_F(MeshGroups, VertexGeneratorsMoveTheRefinedPositions) {
   plain->UpdateSubDiv();
   const Array<Vector3f> refined = plain->GetOutputData()->positions;
   VertexGeneratorFG_I* v = Parse<VertexGeneratorFG_I>("VertexGeneratorFG:v . { .SymmetricControl [0.25]; };\n", "v");
-  Parse<TMeshGroup_I>("TMeshGroup:h . { .MeshStructure MeshStructure:m; .MeshData MeshData:md; .SubDivLevel 1;"
-                      " .ReplaceVertexArray << VertexGeneratorFG:v; };\n", "h");
+  Parse<TMeshGroup_I>(
+      "TMeshGroup:h . { .MeshStructure MeshStructure:m; .MeshData MeshData:md; .SubDivLevel 1;"
+      " .ReplaceVertexArray << VertexGeneratorFG:v; };\n",
+      "h");
   TMeshGroup_I* g = Find<TMeshGroup_I>("h");
   ASSERT_TRUE(v && g);
   Calls();
@@ -222,9 +230,10 @@ TEST_F(MeshGroups, SkinnedChildrenTakeMatricesAndJoints) {
   t.extraData = ".VertexData << VertexDataF32:w;";
   auto [m, d] = Build(t, "m");
   ASSERT_TRUE(m && d);
-  Parse<VertexDataF32_I>("VertexDataF32:w . { .Usage 0x80000u; .DataArray [1.0, 1.0, 1.0, 1.0, 0.0, 0.0, 0.0, 0.0]; };\n"
-                      "TJoint:j0 . { };\nTJoint:j1 . { };\nTTransform:other . { };\n",
-                      "w");
+  Parse<VertexDataF32_I>(
+      "VertexDataF32:w . { .Usage 0x80000u; .DataArray [1.0, 1.0, 1.0, 1.0, 0.0, 0.0, 0.0, 0.0]; };\n"
+      "TJoint:j0 . { };\nTJoint:j1 . { };\nTTransform:other . { };\n",
+      "w");
   Matrix4f geometry = kIdentityMatrix4f, bind1 = kIdentityMatrix4f;
   geometry.m[12] = 2.0f;
   bind1.m[13] = -3.0f;

@@ -52,7 +52,7 @@ void Copy(const std::vector<float>& from, PM::Array<float>& to) {
   for (float v : from) to.Append(v);
 }
 
-class StandInFaceGen : public PM::FaceGenModule {
+class StandInFaceGen final : public PM::FaceGenModule {
  public:
   StandInFaceGen() { ++g_live; }
   ~StandInFaceGen() { --g_live; }
@@ -71,10 +71,14 @@ class StandInFaceGen : public PM::FaceGenModule {
     Record(1, path, r);
     std::vector<float>* into = nullptr;
     for (size_t i = 1; i < w.size(); ++i) {
-      if (w[i] == "symmetric") into = &m_sym, m_sym.clear();
-      else if (w[i] == "asymmetric") into = &m_asym, m_asym.clear();
-      else if (w[i] == "shapes" && i + 1 < w.size()) m_shapes = std::stoi(w[++i]), into = nullptr;
-      else if (into) into->push_back(std::stof(w[i]));
+      if (w[i] == "symmetric")
+        into = &m_sym, m_sym.clear();
+      else if (w[i] == "asymmetric")
+        into = &m_asym, m_asym.clear();
+      else if (w[i] == "shapes" && i + 1 < w.size())
+        m_shapes = std::stoi(w[++i]), into = nullptr;
+      else if (into)
+        into->push_back(std::stof(w[i]));
     }
     return r;
   }
