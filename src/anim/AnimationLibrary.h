@@ -1,6 +1,7 @@
 // The curves of an animation and the connection each of them drives.
 #pragma once
 
+#include "core/Vector4f.h"
 #include "scene/EngineClass.h"
 #include "scene/Object.h"
 
@@ -14,6 +15,11 @@ class AnimationLibrary_I : public Object_I {
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<AnimationLibrary_I>("AnimationLibrary"); }
   static ScriptObject* Create() { return NewEngineObject<AnimationLibrary_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineObject<AnimationLibrary_I>(extraBytes); }
+
+  // Slot 1: curve i at `time` (taken to single precision, as the curves keep their times) into the
+  // leading components of `out`, as many as the curve is wide. A missing or nil curve is logged and
+  // leaves `out` alone.
+  virtual void Evaluate(uint32_t i, double time, Vector4f& out);
 
   // Curve i and GroupPort i belong together: setting either grows both (new curves nil, new ports
   // -1), removing through either removes the same range from both.
