@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "anim/AnimationScheduler.h"
 #include "core/ErrorTally.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
@@ -28,23 +29,44 @@ namespace {
 using namespace PM;
 
 const char kUsage[] =
-    "usage: pm-run [--quiet] [--log-level N] FILE...\n"
+    "usage: pm-run [--quiet] [--log-level N] [--frames N] FILE... [--then FILE...]\n"
     "       pm-run [--quiet] [--log-level N] -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
+    "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
+    "                   schedulers named \"Scheduler0\", \"Scheduler1\", ... (to the first missing name)\n"
+    "  --then FILE...   run these scripts after the frames\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
+
+// A thousand hours of frames at 60 per second: more than any run needs.
+constexpr long kMaxFrames = 216000000;
 
 struct Options {
   uint32_t flags = kParseCountLines;
   int logLevel = kLevelDebug;
   std::vector<std::string> files;
   std::vector<std::string> texts;
+  std::vector<std::string> thenFiles;  // run after the frames
+  long frames = 0;
 };
 
+// A whole number from 0 to `max` for option `name`; -1 after the message.
+long ParseCount(const char* name, const char* text, long max) {
+  char* end = nullptr;
+  errno = 0;
+  long n = std::strtol(text, &end, 10);
+  if (!*text || *end || errno || n < 0 || n > max) {
+    std::fprintf(stderr, "pm-run: %s takes a number from 0 to %ld, not \"%s\".\n", name, max, text);
+    return -1;
+  }
+  return n;
+}
+
 int ParseArgs(int argc, char** argv, Options& o) {
+  bool afterThen = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--help" || a == "-h") {
@@ -54,27 +76,43 @@ int ParseArgs(int argc, char** argv, Options& o) {
     if (a == "--quiet") {
       o.flags |= kParseQuiet;
     } else if (a == "--log-level" && i + 1 < argc) {
-      char* end = nullptr;
-      long n = std::strtol(argv[++i], &end, 10);
-      if (!*argv[i] || *end || n < 0 || n > 7) {
-        std::fprintf(stderr, "pm-run: --log-level takes a number from 0 to 7, not \"%s\".\n", argv[i]);
-        return 2;
-      }
+      long n = ParseCount("--log-level", argv[++i], 7);
+      if (n < 0) return 2;
       o.logLevel = int(n);
+    } else if (a == "--frames" && i + 1 < argc) {
+      o.frames = ParseCount("--frames", argv[++i], kMaxFrames);
+      if (o.frames < 0) return 2;
+    } else if (a == "--then") {
+      afterThen = true;
     } else if (a == "-e" && i + 1 < argc) {
       o.texts.push_back(argv[++i]);
     } else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\".\n%s", a.c_str(), kUsage);
       return 2;
     } else {
-      o.files.push_back(a);
+      (afterThen ? o.thenFiles : o.files).push_back(a);
     }
   }
-  if (o.files.empty() && o.texts.empty()) {
+  if (o.files.empty() && o.texts.empty() && o.thenFiles.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   return -1;
+}
+
+// The host's frames: frame k (1 .. count) steps every scheduler "Scheduler0", "Scheduler1", ... up to
+// the first name that is not an animation scheduler, at the frame time k / 60.
+void RunFrames(ScriptEngine* engine, long count) {
+  ScriptNamespace* ns = engine->GetNamespace();
+  for (long k = 1; k <= count; ++k) {
+    const double time = double(k) / 60.0;
+    for (int i = 0;; ++i) {
+      std::string name = "Scheduler" + std::to_string(i);
+      Obj<ScriptObject> found(ns->FindObject(String(name.c_str())));
+      if (found.IsNil() || !found->IsA(AnimationScheduler_I::kClassId)) break;
+      static_cast<AnimationScheduler_I*>(found.Get())->Update(time);
+    }
+  }
 }
 
 // Scripts are held as one String, whose length is an int.
@@ -173,6 +211,9 @@ int main(int argc, char** argv) {
       if (errors) status = 1;
     }
     for (const std::string& file : options.files)
+      if (RunFile(engine, file, options.flags)) status = 1;
+    RunFrames(engine, options.frames);
+    for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
   }
   PrintPipe()->Flush();

@@ -1,5 +1,6 @@
 #include "anim/AnimationClip.h"
 
+#include <cmath>
 #include <iterator>
 
 #include "anim/AnimationLibrary.h"
@@ -22,7 +23,18 @@ Obj<AnimationClip_I> AnimationClip_I::Clone() {
   return copy;
 }
 
+double AnimationClip_I::GetDuration() const {
+  if (m_animationLibrary.IsNil()) return 1.0;
+  return m_animationLibrary->m_endTime - m_animationLibrary->m_startTime;
+}
+
+double AnimationClip_I::GetEndTime() const {
+  return GetDuration() * std::fabs(m_scale) * m_cycles + m_startTime;
+}
+
 namespace {
+
+using C = AnimationClip_I;
 
 }  // namespace
 
@@ -36,8 +48,8 @@ void AnimationClip_I::Define() {
       FieldMember<&AnimationClip_I::m_cycles>(0x04FFF090, "Cycles"),
       FieldMember<&AnimationClip_I::m_scale>(0x05FFF090, "Scale"),
       FieldMember<&AnimationClip_I::m_startTime>(0x06FFF090, "StartTime"),
-      ReadOnly(FieldMember<&AnimationClip_I::m_endTime>(0x07FFF090, "EndTime", 0x5)),
-      ReadOnly(FieldMember<&AnimationClip_I::m_duration>(0x08FFF090, "Duration", 0x5)),
+      AccessorMember<&C::GetEndTime, nullptr>(kMemberClipEndTime, "EndTime", 0x5),
+      AccessorMember<&C::GetDuration, nullptr>(kMemberClipDuration, "Duration", 0x5),
       FieldMember<&AnimationClip_I::m_warpTime>(0x09FFF090, "WarpTime"),
       FieldMember<&AnimationClip_I::m_amplitudeScale>(0x0AFFF090, "AmplitudeScale"),
       FieldMember<&AnimationClip_I::m_track>(0x0BFFF090, "Track"),

@@ -15,14 +15,17 @@ class AnimationClip_I : public EngineClass<AnimationClip_I, Object_I, ClassId::A
   // copied through its member's Set; track, amplitude and track fade keep their defaults.
   virtual Obj<AnimationClip_I> Clone();
 
+  // Derived on every read: the library's span (1.0 without a library), and where the clip's last
+  // cycle ends on the scheduler's clock.
+  double GetDuration() const;
+  double GetEndTime() const;
+
   Obj<AnimationLibrary_I> m_animationLibrary;
   bool m_enabled = true;
   bool m_relative = false;
   double m_cycles = 1.0;
   double m_scale = 1.0;
   double m_startTime = 0.0;
-  double m_endTime = 1.0;
-  double m_duration = 1.0;
   double m_warpTime = -1.0;
   float m_amplitudeScale = 1.0f;
   int32_t m_track = 0;
@@ -38,9 +41,14 @@ enum : uint32_t {
   kMemberClipCycles = 0x04FFF090,
   kMemberClipScale = 0x05FFF090,
   kMemberClipStartTime = 0x06FFF090,
+  kMemberClipEndTime = 0x07FFF090,
+  kMemberClipDuration = 0x08FFF090,
   kMemberClipWarpTime = 0x09FFF090,
+  kMemberClipAmplitudeScale = 0x0AFFF090,
+  kMemberClipTrack = 0x0BFFF090,
   kMemberClipBlendRange = 0x0CFFF090,
   kMemberClipPresetOnly = 0x0DFFF090,
+  kMemberClipBlendTrackRange = 0x0EFFF090,
 };
 
 // Copies the listed members of `src` into `dst`, each read and then written through its Set.

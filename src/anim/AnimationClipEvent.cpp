@@ -9,9 +9,21 @@ Obj<AnimationClip_I> AnimationClipEvent_I::Clone() {
       kMemberClipAnimationLibrary, kMemberClipEnabled, kMemberClipRelative, kMemberClipStartTime,
       kMemberClipCycles,           kMemberClipScale,   kMemberClipWarpTime, kMemberObjectName,
   };
-  Obj<AnimationClip_I> copy(static_cast<AnimationClip_I*>(Create()));
+  Obj<AnimationClipEvent_I> copy(static_cast<AnimationClipEvent_I*>(Create()));
   CopyClipMembers(this, copy, kCopied, std::size(kCopied));
-  return copy;
+  copy->SetHandler(m_handler.Get());
+  return Obj<AnimationClip_I>(copy.Get());
+}
+
+void AnimationClipEvent_I::RaiseEvent(uint32_t kind, float phase) {
+  if (!(m_eventMask & kind) || !m_handler) return;
+  Obj<AnimationClipEvent_I> self(this);
+  Ptr<AnimationClipEventHandler> handler(m_handler);
+  handler->EventObject = NilScriptObject();
+  handler->EventClip = this;
+  handler->EventKind = kind;
+  handler->EventPhase = phase;
+  handler->OnClipEvent();
 }
 
 namespace {

@@ -1,8 +1,19 @@
 #include "anim/AnimationLibrary.h"
 
 #include "anim/SplineBase.h"
+#include "core/Log.h"
 
 namespace PM {
+
+void AnimationLibrary_I::Evaluate(uint32_t i, double time, Vector4f& out) {
+  if (i >= uint32_t(m_curve.Count()) || m_curve[int(i)].IsNil()) {
+    LogError("AnimationLibrary: index out of range / no curve at given index.");
+    return;
+  }
+  float v[4] = {out.x, out.y, out.z, out.w};
+  m_curve[int(i)]->Evaluate(float(time), v);
+  out = {v[0], v[1], v[2], v[3]};
+}
 
 bool AnimationLibrary_I::GrowTo(uint32_t member, int32_t i) {
   if (!SetIndexOk(this, member, i, m_curve.Count())) return false;

@@ -3,6 +3,7 @@
 
 #include "classes/EngineClass.h"
 #include "classes/Object.h"
+#include "core/Vector4f.h"
 
 namespace PM {
 
@@ -12,6 +13,11 @@ class AnimationLibrary_I
     : public EngineClass<AnimationLibrary_I, Object_I, ClassId::AnimationLibrary, "AnimationLibrary"> {
  public:
   static void Define();
+  // Slot 1: curve i at `time` (taken to single precision, as the curves keep their times) into the
+  // leading components of `out`, as many as the curve is wide. A missing or nil curve is logged and
+  // leaves `out` alone.
+  virtual void Evaluate(uint32_t i, double time, Vector4f& out);
+
   // Curve i and GroupPort i belong together: setting either grows both (new curves nil, new ports
   // -1), removing through either removes the same range from both.
   SplineBase_I* GetCurve(int32_t i);

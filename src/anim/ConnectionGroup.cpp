@@ -9,9 +9,9 @@ namespace {
 template <auto Field, class Tag>
 struct ConnectionField {
   using V = typename Tag::Value;
-  static Array<Connection>& List(ScriptObject* o) { return static_cast<ConnectionGroup_I*>(o)->m_connections; }
+  static Array<CGConnection>& List(ScriptObject* o) { return static_cast<ConnectionGroup_I*>(o)->m_connections; }
   static V GetAt(ScriptObject* o, uint32_t, int32_t i) {
-    Array<Connection>& a = List(o);
+    Array<CGConnection>& a = List(o);
     if (i < 0 || i >= a.Count()) {
       if constexpr (std::is_same_v<Tag, VObject>)
         return NilScriptObject();
@@ -24,7 +24,7 @@ struct ConnectionField {
       return a[i].*Field;
   }
   static void SetAt(ScriptObject* o, uint32_t m, int32_t i, V v) {
-    Array<Connection>& a = List(o);
+    Array<CGConnection>& a = List(o);
     if (!SetIndexOk(o, m, i, a.Count())) return;
     if (i >= a.Count()) a.Grow(i + 1);
     if constexpr (std::is_same_v<Tag, VObject>)
@@ -45,10 +45,10 @@ void ConnectionGroup_I::Define() {
   const ClassDef classes[] = {ConcreteClass<ConnectionGroup_I>()};
   DefineClasses(classes);
   const MemberDef members[] = {
-      ConnectionField<&Connection::object, VObject>::Member(kMemberConnectionObject, "Object"),
-      ConnectionField<&Connection::member, VMemberID>::Member(kMemberConnectionMember, "Member"),
-      ConnectionField<&Connection::memberIndex, VI32>::Member(kMemberConnectionMemberIndex, "MemberIndex"),
-      ConnectionField<&Connection::memberMask, VU32>::Member(kMemberConnectionMemberMask, "MemberMask"),
+      ConnectionField<&CGConnection::object, VObject>::Member(kMemberConnectionObject, "Object"),
+      ConnectionField<&CGConnection::member, VMemberID>::Member(kMemberConnectionMember, "Member"),
+      ConnectionField<&CGConnection::memberIndex, VI32>::Member(kMemberConnectionMemberIndex, "MemberIndex"),
+      ConnectionField<&CGConnection::memberMask, VU32>::Member(kMemberConnectionMemberMask, "MemberMask"),
   };
   DefineMembers(members);
 }

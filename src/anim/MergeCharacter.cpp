@@ -99,15 +99,17 @@ bool BuildConnectionMap(ScriptObject* targetGroup, ScriptObject* sourceGroup, co
 // Puts target connection j at index map[j], so that the group lists the source's order.
 void ReorderGroup(ScriptObject* group, const Array<int32_t>& map) {
   int32_t n = map.Count();
-  Array<Connection> saved;
+  Array<CGConnection> saved;
   saved.Reserve(n);
-  for (int32_t j = 0; j < n; ++j)
-    saved.Append({MemberGetAt<VObject>(group, kMemberConnectionObject, j),
-                  MemberGetAt<VMemberID>(group, kMemberConnectionMember, j),
-                  MemberGetAt<VI32>(group, kMemberConnectionMemberIndex, j),
-                  MemberGetAt<VU32>(group, kMemberConnectionMemberMask, j)});
+  for (int32_t j = 0; j < n; ++j) {
+    CGConnection& c = saved.AppendNew();
+    c.object = MemberGetAt<VObject>(group, kMemberConnectionObject, j);
+    c.member = MemberGetAt<VMemberID>(group, kMemberConnectionMember, j);
+    c.memberIndex = MemberGetAt<VI32>(group, kMemberConnectionMemberIndex, j);
+    c.memberMask = MemberGetAt<VU32>(group, kMemberConnectionMemberMask, j);
+  }
   for (int32_t j = n - 1; j >= 0; --j) {
-    const Connection& c = saved[j];
+    const CGConnection& c = saved[j];
     MemberSetAt<VObject>(group, kMemberConnectionObject, map[j], c.object);
     MemberSetAt<VMemberID>(group, kMemberConnectionMember, map[j], c.member);
     MemberSetAt<VI32>(group, kMemberConnectionMemberIndex, map[j], c.memberIndex);

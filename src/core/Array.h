@@ -44,7 +44,7 @@ class Array {
   Array(const Array& o) : Array() { AssignStorage(o.m_data, o.Count()); }
   Array(Array&& o) noexcept : m_data(o.m_data) { o.m_data = static_cast<T*>(NullArrayPayload()); }
   Array(std::initializer_list<T> l) : Array() { AssignStorage(l.begin(), int(l.size())); }
-  ~Array() { BlockRelease(m_data); }
+  ~Array() { Drop(m_data); }
 
   Array& operator=(const Array& o) {
     if (o.m_data != m_data) AssignStorage(o.m_data, o.Count());
@@ -79,21 +79,16 @@ class Array {
   // The common case stays inline and branch-light; growing is out of line.
   void Append(const T& v) {
     T* d = m_data;
-    BlockHeader* h = HeaderOf(d);
-    int n = h->count;
-    if (__builtin_expect(n < h->capacity, 1)) {
-      h->count = n + 1;
+    int n = HeaderOf(d)->count;
+    if (__builtin_expect(n < HeaderOf(d)->capacity, 1)) {
       new (d + n) T(v);
     } else {
-      AppendGrow(v);
+      AppendGrow(v, n);
+      d = m_data;
     }
-  }
-  [[gnu::noinline]] void AppendGrow(const T& v) {
-    T copy(v);  // v may live in this array
-    int n = Count();
-    Realloc(ArrayGrowCapacity(Capacity()));
-    new (m_data + n) T(std::move(copy));
-    HeaderOf(m_data)->count = n + 1;
+    // The count goes last, after the element and through m_data on both paths: the element store
+    // cannot then delay the next append's read of the count.
+    HeaderOf(d)->count = n + 1;
   }
   // Constructs the new last element from `args` (which may refer to elements of this array).
   template <class... A>
@@ -137,7 +132,7 @@ class Array {
     }
     T* fresh = static_cast<T*>(BlockNewArray(capacity, n, &BlockType()));
     if (n) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
-    BlockAddRef(fresh);
+    Hold(fresh);
     if (HeaderOf(m_data)->capacity > 0) BlockDelete(m_data);  // elements moved, only the block goes
     m_data = fresh;
   }
@@ -202,6 +197,12 @@ class Array {
     else return T(std::forward<A>(args)...);
   }
 
+  // Grows the full array of `n` elements and constructs `v` at index n; the caller sets the count.
+  [[gnu::noinline]] void AppendGrow(const T& v, int n) {
+    T copy(v);  // v may live in this array
+    Realloc(ArrayGrowCapacity(Capacity()));
+    new (m_data + n) T(std::move(copy));
+  }
   static void Destroy(void* payload) {
     T* e = static_cast<T*>(payload);
     if constexpr (!std::is_trivially_destructible_v<T>)
@@ -224,10 +225,18 @@ class Array {
     HeaderOf(m_data)->count = count;
   }
   void Replace(T* fresh) {
-    BlockAddRef(fresh);
+    Hold(fresh);
     T* old = m_data;
     m_data = fresh;
-    BlockRelease(old);
+    Drop(old);
+  }
+  // NullArray (the only block of capacity 0) is immortal: empty arrays skip counting it, which saves an
+  // atomic operation on one line every thread shares for each empty array made and dropped.
+  static void Hold(const T* p) {
+    if (HeaderOf(p)->capacity) BlockAddRef(p);
+  }
+  static void Drop(const T* p) {
+    if (HeaderOf(p)->capacity) BlockRelease(p);
   }
 
   T* m_data;

@@ -10,18 +10,6 @@ namespace PM {
 
 struct TypeRecord;
 
-// A block's count or capacity. Held as an enumeration so that the compiler knows the element stores of
-// an int array can never change it: a loop of appends then keeps the count in a register instead of
-// reloading what the previous append stored.
-struct BlockInt {
-  enum class Value : int32_t {} value;
-  operator int32_t() const { return int32_t(value); }  // NOLINT: reads as a plain number
-  BlockInt& operator=(int32_t v) {
-    value = Value(v);
-    return *this;
-  }
-};
-
 // Six words in front of every payload, in this order. Objects use classRow and weak;
 // strings keep their cached hash in weak; arrays and strings use capacity and count.
 struct alignas(16) BlockHeader {
@@ -29,8 +17,8 @@ struct alignas(16) BlockHeader {
   std::atomic<uintptr_t> weak;  // WeakObjTarget payload of an object, or a string's cached hash
   std::atomic<int32_t> refs;    // a new block starts at 0; the first owning reference makes it 1
   const TypeRecord* type;
-  BlockInt capacity;
-  BlockInt count;
+  int32_t capacity;
+  int32_t count;
 };
 
 // Disposes of a whole block given its payload: elements (or the object) last to first, then the block.

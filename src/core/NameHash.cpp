@@ -4,6 +4,10 @@ namespace PM {
 
 static const TypeRecord& BucketsType() { return Array<NameHashBucket>::BlockType(); }
 
+// A bucket's first block holds one entry fewer than a split needs: its size then stays in the
+// allocator's fast bins (a full bucket of kSplitAt would not).
+static constexpr int kFirstCapacity = NameHash::kSplitAt - 1;
+
 static NameHashBucket* NewBuckets(int n) {
   auto* b = static_cast<NameHashBucket*>(BlockNewArray(n, n, &BucketsType()));
   for (int i = 0; i < n; ++i) new (b + i) NameHashBucket();
@@ -62,7 +66,7 @@ void NameHash::Split() {
     for (const NameHashEntry& e : low) moving += (e.hash & high) != 0;
     if (!moving) continue;
     NameHashBucket& up = m_buckets[n + i];
-    up.Reserve(moving > kSplitAt ? moving : kSplitAt);
+    up.Reserve(moving > kFirstCapacity ? moving : kFirstCapacity);
     NameHashEntry* from = low.Data();
     NameHashEntry* to = up.Data();
     int kept = 0;
@@ -92,7 +96,8 @@ void NameHash::Set(uint32_t hash, const String& name, ScriptObject* value) {
       return;
     }
   }
-  bucket.Emplace(hash, 0u, name, value);
+  if (bucket.IsEmpty()) bucket.Reserve(kFirstCapacity);
+  bucket.Emplace(NameHashEntry{hash, 0u, name, value});  // braced: clang 14 has no parenthesised aggregate init
   if (bucket.Count() >= kSplitAt && nb < kMaxBuckets) Split();
 }
 

@@ -382,7 +382,8 @@ int RegistryStore::SetValue(uint32_t root, std::string_view subkey, std::string_
 // damaged copy is kept; false (logged) when none is free or the move fails.
 bool RegistryStore::MoveDamagedAside(const std::string& path) {
   for (int n = 0; n < kMaxDamagedCopies; ++n) {
-    std::string aside = path + ".damaged" + (n ? "." + std::to_string(n) : std::string());
+    std::string aside = path + ".damaged";
+    if (n) aside.append(".").append(std::to_string(n));  // not "." + ...: g++ 12 warns falsely (-Wrestrict)
     if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
       PlatformLog(kPlatformLogWarn, "RegistryStore: the damaged ", path.c_str(), " was moved to ", aside.c_str(), ".");
       return true;

@@ -6,6 +6,8 @@ namespace PM {
 
 
 
+void TWindow_I::Draw(RenderEngine*) {}
+
 void TWindow_I::Define() {
   DefineUIClass<SWindow_I, SNode_I>();
   DefineUIClass<TWindow_I, TNode_I>();

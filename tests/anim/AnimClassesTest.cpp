@@ -133,7 +133,7 @@ TEST_F(AnimClassesTest, EveryValueTypeAndFormIsStoredAndReadBack) {
   MemberSet<VF64>(clip, 0x08FFF090, 9.0);
   MemberSet<VF64>(clip, 0x07FFF090, 9.0);
   EXPECT_EQ(MemberGet<VF64>(clip, 0x08FFF090), 1.0);
-  EXPECT_EQ(MemberGet<VF64>(clip, 0x07FFF090), 1.0);
+  EXPECT_EQ(MemberGet<VF64>(clip, 0x07FFF090), 3.5);  // start 2.5 + one unit
   EXPECT_NE(TakeLog(), "");
 
   // Typed single reference, and an indexed writable derived table.
@@ -183,10 +183,10 @@ TEST_F(AnimClassesTest, EveryValueTypeAndFormIsStoredAndReadBack) {
   }
   EXPECT_TRUE(MemberGet<VObject>(constraint, 0x04FFF05A) == NilScriptObject());
 
-  // So do the targets of a constraint and the emitters of a particle system.
+  // So do the targets of a constraint (transforms) and the emitters of a particle system.
   Obj<ScriptObject> particles = ScriptObject::Create(0xFFFFF067);
   {
-    Obj<ScriptObject> target = ScriptObject::Create(0xFFFFF090);
+    Obj<ScriptObject> target = ScriptObject::Create(0xFFFFF04B);
     Obj<ScriptObject> emitter = ScriptObject::Create(0xFFFFF069);
     MemberSetAt<VObject>(constraint, 0x01FFF05A, 1, target);
     MemberSetAt<VObject>(particles, 0x02FFF067, 0, emitter);

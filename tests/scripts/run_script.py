@@ -5,6 +5,8 @@
 must appear on standard error, in order, each matched as a substring of one log line ("*" stands for
 any text). A script with no log expectations must run without errors (exit status 0).
 Leading "// pm-run: ARGS" lines pass options to pm-run; "// mode: text" runs the script as text only.
+The script goes before a "--then" among the options; a "x.bsi" option names a script of the same
+folder (run as text, or compiled in the compiled mode).
 Scripts listed in pending.txt (behaviour not built yet) are reported as skipped while they fail.
 """
 import argparse, os, shutil, subprocess, sys
@@ -86,8 +88,16 @@ def run(opts):
         c = subprocess.run([opts.scriptc, script, target], capture_output=True, text=True)
         if c.returncode != 0:
             return 1, 'scriptc failed: ' + c.stderr
+    def resolve(arg):
+        if not arg.endswith('.bsi'):
+            return arg
+        if opts.mode == 'compiled':
+            return os.path.join(work, arg[:-4] + '.bsb')
+        return os.path.join(folder, arg)
+    args = [resolve(a) for a in args]
+    then = args.index('--then') if '--then' in args else len(args)
     env = dict(os.environ, PM_LOG_DIR=work)
-    p = subprocess.run([opts.pm_run] + args + [target], capture_output=True, env=env, timeout=120)
+    p = subprocess.run([opts.pm_run] + args[:then] + [target] + args[then:], capture_output=True, env=env, timeout=120)
     out = p.stdout.decode('latin-1')
     err = p.stderr.decode('latin-1')
     sys.stdout.write('--- stdout\n' + out + '\n--- stderr\n' + err + '\n--- exit status %d\n' % p.returncode)

@@ -23,13 +23,17 @@ void RecordingPolygonCache::Unload() { ++m_counters->unloads; }
 void RecordingPolygonCache::SetDirty(uint32_t flags) { m_counters->dirtyFlags.push_back(flags); }
 
 void RecordingRenderEngine::SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) {
-  calls.push_back({"blend", *scale, *offset, {}, {}});
+  calls.push_back({"blend", *scale, *offset, {}, {}, nullptr, false});
 }
-void RecordingRenderEngine::SetMaterialColor(const Vector4f* color) { calls.push_back({"color", *color, {}, {}, {}}); }
-void RecordingRenderEngine::SetNormal(const Vector3f* normal) { calls.push_back({"normal", {}, {}, *normal, {}}); }
+void RecordingRenderEngine::SetMaterialColor(const Vector4f* color) {
+  calls.push_back({"color", *color, {}, {}, {}, nullptr, false});
+}
+void RecordingRenderEngine::SetNormal(const Vector3f* normal) {
+  calls.push_back({"normal", {}, {}, *normal, {}, nullptr, false});
+}
 void RecordingRenderEngine::SetModelViewMatrix(const Matrix4f* m) {
   modelView = *m;
-  calls.push_back({"modelview", {}, {}, {}, *m});
+  calls.push_back({"modelview", {}, {}, {}, *m, nullptr, false});
 }
 void RecordingRenderEngine::ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) {
   *old = modelView;
@@ -38,11 +42,19 @@ void RecordingRenderEngine::ExchangeModelViewMatrix(const Matrix4f* next, Matrix
 void RecordingRenderEngine::LoadModelViewMatrix(const Matrix4f* m) { SetModelViewMatrix(m); }
 void RecordingRenderEngine::SetProjectionMatrix(const Matrix4f* m) {
   projection = *m;
-  calls.push_back({"projection", {}, {}, {}, *m});
+  calls.push_back({"projection", {}, {}, {}, *m, nullptr, false});
 }
 void RecordingRenderEngine::ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) {
   *old = projection;
   SetProjectionMatrix(next);
+}
+int32_t RecordingRenderEngine::SetShaderAmbient(ScriptObject* shader, bool first) {
+  calls.push_back({"ambient", {}, {}, {}, {}, shader, first});
+  return ambientAnswer;
+}
+int32_t RecordingRenderEngine::SetShaderBase(ScriptObject* shader, bool first) {
+  calls.push_back({"base", {}, {}, {}, {}, shader, first});
+  return baseAnswer;
 }
 void RecordingRenderEngine::SetViewport(const int32_t* rect) { std::copy(rect, rect + 4, viewport); }
 int32_t* RecordingRenderEngine::GetViewport(int32_t* rect) {
@@ -70,6 +82,7 @@ void RecordingRenderEngine::Record(const PolygonData* data, Ptr<RenderPolygonCac
   r.data = *data;
   r.clipped = clipped;
   r.cache = cache ? cache->Get() : nullptr;
+  r.callsBefore = calls.size();
   if (!copyArrays) {
     draws.push_back(std::move(r));
     return;

@@ -1,8 +1,8 @@
 // RecordingRenderEngine: a test double of the render-engine interface. It answers the pass mode, the
-// pass state, CullTest, the viewport, the depth convention and ReadDepth as the test sets them, keeps
-// both matrices, records colour, normal, matrix, depth-read and channel-effect calls, copies every draw
-// record with the arrays it points to (so reading past them trips the sanitizer), and puts a counting
-// cache into an empty cache field.
+// pass state, CullTest, the viewport, the depth convention, the half-pixel offset, the shader passes
+// and ReadDepth as the test sets them, keeps both matrices, records colour, normal, matrix, shader-pass,
+// depth-read and channel-effect calls, copies every draw record with the arrays it points to (so
+// reading past them trips the sanitizer), and puts a counting cache into an empty cache field.
 #pragma once
 
 #include <memory>
@@ -43,15 +43,19 @@ struct RecordedDraw {
   std::vector<Vector2f> texCoords0, texCoords1;
   RenderPolygonCache* cache = nullptr;  // the cache the call drew with
   bool clipped = false;
+  size_t callsBefore = 0;  // calls recorded before this draw: where it falls among them
 };
 
-// One material-colour, normal or matrix call in the order made: "blend", "color", "normal",
-// "modelview" and "projection" (Set, Exchange and Load), with its values.
+// One material-colour, normal, matrix or shader-pass call in the order made: "blend", "color",
+// "normal", "modelview" and "projection" (Set, Exchange and Load), "ambient" and "base" (the shader and
+// its first-pass flag), with its values.
 struct RecordedCall {
   std::string op;
   Vector4f a{}, b{};
   Vector3f normal{};
   Matrix4f matrix{};
+  ScriptObject* shader = nullptr;
+  bool first = false;
 };
 
 // One ChannelFX call: the record and the path as handed over.
@@ -79,6 +83,9 @@ class RecordingRenderEngine : public RenderEngine {
   Matrix4f projection = kIdentityMatrix4f;
   int32_t viewport[4] = {0, 0, 640, 480};
   int32_t zeroToOneDepth = 0;  // HasZeroToOneDepthRange
+  int32_t halfPixelOffset = 0;  // NeedsHalfPixelOffset
+  int32_t ambientAnswer = 0;    // SetShaderAmbient
+  int32_t baseAnswer = 0;       // SetShaderBase
   float depth = 1.0f;          // what ReadDepth answers
   std::vector<std::pair<int32_t, int32_t>> depthReads;
   std::vector<RecordedChannelFX> channelFX;
@@ -98,6 +105,9 @@ class RecordingRenderEngine : public RenderEngine {
   void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
   void LoadProjectionMatrix(const Matrix4f* m) override { SetProjectionMatrix(m); }
   int32_t HasZeroToOneDepthRange() override { return zeroToOneDepth; }
+  int32_t NeedsHalfPixelOffset() override { return halfPixelOffset; }
+  int32_t SetShaderAmbient(ScriptObject* shader, bool first) override;
+  int32_t SetShaderBase(ScriptObject* shader, bool first) override;
   void SetViewport(const int32_t* rect) override;
   int32_t* GetViewport(int32_t* rect) override;
   float ReadDepth(int32_t x, int32_t y) override;

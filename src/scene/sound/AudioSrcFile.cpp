@@ -24,7 +24,7 @@ bool AudioSrcFile_D::Open(const char*, CacheMode) {
 
 AudioSrcFile_D::CacheList* AudioSrcFile_D::Append() {
   Ptr<CacheList> record(NewCounted<CacheList>());
-  m_caches.AppendGrow(record);
+  m_caches.Append(record);
   return record.Get();
 }
 

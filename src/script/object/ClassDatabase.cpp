@@ -272,6 +272,11 @@ const MemberTable* ValidTable(uint32_t classId) {
   return c ? c->valid : nullptr;
 }
 
+const MemberTable* InvalidTable(uint32_t classId) {
+  ClassSlot* c = SlotOf(classId);
+  return c ? c->invalid : nullptr;
+}
+
 ClassRow ClassRowOf(uint32_t classId) {
   return SlotOf(classId) ? g_db->master[ClassIndex(classId)] : nullptr;
 }

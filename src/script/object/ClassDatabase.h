@@ -45,6 +45,8 @@ const char* ClassName(uint32_t classId);  // "???" for an unknown class
 // The name scripts use: the name, or namespace + "." + name when the class has a namespace.
 const char* ClassKeyName(uint32_t classId);
 const MemberTable* ValidTable(uint32_t classId);  // null for an unknown class
+// The stub table of a class: what objects of other classes (and read-only members) reach.
+const MemberTable* InvalidTable(uint32_t classId);  // null for an unknown class
 ClassRow ClassRowOf(uint32_t classId);            // null for an unknown class
 uint32_t ClassIdOfRow(ClassRow row);              // 0 for no row
 uint32_t ClassCount();                            // defined classes
