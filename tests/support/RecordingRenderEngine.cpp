@@ -57,6 +57,22 @@ void RecordingRenderEngine::ChannelFX(const ChannelFXInfo* info, const String& b
   channelFX.push_back({*info, basePath.CStr()});
 }
 
+int32_t RecordingRenderEngine::SetShaderBase(ScriptObject* shader, bool firstPass) {
+  shaders.push_back({shader, firstPass});
+  return RenderEngine::SetShaderBase(shader, firstPass);
+}
+void RecordingRenderEngine::SetClipRect(const float* rect, bool enable) {
+  std::copy(rect, rect + 4, clipRect);
+  clipOn = enable;
+}
+void RecordingRenderEngine::DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                                            const Vector4f* color) {
+  RecordedQuad q{left, right, bottom, top, {}, *color, shaders.empty() ? nullptr : shaders.back().shader, clipOn, {}};
+  std::copy(texCoords, texCoords + 8, q.texCoords);
+  std::copy(clipRect, clipRect + 4, q.clipRect);
+  quads.push_back(q);
+}
+
 void RecordingRenderEngine::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
   Record(data, cache, false);
 }
