@@ -97,7 +97,9 @@ void TileCollection_I::Unindex(int32_t index) {
   Tiles* tiles = TilesOf(m_nameIndex.FindEntry(hash, name));
   if (!tiles) return;
   tiles->value.Remove(tiles->value.Find(index));
-  if (tiles->value.Count() == 0) m_nameIndex.Remove(hash, name);
+  if (tiles->value.Count() > 0) return;
+  m_nameIndex.Remove(hash, name);
+  if (m_nameIndex.IsEmpty()) m_nameIndex.Clear();  // back to no table, as a new collection has
 }
 
 // Enters tile `index` as the newest holder of its name.
