@@ -1,10 +1,16 @@
 // Catmull-Clark refinement on weight lists against OpenSubdiv's CPU refinement, in the same run: the
 // steps (and the limit projection) that build the levels, and the re-evaluation of the positions from
-// the base points, against the peer's topology refinement with interpolation and its interpolation alone.
+// the base points, against the peer's topology refinement with interpolation and its interpolation alone;
+// and a whole mesh into level-2 triangle geometry against the peer's refinement and interpolation.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+#include <map>
 #include <vector>
 
+#include "core/Module.h"
+#include "geometry/MeshToSubDiv.h"
+#include "geometry/SubDivGeometry.h"
 #include "peer/OsdPeer.h"
 
 namespace {
@@ -110,5 +116,177 @@ BENCHMARK(BM_OursSteps)->Apply(Cases);
 BENCHMARK(BM_OsdRefineInterpolate)->Apply(Cases);
 BENCHMARK(BM_OursEvaluate)->Apply(Cases);
 BENCHMARK(BM_OsdInterpolate)->Apply(Cases);
+
+}  // namespace
+
+// ---- mesh to level-2 triangle geometry: positions, normals and a texture channel cut at the sphere's
+// six sides, against the peer's refinement with vertex and face-varying interpolation and the same
+// normals.
+namespace {
+
+constexpr int kSphereN = 41;
+
+// Per face and corner: the side's own square, offset by the side, so the sides meet at seams.
+std::vector<std::vector<Vector2f>> SphereUVs(const TestMesh& m) {
+  const int du[4] = {0, 1, 1, 0}, dv[4] = {0, 0, 1, 1};
+  std::vector<std::vector<Vector2f>> uv;
+  for (size_t f = 0; f < m.faces.size(); ++f) {
+    const int side = int(f) / (kSphereN * kSphereN), i = int(f) % (kSphereN * kSphereN) / kSphereN,
+              j = int(f) % kSphereN;
+    std::vector<Vector2f> c;
+    for (int k = 0; k < 4; ++k)
+      c.push_back({float(side) + float(i + du[k]) / kSphereN, float(j + dv[k]) / kSphereN});
+    uv.push_back(c);
+  }
+  return uv;
+}
+
+struct SphereMesh {
+  Obj<MeshStructure_I> structure;
+  Obj<MeshData_I> data;
+  std::vector<int> uvIndex;  // per corner
+  std::vector<Vector2f> uvValues;
+};
+
+const SphereMesh& Sphere() {
+  static const SphereMesh mesh = [] {
+    DLLInitialize(1);
+    const TestMesh& m = MeshOf(1);
+    SphereMesh s;
+    s.structure = Obj<MeshStructure_I>(static_cast<MeshStructure_I*>(ScriptObject::Create(MeshStructure_I::kClassId)));
+    s.data = Obj<MeshData_I>(static_cast<MeshData_I*>(ScriptObject::Create(MeshData_I::kClassId)));
+    std::map<std::pair<int, int>, int> refs;
+    std::map<std::pair<float, float>, int> uvs;
+    const auto faceUVs = SphereUVs(m);
+    Array<int32_t> lengths;
+    for (size_t f = 0; f < m.faces.size(); ++f) {
+      const auto& c = m.faces[f];
+      lengths.Append(int32_t(c.size()));
+      for (size_t k = 0; k < c.size(); ++k) {
+        const int a = c[k], b = c[(k + 1) % c.size()];
+        auto it = refs.find({a, b});
+        if (it == refs.end()) {
+          const int e = s.structure->m_edgePoints.Count() / 2;
+          s.structure->m_edgePoints.Append(a);
+          s.structure->m_edgePoints.Append(b);
+          refs[{a, b}] = 2 * e;
+          refs[{b, a}] = 2 * e + 1;
+          it = refs.find({a, b});
+        }
+        s.structure->m_faceEdges.Append(it->second);
+        const Vector2f uv = faceUVs[f][k];
+        auto u = uvs.emplace(std::make_pair(uv.x, uv.y), int(s.uvValues.size())).first;
+        if (u->second == int(s.uvValues.size())) s.uvValues.push_back(uv);
+        s.structure->m_faceAttrs.Append(u->second);
+        s.uvIndex.push_back(u->second);
+      }
+    }
+    s.structure->SetFaceLengths(lengths);
+    s.structure->m_numPoints = int32_t(m.positions.size());
+    for (const Vector3f& p : m.positions) s.data->m_vertices.Append(p);
+    Obj<VertexDataVector2f_I> t(static_cast<VertexDataVector2f_I*>(ScriptObject::Create(VertexDataVector2f_I::kClassId)));
+    t->m_usage = 0x10000;
+    for (const Vector2f& v : s.uvValues) t->m_data.Append(v);
+    s.data->m_vertexData.Append(Obj<VertexData_I>(t.Get()));
+    s.data->m_shaders.Append(Obj<ScriptObject>(ScriptObject::Create(0xFFFFF082)));
+    return s;
+  }();
+  return mesh;
+}
+
+void BM_OursMeshToGeometry(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  int64_t triangles = 0, vertices = 0;
+  for (auto _ : state) {
+    SubDivStructure base, one, two;
+    SubDivData baseData, out;
+    AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
+    base.SubDivide(one, "bench");
+    one.SubDivide(two, "bench");
+    AssignSubDivToGeometry(base, two, baseData, "bench", out);
+    Obj<TBranch_I> node;
+    AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr);
+    auto* g = static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(node->GetChild(0))->GetSNode());
+    triangles = g->m_primCount;
+    vertices = g->m_vertices.Count();
+    benchmark::DoNotOptimize(g->m_indices.Data());
+  }
+  state.counters["triangles"] = double(triangles);
+  state.counters["vertices"] = double(vertices);
+}
+
+struct OsdUV {
+  float u, v;
+  void Clear(void* = nullptr) { u = v = 0.0f; }
+  void AddWithWeight(const OsdUV& s, float w) {
+    u += w * s.u;
+    v += w * s.v;
+  }
+};
+
+void BM_OsdMeshToGeometry(benchmark::State& state) {
+  const TestMesh& m = MeshOf(1);
+  const SphereMesh& s = Sphere();
+  std::vector<int> counts, indices;
+  for (const auto& f : m.faces) {
+    counts.push_back(int(f.size()));
+    indices.insert(indices.end(), f.begin(), f.end());
+  }
+  std::vector<OsdUV> uv0;
+  for (const Vector2f& v : s.uvValues) uv0.push_back({v.x, v.y});
+  int64_t triangles = 0;
+  for (auto _ : state) {
+    Far::TopologyDescriptor desc;
+    desc.numVertices = int(m.positions.size());
+    desc.numFaces = int(m.faces.size());
+    desc.numVertsPerFace = counts.data();
+    desc.vertIndicesPerFace = indices.data();
+    Far::TopologyDescriptor::FVarChannel channel;
+    channel.numValues = int(uv0.size());
+    channel.valueIndices = s.uvIndex.data();
+    desc.numFVarChannels = 1;
+    desc.fvarChannels = &channel;
+    OpenSubdiv::Sdc::Options sdc;
+    sdc.SetVtxBoundaryInterpolation(OpenSubdiv::Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
+    sdc.SetFVarLinearInterpolation(OpenSubdiv::Sdc::Options::FVAR_LINEAR_ALL);
+    using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
+    std::unique_ptr<Far::TopologyRefiner> r(Factory::Create(desc, Factory::Options(OpenSubdiv::Sdc::SCHEME_CATMARK, sdc)));
+    r->RefineUniform(Far::TopologyRefiner::UniformOptions(2));
+    Far::PrimvarRefiner pr(*r);
+    std::vector<OsdPoint> p0, p1(size_t(r->GetLevel(1).GetNumVertices())), p2(size_t(r->GetLevel(2).GetNumVertices()));
+    for (const Vector3f& p : m.positions) p0.push_back({p.x, p.y, p.z});
+    OsdPoint *d1 = p1.data(), *d2 = p2.data();
+    pr.Interpolate(1, p0.data(), d1);
+    pr.Interpolate(2, p1.data(), d2);
+    std::vector<OsdUV> u1(size_t(r->GetLevel(1).GetNumFVarValues(0))), u2(size_t(r->GetLevel(2).GetNumFVarValues(0)));
+    OsdUV *e1 = u1.data(), *e2 = u2.data();
+    pr.InterpolateFaceVarying(1, uv0.data(), e1);
+    pr.InterpolateFaceVarying(2, u1.data(), e2);
+    // The same normals: summed corner plane normals, negated and normalised.
+    const Far::TopologyLevel& last = r->GetLevel(2);
+    std::vector<Vector3f> normals(p2.size(), Vector3f{0, 0, 0});
+    auto at = [&](int i) { return Vector3f{p2[size_t(i)].x, p2[size_t(i)].y, p2[size_t(i)].z}; };
+    for (int f = 0; f < last.GetNumFaces(); ++f) {
+      const auto fv = last.GetFaceVertices(f);
+      for (int k = 0; k < 4; ++k) {
+        Vector3f n;
+        n.SetPlaneNormal(at(fv[(k + 3) & 3]), at(fv[k]), at(fv[(k + 1) & 3]));
+        Vector3f& o = normals[size_t(fv[k])];
+        o = {o.x + n.x, o.y + n.y, o.z + n.z};
+      }
+    }
+    for (Vector3f& n : normals) {
+      const float rl = -1.0f / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+      n = {n.x * rl, n.y * rl, n.z * rl};
+    }
+    triangles = int64_t(last.GetNumFaces()) * 2;
+    benchmark::DoNotOptimize(normals.data());
+    benchmark::DoNotOptimize(u2.data());
+  }
+  state.counters["triangles"] = double(triangles);
+}
+
+BENCHMARK(BM_OursMeshToGeometry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OsdMeshToGeometry)->Unit(benchmark::kMillisecond);
 
 }  // namespace

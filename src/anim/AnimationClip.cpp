@@ -1,9 +1,27 @@
 #include "anim/AnimationClip.h"
 
+#include <iterator>
+
 #include "anim/AnimationLibrary.h"
 #include "scene/EngineClassRegistry.h"
+#include "script/object/MemberAccess.h"
 
 namespace PM {
+
+void CopyClipMembers(AnimationClip_I* src, AnimationClip_I* dst, const uint32_t* members, size_t count) {
+  for (size_t i = 0; i < count; ++i) MemberCopyTo(src, dst, members[i]);
+}
+
+Obj<AnimationClip_I> AnimationClip_I::Clone() {
+  static constexpr uint32_t kCopied[] = {
+      kMemberClipAnimationLibrary, kMemberClipEnabled,   kMemberClipRelative, kMemberClipPresetOnly,
+      kMemberClipBlendRange,       kMemberClipStartTime, kMemberClipCycles,   kMemberClipScale,
+      kMemberClipWarpTime,         kMemberObjectName,
+  };
+  Obj<AnimationClip_I> copy(static_cast<AnimationClip_I*>(Create()));
+  CopyClipMembers(this, copy, kCopied, std::size(kCopied));
+  return copy;
+}
 
 namespace {
 

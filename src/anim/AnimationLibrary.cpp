@@ -5,16 +5,56 @@
 
 namespace PM {
 
+bool AnimationLibrary_I::GrowTo(uint32_t member, int32_t i) {
+  if (!SetIndexOk(this, member, i, m_curve.Count())) return false;
+  m_curve.Grow(i + 1);
+  m_groupPort.SetCountFill(i + 1, -1);
+  return true;
+}
+
+SplineBase_I* AnimationLibrary_I::GetCurve(int32_t i) {
+  if (i < 0 || i >= m_curve.Count()) {
+    ReportBadIndex("Get", this, kMemberLibraryCurve, i, m_curve.Count());
+    return static_cast<SplineBase_I*>(NilScriptObject());
+  }
+  return m_curve[i].Get();
+}
+
+void AnimationLibrary_I::SetCurve(int32_t i, SplineBase_I* curve) {
+  if (GrowTo(kMemberLibraryCurve, i)) m_curve[i] = curve;
+}
+
+int32_t AnimationLibrary_I::GetGroupPort(int32_t i) {
+  if (i < 0 || i >= m_groupPort.Count()) {
+    ReportBadIndex("Get", this, kMemberLibraryGroupPort, i, m_groupPort.Count());
+    return 0;
+  }
+  return m_groupPort[i];
+}
+
+void AnimationLibrary_I::SetGroupPort(int32_t i, int32_t port) {
+  if (GrowTo(kMemberLibraryGroupPort, i)) m_groupPort[i] = port;
+}
+
+void AnimationLibrary_I::RemoveCurves(int32_t first, int32_t count) {
+  m_curve.Remove(first, count);
+  m_groupPort.Remove(first, count);
+}
+
 namespace {
+
+using L = AnimationLibrary_I;
 
 void DefineAnimationLibraryClass() {
   const ClassDef classes[] = {ConcreteClass<AnimationLibrary_I>(Object_I::kClassId, "AnimationLibrary")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      FieldMember<&AnimationLibrary_I::m_startTime>(0x01FFF092, "StartTime"),
-      FieldMember<&AnimationLibrary_I::m_endTime>(0x02FFF092, "EndTime"),
-      FieldMember<&AnimationLibrary_I::m_curve>(0x03FFF092, "Curve"),
-      IndexedFieldMember<&AnimationLibrary_I::m_groupPort>(0x04FFF092, "GroupPort"),
+      FieldMember<&L::m_startTime>(kMemberLibraryStartTime, "StartTime"),
+      FieldMember<&L::m_endTime>(kMemberLibraryEndTime, "EndTime"),
+      IndexedAccessorMember<&L::GetCurve, &L::SetCurve, &L::GetCurveCount, &L::RemoveCurves, VObject>(
+          kMemberLibraryCurve, "Curve"),
+      IndexedAccessorMember<&L::GetGroupPort, &L::SetGroupPort, &L::GetCurveCount, &L::RemoveCurves>(
+          kMemberLibraryGroupPort, "GroupPort"),
   };
   DefineMembers(members);
 }

@@ -30,4 +30,9 @@ class AnimationScheduler_I : public Object_I {
   Array<Obj<AnimationClip_I>> m_blendClip;
 };
 
+enum : uint32_t {
+  kMemberSchedulerConnectionGroup = 0x01FFF093,
+  kMemberSchedulerAnimationClip = 0x02FFF093,
+};
+
 }  // namespace PM

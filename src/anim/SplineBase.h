@@ -23,4 +23,6 @@ class SplineBase_I : public Object_I {
   virtual void RemoveKeyTimes(uint32_t member, int32_t first, int32_t count);
 };
 
+enum : uint32_t { kMemberSplineKeyTime = 0x01FFF095 };
+
 }  // namespace PM

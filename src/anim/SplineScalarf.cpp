@@ -10,9 +10,9 @@ void DefineSplineScalarfClass() {
   const ClassDef classes[] = {ConcreteClass<SplineScalarf_I>(SplineBase_I::kClassId, "SplineScalarf")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      SplineScalarf_I::KeyFieldMember<&KeyScalarf::value>(0x01FFF096, "KeyValue"),
-      SplineScalarf_I::KeyFieldMember<&KeyScalarf::inTangent>(0x02FFF096, "KeyTangentIn"),
-      SplineScalarf_I::KeyFieldMember<&KeyScalarf::outTangent>(0x03FFF096, "KeyTangentOut"),
+      SplineScalarf_I::KeyFieldMember<&KeyScalarf::value>(kMemberScalarKeyValue, "KeyValue"),
+      SplineScalarf_I::KeyFieldMember<&KeyScalarf::inTangent>(kMemberScalarKeyTangentIn, "KeyTangentIn"),
+      SplineScalarf_I::KeyFieldMember<&KeyScalarf::outTangent>(kMemberScalarKeyTangentOut, "KeyTangentOut"),
   };
   DefineMembers(members);
 }

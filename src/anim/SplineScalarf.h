@@ -18,4 +18,10 @@ class SplineScalarf_I : public SplineFitted<KeyScalarf> {
   void RemoveKeyTimes(uint32_t, int32_t first, int32_t count) override { RemoveKeyRange(first, count); }
 };
 
+enum : uint32_t {
+  kMemberScalarKeyValue = 0x01FFF096,
+  kMemberScalarKeyTangentIn = 0x02FFF096,
+  kMemberScalarKeyTangentOut = 0x03FFF096,
+};
+
 }  // namespace PM

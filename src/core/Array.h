@@ -100,9 +100,9 @@ class Array {
   T& Emplace(A&&... args) {
     int n = Count();
     if (__builtin_expect(n < Capacity(), 1)) {
-      new (m_data + n) T(std::forward<A>(args)...);
+      new (m_data + n) T(Make(std::forward<A>(args)...));
     } else {
-      T made(std::forward<A>(args)...);
+      T made(Make(std::forward<A>(args)...));
       Realloc(ArrayGrowCapacity(n));
       new (m_data + n) T(std::move(made));
     }
@@ -195,6 +195,13 @@ class Array {
   }
 
  private:
+  // Aggregates are built with braces: clang 14 has no parenthesised aggregate initialisation.
+  template <class... A>
+  static T Make(A&&... args) {
+    if constexpr (std::is_aggregate_v<T>) return T{std::forward<A>(args)...};
+    else return T(std::forward<A>(args)...);
+  }
+
   static void Destroy(void* payload) {
     T* e = static_cast<T*>(payload);
     if constexpr (!std::is_trivially_destructible_v<T>)

@@ -1,0 +1,180 @@
+// The evaluation of a subdivided level into vertex data: weighted sums, float channels over the base
+// faces, vertex normals and morph normal deltas.
+#include <cmath>
+
+#include "core/Log.h"
+#include "geometry/SubDivGeometry.h"
+#include "geometry/SubDivParam.h"
+#include "script/object/MemberAccess.h"
+
+namespace PM {
+namespace {
+
+constexpr uint32_t kClassBlendControlId = 0xFFFFF08E;
+constexpr uint32_t kMemberStaticBlend = 0x02FFF08E;
+
+// A point's weight list applied to per-base-point values, summed from the last entry to the first.
+// Indices outside the values count as zero.
+Vector3f WeightedSum(const SubDivPoint& p, const Array<Vector3f>& values) {
+  Vector3f s{0, 0, 0};
+  const int n = p.weightCount < 0 ? 0 : p.weightCount > kSubDivMaxWeights ? kSubDivMaxWeights : p.weightCount;
+  for (int k = n - 1; k >= 0; --k) {
+    const int32_t i = p.indices[k];
+    if (i < 0 || i >= values.Count()) continue;
+    const float w = p.weights[k];
+    s.x += w * values[i].x;
+    s.y += w * values[i].y;
+    s.z += w * values[i].z;
+  }
+  return s;
+}
+
+}  // namespace
+
+void SubDivGeometry::EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out) {
+  const int32_t n = last.Points.Count();
+  out.vertexCount = n;
+  out.positions.SetCount(n);
+  for (int32_t i = 0; i < n; ++i) out.positions[i] = WeightedSum(last.Points[i], baseData.positions);
+  out.vectorChannels.resize(baseData.vectorChannels.size());
+  for (size_t c = 0; c < out.vectorChannels.size(); ++c) {
+    Array<Vector3f>& ch = out.vectorChannels[c];
+    ch.SetCount(n);
+    for (int32_t i = 0; i < n; ++i) ch[i] = WeightedSum(last.Points[i], baseData.vectorChannels[c]);
+  }
+}
+
+namespace {
+
+// Float channels take the bilinear (or, on a base triangle, barycentric) blend of the base face's
+// corner values at the point's parameter; a point on no face gets 0.
+void EvaluateFloats(const SubDivStructure& base, const SubDivStructure& last, const SubDivData& baseData,
+                    SubDivData& out) {
+  const int32_t n = last.Points.Count();
+  out.floatChannels.resize(baseData.floatChannels.size());
+  for (size_t c = 0; c < out.floatChannels.size(); ++c) {
+    out.floatChannels[c].Clear();
+    out.floatChannels[c].SetCountFill(n, 0.0f);
+  }
+  if (out.floatChannels.empty()) return;
+  for (int32_t i = 0; i < n; ++i) {
+    const SubDivPoint& p = last.Points[i];
+    if (p.faceCount == 0) continue;
+    const int32_t f = p.faces[0] >> 2, corner = p.faces[0] & 3;
+    if (f < 0 || f >= last.Faces.Count()) continue;
+    const SubDivFace& face = last.Faces[f];
+    if (face.sourceFace < 0 || face.sourceFace >= base.Faces.Count()) continue;
+    const SubDivFace& bf = base.Faces[face.sourceFace];
+    if (!bf.IsValid()) continue;
+    const Vector4f w = SubDivParamTable::Weights(face.params[corner]);
+    const float wk[4] = {w.x, w.y, w.z, w.w};
+    for (size_t c = 0; c < out.floatChannels.size(); ++c) {
+      const Array<float>& src = baseData.floatChannels[c];
+      float v = 0.0f;
+      for (int k = 0, nk = bf.CornerCount(); k < nk; ++k) {
+        const int32_t b = base.Corner(bf, k);
+        if (b >= 0 && b < src.Count()) v += wk[k] * src[b];
+      }
+      out.floatChannels[c][i] = v;
+    }
+  }
+}
+
+bool IsStatic(const Obj<ScriptObject>& control) {
+  return !control.IsNil() && control->IsA(kClassBlendControlId) && MemberGet<VI32>(control.Get(), kMemberStaticBlend) > 0;
+}
+
+}  // namespace
+
+bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, const SubDivData& baseData,
+                            const String& name, SubDivData& out) {
+  LogDebug("SubDiv: AssignSubDivToGeometry ", name, ".");
+  SubDivParamTable::Build();
+  last.UpdateVertexToEdge();
+  last.UpdateVertexToFace();
+  SubDivGeometry::EvaluatePositions(last, baseData, out);
+  out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
+  out.texCoordChannels.resize(baseData.texCoordChannels.size());
+  for (Array<Vector2f>& ch : out.texCoordChannels) ch.SetCountFill(out.vertexCount, kZeroVector2f);
+  EvaluateFloats(base, last, baseData, out);
+  out.normalDeltas.resize(out.vectorChannels.size());
+  return true;
+}
+
+void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
+                                    bool copyToSeams, Array<Vector3f>& normals) {
+  const int32_t n = positions.Count();
+  normals.Clear();
+  normals.SetCountFill(n, Vector3f{0, 0, 0});
+  auto at = [&](int32_t i) -> const Vector3f& {
+    static const Vector3f kZero{0, 0, 0};
+    return i >= 0 && i < n ? positions[i] : kZero;
+  };
+  auto add = [&](int32_t i, const Vector3f& v) {
+    if (i < 0 || i >= n) return;
+    normals[i].x += v.x;
+    normals[i].y += v.y;
+    normals[i].z += v.z;
+  };
+  for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
+    const SubDivFace& face = s.Faces[f];
+    if (!face.IsValid()) continue;
+    const int nc = face.CornerCount();
+    int32_t c[4];
+    for (int k = 0; k < nc; ++k) {
+      const int32_t e = EdgeOf(face.edges[k]);
+      c[k] = e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
+    }
+    Vector3f pn;
+    if (nc == 3) {
+      pn.SetPlaneNormal(at(c[0]), at(c[1]), at(c[2]));
+      for (int k = 0; k < 3; ++k) add(c[k], pn);
+    } else {
+      for (int k = 0; k < 4; ++k) {
+        pn.SetPlaneNormal(at(c[(k + 3) & 3]), at(c[k]), at(c[(k + 1) & 3]));
+        add(c[k], pn);
+      }
+    }
+  }
+  for (Vector3f& v : normals) {
+    v = {-v.x, -v.y, -v.z};
+    const float len2 = v.x * v.x + v.y * v.y + v.z * v.z;
+    // A point on no face keeps the zero normal rather than becoming NaN.
+    if (len2 > 0.0f && (len2 < 0.99999976f || len2 > 1.0000002f)) {
+      const float r = 1.0f / std::sqrt(len2);
+      v = {v.x * r, v.y * r, v.z * r};
+    }
+  }
+  if (!copyToSeams) return;
+  for (int32_t i = 0; i < data.chain.Count() && i < n; ++i) {
+    const int32_t to = data.chain[i];
+    if (to >= 0 && to < n) normals[to] = normals[i];
+  }
+}
+
+void SubDivGeometry::EvaluateWithMorphs(const SubDivStructure& s, const SubDivData& baseData, SubDivData& out,
+                                        bool copyToSeams) {
+  ComputeNormals(s, out, out.positions, copyToSeams, out.normals);
+  out.normalDeltas.resize(out.vectorChannels.size());
+  Array<Vector3f> morphed;
+  for (int c = int(out.vectorChannels.size()) - 1; c >= 0; --c) {
+    Array<Vector3f>& deltas = out.normalDeltas[size_t(c)];
+    deltas.Clear();
+    if (size_t(c) >= baseData.vectorSources.size() || !IsStatic(baseData.vectorSources[size_t(c)])) continue;
+    const Array<Vector3f>& d = out.vectorChannels[size_t(c)];
+    morphed = out.positions;
+    for (int32_t i = 0; i < morphed.Count() && i < d.Count(); ++i) {
+      morphed[i].x += d[i].x;
+      morphed[i].y += d[i].y;
+      morphed[i].z += d[i].z;
+    }
+    ComputeNormals(s, out, morphed, copyToSeams, deltas);
+    for (int32_t i = 0; i < deltas.Count(); ++i) {
+      deltas[i].x -= out.normals[i].x;
+      deltas[i].y -= out.normals[i].y;
+      deltas[i].z -= out.normals[i].z;
+    }
+  }
+}
+
+}  // namespace PM

@@ -1,0 +1,42 @@
+// Subdivided levels into geometry: the evaluation of a level's weight lists into vertex data, vertex
+// normals and morph normal deltas, and the polygon-geometry nodes (one per shader) built from them.
+#pragma once
+
+#include "core/Obj.h"
+#include "core/String.h"
+#include "geometry/PolygonGeometry.h"
+#include "geometry/SubDivData.h"
+#include "scene/Branch.h"
+
+namespace PM {
+
+// Evaluates `last` (a level made from `base`) into `out`: positions and morph channels through the
+// weight lists, float channels interpolated over the base faces. Returns true.
+bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, const SubDivData& baseData,
+                            const String& name, SubDivData& out);
+
+// Builds or refreshes one polygon-geometry child per shader under `parent` (a new TSimpleTransform
+// when parent is nil) from an evaluated level; `node` receives the parent.
+void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
+                            const String& name, SubDivData& out, TBranch_I* parent);
+
+struct SubDivGeometry {
+  // Re-evaluates positions and normals after the base positions moved and hands them to the nodes the
+  // second form built; nothing else of the nodes changes.
+  static void Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
+                      const String& name, SubDivData& out, TBranch_I* parent);
+  // Positions and morph channels of every point of `last`: its weight list over the base values.
+  static void EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out);
+  // Unit vertex normals of `positions` over the faces of s, into `normals`; with `copyToSeams` every
+  // copy in data's chain gets the normal of the vertex it was copied from.
+  static void ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
+                             bool copyToSeams, Array<Vector3f>& normals);
+  // Normals of out's positions, and the normal deltas of every morph channel whose blend control is
+  // static.
+  static void EvaluateWithMorphs(const SubDivStructure& s, const SubDivData& baseData, SubDivData& out,
+                                 bool copyToSeams);
+  // The geometry child of `parent` named `name`, created (skinned or not) when there is none.
+  static TPolygonGeometry_I* FindOrCreateNode(TBranch_I* parent, const String& name, bool skinned);
+};
+
+}  // namespace PM

@@ -1,0 +1,247 @@
+// The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
+// into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
+#include <vector>
+
+#include "core/Log.h"
+#include "geometry/MeshData.h"
+#include "geometry/SkinPolygonGeometry.h"
+#include "geometry/SubDivGeometry.h"
+#include "geometry/SubDivParam.h"
+#include "scene/SimpleTransform.h"
+
+namespace PM {
+namespace {
+
+// Streams whose values all lie below this in magnitude are left out.
+constexpr float kFloatThreshold = 0.0009765625f;
+
+String NodeName(const String& name, const SubDivData& data, size_t shader) {
+  String n = name;
+  n.Append("__", 2);
+  const String s = ShaderName(shader < data.shaders.size() ? data.shaders[shader].Get() : nullptr);
+  n.Append(s.CStr(), s.Length());
+  return n;
+}
+
+// The shader of a base face; a face without an entry, or with a negative one, counts as shader 0.
+int32_t ShaderOf(const SubDivData& baseData, int32_t baseFace) {
+  if (baseFace < 0 || baseFace >= baseData.faceShaders.Count()) return 0;
+  return baseData.faceShaders[baseFace] < 0 ? 0 : baseData.faceShaders[baseFace];
+}
+
+template <class E>
+Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
+  Array<E> out;
+  out.SetCount(index.Count());
+  for (int32_t i = 0; i < index.Count(); ++i) {
+    const int32_t v = index[i];
+    out[i] = v >= 0 && v < values.Count() ? values[v] : E{};
+  }
+  return out;
+}
+
+template <class V, class E>
+void AppendStream(SPolygonGeometry_I* g, uint32_t usage, Array<E>&& data) {
+  Obj<V> v(static_cast<V*>(ScriptObject::Create(V::kClassId)));
+  if (v.IsNil()) return;
+  v->m_usage = usage;
+  v->m_data = std::move(data);
+  g->SetVertexDataAt(g->GetVertexDataCount(), v.Get());
+}
+
+// The S-geometry of a node; a script may have given it an S-node of another class.
+SPolygonGeometry_I* GeometryOf(TPolygonGeometry_I* t) {
+  ScriptObject* s = t->GetSNode();
+  if (IsNilObject(s) || !s->IsA(SPolygonGeometry_I::kClassId)) {
+    LogError("AssignSubDivToGeometry: \"", t->m_name, "\" has no polygon geometry.");
+    return nullptr;
+  }
+  return static_cast<SPolygonGeometry_I*>(s);
+}
+
+bool AnyNonZero(const Array<Vector3f>& a) {
+  for (const Vector3f& v : a)
+    if (v.x != 0.0f || v.y != 0.0f || v.z != 0.0f) return true;
+  return false;
+}
+bool AnyAbove(const Array<float>& a) {
+  for (float v : a)
+    if (v >= kFloatThreshold || v <= -kFloatThreshold) return true;
+  return false;
+}
+
+bool NeedsSkin(const SubDivData& out) {
+  for (const Array<float>& c : out.floatChannels)
+    if (!c.IsEmpty()) return true;
+  for (const Array<Vector3f>& c : out.vectorChannels)
+    if (!c.IsEmpty()) return true;
+  return false;
+}
+
+void SetBlendControl(SPolygonGeometry_I* g, size_t k, const SubDivData& baseData) {
+  if (!g->IsA(SSkinPolygonGeometry_I::kClassId)) return;
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g);
+  if (skin->m_blendControls.Count() <= int32_t(k)) skin->m_blendControls.Grow(int32_t(k) + 1);
+  skin->m_blendControls[int32_t(k)] = k < baseData.vectorSources.size() ? baseData.vectorSources[k] : Obj<ScriptObject>();
+}
+
+// The corners of the level's faces as output vertices, shared by all shaders.
+struct Corners {
+  SubDivData unique;
+  Array<int32_t> first, next, pointOf;
+  std::vector<Vector2f> wanted;
+
+  int32_t Vertex(const SubDivStructure& last, const SubDivFace& f, int k, const SubDivData& baseData,
+                 const SubDivData& out) {
+    const int32_t p = last.Corner(f, k);
+    if (baseData.texCoordChannels.empty()) return p;
+    const Vector4f w4 = SubDivParamTable::Weights(f.params[k]);
+    const float w[4] = {w4.x, w4.y, w4.z, w4.w};
+    const SubDivFaceAttribute* a =
+        f.sourceFace >= 0 && f.sourceFace < baseData.corners.Count() ? &baseData.corners[f.sourceFace] : nullptr;
+    for (size_t c = 0; c < wanted.size(); ++c) {
+      const Array<Vector2f>& t = baseData.texCoordChannels[c];
+      Vector2f v{0, 0};
+      for (int j = 0; a && j < 4; ++j) {
+        const int32_t u = a->corners[j];
+        if (u < 0 || u >= t.Count()) continue;
+        v.x += w[j] * t[u].x;
+        v.y += w[j] * t[u].y;
+      }
+      wanted[c] = v;
+    }
+    return unique.AddVertexUnique(p, first, next, wanted.data(), out, pointOf);
+  }
+};
+
+void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t>& faces, const SubDivStructure& last,
+                 const SubDivData& baseData, SubDivData& out, Corners& corners) {
+  Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
+  std::vector<int32_t> localOf;
+  auto local = [&](int32_t v) {
+    if (localOf.size() <= size_t(v)) localOf.resize(size_t(v) + 1, -1);
+    if (localOf[size_t(v)] < 0) {
+      localOf[size_t(v)] = vertices.Count();
+      vertices.Append(v);
+    }
+    return localOf[size_t(v)];
+  };
+  const bool uv = !baseData.texCoordChannels.empty();
+  for (int32_t f : faces) {
+    const SubDivFace& face = last.Faces[f];
+    int32_t c[4];
+    for (int k = 0, n = face.CornerCount(); k < n; ++k) c[k] = local(corners.Vertex(last, face, k, baseData, out));
+    indices.Append(c[0]);
+    indices.Append(c[1]);
+    indices.Append(c[2]);
+    if (face.IsQuad()) {
+      indices.Append(c[0]);
+      indices.Append(c[2]);
+      indices.Append(c[3]);
+    }
+  }
+  points = uv ? Gather(corners.pointOf, vertices) : vertices;
+  if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
+  out.shaderVertices[shader] = points;
+
+  g->SetPrimType(PolygonData::kTriangle);
+  g->SetPrimCount(indices.Count() / 3);
+  g->SetIndexArray(indices);
+  g->SetVertexArray(Gather(out.positions, points));
+  g->SetNormalArray(Gather(out.normals, points));
+  g->RemoveVertexData(0, -1);
+  for (size_t k = 0; uv && k < corners.unique.texCoordChannels.size(); ++k)
+    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k), Gather(corners.unique.texCoordChannels[k], vertices));
+  for (size_t k = 0; k < out.floatChannels.size(); ++k) {
+    Array<float> values = Gather(out.floatChannels[k], points);
+    if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, 0x80000 + uint32_t(k), std::move(values));
+  }
+  for (size_t k = 0; k < out.vectorChannels.size(); ++k) {
+    Array<Vector3f> deltas = Gather(out.vectorChannels[k], points);
+    if (!AnyNonZero(deltas)) continue;
+    AppendStream<VertexDataVector3f_I>(g, 0xA0000 + uint32_t(k), std::move(deltas));
+    SetBlendControl(g, k, baseData);
+    if (k < out.normalDeltas.size() && !out.normalDeltas[k].IsEmpty()) {
+      Array<Vector3f> normals = Gather(out.normalDeltas[k], points);
+      if (AnyNonZero(normals)) AppendStream<VertexDataVector3f_I>(g, 0xB0000 + uint32_t(k), std::move(normals));
+    }
+  }
+  if (!g->Validate()) LogError("AssignSubDivToGeometry: geometry validate failed.");
+}
+
+}  // namespace
+
+TPolygonGeometry_I* SubDivGeometry::FindOrCreateNode(TBranch_I* parent, const String& name, bool skinned) {
+  for (int32_t i = 0; i < parent->ChildCount(); ++i) {
+    ScriptObject* c = parent->GetChild(i);
+    // Only a geometry node can take the arrays; another child of the same name is passed over.
+    if (!IsNilObject(c) && c->IsA(TPolygonGeometry_I::kClassId) && static_cast<Object_I*>(c)->m_name == name)
+      return static_cast<TPolygonGeometry_I*>(c);
+  }
+  const uint32_t cls = skinned ? TSkinPolygonGeometry_I::kClassId : TPolygonGeometry_I::kClassId;
+  Obj<TPolygonGeometry_I> node(static_cast<TPolygonGeometry_I*>(ScriptObject::Create(cls)));
+  if (node.IsNil()) return nullptr;
+  SetNodeName(node.Get(), name);
+  node->SetParent(parent);  // the parent holds it from here on
+  return node.Get();
+}
+
+void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
+                            const String& name, SubDivData& out, TBranch_I* parent) {
+  if (!last.CheckReferences("AssignSubDivToGeometry")) return;
+  // Seam copies share the normal of their point (the copy flag).
+  SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true);
+
+  std::vector<std::vector<int32_t>> groups(baseData.shaders.size());
+  for (int32_t f = 0; f < last.Faces.Count(); ++f) {
+    const SubDivFace& face = last.Faces[f];
+    if (!face.IsValid()) continue;
+    const int32_t s = ShaderOf(baseData, face.sourceFace);
+    if (size_t(s) < groups.size()) groups[size_t(s)].push_back(f);
+  }
+
+  node = parent;
+  if (node.IsNil()) node = Obj<TBranch_I>(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
+  if (node.IsNil()) return;
+  SetNodeName(node.Get(), name);
+  out.shaders = baseData.shaders;
+  out.shaderVertices.clear();
+
+  const bool skinned = NeedsSkin(out);
+  Corners corners;
+  corners.unique.texCoordChannels.resize(baseData.texCoordChannels.size());
+  corners.wanted.resize(baseData.texCoordChannels.size());
+  corners.first.SetCountFill(last.Points.Count(), -1);
+  for (size_t s = 0; s < groups.size(); ++s) {
+    TPolygonGeometry_I* g = SubDivGeometry::FindOrCreateNode(node.Get(), NodeName(name, baseData, s), skinned);
+    SPolygonGeometry_I* sg = g ? GeometryOf(g) : nullptr;
+    if (!sg) continue;
+    g->SetShader(baseData.shaders[s].Get());
+    BuildShader(sg, s, groups[s], last, baseData, out, corners);
+  }
+  const int32_t unique = baseData.texCoordChannels.empty() ? out.vertexCount : corners.unique.Count();
+  LogDebug("SubDiv: ", unique, " unique vertices.");
+}
+
+void SubDivGeometry::Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
+                             const String& name, SubDivData& out, TBranch_I* parent) {
+  node = parent;
+  if (node.IsNil()) return;
+  if (!last.CheckReferences("SubDivGeometry::Refresh")) return;
+  // The base points may have moved: positions first, then the normals over them.
+  EvaluatePositions(last, baseData, out);
+  EvaluateWithMorphs(last, baseData, out, false);
+  const bool skinned = NeedsSkin(out);
+  for (size_t s = 0; s < baseData.shaders.size(); ++s) {
+    TPolygonGeometry_I* g = FindOrCreateNode(node.Get(), NodeName(name, baseData, s), skinned);
+    if (!g) continue;
+    static const Array<int32_t> kNone;
+    const Array<int32_t>& points = s < out.shaderVertices.size() ? out.shaderVertices[s] : kNone;
+    SPolygonGeometry_I* sg = GeometryOf(g);
+    if (!sg) continue;
+    sg->SetVertexArray(Gather(out.positions, points));
+    sg->SetNormalArray(Gather(out.normals, points));
+  }
+}
+
+}  // namespace PM

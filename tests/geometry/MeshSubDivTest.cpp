@@ -1,0 +1,441 @@
+// Meshes written as script text into subdivision levels and geometry: face offsets, edge-to-face
+// tables, the conversion with its seam vertices and refused polygons, the face-order walk, reference
+// members, float channels, normals, per-shader nodes, refresh and morph channels.
+#include <cmath>
+#include <cstring>
+#include <set>
+
+#include "MeshWorld.h"
+#include "geometry/MeshGroup.h"
+#include "geometry/MeshToSubDiv.h"
+#include "geometry/SkinPolygonGeometry.h"
+#include "geometry/SubDivGeometry.h"
+#include "script/object/MemberAccess.h"
+
+namespace PM::Test {
+namespace {
+
+std::vector<int32_t> Vec(const Array<int32_t>& a) { return std::vector<int32_t>(a.begin(), a.end()); }
+
+// Converts, steps `levels` times and evaluates; keeps every level alive for the geometry.
+struct Levels {
+  SubDivStructure base, last;
+  SubDivData baseData, out;
+  void Make(MeshStructure_I* m, MeshData_I* d, int levels, const char* name = "mesh") {
+    AssignMeshToSubDiv(*m, *d, base, baseData, name);
+    SubDivStructure cur;
+    base.SubDivide(cur, name);
+    for (int l = 1; l < levels; ++l) {
+      SubDivStructure next;
+      cur.SubDivide(next, name);
+      cur = std::move(next);
+    }
+    last = std::move(cur);
+    AssignSubDivToGeometry(base, last, baseData, name, out);
+  }
+};
+
+SPolygonGeometry_I* GeometryChild(TBranch_I* parent, int i) {
+  auto* t = static_cast<TPolygonGeometry_I*>(parent->GetChild(i));
+  return static_cast<SPolygonGeometry_I*>(t->GetSNode());
+}
+
+using MeshSubDiv = MeshWorld;
+
+TEST_F(MeshSubDiv, FaceLengthsAreStoredAsOffsetsAndEdgesRecordTheirFaces) {
+  auto [m, d] = Build(Shape({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}}, {{0, 1, 2, 3}, {1, 4, 2}}));
+  ASSERT_TRUE(m);
+  EXPECT_EQ(Vec(m->m_faceOffsets), (std::vector<int32_t>{0, 4, 7}));
+  EXPECT_EQ(Vec(MemberGetArray<VI32>(m, 0x03FFF0F8)), (std::vector<int32_t>{4, 3}));
+  EXPECT_EQ(m->PolygonCount(), 2);
+
+  // Two quads running edge 0 (point 0 to 1) the same way, then a third on it.
+  m->SetFaceLengths(Array<int32_t>{4, 4});
+  m->m_edgePoints = Array<int32_t>{0, 1, 1, 2, 2, 3, 3, 0, 1, 4, 4, 5, 5, 0};
+  m->m_faceEdges = Array<int32_t>{0, 2, 4, 6, 8, 10, 12, 0};
+  m->m_faceAttrs = Array<int32_t>{0, 0, 0, 0, 0, 0, 0, 0};
+  Array<int32_t> table;
+  MeshStructure_I::BuildEdgeToFace(*m, table);
+  EXPECT_EQ(table.Count(), 14);
+  EXPECT_EQ(table[0], 1 * 256 + 3);  // the higher index is visited first
+  EXPECT_EQ(table[1], 0 * 256 + 0);  // the lower one takes the other direction
+  EXPECT_EQ(table[2], 0 * 256 + 1);
+  EXPECT_EQ(table[3], -1);
+
+  m->SetFaceLengths(Array<int32_t>{4, 4, 3});
+  m->m_faceEdges.Append(0);
+  m->m_faceEdges.Append(2);
+  m->m_faceEdges.Append(4);
+  m_log.Take();
+  MeshStructure_I::BuildEdgeToFace(*m, table);
+  EXPECT_EQ(m_log.Take(), "Error MeshStructure::BuildEdgeToFace: more than 2 polygons share an edge.\n");
+  EXPECT_EQ(table[0], 2 * 256 + 0);  // the first two visited (from the last) keep the edge
+  EXPECT_EQ(table[1], 1 * 256 + 3);
+}
+
+TEST_F(MeshSubDiv, CubeSplitsSeamsIntoVerticesAndTablesAgree) {
+  MeshText t = ClockwiseCube();
+  CrossUVs(t);
+  auto [m, d] = Build(t);
+  ASSERT_TRUE(m && d);
+  SubDivStructure s;
+  SubDivData data;
+  AssignMeshToSubDiv(*m, *d, s, data, "cube");
+  EXPECT_EQ(m_log.Take(), "");
+
+  std::set<std::tuple<int, float, float>> pairs;
+  for (size_t f = 0; f < t.faces.size(); ++f)
+    for (size_t k = 0; k < 4; ++k) pairs.insert({t.faces[f][k], t.uvs[f][k].x, t.uvs[f][k].y});
+  EXPECT_EQ(size_t(data.Count()), pairs.size());
+  EXPECT_EQ(data.CountDuplicates(), 0);
+  ASSERT_EQ(data.texCoordChannels.size(), 1u);
+  for (size_t f = 0; f < t.faces.size(); ++f) {
+    for (int k = 0; k < 4; ++k) {
+      const int32_t v = data.corners[int(f)].corners[k];
+      ASSERT_GE(v, 0);
+      EXPECT_EQ(data.positions[v], t.points[size_t(t.faces[f][size_t(k)])]) << f << " " << k;
+      EXPECT_EQ(data.texCoordChannels[0][v].x, t.uvs[f][size_t(k)].x);
+      EXPECT_EQ(data.texCoordChannels[0][v].y, t.uvs[f][size_t(k)].y);
+      EXPECT_EQ(s.Corner(s.Faces[int(f)], k), t.faces[f][size_t(k)]);
+    }
+  }
+  // Every copy hangs on the chain of its point, and copies share the point's position.
+  for (int32_t v = 0; v < data.chain.Count(); ++v) {
+    if (data.chain[v] >= 0) {
+      EXPECT_EQ(data.positions[data.chain[v]], data.positions[v]);
+    }
+    EXPECT_NE(data.chain[v], SubDivData::kUnused);
+  }
+
+  // The structure form of the table sees the cube as the mesh form does.
+  Array<int32_t> fromMesh, fromStructure;
+  MeshStructure_I::BuildEdgeToFace(*m, fromMesh);
+  MeshStructure_I::BuildEdgeToFace(s, fromStructure);
+  EXPECT_EQ(Vec(fromMesh), Vec(fromStructure));
+  for (int32_t e : fromMesh) EXPECT_GE(e, 0);  // closed and consistently wound
+}
+
+TEST_F(MeshSubDiv, RefusedPolygonsAreLoggedMarkedAndSkipped) {
+  struct Case {
+    const char* what;
+    void (*spoil)(MeshStructure_I*, MeshData_I*);
+    const char* line;
+  };
+  const Case cases[] = {
+      {"pentagon", nullptr, "Error AssignMeshToSubDiv: invalid polygon with 5 vertices in \"name\".\n"},
+      {"offset beyond the edges", [](MeshStructure_I* m, MeshData_I*) { m->m_faceEdges.SetCount(10); },
+       "Error AssignMeshToSubDiv: polygon 2 of \"name\" reaches outside the mesh arrays.\n"},
+      {"offset beyond the attributes", [](MeshStructure_I* m, MeshData_I*) { m->m_faceAttrs.SetCount(9); },
+       "Error AssignMeshToSubDiv: polygon 2 of \"name\" reaches outside the mesh arrays.\n"},
+      {"edge reference beyond the edges", [](MeshStructure_I* m, MeshData_I*) { m->m_faceEdges[9] = 99; },
+       "Error AssignMeshToSubDiv: polygon 2 of \"name\" reaches outside the mesh arrays.\n"},
+      {"attribute beyond the channel", [](MeshStructure_I* m, MeshData_I*) { m->m_faceAttrs[8] = 50; },
+       "Error AssignMeshToSubDiv: polygon 2 of \"name\" reaches outside the mesh arrays.\n"},
+      {"point beyond the positions", [](MeshStructure_I*, MeshData_I* d) { d->m_vertices.SetCount(7); },
+       "Error AssignMeshToSubDiv: edge 8 of \"name\" names a point outside the 7 positions.\n"
+       "Error AssignMeshToSubDiv: edge 9 of \"name\" names a point outside the 7 positions.\n"
+       "Error AssignMeshToSubDiv: polygon 2 of \"name\" reaches outside the mesh arrays.\n"},
+  };
+  // Two quads and a third polygon: a pentagon, or a triangle that a case spoils.
+  MeshText t;
+  for (int i = 0; i < 8; ++i) t.points.push_back({float(i % 4), float(i / 4), 0});
+  t.faces = {{0, 1, 5, 4}, {1, 2, 6, 5}, {2, 3, 7}};
+  for (const auto& f : t.faces) t.uvs.push_back(std::vector<Vector2f>(f.size(), Vector2f{0, 0}));
+  t.uvs[0][1] = {1, 0};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MeshText mt = t;
+    if (!c.spoil) {
+      mt.faces[2] = {2, 3, 7, 6, 5};
+      mt.uvs[2].resize(5);
+    }
+    auto [m, d] = Build(mt, std::string("m") + std::to_string(&c - cases));
+    ASSERT_TRUE(m && d);
+    if (c.spoil) c.spoil(m, d);
+    SubDivStructure s, next;
+    SubDivData data;
+    m_log.Take();
+    AssignMeshToSubDiv(*m, *d, s, data, "name");
+    EXPECT_EQ(m_log.Take(), c.line);
+    ASSERT_EQ(s.Faces.Count(), 3);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(s.Faces[2].edges[k], -2);
+    EXPECT_TRUE(s.Faces[0].IsValid() && s.Faces[1].IsValid());
+    EXPECT_TRUE(s.CheckReferences("test"));
+    s.SubDivide(next, "name");
+    EXPECT_EQ(next.Faces.Count(), 8);  // the refused polygon has no children
+  }
+}
+
+TEST_F(MeshSubDiv, FaceOrderFindsTheStartRotation) {
+  // A 2 x 2 grid of quads onto the four level-1 faces of one quad.
+  MeshText grid;
+  for (int i = 0; i < 9; ++i) grid.points.push_back({float(i % 3), float(i / 3), 0});
+  grid.faces = {{0, 1, 4, 3}, {1, 2, 5, 4}, {3, 4, 7, 6}, {4, 5, 8, 7}};
+  MeshText quad = Shape({{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}}, {{0, 1, 2, 3}});
+  auto [gm, gd] = Build(grid, "g");
+  auto [qm, qd] = Build(quad, "q");
+  ASSERT_TRUE(gm && qm);
+  SubDivStructure base, level;
+  SubDivData data;
+  AssignMeshToSubDiv(*qm, *qd, base, data, "q");
+  base.SubDivide(level, "q");
+  // The level-1 face holding base point 0, and the corner at which it stands.
+  int32_t face = -1, corner = -1;
+  for (int32_t f = 0; f < level.Faces.Count(); ++f)
+    for (int k = 0; k < 4; ++k)
+      if (level.Corner(level.Faces[f], k) == 0) face = f, corner = k;
+  ASSERT_GE(face, 0);
+
+  struct Case {
+    int off;
+    const char* log;
+  };
+  const Case cases[] = {
+      {0, ""},
+      {1, "Info  BuildFaceOrder: autodetect: startEdgeR=1.\n"},
+      {3, "Info  BuildFaceOrder: autodetect: startEdgeR=1.\nInfo  BuildFaceOrder: autodetect: startEdgeR=2.\n"
+          "Info  BuildFaceOrder: autodetect: startEdgeR=3.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.off);
+    Array<int32_t> map;
+    m_log.Take();
+    MeshStructure_I::BuildFaceOrder(level, *gm, face, (corner + c.off) % 4, 0, 0, map);
+    EXPECT_EQ(m_log.Take(), c.log);
+    ASSERT_EQ(map.Count(), 9);
+    // The grid's corners land on the quad's corners, its centre on the face point, and no two points
+    // share a target.
+    EXPECT_EQ(map[0], 0);
+    EXPECT_EQ(map[2], 1);
+    EXPECT_EQ(map[8], 2);
+    EXPECT_EQ(map[6], 3);
+    EXPECT_EQ(map[4], base.Faces[0].facePoint);
+    std::set<int32_t> targets(map.begin(), map.end());
+    EXPECT_EQ(targets.size(), 9u);
+    EXPECT_EQ(targets.count(-1), 0u);
+  }
+  // A start face beyond the polygons ends the walk.
+  Array<int32_t> map;
+  MeshStructure_I::BuildFaceOrder(level, *gm, face, corner, 4, 0, map);
+  EXPECT_EQ(m_log.Take(), "Error MeshStructure::BuildFaceOrder: face index out of range.\n");
+}
+
+TEST_F(MeshSubDiv, ReferenceMembersGrowRemoveAndDefault) {
+  MeshData_I* d = Parse<MeshData_I>("RenderShader:rs . { }; MeshData:d . { };", "d");
+  ScriptObject* rs = Find<Object_I>("rs");
+  ASSERT_TRUE(d && rs);
+  MemberSetAt<VObject>(d, 0x07FFF0F9, 5, rs);
+  ASSERT_EQ(d->m_shaders.Count(), 6);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(d->m_shaders[i].IsNil());
+  EXPECT_EQ(d->m_shaders[5].Get(), rs);
+  EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(d, 0x07FFF0F9, 9)));  // past the end: nil
+  EXPECT_EQ(m_log.Take(), "");
+
+  // Remove(i, -1) on every reference member takes everything from i on; n removes up to n.
+  for (uint32_t member : {0x04FFF0F9u, 0x07FFF0F9u, 0x08FFF0F9u, 0x0BFFF0F9u, 0x0CFFF0F9u}) {
+    SCOPED_TRACE(member);
+    for (int i = 0; i < 4; ++i) MemberSetAt<VObject>(d, member, i, NilScriptObject());
+    MemberRemove(d, member, 2, 1);
+    EXPECT_EQ(MemberSize(d, member), member == 0x07FFF0F9u ? 5 : 3);
+    MemberRemove(d, member, 1, -1);
+    EXPECT_EQ(MemberSize(d, member), 1);
+    MemberRemove(d, member, 5, -1);
+    EXPECT_EQ(MemberSize(d, member), 1);
+  }
+  Matrix4f two = kIdentityMatrix4f;
+  two.m[0] = 2;
+  MemberSetAt<VMatrix4f>(d, 0x0AFFF0F9, 2, two);
+  ASSERT_EQ(d->m_bindMatrixInverse.Count(), 3);
+  EXPECT_EQ(std::memcmp(&d->m_bindMatrixInverse[0], &kIdentityMatrix4f, sizeof(Matrix4f)), 0);
+  EXPECT_EQ(d->m_bindMatrixInverse[2].m[0], 2.0f);
+  EXPECT_EQ(std::memcmp(&d->m_geometryMatrix, &kIdentityMatrix4f, sizeof(Matrix4f)), 0);
+}
+
+TEST_F(MeshSubDiv, FloatChannelsBlendOverTheBaseFace) {
+  struct Case {
+    float scale;
+    bool stream;
+  };
+  for (const Case c : {Case{1.0f, true}, Case{0.0009f, false}}) {
+    SCOPED_TRACE(c.scale);
+    MeshText t = Shape({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {5, 5, 5}}, {{0, 1, 2, 3}});
+    t.shaders = {"s"};
+    t.extraData = ".VertexData << VertexDataF32:f;";
+    const std::string k = c.stream ? "a" : "b";
+    int errors = -1;
+    Parser::ParseText(m_engine,
+                      String(("VertexDataF32:f . { .Usage 0x80000u; .DataArray [0.0, " + F(c.scale) + ", " +
+                              F(c.scale) + ", 0.0, 7.0]; };").c_str()),
+                      String("f.bs"), kParseQuiet, &errors);
+    auto [m, d] = Build(t, k);
+    ASSERT_TRUE(m && d);
+    Levels l;
+    l.Make(m, d, 1);
+    const SubDivFace& f0 = l.base.Faces[0];
+    const Array<float>& v = l.out.floatChannels[0];
+    EXPECT_FLOAT_EQ(v[f0.facePoint], 0.5f * c.scale);
+    // Edge points of base edges 0 (0-1) and 2 (2-3) join different values; 1 (1-2) and 3 equal ones.
+    const int32_t edgeBase = l.last.Points.Count() - l.base.Edges.Count();
+    EXPECT_FLOAT_EQ(v[edgeBase + 0], 0.5f * c.scale);
+    EXPECT_FLOAT_EQ(v[edgeBase + 1], c.scale);
+    EXPECT_FLOAT_EQ(v[edgeBase + 2], 0.5f * c.scale);
+    EXPECT_FLOAT_EQ(v[edgeBase + 3], 0.0f);
+    EXPECT_EQ(v[4], 0.0f);  // the point on no face
+
+    Obj<TBranch_I> node;
+    AssignSubDivToGeometry(node, l.last, l.baseData, "g", l.out, nullptr);
+    ASSERT_EQ(node->ChildCount(), 1);
+    SPolygonGeometry_I* g = GeometryChild(node, 0);
+    EXPECT_TRUE(g->IsA(SSkinPolygonGeometry_I::kClassId));
+    EXPECT_EQ(g->FindVertexDataIndex(0x80000) >= 0, c.stream);
+  }
+}
+
+TEST_F(MeshSubDiv, CubeGeometryPerShaderWithSharedNormalsAndContinuousUVs) {
+  MeshText t = ClockwiseCube();
+  CrossUVs(t);
+  t.shaders = {"red", "blue"};
+  t.faceShaders = {1, 1, 0, -3};  // the last two faces have no entry: shader 0, as the negative one
+  auto [m, d] = Build(t);
+  ASSERT_TRUE(m && d);
+  Levels l;
+  l.Make(m, d, 2);
+  m_log.Take();
+  Obj<TBranch_I> node;
+  AssignSubDivToGeometry(node, l.last, l.baseData, "cube", l.out, nullptr);
+  ASSERT_FALSE(node.IsNil());
+  EXPECT_TRUE(node->IsA(TSimpleTransform_I::kClassId));
+  EXPECT_EQ(node->m_name, "cube");
+  ASSERT_EQ(node->ChildCount(), 2);
+  EXPECT_EQ(static_cast<Object_I*>(node->GetChild(0))->m_name, "cube__red");
+  EXPECT_EQ(static_cast<Object_I*>(node->GetChild(1))->m_name, "cube__blue");
+
+  int uniqueSeen = 0;
+  std::map<std::pair<float, float>, std::set<std::pair<float, float>>> uvsAt;  // (x, y) on z = 0.5 ring
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    SPolygonGeometry_I* g = GeometryChild(node, i);
+    EXPECT_FALSE(g->IsA(SSkinPolygonGeometry_I::kClassId));
+    EXPECT_TRUE(g->Validate());
+    EXPECT_EQ(g->m_primCount, i == 0 ? 4 * 16 * 2 : 2 * 16 * 2);
+    EXPECT_EQ(g->m_indices.Count(), g->m_primCount * 3);
+    ASSERT_EQ(g->m_normals.Count(), g->m_vertices.Count());
+    for (int v = 0; v < g->m_vertices.Count(); ++v) {
+      const Vector3f& p = g->m_vertices[v];
+      const Vector3f& n = g->m_normals[v];
+      EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-5f);
+      EXPECT_GT(n.x * (p.x - 0.5f) + n.y * (p.y - 0.5f) + n.z * (p.z - 0.5f), 0.0f) << "outwards";
+    }
+    auto* uv = static_cast<VertexDataVector2f_I*>(g->FindVertexData(0x10000));
+    ASSERT_TRUE(uv);
+    ASSERT_EQ(uv->m_data.Count(), g->m_vertices.Count());
+    for (int v = 0; v < g->m_vertices.Count(); ++v) {
+      const Vector3f& p = g->m_vertices[v];
+      if (std::fabs(p.z - 0.5f) < 0.01f) uvsAt[{p.x, p.y}].insert({uv->m_data[v].x, uv->m_data[v].y});
+    }
+    uniqueSeen += g->m_vertices.Count();
+  }
+  // Halfway up the sides every point has one set of coordinates, whichever side draws it.
+  EXPECT_FALSE(uvsAt.empty());
+  for (const auto& [p, uvs] : uvsAt) EXPECT_EQ(uvs.size(), 1u) << p.first << " " << p.second;
+  // Seam copies keep the normal of their point.
+  std::map<std::tuple<float, float, float>, Vector3f> normalAt;
+  for (int i = 0; i < 2; ++i) {
+    SPolygonGeometry_I* g = GeometryChild(node, i);
+    for (int v = 0; v < g->m_vertices.Count(); ++v) {
+      const Vector3f& p = g->m_vertices[v];
+      auto [it, added] = normalAt.emplace(std::make_tuple(p.x, p.y, p.z), g->m_normals[v]);
+      if (!added) {
+        EXPECT_EQ(it->second, g->m_normals[v]);
+      }
+    }
+  }
+  const std::string log = m_log.Take();
+  EXPECT_NE(log.find("Debug SubDiv: " + std::to_string(uniqueSeen) + " unique vertices.\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+
+  // Moved base points: Refresh changes positions and normals and nothing else.
+  SPolygonGeometry_I* g = GeometryChild(node, 0);
+  const Array<int32_t> indices = g->m_indices;
+  const Array<Vector3f> before = g->m_vertices;
+  Obj<VertexData_I> uvBefore = g->m_vertexData[0];
+  const int32_t streams = g->GetVertexDataCount();
+  for (Vector3f& p : l.baseData.positions) p.z *= 2.0f;
+  Obj<TBranch_I> again;
+  SubDivGeometry::Refresh(again, l.last, l.baseData, "cube", l.out, node);
+  EXPECT_EQ(again.Get(), node.Get());
+  EXPECT_EQ(node->ChildCount(), 2);
+  EXPECT_EQ(g->m_vertices.Count(), before.Count());
+  EXPECT_EQ(Vec(g->m_indices), Vec(indices));
+  EXPECT_EQ(g->GetVertexDataCount(), streams);
+  EXPECT_EQ(g->m_vertexData[0].Get(), uvBefore.Get());
+  for (int v = 0; v < before.Count(); ++v) {
+    EXPECT_EQ(g->m_vertices[v].x, before[v].x);
+    EXPECT_FLOAT_EQ(g->m_vertices[v].z, 2.0f * before[v].z);
+  }
+  EXPECT_TRUE(g->Validate());
+}
+
+TEST_F(MeshSubDiv, MorphChannelMakesASkinWithNormalDeltas) {
+  MeshText t = ClockwiseCube();
+  t.shaders = {"skin"};
+  t.extraData = ".VertexData << VertexDataVector3f:morph; .BlendControl << BlendControl:bc;";
+  int errors = -1;
+  Parser::ParseText(m_engine,
+                    String("BlendControl:bc . { .StaticBlend 1; }; VertexDataVector3f:morph . { .Usage 0xA0000u; "
+                           ".DataArray [(0.0, 0.0, 0.0), (0.0, 0.0, 0.0), (0.0, 0.0, 0.0), (0.0, 0.0, 0.0), "
+                           "(0.0, 0.0, 1.0), (0.0, 0.0, 0.0), (0.0, 0.0, 0.0), (0.0, 0.0, 0.0)]; };"),
+                    String("morph.bs"), kParseQuiet, &errors);
+  ASSERT_EQ(errors, 0);
+  auto [m, d] = Build(t);
+  ASSERT_TRUE(m && d);
+  EXPECT_TRUE(d->NeedsSkin());
+  Levels l;
+  l.Make(m, d, 1);
+  Obj<TBranch_I> node;
+  AssignSubDivToGeometry(node, l.last, l.baseData, "body", l.out, nullptr);
+  ASSERT_EQ(node->ChildCount(), 1);
+  SPolygonGeometry_I* g = GeometryChild(node, 0);
+  ASSERT_TRUE(g->IsA(SSkinPolygonGeometry_I::kClassId));
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g);
+  ASSERT_EQ(skin->m_blendControls.Count(), 1);
+  EXPECT_EQ(skin->m_blendControls[0].Get(), Find<Object_I>("bc"));
+  std::vector<uint32_t> usages;
+  for (const Obj<VertexData_I>& v : g->m_vertexData) usages.push_back(v->m_usage);
+  EXPECT_EQ(usages, (std::vector<uint32_t>{0xA0000, 0xB0000}));
+  EXPECT_TRUE(g->Validate());
+  EXPECT_EQ(m_log.Take().find("Error"), std::string::npos);
+}
+
+TEST_F(MeshSubDiv, NodeHelpersReplaceChildrenAndNameGroups) {
+  MeshText t = ClockwiseCube();
+  t.shaders = {"a", "b"};
+  auto [m, d] = Build(t);
+  ASSERT_TRUE(m && d);
+  TBranch_I* parent = Parse<TBranch_I>("TTransform:p . { }; TTransform:old . { .Parent TTransform:p; };", "p");
+  ASSERT_TRUE(parent);
+  MeshData_I::CreateGeometryNodes(d, parent, "n");
+  ASSERT_EQ(parent->ChildCount(), 2);
+  EXPECT_EQ(static_cast<Object_I*>(parent->GetChild(0))->m_name, "n__a");
+  EXPECT_EQ(static_cast<Object_I*>(parent->GetChild(1))->m_name, "n__b");
+  EXPECT_FALSE(parent->GetChild(0)->IsA(TSkinPolygonGeometry_I::kClassId));
+  EXPECT_EQ(static_cast<TGeometry_I*>(parent->GetChild(1))->GetShader(), Find<Object_I>("b"));
+
+  d->m_joints.Append(Obj<TJoint_I>(static_cast<TJoint_I*>(ScriptObject::Create(TJoint_I::kClassId))));
+  MeshData_I::CreateGeometryNodes(d, parent, "n");
+  ASSERT_EQ(parent->ChildCount(), 2);
+  auto* skin = static_cast<TNode_I*>(parent->GetChild(0));
+  ASSERT_TRUE(skin->IsA(TSkinPolygonGeometry_I::kClassId));
+  EXPECT_TRUE(static_cast<SSkinPolygonGeometry_I*>(skin->GetSNode())->m_cullStatic);
+
+  Obj<TMeshGroup_I> group = MeshData_I::AssignToSkinGeometry(m, d, String("grp"), 2);
+  ASSERT_FALSE(group.IsNil());
+  EXPECT_EQ(group->m_name, "grp");
+  EXPECT_EQ(static_cast<Object_I*>(group->GetSNode())->m_name, "Sgrp");
+  EXPECT_EQ(group->m_meshStructure.Get(), m);
+  EXPECT_EQ(group->m_meshData.Get(), d);
+  EXPECT_EQ(group->m_subDivLevel, 2);
+}
+
+}  // namespace
+}  // namespace PM::Test
