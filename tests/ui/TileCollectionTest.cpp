@@ -88,20 +88,6 @@ TEST_F(TileCollectionTest, FindNameFollowsTheNames) {
   EXPECT_EQ(TakeLog(), "");
 }
 
-TEST_F(TileCollectionTest, RemoveIsClippedToTheArray) {
-  for (int i = 0; i < 6; ++i) MemberSetAt<VI32>(m_tiles, 0x03FFF0E2, i, i);
-  MemberRemove(m_tiles, 0x03FFF0E2, 5, 3);
-  EXPECT_EQ(MemberSize(m_tiles, 0x03FFF0E2), 5);
-  MemberRemove(m_tiles, 0x03FFF0E2, 5, 3);
-  EXPECT_EQ(MemberSize(m_tiles, 0x03FFF0E2), 5);
-  // Setting one array leaves the others as they are.
-  MemberSetAt<VVector4f>(m_tiles, 0x02FFF0E2, 2, Vector4f{0, 0, 0, 1});
-  EXPECT_EQ(MemberSize(m_tiles, 0x02FFF0E2), 3);
-  EXPECT_EQ(MemberGetAt<VVector4f>(m_tiles, 0x02FFF0E2, 1), (Vector4f{1, 1, 1, 1}));
-  EXPECT_EQ(MemberSize(m_tiles, kNameArray), 0);
-  EXPECT_EQ(TakeLog(), "");
-}
-
 TEST_F(TileCollectionTest, RemovedShadersAreReleased) {
   // The arrays' own blocks first: Remove keeps them.
   MemberSetAt<VObject>(m_tiles, kShaderArray, 3, NilScriptObject());

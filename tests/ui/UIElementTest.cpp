@@ -5,7 +5,6 @@
 #include "render/RenderShader.h"
 #include "scene/EngineClassRegistry.h"
 #include "support/RecordingRenderEngine.h"
-#include "ui/FontStyle.h"
 #include "ui/UIElement.h"
 
 namespace PM::Test {
@@ -84,21 +83,6 @@ TEST_F(UIElementTest, AtomDataTakesWholeAtomsOnly) {
   MemberSetArray<VI32>(m_element, kAtomData, Array<int32_t>());
   EXPECT_EQ(MemberGetArray<VI32>(m_element, kAtomData).Count(), 0);
   EXPECT_EQ(TakeLog(), "");
-}
-
-TEST_F(UIElementTest, ShaderArrayGrowsWithNilAndRefusesOtherClasses) {
-  Obj<ScriptObject> shader(ScriptObject::Create(RenderShader_I::kClassId));
-  Obj<ScriptObject> font(ScriptObject::Create(FontStyle_I::kClassId));
-  MemberSetAt<VObject>(m_element, kShaderArray, 3, shader);
-  EXPECT_EQ(MemberSize(m_element, kShaderArray), 4);
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(m_element, kShaderArray, i)));
-  EXPECT_EQ(MemberGetAt<VObject>(m_element, kShaderArray, 3), shader.Get());
-  EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(m_element, kShaderArray, 10)));
-  EXPECT_EQ(TakeLog(), "");
-  MemberSetAt<VObject>(m_element, kShaderArray, 0, font);
-  EXPECT_NE(TakeLog().find("ScriptObject::ExpectFailed: cannot cast \"FontStyle\" to \"RenderShader\"."),
-            std::string::npos);
-  EXPECT_TRUE(IsNilObject(MemberGetAt<VObject>(m_element, kShaderArray, 0)));
 }
 
 TEST_F(UIElementTest, TextureCoordinatesAreInsetAndFlipped) {
@@ -237,15 +221,6 @@ TEST_F(UIElementTest, HitTestTakesTheFirstCandidate) {
     EXPECT_EQ(Hit(c.x, c.y, c.colorCount), c.want) << c.x << "," << c.y;
   }
   EXPECT_EQ(TakeLog(), "");
-}
-
-TEST_F(UIElementTest, ABadColourStopsDrawingButLaterAtomsStayHittable) {
-  SetAtoms({Atom(0, 1, 0, 0, 1), Atom(0, 1, 9, 0, 2), Atom(1, 2, 0, 0, 3)});
-  RecordingRenderEngine engine;
-  Draw(engine);
-  EXPECT_EQ(engine.quads.size(), 1u);
-  EXPECT_EQ(Hit(150, 10), 3);
-  TakeLog();
 }
 
 }  // namespace
