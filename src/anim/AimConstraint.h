@@ -16,7 +16,7 @@ class AimConstraint_I : public Constraint_I {
   Vector3f m_aimVector = {1.0f, 0.0f, 0.0f};
   Vector3f m_upVector = {0.0f, 1.0f, 0.0f};
   Vector3f m_upTargetVector = {0.0f, 1.0f, 0.0f};
-  WeakObj<ScriptObject> m_upTarget;
+  WeakObj<TBaseTransform_I> m_upTarget;  // a transform or nil
   Vector3f m_orientOffset = {0.0f, 0.0f, 0.0f};
   float m_twist = 0.0f;
 };

@@ -2,20 +2,22 @@
 
 #include "anim/ParentManager.h"
 #include "scene/EngineClassRegistry.h"
+#include "script/object/FilledIndexedMember.h"
 
 namespace PM {
 
 namespace {
 
 void DefineConstraintClass() {
-  const ClassDef classes[] = {AbstractClass<Constraint_I>(Object_I::kClassId, "Constraint")};
+  using C = Constraint_I;
+  const ClassDef classes[] = {AbstractClass<C>(Object_I::kClassId, "Constraint")};
   DefineClasses(classes);
   const MemberDef members[] = {
-      WeakArrayFieldMember<&Constraint_I::m_targetArray>(0x01FFF05A, "TargetArray"),
-      IndexedFieldMember<&Constraint_I::m_weightArray>(0x02FFF05A, "WeightArray"),
-      IndexedFieldMember<&Constraint_I::m_parentIDArray>(0x03FFF05A, "ParentIDArray"),
-      FieldMember<&Constraint_I::m_parentManager>(0x04FFF05A, "ParentManager"),
-      FieldMember<&Constraint_I::m_excludeMask>(0x05FFF05A, "ExcludeMask"),
+      FilledIndexedMember<&C::m_targetArray>(kMemberConstraintTargetArray, "TargetArray"),
+      FilledIndexedMember<&C::m_weightArray, &C::NoWeight>(kMemberConstraintWeightArray, "WeightArray"),
+      FilledIndexedMember<&C::m_parentIDArray, &C::NoParentID>(kMemberConstraintParentIDArray, "ParentIDArray"),
+      FieldMember<&C::m_parentManager>(kMemberConstraintParentManager, "ParentManager"),
+      FieldMember<&C::m_excludeMask>(kMemberConstraintExcludeMask, "ExcludeMask"),
   };
   DefineMembers(members);
 }

@@ -48,4 +48,23 @@ void CubicBSplineBasis(float t, const float* k, float* w) {
   w[3] = C * b;
 }
 
+void EvaluateBSplineSamples(std::span<const float> knots, const Vector3f* cv, std::span<const float> params,
+                            std::span<const int32_t> spans, std::span<Vector3f> out) {
+  const int32_t k = int32_t(knots.size());
+  const float* kn = knots.data();
+  for (size_t j = 0; j < out.size(); ++j) {
+    // Repeated end knots leave samples at the end parameter on span k - 5, which has no six knots of its
+    // own; the empty spans before it would weigh every CV with 0. The last span with a length ends there.
+    int32_t i = spans[j] < k - 6 ? spans[j] : k - 6;
+    if (i < 0) i = 0;
+    while (i > 0 && kn[i + 2] == kn[i + 3]) --i;
+    float w[4];
+    CubicBSplineBasis(params[j], kn + i, w);
+    Vector3f& p = out[j];
+    p.x = w[0] * cv[i].x + w[1] * cv[i + 1].x + w[2] * cv[i + 2].x + w[3] * cv[i + 3].x;
+    p.y = w[0] * cv[i].y + w[1] * cv[i + 1].y + w[2] * cv[i + 2].y + w[3] * cv[i + 3].y;
+    p.z = w[0] * cv[i].z + w[1] * cv[i + 1].z + w[2] * cv[i + 2].z + w[3] * cv[i + 3].z;
+  }
+}
+
 }  // namespace PM

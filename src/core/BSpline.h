@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "core/Vector3f.h"
+
 namespace PM {
 
 // Lays m samples over each non-empty span of the knot vector, from knots[2] on: params gets the
@@ -18,5 +20,12 @@ int32_t SampleKnotSpans(std::span<const float> knots, std::span<float> params, s
 // The four cubic B-spline weights at t for the span [k[2], k[3]] of six consecutive knots (Cox-de
 // Boor); a quotient whose denominator is 0 counts as 0.
 void CubicBSplineBasis(float t, const float* k, float* weights);
+
+// The curve points of samples laid by SampleKnotSpans: point j is the weighted sum of the four control
+// vertices of span spans[j] at params[j]. Samples at the end parameter on the empty spans that repeated
+// end knots leave are evaluated on the last span with a length. The caller guarantees at least six
+// knots, (knots - 2) control vertices and room for every sample in `out`.
+void EvaluateBSplineSamples(std::span<const float> knots, const Vector3f* cvs, std::span<const float> params,
+                            std::span<const int32_t> spans, std::span<Vector3f> out);
 
 }  // namespace PM

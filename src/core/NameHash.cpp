@@ -92,7 +92,7 @@ void NameHash::Set(uint32_t hash, const String& name, ScriptObject* value) {
       return;
     }
   }
-  bucket.Emplace(hash, 0u, name, value);
+  bucket.Emplace(NameHashEntry{hash, 0u, name, value});  // braced: clang 14 has no parenthesised aggregate init
   if (bucket.Count() >= kSplitAt && nb < kMaxBuckets) Split();
 }
 

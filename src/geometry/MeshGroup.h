@@ -1,9 +1,12 @@
 // SMeshGroup and TMeshGroup: a branch that builds subdivided geometry from a mesh structure and
-// its data, optionally replacing regions by other mesh groups.
+// its data, optionally replacing regions by other mesh groups and positions by vertex generators.
 #pragma once
 
+#include "core/Obj.h"
 #include "geometry/MeshData.h"
 #include "geometry/MeshStructure.h"
+#include "geometry/SubDivData.h"
+#include "render/VertexGenerator.h"
 #include "scene/Branch.h"
 
 namespace PM {
@@ -19,9 +22,31 @@ class SMeshGroup_I : public SBranch_I {
 class TMeshGroup_I : public TBranch_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF0FB;
+  // The built level of a group that has built nothing.
+  static constexpr int32_t kNotBuilt = int32_t(0x80000001);
+  // Levels beyond this build as this one: the parameter grid of a point stays exact to it.
+  static constexpr int32_t kMaxLevel = 4;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TMeshGroup_I>("TMeshGroup"); }
   static ScriptObject* Create() { return NewEngineNode<TMeshGroup_I, SMeshGroup_I>(); }
   static ScriptObject* CreateExtra(uint32_t n) { return NewEngineNode<TMeshGroup_I, SMeshGroup_I>(n); }
+
+  // The next UpdateSubDiv rebuilds.
+  virtual void Invalidate() { m_builtLevel = kNotBuilt; }
+  // Rebuilds levels, replacements, generated positions and the child geometry when SubDivLevel
+  // differs from the level built last; without MeshStructure or MeshData it does nothing.
+  virtual void UpdateSubDiv();
+  // Applies the vertex generators to the refined positions again; with `apply` the child geometry
+  // takes the new positions and normals.
+  virtual void UpdateGenerator(bool apply);
+  // Called on a group listed in another's ReplaceMeshArray: writes this group's positions over the
+  // region of `target` its start arrays name. False when a replacement could not be placed.
+  virtual bool ReplaceMesh(const SubDivStructure& target, SubDivData& targetData);
+
+  int32_t GetBuiltLevel() const { return m_builtLevel; }
+  const SubDivData* GetBaseData() const { return m_baseData.Get(); }
+  const SubDivStructure* GetBaseLevel() const { return m_baseLevel.Get(); }
+  const SubDivStructure* GetLastLevel() const { return m_lastLevel.Get(); }
+  const SubDivData* GetOutputData() const { return m_outData.Get(); }
 
   Obj<MeshStructure_I> m_meshStructure;
   Obj<MeshData_I> m_meshData;
@@ -32,7 +57,20 @@ class TMeshGroup_I : public TBranch_I {
   Array<int32_t> m_targetStartFaces;
   Array<int32_t> m_targetStartEdges;
   Array<int32_t> m_targetStartSubFaces;
-  Array<Obj<ScriptObject>> m_replaceVertices;  // VertexGenerator objects
+  Array<Obj<VertexGenerator_I>> m_replaceVertices;
+
+ private:
+  // Steps S0 to the requested level and answers the last level (S0 itself below 1).
+  Ptr<SubDivStructure> BuildLevels(SubDivStructure& s0, int32_t level);
+  // Matrices and joints for the skinned children.
+  void SetUpChildren();
+
+  // What the last build made; held until the next build or destruction.
+  int32_t m_builtLevel = kNotBuilt;
+  Ptr<SubDivData> m_baseData;        // the base level's vertex set
+  Ptr<SubDivStructure> m_baseLevel;  // S0, the base level
+  Ptr<SubDivStructure> m_lastLevel;
+  Ptr<SubDivData> m_outData;  // the evaluated last level
 };
 
 }  // namespace PM

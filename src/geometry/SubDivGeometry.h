@@ -21,8 +21,8 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
                             const String& name, SubDivData& out, TBranch_I* parent);
 
 struct SubDivGeometry {
-  // Re-evaluates positions and normals after the base positions moved and hands them to the nodes the
-  // second form built; nothing else of the nodes changes.
+  // Hands out's positions, as they stand, and normals computed over them to the nodes the second form
+  // built; nothing else of the nodes changes.
   static void Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
                       const String& name, SubDivData& out, TBranch_I* parent);
   // Positions and morph channels of every point of `last`: its weight list over the base values.

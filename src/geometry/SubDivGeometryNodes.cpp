@@ -228,8 +228,7 @@ void SubDivGeometry::Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, 
   node = parent;
   if (node.IsNil()) return;
   if (!last.CheckReferences("SubDivGeometry::Refresh")) return;
-  // The base points may have moved: positions first, then the normals over them.
-  EvaluatePositions(last, baseData, out);
+  // The positions are taken as they stand: vertex generators have written them.
   EvaluateWithMorphs(last, baseData, out, false);
   const bool skinned = NeedsSkin(out);
   for (size_t s = 0; s < baseData.shaders.size(); ++s) {

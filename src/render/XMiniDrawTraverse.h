@@ -15,6 +15,7 @@
 
 namespace PM {
 
+class GUIWindow;
 class ScriptObject;
 class TBranch_I;
 class TGeometry_I;
@@ -30,6 +31,7 @@ class XMiniDrawTraverse {
  public:
   static constexpr int kLayerCount = 64;
   static constexpr int32_t kDefaultLayer = 16;  // geometry without a shader
+  static constexpr int kFirstDepthLayer = 32, kLastDepthLayer = 47;  // sorted by view depth
 
   XMiniDrawTraverse() = default;
   ~XMiniDrawTraverse() { ResetDrawContext(); }
@@ -44,8 +46,21 @@ class XMiniDrawTraverse {
   void CullAndCollect(ScriptObject* node);
   // Hands the collected ambient colour, lights and fogs to the engine; with no fog, switches fog off.
   void SetLightsAndFog();
+  // Draws the 64 layers in order with each record's matrix and empties them: layers 32 to 47 back to
+  // front by view depth, the others grouped by shader; the main pass sets up each record's shader
+  // passes, the extra passes draw the geometry alone. The engine's model-view is restored at the end.
+  void DrawSorted();
+  // Main pass only: draws every collected window with the camera's or its own projection, restoring
+  // both engine matrices after each.
+  void DrawGUI();
   // Releases every reference and empties every array, keeping their capacity.
   void ResetDrawContext();
+
+  // Sort orders, negative, zero or positive. Depth: not-a-number depths first, then ascending depth
+  // (farthest first, the camera looking along -z), then ascending sort index. Shader: records of one
+  // shader adjacent, in no meaningful order among shaders. Both are total orders.
+  static int CompareDrawDepth(const DrawObjectInfo* a, const DrawObjectInfo* b);
+  static int CompareDrawShader(const DrawObjectInfo* a, const DrawObjectInfo* b);
 
   // The layer a shader draws in: 16 for the nil object, else its MultiDrawLayer clamped into 0..63.
   static int32_t LayerOf(const ScriptObject* shader);
@@ -78,6 +93,10 @@ class XMiniDrawTraverse {
 
   void Visit(ScriptObject* node);
   void Collect(TGeometry_I* geometry, bool frustumTested);
+  static void SetDepthKey(DrawObjectInfo& record);
+  void DrawRecordMain(const DrawObjectInfo& record);
+  void DrawRecordExtra(const DrawObjectInfo& record);
+  void DrawWindow(GUIWindow& window);
 
   Array<WalkFrame> m_walk;
   Array<Matrix4f> m_savedMatrices;

@@ -1,5 +1,6 @@
 #include "geometry/Geometry.h"
 #include "geometry/PolygonGeometry.h"
+#include "render/GUIWindow.h"
 #include "render/RenderShader.h"
 #include "render/XMiniDrawTraverse.h"
 #include "scene/BaseTransform.h"
@@ -11,8 +12,6 @@ namespace PM {
 
 namespace {
 
-// The user interface sits above the render system: its window node is known by class id only.
-constexpr uint32_t kClassTWindow = 0xFFFFF0D0;
 constexpr uint32_t kLightTypeAmbient = 0x03FFF0AE;  // SLight.TypeEnum Ambient
 
 // The node's S-node Visibility; anything that is not a node with an S-node has none.

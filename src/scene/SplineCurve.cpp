@@ -27,19 +27,8 @@ void SSplineCurve_I::Tessellate(Array<Vector3f>& out, int32_t m) {
     return;
   }
   out.SetCount(c);
-  const Vector3f* cv = m_cvs.begin();
-  for (int32_t j = 0; j < c; ++j) {
-    // Repeated end knots leave samples at the end parameter on span k - 5, which has no six knots of its
-    // own; the empty spans before it would weigh every CV with 0. The last span with a length ends there.
-    int32_t i = spans[size_t(j)] < k - 6 ? spans[size_t(j)] : k - 6;
-    while (i > 0 && knots[i + 2] == knots[i + 3]) --i;
-    float w[4];
-    CubicBSplineBasis(params[size_t(j)], knots + i, w);
-    Vector3f& p = out[j];
-    p.x = w[0] * cv[i].x + w[1] * cv[i + 1].x + w[2] * cv[i + 2].x + w[3] * cv[i + 3].x;
-    p.y = w[0] * cv[i].y + w[1] * cv[i + 1].y + w[2] * cv[i + 2].y + w[3] * cv[i + 3].y;
-    p.z = w[0] * cv[i].z + w[1] * cv[i + 1].z + w[2] * cv[i + 2].z + w[3] * cv[i + 3].z;
-  }
+  EvaluateBSplineSamples({knots, size_t(k)}, m_cvs.begin(), {params.data(), size_t(c)}, {spans.data(), size_t(c)},
+                         {out.begin(), size_t(c)});
 }
 
 float CurveLength(const Array<Vector3f>& points) {

@@ -112,6 +112,7 @@ class StreamPipeRef {
   StreamPipeRef& WriteHexPadded(uint64_t v, int width);  // zero-padded; 0 none; < 0 or > 16 means 16
   StreamPipeRef& WriteI32(int32_t v);
   StreamPipeRef& WriteI32Ref(const int32_t& v) { return WriteI32(v); }
+  StreamPipeRef& WriteIntSpace(int32_t v) { return WriteI32(v).WriteSpace(); }  // the number and one blank
   StreamPipeRef& WriteI64(int64_t v);
   StreamPipeRef& WriteU32(uint32_t v);
   StreamPipeRef& WriteU64(uint64_t v);

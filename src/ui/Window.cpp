@@ -13,6 +13,8 @@ const TypeRecord& TWindow_I::GetTypeRecord() { return EngineTypeRecord<TWindow_I
 ScriptObject* TWindow_I::Create() { return NewEngineNode<TWindow_I, SWindow_I>(); }
 ScriptObject* TWindow_I::CreateExtra(uint32_t extraBytes) { return NewEngineNode<TWindow_I, SWindow_I>(extraBytes); }
 
+void TWindow_I::Draw(RenderEngine*) {}
+
 void TWindow_I::Define() {
   DefineUIClass<SWindow_I, SNode_I>();
   DefineUIClass<TWindow_I, TNode_I>();

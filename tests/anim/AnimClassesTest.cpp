@@ -183,10 +183,10 @@ TEST_F(AnimClassesTest, EveryValueTypeAndFormIsStoredAndReadBack) {
   }
   EXPECT_TRUE(MemberGet<VObject>(constraint, 0x04FFF05A) == NilScriptObject());
 
-  // So do the targets of a constraint and the emitters of a particle system.
+  // So do the targets of a constraint (transforms) and the emitters of a particle system.
   Obj<ScriptObject> particles = ScriptObject::Create(0xFFFFF067);
   {
-    Obj<ScriptObject> target = ScriptObject::Create(0xFFFFF090);
+    Obj<ScriptObject> target = ScriptObject::Create(0xFFFFF04B);
     Obj<ScriptObject> emitter = ScriptObject::Create(0xFFFFF069);
     MemberSetAt<VObject>(constraint, 0x01FFF05A, 1, target);
     MemberSetAt<VObject>(particles, 0x02FFF067, 0, emitter);

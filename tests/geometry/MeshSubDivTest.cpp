@@ -354,13 +354,14 @@ TEST_F(MeshSubDiv, CubeGeometryPerShaderWithSharedNormalsAndContinuousUVs) {
   EXPECT_NE(log.find("Debug SubDiv: " + std::to_string(uniqueSeen) + " unique vertices.\n"), std::string::npos) << log;
   EXPECT_EQ(log.find("Error"), std::string::npos) << log;
 
-  // Moved base points: Refresh changes positions and normals and nothing else.
+  // Moved positions (as a vertex generator moves them): Refresh hands them on with new normals and
+  // changes nothing else.
   SPolygonGeometry_I* g = GeometryChild(node, 0);
   const Array<int32_t> indices = g->m_indices;
   const Array<Vector3f> before = g->m_vertices;
   Obj<VertexData_I> uvBefore = g->m_vertexData[0];
   const int32_t streams = g->GetVertexDataCount();
-  for (Vector3f& p : l.baseData.positions) p.z *= 2.0f;
+  for (Vector3f& p : l.out.positions) p.z *= 2.0f;
   Obj<TBranch_I> again;
   SubDivGeometry::Refresh(again, l.last, l.baseData, "cube", l.out, node);
   EXPECT_EQ(again.Get(), node.Get());

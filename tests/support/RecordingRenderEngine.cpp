@@ -23,13 +23,17 @@ void RecordingPolygonCache::Unload() { ++m_counters->unloads; }
 void RecordingPolygonCache::SetDirty(uint32_t flags) { m_counters->dirtyFlags.push_back(flags); }
 
 void RecordingRenderEngine::SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) {
-  calls.push_back({"blend", *scale, *offset, {}, {}});
+  calls.push_back({"blend", *scale, *offset, {}, {}, nullptr, false});
 }
-void RecordingRenderEngine::SetMaterialColor(const Vector4f* color) { calls.push_back({"color", *color, {}, {}, {}}); }
-void RecordingRenderEngine::SetNormal(const Vector3f* normal) { calls.push_back({"normal", {}, {}, *normal, {}}); }
+void RecordingRenderEngine::SetMaterialColor(const Vector4f* color) {
+  calls.push_back({"color", *color, {}, {}, {}, nullptr, false});
+}
+void RecordingRenderEngine::SetNormal(const Vector3f* normal) {
+  calls.push_back({"normal", {}, {}, *normal, {}, nullptr, false});
+}
 void RecordingRenderEngine::SetModelViewMatrix(const Matrix4f* m) {
   modelView = *m;
-  calls.push_back({"modelview", {}, {}, {}, *m});
+  calls.push_back({"modelview", {}, {}, {}, *m, nullptr, false});
 }
 void RecordingRenderEngine::ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) {
   *old = modelView;
@@ -38,11 +42,19 @@ void RecordingRenderEngine::ExchangeModelViewMatrix(const Matrix4f* next, Matrix
 void RecordingRenderEngine::LoadModelViewMatrix(const Matrix4f* m) { SetModelViewMatrix(m); }
 void RecordingRenderEngine::SetProjectionMatrix(const Matrix4f* m) {
   projection = *m;
-  calls.push_back({"projection", {}, {}, {}, *m});
+  calls.push_back({"projection", {}, {}, {}, *m, nullptr, false});
 }
 void RecordingRenderEngine::ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) {
   *old = projection;
   SetProjectionMatrix(next);
+}
+int32_t RecordingRenderEngine::SetShaderAmbient(ScriptObject* shader, bool first) {
+  calls.push_back({"ambient", {}, {}, {}, {}, shader, first});
+  return ambientAnswer;
+}
+int32_t RecordingRenderEngine::SetShaderBase(ScriptObject* shader, bool first) {
+  calls.push_back({"base", {}, {}, {}, {}, shader, first});
+  return baseAnswer;
 }
 void RecordingRenderEngine::SetViewport(const int32_t* rect) { std::copy(rect, rect + 4, viewport); }
 int32_t* RecordingRenderEngine::GetViewport(int32_t* rect) {
@@ -57,17 +69,16 @@ void RecordingRenderEngine::ChannelFX(const ChannelFXInfo* info, const String& b
   channelFX.push_back({*info, basePath.CStr()});
 }
 
-int32_t RecordingRenderEngine::SetShaderBase(ScriptObject* shader, bool firstPass) {
-  shaders.push_back({shader, firstPass});
-  return RenderEngine::SetShaderBase(shader, firstPass);
-}
 void RecordingRenderEngine::SetClipRect(const float* rect, bool enable) {
   std::copy(rect, rect + 4, clipRect);
   clipOn = enable;
 }
 void RecordingRenderEngine::DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
                                             const Vector4f* color) {
-  RecordedQuad q{left, right, bottom, top, {}, *color, shaders.empty() ? nullptr : shaders.back().shader, clipOn, {}};
+  ScriptObject* shader = nullptr;
+  for (auto c = calls.rbegin(); c != calls.rend() && !shader; ++c)
+    if (c->op == "base") shader = c->shader;
+  RecordedQuad q{left, right, bottom, top, {}, *color, shader, clipOn, {}, calls.size()};
   std::copy(texCoords, texCoords + 8, q.texCoords);
   std::copy(clipRect, clipRect + 4, q.clipRect);
   quads.push_back(q);
@@ -86,6 +97,7 @@ void RecordingRenderEngine::Record(const PolygonData* data, Ptr<RenderPolygonCac
   r.data = *data;
   r.clipped = clipped;
   r.cache = cache ? cache->Get() : nullptr;
+  r.callsBefore = calls.size();
   if (!copyArrays) {
     draws.push_back(std::move(r));
     return;

@@ -1,8 +1,9 @@
 // RecordingRenderEngine: a test double of the render-engine interface. It answers the pass mode, the
-// pass state, CullTest, the viewport, the depth convention and ReadDepth as the test sets them, keeps
-// both matrices, records colour, normal, matrix, depth-read, channel-effect, shader, clip and clipped
-// quad calls, copies every draw record with the arrays it points to (so reading past them trips the
-// sanitizer), and puts a counting cache into an empty cache field.
+// pass state, CullTest, the viewport, the depth convention, the half-pixel offset, the shader passes
+// and ReadDepth as the test sets them, keeps both matrices, records colour, normal, matrix, shader-pass,
+// depth-read, channel-effect, clip and clipped-quad calls, copies every draw record with the arrays it
+// points to (so reading past them trips the sanitizer), and puts a counting cache into an empty cache
+// field.
 #pragma once
 
 #include <memory>
@@ -43,19 +44,24 @@ struct RecordedDraw {
   std::vector<Vector2f> texCoords0, texCoords1;
   RenderPolygonCache* cache = nullptr;  // the cache the call drew with
   bool clipped = false;
+  size_t callsBefore = 0;  // calls recorded before this draw: where it falls among them
 };
 
-// One material-colour, normal or matrix call in the order made: "blend", "color", "normal",
-// "modelview" and "projection" (Set, Exchange and Load), with its values.
+// One material-colour, normal, matrix or shader-pass call in the order made: "blend", "color",
+// "normal", "modelview" and "projection" (Set, Exchange and Load), "ambient" and "base" (the shader and
+// its first-pass flag), with its values.
 struct RecordedCall {
   std::string op;
   Vector4f a{}, b{};
   Vector3f normal{};
   Matrix4f matrix{};
+  ScriptObject* shader = nullptr;
+  bool first = false;
 };
 
-// One DrawQuadClipped call, with the shader set last before it (null before any) and the clip state
-// at the time. texCoords: (u, v) for the corners (left, bottom), (right, bottom), (left, top), (right, top).
+// One DrawQuadClipped call, with the shader of the last "base" call before it (null before any) and the
+// clip state at the time. texCoords: (u, v) for the corners (left, bottom), (right, bottom), (left, top),
+// (right, top).
 struct RecordedQuad {
   float left, right, bottom, top;
   float texCoords[8];
@@ -63,12 +69,7 @@ struct RecordedQuad {
   ScriptObject* shader;
   bool clipOn;
   float clipRect[4];
-};
-
-// One SetShaderBase call.
-struct RecordedShader {
-  ScriptObject* shader;
-  bool firstPass;
+  size_t callsBefore;  // calls recorded before this quad: where it falls among them
 };
 
 // One ChannelFX call: the record and the path as handed over.
@@ -96,10 +97,12 @@ class RecordingRenderEngine : public RenderEngine {
   Matrix4f projection = kIdentityMatrix4f;
   int32_t viewport[4] = {0, 0, 640, 480};
   int32_t zeroToOneDepth = 0;  // HasZeroToOneDepthRange
+  int32_t halfPixelOffset = 0;  // NeedsHalfPixelOffset
+  int32_t ambientAnswer = 0;    // SetShaderAmbient
+  int32_t baseAnswer = 0;       // SetShaderBase
   float depth = 1.0f;          // what ReadDepth answers
   std::vector<std::pair<int32_t, int32_t>> depthReads;
   std::vector<RecordedChannelFX> channelFX;
-  std::vector<RecordedShader> shaders;
   std::vector<RecordedQuad> quads;
   bool clipOn = false;
   float clipRect[4] = {0, 0, 0, 0};
@@ -120,11 +123,13 @@ class RecordingRenderEngine : public RenderEngine {
   void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
   void LoadProjectionMatrix(const Matrix4f* m) override { SetProjectionMatrix(m); }
   int32_t HasZeroToOneDepthRange() override { return zeroToOneDepth; }
+  int32_t NeedsHalfPixelOffset() override { return halfPixelOffset; }
+  int32_t SetShaderAmbient(ScriptObject* shader, bool first) override;
+  int32_t SetShaderBase(ScriptObject* shader, bool first) override;
   void SetViewport(const int32_t* rect) override;
   int32_t* GetViewport(int32_t* rect) override;
   float ReadDepth(int32_t x, int32_t y) override;
   void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;
-  int32_t SetShaderBase(ScriptObject* shader, bool firstPass) override;
   void SetClipRect(const float* rect, bool enable) override;
   void UpdateClipRect() override { ++clipUpdates; }
   void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,

@@ -154,10 +154,11 @@ TEST_F(UIElementTest, ShaderIsSetOnlyWhenItsIndexChanges) {
     for (size_t i = 0; i < c.shaders.size(); ++i) E()->m_atoms.Append(Atom(0, 1, c.colors[i], c.shaders[i]));
     RecordingRenderEngine engine;
     Draw(engine);
-    ASSERT_EQ(engine.shaders.size(), c.set.size());
+    std::vector<RecordedCall> set = engine.CallsOf("base");
+    ASSERT_EQ(set.size(), c.set.size());
     for (size_t i = 0; i < c.set.size(); ++i) {
-      EXPECT_EQ(engine.shaders[i].shader, c.set[i]) << i;
-      EXPECT_TRUE(engine.shaders[i].firstPass);
+      EXPECT_EQ(set[i].shader, c.set[i]) << i;
+      EXPECT_TRUE(set[i].first);
     }
     EXPECT_EQ(engine.quads.back().shader, c.set.back());
   }

@@ -1,0 +1,196 @@
+#include "anim/TreeUpdate.h"
+
+#include "anim/IKSolver.h"
+#include "anim/IKSplineSolver.h"
+#include "anim/NodeAccess.h"
+#include "anim/Particles.h"
+#include "core/Log.h"
+#include "scene/ClusterHandle.h"
+#include "scene/IKSplineHandle.h"
+#include "scene/LODGroup.h"
+#include "scene/SoundEmitter.h"
+#include "scene/SoundReceiver.h"
+#include "geometry/MeshGroup.h"
+
+namespace PM {
+
+const Matrix4f& TreeUpdate::ParentMatrix(const TNode_I* node) const { return ParentMatrixOf(node, m_root); }
+
+void TreeUpdate::UpdateChildren(TBranch_I* node) {
+  for (int32_t i = 0; i < node->ChildCount(); ++i)
+    if (TNode_I* child = As<TNode_I>(node->m_children[i].Get())) UpdateNode(child);
+}
+
+void TreeUpdate::UpdateNode(TNode_I* node) {
+  if (m_depth >= kMaxDepth) {
+    if (!m_depthReported) LogError("TreeUpdate: tree deeper than ", kMaxDepth, " levels below \"", node->m_name, "\"; not updated.");
+    m_depthReported = true;
+    return;
+  }
+  const SNode_I* sn = SNodeOf<SNode_I>(node);
+  if (sn && (sn->m_visibility & m_excludeMask)) return;
+  TBaseTransform_I* t = As<TBaseTransform_I>(node);
+  if (t) {
+    for (int32_t i = 0; i < t->m_constraints.Count(); ++i) {
+      Constraint_I* c = As<Constraint_I>(t->m_constraints[i].Get());
+      if (!c || SolvableConstraint(c, node)) continue;
+      Wait(node);
+      if (m_logWaits) {
+        LogDebug("Wait/Dependant: ", node->m_name, " ", c->m_name);
+        SolvableConstraint(c, node);
+      }
+      return;
+    }
+  }
+  ++m_depth;
+  switch (node->GetClassID()) {
+    case TSimpleTransform_I::kClassId:
+    case TTransform_I::kClassId:
+    case TIKEffector_I::kClassId:
+    case TClusterHandle_I::kClassId:
+      Transform(t);
+      break;
+    case TJoint_I::kClassId: {
+      TJoint_I* j = static_cast<TJoint_I*>(node);
+      TIKHandle_I* h = As<TIKHandle_I>(j->m_ikDependency.Get());
+      const SIKHandle_I* sh = h ? SNodeOf<SIKHandle_I>(h) : nullptr;
+      if (sh && sh->m_solverEnable) break;  // the handle's solver places it
+      if (SJoint_I* sj = SNodeOf<SJoint_I>(j)) sj->SetParentScaling(ParentScalingOf(j));
+      Transform(t);
+      break;
+    }
+    case TIKHandle_I::kClassId:
+    case TIKSplineHandle_I::kClassId: {
+      TIKHandle_I* h = static_cast<TIKHandle_I*>(node);
+      const SIKHandle_I* sh = SNodeOf<SIKHandle_I>(h);
+      if (sh && sh->m_solverEnable && !SolvableIK(h)) {
+        Wait(node);
+        if (m_logWaits) LogDebug("Wait/SolvableIK: ", node->m_name);
+        break;
+      }
+      Transform(t);
+      break;
+    }
+    case TLODGroup_I::kClassId: {
+      SLODGroup_I* s = SNodeOf<SLODGroup_I>(node);
+      const Vector3f d = TranslationOf(m_current);
+      const int32_t level = s ? s->SelectLevel(d.LengthSquared()) : -1;
+      TBranch_I* b = static_cast<TBranch_I*>(node);
+      if (level >= 0 && level < b->ChildCount())
+        if (TNode_I* child = As<TNode_I>(b->m_children[level].Get())) UpdateNode(child);
+      break;
+    }
+    case TParticles_I::kClassId:
+      m_particles.Append(Obj<ScriptObject>(node));
+      break;
+    case TSoundEmitter_I::kClassId:
+      m_soundEmitters.Append(Obj<ScriptObject>(node));
+      break;
+    case TSoundReceiver_I::kClassId:
+      m_soundReceivers.Append(Obj<ScriptObject>(node));
+      break;
+    case TBranch_I::kClassId:
+    case TMeshGroup_I::kClassId:  // a branch here: its subdivision data is built by the geometry stage
+      UpdateChildren(static_cast<TBranch_I*>(node));
+      break;
+    default:
+      break;
+  }
+  --m_depth;
+}
+
+void TreeUpdate::Transform(TBaseTransform_I* node) {
+  SBaseTransform_I* s = SNodeOf<SBaseTransform_I>(node);
+  Matrix4f mv;
+  node->SetModelViewMatrix(s ? s->ApplyLocalMatrix(m_current, mv) : m_current);
+  for (int32_t i = 0; i < node->m_constraints.Count(); ++i)
+    if (Constraint_I* c = As<Constraint_I>(node->m_constraints[i].Get())) UpdateConstraint(c, node);
+
+  if (TIKHandle_I* h = As<TIKHandle_I>(node)) {
+    const SIKHandle_I* sh = SNodeOf<SIKHandle_I>(h);
+    if (sh && sh->m_solverEnable) {
+      if (TIKSplineHandle_I* spline = As<TIKSplineHandle_I>(node)) {
+        IKSplineSolver(*this, spline);
+      } else {
+        SolveIKChain(h, m_stamp, m_root);
+        if (TJoint_I* start = As(h->m_startJoint)) {
+          const Matrix4f saved = m_current;
+          const Matrix4f startMatrix = start->m_modelViewMatrix;
+          for (int32_t i = 0; i < start->ChildCount(); ++i) {
+            m_current = startMatrix;
+            if (TNode_I* child = As<TNode_I>(start->m_children[i].Get())) UpdateNode(child);
+          }
+          m_current = saved;
+        }
+      }
+    }
+  }
+
+  node->SetMatrixVersion(m_stamp);
+  const Matrix4f saved = m_current;
+  m_current = node->m_modelViewMatrix;
+  UpdateChildren(node);
+  m_current = saved;
+}
+
+bool TreeUpdate::Sweep(const TBaseTransform_I* camera) {
+  for (int32_t sweep = 0; sweep < kSweeps && m_waiting.Count() > 0; ++sweep) {
+    // The nodes waiting when the sweep began, in order; those still not ready queue up again behind.
+    Array<Obj<TNode_I>> round;
+    std::swap(round, m_waiting);
+    for (int32_t i = 0; i < round.Count(); ++i) {
+      TNode_I* node = round[i].Get();
+      m_current = ParentMatrix(node);
+      UpdateNode(node);
+      if (camera && IsCurrent(camera)) {
+        m_waiting.Clear();
+        return true;
+      }
+    }
+  }
+  return m_waiting.Count() == 0;
+}
+
+void TreeUpdate::RunPass(TreeUpdatePass& pass) {
+  const bool constraintPass = pass.kind == TreeUpdatePass::kConstraint;
+  m_drawMask = pass.drawMask;
+  m_excludeMask = pass.excludeMask;
+  m_stamp = constraintPass ? pass.frame ^ 0x80000000u : pass.frame;
+  m_logWaits = false;
+  m_current = m_root = pass.parentMatrix;
+  m_waiting.Clear();
+  m_particles.Clear();
+  m_soundEmitters.Clear();
+  m_soundReceivers.Clear();
+  m_depth = 0;
+  m_depthReported = false;
+
+  if (TNode_I* root = As<TNode_I>(pass.root)) UpdateNode(root);
+  const TBaseTransform_I* camera = constraintPass ? As<TBaseTransform_I>(pass.camera) : nullptr;
+  // The world-space pass is there for the camera: without a camera transform, or with one already
+  // done, nothing more is needed.
+  const bool sweep = !constraintPass || (camera && !IsCurrent(camera));
+  if (sweep && !Sweep(camera)) {
+    LogFatal("RenderSystemTraverse_D: ", constraintPass ? "DependantP1" : "DependantP2", " infinite recursion.");
+    for (const Obj<TNode_I>& n : m_waiting) LogDebug("Node: \"", n->m_name, "\".");
+    if (!constraintPass) {
+      m_logWaits = true;
+      Sweep(nullptr);
+    }
+  }
+  std::swap(pass.particles, m_particles);
+  std::swap(pass.soundEmitters, m_soundEmitters);
+  std::swap(pass.soundReceivers, m_soundReceivers);
+}
+
+namespace {
+
+void RunTreeUpdate(TreeUpdatePass& pass) {
+  TreeUpdate update;
+  update.RunPass(pass);
+}
+
+[[maybe_unused]] const bool kInstalled = (SetTreeUpdate(&RunTreeUpdate), true);
+
+}  // namespace
+}  // namespace PM

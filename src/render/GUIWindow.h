@@ -1,0 +1,35 @@
+// What the GUI pass needs of a user-interface window. Windows belong to the user interface, which sits
+// above the render system, so the window node implements this and the pass reaches it only through it.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Matrix4f.h"
+#include "core/Vector3f.h"
+
+namespace PM {
+
+class RenderEngine;
+
+// The user interface's window node, recognised by its class id; it implements GUIWindow.
+inline constexpr uint32_t kClassTWindow = 0xFFFFF0D0;
+
+class GUIWindow {
+ public:
+  // True: the window is drawn with the scene camera's projection instead of its own.
+  virtual bool UsesCameraProjection() const = 0;
+  // Width, height and depth of the window's virtual screen; depth 0 asks for an orthographic view.
+  virtual Vector3f GetVirtualResolution() const = 0;
+  // Keeps a copy of the projection the window is drawn with.
+  virtual void SetMatrix(const Matrix4f& projection) = 0;
+  // Lays out and draws the window's widget tree with the engine's current matrices.
+  virtual void Draw(RenderEngine* engine) = 0;
+
+ protected:
+  GUIWindow() = default;
+  ~GUIWindow() = default;
+  GUIWindow(const GUIWindow&) = default;
+  GUIWindow& operator=(const GUIWindow&) = default;
+};
+
+}  // namespace PM

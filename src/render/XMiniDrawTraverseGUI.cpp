@@ -1,0 +1,72 @@
+#include "core/Trace.h"
+#include "render/GUIWindow.h"
+#include "render/XMiniDrawTraverse.h"
+#include "script/object/ScriptObject.h"
+
+namespace PM {
+
+namespace {
+
+constexpr float kGUINear = 1.0f, kGUIFar = 2048.0f;
+constexpr float kGUIPlaneDistance = 1024.0f;  // where a perspective window's plane lies before the eye
+
+// The window's own projection and model-view from its virtual resolution (w, h, d).
+void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution, Matrix4f& projection,
+                               Matrix4f& modelView) {
+  // A zero width or height counts as 1 on both paths, so no scale becomes infinite.
+  const float w = resolution.x == 0.0f ? 1.0f : resolution.x;
+  const float h = resolution.y == 0.0f ? 1.0f : resolution.y;
+  const float d = resolution.z;
+  Matrix4f lens = kIdentityMatrix4f, shift = kIdentityMatrix4f;
+  modelView = kIdentityMatrix4f;
+  if (d == 0.0f) {
+    lens.m[0] = 2.0f / w;
+    lens.m[5] = 2.0f / h;
+    lens.m[12] = 0.25f / w;  // one eighth of a virtual unit
+    lens.m[13] = 0.25f / h;
+  } else {
+    lens.SetFrustum(-w / d, w / d, -h / d, h / d, kGUINear, kGUIFar, engine.HasZeroToOneDepthRange() != 0);
+    if (engine.NeedsHalfPixelOffset() != 0) shift.SetTranslation(Vector3f{0.5f, 0.5f, 0.0f});
+    modelView.SetTranslation(Vector3f{0.0f, 0.0f, -kGUIPlaneDistance});
+  }
+  projection.SetProduct(shift, lens);
+}
+
+}  // namespace
+
+void XMiniDrawTraverse::DrawGUI() {
+  if (m_passMode != 1 || !m_engine) return;
+  TraceEnter("XMiniDrawTraverse::DrawGUI");
+  for (int32_t i = 0; i < m_guiWindows.Count(); ++i) {
+    const Obj<ScriptObject> entry = m_guiWindows[i];  // held while its widgets draw
+    // Only the window node implements the drawing side; anything else in the list is passed over.
+    GUIWindow* window = entry->IsA(kClassTWindow) ? dynamic_cast<GUIWindow*>(entry.Get()) : nullptr;
+    if (window) DrawWindow(*window);
+  }
+  TraceLeave("XMiniDrawTraverse::DrawGUI");
+}
+
+void XMiniDrawTraverse::DrawWindow(GUIWindow& window) {
+  Matrix4f savedProjection, savedModelView;
+  if (window.UsesCameraProjection()) {
+    Matrix4f camera;
+    m_engine->GetProjectionMatrix(&camera);
+    window.SetMatrix(camera);
+    m_engine->ExchangeProjectionMatrix(&camera, &savedProjection);
+    m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &savedModelView);
+  } else {
+    Matrix4f projection, modelView;
+    VirtualResolutionMatrices(*m_engine, window.GetVirtualResolution(), projection, modelView);
+    m_engine->ExchangeProjectionMatrix(&projection, &savedProjection);
+    m_engine->ExchangeModelViewMatrix(&modelView, &savedModelView);
+    Matrix4f inForce;
+    m_engine->GetProjectionMatrix(&inForce);
+    window.SetMatrix(inForce);
+  }
+  window.Draw(m_engine);
+  SetTraceGlobal2(nullptr);
+  m_engine->LoadModelViewMatrix(&savedModelView);
+  m_engine->LoadProjectionMatrix(&savedProjection);
+}
+
+}  // namespace PM

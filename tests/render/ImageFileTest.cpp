@@ -1,0 +1,250 @@
+// Image files: BMG bytes and limits, the choice of reader and writer, PNG and TGA output, JPEG 2000 input,
+// and truncated files of each format.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ImageTestSupport.h"
+#include "storage/Streams.h"
+#include "support/LogCapture.h"
+#include "support/TestEnv.h"
+
+namespace PM::Test {
+namespace {
+
+std::string Export(Image_I* image, const char* name, int variant = 0, ResultCode* result = nullptr) {
+  StreamPipeRef out(NewMemoryStream());
+  ResultCode r = image->ExportFileToStream(String(name), out.Get(), 0, variant);
+  if (result) *result = r;
+  else EXPECT_EQ(r, SOK) << name;
+  size_t n = 0;
+  const uint8_t* bytes = MemoryStreamData(out.Get(), &n);
+  return std::string(reinterpret_cast<const char*>(bytes), n);
+}
+
+ResultCode Import(Image_I* image, const char* name, const std::string& bytes) {
+  StreamPipeRef in(NewMemoryViewStream(bytes.data(), bytes.size()));
+  return image->ImportFileFromStream(String(name), in.Get());
+}
+
+std::string DataFile(const char* name) { return ReadFile(std::string(PM_SOURCE_DIR) + "/tests/render/data/" + name); }
+
+TEST(ImageFileTest, BmgRoundTripKeepsEveryMipLevelByteForByte) {
+  Obj<Image_I> image = MakeImage(4, 16, 8, 3);
+  image->MipMap(kMipMapAlphaWeighted);
+  std::string file = Export(image, "a.bmg");
+  EXPECT_EQ(file.substr(0, 16), std::string("BMG\x01\0\0\0\x01\0\x04\0\x10\0\x08\0\x01", 16));
+  EXPECT_EQ(file.size(), 16u + 4 * (16 * 8 + 8 * 4 + 4 * 2 + 2 * 1 + 1 * 1));
+  Obj<Image_I> back(Image_I::New());
+  ASSERT_EQ(Import(back, "a.BMG", file), SOK);
+  for (Image_I *a = image, *b = back; a || b; a = a->GetMipMap(), b = b->GetMipMap()) {
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(Bytes(a), Bytes(b));
+  }
+  EXPECT_EQ(Export(back, "b.bmg"), file);
+
+  // The first four bytes are not looked at.
+  std::string renamed = "XXXX" + file.substr(4);
+  EXPECT_EQ(Import(back, "c.bmg", renamed), SOK);
+  EXPECT_EQ(Bytes(back), Bytes(image));
+}
+
+TEST(ImageFileTest, BadBmgFilesFailAndClearTheImage) {
+  Obj<Image_I> plain = MakeImage(3, 4, 2);
+  std::string file = Export(plain, "p.bmg");
+  Obj<Image_I> mipped = MakeImage(1, 4, 4);
+  mipped->MipMap(0);
+  std::string withMips = Export(mipped, "m.bmg");
+  std::string wide = file;
+  wide[10] = char(0x20), wide[11] = char(0x01);  // 8193
+  std::string format2 = file;
+  format2[15] = 2;
+  std::string bpp5 = file;
+  bpp5[9] = 5;
+  const std::pair<const char*, std::string> bad[] = {
+      {"wide", wide},
+      {"format", format2},
+      {"bpp", bpp5},
+      {"header", file.substr(0, 15)},
+      {"pixels", file.substr(0, file.size() - 1)},
+      {"mips", withMips.substr(0, withMips.size() - 1)},
+  };
+  for (const auto& [what, bytes] : bad) {
+    SCOPED_TRACE(what);
+    Obj<Image_I> image = MakeImage(4, 2, 2);
+    LogCapture log(LogOutPipe());
+    EXPECT_EQ(Import(image, "w.bmg", bytes), EFail);
+    EXPECT_NE(log.Text().find("Image_D::ImportFileBMG: failed to read \"w.bmg\"."), std::string::npos);
+    EXPECT_EQ(image->GetFormat(), 0);
+    EXPECT_EQ(image->GetWidth(), 0);
+    EXPECT_EQ(image->GetMipMap(), nullptr);
+  }
+}
+
+TEST(ImageFileTest, WritersRefuseSidesTheirHeadersCannotHold) {
+  struct Case {
+    int width;
+    const char* name;
+    const char* line;
+  } cases[] = {{8193, "big.bmg", "Image_D::ExportFileBMG: failed to write \"big.bmg\"."},
+               {65536, "big.tga", "Image_D::ExportFileTGA: failed to write \"big.tga\"."}};
+  for (const Case& c : cases) {
+    Obj<Image_I> image = MakeImage(1, c.width, 1);
+    LogCapture log(LogOutPipe());
+    ResultCode r;
+    EXPECT_EQ(Export(image, c.name, 0, &r), "");
+    EXPECT_EQ(r, EFail);
+    EXPECT_NE(log.Text().find(c.line), std::string::npos) << log.Text();
+  }
+  Obj<Image_I> image = MakeImage(1, 2, 2);
+  EXPECT_EQ(image->ExportFileToStream(String("x.gif"), NullPipe()), ENotFound);
+  EXPECT_EQ(image->ExportFileToStream(String("noext"), NullPipe()), ENotFound);
+  EXPECT_EQ(image->ExportFileToStream(String("x.bmg"), NullPipe()), EFail);
+  EXPECT_EQ(Import(image, "x.gif", "BMG"), ENotFound);
+  EXPECT_EQ(image->GetFormat(), 0);
+}
+
+TEST(ImageFileTest, TgaKeepsBytesOrSwapsToBgr) {
+  struct Case {
+    int bpp;
+    uint32_t flags;
+    bool swapped;
+  } cases[] = {{1, 0, false}, {2, 0, false}, {3, 0, true}, {4, 0, true}, {4, 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bpp << " " << c.flags);
+    Obj<Image_I> image = MakeImage(c.bpp, 3, 2, 4, c.flags);
+    std::string file = Export(image, "t.tga");
+    std::string header("\0\0\x02\0\0\0\0\0\0\0\0\0\x03\0\x02\0\0\0", 18);
+    header[16] = char(8 * c.bpp);
+    EXPECT_EQ(file.substr(0, 18), header);
+    std::vector<uint8_t> want = Bytes(image);
+    if (c.swapped) {
+      for (size_t i = 0; i < want.size(); i += size_t(c.bpp)) std::swap(want[i], want[i + 2]);
+    }
+    EXPECT_EQ(file.substr(18), std::string(want.begin(), want.end()));
+  }
+  Obj<Image_I> image(Image_I::New());
+  LogCapture log(LogOutPipe());
+  EXPECT_EQ(Import(image, "t.tga", "\0\0\x02"), EFail);
+  EXPECT_NE(log.Text().find("Image_D::ImportFileTGA: not supported."), std::string::npos);
+}
+
+TEST(ImageFileTest, PngRoundTripsEveryFormatAnd16BitGrey) {
+  for (int bpp = 1; bpp <= 4; ++bpp) {
+    SCOPED_TRACE(bpp);
+    Obj<Image_I> image = MakeImage(bpp, 7, 5, 9);
+    std::string file = Export(image, "r.png");
+    const char kTypes[5] = {0, 0, 4, 2, 6};
+    EXPECT_EQ(file.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(file[24], 8);
+    EXPECT_EQ(file[25], kTypes[bpp]);
+    Obj<Image_I> back(Image_I::New());
+    ASSERT_EQ(Import(back, "r.png", file), SOK);
+    EXPECT_EQ(back->GetBytesPerPixel(), bpp);
+    EXPECT_EQ(Bytes(back), Bytes(image));
+  }
+  // A 2-byte image as 16-bit grey reads back as the high (first) bytes; other formats ignore the request.
+  Obj<Image_I> depth = MakeImage(2, 6, 3, 2);
+  std::string file = Export(depth, "d.png", 1);
+  EXPECT_EQ(file[24], 16);
+  EXPECT_EQ(file[25], 0);
+  Obj<Image_I> back(Image_I::New());
+  ASSERT_EQ(Import(back, "d.png", file), SOK);
+  ASSERT_EQ(back->GetBytesPerPixel(), 1);
+  for (size_t i = 0; i < back->DataBytes(); ++i) EXPECT_EQ(back->GetData()[i], depth->GetData()[2 * i]);
+  EXPECT_EQ(Export(MakeImage(3, 2, 2), "c.png", 1)[24], 8);
+}
+
+TEST(ImageFileTest, PngLimitsAndErrors) {
+  // Wider than the limit: refused from the header, before pixel memory exists.
+  std::string wide = Export(MakeImage(1, 8193, 1), "w.png");
+  Obj<Image_I> image = MakeImage(1, 2, 2);
+  LogCapture log(LogOutPipe());
+  EXPECT_EQ(Import(image, "w.png", wide), EFail);
+  std::string text = log.Take();
+  EXPECT_NE(text.find("Warn  Image width exceeds user limit in IHDR\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Error PNG: Invalid IHDR data\n"), std::string::npos) << text;
+  EXPECT_EQ(image->GetFormat(), 0);
+
+  std::string good = Export(MakeImage(3, 9, 9), "g.png");
+  EXPECT_EQ(Import(image, "g.png", good.substr(0, good.size() / 2)), EFail);
+  EXPECT_NE(log.Take().find("PNG: Read Error"), std::string::npos);
+  EXPECT_EQ(Import(image, "g.png", "GIF89a and not a PNG file"), EFail);
+  text = log.Take();
+  EXPECT_NE(text.find("PNG: Not a PNG file"), std::string::npos) << text;
+
+  ResultCode r;
+  Export(Obj<Image_I>(Image_I::New()), "e.png", 0, &r);
+  EXPECT_EQ(r, EFail);
+  EXPECT_NE(log.Take().find("ExportFilePNG: unsupported color format."), std::string::npos);
+}
+
+TEST(ImageFileTest, Jp2FilesGiveTheirSamples) {
+  auto rgb = [](int c, int r) { return R8G8B8A8{uint8_t(c * 16), uint8_t(r * 32), uint8_t((c + r) * 8), 255}; };
+  for (const char* name : {"rgb8.jp2", "rgb8.j2k"}) {
+    SCOPED_TRACE(name);
+    Obj<Image_I> image(Image_I::New());
+    ASSERT_EQ(Import(image, "rgb8.jp2", DataFile(name)), SOK);
+    ASSERT_EQ(image->GetBytesPerPixel(), 3);
+    ASSERT_EQ(image->GetWidth(), 16);
+    ASSERT_EQ(image->GetHeight(), 8);
+    for (int r = 0; r < 8; ++r) {
+      for (int c = 0; c < 16; ++c) {
+        R8G8B8A8 p;
+        image->GetPixel(p, c, 7 - r);  // file row 0 is the top
+        EXPECT_EQ(p, rgb(c, r)) << c << "," << r;
+      }
+    }
+  }
+  // 12-bit samples keep their high eight bits.
+  Obj<Image_I> image(Image_I::New());
+  ASSERT_EQ(Import(image, "g.jp2", DataFile("grey12.jp2")), SOK);
+  ASSERT_EQ(image->GetBytesPerPixel(), 1);
+  for (int r = 0; r < 8; ++r) {
+    for (int c = 0; c < 16; ++c) EXPECT_EQ(image->GetGrey(c, 7 - r), ((c * 256 + r * 37) & 0xFFF) >> 4);
+  }
+}
+
+TEST(ImageFileTest, Jp2Refusals) {
+  std::string rgb = DataFile("rgb8.jp2");
+  const std::pair<std::string, const char*> cases[] = {
+      {DataFile("sub.jp2"), "jas_image_readcmpt failed."},
+      {"\x89PNG\r\n\x1a\n", "ImportFileJP2: input image has unknown format."},
+      {rgb.substr(0, rgb.size() - 20), "ImportFileJP2: cannot load image data."},
+      {rgb.substr(0, 60), "ImportFileJP2: cannot load image data."},
+  };
+  for (const auto& [bytes, line] : cases) {
+    SCOPED_TRACE(line);
+    Obj<Image_I> image(Image_I::New());
+    LogCapture log(LogOutPipe());
+    EXPECT_EQ(Import(image, "x.jp2", bytes), EFail);
+    EXPECT_NE(log.Text().find(line), std::string::npos) << log.Text();
+  }
+  Obj<Image_I> image(Image_I::New());
+  EXPECT_EQ(Import(image, "x.jp2", ""), EFail);
+}
+
+TEST(ImageFileTest, FilesByNameAndExtension) {
+  TempDir dir;
+  Obj<Image_I> grey = MakeImage(1, 2, 2);
+  Obj<Image_I> colour = MakeImage(4, 1, 1);
+  ASSERT_EQ(grey->ExportFile(String(dir.File("x.bmg").c_str())), SOK);
+  ASSERT_EQ(colour->ExportFile(String(dir.File("x.png").c_str())), SOK);
+  ASSERT_EQ(colour->ExportFile(String(dir.File("y.png").c_str())), SOK);
+  ASSERT_EQ(colour->ExportFile(String(dir.File("A.PNG").c_str())), SOK);
+  EXPECT_EQ(ReadFile(dir.File("A.PNG")).substr(0, 4), "\x89PNG");
+  EXPECT_EQ(grey->ExportFile(String(dir.File("x.gif").c_str())), ENotFound);
+
+  Obj<Image_I> image(Image_I::New());
+  EXPECT_EQ(image->ImportFile(String(dir.File("x").c_str())), SOK);
+  EXPECT_EQ(image->GetBytesPerPixel(), 1);  // the BMG file wins over the PNG file
+  EXPECT_EQ(image->ImportFile(String(dir.File("y").c_str())), SOK);
+  EXPECT_EQ(image->GetBytesPerPixel(), 4);
+  LogCapture log(LogOutPipe());
+  LogCapture errors;
+  EXPECT_EQ(image->ImportFile(String(dir.File("none").c_str())), ENotFound);
+  EXPECT_EQ(image->GetFormat(), 0);
+}
+
+}  // namespace
+}  // namespace PM::Test
