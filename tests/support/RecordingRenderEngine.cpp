@@ -69,6 +69,21 @@ void RecordingRenderEngine::ChannelFX(const ChannelFXInfo* info, const String& b
   channelFX.push_back({*info, basePath.CStr()});
 }
 
+void RecordingRenderEngine::SetClipRect(const float* rect, bool enable) {
+  std::copy(rect, rect + 4, clipRect);
+  clipOn = enable;
+}
+void RecordingRenderEngine::DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                                            const Vector4f* color) {
+  ScriptObject* shader = nullptr;
+  for (auto c = calls.rbegin(); c != calls.rend() && !shader; ++c)
+    if (c->op == "base") shader = c->shader;
+  RecordedQuad q{left, right, bottom, top, {}, *color, shader, clipOn, {}, calls.size()};
+  std::copy(texCoords, texCoords + 8, q.texCoords);
+  std::copy(clipRect, clipRect + 4, q.clipRect);
+  quads.push_back(q);
+}
+
 void RecordingRenderEngine::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
   Record(data, cache, false);
 }

@@ -1,8 +1,9 @@
 // RecordingRenderEngine: a test double of the render-engine interface. It answers the pass mode, the
 // pass state, CullTest, the viewport, the depth convention, the half-pixel offset, the shader passes
 // and ReadDepth as the test sets them, keeps both matrices, records colour, normal, matrix, shader-pass,
-// depth-read and channel-effect calls, copies every draw record with the arrays it points to (so
-// reading past them trips the sanitizer), and puts a counting cache into an empty cache field.
+// depth-read, channel-effect, clip and clipped-quad calls, copies every draw record with the arrays it
+// points to (so reading past them trips the sanitizer), and puts a counting cache into an empty cache
+// field.
 #pragma once
 
 #include <memory>
@@ -58,6 +59,19 @@ struct RecordedCall {
   bool first = false;
 };
 
+// One DrawQuadClipped call, with the shader of the last "base" call before it (null before any) and the
+// clip state at the time. texCoords: (u, v) for the corners (left, bottom), (right, bottom), (left, top),
+// (right, top).
+struct RecordedQuad {
+  float left, right, bottom, top;
+  float texCoords[8];
+  Vector4f color;
+  ScriptObject* shader;
+  bool clipOn;
+  float clipRect[4];
+  size_t callsBefore;  // calls recorded before this quad: where it falls among them
+};
+
 // One ChannelFX call: the record and the path as handed over.
 struct RecordedChannelFX {
   ChannelFXInfo info;
@@ -89,6 +103,10 @@ class RecordingRenderEngine : public RenderEngine {
   float depth = 1.0f;          // what ReadDepth answers
   std::vector<std::pair<int32_t, int32_t>> depthReads;
   std::vector<RecordedChannelFX> channelFX;
+  std::vector<RecordedQuad> quads;
+  bool clipOn = false;
+  float clipRect[4] = {0, 0, 0, 0};
+  int clipUpdates = 0;
 
   int32_t GetPassMode() override { return passMode; }
   ShaderPassState* GetShaderPassState() override { return hasPassState ? &passState : nullptr; }
@@ -112,6 +130,10 @@ class RecordingRenderEngine : public RenderEngine {
   int32_t* GetViewport(int32_t* rect) override;
   float ReadDepth(int32_t x, int32_t y) override;
   void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;
+  void SetClipRect(const float* rect, bool enable) override;
+  void UpdateClipRect() override { ++clipUpdates; }
+  void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                       const Vector4f* color) override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
 
