@@ -18,6 +18,9 @@
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
+#include "render/RenderChannel.h"
+#include "render/RenderPipe.h"
+#include "render/RenderSystemTraverse.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -28,20 +31,54 @@ namespace {
 using namespace PM;
 
 const char kUsage[] =
-    "usage: pm-run [--quiet] [--log-level N] FILE...\n"
-    "       pm-run [--quiet] [--log-level N] -e TEXT\n"
+    "usage: pm-run [OPTION]... FILE... [--then FILE...]\n"
+    "       pm-run [OPTION]... -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
+    "  --frames N       after the scripts, draw N frames 1/60 s apart of the RenderPipe \"Pipe\"\n"
+    "                   with the RenderChannels \"Channel0\", \"Channel1\", ...\n"
+    "  --then           the scripts after it run once the frames are drawn\n"
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
 
 struct Options {
   uint32_t flags = kParseCountLines;
   int logLevel = kLevelDebug;
+  int frames = 0;
+  bool then = false;  // files now go to thenFiles
   std::vector<std::string> files;
   std::vector<std::string> texts;
+  std::vector<std::string> thenFiles;
+};
+
+// A whole number from `lo` to `hi`, or a message naming the option and -1.
+long NumberArg(const char* option, const char* text, long lo, long hi) {
+  char* end = nullptr;
+  long n = std::strtol(text, &end, 10);
+  if (!*text || *end || n < lo || n > hi) {
+    std::fprintf(stderr, "pm-run: %s takes a number from %ld to %ld, not \"%s\".\n", option, lo, hi, text);
+    return -1;
+  }
+  return n;
+}
+
+// One command-line option: its name, whether it takes a value, and what it does (false: bad value).
+struct OptionRow {
+  const char* name;
+  bool takesValue;
+  bool (*apply)(Options& o, const char* value);
+};
+
+const OptionRow kOptions[] = {
+    {"--quiet", false, [](Options& o, const char*) { return o.flags |= kParseQuiet, true; }},
+    {"--log-level", true,
+     [](Options& o, const char* v) { return (o.logLevel = int(NumberArg("--log-level", v, 0, 7))) >= 0; }},
+    {"-e", true, [](Options& o, const char* v) { return o.texts.push_back(v), true; }},
+    {"--frames", true,
+     [](Options& o, const char* v) { return (o.frames = int(NumberArg("--frames", v, 0, 1000000))) >= 0; }},
+    {"--then", false, [](Options& o, const char*) { return o.then = true; }},
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -51,23 +88,16 @@ int ParseArgs(int argc, char** argv, Options& o) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (a == "--quiet") {
-      o.flags |= kParseQuiet;
-    } else if (a == "--log-level" && i + 1 < argc) {
-      char* end = nullptr;
-      long n = std::strtol(argv[++i], &end, 10);
-      if (!*argv[i] || *end || n < 0 || n > 7) {
-        std::fprintf(stderr, "pm-run: --log-level takes a number from 0 to 7, not \"%s\".\n", argv[i]);
-        return 2;
-      }
-      o.logLevel = int(n);
-    } else if (a == "-e" && i + 1 < argc) {
-      o.texts.push_back(argv[++i]);
+    const OptionRow* row = nullptr;
+    for (const OptionRow& r : kOptions)
+      if (a == r.name && (!r.takesValue || i + 1 < argc)) row = &r;
+    if (row) {
+      if (!row->apply(o, row->takesValue ? argv[++i] : nullptr)) return 2;
     } else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\".\n%s", a.c_str(), kUsage);
       return 2;
     } else {
-      o.files.push_back(a);
+      (o.then ? o.thenFiles : o.files).push_back(a);
     }
   }
   if (o.files.empty() && o.texts.empty()) {
@@ -144,6 +174,31 @@ int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
   return errors ? 1 : 0;
 }
 
+// Draws `frames` frames 1/60 s apart of the pipe named "Pipe" and the channels "Channel0", "Channel1", ...
+// up to the first name that is missing.
+void DrawFrames(ScriptEngine* engine, int frames) {
+  ScriptNamespace* ns = engine->GetNamespace();
+  Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
+  if (!pipe->IsA(RenderPipe_I::kClassId)) {
+    LogError("pm-run: no RenderPipe named \"Pipe\" to draw frames with.");
+    return;
+  }
+  static_cast<RenderPipe_I*>(pipe.Get())->ApplyFormat();
+  Ptr<RenderSystemTraverse_I> traverse(RenderSystemTraverse_I::Create());
+  traverse->SetRenderPipe(pipe);
+  for (int32_t i = 0;; ++i) {
+    const std::string name = "Channel" + std::to_string(i);
+    ScriptObject* channel = ns->FindObject(String(name.c_str()));
+    if (!channel->IsA(RenderChannel_I::kClassId)) break;
+    traverse->SetChannel(i, channel);
+  }
+  constexpr double kStep = 1.0 / 60;
+  for (int frame = 0; frame < frames; ++frame) {
+    traverse->Draw(frame * kStep, kStep, 0);
+    traverse->Present(0);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,6 +228,9 @@ int main(int argc, char** argv) {
       if (errors) status = 1;
     }
     for (const std::string& file : options.files)
+      if (RunFile(engine, file, options.flags)) status = 1;
+    if (options.frames > 0) DrawFrames(engine, options.frames);
+    for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
   }
   PrintPipe()->Flush();

@@ -307,6 +307,26 @@ TEST_F(FrameTest, OneChannelFrameMakesItsCallsInOrder) {
   EXPECT_EQ(Engine().draws.size(), 2u);
 }
 
+TEST_F(FrameTest, ForceFlagStaysSetUntilNoLoadIsPending) {
+  RenderChannel_I* channel = Channel(0);
+  channel->SetFlagByte(1);
+  LogCapture log;
+  Engine().textureLoads = 3;
+  Draw();
+  Draw();
+  EXPECT_EQ(channel->GetFlagByte(), 1);
+  EXPECT_EQ(log.Text().find("ForceTextureLoading: done."), std::string::npos);
+  EXPECT_NE(log.Text().find("ForceTextureLoading took "), std::string::npos) << log.Text();
+  EXPECT_NE(log.Text().find("ms trav, 3 pending, 0 total)."), std::string::npos) << log.Text();
+  Engine().textureLoads = 0;
+  Draw();
+  EXPECT_EQ(channel->GetFlagByte(), 0);
+  EXPECT_NE(log.Text().find("ForceTextureLoading: done."), std::string::npos);
+  log.Take();
+  Draw();
+  EXPECT_EQ(log.Text().find("ForceTextureLoading"), std::string::npos);
+}
+
 TEST_F(FrameTest, DrawLeavesTheFloatingPointControlStateAsItFoundIt) {
   Channel(0);
   const uint16_t controlWord = FpuGuard::ReadControlWord();
