@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Trace.h"
+#include "render/TraceStage.h"
 #include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
@@ -25,18 +26,6 @@ void SetPrecision(uint16_t precision) {
 RenderPipe_I* AsPipe(ScriptObject* o) {
   return o->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(o) : nullptr;
 }
-
-// Brackets one stage of the frame with the trace's enter and leave marks.
-class Stage {
- public:
-  explicit Stage(const char* label) : m_label(label) { TraceEnter(label); }
-  ~Stage() { TraceLeave(m_label); }
-  Stage(const Stage&) = delete;
-  Stage& operator=(const Stage&) = delete;
-
- private:
-  const char* m_label;
-};
 
 }  // namespace
 
@@ -90,7 +79,7 @@ void RenderSystemTraverse_I::Draw(double time, double timeStep, int32_t updateOn
 }
 
 void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t updateOnly) {
-  Stage frame("RenderSystemTraverse_D::DrawTree");
+  TraceStage frame("RenderSystemTraverse_D::DrawTree");
   g_FramePrimitiveCount = 0;
   ++m_d.frameCounter;
   SetCurrentFrameStamp(m_d.frameCounter);
@@ -117,7 +106,7 @@ void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t upda
 
 void RenderSystemTraverse_I::UpdateSound(double time, const Array<Obj<ScriptObject>>& emitters,
                                          const Array<Obj<ScriptObject>>& receivers) {
-  Stage stage("RenderSystemTraverse_D::DrawTree UpdateSound");
+  TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateSound");
   FpuGuard guard;
   SetPrecision(kPrecision53);
   if (!(time < m_d.lastSoundTime || time > m_d.lastSoundTime + 0.125)) return;

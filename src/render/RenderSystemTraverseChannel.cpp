@@ -3,6 +3,7 @@
 
 #include "core/Log.h"
 #include "core/Trace.h"
+#include "render/TraceStage.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
@@ -13,17 +14,6 @@
 namespace PM {
 
 namespace {
-
-class Stage {
- public:
-  explicit Stage(const char* label) : m_label(label) { TraceEnter(label); }
-  ~Stage() { TraceLeave(m_label); }
-  Stage(const Stage&) = delete;
-  Stage& operator=(const Stage&) = delete;
-
- private:
-  const char* m_label;
-};
 
 void RunTreeUpdate(TreeUpdatePass& pass) {
   if (TreeUpdateFn update = GetTreeUpdate()) update(pass);
@@ -75,7 +65,7 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   pass.drawMask = channel->m_drawMask;
   pass.excludeMask = channel->m_excludeMask;
   {
-    Stage stage("RenderSystemTraverse_D::DrawTree UpdateConstraint");
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateConstraint");
     pass.kind = TreeUpdatePass::kConstraint;
     pass.parentMatrix = kIdentityMatrix4f;
     pass.camera = cameraTransform.Get();
@@ -83,14 +73,14 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   }
   const Matrix4f view = ViewMatrix(cameraTransform.Get());
   {
-    Stage stage("RenderSystemTraverse_D::DrawTree UpdateTree");
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateTree");
     pass.kind = TreeUpdatePass::kTree;
     pass.parentMatrix = view;
     pass.camera = nullptr;
     RunTreeUpdate(pass);
   }
   {
-    Stage stage("RenderSystemTraverse_D::DrawTree UpdateParticles");
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateParticles");
     if (ParticlesUpdateFn update = GetParticlesUpdate())
       for (const Obj<ScriptObject>& p : pass.particles) update(p.Get(), timeStep);
   }
@@ -110,15 +100,15 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   engine->SetAuxMatrix0(&view);
   engine->SetAuxMatrix1(&view);
   {
-    Stage stage("RenderSystemTraverse_D::DrawTree UnloadTextures");
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UnloadTextures");
     engine->UnloadTextures();
   }
   {
-    Stage stage("RenderSystemTraverse_D::DrawTree UnloadPolygonCache");
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UnloadPolygonCache");
     engine->UnloadPolygonCache();
   }
   if (channel->GetFlagByte()) {
-    Stage stage("RenderSystemTraverse_D::DrawTree ForceTextureLoading");
+    TraceStage stage("RenderSystemTraverse_D::DrawTree ForceTextureLoading");
     ForceTextureLoading(engine, root.Get(), m_d.progress.Get());
     if (engine->GetTextureLoadCount() == 0) {
       channel->SetFlagByte(0);
@@ -175,15 +165,15 @@ void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine
     draw.m_passMode = 1;
     engine->BeginPass(1);
     {
-      Stage stage("RenderSystemTraverse_D::DrawTree DrawTree");
+      TraceStage stage("RenderSystemTraverse_D::DrawTree DrawTree");
       draw.CullAndCollect(root);
     }
     {
-      Stage stage("RenderSystemTraverse_D::DrawTree Light");
+      TraceStage stage("RenderSystemTraverse_D::DrawTree Light");
       draw.SetLightsAndFog();
     }
     {
-      Stage stage("RenderSystemTraverse_D::DrawTree Draw");
+      TraceStage stage("RenderSystemTraverse_D::DrawTree Draw");
       TraceMark("DrawSorted");
       draw.DrawSorted();
       TraceMark("DrawGUI");
