@@ -1,6 +1,7 @@
 #include "support/RecordingRenderEngine.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace PM::Test {
 
@@ -56,7 +57,24 @@ int32_t RecordingRenderEngine::SetShaderBase(ScriptObject* shader, bool first) {
   calls.push_back({"base", {}, {}, {}, {}, shader, first});
   return baseAnswer;
 }
-void RecordingRenderEngine::SetViewport(const int32_t* rect) { std::copy(rect, rect + 4, viewport); }
+void RecordingRenderEngine::SetViewport(const int32_t* rect) {
+  std::copy(rect, rect + 4, viewport);
+  Note("SetViewport", {float(rect[0]), float(rect[1]), float(rect[2]), float(rect[3])});
+}
+
+void RecordingRenderEngine::Note(const char* name, std::initializer_list<float> values) {
+  std::ostringstream out;
+  out << name;
+  for (float v : values) out << ' ' << v;
+  frame.push_back(out.str());
+}
+
+std::vector<std::string> RecordingRenderEngine::FrameCalls(const std::string& name) const {
+  std::vector<std::string> out;
+  for (const std::string& f : frame)
+    if (f.compare(0, name.size(), name) == 0 && (f.size() == name.size() || f[name.size()] == ' ')) out.push_back(f);
+  return out;
+}
 int32_t* RecordingRenderEngine::GetViewport(int32_t* rect) {
   std::copy(viewport, viewport + 4, rect);
   return rect;

@@ -108,6 +108,54 @@ class RecordingRenderEngine : public RenderEngine {
   float clipRect[4] = {0, 0, 0, 0};
   int clipUpdates = 0;
 
+  // Frame-level calls as text in the order made, e.g. "BeginPass 3", "SetViewport 0 0 320 480",
+  // "DrawDebugSphere 1 0 0 1", "DrawDebugLine 0 0 0 1 0 0"; matrices and draws are kept above.
+  std::vector<std::string> frame;
+  int32_t textureLoads = 0;  // GetTextureLoadCount
+  Matrix4f aux0 = kIdentityMatrix4f;
+  std::vector<Spheref> spheres;  // DrawDebugSphere's spheres
+
+  // Frame-level calls of one name: the entries of `frame` starting with it.
+  std::vector<std::string> FrameCalls(const std::string& name) const;
+  void BeginPass(int32_t mode) override {
+    passMode = mode;
+    Note("BeginPass", {float(mode)});
+  }
+  void ResetPass() override { Note("ResetPass", {}); }
+  void DrawStencilShadow() override { Note("DrawStencilShadow", {}); }
+  void DrawDebugAxes() override { Note("DrawDebugAxes", {}); }
+  void DrawDebugBone(const Vector3f* t) override { Note("DrawDebugBone", {t->x, t->y, t->z}); }
+  void DrawDebugSphere(const Spheref* s, const Vector4f* c) override {
+    spheres.push_back(*s);
+    Note("DrawDebugSphere", {c->x, c->y, c->z, c->w});
+  }
+  void DrawDebugFrustum(const Frustum*) override { Note("DrawDebugFrustum", {}); }
+  void DrawDebugPoint(const Vector3f* p, const Vector4f* c, float h) override {
+    Note("DrawDebugPoint", {p->x, p->y, p->z, c->x, c->y, c->z, h});
+  }
+  void DrawDebugLine(const Vector3f* a, const Vector3f* b, const Vector4f*) override {
+    Note("DrawDebugLine", {a->x, a->y, a->z, b->x, b->y, b->z});
+  }
+  void LatchPrimitiveCount() override { Note("LatchPrimitiveCount", {}); }
+  ResultCode ClearBuffer(const ChannelClearInfo*) override {
+    Note("ClearBuffer", {});
+    return SOK;
+  }
+  void SetCullEnable(bool on) override { Note("SetCullEnable", {float(on)}); }
+  void SetCullFrustum(const Frustum*) override { Note("SetCullFrustum", {}); }
+  void SetAuxMatrix0(const Matrix4f* m) override {
+    aux0 = *m;
+    Note("SetAuxMatrix0", {});
+  }
+  void SetAuxMatrix1(const Matrix4f*) override { Note("SetAuxMatrix1", {}); }
+  void UnloadTextures() override { Note("UnloadTextures", {}); }
+  void UnloadPolygonCache() override { Note("UnloadPolygonCache", {}); }
+  int32_t GetTextureLoadCount() override { return textureLoads; }
+  void SetFog(const Matrix4f*, ScriptObject* fog) override { Note(IsNilObject(fog) ? "SetFog nil" : "SetFog", {}); }
+  void SetLight(int32_t index, const Matrix4f*, ScriptObject*) override { Note("SetLight", {float(index)}); }
+  void SetAmbientLight(const Vector3f*) override { Note("SetAmbientLight", {}); }
+  void SetLightingEnable(int32_t n) override { Note("SetLightingEnable", {float(n)}); }
+
   int32_t GetPassMode() override { return passMode; }
   ShaderPassState* GetShaderPassState() override { return hasPassState ? &passState : nullptr; }
   int32_t CullTest(const Spheref*) override { return cullAnswer; }
@@ -141,6 +189,7 @@ class RecordingRenderEngine : public RenderEngine {
   std::vector<RecordedCall> CallsOf(const std::string& op) const;
 
  private:
+  void Note(const char* name, std::initializer_list<float> values);
   void Record(const PolygonData* data, Ptr<RenderPolygonCache>* cache, bool clipped);
 };
 
