@@ -34,4 +34,9 @@ using TreeUpdateFn = void (*)(TreeUpdatePass& pass);
 TreeUpdateFn GetTreeUpdate();
 void SetTreeUpdate(TreeUpdateFn fn);
 
+// The particle stage: one step of a collected particle node by the frame's time step.
+using ParticleUpdateFn = void (*)(ScriptObject* particles, double dt);
+ParticleUpdateFn GetParticleUpdate();
+void SetParticleUpdate(ParticleUpdateFn fn);
+
 }  // namespace PM
