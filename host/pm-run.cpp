@@ -16,6 +16,7 @@
 
 #include "anim/AnimationScheduler.h"
 #include "core/ErrorTally.h"
+#include "core/GeneratorSeed.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
@@ -29,13 +30,15 @@ namespace {
 using namespace PM;
 
 const char kUsage[] =
-    "usage: pm-run [--quiet] [--log-level N] [--frames N] FILE... [--then FILE...]\n"
+    "usage: pm-run [--quiet] [--log-level N] [--seed N] [--frames N] FILE... [--then FILE...]\n"
     "       pm-run [--quiet] [--log-level N] -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers named \"Scheduler0\", \"Scheduler1\", ... (to the first missing name)\n"
     "  --then FILE...   run these scripts after the frames\n"
+    "  --seed N         seed the random generators (particle systems) from N instead of the clock,\n"
+    "                   so that runs repeat\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
     "  --help           this text\n"
@@ -51,6 +54,7 @@ struct Options {
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;  // run after the frames
   long frames = 0;
+  long seed = -1;  // -1: from the clock
 };
 
 // A whole number from 0 to `max` for option `name`; -1 after the message.
@@ -82,6 +86,9 @@ int ParseArgs(int argc, char** argv, Options& o) {
     } else if (a == "--frames" && i + 1 < argc) {
       o.frames = ParseCount("--frames", argv[++i], kMaxFrames);
       if (o.frames < 0) return 2;
+    } else if (a == "--seed" && i + 1 < argc) {
+      o.seed = ParseCount("--seed", argv[++i], long(UINT32_MAX));
+      if (o.seed < 0) return 2;
     } else if (a == "--then") {
       afterThen = true;
     } else if (a == "-e" && i + 1 < argc) {
@@ -202,6 +209,7 @@ int main(int argc, char** argv) {
     std::fputs("pm-run: the library did not start.\n", stderr);
     return 1;
   }
+  if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
