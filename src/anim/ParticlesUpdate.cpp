@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "anim/NodeAccess.h"
@@ -26,6 +27,14 @@ Matrix4f ModelViewAbove(const TNode_I* node) {
 int64_t OwedBirths(float acc) {
   if (!std::isfinite(acc)) return 0;
   return int64_t(std::min(acc, 2147483647.0f));
+}
+
+// dst = src, reusing dst's block when it is large enough (the sprites keep theirs from step to step).
+template <class T>
+void CopyInto(Array<T>& dst, const Array<T>& src) {
+  if (dst.SameBlock(src)) return;
+  dst.SetCountNoCopy(src.Count());
+  std::copy(src.begin(), src.end(), dst.begin());
 }
 
 }  // namespace
@@ -135,8 +144,8 @@ void TParticles_I::Update(double dt) {
       ++j;
   }
 
-  s->m_translations = m_positions;
-  s->m_appearanceSelect = m_appearanceSelect;
+  CopyInto(s->m_translations, m_positions);
+  CopyInto(s->m_appearanceSelect, m_appearanceSelect);
 }
 
 }  // namespace PM

@@ -1,6 +1,7 @@
 #include "anim/RadialField.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "anim/NodeAccess.h"
 #include "scene/EngineClassRegistry.h"
@@ -24,7 +25,7 @@ void TRadialField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& posi
   Vector3f* v = velocities.Data();
   for (int32_t i = 0; i < n; ++i) {
     const Vector3f d{p[i].x - origin.x, p[i].y - origin.y, p[i].z - origin.z};
-    const float r = d.Length();
+    const float r = std::sqrt(d.LengthSquared());
     if (!(r > 0.0f && r <= maxDistance)) continue;
     const float k = (m + slope * r) * step / r;
     v[i] = {v[i].x + d.x * k, v[i].y + d.y * k, v[i].z + d.z * k};
