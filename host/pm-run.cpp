@@ -16,6 +16,7 @@
 
 #include "anim/AnimationScheduler.h"
 #include "core/ErrorTally.h"
+#include "core/GeneratorSeed.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
@@ -38,6 +39,8 @@ const char kUsage[] =
     "  -e TEXT          run the script text\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
+    "  --seed N         seed the random generators (particle systems) from N instead of the clock,\n"
+    "                   so that runs repeat\n"
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
@@ -54,6 +57,7 @@ struct Options {
   std::vector<std::string> files;
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;
+  long seed = -1;  // -1: from the clock
 };
 
 // A whole number from `lo` to `hi`, or a message naming the option and -1.
@@ -81,6 +85,8 @@ const OptionRow kOptions[] = {
     {"-e", true, [](Options& o, const char* v) { return o.texts.push_back(v), true; }},
     {"--frames", true,
      [](Options& o, const char* v) { return (o.frames = int(NumberArg("--frames", v, 0, 1000000))) >= 0; }},
+    {"--seed", true,
+     [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
     {"--then", false, [](Options& o, const char*) { return o.then = true; }},
 };
 
@@ -235,6 +241,7 @@ int main(int argc, char** argv) {
     std::fputs("pm-run: the library did not start.\n", stderr);
     return 1;
   }
+  if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));

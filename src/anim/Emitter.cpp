@@ -4,6 +4,11 @@
 
 namespace PM {
 
+void SEmitter_I::SetDirection(const Vector3f& v) {
+  m_direction = v;
+  if (v.LengthSquared() != 0.0f) m_direction.Normalize();
+}
+
 namespace {
 
 void DefineEmitterClasses() {
@@ -16,7 +21,7 @@ void DefineEmitterClasses() {
       FieldMember<&SEmitter_I::m_emitterType, VEnum>(0x01FFF068, "EmitterType"),
       FieldMember<&SEmitter_I::m_emitterGeometry>(0x02FFF068, "EmitterGeometry"),
       FieldMember<&SEmitter_I::m_emitRate>(0x03FFF068, "EmitRate"),
-      FieldMember<&SEmitter_I::m_direction>(0x04FFF068, "Direction"),
+      AccessorMember<&SEmitter_I::GetDirection, &SEmitter_I::SetDirection>(0x04FFF068, "Direction"),
       FieldMember<&SEmitter_I::m_spread>(0x05FFF068, "Spread"),
       FieldMember<&SEmitter_I::m_speed>(0x06FFF068, "Speed"),
       FieldMember<&SEmitter_I::m_randomSpeed>(0x07FFF068, "RandomSpeed"),

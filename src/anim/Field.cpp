@@ -1,8 +1,18 @@
 #include "anim/Field.h"
 
+#include "anim/NodeAccess.h"
 #include "scene/EngineClassRegistry.h"
 
 namespace PM {
+
+Matrix4f TField_I::ParticleSpaceInverse(TBaseTransform_I* P) {
+  return P ? P->GetModelViewMatrixInverse() : kIdentityMatrix4f;
+}
+
+Matrix4f TField_I::FieldMatrix() const {
+  const auto* t = As<TBaseTransform_I>(GetParentTransform());
+  return t ? t->GetModelViewMatrix() : kIdentityMatrix4f;
+}
 
 namespace {
 

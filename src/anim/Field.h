@@ -1,6 +1,7 @@
 // Base of the force fields acting on particle systems: the description and the placed instance.
 #pragma once
 
+#include "scene/BaseTransform.h"
 #include "scene/EngineClass.h"
 #include "scene/Leaf.h"
 
@@ -21,6 +22,17 @@ class TField_I : public TLeaf_I {
  public:
   static constexpr uint32_t kClassId = 0xFFFFF06B;
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TField_I>("TField"); }
+
+  // Adds this step's change to the velocities of particles living in the model-view space of P (null:
+  // the identity); positions are only read.
+  virtual void ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                          double dt) = 0;
+
+ protected:
+  // The inverse model-view of P, or the identity.
+  static Matrix4f ParticleSpaceInverse(TBaseTransform_I* P);
+  // The model-view of this node's transform, or the identity.
+  Matrix4f FieldMatrix() const;
 };
 
 }  // namespace PM

@@ -22,6 +22,9 @@ class TGravityField_I : public TField_I {
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TGravityField_I>("TGravityField"); }
   static ScriptObject* Create() { return NewEngineNode<TGravityField_I, SGravityField_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TGravityField_I, SGravityField_I>(extraBytes); }
+
+  void ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                  double dt) override;
 };
 
 }  // namespace PM

@@ -22,6 +22,9 @@ class TRadialField_I : public TField_I {
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<TRadialField_I>("TRadialField"); }
   static ScriptObject* Create() { return NewEngineNode<TRadialField_I, SRadialField_I>(); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) { return NewEngineNode<TRadialField_I, SRadialField_I>(extraBytes); }
+
+  void ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                  double dt) override;
 };
 
 }  // namespace PM
