@@ -49,7 +49,8 @@ void GroupLayer_I::RemoveLayers(int32_t start, int32_t count) {
 }
 
 int32_t GroupLayer_I::AutoDimension(LayerApplyContext& context, Vector3f& out, int force) {
-  if (m_dimension.x > 0.0f && m_dimension.y > 0.0f) {
+  // A side below one pixel is no size: the children decide it.
+  if (m_dimension.x >= 1.0f && m_dimension.y >= 1.0f) {
     out = {m_dimension.x, m_dimension.y, 0.0f};
     return 1;
   }
