@@ -23,7 +23,7 @@ int64_t LastWriteTime(const String& path, String& fullPath) {
   StreamPipeRef pipe(Storage::OpenStream(path, Storage::kReadQuiet, fullPath, &rc));
   if (rc != 0) return 0;
   int64_t creation = 0, access = 0, lastWrite = 0;
-  if (pipe->GetFileTime(&creation, &access, &lastWrite) != 0) return 0;
+  pipe->GetFileTime(&creation, &access, &lastWrite);
   return lastWrite;
 }
 
