@@ -93,10 +93,7 @@ TEST_F(TexturePreloadThreads, TexturesDroppedMidLoadDieOnTheDrawingThread) {
     t->PreloadImage(true, String(), handles.back().Get());
   }  // every texture reference of this thread is gone here
   ASSERT_TRUE(WaitForLoads());
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    EXPECT_TRUE(deaths.empty()) << "a loading thread destroyed a texture";
-  }
+  // Later PreloadImage calls may already have released the first textures: here, as well.
   DrainTextureReleases();
   ASSERT_EQ(deaths.size(), 16u);
   for (std::thread::id id : deaths) EXPECT_EQ(id, std::this_thread::get_id());
