@@ -18,6 +18,7 @@
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
+#include "render/Texture.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -34,6 +35,8 @@ const char kUsage[] =
     "  -e TEXT          run the script text\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
+    "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
+    "                   its image to FILE as PNG\n"
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
 
@@ -42,6 +45,7 @@ struct Options {
   int logLevel = kLevelDebug;
   std::vector<std::string> files;
   std::vector<std::string> texts;
+  std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -61,6 +65,9 @@ int ParseArgs(int argc, char** argv, Options& o) {
         return 2;
       }
       o.logLevel = int(n);
+    } else if (a == "--texture" && i + 2 < argc) {
+      o.textures.emplace_back(argv[i + 1], argv[i + 2]);
+      i += 2;
     } else if (a == "-e" && i + 1 < argc) {
       o.texts.push_back(argv[++i]);
     } else if (a.size() > 1 && a[0] == '-') {
@@ -144,6 +151,22 @@ int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
   return errors ? 1 : 0;
 }
 
+// Loads the named texture the way an engine would on its own thread, and writes its image.
+int WriteTexture(ScriptEngine* engine, const std::string& name, const std::string& file) {
+  ScriptObject* o = engine->GetNamespace()->FindObject(String(name.c_str()));
+  if (!o || IsNilObject(o) || !o->IsA(Texture_I::kClassId)) {
+    LogError("pm-run: no texture \"", name.c_str(), "\".");
+    return 1;
+  }
+  Obj<Image_I> image(Image_I::New());
+  static_cast<Texture_I*>(o)->LoadSync(String("Images/"), image);
+  if (image->GetFormat() == 0 || image->ExportFile(String(file.c_str())) != 0) {
+    LogError("pm-run: texture \"", name.c_str(), "\" gave no image for \"", file.c_str(), "\".");
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +197,8 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
+    for (const auto& [name, file] : options.textures)
+      if (WriteTexture(engine, name, file)) status = 1;
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);
