@@ -12,6 +12,7 @@
 
 #include "core/Log.h"
 #include "core/Module.h"
+#include "render/ImageLayer.h"
 #include "render/TextureLoad.h"
 #include "render/TransformLayer.h"
 #include "storage/Storage.h"
