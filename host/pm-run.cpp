@@ -23,6 +23,7 @@
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
+#include "render/Texture.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -45,6 +46,8 @@ const char kUsage[] =
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
     "  --then           the scripts after it run once the frames are drawn\n"
+    "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
+    "                   its image to FILE as PNG\n"
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
 
@@ -58,6 +61,7 @@ struct Options {
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;
   long seed = -1;  // -1: from the clock
+  std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
 };
 
 // A whole number from `lo` to `hi`, or a message naming the option and -1.
@@ -96,6 +100,11 @@ int ParseArgs(int argc, char** argv, Options& o) {
     if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (a == "--texture" && i + 2 < argc) {  // the one option with two values
+      o.textures.emplace_back(argv[i + 1], argv[i + 2]);
+      i += 2;
+      continue;
     }
     const OptionRow* row = nullptr;
     for (const OptionRow& r : kOptions)
@@ -221,6 +230,22 @@ void RunFrames(ScriptEngine* engine, int frames) {
   }
 }
 
+// Loads the named texture the way an engine would on its own thread, and writes its image.
+int WriteTexture(ScriptEngine* engine, const std::string& name, const std::string& file) {
+  ScriptObject* o = engine->GetNamespace()->FindObject(String(name.c_str()));
+  if (!o || IsNilObject(o) || !o->IsA(Texture_I::kClassId)) {
+    LogError("pm-run: no texture \"", name.c_str(), "\".");
+    return 1;
+  }
+  Obj<Image_I> image(Image_I::New());
+  static_cast<Texture_I*>(o)->LoadSync(String("Images/"), image);
+  if (image->GetFormat() == 0 || image->ExportFile(String(file.c_str())) != 0) {
+    LogError("pm-run: texture \"", name.c_str(), "\" gave no image for \"", file.c_str(), "\".");
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,6 +280,8 @@ int main(int argc, char** argv) {
     if (options.frames > 0) RunFrames(engine, options.frames);
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
+    for (const auto& [name, file] : options.textures)
+      if (WriteTexture(engine, name, file)) status = 1;
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);
