@@ -16,9 +16,14 @@
 
 #include "anim/AnimationScheduler.h"
 #include "core/ErrorTally.h"
+#include "core/GeneratorSeed.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
+#include "render/RenderChannel.h"
+#include "render/RenderPipe.h"
+#include "render/RenderSystemTraverse.h"
+#include "render/Texture.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -29,68 +34,88 @@ namespace {
 using namespace PM;
 
 const char kUsage[] =
-    "usage: pm-run [--quiet] [--log-level N] [--frames N] FILE... [--then FILE...]\n"
-    "       pm-run [--quiet] [--log-level N] -e TEXT\n"
+    "usage: pm-run [OPTION]... FILE... [--then FILE...]\n"
+    "       pm-run [OPTION]... -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
-    "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
-    "                   schedulers named \"Scheduler0\", \"Scheduler1\", ... (to the first missing name)\n"
-    "  --then FILE...   run these scripts after the frames\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
+    "  --seed N         seed the random generators (particle systems) from N instead of the clock,\n"
+    "                   so that runs repeat\n"
+    "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
+    "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
+    "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
+    "  --then           the scripts after it run once the frames are drawn\n"
+    "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
+    "                   its image to FILE as PNG\n"
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
 
-// A thousand hours of frames at 60 per second: more than any run needs.
-constexpr long kMaxFrames = 216000000;
 
 struct Options {
   uint32_t flags = kParseCountLines;
   int logLevel = kLevelDebug;
+  int frames = 0;
+  bool then = false;  // files now go to thenFiles
   std::vector<std::string> files;
   std::vector<std::string> texts;
-  std::vector<std::string> thenFiles;  // run after the frames
-  long frames = 0;
+  std::vector<std::string> thenFiles;
+  long seed = -1;  // -1: from the clock
+  std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
 };
 
-// A whole number from 0 to `max` for option `name`; -1 after the message.
-long ParseCount(const char* name, const char* text, long max) {
+// A whole number from `lo` to `hi`, or a message naming the option and -1.
+long NumberArg(const char* option, const char* text, long lo, long hi) {
   char* end = nullptr;
-  errno = 0;
   long n = std::strtol(text, &end, 10);
-  if (!*text || *end || errno || n < 0 || n > max) {
-    std::fprintf(stderr, "pm-run: %s takes a number from 0 to %ld, not \"%s\".\n", name, max, text);
+  if (!*text || *end || n < lo || n > hi) {
+    std::fprintf(stderr, "pm-run: %s takes a number from %ld to %ld, not \"%s\".\n", option, lo, hi, text);
     return -1;
   }
   return n;
 }
 
+// One command-line option: its name, whether it takes a value, and what it does (false: bad value).
+struct OptionRow {
+  const char* name;
+  bool takesValue;
+  bool (*apply)(Options& o, const char* value);
+};
+
+const OptionRow kOptions[] = {
+    {"--quiet", false, [](Options& o, const char*) { return o.flags |= kParseQuiet, true; }},
+    {"--log-level", true,
+     [](Options& o, const char* v) { return (o.logLevel = int(NumberArg("--log-level", v, 0, 7))) >= 0; }},
+    {"-e", true, [](Options& o, const char* v) { return o.texts.push_back(v), true; }},
+    {"--frames", true,
+     [](Options& o, const char* v) { return (o.frames = int(NumberArg("--frames", v, 0, 1000000))) >= 0; }},
+    {"--seed", true,
+     [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
+    {"--then", false, [](Options& o, const char*) { return o.then = true; }},
+};
+
 int ParseArgs(int argc, char** argv, Options& o) {
-  bool afterThen = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (a == "--quiet") {
-      o.flags |= kParseQuiet;
-    } else if (a == "--log-level" && i + 1 < argc) {
-      long n = ParseCount("--log-level", argv[++i], 7);
-      if (n < 0) return 2;
-      o.logLevel = int(n);
-    } else if (a == "--frames" && i + 1 < argc) {
-      o.frames = ParseCount("--frames", argv[++i], kMaxFrames);
-      if (o.frames < 0) return 2;
-    } else if (a == "--then") {
-      afterThen = true;
-    } else if (a == "-e" && i + 1 < argc) {
-      o.texts.push_back(argv[++i]);
+    if (a == "--texture" && i + 2 < argc) {  // the one option with two values
+      o.textures.emplace_back(argv[i + 1], argv[i + 2]);
+      i += 2;
+      continue;
+    }
+    const OptionRow* row = nullptr;
+    for (const OptionRow& r : kOptions)
+      if (a == r.name && (!r.takesValue || i + 1 < argc)) row = &r;
+    if (row) {
+      if (!row->apply(o, row->takesValue ? argv[++i] : nullptr)) return 2;
     } else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\".\n%s", a.c_str(), kUsage);
       return 2;
     } else {
-      (afterThen ? o.thenFiles : o.files).push_back(a);
+      (o.then ? o.thenFiles : o.files).push_back(a);
     }
   }
   if (o.files.empty() && o.texts.empty() && o.thenFiles.empty()) {
@@ -98,21 +123,6 @@ int ParseArgs(int argc, char** argv, Options& o) {
     return 2;
   }
   return -1;
-}
-
-// The host's frames: frame k (1 .. count) steps every scheduler "Scheduler0", "Scheduler1", ... up to
-// the first name that is not an animation scheduler, at the frame time k / 60.
-void RunFrames(ScriptEngine* engine, long count) {
-  ScriptNamespace* ns = engine->GetNamespace();
-  for (long k = 1; k <= count; ++k) {
-    const double time = double(k) / 60.0;
-    for (int i = 0;; ++i) {
-      std::string name = "Scheduler" + std::to_string(i);
-      Obj<ScriptObject> found(ns->FindObject(String(name.c_str())));
-      if (found.IsNil() || !found->IsA(AnimationScheduler_I::kClassId)) break;
-      static_cast<AnimationScheduler_I*>(found.Get())->Update(time);
-    }
-  }
 }
 
 // Scripts are held as one String, whose length is an int.
@@ -182,6 +192,60 @@ int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
   return errors ? 1 : 0;
 }
 
+// Steps every scheduler "Scheduler0", "Scheduler1", ... up to the first name that is not an animation
+// scheduler, to the frame time `time`.
+void StepSchedulers(ScriptNamespace* ns, double time) {
+  for (int i = 0;; ++i) {
+    std::string name = "Scheduler" + std::to_string(i);
+    Obj<ScriptObject> found(ns->FindObject(String(name.c_str())));
+    if (found.IsNil() || !found->IsA(AnimationScheduler_I::kClassId)) break;
+    static_cast<AnimationScheduler_I*>(found.Get())->Update(time);
+  }
+}
+
+// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
+// made a RenderPipe named "Pipe", draws it with the channels "Channel0", "Channel1", ... up to the first
+// missing name and presents it. Without a pipe only the schedulers run.
+void RunFrames(ScriptEngine* engine, int frames) {
+  ScriptNamespace* ns = engine->GetNamespace();
+  Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
+  Ptr<RenderSystemTraverse_I> traverse;
+  if (pipe->IsA(RenderPipe_I::kClassId)) {
+    static_cast<RenderPipe_I*>(pipe.Get())->ApplyFormat();
+    traverse = RenderSystemTraverse_I::Create();
+    traverse->SetRenderPipe(pipe);
+    for (int32_t i = 0;; ++i) {
+      const std::string name = "Channel" + std::to_string(i);
+      ScriptObject* channel = ns->FindObject(String(name.c_str()));
+      if (!channel->IsA(RenderChannel_I::kClassId)) break;
+      traverse->SetChannel(i, channel);
+    }
+  }
+  constexpr double kStep = 1.0 / 60;
+  for (int frame = 0; frame < frames; ++frame) {
+    StepSchedulers(ns, (frame + 1) * kStep);
+    if (!traverse) continue;
+    traverse->Draw(frame * kStep, kStep, 0);
+    traverse->Present(0);
+  }
+}
+
+// Loads the named texture the way an engine would on its own thread, and writes its image.
+int WriteTexture(ScriptEngine* engine, const std::string& name, const std::string& file) {
+  ScriptObject* o = engine->GetNamespace()->FindObject(String(name.c_str()));
+  if (!o || IsNilObject(o) || !o->IsA(Texture_I::kClassId)) {
+    LogError("pm-run: no texture \"", name.c_str(), "\".");
+    return 1;
+  }
+  Obj<Image_I> image(Image_I::New());
+  static_cast<Texture_I*>(o)->LoadSync(String("Images/"), image);
+  if (image->GetFormat() == 0 || image->ExportFile(String(file.c_str())) != 0) {
+    LogError("pm-run: texture \"", name.c_str(), "\" gave no image for \"", file.c_str(), "\".");
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -202,6 +266,7 @@ int main(int argc, char** argv) {
     std::fputs("pm-run: the library did not start.\n", stderr);
     return 1;
   }
+  if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
@@ -212,9 +277,11 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
-    RunFrames(engine, options.frames);
+    if (options.frames > 0) RunFrames(engine, options.frames);
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
+    for (const auto& [name, file] : options.textures)
+      if (WriteTexture(engine, name, file)) status = 1;
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);

@@ -1,7 +1,11 @@
 #include "anim/Emitter.h"
 
-
 namespace PM {
+
+void SEmitter_I::SetDirection(const Vector3f& v) {
+  m_direction = v;
+  if (v.LengthSquared() != 0.0f) m_direction.Normalize();
+}
 
 void SEmitter_I::Define() {
   const ClassDef classes[] = {
@@ -13,7 +17,7 @@ void SEmitter_I::Define() {
       FieldMember<&SEmitter_I::m_emitterType, VEnum>(0x01FFF068, "EmitterType"),
       FieldMember<&SEmitter_I::m_emitterGeometry>(0x02FFF068, "EmitterGeometry"),
       FieldMember<&SEmitter_I::m_emitRate>(0x03FFF068, "EmitRate"),
-      FieldMember<&SEmitter_I::m_direction>(0x04FFF068, "Direction"),
+      AccessorMember<&SEmitter_I::GetDirection, &SEmitter_I::SetDirection>(0x04FFF068, "Direction"),
       FieldMember<&SEmitter_I::m_spread>(0x05FFF068, "Spread"),
       FieldMember<&SEmitter_I::m_speed>(0x06FFF068, "Speed"),
       FieldMember<&SEmitter_I::m_randomSpeed>(0x07FFF068, "RandomSpeed"),
@@ -22,4 +26,5 @@ void SEmitter_I::Define() {
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classes/EngineClass.h"
+#include "geometry/PolygonGeometry.h"
 #include "scene/Leaf.h"
 
 namespace PM {
@@ -13,8 +14,13 @@ class SEmitter_I : public EngineClass<SEmitter_I, SLeaf_I, ClassId::SEmitter, "S
   enum : uint32_t { kEmitterOmni = 0x01FFF0AA, kEmitterDirectional = 0x02FFF0AA, kEmitterVolume = 0x03FFF0AA };
   enum : uint32_t { kVolumeCube = 0x01FFF0AB, kVolumeSphere = 0x02FFF0AB, kVolumeCylinder = 0x03FFF0AB, kVolumeCone = 0x04FFF0AB };
 
+  // Stores v at unit length; a squared length already in the unit band is kept bit for bit. A zero
+  // vector has no direction and is stored as it is.
+  void SetDirection(const Vector3f& v);
+  Vector3f GetDirection() const { return m_direction; }
+
   uint32_t m_emitterType = kEmitterOmni;
-  WeakObj<ScriptObject> m_emitterGeometry;
+  WeakObj<TPolygonGeometry_I> m_emitterGeometry;
   float m_emitRate = 100.0f;
   Vector3f m_direction = {0.0f, 0.0f, 0.0f};
   float m_spread = 0.0f;

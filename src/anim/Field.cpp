@@ -1,7 +1,17 @@
 #include "anim/Field.h"
 
+#include "anim/NodeAccess.h"
 
 namespace PM {
+
+Matrix4f TField_I::ParticleSpaceInverse(TBaseTransform_I* P) {
+  return P ? P->GetModelViewMatrixInverse() : kIdentityMatrix4f;
+}
+
+Matrix4f TField_I::FieldMatrix() const {
+  const auto* t = As<TBaseTransform_I>(GetParentTransform());
+  return t ? t->GetModelViewMatrix() : kIdentityMatrix4f;
+}
 
 void SField_I::Define() {
   const ClassDef classes[] = {
@@ -17,4 +27,5 @@ void SField_I::Define() {
   };
   DefineMembers(members);
 }
+
 }  // namespace PM

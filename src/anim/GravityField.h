@@ -15,6 +15,8 @@ class SGravityField_I : public EngineClass<SGravityField_I, SField_I, ClassId::S
 class TGravityField_I
     : public EngineClass<TGravityField_I, TField_I, ClassId::TGravityField, "TGravityField", SGravityField_I> {
  public:
+  void ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                  double dt) override;
 };
 
 }  // namespace PM

@@ -15,6 +15,8 @@ class SRadialField_I : public EngineClass<SRadialField_I, SField_I, ClassId::SRa
 class TRadialField_I
     : public EngineClass<TRadialField_I, TField_I, ClassId::TRadialField, "TRadialField", SRadialField_I> {
  public:
+  void ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                  double dt) override;
 };
 
 }  // namespace PM

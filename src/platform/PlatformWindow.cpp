@@ -200,6 +200,8 @@ bool DestroyPlatformWindow(PlatformWindow* w) {
   return true;
 }
 
+std::vector<PlatformWindow*> OpenPlatformWindows() { return g_windows; }
+
 PlatformWindow* FindPlatformWindow(unsigned long xWindow) {
   for (PlatformWindow* w : g_windows)
     if (w->window == xWindow && !w->destroying) return w;

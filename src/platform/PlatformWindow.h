@@ -3,6 +3,8 @@
 // whatever the window manager adds; without one (Xvfb) they are 0 px and maximising is done here.
 #pragma once
 
+#include <vector>
+
 #include <cstdint>
 
 #include "platform/WindowMessages.h"
@@ -45,6 +47,8 @@ PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info);
 bool DestroyPlatformWindow(PlatformWindow* window);
 // The window of an X id among those created here; null for others.
 PlatformWindow* FindPlatformWindow(unsigned long xWindow);
+// The windows created and not yet destroyed, oldest first.
+std::vector<PlatformWindow*> OpenPlatformWindows();
 
 // Client rectangle (0, 0, width, height) and the outer rectangle on the screen.
 bool GetClientRect(PlatformWindow* window, WindowRect* out);

@@ -5,12 +5,14 @@
 #include <cstdint>
 
 #include "classes/EngineClassIds.h"
+#include "core/Array.h"
 #include "core/Matrix4f.h"
 #include "core/Vector3f.h"
 
 namespace PM {
 
 class RenderEngine;
+class ScriptObject;
 
 // The user interface's window node, recognised by its class id; it implements GUIWindow.
 inline constexpr uint32_t kClassTWindow = ClassId::TWindow;
@@ -25,6 +27,10 @@ class GUIWindow {
   virtual void SetMatrix(const Matrix4f& projection) = 0;
   // Lays out and draws the window's widget tree with the engine's current matrices.
   virtual void Draw(RenderEngine* engine) = 0;
+  // Appends the shaders the widget tree draws with, as candidates for preloading, in the order they
+  // are met: per widget its style's shader, an image's shader and its tiles' shaders last to first,
+  // then its children in order. Duplicates and shaders that are not for preloading are left in.
+  virtual void ListShaderCandidates(Array<ScriptObject*>& out) = 0;
 
  protected:
   GUIWindow() = default;

@@ -34,4 +34,10 @@ using TreeUpdateFn = void (*)(TreeUpdatePass& pass);
 TreeUpdateFn GetTreeUpdate();
 void SetTreeUpdate(TreeUpdateFn fn);
 
+// The slot through which the frame traversal advances a particle system by the frame's time step;
+// the animation area fills it, and until then particles stand still.
+using ParticlesUpdateFn = void (*)(ScriptObject* particles, double timeStep);
+ParticlesUpdateFn GetParticlesUpdate();
+void SetParticlesUpdate(ParticlesUpdateFn fn);
+
 }  // namespace PM

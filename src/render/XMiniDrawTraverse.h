@@ -19,6 +19,8 @@ class GUIWindow;
 class ScriptObject;
 class TBranch_I;
 class TGeometry_I;
+class TIKHandle_I;
+class TIKSplineHandle_I;
 
 // A light or fog node met by the collection (counted) and the model-view matrix in force there.
 struct XMiniLightInfo {
@@ -53,6 +55,11 @@ class XMiniDrawTraverse {
   // Main pass only: draws every collected window with the camera's or its own projection, restoring
   // both engine matrices after each.
   void DrawGUI();
+  // An extra pass: every visible geometry under `node` drawn once in tree order with the engine's
+  // model-view kept in step by exchange and load; in pass mode 0 also the debug shapes the pass flag
+  // word asks for (0x10 skeletons, IK handles and curves, 0x8 bounding spheres). The engine's
+  // model-view ends as it began.
+  void DrawExtraPass(ScriptObject* node);
   // Releases every reference and empties every array, keeping their capacity.
   void ResetDrawContext();
 
@@ -97,9 +104,16 @@ class XMiniDrawTraverse {
   void DrawRecordMain(const DrawObjectInfo& record);
   void DrawRecordExtra(const DrawObjectInfo& record);
   void DrawWindow(GUIWindow& window);
+  void ExtraPassNode(ScriptObject* node);
+  void DrawBounds(TGeometry_I* geometry);
+  void DrawHandleSpline(TIKSplineHandle_I* handle);
+  void DrawIKFigure(TIKHandle_I* handle);
 
   Array<WalkFrame> m_walk;
   Array<Matrix4f> m_savedMatrices;
+  Array<Vector3f> m_splineCvs;  // scratch of the handle splines
+  int32_t m_extraDepth = 0;
+  bool m_extraDepthReported = false;
 };
 
 }  // namespace PM

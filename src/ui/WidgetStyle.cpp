@@ -5,8 +5,13 @@
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"
 #include "ui/Widget.h"
+#include "ui/WidgetTLS.h"
 
 namespace PM {
+
+
+WidgetStyle_I* WidgetStyle_I::GetDefaultStyle() { return WidgetTLS::Get().defaultStyle.Get(); }
+void WidgetStyle_I::SetDefaultStyle(WidgetStyle_I* style) { WidgetTLS::Get().defaultStyle = style; }
 
 void WidgetStyle_I::Define() {
   DefineUIClass<WidgetStyle_I, Object_I>();
@@ -27,7 +32,8 @@ void WidgetStyle_I::Define() {
       FieldMember<&WidgetStyle_I::m_focusTextColor>(0x0EFFF0D2, "FocusTextColor"),
       FieldMember<&WidgetStyle_I::m_inactiveTabTileOffset>(0x0FFFF0D2, "InactiveTabTileOffset"),
       FieldMember<&WidgetStyle_I::m_activeTabTileOffset>(0x10FFF0D2, "ActiveTabTileOffset"),
-      FieldMember<&WidgetStyle_I::m_defaultStyle>(0x11FFF0D2, "DefaultStyle", 0x3),
+      AccessorMember<&WidgetStyle_I::DefaultStyleMember, &WidgetStyle_I::SetDefaultStyleMember>(0x11FFF0D2,
+                                                                                                "DefaultStyle", 0x3),
       FieldMember<&WidgetStyle_I::m_infoWidget>(0x12FFF0D2, "InfoWidget"),
       FieldMember<&WidgetStyle_I::m_iconCollection>(0x13FFF0D2, "IconCollection", 0x4),
       FieldMember<&WidgetStyle_I::m_elementDialog>(0x14FFF0D2, "ElementDialog", 0x4),

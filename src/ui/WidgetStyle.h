@@ -21,6 +21,12 @@ class WidgetStyle_I : public EngineClass<WidgetStyle_I, Object_I, ClassId::Widge
   // Defines the class, then its own members.
   static void Define();
 
+  // The calling thread's default style (nil until set, and again once its last owner lets go); the
+  // widget constructor gives it to every new widget.
+  static WidgetStyle_I* GetDefaultStyle();
+  // Holds `style` weakly as the calling thread's default; nil clears it.
+  static void SetDefaultStyle(WidgetStyle_I* style);
+
   Obj<RenderShader_I> m_widgetShader;
   Obj<TileCollection_I> m_iconCollection;
   Obj<FontStyle_I> m_fontStyle;
@@ -64,8 +70,10 @@ class WidgetStyle_I : public EngineClass<WidgetStyle_I, Object_I, ClassId::Widge
   Obj<UIElement_I> m_elementTextEdit;
   Obj<UIElement_I> m_elementKey;
   Obj<UIElement_I> m_elementMouse;
-  // Stands in for the thread's default style until the per-thread widget record exists.
-  WeakObj<WidgetStyle_I> m_defaultStyle;
+
+  // The DefaultStyle member: any style object reads and writes the calling thread's default.
+  WidgetStyle_I* DefaultStyleMember() const { return GetDefaultStyle(); }
+  void SetDefaultStyleMember(WidgetStyle_I* style) { SetDefaultStyle(style); }
 };
 
 }  // namespace PM

@@ -31,6 +31,7 @@ class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWin
   void Draw(RenderEngine* engine) override;
   // The window matrix: the projection the render system last drew the window with.
   void SetMatrix(const Matrix4f& m) override { m_matrix = m; }
+  void ListShaderCandidates(Array<ScriptObject*>& out) override;
   void GetMatrix(Matrix4f* out) const { *out = m_matrix; }
 
   bool UsesCameraProjection() const override { return m_useCameraProjection; }

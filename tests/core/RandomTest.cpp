@@ -1,5 +1,6 @@
 // The Park-Miller sequence and the getters built on it; scripts and saved scenes rely on the exact draws.
 #include "core/Random.h"
+#include "core/GeneratorSeed.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,19 @@ TEST(RandomTest, FloatGettersUseTheDrawOverTwoToThe31) {
     ASSERT_GT(d, 3.0);
     ASSERT_LT(d, 4.0);
   }
+}
+
+// A fixed base repeats the seeds of a run; generators made one after the other still differ.
+TEST(GeneratorSeed, FixedBaseRepeatsAndCounterSeparates) {
+  SetGeneratorSeedBase(7);
+  const uint32_t a = NewGeneratorSeed(), b = NewGeneratorSeed();
+  SetGeneratorSeedBase(7);
+  EXPECT_EQ(NewGeneratorSeed(), a);
+  EXPECT_NE(a, b);
+  SetGeneratorSeedBase(8);
+  EXPECT_NE(NewGeneratorSeed(), a);
+  ClearGeneratorSeedBase();
+  EXPECT_NE(NewGeneratorSeed(), NewGeneratorSeed());
 }
 
 }  // namespace

@@ -6,7 +6,9 @@ must appear on standard error, in order, each matched as a substring of one log 
 any text). A script with no log expectations must run without errors (exit status 0).
 Leading "// pm-run: ARGS" lines pass options to pm-run; "// mode: text" runs the script as text only.
 The script goes before a "--then" among the options; a "x.bsi" option names a script of the same
-folder (run as text, or compiled in the compiled mode).
+folder (run as text, or compiled in the compiled mode). "// then: FILE" (beside the script) runs FILE
+after the frames that --frames draws. Scripts drawing frames open a window and are skipped without a
+display.
 Scripts listed in pending.txt (behaviour not built yet) are reported as skipped while they fail.
 """
 import argparse, os, shutil, subprocess, sys
@@ -15,15 +17,17 @@ SKIP = 77
 
 
 def directives(text):
-    args, modes = [], None
+    args, modes, then = [], None, []
     for line in text.split('\n'):
         if line.startswith('// pm-run:'):
             args += line[len('// pm-run:'):].split()
         elif line.startswith('// mode:'):
             modes = line[len('// mode:'):].split()
+        elif line.startswith('// then:'):
+            then += line[len('// then:'):].split()
         else:
             break
-    return args, modes
+    return args, modes, then
 
 
 def line_matches(pattern, line):
@@ -63,10 +67,13 @@ def run(opts):
     key = os.path.relpath(base, opts.root).replace(os.sep, '/')
     raw = open(script, 'rb').read()
     text = raw.decode('latin-1')
-    args, modes = directives(text)
+    args, modes, then_files = directives(text)
     if modes and opts.mode not in modes or opts.mode == 'compiled' and raw.startswith(b'BSB'):
         print('not run as', opts.mode)
         return 0, None
+    if '--frames' in args and not os.environ.get('DISPLAY'):
+        print('no display to draw frames in')
+        return SKIP, None
     work = os.path.join(opts.work, key.replace('/', '.') + '.' + opts.mode)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
@@ -97,7 +104,9 @@ def run(opts):
     args = [resolve(a) for a in args]
     then = args.index('--then') if '--then' in args else len(args)
     env = dict(os.environ, PM_LOG_DIR=work)
-    p = subprocess.run([opts.pm_run] + args[:then] + [target] + args[then:], capture_output=True, env=env, timeout=120)
+    after = ['--then'] + [os.path.join(os.path.dirname(script), f) for f in then_files] if then_files else []
+    p = subprocess.run([opts.pm_run] + args[:then] + [target] + args[then:] + after, capture_output=True,
+                       env=env, timeout=120)
     out = p.stdout.decode('latin-1')
     err = p.stderr.decode('latin-1')
     sys.stdout.write('--- stdout\n' + out + '\n--- stderr\n' + err + '\n--- exit status %d\n' % p.returncode)
@@ -124,6 +133,8 @@ def main():
     ap.add_argument('script')
     opts = ap.parse_args()
     status, problem = run(opts)
+    if status == SKIP:
+        return SKIP
     key = os.path.relpath(os.path.abspath(opts.script)[:-3], opts.root).replace(os.sep, '/')
     pending = pending_entries(os.path.join(opts.root, 'pending.txt'), key)
     is_pending = 'all' in pending or opts.mode in pending

@@ -1,6 +1,7 @@
 #include "support/RecordingRenderEngine.h"
 
 #include <algorithm>
+#include <sstream>
 
 namespace PM::Test {
 
@@ -56,7 +57,24 @@ int32_t RecordingRenderEngine::SetShaderBase(ScriptObject* shader, bool first) {
   calls.push_back({"base", {}, {}, {}, {}, shader, first});
   return baseAnswer;
 }
-void RecordingRenderEngine::SetViewport(const int32_t* rect) { std::copy(rect, rect + 4, viewport); }
+void RecordingRenderEngine::SetViewport(const int32_t* rect) {
+  std::copy(rect, rect + 4, viewport);
+  Note("SetViewport", {float(rect[0]), float(rect[1]), float(rect[2]), float(rect[3])});
+}
+
+void RecordingRenderEngine::Note(const char* name, std::initializer_list<float> values) {
+  std::ostringstream out;
+  out << name;
+  for (float v : values) out << ' ' << v;
+  frame.push_back(out.str());
+}
+
+std::vector<std::string> RecordingRenderEngine::FrameCalls(const std::string& name) const {
+  std::vector<std::string> out;
+  for (const std::string& f : frame)
+    if (f.compare(0, name.size(), name) == 0 && (f.size() == name.size() || f[name.size()] == ' ')) out.push_back(f);
+  return out;
+}
 int32_t* RecordingRenderEngine::GetViewport(int32_t* rect) {
   std::copy(viewport, viewport + 4, rect);
   return rect;
@@ -67,6 +85,21 @@ float RecordingRenderEngine::ReadDepth(int32_t x, int32_t y) {
 }
 void RecordingRenderEngine::ChannelFX(const ChannelFXInfo* info, const String& basePath) {
   channelFX.push_back({*info, basePath.CStr()});
+}
+
+void RecordingRenderEngine::SetClipRect(const float* rect, bool enable) {
+  std::copy(rect, rect + 4, clipRect);
+  clipOn = enable;
+}
+void RecordingRenderEngine::DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                                            const Vector4f* color) {
+  ScriptObject* shader = nullptr;
+  for (auto c = calls.rbegin(); c != calls.rend() && !shader; ++c)
+    if (c->op == "base") shader = c->shader;
+  RecordedQuad q{left, right, bottom, top, {}, *color, shader, clipOn, {}, calls.size()};
+  std::copy(texCoords, texCoords + 8, q.texCoords);
+  std::copy(clipRect, clipRect + 4, q.clipRect);
+  quads.push_back(q);
 }
 
 void RecordingRenderEngine::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {

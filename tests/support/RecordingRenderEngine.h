@@ -1,8 +1,9 @@
 // RecordingRenderEngine: a test double of the render-engine interface. It answers the pass mode, the
 // pass state, CullTest, the viewport, the depth convention, the half-pixel offset, the shader passes
 // and ReadDepth as the test sets them, keeps both matrices, records colour, normal, matrix, shader-pass,
-// depth-read and channel-effect calls, copies every draw record with the arrays it points to (so
-// reading past them trips the sanitizer), and puts a counting cache into an empty cache field.
+// depth-read, channel-effect, clip and clipped-quad calls, copies every draw record with the arrays it
+// points to (so reading past them trips the sanitizer), and puts a counting cache into an empty cache
+// field.
 #pragma once
 
 #include <memory>
@@ -58,6 +59,19 @@ struct RecordedCall {
   bool first = false;
 };
 
+// One DrawQuadClipped call, with the shader of the last "base" call before it (null before any) and the
+// clip state at the time. texCoords: (u, v) for the corners (left, bottom), (right, bottom), (left, top),
+// (right, top).
+struct RecordedQuad {
+  float left, right, bottom, top;
+  float texCoords[8];
+  Vector4f color;
+  ScriptObject* shader;
+  bool clipOn;
+  float clipRect[4];
+  size_t callsBefore;  // calls recorded before this quad: where it falls among them
+};
+
 // One ChannelFX call: the record and the path as handed over.
 struct RecordedChannelFX {
   ChannelFXInfo info;
@@ -89,6 +103,58 @@ class RecordingRenderEngine : public RenderEngine {
   float depth = 1.0f;          // what ReadDepth answers
   std::vector<std::pair<int32_t, int32_t>> depthReads;
   std::vector<RecordedChannelFX> channelFX;
+  std::vector<RecordedQuad> quads;
+  bool clipOn = false;
+  float clipRect[4] = {0, 0, 0, 0};
+  int clipUpdates = 0;
+
+  // Frame-level calls as text in the order made, e.g. "BeginPass 3", "SetViewport 0 0 320 480",
+  // "DrawDebugSphere 1 0 0 1", "DrawDebugLine 0 0 0 1 0 0"; matrices and draws are kept above.
+  std::vector<std::string> frame;
+  int32_t textureLoads = 0;  // GetTextureLoadCount
+  Matrix4f aux0 = kIdentityMatrix4f;
+  std::vector<Spheref> spheres;  // DrawDebugSphere's spheres
+
+  // Frame-level calls of one name: the entries of `frame` starting with it.
+  std::vector<std::string> FrameCalls(const std::string& name) const;
+  void BeginPass(int32_t mode) override {
+    passMode = mode;
+    Note("BeginPass", {float(mode)});
+  }
+  void ResetPass() override { Note("ResetPass", {}); }
+  void DrawStencilShadow() override { Note("DrawStencilShadow", {}); }
+  void DrawDebugAxes() override { Note("DrawDebugAxes", {}); }
+  void DrawDebugBone(const Vector3f* t) override { Note("DrawDebugBone", {t->x, t->y, t->z}); }
+  void DrawDebugSphere(const Spheref* s, const Vector4f* c) override {
+    spheres.push_back(*s);
+    Note("DrawDebugSphere", {c->x, c->y, c->z, c->w});
+  }
+  void DrawDebugFrustum(const Frustum*) override { Note("DrawDebugFrustum", {}); }
+  void DrawDebugPoint(const Vector3f* p, const Vector4f* c, float h) override {
+    Note("DrawDebugPoint", {p->x, p->y, p->z, c->x, c->y, c->z, h});
+  }
+  void DrawDebugLine(const Vector3f* a, const Vector3f* b, const Vector4f*) override {
+    Note("DrawDebugLine", {a->x, a->y, a->z, b->x, b->y, b->z});
+  }
+  void LatchPrimitiveCount() override { Note("LatchPrimitiveCount", {}); }
+  ResultCode ClearBuffer(const ChannelClearInfo*) override {
+    Note("ClearBuffer", {});
+    return SOK;
+  }
+  void SetCullEnable(bool on) override { Note("SetCullEnable", {float(on)}); }
+  void SetCullFrustum(const Frustum*) override { Note("SetCullFrustum", {}); }
+  void SetAuxMatrix0(const Matrix4f* m) override {
+    aux0 = *m;
+    Note("SetAuxMatrix0", {});
+  }
+  void SetAuxMatrix1(const Matrix4f*) override { Note("SetAuxMatrix1", {}); }
+  void UnloadTextures() override { Note("UnloadTextures", {}); }
+  void UnloadPolygonCache() override { Note("UnloadPolygonCache", {}); }
+  int32_t GetTextureLoadCount() override { return textureLoads; }
+  void SetFog(const Matrix4f*, ScriptObject* fog) override { Note(IsNilObject(fog) ? "SetFog nil" : "SetFog", {}); }
+  void SetLight(int32_t index, const Matrix4f*, ScriptObject*) override { Note("SetLight", {float(index)}); }
+  void SetAmbientLight(const Vector3f*) override { Note("SetAmbientLight", {}); }
+  void SetLightingEnable(int32_t n) override { Note("SetLightingEnable", {float(n)}); }
 
   int32_t GetPassMode() override { return passMode; }
   ShaderPassState* GetShaderPassState() override { return hasPassState ? &passState : nullptr; }
@@ -112,6 +178,10 @@ class RecordingRenderEngine : public RenderEngine {
   int32_t* GetViewport(int32_t* rect) override;
   float ReadDepth(int32_t x, int32_t y) override;
   void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;
+  void SetClipRect(const float* rect, bool enable) override;
+  void UpdateClipRect() override { ++clipUpdates; }
+  void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                       const Vector4f* color) override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
 
@@ -119,6 +189,7 @@ class RecordingRenderEngine : public RenderEngine {
   std::vector<RecordedCall> CallsOf(const std::string& op) const;
 
  private:
+  void Note(const char* name, std::initializer_list<float> values);
   void Record(const PolygonData* data, Ptr<RenderPolygonCache>* cache, bool clipped);
 };
 

@@ -1,0 +1,122 @@
+#include "render/RenderSystemTraverse.h"
+
+#include "core/Log.h"
+#include "core/Trace.h"
+#include "render/TraceStage.h"
+#include "platform/FpuGuard.h"
+#include "render/RenderChannel.h"
+#include "render/RenderPipe.h"
+#include "render/engine/FramePrimitiveCount.h"
+#include "script/object/MemberDef.h"
+#include "scene/FrameStamp.h"
+#include "scene/SoundEmitter.h"
+#include "scene/SoundReceiver.h"
+
+namespace PM {
+
+namespace {
+
+// The x87 precision-control field and its 24- and 53-bit settings.
+constexpr uint16_t kPrecisionMask = 0x0300, kPrecision24 = 0x0000, kPrecision53 = 0x0200;
+
+void SetPrecision(uint16_t precision) {
+  FpuGuard::WriteControlWord(static_cast<uint16_t>((FpuGuard::ReadControlWord() & ~kPrecisionMask) | precision));
+}
+
+RenderPipe_I* AsPipe(ScriptObject* o) {
+  return o->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(o) : nullptr;
+}
+
+}  // namespace
+
+RenderSystemTraverse_I* RenderSystemTraverse_I::Create() { return NewCounted<RenderSystemTraverse_I>(); }
+
+void RenderSystemTraverse_I::SetRenderPipe(ScriptObject* pipe) { m_d.pipe = pipe; }
+
+void RenderSystemTraverse_I::SetChannel(int32_t index, ScriptObject* channel) {
+  // A negative index would write before the list, a huge one allocate without bound.
+  if (index < 0 || index > kMaxGrowIndex) {
+    LogError("RenderSystemTraverse::SetChannel: index ", index, " out of range.");
+    return;
+  }
+  while (m_d.channels.Count() <= index) m_d.channels.Append(Obj<ScriptObject>());
+  m_d.channels[index] = channel;
+}
+
+ScriptObject* RenderSystemTraverse_I::GetChannel(int32_t index) {
+  if (index < 0 || index >= m_d.channels.Count()) return NilScriptObject();
+  return m_d.channels[index].Get();
+}
+
+void RenderSystemTraverse_I::ClearBuffers() {
+  RenderPipe_I* pipe = AsPipe(m_d.pipe.Get());
+  RenderEngine* engine = pipe ? pipe->GetRenderEngine() : nullptr;
+  if (!engine) return;
+  for (const Obj<ScriptObject>& c : m_d.channels) {
+    if (!c->IsA(RenderChannel_I::kClassId)) continue;
+    auto* channel = static_cast<RenderChannel_I*>(c.Get());
+    if (!channel->m_enable) continue;
+    engine->ClearBuffer(channel->GetDataPtr());
+    return;
+  }
+}
+
+int32_t RenderSystemTraverse_I::Present(int32_t swapArgument) {
+  RenderPipe_I* pipe = AsPipe(m_d.pipe.Get());
+  if (!pipe || !pipe->GetRenderEngine()) return 0;
+  return pipe->Present(swapArgument != 0);
+}
+
+void RenderSystemTraverse_I::Finish() {
+  RenderPipe_I* pipe = AsPipe(m_d.pipe.Get());
+  if (RenderEngine* engine = pipe ? pipe->GetRenderEngine() : nullptr) engine->Finish();
+}
+
+void RenderSystemTraverse_I::Draw(double time, double timeStep, int32_t updateOnly) {
+  FpuGuard guard;
+  SetPrecision(kPrecision24);
+  DrawTree(time, timeStep, updateOnly);
+}
+
+void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t updateOnly) {
+  TraceStage frame("RenderSystemTraverse_D::DrawTree");
+  g_FramePrimitiveCount = 0;
+  ++m_d.frameCounter;
+  SetCurrentFrameStamp(m_d.frameCounter);
+
+  Obj<ScriptObject> pipeHold = m_d.pipe;
+  RenderPipe_I* pipe = AsPipe(pipeHold.Get());
+  if (!pipe) {
+    LogError("no RenderPipe connected to RenderSystem.");
+    return;
+  }
+  int32_t x = 0, y = 0, width = 640, height = 480;
+  pipe->GetClientArea(&x, &y, &width, &height);
+
+  const int32_t count = m_d.channels.Count();
+  for (int32_t i = 0; i < count && i < m_d.channels.Count(); ++i) {
+    Obj<ScriptObject> hold = m_d.channels[i];
+    if (!hold->IsA(RenderChannel_I::kClassId)) continue;
+    auto* channel = static_cast<RenderChannel_I*>(hold.Get());
+    if (!channel->m_enable) continue;
+    DrawChannel(channel, time, timeStep, updateOnly != 0, i == m_d.channels.Count() - 1, width, height);
+  }
+  if (RenderEngine* engine = pipe->GetRenderEngine()) engine->LatchPrimitiveCount();
+}
+
+void RenderSystemTraverse_I::UpdateSound(double time, const Array<Obj<ScriptObject>>& emitters,
+                                         const Array<Obj<ScriptObject>>& receivers) {
+  TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateSound");
+  FpuGuard guard;
+  SetPrecision(kPrecision53);
+  if (!(time < m_d.lastSoundTime || time > m_d.lastSoundTime + 0.125)) return;
+  double elapsed = time - m_d.lastSoundTime;
+  if (elapsed < 0) elapsed = 0;
+  for (const Obj<ScriptObject>& e : emitters)
+    if (e->IsA(TSoundEmitter_I::kClassId)) static_cast<TSoundEmitter_I*>(e.Get())->Update(elapsed);
+  for (const Obj<ScriptObject>& r : receivers)
+    if (r->IsA(TSoundReceiver_I::kClassId)) static_cast<TSoundReceiver_I*>(r.Get())->Update(elapsed);
+  m_d.lastSoundTime = time;
+}
+
+}  // namespace PM

@@ -1,0 +1,209 @@
+// One channel of a frame: the update stages, camera and projection, and the passes.
+#include <cmath>
+
+#include "core/Log.h"
+#include "core/Trace.h"
+#include "render/TraceStage.h"
+#include "render/RenderChannel.h"
+#include "render/RenderPipe.h"
+#include "render/RenderSystemTraverse.h"
+#include "render/TreeUpdateHook.h"
+#include "scene/BaseTransform.h"
+#include "scene/Camera.h"
+
+namespace PM {
+
+namespace {
+
+void RunTreeUpdate(TreeUpdatePass& pass) {
+  if (TreeUpdateFn update = GetTreeUpdate()) update(pass);
+}
+
+// The camera's view: the inverse of its transform's world matrix without the transform's uniform scale.
+Matrix4f ViewMatrix(ScriptObject* cameraTransform) {
+  if (!cameraTransform->IsA(TBaseTransform_I::kClassId)) return kIdentityMatrix4f;
+  auto* t = static_cast<TBaseTransform_I*>(cameraTransform);
+  const Matrix4f& m = t->m_modelViewMatrix;
+  Vector3f scale, shear;
+  Matrix4f::ExtractScaleShear(m, scale, shear);
+  const float s = 3.0f / (scale.x + scale.y + scale.z);
+  if (s >= 0.99f && s <= 1.01f) return t->GetModelViewMatrixInverse();
+  Matrix4f scaling, unscaled, view;
+  scaling.SetScale(Vector3f{s, s, s});
+  unscaled.SetProduct(scaling, m);
+  view.SetInverseAffine(unscaled);
+  return view;
+}
+
+}  // namespace
+
+void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, double timeStep, bool updateOnly,
+                                         bool last, int32_t width, int32_t height) {
+  Obj<ScriptObject> root(channel->m_sceneRoot.Get());
+  Obj<ScriptObject> camera(channel->m_camera.Get());
+  Obj<ScriptObject> cameraTransform;
+  float fieldOfView = 45.0f, focusDistance = 0.0f, focusRadius = 0.0f;
+  Vector2f jitter{0.0f, 0.0f};
+  if (!IsNilObject(camera.Get())) {
+    auto* node = static_cast<TNode_I*>(camera.Get());
+    if (ScriptObject* s = node->m_sNode.Get(); s->IsA(SCamera_I::kClassId)) {
+      auto* sc = static_cast<SCamera_I*>(s);
+      fieldOfView = sc->m_fieldOfView;
+      focusDistance = sc->m_focusDistance;
+      focusRadius = sc->m_focusRadius;
+    }
+    cameraTransform = node->GetParentTransform();
+    jitter = {channel->m_frustumJitter.x * focusRadius, channel->m_frustumJitter.y * focusRadius};
+    // Depth of field without a jitter pattern: the eye swings left and right on alternate frames.
+    if (jitter.x == 0.0f && jitter.y == 0.0f && focusRadius > 0.0f && focusDistance > 0.0f)
+      jitter = {(m_d.frameCounter & 1) ? focusRadius : -focusRadius, 0.0f};
+  }
+
+  TreeUpdatePass pass;
+  pass.root = root.Get();
+  pass.frame = m_d.frameCounter;
+  pass.drawMask = channel->m_drawMask;
+  pass.excludeMask = channel->m_excludeMask;
+  {
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateConstraint");
+    pass.kind = TreeUpdatePass::kConstraint;
+    pass.parentMatrix = kIdentityMatrix4f;
+    pass.camera = cameraTransform.Get();
+    RunTreeUpdate(pass);
+  }
+  const Matrix4f view = ViewMatrix(cameraTransform.Get());
+  {
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateTree");
+    pass.kind = TreeUpdatePass::kTree;
+    pass.parentMatrix = view;
+    pass.camera = nullptr;
+    RunTreeUpdate(pass);
+  }
+  {
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateParticles");
+    if (ParticlesUpdateFn update = GetParticlesUpdate())
+      for (const Obj<ScriptObject>& p : pass.particles) update(p.Get(), timeStep);
+  }
+  UpdateSound(time, pass.soundEmitters, pass.soundReceivers);
+  if (updateOnly) return;
+
+  auto* pipe = static_cast<RenderPipe_I*>(m_d.pipe.Get());
+  if (!pipe->IsReady()) return;
+  Ptr<RenderEngine_I> engineHolder = pipe->m_d.engine;
+  RenderEngine* engine = pipe->GetRenderEngine();
+  if (!engine) return;
+
+  XMiniDrawTraverse& draw = m_d.draw;
+  draw.SetUp(engineHolder.Get(), channel->m_drawMask, Frustum{}, channel->m_frustumCullEnable, pipe,
+             m_d.frameCounter, 0);
+  engine->SetCullEnable(channel->m_frustumCullEnable);
+  engine->SetAuxMatrix0(&view);
+  engine->SetAuxMatrix1(&view);
+  {
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UnloadTextures");
+    engine->UnloadTextures();
+  }
+  {
+    TraceStage stage("RenderSystemTraverse_D::DrawTree UnloadPolygonCache");
+    engine->UnloadPolygonCache();
+  }
+  if (channel->GetFlagByte()) {
+    TraceStage stage("RenderSystemTraverse_D::DrawTree ForceTextureLoading");
+    ForceTextureLoading(engine, root.Get(), m_d.progress.Get());
+    if (engine->GetTextureLoadCount() == 0) {
+      channel->SetFlagByte(0);
+      LogDebug("ForceTextureLoading: done.");
+    }
+  }
+
+  const Vector4f v = channel->m_viewport;
+  const auto x0 = static_cast<int32_t>(v.x * float(width)), x1 = static_cast<int32_t>(v.y * float(width));
+  const auto y0 = static_cast<int32_t>(v.z * float(height)), y1 = static_cast<int32_t>(v.w * float(height));
+  const int32_t rect[4] = {x0, y0, x1 - x0, y1 - y0};
+  engine->SetViewport(rect);
+  const float aspect = y1 == y0 ? 1.0f : float(x1 - x0) / float(y1 - y0);
+  engine->ClearBuffer(channel->GetDataPtr());
+  draw.m_passFlags = static_cast<uint32_t>(channel->GetIntField());
+
+  const float zNear = channel->m_clipping.x, zFar = channel->m_clipping.y;
+  const float t = std::tan(fieldOfView * 0.008726646f);
+  const Vector4f f = channel->m_frustumPart;
+  const float p[4] = {2 * f.x - 1, 2 * f.y - 1, 2 * f.z - 1, 2 * f.w - 1};
+  // A projection without extent would divide by zero: the channel is cleared but nothing could be seen.
+  const bool visible = zFar != zNear && p[0] != p[1] && p[2] != p[3] && aspect != 0.0f;
+  if (visible) {
+    float jx = 0.0f, jy = 0.0f;
+    if (focusDistance > 0.0f) jx = zNear / focusDistance * jitter.x, jy = zNear / focusDistance * jitter.y;
+    Matrix4f frustum, shift, projection;
+    frustum.SetFrustum(p[0] * t * zNear * aspect + jx, p[1] * t * zNear * aspect + jx, p[2] * t * zNear + jy,
+                       p[3] * t * zNear + jy, zNear, zFar, engine->HasZeroToOneDepthRange() != 0);
+    shift.SetTranslation(Vector3f{jitter.x, jitter.y, 0.0f});
+    projection.SetProduct(shift, frustum);
+    engine->SetProjectionMatrix(&projection);
+    engine->SetModelViewMatrix(&kIdentityMatrix4f);
+    draw.m_current.modelView = kIdentityMatrix4f;
+
+    const float cull = channel->m_cullFrustumFactor;
+    draw.m_cullFrustum.Set(cull * p[0] * t * zNear * aspect, cull * p[1] * t * zNear * aspect, cull * p[2] * t * zNear,
+                           cull * p[3] * t * zNear, zNear, zFar);
+    engine->SetCullFrustum(&draw.m_cullFrustum);
+    if (cull < 1.0f) engine->DrawDebugFrustum(&draw.m_cullFrustum);
+    DrawPasses(root.Get(), engine);
+  }
+  if (last && pipe->GetPresentArg() != 0) {
+    const int32_t full[4] = {0, 0, width, height};
+    engine->SetViewport(full);
+  }
+  draw.ResetDrawContext();
+}
+
+void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine) {
+  XMiniDrawTraverse& draw = m_d.draw;
+  const uint32_t flags = draw.m_passFlags;
+  if (flags & 0x1) {
+    TraceMark("GlobalMode 1");
+    draw.m_passMode = 1;
+    engine->BeginPass(1);
+    {
+      TraceStage stage("RenderSystemTraverse_D::DrawTree DrawTree");
+      draw.CullAndCollect(root);
+    }
+    {
+      TraceStage stage("RenderSystemTraverse_D::DrawTree Light");
+      draw.SetLightsAndFog();
+    }
+    {
+      TraceStage stage("RenderSystemTraverse_D::DrawTree Draw");
+      TraceMark("DrawSorted");
+      draw.DrawSorted();
+      TraceMark("DrawGUI");
+      engine->SetFog(&kIdentityMatrix4f, NilScriptObject());
+      engine->BeginPass(0);
+      draw.DrawGUI();
+    }
+  }
+  auto extraPass = [&](int32_t mode) {
+    draw.m_passMode = mode;
+    engine->BeginPass(mode);
+    draw.DrawExtraPass(root);
+    draw.DrawSorted();
+  };
+  if (flags & 0x2) extraPass(2);
+  if (flags & 0x4) {
+    if (flags & 0x100) engine->BeginPass(256);
+    extraPass(3);
+  }
+  if (flags & 0x20) {
+    extraPass(4);
+    extraPass(5);
+    engine->DrawStencilShadow();
+  }
+  if (flags & 0x18) extraPass(0);
+  TraceMark("GlobalMode 1");
+  engine->BeginPass(1);
+  TraceMark("EndGlobalMode");
+  engine->ResetPass();
+  TraceMark("channel");
+}
+
+}  // namespace PM

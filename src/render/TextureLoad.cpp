@@ -1,0 +1,162 @@
+#include "render/TextureLoad.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <atomic>
+
+#include "classes/FileObject.h"
+#include "core/Log.h"
+#include "core/StreamPipe.h"
+#include "platform/Thread.h"
+#include "storage/Storage.h"
+
+namespace PM {
+
+namespace {
+
+String Str(std::string_view s) { return String(s); }
+
+// The last-write time of `path` (0 when it cannot be opened) and the full path it was found at.
+int64_t LastWriteTime(const String& path, String& fullPath) {
+  ResultCode rc = 0;
+  StreamPipeRef pipe(Storage::OpenStream(path, Storage::kReadQuiet, fullPath, &rc));
+  if (rc != 0) return 0;
+  int64_t creation = 0, access = 0, lastWrite = 0;
+  pipe->GetFileTime(&creation, &access, &lastWrite);
+  return lastWrite;
+}
+
+// Archive and video-package names are never cached: their caches would land inside the package.
+bool MayCache(std::string_view name) {
+  for (const char* ext : {".qvp", ".QVP", ".pmk", ".PMK"}) {
+    if (name.find(ext) != std::string_view::npos) return false;
+  }
+  return true;
+}
+
+// Writes the cache under a name of its own first, so a reader never sees half a file.
+void WriteCache(Image_I& image, const std::string& cachePath) {
+  static std::atomic<uint32_t> serial{0};
+  std::string tmp = cachePath.substr(0, cachePath.size() - 4) + ".tmp" + std::to_string(Thread::CurrentId()) + "-" +
+                    std::to_string(serial.fetch_add(1)) + ".bmg";
+  if (image.ExportFile(Str(tmp)) != 0 || std::rename(tmp.c_str(), cachePath.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    Log(LogOutPipe(), kLevelInfo, "LoadImageCached: could not write \"", Str(cachePath), "\".");
+  }
+}
+
+bool IsValid(Image_I* image) { return image->GetWidth() > 0 && image->GetHeight() > 0 && image->GetFormat() > 0; }
+
+}  // namespace
+
+ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, String& out) {
+  if (!fileObject || IsNilObject(fileObject) || !fileObject->IsA(FileObject_I::kClassId)) {
+    out = String();
+    return ENotFound;
+  }
+  auto* f = static_cast<FileObject_I*>(fileObject);
+  String name = f->GetFileName();
+  std::string_view v = name.View();
+  if (v.starts_with("absolute://")) out = Str(v.substr(11));
+  else if (v.starts_with("http://")) out = name;
+  else out = Str(std::string(f->GetReadPath().View()) + std::string(imagePath.View()) + std::string(v));
+  return 0;
+}
+
+Obj<Image_I> LoadImageCached(const String& name) {
+  Obj<Image_I> image(Image_I::New());
+  if (name.IsEmpty()) return image;
+  std::string n(name.View());
+  String found;
+  int64_t sourceTime = LastWriteTime(Str(n + ".png"), found);
+  if (sourceTime == 0) sourceTime = LastWriteTime(Str(n + ".jp2"), found);
+  if (sourceTime == 0) return image;
+
+  std::string full(found.View());
+  size_t dot = full.rfind('.');
+  std::string cache = full.substr(0, dot) + ".cache.bmg";
+  String cacheFound;
+  int64_t cacheTime = LastWriteTime(Str(cache), cacheFound);
+  if (cacheTime > sourceTime) {
+    StreamPipeRef pipe(Storage::OpenStreamSimple(Str(cache), Storage::kReadQuiet));
+    if (image->ImportFileFromStream(Str(cache), pipe.Get()) == 0 && IsValid(image)) return image;
+    // A damaged cache is replaced from the source below.
+    Log(LogOutPipe(), kLevelInfo, "LoadImageCached: cache \"", Str(cache), "\" unreadable, reloading the source.");
+  }
+  image->ImportFile(name);
+  if (IsValid(image) && MayCache(n)) WriteCache(*image, cache);
+  return image;
+}
+
+namespace {
+
+constexpr const char* kAlphaModeNames[] = {
+    "Opaque",     "AlphaMask", "AlphaBlend/WriteZ",           "AlphaBlend",
+    "AlphaAdd",   "Add",       "Multiply",                    "AlphaBlend/AlphaMask/WriteZ",
+    "AlphaBlend/AlphaMask=2/WriteZ",
+};
+
+}  // namespace
+
+const char* TextureAlphaModeName(int mode) {
+  return mode >= 0 && mode < int(std::size(kAlphaModeNames)) ? kAlphaModeNames[mode] : "";
+}
+
+void ParseTextureAlphaMode(const String& name, int& mode) {
+  if (name.IsEmpty()) return;
+  for (int i = 0; i < int(std::size(kAlphaModeNames)); ++i) {
+    if (name.View() == kAlphaModeNames[i]) {
+      mode = i;
+      return;
+    }
+  }
+  Log(LogOutPipe(), kLevelWarn, "texture alphamode \"", name, "\" not supported.");
+}
+
+void ParseTexturePMF(const char* text, size_t size, const String& name, String& typeName, String& alphaModeName) {
+  typeName = String();
+  alphaModeName = String();
+  std::string_view v(text, size);
+  size_t pos = 0;
+  // Skips white space, then reads one string in double quotes (empty when there is none).
+  auto quoted = [&]() {
+    while (pos < v.size() && (v[pos] == ' ' || v[pos] == '\t' || v[pos] == '\r' || v[pos] == '\n')) ++pos;
+    if (pos >= v.size() || v[pos] != '"') return std::string_view();
+    size_t end = v.find('"', pos + 1);
+    if (end == std::string_view::npos) {
+      pos = v.size();
+      return std::string_view();
+    }
+    std::string_view s = v.substr(pos + 1, end - pos - 1);
+    pos = end + 1;
+    return s;
+  };
+  std::string_view type = quoted();
+  if (type.empty()) {
+    std::string_view n = name.View();
+    size_t slash = n.rfind('/');
+    Log(LogOutPipe(), kLevelError, "Invalid file format in \"", Str(slash == n.npos ? n : n.substr(slash)), "\".");
+  } else {
+    typeName = Str(type);
+  }
+  std::string_view mode = quoted();
+  if (!mode.empty()) alphaModeName = Str(mode);
+}
+
+void ImportFilePMF(const String& name, String& typeName, String& alphaModeName) {
+  typeName = String();
+  alphaModeName = String();
+  String found;
+  ResultCode rc = 0;
+  StreamPipeRef pipe(Storage::OpenStream(String::FromConcatCStr(name, ".pmf"), Storage::kReadQuiet, found, &rc));
+  if (rc != 0) return;
+  // Description files are two short strings; more than this is not one.
+  constexpr int64_t kMaxBytes = 1 << 16;
+  std::string text(size_t(kMaxBytes), '\0');
+  int64_t n = pipe->Read(text.data(), kMaxBytes);
+  text.resize(size_t(n > 0 ? n : 0));
+  ParseTexturePMF(text.data(), text.size(), name, typeName, alphaModeName);
+}
+
+}  // namespace PM

@@ -1,0 +1,31 @@
+// Finding and loading a texture's image file: the file object's path, the image with its BMG cache
+// beside the source, the texture description file and the alpha-mode names.
+#pragma once
+
+#include <cstdint>
+
+#include "core/ResultCode.h"
+#include "core/String.h"
+#include "render/engine/Image.h"
+
+namespace PM {
+
+// Full name of the image a FileObject names: "absolute://" names stand alone, "http://" names are
+// taken whole, others are read path + image path + file name. Not a FileObject: empty and ENotFound.
+ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, String& out);
+
+// The image of `name` + ".png" (else ".jp2"); the "<base>.cache.bmg" beside it when strictly newer.
+// Never null; empty when nothing could be read.
+Obj<Image_I> LoadImageCached(const String& name);
+
+// Alpha-mode names by value, 0..8.
+const char* TextureAlphaModeName(int mode);
+// Exact match sets `mode`; an empty name is ignored, others logged.
+void ParseTextureAlphaMode(const String& name, int& mode);
+
+// Reads the two quoted strings of name + ".pmf"; a missing file leaves both empty.
+void ImportFilePMF(const String& name, String& typeName, String& alphaModeName);
+// The same on text already read (the fuzz target's entry).
+void ParseTexturePMF(const char* text, size_t size, const String& name, String& typeName, String& alphaModeName);
+
+}  // namespace PM

@@ -1,0 +1,28 @@
+// Loading a texture's image on a thread of its own: one record per load, and the test switch that
+// makes the thread start fail.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "render/Texture.h"
+
+namespace PM {
+
+struct AsyncTextureInfo {
+  Obj<Texture_I> texture;  // keeps the texture alive during the load
+  Ptr<Image_I> image;
+  uint8_t threaded = 0;
+  String fileName;  // resolved, without extension
+  String imagePath;
+  Ptr<TextureHandle> handle;
+};
+
+// Loads info's file into its handle (image first, then the state). A threaded load also hands its
+// texture reference to the drawing thread and counts itself out of PendingTextureLoads.
+uint32_t AsyncTextureLoad(AsyncTextureInfo* info);
+
+// Set by tests: the next thread starts fail as the system's refusal would.
+extern std::atomic<bool> g_FailTextureThreadStart;
+
+}  // namespace PM

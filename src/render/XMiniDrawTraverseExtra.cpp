@@ -1,0 +1,231 @@
+// The extra passes: every visible geometry drawn once more in tree order without shaders or sorting,
+// and in pass mode 0 the debug shapes of skeletons, IK handles, spline curves and bounding spheres.
+#include <algorithm>
+#include <vector>
+
+#include "core/BSpline.h"
+#include "core/Log.h"
+#include "geometry/Geometry.h"
+#include "geometry/PolygonGeometry.h"
+#include "geometry/SkinPolygonGeometry.h"
+#include "render/XMiniDrawTraverse.h"
+#include "scene/ClusterHandle.h"
+#include "scene/IKEffector.h"
+#include "scene/IKHandle.h"
+#include "scene/IKSplineHandle.h"
+#include "scene/Joint.h"
+#include "scene/LODGroup.h"
+#include "scene/SplineCurve.h"
+#include "scene/Transform.h"
+
+namespace PM {
+
+namespace {
+
+constexpr Vector4f kClusterColor{1, 0.5f, 0, 1}, kIKPointColor{1, 1, 1, 1}, kPoleColor{0.5f, 0.75f, 0.75f, 1},
+    kChainColor{0.5f, 0.5f, 0.5f, 1}, kHandleSplineColor{1, 1, 0, 1}, kCurveColor{0, 0.5f, 1, 1},
+    kVisibleColor{1, 0, 0, 1}, kCulledColor{0, 0, 1, 1}, kSkinVisibleColor{1, 0.25f, 0.25f, 1},
+    kSkinCulledColor{0.25f, 0.25f, 1, 1};
+constexpr float kPointHalfSize = 0.03125f;
+constexpr int32_t kSamplesPerSpan = 4;
+// Deeper trees are cut off with an error rather than overflowing the stack.
+constexpr int32_t kMaxDepth = 4096;
+
+template <class S>
+S* SNodeAs(const ScriptObject* node) {
+  ScriptObject* s = static_cast<const TNode_I*>(node)->m_sNode.Get();
+  return s->IsA(S::kClassId) ? static_cast<S*>(s) : nullptr;
+}
+
+uint32_t VisibilityOf(const ScriptObject* node) {
+  if (!node->IsA(TNode_I::kClassId)) return 0;
+  const SNode_I* s = SNodeAs<SNode_I>(node);
+  return s ? s->m_visibility : 0;
+}
+
+const Matrix4f& ParentMatrix(const TNode_I* node) {
+  ScriptObject* p = node->GetParentTransform();
+  return p->IsA(TBaseTransform_I::kClassId) ? static_cast<TBaseTransform_I*>(p)->m_modelViewMatrix : kIdentityMatrix4f;
+}
+
+// Where a transform turns, in the space its parent transform's matrix leads to.
+Vector3f Pivot(const TNode_I* node) {
+  const Matrix4f& m = ParentMatrix(node);
+  Vector3f local{0, 0, 0};
+  if (const STransform_I* s = node->IsA(TTransform_I::kClassId) ? SNodeAs<STransform_I>(node) : nullptr) {
+    local = {s->m_translation.x + s->m_rotationPivotTranslation.x + s->m_rotationPivot.x,
+             s->m_translation.y + s->m_rotationPivotTranslation.y + s->m_rotationPivot.y,
+             s->m_translation.z + s->m_rotationPivotTranslation.z + s->m_rotationPivot.z};
+  } else if (const SSimpleTransform_I* ss = SNodeAs<SSimpleTransform_I>(node)) {
+    local = ss->m_translation;
+  }
+  Vector3f out;
+  Matrix4fC::TransformPoint(out, local, m);
+  return out;
+}
+
+// Draws the cubic B-spline of `knots` and `cvs` as lines between its samples, in the matrix in force.
+void DrawCurve(RenderEngine* engine, const String& name, const Array<float>& knots, const Array<Vector3f>& cvs,
+               const Vector4f& color) {
+  const int32_t n = knots.Count();
+  // Each span reads six knots and four control points: fewer would read past the arrays.
+  if (n < 6 || cvs.Count() < n - 2) return;
+  std::vector<float> params(size_t(kSamplesPerSpan) * n);
+  std::vector<int32_t> spans(params.size());
+  const int32_t count = SampleKnotSpans(std::span<const float>(knots.Data(), size_t(n)), params, spans, kSamplesPerSpan);
+  if (count >= kSamplesPerSpan * n) {
+    LogFatal("SplineCurve: error in \"", name, "\" ", count, " ", kSamplesPerSpan * n, ".");
+    return;
+  }
+  auto point = [&](int32_t s) {
+    const int32_t j = std::clamp(spans[size_t(s)], 0, n - 6);
+    float w[4];
+    CubicBSplineBasis(params[size_t(s)], knots.Data() + j, w);
+    Vector3f p{0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+      const Vector3f& c = cvs[j + k];
+      p = {p.x + w[k] * c.x, p.y + w[k] * c.y, p.z + w[k] * c.z};
+    }
+    return p;
+  };
+  Vector3f a = point(0);
+  for (int32_t s = 0; s + 1 < count; ++s) {
+    const Vector3f b = point(s + 1);
+    engine->DrawDebugLine(&a, &b, &color);
+    a = b;
+  }
+}
+
+}  // namespace
+
+void XMiniDrawTraverse::DrawExtraPass(ScriptObject* node) {
+  m_extraDepth = 0;
+  m_extraDepthReported = false;
+  ExtraPassNode(node);
+}
+
+void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
+  if (!node || (VisibilityOf(node) & m_drawMask) == 0) return;
+  if (m_extraDepth >= kMaxDepth) {
+    if (!m_extraDepthReported) LogError("XMiniDrawTraverse::DrawExtraPass: tree deeper than ", kMaxDepth, ".");
+    m_extraDepthReported = true;
+    return;
+  }
+  ++m_extraDepth;
+  const bool skeleton = m_passMode == 0 && (m_passFlags & 0x10);
+  if (node->IsA(TBaseTransform_I::kClassId)) {
+    auto* t = static_cast<TBaseTransform_I*>(node);
+    if (skeleton) {
+      if (node->IsA(TJoint_I::kClassId) && t->GetParent() && t->GetParent()->IsA(TJoint_I::kClassId)) {
+        if (const SSimpleTransform_I* s = SNodeAs<SSimpleTransform_I>(node)) m_engine->DrawDebugBone(&s->m_translation);
+      } else if (node->IsA(TClusterHandle_I::kClassId)) {
+        if (const SClusterHandle_I* s = SNodeAs<SClusterHandle_I>(node))
+          m_engine->DrawDebugPoint(&s->m_origin, &kClusterColor, kPointHalfSize);
+      }
+    }
+    Matrix4f saved;
+    m_engine->ExchangeModelViewMatrix(&t->m_modelViewMatrix, &saved);
+    if (skeleton) {
+      m_engine->DrawDebugAxes();
+      if (node->IsA(TIKSplineHandle_I::kClassId)) DrawHandleSpline(static_cast<TIKSplineHandle_I*>(node));
+      if (node->IsA(TIKHandle_I::kClassId)) {
+        const SIKHandle_I* s = SNodeAs<SIKHandle_I>(node);
+        if (s && s->m_solverEnable) DrawIKFigure(static_cast<TIKHandle_I*>(node));
+      }
+    }
+    for (int32_t i = 0; i < t->ChildCount(); ++i) ExtraPassNode(t->m_children[i].Get());
+    m_engine->LoadModelViewMatrix(&saved);
+  } else if (node->IsA(TLODGroup_I::kClassId)) {
+    auto* g = static_cast<TLODGroup_I*>(node);
+    Matrix4f m;
+    m_engine->GetModelViewMatrix(&m);
+    const SLODGroup_I* s = SNodeAs<SLODGroup_I>(node);
+    const int32_t i = s ? const_cast<SLODGroup_I*>(s)->SelectLevel(m.m[12] * m.m[12] + m.m[13] * m.m[13] + m.m[14] * m.m[14]) : -1;
+    if (i >= 0 && i < g->ChildCount()) ExtraPassNode(g->m_children[i].Get());
+  } else if (node->IsA(TBranch_I::kClassId)) {
+    auto* b = static_cast<TBranch_I*>(node);
+    for (int32_t i = 0; i < b->ChildCount(); ++i) ExtraPassNode(b->m_children[i].Get());
+  } else if (node->IsA(TGeometry_I::kClassId)) {
+    auto* g = static_cast<TGeometry_I*>(node);
+    g->DrawFromSNode(m_engine, static_cast<int32_t>(m_frameStamp));
+    if (m_passMode == 0 && (m_passFlags & 0x8) && node->IsA(TPolygonGeometry_I::kClassId)) DrawBounds(g);
+  } else if (node->IsA(TSplineCurve_I::kClassId) && skeleton) {
+    const SSplineCurve_I* s = SNodeAs<SSplineCurve_I>(node);
+    if (s && s->m_knots.Count() > 0 && s->m_cvs.Count() > 0) {
+      Matrix4f saved;
+      m_engine->ExchangeModelViewMatrix(&ParentMatrix(static_cast<TNode_I*>(node)), &saved);
+      DrawCurve(m_engine, static_cast<TNode_I*>(node)->m_name, s->m_knots, s->m_cvs, kCurveColor);
+      m_engine->LoadModelViewMatrix(&saved);
+    }
+  }
+  --m_extraDepth;
+}
+
+void XMiniDrawTraverse::DrawBounds(TGeometry_I* g) {
+  Matrix4f m;
+  m_engine->GetModelViewMatrix(&m);
+  if (g->IsA(TSkinPolygonGeometry_I::kClassId)) {
+    Spheref v = kEmptySpheref;
+    static_cast<TSkinPolygonGeometry_I*>(g)->GetDynamicSphere(&v);
+    Matrix4f saved;
+    m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &saved);
+    const bool culled = m_cullFrustum.CullFrustum(v) != 0;
+    m_engine->DrawDebugSphere(&v, culled ? &kSkinCulledColor : &kSkinVisibleColor);
+    m_engine->LoadModelViewMatrix(&saved);
+    return;
+  }
+  const Spheref& s = g->m_boundingSphere;
+  if (s.IsInfinite()) return;
+  m_scratchSphere.SetTransformed(s, m);
+  const bool culled = m_cullFrustum.CullFrustum(m_scratchSphere) != 0;
+  m_engine->DrawDebugSphere(&s, culled ? &kCulledColor : &kVisibleColor);
+}
+
+void XMiniDrawTraverse::DrawHandleSpline(TIKSplineHandle_I* handle) {
+  TSplineCurve_I* curve = handle->m_splineCurve.Get();
+  if (IsNilObject(curve)) return;
+  const SSplineCurve_I* s = SNodeAs<SSplineCurve_I>(curve);
+  if (!s) return;
+  const Matrix4f& p = ParentMatrix(curve);
+  Matrix4f saved;
+  m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &saved);
+  // The control points in view space, each replaced by its cluster handle's origin where one drives it.
+  Array<Vector3f>& cvs = m_splineCvs;
+  cvs.SetCount(0);
+  for (const Vector3f& c : s->m_cvs) cvs.Append(c);
+  for (int32_t i = std::min(handle->ClusterHandleCount(), cvs.Count()) - 1; i >= 0; --i) {
+    ScriptObject* h = handle->m_clusterHandles[i].Get();
+    const SClusterHandle_I* sc = h->IsA(TClusterHandle_I::kClassId) ? SNodeAs<SClusterHandle_I>(h) : nullptr;
+    if (sc) {
+      Matrix4fC::TransformPoint(cvs[i], sc->m_origin, static_cast<TBaseTransform_I*>(h)->m_modelViewMatrix);
+      m_engine->DrawDebugPoint(&cvs[i], &kClusterColor, kPointHalfSize);
+    } else {
+      const Vector3f c = cvs[i];
+      Matrix4fC::TransformPoint(cvs[i], c, p);
+    }
+  }
+  if (s->m_knots.Count() > 0 && cvs.Count() > 0) DrawCurve(m_engine, curve->m_name, s->m_knots, cvs, kHandleSplineColor);
+  m_engine->LoadModelViewMatrix(&saved);
+}
+
+void XMiniDrawTraverse::DrawIKFigure(TIKHandle_I* handle) {
+  const Vector3f origin{0, 0, 0};
+  m_engine->DrawDebugPoint(&origin, &kIKPointColor, kPointHalfSize);
+  ScriptObject* parent = handle->GetParentTransform();
+  TJoint_I* start = handle->m_startJoint.Get();
+  TIKEffector_I* end = handle->m_endEffector.Get();
+  if (!parent->IsA(TBaseTransform_I::kClassId) || !start || IsNilObject(start) || !end || IsNilObject(end)) return;
+  const SIKHandle_I* s = SNodeAs<SIKHandle_I>(handle);
+  Vector3f pole{0, 0, 0};
+  if (s) Matrix4fC::TransformVector(pole, s->m_poleVector, static_cast<TBaseTransform_I*>(parent)->m_modelViewMatrix);
+  const Vector3f a = Pivot(start), b = Pivot(end), c = Pivot(handle);
+  const Vector3f tip{a.x + pole.x, a.y + pole.y, a.z + pole.z};
+  Matrix4f saved;
+  m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &saved);
+  m_engine->DrawDebugLine(&a, &tip, &kPoleColor);
+  m_engine->DrawDebugLine(&a, &b, &kChainColor);
+  m_engine->DrawDebugLine(&b, &c, &kChainColor);
+  m_engine->LoadModelViewMatrix(&saved);
+}
+
+}  // namespace PM
