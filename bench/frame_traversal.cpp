@@ -21,20 +21,13 @@
 #include "render/RenderSystemTraverse.h"
 #include "scene/Transform.h"
 #include "script/object/ObjectModel.h"
+#include "BenchWorld.h"
 
 namespace {
 
 using namespace PM;
 
-void InitOnce() {
-  static const bool done = [] {
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    return true;
-  }();
-  (void)done;
-}
+using Bench::InitOnce;
 
 // The shape of the tree both libraries build: per transform its child transforms and its leaves.
 struct Shape {

@@ -9,6 +9,7 @@
 #include "geometry/PolygonGeometry.h"
 #include "classes/EngineClasses.h"
 #include "script/object/ObjectModel.h"
+#include "BenchWorld.h"
 
 namespace {
 
@@ -16,15 +17,7 @@ using namespace PM;
 
 constexpr int kSide = 709;  // vertices per side: 708 x 708 quads, 1,002,528 triangles
 
-void InitOnce() {
-  static const bool done = [] {
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    return true;
-  }();
-  (void)done;
-}
+using Bench::InitOnce;
 
 // The grid on which both sides work: positions with a gentle height field, two triangles per quad.
 struct Grid {

@@ -11,6 +11,7 @@
 #include "geometry/SkinPolygonGeometry.h"
 #include "script/object/ObjectModel.h"
 #include "support/RecordingRenderEngine.h"
+#include "BenchWorld.h"
 
 namespace {
 
@@ -19,15 +20,7 @@ using namespace PM;
 constexpr int kVertices = 100000, kJoints = 64, kInfluences = 4;
 constexpr float kWeights[kInfluences] = {0.4f, 0.3f, 0.2f, 0.1f};
 
-void InitOnce() {
-  static const bool done = [] {
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    return true;
-  }();
-  (void)done;
-}
+using Bench::InitOnce;
 
 int JointOf(int v, int k) { return (v * 7 + k * 16) % kJoints; }
 

@@ -8,6 +8,7 @@
 #include "scene/Transform.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
+#include "BenchWorld.h"
 
 namespace {
 
@@ -19,15 +20,7 @@ constexpr int kFanOut = 8;  // node i hangs under node (i - 1) / kFanOut
 Vector3f TranslationOf(int i) { return {float(i % 7), float(i % 5) * 0.5f, 1.0f}; }
 Vector3f RotationOf(int i) { return {float(i % 90), float(i % 45), 0.0f}; }
 
-void InitOnce() {
-  static const bool done = [] {
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    return true;
-  }();
-  (void)done;
-}
+using Bench::InitOnce;
 
 // ---- the engine's tree ----------------------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "scene/Transform.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
+#include "BenchWorld.h"
 
 namespace {
 
@@ -19,15 +20,7 @@ using namespace PM;
 
 constexpr int kFanOut = 8;  // node i hangs under node (i - 1) / kFanOut
 
-void InitOnce() {
-  static const bool done = [] {
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    return true;
-  }();
-  (void)done;
-}
+using Bench::InitOnce;
 
 // Inner nodes are transforms; nodes without children are polygon geometry with a bounding sphere.
 Obj<ScriptObject> BuildTree(int count) {

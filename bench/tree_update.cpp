@@ -10,20 +10,13 @@
 #include "scene/IKHandle.h"
 #include "scene/Joint.h"
 #include "script/object/ObjectModel.h"
+#include "BenchWorld.h"
 
 namespace {
 
 using namespace PM;
 
-void InitOnce() {
-  static const bool done = [] {
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    return true;
-  }();
-  (void)done;
-}
+using Bench::InitOnce;
 
 template <class T>
 T* Add(TBranch_I* parent, Vector3f t) {

@@ -1,0 +1,27 @@
+// The image readers over a memory view: any bytes give an image or a refusal; what is read is a whole
+// image within the size limit of 1 to 4 bytes per pixel (BMG may also hold a 0-byte image).
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Log.h"
+#include "render/engine/Image.h"
+#include "storage/Streams.h"
+
+inline int FuzzImageFile(const char* name, const uint8_t* data, size_t size) {
+  using namespace PM;
+  static bool quiet = (g_LogLevel = kLevelFatal, true);
+  (void)quiet;
+  Obj<Image_I> image(Image_I::New());
+  StreamPipeRef in(NewMemoryViewStream(data, size));
+  ResultCode r = image->ImportFileFromStream(String(name), in.Get());
+  if (r != SOK && r != EFail) abort();
+  int w = image->GetWidth(), h = image->GetHeight(), bpp = image->GetBytesPerPixel();
+  if (w < 0 || h < 0 || w > kImageMaxSide || h > kImageMaxSide || bpp < 0 || bpp > 4) abort();
+  if (image->DataBytes() != size_t(w) * size_t(h) * size_t(bpp)) abort();
+  bool bmg = std::strstr(name, ".bmg") != nullptr;
+  if (r == SOK && bpp == 0 && !bmg) abort();
+  return 0;
+}
