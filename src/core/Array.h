@@ -131,7 +131,7 @@ class Array {
       return;
     }
     T* fresh = static_cast<T*>(BlockNewArray(capacity, n, &BlockType()));
-    if (n) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
+    if (n > 0) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
     Hold(fresh);
     if (HeaderOf(m_data)->capacity > 0) BlockDelete(m_data);  // elements moved, only the block goes
     m_data = fresh;

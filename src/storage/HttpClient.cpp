@@ -72,7 +72,7 @@ const char* ParseUrl(const char* url, Url& u) {
     if (u.port == kDefaultHttpPort) u.hostHeader = authority.substr(0, portColon);
   }
   const char* targetEnd = authorityEnd + std::strcspn(authorityEnd, "#");
-  if (*authorityEnd != '/') u.target = "/";
+  if (*authorityEnd != '/') u.target.assign(1, '/');  // (g++ 12 warns falsely of overlap on = "/")
   static const char kHex[] = "0123456789ABCDEF";
   for (const char* p = authorityEnd; p < targetEnd; ++p) {
     unsigned char c = static_cast<unsigned char>(*p);
