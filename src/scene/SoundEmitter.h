@@ -4,6 +4,7 @@
 
 #include "classes/FileObject.h"
 #include "scene/Leaf.h"
+#include "scene/SoundMotion.h"
 #include "scene/sound/SoundDevice.h"
 #include "scene/sound/SoundSource.h"
 
@@ -95,8 +96,7 @@ class TSoundEmitter_I
   float m_minDistance = 1.0f;
   float m_maxDistance = 1000.0f;
   bool m_positional = false;  // the buffer's answer after loading
-  bool m_firstUpdate = true;
-  Vector3f m_lastPosition{0, 0, 0};
+  SoundMotion m_motion;
 };
 
 }  // namespace PM

@@ -203,29 +203,20 @@ SoundDevice* TSoundEmitter_I::GetBufferDevice() { return m_buffer ? m_buffer->Ge
 
 void TSoundEmitter_I::Update(double dt) {
   if (dt <= 0 || !m_buffer || !m_positional) {
-    m_firstUpdate = true;
+    m_motion.Restart();
     return;
   }
-  ScriptObject* parent = GetParent();
-  if (IsNilObject(parent)) return;
-  Matrix4f world = MemberGet<VMatrix4f>(parent, kMemberTBaseTransformWorldMatrix);
+  Matrix4f world;
+  Vector3f velocity;
+  if (!m_motion.Step(GetParent(), dt, world, velocity)) return;
   Vector3f position = world.Row(3);
-  if (m_firstUpdate) {
-    m_lastPosition = position;
-    m_firstUpdate = false;
-  }
   Vector3f direction = world.Row(2);
   if (direction.LengthSquared() > 0) direction.Normalize();
-  Vector3f velocity;
-  velocity.SetDifference(position, m_lastPosition);
-  float scale = float(1.0 / dt);
-  velocity = {velocity.x * scale, velocity.y * scale, velocity.z * scale};
   float speed = velocity.Length();
   if (speed >= kSpeedLimit) {
     float k = kSpeedLimit / speed;
     velocity = {velocity.x * k, velocity.y * k, velocity.z * k};
   }
-  m_lastPosition = position;
   m_buffer->SetDirection({-direction.x, -direction.y, -direction.z}, false);
   m_buffer->SetPosition(position, false);
   m_buffer->SetVelocity(velocity, true);

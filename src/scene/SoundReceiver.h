@@ -2,6 +2,7 @@
 #pragma once
 
 #include "scene/Leaf.h"
+#include "scene/SoundMotion.h"
 #include "scene/sound/SoundDevice.h"
 #include "scene/sound/SoundReceiver.h"
 
@@ -45,8 +46,7 @@ class TSoundReceiver_I
 
   Ptr<SoundDevice> m_device;
   Ptr<SoundReceiver> m_receiver;
-  Vector3f m_lastPosition{0, 0, 0};
-  bool m_firstUpdate = true;
+  SoundMotion m_motion;
   bool m_triedDevice = false;
 
  private:

@@ -21,29 +21,35 @@ bool TSoundReceiver_I::TakeReceiver() {
   return bool(m_receiver);
 }
 
+bool SoundMotion::Step(ScriptObject* parent, double dt, Matrix4f& world, Vector3f& velocity) {
+  if (IsNilObject(parent)) return false;
+  world = MemberGet<VMatrix4f>(parent, kMemberTBaseTransformWorldMatrix);
+  Vector3f position = world.Row(3);
+  if (first) {
+    last = position;
+    first = false;
+  }
+  float scale = float(1.0 / dt);
+  velocity = {(position.x - last.x) * scale, (position.y - last.y) * scale, (position.z - last.z) * scale};
+  last = position;
+  return true;
+}
+
 void TSoundReceiver_I::Update(double dt) {
   if (!TakeReceiver()) return;
   // No time passed: as the emitter does, start over rather than send an infinite velocity.
   if (dt <= 0) {
-    m_firstUpdate = true;
+    m_motion.Restart();
     return;
   }
-  ScriptObject* parent = GetParent();
-  if (IsNilObject(parent)) return;
-  Matrix4f world = MemberGet<VMatrix4f>(parent, kMemberTBaseTransformWorldMatrix);
+  Matrix4f world;
+  Vector3f velocity;
+  if (!m_motion.Step(GetParent(), dt, world, velocity)) return;
   Vector3f position = world.Row(3);
-  if (m_firstUpdate) {
-    m_lastPosition = position;
-    m_firstUpdate = false;
-  }
   Vector3f front = world.Row(2);
   Vector3f up = world.Row(1);
   if (front.LengthSquared() > 0) front.Normalize();
   if (up.LengthSquared() > 0) up.Normalize();
-  float scale = float(1.0 / dt);
-  Vector3f velocity = {(position.x - m_lastPosition.x) * scale, (position.y - m_lastPosition.y) * scale,
-                       (position.z - m_lastPosition.z) * scale};
-  m_lastPosition = position;
   m_receiver->SetPosition(position, false);
   m_receiver->SetOrientation({-front.x, -front.y, -front.z}, {-up.x, -up.y, -up.z}, false);
   m_receiver->SetVelocity(velocity, true);
