@@ -250,7 +250,12 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options) {
   for (int frame = 0; frame < frames; ++frame) {
     StepSchedulers(ns, (frame + 1) * kStep);
     if (!traverse) continue;
-    if (frame == frames - 1 && !options.screenshot.empty()) renderPipe->RequestScreenShot(false, false);
+    if (frame == frames - 1 && !options.screenshot.empty()) {
+      // Threaded texture loads finish before the photographed frame, so the picture does not depend on
+      // the loaders' timing (bounded at 10 s).
+      for (int i = 0; i < 10000 && PendingTextureLoads.load(std::memory_order_acquire) > 0; ++i) usleep(1000);
+      renderPipe->RequestScreenShot(false, false);
+    }
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
   }
