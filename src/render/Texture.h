@@ -57,6 +57,7 @@ class Texture_I : public EngineClass<Texture_I, Object_I, ClassId::Texture, "Tex
   void SetEngineHandle(TextureHandle* h) { m_engineHandle = h; }
   Image_I* LoadedImage() const { return m_loadedImage.Get(); }
   void ClearLoadedImage() { m_loadedImage.Clear(); }
+  void SetLoadedImage(Image_I* image) { m_loadedImage = image; }
   Image_I* SourceImage() const { return m_sourceImage.Get(); }
 
   Obj<FileObject_I> m_fileObject;
