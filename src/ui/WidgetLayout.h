@@ -3,6 +3,8 @@
 // Windows, frames and sizers build records of their own to hand to their children.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/Matrix4f.h"
@@ -71,7 +73,72 @@ struct WidgetLayout {
   // Recomputes the inverse world matrix when the world matrix changed since.
   void UpdateInverse();
   // world = translation(computedPosition) * parent (row vectors: the translation acts first).
-  void PlaceIn(const Matrix4f& parent);
+  void PlaceIn(const Matrix4f& parent) {
+    const Vector3f& t = computedPosition;
+    for (int c = 0; c < 4; ++c) {
+      world.m[c] = parent.m[c];
+      world.m[4 + c] = parent.m[4 + c];
+      world.m[8 + c] = parent.m[8 + c];
+      world.m[12 + c] = t.x * parent.m[c] + t.y * parent.m[4 + c] + t.z * parent.m[8 + c] + parent.m[12 + c];
+    }
+    inverseValid = 0;
+  }
+  // Takes the parent's clip state and rectangle.
+  void InheritClip(const WidgetLayout& p) {
+    clipState = p.clipState;
+    for (int i = 0; i < 4; ++i) clipRect[i] = p.clipRect[i];
+  }
 };
+
+// The layout rules of one axis, shared by the passes; inline because every widget runs them each frame.
+namespace WidgetLayoutAxis {
+
+inline float MinimumOnAxis(uint32_t mode, float requested, float needed) {
+  switch (mode) {
+    case kResizeExact: return std::floor(requested);
+    case kResizeMin: return std::floor(std::max(requested, needed));
+    case kResizeMinPercent: return needed;  // unrounded: the percentage decides the size later
+    case kResizeMax: return std::floor(std::min(requested, needed));
+    default: return 0.0f;  // ResizePercent and unknown modes
+  }
+}
+
+inline float OuterOnAxis(uint32_t mode, float minimum, float position) {
+  const float p = std::floor(position);
+  if (mode == kAlignMin) return std::max(minimum + p, 0.0f);
+  if (mode == kAlignMax) return std::max(minimum - p, 0.0f);
+  return minimum + 2.0f * std::floor(std::fabs(position));
+}
+
+inline float SizeOnAxis(uint32_t mode, float size, float minimum, float parentSize, float dimension) {
+  if (mode == kResizePercent || mode == kResizeMinPercent) return std::floor(parentSize * dimension);
+  if (mode == kResizeMin || mode == kResizeMax) return std::floor(minimum);
+  return size;
+}
+
+inline float PositionOnAxis(uint32_t mode, float parentSize, float size, float position) {
+  if (mode == kAlignCenter) return std::floor((parentSize - size) * 0.5f + position);
+  if (mode == kAlignMax) return std::floor(parentSize - size + position);
+  return std::floor(position);
+}
+
+}  // namespace WidgetLayoutAxis
+
+inline void WidgetLayout::ComputeMinimum(const Vector3f& m) {
+  using namespace WidgetLayoutAxis;
+  minimumSize = {MinimumOnAxis(resizeModeX, dimension.x, m.x), MinimumOnAxis(resizeModeY, dimension.y, m.y), 0.0f};
+  outerMinimum = {OuterOnAxis(alignmentModeX, minimumSize.x, position.x),
+                  OuterOnAxis(alignmentModeY, minimumSize.y, position.y), 0.0f};
+}
+
+inline void WidgetLayout::ApplyParent(const WidgetLayout& p) {
+  using namespace WidgetLayoutAxis;
+  computedSize.x = SizeOnAxis(resizeModeX, computedSize.x, minimumSize.x, p.computedSize.x, dimension.x);
+  computedSize.y = SizeOnAxis(resizeModeY, computedSize.y, minimumSize.y, p.computedSize.y, dimension.y);
+  computedSize.z = 0.0f;
+  computedPosition = {PositionOnAxis(alignmentModeX, p.computedSize.x, computedSize.x, position.x),
+                      PositionOnAxis(alignmentModeY, p.computedSize.y, computedSize.y, position.y),
+                      PositionOnAxis(alignmentModeZ, p.computedSize.z, computedSize.z, position.z)};
+}
 
 }  // namespace PM

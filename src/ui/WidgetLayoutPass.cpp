@@ -14,8 +14,9 @@ WidgetLayout* Widget_I::CalcDimMin() {
   WidgetWalkGuard guard("Widget::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
   Vector3f m{0, 0, 0};
+  const void* nil = NilObject();
   for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.IsNil()) continue;
+    if (child.Get() == nil) continue;
     const WidgetLayout* c = child->CalcDimMin();
     m.x = std::max(m.x, c->outerMinimum.x);
     m.y = std::max(m.y, c->outerMinimum.y);
@@ -39,8 +40,9 @@ void Widget_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   WidgetWalkGuard guard("Widget::UpdateLayoutTree", this);
   if (!guard.Entered()) return;
   CommitLayout(parent, keepSize);
+  const void* nil = NilObject();
   for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil()) child->UpdateLayoutTree(&m_layout, 0);
+    if (child.Get() != nil) child->UpdateLayoutTree(&m_layout, 0);
 }
 
 void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {
@@ -51,8 +53,7 @@ void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {
   }
   l.PlaceIn(parent->world);
   l.combinedInputFlags = (parent->combinedInputFlags & 2) | l.ownInputFlags;
-  l.clipState = parent->clipState;
-  std::copy(parent->clipRect, parent->clipRect + 4, l.clipRect);
+  l.InheritClip(*parent);
 }
 
 }  // namespace PM

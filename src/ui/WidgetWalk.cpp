@@ -5,39 +5,20 @@
 
 namespace PM {
 
-namespace {
+thread_local WidgetWalkState t_widgetWalk;
 
-struct WalkState {
-  int32_t depth = 0;
-  bool reported = false;
-  bool inFrame = false;
-};
-thread_local WalkState t_walk;
-
-}  // namespace
-
-WidgetWalkGuard::WidgetWalkGuard(const char* operation, const Widget_I* widget) {
-  if (t_walk.depth == 0 && !t_walk.inFrame) t_walk.reported = false;
-  m_entered = t_walk.depth < kMaxWidgetDepth;
-  if (m_entered) {
-    ++t_walk.depth;
-    return;
-  }
-  if (t_walk.reported) return;
-  t_walk.reported = true;
+void WidgetWalkGuard::Refuse(const char* operation, const Widget_I* widget) {
+  if (t_widgetWalk.reported) return;
+  t_widgetWalk.reported = true;
   LogError(operation, ": the branch at \"", widget->m_name, "\" lies more than ", kMaxWidgetDepth,
            " levels deep and is skipped.");
 }
 
-WidgetWalkGuard::~WidgetWalkGuard() {
-  if (m_entered) --t_walk.depth;
-}
-
 void WidgetWalkGuard::BeginFrame() {
-  t_walk.reported = false;
-  t_walk.inFrame = true;
+  t_widgetWalk.reported = false;
+  t_widgetWalk.inFrame = true;
 }
 
-void WidgetWalkGuard::EndFrame() { t_walk.inFrame = false; }
+void WidgetWalkGuard::EndFrame() { t_widgetWalk.inFrame = false; }
 
 }  // namespace PM

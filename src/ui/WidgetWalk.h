@@ -6,15 +6,34 @@
 
 #include <cstdint>
 
+#include "ui/Widget.h"
+
 namespace PM {
 
-class Widget_I;
+// The calling thread's walk: its depth, and whether the limit was reported in this frame. Initial-exec:
+// every widget of a walk reads it twice, and the general model of a shared library costs a call each time.
+struct WidgetWalkState {
+  int32_t depth = 0;
+  bool reported = false;
+  bool inFrame = false;
+};
+[[gnu::tls_model("initial-exec")]] extern thread_local WidgetWalkState t_widgetWalk;
 
 class WidgetWalkGuard {
  public:
   // `operation` names the walk in the Error line; `widget` is the widget being entered.
-  WidgetWalkGuard(const char* operation, const Widget_I* widget);
-  ~WidgetWalkGuard();
+  WidgetWalkGuard(const char* operation, const Widget_I* widget) {
+    WidgetWalkState& s = t_widgetWalk;
+    if (s.depth == 0 && !s.inFrame) s.reported = false;
+    m_entered = s.depth < kMaxWidgetDepth;
+    if (m_entered)
+      ++s.depth;
+    else
+      Refuse(operation, widget);
+  }
+  ~WidgetWalkGuard() {
+    if (m_entered) --t_widgetWalk.depth;
+  }
   WidgetWalkGuard(const WidgetWalkGuard&) = delete;
   WidgetWalkGuard& operator=(const WidgetWalkGuard&) = delete;
 
@@ -26,6 +45,8 @@ class WidgetWalkGuard {
   static void EndFrame();
 
  private:
+  // Logs the skipped branch, once per frame.
+  static void Refuse(const char* operation, const Widget_I* widget);
   bool m_entered;
 };
 
