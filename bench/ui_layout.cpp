@@ -1,4 +1,4 @@
-// The two layout passes (minimum sizes, then commit) over 10,000 widgets with fan-out 10 and mixed
+// The two layout passes (minimum sizes, then commit) over 10,000 widgets (and 1,000, which fit the cache) with fan-out 10 and mixed
 // resize and alignment modes, against plain C++ structs doing the same math.
 #include <benchmark/benchmark.h>
 
@@ -13,7 +13,6 @@
 namespace PM {
 namespace {
 
-constexpr int kWidgets = 10000;
 constexpr int kFanOut = 10;
 const uint32_t kResizeModes[] = {kResizeExact, kResizeMin, kResizePercent, kResizeMinPercent, kResizeMax};
 const uint32_t kAlignModes[] = {kAlignCenter, kAlignMin, kAlignMax, kAlignBlock};
@@ -100,9 +99,10 @@ void PlainCommit(PlainNode& n, const float* parentSize, const float* parentWorld
 
 void BM_WidgetLayout(benchmark::State& state) {
   Bench::InitOnce();
+  const int count = int(state.range(0));
   std::vector<Obj<Widget_I>> widgets;
-  widgets.reserve(kWidgets);
-  for (int i = 0; i < kWidgets; ++i) {
+  widgets.reserve(count);
+  for (int i = 0; i < count; ++i) {
     widgets.emplace_back(static_cast<Widget_I*>(WFrame_I::Create()));
     Describe(i, widgets.back()->m_layout);
     if (i > 0) widgets[(i - 1) / kFanOut]->SetChild(widgets[(i - 1) / kFanOut]->ChildCount(), widgets[i]);
@@ -114,14 +114,15 @@ void BM_WidgetLayout(benchmark::State& state) {
     root->UpdateLayoutTree(&window, 0);
     benchmark::DoNotOptimize(widgets.back()->m_layout.world.m[12]);
   }
-  state.SetItemsProcessed(state.iterations() * kWidgets);
+  state.SetItemsProcessed(state.iterations() * count);
   for (Obj<Widget_I>& w : widgets) w->SetParent(nullptr);
 }
-BENCHMARK(BM_WidgetLayout);
+BENCHMARK(BM_WidgetLayout)->Arg(10000)->Arg(1000);
 
 void BM_PlainStructLayout(benchmark::State& state) {
-  std::vector<PlainNode> nodes(kWidgets);
-  for (int i = 0; i < kWidgets; ++i) {
+  const int count = int(state.range(0));
+  std::vector<PlainNode> nodes(count);
+  for (int i = 0; i < count; ++i) {
     WidgetLayout l;
     Describe(i, l);
     PlainNode& n = nodes[i];
@@ -142,9 +143,9 @@ void BM_PlainStructLayout(benchmark::State& state) {
     PlainCommit(nodes[0], windowSize, window.world.m);
     benchmark::DoNotOptimize(nodes.back().world[12]);
   }
-  state.SetItemsProcessed(state.iterations() * kWidgets);
+  state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_PlainStructLayout);
+BENCHMARK(BM_PlainStructLayout)->Arg(10000)->Arg(1000);
 
 }  // namespace
 }  // namespace PM
