@@ -111,6 +111,14 @@ TEST_F(WidgetEventTest, HandlersForwardToWidgetsAndCallbacks) {
   EXPECT_TRUE(g_calls[1].hadInput);
   EXPECT_EQ(g_calls[1].character, 0u);
   (void)toB;
+  // Until the input dispatch: key handlers and effect destinations are passed over.
+  auto* key = static_cast<WHandler_I*>(MakeOf(ClassId::WKeyHandler));
+  key->m_destination = callback;
+  b->m_handlerArray.Append(Obj<WHandler_I>(key));
+  Handler(b, kWEventKeyDown, MakeOf(ClassId::WEffect));
+  b->SendEvent(kWEventKeyDown, &input);
+  EXPECT_EQ(g_calls.size(), 2u);
+  EXPECT_EQ(input.keyConsumed, 0);
 }
 
 TEST_F(WidgetEventTest, CallbackMayEmptyTheHandlersAndDropTheWidget) {

@@ -5,6 +5,7 @@
 #include "WidgetFixture.h"
 #include "script/object/MemberAccess.h"
 #include "ui/WButton.h"
+#include "ui/WEffect.h"
 #include "ui/WPopup.h"
 
 namespace PM::Test {
@@ -93,6 +94,27 @@ TEST_F(WidgetTest, CyclesAreRefused) {
   MemberSetAt<VObject>(d, kMemberWidgetWidgetArray, 0, a);  // a's link now names d
   MemberSetAt<VObject>(c, kMemberWidgetWidgetArray, 0, d);
   EXPECT_NE(TakeLog().find("\"d\" cannot be placed below itself or its descendant \"c\"."), std::string::npos);
+}
+
+TEST_F(WidgetTest, EffectsTakeTheWidgetAsOwner) {
+  constexpr uint32_t kEffectArray = 0x18FFF0D8;
+  ElementWidget *w = Make("w"), *other = Make("other");
+  auto* first = static_cast<WEffect_I*>(MakeOf(ClassId::WEffect));
+  auto* second = static_cast<WEffect_I*>(MakeOf(ClassId::WEffect));
+  MemberSetAt<VObject>(w, kEffectArray, 1, first);
+  EXPECT_EQ(MemberSize(w, kEffectArray), 2);
+  EXPECT_EQ(first->GetOwner(), w);
+  first->SetOwner(other);
+  MemberSetAt<VObject>(w, kEffectArray, 1, second);  // the replaced effect is handed the widget too
+  EXPECT_EQ(first->GetOwner(), w);
+  EXPECT_EQ(second->GetOwner(), w);
+  EXPECT_EQ(MemberGetAt<VObject>(w, kEffectArray, 1), second);
+  // Another class, or nil, is ignored without a word.
+  MemberSetAt<VObject>(w, kEffectArray, 1, other);
+  MemberSetAt<VObject>(w, kEffectArray, 4, nullptr);
+  EXPECT_EQ(MemberGetAt<VObject>(w, kEffectArray, 1), second);
+  EXPECT_EQ(MemberSize(w, kEffectArray), 2);
+  EXPECT_EQ(TakeLog(), "");
 }
 
 TEST_F(WidgetTest, SortChildrenComparesPriorities) {
