@@ -52,6 +52,7 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   virtual void CommitLayout(const WidgetLayout* parent, int32_t keepSize);
   // Draws the widget, or defers it when its DrawPriority lies above the context's level.
   virtual void Draw(WidgetDrawContext* context, RenderEngine* engine);
+  // The input pass's entry and the widget's own input step; nothing until the input dispatch is built.
   virtual void TraverseInput(WidgetDrawContext* context, WidgetInput* input);
   virtual void ProcessInput(WidgetDrawContext* context, WidgetInput* input);
   // Orders the children by ascending ChildPriority (nil last).
@@ -77,9 +78,6 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   void RemoveChildren(int32_t start, int32_t count);
   // The EffectArray member's Set: effects only, others are ignored.
   void SetEffect(int32_t i, ScriptObject* effect);
-  // The Visibility and other layout members live in the layout record.
-  uint32_t GetVisibility() const { return m_layout.visibility; }
-  void SetVisibility(uint32_t v) { m_layout.visibility = v; }
 
   // Is `ancestor` this widget or above it, following parent links and child arrays.
   bool IsSelfOrBelow(const Widget_I* ancestor) const;
