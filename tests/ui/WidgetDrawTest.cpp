@@ -1,5 +1,9 @@
 // Drawing a window's tree: priority levels, branch colours, clipping, and the list of drawn widgets.
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "WidgetFixture.h"
+#include "core/Trace.h"
 
 namespace PM::Test {
 namespace {
@@ -88,6 +92,32 @@ TEST_F(WidgetDrawTest, ClippedChildrenAreCutOrSkipped) {
   EXPECT_EQ(quads[3].x + 160, 40.0f);
   EXPECT_EQ(gone->m_layout.clipState, -1);
   for (float bound : gone->m_layout.clipRect) EXPECT_EQ(bound, -65536.0f);
+}
+
+TEST_F(WidgetDrawTest, FrameLeavesItsSectionsOnTheTrace) {
+  Child("a", root, 0)->m_name = "named";
+  DrawWindow();
+  const int64_t tid = int64_t(syscall(SYS_gettid));
+  const TraceSlot* slot = nullptr;
+  for (int i = 0; i < kTraceSlots; ++i)
+    if (TraceSlots()[i].thread.load() == tid) slot = &TraceSlots()[i];
+  ASSERT_NE(slot, nullptr);
+  auto entry = [&](int back) { return slot->ring[(slot->next - back) % kTraceRingLength]; };
+  const struct {
+    char kind;
+    const char* label;
+  } expected[] = {{'>', "TWindow::Draw"},
+                  {'-', "TWindow::Draw CalcDimMin"},
+                  {'-', "TWindow::Draw CommitDynamicLayout"},
+                  {'>', "TWindow::Draw DrawTraverse"},
+                  {'<', "TWindow::Draw DrawTraverse"},
+                  {'<', "TWindow::Draw"}};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(entry(6 - i).kind, expected[i].kind) << i;
+    EXPECT_STREQ(entry(6 - i).label, expected[i].label) << i;
+  }
+  // The last widget drawn names itself for a crash report.
+  EXPECT_STREQ(static_cast<const char*>(GetTraceGlobal2()), "named");
 }
 
 TEST_F(WidgetDrawTest, NothingWithoutARoot) {
