@@ -15,10 +15,9 @@ void WidgetWalkGuard::Refuse(const char* operation, const Widget_I* widget) {
 }
 
 void WidgetWalkGuard::BeginFrame() {
-  t_widgetWalk.reported = false;
-  t_widgetWalk.inFrame = true;
+  if (t_widgetWalk.frames++ == 0) t_widgetWalk.reported = false;
 }
 
-void WidgetWalkGuard::EndFrame() { t_widgetWalk.inFrame = false; }
+void WidgetWalkGuard::EndFrame() { --t_widgetWalk.frames; }
 
 }  // namespace PM

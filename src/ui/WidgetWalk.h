@@ -15,7 +15,7 @@ namespace PM {
 struct WidgetWalkState {
   int32_t depth = 0;
   bool reported = false;
-  bool inFrame = false;
+  int32_t frames = 0;  // window frames open on the thread (a channel widget may draw a window inside one)
 };
 [[gnu::tls_model("initial-exec")]] extern thread_local WidgetWalkState t_widgetWalk;
 
@@ -24,7 +24,7 @@ class WidgetWalkGuard {
   // `operation` names the walk in the Error line; `widget` is the widget being entered.
   WidgetWalkGuard(const char* operation, const Widget_I* widget) {
     WidgetWalkState& s = t_widgetWalk;
-    if (s.depth == 0 && !s.inFrame) s.reported = false;
+    if (s.depth == 0 && s.frames == 0) s.reported = false;
     m_entered = s.depth < kMaxWidgetDepth;
     if (m_entered)
       ++s.depth;
