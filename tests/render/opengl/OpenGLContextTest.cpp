@@ -13,7 +13,6 @@
 #include "platform/X11Display.h"
 #include "render/opengl/OpenGLExtensions.h"
 #include "render/opengl/OpenGLState.h"
-#include "support/DriverModules.h"
 #include "support/LogCapture.h"
 #include "support/TestEnv.h"
 
@@ -46,7 +45,6 @@ class OpenGLContextTest : public ::testing::Test {
     ASSERT_TRUE(Glx::MakeCurrent(m_glx, m_window->display, m_window->window, m_context));
   }
   void TearDown() override {
-    PinDriverModules();
     if (m_context) {
       Glx::MakeCurrent(m_glx, m_window->display, 0, nullptr);
       Glx::DestroyContext(m_glx, m_window->display, m_context);

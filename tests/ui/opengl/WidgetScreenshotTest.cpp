@@ -14,7 +14,6 @@
 #include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
-#include "support/DriverModules.h"
 #include "support/ElementWidget.h"
 #include "support/TestEnv.h"
 #include "ui/UIElement.h"
@@ -78,7 +77,6 @@ class WidgetScreenshotTest : public ::testing::Test {
     pipe->RequestScreenShot(false, false);
     traverse->Draw(0.0, 1.0 / 60, 0);
     traverse->Present(0);
-    PinDriverModules();
     return Obj<Image_I>(pipe->GetScreenShotImage());
   }
 
