@@ -15,11 +15,14 @@
 #include <vector>
 
 #include "anim/AnimationScheduler.h"
+#include "anim/Fire.h"
+#include "anim/Smoke.h"
 #include "core/ErrorTally.h"
 #include "core/GeneratorSeed.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
+#include "geometry/SpriteGeometry.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
@@ -45,6 +48,8 @@ const char kUsage[] =
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
+    "  --fire NAME, --smoke NAME  after the scripts, a fire or smoke effect drives the sprites of the\n"
+    "                   TSpriteGeometry NAME, stepped before each frame (repeatable)\n"
     "  --then           the scripts after it run once the frames are drawn\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
@@ -62,6 +67,7 @@ struct Options {
   std::vector<std::string> thenFiles;
   long seed = -1;  // -1: from the clock
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
+  std::vector<std::pair<bool, std::string>> effects;  // smoke (else fire), TSpriteGeometry name
 };
 
 // A whole number from `lo` to `hi`, or a message naming the option and -1.
@@ -92,6 +98,8 @@ const OptionRow kOptions[] = {
     {"--seed", true,
      [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
     {"--then", false, [](Options& o, const char*) { return o.then = true; }},
+    {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
+    {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -203,10 +211,30 @@ void StepSchedulers(ScriptNamespace* ns, double time) {
   }
 }
 
-// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
-// made a RenderPipe named "Pipe", draws it with the channels "Channel0", "Channel1", ... up to the first
-// missing name and presents it. Without a pipe only the schedulers run.
-void RunFrames(ScriptEngine* engine, int frames) {
+using Effects = std::vector<Obj<ParticleEffect>>;
+
+// The --fire and --smoke effects, each on the description of the TSpriteGeometry it names; false
+// (logged) when a name has none.
+bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
+  bool ok = true;
+  for (const auto& [smoke, name] : o.effects) {
+    ScriptObject* node = engine->GetNamespace()->FindObject(String(name.c_str()));
+    if (!node || !node->IsA(TSpriteGeometry_I::kClassId)) {
+      LogError("pm-run: no TSpriteGeometry \"", name.c_str(), "\" for ", smoke ? "--smoke" : "--fire", ".");
+      ok = false;
+      continue;
+    }
+    Obj<ParticleEffect> e(smoke ? static_cast<ParticleEffect*>(Smoke::Create()) : Fire::Create());
+    e->SetSpriteGeometry(static_cast<TSpriteGeometry_I*>(node)->GetSNode());
+    effects.push_back(e);
+  }
+  return ok;
+}
+
+// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers and the effects (by
+// 1/60 s), then, when the script made a RenderPipe named "Pipe", draws it with the channels "Channel0",
+// "Channel1", ... up to the first missing name and presents it. Without a pipe only the steps run.
+void RunFrames(ScriptEngine* engine, int frames, const Effects& effects) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
   Ptr<RenderSystemTraverse_I> traverse;
@@ -224,6 +252,7 @@ void RunFrames(ScriptEngine* engine, int frames) {
   constexpr double kStep = 1.0 / 60;
   for (int frame = 0; frame < frames; ++frame) {
     StepSchedulers(ns, (frame + 1) * kStep);
+    for (const Obj<ParticleEffect>& e : effects) e->Update(kStep);
     if (!traverse) continue;
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
@@ -277,7 +306,9 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.frames > 0) RunFrames(engine, options.frames);
+    Effects effects;
+    if (!MakeEffects(engine, options, effects)) status = 1;
+    if (options.frames > 0) RunFrames(engine, options.frames, effects);
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     for (const auto& [name, file] : options.textures)
