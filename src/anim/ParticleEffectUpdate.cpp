@@ -13,7 +13,7 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-// Grows `a` to `count` elements (new ones `fill`), geometrically, so that steady bursts stay amortised.
+// Appends n copies of `fill` to `a`, growing geometrically, so that steady bursts stay amortised.
 template <class T>
 void GrowBy(Array<T>& a, int32_t n, const T& fill) {
   a.SetCountFill(a.Count() + n, fill);

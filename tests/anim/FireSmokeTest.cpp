@@ -28,15 +28,24 @@ class FireSmokeTest : public EngineWorldTest {
     fire = nullptr, smoke = nullptr, sprites = nullptr;
     EngineWorldTest::TearDown();
   }
-  Fire_I& F() { return static_cast<Fire_I&>(*fire.Get()); }
   Smoke_I& S() { return static_cast<Smoke_I&>(*smoke.Get()); }
-  int32_t Count(const ParticleEffect_D& d) const { return d.lives.Count(); }
+  static ParticleEffect_D& D(ParticleEffect* e) {
+    if (auto* f = dynamic_cast<Fire_I*>(e)) return f->m_d;
+    return static_cast<Smoke_I*>(e)->m_d;
+  }
+  static int32_t Count(ParticleEffect* e) { return D(e).lives.Count(); }
+  // A new effect writing into `sprites`.
+  Obj<ParticleEffect> New(bool isSmoke) {
+    Obj<ParticleEffect> e(isSmoke ? static_cast<ParticleEffect*>(Smoke::Create()) : Fire::Create());
+    e->SetSpriteGeometry(sprites.Get());
+    return e;
+  }
   // Each update of `e` by dt, with the particle count after each.
   template <size_t N>
-  static void ExpectCounts(ParticleEffect* e, const ParticleEffect_D& d, double dt, const int32_t (&counts)[N]) {
+  static void ExpectCounts(ParticleEffect* e, double dt, const int32_t (&counts)[N]) {
     for (size_t i = 0; i < N; ++i) {
       e->Update(dt);
-      EXPECT_EQ(d.lives.Count(), counts[i]) << "update " << i + 1;
+      EXPECT_EQ(Count(e), counts[i]) << "update " << i + 1;
     }
   }
 
@@ -106,9 +115,9 @@ TEST_F(FireSmokeTest, DefaultsAndAppearances) {
 }
 
 TEST_F(FireSmokeTest, ScaleRefusalsAndRelease) {
-  F().m_d.baseRadii.Clear();
+  D(fire.Get()).baseRadii.Clear();
   fire->SetScale(3.0f);
-  F().m_d.appearances = nullptr;
+  D(fire.Get()).appearances = nullptr;
   fire->SetScale(3.0f);
   EXPECT_EQ(TakeLog(),
             "Error RadiusArray <= 0... ignoring scale.\n"
@@ -129,35 +138,28 @@ TEST_F(FireSmokeTest, ScaleRefusalsAndRelease) {
 
 TEST_F(FireSmokeTest, BurstsAndEmitCounts) {
   // Bursts when elapsed reaches the interval: 0.05, 0.10 wait, 0.15 bursts.
-  ExpectCounts(fire.Get(), F().m_d, 0.05, {16, 16, 16, 32});
+  ExpectCounts(fire.Get(), 0.05, {16, 16, 16, 32});
 
   // A full effect spawns up to the maximum, and a burst that spawns nothing still restarts elapsed.
-  Obj<Fire> f(Fire::Create());
-  const ParticleEffect_D& d = static_cast<Fire_I*>(f.Get())->m_d;
-  f->SetSpriteGeometry(sprites.Get());
+  Obj<ParticleEffect> f = New(false);
   f->SetMaxCount(20);
-  ExpectCounts(f.Get(), d, 0.05, {16, 16, 16, 20, 20, 20, 20});
+  ExpectCounts(f.Get(), 0.05, {16, 16, 16, 20, 20, 20, 20});
   f->SetMaxCount(100);
-  ExpectCounts(f.Get(), d, 0.05, {20, 20, 36});
+  ExpectCounts(f.Get(), 0.05, {20, 20, 36});
 
   // An emit count near the int limit is not wrapped: 184 more fill up to 200.
-  Obj<Fire> g(Fire::Create());
-  const ParticleEffect_D& gd = static_cast<Fire_I*>(g.Get())->m_d;
-  g->SetSpriteGeometry(sprites.Get());
+  Obj<ParticleEffect> g = New(false);
   g->Update(0.15);
   g->SetEmitCount(INT32_MAX);
-  ExpectCounts(g.Get(), gd, 0.15, {200});
+  ExpectCounts(g.Get(), 0.15, {200});
 
   // Update(0) after a burst bursts again: elapsed is still 0.
-  Obj<Smoke> s(Smoke::Create());
-  s->SetSpriteGeometry(sprites.Get());
-  ExpectCounts(s.Get(), static_cast<Smoke_I*>(s.Get())->m_d, 0.0, {10, 20});
+  ExpectCounts(New(true).Get(), 0.0, {10, 20});
 
   for (int32_t n : {0, -1, INT32_MIN}) {
-    Obj<Fire> e(Fire::Create());
-    e->SetSpriteGeometry(sprites.Get());
+    Obj<ParticleEffect> e = New(false);
     e->SetEmitCount(n);
-    ExpectCounts(e.Get(), static_cast<Fire_I*>(e.Get())->m_d, 0.15, {0, 0, 0});
+    ExpectCounts(e.Get(), 0.15, {0, 0, 0});
   }
   EXPECT_EQ(TakeLog(), "");
 }
@@ -168,65 +170,57 @@ TEST_F(FireSmokeTest, AgeingAndDeath) {
   for (float k : sprites->m_appearanceSelect) EXPECT_FLOAT_EQ(k, 0.2f);
 
   // Quarter steps reach a remaining life of exactly 0 in the sixth update, which removes them.
-  Obj<Fire> f(Fire::Create());
-  const ParticleEffect_D& d = static_cast<Fire_I*>(f.Get())->m_d;
-  f->SetSpriteGeometry(sprites.Get());
+  Obj<ParticleEffect> f = New(false);
   f->Update(0.25);
   f->SetEmitCount(0);
-  ExpectCounts(f.Get(), d, 0.25, {16, 16, 16, 16, 0});
+  ExpectCounts(f.Get(), 0.25, {16, 16, 16, 16, 0});
   EXPECT_EQ(sprites->m_translations.Count(), 0);
 
   // A NaN life never dies.
   f->SetEmitCount(1);
   f->Update(0.25);
-  static_cast<Fire_I*>(f.Get())->m_d.lives[0] = std::nan("");
+  D(f.Get()).lives[0] = std::nan("");
   f->SetEmitCount(0);
-  ExpectCounts(f.Get(), d, 10.0, {1, 1});
+  ExpectCounts(f.Get(), 10.0, {1, 1});
 }
 
 // The first particle of each effect equals the draws u1, u2, u3, r, a, vy of a generator seeded alike.
 TEST_F(FireSmokeTest, FirstParticleFromSeed) {
-  struct Row {
-    ParticleEffect* e;
-    ParticleEffect_D* d;
-    float spread;
-  };
-  const Row rows[] = {{fire.Get(), &F().m_d, 0.02f}, {smoke.Get(), &S().m_d, 0.03f}};
-  for (const Row& r : rows) {
-    r.d->random.RandomFromSeed(12345);
+  const std::pair<ParticleEffect*, float> rows[] = {{fire.Get(), 0.02f}, {smoke.Get(), 0.03f}};
+  for (const auto& [e, spread] : rows) {
+    ParticleEffect_D* d = &D(e);
+    d->random.RandomFromSeed(12345);
     Random ref(12345);
     const float u1 = ref.GetFloatRange(-1, 1), u2 = ref.GetFloatRange(-1, 1), u3 = ref.GetFloatRange(-1, 1);
-    const float rr = ref.GetFloatRange(-r.spread, r.spread) + 0.01f;
+    const float rr = ref.GetFloatRange(-spread, spread) + 0.01f;
     const float a = ref.GetFloatRange(-kPi, kPi);
     const float vy = ref.GetFloat(0.1f);
     Vector3f extent, velocity;
-    r.e->GetEmitExtent(&extent);
-    r.e->GetVelocity(&velocity);
+    e->GetEmitExtent(&extent);
+    e->GetVelocity(&velocity);
     const Vector3f p{u1 * extent.x, u2 * extent.y, u3 * extent.z};
     const Vector3f v{std::sin(a) * rr + velocity.x, vy + velocity.y, std::cos(a) * rr + velocity.z};
 
-    r.e->Update(0.0);
-    EXPECT_EQ(r.d->positions[0], p);
-    EXPECT_EQ(r.d->velocities[0], v);
-    EXPECT_EQ(r.d->lives[0], r.e->GetLifespan());
-    r.e->Update(0.05);  // it moves by v dt; the new burst goes behind it
+    e->Update(0.0);
+    EXPECT_EQ(d->positions[0], p);
+    EXPECT_EQ(d->velocities[0], v);
+    EXPECT_EQ(d->lives[0], e->GetLifespan());
+    e->Update(0.05);  // it moves by v dt; the new burst goes behind it
     const float dt = 0.05f;
-    EXPECT_EQ(r.d->positions[0], (Vector3f{p.x + v.x * dt, p.y + v.y * dt, p.z + v.z * dt}));
+    EXPECT_EQ(d->positions[0], (Vector3f{p.x + v.x * dt, p.y + v.y * dt, p.z + v.z * dt}));
   }
   // Effects made one after the other draw different particles.
-  Obj<Fire> other(Fire::Create());
-  Obj<Fire> third(Fire::Create());
+  Obj<ParticleEffect> other = New(false), third = New(false);
   other->Update(0), third->Update(0);
-  EXPECT_NE(static_cast<Fire_I*>(other.Get())->m_d.positions[0], static_cast<Fire_I*>(third.Get())->m_d.positions[0]);
-  TakeLog();  // the two without sprites wrote to nil
+  EXPECT_NE(D(other.Get()).positions[0], D(third.Get()).positions[0]);
 }
 
 // Three deaths in one update, two of them adjacent: smoke keeps the survivors in birth order, fire
 // keeps the same set.
 TEST_F(FireSmokeTest, RemovalOrder) {
-  smoke->SetSpriteGeometry(sprites.Get());
-  for (ParticleEffect* e : {static_cast<ParticleEffect*>(fire.Get()), static_cast<ParticleEffect*>(smoke.Get())}) {
-    ParticleEffect_D& d = e == fire.Get() ? F().m_d : static_cast<ParticleEffect_D&>(S().m_d);
+  for (bool isSmoke : {false, true}) {
+    Obj<ParticleEffect> e = New(isSmoke);
+    ParticleEffect_D& d = D(e.Get());
     e->SetEmitCount(6);
     e->Update(0.0);
     const Array<Vector3f> born = d.velocities;
@@ -234,13 +228,13 @@ TEST_F(FireSmokeTest, RemovalOrder) {
     for (int i = 0; i < 6; ++i) d.lives[i] = lives[i];
     e->SetEmitCount(0);
     e->Update(0.1);
-    ASSERT_EQ(Count(d), 3);
+    ASSERT_EQ(Count(e.Get()), 3);
     EXPECT_EQ(sprites->m_translations.Count(), 3);
     std::vector<int> order;
     for (const Vector3f& v : d.velocities)
       for (int i = 0; i < 6; ++i)
         if (born[i] == v) order.push_back(i);
-    if (e == smoke.Get()) EXPECT_EQ(order, (std::vector<int>{0, 2, 5}));
+    if (isSmoke) EXPECT_EQ(order, (std::vector<int>{0, 2, 5}));
     else EXPECT_EQ(std::set<int>(order.begin(), order.end()), (std::set<int>{0, 2, 5}));
   }
 }
@@ -271,12 +265,9 @@ TEST_F(FireSmokeTest, RollAndAcceleration) {
   EXPECT_LT(S().m_d.roll, 360.0f);
 
   // Acceleration acts after the move: the first step moves by the spawn velocity. Fire ignores it.
-  for (ParticleEffect* e : {static_cast<ParticleEffect*>(smoke.Get()), static_cast<ParticleEffect*>(fire.Get())}) {
-    Obj<ParticleEffect> fresh(e == smoke.Get() ? static_cast<ParticleEffect*>(Smoke::Create())
-                                               : static_cast<ParticleEffect*>(Fire::Create()));
-    ParticleEffect_D& d = e == smoke.Get() ? static_cast<ParticleEffect_D&>(static_cast<Smoke_I*>(fresh.Get())->m_d)
-                                           : static_cast<Fire_I*>(fresh.Get())->m_d;
-    fresh->SetSpriteGeometry(sprites.Get());
+  for (bool isSmoke : {true, false}) {
+    Obj<ParticleEffect> fresh = New(isSmoke);
+    const ParticleEffect_D& d = D(fresh.Get());
     fresh->SetAcceleration({0, -1, 0});
     fresh->SetEmitCount(1);
     fresh->Update(0.0);
@@ -284,7 +275,7 @@ TEST_F(FireSmokeTest, RollAndAcceleration) {
     const Vector3f p = d.positions[0], v = d.velocities[0];
     fresh->Update(0.5);
     EXPECT_EQ(d.positions[0].y, p.y + v.y * 0.5f);
-    EXPECT_EQ(d.velocities[0].y, e == smoke.Get() ? v.y - 0.5f : v.y);
+    EXPECT_EQ(d.velocities[0].y, isSmoke ? v.y - 0.5f : v.y);
   }
   EXPECT_EQ(TakeLog(), "");
 }
@@ -292,7 +283,7 @@ TEST_F(FireSmokeTest, RollAndAcceleration) {
 TEST_F(FireSmokeTest, WithoutSpriteGeometryAndCap) {
   // Without sprites the particles run all the same; each write reaches the nil object's stubs.
   smoke->Update(0.1);
-  EXPECT_EQ(Count(S().m_d), 10);
+  EXPECT_EQ(Count(smoke.Get()), 10);
   const std::string log = TakeLog();
   EXPECT_NE(log.find("\"TranslationArray\""), std::string::npos) << log;
   EXPECT_NE(log.find("\"AppearanceSelectArray\""), std::string::npos) << log;
@@ -308,7 +299,7 @@ TEST_F(FireSmokeTest, WithoutSpriteGeometryAndCap) {
   fire->SetEmitInterval(0.0);
   fire->Update(0.01);
   fire->Update(0.01);
-  EXPECT_EQ(Count(F().m_d), ParticleEffect_D::kMaxParticles);
+  EXPECT_EQ(Count(fire.Get()), ParticleEffect_D::kMaxParticles);
   EXPECT_EQ(TakeLog(), "Error ParticleEffect::Update: the limit of 1048576 particles is reached; bursts are cut.\n");
 }
 
