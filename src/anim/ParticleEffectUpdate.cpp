@@ -42,9 +42,13 @@ void ParticleEffect_D::Spawn(int32_t n) {
   }
 }
 
+// Ages, moves and selects each particle and removes the dead in the same pass. Only a life not below
+// 0 moves; one of 0 or less is removed (a NaN life is neither). Removing as the pass goes leaves the
+// particles as a separate removal pass would: smoke's survivors move down over the gaps in order; fire
+// moves the last particle, not yet aged, into a hole and examines the slot again.
 template <bool kSmoke>
-int32_t ParticleEffect_D::Age(double dt) {
-  const int32_t count = lives.Count();
+void ParticleEffect_D::AgeAndRemove(double dt) {
+  int32_t n = lives.Count();
   Vector3f* p = positions.Data();
   Vector3f* v = velocities.Data();
   double* life = lives.Data();
@@ -52,49 +56,33 @@ int32_t ParticleEffect_D::Age(double dt) {
   const float step = float(dt);
   const Vector3f dv{acceleration.x * step, acceleration.y * step, acceleration.z * step};
   const double top = double(appearanceCount) - 1.0;
-  int32_t dead = 0;
-  for (int32_t i = 0; i < count; ++i) {
+  int32_t w = 0;  // smoke: where the next survivor goes
+  for (int32_t i = 0; i < n;) {
     const double l = life[i] - dt;
-    life[i] = l;
-    dead += l <= 0.0;
-    if (l < 0.0) continue;
-    p[i] = {p[i].x + v[i].x * step, p[i].y + v[i].y * step, p[i].z + v[i].z * step};
-    if constexpr (kSmoke) v[i] = {v[i].x + dv.x, v[i].y + dv.y, v[i].z + dv.z};
-    double k = top * (lifespan - l) / lifespan;
-    if (k < 0.0) k = 0.0;
-    if (k >= appearanceCount) k = top;
-    select[i] = float(k);
-  }
-  return dead;
-}
-
-template <bool kSmoke>
-void ParticleEffect_D::RemoveDead() {
-  int32_t n = lives.Count();
-  Vector3f* p = positions.Data();
-  Vector3f* v = velocities.Data();
-  double* life = lives.Data();
-  float* select = selects.Data();
-  if constexpr (kSmoke) {
-    // One stable pass: survivors move down over the gaps, in order.
-    int32_t w = 0;
-    for (int32_t r = 0; r < n; ++r) {
-      if (life[r] <= 0.0) continue;  // a NaN life stays
-      if (w != r) p[w] = p[r], v[w] = v[r], life[w] = life[r], select[w] = select[r];
-      ++w;
-    }
-    n = w;
-  } else {
-    // The last particle fills the hole, which is then examined again.
-    for (int32_t i = 0; i < n;) {
-      if (!(life[i] <= 0.0)) {
+    if (l <= 0.0) {
+      if constexpr (!kSmoke) {
+        --n;
+        p[i] = p[n], v[i] = v[n], life[i] = life[n], select[i] = select[n];
+      } else {
         ++i;
-        continue;
       }
-      --n;
-      p[i] = p[n], v[i] = v[n], life[i] = life[n], select[i] = select[n];
+      continue;
     }
+    const int32_t to = kSmoke ? w++ : i;
+    Vector3f pi = p[i], vi = v[i];
+    float si = select[i];
+    if (!(l < 0.0)) {
+      pi = {pi.x + vi.x * step, pi.y + vi.y * step, pi.z + vi.z * step};
+      if constexpr (kSmoke) vi = {vi.x + dv.x, vi.y + dv.y, vi.z + dv.z};
+      double k = top * (lifespan - l) / lifespan;
+      if (k < 0.0) k = 0.0;
+      if (k >= appearanceCount) k = top;
+      si = float(k);
+    }
+    p[to] = pi, v[to] = vi, life[to] = l, select[to] = si;
+    ++i;
   }
+  if constexpr (kSmoke) n = w;
   positions.SetCount(n);
   velocities.SetCount(n);
   lives.SetCount(n);
@@ -130,7 +118,7 @@ void ParticleEffect_D::Step(double dt) {
     if (n > 0) Spawn(int32_t(n));
     elapsed = 0.0;
   }
-  if (Age<kSmoke>(dt) > 0) RemoveDead<kSmoke>();
+  AgeAndRemove<kSmoke>(dt);
   WriteSprites();
   if constexpr (kSmoke) static_cast<Smoke_D*>(this)->Roll(dt);
   elapsed += dt;

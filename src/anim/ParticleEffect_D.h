@@ -63,9 +63,7 @@ struct ParticleEffect_D {
  private:
   void Spawn(int32_t n);
   template <bool kSmoke>
-  int32_t Age(double dt);  // returns how many died
-  template <bool kSmoke>
-  void RemoveDead();
+  void AgeAndRemove(double dt);
   void WriteSprites();
 };
 
