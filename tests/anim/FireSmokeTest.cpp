@@ -72,6 +72,9 @@ TEST_F(FireSmokeTest, DefaultsAndAppearances) {
        {{0.2f, 0.2f, 0.2f, 1}, {0.4f, 0.4f, 0.4f, 1}, {1, 1, 1, 0}}},
   };
   for (const Row& r : rows) {
+    // Made with count 0 (the fixture's reference is the only one), in the root class.
+    EXPECT_EQ(BlockRefCount(r.e), 1);
+    EXPECT_EQ(r.e->GetClassID(), kClassScriptObject);
     Vector3f out{9, 9, 9};
     EXPECT_EQ(r.e->GetVelocity(&out), &out);
     EXPECT_EQ(out, r.velocity);
