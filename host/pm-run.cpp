@@ -25,8 +25,10 @@
 #include "geometry/SpriteGeometry.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
+#include "render/RenderStatistics.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/Texture.h"
+#include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -51,6 +53,9 @@ const char kUsage[] =
     "  --fire NAME, --smoke NAME  after the scripts, a fire or smoke effect drives the sprites of the\n"
     "                   TSpriteGeometry NAME, stepped before each frame (repeatable)\n"
     "  --then           the scripts after it run once the frames are drawn\n"
+    "  --screenshot FILE  take a screenshot of the last frame and write it to FILE (.png, .bmg, .tga)\n"
+    "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
+    "  --stats          print the render statistics after the last frame\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
     "  --help           this text\n"
@@ -67,6 +72,9 @@ struct Options {
   std::vector<std::string> thenFiles;
   long seed = -1;  // -1: from the clock
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
+  std::string screenshot;  // empty: none
+  long passes = -1;        // -1: as the channels say
+  bool stats = false;
   std::vector<std::pair<bool, std::string>> effects;  // smoke (else fire), TSpriteGeometry name
 };
 
@@ -76,6 +84,17 @@ long NumberArg(const char* option, const char* text, long lo, long hi) {
   long n = std::strtol(text, &end, 10);
   if (!*text || *end || n < lo || n > hi) {
     std::fprintf(stderr, "pm-run: %s takes a number from %ld to %ld, not \"%s\".\n", option, lo, hi, text);
+    return -1;
+  }
+  return n;
+}
+
+// A pass flag word in decimal or with a 0x prefix in hexadecimal, or a message and -1.
+long PassWord(const char* text) {
+  char* end = nullptr;
+  long n = std::strtol(text, &end, 0);
+  if (!*text || *end || n < 0 || n > long(INT32_MAX)) {
+    std::fprintf(stderr, "pm-run: --passes takes a pass flag word, not \"%s\".\n", text);
     return -1;
   }
   return n;
@@ -98,6 +117,9 @@ const OptionRow kOptions[] = {
     {"--seed", true,
      [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
     {"--then", false, [](Options& o, const char*) { return o.then = true; }},
+    {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); }},
+    {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
+    {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
     {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
 };
@@ -233,19 +255,23 @@ bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
 
 // The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers and the effects (by
 // 1/60 s), then, when the script made a RenderPipe named "Pipe", draws it with the channels "Channel0",
-// "Channel1", ... up to the first missing name and presents it. Without a pipe only the steps run.
-void RunFrames(ScriptEngine* engine, int frames, const Effects& effects) {
+// "Channel1", ... up to the first missing name and presents it. Without a pipe only the steps run. The
+// screenshot is requested before the last frame; the statistics are printed after it. Non-zero when a
+// requested result could not be made.
+int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Effects& effects) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
+  RenderPipe_I* renderPipe = pipe->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(pipe.Get()) : nullptr;
   Ptr<RenderSystemTraverse_I> traverse;
-  if (pipe->IsA(RenderPipe_I::kClassId)) {
-    static_cast<RenderPipe_I*>(pipe.Get())->ApplyFormat();
+  if (renderPipe) {
+    renderPipe->ApplyFormat();
     traverse = RenderSystemTraverse_I::Create();
     traverse->SetRenderPipe(pipe);
     for (int32_t i = 0;; ++i) {
       const std::string name = "Channel" + std::to_string(i);
       ScriptObject* channel = ns->FindObject(String(name.c_str()));
       if (!channel->IsA(RenderChannel_I::kClassId)) break;
+      if (options.passes >= 0) static_cast<RenderChannel_I*>(channel)->SetIntField(int32_t(options.passes));
       traverse->SetChannel(i, channel);
     }
   }
@@ -254,9 +280,29 @@ void RunFrames(ScriptEngine* engine, int frames, const Effects& effects) {
     StepSchedulers(ns, (frame + 1) * kStep);
     for (const Obj<ParticleEffect>& e : effects) e->Update(kStep);
     if (!traverse) continue;
+    if (frame == frames - 1 && !options.screenshot.empty()) renderPipe->RequestScreenShot(false, false);
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
   }
+  int status = 0;
+  if (!options.screenshot.empty()) {
+    Image_I* shot = renderPipe ? renderPipe->GetScreenShotImage() : nullptr;
+    if (!shot || shot->GetFormat() == 0 || shot->ExportFile(String(options.screenshot.c_str())) != 0) {
+      LogError("pm-run: no screenshot for \"", options.screenshot.c_str(), "\".");
+      status = 1;
+    }
+  }
+  if (options.stats) {
+    Ptr<RenderStatistics_I> stats(renderPipe ? renderPipe->GetStatistics() : nullptr);
+    if (!stats) {
+      LogError("pm-run: no render statistics: the script made no RenderPipe \"Pipe\" with an engine.");
+      return 1;
+    }
+    std::printf("primitives %d\ntextures %d\ntexture memory %d\ntexture download %d\nframe rate %.2f\n",
+                stats->GetPrimitiveCount(), stats->GetTextureCount(), stats->GetTextureMemory(),
+                stats->GetTextureDownloadBytes(), double(stats->GetFrameTime()));
+  }
+  return status;
 }
 
 // Loads the named texture the way an engine would on its own thread, and writes its image.
@@ -308,7 +354,7 @@ int main(int argc, char** argv) {
       if (RunFile(engine, file, options.flags)) status = 1;
     Effects effects;
     if (!MakeEffects(engine, options, effects)) status = 1;
-    if (options.frames > 0) RunFrames(engine, options.frames, effects);
+    if (options.frames > 0 && RunFrames(engine, options.frames, options, effects)) status = 1;
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     for (const auto& [name, file] : options.textures)
