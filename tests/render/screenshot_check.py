@@ -111,7 +111,25 @@ def textures(pm_run, tmp):
     near(pixel(Image.open(out), 32, 32), (229, 51, 229), 0, "DefaultColor fallback")
 
 
-CASES = {"lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures}
+def fire_smoke(pm_run, tmp):
+    # Bursts on updates 1, 9, ..., 57 of 1/60 s and nobody dead yet: 8 x 16 fire and 8 x 10 smoke sprites.
+    args = ["--seed", "7", "--frames", "60", "--fire", "flame", "--smoke", "plume", "--stats", "fire_smoke.bs"]
+    out = os.path.join(tmp, "fire_smoke.png")
+    stdout, _ = run(pm_run, args, scripts, out)
+    if stat(stdout, "primitives") != "208":
+        raise AssertionError(f"statistics:\n{stdout}")
+    compare(out, os.path.join(references, "fire_smoke.png"))
+    again = os.path.join(tmp, "fire_smoke_again.png")
+    run(pm_run, args, scripts, again)
+    if open(out, "rb").read() != open(again, "rb").read():
+        raise AssertionError("a second run with the same seed drew another picture")
+    r = subprocess.run([pm_run, "--fire", "nosuch", "fire_smoke.bs"], cwd=scripts, capture_output=True, text=True,
+                       timeout=240)
+    if r.returncode != 1 or 'Error pm-run: no TSpriteGeometry "nosuch" for --fire.' not in r.stderr:
+        raise AssertionError(f"--fire nosuch exited {r.returncode}\n{r.stderr[-3000:]}")
+
+
+CASES = {"lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures, "fire_smoke": fire_smoke}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]
