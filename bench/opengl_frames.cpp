@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
   const int fd = mkstemp(registry);
   if (fd >= 0) close(fd);
   setenv("PM_REGISTRY_FILE", registry, 1);
-  PM::g_LogLevel = PM::kLevelWarn;
+  PM::g_LogLevel = PM::kLevelInfo;  // warnings and errors only
   PM::DLLInitialize(0);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
