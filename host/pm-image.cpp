@@ -77,7 +77,7 @@ bool Write(Image_I& image, const char* out, bool png16) {
   unlink(temp.c_str());  // left over from an earlier run of the same id
   int fd = OpenRegularFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, error);
   if (fd < 0) {
-    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", temp.c_str(), OpenFailureText(error));
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out, OpenFailureText(error));
     return false;
   }
   bool ok = fchmod(fd, mode) == 0;
