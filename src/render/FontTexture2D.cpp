@@ -1,5 +1,7 @@
 #include "render/FontTexture2D.h"
 
+#include "core/Log.h"
+
 
 namespace PM {
 
@@ -23,4 +25,9 @@ void FontTexture2D_I::Define() {
   };
   DefineMembers(members);
 }
+ResultCode FontTexture2D_I::CreateFontImage() {
+  Log(LogOutPipe(), kLevelDebug, "FontTexture2D::CreateFontImage: not supported yet.");
+  return SOK;
+}
+
 }  // namespace PM

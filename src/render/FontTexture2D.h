@@ -12,6 +12,10 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   // The printable ASCII characters, then the Windows-1252 umlauts, sharp s and copyright sign.
   static const char kDefaultCharacterMap[];
 
+  // Renders the glyphs of the character map into the texture's image and keeps their metrics; 0, or the
+  // code of a font that could not be made.
+  virtual ResultCode CreateFontImage();
+
   String m_fontName = "Tahoma";
   float m_fontWeight = 0.0f;
   float m_fontItalic = 0.0f;
