@@ -1,0 +1,31 @@
+#include "geometry/SubDivMerge.h"
+
+namespace PM {
+
+static_assert(kSubDivMaxWeights <= 127, "list positions fit the table's entries");
+
+void SubDivMerge::Begin(SubDivPoint& target) {
+  m_target = &target;
+  // A list with an index twice keeps the later entry, as the backward search finds it.
+  for (int i = 0; i < target.weightCount; ++i)
+    if (InTable(target.indices[i])) m_slot[size_t(target.indices[i])] = int8_t(i);
+}
+
+void SubDivMerge::AddScaled(const SubDivPoint& other, float factor) {
+  SubDivPoint& t = *m_target;
+  t.MergeScaled(
+      other, factor,
+      [&](int32_t index) { return InTable(index) ? int(m_slot[size_t(index)]) : t.Find(index); },
+      [&](int32_t index, int position) {
+        if (InTable(index)) m_slot[size_t(index)] = int8_t(position);
+      });
+}
+
+void SubDivMerge::End() {
+  const SubDivPoint& t = *m_target;
+  for (int i = 0; i < t.weightCount; ++i)
+    if (InTable(t.indices[i])) m_slot[size_t(t.indices[i])] = kNone;
+  m_target = nullptr;
+}
+
+}  // namespace PM
