@@ -13,11 +13,14 @@ void SubDivMerge::Begin(SubDivPoint& target) {
 
 void SubDivMerge::AddScaled(const SubDivPoint& other, float factor) {
   SubDivPoint& t = *m_target;
+  // The table as locals: the stores into the list would otherwise make the compiler reload the
+  // vector's pointers for every entry.
+  int8_t* const slot = m_slot.data();
+  const uint32_t size = uint32_t(m_slot.size());
   t.MergeScaled(
-      other, factor,
-      [&](int32_t index) { return InTable(index) ? int(m_slot[size_t(index)]) : t.Find(index); },
+      other, factor, [&](int32_t index) { return uint32_t(index) < size ? int(slot[index]) : t.Find(index); },
       [&](int32_t index, int position) {
-        if (InTable(index)) m_slot[size_t(index)] = int8_t(position);
+        if (uint32_t(index) < size) slot[index] = int8_t(position);
       });
 }
 
