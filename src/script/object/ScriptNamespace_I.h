@@ -33,6 +33,12 @@ class ScriptNamespace_I : public ScriptNamespace {
   void AddClass(ScriptClass_I* cls) override;
 
  private:
+  // Lets go of what a name or handle held: freed now when the namespace held it alone, otherwise
+  // kept for the cycle collection at the namespace's end.
+  void Retire(Obj<ScriptObject>& slot);
+  // Binds a name (a named object or a global variable) to obj, retiring what it held.
+  void Name(const String& name, ScriptObject* obj);
+
   ScriptNamespace_D m_d;
 };
 
