@@ -52,9 +52,11 @@ ScriptNamespace* ScriptNamespace_I::GetParent() const { return m_d.parent; }
 
 void ScriptNamespace_I::Retire(Obj<ScriptObject>& slot) {
   Obj<ScriptObject> old = std::move(slot);
-  // Only a later walk can tell a cycle from an outside holder; walking now would cost a walk per
-  // replacement, so the few still held wait for the one at the end.
-  if (IsObject(old) && BlockRefCount(old.Get()) > 1) m_d.replaced.push_back(std::move(old));
+  // Held by something else and holding objects itself: perhaps only through a cycle back to it. Only a
+  // walk can tell, and a walk per replacement would cost what the object reaches each time, so such
+  // objects wait for the one walk at the end.
+  if (IsObject(old) && BlockRefCount(old.Get()) > 1 && HoldsObjectReferences(old.Get()))
+    m_d.replaced.push_back(std::move(old));
 }
 
 void ScriptNamespace_I::Name(const String& name, ScriptObject* obj) {
