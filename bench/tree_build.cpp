@@ -24,9 +24,18 @@ std::string TreeScript(bool chain) {
   return s;
 }
 
+// The library, started once for the program and shut down when it ends.
+struct Library {
+  Library() : started(DLLInitialize(1) == 0) {}
+  ~Library() {
+    if (started) DLLDeInitialize(1);
+  }
+  bool started;
+};
+
 void BM_BuildTreeScript(benchmark::State& state) {
-  static const bool started = DLLInitialize(1) == 0;
-  if (!started) {
+  static const Library library;
+  if (!library.started) {
     state.SkipWithError("the library did not start");
     return;
   }
