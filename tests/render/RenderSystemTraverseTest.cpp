@@ -399,11 +399,12 @@ TEST_F(FrameTest, AChainAtTheDepthBoundIsUpdatedClonedAndMeasuredAndOneDeeperIsR
     MemberSet<VSpheref>(g, kMemberTNodeBoundingSphere, Spheref{{0, 0, 0}, 1});
     Channel(0);
     LogCapture log;
-    Draw();
-    Draw();
+    // Measured first: the frame update brings the geometry's sphere in step with its (empty) mesh.
     Obj<ScriptObject> clone = CloneTree(m_root);
     Spheref bounds = kEmptyBounds;
     AddTreeBounds(m_root, bounds, kIdentityMatrix4f, false);
+    Draw();
+    Draw();
     if (levels == kMaxTreeDepth) {
       EXPECT_EQ(static_cast<TBaseTransform_I*>(last)->GetMatrixVersion(), m_traverse->FrameCounter());
       EXPECT_FALSE(clone.IsNil());
