@@ -227,6 +227,7 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void EffectQuad(float extentX, float extentY, bool twoUnits);
   void BeginEffect(const char* label, int32_t& width, int32_t& height);
   void Bloom(const ChannelFXInfo& info, const String& directory);
+  // The effect program in `program`, built from directory + name when there is none yet.
   uint32_t EffectProgram(uint32_t& program, const String& directory, const char* name);
   void SetUniform(uint32_t program, const char* name, int32_t value);
   // Unit 1 (or 0) without texturing: texture off, and texture generation off when asked.

@@ -84,7 +84,6 @@ void RenderEngineOpenGL_D::BeginEffect(const char* label, int32_t& width, int32_
 
 uint32_t RenderEngineOpenGL_D::EffectProgram(uint32_t& program, const String& directory, const char* name) {
   if (program == 0) program = QuickCompileShaderARB(directory, name, name);
-  m_ext.glUseProgramObjectARB(program);
   return program;
 }
 
@@ -96,7 +95,7 @@ void RenderEngineOpenGL_D::Bloom(const ChannelFXInfo& info, const String& direct
   CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
   gl.glEnable(GL_TEXTURE_2D);
   const uint32_t blur = EffectProgram(m_effects.bloomBlur, directory, "Shaders/Bloom/blur");
-  if (m_effects.bloomCombine == 0) m_effects.bloomCombine = QuickCompileShaderARB(directory, "Shaders/Bloom/bloom", "Shaders/Bloom/bloom");
+  const uint32_t combine = EffectProgram(m_effects.bloomCombine, directory, "Shaders/Bloom/bloom");
   m_ext.glUseProgramObjectARB(blur);
   SetUniform(blur, "colorTex", 0);
   gl.glDisable(GL_BLEND);
@@ -108,7 +107,6 @@ void RenderEngineOpenGL_D::Bloom(const ChannelFXInfo& info, const String& direct
     CopyFrame(m_effects.blur, kBlurSide, kBlurSide, kBlurSide, GL_RGB8, true, true);
   }
   gl.glViewport(0, 0, width, height);
-  const uint32_t combine = m_effects.bloomCombine;
   m_ext.glUseProgramObjectARB(combine);
   SetUniform(combine, "colorTex", 0);
   SetUniform(combine, "blurTex", 1);
@@ -150,6 +148,7 @@ void RenderEngineOpenGL_D::ChannelFX(const ChannelFXInfo* info, const String& ba
     CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
     gl.glEnable(GL_TEXTURE_2D);
     const uint32_t program = EffectProgram(m_effects.depthOfField, basePath, "Shaders/DOF/blur_sp");
+    m_ext.glUseProgramObjectARB(program);
     SetUniform(program, "colorTex", 0);
     SetUniform(program, "depthTex", 1);
     EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
@@ -160,6 +159,7 @@ void RenderEngineOpenGL_D::ChannelFX(const ChannelFXInfo* info, const String& ba
     CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
     gl.glEnable(GL_TEXTURE_2D);
     const uint32_t program = EffectProgram(m_effects.colorFilter, basePath, "Shaders/FX/fx");
+    m_ext.glUseProgramObjectARB(program);
     SetUniform(program, "colorTex", 0);
     SetUniform(program, "filterMode", info->ColorFilterMode);
     EffectQuad(m_effectExtent[0], m_effectExtent[1], false);

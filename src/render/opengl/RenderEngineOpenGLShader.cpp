@@ -97,7 +97,10 @@ int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject* shader, bool firstP
   ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
   if (!surface || !Present(surface->m_ambient.Get()) || m_textureUnits <= 1 || !m_context) return 0;
   const OpenGLAPI& gl = GL();
-  if (firstPass) ApplyShaderRenderState(shader);
+  if (firstPass) {
+    m_state.Apply(gl, m_ext);
+    ApplyShaderRenderState(shader);
+  }
   m_passState.Clear();
   if (ShaderTexture_I* ambient = AsTexture(surface->m_ambient.Get()))
     TextureOnUnit(1, ambient, GL_MODULATE);
@@ -125,7 +128,10 @@ int32_t RenderEngineOpenGL_D::SetShaderBump(ScriptObject* shader, bool firstPass
       !m_ext.Has(kGL_EXT_texture_env_dot3) || !m_ext.Has(kGL_EXT_texture_env_combine))
     return 0;
   const OpenGLAPI& gl = GL();
-  if (firstPass) ApplyShaderRenderState(shader);
+  if (firstPass) {
+    m_state.Apply(gl, m_ext);
+    ApplyShaderRenderState(shader);
+  }
   m_passState.Clear();
   if (ShaderTexture_I* bump = AsTexture(surface->m_bump.Get())) {
     TextureOnUnit(0, bump, GL_COMBINE_EXT);

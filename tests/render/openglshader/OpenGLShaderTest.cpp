@@ -15,7 +15,10 @@
 #include "render/RenderMaterial.h"
 #include "render/RenderShader.h"
 #include "render/ShaderPhong.h"
+#include "render/ShaderLayer.h"
 #include "render/ShaderProgram.h"
+#include "render/ShaderTexture.h"
+#include "render/Texture2D.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/ShaderHandleOpenGL.h"
 #include "scene/EngineWorld.h"
@@ -101,6 +104,7 @@ class OpenGLShaderTest : public EngineWorldTest {
     format.DepthBits = 24;
     TextureSettingsInfo t;
     t.MaxTextureUnit = maxUnits;
+    t.EnableTextureThread = 0;  // textures load (or fall back) on the spot
     t.ImagePath = imagePath;
     EXPECT_EQ(pipe->E().InitializeRenderWindow(&t, &format, pipe->window), SOK);
     m_pipes.push_back(std::move(pipe));
@@ -225,6 +229,55 @@ TEST_F(OpenGLShaderTest, SameBaseShaderTwiceMakesNoCallAndAnswersAlike) {
   EXPECT_EQ(e.PassState().Words[2], 0x20000u);
 }
 
+TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  auto getEnv = Proc<void (*)(GLenum, GLenum, GLint*)>("glGetTexEnviv");
+  ASSERT_TRUE(getEnv);
+  auto texture = [&] {
+    Obj<ScriptObject> t = Make("ShaderTexture");
+    static_cast<ShaderTexture_I*>(t.Get())->m_texture = Obj<Texture2D_I>(static_cast<Texture2D_I*>(Make("Texture2D").Get()));
+    static_cast<ShaderTexture_I*>(t.Get())->m_texCoordSource = 1;
+    return Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(t.Get()));
+  };
+  Shader s = MakeShader();
+  Obj<ScriptObject> layer = Make("ShaderLayer");
+  auto* l = static_cast<ShaderLayer_I*>(layer.Get());
+  l->m_layer.Append(texture());
+  l->m_layer.Append(texture());
+  s.P()->m_color = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(layer.Get()));
+  s.P()->m_reflection = texture();
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+  EXPECT_EQ(e.PassState().Words[ShaderPassState::kTexCoordStream0], 0x10001u);
+  EXPECT_EQ(e.PassState().Words[ShaderPassState::kTexCoordStream0 + 1], 0x10001u);
+  GLint v = 0;
+  e.Extensions().glActiveTextureARB(GL_TEXTURE1_ARB);
+  getEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &v);
+  EXPECT_EQ(v, GL_COMBINE_EXT);
+  getEnv(GL_TEXTURE_ENV, GL_COMBINE_RGB_EXT, &v);
+  EXPECT_EQ(v, GL_ADD);
+  EXPECT_TRUE(On(GL_TEXTURE_2D));
+  e.Extensions().glActiveTextureARB(GL_TEXTURE0_ARB);
+  getEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &v);
+  EXPECT_EQ(v, GL_MODULATE);
+  // One layer: drawn like a plain texture, unit 1 keeps the sphere-mapped reflection.
+  l->m_layer.SetCount(1);
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+  e.Extensions().glActiveTextureARB(GL_TEXTURE1_ARB);
+  getEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &v);
+  EXPECT_EQ(v, GL_ADD);
+  EXPECT_TRUE(On(GL_TEXTURE_GEN_S) && On(GL_TEXTURE_GEN_T));
+  EXPECT_FALSE(On(GL_TEXTURE_GEN_R) || On(GL_TEXTURE_GEN_Q));
+  e.Extensions().glActiveTextureARB(GL_TEXTURE0_ARB);
+  // No colour expression at all: unit 0 untextured, blending off.
+  s.P()->m_color = Obj<ShaderExpression_I>();
+  GL().glEnable(GL_BLEND);
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+  EXPECT_FALSE(On(GL_TEXTURE_2D) || On(GL_BLEND));
+}
+
 TEST_F(OpenGLShaderTest, BaseMaterialClampsShininessAndPicksSpecularAndBlending) {
   RenderEngineOpenGL_D& e = Open();
   auto getMaterial = Proc<void (*)(GLenum, GLenum, GLfloat*)>("glGetMaterialfv");
@@ -347,6 +400,17 @@ TEST_F(OpenGLShaderTest, ChannelEffectsCopySquaresAndNeedTheirExtensions) {
   GL().glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
   EXPECT_EQ(w, 1024);
   EXPECT_EQ(Int(GL_CURRENT_PROGRAM), 0);
+  // All three in their order, depth of field with a depth copy of its own.
+  info.EnableBloom = info.EnableDOF = true;
+  {
+    LogCapture log(LogOutPipe());
+    e.ChannelFX(&info, examples);
+    EXPECT_EQ(log.Text().find("Error"), std::string::npos) << log.Text();
+  }
+  EXPECT_NE(e.Effects().frameDepth, 0u);
+  EXPECT_NE(e.Effects().blur, 0u);
+  EXPECT_NE(e.Effects().depthOfField, 0u);
+  EXPECT_FALSE(On(GL_TEXTURE_2D));
   e.ReleaseEffects();
   EXPECT_EQ(e.Effects().frameColor, 0u);
   EXPECT_EQ(e.Effects().colorFilter, 0u);
@@ -357,6 +421,7 @@ TEST_F(OpenGLShaderTest, TwoPipesAtOnceBothShowBloom) {
   ChannelFXInfo info;
   info.EnableBloom = true;
   info.BloomBlurCount = 2;
+  LogCapture log(LogOutPipe());
   for (int round = 0; round < 2; ++round) {
     for (RenderEngineOpenGL_D* e : engines) {
       SCOPED_TRACE(e == engines[0] ? "first" : "second");
@@ -373,7 +438,10 @@ TEST_F(OpenGLShaderTest, TwoPipesAtOnceBothShowBloom) {
       EXPECT_EQ(At(*e, 10, 10, 256).R, 0);
     }
   }
-  EXPECT_EQ(TakeLog().find("GL.GetError"), std::string::npos);
+  EXPECT_EQ(log.Text().find("GL.GetError"), std::string::npos) << log.Text();
+  // Each engine made its own effect objects on its own context.
+  EXPECT_NE(engines[0]->Effects().bloomBlur, 0u);
+  EXPECT_NE(engines[1]->Effects().bloomBlur, 0u);
 }
 
 TEST_F(OpenGLShaderTest, FloatRenderBufferRefusals) {
