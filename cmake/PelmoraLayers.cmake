@@ -21,6 +21,7 @@ set(PM_LAYERS
   render
   render/opengl:leaf
   render/d3d8:leaf
+  render/dialog:leaf
   anim
   ui)
 
