@@ -230,6 +230,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // The effect program in `program`, built from directory + name when there is none yet.
   uint32_t EffectProgram(uint32_t& program, const String& directory, const char* name);
   void SetUniform(uint32_t program, const char* name, int32_t value);
+  // Binds the program when it linked; false (nothing bound) when it did not.
+  bool UseProgram(uint32_t program);
   // Unit 1 (or 0) without texturing: texture off, and texture generation off when asked.
   void UnitOff(int32_t unit, bool generationToo);
   void CombineOnUnit(GLenum function, GLenum source0);

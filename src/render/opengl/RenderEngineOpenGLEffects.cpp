@@ -96,20 +96,21 @@ void RenderEngineOpenGL_D::Bloom(const ChannelFXInfo& info, const String& direct
   gl.glEnable(GL_TEXTURE_2D);
   const uint32_t blur = EffectProgram(m_effects.bloomBlur, directory, "Shaders/Bloom/blur");
   const uint32_t combine = EffectProgram(m_effects.bloomCombine, directory, "Shaders/Bloom/bloom");
-  m_ext.glUseProgramObjectARB(blur);
-  SetUniform(blur, "colorTex", 0);
+  const bool blurLinked = UseProgram(blur);
+  if (blurLinked) SetUniform(blur, "colorTex", 0);
   gl.glDisable(GL_BLEND);
-  SetUniform(blur, "contrast", 1);
+  if (blurLinked) SetUniform(blur, "contrast", 1);
   // The first pass reads the copied region of the frame, later ones the whole blur texture.
   for (int32_t i = 0; i < info.BloomBlurCount; ++i) {
     EffectQuad(i == 0 ? m_effectExtent[0] : 1.0f, i == 0 ? m_effectExtent[1] : 1.0f, false);
-    SetUniform(blur, "contrast", 0);
+    if (blurLinked) SetUniform(blur, "contrast", 0);
     CopyFrame(m_effects.blur, kBlurSide, kBlurSide, kBlurSide, GL_RGB8, true, true);
   }
   gl.glViewport(0, 0, width, height);
-  m_ext.glUseProgramObjectARB(combine);
-  SetUniform(combine, "colorTex", 0);
-  SetUniform(combine, "blurTex", 1);
+  if (UseProgram(combine)) {
+    SetUniform(combine, "colorTex", 0);
+    SetUniform(combine, "blurTex", 1);
+  }
   m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
   gl.glBindTexture(GL_TEXTURE_2D, m_effects.blur);
   gl.glEnable(GL_TEXTURE_2D);
@@ -148,9 +149,10 @@ void RenderEngineOpenGL_D::ChannelFX(const ChannelFXInfo* info, const String& ba
     CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
     gl.glEnable(GL_TEXTURE_2D);
     const uint32_t program = EffectProgram(m_effects.depthOfField, basePath, "Shaders/DOF/blur_sp");
-    m_ext.glUseProgramObjectARB(program);
-    SetUniform(program, "colorTex", 0);
-    SetUniform(program, "depthTex", 1);
+    if (UseProgram(program)) {
+      SetUniform(program, "colorTex", 0);
+      SetUniform(program, "depthTex", 1);
+    }
     EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
     end("ChannelFX DOF_SP");
   }
@@ -159,9 +161,10 @@ void RenderEngineOpenGL_D::ChannelFX(const ChannelFXInfo* info, const String& ba
     CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
     gl.glEnable(GL_TEXTURE_2D);
     const uint32_t program = EffectProgram(m_effects.colorFilter, basePath, "Shaders/FX/fx");
-    m_ext.glUseProgramObjectARB(program);
-    SetUniform(program, "colorTex", 0);
-    SetUniform(program, "filterMode", info->ColorFilterMode);
+    if (UseProgram(program)) {
+      SetUniform(program, "colorTex", 0);
+      SetUniform(program, "filterMode", info->ColorFilterMode);
+    }
     EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
     end("ChannelFX COLORFILTER");
   }

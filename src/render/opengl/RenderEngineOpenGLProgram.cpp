@@ -144,10 +144,22 @@ ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject* shader, bool) {
       ApplyMaterial(*material, surface, material->m_emissionColor);
     }
   }
-  m_ext.glUseProgramObjectARB(handle->Program());
-  SetUniform(handle->Program(), "colorTex", 0);
-  SetUniform(handle->Program(), "lightTex", 1);
+  if (UseProgram(handle->Program())) {
+    SetUniform(handle->Program(), "colorTex", 0);
+    SetUniform(handle->Program(), "lightTex", 1);
+  }
   return 1;
+}
+
+bool RenderEngineOpenGL_D::UseProgram(uint32_t program) {
+  // The driver refuses to bind a program that did not link, with an error on every frame; its failure was
+  // logged once when it was built, so the bind (and the uniforms, which need a bound program) are left out.
+  GLint linked = 0;
+  if (program != 0 && m_ext.glGetObjectParameterivARB)
+    m_ext.glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+  if (linked == 0) return false;
+  m_ext.glUseProgramObjectARB(program);
+  return true;
 }
 
 void RenderEngineOpenGL_D::SetUniform(uint32_t program, const char* name, int32_t value) {

@@ -363,7 +363,7 @@ TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
   EXPECT_EQ(log.find("failed"), std::string::npos) << log;
 }
 
-TEST_F(OpenGLShaderTest, ProgramFailuresAreLoggedAndTheProgramUsed) {
+TEST_F(OpenGLShaderTest, ProgramFailuresAreLoggedOnceAndDrawingGoesOn) {
   RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
   WriteFile(m_dir.File("bad.vs"), "#version 110\nvoid main() { gl_Position = ftransform() }\n");
   {
@@ -374,6 +374,24 @@ TEST_F(OpenGLShaderTest, ProgramFailuresAreLoggedAndTheProgramUsed) {
     EXPECT_NE(text.find("Error Vertexshader failed to compile.\nError ----\nError 0:2"), std::string::npos) << text;
     EXPECT_NE(text.find("Error ----\nError Shader failed to link.\nError ----\n"), std::string::npos) << text;
   }
+  // Through a shader: the failure is reported when the program is built, and drawing adds no GL error.
+  Shader s = MakeShader();
+  Obj<ScriptObject> program = TintProgram();
+  auto* p = static_cast<ShaderProgram_I*>(program.Get());
+  Obj<ScriptObject> bad = Make("FileObject");
+  static_cast<FileObject_I*>(bad.Get())->SetFileName("bad");
+  p->m_vertexShaderFile = Obj<FileObject_I>(static_cast<FileObject_I*>(bad.Get()));
+  s.S()->m_program = Obj<ShaderProgram_I>(p);
+  LogCapture log(LogOutPipe());
+  for (int frame = 0; frame < 3; ++frame) {
+    e.BeginPass(-1);
+    EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+    EXPECT_EQ(Int(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(GL().glGetError(), GLenum(GL_NO_ERROR));
+  }
+  const std::string text = log.Text();
+  EXPECT_EQ(text.find("Shader failed to link."), text.rfind("Shader failed to link.")) << text;
+  EXPECT_EQ(text.find("GL.GetError"), std::string::npos) << text;
 }
 
 TEST_F(OpenGLShaderTest, ChannelEffectsCopySquaresAndNeedTheirExtensions) {
