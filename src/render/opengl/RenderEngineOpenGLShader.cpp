@@ -215,8 +215,8 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   if (multi && m_ext.Has(kGL_ARB_texture_env_add)) {
     ShaderTexture_I* reflection = surface ? AsTexture(surface->m_reflection.Get()) : nullptr;
     if (reflection) {
-      SetTexture(1, reflection->m_texture.Get());
       m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+      SetTexture(1, reflection->m_texture.Get());
       Texture2D_I* t = reflection->m_texture.Get();
       const bool cube = Present(t) && t->GetEngineWord() == 1 && m_ext.Has(kGL_ARB_texture_cube_map);
       const GLint mode = cube ? GL_REFLECTION_MAP_ARB : GL_SPHERE_MAP;

@@ -269,7 +269,12 @@ TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
   EXPECT_EQ(v, GL_ADD);
   EXPECT_TRUE(On(GL_TEXTURE_GEN_S) && On(GL_TEXTURE_GEN_T));
   EXPECT_FALSE(On(GL_TEXTURE_GEN_R) || On(GL_TEXTURE_GEN_Q));
+  EXPECT_TRUE(On(GL_TEXTURE_2D));
+  const GLint reflectionName = Int(GL_TEXTURE_BINDING_2D);
   e.Extensions().glActiveTextureARB(GL_TEXTURE0_ARB);
+  // Each unit holds its own texture.
+  EXPECT_NE(reflectionName, 0);
+  EXPECT_NE(Int(GL_TEXTURE_BINDING_2D), reflectionName);
   // No colour expression at all: unit 0 untextured, blending off.
   s.P()->m_color = Obj<ShaderExpression_I>();
   GL().glEnable(GL_BLEND);
