@@ -339,6 +339,7 @@ TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
   s.M()->m_emissionColor = {0.5f, 0.5f, 0.5f};
   auto* p = static_cast<ShaderProgram_I*>(program.Get());
   uint32_t firstProgram = 0;
+  LogCapture compiled(LogOutPipe());
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     if (round == 1) Close();  // the pipe closes; a new one opens in the same process
@@ -364,6 +365,13 @@ TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
     EXPECT_NEAR(c.B, 64, 1);
   }
   EXPECT_NE(firstProgram, 0u);
+  // Once per engine: the second call of each round reused the program.
+  const std::string lines = compiled.Text();
+  const std::string pair = "Info  Compiling shader \"tint\"...\nInfo  Compiling shader \"tint\" done.\n";
+  const size_t first = lines.find(pair);
+  ASSERT_NE(first, std::string::npos) << lines;
+  EXPECT_NE(lines.find(pair, first + 1), std::string::npos);
+  EXPECT_EQ(lines.find(pair, lines.find(pair, first + 1) + 1), std::string::npos);
   std::string log = TakeLog();
   EXPECT_EQ(log.find("failed"), std::string::npos) << log;
 }
