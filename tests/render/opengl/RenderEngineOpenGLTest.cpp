@@ -55,7 +55,9 @@ TEST_F(OpenGLEngineTest, SetUpRefusalsAndTextureUnits) {
   EXPECT_EQ(E().GetViewport(rect)[2], kSide);
   String report;
   E().GetSystemReport(&report);
-  EXPECT_EQ(report.View().find("OpenGL Vendor: \""), 0u);
+  // The display mode of the system report first, then the context's lines.
+  EXPECT_EQ(report.View().find("Display Mode: 1280x1024x24@"), 0u) << report.CStr();
+  EXPECT_NE(report.View().find("\r\nOpenGL Vendor: \""), std::string_view::npos);
 }
 
 TEST_F(OpenGLEngineTest, PassRowsAsOpenGLReportsThem) {
