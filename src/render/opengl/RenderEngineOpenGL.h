@@ -208,6 +208,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
   void ApplyShaderRenderState(ScriptObject* shader);
+  // The front material lighting uses without a RenderMaterial: grey 0.8, no emission or specular.
+  void ApplyDefaultMaterial();
   // Binds the expression's texture on the unit with the environment mode, its coordinate stream in the
   // pass state and its coordinate transform as the texture matrix.
   void TextureOnUnit(int32_t unit, ShaderTexture_I* expression, GLint environment);

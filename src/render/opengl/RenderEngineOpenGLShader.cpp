@@ -273,13 +273,7 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   gl.glEnable(GL_COLOR_MATERIAL);
   ScriptObject* m = surface ? surface->m_material.Get() : nullptr;
   if (!Present(m) || !m->IsA(RenderMaterial_I::kClassId)) {
-    const float grey[4] = {0.8f, 0.8f, 0.8f, 1.0f}, black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    gl.glMaterialfv(GL_FRONT, GL_AMBIENT, grey);
-    gl.glMaterialfv(GL_FRONT, GL_DIFFUSE, grey);
-    gl.glMaterialfv(GL_FRONT, GL_EMISSION, black);
-    gl.glMaterialfv(GL_FRONT, GL_SPECULAR, black);
-    gl.glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
-    if (m_ext.Has(kGL_EXT_separate_specular_color)) gl.glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SINGLE_COLOR);
+    ApplyDefaultMaterial();
     return 1;
   }
   // The base pass lights with the ambient colour as emission (programs take the emission colour).
