@@ -205,13 +205,16 @@ void StepSchedulers(ScriptNamespace* ns, double time) {
 
 // The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
 // made a RenderPipe named "Pipe", draws it with the channels "Channel0", "Channel1", ... up to the first
-// missing name and presents it. Without a pipe only the schedulers run.
-void RunFrames(ScriptEngine* engine, int frames) {
+// missing name and presents it. Without a pipe only the schedulers run. False when the pipe got no
+// window (no display): no frame runs, and the pipe has logged why.
+bool RunFrames(ScriptEngine* engine, int frames) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
   Ptr<RenderSystemTraverse_I> traverse;
   if (pipe->IsA(RenderPipe_I::kClassId)) {
-    static_cast<RenderPipe_I*>(pipe.Get())->ApplyFormat();
+    auto* renderPipe = static_cast<RenderPipe_I*>(pipe.Get());
+    renderPipe->ApplyFormat();
+    if (!renderPipe->GetWindowHandle()) return false;
     traverse = RenderSystemTraverse_I::Create();
     traverse->SetRenderPipe(pipe);
     for (int32_t i = 0;; ++i) {
@@ -228,6 +231,7 @@ void RunFrames(ScriptEngine* engine, int frames) {
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
   }
+  return true;
 }
 
 // Loads the named texture the way an engine would on its own thread, and writes its image.
@@ -277,7 +281,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.frames > 0) RunFrames(engine, options.frames);
+    if (options.frames > 0 && !RunFrames(engine, options.frames)) status = 1;
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     for (const auto& [name, file] : options.textures)
