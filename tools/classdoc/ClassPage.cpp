@@ -1,6 +1,7 @@
 #include "ClassPage.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "classes/EngineClassIds.h"
@@ -57,7 +58,7 @@ bool DerivesFrom(uint32_t id, uint32_t ancestor) {
   return false;
 }
 
-// The class and its bases up to the root, "STransform -> SSimpleTransform -> ...".
+// The bases of a class up to Object as links, nearest first: "[SSimpleTransform](#...) → ...".
 std::string BaseChain(uint32_t id) {
   std::string chain;
   const MemberTable* t = ValidTable(id);
