@@ -235,7 +235,7 @@ const BaseAnswer kBaseAnswers[] = {
 class RenderEngineBase : public BlockCheckedTest {};
 
 TEST_F(RenderEngineBase, ShellsGiveTheBaseAnswers) {
-  for (int32_t type : {1, 2}) {
+  for (int32_t type : {2}) {
     SCOPED_TRACE(type);
     RenderLogCapture log;
     Ptr<RenderEngine_I> handle(RenderEngine::Create(type));
