@@ -225,6 +225,12 @@ void StepSchedulers(ScriptNamespace* ns, double time) {
   }
 }
 
+// Waits (at most 10 s) until no texture loader thread runs, then releases what they handed back.
+void WaitForTextureLoads() {
+  for (int i = 0; i < 10000 && PendingTextureLoads.load(std::memory_order_acquire) > 0; ++i) usleep(1000);
+  DrainTextureReleases();
+}
+
 // The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
 // made a RenderPipe named "Pipe", draws it with the channels "Channel0", "Channel1", ... up to the first
 // missing name and presents it. Without a pipe only the schedulers run. The screenshot is requested before
@@ -252,10 +258,17 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options) {
   for (int frame = 0; frame < frames; ++frame) {
     StepSchedulers(ns, (frame + 1) * kStep);
     if (!traverse) continue;
-    if (frame == frames - 1 && !options.screenshot.empty()) renderPipe->RequestScreenShot(false, false);
+    if (frame == frames - 1 && !options.screenshot.empty()) {
+      // Threaded texture loads finish before the photographed frame, so the picture does not depend on
+      // the loaders' timing.
+      WaitForTextureLoads();
+      renderPipe->RequestScreenShot(false, false);
+    }
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
   }
+  // Loaders still running would outlive the engine and the library's shutdown.
+  WaitForTextureLoads();
   int status = 0;
   if (!options.screenshot.empty()) {
     Image_I* shot = renderPipe ? renderPipe->GetScreenShotImage() : nullptr;
