@@ -11,6 +11,7 @@
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
 #include "geometry/MeshGroup.h"
+#include "geometry/PolygonGeometry.h"
 
 namespace PM {
 
@@ -95,10 +96,28 @@ void TreeUpdate::UpdateNode(TNode_I* node) {
       break;
     default:
       // Geometry keeps its bounds in step with its S-node: every frame when dynamic, once otherwise.
-      if (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty()) node->OnUpdate();
+      if (m_boundsPass && (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty()))
+        UpdateBounds(node);
       break;
   }
   --m_depth;
+}
+
+void TreeUpdate::UpdateBounds(TNode_I* node) {
+  if (node->GetClassID() != TPolygonGeometry_I::kClassId) {
+    node->OnUpdate();
+    return;
+  }
+  const ScriptObject* s = node->GetSNode();
+  if (s == m_boundsSource && s) {
+    node->m_boundingSphere = m_boundsSphere;
+    return;
+  }
+  node->OnUpdate();
+  if (s && s->IsA(SPolygonGeometry_I::kClassId)) {
+    m_boundsSource = s;
+    m_boundsSphere = node->m_boundingSphere;
+  }
 }
 
 void TreeUpdate::Transform(TBaseTransform_I* node) {
@@ -166,6 +185,8 @@ void TreeUpdate::RunPass(TreeUpdatePass& pass) {
   m_soundReceivers.Clear();
   m_depth = 0;
   m_depthReported = false;
+  m_boundsPass = pass.kind == TreeUpdatePass::kTree;
+  m_boundsSource = nullptr;
 
   if (TNode_I* root = As<TNode_I>(pass.root)) UpdateNode(root);
   const TBaseTransform_I* camera = constraintPass ? As<TBaseTransform_I>(pass.camera) : nullptr;

@@ -74,7 +74,17 @@ class TreeUpdate {
   enum WritePart { kWriteRotation, kWriteTranslation, kWriteBoth };
   void WriteOwner(TBaseTransform_I* owner, const Matrix4f& mv, WritePart part);
 
+  // Refreshes a geometry's bounds from its S-node (see m_boundsPass and m_boundsSource).
+  void UpdateBounds(TNode_I* node);
+
   std::vector<Contribution> m_contributions;  // scratch of UpdateConstraint
+  // Bounds are refreshed in the drawing pass only: the constraint pass culls nothing, and the drawing
+  // pass of the same frame follows it.
+  bool m_boundsPass = true;
+  // A polygon geometry's sphere depends on its S-node alone, which nothing in a pass changes: instances
+  // that share one S-node take the sphere the last computation left here instead of recomputing it.
+  const ScriptObject* m_boundsSource = nullptr;
+  Spheref m_boundsSphere;
   int32_t m_depth = 0;
   bool m_depthReported = false;
 };

@@ -111,7 +111,41 @@ def textures(pm_run, tmp):
     near(pixel(Image.open(out), 32, 32), (229, 51, 229), 0, "DefaultColor fallback")
 
 
-CASES = {"lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures}
+def fire_smoke(pm_run, tmp):
+    # Bursts on updates 1, 9, ..., 57 of 1/60 s and nobody dead yet: 8 x 16 fire and 8 x 10 smoke sprites.
+    args = ["--seed", "7", "--frames", "60", "--fire", "flame", "--smoke", "plume", "--stats", "fire_smoke.bs"]
+    out = os.path.join(tmp, "fire_smoke.png")
+    stdout, _ = run(pm_run, args, scripts, out)
+    if stat(stdout, "primitives") != "208":
+        raise AssertionError(f"statistics:\n{stdout}")
+    compare(out, os.path.join(references, "fire_smoke.png"))
+    again = os.path.join(tmp, "fire_smoke_again.png")
+    run(pm_run, args, scripts, again)
+    if open(out, "rb").read() != open(again, "rb").read():
+        raise AssertionError("a second run with the same seed drew another picture")
+    r = subprocess.run([pm_run, "--fire", "nosuch", "fire_smoke.bs"], cwd=scripts, capture_output=True, text=True,
+                       timeout=240)
+    if r.returncode != 1 or 'Error pm-run: no TSpriteGeometry "nosuch" for --fire.' not in r.stderr:
+        raise AssertionError(f"--fire nosuch exited {r.returncode}\n{r.stderr[-3000:]}")
+
+
+def particles(pm_run, tmp):
+    # 100 particles at most, drawn as quads: 200 triangles; the seed fixes the picture.
+    shots = []
+    for seed in ("7", "7", "8"):
+        shots.append(os.path.join(tmp, f"particles_{len(shots)}.png"))
+        stdout, _ = run(pm_run, ["--seed", seed, "--frames", "60", "--stats", "particles.bs"], scripts, shots[-1])
+        if stat(stdout, "primitives") != "200":
+            raise AssertionError(f"statistics:\n{stdout}")
+    compare(shots[0], os.path.join(references, "particles.png"))
+    data = [open(f, "rb").read() for f in shots]
+    if data[0] != data[1]:
+        raise AssertionError("a second run with seed 7 drew another picture")
+    if data[0] == data[2]:
+        raise AssertionError("seed 8 drew the same picture as seed 7")
+
+
+CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures, "fire_smoke": fire_smoke}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]
