@@ -21,6 +21,7 @@
 #include "render/dialog/GraphicsSetupDialogX11.h"
 #include "render/engine/Image.h"
 #include "render/engine/RenderEngine.h"
+#include "support/ImageCompare.h"
 
 namespace PM::Test {
 namespace {
@@ -140,17 +141,7 @@ TEST_F(GraphicsSetupX11Test, AutodetectRadioAndReturn) {
 
   // The window's picture as first shown.
   ASSERT_EQ(picture->GetFormat(), 3);
-  const std::string reference = PM_SOURCE_DIR "/tests/render/reference/graphics_setup";  // .png
-  if (std::getenv("PM_WRITE_REFERENCES")) {
-    ASSERT_EQ(picture->ExportFile(String((reference + ".png").c_str())), SOK);
-  }
-  Obj<Image_I> want(Image_I::New());
-  ASSERT_EQ(want->ImportFile(String(reference.c_str())), SOK);
-  ASSERT_EQ(want->GetWidth(), picture->GetWidth());
-  ASSERT_EQ(want->GetHeight(), picture->GetHeight());
-  int beyond = 0;
-  for (size_t i = 0; i < want->DataBytes(); ++i) beyond += std::abs(int(want->GetData()[i]) - int(picture->GetData()[i])) > 3;
-  EXPECT_LE(beyond, int(want->DataBytes() / 500));
+  ExpectMatchesReference(picture, PM_SOURCE_DIR "/tests/render/reference/graphics_setup");
 }
 
 TEST_F(GraphicsSetupX11Test, EscapeStaysAndTheCloseBoxCancels) {
