@@ -1,5 +1,6 @@
 #include "InputFixture.h"
 
+#include "support/EventNames.h"
 #include "ui/WEvent.h"
 
 namespace PM::Test {
@@ -8,41 +9,12 @@ std::vector<std::string> g_inputCalls;
 
 namespace {
 
-const struct {
-  uint32_t event;
-  const char* name;
-} kNames[] = {
-    {kWEventFocus, "Focus"},
-    {kWEventFocusLost, "FocusLost"},
-    {kWEventFocusActive, "FocusActive"},
-    {kWEventKeyboardFocusLost, "KeyboardFocusLost"},
-    {kWEventKeyDown, "KeyDown"},
-    {kWEventMouseLeftDown, "LeftDown"},
-    {kWEventMouseLeftHold, "LeftHold"},
-    {kWEventMouseLeftUp, "LeftUp"},
-    {kWEventMouseLeftDoubleClick, "LeftDouble"},
-    {kWEventMouseRightDown, "RightDown"},
-    {kWEventMouseWheelY, "WheelY"},
-    {kWEventMouseDragStart, "DragStart"},
-    {kWEventMouseDragActive, "DragActive"},
-    {kWEventMouseDragRelease, "DragRelease"},
-    {kWEventMouseDragDrop, "DragDrop"},
-    {kWEventChildButtonDown, "ChildDown"},
-    {kWEventInfoChanged, "InfoChanged"},
-    {kWEventEffectFinished, "EffectFinished"},
-};
 
 extern "C" void RecordInput(uint32_t, Widget_I* widget, WHandler_I*, uint32_t event, WidgetInput*) {
   g_inputCalls.push_back(std::string(widget->m_name.CStr()) + ":" + EventName(event));
 }
 
 }  // namespace
-
-std::string EventName(uint32_t event) {
-  for (const auto& n : kNames)
-    if (n.event == event) return n.name;
-  return std::to_string(event >> 24);
-}
 
 void InputTest::SetUp() {
   WidgetTest::SetUp();

@@ -36,6 +36,5 @@ class InputTest : public WidgetTest {
 
 // The recording callback's log, shared with tests that install callbacks of their own.
 extern std::vector<std::string> g_inputCalls;
-std::string EventName(uint32_t event);
 
 }  // namespace PM::Test
