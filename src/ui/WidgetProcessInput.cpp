@@ -46,30 +46,32 @@ void ClosePopupOnPress(Widget_I* self, WidgetInput* r) {
 
 }  // namespace
 
+// The caller holds the widget for the call.
 void Widget_I::TraverseInput(WidgetDrawContext* context, WidgetInput* input) {
-  const Obj<Widget_I> keep(this);  // callbacks below may detach it
   if (m_drawPriority > context->level) {
-    context->deferred.Append(keep);
+    context->deferred.Append(Obj<Widget_I>(this));
   } else {
     WidgetWalkGuard guard("Widget::TraverseInput", this);
     if (guard.Entered()) ProcessInput(context, input);
   }
-  for (const Obj<WEffect_I>& effect : m_effectArray) {
-    context->effects.Append(effect);
-    context->effectOwners.Append(keep);
+  for (int32_t i = 0; i < m_effectArray.Count(); ++i) {
+    context->effects.Append(m_effectArray[i]);
+    context->effectOwners.Append(Obj<Widget_I>(this));
   }
 }
 
+// The caller holds the widget for the call, as TraverseInput's callers do.
 void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
   WidgetInput& r = *input;
   if (m_layout.visibility == 0 || m_layout.inputVisibility == 0) return;
-  const Obj<Widget_I> keep(this);
   const int32_t pending = r.hoverPending;
-  {
-    const Array<Obj<Widget_I>> children(m_widgetArray);  // held while their events run
-    const void* nil = NilObject();
-    for (int32_t i = children.Count() - 1; i >= 0; --i)
-      if (children[i].Get() != nil) children[i]->TraverseInput(context, input);
+  // Each child is held for its step; callbacks may change the array meanwhile, so its length is
+  // read again at every step.
+  const void* nil = NilObject();
+  for (int32_t i = m_widgetArray.Count() - 1; i >= 0; --i) {
+    if (i >= m_widgetArray.Count() || m_widgetArray[i].Get() == nil) continue;
+    const Obj<Widget_I> child = m_widgetArray[i];
+    child->TraverseInput(context, input);
   }
   if (r.inputBlocked) {
     m_layout.ownInputFlags = 0;
@@ -83,7 +85,7 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
     if (m_enable) r.captureSeen = 1;
     if (noMenu || underMenu) {
       r.hoverPending = 0;
-      r.hoverWidget = keep;
+      r.hoverWidget = this;
       f |= 1;
     }
   }
@@ -92,7 +94,7 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
     if (!(f & 1) && !m_focusTransparent) f |= r.HitTest(&m_layout);
     if (f & 1) {
       if (!m_focusTransparent) r.hoverPending = 0;
-      r.hoverWidget = keep;
+      r.hoverWidget = this;
     }
   }
   m_layout.ownInputFlags = f;
