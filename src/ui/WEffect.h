@@ -9,6 +9,7 @@
 namespace PM {
 
 class Widget_I;
+struct WidgetInput;
 
 class WEffect_I : public EngineClass<WEffect_I, Object_I, ClassId::WEffect, "WEffect"> {
  public:
@@ -18,6 +19,16 @@ class WEffect_I : public EngineClass<WEffect_I, Object_I, ClassId::WEffect, "WEf
   // The widget whose members the effect blends; held weakly, since the widget holds the effect.
   Widget_I* GetOwner() const { return m_owner.Get(); }
   void SetOwner(Widget_I* owner) { m_owner = owner; }
+
+  // The BlendTo member: a new target restarts a blend that rests on a keyframe with a short first step.
+  int32_t GetBlendTo() const { return m_blendTo; }
+  void SetBlendTo(int32_t target);
+  // An event delivered through a handler: ShowWidget blends to keyframe 1, HideWidget to 0.
+  void HandleEvent(uint32_t event, WidgetInput* input);
+  // Advances the blend to `seconds` (time since the window was made) and writes the owner's members.
+  void Update(double seconds);
+  // Writes the current state into the owner without advancing.
+  void Commit();
 
   int32_t m_blendTo = 0;
   float m_blendTime = 1.0f;
@@ -31,6 +42,14 @@ class WEffect_I : public EngineClass<WEffect_I, Object_I, ClassId::WEffect, "WEf
   Array<int32_t> m_state;
   Array<String> m_sound;
   WeakObj<Widget_I> m_owner;
+  double m_lastTime = -1.0;  // of the last Update; negative before the first
+  bool m_changed = false;    // BlendTo was written and EffectFinished is still due
+  int32_t m_restartCount = 0;
+
+ private:
+  void Step(float step);
+  // Writes the keyframe values at blend position `current` into the owner.
+  void Apply(Widget_I* owner, float current);
 };
 
 }  // namespace PM

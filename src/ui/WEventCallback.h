@@ -27,8 +27,11 @@ class WEventCallback_I : public EngineClass<WEventCallback_I, Object_I, ClassId:
   uint32_t GetUserData() const { return m_userData; }
   void SetUserData(uint32_t data) { m_userData = data; }
 
-  // Stands in for the thread's default callback until the per-thread widget record exists.
-  WeakObj<WEventCallback_I> m_defaultCallback;
+  // The class-level DefaultCallback member: the calling thread's default callback, whatever object
+  // it is read through.
+  WEventCallback_I* GetDefaultCallback() const;
+  void SetDefaultCallback(WEventCallback_I* callback);
+
   WEventCallbackFunction m_function = nullptr;
   uint32_t m_userData = 0;
 };

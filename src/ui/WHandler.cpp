@@ -1,6 +1,13 @@
 #include "ui/WHandler.h"
 
+#include "ui/WEventCallback.h"
+#include "ui/WidgetTLS.h"
+
 namespace PM {
+
+WHandler_I::WHandler_I() {
+  if (const WidgetTLS* tls = WidgetTLS::Find()) m_destination = tls->defaultCallback.Get();
+}
 
 void WHandler_I::Define() {
   DefineUIClass<WHandler_I, Object_I>();

@@ -13,6 +13,9 @@ class WHandler_I : public EngineClass<WHandler_I, Object_I, ClassId::WHandler, "
   // Defines the class, then its own members.
   static void Define();
 
+  // A new handler serves the calling thread's default callback until its Destination is written.
+  WHandler_I();
+
   uint32_t m_handle = kWEventNone;
   uint32_t m_message = kWEventNone;
   // Weak: a handler does not keep its destination alive.

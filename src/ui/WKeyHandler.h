@@ -3,6 +3,7 @@
 
 #include "ui/UIClass.h"
 #include "ui/WHandler.h"
+#include "ui/WidgetInput.h"
 
 namespace PM {
 
@@ -14,7 +15,10 @@ class WKeyHandler_I : public EngineClass<WKeyHandler_I, WHandler_I, ClassId::WKe
   WKeyHandler_I() { m_handle = kWEventKeyDown; }
 
   String GetKey() const { return m_key; }
-  void SetKey(const String& key) { m_key = key; }
+  // Stores the key specification and derives KeyCode from it; an unknown one is logged.
+  void SetKey(const String& key);
+  // Does the record's key, with its modifier state, match this handler.
+  bool Matches(const WidgetInput& input) const;
   int32_t GetShift() const { return GetModifierBits(0); }
   void SetShift(int32_t v) { SetModifierBits(0, v); }
   int32_t GetControl() const { return GetModifierBits(4); }

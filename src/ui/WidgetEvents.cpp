@@ -95,8 +95,8 @@ void Widget_I::SendEvent(uint32_t event, WidgetInput* input) {
     if (t_forward.dropped) return;
     if (handler.IsNil() || handler->m_handle != event) continue;
     if (event == kWEventKeyDown && handler->IsA(WKeyHandler_I::kClassId)) {
-      LogDebug("Widget::SendEvent: key handlers are not supported yet.");
-      continue;
+      if (!input || !static_cast<const WKeyHandler_I*>(handler.Get())->Matches(*input)) continue;
+      input->keyConsumed = 1;
     }
     const Obj<ScriptObject> destination(handler->m_destination.Get());
     if (destination->IsA(WEventCallback_I::kClassId))
@@ -104,13 +104,9 @@ void Widget_I::SendEvent(uint32_t event, WidgetInput* input) {
     else if (destination->IsA(Widget_I::kClassId))
       static_cast<Widget_I*>(destination.Get())->SendEvent(handler->m_message, input);
     else if (destination->IsA(WEffect_I::kClassId))
-      LogDebug("Widget::SendEvent: effect destinations are not supported yet.");
+      static_cast<WEffect_I*>(destination.Get())->HandleEvent(handler->m_message, input);
   }
 }
-
-void Widget_I::TraverseInput(WidgetDrawContext*, WidgetInput*) {}
-
-void Widget_I::ProcessInput(WidgetDrawContext*, WidgetInput*) {}
 
 UIElement_I* Widget_I::GetUIElement() {
   if (!m_element.IsNil()) return m_element.Get();

@@ -18,8 +18,17 @@ enum : uint32_t { kInputButtonLeft = 1, kInputButtonRight = 2, kInputButtonMiddl
 // Modifier bits.
 enum : uint32_t { kInputShift = 0x1, kInputControl = 0x10, kInputAlt = 0x100 };
 
+struct WidgetLayout;
+
 struct WidgetInput {
   WidgetInput();
+
+  // 1 when the mouse ray meets the widget's rectangle (inside its clip), else 0.
+  int32_t HitTest(WidgetLayout* layout) const;
+  // Where the mouse ray, or the ray at the last press, meets the widget's plane, in the widget's own
+  // coordinates with z 0. A ray along the plane, or a widget scaled to nothing, gives (0, 0, 0).
+  void ProjectRay(Vector3f* out, WidgetLayout* layout) const;
+  void ProjectDragRay(Vector3f* out, WidgetLayout* layout) const;
 
   int32_t reserved = 0;
   int32_t hoverPending = 0;    // the mouse is over the window; the first widget to take the hover clears it

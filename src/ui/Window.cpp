@@ -62,8 +62,6 @@ void TWindow_I::TakeSounds(Array<String>& out) {
   m_sounds.Clear();
 }
 
-void TWindow_I::DispatchInput(WidgetInput*) { LogDebug("TWindow::DispatchInput: not supported yet."); }
-
 void TWindow_I::Define() {
   DefineUIClass<SWindow_I, SNode_I>();
   DefineUIClass<TWindow_I, TNode_I>();

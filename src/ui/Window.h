@@ -66,7 +66,8 @@ class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWin
   // The window matrix: the projection the render system last drew the window with.
   void SetMatrix(const Matrix4f& m) override { m_matrix = m; }
   void GetMatrix(Matrix4f* out) const { *out = m_matrix; }
-  // The frame's input pass; comes with the input dispatch.
+  // The frame's input pass over the widgets drawn in the last frame, topmost first: button flags,
+  // drags, captures, keys, effects and the hover events. `input` is the caller's record of the frame.
   void DispatchInput(WidgetInput* input);
   void ListShaderCandidates(Array<ScriptObject*>& out) override;
 
@@ -90,6 +91,14 @@ class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWin
   Array<String> m_sounds;
   int32_t m_cursor = 0;
   int64_t m_creationTime = 0;
+
+ private:
+  // Parts of the input pass, in their order.
+  void ButtonFlags(WidgetInput& r);
+  void DragMachine(WidgetInput& r);
+  void TraverseDrawn(WidgetInput& r);
+  void ReleaseStale(WidgetInput& r);
+  void HoverEvents(WidgetInput& r, Widget_I* before);
 };
 
 }  // namespace PM

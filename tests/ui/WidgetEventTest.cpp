@@ -6,7 +6,9 @@
 #include "ui/FontStyle.h"
 #include "ui/WEvent.h"
 #include "ui/WEventCallback.h"
+#include "ui/WEffect.h"
 #include "ui/WHandler.h"
+#include "ui/WKeyHandler.h"
 #include "ui/WScroll.h"
 #include "ui/WSlider.h"
 #include "ui/WidgetInput.h"
@@ -111,14 +113,22 @@ TEST_F(WidgetEventTest, HandlersForwardToWidgetsAndCallbacks) {
   EXPECT_TRUE(g_calls[1].hadInput);
   EXPECT_EQ(g_calls[1].character, 0u);
   (void)toB;
-  // Until the input dispatch: key handlers and effect destinations are passed over.
-  auto* key = static_cast<WHandler_I*>(MakeOf(ClassId::WKeyHandler));
+  // A fresh key handler matches no key; an effect destination gets the message.
+  auto* key = static_cast<WKeyHandler_I*>(MakeOf(ClassId::WKeyHandler));
   key->m_destination = callback;
   b->m_handlerArray.Append(Obj<WHandler_I>(key));
-  Handler(b, kWEventKeyDown, MakeOf(ClassId::WEffect));
+  auto* effect = static_cast<WEffect_I*>(MakeOf(ClassId::WEffect));
+  Handler(b, kWEventKeyDown, effect, kWEventShowWidget);
   b->SendEvent(kWEventKeyDown, &input);
   EXPECT_EQ(g_calls.size(), 2u);
   EXPECT_EQ(input.keyConsumed, 0);
+  EXPECT_EQ(effect->m_blendTo, 1);
+  key->SetKey("q");
+  b->SendEvent(kWEventKeyDown, &input);
+  EXPECT_EQ(g_calls.size(), 3u);
+  EXPECT_EQ(input.keyConsumed, 1);
+  b->SendEvent(kWEventKeyDown, nullptr);  // without a record no key matches
+  EXPECT_EQ(g_calls.size(), 3u);
 }
 
 TEST_F(WidgetEventTest, CallbackMayEmptyTheHandlersAndDropTheWidget) {

@@ -18,6 +18,7 @@
 #include "support/TestEnv.h"
 #include "support/ImageCompare.h"
 #include "ui/UIElement.h"
+#include "ui/WTransform.h"
 #include "ui/Window.h"
 
 namespace PM::Test {
@@ -65,6 +66,7 @@ class WidgetScreenshotTest : public ::testing::Test {
     return e;
   }
 
+  void BuildTree(Widget_I* root, bool clippedChild);
   // Draws one frame and returns the screenshot.
   Obj<Image_I> Frame() {
     auto* pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
@@ -84,14 +86,10 @@ class WidgetScreenshotTest : public ::testing::Test {
   std::vector<Obj<Widget_I>> m_widgets;
 };
 
-TEST_F(WidgetScreenshotTest, TreeMatchesItsReference) {
+// The tree of the reference picture under `root`; `clippedChild` adds the child that its clipping parent cuts.
+void WidgetScreenshotTest::BuildTree(Widget_I* root, bool clippedChild) {
   m_element = ElementWidget::CoveringElement();
   m_element->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(Find("flat"))));
-
-  // The root spans the window and draws nothing itself.
-  ElementWidget* root = Place(nullptr, 0, 0, 1, 1, {1, 1, 1, 1});
-  root->m_element.Clear();
-  root->m_layout.resizeModeX = root->m_layout.resizeModeY = kResizePercent;
   // A pair in opposite corners: AlignMin from the lower left, AlignMax from the upper right.
   Place(root, 10, 10, 60, 40, {0.9f, 0.9f, 0.9f, 1});
   ElementWidget* high = Place(root, -10, -10, 60, 40, {0.6f, 0.6f, 0.6f, 1});
@@ -109,16 +107,40 @@ TEST_F(WidgetScreenshotTest, TreeMatchesItsReference) {
   // A clipping widget whose child reaches out beyond its right and top edges.
   ElementWidget* clipper = Place(root, 240, 20, 60, 40, {1, 1, 0.3f, 1});
   clipper->clipChildren = true;
-  Place(clipper, 30, 20, 60, 40, {0.3f, 1, 1, 1});
+  if (clippedChild) Place(clipper, 30, 20, 60, 40, {0.3f, 1, 1, 1});
   // A hidden widget draws nothing.
   Place(root, 20, 150, 40, 40, {1, 0.3f, 1, 1})->m_layout.visibility = 0;
   static_cast<TWindow_I*>(Find("ui"))->m_rootWidget = root;
+}
+
+TEST_F(WidgetScreenshotTest, TreeMatchesItsReference) {
+  // The root spans the window and draws nothing itself.
+  ElementWidget* root = Place(nullptr, 0, 0, 1, 1, {1, 1, 1, 1});
+  root->m_layout.resizeModeX = root->m_layout.resizeModeY = kResizePercent;
+  BuildTree(root, true);
+  root->m_element.Clear();
 
   Obj<Image_I> shot = Frame();
   ASSERT_FALSE(shot.IsNil());
   ASSERT_EQ(shot->GetWidth(), 320);
   ASSERT_EQ(shot->GetHeight(), 240);
   ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/widget_tree");
+}
+
+TEST_F(WidgetScreenshotTest, TransformedTreeMatchesItsReference) {
+  // The same tree turned 30 degrees and scaled by 1.5 about the window's centre; clipping stays
+  // axis-aligned, so the clipped child is left out.
+  Obj<WTransform_I> turn(static_cast<WTransform_I*>(WTransform_I::Create()));
+  m_widgets.emplace_back(turn.Get());
+  turn->m_layout.dimension = {320, 240, 0};
+  turn->SetRotation({0, 0, 30});
+  turn->SetRotationPivot({160, 120, 0});
+  turn->SetScaling({1.5f, 1.5f, 1});
+  turn->SetScalingPivot({160, 120, 0});
+  BuildTree(turn.Get(), false);
+  Obj<Image_I> shot = Frame();
+  ASSERT_FALSE(shot.IsNil());
+  ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/transform");
 }
 
 }  // namespace

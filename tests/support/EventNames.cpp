@@ -1,0 +1,42 @@
+#include "support/EventNames.h"
+
+#include "ui/WEvent.h"
+
+namespace PM::Test {
+
+namespace {
+
+const struct {
+  uint32_t event;
+  const char* name;
+} kNames[] = {
+    {kWEventFocus, "Focus"},
+    {kWEventFocusLost, "FocusLost"},
+    {kWEventFocusActive, "FocusActive"},
+    {kWEventKeyboardFocusLost, "KeyboardFocusLost"},
+    {kWEventKeyDown, "KeyDown"},
+    {kWEventMouseLeftDown, "LeftDown"},
+    {kWEventMouseLeftHold, "LeftHold"},
+    {kWEventMouseLeftUp, "LeftUp"},
+    {kWEventMouseLeftDoubleClick, "LeftDouble"},
+    {kWEventMouseRightDown, "RightDown"},
+    {kWEventMouseWheelY, "WheelY"},
+    {kWEventMouseDragStart, "DragStart"},
+    {kWEventMouseDragActive, "DragActive"},
+    {kWEventMouseDragRelease, "DragRelease"},
+    {kWEventMouseDragDrop, "DragDrop"},
+    {kWEventChildButtonDown, "ChildDown"},
+    {kWEventInfoChanged, "InfoChanged"},
+    {kWEventEffectFinished, "EffectFinished"},
+};
+
+}  // namespace
+
+std::string EventName(uint32_t event) {
+  for (const auto& n : kNames)
+    if (n.event == event) return n.name;
+  return std::to_string(event >> 24);
+}
+
+
+}  // namespace PM::Test

@@ -1,0 +1,268 @@
+// Real input on a real window: a 320 x 240 pipe with a TWindow, widgets A and B (B can be dragged), and
+// XTest input. Each frame pumps the window's messages, lets the host fill the record from its input
+// tracker, dispatches it and draws; a callback records (widget, event).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/Module.h"
+#include "platform/MessageQueue.h"
+#include "render/RenderPipe.h"
+#include "render/RenderShader.h"
+#include "render/RenderSystemTraverse.h"
+#include "script/lang/Parser.h"
+#include "script/object/ScriptEngine.h"
+#include "support/ElementWidget.h"
+#include "support/EventNames.h"
+#include "support/TestEnv.h"
+#include "support/WidgetInputHost.h"
+#include "ui/UIElement.h"
+#include "ui/WEvent.h"
+#include "ui/WEventCallback.h"
+#include "ui/WKeyHandler.h"
+#include "ui/Window.h"
+// Xlib last: its macros (None, Bool, Status) would clash with the headers above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace PM::Test {
+namespace {
+
+constexpr const char* kScene =
+    "RenderPipe:Pipe . { .Resolution (320, 240); .ColorBits 24; .DepthBits 24; .SwapInterval 0; };\n"
+    "TTransform:root . { };\n"
+    "SCamera:lens . { .FieldOfView 45.0; };\n"
+    "TCamera:camera . { .SNode SCamera:lens; .Parent TTransform:root; };\n"
+    "TWindow:ui . { .VirtualResolution (320, 240, 0); .Parent TTransform:root; };\n"
+    "ShaderPhong:plain . { };\n"
+    "RenderShader:flat . { .Surface ShaderPhong:plain; .LightEnable False; };\n"
+    "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
+
+std::vector<std::string> g_seen;
+
+extern "C" void RecordSeen(uint32_t, Widget_I* widget, WHandler_I* handler, uint32_t event, WidgetInput*) {
+  std::string name = EventName(event);
+  if (handler->IsA(WKeyHandler_I::kClassId)) name = "Key " + std::string(static_cast<WKeyHandler_I*>(handler)->m_key.CStr());
+  g_seen.push_back(std::string(widget->m_name.CStr()) + ":" + name);
+}
+
+class WidgetInputX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
+    m_x = XOpenDisplay(nullptr);
+    ASSERT_NE(m_x, nullptr);
+    ASSERT_EQ(DLLInitialize(1), 0u);
+    m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
+    Parser::ParseText(m_engine, String(kScene), String("scene.bs"), kParseCountLines);
+    g_seen.clear();
+  }
+  void TearDown() override {
+    if (m_engine.IsNil()) {
+      if (m_x) XCloseDisplay(m_x);
+      return;
+    }
+    if (!m_window.IsNil()) {
+      m_window->m_rootWidget.Clear();
+      m_window->m_input = WidgetInput();
+    }
+    m_record = WidgetInput();
+    m_traverse = nullptr;
+    m_window.Clear();
+    m_widgets.clear();
+    m_element.Clear();
+    m_pipe.Clear();
+    m_engine.Clear();
+    DLLDeInitialize(0);
+    XCloseDisplay(m_x);
+  }
+  ScriptObject* Find(const char* name) { return m_engine->GetNamespace()->FindObject(String(name)); }
+
+  ElementWidget* Place(const char* name, Widget_I* parent, float x, float y, float w, float h) {
+    ElementWidget* e = ElementWidget::Create();
+    m_widgets.emplace_back(e);
+    e->m_name = name;
+    e->m_element = m_element.Get();
+    e->m_layout.alignmentModeX = e->m_layout.alignmentModeY = kAlignMin;
+    e->m_layout.position = {x, y, 0};
+    e->m_layout.dimension = {w, h, 0};
+    if (parent) e->SetParent(parent);
+    return e;
+  }
+  WHandler_I* Handle(Widget_I* w, uint32_t event, uint32_t classId = ClassId::WHandler) {
+    auto* h = static_cast<WHandler_I*>(ScriptObject::Create(classId));
+    if (classId == ClassId::WHandler) h->m_handle = event;
+    h->m_destination = m_callback.Get();
+    w->m_handlerArray.Append(Obj<WHandler_I>(h));
+    return h;
+  }
+
+  // Pumps, fills, dispatches and draws `n` frames.
+  void Frames(int n = 1) {
+    for (int i = 0; i < n; ++i) {
+      XSync(m_x, False);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      WindowMessage m;
+      while (PeekMessage(&m, nullptr, PM_REMOVE))
+        if (!m_pipe->FilterMessage(&m)) DispatchMessage(&m);
+      m_host->Fill(m_record, m_window.Get());
+      m_window->DispatchInput(&m_record);
+      m_traverse->Draw(0.0, 1.0 / 60, 0);
+      m_traverse->Present(0);
+    }
+  }
+  // Moves the pointer to (x, y) of the root (y up).
+  void MoveTo(int x, int y) {
+    XTestFakeMotionEvent(m_x, -1, m_left + x, m_top + 239 - y, CurrentTime);
+    XSync(m_x, False);
+  }
+  void Button(unsigned b, bool press) {
+    XTestFakeButtonEvent(m_x, b, press, CurrentTime);
+    XSync(m_x, False);
+  }
+  void Key(KeySym sym, bool press) {
+    XTestFakeKeyEvent(m_x, XKeysymToKeycode(m_x, sym), press, CurrentTime);
+    XSync(m_x, False);
+  }
+  // The recorded calls since the last call, with FocusActive left out unless asked for.
+  std::string Seen(bool withActive = false) {
+    std::string out;
+    for (const std::string& s : g_seen)
+      if (withActive || s.find("FocusActive") == std::string::npos) out += (out.empty() ? "" : " ") + s;
+    g_seen.clear();
+    return out;
+  }
+
+  Display* m_x = nullptr;
+  TempDir m_dir;
+  Obj<ScriptEngine> m_engine;
+  Obj<RenderPipe_I> m_pipe;
+  Obj<TWindow_I> m_window;
+  Obj<UIElement_I> m_element;
+  Obj<WEventCallback_I> m_callback;
+  Ptr<RenderSystemTraverse_I> m_traverse;
+  WidgetInputHost* m_host = nullptr;
+  WidgetInput m_record;
+  std::vector<Obj<ScriptObject>> m_widgets;
+  int32_t m_left = 0, m_top = 0;
+};
+
+TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
+  m_pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
+  m_window = static_cast<TWindow_I*>(Find("ui"));
+  m_callback = static_cast<WEventCallback_I*>(WEventCallback_I::Create());
+  m_callback->SetFunction(&RecordSeen);
+  m_element = ElementWidget::CoveringElement();
+  m_element->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(Find("flat"))));
+  ElementWidget* root = Place("root", nullptr, 0, 0, 320, 240);
+  root->m_element.Clear();
+  ElementWidget* a = Place("A", root, 20, 20, 100, 100);
+  ElementWidget* b = Place("B", root, 180, 20, 100, 100);
+  for (Widget_I* w : {static_cast<Widget_I*>(a), static_cast<Widget_I*>(b)})
+    for (uint32_t e : {kWEventFocus, kWEventFocusLost, kWEventFocusActive, kWEventMouseLeftDown, kWEventMouseLeftHold,
+                       kWEventMouseLeftUp, kWEventMouseLeftDoubleClick, kWEventMouseWheelY, kWEventKeyDown,
+                       kWEventMouseDragStart, kWEventMouseDragActive, kWEventMouseDragDrop, kWEventMouseDragRelease})
+      Handle(w, e);
+  Handle(root, kWEventMouseWheelY);
+  auto* wheel = static_cast<WKeyHandler_I*>(Handle(a, 0, ClassId::WKeyHandler));
+  wheel->SetKey("WLUP");
+  m_window->m_rootWidget = root;
+
+  m_host = NewCounted<WidgetInputHost>();
+  m_pipe->SetInputTracker(m_host);
+  XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);  // out of the way of the new window
+  XSync(m_x, False);
+  ASSERT_EQ(m_pipe->ApplyFormat(), 0);
+  int32_t w, h;
+  m_pipe->GetWindowRect(&m_left, &m_top, &w, &h);
+  ASSERT_EQ(w, 320);
+  m_host->SetClientRect(m_left, m_top, w, h);
+  m_traverse = Ptr<RenderSystemTraverse_I>(RenderSystemTraverse_I::Create());
+  m_traverse->SetRenderPipe(m_pipe.Get());
+  m_traverse->SetChannel(0, Find("Channel0"));
+  Frames(3);
+  g_seen.clear();
+
+  // Entering A: Focus, then FocusActive every frame.
+  MoveTo(70, 70);
+  Frames(3);
+  EXPECT_EQ(Seen(true), "A:Focus A:FocusActive A:FocusActive A:FocusActive");
+  // A click, then a double click.
+  Button(1, true);
+  Frames(1);
+  Button(1, false);
+  Frames(1);
+  EXPECT_EQ(Seen(), "A:LeftDown A:LeftHold A:LeftUp");
+  Button(1, true);
+  Button(1, false);
+  Frames(2);
+  EXPECT_EQ(Seen(), "A:LeftDown A:LeftHold A:LeftDouble A:LeftUp");
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));  // past the double-click time
+  // Wheel up: A and its ancestors, and the key handler of the wheel's pseudo key.
+  Button(4, true);
+  Button(4, false);
+  Frames(2);
+  // Every widget of the walk sees the key until a handler takes it: B is walked first.
+  EXPECT_EQ(Seen(), "B:KeyDown A:WheelY A:KeyDown A:Key WLUP root:WheelY");
+  // "a" reaches B, whose handler consumes it: A sees no KeyDown.
+  auto* keyA = static_cast<WKeyHandler_I*>(Handle(b, 0, ClassId::WKeyHandler));
+  keyA->SetKey("a");
+  Key(XK_a, true);
+  Key(XK_a, false);
+  Frames(2);
+  EXPECT_EQ(Seen(), "B:KeyDown B:Key a");
+  auto* shifted = static_cast<WKeyHandler_I*>(Handle(a, 0, ClassId::WKeyHandler));
+  shifted->SetKey("VK_A");
+  shifted->SetShift(1);
+  keyA->SetKey("VK_F24");  // B lets the keys through now
+  Key(XK_a, true);
+  Key(XK_a, false);
+  Frames(2);
+  EXPECT_EQ(Seen(), "B:KeyDown A:KeyDown");
+  Key(XK_Shift_L, true);
+  Key(XK_a, true);
+  Key(XK_a, false);
+  Key(XK_Shift_L, false);
+  Frames(2);
+  EXPECT_EQ(Seen(), "B:KeyDown A:KeyDown A:Key VK_A");
+
+  // A to B.
+  MoveTo(230, 70);
+  Frames(1);
+  EXPECT_EQ(Seen(), "A:FocusLost B:Focus");
+  // Dragging B onto A.
+  // B is a drag source: it has a MouseDragStart handler.
+  Button(1, true);
+  Frames(1);
+  MoveTo(240, 70);
+  Frames(1);
+  MoveTo(70, 70);
+  Frames(1);
+  Button(1, false);
+  Frames(1);
+  EXPECT_EQ(Seen(), "B:LeftDown B:LeftHold B:LeftHold B:DragStart B:DragActive A:LeftHold A:DragActive "
+                    "B:FocusLost A:Focus A:LeftUp A:DragDrop B:DragRelease");
+
+  // A modal C on top: A and B get nothing.
+  ElementWidget* c = Place("C", root, 0, 0, 320, 240);
+  c->m_modal = true;
+  c->m_element.Clear();
+  Frames(1);
+  g_seen.clear();
+  MoveTo(230, 70);
+  Button(1, true);
+  Button(1, false);
+  Key(XK_a, true);
+  Key(XK_a, false);
+  Frames(3);
+  EXPECT_EQ(Seen(true), "");
+}
+
+}  // namespace
+}  // namespace PM::Test
