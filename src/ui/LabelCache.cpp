@@ -19,6 +19,12 @@ constexpr uint32_t kQuad = PrimTypeId(4);
 // What a rebuild tells the polygon caches: indices, positions and texture coordinates changed.
 constexpr uint32_t kRebuilt = 0x10131;
 
+// The label's own font style, else the fallback; null when neither is set.
+const FontStyle_I* StyleOf(const Obj<FontStyle_I>& own, const FontStyle_I* fallback) {
+  if (!own.IsNil()) return own.Get();
+  return fallback && !IsNilObject(fallback) ? fallback : nullptr;
+}
+
 void Unload(Ptr<RenderPolygonCache>& cache) {
   if (!cache) return;
   cache->Unload();
@@ -74,8 +80,8 @@ WidgetLayout* LabelCache::CalcDimMin(FontStyle_I* fallback) {
   if (record.minimumSize.x >= 0.0f) return &record;
   record.minimumSize = {0, 0, 0};
   if (text.Length() == 0) return &record;
-  const FontStyle_I* style = !fontStyle.IsNil() ? fontStyle.Get() : fallback;
-  if (IsNilObject(style)) return &record;
+  const FontStyle_I* style = StyleOf(fontStyle, fallback);
+  if (!style) return &record;
   FontTexture2D_I* font = FontTextureOf(style);
   if (!font) {
     LogError("LabelCache::CalcDimMin: unsupported shader structure in FontShader.");
@@ -123,8 +129,8 @@ bool LabelCache::Build(FontTexture2D_I* font, const FontStyle_I& style) {
 
 void LabelCache::Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
                       const Vector4f& fallbackColor) {
-  const FontStyle_I* style = !fontStyle.IsNil() ? fontStyle.Get() : fallbackStyle;
-  if (IsNilObject(style)) {
+  const FontStyle_I* style = StyleOf(fontStyle, fallbackStyle);
+  if (!style) {
     LogError("LabelCache::Draw: FontStyle of \"", text, "\" must not be Nil.");
     return;
   }

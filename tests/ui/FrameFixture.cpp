@@ -1,6 +1,13 @@
 #include "FrameFixture.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/HighResTimer.h"
+#include "render/FontTexture2D.h"
+#include "render/RenderShader.h"
+#include "render/ShaderPhong.h"
+#include "render/ShaderTexture.h"
+#include "script/object/ObjectModel.h"
+#include "ui/FontStyle.h"
 #include "ui/UIElement.h"
 #include "ui/WEvent.h"
 #include "ui/WEventCallback.h"
@@ -39,6 +46,14 @@ WidgetInput FrameTest::PointerAt(float x, float y) {
 
 void FrameTest::SetUp() {
   WidgetTest::SetUp();
+  // The render classes a UI shader leads through to its texture.
+  for (uint32_t index : {0x082u, 0x083u, 0x084u, 0x085u, 0x089u, 0x08Bu, 0x08Cu, 0x088u, 0x08Du}) {
+    DefineClassFn define = FindEngineClassEntry(index);
+    ASSERT_NE(define, nullptr) << index;
+    define();
+  }
+  BuildNameHashes();
+  TakeLog();
   style = static_cast<WidgetStyle_I*>(MakeOf(WidgetStyle_I::kClassId, "style"));
   parent.computedSize = {320, 240, 0};
   parent.clipState = kClipped;
@@ -59,6 +74,28 @@ void FrameTest::TearDown() {
 void FrameTest::Layout(Widget_I* w) {
   w->CalcDimMin();
   w->UpdateLayoutTree(&parent, 0);
+}
+
+RenderShader_I* FrameTest::ShaderOver(Texture2D_I* texture) {
+  auto* t = static_cast<ShaderTexture_I*>(MakeOf(ShaderTexture_I::kClassId));
+  t->m_texture = texture;
+  auto* phong = static_cast<ShaderPhong_I*>(MakeOf(ShaderPhong_I::kClassId));
+  phong->m_color = t;
+  auto* shader = static_cast<RenderShader_I*>(MakeOf(RenderShader_I::kClassId, "shader"));
+  shader->m_surface = phong;
+  return shader;
+}
+
+FontStyle_I* FrameTest::DejaVu(FontTexture2D_I* font) {
+  if (!font) {
+    font = static_cast<FontTexture2D_I*>(MakeOf(FontTexture2D_I::kClassId, "font"));
+    font->m_fontName = "DejaVu Sans";
+  }
+  EXPECT_EQ(font->CreateFontImage(), SOK);
+  auto* f = static_cast<FontStyle_I*>(MakeOf(FontStyle_I::kClassId, "dejavu"));
+  f->m_fontShader = ShaderOver(font);
+  f->m_fontSize = {16, 16};
+  return f;
 }
 
 UIElement_I* FrameTest::BorderElement(Vector3f low, Vector3f high, int32_t slots) {

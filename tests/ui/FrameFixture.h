@@ -13,6 +13,13 @@
 #include "ui/WFrame.h"
 #include "ui/WidgetStyle.h"
 
+namespace PM {
+class RenderShader_I;
+class Texture2D_I;
+class FontTexture2D_I;
+class FontStyle_I;
+}  // namespace PM
+
 namespace PM::Test {
 
 class FrameTest : public WidgetTest {
@@ -39,6 +46,10 @@ class FrameTest : public WidgetTest {
   // An element with borders and one atom per colour slot so that every slot's colour can be read back.
   UIElement_I* BorderElement(Vector3f low, Vector3f high, int32_t slots);
 
+  // A shader whose Surface, Color and Texture lead to `texture`.
+  RenderShader_I* ShaderOver(Texture2D_I* texture);
+  // A 16-pixel font style of DejaVu Sans (or of `font`), its glyphs rendered.
+  FontStyle_I* DejaVu(FontTexture2D_I* font = nullptr);
   // Records every listed event raised on `w` into `events` (as the event id and the widget's name).
   void Listen(Widget_I* w, std::initializer_list<uint32_t> handled);
   // An input record of `m_window` whose pointer ray goes straight down through (x, y).
