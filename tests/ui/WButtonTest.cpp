@@ -103,6 +103,39 @@ TEST_F(WButtonTest, PressAndReleaseRaiseTheButtonEvents) {
   }
 }
 
+TEST_F(WButtonTest, FocusSoundsAndHoldFollowsThePointer) {
+  style->m_elementButton->m_soundFocus = "hover";
+  style->m_elementButton->m_cursorFocus = 3;
+  auto* b = Button<WButton_I>("b");
+  Layout(b);
+  Array<String> sounds;
+  m_window->TakeSounds(sounds);
+  Send(b, kWEventFocus, 20, 15);
+  m_window->TakeSounds(sounds);
+  ASSERT_EQ(sounds.Count(), 1);
+  EXPECT_EQ(sounds[0], "hover");
+  EXPECT_EQ(m_window->GetCursor(), 3);
+  EXPECT_EQ(b->m_focusFlag, 1);
+  b->SendEvent(kWEventFocus, nullptr);  // no input record: no window, no sound
+  m_window->TakeSounds(sounds);
+  EXPECT_EQ(sounds.Count(), 0);
+  struct Step {
+    uint32_t event;
+    Vector2f at;
+    int32_t look, focus;
+  } steps[] = {{kWEventMouseLeftDown, {20, 15}, 1, 0},
+               {kWEventMouseLeftHold, {200, 15}, 0, 0},
+               {kWEventMouseLeftHold, {20, 15}, 1, 1},
+               {kWEventMouseLeftUp, {20, 15}, 0, 1},
+               {kWEventFocusLost, {200, 15}, 0, 0}};
+  for (const Step& s : steps) {
+    Send(b, s.event, s.at.x, s.at.y);
+    EXPECT_EQ(b->m_frameState, s.look) << s.event;
+    EXPECT_EQ(b->m_focusFlag, s.focus) << s.event;
+  }
+  EXPECT_EQ(m_window->GetCursor(), 0);
+}
+
 TEST_F(WButtonTest, SeparatorIgnoresPressesAndMeasuresFourTaller) {
   auto* s = Button<WMenuItem_I>("s");
   s->m_layout.dimension = {1, -1, 0};
