@@ -1,20 +1,178 @@
 #include "ui/WButton.h"
 
+#include <algorithm>
+
+#include "ui/PopupPlacement.h"
+#include "ui/UIElement.h"
+#include "ui/WListItem.h"
+#include "ui/WMenuItem.h"
 #include "ui/WPopup.h"
+#include "ui/WidgetStyle.h"
+#include "ui/WidgetWalk.h"
 
 namespace PM {
+
+namespace {
+
+// The element measures a button uses, zero without an element.
+struct ButtonMeasures {
+  Vector3f borderMin{0, 0, 0}, borderMax{0, 0, 0}, defaultDim{0, 0, 0};
+  Vector3f iconPos{0, 0, 0}, iconDim{0, 0, 0}, iconSpacing{0, 0, 0}, arrowDim{0, 0, 0};
+};
+
+ButtonMeasures MeasuresOf(const UIElement_I* e) {
+  if (IsNilObject(e)) return {};
+  return {e->m_borderMin, e->m_borderMax, e->m_defaultDim, e->m_iconPos, e->m_iconDim, e->m_iconSpacing, e->m_arrowDim};
+}
+
+// Dimension with its negative components replaced by the default size.
+Vector3f DefaultSize(const Vector3f& dimension, const Vector3f& def) {
+  return {dimension.x < 0 ? def.x : dimension.x, dimension.y < 0 ? def.y : dimension.y, dimension.z};
+}
+
+}  // namespace
 
 void WButton_I::Define() {
   DefineUIClass<WButton_I, WControl_I>();
   const MemberDef members[] = {
       FieldMember<&WButton_I::m_state>(0x01FFF0E9, "State"),
       FieldMember<&WButton_I::m_iconId>(0x02FFF0E9, "IconID"),
-      FieldMember<&WButton_I::m_iconWidget>(0x03FFF0E9, "IconWidget"),
+      AccessorMember<&WButton_I::GetIconWidget, &WButton_I::SetIconWidget>(0x03FFF0E9, "IconWidget"),
       FieldMember<&WButton_I::m_iconState>(0x04FFF0E9, "IconState"),
-      FieldMember<&WButton_I::m_subMenu>(0x05FFF0E9, "SubMenu"),
+      AccessorMember<&WButton_I::GetSubMenu, &WButton_I::SetSubMenu>(0x05FFF0E9, "SubMenu"),
       FieldMember<&WButton_I::m_buttonMode>(0x06FFF0E9, "ButtonMode"),
   };
   DefineMembers(members);
+}
+
+WButton_I::~WButton_I() {
+  if (!m_subMenu.IsNil() && m_subMenu->m_parent.Get() == this) m_subMenu->m_parent = nullptr;
+}
+
+void WButton_I::SetIconWidget(Widget_I* icon) {
+  if (!icon) icon = static_cast<Widget_I*>(NilScriptObject());
+  if (RefusesWidgetCycle("WButton::SetIconWidget", this, icon)) return;
+  m_iconWidget = icon;
+}
+
+void WButton_I::SetSubMenu(WPopup_I* popup) {
+  if (!popup) popup = static_cast<WPopup_I*>(NilScriptObject());
+  if (popup == m_subMenu.Get()) return;
+  if (RefusesWidgetCycle("WButton::SetSubMenu", this, popup)) return;
+  Obj<WPopup_I> old = m_subMenu;  // released once, when this function returns
+  if (!old.IsNil() && old->m_parent.Get() == this) old->m_parent = nullptr;
+  m_subMenu = popup;
+  if (IsNilObject(popup)) return;
+  popup->SetParent(nullptr);
+  popup->m_parent = this;
+}
+
+void WButton_I::RemoveChild(Widget_I* child) {
+  if (!m_subMenu.IsNil() && child == m_subMenu.Get()) {
+    Obj<WPopup_I> old = m_subMenu;
+    old->m_parent = nullptr;
+    m_subMenu = static_cast<WPopup_I*>(NilScriptObject());
+  }
+  Widget_I::RemoveChild(child);
+}
+
+UIElement_I* WButton_I::ButtonElement() {
+  if (!m_element.IsNil()) return m_element.Get();
+  if (m_style.IsNil()) return static_cast<UIElement_I*>(NilScriptObject());
+  const WidgetStyle_I& s = *m_style;
+  switch (GetClassID()) {
+    case ClassId::WMenuItem: return s.m_elementMenuItem.Get();
+    case ClassId::WListItem: return s.m_elementListItem.Get();
+    case ClassId::WIconButton: return s.m_elementIconButton.Get();
+    default: return s.m_elementButton.Get();
+  }
+}
+
+bool WButton_I::HasIcon() const { return !m_iconWidget.IsNil() || m_iconId >= 0; }
+
+bool WButton_I::ShowsArrow() const {
+  if (!IsA(ClassId::WMenuItem) || m_subMenu.IsNil()) return false;
+  const Widget_I* parent = m_parent.Get();
+  return static_cast<const WMenuItem_I*>(this)->m_showArrow ||
+         (!IsNilObject(parent) && parent->IsA(ClassId::WPopup));
+}
+
+WidgetLayout* WButton_I::CalcDimMin() {
+  WidgetWalkGuard guard("WButton::CalcDimMin", this);
+  if (!guard.Entered()) return &m_layout;
+  Vector3f m{0, 0, 0};
+  auto raise = [&m](const Vector3f& v) {
+    m.x = std::max(m.x, v.x);
+    m.y = std::max(m.y, v.y);
+  };
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (!child.IsNil()) raise(child->CalcDimMin()->outerMinimum);
+  if (!m_iconWidget.IsNil()) raise(m_iconWidget->CalcDimMin()->outerMinimum);
+  raise(m_label.CalcDimMin(GetFontStyle())->minimumSize);
+  const ButtonMeasures e = MeasuresOf(ButtonElement());
+  const bool item = IsA(ClassId::WMenuItem) || IsA(ClassId::WListItem);
+  if (IsA(ClassId::WMenuItem) && m_label.text.Length() == 0) {
+    m.y += 4.0f;  // a separator
+  } else {
+    m = {m.x + e.borderMin.x + e.borderMax.x, m.y + e.borderMin.y + e.borderMax.y, m.z + e.borderMin.z + e.borderMax.z};
+    if (item && HasIcon()) {
+      m.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
+      m.y = std::max(m.y, e.iconDim.y);
+    }
+    if (ShowsArrow()) m.x += e.arrowDim.x;
+  }
+  raise(DefaultSize(m_layout.dimension, e.defaultDim));
+  m_layout.ComputeMinimum(m);
+  if (!m_subMenu.IsNil()) m_subMenu->CalcDimMin();
+  return &m_layout;
+}
+
+Vector2f WButton_I::SubMenuOffset() {
+  const WidgetLayout& b = m_layout;
+  const WidgetLayout& p = m_subMenu->m_layout;
+  const Widget_I* parent = m_parent.Get();
+  const bool beside = !IsNilObject(parent) && parent->IsA(ClassId::WPopup);
+  PopupPlacement place{b.world.m[12], b.world.m[13], b.computedSize.x, b.computedSize.y, {p.minimumSize.x, p.minimumSize.y},
+                       {-1e30f, 1e30f, -1e30f, 1e30f}, beside ? parent->m_layout.computedSize.x : 0.0f,
+                       p.alignmentModeX, p.alignmentModeY, beside};
+  if (b.clipState != kClipNone) std::copy(b.clipRect, b.clipRect + 4, place.clip);
+  return PlacePopup(place);
+}
+
+void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
+  if (m_layout.visibility == 0) return;
+  WidgetWalkGuard guard("WButton::UpdateLayoutTree", this);
+  if (!guard.Entered()) return;
+  const ButtonMeasures e = MeasuresOf(ButtonElement());
+  if (keepSize == 0) {
+    m_layout.computedSize = DefaultSize(m_layout.dimension, e.defaultDim);
+    m_layout.ApplyParent(*parent);
+  }
+  CommitLayout(parent, 1);
+  Vector3f low = e.borderMin, high = e.borderMax;
+  if (HasIcon()) low.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
+  if (ShowsArrow()) high.x += e.arrowDim.x;
+  BuildClientRecord(low, high, parent);
+  if (!m_iconWidget.IsNil()) {
+    WidgetLayout& r = m_iconLayout;
+    r = m_layout;
+    const Vector3f move{e.borderMin.x + e.iconPos.x, e.borderMin.y, e.borderMin.z};
+    r.position = {r.position.x + move.x, r.position.y + move.y, r.position.z + move.z};
+    r.computedPosition = {r.computedPosition.x + move.x, r.computedPosition.y + move.y, r.computedPosition.z + move.z};
+    r.computedSize = {e.iconDim.x, m_clientLayout.computedSize.y, 0};
+    r.PlaceIn(parent->world);
+  }
+  if (!m_subMenu.IsNil()) {
+    const Vector2f o = SubMenuOffset();
+    m_subMenu->m_layout.position = {o.x, o.y, 0};
+    const Widget_I* owner = m_parent.Get();
+    m_subMenu->m_drawPriority = (IsNilObject(owner) ? 0 : owner->m_drawPriority) + 1;
+  }
+  if (!m_iconWidget.IsNil()) m_iconWidget->UpdateLayoutTree(&m_iconLayout, 0);
+  m_label.CommitLayout(m_clientLayout);
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (!child.IsNil()) child->UpdateLayoutTree(&m_clientLayout, 0);
+  if (!m_subMenu.IsNil()) m_subMenu->UpdateLayoutTree(&m_layout, 0);
 }
 
 }  // namespace PM

@@ -1,4 +1,6 @@
-// The push button: a latched state, an optional icon and an optional popup that it opens.
+// The push button: a latched state, an optional icon (from the style's icon collection or a widget) and
+// an optional popup that it opens, places beside or below itself and closes; the press-and-release
+// state machine that raises the button events. The base of icon buttons, menu and list items.
 #pragma once
 
 #include "ui/UIClass.h"
@@ -20,6 +22,29 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
     m_layout.resizeModeY = kResizeMin;
     m_layout.clipChildren = true;
   }
+  ~WButton_I();
+
+  WidgetLayout* CalcDimMin() override;
+  void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) override;
+  void SendEvent(uint32_t event, WidgetInput* input) override;
+  void RemoveChild(Widget_I* child) override;
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
+  void DrawElement(WidgetDrawContext* context, RenderEngine* engine, uint32_t classId) override;
+
+  // The IconWidget and SubMenu members: the button itself or an ancestor is refused. The sub menu
+  // hangs under the button by its parent link without being one of its children.
+  Widget_I* GetIconWidget() const { return m_iconWidget.Get(); }
+  void SetIconWidget(Widget_I* icon);
+  WPopup_I* GetSubMenu() const { return m_subMenu.Get(); }
+  void SetSubMenu(WPopup_I* popup);
+
+  // The element the button draws and measures with: its own Element, else the style's for its class.
+  UIElement_I* ButtonElement();
+  // The popup's Position from where the button lies (beside inside a popup, dropdown elsewhere).
+  Vector2f SubMenuOffset();
+  bool HasIcon() const;
+  // A menu item that shows the arrow of its sub menu.
+  bool ShowsArrow() const;
 
   int32_t m_buttonMode = 0;
   int32_t m_state = 0;
@@ -27,6 +52,17 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   Obj<Widget_I> m_iconWidget;
   int32_t m_iconState = 0;
   Obj<WPopup_I> m_subMenu;
+  int32_t m_pressedMode = 0;  // 0 none, 1 left button, 2 right button
+  double m_focusTime = 0.0;
+  WidgetLayout m_iconLayout;
+
+ private:
+  // Hides the sibling buttons' open sub menus, then shows this one's (or, toggling outside a popup,
+  // hides it when open).
+  void OpenSubMenu(bool toggle, WidgetInput* input);
+  // A leaf menu item was released: hides the outermost popup and sets a combo box's value.
+  void CloseMenuChain(WidgetInput* input);
+  void DrawIcon(RenderEngine* engine, const WidgetDrawContext* context, const UIElement_I* e);
 };
 
 }  // namespace PM

@@ -1,6 +1,9 @@
-// The base of every widget with a one-line text label: the label's text, font style and colour.
+// The base of every widget with a one-line text label: the label's text, font style and colour, kept
+// with its measured size and glyph quads in a label cache. The control draws as a frame; the controls
+// that show their label draw it from the cache.
 #pragma once
 
+#include "ui/LabelCache.h"
 #include "ui/UIClass.h"
 #include "ui/WFrame.h"
 
@@ -13,13 +16,19 @@ class WControl_I : public EngineClass<WControl_I, WFrame_I, ClassId::WControl, "
   // Defines the class, then its own members.
   static void Define();
 
-  // The label is the control's text under a second name.
-  String GetLabel() const { return m_text; }
-  void SetLabel(const String& text) { m_text = text; }
+  virtual Vector4f GetFontColor() const { return m_label.fontColor; }
+  virtual void SetFontColor(const Vector4f& color) { m_label.fontColor = color; }
+  virtual FontStyle_I* GetLabelFontStyle() const { return m_label.fontStyle.Get(); }
+  // Nil or a font style; always rebuilds the label.
+  virtual void SetLabelFontStyle(FontStyle_I* style) { m_label.SetFontStyle(style); }
+  // The label is the text under a second name, through GetText and SetText so that a control that
+  // replaces those changes both.
+  virtual String GetLabel() const { return GetText(); }
+  virtual void SetLabel(const String& text) { SetText(text); }
+  virtual String GetText() const { return m_label.text; }
+  virtual void SetText(const String& text) { m_label.SetText(text); }
 
-  Obj<FontStyle_I> m_fontStyle;
-  Vector4f m_fontColor{-1, -1, -1, -1};
-  String m_text;
+  LabelCache m_label;
 };
 
 }  // namespace PM

@@ -1,0 +1,63 @@
+// The label of a control: its text, font style and colour, with the text measured once and its glyph
+// quads built once and drawn from the cache every frame until the text or the font style changes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/Obj.h"
+#include "core/String.h"
+#include "core/Vector2f.h"
+#include "core/Vector4f.h"
+#include "render/engine/PolygonData.h"
+#include "render/engine/RenderPolygonCache.h"
+#include "ui/WidgetLayout.h"
+
+namespace PM {
+
+class FontStyle_I;
+class FontTexture2D_I;
+class RenderEngine;
+struct WidgetDrawContext;
+
+class LabelCache {
+ public:
+  LabelCache();
+  ~LabelCache();
+  LabelCache(const LabelCache&) = delete;
+  LabelCache& operator=(const LabelCache&) = delete;
+
+  // Stores a different text and makes the cache stale; an equal text changes nothing.
+  void SetText(const String& text);
+  // Stores the style (nil allowed) and always makes the cache stale.
+  void SetFontStyle(FontStyle_I* style);
+  // Measures the text once (own font style, else the fallback) into the label record's minimum size.
+  WidgetLayout* CalcDimMin(FontStyle_I* fallback);
+  // Places the label at its measured size inside the parent record.
+  void CommitLayout(const WidgetLayout& parent);
+  // Draws the shadow and the text from the cached quads, building them first when stale.
+  void Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
+            const Vector4f& fallbackColor);
+
+  WidgetLayout record;
+  String text;
+  Vector4f fontColor{-1, -1, -1, -1};
+  Obj<FontStyle_I> fontStyle;
+  int32_t valid = 0;
+  PolygonData polygon;
+  Ptr<RenderPolygonCache> textCache, shadowCache;
+  std::vector<uint32_t> indices;
+  std::vector<Vector3f> positions;
+  std::vector<Vector2f> coords;
+
+ private:
+  // Builds the glyph quads; false (and stale) when the font wrote none.
+  bool Build(FontTexture2D_I* font, const FontStyle_I& style);
+  void MakeStale();
+};
+
+// The font texture a font style draws with; nullptr, with a failed cast reported for a texture of
+// another class, when its FontShader does not lead to one.
+FontTexture2D_I* FontTextureOf(const FontStyle_I* style);
+
+}  // namespace PM
