@@ -152,13 +152,13 @@ void TWindow_I::HoverEvents(WidgetInput& r, Widget_I* before) {
     if (!IsNilObject(before)) {
       before->SendEvent(kWEventFocusLost, &r);
       WControl_I* info = InfoControl(before);
-      if (info && info->m_text.Length() > 0) SetInfoText(info, String(), &r);
+      if (info && info->GetText().Length() > 0) SetInfoText(info, String(), &r);
     }
     if (!h.IsNil()) h->SendEvent(kWEventFocus, &r);
   }
   if (!h.IsNil() && (changed || refresh)) {
     WControl_I* info = InfoControl(h.Get());
-    if (info && !(h->m_infoText == info->m_text)) SetInfoText(info, h->m_infoText, &r);
+    if (info && !(h->m_infoText == info->GetText())) SetInfoText(info, h->m_infoText, &r);
   }
   if (h.IsNil())
     SetCursor(0);

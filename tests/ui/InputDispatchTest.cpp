@@ -218,12 +218,12 @@ TEST_F(Dispatch, InfoWidgetShowsTheHoverText) {
   ElementWidget* b = Place("b", 150, 10, 50, 50);
   b->m_style = style;  // no info text: the label is emptied and stays so
   Frame(20, 20);
-  EXPECT_EQ(label->m_text, String("about a"));
+  EXPECT_EQ(label->GetText(), String("about a"));
   EXPECT_EQ(Calls(), "info:InfoChanged");
   Frame(20, 20);
   EXPECT_EQ(Calls(), "");
   Frame(160, 20);
-  EXPECT_EQ(label->m_text, String(""));
+  EXPECT_EQ(label->GetText(), String(""));
   EXPECT_EQ(Calls(), "info:InfoChanged");
   // An info widget that is no control is passed over.
   style->m_infoWidget = a;

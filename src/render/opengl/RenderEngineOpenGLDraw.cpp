@@ -303,8 +303,15 @@ void RenderEngineOpenGL_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<R
   if (!m_clipEnable) return DrawPolygonData(data, slot);
   Cache* cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
   if (cache && cache->m_owner == this && cache->m_dirty == 0 &&
-      std::memcmp(cache->m_clipRect, m_clipRectModelView, sizeof(m_clipRectModelView)) == 0)
-    return DrawPolygonData(data, slot);
+      std::memcmp(cache->m_clipRect, m_clipRectModelView, sizeof(m_clipRectModelView)) == 0) {
+    // The buffers hold the clipped quads: draw them as filled, from the arrays they were filled from, so
+    // the caller's unclipped arrays are not taken for new ones.
+    PolygonData clipped = *data;
+    clipped.VertexCount = data->VertexCount / 4 * 4;
+    clipped.VertexArray = static_cast<const Vector3f*>(cache->m_source[Cache::kPositions]);
+    clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->m_source[Cache::kTexCoords0]);
+    return DrawPolygonData(&clipped, slot);
+  }
   // Whole groups of four only: fewer vertices than a quad are nothing to clip.
   const int groups = data->VertexCount / 4;
   if (groups <= 0 || !data->VertexArray || !data->TexCoordArray0) return;

@@ -398,6 +398,13 @@ TEST_F(OpenGLEngineTest, ClippingUnderAScaledModelView) {
   E().Extensions().glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
   EXPECT_EQ(t[0].x, 0.25f);
   EXPECT_EQ(t[1].x, 0.75f);
+  // The next frame with the same clip draws what the buffers hold: still clipped.
+  E().DrawPolygonDataClipped(&d, &slot);
+  E().Extensions().glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->Buffer(RenderPolygonCacheOpenGL::kTexCoords0));
+  E().Extensions().glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof(t), t);
+  E().Extensions().glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  EXPECT_EQ(t[0].x, 0.25f);
+  EXPECT_EQ(t[1].x, 0.75f);
   const R8G8B8A8 inside = At(32, 32), outside = At(8, 32);
   EXPECT_EQ(inside.R, 255);
   EXPECT_EQ(outside.R, 0);
