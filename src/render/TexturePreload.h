@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string_view>
 
 #include "render/Texture.h"
 
@@ -21,6 +22,10 @@ struct AsyncTextureInfo {
 // Loads info's file into its handle (image first, then the state). A threaded load also hands its
 // texture reference to the drawing thread and counts itself out of PendingTextureLoads.
 uint32_t AsyncTextureLoad(AsyncTextureInfo* info);
+
+// Whether a resolved file name ends in a video extension (".mpg", ".mpeg", ".avi", ".asf", ".wmv", ".gcv";
+// exact case).
+bool IsVideoName(std::string_view name);
 
 // Set by tests: the next thread starts fail as the system's refusal would.
 extern std::atomic<bool> g_FailTextureThreadStart;
