@@ -39,6 +39,7 @@ const Container* ContainerOf(std::string_view name) {
 
 bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t height, double framesPerSecond) {
   Close();
+  VideoStream::QuietFFmpeg();
   const Container* container = ContainerOf(fileName ? fileName : "");
   if (!container) {
     LogError("MovieRecorder: \"", fileName ? fileName : "", "\" names no container this recorder writes.");

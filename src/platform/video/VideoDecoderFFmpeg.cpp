@@ -64,9 +64,8 @@ void VideoDecoderFFmpeg::SetPosition(double seconds) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_open) return;
-    // Clamped to the file; a length the container cannot tell leaves the end open.
-    const double end = m_length > 0.0 ? m_length : 1e9;
-    m_seekTarget = std::clamp(std::isnan(seconds) ? 0.0 : seconds, 0.0, end);
+    // Not clamped to the length, which some containers only estimate: past the end shows the last frame.
+    m_seekTarget = std::clamp(std::isnan(seconds) ? 0.0 : seconds, 0.0, 1e9);
     m_seekWanted = true;
     m_position = m_seekTarget;
   }

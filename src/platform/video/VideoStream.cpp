@@ -19,12 +19,13 @@ namespace {
 // Packets read without a frame coming out before the stream counts as damaged.
 constexpr int kMaxPacketsPerFrame = 4096;
 
-void QuietFFmpeg() {
+}  // namespace
+
+void VideoStream::QuietFFmpeg() {
+  // The module reports its own failures; FFmpeg's chatter would flood the log on a damaged file.
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
-
-}  // namespace
 
 bool VideoStream::Open(const char* fileName) {
   Close();
@@ -144,8 +145,8 @@ bool VideoStream::Seek(double seconds) {
 
 bool VideoStream::Rewind() {
   if (!m_codec) return false;
-  if (av_seek_frame(m_format, -1, 0, AVSEEK_FLAG_BYTE) < 0 &&
-      av_seek_frame(m_format, m_stream, m_startTime, AVSEEK_FLAG_BACKWARD) < 0)
+  if (av_seek_frame(m_format, m_stream, m_startTime, AVSEEK_FLAG_BACKWARD) < 0 &&
+      av_seek_frame(m_format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
     return false;
   avcodec_flush_buffers(m_codec);
   m_draining = false;

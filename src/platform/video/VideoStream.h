@@ -23,6 +23,9 @@ class VideoStream {
   VideoStream(const VideoStream&) = delete;
   VideoStream& operator=(const VideoStream&) = delete;
 
+  // Silences FFmpeg's own log output (once per process).
+  static void QuietFFmpeg();
+
   // Opens the file's first video stream; false (logged at Error level) when there is none to decode.
   bool Open(const char* fileName);
   void Close();
