@@ -28,6 +28,8 @@
 #include "render/RenderStatistics.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/Texture.h"
+#include "render/dialog/GraphicsSetupDialog.h"
+#include "render/dialog/GraphicsSetupDialogX11.h"
 #include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
@@ -56,6 +58,9 @@ const char kUsage[] =
     "  --screenshot FILE  take a screenshot of the last frame and write it to FILE (.png, .bmg, .tga)\n"
     "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
     "  --stats          print the render statistics after the last frame\n"
+    "  --graphics-setup after the scripts, show the graphics configuration dialog for the pipe \"Pipe\" and\n"
+    "                   print its result and the video and texture memory figures\n"
+    "  --dialogs x11    dialogs wait for a person in X11 windows (by default they answer at once)\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
     "  --help           this text\n"
@@ -75,6 +80,8 @@ struct Options {
   std::string screenshot;  // empty: none
   long passes = -1;        // -1: as the channels say
   bool stats = false;
+  bool graphicsSetup = false;
+  bool x11Dialogs = false;
   std::vector<std::pair<bool, std::string>> effects;  // smoke (else fire), TSpriteGeometry name
 };
 
@@ -120,6 +127,8 @@ const OptionRow kOptions[] = {
     {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); }},
     {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
     {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
+    {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }},
+    {"--dialogs", true, [](Options& o, const char* v) { return o.x11Dialogs = std::strcmp(v, "x11") == 0; }},
     {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
 };
@@ -318,6 +327,21 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
   return status;
 }
 
+// Shows the graphics configuration dialog for the script's pipe and prints what it answered.
+int RunGraphicsSetup(ScriptEngine* engine) {
+  ScriptObject* pipe = engine->GetNamespace()->FindObject(String("Pipe"));
+  if (!pipe || !pipe->IsA(RenderPipe_I::kClassId)) {
+    LogError("pm-run: --graphics-setup needs a RenderPipe \"Pipe\".");
+    return 1;
+  }
+  GraphicsSetupDialog dialog;
+  dialog.SetRenderPipe(static_cast<RenderPipe_I*>(pipe));
+  const int32_t result = dialog.Show();
+  std::printf("result %d\nvideo memory %d\ntexture memory %d\n", result, dialog.GetVideoMemory(),
+              dialog.GetTextureMemory());
+  return 0;
+}
+
 // Loads the named texture the way an engine would on its own thread, and writes its image.
 int WriteTexture(ScriptEngine* engine, const std::string& name, const std::string& file) {
   ScriptObject* o = engine->GetNamespace()->FindObject(String(name.c_str()));
@@ -355,6 +379,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
+  if (options.x11Dialogs) InstallX11DialogHandlers();
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
@@ -370,6 +395,7 @@ int main(int argc, char** argv) {
     if (options.frames > 0 && RunFrames(engine, options.frames, options, effects)) status = 1;
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
+    if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
     for (const auto& [name, file] : options.textures)
       if (WriteTexture(engine, name, file)) status = 1;
   }

@@ -19,9 +19,10 @@ struct AsyncTextureInfo {
   Ptr<TextureHandle> handle;
 };
 
-// Loads info's file into its handle (image first, then the state). A threaded load also hands its
-// texture reference to the drawing thread and counts itself out of PendingTextureLoads.
-uint32_t AsyncTextureLoad(AsyncTextureInfo* info);
+// Loads info's file into its handle (image first, then the state) and frees the info. A threaded load
+// also hands its texture reference to the drawing thread, then frees the info, and only then counts
+// itself out of PendingTextureLoads: what waits for the count finds nothing of the load still held.
+uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> info);
 
 // Whether a resolved file name ends in a video extension (".mpg", ".mpeg", ".avi", ".asf", ".wmv", ".gcv";
 // exact case).
