@@ -6,6 +6,7 @@
 #include "platform/Hourglass.h"
 #include "render/ImageLayer.h"
 #include "render/TextureLoad.h"
+#include "render/VideoFrameState.h"
 
 namespace PM {
 
@@ -49,7 +50,11 @@ void Texture_I::ReleaseData(uint8_t dropImage) {
   if (dropImage) m_loadedImage = nullptr;
 }
 
-ScriptObject* Texture_I::GetVideoObject() const { return NilScriptObject(); }
+ScriptObject* Texture_I::GetVideoObject() const {
+  const VideoFrameState* state = VideoFrameState::Of(m_engineHandle.Get());
+  if (!state || !state->Video()) return NilScriptObject();
+  return state->Video();
+}
 
 void Texture_I::LoadSync(const String& imagePath, Obj<Image_I>& out) {
   Hourglass wait;

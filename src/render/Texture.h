@@ -42,7 +42,7 @@ class Texture_I : public EngineClass<Texture_I, Object_I, ClassId::Texture, "Tex
   // Loads the picture on the calling thread; `out` is replaced only by a loaded or composed image.
   void LoadSync(const String& imagePath, Obj<Image_I>& out);
   void ReleaseData(uint8_t dropImage);
-  // The video object playing into this texture: nil until engines keep video frame state.
+  // The Texture2DVideo playing into this texture (kept in its engine handle's frame state), else nil.
   ScriptObject* GetVideoObject() const;
 
   // Member accessors.

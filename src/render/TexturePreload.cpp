@@ -30,6 +30,8 @@ void HandBackTexture(Obj<Texture_I>& texture) {
   g_releases.push_back(t);
 }
 
+}  // namespace
+
 bool IsVideoName(std::string_view name) {
   size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return false;
@@ -39,8 +41,6 @@ bool IsVideoName(std::string_view name) {
   }
   return false;
 }
-
-}  // namespace
 
 void DrainTextureReleases() {
   std::vector<Texture_I*> releases;

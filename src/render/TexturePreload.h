@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string_view>
 
 #include "render/Texture.h"
 
@@ -22,6 +23,10 @@ struct AsyncTextureInfo {
 // also hands its texture reference to the drawing thread, then frees the info, and only then counts
 // itself out of PendingTextureLoads: what waits for the count finds nothing of the load still held.
 uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> info);
+
+// Whether a resolved file name ends in a video extension (".mpg", ".mpeg", ".avi", ".asf", ".wmv", ".gcv";
+// exact case).
+bool IsVideoName(std::string_view name);
 
 // Set by tests: the next thread starts fail as the system's refusal would.
 extern std::atomic<bool> g_FailTextureThreadStart;

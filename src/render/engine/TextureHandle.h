@@ -10,6 +10,8 @@
 
 namespace PM {
 
+class VideoFrameState;  // the render layer's; only counted here
+
 class TextureHandle {
  public:
   // Values of the load state: the texture side writes 0, 2, 3 and -1; the engines 1 and 4.
@@ -31,7 +33,7 @@ class TextureHandle {
   Image_I* GetImage() const { return m_image.Get(); }
   void SetImage(Image_I* image) { m_image = image; }
 
-  Ptr<ScriptObject> m_engineObject;  // the engine's own state for the texture (video frames)
+  Ptr<VideoFrameState> m_engineObject;  // the engine's own state for a video texture
 
  private:
   std::atomic<int32_t> m_asyncState{kNothing};

@@ -218,6 +218,11 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void DownloadFallback(Texture_I* texture, TextureHandleOpenGL* handle);
   void ApplyTextureParameters(GLenum target, Texture_I* texture, bool mipMaps, bool checked);
   void SetAnisotropy(GLenum target, Texture_I* texture, bool checked);
+  // Video textures (RenderEngineOpenGLVideo.cpp): the decoder started for a video file name (true when the
+  // name is a video's), the latest frame uploaded into the handle's texture, the decoder closed on unload.
+  bool StartVideo(TextureHandleOpenGL* handle, const String& fileName);
+  void UploadVideoFrame(Texture_I* texture, TextureHandleOpenGL* handle);
+  static void CloseVideo(TextureHandleOpenGL* handle);
   void DebugShapeEnd();
   // The source text of a shader file: bytes up to the end or a zero byte; empty when it does not open.
   static String ReadShaderSource(const String& path);

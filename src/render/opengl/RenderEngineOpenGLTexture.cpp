@@ -13,6 +13,7 @@
 #include "render/ImageLayer.h"
 #include "render/Texture2D.h"
 #include "render/TextureLoad.h"
+#include "render/VideoFrameState.h"
 #include "render/opengl/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/TextureHandleOpenGL.h"
@@ -69,15 +70,6 @@ GLint Alignment(size_t rowBytes) {
     case 4: return 4;
     default: return 1;
   }
-}
-
-bool IsVideoName(std::string_view name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view ext = name.substr(dot);
-  for (const char* v : {".mpg", ".mpeg", ".avi", ".asf", ".wmv", ".gcv"})
-    if (ext == v) return true;
-  return false;
 }
 
 constexpr struct {
@@ -203,6 +195,7 @@ void RenderEngineOpenGL_D::UnloadTextures() {
     }
     h->m_name = 0;
     h->m_byteCount = 0;
+    CloseVideo(h);
   }
   m_unloadedTextures.SetCount(0);
   Log(LogOutPipe(), kLevelDebug, "RenderEngineOpenGL_D::UnloadTextures() complete.");
@@ -245,11 +238,7 @@ void RenderEngineOpenGL_D::DownloadTexture(Texture_I* t, TextureHandleOpenGL* h)
   String fileName, typeName, alphaName;
   if (ResolveImagePath(t->m_fileObject.Get(), m_textureSettings.ImagePath, fileName) == 0)
     ImportFilePMF(fileName, typeName, alphaName);
-  if (IsVideoName(fileName.View())) {
-    // Video frames reach the engine through the video module's decoder, which this engine does not
-    // start: the texture keeps its fallback.
-    return;
-  }
+  if (StartVideo(h, fileName)) return;
   const OpenGLAPI& gl = GL();
   Ptr<Image_I> image(h->GetImage());
   h->SetImage(nullptr);
@@ -404,7 +393,8 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
       }
     }
   }
-  if (h->State() == TextureHandle::kReady) DownloadTexture(t, h);
+  // A video's handle stays ready; its frames come through its frame state below.
+  if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) DownloadTexture(t, h);
   if (!h->m_name) DownloadFallback(t, h);
   if (h->m_name) {
     if (t->GetEngineWord() == 1 && cubeMaps) {
@@ -417,6 +407,7 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
       gl.glEnable(GL_TEXTURE_2D);
     }
   }
+  if (VideoFrameState::Of(h)) UploadVideoFrame(t, h);
   if (m_ext.Has(kGL_EXT_texture_lod_bias)) {
     gl.glTexEnvf(GL_TEXTURE_FILTER_CONTROL_EXT, GL_TEXTURE_LOD_BIAS_EXT, t->m_lodBias);
     gl.CheckError(gl.glGetError(), "EXT_texture_lod_bias");

@@ -1,6 +1,7 @@
 #include "render/opengl/TextureHandleOpenGL.h"
 
 #include "core/Log.h"
+#include "render/VideoFrameState.h"
 #include "render/opengl/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
@@ -8,6 +9,8 @@ namespace PM {
 
 TextureHandleOpenGL::~TextureHandleOpenGL() {
   if (m_owner || m_name) Log(LogOutPipe(), kLevelError, "TextureHandleOpenGL missing Unload.");
+  // The decoder's thread reads this handle: it stops before the handle's fields go.
+  if (VideoFrameState* state = VideoFrameState::Of(this)) state->CloseVideo();
 }
 
 void TextureHandleOpenGL::Unload() {

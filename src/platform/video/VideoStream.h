@@ -1,0 +1,65 @@
+// One video file read frame by frame through FFmpeg (libavformat, libavcodec, libswscale): the decoding
+// core that the video module's decoder thread and transcoder drive, with no threads or pacing of its own.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+namespace PM {
+
+class VideoStream {
+ public:
+  // Frames above this size on either side are refused (the frame buffer stays within 64 MB).
+  static constexpr int32_t kMaxSide = 4096;
+
+  VideoStream() = default;
+  ~VideoStream() { Close(); }
+  VideoStream(const VideoStream&) = delete;
+  VideoStream& operator=(const VideoStream&) = delete;
+
+  // Silences FFmpeg's own log output (once per process).
+  static void QuietFFmpeg();
+
+  // Opens the file's first video stream; false (logged at Error level) when there is none to decode.
+  bool Open(const char* fileName);
+  void Close();
+
+  // The next frame as width x height R8G8B8A8 pixels, bottom row first, and its time in seconds from the
+  // stream's start. False at the end of the stream or on a damaged one.
+  bool Next(std::vector<uint8_t>& pixels, double& time);
+  // Moves to the last key frame at or before `seconds` (to the start when the container cannot tell).
+  bool Seek(double seconds);
+  // Back to the first frame.
+  bool Rewind();
+
+  int32_t Width() const { return m_width; }
+  int32_t Height() const { return m_height; }
+  double Length() const { return m_length; }
+  double FrameRate() const { return m_frameRate; }
+
+ private:
+  bool Convert(std::vector<uint8_t>& pixels, double& time);
+
+  AVFormatContext* m_format = nullptr;
+  AVCodecContext* m_codec = nullptr;
+  AVFrame* m_frame = nullptr;
+  AVPacket* m_packet = nullptr;
+  SwsContext* m_scale = nullptr;
+  int m_stream = -1;
+  bool m_draining = false;
+  int32_t m_width = 0;
+  int32_t m_height = 0;
+  double m_length = 0.0;
+  double m_frameRate = 25.0;
+  double m_timeBase = 0.0;
+  int64_t m_startTime = 0;
+  double m_lastTime = -1.0;
+};
+
+}  // namespace PM
