@@ -10,7 +10,7 @@ void WControl_I::Define() {
       FieldMember<&WControl_I::m_fontStyle>(0x01FFF0EB, "FontStyle", 0x4),
       FieldMember<&WControl_I::m_fontColor>(0x02FFF0EB, "FontColor"),
       AccessorMember<&WControl_I::GetLabel, &WControl_I::SetLabel>(0x03FFF0EB, "Label", 0x5),
-      FieldMember<&WControl_I::m_text>(0x04FFF0EB, "Text"),
+      AccessorMember<&WControl_I::GetText, &WControl_I::SetText>(0x04FFF0EB, "Text"),
   };
   DefineMembers(members);
 }
