@@ -1,13 +1,27 @@
 // A multi-line text with inline markup; a text field when Editable is set.
 #pragma once
 
+#include "core/Array.h"
 #include "core/HighResTimer.h"
+#include "core/Vector2f.h"
 #include "ui/UIClass.h"
 #include "ui/WControl.h"
 
 namespace PM {
 
 class TileCollection_I;
+class FontTexture2D_I;
+
+// An image, key cap, button or mouse picture laid out inside a text, in widget coordinates (y up).
+struct WTextImg {
+  int32_t id = 0;  // a tile index (images), or one of the kTextFrame... ids, or mouse flags
+  Vector3f position{0, 0, 0};  // lower-left corner
+  Vector3f dimension{0, 0, 0};
+  Vector4f color{1, 1, 1, 1};
+};
+
+// Frame record ids; any other id of a frame record is a mouse picture with those parts highlighted.
+enum : int32_t { kTextFrameKey = 0x7FFFFFFF, kTextFrameIconButton = 0x7FFFFFFE, kTextFrameButton = 0x7FFFFFFD };
 
 class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText"> {
  public:
@@ -31,6 +45,17 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
 
   // Is markup read from the text: it holds "{" and the text is not being edited.
   bool HasMarkup() const { return m_hasMarkup; }
+
+  // The minimum is the largest of the children's and the laid-out text's width and height.
+  WidgetLayout* CalcDimMin() override;
+  // Height and widest line of the text, laying it out first when stale; 0 with an Error line without a font.
+  float GetTextHeight();
+  float GetTextWidth();
+  // The font texture of the widget's font style, or null after an Error line naming `caller`.
+  FontTexture2D_I* TextFont(const char* caller);
+  // Measures, breaks, aligns and places the text into glyph quads and records with `font`; colours
+  // default to `defaultColor` unless FontColor's alpha is 0 or more.
+  void Layout(FontTexture2D_I* font, const Vector4f& defaultColor);
   bool LayoutValid() const { return m_layoutValid; }
   void MarkLayoutStale() { m_layoutValid = false; }
 
@@ -50,6 +75,20 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   bool m_hasMarkup = false;
   bool m_layoutValid = false;
   HighResTimer m_blink;  // the cursor's blink clock, restarted by every move and edit
+
+  // What the latest layout made.
+  Vector3f m_laidOutDimension{-1, -1, -1};
+  Vector4f m_laidOutFontColor{-1, -1, -1, -1};
+  const void* m_laidOutFontStyle = nullptr;
+  float m_textHeight = 0, m_textWidth = 0;
+  int32_t m_vertexCount = 0;
+  Array<int32_t> m_indices;
+  Array<Vector3f> m_positions;
+  Array<Vector2f> m_uvs;
+  Array<Vector4f> m_colors;  // empty while the whole text has one colour
+  Array<Vector3f> m_cells;   // each glyph's cell, 4 per character plus the caret box
+  Array<int32_t> m_charToVertex;  // per character of the working text: its first vertex, -1 without a quad
+  Array<WTextImg> m_imageRecords, m_frameRecords;
 };
 
 }  // namespace PM
