@@ -53,6 +53,16 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   float GetTextWidth();
   // The font texture of the widget's font style, or null after an Error line naming `caller`.
   FontTexture2D_I* TextFont(const char* caller);
+  // Focus, mouse placement of the cursor and the editing keys; every event then reaches the base.
+  void SendEvent(uint32_t event, WidgetInput* input) override;
+  // The character under (x, y) in widget coordinates, one further on a glyph's right half; -1 for none.
+  int32_t HitIndex(float x, float y) const;
+  // Sets the cursor to `to` and grows or shrinks the selection from the old cursor `from`.
+  void MoveSelection(int32_t from, int32_t to);
+  // The character on the neighbouring line (direction -1 up, +1 down) nearest the cursor's x; -1 for none.
+  int32_t VerticalNeighbour(int32_t direction) const;
+  // The editing keys of a focused text (KeyDown with the cursor placed).
+  void KeyDown(WidgetInput& input);
   // Measures, breaks, aligns and places the text into glyph quads and records with `font`; colours
   // default to `defaultColor` unless FontColor's alpha is 0 or more.
   void Layout(FontTexture2D_I* font, const Vector4f& defaultColor);
