@@ -11,7 +11,9 @@
 #include "render/RenderShader.h"
 #include "scene/EngineWorld.h"
 #include "ui/FontStyle.h"
+#include "ui/WEvent.h"
 #include "ui/WText.h"
+#include "ui/WidgetInput.h"
 
 namespace PM::Test {
 namespace {
@@ -180,6 +182,31 @@ TEST_F(TextLayoutTest, NoFontLogsAndGivesZero) {
   t->SetText("abc");
   EXPECT_EQ(t->GetTextHeight(), 0.0f);
   EXPECT_NE(TakeLog().find("WText::GetTextHeight: FontStyle of WidgetStyle \"\" must not be Nil."), std::string::npos);
+}
+
+TEST_F(TextLayoutTest, MousePlacesTheCursorAndUpStaysOnTheFirstLine) {
+  t->SetEditable(true);
+  Lay("abc\nde");
+  const Vector3f* b = &t->m_cells[t->m_charToVertex[1]];
+  const float left = std::floor(b[0].x), right = std::floor(b[2].x), y = std::floor((b[0].y + b[2].y) * 0.5f);
+  struct Case {
+    float x;
+    int32_t cursor;
+  } cases[] = {{left, 1}, {std::floor((left + right) * 0.5f) + 1, 1}, {right, 2}, {-50, 2}};
+  for (const Case& c : cases) {
+    WidgetInput in;
+    in.rayOrigin = {c.x, y, 10};
+    in.rayDirection = {0, 0, -1};
+    t->SendEvent(kWEventMouseLeftDown, &in);
+    EXPECT_EQ(t->m_cursorPos, c.cursor) << c.x;  // a miss keeps the cursor
+  }
+  WidgetInput key;
+  key.virtualKey = 38;
+  t->SendEvent(kWEventKeyDown, &key);
+  EXPECT_EQ(t->m_cursorPos, 2);  // up from the first line
+  key.virtualKey = 40;
+  t->SendEvent(kWEventKeyDown, &key);
+  EXPECT_EQ(t->m_cursorPos, 5);  // "e": the walk ends before the appended " "
 }
 
 }  // namespace
