@@ -49,10 +49,11 @@ PM::WText_I* TextWidget() {
     auto* style = static_cast<FontStyle_I*>(ScriptObject::Create(FindClassID("FontStyle")));
     style->m_fontShader = static_cast<RenderShader_I*>(shader.Get());
     style->m_fontSize = {16, 16};
-    auto* t = static_cast<WText_I*>(ScriptObject::Create(FindClassID("WText")));
+    static Obj<ScriptObject> held(ScriptObject::Create(FindClassID("WText")));  // for the life of the process
+    auto* t = static_cast<WText_I*>(held.Get());
     t->m_fontStyle = style;
     t->m_tileCollection = static_cast<TileCollection_I*>(ScriptObject::Create(FindClassID("TileCollection")));
-    return t;  // kept for the life of the process
+    return t;
   }();
   return text;
 }
