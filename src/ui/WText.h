@@ -91,6 +91,7 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   Vector4f m_laidOutFontColor{-1, -1, -1, -1};
   const void* m_laidOutFontStyle = nullptr;
   float m_textHeight = 0, m_textWidth = 0;
+  uint32_t m_layoutRuns = 0;  // layouts made so far
   int32_t m_vertexCount = 0;
   Array<int32_t> m_indices;
   Array<Vector3f> m_positions;

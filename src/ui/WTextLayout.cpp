@@ -113,6 +113,8 @@ WidgetLayout* WText_I::CalcDimMin() {
 
 void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   WidgetLayout& l = m_layout;
+  ++m_layoutRuns;
+  const Vector3f before = l.computedSize;  // what the next minimum pass compares with
   // 1. The width lines break at.
   float W = l.dimension.x;
   if (l.resizeModeX == kResizeMin || l.resizeModeX == kResizeMinPercent)
@@ -388,7 +390,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   m_textWidth = textWidth;
   if (SelfSizing(this)) l.computedSize.x = textWidth;
   m_layoutValid = true;
-  m_laidOutDimension = l.computedSize;
+  m_laidOutDimension = before;
   m_laidOutFontColor = m_fontColor;
   m_laidOutFontStyle = m_fontStyle.Get();
 }

@@ -177,6 +177,36 @@ TEST_F(TextLayoutTest, SelfSizingAndStaleness) {
   EXPECT_FALSE(t->LayoutValid());
 }
 
+TEST_F(TextLayoutTest, SteadyFramesLayOutOnceAndAResizeAgain) {
+  struct Case {
+    uint32_t resize;
+    float wrap;
+  } cases[] = {{kResizeMin, 1000}, {kResizeExact, 0}, {kResizePercent, 0}};
+  for (const Case& c : cases) {
+    t->m_layout.resizeModeX = c.resize;
+    t->m_layout.dimension.x = c.resize == kResizePercent ? 1 : 300;
+    t->SetWrapDimension({c.wrap, 0, 0});
+    t->SetText(c.resize == kResizeMin ? "one two" : "one two three");
+    WidgetLayout parent;
+    parent.computedSize = {300, 200, 0};
+    auto frames = [&](int n) {
+      for (int frame = 0; frame < n; ++frame) {
+        t->CalcDimMin();
+        t->UpdateLayoutTree(&parent, 0);
+      }
+    };
+    frames(2);  // the first commit gives the size the layout then keeps
+    const uint32_t runs = t->m_layoutRuns;
+    frames(10);
+    EXPECT_EQ(t->m_layoutRuns, runs) << c.resize;
+    parent.computedSize = {200, 200, 0};  // a percentage follows its parent
+    t->m_layout.dimension.x = c.resize == kResizePercent ? 1 : 200;
+    frames(3);
+    EXPECT_GE(t->m_layoutRuns, runs + 1) << c.resize;
+    EXPECT_LE(t->m_layoutRuns, runs + 2) << c.resize;
+  }
+}
+
 TEST_F(TextLayoutTest, NoFontLogsAndGivesZero) {
   t->m_fontStyle = Obj<FontStyle_I>();
   t->SetText("abc");
