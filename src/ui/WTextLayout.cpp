@@ -145,6 +145,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
 
   // 5.-6. Measuring pass: every token once, and the widest line for self-sizing.
   std::vector<Token> tokens;
+  tokens.reserve(size_t(n) / 2 + 1);  // prose has a token per two characters or fewer; growing costs more
   std::vector<TextTag> tags;
   float scale = 1.0f;
   bool syntaxReported = false;
