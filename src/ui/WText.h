@@ -92,6 +92,7 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   const void* m_laidOutFontStyle = nullptr;
   float m_textHeight = 0, m_textWidth = 0;
   uint32_t m_layoutRuns = 0;  // layouts made so far
+  bool m_fontReported = false;  // the missing font was logged; quiet until a font is found again
   int32_t m_vertexCount = 0;
   Array<int32_t> m_indices;
   Array<Vector3f> m_positions;

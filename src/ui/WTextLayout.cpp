@@ -55,19 +55,25 @@ bool BreaksBefore(const Token& k, float lineWidth, float W, bool firstOfLine) {
 }  // namespace
 
 FontTexture2D_I* WText_I::TextFont(const char* caller) {
+  // Found again on every call (the style may change), but a missing font is reported once until found.
   FontStyle_I* style = m_fontStyle.IsNil() ? GetFontStyle() : m_fontStyle.Get();
   if (IsNilObject(style)) {
-    LogError("WText::GetTextHeight: FontStyle of WidgetStyle \"", m_style.IsNil() ? String() : m_style->m_name,
-             "\" must not be Nil.");
+    if (!m_fontReported)
+      LogError("WText::GetTextHeight: FontStyle of WidgetStyle \"", m_style.IsNil() ? String() : m_style->m_name,
+               "\" must not be Nil.");
+    m_fontReported = true;
     return nullptr;
   }
   Obj<ScriptObject> texture = GetShaderTexture(style->m_fontShader.Get());
   if (texture.IsNil() || !texture->IsA(FontTexture2D_I::kClassId)) {
     const RenderShader_I* shader = style->m_fontShader.Get();
-    LogError(caller, ": unsupported shader structure in FontShader \"", IsNilObject(shader) ? String() : shader->m_name,
-             "\".");
+    if (!m_fontReported)
+      LogError(caller, ": unsupported shader structure in FontShader \"",
+               IsNilObject(shader) ? String() : shader->m_name, "\".");
+    m_fontReported = true;
     return nullptr;
   }
+  m_fontReported = false;
   return static_cast<FontTexture2D_I*>(texture.Get());
 }
 
