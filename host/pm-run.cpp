@@ -45,6 +45,8 @@ const char kUsage[] =
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
+    "  --engine TYPE    the render engine type the RenderPipe \"Pipe\" opens (\"OpenGL\", \"DirectX8\", ...)\n"
+    "                   instead of its RenderEngineType\n"
     "  --then           the scripts after it run once the frames are drawn\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
@@ -61,6 +63,7 @@ struct Options {
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;
   long seed = -1;  // -1: from the clock
+  std::string engineType;  // empty: the pipe's own RenderEngineType
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
 };
 
@@ -92,6 +95,7 @@ const OptionRow kOptions[] = {
     {"--seed", true,
      [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
     {"--then", false, [](Options& o, const char*) { return o.then = true; }},
+    {"--engine", true, [](Options& o, const char* v) { return o.engineType = v, true; }},
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -203,15 +207,17 @@ void StepSchedulers(ScriptNamespace* ns, double time) {
   }
 }
 
-// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
+// The host's frames (on the engine type given, else the pipe's own): frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
 // made a RenderPipe named "Pipe", draws it with the channels "Channel0", "Channel1", ... up to the first
 // missing name and presents it. Without a pipe only the schedulers run.
-void RunFrames(ScriptEngine* engine, int frames) {
+void RunFrames(ScriptEngine* engine, int frames, const std::string& engineType) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
   Ptr<RenderSystemTraverse_I> traverse;
   if (pipe->IsA(RenderPipe_I::kClassId)) {
-    static_cast<RenderPipe_I*>(pipe.Get())->ApplyFormat();
+    auto* renderPipe = static_cast<RenderPipe_I*>(pipe.Get());
+    if (!engineType.empty()) renderPipe->m_renderEngineType = String(engineType.c_str());
+    renderPipe->ApplyFormat();
     traverse = RenderSystemTraverse_I::Create();
     traverse->SetRenderPipe(pipe);
     for (int32_t i = 0;; ++i) {
@@ -277,7 +283,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.frames > 0) RunFrames(engine, options.frames);
+    if (options.frames > 0) RunFrames(engine, options.frames, options.engineType);
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     for (const auto& [name, file] : options.textures)
