@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <X11/Xlib.h>
+
 #include "platform/PlatformWindow.h"
 #include "platform/d3d8/SoftDirectDraw.h"
 #include "platform/d3d8/SoftState.h"
@@ -150,9 +152,23 @@ HRESULT Device::Configure(D3DPRESENT_PARAMETERS* p) {
   return D3D_OK;
 }
 
-bool Device::Lost() const { return State().CooperativeLevel() != D3D_OK; }
+HRESULT Device::Level(bool askFocus) {
+  if (askFocus && !m_params.Windowed && m_params.hDeviceWindow) {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(m_parent->XDisplay(), &focus, &revert);
+    if (focus == m_params.hDeviceWindow->window) {
+      m_hadFocus = true;
+      if (m_focusLost) m_focusLost = false, m_focusNotReset = true;
+    } else if (m_hadFocus) {
+      m_focusLost = true;
+    }
+  }
+  if (HRESULT level = State().CooperativeLevel(); level != D3D_OK) return level;
+  return m_focusLost ? D3DERR_DEVICELOST : m_focusNotReset ? D3DERR_DEVICENOTRESET : D3D_OK;
+}
 
-HRESULT Device::TestCooperativeLevel() { return State().CooperativeLevel(); }
+HRESULT Device::TestCooperativeLevel() { return Level(true); }
 UINT Device::GetAvailableTextureMem() { return kTextureMemory; }
 
 HRESULT Device::GetDirect3D(IDirect3D8** d3d) { return HandOut<IDirect3D8>(m_parent, d3d); }
@@ -168,26 +184,19 @@ HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) { return m_parent->EnumAdap
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* p) {
   LogCall("IDirect3DDevice8::Reset()");
   if (!p) return D3DERR_INVALIDCALL;
-  if (State().lost) return D3DERR_DEVICELOST;
+  if (Level(true) == D3DERR_DEVICELOST) return D3DERR_DEVICELOST;
   if (!p->hDeviceWindow) p->hDeviceWindow = m_params.hDeviceWindow;
-  if (!p->Windowed || p->BackBufferFormat != D3DFMT_X8R8G8B8 || p->BackBufferCount > 3 ||
-      (p->EnableAutoDepthStencil && !FindFormat(p->AutoDepthStencilFormat)))
-    return D3DERR_INVALIDCALL;
-  if (!p->BackBufferWidth || !p->BackBufferHeight) {
-    uint32_t w = 1, h = 1;
-    WindowSize(m_parent->XDisplay(), p->hDeviceWindow->window, &w, &h);
-    if (!p->BackBufferWidth) p->BackBufferWidth = std::max(1u, w);
-    if (!p->BackBufferHeight) p->BackBufferHeight = std::max(1u, h);
-  }
+  if (HRESULT r = m_parent->CheckParameters(p); r != D3D_OK) return r;
   if (HRESULT r = Configure(p); r != D3D_OK) return r;
   State().notReset = false;
+  m_focusNotReset = false;
   State().lastParameters = *p;
   return D3D_OK;
 }
 
 HRESULT Device::Present(const RECT*, const RECT*, HWND overrideWindow, const void*) {
   LogCall("IDirect3DDevice8::Present()");
-  if (HRESULT level = State().CooperativeLevel(); level != D3D_OK) return D3DERR_DEVICELOST;
+  if (Level(true) != D3D_OK) return D3DERR_DEVICELOST;
   HWND target = overrideWindow ? overrideWindow : m_params.hDeviceWindow;
   if (!target || m_backBuffers.empty()) return D3DERR_INVALIDCALL;
   PixelStore& back = m_backBuffers[0]->Pixels();

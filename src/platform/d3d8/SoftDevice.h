@@ -29,6 +29,9 @@ class Direct3D final : public Counted<IDirect3D8> {
                        D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out) override;
 
   Display* XDisplay() const { return m_display; }
+  // Checks presentation parameters against the adapter and completes them (windowed sizes of 0 take the
+  // window's, an unknown windowed format the display's).
+  HRESULT CheckParameters(D3DPRESENT_PARAMETERS* p);
 
  private:
   bool AdapterReady(UINT adapter) const { return adapter == 0 && m_display; }
@@ -108,7 +111,7 @@ class Device final : public Counted<IDirect3DDevice8> {
   HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override;
 
   // Whether locks and presents answer "lost" now.
-  bool Lost() const;
+  bool Lost() { return Level(false) != D3D_OK; }
   Surface* BackBuffer() const { return m_backBuffers.empty() ? nullptr : m_backBuffers[0]; }
   const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }
 
@@ -119,6 +122,9 @@ class Device final : public Counted<IDirect3DDevice8> {
   };
   struct Draw;  // one draw's vertex source, see SoftDeviceDraw.cpp
 
+  // The cooperative level: the control's, or a full-screen device's own after its window lost the focus
+  // (asked of the X server when `askFocus`: TestCooperativeLevel and Present, not every draw).
+  HRESULT Level(bool askFocus);
   void ReleaseBuffers();
   void ResetStates();
   HRESULT CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, uint32_t* indexCount) const;
@@ -151,6 +157,9 @@ class Device final : public Counted<IDirect3DDevice8> {
   Stream m_streams[16];
   IndexBuffer* m_indices = nullptr;
   uint32_t m_baseVertex = 0;
+  bool m_hadFocus = false;  // full screen: the window had the input focus once
+  bool m_focusLost = false;
+  bool m_focusNotReset = false;
   std::vector<ClipVertex> m_transformed;  // one draw's vertices, kept to reuse their storage
 };
 

@@ -88,6 +88,27 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
       (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING))
     return D3DERR_INVALIDCALL;
   if (!p->hDeviceWindow) p->hDeviceWindow = focusWindow;
+  if (HRESULT r = CheckParameters(p); r != D3D_OK) return r;
+  if (Refused(type, flags, p->EnableAutoDepthStencil ? p->AutoDepthStencilFormat : 0)) return D3DERR_NOTAVAILABLE;
+  if (State().lost) return D3DERR_DEVICELOST;
+  const bool software = processing == D3DCREATE_SOFTWARE_VERTEXPROCESSING || type == D3DDEVTYPE_REF;
+  D3DCAPS8 caps = State().caps[software ? 1 : 0];
+  caps.DeviceType = type;
+  auto* device = new Device(this, type, flags, caps);
+  if (HRESULT r = device->Configure(p); r != D3D_OK) {
+    device->Release();
+    return r;
+  }
+  ModuleState& s = State();
+  s.notReset = false;  // a new device starts afresh
+  s.lastParameters = *p;
+  s.lastType = type;
+  s.lastFlags = flags;
+  *out = device;
+  return D3D_OK;
+}
+
+HRESULT Direct3D::CheckParameters(D3DPRESENT_PARAMETERS* p) {
   if (!p->hDeviceWindow || (p->EnableAutoDepthStencil && !IsDepthFormat(p->AutoDepthStencilFormat)) ||
       p->MultiSampleType != D3DMULTISAMPLE_NONE || p->BackBufferCount > 3)
     return D3DERR_INVALIDCALL;
@@ -110,22 +131,6 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
       return D3DERR_INVALIDCALL;
   }
   if (p->BackBufferWidth > 16384 || p->BackBufferHeight > 16384) return D3DERR_OUTOFVIDEOMEMORY;
-  if (Refused(type, flags, p->EnableAutoDepthStencil ? p->AutoDepthStencilFormat : 0)) return D3DERR_NOTAVAILABLE;
-  if (State().lost) return D3DERR_DEVICELOST;
-  const bool software = processing == D3DCREATE_SOFTWARE_VERTEXPROCESSING || type == D3DDEVTYPE_REF;
-  D3DCAPS8 caps = State().caps[software ? 1 : 0];
-  caps.DeviceType = type;
-  auto* device = new Device(this, type, flags, caps);
-  if (HRESULT r = device->Configure(p); r != D3D_OK) {
-    device->Release();
-    return r;
-  }
-  ModuleState& s = State();
-  s.notReset = false;  // a new device starts afresh
-  s.lastParameters = *p;
-  s.lastType = type;
-  s.lastFlags = flags;
-  *out = device;
   return D3D_OK;
 }
 

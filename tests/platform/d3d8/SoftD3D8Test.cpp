@@ -131,7 +131,7 @@ TEST_F(SoftD3D8Test, PresentPutsTheBackBufferIntoTheWindow) {
   d3d->Release();
 }
 
-TEST_F(SoftD3D8Test, FullScreenR5G6B5WhiteReadsFullWhite) {
+TEST_F(SoftD3D8Test, FullScreenR5G6B5WhiteAndFocusLoss) {
   IDirect3D8* d3d = create(D3D_SDK_VERSION);
   D3DDISPLAYMODE mode;
   ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
@@ -154,6 +154,20 @@ TEST_F(SoftD3D8Test, FullScreenR5G6B5WhiteReadsFullWhite) {
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0xFFFFFFu);
   XDestroyImage(image);
+
+  // The full-screen window losing the focus loses the device; its return asks for a reset.
+  XSetInputFocus(display, window.window, RevertToParent, CurrentTime);
+  XSync(display, False);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+  XSetInputFocus(display, DefaultRootWindow(display), RevertToParent, CurrentTime);
+  XSync(display, False);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  XSetInputFocus(display, window.window, RevertToParent, CurrentTime);
+  XSync(display, False);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  EXPECT_EQ(device->Reset(&p), D3D_OK);
+  EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
   device->Release();
   d3d->Release();
 }
