@@ -251,8 +251,9 @@ TEST_F(RenderEngineBase, ShellsGiveTheBaseAnswers) {
     Ptr<RenderEngine_I> handle(RenderEngine::Create(type));
     ASSERT_TRUE(handle);
     RenderEngine& e = *handle->Engine();
-    for (const BaseAnswer& a : kBaseAnswers)
+    for (const BaseAnswer& a : kBaseAnswers) {
       if (type != 2 || !IsDirectX8Own(a.name)) EXPECT_EQ(a.answer(e), a.expected) << a.name;
+    }
 
     String report("x");
     e.GetSystemReport(&report);

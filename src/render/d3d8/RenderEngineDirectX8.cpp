@@ -85,6 +85,28 @@ ResultCode RenderEngineDirectX8_D::SetTextureSettings(const TextureSettingsInfo*
   return 0;
 }
 
+int32_t RenderEngineDirectX8_D::SetTextureBlendOp(int32_t, ScriptObject*) { return 0; }
+
+void RenderEngineDirectX8_D::UnloadShaders() {
+  for (int i = kVertexShaderCount - 1; i >= 0; --i) {
+    if (!m_vertexShaders[i]) continue;
+    if (!m_device || m_device->DeleteVertexShader(m_vertexShaders[i]) != D3D_OK)
+      Log(LogOutPipe(), kLevelError, "UnloadShaders: DeleteVertexShader() failed.");
+    m_vertexShaders[i] = 0;
+  }
+}
+
+void RenderEngineDirectX8_D::SetTextureTransform(int32_t, ScriptObject*) {}
+ResultCode RenderEngineDirectX8_D::GetBufferSize(int32_t, uint32_t*, int32_t*, int32_t*) { return EUnimplemented; }
+ResultCode RenderEngineDirectX8_D::LockBufferRect(int32_t, uint32_t, int32_t, int32_t, int32_t, int32_t, void**,
+                                                  int32_t*) {
+  return EUnimplemented;
+}
+ResultCode RenderEngineDirectX8_D::UnlockBufferRect(int32_t) { return EUnimplemented; }
+ResultCode RenderEngineDirectX8_D::CopyBufferRects(int32_t, int32_t, int32_t, const int32_t*, const int32_t*) {
+  return EUnimplemented;
+}
+
 void RenderEngineDirectX8_D::LatchPrimitiveCount() { m_primitiveCount = g_FramePrimitiveCount; }
 
 int32_t RenderEngineDirectX8_D::RequestScreenShot(bool, bool) {

@@ -49,6 +49,18 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void LatchPrimitiveCount() override;
   int32_t RequestScreenShot(bool skipPresent, bool withDepth) override;
 
+  // The engine's own operations, after the interface's. Texture blend state, texture transforms and the
+  // buffer access are built with the drawing and buffer-access work; until then they answer neutrally.
+  virtual int32_t SetTextureBlendOp(int32_t stage, ScriptObject* texture);
+  virtual void UnloadShaders();
+  virtual void SetTextureTransform(int32_t stage, ScriptObject* node);
+  virtual ResultCode GetBufferSize(int32_t buffer, uint32_t* format, int32_t* width, int32_t* height);
+  virtual ResultCode LockBufferRect(int32_t buffer, uint32_t flags, int32_t left, int32_t right, int32_t top,
+                                    int32_t bottom, void** bits, int32_t* pitch);
+  virtual ResultCode UnlockBufferRect(int32_t buffer);
+  virtual ResultCode CopyBufferRects(int32_t source, int32_t target, int32_t count, const int32_t* rects,
+                                     const int32_t* offsets);
+
   // The library files the engine loads ("d3d8.dll", "ddraw.dll"); tests name others. Null restores.
   static void SetModuleFiles(const char* d3d8, const char* ddraw);
 
@@ -88,7 +100,8 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   DWORD m_vertexUsage = 0;
   D3DFORMAT m_indexFormat = D3DFMT_INDEX16;
   D3DCAPS8 m_caps{};
-  uint32_t m_vertexShaders[32] = {};
+  static constexpr int kVertexShaderCount = 32;
+  uint32_t m_vertexShaders[kVertexShaderCount] = {};  // declarations the polygon draws create
   D3DFORMAT m_backBufferFormat = D3DFMT_UNKNOWN;
   uint32_t m_backBufferWidth = 0;
   uint32_t m_backBufferHeight = 0;

@@ -317,6 +317,7 @@ TEST_F(SoftD3D8Test, AdapterCapsFormatsAndVersions) {
 }
 
 TEST_F(SoftD3D8Test, PresentFillsTheDirectDrawPrimaryAtTheWindowsOrigin) {
+  EXPECT_EQ(Module::Load("ddraw.dll"), module) << "ddraw.so is the same module";
   OpenWindow(kW, kH);
   void* object = nullptr;
   ASSERT_EQ(createDirectDraw(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
