@@ -252,7 +252,8 @@ TEST_F(RenderEngineBase, ShellsGiveTheBaseAnswers) {
     ASSERT_TRUE(handle);
     RenderEngine& e = *handle->Engine();
     for (const BaseAnswer& a : kBaseAnswers) {
-      if (type != 2 || !IsDirectX8Own(a.name)) EXPECT_EQ(a.answer(e), a.expected) << a.name;
+      if (type == 2 && IsDirectX8Own(a.name)) continue;
+      EXPECT_EQ(a.answer(e), a.expected) << a.name;
     }
 
     String report("x");
