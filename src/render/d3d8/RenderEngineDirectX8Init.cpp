@@ -18,6 +18,8 @@ constexpr const char* kLocation = "RenderEngineDirectX8_D::InitializeRenderWindo
 constexpr UINT kNewestSdk = 220;
 constexpr uint32_t kIndexLimit = 0xFFDF;  // devices with at most this many vertex indices are refused
 constexpr DWORD kMinStreams = 5;
+constexpr uint16_t kPrecisionMask = 0x300;  // x87 precision control: 0 24 bits, 0x200 53, 0x300 64
+constexpr uint16_t kPrecision53 = 0x200;
 
 std::string g_d3d8File = "d3d8.dll";
 std::string g_ddrawFile = "ddraw.dll";
@@ -94,8 +96,10 @@ ResultCode RenderEngineDirectX8_D::InitializeRenderWindow(const TextureSettingsI
     if (ResultCode r = OpenFrontBuffer(window); r != 0) return r;
 
   BuildTextureFormatTable(m_d3d, 0, D3DDEVTYPE_HAL, m_backBufferFormat, &m_texFormat);
-  // Device creation may lower the x87 precision; 53 bits again (SSE arithmetic does not see it).
-  FpuGuard::WriteControlWord(uint16_t((FpuGuard::ReadControlWord() & ~0x300u) | 0x200u));
+  // Device creation may lower the x87 precision: at least 53 bits again. The 64 bits Linux starts with
+  // are kept, so that long double keeps its width (SSE arithmetic sees none of this).
+  const uint16_t word = FpuGuard::ReadControlWord();
+  if ((word & kPrecisionMask) < kPrecision53) FpuGuard::WriteControlWord(uint16_t((word & ~kPrecisionMask) | kPrecision53));
   const int32_t viewport[4] = {0, 0, m_format.Width, m_format.Height};
   SetViewport(viewport);
   m_fixedState.Reset(int32_t(m_caps.MaxSimultaneousTextures));

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "D3D8EngineFixture.h"
+#include "platform/FpuGuard.h"
 #include "render/d3d8/PixelRows.h"
 
 namespace PM::Test {
@@ -127,7 +128,13 @@ TEST_F(D3D8EngineTest, NullReferenceAndTooFewStreamsAtBothLevels) {
 
 TEST_F(D3D8EngineTest, TextureUnitsAreLoweredToTheSetting) {
   OpenWindow(64, 48);
+  FpuGuard guard;
+  FpuGuard::WriteControlWord(uint16_t(guard.SavedControlWord() & ~0x300u));  // 24-bit precision
   ASSERT_EQ(Initialize(), 0u);
+  EXPECT_EQ(FpuGuard::ReadControlWord() & 0x300u, 0x200u) << "53 bits again after creation";
+  FpuGuard::WriteControlWord(uint16_t(guard.SavedControlWord() | 0x300u));
+  ASSERT_EQ(Initialize(), 0u);
+  EXPECT_EQ(FpuGuard::ReadControlWord() & 0x300u, 0x300u) << "64 bits are kept";
   EXPECT_TRUE(Has(out.Text(), "DirectX: MaxTextureUnits=8 Configured=2."));
   EXPECT_EQ(engine->Caps().MaxSimultaneousTextures, 2u);
   EXPECT_TRUE(Has(out.Text(), "  VertexShader: HARDWARE_VERTEXPROCESSING"));
