@@ -10,6 +10,9 @@ namespace PM::SoftD3D {
 
 enum class FormatKind { kNone, kColor, kDepth };
 
+// The largest surface side the device stores (a 4-byte surface of that size is 256 MiB).
+constexpr uint32_t kMaxSurfaceSide = 8192;
+
 struct FormatInfo {
   D3DFORMAT format;
   FormatKind kind;

@@ -255,7 +255,7 @@ HRESULT Device::CreateSurface(UINT width, UINT height, D3DFORMAT format, DWORD u
   const FormatInfo* info = FindFormat(format);
   const bool depth = (usage & D3DUSAGE_DEPTHSTENCIL) != 0;
   const bool target = (usage & D3DUSAGE_RENDERTARGET) != 0;
-  if (!out || !info || !width || !height || width > 16384 || height > 16384 ||
+  if (!out || !info || !width || !height || width > kMaxSurfaceSide || height > kMaxSurfaceSide ||
       (depth != (info->kind == FormatKind::kDepth)) || (target && !IsDisplayFormat(format)))
     return D3DERR_INVALIDCALL;
   *out = new Surface(this, true, width, height, info, usage, target || depth ? D3DPOOL_DEFAULT : D3DPOOL_SYSTEMMEM,

@@ -130,7 +130,7 @@ HRESULT Direct3D::CheckParameters(D3DPRESENT_PARAMETERS* p) {
         (p->FullScreen_RefreshRateInHz != 0 && p->FullScreen_RefreshRateInHz != kRefreshRate))
       return D3DERR_INVALIDCALL;
   }
-  if (p->BackBufferWidth > 16384 || p->BackBufferHeight > 16384) return D3DERR_OUTOFVIDEOMEMORY;
+  if (p->BackBufferWidth > kMaxSurfaceSide || p->BackBufferHeight > kMaxSurfaceSide) return D3DERR_OUTOFVIDEOMEMORY;
   return D3D_OK;
 }
 

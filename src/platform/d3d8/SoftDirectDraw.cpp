@@ -71,7 +71,7 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** ou
   }
   if (HRESULT f = State().faults[kFaultDirectDrawSurface]; f != D3D_OK) return f;
   if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || !desc->dwWidth ||
-      !desc->dwHeight || desc->dwWidth > 16384 || desc->dwHeight > 16384)
+      !desc->dwHeight || desc->dwWidth > kMaxSurfaceSide || desc->dwHeight > kMaxSurfaceSide)
     return DDERR_INVALIDPARAMS;
   const FormatInfo* format = screenFormat;
   if (desc->dwFlags & DDSD_PIXELFORMAT) format = FormatOf(desc->ddpfPixelFormat);

@@ -310,6 +310,10 @@ TEST_F(SoftD3D8Test, AdapterCapsFormatsAndVersions) {
   texture->UnlockRect(2);
   IDirect3DTexture8* refused = nullptr;
   EXPECT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &refused), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->CreateTexture(8192, 8, 1, 0, D3DFMT_L8, D3DPOOL_MANAGED, &refused), D3DERR_INVALIDCALL);
+  IDirect3DSurface8* huge = nullptr;
+  EXPECT_EQ(device->CreateImageSurface(8193, 8193, D3DFMT_A8R8G8B8, &huge), D3DERR_INVALIDCALL);
+  EXPECT_EQ(huge, nullptr);
   EXPECT_EQ(control->LiveObjects(), 5) << "Direct3D, device, back buffer, depth surface, texture";
   texture->Release();
   device->Release();
