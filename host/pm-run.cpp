@@ -22,8 +22,10 @@
 #include "core/Module.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
+#include "render/RenderStatistics.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/Texture.h"
+#include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -48,6 +50,9 @@ const char kUsage[] =
     "  --engine TYPE    the render engine type the RenderPipe \"Pipe\" opens (\"OpenGL\", \"DirectX8\", ...)\n"
     "                   instead of its RenderEngineType\n"
     "  --then           the scripts after it run once the frames are drawn\n"
+    "  --screenshot FILE  take a screenshot of the last frame and write it to FILE (.png, .bmg, .tga)\n"
+    "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
+    "  --stats          print the render statistics after the last frame\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
     "  --help           this text\n"
@@ -65,6 +70,9 @@ struct Options {
   long seed = -1;  // -1: from the clock
   std::string engineType;  // empty: the pipe's own RenderEngineType
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
+  std::string screenshot;  // empty: none
+  long passes = -1;        // -1: as the channels say
+  bool stats = false;
 };
 
 // A whole number from `lo` to `hi`, or a message naming the option and -1.
@@ -73,6 +81,17 @@ long NumberArg(const char* option, const char* text, long lo, long hi) {
   long n = std::strtol(text, &end, 10);
   if (!*text || *end || n < lo || n > hi) {
     std::fprintf(stderr, "pm-run: %s takes a number from %ld to %ld, not \"%s\".\n", option, lo, hi, text);
+    return -1;
+  }
+  return n;
+}
+
+// A pass flag word in decimal or with a 0x prefix in hexadecimal, or a message and -1.
+long PassWord(const char* text) {
+  char* end = nullptr;
+  long n = std::strtol(text, &end, 0);
+  if (!*text || *end || n < 0 || n > long(INT32_MAX)) {
+    std::fprintf(stderr, "pm-run: --passes takes a pass flag word, not \"%s\".\n", text);
     return -1;
   }
   return n;
@@ -96,6 +115,9 @@ const OptionRow kOptions[] = {
      [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
     {"--then", false, [](Options& o, const char*) { return o.then = true; }},
     {"--engine", true, [](Options& o, const char* v) { return o.engineType = v, true; }},
+    {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); }},
+    {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
+    {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -207,16 +229,18 @@ void StepSchedulers(ScriptNamespace* ns, double time) {
   }
 }
 
-// The host's frames (on the engine type given, else the pipe's own): frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
-// made a RenderPipe named "Pipe", draws it with the channels "Channel0", "Channel1", ... up to the first
-// missing name and presents it. Without a pipe only the schedulers run.
-void RunFrames(ScriptEngine* engine, int frames, const std::string& engineType) {
+// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
+// made a RenderPipe named "Pipe", opens it (on the engine type given, else its own) and draws it with the
+// channels "Channel0", "Channel1", ... up to the first missing name and presents it. Without a pipe only
+// the schedulers run. The screenshot is requested before the last frame; the statistics are printed after
+// it. Non-zero when a requested result could not be made.
+int RunFrames(ScriptEngine* engine, int frames, const Options& options) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
+  RenderPipe_I* renderPipe = pipe->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(pipe.Get()) : nullptr;
   Ptr<RenderSystemTraverse_I> traverse;
-  if (pipe->IsA(RenderPipe_I::kClassId)) {
-    auto* renderPipe = static_cast<RenderPipe_I*>(pipe.Get());
-    if (!engineType.empty()) renderPipe->m_renderEngineType = String(engineType.c_str());
+  if (renderPipe) {
+    if (!options.engineType.empty()) renderPipe->m_renderEngineType = String(options.engineType.c_str());
     renderPipe->ApplyFormat();
     traverse = RenderSystemTraverse_I::Create();
     traverse->SetRenderPipe(pipe);
@@ -224,6 +248,7 @@ void RunFrames(ScriptEngine* engine, int frames, const std::string& engineType) 
       const std::string name = "Channel" + std::to_string(i);
       ScriptObject* channel = ns->FindObject(String(name.c_str()));
       if (!channel->IsA(RenderChannel_I::kClassId)) break;
+      if (options.passes >= 0) static_cast<RenderChannel_I*>(channel)->SetIntField(int32_t(options.passes));
       traverse->SetChannel(i, channel);
     }
   }
@@ -231,9 +256,29 @@ void RunFrames(ScriptEngine* engine, int frames, const std::string& engineType) 
   for (int frame = 0; frame < frames; ++frame) {
     StepSchedulers(ns, (frame + 1) * kStep);
     if (!traverse) continue;
+    if (frame == frames - 1 && !options.screenshot.empty()) renderPipe->RequestScreenShot(false, false);
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
   }
+  int status = 0;
+  if (!options.screenshot.empty()) {
+    Image_I* shot = renderPipe ? renderPipe->GetScreenShotImage() : nullptr;
+    if (!shot || shot->GetFormat() == 0 || shot->ExportFile(String(options.screenshot.c_str())) != 0) {
+      LogError("pm-run: no screenshot for \"", options.screenshot.c_str(), "\".");
+      status = 1;
+    }
+  }
+  if (options.stats) {
+    Ptr<RenderStatistics_I> stats(renderPipe ? renderPipe->GetStatistics() : nullptr);
+    if (!stats) {
+      LogError("pm-run: no render statistics: the script made no RenderPipe \"Pipe\" with an engine.");
+      return 1;
+    }
+    std::printf("primitives %d\ntextures %d\ntexture memory %d\ntexture download %d\nframe rate %.2f\n",
+                stats->GetPrimitiveCount(), stats->GetTextureCount(), stats->GetTextureMemory(),
+                stats->GetTextureDownloadBytes(), double(stats->GetFrameTime()));
+  }
+  return status;
 }
 
 // Loads the named texture the way an engine would on its own thread, and writes its image.
@@ -283,7 +328,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.frames > 0) RunFrames(engine, options.frames, options.engineType);
+    if (options.frames > 0 && RunFrames(engine, options.frames, options)) status = 1;
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     for (const auto& [name, file] : options.textures)

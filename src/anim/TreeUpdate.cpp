@@ -94,6 +94,8 @@ void TreeUpdate::UpdateNode(TNode_I* node) {
       UpdateChildren(static_cast<TBranch_I*>(node));
       break;
     default:
+      // Geometry keeps its bounds in step with its S-node: every frame when dynamic, once otherwise.
+      if (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty()) node->OnUpdate();
       break;
   }
   --m_depth;

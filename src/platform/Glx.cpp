@@ -140,6 +140,15 @@ bool Glx::SwapBuffers(const GlxFunctions& f, Display* display, GlxDrawable drawa
   return true;
 }
 
+bool Glx::SwapInterval(void (*setInterval)(Display*, GlxDrawable, int), Display* display, GlxDrawable drawable,
+                       int interval) {
+  if (!setInterval || !display || !drawable) {
+    SetLastErrorCode(EINVAL);
+    return false;
+  }
+  return WithoutXError(display, [&] { setInterval(display, drawable, interval); });
+}
+
 const char* Glx::Extensions(const GlxFunctions& f, Display* display, int screen) {
   if (!display || !f.glXQueryExtensionsString) return "";
   const char* s = f.glXQueryExtensionsString(display, screen);

@@ -55,6 +55,9 @@ class Glx {
   // Makes the context current on the drawable; 0 and null release the calling thread's context.
   static bool MakeCurrent(const GlxFunctions& f, Display* display, GlxDrawable drawable, GLXContext context);
   static bool SwapBuffers(const GlxFunctions& f, Display* display, GlxDrawable drawable);
+  // Calls GLX_EXT_swap_control's setter and waits for the server: false (last error set) when X refused.
+  static bool SwapInterval(void (*setInterval)(Display*, GlxDrawable, int), Display* display, GlxDrawable drawable,
+                           int interval);
   // The screen's GLX extensions ("" when unknown).
   static const char* Extensions(const GlxFunctions& f, Display* display, int screen);
 };

@@ -299,6 +299,8 @@ void TranslateXEvent(const _XEvent& any, MessageSink sink) {
         sink(Base(w, WM_CLOSE, 0, 0, 0));
       break;
     case ConfigureNotify:
+      w->clientWidth = e.xconfigure.width;
+      w->clientHeight = e.xconfigure.height;
       sink(Base(w, WM_WINDOWPOSCHANGED, 0, 0, 0));
       break;
     case Expose:

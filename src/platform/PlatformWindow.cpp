@@ -167,6 +167,8 @@ PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info) {
     return nullptr;
   }
   w->normalRect = {info.x, info.y, info.x + width, info.y + height};
+  w->clientWidth = width;
+  w->clientHeight = height;
   ::Atom protocols = InternAtom(d, "WM_DELETE_WINDOW");
   XSetWMProtocols(d, w->window, &protocols, 1);
   XClassHint* hint = XAllocClassHint();
@@ -212,6 +214,13 @@ bool GetClientRect(PlatformWindow* w, WindowRect* out) {
   XWindowAttributes a;
   if (!Known(w) || !XGetWindowAttributes(w->display, w->window, &a)) return false;
   *out = {0, 0, a.width, a.height};
+  return true;
+}
+
+bool GetCachedClientSize(PlatformWindow* w, int32_t* width, int32_t* height) {
+  if (!Known(w)) return false;
+  *width = w->clientWidth;
+  *height = w->clientHeight;
   return true;
 }
 
@@ -262,6 +271,7 @@ bool SetWindowPos(PlatformWindow* w, int32_t x, int32_t y, int32_t width, int32_
   width = std::max(1, width);
   height = std::max(1, height);
   if (!(flags & SWP_NOSIZE) && !(w->style & WS_THICKFRAME)) ApplyStyle(w, width, height);
+  if (!(flags & SWP_NOSIZE)) w->clientWidth = width, w->clientHeight = height;
   if (!(flags & SWP_NOSIZE) && !(flags & SWP_NOMOVE))
     XMoveResizeWindow(d, w->window, x, y, unsigned(width), unsigned(height));
   else if (!(flags & SWP_NOSIZE))

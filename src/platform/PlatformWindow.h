@@ -29,6 +29,10 @@ struct PlatformWindow {
   bool fullscreen = false;     // asks the window manager for _NET_WM_STATE_FULLSCREEN
   bool destroying = false;
   WindowRect normalRect;       // the rectangle to restore after maximising
+  // The client size as last requested or reported by the server, kept so that per-frame readers need no
+  // round trip.
+  int32_t clientWidth = 0;
+  int32_t clientHeight = 0;
 };
 
 struct WindowCreateInfo {
@@ -52,6 +56,8 @@ std::vector<PlatformWindow*> OpenPlatformWindows();
 
 // Client rectangle (0, 0, width, height) and the outer rectangle on the screen.
 bool GetClientRect(PlatformWindow* window, WindowRect* out);
+// The client size without asking the server: the last size requested here or reported by a configure event.
+bool GetCachedClientSize(PlatformWindow* window, int32_t* width, int32_t* height);
 bool GetWindowRect(PlatformWindow* window, WindowRect* out);
 bool ClientToScreen(PlatformWindow* window, WindowPoint* p);
 // Grows a client rectangle to the outer one for a style: frames are 0 px here.

@@ -1,7 +1,6 @@
 #include "render/engine/FrameStatisticsUpdate.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace PM {
 
@@ -9,23 +8,21 @@ const uint8_t kSevenSegmentDigits[10] = {0x77, 0x24, 0x5D, 0x6D, 0x2E, 0x6B, 0x7
 
 void UpdateFrameStatistics(FrameStatistics& s, int64_t nowTicks, int64_t ticksPerSecond) {
   const int64_t last = int64_t(s.Values[0]);
-  const int64_t elapsed = std::max<int64_t>(1, nowTicks - last);
-  const int64_t sample = std::clamp<int64_t>(100 * ticksPerSecond / elapsed, 0, INT32_MAX);
+  const int64_t interval = std::max<int64_t>(1, nowTicks - last);
   s.Values[0] = double(nowTicks);
-  // A damaged count must neither index past the ring nor divide by zero below.
-  const int32_t count = std::clamp(s.SampleCount, 3, FrameStatistics::kSampleCount);
-  const int32_t index = s.RingIndex >= 0 && s.RingIndex < count ? s.RingIndex : 0;
-  s.Samples[index] = int32_t(sample);
-  s.RingIndex = (index + 1) % count;
-  int64_t sum = 0, smallest = 99999, largest = 0;
-  for (int32_t i = 0; i < count; ++i) {
+  const int count = std::clamp(s.SampleCount, 3, FrameStatistics::kSampleCount);
+  const int64_t sample = 100 * ticksPerSecond / interval;
+  s.Samples[std::clamp(s.RingIndex, 0, count - 1)] = int32_t(std::min<int64_t>(sample, INT32_MAX));
+  s.RingIndex = (std::clamp(s.RingIndex, 0, count - 1) + 1) % count;
+  int64_t sum = 0, lo = 99999, hi = 0;
+  for (int i = 0; i < count; ++i) {
     sum += s.Samples[i];
-    smallest = std::min<int64_t>(smallest, s.Samples[i]);
-    largest = std::max<int64_t>(largest, s.Samples[i]);
+    lo = std::min<int64_t>(lo, s.Samples[i]);
+    hi = std::max<int64_t>(hi, s.Samples[i]);
   }
-  s.Values[1] = double(smallest) / count;
-  s.Values[2] = double(largest) / count;
-  s.Values[3] = double(sum - largest - smallest) / ((count - 2) * 100.0) + 0.05;
+  s.Values[1] = double(lo) / count;
+  s.Values[2] = double(hi) / count;
+  s.Values[3] = double(sum - hi - lo) / ((count - 2) * 100.0) + 0.05;
 }
 
 }  // namespace PM

@@ -1,5 +1,5 @@
-// The frame-rate statistics both engines keep: one step of the sample ring after each frame, and the
-// seven-segment digit masks their overlays draw the mean with.
+// The frame-rate statistics both engines keep while an overlay is shown: one sample per presented frame in a
+// ring, and the minimum, maximum and trimmed mean rates computed from it. The digits the overlays draw.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,12 @@
 
 namespace PM {
 
-// Records the frame that ends at `nowTicks`: sample = 100 x frequency / ticks since the last reading (a
-// zero interval counts as one tick), stored at the ring index; then min, max and mean over the ring.
-// Values[0] keeps the last reading, Values[1..3] the minimum, maximum and mean rate.
+// Stores the sample 100 x frequency / (now - last reading) at the ring index (an interval of 0 ticks counts
+// as 1), advances the ring and recomputes Values[1..3]: minimum and maximum rate (sample / count) and the
+// mean rate, (sum - max - min) / ((count - 2) x 100) + 0.05. Values[0] keeps the tick reading.
 void UpdateFrameStatistics(FrameStatistics& s, int64_t nowTicks, int64_t ticksPerSecond);
 
-// Segment masks of the digits 0..9: bit 0 top, 1 upper left, 2 upper right, 3 middle, 4 lower left,
-// 5 lower right, 6 bottom.
+// Seven-segment masks of the digits 0 to 9.
 extern const uint8_t kSevenSegmentDigits[10];
 
 }  // namespace PM

@@ -45,7 +45,8 @@ struct TextureSettingsInfo {
 // One engine's frame-rate statistics: a ring of recent samples and the figures computed from it.
 struct FrameStatistics {
   static constexpr int kSampleCount = 100;
-  static constexpr int kMeanFrameRate = 2;  // index into Values
+  // Values: the last clock reading (ticks), the minimum, maximum and mean rate, one unused.
+  static constexpr int kMeanFrameRate = 3;  // index into Values
 
   int32_t DisplayMode = 0;  // which overlay SwapBuffers draws
   int32_t Reserved = 0;

@@ -1,6 +1,22 @@
+// The OpenGL engine's life: construction, the window set-up (API, pixel format, context, extensions, swap
+// interval), shutdown and the small accessors. Frames, state, passes and drawing have their own files.
 #include "render/opengl/RenderEngineOpenGL.h"
 
+#include <pthread.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "core/Language.h"
 #include "core/Log.h"
+#include "core/LogMsg.h"
+#include "platform/LastError.h"
+#include "platform/PlatformWindow.h"
+#include "platform/X11Display.h"
+#include "render/opengl/OpenGLMessages.h"
+#include "render/opengl/OpenGLPixelFormat.h"
+#include "render/opengl/RenderPolygonCacheOpenGL.h"
 
 namespace PM {
 
@@ -12,14 +28,244 @@ namespace {
   return true;
 }();
 
+constexpr const char* kLocation = "RenderEngineOpenGL_D::InitializeRenderWindow";
+constexpr int kReportMode = 2;
+
+StreamPipeRef& EngineLog() { return LogOutPipe(); }
+
+std::string ErrorText() { return PlatformErrorText(GetLastErrorCode()); }
+
+const char* Text(OpenGLMessage m) { return OpenGLMessageText(m, GetLanguage()); }
+
 }  // namespace
 
 RenderEngine_I* RenderEngineOpenGL_I::Create() { return NewCounted<RenderEngineOpenGL_I>(); }
 
-ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInfo*, const RenderFormatInfo*,
-                                                        PlatformWindow*) {
-  Log(LogOutPipe(), kLevelWarn, "RenderEngineOpenGL_D::InitializeRenderWindow: not supported yet.");
-  return ENotActive;
+RenderEngineOpenGL_D::RenderEngineOpenGL_D() : m_creatingThread(uint64_t(pthread_self())) {}
+
+RenderEngineOpenGL_D::~RenderEngineOpenGL_D() {
+  Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::~RenderEngineOpenGL_D()");
+  DeInitializeRenderWindow();
+  if (m_apiInitialised) {
+    OpenGLAPI& api = OpenGLAPI::Instance();
+    if (m_ext.InitCount() > 0) m_ext.Exit();
+    api.ExitAPI();
+    api.UnloadDLL();
+    m_apiInitialised = 0;
+  }
+  Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::~RenderEngineOpenGL_D() complete.");
+}
+
+bool RenderEngineOpenGL_D::GetDC(OpenGLDeviceContext* dc) {
+  dc->window = m_window;
+  dc->display = m_window ? m_window->display : nullptr;
+  if (!dc->display) {
+    if (GetLastErrorCode() == 0) SetLastErrorCode(uint32_t(EBADF));
+    return false;
+  }
+  return true;
+}
+
+ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInfo* textures,
+                                                        const RenderFormatInfo* format, PlatformWindow* window) {
+  m_creatingThread = uint64_t(pthread_self());
+  if (textures) m_textureSettings = *textures;
+  if (format) m_format = *format;
+  m_report.Clear();
+  m_adapterName.Clear();
+  m_displayCount = 0;
+  if (!window) return LogMsgText(EInvalidArgument, kLocation, "hWnd", kReportMode, "The window handle must not be NULL.");
+  m_window = window;
+  OpenGLDeviceContext dc;
+  SetLastErrorCode(0);
+  if (!GetDC(&dc)) return LogMsg(EFail, kLocation, "GetDC", kReportMode, "WindowsError: #1.", ErrorText().c_str());
+
+  ResultCode r = BuildSystemReport(&dc);
+  if (r == 0) r = InitOpenGLAPI();
+  if (r == 0) r = SetupPixelFormat(&dc, &m_format);
+  if (r == 0) r = CreateContext(&dc);
+  if (r == 0) r = InitExtensions(&dc);
+  if (r == 0) r = SetSwapInterval(m_format.SwapInterval);
+  if (r != 0) return r;
+
+  const OpenGLAPI& gl = GL();
+  GLint units = 1;
+  if (m_ext.Has(kGL_ARB_multitexture)) gl.glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
+  m_textureUnits = std::clamp(int32_t(units), 1, OpenGLState::kMaxUnits);
+  if (m_textureSettings.MaxTextureUnit < m_textureUnits) {
+    Log(EngineLog(), kLevelInfo, "OpenGL: MaxTextureUnits=", int32_t(units), " Configured=",
+        m_textureSettings.MaxTextureUnit, ".");
+    // A configured count below one would leave no unit to draw with.
+    m_textureUnits = std::max(1, m_textureSettings.MaxTextureUnit);
+  }
+  m_maxAnisotropy = 1;
+  if (m_ext.Has(kGL_EXT_texture_filter_anisotropic)) {
+    GLint a = 1;
+    gl.glGetIntegerv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &a);
+    m_maxAnisotropy = a;
+  }
+  gl.CheckError(gl.glGetError(), "InitializeRenderWindow");
+  const int32_t viewport[4] = {0, 0, m_format.Width, m_format.Height};
+  SetViewport(viewport);
+  m_state.Reset(m_textureUnits);
+  m_state.Apply(gl, m_ext);
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::InitOpenGLAPI() {
+  OpenGLAPI& api = OpenGLAPI::Instance();
+  if (m_apiInitialised) return SOK;
+  SetLastErrorCode(0);
+  if (int32_t(api.LoadDLL()) < 0)
+    return LogMsg(ENotFound, kLocation, "GL.LoadDLL", kReportMode, Text(OpenGLMessage::kOutdatedDriver), m_adapterName,
+                  ErrorText().c_str());
+  m_apiInitialised = 1;
+  if (int32_t(api.InitAPI()) < 0)
+    return LogMsgText(EUnimplemented, kLocation, "GL.InitAPI", kReportMode, Text(OpenGLMessage::kNotInstalled));
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::InitExtensions(OpenGLDeviceContext* dc) {
+  if (int32_t(m_ext.Init(m_textureSettings.RegistryBasePath, GL(), dc->display, dc->screen)) < 0)
+    return LogMsgText(EUnimplemented, kLocation, "GLEXT.Init", kReportMode, Text(OpenGLMessage::kNotInstalled));
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::SetupPixelFormat(OpenGLDeviceContext* dc, const RenderFormatInfo* format) {
+  if (!ResolveGlx(GL().module, &dc->glx) ||
+      !ListPixelFormats(dc->glx, dc->display, dc->screen, m_window->visualId, &dc->formats)) {
+    dc->formats = PixelFormatList();
+  }
+  m_glx = dc->glx;
+  m_display = dc->display;
+  PixelFormatDescriptor wanted = WantedPixelFormat(*format);
+  SetLastErrorCode(0);
+  const int index = ChoosePixelFormat(dc->formats, wanted);
+  if (index < 1)
+    return LogMsg(ENotFound, kLocation, "wChoosePixelFormat", kReportMode, Text(OpenGLMessage::kNoPixelFormat),
+                  ErrorText().c_str());
+  PixelFormatDescriptor chosen;
+  DescribePixelFormat(dc->formats, index, &chosen);
+  if (chosen.iPixelType != PFD_TYPE_RGBA || chosen.cColorBits < 12)
+    return LogMsgText(ENotFound, kLocation, "wDescribePixelFormat", kReportMode, Text(OpenGLMessage::kNoValidFormat));
+  Log(EngineLog(), kLevelInfo, PixelFormatLine(chosen).c_str());
+  m_pixelFormatWidth = format->Width;
+  m_pixelFormatHeight = format->Height;
+  m_genericFormat = (chosen.dwFlags & PFD_GENERIC_FORMAT) ? 1 : 0;
+  if (m_genericFormat) {
+    LogPixelFormats(dc->formats);
+    LogMsg(IPerformance, kLocation, "wDescribePixelFormat/PFD_GENERIC_FORMAT", kReportMode,
+           Text(OpenGLMessage::kGenericFormat), m_adapterName);
+  }
+  // The window's visual is fixed when it is made, so a format of that visual always takes.
+  m_config = dc->formats.configs[size_t(index - 1)];
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::CreateContext(OpenGLDeviceContext* dc) {
+  GlxConfig config;
+  config.config = m_config;
+  SetLastErrorCode(uint32_t(-1));
+  m_context = Glx::CreateContext(dc->glx, dc->display, config);
+  if (!m_context) {
+    const OpenGLMessage m = m_displayCount >= 2 ? OpenGLMessage::kContextMultiDisplay : OpenGLMessage::kContextFailed;
+    LogMsg(EFail, kLocation, "wCreateContext", kReportMode, Text(m), m_adapterName, ErrorText().c_str());
+    return EFail;
+  }
+  SetLastErrorCode(uint32_t(-2));
+  if (!Glx::MakeCurrent(dc->glx, dc->display, m_window->window, m_context))
+    return LogMsg(EFail, kLocation, "wglMakeCurrent", kReportMode, Text(OpenGLMessage::kNotInstalledError),
+                  ErrorText().c_str());
+  const OpenGLAPI& gl = GL();
+  static const struct {
+    GLenum name;
+    const char* log;
+    const char* report;
+  } kStrings[] = {{GL_VENDOR, "OpenGL: Vendor: \"", "OpenGL Vendor: \""},
+                  {GL_RENDERER, "OpenGL: Renderer: \"", "OpenGL Renderer: \""},
+                  {GL_VERSION, "OpenGL: Version: \"", "OpenGL Version: \""}};
+  for (const auto& s : kStrings) {
+    const GLubyte* text = gl.glGetString(s.name);
+    const char* t = text ? reinterpret_cast<const char*>(text) : "";
+    Log(EngineLog(), kLevelInfo, s.log, t, "\"");
+    for (const char* part : {s.report, t, "\"\r\n"}) m_report.Append(part, int(std::strlen(part)));
+  }
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::SetSwapInterval(int32_t interval) {
+  if (m_ext.glXSwapIntervalEXT && m_ext.Has(kWGL_EXT_swap_control)) {
+    SetLastErrorCode(0);
+    if (!Glx::SwapInterval(reinterpret_cast<void (*)(Display*, GlxDrawable, int)>(m_ext.glXSwapIntervalEXT),
+                           m_display, m_window->window, interval)) {
+      const uint32_t e = GetLastErrorCode();
+      Log(EngineLog(), kLevelWarn, "wglSwapIntervalEXT failed: \"", e ? PlatformErrorText(e).c_str() : "", "\".");
+    }
+  }
+  // No GLX counterpart reads the interval back, so there is nothing to compare.
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext*) {
+  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::BuildSystemReport: not supported yet.");
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::I6_CreateRenderBufferARB() {
+  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::I6_CreateRenderBufferARB: not supported yet.");
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject*, bool) {
+  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::SetShader: not supported yet.");
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::SetTextureBlendOp(ScriptObject*, int32_t) {
+  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::SetTextureBlendOp: not supported yet.");
+  return SOK;
+}
+
+void RenderEngineOpenGL_D::DeInitializeRenderEngine() {
+  Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine()");
+  for (int i = m_liveCaches.Count() - 1; i >= 0; --i) {
+    if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
+  }
+  UnloadPolygonCache();
+  Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine() complete.");
+}
+
+ResultCode RenderEngineOpenGL_D::DeInitializeRenderWindow() {
+  if (!m_window && !m_context) return SOK;
+  // Buffers are deleted on the engine's own context, whichever one the thread has current now.
+  if (m_context && GL().glXGetCurrentContext && GL().glXGetCurrentContext() != m_context)
+    Glx::MakeCurrent(m_glx, m_display, m_window ? m_window->window : 0, m_context);
+  DeInitializeRenderEngine();
+  if (m_context) {
+    if (!Glx::MakeCurrent(m_glx, m_display, 0, nullptr))
+      LogMsg(EFail, kLocation, "wglMakeCurrent", kReportMode, "WindowsError: #1.", ErrorText().c_str());
+    Glx::DestroyContext(m_glx, m_display, m_context);
+    m_context = nullptr;
+  }
+  m_window = nullptr;
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::SetTextureSettings(const TextureSettingsInfo* textures) {
+  if (textures) m_textureSettings = *textures;
+  return SOK;
+}
+
+ResultCode RenderEngineOpenGL_D::MakeCurrent() {
+  OpenGLDeviceContext dc;
+  if (!m_context || !GetDC(&dc)) return ENotActive;
+  if (!Glx::MakeCurrent(m_glx, m_display, m_window->window, m_context))
+    return LogMsg(EFail, kLocation, "wglMakeCurrent", kReportMode, "WindowsError: #1.", ErrorText().c_str());
+  return SOK;
+}
+
+void RenderEngineOpenGL_D::GetSystemReport(String* out) {
+  if (out) *out = m_report;
 }
 
 }  // namespace PM

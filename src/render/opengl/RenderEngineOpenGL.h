@@ -1,28 +1,227 @@
-// The OpenGL render engine (engine types 0 and 1) and the counted handle it lives in.
+// The OpenGL render engine (engine types 0 and 1) and the counted handle it lives in. It draws through the
+// process-wide OpenGL table and its own extension set, on a GLX context of the render pipe's window, and
+// keeps the fixed-function state it changes in its own shadow record.
 #pragma once
 
+#include <cstdint>
+
+#include "core/Array.h"
+#include "core/Obj.h"
+#include "platform/Glx.h"
+#include "platform/PixelFormat.h"
+#include "render/engine/Image.h"
 #include "render/engine/RenderEngine.h"
+#include "render/opengl/OpenGLExtensions.h"
+#include "render/opengl/OpenGLState.h"
 
 namespace PM {
 
+class RenderPolygonCacheOpenGL;
+
+// What GetDC gives on this platform: the window, its display and the pixel formats of its visual.
+struct OpenGLDeviceContext {
+  PlatformWindow* window = nullptr;
+  Display* display = nullptr;
+  int screen = 0;
+  GlxFunctions glx;
+  PixelFormatList formats;
+};
+
 class RenderEngineOpenGL_D final : public RenderEngine {
  public:
-  RenderEngineOpenGL_D() = default;
-  ~RenderEngineOpenGL_D() = default;
+  RenderEngineOpenGL_D();
+  ~RenderEngineOpenGL_D();
 
+  // Viewport, matrices and culling.
+  int32_t HasZeroToOneDepthRange() override { return 0; }
+  int32_t NeedsHalfPixelOffset() override { return 0; }
+  void SetViewport(const int32_t* rect) override;
+  int32_t* GetViewport(int32_t* rect) override;
+  void SetModelViewMatrix(const Matrix4f* m) override;
+  void GetModelViewMatrix(Matrix4f* out) override;
+  void ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) override;
+  void LoadModelViewMatrix(const Matrix4f* m) override;
+  void SetProjectionMatrix(const Matrix4f* m) override;
+  void GetProjectionMatrix(Matrix4f* out) override;
+  void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
+  void LoadProjectionMatrix(const Matrix4f* m) override;
+  void SetAuxMatrix0(const Matrix4f* m) override;
+  void GetAuxMatrix0(Matrix4f* out) override;
+  void SetAuxMatrix1(const Matrix4f* m) override;
+  void GetAuxMatrix1(Matrix4f* out) override;
+  void SetCullEnable(bool enable) override { m_cullEnable = enable; }
+  bool GetCullEnable() override { return m_cullEnable; }
+  void SetCullFrustum(const Frustum* f) override;
+  void GetCullFrustum(Frustum* out) override;
+  int32_t CullTest(const Spheref* bounds) override;
+  int32_t SetAuxValue(int32_t value) override { return m_auxValue = value; }
+
+  // Shader passes, material and lights.
+  int32_t SetShaderAmbient(ScriptObject* shader, bool firstPass) override;
+  int32_t SetShaderBump(ScriptObject* shader, bool firstPass) override;
+  int32_t SetShaderBase(ScriptObject* shader, bool firstPass) override;
+  void ResetMaterialColor() override;
+  void SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) override;
+  void SetMaterialColor(const Vector4f* color) override;
+  void SetNormal(const Vector3f* normal) override;
+  ShaderPassState* GetShaderPassState() override { return &m_passState; }
+  void BeginPass(int32_t mode) override;
+  void ResetPass() override;
+  int32_t GetPassMode() override { return m_passMode; }
+  void SetAmbientLight(const Vector3f* color) override;
+  void SetLight(int32_t index, const Matrix4f* modelView, ScriptObject* light) override;
+  void SetLightingEnable(int32_t lightCount) override;
+  void SetFog(const Matrix4f* modelView, ScriptObject* fog) override;
+  void DrawStencilShadow() override;
+
+  // Debug drawing.
+  void DrawDebugAxes() override;
+  void DrawDebugBone(const Vector3f* offset) override;
+  void DrawDebugSphere(const Spheref* sphere, const Vector4f* color) override;
+  void DrawDebugFrustum(const Frustum* f) override;
+  void DrawDebugPoint(const Vector3f* position, const Vector4f* color, float halfSize) override;
+  void DrawDebugLine(const Vector3f* from, const Vector3f* to, const Vector4f* color) override;
+
+  // Screen-space drawing and geometry.
+  void DrawQuad(float left, float right, float bottom, float top, const float* texCoords,
+                const Vector4f* color) override;
+  void SetClipRect(const float* rect, bool enable) override;
+  void UpdateClipRect() override;
+  void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                       const Vector4f* color) override;
+  void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
+  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
+  void UnloadPolygonCache() override;
+
+  // Textures, system information and counters.
+  void SetImagePath(const String& path) override { m_textureSettings.ImagePath = path; }
+  void GetSystemReport(String* out) override;
+  int32_t GetTextureCount() override { return m_textureCount; }
+  int32_t GetTextureMemory() override { return m_textureBytes; }
+  int32_t GetTextureDownloadBytes() override { return m_textureDownloadBytes; }
+  int32_t GetTextureLoadCount() override { return m_textureLoadCount; }
+  double GetFrameTime() override { return m_statistics.Values[FrameStatistics::kMeanFrameRate]; }
+  int32_t GetPrimitiveCount() override { return m_latchedPrimitives; }
+  void LatchPrimitiveCount() override;
+
+  // Window, frame and read-back.
   ResultCode InitializeRenderWindow(const TextureSettingsInfo* textures, const RenderFormatInfo* format,
                                     PlatformWindow* window) override;
+  ResultCode DeInitializeRenderWindow() override;
+  ResultCode SetTextureSettings(const TextureSettingsInfo* textures) override;
+  ResultCode MakeCurrent() override;
+  ResultCode ClearBuffer(const ChannelClearInfo* clear) override;
+  ResultCode SwapBuffers(bool skipPresent) override;
+  ResultCode Flush() override;
+  ResultCode Finish() override;
+  void SetStatisticsMode(int32_t mode) override { m_statistics.DisplayMode = mode; }
+  float ReadDepth(int32_t x, int32_t y) override;
+  int32_t RequestScreenShot(bool skipPresent, bool withDepth) override;
+  Image_I* GetColorBufferImage() override;
+  void ReadColorBuffer(Array<uint8_t>* out) override;
+  Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
+  Image_I* GetScreenShotDepthImage() override { return m_screenShotDepth.Get(); }
 
+  // The engine's own operations, after the interface's.
+  virtual ResultCode SetShader(ScriptObject* shader, bool firstPass);
+  virtual ResultCode SetTextureBlendOp(ScriptObject* texture, int32_t unit);
+  virtual ResultCode BuildSystemReport(OpenGLDeviceContext* dc);
+  virtual ResultCode InitOpenGLAPI();
+  virtual ResultCode SetupPixelFormat(OpenGLDeviceContext* dc, const RenderFormatInfo* format);
+  virtual ResultCode CreateContext(OpenGLDeviceContext* dc);
+  virtual ResultCode InitExtensions(OpenGLDeviceContext* dc);
+  virtual ResultCode I6_CreateRenderBufferARB();
+  virtual ResultCode SetSwapInterval(int32_t interval);
+
+  // For tests and the statistics: the records as the engine holds them.
   const RenderFormatInfo& Format() const { return m_format; }
   const TextureSettingsInfo& TextureSettings() const { return m_textureSettings; }
   const FrameStatistics& Statistics() const { return m_statistics; }
+  FrameStatistics& MutableStatistics() { return m_statistics; }
   const ShaderPassState& PassState() const { return m_passState; }
+  const OpenGLEXT& Extensions() const { return m_ext; }
+  OpenGLEXT& MutableExtensions() { return m_ext; }
+  int32_t TextureUnitCount() const { return m_textureUnits; }
+  const Vector4f& DefaultColor() const { return m_defaultColor; }
+  int32_t LiveCacheCount() const { return m_liveCaches.Count(); }
+  int32_t UnloadedCacheCount() const { return m_unloadedCaches.Count(); }
+  bool IsGenericFormat() const { return m_genericFormat != 0; }
+  const float* ModelViewClipRect() const { return m_clipRectModelView; }
 
  private:
-  RenderFormatInfo m_format;
+  friend class RenderPolygonCacheOpenGL;
+
+  const OpenGLAPI& GL() const { return OpenGLAPI::Instance(); }
+  bool HasContext() const { return m_context != nullptr; }
+  bool GetDC(OpenGLDeviceContext* dc);
+  void DeInitializeRenderEngine();
+  // 3 (RGB) or 4 (RGBA) components of colour read-backs: the requested format's alpha.
+  int ColorComponents() const { return m_format.AlphaBits > 0 ? 4 : 3; }
+  void ReadIntoImage(Ptr<Image_I>& image, int components, uint32_t format, uint32_t type);
+  void DrawStatisticsOverlay();
+  void DrawSevenSegmentDigit(int digit, bool point);
+  void SetClientState(int mask);
+  void DrawVertexArrays(const PolygonData& d);
+  void DrawVertexBuffers(const PolygonData& d, Ptr<RenderPolygonCache>* slot);
+  void DrawOpenGL(const PolygonData& d, const uint8_t* start);
+  // False (after one Error line per cache or per frame) when the record would read outside its arrays.
+  bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
+  void ApplyShaderRenderState(ScriptObject* shader);
+  void DebugShapeBegin(bool depthTest, float lineWidth);
+  void DebugShapeEnd();
+
   TextureSettingsInfo m_textureSettings;
-  FrameStatistics m_statistics;
+  RenderFormatInfo m_format;
+  PlatformWindow* m_window = nullptr;
+  GLXContext m_context = nullptr;
+  Display* m_display = nullptr;  // the connection the context was made on
+  GlxFunctions m_glx;
+  GLXFBConfig m_config = nullptr;  // the pixel format set on the window
+  int32_t m_apiInitialised = 0;
+  OpenGLEXT m_ext;
+  int32_t m_clientStateMask = -1;
+  int32_t m_textureUnits = 1;
+  OpenGLState m_state;
+  int32_t m_viewport[4] = {0, 0, 0, 0};
+  Matrix4f m_aux[2] = {kIdentityMatrix4f, kIdentityMatrix4f};
+  Frustum m_cullFrustum{};
+  bool m_cullEnable = true;
+  int32_t m_passMode = -1;
+  ScriptObject* m_lastBaseShader = nullptr;  // borrowed: only compared
   ShaderPassState m_passState;
+  float m_clipRect[4] = {0, 0, 0, 0};           // left, right, bottom, top
+  float m_clipRectModelView[4] = {0, 0, 0, 0};  // the same in model-view coordinates
+  int32_t m_clipEnable = 0;
+  int32_t m_auxValue = 0;
+  uint64_t m_creatingThread = 0;
+  int32_t m_textureCount = 0;
+  int32_t m_textureBytes = 0;
+  int32_t m_textureDownloadBytes = 0;
+  int32_t m_frameNumber = 0;
+  int32_t m_perFrameWord = 0;
+  int32_t m_textureLoadCount = 0;
+  int32_t m_maxAnisotropy = 1;
+  int32_t m_word1 = 1;
+  int32_t m_genericFormat = 0;
+  int32_t m_pixelFormatWidth = -1;
+  int32_t m_pixelFormatHeight = -1;
+  Array<Ptr<RenderPolygonCacheOpenGL>> m_liveCaches;
+  Array<Ptr<RenderPolygonCacheOpenGL>> m_unloadedCaches;
+  int32_t m_latchedPrimitives = -1;
+  bool m_screenShotSkipsPresent = false;
+  int32_t m_screenShotPending = 0;
+  int32_t m_screenShotWantsDepth = 0;
+  Ptr<Image_I> m_screenShot;
+  Ptr<Image_I> m_screenShotDepth;
+  Ptr<Image_I> m_colorBufferImage;
+  FrameStatistics m_statistics;
+  String m_report;
+  String m_adapterName;
+  int32_t m_displayCount = 0;
+  Vector4f m_defaultColor = {0.0f, 0.0f, 0.0f, 0.0f};
+  bool m_traceVertexArrays = true;   // the first draw of each path is traced
+  bool m_traceVertexBuffers = true;
+  int32_t m_lastBadRecordFrame = -1;  // client-array records are refused with one line per frame
 };
 
 class RenderEngineOpenGL_I final : public RenderEngine_I {

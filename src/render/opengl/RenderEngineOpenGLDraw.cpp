@@ -1,0 +1,375 @@
+// The OpenGL engine's geometry drawing: draw records from the caller's arrays (client arrays) or from
+// buffer objects kept per geometry in a polygon cache, one primitive dispatch for both, and clipped GUI
+// quads.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/Vector2f.h"
+
+#include "core/Log.h"
+#include "render/opengl/RenderEngineOpenGL.h"
+#include "render/opengl/RenderPolygonCacheOpenGL.h"
+
+namespace PM {
+
+namespace {
+
+using Cache = RenderPolygonCacheOpenGL;
+
+// Client-state mask bits.
+constexpr int kNormalBit = 1, kTexCoordBit = 2, kColorBit = 4;
+
+// The indices a record of a fixed-length primitive type uses per primitive; 0 for the run-length types.
+int IndicesPerPrimitive(uint32_t type) {
+  switch (type) {
+    case PrimTypeId(1): return 1;
+    case PrimTypeId(2): return 2;
+    case PrimTypeId(3): return 3;
+    case PrimTypeId(4): return 4;
+    default: return 0;
+  }
+}
+
+bool IsRunLength(uint32_t type) {
+  return type == PrimTypeId(5) || type == PrimTypeId(6) || type == PrimTypeId(7) || type == PrimTypeId(9);
+}
+
+// The number of indices the record's primitives read, or -1 when its lengths are unusable.
+int64_t IndicesUsed(const PolygonData& d) {
+  if (int n = IndicesPerPrimitive(d.PrimType)) return int64_t(n) * d.PrimCount;
+  if (!d.PrimLengthArray) return -1;
+  if (d.PrimType == PrimTypeId(11)) {
+    int64_t sum = 0;
+    for (int i = 0; i < std::min(d.PrimCount, 2); ++i) {
+      if (d.PrimLengthArray[i] < 0) return -1;
+      sum += d.PrimLengthArray[i];
+    }
+    return sum;
+  }
+  if (!IsRunLength(d.PrimType)) return 0;  // unsupported types draw nothing and are reported when drawn
+  int64_t sum = 0;
+  for (int i = 0; i < d.PrimCount; ++i) {
+    if (d.PrimLengthArray[i] < 0) return -1;
+    sum += d.PrimLengthArray[i];
+  }
+  return sum;
+}
+
+// Why the record cannot be drawn, or null.
+const char* RecordFault(const PolygonData& d) {
+  if (d.PrimCount < 0 || d.IndexCount < 0 || d.VertexCount < 0) return "a negative count";
+  if (!d.IndexArray || !d.VertexArray) return "no index or vertex array";
+  const int64_t used = IndicesUsed(d);
+  if (used < 0) return "a negative or missing primitive length";
+  if (used > d.IndexCount) return "primitives beyond IndexCount";
+  for (int64_t i = 0; i < used; ++i)
+    if (d.IndexArray[i] >= uint32_t(d.VertexCount)) return "an index at or above VertexCount";
+  return nullptr;
+}
+
+GLenum Usage(const PolygonData& d, int stream) {
+  return (d.DynamicMask & Cache::kStreamBits[stream]) ? GL_DYNAMIC_DRAW_ARB : GL_STATIC_DRAW_ARB;
+}
+
+// The arrays of a record in stream order.
+void StreamArrays(const PolygonData& d, const void* out[Cache::kStreamCount]) {
+  out[Cache::kIndices] = d.IndexCount > 0 ? d.IndexArray : nullptr;
+  out[Cache::kPositions] = d.VertexArray;
+  out[Cache::kNormals] = d.NormalArray;
+  out[Cache::kColors] = d.ColorArray;
+  out[Cache::kTexCoords0] = d.TexCoordArray0;
+  out[Cache::kTexCoords1] = d.TexCoordArray1;
+}
+
+}  // namespace
+
+void RenderEngineOpenGL_D::SetClientState(int mask) {
+  if (mask == m_clientStateMask) return;
+  const OpenGLAPI& gl = GL();
+  gl.glEnableClientState(GL_VERTEX_ARRAY);
+  static const struct {
+    int bit;
+    GLenum array;
+  } kArrays[] = {{kNormalBit, GL_NORMAL_ARRAY}, {kTexCoordBit, GL_TEXTURE_COORD_ARRAY}, {kColorBit, GL_COLOR_ARRAY}};
+  for (const auto& a : kArrays) (mask & a.bit) ? gl.glEnableClientState(a.array) : gl.glDisableClientState(a.array);
+  m_clientStateMask = mask;
+}
+
+void RenderEngineOpenGL_D::DrawOpenGL(const PolygonData& d, const uint8_t* start) {
+  const OpenGLAPI& gl = GL();
+  static const struct {
+    uint32_t type;
+    GLenum mode;
+  } kModes[] = {{PrimTypeId(1), GL_POINTS},         {PrimTypeId(2), GL_LINES},          {PrimTypeId(3), GL_TRIANGLES},
+                {PrimTypeId(4), GL_QUADS},          {PrimTypeId(5), GL_POLYGON},        {PrimTypeId(6), GL_TRIANGLE_STRIP},
+                {PrimTypeId(7), GL_TRIANGLE_FAN},   {PrimTypeId(9), GL_LINE_STRIP},     {PrimTypeId(11), GL_TRIANGLE_STRIP}};
+  GLenum mode = 0xFFFF;
+  for (const auto& m : kModes)
+    if (m.type == d.PrimType) mode = m.mode;
+  if (mode == 0xFFFF) {
+    Log(LogOutPipe(), kLevelError, "DrawOpenGL() unsupported Primitive::Type (", d.PrimType, ") detected.");
+    return;
+  }
+  if (int n = IndicesPerPrimitive(d.PrimType)) {
+    gl.glDrawElements(mode, n * d.PrimCount, GL_UNSIGNED_INT, start);
+    return;
+  }
+  if (d.PrimType == PrimTypeId(11)) {
+    const int strip = d.PrimLengthArray[0];
+    gl.glDrawElements(GL_TRIANGLE_STRIP, strip, GL_UNSIGNED_INT, start);
+    if (d.PrimCount >= 2)
+      gl.glDrawElements(GL_TRIANGLES, d.PrimLengthArray[1], GL_UNSIGNED_INT, start + size_t(strip) * 4);
+    return;
+  }
+  if (m_ext.glMultiDrawElementsEXT) {
+    std::vector<const void*> starts(size_t(d.PrimCount));
+    size_t offset = 0;
+    for (int i = 0; i < d.PrimCount; ++i) {
+      starts[size_t(i)] = start + offset * 4;
+      offset += size_t(d.PrimLengthArray[i]);
+    }
+    m_ext.glMultiDrawElementsEXT(mode, d.PrimLengthArray, GL_UNSIGNED_INT, starts.data(), d.PrimCount);
+    return;
+  }
+  size_t offset = 0;
+  for (int i = 0; i < d.PrimCount; ++i) {
+    gl.glDrawElements(mode, d.PrimLengthArray[i], GL_UNSIGNED_INT, start + offset * 4);
+    offset += size_t(d.PrimLengthArray[i]);
+  }
+}
+
+bool RenderEngineOpenGL_D::RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache) {
+  const char* fault = RecordFault(d);
+  if (!fault) return true;
+  // One line per cache, or per frame for records drawn from client arrays.
+  const bool quiet = cache ? cache->m_refusalLogged : m_lastBadRecordFrame == m_frameNumber;
+  if (!quiet)
+    Log(LogOutPipe(), kLevelError, "RenderEngineOpenGL_D::DrawPolygonData: record not drawn: ", fault, " (",
+        d.VertexCount, " vertices, ", d.IndexCount, " indices).");
+  if (cache) cache->m_refusalLogged = true;
+  else m_lastBadRecordFrame = m_frameNumber;
+  return false;
+}
+
+void RenderEngineOpenGL_D::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
+  if (!m_context || !data || data->PrimCount <= 0) return;
+  if (m_ext.Has(kGL_ARB_vertex_buffer_object) && m_ext.glBindBufferARB && cache)
+    DrawVertexBuffers(*data, cache);
+  else
+    DrawVertexArrays(*data);
+}
+
+void RenderEngineOpenGL_D::DrawVertexArrays(const PolygonData& d) {
+  if (!RecordIsDrawable(d, nullptr)) return;
+  const OpenGLAPI& gl = GL();
+  if (m_traceVertexArrays) Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVL: first enter.");
+  int mask = 0;
+  gl.glVertexPointer(3, GL_FLOAT, 12, d.VertexArray);
+  if (d.NormalArray) gl.glNormalPointer(GL_FLOAT, 12, d.NormalArray), mask |= kNormalBit;
+  if (d.TexCoordArray0) gl.glTexCoordPointer(2, GL_FLOAT, 8, d.TexCoordArray0), mask |= kTexCoordBit;
+  if (m_textureUnits > 1 && m_ext.glClientActiveTextureARB) {
+    m_ext.glClientActiveTextureARB(GL_TEXTURE1_ARB);
+    if (d.TexCoordArray1) {
+      gl.glTexCoordPointer(2, GL_FLOAT, 8, d.TexCoordArray1);
+      gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
+      gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    m_ext.glClientActiveTextureARB(GL_TEXTURE0_ARB);
+  }
+  if (d.ColorArray) gl.glColorPointer(4, GL_FLOAT, 16, d.ColorArray), mask |= kColorBit;
+  SetClientState(mask);
+  if (m_ext.glLockArraysEXT) m_ext.glLockArraysEXT(0, d.VertexCount);
+  DrawOpenGL(d, reinterpret_cast<const uint8_t*>(d.IndexArray));
+  if (m_ext.glUnlockArraysEXT) m_ext.glUnlockArraysEXT();
+  if (m_traceVertexArrays) {
+    m_traceVertexArrays = false;
+    Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVL: first leave.");
+  }
+}
+
+void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPolygonCache>* slot) {
+  Cache* cache = dynamic_cast<Cache*>(slot->Get());
+  if (slot->Get() && (!cache || cache->m_owner != this)) {
+    // Made by another engine (or already let go): give it back and start a cache of our own.
+    slot->Get()->Unload();
+    cache = nullptr;
+  }
+  if (!cache) {
+    cache = NewCounted<Cache>(this);
+    cache->m_listIndex = m_liveCaches.Count();
+    m_liveCaches.Append(Ptr<Cache>(cache));
+    *slot = cache;
+  }
+  const void* arrays[Cache::kStreamCount];
+  StreamArrays(d, arrays);
+  const int32_t counts[Cache::kStreamCount] = {d.IndexCount, d.VertexCount, d.VertexCount,
+                                               d.VertexCount, d.VertexCount, d.VertexCount};
+  // New arrays or counts are noticed even when the geometry did not mark them: a changed count needs a
+  // new size, a moved array a refill.
+  for (int s = 0; s < Cache::kStreamCount; ++s) {
+    if (arrays[s] == cache->m_source[s] && (!arrays[s] || counts[s] == cache->m_size[s])) continue;
+    cache->m_dirty |= Cache::kStreamBits[s];
+    if (counts[s] != cache->m_size[s] || !arrays[s] != !cache->m_buffer[s]) cache->m_dirty |= Cache::kResizeBits;
+  }
+  uint32_t m = cache->m_dirty;
+  if (m & (Cache::kStreamBits[Cache::kIndices] | Cache::kStreamBits[Cache::kPositions] | Cache::kResizeBits))
+    cache->m_checked = false;
+  if (!cache->m_checked) {
+    cache->m_drawable = RecordIsDrawable(d, cache);
+    cache->m_checked = true;
+    if (cache->m_drawable) cache->m_refusalLogged = false;
+  }
+  if (!cache->m_drawable) return;
+  const OpenGLEXT& x = m_ext;
+  if (m != 0) {
+    auto specify = [&](int s, GLenum target) {
+      if (!cache->m_buffer[s]) x.glGenBuffersARB(1, &cache->m_buffer[s]);
+      x.glBindBufferARB(target, cache->m_buffer[s]);
+      x.glBufferDataARB(target, GLsizeiptrARB(counts[s]) * Cache::kStreamBytes[s], arrays[s], Usage(d, s));
+      cache->m_size[s] = counts[s];
+      cache->m_source[s] = arrays[s];
+      m &= ~Cache::kStreamBits[s];
+    };
+    auto drop = [&](int s) {
+      if (cache->m_buffer[s]) x.glDeleteBuffersARB(1, &cache->m_buffer[s]);
+      cache->m_buffer[s] = 0;
+      cache->m_size[s] = 0;
+      cache->m_source[s] = nullptr;
+      m &= ~Cache::kStreamBits[s];
+    };
+    if (!arrays[Cache::kIndices]) drop(Cache::kIndices);
+    else if (cache->m_size[Cache::kIndices] != d.IndexCount) specify(Cache::kIndices, GL_ELEMENT_ARRAY_BUFFER_ARB);
+    if (m & Cache::kResizeBits) {
+      for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
+        if (!arrays[s]) drop(s);
+        else if (cache->m_size[s] != d.VertexCount) specify(s, GL_ARRAY_BUFFER_ARB);
+      }
+    }
+    for (int s = 0; s < Cache::kStreamCount; ++s) {
+      if (!(m & Cache::kStreamBits[s]) || !cache->m_buffer[s] || !arrays[s]) continue;
+      const GLenum target = s == Cache::kIndices ? GL_ELEMENT_ARRAY_BUFFER_ARB : GL_ARRAY_BUFFER_ARB;
+      x.glBindBufferARB(target, cache->m_buffer[s]);
+      x.glBufferSubDataARB(target, 0, GLsizeiptrARB(cache->m_size[s]) * Cache::kStreamBytes[s], arrays[s]);
+      cache->m_source[s] = arrays[s];
+    }
+    cache->m_dirty = 0;
+  }
+  const OpenGLAPI& gl = GL();
+  if (m_traceVertexBuffers) Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVB: first enter.");
+  x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kPositions]);
+  gl.glVertexPointer(3, GL_FLOAT, 12, nullptr);
+  int mask = 0;
+  if (cache->m_buffer[Cache::kNormals]) {
+    x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kNormals]);
+    gl.glNormalPointer(GL_FLOAT, 12, nullptr);
+    mask |= kNormalBit;
+  }
+  if (cache->m_buffer[Cache::kTexCoords0]) {
+    x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kTexCoords0]);
+    gl.glTexCoordPointer(2, GL_FLOAT, 8, nullptr);
+    mask |= kTexCoordBit;
+  }
+  if (cache->m_buffer[Cache::kColors]) {
+    x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kColors]);
+    gl.glColorPointer(4, GL_FLOAT, 16, nullptr);
+    mask |= kColorBit;
+  }
+  if (m_textureUnits > 1 && x.glClientActiveTextureARB) {
+    x.glClientActiveTextureARB(GL_TEXTURE1_ARB);
+    if (cache->m_buffer[Cache::kTexCoords1]) {
+      x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kTexCoords1]);
+      gl.glTexCoordPointer(2, GL_FLOAT, 8, nullptr);
+      gl.glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
+      gl.glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    x.glClientActiveTextureARB(GL_TEXTURE0_ARB);
+  }
+  x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+  SetClientState(mask);
+  x.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kIndices]);
+  DrawOpenGL(d, nullptr);
+  x.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+  if (m_traceVertexBuffers) {
+    m_traceVertexBuffers = false;
+    Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVB: first leave.");
+  }
+}
+
+void RenderEngineOpenGL_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
+  if (!data) return;
+  if (!m_clipEnable) return DrawPolygonData(data, slot);
+  Cache* cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
+  if (cache && cache->m_owner == this && cache->m_dirty == 0 &&
+      std::memcmp(cache->m_clipRect, m_clipRectModelView, sizeof(m_clipRectModelView)) == 0)
+    return DrawPolygonData(data, slot);
+  // Whole groups of four only: fewer vertices than a quad are nothing to clip.
+  const int groups = data->VertexCount / 4;
+  if (groups <= 0 || !data->VertexArray || !data->TexCoordArray0) return;
+  // The clipped copy lives in the scratch arrays sprites use for the same streams (1 positions, 2 texture
+  // coordinates), so a record already there is clipped in place: each group reads its corners first.
+  const size_t count = size_t(groups) * 4;
+  auto* positions = reinterpret_cast<Vector3f*>(GetScratchArray(1, int32_t(count * sizeof(Vector3f))));
+  auto* uv = reinterpret_cast<Vector2f*>(GetScratchArray(2, int32_t(count * sizeof(Vector2f))));
+  if (!positions || !uv) return;
+  std::memmove(positions, data->VertexArray, count * sizeof(Vector3f));
+  std::memmove(uv, data->TexCoordArray0, count * sizeof(Vector2f));
+  PolygonData copy = *data;
+  copy.VertexCount = int32_t(count);
+  const float cx0 = m_clipRectModelView[0], cx1 = m_clipRectModelView[1];
+  const float cy0 = m_clipRectModelView[2], cy1 = m_clipRectModelView[3];
+  for (int g = groups - 1; g >= 0; --g) {
+    // Corners A (xmin, ymin), B (xmax, ymin), C (xmax, ymax), D (xmin, ymax); every right-hand side reads the
+    // unclipped corners.
+    Vector3f* p = positions + 4 * g;
+    Vector2f* t = uv + 4 * g;
+    const Vector3f A = p[0], B = p[1], D = p[3];
+    const Vector2f As = t[0], Bs = t[1], Cs = t[2], Ds = t[3];
+    if (B.x <= cx0 || A.x >= cx1 || D.y <= cy0 || A.y >= cy1) {
+      for (int k = 0; k < 4; ++k) p[k] = {0, 0, 0}, t[k] = {0, 0};
+      continue;
+    }
+    if (A.x < cx0) {
+      const float f = (cx0 - A.x) / (B.x - A.x);
+      t[0].x = f * Bs.x + (1 - f) * As.x, t[3].x = f * Cs.x + (1 - f) * Ds.x;
+      p[0].x = p[3].x = cx0;
+    }
+    if (B.x > cx1) {
+      const float f = (cx1 - A.x) / (B.x - A.x);
+      t[1].x = f * Bs.x + (1 - f) * As.x, t[2].x = f * Cs.x + (1 - f) * Ds.x;
+      p[1].x = p[2].x = cx1;
+    }
+    if (A.y < cy0) {
+      const float f = (cy0 - A.y) / (D.y - A.y);
+      t[0].y = f * Ds.y + (1 - f) * As.y, t[1].y = f * Cs.y + (1 - f) * Bs.y;
+      p[0].y = p[1].y = cy0;
+    }
+    if (D.y > cy1) {
+      const float f = (cy1 - A.y) / (D.y - A.y);
+      t[3].y = f * Ds.y + (1 - f) * As.y, t[2].y = f * Cs.y + (1 - f) * Bs.y;
+      p[3].y = p[2].y = cy1;
+    }
+  }
+  copy.VertexArray = positions;
+  copy.TexCoordArray0 = uv;
+  if (cache) cache->SetDirty(0x10020);
+  DrawPolygonData(&copy, slot);
+  cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
+  if (cache) std::memcpy(cache->m_clipRect, m_clipRectModelView, sizeof(m_clipRectModelView));
+}
+
+void RenderEngineOpenGL_D::UnloadPolygonCache() {
+  const OpenGLEXT& x = m_ext;
+  for (int i = m_unloadedCaches.Count() - 1; i >= 0; --i) {
+    Cache* c = m_unloadedCaches[i].Get();
+    for (uint32_t& b : c->m_buffer) {
+      if (b && x.glDeleteBuffersARB && m_context) x.glDeleteBuffersARB(1, &b);
+      b = 0;
+    }
+  }
+  m_unloadedCaches.SetCount(0);
+}
+
+}  // namespace PM
