@@ -1,6 +1,9 @@
 #include "platform/Glx.h"
 
 #include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
 
 #include <cerrno>
 
@@ -29,6 +32,20 @@ template <class T>
 bool Take(ModuleHandle module, const char* name, T& slot) {
   slot = reinterpret_cast<T>(Glx::Export(module, name));
   return slot != nullptr;
+}
+
+// Keeps the DRI drivers the context loaded mapped for the life of the process, as the OpenGL library itself
+// is: closing the last display would unload them, and a window made later would load them again (and leak
+// checkers could no longer name the driver that owns its process-wide allocations).
+void PinDriverModules() {
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) {
+        const char* name = info->dlpi_name;
+        const size_t n = name ? std::strlen(name) : 0;
+        if (n > 7 && std::strcmp(name + n - 7, "_dri.so") == 0) dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
 }
 
 }  // namespace
@@ -108,7 +125,10 @@ GLXContext Glx::CreateContext(const GlxFunctions& f, Display* display, const Glx
   bool clean = WithoutXError(display, [&] {
     context = f.glXCreateNewContext(display, config.config, GLX_RGBA_TYPE, nullptr, True);
   });
-  if (clean && context) return context;
+  if (clean && context) {
+    PinDriverModules();
+    return context;
+  }
   if (context) DestroyContext(f, display, context);
   if (clean) SetLastErrorCode(EINVAL);
   return nullptr;

@@ -7,7 +7,9 @@ namespace PM {
 const uint8_t kSevenSegmentDigits[10] = {0x77, 0x24, 0x5D, 0x6D, 0x2E, 0x6B, 0x7B, 0x25, 0x7F, 0x6F};
 
 void UpdateFrameStatistics(FrameStatistics& s, int64_t nowTicks, int64_t ticksPerSecond) {
-  const int64_t last = int64_t(s.Values[0]);
+  // A reading that no tick count can be (never set, or damaged) counts as one tick ago.
+  const double reading = s.Values[0];
+  const int64_t last = reading >= -9.0e18 && reading <= 9.0e18 ? int64_t(reading) : nowTicks - 1;
   const int64_t interval = std::max<int64_t>(1, nowTicks - last);
   s.Values[0] = double(nowTicks);
   const int count = std::clamp(s.SampleCount, 3, FrameStatistics::kSampleCount);
