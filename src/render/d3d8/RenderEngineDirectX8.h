@@ -44,7 +44,7 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   int32_t GetTextureMemory() override { return int32_t(m_textureBytes); }
   int32_t GetTextureDownloadBytes() override { return int32_t(m_frameTextureBytes); }
   int32_t GetTextureLoadCount() override { return int32_t(m_frameDeferredLoads); }
-  double GetFrameTime() override { return m_statistics.Values[3]; }
+  double GetFrameTime() override { return m_statistics.Values[FrameStatistics::kMeanFrameRate]; }
   int32_t GetPrimitiveCount() override { return m_primitiveCount; }
   void LatchPrimitiveCount() override;
   int32_t RequestScreenShot(bool skipPresent, bool withDepth) override;

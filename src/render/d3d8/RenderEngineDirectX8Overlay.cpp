@@ -85,7 +85,7 @@ void RenderEngineDirectX8_D::DrawStatisticsOverlay() {
   if (s.DisplayMode & kDigitsMode) {
     world = Translation(4.0f - 0.5f * w, 0.5f * h - 22.0f, 1.0f);
     d->SetTransform(D3DTS_WORLD, &world);
-    const double mean = s.Values[3] * 10.0;
+    const double mean = s.Values[FrameStatistics::kMeanFrameRate] * 10.0;
     const double tenths = mean > 0.0 ? std::min(mean, 9999.0) : 0.0;  // NaN too gives 0
     int32_t value = int32_t(tenths);
     OverlayVertex boxes[(4 * 7 + 1) * 6];

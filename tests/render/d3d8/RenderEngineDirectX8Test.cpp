@@ -295,7 +295,7 @@ TEST_F(D3D8EngineTest, OverlayShowsTheMeanAndTheGraph) {
   ASSERT_EQ(Initialize(), 0u);
   FrameStatistics& s = engine->MutableStatistics();
   for (int32_t& sample : s.Samples) sample = 6000;
-  s.Values[3] = 60.05;
+  s.Values[FrameStatistics::kMeanFrameRate] = 60.05;
   engine->SetStatisticsMode(3);
   ChannelClearInfo clear;
   clear.ColorClearValue[0] = clear.ColorClearValue[1] = clear.ColorClearValue[2] = 0.0f;
