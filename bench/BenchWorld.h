@@ -2,6 +2,7 @@
 #pragma once
 
 #include "classes/EngineClasses.h"
+#include "script/object/ClassDatabase.h"
 #include "script/object/ObjectModel.h"
 
 namespace PM::Bench {

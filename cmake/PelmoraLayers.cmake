@@ -21,6 +21,7 @@ set(PM_LAYERS
   render
   render/opengl:leaf
   render/d3d8:leaf
+  render/dialog:leaf
   anim
   ui)
 
@@ -83,7 +84,7 @@ endforeach()
 
 # The archive reader needs minizip's and libdeflate's headers, the window stand-in X11's.
 target_include_directories(pm_storage SYSTEM PRIVATE ${MINIZIP_INCLUDE_DIRS} ${LIBDEFLATE_INCLUDE_DIRS})
-target_include_directories(pm_platform SYSTEM PRIVATE ${X11_INCLUDE_DIRS})
+target_include_directories(pm_platform SYSTEM PRIVATE ${X11_INCLUDE_DIRS} ${FONTS_INCLUDE_DIRS})
 # Image files: libpng and OpenJPEG.
 target_include_directories(pm_render_engine SYSTEM PRIVATE ${PNG_INCLUDE_DIRS} ${OPENJP2_INCLUDE_DIRS})
 

@@ -15,16 +15,20 @@
 #include <vector>
 
 #include "anim/AnimationScheduler.h"
+#include "anim/Fire.h"
+#include "anim/Smoke.h"
 #include "core/ErrorTally.h"
 #include "core/GeneratorSeed.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/Module.h"
+#include "geometry/SpriteGeometry.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderStatistics.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/Texture.h"
+#include "render/dialog/GraphicsSetupDialog.h"
 #include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
@@ -49,10 +53,14 @@ const char kUsage[] =
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
     "  --engine TYPE    the render engine type the RenderPipe \"Pipe\" opens (\"OpenGL\", \"DirectX8\", ...)\n"
     "                   instead of its RenderEngineType\n"
+    "  --fire NAME, --smoke NAME  after the scripts, a fire or smoke effect drives the sprites of the\n"
+    "                   TSpriteGeometry NAME, stepped before each frame (repeatable)\n"
     "  --then           the scripts after it run once the frames are drawn\n"
     "  --screenshot FILE  take a screenshot of the last frame and write it to FILE (.png, .bmg, .tga)\n"
     "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
     "  --stats          print the render statistics after the last frame\n"
+    "  --graphics-setup after the scripts, show the graphics configuration dialog for the pipe \"Pipe\" and\n"
+    "                   print its result and the video and texture memory figures\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
     "  --help           this text\n"
@@ -73,6 +81,8 @@ struct Options {
   std::string screenshot;  // empty: none
   long passes = -1;        // -1: as the channels say
   bool stats = false;
+  bool graphicsSetup = false;
+  std::vector<std::pair<bool, std::string>> effects;  // smoke (else fire), TSpriteGeometry name
 };
 
 // A whole number from `lo` to `hi`, or a message naming the option and -1.
@@ -118,6 +128,9 @@ const OptionRow kOptions[] = {
     {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); }},
     {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
     {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
+    {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }},
+    {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
+    {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -229,12 +242,39 @@ void StepSchedulers(ScriptNamespace* ns, double time) {
   }
 }
 
-// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers, then, when the script
-// made a RenderPipe named "Pipe", opens it (on the engine type given, else its own) and draws it with the
-// channels "Channel0", "Channel1", ... up to the first missing name and presents it. Without a pipe only
-// the schedulers run. The screenshot is requested before the last frame; the statistics are printed after
-// it. Non-zero when a requested result could not be made.
-int RunFrames(ScriptEngine* engine, int frames, const Options& options) {
+// Waits (at most 10 s) until no texture loader thread runs, then releases what they handed back.
+void WaitForTextureLoads() {
+  for (int i = 0; i < 10000 && PendingTextureLoads.load(std::memory_order_acquire) > 0; ++i) usleep(1000);
+  DrainTextureReleases();
+}
+
+using Effects = std::vector<Obj<ParticleEffect>>;
+
+// The --fire and --smoke effects, each on the description of the TSpriteGeometry it names; false
+// (logged) when a name has none.
+bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
+  bool ok = true;
+  for (const auto& [smoke, name] : o.effects) {
+    ScriptObject* node = engine->GetNamespace()->FindObject(String(name.c_str()));
+    if (!node || !node->IsA(TSpriteGeometry_I::kClassId)) {
+      LogError("pm-run: no TSpriteGeometry \"", name.c_str(), "\" for ", smoke ? "--smoke" : "--fire", ".");
+      ok = false;
+      continue;
+    }
+    Obj<ParticleEffect> e(smoke ? static_cast<ParticleEffect*>(Smoke::Create()) : Fire::Create());
+    e->SetSpriteGeometry(static_cast<TSpriteGeometry_I*>(node)->GetSNode());
+    effects.push_back(e);
+  }
+  return ok;
+}
+
+// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers and the effects (by
+// 1/60 s), then, when the script made a RenderPipe named "Pipe", opens it (on the engine type given, else
+// its own) and draws it with the channels "Channel0", "Channel1", ... up to the first missing name and
+// presents it. Without a pipe only the steps run. The
+// screenshot is requested before the last frame; the statistics are printed after it. Non-zero when a
+// requested result could not be made.
+int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Effects& effects) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
   RenderPipe_I* renderPipe = pipe->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(pipe.Get()) : nullptr;
@@ -255,11 +295,19 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options) {
   constexpr double kStep = 1.0 / 60;
   for (int frame = 0; frame < frames; ++frame) {
     StepSchedulers(ns, (frame + 1) * kStep);
+    for (const Obj<ParticleEffect>& e : effects) e->Update(kStep);
     if (!traverse) continue;
-    if (frame == frames - 1 && !options.screenshot.empty()) renderPipe->RequestScreenShot(false, false);
+    if (frame == frames - 1 && !options.screenshot.empty()) {
+      // Threaded texture loads finish before the photographed frame, so the picture does not depend on
+      // the loaders' timing.
+      WaitForTextureLoads();
+      renderPipe->RequestScreenShot(false, false);
+    }
     traverse->Draw(frame * kStep, kStep, 0);
     traverse->Present(0);
   }
+  // Loaders still running would outlive the engine and the library's shutdown.
+  WaitForTextureLoads();
   int status = 0;
   if (!options.screenshot.empty()) {
     Image_I* shot = renderPipe ? renderPipe->GetScreenShotImage() : nullptr;
@@ -279,6 +327,21 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options) {
                 stats->GetTextureDownloadBytes(), double(stats->GetFrameTime()));
   }
   return status;
+}
+
+// Shows the graphics configuration dialog for the script's pipe and prints what it answered.
+int RunGraphicsSetup(ScriptEngine* engine) {
+  ScriptObject* pipe = engine->GetNamespace()->FindObject(String("Pipe"));
+  if (!pipe || !pipe->IsA(RenderPipe_I::kClassId)) {
+    LogError("pm-run: --graphics-setup needs a RenderPipe \"Pipe\".");
+    return 1;
+  }
+  GraphicsSetupDialog dialog;
+  dialog.SetRenderPipe(static_cast<RenderPipe_I*>(pipe));
+  const int32_t result = dialog.Show();
+  std::printf("result %d\nvideo memory %d\ntexture memory %d\n", result, dialog.GetVideoMemory(),
+              dialog.GetTextureMemory());
+  return 0;
 }
 
 // Loads the named texture the way an engine would on its own thread, and writes its image.
@@ -328,9 +391,12 @@ int main(int argc, char** argv) {
     }
     for (const std::string& file : options.files)
       if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.frames > 0 && RunFrames(engine, options.frames, options)) status = 1;
+    Effects effects;
+    if (!MakeEffects(engine, options, effects)) status = 1;
+    if (options.frames > 0 && RunFrames(engine, options.frames, options, effects)) status = 1;
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
+    if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
     for (const auto& [name, file] : options.textures)
       if (WriteTexture(engine, name, file)) status = 1;
   }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "anim/ArrayCopy.h"
 #include "anim/NodeAccess.h"
 #include "anim/Particles.h"
 #include "core/Log.h"
@@ -27,14 +28,6 @@ Matrix4f ModelViewAbove(const TNode_I* node) {
 int64_t OwedBirths(float acc) {
   if (!std::isfinite(acc)) return 0;
   return int64_t(std::min(acc, 2147483647.0f));
-}
-
-// dst = src, reusing dst's block when it is large enough (the sprites keep theirs from step to step).
-template <class T>
-void CopyInto(Array<T>& dst, const Array<T>& src) {
-  if (dst.SameBlock(src)) return;
-  dst.SetCountNoCopy(src.Count());
-  std::copy(src.begin(), src.end(), dst.begin());
 }
 
 }  // namespace

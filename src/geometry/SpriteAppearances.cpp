@@ -1,7 +1,8 @@
 #include "geometry/SpriteAppearances.h"
 
-
 namespace PM {
+
+SpriteAppearances_I* SpriteAppearances_I::CreateDefault() { return static_cast<SpriteAppearances_I*>(Create()); }
 
 using A = SpriteAppearances_I;
 

@@ -10,6 +10,9 @@ class SpriteAppearances_I
     : public EngineClass<SpriteAppearances_I, Object_I, ClassId::SpriteAppearances, "SpriteAppearances"> {
  public:
   static void Define();
+  // A new, empty set (no appearances, empty arrays), count 0; exported for effects that build their own.
+  static SpriteAppearances_I* CreateDefault();
+
   bool m_interpolateRadius = false;
   bool m_interpolateColor = false;
   int32_t m_appearanceCount = 0;

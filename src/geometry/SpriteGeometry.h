@@ -16,6 +16,11 @@ class SSpriteGeometry_I
   static constexpr uint32_t kQuad = 0x02FFF0A8;
   // The most sprites one draw takes: their vertex buffers must stay addressable by 32-bit byte counts.
   static constexpr int32_t kMaxSprites = 1 << 24;
+  // Member ids others write by id.
+  static constexpr uint32_t kMemberRoll = 0x04FFF062;
+  static constexpr uint32_t kMemberSpriteAppearances = 0x07FFF062;
+  static constexpr uint32_t kMemberTranslationArray = 0x08FFF062;
+  static constexpr uint32_t kMemberAppearanceSelectArray = 0x09FFF062;
 
   SSpriteGeometry_I() = default;
   ~SSpriteGeometry_I();

@@ -1,5 +1,15 @@
 #include "render/FontTexture2D.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "core/Log.h"
+#include "core/LogMsg.h"
+#include "platform/FontGlyphs.h"
+
 
 namespace PM {
 
@@ -23,4 +33,231 @@ void FontTexture2D_I::Define() {
   };
   DefineMembers(members);
 }
+namespace {
+
+constexpr const char* kLocation = "FontTexture2D::CreateFontImage";
+
+int32_t Trunc(float v) { return std::isfinite(v) ? int32_t(std::clamp(v, -1e9f, 1e9f)) : 0; }
+
+// The smallest power of two not below v; 1 for v <= 1.
+int32_t SideOf(float v) { return v <= 1.0f ? 1 : NextPowerOfTwo(std::min(Trunc(std::ceil(v)), 1 << 13)); }
+
+// Windows language ids for the locale lines: German, Spanish, else US English.
+int32_t LanguageId() {
+  const char* lang = std::getenv("LANG");
+  const std::string l = lang ? lang : "";
+  if (l.rfind("de", 0) == 0) return 1031;
+  if (l.rfind("es", 0) == 0) return 3082;
+  return 1033;
+}
+
+// The glyph's code as two upper-case hexadecimal digits.
+std::string Hex2(uint8_t c) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[c >> 4], kDigits[c & 15]};
+}
+
+}  // namespace
+
+float FontTexture2D_I::CellHeight() const {
+  const float h = float(Trunc(m_characterSize.y));
+  return h >= 1.0f ? h : std::max(1.0f, m_renderedCellHeight);
+}
+
+ResultCode FontTexture2D_I::CreateFontImage() {
+  if (!m_glyphAdvance.IsEmpty()) {
+    // Built before: a released texture or a new engine gets the same glyphs again.
+    if (m_glyphImage && !LoadedImage()) SetLoadedImage(m_glyphImage);
+    return SOK;
+  }
+  const int32_t W = SideOf(m_imageSize.x), H = SideOf(m_imageSize.y);
+  Ptr<Image_I> image(Image_I::New());
+  image->Create(2, W, H, 0);
+  if (image->GetFormat() == 0) return EOutOfMemory;
+  uint8_t* pixels = image->GetData();
+  for (size_t i = 0; i < size_t(W) * size_t(H); ++i) pixels[2 * i] = 255, pixels[2 * i + 1] = 0;
+
+  FontRequest request;
+  request.faceName = std::string(m_fontName.View()).substr(0, 31);
+  request.height = Trunc(m_characterSize.y);
+  request.width = std::max(0, Trunc(m_characterSize.x));
+  request.weight = Trunc(m_fontWeight);
+  request.italic = uint8_t(Trunc(m_fontItalic)) != 0;
+  if (LogLevelAdmits(kLevelDebug)) {
+    const int32_t id = LanguageId();
+    for (const char* what : {"UserDefaultLanguage: ", "UserDefaultLocale: ", "SystemDefaultLanguage: ",
+                             "SystemDefaultLocale: ", "ThreadLocale: "})
+      Log(LogOutPipe(), kLevelDebug, what, id);
+  }
+  int error = 0;
+  std::unique_ptr<Font> font = request.height >= 1 || request.height == 0 ? Font::Open(request, &error) : nullptr;
+  if (!font) {
+    if (error == 0) error = 1;
+    return LogMsg(EFail, kLocation, "CreateFont", 2, "WindowsError: #1.", error);
+  }
+  const int levels = m_fontSmoothing == 1 ? 5 : m_fontSmoothing == 2 ? 17 : m_fontSmoothing >= 3 ? 65 : 2;
+  int32_t cdx = Trunc(m_characterDistance.x), cdy = Trunc(m_characterDistance.y);
+  if (cdx == 0) cdx = 2;
+  if (cdy == 0) cdy = 2;
+  const int32_t a = cdx >= 4 && cdy >= 4 ? 3 : 0;
+  auto roundDown = [a](int64_t v) { return int32_t(v / (a + 1) * (a + 1)); };
+
+  m_fontAscent = float(font->Ascent());
+  m_fontDescent = float(font->Descent());
+  m_renderedCellHeight = float(font->Ascent() + font->Descent());
+  m_baselineOffset = float((int32_t(CellHeight()) - font->Ascent() + 1) / 2);
+
+  // First pass: every character's black box; placement below chooses among those not placed yet (-1).
+  const std::string_view map = m_characterMap.View();
+  std::vector<int32_t> boxW, boxH;
+  std::map<uint8_t, Glyph> glyphs;
+  const std::string quotedName = "\"" + std::string(m_fontName.View()) + "\"";
+  for (char ch : map) {
+    const uint8_t c = uint8_t(ch);
+    if (boxW.size() <= c) {
+      boxW.resize(size_t(c) + 1, -1), boxH.resize(size_t(c) + 1, -1);
+      for (Array<Vector2f>* table : {&m_glyphAdvance, &m_glyphOffset, &m_glyphSize, &m_glyphTexOrigin, &m_glyphTexSize})
+        while (table->Count() <= c) table->Append(Vector2f{0, 0});
+    }
+    Glyph g;
+    if (!font->Render(c, levels, &g)) {
+      Log(LogOutPipe(), kLevelWarn, "GetGlyphOutline(1): Font ", quotedName.c_str(), " does not support character code 0x",
+          Hex2(c).c_str(), ".");
+      boxW[c] = boxH[c] = 0;
+      glyphs.erase(c);
+      continue;
+    }
+    boxW[c] = g.width, boxH[c] = g.height;
+    glyphs[c] = std::move(g);
+  }
+
+  // Second pass: shelves of glyphs, tallest first.
+  int32_t x = cdx / 2, y = cdy / 2, shelf = 0;
+  bool clipped = false;
+  const int32_t sx = std::clamp(Trunc(m_fakeShadow.x), -2, 2), sy = -std::clamp(Trunc(m_fakeShadow.y), -2, 2);
+  const bool shadow = Trunc(m_fakeShadow.x) != 0 || Trunc(m_fakeShadow.y) != 0;
+  auto fits = [&](int32_t w) { return roundDown(int64_t(w) - cdx / 2 + a + x + cdx) <= W; };
+  auto put = [&](int32_t px, int32_t row, uint8_t grey, uint8_t alpha, bool writeGrey) {
+    if (px < 0 || px >= W || row < 0 || row >= H) {
+      clipped = true;
+      return;
+    }
+    uint8_t* p = pixels + 2 * (size_t(row) * size_t(W) + size_t(px));
+    if (writeGrey) p[0] = grey;
+    p[1] = alpha;
+  };
+  for (size_t n = 0; n < map.size(); ++n) {
+    int best = -1, bestFit = -1;
+    auto better = [&](int c, int than) {
+      return than < 0 || boxH[c] > boxH[than] || (boxH[c] == boxH[than] && boxW[c] > boxW[than]);
+    };
+    for (int c = 0; c < int(boxW.size()); ++c) {
+      if (boxW[c] < 0) continue;
+      if (better(c, best)) best = c;
+      if (fits(boxW[c]) && better(c, bestFit)) bestFit = c;
+    }
+    if (best < 0) {
+      Log(LogOutPipe(), kLevelFatal, "FONT ERROR.");
+      break;
+    }
+    const int c = fits(boxW[best]) ? best : bestFit >= 0 ? bestFit : best;
+    const int32_t width = boxW[c], height = boxH[c];
+    boxW[c] = boxH[c] = -1;
+    const auto found = glyphs.find(uint8_t(c));
+    const Glyph* g = found != glyphs.end() ? &found->second : nullptr;
+    if (!fits(width)) {
+      y = roundDown(int64_t(y) + a + shelf + cdy);
+      shelf = 0;
+      x = cdx / 2;
+    }
+    const int32_t originY = g ? g->originY : 0;
+    const int32_t pad = cdy < 4 ? 0 : ((-originY) % 4 + 4) % 4;
+    const int32_t top = H - pad - y - 1;
+    auto coverage = [&](int32_t bx, int32_t by) -> int {
+      if (!g || bx < 0 || by < 0 || bx >= g->width || by >= g->height) return 0;
+      return g->coverage[size_t(by) * size_t(g->width) + size_t(bx)] * 255 / (levels - 1);
+    };
+    if (g && !shadow) {
+      for (int32_t by = 0; by < height; ++by)
+        for (int32_t bx = 0; bx < width; ++bx) put(x + bx, top - by, 255, uint8_t(coverage(bx, by)), false);
+    } else if (g) {
+      for (int32_t by = -2; by < height + 2; ++by)
+        for (int32_t bx = -2; bx < width + 2; ++bx) {
+          const int S = coverage(bx, by), G = coverage(bx + sx, by + sy);
+          put(x + bx, top - by, uint8_t((255 - S) * (255 - G) / 255 + G), uint8_t(S * (255 - G) / 255 + G), true);
+        }
+    }
+    const bool empty = !g || width == 0 || height == 0 || c == 0x20;
+    const float m = empty ? 0.0f : (cdx < 4 || cdy < 4) ? 0.875f : 1.5f;
+    const float bw = empty ? 0.0f : float(width), bh = empty ? 0.0f : float(height);
+    const int32_t yb = H - pad - y - height;
+    m_glyphAdvance[c] = {float(g ? g->advanceX : 0), float(g ? g->advanceY : 0)};
+    m_glyphOffset[c] = {float(g ? g->originX : 0) - m, float(originY) - bh - m};
+    m_glyphSize[c] = {bw + 2 * m, bh + 2 * m};
+    m_glyphTexOrigin[c] = {(float(x) - m) / float(W), (float(yb) - m) / float(H)};
+    m_glyphTexSize[c] = {(bw + 2 * m) / float(W), (bh + 2 * m) / float(H)};
+    x = roundDown(int64_t(width) + a + x + cdx);
+    shelf = std::max(shelf, pad + height);
+  }
+  if (clipped)
+    Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: glyphs of ", quotedName.c_str(),
+        " do not fit into the ", W, "x", H, " image; clipped.");
+  m_glyphImage = image;
+  SetLoadedImage(image);
+  return SOK;
+}
+
+int32_t FontTexture2D_I::BuildTextQuads(const char* text, int32_t length, Vector3f* positions, Vector2f* coords,
+                                        Vector2f size, Vector3f origin, Vector3f* boxes) {
+  if (m_glyphAdvance.IsEmpty()) CreateFontImage();
+  if (m_glyphAdvance.IsEmpty() || !text || length <= 0) return 0;
+  const float h = CellHeight();
+  const float kx = size.x / h, ky = size.y / h;
+  float penX = origin.x, penY = origin.y + m_baselineOffset;
+  const float z = origin.z;
+  for (int32_t i = 0; i < length; ++i) {
+    int c = uint8_t(text[i]);
+    if (c >= m_glyphAdvance.Count()) c = 0;
+    const Vector2f off = m_glyphOffset[c], sz = m_glyphSize[c], uv = m_glyphTexOrigin[c], duv = m_glyphTexSize[c];
+    const float x0 = kx * off.x + penX, y0 = ky * off.y + penY;
+    const float x1 = x0 + kx * sz.x, y1 = y0 + ky * sz.y;
+    Vector3f* p = positions + 4 * i;
+    Vector2f* t = coords + 4 * i;
+    p[0] = {x0, y0, z}, p[1] = {x1, y0, z}, p[2] = {x1, y1, z}, p[3] = {x0, y1, z};
+    t[0] = {uv.x, uv.y}, t[1] = {uv.x + duv.x, uv.y}, t[2] = {uv.x + duv.x, uv.y + duv.y}, t[3] = {uv.x, uv.y + duv.y};
+    const float before = penX;
+    penX += kx * m_glyphAdvance[c].x;
+    penY += ky * m_glyphAdvance[c].y;
+    if (boxes) {
+      Vector3f* b = boxes + 4 * i;
+      const float lo = penY - 0.25f * size.y, hi = penY + 0.75f * size.y;
+      b[0] = {before, lo, z}, b[1] = {penX, lo, z}, b[2] = {penX, hi, z}, b[3] = {before, hi, z};
+    }
+  }
+  if (boxes) {
+    Vector3f* b = boxes + 4 * length;
+    const float lo = penY - 0.25f * size.y, hi = penY + 0.75f * size.y, w = 0.125f * size.y;
+    b[0] = {penX, lo, z}, b[1] = {penX + w, lo, z}, b[2] = {penX + w, hi, z}, b[3] = {penX, hi, z};
+  }
+  return 4 * length;
+}
+
+float FontTexture2D_I::MeasureText(const char* text, int32_t length, const float* size, float* advance) {
+  if (m_glyphAdvance.IsEmpty()) CreateFontImage();
+  if (advance) *advance = 0.0f;
+  if (m_glyphAdvance.IsEmpty() || !text || length <= 0 || !size) return 0.0f;
+  const float k = *size / CellHeight();
+  float pen = 0.0f, left = 1e10f, right = -1e10f;
+  for (int32_t i = 0; i < length; ++i) {
+    int c = uint8_t(text[i]);
+    if (c >= m_glyphAdvance.Count()) c = 0;
+    const float l = pen + k * m_glyphOffset[c].x;
+    left = std::min(left, l);
+    right = std::max(right, l + k * m_glyphSize[c].x);
+    pen += k * m_glyphAdvance[c].x;
+  }
+  if (advance) *advance = pen;
+  return right - left;
+}
+
 }  // namespace PM

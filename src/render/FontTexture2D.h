@@ -2,7 +2,11 @@
 #pragma once
 
 #include "classes/EngineClass.h"
+#include "core/Array.h"
+#include "core/Vector2f.h"
+#include "core/Vector3f.h"
 #include "render/Texture2D.h"
+#include "render/engine/Image.h"
 
 namespace PM {
 
@@ -11,6 +15,17 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   static void Define();
   // The printable ASCII characters, then the Windows-1252 umlauts, sharp s and copyright sign.
   static const char kDefaultCharacterMap[];
+
+  // Renders the glyphs of the character map into the texture's image and keeps their metrics; 0, or the
+  // code of a font that could not be made. Built once: later calls hand the kept image over again.
+  virtual ResultCode CreateFontImage();
+  // Four corners and texture coordinates per character of `text` at `size` from `origin`; with `boxes`
+  // (room for 4 x (length + 1) corners) also each character's box and the caret box after the last.
+  // Returns 4 x length, or 0 when the font has no glyphs.
+  virtual int32_t BuildTextQuads(const char* text, int32_t length, Vector3f* positions, Vector2f* coords,
+                                 Vector2f size, Vector3f origin, Vector3f* boxes = nullptr);
+  // The horizontal ink extent of `text` at `size`; the pen's end position in *advance.
+  virtual float MeasureText(const char* text, int32_t length, const float* size, float* advance);
 
   String m_fontName = "Tahoma";
   float m_fontWeight = 0.0f;
@@ -21,6 +36,15 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   Vector2f m_characterDistance = {4.0f, 4.0f};
   String m_characterMap = kDefaultCharacterMap;
   int32_t m_fontSmoothing = 3;
+
+  // Per character, by byte code: pen movement, quad offset and size, texture origin and size.
+  Array<Vector2f> m_glyphAdvance, m_glyphOffset, m_glyphSize, m_glyphTexOrigin, m_glyphTexSize;
+  float m_fontAscent = 0.0f, m_fontDescent = 0.0f, m_baselineOffset = 0.0f;
+
+ private:
+  float CellHeight() const;  // the CharacterSize height, or the rendered cell's when that is below 1
+  Ptr<Image_I> m_glyphImage;  // kept so that a later engine or a released texture gets it again
+  float m_renderedCellHeight = 0.0f;
 };
 
 }  // namespace PM

@@ -33,6 +33,7 @@ class Texture_I : public EngineClass<Texture_I, Object_I, ClassId::Texture, "Tex
   int32_t GetAlphaMode() const { return m_alphaMode; }
   void SetAlphaMode(int32_t mode) { m_alphaMode = mode; }
   int32_t GetEngineWord() const { return m_engineWord; }
+  void SetEngineWord(int32_t word) { m_engineWord = word; }
   // Drops the engine handle and the file object and shows `image` (an Image or nil) in alpha-blend mode.
   void ReplaceSource(ScriptObject* image);
   // Asks for the picture: composed from the layer tree, recognised as a video, or loaded from the file,
@@ -55,6 +56,8 @@ class Texture_I : public EngineClass<Texture_I, Object_I, ClassId::Texture, "Tex
   TextureHandle* EngineHandle() const { return m_engineHandle.Get(); }
   void SetEngineHandle(TextureHandle* h) { m_engineHandle = h; }
   Image_I* LoadedImage() const { return m_loadedImage.Get(); }
+  void ClearLoadedImage() { m_loadedImage.Clear(); }
+  void SetLoadedImage(Image_I* image) { m_loadedImage = image; }
   Image_I* SourceImage() const { return m_sourceImage.Get(); }
 
   Obj<FileObject_I> m_fileObject;

@@ -62,8 +62,13 @@ uint32_t AsyncTextureLoad(AsyncTextureInfo* info) {
   Obj<Image_I> image = info->fileName.IsEmpty() ? Obj<Image_I>(Image_I::New()) : LoadImageCached(info->fileName);
   int32_t state = TextureHandle::kReady;
   if (image->GetWidth() == 0 || image->GetHeight() == 0 || image->GetBytesPerPixel() == 0) {
-    Log(LogOutPipe(), kLevelError, "TextureLoad: image file \"", info->fileName, "\" not found or format unsupported.");
-    state = TextureHandle::kFailed;
+    // A cube map is six files named after the texture: the engine loads its faces itself.
+    String face = info->fileName;
+    face.Append(".PZ", 3);
+    if (info->fileName.IsEmpty() || LoadImageCached(face)->GetFormat() == 0) {
+      Log(LogOutPipe(), kLevelError, "TextureLoad: image file \"", info->fileName, "\" not found or format unsupported.");
+      state = TextureHandle::kFailed;
+    }
   }
   info->image = image.Get();
   info->handle->Deliver(image.Get(), state);

@@ -14,11 +14,11 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   static void Define();
 
   WButton_I() {
-    m_dimension.x = -1;  // -1: the element's default size
-    m_dimension.y = -1;
-    m_resizeModeX = kResizeMin;
-    m_resizeModeY = kResizeMin;
-    m_clipChildren = true;
+    m_layout.dimension.x = -1;  // -1: the element's default size
+    m_layout.dimension.y = -1;
+    m_layout.resizeModeX = kResizeMin;
+    m_layout.resizeModeY = kResizeMin;
+    m_layout.clipChildren = true;
   }
 
   int32_t m_buttonMode = 0;

@@ -12,8 +12,8 @@ class WCheckBox_I : public EngineClass<WCheckBox_I, WControl_I, ClassId::WCheckB
   static void Define();
 
   WCheckBox_I() {
-    m_resizeModeX = kResizeMin;
-    m_resizeModeY = kResizeMin;
+    m_layout.resizeModeX = kResizeMin;
+    m_layout.resizeModeY = kResizeMin;
   }
 
   int32_t m_state = 0;

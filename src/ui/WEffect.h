@@ -8,10 +8,16 @@
 
 namespace PM {
 
+class Widget_I;
+
 class WEffect_I : public EngineClass<WEffect_I, Object_I, ClassId::WEffect, "WEffect"> {
  public:
   // Defines the class, then its own members.
   static void Define();
+
+  // The widget whose members the effect blends; held weakly, since the widget holds the effect.
+  Widget_I* GetOwner() const { return m_owner.Get(); }
+  void SetOwner(Widget_I* owner) { m_owner = owner; }
 
   int32_t m_blendTo = 0;
   float m_blendTime = 1.0f;
@@ -24,6 +30,7 @@ class WEffect_I : public EngineClass<WEffect_I, Object_I, ClassId::WEffect, "WEf
   Array<Vector4f> m_color;
   Array<int32_t> m_state;
   Array<String> m_sound;
+  WeakObj<Widget_I> m_owner;
 };
 
 }  // namespace PM

@@ -12,7 +12,6 @@ class WFrame_I : public EngineClass<WFrame_I, Widget_I, ClassId::WFrame, "WFrame
   static void Define();
 
   Obj<Widget_I> m_titleWidget;
-  bool m_clipChildren = false;
   int32_t m_dragCaps = 0;
 };
 

@@ -12,8 +12,8 @@ class WLabel_I : public EngineClass<WLabel_I, WControl_I, ClassId::WLabel, "WLab
   static void Define();
 
   WLabel_I() {
-    m_resizeModeX = kResizeMin;
-    m_resizeModeY = kResizeMin;
+    m_layout.resizeModeX = kResizeMin;
+    m_layout.resizeModeY = kResizeMin;
     m_focusTransparent = true;
   }
 };

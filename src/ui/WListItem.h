@@ -12,10 +12,10 @@ class WListItem_I : public EngineClass<WListItem_I, WButton_I, ClassId::WListIte
   static void Define();
 
   WListItem_I() {
-    m_resizeModeX = kResizeMinPercent;
-    m_resizeModeY = kResizeMin;
-    m_alignmentModeX = kAlignMin;
-    m_dimension.x = 1.0f;
+    m_layout.resizeModeX = kResizeMinPercent;
+    m_layout.resizeModeY = kResizeMin;
+    m_layout.alignmentModeX = kAlignMin;
+    m_layout.dimension.x = 1.0f;
   }
 };
 

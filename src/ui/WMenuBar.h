@@ -12,7 +12,7 @@ class WMenuBar_I : public EngineClass<WMenuBar_I, WSizer_I, ClassId::WMenuBar, "
   static void Define();
 
   WMenuBar_I() {
-    m_alignmentModeX = kAlignMin;
+    m_layout.alignmentModeX = kAlignMin;
     m_focusTransparent = false;
   }
 };

@@ -12,10 +12,10 @@ class WMenuItem_I : public EngineClass<WMenuItem_I, WButton_I, ClassId::WMenuIte
   static void Define();
 
   WMenuItem_I() {
-    m_resizeModeX = kResizeMinPercent;
-    m_resizeModeY = kResizeMin;
-    m_alignmentModeX = kAlignMin;
-    m_dimension.x = 1.0f;
+    m_layout.resizeModeX = kResizeMinPercent;
+    m_layout.resizeModeY = kResizeMin;
+    m_layout.alignmentModeX = kAlignMin;
+    m_layout.dimension.x = 1.0f;
   }
 
   bool m_showArrow = false;

@@ -12,8 +12,8 @@ class WPopup_I : public EngineClass<WPopup_I, WSizer_I, ClassId::WPopup, "WPopup
   static void Define();
 
   WPopup_I() {
-    m_alignmentModeX = kAlignMin;
-    m_alignmentModeY = kAlignMax;
+    m_layout.alignmentModeX = kAlignMin;
+    m_layout.alignmentModeY = kAlignMax;
     m_sizerMode = kSizerVertical;
     m_focusTransparent = false;
   }

@@ -12,8 +12,8 @@ class WProgress_I : public EngineClass<WProgress_I, WControl_I, ClassId::WProgre
   static void Define();
 
   WProgress_I() {
-    m_resizeModeX = kResizeMin;
-    m_resizeModeY = kResizeMin;
+    m_layout.resizeModeX = kResizeMin;
+    m_layout.resizeModeY = kResizeMin;
   }
 
   float m_progress = 0;

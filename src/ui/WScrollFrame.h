@@ -11,7 +11,7 @@ class WScrollFrame_I : public EngineClass<WScrollFrame_I, WFrame_I, ClassId::WSc
   // Defines the class, then its own members.
   static void Define();
 
-  WScrollFrame_I() { m_clipChildren = true; }
+  WScrollFrame_I() { m_layout.clipChildren = true; }
 
   int32_t m_scrollXMode = 1;
   int32_t m_scrollYMode = 1;

@@ -23,8 +23,8 @@ class WSizer_I : public EngineClass<WSizer_I, WControl_I, ClassId::WSizer, "WSiz
   static void Define();
 
   WSizer_I() {
-    m_resizeModeX = kResizeMin;
-    m_resizeModeY = kResizeMin;
+    m_layout.resizeModeX = kResizeMin;
+    m_layout.resizeModeY = kResizeMin;
     m_focusTransparent = true;
   }
   // Defines WSizer.SizerModeEnum.

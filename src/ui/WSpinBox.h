@@ -12,8 +12,8 @@ class WSpinBox_I : public EngineClass<WSpinBox_I, WControl_I, ClassId::WSpinBox,
   static void Define();
 
   WSpinBox_I() {
-    m_resizeModeX = kResizeMin;
-    m_resizeModeY = kResizeMin;
+    m_layout.resizeModeX = kResizeMin;
+    m_layout.resizeModeY = kResizeMin;
   }
 
   int32_t m_spinValue = 0;

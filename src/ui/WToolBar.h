@@ -12,10 +12,10 @@ class WToolBar_I : public EngineClass<WToolBar_I, WSizer_I, ClassId::WToolBar, "
   static void Define();
 
   WToolBar_I() {
-    m_resizeModeX = kResizeMinPercent;
-    m_alignmentModeX = kAlignCenter;
-    m_alignmentModeY = kAlignMax;
-    m_dimension.x = 1.0f;
+    m_layout.resizeModeX = kResizeMinPercent;
+    m_layout.alignmentModeX = kAlignCenter;
+    m_layout.alignmentModeY = kAlignMax;
+    m_layout.dimension.x = 1.0f;
     m_focusTransparent = false;
   }
 };

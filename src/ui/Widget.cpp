@@ -1,5 +1,8 @@
 #include "ui/Widget.h"
 
+#include <vector>
+
+#include "core/Log.h"
 #include "ui/UIElement.h"
 #include "ui/WEffect.h"
 #include "ui/WHandler.h"
@@ -7,24 +10,85 @@
 
 namespace PM {
 
+namespace {
+
+// The children of widgets being destroyed, released one at a time by the outermost destructor: a
+// chain of any depth is freed without one stack frame per level.
+thread_local std::vector<Obj<Widget_I>>* t_releasing = nullptr;
+
+void ReleaseChildren(Array<Obj<Widget_I>>& children) {
+  std::vector<Obj<Widget_I>> local;
+  std::vector<Obj<Widget_I>>& pending = t_releasing ? *t_releasing : local;
+  for (Obj<Widget_I>& child : children)
+    if (!child.IsNil()) pending.push_back(std::move(child));
+  children.Clear();
+  if (t_releasing) return;
+  t_releasing = &local;
+  while (!local.empty()) {
+    Obj<Widget_I> child = std::move(local.back());
+    local.pop_back();
+    child.Clear();  // may append the children of its own
+  }
+  t_releasing = nullptr;
+}
+
+ScriptObject* EffectAt(ScriptObject* o, uint32_t m, int32_t i) {
+  const Array<Obj<WEffect_I>>& a = static_cast<Widget_I*>(o)->m_effectArray;
+  if (i < 0) ReportBadIndex("Get", o, m, i, a.Count());
+  return i < 0 || i >= a.Count() ? NilScriptObject() : a[i].Get();
+}
+void SetEffectAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
+  if (!SetIndexOk(o, m, i, static_cast<Widget_I*>(o)->m_effectArray.Count())) return;
+  static_cast<Widget_I*>(o)->SetEffect(i, v);
+}
+int32_t EffectCount(ScriptObject* o, uint32_t) { return static_cast<Widget_I*>(o)->m_effectArray.Count(); }
+void RemoveEffects(ScriptObject* o, uint32_t, int32_t start, int32_t count) {
+  static_cast<Widget_I*>(o)->m_effectArray.Remove(start, count);
+}
+
+}  // namespace
+
+Widget_I::Widget_I() : m_style(WidgetStyle_I::GetDefaultStyle()) {}
+
+Widget_I::~Widget_I() {
+  if (!m_parent.IsNil()) LogError("~Widget_D: m_Parent!=NilObject!");
+  // Last child first; a child that has moved on to another parent keeps its link to it.
+  for (int32_t i = m_widgetArray.Count() - 1; i >= 0; --i) {
+    Widget_I* child = m_widgetArray[i].Get();
+    if (!IsNilObject(child) && child->m_parent.Get() == this) child->m_parent = nullptr;
+  }
+  ReleaseChildren(m_widgetArray);
+}
+
+void Widget_I::SetEffect(int32_t i, ScriptObject* v) {
+  if (!v || !v->IsA(WEffect_I::kClassId)) return;
+  if (i >= m_effectArray.Count()) m_effectArray.Grow(i + 1);
+  if (!m_effectArray[i].IsNil()) m_effectArray[i]->SetOwner(this);
+  auto* effect = static_cast<WEffect_I*>(v);
+  m_effectArray[i] = effect;
+  effect->SetOwner(this);
+}
+
 void Widget_I::Define() {
   const ClassDef row[] = {AbstractClass<Widget_I>(Object_I::kClassId, kName)};
   DefineClasses(row);
+  using L = WidgetLayout;
   const MemberDef members[] = {
-      FieldMember<&Widget_I::m_parent>(0x01FFF0D8, "Parent", 0x7),
-      FilledIndexedMember<&Widget_I::m_widgetArray>(0x02FFF0D8, "WidgetArray"),
+      AccessorMember<&Widget_I::GetParent, &Widget_I::SetParent>(kMemberWidgetParent, "Parent", 0x7),
+      IndexedAccessorMember<&Widget_I::GetChild, &Widget_I::SetChild, &Widget_I::ChildCount,
+                            &Widget_I::RemoveChildren>(kMemberWidgetWidgetArray, "WidgetArray"),
       FieldMember<&Widget_I::m_style>(0x03FFF0D8, "Style", 0x4),
       FieldMember<&Widget_I::m_element>(0x04FFF0D8, "Element"),
-      FieldMember<&Widget_I::m_visibility>(0x05FFF0D8, "Visibility"),
-      FieldMember<&Widget_I::m_position>(0x06FFF0D8, "Position"),
-      FieldMember<&Widget_I::m_dimension>(0x07FFF0D8, "Dimension"),
-      FieldMember<&Widget_I::m_resizeModeX, VEnum>(0x08FFF0D8, "ResizeModeX"),
-      FieldMember<&Widget_I::m_resizeModeY, VEnum>(0x09FFF0D8, "ResizeModeY"),
-      FieldMember<&Widget_I::m_resizeModeZ, VEnum>(0x0AFFF0D8, "ResizeModeZ"),
-      FieldMember<&Widget_I::m_alignmentModeX, VEnum>(0x0BFFF0D8, "AlignmentModeX"),
-      FieldMember<&Widget_I::m_alignmentModeY, VEnum>(0x0CFFF0D8, "AlignmentModeY"),
-      FieldMember<&Widget_I::m_alignmentModeZ, VEnum>(0x0DFFF0D8, "AlignmentModeZ"),
-      FieldMember<&Widget_I::m_inputVisibility>(0x0EFFF0D8, "InputVisibility"),
+      LayoutFieldMember<&L::visibility>(kMemberWidgetVisibility, "Visibility"),
+      LayoutFieldMember<&L::position>(0x06FFF0D8, "Position"),
+      LayoutFieldMember<&L::dimension>(0x07FFF0D8, "Dimension"),
+      LayoutFieldMember<&L::resizeModeX, VEnum>(0x08FFF0D8, "ResizeModeX"),
+      LayoutFieldMember<&L::resizeModeY, VEnum>(0x09FFF0D8, "ResizeModeY"),
+      LayoutFieldMember<&L::resizeModeZ, VEnum>(0x0AFFF0D8, "ResizeModeZ"),
+      LayoutFieldMember<&L::alignmentModeX, VEnum>(0x0BFFF0D8, "AlignmentModeX"),
+      LayoutFieldMember<&L::alignmentModeY, VEnum>(0x0CFFF0D8, "AlignmentModeY"),
+      LayoutFieldMember<&L::alignmentModeZ, VEnum>(0x0DFFF0D8, "AlignmentModeZ"),
+      LayoutFieldMember<&L::inputVisibility>(0x0EFFF0D8, "InputVisibility"),
       FieldMember<&Widget_I::m_focusTransparent>(0x0FFFF0D8, "FocusTransparent"),
       FieldMember<&Widget_I::m_enable>(0x10FFF0D8, "Enable"),
       FieldMember<&Widget_I::m_branchColor>(0x11FFF0D8, "BranchColor"),
@@ -34,7 +98,8 @@ void Widget_I::Define() {
       FieldMember<&Widget_I::m_userObject>(0x15FFF0D8, "UserObject", 0x4),
       FieldMember<&Widget_I::m_userWeakObject>(0x16FFF0D8, "UserWeakObject", 0x7),
       FilledIndexedMember<&Widget_I::m_handlerArray>(0x17FFF0D8, "HandlerArray", 0x4),
-      FilledIndexedMember<&Widget_I::m_effectArray>(0x18FFF0D8, "EffectArray"),
+      CallbackIndexedMember<VObject>(0x18FFF0D8, "EffectArray", &EffectAt, &SetEffectAt, &EffectCount,
+                                     &RemoveEffects),
       FieldMember<&Widget_I::m_childPriority>(0x19FFF0D8, "ChildPriority"),
       FieldMember<&Widget_I::m_modal>(0x1AFFF0D8, "Modal"),
       FieldMember<&Widget_I::m_widgetState>(0x1BFFF0D8, "WidgetState"),

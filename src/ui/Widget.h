@@ -1,56 +1,92 @@
 // The base of every W-class: the widget tree, the layout members, drawing order and event handlers.
-// Scripts create only derived classes.
+// Scripts create only derived classes; derived classes replace the virtual operations they need.
 #pragma once
 
 #include "classes/Object.h"
 #include "core/String.h"
 #include "ui/UIClass.h"
+#include "ui/WidgetLayout.h"
 
 namespace PM {
 
 class WidgetStyle_I;
 class UIElement_I;
+class FontStyle_I;
 class WHandler_I;
 class WEffect_I;
+class RenderEngine;
+struct WidgetDrawContext;
+struct WidgetInput;
 
-// Widget.ResizeModeEnum and Widget.AlignmentModeEnum values: each is its own member id.
+// Member ids of Widget that code sets through the member table.
 enum : uint32_t {
-  kClassWidgetResizeMode = 0xFFFFF0DA,
-  kResizeExact = 0x01FFF0DA,
-  kResizeMin = 0x02FFF0DA,
-  kResizePercent = 0x03FFF0DA,
-  kResizeMinPercent = 0x04FFF0DA,
-  kResizeMax = 0x05FFF0DA,
-  kClassWidgetAlignmentMode = 0xFFFFF0D9,
-  kAlignCenter = 0x01FFF0D9,
-  kAlignMin = 0x02FFF0D9,
-  kAlignMax = 0x03FFF0D9,
-  kAlignBlock = 0x04FFF0D9,
+  kMemberWidgetParent = 0x01FFF0D8,
+  kMemberWidgetWidgetArray = 0x02FFF0D8,
+  kMemberWidgetVisibility = 0x05FFF0D8,
 };
+
+// How deep the layout, drawing and destruction walks follow a widget tree; deeper branches are skipped
+// with an Error line. Real interfaces nest a few dozen levels.
+constexpr int32_t kMaxWidgetDepth = 256;
+// How many handler-to-widget forwardings one event may pass through before it is dropped.
+constexpr int32_t kMaxEventForwarding = 32;
 
 class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget"> {
  public:
+  Widget_I();
+  ~Widget_I();
+
   // Defines the class, then its own members.
   static void Define();
-
   // Defines the two layout enumerations of the class.
   static void DefineResizeModeEnum();
   static void DefineAlignmentModeEnum();
+
+  // Minimum-size pass over the subtree (bottom-up); returns this widget's record.
+  virtual WidgetLayout* CalcDimMin();
+  virtual void CopyLayoutData(WidgetLayout* out) { *out = m_layout; }
+  virtual WidgetLayout* GetLayoutData() { return &m_layout; }
+  // Commit pass over the subtree (top-down) inside the parent record.
+  virtual void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize);
+  // Commit of this widget alone: size, position, world matrix, input flags and clip from the parent.
+  virtual void CommitLayout(const WidgetLayout* parent, int32_t keepSize);
+  // Draws the widget, or defers it when its DrawPriority lies above the context's level.
+  virtual void Draw(WidgetDrawContext* context, RenderEngine* engine);
+  // The input pass's entry and the widget's own input step; nothing until the input dispatch is built.
+  virtual void TraverseInput(WidgetDrawContext* context, WidgetInput* input);
+  virtual void ProcessInput(WidgetDrawContext* context, WidgetInput* input);
+  // Orders the children by ascending ChildPriority (nil last).
+  virtual void SortChildren();
+  // Raises a WEvent on the widget; input may be null.
+  virtual void SendEvent(uint32_t event, WidgetInput* input);
+  virtual void RemoveChild(Widget_I* child);
+  virtual void CompactChildren();
+  // The element that draws the widget: Element, else the style's element for the widget's own class.
+  virtual UIElement_I* GetUIElement();
+  virtual FontStyle_I* GetFontStyle();
+  // The class's own drawing: draws the widget, then calls Draw of each child. Empty in the base.
+  virtual void DrawSelf(WidgetDrawContext* context, RenderEngine* engine);
+
+  // The Parent member: nil detaches; a widget moves the widget under it (a popup under a button
+  // becomes its sub menu); the widget itself or one of its descendants is refused.
+  Widget_I* GetParent() const { return m_parent.Get(); }
+  void SetParent(Widget_I* parent);
+  // The WidgetArray member, element by element.
+  Widget_I* GetChild(int32_t i) const;
+  void SetChild(int32_t i, Widget_I* child);
+  int32_t ChildCount() const { return m_widgetArray.Count(); }
+  void RemoveChildren(int32_t start, int32_t count);
+  // The EffectArray member's Set: effects only, others are ignored.
+  void SetEffect(int32_t i, ScriptObject* effect);
+
+  // Is `ancestor` this widget or above it, following parent links and child arrays.
+  bool IsSelfOrBelow(const Widget_I* ancestor) const;
 
   WeakObj<Widget_I> m_parent;
   Array<Obj<Widget_I>> m_widgetArray;
   Obj<WidgetStyle_I> m_style;
   Obj<UIElement_I> m_element;
-  uint32_t m_visibility = 1;
-  Vector3f m_position{0, 0, 0};
-  Vector3f m_dimension{0, 0, 0};
-  uint32_t m_resizeModeX = kResizeExact;
-  uint32_t m_resizeModeY = kResizeExact;
-  uint32_t m_resizeModeZ = kResizeExact;
-  uint32_t m_alignmentModeX = kAlignCenter;
-  uint32_t m_alignmentModeY = kAlignCenter;
-  uint32_t m_alignmentModeZ = kAlignMin;
-  uint32_t m_inputVisibility = 1;
+  WidgetLayout m_layout;
   bool m_focusTransparent = false;
   bool m_enable = true;
   Vector4f m_branchColor{1, 1, 1, 1};
@@ -65,5 +101,20 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   bool m_modal = false;
   int32_t m_widgetState = -1;
 };
+
+// A member over a field of a widget's layout record (Field: a pointer to a WidgetLayout field); Tag
+// overrides the value type as for FieldMember.
+template <auto Field, class Tag = void>
+MemberDef LayoutFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
+  using F = typename DataMemberOf<decltype(Field)>::Field;
+  using T = std::conditional_t<std::is_void_v<Tag>, TagOf<F>, Tag>;
+  struct Access {
+    static F& Ref(ScriptObject* o) { return static_cast<Widget_I*>(o)->m_layout.*Field; }
+    static typename T::Value Read(ScriptObject* o) { return typename T::Value(Ref(o)); }
+    static void Write(ScriptObject* o, const typename T::Value& v) { Ref(o) = F(v); }
+  };
+  using Th = SingleThunks<T, Access>;
+  return MakeMemberDef<T, kShapeSingle>(id, name, flags | FormFlags<T, kShapeSingle>(), Th::GetFn(), Th::SetFn());
+}
 
 }  // namespace PM

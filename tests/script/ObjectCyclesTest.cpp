@@ -20,7 +20,7 @@ constexpr const char* kCycles =
     "N:a.Next N:b; N:b.Next N:a;\n"
     "L:list.Items << L:list; L:list.Items << N:a;\n"
     "WFrame:w.UserObject WFrame:w;\n"
-    "WFrame:v.WidgetArray << WFrame:v;\n"
+    "WFrame:v.UserObject WFrame:u; WFrame:u.WidgetArray << WFrame:v;\n"
     "N:chain.Next N:tail; N:tail.Next N:self;\n";
 
 TEST_F(ObjectCyclesTest, CyclesGoWithTheirEngine) {

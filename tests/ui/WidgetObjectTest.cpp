@@ -110,10 +110,12 @@ TEST_F(UITableTest, ObjectReferencesKeepTheirClass) {
   Obj<ScriptObject> element = Make(0x0E8), handler = Make(0x0BC);
   MemberSet<VObject>(frame, 0x03FFF0D8, style);
   MemberSet<VObject>(frame, 0x04FFF0D8, element);
-  MemberSet<VObject>(frame, 0x01FFF0D8, child);  // a weak link: does not keep the child alive
+  Obj<ScriptObject> holder = Make(0x0DB);
+  MemberSet<VObject>(frame, 0x01FFF0D8, holder);  // a weak link: the holder keeps the frame, not back
   EXPECT_EQ(MemberGet<VObject>(frame, 0x03FFF0D8), style.Get());
   EXPECT_EQ(MemberGet<VObject>(frame, 0x04FFF0D8), element.Get());
-  EXPECT_EQ(MemberGet<VObject>(frame, 0x01FFF0D8), child.Get());
+  EXPECT_EQ(MemberGet<VObject>(frame, 0x01FFF0D8), holder.Get());
+  MemberSet<VObject>(frame, 0x01FFF0D8, nullptr);
   EXPECT_EQ(TakeLog(), "");
 
   // A font style is no UI element: refused and stored as nil.

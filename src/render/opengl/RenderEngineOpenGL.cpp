@@ -221,13 +221,12 @@ ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject*, bool) {
   return SOK;
 }
 
-ResultCode RenderEngineOpenGL_D::SetTextureBlendOp(ScriptObject*, int32_t) {
-  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::SetTextureBlendOp: not supported yet.");
-  return SOK;
-}
-
 void RenderEngineOpenGL_D::DeInitializeRenderEngine() {
   Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine()");
+  for (int i = m_liveTextures.Count() - 1; i >= 0; --i) {
+    if (i < m_liveTextures.Count()) m_liveTextures[i]->Unload();
+  }
+  UnloadTextures();
   for (int i = m_liveCaches.Count() - 1; i >= 0; --i) {
     if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
   }

@@ -13,10 +13,14 @@
 #include "render/engine/RenderEngine.h"
 #include "render/opengl/OpenGLExtensions.h"
 #include "render/opengl/OpenGLState.h"
+#include "render/opengl/TextureHandleOpenGL.h"
 
 namespace PM {
 
 class RenderPolygonCacheOpenGL;
+class TextureHandleOpenGL;
+class Texture_I;
+class ShaderTexture_I;
 
 // What GetDC gives on this platform: the window, its display and the pixel formats of its visual.
 struct OpenGLDeviceContext {
@@ -96,6 +100,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // Textures, system information and counters.
   void SetImagePath(const String& path) override { m_textureSettings.ImagePath = path; }
   void GetSystemReport(String* out) override;
+  void SetTexture(int32_t unit, ScriptObject* texture) override;
+  void UnloadTextures() override;
   int32_t GetTextureCount() override { return m_textureCount; }
   int32_t GetTextureMemory() override { return m_textureBytes; }
   int32_t GetTextureDownloadBytes() override { return m_textureDownloadBytes; }
@@ -133,6 +139,13 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   virtual ResultCode I6_CreateRenderBufferARB();
   virtual ResultCode SetSwapInterval(int32_t interval);
 
+  // The GL internal format and accounting bits of a texture type name (a ".pmf" file's first string).
+  void ChooseTextureFormat(const String& typeName, GLenum* format, int32_t* bits, int32_t bytesPerPixel);
+  // Sends the image (and its mip levels when asked) to the texture bound to `target`, reduced to the size
+  // limits; the bytes the driver holds for it.
+  int32_t DownloadImage(GLenum target, GLenum format, int32_t bits, GLenum sourceFormat, bool mipMaps,
+                        Image_I* image, int32_t alphaMode);
+
   // For tests and the statistics: the records as the engine holds them.
   const RenderFormatInfo& Format() const { return m_format; }
   const TextureSettingsInfo& TextureSettings() const { return m_textureSettings; }
@@ -144,12 +157,15 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   int32_t TextureUnitCount() const { return m_textureUnits; }
   const Vector4f& DefaultColor() const { return m_defaultColor; }
   int32_t LiveCacheCount() const { return m_liveCaches.Count(); }
+  int32_t LiveTextureCount() const { return m_liveTextures.Count(); }
+  int32_t UnloadedTextureCount() const { return m_unloadedTextures.Count(); }
   int32_t UnloadedCacheCount() const { return m_unloadedCaches.Count(); }
   bool IsGenericFormat() const { return m_genericFormat != 0; }
   const float* ModelViewClipRect() const { return m_clipRectModelView; }
 
  private:
   friend class RenderPolygonCacheOpenGL;
+  friend class TextureHandleOpenGL;
 
   const OpenGLAPI& GL() const { return OpenGLAPI::Instance(); }
   bool HasContext() const { return m_context != nullptr; }
@@ -167,7 +183,14 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
   void ApplyShaderRenderState(ScriptObject* shader);
+  // Binds the expression's texture on the unit with the environment mode, its coordinate stream in the
+  // pass state and its coordinate transform as the texture matrix.
+  void TextureOnUnit(int32_t unit, ShaderTexture_I* expression, GLint environment);
   void DebugShapeBegin(bool depthTest, float lineWidth);
+  void DownloadTexture(Texture_I* texture, TextureHandleOpenGL* handle);
+  void DownloadFallback(Texture_I* texture, TextureHandleOpenGL* handle);
+  void ApplyTextureParameters(GLenum target, Texture_I* texture, bool mipMaps, bool checked);
+  void SetAnisotropy(GLenum target, Texture_I* texture, bool checked);
   void DebugShapeEnd();
 
   TextureSettingsInfo m_textureSettings;
@@ -205,6 +228,9 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   int32_t m_genericFormat = 0;
   int32_t m_pixelFormatWidth = -1;
   int32_t m_pixelFormatHeight = -1;
+  Array<Ptr<TextureHandleOpenGL>> m_liveTextures;
+  Array<Ptr<TextureHandleOpenGL>> m_unloadedTextures;
+  float m_frameLoadTime = 0.0f;  // seconds of synchronous loading this frame
   Array<Ptr<RenderPolygonCacheOpenGL>> m_liveCaches;
   Array<Ptr<RenderPolygonCacheOpenGL>> m_unloadedCaches;
   int32_t m_latchedPrimitives = -1;

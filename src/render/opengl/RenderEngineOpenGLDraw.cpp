@@ -8,6 +8,7 @@
 #include "core/Vector2f.h"
 
 #include "core/Log.h"
+#include "render/opengl/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 
@@ -198,8 +199,7 @@ void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPol
   }
   if (!cache) {
     cache = NewCounted<Cache>(this);
-    cache->m_listIndex = m_liveCaches.Count();
-    m_liveCaches.Append(Ptr<Cache>(cache));
+    AppendLive(m_liveCaches, cache);
     *slot = cache;
   }
   const void* arrays[Cache::kStreamCount];

@@ -18,6 +18,7 @@ ResultCode RenderEngineOpenGL_D::ClearBuffer(const ChannelClearInfo* clear) {
   m_textureDownloadBytes = 0;
   m_textureLoadCount = 0;
   m_perFrameWord = 0;
+  m_frameLoadTime = 0.0f;
   ++m_frameNumber;
   if (!m_context || !clear) return ENotActive;
   const OpenGLAPI& gl = GL();

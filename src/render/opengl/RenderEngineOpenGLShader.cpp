@@ -5,6 +5,9 @@
 #include "render/RenderMaterial.h"
 #include "render/RenderShader.h"
 #include "render/ShaderPhong.h"
+#include "render/ShaderTexture.h"
+#include "render/Texture2D.h"
+#include "scene/BaseTransform.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {
@@ -37,6 +40,28 @@ void RenderEngineOpenGL_D::ApplyShaderRenderState(ScriptObject* shader) {
   }
 }
 
+void RenderEngineOpenGL_D::TextureOnUnit(int32_t unit, ShaderTexture_I* expression, GLint environment) {
+  const OpenGLAPI& gl = GL();
+  if (unit > 0 && m_ext.glActiveTextureARB) m_ext.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
+  m_passState.Words[ShaderPassState::kTexCoordStream0 + std::min(unit, 1)] =
+      0x10000u + uint32_t(expression->m_texCoordSource);
+  SetTexture(unit, expression->m_texture.Get());
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+  for (GLenum coord : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) gl.glDisable(coord);
+  // The texture matrix: the coordinate transform's local matrix, else the identity.
+  gl.glMatrixMode(GL_TEXTURE);
+  ScriptObject* node = expression->m_texCoordTransform.Get();
+  ScriptObject* s = Present(node) && node->IsA(TNode_I::kClassId) ? static_cast<TNode_I*>(node)->GetSNode() : nullptr;
+  if (Present(s) && s->IsA(SBaseTransform_I::kClassId)) {
+    const Matrix4f local = static_cast<SBaseTransform_I*>(s)->GetLocalMatrix();
+    gl.glLoadMatrixf(local.m);
+  } else {
+    gl.glLoadIdentity();
+  }
+  gl.glMatrixMode(GL_MODELVIEW);
+  if (unit > 0 && m_ext.glActiveTextureARB) m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
 int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject*, bool) { return 0; }
 int32_t RenderEngineOpenGL_D::SetShaderBump(ScriptObject*, bool) { return 0; }
 
@@ -57,9 +82,14 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   if (!Present(s->m_surface.Get())) return 1;
   if (ambientDrew) return 0;
   m_passState.Clear();
-  // Unit 0 draws untextured until textures are downloaded.
-  gl.glDisable(GL_TEXTURE_2D);
-  gl.glDisable(GL_BLEND);
+  // Colour on unit 0: a texture expression textures it, anything else draws untextured.
+  ScriptObject* colorExpression = surface ? surface->m_color.Get() : nullptr;
+  if (Present(colorExpression) && colorExpression->IsA(ShaderTexture_I::kClassId)) {
+    TextureOnUnit(0, static_cast<ShaderTexture_I*>(colorExpression), GL_MODULATE);
+  } else {
+    gl.glDisable(GL_TEXTURE_2D);
+    gl.glDisable(GL_BLEND);
+  }
   m_passState.Words[2] = 0x20000;
   if (surface && m_textureUnits > 1 &&
       (Present(surface->m_ambient.Get()) || (Present(surface->m_bump.Get()) && m_ext.Has(kGL_EXT_texture_env_dot3)))) {

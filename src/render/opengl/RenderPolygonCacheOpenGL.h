@@ -30,11 +30,12 @@ class RenderPolygonCacheOpenGL final : public RenderPolygonCache {
   uint32_t Buffer(int stream) const { return m_buffer[stream]; }
   int32_t Size(int stream) const { return m_size[stream]; }
 
+  int32_t m_listIndex = -1;  // position in the owner's live list
+
  private:
   friend class RenderEngineOpenGL_D;
 
   RenderEngineOpenGL_D* m_owner;
-  int32_t m_listIndex = -1;
   uint32_t m_dirty = 0xFFFFFFFFu;
   int32_t m_size[kStreamCount] = {};
   uint32_t m_buffer[kStreamCount] = {};

@@ -10,6 +10,7 @@
 
 #include "platform/PlatformWindow.h"
 #include "platform/WindowClass.h"
+#include "render/FontTexture2D.h"
 #include "render/RenderChannel.h"
 #include "render/engine/FrameStatisticsUpdate.h"
 #include "render/opengl/RenderEngineOpenGL.h"
@@ -20,88 +21,10 @@
 #include "support/LogCapture.h"
 #include "support/RecordingRenderEngine.h"
 #include "support/TestEnv.h"
+#include "opengl/OpenGLEngineFixture.h"
 
 namespace PM::Test {
 namespace {
-
-constexpr int kSide = 64;
-intptr_t Quiet(PlatformWindow*, uint32_t, uintptr_t, intptr_t) { return 0; }
-
-class OpenGLEngineTest : public EngineWorldTest {
- protected:
-  void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
-    setenv("PM_REGISTRY_FILE", m_dir.File("registry.txt").c_str(), 1);
-    EngineWorldTest::SetUp();
-    ASSERT_TRUE(RegisterWindowClass("PelmoraEngineTest", CS_OWNDC, &Quiet));
-    WindowCreateInfo info;
-    info.className = "PelmoraEngineTest";
-    info.title = "engine";
-    info.width = kSide;
-    info.height = kSide;
-    m_window = CreatePlatformWindow(info);
-    ASSERT_NE(m_window, nullptr);
-    m_handle = RenderEngine::Create(1);
-    ASSERT_TRUE(m_handle);
-    m_format.Width = m_format.Height = kSide;
-    m_format.DepthBits = 24;
-    m_format.StencilBits = 8;
-  }
-  void TearDown() override {
-    m_handle.Clear();
-    if (m_window) DestroyPlatformWindow(m_window);
-    UnregisterWindowClass("PelmoraEngineTest");
-    if (!IsSkipped()) EngineWorldTest::TearDown();
-    unsetenv("PM_REGISTRY_FILE");
-  }
-  RenderEngineOpenGL_D& E() { return *static_cast<RenderEngineOpenGL_D*>(m_handle->Engine()); }
-  const OpenGLAPI& GL() { return OpenGLAPI::Instance(); }
-  void Open(int32_t maxUnits = 2) {
-    TextureSettingsInfo t;
-    t.MaxTextureUnit = maxUnits;
-    ASSERT_EQ(E().InitializeRenderWindow(&t, &m_format, m_window), SOK);
-  }
-  GLint Int(GLenum name) {
-    GLint v = -1;
-    GL().glGetIntegerv(name, &v);
-    return v;
-  }
-  bool On(GLenum name) {
-    GLboolean v = 2;
-    GL().glGetBooleanv(name, &v);
-    return v != 0;
-  }
-  template <class F>
-  F Proc(const char* name) {
-    return reinterpret_cast<F>(GL().GetProcAddress(name));
-  }
-  void Clear(float grey = 0.0f) {
-    ChannelClearInfo c;
-    c.ColorClearValue[0] = c.ColorClearValue[1] = c.ColorClearValue[2] = grey;
-    c.StencilClearEnable = true;
-    ASSERT_EQ(E().ClearBuffer(&c), SOK);
-  }
-  // An orthographic view of (-1, 1) x (-1, 1), model-view identity.
-  void Flat() {
-    E().SetProjectionMatrix(&kIdentityMatrix4f);
-    E().SetModelViewMatrix(&kIdentityMatrix4f);
-  }
-  std::vector<uint8_t> Pixels() {
-    Array<uint8_t> a;
-    E().ReadColorBuffer(&a);
-    return std::vector<uint8_t>(a.Data(), a.Data() + a.Count());
-  }
-  R8G8B8A8 At(int x, int y) {
-    const std::vector<uint8_t> p = Pixels();
-    const size_t i = (size_t(y) * kSide + size_t(x)) * 3;
-    return {p[i], p[i + 1], p[i + 2], 255};
-  }
-
-  TempDir m_dir;
-  PlatformWindow* m_window = nullptr;
-  Ptr<RenderEngine_I> m_handle;
-  RenderFormatInfo m_format;
-};
 
 TEST_F(OpenGLEngineTest, SetUpRefusalsAndTextureUnits) {
   {
@@ -521,6 +444,69 @@ TEST(OpenGLFrameStatistics, RingOfEqualSamples) {
   EXPECT_EQ(s.Samples[1], INT32_MAX);
   EXPECT_EQ(kSevenSegmentDigits[8], 0x7F);
   EXPECT_EQ(kSevenSegmentDigits[1] & 0x24, 0x24);
+}
+
+}  // namespace
+}  // namespace PM::Test
+
+namespace PM::Test {
+namespace {
+
+// Text laid out by a font texture and drawn through the engine, with and without a shadow, against the
+// reference images (each channel within 3).
+TEST_F(OpenGLEngineTest, FontTextMatchesItsReference) {
+  Open();
+  for (bool shadow : {false, true}) {
+    SCOPED_TRACE(shadow);
+    Obj<ScriptObject> o = Make("FontTexture2D");
+    auto* font = static_cast<FontTexture2D_I*>(o.Get());
+    font->m_fontName = "DejaVu Sans";
+    font->m_characterSize = {0, 16};
+    if (shadow) font->m_fakeShadow = {1, -1};
+    const char* lines[2] = {"Hello,", "W\xF6rld \xA9"};
+    std::vector<Vector3f> positions;
+    std::vector<Vector2f> coords;
+    for (int line = 0; line < 2; ++line) {
+      const int32_t n = int32_t(std::strlen(lines[line]));
+      positions.resize(positions.size() + 4 * size_t(n));
+      coords.resize(coords.size() + 4 * size_t(n));
+      ASSERT_EQ(font->BuildTextQuads(lines[line], n, positions.data() + positions.size() - 4 * n,
+                                     coords.data() + coords.size() - 4 * n, {16, 16}, {3, 40.0f - 22.0f * line, 0}),
+                4 * n);
+    }
+    std::vector<uint32_t> indices(positions.size());
+    for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint32_t(i);
+    PolygonData d;
+    d.PrimType = PrimTypeId(4);
+    d.PrimCount = int32_t(positions.size() / 4);
+    d.IndexCount = d.VertexCount = int32_t(positions.size());
+    d.IndexArray = indices.data(), d.VertexArray = positions.data(), d.TexCoordArray0 = coords.data();
+    Matrix4f projection = kIdentityMatrix4f;
+    projection[0] = projection[5] = 2.0f / kSide;
+    projection[12] = projection[13] = -1.0f;
+    Clear(0.2f);
+    E().SetProjectionMatrix(&projection);
+    E().SetModelViewMatrix(&kIdentityMatrix4f);
+    E().BeginPass(0);
+    E().SetTexture(0, font);
+    E().DrawPolygonData(&d, nullptr);
+    Image_I* drawn = E().GetColorBufferImage();
+    ASSERT_NE(drawn, nullptr);
+    const std::string reference = std::string(PM_SOURCE_DIR "/tests/render/reference/") +
+                                  (shadow ? "font_shadow" : "font_text");  // the importer adds ".png"
+    if (std::getenv("PM_WRITE_REFERENCES")) {
+      ASSERT_EQ(drawn->ExportFile(String((reference + ".png").c_str())), SOK);
+    }
+    Obj<Image_I> want(Image_I::New());
+    ASSERT_EQ(want->ImportFile(String(reference.c_str())), SOK) << reference;
+    ASSERT_EQ(want->GetWidth(), kSide);
+    ASSERT_EQ(want->GetBytesPerPixel(), 3);
+    int beyond = 0;
+    for (int i = 0; i < kSide * kSide * 3; ++i) beyond += std::abs(int(want->GetData()[i]) - int(drawn->GetData()[i])) > 3;
+    EXPECT_LE(beyond, kSide * kSide * 3 / 500);
+    E().SetTexture(0, NilScriptObject());
+    font->ReleaseData(1);
+  }
 }
 
 }  // namespace
