@@ -1,6 +1,9 @@
 // StripifyTriangles against meshoptimizer's meshopt_stripify (restart index 0: it stitches with degenerate
 // triangles as well) on real meshes from Debian's libcgal-demo, in the file's triangle order and after
-// meshopt_optimizeVertexCache. Counters: indices emitted per triangle and time per triangle.
+// meshopt_optimizeVertexCache, and on two shapes that crowd one vertex or one edge at 1,000 and 100,000
+// triangles: a fan (0, i+1, i+2), as in a cylinder cap, and triangles (0, 1, i+2) on one edge. The time per
+// triangle of each shape stays flat from 1,000 to 100,000. Counters: indices emitted per triangle and time per
+// triangle.
 #include <benchmark/benchmark.h>
 #include <meshoptimizer.h>
 
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "core/Array.h"
+#include "core/Log.h"
 #include "geometry/Stripifier.h"
 #include "support/OffMesh.h"
 
@@ -34,11 +38,26 @@ std::vector<int32_t> Split4(const std::vector<int32_t>& in) {
   return out;
 }
 
+// "fan-N" and "edge-N": N triangles around vertex 0, or on the edge (0, 1).
+std::vector<int32_t> Crowded(const std::string& name) {
+  bool fan = name.starts_with("fan-");
+  int n = std::stoi(name.substr(name.find('-') + 1));
+  std::vector<int32_t> out;
+  for (int32_t i = 0; i < n; ++i) out.insert(out.end(), {0, fan ? i + 1 : 1, i + 2});
+  return out;
+}
+
 const std::vector<int32_t>& Mesh(const std::string& name, bool cacheOrdered) {
   static std::map<std::pair<std::string, bool>, std::vector<int32_t>> meshes;
   auto key = std::make_pair(name, cacheOrdered);
   if (meshes.count(key)) return meshes[key];
-  std::vector<int32_t> m = name == "bunny00-x16" ? Split4(Split4(Test::CgalMesh("bunny00"))) : Test::CgalMesh(name);
+  std::vector<int32_t> m;
+  if (name == "bunny00-x16")
+    m = Split4(Split4(Test::CgalMesh("bunny00")));
+  else if (name.starts_with("fan-") || name.starts_with("edge-"))
+    m = Crowded(name);
+  else
+    m = Test::CgalMesh(name);
   if (cacheOrdered && !m.empty()) {
     int32_t vertices = 0;
     for (int32_t v : m) vertices = std::max(vertices, v + 1);
@@ -60,6 +79,7 @@ void Ours(benchmark::State& state, const std::string& name, bool cacheOrdered) {
   if (m.empty()) return state.SkipWithError("libcgal-demo's meshes are not installed");
   Array<int32_t> in, lengths, out;
   for (int32_t v : m) in.Append(v);
+  g_LogLevel = kLevelError;  // the crowded edge's Warn, once per run
   for (auto _ : state) {
     StripifyTriangles(in, lengths, out);
     benchmark::DoNotOptimize(out.Data());
@@ -93,6 +113,13 @@ int Register() {
       benchmark::RegisterBenchmark(("Meshopt/" + tail).c_str(), Meshopt, std::string(mesh), ordered)
           ->Unit(benchmark::kMillisecond);
     }
+  for (const char* shape : {"fan-1000", "fan-100000", "edge-1000", "edge-100000"}) {
+    std::string tail = std::string(shape) + "/file";
+    benchmark::RegisterBenchmark(("Stripify/" + tail).c_str(), Ours, std::string(shape), false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("Meshopt/" + tail).c_str(), Meshopt, std::string(shape), false)
+        ->Unit(benchmark::kMillisecond);
+  }
   return 0;
 }
 const int kRegistered = Register();

@@ -2,16 +2,21 @@
 // steps (and the limit projection) that build the levels, and the re-evaluation of the positions from
 // the base points, against the peer's topology refinement with interpolation and its interpolation alone;
 // and a whole mesh into level-2 triangle geometry against the peer's refinement and interpolation.
+// Our steps make each point's weight list over the base points; the like-for-like peer of that is
+// OpenSubdiv's stencil tables (BM_OsdRefineStencils), refine + interpolate computes positions only.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
 #include "core/Module.h"
 #include "geometry/MeshToSubDiv.h"
 #include "geometry/SubDivGeometry.h"
-#include "peer/OsdPeer.h"
+#include "peer/OsdStencils.h"
 
 namespace {
 
@@ -112,8 +117,67 @@ void BM_OsdInterpolate(benchmark::State& state) {
   SetLabel(state);
 }
 
+// The limit stencils at the located places against the peer's own limit of its last level: the places
+// are right when the two agree (checked once a case, before the timing).
+void CheckLimitPlaces(const TestMesh& m, int levels, const LimitLocations& at, const Far::LimitStencilTable& table) {
+  const auto refiner = MakeRefiner(m, levels);
+  const std::vector<OsdPoint> limit = Limit(*refiner, Interpolate(*refiner, m.positions).back());
+  std::vector<OsdPoint> base, out(size_t(table.GetNumStencils()));
+  for (const Vector3f& p : m.positions) base.push_back({p.x, p.y, p.z});
+  table.UpdateValues(base.data(), out.data());
+  double worst = 0;
+  for (size_t i = 0; i < out.size(); ++i) {
+    const OsdPoint& a = out[i];
+    const OsdPoint& b = limit[size_t(at.vertex[i])];
+    worst = std::max({worst, double(std::fabs(a.x - b.x)), double(std::fabs(a.y - b.y)), double(std::fabs(a.z - b.z))});
+  }
+  std::fprintf(stderr, "limit stencils against the refined limit: largest difference %.2g\n", worst);
+  if (out.size() != limit.size() || worst > 1e-3) {
+    std::fprintf(stderr, "the limit stencils are not at the level's vertices\n");
+    std::abort();
+  }
+}
+
+// The peer's stencil tables, built from the base mesh like our weight lists: without the limit, the
+// uniformly refined topology and the stencils of the last level's vertices over the base points; with
+// it, the base refined adaptively and the limit stencils at the places of the last level's vertices
+// (the places are found once, before the timing).
+void BM_OsdRefineStencils(benchmark::State& state) {
+  const TestMesh& m = MeshOf(state.range(0));
+  const int levels = int(state.range(1));
+  const bool limit = state.range(2) != 0;
+  LimitLocations at;
+  if (limit) at = LocateLastLevel(*MakeRefiner(m, levels));
+  int64_t stencils = 0, weights = 0;
+  bool checked = !limit;
+  auto keep = [&](const auto& table) {
+    stencils = table.GetNumStencils();
+    weights = int64_t(table.GetWeights().size());
+    benchmark::DoNotOptimize(table.GetWeights().data());
+  };
+  for (auto _ : state) {
+    if (limit) {
+      const auto r = MakeBaseRefiner(m);
+      r->RefineAdaptive(Far::TopologyRefiner::AdaptiveOptions(levels));
+      const auto table = LimitStencils(*r, at);
+      if (!checked) {
+        state.PauseTiming();
+        CheckLimitPlaces(m, levels, at, *table);
+        checked = true;
+        state.ResumeTiming();
+      }
+      keep(*table);
+    } else {
+      keep(*LevelStencils(*MakeRefiner(m, levels)));
+    }
+  }
+  state.counters["weights_per_point"] = double(weights) / double(stencils);
+  SetLabel(state);
+}
+
 BENCHMARK(BM_OursSteps)->Apply(Cases);
 BENCHMARK(BM_OsdRefineInterpolate)->Apply(Cases);
+BENCHMARK(BM_OsdRefineStencils)->Apply(Cases);
 BENCHMARK(BM_OursEvaluate)->Apply(Cases);
 BENCHMARK(BM_OsdInterpolate)->Apply(Cases);
 

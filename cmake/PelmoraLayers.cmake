@@ -67,6 +67,8 @@ foreach(entry ${PM_LAYERS})
   if(srcs)
     add_library(pm_${name} OBJECT ${srcs})
     target_include_directories(pm_${name} PRIVATE ${dirs})
+    # Built for the one shared library, whose functions nobody interposes (see the library target).
+    target_compile_options(pm_${name} PRIVATE -fno-semantic-interposition)
     if(PM_LAYER_TARGETS_BELOW)
       target_link_libraries(pm_${name} PRIVATE ${PM_LAYER_TARGETS_BELOW})
     endif()

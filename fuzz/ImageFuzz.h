@@ -1,10 +1,9 @@
-// The image readers over a memory view: any bytes give an image or a refusal; what is read is a whole
-// image within the size limit of 1 to 4 bytes per pixel (BMG may also hold a 0-byte image).
+// The image readers over a memory view: any bytes give an image or a refusal; what is read is a whole,
+// non-empty image within the size limit of 1 to 4 bytes per pixel, and a refusal leaves the image empty.
 #pragma once
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include "core/Log.h"
 #include "render/engine/Image.h"
@@ -21,7 +20,7 @@ inline int FuzzImageFile(const char* name, const uint8_t* data, size_t size) {
   int w = image->GetWidth(), h = image->GetHeight(), bpp = image->GetBytesPerPixel();
   if (w < 0 || h < 0 || w > kImageMaxSide || h > kImageMaxSide || bpp < 0 || bpp > 4) abort();
   if (image->DataBytes() != size_t(w) * size_t(h) * size_t(bpp)) abort();
-  bool bmg = std::strstr(name, ".bmg") != nullptr;
-  if (r == SOK && bpp == 0 && !bmg) abort();
+  if (r == SOK && (w == 0 || h == 0 || bpp == 0)) abort();
+  if (r != SOK && (w != 0 || h != 0 || bpp != 0 || image->GetMipMap())) abort();
   return 0;
 }

@@ -2,7 +2,13 @@
 //   pm-image convert IN OUT [--png16]   read IN (.bmg, .png, .jp2), write OUT (.bmg, .png, .tga)
 //   pm-image info IN                    size, bytes per pixel, mip levels and the MD5 of the pixels
 // The log goes to standard error. Exit 0 on success, 1 when reading or writing failed, 2 for a bad
-// command line.
+// command line. A conversion writes a new file beside OUT and renames it over OUT only once it is whole,
+// so a failed one leaves OUT as it was.
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,7 +17,9 @@
 #include "core/LogPipe.h"
 #include "core/MD5.h"
 #include "core/Module.h"
+#include "platform/SafeFile.h"
 #include "render/engine/Image.h"
+#include "storage/FileStream.h"
 #include "storage/Streams.h"
 
 namespace {
@@ -37,14 +45,61 @@ bool Load(Image_I& image, const char* path) {
   return true;
 }
 
+bool KnownOutput(const char* out) {
+  const char* dot = std::strrchr(out, '.');
+  if (!dot || std::strchr(dot, '/')) return false;
+  for (const char* ext : {".bmg", ".png", ".tga"})
+    if (strcasecmp(dot, ext) == 0) return true;
+  return false;
+}
+
+// Writes the image to a new file in OUT's folder, then renames it over OUT. OUT itself must be missing or a
+// regular file of one link, as the library's own writers demand: a link, folder or special file is refused.
+bool Write(Image_I& image, const char* out, bool png16) {
+  int error = 0;
+  mode_t mode = 0666;
+  int existing = OpenRegularFile(out, O_WRONLY, error);
+  if (existing >= 0) {
+    struct stat st;
+    if (fstat(existing, &st) == 0) mode = st.st_mode & 07777;
+    close(existing);
+  } else if (error != ENOENT) {
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out, OpenFailureText(error));
+    return false;
+  } else {
+    mode_t mask = umask(0);
+    umask(mask);
+    mode &= ~mask;
+  }
+  std::string path(out);
+  size_t slash = path.rfind('/');
+  std::string temp = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." + std::to_string(getpid()) + ".tmp";
+  unlink(temp.c_str());  // left over from an earlier run of the same id
+  int fd = OpenRegularFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, error);
+  if (fd < 0) {
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out, OpenFailureText(error));
+    return false;
+  }
+  bool ok = fchmod(fd, mode) == 0;
+  {
+    StreamPipeRef pipe(NewCounted<FileStream>(fd, kModeWrite, temp.c_str()));
+    ok = ok && image.ExportFileToStream(String(out), pipe.Get(), 0, png16 ? 1 : 0) == SOK;
+    ok = ok && fsync(fd) == 0;
+  }  // closes the file
+  if (ok && rename(temp.c_str(), out) == 0) return true;
+  unlink(temp.c_str());
+  std::fprintf(stderr, "pm-image: cannot write \"%s\"\n", out);
+  return false;
+}
+
 int Convert(const char* in, const char* out, bool png16) {
-  Obj<Image_I> image(Image_I::New());
-  if (!Load(*image, in)) return 1;
-  if (image->ExportFile(String(out), 0, png16 ? 1 : 0) != SOK) {
-    std::fprintf(stderr, "pm-image: cannot write \"%s\"\n", out);
+  if (!KnownOutput(out)) {
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": the output extensions known are .bmg, .png and .tga\n", out);
     return 1;
   }
-  return 0;
+  Obj<Image_I> image(Image_I::New());
+  if (!Load(*image, in)) return 1;
+  return Write(*image, out, png16) ? 0 : 1;
 }
 
 int Info(const char* in) {

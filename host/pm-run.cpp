@@ -29,6 +29,7 @@
 #include "render/RenderSystemTraverse.h"
 #include "render/Texture.h"
 #include "render/dialog/GraphicsSetupDialog.h"
+#include "render/dialog/GraphicsSetupDialogX11.h"
 #include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
@@ -61,6 +62,7 @@ const char kUsage[] =
     "  --stats          print the render statistics after the last frame\n"
     "  --graphics-setup after the scripts, show the graphics configuration dialog for the pipe \"Pipe\" and\n"
     "                   print its result and the video and texture memory figures\n"
+    "  --dialogs x11    dialogs wait for a person in X11 windows (by default they answer at once)\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
     "  --help           this text\n"
@@ -82,6 +84,7 @@ struct Options {
   long passes = -1;        // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
+  bool x11Dialogs = false;
   std::vector<std::pair<bool, std::string>> effects;  // smoke (else fire), TSpriteGeometry name
 };
 
@@ -129,6 +132,7 @@ const OptionRow kOptions[] = {
     {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
     {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
     {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }},
+    {"--dialogs", true, [](Options& o, const char* v) { return o.x11Dialogs = std::strcmp(v, "x11") == 0; }},
     {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
 };
@@ -381,6 +385,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
+  if (options.x11Dialogs) InstallX11DialogHandlers();
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));

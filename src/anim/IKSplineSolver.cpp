@@ -161,6 +161,7 @@ void IKSplineSolver(TreeUpdate& update, TIKSplineHandle_I* handle) {
     Matrix4f mNew = Product(mj, RowRotation(q));
     mNew.SetRow(3, jointPos);
     j->SetModelViewMatrix(mNew);
+    update.StoreWorldMatrix(j, j->m_matrixFrame);
     j->SetMatrixVersion(update.m_stamp);
 
     const Matrix4f saved = update.m_current;

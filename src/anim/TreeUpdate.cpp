@@ -11,6 +11,7 @@
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
 #include "geometry/MeshGroup.h"
+#include "geometry/PolygonGeometry.h"
 
 namespace PM {
 
@@ -22,8 +23,8 @@ void TreeUpdate::UpdateChildren(TBranch_I* node) {
 }
 
 void TreeUpdate::UpdateNode(TNode_I* node) {
-  if (m_depth >= kMaxDepth) {
-    if (!m_depthReported) LogError("TreeUpdate: tree deeper than ", kMaxDepth, " levels below \"", node->m_name, "\"; not updated.");
+  if (m_depth >= kMaxTreeDepth) {
+    if (!m_depthReported) ReportTreeTooDeep("TreeUpdate", node, "not updated.");
     m_depthReported = true;
     return;
   }
@@ -95,13 +96,40 @@ void TreeUpdate::UpdateNode(TNode_I* node) {
       break;
     default:
       // Geometry keeps its bounds in step with its S-node: every frame when dynamic, once otherwise.
-      if (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty()) node->OnUpdate();
+      if (m_boundsPass && (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty()))
+        UpdateBounds(node);
       break;
   }
   --m_depth;
 }
 
+void TreeUpdate::UpdateBounds(TNode_I* node) {
+  if (node->GetClassID() != TPolygonGeometry_I::kClassId) {
+    node->OnUpdate();
+    return;
+  }
+  const ScriptObject* s = node->GetSNode();
+  if (s == m_boundsSource && s) {
+    node->m_boundingSphere = m_boundsSphere;
+    return;
+  }
+  node->OnUpdate();
+  if (s && s->IsA(SPolygonGeometry_I::kClassId)) {
+    m_boundsSource = s;
+    m_boundsSphere = node->m_boundingSphere;
+  }
+}
+
+void TreeUpdate::StoreWorldMatrix(TBaseTransform_I* t, uint32_t stampBefore) const {
+  // In the world-space pass the model-view matrix is the world matrix. The drawing pass keeps what
+  // that pass stored this frame and derives the rest (the nodes it stopped before once the camera
+  // was placed) from the view.
+  if (m_worldPass) t->m_worldMatrix = t->m_modelViewMatrix;
+  else if (stampBefore != (m_stamp ^ 0x80000000u)) t->m_worldMatrix.SetProductAffine(t->m_modelViewMatrix, m_toWorld);
+}
+
 void TreeUpdate::Transform(TBaseTransform_I* node) {
+  const uint32_t stampBefore = node->m_matrixFrame;
   SBaseTransform_I* s = SNodeOf<SBaseTransform_I>(node);
   Matrix4f mv;
   node->SetModelViewMatrix(s ? s->ApplyLocalMatrix(m_current, mv) : m_current);
@@ -114,8 +142,11 @@ void TreeUpdate::Transform(TBaseTransform_I* node) {
       if (TIKSplineHandle_I* spline = As<TIKSplineHandle_I>(node)) {
         IKSplineSolver(*this, spline);
       } else {
+        TJoint_I* start = As(h->m_startJoint);
+        const uint32_t startStampBefore = start ? start->m_matrixFrame : 0;
         SolveIKChain(h, m_stamp, m_root);
-        if (TJoint_I* start = As(h->m_startJoint)) {
+        if (start) {
+          if (start->m_matrixFrame == m_stamp) StoreWorldMatrix(start, startStampBefore);
           const Matrix4f saved = m_current;
           const Matrix4f startMatrix = start->m_modelViewMatrix;
           for (int32_t i = 0; i < start->ChildCount(); ++i) {
@@ -128,6 +159,7 @@ void TreeUpdate::Transform(TBaseTransform_I* node) {
     }
   }
 
+  StoreWorldMatrix(node, stampBefore);
   node->SetMatrixVersion(m_stamp);
   const Matrix4f saved = m_current;
   m_current = node->m_modelViewMatrix;
@@ -160,12 +192,16 @@ void TreeUpdate::RunPass(TreeUpdatePass& pass) {
   m_stamp = constraintPass ? pass.frame ^ 0x80000000u : pass.frame;
   m_logWaits = false;
   m_current = m_root = pass.parentMatrix;
+  m_worldPass = constraintPass;
+  m_toWorld.SetInverseAffine(pass.parentMatrix);
   m_waiting.Clear();
   m_particles.Clear();
   m_soundEmitters.Clear();
   m_soundReceivers.Clear();
   m_depth = 0;
   m_depthReported = false;
+  m_boundsPass = pass.kind == TreeUpdatePass::kTree;
+  m_boundsSource = nullptr;
 
   if (TNode_I* root = As<TNode_I>(pass.root)) UpdateNode(root);
   const TBaseTransform_I* camera = constraintPass ? As<TBaseTransform_I>(pass.camera) : nullptr;

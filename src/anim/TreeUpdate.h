@@ -10,14 +10,13 @@
 #include "anim/Constraint.h"
 #include "render/TreeUpdateHook.h"
 #include "scene/IKHandle.h"
+#include "scene/TreeDepth.h"
 
 namespace PM {
 
 class TreeUpdate {
  public:
   static constexpr int32_t kSweeps = 100;
-  // Deeper trees are cut off with an error rather than overflowing the stack.
-  static constexpr int32_t kMaxDepth = 4096;
 
   // Runs one pass over pass.root and hands the collected particle and sound nodes back.
   void RunPass(TreeUpdatePass& pass);
@@ -32,6 +31,9 @@ class TreeUpdate {
   void UpdateConstraint(Constraint_I* c, TNode_I* owner);
 
   bool IsCurrent(const TBaseTransform_I* t) const { return t->m_matrixFrame == m_stamp; }
+  // Stores t's WorldMatrix from its new model-view matrix; `stampBefore` is t's matrix stamp before
+  // this pass touched it.
+  void StoreWorldMatrix(TBaseTransform_I* t, uint32_t stampBefore) const;
   // The model-view matrix of the node's parent transform, or the pass's root matrix.
   const Matrix4f& ParentMatrix(const TNode_I* node) const;
 
@@ -46,6 +48,8 @@ class TreeUpdate {
   uint32_t m_stamp = 0;
   Matrix4f m_current = kIdentityMatrix4f;  // the parent matrix of the node being updated
   Matrix4f m_root = kIdentityMatrix4f;     // the pass's starting matrix
+  Matrix4f m_toWorld = kIdentityMatrix4f;  // carries a model-view matrix of this pass into world space
+  bool m_worldPass = false;                // the world-space ("UpdateConstraint") pass
   Array<Obj<TNode_I>> m_waiting;
   Array<Obj<ScriptObject>> m_particles, m_soundEmitters, m_soundReceivers;
   bool m_logWaits = false;
@@ -74,8 +78,18 @@ class TreeUpdate {
   enum WritePart { kWriteRotation, kWriteTranslation, kWriteBoth };
   void WriteOwner(TBaseTransform_I* owner, const Matrix4f& mv, WritePart part);
 
+  // Refreshes a geometry's bounds from its S-node (see m_boundsPass and m_boundsSource).
+  void UpdateBounds(TNode_I* node);
+
   std::vector<Contribution> m_contributions;  // scratch of UpdateConstraint
-  int32_t m_depth = 0;
+  // Bounds are refreshed in the drawing pass only: the constraint pass culls nothing, and the drawing
+  // pass of the same frame follows it.
+  bool m_boundsPass = true;
+  // A polygon geometry's sphere depends on its S-node alone, which nothing in a pass changes: instances
+  // that share one S-node take the sphere the last computation left here instead of recomputing it.
+  const ScriptObject* m_boundsSource = nullptr;
+  Spheref m_boundsSphere;
+  int32_t m_depth = 0;  // levels below the pass's root; deeper than kMaxTreeDepth is cut off, not recursed
   bool m_depthReported = false;
 };
 

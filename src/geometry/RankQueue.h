@@ -30,24 +30,32 @@ class RankQueue {
     std::push_heap(h.begin(), h.end(), std::greater<int32_t>());
     if (rank > m_top) m_top = rank;
   }
-  // Removes and returns the lowest item of the highest rank; -1 when none is left.
-  int32_t Take() {
+  // The lowest item of the highest rank, left in place; -1 when none is left.
+  int32_t Peek() {
     for (; m_top >= 0; --m_top) {
       Array<int32_t>& h = m_heaps[m_top];
       while (h.Count()) {
         int32_t item = h[0];
+        if (m_rank[item] == m_top) return item;
         std::pop_heap(h.begin(), h.end(), std::greater<int32_t>());
         h.Remove(h.Count() - 1);
-        if (m_rank[item] == m_top) {
-          m_rank[item] = -1;
-          return item;
-        }
       }
     }
     return -1;
   }
+  // Removes and returns the lowest item of the highest rank; -1 when none is left.
+  int32_t Take() {
+    int32_t item = Peek();
+    if (item < 0) return -1;
+    Array<int32_t>& h = m_heaps[m_top];
+    std::pop_heap(h.begin(), h.end(), std::greater<int32_t>());
+    h.Remove(h.Count() - 1);
+    m_rank[item] = -1;
+    return item;
+  }
   void Remove(int32_t item) { m_rank[item] = -1; }
   bool Has(int32_t item) const { return m_rank[item] >= 0; }
+  int Rank(int32_t item) const { return m_rank[item]; }  // -1 once taken
 
  private:
   Array<Array<int32_t>> m_heaps;

@@ -1,51 +1,14 @@
 // Cutting committed strips into cache-sized pieces and ordering pieces and left-over triangles greedily by
-// simulated cache hits. Scores live in rank queues updated only for what a vertex entering or leaving the
-// cache touches, so no step looks at all faces or all pieces.
+// simulated cache hits, through a queue updated only for what a vertex entering or leaving the cache touches.
 #include <algorithm>
 
-#include "geometry/RankQueue.h"
+#include "geometry/CacheHitQueue.h"
 #include "geometry/Stripifier_D.h"
 #include "geometry/VertexCache.h"
 
 namespace PM {
 
 namespace {
-
-// For each vertex, the owners (faces or pieces) of its vertex slots, in one array.
-struct VertexOwners {
-  Array<int32_t> start;  // vertex -> first entry; start[vertices] is the end
-  Array<int32_t> owner;
-  template <class ForEachSlot>
-  VertexOwners(int vertices, int slots, ForEachSlot forEachSlot) {
-    start.SetCountFill(vertices + 1, 0);
-    forEachSlot([&](int32_t v, int32_t) { ++start[v + 1]; });
-    for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
-    owner.SetCountNoCopy(slots);
-    Array<int32_t> at(start);
-    forEachSlot([&](int32_t v, int32_t who) { owner[at[v]++] = who; });
-  }
-};
-
-// Owners whose score changed during one placement, each listed once.
-struct Changed {
-  Array<int32_t> list;
-  Array<uint8_t> in;
-  explicit Changed(int owners) { in.SetCountFill(owners, 0); }
-  void Add(int32_t who) {
-    if (!in[who]) {
-      in[who] = 1;
-      list.Append(who);
-    }
-  }
-  template <class Fn>
-  void Flush(Fn fn) {
-    for (int32_t who : list) {
-      in[who] = 0;
-      fn(who);
-    }
-    list.Remove(0, list.Count());
-  }
-};
 
 // Feeds a face's vertices into the cache in v0, v1, v2 order and passes each vertex that entered (+1) or
 // left (-1) to `moved`.
@@ -85,24 +48,17 @@ void Stripifier_D::OrderTriangleList() {
     for (int i = 0; i < n; ++i)
       for (int32_t v : m_faces[m_triList[i]].v) slot(v, i);
   });
-  RankQueue queue(4, n);
-  Array<int32_t> hits;
-  hits.SetCountFill(n, 0);
-  Changed changed(n);
+  Array<int32_t> rankTable, rankRow;
+  for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
+  rankRow.SetCountFill(n, 0);
+  CacheHitQueue queue(owners, n, 4, rankTable, rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<int32_t> ordered;
   ordered.Reserve(n);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
     ordered.Append(m_triList[i]);
-    CacheFace(cache, m_faces[m_triList[i]], [&](int32_t v, int delta) {
-      for (int k = owners.start[v]; k < owners.start[v + 1]; ++k) {
-        int32_t who = owners.owner[k];
-        if (!queue.Has(who)) continue;
-        hits[who] += delta;
-        changed.Add(who);
-      }
-    });
-    changed.Flush([&](int32_t who) { queue.Set(who, hits[who]); });
+    CacheFace(cache, m_faces[m_triList[i]], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    queue.Flush();
   }
   m_triList = ordered;
 }
@@ -138,7 +94,7 @@ void Stripifier_D::OrderPieces() {
     int linked = 0;
     for (int i = 0; i < m_pieces[p].count; ++i) {
       int32_t f = m_pieceFaces[m_pieces[p].first + i];
-      for (int32_t edge : m_faces[f].edge) linked += OtherFace(edge, f) >= 0;
+      for (int32_t o : m_faces[f].across) linked += o >= 0;
     }
     float cost = float(linked) / float(m_pieces[p].count);
     if (cost < bestCost) {
@@ -152,26 +108,18 @@ void Stripifier_D::OrderPieces() {
       for (int i = 0; i < m_pieces[p].count; ++i)
         for (int32_t v : m_faces[m_pieceFaces[m_pieces[p].first + i]].v) slot(v, p);
   });
-  RankQueue queue(rank + 1, n);
-  Array<int32_t> hits;
-  hits.SetCountFill(n, 0);
-  Changed changed(n);
+  Array<int32_t> rankRow;
+  rankRow.SetCountNoCopy(n);
+  for (int p = 0; p < n; ++p) rankRow[p] = m_pieces[p].count * row;
+  CacheHitQueue queue(owners, n, rank + 1, rankOf, rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<StripPiece> ordered;
   ordered.Reserve(n);
   auto place = [&](int32_t p) {
     ordered.Append(m_pieces[p]);
-    for (int i = 0; i < m_pieces[p].count; ++i) {
-      CacheFace(cache, m_faces[m_pieceFaces[m_pieces[p].first + i]], [&](int32_t v, int delta) {
-        for (int k = owners.start[v]; k < owners.start[v + 1]; ++k) {
-          int32_t who = owners.owner[k];
-          if (!queue.Has(who)) continue;
-          hits[who] += delta;
-          changed.Add(who);
-        }
-      });
-    }
-    changed.Flush([&](int32_t who) { queue.Set(who, rankOf[m_pieces[who].count * row + hits[who]]); });
+    for (int i = 0; i < m_pieces[p].count; ++i)
+      CacheFace(cache, m_faces[m_pieceFaces[m_pieces[p].first + i]], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    queue.Flush();
   };
   queue.Remove(first);
   place(first);

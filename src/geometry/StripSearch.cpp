@@ -22,9 +22,8 @@ inline void Mark(NvFaceInfo& f, int32_t s, int32_t e) {
 inline bool InStrip(const NvFaceInfo& f, int32_t s) { return f.testStripId == s || f.stripId == s; }
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
-}  // namespace
-
-int32_t Stripifier_D::GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) const {
+// The face's first vertex (in v0, v1, v2 order) that is neither a nor b; -1 when there is none.
+int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) {
   for (int k = 0; k < 3; ++k) {
     int32_t v = face.v[k];
     if (v == a || v == b) continue;
@@ -41,21 +40,15 @@ int32_t Stripifier_D::GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face)
   return -1;
 }
 
-int32_t Stripifier_D::OtherFace(int32_t edge, int32_t face) const {
-  const NvEdgeInfo& e = m_edges[edge];
-  return e.face0 == face ? e.face1 : e.face0;
-}
-
-// The face across edge (x, y) of `face`, when it runs that edge the other way: a strip's alternation can only
+// The face across edge (x, y) of `f`, when it runs that edge the other way: a strip's alternation can only
 // keep both windings when its neighbours are oriented alike.
-int32_t Stripifier_D::GrowAcross(int32_t face, int32_t x, int32_t y) const {
-  const NvFaceInfo& f = m_faces[face];
+inline int32_t GrowAcross(const Array<NvFaceInfo>& faces, const NvFaceInfo& f, int32_t x, int32_t y) {
   for (int k = 0; k < 3; ++k) {
     int32_t a = f.v[k], b = f.v[Next3(k)];
     if (!((a == x && b == y) || (a == y && b == x))) continue;
-    int32_t o = OtherFace(f.edge[k], face);
+    int32_t o = f.across[k];
     if (o < 0) return -1;
-    const NvFaceInfo& g = m_faces[o];
+    const NvFaceInfo& g = faces[o];
     for (int j = 0; j < 3; ++j)
       if (g.v[j] == b && g.v[Next3(j)] == a) return o;
     return -1;
@@ -63,24 +56,20 @@ int32_t Stripifier_D::GrowAcross(int32_t face, int32_t x, int32_t y) const {
   return -1;
 }
 
-bool Stripifier_D::Unique(const NvFaceInfo& face) const {
-  return m_vertexStamp[face.v[0]] != m_stamp || m_vertexStamp[face.v[1]] != m_stamp ||
-         m_vertexStamp[face.v[2]] != m_stamp;
-}
-
-void Stripifier_D::StampVertices(const NvFaceInfo& face) {
-  for (int32_t v : face.v) m_vertexStamp[v] = m_stamp;
-}
+}  // namespace
 
 // Follows the strip from `start` across (x, y), appending and marking each face taken.
 int32_t Stripifier_D::GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s, int32_t e, Array<int32_t>& faces) {
   int32_t cur = start;
-  for (int32_t next = GrowAcross(cur, x, y); next >= 0; next = GrowAcross(cur, x, y)) {
+  uint32_t* stamp = m_vertexStamp.Data();
+  for (int32_t next = GrowAcross(m_faces, m_faces[cur], x, y); next >= 0;
+       next = GrowAcross(m_faces, m_faces[cur], x, y)) {
     NvFaceInfo& f = m_faces[next];
-    if (IsMarked(f, e) || !Unique(f)) break;
+    // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
+    if (IsMarked(f, e) || (stamp[f.v[0]] == m_stamp && stamp[f.v[1]] == m_stamp && stamp[f.v[2]] == m_stamp)) break;
     faces.Append(next);
     Mark(f, s, e);
-    StampVertices(f);
+    for (int32_t v : f.v) stamp[v] = m_stamp;
     int32_t z = GetNextIndex(x, y, f);
     x = y;
     y = z;
@@ -99,7 +88,7 @@ void Stripifier_D::GrowStrip(NvStripInfo& strip) {
   m_backward.Remove(0, m_backward.Count());
   NvFaceInfo& start = m_faces[strip.startFace];
   Mark(start, s, e);
-  StampVertices(start);
+  for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
   m_forward.Append(strip.startFace);
   const NvEdgeInfo& edge = m_edges[strip.startEdge];
   int32_t a = strip.toV1 ? edge.v0 : edge.v1, b = strip.toV1 ? edge.v1 : edge.v0;
@@ -114,24 +103,57 @@ void Stripifier_D::GrowStrip(NvStripInfo& strip) {
 }
 
 bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
-  for (int32_t edge : m_faces[face].edge) {
-    int32_t o = OtherFace(edge, face);
+  for (int32_t o : m_faces[face].across)
     if (o >= 0 && InStrip(m_faces[o], stripId)) return true;
-  }
   return false;
 }
 
-// The start of the strip after `prev` in the same experiment, from the edges at the vertex its start edge leads to.
-bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) const {
+// The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
+int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
+  int32_t to = slot;
+  while (to < end && m_aliveTo[to] != to) to = m_aliveTo[to];
+  while (slot < to) {
+    int32_t up = m_aliveTo[slot];
+    m_aliveTo[slot] = to;
+    slot = up;
+  }
+  return to;
+}
+
+// The first slot at or after `slot` whose edge may still serve experiment `e`. The slots passed over in it are
+// pointed at the answer, so no slot is passed twice in one experiment.
+int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
+  int32_t to = NextAlive(slot, end);
+  while (to < end && m_skipStamp[to] == e) to = NextAlive(m_skipTo[to], end);
+  for (int32_t at = NextAlive(slot, end); at < to;) {
+    int32_t up = m_skipTo[at];
+    m_skipTo[at] = to;
+    at = NextAlive(up, end);
+  }
+  return to;
+}
+
+// The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
+// to with one face not taken yet and the other not in `prev`.
+bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
   const NvEdgeInfo& startEdge = m_edges[prev.startEdge];
   int32_t v = prev.toV1 ? startEdge.v1 : startEdge.v0;
   int32_t s = prev.stripId, e = prev.experimentId;
-  for (int32_t ei = m_edgeHead[v]; ei >= 0;) {
+  int32_t end = m_searchStart[v + 1];
+  for (int32_t slot = NextUsable(m_searchStart[v], end, e); slot < end; slot = NextUsable(slot + 1, end, e)) {
+    int32_t ei = m_searchEdge[slot];
     const NvEdgeInfo& ed = m_edges[ei];
+    const NvFaceInfo &f0 = m_faces[ed.face0], &f1 = m_faces[ed.face1];
+    bool marked0 = IsMarked(f0, e), marked1 = IsMarked(f1, e);
+    if (marked0 && marked1) {  // stays so for the rest of the experiment
+      m_skipStamp[slot] = e;
+      m_skipTo[slot] = slot + 1;
+      continue;
+    }
     int32_t untouched = -1;
-    if (ed.face0 >= 0 && !InStrip(m_faces[ed.face0], s) && ed.face1 >= 0 && !IsMarked(m_faces[ed.face1], e))
+    if (!InStrip(f0, s) && !marked1)
       untouched = ed.face1;
-    else if (ed.face1 >= 0 && !InStrip(m_faces[ed.face1], s) && ed.face0 >= 0 && !IsMarked(m_faces[ed.face0], e))
+    else if (!InStrip(f1, s) && !marked0)
       untouched = ed.face0;
     if (untouched >= 0) {
       next.startFace = untouched;
@@ -139,9 +161,21 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) con
       next.toV1 = SharesEdge(untouched, s) ? ed.v0 == v : ed.v1 == v;
       return true;
     }
-    ei = ed.v0 == v ? ed.next0 : ed.next1;
   }
   return false;
+}
+
+// Drops from the search, for good, the edges of a newly committed face whose two faces are now both committed.
+void Stripifier_D::RetireEdges(int32_t face) {
+  const NvFaceInfo& f = m_faces[face];
+  for (int k = 0; k < 3; ++k) {
+    if (f.across[k] < 0 || m_faces[f.across[k]].stripId < 0) continue;  // most often: no need to look further
+    int32_t ei = f.edge[k];
+    const NvEdgeInfo& ed = m_edges[ei];
+    if (ed.face1 < 0 || m_faces[ed.face0].stripId < 0 || m_faces[ed.face1].stripId < 0) continue;
+    for (int32_t slot : {m_edgeSlot[2 * ei], m_edgeSlot[2 * ei + 1]})
+      if (m_aliveTo[slot] == slot) m_aliveTo[slot] = slot + 1;
+  }
 }
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
@@ -169,7 +203,7 @@ int32_t Stripifier_D::FindStartPoint() {
     m_firstReset = false;
     for (int32_t f = 0; f < n && start < 0; ++f) {
       int open = 0;
-      for (int32_t edge : m_faces[f].edge) open += OtherFace(edge, f) < 0;
+      for (int32_t o : m_faces[f].across) open += o < 0;
       if (open >= 2) start = f;
     }
   }
@@ -181,6 +215,7 @@ int32_t Stripifier_D::FindStartPoint() {
 }
 
 void Stripifier_D::Commit() {
+  int32_t committed = m_trialFaces.Count();
   for (int i = 0; i < m_trial.Count(); ++i) {
     NvStripInfo strip = m_trial[i];
     strip.experimentId = -1;
@@ -194,6 +229,7 @@ void Stripifier_D::Commit() {
     }
     m_strips.Append(strip);
   }
+  for (int32_t j = m_stripFaces.Count() - committed; j < m_stripFaces.Count(); ++j) RetireEdges(m_stripFaces[j]);
 }
 
 // Grows one experiment from its first strip with fresh ids; its strips and faces are left in the trial arrays.

@@ -8,21 +8,22 @@
 
 namespace PM {
 
-// One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0).
+// One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0), across
+// the face on the other side of each edge (-1 for none), so growing a strip never reads an edge record.
 struct NvFaceInfo {
   int32_t v[3];
   int32_t edge[3];
+  int32_t across[3];
   int32_t stripId;       // committed strip, -1 for none
   int32_t testStripId;   // strip of the experiment that last took it
   int32_t experimentId;  // experiment that last took it, -1 once committed
   int32_t roundStamp;    // search round in which it last served as a start face
 };
 
-// One undirected edge with its first two faces and its links in the two per-vertex edge lists.
+// One undirected edge with its first two faces.
 struct NvEdgeInfo {
   int32_t face0, face1;  // face1 -1 while the edge has one face
   int32_t v0, v1;        // in the order of the first face
-  int32_t next0, next1;  // next edge in v0's and in v1's list, -1 at the end
 };
 
 // One strip: its start, and its faces as a range of the face pool it was grown into.
@@ -38,7 +39,8 @@ struct StripPiece {
   int32_t first, count;
 };
 
-class Stripifier_D {
+// Hidden: used only inside the library, so calls between its steps bind directly.
+class __attribute__((visibility("hidden"))) Stripifier_D {
  public:
   Stripifier_D(int cacheSize, int minStripLength) : m_cacheSize(cacheSize), m_minStripLength(minStripLength) {}
 
@@ -54,15 +56,14 @@ class Stripifier_D {
  private:
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  void BuildSearchLists();
   // -- growing strips
-  int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) const;
-  int32_t OtherFace(int32_t edge, int32_t face) const;
-  int32_t GrowAcross(int32_t face, int32_t x, int32_t y) const;
-  bool Unique(const NvFaceInfo& face) const;
-  void StampVertices(const NvFaceInfo& face);
   int32_t GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s, int32_t e, Array<int32_t>& faces);
   void GrowStrip(NvStripInfo& strip);
-  bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next) const;
+  bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next);
+  int32_t NextAlive(int32_t slot, int32_t end);
+  int32_t NextUsable(int32_t slot, int32_t end, int32_t e);
+  void RetireEdges(int32_t face);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
@@ -78,9 +79,16 @@ class Stripifier_D {
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
   Array<int32_t> m_vertexOf;   // dense vertex id -> input index
-  Array<int32_t> m_edgeHead;   // dense vertex id -> first edge of its list
   Array<NvFaceInfo> m_faces;
   Array<NvEdgeInfo> m_edges;
+
+  // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
+  // m_searchEdge[m_searchStart[v] .. m_searchStart[v + 1]), and edge e sits at slots m_edgeSlot[2e], [2e + 1].
+  Array<int32_t> m_searchStart, m_searchEdge, m_edgeSlot;
+  // Skip links, shortened as they are followed: m_aliveTo[slot] == slot while the slot's edge may serve the
+  // search, otherwise a later slot to go on from (both faces committed: for good). m_skipTo[slot] does the same
+  // within experiment m_skipStamp[slot] (both faces taken in it).
+  Array<int32_t> m_aliveTo, m_skipStamp, m_skipTo;
   Array<int32_t> m_free;       // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it

@@ -1,5 +1,6 @@
-// Faces and edges of the stripifier: dense vertex ids, the exact-order duplicate test, the edge records with
-// their per-vertex lists, and the Warn on a third triangle at an edge.
+// Faces and edges of the stripifier: dense vertex ids, the exact-order duplicate test, the edge records, the
+// face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
+// edge's second.
 #include <cstring>
 
 #include "core/Log.h"
@@ -82,13 +83,12 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
   MapVertices(indices, dense);
   int triangles = dense.Count() / 3;
-  int vertices = m_vertexOf.Count();
 
-  m_edgeHead.SetCountFill(vertices, -1);
   m_faces.Reserve(triangles);
   m_edges.Reserve(triangles * 3 / 2 + 16);
   IndexTable faceTable(triangles);
   IndexTable edgeTable(triangles * 3 / 2 + 16);
+  int32_t crowded = 0;  // triangles left off an edge that already had two
   for (int t = 0; t < triangles; ++t) {
     const int32_t* v = &dense[3 * t];
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
@@ -97,7 +97,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     auto sameFace = [&](int32_t at) { return std::memcmp(m_faces[at].v, v, sizeof(int32_t) * 3) == 0; };
     if (faceTable.FindOrAdd(key, f, sameFace) >= 0) continue;
     NvFaceInfo& face = m_faces.AppendNew();
-    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, -1, -1, 0};
+    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}, -1, -1, -1, 0};
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       uint32_t lo = uint32_t(x < y ? x : y), hi = uint32_t(x < y ? y : x);
@@ -111,24 +111,61 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
         NvEdgeInfo& ed = m_edges[found];
         if (ed.face1 < 0) {
           ed.face1 = f;
-        } else {
-          LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences");
+        } else if (crowded++ == 0) {
           const NvFaceInfo& other = m_faces[ed.face1];
-          LogDebug("BuildStripifyInfo: face 1 of the edge is ", m_vertexOf[other.v[0]], " ", m_vertexOf[other.v[1]], " ",
-                   m_vertexOf[other.v[2]]);
+          LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
+                   m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
         }
         m_faces[f].edge[k] = found;
       } else {
-        m_edges.Append(NvEdgeInfo{f, -1, x, y, m_edgeHead[x], m_edgeHead[y]});
-        m_edgeHead[x] = m_edgeHead[y] = e;
+        m_edges.Append(NvEdgeInfo{f, -1, x, y});
         m_faces[f].edge[k] = e;
       }
     }
   }
+  if (crowded > 0) {
+    LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
+            crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
+  }
+  // A face's neighbour across an edge is the edge's other face; a face beyond an edge's second sees face 0.
+  for (int32_t f = 0; f < m_faces.Count(); ++f) {
+    NvFaceInfo& face = m_faces[f];
+    for (int k = 0; k < 3; ++k) {
+      const NvEdgeInfo& ed = m_edges[face.edge[k]];
+      face.across[k] = ed.face0 == f ? ed.face1 : ed.face0;
+    }
+  }
+  BuildSearchLists();
   // Sentinel at the end of the free-face chain.
   m_free.Reserve(m_faces.Count() + 1);
   for (int i = 0; i <= m_faces.Count(); ++i) m_free.Append(i);
-  m_vertexStamp.SetCountFill(vertices, 0);
+  m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+}
+
+// Each vertex's edges with two faces, newest first: the order in which the search must try them.
+void Stripifier_D::BuildSearchLists() {
+  int vertices = m_vertexOf.Count();
+  m_searchStart.SetCountFill(vertices + 1, 0);
+  for (const NvEdgeInfo& ed : m_edges) {
+    if (ed.face1 < 0) continue;
+    ++m_searchStart[ed.v0 + 1];
+    ++m_searchStart[ed.v1 + 1];
+  }
+  for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
+  int slots = m_searchStart[vertices];
+  m_searchEdge.SetCountNoCopy(slots);
+  m_edgeSlot.SetCountFill(2 * m_edges.Count(), -1);
+  Array<int32_t> at(m_searchStart);
+  for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
+    const NvEdgeInfo& ed = m_edges[e];
+    if (ed.face1 < 0) continue;
+    m_searchEdge[m_edgeSlot[2 * e] = at[ed.v0]++] = e;
+    m_searchEdge[m_edgeSlot[2 * e + 1] = at[ed.v1]++] = e;
+  }
+  m_aliveTo.SetCountNoCopy(slots);
+  for (int32_t slot = 0; slot < slots; ++slot) m_aliveTo[slot] = slot;
+  m_skipStamp.SetCountFill(slots, -1);
+  m_skipTo.SetCountFill(slots, 0);
 }
 
 }  // namespace PM

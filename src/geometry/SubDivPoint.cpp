@@ -35,22 +35,10 @@ void SubDivPoint::Scale(float factor) {
 }
 
 void SubDivPoint::AddScaled(const SubDivPoint& other, float factor) {
-  for (int j = other.weightCount - 1; j >= 0; --j) {
-    const int32_t index = other.indices[j];
-    const float w = other.weights[j] * factor;
-    int i = weightCount - 1;
-    while (i >= 0 && indices[i] != index) --i;
-    if (i >= 0) {
-      weights[i] += w;
-    } else if (weightCount < kSubDivMaxWeights) {
-      indices[weightCount] = index;
-      weights[weightCount] = w;
-      ++weightCount;
-    } else {
-      LogError("SubDivPoint: SubDivMaxWeightCount exceeded.");
-    }
-  }
+  MergeScaled(other, factor, [this](int32_t index) { return Find(index); }, [](int32_t, int) {});
 }
+
+void ReportSubDivWeightOverflow() { LogError("SubDivPoint: SubDivMaxWeightCount exceeded."); }
 
 float SubDivPoint::WeightSum() const {
   float sum = 0.0f;

@@ -33,9 +33,41 @@ struct SubDivPoint {
   // with an Error line; the merge goes on.
   void Add(const SubDivPoint& other) { AddScaled(other, 1.0f); }
   void AddScaled(const SubDivPoint& other, float factor);
+  // AddScaled with the look-up of an index given: find(index) is the position of its entry or -1, and
+  // placed(index, position) hears of each entry appended.
+  template <class FindFn, class PlacedFn>
+  void MergeScaled(const SubDivPoint& other, float factor, FindFn&& find, PlacedFn&& placed);
+  // The position of the last entry of `index`, or -1.
+  int Find(int32_t index) const {
+    int i = weightCount - 1;
+    while (i >= 0 && indices[i] != index) --i;
+    return i;
+  }
 
   float WeightSum() const;
 };
+
+// Logs the one line of a merge that found no room for an entry.
+void ReportSubDivWeightOverflow();
+
+template <class FindFn, class PlacedFn>
+void SubDivPoint::MergeScaled(const SubDivPoint& other, float factor, FindFn&& find, PlacedFn&& placed) {
+  for (int j = other.weightCount - 1; j >= 0; --j) {
+    const int32_t index = other.indices[j];
+    const float w = other.weights[j] * factor;
+    const int i = find(index);
+    if (i >= 0) {
+      weights[i] += w;
+    } else if (weightCount < kSubDivMaxWeights) {
+      indices[weightCount] = index;
+      weights[weightCount] = w;
+      placed(index, int(weightCount));
+      ++weightCount;
+    } else {
+      ReportSubDivWeightOverflow();
+    }
+  }
+}
 
 static_assert(sizeof(SubDivPoint) == 276, "SubDivPoint keeps its record size");
 template <> inline const char* kArrayTypeName<SubDivPoint> = "SubDivPoint";

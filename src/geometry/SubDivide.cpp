@@ -1,5 +1,6 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
 #include "core/Log.h"
+#include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
 #include "geometry/SubDivStructure.h"
 
@@ -50,6 +51,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   VertexToEdgePass();
   VertexToFacePass();
 
+  // Every list holds indices of base points, which are no more than this level's points.
+  SubDivMerge merge(nv);
+
   // Face points, in face order.
   SubDivPoint np{};
   for (SubDivFace& f : Faces) {
@@ -58,7 +62,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       continue;
     }
     np.CopyFrom(Points[Corner(f, 0)]);
-    for (int k = 1, n = f.CornerCount(); k < n; ++k) np.Add(Points[Corner(f, k)]);
+    merge.Begin(np);
+    for (int k = 1, n = f.CornerCount(); k < n; ++k) merge.Add(Points[Corner(f, k)]);
+    merge.End();
     np.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
     f.facePoint = target.Points.Count();
     target.Points.Append(np);
@@ -69,13 +75,15 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
     np.CopyFrom(Points[e.points[0]]);
-    np.Add(Points[e.points[1]]);
+    merge.Begin(np);
+    merge.Add(Points[e.points[1]]);
     int n = 2;
     for (int32_t face : e.faces) {
       if (face < 0) continue;
-      np.Add(target.Points[Faces[face].facePoint]);
+      merge.Add(target.Points[Faces[face].facePoint]);
       ++n;
     }
+    merge.End();
     np.Scale(float(1.0 / n));
     const int32_t m = target.Points.Count();
     target.Points.Append(np);
@@ -93,13 +101,15 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       continue;
     }
     dst.CopyScaled(src, float(ev - 3));
+    merge.Begin(dst);
     for (int i = fv - 1; i >= 0; --i)
-      dst.AddScaled(target.Points[Faces[src.faces[i] >> 2].facePoint], 1.0f / float(fv));
+      merge.AddScaled(target.Points[Faces[src.faces[i] >> 2].facePoint], 1.0f / float(fv));
     for (int i = ev - 1; i >= 0; --i) {
       const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-      dst.AddScaled(Points[e.points[0]], 1.0f / float(ev));
-      dst.AddScaled(Points[e.points[1]], 1.0f / float(ev));
+      merge.AddScaled(Points[e.points[0]], 1.0f / float(ev));
+      merge.AddScaled(Points[e.points[1]], 1.0f / float(ev));
     }
+    merge.End();
     dst.Scale(1.0f / float(ev));
   }
 
@@ -150,27 +160,31 @@ bool SubDivStructure::ProjectToLimit() {
   }
   VertexToFacePass();
 
+  // Each limit point starts as a copy of its record (adjacency too), so the new level replaces the old
+  // whole rather than being copied back list by list.
+  const int np = Points.Count();
   Array<SubDivPoint> limit;
-  limit.Grow(Points.Count());
-  for (int v = Points.Count() - 1; v >= 0; --v) {
+  limit.Reserve(np);
+  SubDivMerge merge(np);
+  for (int v = 0; v < np; ++v) {
     const SubDivPoint& src = Points[v];
-    SubDivPoint& dst = limit[v];
+    limit.Append(src);
+    SubDivPoint& dst = limit.Last();
     const int k = src.faceCount;
-    if (k == 0) {  // on no face: nothing to weigh it against, so it stays
-      dst.CopyFrom(src);
-      continue;
-    }
-    dst.CopyScaled(src, float(k * k));
+    if (k == 0) continue;  // on no face: nothing to weigh it against, so it stays
+    dst.Scale(float(k * k));
+    merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
       const SubDivFace& face = Faces[src.faces[i] >> 2];
       const int c = src.faces[i] & 3;
-      dst.AddScaled(Points[Corner(face, (c + 1) & 3)], 2.0f);
-      dst.Add(Points[Corner(face, (c + 2) & 3)]);
-      dst.AddScaled(Points[Corner(face, (c + 3) & 3)], 2.0f);
+      merge.AddScaled(Points[Corner(face, (c + 1) & 3)], 2.0f);
+      merge.Add(Points[Corner(face, (c + 2) & 3)]);
+      merge.AddScaled(Points[Corner(face, (c + 3) & 3)], 2.0f);
     }
+    merge.End();
     dst.Divide(float((k + 5) * k));
   }
-  for (int v = 0, n = Points.Count(); v < n; ++v) Points[v].CopyFrom(limit[v]);
+  Points = std::move(limit);
   return true;
 }
 

@@ -1,8 +1,12 @@
 #include "geometry/TreeBounds.h"
 
+#include <cmath>
 #include <vector>
 
+#include "core/Log.h"
+
 #include "geometry/SkinPolygonGeometry.h"
+#include "scene/TreeDepth.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -20,7 +24,14 @@ struct Pending {
   int32_t next;
 };
 
+// Adds s unless it is too large to mean anything or not a sphere at all: one centre that is not a
+// number would make every sphere it joins one too.
 void AddBelowLimit(Spheref& bounds, const Spheref& s) {
+  if (!(std::isfinite(s.center.x) && std::isfinite(s.center.y) && std::isfinite(s.center.z) &&
+        std::isfinite(s.radius))) {
+    LogDebug("TreeBounds: a bounding sphere that is not finite is left out.");
+    return;
+  }
   if (s.radius < kBoundsLimit) bounds.AddSphere(s);
 }
 
@@ -42,9 +53,14 @@ void Enter(ScriptObject* node, Spheref& bounds, const Matrix4f& frame, bool join
     TransformPoint(joint.center, kZeroVector3f, MemberGet<VMatrix4f>(s, kMemberSBaseTransformLocalMatrix));
     Spheref placed;
     placed.SetTransformed(joint, frame);
-    bounds.AddSphere(placed);
+    AddBelowLimit(bounds, placed);
   }
   if (node->IsA(TBranch_I::kClassId)) {
+    // Open branches are the levels above this one's children.
+    if (int64_t(pending.size()) + 1 >= kMaxTreeDepth && MemberSize(node, kMemberTBranchChild) > 0) {
+      ReportTreeTooDeep("TreeBounds", static_cast<TNode_I*>(node), "left out of the bounds.");
+      return;
+    }
     const Matrix4f inner = transform ? MemberGet<VMatrix4f>(node, kMemberTBaseTransformModelViewMatrix) : frame;
     pending.push_back({node, inner, kEmptySpheref, MemberSize(node, kMemberTBranchChild) - 1});
   } else if (node->IsA(TSkinPolygonGeometry_I::kClassId)) {
@@ -53,10 +69,10 @@ void Enter(ScriptObject* node, Spheref& bounds, const Matrix4f& frame, bool join
     AddBelowLimit(bounds, dynamic);
   } else if (node->IsA(TPolygonGeometry_I::kClassId)) {
     const Spheref own = MemberGet<VSpheref>(node, kMemberTNodeBoundingSphere);
-    if (own.radius < kBoundsLimit) {
+    if (!(own.radius >= kBoundsLimit)) {  // a radius that is not a number goes on to be reported
       Spheref placed;
       placed.SetTransformed(own, frame);
-      bounds.AddSphere(placed);
+      AddBelowLimit(bounds, placed);
     }
   }
 }

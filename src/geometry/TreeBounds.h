@@ -14,7 +14,8 @@ class ScriptObject;
 // Grows `bounds` by the subtree of `node`, whose parent's frame is `frame`. Hidden subtrees add
 // nothing; polygon geometry adds its bounding sphere carried by the frame, skinned geometry its own
 // view-space sphere; spheres of 1e10 or more are left out. With jointSpheres every transform adds a
-// 0.1 sphere at its origin. Null and nil add nothing.
+// 0.1 sphere at its origin. Null and nil add nothing, nor do spheres that are not finite (a Debug
+// line) and levels deeper than kMaxTreeDepth (one Error).
 void AddTreeBounds(ScriptObject* node, Spheref& bounds, const Matrix4f& frame, bool jointSpheres);
 // The sphere of the listed subtrees, from the last to the first, in the frame of the first node's
 // parent transform; an empty list gives the empty sphere of radius -1e16.

@@ -61,6 +61,10 @@ class RenderChannel_I : public EngineClass<RenderChannel_I, Object_I, ClassId::R
   bool m_frustumCullEnable = true;
   int32_t m_passFlags = 1;  // only the main pass
   uint8_t m_forceTextureLoading = 0;
+  // The last camera view that could be built, kept for the frames whose camera gives none (a
+  // transform scaled to nothing), and whether such a frame has been reported since.
+  Matrix4f m_lastView = kIdentityMatrix4f;
+  bool m_viewReported = false;
 };
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "render/RenderPipe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -23,6 +24,7 @@ void SleepMs(int32_t ms) {
 }
 
 PresentTiming g_timing{&QueryPerformanceCounter, &SleepMs};
+constexpr double kMaxPresentWaitMs = 1000.0;
 
 }  // namespace
 
@@ -213,13 +215,16 @@ ResultCode RenderPipe_I::Present(bool skipPresent) {
   e->SetStatisticsMode(m_d.presentArg);
   ResultCode r = e->SwapBuffers(skipPresent);
   if (m_swapRateLimit > 0.0f) {
-    const double target = 1000.0 / double(m_swapRateLimit);
+    // A limit below one frame a second is taken as one a second: a rate near zero would ask for a
+    // wait of ages, more milliseconds than a sleep can be told.
+    const double target = std::min(1000.0 / double(m_swapRateLimit), kMaxPresentWaitMs);
     const double ticksPerMs = double(QueryPerformanceFrequency()) / 1000.0;
     auto remaining = [&] { return target - double(g_timing.now() - m_d.lastPresent) / ticksPerMs; };
-    double left = remaining();
+    double left = std::min(remaining(), target);  // a clock that stepped back asks no more than a frame
     if (left >= 2.0) g_timing.sleep(int32_t(left - 1.0));
-    // Yields are bounded by the target itself: each one lets time pass.
-    while (remaining() >= 0.03125) g_timing.sleep(0);
+    // Yields are bounded by the target itself: each one lets time pass (a clock that stepped back
+    // ends them at once).
+    for (double r = remaining(); r >= 0.03125 && r <= target; r = remaining()) g_timing.sleep(0);
   }
   m_d.lastPresent = g_timing.now();
   return r;
@@ -255,12 +260,13 @@ void RenderPipe_I::SetSecondPath(const String& path) { m_d.secondPath = path; }
 String RenderPipe_I::GetSecondPath() { return m_d.secondPath; }
 
 uint32_t RenderPipe_I::PopChar() {
-  if (m_d.chars.IsEmpty()) return 0;
-  uint32_t c = m_d.chars[0];
-  m_d.chars.Remove(0, 1);
-  return c;
+  if (m_d.chars.Count() <= 1) m_d.charsDropped = false;
+  return m_d.chars.Pop();
 }
-void RenderPipe_I::ClearChars() { m_d.chars = Array<uint32_t>(); }
+void RenderPipe_I::ClearChars() {
+  m_d.chars.Clear();
+  m_d.charsDropped = false;
+}
 uint8_t RenderPipe_I::IsCloseRequested() { return m_d.closeRequested ? 1 : 0; }
 bool RenderPipe_I::IsReady() { return m_d.engine && !m_d.windowGone; }
 

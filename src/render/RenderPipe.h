@@ -6,6 +6,7 @@
 #include "core/Array.h"
 #include "core/Obj.h"
 #include "platform/WindowMessages.h"
+#include "render/CharQueue.h"
 #include "render/InputTracker.h"
 #include "render/engine/RenderEngine.h"
 
@@ -34,7 +35,8 @@ struct RenderPipe_D {
   bool mouseInside = false;
   uint32_t mouseValid = 1;  // multiplies every button mask; 0 from a focus loss to the next press
   uint32_t pendingCharKey = 0;
-  Array<uint32_t> chars;
+  CharQueue chars;
+  bool charsDropped = false;  // an overflow has been reported and the queue not emptied since
   Ptr<InputTracker> tracker;  // the tracker must begin its counted block
   Array<Obj<ScriptObject>> rawDevices;
   Array<String> rawNames;

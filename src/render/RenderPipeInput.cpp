@@ -95,7 +95,10 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
       break;
     case WM_CHAR:
     case WM_SYSCHAR:
-      m_d.chars.Append(uint32_t(wParam));
+      if (!m_d.chars.Push(uint32_t(wParam)) && !m_d.charsDropped) {
+        m_d.charsDropped = true;
+        LogDebug("RenderPipe: ", CharQueue::kCapacity, " characters wait to be taken; more are dropped.");
+      }
       if (t) t->KeyDown(m_d.pendingCharKey, uint32_t(wParam));
       m_d.pendingCharKey = 0;
       break;

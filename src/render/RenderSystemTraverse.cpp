@@ -2,7 +2,7 @@
 
 #include "core/Log.h"
 #include "core/Trace.h"
-#include "render/TraceStage.h"
+#include "core/TraceStage.h"
 #include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"

@@ -3,7 +3,7 @@
 
 #include "core/Log.h"
 #include "core/Trace.h"
-#include "render/TraceStage.h"
+#include "core/TraceStage.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
@@ -19,10 +19,14 @@ void RunTreeUpdate(TreeUpdatePass& pass) {
   if (TreeUpdateFn update = GetTreeUpdate()) update(pass);
 }
 
-// The camera's view: the inverse of its transform's world matrix without the transform's uniform scale.
-Matrix4f ViewMatrix(ScriptObject* cameraTransform) {
-  if (!cameraTransform->IsA(TBaseTransform_I::kClassId)) return kIdentityMatrix4f;
-  auto* t = static_cast<TBaseTransform_I*>(cameraTransform);
+bool IsFinite(const Matrix4f& m) {
+  for (float v : m.m)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+// The inverse of the transform's world matrix without its uniform scale.
+Matrix4f ScaledViewMatrix(TBaseTransform_I* t) {
   const Matrix4f& m = t->m_modelViewMatrix;
   Vector3f scale, shear;
   Matrix4f::ExtractScaleShear(m, scale, shear);
@@ -33,6 +37,21 @@ Matrix4f ViewMatrix(ScriptObject* cameraTransform) {
   unscaled.SetProduct(scaling, m);
   view.SetInverseAffine(unscaled);
   return view;
+}
+
+// The camera's view (identity without a camera transform). False when there is none: a transform
+// scaled to nothing on an axis cannot be inverted.
+bool ViewMatrix(ScriptObject* cameraTransform, Matrix4f& view) {
+  view = kIdentityMatrix4f;
+  if (!cameraTransform->IsA(TBaseTransform_I::kClassId)) return true;
+  auto* t = static_cast<TBaseTransform_I*>(cameraTransform);
+  const Matrix4f& m = t->m_modelViewMatrix;
+  const Vector3f r0 = m.Row(0), r1 = m.Row(1), r2 = m.Row(2);
+  const float det = r0.x * (r1.y * r2.z - r1.z * r2.y) - r0.y * (r1.x * r2.z - r1.z * r2.x) +
+                    r0.z * (r1.x * r2.y - r1.y * r2.x);
+  if (!IsFinite(m) || !(std::fabs(det) > 0.0f)) return false;
+  view = ScaledViewMatrix(t);
+  return IsFinite(view);
 }
 
 }  // namespace
@@ -71,7 +90,18 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
     pass.camera = cameraTransform.Get();
     RunTreeUpdate(pass);
   }
-  const Matrix4f view = ViewMatrix(cameraTransform.Get());
+  Matrix4f view;
+  if (!ViewMatrix(cameraTransform.Get(), view)) {
+    // A camera transform scaled to nothing on an axis has no inverse: look on as before.
+    if (!channel->m_viewReported)
+      LogError("RenderSystemTraverse: the camera's transform \"", static_cast<TNode_I*>(cameraTransform.Get())->m_name,
+               "\" cannot be inverted (scaled to nothing?); the previous view is kept.");
+    channel->m_viewReported = true;
+    view = channel->m_lastView;
+  } else {
+    channel->m_lastView = view;
+    channel->m_viewReported = false;
+  }
   {
     TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateTree");
     pass.kind = TreeUpdatePass::kTree;

@@ -54,7 +54,8 @@ void DrainTextureReleases() {
   }
 }
 
-uint32_t AsyncTextureLoad(AsyncTextureInfo* info) {
+uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> owned) {
+  AsyncTextureInfo* info = owned.get();
   if (info->threaded) {
     LogDebug("AsyncTextureLoad: started.");
     DLLInitialize(0);
@@ -74,6 +75,9 @@ uint32_t AsyncTextureLoad(AsyncTextureInfo* info) {
   info->handle->Deliver(image.Get(), state);
   if (info->threaded) {
     HandBackTexture(info->texture);
+    // The info goes first: it still holds the handle and the image, and a host that waits for the
+    // count to reach 0 may shut down at once.
+    owned.reset();
     DLLDeInitialize(0);
     LogDebug("AsyncTextureLoad: completed.");
     PendingTextureLoads.fetch_sub(1, std::memory_order_acq_rel);
@@ -139,10 +143,7 @@ int32_t Texture_I::PreloadImage(bool threaded, const String& imagePath, TextureH
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
       }
       AsyncTextureInfo* raw = info.get();
-      std::thread([raw] {
-        std::unique_ptr<AsyncTextureInfo> owned(raw);
-        AsyncTextureLoad(owned.get());
-      }).detach();
+      std::thread([raw] { AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo>(raw)); }).detach();
       info.release();
       TraceMark("PreloadImage return Thread");
       return state;
@@ -154,8 +155,9 @@ int32_t Texture_I::PreloadImage(bool threaded, const String& imagePath, TextureH
   info->threaded = 0;
   {
     Hourglass wait;
-    AsyncTextureLoad(info.get());
-    if (!handle) m_loadedImage = info->image;
+    Ptr<TextureHandle> loaded = info->handle;
+    AsyncTextureLoad(std::move(info));
+    if (!handle) m_loadedImage = loaded->GetImage();
   }
   TraceMark("PreloadImage return Direct");
   return 1;

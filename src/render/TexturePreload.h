@@ -18,9 +18,10 @@ struct AsyncTextureInfo {
   Ptr<TextureHandle> handle;
 };
 
-// Loads info's file into its handle (image first, then the state). A threaded load also hands its
-// texture reference to the drawing thread and counts itself out of PendingTextureLoads.
-uint32_t AsyncTextureLoad(AsyncTextureInfo* info);
+// Loads info's file into its handle (image first, then the state) and frees the info. A threaded load
+// also hands its texture reference to the drawing thread, then frees the info, and only then counts
+// itself out of PendingTextureLoads: what waits for the count finds nothing of the load still held.
+uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> info);
 
 // Set by tests: the next thread starts fail as the system's refusal would.
 extern std::atomic<bool> g_FailTextureThreadStart;

@@ -46,8 +46,13 @@ class TransformLayer_I
   void Draw(Image_I* source, Image_I* target);
 };
 
-// The per-pixel combine of one row: s becomes the combined pixel of s over t. `mode` is 1..7;
-// `mul` and `add` are the RGBA stage's integer factors (null: the stage is off).
-void CombineRow(int mode, R8G8B8A8* s, const R8G8B8A8* t, int count, const int* mul, const int* add);
+// The per-pixel combine of one row: out becomes the combined pixel of s over t (out may be s or t).
+// `mode` is 1..7; `mul` and `add` are the RGBA stage's integer factors (null: the stage is off).
+void CombineRow(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, const int* mul,
+                const int* add);
+// The same with the result in s.
+inline void CombineRow(int mode, R8G8B8A8* s, const R8G8B8A8* t, int count, const int* mul, const int* add) {
+  CombineRow(mode, s, t, s, count, mul, add);
+}
 
 }  // namespace PM

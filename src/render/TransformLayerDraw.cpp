@@ -1,5 +1,7 @@
 // The transform layer's drawing: the reading window and its steps, the colour stages and the combine
-// modes, row by row through two span buffers.
+// modes, row by row: the source through a span buffer, the target in place where its row is contiguous.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -30,37 +32,64 @@ bool SpanInside(Image_I* image, int x, int y, int dx, int dy, int count) {
   return count > 0 && in(x, y) && in(ex, ey);
 }
 
-// One loop per mode and stage; F maps (s, t) channel values to the result pixel.
+// One loop per mode and stage; F maps (s, t) channel values to the result pixel, written to out (which
+// may be s or t: each pixel is read before it is written).
 template <class F>
-void ForEachPixel(R8G8B8A8* s, const R8G8B8A8* t, int count, F f) {
-  for (int i = 0; i < count; ++i) s[i] = f(s[i], t[i]);
+void ForEachPixel(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, F f) {
+  for (int i = 0; i < count; ++i) out[i] = f(s[i], t[i]);
 }
 
 R8G8B8A8 Pixel(int64_t r, int64_t g, int64_t b, int64_t a) {
   return {uint8_t(Clamp255(r)), uint8_t(Clamp255(g)), uint8_t(Clamp255(b)), uint8_t(Clamp255(a))};
 }
 
-void CombinePlain(int mode, R8G8B8A8* s, const R8G8B8A8* t, int n) {
+R8G8B8A8 BlendPixel(R8G8B8A8 a, R8G8B8A8 b) {
+  int64_t al = a.A, inv = 255 - al;
+  return Pixel((a.R * al + b.R * inv) / 255, (a.G * al + b.G * inv) / 255, (a.B * al + b.B * inv) / 255,
+               (al * al + b.A * inv) / 255);
+}
+
+// The blend of BlendPixel, four pixels a step in 16-bit lanes: each sum s a + t (255 - a) is at most
+// 255 * 255 = 65,025, and for every x up to that, x / 255 == (x + 1 + (x >> 8)) >> 8, so the bytes are
+// the scalar ones exactly.
+__m128i BlendHalf(__m128i s, __m128i t) {
+  const __m128i full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
+  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);  // each pixel's alpha in its 4 lanes
+  const __m128i x = _mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(t, _mm_sub_epi16(full, a)));
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+}
+
+void BlendRow(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
+  const __m128i zero = _mm_setzero_si128();
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+    const __m128i lo = BlendHalf(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(tv, zero));
+    const __m128i hi = BlendHalf(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(tv, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+  }
+  ForEachPixel(s + i, t + i, out + i, n - i, BlendPixel);
+}
+
+void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
   switch (mode) {
-    case 1: return;
-    case 2:
-      return ForEachPixel(s, t, n, [](R8G8B8A8 a, R8G8B8A8 b) {
-        int64_t al = a.A, inv = 255 - al;
-        return Pixel((a.R * al + b.R * inv) / 255, (a.G * al + b.G * inv) / 255, (a.B * al + b.B * inv) / 255,
-                     (al * al + b.A * inv) / 255);
-      });
+    case 1:
+      if (out != s) std::copy(s, s + n, out);
+      return;
+    case 2: return BlendRow(s, t, out, n);
     case 3:
-      return ForEachPixel(s, t, n, [](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) {
         return Pixel(a.R * b.R / 255, a.G * b.G / 255, a.B * b.B / 255, a.A * b.A / 255);
       });
     case 4:
-      return ForEachPixel(s, t, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R + b.R, a.G + b.G, a.B + b.B, a.A + b.A); });
+      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R + b.R, a.G + b.G, a.B + b.B, a.A + b.A); });
     case 5:
-      return ForEachPixel(s, t, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R - b.R, a.G - b.G, a.B - b.B, a.A - b.A); });
+      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R - b.R, a.G - b.G, a.B - b.B, a.A - b.A); });
     case 6:
-      return ForEachPixel(s, t, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(b.R - a.R, b.G - a.G, b.B - a.B, b.A - a.A); });
+      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(b.R - a.R, b.G - a.G, b.B - a.B, b.A - a.A); });
     case 7:
-      return ForEachPixel(s, t, n, [](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t al = a.A;
         return Pixel(a.R * al / 255 + b.R, a.G * al / 255 + b.G, a.B * al / 255 + b.B, b.A + al);
       });
@@ -68,7 +97,8 @@ void CombinePlain(int mode, R8G8B8A8* s, const R8G8B8A8* t, int n) {
   }
 }
 
-void CombineStaged(int mode, R8G8B8A8* s, const R8G8B8A8* t, int n, const int* mulIn, const int* addIn) {
+void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mulIn,
+                   const int* addIn) {
   const int64_t m[4] = {mulIn[0], mulIn[1], mulIn[2], mulIn[3]};
   const int64_t d[4] = {addIn[0], addIn[1], addIn[2], addIn[3]};
   // s' + add for each channel.
@@ -80,13 +110,13 @@ void CombineStaged(int mode, R8G8B8A8* s, const R8G8B8A8* t, int n, const int* m
   };
   switch (mode) {
     case 1:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8) {
         int64_t v[4];
         lifted(a, v);
         return Pixel(v[0], v[1], v[2], v[3]);
       });
     case 2:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t v[4];
         lifted(a, v);
         int64_t al = v[3], inv = 255 - al;
@@ -94,30 +124,30 @@ void CombineStaged(int mode, R8G8B8A8* s, const R8G8B8A8* t, int n, const int* m
                      (al * al + b.A * inv) / 255);
       });
     case 3:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t v[4];
         lifted(a, v);
         return Pixel(v[0] * b.R / 255, v[1] * b.G / 255, v[2] * b.B / 255, v[3] * b.A / 255);
       });
     case 4:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t v[4];
         lifted(a, v);
         return Pixel(v[0] + b.R, v[1] + b.G, v[2] + b.B, v[3] + b.A);
       });
     case 5:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t v[4];
         lifted(a, v);
         return Pixel(v[0] - b.R, v[1] - b.G, v[2] - b.B, v[3] - b.A);
       });
     case 6:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
         return Pixel(b.R - a.R * m[0] / 255 + d[0], b.G - a.G * m[1] / 255 + d[1], b.B - a.B * m[2] / 255 + d[2],
                      b.A - a.A * m[3] / 255 + d[3]);
       });
     case 7:
-      return ForEachPixel(s, t, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
+      return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t al = a.A * m[3] / 255;
         return Pixel(a.R * al * m[0] / 65025 + d[0] + b.R, a.G * al * m[1] / 65025 + d[1] + b.G,
                      a.B * al * m[2] / 65025 + d[2] + b.B, b.A + al + d[3]);
@@ -126,11 +156,18 @@ void CombineStaged(int mode, R8G8B8A8* s, const R8G8B8A8* t, int n, const int* m
   }
 }
 
+// The target's pixels from (x, y) to (x + count - 1, y) when they all lie inside; null otherwise.
+R8G8B8A8* RowInside(Image_I* image, int x, int y, int count) {
+  if (!SpanInside(image, x, y, 1, 0, count)) return nullptr;
+  return reinterpret_cast<R8G8B8A8*>(image->GetData() + (size_t(y) * size_t(image->GetWidth()) + size_t(x)) * 4);
+}
+
 }  // namespace
 
-void CombineRow(int mode, R8G8B8A8* s, const R8G8B8A8* t, int count, const int* mul, const int* add) {
-  if (mul && add) CombineStaged(mode, s, t, count, mul, add);
-  else CombinePlain(mode, s, t, count);
+void CombineRow(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, const int* mul,
+                const int* add) {
+  if (mul && add) CombineStaged(mode, s, t, out, count, mul, add);
+  else CombinePlain(mode, s, t, out, count);
 }
 
 void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
@@ -180,16 +217,25 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   if (f & kFlipTranspose) std::swap(w, h);
 
   std::vector<R8G8B8A8> src(size_t(std::max(w, h))), dst(size_t(std::max(w, h)));
+  // A four-byte target is read and written where it lies; rows that leave it go through the span calls,
+  // which report them.
+  const bool direct = target->GetBytesPerPixel() == 4;
   for (int r = 0; r < h; ++r) {
     const int sx = startX + r * rowX, sy = startY + r * rowY;
     const bool sourceOk = SpanInside(source, sx, sy, stepX, stepY, w);
     source->GetSpanR8G8B8A8(sx, sy, stepX, stepY, w, src.data());
     // A refused source row would write whatever the buffer held before: skip it.
     if (!sourceOk) continue;
-    if (mode != 1) target->GetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, dst.data());
     if (hsv) AdjustHSV(&src[0].R, w, hsvAdjust);
     if (curve) ApplyCurveTable(table, &src[0].R, w);
-    CombineRow(mode, src.data(), dst.data(), w, rgba ? mul : nullptr, rgba ? add : nullptr);
+    const int* m = rgba ? mul : nullptr;
+    const int* a = rgba ? add : nullptr;
+    if (R8G8B8A8* row = direct ? RowInside(target, x0, y0 + r, w) : nullptr) {
+      CombineRow(mode, src.data(), row, row, w, m, a);
+      continue;
+    }
+    if (mode != 1) target->GetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, dst.data());
+    CombineRow(mode, src.data(), dst.data(), src.data(), w, m, a);
     target->SetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, src.data());
   }
 }

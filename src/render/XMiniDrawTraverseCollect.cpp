@@ -7,6 +7,7 @@
 #include "scene/Fog.h"
 #include "scene/LODGroup.h"
 #include "scene/Light.h"
+#include "scene/TreeDepth.h"
 
 namespace PM {
 
@@ -37,6 +38,11 @@ void XMiniDrawTraverse::CullAndCollect(ScriptObject* node) {
     WalkFrame& top = m_walk[n - 1];
     if (top.next < top.branch->ChildCount()) {
       ScriptObject* child = top.branch->m_children[top.next++].Get();
+      // The update stopped at the same level, so what lies deeper has no matrices of this frame.
+      if (n >= kMaxTreeDepth) {
+        ReportTreeTooDeep("CullAndCollect", top.branch, "not drawn.");
+        continue;
+      }
       Visit(child);  // may grow m_walk: `top` is not used past this point
       continue;
     }

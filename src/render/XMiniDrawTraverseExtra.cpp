@@ -17,6 +17,7 @@
 #include "scene/LODGroup.h"
 #include "scene/SplineCurve.h"
 #include "scene/Transform.h"
+#include "scene/TreeDepth.h"
 
 namespace PM {
 
@@ -28,8 +29,6 @@ constexpr Vector4f kClusterColor{1, 0.5f, 0, 1}, kIKPointColor{1, 1, 1, 1}, kPol
     kSkinCulledColor{0.25f, 0.25f, 1, 1};
 constexpr float kPointHalfSize = 0.03125f;
 constexpr int32_t kSamplesPerSpan = 4;
-// Deeper trees are cut off with an error rather than overflowing the stack.
-constexpr int32_t kMaxDepth = 4096;
 
 template <class S>
 S* SNodeAs(const ScriptObject* node) {
@@ -106,8 +105,8 @@ void XMiniDrawTraverse::DrawExtraPass(ScriptObject* node) {
 
 void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
   if (!node || (VisibilityOf(node) & m_drawMask) == 0) return;
-  if (m_extraDepth >= kMaxDepth) {
-    if (!m_extraDepthReported) LogError("XMiniDrawTraverse::DrawExtraPass: tree deeper than ", kMaxDepth, ".");
+  if (m_extraDepth >= kMaxTreeDepth) {
+    if (!m_extraDepthReported) ReportTreeTooDeep("DrawExtraPass", static_cast<TNode_I*>(node), "not drawn.");
     m_extraDepthReported = true;
     return;
   }

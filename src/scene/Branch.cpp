@@ -30,6 +30,13 @@ bool TBranch_I::IsHeldBy(const TNode_I* node) const {
   return false;
 }
 
+bool TBranch_I::WouldCloseCycle(const TNode_I* node) const {
+  // Only a node with children can have this branch below it: a leaf closes a cycle only with itself.
+  // The walks cost the depth and the subtree, so building a deep chain leaf by leaf stays linear.
+  if (!node->IsA(kClassId) || static_cast<const TBranch_I*>(node)->m_children.IsEmpty()) return node == this;
+  return IsSelfOrBelow(node) || IsHeldBy(node);
+}
+
 ScriptObject* TBranch_I::GetChild(int32_t i) const {
   if (i < 0 || i >= m_children.Count()) return NilScriptObject();
   return m_children[i].Get();
@@ -39,7 +46,7 @@ void TBranch_I::SetChild(int32_t i, ScriptObject* x) {
   if (!x) x = NilScriptObject();
   if (!SetIndexOk(this, kMemberTBranchChild, i, m_children.Count())) return;
   bool isNode = x->IsA(TNode_I::kClassId);
-  if (isNode && (IsSelfOrBelow(static_cast<TNode_I*>(x)) || IsHeldBy(static_cast<TNode_I*>(x)))) {
+  if (isNode && WouldCloseCycle(static_cast<TNode_I*>(x))) {
     LogError("TBranch_D::SetChild: \"", static_cast<TNode_I*>(x)->m_name,
              "\" cannot be placed below itself or its descendant \"", m_name, "\".");
     return;

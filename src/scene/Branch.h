@@ -28,6 +28,9 @@ class TBranch_I : public EngineClass<TBranch_I, TNode_I, ClassId::TBranch, "TBra
   // Child set left in a previous parent count)? Placing `node` below this branch would then make the
   // two hold each other, and neither would ever be freed.
   bool IsHeldBy(const TNode_I* node) const;
+  // Would placing `node` below this branch make a cycle (this branch is the node, below it, or held
+  // by it)?
+  bool WouldCloseCycle(const TNode_I* node) const;
   // Drops the first entry holding `child` (its parent link is the caller's business).
   void RemoveChildEntry(TNode_I* child);
 

@@ -1,5 +1,7 @@
 #include "scene/CloneTree.h"
 
+#include <vector>
+
 #include "classes/EngineClassIds.h"
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
@@ -7,6 +9,7 @@
 #include "scene/Joint.h"
 #include "scene/SplineCurve.h"
 #include "scene/Transform.h"
+#include "scene/TreeDepth.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -57,6 +60,22 @@ Obj<ScriptObject> CloneTree(ScriptObject* root) {
   Array<Obj<ScriptObject>> nodes;
   SubtreeIndex index;
   CollectSubtree(root, nodes, index);
+
+  // Levels, from the links: the collection visits a parent before its children.
+  std::vector<int32_t> level(size_t(nodes.Count()), 0);
+  for (int32_t i = 0; i < nodes.Count(); ++i) {
+    ScriptObject* n = nodes[i];
+    if (!n->IsA(TBranch_I::kClassId)) continue;
+    for (const Obj<TNode_I>& child : static_cast<TBranch_I*>(n)->m_children) {
+      auto at = index.find(child.Get());
+      if (at == index.end() || at->second <= i) continue;
+      level[size_t(at->second)] = level[size_t(i)] + 1;
+      if (level[size_t(at->second)] >= kMaxTreeDepth) {
+        ReportTreeTooDeep("CloneTree", static_cast<TNode_I*>(n), "not cloned.");
+        return Obj<ScriptObject>();
+      }
+    }
+  }
 
   Array<Obj<ScriptObject>> clones;
   clones.Reserve(nodes.Count());

@@ -12,7 +12,8 @@ class ScriptObject;
 // nil). The root is borrowed. Clones get the name, S-node, bounding data and shader of their source;
 // constraints and other members are not copied, and each cloned branch lists its children in the
 // reverse order of its source. Node types beyond transforms, joints, polygon geometry and spline
-// curves, and constraints, are reported as not supported yet; the clone is made all the same.
+// curves, and constraints, are reported as not supported yet; the clone is made all the same. A tree
+// with more levels than kMaxTreeDepth (scene/TreeDepth.h) is refused with an Error and gives nil.
 Obj<ScriptObject> CloneTree(ScriptObject* root);
 
 }  // namespace PM

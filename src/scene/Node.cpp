@@ -77,7 +77,7 @@ void TNode_I::SetParent(ScriptObject* p) {
     return;
   }
   auto* branch = static_cast<TBranch_I*>(p);
-  if (branch->IsSelfOrBelow(this) || branch->IsHeldBy(this)) {
+  if (branch->WouldCloseCycle(this)) {
     LogError("TNode_D::SetParent: \"", m_name, "\" cannot be placed below itself or its descendant \"",
              branch->m_name, "\".");
     return;

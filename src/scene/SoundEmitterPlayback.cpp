@@ -5,6 +5,8 @@
 
 #include "core/HighResTimer.h"
 #include "core/Log.h"
+#include "core/TraceStage.h"
+#include "platform/Hourglass.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
 #include "scene/sound/SharedSoundDevice.h"
@@ -26,10 +28,12 @@ TSoundEmitter_I::~TSoundEmitter_I() {
 
 int32_t TSoundEmitter_I::Load() {
   if (!SoundsEnabled()) return 1;
+  TraceStage trace("TSoundEmitter_D::Load()");
   if (m_buffer || m_loadState != 0) return 0;
+  Hourglass wait;  // opening the device and reading the file can take a while
   HighResTimer timer;
   if (!SharedSoundDevice::Acquire(m_device)) {
-    LogError("TSoundEmitter_D::Load: no SoundDevice.");
+    LogError("no SoundDevice.");
     m_loadState = -1;
     return 1;
   }

@@ -1,5 +1,5 @@
-// The tree update: waiting and sweeps, cycles, weights, exclusion, IK re-updates, the constraint kinds'
-// numbers and the parent manager.
+// The tree update: waiting and sweeps, cycles, weights, exclusion, geometry bounds, IK re-updates, the
+// constraint kinds' numbers and the parent manager.
 #include "AnimWorld.h"
 #include "anim/AimConstraint.h"
 #include "anim/NodeAccess.h"
@@ -7,6 +7,7 @@
 #include "anim/ParentManager.h"
 #include "anim/PoleVectorConstraint.h"
 #include "anim/TransformConstraint.h"
+#include "geometry/PolygonGeometry.h"
 #include "scene/IKHandle.h"
 
 namespace PM::Test {
@@ -114,6 +115,42 @@ TEST_F(TreeUpdateTest, AnExcludedSubtreeKeepsItsOldMatrices) {
   EXPECT_EQ(below->m_matrixFrame, 20u);
   Pass(root, 22, TreeUpdatePass::kTree, nullptr, 0x8);
   EXPECT_VEC_NEAR(Position(below), Vector3f(5, 1, 0), 1e-6f);
+}
+
+TEST_F(TreeUpdateTest, GeometryBoundsFollowTheirSNodeInTheDrawingPassOnly) {
+  TTransform_I* root = Make<TTransform_I>("root");
+  // Two instances of one shared geometry, one of them static, and a geometry of its own between them.
+  TPolygonGeometry_I* a = Make<TPolygonGeometry_I>("a", root);
+  TPolygonGeometry_I* own = Make<TPolygonGeometry_I>("own", root);
+  TPolygonGeometry_I* b = Make<TPolygonGeometry_I>("b", root);
+  TPolygonGeometry_I* still = Make<TPolygonGeometry_I>("still", root);
+  auto* shared = SOf<SPolygonGeometry_I>(a);
+  b->SetSNode(shared);
+  still->SetSNode(shared);
+  still->m_boundingMode = kBoundingStatic;
+  shared->SetVertexArray({{-1, 0, 0}, {1, 0, 0}});
+  SOf<SPolygonGeometry_I>(own)->SetVertexArray({{0, 5, 0}, {0, 9, 0}});
+  struct Row {
+    TPolygonGeometry_I* node;
+    Vector3f center;
+    float radius;
+  };
+  auto expect = [](std::initializer_list<Row> rows) {
+    for (const Row& r : rows) {
+      SCOPED_TRACE(r.node->m_name.CStr());
+      EXPECT_VEC_NEAR(r.node->m_boundingSphere.center, r.center, 1e-6f);
+      EXPECT_NEAR(r.node->m_boundingSphere.radius, r.radius, 1e-6f);
+    }
+  };
+  // The constraint pass culls nothing and leaves the bounds alone.
+  Pass(root, 30, TreeUpdatePass::kConstraint);
+  for (TPolygonGeometry_I* n : {a, own, b, still}) EXPECT_TRUE(n->m_boundingSphere.IsEmpty()) << n->m_name.CStr();
+  Pass(root, 30);
+  expect({{a, {0, 0, 0}, 1}, {own, {0, 7, 0}, 2}, {b, {0, 0, 0}, 1}, {still, {0, 0, 0}, 1}});
+  // The next frame's pass sees new vertices; a static node keeps the bounds it has.
+  shared->SetVertexArray({{2, 0, 0}, {6, 0, 0}});
+  Pass(root, 31);
+  expect({{a, {4, 0, 0}, 2}, {own, {0, 7, 0}, 2}, {b, {4, 0, 0}, 2}, {still, {0, 0, 0}, 1}});
 }
 
 TEST_F(TreeUpdateTest, PlainIKReupdatesTheStartJointsChildrenAndSplineIKDoesNot) {

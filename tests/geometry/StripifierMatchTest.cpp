@@ -50,6 +50,53 @@ TEST(StripifierMatch, RandomMeshesGiveTheTranscriptionsOutput) {
   }
 }
 
+// Vertices and edges shared by many faces: fans (some flipped, some cut short), triangles crowding one edge,
+// and both sewn into a grid, shuffled, so that faces and pieces at a crowded vertex mix with ordinary ones.
+std::vector<int32_t> CrowdedMesh(std::mt19937& rng) {
+  std::vector<int32_t> out = Grid(2 + int(rng() % 12), 1 + int(rng() % 12), false);
+  int32_t next = 1000;
+  for (int shape = int(rng() % 5) + 1; shape > 0; --shape) {
+    int32_t hub = int32_t(rng() % 40), n = 30 + int32_t(rng() % 400);
+    bool edge = rng() % 3 == 0, flip = rng() % 4 == 0;
+    int32_t rim = next;
+    next += n + 2;
+    for (int32_t i = 0; i < n; ++i) {
+      if (rng() % 50 == 0) continue;  // a gap in the fan
+      int32_t a = edge ? hub + 1 : rim + i, b = rim + i + 1;
+      if (flip && rng() % 8 == 0) std::swap(a, b);
+      out.insert(out.end(), {hub, a, b});
+    }
+  }
+  std::vector<size_t> order(out.size() / 3);
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  if (rng() % 2) std::shuffle(order.begin(), order.end(), rng);
+  std::vector<int32_t> mesh;
+  for (size_t i : order) mesh.insert(mesh.end(), out.begin() + long(3 * i), out.begin() + long(3 * i + 3));
+  return mesh;
+}
+
+TEST(StripifierMatch, CrowdedVerticesAndEdgesGiveTheTranscriptionsOutput) {
+  LogCapture quiet;  // crowded edges warn
+  std::mt19937 rng(68);
+  for (int n = 0; n < 25; ++n) {
+    std::vector<int32_t> mesh = CrowdedMesh(rng);
+    StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+    ASSERT_EQ(fast.lengths, plain.lengths) << "mesh " << n;
+    ASSERT_EQ(fast.indices, plain.indices) << "mesh " << n;
+  }
+  // A plain fan, a fan around a vertex of a strip, and one edge shared by many triangles.
+  std::vector<int32_t> fan, edge;
+  for (int32_t i = 0; i < 1000; ++i) {
+    fan.insert(fan.end(), {0, i + 1, i + 2});
+    edge.insert(edge.end(), {0, 1, i + 2});
+  }
+  for (const auto& mesh : {fan, edge}) {
+    StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+    EXPECT_EQ(fast.lengths, plain.lengths);
+    EXPECT_EQ(fast.indices, plain.indices);
+  }
+}
+
 TEST(StripifierMatch, RealMeshesGiveTheTranscriptionsOutput) {
   for (const char* name : {"anchor", "elephant"}) {
     std::vector<int32_t> mesh = CgalMesh(name);

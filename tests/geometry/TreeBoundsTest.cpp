@@ -4,6 +4,7 @@
 
 #include "geometry/TreeBounds.h"
 #include "scene/SimpleTransform.h"
+#include "scene/TreeDepth.h"
 #include "scene/TreeWorld.h"
 
 namespace PM::Test {
@@ -116,9 +117,22 @@ TEST_F(TreeBoundsTest, NodeListsAndBoxesUseTheFirstNodesParentFrame) {
   EXPECT_TRUE(max.IsEqualEps({2, 1, 1}, 1e-5f));
 }
 
+TEST_F(TreeBoundsTest, SpheresThatAreNotFiniteAreLeftOutWithADebugLine) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  const Spheref bad[] = {{{nan, 0, 0}, 1}, {{0, 0, inf}, 1}, {{1, 1, 0}, nan}, {{0, -inf, 0}, 2}};
+  for (const Spheref& b : bad) {
+    ScriptObject* p = Frame("P", kIdentityMatrix4f);
+    Geometry("good", {{1, 1, 0}, 1.5f}, p);
+    Geometry("bad", b, p);
+    ExpectSphere(Bounds({p}), {1, 1, 0}, 1.5f, "beside a sphere that is not finite");
+    EXPECT_NE(TakeLog().find("Debug TreeBounds: a bounding sphere that is not finite is left out."), std::string::npos);
+  }
+}
+
 TEST_F(TreeBoundsTest, DeepTreesAreMeasuredWithoutRecursion) {
   ScriptObject* root = Frame("root", kIdentityMatrix4f);
-  ScriptObject* bottom = Chain("TSimpleTransform", 10000, root);
+  // The deepest tree measured: the geometry is on the last level the walks handle.
+  ScriptObject* bottom = Chain("TSimpleTransform", kMaxTreeDepth - 2, root);
   Geometry("G", {{0, 1, 0}, 1}, bottom);
   ExpectSphere(Bounds({root}), {0, 1, 0}, 1, "deep");
 }

@@ -2,6 +2,7 @@
 // and truncated files of each format.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "ImageTestSupport.h"
@@ -59,22 +60,28 @@ TEST(ImageFileTest, BadBmgFilesFailAndClearTheImage) {
   wide[10] = char(0x20), wide[11] = char(0x01);  // 8193
   std::string format2 = file;
   format2[15] = 2;
-  std::string bpp5 = file;
+  std::string bpp5 = file, bpp0 = file, empty = file, flat = file;
   bpp5[9] = 5;
-  const std::pair<const char*, std::string> bad[] = {
-      {"wide", wide},
-      {"format", format2},
-      {"bpp", bpp5},
-      {"header", file.substr(0, 15)},
-      {"pixels", file.substr(0, file.size() - 1)},
-      {"mips", withMips.substr(0, withMips.size() - 1)},
+  bpp0[9] = 0;
+  empty[10] = empty[11] = empty[12] = empty[13] = 0;
+  flat[13] = 0;
+  const std::pair<std::string, const char*> bad[] = {
+      {wide, "size 8193x2"},
+      {format2, "format number 2"},
+      {bpp5, "5 bytes per pixel"},
+      {bpp0, "0 bytes per pixel"},
+      {empty, "size 0x0"},
+      {flat, "size 4x0"},
+      {file.substr(0, 15), "the header is cut short"},
+      {file.substr(0, file.size() - 1), "the pixels are cut short"},
+      {withMips.substr(0, withMips.size() - 1), "mip level 2 is cut short"},
   };
-  for (const auto& [what, bytes] : bad) {
-    SCOPED_TRACE(what);
+  for (const auto& [bytes, why] : bad) {
+    SCOPED_TRACE(why);
     Obj<Image_I> image = MakeImage(4, 2, 2);
     LogCapture log(LogOutPipe());
     EXPECT_EQ(Import(image, "w.bmg", bytes), EFail);
-    EXPECT_NE(log.Text().find("Image_D::ImportFileBMG: failed to read \"w.bmg\"."), std::string::npos);
+    EXPECT_EQ(log.Text(), std::string("Error Image_D::ImportFileBMG: failed to read \"w.bmg\": ") + why + ".\n");
     EXPECT_EQ(image->GetFormat(), 0);
     EXPECT_EQ(image->GetWidth(), 0);
     EXPECT_EQ(image->GetMipMap(), nullptr);
@@ -163,15 +170,24 @@ TEST(ImageFileTest, PngLimitsAndErrors) {
   EXPECT_EQ(Import(image, "w.png", wide), EFail);
   std::string text = log.Take();
   EXPECT_NE(text.find("Warn  Image width exceeds user limit in IHDR\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("Error PNG: Invalid IHDR data\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Error PNG: Invalid IHDR data in \"w.png\".\n"), std::string::npos) << text;
   EXPECT_EQ(image->GetFormat(), 0);
 
+  // Rows cut short, and a header claiming the largest size with hardly any data: no image, one named line.
   std::string good = Export(MakeImage(3, 9, 9), "g.png");
-  EXPECT_EQ(Import(image, "g.png", good.substr(0, good.size() / 2)), EFail);
-  EXPECT_NE(log.Take().find("PNG: Read Error"), std::string::npos);
+  Obj<Image_I> blank(Image_I::New());
+  blank->Create(1, 8192, 8192, 0);
+  std::fill_n(blank->GetData(), blank->DataBytes(), uint8_t(0));
+  std::string huge = Export(blank, "h.png");
+  for (const std::string& cut : {good.substr(0, good.size() / 2), huge.substr(0, 33 + 69)}) {
+    EXPECT_EQ(Import(image, "Images/g.png", cut), EFail);
+    EXPECT_EQ(log.Take(), "Error PNG: Read Error in \"Images/g.png\".\n");
+    EXPECT_EQ(image->GetFormat(), 0);
+    EXPECT_EQ(image->DataBytes(), 0u);
+  }
   EXPECT_EQ(Import(image, "g.png", "GIF89a and not a PNG file"), EFail);
   text = log.Take();
-  EXPECT_NE(text.find("PNG: Not a PNG file"), std::string::npos) << text;
+  EXPECT_NE(text.find("PNG: Not a PNG file in \"g.png\"."), std::string::npos) << text;
 
   ResultCode r;
   Export(Obj<Image_I>(Image_I::New()), "e.png", 0, &r);
@@ -208,17 +224,18 @@ TEST(ImageFileTest, Jp2FilesGiveTheirSamples) {
 TEST(ImageFileTest, Jp2Refusals) {
   std::string rgb = DataFile("rgb8.jp2");
   const std::pair<std::string, const char*> cases[] = {
-      {DataFile("sub.jp2"), "jas_image_readcmpt failed."},
-      {"\x89PNG\r\n\x1a\n", "ImportFileJP2: input image has unknown format."},
-      {rgb.substr(0, rgb.size() - 20), "ImportFileJP2: cannot load image data."},
-      {rgb.substr(0, 60), "ImportFileJP2: cannot load image data."},
+      {DataFile("sub.jp2"), "Error jas_image_readcmpt failed in \"x.jp2\".\n"},
+      {"\x89PNG\r\n\x1a\n", "Error ImportFileJP2: input image has unknown format in \"x.jp2\".\n"},
+      {rgb.substr(0, rgb.size() - 20), "Error ImportFileJP2: cannot load image data in \"x.jp2\".\n"},
+      {rgb.substr(0, 60), "Error ImportFileJP2: cannot load image data in \"x.jp2\".\n"},
   };
   for (const auto& [bytes, line] : cases) {
     SCOPED_TRACE(line);
-    Obj<Image_I> image(Image_I::New());
+    Obj<Image_I> image = MakeImage(3, 2, 2);
     LogCapture log(LogOutPipe());
     EXPECT_EQ(Import(image, "x.jp2", bytes), EFail);
-    EXPECT_NE(log.Text().find(line), std::string::npos) << log.Text();
+    EXPECT_EQ(log.Text(), line);
+    EXPECT_EQ(image->GetFormat(), 0);  // also when the pixels were made before the failure
   }
   Obj<Image_I> image(Image_I::New());
   EXPECT_EQ(Import(image, "x.jp2", ""), EFail);

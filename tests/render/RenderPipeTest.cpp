@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 #include "../scene/EngineWorld.h"
 #include "PipeTestEngine.h"
@@ -15,6 +16,7 @@
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderStatistics.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
 namespace {
@@ -144,6 +146,8 @@ int64_t g_now = 0;
 std::vector<int32_t> g_sleeps;
 int64_t FakeNow() { return g_now; }
 void FakeSleep(int32_t ms) {
+  // A pacing loop that never ends fails the test rather than hanging it.
+  if (g_sleeps.size() > 100000) throw std::runtime_error("Present paces without end");
   g_sleeps.push_back(ms);
   g_now += ms > 0 ? int64_t(ms) * 1000000 : 500000;
 }
@@ -162,6 +166,9 @@ TEST_F(RenderPipeTest, PresentHoldsTheSwapRateLimit) {
       {120.0f, {4, 0, 0, 0}},
       {0.0f, {}},
       {-5.0f, {}},
+      // A rate near zero waits one second at most, not the ages it asks for.
+      {1e-30f, {996, 0, 0}},
+      {0.5f, {996, 0, 0}},
   };
   for (const Case& c : cases) {
     p->m_swapRateLimit = c.limit;
@@ -176,6 +183,28 @@ TEST_F(RenderPipeTest, PresentHoldsTheSwapRateLimit) {
   EXPECT_EQ(engine->calls.at(1), "SwapBuffers 0");
   p->m_d.engine.Clear();
   RenderPipe_I::SetPresentTiming(saved);
+}
+
+TEST_F(RenderPipeTest, TheCharacterQueueKeepsTheFirst1024AndSaysOnceThatItDropsTheRest) {
+  Obj<RenderPipe_I> p = NewPipe();
+  for (int round = 0; round < 2; ++round) {
+    LogCapture log;
+    for (uint32_t c = 1; c <= 1030; ++c) p->HandleMessage(nullptr, WM_CHAR, c, 0);
+    EXPECT_EQ(log.Text(), "Debug RenderPipe: 1024 characters wait to be taken; more are dropped.\n");
+    for (uint32_t c = 1; c <= 1024; ++c) ASSERT_EQ(p->PopChar(), c);
+    EXPECT_EQ(p->PopChar(), 0u);
+  }
+  // Taking and typing in turn wraps round the queue and keeps the order.
+  for (uint32_t c = 1; c <= 3000; ++c) {
+    p->HandleMessage(nullptr, WM_CHAR, c, 0);
+    if (c % 2 == 0) {
+      ASSERT_EQ(p->PopChar(), c - 1);
+      ASSERT_EQ(p->PopChar(), c);
+    }
+  }
+  p->HandleMessage(nullptr, WM_CHAR, 'x', 0);
+  p->ClearChars();
+  EXPECT_EQ(p->PopChar(), 0u);
 }
 
 TEST_F(RenderPipeTest, TranslateVirtualKeyNamesFiftyKeys) {

@@ -7,28 +7,24 @@
 #include <vector>
 
 #include "geometry/PolygonGeometry.h"
+#include "geometry/TreeBounds.h"
 #include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
+#include "render/TreeUpdateHook.h"
 #include "scene/Camera.h"
+#include "scene/CloneTree.h"
 #include "scene/EngineWorld.h"
 #include "scene/FrameStamp.h"
 #include "scene/SimpleTransform.h"
+#include "scene/TreeDepth.h"
+#include "support/FixedAreaPipe.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRenderEngine.h"
 
 namespace PM::Test {
 namespace {
-
-// A pipe with a 640 x 480 client area and no window; adds no data, so the pipe's type record fits it.
-class FixedAreaPipe : public RenderPipe_I {
- public:
-  void GetClientArea(int32_t* x, int32_t* y, int32_t* width, int32_t* height) override {
-    *x = 0, *y = 0, *width = 640, *height = 480;
-  }
-};
-static_assert(sizeof(FixedAreaPipe) == sizeof(RenderPipe_I));
 
 class FrameTest : public EngineWorldTest {
  protected:
@@ -334,6 +330,96 @@ TEST_F(FrameTest, DrawLeavesTheFloatingPointControlStateAsItFoundIt) {
   Draw();
   EXPECT_EQ(FpuGuard::ReadControlWord(), controlWord);
   EXPECT_EQ(FpuGuard::ReadMxcsr(), mxcsr);
+}
+
+TEST_F(FrameTest, WorldMatricesHoldEachTransformsPlaceAfterAFrame) {
+  RenderChannel_I* channel = Channel(0, 0);
+  TCamera_I* camera = Camera(channel, {1, 2, 3}, 2);
+  ScriptObject* a = Add("TTransform", "A", m_root);
+  static_cast<SSimpleTransform_I*>(static_cast<TNode_I*>(a)->GetSNode())->SetTranslation({5, 0, 0});
+  ScriptObject* b = Add("TTransform", "B", a);
+  static_cast<SSimpleTransform_I*>(static_cast<TNode_I*>(b)->GetSNode())->SetTranslation({0, 1, 0});
+  Draw();
+  auto world = [](ScriptObject* t) { return MemberGet<VMatrix4f>(t, kMemberTBaseTransformWorldMatrix); };
+  EXPECT_TRUE(world(a).Row(3).IsEqualEps({5, 0, 0}, 1e-5f));
+  EXPECT_TRUE(world(b).Row(3).IsEqualEps({5, 1, 0}, 1e-5f));
+  const Matrix4f cameraWorld = world(camera->GetParentTransform());
+  EXPECT_TRUE(cameraWorld.Row(3).IsEqualEps({1, 2, 3}, 1e-5f));
+  EXPECT_NEAR(cameraWorld.m[0], 2, 1e-5f);
+
+  // A node the world-space pass did not finish gets its world matrix from the drawing pass and the view.
+  TreeUpdatePass pass;
+  pass.root = m_root;
+  pass.frame = m_traverse->FrameCounter() + 7;
+  pass.parentMatrix.SetTranslation({-1, -2, -3});
+  static_cast<SSimpleTransform_I*>(static_cast<TNode_I*>(a)->GetSNode())->SetTranslation({-4, 0, 0});
+  GetTreeUpdate()(pass);
+  EXPECT_TRUE(static_cast<TBaseTransform_I*>(a)->m_modelViewMatrix.Row(3).IsEqualEps({-5, -2, -3}, 1e-5f));
+  EXPECT_TRUE(world(a).Row(3).IsEqualEps({-4, 0, 0}, 1e-5f));
+  EXPECT_TRUE(world(b).Row(3).IsEqualEps({-4, 1, 0}, 1e-5f));
+}
+
+TEST_F(FrameTest, ACameraScaledToNothingKeepsThePreviousViewAndSaysSoOnce) {
+  RenderChannel_I* channel = Channel(0, 0);
+  TCamera_I* camera = Camera(channel, {1, 2, 3}, 1);
+  auto* s = static_cast<SSimpleTransform_I*>(static_cast<TNode_I*>(camera->GetParentTransform())->GetSNode());
+  Draw();
+  const Matrix4f before = Engine().aux0;
+  LogCapture log;
+  for (Vector3f scale : {Vector3f{1, 0, 1}, Vector3f{0, 0, 0}}) {
+    s->SetScaling(scale);
+    Draw();
+    Draw();
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(Engine().aux0.m[i], before.m[i]) << i;
+  }
+  EXPECT_EQ(log.Lines(), 1) << log.Text();
+  EXPECT_NE(log.Text().find("Error RenderSystemTraverse: the camera's transform \"CameraTransform\" cannot be inverted"),
+            std::string::npos)
+      << log.Text();
+  // A usable scale again: the view follows, and a later fault is reported anew.
+  s->SetScaling({1, 1, 1});
+  s->SetTranslation({0, 0, 5});
+  Draw();
+  EXPECT_NEAR(Engine().aux0.m[14], -5, 1e-5f);
+  s->SetScaling({0, 1, 1});
+  Draw();
+  EXPECT_EQ(log.Lines(), 2) << log.Text();
+}
+
+// The deepest tree every walk handles is a chain of kMaxTreeDepth nodes; one more level is refused by
+// each of them with one Error, not one a frame.
+TEST_F(FrameTest, AChainAtTheDepthBoundIsUpdatedClonedAndMeasuredAndOneDeeperIsRefused) {
+  for (int32_t levels : {kMaxTreeDepth, kMaxTreeDepth + 1}) {
+    SCOPED_TRACE(levels);
+    m_nodes.clear();
+    m_root = Add("TTransform", "Root", nullptr);
+    ScriptObject* last = m_root;
+    for (int32_t i = 2; i < levels; ++i) last = Add("TTransform", "Link", last);
+    ScriptObject* g = Add("TPolygonGeometry", "Leaf", last);
+    MemberSet<VSpheref>(g, kMemberTNodeBoundingSphere, Spheref{{0, 0, 0}, 1});
+    Channel(0);
+    LogCapture log;
+    // Measured first: the frame update brings the geometry's sphere in step with its (empty) mesh.
+    Obj<ScriptObject> clone = CloneTree(m_root);
+    Spheref bounds = kEmptyBounds;
+    AddTreeBounds(m_root, bounds, kIdentityMatrix4f, false);
+    Draw();
+    Draw();
+    if (levels == kMaxTreeDepth) {
+      EXPECT_EQ(static_cast<TBaseTransform_I*>(last)->GetMatrixVersion(), m_traverse->FrameCounter());
+      EXPECT_FALSE(clone.IsNil());
+      EXPECT_NEAR(bounds.radius, 1, 1e-5f);
+      EXPECT_EQ(log.Text(), "");
+    } else {
+      EXPECT_TRUE(clone.IsNil());
+      EXPECT_TRUE(bounds.IsEmpty());
+      const std::string at = ": tree deeper than 4096 levels at \"";
+      for (const char* walk : {"Error TreeUpdate", "Error CullAndCollect", "Error CloneTree", "Error TreeBounds"})
+        EXPECT_NE(log.Text().find(walk + at), std::string::npos) << walk << "\n" << log.Text();
+      EXPECT_EQ(log.Lines(), 4) << log.Text();
+    }
+    m_traverse->SetChannel(0, NilScriptObject());
+  }
 }
 
 }  // namespace

@@ -105,5 +105,38 @@ TEST_F(TexturePreloadThreads, TexturesDroppedMidLoadDieOnTheDrawingThread) {
   }
 }
 
+// Notes how many loads were still counted when the last reference to it went, and on which thread.
+struct CountingHandle : TextureHandle {
+  ~CountingHandle() override {
+    pendingAtDeath = PendingTextureLoads.load();
+    diedHere = std::this_thread::get_id() == owner;
+  }
+  static inline std::atomic<int32_t> pendingAtDeath{-1};
+  static inline std::atomic<bool> diedHere{false};
+  std::thread::id owner = std::this_thread::get_id();
+};
+
+TEST_F(TexturePreloadThreads, ALoadLetsGoOfItsHandleBeforeItCountsItselfOut) {
+  const int32_t before = PendingTextureLoads.load();
+  // The test lets go first almost always; a load that finished before that decides nothing, so a few
+  // tries make sure the loading thread held the last reference at least once.
+  int judged = 0;
+  for (int attempt = 0; attempt < 8 && judged < 3; ++attempt) {
+    CountingHandle::pendingAtDeath = -1;
+    CountingHandle::diedHere = false;
+    {
+      Obj<Texture_I> t = Texture(2);
+      Ptr<TextureHandle> h(NewCounted<CountingHandle>());
+      EXPECT_EQ(t->PreloadImage(true, String(), h.Get()), TextureHandle::kLoading);
+    }
+    ASSERT_TRUE(WaitForLoads());
+    if (CountingHandle::diedHere) continue;
+    ++judged;
+    // A host that sees the count fall finds the handle (and its image) already let go of.
+    EXPECT_EQ(CountingHandle::pendingAtDeath.load(), before + 1);
+  }
+  EXPECT_GT(judged, 0);
+}
+
 }  // namespace
 }  // namespace PM::Test

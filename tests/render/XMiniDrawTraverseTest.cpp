@@ -1,6 +1,7 @@
 // The culling and collection walk and the light stage, on small trees built node by node: which
 // geometry lands in which layer with which matrix, what the draw mask, the level-of-detail groups and
 // the frustum leave out, what reaches the engine, and that a second frame reuses every array.
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -15,6 +16,7 @@
 #include "scene/EngineWorld.h"
 #include "scene/LODGroup.h"
 #include "scene/Light.h"
+#include "scene/TreeDepth.h"
 #include "support/RecordingRenderEngine.h"
 
 namespace PM::Test {
@@ -375,19 +377,32 @@ TEST_F(CollectTest, ASecondFrameReusesEveryArrayAndResetReleasesEveryReference) 
 }
 
 TEST_F(CollectTest, AVeryDeepTreeIsWalkedWithoutRecursion) {
-  // Deeper than any call stack would take: the walk keeps its frames on the heap.
-  ScriptObject* root = Add("TMeshGroup", "root");
-  Obj<ScriptObject> parent(root);
-  for (int i = 0; i < 100000; ++i) {
-    // Linked directly: the Child setter's cycle checks walk the whole chain on every call.
-    Obj<TNode_I> child(static_cast<TNode_I*>(Make(i % 2 ? "TMeshGroup" : "TTransform").Get()));
-    static_cast<TBranch_I*>(parent.Get())->m_children.Append(child);
-    child->m_parent = static_cast<TBranch_I*>(parent.Get());
-    parent = child.Get();
+  // The deepest tree the walks handle, then one level more: the walk keeps its frames on the heap, and
+  // stops where the frame update stops, with one Error.
+  for (int32_t levels : {kMaxTreeDepth, kMaxTreeDepth + 1}) {
+    SCOPED_TRACE(levels);
+    ScriptObject* root = Add("TMeshGroup", "root");
+    Obj<ScriptObject> parent(root);
+    for (int32_t i = 2; i < levels; ++i) {
+      Obj<TNode_I> child(static_cast<TNode_I*>(Make(i % 2 ? "TMeshGroup" : "TTransform").Get()));
+      static_cast<TBranch_I*>(parent.Get())->m_children.Append(child);
+      child->m_parent = static_cast<TBranch_I*>(parent.Get());
+      parent = child.Get();
+    }
+    Geometry("leaf", parent);
+    Collect(root, 1, false);
+    if (levels == kMaxTreeDepth) {
+      EXPECT_EQ(Layers(), (std::map<std::string, int>{{"leaf", 16}}));
+      EXPECT_EQ(TakeLog(), "");
+    } else {
+      EXPECT_TRUE(Layers().empty());
+      const std::string log = TakeLog();
+      EXPECT_EQ(log.rfind("Error CullAndCollect: tree deeper than 4096 levels at \"", 0), 0u) << log;
+      EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+    m_ctx->ResetDrawContext();
+    m_nodes.clear();
   }
-  Geometry("leaf", parent);
-  Collect(root, 1, false);
-  EXPECT_EQ(Layers(), (std::map<std::string, int>{{"leaf", 16}}));
 }
 
 }  // namespace

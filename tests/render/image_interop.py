@@ -160,7 +160,7 @@ class Jpeg2000Files(Base):
         path = self.opj("s.raw", "s.jp2", "8,4,3,8,u@1x1:2x2:2x2", [1] * 32 + [2] * 16, "B")
         r = run("convert", path, self.path("s.bmg"))
         self.assertEqual(r.returncode, 1)
-        self.assertIn("jas_image_readcmpt failed.", r.stderr)
+        self.assertIn("jas_image_readcmpt failed in", r.stderr)
 
 
 class PillowReadsOurFiles(Base):
@@ -205,6 +205,64 @@ class PillowReadsOurFiles(Base):
                          % (W, H, hashlib.md5(bottom_first).hexdigest()))
         self.assertEqual(run("info").returncode, 2)
         self.assertEqual(run("info", self.path("missing.png")).returncode, 1)
+
+
+class ConvertKeepsItsTarget(Base):
+    def test_a_failed_conversion_leaves_the_target_as_it_was(self):
+        keep = self.path("keep.png")
+        good, _ = PillowReadsOurFiles.source(self, 3)
+        self.assertEqual(run("convert", good, keep).returncode, 0)
+        with open(keep, "rb") as f:
+            before = f.read()
+        bad = self.path("bad.bmg")
+        with open(bad, "wb") as f:
+            f.write(b"BMG\x01" + b"\0" * 5)
+        r = run("convert", bad, keep)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn('failed to read "%s": the header is cut short.' % bad, r.stderr)
+        with open(keep, "rb") as f:
+            self.assertEqual(f.read(), before)
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["bad.bmg", "keep.png", "src3.bmg"])
+
+    def test_a_conversion_replaces_the_target_whole_and_keeps_its_mode(self):
+        keep = self.path("keep.tga")
+        with open(keep, "wb") as f:
+            f.write(b"x" * 100000)
+        os.chmod(keep, 0o640)
+        src, pixels = PillowReadsOurFiles.source(self, 3)
+        self.assertEqual(run("convert", src, keep).returncode, 0)
+        self.assertEqual(Image.open(keep).tobytes(), pixels)
+        self.assertEqual(os.stat(keep).st_mode & 0o777, 0o640)
+
+    def test_empty_images_are_refused_on_read(self):
+        for name, bpp, w, h in (("zero.bmg", 3, 0, 0), ("flat.bmg", 3, 4, 0), ("nobits.bmg", 0, 4, 4)):
+            with self.subTest(name):
+                write_bmg(self.path(name), bpp, w, h, [])
+                r = run("info", self.path(name))
+                self.assertEqual(r.returncode, 1)
+                self.assertIn("failed to read", r.stderr)
+                self.assertEqual(run("convert", self.path(name), self.path("out.tga")).returncode, 1)
+                self.assertFalse(os.path.exists(self.path("out.tga")))
+
+    def test_an_unknown_output_extension_names_the_known_ones(self):
+        src, _ = PillowReadsOurFiles.source(self, 3)
+        for out in ("out.jpg", "out", "dir.png/out"):
+            with self.subTest(out):
+                r = run("convert", src, self.path(out))
+                self.assertEqual(r.returncode, 1)
+                self.assertIn("the output extensions known are .bmg, .png and .tga", r.stderr)
+
+    def test_a_link_in_place_of_the_target_is_refused(self):
+        src, _ = PillowReadsOurFiles.source(self, 3)
+        victim = self.path("victim.png")
+        with open(victim, "wb") as f:
+            f.write(b"victim")
+        os.symlink(victim, self.path("link.png"))
+        r = run("convert", src, self.path("link.png"))
+        self.assertEqual(r.returncode, 1)
+        self.assertTrue(os.path.islink(self.path("link.png")))
+        with open(victim, "rb") as f:
+            self.assertEqual(f.read(), b"victim")
 
 
 if __name__ == "__main__":

@@ -111,6 +111,54 @@ def textures(pm_run, tmp):
     near(pixel(Image.open(out), 32, 32), (229, 51, 229), 0, "DefaultColor fallback")
 
 
+def scene_copy(tmp, name):
+    # The scenes with the example effect shaders beside them (the effect node reads them from its folder).
+    work = os.path.join(tmp, name)
+    shutil.copytree(os.path.join(here, "scenes"), work)
+    shutil.copytree(os.path.join(here, "..", "..", "examples", "Shaders"), os.path.join(work, "Shaders"))
+    return work
+
+
+def programs(pm_run, tmp):
+    work = scene_copy(tmp, "programs")
+    out = os.path.join(tmp, "program.png")
+    _, stderr = run(pm_run, ["--frames", "2", "program.bs"], work, out)
+    # The checker's texels times the program's tint (1, 0.5, 0.25).
+    near(pixel(Image.open(out), 2, 32), (203, 90, 14), 1, "tinted light texel")
+    compare(out, os.path.join(references, "program.png"))
+    # The window's system report.
+    for line in ("Timer speed: 1000000000 ticks/s", "Display: 1280x1024x24@", "DeviceName: "):
+        if "Info  " + line not in stderr:
+            raise AssertionError(f"no '{line}' in the log")
+    _, stderr = run(pm_run, ["--frames", "1", "broken.bs"], work, None, expect_failure=True)
+    wanted = "Error Fragmentshader failed to compile.\nError ----\nError 0:2"
+    if wanted not in stderr or "Error ----\nError Shader failed to link.\nError ----\n" not in stderr:
+        raise AssertionError("no compile and link report:\n" + stderr[-3000:])
+    # Reported once when built: the program that did not link is not bound, so no frame adds GL errors.
+    if "GL.GetError" in stderr:
+        raise AssertionError("GL errors after the failed link:\n" + stderr[-3000:])
+
+
+def effects(pm_run, tmp):
+    work = scene_copy(tmp, "effects")
+    out = os.path.join(tmp, "colorfilter.png")
+    run(pm_run, ["--frames", "2", "colorfilter.bs"], work, out)
+    image = Image.open(out).convert("RGB")
+    coloured = [p for p in image.getdata() if not p[0] == p[1] == p[2]]
+    if coloured:
+        raise AssertionError(f"{len(coloured)} pixels keep a colour after the grey filter, e.g. {coloured[0]}")
+    compare(out, os.path.join(references, "colorfilter.png"))
+    out = os.path.join(tmp, "bloom.png")
+    run(pm_run, ["--frames", "2", "bloom.bs"], work, out)
+    image = Image.open(out)
+    # The quad covers x 97..158 of the black view: the blurred bright parts light its surroundings.
+    near(pixel(image, 128, 128), (255, 255, 255), 0, "quad centre")
+    if pixel(image, 95, 128)[0] < 15 or pixel(image, 160, 128)[0] < 15:
+        raise AssertionError(f"no glow beside the quad: {pixel(image, 95, 128)}, {pixel(image, 160, 128)}")
+    near(pixel(image, 10, 10), (0, 0, 0), 0, "far corner")
+    compare(out, os.path.join(references, "bloom.png"))
+
+
 def fire_smoke(pm_run, tmp):
     # Bursts on updates 1, 9, ..., 57 of 1/60 s and nobody dead yet: 8 x 16 fire and 8 x 10 smoke sprites.
     args = ["--seed", "7", "--frames", "60", "--fire", "flame", "--smoke", "plume", "--stats", "fire_smoke.bs"]
@@ -145,7 +193,8 @@ def particles(pm_run, tmp):
         raise AssertionError("seed 8 drew the same picture as seed 7")
 
 
-CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures, "fire_smoke": fire_smoke}
+CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures,
+         "fire_smoke": fire_smoke, "programs": programs, "effects": effects}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]

@@ -1,6 +1,7 @@
 // Sound nodes on the null device: loading by path, the play, pause and stop rules, following the
 // parent transform, the shared device's lifetime, failures and the sound switch.
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "EngineWorld.h"
 #include "SoundTestSupport.h"
+#include "core/Trace.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
@@ -196,7 +198,20 @@ TEST_F(SoundNodeTest, FailedLoadsAreLoggedAndNeverRetried) {
   EXPECT_EQ(lonely->Load(), 1);
   EXPECT_EQ(lonely->GetLoadState(), -1);
   EXPECT_EQ(SharedSoundDevice::UserCount(), 0);
-  EXPECT_NE(TakeLog().find("TSoundEmitter_D::Load: no SoundDevice."), std::string::npos);
+  const std::string noDevice = TakeLog();
+  EXPECT_NE(noDevice.find("Error no SoundDevice.\n"), std::string::npos) << noDevice;
+  EXPECT_EQ(noDevice.find("TSoundEmitter_D::Load: no SoundDevice."), std::string::npos) << noDevice;
+  // The load is a section of this thread's trace, left on every path out.
+  const int64_t tid = int64_t(syscall(SYS_gettid));
+  const TraceSlot* slot = nullptr;
+  for (int i = 0; i < kTraceSlots; ++i)
+    if (TraceSlots()[i].thread.load() == tid) slot = &TraceSlots()[i];
+  ASSERT_NE(slot, nullptr);
+  auto entry = [&](int back) { return slot->ring[(slot->next - back) % kTraceRingLength]; };
+  EXPECT_EQ(entry(2).kind, '>');
+  EXPECT_STREQ(entry(2).label, "TSoundEmitter_D::Load()");
+  EXPECT_EQ(entry(1).kind, '<');
+  EXPECT_STREQ(entry(1).label, "TSoundEmitter_D::Load()");
 }
 
 // Runs only in the child that SoundsOffLoadsNoModule starts with XPDISABLE_SOUNDS set.

@@ -7,10 +7,15 @@
 
 #include "EngineWorld.h"
 #include "SoundTestSupport.h"
+#include "render/RenderChannel.h"
+#include "render/RenderPipe.h"
+#include "render/RenderSystemTraverse.h"
 #include "scene/BaseTransform.h"
+#include "scene/SimpleTransform.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
 #include "scene/sound/WavFile.h"
+#include "support/FixedAreaPipe.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {
@@ -59,13 +64,48 @@ class SoundOpenALTest : public EngineWorldTest {
       // The mix runs in real time: wait it out.
       std::this_thread::sleep_for(std::chrono::milliseconds(400));
     }  // the last node closes the device, which completes the file
+    return Measure(ReadOut());
+  }
+
+  // Plays the sound for 0.4 s from an emitter below a transform translated to `at`, heard through a
+  // receiver below an untranslated one: the positions come from one update-only frame.
+  Heard PlayPlaced(Vector3f at) {
+    {
+      Ptr<RenderSystemTraverse_I> traverse(RenderSystemTraverse_I::Create());
+      Obj<ScriptObject> pipe(NewScriptObject<FixedAreaPipe>(RenderPipe_I::GetTypeRecord(), RenderPipe_I::kClassId));
+      traverse->SetRenderPipe(pipe);
+      Obj<ScriptObject> root = Make("TTransform"), ear = Make("TTransform"), mouth = Make("TTransform");
+      Obj<ScriptObject> r = Make("TSoundReceiver"), e = Make("TSoundEmitter");
+      MemberSet<VObject>(ear, kMemberTNodeParent, root);
+      MemberSet<VObject>(mouth, kMemberTNodeParent, root);
+      MemberSet<VObject>(r, kMemberTNodeParent, ear);
+      MemberSet<VObject>(e, kMemberTNodeParent, mouth);
+      static_cast<SSimpleTransform_I*>(static_cast<TNode_I*>(mouth.Get())->GetSNode())->SetTranslation(at);
+      Obj<FileObject_I> file(static_cast<FileObject_I*>(Make("FileObject").Get()));
+      file->SetFileName(String(("absolute://" + m_dir.File("a440.wav")).c_str()));
+      auto* emitter = static_cast<TSoundEmitter_I*>(e.Get());
+      static_cast<SSoundEmitter_I*>(emitter->GetSNode())->m_fileObject = file.Get();
+      EXPECT_EQ(emitter->Load(), 1);
+      Obj<ScriptObject> c = Make("RenderChannel");
+      static_cast<RenderChannel_I*>(c.Get())->m_sceneRoot = static_cast<TNode_I*>(root.Get());
+      traverse->SetChannel(0, c);
+      traverse->Draw(1.0, 0.1, 1);
+      EXPECT_TRUE(MemberGet<VMatrix4f>(mouth, kMemberTBaseTransformWorldMatrix).Row(3).IsEqualEps(at, 1e-6f));
+      MemberSet<VI32>(e, 0x01FFF071, 1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      traverse->SetChannel(0, NilScriptObject());
+    }  // the last node closes the device, which completes the file
+    return Measure(ReadOut());
+  }
+
+  WavData ReadOut() {
     WavData out;
     std::string bytes = ReadFile(m_dir.File("out.wav"));
     std::string why;
     EXPECT_TRUE(WavFile::Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, why)) << why;
     EXPECT_EQ(out.channels, 2);
     EXPECT_EQ(out.bitsPerSample, 16);
-    return Measure(out);
+    return out;
   }
 
   static Heard Measure(const WavData& w) {
@@ -103,6 +143,19 @@ TEST_F(SoundOpenALTest, ASoundOnTheRightIsHeardOnTheRight) {
   EXPECT_NEAR(right.hz, 440, 440 * 0.02);
   Heard left = Play({-5, 0, 0});
   EXPECT_GT(left.rmsLeft, 10 * left.rmsRight) << left.rmsLeft << " " << left.rmsRight;
+}
+
+// The frame places the sound: 5 units to the right it is heard on the right, at the level the
+// distance model gives (reference distance 1, rolloff 1: 1 / 5 of the level at 1 unit); mirrored on
+// the left.
+TEST_F(SoundOpenALTest, TheFramePlacesAnEmitterBelowATransform) {
+  Heard near = PlayPlaced({1, 0, 0});
+  Heard right = PlayPlaced({5, 0, 0});
+  EXPECT_GT(right.rmsRight, 10 * right.rmsLeft) << right.rmsLeft << " " << right.rmsRight;
+  EXPECT_NEAR(right.rmsRight / near.rmsRight, 0.2, 0.03) << near.rmsRight << " " << right.rmsRight;
+  Heard left = PlayPlaced({-5, 0, 0});
+  EXPECT_GT(left.rmsLeft, 10 * left.rmsRight) << left.rmsLeft << " " << left.rmsRight;
+  EXPECT_NEAR(left.rmsLeft / right.rmsRight, 1.0, 0.1);
 }
 
 TEST_F(SoundOpenALTest, PitchAndVolumeReachTheMix) {

@@ -32,5 +32,17 @@ TEST_F(FuzzRegressionTest, AChildEntryLeftInAPreviousParentClosesNoCycle) {
   Out();
 }
 
+// A named object replaced by one of another class left the namespace while it still referred to
+// itself, and nothing walked it again; the same for a handle and a global variable rebound.
+TEST_F(FuzzRegressionTest, AnObjectReplacedWhileInACycleGoesWithTheEngine) {
+  const char* scripts[] = {
+      "class N . { .Next Nil; }; N:a.Next N:a; class A . { }; A:a;",
+      "class N . { .Next Nil; }; N:a.Next N:b; N:b.Next N:a; class A . { }; A:a; A:b;",
+  };
+  for (const char* s : scripts) ExpectNothingOutlivesTheEngine(s);
+  const std::string said = Out() + Err();
+  EXPECT_NE(said.find("changed type \"N\" to \"A\"."), std::string::npos) << said;
+}
+
 }  // namespace
 }  // namespace PM::Test

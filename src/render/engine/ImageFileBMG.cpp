@@ -14,20 +14,27 @@ inline void PutBig16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8), p[1] = ui
 
 constexpr uint32_t kHasMipLevels = 1;
 
-bool ReadBMG(Image_I& image, StreamPipe* pipe) {
+// Reads the whole file into `image`; on failure logs at Error why, naming the file.
+bool ReadBMG(Image_I& image, const String& name, StreamPipe* pipe) {
+  auto fail = [&](const auto&... why) {
+    Log(LogOutPipe(), kLevelError, "Image_D::ImportFileBMG: failed to read ", QuotedName{name}, ": ", why..., ".");
+    return false;
+  };
   uint8_t h[16];
-  if (!ReadFully(pipe, h, 16)) return false;
+  if (!ReadFully(pipe, h, 16)) return fail("the header is cut short");
   // The first four bytes are not checked: the sizes and the format number decide.
   uint32_t flags = Big32(h + 4), bpp = Big16(h + 8), width = Big16(h + 10), height = Big16(h + 12);
-  if (bpp > 4 || width > uint32_t(kImageMaxSide) || height > uint32_t(kImageMaxSide) || Big16(h + 14) != 1) {
-    return false;
-  }
+  if (Big16(h + 14) != 1) return fail("format number ", Big16(h + 14));
+  if (bpp == 0 || bpp > 4) return fail(bpp, " bytes per pixel");
+  if (width == 0 || height == 0 || width > uint32_t(kImageMaxSide) || height > uint32_t(kImageMaxSide))
+    return fail("size ", width, "x", height);
   image.Create(int(bpp), int(width), int(height), 0);
-  if (!ReadFully(pipe, image.GetData(), int64_t(image.DataBytes()))) return false;
+  if (!ReadFully(pipe, image.GetData(), int64_t(image.DataBytes()))) return fail("the pixels are cut short");
   if (flags & kHasMipLevels) {
     image.AllocateMipMap();
-    for (Image_I* level = image.GetMipMap(); level; level = level->GetMipMap()) {
-      if (!ReadFully(pipe, level->GetData(), int64_t(level->DataBytes()))) return false;
+    int level = 1;
+    for (Image_I* mip = image.GetMipMap(); mip; mip = mip->GetMipMap(), ++level) {
+      if (!ReadFully(pipe, mip->GetData(), int64_t(mip->DataBytes()))) return fail("mip level ", level, " is cut short");
     }
   }
   return true;
@@ -36,8 +43,7 @@ bool ReadBMG(Image_I& image, StreamPipe* pipe) {
 }  // namespace
 
 ResultCode Image_D::ImportFileBMG(Image_I& image, const String& name, StreamPipe* pipe) {
-  if (ReadBMG(image, pipe)) return SOK;
-  Log(LogOutPipe(), kLevelInfo, "Image_D::ImportFileBMG: failed to read ", QuotedName{name}, ".");
+  if (ReadBMG(image, name, pipe)) return SOK;
   Clear();
   return EFail;
 }

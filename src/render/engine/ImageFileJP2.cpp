@@ -85,19 +85,19 @@ struct SampleScale {
   }
 };
 
-bool Fail(const char* line) {
-  Log(LogOutPipe(), kLevelError, line);
-  return false;
-}
-
-bool ReadJP2(Image_I& target, StreamPipe* pipe) {
+bool ReadJP2(Image_I& target, const String& name, StreamPipe* pipe) {
+  // Each failure names its cause and the file, once.
+  auto fail = [&](const auto&... why) {
+    Log(LogOutPipe(), kLevelError, why..., " in ", QuotedName{name}, ".");
+    return false;
+  };
   int codecType = CodecOf(pipe);
-  if (codecType < 0) return Fail("ImportFileJP2: input image has unknown format.");
+  if (codecType < 0) return fail("ImportFileJP2: input image has unknown format");
   Decode d;
   PipeSource source{pipe, pipe->Seek(0, kSeekCurrent)};
   if (source.start < 0) source.start = 0;
   d.codec = opj_create_decompress(OPJ_CODEC_FORMAT(codecType));
-  if (!d.codec) return Fail("ImportFileJP2: cannot load image data.");
+  if (!d.codec) return fail("ImportFileJP2: cannot load image data");
   opj_set_info_handler(d.codec, Quiet, nullptr);
   opj_set_warning_handler(d.codec, Quiet, nullptr);
   opj_set_error_handler(d.codec, Quiet, nullptr);
@@ -105,38 +105,36 @@ bool ReadJP2(Image_I& target, StreamPipe* pipe) {
   opj_set_default_decoder_parameters(&parameters);
   // Strict: a truncated file fails instead of decoding to a partly empty image.
   if (!opj_setup_decoder(d.codec, &parameters) || !opj_decoder_set_strict_mode(d.codec, OPJ_TRUE)) {
-    return Fail("ImportFileJP2: cannot load image data.");
+    return fail("ImportFileJP2: cannot load image data");
   }
   d.stream = opj_stream_create(8192, OPJ_TRUE);
-  if (!d.stream) return Fail("ImportFileJP2: cannot load image data.");
+  if (!d.stream) return fail("ImportFileJP2: cannot load image data");
   opj_stream_set_user_data(d.stream, &source, nullptr);  // the caller owns the pipe: nothing to close
   int64_t length = pipe->GetFileLength();
   if (length > source.start) opj_stream_set_user_data_length(d.stream, OPJ_UINT64(length - source.start));
   opj_stream_set_read_function(d.stream, OnRead);
   opj_stream_set_skip_function(d.stream, OnSkip);
   opj_stream_set_seek_function(d.stream, OnSeek);
-  if (!opj_read_header(d.stream, d.codec, &d.image)) return Fail("ImportFileJP2: cannot load image data.");
+  if (!opj_read_header(d.stream, d.codec, &d.image)) return fail("ImportFileJP2: cannot load image data");
   // The sides come from the header: larger ones are refused before any sample memory exists.
   int64_t width = int64_t(d.image->x1) - d.image->x0, height = int64_t(d.image->y1) - d.image->y0;
   if (width <= 0 || height <= 0 || width > kImageMaxSide || height > kImageMaxSide) {
-    Log(LogOutPipe(), kLevelError, "ImportFileJP2: image of ", width, " x ", height, " pixels exceeds the limit of ",
-        int32_t(kImageMaxSide), ".");
-    return false;
+    return fail("ImportFileJP2: image of ", width, " x ", height, " pixels exceeds the limit of ",
+                int32_t(kImageMaxSide));
   }
   int channels = int(d.image->numcomps);
   if (channels < 1 || channels > 4) {
-    Log(LogOutPipe(), kLevelError, "ImportFileJP2: ", channels, " components are not supported.");
-    return false;
+    return fail("ImportFileJP2: ", channels, " components are not supported");
   }
   if (!opj_decode(d.codec, d.stream, d.image) || !opj_end_decompress(d.codec, d.stream)) {
-    return Fail("ImportFileJP2: cannot load image data.");
+    return fail("ImportFileJP2: cannot load image data");
   }
   target.Create(channels, int(width), int(height), 0);
   if (target.GetFormat() != channels) return false;
   for (int c = 0; c < channels; ++c) {
     const opj_image_comp_t& comp = d.image->comps[c];
     // A subsampled component is smaller than the image: it has no sample for every pixel.
-    if (!comp.data || int64_t(comp.w) < width || int64_t(comp.h) < height) return Fail("jas_image_readcmpt failed.");
+    if (!comp.data || int64_t(comp.w) < width || int64_t(comp.h) < height) return fail("jas_image_readcmpt failed");
   }
   uint8_t* data = target.GetData();
   for (int c = 0; c < channels; ++c) {
@@ -153,9 +151,11 @@ bool ReadJP2(Image_I& target, StreamPipe* pipe) {
 
 }  // namespace
 
-ResultCode ImportFileJP2(Image_I& image, const String&, StreamPipe* pipe) {
+ResultCode ImportFileJP2(Image_I& image, const String& name, StreamPipe* pipe) {
   if (!pipe || pipe->PeekByte() < 0) return EFail;
-  return ReadJP2(image, pipe) ? SOK : EFail;
+  if (ReadJP2(image, name, pipe)) return SOK;
+  image.m.Clear();  // a failure after the pixels were made leaves no half image behind
+  return EFail;
 }
 
 }  // namespace PM

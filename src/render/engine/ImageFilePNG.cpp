@@ -15,8 +15,10 @@ namespace PM {
 
 namespace {
 
+// The error pointer is the file's name: a failure names the file it happened in.
 [[noreturn]] void OnError(png_structp png, png_const_charp message) {
-  Log(LogOutPipe(), kLevelError, "PNG: ", message);
+  Log(LogOutPipe(), kLevelError, "PNG: ", message, " in ", QuotedName{*static_cast<const String*>(png_get_error_ptr(png))},
+      ".");
   png_longjmp(png, 1);
 }
 
@@ -57,7 +59,8 @@ bool ReadRows(png_structp png, png_infop info, Image_I* image) {
   png_read_update_info(png, info);
   int channels = ChannelsOf(png_get_color_type(png, info));
   if (channels == 0 || png_get_bit_depth(png, info) != 8) {
-    Log(LogOutPipe(), kLevelError, "ImportFilePNG: unsupported color format.");
+    Log(LogOutPipe(), kLevelError, "ImportFilePNG: unsupported color format in ",
+        QuotedName{*static_cast<const String*>(png_get_error_ptr(png))}, ".");
     return false;
   }
   int width = int(png_get_image_width(png, info)), height = int(png_get_image_height(png, info));
@@ -85,8 +88,8 @@ bool WriteRows(png_structp png, png_infop info, Image_I* image, int bitDepth, in
 
 }  // namespace
 
-ResultCode ImportFilePNG(Image_I& image, const String&, StreamPipe* pipe) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+ResultCode ImportFilePNG(Image_I& image, const String& name, StreamPipe* pipe) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, const_cast<String*>(&name), OnError, OnWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   bool ok = false;
   if (info) {
@@ -94,10 +97,12 @@ ResultCode ImportFilePNG(Image_I& image, const String&, StreamPipe* pipe) {
     ok = ReadRows(png, info, &image);
   }
   png_destroy_read_struct(png ? &png : nullptr, info ? &info : nullptr, nullptr);
-  return ok ? SOK : EFail;
+  if (ok) return SOK;
+  image.m.Clear();  // rows cut short leave no half image behind
+  return EFail;
 }
 
-ResultCode ExportFilePNG(Image_I& image, const String&, StreamPipe* pipe, int, int variant) {
+ResultCode ExportFilePNG(Image_I& image, const String& name, StreamPipe* pipe, int, int variant) {
   static const int kColorTypes[5] = {-1, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
                                      PNG_COLOR_TYPE_RGB_ALPHA};
   int bpp = image.GetBytesPerPixel();
@@ -112,7 +117,7 @@ ResultCode ExportFilePNG(Image_I& image, const String&, StreamPipe* pipe, int, i
     colorType = PNG_COLOR_TYPE_GRAY;
     bitDepth = 16;
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, const_cast<String*>(&name), OnError, OnWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   bool ok = false;
   if (info) {

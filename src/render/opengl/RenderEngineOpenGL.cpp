@@ -5,6 +5,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -41,7 +42,10 @@ const char* Text(OpenGLMessage m) { return OpenGLMessageText(m, GetLanguage()); 
 
 RenderEngine_I* RenderEngineOpenGL_I::Create() { return NewCounted<RenderEngineOpenGL_I>(); }
 
-RenderEngineOpenGL_D::RenderEngineOpenGL_D() : m_creatingThread(uint64_t(pthread_self())) {}
+RenderEngineOpenGL_D::RenderEngineOpenGL_D() : m_creatingThread(uint64_t(pthread_self())) {
+  static std::atomic<uint64_t> nextSerial{1};
+  m_serial = nextSerial.fetch_add(1);
+}
 
 RenderEngineOpenGL_D::~RenderEngineOpenGL_D() {
   Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::~RenderEngineOpenGL_D()");
@@ -206,21 +210,6 @@ ResultCode RenderEngineOpenGL_D::SetSwapInterval(int32_t interval) {
   return SOK;
 }
 
-ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext*) {
-  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::BuildSystemReport: not supported yet.");
-  return SOK;
-}
-
-ResultCode RenderEngineOpenGL_D::I6_CreateRenderBufferARB() {
-  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::I6_CreateRenderBufferARB: not supported yet.");
-  return SOK;
-}
-
-ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject*, bool) {
-  Log(EngineLog(), kLevelDebug, "RenderEngineOpenGL_D::SetShader: not supported yet.");
-  return SOK;
-}
-
 void RenderEngineOpenGL_D::DeInitializeRenderEngine() {
   Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine()");
   for (int i = m_liveTextures.Count() - 1; i >= 0; --i) {
@@ -231,6 +220,7 @@ void RenderEngineOpenGL_D::DeInitializeRenderEngine() {
     if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
   }
   UnloadPolygonCache();
+  ReleaseEffects();
   Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine() complete.");
 }
 

@@ -21,6 +21,8 @@ class RenderPolygonCacheOpenGL;
 class TextureHandleOpenGL;
 class Texture_I;
 class ShaderTexture_I;
+class ShaderPhong_I;
+class RenderMaterial_I;
 
 // What GetDC gives on this platform: the window, its display and the pixel formats of its visual.
 struct OpenGLDeviceContext {
@@ -136,8 +138,31 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   virtual ResultCode SetupPixelFormat(OpenGLDeviceContext* dc, const RenderFormatInfo* format);
   virtual ResultCode CreateContext(OpenGLDeviceContext* dc);
   virtual ResultCode InitExtensions(OpenGLDeviceContext* dc);
-  virtual ResultCode I6_CreateRenderBufferARB();
+  virtual ResultCode I6_CreateRenderBufferARB(OpenGLDeviceContext* dc, const RenderFormatInfo* format);
   virtual ResultCode SetSwapInterval(int32_t interval);
+
+  // Post effects after the passes of a frame, and the measure of resident texture memory.
+  void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;
+  int32_t DetectTextureMemory() override;
+  // Builds a program from directory + name + ".vs" and ".fs"; the program also after a failed compile or link.
+  uint32_t QuickCompileShaderARB(const String& directory, const String& vertexName, const String& fragmentName);
+  // Deletes the effect textures and programs (engine shutdown; they are made again on the next use).
+  void ReleaseEffects();
+  // Tells engines apart over the life of the process: a dead engine's serial never comes back.
+  uint64_t Serial() const { return m_serial; }
+  // Test hooks: the physical memory the texture-memory measure assumes (0: the machine's), the generic flag.
+  void SetPhysicalMemoryOverride(uint64_t bytes) { m_physicalMemoryOverride = bytes; }
+  void SetGenericFormat(bool generic) { m_genericFormat = generic ? 1 : 0; }
+  // The effect objects as they stand (0 for none): colour, depth and blur textures, then the four programs.
+  struct EffectObjects {
+    uint32_t frameColor = 0, frameDepth = 0, blur = 0;
+    uint32_t bloomBlur = 0, bloomCombine = 0, depthOfField = 0, colorFilter = 0;
+  };
+  const EffectObjects& Effects() const { return m_effects; }
+  // The texture-coordinate extent of the last frame copy and the copy textures' side.
+  float EffectExtentX() const { return m_effectExtent[0]; }
+  float EffectExtentY() const { return m_effectExtent[1]; }
+  int32_t EffectTextureSize() const { return m_effectSize; }
 
   // The GL internal format and accounting bits of a texture type name (a ".pmf" file's first string).
   void ChooseTextureFormat(const String& typeName, GLenum* format, int32_t* bits, int32_t bytesPerPixel);
@@ -183,6 +208,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
   void ApplyShaderRenderState(ScriptObject* shader);
+  // The front material lighting uses without a RenderMaterial: grey 0.8, no emission or specular.
+  void ApplyDefaultMaterial();
   // Binds the expression's texture on the unit with the environment mode, its coordinate stream in the
   // pass state and its coordinate transform as the texture matrix.
   void TextureOnUnit(int32_t unit, ShaderTexture_I* expression, GLint environment);
@@ -192,6 +219,26 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void ApplyTextureParameters(GLenum target, Texture_I* texture, bool mipMaps, bool checked);
   void SetAnisotropy(GLenum target, Texture_I* texture, bool checked);
   void DebugShapeEnd();
+  // The source text of a shader file: bytes up to the end or a zero byte; empty when it does not open.
+  static String ReadShaderSource(const String& path);
+  // Compiles, attaches and links the two sources, logging each failure with the driver's text.
+  uint32_t BuildProgram(const String& vertexSource, const String& fragmentSource);
+  // The texture of a frame copy, kept while its side holds; then copies width x height of the buffer.
+  void CopyFrame(uint32_t& texture, int32_t width, int32_t height, int32_t size, GLenum internalFormat,
+                 bool mipMaps, bool linear);
+  void EffectQuad(float extentX, float extentY, bool twoUnits);
+  void BeginEffect(const char* label, int32_t& width, int32_t& height);
+  void Bloom(const ChannelFXInfo& info, const String& directory);
+  // The effect program in `program`, built from directory + name when there is none yet.
+  uint32_t EffectProgram(uint32_t& program, const String& directory, const char* name);
+  void SetUniform(uint32_t program, const char* name, int32_t value);
+  // Binds the program when it linked; false (nothing bound) when it did not.
+  bool UseProgram(uint32_t program);
+  // Unit 1 (or 0) without texturing: texture off, and texture generation off when asked.
+  void UnitOff(int32_t unit, bool generationToo);
+  void CombineOnUnit(GLenum function, GLenum source0);
+  // Front material, current and default colour, specular control and blending of a material.
+  void ApplyMaterial(const RenderMaterial_I& material, const ShaderPhong_I* surface, const Vector3f& emission);
 
   TextureSettingsInfo m_textureSettings;
   RenderFormatInfo m_format;
@@ -248,6 +295,11 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   bool m_traceVertexArrays = true;   // the first draw of each path is traced
   bool m_traceVertexBuffers = true;
   int32_t m_lastBadRecordFrame = -1;  // client-array records are refused with one line per frame
+  uint64_t m_serial = 0;
+  uint64_t m_physicalMemoryOverride = 0;
+  EffectObjects m_effects;
+  float m_effectExtent[2] = {0.0f, 0.0f};
+  int32_t m_effectSize = 0;
 };
 
 class RenderEngineOpenGL_I final : public RenderEngine_I {

@@ -1,10 +1,12 @@
-// The OpenGL engine's shader passes: how a RenderShader and its surface become fixed-function material and
-// render state. Textures, reflection maps and programs join these passes when the engine downloads textures.
+// The OpenGL engine's shader passes: how a RenderShader and its surface become texture units, combiners,
+// reflection maps, fixed-function material and render state in the ambient, bump and base passes.
 #include <algorithm>
 
 #include "render/RenderMaterial.h"
 #include "render/RenderShader.h"
+#include "render/ShaderLayer.h"
 #include "render/ShaderPhong.h"
+#include "render/ShaderProgram.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
 #include "scene/BaseTransform.h"
@@ -25,6 +27,12 @@ ShaderPhong_I* PhongSurface(RenderShader_I* shader) {
 }
 
 bool Present(const ScriptObject* o) { return o && !IsNilObject(o); }
+
+ShaderTexture_I* AsTexture(ScriptObject* o) {
+  return Present(o) && o->IsA(ShaderTexture_I::kClassId) ? static_cast<ShaderTexture_I*>(o) : nullptr;
+}
+
+constexpr GLenum kTexGen[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q};
 
 }  // namespace
 
@@ -47,7 +55,7 @@ void RenderEngineOpenGL_D::TextureOnUnit(int32_t unit, ShaderTexture_I* expressi
       0x10000u + uint32_t(expression->m_texCoordSource);
   SetTexture(unit, expression->m_texture.Get());
   gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
-  for (GLenum coord : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) gl.glDisable(coord);
+  for (GLenum coord : kTexGen) gl.glDisable(coord);
   // The texture matrix: the coordinate transform's local matrix, else the identity.
   gl.glMatrixMode(GL_TEXTURE);
   ScriptObject* node = expression->m_texCoordTransform.Get();
@@ -62,8 +70,125 @@ void RenderEngineOpenGL_D::TextureOnUnit(int32_t unit, ShaderTexture_I* expressi
   if (unit > 0 && m_ext.glActiveTextureARB) m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
 }
 
-int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject*, bool) { return 0; }
-int32_t RenderEngineOpenGL_D::SetShaderBump(ScriptObject*, bool) { return 0; }
+void RenderEngineOpenGL_D::UnitOff(int32_t unit, bool generationToo) {
+  const OpenGLAPI& gl = GL();
+  if (unit > 0 && m_ext.glActiveTextureARB) m_ext.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
+  gl.glDisable(GL_TEXTURE_2D);
+  if (m_ext.Has(kGL_ARB_texture_cube_map)) gl.glDisable(GL_TEXTURE_CUBE_MAP_ARB);
+  if (generationToo)
+    for (GLenum coord : kTexGen) gl.glDisable(coord);
+  if (unit > 0 && m_ext.glActiveTextureARB) m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+// The combiner of the bound unit: function of source 0 and the unit's texture, both as colours.
+void RenderEngineOpenGL_D::CombineOnUnit(GLenum function, GLenum source0) {
+  const OpenGLAPI& gl = GL();
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_EXT);
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_EXT, GLint(function));
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_EXT, GLint(source0));
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_EXT, GL_TEXTURE);
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_EXT, GL_SRC_COLOR);
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_EXT, GL_SRC_COLOR);
+}
+
+int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject* shader, bool firstPass) {
+  RenderShader_I* s = AsShader(shader);
+  m_lastBaseShader = nullptr;
+  ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
+  if (!surface || !Present(surface->m_ambient.Get()) || m_textureUnits <= 1 || !m_context) return 0;
+  const OpenGLAPI& gl = GL();
+  if (firstPass) {
+    m_state.Apply(gl, m_ext);
+    ApplyShaderRenderState(shader);
+  }
+  m_passState.Clear();
+  if (ShaderTexture_I* ambient = AsTexture(surface->m_ambient.Get()))
+    TextureOnUnit(1, ambient, GL_MODULATE);
+  else
+    UnitOff(1, true);
+  if (ShaderTexture_I* color = AsTexture(surface->m_color.Get())) {
+    TextureOnUnit(0, color, GL_MODULATE);
+  } else {
+    UnitOff(0, false);
+    gl.glDisable(GL_BLEND);
+  }
+  gl.glDisable(GL_LIGHTING);
+  gl.glDisable(GL_COLOR_MATERIAL);
+  m_defaultColor = {1.0f, 1.0f, 1.0f, 1.0f};
+  gl.glColor4fv(&m_defaultColor.x);
+  gl.glSwitch[s->m_depthTestEnable](GL_DEPTH_TEST);
+  return 1;
+}
+
+int32_t RenderEngineOpenGL_D::SetShaderBump(ScriptObject* shader, bool firstPass) {
+  RenderShader_I* s = AsShader(shader);
+  m_lastBaseShader = nullptr;
+  ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
+  if (!surface || !Present(surface->m_bump.Get()) || m_textureUnits <= 1 || !m_context ||
+      !m_ext.Has(kGL_EXT_texture_env_dot3) || !m_ext.Has(kGL_EXT_texture_env_combine))
+    return 0;
+  const OpenGLAPI& gl = GL();
+  if (firstPass) {
+    m_state.Apply(gl, m_ext);
+    ApplyShaderRenderState(shader);
+  }
+  m_passState.Clear();
+  if (ShaderTexture_I* bump = AsTexture(surface->m_bump.Get())) {
+    TextureOnUnit(0, bump, GL_COMBINE_EXT);
+    CombineOnUnit(GL_DOT3_RGB_EXT, GL_PRIMARY_COLOR_EXT);
+  } else {
+    UnitOff(0, false);
+    gl.glDisable(GL_BLEND);
+  }
+  if (ShaderTexture_I* color = AsTexture(surface->m_color.Get())) {
+    TextureOnUnit(1, color, GL_COMBINE_EXT);
+    m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+    CombineOnUnit(GL_MODULATE, GL_PREVIOUS_EXT);
+    m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+  } else {
+    UnitOff(1, true);
+  }
+  if (Present(surface->m_ambient.Get())) {
+    gl.glBlendFunc(GL_ONE, GL_ONE);
+    gl.glEnable(GL_BLEND);
+  }
+  gl.glDisable(GL_LIGHTING);
+  gl.glDisable(GL_COLOR_MATERIAL);
+  // The primary colour is the constant normal (0, 0, 1) the dot product takes.
+  m_defaultColor = {0.0f, 0.0f, 1.0f, 1.0f};
+  gl.glColor4fv(&m_defaultColor.x);
+  gl.glSwitch[s->m_depthTestEnable](GL_DEPTH_TEST);
+  return 1;
+}
+
+void RenderEngineOpenGL_D::ApplyMaterial(const RenderMaterial_I& mat, const ShaderPhong_I* surface,
+                                         const Vector3f& emissionColor) {
+  const OpenGLAPI& gl = GL();
+  const float alpha = 1.0f - mat.m_transparency;
+  Vector4f color = {mat.m_diffuseColor.x, mat.m_diffuseColor.y, mat.m_diffuseColor.z, alpha};
+  if (m_textureUnits < 2 && Present(surface->m_ambient.Get())) color.x += 0.75f, color.y += 0.75f, color.z += 0.75f;
+  gl.glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, &color.x);
+  gl.glColor4fv(&color.x);
+  m_defaultColor = color;
+  const float emission[4] = {emissionColor.x, emissionColor.y, emissionColor.z, 1.0f};
+  const Vector3f& sp = mat.m_specularColor;
+  const float specular[4] = {sp.x, sp.y, sp.z, 1.0f};
+  gl.glMaterialfv(GL_FRONT, GL_EMISSION, emission);
+  gl.glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
+  // NaN shininess is sent as 0 rather than left to the driver.
+  const float shininess = mat.m_shininess >= 0.0f ? std::min(mat.m_shininess, 128.0f) : 0.0f;
+  gl.glMaterialf(GL_FRONT, GL_SHININESS, shininess);
+  if (m_ext.Has(kGL_EXT_separate_specular_color)) {
+    const bool black = sp.x == 0.0f && sp.y == 0.0f && sp.z == 0.0f;
+    gl.glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, black ? GL_SINGLE_COLOR : GL_SEPARATE_SPECULAR_COLOR);
+  }
+  if (mat.m_transparency >= 0.001953125f) {
+    GLboolean on = GL_FALSE;
+    gl.glGetBooleanv(GL_BLEND, &on);
+    if (!on) gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.glEnable(GL_BLEND);
+  }
+}
 
 int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass) {
   RenderShader_I* s = AsShader(shader);
@@ -79,19 +204,62 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   }
   if (!s) return 1;
   gl.glSwitch[s->m_depthTestEnable](GL_DEPTH_TEST);
+  ScriptObject* program = s->m_program.Get();
+  if (Present(program) && program->IsA(ShaderProgram_I::kClassId) && m_ext.Has(kGL_ARB_shader_objects))
+    return int32_t(SetShader(shader, firstPass));
   if (!Present(s->m_surface.Get())) return 1;
   if (ambientDrew) return 0;
   m_passState.Clear();
-  // Colour on unit 0: a texture expression textures it, anything else draws untextured.
+  const bool multi = m_textureUnits > 1;
+  // Reflection on unit 1: a sphere map, or a reflection-vector cube map.
+  if (multi && m_ext.Has(kGL_ARB_texture_env_add)) {
+    ShaderTexture_I* reflection = surface ? AsTexture(surface->m_reflection.Get()) : nullptr;
+    if (reflection) {
+      m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+      SetTexture(1, reflection->m_texture.Get());
+      Texture2D_I* t = reflection->m_texture.Get();
+      const bool cube = Present(t) && t->GetEngineWord() == 1 && m_ext.Has(kGL_ARB_texture_cube_map);
+      const GLint mode = cube ? GL_REFLECTION_MAP_ARB : GL_SPHERE_MAP;
+      for (int i = 0; i < 4; ++i) {
+        const bool on = i < 2 || (i == 2 && cube);
+        if (on) gl.glTexGeni(kTexGen[i] - GL_TEXTURE_GEN_S + GL_S, GL_TEXTURE_GEN_MODE, mode);
+        gl.glSwitch[on](kTexGen[i]);
+      }
+      gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+      m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+    } else {
+      UnitOff(1, true);
+      m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+      gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+      m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+  }
+  // Colour on unit 0: a texture, or two layers added by the combiner of unit 1.
   ScriptObject* colorExpression = surface ? surface->m_color.Get() : nullptr;
-  if (Present(colorExpression) && colorExpression->IsA(ShaderTexture_I::kClassId)) {
-    TextureOnUnit(0, static_cast<ShaderTexture_I*>(colorExpression), GL_MODULATE);
-  } else {
-    gl.glDisable(GL_TEXTURE_2D);
+  ShaderTexture_I* single = AsTexture(colorExpression);
+  bool layered = false;
+  if (!single && Present(colorExpression) && colorExpression->IsA(ShaderLayer_I::kClassId)) {
+    const auto& layers = static_cast<ShaderLayer_I*>(colorExpression)->m_layer;
+    ShaderTexture_I* first = layers.Count() > 0 ? AsTexture(layers[0].Get()) : nullptr;
+    layered = layers.Count() > 1 && multi && m_ext.Has(kGL_EXT_texture_env_combine);
+    if (layered) {
+      ShaderTexture_I* second = AsTexture(layers[1].Get());
+      first ? TextureOnUnit(0, first, GL_MODULATE) : UnitOff(0, true);
+      second ? TextureOnUnit(1, second, GL_COMBINE_EXT) : UnitOff(1, true);
+      m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+      CombineOnUnit(GL_ADD, GL_PREVIOUS_EXT);
+      m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    single = first;
+  }
+  if (!layered && single) {
+    TextureOnUnit(0, single, GL_MODULATE);
+  } else if (!layered) {
+    UnitOff(0, false);
     gl.glDisable(GL_BLEND);
   }
   m_passState.Words[2] = 0x20000;
-  if (surface && m_textureUnits > 1 &&
+  if (surface && multi &&
       (Present(surface->m_ambient.Get()) || (Present(surface->m_bump.Get()) && m_ext.Has(kGL_EXT_texture_env_dot3)))) {
     gl.glBlendFunc(GL_ONE, GL_ONE);
     gl.glEnable(GL_BLEND);
@@ -104,42 +272,13 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   gl.glEnable(GL_LIGHTING);
   gl.glEnable(GL_COLOR_MATERIAL);
   ScriptObject* m = surface ? surface->m_material.Get() : nullptr;
-  const bool separate = m_ext.Has(kGL_EXT_separate_specular_color);
   if (!Present(m) || !m->IsA(RenderMaterial_I::kClassId)) {
-    const float grey[4] = {0.8f, 0.8f, 0.8f, 1.0f}, black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    gl.glMaterialfv(GL_FRONT, GL_AMBIENT, grey);
-    gl.glMaterialfv(GL_FRONT, GL_DIFFUSE, grey);
-    gl.glMaterialfv(GL_FRONT, GL_EMISSION, black);
-    gl.glMaterialfv(GL_FRONT, GL_SPECULAR, black);
-    gl.glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
-    if (separate) gl.glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SINGLE_COLOR);
+    ApplyDefaultMaterial();
     return 1;
   }
+  // The base pass lights with the ambient colour as emission (programs take the emission colour).
   const RenderMaterial_I* mat = static_cast<RenderMaterial_I*>(m);
-  const float alpha = 1.0f - mat->m_transparency;
-  Vector4f color = {mat->m_diffuseColor.x, mat->m_diffuseColor.y, mat->m_diffuseColor.z, alpha};
-  if (m_textureUnits == 1 && Present(surface->m_ambient.Get())) color.x += 0.75f, color.y += 0.75f, color.z += 0.75f;
-  gl.glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, &color.x);
-  gl.glColor4fv(&color.x);
-  m_defaultColor = color;
-  const float emission[4] = {mat->m_ambientColor.x, mat->m_ambientColor.y, mat->m_ambientColor.z, 1.0f};
-  const Vector3f& sp = mat->m_specularColor;
-  const float specular[4] = {sp.x, sp.y, sp.z, 1.0f};
-  gl.glMaterialfv(GL_FRONT, GL_EMISSION, emission);
-  gl.glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
-  // NaN shininess is sent as 0 rather than left to the driver.
-  const float shininess = mat->m_shininess >= 0.0f ? std::min(mat->m_shininess, 128.0f) : 0.0f;
-  gl.glMaterialf(GL_FRONT, GL_SHININESS, shininess);
-  if (separate) {
-    const bool black = sp.x == 0.0f && sp.y == 0.0f && sp.z == 0.0f;
-    gl.glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, black ? GL_SINGLE_COLOR : GL_SEPARATE_SPECULAR_COLOR);
-  }
-  if (mat->m_transparency >= 0.001953125f) {
-    GLboolean on = GL_FALSE;
-    gl.glGetBooleanv(GL_BLEND, &on);
-    if (!on) gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    gl.glEnable(GL_BLEND);
-  }
+  ApplyMaterial(*mat, surface, mat->m_ambientColor);
   return 1;
 }
 

@@ -7,7 +7,7 @@
 
 #include "core/Log.h"
 #include "core/Trace.h"
-#include "render/TraceStage.h"
+#include "core/TraceStage.h"
 #include "platform/PerformanceCounter.h"
 #include "render/FontTexture2D.h"
 #include "render/ImageLayer.h"

@@ -154,16 +154,21 @@ void RenderEngineOpenGL_D::SetLight(int32_t index, const Matrix4f* modelView, Sc
   LoadModelViewMatrix(&old);
 }
 
-void RenderEngineOpenGL_D::SetLightingEnable(int32_t lightCount) {
-  if (!m_context) return;
+void RenderEngineOpenGL_D::ApplyDefaultMaterial() {
   const OpenGLAPI& gl = GL();
-  gl.glEnable(GL_COLOR_MATERIAL);
   gl.glMaterialfv(GL_FRONT, GL_AMBIENT, kDefaultMaterial);
   gl.glMaterialfv(GL_FRONT, GL_DIFFUSE, kDefaultMaterial);
   gl.glMaterialfv(GL_FRONT, GL_EMISSION, kBlack);
   gl.glMaterialfv(GL_FRONT, GL_SPECULAR, kBlack);
   gl.glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
   if (m_ext.Has(kGL_EXT_separate_specular_color)) gl.glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SINGLE_COLOR);
+}
+
+void RenderEngineOpenGL_D::SetLightingEnable(int32_t lightCount) {
+  if (!m_context) return;
+  const OpenGLAPI& gl = GL();
+  gl.glEnable(GL_COLOR_MATERIAL);
+  ApplyDefaultMaterial();
   const int32_t count = lightCount < 0 ? 0 : lightCount > 8 ? 8 : lightCount;
   for (int32_t i = 0; i < 8; ++i) gl.glSwitch[i < count](GL_LIGHT0 + GLenum(i));
   gl.glEnable(GL_NORMALIZE);

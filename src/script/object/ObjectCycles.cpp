@@ -49,6 +49,16 @@ void DropReferences(ScriptObject* obj) {
 
 }  // namespace
 
+bool HoldsObjectReferences(ScriptObject* obj) {
+  bool holds = false;
+  ForEachOwningMember(obj, [&](const MemberRecord& r) {
+    if (holds) return;
+    if (r.flags & (kMemberArray | kMemberIndexed)) holds = MemberSize(obj, r.id) > 0;
+    else holds = IsObject(MemberGet<VObject>(obj, r.id));
+  });
+  return holds;
+}
+
 void ReleaseObjectCycles(const std::vector<ScriptObject*>& held) {
   // Every object the holder reaches, with the references to it from the holder and from those objects.
   struct Node {

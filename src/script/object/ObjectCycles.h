@@ -14,4 +14,8 @@ class ScriptObject;
 // twice). Objects that anything else still holds, and all they reach, are left untouched.
 void ReleaseObjectCycles(const std::vector<ScriptObject*>& held);
 
+// Does obj hold any object reference that could lead back to it (a non-nil object member, or a
+// non-empty array or indexed member of objects)? Costs the number of its members, not what they reach.
+bool HoldsObjectReferences(ScriptObject* obj);
+
 }  // namespace PM

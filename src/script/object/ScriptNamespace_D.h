@@ -37,6 +37,9 @@ struct ScriptNamespace_D {
   NameMap<Obj<ScriptObject>> named;
   std::unordered_map<uint32_t, Obj<ScriptObject>> handles;
   std::vector<Obj<ScriptObject>> unnamed;
+  // Objects a name or handle let go of while something else still held them: perhaps only a cycle
+  // through themselves, which the namespace's end takes apart with the rest.
+  std::vector<Obj<ScriptObject>> replaced;
 };
 
 }  // namespace PM

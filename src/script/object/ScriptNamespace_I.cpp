@@ -42,6 +42,7 @@ ScriptNamespace_I::~ScriptNamespace_I() {
   for (const auto& [name, o] : m_d.named) held.push_back(o);
   for (const auto& [handle, o] : m_d.handles) held.push_back(o);
   for (const Obj<ScriptObject>& o : m_d.unnamed) held.push_back(o);
+  for (const Obj<ScriptObject>& o : m_d.replaced) held.push_back(o);
   ReleaseObjectCycles(held);
 }
 
@@ -49,7 +50,31 @@ ScriptObject* ScriptNamespace_I::GetResult() const { return m_d.result; }
 void ScriptNamespace_I::SetResult(ScriptObject* result) { m_d.result = result; }
 ScriptNamespace* ScriptNamespace_I::GetParent() const { return m_d.parent; }
 
-void ScriptNamespace_I::RemoveVar(const String& name) { m_d.named.erase(std::string(Key(name))); }
+void ScriptNamespace_I::Retire(Obj<ScriptObject>& slot) {
+  Obj<ScriptObject> old = std::move(slot);
+  // Held by something else and holding objects itself: perhaps only through a cycle back to it. Only a
+  // walk can tell, and a walk per replacement would cost what the object reaches each time, so such
+  // objects wait for the one walk at the end.
+  if (IsObject(old) && BlockRefCount(old.Get()) > 1 && HoldsObjectReferences(old.Get()))
+    m_d.replaced.push_back(std::move(old));
+}
+
+void ScriptNamespace_I::Name(const String& name, ScriptObject* obj) {
+  auto it = m_d.named.find(Key(name));
+  if (it == m_d.named.end()) {
+    m_d.named.emplace(std::string(Key(name)), obj);
+    return;
+  }
+  if (it->second.Get() != obj) Retire(it->second);
+  it->second = obj;
+}
+
+void ScriptNamespace_I::RemoveVar(const String& name) {
+  auto it = m_d.named.find(Key(name));
+  if (it == m_d.named.end()) return;
+  Retire(it->second);
+  m_d.named.erase(it);
+}
 
 ScriptObject* ScriptNamespace_I::FindChild(const String& name, bool first) const {
   for (const ScriptNamespace_I* ns = this; ns; ns = first ? ns->m_d.parent : nullptr) {
@@ -84,8 +109,13 @@ bool ScriptNamespace_I::RegisterObject(ScriptObject* obj, uint32_t handle) {
     LogError("ScriptNamespace::RegisterObject: no object to register under handle ", handle, ".");
     return false;
   }
-  if (handle == 0) m_d.unnamed.emplace_back(obj);
-  else m_d.handles[handle] = obj;
+  if (handle == 0) {
+    m_d.unnamed.emplace_back(obj);
+    return true;
+  }
+  Obj<ScriptObject>& slot = m_d.handles[handle];
+  if (slot.Get() != obj) Retire(slot);
+  slot = obj;
   return true;
 }
 
@@ -94,8 +124,11 @@ bool ScriptNamespace_I::RegisterNamedObject(ScriptObject* obj, const String& nam
     LogError("ScriptNamespace::RegisterNamedObject: no object to register as \"", name, "\".");
     return false;
   }
-  if (name.IsEmpty()) m_d.unnamed.emplace_back(obj);
-  else m_d.named[std::string(Key(name))] = obj;
+  if (name.IsEmpty()) {
+    m_d.unnamed.emplace_back(obj);
+    return true;
+  }
+  Name(name, obj);
   return true;
 }
 
@@ -111,7 +144,7 @@ bool ScriptNamespace_I::SetVar(ScriptObject* value, const String& name) {
     LogError("ScriptNamespace::SetVar: a global variable needs a name.");
     return false;
   }
-  m_d.named[std::string(Key(name))] = value;
+  Name(name, value);
   return true;
 }
 

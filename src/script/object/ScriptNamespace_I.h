@@ -33,6 +33,12 @@ class ScriptNamespace_I : public ScriptNamespace {
   void AddClass(ScriptClass_I* cls) override;
 
  private:
+  // Lets go of what a name or handle held: at once, unless something else holds it too and it holds
+  // objects itself (it may be in a cycle); then it is kept for the cycle collection at the end.
+  void Retire(Obj<ScriptObject>& slot);
+  // Binds a name (a named object or a global variable) to obj, retiring what it held.
+  void Name(const String& name, ScriptObject* obj);
+
   ScriptNamespace_D m_d;
 };
 

@@ -24,7 +24,8 @@ struct OsdPoint {
   }
 };
 
-inline std::unique_ptr<Far::TopologyRefiner> MakeRefiner(const TestMesh& m, int levels) {
+// The mesh's base level, not yet refined.
+inline std::unique_ptr<Far::TopologyRefiner> MakeBaseRefiner(const TestMesh& m) {
   std::vector<int> counts, indices;
   for (const auto& f : m.faces) {
     counts.push_back(int(f.size()));
@@ -38,8 +39,12 @@ inline std::unique_ptr<Far::TopologyRefiner> MakeRefiner(const TestMesh& m, int 
   OpenSubdiv::Sdc::Options sdc;
   sdc.SetVtxBoundaryInterpolation(OpenSubdiv::Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
   using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
-  std::unique_ptr<Far::TopologyRefiner> r(
+  return std::unique_ptr<Far::TopologyRefiner>(
       Factory::Create(desc, Factory::Options(OpenSubdiv::Sdc::SCHEME_CATMARK, sdc)));
+}
+
+inline std::unique_ptr<Far::TopologyRefiner> MakeRefiner(const TestMesh& m, int levels) {
+  std::unique_ptr<Far::TopologyRefiner> r = MakeBaseRefiner(m);
   Far::TopologyRefiner::UniformOptions options(levels);
   options.fullTopologyInLastLevel = true;  // the limit needs it
   r->RefineUniform(options);

@@ -164,6 +164,24 @@ TEST_F(GraphicsSetupDialogTest, RadioButtonsCloseBoxLanguagesAndTheDefaultAnswer
   EXPECT_EQ(log.Text(), "Error GraphicsSetupDialog::Show: no RenderPipe set.\n");
 }
 
+// A front end that asks the open dialog to show itself again, as a host's second call would.
+int32_t g_nested = 0;
+int Reenter(GraphicsSetupDialog& d, PlatformWindow*) {
+  d.OnInitDialog();
+  g_nested = d.Show();
+  d.OnCommand(GraphicsSetupDialog::kOk);
+  return 0;
+}
+
+TEST_F(GraphicsSetupDialogTest, ShowWhileOpenAnswersTheCurrentResult) {
+  GraphicsSetupDialog::SetHandler(&Reenter);
+  GraphicsSetupDialog d;
+  d.SetRenderPipe(Pipe());
+  g_nested = 5;
+  EXPECT_EQ(d.Show(), 0);
+  EXPECT_EQ(g_nested, -1);  // no second dialog: the running one's result
+}
+
 TEST_F(GraphicsSetupDialogTest, AutodetectWithoutAnEngineAssumesTheBaseAnswer) {
   GraphicsSetupDialog d;
   LogCapture log(LogOutPipe());

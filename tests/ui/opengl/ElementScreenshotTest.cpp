@@ -15,6 +15,7 @@
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/TestEnv.h"
+#include "support/ImageCompare.h"
 #include "ui/UIElement.h"
 
 namespace PM::Test {
@@ -99,22 +100,7 @@ TEST_F(ElementScreenshotTest, AtomsMatchTheirReference) {
   Image_I* shot = e->GetColorBufferImage();
   ASSERT_NE(shot, nullptr);
   ASSERT_EQ(shot->GetWidth(), 320);
-  const std::string reference = std::string(PM_UI_REFERENCE_DIR) + "/element";  // .png
-  if (std::getenv("PM_UPDATE_REFERENCES")) {
-    ASSERT_EQ(shot->ExportFile(String((reference + ".png").c_str())), 0);
-    return;
-  }
-  Obj<Image_I> expected(Image_I::New());
-  ASSERT_EQ(expected->ImportFile(String(reference.c_str())), 0) << reference;
-  int beyond = 0;
-  for (int y = 0; y < 240; ++y)
-    for (int x = 0; x < 320; ++x) {
-      R8G8B8A8 a, b;
-      shot->GetPixel(a, x, y);
-      expected->GetPixel(b, x, y);
-      beyond += std::abs(a.R - b.R) > 3 || std::abs(a.G - b.G) > 3 || std::abs(a.B - b.B) > 3;
-    }
-  EXPECT_LE(beyond, int(0.002 * 320 * 240)) << "pixels beyond the tolerance";
+  ExpectMatchesReference(shot, std::string(PM_UI_REFERENCE_DIR) + "/element");
 }
 
 }  // namespace

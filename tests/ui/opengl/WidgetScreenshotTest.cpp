@@ -16,6 +16,7 @@
 #include "script/object/ScriptEngine.h"
 #include "support/ElementWidget.h"
 #include "support/TestEnv.h"
+#include "support/ImageCompare.h"
 #include "ui/UIElement.h"
 #include "ui/Window.h"
 
@@ -32,9 +33,6 @@ constexpr const char* kScene =
     "RenderShader:flat . { .Surface ShaderPhong:plain; .LightEnable False; };\n"
     "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
 
-// Channel tolerance and the share of pixels allowed beyond it.
-constexpr int kTolerance = 3;
-constexpr double kOutlierShare = 0.002;
 
 class WidgetScreenshotTest : public ::testing::Test {
  protected:
@@ -120,25 +118,7 @@ TEST_F(WidgetScreenshotTest, TreeMatchesItsReference) {
   ASSERT_FALSE(shot.IsNil());
   ASSERT_EQ(shot->GetWidth(), 320);
   ASSERT_EQ(shot->GetHeight(), 240);
-  const std::string reference = std::string(PM_UI_REFERENCE_DIR) + "/widget_tree";  // .png
-  if (std::getenv("PM_UPDATE_REFERENCES")) {
-    ASSERT_EQ(shot->ExportFile(String((reference + ".png").c_str())), 0);
-    return;
-  }
-  Obj<Image_I> expected(Image_I::New());
-  ASSERT_EQ(expected->ImportFile(String(reference.c_str())), 0) << reference;
-  ASSERT_EQ(expected->GetWidth(), 320);
-  ASSERT_EQ(expected->GetHeight(), 240);
-  int beyond = 0;
-  for (int y = 0; y < 240; ++y)
-    for (int x = 0; x < 320; ++x) {
-      R8G8B8A8 a, b;
-      shot->GetPixel(a, x, y);
-      expected->GetPixel(b, x, y);
-      if (std::abs(a.R - b.R) > kTolerance || std::abs(a.G - b.G) > kTolerance || std::abs(a.B - b.B) > kTolerance)
-        ++beyond;
-    }
-  EXPECT_LE(beyond, int(kOutlierShare * 320 * 240)) << "pixels beyond the tolerance";
+  ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/widget_tree");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Brackets one stage of a frame with the trace's enter and leave marks, by any path out of the scope.
+// Brackets a stage of work (a stage of a frame, a load) with the trace's enter and leave marks, by
+// any path out of the scope.
 #pragma once
 
 #include "core/Trace.h"

@@ -1,0 +1,175 @@
+#include "geometry/CacheHitQueue.h"
+
+#include <algorithm>
+#include <map>
+
+namespace PM {
+
+namespace {
+
+// A vertex with more slots than this is heavy: its owners are grouped instead of updated one by one.
+constexpr int kHeavySlots = 32;
+
+}  // namespace
+
+CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const Array<int32_t>& rankTable,
+                             const Array<int32_t>& rankRow)
+    : m_owners(owners), m_rankTable(rankTable), m_rankRow(rankRow), m_light(ranks, ownerCount) {
+  m_taken.SetCountFill(ownerCount, 0);
+  m_hits.SetCountFill(ownerCount, 0);
+  m_groupOf.SetCountFill(ownerCount, -1);
+  m_localOf.SetCountFill(ownerCount, 0);
+  m_inChanged.SetCountFill(ownerCount, 0);
+  BuildGroups();
+}
+
+// Owners with the same rank row and the same heavy vertices, each with the same slot count, form one group.
+void CacheHitQueue::BuildGroups() {
+  int vertices = m_owners.start.Count() - 1, owners = m_taken.Count();
+  m_heavy.SetCountFill(vertices, 0);
+  m_heavyAt.SetCountFill(vertices, -1);
+  bool any = false;
+  for (int32_t v = 0; v < vertices; ++v) any |= (m_heavy[v] = m_owners.Slots(v) > kHeavySlots) != 0;
+  if (!any) return;
+
+  // Each owner's heavy slots, by vertex in ascending order (counting sort by owner).
+  Array<int32_t> at, heavyOf, slotsOf;
+  at.SetCountFill(owners + 1, 0);
+  slotsOf.SetCountFill(owners, 0);
+  for (int32_t v = 0; v < vertices; ++v) {
+    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) {
+      int32_t who = m_owners.owner[k];
+      ++slotsOf[who];
+      if (m_heavy[v]) ++at[who + 1];
+    }
+  }
+  for (int o = 0; o < owners; ++o) at[o + 1] += at[o];
+  heavyOf.SetCountNoCopy(at[owners]);
+  Array<int32_t> fill(at);
+  for (int32_t v = 0; v < vertices; ++v) {
+    if (!m_heavy[v]) continue;
+    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) heavyOf[fill[m_owners.owner[k]]++] = v;
+  }
+
+  std::map<std::vector<int32_t>, int32_t> groupOfKey;
+  std::vector<std::vector<int32_t>> keys;
+  std::vector<int32_t> key;
+  Array<int32_t> innerRanks;
+  for (int32_t who = 0; who < owners; ++who) {
+    if (at[who] == at[who + 1]) continue;
+    key.assign(1, m_rankRow[who]);
+    for (int k = at[who]; k < at[who + 1]; ++k) {
+      if (key.size() > 1 && key[key.size() - 2] == heavyOf[k]) {
+        ++key.back();
+      } else {
+        key.push_back(heavyOf[k]);
+        key.push_back(1);
+      }
+    }
+    auto [it, fresh] = groupOfKey.emplace(key, int32_t(keys.size()));
+    if (fresh) {
+      keys.push_back(key);
+      innerRanks.Append(0);
+    }
+    int32_t g = it->second;
+    m_groupOf[who] = g;
+    innerRanks[g] = std::max(innerRanks[g], slotsOf[who] - (at[who + 1] - at[who]) + 1);
+  }
+  Array<int32_t> memberCount;
+  memberCount.SetCountFill(int(keys.size()), 0);
+  for (int32_t who = 0; who < owners; ++who)
+    if (m_groupOf[who] >= 0) m_localOf[who] = memberCount[m_groupOf[who]]++;
+  m_groups.reserve(keys.size());
+  for (size_t g = 0; g < keys.size(); ++g) {
+    Group& group = m_groups.emplace_back(innerRanks[int(g)], memberCount[int(g)]);
+    for (size_t k = 1; k < keys[g].size(); ++k) group.heavy.Append(keys[g][k]);
+    for (int k = 0; k < group.heavy.Count(); k += 2) {
+      int32_t v = group.heavy[k];
+      if (m_heavyAt[v] < 0) {
+        m_heavyAt[v] = int32_t(m_groupsAt.size());
+        m_groupsAt.emplace_back();
+      }
+      m_groupsAt[size_t(m_heavyAt[v])].emplace_back(int32_t(g), group.heavy[k + 1]);
+    }
+  }
+  for (int32_t who = 0; who < owners; ++who) {
+    if (m_groupOf[who] < 0) continue;
+    m_groups[size_t(m_groupOf[who])].members.Append(who);
+    m_light.Remove(who);
+  }
+  m_inChangedGroups.SetCountFill(int(m_groups.size()), 0);
+  for (size_t g = 0; g < m_groups.size(); ++g) Rekey(int32_t(g));
+}
+
+void CacheHitQueue::Rekey(int32_t g) {
+  Group& group = m_groups[size_t(g)];
+  if (group.key >= 0) m_groupOrder.erase({group.key, g});
+  group.key = -1;
+  int32_t local = group.inner.Peek();
+  if (local < 0) return;
+  int32_t who = group.members[local];
+  group.key = Key(RankOf(who, group.inner.Rank(local) + group.heavyHits), who);
+  m_groupOrder.emplace(group.key, g);
+}
+
+void CacheHitQueue::Moved(int32_t v, int delta) {
+  if (!m_heavy[v]) {
+    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) {
+      int32_t who = m_owners.owner[k];
+      if (m_taken[who]) continue;
+      m_hits[who] += delta;
+      NoteChanged(m_changed, m_inChanged, who);
+    }
+    return;
+  }
+  for (auto [g, slots] : m_groupsAt[size_t(m_heavyAt[v])]) {
+    m_groups[size_t(g)].heavyHits += delta * slots;
+    NoteChanged(m_changedGroups, m_inChangedGroups, g);
+  }
+}
+
+void CacheHitQueue::Flush() {
+  for (int32_t who : m_changed) {
+    m_inChanged[who] = 0;
+    int32_t g = m_groupOf[who];
+    if (g < 0) {
+      m_light.Set(who, RankOf(who, m_hits[who]));
+    } else {
+      m_groups[size_t(g)].inner.Set(m_localOf[who], m_hits[who]);
+      NoteChanged(m_changedGroups, m_inChangedGroups, g);
+    }
+  }
+  m_changed.Remove(0, m_changed.Count());
+  for (int32_t g : m_changedGroups) {
+    m_inChangedGroups[g] = 0;
+    Rekey(g);
+  }
+  m_changedGroups.Remove(0, m_changedGroups.Count());
+}
+
+int32_t CacheHitQueue::Take() {
+  int32_t light = m_light.Peek();
+  int64_t lightKey = light >= 0 ? Key(m_light.Rank(light), light) : INT64_MAX;
+  if (m_groupOrder.empty() || lightKey < m_groupOrder.begin()->first) {
+    if (light >= 0) m_taken[light] = 1;
+    return light >= 0 ? m_light.Take() : -1;
+  }
+  int32_t g = m_groupOrder.begin()->second;
+  int32_t who = m_groups[size_t(g)].members[m_groups[size_t(g)].inner.Take()];
+  m_taken[who] = 1;
+  Rekey(g);
+  return who;
+}
+
+void CacheHitQueue::Remove(int32_t who) {
+  m_taken[who] = 1;
+  int32_t g = m_groupOf[who];
+  if (g < 0) {
+    m_light.Remove(who);
+    return;
+  }
+  m_groups[size_t(g)].inner.Remove(m_localOf[who]);
+  Rekey(g);
+}
+
+}  // namespace PM

@@ -1,0 +1,35 @@
+// Merges weight lists into one point through a table from base index to list position, so each entry
+// costs one look-up rather than a search of the list. The entries, their order and every sum come out
+// as SubDivPoint::AddScaled makes them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "geometry/SubDivPoint.h"
+
+namespace PM {
+
+class SubDivMerge {
+ public:
+  // Indices from 0 to indexLimit - 1 are looked up in the table; any other (a list that no check has
+  // vetted) is searched for, as AddScaled does.
+  explicit SubDivMerge(int32_t indexLimit) : m_slot(size_t(indexLimit > 0 ? indexLimit : 0), kNone) {}
+
+  // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
+  // before the target is touched by anything else.
+  void Begin(SubDivPoint& target);
+  void AddScaled(const SubDivPoint& other, float factor);
+  void Add(const SubDivPoint& other) { AddScaled(other, 1.0f); }
+  // Clears the table for the next target.
+  void End();
+
+ private:
+  static constexpr int8_t kNone = -1;
+  bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
+
+  std::vector<int8_t> m_slot;  // per base index: its position in the target's list, or kNone
+  SubDivPoint* m_target = nullptr;
+};
+
+}  // namespace PM

@@ -1,0 +1,80 @@
+// The table merge of weight lists against the list's own search: the same entries in the same order and
+// the same bits in every weight, whatever the lists hold.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/LogCapture.h"
+#include "geometry/SubDivMerge.h"
+
+namespace PM::Test {
+namespace {
+
+SubDivPoint RandomList(std::mt19937& rng, int count, int indexSpread, int indexOffset) {
+  SubDivPoint p{};
+  std::uniform_int_distribution<int> index(0, indexSpread - 1);
+  std::uniform_real_distribution<float> weight(-1.0f, 1.0f);
+  for (int k = 0; k < count; ++k) {
+    p.indices[k] = index(rng) + indexOffset;
+    p.weights[k] = weight(rng);
+  }
+  p.weightCount = int8_t(count);
+  return p;
+}
+
+bool SameList(const SubDivPoint& a, const SubDivPoint& b) {
+  return a.weightCount == b.weightCount &&
+         std::memcmp(a.indices, b.indices, sizeof(int32_t) * size_t(a.weightCount)) == 0 &&
+         std::memcmp(a.weights, b.weights, sizeof(float) * size_t(a.weightCount)) == 0;
+}
+
+TEST(SubDivMerge, GivesTheListsOfTheSearchingMerge) {
+  struct Case {
+    const char* what;
+    int tableSize;     // indices below are looked up in the table
+    int indexSpread;   // indices drawn from [offset, offset + spread)
+    int indexOffset;
+    int startCount;    // entries of the target before the merge (duplicates possible)
+    int lists, listCount;
+  };
+  const Case cases[] = {
+      {"indices in the table", 64, 40, 0, 6, 12, 9},
+      {"an empty start", 64, 30, 0, 0, 8, 10},
+      {"indices past the table", 16, 40, 0, 5, 10, 8},
+      {"negative indices", 64, 40, -20, 5, 10, 8},
+      {"no table at all", 0, 40, 0, 5, 10, 8},
+      {"more than 26 distinct indices", 1000, 1000, 0, 10, 12, 12},
+  };
+  std::mt19937 rng(7);
+  for (const Case& c : cases) {
+    for (int round = 0; round < 20; ++round) {
+      const SubDivPoint start = RandomList(rng, c.startCount, c.indexSpread, c.indexOffset);
+      std::vector<SubDivPoint> lists;
+      std::vector<float> factors;
+      for (int l = 0; l < c.lists; ++l) {
+        lists.push_back(RandomList(rng, c.listCount, c.indexSpread, c.indexOffset));
+        factors.push_back(l % 3 == 0 ? 1.0f : float(l) * 0.37f);
+      }
+      SubDivPoint searched = start, merged = start;
+      LogCapture log;
+      for (size_t l = 0; l < lists.size(); ++l) searched.AddScaled(lists[l], factors[l]);
+      const std::string searchLines = log.Take();
+      SubDivMerge merge(c.tableSize);
+      // Twice through one table: the first target must leave nothing behind.
+      for (int pass = 0; pass < 2; ++pass) {
+        merged = start;
+        merge.Begin(merged);
+        for (size_t l = 0; l < lists.size(); ++l) merge.AddScaled(lists[l], factors[l]);
+        merge.End();
+      }
+      EXPECT_TRUE(SameList(searched, merged)) << c.what << ", round " << round;
+      EXPECT_EQ(log.Take(), searchLines + searchLines) << c.what;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace PM::Test

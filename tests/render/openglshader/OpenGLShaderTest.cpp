@@ -1,0 +1,526 @@
+// The OpenGL engine's shader passes, GLSL programs, channel effects, float render buffer and texture-memory
+// measure on the display's own driver (llvmpipe under Xvfb), with state read back through glGet*.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "classes/FileObject.h"
+#include "core/RegistryKey.h"
+#include "platform/PlatformWindow.h"
+#include "platform/WindowClass.h"
+#include "render/RenderChannel.h"
+#include "render/RenderMaterial.h"
+#include "render/RenderShader.h"
+#include "render/ShaderPhong.h"
+#include "render/ShaderLayer.h"
+#include "render/ShaderProgram.h"
+#include "render/ShaderTexture.h"
+#include "render/Texture2D.h"
+#include "render/opengl/RenderEngineOpenGL.h"
+#include "render/opengl/ShaderHandleOpenGL.h"
+#include "scene/EngineWorld.h"
+#include "support/LogCapture.h"
+#include "support/TestEnv.h"
+
+namespace PM::Test {
+namespace {
+
+intptr_t Quiet(PlatformWindow*, uint32_t, uintptr_t, intptr_t) { return 0; }
+
+// Counts every call made through the OpenGL table while it lives, then puts the table back.
+std::atomic<int> g_glCalls{0};
+template <class Tag, class F>
+struct Counted;
+template <class Tag, class R, class... A>
+struct Counted<Tag, R (*)(A...)> {
+  static inline R (*original)(A...) = nullptr;
+  static R Call(A... a) {
+    ++g_glCalls;
+    return original(a...);
+  }
+};
+
+class GLCallCounter {
+ public:
+  GLCallCounter() : m_saved(OpenGLAPI::Instance()) {
+    OpenGLAPI& api = OpenGLAPI::Instance();
+#define PM_COUNT_ENTRY(name, result, params)                     \
+  {                                                              \
+    struct Tag {};                                               \
+    using C = Counted<Tag, decltype(api.name)>;                  \
+    C::original = api.name;                                      \
+    if (api.name) api.name = &C::Call;                           \
+  }
+    PM_OPENGL_API_ENTRIES(PM_COUNT_ENTRY)
+#undef PM_COUNT_ENTRY
+    api.glSwitch[0] = api.glDisable;
+    api.glSwitch[1] = api.glEnable;
+    g_glCalls = 0;
+  }
+  ~GLCallCounter() { OpenGLAPI::Instance() = m_saved; }
+  int Calls() const { return g_glCalls; }
+
+ private:
+  OpenGLAPI m_saved;
+};
+
+class OpenGLShaderTest : public EngineWorldTest {
+ protected:
+  struct Pipe {
+    PlatformWindow* window = nullptr;
+    Ptr<RenderEngine_I> handle;
+    RenderEngineOpenGL_D& E() { return *static_cast<RenderEngineOpenGL_D*>(handle->Engine()); }
+  };
+
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+    setenv("PM_REGISTRY_FILE", m_dir.File("registry.txt").c_str(), 1);
+    EngineWorldTest::SetUp();
+    ASSERT_TRUE(RegisterWindowClass("PelmoraShaderTest", CS_OWNDC, &Quiet));
+  }
+  void TearDown() override {
+    while (!m_pipes.empty()) Close();
+    UnregisterWindowClass("PelmoraShaderTest");
+    if (!IsSkipped()) EngineWorldTest::TearDown();
+    unsetenv("PM_REGISTRY_FILE");
+  }
+  // A window of the size with an engine set up on it; its context is current.
+  RenderEngineOpenGL_D& Open(int width = 64, int height = 64, int32_t maxUnits = 2, const String& imagePath = {}) {
+    WindowCreateInfo info;
+    info.className = "PelmoraShaderTest";
+    info.title = "shader";
+    info.width = width;
+    info.height = height;
+    auto pipe = std::make_unique<Pipe>();
+    pipe->window = CreatePlatformWindow(info);
+    EXPECT_NE(pipe->window, nullptr);
+    pipe->handle = RenderEngine::Create(1);
+    RenderFormatInfo format;
+    format.Width = width;
+    format.Height = height;
+    format.DepthBits = 24;
+    TextureSettingsInfo t;
+    t.MaxTextureUnit = maxUnits;
+    t.EnableTextureThread = 0;  // textures load (or fall back) on the spot
+    t.ImagePath = imagePath;
+    EXPECT_EQ(pipe->E().InitializeRenderWindow(&t, &format, pipe->window), SOK);
+    m_pipes.push_back(std::move(pipe));
+    return m_pipes.back()->E();
+  }
+  void Close() {
+    m_pipes.back()->handle.Clear();
+    DestroyPlatformWindow(m_pipes.back()->window);
+    m_pipes.pop_back();
+  }
+  const OpenGLAPI& GL() { return OpenGLAPI::Instance(); }
+  GLint Int(GLenum name) {
+    GLint v = -1;
+    GL().glGetIntegerv(name, &v);
+    return v;
+  }
+  bool On(GLenum name) {
+    GLboolean v = 2;
+    GL().glGetBooleanv(name, &v);
+    return v != 0;
+  }
+  template <class F>
+  F Proc(const char* name) {
+    return reinterpret_cast<F>(GL().GetProcAddress(name));
+  }
+  R8G8B8A8 At(RenderEngineOpenGL_D& e, int x, int y, int width) {
+    Array<uint8_t> a;
+    e.ReadColorBuffer(&a);
+    const size_t i = (size_t(y) * size_t(width) + size_t(x)) * 3;
+    return {a[int(i)], a[int(i + 1)], a[int(i + 2)], 255};
+  }
+  void Black(RenderEngineOpenGL_D& e) {
+    ChannelClearInfo c;
+    c.ColorClearValue[0] = c.ColorClearValue[1] = c.ColorClearValue[2] = 0.0f;
+    ASSERT_EQ(e.ClearBuffer(&c), SOK);
+    e.SetProjectionMatrix(&kIdentityMatrix4f);
+    e.SetModelViewMatrix(&kIdentityMatrix4f);
+  }
+  // A shader with a Phong surface; its material, ambient and program members are set by the caller.
+  struct Shader {
+    Obj<ScriptObject> shader, surface, material;
+    RenderShader_I* S() { return static_cast<RenderShader_I*>(shader.Get()); }
+    ShaderPhong_I* P() { return static_cast<ShaderPhong_I*>(surface.Get()); }
+    RenderMaterial_I* M() { return static_cast<RenderMaterial_I*>(material.Get()); }
+  };
+  Shader MakeShader() {
+    Shader s{Make("RenderShader"), Make("ShaderPhong"), Make("RenderMaterial")};
+    s.S()->m_surface = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(s.surface.Get()));
+    s.P()->m_material = Obj<RenderMaterial_I>(s.M());
+    return s;
+  }
+  // A program of "tint.vs"/"tint.fs" in the test folder: the vertex colour times (1, 0.5, 0.25).
+  Obj<ScriptObject> TintProgram() {
+    WriteFile(m_dir.File("tint.vs"), "#version 110\nvoid main() { gl_FrontColor = gl_Color; gl_Position = ftransform(); }\n");
+    WriteFile(m_dir.File("tint.fs"), std::string("#version 110\nvoid main() { gl_FragColor = gl_Color * vec4(1.0, 0.5, 0.25, 1.0); }\n") +
+                                         std::string(1, '\0') + "trailing bytes after the end");
+    Obj<ScriptObject> file = Make("FileObject");
+    static_cast<FileObject_I*>(file.Get())->SetFileName("tint");
+    Obj<ScriptObject> program = Make("ShaderProgram", "tint");
+    auto* p = static_cast<ShaderProgram_I*>(program.Get());
+    p->m_vertexShaderFile = p->m_fragmentShaderFile = Obj<FileObject_I>(static_cast<FileObject_I*>(file.Get()));
+    return program;
+  }
+  String Folder() { return String((m_dir.Path() + "/").c_str()); }
+
+  TempDir m_dir;
+  std::vector<std::unique_ptr<Pipe>> m_pipes;
+};
+
+TEST_F(OpenGLShaderTest, PassesRefuseWithoutTheirUnitsAndExtensions) {
+  Shader s = MakeShader();
+  s.P()->m_ambient = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(Make("ShaderTexture").Get()));
+  s.P()->m_bump = s.P()->m_ambient;
+  {
+    RenderEngineOpenGL_D& e = Open(64, 64, 2);
+    EXPECT_EQ(e.SetShaderAmbient(s.shader, true), 1);
+    EXPECT_FALSE(On(GL_LIGHTING));
+    EXPECT_EQ(e.DefaultColor().x, 1.0f);
+    EXPECT_EQ(e.SetShaderBump(s.shader, true), 1);
+    EXPECT_EQ(e.DefaultColor().z, 1.0f);
+    EXPECT_EQ(e.DefaultColor().x, 0.0f);
+    // Additive over the ambient pass.
+    EXPECT_TRUE(On(GL_BLEND));
+    EXPECT_EQ(Int(GL_BLEND_SRC), GL_ONE);
+    // The base pass: the ambient pass drew an unlit surface already.
+    s.S()->m_lightEnable = false;
+    EXPECT_EQ(e.SetShaderBase(s.shader, true), 0);
+    EXPECT_EQ(e.SetShaderAmbient(nullptr, true), 0);
+    Close();
+  }
+  {
+    RenderEngineOpenGL_D& e = Open(64, 64, 1);
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShaderAmbient(s.shader, true), 0);
+    EXPECT_EQ(e.SetShaderBump(s.shader, true), 0);
+    EXPECT_EQ(counter.Calls(), 0);
+    Close();
+  }
+  RegistryKey key;
+  ASSERT_TRUE(key.CreateKey("Software\\Pelmora\\Engine\\OpenGL"));
+  key.SetValueDataString("GL_EXT_texture_env_dot3", "disable");
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  EXPECT_FALSE(e.Extensions().Has(kGL_EXT_texture_env_dot3));
+  EXPECT_EQ(e.SetShaderBump(s.shader, true), 0);
+  EXPECT_EQ(e.SetShaderAmbient(s.shader, true), 1);
+}
+
+TEST_F(OpenGLShaderTest, SameBaseShaderTwiceMakesNoCallAndAnswersAlike) {
+  RenderEngineOpenGL_D& e = Open();
+  Shader lit = MakeShader(), unlit = MakeShader();
+  unlit.S()->m_lightEnable = false;
+  unlit.P()->m_ambient = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(Make("ShaderTexture").Get()));
+  for (Shader* s : {&lit, &unlit}) {
+    e.BeginPass(-1);
+    const int32_t first = e.SetShaderBase(s->shader, true);
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShaderBase(s->shader, true), first);
+    EXPECT_EQ(counter.Calls(), 0);
+  }
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  EXPECT_EQ(e.PassState().Words[2], 0x20000u);
+}
+
+TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  auto getEnv = Proc<void (*)(GLenum, GLenum, GLint*)>("glGetTexEnviv");
+  ASSERT_TRUE(getEnv);
+  auto texture = [&] {
+    Obj<ScriptObject> t = Make("ShaderTexture");
+    static_cast<ShaderTexture_I*>(t.Get())->m_texture = Obj<Texture2D_I>(static_cast<Texture2D_I*>(Make("Texture2D").Get()));
+    static_cast<ShaderTexture_I*>(t.Get())->m_texCoordSource = 1;
+    return Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(t.Get()));
+  };
+  Shader s = MakeShader();
+  Obj<ScriptObject> layer = Make("ShaderLayer");
+  auto* l = static_cast<ShaderLayer_I*>(layer.Get());
+  l->m_layer.Append(texture());
+  l->m_layer.Append(texture());
+  s.P()->m_color = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(layer.Get()));
+  s.P()->m_reflection = texture();
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+  EXPECT_EQ(e.PassState().Words[ShaderPassState::kTexCoordStream0], 0x10001u);
+  EXPECT_EQ(e.PassState().Words[ShaderPassState::kTexCoordStream0 + 1], 0x10001u);
+  GLint v = 0;
+  e.Extensions().glActiveTextureARB(GL_TEXTURE1_ARB);
+  getEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &v);
+  EXPECT_EQ(v, GL_COMBINE_EXT);
+  getEnv(GL_TEXTURE_ENV, GL_COMBINE_RGB_EXT, &v);
+  EXPECT_EQ(v, GL_ADD);
+  EXPECT_TRUE(On(GL_TEXTURE_2D));
+  e.Extensions().glActiveTextureARB(GL_TEXTURE0_ARB);
+  getEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &v);
+  EXPECT_EQ(v, GL_MODULATE);
+  // One layer: drawn like a plain texture, unit 1 keeps the sphere-mapped reflection.
+  l->m_layer.SetCount(1);
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+  e.Extensions().glActiveTextureARB(GL_TEXTURE1_ARB);
+  getEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &v);
+  EXPECT_EQ(v, GL_ADD);
+  EXPECT_TRUE(On(GL_TEXTURE_GEN_S) && On(GL_TEXTURE_GEN_T));
+  EXPECT_FALSE(On(GL_TEXTURE_GEN_R) || On(GL_TEXTURE_GEN_Q));
+  EXPECT_TRUE(On(GL_TEXTURE_2D));
+  const GLint reflectionName = Int(GL_TEXTURE_BINDING_2D);
+  e.Extensions().glActiveTextureARB(GL_TEXTURE0_ARB);
+  // Each unit holds its own texture.
+  EXPECT_NE(reflectionName, 0);
+  EXPECT_NE(Int(GL_TEXTURE_BINDING_2D), reflectionName);
+  // No colour expression at all: unit 0 untextured, blending off.
+  s.P()->m_color = Obj<ShaderExpression_I>();
+  GL().glEnable(GL_BLEND);
+  e.BeginPass(-1);
+  EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+  EXPECT_FALSE(On(GL_TEXTURE_2D) || On(GL_BLEND));
+}
+
+TEST_F(OpenGLShaderTest, BaseMaterialClampsShininessAndPicksSpecularAndBlending) {
+  RenderEngineOpenGL_D& e = Open();
+  auto getMaterial = Proc<void (*)(GLenum, GLenum, GLfloat*)>("glGetMaterialfv");
+  ASSERT_TRUE(getMaterial);
+  ASSERT_TRUE(e.Extensions().Has(kGL_EXT_separate_specular_color));
+  Shader s = MakeShader();
+  const struct {
+    float shininess, transparency;
+    Vector3f specular;
+    float sentShininess;
+    GLint colorControl;
+    bool blend;
+  } rows[] = {
+      {200.0f, 0.0f, {0, 0, 0}, 128.0f, GL_SINGLE_COLOR, false},
+      {-5.0f, 0.001f, {0, 0, 0.1f}, 0.0f, GL_SEPARATE_SPECULAR_COLOR, false},
+      {20.0f, 0.002f, {0, 0, 0}, 20.0f, GL_SINGLE_COLOR, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.shininess);
+    s.M()->m_shininess = r.shininess;
+    s.M()->m_transparency = r.transparency;
+    s.M()->m_specularColor = r.specular;
+    s.M()->m_ambientColor = {0.5f, 0.25f, 0.0f};
+    s.M()->m_emissionColor = {1, 1, 1};
+    e.ResetPass();
+    GL().glDisable(GL_BLEND);
+    EXPECT_EQ(e.SetShaderBase(s.shader, false), 1);
+    float v[4] = {-1, -1, -1, -1};
+    getMaterial(GL_FRONT, GL_SHININESS, v);
+    EXPECT_EQ(v[0], r.sentShininess);
+    EXPECT_EQ(Int(GL_LIGHT_MODEL_COLOR_CONTROL), r.colorControl);
+    EXPECT_EQ(On(GL_BLEND), r.blend);
+    if (r.blend) {
+      EXPECT_EQ(Int(GL_BLEND_SRC), GL_SRC_ALPHA);
+    }
+    // The base pass's emission is the ambient colour.
+    getMaterial(GL_FRONT, GL_EMISSION, v);
+    EXPECT_EQ(v[0], 0.5f);
+    EXPECT_NEAR(e.DefaultColor().w, 1.0f - r.transparency, 1e-6);
+  }
+}
+
+TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
+  Shader s = MakeShader();
+  {
+    RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShader(s.shader, true), 0u);  // no program
+    EXPECT_EQ(counter.Calls(), 1);                 // the pending-error check only
+  }
+  Obj<ScriptObject> program = TintProgram();
+  s.S()->m_program = Obj<ShaderProgram_I>(static_cast<ShaderProgram_I*>(program.Get()));
+  s.S()->m_lightEnable = false;
+  s.M()->m_emissionColor = {0.5f, 0.5f, 0.5f};
+  auto* p = static_cast<ShaderProgram_I*>(program.Get());
+  uint32_t firstProgram = 0;
+  LogCapture compiled(LogOutPipe());
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    if (round == 1) Close();  // the pipe closes; a new one opens in the same process
+    RenderEngineOpenGL_D& e = round == 0 ? m_pipes.back()->E() : Open(64, 64, 2, Folder());
+    Black(e);
+    e.BeginPass(-1);
+    EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+    auto* handle = dynamic_cast<ShaderHandleOpenGL*>(p->GetHandle());
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->OwnerSerial(), e.Serial());
+    EXPECT_EQ(GLuint(Int(GL_CURRENT_PROGRAM)), handle->Program());
+    if (round == 0) firstProgram = handle->Program();
+    // Built once: a second call reuses it.
+    e.ResetPass();
+    EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+    EXPECT_EQ(p->GetHandle(), handle);
+    const float uv[8] = {};
+    const Vector4f white = {1, 1, 1, 1};
+    e.DrawQuad(-1, 1, -1, 1, uv, &white);
+    const R8G8B8A8 c = At(e, 32, 32, 64);
+    EXPECT_EQ(c.R, 255);
+    EXPECT_NEAR(c.G, 128, 1);
+    EXPECT_NEAR(c.B, 64, 1);
+  }
+  EXPECT_NE(firstProgram, 0u);
+  // Once per engine: the second call of each round reused the program.
+  const std::string lines = compiled.Text();
+  const std::string pair = "Info  Compiling shader \"tint\"...\nInfo  Compiling shader \"tint\" done.\n";
+  const size_t first = lines.find(pair);
+  ASSERT_NE(first, std::string::npos) << lines;
+  EXPECT_NE(lines.find(pair, first + 1), std::string::npos);
+  EXPECT_EQ(lines.find(pair, lines.find(pair, first + 1) + 1), std::string::npos);
+  std::string log = TakeLog();
+  EXPECT_EQ(log.find("failed"), std::string::npos) << log;
+}
+
+TEST_F(OpenGLShaderTest, ProgramFailuresAreLoggedOnceAndDrawingGoesOn) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
+  WriteFile(m_dir.File("bad.vs"), "#version 110\nvoid main() { gl_Position = ftransform() }\n");
+  {
+    LogCapture log(LogOutPipe());
+    const uint32_t program = e.QuickCompileShaderARB(Folder(), "bad", "");
+    EXPECT_NE(program, 0u);
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("Error Vertexshader failed to compile.\nError ----\nError 0:2"), std::string::npos) << text;
+    EXPECT_NE(text.find("Error ----\nError Shader failed to link.\nError ----\n"), std::string::npos) << text;
+  }
+  // Through a shader: the failure is reported when the program is built, and drawing adds no GL error.
+  Shader s = MakeShader();
+  Obj<ScriptObject> program = TintProgram();
+  auto* p = static_cast<ShaderProgram_I*>(program.Get());
+  Obj<ScriptObject> bad = Make("FileObject");
+  static_cast<FileObject_I*>(bad.Get())->SetFileName("bad");
+  p->m_vertexShaderFile = Obj<FileObject_I>(static_cast<FileObject_I*>(bad.Get()));
+  s.S()->m_program = Obj<ShaderProgram_I>(p);
+  LogCapture log(LogOutPipe());
+  for (int frame = 0; frame < 3; ++frame) {
+    e.BeginPass(-1);
+    EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+    EXPECT_EQ(Int(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(GL().glGetError(), GLenum(GL_NO_ERROR));
+  }
+  const std::string text = log.Text();
+  EXPECT_EQ(text.find("Shader failed to link."), text.rfind("Shader failed to link.")) << text;
+  EXPECT_EQ(text.find("GL.GetError"), std::string::npos) << text;
+}
+
+TEST_F(OpenGLShaderTest, ChannelEffectsCopySquaresAndNeedTheirExtensions) {
+  RenderEngineOpenGL_D& e = Open(800, 600);
+  ChannelFXInfo info;
+  info.EnableColorFilter = true;
+  info.ColorFilterMode = 1;
+  const String examples(PM_EXAMPLES_DIR);
+  e.MutableExtensions().flags[kGL_SGIS_generate_mipmap] = 0;
+  e.ChannelFX(&info, examples);
+  EXPECT_EQ(e.Effects().frameColor, 0u);
+  EXPECT_EQ(e.Effects().colorFilter, 0u);
+  e.MutableExtensions().flags[kGL_SGIS_generate_mipmap] = 1;
+  e.ChannelFX(&info, examples);
+  EXPECT_EQ(e.EffectTextureSize(), 1024);
+  EXPECT_EQ(e.EffectExtentX(), 0.78125f);
+  EXPECT_EQ(e.EffectExtentY(), 0.5859375f);
+  const uint32_t texture = e.Effects().frameColor;
+  ASSERT_NE(texture, 0u);
+  e.ChannelFX(&info, examples);  // the same size: the same texture
+  EXPECT_EQ(e.Effects().frameColor, texture);
+  GL().glBindTexture(GL_TEXTURE_2D, texture);
+  GLint w = 0;
+  GL().glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+  EXPECT_EQ(w, 1024);
+  EXPECT_EQ(Int(GL_CURRENT_PROGRAM), 0);
+  // All three in their order, depth of field with a depth copy of its own.
+  info.EnableBloom = info.EnableDOF = true;
+  {
+    LogCapture log(LogOutPipe());
+    e.ChannelFX(&info, examples);
+    EXPECT_EQ(log.Text().find("Error"), std::string::npos) << log.Text();
+  }
+  EXPECT_NE(e.Effects().frameDepth, 0u);
+  EXPECT_NE(e.Effects().blur, 0u);
+  EXPECT_NE(e.Effects().depthOfField, 0u);
+  EXPECT_FALSE(On(GL_TEXTURE_2D));
+  e.ReleaseEffects();
+  EXPECT_EQ(e.Effects().frameColor, 0u);
+  EXPECT_EQ(e.Effects().colorFilter, 0u);
+}
+
+TEST_F(OpenGLShaderTest, TwoPipesAtOnceBothShowBloom) {
+  RenderEngineOpenGL_D* engines[2] = {&Open(256, 256), &Open(256, 256)};
+  ChannelFXInfo info;
+  info.EnableBloom = true;
+  info.BloomBlurCount = 2;
+  LogCapture log(LogOutPipe());
+  for (int round = 0; round < 2; ++round) {
+    for (RenderEngineOpenGL_D* e : engines) {
+      SCOPED_TRACE(e == engines[0] ? "first" : "second");
+      ASSERT_EQ(e->MakeCurrent(), SOK);
+      Black(*e);
+      e->BeginPass(-1);
+      const float uv[8] = {};
+      const Vector4f white = {1, 1, 1, 1};
+      e->DrawQuad(-0.2f, 0.2f, -0.2f, 0.2f, uv, &white);
+      EXPECT_EQ(At(*e, 100, 128, 256).R, 0);
+      e->ChannelFX(&info, PM_EXAMPLES_DIR);
+      EXPECT_EQ(At(*e, 128, 128, 256).R, 255);
+      EXPECT_GT(At(*e, 100, 128, 256).R, 10);
+      EXPECT_EQ(At(*e, 10, 10, 256).R, 0);
+    }
+  }
+  EXPECT_EQ(log.Text().find("GL.GetError"), std::string::npos) << log.Text();
+  // Each engine made its own effect objects on its own context.
+  EXPECT_NE(engines[0]->Effects().bloomBlur, 0u);
+  EXPECT_NE(engines[1]->Effects().bloomBlur, 0u);
+}
+
+TEST_F(OpenGLShaderTest, FloatRenderBufferRefusals) {
+  RenderEngineOpenGL_D& e = Open();
+  OpenGLDeviceContext dc;
+  dc.window = m_pipes.back()->window;
+  dc.display = dc.window->display;
+  ASSERT_TRUE(ResolveGlx(GL().module, &dc.glx));
+  RenderFormatInfo format;
+  const GLXContext before = GL().glXGetCurrentContext();
+  format.ColorBits = 32;
+  {
+    LogCapture log(LogOutPipe());
+    GLCallCounter counter;
+    EXPECT_EQ(e.I6_CreateRenderBufferARB(&dc, &format), 0u);
+    EXPECT_EQ(counter.Calls(), 0);
+    EXPECT_EQ(log.Text(), "");
+  }
+  format.ColorBits = 64;
+  LogCapture log(LogOutPipe());
+  EXPECT_EQ(e.I6_CreateRenderBufferARB(&dc, &format), 0u);
+  EXPECT_EQ(log.Text(), "Error RenderEngineOpenGL_D: CreateRenderBufferARB retured 0 formats.\n");
+  EXPECT_EQ(GL().glXGetCurrentContext(), before);
+  EXPECT_TRUE(e.MakeCurrent() == SOK);
+}
+
+TEST_F(OpenGLShaderTest, TextureMemoryFillsAThirdOfTheMemoryAndLeavesNothing) {
+  RenderEngineOpenGL_D& e = Open();
+  auto isTexture = Proc<GLboolean (*)(GLuint)>("glIsTexture");
+  ASSERT_TRUE(isTexture);
+  e.SetPhysicalMemoryOverride(256u << 20);
+  {
+    LogCapture log(LogOutPipe());
+    EXPECT_EQ(e.DetectTextureMemory(), 89653248);
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("Info  Phys: 256M/256M\n"), std::string::npos);
+    EXPECT_NE(text.find("Info  Resident: " + std::string(342, '1') + "\n"), std::string::npos);
+    EXPECT_NE(text.find("Info  DetectTextureMemory: 89653248 bytes texture memory.\n"), std::string::npos);
+  }
+  for (GLuint name = 1; name < 400; ++name) EXPECT_FALSE(isTexture(name)) << name;
+  EXPECT_FALSE(On(GL_TEXTURE_2D));
+  e.SetGenericFormat(true);
+  LogCapture log(LogOutPipe());
+  GLCallCounter counter;
+  EXPECT_EQ(e.DetectTextureMemory(), 8388607);
+  EXPECT_EQ(counter.Calls(), 0);
+  EXPECT_NE(log.Text().find("Info  DetectTextureMemory: 8388607 bytes texture memory (GENERIC).\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace PM::Test
