@@ -277,7 +277,8 @@ bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
 // its own) and draws it with the channels "Channel0", "Channel1", ... up to the first missing name and
 // presents it. Without a pipe only the steps run. The
 // screenshot is requested before the last frame; the statistics are printed after it. Non-zero when a
-// requested result could not be made.
+// requested result could not be made, or when the pipe got no window (no display): then no frame runs,
+// and the pipe has logged why.
 int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Effects& effects) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
@@ -286,6 +287,7 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
   if (renderPipe) {
     if (!options.engineType.empty()) renderPipe->m_renderEngineType = String(options.engineType.c_str());
     renderPipe->ApplyFormat();
+    if (!renderPipe->GetWindowHandle()) return 1;
     traverse = RenderSystemTraverse_I::Create();
     traverse->SetRenderPipe(pipe);
     for (int32_t i = 0;; ++i) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/ErrorTally.h"
 #include "core/Trace.h"
 #include "platform/SafeFile.h"
 
@@ -212,8 +213,10 @@ void LogPipe::EnsureFile() {
   int error = 0;
   m_file = OpenRegularFile(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, error);
   if (m_file < 0) {
-    // Said once on the console; the file is not tried again until it is closed and reopened.
+    // Said once on the console; the file is not tried again until it is closed and reopened. It counts
+    // as an error report, so a host that checks the count fails the run that lost its log.
     m_fileFailed = true;
+    CountErrorReport();
     if (m_console >= 0) {
       char text[512];
       int n = snprintf(text, sizeof text, "Error LogPipe::Open: cannot open \"%s\": %s.\n", path.c_str(),

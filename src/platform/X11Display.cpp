@@ -47,7 +47,7 @@ Display* AcquireDisplay() {
     XInitThreads();
     g_display = OpenDisplayPatiently();
     if (!g_display) {
-      SetLastErrorCode(kXErrorBase + BadAccess);
+      SetLastErrorCode(kNoDisplayError);
       return nullptr;
     }
     XSetErrorHandler(&StoreXError);
@@ -74,6 +74,11 @@ Display* SharedDisplay() { return g_display; }
 int DisplayUserCount() { return g_users; }
 
 std::string PlatformErrorText(uint32_t code) {
+  if (code == kNoDisplayError) {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) return "no X display: DISPLAY is not set";
+    return std::string("cannot open the X display ") + name + " named by DISPLAY";
+  }
   if (code >= kXErrorBase && code < kXErrorBase + 256) {
     char text[256] = "X error";
     if (g_display) XGetErrorText(g_display, int(code - kXErrorBase), text, sizeof text);

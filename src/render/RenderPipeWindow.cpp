@@ -37,8 +37,11 @@ int32_t RenderPipe_I::CreateOwnWindow() {
   } else {
     m_d.classRegistered = true;
     if (++s_classUsers == 1 && !RegisterWindowClass(kWindowClassName, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC,
-                                                    &RenderPipe_I::WindowProcedure))
+                                                    &RenderPipe_I::WindowProcedure)) {
       LogFailure("RegisterClass");
+      // Without a display no window can follow: the line above names the cause once.
+      if (!SharedDisplay()) return -1;
+    }
     uint32_t style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     if (m_fullscreen) {
       style |= WS_MAXIMIZE;

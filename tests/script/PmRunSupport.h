@@ -16,9 +16,10 @@ struct HostRun {
 };
 
 // Runs pm-run with the arguments (a shell fragment) in the folder; standard error goes to stderr.txt there.
-inline HostRun PmRun(const TempDir& dir, const std::string& args) {
-  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' '" PM_BINARY_DIR "/host/pm-run' " +
-                    args + " 2>'" + dir.Path() + "/stderr.txt'";
+// `env` holds further VAR=value assignments for the run (they win over the log folder set here).
+inline HostRun PmRun(const TempDir& dir, const std::string& args, const std::string& env = "") {
+  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' " + env + " '" PM_BINARY_DIR
+                    "/host/pm-run' " + args + " 2>'" + dir.Path() + "/stderr.txt'";
   HostRun r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;

@@ -13,6 +13,7 @@
 #include "render/FontTexture2D.h"
 #include "render/RenderChannel.h"
 #include "render/engine/FrameStatisticsUpdate.h"
+#include "render/opengl/OpenGLPixelFormat.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 #include "scene/EngineWorld.h"
@@ -500,6 +501,45 @@ TEST_F(OpenGLEngineTest, FontTextMatchesItsReference) {
     E().SetTexture(0, NilScriptObject());
     font->ReleaseData(1);
   }
+}
+
+}  // namespace
+}  // namespace PM::Test
+
+namespace PM::Test {
+namespace {
+
+// The engine's own format chooser over a made-up list: the quality bits, the winner, the description line.
+TEST(OwnChoosePixelFormat, ScoresTheListAndDescribesFormats) {
+  PixelFormatDescriptor wanted = WantedPixelFormat([] {
+    RenderFormatInfo f;
+    f.ColorBits = 24, f.DepthBits = 24, f.StencilBits = 8;
+    return f;
+  }());
+  EXPECT_EQ(wanted.dwFlags, 0x425u);
+  auto format = [](uint32_t flags, int depth, int stencil) {
+    PixelFormatDescriptor d;
+    d.dwFlags = flags;
+    d.cColorBits = 24, d.cRedBits = d.cGreenBits = d.cBlueBits = 8, d.cAlphaBits = 8;
+    d.cDepthBits = uint8_t(depth), d.cStencilBits = uint8_t(stencil);
+    return d;
+  };
+  PixelFormatList list;
+  list.formats = {format(0x425, 16, 0),           // too little depth and stencil: bit 31 cleared
+                  format(0x425 | 0x40, 24, 8),    // generic, not wanted: bit 30 cleared
+                  format(0x425, 32, 8),           // more depth than asked: - 0x20000
+                  format(0x425, 24, 8)};          // exact but for alpha: - 0x8000
+  list.configs.resize(4);
+  list.visualIds.resize(4);
+  LogCapture log(LogOutPipe());
+  EXPECT_EQ(OwnChoosePixelFormat(list, wanted), 4);
+  EXPECT_NE(log.Text().find("Quality: FFFF7FFF."), std::string::npos) << log.Text();
+  EXPECT_NE(log.Text().find("OwnChoosePixelFormat: using 4 (default is "), std::string::npos);
+  EXPECT_EQ(PixelFormatLine(list.formats[1]), "F:465- T:0 C:24-8/8/8/8 A:0-0/0/0/0 D:24 S:8 X:0 L:0,0,0,0,0");
+  // The platform's chooser prefers the accelerated exact format as well.
+  EXPECT_EQ(ChoosePixelFormat(list, wanted), 4);
+  PixelFormatList none;
+  EXPECT_EQ(OwnChoosePixelFormat(none, wanted), 0);
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+// classdoc: writes the engine classes page from the class tables the library defines at start-up and
+// the first comment of each class's header, or checks that the committed page is current.
+//   classdoc [--src DIR]                 the page on standard output
+//   classdoc [--src DIR] --write [FILE]  the page into FILE (default docs/classes.md of the source tree)
+//   classdoc [--src DIR] --check [FILE]  exit 1 when FILE differs from the page
+// DIR is the source tree (default the one this program was built from). Exit 1 also when a class has
+// no header comment to take its purpose from.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "ClassPage.h"
+#include "HeaderPurpose.h"
+#include "core/Log.h"
+#include "core/Module.h"
+
+namespace {
+
+const char kUsage[] = "usage: classdoc [--src DIR] [--write [FILE] | --check [FILE]]\n";
+
+bool ReadWhole(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string src = PM_SOURCE_DIR, mode, file;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--src" && i + 1 < argc) {
+      src = argv[++i];
+    } else if ((a == "--write" || a == "--check") && mode.empty()) {
+      mode = a;
+      if (i + 1 < argc && argv[i + 1][0] != '-') file = argv[++i];
+    } else {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+  }
+  if (file.empty()) file = src + "/docs/classes.md";
+
+  PM::g_LogLevel = PM::kLevelWarn;  // start-up chatter stays out; warnings and errors still show
+  if (PM::DLLInitialize(0) != 0) {
+    std::fputs("classdoc: the library did not start.\n", stderr);
+    return 1;
+  }
+  std::vector<std::string> unexplained;
+  std::string page = PM::ClassDoc::WriteClassPage(PM::ClassDoc::ReadHeaderPurposes(src + "/src"), unexplained);
+  PM::DLLDeInitialize(0);
+
+  int status = 0;
+  for (const std::string& name : unexplained) {
+    std::fprintf(stderr, "classdoc: class %s has no header under %s/src whose first comment says what it is for.\n",
+                 name.c_str(), src.c_str());
+    status = 1;
+  }
+  if (mode.empty()) {
+    std::fwrite(page.data(), 1, page.size(), stdout);
+  } else if (mode == "--write") {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << page;
+    if (!out.flush()) {
+      std::fprintf(stderr, "classdoc: cannot write %s.\n", file.c_str());
+      return 1;
+    }
+  } else {
+    std::string committed;
+    if (!ReadWhole(file, committed) || committed != page) {
+      std::fprintf(stderr, "classdoc: %s is not current; run build/tools/classdoc/classdoc --write.\n", file.c_str());
+      return 1;
+    }
+  }
+  return status;
+}
