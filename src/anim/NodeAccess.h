@@ -1,5 +1,5 @@
 // Small reads of scene nodes shared by the constraint and IK solvers: names, the parent's matrix and
-// scaling (the class tests and S-node reads are scene/NodeWalk.h).
+// scaling (the class tests, S-node reads and parent matrix are scene/NodeWalk.h).
 #pragma once
 
 #include "core/Matrix4f.h"
@@ -10,10 +10,6 @@ namespace PM {
 
 // The Name of an Object, empty for anything else.
 const String& NameOf(const ScriptObject* o);
-
-// The model-view matrix of the node's nearest transform ancestor; `root` (the pass's starting matrix)
-// when there is none.
-const Matrix4f& ParentMatrixOf(const TNode_I* node, const Matrix4f& root);
 
 // The Scaling of the parent's S-node when the parent is a simple transform, else (1,1,1).
 Vector3f ParentScalingOf(const TNode_I* node);

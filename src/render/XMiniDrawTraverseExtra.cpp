@@ -32,19 +32,12 @@ constexpr Vector4f kClusterColor{1, 0.5f, 0, 1}, kIKPointColor{1, 1, 1, 1}, kPol
 constexpr float kPointHalfSize = 0.03125f;
 constexpr int32_t kSamplesPerSpan = 4;
 
-const Matrix4f& ParentMatrix(const TNode_I* node) {
-  ScriptObject* p = node->GetParentTransform();
-  return p->IsA(TBaseTransform_I::kClassId) ? static_cast<TBaseTransform_I*>(p)->m_modelViewMatrix : kIdentityMatrix4f;
-}
-
 // Where a transform turns, in the space its parent transform's matrix leads to.
 Vector3f Pivot(const TNode_I* node) {
-  const Matrix4f& m = ParentMatrix(node);
+  const Matrix4f& m = ParentMatrixOf(node, kIdentityMatrix4f);
   Vector3f local{0, 0, 0};
   if (const STransform_I* s = node->IsA(TTransform_I::kClassId) ? SNodeOf<STransform_I>(node) : nullptr) {
-    local = {s->m_translation.x + s->m_rotationPivotTranslation.x + s->m_rotationPivot.x,
-             s->m_translation.y + s->m_rotationPivotTranslation.y + s->m_rotationPivot.y,
-             s->m_translation.z + s->m_rotationPivotTranslation.z + s->m_rotationPivot.z};
+    local = s->m_translation + s->m_rotationPivotTranslation + s->m_rotationPivot;
   } else if (const SSimpleTransform_I* ss = SNodeOf<SSimpleTransform_I>(node)) {
     local = ss->m_translation;
   }
@@ -142,7 +135,7 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
     const SSplineCurve_I* s = SNodeOf<SSplineCurve_I>(tnode);
     if (s && s->m_knots.Count() > 0 && s->m_cvs.Count() > 0) {
       Matrix4f saved;
-      m_engine->ExchangeModelViewMatrix(&ParentMatrix(static_cast<TNode_I*>(node)), &saved);
+      m_engine->ExchangeModelViewMatrix(&ParentMatrixOf(tnode, kIdentityMatrix4f), &saved);
       DrawCurve(m_engine, static_cast<TNode_I*>(node)->m_name, s->m_knots, s->m_cvs, kCurveColor);
       m_engine->LoadModelViewMatrix(&saved);
     }
@@ -175,7 +168,7 @@ void XMiniDrawTraverse::DrawHandleSpline(TIKSplineHandle_I* handle) {
   if (IsNilObject(curve)) return;
   const SSplineCurve_I* s = SNodeOf<SSplineCurve_I>(curve);
   if (!s) return;
-  const Matrix4f& p = ParentMatrix(curve);
+  const Matrix4f& p = ParentMatrixOf(curve, kIdentityMatrix4f);
   Matrix4f saved;
   m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &saved);
   // The control points in view space, each replaced by its cluster handle's origin where one drives it.

@@ -1,7 +1,8 @@
 // The reads every walk over the tree shares: a class test that answers a typed pointer, the S-node of
-// a T-node, a node's visibility and the level an LOD group shows.
+// a T-node, a node's visibility, its parent's matrix and the level an LOD group shows.
 #pragma once
 
+#include "scene/BaseTransform.h"
 #include "scene/LODGroup.h"
 #include "scene/Node.h"
 
@@ -28,6 +29,13 @@ inline uint32_t VisibilityOf(const ScriptObject* node) {
   if (!node->IsA(TNode_I::kClassId)) return 0;
   const SNode_I* s = SNodeOf<SNode_I>(static_cast<const TNode_I*>(node));
   return s ? s->m_visibility : 0;
+}
+
+// The model-view matrix of the node's nearest transform ancestor; `root` (the pass's starting matrix)
+// when there is none.
+inline const Matrix4f& ParentMatrixOf(const TNode_I* node, const Matrix4f& root) {
+  const TBaseTransform_I* p = As<TBaseTransform_I>(node->GetParentTransform());
+  return p ? p->m_modelViewMatrix : root;
 }
 
 // The child level an LOD group shows at the squared distance `d2` from the eye; its S-node chooses,
