@@ -5,12 +5,10 @@
 #include "anim/NodeAccess.h"
 #include "anim/Particles.h"
 #include "core/Log.h"
-#include "scene/ClusterHandle.h"
 #include "scene/IKSplineHandle.h"
 #include "scene/LODGroup.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
-#include "geometry/MeshGroup.h"
 #include "geometry/PolygonGeometry.h"
 
 namespace PM {
@@ -83,6 +81,9 @@ void TreeUpdate::UpdateNode(TNode_I* node) {
 }
 
 void TreeUpdate::UpdateBounds(TNode_I* node) {
+  // The exact class on purpose: only plain polygon geometry takes its bounds from the S-node alone, so
+  // only it may reuse the bounds of the previous node over the same S-node; a subclass (a skin, metaballs)
+  // computes bounds of its own.
   if (node->GetClassID() != TPolygonGeometry_I::kClassId) {
     node->OnUpdate();
     return;
