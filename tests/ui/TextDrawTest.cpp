@@ -136,5 +136,17 @@ TEST_F(TextDrawTest, KeyCapsDrawTheirElementAndImagesTheirTile) {
   EXPECT_EQ(QuadsOfAlpha(1.0f), 1);
 }
 
+TEST_F(TextDrawTest, AResizedTextLaysOutAgainAndNoShadowOffsetDrawsNoShadow) {
+  text->SetText("one two three");
+  DrawFrames(10);
+  EXPECT_EQ(engine.draws.size(), 10u);  // glyphs only
+  const uint32_t runs = text->m_layoutRuns;
+  DrawFrames(10);
+  EXPECT_EQ(text->m_layoutRuns, runs);
+  text->m_layout.computedSize.x += 50;  // resized since the layout, with no minimum pass between
+  text->Draw(&context, &engine);
+  EXPECT_EQ(text->m_layoutRuns, runs + 1);
+}
+
 }  // namespace
 }  // namespace PM::Test
