@@ -77,7 +77,7 @@ PM::WText_I* TextWidget() {
     style->m_fontSize = {16, 16};
     static Obj<ScriptObject> held(ScriptObject::Create(FindClassID("WText")));  // for the life of the process
     auto* t = static_cast<WText_I*>(held.Get());
-    t->m_fontStyle = style;
+    t->m_label.fontStyle = style;
     t->m_tileCollection = static_cast<TileCollection_I*>(ScriptObject::Create(FindClassID("TileCollection")));
     return t;
   }();
