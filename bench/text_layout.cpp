@@ -1,7 +1,9 @@
 // Re-laying out a 200 KB document at width 1000 with 16-pixel glyphs: the text widget, plain and with a
 // colour run per sentence and an image per paragraph, against a plain C++ greedy wrap over the same font
-// tables that writes the same glyph quads (checked once for the same number of lines).
+// tables that writes the same glyph quads (checked once for the same number of lines), and against Dear
+// ImGui wrapping and writing the plain document into a draw list with DejaVu Sans at the same size.
 #include <benchmark/benchmark.h>
+#include <imgui.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -141,6 +143,42 @@ void BM_TextLayoutPeerGreedy(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
 }
 BENCHMARK(BM_TextLayoutPeerGreedy)->Unit(benchmark::kMillisecond);
+
+// Dear ImGui: ImFont::RenderText wraps at the width (CalcWordWrapPositionA) and writes the glyph quads
+// into a draw list, which is what a frame of wrapped text costs it. No markup: it has none.
+void BM_TextLayoutPeerImGui(benchmark::State& state) {
+  const std::string doc = Document(false);
+  ImGui::CreateContext();
+  ImGuiIO& io = ImGui::GetIO();
+  ImFont* font = io.Fonts->AddFontFromFileTTF("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", kSize);
+  unsigned char* pixels = nullptr;
+  int w = 0, h = 0;
+  io.Fonts->GetTexDataAsAlpha8(&pixels, &w, &h);
+  if (!font || !pixels) {
+    ImGui::DestroyContext();
+    state.SkipWithError("DejaVu Sans did not load");
+    return;
+  }
+  io.DisplaySize = ImVec2(kWidth, 768);
+  ImGui::NewFrame();
+  {
+    ImDrawList list(ImGui::GetDrawListSharedData());
+    const ImVec4 clip(0, 0, kWidth, 1e9f);  // every line is written
+    for (auto _ : state) {
+      list._ResetForNewFrame();
+      list.PushClipRect(ImVec2(0, 0), ImVec2(kWidth, 1e9f));
+      list.PushTextureID(io.Fonts->TexID);
+      font->RenderText(&list, kSize, ImVec2(0, 0), IM_COL32_WHITE, clip, doc.data(), doc.data() + doc.size(), kWidth);
+      benchmark::DoNotOptimize(list.VtxBuffer.Data);
+      list.PopTextureID();
+      list.PopClipRect();
+    }
+  }
+  ImGui::EndFrame();
+  ImGui::DestroyContext();
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(doc.size()));
+}
+BENCHMARK(BM_TextLayoutPeerImGui)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace PM

@@ -1,6 +1,6 @@
 // The text widget over any bytes: its markup reader gives tags that end inside the text; the layout at
-// three widths and, when the first byte is odd, editing keys taken from the bytes stay inside the
-// widget's arrays (the sanitizers watch every index).
+// three widths, its drawing, and, when the first byte is odd, editing keys taken from the bytes stay
+// inside the widget's arrays (the sanitizers watch every index).
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -9,12 +9,14 @@
 #include "render/DefaultShaders.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
+#include "render/engine/RenderEngine.h"
 #include "script/object/MemberAccess.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"
 #include "ui/WEvent.h"
 #include "ui/WText.h"
 #include "ui/WTextMarkup.h"
+#include "ui/WidgetDrawContext.h"
 #include "ui/WidgetInput.h"
 
 namespace {
@@ -36,6 +38,30 @@ void ReadTags(const char* text, int32_t length) {
   }
 }
 
+// An engine that reads every vertex a glyph record indexes, so that a record pointing past its arrays
+// trips the sanitizer.
+class ReadingEngine final : public PM::RenderEngine {
+ public:
+  void DrawPolygonDataClipped(const PM::PolygonData* d, PM::Ptr<PM::RenderPolygonCache>*) override {
+    for (int32_t i = 0; i < d->IndexCount; ++i) {
+      const uint32_t v = d->IndexArray[i];
+      if (v >= uint32_t(d->VertexCount)) abort();
+      sum += d->VertexArray[v].x + d->TexCoordArray0[v].x + (d->ColorArray ? d->ColorArray[v].w : 0.0f);
+    }
+  }
+  float sum = 0;
+};
+
+// Lays the text out and draws it under white and under grey (the scaled colour copy).
+void Draw(PM::WText_I* t) {
+  static ReadingEngine engine;
+  PM::WidgetDrawContext context;
+  for (const PM::Vector4f color : {PM::Vector4f{1, 1, 1, 1}, PM::Vector4f{0.5f, 0.5f, 0.5f, 1}}) {
+    context.color = color;
+    t->DrawSelf(&context, &engine);
+  }
+}
+
 // A text widget on DejaVu Sans Mono with a tile collection, made once per process.
 PM::WText_I* TextWidget() {
   static PM::WText_I* text = [] {
@@ -51,7 +77,7 @@ PM::WText_I* TextWidget() {
     style->m_fontSize = {16, 16};
     static Obj<ScriptObject> held(ScriptObject::Create(FindClassID("WText")));  // for the life of the process
     auto* t = static_cast<WText_I*>(held.Get());
-    t->m_fontStyle = style;
+    t->m_label.fontStyle = style;
     t->m_tileCollection = static_cast<TileCollection_I*>(ScriptObject::Create(FindClassID("TileCollection")));
     return t;
   }();
@@ -73,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       t->m_layout.dimension.x = width;
       t->MarkLayoutStale();
       t->GetTextWidth();
+      Draw(t);
     }
     return 0;
   }
@@ -91,5 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     t->m_cursorPos = data[i + 2] & 0x80 ? int32_t(data[i + 2]) : t->m_cursorPos;  // stored values out of range
     t->SendEvent(PM::kWEventKeyDown, &in);
   }
+  t->m_selectionEnd = 1000;  // stored values past the text draw nothing beyond it
+  Draw(t);
   return 0;
 }

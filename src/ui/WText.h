@@ -6,11 +6,14 @@
 #include "core/Vector2f.h"
 #include "ui/UIClass.h"
 #include "ui/WControl.h"
+#include "ui/WTextPolygon.h"
 
 namespace PM {
 
 class TileCollection_I;
 class FontTexture2D_I;
+class UIElement_I;
+class WidgetStyle_I;
 
 // An image, key cap, button or mouse picture laid out inside a text, in widget coordinates (y up).
 struct WTextImg {
@@ -67,6 +70,21 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   // default to `defaultColor` unless FontColor's alpha is 0 or more.
   void Layout(FontTexture2D_I* font, const Vector4f& defaultColor);
   bool LayoutValid() const { return m_layoutValid; }
+  // Has the size, font colour or font style changed since the latest layout.
+  bool LayoutOutdated() const;
+  // The style's element, or null without a style or element.
+  UIElement_I* StyleElement(Obj<UIElement_I> WidgetStyle_I::*element) const;
+  // The colour of uncoloured text: the style's ElementFrame FontColor, else white.
+  Vector4f DefaultTextColor() const;
+
+  // Selection, frame records, shadow, glyphs, images, cursor and children (WTextDraw.cpp).
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
+  // Draws tile `tile` of the TileCollection (else the style's IconCollection) over the rectangle; a nil
+  // shader draws nothing. The last argument is unused.
+  void DrawTile(RenderEngine* engine, const Vector3f& position, const Vector3f& dimension, const Vector4f& color,
+                int32_t tile, int32_t unused);
+  // The cursor's alpha factor `seconds` after its latest move: 1 right after, then a blink.
+  static double BlinkAlpha(double seconds);
   void MarkLayoutStale() { m_layoutValid = false; }
 
   Obj<TileCollection_I> m_tileCollection;
@@ -101,6 +119,15 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   Array<Vector3f> m_cells;   // each glyph's cell, 4 per character plus the caret box
   Array<int32_t> m_charToVertex;  // per character of the working text: its first vertex, -1 without a quad
   Array<WTextImg> m_imageRecords, m_frameRecords;
+  WTextPolygon m_glyphs;  // what the glyphs draw from
+
+ private:
+  // Does character `index` have a quad whose cell lies inside the cell array.
+  bool ValidVertex(int32_t index) const;
+  void DrawSelection(WidgetDrawContext* context, RenderEngine* engine);
+  void DrawFrameRecords(WidgetDrawContext* context, RenderEngine* engine);
+  void DrawGlyphs(WidgetDrawContext* context, RenderEngine* engine, const Vector4f& textColor);
+  void DrawCursor(WidgetDrawContext* context, RenderEngine* engine);
 };
 
 }  // namespace PM

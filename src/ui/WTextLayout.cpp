@@ -39,12 +39,6 @@ bool SelfSizing(const WText_I* t) {
   return (m == kResizeMin || m == kResizeMinPercent) && t->m_wrapDimension.x > 0;
 }
 
-UIElement_I* StyleElement(const WText_I* t, Obj<UIElement_I> WidgetStyle_I::*element) {
-  if (t->m_style.IsNil()) return nullptr;
-  UIElement_I* e = (t->m_style.Get()->*element).Get();
-  return IsNilObject(e) ? nullptr : e;
-}
-
 // Does a line break before token k of width w: not for spaces, zero-width tags or a line's first token.
 bool BreaksBefore(const Token& k, float lineWidth, float W, bool firstOfLine) {
   if (firstOfLine || k.kind == TokenKind::Space) return false;
@@ -53,6 +47,18 @@ bool BreaksBefore(const Token& k, float lineWidth, float W, bool firstOfLine) {
 }
 
 }  // namespace
+
+UIElement_I* WText_I::StyleElement(Obj<UIElement_I> WidgetStyle_I::*element) const {
+  if (m_style.IsNil()) return nullptr;
+  UIElement_I* e = (m_style.Get()->*element).Get();
+  return IsNilObject(e) ? nullptr : e;
+}
+
+bool WText_I::LayoutOutdated() const {
+  const Vector4f& c = m_label.fontColor;
+  return m_laidOutDimension != m_layout.computedSize || m_laidOutFontColor.x != c.x || m_laidOutFontColor.y != c.y ||
+         m_laidOutFontColor.z != c.z || m_laidOutFontColor.w != c.w || m_laidOutFontStyle != m_label.fontStyle.Get();
+}
 
 FontTexture2D_I* WText_I::TextFont(const char* caller) {
   // Found again on every call (the style may change), but a missing font is reported once until found.
@@ -81,7 +87,7 @@ float WText_I::GetTextHeight() {
   if (!m_layoutValid) {
     FontTexture2D_I* font = TextFont("WText::GetTextHeight");
     if (!font) return 0;
-    Layout(font, {1, 1, 1, 1});
+    Layout(font, DefaultTextColor());
   }
   return m_textHeight;
 }
@@ -90,7 +96,7 @@ float WText_I::GetTextWidth() {
   if (!m_layoutValid) {
     FontTexture2D_I* font = TextFont("WText::GetTextWidth");
     if (!font) return 0;
-    Layout(font, {1, 1, 1, 1});
+    Layout(font, DefaultTextColor());
   }
   return m_textWidth;
 }
@@ -99,10 +105,7 @@ WidgetLayout* WText_I::CalcDimMin() {
   WidgetWalkGuard guard("Widget::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
   // A changed size, font colour or font style makes the layout stale.
-  if (m_laidOutDimension != m_layout.computedSize || m_laidOutFontColor.x != m_label.fontColor.x ||
-      m_laidOutFontColor.y != m_label.fontColor.y || m_laidOutFontColor.z != m_label.fontColor.z ||
-      m_laidOutFontColor.w != m_label.fontColor.w || m_laidOutFontStyle != m_label.fontStyle.Get())
-    m_layoutValid = false;
+  if (LayoutOutdated()) m_layoutValid = false;
   Vector3f m{0, 0, 0};
   const void* nil = NilObject();
   for (const Obj<Widget_I>& child : m_widgetArray) {
@@ -143,10 +146,10 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   const int32_t n = int32_t(working.size());
   const bool markup = m_hasMarkup && !m_editable;
   const Vector4f defaultColor = m_label.fontColor.w >= 0 ? m_label.fontColor : callerColor;
-  UIElement_I* keyElement = StyleElement(this, &WidgetStyle_I::m_elementKey);
-  UIElement_I* buttonElement = StyleElement(this, &WidgetStyle_I::m_elementButton);
-  UIElement_I* iconButtonElement = StyleElement(this, &WidgetStyle_I::m_elementIconButton);
-  UIElement_I* mouseElement = StyleElement(this, &WidgetStyle_I::m_elementMouse);
+  UIElement_I* keyElement = StyleElement(&WidgetStyle_I::m_elementKey);
+  UIElement_I* buttonElement = StyleElement(&WidgetStyle_I::m_elementButton);
+  UIElement_I* iconButtonElement = StyleElement(&WidgetStyle_I::m_elementIconButton);
+  UIElement_I* mouseElement = StyleElement(&WidgetStyle_I::m_elementMouse);
   const Vector3f zero{0, 0, 0};
 
   // 5.-6. Measuring pass: every token once, and the widest line for self-sizing.
@@ -393,6 +396,8 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
 
   // 14. Results.
   m_vertexCount = v;
+  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), v,
+                   m_colors.Count() > 0 ? m_colors.Data() : nullptr, m_colors.Count());
   m_textHeight = textHeight;
   m_textWidth = textWidth;
   if (SelfSizing(this)) l.computedSize.x = textWidth;

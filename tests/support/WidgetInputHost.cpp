@@ -1,9 +1,11 @@
 #include "support/WidgetInputHost.h"
 
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include "core/Matrix4f.h"
+#include "platform/X11Clipboard.h"
 #include "ui/Window.h"
 
 namespace PM::Test {
@@ -46,6 +48,9 @@ Vector3f Unproject(const Matrix4f& inverse, float x, float y, float z) {
   for (int c = 0; c < 4; ++c) v[c] = x * m[c] + y * m[4 + c] + z * m[8 + c] + m[12 + c];
   return {v[0] / v[3], v[1] / v[3], v[2] / v[3]};
 }
+
+// The control characters of the clipboard keys.
+constexpr uint32_t kCharacterCopy = 3, kCharacterPaste = 22, kCharacterCut = 24;
 
 }  // namespace
 
@@ -97,6 +102,11 @@ void WidgetInputHost::KeyUp(uint32_t key, uint32_t) {
     if (key == k.key) m_modifiers &= ~k.bit;
 }
 
+void WidgetInputHost::Dispatched(const WidgetInput& r) {
+  if (!m_clipboard || (r.character != kCharacterCopy && r.character != kCharacterCut) || r.text.Length() == 0) return;
+  m_clipboard->Offer(std::string(r.text.CStr(), size_t(r.text.Length())));
+}
+
 void WidgetInputHost::Fill(WidgetInput& r, TWindow_I* window) {
   r = WidgetInput();
   r.window = window;
@@ -113,6 +123,13 @@ void WidgetInputHost::Fill(WidgetInput& r, TWindow_I* window) {
     m_keys.pop_front();
   } else {
     r.modifiers = m_modifiers;
+  }
+  if (m_clipboard) {
+    m_clipboard->Pump();
+    if (r.character == kCharacterPaste) {
+      const std::string text = m_clipboard->Fetch();
+      r.text = String(text.data(), int32_t(text.size()));
+    }
   }
   // The pixel's centre in clip space, y up; the near plane at -1, the far plane at 1.
   const float x = (float(m_x) + 0.5f) / float(m_width) * 2.0f - 1.0f;

@@ -11,6 +11,7 @@
 
 namespace PM {
 class TWindow_I;
+class X11Clipboard;
 }
 
 namespace PM::Test {
@@ -24,7 +25,12 @@ class WidgetInputHost final : public InputTracker {
   // Fills `r` (reset first) with this frame's input for `window`: buttons (a press released within the
   // frame still shows, and is released in the next), the wheel, the next queued key, the hover flag and
   // the pointer's ray unprojected through the window's matrix.
+  // With a clipboard, a paste (character 22) arrives with the clipboard's text in the record.
   void Fill(WidgetInput& r, TWindow_I* window);
+  // The system clipboard the host exchanges text with (null: none); answered every frame in Fill.
+  void SetClipboard(X11Clipboard* clipboard) { m_clipboard = clipboard; }
+  // After the dispatch of `r`: a copy or cut (characters 3 and 24) that wrote text offers it.
+  void Dispatched(const WidgetInput& r);
 
   void MouseMove(int32_t x, int32_t y, uint32_t buttons) override;
   void Reserved1() override {}
@@ -55,6 +61,7 @@ class WidgetInputHost final : public InputTracker {
   float m_wheel = 0;
   uint32_t m_modifiers = 0;
   std::deque<QueuedKey> m_keys;
+  X11Clipboard* m_clipboard = nullptr;
 };
 
 }  // namespace PM::Test
