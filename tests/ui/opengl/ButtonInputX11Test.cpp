@@ -12,7 +12,7 @@ namespace PM::Test {
 namespace {
 
 // Two 72 x 22 buttons (the element's default size): "ok" at (20, 150) and "menu" at (20, 100), whose
-// popup (hidden by the test) holds one item.
+// hidden popup holds one item.
 constexpr const char* kButtons =
     "WFrame:desk . { .ResizeModeX Widget.ResizeModeEnum.ResizePercent; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizePercent; .Dimension (1, 1, 0); };\n"
@@ -20,7 +20,7 @@ constexpr const char* kButtons =
     "WButton:ok . { .Style WidgetStyle:sample; .Parent WFrame:desk; .Label 'OK'; "
     ".AlignmentModeX Widget.AlignmentModeEnum.AlignMin; .AlignmentModeY Widget.AlignmentModeEnum.AlignMin; "
     ".Position (20, 150, 0); };\n"
-    "WPopup:popup . { .Style WidgetStyle:sample; };\n"
+    "WPopup:popup . { .Style WidgetStyle:sample; .Visibility 0u; };\n"
     "WMenuItem:item . { .Style WidgetStyle:sample; .Parent WPopup:popup; .Label 'Item'; };\n"
     "WButton:menu . { .Style WidgetStyle:sample; .Parent WFrame:desk; .Label 'Menu'; .SubMenu WPopup:popup; "
     ".AlignmentModeX Widget.AlignmentModeEnum.AlignMin; .AlignmentModeY Widget.AlignmentModeEnum.AlignMin; "
@@ -51,7 +51,6 @@ TEST_F(ButtonInputX11Test, ClicksRaiseButtonEventsAndToggleTheSubMenu) {
   ASSERT_NE(menu, nullptr);
   WPopup_I* popup = menu->GetSubMenu();
   ASSERT_FALSE(IsNilObject(popup));
-  popup->m_layout.visibility = 0;
   for (Widget_I* w : {static_cast<Widget_I*>(ok), static_cast<Widget_I*>(menu)})
     for (uint32_t e : {kWEventButtonDown, kWEventButtonClicked}) Handle(w, e);
   Open();
