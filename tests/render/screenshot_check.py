@@ -193,8 +193,28 @@ def particles(pm_run, tmp):
         raise AssertionError("seed 8 drew the same picture as seed 7")
 
 
+def frames_buttons(pm_run, tmp):
+    # The sample style's frames and buttons, photographed on the second frame: the window and the style
+    # scripts first, run from a copy with the skin in its Images folder (the loader writes its cache
+    # beside the image, and reads images from Images/ beside the script naming them).
+    work = os.path.join(tmp, "frames_buttons")
+    os.makedirs(os.path.join(work, "Images"))
+    ui = os.path.join(here, "..", "ui")
+    examples = os.path.join(here, "..", "..", "examples", "ui")
+    shutil.copy(os.path.join(examples, "skin.png"), os.path.join(work, "Images"))
+    files = [os.path.join(ui, "data", "window.bs"), os.path.join(examples, "style.bs"),
+             os.path.join(here, "..", "scripts", "ui", "frames_buttons.bs")]
+    for f in files:
+        shutil.copy(f, work)
+    files = [os.path.basename(f) for f in files]
+    out = os.path.join(tmp, "frames_buttons.png")
+    run(pm_run, ["--frames", "2"] + files, work, out)
+    compare(out, os.path.join(ui, "reference", "frames_buttons.png"))
+
+
 CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures,
-         "fire_smoke": fire_smoke, "programs": programs, "effects": effects}
+         "fire_smoke": fire_smoke, "programs": programs, "effects": effects,
+         "frames_buttons": frames_buttons}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]
@@ -210,6 +230,9 @@ if __name__ == "__main__":
                 keep = os.path.join(os.environ.get("PM_SCREENSHOT_KEEP", tempfile.gettempdir()), "pm-screenshots")
                 os.makedirs(keep, exist_ok=True)
                 for f in os.listdir(tmp):
+                    # A folder kept by an earlier failure is replaced, not merged.
+                    if os.path.isdir(os.path.join(keep, f)):
+                        shutil.rmtree(os.path.join(keep, f))
                     os.replace(os.path.join(tmp, f), os.path.join(keep, f))
                 print(f"  images kept in {keep}")
     sys.exit(1 if failed else 0)

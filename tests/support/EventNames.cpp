@@ -26,6 +26,8 @@ const struct {
     {kWEventMouseDragRelease, "DragRelease"},
     {kWEventMouseDragDrop, "DragDrop"},
     {kWEventChildButtonDown, "ChildDown"},
+    {kWEventButtonDown, "ButtonDown"},
+    {kWEventButtonClicked, "ButtonClicked"},
     {kWEventInfoChanged, "InfoChanged"},
     {kWEventEffectFinished, "EffectFinished"},
 };

@@ -1,33 +1,16 @@
 // Real input on a real window: a 320 x 240 pipe with a TWindow, widgets A and B (B can be dragged), and
 // XTest input. Each frame pumps the window's messages, lets the host fill the record from its input
 // tracker, dispatches it and draws; a callback records (widget, event).
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <cstdlib>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "core/Module.h"
-#include "platform/MessageQueue.h"
-#include "render/RenderPipe.h"
+#include "X11InputFixture.h"
 #include "render/RenderShader.h"
-#include "render/RenderSystemTraverse.h"
-#include "script/lang/Parser.h"
-#include "script/object/ScriptEngine.h"
 #include "support/ElementWidget.h"
-#include "support/EventNames.h"
-#include "support/TestEnv.h"
-#include "support/WidgetInputHost.h"
 #include "ui/UIElement.h"
 #include "ui/WEvent.h"
-#include "ui/WEventCallback.h"
 #include "ui/WKeyHandler.h"
-#include "ui/Window.h"
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace PM::Test {
@@ -43,46 +26,17 @@ constexpr const char* kScene =
     "RenderShader:flat . { .Surface ShaderPhong:plain; .LightEnable False; };\n"
     "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
 
-std::vector<std::string> g_seen;
-
-extern "C" void RecordSeen(uint32_t, Widget_I* widget, WHandler_I* handler, uint32_t event, WidgetInput*) {
-  std::string name = EventName(event);
-  if (handler->IsA(WKeyHandler_I::kClassId)) name = "Key " + std::string(static_cast<WKeyHandler_I*>(handler)->m_key.CStr());
-  g_seen.push_back(std::string(widget->m_name.CStr()) + ":" + name);
-}
-
-class WidgetInputX11Test : public ::testing::Test {
+class WidgetInputX11Test : public X11InputFixture {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    m_x = XOpenDisplay(nullptr);
-    ASSERT_NE(m_x, nullptr);
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
-    Parser::ParseText(m_engine, String(kScene), String("scene.bs"), kParseCountLines);
-    g_seen.clear();
+    X11InputFixture::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    Load(kScene);
   }
-  void TearDown() override {
-    if (m_engine.IsNil()) {
-      if (m_x) XCloseDisplay(m_x);
-      return;
-    }
-    if (!m_window.IsNil()) {
-      m_window->m_rootWidget.Clear();
-      m_window->m_input = WidgetInput();
-    }
-    m_record = WidgetInput();
-    m_traverse = nullptr;
-    m_window.Clear();
+  void ReleaseObjects() override {
     m_widgets.clear();
     m_element.Clear();
-    m_pipe.Clear();
-    m_engine.Clear();
-    DLLDeInitialize(0);
-    XCloseDisplay(m_x);
   }
-  ScriptObject* Find(const char* name) { return m_engine->GetNamespace()->FindObject(String(name)); }
 
   ElementWidget* Place(const char* name, Widget_I* parent, float x, float y, float w, float h) {
     ElementWidget* e = ElementWidget::Create();
@@ -95,69 +49,12 @@ class WidgetInputX11Test : public ::testing::Test {
     if (parent) e->SetParent(parent);
     return e;
   }
-  WHandler_I* Handle(Widget_I* w, uint32_t event, uint32_t classId = ClassId::WHandler) {
-    auto* h = static_cast<WHandler_I*>(ScriptObject::Create(classId));
-    if (classId == ClassId::WHandler) h->m_handle = event;
-    h->m_destination = m_callback.Get();
-    w->m_handlerArray.Append(Obj<WHandler_I>(h));
-    return h;
-  }
 
-  // Pumps, fills, dispatches and draws `n` frames.
-  void Frames(int n = 1) {
-    for (int i = 0; i < n; ++i) {
-      XSync(m_x, False);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      WindowMessage m;
-      while (PeekMessage(&m, nullptr, PM_REMOVE))
-        if (!m_pipe->FilterMessage(&m)) DispatchMessage(&m);
-      m_host->Fill(m_record, m_window.Get());
-      m_window->DispatchInput(&m_record);
-      m_traverse->Draw(0.0, 1.0 / 60, 0);
-      m_traverse->Present(0);
-    }
-  }
-  // Moves the pointer to (x, y) of the root (y up).
-  void MoveTo(int x, int y) {
-    XTestFakeMotionEvent(m_x, -1, m_left + x, m_top + 239 - y, CurrentTime);
-    XSync(m_x, False);
-  }
-  void Button(unsigned b, bool press) {
-    XTestFakeButtonEvent(m_x, b, press, CurrentTime);
-    XSync(m_x, False);
-  }
-  void Key(KeySym sym, bool press) {
-    XTestFakeKeyEvent(m_x, XKeysymToKeycode(m_x, sym), press, CurrentTime);
-    XSync(m_x, False);
-  }
-  // The recorded calls since the last call, with FocusActive left out unless asked for.
-  std::string Seen(bool withActive = false) {
-    std::string out;
-    for (const std::string& s : g_seen)
-      if (withActive || s.find("FocusActive") == std::string::npos) out += (out.empty() ? "" : " ") + s;
-    g_seen.clear();
-    return out;
-  }
-
-  Display* m_x = nullptr;
-  TempDir m_dir;
-  Obj<ScriptEngine> m_engine;
-  Obj<RenderPipe_I> m_pipe;
-  Obj<TWindow_I> m_window;
   Obj<UIElement_I> m_element;
-  Obj<WEventCallback_I> m_callback;
-  Ptr<RenderSystemTraverse_I> m_traverse;
-  WidgetInputHost* m_host = nullptr;
-  WidgetInput m_record;
   std::vector<Obj<ScriptObject>> m_widgets;
-  int32_t m_left = 0, m_top = 0;
 };
 
 TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
-  m_pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
-  m_window = static_cast<TWindow_I*>(Find("ui"));
-  m_callback = static_cast<WEventCallback_I*>(WEventCallback_I::Create());
-  m_callback->SetFunction(&RecordSeen);
   m_element = ElementWidget::CoveringElement();
   m_element->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(Find("flat"))));
   ElementWidget* root = Place("root", nullptr, 0, 0, 320, 240);
@@ -174,20 +71,7 @@ TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
   wheel->SetKey("WLUP");
   m_window->m_rootWidget = root;
 
-  m_host = NewCounted<WidgetInputHost>();
-  m_pipe->SetInputTracker(m_host);
-  XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);  // out of the way of the new window
-  XSync(m_x, False);
-  ASSERT_EQ(m_pipe->ApplyFormat(), 0);
-  int32_t w, h;
-  m_pipe->GetWindowRect(&m_left, &m_top, &w, &h);
-  ASSERT_EQ(w, 320);
-  m_host->SetClientRect(m_left, m_top, w, h);
-  m_traverse = Ptr<RenderSystemTraverse_I>(RenderSystemTraverse_I::Create());
-  m_traverse->SetRenderPipe(m_pipe.Get());
-  m_traverse->SetChannel(0, Find("Channel0"));
-  Frames(3);
-  g_seen.clear();
+  Open();
 
   // Entering A: Focus, then FocusActive every frame.
   MoveTo(70, 70);
@@ -254,7 +138,7 @@ TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
   c->m_modal = true;
   c->m_element.Clear();
   Frames(1);
-  g_seen.clear();
+  Seen();
   MoveTo(230, 70);
   Button(1, true);
   Button(1, false);
