@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "core/Module.h"
@@ -15,42 +12,21 @@
 #include "render/engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
+#include "SampleStyleScene.h"
 #include "support/ImageCompare.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {
 namespace {
 
-const std::string kExamples = std::string(PM_UI_DATA_DIR) + "/../../../examples/ui";
-
-constexpr const char* kScene =
-    "RenderPipe:Pipe . { .Resolution (320, 240); .ColorBits 24; .DepthBits 24; .StencilBits 8; .SwapInterval 0; "
-    ".EnableTextureThread 0; };\n"
-    "TTransform:root . { };\n"
-    "SCamera:lens . { .FieldOfView 45.0; };\n"
-    "TCamera:camera . { .SNode SCamera:lens; .Parent TTransform:root; };\n"
-    "TWindow:ui . { .VirtualResolution (320, 240, 0); .Parent TTransform:root; };\n"
-    "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class TextLayoutScreenshotTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
     setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    // The loader writes its cache beside the image: draw from a copy.
-    std::filesystem::copy_file(kExamples + "/skin.png", m_dir.File("skin.png"));
     ASSERT_EQ(DLLInitialize(1), 0u);
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
-    const std::string text = std::string(kScene) + "FileObject:skinFile . { .FileName 'absolute://" +
-                             m_dir.File("skin") + "'; };\n" + ReadFile(kExamples + "/style.bs") +
-                             ReadFile(std::string(PM_UI_DATA_DIR) + "/text_layout.bs");
+    const std::string text = SampleStyleScene(m_dir) + ReadFile(std::string(PM_UI_DATA_DIR) + "/text_layout.bs");
     Parser::ParseText(m_engine, String(text.c_str()), String("text_layout.bs"), kParseCountLines);
   }
   void TearDown() override {
