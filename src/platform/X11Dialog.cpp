@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "platform/FontGlyphs.h"
+#include "platform/X11Clipboard.h"
 #include "platform/MessageDialog.h"
 
 // Xlib and Xft last: their macros (None, Bool, Status) would clash with the headers above.
@@ -61,7 +61,7 @@ struct Window {
     return g.xOff;
   }
   void Text(const std::string& text, int x, int y, const XftColor& color) {
-    const std::string utf8 = Utf8FromWindows1252(text);
+    const std::string utf8 = Utf8FromCp1252(text);
     XftDrawStringUtf8(draw, &color, font, x, y + font->ascent, reinterpret_cast<const FcChar8*>(utf8.data()),
                       int(utf8.size()));
   }
@@ -72,7 +72,7 @@ struct Window {
     auto flushWord = [&] {
       if (word.empty()) return;
       const std::string candidate = line.empty() ? word : line + " " + word;
-      if (!line.empty() && TextWidth(Utf8FromWindows1252(candidate)) > width) {
+      if (!line.empty() && TextWidth(Utf8FromCp1252(candidate)) > width) {
         lines.push_back(line);
         line = word;
       } else {
@@ -120,7 +120,7 @@ struct Window {
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask | StructureNotifyMask;
     window = XCreateWindow(display, RootWindow(display, screen), sx, sy, unsigned(w), unsigned(h), 0,
                            CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
-    const std::string utf8 = Utf8FromWindows1252(title);
+    const std::string utf8 = Utf8FromCp1252(title);
     Xutf8SetWMProperties(display, window, utf8.c_str(), utf8.c_str(), nullptr, 0, nullptr, nullptr, nullptr);
     if (owner) XSetTransientForHint(display, window, owner);
     XSizeHints* hints = XAllocSizeHints();
@@ -173,7 +173,7 @@ struct Window {
           XFillRectangle(display, window, gc, r.x, r.y, unsigned(r.w), unsigned(r.h));
           Frame(r, 0xFFFFFF, 0x404040);
           if (c.kind == X11ControlKind::kDefaultButton) Frame({r.x - 1, r.y - 1, r.w + 2, r.h + 2}, 0x000000, 0x000000);
-          const int tw = TextWidth(Utf8FromWindows1252(c.text));
+          const int tw = TextWidth(Utf8FromCp1252(c.text));
           Text(c.text, r.x + (r.w - tw) / 2, r.y + (r.h - baseY) / 2, ink);
           if (c.id == focus) {
             XSetForeground(display, gc, 0x000000);
@@ -186,7 +186,7 @@ struct Window {
         case X11ControlKind::kGroupBox: {
           const int top = r.y + baseY / 2;
           Frame({r.x, top, r.w, r.h - baseY / 2}, 0xA0A0A0, 0xA0A0A0);
-          const int tw = TextWidth(Utf8FromWindows1252(c.text));
+          const int tw = TextWidth(Utf8FromCp1252(c.text));
           XSetForeground(display, gc, 0xF0F0F0);
           XFillRectangle(display, window, gc, r.x + 6, r.y, unsigned(tw + 4), unsigned(baseY));
           Text(c.text, r.x + 8, r.y, ink);
@@ -235,16 +235,6 @@ bool TabStop(const X11DialogControl& c) {
 
 }  // namespace
 
-std::string Utf8FromWindows1252(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    const uint32_t u = Font::UnicodeOf(c);
-    if (u < 0x80) out += char(u ? u : '?');
-    else if (u < 0x800) out += char(0xC0 | (u >> 6)), out += char(0x80 | (u & 0x3F));
-    else out += char(0xE0 | (u >> 12)), out += char(0x80 | ((u >> 6) & 0x3F)), out += char(0x80 | (u & 0x3F));
-  }
-  return out;
-}
 
 X11DialogLayout CurrentX11DialogLayout() {
   std::lock_guard<std::mutex> hold(g_layoutLock);

@@ -46,7 +46,4 @@ int RunX11MessageBox(const char* title, const char* text, int defaultAnswer);
 // The layout of the dialog open now (empty when none): for tests that drive a dialog with injected input.
 X11DialogLayout CurrentX11DialogLayout();
 
-// Windows-1252 text as UTF-8.
-std::string Utf8FromWindows1252(const std::string& text);
-
 }  // namespace PM

@@ -20,6 +20,8 @@
 #include "render/RenderSystemTraverse.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
+#include "SampleStyleScene.h"
+#include "X11InputFixture.h"
 #include "support/TestEnv.h"
 #include "support/WidgetInputHost.h"
 #include "ui/WEvent.h"
@@ -35,15 +37,6 @@
 namespace PM::Test {
 namespace {
 
-const std::string kExamples = std::string(PM_UI_DATA_DIR) + "/../../../examples/ui";
-
-constexpr const char* kScene =
-    "RenderPipe:Pipe . { .Resolution (320, 240); .ColorBits 24; .DepthBits 24; .SwapInterval 0; };\n"
-    "TTransform:root . { };\n"
-    "SCamera:lens . { .FieldOfView 45.0; };\n"
-    "TCamera:camera . { .SNode SCamera:lens; .Parent TTransform:root; };\n"
-    "TWindow:ui . { .VirtualResolution (320, 240, 0); .Parent TTransform:root; };\n"
-    "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
 constexpr const char* kField =
     "WText:field . { .Style WidgetStyle:sample; .Editable True; .ResizeModeX Widget.ResizeModeEnum.ResizeExact;\n"
     "  .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; .AlignmentModeY Widget.AlignmentModeEnum.AlignMin;\n"
@@ -55,65 +48,14 @@ extern "C" void CountChange(uint32_t, Widget_I*, WHandler_I*, uint32_t event, Wi
   g_changes += event == kWEventValueChanged;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class TextClipboardX11Test : public ::testing::Test {
+class TextClipboardX11Test : public X11InputFixture {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
     if (std::system("command -v xclip >/dev/null") != 0) GTEST_SKIP() << "needs xclip (tools/install-deps)";
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    m_x = XOpenDisplay(nullptr);
-    ASSERT_NE(m_x, nullptr);
-    std::filesystem::copy_file(kExamples + "/skin.png", m_dir.File("skin.png"));
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
-    const std::string text = std::string(kScene) + "FileObject:skinFile . { .FileName 'absolute://" +
-                             m_dir.File("skin") + "'; };\n" + ReadFile(kExamples + "/style.bs") + kField;
-    Parser::ParseText(m_engine, String(text.c_str()), String("field.bs"), kParseCountLines);
+    X11InputFixture::SetUp();
+    if (IsSkipped()) return;
+    Load(SampleStyleScene(m_dir) + kField);
     g_changes = 0;
-  }
-  void TearDown() override {
-    if (m_engine.IsNil()) {
-      if (m_x) XCloseDisplay(m_x);
-      return;
-    }
-    if (!m_window.IsNil()) {
-      m_window->m_rootWidget.Clear();
-      m_window->m_input = WidgetInput();
-    }
-    m_record = WidgetInput();
-    m_traverse = nullptr;
-    m_window.Clear();
-    m_pipe.Clear();
-    m_engine.Clear();
-    DLLDeInitialize(0);
-    XCloseDisplay(m_x);
-  }
-  ScriptObject* Find(const char* name) { return m_engine->GetNamespace()->FindObject(String(name)); }
-
-  void Frames(int n = 1) {
-    for (int i = 0; i < n; ++i) {
-      XSync(m_x, False);
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      WindowMessage m;
-      while (PeekMessage(&m, nullptr, PM_REMOVE))
-        if (!m_pipe->FilterMessage(&m)) DispatchMessage(&m);
-      m_host->Fill(m_record, m_window.Get());
-      m_window->DispatchInput(&m_record);
-      m_host->Dispatched(m_record);
-      m_traverse->Draw(0.0, 1.0 / 60, 0);
-      m_traverse->Present(0);
-    }
-  }
-  void Key(KeySym sym, bool press) {
-    XTestFakeKeyEvent(m_x, XKeysymToKeycode(m_x, sym), press, CurrentTime);
-    XSync(m_x, False);
   }
   // A key pressed and released with the given modifier held (NoSymbol: none), then two frames.
   void Type(KeySym sym, KeySym modifier = NoSymbol) {
@@ -140,21 +82,9 @@ class TextClipboardX11Test : public ::testing::Test {
     child.join();
     return out;
   }
-
-  Display* m_x = nullptr;
-  TempDir m_dir;
-  Obj<ScriptEngine> m_engine;
-  Obj<RenderPipe_I> m_pipe;
-  Obj<TWindow_I> m_window;
-  Ptr<RenderSystemTraverse_I> m_traverse;
-  WidgetInputHost* m_host = nullptr;
-  WidgetInput m_record;
-  int32_t m_left = 0, m_top = 0;
 };
 
 TEST_F(TextClipboardX11Test, CopyCutAndPasteGoThroughTheClipboard) {
-  m_pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
-  m_window = static_cast<TWindow_I*>(Find("ui"));
   auto* field = static_cast<WText_I*>(Find("field"));
   ASSERT_NE(field, nullptr);
   Obj<WEventCallback_I> callback(static_cast<WEventCallback_I*>(WEventCallback_I::Create()));
@@ -166,23 +96,11 @@ TEST_F(TextClipboardX11Test, CopyCutAndPasteGoThroughTheClipboard) {
 
   X11Clipboard clipboard;
   ASSERT_TRUE(clipboard.Connected());
-  m_host = NewCounted<WidgetInputHost>();
+  Open();
   m_host->SetClipboard(&clipboard);
-  m_pipe->SetInputTracker(m_host);
-  XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);
-  XSync(m_x, False);
-  ASSERT_EQ(m_pipe->ApplyFormat(), 0);
-  int32_t w, h;
-  m_pipe->GetWindowRect(&m_left, &m_top, &w, &h);
-  m_host->SetClientRect(m_left, m_top, w, h);
-  m_traverse = Ptr<RenderSystemTraverse_I>(RenderSystemTraverse_I::Create());
-  m_traverse->SetRenderPipe(m_pipe.Get());
-  m_traverse->SetChannel(0, Find("Channel0"));
-  Frames(3);
-
-  XTestFakeMotionEvent(m_x, -1, m_left + 30, m_top + 239 - 110, CurrentTime);
-  XTestFakeButtonEvent(m_x, 1, True, CurrentTime);
-  XTestFakeButtonEvent(m_x, 1, False, CurrentTime);
+  MoveTo(30, 110);
+  Button(1, true);
+  Button(1, false);
   Frames(3);
   ASSERT_EQ(field->GetCursorPos(), 0);
   for (KeySym k : {XK_a, XK_b, XK_c}) Type(k);

@@ -103,6 +103,7 @@ void X11InputFixture::Frames(int n) {
       if (!m_pipe->FilterMessage(&m)) DispatchMessage(&m);
     m_host->Fill(m_record, m_window.Get());
     m_window->DispatchInput(&m_record);
+    m_host->Dispatched(m_record);
     m_traverse->Draw(0.0, 1.0 / 60, 0);
     m_traverse->Present(0);
   }
