@@ -48,7 +48,7 @@ void WImage_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
     tile = known && i < collection->m_tileSelectArray.Count() ? collection->m_tileSelectArray[i] : -1;
     color *= known && i < collection->m_colorArray.Count() ? collection->m_colorArray[i] : TileCollection_I::WhiteFill();
   }
-  if (!IsNilObject(shader)) {
+  if (shader && !IsNilObject(shader)) {
     engine->SetShaderBase(shader, true);
     float uv[8];
     UITileTexCoords(UIShaderTexture(shader), tile, uv);

@@ -101,6 +101,17 @@ bool WTabFrame_I::ChildTakesInput(int32_t index) const {
   return page && page == m_widgetArray[index].Get();
 }
 
+WidgetLayout* WTabFrame_I::CalcDimMin() {
+  WidgetLayout* own = Widget_I::CalcDimMin();
+  // The tabs are measured for their own layout (a tab sized by its content needs its minimum) but
+  // do not count towards the frame's.
+  for (int32_t k = 0; k < m_tabWidgetArray.Count(); ++k) {
+    const Obj<Widget_I> tab = m_tabWidgetArray[k];
+    if (!tab.IsNil()) tab->CalcDimMin();
+  }
+  return own;
+}
+
 void WTabFrame_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   if (m_layout.visibility == 0) return;
   WidgetWalkGuard guard("WTabFrame::UpdateLayoutTree", this);

@@ -14,6 +14,7 @@ class WTabFrame_I : public EngineClass<WTabFrame_I, Widget_I, ClassId::WTabFrame
 
   ~WTabFrame_I();
 
+  WidgetLayout* CalcDimMin() override;
   void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) override;
   void ProcessInput(WidgetDrawContext* context, WidgetInput* input) override;
   void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
