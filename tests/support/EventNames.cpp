@@ -28,6 +28,11 @@ const struct {
     {kWEventChildButtonDown, "ChildDown"},
     {kWEventInfoChanged, "InfoChanged"},
     {kWEventEffectFinished, "EffectFinished"},
+    {kWEventButtonClicked, "Clicked"},
+    {kWEventButtonChecked, "Checked"},
+    {kWEventButtonUnchecked, "Unchecked"},
+    {kWEventValueChanged, "ValueChanged"},
+    {kWEventCloseButtonClicked, "CloseClicked"},
 };
 
 }  // namespace

@@ -24,6 +24,12 @@
 #include "ui/WEvent.h"
 #include "ui/WEventCallback.h"
 #include "ui/WKeyHandler.h"
+#include "ui/WButton.h"
+#include "ui/WCheckBox.h"
+#include "ui/WDialog.h"
+#include "ui/WSpinBox.h"
+#include "ui/WTabFrame.h"
+#include "ui/WidgetStyle.h"
 #include "ui/Window.h"
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>
@@ -49,6 +55,11 @@ extern "C" void RecordSeen(uint32_t, Widget_I* widget, WHandler_I* handler, uint
   std::string name = EventName(event);
   if (handler->IsA(WKeyHandler_I::kClassId)) name = "Key " + std::string(static_cast<WKeyHandler_I*>(handler)->m_key.CStr());
   g_seen.push_back(std::string(widget->m_name.CStr()) + ":" + name);
+}
+
+// A tab button's handler: selects the second page.
+extern "C" void SelectSecondTab(uint32_t, Widget_I* widget, WHandler_I*, uint32_t, WidgetInput*) {
+  static_cast<WTabFrame_I*>(widget->GetParent())->m_tabSelect = 1;
 }
 
 class WidgetInputX11Test : public ::testing::Test {
@@ -101,6 +112,34 @@ class WidgetInputX11Test : public ::testing::Test {
     h->m_destination = m_callback.Get();
     w->m_handlerArray.Append(Obj<WHandler_I>(h));
     return h;
+  }
+
+  // Opens the pipe's window with `root` in the TWindow and the host's tracker on it.
+  void Open(Widget_I* root) {
+    m_window->m_rootWidget = root;
+    m_host = NewCounted<WidgetInputHost>();
+    m_pipe->SetInputTracker(m_host);
+    XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);  // out of the way of the new window
+    XSync(m_x, False);
+    ASSERT_EQ(m_pipe->ApplyFormat(), 0);
+    int32_t w, h;
+    m_pipe->GetWindowRect(&m_left, &m_top, &w, &h);
+    ASSERT_EQ(w, 320);
+    m_host->SetClientRect(m_left, m_top, w, h);
+    m_traverse = Ptr<RenderSystemTraverse_I>(RenderSystemTraverse_I::Create());
+    m_traverse->SetRenderPipe(m_pipe.Get());
+    m_traverse->SetChannel(0, Find("Channel0"));
+    Frames(3);
+    g_seen.clear();
+  }
+  // A click at (x, y): press, a frame, release, a frame.
+  void Click(int x, int y) {
+    MoveTo(x, y);
+    Frames(1);
+    Button(1, true);
+    Frames(1);
+    Button(1, false);
+    Frames(1);
   }
 
   // Pumps, fills, dispatches and draws `n` frames.
@@ -172,22 +211,7 @@ TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
   Handle(root, kWEventMouseWheelY);
   auto* wheel = static_cast<WKeyHandler_I*>(Handle(a, 0, ClassId::WKeyHandler));
   wheel->SetKey("WLUP");
-  m_window->m_rootWidget = root;
-
-  m_host = NewCounted<WidgetInputHost>();
-  m_pipe->SetInputTracker(m_host);
-  XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);  // out of the way of the new window
-  XSync(m_x, False);
-  ASSERT_EQ(m_pipe->ApplyFormat(), 0);
-  int32_t w, h;
-  m_pipe->GetWindowRect(&m_left, &m_top, &w, &h);
-  ASSERT_EQ(w, 320);
-  m_host->SetClientRect(m_left, m_top, w, h);
-  m_traverse = Ptr<RenderSystemTraverse_I>(RenderSystemTraverse_I::Create());
-  m_traverse->SetRenderPipe(m_pipe.Get());
-  m_traverse->SetChannel(0, Find("Channel0"));
-  Frames(3);
-  g_seen.clear();
+  Open(root);
 
   // Entering A: Focus, then FocusActive every frame.
   MoveTo(70, 70);
@@ -262,6 +286,111 @@ TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
   Key(XK_a, false);
   Frames(3);
   EXPECT_EQ(Seen(true), "");
+}
+
+// Check box, dialog, spin box and tab frame under real clicks: the events they raise, the dialog's move,
+// and no clicks for a page the tab frame does not show.
+TEST_F(WidgetInputX11Test, ClicksOnTheLastWidgets) {
+  m_pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
+  m_window = static_cast<TWindow_I*>(Find("ui"));
+  m_callback = static_cast<WEventCallback_I*>(WEventCallback_I::Create());
+  m_callback->SetFunction(&RecordSeen);
+  m_element = ElementWidget::CoveringElement();
+  m_element->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(Find("flat"))));
+  Obj<WidgetStyle_I> style(static_cast<WidgetStyle_I*>(WidgetStyle_I::Create()));
+  for (Obj<UIElement_I>* e : {&style->m_elementFrame, &style->m_elementCheckBox, &style->m_elementSpinBox,
+                              &style->m_elementButton, &style->m_elementDialog})
+    *e = m_element.Get();
+  // The dialog's close button: its top right corner, 20 x 20 inside the borders.
+  Obj<UIElement_I> dialog(ElementWidget::CoveringElement());
+  dialog->m_borderMin = {4, 4, 0};
+  dialog->m_borderMax = {20, 20, 0};
+  UIAtomStructure close{};
+  close.anchorX0 = 3, close.anchorX1 = 1, close.anchorY0 = 3, close.anchorY1 = 1, close.hitId = 4;
+  dialog->m_atoms.Append(close);
+  style->m_elementDialog = dialog;
+  style->m_elementCheckBox->m_iconDim = {20, 20, 0};
+  style->m_elementSpinBox->m_arrowDim = {20, 20, 0};
+  style->m_elementSpinBox->m_arrowSpacing = {0, 0, 0};
+  auto make = [&](uint32_t classId, const char* name, Widget_I* parent, float x, float y, float w, float h) {
+    auto* widget = static_cast<Widget_I*>(ScriptObject::Create(classId));
+    m_widgets.emplace_back(widget);
+    widget->m_name = name;
+    widget->m_style = style.Get();
+    widget->m_layout.alignmentModeX = widget->m_layout.alignmentModeY = kAlignMin;
+    widget->m_layout.resizeModeX = widget->m_layout.resizeModeY = kResizeExact;
+    widget->m_layout.position = {x, y, 0};
+    widget->m_layout.dimension = {w, h, 0};
+    if (parent) widget->SetParent(parent);
+    return widget;
+  };
+  ElementWidget* root = Place("root", nullptr, 0, 0, 320, 240);
+  root->m_element.Clear();
+  auto* box = static_cast<WCheckBox_I*>(make(ClassId::WCheckBox, "box", root, 20, 190, 20, 20));
+  auto* d = static_cast<WDialog_I*>(make(ClassId::WDialog, "d", root, 60, 130, 100, 80));
+  auto* spin = static_cast<WSpinBox_I*>(make(ClassId::WSpinBox, "spin", root, 180, 130, 120, 30));
+  for (const char* n : {"a", "b", "c"}) make(ClassId::WButton, n, spin, 0, 0, 10, 10);
+  spin->SetSpinValue(5);
+  auto* tabs = static_cast<WTabFrame_I*>(make(ClassId::WTabFrame, "tabs", root, 20, 20, 200, 100));
+  tabs->m_tabSelect = 0;
+  Widget_I* page0 = make(ClassId::WGroup, "page0", tabs, 0, 0, 200, 80);
+  make(ClassId::WGroup, "page1", tabs, 0, 0, 200, 80);
+  make(ClassId::WButton, "p0b", page0, 10, 10, 60, 30);
+  tabs->SetTab(0, make(ClassId::WButton, "tab0", nullptr, 0, 80, 50, 20));
+  tabs->SetTab(1, make(ClassId::WButton, "tab1", nullptr, 60, 80, 50, 20));
+  Handle(box, kWEventButtonChecked);
+  Handle(box, kWEventButtonUnchecked);
+  Handle(box, kWEventValueChanged);
+  Handle(d, kWEventCloseButtonClicked);
+  Handle(spin, kWEventValueChanged);
+  Handle(page0->GetChild(0), kWEventButtonClicked);
+  Obj<WEventCallback_I> select(static_cast<WEventCallback_I*>(WEventCallback_I::Create()));
+  select->SetFunction(&SelectSecondTab);
+  auto* selectHandler = static_cast<WHandler_I*>(ScriptObject::Create(ClassId::WHandler));
+  selectHandler->m_handle = kWEventButtonClicked;
+  selectHandler->m_destination = select.Get();
+  tabs->GetTab(1)->m_handlerArray.Append(Obj<WHandler_I>(selectHandler));
+  Open(root);
+
+  Click(30, 200);
+  EXPECT_EQ(Seen(), "box:Checked box:ValueChanged");
+  EXPECT_EQ(box->GetState(), 1);
+  // Pressed inside, released outside: nothing.
+  MoveTo(30, 200);
+  Frames(1);
+  Button(1, true);
+  Frames(1);
+  MoveTo(30, 160);
+  Frames(1);
+  Button(1, false);
+  Frames(1);
+  EXPECT_EQ(Seen(), "");
+  EXPECT_EQ(box->GetState(), 1);
+
+  Click(150, 200);  // the close button
+  EXPECT_EQ(Seen(), "d:CloseClicked");
+  // Dragging the title band 30 to the right moves the dialog 30.
+  MoveTo(100, 200);
+  Frames(1);
+  Button(1, true);
+  Frames(1);
+  MoveTo(130, 200);
+  Frames(2);
+  Button(1, false);
+  Frames(1);
+  EXPECT_EQ(d->m_layout.position.x, 90.0f);
+  EXPECT_EQ(d->m_layout.position.y, 130.0f);
+
+  Click(290, 145);  // the next arrow
+  EXPECT_EQ(spin->m_spinValue, 0);
+  EXPECT_EQ(Seen(), "spin:ValueChanged");
+
+  Click(50, 45);
+  EXPECT_EQ(Seen(), "p0b:Clicked");
+  Click(100, 110);  // tab 1: its handler selects page 1
+  EXPECT_EQ(tabs->m_tabSelect, 1);
+  Click(50, 45);
+  EXPECT_EQ(Seen(), "");
 }
 
 }  // namespace
