@@ -1,6 +1,7 @@
-// Frames and buttons of the sample style (examples/ui) drawn by the OpenGL engine with no pointer: a titled tile frame, a dialog, buttons up, latched and disabled, an icon button and a
-// clipped long label with shadows, compared with the reference image. PM_UPDATE_REFERENCES=1 writes the
-// reference instead.
+// Widgets of the sample style (examples/ui) drawn by the OpenGL engine with no pointer, compared with the
+// reference images: a titled tile frame, a dialog, buttons up, latched and disabled, an icon button and a
+// clipped long label with shadows; then check boxes, a spin box, progress bars, images, a plain label and
+// a tab frame. PM_UPDATE_REFERENCES=1 writes the references instead.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -47,11 +48,9 @@ class FrameButtonScreenshotTest : public ::testing::Test {
     std::filesystem::copy_file(kExamples + "/skin.png", m_dir.File("skin.png"));
     ASSERT_EQ(DLLInitialize(1), 0u);
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
-    const std::string text = std::string(kScene) + "FileObject:skinFile . { .FileName 'absolute://" +
-                             m_dir.File("skin") + "'; };\n" + ReadFile(kExamples + "/style.bs") +
-                             ReadFile(std::string(PM_UI_DATA_DIR) + "/frames_buttons.bs");
-    Parser::ParseText(m_engine, String(text.c_str()), String("frames_buttons.bs"), kParseCountLines);
   }
+  // Parses the scene, the sample style and tests/ui/data/<name>.bs, draws and compares with <name>.png.
+  void Check(const std::string& name);
   void TearDown() override {
     if (m_engine.IsNil()) return;
     m_engine.Clear();
@@ -63,7 +62,11 @@ class FrameButtonScreenshotTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
+void FrameButtonScreenshotTest::Check(const std::string& name) {
+  const std::string text = std::string(kScene) + "FileObject:skinFile . { .FileName 'absolute://" +
+                           m_dir.File("skin") + "'; };\n" + ReadFile(kExamples + "/style.bs") +
+                           ReadFile(std::string(PM_UI_DATA_DIR) + "/" + name + ".bs");
+  Parser::ParseText(m_engine, String(text.c_str()), String((name + ".bs").c_str()), kParseCountLines);
   auto* pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
   ASSERT_NE(pipe, nullptr);
   ASSERT_EQ(pipe->ApplyFormat(), 0);
@@ -81,7 +84,7 @@ TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
   ASSERT_FALSE(shot.IsNil());
   ASSERT_EQ(shot->GetWidth(), 320);
   ASSERT_EQ(shot->GetHeight(), 240);
-  const std::string reference = std::string(PM_UI_REFERENCE_DIR) + "/frames_buttons";  // .png
+  const std::string reference = std::string(PM_UI_REFERENCE_DIR) + "/" + name;  // .png
   if (std::getenv("PM_UPDATE_REFERENCES")) {
     ASSERT_EQ(shot->ExportFile(String((reference + ".png").c_str())), 0);
     return;
@@ -98,6 +101,12 @@ TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
     }
   EXPECT_LE(beyond, int(0.002 * 320 * 240)) << "pixels beyond the tolerance";
 }
+
+TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) { Check("frames_buttons"); }
+
+// Progress 0.5 fills the first half of its bar and -0.25 the last quarter; image tile 3 shows that tile,
+// tile 99 the whole texture; a label with no colour and no element draws white glyphs.
+TEST_F(FrameButtonScreenshotTest, LastWidgetsMatchTheirReference) { Check("last_widgets"); }
 
 }  // namespace
 }  // namespace PM::Test
