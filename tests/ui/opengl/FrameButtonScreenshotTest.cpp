@@ -50,8 +50,9 @@ class FrameButtonScreenshotTest : public ::testing::Test {
     ASSERT_EQ(DLLInitialize(1), 0u);
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
   }
-  // Parses the scene, the sample style and tests/ui/data/<name>.bs, draws and compares with <name>.png.
-  void Check(const std::string& name);
+  // Parses the scene, the sample style and `script` (default tests/ui/data/<name>.bs), draws and compares
+  // with <name>.png.
+  void Check(const std::string& name, std::string script = "");
   void TearDown() override {
     if (m_engine.IsNil()) return;
     m_engine.Clear();
@@ -63,10 +64,10 @@ class FrameButtonScreenshotTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-void FrameButtonScreenshotTest::Check(const std::string& name) {
+void FrameButtonScreenshotTest::Check(const std::string& name, std::string script) {
+  if (script.empty()) script = std::string(PM_UI_DATA_DIR) + "/" + name + ".bs";
   const std::string text = std::string(kScene) + "FileObject:skinFile . { .FileName 'absolute://" +
-                           m_dir.File("skin") + "'; };\n" + ReadFile(kExamples + "/style.bs") +
-                           ReadFile(std::string(PM_UI_DATA_DIR) + "/" + name + ".bs");
+                           m_dir.File("skin") + "'; };\n" + ReadFile(kExamples + "/style.bs") + ReadFile(script);
   Parser::ParseText(m_engine, String(text.c_str()), String((name + ".bs").c_str()), kParseCountLines);
   auto* pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
   ASSERT_NE(pipe, nullptr);
@@ -93,6 +94,11 @@ TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) { Check("frame
 // Progress 0.5 fills the first half of its bar and -0.25 the last quarter; image tile 3 shows that tile,
 // tile 99 the whole texture; a label with no colour and no element draws white glyphs.
 TEST_F(FrameButtonScreenshotTest, LastWidgetsMatchTheirReference) { Check("last_widgets"); }
+
+// The sample dialog of examples/ui holding a widget of each kind that draws.
+TEST_F(FrameButtonScreenshotTest, EveryWidgetSampleMatchesItsReference) {
+  Check("every_widget", kExamples + "/every_widget.bs");
+}
 
 }  // namespace
 }  // namespace PM::Test
