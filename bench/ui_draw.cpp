@@ -1,11 +1,15 @@
 // Drawing 1,000 widgets per frame through the OpenGL engine in a 1024 x 768 window (run under Xvfb):
 // one-atom and nine-atom ElementWidgets laid out and drawn by their window, against the same quads sent
 // to DrawQuadClipped in a plain loop, and against Dear ImGui drawing as many ImGui::Image quads with its
-// OpenGL 2 renderer. Each iteration is one frame (clear, draw, present); real time gives the frame rate,
-// CPU time the drawing thread's.
+// OpenGL 2 renderer. Then the sample dialog of examples/ui (a widget of each kind that draws) against an
+// ImGui window with the same widgets. Each iteration is one frame (clear, draw, present); real time gives
+// the frame rate, CPU time the drawing thread's.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "core/Module.h"
@@ -83,6 +87,30 @@ World* GetWorld() {
   }();
   return world;
 }
+
+// A Dear ImGui context with its OpenGL 2 renderer for one benchmark, over the 1024 x 768 window.
+struct ImGuiSession {
+  ImGuiSession() {
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.DisplaySize = ImVec2(1024, 768);
+    io.IniFilename = nullptr;
+    ImGui_ImplOpenGL2_Init();
+  }
+  ~ImGuiSession() {
+    ImGui_ImplOpenGL2_Shutdown();
+    ImGui::DestroyContext();
+  }
+  void NewFrame() {
+    ImGui::GetIO().DeltaTime = 1.0f / 60;
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui::NewFrame();
+  }
+  void Render() {
+    ImGui::Render();
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+  }
+};
 
 // An element of `atoms` atoms: one covering the widget, or a 3 x 3 grid of cells.
 Obj<UIElement_I> MakeElement(World& w, int atoms) {
@@ -182,18 +210,13 @@ void BM_ImGuiImages(benchmark::State& state) {
   if (!w) return state.SkipWithError("needs an X display with OpenGL (run under xvfb-run -a)");
   const int atoms = int(state.range(0)), side = atoms == 1 ? 1 : 3;
   const float cell = float(int(kSize) / side);
-  ImGui::CreateContext();
+  ImGuiSession session;
   ImGuiIO& io = ImGui::GetIO();
-  io.DisplaySize = ImVec2(1024, 768);
-  io.IniFilename = nullptr;
-  ImGui_ImplOpenGL2_Init();
   const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoBackground |
                                  ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoInputs;
   for (auto _ : state) {
     w->Draw();
-    io.DeltaTime = 1.0f / 60;
-    ImGui_ImplOpenGL2_NewFrame();
-    ImGui::NewFrame();
+    session.NewFrame();
     ImGui::SetNextWindowPos(ImVec2(0, 0));
     ImGui::SetNextWindowSize(ImVec2(1024, 768));
     ImGui::Begin("quads", nullptr, flags);
@@ -204,15 +227,77 @@ void BM_ImGuiImages(benchmark::State& state) {
         ImGui::Image(io.Fonts->TexID, ImVec2(cell, cell), ImVec2(0, 0), ImVec2(0.01f, 0.01f));
       }
     ImGui::End();
-    ImGui::Render();
-    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    session.Render();
     w->traverse->Present(0);
   }
-  ImGui_ImplOpenGL2_Shutdown();
-  ImGui::DestroyContext();
   Report(state, atoms);
 }
 BENCHMARK(BM_ImGuiImages)->Arg(1)->Arg(9)->UseRealTime();
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The sample dialog parsed into the world's window: the sample style, then every_widget.bs.
+void BM_SampleDialog(benchmark::State& state) {
+  World* w = GetWorld();
+  if (!w) return state.SkipWithError("needs an X display with OpenGL (run under xvfb-run -a)");
+  const std::string dir = PM_EXAMPLES_DIR "/ui";
+  const std::string text = "FileObject:skinFile . { .FileName 'absolute://" + dir + "/skin'; };\n" +
+                           ReadFile(dir + "/style.bs") + ReadFile(dir + "/every_widget.bs");
+  Parser::ParseText(w->engine, String(text.c_str()), String("every_widget.bs"), 0);
+  for (auto _ : state) w->Frame();
+  w->window->m_rootWidget.Clear();
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SampleDialog)->UseRealTime();
+
+// Dear ImGui's window with the same widgets: menu bar, check box, slider, combo, progress bar, tab bar,
+// InputInt, image and labels, drawn over the world's (empty) frame.
+void BM_ImGuiSampleDialog(benchmark::State& state) {
+  World* w = GetWorld();
+  if (!w) return state.SkipWithError("needs an X display with OpenGL (run under xvfb-run -a)");
+  ImGuiSession session;
+  bool sound = true;
+  float volume = 0.5f;
+  int choice = 1, value = 5;
+  const char* items[] = {"Low", "Mid", "High"};
+  for (auto _ : state) {
+    w->Draw();
+    session.NewFrame();
+    ImGui::SetNextWindowPos(ImVec2(4, 4));
+    ImGui::SetNextWindowSize(ImVec2(312, 232));
+    ImGui::Begin("Every widget", nullptr, ImGuiWindowFlags_MenuBar | ImGuiWindowFlags_NoSavedSettings);
+    if (ImGui::BeginMenuBar()) {
+      if (ImGui::BeginMenu("File")) ImGui::EndMenu();
+      ImGui::EndMenuBar();
+    }
+    ImGui::Checkbox("Sound", &sound);
+    ImGui::SliderFloat("Volume", &volume, 0, 1);
+    ImGui::Combo("Level", &choice, items, 3);
+    ImGui::ProgressBar(0.6f, ImVec2(120, 0), "Loading");
+    if (ImGui::BeginTabBar("tabs")) {
+      for (const char* tab : {"One", "Two", "Six"})
+        if (ImGui::BeginTabItem(tab)) {
+          ImGui::Text("Second page");
+          ImGui::EndTabItem();
+        }
+      ImGui::EndTabBar();
+    }
+    ImGui::InputInt("Count", &value);
+    ImGui::Image(ImGui::GetIO().Fonts->TexID, ImVec2(24, 24));
+    ImGui::Text("Text: two lines of markup.");
+    ImGui::Button("OK");
+    ImGui::End();
+    session.Render();
+    w->traverse->Present(0);
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ImGuiSampleDialog)->UseRealTime();
 
 }  // namespace
 }  // namespace PM

@@ -129,6 +129,11 @@ bool LabelCache::Build(FontTexture2D_I* font, const FontStyle_I& style) {
 
 void LabelCache::Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
                       const Vector4f& fallbackColor) {
+  DrawInColor(context, engine, fallbackStyle, fontColor.w >= 0.0f ? fontColor : fallbackColor);
+}
+
+void LabelCache::DrawInColor(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
+                             const Vector4f& own) {
   const FontStyle_I* style = StyleOf(fontStyle, fallbackStyle);
   if (!style) {
     LogError("LabelCache::Draw: FontStyle of \"", text, "\" must not be Nil.");
@@ -143,7 +148,6 @@ void LabelCache::Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyl
   if (!valid && !Build(font, *style)) return;
   engine->SetClipRect(record.clipRect, record.clipState != kClipNone);
   const Vector3f normal{0, 0, 1};
-  const Vector4f& own = fontColor.w >= 0.0f ? fontColor : fallbackColor;
   const Vector3f& offset = style->m_shadowOffset;
   if (offset.x != 0.0f || offset.y != 0.0f || offset.z != 0.0f) {
     const Matrix4f shadowMatrix = Translated(offset, record.world);

@@ -38,6 +38,9 @@ class LabelCache {
   // Draws the shadow and the text from the cached quads, building them first when stale.
   void Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
             const Vector4f& fallbackColor);
+  // The same in `color`, whatever the label's own colour is.
+  void DrawInColor(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
+                   const Vector4f& color);
 
   WidgetLayout record;
   String text;

@@ -25,11 +25,6 @@ ButtonMeasures MeasuresOf(const UIElement_I* e) {
   return {e->m_borderMin, e->m_borderMax, e->m_defaultDim, e->m_iconPos, e->m_iconDim, e->m_iconSpacing, e->m_arrowDim};
 }
 
-// Dimension with its negative components replaced by the default size.
-Vector3f DefaultSize(const Vector3f& dimension, const Vector3f& def) {
-  return {dimension.x < 0 ? def.x : dimension.x, dimension.y < 0 ? def.y : dimension.y, dimension.z};
-}
-
 }  // namespace
 
 void WButton_I::Define() {

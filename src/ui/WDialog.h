@@ -1,4 +1,5 @@
-// A frame drawn with the dialog element that can be dragged and closed.
+// A frame drawn with the dialog element: its close button raises CloseButtonClicked, a press on its
+// title band moves it (DragCaps bit 0) and one on its lower right corner resizes it (bit 1).
 #pragma once
 
 #include "ui/UIClass.h"
@@ -12,6 +13,12 @@ class WDialog_I : public EngineClass<WDialog_I, WFrame_I, ClassId::WDialog, "WDi
   static void Define();
 
   WDialog_I() { m_dragCaps = 1; }
+
+  void SendEvent(uint32_t event, WidgetInput* input) override;
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
+
+  // The drag a press at a point in dialog coordinates starts: 1 move, 2 resize, 0 none.
+  int32_t DragModeAt(Vector2f point);
 };
 
 }  // namespace PM

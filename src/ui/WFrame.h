@@ -14,6 +14,11 @@ class UIElement_I;
 // 0, size, low, size - high, the middle, and the middle of the inner span.
 void ElementAnchors(float size, float low, float high, float out[6]);
 
+// Dimension with its negative components replaced by the element's default size.
+inline Vector3f DefaultSize(const Vector3f& dimension, const Vector3f& def) {
+  return {dimension.x < 0 ? def.x : dimension.x, dimension.y < 0 ? def.y : dimension.y, dimension.z};
+}
+
 // Refuses (logged as a placement below itself) a widget link that would make `owner` reach itself:
 // `value` is the owner or one of its ancestors.
 bool RefusesWidgetCycle(const char* operation, const Widget_I* owner, const Widget_I* value);

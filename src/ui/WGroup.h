@@ -10,6 +10,8 @@ class WGroup_I : public EngineClass<WGroup_I, WFrame_I, ClassId::WGroup, "WGroup
  public:
   // Defines the class, then its own members.
   static void Define();
+
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
 };
 
 }  // namespace PM

@@ -10,6 +10,8 @@ class WGroupFrame_I : public EngineClass<WGroupFrame_I, WControl_I, ClassId::WGr
  public:
   // Defines the class, then its own members.
   static void Define();
+
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
 };
 
 }  // namespace PM

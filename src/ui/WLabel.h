@@ -1,4 +1,5 @@
-// A text-only control.
+// A text-only control: its label at the measured size, in its own colour (white without one),
+// highlighted while the pointer is over a label that has handlers.
 #pragma once
 
 #include "ui/UIClass.h"
@@ -16,6 +17,10 @@ class WLabel_I : public EngineClass<WLabel_I, WControl_I, ClassId::WLabel, "WLab
     m_layout.resizeModeY = kResizeMin;
     m_focusTransparent = true;
   }
+
+  WidgetLayout* CalcDimMin() override;
+  void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) override;
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
 };
 
 }  // namespace PM

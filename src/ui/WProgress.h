@@ -1,4 +1,5 @@
-// A progress bar filled to a fraction, with the control's label.
+// A progress bar filled to a fraction (from the far end when negative), tinted by BarColor, with the
+// control's label.
 #pragma once
 
 #include "ui/UIClass.h"
@@ -15,6 +16,11 @@ class WProgress_I : public EngineClass<WProgress_I, WControl_I, ClassId::WProgre
     m_layout.resizeModeX = kResizeMin;
     m_layout.resizeModeY = kResizeMin;
   }
+
+  WidgetLayout* CalcDimMin() override;
+  void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) override;
+  void SendEvent(uint32_t event, WidgetInput* input) override { Widget_I::SendEvent(event, input); }
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
 
   float m_progress = 0;
   Vector4f m_barColor{1, 1, 1, 1};

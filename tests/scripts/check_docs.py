@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Keeps the examples of docs/script-language.md and tests/scripts/examples/ the same.
+"""Keeps the examples of docs/script-language.md and tests/scripts/examples/ the same, and the script
+blocks of docs/guide.md (each after a "File: PATH" line) the same as those files.
 
 Each fenced "bs" block of the page, with the "out" block after it, is examples/example<N>.bs and .out
 (an example that reports errors keeps its .log expectations beside them, written by hand).
@@ -28,7 +29,13 @@ for name, text in wanted.items():
     if not os.path.exists(path) or open(path, encoding='utf-8').read() != text:
         bad.append(name + ' differs from the page')
 bad += [name + ' is not on the page' for name in sorted(have - set(wanted))]
-print('%d examples' % len(pairs))
+guide = open(os.path.join(repo, 'docs', 'guide.md'), encoding='utf-8').read()
+files = re.findall(r'File: (\S+)\n```bs\n(.*?)```', guide, re.S)
+for path, text in files:
+    full = os.path.join(repo, path)
+    if not os.path.exists(full) or open(full, encoding='utf-8').read() != text:
+        bad.append('docs/guide.md: the block of ' + path + ' differs from the file')
+print('%d examples, %d guide files' % (len(pairs), len(files)))
 for b in bad:
     print(b)
 sys.exit(1 if bad else 0)

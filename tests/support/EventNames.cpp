@@ -30,6 +30,10 @@ const struct {
     {kWEventButtonClicked, "ButtonClicked"},
     {kWEventInfoChanged, "InfoChanged"},
     {kWEventEffectFinished, "EffectFinished"},
+    {kWEventButtonChecked, "Checked"},
+    {kWEventButtonUnchecked, "Unchecked"},
+    {kWEventValueChanged, "ValueChanged"},
+    {kWEventCloseButtonClicked, "CloseClicked"},
 };
 
 }  // namespace

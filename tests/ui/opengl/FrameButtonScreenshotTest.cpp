@@ -1,6 +1,7 @@
-// Frames and buttons of the sample style (examples/ui) drawn by the OpenGL engine with no pointer: a
-// titled tile frame, a dialog, buttons up, latched and disabled, an icon button and a clipped long label
-// with shadows, compared with the reference image. PM_UPDATE_REFERENCES=1 writes the reference instead.
+// Widgets of the sample style (examples/ui) drawn by the OpenGL engine with no pointer, compared with the
+// reference images: a titled tile frame, a dialog, buttons up, latched and disabled, an icon button and a
+// clipped long label with shadows; then check boxes, a spin box, progress bars, images, a plain label and
+// a tab frame. PM_UPDATE_REFERENCES=1 writes the references instead.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,11 +27,10 @@ class FrameButtonScreenshotTest : public ::testing::Test {
     setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
     ASSERT_EQ(DLLInitialize(1), 0u);
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
-    // The scene pm-run photographs too (tests/render/screenshot_check.py), against the same reference.
-    const std::string text =
-        SampleStyleScene(m_dir) + ReadFile(std::string(PM_UI_DATA_DIR) + "/../../scripts/ui/frames_buttons.bs");
-    Parser::ParseText(m_engine, String(text.c_str()), String("frames_buttons.bs"), kParseCountLines);
   }
+  // Parses the sample-style scene and `script` (default tests/ui/data/<name>.bs), draws and compares with
+  // <name>.png.
+  void Check(const std::string& name, std::string script = "");
   void TearDown() override {
     if (m_engine.IsNil()) return;
     m_engine.Clear();
@@ -42,7 +42,10 @@ class FrameButtonScreenshotTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
+void FrameButtonScreenshotTest::Check(const std::string& name, std::string script) {
+  if (script.empty()) script = std::string(PM_UI_DATA_DIR) + "/" + name + ".bs";
+  const std::string text = SampleStyleScene(m_dir) + ReadFile(script);
+  Parser::ParseText(m_engine, String(text.c_str()), String((name + ".bs").c_str()), kParseCountLines);
   auto* pipe = static_cast<RenderPipe_I*>(Find("Pipe"));
   ASSERT_NE(pipe, nullptr);
   ASSERT_EQ(pipe->ApplyFormat(), 0);
@@ -60,7 +63,21 @@ TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
   ASSERT_FALSE(shot.IsNil());
   ASSERT_EQ(shot->GetWidth(), 320);
   ASSERT_EQ(shot->GetHeight(), 240);
-  ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/frames_buttons");
+  ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/" + name);
+}
+
+// The scene pm-run photographs too (tests/render/screenshot_check.py), against the same reference.
+TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
+  Check("frames_buttons", std::string(PM_UI_DATA_DIR) + "/../../scripts/ui/frames_buttons.bs");
+}
+
+// Progress 0.5 fills the first half of its bar and -0.25 the last quarter; image tile 3 shows that tile,
+// tile 99 the whole texture; a label with no colour and no element draws white glyphs.
+TEST_F(FrameButtonScreenshotTest, LastWidgetsMatchTheirReference) { Check("last_widgets"); }
+
+// The sample dialog of examples/ui holding a widget of each kind that draws.
+TEST_F(FrameButtonScreenshotTest, EveryWidgetSampleMatchesItsReference) {
+  Check("every_widget", std::string(PM_UI_DATA_DIR) + "/../../../examples/ui/every_widget.bs");
 }
 
 }  // namespace

@@ -10,6 +10,12 @@
 #include "ui/UIElement.h"
 #include "ui/WEvent.h"
 #include "ui/WKeyHandler.h"
+#include "ui/WButton.h"
+#include "ui/WCheckBox.h"
+#include "ui/WDialog.h"
+#include "ui/WSpinBox.h"
+#include "ui/WTabFrame.h"
+#include "ui/WidgetStyle.h"
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/keysym.h>
 
@@ -25,6 +31,11 @@ constexpr const char* kScene =
     "ShaderPhong:plain . { };\n"
     "RenderShader:flat . { .Surface ShaderPhong:plain; .LightEnable False; };\n"
     "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
+
+// A tab button's handler: selects the second page.
+extern "C" void SelectSecondTab(uint32_t, Widget_I* widget, WHandler_I*, uint32_t, WidgetInput*) {
+  static_cast<WTabFrame_I*>(widget->GetParent())->m_tabSelect = 1;
+}
 
 class WidgetInputX11Test : public X11InputFixture {
  protected:
@@ -48,6 +59,15 @@ class WidgetInputX11Test : public X11InputFixture {
     e->m_layout.dimension = {w, h, 0};
     if (parent) e->SetParent(parent);
     return e;
+  }
+  // A click at (x, y): press, a frame, release, a frame.
+  void Click(int x, int y) {
+    MoveTo(x, y);
+    Frames(1);
+    Button(1, true);
+    Frames(1);
+    Button(1, false);
+    Frames(1);
   }
 
   Obj<UIElement_I> m_element;
@@ -146,6 +166,108 @@ TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
   Key(XK_a, false);
   Frames(3);
   EXPECT_EQ(Seen(true), "");
+}
+
+// Check box, dialog, spin box and tab frame under real clicks: the events they raise, the dialog's move,
+// and no clicks for a page the tab frame does not show.
+TEST_F(WidgetInputX11Test, ClicksOnTheLastWidgets) {
+  m_element = ElementWidget::CoveringElement();
+  m_element->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(Find("flat"))));
+  Obj<WidgetStyle_I> style(static_cast<WidgetStyle_I*>(WidgetStyle_I::Create()));
+  for (Obj<UIElement_I>* e : {&style->m_elementFrame, &style->m_elementCheckBox, &style->m_elementSpinBox,
+                              &style->m_elementButton, &style->m_elementDialog})
+    *e = m_element.Get();
+  // The dialog's close button: its top right corner, 20 x 20 inside the borders.
+  Obj<UIElement_I> dialog(ElementWidget::CoveringElement());
+  dialog->m_borderMin = {4, 4, 0};
+  dialog->m_borderMax = {20, 20, 0};
+  UIAtomStructure close{};
+  close.anchorX0 = 3, close.anchorX1 = 1, close.anchorY0 = 3, close.anchorY1 = 1, close.hitId = 4;
+  dialog->m_atoms.Append(close);
+  style->m_elementDialog = dialog;
+  style->m_elementCheckBox->m_iconDim = {20, 20, 0};
+  style->m_elementSpinBox->m_arrowDim = {20, 20, 0};
+  style->m_elementSpinBox->m_arrowSpacing = {0, 0, 0};
+  auto make = [&](uint32_t classId, const char* name, Widget_I* parent, float x, float y, float w, float h) {
+    auto* widget = static_cast<Widget_I*>(ScriptObject::Create(classId));
+    m_widgets.emplace_back(widget);
+    widget->m_name = name;
+    widget->m_style = style.Get();
+    widget->m_layout.alignmentModeX = widget->m_layout.alignmentModeY = kAlignMin;
+    widget->m_layout.resizeModeX = widget->m_layout.resizeModeY = kResizeExact;
+    widget->m_layout.position = {x, y, 0};
+    widget->m_layout.dimension = {w, h, 0};
+    if (parent) widget->SetParent(parent);
+    return widget;
+  };
+  ElementWidget* root = Place("root", nullptr, 0, 0, 320, 240);
+  root->m_element.Clear();
+  auto* box = static_cast<WCheckBox_I*>(make(ClassId::WCheckBox, "box", root, 20, 190, 20, 20));
+  auto* d = static_cast<WDialog_I*>(make(ClassId::WDialog, "d", root, 60, 130, 100, 80));
+  auto* spin = static_cast<WSpinBox_I*>(make(ClassId::WSpinBox, "spin", root, 180, 130, 120, 30));
+  for (const char* n : {"a", "b", "c"}) make(ClassId::WButton, n, spin, 0, 0, 10, 10);
+  spin->SetSpinValue(5);
+  auto* tabs = static_cast<WTabFrame_I*>(make(ClassId::WTabFrame, "tabs", root, 20, 20, 200, 100));
+  tabs->m_tabSelect = 0;
+  Widget_I* page0 = make(ClassId::WGroup, "page0", tabs, 0, 0, 200, 80);
+  make(ClassId::WGroup, "page1", tabs, 0, 0, 200, 80);
+  make(ClassId::WButton, "p0b", page0, 10, 10, 60, 30);
+  tabs->SetTab(0, make(ClassId::WButton, "tab0", nullptr, 0, 80, 50, 20));
+  tabs->SetTab(1, make(ClassId::WButton, "tab1", nullptr, 60, 80, 50, 20));
+  Handle(box, kWEventButtonChecked);
+  Handle(box, kWEventButtonUnchecked);
+  Handle(box, kWEventValueChanged);
+  Handle(d, kWEventCloseButtonClicked);
+  Handle(spin, kWEventValueChanged);
+  Handle(page0->GetChild(0), kWEventButtonClicked);
+  Obj<WEventCallback_I> select(static_cast<WEventCallback_I*>(WEventCallback_I::Create()));
+  select->SetFunction(&SelectSecondTab);
+  auto* selectHandler = static_cast<WHandler_I*>(ScriptObject::Create(ClassId::WHandler));
+  selectHandler->m_handle = kWEventButtonClicked;
+  selectHandler->m_destination = select.Get();
+  tabs->GetTab(1)->m_handlerArray.Append(Obj<WHandler_I>(selectHandler));
+  m_window->m_rootWidget = root;
+  Open();
+
+  Click(30, 200);
+  EXPECT_EQ(Seen(), "box:Checked box:ValueChanged");
+  EXPECT_EQ(box->GetState(), 1);
+  // Pressed inside, released outside: nothing.
+  MoveTo(30, 200);
+  Frames(1);
+  Button(1, true);
+  Frames(1);
+  MoveTo(30, 160);
+  Frames(1);
+  Button(1, false);
+  Frames(1);
+  EXPECT_EQ(Seen(), "");
+  EXPECT_EQ(box->GetState(), 1);
+
+  Click(150, 200);  // the close button
+  EXPECT_EQ(Seen(), "d:CloseClicked");
+  // Dragging the title band 30 to the right moves the dialog 30.
+  MoveTo(100, 200);
+  Frames(1);
+  Button(1, true);
+  Frames(1);
+  MoveTo(130, 200);
+  Frames(2);
+  Button(1, false);
+  Frames(1);
+  EXPECT_EQ(d->m_layout.position.x, 90.0f);
+  EXPECT_EQ(d->m_layout.position.y, 130.0f);
+
+  Click(290, 145);  // the next arrow
+  EXPECT_EQ(spin->m_spinValue, 0);
+  EXPECT_EQ(Seen(), "spin:ValueChanged");
+
+  Click(50, 45);
+  EXPECT_EQ(Seen(), "p0b:ButtonClicked");
+  Click(100, 110);  // tab 1: its handler selects page 1
+  EXPECT_EQ(tabs->m_tabSelect, 1);
+  Click(50, 45);
+  EXPECT_EQ(Seen(), "");
 }
 
 }  // namespace
