@@ -55,6 +55,8 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   // The input pass's entry and the widget's own input step; nothing until the input dispatch is built.
   virtual void TraverseInput(WidgetDrawContext* context, WidgetInput* input);
   virtual void ProcessInput(WidgetDrawContext* context, WidgetInput* input);
+  // Whether the input step visits child `index`; a combo box lets only its shown choice take input.
+  virtual bool TakesChildInput(int32_t) const { return true; }
   // Orders the children by ascending ChildPriority (nil last).
   virtual void SortChildren();
   // Raises a WEvent on the widget; input may be null.
