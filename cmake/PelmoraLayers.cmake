@@ -42,6 +42,13 @@ function(pm_header_tree area out)
     get_filename_component(name ${h} NAME)
     file(CREATE_LINK ${h} ${tree}/${area}/${name} SYMBOLIC)
   endforeach()
+  # The interfaces of the software Direct3D 8 module belong to the platform area too.
+  if(area STREQUAL "platform")
+    file(MAKE_DIRECTORY ${tree}/platform/d3d8)
+    foreach(name D3D8.h D3D8Control.h)
+      file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform/d3d8/${name} ${tree}/platform/d3d8/${name} SYMBOLIC)
+    endforeach()
+  endif()
   set(${out} ${tree} PARENT_SCOPE)
 endfunction()
 

@@ -52,6 +52,8 @@ const char kUsage[] =
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
+    "  --engine TYPE    the render engine type the RenderPipe \"Pipe\" opens (\"OpenGL\", \"DirectX8\", ...)\n"
+    "                   instead of its RenderEngineType\n"
     "  --fire NAME, --smoke NAME  after the scripts, a fire or smoke effect drives the sprites of the\n"
     "                   TSpriteGeometry NAME, stepped before each frame (repeatable)\n"
     "  --then           the scripts after it run once the frames are drawn\n"
@@ -76,6 +78,7 @@ struct Options {
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;
   long seed = -1;  // -1: from the clock
+  std::string engineType;  // empty: the pipe's own RenderEngineType
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
   std::string screenshot;  // empty: none
   long passes = -1;        // -1: as the channels say
@@ -124,6 +127,7 @@ const OptionRow kOptions[] = {
     {"--seed", true,
      [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
     {"--then", false, [](Options& o, const char*) { return o.then = true; }},
+    {"--engine", true, [](Options& o, const char* v) { return o.engineType = v, true; }},
     {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); }},
     {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
     {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
@@ -269,8 +273,9 @@ bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
 }
 
 // The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers and the effects (by
-// 1/60 s), then, when the script made a RenderPipe named "Pipe", draws it with the channels "Channel0",
-// "Channel1", ... up to the first missing name and presents it. Without a pipe only the steps run. The
+// 1/60 s), then, when the script made a RenderPipe named "Pipe", opens it (on the engine type given, else
+// its own) and draws it with the channels "Channel0", "Channel1", ... up to the first missing name and
+// presents it. Without a pipe only the steps run. The
 // screenshot is requested before the last frame; the statistics are printed after it. Non-zero when a
 // requested result could not be made, or when the pipe got no window (no display): then no frame runs,
 // and the pipe has logged why.
@@ -280,6 +285,7 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
   RenderPipe_I* renderPipe = pipe->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(pipe.Get()) : nullptr;
   Ptr<RenderSystemTraverse_I> traverse;
   if (renderPipe) {
+    if (!options.engineType.empty()) renderPipe->m_renderEngineType = String(options.engineType.c_str());
     renderPipe->ApplyFormat();
     if (!renderPipe->GetWindowHandle()) return 1;
     traverse = RenderSystemTraverse_I::Create();

@@ -17,8 +17,6 @@ void ReportUnsupported(uint32_t member, const char* what) {
   LogError("ConnectionGroup::GetMemberTypeFlags: member #", Hex{member}, " ", what, " seems unsupported.");
 }
 
-Vector4f Add(const Vector4f& a, const Vector4f& b) { return {a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w}; }
-
 // floor(x + 0.5) as an int, saturated at the int range (NaN gives 0).
 int32_t RoundSaturated(float x) {
   double r = std::floor(double(x) + 0.5);
@@ -119,7 +117,7 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
     library->Evaluate(uint32_t(i), at, v);
     CGTrack& t = c.tracks[track];
     if (!finished && fadeIn < 1.0f && c.valueType != kClassI32) {
-      t.value = Add(t.base * (1.0f - fadeIn), v * (amplitude * fadeIn));
+      t.value = t.base * (1.0f - fadeIn) + v * (amplitude * fadeIn);
       t.full = false;
     } else {
       t.value = v * amplitude;
@@ -142,12 +140,12 @@ void ConnectionGroup_I::Commit() {
     for (int32_t k = 0; k < c.tracks.Count(); ++k) {
       CGTrack& t = c.tracks[k];
       if (w < 0) t.last = t.value;
-      sums[k & 1] = Add(sums[k & 1], w < 0 ? t.value : t.last);
+      sums[k & 1] = sums[k & 1] + (w < 0 ? t.value : t.last);
     }
     Vector4f result = sums[0];
     if (w >= 0) {
       if (r->valueType == kClassI32) result = w < 0.5f ? sums[0] : sums[1];
-      else result = Add(sums[0] * (1.0f - w), sums[1] * w);
+      else result = sums[0] * (1.0f - w) + sums[1] * w;
     }
     WriteResult(Target{c.object, c.member, c.memberIndex}, r, result);
   }

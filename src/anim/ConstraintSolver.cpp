@@ -22,7 +22,7 @@ constexpr const char* kNotTransform = "\" is not a Transform or Nil.";
 // The extra rotation of an offset in degrees (XYZ order); false when the offset is zero.
 bool OffsetRotation(const Vector3f& degrees, Matrix4f& out) {
   if (degrees == kZeroVector3f) return false;
-  Matrix4fC::MakeRotation(out, Scaled(degrees, kDegToRad), 0);
+  Matrix4fC::MakeRotation(out, degrees * kDegToRad, 0);
   return true;
 }
 
@@ -112,7 +112,7 @@ namespace {
 
 Vector3f WeightedPivot(const std::vector<TreeUpdate::Contribution>& parts, const TreeUpdate& u) {
   Vector3f p = kZeroVector3f;
-  for (const TreeUpdate::Contribution& k : parts) p = Sum(p, Scaled(TransformPivot(k.target, u.m_root), k.weight));
+  for (const TreeUpdate::Contribution& k : parts) p = p + TransformPivot(k.target, u.m_root) * k.weight;
   return p;
 }
 
@@ -123,12 +123,12 @@ void TreeUpdate::UpdateAim(Constraint_I* c, TBaseTransform_I* owner) {
   Contributions(c, kReportNone, kNotTransformNode, m_contributions);
   if (m_contributions.empty()) return;
   const Vector3f target = WeightedPivot(m_contributions, *this), origin = TransformPivot(owner, m_root);
-  Vector3f dir = Diff(target, origin);
+  Vector3f dir = target - origin;
   if (!NormalizeChecked(dir)) return;  // a target on the owner's pivot gives no direction
   Vector3f up{0, 1, 0};
   if (const TBaseTransform_I* ut = As(aim->m_upTarget)) {
     if (aim->m_upTargetVector != kZeroVector3f) TransformVector(up, aim->m_upTargetVector, ut->m_modelViewMatrix);
-    else up = Diff(TransformPivot(ut, m_root), origin);
+    else up = TransformPivot(ut, m_root) - origin;
   }
   Vector3f aimAxis = aim->m_aimVector, upAxis = aim->m_upVector;
   if (!NormalizeChecked(aimAxis)) return;
@@ -158,7 +158,7 @@ void TreeUpdate::UpdatePole(Constraint_I* c, TBaseTransform_I* owner) {
   }
   Contributions(c, kReportNone, kNotTransformNode, m_contributions);
   if (m_contributions.empty()) return;
-  const Vector3f rel = Diff(WeightedPivot(m_contributions, *this), TransformPivot(sj, m_root));
+  const Vector3f rel = WeightedPivot(m_contributions, *this) - TransformPivot(sj, m_root);
   Matrix4f inv;
   if (!inv.SetInverseAffine(static_cast<TBaseTransform_I*>(hp)->m_modelViewMatrix)) return;
   TransformVector(sh->m_poleVector, rel, inv);

@@ -8,7 +8,7 @@ namespace PM {
 
 void TGravityField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions,
                                  Array<Vector3f>& velocities, double dt) {
-  const auto* s = As<SGravityField_I>(const_cast<TGravityField_I*>(this)->GetSNode());
+  const auto* s = SNodeOf<SGravityField_I>(this);
   if (!s) return;
   float m = s->m_magnitude;
   if (s->m_attenuation > 1.0f) m = s->m_magnitude / s->m_attenuation;

@@ -12,31 +12,11 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 
-Quaternionf AxisAngle(const Vector3f& axis, float radians) {
-  Quaternionf q;
-  q.SetAxisAngle(axis, radians);
-  return q;
-}
-Quaternionf Arc(const Vector3f& a, const Vector3f& b) {
-  Quaternionf q;
-  q.SetRotationArc(a, b);
-  return q;
-}
-Quaternionf Mul(const Quaternionf& a, const Quaternionf& b) {
-  Quaternionf q;
-  q.SetProduct(a, b);
-  return q;
-}
-Vector3f Rotated(const Vector3f& v, const Quaternionf& q) {
-  Vector3f r;
-  r.SetRotated(v, q);
-  return r;
-}
 // The part of v across the direction d (|d|² > 0).
-Vector3f Across(const Vector3f& v, const Vector3f& d) { return Diff(v, Scaled(d, v.Dot(d) / d.LengthSquared())); }
+Vector3f Across(const Vector3f& v, const Vector3f& d) { return v - d * (v.Dot(d) / d.LengthSquared()); }
 Matrix4f Rotation(const Vector3f& degrees, int order) {
   Matrix4f m;
-  Matrix4fC::MakeRotation(m, Scaled(degrees, kDegToRad), order);
+  Matrix4fC::MakeRotation(m, degrees * kDegToRad, order);
   return m;
 }
 
@@ -69,7 +49,7 @@ struct Joint {
     Decompose(r, s->OrderIndex(), t, sc, sh, radians);
     if (scale) *scale = sc;
     if (shear) *shear = sh;
-    return Scaled(radians, kRadToDeg);
+    return radians * kRadToDeg;
   }
 };
 
@@ -89,7 +69,7 @@ Vector3f TransformPivot(const TNode_I* node, const Matrix4f& root) {
   const ScriptObject* o = node;
   if (o->IsA(TTransform_I::kClassId)) {
     if (const STransform_I* s = SNodeOf<STransform_I>(node))
-      TransformPoint(p, Sum(Sum(s->m_translation, s->m_rotationPivotTranslation), s->m_rotationPivot), m);
+      TransformPoint(p, s->m_translation + s->m_rotationPivotTranslation + s->m_rotationPivot, m);
   } else if (o->IsA(TSimpleTransform_I::kClassId)) {
     if (const SSimpleTransform_I* s = SNodeOf<SSimpleTransform_I>(node)) TransformPoint(p, s->m_translation, m);
   }
@@ -115,13 +95,13 @@ void Solve2B(const Vector3f& A, const Vector3f& B, const Vector3f& E, const Vect
              float twistDegrees, const String& name, Quaternionf& qRoot, Quaternionf& qMid) {
   qRoot = kIdentityQuaternionf;
   qMid = kIdentityQuaternionf;
-  const Vector3f u = Diff(B, A), v = Diff(E, B), d = Diff(G, A), c = Diff(E, A);
+  const Vector3f u = B - A, v = E - B, d = G - A, c = E - A;
   const float l1s = u.LengthSquared(), l2s = v.LengthSquared(), cs = c.LengthSquared(), ds = d.LengthSquared();
   // A zero bone or an effector on the root defines no bend: the preferred pose stays.
   if (!(l1s > 0) || !(l2s > 0) || !(cs > 0)) return;
   const float pl = P.Length();
   const bool poleDefined = pl > 0;
-  const Vector3f Ps = poleDefined ? Scaled(P, std::sqrt(cs) / pl) : kZeroVector3f;
+  const Vector3f Ps = poleDefined ? P * (std::sqrt(cs) / pl) : kZeroVector3f;
   const Vector3f w = Across(u, c);
   const float theta = u.GetAngle(v);
 
@@ -136,14 +116,14 @@ void Solve2B(const Vector3f& A, const Vector3f& B, const Vector3f& E, const Vect
   }
   float cosPhi = (ds - l1s - l2s) / (2.0f * std::sqrt(l1s * l2s));
   cosPhi = cosPhi > 1.0f ? 1.0f : cosPhi < -1.0f ? -1.0f : cosPhi;
-  qMid = AxisAngle(n, std::acos(cosPhi) - theta);
-  const Vector3f v2 = Rotated(v, qMid);
+  qMid = Quaternionf::FromAxisAngle(n, std::acos(cosPhi) - theta);
+  const Vector3f v2 = v.Rotated(qMid);
 
-  const Vector3f c2 = Sum(u, v2);
+  const Vector3f c2 = u + v2;
   Quaternionf swing = kIdentityQuaternionf;
-  if (ds > 0 && c2.LengthSquared() > 0) swing = Arc(c2, d);
-  Vector3f u2 = Rotated(u, swing);
-  if (ds > 0 && u2.IsSameDirection(d, 1e-5f)) u2 = Rotated(w, swing);
+  if (ds > 0 && c2.LengthSquared() > 0) swing = Quaternionf::FromArc(c2, d);
+  Vector3f u2 = u.Rotated(swing);
+  if (ds > 0 && u2.IsSameDirection(d, 1e-5f)) u2 = w.Rotated(swing);
 
   Quaternionf pole = kIdentityQuaternionf;
   if (!poleDefined || ds < 1e-5f || Ps.IsSameDirection(d, 1e-5f)) {
@@ -156,9 +136,9 @@ void Solve2B(const Vector3f& A, const Vector3f& B, const Vector3f& E, const Vect
       if (std::fabs(k + 1.0f) < 1e-5f) {
         Vector3f axis = d;
         NormalizeChecked(axis);
-        pole = AxisAngle(axis, kPi);
+        pole = Quaternionf::FromAxisAngle(axis, kPi);
       } else if (NormalizeChecked(w2) && NormalizeChecked(p)) {
-        pole = Arc(w2, p);
+        pole = Quaternionf::FromArc(w2, p);
       }
     }
   }
@@ -167,23 +147,23 @@ void Solve2B(const Vector3f& A, const Vector3f& B, const Vector3f& E, const Vect
   if (ds >= 1.1920929e-7f) {
     Vector3f axis = d;
     NormalizeChecked(axis);
-    twist = AxisAngle(axis, twistDegrees * kDegToRad);
+    twist = Quaternionf::FromAxisAngle(axis, twistDegrees * kDegToRad);
   } else {
     LogWarn("Solve2B: twist undefined on \"", name, "\"?");
   }
-  qRoot = Mul(Mul(twist, pole), swing);
+  qRoot = twist * pole * swing;
 }
 
 Quaternionf Solve1BFrames(const Vector3f& Pp, const Vector3f& A, const Vector3f& E, const Vector3f& G,
                           const Vector3f& P, const Vector3f& H, float twistDegrees, int32_t mode) {
-  const Vector3f g = Diff(G, A), e = Diff(E, A);
+  const Vector3f g = G - A, e = E - A;
   if (!(g.LengthSquared() > 0) || !(e.LengthSquared() > 0)) return kIdentityQuaternionf;
   Vector3f gn = g;
   NormalizeChecked(gn);
   Quaternionf align;
   Vector3f n = P, nPerp = kZeroVector3f;
   if (NormalizeChecked(n)) nPerp = Across(n, g);
-  Vector3f r = mode == 0 ? Diff(A, Pp) : Diff(H, A);
+  Vector3f r = mode == 0 ? A - Pp : H - A;
   Vector3f x = Cross(e, r);
   if (!NormalizeChecked(x)) {  // the reference lies along the bone: any perpendicular will do
     x = Cross(e, PickPerpendicularAxis(e));
@@ -192,7 +172,7 @@ Quaternionf Solve1BFrames(const Vector3f& Pp, const Vector3f& A, const Vector3f&
   Vector3f x2 = Cross(g, nPerp);
   if (!NormalizeChecked(x2)) {
     // No pole across the goal: aim along the shortest arc, without roll.
-    align = Arc(e, g);
+    align = Quaternionf::FromArc(e, g);
   } else {
     Vector3f y = Cross(e, x), z = e, y2 = Cross(g, x2), z2 = gn;
     NormalizeChecked(y);
@@ -209,7 +189,7 @@ Quaternionf Solve1BFrames(const Vector3f& Pp, const Vector3f& A, const Vector3f&
       }
     align.SetFromMatrix(m);
   }
-  return Mul(AxisAngle(gn, twistDegrees * kDegToRad), align);
+  return Quaternionf::FromAxisAngle(gn, twistDegrees * kDegToRad) * align;
 }
 
 void Solve1B(TIKHandle_I* handle, uint32_t stamp, const Matrix4f& root) {
@@ -225,7 +205,7 @@ void Solve1B(TIKHandle_I* handle, uint32_t stamp, const Matrix4f& root) {
   const Vector3f Pp = TranslationOf(p0), A = TranslationOf(start.t->m_modelViewMatrix),
                  E = TranslationOf(effector->m_modelViewMatrix), G = TransformPivot(handle, root);
   const Vector3f P = PoleOf(handle, root);
-  const SSimpleTransform_I* seSimple = As<SSimpleTransform_I>(effector->m_sNode.Get());
+  const SSimpleTransform_I* seSimple = SNodeOf<SSimpleTransform_I>(effector);
   Vector3f H;
   TransformPoint(H, PickPerpendicularAxis(seSimple ? seSimple->m_translation : kZeroVector3f),
                  start.t->m_modelViewMatrix);
@@ -237,7 +217,7 @@ void Solve1B(TIKHandle_I* handle, uint32_t stamp, const Matrix4f& root) {
   const Matrix4f r = Product(Product(pref, RowRotation(q)), start.t->GetModelViewMatrixInverse());
   Vector3f t, scale, shear, radians;
   Decompose(r, start.s->OrderIndex(), t, scale, shear, radians);
-  start.s->SetRotation(Scaled(radians, kRadToDeg));
+  start.s->SetRotation(radians * kRadToDeg);
   if (scale.x < 0 || scale.y < 0 || scale.z < 0) LogWarn("Solve1B: ", start.t->m_name, " negative scale");
   if (std::fabs(shear.x) > 1e-5f || std::fabs(shear.y) > 1e-5f || std::fabs(shear.z) > 1e-5f)
     LogWarn("Solve1B: ", start.t->m_name, " contains shear");

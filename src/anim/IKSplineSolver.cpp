@@ -13,7 +13,7 @@
 namespace PM {
 
 bool IntersectSegmentSphere(const Vector3f& o, const Vector3f& d, const Vector3f& c, float r, float s, Vector3f& point) {
-  const Vector3f delta = Diff(o, c);
+  const Vector3f delta = o - c;
   const float a = d.LengthSquared(), b = delta.Dot(d);
   if (!(a > 0)) return false;  // a point, not a segment
   const float disc = b * b - (delta.LengthSquared() - r * r) * a;
@@ -21,7 +21,7 @@ bool IntersectSegmentSphere(const Vector3f& o, const Vector3f& d, const Vector3f
   const float root = std::sqrt(disc);
   for (float t : {(-b - root) / a, (root - b) / a}) {
     if (t >= -s && t <= 1 + s) {
-      point = Sum(o, Scaled(d, t));
+      point = o + d * t;
       return true;
     }
   }
@@ -131,10 +131,10 @@ void IKSplineSolver(TreeUpdate& update, TIKSplineHandle_I* handle) {
     bool hit = false;
     for (int32_t s = cursor; s + 1 < count; ++s) {
       Vector3f a = pts[size_t(s)], b = pts[size_t(s) + 1];
-      Vector3f seg = Diff(b, a);
+      Vector3f seg = b - a;
       if (s + 2 == count) {  // the last segment reaches on along its direction
         Vector3f dir = seg;
-        if (NormalizeChecked(dir)) seg = Sum(seg, Scaled(dir, 100.0f * length));
+        if (NormalizeChecked(dir)) seg = seg + dir * (100.0f * length);
       }
       if (IntersectSegmentSphere(a, seg, jointPos, length, 6.1035156e-05f, target)) {
         cursor = s;
@@ -146,7 +146,7 @@ void IKSplineSolver(TreeUpdate& update, TIKSplineHandle_I* handle) {
       LogWarn("IKSplineSolver: joint cannot reach spline.");
       target = pts[size_t(cursor)];
     }
-    Vector3f from = Diff(childPos, jointPos), to = Diff(target, jointPos);
+    Vector3f from = childPos - jointPos, to = target - jointPos;
     Quaternionf q = kIdentityQuaternionf;
     if (NormalizeChecked(from) && NormalizeChecked(to)) {
       q.SetRotationArc(from, to);

@@ -12,11 +12,6 @@ const String& NameOf(const ScriptObject* o) {
   return static_cast<const Object_I*>(o)->m_name;
 }
 
-const Matrix4f& ParentMatrixOf(const TNode_I* node, const Matrix4f& root) {
-  const TBaseTransform_I* p = As<TBaseTransform_I>(node->GetParentTransform());
-  return p ? p->m_modelViewMatrix : root;
-}
-
 Vector3f ParentScalingOf(const TNode_I* node) {
   TBranch_I* parent = node->GetParent();
   if (!As<TSimpleTransform_I>(parent)) return {1, 1, 1};

@@ -14,7 +14,7 @@ namespace {
 // The Translation of the simple transform above `node`, when there is one.
 bool CarrierTranslation(const TNode_I* node, Vector3f& out) {
   const auto* t = As<TNode_I>(node->GetParentTransform());
-  const auto* s = t ? As<SSimpleTransform_I>(t->m_sNode.Get()) : nullptr;
+  const auto* s = t ? SNodeOf<SSimpleTransform_I>(t) : nullptr;
   if (!s) return false;
   out = s->m_translation;
   return true;

@@ -9,7 +9,7 @@ namespace PM {
 
 void TRadialField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions,
                                 Array<Vector3f>& velocities, double dt) {
-  const auto* s = As<SRadialField_I>(const_cast<TRadialField_I*>(this)->GetSNode());
+  const auto* s = SNodeOf<SRadialField_I>(this);
   if (!s) return;
   const float m = s->m_magnitude;
   float far = s->m_radialType * m;

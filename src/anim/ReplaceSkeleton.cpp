@@ -44,7 +44,7 @@ bool IsIgnored(const Array<String>& ignored, const String& name) {
 void RepointPoseBlend(ScriptObject* pose, const SkeletonMatch& match, const ObjectList& controls,
                       const Array<String>& ignored) {
   ScriptObject* group = MemberGet<VObject>(pose, kPoseBlendConnectionGroup);
-  if (!group->IsA(kConnectionGroup)) return;
+  if (!group->IsA(ClassId::ConnectionGroup)) return;
   for (int32_t e = MemberSize(group, kConnectionObject) - 1; e >= 0; --e) {
     ScriptObject* entry = MemberGetAt<VObject>(group, kConnectionObject, e);
     if (IsNilObject(entry)) continue;
@@ -81,7 +81,7 @@ void RebindControls(ScriptObject* holder, uint32_t member, std::string_view base
   for (int32_t i = MemberSize(holder, member) - 1; i >= 0; --i) {
     Obj<ScriptObject> old(MemberGetAt<VObject>(holder, member, i));  // held: the writes below release it
     if (old.IsNil()) continue;
-    int32_t staticBlend = old->IsA(kBlendControl) ? MemberGet<VI32>(old, kBlendControlStaticBlend) : 0;
+    int32_t staticBlend = old->IsA(ClassId::BlendControl) ? MemberGet<VI32>(old, kBlendControlStaticBlend) : 0;
     String name = NameOfObject(old);
     for (int32_t c = controls.Count() - 1; c >= 0; --c) {
       if (!ShortNamesEqual(owners[c].View(), base) || !ShortNamesEqual(NameOfObject(controls[c]).View(), name.View()))
@@ -107,7 +107,7 @@ void ReplaceSkeleton(ScriptObject* newSkeleton, ScriptObject*, ScriptObject* old
   SkeletonMatch match;
   MatchSkeletonNodes(newSkeleton, oldSkeleton, match);
 
-  Obj<ScriptObject> container(ScriptObject::Create(kTContainer));
+  Obj<ScriptObject> container(ScriptObject::Create(ClassId::TContainer));
   MemberSet<VString>(container, kMemberObjectName, String("BlendContainer"));
   MemberSet<VObject>(container, kParent, newSkeleton);
   ScriptObject* containerS = MemberGet<VObject>(container, kSNode);
@@ -122,12 +122,12 @@ void ReplaceSkeleton(ScriptObject* newSkeleton, ScriptObject*, ScriptObject* old
     RebindJoints(skin, kSkinJoint, match);
     ScriptObject* sNode = MemberGet<VObject>(skin, kSNode);
     String name = NameOfObject(skin);
-    if (sNode->IsA(kSSkin)) RebindControls(sNode, kSkinBlendControl, BaseName(name), controls, owners);
+    if (sNode->IsA(ClassId::SSkinPolygonGeometry)) RebindControls(sNode, kSkinBlendControl, BaseName(name), controls, owners);
   }
   for (int32_t m = match.meshGroups.Count() - 1; m >= 0; --m) {
     ScriptObject* group = match.meshGroups[m];
     ScriptObject* data = MemberGet<VObject>(group, kMeshGroupMeshData);
-    if (!data->IsA(kMeshData)) continue;
+    if (!data->IsA(ClassId::MeshData)) continue;
     RebindJoints(data, kMeshDataJoint, match);
     String name = NameOfObject(group);
     RebindControls(data, kMeshDataBlendControl, BaseName(name), controls, owners);

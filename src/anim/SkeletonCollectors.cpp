@@ -38,7 +38,7 @@ void AppendControls(ScriptObject* holder, uint32_t member, const String& owner, 
 
 void CollectSkinnedGeometry(ScriptObject* node, ObjectList& out) {
   WalkLastChildFirst(node, [&](ScriptObject* n) {
-    if (n->IsA(kTSkin) || n->IsA(kTMeshGroup)) out.Append(n);
+    if (n->IsA(ClassId::TSkinPolygonGeometry) || n->IsA(ClassId::TMeshGroup)) out.Append(n);
   });
 }
 
@@ -46,33 +46,33 @@ void CollectBlendControls(const ObjectList& geometries, Array<String>& ownerName
   for (int32_t g = geometries.Count() - 1; g >= 0; --g) {
     ScriptObject* geometry = geometries[g];
     String owner = NameOfObject(geometry);
-    if (geometry->IsA(kTMeshGroup)) {
+    if (geometry->IsA(ClassId::TMeshGroup)) {
       ScriptObject* data = MemberGet<VObject>(geometry, kMeshGroupMeshData);
-      if (data->IsA(kMeshData)) AppendControls(data, kMeshDataBlendControl, owner, ownerNames, controls);
-    } else if (geometry->IsA(kTNode)) {
+      if (data->IsA(ClassId::MeshData)) AppendControls(data, kMeshDataBlendControl, owner, ownerNames, controls);
+    } else if (geometry->IsA(ClassId::TNode)) {
       ScriptObject* sNode = MemberGet<VObject>(geometry, kSNode);
-      if (sNode->IsA(kSSkin)) AppendControls(sNode, kSkinBlendControl, owner, ownerNames, controls);
+      if (sNode->IsA(ClassId::SSkinPolygonGeometry)) AppendControls(sNode, kSkinBlendControl, owner, ownerNames, controls);
     }
   }
 }
 
 void CollectPoseBlends(ScriptObject* node, ObjectList&, ObjectList& out) {
   WalkLastChildFirst(node, [&](ScriptObject* n) {
-    if (!n->IsA(kTContainer)) return;
+    if (!n->IsA(ClassId::TContainer)) return;
     ScriptObject* sNode = MemberGet<VObject>(n, kSNode);
     for (int32_t i = MemberSize(sNode, kContainerObject) - 1; i >= 0; --i) {
       ScriptObject* o = MemberGetAt<VObject>(sNode, kContainerObject, i);
       // Containers cloned from one another share their S-node: a pose blend is listed once however
       // many of them reach it, so that it is re-pointed once.
-      if (o->IsA(kPoseBlend) && out.Find(Obj<ScriptObject>(o)) < 0) out.Append(o);
+      if (o->IsA(ClassId::PoseBlend) && out.Find(Obj<ScriptObject>(o)) < 0) out.Append(o);
     }
   });
 }
 
 void AddReplaceMesh(ScriptObject* meshGroup, ScriptObject* object) {
   if (!meshGroup) meshGroup = NilScriptObject();
-  if (!meshGroup->IsA(kTMeshGroup)) {
-    ScriptObject::ExpectFailed(meshGroup, kTMeshGroup);
+  if (!meshGroup->IsA(ClassId::TMeshGroup)) {
+    ScriptObject::ExpectFailed(meshGroup, ClassId::TMeshGroup);
     return;
   }
   MemberSetAt<VObject>(meshGroup, kMeshGroupReplaceMesh, MemberSize(meshGroup, kMeshGroupReplaceMesh),

@@ -9,7 +9,7 @@ namespace PM {
 
 using namespace SkeletonIds;
 
-int32_t ChildCount(ScriptObject* node) { return node->IsA(kTBranch) ? MemberSize(node, kChild) : 0; }
+int32_t ChildCount(ScriptObject* node) { return node->IsA(ClassId::TBranch) ? MemberSize(node, kChild) : 0; }
 
 ScriptObject* ChildAt(ScriptObject* node, int32_t i) { return MemberGetAt<VObject>(node, kChild, i); }
 
@@ -19,10 +19,10 @@ void CollectMovedGeometry(ScriptObject* node, SkeletonMatch& match) {
   while (!stack.empty()) {
     ScriptObject* n = stack.back();
     stack.pop_back();
-    if (n->IsA(kTMeshGroup)) match.meshGroups.Append(n);
-    if (n->IsA(kTBranch)) {
+    if (n->IsA(ClassId::TMeshGroup)) match.meshGroups.Append(n);
+    if (n->IsA(ClassId::TBranch)) {
       for (int32_t i = ChildCount(n) - 1; i >= 0; --i) stack.push_back(ChildAt(n, i));
-    } else if (n->IsA(kTSkin)) {
+    } else if (n->IsA(ClassId::TSkinPolygonGeometry)) {
       match.skins.Append(n);
     }
   }
@@ -42,15 +42,15 @@ struct MatchFrame {
 // The pairing of one new and one old node; a frame to walk the old node's children when both are
 // branches.
 bool EnterPair(ScriptObject* n, ScriptObject* o, SkeletonMatch& match, MatchFrame* frame) {
-  if (o->IsA(kTMeshGroup)) match.meshGroups.Append(o);
-  if (n->IsA(kTBranch) && o->IsA(kTBranch)) {
+  if (o->IsA(ClassId::TMeshGroup)) match.meshGroups.Append(o);
+  if (n->IsA(ClassId::TBranch) && o->IsA(ClassId::TBranch)) {
     match.newNodes.Append(n);
     match.oldNodes.Append(o);
     match.oldSNodes.Append(MemberGet<VObject>(o, kSNode));
     *frame = {n, o, ChildCount(n), ChildCount(o) - 1};
     return true;
   }
-  if (o->IsA(kTSkin)) match.skins.Append(o);
+  if (o->IsA(ClassId::TSkinPolygonGeometry)) match.skins.Append(o);
   return false;
 }
 

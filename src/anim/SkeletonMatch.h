@@ -24,18 +24,8 @@ void MatchSkeletonNodes(ScriptObject* newNode, ScriptObject* oldNode, SkeletonMa
 // Lists the skins and mesh groups of a moved subtree (children from the first to the last).
 void CollectMovedGeometry(ScriptObject* node, SkeletonMatch& match);
 
-// Member and class ids the replacement reads and writes.
+// Member ids the replacement reads and writes.
 namespace SkeletonIds {
-inline constexpr uint32_t kTNode = ClassId::TNode;
-inline constexpr uint32_t kTBranch = ClassId::TBranch;
-inline constexpr uint32_t kTContainer = ClassId::TContainer;
-inline constexpr uint32_t kSSkin = ClassId::SSkinPolygonGeometry;
-inline constexpr uint32_t kTSkin = ClassId::TSkinPolygonGeometry;
-inline constexpr uint32_t kMeshData = ClassId::MeshData;
-inline constexpr uint32_t kTMeshGroup = ClassId::TMeshGroup;
-inline constexpr uint32_t kBlendControl = ClassId::BlendControl;
-inline constexpr uint32_t kPoseBlend = ClassId::PoseBlend;
-inline constexpr uint32_t kConnectionGroup = ClassId::ConnectionGroup;
 inline constexpr uint32_t kSNode = 0x01FFF043;
 inline constexpr uint32_t kParent = 0x02FFF043;
 inline constexpr uint32_t kChild = 0x01FFF047;

@@ -5,12 +5,10 @@
 #include "anim/NodeAccess.h"
 #include "anim/Particles.h"
 #include "core/Log.h"
-#include "scene/ClusterHandle.h"
 #include "scene/IKSplineHandle.h"
 #include "scene/LODGroup.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
-#include "geometry/MeshGroup.h"
 #include "geometry/PolygonGeometry.h"
 
 namespace PM {
@@ -44,66 +42,48 @@ void TreeUpdate::UpdateNode(TNode_I* node) {
     }
   }
   ++m_depth;
-  switch (node->GetClassID()) {
-    case TSimpleTransform_I::kClassId:
-    case TTransform_I::kClassId:
-    case TIKEffector_I::kClassId:
-    case TClusterHandle_I::kClassId:
-      Transform(t);
-      break;
-    case TJoint_I::kClassId: {
-      TJoint_I* j = static_cast<TJoint_I*>(node);
-      TIKHandle_I* h = As<TIKHandle_I>(j->m_ikDependency.Get());
-      const SIKHandle_I* sh = h ? SNodeOf<SIKHandle_I>(h) : nullptr;
-      if (sh && sh->m_solverEnable) break;  // the handle's solver places it
+  // Tested with IsA as the drawing walks do, so a subclass is updated as its base class; a subclass
+  // comes before its base (a joint and an IK handle are transforms, a LOD group a branch).
+  if (TJoint_I* j = As<TJoint_I>(node)) {
+    TIKHandle_I* h = As<TIKHandle_I>(j->m_ikDependency.Get());
+    const SIKHandle_I* sh = h ? SNodeOf<SIKHandle_I>(h) : nullptr;
+    if (!(sh && sh->m_solverEnable)) {  // else the handle's solver places it
       if (SJoint_I* sj = SNodeOf<SJoint_I>(j)) sj->SetParentScaling(ParentScalingOf(j));
       Transform(t);
-      break;
     }
-    case TIKHandle_I::kClassId:
-    case TIKSplineHandle_I::kClassId: {
-      TIKHandle_I* h = static_cast<TIKHandle_I*>(node);
-      const SIKHandle_I* sh = SNodeOf<SIKHandle_I>(h);
-      if (sh && sh->m_solverEnable && !SolvableIK(h)) {
-        Wait(node);
-        if (m_logWaits) LogDebug("Wait/SolvableIK: ", node->m_name);
-        break;
-      }
+  } else if (TIKHandle_I* h = As<TIKHandle_I>(node)) {
+    const SIKHandle_I* sh = SNodeOf<SIKHandle_I>(h);
+    if (sh && sh->m_solverEnable && !SolvableIK(h)) {
+      Wait(node);
+      if (m_logWaits) LogDebug("Wait/SolvableIK: ", node->m_name);
+    } else {
       Transform(t);
-      break;
     }
-    case TLODGroup_I::kClassId: {
-      SLODGroup_I* s = SNodeOf<SLODGroup_I>(node);
-      const Vector3f d = TranslationOf(m_current);
-      const int32_t level = s ? s->SelectLevel(d.LengthSquared()) : -1;
-      TBranch_I* b = static_cast<TBranch_I*>(node);
-      if (level >= 0 && level < b->ChildCount())
-        if (TNode_I* child = As<TNode_I>(b->m_children[level].Get())) UpdateNode(child);
-      break;
-    }
-    case TParticles_I::kClassId:
-      m_particles.Append(Obj<ScriptObject>(node));
-      break;
-    case TSoundEmitter_I::kClassId:
-      m_soundEmitters.Append(Obj<ScriptObject>(node));
-      break;
-    case TSoundReceiver_I::kClassId:
-      m_soundReceivers.Append(Obj<ScriptObject>(node));
-      break;
-    case TBranch_I::kClassId:
-    case TMeshGroup_I::kClassId:  // a branch here: its subdivision data is built by the geometry stage
-      UpdateChildren(static_cast<TBranch_I*>(node));
-      break;
-    default:
-      // Geometry keeps its bounds in step with its S-node: every frame when dynamic, once otherwise.
-      if (m_boundsPass && (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty()))
-        UpdateBounds(node);
-      break;
+  } else if (t) {
+    Transform(t);
+  } else if (TLODGroup_I* g = As<TLODGroup_I>(node)) {
+    const int32_t level = SelectLODLevel(g, TranslationOf(m_current).LengthSquared());
+    if (level >= 0 && level < g->ChildCount())
+      if (TNode_I* child = As<TNode_I>(g->m_children[level].Get())) UpdateNode(child);
+  } else if (node->IsA(TParticles_I::kClassId)) {
+    m_particles.Append(Obj<ScriptObject>(node));
+  } else if (node->IsA(TSoundEmitter_I::kClassId)) {
+    m_soundEmitters.Append(Obj<ScriptObject>(node));
+  } else if (node->IsA(TSoundReceiver_I::kClassId)) {
+    m_soundReceivers.Append(Obj<ScriptObject>(node));
+  } else if (TBranch_I* b = As<TBranch_I>(node)) {
+    UpdateChildren(b);  // a mesh group too: its subdivision data is built by the geometry stage
+  } else if (m_boundsPass && (node->m_boundingMode == kBoundingDynamic || node->m_boundingSphere.IsEmpty())) {
+    // Geometry keeps its bounds in step with its S-node: every frame when dynamic, once otherwise.
+    UpdateBounds(node);
   }
   --m_depth;
 }
 
 void TreeUpdate::UpdateBounds(TNode_I* node) {
+  // The exact class on purpose: only plain polygon geometry takes its bounds from the S-node alone, so
+  // only it may reuse the bounds of the previous node over the same S-node; a subclass (a skin, metaballs)
+  // computes bounds of its own.
   if (node->GetClassID() != TPolygonGeometry_I::kClassId) {
     node->OnUpdate();
     return;

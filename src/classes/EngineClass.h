@@ -103,39 +103,6 @@ void DefineEnumTypes(const EnumTypeDef (&defs)[N]) {
   for (const EnumTypeDef& d : defs) DefineEnumType(d);
 }
 
-// Elements of an Array<WeakObj<T>> field, exposed as indexed object references (0x2600): Set past the
-// end grows the array with nil entries; an object that is not a T is reported and stored as nil.
-template <auto Field>
-struct WeakArrayAccess {
-  using C = typename DataMemberOf<decltype(Field)>::Class;
-  using A = typename DataMemberOf<decltype(Field)>::Field;
-  using T = typename PointeeOf<typename ElementOf<A>::Type>::Type;
-  static A& Ref(ScriptObject* o) { return static_cast<C*>(o)->*Field; }
-  static ScriptObject* GetAt(ScriptObject* o, uint32_t m, int32_t i) {
-    A& a = Ref(o);
-    if (i < 0 || i >= a.Count()) {
-      ReportBadIndex("Get", o, m, i, a.Count());
-      return NilScriptObject();
-    }
-    return a[i].Get();
-  }
-  static void SetAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
-    A& a = Ref(o);
-    if (!SetIndexOk(o, m, i, a.Count())) return;
-    T* t = CheckedObject<T>(v);
-    if (i >= a.Count()) a.Grow(i + 1);
-    a[i] = t;
-  }
-  static int32_t Size(ScriptObject* o, uint32_t) { return Ref(o).Count(); }
-  static void Remove(ScriptObject* o, uint32_t, int32_t start, int32_t count) { Ref(o).Remove(start, count); }
-};
-
-template <auto Field>
-MemberDef WeakArrayFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
-  using Acc = WeakArrayAccess<Field>;
-  return CallbackIndexedMember<VObject>(id, name, &Acc::GetAt, &Acc::SetAt, &Acc::Size, &Acc::Remove, flags);
-}
-
 // Elements of an Array<Obj<ScriptObject>> field whose entries must be of class Id (or derive from it): a
 // class of a higher layer, known here only by its id. Exposed as indexed object references (0x2600) like
 // any object array: Set past the end grows the array with nil; an object of another class is reported

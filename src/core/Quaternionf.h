@@ -27,6 +27,23 @@ struct Quaternionf {
   float Dot(const Quaternionf& o) const { return x * o.x + y * o.y + z * o.z + w * o.w; }
   // The 4-vector normalisation of Vector4f::Normalize.
   void Normalize();
+
+  // Value-returning forms of the above, for expressions.
+  static Quaternionf FromAxisAngle(const Vector3f& axis, float radians) {
+    Quaternionf q;
+    q.SetAxisAngle(axis, radians);
+    return q;
+  }
+  static Quaternionf FromArc(const Vector3f& a, const Vector3f& b) {
+    Quaternionf q;
+    q.SetRotationArc(a, b);
+    return q;
+  }
+  Quaternionf operator*(const Quaternionf& o) const {
+    Quaternionf q;
+    q.SetProduct(*this, o);
+    return q;
+  }
 };
 
 inline constexpr Quaternionf kIdentityQuaternionf{0.0f, 0.0f, 0.0f, 1.0f};

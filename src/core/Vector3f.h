@@ -20,6 +20,12 @@ struct Vector3f {
     *this = {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
   }
   void Cross(const Vector3f& o) { SetCross(*this, o); }
+
+  // Value-returning forms of the above, for expressions.
+  Vector3f operator+(const Vector3f& o) const { return {x + o.x, y + o.y, z + o.z}; }
+  Vector3f operator-(const Vector3f& o) const { return {x - o.x, y - o.y, z - o.z}; }
+  Vector3f operator*(float f) const { return {x * f, y * f, z * f}; }
+  Vector3f& operator+=(const Vector3f& o) { return *this = *this + o; }
   float Dot(const Vector3f& o) const { return x * o.x + y * o.y + z * o.z; }
   float LengthSquared() const { return Dot(*this); }
   float Length() const;
@@ -46,11 +52,29 @@ struct Vector3f {
   void LerpTo(const Vector3f& o, float t) {
     *this = {t * o.x + (1.0f - t) * x, t * o.y + (1.0f - t) * y, t * o.z + (1.0f - t) * z};
   }
+  // a at t = 0, b at t = 1.
+  static Vector3f Lerp(const Vector3f& a, const Vector3f& b, float t) {
+    Vector3f r = a;
+    r.LerpTo(b, t);
+    return r;
+  }
 
   // v rotated by q as q v q*.
   void SetRotated(const Vector3f& v, const Quaternionf& q);
   void Rotate(const Quaternionf& q) { SetRotated(*this, q); }
+  Vector3f Rotated(const Quaternionf& q) const {
+    Vector3f r;
+    r.SetRotated(*this, q);
+    return r;
+  }
 };
+
+// a × b.
+inline Vector3f Cross(const Vector3f& a, const Vector3f& b) {
+  Vector3f r;
+  r.SetCross(a, b);
+  return r;
+}
 
 inline constexpr Vector3f kZeroVector3f{0.0f, 0.0f, 0.0f};
 

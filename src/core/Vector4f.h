@@ -15,6 +15,7 @@ struct Vector4f {
   Vector4f operator*(const Vector4f& o) const { return {x * o.x, y * o.y, z * o.z, w * o.w}; }
   Vector4f& operator*=(const Vector4f& o) { return *this = *this * o; }
   Vector4f operator*(float s) const { return {x * s, y * s, z * s, w * s}; }
+  Vector4f operator+(const Vector4f& o) const { return {x + o.x, y + o.y, z + o.z, w + o.w}; }
 
   float Dot(const Vector4f& o) const { return x * o.x + y * o.y + z * o.z + w * o.w; }
   // Same unit band and missing zero guard as Vector3f::Normalize.

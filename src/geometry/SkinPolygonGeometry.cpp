@@ -1,5 +1,7 @@
 #include "geometry/SkinPolygonGeometry.h"
 
+#include "scene/NodeWalk.h"
+
 namespace PM {
 
 using S = SSkinPolygonGeometry_I;
@@ -92,8 +94,7 @@ void SSkinPolygonGeometry_I::BuildRenderData() {
 }
 
 SSkinPolygonGeometry_I* TSkinPolygonGeometry_I::Skin() {
-  ScriptObject* s = GetSNode();
-  return s->IsA(SSkinPolygonGeometry_I::kClassId) ? static_cast<SSkinPolygonGeometry_I*>(s) : nullptr;
+  return As<SSkinPolygonGeometry_I>(GetSNode());
 }
 
 int32_t TSkinPolygonGeometry_I::DrawFromSNode(RenderEngine* engine, int32_t frameStamp) {

@@ -18,18 +18,13 @@ constexpr uint32_t kSkinnedFlags = PolygonData::kDynamicPositions | PolygonData:
 constexpr int32_t kMaxScratchBytes = 0x7FFFFFFF;
 constexpr int64_t kSkinBlock = 4096;  // vertices skinned together: their four arrays stay in cache
 
-inline void Add(Vector3f& a, const Vector3f& d) { a = {a.x + d.x, a.y + d.y, a.z + d.z}; }
-inline void Add(Vector2f& a, const Vector2f& d) { a = {a.x + d.x, a.y + d.y}; }
-inline void AddScaled(Vector3f& a, const Vector3f& d, float w) { a = {a.x + w * d.x, a.y + w * d.y, a.z + w * d.z}; }
-inline void AddScaled(Vector2f& a, const Vector2f& d, float w) { a = {a.x + w * d.x, a.y + w * d.y}; }
-
 // Adds a delta list into `values`: unscaled when the weight is within the threshold of 1.
 template <class V, class R>
 void Accumulate(V* values, const std::vector<R>& list, float w) {
   if (std::fabs(w - 1.0f) <= kWeightThreshold) {
-    for (const R& r : list) Add(values[r.index], r.delta);
+    for (const R& r : list) values[r.index] += r.delta;
   } else {
-    for (const R& r : list) AddScaled(values[r.index], r.delta, w);
+    for (const R& r : list) values[r.index] += r.delta * w;
   }
 }
 
@@ -130,14 +125,14 @@ void SSkinPolygonGeometry_I::Skin(const Joints& joints, int32_t m, const Vector3
       if (normals) {
         for (; p != pass.end && p->index < blockEnd; ++p) {
           TransformPoint(t, positions[p->index], pass.matrix);
-          AddScaled(outP[p->index], t, p->weight);
+          outP[p->index] += t * p->weight;
           TransformVector(t, normals[p->index], pass.matrix);
-          AddScaled(outN[p->index], t, p->weight);
+          outN[p->index] += t * p->weight;
         }
       } else {
         for (; p != pass.end && p->index < blockEnd; ++p) {
           TransformPoint(t, positions[p->index], pass.matrix);
-          AddScaled(outP[p->index], t, p->weight);
+          outP[p->index] += t * p->weight;
         }
       }
       pass.at = p;

@@ -12,7 +12,6 @@ namespace PM {
 namespace {
 
 // The blend control is an animation class, above geometry: named by its id.
-constexpr uint32_t kClassBlendControlId = ClassId::BlendControl;
 constexpr uint32_t kMemberStaticBlend = MakeMemberId(2, ClassId::BlendControl);
 
 // A point's weight list applied to per-base-point values, summed from the last entry to the first.
@@ -83,7 +82,7 @@ void EvaluateFloats(const SubDivStructure& base, const SubDivStructure& last, co
 }
 
 bool IsStatic(const Obj<ScriptObject>& control) {
-  return !control.IsNil() && control->IsA(kClassBlendControlId) && MemberGet<VI32>(control.Get(), kMemberStaticBlend) > 0;
+  return !control.IsNil() && control->IsA(ClassId::BlendControl) && MemberGet<VI32>(control.Get(), kMemberStaticBlend) > 0;
 }
 
 }  // namespace

@@ -21,6 +21,13 @@ class FpuGuard {
   static uint16_t ReadControlWord();
   static void WriteControlWord(uint16_t value);
 
+  // The x87 precision-control field and its 24- and 53-bit settings.
+  static constexpr uint16_t kPrecisionMask = 0x0300, kPrecision24 = 0x0000, kPrecision53 = 0x0200;
+  // Sets the x87 precision control, keeping the rest of the control word.
+  static void SetPrecision(uint16_t precision) {
+    WriteControlWord(static_cast<uint16_t>((ReadControlWord() & ~kPrecisionMask) | precision));
+  }
+
  private:
   uint32_t m_mxcsr;
   uint16_t m_controlWord;

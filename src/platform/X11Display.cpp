@@ -4,9 +4,11 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "platform/LastError.h"
 
@@ -24,13 +26,26 @@ int StoreXError(Display*, XErrorEvent* e) {
   return 0;
 }
 
+// A busy server (many clients connecting at once) refuses a connection now and then: a few more tries,
+// bounded, when a display is named at all.
+Display* OpenDisplayPatiently() {
+  constexpr int kAttempts = 5;
+  const char* name = std::getenv("DISPLAY");
+  Display* d = XOpenDisplay(nullptr);
+  for (int i = 1; !d && name && *name && i < kAttempts; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    d = XOpenDisplay(nullptr);
+  }
+  return d;
+}
+
 }  // namespace
 
 Display* AcquireDisplay() {
   std::lock_guard<std::mutex> hold(g_lock);
   if (!g_display) {
     XInitThreads();
-    g_display = XOpenDisplay(nullptr);
+    g_display = OpenDisplayPatiently();
     if (!g_display) {
       SetLastErrorCode(kNoDisplayError);
       return nullptr;

@@ -42,7 +42,7 @@ void CollectPreloadShaders(ScriptObject* root, Array<Obj<ScriptObject>>& shaders
     }
     ScriptObject* node = stack.Last();
     stack.SetCount(stack.Count() - 1);
-    if (node->IsA(kClassTWindow)) {
+    if (node->IsA(ClassId::TWindow)) {
       candidates.SetCount(0);
       if (auto* window = dynamic_cast<GUIWindow*>(node)) window->ListShaderCandidates(candidates);
       for (ScriptObject* c : candidates) OfferShader(c, shaders);

@@ -14,8 +14,8 @@ namespace PM {
 class RenderEngine;
 class ScriptObject;
 
-// The user interface's window node, recognised by its class id; it implements GUIWindow.
-inline constexpr uint32_t kClassTWindow = ClassId::TWindow;
+// The user interface's window node is recognised by its class id, ClassId::TWindow; it implements
+// GUIWindow.
 
 class GUIWindow {
  public:

@@ -22,6 +22,19 @@ struct ChannelClearInfo {
   int32_t BufferBackgroundDepthStencilIndex = -1;  // -1: none
 };
 
+// The bits of a channel's pass flag word (GetIntField): which passes of the frame draw the channel.
+// The extra passes draw the tree once more without shaders, sorting or lights; what modes 2 to 5 mean
+// (shadow and stencil passes) is the engine's.
+enum ChannelPass : uint32_t {
+  kPassMain = 0x1,                 // culling and collection, lights and fog, sorted drawing, the GUI
+  kPassExtra2 = 0x2,               // extra pass 2
+  kPassExtra3 = 0x4,               // extra pass 3
+  kPassDebugBounds = 0x8,          // extra pass 0 with the bounding spheres
+  kPassDebugSkeleton = 0x10,       // extra pass 0 with skeletons, cluster and IK handles, spline curves
+  kPassStencilShadow = 0x20,       // extra passes 4 and 5, then the stencil shadow
+  kPassClearBeforeExtra3 = 0x100,  // with kPassExtra3: the engine's extra clear (pass 256) first
+};
+
 class RenderChannel_I : public EngineClass<RenderChannel_I, Object_I, ClassId::RenderChannel, "RenderChannel"> {
  public:
   static void Define();

@@ -80,6 +80,9 @@ class RenderPipe_I : public EngineClass<RenderPipe_I, Object_I, ClassId::RenderP
   virtual ResultCode ApplyFormat();
   virtual int32_t DeInitializeWindow();
   virtual RenderEngine* GetRenderEngine();
+  // The handle that owns the engine, for a caller that must keep the engine alive while it draws
+  // (a script may replace the pipe's engine meanwhile); its Engine() is what GetRenderEngine answers.
+  const Ptr<RenderEngine_I>& GetRenderEngineHandle() const { return m_d.engine; }
   virtual int32_t GetTextureLoadCount();
   virtual void SetPresentArg(int32_t arg);
   virtual int32_t GetPresentArg();

@@ -9,25 +9,9 @@
 #include "render/engine/FramePrimitiveCount.h"
 #include "script/object/MemberDef.h"
 #include "scene/FrameStamp.h"
-#include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
+#include "scene/NodeWalk.h"
 
 namespace PM {
-
-namespace {
-
-// The x87 precision-control field and its 24- and 53-bit settings.
-constexpr uint16_t kPrecisionMask = 0x0300, kPrecision24 = 0x0000, kPrecision53 = 0x0200;
-
-void SetPrecision(uint16_t precision) {
-  FpuGuard::WriteControlWord(static_cast<uint16_t>((FpuGuard::ReadControlWord() & ~kPrecisionMask) | precision));
-}
-
-RenderPipe_I* AsPipe(ScriptObject* o) {
-  return o->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(o) : nullptr;
-}
-
-}  // namespace
 
 RenderSystemTraverse_I* RenderSystemTraverse_I::Create() { return NewCounted<RenderSystemTraverse_I>(); }
 
@@ -49,7 +33,7 @@ ScriptObject* RenderSystemTraverse_I::GetChannel(int32_t index) {
 }
 
 void RenderSystemTraverse_I::ClearBuffers() {
-  RenderPipe_I* pipe = AsPipe(m_d.pipe.Get());
+  RenderPipe_I* pipe = As<RenderPipe_I>(m_d.pipe.Get());
   RenderEngine* engine = pipe ? pipe->GetRenderEngine() : nullptr;
   if (!engine) return;
   for (const Obj<ScriptObject>& c : m_d.channels) {
@@ -62,19 +46,19 @@ void RenderSystemTraverse_I::ClearBuffers() {
 }
 
 int32_t RenderSystemTraverse_I::Present(int32_t swapArgument) {
-  RenderPipe_I* pipe = AsPipe(m_d.pipe.Get());
+  RenderPipe_I* pipe = As<RenderPipe_I>(m_d.pipe.Get());
   if (!pipe || !pipe->GetRenderEngine()) return 0;
   return pipe->Present(swapArgument != 0);
 }
 
 void RenderSystemTraverse_I::Finish() {
-  RenderPipe_I* pipe = AsPipe(m_d.pipe.Get());
+  RenderPipe_I* pipe = As<RenderPipe_I>(m_d.pipe.Get());
   if (RenderEngine* engine = pipe ? pipe->GetRenderEngine() : nullptr) engine->Finish();
 }
 
 void RenderSystemTraverse_I::Draw(double time, double timeStep, int32_t updateOnly) {
   FpuGuard guard;
-  SetPrecision(kPrecision24);
+  FpuGuard::SetPrecision(FpuGuard::kPrecision24);
   DrawTree(time, timeStep, updateOnly);
 }
 
@@ -85,7 +69,7 @@ void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t upda
   SetCurrentFrameStamp(m_d.frameCounter);
 
   Obj<ScriptObject> pipeHold = m_d.pipe;
-  RenderPipe_I* pipe = AsPipe(pipeHold.Get());
+  RenderPipe_I* pipe = As<RenderPipe_I>(pipeHold.Get());
   if (!pipe) {
     LogError("no RenderPipe connected to RenderSystem.");
     return;
@@ -102,21 +86,6 @@ void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t upda
     DrawChannel(channel, time, timeStep, updateOnly != 0, i == m_d.channels.Count() - 1, width, height);
   }
   if (RenderEngine* engine = pipe->GetRenderEngine()) engine->LatchPrimitiveCount();
-}
-
-void RenderSystemTraverse_I::UpdateSound(double time, const Array<Obj<ScriptObject>>& emitters,
-                                         const Array<Obj<ScriptObject>>& receivers) {
-  TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateSound");
-  FpuGuard guard;
-  SetPrecision(kPrecision53);
-  if (!(time < m_d.lastSoundTime || time > m_d.lastSoundTime + 0.125)) return;
-  double elapsed = time - m_d.lastSoundTime;
-  if (elapsed < 0) elapsed = 0;
-  for (const Obj<ScriptObject>& e : emitters)
-    if (e->IsA(TSoundEmitter_I::kClassId)) static_cast<TSoundEmitter_I*>(e.Get())->Update(elapsed);
-  for (const Obj<ScriptObject>& r : receivers)
-    if (r->IsA(TSoundReceiver_I::kClassId)) static_cast<TSoundReceiver_I*>(r.Get())->Update(elapsed);
-  m_d.lastSoundTime = time;
 }
 
 }  // namespace PM

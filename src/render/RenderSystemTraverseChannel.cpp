@@ -4,12 +4,16 @@
 #include "core/Log.h"
 #include "core/Trace.h"
 #include "core/TraceStage.h"
+#include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/TreeUpdateHook.h"
 #include "scene/BaseTransform.h"
 #include "scene/Camera.h"
+#include "scene/NodeWalk.h"
+#include "scene/SoundEmitter.h"
+#include "scene/SoundReceiver.h"
 
 namespace PM {
 
@@ -65,8 +69,7 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   Vector2f jitter{0.0f, 0.0f};
   if (!IsNilObject(camera.Get())) {
     auto* node = static_cast<TNode_I*>(camera.Get());
-    if (ScriptObject* s = node->m_sNode.Get(); s->IsA(SCamera_I::kClassId)) {
-      auto* sc = static_cast<SCamera_I*>(s);
+    if (const SCamera_I* sc = SNodeOf<SCamera_I>(node)) {
       fieldOfView = sc->m_fieldOfView;
       focusDistance = sc->m_focusDistance;
       focusRadius = sc->m_focusRadius;
@@ -119,8 +122,8 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
 
   auto* pipe = static_cast<RenderPipe_I*>(m_d.pipe.Get());
   if (!pipe->IsReady()) return;
-  Ptr<RenderEngine_I> engineHolder = pipe->m_d.engine;
-  RenderEngine* engine = pipe->GetRenderEngine();
+  Ptr<RenderEngine_I> engineHolder = pipe->GetRenderEngineHandle();
+  RenderEngine* engine = engineHolder ? engineHolder->Engine() : nullptr;
   if (!engine) return;
 
   XMiniDrawTraverse& draw = m_d.draw;
@@ -187,10 +190,25 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   draw.ResetDrawContext();
 }
 
+void RenderSystemTraverse_I::UpdateSound(double time, const Array<Obj<ScriptObject>>& emitters,
+                                         const Array<Obj<ScriptObject>>& receivers) {
+  TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateSound");
+  FpuGuard guard;
+  FpuGuard::SetPrecision(FpuGuard::kPrecision53);
+  if (!(time < m_d.lastSoundTime || time > m_d.lastSoundTime + 0.125)) return;
+  double elapsed = time - m_d.lastSoundTime;
+  if (elapsed < 0) elapsed = 0;
+  for (const Obj<ScriptObject>& e : emitters)
+    if (e->IsA(TSoundEmitter_I::kClassId)) static_cast<TSoundEmitter_I*>(e.Get())->Update(elapsed);
+  for (const Obj<ScriptObject>& r : receivers)
+    if (r->IsA(TSoundReceiver_I::kClassId)) static_cast<TSoundReceiver_I*>(r.Get())->Update(elapsed);
+  m_d.lastSoundTime = time;
+}
+
 void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine) {
   XMiniDrawTraverse& draw = m_d.draw;
   const uint32_t flags = draw.m_passFlags;
-  if (flags & 0x1) {
+  if (flags & kPassMain) {
     TraceMark("GlobalMode 1");
     draw.m_passMode = 1;
     engine->BeginPass(1);
@@ -218,17 +236,17 @@ void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine
     draw.DrawExtraPass(root);
     draw.DrawSorted();
   };
-  if (flags & 0x2) extraPass(2);
-  if (flags & 0x4) {
-    if (flags & 0x100) engine->BeginPass(256);
+  if (flags & kPassExtra2) extraPass(2);
+  if (flags & kPassExtra3) {
+    if (flags & kPassClearBeforeExtra3) engine->BeginPass(256);
     extraPass(3);
   }
-  if (flags & 0x20) {
+  if (flags & kPassStencilShadow) {
     extraPass(4);
     extraPass(5);
     engine->DrawStencilShadow();
   }
-  if (flags & 0x18) extraPass(0);
+  if (flags & (kPassDebugBounds | kPassDebugSkeleton)) extraPass(0);
   TraceMark("GlobalMode 1");
   engine->BeginPass(1);
   TraceMark("EndGlobalMode");

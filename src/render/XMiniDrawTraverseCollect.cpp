@@ -1,34 +1,62 @@
+// XMiniDrawTraverse: setting up and resetting the draw context, culling and collecting the visible
+// nodes, and handing the collected lights and fog to the engine.
+#include "render/XMiniDrawTraverse.h"
+
+#include <algorithm>
+
 #include "geometry/Geometry.h"
 #include "geometry/PolygonGeometry.h"
 #include "render/GUIWindow.h"
 #include "render/RenderShader.h"
-#include "render/XMiniDrawTraverse.h"
 #include "scene/BaseTransform.h"
 #include "scene/Fog.h"
 #include "scene/LODGroup.h"
 #include "scene/Light.h"
+#include "scene/NodeWalk.h"
 #include "scene/TreeDepth.h"
 
 namespace PM {
 
-namespace {
-
-constexpr uint32_t kLightTypeAmbient = 0x03FFF0AE;  // SLight.TypeEnum Ambient
-
-// The node's S-node Visibility; anything that is not a node with an S-node has none.
-uint32_t VisibilityOf(const ScriptObject* node) {
-  if (!node->IsA(TNode_I::kClassId)) return 0;
-  const ScriptObject* s = static_cast<const TNode_I*>(node)->m_sNode.Get();
-  return s->IsA(SNode_I::kClassId) ? static_cast<const SNode_I*>(s)->m_visibility : 0;
+void XMiniDrawTraverse::SetUp(RenderEngine_I* engineHolder, uint32_t drawMask, const Frustum& cullFrustum,
+                              bool frustumCulling, ScriptObject* pipe, uint32_t frameStamp, uint32_t passFlags) {
+  m_engineHolder = engineHolder;
+  m_engine = engineHolder ? engineHolder->Engine() : nullptr;
+  m_drawMask = drawMask;
+  m_cullFrustum = cullFrustum;
+  m_frustumCulling = frustumCulling;
+  m_pipe = pipe ? pipe : NilScriptObject();
+  m_frameStamp = frameStamp;
+  m_passFlags = passFlags;
+  m_current = DrawObjectInfo();
 }
 
-// The group's S-node chooses the level; a group without one shows none.
-int32_t SelectLODLevel(const TLODGroup_I& group, float d2) {
-  ScriptObject* s = group.m_sNode.Get();
-  return s->IsA(SLODGroup_I::kClassId) ? static_cast<SLODGroup_I*>(s)->SelectLevel(d2) : -1;
+int32_t XMiniDrawTraverse::LayerOf(const ScriptObject* shader) {
+  if (!shader || !shader->IsA(RenderShader_I::kClassId)) return kDefaultLayer;
+  // A layer outside the 64 would lose its geometry; the nearest layer draws it instead.
+  return std::clamp(static_cast<const RenderShader_I*>(shader)->m_multiDrawLayer, 0, kLayerCount - 1);
 }
 
-}  // namespace
+void XMiniDrawTraverse::ResetDrawContext() {
+  m_engineHolder.Clear();
+  m_engine = nullptr;
+  m_current = DrawObjectInfo();
+  m_drawMask = 0;
+  m_passMode = 0;
+  m_passFlags = 0;
+  m_frustumCulling = false;
+  m_pipe = NilScriptObject();
+  m_frameStamp = 0;
+  m_lights.SetCount(0);
+  m_ambientLights.SetCount(0);
+  m_fogs.SetCount(0);
+  for (int i = 0; i < kLayerCount; ++i) {
+    m_layers[i].SetCount(0);
+    m_sortArrays[i].SetCount(0);
+  }
+  m_guiWindows.SetCount(0);
+  m_walk.SetCount(0);
+  m_savedMatrices.SetCount(0);
+}
 
 void XMiniDrawTraverse::CullAndCollect(ScriptObject* node) {
   if (!node) return;
@@ -68,7 +96,7 @@ void XMiniDrawTraverse::Visit(ScriptObject* node) {
     if (node->IsA(TLODGroup_I::kClassId)) {
       auto* g = static_cast<TLODGroup_I*>(node);
       const float* m = m_current.modelView.m;
-      int32_t i = SelectLODLevel(*g, m[12] * m[12] + m[13] * m[13] + m[14] * m[14]);
+      int32_t i = SelectLODLevel(g, m[12] * m[12] + m[13] * m[13] + m[14] * m[14]);
       if (i < 0 || i >= g->ChildCount()) return;
       node = g->m_children[i].Get();
       if ((VisibilityOf(node) & m_drawMask) == 0) return;
@@ -83,8 +111,8 @@ void XMiniDrawTraverse::Visit(ScriptObject* node) {
       return;
     }
     if (node->IsA(TLight_I::kClassId)) {
-      const ScriptObject* s = static_cast<TLight_I*>(node)->m_sNode.Get();
-      bool ambient = s->IsA(SLight_I::kClassId) && static_cast<const SLight_I*>(s)->m_type == kLightTypeAmbient;
+      const SLight_I* s = SNodeOf<SLight_I>(static_cast<TLight_I*>(node));
+      const bool ambient = s && s->m_type == SLight_I::kTypeAmbient;
       (ambient ? m_ambientLights : m_lights).Append({Obj<ScriptObject>(node), m_current.modelView});
       return;
     }
@@ -92,7 +120,7 @@ void XMiniDrawTraverse::Visit(ScriptObject* node) {
       m_fogs.Append({Obj<ScriptObject>(node), m_current.modelView});
       return;
     }
-    if (node->IsA(kClassTWindow)) m_guiWindows.Append(Obj<ScriptObject>(node));  // drawn by the GUI pass
+    if (node->IsA(ClassId::TWindow)) m_guiWindows.Append(Obj<ScriptObject>(node));  // drawn by the GUI pass
     return;
   }
 }
@@ -109,6 +137,20 @@ void XMiniDrawTraverse::Collect(TGeometry_I* geometry, bool frustumTested) {
   m_current.shader = hasShader ? shader : NilScriptObject();
   m_current.node = geometry;
   m_layers[LayerOf(m_current.shader)].Append(m_current);
+}
+
+void XMiniDrawTraverse::SetLightsAndFog() {
+  if (!m_engine) return;
+  Vector3f ambient{0.0f, 0.0f, 0.0f};
+  for (const XMiniLightInfo& r : m_ambientLights) {
+    if (const SLight_I* s = SNodeOf<SLight_I>(static_cast<const TNode_I*>(r.node.Get()))) ambient += s->m_color;
+  }
+  m_engine->SetAmbientLight(&ambient);
+  // Lights past the engine's eight still count: the engine refuses and clamps them itself.
+  for (int32_t i = 0; i < m_lights.Count(); ++i) m_engine->SetLight(i, &m_lights[i].modelView, m_lights[i].node.Get());
+  m_engine->SetLightingEnable(m_lights.Count());
+  for (const XMiniFogInfo& r : m_fogs) m_engine->SetFog(&r.modelView, r.node.Get());
+  if (m_fogs.IsEmpty()) m_engine->SetFog(&kIdentityMatrix4f, NilScriptObject());
 }
 
 }  // namespace PM

@@ -8,6 +8,7 @@
 #include "geometry/Geometry.h"
 #include "geometry/PolygonGeometry.h"
 #include "geometry/SkinPolygonGeometry.h"
+#include "render/RenderChannel.h"
 #include "render/XMiniDrawTraverse.h"
 #include "scene/ClusterHandle.h"
 #include "scene/IKEffector.h"
@@ -15,6 +16,7 @@
 #include "scene/IKSplineHandle.h"
 #include "scene/Joint.h"
 #include "scene/LODGroup.h"
+#include "scene/NodeWalk.h"
 #include "scene/SplineCurve.h"
 #include "scene/Transform.h"
 #include "scene/TreeDepth.h"
@@ -30,32 +32,13 @@ constexpr Vector4f kClusterColor{1, 0.5f, 0, 1}, kIKPointColor{1, 1, 1, 1}, kPol
 constexpr float kPointHalfSize = 0.03125f;
 constexpr int32_t kSamplesPerSpan = 4;
 
-template <class S>
-S* SNodeAs(const ScriptObject* node) {
-  ScriptObject* s = static_cast<const TNode_I*>(node)->m_sNode.Get();
-  return s->IsA(S::kClassId) ? static_cast<S*>(s) : nullptr;
-}
-
-uint32_t VisibilityOf(const ScriptObject* node) {
-  if (!node->IsA(TNode_I::kClassId)) return 0;
-  const SNode_I* s = SNodeAs<SNode_I>(node);
-  return s ? s->m_visibility : 0;
-}
-
-const Matrix4f& ParentMatrix(const TNode_I* node) {
-  ScriptObject* p = node->GetParentTransform();
-  return p->IsA(TBaseTransform_I::kClassId) ? static_cast<TBaseTransform_I*>(p)->m_modelViewMatrix : kIdentityMatrix4f;
-}
-
 // Where a transform turns, in the space its parent transform's matrix leads to.
 Vector3f Pivot(const TNode_I* node) {
-  const Matrix4f& m = ParentMatrix(node);
+  const Matrix4f& m = ParentMatrixOf(node, kIdentityMatrix4f);
   Vector3f local{0, 0, 0};
-  if (const STransform_I* s = node->IsA(TTransform_I::kClassId) ? SNodeAs<STransform_I>(node) : nullptr) {
-    local = {s->m_translation.x + s->m_rotationPivotTranslation.x + s->m_rotationPivot.x,
-             s->m_translation.y + s->m_rotationPivotTranslation.y + s->m_rotationPivot.y,
-             s->m_translation.z + s->m_rotationPivotTranslation.z + s->m_rotationPivot.z};
-  } else if (const SSimpleTransform_I* ss = SNodeAs<SSimpleTransform_I>(node)) {
+  if (const STransform_I* s = node->IsA(TTransform_I::kClassId) ? SNodeOf<STransform_I>(node) : nullptr) {
+    local = s->m_translation + s->m_rotationPivotTranslation + s->m_rotationPivot;
+  } else if (const SSimpleTransform_I* ss = SNodeOf<SSimpleTransform_I>(node)) {
     local = ss->m_translation;
   }
   Vector3f out;
@@ -105,20 +88,21 @@ void XMiniDrawTraverse::DrawExtraPass(ScriptObject* node) {
 
 void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
   if (!node || (VisibilityOf(node) & m_drawMask) == 0) return;
+  const auto* tnode = static_cast<const TNode_I*>(node);  // only nodes have a visibility
   if (m_extraDepth >= kMaxTreeDepth) {
-    if (!m_extraDepthReported) ReportTreeTooDeep("DrawExtraPass", static_cast<TNode_I*>(node), "not drawn.");
+    if (!m_extraDepthReported) ReportTreeTooDeep("DrawExtraPass", tnode, "not drawn.");
     m_extraDepthReported = true;
     return;
   }
   ++m_extraDepth;
-  const bool skeleton = m_passMode == 0 && (m_passFlags & 0x10);
+  const bool skeleton = m_passMode == 0 && (m_passFlags & kPassDebugSkeleton);
   if (node->IsA(TBaseTransform_I::kClassId)) {
     auto* t = static_cast<TBaseTransform_I*>(node);
     if (skeleton) {
       if (node->IsA(TJoint_I::kClassId) && t->GetParent() && t->GetParent()->IsA(TJoint_I::kClassId)) {
-        if (const SSimpleTransform_I* s = SNodeAs<SSimpleTransform_I>(node)) m_engine->DrawDebugBone(&s->m_translation);
+        if (const SSimpleTransform_I* s = SNodeOf<SSimpleTransform_I>(tnode)) m_engine->DrawDebugBone(&s->m_translation);
       } else if (node->IsA(TClusterHandle_I::kClassId)) {
-        if (const SClusterHandle_I* s = SNodeAs<SClusterHandle_I>(node))
+        if (const SClusterHandle_I* s = SNodeOf<SClusterHandle_I>(tnode))
           m_engine->DrawDebugPoint(&s->m_origin, &kClusterColor, kPointHalfSize);
       }
     }
@@ -128,7 +112,7 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
       m_engine->DrawDebugAxes();
       if (node->IsA(TIKSplineHandle_I::kClassId)) DrawHandleSpline(static_cast<TIKSplineHandle_I*>(node));
       if (node->IsA(TIKHandle_I::kClassId)) {
-        const SIKHandle_I* s = SNodeAs<SIKHandle_I>(node);
+        const SIKHandle_I* s = SNodeOf<SIKHandle_I>(tnode);
         if (s && s->m_solverEnable) DrawIKFigure(static_cast<TIKHandle_I*>(node));
       }
     }
@@ -138,8 +122,7 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
     auto* g = static_cast<TLODGroup_I*>(node);
     Matrix4f m;
     m_engine->GetModelViewMatrix(&m);
-    const SLODGroup_I* s = SNodeAs<SLODGroup_I>(node);
-    const int32_t i = s ? const_cast<SLODGroup_I*>(s)->SelectLevel(m.m[12] * m.m[12] + m.m[13] * m.m[13] + m.m[14] * m.m[14]) : -1;
+    const int32_t i = SelectLODLevel(g, m.m[12] * m.m[12] + m.m[13] * m.m[13] + m.m[14] * m.m[14]);
     if (i >= 0 && i < g->ChildCount()) ExtraPassNode(g->m_children[i].Get());
   } else if (node->IsA(TBranch_I::kClassId)) {
     auto* b = static_cast<TBranch_I*>(node);
@@ -147,12 +130,12 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
   } else if (node->IsA(TGeometry_I::kClassId)) {
     auto* g = static_cast<TGeometry_I*>(node);
     g->DrawFromSNode(m_engine, static_cast<int32_t>(m_frameStamp));
-    if (m_passMode == 0 && (m_passFlags & 0x8) && node->IsA(TPolygonGeometry_I::kClassId)) DrawBounds(g);
+    if (m_passMode == 0 && (m_passFlags & kPassDebugBounds) && node->IsA(TPolygonGeometry_I::kClassId)) DrawBounds(g);
   } else if (node->IsA(TSplineCurve_I::kClassId) && skeleton) {
-    const SSplineCurve_I* s = SNodeAs<SSplineCurve_I>(node);
+    const SSplineCurve_I* s = SNodeOf<SSplineCurve_I>(tnode);
     if (s && s->m_knots.Count() > 0 && s->m_cvs.Count() > 0) {
       Matrix4f saved;
-      m_engine->ExchangeModelViewMatrix(&ParentMatrix(static_cast<TNode_I*>(node)), &saved);
+      m_engine->ExchangeModelViewMatrix(&ParentMatrixOf(tnode, kIdentityMatrix4f), &saved);
       DrawCurve(m_engine, static_cast<TNode_I*>(node)->m_name, s->m_knots, s->m_cvs, kCurveColor);
       m_engine->LoadModelViewMatrix(&saved);
     }
@@ -183,9 +166,9 @@ void XMiniDrawTraverse::DrawBounds(TGeometry_I* g) {
 void XMiniDrawTraverse::DrawHandleSpline(TIKSplineHandle_I* handle) {
   TSplineCurve_I* curve = handle->m_splineCurve.Get();
   if (IsNilObject(curve)) return;
-  const SSplineCurve_I* s = SNodeAs<SSplineCurve_I>(curve);
+  const SSplineCurve_I* s = SNodeOf<SSplineCurve_I>(curve);
   if (!s) return;
-  const Matrix4f& p = ParentMatrix(curve);
+  const Matrix4f& p = ParentMatrixOf(curve, kIdentityMatrix4f);
   Matrix4f saved;
   m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &saved);
   // The control points in view space, each replaced by its cluster handle's origin where one drives it.
@@ -194,7 +177,8 @@ void XMiniDrawTraverse::DrawHandleSpline(TIKSplineHandle_I* handle) {
   for (const Vector3f& c : s->m_cvs) cvs.Append(c);
   for (int32_t i = std::min(handle->ClusterHandleCount(), cvs.Count()) - 1; i >= 0; --i) {
     ScriptObject* h = handle->m_clusterHandles[i].Get();
-    const SClusterHandle_I* sc = h->IsA(TClusterHandle_I::kClassId) ? SNodeAs<SClusterHandle_I>(h) : nullptr;
+    const TClusterHandle_I* th = As<TClusterHandle_I>(h);
+    const SClusterHandle_I* sc = th ? SNodeOf<SClusterHandle_I>(th) : nullptr;
     if (sc) {
       Matrix4fC::TransformPoint(cvs[i], sc->m_origin, static_cast<TBaseTransform_I*>(h)->m_modelViewMatrix);
       m_engine->DrawDebugPoint(&cvs[i], &kClusterColor, kPointHalfSize);
@@ -214,7 +198,7 @@ void XMiniDrawTraverse::DrawIKFigure(TIKHandle_I* handle) {
   TJoint_I* start = handle->m_startJoint.Get();
   TIKEffector_I* end = handle->m_endEffector.Get();
   if (!parent->IsA(TBaseTransform_I::kClassId) || !start || IsNilObject(start) || !end || IsNilObject(end)) return;
-  const SIKHandle_I* s = SNodeAs<SIKHandle_I>(handle);
+  const SIKHandle_I* s = SNodeOf<SIKHandle_I>(handle);
   Vector3f pole{0, 0, 0};
   if (s) Matrix4fC::TransformVector(pole, s->m_poleVector, static_cast<TBaseTransform_I*>(parent)->m_modelViewMatrix);
   const Vector3f a = Pivot(start), b = Pivot(end), c = Pivot(handle);

@@ -40,7 +40,7 @@ void XMiniDrawTraverse::DrawGUI() {
   for (int32_t i = 0; i < m_guiWindows.Count(); ++i) {
     const Obj<ScriptObject> entry = m_guiWindows[i];  // held while its widgets draw
     // Only the window node implements the drawing side; anything else in the list is passed over.
-    GUIWindow* window = entry->IsA(kClassTWindow) ? dynamic_cast<GUIWindow*>(entry.Get()) : nullptr;
+    GUIWindow* window = entry->IsA(ClassId::TWindow) ? dynamic_cast<GUIWindow*>(entry.Get()) : nullptr;
     if (window) DrawWindow(*window);
   }
   TraceLeave("XMiniDrawTraverse::DrawGUI");

@@ -17,12 +17,10 @@ namespace PM {
 namespace {
 
 // Geometry sits above the scene: its classes and members are named by id.
-constexpr uint32_t kClassTGeometry = ClassId::TGeometry;
-constexpr uint32_t kClassTPolygonGeometry = ClassId::TPolygonGeometry;
 constexpr uint32_t kMemberTGeometryShader = MakeMemberId(1, ClassId::TGeometry);
 
 // The classes whose T-side holds nothing beyond what the clone takes over.
-constexpr uint32_t kFullySupported[] = {TTransform_I::kClassId, kClassTPolygonGeometry, TSimpleTransform_I::kClassId,
+constexpr uint32_t kFullySupported[] = {TTransform_I::kClassId, ClassId::TPolygonGeometry, TSimpleTransform_I::kClassId,
                                         TJoint_I::kClassId, TSplineCurve_I::kClassId};
 
 bool FullySupported(uint32_t classId) {
@@ -46,7 +44,7 @@ Obj<ScriptObject> CloneNode(ScriptObject* n) {
     MemberSet<VEnum>(clone, kMemberTNodeBoundingMode, MemberGet<VEnum>(n, kMemberTNodeBoundingMode));
     MemberSet<VSpheref>(clone, kMemberTNodeBoundingSphere, MemberGet<VSpheref>(n, kMemberTNodeBoundingSphere));
   }
-  if (n->IsA(kClassTGeometry))
+  if (n->IsA(ClassId::TGeometry))
     MemberSet<VObject>(clone, kMemberTGeometryShader, MemberGet<VObject>(n, kMemberTGeometryShader));
   if (n->IsA(TBaseTransform_I::kClassId) && MemberSize(n, kMemberTBaseTransformConstraintArray) > 0)
     LogWarn("CloneTree: constraint on \"", name, "\" is not supported yet.");

@@ -5,7 +5,6 @@ namespace PM {
 namespace {
 
 void SetFlag(uint32_t& flags, uint32_t bit, bool on) { flags = on ? flags | bit : flags & ~bit; }
-Vector3f ToRadians(const Vector3f& d) { return {d.x * kDegToRad, d.y * kDegToRad, d.z * kDegToRad}; }
 
 // The factor that undoes one component of the parent's scaling. A parent scaled to 0 on an axis (hidden
 // by scaling) has nothing to undo there: 1/0 would fill the subtree's matrices with inf and NaN.
@@ -41,12 +40,12 @@ void SJoint_I::SetParentScalingEnable(bool on) {
 void SJoint_I::BuildJointLocalMatrix() {
   Matrix4f& l = m_localMatrix;
   Matrix4f r, j;
-  Matrix4fC::MakeRotation(r, ToRadians(m_rotation), OrderIndex());
-  Matrix4fC::MakeRotation(j, ToRadians(m_jointOrientation), 0);  // always XYZ
+  Matrix4fC::MakeRotation(r, m_rotation * kDegToRad, OrderIndex());
+  Matrix4fC::MakeRotation(j, m_jointOrientation * kDegToRad, 0);  // always XYZ
   l.SetProductAffine(r, j);
   if (m_changeFlags & kChangeRotationAxis) {
     Matrix4f a;
-    Matrix4fC::MakeRotation(a, ToRadians(m_rotationAxis), 0);
+    Matrix4fC::MakeRotation(a, m_rotationAxis * kDegToRad, 0);
     l.SetProductAffine(a, l);
   }
   if (m_changeFlags & (kChangeScaling | kChangeParentScaling)) {

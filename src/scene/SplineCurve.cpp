@@ -38,8 +38,6 @@ float CurveLength(const Array<Vector3f>& points) {
 
 namespace {
 
-Vector3f Scaled(const Vector3f& v, float f) { return {v.x * f, v.y * f, v.z * f}; }
-
 // The trace of one segment walked past; it is written whatever the log level.
 void TraceSegment(StreamPipeRef& pipe, int32_t index, float length) {
   pipe->BeginMessage(0);
@@ -65,7 +63,7 @@ void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point,
     // A zero-length segment has no direction: walk past it rather than divide by its length.
     if (length > 0) {
       if (walked + length >= s) {
-        direction = Scaled(d, 1.0f / length);
+        direction = d * (1.0f / length);
         point = p[i];
         point.LerpTo(p[i + 1], (s - walked) / length);
         return;
@@ -76,7 +74,7 @@ void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point,
     walked += length;
     if (trace) TraceSegment(log, i, walked);
   }
-  if (lastLength > 0) direction = Scaled(last, 1.0f / lastLength);
+  if (lastLength > 0) direction = last * (1.0f / lastLength);
 }
 
 void SSplineCurve_I::Define() {

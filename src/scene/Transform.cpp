@@ -6,9 +6,6 @@ namespace PM {
 
 namespace {
 
-Vector3f Sum(const Vector3f& a, const Vector3f& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vector3f Difference(const Vector3f& a, const Vector3f& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vector3f ToRadians(const Vector3f& d) { return {d.x * kDegToRad, d.y * kDegToRad, d.z * kDegToRad}; }
 
 // The simple case (translation, rotation, scaling bits) that builds the same matrix as the change
 // flags m, or -1 when only the full composition does. Pivots alone change nothing.
@@ -48,12 +45,12 @@ void STransform_I::UpdateFull(SBaseTransform_I& s) {
     shear.SetShear(t.m_shearing);
     scaleShear.SetProductAffine(scaleShear, shear);
   }
-  scaleShear.SetRow(3, Difference(Sum(t.m_scalingPivot, t.m_scalingPivotTranslation), t.m_rotationPivot));
+  scaleShear.SetRow(3, t.m_scalingPivot + t.m_scalingPivotTranslation - t.m_rotationPivot);
   Matrix4f axis;
-  Matrix4fC::MakeRotation(axis, ToRadians(t.m_rotationAxis), 0);
+  Matrix4fC::MakeRotation(axis, t.m_rotationAxis * kDegToRad, 0);
   Matrix4f r;
-  Matrix4fC::MakeRotation(r, ToRadians(t.m_rotation), t.OrderIndex());
-  r.SetRow(3, Sum(Sum(t.m_rotationPivot, t.m_rotationPivotTranslation), t.m_translation));
+  Matrix4fC::MakeRotation(r, t.m_rotation * kDegToRad, t.OrderIndex());
+  r.SetRow(3, t.m_rotationPivot + t.m_rotationPivotTranslation + t.m_translation);
   l.SetProductAffine(l, scaleShear);
   l.SetProductAffine(l, axis);
   l.SetProductAffine(l, r);
@@ -79,14 +76,14 @@ void STransform_I::SetRotationFromMatrix(const Matrix4f& parentWorld, const Matr
 void STransform_I::SetTranslationFromMatrix(const Matrix4f& parentWorld, const Vector3f& position) {
   Vector3f p;
   Matrix4fC::TransformPoint(p, position, InverseOrIdentity(parentWorld));
-  p = Difference(Difference(p, m_rotationPivot), m_rotationPivotTranslation);
+  p = p - m_rotationPivot - m_rotationPivotTranslation;
   if (p != m_translation) MemberSet<VVector3f>(this, kMemberSSimpleTransformTranslation, p);
 }
 
 void STransform_I::SetTransformFromMatrix(const Matrix4f& parentWorld, const Matrix4f& world) {
   Vector3f translation, degrees;
   LocalFromWorld(parentWorld, world, translation, degrees);
-  translation = Difference(Difference(translation, m_rotationPivot), m_rotationPivotTranslation);
+  translation = translation - m_rotationPivot - m_rotationPivotTranslation;
   if (degrees != m_rotation) MemberSet<VVector3f>(this, kMemberSSimpleTransformRotation, degrees);
   if (translation != m_translation) MemberSet<VVector3f>(this, kMemberSSimpleTransformTranslation, translation);
 }

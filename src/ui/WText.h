@@ -1,17 +1,73 @@
 // A multi-line text with inline markup; a text field when Editable is set.
 #pragma once
 
+#include "core/Array.h"
+#include "core/HighResTimer.h"
+#include "core/Vector2f.h"
 #include "ui/UIClass.h"
 #include "ui/WControl.h"
 
 namespace PM {
 
 class TileCollection_I;
+class FontTexture2D_I;
+
+// An image, key cap, button or mouse picture laid out inside a text, in widget coordinates (y up).
+struct WTextImg {
+  int32_t id = 0;  // a tile index (images), or one of the kTextFrame... ids, or mouse flags
+  Vector3f position{0, 0, 0};  // lower-left corner
+  Vector3f dimension{0, 0, 0};
+  Vector4f color{1, 1, 1, 1};
+};
+
+// Frame record ids; any other id of a frame record is a mouse picture with those parts highlighted.
+enum : int32_t { kTextFrameKey = 0x7FFFFFFF, kTextFrameIconButton = 0x7FFFFFFE, kTextFrameButton = 0x7FFFFFFD };
 
 class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText"> {
  public:
   // Defines the class, then its own members.
   static void Define();
+
+  // The text is the widget's own: an equal text changes nothing; another one makes the layout stale,
+  // decides whether markup applies and keeps the cursor within it.
+  String GetText() const override { return m_ownText; }
+  void SetText(const String& text) override;
+
+  // Members whose setters do more than store.
+  bool GetEditable() const { return m_editable; }
+  void SetEditable(bool editable);
+  int32_t GetCursorPos() const { return m_cursorPos; }
+  void SetCursorPos(int32_t pos);
+  Vector3f GetWrapDimension() const { return m_wrapDimension; }
+  void SetWrapDimension(Vector3f wrap);
+  int32_t GetMaxLength() const { return m_maxLength; }
+  void SetMaxLength(int32_t length);
+
+  // Is markup read from the text: it holds "{" and the text is not being edited.
+  bool HasMarkup() const { return m_hasMarkup; }
+
+  // The minimum is the largest of the children's and the laid-out text's width and height.
+  WidgetLayout* CalcDimMin() override;
+  // Height and widest line of the text, laying it out first when stale; 0 with an Error line without a font.
+  float GetTextHeight();
+  float GetTextWidth();
+  // The font texture of the widget's font style, or null after an Error line naming `caller`.
+  FontTexture2D_I* TextFont(const char* caller);
+  // Focus, mouse placement of the cursor and the editing keys; every event then reaches the base.
+  void SendEvent(uint32_t event, WidgetInput* input) override;
+  // The character under (x, y) in widget coordinates, one further on a glyph's right half; -1 for none.
+  int32_t HitIndex(float x, float y) const;
+  // Sets the cursor to `to` and grows or shrinks the selection from the old cursor `from`.
+  void MoveSelection(int32_t from, int32_t to);
+  // The character on the neighbouring line (direction -1 up, +1 down) nearest the cursor's x; -1 for none.
+  int32_t VerticalNeighbour(int32_t direction) const;
+  // The editing keys of a focused text (KeyDown with the cursor placed).
+  void KeyDown(WidgetInput& input);
+  // Measures, breaks, aligns and places the text into glyph quads and records with `font`; colours
+  // default to `defaultColor` unless FontColor's alpha is 0 or more.
+  void Layout(FontTexture2D_I* font, const Vector4f& defaultColor);
+  bool LayoutValid() const { return m_layoutValid; }
+  void MarkLayoutStale() { m_layoutValid = false; }
 
   Obj<TileCollection_I> m_tileCollection;
   Vector3f m_wrapDimension{0, 0, 0};
@@ -24,6 +80,27 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   int32_t m_selectionEnd = -1;
   float m_lineSpacing = 1.0f;
   String m_characterMap;
+
+  String m_ownText;
+  bool m_hasMarkup = false;
+  bool m_layoutValid = false;
+  HighResTimer m_blink;  // the cursor's blink clock, restarted by every move and edit
+
+  // What the latest layout made.
+  Vector3f m_laidOutDimension{-1, -1, -1};
+  Vector4f m_laidOutFontColor{-1, -1, -1, -1};
+  const void* m_laidOutFontStyle = nullptr;
+  float m_textHeight = 0, m_textWidth = 0;
+  uint32_t m_layoutRuns = 0;  // layouts made so far
+  bool m_fontReported = false;  // the missing font was logged; quiet until a font is found again
+  int32_t m_vertexCount = 0;
+  Array<int32_t> m_indices;
+  Array<Vector3f> m_positions;
+  Array<Vector2f> m_uvs;
+  Array<Vector4f> m_colors;  // empty while the whole text has one colour
+  Array<Vector3f> m_cells;   // each glyph's cell, 4 per character plus the caret box
+  Array<int32_t> m_charToVertex;  // per character of the working text: its first vertex, -1 without a quad
+  Array<WTextImg> m_imageRecords, m_frameRecords;
 };
 
 }  // namespace PM

@@ -5,6 +5,7 @@
 #include "AnimWorld.h"
 #include "anim/IKSolver.h"
 #include "anim/NodeAccess.h"
+#include "support/VectorWords.h"
 #include "scene/IKHandle.h"
 
 namespace PM::Test {

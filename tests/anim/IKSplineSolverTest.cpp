@@ -5,6 +5,7 @@
 #include "AnimWorld.h"
 #include "anim/IKSplineSolver.h"
 #include "anim/NodeAccess.h"
+#include "support/VectorWords.h"
 #include "scene/ClusterHandle.h"
 
 namespace PM::Test {

@@ -16,11 +16,6 @@ inline Axes Rolled(const Matrix4f& roll, const Vector3f& size) {
 }
 inline Axes Aligned(const Vector3f& size) { return {size.x, 0.0f, 0.0f, size.y}; }
 
-inline Vector3f Lerp(const Vector3f& a, const Vector3f& b, float t) {
-  const float s = 1.0f - t;
-  return {s * a.x + t * b.x, s * a.y + t * b.y, s * a.z + t * b.z};
-}
-
 // Vertices keep the centre's depth; only x and y move.
 inline void WriteTriangle(Vector3f* v, const Vector3f& c, const Axes& e) {
   v[0] = {c.x + 2.0f * e.ux, c.y + 2.0f * e.uy, c.z};
@@ -86,7 +81,7 @@ void SpritePolygonData::TrianglePositions(int32_t i, int32_t a) {
 
 void SpritePolygonData::TrianglePositionsBlend(int32_t i, int32_t a, int32_t b, float t) {
   WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView),
-                Rolled(roll, Lerp(sizes[a], sizes[b], t)));
+                Rolled(roll, Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::TrianglePositionsAllAligned(int32_t a) {
@@ -98,7 +93,7 @@ void SpritePolygonData::TrianglePositionsAligned(int32_t i, int32_t a) {
 }
 
 void SpritePolygonData::TrianglePositionsBlendAligned(int32_t i, int32_t a, int32_t b, float t) {
-  WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView), Aligned(Lerp(sizes[a], sizes[b], t)));
+  WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView), Aligned(Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::TriangleTexCoordsAll(int32_t a) { AllTexCoords<3, WriteTriangleTex>(*this, a); }
@@ -124,7 +119,7 @@ void SpritePolygonData::QuadPositions(int32_t i, int32_t a) {
 }
 
 void SpritePolygonData::QuadPositionsBlend(int32_t i, int32_t a, int32_t b, float t) {
-  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView), Rolled(roll, Lerp(sizes[a], sizes[b], t)));
+  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView), Rolled(roll, Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::QuadPositionsAllAligned(int32_t a) { AllPositions<4, WriteQuad>(*this, Aligned(sizes[a])); }
@@ -134,7 +129,7 @@ void SpritePolygonData::QuadPositionsAligned(int32_t i, int32_t a) {
 }
 
 void SpritePolygonData::QuadPositionsBlendAligned(int32_t i, int32_t a, int32_t b, float t) {
-  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView), Aligned(Lerp(sizes[a], sizes[b], t)));
+  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView), Aligned(Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::QuadTexCoordsAll(int32_t a) { AllTexCoords<4, WriteQuadTex>(*this, a); }

@@ -1,0 +1,58 @@
+// The software device's rasterizer: clips transformed vertices in homogeneous space, maps them through
+// the viewport (y down, pixel centres on integers), and fills triangles (top-left rule, perspective-
+// correct Gouraud) and one-pixel lines through a span routine chosen once per draw from the target's
+// formats and depth state.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/SoftObjects.h"
+
+namespace PM::SoftD3D {
+
+// A vertex after transformation: clip-space position and colour (0..1 floats).
+struct ClipVertex {
+  float x, y, z, w;
+  float r, g, b, a;
+};
+
+struct RasterState {
+  bool depthTest = false;   // ZENABLE with a depth buffer
+  uint32_t depthFunc = D3DCMP_LESSEQUAL;
+  bool depthWrite = true;
+  uint32_t cull = D3DCULL_CCW;
+  uint32_t fill = D3DFILL_SOLID;
+  bool lastPixel = true;
+};
+
+struct SpanArgs;
+using SpanFn = void (*)(const SpanArgs&);
+
+class Rasterizer {
+ public:
+  // Null when the target's colour or depth format has no span routine.
+  Rasterizer(PixelStore* color, PixelStore* depth, const D3DVIEWPORT8& viewport, const RasterState& state);
+
+  bool Ready() const { return m_span != nullptr; }
+  void Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c);
+  void Line(const ClipVertex& a, const ClipVertex& b);
+
+ private:
+  struct ScreenVertex {
+    float x, y, z, iw;  // screen position, depth 0..1 and 1/w
+    float r, g, b, a;   // colour / w
+  };
+  ScreenVertex ToScreen(const ClipVertex& v) const;
+  void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+  void LineScreen(const ScreenVertex& a, const ScreenVertex& b);
+
+  PixelStore* m_color;
+  PixelStore* m_depth;
+  D3DVIEWPORT8 m_viewport;
+  RasterState m_state;
+  int32_t m_left, m_top, m_right, m_bottom;  // the pixels drawn: viewport within the target
+  SpanFn m_span = nullptr;
+};
+
+}  // namespace PM::SoftD3D

@@ -1,0 +1,77 @@
+#include "platform/d3d8/SoftState.h"
+
+#include <cstdio>
+
+namespace PM::SoftD3D {
+
+namespace {
+constexpr size_t kMaxCallLog = 1 << 20;
+}
+
+ModuleState& State() {
+  static ModuleState state = [] {
+    ModuleState s;
+    s.caps[0] = s.caps[1] = BuildDefaultCaps();
+    return s;
+  }();
+  return state;
+}
+
+// What the software device implements, and nothing more.
+D3DCAPS8 BuildDefaultCaps() {
+  D3DCAPS8 c{};
+  c.DeviceType = D3DDEVTYPE_HAL;
+  c.AdapterOrdinal = 0;
+  c.PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
+  c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+  c.PrimitiveMiscCaps =
+      D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_BLENDOP;
+  c.RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_ZBIAS |
+                 D3DPRASTERCAPS_WFOG;
+  c.ZCmpCaps = D3DPCMPCAPS_ALL;
+  c.SrcBlendCaps = D3DPBLENDCAPS_ALL;
+  c.DestBlendCaps = D3DPBLENDCAPS_ALL;
+  c.AlphaCmpCaps = D3DPCMPCAPS_ALL;
+  c.ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB;
+  c.TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+  c.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
+                        D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+  c.TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_CLAMP;
+  c.LineCaps = D3DLINECAPS_TEXTURE | D3DLINECAPS_ZTEST | D3DLINECAPS_BLEND | D3DLINECAPS_ALPHACMP | D3DLINECAPS_FOG;
+  c.MaxTextureWidth = c.MaxTextureHeight = 4096;
+  c.MaxTextureRepeat = 8192;
+  c.MaxTextureAspectRatio = 4096;
+  c.MaxAnisotropy = 1;
+  c.MaxVertexW = 1e10f;
+  c.GuardBandLeft = c.GuardBandTop = -1e8f;
+  c.GuardBandRight = c.GuardBandBottom = 1e8f;
+  c.StencilCaps = D3DSTENCILCAPS_KEEP;
+  c.FVFCaps = 8;  // texture coordinate sets
+  c.TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
+                    D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_ADD;
+  c.MaxTextureBlendStages = 8;
+  c.MaxSimultaneousTextures = 8;
+  c.VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
+                           D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
+  c.MaxActiveLights = 8;
+  c.MaxPointSize = 1.0f;
+  c.MaxPrimitiveCount = 0xFFFFFF;
+  c.MaxVertexIndex = 0xFFFFFF;
+  c.MaxStreams = 16;
+  c.MaxStreamStride = 255;
+  return c;
+}
+
+void LogCall(const char* format, ...) {
+  char line[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof(line), format, args);
+  va_end(args);
+  std::string& log = State().callLog;
+  if (log.size() > kMaxCallLog) log.erase(0, log.size() / 2);
+  log += line;
+  log += '\n';
+}
+
+}  // namespace PM::SoftD3D
