@@ -15,6 +15,8 @@ class WMenuBar_I : public EngineClass<WMenuBar_I, WSizer_I, ClassId::WMenuBar, "
     m_layout.alignmentModeX = kAlignMin;
     m_focusTransparent = false;
   }
+
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
 };
 
 }  // namespace PM

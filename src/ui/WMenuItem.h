@@ -18,6 +18,9 @@ class WMenuItem_I : public EngineClass<WMenuItem_I, WButton_I, ClassId::WMenuIte
     m_layout.dimension.x = 1.0f;
   }
 
+  // Its sub menu, drawn above it, takes the input first.
+  void ProcessInput(WidgetDrawContext* context, WidgetInput* input) override;
+
   bool m_showArrow = false;
 };
 

@@ -18,6 +18,12 @@ class WPopup_I : public EngineClass<WPopup_I, WSizer_I, ClassId::WPopup, "WPopup
     m_focusTransparent = false;
   }
 
+  // Records the outermost popup of its chain as the input's open popup, then walks like a frame.
+  void ProcessInput(WidgetDrawContext* context, WidgetInput* input) override;
+  // Showing a hidden popup first hides its items' sub menus, last child first.
+  void SendEvent(uint32_t event, WidgetInput* input) override;
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
+
   bool m_autoClose = true;
 };
 

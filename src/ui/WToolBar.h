@@ -18,6 +18,8 @@ class WToolBar_I : public EngineClass<WToolBar_I, WSizer_I, ClassId::WToolBar, "
     m_layout.dimension.x = 1.0f;
     m_focusTransparent = false;
   }
+
+  void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
 };
 
 }  // namespace PM
