@@ -1,7 +1,7 @@
-// Widgets of the sample style (examples/ui) drawn by the OpenGL engine with no pointer, compared with the
-// reference images: a titled tile frame, a dialog, buttons up, latched and disabled, an icon button and a
-// clipped long label with shadows; then check boxes, a spin box, progress bars, images, a plain label and
-// a tab frame. PM_UPDATE_REFERENCES=1 writes the references instead.
+// Scenes of the sample style (examples/ui) drawn by the OpenGL engine with no pointer, compared with the
+// reference images: frames and buttons, the last widget kinds, the every-widget sample, texts and a sizer,
+// scroll bars, sliders, a scrolled list, a tool bar and a combo box. PM_UPDATE_REFERENCES=1 writes the
+// references instead.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,7 +20,7 @@
 namespace PM::Test {
 namespace {
 
-class FrameButtonScreenshotTest : public ::testing::Test {
+class SampleStyleScreenshotTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
@@ -28,9 +28,9 @@ class FrameButtonScreenshotTest : public ::testing::Test {
     ASSERT_EQ(DLLInitialize(1), 0u);
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
   }
-  // Parses the sample-style scene and `script` (default tests/ui/data/<name>.bs), draws and compares with
-  // <name>.png.
-  void Check(const std::string& name, std::string script = "");
+  // Parses the sample-style scene and `script` (default tests/ui/data/<name>.bs), draws frames up to
+  // `shotFrame` and compares that one with <name>.png.
+  void Check(const std::string& name, std::string script = "", int shotFrame = 1);
   void TearDown() override {
     if (m_engine.IsNil()) return;
     m_engine.Clear();
@@ -42,7 +42,7 @@ class FrameButtonScreenshotTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-void FrameButtonScreenshotTest::Check(const std::string& name, std::string script) {
+void SampleStyleScreenshotTest::Check(const std::string& name, std::string script, int shotFrame) {
   if (script.empty()) script = std::string(PM_UI_DATA_DIR) + "/" + name + ".bs";
   const std::string text = SampleStyleScene(m_dir) + ReadFile(script);
   Parser::ParseText(m_engine, String(text.c_str()), String((name + ".bs").c_str()), kParseCountLines);
@@ -52,10 +52,8 @@ void FrameButtonScreenshotTest::Check(const std::string& name, std::string scrip
   Ptr<RenderSystemTraverse_I> traverse(RenderSystemTraverse_I::Create());
   traverse->SetRenderPipe(pipe);
   traverse->SetChannel(0, Find("Channel0"));
-  // The picture is the second frame: by then the tile frame's title has its height from the first
-  // layout, and a clipped label is drawn again from its cache.
-  for (int frame = 0; frame < 2; ++frame) {
-    if (frame == 1) pipe->RequestScreenShot(false, false);
+  for (int frame = 0; frame <= shotFrame; ++frame) {
+    if (frame == shotFrame) pipe->RequestScreenShot(false, false);
     traverse->Draw(frame / 60.0, 1.0 / 60, 0);
     traverse->Present(0);
   }
@@ -66,19 +64,28 @@ void FrameButtonScreenshotTest::Check(const std::string& name, std::string scrip
   ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/" + name);
 }
 
-// The scene pm-run photographs too (tests/render/screenshot_check.py), against the same reference.
-TEST_F(FrameButtonScreenshotTest, SampleStyleMatchesItsReference) {
+// The scene pm-run photographs too (tests/render/screenshot_check.py), against the same reference. The
+// picture is the second frame: by then the tile frame's title has its height from the first layout, and a
+// clipped label is drawn again from its cache.
+TEST_F(SampleStyleScreenshotTest, FramesAndButtonsMatchTheirReference) {
   Check("frames_buttons", std::string(PM_UI_DATA_DIR) + "/../../scripts/ui/frames_buttons.bs");
 }
 
 // Progress 0.5 fills the first half of its bar and -0.25 the last quarter; image tile 3 shows that tile,
 // tile 99 the whole texture; a label with no colour and no element draws white glyphs.
-TEST_F(FrameButtonScreenshotTest, LastWidgetsMatchTheirReference) { Check("last_widgets"); }
+TEST_F(SampleStyleScreenshotTest, LastWidgetsMatchTheirReference) { Check("last_widgets"); }
 
 // The sample dialog of examples/ui holding a widget of each kind that draws.
-TEST_F(FrameButtonScreenshotTest, EveryWidgetSampleMatchesItsReference) {
+TEST_F(SampleStyleScreenshotTest, EveryWidgetSampleMatchesItsReference) {
   Check("every_widget", std::string(PM_UI_DATA_DIR) + "/../../../examples/ui/every_widget.bs");
 }
+
+// A button grid with a spacer, a shadowed title, a justified paragraph, centred lines, every markup tag and
+// a field with a selection, on the third frame: laid out and drawn again from their caches.
+TEST_F(SampleStyleScreenshotTest, TextsMatchTheirReference) { Check("text_layout", "", 2); }
+
+// A list scrolled halfway, scroll bars and sliders both ways, a tool bar and a combo box.
+TEST_F(SampleStyleScreenshotTest, BarsSlidersAndListMatchTheirReference) { Check("scroll_bars", "", 0); }
 
 }  // namespace
 }  // namespace PM::Test
