@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/WEvent.h"
 #include "ui/Widget.h"
 #include "ui/WidgetDrawContext.h"
 #include "ui/WidgetInput.h"
@@ -53,6 +54,18 @@ bool NoCapture(const WidgetInput* input) {
   return IsNilObject(window) || IsNilObject(window->GetCaptureWidget());
 }
 
+bool BarPointerStep(uint32_t event, int32_t& dragMode, uint32_t states[3], int32_t hoverPart, Widget_I* owner,
+                    WidgetInput* input) {
+  switch (event) {
+    case kWEventMouseLeftUp: ReleaseBarParts(dragMode, states, 3, owner, input); return true;
+    case kWEventFocusActive:
+      if (NoCapture(input)) HoverBarParts(states, 3, hoverPart);
+      return true;
+    case kWEventFocusLost: HoverBarParts(states, 3, -1); return true;
+    default: return false;
+  }
+}
+
 Vector4f ContextColor(const WidgetDrawContext* context, float alpha) {
   return {context->color.x, context->color.y, context->color.z, alpha};
 }
@@ -97,6 +110,13 @@ void BarControlColors(const WidgetDrawContext* context, bool track, const uint32
   out[0] = ContextColor(context, track ? context->color.w : 0.0f);
   out[1] = ContextColor(context, context->color.w);
   for (int part = 0; part < 3; ++part) BarPartColors(context, states[part], true, out + 4 + 4 * part);
+}
+
+void DrawBarControl(UIElement_I* element, WidgetDrawContext* context, RenderEngine* engine, WidgetLayout& layout,
+                    bool vertical, bool track, const uint32_t states[3], const float along[9], const float across[9]) {
+  Vector4f colors[16];
+  BarControlColors(context, track, states, colors);
+  DrawBarElement(element, context, engine, layout, vertical ? across : along, vertical ? along : across, 16, colors);
 }
 
 }  // namespace PM

@@ -35,6 +35,10 @@ void ReleaseBarParts(int32_t& dragMode, uint32_t* states, int count, Widget_I* o
 void HoverBarParts(uint32_t* states, int count, int part);
 // True while the input's window has no capture widget.
 bool NoCapture(const WidgetInput* input);
+// The release, hover and leave steps a scroll bar and a slider take alike on their three parts (`hoverPart`
+// the part under the pointer, 0-2 or -1); false for any other event.
+bool BarPointerStep(uint32_t event, int32_t& dragMode, uint32_t states[3], int32_t hoverPart, Widget_I* owner,
+                    WidgetInput* input);
 
 // The three colours of a part (normal, mouse over, pressed) with the context's colour: the last two are
 // transparent unless their bit is set, all three when the part is not shown.
@@ -62,5 +66,8 @@ void DrawBarElement(UIElement_I* element, WidgetDrawContext* context, RenderEngi
 // The sixteen colours of a scroll bar or slider: 0 the track (`track` alpha), 1 the bar, then from 4
 // the first arrow, from 8 the second arrow, from 12 the thumb, each normal, mouse over, pressed.
 void BarControlColors(const WidgetDrawContext* context, bool track, const uint32_t states[3], Vector4f out[16]);
+// Draws a scroll bar or slider from its anchors along and across the bar and its sixteen colours.
+void DrawBarControl(UIElement_I* element, WidgetDrawContext* context, RenderEngine* engine, WidgetLayout& layout,
+                    bool vertical, bool track, const uint32_t states[3], const float along[9], const float across[9]);
 
 }  // namespace PM

@@ -110,12 +110,10 @@ void WScroll_I::SendEvent(uint32_t event, WidgetInput* input) {
       m_position = m_dragMode == 1 ? BarClamp(p, -g.range, 0.0f) : BarClamp(p, 0.0f, g.range);
       break;
     }
-    case kWEventMouseLeftUp: ReleaseBarParts(m_dragMode, m_partStates, 3, this, input); break;
-    case kWEventFocusActive:
-      if (NoCapture(input)) HoverBarParts(m_partStates, 3, HitPart(mouse.x, mouse.y) % 3);
+    default:
+      BarPointerStep(event, m_dragMode, m_partStates, event == kWEventFocusActive ? HitPart(mouse.x, mouse.y) % 3 : -1,
+                     this, input);
       break;
-    case kWEventFocusLost: HoverBarParts(m_partStates, 3, -1); break;
-    default: break;
   }
   Widget_I::SendEvent(event, input);
 }
@@ -132,9 +130,7 @@ void WScroll_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
     float a[9], c[9];
     BarAlongAnchors(g.size, g.arrow, low, low + g.thumb, a);
     BarAcrossAnchors(across, g.bar, c);
-    Vector4f colors[16];
-    BarControlColors(context, false, m_partStates, colors);
-    DrawBarElement(e, context, engine, m_layout, vertical ? c : a, vertical ? a : c, 16, colors);
+    DrawBarControl(e, context, engine, m_layout, vertical, false, m_partStates, a, c);
   }
   for (const Obj<Widget_I>& child : m_widgetArray)
     if (!child.IsNil()) child->Draw(context, engine);

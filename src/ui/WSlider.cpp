@@ -153,12 +153,10 @@ void WSlider_I::SendEvent(uint32_t event, WidgetInput* input) {
       ChangeValue(v + m_sliderMin, input);
       break;
     }
-    case kWEventMouseLeftUp: ReleaseBarParts(m_dragMode, m_partStates, 3, this, input); break;
-    case kWEventFocusActive:
-      if (NoCapture(input)) HoverBarParts(m_partStates, 3, HitPart(mouse.x, mouse.y) % 3);
+    default:
+      BarPointerStep(event, m_dragMode, m_partStates, event == kWEventFocusActive ? HitPart(mouse.x, mouse.y) % 3 : -1,
+                     this, input);
       break;
-    case kWEventFocusLost: HoverBarParts(m_partStates, 3, -1); break;
-    default: break;
   }
   Widget_I::SendEvent(event, input);
 }
@@ -177,9 +175,7 @@ void WSlider_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
     float a[9], c[9];
     BarAlongAnchors(along, arrow, start, start + handle, a);
     BarAcrossAnchors(across, bar, c);
-    Vector4f colors[16];
-    BarControlColors(context, true, m_partStates, colors);
-    DrawBarElement(e, context, engine, m_layout, vertical ? c : a, vertical ? a : c, 16, colors);
+    DrawBarControl(e, context, engine, m_layout, vertical, true, m_partStates, a, c);
   }
   for (const Obj<Widget_I>& child : m_widgetArray)
     if (!child.IsNil()) child->Draw(context, engine);
