@@ -95,15 +95,9 @@ bool WButton_I::ShowsArrow() const {
 WidgetLayout* WButton_I::CalcDimMin() {
   WidgetWalkGuard guard("WButton::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  auto raise = [&m](const Vector3f& v) {
-    m.x = std::max(m.x, v.x);
-    m.y = std::max(m.y, v.y);
-  };
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil()) raise(child->CalcDimMin()->outerMinimum);
-  if (!m_iconWidget.IsNil()) raise(m_iconWidget->CalcDimMin()->outerMinimum);
-  raise(m_label.CalcDimMin(GetFontStyle())->minimumSize);
+  Vector3f m = ChildrenMinimum(this);
+  if (!m_iconWidget.IsNil()) RaiseMinimum(m, m_iconWidget->CalcDimMin()->outerMinimum);
+  RaiseMinimum(m, m_label.CalcDimMin(GetFontStyle())->minimumSize);
   const ButtonMeasures e = MeasuresOf(ButtonElement());
   const bool item = IsA(ClassId::WMenuItem) || IsA(ClassId::WListItem);
   if (IsA(ClassId::WMenuItem) && m_label.text.Length() == 0) {
@@ -116,7 +110,7 @@ WidgetLayout* WButton_I::CalcDimMin() {
     }
     if (ShowsArrow()) m.x += e.arrowDim.x;
   }
-  raise(DefaultSize(m_layout.dimension, e.defaultDim));
+  RaiseMinimum(m, DefaultSize(m_layout.dimension, e.defaultDim));
   m_layout.ComputeMinimum(m);
   if (!m_subMenu.IsNil()) m_subMenu->CalcDimMin();
   return &m_layout;

@@ -56,18 +56,20 @@ void WFrame_I::Borders(Vector3f& low, Vector3f& high) {
   high = IsNilObject(e) ? Vector3f{0, 0, 0} : e->m_borderMax;
 }
 
+Vector3f ChildrenMinimum(Widget_I* w) {
+  Vector3f m{0, 0, 0};
+  for (const Obj<Widget_I>& child : w->m_widgetArray)
+    if (!child.IsNil()) RaiseMinimum(m, child->CalcDimMin()->outerMinimum);
+  return m;
+}
+
 WidgetLayout* WFrame_I::CalcDimMin() {
   WidgetWalkGuard guard("WFrame::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
   Vector3f m{0, 0, 0};
-  auto raise = [&m](Widget_I* w) {
-    const WidgetLayout* c = w->CalcDimMin();
-    m.x = std::max(m.x, c->outerMinimum.x);
-    m.y = std::max(m.y, c->outerMinimum.y);
-  };
   for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil() && child->m_layout.visibility != 0) raise(child.Get());
-  if (!m_titleWidget.IsNil()) raise(m_titleWidget.Get());  // counted even while hidden
+    if (!child.IsNil() && child->m_layout.visibility != 0) RaiseMinimum(m, child->CalcDimMin()->outerMinimum);
+  if (!m_titleWidget.IsNil()) RaiseMinimum(m, m_titleWidget->CalcDimMin()->outerMinimum);  // counted even while hidden
   Vector3f low, high;
   Borders(low, high);
   m.x += low.x + high.x;

@@ -14,6 +14,14 @@ class UIElement_I;
 // 0, size, low, size - high, the middle, and the middle of the inner span.
 void ElementAnchors(float size, float low, float high, float out[6]);
 
+// `m` raised in x and y to `v` where `v` is larger.
+inline void RaiseMinimum(Vector3f& m, const Vector3f& v) {
+  m.x = v.x > m.x ? v.x : m.x;
+  m.y = v.y > m.y ? v.y : m.y;
+}
+// The largest outer minimum of `w`'s children, each child's minimum computed on the way.
+Vector3f ChildrenMinimum(Widget_I* w);
+
 // Dimension with its negative components replaced by the element's default size.
 inline Vector3f DefaultSize(const Vector3f& dimension, const Vector3f& def) {
   return {dimension.x < 0 ? def.x : dimension.x, dimension.y < 0 ? def.y : dimension.y, dimension.z};

@@ -36,18 +36,12 @@ void WProgress_I::Define() {
 WidgetLayout* WProgress_I::CalcDimMin() {
   WidgetWalkGuard guard("WProgress::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  auto raise = [&m](const Vector3f& v) {
-    m.x = std::max(m.x, v.x);
-    m.y = std::max(m.y, v.y);
-  };
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil()) raise(child->CalcDimMin()->outerMinimum);
-  raise(m_label.CalcDimMin(GetFontStyle())->minimumSize);
+  Vector3f m = ChildrenMinimum(this);
+  RaiseMinimum(m, m_label.CalcDimMin(GetFontStyle())->minimumSize);
   const ProgressMeasures e = MeasuresOf(GetUIElement());
   m.x += e.low.x + e.high.x;
   m.y += e.low.y + e.high.y;
-  raise(DefaultSize(m_layout.dimension, e.defaultDim));
+  RaiseMinimum(m, DefaultSize(m_layout.dimension, e.defaultDim));
   m_layout.ComputeMinimum(m);
   return &m_layout;
 }
