@@ -60,15 +60,6 @@ class WidgetInputX11Test : public X11InputFixture {
     if (parent) e->SetParent(parent);
     return e;
   }
-  // A click at (x, y): press, a frame, release, a frame.
-  void Click(int x, int y) {
-    MoveTo(x, y);
-    Frames(1);
-    Button(1, true);
-    Frames(1);
-    Button(1, false);
-    Frames(1);
-  }
 
   Obj<UIElement_I> m_element;
   std::vector<Obj<ScriptObject>> m_widgets;

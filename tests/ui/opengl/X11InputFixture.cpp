@@ -119,6 +119,15 @@ void X11InputFixture::Button(unsigned b, bool press) {
   XSync(m_x, False);
 }
 
+void X11InputFixture::Click(int x, int y) {
+  MoveTo(x, y);
+  Frames(1);
+  Button(1, true);
+  Frames(1);
+  Button(1, false);
+  Frames(1);
+}
+
 void X11InputFixture::Key(unsigned long sym, bool press) {
   XTestFakeKeyEvent(m_x, XKeysymToKeycode(m_x, sym), press, CurrentTime);
   XSync(m_x, False);

@@ -42,6 +42,8 @@ class X11InputFixture : public ::testing::Test {
   // Moves the pointer to (x, y) of the root (y up).
   void MoveTo(int x, int y);
   void Button(unsigned b, bool press);
+  // A left click at (x, y): moved there, pressed, released, a frame each.
+  void Click(int x, int y);
   void Key(unsigned long sym, bool press);
   // The recorded calls since the last call, with FocusActive left out unless asked for.
   std::string Seen(bool withActive = false);
