@@ -84,7 +84,7 @@ uint32_t VirtualKeyOfName(const char* s, size_t n) {
   return 0;
 }
 
-// The code of a plain specification, 0 when it is refused.
+// The code of a plain key text, 0 when it is refused.
 uint32_t PlainKeyCode(const char* s, size_t n) {
   const auto byte = [&](size_t i) { return uint32_t(uint8_t(s[i])); };
   if (n == 1) return byte(0) >= 8 && byte(0) <= 126 ? byte(0) : 0;

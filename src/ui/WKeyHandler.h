@@ -15,7 +15,7 @@ class WKeyHandler_I : public EngineClass<WKeyHandler_I, WHandler_I, ClassId::WKe
   WKeyHandler_I() { m_handle = kWEventKeyDown; }
 
   String GetKey() const { return m_key; }
-  // Stores the key specification and derives KeyCode from it; an unknown one is logged.
+  // Stores the key text and derives KeyCode from it; an unknown one is logged.
   void SetKey(const String& key);
   // Does the record's key, with its modifier state, match this handler.
   bool Matches(const WidgetInput& input) const;
