@@ -139,7 +139,11 @@ float PlaneDistance(const ClipVertex& v, int k) {
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
   auto l = [t](float p, float q) { return p + (q - p) * t; };
-  return {l(a.x, b.x), l(a.y, b.y), l(a.z, b.z), l(a.w, b.w), l(a.r, b.r), l(a.g, b.g), l(a.b, b.b), l(a.a, b.a)};
+  ClipVertex r{l(a.x, b.x), l(a.y, b.y), l(a.z, b.z), l(a.w, b.w), l(a.r, b.r), l(a.g, b.g), l(a.b, b.b),
+               l(a.a, b.a), l(a.sr, b.sr), l(a.sg, b.sg), l(a.sb, b.sb), l(a.sa, b.sa), l(a.fog, b.fog), {}};
+  for (int s = 0; s < kMaxTexCoords; ++s)
+    for (int k = 0; k < 4; ++k) r.tex[s][k] = l(a.tex[s][k], b.tex[s][k]);
+  return r;
 }
 
 // A triangle clipped by six planes has at most nine corners.

@@ -11,10 +11,17 @@
 
 namespace PM::SoftD3D {
 
-// A vertex after transformation: clip-space position and colour (0..1 floats).
+// Texture coordinate sets a vertex carries: one per stage.
+constexpr int kMaxTexCoords = 8;
+
+// A vertex after the vertex stage (transformation, lighting, vertex fog, texture coordinates): what the
+// rasterizer interpolates. Colours are 0..1 floats, not yet clamped.
 struct ClipVertex {
-  float x, y, z, w;
-  float r, g, b, a;
+  float x, y, z, w;            // clip space
+  float r, g, b, a;            // diffuse
+  float sr, sg, sb, sa;        // specular (sa unused by the pixel stage)
+  float fog;                   // vertex fog factor: 1 no fog .. 0 only the fog colour
+  float tex[kMaxTexCoords][4]; // stage s reads tex[s]: its coordinate set chosen and transformed
 };
 
 struct RasterState {

@@ -130,6 +130,10 @@ class Device final : public Counted<IDirect3DDevice8> {
   HRESULT CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, uint32_t* indexCount) const;
   bool LayoutOf(DWORD shader, VertexLayout* out) const;
   HRESULT RunDraw(const Draw& draw);
+  // The vertex stage: fills m_transformed with the draw's vertices (SoftDeviceVertex.cpp).
+  void TransformVertices(const Draw& draw);
+  // The pixel stage's state for the next draw (SoftDevicePixel.cpp).
+  RasterState BuildRasterState() const;
   HRESULT CreateSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, bool lockable, D3DFORMAT wantKind,
                         const char* call, uint32_t fault, IDirect3DSurface8** out);
 

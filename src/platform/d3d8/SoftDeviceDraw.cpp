@@ -1,37 +1,17 @@
 // The device's draws: vertex sources (FVF and declarations, user pointers and buffers), their checks,
-// the transformation of each vertex once, primitive assembly and the rasterizer.
+// primitive assembly and the rasterizer.
 #include <algorithm>
 #include <cstring>
 
-#include "platform/d3d8/SoftDevice.h"
+#include "platform/d3d8/SoftDraw.h"
 #include "platform/d3d8/SoftState.h"
 
 namespace PM::SoftD3D {
-
-struct Device::Draw {
-  D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
-  uint32_t indexCount = 0;  // vertices the primitives walk
-  VertexLayout layout;
-  const uint8_t* streams[16] = {};
-  uint32_t strides[16] = {};
-  uint32_t firstVertex = 0;  // the vertices transformed: firstVertex .. firstVertex + vertexCount - 1
-  uint32_t vertexCount = 0;
-  const uint8_t* indices = nullptr;  // null: the vertices in order
-  bool index32 = false;
-};
 
 namespace {
 
 constexpr uint32_t kMaxDeclarationTokens = 64;
 constexpr uint32_t kDeclarationStreams = 5;
-
-D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
-  D3DMATRIX r{};
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      for (int k = 0; k < 4; ++k) r.m[i][j] += a.m[i][k] * b.m[k][j];
-  return r;
-}
 
 uint32_t ElementSize(DWORD type) {
   switch (type) {
@@ -242,35 +222,8 @@ HRESULT Device::RunDraw(const Draw& d) {
   }
   if (Lost() || d.indexCount == 0) return D3D_OK;
 
-  // Each vertex is transformed once. Unlit vertices take their colour, or opaque white.
-  const D3DMATRIX m = Multiply(Multiply(m_world, m_view), m_projection);
-  m_transformed.resize(d.vertexCount);
-  for (uint32_t i = 0; i < d.vertexCount; ++i) {
-    const uint64_t vertex = uint64_t(d.firstVertex) + i;
-    const VertexElement& pe = d.layout.position;
-    float p[3];
-    std::memcpy(p, d.streams[pe.stream] + vertex * d.strides[pe.stream] + pe.offset, 12);
-    ClipVertex& out = m_transformed[i];
-    out.x = p[0] * m.m[0][0] + p[1] * m.m[1][0] + p[2] * m.m[2][0] + m.m[3][0];
-    out.y = p[0] * m.m[0][1] + p[1] * m.m[1][1] + p[2] * m.m[2][1] + m.m[3][1];
-    out.z = p[0] * m.m[0][2] + p[1] * m.m[1][2] + p[2] * m.m[2][2] + m.m[3][2];
-    out.w = p[0] * m.m[0][3] + p[1] * m.m[1][3] + p[2] * m.m[2][3] + m.m[3][3];
-    uint32_t color = 0xFFFFFFFFu;
-    if (const VertexElement& ce = d.layout.diffuse; ce.stream >= 0)
-      std::memcpy(&color, d.streams[ce.stream] + vertex * d.strides[ce.stream] + ce.offset, 4);
-    out.r = float(color >> 16 & 0xFF) / 255.0f;
-    out.g = float(color >> 8 & 0xFF) / 255.0f;
-    out.b = float(color & 0xFF) / 255.0f;
-    out.a = float(color >> 24) / 255.0f;
-  }
-
-  RasterState state;
-  state.depthTest = m_renderStates[D3DRS_ZENABLE] != 0 && m_depthTarget;
-  state.depthFunc = m_renderStates[D3DRS_ZFUNC];
-  state.depthWrite = m_renderStates[D3DRS_ZWRITEENABLE] != 0;
-  state.cull = m_renderStates[D3DRS_CULLMODE];
-  state.fill = m_renderStates[D3DRS_FILLMODE];
-  state.lastPixel = m_renderStates[D3DRS_LASTPIXEL] != 0;
+  TransformVertices(d);
+  const RasterState state = BuildRasterState();
   Rasterizer raster(&m_renderTarget->Pixels(), m_depthTarget ? &m_depthTarget->Pixels() : nullptr, m_viewport, state);
   if (!raster.Ready()) return D3D_OK;
   auto at = [&](uint32_t i) -> const ClipVertex& {
