@@ -286,6 +286,8 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
   Ptr<RenderSystemTraverse_I> traverse;
   if (renderPipe) {
     if (!options.engineType.empty()) renderPipe->m_renderEngineType = String(options.engineType.c_str());
+    // A Direct3D 8 back buffer can be read only when it was made lockable; OpenGL ignores the flag.
+    if (!options.screenshot.empty()) renderPipe->m_bufferBackColorAccessEnable = true;
     renderPipe->ApplyFormat();
     if (!renderPipe->GetWindowHandle()) return 1;
     traverse = RenderSystemTraverse_I::Create();

@@ -63,10 +63,9 @@ RenderEngineDirectX8_D::~RenderEngineDirectX8_D() {
 }
 
 ResultCode RenderEngineDirectX8_D::DeInitializeRenderWindow() {
-  if (m_device) {
-    UnloadTextures();
-    UnloadPolygonCache();
-  }
+  // Handles leave even without a device: textures keep them, and they must not point at a dead engine.
+  UnloadLiveTextures();
+  if (m_device) UnloadPolygonCache();
   ReleaseInterface(m_frontSurface);
   ReleaseInterface(m_directDraw);
   ReleaseInterface(m_frontCopySurface);
@@ -97,22 +96,8 @@ void RenderEngineDirectX8_D::UnloadShaders() {
 }
 
 void RenderEngineDirectX8_D::SetTextureTransform(int32_t, ScriptObject*) {}
-ResultCode RenderEngineDirectX8_D::GetBufferSize(int32_t, uint32_t*, int32_t*, int32_t*) { return EUnimplemented; }
-ResultCode RenderEngineDirectX8_D::LockBufferRect(int32_t, uint32_t, int32_t, int32_t, int32_t, int32_t, void**,
-                                                  int32_t*) {
-  return EUnimplemented;
-}
-ResultCode RenderEngineDirectX8_D::UnlockBufferRect(int32_t) { return EUnimplemented; }
-ResultCode RenderEngineDirectX8_D::CopyBufferRects(int32_t, int32_t, int32_t, const int32_t*, const int32_t*) {
-  return EUnimplemented;
-}
 
 void RenderEngineDirectX8_D::LatchPrimitiveCount() { m_primitiveCount = g_FramePrimitiveCount; }
-
-int32_t RenderEngineDirectX8_D::RequestScreenShot(bool, bool) {
-  Log(LogOutPipe(), kLevelError, "RenderEngineDirectX8_D::RequestScreenShot: screenshots are not supported yet.");
-  return -1;
-}
 
 void RenderEngineDirectX8_D::SetViewport(const int32_t* rect) {
   if (!rect) return;
@@ -184,6 +169,7 @@ ResultCode RenderEngineDirectX8_D::SwapBuffers(bool skipPresent) {
   if (m_statistics.DisplayMode != 0) DrawStatisticsOverlay();
   m_device->EndScene();
   m_inScene = 0;
+  if (m_screenShotPending) TakeScreenShot(skipPresent);
   bool resized = false;
   if (m_device->TestCooperativeLevel() == D3D_OK && m_window) {
     WindowRect client;

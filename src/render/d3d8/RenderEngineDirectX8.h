@@ -11,12 +11,16 @@
 #include "platform/d3d8/D3D8.h"
 #include "render/d3d8/FixedFunctionState.h"
 #include "render/d3d8/TexFormat.h"
+#include "render/engine/Image.h"
 #include "render/engine/RenderEngine.h"
 
 namespace PM {
 
 // Live debug vertex buffers of every Direct3D engine in the process.
 extern std::atomic<int32_t> G_DebugVB;
+
+class Texture_I;
+class TextureHandleDirectX8;
 
 class RenderEngineDirectX8_D final : public RenderEngine {
  public:
@@ -49,8 +53,23 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void LatchPrimitiveCount() override;
   int32_t RequestScreenShot(bool skipPresent, bool withDepth) override;
 
-  // The engine's own operations, after the interface's. Texture blend state, texture transforms and the
-  // buffer access are built with the drawing and buffer-access work; until then they answer neutrally.
+  // ---- Textures and colour buffers (RenderEngineDirectX8Texture/Video/Buffer.cpp) ----
+  static constexpr int32_t kFrontBuffer = 0, kBackBuffer = 32, kBackgroundBuffer = 64;
+  void SetTexture(int32_t stage, ScriptObject* texture) override;
+  void UnloadTextures() override;
+  Image_I* GetColorBufferImage() override;
+  void ReadColorBuffer(Array<uint8_t>* out) override;
+  Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
+  Image_I* GetScreenShotDepthImage() override { return nullptr; }  // no depth screenshots on this engine
+  int32_t LiveTextureCount() const { return m_liveTextures.Count(); }
+  int32_t ReleaseTextureCount() const { return m_releaseTextures.Count(); }
+  // The format a texture type name of the description file asks for ("" or unknown: by the channels).
+  static D3DFORMAT TextureTypeFormat(const String& typeName, int32_t bytesPerPixel);
+  // ---- end of textures and colour buffers ----
+
+  // The engine's own operations, after the interface's. Texture blend state and texture transforms are
+  // built with the drawing work; until then they answer neutrally. Buffer ids: kFrontBuffer and the others
+  // below; lock flags: bits 0..1 access (1 read only, 2 write only), 4 discard.
   virtual int32_t SetTextureBlendOp(int32_t stage, ScriptObject* texture);
   virtual void UnloadShaders();
   virtual void SetTextureTransform(int32_t stage, ScriptObject* node);
@@ -88,6 +107,39 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void DrawStatisticsOverlay();
   void RecordFrameStatistics();
   ResultCode Recreate();
+
+  // ---- Textures and colour buffers ----
+  friend class TextureHandleDirectX8;
+  void UnloadLiveTextures();
+  void LoadTexture(Texture_I* t, TextureHandleDirectX8* h);
+  void DownloadTexture(Texture_I* t, TextureHandleDirectX8* h);
+  void DownloadFallback(Texture_I* t, TextureHandleDirectX8* h);
+  void BindTexture(int32_t stage, Texture_I* t, TextureHandleDirectX8* h);
+  void ReplaceTexture(TextureHandleDirectX8* h, IDirect3DTexture8* texture);
+  void ChooseAlphaMode(Texture_I* t, int mode, const String& alphaName);
+  // Total bytes of the levels written, or -1 (logged).
+  int32_t DownloadImage(IDirect3DTexture8* texture, D3DFORMAT format, bool mipMaps, Image_I* image, int filter,
+                        int32_t width, int32_t height);
+  bool StartVideo(TextureHandleDirectX8* h, const String& fileName);
+  void UploadVideoFrame(Texture_I* t, TextureHandleDirectX8* h);
+  void CloseVideo(TextureHandleDirectX8* h);
+  IDirect3DSurface8* ColorSurface(int32_t buffer) const;
+  ResultCode CopyFromFront(IDirect3DSurface8* target, int32_t count, const int32_t* rects, const int32_t* offsets);
+  template <class Prepare>
+  ResultCode ReadViewport(Prepare&& prepare);
+  ResultCode ReadColorBufferImage(Ptr<Image_I>& image);
+  void EndOpenScene();
+  void TakeScreenShot(bool& skipPresent);
+
+  Array<Ptr<TextureHandleDirectX8>> m_liveTextures;
+  Array<Ptr<TextureHandleDirectX8>> m_releaseTextures;  // unloaded, released by the next UnloadTextures
+  RECT m_frontLockRect;                                 // the front surface's lock, which the unlock names
+  uint8_t m_screenShotSkipPresent = 0;
+  uint32_t m_screenShotPending = 0;
+  uint32_t m_screenShotDepth = 0;  // asked for and cleared; this engine reads no depth
+  Ptr<Image_I> m_screenShot;
+  Ptr<Image_I> m_colorBufferImage;
+  // ---- end of textures and colour buffers ----
 
   TextureSettingsInfo m_textureSettings;
   RenderFormatInfo m_format;

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "platform/FpuGuard.h"
 #include "platform/PlatformWindow.h"
+#include "render/d3d8/D3D8CapsReport.h"
 #include "render/d3d8/D3D8EngineMessages.h"
 #include "render/d3d8/D3D8FormatNames.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
@@ -206,7 +207,7 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
 
 void RenderEngineDirectX8_D::LogDeviceLines() {
   StreamPipeRef& log = LogOutPipe();
-  Log(log, kLevelDebug, "RenderEngineDirectX8_D::InitializeRenderWindow: the capabilities report is not supported yet.");
+  WriteD3D8CapsReport(log, kLevelInfo, m_caps);
   Log(log, kLevelInfo, "  D3DDM.BackBufferFormat: ", D3D8ColorFormatName(m_backBufferFormat), " (",
       uint32_t(m_backBufferFormat), ")");
   Log(log, kLevelInfo, "  D3DDM.AutoDepthStencilFormat: ", D3D8DepthFormatName(m_depthFormat), " (",

@@ -8,7 +8,7 @@
 #include "core/Vector2f.h"
 
 #include "core/Log.h"
-#include "render/opengl/EngineLists.h"
+#include "render/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 
