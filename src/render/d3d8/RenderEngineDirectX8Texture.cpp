@@ -146,6 +146,9 @@ void RenderEngineDirectX8_D::UnloadTextures() {
 }
 
 void RenderEngineDirectX8_D::UnloadLiveTextures() {
+  // The device holds what its stages show: unbound, the textures (and with them the device) can go.
+  if (m_device)
+    for (DWORD stage = 0; stage < kD3DStageCount; ++stage) m_device->SetTexture(stage, nullptr);
   for (int32_t i = m_liveTextures.Count() - 1; i >= 0; --i) m_liveTextures[i]->Unload();
   UnloadTextures();
 }
