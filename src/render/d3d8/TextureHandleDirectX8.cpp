@@ -9,6 +9,8 @@ namespace PM {
 
 TextureHandleDirectX8::~TextureHandleDirectX8() {
   if (m_engine || m_texture) Log(LogOutPipe(), kLevelError, "TextureHandleDirectX8 missing Unload.");
+  // The texture holds its device: kept, both would outlive everything.
+  if (m_texture) m_texture->Release();
   // The decoder's thread reads this handle: it stops before the handle's fields go.
   if (VideoFrameState* state = VideoFrameState::Of(this)) state->CloseVideo();
 }

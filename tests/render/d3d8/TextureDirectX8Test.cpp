@@ -8,6 +8,7 @@
 #include "D3D8EngineFixture.h"
 #include "classes/EngineClasses.h"
 #include "classes/FileObject.h"
+#include "render/FontTexture2D.h"
 #include "render/Texture2D.h"
 #include "render/VideoFrameState.h"
 #include "render/d3d8/TextureHandleDirectX8.h"
@@ -281,6 +282,26 @@ TEST_F(D3D8TextureTest, HandleListsAndForeignHandles) {
   EXPECT_EQ(engine->LiveTextureCount(), 0);
   EXPECT_EQ(Handle(c)->Texture(), nullptr);
   EXPECT_FALSE(Has(out.Text() + err.Text(), "missing Unload"));
+}
+
+// A font texture gives its glyph image to every engine that asks, also after its handle was released.
+TEST_F(D3D8TextureTest, FontTextureIsHandedOverAgain) {
+  Open();
+  Obj<ScriptObject> object(ScriptObject::Create(FindClassID("FontTexture2D")));
+  auto* font = static_cast<FontTexture2D_I*>(object.Get());
+  font->m_fontName = "DejaVu Sans";
+  font->m_imageSize = {300, 100};
+  font->m_characterMap = " AgW";
+  m_keep.push_back(object);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    engine->SetTexture(0, font);
+    ASSERT_NE(Handle(font), nullptr);
+    EXPECT_EQ(Handle(font)->State(), TextureHandle::kDownloaded);
+    EXPECT_EQ(Level(font, 0).Width, 512u);
+    EXPECT_EQ(Level(font, 0).Format, D3DFMT_A8L8);
+    ASSERT_EQ(Initialize(), 0u);  // a new device: every texture is released
+  }
 }
 
 }  // namespace
