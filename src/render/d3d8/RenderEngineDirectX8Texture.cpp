@@ -227,7 +227,9 @@ void RenderEngineDirectX8_D::DownloadTexture(Texture_I* t, TextureHandleDirectX8
   ReplaceTexture(h, texture);
   h->SetState(TextureHandle::kDownloaded);
   const int filter = t->GetAlphaMode() >= 1 && t->GetAlphaMode() <= 3 ? kMipMapAlphaWeighted : 0;
-  const int32_t bytes = DownloadImage(texture, format, t->m_mipMapEnable, image.Get(), filter, tw, th);
+  // The texture has its whole chain whatever MipMapEnable says (it only chooses the mip filter): every
+  // level is filled and counted.
+  const int32_t bytes = DownloadImage(texture, format, true, image.Get(), filter, tw, th);
   if (bytes < 0) {
     // A texture with undefined contents is worse than the fallback: it goes, and is not tried again.
     ReplaceTexture(h, nullptr);

@@ -84,6 +84,17 @@ TEST_F(D3D8BufferTest, LocksOutsideTheSceneWithTheirFlags) {
   EXPECT_EQ(engine->LockBufferRect(5, 1, 0, 8, 0, 8, &bits, &pitch), 0x80000003u);
   EXPECT_EQ(engine->UnlockBufferRect(64), 0x80000008u);
   EXPECT_TRUE(Has(err.Text(), "The color backgroundbuffer could not be unlocked."));
+
+  // A lost device refuses locks with 0x8000000C and no message; the lock count stays.
+  control->SetLost(true);
+  err.Take();
+  EXPECT_EQ(engine->LockBufferRect(32, 1, 0, 8, 0, 8, &bits, &pitch), 0x8000000Cu);
+  EXPECT_EQ(err.Text(), "");
+  control->SetLost(false);
+  out.Take();
+  engine->ClearBuffer(&clear);
+  EXPECT_FALSE(Has(err.Text(), "A buffer lock was still active")) << "no lock counted";
+  engine->SwapBuffers(true);
 }
 
 TEST_F(D3D8BufferTest, UnlockableBackBufferAndLostDevice) {
