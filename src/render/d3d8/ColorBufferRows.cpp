@@ -41,13 +41,18 @@ void ConvertColorBufferRow(uint32_t code, const uint8_t* row, uint8_t* rgb, int3
         rgb[0] = Expand5(p >> 10 & 31), rgb[1] = Expand5(p >> 5 & 31), rgb[2] = Expand5(p & 31);
         break;
       }
-      case 0x309: rgb[0] = row[3 * i + 2], rgb[1] = row[3 * i + 1], rgb[2] = row[3 * i]; break;
+      case 0x309:
+        rgb[0] = row[3 * i + 2], rgb[1] = row[3 * i + 1], rgb[2] = row[3 * i];
+        break;
       case 0x410:
-      case 0xC11: rgb[0] = row[4 * i + 2], rgb[1] = row[4 * i + 1], rgb[2] = row[4 * i]; break;
-      default: rgb[0] = rgb[1] = rgb[2] = 0; break;
+      case 0xC11:
+        rgb[0] = row[4 * i + 2], rgb[1] = row[4 * i + 1], rgb[2] = row[4 * i];
+        break;
+      default:
+        rgb[0] = rgb[1] = rgb[2] = 0;
+        break;
     }
   }
 }
-
 
 }  // namespace PM

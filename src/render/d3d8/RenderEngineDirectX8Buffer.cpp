@@ -41,9 +41,12 @@ bool IsLost(HRESULT r) { return r == D3DERR_DEVICELOST || r == D3DERR_DEVICENOTR
 IDirect3DSurface8* RenderEngineDirectX8_D::ColorSurface(int32_t buffer) const {
   switch (buffer) {
     case kFrontBuffer:
-    case kBackBuffer: return m_backSurface;
-    case kBackgroundBuffer: return m_backgroundSurface;
-    default: return nullptr;
+    case kBackBuffer:
+      return m_backSurface;
+    case kBackgroundBuffer:
+      return m_backgroundSurface;
+    default:
+      return nullptr;
   }
 }
 
@@ -66,8 +69,7 @@ ResultCode RenderEngineDirectX8_D::LockBufferRect(int32_t buffer, uint32_t flags
     const BufferTexts& texts = buffer == kBackBuffer ? kBackTexts : kBackgroundTexts;
     IDirect3DSurface8* surface = ColorSurface(buffer);
     if (!surface) return LogMsgText(ENotFound, kLockLocation, "", kMode, texts.missing);
-    const DWORD lockFlags =
-        (access == 1 ? D3DLOCK_READONLY : (flags & 4) ? D3DLOCK_DISCARD : 0) | D3DLOCK_NOSYSLOCK;
+    const DWORD lockFlags = (access == 1 ? D3DLOCK_READONLY : (flags & 4) ? D3DLOCK_DISCARD : 0) | D3DLOCK_NOSYSLOCK;
     D3DLOCKED_RECT locked;
     if (HRESULT r = surface->LockRect(&locked, &rect, lockFlags); r != D3D_OK) {
       if (IsLost(r)) return ENotActive;
@@ -107,7 +109,8 @@ ResultCode RenderEngineDirectX8_D::UnlockBufferRect(int32_t buffer) {
                         (buffer == kBackBuffer ? kBackTexts : kBackgroundTexts).unlockFailed);
   } else if (buffer == kFrontBuffer) {
     if (!m_frontSurface || m_frontSurface->Unlock(&m_frontLockRect) != DD_OK)
-      return LogMsgText(EFail, kUnlockLocation, "IDirectDraw7::Unlock", kMode, "The frontbuffer could not be unlocked.");
+      return LogMsgText(EFail, kUnlockLocation, "IDirectDraw7::Unlock", kMode,
+                        "The frontbuffer could not be unlocked.");
   } else {
     return LogMsgBare(EInvalidArgument, kUnlockLocation, "", kMode);
   }
@@ -133,7 +136,8 @@ ResultCode RenderEngineDirectX8_D::CopyBufferRects(int32_t source, int32_t targe
   if (source == kFrontBuffer && (target == kBackBuffer || target == kBackgroundBuffer))
     return CopyFromFront(ColorSurface(target), count, rects, offsets);
   if (!backToBackground && !backgroundToBack)
-    return LogMsgText(EUnimplemented, kCopyLocation, "", kMode, "Copying between these buffers is not yet implemented.");
+    return LogMsgText(EUnimplemented, kCopyLocation, "", kMode,
+                      "Copying between these buffers is not yet implemented.");
   // Rectangles are (left, top, right, bottom) as RECT lays them out; offsets move each one on the target.
   std::vector<RECT> from(static_cast<size_t>(count));
   std::vector<POINT> to(static_cast<size_t>(count));
@@ -178,14 +182,14 @@ ResultCode RenderEngineDirectX8_D::CopyFromFront(IDirect3DSurface8* target, int3
     s = RECT{r[0] + origin.x, r[1] + origin.y, r[2] + origin.x, r[3] + origin.y};
     if (outside(s, front.dwWidth, front.dwHeight))
       return LogMsg(EInvalidArgument, kCopyLocation, "", kMode,
-                    "A source rect exceeds the valid buffer region.\n  srcL=#1 srcR=#2 srcB=#3 srcT=#4", s.left, s.right,
-                    s.bottom, s.top);
+                    "A source rect exceeds the valid buffer region.\n  srcL=#1 srcR=#2 srcB=#3 srcT=#4", s.left,
+                    s.right, s.bottom, s.top);
     RECT& t = to[size_t(i)];
     t = RECT{r[0] + dx, r[1] + dy, r[2] + dx, r[3] + dy};
     if (outside(t, desc.Width, desc.Height))
       return LogMsg(EInvalidArgument, kCopyLocation, "", kMode,
-                    "A target rect exceeds the valid buffer region.\n  srcL=#1 srcR=#2 srcB=#3 srcT=#4", t.left, t.right,
-                    t.bottom, t.top);
+                    "A target rect exceeds the valid buffer region.\n  srcL=#1 srcR=#2 srcB=#3 srcT=#4", t.left,
+                    t.right, t.bottom, t.top);
   }
   const size_t bytesPerPixel = D3DFormatBytesPerPixel(desc.Format);
   for (int32_t i = 0; i < count; ++i) {
@@ -221,6 +225,10 @@ ResultCode RenderEngineDirectX8_D::ReadViewport(Prepare&& prepare) {
   if (ResultCode r = GetBufferSize(kBackBuffer, &code, &bufferWidth, &bufferHeight); r != 0) return r;
   const int32_t x = m_viewport[0], y = m_viewport[1];
   const int32_t w = std::max(0, m_viewport[2]), h = std::max(0, m_viewport[3]);
+  if (w == 0 || h == 0) {
+    prepare(w, h);  // an empty viewport reads as an empty picture, without a lock the device would refuse
+    return 0;
+  }
   // The interface counts rows from the bottom of the window, the buffer from its top.
   void* bits = nullptr;
   int32_t pitch = 0;
@@ -229,8 +237,8 @@ ResultCode RenderEngineDirectX8_D::ReadViewport(Prepare&& prepare) {
     return r;
   if (uint8_t* rgb = prepare(w, h)) {
     for (int32_t row = 0; row < h; ++row)
-      ConvertColorBufferRow(code, static_cast<const uint8_t*>(bits) + int64_t(h - 1 - row) * pitch, rgb + size_t(row) * 3 * size_t(w),
-                 w);
+      ConvertColorBufferRow(code, static_cast<const uint8_t*>(bits) + int64_t(h - 1 - row) * pitch,
+                            rgb + size_t(row) * 3 * size_t(w), w);
   }
   return UnlockBufferRect(kBackBuffer);
 }
@@ -258,14 +266,15 @@ int32_t RenderEngineDirectX8_D::RequestScreenShot(bool skipPresent, bool withDep
 
 void RenderEngineDirectX8_D::TakeScreenShot(bool& skipPresent) {
   if (m_screenShotSkipPresent) skipPresent = true;
-  ReadColorBufferImage(m_screenShot);
+  // A failed read leaves no picture: an earlier screenshot must not pass for this frame's.
+  if (ReadColorBufferImage(m_screenShot) != 0) m_screenShot.Clear();
   m_screenShotPending = 0;
   m_screenShotDepth = 0;
 }
 
 Image_I* RenderEngineDirectX8_D::GetColorBufferImage() {
   EndOpenScene();
-  ReadColorBufferImage(m_colorBufferImage);
+  if (ReadColorBufferImage(m_colorBufferImage) != 0) m_colorBufferImage.Clear();
   return m_colorBufferImage.Get();
 }
 

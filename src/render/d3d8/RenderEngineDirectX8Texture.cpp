@@ -30,11 +30,20 @@ struct TextureTypeRow {
   int32_t bits;
 };
 constexpr TextureTypeRow kTextureTypes[] = {
-    {"L", D3DFMT_L8, 8},          {"L_8", D3DFMT_L8, 8},           {"L_4", D3DFMT_L8, 8},
-    {"LA", D3DFMT_A8L8, 16},      {"LA_88", D3DFMT_A8L8, 16},      {"LA_44", D3DFMT_A4L4, 8},
-    {"RGB", D3DFMT_R8G8B8, 24},   {"RGB_888", D3DFMT_R8G8B8, 24},  {"RGB_565", D3DFMT_R5G6B5, 16},
-    {"RGB_332", D3DFMT_R3G3B2, 8}, {"RGBA", D3DFMT_A8R8G8B8, 32}, {"RGBA_8888", D3DFMT_A8R8G8B8, 32},
-    {"RGBA_5551", D3DFMT_A1R5G5B5, 16}, {"RGBA_4444", D3DFMT_A4R4G4B4, 16},
+    {"L", D3DFMT_L8, 8},
+    {"L_8", D3DFMT_L8, 8},
+    {"L_4", D3DFMT_L8, 8},
+    {"LA", D3DFMT_A8L8, 16},
+    {"LA_88", D3DFMT_A8L8, 16},
+    {"LA_44", D3DFMT_A4L4, 8},
+    {"RGB", D3DFMT_R8G8B8, 24},
+    {"RGB_888", D3DFMT_R8G8B8, 24},
+    {"RGB_565", D3DFMT_R5G6B5, 16},
+    {"RGB_332", D3DFMT_R3G3B2, 8},
+    {"RGBA", D3DFMT_A8R8G8B8, 32},
+    {"RGBA_8888", D3DFMT_A8R8G8B8, 32},
+    {"RGBA_5551", D3DFMT_A1R5G5B5, 16},
+    {"RGBA_4444", D3DFMT_A4R4G4B4, 16},
 };
 // By the image's bytes per pixel when the name is empty or unknown: 1, 2, 3, any other.
 constexpr TextureTypeRow kTypesByChannels[] = {

@@ -91,9 +91,15 @@ TEST_F(D3D8TextureTest, TypeNamesAskForFormats) {
     const char* name;
     int bytesPerPixel;
     D3DFORMAT format;
-  } rows[] = {{"L_4", 3, D3DFMT_L8},         {"LA_44", 4, D3DFMT_A4L4},      {"RGB_565", 4, D3DFMT_R5G6B5},
-              {"RGB_332", 3, D3DFMT_R3G3B2}, {"RGBA_5551", 3, D3DFMT_A1R5G5B5}, {"", 1, D3DFMT_L8},
-              {"", 2, D3DFMT_A8L8},          {"", 3, D3DFMT_R8G8B8},        {"", 4, D3DFMT_A8R8G8B8}};
+  } rows[] = {{"L_4", 3, D3DFMT_L8},
+              {"LA_44", 4, D3DFMT_A4L4},
+              {"RGB_565", 4, D3DFMT_R5G6B5},
+              {"RGB_332", 3, D3DFMT_R3G3B2},
+              {"RGBA_5551", 3, D3DFMT_A1R5G5B5},
+              {"", 1, D3DFMT_L8},
+              {"", 2, D3DFMT_A8L8},
+              {"", 3, D3DFMT_R8G8B8},
+              {"", 4, D3DFMT_A8R8G8B8}};
   for (const auto& r : rows)
     EXPECT_EQ(RenderEngineDirectX8_D::TextureTypeFormat(String(r.name), r.bytesPerPixel), r.format) << r.name;
   out.Take();
@@ -150,7 +156,8 @@ TEST_F(D3D8TextureTest, LimitsRefusalsBudgetAndFrameBytes) {
     engine->SetTexture(0, odd);
   }
   EXPECT_EQ(Count(err.Text() + out.Text(), "size 300x200 not supported."), 1);
-  EXPECT_TRUE(Has(out.Text() + err.Text(), "Texture2D:\n  file " + m_dir.File("odd") + "\n  size 300x200 not supported."));
+  EXPECT_TRUE(
+      Has(out.Text() + err.Text(), "Texture2D:\n  file " + m_dir.File("odd") + "\n  size 300x200 not supported."));
   EXPECT_EQ(Handle(odd)->State(), TextureHandle::kFailed);
   EXPECT_EQ(Count(control->CallLog(), "CreateTexture("), 1) << control->CallLog();
   EXPECT_EQ(Texels(odd), std::vector<uint32_t>{0xFFE533E5u});
@@ -215,9 +222,9 @@ TEST_F(D3D8TextureTest, AnisotropyAndBiasUnderTheirCapabilities) {
   control->ClearCallLog();
   engine->SetTexture(2, t);
   log = control->CallLog();
-  for (const char* call : {"SetTextureStageState(2, 21, 4)", "SetTextureStageState(2, 16, 3)",
-                           "SetTextureStageState(2, 17, 3)", "SetTextureStageState(2, 14, 3)",
-                           "SetTextureStageState(2, 19, 1065353216)"})
+  for (const char* call :
+       {"SetTextureStageState(2, 21, 4)", "SetTextureStageState(2, 16, 3)", "SetTextureStageState(2, 17, 3)",
+        "SetTextureStageState(2, 14, 3)", "SetTextureStageState(2, 19, 1065353216)"})
     EXPECT_TRUE(Has(log, call)) << call << "\n" << log;
 }
 
@@ -262,7 +269,9 @@ TEST_F(D3D8TextureTest, HandleListsAndForeignHandles) {
   out.Take();
   engine->UnloadTextures();
   engine->UnloadTextures();  // nothing left: no line
-  EXPECT_EQ(out.Text(), "Debug RenderEngineDirectX8_D::UnloadTextures()\nDebug RenderEngineDirectX8_D::UnloadTextures() complete.\n");
+  EXPECT_EQ(
+      out.Text(),
+      "Debug RenderEngineDirectX8_D::UnloadTextures()\nDebug RenderEngineDirectX8_D::UnloadTextures() complete.\n");
   EXPECT_EQ(engine->ReleaseTextureCount(), 0);
   EXPECT_EQ(Handle(a)->Texture(), nullptr);
 
