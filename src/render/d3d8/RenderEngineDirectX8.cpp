@@ -65,7 +65,10 @@ RenderEngineDirectX8_D::~RenderEngineDirectX8_D() {
 ResultCode RenderEngineDirectX8_D::DeInitializeRenderWindow() {
   // Handles leave even without a device: textures keep them, and they must not point at a dead engine.
   UnloadLiveTextures();
-  if (m_device) UnloadPolygonCache();
+  if (m_device) {
+    UnloadTextures();
+    UnloadPolygonCache();
+  }
   ReleaseInterface(m_frontSurface);
   ReleaseInterface(m_directDraw);
   ReleaseInterface(m_frontCopySurface);

@@ -248,6 +248,26 @@ TEST_F(D3D8BufferTest, ScreenShotOf16BitBufferReadsWhiteAsWhite) {
   EXPECT_EQ(control->PresentCount(), presents + 1);
 }
 
+// The screenshot is read after the statistics overlay is drawn: the overlay is part of the picture.
+TEST_F(D3D8BufferTest, ScreenShotIncludesTheOverlay) {
+  format.BufferBackColorAccessEnable = 1;
+  format.Width = 160, format.Height = 120;  // the viewport the engine starts with
+  OpenWindow(160, 120);
+  ASSERT_EQ(Initialize(), 0u);
+  engine->SetStatisticsMode(1);
+  ChannelClearInfo clear;
+  clear.ColorClearValue[0] = clear.ColorClearValue[1] = clear.ColorClearValue[2] = 0.0f;
+  engine->RequestScreenShot(false, false);
+  engine->ClearBuffer(&clear);
+  engine->SwapBuffers(true);
+  Image_I* shot = engine->GetScreenShotImage();
+  ASSERT_NE(shot, nullptr);
+  int unlit = 0;
+  const uint8_t* p = shot->GetData();
+  for (int i = 0; i < 160 * 120; ++i) unlit += p[3 * i] == 0x40 && p[3 * i + 1] == 0x40 && p[3 * i + 2] == 0x40;
+  EXPECT_GT(unlit, 0) << "the dark grey of the unlit digit segments";
+}
+
 // Each buffer format's pixel as R, G, B; formats the read has no converter for read black, whatever was
 // in the caller's bytes before.
 TEST(D3D8ColorBufferRows, ConvertersByFormatCode) {
