@@ -16,6 +16,15 @@ namespace {
 constexpr D3DCOLORVALUE kWhite{1, 1, 1, 1};
 constexpr D3DCOLORVALUE kNoSpecular{0, 0, 0, 0};
 
+// A colour element of a float type may hold anything; the stage hands on 0..1 as Direct3D does.
+D3DCOLORVALUE ReadColor(const uint8_t* at, uint32_t type) {
+  float v[4];
+  ReadElement(at, type, v);
+  if (type == D3DVSDT_D3DCOLOR) return {v[0], v[1], v[2], v[3]};
+  auto saturate = [](float c) { return c > 0.0f ? (c < 1.0f ? c : 1.0f) : 0.0f; };  // NaN gives 0
+  return {saturate(v[0]), saturate(v[1]), saturate(v[2]), saturate(v[3])};
+}
+
 void SetColors(ClipVertex& out, const D3DCOLORVALUE& diffuse, const D3DCOLORVALUE& specular) {
   out.r = diffuse.r, out.g = diffuse.g, out.b = diffuse.b, out.a = diffuse.a;
   out.sr = specular.r, out.sg = specular.g, out.sb = specular.b, out.sa = specular.a;
@@ -64,11 +73,9 @@ void Device::TransformVertices(const Draw& d) {
     out = ClipVertex{};
     float position[4];
     ReadElement(element[kSlotPosition], layout[kSlotPosition].type, position);
-    float v[4];
-    D3DCOLORVALUE diffuse = kWhite, specular = kNoSpecular;
-    if (hasDiffuse) ReadElement(element[kSlotDiffuse], layout[kSlotDiffuse].type, v), diffuse = {v[0], v[1], v[2], v[3]};
-    if (hasSpecular)
-      ReadElement(element[kSlotSpecular], layout[kSlotSpecular].type, v), specular = {v[0], v[1], v[2], v[3]};
+    const D3DCOLORVALUE diffuse = hasDiffuse ? ReadColor(element[kSlotDiffuse], layout[kSlotDiffuse].type) : kWhite;
+    const D3DCOLORVALUE specular =
+        hasSpecular ? ReadColor(element[kSlotSpecular], layout[kSlotSpecular].type) : kNoSpecular;
 
     if (pretransformed) {
       const float w = 1.0f / position[3];
@@ -86,6 +93,7 @@ void Device::TransformVertices(const Draw& d) {
     const Vec3 camera = needsPosition ? TransformPoint(p, worldView) : Vec3{};
     Vec3 normal;
     if (needsNormal) {
+      float v[4];
       ReadElement(element[kSlotNormal], layout[kSlotNormal].type, v);
       normal = TransformDirection({v[0], v[1], v[2]}, normalMatrix);
       if (normalize) normal = Normalized(normal);
