@@ -399,6 +399,17 @@ TEST_F(SoftD3D8VertexTest, TextureCoordinatesAreChosenGeneratedAndTransformed) {
   const float want[4] = {2, 4, 11, 1};
   for (int k = 0; k < 4; ++k) EXPECT_NEAR(out[0].tex[0][k], want[k], 1e-5f);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(out[0].tex[2][k], 0.0f) << "after the disabled stage";
+
+  // Normals follow the inverse transpose: x doubled halves a normal's x (NORMALIZENORMALS off).
+  D3DMATRIX stretch = Identity();
+  stretch.m[0][0] = 2;
+  device->SetTransform(D3DTS_WORLD, &stretch);
+  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
+  const std::vector<TexVertex> slanted = {{0, 0, 0, h, h, 0, 0, 0, 0, 0, 0}};
+  out = DrawPoints(fvf, slanted);
+  EXPECT_NEAR(out[0].tex[0][0], 0.5f * h, 1e-6f);
+  EXPECT_NEAR(out[0].tex[0][1], h, 1e-6f);
+  EXPECT_NEAR(out[0].tex[0][2], 0.0f, 1e-6f);
 }
 
 TEST_F(SoftD3D8VertexTest, DeclarationsAndIndexedBuffersGiveTheFvfVertices) {
