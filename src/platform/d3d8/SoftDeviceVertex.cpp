@@ -2,6 +2,7 @@
 // (lit or as given), vertex fog factor and texture coordinates. What does not change per vertex (the
 // matrices, the lights in camera space, the stages read) is prepared once per draw.
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "platform/d3d8/SoftDraw.h"
@@ -61,16 +62,23 @@ void Device::TransformVertices(const Draw& d) {
   const D3DVIEWPORT8& vp = m_viewport;
   const float depthSpan = vp.MaxZ - vp.MinZ;
 
+  // The elements the vertex has, each from its first vertex on by its stream's stride.
+  uint32_t present[kSlotCount], presentCount = 0;
+  const uint8_t* element[kSlotCount] = {};
+  for (uint32_t s = 0; s < kSlotCount; ++s) {
+    const VertexElement& e = layout[s];
+    if (e.stream < 0) continue;
+    present[presentCount++] = s;
+    element[s] = d.streams[e.stream] + uint64_t(d.firstVertex) * d.strides[e.stream] + e.offset;
+  }
+
   m_transformed.resize(d.vertexCount);
   for (uint32_t i = 0; i < d.vertexCount; ++i) {
-    const uint64_t vertex = uint64_t(d.firstVertex) + i;
-    const uint8_t* element[kSlotCount];
-    for (uint32_t s = 0; s < kSlotCount; ++s) {
-      const VertexElement& e = layout[s];
-      element[s] = e.stream >= 0 ? d.streams[e.stream] + vertex * d.strides[e.stream] + e.offset : nullptr;
-    }
+    if (i)
+      for (uint32_t k = 0; k < presentCount; ++k) element[present[k]] += d.strides[layout[present[k]].stream];
     ClipVertex& out = m_transformed[i];
-    out = ClipVertex{};
+    // Every field is written below; the coordinates of stages not read are zeroed here.
+    std::memset(&out.tex[0][0] + 4 * tex.Count(), 0, sizeof(out.tex) - sizeof(out.tex[0]) * tex.Count());
     float position[4];
     ReadElement(element[kSlotPosition], layout[kSlotPosition].type, position);
     const D3DCOLORVALUE diffuse = hasDiffuse ? ReadColor(element[kSlotDiffuse], layout[kSlotDiffuse].type) : kWhite;

@@ -19,6 +19,7 @@ class TexCoordStages {
   TexCoordStages(const DWORD (*stageStates)[kD3DTextureStageStateCount], const D3DMATRIX* matrices,
                  const VertexLayout& layout, bool localViewer, bool pretransformed);
 
+  uint32_t Count() const { return m_count; }  // the stages read: those before the first disabled one
   bool NeedsNormal() const { return m_needsNormal; }
   bool NeedsPosition() const { return m_needsPosition; }
   // Fills tex[0 .. stages-1] of a vertex whose elements start at `element[slot]` (null where absent),
