@@ -74,7 +74,7 @@ LitColors VertexLighting::Shade(Vec3 p, Vec3 n, const D3DCOLORVALUE& vertexDiffu
     return m_sources[k] == kMaterial ? m_material[k] : *vertex[m_sources[k]];
   };
   D3DCOLORVALUE ambient = m_globalAmbient, diffuse{}, specular{};
-  const Vec3 toEye = m_localViewer ? Normalized(p * -1.0f) : Vec3{0, 0, 1};
+  const Vec3 toEye = m_specular && m_localViewer ? Normalized(p * -1.0f) : Vec3{0, 0, 1};  // for highlights only
   for (const Light& l : m_lights) {
     Vec3 toLight;
     float f = 1.0f;
