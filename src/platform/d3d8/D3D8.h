@@ -147,6 +147,20 @@ constexpr DWORD D3DFVF_NORMAL = 0x10;
 constexpr DWORD D3DFVF_DIFFUSE = 0x40;
 constexpr DWORD D3DFVF_SPECULAR = 0x80;
 constexpr DWORD D3DFVF_TEX1 = 0x100;
+constexpr DWORD D3DFVF_XYZRHW = 0x4;
+constexpr DWORD D3DFVF_XYZB1 = 0x6;
+constexpr DWORD D3DFVF_XYZB5 = 0xE;
+constexpr DWORD D3DFVF_POSITION_MASK = 0xE;
+constexpr DWORD D3DFVF_PSIZE = 0x20;
+constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
+constexpr DWORD D3DFVF_TEXCOUNT_SHIFT = 8;
+constexpr DWORD D3DFVF_LASTBETA_UBYTE4 = 0x1000;
+constexpr DWORD D3DFVF_TEX2 = 0x200;
+// Coordinate counts of set i: 2 is the zero code, so plain FVF codes mean two coordinates a set.
+constexpr DWORD D3DFVF_TEXCOORDSIZE1(DWORD i) { return 3u << (i * 2 + 16); }
+constexpr DWORD D3DFVF_TEXCOORDSIZE2(DWORD) { return 0; }
+constexpr DWORD D3DFVF_TEXCOORDSIZE3(DWORD i) { return 1u << (i * 2 + 16); }
+constexpr DWORD D3DFVF_TEXCOORDSIZE4(DWORD i) { return 2u << (i * 2 + 16); }
 
 // Render states.
 enum D3DRENDERSTATETYPE : uint32_t {
@@ -172,6 +186,7 @@ enum D3DRENDERSTATETYPE : uint32_t {
   D3DRS_FOGEND = 37,
   D3DRS_FOGDENSITY = 38,
   D3DRS_ZBIAS = 47,
+  D3DRS_RANGEFOGENABLE = 48,
   D3DRS_STENCILENABLE = 52,
   D3DRS_STENCILFAIL = 53,
   D3DRS_STENCILZFAIL = 54,
@@ -228,6 +243,7 @@ constexpr uint32_t D3DBLENDOP_ADD = 1;
 constexpr uint32_t D3DMCS_MATERIAL = 0;
 constexpr uint32_t D3DMCS_COLOR1 = 1;
 constexpr uint32_t D3DMCS_COLOR2 = 2;
+enum D3DFOGMODE : uint32_t { D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3 };
 
 // Texture stage states and their values.
 enum D3DTEXTURESTAGESTATETYPE : uint32_t {
@@ -266,6 +282,18 @@ constexpr uint32_t D3DTEXF_NONE = 0;
 constexpr uint32_t D3DTEXF_POINT = 1;
 constexpr uint32_t D3DTEXF_LINEAR = 2;
 constexpr uint32_t D3DTEXF_ANISOTROPIC = 3;
+// TEXCOORDINDEX: the set in the low word, a generation mode in the high word.
+constexpr DWORD D3DTSS_TCI_PASSTHRU = 0x00000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACENORMAL = 0x10000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACEPOSITION = 0x20000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR = 0x30000;
+// TEXTURETRANSFORMFLAGS: how many transformed coordinates the stage reads, and whether it divides.
+constexpr DWORD D3DTTFF_DISABLE = 0;
+constexpr DWORD D3DTTFF_COUNT1 = 1;
+constexpr DWORD D3DTTFF_COUNT2 = 2;
+constexpr DWORD D3DTTFF_COUNT3 = 3;
+constexpr DWORD D3DTTFF_COUNT4 = 4;
+constexpr DWORD D3DTTFF_PROJECTED = 256;
 
 // Capability bits the back end tests or the device claims.
 constexpr DWORD D3DPMISCCAPS_MASKZ = 0x2;
@@ -281,7 +309,9 @@ constexpr DWORD D3DPTEXTURECAPS_POW2 = 0x2;
 constexpr DWORD D3DPTEXTURECAPS_ALPHA = 0x4;
 constexpr DWORD D3DPTEXTURECAPS_MIPMAP = 0x4000;
 constexpr DWORD D3DPRASTERCAPS_ZTEST = 0x10;
+constexpr DWORD D3DPRASTERCAPS_FOGVERTEX = 0x80;
 constexpr DWORD D3DPRASTERCAPS_FOGTABLE = 0x100;
+constexpr DWORD D3DPRASTERCAPS_FOGRANGE = 0x10000;
 constexpr DWORD D3DPRASTERCAPS_MIPMAPLODBIAS = 0x2000;
 constexpr DWORD D3DPRASTERCAPS_ANISOTROPY = 0x20000;
 constexpr DWORD D3DPRASTERCAPS_ZBIAS = 0x4000;
@@ -317,16 +347,32 @@ constexpr DWORD D3DFVFCAPS_TEXCOORDCOUNTMASK = 0xFFFF;
 // Vertex declaration tokens (streams and their data).
 constexpr DWORD D3DVSD_END = 0xFFFFFFFFu;
 constexpr DWORD D3DVSD_TOKEN_STREAM = 1;
+constexpr DWORD D3DVSD_TOKEN_NOP = 0;
 constexpr DWORD D3DVSD_TOKEN_STREAMDATA = 2;
+constexpr DWORD D3DVSD_NOP = 0;
+constexpr DWORD D3DVSDT_FLOAT1 = 0;
 constexpr DWORD D3DVSDT_FLOAT2 = 1;
 constexpr DWORD D3DVSDT_FLOAT3 = 2;
+constexpr DWORD D3DVSDT_FLOAT4 = 3;
 constexpr DWORD D3DVSDT_D3DCOLOR = 4;
+constexpr DWORD D3DVSDT_UBYTE4 = 5;
+constexpr DWORD D3DVSDT_SHORT2 = 6;
+constexpr DWORD D3DVSDT_SHORT4 = 7;
 constexpr DWORD D3DVSD_STREAM(DWORD stream) { return D3DVSD_TOKEN_STREAM << 29 | stream; }
 constexpr DWORD D3DVSD_REG(DWORD reg, DWORD type) { return D3DVSD_TOKEN_STREAMDATA << 29 | type << 16 | reg; }
+// Skips `count` DWORDs of the stream's vertex.
+constexpr DWORD D3DVSD_SKIP(DWORD count) { return D3DVSD_TOKEN_STREAMDATA << 29 | 1u << 28 | count << 16; }
 constexpr DWORD D3DVSDE_POSITION = 0;
+constexpr DWORD D3DVSDE_BLENDWEIGHT = 1;
+constexpr DWORD D3DVSDE_BLENDINDICES = 2;
 constexpr DWORD D3DVSDE_NORMAL = 3;
+constexpr DWORD D3DVSDE_PSIZE = 4;
 constexpr DWORD D3DVSDE_DIFFUSE = 5;
+constexpr DWORD D3DVSDE_SPECULAR = 6;
 constexpr DWORD D3DVSDE_TEXCOORD0 = 7;
+constexpr DWORD D3DVSDE_TEXCOORD7 = 14;
+constexpr DWORD D3DVSDE_POSITION2 = 15;
+constexpr DWORD D3DVSDE_NORMAL2 = 16;
 
 struct RECT {
   int32_t left = 0;

@@ -27,6 +27,17 @@ enum D3D8Fault : uint32_t {
   kFaultCount
 };
 
+// One vertex as the vertex stage hands it to the pixel stage: clip-space position, lit diffuse and
+// specular colours (0..1), the vertex fog factor (1 clear .. 0 fog colour only) and, for each stage
+// until the first disabled one, the coordinates it reads (generated and transformed; zeros beyond).
+struct ClipVertexOut {
+  float x, y, z, w;
+  float r, g, b, a;
+  float sr, sg, sb, sa;
+  float fog;
+  float tex[8][4];
+};
+
 class D3D8Control {
  public:
   // Back to the defaults: default caps, SDK 220 only, nothing refused or failing, not lost, empty log.
@@ -59,6 +70,9 @@ class D3D8Control {
   virtual bool ReadDirectDrawSurface(IDirectDrawSurface7* surface, uint32_t* argb, uint32_t capacity) = 0;
   virtual int32_t LiveObjects() = 0;
   virtual int32_t PresentCount() = 0;
+  // The vertices of the current device's last draw that reached the vertex stage, in the order of the
+  // vertex range it transformed: copies at most `capacity` and answers how many there are.
+  virtual uint32_t LastVertices(ClipVertexOut* out, uint32_t capacity) = 0;
 
  protected:
   ~D3D8Control() = default;

@@ -38,15 +38,27 @@ class Direct3D final : public Counted<IDirect3D8> {
   Display* m_display;  // our own connection; null without $DISPLAY
 };
 
-// One stream element a draw reads: where in the vertex, and from which stream.
+// One stream element a draw reads: where in the vertex, from which stream, in which D3DVSDT type.
 struct VertexElement {
   int32_t stream = -1;  // -1: absent
   uint32_t offset = 0;
   uint32_t size = 0;
+  uint32_t type = 0;
+};
+// The elements of the fixed-function vertex, wherever an FVF code or a declaration puts them.
+enum VertexSlot : uint32_t {
+  kSlotPosition,
+  kSlotNormal,
+  kSlotDiffuse,
+  kSlotSpecular,
+  kSlotTexCoord0,
+  kSlotCount = kSlotTexCoord0 + kMaxTexCoords
 };
 struct VertexLayout {
-  VertexElement position;  // FLOAT3
-  VertexElement diffuse;   // D3DCOLOR
+  VertexElement slots[kSlotCount];
+  bool pretransformed = false;  // XYZRHW: the position is screen x, y, depth and 1/w
+  const VertexElement& operator[](uint32_t slot) const { return slots[slot]; }
+  VertexElement& operator[](uint32_t slot) { return slots[slot]; }
 };
 
 class Device final : public Counted<IDirect3DDevice8> {
@@ -114,6 +126,8 @@ class Device final : public Counted<IDirect3DDevice8> {
   bool Lost() { return Level(false) != D3D_OK; }
   Surface* BackBuffer() const { return m_backBuffers.empty() ? nullptr : m_backBuffers[0]; }
   const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }
+  // The last draw's vertices after the vertex stage (for the control).
+  const std::vector<ClipVertex>& Transformed() const { return m_transformed; }
 
  private:
   struct Stream {
@@ -130,6 +144,9 @@ class Device final : public Counted<IDirect3DDevice8> {
   HRESULT CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, uint32_t* indexCount) const;
   bool LayoutOf(DWORD shader, VertexLayout* out) const;
   HRESULT RunDraw(const Draw& draw);
+  // Points the draw at the buffers of the streams its layout reads, checked to hold every vertex read.
+  HRESULT BindStreams(Draw& draw, uint64_t baseVertex) const;
+  void UnsetUserSources();
   // The vertex stage: fills m_transformed with the draw's vertices (SoftDeviceVertex.cpp).
   void TransformVertices(const Draw& draw);
   // The pixel stage's state for the next draw (SoftDevicePixel.cpp).

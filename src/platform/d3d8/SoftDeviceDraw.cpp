@@ -11,14 +11,23 @@ namespace PM::SoftD3D {
 namespace {
 
 constexpr uint32_t kMaxDeclarationTokens = 64;
-constexpr uint32_t kDeclarationStreams = 5;
+constexpr DWORD kTokenDataSkip = 1u << 28;  // a STREAMDATA token that skips DWORDs instead of loading
 
 uint32_t ElementSize(DWORD type) {
-  switch (type) {
-    case D3DVSDT_FLOAT2: return 8;
-    case D3DVSDT_FLOAT3: return 12;
-    case D3DVSDT_D3DCOLOR: return 4;
-    default: return 0;
+  static constexpr uint8_t kSizes[] = {4, 8, 12, 16, 4, 4, 4, 8};  // FLOAT1 .. SHORT4
+  return type < std::size(kSizes) ? kSizes[type] : 0;
+}
+
+// The fixed-function slot a declaration register feeds; kSlotCount for registers it ignores
+// (blend weights and indices, point size, the second position and normal).
+uint32_t SlotOfRegister(DWORD reg) {
+  switch (reg) {
+    case D3DVSDE_POSITION: return kSlotPosition;
+    case D3DVSDE_NORMAL: return kSlotNormal;
+    case D3DVSDE_DIFFUSE: return kSlotDiffuse;
+    case D3DVSDE_SPECULAR: return kSlotSpecular;
+    default: return reg >= D3DVSDE_TEXCOORD0 && reg <= D3DVSDE_TEXCOORD7 ? kSlotTexCoord0 + (reg - D3DVSDE_TEXCOORD0)
+                                                                           : kSlotCount;
   }
 }
 
@@ -40,6 +49,37 @@ uint64_t ElementEnd(const VertexElement& e, uint64_t vertex, uint32_t stride) {
   return vertex * stride + e.offset + e.size;
 }
 
+// The layout of an FVF code: position (XYZ, XYZRHW or XYZ with 1-5 blend weights the device skips),
+// normal, point size (skipped), diffuse, specular, then the texture coordinate sets, all on stream 0.
+bool FvfLayout(DWORD fvf, VertexLayout* out) {
+  const DWORD position = fvf & D3DFVF_POSITION_MASK;
+  const uint32_t texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+  if (position == 0 || texCount > kMaxTexCoords) return false;
+  out->pretransformed = position == D3DFVF_XYZRHW;
+  uint32_t offset = 0;
+  auto add = [&](uint32_t slot, DWORD type) {
+    out->slots[slot] = {0, offset, ElementSize(type), type};
+    offset += ElementSize(type);
+  };
+  add(kSlotPosition, out->pretransformed ? D3DVSDT_FLOAT4 : D3DVSDT_FLOAT3);
+  if (position >= D3DFVF_XYZB1) offset += 4 * ((position - D3DFVF_XYZRHW) / 2);
+  if (fvf & D3DFVF_NORMAL) add(kSlotNormal, D3DVSDT_FLOAT3);
+  if (fvf & D3DFVF_PSIZE) offset += 4;
+  if (fvf & D3DFVF_DIFFUSE) add(kSlotDiffuse, D3DVSDT_D3DCOLOR);
+  if (fvf & D3DFVF_SPECULAR) add(kSlotSpecular, D3DVSDT_D3DCOLOR);
+  // Size codes 0..3 of a set mean 2, 3, 4 and 1 coordinates.
+  static constexpr DWORD kTexTypes[4] = {D3DVSDT_FLOAT2, D3DVSDT_FLOAT3, D3DVSDT_FLOAT4, D3DVSDT_FLOAT1};
+  for (uint32_t i = 0; i < texCount; ++i) add(kSlotTexCoord0 + i, kTexTypes[fvf >> (16 + 2 * i) & 3]);
+  return true;
+}
+
+// User-pointer draws read one vertex array: every element on stream 0, inside the stride.
+bool FitsStride(const VertexLayout& layout, uint32_t stride) {
+  for (const VertexElement& e : layout.slots)
+    if (e.stream > 0 || (e.stream == 0 && uint64_t(e.offset) + e.size > stride)) return false;
+  return true;
+}
+
 }  // namespace
 
 HRESULT Device::CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, uint32_t* indexCount) const {
@@ -59,31 +99,26 @@ HRESULT Device::CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, uint32_t* 
 
 bool Device::LayoutOf(DWORD shader, VertexLayout* out) const {
   *out = VertexLayout{};
-  if (!IsDeclarationHandle(shader)) {
-    if (!(shader & D3DFVF_XYZ)) return false;
-    uint32_t offset = 12;
-    out->position = {0, 0, 12};
-    if (shader & D3DFVF_NORMAL) offset += 12;
-    if (shader & D3DFVF_DIFFUSE) out->diffuse = {0, offset, 4};
-    return true;
-  }
+  if (!IsDeclarationHandle(shader)) return FvfLayout(shader, out);
   const size_t index = shader >> 1;
   if (index >= m_declarations.size() || m_declarations[index].empty()) return false;
   int32_t stream = -1;
   uint32_t offset = 0;
   for (DWORD token : m_declarations[index]) {
     if (token == D3DVSD_END) break;
-    if (token >> 29 == D3DVSD_TOKEN_STREAM) {
+    const DWORD kind = token >> 29;
+    if (kind == D3DVSD_TOKEN_STREAM) {
       stream = int32_t(token & 0xF), offset = 0;
-      continue;
+    } else if (kind == D3DVSD_TOKEN_STREAMDATA && (token & kTokenDataSkip)) {
+      offset += 4 * (token >> 16 & 0xF);
+    } else if (kind == D3DVSD_TOKEN_STREAMDATA) {
+      const DWORD type = token >> 16 & 0xF;
+      if (const uint32_t slot = SlotOfRegister(token & 0x1F); slot < kSlotCount)
+        out->slots[slot] = {stream, offset, ElementSize(type), type};
+      offset += ElementSize(type);
     }
-    const DWORD type = token >> 16 & 0xF, reg = token & 0x1F;
-    const VertexElement e{stream, offset, ElementSize(type)};
-    if (reg == D3DVSDE_POSITION && type == D3DVSDT_FLOAT3) out->position = e;
-    if (reg == D3DVSDE_DIFFUSE && type == D3DVSDT_D3DCOLOR) out->diffuse = e;
-    offset += e.size;
   }
-  return out->position.stream >= 0;
+  return out->slots[kSlotPosition].stream >= 0;
 }
 
 HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle, DWORD usage) {
@@ -97,11 +132,15 @@ HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* functi
     tokens.push_back(token);
     if (token == D3DVSD_END) break;
     const DWORD kind = token >> 29;
-    if (kind == D3DVSD_TOKEN_STREAM) {
+    if (kind == D3DVSD_TOKEN_NOP) {
+      if (token != D3DVSD_NOP) return D3DERR_INVALIDCALL;
+    } else if (kind == D3DVSD_TOKEN_STREAM) {
+      // Tessellator streams (bit 28) are not built.
       stream = int32_t(token & 0x1FFFFFFF);
-      if (stream >= int32_t(kDeclarationStreams)) return D3DERR_INVALIDCALL;
-    } else if (kind != D3DVSD_TOKEN_STREAMDATA || stream < 0 || ElementSize(token >> 16 & 0xF) == 0) {
-      return D3DERR_INVALIDCALL;
+      if (stream >= int32_t(std::min<DWORD>(16, m_caps.MaxStreams))) return D3DERR_INVALIDCALL;
+    } else if (kind != D3DVSD_TOKEN_STREAMDATA || stream < 0 ||
+               (!(token & kTokenDataSkip) && (ElementSize(token >> 16 & 0xF) == 0 || (token & 0x1F) > D3DVSDE_NORMAL2))) {
+      return D3DERR_INVALIDCALL;  // constants and tessellator tokens belong to programs
     }
   }
   m_declarations.push_back(std::move(tokens));
@@ -137,13 +176,13 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
   Draw d;
   d.type = type;
   if (HRESULT r = CheckDraw(type, primitiveCount, &d.indexCount); r != D3D_OK) return r;
-  if (!vertices || IsDeclarationHandle(m_vertexShader) || !LayoutOf(m_vertexShader, &d.layout) ||
-      stride < d.layout.position.size || (d.layout.diffuse.stream >= 0 && stride < d.layout.diffuse.offset + 4))
-    return D3DERR_INVALIDCALL;
+  if (!vertices || !LayoutOf(m_vertexShader, &d.layout) || !FitsStride(d.layout, stride)) return D3DERR_INVALIDCALL;
   d.streams[0] = static_cast<const uint8_t*>(vertices);
   d.strides[0] = stride;
   d.vertexCount = d.indexCount;
-  return RunDraw(d);
+  const HRESULT result = RunDraw(d);
+  if (result == D3D_OK) UnsetUserSources();
+  return result;
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
@@ -154,15 +193,38 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
   d.type = type;
   if (HRESULT r = CheckDraw(type, primitiveCount, &d.indexCount); r != D3D_OK) return r;
   if (!vertices || !indices || (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) ||
-      IsDeclarationHandle(m_vertexShader) || !LayoutOf(m_vertexShader, &d.layout) || stride < d.layout.position.size ||
-      (d.layout.diffuse.stream >= 0 && stride < d.layout.diffuse.offset + 4))
+      !LayoutOf(m_vertexShader, &d.layout) || !FitsStride(d.layout, stride))
     return D3DERR_INVALIDCALL;
+  // The array starts at vertex 0: the transformed range begins minIndex vertices in.
   d.streams[0] = static_cast<const uint8_t*>(vertices);
   d.strides[0] = stride;
   d.firstVertex = minIndex, d.vertexCount = vertexCount;
   d.indices = static_cast<const uint8_t*>(indices);
   d.index32 = indexFormat == D3DFMT_INDEX32;
-  return RunDraw(d);
+  const HRESULT result = RunDraw(d);
+  if (result == D3D_OK) UnsetUserSources();
+  return result;
+}
+
+// As Direct3D 8 documents: after a user-pointer draw, stream 0 and the indices are unset.
+void Device::UnsetUserSources() {
+  if (m_streams[0].buffer) m_streams[0].buffer->Release();
+  m_streams[0] = {};
+  if (m_indices) m_indices->Release(), m_indices = nullptr;
+  m_baseVertex = 0;
+}
+
+HRESULT Device::BindStreams(Draw& d, uint64_t base) const {
+  for (const VertexElement& e : d.layout.slots) {
+    if (e.stream < 0) continue;
+    const Stream& s = m_streams[e.stream];
+    if (!s.buffer) return D3DERR_INVALIDCALL;
+    if (d.vertexCount == 0) continue;  // nothing is read
+    if (ElementEnd(e, base + d.firstVertex + d.vertexCount - 1, s.stride) > s.buffer->Bytes().size())
+      return D3DERR_INVALIDCALL;
+    d.streams[e.stream] = s.buffer->Bytes().data() + base * s.stride, d.strides[e.stream] = s.stride;
+  }
+  return D3D_OK;
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
@@ -172,14 +234,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
   if (HRESULT r = CheckDraw(type, primitiveCount, &d.indexCount); r != D3D_OK) return r;
   if (!LayoutOf(m_vertexShader, &d.layout)) return D3DERR_INVALIDCALL;
   d.firstVertex = startVertex, d.vertexCount = d.indexCount;
-  for (const VertexElement* e : {&d.layout.position, &d.layout.diffuse}) {
-    if (e->stream < 0) continue;
-    const Stream& s = m_streams[e->stream];
-    if (!s.buffer || (d.vertexCount && ElementEnd(*e, uint64_t(startVertex) + d.vertexCount - 1, s.stride) >
-                                           s.buffer->Bytes().size()))
-      return D3DERR_INVALIDCALL;
-    d.streams[e->stream] = s.buffer->Bytes().data(), d.strides[e->stream] = s.stride;
-  }
+  if (HRESULT r = BindStreams(d, 0); r != D3D_OK) return r;
   return RunDraw(d);
 }
 
@@ -195,17 +250,9 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT 
   const uint64_t indexBytes = uint64_t(startIndex + uint64_t(d.indexCount)) * (d.index32 ? 4 : 2);
   if (indexBytes > m_indices->Bytes().size()) return D3DERR_INVALIDCALL;
   d.indices = m_indices->Bytes().data() + size_t(startIndex) * (d.index32 ? 4 : 2);
-  // Indices count from the base vertex of SetIndices; the transformed range is shifted with them.
+  // Indices count from the base vertex of SetIndices; the streams are shifted with them.
   d.firstVertex = minIndex, d.vertexCount = vertexCount;
-  const uint64_t base = m_baseVertex;
-  for (const VertexElement* e : {&d.layout.position, &d.layout.diffuse}) {
-    if (e->stream < 0) continue;
-    const Stream& s = m_streams[e->stream];
-    if (!s.buffer ||
-        (vertexCount && ElementEnd(*e, base + minIndex + vertexCount - 1, s.stride) > s.buffer->Bytes().size()))
-      return D3DERR_INVALIDCALL;
-    d.streams[e->stream] = s.buffer->Bytes().data() + base * s.stride, d.strides[e->stream] = s.stride;
-  }
+  if (HRESULT r = BindStreams(d, m_baseVertex); r != D3D_OK) return r;
   return RunDraw(d);
 }
 

@@ -65,6 +65,18 @@ class Control final : public D3D8Control {
   }
   int32_t LiveObjects() override { return State().live; }
   int32_t PresentCount() override { return State().presents; }
+  uint32_t LastVertices(ClipVertexOut* out, uint32_t capacity) override {
+    if (State().devices.empty()) return 0;
+    const std::vector<ClipVertex>& v = State().devices.back()->Transformed();
+    for (uint32_t i = 0; out && i < capacity && i < v.size(); ++i) {
+      const ClipVertex& c = v[i];
+      ClipVertexOut& o = out[i];
+      o = {c.x, c.y, c.z, c.w, c.r, c.g, c.b, c.a, c.sr, c.sg, c.sb, c.sa, c.fog, {}};
+      for (int s = 0; s < kMaxTexCoords; ++s)
+        for (int k = 0; k < 4; ++k) o.tex[s][k] = c.tex[s][k];
+    }
+    return uint32_t(v.size());
+  }
 };
 
 }  // namespace
