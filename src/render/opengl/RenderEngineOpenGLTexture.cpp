@@ -14,7 +14,7 @@
 #include "render/Texture2D.h"
 #include "render/TextureLoad.h"
 #include "render/VideoFrameState.h"
-#include "render/opengl/EngineLists.h"
+#include "render/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/TextureHandleOpenGL.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/Log.h"
 #include "core/LogMsg.h"
-#include "render/opengl/EngineLists.h"
+#include "render/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {
