@@ -6,10 +6,6 @@ namespace PM {
 
 namespace {
 
-Vector3f Cross(const Vector3f& u, const Vector3f& v) {
-  return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
-}
-
 float Length(const Vector3f& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 Vector3f Scaled(const Vector3f& v, float length) {
@@ -22,8 +18,8 @@ Vector3f Scaled(const Vector3f& v, float length) {
 
 void BoneLines(const Vector3f& o, Vector3f out[kBoneLineVertexCount]) {
   // Two axes across the offset span the square round the root; x gives none when the offset lies along it.
-  Vector3f a = Cross(o, {1, 0, 0});
-  if (Length(a) < 1.1920929e-07f) a = Cross(o, {0, 1, 0});
+  Vector3f a = Cross(o, Vector3f{1, 0, 0});
+  if (Length(a) < 1.1920929e-07f) a = Cross(o, Vector3f{0, 1, 0});
   Vector3f b = Cross(o, a);
   a = Scaled(a, 0.01f);
   b = Scaled(b, 0.01f);
