@@ -61,6 +61,7 @@ ResultCode RenderEngineDirectX8_D::DeInitializeRenderWindow() {
   if (m_device) {
     UnloadTextures();
     UnloadLiveCaches();
+    UnbindStreams();
     UnloadPolygonCache();
     // The declarations belong to this device: the next one makes its own.
     UnloadShaders();

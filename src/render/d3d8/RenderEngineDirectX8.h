@@ -201,6 +201,8 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void DrawImmediateLines(D3DPRIMITIVETYPE type, const Vector3f* points, int32_t count, const Vector4f& color);
   // Unloads every live cache (the device goes away): geometry makes new ones on its next draw.
   void UnloadLiveCaches();
+  // The device lets go of the cache buffers it draws from, so that they can be released.
+  void UnbindStreams();
   void DrawCachedRecord(const PolygonData& d, RenderPolygonCacheDirectX8* cache);
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheDirectX8* cache);
   DWORD DeclarationHandle(uint32_t index);

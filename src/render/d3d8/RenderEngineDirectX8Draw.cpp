@@ -300,6 +300,12 @@ void RenderEngineDirectX8_D::UnloadLiveCaches() {
     if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
 }
 
+void RenderEngineDirectX8_D::UnbindStreams() {
+  if (!m_device) return;
+  m_device->SetIndices(nullptr, 0);
+  for (UINT stream = 0; stream < 5; ++stream) m_device->SetStreamSource(stream, nullptr, 0);
+}
+
 void RenderEngineDirectX8_D::UnloadPolygonCache() {
   for (int i = m_unloadedCaches.Count() - 1; i >= 0; --i) m_unloadedCaches[i]->ReleaseBuffers();
   m_unloadedCaches.SetCount(0);

@@ -1,22 +1,20 @@
 // The Direct3D 8 engine's matrices, culling, ambient light, hardware lights, fog, material colour and
 // clip rectangle. The model-view goes to WORLD and VIEW stays the identity, so lights arrive in view space.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "core/Log.h"
 #include "render/QuadClip.h"
 #include "render/d3d8/D3D8Colors.h"
+#include "render/d3d8/D3D8Light.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "scene/Fog.h"
-#include "scene/Light.h"
 #include "scene/Node.h"
 
 namespace PM {
 
 namespace {
 
-constexpr uint32_t kLightDirectional = 0x01FFF0AE;
 constexpr uint32_t kFogExponential = 0x02FFF0BE;
 constexpr uint32_t kFogExponential2 = 0x03FFF0BE;
 constexpr int32_t kMaxLights = 8;
@@ -85,29 +83,7 @@ void RenderEngineDirectX8_D::SetLight(int32_t index, const Matrix4f* lightMatrix
     return;
   }
   if (!m_device) return;
-  D3DLIGHT8 l{};
-  l.Type = D3DLIGHT_DIRECTIONAL;
-  Vector3f color = {1.0f, 1.0f, 1.0f};
-  Vector3f direction = {0.0f, 0.0f, 1.0f};
-  if (SLight_I* s = SNodeOf<SLight_I>(light)) {
-    color = s->m_color;
-    // The light's matrix: its z row points the light, its translation row places it.
-    const Matrix4f& m = lightMatrix ? *lightMatrix : kIdentityMatrix4f;
-    if (s->m_type == kLightDirectional) {
-      const float x = m[8], y = m[9], z = m[10];
-      const float length = std::sqrt(x * x + y * y + z * z);
-      const float k = length > 0.0f ? 1.0f / length : 0.0f;
-      direction = {x * k, y * k, z * k};
-    } else {
-      l.Type = D3DLIGHT_POINT;
-      l.Position = {m[12], m[13], m[14]};
-    }
-  }
-  l.Diffuse = l.Specular = {color.x, color.y, color.z, 0.0f};
-  l.Direction = {-direction.x, -direction.y, -direction.z};
-  l.Range = 1e10f;
-  l.Falloff = 1.0f;
-  l.Attenuation0 = 1.0f;
+  const D3DLIGHT8 l = MakeD3DLight(lightMatrix, light);
   m_device->SetLight(DWORD(index), &l);
 }
 
