@@ -332,6 +332,15 @@ TEST_F(D3D8StateTest, DebugShapesAreImmediateLines) {
     c.draw();
     EXPECT_EQ(Calls(control->CallLog(), "Draw"), std::string(c.call) + "\n") << c.name;
   }
+  // Line colours are clamped like every other colour: a horizontal line across the middle.
+  engine->ClearBuffer(&clear);
+  engine->BeginPass(0);
+  const Vector3f from = {-1.0f, 0.01f, 0.5f}, to = {1.0f, 0.01f, 0.5f};
+  const Vector4f bright = {2.0f, -1.0f, 0.5f, 1.0f};
+  engine->DrawDebugLine(&from, &to, &bright);
+  const std::vector<uint32_t> px = BackBuffer();
+  EXPECT_TRUE(px[31 * 64 + 20] == 0xFFFF007Fu || px[32 * 64 + 20] == 0xFFFF007Fu)
+      << std::hex << px[31 * 64 + 20] << " " << px[32 * 64 + 20];
 }
 
 // The shader passes: refusals, stage set-up, the coordinate-source words and the material rules.

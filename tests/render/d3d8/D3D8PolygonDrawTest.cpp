@@ -302,6 +302,36 @@ TEST_F(D3D8PolygonDrawTest, GrownAndMovedArraysAreResizedAndRefilled) {
   EXPECT_NE(left[32 * 64 + 13], 0xFF3F3F3Fu) << "the refilled positions drew";
 }
 
+// Clipped records: quads cut to the model-space clip rectangle, drawn again from the buffers while the
+// rectangle and the geometry stay.
+TEST_F(D3D8PolygonDrawTest, ClippedQuadRecordsDrawInsideTheRectangle) {
+  std::vector<Vector2f> uv(points.size(), {0.5f, 0.5f});
+  PolygonData d = Record(PrimTypeId(4), {0, 3, 15, 12});
+  d.ColorArray = nullptr;
+  d.ConstantColor = {1, 0, 0, 1};
+  d.TexCoordArray0 = uv.data();
+  // Corners xmin-ymin, xmax-ymin, xmax-ymax, xmin-ymax in the vertex order the clip reads.
+  points[0] = {-0.9f, -0.9f, 0.5f}, points[1] = {0.9f, -0.9f, 0.5f}, points[2] = {0.9f, 0.9f, 0.5f},
+  points[3] = {-0.9f, 0.9f, 0.5f};
+  d.VertexCount = 4;
+  index = {0, 1, 2, 3};
+  const float rect[4] = {0.0f, 0.5f, -1.0f, 1.0f};
+  engine->SetClipRect(rect, true);
+  engine->UpdateClipRect();
+  caches.emplace_back();
+  Frame();
+  engine->DrawPolygonDataClipped(&d, &caches.back());
+  std::vector<uint32_t> px = BackBuffer();
+  EXPECT_EQ(px[32 * 64 + 20], 0xFF3F3F3Fu) << "left of the rectangle";
+  EXPECT_EQ(px[32 * 64 + 40], 0xFFFF0000u);
+  EXPECT_EQ(px[32 * 64 + 56], 0xFF3F3F3Fu) << "right of the rectangle";
+  Frame();
+  control->ClearCallLog();
+  engine->DrawPolygonDataClipped(&d, &caches.back());
+  EXPECT_FALSE(Has(control->CallLog(), "Lock")) << "the clipped buffers are drawn as they are";
+  EXPECT_EQ(BackBuffer(), px);
+}
+
 // Caps: IndexCount above MaxPrimitiveCount is skipped with one report per engine; 16-bit indices keep
 // their low bits.
 TEST_F(D3D8PolygonDrawTest, TooComplexObjectsAndSixteenBitIndices) {
