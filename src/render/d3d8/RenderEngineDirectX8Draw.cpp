@@ -87,7 +87,8 @@ bool RenderEngineDirectX8_D::RecordIsDrawable(const PolygonData& d, Cache* cache
 void RenderEngineDirectX8_D::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
   if (!m_device || !data || data->PrimCount <= 0) return;
   const PolygonData& d = *data;
-  if (uint32_t(d.IndexCount) > m_caps.MaxPrimitiveCount) {
+  // A negative count is no complexity: the record check refuses it below.
+  if (d.IndexCount > 0 && uint32_t(d.IndexCount) > m_caps.MaxPrimitiveCount) {
     if (!m_tooComplexLogged)
       LogMsgText(kTooComplex, kDrawLocation, "D3DCAPS8.MaxPrimitiveCount", 2,
                  "Some objects are too complex to be rendered with the installed DirectX 8 graphics driver.\n  These "

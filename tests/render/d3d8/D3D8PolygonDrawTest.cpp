@@ -380,6 +380,16 @@ TEST_F(D3D8PolygonDrawTest, BufferFailuresAreReported) {
   EXPECT_TRUE(Has(e, "Direct3DDevice8::CreateVertexBuffer"));
   EXPECT_TRUE(Has(e, "WindowsError: "));
   EXPECT_EQ(static_cast<Cache*>(caches.back().Get())->Size(Cache::kPositions), 16) << "the size is kept anyway";
+  // A refused lock skips that stream's upload; the next draw tries again.
+  control->SetFault(kFaultCreateVertexBuffer, D3D_OK);
+  control->SetFault(kFaultLock, D3DERR_INVALIDCALL);
+  caches.emplace_back();
+  engine->DrawPolygonData(&d, &caches.back());
+  control->SetFault(kFaultLock, D3D_OK);
+  control->ClearCallLog();
+  engine->DrawPolygonData(&d, &caches.back());
+  EXPECT_TRUE(Has(control->CallLog(), "IDirect3DVertexBuffer8::Lock")) << control->CallLog();
+  EXPECT_NE(BackBuffer()[54 * 64 + 12], 0xFF3F3F3Fu) << "drawn once the upload went through";
 }
 
 // Caches: live until Unload, buffers released by UnloadPolygonCache (G_DebugVB back to 0); a cache of
