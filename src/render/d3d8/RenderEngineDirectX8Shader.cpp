@@ -101,8 +101,10 @@ void RenderEngineDirectX8_D::SetTextureTransform(int32_t stage, ScriptObject* no
 
 void RenderEngineDirectX8_D::RestoreShaderState(const RenderShader_I* shader) {
   m_fixedState.Apply(m_device);
+  // The restored record draws unlit, and unlit vertices without colours are white.
   m_material = m_fixedState.Material;
   m_materialChanged = false;
+  m_materialColor = m_currentColor = {1.0f, 1.0f, 1.0f, 1.0f};
   if (!shader) return;
   m_device->SetRenderState(D3DRS_CULLMODE, shader->m_cullEnable ? D3DCULL_CW : D3DCULL_NONE);
   m_device->SetRenderState(D3DRS_ZWRITEENABLE, shader->m_depthWriteEnable);

@@ -412,6 +412,9 @@ TEST_F(D3D8StateTest, ShaderPassesSetStagesWordsAndMaterial) {
   EXPECT_EQ(State(D3DRS_SPECULARENABLE), 1u);
   d->GetMaterial(&m);
   EXPECT_EQ(m.Power, 20.0f);
+  EXPECT_NE(engine->CurrentColor().x, 1.0f);
+  EXPECT_EQ(engine->SetShaderBase(nullptr, true), 1);
+  EXPECT_EQ(engine->CurrentColor().x, 1.0f) << "the restored record starts from white";
   // Unlit with an ambient expression: the ambient pass drew it. A shader without a surface answers 1.
   s.P()->m_ambient = Textured(0);
   s.S()->m_lightEnable = false;
