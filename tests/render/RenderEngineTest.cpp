@@ -236,7 +236,8 @@ const BaseAnswer kBaseAnswers[] = {
 bool IsDirectX8Own(const char* name) {
   static const char* const kOwn[] = {"GetFrameTime", "GetPrimitiveCount", "DetectTextureMemory",
                                      "InitializeRenderWindow", "DeInitializeRenderWindow", "SetTextureSettings",
-                                     "MakeCurrent", "ClearBuffer", "Flush", "Finish", "RequestScreenShot"};
+                                     "MakeCurrent", "ClearBuffer", "Flush", "Finish", "RequestScreenShot", "CullTest",
+                                     "GetPassMode", "SetShaderBase", "GetShaderPassState"};
   for (const char* own : kOwn)
     if (std::strcmp(own, name) == 0) return true;
   return false;

@@ -9,6 +9,7 @@
 #include "platform/FpuGuard.h"
 #include "platform/PlatformWindow.h"
 #include "render/RenderChannel.h"
+#include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/D3D8EngineMessages.h"
 #include "render/engine/FramePrimitiveCount.h"
 #include "render/engine/FrameStatisticsUpdate.h"
@@ -25,12 +26,6 @@ namespace {
 }();
 
 constexpr const char* kClearLocation = "RenderEngineDirectX8_D::ClearBuffer";
-
-// A clear colour channel as a byte: scaled by 255 and truncated, clamped to 0..255 (NaN gives 0).
-uint32_t ColorByte(float v) {
-  if (!(v > 0.0f)) return 0;
-  return v >= 1.0f ? 255u : uint32_t(v * 255.0f);
-}
 
 // Releases a counted interface and clears the pointer.
 template <class T>
@@ -67,7 +62,11 @@ ResultCode RenderEngineDirectX8_D::DeInitializeRenderWindow() {
   UnloadLiveTextures();
   if (m_device) {
     UnloadTextures();
+    UnloadLiveCaches();
+    UnbindStreams();
     UnloadPolygonCache();
+    // The declarations belong to this device: the next one makes its own.
+    UnloadShaders();
   }
   ReleaseInterface(m_frontSurface);
   ReleaseInterface(m_directDraw);
@@ -87,8 +86,6 @@ ResultCode RenderEngineDirectX8_D::SetTextureSettings(const TextureSettingsInfo*
   return 0;
 }
 
-int32_t RenderEngineDirectX8_D::SetTextureBlendOp(int32_t, ScriptObject*) { return 0; }
-
 void RenderEngineDirectX8_D::UnloadShaders() {
   for (int i = kVertexShaderCount - 1; i >= 0; --i) {
     if (!m_vertexShaders[i]) continue;
@@ -98,7 +95,6 @@ void RenderEngineDirectX8_D::UnloadShaders() {
   }
 }
 
-void RenderEngineDirectX8_D::SetTextureTransform(int32_t, ScriptObject*) {}
 
 void RenderEngineDirectX8_D::LatchPrimitiveCount() { m_primitiveCount = g_FramePrimitiveCount; }
 

@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/Array.h"
 #include "core/Matrix4f.h"
+#include "core/Obj.h"
 #include "platform/Module.h"
 #include "platform/d3d8/D3D8.h"
 #include "render/d3d8/FixedFunctionState.h"
@@ -15,6 +17,10 @@
 #include "render/engine/RenderEngine.h"
 
 namespace PM {
+
+class RenderPolygonCacheDirectX8;
+class RenderShader_I;
+class ShaderTexture_I;
 
 // Live debug vertex buffers of every Direct3D engine in the process.
 extern std::atomic<int32_t> G_DebugVB;
@@ -67,9 +73,61 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   static D3DFORMAT TextureTypeFormat(const String& typeName, int32_t bytesPerPixel);
   // ---- end of textures and colour buffers ----
 
-  // The engine's own operations, after the interface's. Texture blend state and texture transforms are
-  // built with the drawing work; until then they answer neutrally. Buffer ids: kFrontBuffer and the others
-  // below; lock flags: bits 0..1 access (1 read only, 2 write only), 4 discard.
+  // ---- Transforms, passes, lighting, shader passes, immediate and polygon drawing ----------------------
+  // (RenderEngineDirectX8Transform.cpp, ...Pass.cpp, ...Shader.cpp, ...Draw.cpp)
+  void SetModelViewMatrix(const Matrix4f* m) override;
+  void GetModelViewMatrix(Matrix4f* out) override;
+  void ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) override;
+  void LoadModelViewMatrix(const Matrix4f* m) override { SetModelViewMatrix(m); }
+  void SetProjectionMatrix(const Matrix4f* m) override;
+  void GetProjectionMatrix(Matrix4f* out) override;
+  void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
+  void LoadProjectionMatrix(const Matrix4f* m) override { SetProjectionMatrix(m); }
+  void SetAuxMatrix0(const Matrix4f* m) override { if (m) m_auxMatrix[0] = *m; }
+  void GetAuxMatrix0(Matrix4f* out) override { if (out) *out = m_auxMatrix[0]; }
+  void SetAuxMatrix1(const Matrix4f* m) override { if (m) m_auxMatrix[1] = *m; }
+  void GetAuxMatrix1(Matrix4f* out) override { if (out) *out = m_auxMatrix[1]; }
+  void SetCullEnable(bool enable) override { m_cullEnable = enable; }
+  bool GetCullEnable() override { return m_cullEnable; }
+  void SetCullFrustum(const Frustum* f) override { if (f) m_cullFrustum = *f; }
+  void GetCullFrustum(Frustum* out) override { if (out) *out = m_cullFrustum; }
+  int32_t CullTest(const Spheref* bounds) override;
+  int32_t SetAuxValue(int32_t value) override { return m_auxValue = value; }
+  int32_t SetShaderAmbient(ScriptObject* shader, bool restore) override;
+  int32_t SetShaderBase(ScriptObject* shader, bool restore) override;
+  void ResetMaterialColor() override;
+  void SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) override;
+  ShaderPassState* GetShaderPassState() override { return &m_passState; }
+  void BeginPass(int32_t mode) override;
+  void ResetPass() override { BeginPass(-1); }
+  int32_t GetPassMode() override { return m_passMode; }
+  void SetAmbientLight(const Vector3f* color) override;
+  void SetLight(int32_t index, const Matrix4f* lightMatrix, ScriptObject* light) override;
+  void SetLightingEnable(int32_t lightCount) override;
+  void SetFog(const Matrix4f* modelView, ScriptObject* fog) override;
+  void DrawDebugAxes() override;
+  void DrawDebugBone(const Vector3f* offset) override;
+  void DrawDebugFrustum(const Frustum* f) override;
+  void DrawDebugPoint(const Vector3f* position, const Vector4f* color, float halfSize) override;
+  void DrawDebugLine(const Vector3f* from, const Vector3f* to, const Vector4f* color) override;
+  void DrawQuad(float left, float right, float bottom, float top, const float* texCoords,
+                const Vector4f* color) override;
+  void SetClipRect(const float* rect, bool enable) override;
+  void UpdateClipRect() override;
+  void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
+                       const Vector4f* color) override;
+  void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
+  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
+  void UnloadPolygonCache() override;
+  // The colour draws without a colour stream take (the last material colour, white to start with).
+  const Vector4f& CurrentColor() const { return m_currentColor; }
+  const float* ClipRectModel() const { return m_clipRectModel; }
+  int32_t LiveCacheCount() const { return m_liveCaches.Count(); }
+  int32_t UnloadedCacheCount() const { return m_unloadedCaches.Count(); }
+  // ---- end of the drawing block ----------------------------------------------------------------------
+
+  // The engine's own operations, after the interface's. Buffer ids: kFrontBuffer and the others above;
+  // lock flags: bits 0..1 access (1 read only, 2 write only), 4 discard.
   virtual int32_t SetTextureBlendOp(int32_t stage, ScriptObject* texture);
   virtual void UnloadShaders();
   virtual void SetTextureTransform(int32_t stage, ScriptObject* node);
@@ -183,6 +241,37 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   uint32_t m_frameDeferredLoads = 0;
   int32_t m_primitiveCount = 0;
   int64_t m_lastRetry = 0;  // performance-counter ticks of the last re-creation attempt without a device
+
+  // ---- Transforms, passes, lighting, shader passes, immediate and polygon drawing ----------------------
+  friend class RenderPolygonCacheDirectX8;
+  // Restores the fixed-function record and the shader's cull, depth-write and depth-bias state.
+  void RestoreShaderState(const RenderShader_I* shader);
+  // Stage `stage` takes the expression's texture and coordinate source, or is unbound without one.
+  void ExpressionOnStage(int32_t stage, ScriptObject* expression);
+  // The debug shapes and immediate lines: XYZ | DIFFUSE vertices through DrawPrimitiveUP.
+  void DrawImmediateLines(D3DPRIMITIVETYPE type, const Vector3f* points, int32_t count, const Vector4f& color);
+  // Unloads every live cache (the device goes away): geometry makes new ones on its next draw.
+  void UnloadLiveCaches();
+  // The device lets go of the cache buffers it draws from, so that they can be released.
+  void UnbindStreams();
+  void DrawCachedRecord(const PolygonData& d, RenderPolygonCacheDirectX8* cache);
+  bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheDirectX8* cache);
+  DWORD DeclarationHandle(uint32_t index);
+  void SetMaterialAndColor(const D3DMATERIAL8& material, const Vector4f& color);
+
+  Frustum m_cullFrustum{};
+  int32_t m_auxValue = 0;
+  D3DMATERIAL8 m_material{};           // the material the shader passes set last
+  bool m_materialChanged = false;      // a colour blend replaced it on the device
+  Vector4f m_materialColor = {1.0f, 1.0f, 1.0f, 1.0f};  // the colour blends start from
+  Vector4f m_currentColor = {1.0f, 1.0f, 1.0f, 1.0f};   // what draws without a colour stream take
+  float m_clipRect[4] = {0, 0, 0, 0};       // left, right, bottom, top on screen
+  float m_clipRectModel[4] = {0, 0, 0, 0};  // the same in model space
+  bool m_clipEnable = false;
+  bool m_tooComplexLogged = false;
+  Array<Ptr<RenderPolygonCacheDirectX8>> m_liveCaches;
+  Array<Ptr<RenderPolygonCacheDirectX8>> m_unloadedCaches;
+  // ---- end of the drawing block ----------------------------------------------------------------------
 };
 
 class RenderEngineDirectX8_I final : public RenderEngine_I {

@@ -8,6 +8,8 @@
 #include "core/Vector2f.h"
 
 #include "core/Log.h"
+#include "render/PolygonRecordCheck.h"
+#include "render/QuadClip.h"
 #include "render/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
@@ -20,54 +22,6 @@ using Cache = RenderPolygonCacheOpenGL;
 
 // Client-state mask bits.
 constexpr int kNormalBit = 1, kTexCoordBit = 2, kColorBit = 4;
-
-// The indices a record of a fixed-length primitive type uses per primitive; 0 for the run-length types.
-int IndicesPerPrimitive(uint32_t type) {
-  switch (type) {
-    case PrimTypeId(1): return 1;
-    case PrimTypeId(2): return 2;
-    case PrimTypeId(3): return 3;
-    case PrimTypeId(4): return 4;
-    default: return 0;
-  }
-}
-
-bool IsRunLength(uint32_t type) {
-  return type == PrimTypeId(5) || type == PrimTypeId(6) || type == PrimTypeId(7) || type == PrimTypeId(9);
-}
-
-// The number of indices the record's primitives read, or -1 when its lengths are unusable.
-int64_t IndicesUsed(const PolygonData& d) {
-  if (int n = IndicesPerPrimitive(d.PrimType)) return int64_t(n) * d.PrimCount;
-  if (!d.PrimLengthArray) return -1;
-  if (d.PrimType == PrimTypeId(11)) {
-    int64_t sum = 0;
-    for (int i = 0; i < std::min(d.PrimCount, 2); ++i) {
-      if (d.PrimLengthArray[i] < 0) return -1;
-      sum += d.PrimLengthArray[i];
-    }
-    return sum;
-  }
-  if (!IsRunLength(d.PrimType)) return 0;  // unsupported types draw nothing and are reported when drawn
-  int64_t sum = 0;
-  for (int i = 0; i < d.PrimCount; ++i) {
-    if (d.PrimLengthArray[i] < 0) return -1;
-    sum += d.PrimLengthArray[i];
-  }
-  return sum;
-}
-
-// Why the record cannot be drawn, or null.
-const char* RecordFault(const PolygonData& d) {
-  if (d.PrimCount < 0 || d.IndexCount < 0 || d.VertexCount < 0) return "a negative count";
-  if (!d.IndexArray || !d.VertexArray) return "no index or vertex array";
-  const int64_t used = IndicesUsed(d);
-  if (used < 0) return "a negative or missing primitive length";
-  if (used > d.IndexCount) return "primitives beyond IndexCount";
-  for (int64_t i = 0; i < used; ++i)
-    if (d.IndexArray[i] >= uint32_t(d.VertexCount)) return "an index at or above VertexCount";
-  return nullptr;
-}
 
 GLenum Usage(const PolygonData& d, int stream) {
   return (d.DynamicMask & Cache::kStreamBits[stream]) ? GL_DYNAMIC_DRAW_ARB : GL_STATIC_DRAW_ARB;
@@ -141,7 +95,7 @@ void RenderEngineOpenGL_D::DrawOpenGL(const PolygonData& d, const uint8_t* start
 }
 
 bool RenderEngineOpenGL_D::RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache) {
-  const char* fault = RecordFault(d);
+  const char* fault = PolygonRecordFault(d);
   if (!fault) return true;
   // One line per cache, or per frame for records drawn from client arrays.
   const bool quiet = cache ? cache->m_refusalLogged : m_lastBadRecordFrame == m_frameNumber;
@@ -312,55 +266,8 @@ void RenderEngineOpenGL_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<R
     clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->m_source[Cache::kTexCoords0]);
     return DrawPolygonData(&clipped, slot);
   }
-  // Whole groups of four only: fewer vertices than a quad are nothing to clip.
-  const int groups = data->VertexCount / 4;
-  if (groups <= 0 || !data->VertexArray || !data->TexCoordArray0) return;
-  // The clipped copy lives in the scratch arrays sprites use for the same streams (1 positions, 2 texture
-  // coordinates), so a record already there is clipped in place: each group reads its corners first.
-  const size_t count = size_t(groups) * 4;
-  auto* positions = reinterpret_cast<Vector3f*>(GetScratchArray(1, int32_t(count * sizeof(Vector3f))));
-  auto* uv = reinterpret_cast<Vector2f*>(GetScratchArray(2, int32_t(count * sizeof(Vector2f))));
-  if (!positions || !uv) return;
-  std::memmove(positions, data->VertexArray, count * sizeof(Vector3f));
-  std::memmove(uv, data->TexCoordArray0, count * sizeof(Vector2f));
-  PolygonData copy = *data;
-  copy.VertexCount = int32_t(count);
-  const float cx0 = m_clipRectModelView[0], cx1 = m_clipRectModelView[1];
-  const float cy0 = m_clipRectModelView[2], cy1 = m_clipRectModelView[3];
-  for (int g = groups - 1; g >= 0; --g) {
-    // Corners A (xmin, ymin), B (xmax, ymin), C (xmax, ymax), D (xmin, ymax); every right-hand side reads the
-    // unclipped corners.
-    Vector3f* p = positions + 4 * g;
-    Vector2f* t = uv + 4 * g;
-    const Vector3f A = p[0], B = p[1], D = p[3];
-    const Vector2f As = t[0], Bs = t[1], Cs = t[2], Ds = t[3];
-    if (B.x <= cx0 || A.x >= cx1 || D.y <= cy0 || A.y >= cy1) {
-      for (int k = 0; k < 4; ++k) p[k] = {0, 0, 0}, t[k] = {0, 0};
-      continue;
-    }
-    if (A.x < cx0) {
-      const float f = (cx0 - A.x) / (B.x - A.x);
-      t[0].x = f * Bs.x + (1 - f) * As.x, t[3].x = f * Cs.x + (1 - f) * Ds.x;
-      p[0].x = p[3].x = cx0;
-    }
-    if (B.x > cx1) {
-      const float f = (cx1 - A.x) / (B.x - A.x);
-      t[1].x = f * Bs.x + (1 - f) * As.x, t[2].x = f * Cs.x + (1 - f) * Ds.x;
-      p[1].x = p[2].x = cx1;
-    }
-    if (A.y < cy0) {
-      const float f = (cy0 - A.y) / (D.y - A.y);
-      t[0].y = f * Ds.y + (1 - f) * As.y, t[1].y = f * Cs.y + (1 - f) * Bs.y;
-      p[0].y = p[1].y = cy0;
-    }
-    if (D.y > cy1) {
-      const float f = (cy1 - A.y) / (D.y - A.y);
-      t[3].y = f * Ds.y + (1 - f) * As.y, t[2].y = f * Cs.y + (1 - f) * Bs.y;
-      p[3].y = p[2].y = cy1;
-    }
-  }
-  copy.VertexArray = positions;
-  copy.TexCoordArray0 = uv;
+  PolygonData copy;
+  if (!ClipQuadRecord(m_clipRectModelView, *data, *this, &copy)) return;
   if (cache) cache->SetDirty(0x10020);
   DrawPolygonData(&copy, slot);
   cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/DebugShapes.h"
+#include "render/QuadClip.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {
@@ -200,14 +202,11 @@ void RenderEngineOpenGL_D::DrawDebugFrustum(const Frustum* f) {
   if (!m_context || !f) return;
   const OpenGLAPI& gl = GL();
   DebugShapeBegin(true, 1.0f);
-  gl.glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
-  // The camera looks down -z: the near plane lies at z = -near, drawn just beyond it.
-  const float z = -f->zNear - 0.0009765625f;
+  gl.glColor4f(kFrustumColor.x, kFrustumColor.y, kFrustumColor.z, 1.0f);
+  Vector3f corners[4];
+  FrustumNearCorners(*f, corners);
   gl.glBegin(GL_LINE_LOOP);
-  gl.glVertex3f(f->left, f->bottom, z);
-  gl.glVertex3f(f->right, f->bottom, z);
-  gl.glVertex3f(f->right, f->top, z);
-  gl.glVertex3f(f->left, f->top, z);
+  for (const Vector3f& c : corners) gl.glVertex3fv(&c.x);
   gl.glEnd();
   DebugShapeEnd();
 }
@@ -216,31 +215,11 @@ void RenderEngineOpenGL_D::DrawDebugBone(const Vector3f* offset) {
   if (!m_context || !offset) return;
   const OpenGLAPI& gl = GL();
   DebugShapeBegin(false, 1.0f);
-  auto cross = [](const Vector3f& u, const Vector3f& v) {
-    return Vector3f{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
-  };
-  auto scaled = [](Vector3f v, float length) {
-    const float n = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    const float k = n > 0.0f ? length / n : 0.0f;
-    return Vector3f{v.x * k, v.y * k, v.z * k};
-  };
-  const Vector3f& o = *offset;
-  Vector3f a = cross(o, {1, 0, 0});
-  if (std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z) < 1.1920929e-07f) a = cross(o, {0, 1, 0});
-  Vector3f b = cross(o, a);
-  a = scaled(a, 0.01f);
-  b = scaled(b, 0.01f);
-  const Vector3f corners[4] = {a, b, {-a.x, -a.y, -a.z}, {-b.x, -b.y, -b.z}};
-  gl.glColor4f(0.0f, 0.0f, 0.5f, 1.0f);
+  Vector3f lines[kBoneLineVertexCount];
+  BoneLines(*offset, lines);
+  gl.glColor4f(kBoneColor.x, kBoneColor.y, kBoneColor.z, 1.0f);
   gl.glBegin(GL_LINES);
-  for (int i = 0; i < 4; ++i) {
-    gl.glVertex3fv(&corners[i].x);
-    gl.glVertex3fv(&corners[(i + 1) % 4].x);
-  }
-  for (const Vector3f& c : corners) {
-    gl.glVertex3fv(&c.x);
-    gl.glVertex3fv(&o.x);
-  }
+  for (const Vector3f& v : lines) gl.glVertex3fv(&v.x);
   gl.glEnd();
   DebugShapeEnd();
 }
@@ -274,53 +253,14 @@ void RenderEngineOpenGL_D::UpdateClipRect() {
   if (!m_clipEnable || !m_context) return;
   Matrix4f m;
   GetModelViewMatrix(&m);
-  // Screen x = model x * m[0] + m[12]: the inverse takes the translation off first, then the scale.
-  const float sx = m[0] != 0.0f ? m[0] : 1.0f, sy = m[5] != 0.0f ? m[5] : 1.0f;
-  m_clipRectModelView[0] = (m_clipRect[0] - m[12]) / sx;
-  m_clipRectModelView[1] = (m_clipRect[1] - m[12]) / sx;
-  m_clipRectModelView[2] = (m_clipRect[2] - m[13]) / sy;
-  m_clipRectModelView[3] = (m_clipRect[3] - m[13]) / sy;
+  ModelSpaceClipRect(m_clipRect, m, m_clipRectModelView);
 }
 
 void RenderEngineOpenGL_D::DrawQuadClipped(float left, float right, float bottom, float top, const float* uv,
                                            const Vector4f* color) {
   if (!m_clipEnable) return DrawQuad(left, right, bottom, top, uv, color);
-  if (!uv) return;
-  const float* c = m_clipRectModelView;
-  if (right <= c[0] || left >= c[1] || top <= c[2] || bottom >= c[3]) return;
-  // Corners (left, bottom), (right, bottom), (left, top), (right, top): u along x, v along y.
-  float t[8];
-  std::memcpy(t, uv, sizeof(t));
-  const float width = right - left, height = top - bottom;
-  auto lerp = [](float a, float b, float f) { return a + (b - a) * f; };
-  float l = left, r = right, b = bottom, tp = top;
-  if (left < c[0]) {
-    const float f = (c[0] - left) / width;
-    t[0] = lerp(uv[0], uv[2], f), t[1] = lerp(uv[1], uv[3], f);
-    t[4] = lerp(uv[4], uv[6], f), t[5] = lerp(uv[5], uv[7], f);
-    l = c[0];
-  }
-  if (right > c[1]) {
-    const float f = (right - c[1]) / width;
-    t[2] = lerp(uv[2], uv[0], f), t[3] = lerp(uv[3], uv[1], f);
-    t[6] = lerp(uv[6], uv[4], f), t[7] = lerp(uv[7], uv[5], f);
-    r = c[1];
-  }
-  float s[8];
-  std::memcpy(s, t, sizeof(s));
-  if (bottom < c[2]) {
-    const float f = (c[2] - bottom) / height;
-    s[0] = lerp(t[0], t[4], f), s[1] = lerp(t[1], t[5], f);
-    s[2] = lerp(t[2], t[6], f), s[3] = lerp(t[3], t[7], f);
-    b = c[2];
-  }
-  if (top > c[3]) {
-    const float f = (top - c[3]) / height;
-    s[4] = lerp(t[4], t[0], f), s[5] = lerp(t[5], t[1], f);
-    s[6] = lerp(t[6], t[2], f), s[7] = lerp(t[7], t[3], f);
-    tp = c[3];
-  }
-  DrawQuad(l, r, b, tp, s, color);
+  ClippedQuad q;
+  if (ClipQuad(m_clipRectModelView, left, right, bottom, top, uv, &q)) DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
 }
 
 }  // namespace PM

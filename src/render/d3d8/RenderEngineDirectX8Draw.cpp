@@ -1,0 +1,315 @@
+// The Direct3D 8 engine's polygon drawing: per-geometry caches of vertex and index buffers, filled when
+// the geometry's arrays change, drawn with the shared declaration of their attribute streams; clipped GUI
+// records; and the release of unloaded caches.
+#include <cstring>
+
+#include "core/Log.h"
+#include "core/LogMsg.h"
+#include "core/Vector2f.h"
+#include "render/EngineLists.h"
+#include "render/PolygonRecordCheck.h"
+#include "render/QuadClip.h"
+#include "render/d3d8/D3D8Colors.h"
+#include "render/d3d8/RenderEngineDirectX8.h"
+#include "render/d3d8/RenderPolygonCacheDirectX8.h"
+#include "render/d3d8/VertexDeclaration.h"
+
+namespace PM {
+
+namespace {
+
+using Cache = RenderPolygonCacheDirectX8;
+
+constexpr const char* kDrawLocation = "RenderEngineDirectX8_D::DrawPolygonDataXXX";
+constexpr ResultCode kTooComplex = 0x8000000E;
+constexpr ResultCode kNoBuffer = 0x80000008;
+
+bool IsWhite(const Vector4f& c) { return c.x == 1.0f && c.y == 1.0f && c.z == 1.0f && c.w == 1.0f; }
+bool SameColor(const Vector4f& a, const Vector4f& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
+
+// The arrays of a record in stream order.
+void StreamArrays(const PolygonData& d, const void* out[Cache::kStreamCount]) {
+  out[Cache::kIndices] = d.IndexCount > 0 ? d.IndexArray : nullptr;
+  out[Cache::kPositions] = d.VertexArray;
+  out[Cache::kNormals] = d.NormalArray;
+  out[Cache::kColors] = d.ColorArray;
+  out[Cache::kTexCoords0] = d.TexCoordArray0;
+  out[Cache::kTexCoords1] = d.TexCoordArray1;
+}
+
+DWORD Usage(const PolygonData& d, int stream, DWORD vertexUsage) {
+  return D3DUSAGE_WRITEONLY | vertexUsage | ((d.DynamicMask & Cache::kStreamBits[stream]) ? D3DUSAGE_DYNAMIC : 0);
+}
+
+template <class T>
+void Release(T*& p) {
+  if (p) p->Release(), --G_DebugVB;
+  p = nullptr;
+}
+
+// The Direct3D primitive of the run-length types, with the vertices a run needs and the primitives it makes.
+struct RunRow {
+  uint32_t type;
+  D3DPRIMITIVETYPE primitive;
+  int32_t fewest, less;  // runs shorter than `fewest` draw nothing; primitives = length - `less`
+};
+constexpr RunRow kRunRows[] = {
+    {PrimTypeId(5), D3DPT_TRIANGLEFAN, 3, 2},
+    {PrimTypeId(6), D3DPT_TRIANGLESTRIP, 3, 2},
+    {PrimTypeId(7), D3DPT_TRIANGLEFAN, 3, 2},
+    {PrimTypeId(9), D3DPT_LINESTRIP, 2, 1},
+};
+
+}  // namespace
+
+DWORD RenderEngineDirectX8_D::DeclarationHandle(uint32_t index) {
+  if (index >= kDeclarationCount) return 0;
+  if (!m_vertexShaders[index]) {
+    DWORD tokens[kMaxDeclarationTokens];
+    BuildVertexDeclaration(index, tokens);
+    DWORD handle = 0;
+    if (m_device->CreateVertexShader(tokens, nullptr, &handle, m_vertexUsage) == D3D_OK) m_vertexShaders[index] = handle;
+    else Log(LogOutPipe(), kLevelError, "CreateVertexShader(", index, ") failed.");
+  }
+  return m_vertexShaders[index];
+}
+
+bool RenderEngineDirectX8_D::RecordIsDrawable(const PolygonData& d, Cache* cache) {
+  const char* fault = PolygonRecordFault(d);
+  if (!fault) return true;
+  if (!cache->m_refusalLogged)
+    Log(LogOutPipe(), kLevelError, "RenderEngineDirectX8_D::DrawPolygonData: record not drawn: ", fault, " (",
+        d.VertexCount, " vertices, ", d.IndexCount, " indices).");
+  cache->m_refusalLogged = true;
+  return false;
+}
+
+void RenderEngineDirectX8_D::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
+  if (!m_device || !data || data->PrimCount <= 0) return;
+  const PolygonData& d = *data;
+  // A negative count is no complexity: the record check refuses it below.
+  if (d.IndexCount > 0 && uint32_t(d.IndexCount) > m_caps.MaxPrimitiveCount) {
+    if (!m_tooComplexLogged)
+      LogMsgText(kTooComplex, kDrawLocation, "D3DCAPS8.MaxPrimitiveCount", 2,
+                 "Some objects are too complex to be rendered with the installed DirectX 8 graphics driver.\n  These "
+                 "objects will disappear from the scene.");
+    m_tooComplexLogged = true;
+    return;
+  }
+  // Without a slot of the caller's the buffers live for this draw only.
+  Ptr<RenderPolygonCache> local;
+  Ptr<RenderPolygonCache>* s = slot ? slot : &local;
+  Cache* cache = dynamic_cast<Cache*>(s->Get());
+  if (s->Get() && (!cache || cache->m_owner != this)) {
+    // Made by another engine (or already let go): give it back and start a cache of our own.
+    s->Get()->Unload();
+    cache = nullptr;
+  }
+  if (!cache) {
+    cache = NewCounted<Cache>(this);
+    AppendLive(m_liveCaches, cache);
+    *s = cache;
+  }
+  DrawCachedRecord(d, cache);
+  if (!slot) cache->Unload();
+}
+
+void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache) {
+  // Records without colours take their constant colour, else the current colour, as a colour stream.
+  const Vector4f constant = !IsWhite(d.ConstantColor) ? d.ConstantColor : m_currentColor;
+  const bool constantInUse = !d.ColorArray && !IsWhite(constant);
+  const void* arrays[Cache::kStreamCount];
+  StreamArrays(d, arrays);
+  const int32_t counts[Cache::kStreamCount] = {d.IndexCount, d.VertexCount, d.VertexCount,
+                                               d.VertexCount, d.VertexCount, d.VertexCount};
+  // New arrays or counts are noticed even when the geometry did not mark them: a changed count or a stream
+  // that comes or goes needs a new buffer, a moved array a refill.
+  for (int s = 0; s < Cache::kStreamCount; ++s) {
+    const bool present = (arrays[s] || (s == Cache::kColors && constantInUse)) && counts[s] > 0;
+    const int32_t wanted = present ? counts[s] : 0;
+    if (arrays[s] != cache->m_source[s]) cache->m_dirty |= Cache::kStreamBits[s];
+    if (wanted != cache->m_size[s])
+      cache->m_dirty |= Cache::kStreamBits[s] | (s == Cache::kIndices ? Cache::kIndexResizeBits : Cache::kVertexResizeBits);
+  }
+  if ((constantInUse && !SameColor(constant, cache->m_color)) || (!constantInUse && !IsWhite(cache->m_color)))
+    cache->m_dirty |= 0x101;
+  uint32_t m = cache->m_dirty;
+  if (m & (Cache::kStreamBits[Cache::kIndices] | Cache::kStreamBits[Cache::kPositions] | Cache::kIndexResizeBits |
+           Cache::kVertexResizeBits))
+    cache->m_checked = false;
+  if (!cache->m_checked) {
+    cache->m_drawable = RecordIsDrawable(d, cache);
+    cache->m_checked = true;
+    if (cache->m_drawable) cache->m_refusalLogged = false;
+  }
+  if (!cache->m_drawable) return;
+
+  IDirect3DDevice8* dev = m_device;
+  if (m != 0) {
+    if (m & Cache::kIndexResizeBits) {
+      if (!arrays[Cache::kIndices]) {
+        Release(cache->m_indexBuffer);
+        cache->m_size[Cache::kIndices] = 0;
+      } else if (cache->m_size[Cache::kIndices] != d.IndexCount) {
+        Release(cache->m_indexBuffer);
+        const bool wide = m_indexFormat == D3DFMT_INDEX32;
+        IDirect3DIndexBuffer8* b = nullptr;
+        const HRESULT r = dev->CreateIndexBuffer(UINT(d.IndexCount) * (wide ? 4 : 2), Usage(d, Cache::kIndices, m_vertexUsage),
+                                                 m_indexFormat, D3DPOOL_DEFAULT, &b);
+        if (r == D3D_OK && b) cache->m_indexBuffer = b, ++G_DebugVB;
+        else LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateIndexBuffer", 2, "WindowsError: #1.", LogArg(r));
+        cache->m_size[Cache::kIndices] = d.IndexCount;
+        m |= Cache::kStreamBits[Cache::kIndices];
+      }
+    }
+    if (m & Cache::kVertexResizeBits) {
+      for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
+        const bool present = arrays[s] || (s == Cache::kColors && constantInUse);
+        if (!present) {
+          Release(cache->m_vertexBuffer[s]);
+          cache->m_size[s] = 0;
+          cache->m_source[s] = nullptr;
+          if (s == Cache::kColors) cache->m_color = {1.0f, 1.0f, 1.0f, 1.0f};
+        } else if (cache->m_size[s] != d.VertexCount) {
+          Release(cache->m_vertexBuffer[s]);
+          IDirect3DVertexBuffer8* b = nullptr;
+          const HRESULT r = dev->CreateVertexBuffer(UINT(d.VertexCount) * Cache::kVertexBytes[s], Usage(d, s, m_vertexUsage),
+                                                    0, D3DPOOL_DEFAULT, &b);
+          if (r == D3D_OK && b) cache->m_vertexBuffer[s] = b, ++G_DebugVB;
+          else LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateVertexBuffer", 2, "WindowsError: #1.", LogArg(r));
+          cache->m_size[s] = d.VertexCount;
+          m |= Cache::kStreamBits[s];
+        }
+      }
+    }
+    for (int s = 0; s < Cache::kStreamCount; ++s) {
+      IDirect3DResource8* buffer = cache->Buffer(s);
+      if (!(m & Cache::kStreamBits[s]) || !buffer) continue;
+      const bool colors = s == Cache::kColors;
+      if (!arrays[s] && !(colors && constantInUse)) continue;
+      uint8_t* p = nullptr;
+      const DWORD flags = (d.DynamicMask & Cache::kStreamBits[s]) ? D3DLOCK_DISCARD : 0;
+      const HRESULT locked = s == Cache::kIndices ? cache->m_indexBuffer->Lock(0, 0, &p, flags)
+                                                  : cache->m_vertexBuffer[s]->Lock(0, 0, &p, flags);
+      if (locked != D3D_OK || !p) continue;  // this stream keeps its old contents
+      const size_t n = size_t(cache->m_size[s]);
+      if (s == Cache::kIndices) {
+        if (m_indexFormat == D3DFMT_INDEX32) {
+          std::memcpy(p, d.IndexArray, n * 4);
+        } else {
+          for (size_t i = 0; i < n; ++i) {
+            const uint16_t low = uint16_t(d.IndexArray[i]);
+            std::memcpy(p + i * 2, &low, 2);
+          }
+        }
+        cache->m_indexBuffer->Unlock();
+      } else {
+        if (colors) {
+          const uint32_t same = PackColor(constant);
+          for (size_t i = 0; i < n; ++i) {
+            const uint32_t c = d.ColorArray ? PackColor(d.ColorArray[i]) : same;
+            std::memcpy(p + i * 4, &c, 4);
+          }
+          cache->m_color = d.ColorArray ? Vector4f{1.0f, 1.0f, 1.0f, 1.0f} : constant;
+        } else {
+          std::memcpy(p, arrays[s], n * Cache::kVertexBytes[s]);
+        }
+        cache->m_vertexBuffer[s]->Unlock();
+      }
+      cache->m_source[s] = arrays[s];
+    }
+    cache->m_dirty = 0;
+    uint32_t index = 0;
+    if (cache->m_vertexBuffer[Cache::kNormals]) index |= kDeclarationNormals;
+    if (cache->m_vertexBuffer[Cache::kColors]) index |= kDeclarationColors;
+    if (cache->m_vertexBuffer[Cache::kTexCoords0]) index |= kDeclarationTexCoords0;
+    if (cache->m_vertexBuffer[Cache::kTexCoords1]) index |= kDeclarationTexCoords1;
+    cache->m_declaration = DeclarationHandle(index);
+  }
+
+  IDirect3DVertexBuffer8* const* vb = cache->m_vertexBuffer;
+  const bool colors = vb[Cache::kColors] != nullptr;
+  const DWORD source = colors ? D3DMCS_COLOR1 : D3DMCS_MATERIAL;
+  dev->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, source);
+  dev->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, source);
+  if (dev->SetVertexShader(cache->m_declaration) != D3D_OK) Log(LogOutPipe(), kLevelError, "SetVertexShader() failed.");
+  dev->SetRenderState(D3DRS_COLORVERTEX, colors ? 1 : 0);
+  dev->SetIndices(cache->m_indexBuffer, 0);
+  dev->SetStreamSource(0, vb[Cache::kPositions], 12);
+  dev->SetStreamSource(1, vb[Cache::kNormals], 12);
+  dev->SetStreamSource(2, vb[Cache::kColors], 4);
+  dev->SetStreamSource(3, vb[Cache::kTexCoords0] ? vb[Cache::kTexCoords0] : vb[Cache::kTexCoords1], 8);
+  dev->SetStreamSource(4, vb[Cache::kTexCoords1], 8);
+
+  const UINT vertices = UINT(d.VertexCount);
+  auto draw = [&](D3DPRIMITIVETYPE type, int64_t start, int64_t primitives) {
+    dev->DrawIndexedPrimitive(type, 0, vertices, UINT(start), UINT(primitives));
+  };
+  const uint32_t type = d.PrimType;
+  if (type == PrimTypeId(1)) return;  // points are not drawn by this engine
+  if (type == PrimTypeId(2)) return draw(D3DPT_LINELIST, 0, d.PrimCount);
+  if (type == PrimTypeId(3)) return draw(D3DPT_TRIANGLELIST, 0, d.PrimCount);
+  if (type == PrimTypeId(4)) {
+    for (int32_t q = 0; q < d.PrimCount; ++q) draw(D3DPT_TRIANGLEFAN, 4 * int64_t(q), 2);
+    return;
+  }
+  if (type == PrimTypeId(11)) {
+    // A strip of the first length, then a list of the second; a strip shorter than a triangle draws nothing.
+    const int32_t strip = d.PrimLengthArray[0];
+    if (strip >= 3) draw(D3DPT_TRIANGLESTRIP, 0, strip - 2);
+    if (d.PrimCount >= 2 && d.PrimLengthArray[1] / 3 > 0) draw(D3DPT_TRIANGLELIST, strip, d.PrimLengthArray[1] / 3);
+    return;
+  }
+  for (const RunRow& r : kRunRows) {
+    if (r.type != type) continue;
+    // Each primitive's run from the running index; runs too short for one primitive draw nothing.
+    int64_t start = 0;
+    for (int32_t i = 0; i < d.PrimCount; ++i) {
+      const int32_t length = d.PrimLengthArray[i];
+      if (length >= r.fewest) draw(r.primitive, start, length - r.less);
+      start += length;
+    }
+    return;
+  }
+  Log(LogOutPipe(), kLevelError, "DrawDirectX() unsupported Primitive::Type (", type, ") detected.");
+}
+
+void RenderEngineDirectX8_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
+  if (!data) return;
+  if (!m_clipEnable) return DrawPolygonData(data, slot);
+  Cache* cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
+  if (cache && cache->m_owner == this && cache->m_dirty == 0 &&
+      std::memcmp(cache->m_clipRect, m_clipRectModel, sizeof(m_clipRectModel)) == 0) {
+    // The buffers hold the clipped quads: draw them as filled, from the arrays they were filled from, so
+    // the caller's unclipped arrays are not taken for new ones.
+    PolygonData clipped = *data;
+    clipped.VertexCount = data->VertexCount / 4 * 4;
+    clipped.VertexArray = static_cast<const Vector3f*>(cache->m_source[Cache::kPositions]);
+    clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->m_source[Cache::kTexCoords0]);
+    return DrawPolygonData(&clipped, slot);
+  }
+  PolygonData copy;
+  if (!ClipQuadRecord(m_clipRectModel, *data, *this, &copy)) return;
+  if (cache) cache->SetDirty(0x10020);
+  DrawPolygonData(&copy, slot);
+  cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
+  if (cache) std::memcpy(cache->m_clipRect, m_clipRectModel, sizeof(m_clipRectModel));
+}
+
+void RenderEngineDirectX8_D::UnloadLiveCaches() {
+  for (int i = m_liveCaches.Count() - 1; i >= 0; --i)
+    if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
+}
+
+void RenderEngineDirectX8_D::UnbindStreams() {
+  if (!m_device) return;
+  m_device->SetIndices(nullptr, 0);
+  for (UINT stream = 0; stream < 5; ++stream) m_device->SetStreamSource(stream, nullptr, 0);
+}
+
+void RenderEngineDirectX8_D::UnloadPolygonCache() {
+  for (int i = m_unloadedCaches.Count() - 1; i >= 0; --i) m_unloadedCaches[i]->ReleaseBuffers();
+  m_unloadedCaches.SetCount(0);
+}
+
+}  // namespace PM
