@@ -28,9 +28,14 @@ void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, ui
   float x[6], y[6];
   ElementAnchors(m_layout.computedSize.x, low.x, high.x, x);
   ElementAnchors(m_layout.computedSize.y, low.y, high.y, y);
-  engine->SetClipRect(m_layout.clipRect, m_layout.clipState != kClipNone);
-  engine->SetModelViewMatrix(&m_layout.world);
-  engine->UpdateClipRect();
+  // A button far out of its clip (a row scrolled away in a long list) shows nothing of its own; its
+  // look still fades, and an open sub menu, which lies beside it, still draws.
+  const bool unseen = m_layout.OutsideClip(m_layout.computedSize);
+  if (!unseen) {
+    engine->SetClipRect(m_layout.clipRect, m_layout.clipState != kClipNone);
+    engine->SetModelViewMatrix(&m_layout.world);
+    engine->UpdateClipRect();
+  }
 
   const float a = context->color.w;
   float alpha[6] = {0, 0, 0, 0, 0, 0};
@@ -55,6 +60,10 @@ void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, ui
   if (menuItem) {
     if (ShowsArrow()) alpha[4] = a;
     if (m_label.text.Length() == 0) alpha[5] = a;
+  }
+  if (unseen) {
+    if (!m_subMenu.IsNil()) m_subMenu->Draw(context, engine);
+    return;
   }
   Vector4f colors[6];
   for (int i = 0; i < 6; ++i) colors[i] = {context->color.x, context->color.y, context->color.z, alpha[i]};
