@@ -21,6 +21,14 @@ void WButton_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
 }
 
 void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, uint32_t) {
+  // A button far out of its clip (a row scrolled away in a long list) shows nothing of its own; only an
+  // open sub menu, which lies beside it, still draws. Its fade waits: the first step back in view covers
+  // the time away, which lands where the steps in between would have (they all went one way, since a
+  // button out of view is neither hovered nor newly focused).
+  if (m_layout.OutsideClip(m_layout.computedSize)) {
+    if (!m_subMenu.IsNil()) m_subMenu->Draw(context, engine);
+    return;
+  }
   UIElement_I* e = ButtonElement();
   const bool hasElement = !IsNilObject(e);
   const Vector3f low = hasElement ? e->m_borderMin : Vector3f{0, 0, 0};
@@ -28,14 +36,9 @@ void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, ui
   float x[6], y[6];
   ElementAnchors(m_layout.computedSize.x, low.x, high.x, x);
   ElementAnchors(m_layout.computedSize.y, low.y, high.y, y);
-  // A button far out of its clip (a row scrolled away in a long list) shows nothing of its own; its
-  // look still fades, and an open sub menu, which lies beside it, still draws.
-  const bool unseen = m_layout.OutsideClip(m_layout.computedSize);
-  if (!unseen) {
-    engine->SetClipRect(m_layout.clipRect, m_layout.clipState != kClipNone);
-    engine->SetModelViewMatrix(&m_layout.world);
-    engine->UpdateClipRect();
-  }
+  engine->SetClipRect(m_layout.clipRect, m_layout.clipState != kClipNone);
+  engine->SetModelViewMatrix(&m_layout.world);
+  engine->UpdateClipRect();
 
   const float a = context->color.w;
   float alpha[6] = {0, 0, 0, 0, 0, 0};
@@ -60,10 +63,6 @@ void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, ui
   if (menuItem) {
     if (ShowsArrow()) alpha[4] = a;
     if (m_label.text.Length() == 0) alpha[5] = a;
-  }
-  if (unseen) {
-    if (!m_subMenu.IsNil()) m_subMenu->Draw(context, engine);
-    return;
   }
   Vector4f colors[6];
   for (int i = 0; i < 6; ++i) colors[i] = {context->color.x, context->color.y, context->color.z, alpha[i]};
