@@ -42,6 +42,8 @@ class LabelCache {
   void DrawInColor(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
                    const Vector4f& color);
 
+  // The label's place in its control: measured size, and the record's alignment modes (centred unless the
+  // control says otherwise) inside the control's client area.
   WidgetLayout record;
   String text;
   Vector4f fontColor{-1, -1, -1, -1};

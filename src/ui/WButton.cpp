@@ -138,10 +138,19 @@ void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     m_layout.ApplyParent(*parent);
   }
   CommitLayout(parent, 1);
-  Vector3f low = e.borderMin, high = e.borderMax;
-  if (HasIcon()) low.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
-  if (ShowsArrow()) high.x += e.arrowDim.x;
-  BuildClientRecord(low, high, parent);
+  // A button with nothing inside but its label, far out of its clip (a row scrolled away in a long
+  // list), draws nothing of its own and takes no pointer (see DrawElement and WidgetInput::HitTest):
+  // its inner records are only marked empty, and laid out again once it comes back into view.
+  const bool unseen = m_widgetArray.IsEmpty() && m_iconWidget.IsNil() && m_layout.OutsideClip(m_layout.computedSize);
+  if (unseen) {
+    m_clientLayout.ClipAll();
+    m_label.record.ClipAll();
+  } else {
+    Vector3f low = e.borderMin, high = e.borderMax;
+    if (HasIcon()) low.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
+    if (ShowsArrow()) high.x += e.arrowDim.x;
+    BuildClientRecord(low, high, parent);
+  }
   if (!m_iconWidget.IsNil()) {
     WidgetLayout& r = m_iconLayout;
     r = m_layout;
@@ -158,7 +167,7 @@ void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     m_subMenu->m_drawPriority = (IsNilObject(owner) ? 0 : owner->m_drawPriority) + 1;
   }
   if (!m_iconWidget.IsNil()) m_iconWidget->UpdateLayoutTree(&m_iconLayout, 0);
-  m_label.CommitLayout(m_clientLayout);
+  if (!unseen) m_label.CommitLayout(m_clientLayout);
   for (const Obj<Widget_I>& child : m_widgetArray)
     if (!child.IsNil()) child->UpdateLayoutTree(&m_clientLayout, 0);
   if (!m_subMenu.IsNil()) m_subMenu->UpdateLayoutTree(&m_layout, 0);

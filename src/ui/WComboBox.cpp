@@ -194,6 +194,8 @@ void WComboBox_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
     ElementAnchors(m_layout.computedSize.y, e->m_borderMin.y, e->m_borderMax.y, y);
     e->Draw(context, engine, 6, x, 6, y, 8, colors);
   }
+  if (m_label.text.Length() > 0)
+    m_label.Draw(context, engine, GetFontStyle(), IsNilObject(e) ? Vector4f{1, 1, 1, 1} : e->m_fontColor);
   if (m_comboValue >= 0 && m_comboValue < m_widgetArray.Count() && !m_widgetArray[m_comboValue].IsNil())
     m_widgetArray[m_comboValue]->Draw(context, engine);
   if (!m_subMenu.IsNil()) m_subMenu->Draw(context, engine);

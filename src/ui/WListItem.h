@@ -16,6 +16,7 @@ class WListItem_I : public EngineClass<WListItem_I, WButton_I, ClassId::WListIte
     m_layout.resizeModeY = kResizeMin;
     m_layout.alignmentModeX = kAlignMin;
     m_layout.dimension.x = 1.0f;
+    m_label.record.alignmentModeX = kAlignMin;  // entries read from the left edge
   }
 };
 

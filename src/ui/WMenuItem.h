@@ -16,6 +16,7 @@ class WMenuItem_I : public EngineClass<WMenuItem_I, WButton_I, ClassId::WMenuIte
     m_layout.resizeModeY = kResizeMin;
     m_layout.alignmentModeX = kAlignMin;
     m_layout.dimension.x = 1.0f;
+    m_label.record.alignmentModeX = kAlignMin;  // entries read from the left edge
   }
 
   // Its sub menu, drawn above it, takes the input first.

@@ -44,6 +44,8 @@ void WidgetInput::ProjectDragRay(Vector3f* out, WidgetLayout* layout) const {
 }
 
 int32_t WidgetInput::HitTest(WidgetLayout* layout) const {
+  // A rectangle wholly beyond the clip fails the test below for any pointer: no need to project.
+  if (layout->OutsideClip({0, 0, 0})) return 0;
   Vector3f p;
   if (!ProjectOnto(&p, layout, rayOrigin, rayDirection)) return 0;
   if (layout->clipState != kClipNone) {

@@ -23,6 +23,10 @@ void WidgetLayout::ClipTo(const WidgetLayout& p, float x0, float x1, float y0, f
     clipState = kClipped;
     if (clipRect[0] < clipRect[1] && clipRect[2] < clipRect[3]) return;
   }
+  ClipAll();
+}
+
+void WidgetLayout::ClipAll() {
   std::fill(clipRect, clipRect + 4, kEmptyBound);
   clipState = kClipEmpty;
 }

@@ -83,6 +83,19 @@ struct WidgetLayout {
     }
     inverseValid = 0;
   }
+  // True when nothing of the rectangle, grown by `margin` on each side, can show through the clip: the
+  // clip is on, the world matrix only translates (as the clip test assumes) and the grown rectangle
+  // lies wholly beyond one edge of the clip rectangle. Lets long lists skip rows out of view.
+  bool OutsideClip(const Vector3f& margin) const {
+    if (clipState != kClipped) return false;
+    const float* m = world.m;
+    if (m[0] != 1.0f || m[1] != 0.0f || m[2] != 0.0f || m[4] != 0.0f || m[5] != 1.0f || m[6] != 0.0f) return false;
+    const float x = m[12], y = m[13];
+    return x + computedSize.x + margin.x < clipRect[0] || x - margin.x > clipRect[1] ||
+           y + computedSize.y + margin.y < clipRect[2] || y - margin.y > clipRect[3];
+  }
+  // Clips everything away.
+  void ClipAll();
   // Takes the parent's clip state and rectangle.
   void InheritClip(const WidgetLayout& p) {
     clipState = p.clipState;

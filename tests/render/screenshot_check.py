@@ -193,23 +193,33 @@ def particles(pm_run, tmp):
         raise AssertionError("seed 8 drew the same picture as seed 7")
 
 
-def frames_buttons(pm_run, tmp):
-    # The sample style's frames and buttons, photographed on the second frame: the window and the style
-    # scripts first, run from a copy with the skin in its Images folder (the loader writes its cache
-    # beside the image, and reads images from Images/ beside the script naming them).
-    work = os.path.join(tmp, "frames_buttons")
+def sample_style(pm_run, tmp, name, frames):
+    # A scene of the sample style, photographed on frame `frames`: the window and the style scripts
+    # first, run from a copy with the skin in its Images folder (the loader writes its cache beside the
+    # image, and reads images from Images/ beside the script naming them).
+    work = os.path.join(tmp, name)
     os.makedirs(os.path.join(work, "Images"))
     ui = os.path.join(here, "..", "ui")
     examples = os.path.join(here, "..", "..", "examples", "ui")
     shutil.copy(os.path.join(examples, "skin.png"), os.path.join(work, "Images"))
     files = [os.path.join(ui, "data", "window.bs"), os.path.join(examples, "style.bs"),
-             os.path.join(here, "..", "scripts", "ui", "frames_buttons.bs")]
+             os.path.join(here, "..", "scripts", "ui", name + ".bs")]
     for f in files:
         shutil.copy(f, work)
     files = [os.path.basename(f) for f in files]
-    out = os.path.join(tmp, "frames_buttons.png")
-    run(pm_run, ["--frames", "2"] + files, work, out)
-    compare(out, os.path.join(ui, "reference", "frames_buttons.png"))
+    out = os.path.join(tmp, name + ".png")
+    run(pm_run, ["--frames", str(frames)] + files, work, out)
+    compare(out, os.path.join(ui, "reference", name + ".png"))
+
+
+def frames_buttons(pm_run, tmp):
+    # Frames and buttons, on the second frame.
+    sample_style(pm_run, tmp, "frames_buttons", 2)
+
+
+def scroll_menus(pm_run, tmp):
+    # Scrolling and menus, on the third frame.
+    sample_style(pm_run, tmp, "scroll_menus", 3)
 
 
 class Skip(Exception):
@@ -233,7 +243,7 @@ def d3d8_textures(pm_run, tmp):
 
 CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures,
          "fire_smoke": fire_smoke, "programs": programs, "effects": effects,
-         "frames_buttons": frames_buttons, "d3d8_textures": d3d8_textures}
+         "frames_buttons": frames_buttons, "scroll_menus": scroll_menus, "d3d8_textures": d3d8_textures}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]

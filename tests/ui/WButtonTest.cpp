@@ -200,6 +200,27 @@ TEST_F(WButtonTest, IconStateHalvesOnlyTheIcon) {
   EXPECT_EQ(engine.quads[1].texCoords[6], 1.0f);
 }
 
+// Menu and list items read from the client area's left edge; a plain button centres its label.
+TEST_F(WButtonTest, ItemLabelsStartAtTheLeftAndButtonLabelsCentre) {
+  style->m_fontStyle = DejaVu();
+  struct Case {
+    WButton_I* button;
+    bool centred;
+  } cases[] = {{Button<WMenuItem_I>("menu item"), false}, {Button<WListItem_I>("list item"), false},
+               {Button<WButton_I>("button"), true}};
+  for (const Case& c : cases) {
+    WButton_I* b = c.button;
+    b->m_layout.resizeModeX = kResizeExact;
+    b->m_layout.dimension.x = 120;
+    b->SetLabel("Label");
+    Layout(b);
+    const WidgetLayout &label = b->m_label.record, &client = b->m_clientLayout;
+    const float free = client.computedSize.x - label.computedSize.x;
+    ASSERT_GT(free, 20.0f) << b->m_name.CStr();
+    EXPECT_NEAR(label.world.m[12] - client.world.m[12], c.centred ? free * 0.5f : 0.0f, 0.5f) << b->m_name.CStr();
+  }
+}
+
 TEST_F(WButtonTest, ListItemsKeepOneSelected) {
   auto* list = MakeWidget<WFrame_I>("list");
   WListItem_I* items[3] = {Button<WListItem_I>("i0", list), Button<WListItem_I>("i1", list),

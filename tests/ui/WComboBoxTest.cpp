@@ -1,6 +1,6 @@
 // Combo boxes and popups: the lazy popup listing the visible choices, choosing one end to end, opening
 // above or below the box, the position test with Editable, input only for the shown choice, and the
-// popup's open-popup record and nested sub menus closing on show.
+// popup's open-popup record and nested sub menus closing on show, the box's own label.
 #include "FrameFixture.h"
 #include "ui/UIElement.h"
 #include "ui/WButton.h"
@@ -135,6 +135,21 @@ TEST_F(WComboBoxTest, NestedPopupsCountAsOneAndCloseOnShow) {
   EXPECT_EQ(inner->m_layout.visibility, 1);
   inner->ProcessInput(&context, &in);
   EXPECT_EQ(in.openPopup.Get(), outer);
+}
+
+// A combo box's own label is drawn over its box (one glyph draw); without a label only the box and the
+// shown choice draw.
+TEST_F(WComboBoxTest, OwnLabelIsDrawn) {
+  style->m_fontStyle = DejaVu();
+  auto* c = Combo(100);
+  c->m_comboValue = 5;  // no choice shown
+  for (bool labelled : {false, true}) {
+    if (labelled) c->SetLabel("Fruit");
+    Layout(c);
+    engine.draws.clear();
+    c->DrawSelf(&context, &engine);
+    EXPECT_EQ(engine.draws.size(), labelled ? 1u : 0u) << labelled;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/WindowMessages.h"
 #include "ui/UIElement.h"
 #include "ui/WEvent.h"
+#include "ui/WListItem.h"
 #include "ui/WScroll.h"
 #include "ui/WScrollFrame.h"
 #include "ui/WSlider.h"
@@ -243,6 +244,48 @@ TEST_F(ScrollTest, SliderPressBesideTheHandleCentresItAndTinyMovesDoNothing) {
   Send(s, kWEventMouseLeftUp, 60, 5);
   EXPECT_FLOAT_EQ(s->m_sliderValue, 36.0f / 116.0f * 100.0f);
   EXPECT_EQ(ValueChangedCount(), 1);
+}
+
+// Rows far out of the view draw nothing and take no pointer; a row scrolled back into view draws again
+// from a fresh layout.
+TEST_F(ScrollTest, RowsOutOfViewDrawNothingUntilScrolledBack) {
+  style->m_elementListItem = style->m_elementScroll;
+  style->m_fontStyle = DejaVu();
+  auto* f = Frame();
+  content->m_layout.alignmentModeY = kAlignMax;
+  WListItem_I* rows[2];
+  const float at[2] = {900, 0};  // in view at the top, and the content's bottom row
+  for (int i = 0; i < 2; ++i) {
+    rows[i] = MakeWidget<WListItem_I>(i == 0 ? "upper" : "bottom", 0, at[i], 1, 22);
+    rows[i]->SetLabel("Row");
+    rows[i]->SetParent(content);
+  }
+  // The element's quads and the label's glyph draws.
+  auto drawsOf = [&](Widget_I* w) {
+    engine.quads.clear();
+    engine.draws.clear();
+    w->DrawSelf(&context, &engine);
+    return engine.quads.size() + engine.draws.size();
+  };
+  struct Case {
+    float y;
+    bool upperShown, bottomShown;
+  } cases[] = {{0, true, false}, {716, false, true}, {0, true, false}};
+  for (const Case& c : cases) {
+    content->m_layout.position.y = c.y;
+    Layout(f);
+    EXPECT_EQ(drawsOf(rows[0]) > 0, c.upperShown) << c.y;
+    EXPECT_EQ(drawsOf(rows[1]) > 0, c.bottomShown) << c.y;
+    WidgetInput in = PointerAt(50, 27);  // where the bottom row lies when scrolled to the end
+    EXPECT_EQ(in.HitTest(&rows[1]->m_layout), c.bottomShown ? 1 : 0) << c.y;
+  }
+  // Scrolled to the end, the bottom row's label sits in its row again.
+  content->m_layout.position.y = 716;
+  Layout(f);
+  const WidgetLayout &label = rows[1]->m_label.record, &client = rows[1]->m_clientLayout;
+  EXPECT_EQ(label.clipState, kClipped);
+  EXPECT_EQ(client.world.m[13], 16.0f);
+  EXPECT_EQ(label.world.m[13], 16.0f + std::floor((client.computedSize.y - label.computedSize.y) * 0.5f));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Scenes of the sample style (examples/ui) drawn by the OpenGL engine with no pointer, compared with the
 // reference images: frames and buttons, the last widget kinds, the every-widget sample, texts and a sizer,
-// scroll bars, sliders, a scrolled list, a tool bar and a combo box. PM_UPDATE_REFERENCES=1 writes the
+// scroll bars, sliders, a scrolled list, a tool bar and a combo box, open menus. PM_UPDATE_REFERENCES=1 writes the
 // references instead.
 #include <gtest/gtest.h>
 
@@ -86,6 +86,13 @@ TEST_F(SampleStyleScreenshotTest, TextsMatchTheirReference) { Check("text_layout
 
 // A list scrolled halfway, scroll bars and sliders both ways, a tool bar and a combo box.
 TEST_F(SampleStyleScreenshotTest, BarsSlidersAndListMatchTheirReference) { Check("scroll_bars", "", 0); }
+
+// The scene pm-run photographs on its third frame (tests/render/screenshot_check.py): an open menu with an
+// open nested popup, a list scrolled halfway, bars and sliders both ways, a tool bar and a combo box whose
+// popup opens above it.
+TEST_F(SampleStyleScreenshotTest, ScrollingAndMenusMatchTheirReference) {
+  Check("scroll_menus", std::string(PM_UI_DATA_DIR) + "/../../scripts/ui/scroll_menus.bs", 2);
+}
 
 }  // namespace
 }  // namespace PM::Test

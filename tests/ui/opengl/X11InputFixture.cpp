@@ -77,7 +77,8 @@ void X11InputFixture::Open() {
   ASSERT_EQ(m_pipe->ApplyFormat(), 0);
   int32_t w, h;
   m_pipe->GetWindowRect(&m_left, &m_top, &w, &h);
-  ASSERT_EQ(w, 320);
+  ASSERT_EQ(w, int32_t(m_window->m_virtualResolution.x));  // the scenes map one pixel to one unit
+  m_height = h;
   m_host->SetClientRect(m_left, m_top, w, h);
   m_traverse = Ptr<RenderSystemTraverse_I>(RenderSystemTraverse_I::Create());
   m_traverse->SetRenderPipe(m_pipe.Get());
@@ -110,7 +111,7 @@ void X11InputFixture::Frames(int n) {
 }
 
 void X11InputFixture::MoveTo(int x, int y) {
-  XTestFakeMotionEvent(m_x, -1, m_left + x, m_top + 239 - y, CurrentTime);
+  XTestFakeMotionEvent(m_x, -1, m_left + x, m_top + m_height - 1 - y, CurrentTime);
   XSync(m_x, False);
 }
 

@@ -57,7 +57,7 @@ class X11InputFixture : public ::testing::Test {
   Ptr<RenderSystemTraverse_I> m_traverse;
   WidgetInputHost* m_host = nullptr;
   WidgetInput m_record;
-  int32_t m_left = 0, m_top = 0;
+  int32_t m_left = 0, m_top = 0, m_height = 240;
 };
 
 }  // namespace PM::Test
