@@ -212,9 +212,25 @@ def frames_buttons(pm_run, tmp):
     compare(out, os.path.join(ui, "reference", "frames_buttons.png"))
 
 
+def every_widget(pm_run, tmp):
+    # The every-widget sample as the guide runs it, from a copy of examples/ui: three frames, then the
+    # --then script prints the channel widget's Viewport, which must be the one the script gives the
+    # second channel.
+    work = os.path.join(tmp, "every_widget")
+    shutil.copytree(os.path.join(here, "..", "..", "examples", "ui"), work)
+    out = os.path.join(tmp, "every_widget.png")
+    stdout, _ = run(pm_run, ["window.bs", "style.bs", "every_widget.bs", "--frames", "3", "--then",
+                             "every_widget.then"], work, out)
+    printed = stdout.strip().split(" ", 1)[1].strip("()").split(",")
+    script = open(os.path.join(work, "every_widget.bs"), encoding="utf-8").read()
+    given = script.split("RenderChannel:Channel1", 1)[1].split(".Viewport (", 1)[1].split(")", 1)[0].split(",")
+    near([float(v) for v in printed], [float(v) for v in given], 1e-6, "the widget's Viewport against Channel1's")
+    compare(out, os.path.join(here, "..", "ui", "reference", "every_widget.png"))
+
+
 CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures,
          "fire_smoke": fire_smoke, "programs": programs, "effects": effects,
-         "frames_buttons": frames_buttons}
+         "frames_buttons": frames_buttons, "every_widget": every_widget}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]
