@@ -52,6 +52,7 @@ struct Options {
 };
 
 constexpr int kClickFrame = 10;
+constexpr int kMaxMessagesPerFrame = 1000;
 constexpr double kFrameSeconds = 1.0 / 60;
 
 // What the event callback reaches: the script world and the frame it is called in.
@@ -81,14 +82,24 @@ extern "C" void OnWidgetEvent(uint32_t, Widget_I* widget, WHandler_I*, uint32_t 
   if (auto* dim = Named<WEffect_I>("dim")) dim->SetBlendTo(clip->m_enabled ? 0 : 1);
 }
 
+// A whole number from 0 to `hi`, or -2 (which every caller refuses).
+int Number(const char* text, long hi) {
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  return *text && !*end && n >= 0 && n <= hi ? int(n) : -2;
+}
+
 int ParseArgs(int argc, char** argv, Options& o) {
+  bool bad = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--frames" && i + 1 < argc) {
-      o.frames = std::atoi(argv[++i]);
+      o.frames = Number(argv[++i], 1000000);
+      bad = bad || o.frames < 0;
     } else if (a == "--click" && i + 2 < argc) {
-      o.clickX = std::atoi(argv[++i]);
-      o.clickY = std::atoi(argv[++i]);
+      o.clickX = Number(argv[++i], 65535);
+      o.clickY = Number(argv[++i], 65535);
+      bad = bad || o.clickX < 0 || o.clickY < 0;
     } else if (a == "--screenshot" && i + 1 < argc) {
       o.screenshot = argv[++i];
     } else if (!a.empty() && a[0] == '-') {
@@ -98,7 +109,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
       o.scripts.push_back(a);
     }
   }
-  if (o.scripts.empty() || o.frames < -1 || o.frames > 1000000) {
+  if (o.scripts.empty() || bad) {
     std::fputs("usage: pm-host-loop [--frames N] [--click X Y] [--screenshot FILE] SCRIPT...\n", stderr);
     return 2;
   }
@@ -160,8 +171,11 @@ bool RunLoop(const Options& options) {
       if (frame == kClickFrame + 2) input->MouseUp(x, y, 0);
     }
     WindowMessage message;
-    for (int n = 0; n < 1000 && PeekMessage(&message, nullptr, PM_REMOVE); ++n)
+    int messages = 0;
+    for (; messages < kMaxMessagesPerFrame && PeekMessage(&message, nullptr, PM_REMOVE); ++messages)
       if (!pipe->FilterMessage(&message)) DispatchMessage(&message);
+    if (messages == kMaxMessagesPerFrame)
+      LogError("pm-host-loop: more than ", kMaxMessagesPerFrame, " window messages in one frame; the rest wait.");
     if (pipe->IsCloseRequested()) break;
 
     input->Fill(record, window);
