@@ -99,6 +99,33 @@ bool Matrix4f::SetInverseAffine(const Matrix4f& src) {
   return true;
 }
 
+bool Matrix4f::SetInverse(const Matrix4f& src) {
+  double a[4][8];
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 8; ++c) a[r][c] = c < 4 ? double(src.m[4 * r + c]) : (c - 4 == r ? 1.0 : 0.0);
+  for (int c = 0; c < 4; ++c) {
+    int pivot = c;  // the largest entry of the column keeps the elimination stable
+    for (int r = c + 1; r < 4; ++r)
+      if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
+    if (!(std::fabs(a[pivot][c]) > 0.0) || !std::isfinite(a[pivot][c])) return false;
+    std::swap(a[c], a[pivot]);
+    const double d = a[c][c];
+    for (double& v : a[c]) v /= d;
+    for (int r = 0; r < 4; ++r) {
+      if (r == c) continue;
+      const double f = a[r][c];
+      for (int k = 0; k < 8; ++k) a[r][k] -= f * a[c][k];
+    }
+  }
+  Matrix4f r;
+  for (int i = 0; i < 4; ++i)
+    for (int c = 0; c < 4; ++c) r.m[4 * i + c] = float(a[i][c + 4]);
+  for (float v : r.m)
+    if (!std::isfinite(v)) return false;
+  *this = r;
+  return true;
+}
+
 void Matrix4f::ExtractScaleShear(const Matrix4f& mat, Vector3f& scale, Vector3f& shear) {
   Vector3f r0 = mat.Row(0), r1 = mat.Row(1), r2 = mat.Row(2), t;
   // Rows are scale * shear * rotation: row1 = sy (xy r0 + r1'), row2 = sz (xz r0 + yz r1' + r2').

@@ -27,6 +27,9 @@ struct Matrix4f {
   void MultiplyAffine(const Matrix4f& o) { SetProductAffine(*this, o); }
   // The inverse of the affine matrix m; false, with this left as it was, when m is singular.
   bool SetInverseAffine(const Matrix4f& m);
+  // The inverse of any 4 x 4 matrix m (a projection too), by elimination in double precision; false,
+  // with this left as it was, when m is singular or not finite.
+  bool SetInverse(const Matrix4f& m);
   // Splits m's upper 3 x 3 rows into scale and shear (xy, xz, yz) by Gram-Schmidt.
   static void ExtractScaleShear(const Matrix4f& m, Vector3f& scale, Vector3f& shear);
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Matrix4f.h"
 #include "ui/Widget.h"
 #include "ui/WidgetLayout.h"
 #include "ui/Window.h"
@@ -34,6 +35,22 @@ bool ProjectOnto(Vector3f* out, WidgetLayout* layout, const Vector3f& origin, co
 }  // namespace
 
 WidgetInput::WidgetInput() = default;
+
+bool WidgetInput::SetPointerRay(const Matrix4f& windowMatrix, float x, float y) {
+  Matrix4f inverse;
+  if (!inverse.SetInverse(windowMatrix)) return false;
+  Vector3f ends[2];
+  for (int e = 0; e < 2; ++e) {
+    const float z = e == 0 ? -1.0f : 1.0f, *m = inverse.m;
+    float v[4];
+    for (int c = 0; c < 4; ++c) v[c] = x * m[c] + y * m[4 + c] + z * m[8 + c] + m[12 + c];
+    if (v[3] == 0.0f) return false;  // a point at infinity: no ray
+    ends[e] = {v[0] / v[3], v[1] / v[3], v[2] / v[3]};
+  }
+  rayOrigin = ends[0];
+  rayDirection = {ends[1].x - ends[0].x, ends[1].y - ends[0].y, ends[1].z - ends[0].z};
+  return true;
+}
 
 void WidgetInput::ProjectRay(Vector3f* out, WidgetLayout* layout) const {
   ProjectOnto(out, layout, rayOrigin, rayDirection);

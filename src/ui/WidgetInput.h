@@ -19,6 +19,7 @@ enum : uint32_t { kInputButtonLeft = 1, kInputButtonRight = 2, kInputButtonMiddl
 enum : uint32_t { kInputShift = 0x1, kInputControl = 0x10, kInputAlt = 0x100 };
 
 struct WidgetLayout;
+struct Matrix4f;
 
 struct WidgetInput {
   WidgetInput();
@@ -29,6 +30,10 @@ struct WidgetInput {
   // coordinates with z 0. A ray along the plane, or a widget scaled to nothing, gives (0, 0, 0).
   void ProjectRay(Vector3f* out, WidgetLayout* layout) const;
   void ProjectDragRay(Vector3f* out, WidgetLayout* layout) const;
+  // For hosts filling the record: the mouse ray through the clip-space point (x, y) (a pixel's centre,
+  // y up) from the near plane to the far one, taken back through a window's matrix. A matrix without an
+  // inverse leaves the ray as it was and answers false.
+  bool SetPointerRay(const Matrix4f& windowMatrix, float x, float y);
 
   int32_t reserved = 0;
   int32_t hoverPending = 0;    // the mouse is over the window; the first widget to take the hover clears it

@@ -60,6 +60,24 @@ TEST(MathMatrix, ElementLayoutOfTheBuilders) {
   EXPECT_TRUE(Near(m, AxisRotation(2, 0.78539816f), 1e-6f));
 }
 
+// The general inverse takes projections, which the affine one cannot, and refuses singular and
+// non-finite matrices without touching its target.
+TEST(MathMatrix, InverseUndoesProjectionsAndRefusesSingularOnes) {
+  Matrix4f frustum, inv;
+  frustum.SetFrustum(-0.4f, 0.6f, -0.3f, 0.3f, 0.5f, 100.0f, false);
+  const Matrix4f m = Product(Compose({1, 2, 3}, {2, 2, 2}, {0, 0, 0}, {0.3f, 0.2f, 0.1f}, 0), frustum);
+  ASSERT_TRUE(inv.SetInverse(m));
+  EXPECT_TRUE(Near(Product(m, inv), kIdentityMatrix4f, 1e-4f));
+  Matrix4f flat;
+  flat.SetScale({1, 0, 1});
+  Matrix4f kept = kIdentityMatrix4f;
+  EXPECT_FALSE(kept.SetInverse(flat));
+  Matrix4f broken = kIdentityMatrix4f;
+  broken.m[5] = std::nanf("");
+  EXPECT_FALSE(kept.SetInverse(broken));
+  EXPECT_TRUE(Near(kept, kIdentityMatrix4f, 0.0f));
+}
+
 TEST(MathMatrix, InverseAffineUndoesTheMatrix) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<float> u(-2, 2);

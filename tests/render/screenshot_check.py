@@ -241,9 +241,38 @@ def d3d8_textures(pm_run, tmp):
         raise AssertionError(f"d3d8 ramp565: statistics\n{stdout}")
 
 
+def every_widget(pm_run, tmp):
+    # The every-widget sample as the guide runs it, from a copy of examples/ui: three frames, then the
+    # --then script prints the channel widget's Viewport, which must be the one the script gives the
+    # second channel.
+    work = os.path.join(tmp, "every_widget")
+    shutil.copytree(os.path.join(here, "..", "..", "examples", "ui"), work)
+    out = os.path.join(tmp, "every_widget.png")
+    stdout, _ = run(pm_run, ["window.bs", "style.bs", "every_widget.bs", "--frames", "3", "--then",
+                             "every_widget.then"], work, out)
+    printed = stdout.strip().split(" ", 1)[1].strip("()").split(",")
+    script = open(os.path.join(work, "every_widget.bs"), encoding="utf-8").read()
+    given = script.split("RenderChannel:Channel1", 1)[1].split(".Viewport (", 1)[1].split(")", 1)[0].split(",")
+    near([float(v) for v in printed], [float(v) for v in given], 1e-6, "the widget's Viewport against Channel1's")
+    compare(out, os.path.join(here, "..", "ui", "reference", "every_widget.png"))
+    # The second channel fills the widget's rectangle (pixels 244-307 across, 248-343 from the top of the
+    # 480 x 360 window): its clear colour inside the corners, the dialog just beside it, and the cube in
+    # the middle.
+    image = Image.open(out)
+    clear = (31, 36, 56)
+    for x, y in ((245, 340), (306, 250)):
+        near(pixel(image, x, y), clear, 1, f"the channel's clear colour at ({x}, {y})")
+    for x, y in ((241, 300), (310, 300)):
+        if max(abs(a - b) for a, b in zip(pixel(image, x, y), clear)) <= 1:
+            raise AssertionError(f"the channel's clear colour outside the widget at ({x}, {y})")
+    if max(abs(a - b) for a, b in zip(pixel(image, 276, 296), clear)) <= 8:
+        raise AssertionError("no cube in the middle of the channel widget")
+
+
 CASES = {"particles": particles, "lit_scene": lit_scene, "fog_depth": fog_depth, "textures": textures,
          "fire_smoke": fire_smoke, "programs": programs, "effects": effects,
-         "frames_buttons": frames_buttons, "scroll_menus": scroll_menus, "d3d8_textures": d3d8_textures}
+         "frames_buttons": frames_buttons, "scroll_menus": scroll_menus, "d3d8_textures": d3d8_textures,
+         "every_widget": every_widget}
 
 if __name__ == "__main__":
     pm_run = sys.argv[1]

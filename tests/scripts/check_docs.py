@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Keeps the examples of docs/script-language.md and tests/scripts/examples/ the same, and the script
-blocks of docs/guide.md (each after a "File: PATH" line) the same as those files.
+"""Keeps the examples of docs/script-language.md and tests/scripts/examples/ the same, the script
+blocks of docs/guide.md (each after a "File: PATH" line) the same as those files, and the guide's C++
+blocks (after such a line too) word for word parts of theirs.
 
 Each fenced "bs" block of the page, with the "out" block after it, is examples/example<N>.bs and .out
 (an example that reports errors keeps its .log expectations beside them, written by hand).
@@ -35,7 +36,12 @@ for path, text in files:
     full = os.path.join(repo, path)
     if not os.path.exists(full) or open(full, encoding='utf-8').read() != text:
         bad.append('docs/guide.md: the block of ' + path + ' differs from the file')
-print('%d examples, %d guide files' % (len(pairs), len(files)))
+excerpts = re.findall(r'File: (\S+)\n```cpp\n(.*?)```', guide, re.S)
+for path, text in excerpts:
+    full = os.path.join(repo, path)
+    if not os.path.exists(full) or text not in open(full, encoding='utf-8').read():
+        bad.append('docs/guide.md: a C++ block is not part of ' + path)
+print('%d examples, %d guide files, %d C++ excerpts' % (len(pairs), len(files), len(excerpts)))
 for b in bad:
     print(b)
 sys.exit(1 if bad else 0)

@@ -1,8 +1,6 @@
 #include "support/WidgetInputHost.h"
 
-#include <cmath>
 #include <string>
-#include <utility>
 
 #include "core/Matrix4f.h"
 #include "platform/X11Clipboard.h"
@@ -16,38 +14,6 @@ namespace {
 const struct {
   uint32_t key, bit;
 } kModifierKeys[] = {{16, kInputShift}, {17, kInputControl}, {18, kInputAlt}};
-
-// The inverse of a full 4 x 4 matrix by Gauss-Jordan elimination; false when it is singular.
-bool Invert(const Matrix4f& m, Matrix4f& out) {
-  double a[4][8];
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 8; ++c) a[r][c] = c < 4 ? m.m[4 * r + c] : (c - 4 == r ? 1.0 : 0.0);
-  for (int c = 0; c < 4; ++c) {
-    int pivot = c;
-    for (int r = c + 1; r < 4; ++r)
-      if (std::fabs(a[r][c]) > std::fabs(a[pivot][c])) pivot = r;
-    if (a[pivot][c] == 0.0) return false;
-    std::swap(a[c], a[pivot]);
-    const double d = a[c][c];
-    for (double& v : a[c]) v /= d;
-    for (int r = 0; r < 4; ++r) {
-      if (r == c) continue;
-      const double f = a[r][c];
-      for (int k = 0; k < 8; ++k) a[r][k] -= f * a[c][k];
-    }
-  }
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) out.m[4 * r + c] = float(a[r][c + 4]);
-  return true;
-}
-
-// The clip-space point (x, y, z, 1) taken back through the inverse projection (row vectors).
-Vector3f Unproject(const Matrix4f& inverse, float x, float y, float z) {
-  const float* m = inverse.m;
-  float v[4];
-  for (int c = 0; c < 4; ++c) v[c] = x * m[c] + y * m[4 + c] + z * m[8 + c] + m[12 + c];
-  return {v[0] / v[3], v[1] / v[3], v[2] / v[3]};
-}
 
 // The control characters of the clipboard keys.
 constexpr uint32_t kCharacterCopy = 3, kCharacterPaste = 22, kCharacterCut = 24;
@@ -134,12 +100,9 @@ void WidgetInputHost::Fill(WidgetInput& r, TWindow_I* window) {
   // The pixel's centre in clip space, y up; the near plane at -1, the far plane at 1.
   const float x = (float(m_x) + 0.5f) / float(m_width) * 2.0f - 1.0f;
   const float y = 1.0f - (float(m_y) + 0.5f) / float(m_height) * 2.0f;
-  Matrix4f projection, inverse;
+  Matrix4f projection;
   window->GetMatrix(&projection);
-  if (!Invert(projection, inverse)) return;
-  const Vector3f nearPoint = Unproject(inverse, x, y, -1.0f), farPoint = Unproject(inverse, x, y, 1.0f);
-  r.rayOrigin = nearPoint;
-  r.rayDirection = {farPoint.x - nearPoint.x, farPoint.y - nearPoint.y, farPoint.z - nearPoint.z};
+  r.SetPointerRay(projection, x, y);
 }
 
 }  // namespace PM::Test

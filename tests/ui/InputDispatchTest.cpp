@@ -1,6 +1,7 @@
 // The window's input pass over synthetic records: button flags, hover, drags, captures, keys, modal
 // widgets, the info text, and callbacks that tear the tree down in the middle of the walk.
 #include "InputFixture.h"
+#include "core/Matrix4f.h"
 #include "ui/WControl.h"
 #include "ui/WEffect.h"
 #include "ui/WEvent.h"
@@ -11,6 +12,33 @@ namespace PM::Test {
 namespace {
 
 using Dispatch = InputTest;
+
+// A host's pointer ray: a pixel centre in clip space goes back through the window's matrix, from its
+// near plane to its far one, for a perspective matrix too; a singular matrix leaves the ray alone.
+TEST(PointerRay, ClipPointsGoBackThroughTheWindowMatrix) {
+  Matrix4f scale, move, ortho;
+  scale.SetScale({2.0f / 320, 2.0f / 240, -1});
+  move.SetTranslation({-1, -1, 0});
+  ortho.SetProduct(scale, move);
+  WidgetInput r;
+  ASSERT_TRUE(r.SetPointerRay(ortho, 0.5f, -0.5f));
+  EXPECT_NEAR(r.rayOrigin.x, 240, 1e-3);
+  EXPECT_NEAR(r.rayOrigin.y, 60, 1e-3);
+  EXPECT_NEAR(r.rayOrigin.z, 1, 1e-5);
+  EXPECT_NEAR(r.rayDirection.z, -2, 1e-5);
+  Matrix4f frustum;
+  frustum.SetFrustum(-1, 1, -1, 1, 1, 10, false);
+  ASSERT_TRUE(r.SetPointerRay(frustum, 0.5f, 0.0f));
+  EXPECT_NEAR(r.rayOrigin.x, 0.5f, 1e-5);
+  EXPECT_NEAR(r.rayOrigin.z, -1, 1e-5);
+  EXPECT_NEAR(r.rayDirection.x / r.rayDirection.z, -0.5f, 1e-5);
+  const Vector3f before = r.rayOrigin;
+  Matrix4f flat;
+  flat.SetScale({1, 0, 1});
+  EXPECT_FALSE(r.SetPointerRay(flat, 0, 0));
+  EXPECT_EQ(r.rayOrigin.x, before.x);
+  EXPECT_EQ(r.rayOrigin.z, before.z);
+}
 
 TEST_F(Dispatch, ButtonFlagsCountOnlyFromTheReleasedState) {
   const struct {

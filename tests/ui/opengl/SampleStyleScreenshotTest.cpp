@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "core/Module.h"
+#include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/engine/Image.h"
@@ -16,6 +18,7 @@
 #include "SampleStyleScene.h"
 #include "support/ImageCompare.h"
 #include "support/TestEnv.h"
+#include "ui/WChannel.h"
 
 namespace PM::Test {
 namespace {
@@ -29,8 +32,10 @@ class SampleStyleScreenshotTest : public ::testing::Test {
     m_engine = static_cast<ScriptEngine*>(ScriptEngine::Create());
   }
   // Parses the sample-style scene and `script` (default tests/ui/data/<name>.bs), draws frames up to
-  // `shotFrame` and compares that one with <name>.png.
-  void Check(const std::string& name, std::string script = "", int shotFrame = 1);
+  // `shotFrame` with the channels "Channel0", "Channel1", ... (`beforeFrame` runs before each) and
+  // compares that one with <name>.png.
+  void Check(const std::string& name, std::string script = "", int shotFrame = 1,
+             const std::function<void()>& beforeFrame = {});
   void TearDown() override {
     if (m_engine.IsNil()) return;
     m_engine.Clear();
@@ -42,7 +47,8 @@ class SampleStyleScreenshotTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-void SampleStyleScreenshotTest::Check(const std::string& name, std::string script, int shotFrame) {
+void SampleStyleScreenshotTest::Check(const std::string& name, std::string script, int shotFrame,
+                                      const std::function<void()>& beforeFrame) {
   if (script.empty()) script = std::string(PM_UI_DATA_DIR) + "/" + name + ".bs";
   const std::string text = SampleStyleScene(m_dir) + ReadFile(script);
   Parser::ParseText(m_engine, String(text.c_str()), String((name + ".bs").c_str()), kParseCountLines);
@@ -51,16 +57,22 @@ void SampleStyleScreenshotTest::Check(const std::string& name, std::string scrip
   ASSERT_EQ(pipe->ApplyFormat(), 0);
   Ptr<RenderSystemTraverse_I> traverse(RenderSystemTraverse_I::Create());
   traverse->SetRenderPipe(pipe);
-  traverse->SetChannel(0, Find("Channel0"));
+  for (int32_t i = 0; i < 8; ++i) {
+    ScriptObject* channel = Find(("Channel" + std::to_string(i)).c_str());
+    if (!channel || !channel->IsA(RenderChannel_I::kClassId)) break;
+    traverse->SetChannel(i, channel);
+  }
   for (int frame = 0; frame <= shotFrame; ++frame) {
+    if (beforeFrame) beforeFrame();
     if (frame == shotFrame) pipe->RequestScreenShot(false, false);
     traverse->Draw(frame / 60.0, 1.0 / 60, 0);
     traverse->Present(0);
   }
   Obj<Image_I> shot(pipe->GetScreenShotImage());
   ASSERT_FALSE(shot.IsNil());
-  ASSERT_EQ(shot->GetWidth(), 320);
-  ASSERT_EQ(shot->GetHeight(), 240);
+  const Vector2f size = pipe->GetResolution();
+  ASSERT_EQ(shot->GetWidth(), int(size.x));
+  ASSERT_EQ(shot->GetHeight(), int(size.y));
   ExpectMatchesReference(shot.Get(), std::string(PM_UI_REFERENCE_DIR) + "/" + name);
 }
 
@@ -75,9 +87,21 @@ TEST_F(SampleStyleScreenshotTest, FramesAndButtonsMatchTheirReference) {
 // tile 99 the whole texture; a label with no colour and no element draws white glyphs.
 TEST_F(SampleStyleScreenshotTest, LastWidgetsMatchTheirReference) { Check("last_widgets"); }
 
-// The sample dialog of examples/ui holding a widget of each kind that draws.
+// The sample dialog of examples/ui holding a widget of every kind, on the frame pm-run photographs with
+// --frames 3. As a host does, each frame gives the second channel the channel widget's last Viewport; the
+// cube it draws must land in the widget's place, where the script's own Viewport already puts it.
 TEST_F(SampleStyleScreenshotTest, EveryWidgetSampleMatchesItsReference) {
-  Check("every_widget", std::string(PM_UI_DATA_DIR) + "/../../../examples/ui/every_widget.bs");
+  Vector4f scripted{0, 0, 0, 0};
+  auto copyViewport = [&] {
+    auto* widget = static_cast<WChannel_I*>(Find("view"));
+    auto* channel = static_cast<RenderChannel_I*>(Find("Channel1"));
+    ASSERT_TRUE(widget && widget->IsA(WChannel_I::kClassId) && channel && channel->IsA(RenderChannel_I::kClassId));
+    if (scripted.y == 0) scripted = channel->GetViewport();
+    else channel->SetViewport(widget->m_viewport);
+  };
+  Check("every_widget", std::string(PM_UI_DATA_DIR) + "/../../../examples/ui/every_widget.bs", 2, copyViewport);
+  auto* widget = static_cast<WChannel_I*>(Find("view"));
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR((&scripted.x)[i], (&widget->m_viewport.x)[i], 1e-6) << i;
 }
 
 // A button grid with a spacer, a shadowed title, a justified paragraph, centred lines, every markup tag and
