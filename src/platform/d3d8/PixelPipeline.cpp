@@ -159,8 +159,8 @@ void Write(const PixelPipeline& p, uint8_t* row, int32_t x, int32_t n, const uin
   if constexpr (B) {
     ColorRun dst, sf, df;
     ReadTarget<C>(row, x, n, dst, p.TargetHasAlpha());
-    BlendFactor(st.srcBlend, color, dst, n, sf);
-    BlendFactor(st.destBlend, color, dst, n, df);
+    BlendFactor(p.SrcBlend(), color, dst, n, sf);
+    BlendFactor(p.DestBlend(), color, dst, n, df);
     for (int32_t c = 0; c < 4; ++c) {
       float* o = blended.c[c];
       const float *s = color.c[c], *d = dst.c[c], *fs = sf.c[c], *fd = df.c[c];
@@ -225,6 +225,12 @@ bool PixelPipeline::Prepare(const PixelStore& color, const PixelStore* depth, bo
   m_depth = kDepthTests[size_t(d)];
   m_storeDepth = depthWrite && state.alphaTest ? kDepthStores[size_t(d)] : nullptr;
   m_write = kWrites[size_t(c * 2 + (state.blend ? 1 : 0))];
+  // The two shorthands set both factors; as a destination factor each means its own complement.
+  m_srcBlend = state.srcBlend, m_destBlend = state.destBlend;
+  if (m_destBlend == D3DBLEND_BOTHSRCALPHA) m_destBlend = D3DBLEND_INVSRCALPHA;
+  if (m_destBlend == D3DBLEND_BOTHINVSRCALPHA) m_destBlend = D3DBLEND_SRCALPHA;
+  if (m_srcBlend == D3DBLEND_BOTHSRCALPHA) m_srcBlend = D3DBLEND_SRCALPHA, m_destBlend = D3DBLEND_INVSRCALPHA;
+  if (m_srcBlend == D3DBLEND_BOTHINVSRCALPHA) m_srcBlend = D3DBLEND_INVSRCALPHA, m_destBlend = D3DBLEND_SRCALPHA;
   return true;
 }
 

@@ -83,6 +83,8 @@ class PixelPipeline {
   uint32_t DepthMask() const { return m_depthMask; }
   bool DepthWriteNow() const { return m_depthWriteNow; }
   bool TargetHasAlpha() const { return m_targetAlpha; }
+  uint32_t SrcBlend() const { return m_srcBlend; }
+  uint32_t DestBlend() const { return m_destBlend; }
 
  private:
   void Textures(const SpanArgs& s, float k0, int32_t n, ColorRun* texture) const;
@@ -95,6 +97,7 @@ class PixelPipeline {
   uint32_t m_depthMask = 7;  // passing outcomes: 1 less, 2 equal, 4 greater
   bool m_depthWriteNow = false;
   bool m_targetAlpha = false;
+  uint32_t m_srcBlend = D3DBLEND_ONE, m_destBlend = D3DBLEND_ZERO;  // BOTHSRCALPHA and BOTHINVSRCALPHA spelled out
 };
 
 // The outcomes (1 less, 2 equal, 4 greater) a comparison function passes.

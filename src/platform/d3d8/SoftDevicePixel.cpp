@@ -33,13 +33,13 @@ bool ReadsSpecular(const StageSetup& s) {
   return false;
 }
 
-// The blend factors with the two shorthands that set both spelled out.
-void BlendFactors(DWORD src, DWORD dest, uint32_t* outSrc, uint32_t* outDest) {
-  *outSrc = src, *outDest = dest;
-  if (dest == D3DBLEND_BOTHSRCALPHA) *outDest = D3DBLEND_INVSRCALPHA;
-  if (dest == D3DBLEND_BOTHINVSRCALPHA) *outDest = D3DBLEND_SRCALPHA;
-  if (src == D3DBLEND_BOTHSRCALPHA) *outSrc = D3DBLEND_SRCALPHA, *outDest = D3DBLEND_INVSRCALPHA;
-  if (src == D3DBLEND_BOTHINVSRCALPHA) *outSrc = D3DBLEND_INVSRCALPHA, *outDest = D3DBLEND_SRCALPHA;
+// SetTexture takes textures only, so every bound resource is one.
+bool BuildSampler(Texture* texture, const DWORD* stageStates, Sampler* out) {
+  PixelStore* levels[kMaxMipLevels];
+  int32_t count = 0;
+  for (Surface* level; count < kMaxMipLevels && (level = texture->Level(uint32_t(count))); ++count)
+    levels[count] = &level->Pixels();
+  return out->Build(levels, count, stageStates);
 }
 
 }  // namespace
@@ -72,9 +72,7 @@ RasterState Device::BuildRasterState() const {
     stage.toTemp = (ts[D3DTSS_RESULTARG] & D3DTA_SELECTMASK) == D3DTA_TEMP;
     needSpecular = needSpecular || ReadsSpecular(stage);
     p.stageCount = int32_t(s + 1);
-    // SetTexture takes textures only.
-    auto* texture = static_cast<Texture*>(m_textures[s]);
-    stage.textured = texture && p.samplers[s].Build(texture, ts);
+    stage.textured = m_textures[s] && BuildSampler(static_cast<Texture*>(m_textures[s]), ts, &p.samplers[s]);
     if (!stage.textured || !(stage.ColorReadsTexture() || stage.AlphaReadsTexture())) continue;
     const size_t coords = offsetof(ClipVertex, tex) + s * sizeof(ClipVertex::tex[0]);
     p.texSlot[s] = p.AddAttribute(coords);
@@ -112,7 +110,7 @@ RasterState Device::BuildRasterState() const {
   p.alphaFunc = rs[D3DRS_ALPHAFUNC];
   p.alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
   p.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
-  BlendFactors(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], &p.srcBlend, &p.destBlend);
+  p.srcBlend = rs[D3DRS_SRCBLEND], p.destBlend = rs[D3DRS_DESTBLEND];
   p.blendOp = rs[D3DRS_BLENDOP];
   const DWORD write = rs[D3DRS_COLORWRITEENABLE];
   p.writeMask = (write & 1 ? 0x00FF0000u : 0) | (write & 2 ? 0x0000FF00u : 0) | (write & 4 ? 0x000000FFu : 0) |

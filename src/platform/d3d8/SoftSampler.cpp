@@ -47,9 +47,9 @@ inline uint32_t Gather(uint64_t v) {
   v = (v | v >> 8) & 0x0000FFFF0000FFFFull;
   return uint32_t(v | v >> 16);
 }
-// a + (b - a) w / 256 per lane, w in 0..256.
+// a + (b - a) w / 256 per lane, w in 0..256, rounded.
 inline uint64_t LerpLanes(uint64_t a, uint64_t b, uint32_t w) {
-  return ((a * (256 - w) + b * w) >> 8) & 0x00FF00FF00FF00FFull;
+  return ((a * (256 - w) + b * w + 0x0080008000800080ull) >> 8) & 0x00FF00FF00FF00FFull;
 }
 
 template <uint32_t AU, uint32_t AV>
@@ -157,17 +157,14 @@ const uint32_t* ArgbTexels(PixelStore& p) {
   return p.decoded.data();
 }
 
-bool Sampler::Build(Texture* texture, const uint32_t* ts) {
-  levelCount = 0;
-  for (uint32_t i = 0; i < uint32_t(kMaxMipLevels); ++i) {
-    Surface* level = texture->Level(i);
-    if (!level) break;
-    PixelStore& p = level->Pixels();
-    levels[i] = {ArgbTexels(p), int32_t(p.width), int32_t(p.height), float(p.width), float(p.height)};
-    levelCount = int32_t(i + 1);
-  }
+bool Sampler::Build(PixelStore* const* textureLevels, int32_t count, const uint32_t* ts) {
+  levelCount = std::clamp(count, 0, kMaxMipLevels);
   if (levelCount == 0) return false;
-  alphaOr = texture->Level(0)->Format() == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
+  for (int32_t i = 0; i < levelCount; ++i) {
+    PixelStore& p = *textureLevels[i];
+    levels[i] = {ArgbTexels(p), int32_t(p.width), int32_t(p.height), float(p.width), float(p.height)};
+  }
+  alphaOr = textureLevels[0]->info->format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
   magFilter = Filter(ts[D3DTSS_MAGFILTER], false);
   minFilter = Filter(ts[D3DTSS_MINFILTER], false);
   mipFilter = Filter(ts[D3DTSS_MIPFILTER], true);

@@ -27,8 +27,8 @@ struct Sampler {
   float lodBias = 0.0f;
   int32_t firstLevel = 0;      // MAXMIPLEVEL: the largest level used
 
-  // Fills the sampler from a texture and its stage's states; false when the texture has no level.
-  bool Build(Texture* texture, const uint32_t* stageStates);
+  // Fills the sampler from a texture's levels (largest first) and its stage's states; false without a level.
+  bool Build(PixelStore* const* textureLevels, int32_t count, const uint32_t* stageStates);
   // Samples n pixels at (u, v) (texture space, 0..1 across) with level of detail `lod` (log2 of level-0
   // texels per pixel, the bias not yet added), giving A8R8G8B8 words.
   void Sample(const float* u, const float* v, const float* lod, int32_t n, uint32_t* out) const;
