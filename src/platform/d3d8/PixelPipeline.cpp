@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace PM::SoftD3D {
@@ -35,9 +36,10 @@ int DepthKind(const PixelStore* depth) {
 template <int D>
 uint32_t Quantize(float z) {
   z = z > 0.0f ? (z < 1.0f ? z : 1.0f) : 0.0f;
-  if constexpr (D == 1) return uint32_t(z * 65535.0f + 0.5f);
-  if constexpr (D == 2) return uint32_t(z * 32767.0f + 0.5f);
-  if constexpr (D == 3) return uint32_t(double(z) * 16777215.0 + 0.5);
+  // Signed conversions where they reach: they vectorise, unsigned ones do not.
+  if constexpr (D == 1) return uint32_t(int32_t(z * 65535.0f + 0.5f));
+  if constexpr (D == 2) return uint32_t(int32_t(z * 32767.0f + 0.5f));
+  if constexpr (D == 3) return uint32_t(int32_t(z * 16777215.0f + 0.5f));  // float holds 24 bits
   return uint32_t(double(z) * 4294967295.0 + 0.5);
 }
 
@@ -49,22 +51,29 @@ uint32_t LoadDepth(const uint8_t* row, int32_t x) {
   return reinterpret_cast<const uint32_t*>(row)[x];
 }
 
+// The word a depth buffer stores: depth q in its high bits, the stencil bits of `old` kept.
 template <int D>
-void StoreDepth(uint8_t* row, int32_t x, uint32_t q) {  // the stencil bits stay
-  if constexpr (D == 1) reinterpret_cast<uint16_t*>(row)[x] = uint16_t(q);
-  if constexpr (D == 2) {
-    uint16_t& p = reinterpret_cast<uint16_t*>(row)[x];
-    p = uint16_t(q << 1 | (p & 1));
-  }
-  if constexpr (D == 3) {
-    uint32_t& p = reinterpret_cast<uint32_t*>(row)[x];
-    p = q << 8 | (p & 0xFF);
-  }
-  if constexpr (D == 4) reinterpret_cast<uint32_t*>(row)[x] = q;
+uint32_t Merge(uint32_t old, uint32_t q) {
+  if constexpr (D == 2) return q << 1 | (old & 1);
+  if constexpr (D == 3) return q << 8 | (old & 0xFF);
+  return q;
 }
 
 uint32_t Outcome(uint32_t incoming, uint32_t stored) {
-  return incoming < stored ? 1u : incoming == stored ? 2u : 4u;
+  return uint32_t(incoming < stored) | uint32_t(incoming == stored) << 1 | uint32_t(incoming > stored) << 2;
+}
+
+template <int D>
+void StoreDepths(uint8_t* row, int32_t x, int32_t n, const uint8_t* mask, const uint32_t* q) {
+  if constexpr (D != 0) {
+    // Every pixel is written, the failing ones with what they held: a loop without branches.
+    using Word = std::conditional_t<(D <= 2), uint16_t, uint32_t>;
+    Word* words = reinterpret_cast<Word*>(row) + x;
+    for (int32_t i = 0; i < n; ++i) {
+      const Word old = words[i], keep = Word(mask[i] - 1);  // all ones where the pixel failed
+      words[i] = Word((Merge<D>(old, q[i]) & ~keep) | (old & keep));
+    }
+  }
 }
 
 // Tests n pixels from x; stores passing depths at once when nothing later can drop them.
@@ -76,26 +85,19 @@ int32_t DepthTest(const PixelPipeline& p, const SpanArgs& s, int32_t x, float k0
     return n;
   } else {
     const uint32_t pass = p.DepthMask(), bias = p.State().zBias;
-    const bool writeNow = p.DepthWriteNow();
+    const float z0 = s.at[0], dz = s.dx[0];  // held locally: the stores below could alias s
+    const uint8_t* row = s.depth;
     int32_t count = 0;
     for (int32_t i = 0; i < n; ++i) {
-      uint32_t d = Quantize<D>(s.at[0] + s.dx[0] * (k0 + float(i)));
+      uint32_t d = Quantize<D>(z0 + dz * (k0 + float(i)));
       d = d > bias ? d - bias : 0;
       q[i] = d;
-      const bool ok = (Outcome(d, LoadDepth<D>(s.depth, x + i)) & pass) != 0;
+      const bool ok = (Outcome(d, LoadDepth<D>(row, x + i)) & pass) != 0;
       mask[i] = ok;
       count += ok;
-      if (ok && writeNow) StoreDepth<D>(s.depth, x + i, d);
     }
+    if (p.DepthWriteNow()) StoreDepths<D>(s.depth, x, n, mask, q);
     return count;
-  }
-}
-
-template <int D>
-void StoreDepths(uint8_t* row, int32_t x, int32_t n, const uint8_t* mask, const uint32_t* q) {
-  if constexpr (D != 0) {
-    for (int32_t i = 0; i < n; ++i)
-      if (mask[i]) StoreDepth<D>(row, x + i, q[i]);
   }
 }
 
@@ -104,7 +106,18 @@ constexpr std::array<PixelPipeline::DepthFn, 5> kDepthTests = {&DepthTest<0>, &D
 constexpr std::array<PixelPipeline::StoreDepthFn, 5> kDepthStores = {&StoreDepths<0>, &StoreDepths<1>, &StoreDepths<2>,
                                                                      &StoreDepths<3>, &StoreDepths<4>};
 
-uint32_t Channel8(float v) { return uint32_t(Clamp01(v) * 255.0f + 0.5f); }
+uint32_t Channel8(float v) { return uint32_t(int32_t(Clamp01(v) * 255.0f + 0.5f)); }
+
+// Byte `shift / 8` of an A8R8G8B8 word as 0..1 (a signed conversion, so that loops vectorise).
+inline float Unit(uint32_t argb, int shift) { return float(int32_t(argb >> shift & 0xFF)) * (1.0f / 255.0f); }
+
+// A8R8G8B8 words into a run of colours.
+void Unpack(const uint32_t* argb, int32_t n, ColorRun& out) {
+  for (int32_t i = 0; i < n; ++i) {
+    out.c[0][i] = Unit(argb[i], 16), out.c[1][i] = Unit(argb[i], 8), out.c[2][i] = Unit(argb[i], 0);
+    out.c[3][i] = Unit(argb[i], 24);
+  }
+}
 
 // A blend factor for every channel of every pixel.
 void BlendFactor(uint32_t factor, const ColorRun& src, const ColorRun& dst, int32_t n, ColorRun& out) {
@@ -136,19 +149,15 @@ void BlendFactor(uint32_t factor, const ColorRun& src, const ColorRun& dst, int3
 // The colour of n target pixels, 0..1.
 template <int C>
 void ReadTarget(const uint8_t* row, int32_t x, int32_t n, ColorRun& out, bool hasAlpha) {
+  uint32_t argb[kRun];
   for (int32_t i = 0; i < n; ++i) {
-    uint32_t argb;
     if constexpr (C == 0) {
-      argb = reinterpret_cast<const uint32_t*>(row)[x + i];
-      if (!hasAlpha) argb |= 0xFF000000u;
+      argb[i] = reinterpret_cast<const uint32_t*>(row)[x + i] | (hasAlpha ? 0 : 0xFF000000u);
     } else {
-      argb = UnpackColor(D3DFMT_R5G6B5, reinterpret_cast<const uint16_t*>(row)[x + i]);
+      argb[i] = UnpackColor(D3DFMT_R5G6B5, reinterpret_cast<const uint16_t*>(row)[x + i]);
     }
-    out.c[0][i] = float(argb >> 16 & 0xFF) * (1.0f / 255.0f);
-    out.c[1][i] = float(argb >> 8 & 0xFF) * (1.0f / 255.0f);
-    out.c[2][i] = float(argb & 0xFF) * (1.0f / 255.0f);
-    out.c[3][i] = float(argb >> 24) * (1.0f / 255.0f);
   }
+  Unpack(argb, n, out);
 }
 
 template <int C, bool B>
@@ -174,19 +183,25 @@ void Write(const PixelPipeline& p, uint8_t* row, int32_t x, int32_t n, const uin
     }
     out = &blended;
   }
-  const uint32_t keep = ~st.writeMask;
+  // Packed for the whole run first (a loop that vectorises), then stored where the mask says.
+  uint32_t packed[kRun];
   for (int32_t i = 0; i < n; ++i) {
-    if (!mask[i]) continue;
-    const uint32_t argb = Channel8(out->c[3][i]) << 24 | Channel8(out->c[0][i]) << 16 | Channel8(out->c[1][i]) << 8 |
-                          Channel8(out->c[2][i]);
-    if constexpr (C == 0) {
-      uint32_t& d = reinterpret_cast<uint32_t*>(row)[x + i];
-      d = (argb & st.writeMask) | (d & keep);
-    } else {
-      uint16_t& d = reinterpret_cast<uint16_t*>(row)[x + i];
-      const uint32_t m = PackColor(D3DFMT_R5G6B5, st.writeMask);
-      d = uint16_t((PackColor(D3DFMT_R5G6B5, argb) & m) | (d & ~m));
+    packed[i] = Channel8(out->c[3][i]) << 24 | Channel8(out->c[0][i]) << 16 | Channel8(out->c[1][i]) << 8 |
+                Channel8(out->c[2][i]);
+  }
+  const uint32_t keep = ~st.writeMask;
+  if constexpr (C == 0) {
+    uint32_t* d = reinterpret_cast<uint32_t*>(row) + x;
+    const uint32_t write = st.writeMask;
+    for (int32_t i = 0; i < n; ++i) {
+      const uint32_t failed = uint32_t(mask[i]) - 1;  // all ones where the pixel failed
+      d[i] = (packed[i] & write & ~failed) | (d[i] & (keep | failed));
     }
+  } else {
+    uint16_t* d = reinterpret_cast<uint16_t*>(row) + x;
+    const uint32_t m = PackColor(D3DFMT_R5G6B5, st.writeMask);
+    for (int32_t i = 0; i < n; ++i)
+      if (mask[i]) d[i] = uint16_t((PackColor(D3DFMT_R5G6B5, packed[i]) & m) | (d[i] & ~m));
   }
 }
 
@@ -256,13 +271,7 @@ void PixelPipeline::Textures(const SpanArgs& s, float k0, int32_t n, ColorRun* t
     }
     uint32_t texels[kRun];
     sampler.Sample(u, v, lod, n, texels);
-    ColorRun& out = texture[t];
-    for (int32_t i = 0; i < n; ++i) {
-      out.c[0][i] = float(texels[i] >> 16 & 0xFF) * (1.0f / 255.0f);
-      out.c[1][i] = float(texels[i] >> 8 & 0xFF) * (1.0f / 255.0f);
-      out.c[2][i] = float(texels[i] & 0xFF) * (1.0f / 255.0f);
-      out.c[3][i] = float(texels[i] >> 24) * (1.0f / 255.0f);
-    }
+    Unpack(texels, n, texture[t]);
   }
 }
 
@@ -272,30 +281,34 @@ void PixelPipeline::Fog(const SpanArgs& s, float k0, int32_t n, const float* w, 
   if (st.fog == FogSource::kVertex) {
     Interpolate(s, st.fogSlot, k0, n, w, f);
   } else {
-    for (int32_t i = 0; i < n; ++i) f[i] = st.fogFromW ? w[i] : s.at[0] + s.dx[0] * (k0 + float(i));
+    if (st.fogFromW) {
+      std::copy(w, w + n, f);
+    } else {
+      for (int32_t i = 0; i < n; ++i) f[i] = s.at[0] + s.dx[0] * (k0 + float(i));
+    }
+    const float density = st.fogDensity, end = st.fogEnd;
     switch (st.fogTable) {
       case D3DFOG_EXP:
-        for (int32_t i = 0; i < n; ++i) f[i] = std::exp(-st.fogDensity * f[i]);
+        for (int32_t i = 0; i < n; ++i) f[i] = std::exp(-density * f[i]);
         break;
       case D3DFOG_EXP2:
-        for (int32_t i = 0; i < n; ++i) f[i] = std::exp(-(st.fogDensity * f[i]) * (st.fogDensity * f[i]));
+        for (int32_t i = 0; i < n; ++i) f[i] = std::exp(-(density * f[i]) * (density * f[i]));
         break;
       default:
-        if (st.fogEnd != st.fogStart) {
-          const float scale = 1.0f / (st.fogEnd - st.fogStart);
-          for (int32_t i = 0; i < n; ++i) f[i] = (st.fogEnd - f[i]) * scale;
+        if (end != st.fogStart) {
+          const float scale = 1.0f / (end - st.fogStart);
+          for (int32_t i = 0; i < n; ++i) f[i] = (end - f[i]) * scale;
         } else {  // no range: fogged from the end on
-          for (int32_t i = 0; i < n; ++i) f[i] = f[i] < st.fogEnd ? 1.0f : 0.0f;
+          for (int32_t i = 0; i < n; ++i) f[i] = f[i] < end ? 1.0f : 0.0f;
         }
         break;
     }
   }
+  for (int32_t i = 0; i < n; ++i) f[i] = Clamp01(f[i]);
   for (int32_t c = 0; c < 3; ++c) {
     const float fog = st.fogColor[c];
-    for (int32_t i = 0; i < n; ++i) {
-      const float k = Clamp01(f[i]);
-      color.c[c][i] = color.c[c][i] * k + fog * (1.0f - k);
-    }
+    float* channel = color.c[c];
+    for (int32_t i = 0; i < n; ++i) channel[i] = fog + (channel[i] - fog) * f[i];
   }
 }
 

@@ -146,11 +146,23 @@ void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   const int32_t x0 = std::max(m_left, int32_t(std::ceil(minX))), x1 = std::min(m_right - 1, int32_t(std::floor(maxX)));
   const int32_t y0 = std::max(m_top, int32_t(std::ceil(minY))), y1 = std::min(m_bottom - 1, int32_t(std::floor(maxY)));
   for (int32_t y = y0; y <= y1; ++y) {
-    int32_t first = x0;
-    while (first <= x1 && !inside(float(first), float(y))) ++first;
-    if (first > x1) continue;
-    int32_t last = x1;
-    while (last > first && !inside(float(last), float(y))) --last;
+    // Where the slanted edges cross the row gives the span; the edge test then settles the pixels at
+    // its ends (a row of a triangle is one run, so the steps below are few).
+    float lo = float(x0), hi = float(x1);
+    for (int i = 0; i < 3; ++i) {
+      if (ey[i] == 0.0f) continue;
+      const float cross = v[i]->x + ex[i] * (float(y) - v[i]->y) / ey[i];
+      if (ey[i] < 0.0f) lo = std::max(lo, cross);
+      else hi = std::min(hi, cross);
+    }
+    int32_t first = int32_t(std::ceil(std::min(lo, float(x1) + 1.0f)));
+    int32_t last = int32_t(std::floor(std::max(hi, float(x0) - 1.0f)));
+    first = std::max(first, x0), last = std::min(last, x1);
+    while (first > x0 && inside(float(first - 1), float(y))) --first;
+    while (last < x1 && inside(float(last + 1), float(y))) ++last;
+    while (first <= last && !inside(float(first), float(y))) ++first;
+    while (last >= first && !inside(float(last), float(y))) --last;
+    if (first > last) continue;
     SpanArgs s;
     s.color = m_color->Row(uint32_t(y));
     s.depth = m_depth ? m_depth->Row(uint32_t(y)) : nullptr;

@@ -6,22 +6,41 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace PM::SoftD3D {
 
 namespace {
 
-// Texel coordinates beyond this are brought back in (wrapping loses nothing a sampler could show).
-constexpr float kMaxTexel = 16777216.0f;
+// Texel coordinates are kept within this (wrapping loses nothing a sampler could show), so that they
+// hold 8 bits of fraction in an int32.
+constexpr float kMaxTexel = 4194304.0f;
 
-float Sane(float f) { return f >= -kMaxTexel && f <= kMaxTexel ? f : f > kMaxTexel ? kMaxTexel : f < -kMaxTexel ? -kMaxTexel : 0.0f; }
+// A texel coordinate as a whole texel and a weight 0..255 of the next one; NaN reads as -kMaxTexel.
+inline void Split(float f, int32_t& whole, uint32_t& weight) {
+  f = f > -kMaxTexel ? f : -kMaxTexel;
+  f = (f < kMaxTexel ? f : kMaxTexel) * 256.0f;
+  int32_t fixed = int32_t(f);
+  fixed -= float(fixed) > f;  // floor
+  whole = fixed >> 8;
+  weight = uint32_t(fixed & 255);
+}
 
-// A texel index under an addressing mode, or -1 for the border colour.
+// A texel index under an addressing mode, or -1 for the border colour; `mask` is n - 1 when n is a
+// power of two (wrapping and mirroring then need no division), else -1.
 template <uint32_t M>
-int32_t Address(int32_t i, int32_t n) {
+int32_t Address(int32_t i, int32_t n, int32_t mask) {
   if constexpr (M == D3DTADDRESS_MIRROR) {
     const int32_t period = 2 * n;
-    int32_t m = i % period;
-    if (m < 0) m += period;
+    int32_t m;
+    if (mask >= 0) {
+      m = i & (period - 1);
+    } else {
+      m = i % period;
+      if (m < 0) m += period;
+    }
     return m < n ? m : period - 1 - m;
   } else if constexpr (M == D3DTADDRESS_CLAMP) {
     return i < 0 ? 0 : i >= n ? n - 1 : i;
@@ -31,83 +50,114 @@ int32_t Address(int32_t i, int32_t n) {
     if (i < 0) i = -i - 1;
     return i >= n ? n - 1 : i;
   } else {
+    if (mask >= 0) return i & mask;
     const int32_t m = i % n;
     return m < 0 ? m + n : m;
   }
 }
 
-// The four 8-bit channels spread into 16-bit lanes, so one multiply weighs all of them.
-inline uint64_t Spread(uint32_t c) {
+#if defined(__SSE2__)
+// Four channels in 16-bit lanes (the low half of the register), so that one multiply weighs all.
+using Lanes = __m128i;
+inline Lanes Widen(uint32_t c) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(c)), _mm_setzero_si128()); }
+inline uint32_t Narrow(Lanes v) { return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v))); }
+// a + (b - a) w / 256 per lane, w in 0..256, rounded.
+inline Lanes Lerp(Lanes a, Lanes b, uint32_t w) {
+  const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, _mm_set1_epi16(int16_t(256 - w))),
+                                    _mm_mullo_epi16(b, _mm_set1_epi16(int16_t(w))));
+  return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
+}
+#else
+using Lanes = uint64_t;
+inline Lanes Widen(uint32_t c) {
   uint64_t v = c;
   v = (v | v << 16) & 0x0000FFFF0000FFFFull;
   return (v | v << 8) & 0x00FF00FF00FF00FFull;
 }
-inline uint32_t Gather(uint64_t v) {
-  v &= 0x00FF00FF00FF00FFull;
+inline uint32_t Narrow(Lanes v) {
   v = (v | v >> 8) & 0x0000FFFF0000FFFFull;
   return uint32_t(v | v >> 16);
 }
-// a + (b - a) w / 256 per lane, w in 0..256, rounded.
-inline uint64_t LerpLanes(uint64_t a, uint64_t b, uint32_t w) {
+inline Lanes Lerp(Lanes a, Lanes b, uint32_t w) {
   return ((a * (256 - w) + b * w + 0x0080008000800080ull) >> 8) & 0x00FF00FF00FF00FFull;
 }
+#endif
 
+// Only the border mode gives -1: the other modes skip the test.
 template <uint32_t AU, uint32_t AV>
-uint32_t Point(const Sampler& s, const MipLevel& l, float u, float v) {
-  const int32_t x = Address<AU>(int32_t(std::floor(Sane(u * l.fwidth))), l.width);
-  const int32_t y = Address<AV>(int32_t(std::floor(Sane(v * l.fheight))), l.height);
-  if ((x | y) < 0) return s.border;
-  return l.texels[size_t(y) * size_t(l.width) + size_t(x)] | s.alphaOr;
+inline uint32_t Texel(const Sampler& s, const uint32_t* row, int32_t x, int32_t y) {
+  if constexpr (AU == D3DTADDRESS_BORDER || AV == D3DTADDRESS_BORDER) {
+    if ((x | y) < 0) return s.border;
+  }
+  return row[x];
 }
 
 template <uint32_t AU, uint32_t AV>
-uint64_t Bilinear(const Sampler& s, const MipLevel& l, float u, float v) {
-  const float fx = Sane(u * l.fwidth - 0.5f), fy = Sane(v * l.fheight - 0.5f);
-  const float flx = std::floor(fx), fly = std::floor(fy);
-  const uint32_t wx = uint32_t((fx - flx) * 256.0f), wy = uint32_t((fy - fly) * 256.0f);
-  const int32_t x0 = Address<AU>(int32_t(flx), l.width), x1 = Address<AU>(int32_t(flx) + 1, l.width);
-  const int32_t y0 = Address<AV>(int32_t(fly), l.height), y1 = Address<AV>(int32_t(fly) + 1, l.height);
-  auto at = [&](int32_t x, int32_t y) {
-    return Spread((x | y) < 0 ? s.border : l.texels[size_t(y) * size_t(l.width) + size_t(x)] | s.alphaOr);
+inline Lanes Point(const Sampler& s, const MipLevel& l, float u, float v) {
+  int32_t x, y;
+  uint32_t unused;
+  Split(u * l.fwidth, x, unused);
+  Split(v * l.fheight, y, unused);
+  x = Address<AU>(x, l.width, l.maskX), y = Address<AV>(y, l.height, l.maskY);
+  return Widen(Texel<AU, AV>(s, l.texels + size_t(y < 0 ? 0 : y) * size_t(l.width), x, y));
+}
+
+template <uint32_t AU, uint32_t AV>
+inline Lanes Bilinear(const Sampler& s, const MipLevel& l, float u, float v) {
+  int32_t ix, iy;
+  uint32_t wx, wy;
+  Split(u * l.fwidth - 0.5f, ix, wx);
+  Split(v * l.fheight - 0.5f, iy, wy);
+  const int32_t x0 = Address<AU>(ix, l.width, l.maskX), x1 = Address<AU>(ix + 1, l.width, l.maskX);
+  const int32_t y0 = Address<AV>(iy, l.height, l.maskY), y1 = Address<AV>(iy + 1, l.height, l.maskY);
+  const uint32_t* r0 = l.texels + size_t(y0 < 0 ? 0 : y0) * size_t(l.width);
+  const uint32_t* r1 = l.texels + size_t(y1 < 0 ? 0 : y1) * size_t(l.width);
+#if defined(__SSE2__)
+  // Both columns at once in eight lanes: down the columns first, then across.
+  auto pair = [&](const uint32_t* row, int32_t y) {
+    const uint64_t two = uint64_t(Texel<AU, AV>(s, row, x1, y)) << 32 | Texel<AU, AV>(s, row, x0, y);
+    return _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(two)), _mm_setzero_si128());
   };
-  const uint64_t top = LerpLanes(at(x0, y0), at(x1, y0), wx);
-  const uint64_t bottom = LerpLanes(at(x0, y1), at(x1, y1), wx);
-  return LerpLanes(top, bottom, wy);
+  const __m128i columns = Lerp(pair(r0, y0), pair(r1, y1), wy);
+  const int16_t a = int16_t(256 - wx), b = int16_t(wx);
+  const __m128i weighed = _mm_mullo_epi16(columns, _mm_set_epi16(b, b, b, b, a, a, a, a));
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(weighed, _mm_srli_si128(weighed, 8)), _mm_set1_epi16(128)), 8);
+#else
+  auto at = [&](const uint32_t* row, int32_t x, int32_t y) { return Widen(Texel<AU, AV>(s, row, x, y)); };
+  return Lerp(Lerp(at(r0, x0, y0), at(r1, x0, y1), wy), Lerp(at(r0, x1, y0), at(r1, x1, y1), wy), wx);
+#endif
 }
 
 template <uint32_t AU, uint32_t AV>
-uint64_t Filtered(const Sampler& s, const MipLevel& l, bool linear, float u, float v) {
-  return linear ? Bilinear<AU, AV>(s, l, u, v) : Spread(Point<AU, AV>(s, l, u, v));
+inline Lanes Filtered(const Sampler& s, const MipLevel& l, bool linear, float u, float v) {
+  return linear ? Bilinear<AU, AV>(s, l, u, v) : Point<AU, AV>(s, l, u, v);
+}
+
+// One sample at level of detail d (bias included).
+template <uint32_t AU, uint32_t AV>
+inline uint32_t SampleAt(const Sampler& s, bool magLinear, bool minLinear, float u, float v, float d) {
+  const int32_t last = s.levelCount - 1;
+  const float first = float(s.firstLevel);
+  const bool linear = d > 0.0f ? minLinear : magLinear;
+  if (s.mipFilter == D3DTEXF_NONE || last == 0) return Narrow(Filtered<AU, AV>(s, s.levels[s.firstLevel], linear, u, v));
+  // The level of detail clamped to the levels used (NaN takes the largest).
+  const float c = d > first ? std::min(d, float(last)) : first;
+  if (s.mipFilter == D3DTEXF_POINT) {
+    return Narrow(Filtered<AU, AV>(s, s.levels[std::min(int32_t(c + 0.5f), last)], linear, u, v));
+  }
+  const int32_t level = int32_t(c);
+  const uint32_t w = uint32_t((c - float(level)) * 256.0f);
+  const Lanes near = Filtered<AU, AV>(s, s.levels[level], linear, u, v);
+  if (w == 0 || level >= last) return Narrow(near);
+  return Narrow(Lerp(near, Filtered<AU, AV>(s, s.levels[level + 1], linear, u, v), w));
 }
 
 template <uint32_t AU, uint32_t AV>
 void SampleRun(const Sampler& s, const float* u, const float* v, const float* lod, int32_t n, uint32_t* out) {
   const bool magLinear = s.magFilter != D3DTEXF_POINT, minLinear = s.minFilter != D3DTEXF_POINT;
-  const int32_t last = s.levelCount - 1;
-  const float first = float(s.firstLevel);
-  for (int32_t i = 0; i < n; ++i) {
-    const float d = lod[i] + s.lodBias;
-    const bool linear = d > 0.0f ? minLinear : magLinear;
-    if (s.mipFilter == D3DTEXF_NONE || last == 0) {
-      out[i] = Gather(Filtered<AU, AV>(s, s.levels[s.firstLevel], linear, u[i], v[i]));
-      continue;
-    }
-    // The level of detail clamped to the levels used (NaN takes the largest).
-    const float c = d > first ? std::min(d, float(last)) : first;
-    if (s.mipFilter == D3DTEXF_POINT) {
-      const int32_t level = std::min(int32_t(c + 0.5f), last);
-      out[i] = Gather(Filtered<AU, AV>(s, s.levels[level], linear, u[i], v[i]));
-      continue;
-    }
-    const int32_t level = int32_t(c);
-    const uint32_t w = uint32_t((c - float(level)) * 256.0f);
-    const uint64_t near = Filtered<AU, AV>(s, s.levels[level], linear, u[i], v[i]);
-    if (w == 0 || level >= last) {
-      out[i] = Gather(near);
-    } else {
-      out[i] = Gather(LerpLanes(near, Filtered<AU, AV>(s, s.levels[level + 1], linear, u[i], v[i]), w));
-    }
-  }
+  // Formats without alpha read 255: filtering keeps it, so it is set once per sample.
+  for (int32_t i = 0; i < n; ++i)
+    out[i] = SampleAt<AU, AV>(s, magLinear, minLinear, u[i], v[i], lod[i] + s.lodBias) | s.alphaOr;
 }
 
 // Every pair of addressing modes (1..5 each).
@@ -127,19 +177,6 @@ uint32_t Filter(uint32_t filter, bool mip) {
 }
 
 }  // namespace
-
-float FastLog2(float x) {
-  if (!(x > 1e-30f)) return -100.0f;
-  if (x > 1e30f) return 100.0f;
-  uint32_t bits;
-  std::memcpy(&bits, &x, 4);
-  const float exponent = float(int32_t(bits >> 23) - 127);
-  bits = (bits & 0x007FFFFFu) | 0x3F800000u;
-  float m;
-  std::memcpy(&m, &bits, 4);
-  const float t = m - 1.0f;  // log2(1 + t) by a parabola through t = 0 and t = 1
-  return exponent + t * (1.3465f - 0.3465f * t);
-}
 
 const uint32_t* ArgbTexels(PixelStore& p) {
   const D3DFORMAT f = p.info->format;
@@ -162,7 +199,8 @@ bool Sampler::Build(PixelStore* const* textureLevels, int32_t count, const uint3
   if (levelCount == 0) return false;
   for (int32_t i = 0; i < levelCount; ++i) {
     PixelStore& p = *textureLevels[i];
-    levels[i] = {ArgbTexels(p), int32_t(p.width), int32_t(p.height), float(p.width), float(p.height)};
+    const int32_t w = int32_t(p.width), h = int32_t(p.height);
+    levels[i] = {ArgbTexels(p), w, h, float(w), float(h), (w & (w - 1)) ? -1 : w - 1, (h & (h - 1)) ? -1 : h - 1};
   }
   alphaOr = textureLevels[0]->info->format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
   magFilter = Filter(ts[D3DTSS_MAGFILTER], false);

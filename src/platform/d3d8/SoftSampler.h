@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/d3d8/SoftObjects.h"
 
@@ -15,6 +16,7 @@ struct MipLevel {
   const uint32_t* texels = nullptr;  // A8R8G8B8 words, row after row
   int32_t width = 0, height = 0;
   float fwidth = 0.0f, fheight = 0.0f;
+  int32_t maskX = -1, maskY = -1;  // width - 1 and height - 1 for powers of two, else -1
 };
 
 struct Sampler {
@@ -42,7 +44,19 @@ struct Sampler {
 // decoded once per change of the surface.
 const uint32_t* ArgbTexels(PixelStore& pixels);
 
-// log2 of x > 0, to within 0.01 and exact at powers of two; very small for 0 and NaN.
-float FastLog2(float x);
+// log2 of x > 0, to within 0.01 and exact at powers of two; about -100 for 0 and NaN. Inline and
+// without branches, so that loops over a run of pixels vectorise.
+inline float FastLog2(float x) {
+  x = x > 1e-30f ? x : 1e-30f;  // NaN too
+  x = x < 1e30f ? x : 1e30f;
+  uint32_t bits;
+  std::memcpy(&bits, &x, 4);
+  const float exponent = float(int32_t(bits >> 23) - 127);
+  bits = (bits & 0x007FFFFFu) | 0x3F800000u;
+  float m;
+  std::memcpy(&m, &bits, 4);
+  const float t = m - 1.0f;  // log2(1 + t) by a parabola through t = 0 and t = 1
+  return exponent + t * (1.3465f - 0.3465f * t);
+}
 
 }  // namespace PM::SoftD3D

@@ -144,10 +144,39 @@ void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Re
 bool StageSetup::ColorReadsTexture() const { return OpReadsTexture(colorOp, colorArgs); }
 bool StageSetup::AlphaReadsTexture() const { return alphaOp != D3DTOP_DISABLE && OpReadsTexture(alphaOp, alphaArgs); }
 
+// The most common set-up: one textured stage modulating its texture with the diffuse colour, in colour
+// and alpha (or alpha from the texture alone), without the argument copies of the general path.
+bool ModulatesTextureOnly(const StageSetup* stages, int32_t count) {
+  if (count < 1 || !stages[0].textured || stages[0].toTemp) return false;
+  if (count > 1 && stages[1].colorOp != D3DTOP_DISABLE) return false;
+  const StageSetup& s = stages[0];
+  auto texDiffuse = [](const uint32_t* a) {
+    return (a[0] == D3DTA_TEXTURE && (a[1] == D3DTA_DIFFUSE || a[1] == D3DTA_CURRENT)) ||
+           (a[1] == D3DTA_TEXTURE && (a[0] == D3DTA_DIFFUSE || a[0] == D3DTA_CURRENT));
+  };
+  const bool alphaModulate = s.alphaOp == D3DTOP_MODULATE && texDiffuse(s.alphaArgs);
+  const bool alphaTexture = s.alphaOp == D3DTOP_SELECTARG1 && s.alphaArgs[0] == D3DTA_TEXTURE;
+  return s.colorOp == D3DTOP_MODULATE && texDiffuse(s.colorArgs) && (alphaModulate || alphaTexture);
+}
+
 void RunStages(const StageSetup* stages, int32_t count, const StageInputs& in, ColorRun& current) {
   const int32_t n = in.n;
+  if (ModulatesTextureOnly(stages, count)) {
+    const ColorRun& t = *in.texture[0];
+    const ColorRun& d = *in.diffuse;
+    const bool alphaModulate = stages[0].alphaOp == D3DTOP_MODULATE;
+    for (int32_t c = 0; c < 4; ++c) {
+      if (c == 3 && !alphaModulate) {
+        std::memcpy(current.c[3], t.c[3], sizeof(float) * size_t(n));
+      } else {
+        for (int32_t i = 0; i < n; ++i) current.c[c][i] = t.c[c][i] * d.c[c][i];
+      }
+    }
+    return;
+  }
   for (int32_t c = 0; c < 4; ++c) std::memcpy(current.c[c], in.diffuse->c[c], sizeof(float) * size_t(n));
-  ColorRun temp;
+  if (count == 0 || stages[0].colorOp == D3DTOP_DISABLE) return;
+  ColorRun temp;  // starts black
   for (int32_t c = 0; c < 4; ++c) std::fill(temp.c[c], temp.c[c] + n, 0.0f);
   ColorRun out;
   for (int32_t s = 0; s < count; ++s) {

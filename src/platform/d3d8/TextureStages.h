@@ -16,8 +16,11 @@ struct ColorRun {
   float c[4][kRun];
 };
 
-// 0..1, NaN to 0.
-inline float Clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+// 0..1, NaN to 0; two plain selections, so that loops over a run vectorise.
+inline float Clamp01(float v) {
+  v = v > 0.0f ? v : 0.0f;
+  return v < 1.0f ? v : 1.0f;
+}
 
 struct StageSetup {
   uint32_t colorOp = D3DTOP_DISABLE;
