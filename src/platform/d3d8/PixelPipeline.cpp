@@ -183,11 +183,19 @@ void Write(const PixelPipeline& p, uint8_t* row, int32_t x, int32_t n, const uin
     }
     out = &blended;
   }
-  // Packed for the whole run first (a loop that vectorises), then stored where the mask says.
+  // Packed for the whole run first (a loop that vectorises), then stored where the mask says. Only a
+  // blend leaves 0..1; every colour before it is clamped already.
   uint32_t packed[kRun];
-  for (int32_t i = 0; i < n; ++i) {
-    packed[i] = Channel8(out->c[3][i]) << 24 | Channel8(out->c[0][i]) << 16 | Channel8(out->c[1][i]) << 8 |
-                Channel8(out->c[2][i]);
+  auto pack = [&](auto channel) {
+    for (int32_t i = 0; i < n; ++i) {
+      packed[i] = channel(out->c[3][i]) << 24 | channel(out->c[0][i]) << 16 | channel(out->c[1][i]) << 8 |
+                  channel(out->c[2][i]);
+    }
+  };
+  if constexpr (B) {
+    pack(Channel8);
+  } else {
+    pack([](float v) { return uint32_t(int32_t(v * 255.0f + 0.5f)); });
   }
   const uint32_t keep = ~st.writeMask;
   if constexpr (C == 0) {
@@ -215,6 +223,12 @@ void Interpolate(const SpanArgs& s, int32_t slot, float k0, int32_t n, const flo
   for (int32_t i = 0; i < n; ++i) out[i] = (a + d * (k0 + float(i))) * w[i];
 }
 
+// The same, clamped to 0..1 (colours and fog factors).
+void InterpolateColor(const SpanArgs& s, int32_t slot, float k0, int32_t n, const float* w, float* out) {
+  const float a = s.at[2 + slot], d = s.dx[2 + slot];
+  for (int32_t i = 0; i < n; ++i) out[i] = Clamp01((a + d * (k0 + float(i))) * w[i]);
+}
+
 }  // namespace
 
 uint32_t CompareMask(uint32_t func) {
@@ -235,6 +249,7 @@ bool PixelPipeline::Prepare(const PixelStore& color, const PixelStore* depth, bo
   const int d = depthTest ? DepthKind(depth) : 0;
   if (c < 0 || d < 0) return false;
   m_targetAlpha = color.info->format == D3DFMT_A8R8G8B8;
+  m_passesDiffuse = StagesPassDiffuse(state.stages, state.stageCount);
   m_depthMask = CompareMask(depthFunc);
   m_depthWriteNow = depthWrite && !state.alphaTest;
   m_depth = kDepthTests[size_t(d)];
@@ -324,33 +339,28 @@ void PixelPipeline::Span(const SpanArgs& s) const {
     for (int32_t i = 0; i < n; ++i) w[i] = 1.0f / (s.at[1] + s.dx[1] * (k0 + float(i)));
 
     ColorRun diffuse, specular, current;
-    for (int32_t c = 0; c < 4; ++c) {
-      Interpolate(s, c, k0, n, w, diffuse.c[c]);
-      for (int32_t i = 0; i < n; ++i) diffuse.c[c][i] = Clamp01(diffuse.c[c][i]);
-    }
-    StageInputs in;
-    in.n = n;
-    in.diffuse = &diffuse;
-    std::copy(st.factor, st.factor + 4, in.factor);
+    // Without stages to run, the diffuse colour is the colour.
+    ColorRun& vertexColor = m_passesDiffuse ? current : diffuse;
+    for (int32_t c = 0; c < 4; ++c) InterpolateColor(s, c, k0, n, w, vertexColor.c[c]);
     if (st.specularSlot >= 0) {
-      for (int32_t c = 0; c < 3; ++c) {
-        Interpolate(s, st.specularSlot + c, k0, n, w, specular.c[c]);
-        for (int32_t i = 0; i < n; ++i) specular.c[c][i] = Clamp01(specular.c[c][i]);
-      }
+      for (int32_t c = 0; c < 3; ++c) InterpolateColor(s, st.specularSlot + c, k0, n, w, specular.c[c]);
       if (st.fogSlot >= 0) {
-        Interpolate(s, st.fogSlot, k0, n, w, specular.c[3]);
-        for (int32_t i = 0; i < n; ++i) specular.c[3][i] = Clamp01(specular.c[3][i]);
+        InterpolateColor(s, st.fogSlot, k0, n, w, specular.c[3]);
       } else {
         std::fill(specular.c[3], specular.c[3] + n, 1.0f);
       }
-      in.specular = &specular;
-    } else {
-      in.specular = &diffuse;  // never read: stages asking for specular get a slot
     }
-    ColorRun texture[kD3DStageCount];
-    Textures(s, k0, n, texture);
-    for (int32_t t = 0; t < st.stageCount; ++t) in.texture[t] = &texture[t];
-    RunStages(st.stages, st.stageCount, in, current);
+    if (!m_passesDiffuse) {
+      StageInputs in;
+      in.n = n;
+      in.diffuse = &diffuse;
+      in.specular = st.specularSlot >= 0 ? &specular : &diffuse;  // stages asking for specular get a slot
+      std::copy(st.factor, st.factor + 4, in.factor);
+      ColorRun texture[kD3DStageCount];
+      Textures(s, k0, n, texture);
+      for (int32_t t = 0; t < st.stageCount; ++t) in.texture[t] = &texture[t];
+      RunStages(st.stages, st.stageCount, in, current);
+    }
 
     if (st.specularAdd && st.specularSlot >= 0) {
       for (int32_t c = 0; c < 3; ++c)

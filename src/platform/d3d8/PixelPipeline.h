@@ -97,6 +97,7 @@ class PixelPipeline {
   uint32_t m_depthMask = 7;  // passing outcomes: 1 less, 2 equal, 4 greater
   bool m_depthWriteNow = false;
   bool m_targetAlpha = false;
+  bool m_passesDiffuse = false;  // the stages leave the diffuse colour: they are skipped
   uint32_t m_srcBlend = D3DBLEND_ONE, m_destBlend = D3DBLEND_ZERO;  // BOTHSRCALPHA and BOTHINVSRCALPHA spelled out
 };
 

@@ -141,6 +141,15 @@ void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Re
 
 }  // namespace
 
+bool StagesPassDiffuse(const StageSetup* stages, int32_t count) {
+  for (int32_t s = 0; s < count && stages[s].colorOp != D3DTOP_DISABLE; ++s) {
+    const StageSetup& st = stages[s];
+    if (st.textured || !st.ColorReadsTexture() || (st.alphaOp != D3DTOP_DISABLE && !st.AlphaReadsTexture()))
+      return false;
+  }
+  return true;
+}
+
 bool StageSetup::ColorReadsTexture() const { return OpReadsTexture(colorOp, colorArgs); }
 bool StageSetup::AlphaReadsTexture() const { return alphaOp != D3DTOP_DISABLE && OpReadsTexture(alphaOp, alphaArgs); }
 

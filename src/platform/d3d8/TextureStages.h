@@ -42,6 +42,10 @@ struct StageInputs {
   int32_t n = 0;
 };
 
+// Whether the stages leave the diffuse colour as it is (every one reads a texture it lacks), so that
+// a draw can skip them.
+bool StagesPassDiffuse(const StageSetup* stages, int32_t count);
+
 // Runs `count` stages over in.n pixels, leaving the colour in `current` (clamped to 0..1).
 void RunStages(const StageSetup* stages, int32_t count, const StageInputs& in, ColorRun& current);
 
