@@ -101,7 +101,8 @@ void Rasterizer::Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVe
   for (int i = 1; i + 1 < n; ++i) {
     // Winding as seen on the screen (y down): a positive area turns clockwise.
     const float area = (s[i].x - s[0].x) * (s[i + 1].y - s[0].y) - (s[i + 1].x - s[0].x) * (s[i].y - s[0].y);
-    if (area == 0.0f) continue;
+    // Corners that rounding pushed far out (w near 0) give no finite area: nothing to draw.
+    if (area == 0.0f || !std::isfinite(area)) continue;
     if ((m_state.cull == D3DCULL_CW && area > 0) || (m_state.cull == D3DCULL_CCW && area < 0)) continue;
     if (m_state.fill == D3DFILL_WIREFRAME) {
       LineScreen(s[0], s[i]), LineScreen(s[i], s[i + 1]), LineScreen(s[i + 1], s[0]);
@@ -143,8 +144,15 @@ void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   }
   const float minX = std::min({a.x, b.x, c.x}), maxX = std::max({a.x, b.x, c.x});
   const float minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});
-  const int32_t x0 = std::max(m_left, int32_t(std::ceil(minX))), x1 = std::min(m_right - 1, int32_t(std::floor(maxX)));
-  const int32_t y0 = std::max(m_top, int32_t(std::ceil(minY))), y1 = std::min(m_bottom - 1, int32_t(std::floor(maxY)));
+  // The box within the drawn pixels before it becomes integers (clipping leaves rounding outside).
+  auto within = [](float v, int32_t lo, int32_t hi) {
+    v = v > float(lo) ? v : float(lo);
+    return v < float(hi) ? v : float(hi);
+  };
+  const int32_t x0 = int32_t(std::ceil(within(minX, m_left, m_right)));
+  const int32_t x1 = int32_t(std::floor(within(maxX, m_left - 1, m_right - 1)));
+  const int32_t y0 = int32_t(std::ceil(within(minY, m_top, m_bottom)));
+  const int32_t y1 = int32_t(std::floor(within(maxY, m_top - 1, m_bottom - 1)));
   for (int32_t y = y0; y <= y1; ++y) {
     // Where the slanted edges cross the row gives the span; the edge test then settles the pixels at
     // its ends (a row of a triangle is one run, so the steps below are few).
@@ -195,7 +203,7 @@ void Rasterizer::LineScreen(const ScreenVertex& a, const ScreenVertex& b) {
   const float dx = b.x - a.x, dy = b.y - a.y;
   // One pixel per step along the major axis; the pixel holding a point is the nearest centre.
   const float length = std::max(std::fabs(dx), std::fabs(dy));
-  if (!(length < 65536.0f)) return;
+  if (!(length < 65536.0f) || !(std::fabs(a.x) < 65536.0f && std::fabs(a.y) < 65536.0f)) return;
   const int32_t steps = int32_t(std::lround(length));
   const int32_t count = steps + (m_state.lastPixel || steps == 0 ? 1 : 0);
   const int32_t values = m_values;

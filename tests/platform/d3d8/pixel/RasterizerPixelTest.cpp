@@ -267,5 +267,25 @@ TEST(RasterizerPixels, SpecularFogAndColourWrites) {
   }
 }
 
+TEST(RasterizerPixels, FarAndDegenerateCornersDrawOnlyInside) {
+  // Corners near w = 0 or at 1e30 leave clipped corners that rounding puts far outside: whatever is
+  // drawn stays on the target, and a line along them draws nothing beyond it.
+  const float far[][4] = {{-1e20f, 3e20f, 0.5f, 1e-3f}, {1e30f, -1e30f, 0.5f, 1e-30f}, {3e38f, 3e38f, 3e38f, 1.0f},
+                          {1e-30f, 1e-30f, 0.5f, 1e-30f}};
+  for (const auto& corner : far) {
+    Frame f(D3DFMT_D24S8);
+    RasterState s = Untextured();
+    s.depthTest = true;
+    std::vector<ClipVertex> v(3);
+    for (ClipVertex& c : v) c = ClipVertex{}, c.r = c.g = c.b = c.a = 1;
+    v[0].x = corner[0], v[0].y = corner[1], v[0].z = corner[2], v[0].w = corner[3];
+    v[1].x = 0.5f, v[1].y = 0.5f, v[1].z = 0.5f, v[1].w = 1;
+    v[2].x = -0.5f, v[2].y = 0.9f, v[2].z = 0.5f, v[2].w = 1;
+    f.Draw(s, v);
+    Rasterizer r(&f.color, &f.depth, f.viewport, s);
+    r.Line(v[0], v[1]);
+  }
+}
+
 }  // namespace
 }  // namespace PM::SoftD3D
