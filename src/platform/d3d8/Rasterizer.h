@@ -1,12 +1,12 @@
 // The software device's rasterizer: clips transformed vertices in homogeneous space, maps them through
-// the viewport (y down, pixel centres on integers), and fills triangles (top-left rule, perspective-
-// correct Gouraud) and one-pixel lines through a span routine chosen once per draw from the target's
-// formats and depth state.
+// the viewport (y down, pixel centres on integers), and fills triangles (top-left rule) and one-pixel
+// lines with spans handed to the draw's pixel pipeline.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/PixelPipeline.h"
 #include "platform/d3d8/SoftObjects.h"
 
 namespace PM::SoftD3D {
@@ -31,25 +31,27 @@ struct RasterState {
   uint32_t cull = D3DCULL_CCW;
   uint32_t fill = D3DFILL_SOLID;
   bool lastPixel = true;
+  PixelState pixel;
 };
-
-struct SpanArgs;
-using SpanFn = void (*)(const SpanArgs&);
 
 class Rasterizer {
  public:
   // Null when the target's colour or depth format has no span routine.
   Rasterizer(PixelStore* color, PixelStore* depth, const D3DVIEWPORT8& viewport, const RasterState& state);
+  Rasterizer(const Rasterizer&) = delete;
+  Rasterizer& operator=(const Rasterizer&) = delete;
 
-  bool Ready() const { return m_span != nullptr; }
+  bool Ready() const { return m_ready; }
   void Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c);
   void Line(const ClipVertex& a, const ClipVertex& b);
 
  private:
   struct ScreenVertex {
-    float x, y, z, iw;  // screen position, depth 0..1 and 1/w
-    float r, g, b, a;   // colour / w
+    float x, y, z, iw;             // screen position, depth 0..1 and 1/w
+    float attr[kMaxAttributes];  // the pixel state's attributes / w
   };
+  // Value k of a vertex as spans read it: z, 1/w, then the attributes.
+  static float Value(const ScreenVertex& p, int32_t k) { return k == 0 ? p.z : k == 1 ? p.iw : p.attr[k - 2]; }
   ScreenVertex ToScreen(const ClipVertex& v) const;
   void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
   void LineScreen(const ScreenVertex& a, const ScreenVertex& b);
@@ -59,7 +61,9 @@ class Rasterizer {
   D3DVIEWPORT8 m_viewport;
   RasterState m_state;
   int32_t m_left, m_top, m_right, m_bottom;  // the pixels drawn: viewport within the target
-  SpanFn m_span = nullptr;
+  PixelPipeline m_pipeline;
+  int32_t m_values = 2;  // z, 1/w and the attributes
+  bool m_ready = false;
 };
 
 }  // namespace PM::SoftD3D

@@ -119,6 +119,8 @@ void Device::ResetStates() {
     ts[D3DTSS_ADDRESSU] = ts[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
     ts[D3DTSS_MAGFILTER] = ts[D3DTSS_MINFILTER] = D3DTEXF_POINT;
     ts[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    ts[D3DTSS_MAXANISOTROPY] = 1;
+    ts[D3DTSS_COLORARG0] = ts[D3DTSS_ALPHAARG0] = ts[D3DTSS_RESULTARG] = D3DTA_CURRENT;
     m_textureMatrices[i] = Identity();
   }
   m_world = m_view = m_projection = Identity();
@@ -311,6 +313,7 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UI
       }
     }
   }
+  ++d.version;
   return D3D_OK;
 }
 

@@ -89,6 +89,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
 HRESULT Surface::UnlockRect() {
   if (!m_locked) return D3DERR_INVALIDCALL;
   m_locked = false;
+  ++m_pixels.version;
   return D3D_OK;
 }
 

@@ -44,10 +44,15 @@ struct PixelStore {
   uint32_t pitch = 0;
   const FormatInfo* info = nullptr;
   std::vector<uint8_t> bytes;
+  // Counts changes of the bytes (unlocks, copies), so that a decoded copy knows when it is stale.
+  uint32_t version = 0;
+  std::vector<uint32_t> decoded;  // the texels as A8R8G8B8, for sampling
+  uint32_t decodedVersion = ~0u;
 
   void Allocate(uint32_t w, uint32_t h, const FormatInfo* f) {
     width = w, height = h, info = f, pitch = w * f->bytes;
     bytes.assign(size_t(pitch) * h, 0);
+    ++version;
   }
   uint8_t* Row(uint32_t y) { return bytes.data() + size_t(y) * pitch; }
 };
