@@ -65,7 +65,7 @@ class LitSceneAcrossBackEndsTest : public ::testing::Test {
   Obj<ScriptEngine> m_engine;
 };
 
-TEST_F(LitSceneAcrossBackEndsTest, DISABLED_LitFoggedSceneMatchesTheOpenGLReference) {
+TEST_F(LitSceneAcrossBackEndsTest, LitFoggedSceneMatchesTheOpenGLReference) {
   D3D8Control* control =
       reinterpret_cast<D3D8GetControlFn>(PM::Module::Symbol(PM::Module::Load("d3d8.dll"), "D3D8GetControl"))();
   control->Reset();
