@@ -2,7 +2,8 @@
 // the same tree over plain structs with the same math. The engine's nodes are a T-node, its S-node and
 // a children array, three blocks; a plain node is one struct and its children vector. The update
 // benchmarks build each tree once and time only the update: the engine's through UpdateWorldMatrices
-// (depth first, fetching each node's children ahead), the plain one by a plain recursion.
+// (depth first, fetching each node's children ahead) and, for comparison, by a plain recursion over the
+// same nodes; the plain tree by a plain recursion.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -43,6 +44,16 @@ Obj<ScriptObject> BuildEngineTree(int count = kNodes) {
     nodes[i] = n;
   }
   return root;
+}
+
+// The same nodes walked by a plain recursion, as a caller without the library's walk would: each visit
+// waits for its T-node, then its S-node.
+void UpdateEngineRecursive(TBaseTransform_I* t, const Matrix4f& parentWorld) {
+  auto* s = static_cast<SBaseTransform_I*>(t->m_sNode.Get());
+  const Matrix4f& world = s->ApplyLocalMatrix(parentWorld, t->m_worldMatrix);
+  if (&world != &t->m_worldMatrix) t->m_worldMatrix = world;
+  for (const Obj<TNode_I>& c : t->m_children)
+    UpdateEngineRecursive(static_cast<TBaseTransform_I*>(c.Get()), t->m_worldMatrix);
 }
 
 // ---- the same over plain structs ------------------------------------------------------------------
@@ -128,6 +139,17 @@ void BM_UpdateEngineWorldMatrices(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_UpdateEngineWorldMatrices)->Arg(kNodes)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_UpdateEngineRecursive(benchmark::State& state) {
+  InitOnce();
+  const Obj<ScriptObject>& root = EngineTree(int(state.range(0)));
+  for (auto _ : state) {
+    UpdateEngineRecursive(static_cast<TBaseTransform_I*>(root.Get()), kIdentityMatrix4f);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_UpdateEngineRecursive)->Arg(kNodes)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_UpdatePlainWorldMatrices(benchmark::State& state) {
   PlainNode* root = PlainTree(int(state.range(0)));
