@@ -1,4 +1,6 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include <vector>
+
 #include "core/Log.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
@@ -163,15 +165,13 @@ bool SubDivStructure::ProjectToLimit() {
   // Each limit point starts as a copy of its record (adjacency too), so the new level replaces the old
   // whole rather than being copied back list by list.
   const int np = Points.Count();
-  Array<SubDivPoint> limit;
-  limit.Reserve(np);
+  Array<SubDivPoint> limit(Points);
   SubDivMerge merge(np);
-  for (int v = 0; v < np; ++v) {
+  auto project = [&](int v) {
     const SubDivPoint& src = Points[v];
-    limit.Append(src);
-    SubDivPoint& dst = limit.Last();
+    SubDivPoint& dst = limit[v];
     const int k = src.faceCount;
-    if (k == 0) continue;  // on no face: nothing to weigh it against, so it stays
+    if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
     dst.Scale(float(k * k));
     merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
@@ -183,6 +183,20 @@ bool SubDivStructure::ProjectToLimit() {
     }
     merge.End();
     dst.Divide(float((k + 5) * k));
+  };
+  // Each point is projected on its own, so the order does not change a bit of the result. Taken by
+  // face, one point after its neighbours, the records a ring reads are mostly those the last rings
+  // read; in index order every ring fetched its eight records afresh from a level far larger than the
+  // caches.
+  std::vector<bool> projected(size_t(np), false);
+  for (const SubDivFace& face : Faces) {
+    if (!face.IsValid()) continue;
+    for (int k = 0; k < 4; ++k) {
+      const int v = Corner(face, k);
+      if (projected[size_t(v)]) continue;
+      projected[size_t(v)] = true;
+      project(v);
+    }
   }
   Points = std::move(limit);
   return true;
