@@ -1,4 +1,6 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include <vector>
+
 #include "core/Log.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
@@ -22,6 +24,25 @@ int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
 
 void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
   faces.Append({{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
+}
+
+// Calls visit(v) once for every point at a corner of a valid face, face by face at its first corner,
+// and answers which points it visited. Work done per point in this order reads the records of a
+// neighbourhood while they are still in the cache; in index order, on a level far larger than the
+// caches, every point fetched its ring afresh.
+template <class Visit>
+std::vector<bool> VisitCornersByFace(const SubDivStructure& s, int pointCount, Visit&& visit) {
+  std::vector<bool> visited(size_t(pointCount), false);
+  for (const SubDivFace& f : s.Faces) {
+    if (!f.IsValid()) continue;
+    for (int k = 0, n = f.CornerCount(); k < n; ++k) {
+      const int v = s.Corner(f, k);
+      if (visited[size_t(v)]) continue;
+      visited[size_t(v)] = true;
+      visit(v);
+    }
+  }
+  return visited;
 }
 
 }  // namespace
@@ -92,13 +113,13 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   }
 
   // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too.
-  for (int v = nv - 1; v >= 0; --v) {
+  auto vertexPoint = [&](int v) {
     const SubDivPoint& src = Points[v];
     SubDivPoint& dst = target.Points[v];
     const int ev = src.edgeCount, fv = src.faceCount;
     if (ev == 0) {  // a point on no edge stays where it is
       dst.CopyFrom(src);
-      continue;
+      return;
     }
     dst.CopyScaled(src, float(ev - 3));
     merge.Begin(dst);
@@ -111,7 +132,12 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     }
     merge.End();
     dst.Scale(1.0f / float(ev));
-  }
+  };
+  // Each vertex point is made on its own, so the order changes no bit: face by face, then the points
+  // on no valid face.
+  const std::vector<bool> made = VisitCornersByFace(*this, nv, vertexPoint);
+  for (int v = nv - 1; v >= 0; --v)
+    if (!made[size_t(v)]) vertexPoint(v);
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
   for (int fi = 0; fi < nf; ++fi) {
@@ -163,15 +189,13 @@ bool SubDivStructure::ProjectToLimit() {
   // Each limit point starts as a copy of its record (adjacency too), so the new level replaces the old
   // whole rather than being copied back list by list.
   const int np = Points.Count();
-  Array<SubDivPoint> limit;
-  limit.Reserve(np);
+  Array<SubDivPoint> limit(Points);
   SubDivMerge merge(np);
-  for (int v = 0; v < np; ++v) {
+  auto project = [&](int v) {
     const SubDivPoint& src = Points[v];
-    limit.Append(src);
-    SubDivPoint& dst = limit.Last();
+    SubDivPoint& dst = limit[v];
     const int k = src.faceCount;
-    if (k == 0) continue;  // on no face: nothing to weigh it against, so it stays
+    if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
     dst.Scale(float(k * k));
     merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
@@ -183,7 +207,10 @@ bool SubDivStructure::ProjectToLimit() {
     }
     merge.End();
     dst.Divide(float((k + 5) * k));
-  }
+  };
+  // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
+  // faces in its count and stays.
+  VisitCornersByFace(*this, np, project);
   Points = std::move(limit);
   return true;
 }

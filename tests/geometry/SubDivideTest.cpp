@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -270,6 +271,81 @@ TEST(SubDivide, ProjectionOfARegularPoint) {
                                         {8, 1.0f / 36}}));
   EXPECT_EQ(s.Points[4].edgeCount, 3);
   EXPECT_EQ(s.Points[4].faceCount, 4);
+}
+
+// The projection in index order with the plain merge, as the rule reads: what the level's own
+// projection must give bit for bit, whatever order it takes the points in.
+std::vector<SubDivPoint> ReferenceLimit(SubDivStructure& s) {
+  s.UpdateVertexToFace();
+  std::vector<SubDivPoint> out;
+  for (int v = 0; v < s.Points.Count(); ++v) {
+    const SubDivPoint& src = s.Points[v];
+    SubDivPoint dst = src;
+    const int k = src.faceCount;
+    if (k > 0) {
+      dst.Scale(float(k * k));
+      for (int i = k - 1; i >= 0; --i) {
+        const SubDivFace& face = s.Faces[src.faces[i] >> 2];
+        const int c = src.faces[i] & 3;
+        dst.AddScaled(s.Points[s.Corner(face, (c + 1) & 3)], 2.0f);
+        dst.Add(s.Points[s.Corner(face, (c + 2) & 3)]);
+        dst.AddScaled(s.Points[s.Corner(face, (c + 3) & 3)], 2.0f);
+      }
+      dst.Divide(float((k + 5) * k));
+    }
+    out.push_back(dst);
+  }
+  return out;
+}
+
+::testing::AssertionResult SameBits(const SubDivPoint& got, const SubDivPoint& want) {
+  bool ok = got.weightCount == want.weightCount;
+  for (int i = 0; ok && i < got.weightCount; ++i)
+    ok = got.indices[i] == want.indices[i] && std::memcmp(&got.weights[i], &want.weights[i], sizeof(float)) == 0;
+  return ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "the weight lists differ";
+}
+
+TEST(SubDivide, VertexPointsEqualTheIndexOrderRuleBitForBit) {
+  for (const TestMesh& m : {CubeSphere(6, 5), Grid(5, [](float x, float y) { return x * y; })}) {
+    SubDivStructure base = BuildStructure(int(m.positions.size()) + 1, m.faces), level;  // one unused point
+    base.SubDivide(level, "test");
+    for (int v = 0; v < base.Points.Count(); ++v) {
+      const SubDivPoint& src = base.Points[v];
+      const int ev = src.edgeCount, fv = src.faceCount;
+      SubDivPoint want{};
+      if (ev == 0) {
+        want.CopyFrom(src);
+      } else {
+        want.CopyScaled(src, float(ev - 3));
+        for (int i = fv - 1; i >= 0; --i)
+          want.AddScaled(level.Points[base.Faces[src.faces[i] >> 2].facePoint], 1.0f / float(fv));
+        for (int i = ev - 1; i >= 0; --i) {
+          const SubDivEdge& e = base.Edges[EdgeOf(src.edges[i])];
+          want.AddScaled(base.Points[e.points[0]], 1.0f / float(ev));
+          want.AddScaled(base.Points[e.points[1]], 1.0f / float(ev));
+        }
+        want.Scale(1.0f / float(ev));
+      }
+      EXPECT_TRUE(SameBits(level.Points[v], want)) << v;
+    }
+  }
+}
+
+TEST(SubDivide, ProjectionEqualsTheIndexOrderRuleBitForBit) {
+  // A sphere with triangles split in (irregular valences after a step) and an open grid (a boundary).
+  for (const TestMesh& m : {CubeSphere(6, 5), Grid(5, [](float x, float y) { return x * y; })}) {
+    SubDivStructure base = BuildStructure(m), level;
+    base.SubDivide(level, "test");
+    level.Points.Append(SubDivPoint::Base(0));  // a point on no face stays as it is
+    std::vector<SubDivPoint> want = ReferenceLimit(level);
+    ASSERT_TRUE(level.ProjectToLimit());
+    ASSERT_EQ(size_t(level.Points.Count()), want.size());
+    for (size_t v = 0; v < want.size(); ++v) {
+      const SubDivPoint& got = level.Points[int(v)];
+      EXPECT_TRUE(SameBits(got, want[v])) << v;
+      EXPECT_EQ(got.faceCount, want[v].faceCount) << v;
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,99 @@
+// The transform-only world-matrix walk against a plain recursion over the same tree: every transform's
+// world matrix equal to the bit, branches that are not transforms left alone, deep trees refused past
+// the depth bound.
+#include <cstring>
+#include <vector>
+
+#include "EngineWorld.h"
+#include "scene/Transform.h"
+#include "scene/TreeDepth.h"
+#include "scene/WorldMatrices.h"
+
+namespace PM::Test {
+namespace {
+
+constexpr uint32_t kTranslation = 0x01FFF04A, kRotation = 0x02FFF04A, kScaling = 0x04FFF04A;
+
+class WorldMatricesTest : public EngineWorldTest {
+ protected:
+  static void Attach(ScriptObject* child, ScriptObject* parent) { MemberSet<VObject>(child, kMemberTNodeParent, parent); }
+  static TBaseTransform_I* T(ScriptObject* o) { return static_cast<TBaseTransform_I*>(o); }
+  static bool Same(const Matrix4f& a, const Matrix4f& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+  // The walk as a recursion over every child, transforms only.
+  static void Reference(TBaseTransform_I* t, const Matrix4f& parentWorld, std::vector<Matrix4f>& out) {
+    auto* s = static_cast<SBaseTransform_I*>(t->m_sNode.Get());
+    Matrix4f m;
+    out.push_back(s->ApplyLocalMatrix(parentWorld, m));
+    const Matrix4f world = out.back();
+    for (const Obj<TNode_I>& c : t->m_children)
+      if (c->IsA(TBaseTransform_I::kClassId)) Reference(T(c.Get()), world, out);
+  }
+  static void Collect(TBaseTransform_I* t, std::vector<Matrix4f>& out) {
+    out.push_back(t->m_worldMatrix);
+    for (const Obj<TNode_I>& c : t->m_children)
+      if (c->IsA(TBaseTransform_I::kClassId)) Collect(T(c.Get()), out);
+  }
+};
+
+TEST_F(WorldMatricesTest, EveryTransformGetsWhatTheRecursionGives) {
+  std::vector<Obj<ScriptObject>> nodes;
+  for (int i = 0; i < 300; ++i) {
+    Obj<ScriptObject> n = Make(i % 3 == 2 ? "TSimpleTransform" : i % 5 == 4 ? "TJoint" : "TTransform");
+    ScriptObject* s = T(n)->m_sNode.Get();
+    if (i % 4 != 3) {  // every fourth keeps the identity, so its parent's matrix is handed through
+      MemberSet<VVector3f>(s, kTranslation, {float(i % 7), float(i % 5) * 0.5f, 1.0f});
+      MemberSet<VVector3f>(s, kRotation, {float(i % 90), float(i % 45), float(i % 11)});
+      if (i % 6 == 0) MemberSet<VVector3f>(s, kScaling, {1.5f, 0.5f, 2.0f});
+    }
+    if (i > 0) Attach(n, nodes[size_t((i - 1) % 97 == 0 ? 0 : (i - 1) / 3)]);
+    nodes.push_back(n);
+  }
+  Matrix4f parent;
+  parent.SetTranslation({10, -2, 3});
+  std::vector<Matrix4f> want, got;
+  Reference(T(nodes[0]), parent, want);
+  UpdateWorldMatrices(T(nodes[0]), parent);
+  Collect(T(nodes[0]), got);
+  ASSERT_EQ(got.size(), want.size());
+  ASSERT_EQ(got.size(), nodes.size());
+  for (size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(Same(got[i], want[i])) << i;
+}
+
+TEST_F(WorldMatricesTest, AChildThatIsNoTransformEndsItsBranch) {
+  Obj<ScriptObject> root = Make("TTransform"), light = Make("TLight"), lod = Make("TLODGroup"), below = Make("TTransform");
+  MemberSet<VVector3f>(T(root)->m_sNode.Get(), kTranslation, {1, 2, 3});
+  MemberSet<VVector3f>(T(below)->m_sNode.Get(), kTranslation, {4, 5, 6});
+  Attach(light, root);
+  Attach(lod, root);
+  Attach(below, lod);
+  Matrix4f mark;
+  mark.SetScale({7, 7, 7});
+  T(below)->m_worldMatrix = mark;
+  UpdateWorldMatrices(T(root), kIdentityMatrix4f);
+  Matrix4f want;
+  want.SetTranslation({1, 2, 3});
+  EXPECT_TRUE(Same(T(root)->m_worldMatrix, want));
+  EXPECT_TRUE(Same(T(below)->m_worldMatrix, mark));
+}
+
+TEST_F(WorldMatricesTest, LevelsPastTheDepthBoundAreLeftAlone) {
+  std::vector<Obj<ScriptObject>> chain;
+  for (int i = 0; i < kMaxTreeDepth + 2; ++i) {
+    chain.push_back(Make("TTransform"));
+    MemberSet<VVector3f>(T(chain.back())->m_sNode.Get(), kTranslation, {1, 0, 0});
+    if (i > 0) Attach(chain.back(), chain[size_t(i - 1)]);
+  }
+  UpdateWorldMatrices(T(chain[0]), kIdentityMatrix4f);
+  EXPECT_FLOAT_EQ(T(chain[size_t(kMaxTreeDepth - 1)])->m_worldMatrix.m[12], float(kMaxTreeDepth));
+  EXPECT_TRUE(Same(T(chain[size_t(kMaxTreeDepth)])->m_worldMatrix, kIdentityMatrix4f));
+  EXPECT_NE(TakeLog().find("UpdateWorldMatrices"), std::string::npos);
+  // Released from the bottom up, so the chain's destruction does not recurse deeply.
+  while (!chain.empty()) {
+    MemberSet<VObject>(chain.back(), kMemberTNodeParent, NilScriptObject());
+    chain.pop_back();
+  }
+}
+
+}  // namespace
+}  // namespace PM::Test
