@@ -14,7 +14,7 @@ set(PM_LAYERS
   script/object
   script/lang
   classes
-  render/engine
+  engine
   scene/sound
   scene
   geometry
@@ -88,7 +88,7 @@ endforeach()
 target_include_directories(pm_storage SYSTEM PRIVATE ${MINIZIP_INCLUDE_DIRS} ${LIBDEFLATE_INCLUDE_DIRS})
 target_include_directories(pm_platform SYSTEM PRIVATE ${X11_INCLUDE_DIRS} ${FONTS_INCLUDE_DIRS})
 # Image files: libpng and OpenJPEG.
-target_include_directories(pm_render_engine SYSTEM PRIVATE ${PNG_INCLUDE_DIRS} ${OPENJP2_INCLUDE_DIRS})
+target_include_directories(pm_engine SYSTEM PRIVATE ${PNG_INCLUDE_DIRS} ${OPENJP2_INCLUDE_DIRS})
 
 # The upward-include check (run by CTest): its input is each area with the include directories it
 # compiles with.

@@ -18,7 +18,7 @@
 #include "core/MD5.h"
 #include "core/Module.h"
 #include "platform/SafeFile.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "storage/FileStream.h"
 #include "storage/Streams.h"
 

@@ -30,7 +30,7 @@
 #include "render/Texture.h"
 #include "render/dialog/GraphicsSetupDialog.h"
 #include "render/dialog/GraphicsSetupDialogX11.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"

@@ -1,6 +1,6 @@
 #include "geometry/ChannelFX.h"
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -3,7 +3,7 @@
 #include "core/Log.h"
 #include "render/VideoFrameState.h"
 #include "render/VideoModule.h"
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 
 namespace PM {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "render/TransformLayer.h"
-#include "render/engine/ColorAdjust.h"
+#include "engine/ColorAdjust.h"
 
 namespace PM {
 

@@ -10,7 +10,7 @@
 
 #include "core/Module.h"
 #include "geometry/SpriteGeometry.h"
-#include "render/engine/FramePrimitiveCount.h"
+#include "engine/FramePrimitiveCount.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "script/object/ScriptNamespace.h"

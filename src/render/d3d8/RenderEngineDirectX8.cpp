@@ -10,8 +10,8 @@
 #include "platform/PlatformWindow.h"
 #include "render/RenderChannel.h"
 #include "render/d3d8/D3D8EngineMessages.h"
-#include "render/engine/FramePrimitiveCount.h"
-#include "render/engine/FrameStatisticsUpdate.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/FrameStatisticsUpdate.h"
 
 namespace PM {
 

@@ -11,7 +11,7 @@
 #include "platform/d3d8/D3D8.h"
 #include "render/d3d8/FixedFunctionState.h"
 #include "render/d3d8/TexFormat.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

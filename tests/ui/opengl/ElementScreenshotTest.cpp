@@ -11,7 +11,7 @@
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/TestEnv.h"

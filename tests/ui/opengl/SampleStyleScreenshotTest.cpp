@@ -10,7 +10,7 @@
 #include "core/Module.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "SampleStyleScene.h"

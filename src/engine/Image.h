@@ -13,7 +13,7 @@
 #include "core/String.h"
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
-#include "render/engine/ColorAdjust.h"
+#include "engine/ColorAdjust.h"
 
 namespace PM {
 

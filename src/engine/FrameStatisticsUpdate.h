@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/engine/RenderEngineRecords.h"
+#include "engine/RenderEngineRecords.h"
 
 namespace PM {
 

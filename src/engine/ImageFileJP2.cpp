@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "core/Log.h"
-#include "render/engine/Image.h"
-#include "render/engine/ImageFileIO.h"
+#include "engine/Image.h"
+#include "engine/ImageFileIO.h"
 
 namespace PM {
 

@@ -1,4 +1,4 @@
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 #include "core/Log.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/Obj.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM {
 

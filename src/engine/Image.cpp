@@ -1,4 +1,4 @@
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM {
 

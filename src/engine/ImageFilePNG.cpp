@@ -8,8 +8,8 @@
 #include <csetjmp>
 
 #include "core/Log.h"
-#include "render/engine/Image.h"
-#include "render/engine/ImageFileIO.h"
+#include "engine/Image.h"
+#include "engine/ImageFileIO.h"
 
 namespace PM {
 

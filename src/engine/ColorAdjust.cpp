@@ -1,4 +1,4 @@
-#include "render/engine/ColorAdjust.h"
+#include "engine/ColorAdjust.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // The engine's own image file (also the texture cache): a 16-byte big-endian header, the pixels as the
 // image stores them, then every mip level's pixels in chain order.
 #include "core/Log.h"
-#include "render/engine/Image.h"
-#include "render/engine/ImageFileIO.h"
+#include "engine/Image.h"
+#include "engine/ImageFileIO.h"
 
 namespace PM {
 

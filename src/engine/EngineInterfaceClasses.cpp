@@ -2,8 +2,8 @@
 // first class) with its members; RegisterEngineClasses runs them in the order list's order.
 
 #include "classes/EngineClassRegistry.h"
-#include "render/engine/Image.h"
-#include "render/engine/VertexGenerator.h"
+#include "engine/Image.h"
+#include "engine/VertexGenerator.h"
 
 namespace PM {
 

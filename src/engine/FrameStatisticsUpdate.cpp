@@ -1,4 +1,4 @@
-#include "render/engine/FrameStatisticsUpdate.h"
+#include "engine/FrameStatisticsUpdate.h"
 
 #include <algorithm>
 

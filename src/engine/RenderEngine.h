@@ -15,9 +15,9 @@
 #include "core/String.h"
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
-#include "render/engine/PolygonData.h"
-#include "render/engine/RenderEngineRecords.h"
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/PolygonData.h"
+#include "engine/RenderEngineRecords.h"
+#include "engine/RenderPolygonCache.h"
 
 namespace PM {
 

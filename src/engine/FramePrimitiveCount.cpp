@@ -1,4 +1,4 @@
-#include "render/engine/FramePrimitiveCount.h"
+#include "engine/FramePrimitiveCount.h"
 
 namespace PM {
 

@@ -5,7 +5,7 @@
 
 #include "core/Log.h"
 #include "core/StreamPipe.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "storage/Storage.h"
 
 namespace PM {

@@ -1,4 +1,4 @@
-#include "render/engine/VertexGenerator.h"
+#include "engine/VertexGenerator.h"
 
 
 namespace PM {

@@ -1,4 +1,4 @@
-#include "render/engine/SpritePolygonData.h"
+#include "engine/SpritePolygonData.h"
 
 namespace PM {
 
