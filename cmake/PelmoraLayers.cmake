@@ -15,7 +15,7 @@ set(PM_LAYERS
   script/lang
   classes
   engine
-  scene/sound
+  sound
   scene
   geometry
   render

@@ -3,8 +3,8 @@
 
 #include "scene/Leaf.h"
 #include "scene/SoundMotion.h"
-#include "scene/sound/SoundDevice.h"
-#include "scene/sound/SoundReceiver.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundReceiver.h"
 
 namespace PM {
 

@@ -2,7 +2,7 @@
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundReceiver.h"
-#include "scene/sound/SharedSoundDevice.h"
+#include "sound/SharedSoundDevice.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {

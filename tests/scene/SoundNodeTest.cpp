@@ -13,7 +13,7 @@
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
-#include "scene/sound/SharedSoundDevice.h"
+#include "sound/SharedSoundDevice.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {

@@ -14,7 +14,7 @@
 #include "scene/SimpleTransform.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiver.h"
-#include "scene/sound/WavFile.h"
+#include "sound/WavFile.h"
 #include "support/FixedAreaPipe.h"
 #include "support/TestEnv.h"
 

@@ -2,8 +2,8 @@
 // are filled from the samples.
 #pragma once
 
-#include "scene/sound/AudioSrcFile.h"
-#include "scene/sound/WavFile.h"
+#include "sound/AudioSrcFile.h"
+#include "sound/WavFile.h"
 
 namespace PM {
 

@@ -3,7 +3,7 @@
 #include "core/Log.h"
 #include "platform/sound/NullAudioSrcFile.h"
 #include "platform/sound/NullSoundSource.h"
-#include "scene/sound/SoundDevice.h"
+#include "sound/SoundDevice.h"
 
 namespace PM {
 

@@ -2,8 +2,8 @@
 // the monotonic clock as they would on a real device.
 #pragma once
 
-#include "scene/sound/SoundSource.h"
-#include "scene/sound/WavFile.h"
+#include "sound/SoundSource.h"
+#include "sound/WavFile.h"
 
 namespace PM {
 

@@ -4,8 +4,8 @@
 
 #include "core/Log.h"
 #include "platform/sound/OpenALSoundSource.h"
-#include "scene/sound/SoundDevice.h"
-#include "scene/sound/SoundReceiver.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundReceiver.h"
 
 namespace PM {
 

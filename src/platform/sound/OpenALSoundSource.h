@@ -3,8 +3,8 @@
 
 #include <AL/al.h>
 
-#include "scene/sound/SoundSource.h"
-#include "scene/sound/WavFile.h"
+#include "sound/SoundSource.h"
+#include "sound/WavFile.h"
 
 namespace PM {
 

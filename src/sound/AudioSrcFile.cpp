@@ -1,9 +1,9 @@
-#include "scene/sound/AudioSrcFile.h"
+#include "sound/AudioSrcFile.h"
 
 #include "core/Log.h"
 #include "platform/LastError.h"
 #include "platform/VirtualMemory.h"
-#include "scene/sound/SoundModule.h"
+#include "sound/SoundModule.h"
 
 namespace PM {
 

@@ -1,12 +1,12 @@
-#include "scene/sound/SoundDevice.h"
+#include "sound/SoundDevice.h"
 
 #include <atomic>
 #include <cstdlib>
 
 #include "core/Log.h"
-#include "scene/sound/SoundModule.h"
-#include "scene/sound/SoundReceiver.h"
-#include "scene/sound/SoundSource.h"
+#include "sound/SoundModule.h"
+#include "sound/SoundReceiver.h"
+#include "sound/SoundSource.h"
 
 namespace PM {
 

@@ -1,4 +1,4 @@
-#include "scene/sound/WavFile.h"
+#include "sound/WavFile.h"
 
 #include <cstring>
 

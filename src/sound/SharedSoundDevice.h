@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/Obj.h"
-#include "scene/sound/SoundDevice.h"
+#include "sound/SoundDevice.h"
 
 namespace PM {
 

@@ -1,9 +1,9 @@
-#include "scene/sound/SoundSource.h"
+#include "sound/SoundSource.h"
 
 #include <cmath>
 
-#include "scene/sound/SoundDevice.h"
-#include "scene/sound/SoundModule.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundModule.h"
 
 namespace PM {
 

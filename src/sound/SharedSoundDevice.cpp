@@ -1,4 +1,4 @@
-#include "scene/sound/SharedSoundDevice.h"
+#include "sound/SharedSoundDevice.h"
 
 #include "core/Log.h"
 

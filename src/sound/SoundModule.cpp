@@ -1,11 +1,11 @@
-#include "scene/sound/SoundModule.h"
+#include "sound/SoundModule.h"
 
 #include <atomic>
 
 #include "core/Log.h"
-#include "scene/sound/AudioSrcFile.h"
-#include "scene/sound/SoundDevice.h"
-#include "scene/sound/SoundSource.h"
+#include "sound/AudioSrcFile.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundSource.h"
 
 namespace PM {
 

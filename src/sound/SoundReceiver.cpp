@@ -1,8 +1,8 @@
-#include "scene/sound/SoundReceiver.h"
+#include "sound/SoundReceiver.h"
 
 #include <atomic>
 
-#include "scene/sound/SoundDevice.h"
+#include "sound/SoundDevice.h"
 
 namespace PM {
 

@@ -6,7 +6,7 @@
 #include "core/Obj.h"
 #include "core/String.h"
 #include "platform/Module.h"
-#include "scene/sound/SoundTypes.h"
+#include "sound/SoundTypes.h"
 
 namespace PM {
 
