@@ -3,7 +3,7 @@
 #include <AL/alc.h>
 
 #include "core/Log.h"
-#include "platform/sound/OpenALSoundSource.h"
+#include "sound/modules/OpenALSoundSource.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundReceiver.h"
 

@@ -1,4 +1,4 @@
-#include "platform/sound/NullSoundSource.h"
+#include "sound/modules/NullSoundSource.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "platform/sound/NullAudioSrcFile.h"
+#include "sound/modules/NullAudioSrcFile.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/sound/OpenALSoundSource.h"
+#include "sound/modules/OpenALSoundSource.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The null sound device: the module that stands where DirectSound would (the "DX3" module). It
 // plays nothing and keeps every state a real device keeps.
 #include "core/Log.h"
-#include "platform/sound/NullAudioSrcFile.h"
-#include "platform/sound/NullSoundSource.h"
+#include "sound/modules/NullAudioSrcFile.h"
+#include "sound/modules/NullSoundSource.h"
 #include "sound/SoundDevice.h"
 
 namespace PM {
