@@ -1,4 +1,4 @@
-#include "platform/video/VideoDecoderFFmpeg.h"
+#include "render/video/VideoDecoderFFmpeg.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,9 +4,9 @@
 
 #include "core/Obj.h"
 
-#include "platform/video/MovieRecorderFFmpeg.h"
-#include "platform/video/VideoDecoderFFmpeg.h"
-#include "platform/video/VideoTranscoderFFmpeg.h"
+#include "render/video/MovieRecorderFFmpeg.h"
+#include "render/video/VideoDecoderFFmpeg.h"
+#include "render/video/VideoTranscoderFFmpeg.h"
 
 namespace PM {
 

@@ -1,11 +1,11 @@
-#include "platform/video/VideoTranscoderFFmpeg.h"
+#include "render/video/VideoTranscoderFFmpeg.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "core/Log.h"
-#include "platform/video/MovieRecorderFFmpeg.h"
-#include "platform/video/VideoStream.h"
+#include "render/video/MovieRecorderFFmpeg.h"
+#include "render/video/VideoStream.h"
 
 namespace PM {
 

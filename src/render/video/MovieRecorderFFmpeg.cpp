@@ -1,4 +1,4 @@
-#include "platform/video/MovieRecorderFFmpeg.h"
+#include "render/video/MovieRecorderFFmpeg.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -10,7 +10,7 @@ extern "C" {
 #include <string_view>
 
 #include "core/Log.h"
-#include "platform/video/VideoStream.h"
+#include "render/video/VideoStream.h"
 
 namespace PM {
 

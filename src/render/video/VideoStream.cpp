@@ -1,4 +1,4 @@
-#include "platform/video/VideoStream.h"
+#include "render/video/VideoStream.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

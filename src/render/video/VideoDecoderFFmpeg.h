@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/video/VideoStream.h"
+#include "render/video/VideoStream.h"
 #include "render/VideoDecoder.h"
 
 namespace PM {
