@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
 #include "render/RenderSystemTraverse.h"

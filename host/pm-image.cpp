@@ -16,7 +16,7 @@
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/MD5.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "platform/SafeFile.h"
 #include "engine/Image.h"
 #include "storage/FileStream.h"

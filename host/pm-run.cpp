@@ -21,7 +21,7 @@
 #include "core/GeneratorSeed.h"
 #include "core/Log.h"
 #include "core/LogPipe.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "geometry/SpriteGeometry.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"

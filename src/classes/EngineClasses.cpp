@@ -3,7 +3,7 @@
 #include "classes/EngineClass.h"
 #include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/ClassDatabase.h"
 
 namespace PM {

@@ -18,7 +18,7 @@
 #include "scene/Node.h"
 #include "scene/SimpleTransform.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 #include "scene/SplineCurve.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"

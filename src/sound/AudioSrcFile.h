@@ -9,7 +9,7 @@
 #include "core/Array.h"
 #include "core/Obj.h"
 #include "core/String.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "sound/SoundTypes.h"
 
 namespace PM {

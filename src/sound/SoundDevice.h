@@ -5,7 +5,7 @@
 #include "classes/InterfaceBase.h"
 #include "core/Obj.h"
 #include "core/String.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "sound/SoundTypes.h"
 
 namespace PM {

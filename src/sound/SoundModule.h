@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 namespace PM {
 

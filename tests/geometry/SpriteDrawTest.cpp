@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "geometry/SpriteGeometry.h"
 #include "engine/FramePrimitiveCount.h"
 #include "script/lang/Parser.h"

@@ -12,7 +12,7 @@
 #include "core/Trace.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 #include "sound/SharedSoundDevice.h"
 #include "support/TestEnv.h"
 

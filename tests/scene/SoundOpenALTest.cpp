@@ -13,7 +13,7 @@
 #include "scene/BaseTransform.h"
 #include "scene/SimpleTransform.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 #include "sound/WavFile.h"
 #include "support/FixedAreaPipe.h"
 #include "support/TestEnv.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/Matrix4f.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/d3d8/D3D8.h"
 #include "render/d3d8/FixedFunctionState.h"
 #include "render/d3d8/TexFormat.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
 #include "engine/Image.h"

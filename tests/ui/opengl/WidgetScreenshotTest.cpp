@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
 #include "render/RenderSystemTraverse.h"

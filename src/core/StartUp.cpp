@@ -1,4 +1,4 @@
-#include "core/Module.h"
+#include "core/StartUp.h"
 
 #include <dlfcn.h>
 

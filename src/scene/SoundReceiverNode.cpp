@@ -1,4 +1,4 @@
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 
 
 namespace PM {

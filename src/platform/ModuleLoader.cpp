@@ -1,4 +1,4 @@
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

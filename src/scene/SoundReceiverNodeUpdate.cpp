@@ -1,7 +1,7 @@
 // TSoundReceiver behaviour: the listener follows the parent transform each frame.
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 #include "sound/SharedSoundDevice.h"
 #include "script/object/MemberAccess.h"
 
