@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -122,5 +123,8 @@ int NextPowerOfTwo(int v) {
 }
 
 int PrevPowerOfTwo(int v) { return v < 2 ? 0 : NextPowerOfTwo(v) / 2; }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Image_I>();
 
 }  // namespace PM
