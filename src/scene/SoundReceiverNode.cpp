@@ -1,5 +1,6 @@
 #include "scene/SoundReceiverNode.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -10,4 +11,8 @@ void SSoundReceiver_I::Define() {
   };
   DefineClasses(classes);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SSoundReceiver_I>();
+
 }  // namespace PM
