@@ -6,6 +6,7 @@
 #include <limits>
 #include <thread>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "platform/LastError.h"
 #include "platform/PerformanceCounter.h"
@@ -269,5 +270,8 @@ void RenderPipe_I::ClearChars() {
 }
 uint8_t RenderPipe_I::IsCloseRequested() { return m_d.closeRequested ? 1 : 0; }
 bool RenderPipe_I::IsReady() { return m_d.engine && !m_d.windowGone; }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<RenderPipe_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "render/Texture2DVideo.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "render/VideoFrameState.h"
 #include "render/VideoModule.h"
@@ -75,5 +76,8 @@ void Texture2DVideo_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Texture2DVideo_I>();
 
 }  // namespace PM
