@@ -16,18 +16,6 @@ using DefineClassFn = void (*)();
 // the class id or its index.
 bool AddEngineClassEntry(uint32_t classIndex, DefineClassFn define);
 
-// An area's table of entries: the class (the first of a pair) and its definition.
-struct EngineClassEntry {
-  uint32_t classId;
-  DefineClassFn define;
-};
-template <size_t N>
-bool AddEngineClassEntries(const EngineClassEntry (&entries)[N]) {
-  bool added = true;
-  for (const EngineClassEntry& e : entries) added = AddEngineClassEntry(e.classId, e.define) && added;
-  return added;
-}
-
 // Enters each class's Define under its own id: the classes a file defines enter themselves, so no table
 // elsewhere has to be kept in step with them.
 template <class... T>
