@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/PlatformWindow.h"
 #include "platform/WindowClass.h"
 #include "platform/d3d8/D3D8.h"

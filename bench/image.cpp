@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "storage/Streams.h"
 
 namespace {

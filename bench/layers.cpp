@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/ImageLayer.h"
 #include "render/TextureLoad.h"
 #include "render/TransformLayer.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "core/RegistryKey.h"
 #include "peers/CubeField.h"
 #include "peers/IrrlichtCubes.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ScriptCompiler.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "script/object/ScriptNamespace.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "render/engine/SpritePolygonData.h"
+#include "engine/SpritePolygonData.h"
 
 namespace {
 

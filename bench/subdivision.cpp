@@ -13,7 +13,7 @@
 #include <map>
 #include <vector>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "geometry/MeshToSubDiv.h"
 #include "geometry/SubDivGeometry.h"
 #include "peer/OsdStencils.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
 #include "render/RenderSystemTraverse.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/ElementWidget.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "core/Log.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "storage/Streams.h"
 
 inline int FuzzImageFile(const char* name, const uint8_t* data, size_t size) {

@@ -12,7 +12,7 @@
 #include "core/Block.h"
 #include "core/CrashHandler.h"
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/ScriptEngine.h"

@@ -9,7 +9,7 @@
 #include "render/DefaultShaders.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "script/object/MemberAccess.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"

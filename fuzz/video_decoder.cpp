@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/video/VideoStream.h"
+#include "render/video/VideoStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;

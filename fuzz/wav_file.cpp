@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "scene/sound/WavFile.h"
+#include "sound/WavFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PM::WavData wav;

@@ -16,9 +16,9 @@
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/MD5.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "platform/SafeFile.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "storage/FileStream.h"
 #include "storage/Streams.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Streams.h"

@@ -1,5 +1,6 @@
 #include "anim/AimConstraint.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -16,4 +17,8 @@ void AimConstraint_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<AimConstraint_I>();
+
 }  // namespace PM

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "anim/AnimationLibrary.h"
+#include "classes/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -59,5 +60,8 @@ void AnimationClip_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<AnimationClip_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "anim/AnimationClipEvent.h"
 
+#include "classes/EngineClassRegistry.h"
 #include <iterator>
 
 namespace PM {
@@ -34,5 +35,8 @@ void AnimationClipEvent_I::Define() {
   const ClassDef classes[] = {ConcreteClass<AnimationClipEvent_I>()};
   DefineClasses(classes);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<AnimationClipEvent_I>();
 
 }  // namespace PM

@@ -1,6 +1,7 @@
 #include "anim/AnimationLibrary.h"
 
 #include "anim/SplineBase.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -70,5 +71,8 @@ void AnimationLibrary_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<AnimationLibrary_I>();
 
 }  // namespace PM

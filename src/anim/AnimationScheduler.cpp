@@ -7,6 +7,7 @@
 
 #include "anim/AnimationClip.h"
 #include "anim/ConnectionGroup.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -171,5 +172,8 @@ void AnimationScheduler_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<AnimationScheduler_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "anim/BlendControl.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -12,4 +13,8 @@ void BlendControl_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<BlendControl_I>();
+
 }  // namespace PM

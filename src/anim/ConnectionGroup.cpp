@@ -1,5 +1,6 @@
 #include "anim/ConnectionGroup.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 namespace {
@@ -52,5 +53,8 @@ void ConnectionGroup_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ConnectionGroup_I>();
 
 }  // namespace PM

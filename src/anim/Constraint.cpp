@@ -1,6 +1,7 @@
 #include "anim/Constraint.h"
 
 #include "anim/ParentManager.h"
+#include "classes/EngineClassRegistry.h"
 #include "script/object/FilledIndexedMember.h"
 
 namespace PM {
@@ -18,5 +19,8 @@ void Constraint_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Constraint_I>();
 
 }  // namespace PM

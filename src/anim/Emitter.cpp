@@ -1,5 +1,6 @@
 #include "anim/Emitter.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 void SEmitter_I::SetDirection(const Vector3f& v) {
@@ -26,5 +27,8 @@ void SEmitter_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SEmitter_I>();
 
 }  // namespace PM

@@ -1,6 +1,7 @@
 #include "anim/Field.h"
 
 #include "anim/NodeAccess.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -27,5 +28,8 @@ void SField_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SField_I>();
 
 }  // namespace PM

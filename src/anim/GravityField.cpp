@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "anim/NodeAccess.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -50,5 +51,8 @@ void SGravityField_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SGravityField_I>();
 
 }  // namespace PM

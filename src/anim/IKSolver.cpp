@@ -45,8 +45,8 @@ struct Joint {
     Matrix4f kInv;
     if (!kInv.SetInverseAffine(k)) return s->m_preferredAngle;
     const Matrix4f r = Product(Product(Product(Rotation(s->m_preferredAngle, 0), k), RowRotation(q)), kInv);
-    Vector3f t, sc, sh, radians;
-    Decompose(r, s->OrderIndex(), t, sc, sh, radians);
+    Vector3f translation, sc, sh, radians;
+    Decompose(r, s->OrderIndex(), translation, sc, sh, radians);
     if (scale) *scale = sc;
     if (shear) *shear = sh;
     return radians * kRadToDeg;

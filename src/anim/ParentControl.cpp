@@ -1,6 +1,7 @@
 #include "anim/ParentControl.h"
 
 #include "anim/ParentManager.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -50,5 +51,8 @@ void ParentControl_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ParentControl_I>();
 
 }  // namespace PM

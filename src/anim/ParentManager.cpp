@@ -2,6 +2,7 @@
 
 #include "anim/Constraint.h"
 #include "anim/ParentControl.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "script/object/FilledIndexedMember.h"
 
@@ -91,5 +92,8 @@ void ParentManager_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ParentManager_I>();
 
 }  // namespace PM

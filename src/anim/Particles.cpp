@@ -1,6 +1,7 @@
 #include "anim/Particles.h"
 
 #include "anim/NodeAccess.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/GeneratorSeed.h"
 #include "render/TreeUpdateHook.h"
 #include "script/object/FilledIndexedMember.h"
@@ -101,5 +102,8 @@ void SParticles_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SParticles_I>();
 
 }  // namespace PM

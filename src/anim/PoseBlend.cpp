@@ -4,6 +4,7 @@
 
 #include "anim/BlendControl.h"
 #include "anim/ConnectionGroup.h"
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "script/object/FilledIndexedMember.h"
 #include "script/object/MemberAccess.h"
@@ -106,5 +107,8 @@ void PoseBlend_I::Define() {
   static const char* const kValueNames[] = {"Add", "Blend", "Min", "Max", "Mul"};
   DefineEnumType(MakeEnumType(0xFFFFF0C3, "PoseBlend", "OperatorEnum", kValueNames));
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<PoseBlend_I>();
 
 }  // namespace PM

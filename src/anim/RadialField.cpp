@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "anim/NodeAccess.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -42,5 +43,8 @@ void SRadialField_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SRadialField_I>();
 
 }  // namespace PM

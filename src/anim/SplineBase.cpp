@@ -1,5 +1,6 @@
 #include "anim/SplineBase.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 void SplineBase_I::Evaluate(float, float*) {}
@@ -27,5 +28,8 @@ void SplineBase_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SplineBase_I>();
 
 }  // namespace PM

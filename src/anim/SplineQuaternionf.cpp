@@ -1,5 +1,6 @@
 #include "anim/SplineQuaternionf.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Vector4f.h"
 
 namespace PM {
@@ -46,5 +47,8 @@ void SplineQuaternionf_I::Define() {
   const ClassDef classes[] = {ConcreteClass<SplineQuaternionf_I>()};
   DefineClasses(classes);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SplineQuaternionf_I>();
 
 }  // namespace PM

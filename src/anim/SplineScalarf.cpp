@@ -1,5 +1,6 @@
 #include "anim/SplineScalarf.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -13,4 +14,8 @@ void SplineScalarf_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SplineScalarf_I>();
+
 }  // namespace PM

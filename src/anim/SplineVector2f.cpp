@@ -1,6 +1,7 @@
 #include "anim/SplineVector2f.h"
 
 #include "anim/SplineAssembly.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -25,5 +26,8 @@ void SplineVector2f_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SplineVector2f_I>();
 
 }  // namespace PM

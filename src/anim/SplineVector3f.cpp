@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "anim/SplineAssembly.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -154,5 +155,8 @@ void SplineVector3f_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SplineVector3f_I>();
 
 }  // namespace PM

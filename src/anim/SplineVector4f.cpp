@@ -1,6 +1,7 @@
 #include "anim/SplineVector4f.h"
 
 #include "anim/SplineAssembly.h"
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -26,5 +27,8 @@ void SplineVector4f_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SplineVector4f_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "anim/TransformConstraint.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -14,4 +15,8 @@ void TransformConstraint_I::Define() {
   static const char* const kValueNames[] = {"Point", "Orient", "Parent", "Scale"};
   DefineEnumType(MakeEnumType(0xFFFFF05C, "TransformConstraint", "ConstraintTypeEnum", kValueNames));
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<TransformConstraint_I>();
+
 }  // namespace PM

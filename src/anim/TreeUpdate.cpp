@@ -8,7 +8,7 @@
 #include "scene/IKSplineHandle.h"
 #include "scene/LODGroup.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 #include "geometry/PolygonGeometry.h"
 
 namespace PM {

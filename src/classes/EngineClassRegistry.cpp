@@ -21,4 +21,12 @@ DefineClassFn FindEngineClassEntry(uint32_t classIndex) {
   return classIndex < Entries().size() ? Entries()[classIndex] : nullptr;
 }
 
+std::vector<uint32_t> EngineClassEntryIndexes() {
+  std::vector<uint32_t> indexes;
+  for (uint32_t i = 0; i < Entries().size(); ++i) {
+    if (Entries()[i]) indexes.push_back(i);
+  }
+  return indexes;
+}
+
 }  // namespace PM

@@ -1,9 +1,10 @@
-// The engine class table is assembled from entries that each area's class table adds at static
-// initialisation; RegisterEngineClasses then defines them in the table's fixed order.
+// The engine class table is assembled from entries that each class's own file adds at static
+// initialisation; RegisterEngineClasses then defines them in the order list's fixed order.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace PM {
 
@@ -15,19 +16,17 @@ using DefineClassFn = void (*)();
 // the class id or its index.
 bool AddEngineClassEntry(uint32_t classIndex, DefineClassFn define);
 
-// An area's table of entries: the class (the first of a pair) and its definition.
-struct EngineClassEntry {
-  uint32_t classId;
-  DefineClassFn define;
-};
-template <size_t N>
-bool AddEngineClassEntries(const EngineClassEntry (&entries)[N]) {
-  bool added = true;
-  for (const EngineClassEntry& e : entries) added = AddEngineClassEntry(e.classId, e.define) && added;
-  return added;
+// Enters each class's Define under its own id: the classes a file defines enter themselves, so no table
+// elsewhere has to be kept in step with them.
+template <class... T>
+bool EnterEngineClasses() {
+  return (AddEngineClassEntry(T::kClassId, &T::Define) & ...);
 }
 
 // The entry of a class index, or null when no source file added one.
 DefineClassFn FindEngineClassEntry(uint32_t classIndex);
+
+// The class indexes that have an entry, ascending.
+std::vector<uint32_t> EngineClassEntryIndexes();
 
 }  // namespace PM

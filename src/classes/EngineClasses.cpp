@@ -1,9 +1,11 @@
 #include "classes/EngineClasses.h"
 
+#include <algorithm>
+
 #include "classes/EngineClass.h"
 #include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/ClassDatabase.h"
 
 namespace PM {
@@ -107,6 +109,15 @@ void RegisterEngineClasses() {
     }
   }
   if (DefineClassFn widgets = FindEngineClassEntry(kEngineWidgetGroup)) widgets();
+  // A class that entered itself but has no place in the order is never defined: say so.
+  for (uint32_t index : EngineClassEntryIndexes()) {
+    if (index == kEngineWidgetGroup) continue;
+    if (std::find(kEngineClassOrder, kEngineClassOrder + kEngineClassOrderCount, index) ==
+        kEngineClassOrder + kEngineClassOrderCount) {
+      LogError("RegisterEngineClasses: class 0x", Hex{index, 3},
+               " has an entry but no place in the order list; not defined");
+    }
+  }
 }
 
 void UninitEngineClasses() {}

@@ -1,5 +1,6 @@
 #include "classes/FileObject.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "storage/Storage.h"
 
 namespace PM {
@@ -17,4 +18,8 @@ void FileObject_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<FileObject_I>();
+
 }  // namespace PM

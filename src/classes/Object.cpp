@@ -1,5 +1,6 @@
 #include "classes/Object.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -9,4 +10,8 @@ void Object_I::Define() {
   const MemberDef members[] = {FieldMember<&Object_I::m_name>(kMemberObjectName, "Name")};
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Object_I>();
+
 }  // namespace PM

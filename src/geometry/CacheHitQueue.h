@@ -54,7 +54,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
     RankQueue inner;
     int32_t heavyHits = 0;
     int64_t key = -1;  // its entry in m_groupOrder, -1 when it has none
-    Group(int ranks, int members) : inner(ranks, members) {}
+    Group(int ranks, int memberCount) : inner(ranks, memberCount) {}
   };
   int32_t RankOf(int32_t who, int32_t hits) const { return m_rankTable[m_rankRow[who] + hits]; }
   static int64_t Key(int32_t rank, int32_t who) { return (int64_t(INT32_MAX - rank) << 32) + who; }  // ascending = best first

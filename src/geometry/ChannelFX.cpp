@@ -1,6 +1,7 @@
 #include "geometry/ChannelFX.h"
 
-#include "render/engine/RenderEngine.h"
+#include "classes/EngineClassRegistry.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 
@@ -50,5 +51,8 @@ int32_t SChannelFX_I::Draw(RenderEngine* engine, const Vector4f*) {
   engine->ChannelFX(&m_info, path);
   return 1;
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SChannelFX_I>();
 
 }  // namespace PM

@@ -4,7 +4,7 @@
 
 #include "classes/FileObject.h"
 #include "geometry/Geometry.h"
-#include "render/engine/RenderEngineRecords.h"
+#include "engine/RenderEngineRecords.h"
 
 namespace PM {
 

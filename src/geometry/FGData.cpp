@@ -1,5 +1,6 @@
 #include "geometry/FGData.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -19,4 +20,8 @@ void FGData_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<FGData_I>();
+
 }  // namespace PM

@@ -2,7 +2,7 @@
 
 #include "core/Log.h"
 #include "core/String.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 namespace PM {
 

@@ -1,5 +1,6 @@
 #include "geometry/Geometry.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 using T = TGeometry_I;
@@ -37,5 +38,8 @@ int32_t TGeometry_I::DrawFromSNode(RenderEngine* engine, int32_t frameStamp) {
   m_updateStamp = frameStamp;
   return 1;
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SGeometry_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "geometry/Instancer.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 int32_t SInstancer_I::Draw(RenderEngine*, const Vector4f*) { return 0; }
@@ -34,5 +35,8 @@ void SInstancer_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SInstancer_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "geometry/Lensflare.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -19,4 +20,8 @@ void SLensflare_I::Define() {
   DefineMembers(members);
   DefineEnumType(kVisibilityModeEnum);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SLensflare_I>();
+
 }  // namespace PM

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "geometry/Lensflare.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -1,5 +1,6 @@
 #include "geometry/MeshData.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "geometry/Geometry.h"
 #include "geometry/SkinPolygonGeometry.h"
 
@@ -85,5 +86,8 @@ String ShaderName(ScriptObject* shader) {
   if (!shader || IsNilObject(shader) || !shader->IsA(Object_I::kClassId)) return String();
   return static_cast<Object_I*>(shader)->m_name;
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<MeshData_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "geometry/MeshGroup.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -25,4 +26,8 @@ void SMeshGroup_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SMeshGroup_I>();
+
 }  // namespace PM

@@ -6,7 +6,7 @@
 #include "geometry/MeshData.h"
 #include "geometry/MeshStructure.h"
 #include "geometry/SubDivData.h"
-#include "render/engine/VertexGenerator.h"
+#include "engine/VertexGenerator.h"
 #include "scene/Branch.h"
 
 namespace PM {

@@ -1,5 +1,6 @@
 #include "geometry/MeshStructure.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -89,5 +90,8 @@ void MeshStructure_I::BuildEdgeToFace(const SubDivStructure& s, Array<int32_t>& 
     for (int k = 0; k < 4 && face.edges[k] >= 0; ++k) Record(table, face.edges[k], f, k);
   }
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<MeshStructure_I>();
 
 }  // namespace PM

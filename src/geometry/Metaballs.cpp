@@ -1,5 +1,6 @@
 #include "geometry/Metaballs.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -43,5 +44,8 @@ void SMetaballs_I::Polygonize(float isoLevel) {
   MemberSet<VI32>(this, kMemberPrimCount, m_mesh.positions.Count() / 3);
   MemberSet<VEnum>(this, kMemberPrimType, PolygonData::kTriangle);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SMetaballs_I>();
 
 }  // namespace PM

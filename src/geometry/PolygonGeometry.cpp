@@ -1,5 +1,6 @@
 #include "geometry/PolygonGeometry.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 using S = SPolygonGeometry_I;
@@ -163,5 +164,8 @@ void TPolygonGeometry_I::OnUpdate() {
   ScriptObject* s = GetSNode();
   if (s->IsA(SPolygonGeometry_I::kClassId)) static_cast<SPolygonGeometry_I*>(s)->GetBoundingSphere(&m_boundingSphere);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SPolygonGeometry_I>();
 
 }  // namespace PM

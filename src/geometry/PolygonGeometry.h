@@ -5,8 +5,8 @@
 
 #include "geometry/Geometry.h"
 #include "geometry/TriangleQuery.h"
-#include "render/engine/PolygonData.h"
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/PolygonData.h"
+#include "engine/RenderPolygonCache.h"
 #include "scene/VertexData.h"
 
 namespace PM {

@@ -1,8 +1,8 @@
 // Drawing polygon geometry: the draw record is refilled after member changes, checked against its own
 // arrays, and handed to the engine with the streams the pass asks for.
 #include "geometry/PolygonGeometry.h"
-#include "render/engine/FramePrimitiveCount.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

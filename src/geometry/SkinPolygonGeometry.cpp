@@ -1,5 +1,6 @@
 #include "geometry/SkinPolygonGeometry.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "scene/NodeWalk.h"
 
 namespace PM {
@@ -114,5 +115,8 @@ void TSkinPolygonGeometry_I::GetDeformedPositions(Array<Vector3f>* out) {
   if (SSkinPolygonGeometry_I* s = Skin()) s->GetDeformedPositions(out);
   else *out = Array<Vector3f>();
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SSkinPolygonGeometry_I>();
 
 }  // namespace PM

@@ -7,7 +7,7 @@
 #include "core/Log.h"
 #include "geometry/SkinDeformScope.h"
 #include "geometry/SkinPolygonGeometry.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

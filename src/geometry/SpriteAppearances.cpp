@@ -1,5 +1,6 @@
 #include "geometry/SpriteAppearances.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 SpriteAppearances_I* SpriteAppearances_I::CreateDefault() { return static_cast<SpriteAppearances_I*>(Create()); }
@@ -22,4 +23,8 @@ void SpriteAppearances_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SpriteAppearances_I>();
+
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "geometry/SpriteGeometry.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -24,4 +25,8 @@ void SSpriteGeometry_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SSpriteGeometry_I>();
+
 }  // namespace PM

@@ -4,7 +4,7 @@
 
 #include "geometry/Geometry.h"
 #include "geometry/SpriteAppearances.h"
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/RenderPolygonCache.h"
 
 namespace PM {
 

@@ -5,9 +5,9 @@
 
 #include "core/Log.h"
 #include "geometry/SpriteGeometry.h"
-#include "render/engine/FramePrimitiveCount.h"
-#include "render/engine/RenderEngine.h"
-#include "render/engine/SpritePolygonData.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/RenderEngine.h"
+#include "engine/SpritePolygonData.h"
 
 namespace PM {
 

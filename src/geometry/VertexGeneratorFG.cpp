@@ -1,5 +1,6 @@
 #include "geometry/VertexGeneratorFG.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 using G = VertexGeneratorFG_I;
@@ -177,5 +178,8 @@ ResultCode G::Operation5(Array<Vector3f>* arg) {
   ReadControlsBack();
   return r;
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<VertexGeneratorFG_I>();
 
 }  // namespace PM

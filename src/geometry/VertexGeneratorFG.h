@@ -6,7 +6,7 @@
 #include "classes/FileObject.h"
 #include "core/Obj.h"
 #include "geometry/FaceGenModule.h"
-#include "render/engine/VertexGenerator.h"
+#include "engine/VertexGenerator.h"
 
 namespace PM {
 

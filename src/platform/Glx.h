@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 // The same opaque types <GL/glx.h> declares, without pulling Xlib's macros into every includer.
 using Display = struct _XDisplay;

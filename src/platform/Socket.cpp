@@ -20,6 +20,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A call that would block: on Linux EWOULDBLOCK is EAGAIN, so one comparison covers both names.
+static_assert(EWOULDBLOCK == EAGAIN);
+bool WouldBlock(int e) { return e == EAGAIN; }
+
 int RemainingMs(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left <= 0 ? 0 : int(left);
@@ -151,7 +155,7 @@ int Socket::Accept(Socket& out, int timeoutMs, int wakeFd) {
       return 0;
     }
     // A connection that went away between the wait and the accept: wait for the next one.
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != ECONNABORTED && errno != EINTR) return -errno;
+    if (!WouldBlock(errno) && errno != ECONNABORTED && errno != EINTR) return -errno;
     if (RemainingMs(deadline) == 0) return -ETIMEDOUT;
   }
 }
@@ -169,7 +173,7 @@ int64_t Socket::Send(const void* bytes, int64_t n, int timeoutMs) {
       continue;
     }
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return -errno;
+    if (r < 0 && !WouldBlock(errno)) return -errno;
     int w = WaitFor(m_fd, POLLOUT, deadline);
     if (w < 0) return w;
   }
@@ -184,7 +188,7 @@ int64_t Socket::Receive(void* buffer, int64_t n, int timeoutMs) {
     ssize_t r = recv(m_fd, buffer, size_t(n), 0);
     if (r >= 0) return r;
     if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return -errno;
+    if (!WouldBlock(errno)) return -errno;
     int w = WaitFor(m_fd, POLLIN, deadline);
     if (w < 0) return w;
   }

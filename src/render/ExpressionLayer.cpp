@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -98,5 +99,8 @@ void ExpressionLayer_I::Define() {
   const ClassDef classes[] = {AbstractClass<ExpressionLayer_I>()};
   DefineClasses(classes);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ExpressionLayer_I>();
 
 }  // namespace PM

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "core/LogMsg.h"
 #include "platform/FontGlyphs.h"
@@ -259,5 +260,8 @@ float FontTexture2D_I::MeasureText(const char* text, int32_t length, const float
   if (advance) *advance = pen;
   return right - left;
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<FontTexture2D_I>();
 
 }  // namespace PM

@@ -6,7 +6,7 @@
 #include "core/Vector2f.h"
 #include "core/Vector3f.h"
 #include "render/Texture2D.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -156,5 +157,8 @@ void GroupLayer_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<GroupLayer_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "render/ImageLayer.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "render/TextureLoad.h"
 
@@ -72,5 +73,8 @@ void ImageLayer_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ImageLayer_I>();
 
 }  // namespace PM

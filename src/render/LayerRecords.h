@@ -6,7 +6,7 @@
 
 #include "core/Obj.h"
 #include "core/String.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/engine/PolygonData.h"
+#include "engine/PolygonData.h"
 
 namespace PM {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

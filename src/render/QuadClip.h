@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/Matrix4f.h"
-#include "render/engine/PolygonData.h"
+#include "engine/PolygonData.h"
 
 namespace PM {
 

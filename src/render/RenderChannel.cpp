@@ -1,5 +1,6 @@
 #include "render/RenderChannel.h"
 
+#include "classes/EngineClassRegistry.h"
 #include <algorithm>
 #include <cmath>
 
@@ -78,5 +79,8 @@ void RenderChannel_I::SetClipping(const Vector2f& v) {
   float farPlane = std::fmax(v.y, nearPlane);
   m_clipping = {nearPlane, farPlane};
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<RenderChannel_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "render/RenderMaterial.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -16,4 +17,8 @@ void RenderMaterial_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<RenderMaterial_I>();
+
 }  // namespace PM

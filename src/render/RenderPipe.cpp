@@ -6,6 +6,7 @@
 #include <limits>
 #include <thread>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "platform/LastError.h"
 #include "platform/PerformanceCounter.h"
@@ -224,7 +225,7 @@ ResultCode RenderPipe_I::Present(bool skipPresent) {
     if (left >= 2.0) g_timing.sleep(int32_t(left - 1.0));
     // Yields are bounded by the target itself: each one lets time pass (a clock that stepped back
     // ends them at once).
-    for (double r = remaining(); r >= 0.03125 && r <= target; r = remaining()) g_timing.sleep(0);
+    for (double due = remaining(); due >= 0.03125 && due <= target; due = remaining()) g_timing.sleep(0);
   }
   m_d.lastPresent = g_timing.now();
   return r;
@@ -269,5 +270,8 @@ void RenderPipe_I::ClearChars() {
 }
 uint8_t RenderPipe_I::IsCloseRequested() { return m_d.closeRequested ? 1 : 0; }
 bool RenderPipe_I::IsReady() { return m_d.engine && !m_d.windowGone; }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<RenderPipe_I>();
 
 }  // namespace PM

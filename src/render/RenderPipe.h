@@ -8,7 +8,7 @@
 #include "platform/WindowMessages.h"
 #include "render/CharQueue.h"
 #include "render/InputTracker.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -1,5 +1,6 @@
 #include "render/RenderShader.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/ShaderExpression.h"
 #include "render/ShaderProgram.h"
 
@@ -22,4 +23,8 @@ void RenderShader_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<RenderShader_I>();
+
 }  // namespace PM

@@ -1,6 +1,6 @@
 #include "render/RenderStatistics.h"
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -6,7 +6,7 @@
 #include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
-#include "render/engine/FramePrimitiveCount.h"
+#include "engine/FramePrimitiveCount.h"
 #include "script/object/MemberDef.h"
 #include "scene/FrameStamp.h"
 #include "scene/NodeWalk.h"

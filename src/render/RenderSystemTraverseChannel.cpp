@@ -13,7 +13,7 @@
 #include "scene/Camera.h"
 #include "scene/NodeWalk.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
+#include "scene/SoundReceiverNode.h"
 
 namespace PM {
 

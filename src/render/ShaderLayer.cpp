@@ -1,5 +1,6 @@
 #include "render/ShaderLayer.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -11,4 +12,8 @@ void ShaderLayer_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ShaderLayer_I>();
+
 }  // namespace PM

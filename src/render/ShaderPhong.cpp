@@ -1,5 +1,6 @@
 #include "render/ShaderPhong.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/RenderMaterial.h"
 
 namespace PM {
@@ -16,4 +17,8 @@ void ShaderPhong_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ShaderPhong_I>();
+
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "render/ShaderProgram.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "classes/FileObject.h"
 #include "render/RenderMaterial.h"
 #include "render/Texture.h"
@@ -29,5 +30,8 @@ void ShaderProgram_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ShaderProgram_I>();
 
 }  // namespace PM

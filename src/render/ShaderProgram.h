@@ -3,7 +3,7 @@
 
 #include "classes/EngineClass.h"
 #include "render/ShaderExpression.h"
-#include "render/engine/ShaderProgramHandle.h"
+#include "engine/ShaderProgramHandle.h"
 
 namespace PM {
 

@@ -1,5 +1,6 @@
 #include "render/ShaderTexture.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "render/Texture2D.h"
 #include "scene/BaseTransform.h"
 
@@ -19,5 +20,8 @@ void ShaderTexture_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<ShaderTexture_I>();
 
 }  // namespace PM

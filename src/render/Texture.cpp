@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "classes/EngineClassRegistry.h"
 #include "platform/Hourglass.h"
 #include "render/ImageLayer.h"
 #include "render/TextureLoad.h"
@@ -85,5 +86,8 @@ void Texture_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Texture_I>();
 
 }  // namespace PM

@@ -7,7 +7,7 @@
 #include "classes/EngineClass.h"
 #include "classes/FileObject.h"
 #include "classes/Object.h"
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 
 namespace PM {
 

@@ -1,5 +1,6 @@
 #include "render/Texture2D.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -12,4 +13,8 @@ void Texture2D_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Texture2D_I>();
+
 }  // namespace PM

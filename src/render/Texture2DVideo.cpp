@@ -1,9 +1,10 @@
 #include "render/Texture2DVideo.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "render/VideoFrameState.h"
 #include "render/VideoModule.h"
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 
 namespace PM {
 
@@ -75,5 +76,8 @@ void Texture2DVideo_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<Texture2DVideo_I>();
 
 }  // namespace PM

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "core/Trace.h"
 #include "platform/Hourglass.h"
 #include "render/ImageLayer.h"

@@ -1,5 +1,6 @@
 #include "render/TileTexture2D.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -11,4 +12,8 @@ void TileTexture2D_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<TileTexture2D_I>();
+
 }  // namespace PM

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "render/ImageLayer.h"
 
@@ -146,5 +147,8 @@ void TransformLayer_I::Define() {
   static const char* const kValueNames[] = {"Replace", "Blend", "Multiply", "Add", "Subtract", "Difference", "AlphaAdd"};
   DefineEnumType(MakeEnumType(0xFFFFF0B4, "TransformLayer", "CombineModeEnum", kValueNames));
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<TransformLayer_I>();
 
 }  // namespace PM

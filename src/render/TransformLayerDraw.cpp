@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "render/TransformLayer.h"
-#include "render/engine/ColorAdjust.h"
+#include "engine/ColorAdjust.h"
 
 namespace PM {
 
@@ -102,11 +102,11 @@ void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out
   const int64_t m[4] = {mulIn[0], mulIn[1], mulIn[2], mulIn[3]};
   const int64_t d[4] = {addIn[0], addIn[1], addIn[2], addIn[3]};
   // s' + add for each channel.
-  auto lifted = [&](R8G8B8A8 a, int64_t out[4]) {
-    out[0] = a.R * m[0] / 255 + d[0];
-    out[1] = a.G * m[1] / 255 + d[1];
-    out[2] = a.B * m[2] / 255 + d[2];
-    out[3] = a.A * m[3] / 255 + d[3];
+  auto lifted = [&](R8G8B8A8 a, int64_t channels[4]) {
+    channels[0] = a.R * m[0] / 255 + d[0];
+    channels[1] = a.G * m[1] / 255 + d[1];
+    channels[2] = a.B * m[2] / 255 + d[2];
+    channels[3] = a.A * m[3] / 255 + d[3];
   };
   switch (mode) {
     case 1:

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 
 namespace PM {
 

@@ -8,7 +8,7 @@
 #include "core/Obj.h"
 #include "platform/CriticalSection.h"
 #include "render/Texture2DVideo.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM {
 

@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "core/Log.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 namespace PM {
 

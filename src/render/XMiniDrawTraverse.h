@@ -11,7 +11,7 @@
 #include "core/Obj.h"
 #include "core/Spheref.h"
 #include "render/DrawObjectInfo.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -1,5 +1,6 @@
 #include "scene/BaseTransform.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -71,4 +72,8 @@ void SBaseTransform_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SBaseTransform_I>();
+
 }  // namespace PM

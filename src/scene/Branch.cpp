@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 
 namespace PM {
@@ -98,4 +99,8 @@ void SBranch_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SBranch_I>();
+
 }  // namespace PM

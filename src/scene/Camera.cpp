@@ -1,5 +1,6 @@
 #include "scene/Camera.h"
 
+#include "classes/EngineClassRegistry.h"
 #include <cmath>
 
 namespace PM {
@@ -76,5 +77,8 @@ void SCamera_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SCamera_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "scene/ClusterHandle.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -12,4 +13,8 @@ void SClusterHandle_I::Define() {
   const MemberDef members[] = {FieldMember<&SClusterHandle_I::m_origin>(0x01FFF0C1, "Origin")};
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SClusterHandle_I>();
+
 }  // namespace PM

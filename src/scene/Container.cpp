@@ -1,5 +1,6 @@
 #include "scene/Container.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 ScriptObject* SContainer_I::GetObject(int32_t i) const {
@@ -27,5 +28,8 @@ void SContainer_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SContainer_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "scene/Fog.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -18,4 +19,8 @@ void SFog_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SFog_I>();
+
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "scene/IKHandle.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 void TIKHandle_I::SetStartJoint(TJoint_I* j) {
@@ -27,5 +28,8 @@ void SIKHandle_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SIKHandle_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "scene/IKSplineHandle.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 TSimpleTransform_I* TIKSplineHandle_I::GetClusterHandle(int32_t i) const {
@@ -28,5 +29,8 @@ void SIKSplineHandle_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SIKSplineHandle_I>();
 
 }  // namespace PM

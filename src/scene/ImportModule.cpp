@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "scene/Branch.h"
 
 namespace PM {

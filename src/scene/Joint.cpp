@@ -1,5 +1,6 @@
 #include "scene/Joint.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 namespace {
@@ -81,5 +82,8 @@ void SJoint_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SJoint_I>();
 
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "scene/LODGroup.h"
 
+#include "classes/EngineClassRegistry.h"
 namespace PM {
 
 int32_t SLODGroup_I::SelectLevelIn(const Array<float>& thresholds, float d2) {
@@ -19,5 +20,8 @@ void SLODGroup_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SLODGroup_I>();
 
 }  // namespace PM

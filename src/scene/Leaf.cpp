@@ -1,5 +1,6 @@
 #include "scene/Leaf.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -10,4 +11,8 @@ void SLeaf_I::Define() {
   };
   DefineClasses(classes);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SLeaf_I>();
+
 }  // namespace PM

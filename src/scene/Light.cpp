@@ -1,5 +1,6 @@
 #include "scene/Light.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -15,4 +16,8 @@ void SLight_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SLight_I>();
+
 }  // namespace PM

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
 #include "script/object/MemberAccess.h"
@@ -108,4 +109,8 @@ void SetNodeName(ScriptObject* node, const String& name) {
   sName.Append(name.CStr() + cut, name.Length() - cut);
   MemberSet<VString>(s, kMemberObjectName, sName);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SNode_I>();
+
 }  // namespace PM

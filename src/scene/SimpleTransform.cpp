@@ -1,5 +1,6 @@
 #include "scene/SimpleTransform.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -111,4 +112,8 @@ void SSimpleTransform_I::UpdateSimple(SBaseTransform_I& s) {
   auto& t = static_cast<SSimpleTransform_I&>(s);
   t.BuildSimpleLocalMatrix(t.m_changeFlags & (kChangeTranslation | kChangeRotation | kChangeScaling));
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SSimpleTransform_I>();
+
 }  // namespace PM

@@ -1,5 +1,6 @@
 #include "scene/SoundEmitter.h"
 
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -28,4 +29,8 @@ void SSoundEmitter_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SSoundEmitter_I>();
+
 }  // namespace PM

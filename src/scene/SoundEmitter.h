@@ -5,8 +5,8 @@
 #include "classes/FileObject.h"
 #include "scene/Leaf.h"
 #include "scene/SoundMotion.h"
-#include "scene/sound/SoundDevice.h"
-#include "scene/sound/SoundSource.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundSource.h"
 
 namespace PM {
 

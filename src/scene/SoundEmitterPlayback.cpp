@@ -9,7 +9,7 @@
 #include "platform/Hourglass.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
-#include "scene/sound/SharedSoundDevice.h"
+#include "sound/SharedSoundDevice.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {

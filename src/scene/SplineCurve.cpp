@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "classes/EngineClassRegistry.h"
 #include "core/BSpline.h"
 #include "core/Log.h"
 
@@ -89,5 +90,8 @@ void SSplineCurve_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<SSplineCurve_I>();
 
 }  // namespace PM

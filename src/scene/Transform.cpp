@@ -1,5 +1,6 @@
 #include "scene/Transform.h"
 
+#include "classes/EngineClassRegistry.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -112,5 +113,8 @@ void STransform_I::Define() {
   };
   DefineMembers(members);
 }
+
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered = EnterEngineClasses<STransform_I>();
 
 }  // namespace PM

@@ -12,4 +12,13 @@ void VertexData_I::Define() {
   DefineMembers(members);
 }
 
+// Entered in the engine class table, which defines it in the order list's order.
+static const bool kClassEntered =
+    EnterEngineClasses<VertexData_I,
+                       VertexDataF32_I,
+                       VertexDataVector2f_I,
+                       VertexDataVector3f_I,
+                       VertexDataVector4f_I,
+                       VertexDataMatrix4f_I>();
+
 }  // namespace PM

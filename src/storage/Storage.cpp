@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "platform/CriticalSection.h"
 #include "storage/Archive.h"
 #include "storage/HttpClient.h"

@@ -79,7 +79,7 @@ void BarPartColors(const WidgetDrawContext* context, uint32_t state, bool shown,
 
 }  // namespace PM
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/UIElement.h"
 
 namespace PM {

@@ -6,7 +6,7 @@
 #include "core/Log.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/FontStyle.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WidgetDrawContext.h"

@@ -9,8 +9,8 @@
 #include "core/String.h"
 #include "core/Vector2f.h"
 #include "core/Vector4f.h"
-#include "render/engine/PolygonData.h"
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/PolygonData.h"
+#include "engine/RenderPolygonCache.h"
 #include "ui/WidgetLayout.h"
 
 namespace PM {

@@ -4,7 +4,7 @@
 
 #include "core/Log.h"
 #include "render/RenderShader.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/FontStyle.h"
 
 namespace PM {

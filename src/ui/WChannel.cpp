@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/UIElement.h"
 #include "ui/WEvent.h"
 #include "ui/WidgetDrawContext.h"

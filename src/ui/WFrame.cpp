@@ -5,7 +5,7 @@
 
 #include "core/HighResTimer.h"
 #include "core/Log.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/UIElement.h"
 #include "ui/WEvent.h"
 #include "ui/WidgetDrawContext.h"

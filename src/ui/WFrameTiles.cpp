@@ -4,7 +4,7 @@
 
 #include "render/RenderShader.h"
 #include "render/TileTexture2D.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/TileCollection.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WFrame.h"

@@ -1,7 +1,7 @@
 #include "ui/WImage.h"
 
 #include "render/RenderShader.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/TileCollection.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WidgetDrawContext.h"

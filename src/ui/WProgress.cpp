@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/UIElement.h"
 #include "ui/WidgetDrawContext.h"
 #include "ui/WidgetStyle.h"

@@ -5,7 +5,7 @@
 #include "core/Log.h"
 #include "render/RenderShader.h"
 #include "render/TileTexture2D.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WFrame.h"
 #include "ui/WidgetDrawContext.h"

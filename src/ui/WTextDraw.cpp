@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "render/RenderShader.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"

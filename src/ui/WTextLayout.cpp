@@ -298,10 +298,10 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   scale = 1.0f;
   Vector4f color = defaultColor;
   int32_t v = 0;
-  auto colorsFrom = [&](const Vector4f& before) {
+  auto colorsFrom = [&](const Vector4f& earlier) {
     if (m_colors.Count() > 0) return;
     m_colors.SetCount(4 * n);
-    for (int32_t i = 0; i < v; ++i) m_colors[i] = before;
+    for (int32_t i = 0; i < v; ++i) m_colors[i] = earlier;
   };
   auto glyphs = [&](const char* s, int32_t length, float x, float y, const Vector4f& c) {
     const int32_t room = 4 * n - v;

@@ -7,8 +7,8 @@
 #include "core/Array.h"
 #include "core/Obj.h"
 #include "core/Vector4f.h"
-#include "render/engine/PolygonData.h"
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/PolygonData.h"
+#include "engine/RenderPolygonCache.h"
 
 namespace PM {
 

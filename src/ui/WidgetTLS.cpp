@@ -1,6 +1,6 @@
 #include "ui/WidgetTLS.h"
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 
 namespace PM {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/Trace.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/Widget.h"
 #include "ui/WidgetDrawContext.h"
 #include "ui/WidgetWalk.h"

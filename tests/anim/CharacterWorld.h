@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/Block.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ScriptEngine.h"

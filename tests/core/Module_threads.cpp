@@ -5,7 +5,7 @@
 
 #include "LogTestUtil.h"
 #include "core/CrashHandler.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 
 namespace PM {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "MeshWorld.h"
 #include "geometry/VertexGeneratorFG.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 namespace PM::Test {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "geometry/MeshData.h"
 #include "geometry/MeshStructure.h"
 #include "script/lang/Parser.h"

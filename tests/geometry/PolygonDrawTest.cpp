@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "GeometryWorld.h"
-#include "render/engine/FramePrimitiveCount.h"
+#include "engine/FramePrimitiveCount.h"
 #include "support/RecordingRenderEngine.h"
 
 namespace PM::Test {

@@ -8,9 +8,9 @@
 #include <limits>
 #include <string>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "geometry/SpriteGeometry.h"
-#include "render/engine/FramePrimitiveCount.h"
+#include "engine/FramePrimitiveCount.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "script/object/ScriptNamespace.h"

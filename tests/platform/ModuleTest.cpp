@@ -1,5 +1,5 @@
 // Loading sibling modules under their ".DLL" names and resolving plain and decorated symbols.
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/Thread.h"
 
 namespace PM {

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "render/engine/ColorAdjust.h"
+#include "engine/ColorAdjust.h"
 
 namespace PM::Test {
 namespace {

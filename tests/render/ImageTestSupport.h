@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM::Test {
 

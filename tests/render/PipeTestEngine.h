@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "render/RenderChannel.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM::Test {
 

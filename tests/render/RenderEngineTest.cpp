@@ -10,8 +10,8 @@
 
 #include "core/Log.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
-#include "render/engine/FramePrimitiveCount.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/RenderEngine.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "storage/Streams.h"
 #include "support/TestEnv.h"

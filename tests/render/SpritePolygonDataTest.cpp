@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "render/engine/SpritePolygonData.h"
+#include "engine/SpritePolygonData.h"
 #include "support/MathCheck.h"
 
 namespace PM::Test {

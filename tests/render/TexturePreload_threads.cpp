@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/Texture2D.h"
 #include "render/TexturePreload.h"
 #include "support/LogCapture.h"

@@ -12,7 +12,7 @@
 #include "render/Texture2DVideo.h"
 #include "render/VideoFrameState.h"
 #include "render/VideoModule.h"
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 #include "scene/EngineWorld.h"
 #include "support/LogCapture.h"
 #include "support/TestEnv.h"

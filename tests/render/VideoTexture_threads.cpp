@@ -10,7 +10,7 @@
 #include "VideoClips.h"
 #include "render/Texture2DVideo.h"
 #include "render/VideoFrameState.h"
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 #include "scene/EngineWorld.h"
 #include "support/TestEnv.h"
 

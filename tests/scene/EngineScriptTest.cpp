@@ -6,7 +6,7 @@
 
 #include "classes/FileObject.h"
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"

@@ -7,9 +7,9 @@
 
 #include "SoundTestSupport.h"
 #include "core/Log.h"
-#include "scene/sound/AudioSrcFile.h"
-#include "scene/sound/SoundDevice.h"
-#include "scene/sound/SoundReceiver.h"
+#include "sound/AudioSrcFile.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundReceiver.h"
 #include "support/LogCapture.h"
 #include "support/TestEnv.h"
 

@@ -12,8 +12,8 @@
 #include "core/Trace.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
-#include "scene/sound/SharedSoundDevice.h"
+#include "scene/SoundReceiverNode.h"
+#include "sound/SharedSoundDevice.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {

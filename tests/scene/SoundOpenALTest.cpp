@@ -13,8 +13,8 @@
 #include "scene/BaseTransform.h"
 #include "scene/SimpleTransform.h"
 #include "scene/SoundEmitter.h"
-#include "scene/SoundReceiver.h"
-#include "scene/sound/WavFile.h"
+#include "scene/SoundReceiverNode.h"
+#include "sound/WavFile.h"
 #include "support/FixedAreaPipe.h"
 #include "support/TestEnv.h"
 

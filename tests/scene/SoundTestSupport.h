@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 
 namespace PM::Test {
 

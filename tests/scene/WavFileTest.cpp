@@ -1,5 +1,5 @@
 // The WAV reader: the PCM forms it takes and the malformed files it refuses.
-#include "scene/sound/WavFile.h"
+#include "sound/WavFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/ObjectModel.h"
 #include "script/object/ScriptObject.h"
 #include "support/TestEnv.h"

@@ -10,7 +10,7 @@
 #include "ScriptCompiler.h"
 #include "core/Log.h"
 #include "support/LogCapture.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Streams.h"

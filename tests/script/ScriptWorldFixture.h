@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ObjectModelFixture.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/ScriptClass_I.h"
 #include "script/object/ScriptNamespace_I.h"
 #include "support/TestEnv.h"

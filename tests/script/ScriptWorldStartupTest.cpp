@@ -4,7 +4,7 @@
 
 #include "ObjectModelFixture.h"
 #include "core/LogPipe.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/GlobalFunctions.h"
 #include "script/object/ScriptClass.h"
 #include "script/object/ScriptEngine.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/LogPipe.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/GlobalFunctions.h"
 #include "script/object/MemberAccess.h"

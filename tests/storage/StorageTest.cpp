@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "storage/Storage.h"
 #include "storage/StorageTestUtil.h"
 #include "storage/Streams.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM::Test {
 

@@ -1,6 +1,6 @@
 #include "support/ElementWidget.h"
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "ui/UIElement.h"
 #include "ui/WidgetDrawContext.h"
 #include "ui/WidgetWalk.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 
 namespace PM::Test {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM::Test {
 

@@ -2,7 +2,7 @@
 #include <thread>
 
 #include "UIFixture.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "support/TestEnv.h"
 #include "ui/FontStyle.h"
 #include "ui/UIElement.h"

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/MemberAccess.h"
 #include "support/TestEnv.h"
 #include "ui/WidgetStyle.h"

@@ -15,7 +15,7 @@
 #include "ClassPage.h"
 #include "HeaderPurpose.h"
 #include "core/Log.h"
-#include "core/Module.h"
+#include "core/StartUp.h"
 
 namespace {
 

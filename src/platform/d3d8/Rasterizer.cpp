@@ -145,9 +145,9 @@ void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
   const float minX = std::min({a.x, b.x, c.x}), maxX = std::max({a.x, b.x, c.x});
   const float minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});
   // The box within the drawn pixels before it becomes integers (clipping leaves rounding outside).
-  auto within = [](float v, int32_t lo, int32_t hi) {
-    v = v > float(lo) ? v : float(lo);
-    return v < float(hi) ? v : float(hi);
+  auto within = [](float f, int32_t lo, int32_t hi) {
+    f = f > float(lo) ? f : float(lo);
+    return f < float(hi) ? f : float(hi);
   };
   const int32_t x0 = int32_t(std::ceil(within(minX, m_left, m_right)));
   const int32_t x1 = int32_t(std::floor(within(maxX, m_left - 1, m_right - 1)));

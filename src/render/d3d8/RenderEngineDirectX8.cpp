@@ -11,8 +11,8 @@
 #include "render/RenderChannel.h"
 #include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/D3D8EngineMessages.h"
-#include "render/engine/FramePrimitiveCount.h"
-#include "render/engine/FrameStatisticsUpdate.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/FrameStatisticsUpdate.h"
 
 namespace PM {
 

@@ -9,12 +9,12 @@
 #include "core/Array.h"
 #include "core/Matrix4f.h"
 #include "core/Obj.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/d3d8/D3D8.h"
 #include "render/d3d8/FixedFunctionState.h"
 #include "render/d3d8/TexFormat.h"
-#include "render/engine/Image.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/Image.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "render/d3d8/RenderEngineDirectX8.h"
-#include "render/engine/FrameStatisticsUpdate.h"
+#include "engine/FrameStatisticsUpdate.h"
 
 namespace PM {
 

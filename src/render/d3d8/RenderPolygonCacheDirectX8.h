@@ -8,7 +8,7 @@
 
 #include "core/Vector4f.h"
 #include "platform/d3d8/D3D8.h"
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/RenderPolygonCache.h"
 
 namespace PM {
 

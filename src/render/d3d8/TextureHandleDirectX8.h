@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/d3d8/D3D8.h"
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 
 namespace PM {
 

@@ -6,7 +6,7 @@
 #include "core/Log.h"
 #include "platform/MessageDialog.h"
 #include "render/RenderPipe.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 
 namespace PM {
 

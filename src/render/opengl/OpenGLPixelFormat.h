@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/PixelFormat.h"
-#include "render/engine/RenderEngineRecords.h"
+#include "engine/RenderEngineRecords.h"
 
 namespace PM {
 

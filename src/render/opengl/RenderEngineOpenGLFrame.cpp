@@ -8,8 +8,8 @@
 #include "platform/PerformanceCounter.h"
 #include "platform/PlatformWindow.h"
 #include "render/RenderChannel.h"
-#include "render/engine/FramePrimitiveCount.h"
-#include "render/engine/FrameStatisticsUpdate.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/FrameStatisticsUpdate.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {

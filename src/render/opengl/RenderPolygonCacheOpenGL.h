@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "render/engine/RenderPolygonCache.h"
+#include "engine/RenderPolygonCache.h"
 
 namespace PM {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/engine/ShaderProgramHandle.h"
+#include "engine/ShaderProgramHandle.h"
 
 namespace PM {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/engine/TextureHandle.h"
+#include "engine/TextureHandle.h"
 
 namespace PM {
 

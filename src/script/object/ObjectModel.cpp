@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/ScriptObject.h"
 #include "script/object/ValueBox.h"
 

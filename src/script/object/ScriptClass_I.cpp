@@ -262,7 +262,7 @@ ScriptObject* ScriptClass_I::NewInstance(uint32_t classId, uint32_t extraBytes) 
     if (!obj || IsNilObject(obj)) return nullptr;
   } else {
     obj = NewScriptObject<ScriptObject>(GenericObjectType(), classId,
-                                        d.storageStart - sizeof(ScriptObject) + d.storageEnd + extraBytes);
+                                        d.storageStart - uint32_t(sizeof(ScriptObject)) + d.storageEnd + extraBytes);
   }
   HeaderOf(obj)->classRow = ClassRowOf(classId);
   unsigned char* storage = reinterpret_cast<unsigned char*>(obj) + d.storageStart;

@@ -1,6 +1,6 @@
 #include "script/object/ScriptWorld.h"
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "script/object/GlobalFunctions.h"
 #include "script/object/MemberDef.h"
 #include "script/object/ObjectModel.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/PlatformWindow.h"
 #include "platform/d3d8/D3D8Control.h"
 

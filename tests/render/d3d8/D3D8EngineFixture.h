@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/MessageQueue.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/PlatformWindow.h"
 #include "platform/WindowClass.h"
 #include "platform/d3d8/D3D8Control.h"

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/Module.h"
-#include "platform/Module.h"
+#include "core/StartUp.h"
+#include "platform/ModuleLoader.h"
 #include "platform/d3d8/D3D8Control.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/CrossImageCompare.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "../../scene/EngineWorld.h"
-#include "platform/Module.h"
+#include "platform/ModuleLoader.h"
 #include "platform/PlatformWindow.h"
 #include "platform/d3d8/D3D8Control.h"
 #include "render/RenderChannel.h"

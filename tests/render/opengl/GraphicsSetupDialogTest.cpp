@@ -9,7 +9,7 @@
 #include "platform/MessageDialog.h"
 #include "render/RenderPipe.h"
 #include "render/dialog/GraphicsSetupDialog.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/RenderEngine.h"
 #include "scene/EngineWorld.h"
 #include "support/LogCapture.h"
 

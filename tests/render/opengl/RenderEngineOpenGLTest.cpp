@@ -12,7 +12,7 @@
 #include "platform/WindowClass.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderChannel.h"
-#include "render/engine/FrameStatisticsUpdate.h"
+#include "engine/FrameStatisticsUpdate.h"
 #include "render/opengl/OpenGLPixelFormat.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"

@@ -19,8 +19,8 @@
 #include "platform/X11Dialog.h"
 #include "render/RenderPipe.h"
 #include "render/dialog/GraphicsSetupDialogX11.h"
-#include "render/engine/Image.h"
-#include "render/engine/RenderEngine.h"
+#include "engine/Image.h"
+#include "engine/RenderEngine.h"
 #include "support/ImageCompare.h"
 
 namespace PM::Test {

@@ -8,11 +8,11 @@
 #include <functional>
 #include <string>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "SampleStyleScene.h"

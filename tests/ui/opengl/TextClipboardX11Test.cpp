@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "platform/MessageQueue.h"
 #include "platform/X11Clipboard.h"
 #include "render/RenderPipe.h"

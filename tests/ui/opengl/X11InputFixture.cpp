@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "core/Module.h"
+#include "core/StartUp.h"
 #include "platform/MessageQueue.h"
 #include "script/lang/Parser.h"
 #include "support/EventNames.h"

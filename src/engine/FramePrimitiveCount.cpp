@@ -1,0 +1,7 @@
+#include "engine/FramePrimitiveCount.h"
+
+namespace PM {
+
+int32_t g_FramePrimitiveCount = 0;
+
+}  // namespace PM
