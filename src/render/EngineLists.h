@@ -1,11 +1,14 @@
 // The live and unloaded lists in which an engine keeps its caches and texture handles: an item knows its
-// index in the live list, so leaving it is a swap with the last entry.
+// index in the live list, so leaving it is a swap with the last entry. Also how an engine finds its own
+// handle of a texture.
 #pragma once
 
 #include <cstdint>
 
 #include "core/Array.h"
 #include "core/Obj.h"
+#include "render/ImageLayer.h"
+#include "render/Texture.h"
 
 namespace PM {
 
@@ -32,6 +35,27 @@ template <class T>
 void AppendLive(Array<Ptr<T>>& live, T* item) {
   item->m_listIndex = live.Count();
   live.Append(Ptr<T>(item));
+}
+
+// The texture's handle of `engine`: a handle whose image layer changed since it was made is let go, and a
+// texture with none, another engine's or one let go gets a new handle, entered in `live`.
+template <class Handle, class Engine>
+Handle* EngineTextureHandle(Texture_I* texture, Engine* engine, Array<Ptr<Handle>>& live) {
+  auto* h = dynamic_cast<Handle*>(texture->EngineHandle());
+  if (h && (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kDownloaded)) {
+    ImageLayer_I* layer = texture->GetImageLayer();
+    if (layer && !IsNilObject(layer) && !layer->IsUpToDate()) {
+      h->Unload();
+      h = nullptr;
+    }
+  }
+  if (!h || h->Owner() != engine) {
+    if (TextureHandle* old = texture->EngineHandle()) old->Unload();
+    h = NewCounted<Handle>(engine);
+    AppendLive(live, h);
+    texture->SetEngineHandle(h);
+  }
+  return h;
 }
 
 }  // namespace PM

@@ -277,23 +277,7 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
 void RenderEngineDirectX8_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
   if (!data) return;
   if (!m_clipEnable) return DrawPolygonData(data, slot);
-  Cache* cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
-  if (cache && cache->m_owner == this && cache->m_dirty == 0 &&
-      std::memcmp(cache->m_clipRect, m_clipRectModel, sizeof(m_clipRectModel)) == 0) {
-    // The buffers hold the clipped quads: draw them as filled, from the arrays they were filled from, so
-    // the caller's unclipped arrays are not taken for new ones.
-    PolygonData clipped = *data;
-    clipped.VertexCount = data->VertexCount / 4 * 4;
-    clipped.VertexArray = static_cast<const Vector3f*>(cache->m_source[Cache::kPositions]);
-    clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->m_source[Cache::kTexCoords0]);
-    return DrawPolygonData(&clipped, slot);
-  }
-  PolygonData copy;
-  if (!ClipQuadRecord(m_clipRectModel, *data, *this, &copy)) return;
-  if (cache) cache->SetDirty(0x10020);
-  DrawPolygonData(&copy, slot);
-  cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
-  if (cache) std::memcpy(cache->m_clipRect, m_clipRectModel, sizeof(m_clipRectModel));
+  DrawRecordClipped<Cache>(*this, m_clipRectModel, *data, slot);
 }
 
 void RenderEngineDirectX8_D::UnloadLiveCaches() {

@@ -308,21 +308,7 @@ void RenderEngineDirectX8_D::SetTexture(int32_t stage, ScriptObject* texture) {
   }
   DrainTextureReleases();
   auto* t = static_cast<Texture_I*>(texture);
-  auto* h = dynamic_cast<TextureHandleDirectX8*>(t->EngineHandle());
-  if (h && (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kDownloaded)) {
-    ImageLayer_I* layer = t->GetImageLayer();
-    if (layer && !IsNilObject(layer) && !layer->IsUpToDate()) {
-      h->Unload();
-      h = nullptr;
-    }
-  }
-  if (!h || h->m_engine != this) {
-    // A handle of another engine (or one already let go) is given back; this engine starts its own.
-    if (TextureHandle* old = t->EngineHandle()) old->Unload();
-    h = NewCounted<TextureHandleDirectX8>(this);
-    AppendLive(m_liveTextures, h);
-    t->SetEngineHandle(h);
-  }
+  TextureHandleDirectX8* h = EngineTextureHandle<TextureHandleDirectX8>(t, this, m_liveTextures);
   if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) LoadTexture(t, h);
   // A video's handle stays ready; its frames come through its frame state below.
   if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) DownloadTexture(t, h);

@@ -31,6 +31,9 @@ class RenderPolygonCacheDirectX8 final : public RenderPolygonCache {
 
   RenderEngineDirectX8_D* Owner() const { return m_owner; }
   uint32_t Dirty() const { return m_dirty; }
+  // The clip rectangle the buffers were last filled under, and the array each stream was filled from.
+  float* ClipRect() { return m_clipRect; }
+  const void* Source(int stream) const { return m_source[stream]; }
   IDirect3DResource8* Buffer(int stream) const;
   int32_t Size(int stream) const { return m_size[stream]; }
   DWORD Declaration() const { return m_declaration; }

@@ -18,7 +18,7 @@ class TextureHandleDirectX8 final : public TextureHandle {
 
   void Unload() override;
 
-  RenderEngineDirectX8_D* Engine() const { return m_engine; }
+  RenderEngineDirectX8_D* Owner() const { return m_engine; }
   IDirect3DTexture8* Texture() const { return m_texture; }
   uint32_t ByteCount() const { return m_bytes; }
 

@@ -255,23 +255,7 @@ void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPol
 void RenderEngineOpenGL_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
   if (!data) return;
   if (!m_clipEnable) return DrawPolygonData(data, slot);
-  Cache* cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
-  if (cache && cache->m_owner == this && cache->m_dirty == 0 &&
-      std::memcmp(cache->m_clipRect, m_clipRectModelView, sizeof(m_clipRectModelView)) == 0) {
-    // The buffers hold the clipped quads: draw them as filled, from the arrays they were filled from, so
-    // the caller's unclipped arrays are not taken for new ones.
-    PolygonData clipped = *data;
-    clipped.VertexCount = data->VertexCount / 4 * 4;
-    clipped.VertexArray = static_cast<const Vector3f*>(cache->m_source[Cache::kPositions]);
-    clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->m_source[Cache::kTexCoords0]);
-    return DrawPolygonData(&clipped, slot);
-  }
-  PolygonData copy;
-  if (!ClipQuadRecord(m_clipRectModelView, *data, *this, &copy)) return;
-  if (cache) cache->SetDirty(0x10020);
-  DrawPolygonData(&copy, slot);
-  cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
-  if (cache) std::memcpy(cache->m_clipRect, m_clipRectModelView, sizeof(m_clipRectModelView));
+  DrawRecordClipped<Cache>(*this, m_clipRectModelView, *data, slot);
 }
 
 void RenderEngineOpenGL_D::UnloadPolygonCache() {

@@ -355,21 +355,7 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
   }
   DrainTextureReleases();
   auto* t = static_cast<Texture_I*>(texture);
-  auto* h = dynamic_cast<TextureHandleOpenGL*>(t->EngineHandle());
-  if (h && (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kDownloaded)) {
-    ImageLayer_I* layer = t->GetImageLayer();
-    if (layer && !IsNilObject(layer) && !layer->IsUpToDate()) {
-      h->Unload();
-      h = nullptr;
-    }
-  }
-  if (!h || h->m_owner != this) {
-    // A handle of another engine (or one already let go) is given back; this engine starts its own.
-    if (TextureHandle* old = t->EngineHandle()) old->Unload();
-    h = NewCounted<TextureHandleOpenGL>(this);
-    AppendLive(m_liveTextures, h);
-    t->SetEngineHandle(h);
-  }
+  TextureHandleOpenGL* h = EngineTextureHandle<TextureHandleOpenGL>(t, this, m_liveTextures);
   const bool hasLayer = t->GetImageLayer() && !IsNilObject(t->GetImageLayer());
   if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) {
     const float limit = m_textureSettings.TextureLoadTimeLimit;

@@ -27,6 +27,9 @@ class RenderPolygonCacheOpenGL final : public RenderPolygonCache {
 
   RenderEngineOpenGL_D* Owner() const { return m_owner; }
   uint32_t Dirty() const { return m_dirty; }
+  // The clip rectangle the buffers were last filled under, and the array each stream was filled from.
+  float* ClipRect() { return m_clipRect; }
+  const void* Source(int stream) const { return m_source[stream]; }
   uint32_t Buffer(int stream) const { return m_buffer[stream]; }
   int32_t Size(int stream) const { return m_size[stream]; }
 

@@ -265,7 +265,7 @@ TEST_F(D3D8TextureTest, HandleListsAndForeignHandles) {
   EXPECT_EQ(engine->LiveTextureCount(), 2);
   EXPECT_EQ(engine->ReleaseTextureCount(), 1);
   EXPECT_EQ(Handle(c)->m_listIndex, 0) << "the last entry moved into the freed place";
-  EXPECT_EQ(Handle(a)->Engine(), nullptr);
+  EXPECT_EQ(Handle(a)->Owner(), nullptr);
   out.Take();
   engine->UnloadTextures();
   engine->UnloadTextures();  // nothing left: no line
@@ -283,7 +283,7 @@ TEST_F(D3D8TextureTest, HandleListsAndForeignHandles) {
   b->SetEngineHandle(NewCounted<TextureHandle>());
   engine->SetTexture(0, b);
   ASSERT_NE(Handle(b), nullptr);
-  EXPECT_EQ(Handle(b)->Engine(), engine);
+  EXPECT_EQ(Handle(b)->Owner(), engine);
   EXPECT_EQ(engine->LiveTextureCount(), 3);
 
   // A second initialisation releases every texture and handle; the handles stay valid in their textures.
