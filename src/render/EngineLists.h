@@ -7,6 +7,7 @@
 
 #include "core/Array.h"
 #include "core/Obj.h"
+#include "engine/RenderPolygonCache.h"
 #include "render/ImageLayer.h"
 #include "render/Texture.h"
 
@@ -56,6 +57,23 @@ Handle* EngineTextureHandle(Texture_I* texture, Engine* engine, Array<Ptr<Handle
     texture->SetEngineHandle(h);
   }
   return h;
+}
+
+// The cache of `engine` in `slot`: one made by another engine (or already let go) is given back, and a
+// slot without a cache of ours gets a new one, entered in `live`.
+template <class Cache, class Engine>
+Cache* EngineCache(Ptr<RenderPolygonCache>* slot, Engine* engine, Array<Ptr<Cache>>& live) {
+  Cache* cache = dynamic_cast<Cache*>(slot->Get());
+  if (slot->Get() && (!cache || cache->Owner() != engine)) {
+    slot->Get()->Unload();
+    cache = nullptr;
+  }
+  if (!cache) {
+    cache = NewCounted<Cache>(engine);
+    AppendLive(live, cache);
+    *slot = cache;
+  }
+  return cache;
 }
 
 }  // namespace PM

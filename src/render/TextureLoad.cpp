@@ -8,7 +8,11 @@
 #include "classes/FileObject.h"
 #include "core/Log.h"
 #include "core/StreamPipe.h"
+#include "core/TraceStage.h"
+#include "platform/PerformanceCounter.h"
 #include "platform/Thread.h"
+#include "render/FontTexture2D.h"
+#include "render/Texture.h"
 #include "storage/Storage.h"
 
 namespace PM {
@@ -157,6 +161,21 @@ void ImportFilePMF(const String& name, String& typeName, String& alphaModeName) 
   int64_t n = pipe->Read(text.data(), kMaxBytes);
   text.resize(size_t(n > 0 ? n : 0));
   ParseTexturePMF(text.data(), text.size(), name, typeName, alphaModeName);
+}
+
+void LoadTextureImage(Texture_I* t, TextureHandle* h, const TextureSettingsInfo& settings, float* frameSeconds) {
+  TraceStage trace("Texture loading");
+  if (t->IsA(FontTexture2D_I::kClassId)) static_cast<FontTexture2D_I*>(t)->CreateFontImage();
+  if (Image_I* source = t->SourceImage()) {
+    h->Deliver(source, TextureHandle::kReady);
+  } else if (Image_I* loaded = t->LoadedImage()) {
+    h->Deliver(loaded, TextureHandle::kReady);
+    t->ClearLoadedImage();
+  } else {
+    const int64_t start = QueryPerformanceCounter();
+    t->PreloadImage(settings.EnableTextureThread != 0, settings.ImagePath, h);
+    *frameSeconds += float(double(QueryPerformanceCounter() - start) / double(QueryPerformanceFrequency()));
+  }
 }
 
 }  // namespace PM

@@ -7,8 +7,12 @@
 #include "core/ResultCode.h"
 #include "core/String.h"
 #include "engine/Image.h"
+#include "engine/RenderEngineRecords.h"
 
 namespace PM {
+
+class Texture_I;
+class TextureHandle;
 
 // Full name of the image a FileObject names: "absolute://" names stand alone, "http://" names are
 // taken whole, others are read path + image path + file name. Not a FileObject: empty and ENotFound.
@@ -27,5 +31,11 @@ void ParseTextureAlphaMode(const String& name, int& mode);
 void ImportFilePMF(const String& name, String& typeName, String& alphaModeName);
 // The same on text already read (the fuzz target's entry).
 void ParseTexturePMF(const char* text, size_t size, const String& name, String& typeName, String& alphaModeName);
+
+// A back end's loading step for a texture it may load this frame: a font texture draws its image first;
+// an image the texture holds goes to the handle at once, else the image is read (on the loader thread
+// when the settings say so) and the time it took is added to `frameSeconds`.
+void LoadTextureImage(Texture_I* texture, TextureHandle* handle, const TextureSettingsInfo& settings,
+                      float* frameSeconds);
 
 }  // namespace PM

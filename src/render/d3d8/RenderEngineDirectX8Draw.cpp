@@ -99,17 +99,7 @@ void RenderEngineDirectX8_D::DrawPolygonData(const PolygonData* data, Ptr<Render
   // Without a slot of the caller's the buffers live for this draw only.
   Ptr<RenderPolygonCache> local;
   Ptr<RenderPolygonCache>* s = slot ? slot : &local;
-  Cache* cache = dynamic_cast<Cache*>(s->Get());
-  if (s->Get() && (!cache || cache->m_owner != this)) {
-    // Made by another engine (or already let go): give it back and start a cache of our own.
-    s->Get()->Unload();
-    cache = nullptr;
-  }
-  if (!cache) {
-    cache = NewCounted<Cache>(this);
-    AppendLive(m_liveCaches, cache);
-    *s = cache;
-  }
+  Cache* cache = EngineCache<Cache>(s, this, m_liveCaches);
   DrawCachedRecord(d, cache);
   if (!slot) cache->Unload();
 }

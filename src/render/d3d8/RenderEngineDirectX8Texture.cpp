@@ -338,18 +338,7 @@ void RenderEngineDirectX8_D::LoadTexture(Texture_I* t, TextureHandleDirectX8* h)
     ++m_frameDeferredLoads;
     return;
   }
-  TraceStage trace("Texture loading");
-  if (t->IsA(FontTexture2D_I::kClassId)) static_cast<FontTexture2D_I*>(t)->CreateFontImage();
-  if (Image_I* source = t->SourceImage()) {
-    h->Deliver(source, TextureHandle::kReady);
-  } else if (Image_I* loaded = t->LoadedImage()) {
-    h->Deliver(loaded, TextureHandle::kReady);
-    t->ClearLoadedImage();
-  } else {
-    const int64_t start = QueryPerformanceCounter();
-    t->PreloadImage(m_textureSettings.EnableTextureThread != 0, m_textureSettings.ImagePath, h);
-    m_frameLoadSeconds += float(double(QueryPerformanceCounter() - start) / double(QueryPerformanceFrequency()));
-  }
+  LoadTextureImage(t, h, m_textureSettings, &m_frameLoadSeconds);
 }
 
 }  // namespace PM

@@ -145,17 +145,7 @@ void RenderEngineOpenGL_D::DrawVertexArrays(const PolygonData& d) {
 }
 
 void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPolygonCache>* slot) {
-  Cache* cache = dynamic_cast<Cache*>(slot->Get());
-  if (slot->Get() && (!cache || cache->m_owner != this)) {
-    // Made by another engine (or already let go): give it back and start a cache of our own.
-    slot->Get()->Unload();
-    cache = nullptr;
-  }
-  if (!cache) {
-    cache = NewCounted<Cache>(this);
-    AppendLive(m_liveCaches, cache);
-    *slot = cache;
-  }
+  Cache* cache = EngineCache<Cache>(slot, this, m_liveCaches);
   const void* arrays[Cache::kStreamCount];
   StreamArrays(d, arrays);
   const int32_t counts[Cache::kStreamCount] = {d.IndexCount, d.VertexCount, d.VertexCount,

@@ -365,18 +365,7 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
     if (defer) {
       ++m_textureLoadCount;
     } else {
-      TraceStage trace("Texture loading");
-      if (t->IsA(FontTexture2D_I::kClassId)) static_cast<FontTexture2D_I*>(t)->CreateFontImage();
-      if (Image_I* source = t->SourceImage()) {
-        h->Deliver(source, TextureHandle::kReady);
-      } else if (Image_I* loaded = t->LoadedImage()) {
-        h->Deliver(loaded, TextureHandle::kReady);
-        t->ClearLoadedImage();
-      } else {
-        const int64_t start = QueryPerformanceCounter();
-        t->PreloadImage(m_textureSettings.EnableTextureThread != 0, m_textureSettings.ImagePath, h);
-        m_frameLoadTime += float(double(QueryPerformanceCounter() - start) / double(QueryPerformanceFrequency()));
-      }
+      LoadTextureImage(t, h, m_textureSettings, &m_frameLoadTime);
     }
   }
   // A video's handle stays ready; its frames come through its frame state below.
