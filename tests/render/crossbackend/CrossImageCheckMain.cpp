@@ -1,5 +1,5 @@
-// The cross-back-end comparison for scripts: `pm-cross-image-check GOT WANT OUTBASE` exits 0 when GOT
-// meets WANT, else prints the figures, writes both images and a diff beside OUTBASE and exits 1.
+// The cross-back-end comparison for scripts: `pm-cross-image-check GOT WANT OUTBASE` prints the figures
+// and exits 0 when GOT meets WANT, else writes both images and a diff beside OUTBASE and exits 1.
 #include <cstdio>
 #include <string>
 
@@ -29,6 +29,9 @@ int main(int argc, char** argv) {
     if (got->ImportFile(Stem(argv[1])) != 0 || want->ImportFile(Stem(argv[2])) != 0) {
       std::fprintf(stderr, "cannot read %s or %s\n", argv[1], argv[2]);
     } else {
+      // The figures also when the images pass, so a run shows how near each scene comes.
+      const int pixels = got->GetWidth() * got->GetHeight();
+      std::printf("%s\n", PM::Test::CompareAcrossBackEnds(*got, *want).Describe(pixels).c_str());
       const std::string failure = PM::Test::CheckAcrossBackEnds(*got, *want, argv[3]);
       if (!failure.empty()) std::printf("%s\n", failure.c_str());
       code = failure.empty() ? 0 : 1;

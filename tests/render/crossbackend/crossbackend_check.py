@@ -34,6 +34,7 @@ def check(checker, got, want, base):
     r = subprocess.run([checker, got, want, base], capture_output=True, text=True, timeout=120)
     if r.returncode != 0:
         raise AssertionError(f"{got} against {want}: {r.stdout.strip()}{r.stderr[-2000:] if r.returncode != 1 else ''}")
+    print(f"{os.path.basename(want)}: {r.stdout.strip()}")
 
 
 def scene_folder(tmp):
