@@ -26,7 +26,9 @@ void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution,
     lens.m[13] = 0.25f / h;
   } else {
     lens.SetFrustum(-w / d, w / d, -h / d, h / d, kGUINear, kGUIFar, engine.HasZeroToOneDepthRange() != 0);
-    if (engine.NeedsHalfPixelOffset() != 0) shift.SetTranslation(Vector3f{0.5f, 0.5f, 0.0f});
+    // Pixel centres on whole coordinates (Direct3D 8) sample half a pixel right of and below OpenGL's:
+    // the window moves back left and up (y grows upwards here), so skin texels meet pixels as on OpenGL.
+    if (engine.NeedsHalfPixelOffset() != 0) shift.SetTranslation(Vector3f{-0.5f, 0.5f, 0.0f});
     modelView.SetTranslation(Vector3f{0.0f, 0.0f, -kGUIPlaneDistance});
   }
   projection.SetProduct(shift, lens);

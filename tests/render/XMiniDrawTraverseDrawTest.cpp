@@ -297,7 +297,7 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
   unitOrtho.m[0] = unitOrtho.m[5] = 2.0f;
   unitOrtho.m[12] = unitOrtho.m[13] = 0.25f;
   Matrix4f halfPixel;
-  halfPixel.SetProduct(Translation(0.5f, 0.5f, 0), Perspective(0.78125f, 0.5859375f, false));
+  halfPixel.SetProduct(Translation(-0.5f, 0.5f, 0), Perspective(0.78125f, 0.5859375f, false));
   Matrix4f camera = Translation(9, 8, 7);
   camera.m[11] = -1;
   const Matrix4f back = Translation(0, 0, -1024);

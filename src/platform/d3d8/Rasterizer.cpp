@@ -34,6 +34,19 @@ ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
   return r;
 }
 
+// A corner made on a side plane lies exactly on it: interpolation leaves it a rounding step inside, which
+// would move the view's first column or row of pixel centres (on the plane itself) outside the triangle.
+ClipVertex OnPlane(ClipVertex v, int k) {
+  switch (k) {
+    case 0: v.x = -v.w; break;
+    case 1: v.x = v.w; break;
+    case 2: v.y = -v.w; break;
+    case 3: v.y = v.w; break;
+    default: break;
+  }
+  return v;
+}
+
 // A triangle clipped by six planes has at most nine corners.
 constexpr int kMaxClipped = 9;
 
@@ -46,7 +59,7 @@ int ClipPolygon(ClipVertex* poly, int n) {
       const ClipVertex& q = poly[(i + 1) % n];
       const float dp = PlaneDistance(p, k), dq = PlaneDistance(q, k);
       if (dp >= 0) scratch[m++] = p;
-      if ((dp >= 0) != (dq >= 0) && m < kMaxClipped) scratch[m++] = Lerp(p, q, dp / (dp - dq));
+      if ((dp >= 0) != (dq >= 0) && m < kMaxClipped) scratch[m++] = OnPlane(Lerp(p, q, dp / (dp - dq)), k);
     }
     std::copy(scratch, scratch + m, poly);
     n = m;
@@ -74,8 +87,9 @@ Rasterizer::ScreenVertex Rasterizer::ToScreen(const ClipVertex& v) const {
   const float iw = 1.0f / v.w;
   const D3DVIEWPORT8& p = m_viewport;
   ScreenVertex s;
-  s.x = float(p.X) + (1.0f + v.x * iw) * float(p.Width) * 0.5f;
-  s.y = float(p.Y) + (1.0f - v.y * iw) * float(p.Height) * 0.5f;
+  // Divided rather than scaled by 1 / w, so a corner on a side plane lands exactly on the view's edge.
+  s.x = float(p.X) + (1.0f + v.x / v.w) * float(p.Width) * 0.5f;
+  s.y = float(p.Y) + (1.0f - v.y / v.w) * float(p.Height) * 0.5f;
   s.z = p.MinZ + v.z * iw * (p.MaxZ - p.MinZ);
   s.iw = iw;
   const PixelState& ps = m_state.pixel;

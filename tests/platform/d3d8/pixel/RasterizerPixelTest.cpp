@@ -289,3 +289,29 @@ TEST(RasterizerPixels, FarAndDegenerateCornersDrawOnlyInside) {
 
 }  // namespace
 }  // namespace PM::SoftD3D
+
+namespace PM::SoftD3D {
+namespace {
+
+// A quad reaching past the view on every side, under several depths and perspectives, covers every pixel:
+// the corners clipping makes on the left and top planes land on the first column and row of pixel centres.
+TEST(RasterizerClipping, QuadBeyondTheViewCoversItsEdgePixels) {
+  const struct {
+    float x0, y0, x1, y1, wl, wr;
+  } rows[] = {{-0.41f, -0.41f, 64.41f, 64.41f, 2.0f, 2.0f},      {-3.7f, -0.83f, 70.1f, 66.3f, 1.3f, 3.1f},
+              {-0.8285f, -0.8285f, 64.8285f, 64.8285f, 2.0f, 2.0f}, {-12.5f, -9.25f, 80.0f, 77.75f, 0.7f, 5.3f},
+              {-0.1f, -0.3f, 64.1f, 64.3f, 7.77f, 0.31f}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.x0);
+    Frame f;
+    f.Fill(0);
+    f.Quad(Untextured(), r.x0, r.y0, r.x1, r.y1, 0.5f, 0xFFFFFFFF, 0, 0, 1, 1, r.wl, r.wr);
+    int missing = 0;
+    for (int32_t y = 0; y < kSize; ++y)
+      for (int32_t x = 0; x < kSize; ++x) missing += f.At(x, y) == 0xFFFFFFFF ? 0 : 1;
+    EXPECT_EQ(missing, 0);
+  }
+}
+
+}  // namespace
+}  // namespace PM::SoftD3D

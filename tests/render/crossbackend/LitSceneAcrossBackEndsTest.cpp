@@ -1,7 +1,6 @@
 // The lit, fogged scene of the OpenGL screenshots drawn through the Direct3D 8 engine in-process, its
 // frame read back through the software device's control and compared with the OpenGL reference by the
-// cross-back-end rule. It needs the device's lighting and vertex fog: until the device has them the
-// test is registered disabled (run it with --gtest_also_run_disabled_tests).
+// cross-back-end rule.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

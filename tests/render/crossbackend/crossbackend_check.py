@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""The cross-back-end check for pm-run scenes: each scene is drawn through the Direct3D 8 engine
+(`--engine DirectX8 --frames 3 --screenshot`) and compared by the cross-back-end rule with its OpenGL
+picture: the reference PNG where the OpenGL screenshots keep one, else the same scene drawn through OpenGL
+in this run. The rule itself is pm-cross-image-check's.
+
+    crossbackend_check.py PM_RUN CROSS_IMAGE_CHECK CASE
+
+Direct3D 8 puts pixel centres on whole coordinates, half a pixel right of and below OpenGL's, and scenes
+whose texels meet the pixels one to one show it at every texel edge; those scenes run a follow-up script
+(quad_half_pixel.bs) that moves their quad back by half a pixel on Direct3D 8."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+here = os.path.dirname(os.path.abspath(__file__))
+source = os.path.join(here, "..", "..", "..")
+render_scripts = os.path.join(source, "tests", "scripts", "render")
+extra = os.path.join(render_scripts, "crossbackend")
+references = os.path.join(source, "tests", "render", "reference")
+
+
+def shot(pm_run, engine, cwd, scripts, out, extra_args=()):
+    cmd = [pm_run, "--log-level", "2", "--engine", engine, "--frames", "3"] + list(extra_args) + scripts
+    r = subprocess.run(cmd + ["--screenshot", out], cwd=cwd, capture_output=True, text=True, timeout=240)
+    if not os.path.exists(out):
+        raise AssertionError(f"{' '.join(cmd)} exited {r.returncode} and wrote no screenshot\n{r.stderr[-3000:]}")
+    return out
+
+
+def check(checker, got, want, base):
+    r = subprocess.run([checker, got, want, base], capture_output=True, text=True, timeout=120)
+    if r.returncode != 0:
+        raise AssertionError(f"{got} against {want}: {r.stdout.strip()}{r.stderr[-2000:] if r.returncode != 1 else ''}")
+    print(f"{os.path.basename(want)}: {r.stdout.strip()}")
+
+
+def scene_folder(tmp):
+    # The texture loader writes its caches beside the images: the scenes run from a copy.
+    work = os.path.join(tmp, "scenes")
+    if not os.path.isdir(work):
+        shutil.copytree(os.path.join(source, "tests", "render", "scenes"), work)
+        shutil.copy(os.path.join(extra, "quad_half_pixel.bs"), work)
+    return work
+
+
+def against_reference(scene, reference, cwd_of, follow=()):
+    def case(pm_run, checker, tmp):
+        cwd = cwd_of(tmp)
+        got = shot(pm_run, "DirectX8", cwd, [scene] + list(follow), os.path.join(tmp, "d3d8.png"))
+        check(checker, got, os.path.join(references, reference), os.path.join(tmp, "cross"))
+    return case
+
+
+def against_opengl(scenes, cwd_of, follow=()):
+    def case(pm_run, checker, tmp):
+        cwd = cwd_of(tmp)
+        want = shot(pm_run, "OpenGL", cwd, list(scenes), os.path.join(tmp, "opengl.png"))
+        got = shot(pm_run, "DirectX8", cwd, list(scenes) + list(follow), os.path.join(tmp, "d3d8.png"))
+        check(checker, got, want, os.path.join(tmp, "cross"))
+    return case
+
+
+def sample_folder(tmp):
+    # The every-widget sample from a copy of examples/ui, with its plain variant beside it.
+    work = os.path.join(tmp, "every_widget")
+    shutil.copytree(os.path.join(source, "examples", "ui"), work)
+    shutil.copy(os.path.join(extra, "every_widget_plain.bs"), work)
+    return work
+
+
+def render_folder(tmp):
+    work = os.path.join(tmp, "render")
+    if not os.path.isdir(work):
+        shutil.copytree(render_scripts, work)
+    return work
+
+
+CASES = {
+    "lit_scene": against_reference("lit_scene.bs", "lit_scene.png", render_folder),
+    "transparency": against_opengl(["lit_scene.bs", "crossbackend/transparency.bs"], render_folder),
+    "checker": against_reference("checker.bs", "checker.png", scene_folder, ["quad_half_pixel.bs"]),
+    "checker_sync": against_reference("checker_sync.bs", "checker.png", scene_folder, ["quad_half_pixel.bs"]),
+    "ramp565": against_opengl(["ramp565.bs"], scene_folder, ["quad_half_pixel.bs"]),
+    "default_color": against_opengl(["odd.bs"], scene_folder),
+    # Without labels, text and shadows: see every_widget_plain.bs.
+    "every_widget": against_opengl(["window.bs", "style.bs", "every_widget.bs", "every_widget_plain.bs"],
+                                   sample_folder),
+}
+
+if __name__ == "__main__":
+    pm_run, checker, name = sys.argv[1:4]
+    tmp = tempfile.mkdtemp(prefix=f"pm-crossbackend-{name}-")
+    try:
+        CASES[name](pm_run, checker, tmp)
+    except AssertionError as e:
+        print(f"{name}: FAILED: {e}\n  images kept in {tmp}")
+        sys.exit(1)
+    shutil.rmtree(tmp)
+    print(f"{name}: ok")
