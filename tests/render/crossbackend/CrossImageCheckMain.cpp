@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/Module.h"
-#include "render/engine/Image.h"
+#include "core/StartUp.h"
+#include "engine/Image.h"
 #include "support/CrossImageCompare.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "render/FontTexture2D.h"
 #include "render/Texture2D.h"
 #include "render/Texture2DVideo.h"
-#include "render/engine/Image.h"
+#include "engine/Image.h"
 #include "script/object/ObjectModel.h"
 #include "support/CrossImageCompare.h"
 #include "support/TestEnv.h"
