@@ -2,13 +2,14 @@
 // under Xvfb) and on the Direct3D 8 engine (our software device) in one process. Each frame clears a
 // 640 x 480 window and draws ten full-window quads at one depth with a 256 x 256 RGBA texture (mips,
 // trilinear), one directional light, linear fog and the depth test (LESSEQUAL in the base pass, so
-// every quad writes every pixel), then Finish and a swap that skips the present. The quads' coordinates
+// every quad writes every pixel) one unit in front of the camera, then Finish and a swap that skips the present. The quads' coordinates
 // run 1.5 texels per pixel, so trilinear blends two levels everywhere, as in bench/d3d8_pixel_fill.cpp.
 // llvmpipe reads LP_NUM_THREADS once per process: run once with LP_NUM_THREADS=1 and once without.
 // Runs under an X display (xvfb-run -a).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ struct Scene {
     if (image->ExportFile(String((dir + "/texels.png").c_str())) != SOK) return;
 
     file = Make("FileObject");
-    static_cast<FileObject_I*>(file.Get())->SetFileName(String(("absolute://" + dir + "/texels.png").c_str()));
+    static_cast<FileObject_I*>(file.Get())->SetFileName(String(("absolute://" + dir + "/texels").c_str()));  // the loader finds the extension
     texture = Make("Texture2D");
     static_cast<Texture_I*>(texture.Get())->SetFileObject(static_cast<FileObject_I*>(file.Get()));
     colorExpr = Make("ShaderTexture");
@@ -90,14 +91,14 @@ struct Scene {
     f->m_color = {0.5f, 0.5f, 0.5f};
 
     const float u1 = kTexelsPerPixel * kWidth / kTextureSize, v1 = kTexelsPerPixel * kHeight / kTextureSize;
-    positions = {{-1, -1, -0.5f}, {1, -1, -0.5f}, {1, 1, -0.5f}, {-1, 1, -0.5f}};
+    positions = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1}};
     normals.assign(4, Vector3f{0, 0, 1});
     texCoords = {{0, v1}, {u1, v1}, {u1, 0}, {0, 0}};
     indices = {0, 1, 2, 0, 2, 3};
     ready = true;
   }
   ~Scene() {
-    if (!dir.empty()) std::system(("rm -rf '" + dir + "'").c_str());
+    if (!dir.empty()) std::filesystem::remove_all(dir);
   }
 
   PolygonData Quad() const {
@@ -135,6 +136,7 @@ struct EngineWindow {
     t.EnableTextureThread = 0;  // the texture is downloaded on the first frame, before timing
     RenderFormatInfo f;
     f.Width = kWidth, f.Height = kHeight, f.ColorBits = 24, f.DepthBits = 24;
+    f.BufferBackColorAccessEnable = true;  // the picture is checked before timing
     if (!window || !handle || handle->Engine()->InitializeRenderWindow(&t, &f, window) != SOK) handle.Clear();
   }
   ~EngineWindow() {
@@ -147,6 +149,19 @@ struct EngineWindow {
     if (window) DestroyPlatformWindow(window);
   }
 
+  // Whether the frame shows the hashed texels: a cleared or flat frame has equal neighbours.
+  bool Textured() {
+    Obj<Image_I> image(handle->Engine()->GetColorBufferImage());
+    if (!image) return false;
+    int differing = 0;
+    for (int x = 300; x < 340; ++x) {
+      R8G8B8A8 a, b;
+      image->GetPixel(a, x, kHeight / 2), image->GetPixel(b, x + 1, kHeight / 2);
+      differing += !(a == b);
+    }
+    return differing > 20;
+  }
+
   // One frame of engine calls, the same for either engine.
   void Frame() {
     Scene& s = SharedScene();
@@ -156,7 +171,10 @@ struct EngineWindow {
     e->ClearBuffer(&clear);
     const int32_t viewport[4] = {0, 0, kWidth, kHeight};
     e->SetViewport(viewport);
-    e->LoadProjectionMatrix(&kIdentityMatrix4f);
+    // A frustum whose far end at z = -1 is exactly the quads' square; the depth range is the engine's.
+    Matrix4f lens;
+    lens.SetFrustum(-0.5f, 0.5f, -0.5f, 0.5f, 0.5f, 4.0f, e->HasZeroToOneDepthRange() != 0);
+    e->LoadProjectionMatrix(&lens);
     e->LoadModelViewMatrix(&kIdentityMatrix4f);
     const Vector3f ambient = {0.2f, 0.2f, 0.2f};
     e->SetAmbientLight(&ambient);
@@ -177,6 +195,7 @@ void BM_EngineFill(benchmark::State& state, int32_t type) {
   EngineWindow w(type);
   if (!w.handle) return state.SkipWithError("no engine on a window (run under xvfb-run -a)");
   for (int i = 0; i < 3; ++i) w.Frame();  // texture download, caches and llvmpipe's shader variants
+  if (!w.Textured()) return state.SkipWithError("the quads do not show the texture");
   for (auto _ : state) w.Frame();
   state.counters["Mpixel/s"] =
       benchmark::Counter(double(state.iterations()) * kWidth * kHeight * kQuads / 1e6, benchmark::Counter::kIsRate);
