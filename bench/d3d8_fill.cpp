@@ -1,16 +1,15 @@
 // Fill rate through the render-engine interface: the same engine calls on the OpenGL engine (llvmpipe
 // under Xvfb) and on the Direct3D 8 engine (our software device) in one process. Each frame clears a
-// 640 x 480 window and draws ten full-window quads at one depth with a 256 x 256 RGBA texture (mips,
-// trilinear), one directional light, linear fog and the depth test (LESSEQUAL in the base pass, so
-// every quad writes every pixel) one unit in front of the camera, then Finish and a swap that skips the present. The quads' coordinates
-// run 1.5 texels per pixel, so trilinear blends two levels everywhere, as in bench/d3d8_pixel_fill.cpp.
-// llvmpipe reads LP_NUM_THREADS once per process: run once with LP_NUM_THREADS=1 and once without.
-// Runs under an X display (xvfb-run -a).
+// 640 x 480 window and draws ten full-window quads one unit in front of the camera with a 256 x 256 RGBA
+// texture (mips, trilinear), one directional light, linear fog and the depth test (LESSEQUAL in the base
+// pass, so every quad writes every pixel), then Finish and a swap that skips the present. The quads'
+// coordinates run 1.5 texels per pixel, so trilinear blends two levels everywhere, as in
+// bench/d3d8_pixel_fill.cpp. llvmpipe reads LP_NUM_THREADS once per process: run once with
+// LP_NUM_THREADS=1 and once without. Runs under an X display (xvfb-run -a).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
