@@ -157,7 +157,13 @@ bool StageSetup::AlphaReadsTexture() const { return alphaOp != D3DTOP_DISABLE &&
 // and alpha (or alpha from the texture alone), without the argument copies of the general path.
 bool ModulatesTextureOnly(const StageSetup* stages, int32_t count) {
   if (count < 1 || !stages[0].textured || stages[0].toTemp) return false;
-  if (count > 1 && stages[1].colorOp != D3DTOP_DISABLE) return false;
+  // Later stages may be unbound ones that only read their texture (an engine leaves its reflection
+  // stage so): they pass the colour on unchanged, and the product is already within 0..1.
+  for (int32_t s = 1; s < count && stages[s].colorOp != D3DTOP_DISABLE; ++s) {
+    const StageSetup& later = stages[s];
+    const bool alphaPasses = later.alphaOp == D3DTOP_DISABLE || later.AlphaReadsTexture();
+    if (later.textured || !later.ColorReadsTexture() || !alphaPasses) return false;
+  }
   const StageSetup& s = stages[0];
   auto texDiffuse = [](const uint32_t* a) {
     return (a[0] == D3DTA_TEXTURE && (a[1] == D3DTA_DIFFUSE || a[1] == D3DTA_CURRENT)) ||

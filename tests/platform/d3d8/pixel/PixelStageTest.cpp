@@ -245,6 +245,26 @@ TEST(TextureStages, ChainsTempAndUnboundStages) {
       {"alpha DISABLE keeps the alpha",
        {stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE, true)},
        {0.4f, 0.1f, 0.2f, 0.6f}},
+      {"texture x diffuse, then an unbound stage modulating its texture",
+       {stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, true),
+        stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_MODULATE, false)},
+       {0.4f, 0.1f, 0.2f, 0.18f}},
+      {"texture x diffuse, then an unbound stage selecting its texture, alpha disabled",
+       {stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, true),
+        stage(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_DISABLE, false)},
+       {0.4f, 0.1f, 0.2f, 0.18f}},
+      {"texture x diffuse, then an unbound stage whose alpha reads the factor",
+       {stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, true),
+        [&] {
+          StageSetup s = stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_SELECTARG1, false);
+          s.alphaArgs[0] = D3DTA_TFACTOR;
+          return s;
+        }()},
+       {0.4f, 0.1f, 0.2f, 0.25f}},
+      {"texture x diffuse, then a bound stage modulating its texture",
+       {stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, true),
+        stage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_MODULATE, true)},
+       {0.32f, 0.04f, 0.04f, 0.054f}},
       {"the chain ends at the first disabled stage",
        {stage(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, true),
         stage(D3DTOP_DISABLE, D3DTA_TFACTOR, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, false),

@@ -3,6 +3,7 @@
 // specular and depth written only for pixels that pass the alpha test.
 #include <cstddef>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "PixelTestSupport.h"
@@ -284,6 +285,29 @@ TEST(RasterizerPixels, FarAndDegenerateCornersDrawOnlyInside) {
     f.Draw(s, v);
     Rasterizer r(&f.color, &f.depth, f.viewport, s);
     r.Line(v[0], v[1]);
+  }
+  // A positive denormal w (1 / w is infinite) and a line from w 1e-30 to 5.7e37: both once made NaN
+  // screen positions or colours that reached an integer conversion. Whatever they draw is white.
+  const float pairs[][2] = {{std::numeric_limits<float>::denorm_min(), 1.0f}, {1e-30f, 5.7e37f}};
+  for (const auto& w : pairs) {
+    Frame f(D3DFMT_D24S8);
+    RasterState s = Untextured();
+    s.depthTest = true;
+    std::vector<ClipVertex> v(3);
+    for (ClipVertex& c : v) c = ClipVertex{}, c.r = c.g = c.b = c.a = 1, c.z = 0.5f;
+    v[0].x = 0.25f * w[0], v[0].y = 0.25f * w[0], v[0].w = w[0];
+    v[1].x = w[1] * 0.2f, v[1].y = -w[1] * 0.2f, v[1].w = w[1];
+    v[2].x = -0.5f, v[2].y = 0.9f, v[2].w = 1;
+    f.Draw(s, v);
+    Rasterizer r(&f.color, &f.depth, f.viewport, s);
+    r.Line(v[0], v[1]);
+    s.fill = D3DFILL_WIREFRAME;
+    f.Draw(s, v);
+    for (int32_t y = 0; y < kSize; ++y)
+      for (int32_t x = 0; x < kSize; ++x) {
+        const uint32_t p = f.At(x, y) & 0xFFFFFFu;
+        ASSERT_TRUE(p == 0 || p == 0xFFFFFFu) << std::hex << p << " at " << x << ", " << y;
+      }
   }
 }
 
