@@ -45,7 +45,9 @@ struct Curves {
     keys.resize(kCurves);
     for (auto& curve : keys)
       for (int k = 0; k < kKeys; ++k)
-        curve.push_back({float(k), {Next(seed), Next(seed), Next(seed)}, {Next(seed), Next(seed), Next(seed)},
+        curve.push_back({float(k),
+                         {Next(seed), Next(seed), Next(seed)},
+                         {Next(seed), Next(seed), Next(seed)},
                          {Next(seed), Next(seed), Next(seed)}});
   }
 };
@@ -57,7 +59,9 @@ const Curves& TheCurves() {
 // Frame times inside the clips, never the same twice in a row: each benchmark's frame counter runs on
 // across its runs, so no run starts on the time the last one ended with (a scheduler warns of that).
 double FrameTime(int64_t i) { return 1.0 + double(i % 100000) * 0.00026; }
-float FadeWeight(double t) { return float(0.5 - 0.5 * std::cos(double(3.1415927f) * std::clamp(t / kFadeRange, 0.0, 1.0))); }
+float FadeWeight(double t) {
+  return float(0.5 - 0.5 * std::cos(double(3.1415927f) * std::clamp(t / kFadeRange, 0.0, 1.0)));
+}
 
 // ---- the engine ------------------------------------------------------------------------------------
 
@@ -116,8 +120,10 @@ int Segment(const std::vector<KeyVector3f>& k, float t) {
   while (lo <= hi) {
     const int mid = (lo + hi) / 2;
     if (k[mid].time <= t && t <= k[mid + 1].time) return mid;
-    if (t < k[mid].time) hi = mid - 1;
-    else lo = mid + 1;
+    if (t < k[mid].time)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
   }
   return 0;
 }
@@ -184,13 +190,15 @@ struct OsgWorld {
   OsgWorld() {
     std::vector<osg::ref_ptr<osgAnimation::Vec3CubicBezierKeyframeContainer>> containers;
     for (const auto& k : TheCurves().keys) {
-      osg::ref_ptr<osgAnimation::Vec3CubicBezierKeyframeContainer> keys = new osgAnimation::Vec3CubicBezierKeyframeContainer;
+      osg::ref_ptr<osgAnimation::Vec3CubicBezierKeyframeContainer> keys =
+          new osgAnimation::Vec3CubicBezierKeyframeContainer;
       for (int i = 0; i < kKeys; ++i) {
         const KeyVector3f& a = k[size_t(i)];
         const KeyVector3f& b = k[size_t(std::min(i + 1, kKeys - 1))];
         const osg::Vec3 p(a.value.x, a.value.y, a.value.z), g(a.outTangent.x, a.outTangent.y, a.outTangent.z);
         const osg::Vec3 q(b.value.x, b.value.y, b.value.z), h(b.inTangent.x, b.inTangent.y, b.inTangent.z);
-        keys->push_back(osgAnimation::Vec3CubicBezierKeyframe(a.time, osgAnimation::Vec3CubicBezier(p, p + g / 3, q - h / 3)));
+        keys->push_back(
+            osgAnimation::Vec3CubicBezierKeyframe(a.time, osgAnimation::Vec3CubicBezier(p, p + g / 3, q - h / 3)));
       }
       containers.push_back(keys);
     }

@@ -39,7 +39,9 @@ struct Data {
     Quaternionf q = kIdentityQuaternionf;
     for (int i = 0; i < kKeys; ++i) {
       scalar.push_back({t, Next(seed), Next(seed), Next(seed)});
-      vector.push_back({t, {Next(seed), Next(seed), Next(seed)}, {Next(seed), Next(seed), Next(seed)},
+      vector.push_back({t,
+                        {Next(seed), Next(seed), Next(seed)},
+                        {Next(seed), Next(seed), Next(seed)},
                         {Next(seed), Next(seed), Next(seed)}});
       Quaternionf step;
       step.SetAxisAngle(Vector3f{Next(seed), Next(seed), 1.0f}, 0.3f * Next(seed));
@@ -84,8 +86,10 @@ int Segment(const std::vector<K>& k, float t) {
   while (lo <= hi) {
     const int mid = (lo + hi) / 2;
     if (k[mid].time <= t && t <= k[mid + 1].time) return mid;
-    if (t < k[mid].time) hi = mid - 1;
-    else lo = mid + 1;
+    if (t < k[mid].time)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
   }
   return 0;
 }
@@ -148,7 +152,8 @@ struct Peers {
       const KeyVector3f &va = d.vector[i], &vb = d.vector[j];
       const osg::Vec3 p(va.value.x, va.value.y, va.value.z), g(va.outTangent.x, va.outTangent.y, va.outTangent.z);
       const osg::Vec3 q(vb.value.x, vb.value.y, vb.value.z), h(vb.inTangent.x, vb.inTangent.y, vb.inTangent.z);
-      vk->push_back(osgAnimation::Vec3CubicBezierKeyframe(va.time, osgAnimation::Vec3CubicBezier(p, p + g / 3, q - h / 3)));
+      vk->push_back(
+          osgAnimation::Vec3CubicBezierKeyframe(va.time, osgAnimation::Vec3CubicBezier(p, p + g / 3, q - h / 3)));
       const Quaternionf& r = d.rotation[i].value;
       rk->push_back(osgAnimation::QuatKeyframe(d.rotation[i].time, osg::Quat(r.x, r.y, r.z, r.w)));
     }
@@ -233,7 +238,9 @@ void Loop(benchmark::State& state, F&& f) {
 }
 
 void BM_Scalar(benchmark::State& s) { EngineLoop<SplineScalarf_I, KeyScalarf, float>(s, TheData().scalar); }
-void BM_ScalarPlainPeer(benchmark::State& s) { Loop(s, [](float t) { return PlainScalar(TheData().scalar, t); }); }
+void BM_ScalarPlainPeer(benchmark::State& s) {
+  Loop(s, [](float t) { return PlainScalar(TheData().scalar, t); });
+}
 void BM_ScalarOsgPeer(benchmark::State& s) {
   Loop(s, [](float t) {
     float v;
@@ -242,7 +249,9 @@ void BM_ScalarOsgPeer(benchmark::State& s) {
   });
 }
 void BM_Vector3(benchmark::State& s) { EngineLoop<SplineVector3f_I, KeyVector3f, Vector3f>(s, TheData().vector); }
-void BM_Vector3PlainPeer(benchmark::State& s) { Loop(s, [](float t) { return PlainVector(TheData().vector, t).x; }); }
+void BM_Vector3PlainPeer(benchmark::State& s) {
+  Loop(s, [](float t) { return PlainVector(TheData().vector, t).x; });
+}
 void BM_Vector3OsgPeer(benchmark::State& s) {
   Loop(s, [](float t) {
     osg::Vec3 v;
@@ -253,7 +262,9 @@ void BM_Vector3OsgPeer(benchmark::State& s) {
 void BM_Rotation(benchmark::State& s) {
   EngineLoop<SplineQuaternionf_I, KeyQuaternionf, Quaternionf>(s, TheData().rotation);
 }
-void BM_RotationPlainPeer(benchmark::State& s) { Loop(s, [](float t) { return PlainSlerp(TheData().rotation, t).x; }); }
+void BM_RotationPlainPeer(benchmark::State& s) {
+  Loop(s, [](float t) { return PlainSlerp(TheData().rotation, t).x; });
+}
 void BM_RotationOsgPeer(benchmark::State& s) {
   Loop(s, [](float t) {
     osg::Quat q;

@@ -16,6 +16,9 @@
 #include "classes/EngineClasses.h"
 #include "classes/FileObject.h"
 #include "core/Matrix4f.h"
+#include "engine/Image.h"
+#include "engine/PolygonData.h"
+#include "engine/RenderEngine.h"
 #include "platform/PlatformWindow.h"
 #include "platform/WindowClass.h"
 #include "render/RenderChannel.h"
@@ -24,9 +27,6 @@
 #include "render/ShaderPhong.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
-#include "engine/Image.h"
-#include "engine/PolygonData.h"
-#include "engine/RenderEngine.h"
 #include "scene/Fog.h"
 #include "scene/Light.h"
 #include "script/object/ObjectModel.h"
@@ -65,7 +65,8 @@ struct Scene {
     if (image->ExportFile(String((dir + "/texels.png").c_str())) != SOK) return;
 
     file = Make("FileObject");
-    static_cast<FileObject_I*>(file.Get())->SetFileName(String(("absolute://" + dir + "/texels").c_str()));  // the loader finds the extension
+    static_cast<FileObject_I*>(file.Get())
+        ->SetFileName(String(("absolute://" + dir + "/texels").c_str()));  // the loader finds the extension
     texture = Make("Texture2D");
     static_cast<Texture_I*>(texture.Get())->SetFileObject(static_cast<FileObject_I*>(file.Get()));
     colorExpr = Make("ShaderTexture");

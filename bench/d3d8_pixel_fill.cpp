@@ -58,8 +58,8 @@ void BM_Device(benchmark::State& state, bool textured) {
   rs.depthFunc = D3DCMP_LESSEQUAL;
   rs.cull = D3DCULL_NONE;
   PixelState& p = rs.pixel;
-  for (size_t offset : {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b),
-                        offsetof(ClipVertex, a)})
+  for (size_t offset :
+       {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b), offsetof(ClipVertex, a)})
     p.AddAttribute(offset);
   if (textured) {
     std::vector<uint32_t> ts(kD3DTextureStageStateCount, 0);
@@ -88,7 +88,8 @@ void BM_Device(benchmark::State& state, bool textured) {
     c.tex[0][0] = u, c.tex[0][1] = v;
     return c;
   };
-  const ClipVertex a = corner(-1, 1, 0, 0), b = corner(1, 1, u1, 0), c = corner(1, -1, u1, v1), d = corner(-1, -1, 0, v1);
+  const ClipVertex a = corner(-1, 1, 0, 0), b = corner(1, 1, u1, 0), c = corner(1, -1, u1, v1),
+                   d = corner(-1, -1, 0, v1);
   const D3DVIEWPORT8 viewport{0, 0, kWidth, kHeight, 0.0f, 1.0f};
   for (auto _ : state) {
     std::fill(color.bytes.begin(), color.bytes.end(), uint8_t(0x40));

@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "BenchWorld.h"
 #include "classes/EngineClasses.h"
 #include "geometry/PolygonGeometry.h"
 #include "render/RenderChannel.h"
@@ -21,7 +22,6 @@
 #include "render/RenderSystemTraverse.h"
 #include "scene/Transform.h"
 #include "script/object/ObjectModel.h"
-#include "BenchWorld.h"
 
 namespace {
 

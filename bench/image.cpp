@@ -95,7 +95,8 @@ void BM_PeerBoxFilter(benchmark::State& state) {
         const uint8_t* b = a + size_t(srcSide) * 4;
         uint8_t* d = level.data() + size_t(y) * side * 4;
         for (int x = 0; x < side; ++x) {
-          for (int c = 0; c < 4; ++c) d[4 * x + c] = uint8_t((a[8 * x + c] + a[8 * x + 4 + c] + b[8 * x + c] + b[8 * x + 4 + c]) >> 2);
+          for (int c = 0; c < 4; ++c)
+            d[4 * x + c] = uint8_t((a[8 * x + c] + a[8 * x + 4 + c] + b[8 * x + c] + b[8 * x + 4 + c]) >> 2);
         }
       }
       src = level.data();

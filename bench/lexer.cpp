@@ -16,8 +16,8 @@ const std::string& Script() {
       std::string n = std::to_string(i);
       out += "var node" + n + " = :Scene:Root.Child" + n + "; // node " + n + "\n";
       out += "node" + n + ".Translation = Vector3f(" + n + ".5, -2.25e1, 0x" + n + "u);\n";
-      out += "node" + n + ".Name = \"object \\\"" + n + "\\\" here\"; if (node" + n + ".Count >= 3 && x != 4) { p(-" + n +
-             "); }\n";
+      out += "node" + n + ".Name = \"object \\\"" + n + "\\\" here\"; if (node" + n + ".Count >= 3 && x != 4) { p(-" +
+             n + "); }\n";
     }
     return out;
   }();

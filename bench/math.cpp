@@ -41,14 +41,14 @@ PM_CALL void Product(M& out, const M& a, const M& b) {
   M r;
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
-      r.m[4 * i + j] =
-          a.m[4 * i] * b.m[j] + a.m[4 * i + 1] * b.m[4 + j] + a.m[4 * i + 2] * b.m[8 + j] + a.m[4 * i + 3] * b.m[12 + j];
+      r.m[4 * i + j] = a.m[4 * i] * b.m[j] + a.m[4 * i + 1] * b.m[4 + j] + a.m[4 * i + 2] * b.m[8 + j] +
+                       a.m[4 * i + 3] * b.m[12 + j];
   out = r;
 }
 
 inline bool InverseAffineInlined(M& out, const M& src) {
   const float* a = src.m;
-  const float t[6] = {a[0] * a[5] * a[10], a[1] * a[6] * a[8],  a[2] * a[4] * a[9],
+  const float t[6] = {a[0] * a[5] * a[10], a[1] * a[6] * a[8],   a[2] * a[4] * a[9],
                       -a[2] * a[5] * a[8], -a[1] * a[4] * a[10], -a[0] * a[6] * a[9]};
   float pos = 0, neg = 0;
   for (float x : t) {
@@ -183,9 +183,8 @@ void RunSlerp(benchmark::State& state, F slerp) {
   state.SetItemsProcessed(state.iterations() * (kMatrices - 1));
 }
 void Slerp(benchmark::State& s) {
-  RunSlerp<Quaternionf>(s, [](Quaternionf& o, const Quaternionf& a, const Quaternionf& b, float t) {
-    o.SetSlerp(a, b, t, 1);
-  });
+  RunSlerp<Quaternionf>(
+      s, [](Quaternionf& o, const Quaternionf& a, const Quaternionf& b, float t) { o.SetSlerp(a, b, t, 1); });
 }
 void SlerpPlain(benchmark::State& s) { RunSlerp<plain::Q>(s, plain::Slerp); }
 
@@ -204,9 +203,8 @@ void RunTransform(benchmark::State& state, F transform) {
   state.SetItemsProcessed(state.iterations() * kMillion);
 }
 void TransformPoints(benchmark::State& s) {
-  RunTransform<Vector3f, Matrix4f>(s, [](Vector3f& o, const Vector3f& p, const Matrix4f& m) {
-    TransformPoint(o, p, m);
-  });
+  RunTransform<Vector3f, Matrix4f>(s,
+                                   [](Vector3f& o, const Vector3f& p, const Matrix4f& m) { TransformPoint(o, p, m); });
 }
 void TransformPointsPlain(benchmark::State& s) { RunTransform<plain::V, plain::M>(s, plain::TransformPoint); }
 

@@ -34,8 +34,10 @@ void Run(benchmark::State& state) {
   int32_t triangles = 0;
   for (auto _ : state) {
     MetaballMesh mesh;
-    if constexpr (kWalk) grid.Polygonize(1.0f, &mesh);
-    else Test::FullGridMarchingCubes(grid, 1.0f, &mesh);
+    if constexpr (kWalk)
+      grid.Polygonize(1.0f, &mesh);
+    else
+      Test::FullGridMarchingCubes(grid, 1.0f, &mesh);
     triangles = mesh.positions.Count() / 3;
     benchmark::DoNotOptimize(mesh.positions.Data());
   }

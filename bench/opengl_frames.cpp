@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "core/StartUp.h"
 #include "core/RegistryKey.h"
+#include "core/StartUp.h"
 #include "peers/CubeField.h"
 #include "peers/IrrlichtCubes.h"
 #include "render/RenderPipe.h"
@@ -101,8 +101,8 @@ std::string SceneScript(int n) {
     corners.append(v ? ", " : "").append(Vec(c[0], c[1], c[2]));
     normals.append(v ? ", " : "").append(Vec(m[0], m[1], m[2]));
   }
-  s += "SPolygonGeometry:cubeMesh . { .PrimType Primitive.TypeEnum.Triangle; .PrimCount 12; .IndexArray [" +
-       indices + "]; .VertexArray [" + corners + "]; .NormalArray [" + normals + "]; };\n";
+  s += "SPolygonGeometry:cubeMesh . { .PrimType Primitive.TypeEnum.Triangle; .PrimCount 12; .IndexArray [" + indices +
+       "]; .VertexArray [" + corners + "]; .NormalArray [" + normals + "]; };\n";
   const std::string rotation = Vec(kRotation[0], kRotation[1], kRotation[2]);
   for (int i = 0; i < n; ++i) {
     const std::string k = std::to_string(i);
@@ -234,7 +234,9 @@ void BM_Irrlicht(benchmark::State& state) {
   TimeFrames(state, [&] { side->Frame(); });
 }
 
-void Sizes(benchmark::internal::Benchmark* b) { b->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime(); }
+void Sizes(benchmark::internal::Benchmark* b) {
+  b->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
 BENCHMARK(BM_OursBufferObjects)->Apply(Sizes);
 BENCHMARK(BM_OursClientArrays)->Apply(Sizes);
 BENCHMARK(BM_Irrlicht)->Apply(Sizes);

@@ -68,9 +68,7 @@ struct EngineSystem {
     }
     emitter->m_emitRate = RateFor(steady);
   }
-  ~EngineSystem() {
-    system = nullptr, emitter = nullptr, root = nullptr;
-  }
+  ~EngineSystem() { system = nullptr, emitter = nullptr, root = nullptr; }
 };
 
 void BM_Engine(benchmark::State& state) {
@@ -107,7 +105,7 @@ struct PlainSystem {
     for (int i = 0; i < n; ++i) Emit();
     const float t = float(dt);
     for (size_t i = 0; i < px.size(); ++i) vy[i] -= t;  // gravity
-    for (size_t i = 0; i < px.size(); ++i) {           // radial, radius 100
+    for (size_t i = 0; i < px.size(); ++i) {            // radial, radius 100
       const float r = std::sqrt(px[i] * px[i] + py[i] * py[i] + pz[i] * pz[i]);
       if (!(r > 0.0f && r <= 100.0f)) continue;
       const float k = t / r;

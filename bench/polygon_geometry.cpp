@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "geometry/PolygonGeometry.h"
-#include "classes/EngineClasses.h"
-#include "script/object/ObjectModel.h"
 #include "BenchWorld.h"
+#include "classes/EngineClasses.h"
+#include "geometry/PolygonGeometry.h"
+#include "script/object/ObjectModel.h"
 
 namespace {
 
@@ -26,8 +26,7 @@ struct Grid {
   std::vector<int32_t> quads;      // four indices each
   Grid() {
     for (int y = 0; y < kSide; ++y)
-      for (int x = 0; x < kSide; ++x)
-        positions.push_back({float(x), float(y), 0.01f * float((x * 7 + y * 13) % 17)});
+      for (int x = 0; x < kSide; ++x) positions.push_back({float(x), float(y), 0.01f * float((x * 7 + y * 13) % 17)});
     for (int y = 0; y + 1 < kSide; ++y)
       for (int x = 0; x + 1 < kSide; ++x) {
         int32_t a = y * kSide + x, b = a + 1, c = a + kSide + 1, d = a + kSide;

@@ -22,9 +22,7 @@ struct Item {
   std::string n, a, b;
 };
 
-Item ItemAt(int i) {
-  return {std::to_string(i), std::to_string(i % 97), std::to_string(i % 13)};
-}
+Item ItemAt(int i) { return {std::to_string(i), std::to_string(i % 97), std::to_string(i % 13)}; }
 
 const std::string& ScriptData() {
   static const std::string s = [] {
@@ -32,8 +30,8 @@ const std::string& ScriptData() {
     out.reserve(kDataBytes + 4096);
     for (int i = 0; out.size() < kDataBytes; ++i) {
       Item it = ItemAt(i);
-      out += "Item:n" + it.n + ".{ .Pos (" + it.a + ".5, " + it.b + " * 3, -4); .Scale 0.5 + " + it.b +
-             ".25; .Count " + it.n + " * 2 + 1; .Name 'node " + it.n + "'; .Weights [1.0, " + it.a +
+      out += "Item:n" + it.n + ".{ .Pos (" + it.a + ".5, " + it.b + " * 3, -4); .Scale 0.5 + " + it.b + ".25; .Count " +
+             it.n + " * 2 + 1; .Name 'node " + it.n + "'; .Weights [1.0, " + it.a +
              ".5, 3.25]; .Props { .kind 'box'; .level " + it.b + "; }; };\n";
     }
     return out;

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "BenchWorld.h"
 #include "classes/EngineClasses.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "script/object/ObjectModel.h"
 #include "support/RecordingRenderEngine.h"
-#include "BenchWorld.h"
 
 namespace {
 

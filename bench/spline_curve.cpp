@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/Log.h"
 #include "classes/EngineClasses.h"
+#include "core/Log.h"
 #include "scene/SplineCurve.h"
 #include "script/object/ObjectModel.h"
 

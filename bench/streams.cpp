@@ -21,15 +21,18 @@ constexpr size_t kPiece = 8192;
 // A 64 MiB file in the temporary folder, written once per run and removed at exit.
 const std::string& TestFile() {
   static std::string path = [] {
-    std::string p = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/pm_bench_streams_" +
-                    std::to_string(getpid());
+    std::string p =
+        std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/pm_bench_streams_" + std::to_string(getpid());
     FILE* f = fopen(p.c_str(), "wb");
     std::vector<char> chunk(1 << 20);
     std::mt19937 rng(1);
     for (char& c : chunk) c = char(rng());
     for (size_t i = 0; i < kFileSize / chunk.size(); ++i) fwrite(chunk.data(), 1, chunk.size(), f);
     fclose(f);
-    static struct Remover { std::string p; ~Remover() { unlink(p.c_str()); } } remover{p};
+    static struct Remover {
+      std::string p;
+      ~Remover() { unlink(p.c_str()); }
+    } remover{p};
     return p;
   }();
   return path;
@@ -40,7 +43,8 @@ const std::string& Text() {
   static std::string t = [] {
     std::string s;
     std::mt19937 rng(2);
-    while (s.size() < (8u << 20)) s += "Info  frame " + std::to_string(rng() % 100000) + " drawn in " + std::to_string(rng() % 50) + " ms\n";
+    while (s.size() < (8u << 20))
+      s += "Info  frame " + std::to_string(rng() % 100000) + " drawn in " + std::to_string(rng() % 50) + " ms\n";
     return s;
   }();
   return t;
@@ -92,7 +96,8 @@ void BM_DeflateStreamWrite(benchmark::State& state) {
     StreamPipeRef target(NewMemoryStream());
     {
       StreamPipeRef w(NewDeflateWriter(target));
-      for (size_t at = 0; at < t.size(); at += kPiece) w->Write(t.data() + at, int64_t(std::min(kPiece, t.size() - at)));
+      for (size_t at = 0; at < t.size(); at += kPiece)
+        w->Write(t.data() + at, int64_t(std::min(kPiece, t.size() - at)));
     }
     benchmark::DoNotOptimize(target->GetFileLength());
   }

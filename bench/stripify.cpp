@@ -70,8 +70,8 @@ const std::vector<int32_t>& Mesh(const std::string& name, bool cacheOrdered) {
 
 void Report(benchmark::State& state, size_t triangles, size_t emitted) {
   state.counters["idx/tri"] = double(emitted) / double(triangles);
-  state.counters["ns/tri"] = benchmark::Counter(double(triangles) * 1e-9,
-                                                benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["ns/tri"] = benchmark::Counter(
+      double(triangles) * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void Ours(benchmark::State& state, const std::string& name, bool cacheOrdered) {
@@ -101,8 +101,8 @@ void Meshopt(benchmark::State& state, const std::string& name, bool cacheOrdered
   Report(state, m.size() / 3, n);
 }
 
-const char* kMeshes[] = {"anchor", "elephant", "ChineseDragon-10kv", "armadillo", "bunny00", "refined_elephant",
-                         "bunny00-x16"};
+const char* kMeshes[] = {"anchor",  "elephant",         "ChineseDragon-10kv", "armadillo",
+                         "bunny00", "refined_elephant", "bunny00-x16"};
 
 int Register() {
   for (const char* mesh : kMeshes)

@@ -198,8 +198,7 @@ std::vector<std::vector<Vector2f>> SphereUVs(const TestMesh& m) {
     const int side = int(f) / (kSphereN * kSphereN), i = int(f) % (kSphereN * kSphereN) / kSphereN,
               j = int(f) % kSphereN;
     std::vector<Vector2f> c;
-    for (int k = 0; k < 4; ++k)
-      c.push_back({float(side) + float(i + du[k]) / kSphereN, float(j + dv[k]) / kSphereN});
+    for (int k = 0; k < 4; ++k) c.push_back({float(side) + float(i + du[k]) / kSphereN, float(j + dv[k]) / kSphereN});
     uv.push_back(c);
   }
   return uv;
@@ -248,7 +247,8 @@ const SphereMesh& Sphere() {
     s.structure->SetFaceLengths(lengths);
     s.structure->m_numPoints = int32_t(m.positions.size());
     for (const Vector3f& p : m.positions) s.data->m_vertices.Append(p);
-    Obj<VertexDataVector2f_I> t(static_cast<VertexDataVector2f_I*>(ScriptObject::Create(VertexDataVector2f_I::kClassId)));
+    Obj<VertexDataVector2f_I> t(
+        static_cast<VertexDataVector2f_I*>(ScriptObject::Create(VertexDataVector2f_I::kClassId)));
     t->m_usage = 0x10000;
     for (const Vector2f& v : s.uvValues) t->m_data.Append(v);
     s.data->m_vertexData.Append(Obj<VertexData_I>(t.Get()));
@@ -314,7 +314,8 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
     sdc.SetVtxBoundaryInterpolation(OpenSubdiv::Sdc::Options::VTX_BOUNDARY_EDGE_ONLY);
     sdc.SetFVarLinearInterpolation(OpenSubdiv::Sdc::Options::FVAR_LINEAR_ALL);
     using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
-    std::unique_ptr<Far::TopologyRefiner> r(Factory::Create(desc, Factory::Options(OpenSubdiv::Sdc::SCHEME_CATMARK, sdc)));
+    std::unique_ptr<Far::TopologyRefiner> r(
+        Factory::Create(desc, Factory::Options(OpenSubdiv::Sdc::SCHEME_CATMARK, sdc)));
     r->RefineUniform(Far::TopologyRefiner::UniformOptions(2));
     Far::PrimvarRefiner pr(*r);
     std::vector<OsdPoint> p0, p1(size_t(r->GetLevel(1).GetNumVertices())), p2(size_t(r->GetLevel(2).GetNumVertices()));

@@ -26,8 +26,8 @@ constexpr float kWidth = 1000, kSize = 16;
 // About 200 KB of sentences of short words; markup adds a colour run per sentence and an image per
 // paragraph.
 std::string Document(bool markup) {
-  static const char* const kWords[] = {"the", "quick", "brown", "fox", "jumps", "over", "a", "lazy", "dog",
-                                       "while", "seven", "engines", "render", "widgets", "in", "layers"};
+  static const char* const kWords[] = {"the", "quick", "brown", "fox",     "jumps",  "over",    "a",  "lazy",
+                                       "dog", "while", "seven", "engines", "render", "widgets", "in", "layers"};
   std::string out;
   uint32_t seed = 12345;
   for (int sentence = 0; out.size() < 200 * 1024; ++sentence) {

@@ -74,8 +74,8 @@ void BM_GluBuild2DMipmaps(benchmark::State& state) {
   if (!c.handle) return state.SkipWithError("no OpenGL context (run under xvfb-run -a)");
   c.Engine()->MakeCurrent();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, 1024, 1024, GL_RGBA, GL_UNSIGNED_BYTE,
-                                               c.image->GetData()));
+    benchmark::DoNotOptimize(
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, 1024, 1024, GL_RGBA, GL_UNSIGNED_BYTE, c.image->GetData()));
     OpenGLAPI::Instance().glFinish();
   }
 }

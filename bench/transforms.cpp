@@ -9,19 +9,19 @@
 #include <map>
 #include <vector>
 
+#include "BenchWorld.h"
 #include "classes/EngineClasses.h"
 #include "scene/Transform.h"
 #include "scene/WorldMatrices.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
-#include "BenchWorld.h"
 
 namespace {
 
 using namespace PM;
 
 constexpr int kNodes = 100000;  // the update benchmarks also run a 10,000-node tree that fits in cache
-constexpr int kFanOut = 8;  // node i hangs under node (i - 1) / kFanOut
+constexpr int kFanOut = 8;      // node i hangs under node (i - 1) / kFanOut
 
 Vector3f TranslationOf(int i) { return {float(i % 7), float(i % 5) * 0.5f, 1.0f}; }
 Vector3f RotationOf(int i) { return {float(i % 90), float(i % 45), 0.0f}; }
@@ -90,8 +90,10 @@ void UpdatePlain(PlainNode* n, const Matrix4f& parentWorld) {
     n->stale = false;
     n->identity = false;
   }
-  if (n->identity) n->world = parentWorld;
-  else n->world.SetProductAffine(n->local, parentWorld);
+  if (n->identity)
+    n->world = parentWorld;
+  else
+    n->world.SetProductAffine(n->local, parentWorld);
   for (PlainNode* c : n->children) UpdatePlain(c, n->world);
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "BenchWorld.h"
 #include "classes/EngineClasses.h"
 #include "core/Spheref.h"
 #include "geometry/TreeBounds.h"
@@ -12,7 +13,6 @@
 #include "scene/Transform.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
-#include "BenchWorld.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 
 #include <vector>
 
+#include "BenchWorld.h"
 #include "anim/TransformConstraint.h"
 #include "classes/EngineClasses.h"
 #include "render/TreeUpdateHook.h"
 #include "scene/IKHandle.h"
 #include "scene/Joint.h"
 #include "script/object/ObjectModel.h"
-#include "BenchWorld.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "core/StartUp.h"
+#include "engine/RenderEngine.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
 #include "render/RenderSystemTraverse.h"
-#include "engine/RenderEngine.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/ElementWidget.h"
@@ -67,7 +67,7 @@ struct World {
 
 // Made on first use; released at exit, the pipe and its window before the library shuts down.
 World* GetWorld() {
-  static World* world = [] () -> World* {
+  static World* world = []() -> World* {
     if (!std::getenv("DISPLAY") || DLLInitialize(1) != 0) return nullptr;
     auto* w = new World;
     w->engine = static_cast<ScriptEngine*>(ScriptEngine::Create());

@@ -1,5 +1,5 @@
-// The two layout passes (minimum sizes, then commit) over 10,000 widgets (and 1,000, which fit the cache) with fan-out 10 and mixed
-// resize and alignment modes, against plain C++ structs doing the same math.
+// The two layout passes (minimum sizes, then commit) over 10,000 widgets (and 1,000, which fit the cache) with fan-out
+// 10 and mixed resize and alignment modes, against plain C++ structs doing the same math.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -48,11 +48,16 @@ struct PlainNode {
 
 float PlainMinimum(uint32_t mode, float a, float m) {
   switch (mode) {
-    case kResizeExact: return std::floor(a);
-    case kResizeMin: return std::floor(std::max(a, m));
-    case kResizeMinPercent: return m;
-    case kResizeMax: return std::floor(std::min(a, m));
-    default: return 0.0f;
+    case kResizeExact:
+      return std::floor(a);
+    case kResizeMin:
+      return std::floor(std::max(a, m));
+    case kResizeMinPercent:
+      return m;
+    case kResizeMax:
+      return std::floor(std::min(a, m));
+    default:
+      return 0.0f;
   }
 }
 float PlainOuter(uint32_t mode, float minimum, float p) {
@@ -79,12 +84,17 @@ void PlainCommit(PlainNode& n, const float* parentSize, const float* parentWorld
   const uint32_t resize[2] = {n.resizeX, n.resizeY}, align[2] = {n.alignX, n.alignY};
   for (int a = 0; a < 2; ++a) {
     float s = n.minimum[a];
-    if (resize[a] == kResizePercent || resize[a] == kResizeMinPercent) s = std::floor(parentSize[a] * n.dimension[a]);
-    else if (resize[a] == kResizeMin || resize[a] == kResizeMax) s = std::floor(n.minimum[a]);
+    if (resize[a] == kResizePercent || resize[a] == kResizeMinPercent)
+      s = std::floor(parentSize[a] * n.dimension[a]);
+    else if (resize[a] == kResizeMin || resize[a] == kResizeMax)
+      s = std::floor(n.minimum[a]);
     n.size[a] = s;
-    if (align[a] == kAlignCenter) n.at[a] = std::floor((parentSize[a] - s) * 0.5f + n.position[a]);
-    else if (align[a] == kAlignMax) n.at[a] = std::floor(parentSize[a] - s + n.position[a]);
-    else n.at[a] = std::floor(n.position[a]);
+    if (align[a] == kAlignCenter)
+      n.at[a] = std::floor((parentSize[a] - s) * 0.5f + n.position[a]);
+    else if (align[a] == kAlignMax)
+      n.at[a] = std::floor(parentSize[a] - s + n.position[a]);
+    else
+      n.at[a] = std::floor(n.position[a]);
   }
   for (int c = 0; c < 4; ++c) {
     n.world[c] = parentWorld[c];

@@ -8,8 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PM::g_LogLevel = PM::kLevelError;  // refusals are expected here; keep the run quiet
-  PM::Ptr<PM::Archive> archive =
-      PM::Archive::OpenWith("fuzz.pmk", [=] { return PM::NewMemoryViewStream(data, size); });
+  PM::Ptr<PM::Archive> archive = PM::Archive::OpenWith("fuzz.pmk", [=] { return PM::NewMemoryViewStream(data, size); });
   if (!archive) return 0;
   std::vector<uint8_t> out;
   for (const std::string& name : archive->FileNames()) {

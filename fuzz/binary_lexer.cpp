@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "PieceStream.h"
 #include "script/lang/BinaryLexer.h"
 #include "script/lang/PlainTokenReader.h"
-#include "PieceStream.h"
 
 namespace {
 

@@ -35,9 +35,20 @@ class Input {
   }
   // Mostly the values that break arithmetic, sometimes any bit pattern.
   float Float() {
-    static const float kValues[] = {0.0f, 1.0f, -1.0f, 0.5f, 2.0f, 1e30f, -1e30f,
-                                    std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-                                    std::numeric_limits<float>::quiet_NaN(), 1e-30f, 64.0f, -0.25f, 1000.0f};
+    static const float kValues[] = {0.0f,
+                                    1.0f,
+                                    -1.0f,
+                                    0.5f,
+                                    2.0f,
+                                    1e30f,
+                                    -1e30f,
+                                    std::numeric_limits<float>::infinity(),
+                                    -std::numeric_limits<float>::infinity(),
+                                    std::numeric_limits<float>::quiet_NaN(),
+                                    1e-30f,
+                                    64.0f,
+                                    -0.25f,
+                                    1000.0f};
     const uint8_t b = Byte();
     if (b < 200) return kValues[b % std::size(kValues)];
     const uint32_t bits = Word();
@@ -105,20 +116,22 @@ struct Session {
 
   void Step(Input& in) {
     IDirect3DDevice8* d = device;
-    const D3DPRIMITIVETYPE kTypes[] = {D3DPT_POINTLIST,     D3DPT_LINELIST,     D3DPT_LINESTRIP,
+    const D3DPRIMITIVETYPE kTypes[] = {D3DPT_POINTLIST,     D3DPT_LINELIST,      D3DPT_LINESTRIP,
                                        D3DPT_TRIANGLELIST,  D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN,
                                        D3DPRIMITIVETYPE(0), D3DPRIMITIVETYPE(9)};
     switch (in.Byte() % 20) {
-      case 0: d->SetRenderState(D3DRENDERSTATETYPE(in.Byte()), in.Value()); break;
+      case 0:
+        d->SetRenderState(D3DRENDERSTATETYPE(in.Byte()), in.Value());
+        break;
       case 1: {
         const DWORD stage = in.Byte() % 9;
         d->SetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(in.Byte() % 30), in.Value());
         break;
       }
       case 2: {
-        static const D3DTRANSFORMSTATETYPE kStates[] = {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION,
-                                                        D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + 1), D3DTS_TEXTURE0,
-                                                        D3DTRANSFORMSTATETYPE(7)};
+        static const D3DTRANSFORMSTATETYPE kStates[] = {D3DTS_WORLD,      D3DTS_VIEW,
+                                                        D3DTS_PROJECTION, D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + 1),
+                                                        D3DTS_TEXTURE0,   D3DTRANSFORMSTATETYPE(7)};
         const D3DMATRIX m = Matrix(in);
         d->SetTransform(kStates[in.Byte() % std::size(kStates)], &m);
         break;
@@ -140,7 +153,9 @@ struct Session {
         d->SetLight(in.Byte() % 10, &l);
         break;
       }
-      case 5: d->LightEnable(in.Byte() % 10, in.Byte() & 1); break;
+      case 5:
+        d->LightEnable(in.Byte() % 10, in.Byte() & 1);
+        break;
       case 6: {
         D3DMATERIAL8 m;
         m.Diffuse = Color(in), m.Ambient = Color(in), m.Specular = Color(in), m.Emissive = Color(in);
@@ -224,7 +239,9 @@ struct Session {
         d->SetIndices(ib, in.Byte());
         break;
       }
-      case 12: FillScratch(in, scratch); break;
+      case 12:
+        FillScratch(in, scratch);
+        break;
       case 13: {
         const D3DPRIMITIVETYPE type = kTypes[in.Byte() % std::size(kTypes)];
         const UINT stride = in.Byte(), count = in.Byte() % 64;
@@ -243,7 +260,9 @@ struct Session {
                                     index32 ? D3DFMT_INDEX32 : D3DFMT_INDEX16, scratch, stride);
         break;
       }
-      case 15: d->DrawPrimitive(kTypes[in.Byte() % std::size(kTypes)], in.Byte(), in.Byte()); break;
+      case 15:
+        d->DrawPrimitive(kTypes[in.Byte() % std::size(kTypes)], in.Byte(), in.Byte());
+        break;
       case 16:
         d->DrawIndexedPrimitive(kTypes[in.Byte() % std::size(kTypes)], in.Byte(), in.Byte(), in.Byte(), in.Byte());
         break;
@@ -273,8 +292,10 @@ struct Session {
         break;
       }
       default:
-        if (in.Byte() & 1) d->BeginScene();
-        else d->EndScene();
+        if (in.Byte() & 1)
+          d->BeginScene();
+        else
+          d->EndScene();
         break;
     }
   }

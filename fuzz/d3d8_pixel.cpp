@@ -37,10 +37,9 @@ struct Bytes {
 
 constexpr D3DFORMAT kTargets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
 constexpr D3DFORMAT kDepths[] = {D3DFMT_UNKNOWN, D3DFMT_D16, D3DFMT_D15S1, D3DFMT_D24S8, D3DFMT_D24X8, D3DFMT_D32};
-constexpr D3DFORMAT kTextures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8,   D3DFMT_R5G6B5,
-                                   D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2,
-                                   D3DFMT_A8,       D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4, D3DFMT_L8,
-                                   D3DFMT_A8L8,     D3DFMT_A4L4};
+constexpr D3DFORMAT kTextures[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                                   D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2, D3DFMT_A8,     D3DFMT_A8R3G3B2,
+                                   D3DFMT_X4R4G4B4, D3DFMT_L8,       D3DFMT_A8L8,   D3DFMT_A4L4};
 constexpr int32_t kSide = 16;
 
 }  // namespace
@@ -60,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rs.fill = in.Byte() % 4;
   rs.lastPixel = in.Byte() & 1;
   PixelState& p = rs.pixel;
-  for (size_t offset : {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b),
-                        offsetof(ClipVertex, a)})
+  for (size_t offset :
+       {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b), offsetof(ClipVertex, a)})
     p.AddAttribute(offset);
   p.specularSlot = p.AddAttribute(offsetof(ClipVertex, sr));
   p.AddAttribute(offsetof(ClipVertex, sg)), p.AddAttribute(offsetof(ClipVertex, sb));
@@ -120,8 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       if (!(in.Byte() & 3)) c.w = 1.0f;  // often affine, so that something lands on the target
     }
-    if (in.Byte() & 1) raster.Triangle(v[0], v[1], v[2]);
-    else raster.Line(v[0], v[1]);
+    if (in.Byte() & 1)
+      raster.Triangle(v[0], v[1], v[2]);
+    else
+      raster.Line(v[0], v[1]);
   }
   return 0;
 }

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (r->Seek(0, kSeekStart) != 0) __builtin_trap();
   int c0 = r->PeekByte();
   if (!first.empty() && c0 != first[0]) __builtin_trap();
-  for (int64_t n; (n = r->Read(buf, sizeof buf)) > 0 && again.size() < first.size();) again.insert(again.end(), buf, buf + n);
+  for (int64_t n; (n = r->Read(buf, sizeof buf)) > 0 && again.size() < first.size();)
+    again.insert(again.end(), buf, buf + n);
   if (again.size() > first.size()) again.resize(first.size());
   if (again != first) __builtin_trap();
   return 0;

@@ -25,8 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (i < size) {
     uint8_t op = next() % 9, a = next(), b = next();
     switch (op) {
-      case 0: s.AppendChar(char(a)); ref.push_back(char(a)); break;
-      case 1: s.InsertChar(a % (ref.size() + 1), char(b)); ref.insert(ref.begin() + a % (ref.size() + 1), char(b)); break;
+      case 0:
+        s.AppendChar(char(a));
+        ref.push_back(char(a));
+        break;
+      case 1:
+        s.InsertChar(a % (ref.size() + 1), char(b));
+        ref.insert(ref.begin() + a % (ref.size() + 1), char(b));
+        break;
       case 2:
         if (!ref.empty()) {
           s.RemoveChar(a % ref.size());
@@ -40,7 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(sub.View() == ref.substr(st, b));
         break;
       }
-      case 4: Check(s.FindChar(char(a)) == (ref.find(char(a)) == std::string::npos ? -1 : int(ref.find(char(a))))); break;
+      case 4:
+        Check(s.FindChar(char(a)) == (ref.find(char(a)) == std::string::npos ? -1 : int(ref.find(char(a)))));
+        break;
       case 5: {
         String key(ref.substr(0, a % 8).c_str());
         h.Set(key, (b & 1) ? marker.Get() : nullptr);
@@ -52,7 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(h.Remove(key) == (refMap.erase(key.CStr()) == 1));
         break;
       }
-      case 7: shared = h; break;  // the next write must not change `shared`
+      case 7:
+        shared = h;
+        break;  // the next write must not change `shared`
       case 8: {
         String t(ref.c_str());
         Check(String::Compare(s, t) == 0 || ref.find('\0') != std::string::npos);

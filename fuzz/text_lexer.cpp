@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "PieceStream.h"
 #include "core/Log.h"
 #include "script/lang/Lexer.h"
-#include "PieceStream.h"
 
 namespace {
 
@@ -25,9 +25,19 @@ struct Token {
 uint64_t ValueBits(const PM::Lexer& l) {
   const PM::TokenValue& v = l.Value();
   switch (l.Kind()) {
-    case 234: case 236: case 238: case 99: case 254: case 0: return v.u32;
-    case 235: case 237: case 239: return v.u64;
-    default: return 0;
+    case 234:
+    case 236:
+    case 238:
+    case 99:
+    case 254:
+    case 0:
+      return v.u32;
+    case 235:
+    case 237:
+    case 239:
+      return v.u64;
+    default:
+      return 0;
   }
 }
 

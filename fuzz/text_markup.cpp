@@ -6,10 +6,10 @@
 #include <cstdlib>
 
 #include "ScriptRun.h"
+#include "engine/RenderEngine.h"
 #include "render/DefaultShaders.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
-#include "engine/RenderEngine.h"
 #include "script/object/MemberAccess.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"

@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   bool formOk = (wav.channels == 1 || wav.channels == 2) && (wav.bitsPerSample == 8 || wav.bitsPerSample == 16);
-  if (!formOk || wav.sampleRate == 0 || wav.samples.size() % wav.FrameBytes() != 0 || wav.samples.size() > size) abort();
+  if (!formOk || wav.sampleRate == 0 || wav.samples.size() % wav.FrameBytes() != 0 || wav.samples.size() > size)
+    abort();
   return 0;
 }

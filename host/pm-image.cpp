@@ -17,8 +17,8 @@
 #include "core/LogPipe.h"
 #include "core/MD5.h"
 #include "core/StartUp.h"
-#include "platform/SafeFile.h"
 #include "engine/Image.h"
+#include "platform/SafeFile.h"
 #include "storage/FileStream.h"
 #include "storage/Streams.h"
 

@@ -22,6 +22,7 @@
 #include "core/Log.h"
 #include "core/LogPipe.h"
 #include "core/StartUp.h"
+#include "engine/Image.h"
 #include "geometry/SpriteGeometry.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
@@ -30,7 +31,6 @@
 #include "render/Texture.h"
 #include "render/dialog/GraphicsSetupDialog.h"
 #include "render/dialog/GraphicsSetupDialogX11.h"
-#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -68,7 +68,6 @@ const char kUsage[] =
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
 
-
 struct Options {
   uint32_t flags = kParseCountLines;
   int logLevel = kLevelDebug;
@@ -77,11 +76,11 @@ struct Options {
   std::vector<std::string> files;
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;
-  long seed = -1;  // -1: from the clock
-  std::string engineType;  // empty: the pipe's own RenderEngineType
+  long seed = -1;                                             // -1: from the clock
+  std::string engineType;                                     // empty: the pipe's own RenderEngineType
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
-  std::string screenshot;  // empty: none
-  long passes = -1;        // -1: as the channels say
+  std::string screenshot;                                     // empty: none
+  long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
   bool x11Dialogs = false;

@@ -17,11 +17,11 @@ constexpr float kNear = 0.5f, kFar = 1024.0f;
 // The cube: 24 corners (each face its own normal), 12 triangles, counter-clockwise seen from outside in a
 // right-handed frame.
 constexpr float kH = 0.35f;
-constexpr float kCorners[24][3] = {
-    {kH, -kH, -kH},  {kH, kH, -kH},   {kH, kH, kH},    {kH, -kH, kH},    {-kH, -kH, -kH}, {-kH, -kH, kH},
-    {-kH, kH, kH},   {-kH, kH, -kH},  {-kH, kH, -kH},  {-kH, kH, kH},    {kH, kH, kH},    {kH, kH, -kH},
-    {-kH, -kH, -kH}, {kH, -kH, -kH},  {kH, -kH, kH},   {-kH, -kH, kH},   {-kH, -kH, kH},  {kH, -kH, kH},
-    {kH, kH, kH},    {-kH, kH, kH},   {-kH, -kH, -kH}, {-kH, kH, -kH},   {kH, kH, -kH},   {kH, -kH, -kH}};
+constexpr float kCorners[24][3] = {{kH, -kH, -kH},  {kH, kH, -kH},  {kH, kH, kH},    {kH, -kH, kH},  {-kH, -kH, -kH},
+                                   {-kH, -kH, kH},  {-kH, kH, kH},  {-kH, kH, -kH},  {-kH, kH, -kH}, {-kH, kH, kH},
+                                   {kH, kH, kH},    {kH, kH, -kH},  {-kH, -kH, -kH}, {kH, -kH, -kH}, {kH, -kH, kH},
+                                   {-kH, -kH, kH},  {-kH, -kH, kH}, {kH, -kH, kH},   {kH, kH, kH},   {-kH, kH, kH},
+                                   {-kH, -kH, -kH}, {-kH, kH, -kH}, {kH, kH, -kH},   {kH, -kH, -kH}};
 constexpr float kFaceNormals[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
 constexpr int kQuadIndices[6] = {0, 1, 2, 0, 2, 3};  // per face, over its four corners
 constexpr int kTriangles = 12;

@@ -126,8 +126,6 @@ void IrrlichtCubes::Frame(std::vector<uint8_t>* readBack) {
   driver->endScene();
 }
 
-uint32_t IrrlichtCubes::LastPrimitiveCount() const {
-  return m_d->device->getVideoDriver()->getPrimitiveCountDrawn(0);
-}
+uint32_t IrrlichtCubes::LastPrimitiveCount() const { return m_d->device->getVideoDriver()->getPrimitiveCountDrawn(0); }
 
 }  // namespace PM::Bench

@@ -25,11 +25,11 @@
 #include "anim/AnimationScheduler.h"
 #include "core/Log.h"
 #include "core/StartUp.h"
+#include "engine/Image.h"
 #include "platform/MessageQueue.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
-#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Storage.h"
@@ -73,7 +73,9 @@ T* Named(const char* name) {
 extern "C" void OnWidgetEvent(uint32_t, Widget_I* widget, WHandler_I*, uint32_t event, WidgetInput*) {
   const std::string name = widget->m_name.CStr();
   std::printf("frame %d: %s %s\n", g_host.frame, name.c_str(),
-              event == kWEventButtonClicked ? "ButtonClicked" : event == kWEventEffectFinished ? "EffectFinished" : "event");
+              event == kWEventButtonClicked    ? "ButtonClicked"
+              : event == kWEventEffectFinished ? "EffectFinished"
+                                               : "event");
   if (name != "spin" || event != kWEventButtonClicked) return;
   auto* clip = Named<AnimationClip_I>("turning");
   if (!clip) return;

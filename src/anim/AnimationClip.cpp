@@ -29,9 +29,7 @@ double AnimationClip_I::GetDuration() const {
   return m_animationLibrary->m_endTime - m_animationLibrary->m_startTime;
 }
 
-double AnimationClip_I::GetEndTime() const {
-  return GetDuration() * std::fabs(m_scale) * m_cycles + m_startTime;
-}
+double AnimationClip_I::GetEndTime() const { return GetDuration() * std::fabs(m_scale) * m_cycles + m_startTime; }
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "anim/AnimationClipEvent.h"
 
-#include "classes/EngineClassRegistry.h"
 #include <iterator>
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -27,9 +27,7 @@ void AnimationClipEvent_I::RaiseEvent(uint32_t kind, float phase) {
   handler->OnClipEvent();
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void AnimationClipEvent_I::Define() {
   const ClassDef classes[] = {ConcreteClass<AnimationClipEvent_I>()};

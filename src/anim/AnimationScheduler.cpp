@@ -35,8 +35,10 @@ void AnimationScheduler_I::AddEndTime(AnimationClip_I* clip) {
   int32_t track = clip->m_track;
   if (!ValidTrack(track)) return;
   double end = clip->GetEndTime();
-  if (clip->m_presetOnly) m_trackEndTime[track] = clip->m_startTime;
-  else if (end > m_trackEndTime[track]) m_trackEndTime[track] = end;
+  if (clip->m_presetOnly)
+    m_trackEndTime[track] = clip->m_startTime;
+  else if (end > m_trackEndTime[track])
+    m_trackEndTime[track] = end;
   if (end > m_highestEndTime) m_highestEndTime = end;
 }
 
@@ -53,8 +55,7 @@ void AnimationScheduler_I::SortClips() {
   std::vector<std::pair<double, int32_t>> order;
   order.reserve(size_t(m_animationClip.Count()));
   for (int32_t i = 0; i < m_animationClip.Count(); ++i) order.emplace_back(SortKey(m_animationClip[i]), i);
-  std::stable_sort(order.begin(), order.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   Array<Obj<AnimationClip_I>> sorted;
   sorted.Reserve(m_animationClip.Count());
   for (const auto& entry : order) sorted.Append(m_animationClip[entry.second]);
@@ -74,8 +75,10 @@ void AnimationScheduler_I::SetClip(int32_t i, ScriptObject* value) {
   if (!SetIndexOk(this, kMemberSchedulerAnimationClip, i, m_animationClip.Count())) return;
   // The class first: a refused value must not reach the end times.
   AnimationClip_I* clip = nullptr;
-  if (value->IsA(AnimationClip_I::kClassId)) clip = static_cast<AnimationClip_I*>(value);
-  else ScriptObject::ExpectFailed(value, AnimationClip_I::kClassId);
+  if (value->IsA(AnimationClip_I::kClassId))
+    clip = static_cast<AnimationClip_I*>(value);
+  else
+    ScriptObject::ExpectFailed(value, AnimationClip_I::kClassId);
   if (clip) AddEndTime(clip);
   if (i >= m_animationClip.Count()) m_animationClip.Grow(i + 1);
   m_animationClip[i] = clip;
@@ -99,20 +102,22 @@ void AnimationScheduler_I::SetBlendClip(int32_t i, ScriptObject* value) {
   }
   if (!SetIndexOk(this, kMemberSchedulerBlendClip, i, m_blendClip.Count())) return;
   AnimationClip_I* clip = nullptr;
-  if (value->IsA(AnimationClip_I::kClassId)) clip = static_cast<AnimationClip_I*>(value);
-  else ScriptObject::ExpectFailed(value, AnimationClip_I::kClassId);
+  if (value->IsA(AnimationClip_I::kClassId))
+    clip = static_cast<AnimationClip_I*>(value);
+  else
+    ScriptObject::ExpectFailed(value, AnimationClip_I::kClassId);
   if (i >= m_blendClip.Count()) m_blendClip.Grow(i + 1);
   m_blendClip[i] = clip;
 }
 
 void AnimationScheduler_I::RemoveBlendClips(int32_t first, int32_t count) {
-  if (first < 0) m_blendClip.Clear();
-  else m_blendClip.Remove(first, count);
+  if (first < 0)
+    m_blendClip.Clear();
+  else
+    m_blendClip.Remove(first, count);
 }
 
-double AnimationScheduler_I::GetTrackEndTime(int32_t track) {
-  return ValidTrack(track) ? m_trackEndTime[track] : -1.0;
-}
+double AnimationScheduler_I::GetTrackEndTime(int32_t track) { return ValidTrack(track) ? m_trackEndTime[track] : -1.0; }
 
 void AnimationScheduler_I::SetTrackEndTime(int32_t track, double time) {
   if (!ValidTrack(track)) {
@@ -132,8 +137,8 @@ namespace {
 
 // The clip lists as indexed members that see the raw value, so that a nil Set (removal) and a
 // refused value (stored as nil) stay apart.
-template <ScriptObject* (S::*Get)(int32_t), void (S::*Set)(int32_t, ScriptObject*), Array<Obj<AnimationClip_I>> S::*List,
-          void (S::*Remove)(int32_t, int32_t)>
+template <ScriptObject* (S::*Get)(int32_t), void (S::*Set)(int32_t, ScriptObject*),
+          Array<Obj<AnimationClip_I>> S::*List, void (S::*Remove)(int32_t, int32_t)>
 struct ClipList {
   static ScriptObject* GetAt(ScriptObject* o, uint32_t, int32_t i) { return (static_cast<S*>(o)->*Get)(i); }
   static void SetAt(ScriptObject* o, uint32_t, int32_t i, ScriptObject* v) { (static_cast<S*>(o)->*Set)(i, v); }

@@ -38,9 +38,12 @@ ClipPlace PlaceClip(const AnimationClip_I& clip, double frameTime) {
     at.p = sc < 0 ? (e - frameTime) * (1.0 / length) : at.u;
   }
   if (clip.m_warpTime >= 0) at.p = clip.m_warpTime;
-  if (d == 0) at.tau = 0;
-  else if (cy == 1) at.tau = at.p <= 0 ? 0 : at.p >= 1 ? d : at.p * d;
-  else at.tau = at.p > 0 ? std::fmod(at.p * d * cy, d) : 0;
+  if (d == 0)
+    at.tau = 0;
+  else if (cy == 1)
+    at.tau = at.p <= 0 ? 0 : at.p >= 1 ? d : at.p * d;
+  else
+    at.tau = at.p > 0 ? std::fmod(at.p * d * cy, d) : 0;
   return at;
 }
 
@@ -107,7 +110,8 @@ void AnimationScheduler_I::Update(double frameTime) {
     if (events) {
       if (at.u < 1) events->RaiseEvent(kClipEventRunning, float(at.p));
       // A clip still plays in the frame after one landing on its end: the end is raised once.
-      else if (m_lastFrameTime < end) events->RaiseEvent(kClipEventEnd, float(at.p));
+      else if (m_lastFrameTime < end)
+        events->RaiseEvent(kClipEventEnd, float(at.p));
     }
   }
   if (begun) group->Commit();

@@ -42,8 +42,8 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   virtual void SetTrackBlend(float weight, uint32_t flag);
   // Slot 3: evaluates the library at its start plus `localTime` into track `track` of each port's
   // connection, fading in by `fadeIn` unless finished.
-  virtual void ApplyClip(int32_t track, AnimationLibrary_I* library, double localTime, float amplitude,
-                         float fadeIn, float trackFade, bool finished, bool presetOnly);
+  virtual void ApplyClip(int32_t track, AnimationLibrary_I* library, double localTime, float amplitude, float fadeIn,
+                         float trackFade, bool finished, bool presetOnly);
   // Slot 4: sums, cross-fades and writes the written connections into their members.
   virtual void Commit();
   // Slot 5: a track's current value; the member's value type, 0 for no connection or member.

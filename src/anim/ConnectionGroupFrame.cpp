@@ -35,8 +35,10 @@ struct Target {
 
 template <class Tag>
 void WriteMember(const Target& c, bool indexed, const typename Tag::Value& v) {
-  if (indexed) MemberSetAt<Tag>(c.object, c.member, c.index, v);
-  else MemberSet<Tag>(c.object, c.member, v);
+  if (indexed)
+    MemberSetAt<Tag>(c.object, c.member, c.index, v);
+  else
+    MemberSet<Tag>(c.object, c.member, v);
 }
 
 void WriteResult(const Target& c, const MemberRecord* r, const Vector4f& v) {
@@ -44,12 +46,23 @@ void WriteResult(const Target& c, const MemberRecord* r, const Vector4f& v) {
   if (r->flags & kMemberArray) return;
   bool indexed = (r->flags & kMemberIndexed) != 0;
   switch (r->valueType) {
-    case kClassI32: WriteMember<VI32>(c, indexed, RoundSaturated(v.x)); break;
-    case kClassF32: WriteMember<VF32>(c, indexed, v.x); break;
-    case kClassVector2f: WriteMember<VVector2f>(c, indexed, Vector2f{v.x, v.y}); break;
-    case kClassVector3f: WriteMember<VVector3f>(c, indexed, Vector3f{v.x, v.y, v.z}); break;
-    case kClassVector4f: WriteMember<VVector4f>(c, indexed, v); break;
-    default: break;
+    case kClassI32:
+      WriteMember<VI32>(c, indexed, RoundSaturated(v.x));
+      break;
+    case kClassF32:
+      WriteMember<VF32>(c, indexed, v.x);
+      break;
+    case kClassVector2f:
+      WriteMember<VVector2f>(c, indexed, Vector2f{v.x, v.y});
+      break;
+    case kClassVector3f:
+      WriteMember<VVector3f>(c, indexed, Vector3f{v.x, v.y, v.z});
+      break;
+    case kClassVector4f:
+      WriteMember<VVector4f>(c, indexed, v);
+      break;
+    default:
+      break;
   }
 }
 
@@ -163,8 +176,10 @@ void ConnectionGroup_I::Commit() {
     }
     Vector4f result = sums[0];
     if (w >= 0) {
-      if (r->valueType == kClassI32) result = w < 0.5f ? sums[0] : sums[1];
-      else result = sums[0] * (1.0f - w) + sums[1] * w;
+      if (r->valueType == kClassI32)
+        result = w < 0.5f ? sums[0] : sums[1];
+      else
+        result = sums[0] * (1.0f - w) + sums[1] * w;
     }
     WriteResult(Target{c.object, c.member, c.memberIndex}, r, result);
   }

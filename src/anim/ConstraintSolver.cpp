@@ -90,9 +90,12 @@ void TreeUpdate::WriteOwner(TBaseTransform_I* owner, const Matrix4f& mv, WritePa
     ScriptObject::ExpectFailed(owner->m_sNode.Get(), STransform_I::kClassId);
     return;
   }
-  if (part == kWriteRotation) s->SetRotationFromMatrix(m_current, mv);
-  else if (part == kWriteTranslation) s->SetTranslationFromMatrix(m_current, TranslationOf(mv));
-  else s->SetTransformFromMatrix(m_current, mv);
+  if (part == kWriteRotation)
+    s->SetRotationFromMatrix(m_current, mv);
+  else if (part == kWriteTranslation)
+    s->SetTranslationFromMatrix(m_current, TranslationOf(mv));
+  else
+    s->SetTransformFromMatrix(m_current, mv);
   owner->SetModelViewMatrix(Product(s->GetLocalMatrix(), m_current));
 }
 
@@ -103,8 +106,10 @@ void TreeUpdate::UpdateConstraint(Constraint_I* c, TNode_I* owner) {
   } else if (As<PoleVectorConstraint_I>(c)) {
     if (t) UpdatePole(c, t);
   } else if (As<TransformConstraint_I>(c)) {
-    if (t) UpdateTransform(c, t);
-    else LogWarn("UpdateConstraint: owner of TTransformConstraint \"", c->m_name, "\" is not a Transform node.");
+    if (t)
+      UpdateTransform(c, t);
+    else
+      LogWarn("UpdateConstraint: owner of TTransformConstraint \"", c->m_name, "\" is not a Transform node.");
   }
 }
 
@@ -127,8 +132,10 @@ void TreeUpdate::UpdateAim(Constraint_I* c, TBaseTransform_I* owner) {
   if (!NormalizeChecked(dir)) return;  // a target on the owner's pivot gives no direction
   Vector3f up{0, 1, 0};
   if (const TBaseTransform_I* ut = As(aim->m_upTarget)) {
-    if (aim->m_upTargetVector != kZeroVector3f) TransformVector(up, aim->m_upTargetVector, ut->m_modelViewMatrix);
-    else up = TransformPivot(ut, m_root) - origin;
+    if (aim->m_upTargetVector != kZeroVector3f)
+      TransformVector(up, aim->m_upTargetVector, ut->m_modelViewMatrix);
+    else
+      up = TransformPivot(ut, m_root) - origin;
   }
   Vector3f aimAxis = aim->m_aimVector, upAxis = aim->m_upVector;
   if (!NormalizeChecked(aimAxis)) return;
@@ -190,14 +197,17 @@ void TreeUpdate::UpdateTransform(Constraint_I* c, TBaseTransform_I* owner) {
   for (const Contribution& k : m_contributions) {
     Quaternionf qi;
     if (!RotationOfRows(k.target->m_modelViewMatrix, qi)) continue;
-    if (!any) q = qi;
-    else q.SetSlerp(q, qi, k.weight, 1);
+    if (!any)
+      q = qi;
+    else
+      q.SetSlerp(q, qi, k.weight, 1);
     any = true;
   }
   if (!any) return;
   Matrix4f r = RowRotation(q), extra;
   if (const TJoint_I* j = As<TJoint_I>(owner)) {
-    if (const SJoint_I* sj = SNodeOf<SJoint_I>(j); sj && OffsetRotation(sj->m_rotationAxis, extra)) r = Product(extra, r);
+    if (const SJoint_I* sj = SNodeOf<SJoint_I>(j); sj && OffsetRotation(sj->m_rotationAxis, extra))
+      r = Product(extra, r);
   }
   if (OffsetRotation(tc->m_orientOffset, extra)) r = Product(extra, r);
   WriteOwner(owner, WithRotation(owner->m_modelViewMatrix, r, position), parent ? kWriteBoth : kWriteRotation);

@@ -12,7 +12,12 @@ class SEmitter_I : public EngineClass<SEmitter_I, SLeaf_I, ClassId::SEmitter, "S
   static void Define();
   // Values of SEmitter.EmitterTypeEnum and SEmitter.VolumeTypeEnum.
   enum : uint32_t { kEmitterOmni = 0x01FFF0AA, kEmitterDirectional = 0x02FFF0AA, kEmitterVolume = 0x03FFF0AA };
-  enum : uint32_t { kVolumeCube = 0x01FFF0AB, kVolumeSphere = 0x02FFF0AB, kVolumeCylinder = 0x03FFF0AB, kVolumeCone = 0x04FFF0AB };
+  enum : uint32_t {
+    kVolumeCube = 0x01FFF0AB,
+    kVolumeSphere = 0x02FFF0AB,
+    kVolumeCylinder = 0x03FFF0AB,
+    kVolumeCone = 0x04FFF0AB
+  };
 
   // Stores v at unit length; a squared length already in the unit band is kept bit for bit. A zero
   // vector has no direction and is stored as it is.

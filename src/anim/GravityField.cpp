@@ -7,8 +7,8 @@
 
 namespace PM {
 
-void TGravityField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions,
-                                 Array<Vector3f>& velocities, double dt) {
+void TGravityField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                                 double dt) {
   const auto* s = SNodeOf<SGravityField_I>(this);
   if (!s) return;
   float m = s->m_magnitude;

@@ -12,7 +12,8 @@
 
 namespace PM {
 
-bool IntersectSegmentSphere(const Vector3f& o, const Vector3f& d, const Vector3f& c, float r, float s, Vector3f& point) {
+bool IntersectSegmentSphere(const Vector3f& o, const Vector3f& d, const Vector3f& c, float r, float s,
+                            Vector3f& point) {
   const Vector3f delta = o - c;
   const float a = d.LengthSquared(), b = delta.Dot(d);
   if (!(a > 0)) return false;  // a point, not a segment

@@ -60,7 +60,9 @@ TBranch_I* ParentManager_I::ParentAt(int32_t id) const {
   return m_parentArray[id].Get();
 }
 
-void ParentManager_I::QueueControl(ParentControl_I* control) { m_pendingControls.Append(Obj<ParentControl_I>(control)); }
+void ParentManager_I::QueueControl(ParentControl_I* control) {
+  m_pendingControls.Append(Obj<ParentControl_I>(control));
+}
 
 void ParentManager_I::ResolveControls() {
   // Work on a copy: a control's SetParent may queue or change controls of this manager.

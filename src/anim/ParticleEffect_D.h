@@ -57,7 +57,7 @@ struct ParticleEffect_D {
   // The particles: fire keeps them in any order, smoke in birth order.
   Array<Vector3f> positions;
   Array<Vector3f> velocities;
-  Array<double> lives;  // remaining life
+  Array<double> lives;   // remaining life
   Array<float> selects;  // appearance select values
 
  private:

@@ -15,7 +15,11 @@ class SParticles_I : public EngineClass<SParticles_I, SLeaf_I, ClassId::SParticl
  public:
   static void Define();
   // Values of SParticles.LifespanModeEnum.
-  enum : uint32_t { kLifespanLiveForever = 0x01FFF07C, kLifespanConstant = 0x02FFF07C, kLifespanRandomRange = 0x03FFF07C };
+  enum : uint32_t {
+    kLifespanLiveForever = 0x01FFF07C,
+    kLifespanConstant = 0x02FFF07C,
+    kLifespanRandomRange = 0x03FFF07C
+  };
 
   uint32_t m_lifespanMode = kLifespanLiveForever;
   float m_lifespan = 0.0f;
@@ -50,9 +54,9 @@ class TParticles_I : public EngineClass<TParticles_I, TLeaf_I, ClassId::TParticl
 
   WeakObj<TSpriteGeometry_I> m_spriteGeometry;
   Array<WeakObj<TEmitter_I>> m_emitter;
-  Array<Vector3f> m_emitterTranslation;      // per emitter: the carrier's Translation now
-  Array<Vector3f> m_previousTranslation;     // per emitter: the same one step earlier
-  Array<float> m_accumulator;                // per emitter: fractional particles owed
+  Array<Vector3f> m_emitterTranslation;   // per emitter: the carrier's Translation now
+  Array<Vector3f> m_previousTranslation;  // per emitter: the same one step earlier
+  Array<float> m_accumulator;             // per emitter: fractional particles owed
   Array<WeakObj<TField_I>> m_field;
   Array<Vector3f> m_positions;
   Array<Vector3f> m_inheritedOffsets;

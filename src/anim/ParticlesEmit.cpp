@@ -64,7 +64,8 @@ void TParticles_I::EmitFromEmitter(int32_t k, const SEmitter_I& e, const SPartic
   Append(k, v, {v.x * dist, v.y * dist, v.z * dist}, life, d, toParticles);
 }
 
-void TParticles_I::EmitFromGeometry(int32_t k, const SEmitter_I& e, const SParticles_I& d, const Matrix4f& toParticles) {
+void TParticles_I::EmitFromGeometry(int32_t k, const SEmitter_I& e, const SParticles_I& d,
+                                    const Matrix4f& toParticles) {
   if (m_sampler.VertexCount <= 0 || !m_sampler.Positions) return;
   const int32_t i = m_random.GetInt(m_sampler.VertexCount - 1);
   const Vector3f q = m_sampler.Positions[i];

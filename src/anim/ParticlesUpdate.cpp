@@ -84,8 +84,7 @@ void TParticles_I::Update(double dt) {
     const int32_t count = m_positions.Count();
     if (d->m_maxCount != -1 && n + count >= d->m_maxCount) n = int64_t(d->m_maxCount) - count;
     if (n > 0 && n + count > kMaxParticles) {
-      if (!m_capReported)
-        LogError("TParticles: \"", m_name, "\" reached the limit of ", kMaxParticles, " particles.");
+      if (!m_capReported) LogError("TParticles: \"", m_name, "\" reached the limit of ", kMaxParticles, " particles.");
       m_capReported = true;
       n = kMaxParticles - count;
     }

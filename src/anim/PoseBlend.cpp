@@ -25,8 +25,10 @@ void WriteOutput(const CGConnection& c, float w) {
   const bool indexed = (r->flags & kMemberIndexed) != 0;
   Obj<ScriptObject> hold(obj);  // a Set may reach the group and move its list
   if (r->valueType == kClassF32) {
-    if (indexed) MemberSetAt<VF32>(obj, c.member, c.memberIndex, w);
-    else MemberSet<VF32>(obj, c.member, w);
+    if (indexed)
+      MemberSetAt<VF32>(obj, c.member, c.memberIndex, w);
+    else
+      MemberSet<VF32>(obj, c.member, w);
     return;
   }
   if (r->valueType == kClassVector3f) {
@@ -34,8 +36,10 @@ void WriteOutput(const CGConnection& c, float w) {
     if (c.memberMask & 1) v.x = w;
     if (c.memberMask & 2) v.y = w;
     if (c.memberMask & 4) v.z = w;
-    if (indexed) MemberSetAt<VVector3f>(obj, c.member, c.memberIndex, v);
-    else MemberSet<VVector3f>(obj, c.member, v);
+    if (indexed)
+      MemberSetAt<VVector3f>(obj, c.member, c.memberIndex, v);
+    else
+      MemberSet<VVector3f>(obj, c.member, v);
     return;
   }
   LogWarn("PoseBlend: unsupported attribute type.");

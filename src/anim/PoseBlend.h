@@ -14,7 +14,13 @@ class PoseBlend_I : public EngineClass<PoseBlend_I, Object_I, ClassId::PoseBlend
  public:
   static void Define();
   // Values of PoseBlend.OperatorEnum.
-  enum : uint32_t { kOperatorAdd = 0x01FFF0C3, kOperatorBlend = 0x02FFF0C3, kOperatorMin = 0x03FFF0C3, kOperatorMax = 0x04FFF0C3, kOperatorMul = 0x05FFF0C3 };
+  enum : uint32_t {
+    kOperatorAdd = 0x01FFF0C3,
+    kOperatorBlend = 0x02FFF0C3,
+    kOperatorMin = 0x03FFF0C3,
+    kOperatorMax = 0x04FFF0C3,
+    kOperatorMul = 0x05FFF0C3
+  };
 
   // Slot 1: blends the weighted inputs onto PoseDefault and writes output j through connection j of
   // the connection group. Hosts call it; the frame does not.

@@ -8,8 +8,8 @@
 
 namespace PM {
 
-void TRadialField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions,
-                                Array<Vector3f>& velocities, double dt) {
+void TRadialField_I::ApplyForce(TBaseTransform_I* P, const Array<Vector3f>& positions, Array<Vector3f>& velocities,
+                                double dt) {
   const auto* s = SNodeOf<SRadialField_I>(this);
   if (!s) return;
   const float m = s->m_magnitude;

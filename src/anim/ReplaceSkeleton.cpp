@@ -122,7 +122,8 @@ void ReplaceSkeleton(ScriptObject* newSkeleton, ScriptObject*, ScriptObject* old
     RebindJoints(skin, kSkinJoint, match);
     ScriptObject* sNode = MemberGet<VObject>(skin, kSNode);
     String name = NameOfObject(skin);
-    if (sNode->IsA(ClassId::SSkinPolygonGeometry)) RebindControls(sNode, kSkinBlendControl, BaseName(name), controls, owners);
+    if (sNode->IsA(ClassId::SSkinPolygonGeometry))
+      RebindControls(sNode, kSkinBlendControl, BaseName(name), controls, owners);
   }
   for (int32_t m = match.meshGroups.Count() - 1; m >= 0; --m) {
     ScriptObject* group = match.meshGroups[m];

@@ -51,7 +51,8 @@ void CollectBlendControls(const ObjectList& geometries, Array<String>& ownerName
       if (data->IsA(ClassId::MeshData)) AppendControls(data, kMeshDataBlendControl, owner, ownerNames, controls);
     } else if (geometry->IsA(ClassId::TNode)) {
       ScriptObject* sNode = MemberGet<VObject>(geometry, kSNode);
-      if (sNode->IsA(ClassId::SSkinPolygonGeometry)) AppendControls(sNode, kSkinBlendControl, owner, ownerNames, controls);
+      if (sNode->IsA(ClassId::SSkinPolygonGeometry))
+        AppendControls(sNode, kSkinBlendControl, owner, ownerNames, controls);
     }
   }
 }

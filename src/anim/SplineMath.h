@@ -17,9 +17,13 @@ inline constexpr float kStepTangent = 1e30f;
 template <class V>
 inline constexpr int kSplineWidth = int(sizeof(V) / sizeof(float));
 template <class V>
-float* Components(V& v) { return reinterpret_cast<float*>(&v); }
+float* Components(V& v) {
+  return reinterpret_cast<float*>(&v);
+}
 template <class V>
-const float* Components(const V& v) { return reinterpret_cast<const float*>(&v); }
+const float* Components(const V& v) {
+  return reinterpret_cast<const float*>(&v);
+}
 
 // The segment holding t: 0 at or before the first key, n - 1 at or after the last, else a binary
 // search; an interior key time may answer either neighbour, and keys out of order answer 0.
@@ -31,8 +35,10 @@ int32_t FindKeySegment(const Key* keys, int32_t n, float t) {
   while (lo <= hi) {
     const int32_t mid = (lo + hi) / 2;
     if (keys[mid].time <= t && t <= keys[mid + 1].time) return mid;
-    if (t < keys[mid].time) hi = mid - 1;
-    else lo = mid + 1;
+    if (t < keys[mid].time)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
   }
   return 0;
 }
@@ -128,9 +134,8 @@ void FitLinearTangents(KeyOf<V>* keys, int32_t n) {
 // times keep no defined order.
 template <class Key>
 void SortKeysByTime(Key* first, Key* last) {
-  std::sort(first, last, [](const Key& a, const Key& b) {
-    return std::isnan(b.time) ? !std::isnan(a.time) : a.time < b.time;
-  });
+  std::sort(first, last,
+            [](const Key& a, const Key& b) { return std::isnan(b.time) ? !std::isnan(a.time) : a.time < b.time; });
 }
 
 }  // namespace PM

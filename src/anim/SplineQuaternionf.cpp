@@ -39,9 +39,7 @@ void SplineQuaternionf_I::SortKeys() { SortKeyRange(0, m_keys.Count() - 1); }
 int32_t SplineQuaternionf_I::FindSegment(float t) { return FindSegmentOf(t); }
 void SplineQuaternionf_I::SortKeyRange(int32_t first, int32_t last) { SortKeyRangeOf(first, last); }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void SplineQuaternionf_I::Define() {
   const ClassDef classes[] = {ConcreteClass<SplineQuaternionf_I>()};

@@ -12,9 +12,7 @@ bool SplineVector2f_I::SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I*
   return ok;
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void SplineVector2f_I::Define() {
   const ClassDef classes[] = {ConcreteClass<SplineVector2f_I>()};

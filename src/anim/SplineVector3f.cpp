@@ -117,8 +117,10 @@ float SplineVector3f_I::GetArcLength(float t0, float t1) {
     const float ta = m_keys[i].time, tb = m_keys[i + 1].time;
     if (!(tb > ta) || t1 <= ta || t0 >= tb) continue;
     const float sa = SegmentParameter(t0, ta, tb), sb = t1 >= tb ? 1.0f : SegmentParameter(t1, ta, tb);
-    if (sa == 0.0f && sb == 1.0f) total += GetSegmentLength(i);
-    else if (sb > sa) total += SegmentArc(i, sa, sb);
+    if (sa == 0.0f && sb == 1.0f)
+      total += GetSegmentLength(i);
+    else if (sb > sa)
+      total += SegmentArc(i, sa, sb);
   }
   return total;
 }
@@ -141,9 +143,7 @@ void SplineVector3f_I::EvaluateAtLength(Vector3f& out, float distance) {
   HermiteSegment(m_keys[i], m_keys[i + 1], s, Components(out));
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void SplineVector3f_I::Define() {
   const ClassDef classes[] = {ConcreteClass<SplineVector3f_I>()};

@@ -6,16 +6,14 @@
 namespace PM {
 
 bool SplineVector4f_I::SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y, SplineScalarf_I* z,
-                                             SplineScalarf_I* w) {
+                                            SplineScalarf_I* w) {
   SplineScalarf_I* const parts[] = {x, y, z, w};
   const bool ok = AssembleFromScalarSplines(m_keys, "SplineVector4f", parts);
   Touch();
   return ok;
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void SplineVector4f_I::Define() {
   const ClassDef classes[] = {ConcreteClass<SplineVector4f_I>()};

@@ -13,8 +13,7 @@ class SplineVector4f_I
  public:
   static void Define();
   // Rebuilds the keys from one scalar spline per component (x first); see AssembleFromScalarSplines.
-  bool SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y, SplineScalarf_I* z,
-                            SplineScalarf_I* w);
+  bool SetFromScalarSplines(SplineScalarf_I* x, SplineScalarf_I* y, SplineScalarf_I* z, SplineScalarf_I* w);
 };
 
 }  // namespace PM

@@ -11,7 +11,12 @@ class TransformConstraint_I
  public:
   static void Define();
   // Values of TransformConstraint.ConstraintTypeEnum.
-  enum : uint32_t { kConstraintPoint = 0x01FFF05C, kConstraintOrient = 0x02FFF05C, kConstraintParent = 0x03FFF05C, kConstraintScale = 0x04FFF05C };
+  enum : uint32_t {
+    kConstraintPoint = 0x01FFF05C,
+    kConstraintOrient = 0x02FFF05C,
+    kConstraintParent = 0x03FFF05C,
+    kConstraintScale = 0x04FFF05C
+  };
 
   uint32_t m_constraintType = kConstraintParent;
   Vector3f m_orientOffset = {0.0f, 0.0f, 0.0f};

@@ -5,11 +5,11 @@
 #include "anim/NodeAccess.h"
 #include "anim/Particles.h"
 #include "core/Log.h"
+#include "geometry/PolygonGeometry.h"
 #include "scene/IKSplineHandle.h"
 #include "scene/LODGroup.h"
 #include "scene/SoundEmitter.h"
 #include "scene/SoundReceiverNode.h"
-#include "geometry/PolygonGeometry.h"
 
 namespace PM {
 
@@ -104,8 +104,10 @@ void TreeUpdate::StoreWorldMatrix(TBaseTransform_I* t, uint32_t stampBefore) con
   // In the world-space pass the model-view matrix is the world matrix. The drawing pass keeps what
   // that pass stored this frame and derives the rest (the nodes it stopped before once the camera
   // was placed) from the view.
-  if (m_worldPass) t->m_worldMatrix = t->m_modelViewMatrix;
-  else if (stampBefore != (m_stamp ^ 0x80000000u)) t->m_worldMatrix.SetProductAffine(t->m_modelViewMatrix, m_toWorld);
+  if (m_worldPass)
+    t->m_worldMatrix = t->m_modelViewMatrix;
+  else if (stampBefore != (m_stamp ^ 0x80000000u))
+    t->m_worldMatrix.SetProductAffine(t->m_modelViewMatrix, m_toWorld);
 }
 
 void TreeUpdate::Transform(TBaseTransform_I* node) {

@@ -24,8 +24,10 @@ ScriptObject* TreeUpdate::TargetOf(Constraint_I* c, int32_t i, TargetReport repo
   if (report == kReportSolvable) {
     LogWarn("SolvableConstraint: ParentID ", id, " is not defined.");
   } else if (report == kReportParent) {
-    if (id < 0) LogWarn("SolvableConstraint: ParentID  of constraint ", c->m_name, " is -1.");
-    else LogWarn("SolvableConstraint: ParentID ", id, " of constraint ", c->m_name, " is not defined.");
+    if (id < 0)
+      LogWarn("SolvableConstraint: ParentID  of constraint ", c->m_name, " is -1.");
+    else
+      LogWarn("SolvableConstraint: ParentID ", id, " of constraint ", c->m_name, " is not defined.");
   }
   return NilScriptObject();
 }

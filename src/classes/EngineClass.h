@@ -56,8 +56,10 @@ class EngineClass : public Base {
   static const TypeRecord& GetTypeRecord() { return EngineTypeRecord<T>(kName); }
   static ScriptObject* Create() { return CreateExtra(0); }
   static ScriptObject* CreateExtra(uint32_t extraBytes) {
-    if constexpr (std::is_void_v<SNode>) return NewEngineObject<T>(extraBytes);
-    else return NewEngineNode<T, SNode>(extraBytes);
+    if constexpr (std::is_void_v<SNode>)
+      return NewEngineObject<T>(extraBytes);
+    else
+      return NewEngineNode<T, SNode>(extraBytes);
   }
 };
 

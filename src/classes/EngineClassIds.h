@@ -179,4 +179,3 @@ inline constexpr uint32_t WSlider = 0xFFFFF0ED;
 inline constexpr uint32_t WPopup = 0xFFFFF0EE;
 
 }  // namespace PM::ClassId
-

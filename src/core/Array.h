@@ -18,16 +18,26 @@ namespace PM {
 // The name an array block's type record is registered under; headers of element types may specialise it.
 template <class T>
 inline const char* kArrayTypeName = nullptr;
-template <> inline const char* kArrayTypeName<bool> = "Array_Bool";
-template <> inline const char* kArrayTypeName<int32_t> = "Array_I32";
-template <> inline const char* kArrayTypeName<int64_t> = "Array_I64";
-template <> inline const char* kArrayTypeName<uint32_t> = "Array_U32";
-template <> inline const char* kArrayTypeName<uint64_t> = "Array_U64";
-template <> inline const char* kArrayTypeName<float> = "Array_F32";
-template <> inline const char* kArrayTypeName<double> = "Array_F64";
-template <> inline const char* kArrayTypeName<uint8_t> = "Array_U8";
-template <> inline const char* kArrayTypeName<uint16_t> = "Array_U16";
-template <> inline const char* kArrayTypeName<String> = "Array_String";
+template <>
+inline const char* kArrayTypeName<bool> = "Array_Bool";
+template <>
+inline const char* kArrayTypeName<int32_t> = "Array_I32";
+template <>
+inline const char* kArrayTypeName<int64_t> = "Array_I64";
+template <>
+inline const char* kArrayTypeName<uint32_t> = "Array_U32";
+template <>
+inline const char* kArrayTypeName<uint64_t> = "Array_U64";
+template <>
+inline const char* kArrayTypeName<float> = "Array_F32";
+template <>
+inline const char* kArrayTypeName<double> = "Array_F64";
+template <>
+inline const char* kArrayTypeName<uint8_t> = "Array_U8";
+template <>
+inline const char* kArrayTypeName<uint16_t> = "Array_U16";
+template <>
+inline const char* kArrayTypeName<String> = "Array_String";
 
 // Growth rule of a full array: (n/2 + n + 4) rounded down to a multiple of 4.
 inline int ArrayGrowCapacity(int n) { return (n / 2 + n + 4) & ~3; }
@@ -193,8 +203,10 @@ class Array {
   // Aggregates are built with braces: clang 14 has no parenthesised aggregate initialisation.
   template <class... A>
   static T Make(A&&... args) {
-    if constexpr (std::is_aggregate_v<T>) return T{std::forward<A>(args)...};
-    else return T(std::forward<A>(args)...);
+    if constexpr (std::is_aggregate_v<T>)
+      return T{std::forward<A>(args)...};
+    else
+      return T(std::forward<A>(args)...);
   }
 
   // Grows the full array of `n` elements and constructs `v` at index n; the caller sets the count.

@@ -11,7 +11,5 @@ bool DebuggerAttached();
 
 }  // namespace PM
 
-#define PM_ASSERT(cond) \
-  ((cond) ? (void)0 : ::PM::AssertFailed(#cond, __FILE__, __LINE__, false))
-#define PM_ASSERT_LENIENT(cond) \
-  ((cond) ? (void)0 : ::PM::AssertFailed(#cond, __FILE__, __LINE__, true))
+#define PM_ASSERT(cond) ((cond) ? (void)0 : ::PM::AssertFailed(#cond, __FILE__, __LINE__, false))
+#define PM_ASSERT_LENIENT(cond) ((cond) ? (void)0 : ::PM::AssertFailed(#cond, __FILE__, __LINE__, true))

@@ -42,7 +42,8 @@ const char* TypeNameOf(uint32_t id) {
   return id >= 1 && id <= r.names.size() ? r.names[id - 1].c_str() : "???";
 }
 
-TypeRecord::TypeRecord(const char* n, uint32_t s, DestroyFn d) : id(RegisterTypeName(n)), size(s), destroy(d), name(n) {}
+TypeRecord::TypeRecord(const char* n, uint32_t s, DestroyFn d)
+    : id(RegisterTypeName(n)), size(s), destroy(d), name(n) {}
 
 // ---- raw allocation ------------------------------------------------------------------------
 
@@ -58,7 +59,8 @@ void SetOutOfMemoryReporter(OutOfMemoryReporter r) { g_oomReporter.store(r ? r :
 
 void OutOfMemory(size_t bytes) {
   char text[160];
-  snprintf(text, sizeof text, "Out of memory: a request for %zu bytes could not be met. The program ends now.\n", bytes);
+  snprintf(text, sizeof text, "Out of memory: a request for %zu bytes could not be met. The program ends now.\n",
+           bytes);
   g_oomReporter.load()(text);
   _exit(-9);  // nothing else runs: the heap may be in any state
 }
@@ -128,8 +130,8 @@ struct alignas(16) StaticBlock {
 };
 }  // namespace
 
-static StaticBlock<64> g_nil;       // room for the object model's ScriptObject part
-static StaticBlock<16> g_nilWeak;   // WeakObjTarget pointing at nil
+static StaticBlock<64> g_nil;        // room for the object model's ScriptObject part
+static StaticBlock<16> g_nilWeak;    // WeakObjTarget pointing at nil
 static StaticBlock<16> g_nullArray;  // capacity 0, count 0
 
 static bool InitImmortals() {
@@ -181,7 +183,8 @@ WeakObjTarget* BlockWeakTarget(const void* object) {
   BlockHeader* h = HeaderOf(object);
   uintptr_t cur = h->weak.load(std::memory_order_acquire);
   auto* nilTarget = NilWeakTarget();
-  if (cur != reinterpret_cast<uintptr_t>(nilTarget) || IsNilObject(object)) return reinterpret_cast<WeakObjTarget*>(cur);
+  if (cur != reinterpret_cast<uintptr_t>(nilTarget) || IsNilObject(object))
+    return reinterpret_cast<WeakObjTarget*>(cur);
   // First use: make a target holding one reference for the object itself, and publish it.
   BlockHeader* th = NewHeader(sizeof(WeakObjTarget), &WeakTargetType());
   th->refs.store(1, std::memory_order_relaxed);

@@ -40,9 +40,7 @@ struct TypeRecord {
 uint32_t RegisterTypeName(const char* name);
 const char* TypeNameOf(uint32_t id);  // "???" when unknown
 
-inline BlockHeader* HeaderOf(const void* payload) {
-  return static_cast<BlockHeader*>(const_cast<void*>(payload)) - 1;
-}
+inline BlockHeader* HeaderOf(const void* payload) { return static_cast<BlockHeader*>(const_cast<void*>(payload)) - 1; }
 inline void* PayloadOf(BlockHeader* h) { return h + 1; }
 
 // Destroys a block whose count went to zero through its type record. A block that goes while others are

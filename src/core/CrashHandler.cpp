@@ -54,7 +54,8 @@ class ReportWriter {
     char d[24];
     int n = 0;
     uint64_t u = v < 0 ? uint64_t(-v) : uint64_t(v);
-    do d[n++] = char('0' + u % 10); while ((u /= 10) != 0);
+    do d[n++] = char('0' + u % 10);
+    while ((u /= 10) != 0);
     if (v < 0) Char('-');
     while (n > 0) Char(d[--n]);
     return *this;
@@ -89,7 +90,8 @@ void DumpGlobal(ReportWriter& w, const char* name, const void* p) {
   bool unreadable = g_probe[1] < 0;
   if (!unreadable) {
     char drain[64];
-    while (::read(g_probe[0], drain, sizeof drain) > 0) {}
+    while (::read(g_probe[0], drain, sizeof drain) > 0) {
+    }
     for (; n < int(sizeof bytes); ++n) {
       if (::write(g_probe[1], static_cast<const char*>(p) + n, 1) != 1) {
         unreadable = n == 0;

@@ -68,10 +68,9 @@ int Frustum::CullFrustum(const Spheref& s) const {
   // The centre is outside two or more planes near an edge or corner: measure the true distance to the
   // volume. Its nearest point lies on a face whose plane the centre is outside; on that face it is
   // either the centre's projection (when that is inside all other planes) or a point of the face's edges.
-  const Vector3f corners[8] = {{left, bottom, -zNear},        {right, bottom, -zNear},
-                               {right, top, -zNear},          {left, top, -zNear},
-                               {farLeft, farBottom, -zFar},   {farRight, farBottom, -zFar},
-                               {farRight, farTop, -zFar},     {farLeft, farTop, -zFar}};
+  const Vector3f corners[8] = {{left, bottom, -zNear},    {right, bottom, -zNear},     {right, top, -zNear},
+                               {left, top, -zNear},       {farLeft, farBottom, -zFar}, {farRight, farBottom, -zFar},
+                               {farRight, farTop, -zFar}, {farLeft, farTop, -zFar}};
   float best = std::numeric_limits<float>::infinity();
   for (int i = 0; i < 6; ++i) {
     if (!(centreOut & (1 << i))) continue;

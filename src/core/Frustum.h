@@ -12,8 +12,8 @@ struct Frustum {
 
   Vector4f planes[6];  // (a, b, c, d): unit normal pointing inside; a point is outside when a x + b y + c z + d < 0
   float zNear, zFar;
-  float left, right, bottom, top;                  // at the near plane
-  float farLeft, farRight, farBottom, farTop;      // the same times far/near
+  float left, right, bottom, top;              // at the near plane
+  float farLeft, farRight, farBottom, farTop;  // the same times far/near
   float farOverNear;
 
   // Bounds at the near plane, near and far distances (both positive).

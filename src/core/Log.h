@@ -65,11 +65,29 @@ void Log(StreamPipeRef& pipe, int level, const A&... parts) {
 }
 
 // Shorthands on the error pipe.
-template <class... A> void LogDebug(const A&... a) { Log(LogErrPipe(), kLevelDebug, a...); }
-template <class... A> void LogInfo(const A&... a) { Log(LogErrPipe(), kLevelInfo, a...); }
-template <class... A> void LogNote(const A&... a) { Log(LogErrPipe(), kLevelNote, a...); }
-template <class... A> void LogWarn(const A&... a) { Log(LogErrPipe(), kLevelWarn, a...); }
-template <class... A> void LogError(const A&... a) { Log(LogErrPipe(), kLevelError, a...); }
-template <class... A> void LogFatal(const A&... a) { Log(LogErrPipe(), kLevelFatal, a...); }
+template <class... A>
+void LogDebug(const A&... a) {
+  Log(LogErrPipe(), kLevelDebug, a...);
+}
+template <class... A>
+void LogInfo(const A&... a) {
+  Log(LogErrPipe(), kLevelInfo, a...);
+}
+template <class... A>
+void LogNote(const A&... a) {
+  Log(LogErrPipe(), kLevelNote, a...);
+}
+template <class... A>
+void LogWarn(const A&... a) {
+  Log(LogErrPipe(), kLevelWarn, a...);
+}
+template <class... A>
+void LogError(const A&... a) {
+  Log(LogErrPipe(), kLevelError, a...);
+}
+template <class... A>
+void LogFatal(const A&... a) {
+  Log(LogErrPipe(), kLevelFatal, a...);
+}
 
 }  // namespace PM

@@ -80,8 +80,8 @@ void WriteReport(StreamPipeRef& pipe, ResultCode code, const std::string& head, 
 }
 }  // namespace
 
-ResultCode LogMsgV(ResultCode code, const char* location, const char* function, uint32_t mode,
-                   const char* description, const LogArg* args, int count) {
+ResultCode LogMsgV(ResultCode code, const char* location, const char* function, uint32_t mode, const char* description,
+                   const LogArg* args, int count) {
   if (count > 8) count = 8;
   if (!args) count = 0;
   if ((code >> 30) == 2) CountErrorReport();  // the error codes (0x80000000 to 0xBFFFFFFF)

@@ -35,26 +35,36 @@ struct LogArg {
   int length = 0;
 
   LogArg() = default;
-  LogArg(int v) : tag(kArgInt), i(v) {}  // NOLINT: implicit, so values pass as they are
-  LogArg(long v) : tag(kArgInt), i(v) {}  // NOLINT
-  LogArg(long long v) : tag(kArgInt), i(v) {}  // NOLINT
-  LogArg(unsigned v) : tag(kArgUnsigned), u(v) {}  // NOLINT
-  LogArg(unsigned long v) : tag(kArgUnsigned), u(v) {}  // NOLINT
+  LogArg(int v) : tag(kArgInt), i(v) {}                      // NOLINT: implicit, so values pass as they are
+  LogArg(long v) : tag(kArgInt), i(v) {}                     // NOLINT
+  LogArg(long long v) : tag(kArgInt), i(v) {}                // NOLINT
+  LogArg(unsigned v) : tag(kArgUnsigned), u(v) {}            // NOLINT
+  LogArg(unsigned long v) : tag(kArgUnsigned), u(v) {}       // NOLINT
   LogArg(unsigned long long v) : tag(kArgUnsigned), u(v) {}  // NOLINT
-  LogArg(double v) : tag(kArgFloat), f(float(v)) {}  // NOLINT
-  LogArg(const String& s) : tag(kArgString), text(s.CStr()), length(s.Length()) {}  // NOLINT
+  LogArg(double v) : tag(kArgFloat), f(float(v)) {}          // NOLINT
+  LogArg(const String& s) : tag(kArgString), text(s.CStr()), length(s.Length()) {}                    // NOLINT
   LogArg(const char* s) : tag(kArgString), text(s ? s : "(NULL)"), length(int(std::strlen(text))) {}  // NOLINT
-  static LogArg Result(ResultCode code) { LogArg a; a.tag = kArgResult; a.u = code; return a; }
-  static LogArg OSError(int error) { LogArg a; a.tag = kArgOSError; a.i = error; return a; }
+  static LogArg Result(ResultCode code) {
+    LogArg a;
+    a.tag = kArgResult;
+    a.u = code;
+    return a;
+  }
+  static LogArg OSError(int error) {
+    LogArg a;
+    a.tag = kArgOSError;
+    a.i = error;
+    return a;
+  }
 };
 
 // The general form over an argument array (at most 8 are used).
-ResultCode LogMsgV(ResultCode code, const char* location, const char* function, uint32_t mode,
-                   const char* description, const LogArg* args, int count);
+ResultCode LogMsgV(ResultCode code, const char* location, const char* function, uint32_t mode, const char* description,
+                   const LogArg* args, int count);
 
 template <class... A>
-ResultCode LogMsg(ResultCode code, const char* location, const char* function, uint32_t mode,
-                  const char* description, const A&... args) {
+ResultCode LogMsg(ResultCode code, const char* location, const char* function, uint32_t mode, const char* description,
+                  const A&... args) {
   static_assert(sizeof...(A) <= 8, "LogMsg takes at most 8 arguments");
   const LogArg list[] = {LogArg(args)..., LogArg()};
   return LogMsgV(code, location, function, mode, description, list, int(sizeof...(A)));

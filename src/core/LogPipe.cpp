@@ -138,8 +138,10 @@ void LogPipe::WritePrefix(int level) {
     part(tb, size_t(k));
   }
   if (flags & kPrefixBrackets) {
-    if (n == 1) n = 0;  // nothing to enclose
-    else buf[n++] = ']';
+    if (n == 1)
+      n = 0;  // nothing to enclose
+    else
+      buf[n++] = ']';
   }
   if (n > 0) buf[n++] = ' ';
   if (n > 0) Write(buf, int64_t(n));

@@ -15,10 +15,10 @@ namespace PM {
 enum LogPrefixFlags : uint32_t {
   kPrefixBrackets = 0x01,  // the parts below inside "[" and "]"
   kPrefixLetter = 0x02,    // the level's letter: D I N W E F
-  kPrefixWord = 0x04,      // the level's word: "Debug", "Info ", "Note ", "Warn ", "Error", "FATAL" (wins over the letter)
-  kPrefixTime = 0x08,      // the UTC time of day, "hh:mm:ss.mmm"
-  kPrefixThread = 0x10,    // the thread id, 8 upper-case hex digits
-  kPrefixIndent = 0x20,    // two blanks per open trace section of the calling thread
+  kPrefixWord = 0x04,  // the level's word: "Debug", "Info ", "Note ", "Warn ", "Error", "FATAL" (wins over the letter)
+  kPrefixTime = 0x08,  // the UTC time of day, "hh:mm:ss.mmm"
+  kPrefixThread = 0x10,  // the thread id, 8 upper-case hex digits
+  kPrefixIndent = 0x20,  // two blanks per open trace section of the calling thread
 };
 
 constexpr uint32_t kDefaultPrefixFlags = kPrefixWord;

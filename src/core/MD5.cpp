@@ -8,10 +8,9 @@ namespace PM {
 namespace {
 
 // Per-round shift amounts and the sine-derived constants of RFC 1321.
-constexpr uint8_t kShift[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                                5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                                4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                                6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
+constexpr uint8_t kShift[64] = {7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+                                14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+                                4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21};
 
 constexpr uint32_t kSine[64] = {
     0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
@@ -46,10 +45,22 @@ void MD5::Transform(const uint8_t block[64]) {
     uint32_t f;
     int g;
     switch (i / 16) {
-      case 0: f = (b & c) | (~b & d); g = i; break;
-      case 1: f = (d & b) | (~d & c); g = (5 * i + 1) & 15; break;
-      case 2: f = b ^ c ^ d; g = (3 * i + 5) & 15; break;
-      default: f = c ^ (b | ~d); g = (7 * i) & 15; break;
+      case 0:
+        f = (b & c) | (~b & d);
+        g = i;
+        break;
+      case 1:
+        f = (d & b) | (~d & c);
+        g = (5 * i + 1) & 15;
+        break;
+      case 2:
+        f = b ^ c ^ d;
+        g = (3 * i + 5) & 15;
+        break;
+      default:
+        f = c ^ (b | ~d);
+        g = (7 * i) & 15;
+        break;
     }
     uint32_t next = b + RotateLeft(a + f + kSine[i] + m[g], kShift[i]);
     a = d;

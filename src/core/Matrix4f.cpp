@@ -66,7 +66,7 @@ bool Matrix4f::SetInverseAffine(const Matrix4f& src) {
   const float* a = src.m;
   // The determinant's six terms are summed by sign, so a determinant that is tiny next to its own
   // terms (a nearly singular matrix of any scale) is refused as well as an exact zero.
-  const float terms[6] = {a[0] * a[5] * a[10], a[1] * a[6] * a[8],  a[2] * a[4] * a[9],
+  const float terms[6] = {a[0] * a[5] * a[10], a[1] * a[6] * a[8],   a[2] * a[4] * a[9],
                           -a[2] * a[5] * a[8], -a[1] * a[4] * a[10], -a[0] * a[6] * a[9]};
   float pos = 0.0f, neg = 0.0f;
   for (float t : terms) {  // min/max rather than a branch: the signs are unpredictable

@@ -51,7 +51,8 @@ struct Matrix4f {
 
 inline constexpr Matrix4f kIdentityMatrix4f{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
-template <> inline const char* kArrayTypeName<Matrix4f> = "Array_Matrix4f";
+template <>
+inline const char* kArrayTypeName<Matrix4f> = "Array_Matrix4f";
 
 // Rotation building and matrix decomposition with the Euler orders (index 0..5 = XYZ, YZX, ZXY, XZY,
 // YXZ, ZYX), and transforming points and directions.
@@ -74,7 +75,9 @@ struct Matrix4fC {
   }
 };
 
-inline void TransformPoint(Vector3f& out, const Vector3f& p, const Matrix4f& m) { Matrix4fC::TransformPoint(out, p, m); }
+inline void TransformPoint(Vector3f& out, const Vector3f& p, const Matrix4f& m) {
+  Matrix4fC::TransformPoint(out, p, m);
+}
 inline void TransformVector(Vector3f& out, const Vector3f& v, const Matrix4f& m) {
   Matrix4fC::TransformVector(out, v, m);
 }

@@ -19,14 +19,33 @@ constexpr int64_t kMaxCatalogBytes = int64_t(64) << 20;
 // One C escape; `p` is at the character after the backslash and is left on the escape's last one.
 bool ReadEscape(const char*& p, const char* end, std::string& out) {
   switch (char c = *p) {
-    case 'n': out += '\n'; break;
-    case 't': out += '\t'; break;
-    case 'r': out += '\r'; break;
-    case 'a': out += '\a'; break;
-    case 'b': out += '\b'; break;
-    case 'f': out += '\f'; break;
-    case 'v': out += '\v'; break;
-    case '\\': case '"': case '\'': case '?': out += c; break;
+    case 'n':
+      out += '\n';
+      break;
+    case 't':
+      out += '\t';
+      break;
+    case 'r':
+      out += '\r';
+      break;
+    case 'a':
+      out += '\a';
+      break;
+    case 'b':
+      out += '\b';
+      break;
+    case 'f':
+      out += '\f';
+      break;
+    case 'v':
+      out += '\v';
+      break;
+    case '\\':
+    case '"':
+    case '\'':
+    case '?':
+      out += c;
+      break;
     case 'x': {
       int v = 0, digits = 0;
       for (; p + 1 < end && digits < 2 && isxdigit(uint8_t(p[1])); ++digits, ++p)
@@ -104,10 +123,13 @@ bool MessageCatalog::Parse(const char* bytes, size_t n, const char* source) {
     if (p == e || *p == '#') {
       // blank line or comment
     } else if (*p == '"') {
-      if (field == kNone) why = "a continuation line outside an entry";
-      else ReadQuoted(p, e, field == kId ? id : str, why);
+      if (field == kNone)
+        why = "a continuation line outside an entry";
+      else
+        ReadQuoted(p, e, field == kId ? id : str, why);
     } else if (StartsWithWord(p, e, "msgid")) {
-      if (field == kId) why = "msgid without msgstr";
+      if (field == kId)
+        why = "msgid without msgstr";
       else {
         if (field == kStr) finish();
         field = kId;
@@ -116,7 +138,8 @@ bool MessageCatalog::Parse(const char* bytes, size_t n, const char* source) {
         ReadQuoted(p, e, id, why);
       }
     } else if (StartsWithWord(p, e, "msgstr")) {
-      if (field != kId) why = "msgstr without msgid";
+      if (field != kId)
+        why = "msgstr without msgid";
       else {
         field = kStr;
         p += 6;

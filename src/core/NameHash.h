@@ -17,9 +17,11 @@ struct NameHashEntry {
   String name;
   Obj<ScriptObject> value;
 };
-template <> inline const char* kArrayTypeName<NameHashEntry> = "Array_NameHashEntry";
+template <>
+inline const char* kArrayTypeName<NameHashEntry> = "Array_NameHashEntry";
 using NameHashBucket = Array<NameHashEntry>;
-template <> inline const char* kArrayTypeName<NameHashBucket> = "Array_NameHashBucket";
+template <>
+inline const char* kArrayTypeName<NameHashBucket> = "Array_NameHashBucket";
 
 class NameHash {
  public:
@@ -75,7 +77,7 @@ class NameHash {
 
  private:
   void MakeUnique();
-  void Split();  // doubles the bucket count
+  void Split();               // doubles the bucket count
   NameHashBucket* m_buckets;  // payload of a counted block of buckets; NullArray when empty
 };
 

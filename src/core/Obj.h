@@ -31,14 +31,28 @@ class Obj {
   Obj() : m_p(static_cast<T*>(NilObject())) { BlockAddRef(m_p); }
   Obj(T* p) : m_p(p ? p : static_cast<T*>(NilObject())) { BlockAddRef(m_p); }  // NOLINT: implicit by design
   Obj(const Obj& o) : m_p(o.m_p) { BlockAddRef(m_p); }
-  Obj(Obj&& o) noexcept : m_p(o.m_p) { o.m_p = static_cast<T*>(NilObject()); BlockAddRef(o.m_p); }
+  Obj(Obj&& o) noexcept : m_p(o.m_p) {
+    o.m_p = static_cast<T*>(NilObject());
+    BlockAddRef(o.m_p);
+  }
   template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-  Obj(const Obj<U>& o) : m_p(o.Get()) { BlockAddRef(m_p); }  // NOLINT
+  Obj(const Obj<U>& o) : m_p(o.Get()) {
+    BlockAddRef(m_p);
+  }  // NOLINT
   ~Obj() { BlockRelease(m_p); }
 
-  Obj& operator=(const Obj& o) { Assign(o.m_p); return *this; }
-  Obj& operator=(Obj&& o) noexcept { std::swap(m_p, o.m_p); return *this; }
-  Obj& operator=(T* p) { Assign(p ? p : static_cast<T*>(NilObject())); return *this; }
+  Obj& operator=(const Obj& o) {
+    Assign(o.m_p);
+    return *this;
+  }
+  Obj& operator=(Obj&& o) noexcept {
+    std::swap(m_p, o.m_p);
+    return *this;
+  }
+  Obj& operator=(T* p) {
+    Assign(p ? p : static_cast<T*>(NilObject()));
+    return *this;
+  }
 
   T* Get() const { return m_p; }
   T* operator->() const { return m_p; }
@@ -47,8 +61,16 @@ class Obj {
   bool IsNil() const { return IsNilObject(m_p); }
   void Clear() { Assign(static_cast<T*>(NilObject())); }
   // Takes over a pointer whose reference the caller already holds.
-  void Attach(T* p) { BlockRelease(m_p); m_p = p ? p : static_cast<T*>(NilObject()); }
-  T* Detach() { T* p = m_p; m_p = static_cast<T*>(NilObject()); BlockAddRef(m_p); return p; }
+  void Attach(T* p) {
+    BlockRelease(m_p);
+    m_p = p ? p : static_cast<T*>(NilObject());
+  }
+  T* Detach() {
+    T* p = m_p;
+    m_p = static_cast<T*>(NilObject());
+    BlockAddRef(m_p);
+    return p;
+  }
 
  private:
   void Assign(T* p) {  // the new reference first, so self-assignment is safe
@@ -65,16 +87,33 @@ template <class T>
 class Ptr {
  public:
   Ptr() : m_p(nullptr) {}
-  Ptr(T* p) : m_p(p) { if (m_p) BlockAddRef(m_p); }  // NOLINT
-  Ptr(const Ptr& o) : m_p(o.m_p) { if (m_p) BlockAddRef(m_p); }
+  Ptr(T* p) : m_p(p) {
+    if (m_p) BlockAddRef(m_p);
+  }  // NOLINT
+  Ptr(const Ptr& o) : m_p(o.m_p) {
+    if (m_p) BlockAddRef(m_p);
+  }
   Ptr(Ptr&& o) noexcept : m_p(o.m_p) { o.m_p = nullptr; }
   template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-  Ptr(const Ptr<U>& o) : m_p(o.Get()) { if (m_p) BlockAddRef(m_p); }  // NOLINT
-  ~Ptr() { if (m_p) BlockRelease(m_p); }
+  Ptr(const Ptr<U>& o) : m_p(o.Get()) {
+    if (m_p) BlockAddRef(m_p);
+  }  // NOLINT
+  ~Ptr() {
+    if (m_p) BlockRelease(m_p);
+  }
 
-  Ptr& operator=(const Ptr& o) { Assign(o.m_p); return *this; }
-  Ptr& operator=(Ptr&& o) noexcept { std::swap(m_p, o.m_p); return *this; }
-  Ptr& operator=(T* p) { Assign(p); return *this; }
+  Ptr& operator=(const Ptr& o) {
+    Assign(o.m_p);
+    return *this;
+  }
+  Ptr& operator=(Ptr&& o) noexcept {
+    std::swap(m_p, o.m_p);
+    return *this;
+  }
+  Ptr& operator=(T* p) {
+    Assign(p);
+    return *this;
+  }
 
   T* Get() const { return m_p; }
   T* operator->() const { return m_p; }
@@ -82,8 +121,15 @@ class Ptr {
   operator T*() const { return m_p; }  // NOLINT
   explicit operator bool() const { return m_p != nullptr; }
   void Clear() { Assign(nullptr); }
-  void Attach(T* p) { if (m_p) BlockRelease(m_p); m_p = p; }
-  T* Detach() { T* p = m_p; m_p = nullptr; return p; }
+  void Attach(T* p) {
+    if (m_p) BlockRelease(m_p);
+    m_p = p;
+  }
+  T* Detach() {
+    T* p = m_p;
+    m_p = nullptr;
+    return p;
+  }
 
  private:
   void Assign(T* p) {
@@ -101,7 +147,10 @@ class WeakObj {
  public:
   WeakObj() : m_t(NilWeakTarget()) {}
   WeakObj(const T* object) : m_t(BlockWeakTarget(object ? object : NilObject())) {}  // NOLINT
-  WeakObj& operator=(const T* object) { m_t = BlockWeakTarget(object ? object : NilObject()); return *this; }
+  WeakObj& operator=(const T* object) {
+    m_t = BlockWeakTarget(object ? object : NilObject());
+    return *this;
+  }
   T* Get() const { return static_cast<T*>(m_t->object); }
   T* operator->() const { return Get(); }
   bool IsNil() const { return IsNilObject(m_t->object); }

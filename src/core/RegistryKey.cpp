@@ -55,8 +55,8 @@ bool RegistryKey::Read(const char* name, uint32_t type, RegistryStore::Value& ou
   bool found = m_key && (m_access & kKeyQueryValue) &&
                RegistryStore::Process().GetValue(m_root, m_key->subkey, Text(name), out) == 0 && out.type == type;
   if (Verbose()) {
-    Log(LogOutPipe(), kLevelInfo, "RegistryKey: read ", m_key ? m_key->subkey.c_str() : "(no key)", "\\",
-        Text(name), found ? ": found." : ": missing.");
+    Log(LogOutPipe(), kLevelInfo, "RegistryKey: read ", m_key ? m_key->subkey.c_str() : "(no key)", "\\", Text(name),
+        found ? ": found." : ": missing.");
   }
   return found;
 }
@@ -68,8 +68,8 @@ long RegistryKey::Write(const char* name, RegistryStore::Value value) {
                                        : EACCES;
   }
   if (Verbose()) {
-    Log(LogOutPipe(), kLevelInfo, "RegistryKey: write ", m_key ? m_key->subkey.c_str() : "(no key)", "\\",
-        Text(name), status == 0 ? ": ok." : ": failed.");
+    Log(LogOutPipe(), kLevelInfo, "RegistryKey: write ", m_key ? m_key->subkey.c_str() : "(no key)", "\\", Text(name),
+        status == 0 ? ": ok." : ": failed.");
   }
   return status;
 }

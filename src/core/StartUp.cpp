@@ -26,7 +26,7 @@ struct Hook {
 
 constexpr const char kBuildNumber[] = "010276";
 // The order of teardown: UninitEngineClasses first, then the rest of the world backwards.
-constexpr int kTeardownOrder[] = {kStageEngineClasses, kStageFunctionHash, kStageClassHash,
+constexpr int kTeardownOrder[] = {kStageEngineClasses, kStageFunctionHash,   kStageClassHash,
                                   kStageMemberHashes,  kStageBuiltinClasses, kStageMasterTables};
 
 // Made on first use, so that static initialisers of any unit may register.
@@ -136,8 +136,10 @@ ResultCode DLLDeInitialize(int reserved) {
         h->deinit)
       h->deinit();
   long live = LiveBlockCount() - s.blocksBefore;
-  if (live > 0) LogWarn("DLLDeInitialize() blocks still alive: ", int64_t(live), ".");
-  else LogInfo("DLLDeInitialize() no blocks alive.");
+  if (live > 0)
+    LogWarn("DLLDeInitialize() blocks still alive: ", int64_t(live), ".");
+  else
+    LogInfo("DLLDeInitialize() no blocks alive.");
   RemoveCrashHandler();
   LogInfo("DLLDeInitialize() ok.");
   CloseLogFiles();

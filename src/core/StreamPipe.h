@@ -25,15 +25,15 @@ class StreamPipe {
   virtual ~StreamPipe();
   /* 0 */ virtual void Lock();
   /* 1 */ virtual void Unlock();
-  /* 2 */ virtual int64_t Read(void* buffer, int64_t n);  // bytes read, 0 at the end
-  /* 3 */ virtual int ReadByte();                          // next byte, or <= 0 (-1) at the end
-  /* 4 */ virtual int PeekByte();                          // next byte without advancing, negative at the end
-  /* 5 */ virtual int PeekByteAt(int64_t offset);          // byte at position + offset without advancing
-  /* 6 */ virtual int64_t Skip(int64_t n);                 // bytes skipped
+  /* 2 */ virtual int64_t Read(void* buffer, int64_t n);        // bytes read, 0 at the end
+  /* 3 */ virtual int ReadByte();                               // next byte, or <= 0 (-1) at the end
+  /* 4 */ virtual int PeekByte();                               // next byte without advancing, negative at the end
+  /* 5 */ virtual int PeekByteAt(int64_t offset);               // byte at position + offset without advancing
+  /* 6 */ virtual int64_t Skip(int64_t n);                      // bytes skipped
   /* 7 */ virtual int64_t Write(const void* bytes, int64_t n);  // bytes written, or a negative error
-  /* 8 */ virtual int32_t Truncate();                      // cuts the stream at the position
+  /* 8 */ virtual int32_t Truncate();                           // cuts the stream at the position
   /* 9 */ virtual int32_t Flush();
-  /* 10 */ virtual int64_t Seek(int64_t offset, int origin);  // the new position, negative on failure
+  /* 10 */ virtual int64_t Seek(int64_t offset, int origin);            // the new position, negative on failure
   /* 11 */ virtual int64_t SeekCompressed(int64_t offset, int origin);  // (0, current) gives the position
   /* 12 */ virtual int64_t GetFileLength();
   // File times are 100 ns ticks since 1601-01-01; any pointer may be null.
@@ -53,12 +53,30 @@ class StreamPipe {
   virtual void EndMessage();
 
   // Level entry points: lock, write the prefix and the level word, return the stream.
-  StreamPipe& Debug() { BeginMessage(2); return *this; }
-  StreamPipe& Info() { BeginMessage(3); return *this; }
-  StreamPipe& Note() { BeginMessage(4); return *this; }
-  StreamPipe& Warn() { BeginMessage(5); return *this; }
-  StreamPipe& Error() { BeginMessage(6); return *this; }
-  StreamPipe& Fatal() { BeginMessage(7); return *this; }
+  StreamPipe& Debug() {
+    BeginMessage(2);
+    return *this;
+  }
+  StreamPipe& Info() {
+    BeginMessage(3);
+    return *this;
+  }
+  StreamPipe& Note() {
+    BeginMessage(4);
+    return *this;
+  }
+  StreamPipe& Warn() {
+    BeginMessage(5);
+    return *this;
+  }
+  StreamPipe& Error() {
+    BeginMessage(6);
+    return *this;
+  }
+  StreamPipe& Fatal() {
+    BeginMessage(7);
+    return *this;
+  }
 
  protected:
   // Skips forward by reading and dropping bytes (for streams that must see every byte, or cannot seek).
@@ -93,22 +111,42 @@ class StreamPipeRef {
   }
   bool IsNull() const { return m_p == NullPipe(); }
 
-  StreamPipeRef& Lock() { m_p->Lock(); return *this; }
-  StreamPipeRef& Unlock() { m_p->Unlock(); return *this; }
-  StreamPipeRef& SetColor(int fg, int bg) { m_p->SetColor(fg, bg); return *this; }
-  StreamPipeRef& Flush() { m_p->Flush(); return *this; }
+  StreamPipeRef& Lock() {
+    m_p->Lock();
+    return *this;
+  }
+  StreamPipeRef& Unlock() {
+    m_p->Unlock();
+    return *this;
+  }
+  StreamPipeRef& SetColor(int fg, int bg) {
+    m_p->SetColor(fg, bg);
+    return *this;
+  }
+  StreamPipeRef& Flush() {
+    m_p->Flush();
+    return *this;
+  }
   StreamPipeRef& EndLine();  // "\n", then flush
-  StreamPipeRef& EndMessage() { m_p->EndMessage(); return *this; }
+  StreamPipeRef& EndMessage() {
+    m_p->EndMessage();
+    return *this;
+  }
 
-  StreamPipeRef& Write(const void* bytes, int64_t n) { m_p->Write(bytes, n); return *this; }
+  StreamPipeRef& Write(const void* bytes, int64_t n) {
+    m_p->Write(bytes, n);
+    return *this;
+  }
   StreamPipeRef& WriteText(const char* text);  // "(NULL)" for a null pointer
   StreamPipeRef& WriteString(const String& s);
   StreamPipeRef& WriteStringLine(const String& s) { return WriteString(s).EndLine(); }
   template <size_t N>
-  StreamPipeRef& WriteLine(const char (&literal)[N]) { return Write(literal, N - 1).EndLine(); }
+  StreamPipeRef& WriteLine(const char (&literal)[N]) {
+    return Write(literal, N - 1).EndLine();
+  }
   StreamPipeRef& WriteChar(char c) { return Write(&c, 1); }
   StreamPipeRef& WriteSpace() { return WriteChar(' '); }
-  StreamPipeRef& WriteHex(uint64_t v);                  // upper case, no padding, no prefix
+  StreamPipeRef& WriteHex(uint64_t v);                   // upper case, no padding, no prefix
   StreamPipeRef& WriteHexPadded(uint64_t v, int width);  // zero-padded; 0 none; < 0 or > 16 means 16
   StreamPipeRef& WriteI32(int32_t v);
   StreamPipeRef& WriteI32Ref(const int32_t& v) { return WriteI32(v); }

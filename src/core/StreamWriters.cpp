@@ -48,15 +48,24 @@ void WriteFloats(StreamPipeRef& s, const float* v, int count) {
 
 const char* NamedEscape(unsigned char c) {
   switch (c) {
-    case '\b': return "\\b";
-    case '\t': return "\\t";
-    case '\n': return "\\n";
-    case '\f': return "\\f";
-    case '\r': return "\\r";
-    case '"': return "\\\"";
-    case '\'': return "\\'";
-    case '\\': return "\\\\";
-    default: return nullptr;
+    case '\b':
+      return "\\b";
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\f':
+      return "\\f";
+    case '\r':
+      return "\\r";
+    case '"':
+      return "\\\"";
+    case '\'':
+      return "\\'";
+    case '\\':
+      return "\\\\";
+    default:
+      return nullptr;
   }
 }
 
@@ -159,22 +168,39 @@ int StreamPipeRef::ReadQuoted(String& out, int quote) {
       int e = m_p->ReadByte();
       if (e < 0) return 0;
       switch (e) {
-        case 'b': c = '\b'; break;
-        case 't': c = '\t'; break;
-        case 'n': c = '\n'; break;
-        case 'f': c = '\f'; break;
-        case 'r': c = '\r'; break;
+        case 'b':
+          c = '\b';
+          break;
+        case 't':
+          c = '\t';
+          break;
+        case 'n':
+          c = '\n';
+          break;
+        case 'f':
+          c = '\f';
+          break;
+        case 'r':
+          c = '\r';
+          break;
         case 'x': {
           int hi = HexDigit(m_p->PeekByte());
-          if (hi < 0) { c = 'x'; break; }
+          if (hi < 0) {
+            c = 'x';
+            break;
+          }
           m_p->ReadByte();
           int lo = HexDigit(m_p->PeekByte());
-          if (lo < 0) { c = hi; break; }
+          if (lo < 0) {
+            c = hi;
+            break;
+          }
           m_p->ReadByte();
           c = hi * 16 + lo;
           break;
         }
-        default: c = e;
+        default:
+          c = e;
       }
     }
     text.AppendChar(char(c));

@@ -15,7 +15,7 @@ uint32_t HashBytes(const void* data, size_t length);
 
 class String {
  public:
-  String();  // the shared empty string
+  String();                  // the shared empty string
   String(const char* text);  // NOLINT: implicit, as from a C text
   String(const char* text, int length);
   explicit String(std::string_view text) : String(text.data(), int(text.size())) {}
@@ -61,8 +61,8 @@ class String {
     return (w & kHashValid) ? uint32_t(w) : ComputeHash();
   }
 
-  int FindChar(char c) const;      // first occurrence, -1 when absent
-  int FindLastChar(char c) const;  // last occurrence, -1 when absent
+  int FindChar(char c) const;              // first occurrence, -1 when absent
+  int FindLastChar(char c) const;          // last occurrence, -1 when absent
   int FindString(const char* text) const;  // first occurrence, -1 when absent
 
   // this = source[start, start + length): negative start or length count as 0, the length stops at the end.

@@ -8,8 +8,8 @@
 namespace PM {
 
 constexpr int kTraceSlots = 32;
-constexpr int kTraceRingLength = 64;    // entries kept per thread, the oldest overwritten
-constexpr int kTraceLabelBytes = 47;    // a label is copied, cut to this many bytes
+constexpr int kTraceRingLength = 64;  // entries kept per thread, the oldest overwritten
+constexpr int kTraceLabelBytes = 47;  // a label is copied, cut to this many bytes
 
 void TraceEnter(const char* label);
 void TraceMark(const char* label);

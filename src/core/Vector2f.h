@@ -15,6 +15,7 @@ struct Vector2f {
 
 inline constexpr Vector2f kZeroVector2f{0.0f, 0.0f};
 
-template <> inline const char* kArrayTypeName<Vector2f> = "Array_Vector2f";
+template <>
+inline const char* kArrayTypeName<Vector2f> = "Array_Vector2f";
 
 }  // namespace PM

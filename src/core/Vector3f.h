@@ -82,6 +82,7 @@ inline constexpr Vector3f kZeroVector3f{0.0f, 0.0f, 0.0f};
 inline constexpr float kUnitBandLow = 0.99999976f;
 inline constexpr float kUnitBandHigh = 1.0000002f;
 
-template <> inline const char* kArrayTypeName<Vector3f> = "Array_Vector3f";
+template <>
+inline const char* kArrayTypeName<Vector3f> = "Array_Vector3f";
 
 }  // namespace PM

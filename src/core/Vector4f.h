@@ -26,6 +26,7 @@ struct Vector4f {
   }
 };
 
-template <> inline const char* kArrayTypeName<Vector4f> = "Array_Vector4f";
+template <>
+inline const char* kArrayTypeName<Vector4f> = "Array_Vector4f";
 
 }  // namespace PM

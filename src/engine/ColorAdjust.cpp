@@ -40,9 +40,12 @@ void AdjustHSV(uint8_t* rgba, int count, const HSVAdjust& a) {
       hue = a.addH;
     } else {
       s = d / max * a.mulS + a.addS;
-      if (maxChannel == 0) hue = 60.0f * (g - b) / d;
-      else if (maxChannel == 1) hue = 60.0f * (b - r) / d + 120.0f;
-      else hue = 60.0f * (r - g) / d + 240.0f;
+      if (maxChannel == 0)
+        hue = 60.0f * (g - b) / d;
+      else if (maxChannel == 1)
+        hue = 60.0f * (b - r) / d + 120.0f;
+      else
+        hue = 60.0f * (r - g) / d + 240.0f;
     }
     // 1536 is 256 turns of six sectors: it keeps h positive for any hue in use.
     float h = (hue * a.mulH + a.addH) * 0.016666668f + 1536.0f;
@@ -57,12 +60,36 @@ void AdjustHSV(uint8_t* rgba, int count, const HSVAdjust& a) {
     float t = v * (f * s + 1.0f - s);
     float out[3];
     switch (k) {
-      case 0: out[0] = v; out[1] = t; out[2] = p; break;
-      case 1: out[0] = q; out[1] = v; out[2] = p; break;
-      case 2: out[0] = p; out[1] = v; out[2] = t; break;
-      case 3: out[0] = p; out[1] = q; out[2] = v; break;
-      case 4: out[0] = t; out[1] = p; out[2] = v; break;
-      default: out[0] = v; out[1] = p; out[2] = q; break;
+      case 0:
+        out[0] = v;
+        out[1] = t;
+        out[2] = p;
+        break;
+      case 1:
+        out[0] = q;
+        out[1] = v;
+        out[2] = p;
+        break;
+      case 2:
+        out[0] = p;
+        out[1] = v;
+        out[2] = t;
+        break;
+      case 3:
+        out[0] = p;
+        out[1] = q;
+        out[2] = v;
+        break;
+      case 4:
+        out[0] = t;
+        out[1] = p;
+        out[2] = v;
+        break;
+      default:
+        out[0] = v;
+        out[1] = p;
+        out[2] = q;
+        break;
     }
     rgba[0] = ByteOf(out[0]);
     rgba[1] = ByteOf(out[1]);

@@ -11,21 +11,38 @@ namespace {
 
 inline R8G8B8A8 Load(const uint8_t* p, uint32_t bytesPerPixel) {
   switch (bytesPerPixel) {
-    case 1: return {p[0], p[0], p[0], 255};
-    case 2: return {p[0], p[0], p[0], p[1]};
-    case 3: return {p[0], p[1], p[2], 255};
-    case 4: return {p[0], p[1], p[2], p[3]};
-    default: return {255, 255, 255, 255};
+    case 1:
+      return {p[0], p[0], p[0], 255};
+    case 2:
+      return {p[0], p[0], p[0], p[1]};
+    case 3:
+      return {p[0], p[1], p[2], 255};
+    case 4:
+      return {p[0], p[1], p[2], p[3]};
+    default:
+      return {255, 255, 255, 255};
   }
 }
 
 inline void Store(uint8_t* p, uint32_t bytesPerPixel, R8G8B8A8 c) {
   switch (bytesPerPixel) {
-    case 1: p[0] = uint8_t(GreyOf(c)); break;
-    case 2: p[0] = uint8_t(GreyOf(c)); p[1] = c.A; break;
-    case 3: p[0] = c.R; p[1] = c.G; p[2] = c.B; break;
-    case 4: std::memcpy(p, &c, 4); break;
-    default: break;
+    case 1:
+      p[0] = uint8_t(GreyOf(c));
+      break;
+    case 2:
+      p[0] = uint8_t(GreyOf(c));
+      p[1] = c.A;
+      break;
+    case 3:
+      p[0] = c.R;
+      p[1] = c.G;
+      p[2] = c.B;
+      break;
+    case 4:
+      std::memcpy(p, &c, 4);
+      break;
+    default:
+      break;
   }
 }
 
@@ -83,8 +100,8 @@ void Image_I::SetGrey(int x, int y, int value) {
 bool Image_I::SpanInside(int x, int y, int dx, int dy, int count) {
   int64_t last = int64_t(count) - 1;
   int64_t x2 = x + last * dx, y2 = y + last * dy;
-  bool inside = count > 0 && x >= 0 && y >= 0 && x < m.width && y < m.height && x2 >= 0 && y2 >= 0 &&
-                x2 < m.width && y2 < m.height;
+  bool inside = count > 0 && x >= 0 && y >= 0 && x < m.width && y < m.height && x2 >= 0 && y2 >= 0 && x2 < m.width &&
+                y2 < m.height;
   if (!inside) Log(LogOutPipe(), kLevelError, "GetSpanR8G8B8A8: exceeding limits.");
   return inside;
 }

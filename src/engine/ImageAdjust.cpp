@@ -70,7 +70,8 @@ void Image_I::FillChecker(int x, int y, int width, int height, int cellWidth, in
     Log(LogOutPipe(), kLevelError, "Image::FillChecker: cell size ", cellWidth, " x ", cellHeight, " is empty.");
     return;
   }
-  int64_t right = std::min<int64_t>(int64_t(x) + width, m.width), top = std::min<int64_t>(int64_t(y) + height, m.height);
+  int64_t right = std::min<int64_t>(int64_t(x) + width, m.width),
+          top = std::min<int64_t>(int64_t(y) + height, m.height);
   int64_t left = std::max<int64_t>(x, 0), bottom = std::max<int64_t>(y, 0);
   if (left >= right || bottom >= top) return;
   for (int64_t j = (bottom - y) / cellHeight; y + j * cellHeight < top; ++j) {

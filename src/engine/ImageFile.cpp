@@ -21,8 +21,8 @@ ImageFormat FormatOf(const String& name) {
   static const struct {
     const char* ext;
     ImageFormat format;
-  } kFormats[] = {{"bmg", ImageFormat::kBMG}, {"png", ImageFormat::kPNG}, {"jp2", ImageFormat::kJP2},
-                  {"tga", ImageFormat::kTGA}};
+  } kFormats[] = {
+      {"bmg", ImageFormat::kBMG}, {"png", ImageFormat::kPNG}, {"jp2", ImageFormat::kJP2}, {"tga", ImageFormat::kTGA}};
   for (const auto& f : kFormats) {
     if (strcasecmp(dot + 1, f.ext) == 0) return f.format;
   }
@@ -35,11 +35,16 @@ ResultCode Image_I::ImportFileFromStream(const String& fileName, StreamPipe* pip
   m.Clear();
   if (!pipe) pipe = NullPipe();
   switch (FormatOf(fileName)) {
-    case ImageFormat::kBMG: return m.ImportFileBMG(*this, fileName, pipe);
-    case ImageFormat::kPNG: return ImportFilePNG(*this, fileName, pipe);
-    case ImageFormat::kJP2: return ImportFileJP2(*this, fileName, pipe);
-    case ImageFormat::kTGA: return m.ImportFileTGA(*this, fileName, pipe);
-    default: return ENotFound;
+    case ImageFormat::kBMG:
+      return m.ImportFileBMG(*this, fileName, pipe);
+    case ImageFormat::kPNG:
+      return ImportFilePNG(*this, fileName, pipe);
+    case ImageFormat::kJP2:
+      return ImportFileJP2(*this, fileName, pipe);
+    case ImageFormat::kTGA:
+      return m.ImportFileTGA(*this, fileName, pipe);
+    default:
+      return ENotFound;
   }
 }
 
@@ -60,10 +65,14 @@ ResultCode Image_I::ImportFile(const String& baseName) {
 ResultCode Image_I::ExportFileToStream(const String& fileName, StreamPipe* pipe, int format, int variant) {
   if (!pipe) pipe = NullPipe();
   switch (FormatOf(fileName)) {
-    case ImageFormat::kBMG: return m.ExportFileBMG(*this, fileName, pipe);
-    case ImageFormat::kPNG: return ExportFilePNG(*this, fileName, pipe, format, variant);
-    case ImageFormat::kTGA: return m.ExportFileTGA(*this, fileName, pipe);
-    default: return ENotFound;
+    case ImageFormat::kBMG:
+      return m.ExportFileBMG(*this, fileName, pipe);
+    case ImageFormat::kPNG:
+      return ExportFilePNG(*this, fileName, pipe, format, variant);
+    case ImageFormat::kTGA:
+      return m.ExportFileTGA(*this, fileName, pipe);
+    default:
+      return ENotFound;
   }
 }
 

@@ -34,7 +34,8 @@ bool ReadBMG(Image_I& image, const String& name, StreamPipe* pipe) {
     image.AllocateMipMap();
     int level = 1;
     for (Image_I* mip = image.GetMipMap(); mip; mip = mip->GetMipMap(), ++level) {
-      if (!ReadFully(pipe, mip->GetData(), int64_t(mip->DataBytes()))) return fail("mip level ", level, " is cut short");
+      if (!ReadFully(pipe, mip->GetData(), int64_t(mip->DataBytes())))
+        return fail("mip level ", level, " is cut short");
     }
   }
   return true;

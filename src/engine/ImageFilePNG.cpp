@@ -17,8 +17,8 @@ namespace {
 
 // The error pointer is the file's name: a failure names the file it happened in.
 [[noreturn]] void OnError(png_structp png, png_const_charp message) {
-  Log(LogOutPipe(), kLevelError, "PNG: ", message, " in ", QuotedName{*static_cast<const String*>(png_get_error_ptr(png))},
-      ".");
+  Log(LogOutPipe(), kLevelError, "PNG: ", message, " in ",
+      QuotedName{*static_cast<const String*>(png_get_error_ptr(png))}, ".");
   png_longjmp(png, 1);
 }
 
@@ -37,11 +37,16 @@ void OnFlush(png_structp png) { static_cast<StreamPipe*>(png_get_io_ptr(png))->F
 // Channels after the transforms by colour type: 0 grey, 4 grey + alpha, 2 RGB, 6 RGBA.
 int ChannelsOf(int colorType) {
   switch (colorType) {
-    case PNG_COLOR_TYPE_GRAY: return 1;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 0;
+    case PNG_COLOR_TYPE_GRAY:
+      return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return 2;
+    case PNG_COLOR_TYPE_RGB:
+      return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -77,8 +82,8 @@ bool ReadRows(png_structp png, png_infop info, Image_I* image) {
 bool WriteRows(png_structp png, png_infop info, Image_I* image, int bitDepth, int colorType) {
   if (setjmp(png_jmpbuf(png))) return false;
   int height = image->GetHeight();
-  png_set_IHDR(png, info, png_uint_32(image->GetWidth()), png_uint_32(height), bitDepth, colorType,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(image->GetWidth()), png_uint_32(height), bitDepth, colorType, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   const uint8_t* data = image->GetData();
   for (int y = height - 1; y >= 0; --y) png_write_row(png, data + size_t(y) * image->RowBytes());

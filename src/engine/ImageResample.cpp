@@ -43,8 +43,8 @@ void HalveWeightedRow(const uint8_t* a, const uint8_t* b, uint8_t* d, int width)
       __m128 divisor = _mm_cvtepi32_ps(_mm_add_epi32(sum, _mm_and_si128(clear, _mm_set1_epi32(1020))));
       __m128i out = _mm_slli_epi32(_mm_srli_epi32(sum, 2), 24);
       for (int c = 0; c < 3; ++c) {
-        __m128i n = _mm_add_epi32(_mm_madd_epi16(plane(a0, a1, 8 * c), alphaA),
-                                  _mm_madd_epi16(plane(b0, b1, 8 * c), alphaB));
+        __m128i n =
+            _mm_add_epi32(_mm_madd_epi16(plane(a0, a1, 8 * c), alphaA), _mm_madd_epi16(plane(b0, b1, 8 * c), alphaB));
         __m128i q = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(n), divisor));
         out = _mm_or_si128(out, _mm_slli_epi32(q, 8 * c));
       }
@@ -67,8 +67,7 @@ void HalveWeightedRow(const uint8_t* a, const uint8_t* b, uint8_t* d, int width)
 // Halves `src` into `dst` (both kBpp bytes per pixel); sx, sy are 2 for a side that halves and 1 for one
 // that stays. The channel count is a constant so the inner loops unroll.
 template <int kBpp>
-void Halve(const uint8_t* src, int srcWidth, uint8_t* dst, int width, int height, int sx, int sy,
-           bool alphaWeighted) {
+void Halve(const uint8_t* src, int srcWidth, uint8_t* dst, int width, int height, int sx, int sy, bool alphaWeighted) {
   size_t srcRow = size_t(srcWidth) * kBpp;
   for (int y = 0; y < height; ++y) {
     const uint8_t* a = src + size_t(y) * sy * srcRow;

@@ -57,8 +57,8 @@ int32_t RenderEngine::CullTest(const Spheref*) { return 0; }
 uint8_t* RenderEngine::GetScratchArray(int32_t index, int32_t minimum) {
   // Callers index with constants; a bad request is a programming fault that must not write out of bounds.
   if (index < 0 || index >= kScratchArrayCount || minimum < 0) {
-    Log(LogOutPipe(), kLevelError, "RenderEngine::GetScratchArray: bad request for array ", index, " with ",
-        minimum, " bytes.");
+    Log(LogOutPipe(), kLevelError, "RenderEngine::GetScratchArray: bad request for array ", index, " with ", minimum,
+        " bytes.");
     return nullptr;
   }
   Array<uint8_t>& a = m_scratch[index];
@@ -117,8 +117,7 @@ double RenderEngine::GetFrameTime() { return -1.0; }
 int32_t RenderEngine::GetPrimitiveCount() { return -1; }
 void RenderEngine::LatchPrimitiveCount() {}
 
-ResultCode RenderEngine::InitializeRenderWindow(const TextureSettingsInfo*, const RenderFormatInfo*,
-                                                PlatformWindow*) {
+ResultCode RenderEngine::InitializeRenderWindow(const TextureSettingsInfo*, const RenderFormatInfo*, PlatformWindow*) {
   return ENotActive;
 }
 ResultCode RenderEngine::DeInitializeRenderWindow() { return ENotActive; }

@@ -93,7 +93,8 @@ void SpritePolygonData::TrianglePositionsAligned(int32_t i, int32_t a) {
 }
 
 void SpritePolygonData::TrianglePositionsBlendAligned(int32_t i, int32_t a, int32_t b, float t) {
-  WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView), Aligned(Vector3f::Lerp(sizes[a], sizes[b], t)));
+  WriteTriangle(positions + 3 * i, TransformPoint(translations[i], modelView),
+                Aligned(Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::TriangleTexCoordsAll(int32_t a) { AllTexCoords<3, WriteTriangleTex>(*this, a); }
@@ -119,7 +120,8 @@ void SpritePolygonData::QuadPositions(int32_t i, int32_t a) {
 }
 
 void SpritePolygonData::QuadPositionsBlend(int32_t i, int32_t a, int32_t b, float t) {
-  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView), Rolled(roll, Vector3f::Lerp(sizes[a], sizes[b], t)));
+  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView),
+            Rolled(roll, Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::QuadPositionsAllAligned(int32_t a) { AllPositions<4, WriteQuad>(*this, Aligned(sizes[a])); }
@@ -129,7 +131,8 @@ void SpritePolygonData::QuadPositionsAligned(int32_t i, int32_t a) {
 }
 
 void SpritePolygonData::QuadPositionsBlendAligned(int32_t i, int32_t a, int32_t b, float t) {
-  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView), Aligned(Vector3f::Lerp(sizes[a], sizes[b], t)));
+  WriteQuad(positions + 4 * i, TransformPoint(translations[i], modelView),
+            Aligned(Vector3f::Lerp(sizes[a], sizes[b], t)));
 }
 
 void SpritePolygonData::QuadTexCoordsAll(int32_t a) { AllTexCoords<4, WriteQuadTex>(*this, a); }

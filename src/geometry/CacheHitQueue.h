@@ -57,7 +57,9 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
     Group(int ranks, int memberCount) : inner(ranks, memberCount) {}
   };
   int32_t RankOf(int32_t who, int32_t hits) const { return m_rankTable[m_rankRow[who] + hits]; }
-  static int64_t Key(int32_t rank, int32_t who) { return (int64_t(INT32_MAX - rank) << 32) + who; }  // ascending = best first
+  static int64_t Key(int32_t rank, int32_t who) {
+    return (int64_t(INT32_MAX - rank) << 32) + who;
+  }  // ascending = best first
   void Rekey(int32_t g);
   void BuildGroups();
   void NoteChanged(Array<int32_t>& list, Array<uint8_t>& in, int32_t item) {
@@ -68,13 +70,13 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   const Array<int32_t>& m_rankTable;
   const Array<int32_t>& m_rankRow;
   Array<uint8_t> m_heavy, m_taken;
-  Array<int32_t> m_hits;                 // light hits of each owner
-  Array<int32_t> m_groupOf, m_localOf;   // -1 / unused for owners without heavy vertices
-  RankQueue m_light;                     // owners without heavy vertices
+  Array<int32_t> m_hits;                // light hits of each owner
+  Array<int32_t> m_groupOf, m_localOf;  // -1 / unused for owners without heavy vertices
+  RankQueue m_light;                    // owners without heavy vertices
   std::vector<Group> m_groups;
   Array<int32_t> m_heavyAt;  // vertex -> its entry in m_groupsAt, -1 for a light vertex
   std::vector<std::vector<std::pair<int32_t, int32_t>>> m_groupsAt;  // (group, slots of each member there)
-  std::set<std::pair<int64_t, int32_t>> m_groupOrder;  // (Key of the group's best member, group)
+  std::set<std::pair<int64_t, int32_t>> m_groupOrder;                // (Key of the group's best member, group)
   Array<int32_t> m_changed, m_changedGroups;
   Array<uint8_t> m_inChanged, m_inChangedGroups;
 };

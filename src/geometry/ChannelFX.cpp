@@ -13,7 +13,9 @@ struct InfoField {
   using F = typename DataMemberOf<decltype(Field)>::Field;
   using Tag = TagOf<F>;
   static typename Tag::Value Get(ScriptObject* o, uint32_t) { return static_cast<SChannelFX_I*>(o)->m_info.*Field; }
-  static void Set(ScriptObject* o, uint32_t, typename Tag::Value v) { static_cast<SChannelFX_I*>(o)->m_info.*Field = F(v); }
+  static void Set(ScriptObject* o, uint32_t, typename Tag::Value v) {
+    static_cast<SChannelFX_I*>(o)->m_info.*Field = F(v);
+  }
   static MemberDef Member(uint32_t id, const char* name) { return CallbackMember<Tag>(id, name, &Get, &Set); }
 };
 

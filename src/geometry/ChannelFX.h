@@ -3,8 +3,8 @@
 #pragma once
 
 #include "classes/FileObject.h"
-#include "geometry/Geometry.h"
 #include "engine/RenderEngineRecords.h"
+#include "geometry/Geometry.h"
 
 namespace PM {
 
@@ -19,7 +19,7 @@ class SChannelFX_I : public EngineClass<SChannelFX_I, SGeometry_I, ClassId::SCha
   // no geometry (nothing is called then).
   int32_t Draw(RenderEngine* engine, const Vector4f* colors) override;
 
-  ChannelFXInfo m_info;  // the script members write straight into it
+  ChannelFXInfo m_info;            // the script members write straight into it
   Obj<ScriptObject> m_fileObject;  // a FileObject with an empty name; not a script member
 };
 

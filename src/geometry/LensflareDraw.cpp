@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "geometry/Lensflare.h"
 #include "engine/RenderEngine.h"
+#include "geometry/Lensflare.h"
 
 namespace PM {
 

@@ -18,7 +18,8 @@ inline constexpr std::array<uint16_t, 256> kMarchingCubesEdges = [] {
   std::array<uint16_t, 256> t{};
   for (int c = 0; c < 256; ++c)
     for (int e = 0; e < 12; ++e)
-      if (((c >> kMarchingCubesEdgeCorners[e][0]) ^ (c >> kMarchingCubesEdgeCorners[e][1])) & 1) t[c] |= uint16_t(1 << e);
+      if (((c >> kMarchingCubesEdgeCorners[e][0]) ^ (c >> kMarchingCubesEdgeCorners[e][1])) & 1)
+        t[c] |= uint16_t(1 << e);
   return t;
 }();
 

@@ -16,7 +16,9 @@ namespace {
 template <auto Field, uint32_t Id>
 struct RefArray {
   template <class E>
-  static Array<E>& Ref(ScriptObject* o, Array<E> M::*field) { return static_cast<M*>(o)->*field; }
+  static Array<E>& Ref(ScriptObject* o, Array<E> M::*field) {
+    return static_cast<M*>(o)->*field;
+  }
   static ScriptObject* GetAt(ScriptObject* o, uint32_t, int32_t i) {
     auto& a = Ref(o, Field);
     return i >= 0 && i < a.Count() ? static_cast<ScriptObject*>(a[i].Get()) : NilScriptObject();

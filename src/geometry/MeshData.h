@@ -32,8 +32,18 @@ class MeshData_I : public EngineClass<MeshData_I, Object_I, ClassId::MeshData, "
   static void Define();
   virtual void ReservedSlot0() {}
   virtual MeshDataFields GetFields() const {
-    return {m_originalVertexCount, m_vertices, m_normals, m_vertexData, m_similar, m_faceShaders, m_shaders,
-            m_joints, m_geometryMatrix, m_bindMatrixInverse, m_blendControls, m_blendTexCoordControls};
+    return {m_originalVertexCount,
+            m_vertices,
+            m_normals,
+            m_vertexData,
+            m_similar,
+            m_faceShaders,
+            m_shaders,
+            m_joints,
+            m_geometryMatrix,
+            m_bindMatrixInverse,
+            m_blendControls,
+            m_blendTexCoordControls};
   }
 
   // BindMatrixInverse: reading past the end gives the identity; writing past it grows the array with

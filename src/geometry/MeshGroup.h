@@ -3,10 +3,10 @@
 #pragma once
 
 #include "core/Obj.h"
+#include "engine/VertexGenerator.h"
 #include "geometry/MeshData.h"
 #include "geometry/MeshStructure.h"
 #include "geometry/SubDivData.h"
-#include "engine/VertexGenerator.h"
 #include "scene/Branch.h"
 
 namespace PM {

@@ -17,9 +17,12 @@ constexpr const char* kOverfullEdge = "MeshStructure::BuildEdgeToFace: more than
 // Records corner k of face f as the user of reference r, or of the other direction when r is taken.
 void Record(Array<int32_t>& table, int32_t r, int32_t f, int k) {
   if (r < 0 || r >= table.Count()) return;
-  if (table[r] == -1) table[r] = f * 256 + k;
-  else if (table[r ^ 1] == -1) table[r ^ 1] = f * 256 + k;
-  else LogError(kOverfullEdge);
+  if (table[r] == -1)
+    table[r] = f * 256 + k;
+  else if (table[r ^ 1] == -1)
+    table[r ^ 1] = f * 256 + k;
+  else
+    LogError(kOverfullEdge);
 }
 
 }  // namespace

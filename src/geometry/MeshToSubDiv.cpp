@@ -37,7 +37,8 @@ void TakeChannels(const MeshData_I& m, SubDivData& data, std::vector<const Array
         PutAt(data.vectorChannels, slot, d->m_data);
         // A morph is weighed by the blend control of its slot.
         if (data.vectorSources.size() <= slot) data.vectorSources.resize(slot + 1);
-        data.vectorSources[slot] = slot < uint32_t(m.m_blendControls.Count()) ? m.m_blendControls[int(slot)] : Obj<ScriptObject>();
+        data.vectorSources[slot] =
+            slot < uint32_t(m.m_blendControls.Count()) ? m.m_blendControls[int(slot)] : Obj<ScriptObject>();
       }
     }
   }

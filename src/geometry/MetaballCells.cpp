@@ -9,7 +9,8 @@ namespace PM {
 namespace {
 
 // Grid-point offsets of corners 0-7 from the cell's lowest point.
-constexpr int8_t kCorner[8][3] = {{0, 1, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0, 1, 1}, {1, 1, 1}, {1, 0, 1}, {0, 0, 1}};
+constexpr int8_t kCorner[8][3] = {{0, 1, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, 0},
+                                  {0, 1, 1}, {1, 1, 1}, {1, 0, 1}, {0, 0, 1}};
 
 struct EdgeShape {
   int8_t low, high;  // the corner at the lower and at the higher grid point

@@ -28,7 +28,14 @@ class MetaballGrid {
   static constexpr int64_t kMaxPoints = int64_t(1) << 24;
   enum CellClass : int32_t { kInside = 0, kOutside = 1, kSurface = 2 };
   // Bits of the face mask PolygonizeCell answers: the neighbour across -x, +x, -y, +y, -z, +z.
-  enum : uint32_t { kFaceXMinus = 1, kFaceXPlus = 2, kFaceYMinus = 4, kFaceYPlus = 8, kFaceZMinus = 16, kFaceZPlus = 32 };
+  enum : uint32_t {
+    kFaceXMinus = 1,
+    kFaceXPlus = 2,
+    kFaceYMinus = 4,
+    kFaceYPlus = 8,
+    kFaceZMinus = 16,
+    kFaceZPlus = 32
+  };
 
   // A grid around the spheres (centre x, y, z and radius) with the given spacing, every sphere
   // reaching at least 1.1 cells inside its border; the field zero and every flag clear. False, with an
@@ -56,9 +63,7 @@ class MetaballGrid {
   bool IsCell(int32_t i, int32_t j, int32_t k) const {
     return i >= 0 && j >= 0 && k >= 0 && i < m_counts[0] - 1 && j < m_counts[1] - 1 && k < m_counts[2] - 1;
   }
-  int64_t PointIndex(int32_t i, int32_t j, int32_t k) const {
-    return (int64_t(k) * m_counts[1] + j) * m_counts[0] + i;
-  }
+  int64_t PointIndex(int32_t i, int32_t j, int32_t k) const { return (int64_t(k) * m_counts[1] + j) * m_counts[0] + i; }
   bool IsVisited(int32_t i, int32_t j, int32_t k) const { return m_flags[PointIndex(i, j, k)] & kVisited; }
   void SetVisited(int32_t i, int32_t j, int32_t k) { m_flags[PointIndex(i, j, k)] |= kVisited; }
   // The cell holding point p (clamped to the grid's cells).

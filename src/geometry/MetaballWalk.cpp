@@ -24,8 +24,10 @@ void MetaballGrid::PolygonizeFromSphere(int32_t s, float iso, MetaballMesh* out)
   const float c[3] = {b.x - m_origin.x, b.y - m_origin.y, b.z - m_origin.z};
   int32_t step[3] = {0, 0, 0};
   for (int a = 0; a < 3; ++a) {
-    if (c[a] + b.w > float(m_counts[a] - 1) * m_cellSize) step[a] = -1;
-    else if (c[a] - b.w < 0) step[a] = 1;
+    if (c[a] + b.w > float(m_counts[a] - 1) * m_cellSize)
+      step[a] = -1;
+    else if (c[a] - b.w < 0)
+      step[a] = 1;
   }
   if (step[0] == 0 && step[1] == 0 && step[2] == 0) step[2] = 1;
 

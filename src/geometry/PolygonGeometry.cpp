@@ -36,8 +36,8 @@ void SPolygonGeometry_I::Define() {
       AccessorMember<&S::GetPrimCount, &S::SetPrimCount>(0x02FFF076, "PrimCount"),
       ArraySetterMember<&S::m_primLengths, &S::SetPrimLengthArray>(0x03FFF076, "PrimLengthArray"),
       ArraySetterMember<&S::m_indices, &S::SetIndexArray>(0x04FFF076, "IndexArray"),
-      IndexedAccessorMember<&S::GetVertexDataAt, &S::SetVertexDataAt, &S::GetVertexDataCount,
-                            &S::RemoveVertexData>(kMemberVertexData, "VertexData"),
+      IndexedAccessorMember<&S::GetVertexDataAt, &S::SetVertexDataAt, &S::GetVertexDataCount, &S::RemoveVertexData>(
+          kMemberVertexData, "VertexData"),
       ArraySetterMember<&S::m_vertices, &S::SetVertexArray>(0x06FFF076, "VertexArray"),
       ArraySetterMember<&S::m_normals, &S::SetNormalArray>(0x07FFF076, "NormalArray"),
       ReadOnly(FieldMember<&S::m_triangleCount>(0x08FFF076, "TriangleCount", 0x5)),

@@ -3,10 +3,10 @@
 // usage tables, draw record) in step with its members and hands itself to a render engine.
 #pragma once
 
-#include "geometry/Geometry.h"
-#include "geometry/TriangleQuery.h"
 #include "engine/PolygonData.h"
 #include "engine/RenderPolygonCache.h"
+#include "geometry/Geometry.h"
+#include "geometry/TriangleQuery.h"
 #include "scene/VertexData.h"
 
 namespace PM {
@@ -66,8 +66,8 @@ class SPolygonGeometry_I
   bool m_tablesBuilt = false;
   int32_t m_triangleCount = 0;
   // Kept by the setters, in 64 bits so that huge script values fail validation instead of wrapping.
-  int64_t m_indexTotal = 0;     // sum of the lengths
-  int64_t m_indexBound = 0;     // highest index + 1; 0 for no indices
+  int64_t m_indexTotal = 0;  // sum of the lengths
+  int64_t m_indexBound = 0;  // highest index + 1; 0 for no indices
   bool m_negativeIndex = false;
   bool m_negativeLength = false;
   bool m_upToDate = false;
@@ -100,11 +100,9 @@ class SPolygonGeometry_I
   void MarkChanged();
 };
 
-class TPolygonGeometry_I
-    : public EngineClass<TPolygonGeometry_I, TGeometry_I, ClassId::TPolygonGeometry, "TPolygonGeometry",
-                         SPolygonGeometry_I> {
+class TPolygonGeometry_I : public EngineClass<TPolygonGeometry_I, TGeometry_I, ClassId::TPolygonGeometry,
+                                              "TPolygonGeometry", SPolygonGeometry_I> {
  public:
-
   // The node's bounding sphere becomes that of its S-geometry.
   void OnUpdate() override;
 };

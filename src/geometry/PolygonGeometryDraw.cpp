@@ -1,8 +1,8 @@
 // Drawing polygon geometry: the draw record is refilled after member changes, checked against its own
 // arrays, and handed to the engine with the streams the pass asks for.
-#include "geometry/PolygonGeometry.h"
 #include "engine/FramePrimitiveCount.h"
 #include "engine/RenderEngine.h"
+#include "geometry/PolygonGeometry.h"
 
 namespace PM {
 
@@ -25,10 +25,18 @@ bool SPolygonGeometry_I::IndicesInsideArrays() const {
   if (m_primCount < 0) return false;
   int64_t expected;
   switch (m_primType) {
-    case kPoint: expected = m_primCount; break;
-    case kLine: expected = 2 * int64_t(m_primCount); break;
-    case kTriangle: expected = 3 * int64_t(m_primCount); break;
-    case kQuad: expected = 4 * int64_t(m_primCount); break;
+    case kPoint:
+      expected = m_primCount;
+      break;
+    case kLine:
+      expected = 2 * int64_t(m_primCount);
+      break;
+    case kTriangle:
+      expected = 3 * int64_t(m_primCount);
+      break;
+    case kQuad:
+      expected = 4 * int64_t(m_primCount);
+      break;
     default:
       if (m_primLengths.Count() < m_primCount || m_negativeLength) return false;
       expected = m_indexTotal;

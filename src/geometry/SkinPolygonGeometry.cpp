@@ -94,9 +94,7 @@ void SSkinPolygonGeometry_I::BuildRenderData() {
   m_listVertexCount = -1;
 }
 
-SSkinPolygonGeometry_I* TSkinPolygonGeometry_I::Skin() {
-  return As<SSkinPolygonGeometry_I>(GetSNode());
-}
+SSkinPolygonGeometry_I* TSkinPolygonGeometry_I::Skin() { return As<SSkinPolygonGeometry_I>(GetSNode()); }
 
 int32_t TSkinPolygonGeometry_I::DrawFromSNode(RenderEngine* engine, int32_t frameStamp) {
   SSkinPolygonGeometry_I* s = Skin();
@@ -107,13 +105,17 @@ int32_t TSkinPolygonGeometry_I::DrawFromSNode(RenderEngine* engine, int32_t fram
 }
 
 void TSkinPolygonGeometry_I::GetDynamicSphere(Spheref* out) {
-  if (SSkinPolygonGeometry_I* s = Skin()) s->GetDynamicSphere(m_joints, out);
-  else *out = kEmptySpheref;
+  if (SSkinPolygonGeometry_I* s = Skin())
+    s->GetDynamicSphere(m_joints, out);
+  else
+    *out = kEmptySpheref;
 }
 
 void TSkinPolygonGeometry_I::GetDeformedPositions(Array<Vector3f>* out) {
-  if (SSkinPolygonGeometry_I* s = Skin()) s->GetDeformedPositions(out);
-  else *out = Array<Vector3f>();
+  if (SSkinPolygonGeometry_I* s = Skin())
+    s->GetDeformedPositions(out);
+  else
+    *out = Array<Vector3f>();
 }
 
 // Entered in the engine class table, which defines it in the order list's order.

@@ -11,9 +11,8 @@
 
 namespace PM {
 
-class SSkinPolygonGeometry_I
-    : public EngineClass<SSkinPolygonGeometry_I, SPolygonGeometry_I, ClassId::SSkinPolygonGeometry,
-                         "SSkinPolygonGeometry"> {
+class SSkinPolygonGeometry_I : public EngineClass<SSkinPolygonGeometry_I, SPolygonGeometry_I,
+                                                  ClassId::SSkinPolygonGeometry, "SSkinPolygonGeometry"> {
  public:
   static void Define();
   // Usage kinds of the deformation streams: joint weights, position, normal and texture deltas.

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "engine/RenderEngine.h"
 #include "geometry/SkinDeformScope.h"
 #include "geometry/SkinPolygonGeometry.h"
-#include "engine/RenderEngine.h"
 
 namespace PM {
 
@@ -48,8 +48,10 @@ const typename R::Delta* ApplyBlends(RenderEngine* engine, int32_t buffer, const
       if (bytes > kMaxScratchBytes) return source;
       first();
       blended = reinterpret_cast<D*>(engine->GetScratchArray(buffer, int32_t(bytes)));
-      if (source) std::memcpy(static_cast<void*>(blended), source, size_t(bytes));
-      else std::memset(static_cast<void*>(blended), 0, size_t(bytes));
+      if (source)
+        std::memcpy(static_cast<void*>(blended), source, size_t(bytes));
+      else
+        std::memset(static_cast<void*>(blended), 0, size_t(bytes));
     }
     Accumulate(blended, lists[k], w);
   }

@@ -12,7 +12,7 @@ namespace PM {
 namespace {
 
 constexpr float kWeightThreshold = 1.0f / 4096;  // smaller joint and blend weights do nothing
-constexpr float kDeltaThreshold = 1.0f / 65536;   // smaller delta components do nothing
+constexpr float kDeltaThreshold = 1.0f / 65536;  // smaller delta components do nothing
 constexpr uint32_t kMemberBlendControlWeight = MakeMemberId(1, ClassId::BlendControl);
 
 // The entries of usage table `kind` that are of class V, as (slot, stream) pairs, in slot order.
@@ -29,9 +29,7 @@ void Shrink(std::vector<std::vector<R>>& lists) {
   for (std::vector<R>& l : lists) l.shrink_to_fit();
 }
 
-void AddScaled(Vector3f& acc, const Vector3f& v, float w) {
-  acc = {acc.x + w * v.x, acc.y + w * v.y, acc.z + w * v.z};
-}
+void AddScaled(Vector3f& acc, const Vector3f& v, float w) { acc = {acc.x + w * v.x, acc.y + w * v.y, acc.z + w * v.z}; }
 
 }  // namespace
 

@@ -2,9 +2,9 @@
 // the appearance it selects.
 #pragma once
 
+#include "engine/RenderPolygonCache.h"
 #include "geometry/Geometry.h"
 #include "geometry/SpriteAppearances.h"
-#include "engine/RenderPolygonCache.h"
 
 namespace PM {
 
@@ -47,9 +47,8 @@ class SSpriteGeometry_I
   Ptr<RenderPolygonCache> m_polygonCache;  // made by the engine at the first draw
 };
 
-class TSpriteGeometry_I
-    : public EngineClass<TSpriteGeometry_I, TGeometry_I, ClassId::TSpriteGeometry, "TSpriteGeometry",
-                         SSpriteGeometry_I> {
+class TSpriteGeometry_I : public EngineClass<TSpriteGeometry_I, TGeometry_I, ClassId::TSpriteGeometry,
+                                             "TSpriteGeometry", SSpriteGeometry_I> {
  public:
 };
 

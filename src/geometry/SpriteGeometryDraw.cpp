@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "core/Log.h"
-#include "geometry/SpriteGeometry.h"
 #include "engine/FramePrimitiveCount.h"
 #include "engine/RenderEngine.h"
 #include "engine/SpritePolygonData.h"
+#include "geometry/SpriteGeometry.h"
 
 namespace PM {
 

@@ -118,7 +118,8 @@ void Stripifier_D::OrderPieces() {
   auto place = [&](int32_t p) {
     ordered.Append(m_pieces[p]);
     for (int i = 0; i < m_pieces[p].count; ++i)
-      CacheFace(cache, m_faces[m_pieceFaces[m_pieces[p].first + i]], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+      CacheFace(cache, m_faces[m_pieceFaces[m_pieces[p].first + i]],
+                [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   };
   queue.Remove(first);

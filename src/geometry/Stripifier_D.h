@@ -78,7 +78,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool m_firstReset = true;
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
-  Array<int32_t> m_vertexOf;   // dense vertex id -> input index
+  Array<int32_t> m_vertexOf;  // dense vertex id -> input index
   Array<NvFaceInfo> m_faces;
   Array<NvEdgeInfo> m_edges;
 
@@ -89,7 +89,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // search, otherwise a later slot to go on from (both faces committed: for good). m_skipTo[slot] does the same
   // within experiment m_skipStamp[slot] (both faces taken in it).
   Array<int32_t> m_aliveTo, m_skipStamp, m_skipTo;
-  Array<int32_t> m_free;       // union-find: next face at or after i not yet in a committed strip
+  Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
@@ -102,7 +102,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   Array<StripPiece> m_pieces;  // in stitching order once ordered
   Array<int32_t> m_pieceFaces;
-  Array<int32_t> m_triList;    // left-over faces, in stitching order once ordered
+  Array<int32_t> m_triList;  // left-over faces, in stitching order once ordered
 };
 
 }  // namespace PM

@@ -14,8 +14,10 @@ E At(const Array<E>& a, int32_t i) {
 template <class E>
 void Put(Array<E>& a, int32_t index, const E& v) {
   if (a.Count() < index) a.Grow(index);
-  if (a.Count() == index) a.Append(v);
-  else a[index] = v;
+  if (a.Count() == index)
+    a.Append(v);
+  else
+    a[index] = v;
 }
 // Every non-empty channel of a list gets vertex `to` from vertex `from` of the matching source channel.
 template <class E>
@@ -71,8 +73,10 @@ int32_t SubDivData::AddVertexUnique(int32_t v, Array<int32_t>& first, Array<int3
   const int32_t n = positions.Count();
   AppendShared(source, v);
   for (size_t c = 0; c < texCoordChannels.size(); ++c) Put(texCoordChannels[c], n, wanted[c]);
-  if (last >= 0) next[last] = n;
-  else first[v] = n;
+  if (last >= 0)
+    next[last] = n;
+  else
+    first[v] = n;
   Put(next, n, -1);
   Put(sourceOf, n, v);
   return n;

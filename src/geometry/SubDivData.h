@@ -23,17 +23,17 @@ struct SubDivData {
   int32_t vertexCount = 0;
   Array<Vector3f> positions;
   Array<Vector3f> normals;
-  std::vector<Array<float>> floatChannels;         // by slot (usage kind 8)
-  std::vector<Array<Vector3f>> vectorChannels;     // by slot (usage kind 10): morph deltas
-  std::vector<Array<Vector3f>> normalDeltas;       // parallel to vectorChannels; empty when not computed
-  std::vector<Array<Vector2f>> texCoordChannels;   // one per usage-kind-1 channel, in order
+  std::vector<Array<float>> floatChannels;        // by slot (usage kind 8)
+  std::vector<Array<Vector3f>> vectorChannels;    // by slot (usage kind 10): morph deltas
+  std::vector<Array<Vector3f>> normalDeltas;      // parallel to vectorChannels; empty when not computed
+  std::vector<Array<Vector2f>> texCoordChannels;  // one per usage-kind-1 channel, in order
   std::vector<Array<Vector4f>> colorChannels;
-  Array<SubDivFaceAttribute> corners;              // per base face: the output vertex of each corner
-  Array<int32_t> faceShaders;                      // per base face
-  Array<int32_t> chain;                            // per output vertex: kUnused, kNoCopy or the next copy
+  Array<SubDivFaceAttribute> corners;  // per base face: the output vertex of each corner
+  Array<int32_t> faceShaders;          // per base face
+  Array<int32_t> chain;                // per output vertex: kUnused, kNoCopy or the next copy
   std::vector<Obj<ScriptObject>> shaders;
-  std::vector<Obj<ScriptObject>> vectorSources;    // by slot: what weighs each morph channel
-  std::vector<Array<int32_t>> shaderVertices;      // per shader: the level point of each local vertex
+  std::vector<Obj<ScriptObject>> vectorSources;  // by slot: what weighs each morph channel
+  std::vector<Array<int32_t>> shaderVertices;    // per shader: the level point of each local vertex
 
   // Appends a copy of vertex v in every array that holds it, links it as v's next copy and returns it.
   int32_t DuplicateVertex(int32_t v);

@@ -82,7 +82,8 @@ void EvaluateFloats(const SubDivStructure& base, const SubDivStructure& last, co
 }
 
 bool IsStatic(const Obj<ScriptObject>& control) {
-  return !control.IsNil() && control->IsA(ClassId::BlendControl) && MemberGet<VI32>(control.Get(), kMemberStaticBlend) > 0;
+  return !control.IsNil() && control->IsA(ClassId::BlendControl) &&
+         MemberGet<VI32>(control.Get(), kMemberStaticBlend) > 0;
 }
 
 }  // namespace

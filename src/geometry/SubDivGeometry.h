@@ -23,8 +23,8 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
 struct SubDivGeometry {
   // Hands out's positions, as they stand, and normals computed over them to the nodes the second form
   // built; nothing else of the nodes changes.
-  static void Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
-                      const String& name, SubDivData& out, TBranch_I* parent);
+  static void Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData, const String& name,
+                      SubDivData& out, TBranch_I* parent);
   // Positions and morph channels of every point of `last`: its weight list over the base values.
   static void EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out);
   // Unit vertex normals of `positions` over the faces of s, into `normals`; with `copyToSeams` every

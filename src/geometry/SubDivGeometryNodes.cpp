@@ -82,7 +82,8 @@ void SetBlendControl(SPolygonGeometry_I* g, size_t k, const SubDivData& baseData
   if (!g->IsA(SSkinPolygonGeometry_I::kClassId)) return;
   auto* skin = static_cast<SSkinPolygonGeometry_I*>(g);
   if (skin->m_blendControls.Count() <= int32_t(k)) skin->m_blendControls.Grow(int32_t(k) + 1);
-  skin->m_blendControls[int32_t(k)] = k < baseData.vectorSources.size() ? baseData.vectorSources[k] : Obj<ScriptObject>();
+  skin->m_blendControls[int32_t(k)] =
+      k < baseData.vectorSources.size() ? baseData.vectorSources[k] : Obj<ScriptObject>();
 }
 
 // The corners of the level's faces as output vertices, shared by all shaders.

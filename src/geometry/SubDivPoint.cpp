@@ -35,7 +35,8 @@ void SubDivPoint::Scale(float factor) {
 }
 
 void SubDivPoint::AddScaled(const SubDivPoint& other, float factor) {
-  MergeScaled(other, factor, [this](int32_t index) { return Find(index); }, [](int32_t, int) {});
+  MergeScaled(
+      other, factor, [this](int32_t index) { return Find(index); }, [](int32_t, int) {});
 }
 
 void ReportSubDivWeightOverflow() { LogError("SubDivPoint: SubDivMaxWeightCount exceeded."); }

@@ -12,9 +12,9 @@ constexpr int kSubDivMaxWeights = 26;
 constexpr int kSubDivMaxAdjacency = 8;
 
 struct SubDivPoint {
-  int8_t weightCount;  // 0 to 26
-  uint8_t edgeCount;   // 0 to 8, filled by SubDivStructure::UpdateVertexToEdge
-  uint8_t faceCount;   // 0 to 8, filled by SubDivStructure::UpdateVertexToFace
+  int8_t weightCount;                  // 0 to 26
+  uint8_t edgeCount;                   // 0 to 8, filled by SubDivStructure::UpdateVertexToEdge
+  uint8_t faceCount;                   // 0 to 8, filled by SubDivStructure::UpdateVertexToFace
   int32_t indices[kSubDivMaxWeights];  // base-point indices, parallel to weights
   float weights[kSubDivMaxWeights];
   int32_t edges[kSubDivMaxAdjacency];  // edge * 2 + (0: first point of the edge, 1: second)
@@ -70,6 +70,7 @@ void SubDivPoint::MergeScaled(const SubDivPoint& other, float factor, FindFn&& f
 }
 
 static_assert(sizeof(SubDivPoint) == 276, "SubDivPoint keeps its record size");
-template <> inline const char* kArrayTypeName<SubDivPoint> = "SubDivPoint";
+template <>
+inline const char* kArrayTypeName<SubDivPoint> = "SubDivPoint";
 
 }  // namespace PM

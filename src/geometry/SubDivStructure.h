@@ -25,10 +25,10 @@ struct SubDivEdge {
 };
 
 struct SubDivFace {
-  int32_t edges[4];     // edge references in corner order; corner k is the start of edge k; edges[3] < 0: triangle
-  int32_t facePoint;    // the face's point in the next level, -1 until a step makes it
-  int32_t sourceFace;   // the base-mesh polygon this face descends from
-  int32_t params[4];    // FaceParam per corner
+  int32_t edges[4];    // edge references in corner order; corner k is the start of edge k; edges[3] < 0: triangle
+  int32_t facePoint;   // the face's point in the next level, -1 until a step makes it
+  int32_t sourceFace;  // the base-mesh polygon this face descends from
+  int32_t params[4];   // FaceParam per corner
 
   // The mesh conversion marks a polygon it cannot take by a negative first edge; such faces are skipped.
   bool IsValid() const { return edges[0] >= 0; }
@@ -43,9 +43,12 @@ struct SubDivFaceAttribute {
 
 static_assert(sizeof(SubDivEdge) == 24 && sizeof(SubDivFace) == 40 && sizeof(SubDivFaceAttribute) == 16,
               "subdivision records keep their sizes");
-template <> inline const char* kArrayTypeName<SubDivEdge> = "SubDivEdge";
-template <> inline const char* kArrayTypeName<SubDivFace> = "SubDivFace";
-template <> inline const char* kArrayTypeName<SubDivFaceAttribute> = "SubDivFaceAttribute";
+template <>
+inline const char* kArrayTypeName<SubDivEdge> = "SubDivEdge";
+template <>
+inline const char* kArrayTypeName<SubDivFace> = "SubDivFace";
+template <>
+inline const char* kArrayTypeName<SubDivFaceAttribute> = "SubDivFaceAttribute";
 
 struct SubDivStructure {
   // Record sizes the memory report counts with.

@@ -23,7 +23,8 @@ int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
 }
 
 void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
-  faces.Append({{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
+  faces.Append(
+      {{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
 }
 
 // Calls visit(v) once for every point at a corner of a valid face, face by face at its first corner,
@@ -159,7 +160,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       const int32_t m23 = FaceParam::Midpoint(a[2], a[3]), m30 = FaceParam::Midpoint(a[3], a[0]);
       AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
       AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
-      AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s, {c, m12, a[2], m23});
+      AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
+                 {c, m12, a[2], m23});
       AppendFace(target.Faces, {i3 ^ 1, i2, SecondHalf(*e[2], r[2]), FirstHalf(*e[3], r[3])}, s, {m30, c, m23, a[3]});
     } else {
       const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);

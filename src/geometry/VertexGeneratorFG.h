@@ -5,8 +5,8 @@
 
 #include "classes/FileObject.h"
 #include "core/Obj.h"
-#include "geometry/FaceGenModule.h"
 #include "engine/VertexGenerator.h"
+#include "geometry/FaceGenModule.h"
 
 namespace PM {
 

@@ -29,7 +29,8 @@ FT_Library Library() {
 bool FindFace(const FontRequest& r, std::string* file, int* index) {
   FcPattern* pattern = FcPatternCreate();
   const std::string family = r.faceName.substr(0, 31);
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.empty() ? "DejaVu Sans" : family.c_str()));
+  FcPatternAddString(pattern, FC_FAMILY,
+                     reinterpret_cast<const FcChar8*>(family.empty() ? "DejaVu Sans" : family.c_str()));
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans"));
   if (r.weight > 0) FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(std::clamp(r.weight, 1, 1000)));
   FcPatternAddInteger(pattern, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
@@ -53,7 +54,7 @@ bool FindFace(const FontRequest& r, std::string* file, int* index) {
 }
 
 // Windows-1252 codes 0x80 to 0x9F; the rest of the code page is Latin-1.
-constexpr uint16_t kHighControls[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+constexpr uint16_t kHighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                         0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
@@ -136,8 +137,10 @@ bool Font::Render(uint8_t code, int levels, Glyph* out) const {
     const uint8_t* row = b.buffer + ptrdiff_t(y) * b.pitch;
     for (int x = 0; x < out->width; ++x) {
       uint8_t& v = out->coverage[size_t(y) * size_t(out->width) + size_t(x)];
-      if (b.pixel_mode == FT_PIXEL_MODE_MONO) v = (row[x >> 3] >> (7 - (x & 7))) & 1;
-      else v = mono ? uint8_t(row[x] >= 128) : uint8_t((row[x] * (levels - 1) + 127) / 255);
+      if (b.pixel_mode == FT_PIXEL_MODE_MONO)
+        v = (row[x >> 3] >> (7 - (x & 7))) & 1;
+      else
+        v = mono ? uint8_t(row[x] >= 128) : uint8_t((row[x] * (levels - 1) + 127) / 255);
     }
   }
   return true;

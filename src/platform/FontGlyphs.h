@@ -21,7 +21,7 @@ struct FontRequest {
 // One rendered character. Rows of `coverage` run from the top of the black box down, one byte per pixel:
 // 0 .. levels - 1 (1 for a set bit of a two-level bitmap).
 struct Glyph {
-  int32_t width = 0, height = 0;    // black box (the bitmap's size)
+  int32_t width = 0, height = 0;     // black box (the bitmap's size)
   int32_t originX = 0, originY = 0;  // top-left of the black box from the pen, y up
   int32_t advanceX = 0, advanceY = 0;
   std::vector<uint8_t> coverage;

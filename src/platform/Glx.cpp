@@ -67,20 +67,35 @@ bool ResolveGlx(ModuleHandle module, GlxFunctions* out) {
   return all;
 }
 
-bool Glx::ChooseConfig(const GlxFunctions& f, Display* display, int screen, unsigned long visualId,
-                       GlxConfig* out) {
+bool Glx::ChooseConfig(const GlxFunctions& f, Display* display, int screen, unsigned long visualId, GlxConfig* out) {
   if (!display || !f.glXChooseFBConfig || !f.glXGetFBConfigAttrib) {
     SetLastErrorCode(EINVAL);
     return false;
   }
-  static const int kWanted[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,
-                                GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR,
-                                GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                                GLX_DEPTH_SIZE, 24, GLX_STENCIL_SIZE, 8, GLX_DOUBLEBUFFER, True, None};
+  static const int kWanted[] = {GLX_X_RENDERABLE,
+                                True,
+                                GLX_DRAWABLE_TYPE,
+                                GLX_WINDOW_BIT,
+                                GLX_RENDER_TYPE,
+                                GLX_RGBA_BIT,
+                                GLX_X_VISUAL_TYPE,
+                                GLX_TRUE_COLOR,
+                                GLX_RED_SIZE,
+                                8,
+                                GLX_GREEN_SIZE,
+                                8,
+                                GLX_BLUE_SIZE,
+                                8,
+                                GLX_DEPTH_SIZE,
+                                24,
+                                GLX_STENCIL_SIZE,
+                                8,
+                                GLX_DOUBLEBUFFER,
+                                True,
+                                None};
   GLXFBConfig* configs = nullptr;
   int count = 0;
-  if (!WithoutXError(display, [&] { configs = f.glXChooseFBConfig(display, screen, kWanted, &count); }) ||
-      !configs) {
+  if (!WithoutXError(display, [&] { configs = f.glXChooseFBConfig(display, screen, kWanted, &count); }) || !configs) {
     if (configs) XFree(configs);
     if (GetLastErrorCode() == 0) SetLastErrorCode(ENOENT);
     return false;
@@ -122,9 +137,8 @@ GLXContext Glx::CreateContext(const GlxFunctions& f, Display* display, const Glx
     return nullptr;
   }
   GLXContext context = nullptr;
-  bool clean = WithoutXError(display, [&] {
-    context = f.glXCreateNewContext(display, config.config, GLX_RGBA_TYPE, nullptr, True);
-  });
+  bool clean = WithoutXError(
+      display, [&] { context = f.glXCreateNewContext(display, config.config, GLX_RGBA_TYPE, nullptr, True); });
   if (clean && context) {
     PinDriverModules();
     return context;

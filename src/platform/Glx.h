@@ -46,8 +46,7 @@ class Glx {
   // A double-buffered RGB(A) 8-bit window config with 24-bit depth and 8-bit stencil, without
   // multisampling when one exists. With a visual id, only a config of that visual (the window's) is
   // taken. False (last error set) when none fits or X refused the query.
-  static bool ChooseConfig(const GlxFunctions& f, Display* display, int screen, unsigned long visualId,
-                           GlxConfig* out);
+  static bool ChooseConfig(const GlxFunctions& f, Display* display, int screen, unsigned long visualId, GlxConfig* out);
   // A direct rendering context of the config (a compatibility context: the fixed-function pipeline
   // stays). Null (last error set) on failure.
   static GLXContext CreateContext(const GlxFunctions& f, Display* display, const GlxConfig& config);

@@ -24,8 +24,10 @@ Hourglass::~Hourglass() {
   std::vector<PlatformWindow*> open = OpenPlatformWindows();
   for (PlatformWindow* w : m_windows) {
     if (std::find(open.begin(), open.end(), w) == open.end()) continue;
-    if (unsigned long c = GetClassCursor(w)) XDefineCursor(w->display, w->window, c);
-    else XUndefineCursor(w->display, w->window);
+    if (unsigned long c = GetClassCursor(w))
+      XDefineCursor(w->display, w->window, c);
+    else
+      XUndefineCursor(w->display, w->window);
   }
   XFreeCursor(display, m_cursor);
   XFlush(display);

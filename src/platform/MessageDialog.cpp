@@ -24,8 +24,6 @@ int ShowMessageDialog(const char* title, const char* text, int defaultAnswer) {
   return g_hook.load()(title, text, defaultAnswer);
 }
 
-MessageDialogHook SetMessageDialogHook(MessageDialogHook hook) {
-  return g_hook.exchange(hook ? hook : DefaultDialog);
-}
+MessageDialogHook SetMessageDialogHook(MessageDialogHook hook) { return g_hook.exchange(hook ? hook : DefaultDialog); }
 
 }  // namespace PM

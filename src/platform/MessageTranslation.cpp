@@ -33,22 +33,68 @@ struct KeyName {
   uint32_t vk;
 };
 const KeyName kKeys[] = {
-    {XK_BackSpace, VK_BACK}, {XK_Tab, VK_TAB}, {XK_ISO_Left_Tab, VK_TAB}, {XK_Clear, VK_CLEAR},
-    {XK_Return, VK_RETURN}, {XK_KP_Enter, VK_RETURN}, {XK_Shift_L, VK_SHIFT}, {XK_Shift_R, VK_SHIFT},
-    {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL}, {XK_Alt_L, VK_MENU}, {XK_Alt_R, VK_MENU},
-    {XK_Meta_L, VK_MENU}, {XK_Meta_R, VK_MENU}, {XK_ISO_Level3_Shift, VK_MENU}, {XK_Pause, VK_PAUSE},
-    {XK_Caps_Lock, VK_CAPITAL}, {XK_Escape, VK_ESCAPE}, {XK_space, VK_SPACE}, {XK_Prior, VK_PRIOR},
-    {XK_Next, VK_NEXT}, {XK_End, VK_END}, {XK_Home, VK_HOME}, {XK_Left, VK_LEFT}, {XK_Up, VK_UP},
-    {XK_Right, VK_RIGHT}, {XK_Down, VK_DOWN}, {XK_Print, VK_SNAPSHOT}, {XK_Insert, VK_INSERT},
-    {XK_Delete, VK_DELETE}, {XK_Super_L, VK_LWIN}, {XK_Super_R, VK_RWIN}, {XK_Menu, VK_APPS},
-    {XK_KP_Prior, VK_PRIOR}, {XK_KP_Next, VK_NEXT}, {XK_KP_End, VK_END}, {XK_KP_Home, VK_HOME},
-    {XK_KP_Left, VK_LEFT}, {XK_KP_Up, VK_UP}, {XK_KP_Right, VK_RIGHT}, {XK_KP_Down, VK_DOWN},
-    {XK_KP_Insert, VK_INSERT}, {XK_KP_Delete, VK_DELETE}, {XK_KP_Begin, VK_CLEAR},
-    {XK_KP_Multiply, VK_MULTIPLY}, {XK_KP_Add, VK_ADD}, {XK_KP_Separator, VK_SEPARATOR},
-    {XK_KP_Subtract, VK_SUBTRACT}, {XK_KP_Decimal, VK_DECIMAL}, {XK_KP_Divide, VK_DIVIDE},
-    {XK_Num_Lock, VK_NUMLOCK}, {XK_Scroll_Lock, VK_SCROLL}, {XK_semicolon, VK_OEM_1}, {XK_equal, VK_OEM_PLUS},
-    {XK_comma, VK_OEM_COMMA}, {XK_minus, VK_OEM_MINUS}, {XK_period, VK_OEM_PERIOD}, {XK_slash, VK_OEM_2},
-    {XK_grave, VK_OEM_3}, {XK_bracketleft, VK_OEM_4}, {XK_backslash, VK_OEM_5}, {XK_bracketright, VK_OEM_6},
+    {XK_BackSpace, VK_BACK},
+    {XK_Tab, VK_TAB},
+    {XK_ISO_Left_Tab, VK_TAB},
+    {XK_Clear, VK_CLEAR},
+    {XK_Return, VK_RETURN},
+    {XK_KP_Enter, VK_RETURN},
+    {XK_Shift_L, VK_SHIFT},
+    {XK_Shift_R, VK_SHIFT},
+    {XK_Control_L, VK_CONTROL},
+    {XK_Control_R, VK_CONTROL},
+    {XK_Alt_L, VK_MENU},
+    {XK_Alt_R, VK_MENU},
+    {XK_Meta_L, VK_MENU},
+    {XK_Meta_R, VK_MENU},
+    {XK_ISO_Level3_Shift, VK_MENU},
+    {XK_Pause, VK_PAUSE},
+    {XK_Caps_Lock, VK_CAPITAL},
+    {XK_Escape, VK_ESCAPE},
+    {XK_space, VK_SPACE},
+    {XK_Prior, VK_PRIOR},
+    {XK_Next, VK_NEXT},
+    {XK_End, VK_END},
+    {XK_Home, VK_HOME},
+    {XK_Left, VK_LEFT},
+    {XK_Up, VK_UP},
+    {XK_Right, VK_RIGHT},
+    {XK_Down, VK_DOWN},
+    {XK_Print, VK_SNAPSHOT},
+    {XK_Insert, VK_INSERT},
+    {XK_Delete, VK_DELETE},
+    {XK_Super_L, VK_LWIN},
+    {XK_Super_R, VK_RWIN},
+    {XK_Menu, VK_APPS},
+    {XK_KP_Prior, VK_PRIOR},
+    {XK_KP_Next, VK_NEXT},
+    {XK_KP_End, VK_END},
+    {XK_KP_Home, VK_HOME},
+    {XK_KP_Left, VK_LEFT},
+    {XK_KP_Up, VK_UP},
+    {XK_KP_Right, VK_RIGHT},
+    {XK_KP_Down, VK_DOWN},
+    {XK_KP_Insert, VK_INSERT},
+    {XK_KP_Delete, VK_DELETE},
+    {XK_KP_Begin, VK_CLEAR},
+    {XK_KP_Multiply, VK_MULTIPLY},
+    {XK_KP_Add, VK_ADD},
+    {XK_KP_Separator, VK_SEPARATOR},
+    {XK_KP_Subtract, VK_SUBTRACT},
+    {XK_KP_Decimal, VK_DECIMAL},
+    {XK_KP_Divide, VK_DIVIDE},
+    {XK_Num_Lock, VK_NUMLOCK},
+    {XK_Scroll_Lock, VK_SCROLL},
+    {XK_semicolon, VK_OEM_1},
+    {XK_equal, VK_OEM_PLUS},
+    {XK_comma, VK_OEM_COMMA},
+    {XK_minus, VK_OEM_MINUS},
+    {XK_period, VK_OEM_PERIOD},
+    {XK_slash, VK_OEM_2},
+    {XK_grave, VK_OEM_3},
+    {XK_bracketleft, VK_OEM_4},
+    {XK_backslash, VK_OEM_5},
+    {XK_bracketright, VK_OEM_6},
     {XK_apostrophe, VK_OEM_7},
 };
 
@@ -79,12 +125,23 @@ struct ButtonInfo {
 };
 bool ButtonOf(unsigned button, ButtonInfo* out) {
   switch (button) {
-    case 1: *out = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, MK_LBUTTON, 0}; return true;
-    case 2: *out = {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, MK_MBUTTON, 0}; return true;
-    case 3: *out = {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, MK_RBUTTON, 0}; return true;
-    case 8: *out = {WM_XBUTTONDOWN, WM_XBUTTONUP, WM_XBUTTONDBLCLK, MK_XBUTTON1, XBUTTON1}; return true;
-    case 9: *out = {WM_XBUTTONDOWN, WM_XBUTTONUP, WM_XBUTTONDBLCLK, MK_XBUTTON2, XBUTTON2}; return true;
-    default: return false;
+    case 1:
+      *out = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, MK_LBUTTON, 0};
+      return true;
+    case 2:
+      *out = {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, MK_MBUTTON, 0};
+      return true;
+    case 3:
+      *out = {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, MK_RBUTTON, 0};
+      return true;
+    case 8:
+      *out = {WM_XBUTTONDOWN, WM_XBUTTONUP, WM_XBUTTONDBLCLK, MK_XBUTTON1, XBUTTON1};
+      return true;
+    case 9:
+      *out = {WM_XBUTTONDOWN, WM_XBUTTONUP, WM_XBUTTONDBLCLK, MK_XBUTTON2, XBUTTON2};
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -169,8 +226,8 @@ XIC InputContext(PlatformWindow* w) {
   if (!g_im) return nullptr;
   auto it = g_ics.find(w);
   if (it != g_ics.end()) return it->second;
-  XIC ic = XCreateIC(g_im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, w->window,
-                     XNFocusWindow, w->window, nullptr);
+  XIC ic = XCreateIC(g_im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, w->window, XNFocusWindow,
+                     w->window, nullptr);
   g_ics.emplace(w, ic);
   return ic;
 }
@@ -283,8 +340,7 @@ void TranslateXEvent(const _XEvent& any, MessageSink sink) {
       break;
     case FocusIn:
     case FocusOut: {
-      if (e.xfocus.mode != NotifyNormal || e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer)
-        break;
+      if (e.xfocus.mode != NotifyNormal || e.xfocus.detail == NotifyInferior || e.xfocus.detail == NotifyPointer) break;
       bool in = e.type == FocusIn;
       WindowMessage a = Base(w, WM_ACTIVATE, 0, 0, 0);
       a.wParam = in ? WA_ACTIVE : WA_INACTIVE;

@@ -14,7 +14,6 @@ namespace {
 
 uint8_t Bits(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-
 }  // namespace
 
 bool ListPixelFormats(const GlxFunctions& f, Display* display, int screen, unsigned long visualId,
@@ -86,8 +85,10 @@ int ChoosePixelFormat(const PixelFormatList& list, const PixelFormatDescriptor& 
     if (bool(d.dwFlags & PFD_DOUBLEBUFFER) == wantDouble) score += 1LL << 40;
     if (!(d.dwFlags & PFD_GENERIC_FORMAT)) score += 1LL << 39;
     auto fit = [&](int have, int want, int weight) {
-      if (have < want) score -= (long long)(want - have) << (weight + 8);  // missing bits cost most
-      else score -= (long long)(have - want) << weight;
+      if (have < want)
+        score -= (long long)(want - have) << (weight + 8);  // missing bits cost most
+      else
+        score -= (long long)(have - want) << weight;
     };
     fit(d.cColorBits, wanted.cColorBits, 20);
     fit(d.cDepthBits, wanted.cDepthBits, 18);

@@ -24,9 +24,8 @@ namespace {
 std::vector<PlatformWindow*> g_windows;
 thread_local PlatformWindow* t_capture = nullptr;
 
-constexpr long kEventMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask |
-                            StructureNotifyMask | ExposureMask;
+constexpr long kEventMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask | ExposureMask;
 
 bool Known(PlatformWindow* w) { return w && std::find(g_windows.begin(), g_windows.end(), w) != g_windows.end(); }
 
@@ -156,9 +155,8 @@ PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info) {
   // X refuses empty windows.
   int32_t width = std::max(1, info.width), height = std::max(1, info.height);
   SetLastErrorCode(0);
-  w->window = XCreateWindow(d, RootWindow(d, screen), info.x, info.y, unsigned(width), unsigned(height), 0,
-                            vi.depth, InputOutput, vi.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask,
-                            &a);
+  w->window = XCreateWindow(d, RootWindow(d, screen), info.x, info.y, unsigned(width), unsigned(height), 0, vi.depth,
+                            InputOutput, vi.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &a);
   if (!Synced(d) || !w->window) {
     uint32_t error = GetLastErrorCode() ? GetLastErrorCode() : kXErrorBase + BadAlloc;
     XFreeColormap(d, w->colormap);
@@ -245,7 +243,8 @@ bool GetWindowRect(PlatformWindow* w, WindowRect* out) {
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   if (XGetWindowProperty(w->display, w->window, InternAtom(w->display, "_NET_FRAME_EXTENTS"), 0, 4, False, XA_CARDINAL,
-                         &type, &format, &count, &after, &data) == Success && data && count == 4) {
+                         &type, &format, &count, &after, &data) == Success &&
+      data && count == 4) {
     const long* e = reinterpret_cast<const long*>(data);
     out->left -= int32_t(e[0]);
     out->right += int32_t(e[1]);
@@ -334,8 +333,8 @@ void SetWindowStyle(PlatformWindow* w, uint32_t style) {
 void SetWindowTitle(PlatformWindow* w, const char* title) {
   if (!Known(w)) return;
   XStoreName(w->display, w->window, title);
-  XChangeProperty(w->display, w->window, InternAtom(w->display, "_NET_WM_NAME"), InternAtom(w->display, "UTF8_STRING"), 8,
-                  PropModeReplace, reinterpret_cast<const unsigned char*>(title), int(std::strlen(title)));
+  XChangeProperty(w->display, w->window, InternAtom(w->display, "_NET_WM_NAME"), InternAtom(w->display, "UTF8_STRING"),
+                  8, PropModeReplace, reinterpret_cast<const unsigned char*>(title), int(std::strlen(title)));
 }
 
 void SetCapture(PlatformWindow* w) {
@@ -374,8 +373,10 @@ void SetClassCursor(PlatformWindow* w, unsigned long cursor) {
   cls->cursor = cursor;
   for (PlatformWindow* o : g_windows)
     if (o->windowClass == cls) {
-      if (cursor) XDefineCursor(o->display, o->window, cursor);
-      else XUndefineCursor(o->display, o->window);
+      if (cursor)
+        XDefineCursor(o->display, o->window, cursor);
+      else
+        XUndefineCursor(o->display, o->window);
     }
   XFlush(w->display);
 }

@@ -31,10 +31,14 @@ bool HasXInput2(Display* d) {
 
 int32_t TypeOf(int use) {
   switch (use) {
-    case XISlavePointer: return 0;
-    case XISlaveKeyboard: return 1;
-    case XIFloatingSlave: return 2;
-    default: return -1;  // master devices are not raw sources
+    case XISlavePointer:
+      return 0;
+    case XISlaveKeyboard:
+      return 1;
+    case XIFloatingSlave:
+      return 2;
+    default:
+      return -1;  // master devices are not raw sources
   }
 }
 

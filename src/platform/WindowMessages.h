@@ -28,8 +28,8 @@ struct WindowMessage {
   uint32_t message = 0;
   uintptr_t wParam = 0;
   intptr_t lParam = 0;
-  uint32_t time = 0;  // milliseconds
-  WindowPoint pt;     // pointer position in screen coordinates
+  uint32_t time = 0;      // milliseconds
+  WindowPoint pt;         // pointer position in screen coordinates
   uint32_t keyState = 0;  // key messages: the X modifier state, for character translation
 };
 
@@ -89,14 +89,53 @@ constexpr int32_t WHEEL_DELTA = 120;
 
 // Virtual keys.
 enum : uint32_t {
-  VK_BACK = 8, VK_TAB = 9, VK_CLEAR = 12, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-  VK_PAUSE = 19, VK_CAPITAL = 20, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34, VK_END = 35,
-  VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_SNAPSHOT = 44, VK_INSERT = 45,
-  VK_DELETE = 46, VK_LWIN = 91, VK_RWIN = 92, VK_APPS = 93, VK_NUMPAD0 = 96, VK_MULTIPLY = 106, VK_ADD = 107,
-  VK_SEPARATOR = 108, VK_SUBTRACT = 109, VK_DECIMAL = 110, VK_DIVIDE = 111, VK_F1 = 112, VK_F24 = 135,
-  VK_NUMLOCK = 144, VK_SCROLL = 145, VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC,
-  VK_OEM_MINUS = 0xBD, VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB,
-  VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE,
+  VK_BACK = 8,
+  VK_TAB = 9,
+  VK_CLEAR = 12,
+  VK_RETURN = 13,
+  VK_SHIFT = 16,
+  VK_CONTROL = 17,
+  VK_MENU = 18,
+  VK_PAUSE = 19,
+  VK_CAPITAL = 20,
+  VK_ESCAPE = 27,
+  VK_SPACE = 32,
+  VK_PRIOR = 33,
+  VK_NEXT = 34,
+  VK_END = 35,
+  VK_HOME = 36,
+  VK_LEFT = 37,
+  VK_UP = 38,
+  VK_RIGHT = 39,
+  VK_DOWN = 40,
+  VK_SNAPSHOT = 44,
+  VK_INSERT = 45,
+  VK_DELETE = 46,
+  VK_LWIN = 91,
+  VK_RWIN = 92,
+  VK_APPS = 93,
+  VK_NUMPAD0 = 96,
+  VK_MULTIPLY = 106,
+  VK_ADD = 107,
+  VK_SEPARATOR = 108,
+  VK_SUBTRACT = 109,
+  VK_DECIMAL = 110,
+  VK_DIVIDE = 111,
+  VK_F1 = 112,
+  VK_F24 = 135,
+  VK_NUMLOCK = 144,
+  VK_SCROLL = 145,
+  VK_OEM_1 = 0xBA,
+  VK_OEM_PLUS = 0xBB,
+  VK_OEM_COMMA = 0xBC,
+  VK_OEM_MINUS = 0xBD,
+  VK_OEM_PERIOD = 0xBE,
+  VK_OEM_2 = 0xBF,
+  VK_OEM_3 = 0xC0,
+  VK_OEM_4 = 0xDB,
+  VK_OEM_5 = 0xDC,
+  VK_OEM_6 = 0xDD,
+  VK_OEM_7 = 0xDE,
 };
 
 // Window styles.

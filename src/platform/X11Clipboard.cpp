@@ -159,8 +159,8 @@ std::string X11Clipboard::Fetch(int timeoutMs) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string text;
-    if (XGetWindowProperty(m_display, m_window, m_property, 0, 1 << 24, True, AnyPropertyType, &type, &format,
-                           &count, &after, &data) == Success) {
+    if (XGetWindowProperty(m_display, m_window, m_property, 0, 1 << 24, True, AnyPropertyType, &type, &format, &count,
+                           &after, &data) == Success) {
       if (type == m_incr)
         PlatformLog(kPlatformLogWarn, "X11Clipboard: the clipboard's owner sends its text in parts; not read.");
       else if (data && format == 8)

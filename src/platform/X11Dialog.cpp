@@ -2,8 +2,8 @@
 
 #include <mutex>
 
-#include "platform/X11Clipboard.h"
 #include "platform/MessageDialog.h"
+#include "platform/X11Clipboard.h"
 
 // Xlib and Xft last: their macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xatom.h>
@@ -118,8 +118,8 @@ struct Window {
     XSetWindowAttributes a{};
     a.background_pixel = 0xF0F0F0;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask | StructureNotifyMask;
-    window = XCreateWindow(display, RootWindow(display, screen), sx, sy, unsigned(w), unsigned(h), 0,
-                           CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
+    window = XCreateWindow(display, RootWindow(display, screen), sx, sy, unsigned(w), unsigned(h), 0, CopyFromParent,
+                           InputOutput, CopyFromParent, CWBackPixel | CWEventMask, &a);
     const std::string utf8 = Utf8FromCp1252(title);
     Xutf8SetWMProperties(display, window, utf8.c_str(), utf8.c_str(), nullptr, 0, nullptr, nullptr, nullptr);
     if (owner) XSetTransientForHint(display, window, owner);
@@ -132,11 +132,13 @@ struct Window {
     XFree(hints);
     const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
     const Atom dialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-    XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&dialog), 1);
+    XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dialog), 1);
     const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     const Atom states[] = {XInternAtom(display, "_NET_WM_STATE_ABOVE", False),
                            XInternAtom(display, "_NET_WM_STATE_MODAL", False)};
-    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(states), 2);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 2);
     deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &deleteWindow, 1);
     gc = XCreateGC(display, window, 0, nullptr);
@@ -214,7 +216,9 @@ struct Window {
           XFillArc(display, window, gc, r.x, cy, unsigned(d), unsigned(d), 0, 360 * 64);
           XSetForeground(display, gc, 0x404040);
           XDrawArc(display, window, gc, r.x, cy, unsigned(d), unsigned(d), 0, 360 * 64);
-          if (c.checked) XFillArc(display, window, gc, r.x + d / 4, cy + d / 4, unsigned(d / 2 + 1), unsigned(d / 2 + 1), 0, 360 * 64);
+          if (c.checked)
+            XFillArc(display, window, gc, r.x + d / 4, cy + d / 4, unsigned(d / 2 + 1), unsigned(d / 2 + 1), 0,
+                     360 * 64);
           Text(c.text, r.x + d + 4, r.y + (r.h - baseY) / 2, ink);
           break;
         }
@@ -226,7 +230,8 @@ struct Window {
 
 bool Pressable(const X11DialogControl& c) {
   return c.visible && c.enabled &&
-         (c.kind == X11ControlKind::kButton || c.kind == X11ControlKind::kDefaultButton || c.kind == X11ControlKind::kRadio);
+         (c.kind == X11ControlKind::kButton || c.kind == X11ControlKind::kDefaultButton ||
+          c.kind == X11ControlKind::kRadio);
 }
 
 bool TabStop(const X11DialogControl& c) {
@@ -234,7 +239,6 @@ bool TabStop(const X11DialogControl& c) {
 }
 
 }  // namespace
-
 
 X11DialogLayout CurrentX11DialogLayout() {
   std::lock_guard<std::mutex> hold(g_layoutLock);

@@ -1,7 +1,7 @@
 #include "platform/X11Display.h"
 
-#include <X11/Xatom.h>
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <chrono>

@@ -16,8 +16,8 @@ struct DrawObjectInfo {
   Matrix4f modelView = kIdentityMatrix4f;
   ScriptObject* shader = nullptr;  // a RenderShader or the nil object once collected
   TGeometry_I* node = nullptr;
-  float depth = 0.0f;              // view depth of the depth-sorted layers; 0 when collected
-  int32_t sortIndex = 0;           // their tie-break; 0 when collected
+  float depth = 0.0f;     // view depth of the depth-sorted layers; 0 when collected
+  int32_t sortIndex = 0;  // their tie-break; 0 when collected
 };
 
 }  // namespace PM

@@ -11,7 +11,6 @@
 #include "core/LogMsg.h"
 #include "platform/FontGlyphs.h"
 
-
 namespace PM {
 
 const char FontTexture2D_I::kDefaultCharacterMap[] =
@@ -122,8 +121,8 @@ ResultCode FontTexture2D_I::CreateFontImage() {
     }
     Glyph g;
     if (!font->Render(c, levels, &g)) {
-      Log(LogOutPipe(), kLevelWarn, "GetGlyphOutline(1): Font ", quotedName.c_str(), " does not support character code 0x",
-          Hex2(c).c_str(), ".");
+      Log(LogOutPipe(), kLevelWarn, "GetGlyphOutline(1): Font ", quotedName.c_str(),
+          " does not support character code 0x", Hex2(c).c_str(), ".");
       boxW[c] = boxH[c] = 0;
       glyphs.erase(c);
       continue;

@@ -5,8 +5,8 @@
 #include "core/Array.h"
 #include "core/Vector2f.h"
 #include "core/Vector3f.h"
-#include "render/Texture2D.h"
 #include "engine/Image.h"
+#include "render/Texture2D.h"
 
 namespace PM {
 
@@ -22,8 +22,8 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   // Four corners and texture coordinates per character of `text` at `size` from `origin`; with `boxes`
   // (room for 4 x (length + 1) corners) also each character's box and the caret box after the last.
   // Returns 4 x length, or 0 when the font has no glyphs.
-  virtual int32_t BuildTextQuads(const char* text, int32_t length, Vector3f* positions, Vector2f* coords,
-                                 Vector2f size, Vector3f origin, Vector3f* boxes = nullptr);
+  virtual int32_t BuildTextQuads(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector2f size,
+                                 Vector3f origin, Vector3f* boxes = nullptr);
   // The horizontal ink extent of `text` at `size`; the pen's end position in *advance.
   virtual float MeasureText(const char* text, int32_t length, const float* size, float* advance);
 
@@ -42,7 +42,7 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   float m_fontAscent = 0.0f, m_fontDescent = 0.0f, m_baselineOffset = 0.0f;
 
  private:
-  float CellHeight() const;  // the CharacterSize height, or the rendered cell's when that is below 1
+  float CellHeight() const;   // the CharacterSize height, or the rendered cell's when that is below 1
   Ptr<Image_I> m_glyphImage;  // kept so that a later engine or a released texture gets it again
   float m_renderedCellHeight = 0.0f;
 };

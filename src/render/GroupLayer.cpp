@@ -80,8 +80,8 @@ int32_t GroupLayer_I::AutoDimension(LayerApplyContext& context, Vector3f& out, i
       }
     }
     if (r == 0) {
-      Log(LogOutPipe(), kLevelError, "GroupLayer: AutoDimension did not find any visible or forceable layers: ",
-          m_name);
+      Log(LogOutPipe(), kLevelError,
+          "GroupLayer: AutoDimension did not find any visible or forceable layers: ", m_name);
     }
   }
   --context.depth;

@@ -15,7 +15,9 @@ int64_t IndicesUsed(const PolygonData& d) {
   if (int n = IndicesPerPrimitive(d.PrimType)) return int64_t(n) * d.PrimCount;
   if (!d.PrimLengthArray) return -1;
   // Strip and triangles reads two lengths at most; the run-length types one per primitive.
-  const int32_t runs = d.PrimType == PrimTypeId(11) ? std::min(d.PrimCount, 2) : IsRunLength(d.PrimType) ? d.PrimCount : 0;
+  const int32_t runs = d.PrimType == PrimTypeId(11) ? std::min(d.PrimCount, 2)
+                       : IsRunLength(d.PrimType)    ? d.PrimCount
+                                                    : 0;
   int64_t sum = 0;
   for (int32_t i = 0; i < runs; ++i) {
     if (d.PrimLengthArray[i] < 0) return -1;
@@ -28,11 +30,16 @@ int64_t IndicesUsed(const PolygonData& d) {
 
 int IndicesPerPrimitive(uint32_t type) {
   switch (type) {
-    case PrimTypeId(1): return 1;
-    case PrimTypeId(2): return 2;
-    case PrimTypeId(3): return 3;
-    case PrimTypeId(4): return 4;
-    default: return 0;
+    case PrimTypeId(1):
+      return 1;
+    case PrimTypeId(2):
+      return 2;
+    case PrimTypeId(3):
+      return 3;
+    case PrimTypeId(4):
+      return 4;
+    default:
+      return 0;
   }
 }
 

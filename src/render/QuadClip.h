@@ -24,8 +24,7 @@ struct ClippedQuad {
   float left, right, bottom, top;
   float uv[8];
 };
-bool ClipQuad(const float clip[4], float left, float right, float bottom, float top, const float* uv,
-              ClippedQuad* out);
+bool ClipQuad(const float clip[4], float left, float right, float bottom, float top, const float* uv, ClippedQuad* out);
 
 // The record's whole groups of four vertices (corners xmin-ymin, xmax-ymin, xmax-ymax, xmin-ymax) clipped
 // into the engine's scratch arrays 1 (positions) and 2 (texture coordinates); groups wholly outside

@@ -1,8 +1,8 @@
 #include "render/RenderChannel.h"
 
-#include "classes/EngineClassRegistry.h"
 #include <algorithm>
 #include <cmath>
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
@@ -50,7 +50,8 @@ void RenderChannel_I::Define() {
       FieldMember<&RenderChannel_I::m_cullFrustumFactor>(0x05FFF081, "CullFrustumFactor"),
       FieldMember<&RenderChannel_I::m_enable>(0x06FFF081, "Enable"),
       ClearMember<&ChannelClearInfo::ColorClearEnable>(0x07FFF081, "ColorClearEnable"),
-      MakeMemberDef<VVector3f, kShapeSingle>(0x08FFF081, "ColorClearValue", 0, ColorThunks::GetFn(), ColorThunks::SetFn()),
+      MakeMemberDef<VVector3f, kShapeSingle>(0x08FFF081, "ColorClearValue", 0, ColorThunks::GetFn(),
+                                             ColorThunks::SetFn()),
       ClearMember<&ChannelClearInfo::AlphaClearEnable>(0x09FFF081, "AlphaClearEnable"),
       ClearMember<&ChannelClearInfo::AlphaClearValue>(0x0AFFF081, "AlphaClearValue"),
       ClearMember<&ChannelClearInfo::DepthClearEnable>(0x0BFFF081, "DepthClearEnable"),
@@ -58,7 +59,8 @@ void RenderChannel_I::Define() {
       ClearMember<&ChannelClearInfo::StencilClearEnable>(0x0DFFF081, "StencilClearEnable"),
       ClearMember<&ChannelClearInfo::StencilClearValue>(0x0EFFF081, "StencilClearValue"),
       ClearMember<&ChannelClearInfo::BufferBackgroundColorIndex>(0x0FFFF081, "BufferBackgroundColorIndex"),
-      ClearMember<&ChannelClearInfo::BufferBackgroundDepthStencilIndex>(0x10FFF081, "BufferBackgroundDepthStencilIndex"),
+      ClearMember<&ChannelClearInfo::BufferBackgroundDepthStencilIndex>(0x10FFF081,
+                                                                        "BufferBackgroundDepthStencilIndex"),
       FieldMember<&RenderChannel_I::m_drawMask>(0x11FFF081, "DrawMask"),
       FieldMember<&RenderChannel_I::m_excludeMask>(0x12FFF081, "ExcludeMask"),
       FieldMember<&RenderChannel_I::m_frustumPart>(0x13FFF081, "FrustumPart"),

@@ -20,8 +20,10 @@ namespace PM {
 namespace {
 
 void SleepMs(int32_t ms) {
-  if (ms <= 0) std::this_thread::yield();
-  else std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  if (ms <= 0)
+    std::this_thread::yield();
+  else
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 PresentTiming g_timing{&QueryPerformanceCounter, &SleepMs};
@@ -165,7 +167,9 @@ ResultCode RenderPipe_I::ApplyFormat() {
     StreamPipeRef& log = LogOutPipe();
     if (LogLevelAdmits(kLevelWarn)) {
       log->BeginMessage(kLevelWarn);
-      log.WriteText("ApplyFormat: engine type ").WriteQuotedString(type, '"').WriteText(" is unknown, defaulting to \"OpenGL\"");
+      log.WriteText("ApplyFormat: engine type ")
+          .WriteQuotedString(type, '"')
+          .WriteText(" is unknown, defaulting to \"OpenGL\"");
       log.EndLine();
       log->EndMessage();
     }
@@ -236,8 +240,10 @@ RenderStatistics_I* RenderPipe_I::GetStatistics() {
 }
 
 void RenderPipe_I::GetSystemReport(String* out) {
-  if (m_d.engine) m_d.engine->Engine()->GetSystemReport(out);
-  else if (out) out->Clear();
+  if (m_d.engine)
+    m_d.engine->Engine()->GetSystemReport(out);
+  else if (out)
+    out->Clear();
 }
 
 int32_t RenderPipe_I::Reserved14(int32_t) { return 0; }
@@ -246,15 +252,21 @@ int32_t RenderPipe_I::Reserved17() { return -1; }
 int32_t RenderPipe_I::RequestScreenShot(bool skipPresent, bool withDepth) {
   return m_d.engine ? m_d.engine->Engine()->RequestScreenShot(skipPresent, withDepth) : -1;
 }
-Image_I* RenderPipe_I::GetScreenShotImage() { return m_d.engine ? m_d.engine->Engine()->GetScreenShotImage() : nullptr; }
+Image_I* RenderPipe_I::GetScreenShotImage() {
+  return m_d.engine ? m_d.engine->Engine()->GetScreenShotImage() : nullptr;
+}
 Image_I* RenderPipe_I::GetScreenShotDepthImage() {
   return m_d.engine ? m_d.engine->Engine()->GetScreenShotDepthImage() : nullptr;
 }
-Image_I* RenderPipe_I::GetColorBufferImage() { return m_d.engine ? m_d.engine->Engine()->GetColorBufferImage() : nullptr; }
+Image_I* RenderPipe_I::GetColorBufferImage() {
+  return m_d.engine ? m_d.engine->Engine()->GetColorBufferImage() : nullptr;
+}
 void RenderPipe_I::ReadColorBuffer(Array<uint8_t>* out) {
   if (!out) return;
-  if (m_d.engine) m_d.engine->Engine()->ReadColorBuffer(out);
-  else *out = Array<uint8_t>();
+  if (m_d.engine)
+    m_d.engine->Engine()->ReadColorBuffer(out);
+  else
+    *out = Array<uint8_t>();
 }
 
 void RenderPipe_I::SetSecondPath(const String& path) { m_d.secondPath = path; }

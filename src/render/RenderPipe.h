@@ -5,10 +5,10 @@
 #include "classes/Object.h"
 #include "core/Array.h"
 #include "core/Obj.h"
+#include "engine/RenderEngine.h"
 #include "platform/WindowMessages.h"
 #include "render/CharQueue.h"
 #include "render/InputTracker.h"
-#include "engine/RenderEngine.h"
 
 namespace PM {
 
@@ -45,7 +45,7 @@ struct RenderPipe_D {
 
 // The clock and sleep Present paces with; tests put fakes in.
 struct PresentTiming {
-  int64_t (*now)() = nullptr;        // performance-counter ticks (nanoseconds)
+  int64_t (*now)() = nullptr;           // performance-counter ticks (nanoseconds)
   void (*sleep)(int32_t ms) = nullptr;  // 0 yields
 };
 

@@ -104,8 +104,10 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
       break;
     case WM_ACTIVATE:
       if (t && (lParam == 0 || reinterpret_cast<PlatformWindow*>(lParam) == window)) {
-        if ((wParam & 0xFFFF) == WA_INACTIVE) t->Deactivate();
-        else t->Activate();
+        if ((wParam & 0xFFFF) == WA_INACTIVE)
+          t->Deactivate();
+        else
+          t->Activate();
       }
       break;
     case WM_SETFOCUS:

@@ -59,8 +59,8 @@ int32_t RenderPipe_I::CreateOwnWindow() {
       if (m_windowX == kWindowCentred) m_windowX = ScreenWidth(display) / 2 - m_width / 2;
       if (m_windowY == kWindowCentred) m_windowY = ScreenHeight(display) / 2 - m_height / 2;
     }
-    WindowCreateInfo info{kWindowClassName, m_windowTitle.CStr(), style, m_windowX, m_windowY, rect.Width(),
-                          rect.Height()};
+    WindowCreateInfo info{kWindowClassName, m_windowTitle.CStr(), style,        m_windowX,
+                          m_windowY,        rect.Width(),         rect.Height()};
     PlatformWindow* w = CreatePlatformWindow(info);
     if (!w) {
       LogFailure("CreateWindow");
@@ -164,8 +164,9 @@ void RenderPipe_I::SetWindowResizeable(bool v) {
     if (!w) continue;
     uint32_t style = GetWindowStyle(w);
     SetWindowStyle(w, v ? style | WS_RESIZEBITS : style & ~WS_RESIZEBITS);
-    SetWindowPos(w, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE |
-                                    (m_windowVisibility ? uint32_t(SWP_SHOWWINDOW) : 0u));
+    SetWindowPos(w, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE |
+                     (m_windowVisibility ? uint32_t(SWP_SHOWWINDOW) : 0u));
   }
 }
 

@@ -3,13 +3,13 @@
 #include "core/Log.h"
 #include "core/Trace.h"
 #include "core/TraceStage.h"
+#include "engine/FramePrimitiveCount.h"
 #include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
-#include "engine/FramePrimitiveCount.h"
-#include "script/object/MemberDef.h"
 #include "scene/FrameStamp.h"
 #include "scene/NodeWalk.h"
+#include "script/object/MemberDef.h"
 
 namespace PM {
 

@@ -84,8 +84,8 @@ class RenderSystemTraverse_I final : public RenderSystemTraverse {
  private:
   void DrawTree(double time, double timeStep, int32_t updateOnly);
   // Everything one enabled channel does in a frame; `last` tells whether it ends the channel list.
-  void DrawChannel(RenderChannel_I* channel, double time, double timeStep, bool updateOnly, bool last,
-                   int32_t width, int32_t height);
+  void DrawChannel(RenderChannel_I* channel, double time, double timeStep, bool updateOnly, bool last, int32_t width,
+                   int32_t height);
   void UpdateSound(double time, const Array<Obj<ScriptObject>>& emitters, const Array<Obj<ScriptObject>>& receivers);
   // The passes the channel's pass flag word asks for, after the projection is set.
   void DrawPasses(ScriptObject* root, RenderEngine* engine);

@@ -51,8 +51,8 @@ bool ViewMatrix(ScriptObject* cameraTransform, Matrix4f& view) {
   auto* t = static_cast<TBaseTransform_I*>(cameraTransform);
   const Matrix4f& m = t->m_modelViewMatrix;
   const Vector3f r0 = m.Row(0), r1 = m.Row(1), r2 = m.Row(2);
-  const float det = r0.x * (r1.y * r2.z - r1.z * r2.y) - r0.y * (r1.x * r2.z - r1.z * r2.x) +
-                    r0.z * (r1.x * r2.y - r1.y * r2.x);
+  const float det =
+      r0.x * (r1.y * r2.z - r1.z * r2.y) - r0.y * (r1.x * r2.z - r1.z * r2.x) + r0.z * (r1.x * r2.y - r1.y * r2.x);
   if (!IsFinite(m) || !(std::fabs(det) > 0.0f)) return false;
   view = ScaledViewMatrix(t);
   return IsFinite(view);
@@ -127,8 +127,8 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   if (!engine) return;
 
   XMiniDrawTraverse& draw = m_d.draw;
-  draw.SetUp(engineHolder.Get(), channel->m_drawMask, Frustum{}, channel->m_frustumCullEnable, pipe,
-             m_d.frameCounter, 0);
+  draw.SetUp(engineHolder.Get(), channel->m_drawMask, Frustum{}, channel->m_frustumCullEnable, pipe, m_d.frameCounter,
+             0);
   engine->SetCullEnable(channel->m_frustumCullEnable);
   engine->SetAuxMatrix0(&view);
   engine->SetAuxMatrix1(&view);

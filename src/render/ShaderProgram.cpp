@@ -15,9 +15,7 @@ void ShaderProgram_I::ReleaseHandle() {
   if (handle) handle->Unload();
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void ShaderProgram_I::Define() {
   const ClassDef classes[] = {ConcreteClass<ShaderProgram_I>()};

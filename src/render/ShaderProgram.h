@@ -2,8 +2,8 @@
 #pragma once
 
 #include "classes/EngineClass.h"
-#include "render/ShaderExpression.h"
 #include "engine/ShaderProgramHandle.h"
+#include "render/ShaderExpression.h"
 
 namespace PM {
 

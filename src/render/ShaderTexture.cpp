@@ -6,9 +6,7 @@
 
 namespace PM {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void ShaderTexture_I::Define() {
   const ClassDef classes[] = {ConcreteClass<ShaderTexture_I>()};

@@ -2,9 +2,9 @@
 
 #include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
+#include "engine/TextureHandle.h"
 #include "render/VideoFrameState.h"
 #include "render/VideoModule.h"
-#include "engine/TextureHandle.h"
 
 namespace PM {
 
@@ -70,7 +70,7 @@ void Texture2DVideo_I::Define() {
   const MemberDef members[] = {
       ReadOnly(AccessorMember<&Texture2DVideo_I::GetVideoLength, nullptr>(0x01FFF10B, "VideoLength", 0x5)),
       AccessorMember<&Texture2DVideo_I::GetVideoPosition, &Texture2DVideo_I::SetVideoPosition>(0x02FFF10B,
-                                                                                            "VideoPosition", 0x5),
+                                                                                               "VideoPosition", 0x5),
       AccessorMember<&Texture2DVideo_I::GetPaused, &Texture2DVideo_I::SetPaused>(0x03FFF10B, "Paused", 0x5),
       ReadOnly(AccessorMember<&Texture2DVideo_I::GetVideoDimension, nullptr>(0x04FFF10B, "VideoDimension", 0x5)),
   };

@@ -1,9 +1,9 @@
 #include "render/TextureLoad.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <atomic>
 
 #include "classes/FileObject.h"
 #include "core/Log.h"
@@ -62,9 +62,12 @@ ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, S
   auto* f = static_cast<FileObject_I*>(fileObject);
   String name = f->GetFileName();
   std::string_view v = name.View();
-  if (v.starts_with("absolute://")) out = Str(v.substr(11));
-  else if (v.starts_with("http://")) out = name;
-  else out = Str(std::string(f->GetReadPath().View()) + std::string(imagePath.View()) + std::string(v));
+  if (v.starts_with("absolute://"))
+    out = Str(v.substr(11));
+  else if (v.starts_with("http://"))
+    out = name;
+  else
+    out = Str(std::string(f->GetReadPath().View()) + std::string(imagePath.View()) + std::string(v));
   return 0;
 }
 
@@ -96,8 +99,14 @@ Obj<Image_I> LoadImageCached(const String& name) {
 namespace {
 
 constexpr const char* kAlphaModeNames[] = {
-    "Opaque",     "AlphaMask", "AlphaBlend/WriteZ",           "AlphaBlend",
-    "AlphaAdd",   "Add",       "Multiply",                    "AlphaBlend/AlphaMask/WriteZ",
+    "Opaque",
+    "AlphaMask",
+    "AlphaBlend/WriteZ",
+    "AlphaBlend",
+    "AlphaAdd",
+    "Add",
+    "Multiply",
+    "AlphaBlend/AlphaMask/WriteZ",
     "AlphaBlend/AlphaMask=2/WriteZ",
 };
 

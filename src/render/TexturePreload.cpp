@@ -67,7 +67,8 @@ uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> owned) {
     String face = info->fileName;
     face.Append(".PZ", 3);
     if (info->fileName.IsEmpty() || LoadImageCached(face)->GetFormat() == 0) {
-      Log(LogOutPipe(), kLevelError, "TextureLoad: image file \"", info->fileName, "\" not found or format unsupported.");
+      Log(LogOutPipe(), kLevelError, "TextureLoad: image file \"", info->fileName,
+          "\" not found or format unsupported.");
       state = TextureHandle::kFailed;
     }
   }
@@ -126,8 +127,10 @@ int32_t Texture_I::PreloadImage(bool threaded, const String& imagePath, TextureH
   ResolveImagePath(m_fileObject, imagePath, info->fileName);
 
   if (IsVideoName(info->fileName.View())) {
-    if (handle) handle->Deliver(nullptr, TextureHandle::kReady);
-    else m_loadedImage = nullptr;
+    if (handle)
+      handle->Deliver(nullptr, TextureHandle::kReady);
+    else
+      m_loadedImage = nullptr;
     TraceMark("PreloadImage return V");
     return 1;
   }

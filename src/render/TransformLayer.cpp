@@ -30,7 +30,9 @@ MemberDef InvalidatingMember(uint32_t id, const char* name) {
   using V = typename Tag::Value;
   struct Acc {
     static V Read(ScriptObject* o) { return V(GetField<F>(static_cast<TransformLayer_I*>(o))); }
-    static void Write(ScriptObject* o, const V& v) { SetField<F, kAlways>(static_cast<TransformLayer_I*>(o), FieldOf<F>(v)); }
+    static void Write(ScriptObject* o, const V& v) {
+      SetField<F, kAlways>(static_cast<TransformLayer_I*>(o), FieldOf<F>(v));
+    }
   };
   using Th = SingleThunks<Tag, Acc>;
   return MakeMemberDef<Tag, kShapeSingle>(id, name, FormFlags<Tag, kShapeSingle>(), Th::GetFn(), Th::SetFn());
@@ -39,7 +41,9 @@ MemberDef InvalidatingMember(uint32_t id, const char* name) {
 MemberDef CurveMember(uint32_t id, const char* name) {
   using T = TagOf<Vector2f>;
   struct Acc {
-    static void Get(ScriptObject* o, uint32_t, Array<Vector2f>* out) { *out = static_cast<TransformLayer_I*>(o)->m_colorCurveRGB; }
+    static void Get(ScriptObject* o, uint32_t, Array<Vector2f>* out) {
+      *out = static_cast<TransformLayer_I*>(o)->m_colorCurveRGB;
+    }
     static void Set(ScriptObject* o, uint32_t, const Array<Vector2f>* in) {
       auto* t = static_cast<TransformLayer_I*>(o);
       t->m_colorCurveRGB = *in;
@@ -89,11 +93,13 @@ int32_t TransformLayer_I::ApplyToImage(LayerApplyContext& context, LayerImageRes
   if (m_visibility == 0) return 0;
   Image_I* target = result.image.Get();
   if (!target) {
-    Log(LogOutPipe(), kLevelError, "TransformLayer::ApplyToImage: target image required for ", QuotedLayerName{m_name}, ".");
+    Log(LogOutPipe(), kLevelError, "TransformLayer::ApplyToImage: target image required for ", QuotedLayerName{m_name},
+        ".");
     return -1;
   }
   if (target->GetWidth() < 1 || target->GetHeight() < 1) {
-    Log(LogOutPipe(), kLevelError, "TransformLayer::ApplyToImage: target image is 0x0 for ", QuotedLayerName{m_name}, ".");
+    Log(LogOutPipe(), kLevelError, "TransformLayer::ApplyToImage: target image is 0x0 for ", QuotedLayerName{m_name},
+        ".");
     return -1;
   }
   if (!EnterLevel(context)) return -1;
@@ -106,7 +112,8 @@ int32_t TransformLayer_I::ApplyToImage(LayerApplyContext& context, LayerImageRes
   inner.complete = 1;
   Image_I* source = inner.image.Get();
   if (!source) {
-    Log(LogOutPipe(), kLevelError, "TransformLayer::ApplyToImage: own image required for ", QuotedLayerName{m_name}, ".");
+    Log(LogOutPipe(), kLevelError, "TransformLayer::ApplyToImage: own image required for ", QuotedLayerName{m_name},
+        ".");
     return -1;
   }
   if (source->GetWidth() < 1 || source->GetHeight() < 1) {
@@ -144,7 +151,8 @@ void TransformLayer_I::Define() {
       CurveMember(0x0EFFF0B3, "ColorCurveRGB"),
   };
   DefineMembers(members);
-  static const char* const kValueNames[] = {"Replace", "Blend", "Multiply", "Add", "Subtract", "Difference", "AlphaAdd"};
+  static const char* const kValueNames[] = {"Replace",  "Blend",      "Multiply", "Add",
+                                            "Subtract", "Difference", "AlphaAdd"};
   DefineEnumType(MakeEnumType(0xFFFFF0B4, "TransformLayer", "CombineModeEnum", kValueNames));
 }
 

@@ -13,7 +13,15 @@ class TransformLayer_I
  public:
   static void Define();
   // Values of TransformLayer.CombineModeEnum.
-  enum : uint32_t { kCombineReplace = 0x01FFF0B4, kCombineBlend = 0x02FFF0B4, kCombineMultiply = 0x03FFF0B4, kCombineAdd = 0x04FFF0B4, kCombineSubtract = 0x05FFF0B4, kCombineDifference = 0x06FFF0B4, kCombineAlphaAdd = 0x07FFF0B4 };
+  enum : uint32_t {
+    kCombineReplace = 0x01FFF0B4,
+    kCombineBlend = 0x02FFF0B4,
+    kCombineMultiply = 0x03FFF0B4,
+    kCombineAdd = 0x04FFF0B4,
+    kCombineSubtract = 0x05FFF0B4,
+    kCombineDifference = 0x06FFF0B4,
+    kCombineAlphaAdd = 0x07FFF0B4
+  };
   // FlipMode bits.
   enum : uint32_t { kFlipX = 1, kFlipY = 2, kFlipTranspose = 4 };
 

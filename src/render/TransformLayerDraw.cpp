@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "render/TransformLayer.h"
 #include "engine/ColorAdjust.h"
+#include "render/TransformLayer.h"
 
 namespace PM {
 
@@ -28,7 +28,9 @@ int Clamp255(int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : int(v)); }
 
 bool SpanInside(Image_I* image, int x, int y, int dx, int dy, int count) {
   int64_t ex = int64_t(x) + int64_t(dx) * (count - 1), ey = int64_t(y) + int64_t(dy) * (count - 1);
-  auto in = [&](int64_t px, int64_t py) { return px >= 0 && py >= 0 && px < image->GetWidth() && py < image->GetHeight(); };
+  auto in = [&](int64_t px, int64_t py) {
+    return px >= 0 && py >= 0 && px < image->GetWidth() && py < image->GetHeight();
+  };
   return count > 0 && in(x, y) && in(ex, ey);
 }
 
@@ -77,23 +79,28 @@ void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out,
     case 1:
       if (out != s) std::copy(s, s + n, out);
       return;
-    case 2: return BlendRow(s, t, out, n);
+    case 2:
+      return BlendRow(s, t, out, n);
     case 3:
       return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) {
         return Pixel(a.R * b.R / 255, a.G * b.G / 255, a.B * b.B / 255, a.A * b.A / 255);
       });
     case 4:
-      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R + b.R, a.G + b.G, a.B + b.B, a.A + b.A); });
+      return ForEachPixel(s, t, out, n,
+                          [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R + b.R, a.G + b.G, a.B + b.B, a.A + b.A); });
     case 5:
-      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R - b.R, a.G - b.G, a.B - b.B, a.A - b.A); });
+      return ForEachPixel(s, t, out, n,
+                          [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(a.R - b.R, a.G - b.G, a.B - b.B, a.A - b.A); });
     case 6:
-      return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(b.R - a.R, b.G - a.G, b.B - a.B, b.A - a.A); });
+      return ForEachPixel(s, t, out, n,
+                          [](R8G8B8A8 a, R8G8B8A8 b) { return Pixel(b.R - a.R, b.G - a.G, b.B - a.B, b.A - a.A); });
     case 7:
       return ForEachPixel(s, t, out, n, [](R8G8B8A8 a, R8G8B8A8 b) {
         int64_t al = a.A;
         return Pixel(a.R * al / 255 + b.R, a.G * al / 255 + b.G, a.B * al / 255 + b.B, b.A + al);
       });
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -152,7 +159,8 @@ void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out
         return Pixel(a.R * al * m[0] / 65025 + d[0] + b.R, a.G * al * m[1] / 65025 + d[1] + b.G,
                      a.B * al * m[2] / 65025 + d[2] + b.B, b.A + al + d[3]);
       });
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -166,8 +174,10 @@ R8G8B8A8* RowInside(Image_I* image, int x, int y, int count) {
 
 void CombineRow(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, const int* mul,
                 const int* add) {
-  if (mul && add) CombineStaged(mode, s, t, out, count, mul, add);
-  else CombinePlain(mode, s, t, out, count);
+  if (mul && add)
+    CombineStaged(mode, s, t, out, count, mul, add);
+  else
+    CombinePlain(mode, s, t, out, count);
 }
 
 void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
@@ -176,8 +186,10 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   const int mode = int(m_combineMode >> 24);
   if ((m_combineMode & 0x00FFFFFF) != 0x00FFF0B4 || mode < 1 || mode > 7) return;
 
-  const double ax = m_parentDimension.x != 0.0f ? tw : 1.0, kx = m_parentDimension.x != 0.0f ? 1.0 / m_parentDimension.x : 1.0;
-  const double ay = m_parentDimension.y != 0.0f ? th : 1.0, ky = m_parentDimension.y != 0.0f ? 1.0 / m_parentDimension.y : 1.0;
+  const double ax = m_parentDimension.x != 0.0f ? tw : 1.0,
+               kx = m_parentDimension.x != 0.0f ? 1.0 / m_parentDimension.x : 1.0;
+  const double ay = m_parentDimension.y != 0.0f ? th : 1.0,
+               ky = m_parentDimension.y != 0.0f ? 1.0 / m_parentDimension.y : 1.0;
   auto px = [&](float v) { return Saturate(kx * double(v) * ax, kCoordLimit); };
   auto py = [&](float v) { return Saturate(ky * double(v) * ay, kCoordLimit); };
   const int x0 = px(m_position.x), y0 = py(m_position.y);

@@ -18,12 +18,12 @@ struct TreeUpdatePass {
     kTree,        // "UpdateTree": model-view space for drawing, stamped with the frame number
   };
   Kind kind = kTree;
-  ScriptObject* root = nullptr;    // the channel's scene root
-  uint32_t frame = 0;               // the frame number of the draw call
+  ScriptObject* root = nullptr;               // the channel's scene root
+  uint32_t frame = 0;                         // the frame number of the draw call
   Matrix4f parentMatrix = kIdentityMatrix4f;  // the root's parent matrix: identity, or the camera's view
   uint32_t drawMask = 0xFFFFFFFF;
-  uint32_t excludeMask = 0;         // nodes whose Visibility shares a bit keep their matrices, subtree and all
-  ScriptObject* camera = nullptr;   // constraint pass: the camera's transform, or null for none
+  uint32_t excludeMask = 0;        // nodes whose Visibility shares a bit keep their matrices, subtree and all
+  ScriptObject* camera = nullptr;  // constraint pass: the camera's transform, or null for none
   // Out: the nodes met that later stages handle.
   Array<Obj<ScriptObject>> particles, soundEmitters, soundReceivers;
 };

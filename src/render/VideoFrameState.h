@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "core/Obj.h"
+#include "engine/Image.h"
 #include "platform/CriticalSection.h"
 #include "render/Texture2DVideo.h"
-#include "engine/Image.h"
 
 namespace PM {
 

@@ -65,8 +65,8 @@ Ptr<T> CallFactory(const char* symbol, const char* unresolved, A... args) {
 }  // namespace
 
 Ptr<MovieRecorder> CreateMovieRecorder() {
-  return CallFactory<MovieRecorder, CreateMovieRecorderFn>(
-      "CreateMovieRecorder", "MovieRecorder::CreateMovieRecorder: function unresolved.");
+  return CallFactory<MovieRecorder, CreateMovieRecorderFn>("CreateMovieRecorder",
+                                                           "MovieRecorder::CreateMovieRecorder: function unresolved.");
 }
 
 Ptr<VideoDecoder> CreateVideoDecoderExtension(const char* extension) {

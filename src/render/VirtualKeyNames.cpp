@@ -16,9 +16,9 @@ struct KeyName {
   const char* name;
 };
 constexpr KeyName kNames[] = {
-    {33, "PGUP"}, {34, "PGDN"}, {35, "END"},  {36, "HOME"}, {37, "CSLF"}, {38, "CSUP"}, {39, "CSRT"},
-    {40, "CSDN"}, {45, "INS"},  {46, "DEL"},  {106, "NUM*"}, {107, "NUM+"}, {108, "NUME"}, {109, "NUM-"},
-    {110, "NUM."}, {111, "NUM/"},
+    {33, "PGUP"},  {34, "PGDN"},  {35, "END"},   {36, "HOME"},  {37, "CSLF"},  {38, "CSUP"},
+    {39, "CSRT"},  {40, "CSDN"},  {45, "INS"},   {46, "DEL"},   {106, "NUM*"}, {107, "NUM+"},
+    {108, "NUME"}, {109, "NUM-"}, {110, "NUM."}, {111, "NUM/"},
 };
 
 }  // namespace
@@ -29,7 +29,8 @@ uint32_t TranslateVirtualKey(uint32_t vk) {
   if (vk >= 96 && vk <= 105) return Pack("NUM") | uint32_t('0' + (vk - 96)) << 24;
   if (vk >= 112) {
     uint32_t n = vk - 111;
-    return n < 10 ? Pack("F") | uint32_t('0' + n) << 8 : Pack("F") | uint32_t('0' + n / 10) << 8 | uint32_t('0' + n % 10) << 16;
+    return n < 10 ? Pack("F") | uint32_t('0' + n) << 8
+                  : Pack("F") | uint32_t('0' + n / 10) << 8 | uint32_t('0' + n % 10) << 16;
   }
   for (const KeyName& k : kNames)
     if (k.vk == vk) return Pack(k.name);

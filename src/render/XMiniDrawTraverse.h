@@ -10,8 +10,8 @@
 #include "core/Matrix4f.h"
 #include "core/Obj.h"
 #include "core/Spheref.h"
-#include "render/DrawObjectInfo.h"
 #include "engine/RenderEngine.h"
+#include "render/DrawObjectInfo.h"
 
 namespace PM {
 
@@ -32,7 +32,7 @@ using XMiniFogInfo = XMiniLightInfo;
 class XMiniDrawTraverse {
  public:
   static constexpr int kLayerCount = 64;
-  static constexpr int32_t kDefaultLayer = 16;  // geometry without a shader
+  static constexpr int32_t kDefaultLayer = 16;                       // geometry without a shader
   static constexpr int kFirstDepthLayer = 32, kLastDepthLayer = 47;  // sorted by view depth
 
   XMiniDrawTraverse() = default;
@@ -83,7 +83,7 @@ class XMiniDrawTraverse {
   bool m_frustumCulling = true;
   Obj<ScriptObject> m_pipe;
   uint32_t m_frameStamp = 0;
-  Array<XMiniLightInfo> m_lights;         // directional and point lights
+  Array<XMiniLightInfo> m_lights;  // directional and point lights
   Array<XMiniLightInfo> m_ambientLights;
   Array<XMiniFogInfo> m_fogs;
   Array<DrawObjectInfo> m_layers[kLayerCount];

@@ -54,7 +54,8 @@ void DrawCurve(RenderEngine* engine, const String& name, const Array<float>& kno
   if (n < 6 || cvs.Count() < n - 2) return;
   std::vector<float> params(size_t(kSamplesPerSpan) * n);
   std::vector<int32_t> spans(params.size());
-  const int32_t count = SampleKnotSpans(std::span<const float>(knots.Data(), size_t(n)), params, spans, kSamplesPerSpan);
+  const int32_t count =
+      SampleKnotSpans(std::span<const float>(knots.Data(), size_t(n)), params, spans, kSamplesPerSpan);
   if (count >= kSamplesPerSpan * n) {
     LogFatal("SplineCurve: error in \"", name, "\" ", count, " ", kSamplesPerSpan * n, ".");
     return;
@@ -100,7 +101,8 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
     auto* t = static_cast<TBaseTransform_I*>(node);
     if (skeleton) {
       if (node->IsA(TJoint_I::kClassId) && t->GetParent() && t->GetParent()->IsA(TJoint_I::kClassId)) {
-        if (const SSimpleTransform_I* s = SNodeOf<SSimpleTransform_I>(tnode)) m_engine->DrawDebugBone(&s->m_translation);
+        if (const SSimpleTransform_I* s = SNodeOf<SSimpleTransform_I>(tnode))
+          m_engine->DrawDebugBone(&s->m_translation);
       } else if (node->IsA(TClusterHandle_I::kClassId)) {
         if (const SClusterHandle_I* s = SNodeOf<SClusterHandle_I>(tnode))
           m_engine->DrawDebugPoint(&s->m_origin, &kClusterColor, kPointHalfSize);
@@ -187,7 +189,8 @@ void XMiniDrawTraverse::DrawHandleSpline(TIKSplineHandle_I* handle) {
       Matrix4fC::TransformPoint(cvs[i], c, p);
     }
   }
-  if (s->m_knots.Count() > 0 && cvs.Count() > 0) DrawCurve(m_engine, curve->m_name, s->m_knots, cvs, kHandleSplineColor);
+  if (s->m_knots.Count() > 0 && cvs.Count() > 0)
+    DrawCurve(m_engine, curve->m_name, s->m_knots, cvs, kHandleSplineColor);
   m_engine->LoadModelViewMatrix(&saved);
 }
 

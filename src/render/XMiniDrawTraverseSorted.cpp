@@ -76,8 +76,10 @@ void XMiniDrawTraverse::DrawSorted() {
     std::sort(sorted.begin(), sorted.end(),
               [compare](const DrawObjectInfo* a, const DrawObjectInfo* b) { return compare(a, b) < 0; });
     for (const DrawObjectInfo* r : sorted) {
-      if (m_passMode == 1) DrawRecordMain(*r);
-      else DrawRecordExtra(*r);
+      if (m_passMode == 1)
+        DrawRecordMain(*r);
+      else
+        DrawRecordExtra(*r);
     }
     // Emptied with their capacity kept; the test on the count spares g++ a false overflow warning.
     if (records.Count() > 0) records.SetCount(0);

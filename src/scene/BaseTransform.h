@@ -32,7 +32,7 @@ class SBaseTransform_I : public EngineClass<SBaseTransform_I, SBranch_I, ClassId
   Matrix4f GetLocalMatrix();
 
   Matrix4f m_localMatrix = kIdentityMatrix4f;  // member LocalMatrix
-  uint32_t m_changeFlags = 0;                      // one bit per component that is not neutral
+  uint32_t m_changeFlags = 0;                  // one bit per component that is not neutral
   uint32_t m_localState = kLocalIdentity;
   UpdateLocalMatrixFn m_updateLocalMatrix = [](SBaseTransform_I& s) { s.m_localState = kLocalIdentity; };
 };

@@ -95,7 +95,7 @@ void SBranch_I::Define() {
   using B = TBranch_I;
   const MemberDef members[] = {
       IndexedAccessorMember<&B::GetChild, &B::SetChild, &B::ChildCount, &B::RemoveChildren>(kMemberTBranchChild,
-                                                                                             "Child", 0x1),
+                                                                                            "Child", 0x1),
   };
   DefineMembers(members);
 }

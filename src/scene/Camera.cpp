@@ -1,15 +1,15 @@
 #include "scene/Camera.h"
 
-#include "classes/EngineClassRegistry.h"
 #include <cmath>
+#include "classes/EngineClassRegistry.h"
 
 namespace PM {
 
 namespace {
 
-constexpr float kHalfDegree = 0.008726646f;     // pi / 360: the tangent is that of half the angle
-constexpr float kTwiceRadian = 114.59156f;      // 360 / pi: twice the arctangent, in degrees
-constexpr float kHalfInch = 12.7f;              // millimetres
+constexpr float kHalfDegree = 0.008726646f;  // pi / 360: the tangent is that of half the angle
+constexpr float kTwiceRadian = 114.59156f;   // 360 / pi: twice the arctangent, in degrees
+constexpr float kHalfInch = 12.7f;           // millimetres
 
 // NaN passes unchanged.
 float ClampFieldOfView(float v) {

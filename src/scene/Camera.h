@@ -27,8 +27,8 @@ class SCamera_I : public EngineClass<SCamera_I, SLeaf_I, ClassId::SCamera, "SCam
   void CopyLensFrom(const SCamera_I& src);
 
   // Stored in this order.
-  float m_fieldOfView = 45;  // degrees, over the vertical aperture
-  float m_focalLength = 0;   // millimetres
+  float m_fieldOfView = 45;             // degrees, over the vertical aperture
+  float m_focalLength = 0;              // millimetres
   Vector2f m_aperture{1.417f, 0.945f};  // inches
   float m_focusDistance = 0;
   float m_focusRadius = 0;

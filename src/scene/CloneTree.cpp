@@ -33,8 +33,7 @@ bool FullySupported(uint32_t classId) {
 Obj<ScriptObject> CloneNode(ScriptObject* n) {
   Obj<ScriptObject> clone(ScriptObject::Create(n->GetClassID()));
   const String name = MemberGet<VString>(n, kMemberObjectName);
-  if (!FullySupported(n->GetClassID()))
-    LogWarn("CloneTree: node type of \"", name, "\" is not fully supported yet.");
+  if (!FullySupported(n->GetClassID())) LogWarn("CloneTree: node type of \"", name, "\" is not fully supported yet.");
   if (clone.IsNil()) return clone;
   // The name goes first: the factory's own S-node is replaced below, so a name setter that also
   // names the S-node cannot touch the shared one.

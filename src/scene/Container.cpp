@@ -24,7 +24,7 @@ void SContainer_I::Define() {
   using C = SContainer_I;
   const MemberDef members[] = {
       IndexedAccessorMember<&C::GetObject, &C::SetObject, &C::ObjectCount, &C::RemoveObjects>(kMemberContainerObject,
-                                                                                             "Object"),
+                                                                                              "Object"),
   };
   DefineMembers(members);
 }

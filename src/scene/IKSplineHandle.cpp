@@ -24,8 +24,7 @@ void SIKSplineHandle_I::Define() {
   const MemberDef members[] = {
       FieldMember<&T::m_splineCurve>(0x01FFF0F5, "SplineCurve"),
       IndexedAccessorMember<&T::GetClusterHandle, &T::SetClusterHandle, &T::ClusterHandleCount,
-                            &T::RemoveClusterHandles>(kMemberTIKSplineHandleClusterHandleArray,
-                                                      "ClusterHandleArray"),
+                            &T::RemoveClusterHandles>(kMemberTIKSplineHandleClusterHandleArray, "ClusterHandleArray"),
   };
   DefineMembers(members);
 }

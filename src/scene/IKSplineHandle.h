@@ -13,9 +13,8 @@ class SIKSplineHandle_I
   static void Define();
 };
 
-class TIKSplineHandle_I
-    : public EngineClass<TIKSplineHandle_I, TIKHandle_I, ClassId::TIKSplineHandle, "TIKSplineHandle",
-                         SIKSplineHandle_I> {
+class TIKSplineHandle_I : public EngineClass<TIKSplineHandle_I, TIKHandle_I, ClassId::TIKSplineHandle,
+                                             "TIKSplineHandle", SIKSplineHandle_I> {
  public:
   // The ClusterHandleArray member: Get past the end reads nil; Set past the end grows the array with
   // nil entries; Remove(first, -1) removes to the end.

@@ -21,8 +21,8 @@ void SNode_I::Define() {
   DefineClasses(classes);
   const MemberDef members[] = {
       FieldMember<&SNode_I::m_visibility>(kMemberSNodeVisibility, "Visibility"),
-      AccessorMember<&SNode_I::GetVisibilityF32, &SNode_I::SetVisibilityF32>(kMemberSNodeVisibilityF32,
-                                                                             "VisibilityF32", 0x5),
+      AccessorMember<&SNode_I::GetVisibilityF32, &SNode_I::SetVisibilityF32>(kMemberSNodeVisibilityF32, "VisibilityF32",
+                                                                             0x5),
       AccessorMember<&TNode_I::GetSNode, &TNode_I::SetSNode>(kMemberTNodeSNode, "SNode"),
       AccessorMember<&TNode_I::GetParent, &TNode_I::SetParent>(kMemberTNodeParent, "Parent", 0x6),
       AccessorMember<&TNode_I::GetParentTransform, nullptr>(kMemberTNodeParentTransform, "ParentTransform", 0x7),
@@ -79,8 +79,8 @@ void TNode_I::SetParent(ScriptObject* p) {
   }
   auto* branch = static_cast<TBranch_I*>(p);
   if (branch->WouldCloseCycle(this)) {
-    LogError("TNode_D::SetParent: \"", m_name, "\" cannot be placed below itself or its descendant \"",
-             branch->m_name, "\".");
+    LogError("TNode_D::SetParent: \"", m_name, "\" cannot be placed below itself or its descendant \"", branch->m_name,
+             "\".");
     return;
   }
   branch->m_children.Append(Obj<TNode_I>(this));

@@ -46,13 +46,13 @@ class TNode_I : public EngineClass<TNode_I, Object_I, ClassId::TNode, "TNode"> {
   uint32_t GetVisibility() const;
   void SetVisibility(uint32_t v);
 
-  WeakObj<TBranch_I> m_parent;                 // member Parent: the parent owns its children
-  uint32_t m_boundingMode = 0x01FFF0AD;        // member BoundingMode: BoundingDynamic
-  Spheref m_boundingSphere = kEmptySpheref;    // member BoundingSphere
+  WeakObj<TBranch_I> m_parent;               // member Parent: the parent owns its children
+  uint32_t m_boundingMode = 0x01FFF0AD;      // member BoundingMode: BoundingDynamic
+  Spheref m_boundingSphere = kEmptySpheref;  // member BoundingSphere
   int32_t m_useCount = 0;
   // Last, so that it sits beside a branch's children and a transform's world matrix: the three are
   // what a world-matrix update reads of every node.
-  Obj<ScriptObject> m_sNode;                  // member SNode
+  Obj<ScriptObject> m_sNode;  // member SNode
 };
 
 // Sets the object's Name; a T-node's attached S-node is named too, with "S" put in front of the last

@@ -34,7 +34,7 @@ void SSimpleTransform_I::Define() {
       AccessorMember<&S::GetTranslation, &S::SetTranslation>(kMemberSSimpleTransformTranslation, "Translation"),
       AccessorMember<&S::GetRotation, &S::SetRotation>(kMemberSSimpleTransformRotation, "Rotation"),
       AccessorMember<&S::GetRotationOrder, &S::SetRotationOrder, VEnum>(kMemberSSimpleTransformRotationOrder,
-                                                                         "RotationOrder"),
+                                                                        "RotationOrder"),
       AccessorMember<&S::GetScaling, &S::SetScaling>(kMemberSSimpleTransformScaling, "Scaling"),
       AccessorMember<&S::GetLimitMask<0>, &S::SetLimitMask<0>>(kMemberSSimpleTransformTranslationLimitEnableMask,
                                                                "TranslationLimitEnableMask"),

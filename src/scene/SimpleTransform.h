@@ -14,9 +14,13 @@ class SSimpleTransform_I
 
   // The 6-bit limit-enable group at bit Shift (0 translation, 8 rotation, 16 scaling).
   template <int Shift>
-  uint32_t GetLimitMask() const { return (m_limitEnable >> Shift) & 0x3F; }
+  uint32_t GetLimitMask() const {
+    return (m_limitEnable >> Shift) & 0x3F;
+  }
   template <int Shift>
-  void SetLimitMask(uint32_t v) { m_limitEnable = (m_limitEnable & ~(0x3Fu << Shift)) | (v & 0x3F) << Shift; }
+  void SetLimitMask(uint32_t v) {
+    m_limitEnable = (m_limitEnable & ~(0x3Fu << Shift)) | (v & 0x3F) << Shift;
+  }
 
   // Setters of the limited values: the group's limits are applied, the change flag follows the stored
   // value and the local matrix goes stale.
@@ -48,9 +52,8 @@ class SSimpleTransform_I
   static void UpdateSimple(SBaseTransform_I& s);
 };
 
-class TSimpleTransform_I
-    : public EngineClass<TSimpleTransform_I, TBaseTransform_I, ClassId::TSimpleTransform, "TSimpleTransform",
-                         SSimpleTransform_I> {
+class TSimpleTransform_I : public EngineClass<TSimpleTransform_I, TBaseTransform_I, ClassId::TSimpleTransform,
+                                              "TSimpleTransform", SSimpleTransform_I> {
  public:
 };
 

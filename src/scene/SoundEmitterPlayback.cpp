@@ -9,8 +9,8 @@
 #include "platform/Hourglass.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
-#include "sound/SharedSoundDevice.h"
 #include "script/object/MemberAccess.h"
+#include "sound/SharedSoundDevice.h"
 
 namespace PM {
 

@@ -2,8 +2,8 @@
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundReceiverNode.h"
-#include "sound/SharedSoundDevice.h"
 #include "script/object/MemberAccess.h"
+#include "sound/SharedSoundDevice.h"
 
 namespace PM {
 
@@ -55,9 +55,9 @@ void TSoundReceiver_I::Update(double dt) {
   m_receiver->SetVelocity(velocity, true);
 }
 
-#define PM_RECEIVER_FORWARD(Name, Params, Args)      \
-  void TSoundReceiver_I::Name Params {               \
-    if (TakeReceiver()) m_receiver->Name Args;       \
+#define PM_RECEIVER_FORWARD(Name, Params, Args) \
+  void TSoundReceiver_I::Name Params {          \
+    if (TakeReceiver()) m_receiver->Name Args;  \
   }
 PM_RECEIVER_FORWARD(SetPosition, (const Vector3f& v, bool commit), (v, commit))
 PM_RECEIVER_FORWARD(SetOrientation, (const Vector3f& front, const Vector3f& up, bool commit), (front, up, commit))

@@ -7,18 +7,35 @@ namespace PM {
 
 namespace {
 
-
 // The simple case (translation, rotation, scaling bits) that builds the same matrix as the change
 // flags m, or -1 when only the full composition does. Pivots alone change nothing.
 int SimpleCase(uint32_t m) {
   switch (m) {
-    case 0: case 16: case 32: case 48: return 0;
-    case 1: case 17: case 33: case 49: return 1;
-    case 2: case 34: return 2;
-    case 3: case 35: return 3;
-    case 4: case 20: return 4;
-    case 5: case 6: case 7: return int(m);
-    default: return -1;
+    case 0:
+    case 16:
+    case 32:
+    case 48:
+      return 0;
+    case 1:
+    case 17:
+    case 33:
+    case 49:
+      return 1;
+    case 2:
+    case 34:
+      return 2;
+    case 3:
+    case 35:
+      return 3;
+    case 4:
+    case 20:
+      return 4;
+    case 5:
+    case 6:
+    case 7:
+      return int(m);
+    default:
+      return -1;
   }
 }
 

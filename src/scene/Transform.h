@@ -21,7 +21,9 @@ class STransform_I : public EngineClass<STransform_I, SSimpleTransform_I, ClassI
 
   // A vector member with its change flag: set while any component differs from 0.
   template <Vector3f STransform_I::*Field, uint32_t Flag>
-  Vector3f GetPart() const { return this->*Field; }
+  Vector3f GetPart() const {
+    return this->*Field;
+  }
   template <Vector3f STransform_I::*Field, uint32_t Flag>
   void SetPart(const Vector3f& v) {
     this->*Field = v;

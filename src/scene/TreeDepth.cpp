@@ -15,8 +15,11 @@ struct Reported {
   const char* walk;
   std::atomic<const TNode_I*> node;
 };
-Reported g_reported[] = {{"TreeUpdate", {nullptr}},    {"CullAndCollect", {nullptr}}, {"DrawExtraPass", {nullptr}},
-                         {"CloneTree", {nullptr}},     {"TreeBounds", {nullptr}}};
+Reported g_reported[] = {{"TreeUpdate", {nullptr}},
+                         {"CullAndCollect", {nullptr}},
+                         {"DrawExtraPass", {nullptr}},
+                         {"CloneTree", {nullptr}},
+                         {"TreeBounds", {nullptr}}};
 
 }  // namespace
 

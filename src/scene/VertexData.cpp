@@ -14,11 +14,7 @@ void VertexData_I::Define() {
 
 // Entered in the engine class table, which defines it in the order list's order.
 static const bool kClassEntered =
-    EnterEngineClasses<VertexData_I,
-                       VertexDataF32_I,
-                       VertexDataVector2f_I,
-                       VertexDataVector3f_I,
-                       VertexDataVector4f_I,
+    EnterEngineClasses<VertexData_I, VertexDataF32_I, VertexDataVector2f_I, VertexDataVector3f_I, VertexDataVector4f_I,
                        VertexDataMatrix4f_I>();
 
 }  // namespace PM

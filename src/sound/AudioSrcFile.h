@@ -22,9 +22,9 @@ class AudioSrcFile_D {
     uint32_t capacity = 0;     // bytes
     uint32_t available = 0;    // bytes left to read from `position`
     int32_t id = 0;
-    uint32_t position = 0;     // read position in the block
-    int64_t offset = 0;        // the block's first byte in the file
-    bool ownsBlock = false;    // only the record that allocated a block frees it
+    uint32_t position = 0;   // read position in the block
+    int64_t offset = 0;      // the block's first byte in the file
+    bool ownsBlock = false;  // only the record that allocated a block frees it
     ~CacheList();
   };
   static constexpr uint32_t kBlockBytes = 88200;
@@ -36,7 +36,10 @@ class AudioSrcFile_D {
 
   /* 1 */ virtual bool Open(const char* fileName, CacheMode mode);
   /* 2 */ virtual uint32_t SampleBytes() const { return 0; }
-  /* 3 */ virtual uint32_t ReadSamples(uint32_t offset, void* dst, uint32_t n) { (void)offset, (void)dst, (void)n; return 0; }
+  /* 3 */ virtual uint32_t ReadSamples(uint32_t offset, void* dst, uint32_t n) {
+    (void)offset, (void)dst, (void)n;
+    return 0;
+  }
   /* 4 */ virtual void RewindFile() {}
   /* 5 */ virtual void CloseFile() {}
   /* 6 */ virtual int64_t SetCachePosition(int32_t id, int64_t p);
@@ -44,7 +47,10 @@ class AudioSrcFile_D {
   /* 8 */ virtual int32_t AddModePointer();
   /* 9 */ virtual int32_t AddSharedModePointer();
   // 10: fills the record's block from its file offset; returns the bytes now available.
-  /* 10 */ virtual int32_t Refill(int32_t id) { (void)id; return 0; }
+  /* 10 */ virtual int32_t Refill(int32_t id) {
+    (void)id;
+    return 0;
+  }
 
   // The available bytes (high 32 bits) and the read point in the file (low 32 bits); -1 for no record.
   int64_t CacheReport(int32_t id) const;
@@ -52,7 +58,7 @@ class AudioSrcFile_D {
   int32_t CacheCount() const { return m_caches.Count(); }
 
   String m_fileName;
-  float m_duration = 0;        // seconds
+  float m_duration = 0;  // seconds
   uint32_t m_sampleRate = 0;
   uint16_t m_bitsPerSample = 0;
   uint8_t m_channels = 0;

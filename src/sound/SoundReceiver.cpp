@@ -33,10 +33,10 @@ void SoundReceiver::Commit() {
   if (m_device) m_device->CommitReceiver(*this);
 }
 
-#define PM_RECEIVER_SETTER(Name, Type, field)             \
-  void SoundReceiver::Name(Type v, bool commit) {         \
-    m_values.field = v;                                   \
-    if (commit) Commit();                                 \
+#define PM_RECEIVER_SETTER(Name, Type, field)     \
+  void SoundReceiver::Name(Type v, bool commit) { \
+    m_values.field = v;                           \
+    if (commit) Commit();                         \
   }
 PM_RECEIVER_SETTER(SetPosition, const Vector3f&, position)
 PM_RECEIVER_SETTER(SetVelocity, const Vector3f&, velocity)

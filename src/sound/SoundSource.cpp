@@ -17,9 +17,7 @@ SoundSource* SoundSource::Create(SoundDevice* device, const String& path, int32_
   return source;
 }
 
-float SoundSource::LinearGain() const {
-  return std::pow(10.0f, (m_d.volume + m_d.categoryVolume) / 20.0f);
-}
+float SoundSource::LinearGain() const { return std::pow(10.0f, (m_d.volume + m_d.categoryVolume) / 20.0f); }
 
 void SoundSource::SetConeAngles(float inner, float outer, bool commit) {
   m_d.coneInner = inner;
@@ -32,10 +30,10 @@ void SoundSource::GetConeAngles(float& inner, float& outer) const {
   outer = m_d.coneOuter;
 }
 
-#define PM_SOURCE_SETTER(Name, Type, field)          \
-  void SoundSource::Name(Type v, bool commit) {      \
-    m_d.field = v;                                   \
-    Committed(commit);                               \
+#define PM_SOURCE_SETTER(Name, Type, field)     \
+  void SoundSource::Name(Type v, bool commit) { \
+    m_d.field = v;                              \
+    Committed(commit);                          \
   }
 PM_SOURCE_SETTER(SetConeOuterGain, float, coneOuterGain)
 PM_SOURCE_SETTER(SetVolume, float, volume)

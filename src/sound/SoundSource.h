@@ -24,13 +24,13 @@ struct SoundSource_D {
   int32_t sampleRate = 44100;
   int32_t sampleBits = 8;
   int32_t channels = 1;
-  float volume = 0;           // attenuation in dB, 0 = full level
-  float categoryVolume = 0;   // dB, added to volume
+  float volume = 0;          // attenuation in dB, 0 = full level
+  float categoryVolume = 0;  // dB, added to volume
   float pitch = 1.0f;
   float rolloff = 1.0f;
   bool loop = false;
   bool relative = false;
-  double duration = 0;        // seconds
+  double duration = 0;  // seconds
   uint32_t dataBytes = 0;
   String fileName;
 };
@@ -42,7 +42,10 @@ class SoundSource : public InterfaceBase {
   SoundSource(const SoundSource&) = delete;
   SoundSource& operator=(const SoundSource&) = delete;
 
-  /* 1 */ virtual bool Play(bool loop, float startSeconds) { (void)loop, (void)startSeconds; return false; }
+  /* 1 */ virtual bool Play(bool loop, float startSeconds) {
+    (void)loop, (void)startSeconds;
+    return false;
+  }
   /* 2 */ virtual void Stop() {}
   /* 3 */ virtual void Pause() {}
   /* 4 */ virtual void Resume() {}

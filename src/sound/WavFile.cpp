@@ -11,11 +11,13 @@ namespace {
 
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint16_t kFormatExtensible = 0xFFFE;
-constexpr int kMaxChunks = 4096;                          // a file of more chunks is refused, not walked
-constexpr int64_t kMaxFileBytes = int64_t(1) << 30;      // what Load reads at most
+constexpr int kMaxChunks = 4096;                     // a file of more chunks is refused, not walked
+constexpr int64_t kMaxFileBytes = int64_t(1) << 30;  // what Load reads at most
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 bool ParseFormat(const uint8_t* p, uint32_t size, WavData& out, std::string& why) {
   if (size < 16) return why = "format chunk too short", false;

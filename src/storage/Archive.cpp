@@ -42,7 +42,8 @@ class ArchiveIndexReader {
     if (!ReadExact(index, AF::kIndexSize)) return Fail(kArchiveETruncated, "the INDX chunk is cut short");
     uint32_t version = AF::GetU32(index), count = AF::GetU32(index + 4), flags = AF::GetU32(index + 8);
     if (version != AF::kVersion || flags != 0)
-      return Fail(kArchiveEBadVersion, "version ", version, " flags ", flags, " (this reader knows version 1, flags 0)");
+      return Fail(kArchiveEBadVersion, "version ", version, " flags ", flags,
+                  " (this reader knows version 1, flags 0)");
 
     if (uint32_t r = ReadHeader(AF::kData, end, length)) return r;
     m_a.m_dataStart = m_pos;
@@ -127,8 +128,8 @@ class ArchiveIndexReader {
         // Deflate expands at most about 1032 to 1, so a larger original size is a lie (and an allocation).
         if (e.method > AF::kDeflate || (e.method == AF::kStored && e.storedSize != e.originalSize) ||
             (e.method == AF::kDeflate && e.originalSize > e.storedSize * 1032 + 1024))
-          return Fail(kArchiveECorrupt, "\"", path.c_str(), "\" has method ", e.method, " with sizes ",
-                      e.storedSize, " and ", e.originalSize);
+          return Fail(kArchiveECorrupt, "\"", path.c_str(), "\" has method ", e.method, " with sizes ", e.storedSize,
+                      " and ", e.originalSize);
         e.index = uint32_t(m_a.m_order.size());
         if (m_dirs.count(path) || !m_a.m_entries.emplace(path, e).second)
           return Fail(kArchiveEBadName, "the name \"", path.c_str(), "\" appears twice");
@@ -149,7 +150,8 @@ class ArchiveIndexReader {
 
 Ptr<Archive> Archive::Open(const String& path, ResultCode* result) {
   std::string file(path.CStr());
-  return OpenWith(path, [file] { return OpenFileStream(file.c_str(), kModeRead | kModeQuiet); }, result);
+  return OpenWith(
+      path, [file] { return OpenFileStream(file.c_str(), kModeRead | kModeQuiet); }, result);
 }
 
 Ptr<Archive> Archive::OpenWith(const String& name, Opener opener, ResultCode* result) {
@@ -183,8 +185,7 @@ bool Archive::ChangedOnDisk() const {
 StreamPipe* Archive::OpenFile(std::string_view innerPath, bool quiet) const {
   const Entry* e = Find(innerPath);
   if (!e) {
-    if (!quiet)
-      LogError("Archive: ENotFound: ", m_name, ": no file \"", String(innerPath), "\" in the archive");
+    if (!quiet) LogError("Archive: ENotFound: ", m_name, ": no file \"", String(innerPath), "\" in the archive");
     return NullPipe();
   }
   return NewEntryStream(*e, innerPath);
@@ -230,7 +231,7 @@ ResultCode Archive::Unpack(const Entry& e, uint8_t* out, const char** what) cons
   uint8_t none;
   size_t made = 0;
   libdeflate_result r = libdeflate_zlib_decompress(decompressor.Get(), packed.get(), size_t(e.storedSize),
-                                                      e.originalSize ? out : &none, size_t(e.originalSize), &made);
+                                                   e.originalSize ? out : &none, size_t(e.originalSize), &made);
   if (r == LIBDEFLATE_SUCCESS && made == size_t(e.originalSize)) return kArchiveOk;
   if (r == LIBDEFLATE_SUCCESS) {
     *what = kShort;

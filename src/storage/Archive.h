@@ -70,8 +70,8 @@ class Archive {
 
   String m_name;
   Opener m_opener;
-  StreamPipeRef m_file;      // the archive, opened once
-  int64_t m_length = 0;      // its length and last write time at Open
+  StreamPipeRef m_file;  // the archive, opened once
+  int64_t m_length = 0;  // its length and last write time at Open
   int64_t m_lastWrite = 0;
   int64_t m_dataStart = 0;  // the DATA payload's offset in the archive file
   std::unordered_map<std::string, Entry> m_entries;

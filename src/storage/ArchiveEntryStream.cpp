@@ -121,8 +121,10 @@ int64_t ArchiveEntryStream::Seek(int64_t offset, int origin) {
   if (m_whole) return m_pos = to;  // the whole file was checked when it was unpacked
   if (m_source->Seek(to, kSeekStart) != to) return -1;
   m_pos = to;
-  if (to == 0) Restart();
-  else m_checking = false;
+  if (to == 0)
+    Restart();
+  else
+    m_checking = false;
   return m_pos;
 }
 

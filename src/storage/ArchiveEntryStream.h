@@ -20,8 +20,8 @@ class ArchiveEntryStream : public StreamPipe {
   // `source` gives the file's original bytes (a window, or an inflate reader over one), or with `whole`
   // its deflate data, which the archive then inflates whole on first use. `verified` is the archive's record that this
   // file has passed its check once; `owner` keeps that record and `entry` alive and names the archive.
-  ArchiveEntryStream(const Ptr<Archive>& owner, const Archive::Entry& entry, const StreamPipeRef& source,
-                     bool whole, const String& name, std::atomic<uint8_t>* verified);
+  ArchiveEntryStream(const Ptr<Archive>& owner, const Archive::Entry& entry, const StreamPipeRef& source, bool whole,
+                     const String& name, std::atomic<uint8_t>* verified);
 
   void Lock() override { m_source->Lock(); }
   void Unlock() override { m_source->Unlock(); }
@@ -44,9 +44,9 @@ class ArchiveEntryStream : public StreamPipe {
 
  private:
   bool Fail(ResultCode code, const char* what);  // logs once; the stream then answers -1
-  bool CheckEnd();                              // the length and crc checks once all bytes are read
-  bool Unpacked();                              // whole files: unpacked and checked on first use
-  void Restart();                               // back to the start with the check afresh
+  bool CheckEnd();                               // the length and crc checks once all bytes are read
+  bool Unpacked();                               // whole files: unpacked and checked on first use
+  void Restart();                                // back to the start with the check afresh
 
   Ptr<Archive> m_owner;
   const Archive::Entry& m_entry;

@@ -7,13 +7,13 @@
 
 namespace PM::ArchiveFormat {
 
-constexpr int kIdSize = 8;                    // "QVK", 0x04, then the four-letter tag
-constexpr int kHeaderSize = kIdSize + 4;      // id and the u32 payload length
+constexpr int kIdSize = 8;                // "QVK", 0x04, then the four-letter tag
+constexpr int kHeaderSize = kIdSize + 4;  // id and the u32 payload length
 constexpr uint32_t kVersion = 1;
-constexpr int kIndexSize = 12;                // version, file count, flags
-constexpr int kFileFixedSize = 20;            // offset, stored size, original size, crc32, method
+constexpr int kIndexSize = 12;      // version, file count, flags
+constexpr int kFileFixedSize = 20;  // offset, stored size, original size, crc32, method
 constexpr int kMaxNameLength = 255;
-constexpr int kMaxDepth = 32;                 // SDIR nesting below TREE
+constexpr int kMaxDepth = 32;                  // SDIR nesting below TREE
 constexpr uint32_t kMaxTreeBytes = 16u << 20;  // the TREE payload is read whole, so it is bounded
 
 enum Method : uint32_t { kStored = 0, kDeflate = 1 };

@@ -145,9 +145,9 @@ ResultCode ArchiveWriter::Finish() {
   int64_t archLength = kDataStart - AF::kHeaderSize + m_dataLength + int64_t(tree.size());
   if (treeLength > AF::kMaxTreeBytes || archLength > int64_t(UINT32_MAX))
     return Fail(kArchiveEOversized, "the archive passes the format's limits");
-  if (m_target->Seek(m_base + kDataStart + m_dataLength, kSeekStart) < 0 || !WriteAll(tree.data(), int64_t(tree.size())) ||
-      !PatchU32(kArchLengthAt, uint32_t(archLength)) || !PatchU32(kCountAt, m_fileCount) ||
-      !PatchU32(kDataLengthAt, uint32_t(m_dataLength)) ||
+  if (m_target->Seek(m_base + kDataStart + m_dataLength, kSeekStart) < 0 ||
+      !WriteAll(tree.data(), int64_t(tree.size())) || !PatchU32(kArchLengthAt, uint32_t(archLength)) ||
+      !PatchU32(kCountAt, m_fileCount) || !PatchU32(kDataLengthAt, uint32_t(m_dataLength)) ||
       m_target->Seek(m_base + AF::kHeaderSize + archLength, kSeekStart) < 0 || m_target->Flush() < 0)
     return Fail(kArchiveEWriteFailed, "writing the tree and lengths failed");
   return kArchiveOk;

@@ -42,7 +42,7 @@ class ArchiveWriter {
 
   StreamPipeRef m_target;
   String m_name;
-  int64_t m_base;          // where the ARCH chunk begins in the target
+  int64_t m_base;  // where the ARCH chunk begins in the target
   int64_t m_dataLength = 0;
   uint32_t m_fileCount = 0;
   ResultCode m_result = kArchiveOk;

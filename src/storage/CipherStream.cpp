@@ -83,8 +83,6 @@ int64_t CipherStream::Write(const void* bytes, int64_t n) {
   return done;
 }
 
-StreamPipe* NewCipherStream(const StreamPipeRef& target, uint32_t key) {
-  return NewCounted<CipherStream>(target, key);
-}
+StreamPipe* NewCipherStream(const StreamPipeRef& target, uint32_t key) { return NewCounted<CipherStream>(target, key); }
 
 }  // namespace PM

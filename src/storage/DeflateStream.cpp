@@ -100,8 +100,11 @@ StreamPipe* NewDeflateWriter(const StreamPipeRef& target, int level) {
 // ---- InflateReader ---------------------------------------------------------------------------
 
 InflateReader::InflateReader(const StreamPipeRef& source, int64_t compressedLength)
-    : m_source(source), m_sourceStart(source->Seek(0, kSeekCurrent)), m_limit(compressedLength),
-      m_in(kChunk), m_buf(kChunk) {
+    : m_source(source),
+      m_sourceStart(source->Seek(0, kSeekCurrent)),
+      m_limit(compressedLength),
+      m_in(kChunk),
+      m_buf(kChunk) {
   m_started = inflateInit(&m_z) == Z_OK;
   if (!m_started) Fail("cannot start decoding");
 }

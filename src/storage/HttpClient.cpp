@@ -24,10 +24,10 @@ constexpr size_t kReceiveBytes = 16384;
 constexpr int kTrailingWatchMs = 250;
 
 struct Url {
-  std::string host;      // without brackets, for the resolver
+  std::string host;        // without brackets, for the resolver
   std::string hostHeader;  // as written, with ":port" when the URL names a port other than 80
   uint16_t port = kDefaultHttpPort;
-  std::string target;    // path and query, percent-encoded where needed
+  std::string target;  // path and query, percent-encoded where needed
 };
 
 bool IsHostChar(char c, bool bracketed) {
@@ -88,8 +88,8 @@ const char* ParseUrl(const char* url, Url& u) {
 }
 
 std::string BuildRequest(const char* method, const Url& u, const HttpOptions& o) {
-  std::string r = std::string(method) + " " + u.target + " HTTP/1.1\r\nHost: " + u.hostHeader +
-                  "\r\nUser-Agent: Pelmora Agent\r\n";
+  std::string r =
+      std::string(method) + " " + u.target + " HTTP/1.1\r\nHost: " + u.hostHeader + "\r\nUser-Agent: Pelmora Agent\r\n";
   if (o.rangeFirst >= 0) {
     r += "Range: bytes=" + std::to_string(o.rangeFirst) + "-";
     if (o.rangeLast >= 0) r += std::to_string(o.rangeLast);
@@ -140,7 +140,8 @@ HttpResponse HttpClient::Request(const char* method, const char* url, const Http
   std::string request = BuildRequest(method, u, options);
   int64_t sent = socket.Send(request.data(), int64_t(request.size()), wait(options.readTimeoutMs));
   if (sent < 0)
-    return Failure(method, url, sent == -ETIMEDOUT ? ENetTimeOut : ENetSendFailed, "send: " + SocketErrorText(int(sent)));
+    return Failure(method, url, sent == -ETIMEDOUT ? ENetTimeOut : ENetSendFailed,
+                   "send: " + SocketErrorText(int(sent)));
 
   bool head = std::strcmp(method, "HEAD") == 0;
   StreamPipeRef body = head ? nullptr : NewMemoryStream();
@@ -156,9 +157,9 @@ HttpResponse HttpClient::Request(const char* method, const char* url, const Http
     } else if (n == 0) {
       parser.Finish();
     } else {
-      return Failure(method, url, n == -ETIMEDOUT ? ENetTimeOut : ENetReceiveFailed,
-                     "receive: " + SocketErrorText(int(n)) + " after " + std::to_string(parser.BodyBytes()) +
-                         " body bytes");
+      return Failure(
+          method, url, n == -ETIMEDOUT ? ENetTimeOut : ENetReceiveFailed,
+          "receive: " + SocketErrorText(int(n)) + " after " + std::to_string(parser.BodyBytes()) + " body bytes");
     }
   }
   if (parser.IsDone()) {

@@ -15,8 +15,8 @@ namespace PM {
 
 struct HttpOptions {
   int connectTimeoutMs = 5000;
-  int readTimeoutMs = 10000;    // the longest wait for the next bytes
-  int totalTimeoutMs = 60000;   // the whole exchange, so a slow trickle cannot hold the caller forever
+  int readTimeoutMs = 10000;   // the longest wait for the next bytes
+  int totalTimeoutMs = 60000;  // the whole exchange, so a slow trickle cannot hold the caller forever
   int64_t maxBodyBytes = int64_t(64) << 20;
   // Bytes [rangeFirst, rangeLast] of the file ("Range: bytes=first-last"); rangeFirst < 0 asks for the
   // whole file, rangeLast < 0 for the rest from rangeFirst.

@@ -1,8 +1,8 @@
 #include "storage/HttpResponseParser.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 namespace PM {
 
@@ -127,8 +127,8 @@ bool HttpResponseParser::Finish() {
       m_state = kDone;
       return true;
     case kStatusLine:
-      return Fail(ENetClosed, m_line.empty() && m_status == 0 ? "closed without a response"
-                                                               : "closed inside the status line");
+      return Fail(ENetClosed,
+                  m_line.empty() && m_status == 0 ? "closed without a response" : "closed inside the status line");
     case kHeaderLine:
       return Fail(ENetClosed, "closed inside the headers");
     case kBodyLength:
@@ -168,8 +168,8 @@ bool HttpResponseParser::CountHeaderLine() {
 bool HttpResponseParser::OnStatusLine() {
   // HTTP/d.d SP ddd [SP reason]
   const std::string& s = m_line;
-  if (s.size() < 12 || s.compare(0, 5, "HTTP/") != 0 || s[5] != '1' || s[6] != '.' || s[7] < '0' ||
-      s[7] > '9' || s[8] != ' ' || (s.size() > 12 && s[12] != ' '))
+  if (s.size() < 12 || s.compare(0, 5, "HTTP/") != 0 || s[5] != '1' || s[6] != '.' || s[7] < '0' || s[7] > '9' ||
+      s[8] != ' ' || (s.size() > 12 && s[12] != ' '))
     return Fail(EHttpMalformed, "malformed status line");
   int status = 0;
   for (int i = 9; i < 12; ++i) {

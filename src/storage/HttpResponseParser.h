@@ -20,8 +20,8 @@ const char* FindHttpHeader(const std::vector<std::pair<std::string, std::string>
 class HttpResponseParser {
  public:
   struct Limits {
-    int maxLineBytes = 8192;     // status line, each header line, each chunk-size line
-    int maxHeaderLines = 100;    // header lines of one response, trailers included
+    int maxLineBytes = 8192;   // status line, each header line, each chunk-size line
+    int maxHeaderLines = 100;  // header lines of one response, trailers included
     int64_t maxBodyBytes = int64_t(64) << 20;
   };
 
@@ -49,8 +49,18 @@ class HttpResponseParser {
   int64_t BodyBytes() const { return m_bodyBytes; }
 
  private:
-  enum State { kStatusLine, kHeaderLine, kBodyLength, kBodyToClose, kChunkSize, kChunkData, kChunkEnd,
-               kTrailerLine, kDone, kFailed };
+  enum State {
+    kStatusLine,
+    kHeaderLine,
+    kBodyLength,
+    kBodyToClose,
+    kChunkSize,
+    kChunkData,
+    kChunkEnd,
+    kTrailerLine,
+    kDone,
+    kFailed
+  };
 
   bool Fail(NetResult error, std::string text);
   // Collects a line up to its LF; true when m_line holds a whole line (the CR before the LF removed).

@@ -32,8 +32,8 @@ NetResult TcpServer::Start(Handler handler, const Options& options) {
   int r = Socket::Listen(host, options.port, options.backlog, m_listener);
   if (r < 0) {
     NetResult result = r == -EADDRINUSE || r == -EACCES ? ENetBusy : ENetBadAddress;
-    LogError("TcpServer::Start: cannot listen on ", host, ":", uint32_t(options.port), ": ", std::strerror(-r),
-             " (", NetResultName(result), ").");
+    LogError("TcpServer::Start: cannot listen on ", host, ":", uint32_t(options.port), ": ", std::strerror(-r), " (",
+             NetResultName(result), ").");
     return result;
   }
   m_handler = std::move(handler);

@@ -22,7 +22,7 @@ class TcpServer {
   using Handler = std::function<void(TcpClient& connection)>;
 
   struct Options {
-    uint16_t port = kDefaultPort;  // 0 takes an ephemeral port
+    uint16_t port = kDefaultPort;    // 0 takes an ephemeral port
     const char* host = "127.0.0.1";  // the numeric address to listen on; "0.0.0.0" opens the server to the network
     int connectionTimeoutMs = TcpClient::kDefaultTimeoutMs;  // each send and receive wait of a connection
     int backlog = 16;

@@ -127,12 +127,17 @@ ResultCode ZipArchive::Open(const StreamPipeRef& source, const ZipOpenOptions& o
 ResultCode ZipArchive::OpenSource(const StreamPipeRef& source, const ZipOpenOptions& options) {
   if (source.IsNull()) return Fail(EInvalidArgument, "no source stream");
   switch (CheckZipTrailer(source.Get())) {
-    case ZipTrailerState::Unreadable: return Fail(EZipFormat, "the archive cannot be read");
-    case ZipTrailerState::Damaged: return Fail(EZipBadTrailer, "the integrity trailer is damaged");
+    case ZipTrailerState::Unreadable:
+      return Fail(EZipFormat, "the archive cannot be read");
+    case ZipTrailerState::Damaged:
+      return Fail(EZipBadTrailer, "the integrity trailer is damaged");
     case ZipTrailerState::Mismatch:
       return Fail(EZipChecksum, "the archive's bytes do not match the crc32 of its integrity trailer");
-    case ZipTrailerState::Valid: m_hasTrailer = true; break;
-    case ZipTrailerState::Missing: break;
+    case ZipTrailerState::Valid:
+      m_hasTrailer = true;
+      break;
+    case ZipTrailerState::Missing:
+      break;
   }
   m_source = source;
   return ReadDirectory(options);
@@ -305,8 +310,10 @@ ResultCode ZipArchive::ExtractMember(int rootFd, const ZipMember& m, std::vector
   {
     StreamPipeRef out(NewCounted<FileStream>(fd, uint32_t(kModeWriteNew), m.name.CStr()));
     for (int64_t n; code == SOK && (n = in->Read(buf.data(), int64_t(buf.size()))) != 0;) {
-      if (n < 0) code = EZipBadMember;
-      else if (out->Write(buf.data(), n) != n) code = EZipWrite;
+      if (n < 0)
+        code = EZipBadMember;
+      else if (out->Write(buf.data(), n) != n)
+        code = EZipWrite;
     }
     if (code == SOK && out->Flush() < 0) code = EZipWrite;
   }

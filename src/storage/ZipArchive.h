@@ -25,13 +25,13 @@ struct ZipOpenOptions {
 };
 
 struct ZipMember {
-  String name;               // as stored, "/" separated; directories end in "/"
+  String name;  // as stored, "/" separated; directories end in "/"
   int64_t compressedSize;
-  int64_t size;              // declared uncompressed size
+  int64_t size;  // declared uncompressed size
   uint32_t crc;
-  int method;                // 0 stored, 8 deflated
+  int method;  // 0 stored, 8 deflated
   bool isDirectory;
-  uint64_t directoryPos;     // where minizip finds the member again
+  uint64_t directoryPos;  // where minizip finds the member again
   uint64_t directoryIndex;
 };
 

@@ -24,7 +24,7 @@ class ZipMemberStream : public StreamPipe {
   int64_t GetFileLength() override { return m_member.size; }
 
  private:
-  bool Fill();        // refills the read-ahead buffer; false at the end or after a failure
+  bool Fill();  // refills the read-ahead buffer; false at the end or after a failure
   void StopInflate();
   void Fail(const char* why, ResultCode code = EZipBadMember);
 

@@ -44,8 +44,10 @@ ZPOS64_T ZCALLBACK Tell(voidpf, voidpf h) { return ZPOS64_T(static_cast<Handle*>
 long ZCALLBACK Seek(voidpf, voidpf h, ZPOS64_T offset, int origin) {
   auto* f = static_cast<Handle*>(h);
   int64_t base = 0;
-  if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = f->pos;
-  else if (origin == ZLIB_FILEFUNC_SEEK_END) base = f->stream->GetFileLength();
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR)
+    base = f->pos;
+  else if (origin == ZLIB_FILEFUNC_SEEK_END)
+    base = f->stream->GetFileLength();
   int64_t target = base + int64_t(offset);  // minizip passes backward offsets as wrapped unsigned values
   if (target < 0) return -1;
   f->pos = target;

@@ -46,7 +46,8 @@ bool CrcOfStreamPrefix(StreamPipe* source, int64_t length, uint32_t* crc) {
   bool ok = true;
   for (int64_t done = 0; ok && done < length;) {
     int64_t n = source->ReadAt(done, buf.data(), std::min<int64_t>(int64_t(buf.size()), length - done));
-    if (n <= 0) ok = false;
+    if (n <= 0)
+      ok = false;
     else {
       c = crc32(c, buf.data(), uInt(n));
       done += n;
@@ -60,7 +61,8 @@ ZipTrailerState CheckZipTrailer(StreamPipe* source) {
   int64_t length = source->GetFileLength();
   if (length < kZipTrailerSize + kZipEndRecordSize) return ZipTrailerState::Missing;
   unsigned char tail[kZipEndRecordSize + kZipTrailerSize];
-  if (source->ReadAt(length - int64_t(sizeof tail), tail, sizeof tail) != int64_t(sizeof tail)) return ZipTrailerState::Unreadable;
+  if (source->ReadAt(length - int64_t(sizeof tail), tail, sizeof tail) != int64_t(sizeof tail))
+    return ZipTrailerState::Unreadable;
   const char* t = reinterpret_cast<const char*>(tail + kZipEndRecordSize);
   bool tagArchive = std::memcmp(t, kTagArchive, 10) == 0;
   bool tagCrc = std::memcmp(t + kTagCrcAt, kTagCrc, 3) == 0;

@@ -59,10 +59,10 @@ ResultCode ZipWriter::Begin(const char* name, int level, bool zip64) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  info.tmz_date = {uInt(local.tm_sec), uInt(local.tm_min), uInt(local.tm_hour),
+  info.tmz_date = {uInt(local.tm_sec),  uInt(local.tm_min), uInt(local.tm_hour),
                    uInt(local.tm_mday), uInt(local.tm_mon), uInt(local.tm_year + 1900)};
-  int r = zipOpenNewFileInZip3_64(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, level ? Z_DEFLATED : 0,
-                                  level, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, zip64);
+  int r = zipOpenNewFileInZip3_64(m_zip, name, &info, nullptr, 0, nullptr, 0, nullptr, level ? Z_DEFLATED : 0, level, 0,
+                                  -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, zip64);
   return r == ZIP_OK ? SOK : Fail(EZipWrite, "the member cannot be started", name);
 }
 
@@ -83,8 +83,10 @@ ResultCode ZipWriter::AddMemberFrom(const char* name, const StreamPipeRef& sourc
   if (code != SOK) return code;
   std::vector<char> buf(kChunk);
   for (int64_t n; code == SOK && (n = source->Read(buf.data(), int64_t(buf.size()))) != 0;) {
-    if (n < 0) code = Fail(EZipWrite, "the source stream failed for", name);
-    else if (zipWriteInFileInZip(m_zip, buf.data(), unsigned(n)) != ZIP_OK) code = Fail(EZipWrite, "cannot write", name);
+    if (n < 0)
+      code = Fail(EZipWrite, "the source stream failed for", name);
+    else if (zipWriteInFileInZip(m_zip, buf.data(), unsigned(n)) != ZIP_OK)
+      code = Fail(EZipWrite, "cannot write", name);
   }
   if (zipCloseFileInZip(m_zip) != ZIP_OK && code == SOK) code = Fail(EZipWrite, "cannot finish", name);
   return code;

@@ -57,12 +57,17 @@ bool NoCapture(const WidgetInput* input) {
 bool BarPointerStep(uint32_t event, int32_t& dragMode, uint32_t states[3], int32_t hoverPart, Widget_I* owner,
                     WidgetInput* input) {
   switch (event) {
-    case kWEventMouseLeftUp: ReleaseBarParts(dragMode, states, 3, owner, input); return true;
+    case kWEventMouseLeftUp:
+      ReleaseBarParts(dragMode, states, 3, owner, input);
+      return true;
     case kWEventFocusActive:
       if (NoCapture(input)) HoverBarParts(states, 3, hoverPart);
       return true;
-    case kWEventFocusLost: HoverBarParts(states, 3, -1); return true;
-    default: return false;
+    case kWEventFocusLost:
+      HoverBarParts(states, 3, -1);
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -85,15 +90,28 @@ void BarPartColors(const WidgetDrawContext* context, uint32_t state, bool shown,
 namespace PM {
 
 void BarAlongAnchors(float length, float arrow, float thumbLow, float thumbHigh, float out[9]) {
-  const float values[9] = {0.0f,         arrow,  thumbLow, thumbHigh, length - arrow, length,
-                           std::floor((thumbLow + thumbHigh) * 0.5f), std::floor(arrow * 0.5f),
+  const float values[9] = {0.0f,
+                           arrow,
+                           thumbLow,
+                           thumbHigh,
+                           length - arrow,
+                           length,
+                           std::floor((thumbLow + thumbHigh) * 0.5f),
+                           std::floor(arrow * 0.5f),
                            length - std::floor(arrow * 0.5f)};
   std::copy(values, values + 9, out);
 }
 
 void BarAcrossAnchors(float size, float thickness, float out[9]) {
-  const float values[9] = {0.0f, thickness, size, std::floor(thickness * 0.5f), std::floor(size * 0.5f),
-                           size - thickness, size - std::floor(thickness * 0.5f), 0.0f, 0.0f};
+  const float values[9] = {0.0f,
+                           thickness,
+                           size,
+                           std::floor(thickness * 0.5f),
+                           std::floor(size * 0.5f),
+                           size - thickness,
+                           size - std::floor(thickness * 0.5f),
+                           0.0f,
+                           0.0f};
   std::copy(values, values + 9, out);
 }
 

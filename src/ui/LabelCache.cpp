@@ -4,9 +4,9 @@
 #include <numeric>
 
 #include "core/Log.h"
+#include "engine/RenderEngine.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
-#include "engine/RenderEngine.h"
 #include "ui/FontStyle.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WidgetDrawContext.h"

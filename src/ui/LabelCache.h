@@ -39,8 +39,7 @@ class LabelCache {
   void Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
             const Vector4f& fallbackColor);
   // The same in `color`, whatever the label's own colour is.
-  void DrawInColor(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
-                   const Vector4f& color);
+  void DrawInColor(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle, const Vector4f& color);
 
   // The label's place in its control: measured size, and the record's alignment modes (centred unless the
   // control says otherwise) inside the control's client area.

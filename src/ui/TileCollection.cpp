@@ -30,8 +30,8 @@ struct NameAccess {
 
 MemberDef NameArrayMember(uint32_t id, const char* name) {
   using Th = IndexedThunks<VString, NameAccess>;
-  return MakeMemberDef<VString, kShapeIndexed>(id, name, FormFlags<VString, kShapeIndexed>(), Th::GetFn(),
-                                               Th::SetFn(), EraseFn(&Th::Size), EraseFn(&Th::Remove));
+  return MakeMemberDef<VString, kShapeIndexed>(id, name, FormFlags<VString, kShapeIndexed>(), Th::GetFn(), Th::SetFn(),
+                                               EraseFn(&Th::Size), EraseFn(&Th::Remove));
 }
 
 }  // namespace
@@ -41,7 +41,8 @@ void TileCollection_I::Define() {
   const MemberDef members[] = {
       FilledIndexedMember<&TileCollection_I::m_shaderArray>(0x01FFF0E2, "ShaderArray", 0x4),
       FilledIndexedMember<&TileCollection_I::m_colorArray, &TileCollection_I::WhiteFill>(0x02FFF0E2, "ColorArray"),
-      FilledIndexedMember<&TileCollection_I::m_tileSelectArray, &TileCollection_I::NoTileFill>(0x03FFF0E2, "TileSelectArray"),
+      FilledIndexedMember<&TileCollection_I::m_tileSelectArray, &TileCollection_I::NoTileFill>(0x03FFF0E2,
+                                                                                               "TileSelectArray"),
       NameArrayMember(0x04FFF0E2, "NameArray"),
       FilledIndexedMember<&TileCollection_I::m_hotSpotArray>(0x05FFF0E2, "HotSpotArray"),
   };

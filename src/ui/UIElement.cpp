@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "core/Log.h"
-#include "render/RenderShader.h"
 #include "engine/RenderEngine.h"
+#include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 
 namespace PM {
@@ -18,7 +18,9 @@ constexpr float kInset = 0.03125f;
 
 struct AtomDataAccess {
   static void Get(ScriptObject* o, uint32_t, Array<int32_t>* out) { *out = static_cast<UIElement_I*>(o)->AtomData(); }
-  static void Set(ScriptObject* o, uint32_t, const Array<int32_t>* in) { static_cast<UIElement_I*>(o)->SetAtomData(*in); }
+  static void Set(ScriptObject* o, uint32_t, const Array<int32_t>* in) {
+    static_cast<UIElement_I*>(o)->SetAtomData(*in);
+  }
 };
 
 MemberDef AtomDataMember(uint32_t id, const char* name) {

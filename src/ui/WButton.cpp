@@ -76,10 +76,14 @@ UIElement_I* WButton_I::ButtonElement() {
   if (m_style.IsNil()) return static_cast<UIElement_I*>(NilScriptObject());
   const WidgetStyle_I& s = *m_style;
   switch (GetClassID()) {
-    case ClassId::WMenuItem: return s.m_elementMenuItem.Get();
-    case ClassId::WListItem: return s.m_elementListItem.Get();
-    case ClassId::WIconButton: return s.m_elementIconButton.Get();
-    default: return s.m_elementButton.Get();
+    case ClassId::WMenuItem:
+      return s.m_elementMenuItem.Get();
+    case ClassId::WListItem:
+      return s.m_elementListItem.Get();
+    case ClassId::WIconButton:
+      return s.m_elementIconButton.Get();
+    default:
+      return s.m_elementButton.Get();
   }
 }
 
@@ -88,8 +92,7 @@ bool WButton_I::HasIcon() const { return !m_iconWidget.IsNil() || m_iconId >= 0;
 bool WButton_I::ShowsArrow() const {
   if (!IsA(ClassId::WMenuItem) || m_subMenu.IsNil()) return false;
   const Widget_I* parent = m_parent.Get();
-  return static_cast<const WMenuItem_I*>(this)->m_showArrow ||
-         (!IsNilObject(parent) && parent->IsA(ClassId::WPopup));
+  return static_cast<const WMenuItem_I*>(this)->m_showArrow || (!IsNilObject(parent) && parent->IsA(ClassId::WPopup));
 }
 
 WidgetLayout* WButton_I::CalcDimMin() {
@@ -121,9 +124,16 @@ Vector2f WButton_I::SubMenuOffset() {
   const WidgetLayout& p = m_subMenu->m_layout;
   const Widget_I* parent = m_parent.Get();
   const bool beside = !IsNilObject(parent) && parent->IsA(ClassId::WPopup);
-  PopupPlacement place{b.world.m[12], b.world.m[13], b.computedSize.x, b.computedSize.y, {p.minimumSize.x, p.minimumSize.y},
-                       {-1e30f, 1e30f, -1e30f, 1e30f}, beside ? parent->m_layout.computedSize.x : 0.0f,
-                       p.alignmentModeX, p.alignmentModeY, beside};
+  PopupPlacement place{b.world.m[12],
+                       b.world.m[13],
+                       b.computedSize.x,
+                       b.computedSize.y,
+                       {p.minimumSize.x, p.minimumSize.y},
+                       {-1e30f, 1e30f, -1e30f, 1e30f},
+                       beside ? parent->m_layout.computedSize.x : 0.0f,
+                       p.alignmentModeX,
+                       p.alignmentModeY,
+                       beside};
   if (b.clipState != kClipNone) std::copy(b.clipRect, b.clipRect + 4, place.clip);
   return PlacePopup(place);
 }

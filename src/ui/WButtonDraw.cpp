@@ -3,8 +3,8 @@
 // sub menu.
 #include <cmath>
 
-#include "render/RenderShader.h"
 #include "engine/RenderEngine.h"
+#include "render/RenderShader.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"
 #include "ui/UIShaderTexture.h"

@@ -81,8 +81,8 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
   const Vector2f p = PointerIn(input);
   const bool inside = p.x >= 0 && p.x < m_layout.computedSize.x && p.y >= 0 && p.y < m_layout.computedSize.y;
   const bool menuItem = IsA(ClassId::WMenuItem);
-  const bool separator = menuItem && m_iconId < 0 && m_label.text.Length() == 0 && m_iconWidget.IsNil() &&
-                         ChildCount() == 0;
+  const bool separator =
+      menuItem && m_iconId < 0 && m_label.text.Length() == 0 && m_iconWidget.IsNil() && ChildCount() == 0;
   TWindow_I* window = IsNilObject(input->window.Get()) ? nullptr : input->window.Get();
   switch (event) {
     case kWEventFocus:
@@ -170,7 +170,8 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
       }
       m_state = 1;
       break;
-    default: break;
+    default:
+      break;
   }
   Widget_I::SendEvent(event, input);
 }

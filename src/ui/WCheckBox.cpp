@@ -84,8 +84,12 @@ void WCheckBox_I::SendEvent(uint32_t event, WidgetInput* input) {
       if (window) window->SetCaptureWidget(this);
       m_pending = m_state != 1 ? 1 : 0;
       break;
-    case kWEventFocus: m_focusFlag = 1; break;
-    case kWEventFocusLost: m_focusFlag = 0; break;
+    case kWEventFocus:
+      m_focusFlag = 1;
+      break;
+    case kWEventFocusLost:
+      m_focusFlag = 0;
+      break;
     case kWEventMouseLeftHold:
       if (m_pressed == 1) m_frameState = inside ? 4 + (m_pending == 1) : (m_state == 1);
       break;
@@ -102,7 +106,8 @@ void WCheckBox_I::SendEvent(uint32_t event, WidgetInput* input) {
       m_frameState = m_state == 1;
       m_pressed = 0;
       break;
-    default: break;
+    default:
+      break;
   }
   Widget_I::SendEvent(event, input);
 }
@@ -121,11 +126,20 @@ void WCheckBox_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
   const float a = context->color.w;
   float alpha[12] = {};
   switch (m_frameState) {
-    case 0: alpha[0] = a, alpha[1] = a * m_fade; break;
-    case 1: alpha[4] = a, alpha[5] = a * m_fade; break;
-    case 4: alpha[2] = a; break;
-    case 5: alpha[6] = a; break;
-    default: break;
+    case 0:
+      alpha[0] = a, alpha[1] = a * m_fade;
+      break;
+    case 1:
+      alpha[4] = a, alpha[5] = a * m_fade;
+      break;
+    case 4:
+      alpha[2] = a;
+      break;
+    case 5:
+      alpha[6] = a;
+      break;
+    default:
+      break;
   }
   Vector4f colors[12];
   for (int i = 0; i < 12; ++i) colors[i] = {context->color.x, context->color.y, context->color.z, alpha[i]};

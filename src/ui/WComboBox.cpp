@@ -153,7 +153,8 @@ void WComboBox_I::SendEvent(uint32_t event, WidgetInput* input) {
       break;
     }
     case kWEventMouseLeftUp:
-      if (m_pressState != 0 && hasWindow && window->GetCaptureWidget() == this) window->SetCaptureWidget(NilScriptObject());
+      if (m_pressState != 0 && hasWindow && window->GetCaptureWidget() == this)
+        window->SetCaptureWidget(NilScriptObject());
       m_pressState = 0;
       m_boxFlags[0] &= ~1u;
       m_boxFlags[1] &= ~1u;
@@ -169,7 +170,8 @@ void WComboBox_I::SendEvent(uint32_t event, WidgetInput* input) {
         m_boxFlags[0] = over ? (m_boxFlags[0] | 4u) : (m_boxFlags[0] & ~4u);
       }
       break;
-    default: break;
+    default:
+      break;
   }
   Widget_I::SendEvent(event, input);
 }
@@ -184,8 +186,9 @@ void WComboBox_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
   StepFade((m_boxFlags[0] & 4u) != 0);
   const float a = context->color.w, on = m_enable ? a : 0.0f;
   // 0 the box, 1 and 2 the enabled box and arrow, 3 the highlight, 4 the open look.
-  const float alpha[8] = {a, on, on, (m_boxFlags[0] & 4u) ? on : 0.0f,
-                          (m_boxFlags[0] != 0 || (popupOpen && m_fade < 1.0f)) ? on : 0.0f, 0, 0, 0};
+  const float alpha[8] = {
+      a, on, on, (m_boxFlags[0] & 4u) ? on : 0.0f, (m_boxFlags[0] != 0 || (popupOpen && m_fade < 1.0f)) ? on : 0.0f,
+      0, 0,  0};
   Vector4f colors[8];
   for (int i = 0; i < 8; ++i) colors[i] = {context->color.x, context->color.y, context->color.z, alpha[i]};
   if (!IsNilObject(e)) {

@@ -28,7 +28,7 @@ class WComboBox_I : public EngineClass<WComboBox_I, WButton_I, ClassId::WComboBo
 
   int32_t m_comboValue = 0;
   bool m_editable = false;
-  int32_t m_pressState = 0;  // 0 idle, 5 pressed
+  int32_t m_pressState = 0;         // 0 idle, 5 pressed
   uint32_t m_boxFlags[2] = {0, 0};  // bit 0 pressed, bit 2 highlighted
 
  private:

@@ -51,7 +51,8 @@ void WDialog_I::SendEvent(uint32_t event, WidgetInput* input) {
   } else if (event == kWEventMouseLeftHold && (m_dragMode == kDragMove || m_dragMode == kDragResize)) {
     const float dx = p.x - m_dragOriginPoint.x, dy = p.y - m_dragOriginPoint.y;
     if (m_dragMode == kDragMove) {
-      m_dragOriginValue = {std::floor(dx + m_dragOriginValue.x), std::floor(dy + m_dragOriginValue.y), m_layout.position.z};
+      m_dragOriginValue = {std::floor(dx + m_dragOriginValue.x), std::floor(dy + m_dragOriginValue.y),
+                           m_layout.position.z};
       m_layout.position = m_dragOriginValue;
       m_dragOriginPoint = p;  // the origin value now holds this step
     } else {

@@ -122,7 +122,8 @@ void WEffect_I::Apply(Widget_I* owner, float current) {
   }
   if (m_visibility.Count() > i && f == 0.0f) v = int32_t(m_visibility[i]);
   if (v != -1) MemberSet<VU32>(owner, kMemberWidgetVisibility, uint32_t(v));
-  if (m_position.Count() > j + 1) MemberSet<VVector3f>(owner, kMemberPosition, Mix(m_position[j], m_position[j + 1], t));
+  if (m_position.Count() > j + 1)
+    MemberSet<VVector3f>(owner, kMemberPosition, Mix(m_position[j], m_position[j + 1], t));
   if (m_dimension.Count() > j + 1)
     MemberSet<VVector3f>(owner, kMemberDimension, Mix(m_dimension[j], m_dimension[j + 1], t));
   if (m_color.Count() > j + 1 && owner->IsA(WControl_I::kClassId))
@@ -130,7 +131,6 @@ void WEffect_I::Apply(Widget_I* owner, float current) {
   if (m_state.Count() > m_blendTo && owner->IsA(WButton_I::kClassId))
     MemberSet<VI32>(owner, kMemberButtonState, m_state[m_blendTo]);
 }
-
 
 void WEffect_I::Define() {
   DefineUIClass<WEffect_I, Object_I>();

@@ -164,7 +164,9 @@ void WFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
         return;
       }
       break;
-    case kWEventFocus: m_focusFlag = 1; break;
+    case kWEventFocus:
+      m_focusFlag = 1;
+      break;
     case kWEventFocusLost:
       m_focusFlag = 0;
       m_closeFlags = 0;
@@ -177,11 +179,13 @@ void WFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
         window->SetCaptureWidget(NilScriptObject());
         m_focusFlag = 1;
       }
-      if (m_dragMode == 4 && dialog && HitPart(p) == 4 && (m_closeFlags & 1)) Widget_I::SendEvent(kWEventCloseButtonClicked, input);
+      if (m_dragMode == 4 && dialog && HitPart(p) == 4 && (m_closeFlags & 1))
+        Widget_I::SendEvent(kWEventCloseButtonClicked, input);
       m_closeFlags &= ~1u;
       m_dragMode = 0;
       break;
-    default: break;
+    default:
+      break;
   }
   Widget_I::SendEvent(event, input);
 }
@@ -220,8 +224,14 @@ void WFrame_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, uin
   const bool dialog = classId == ClassId::WDialog;
   const bool overClose = dialog && (m_closeFlags & 4), pressed = (m_closeFlags & 1) != 0;
   const float a = context->color.w;
-  const float alpha[8] = {a, a * m_fade, m_frameState != 0 ? a : 0.0f, a, overClose && pressed ? 0.0f : a,
-                          overClose && !pressed ? a : 0.0f, overClose && pressed ? a : 0.0f, 0.0f};
+  const float alpha[8] = {a,
+                          a * m_fade,
+                          m_frameState != 0 ? a : 0.0f,
+                          a,
+                          overClose && pressed ? 0.0f : a,
+                          overClose && !pressed ? a : 0.0f,
+                          overClose && pressed ? a : 0.0f,
+                          0.0f};
   Vector4f colors[8];
   for (int i = 0; i < 8; ++i) colors[i] = {context->color.x, context->color.y, context->color.z, alpha[i]};
   if (!IsNilObject(e)) e->Draw(context, engine, 6, x, 6, y, 8, colors);

@@ -2,9 +2,9 @@
 // by the widget's state.
 #include <algorithm>
 
+#include "engine/RenderEngine.h"
 #include "render/RenderShader.h"
 #include "render/TileTexture2D.h"
-#include "engine/RenderEngine.h"
 #include "ui/TileCollection.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WFrame.h"
@@ -98,7 +98,8 @@ void WFrame_I::DrawTiles(WidgetDrawContext* context, RenderEngine* engine) {
         const float corners[8] = {0, 0, u, 0, 0, v, u, v};
         std::copy(corners, corners + 8, uv);
         const bool known = tile >= 0 && tile < icons->m_shaderArray.Count();
-        engine->SetShaderBase(known ? static_cast<ScriptObject*>(icons->m_shaderArray[tile].Get()) : NilScriptObject(), true);
+        engine->SetShaderBase(known ? static_cast<ScriptObject*>(icons->m_shaderArray[tile].Get()) : NilScriptObject(),
+                              true);
       } else {
         UITileTexCoords(texture, tile, uv);
       }

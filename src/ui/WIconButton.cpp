@@ -2,8 +2,6 @@
 
 namespace PM {
 
-void WIconButton_I::Define() {
-  DefineUIClass<WIconButton_I, WButton_I>();
-}
+void WIconButton_I::Define() { DefineUIClass<WIconButton_I, WButton_I>(); }
 
 }  // namespace PM

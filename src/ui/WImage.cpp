@@ -1,7 +1,7 @@
 #include "ui/WImage.h"
 
-#include "render/RenderShader.h"
 #include "engine/RenderEngine.h"
+#include "render/RenderShader.h"
 #include "ui/TileCollection.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WidgetDrawContext.h"
@@ -25,11 +25,15 @@ Vector4f WImage_I::StateColor() const {
   const WidgetStyle_I& s = *m_style;
   const bool focus = (m_layout.combinedInputFlags & 2) != 0;
   switch (m_widgetState) {
-    case -2: return s.m_inactiveFrameColor;
-    case -1: return (m_layout.ownInputFlags & 1) ? s.m_focusFrameColor : s.m_defaultFrameColor;
+    case -2:
+      return s.m_inactiveFrameColor;
+    case -1:
+      return (m_layout.ownInputFlags & 1) ? s.m_focusFrameColor : s.m_defaultFrameColor;
     case 1:
-    case 2: return focus ? s.m_focusFrameColor : s.m_enableFrameColor;
-    default: return focus ? s.m_focusFrameColor : s.m_disableFrameColor;
+    case 2:
+      return focus ? s.m_focusFrameColor : s.m_enableFrameColor;
+    default:
+      return focus ? s.m_focusFrameColor : s.m_disableFrameColor;
   }
 }
 
@@ -46,7 +50,8 @@ void WImage_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
     const bool known = i >= 0;
     shader = known && i < collection->m_shaderArray.Count() ? collection->m_shaderArray[i].Get() : nullptr;
     tile = known && i < collection->m_tileSelectArray.Count() ? collection->m_tileSelectArray[i] : -1;
-    color *= known && i < collection->m_colorArray.Count() ? collection->m_colorArray[i] : TileCollection_I::WhiteFill();
+    color *=
+        known && i < collection->m_colorArray.Count() ? collection->m_colorArray[i] : TileCollection_I::WhiteFill();
   }
   if (shader && !IsNilObject(shader)) {
     engine->SetShaderBase(shader, true);

@@ -26,7 +26,9 @@ class WKeyHandler_I : public EngineClass<WKeyHandler_I, WHandler_I, ClassId::WKe
   int32_t GetAlt() const { return GetModifierBits(8); }
   void SetAlt(int32_t v) { SetModifierBits(8, v); }
   int32_t GetModifierBits(int shift) const { return int32_t((m_modifier >> shift) & 0xF); }
-  void SetModifierBits(int shift, int32_t v) { m_modifier = (m_modifier & ~(0xFu << shift)) | ((uint32_t(v) & 0xF) << shift); }
+  void SetModifierBits(int shift, int32_t v) {
+    m_modifier = (m_modifier & ~(0xFu << shift)) | ((uint32_t(v) & 0xF) << shift);
+  }
 
   String m_key;
   uint32_t m_keyCode = 0xFFFFFFFFu;

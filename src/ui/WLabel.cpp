@@ -8,9 +8,7 @@
 
 namespace PM {
 
-void WLabel_I::Define() {
-  DefineUIClass<WLabel_I, WControl_I>();
-}
+void WLabel_I::Define() { DefineUIClass<WLabel_I, WControl_I>(); }
 
 WidgetLayout* WLabel_I::CalcDimMin() {
   WidgetWalkGuard guard("WLabel::CalcDimMin", this);

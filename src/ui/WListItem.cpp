@@ -2,8 +2,6 @@
 
 namespace PM {
 
-void WListItem_I::Define() {
-  DefineUIClass<WListItem_I, WButton_I>();
-}
+void WListItem_I::Define() { DefineUIClass<WListItem_I, WButton_I>(); }
 
 }  // namespace PM

@@ -76,8 +76,10 @@ void WProgress_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
   }
   // The frame's six lines, then the horizontal bar (its ends in x, the full inner height) and the
   // vertical one (the full inner width, its ends in y).
-  const float x[10] = {0, w, left, right, std::floor(w * 0.5f), std::floor((left + right) * 0.5f), bx0, bx1, left, right};
-  const float y[10] = {0, h, bottom, top, std::floor(h * 0.5f), std::floor((bottom + top) * 0.5f), bottom, top, by0, by1};
+  const float x[10] = {0,   w,   left, right, std::floor(w * 0.5f), std::floor((left + right) * 0.5f),
+                       bx0, bx1, left, right};
+  const float y[10] = {0,      h,   bottom, top, std::floor(h * 0.5f), std::floor((bottom + top) * 0.5f),
+                       bottom, top, by0,    by1};
   engine->SetClipRect(m_layout.clipRect, m_layout.clipState != kClipNone);
   engine->SetModelViewMatrix(&m_layout.world);
   engine->UpdateClipRect();

@@ -66,7 +66,8 @@ void WScroll_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     const UIElement_I* e = GetUIElement();
     Vector3f need{0, 0, 0};
     if (!IsNilObject(e))
-      need = m_orientation == 0 ? Vector3f{3 * e->m_barDim.x, e->m_barDim.y, 0} : Vector3f{e->m_barDim.x, 3 * e->m_barDim.y, 0};
+      need = m_orientation == 0 ? Vector3f{3 * e->m_barDim.x, e->m_barDim.y, 0}
+                                : Vector3f{e->m_barDim.x, 3 * e->m_barDim.y, 0};
     m_layout.computedSize = {std::max(m_layout.dimension.x, need.x), std::max(m_layout.dimension.y, need.y), 0};
     m_layout.ApplyParent(*parent);
   }
@@ -90,10 +91,18 @@ void WScroll_I::SendEvent(uint32_t event, WidgetInput* input) {
       static constexpr int32_t kModes[6] = {4, 5, 1, 6, 7, 2};
       m_dragMode = kModes[part];
       switch (part) {
-        case 0: m_position = BarClamp(m_position + kArrowStep, -g.range, 0.0f); break;
-        case 1: m_position = BarClamp(m_position - kArrowStep, -g.range, 0.0f); break;
-        case 3: m_position = BarClamp(m_position + kArrowStep, 0.0f, g.range); break;
-        case 4: m_position = BarClamp(m_position - kArrowStep, 0.0f, g.range); break;
+        case 0:
+          m_position = BarClamp(m_position + kArrowStep, -g.range, 0.0f);
+          break;
+        case 1:
+          m_position = BarClamp(m_position - kArrowStep, -g.range, 0.0f);
+          break;
+        case 3:
+          m_position = BarClamp(m_position + kArrowStep, 0.0f, g.range);
+          break;
+        case 4:
+          m_position = BarClamp(m_position - kArrowStep, 0.0f, g.range);
+          break;
         default:
           m_dragMouse = mouse;
           m_dragPosition = m_position;

@@ -172,7 +172,8 @@ bool WScrollFrame_I::StepByKey(const Geometry& g, const WidgetInput* input) {
     case VK_DOWN:
       if (g.showY) StepY(g, kScrollStep);
       return true;
-    default: return input->character == KeyCode4("WLDN") || input->character == KeyCode4("WLUP");
+    default:
+      return input->character == KeyCode4("WLDN") || input->character == KeyCode4("WLUP");
   }
 }
 
@@ -216,22 +217,28 @@ void WScrollFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
       }
       break;
     }
-    case kWEventMouseLeftUp: ReleaseBarParts(m_scrollDragMode, m_partStates, 6, this, input); break;
+    case kWEventMouseLeftUp:
+      ReleaseBarParts(m_scrollDragMode, m_partStates, 6, this, input);
+      break;
     case kWEventMouseWheelY:
       // Taking the wheel here keeps an enclosing scroll frame still.
       if (m_scrollDragMode != 0 || !content) break;
-      content->m_layout.position.y = BarClamp(content->m_layout.position.y - kScrollStep * input->wheel, 0.0f, g.RangeY());
+      content->m_layout.position.y =
+          BarClamp(content->m_layout.position.y - kScrollStep * input->wheel, 0.0f, g.RangeY());
       content->m_layout.alignmentModeY = kAlignMax;
       input->wheel = 0.0f;
       break;
     case kWEventFocusActive:
       if (NoCapture(input)) HoverBarParts(m_partStates, 6, HitPart(g, mouse.x, mouse.y));
       break;
-    case kWEventFocusLost: HoverBarParts(m_partStates, 6, -1); break;
+    case kWEventFocusLost:
+      HoverBarParts(m_partStates, 6, -1);
+      break;
     case kWEventKeyDown:
       if (m_layout.ownInputFlags != 0 && StepByKey(g, input)) input->keyConsumed = 1;
       break;
-    default: break;
+    default:
+      break;
   }
   Widget_I::SendEvent(event, input);
 }

@@ -112,10 +112,8 @@ void WSizer_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   const int32_t last = m_lastVisible;
   Vector3f bmin, bmax;
   SizerBorders(this, bmin, bmax);
-  const float cellW =
-      ShareOfGrid(D.x - bmin.x - bmax.x - 2 * m_borderSpacing.x, m_gridCountY, last, m_itemSpacing.x);
-  const float cellH =
-      ShareOfGrid(D.y - bmin.y - bmax.y - 2 * m_borderSpacing.y, m_gridCountX, last, m_itemSpacing.y);
+  const float cellW = ShareOfGrid(D.x - bmin.x - bmax.x - 2 * m_borderSpacing.x, m_gridCountY, last, m_itemSpacing.x);
+  const float cellH = ShareOfGrid(D.y - bmin.y - bmax.y - 2 * m_borderSpacing.y, m_gridCountX, last, m_itemSpacing.y);
   const float x0 = m_borderSpacing.x + bmin.x;
   float y0 = m_borderSpacing.y + bmin.y;
   float free = D.x - M.x;

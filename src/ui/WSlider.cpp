@@ -102,7 +102,8 @@ void WSlider_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     const UIElement_I* e = GetUIElement();
     Vector3f need{0, 0, 0};
     if (!IsNilObject(e))
-      need = m_orientation == 0 ? Vector3f{e->m_handleDim.x, e->m_barDim.y, 0} : Vector3f{e->m_barDim.x, e->m_handleDim.y, 0};
+      need = m_orientation == 0 ? Vector3f{e->m_handleDim.x, e->m_barDim.y, 0}
+                                : Vector3f{e->m_barDim.x, e->m_handleDim.y, 0};
     m_layout.computedSize = {std::max(m_layout.dimension.x, need.x), std::max(m_layout.dimension.y, need.y), 0};
     m_layout.ApplyParent(*parent);
   }

@@ -122,7 +122,8 @@ void WSpinBox_I::SendEvent(uint32_t event, WidgetInput* input) {
     case kWEventFocusLost:
       for (uint32_t& s : m_partState) s &= ~kOver;
       break;
-    default: break;
+    default:
+      break;
   }
   Widget_I::SendEvent(event, input);
 }

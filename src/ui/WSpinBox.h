@@ -31,7 +31,7 @@ class WSpinBox_I : public EngineClass<WSpinBox_I, WControl_I, ClassId::WSpinBox,
   int32_t HitArrow(Vector2f point) const;
 
   int32_t m_spinValue = 0;
-  int32_t m_spinDrag = 0;  // 4: the previous arrow is held, 5: the next one
+  int32_t m_spinDrag = 0;               // 4: the previous arrow is held, 5: the next one
   uint32_t m_partState[3] = {0, 0, 0};  // bit 0x1 pressed, 0x4 pointer over
 };
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "core/Log.h"
+#include "engine/RenderEngine.h"
 #include "render/RenderShader.h"
 #include "render/TileTexture2D.h"
-#include "engine/RenderEngine.h"
 #include "ui/UIShaderTexture.h"
 #include "ui/WFrame.h"
 #include "ui/WidgetDrawContext.h"
@@ -74,7 +74,8 @@ void WTabFrame_I::RemoveTabs(int32_t start, int32_t count) {
   if (start < 0 || start >= n || count == 0) return;
   const int32_t end = count < 0 || count > n - start ? n : start + count;
   for (int32_t k = end - 1; k >= start; --k)
-    if (!m_tabWidgetArray[k].IsNil() && m_tabWidgetArray[k]->m_parent.Get() == this) m_tabWidgetArray[k]->m_parent = nullptr;
+    if (!m_tabWidgetArray[k].IsNil() && m_tabWidgetArray[k]->m_parent.Get() == this)
+      m_tabWidgetArray[k]->m_parent = nullptr;
   m_tabWidgetArray.Remove(start, end - start);
 }
 

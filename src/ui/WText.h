@@ -17,7 +17,7 @@ class WidgetStyle_I;
 
 // An image, key cap, button or mouse picture laid out inside a text, in widget coordinates (y up).
 struct WTextImg {
-  int32_t id = 0;  // a tile index (images), or one of the kTextFrame... ids, or mouse flags
+  int32_t id = 0;              // a tile index (images), or one of the kTextFrame... ids, or mouse flags
   Vector3f position{0, 0, 0};  // lower-left corner
   Vector3f dimension{0, 0, 0};
   Vector4f color{1, 1, 1, 1};
@@ -109,14 +109,14 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   Vector4f m_laidOutFontColor{-1, -1, -1, -1};
   const void* m_laidOutFontStyle = nullptr;
   float m_textHeight = 0, m_textWidth = 0;
-  uint32_t m_layoutRuns = 0;  // layouts made so far
+  uint32_t m_layoutRuns = 0;    // layouts made so far
   bool m_fontReported = false;  // the missing font was logged; quiet until a font is found again
   int32_t m_vertexCount = 0;
   Array<int32_t> m_indices;
   Array<Vector3f> m_positions;
   Array<Vector2f> m_uvs;
-  Array<Vector4f> m_colors;  // empty while the whole text has one colour
-  Array<Vector3f> m_cells;   // each glyph's cell, 4 per character plus the caret box
+  Array<Vector4f> m_colors;       // empty while the whole text has one colour
+  Array<Vector3f> m_cells;        // each glyph's cell, 4 per character plus the caret box
   Array<int32_t> m_charToVertex;  // per character of the working text: its first vertex, -1 without a quad
   Array<WTextImg> m_imageRecords, m_frameRecords;
   WTextPolygon m_glyphs;  // what the glyphs draw from

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/RenderShader.h"
 #include "engine/RenderEngine.h"
+#include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"
@@ -115,8 +115,7 @@ void WText_I::DrawFrameRecords(WidgetDrawContext* context, RenderEngine* engine)
       parts[0] = context->color;
       for (int k = 0; k + 1 < kMouseParts; ++k)
         parts[k + 1] = (uint32_t(r.id) >> k) & 1u ? context->color : Transparent(context->color);
-      DrawElementRect(context, engine, e, r.position.x, r.position.y, r.dimension.x, r.dimension.y, kMouseParts,
-                      parts);
+      DrawElementRect(context, engine, e, r.position.x, r.position.y, r.dimension.x, r.dimension.y, kMouseParts, parts);
     } else {
       Vector4f color = r.color;
       color *= context->color;
@@ -138,8 +137,8 @@ void WText_I::DrawGlyphs(WidgetDrawContext* context, RenderEngine* engine, const
   if (offset.x != 0.0f || offset.y != 0.0f || offset.z != 0.0f) {
     Matrix4f shadowMatrix = m_layout.world;
     for (int c = 0; c < 4; ++c)
-      shadowMatrix.m[12 + c] += offset.x * m_layout.world.m[c] + offset.y * m_layout.world.m[4 + c] +
-                                offset.z * m_layout.world.m[8 + c];
+      shadowMatrix.m[12 + c] +=
+          offset.x * m_layout.world.m[c] + offset.y * m_layout.world.m[4 + c] + offset.z * m_layout.world.m[8 + c];
     engine->SetModelViewMatrix(&shadowMatrix);
     engine->UpdateClipRect();
     const Vector4f& s = style->m_shadowColor;
@@ -181,8 +180,8 @@ void WText_I::DrawCursor(WidgetDrawContext* context, RenderEngine* engine) {
   DrawElementRect(context, engine, e, left, bottom, kCursorWidth, top - bottom, 2, colors);
 }
 
-void WText_I::DrawTile(RenderEngine* engine, const Vector3f& position, const Vector3f& dimension,
-                       const Vector4f& color, int32_t tile, int32_t) {
+void WText_I::DrawTile(RenderEngine* engine, const Vector3f& position, const Vector3f& dimension, const Vector4f& color,
+                       int32_t tile, int32_t) {
   const TileCollection_I* tiles = m_tileCollection.Get();
   if (IsNilObject(tiles)) tiles = m_style.IsNil() ? nullptr : m_style->m_iconCollection.Get();
   if (!tiles || IsNilObject(tiles) || tile < 0 || tile >= tiles->m_shaderArray.Count()) return;

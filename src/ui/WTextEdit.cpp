@@ -8,16 +8,31 @@
 #include "script/object/MemberAccess.h"
 #include "ui/WEvent.h"
 #include "ui/WText.h"
-#include "ui/Window.h"
 #include "ui/WidgetInput.h"
+#include "ui/Window.h"
 
 namespace PM {
 namespace {
 
 constexpr uint32_t kMemberControlText = 0x04FFF0EB;
 
-enum : uint32_t { kKeyEnd = 35, kKeyHome = 36, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeyDelete = 46 };
-enum : uint32_t { kCharSelectAll = 1, kCharCopy = 3, kCharBackspace = 8, kCharEnter = 13, kCharPaste = 22, kCharCut = 24 };
+enum : uint32_t {
+  kKeyEnd = 35,
+  kKeyHome = 36,
+  kKeyLeft = 37,
+  kKeyUp = 38,
+  kKeyRight = 39,
+  kKeyDown = 40,
+  kKeyDelete = 46
+};
+enum : uint32_t {
+  kCharSelectAll = 1,
+  kCharCopy = 3,
+  kCharBackspace = 8,
+  kCharEnter = 13,
+  kCharPaste = 22,
+  kCharCut = 24
+};
 
 // The edit in progress: a copy of the text and the widget's cursor and selection.
 struct Edit {

@@ -209,7 +209,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
       tags.push_back(std::move(t));
     } else if (c > 32) {
       int32_t e = i;
-      while (e < n && static_cast<unsigned char>(text[e]) > 32 && !(markup && text[e] == '{')) ++e;
+      while (e<n&& static_cast<unsigned char>(text[e])> 32 && !(markup && text[e] == '{')) ++e;
       k.kind = TokenKind::Word;
       k.length = e - i;
       k.width = measure(i, k.length, &k.advance);
@@ -308,8 +308,8 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
     length = std::min(length, room / 4);
     if (length <= 0) return 0;
     const float size = fs.y * scale;
-    const int32_t written = font->BuildTextQuads(s, length, &m_positions[v], &m_uvs[v], {fs.x * scale, size},
-                                                 {x, y, 0}, &m_cells[v]);
+    const int32_t written =
+        font->BuildTextQuads(s, length, &m_positions[v], &m_uvs[v], {fs.x * scale, size}, {x, y, 0}, &m_cells[v]);
     if (m_colors.Count() > 0)
       for (int32_t i = v; i < v + written; ++i) m_colors[i] = c;
     v += written;
@@ -319,8 +319,10 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
     const Line& line = lines[li];
     const float bottom = top - lineOffset[li];
     float x = 0;
-    if (l.alignmentModeX == kAlignCenter) x = std::floor((W - line.width) * 0.5f);
-    else if (l.alignmentModeX == kAlignMax) x = std::floor(W - line.width);
+    if (l.alignmentModeX == kAlignCenter)
+      x = std::floor((W - line.width) * 0.5f);
+    else if (l.alignmentModeX == kAlignMax)
+      x = std::floor(W - line.width);
     for (int32_t ti = line.first; ti < line.end; ++ti) {
       const Token& k = tokens[ti];
       if (k.kind != TokenKind::Tag) {

@@ -69,10 +69,8 @@ size_t Param(std::string_view tag, std::string_view lead) {
 }
 
 void ReadParams(std::string_view tag, TextTag& t) {
-  if (size_t at = Param(tag, ";Dim="); at != std::string_view::npos)
-    t.syntaxError |= !ScanTuple(tag, at, 2, t.dim);
-  if (size_t at = Param(tag, ";Pos="); at != std::string_view::npos)
-    t.syntaxError |= !ScanTuple(tag, at, 2, t.pos);
+  if (size_t at = Param(tag, ";Dim="); at != std::string_view::npos) t.syntaxError |= !ScanTuple(tag, at, 2, t.dim);
+  if (size_t at = Param(tag, ";Pos="); at != std::string_view::npos) t.syntaxError |= !ScanTuple(tag, at, 2, t.pos);
   if (size_t at = Param(tag, ";Color="); at != std::string_view::npos) {
     float c[4] = {t.color.x, t.color.y, t.color.z, t.color.w};
     t.syntaxError |= !ScanTuple(tag, at, 4, c);
@@ -111,7 +109,8 @@ TextTag ReadTextTag(const char* text, int32_t begin, int32_t length, const Vecto
   } else if (StartsWith(tag, "{Mouse=")) {
     t.kind = TextTagKind::Mouse;
     for (char c : tag.substr(7))
-      if (const char* at = c ? std::strchr(kMouseFlagLetters, c) : nullptr) t.mouseFlags |= 1u << (at - kMouseFlagLetters);
+      if (const char* at = c ? std::strchr(kMouseFlagLetters, c) : nullptr)
+        t.mouseFlags |= 1u << (at - kMouseFlagLetters);
   } else if (StartsWith(tag, "{Scale=")) {
     t.kind = TextTagKind::Scale;
     size_t at = 7;

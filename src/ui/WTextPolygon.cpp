@@ -30,8 +30,8 @@ WTextPolygon::~WTextPolygon() {
   Unload(shadowCache);
 }
 
-void WTextPolygon::Rebuilt(const uint32_t* indices, const Vector3f* positions, const Vector2f* uvs,
-                           int32_t vertexCount, const Vector4f* colorArray, int32_t count) {
+void WTextPolygon::Rebuilt(const uint32_t* indices, const Vector3f* positions, const Vector2f* uvs, int32_t vertexCount,
+                           const Vector4f* colorArray, int32_t count) {
   vertexCount = vertexCount / 4 * 4;
   record.PrimType = kQuad;
   record.PrimCount = vertexCount / 4;

@@ -33,7 +33,7 @@ struct WTextPolygon {
   int32_t colorCount = 0;
   Array<Vector4f> scaled;
   Vector4f scaledKey{0, 0, 0, 0};
-  bool scaledValid = false;  // `scaled` was made from the current colours with `scaledKey`
+  bool scaledValid = false;   // `scaled` was made from the current colours with `scaledKey`
   uint32_t scaledBuilds = 0;  // copies made so far
 };
 

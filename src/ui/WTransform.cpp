@@ -25,9 +25,9 @@ const Matrix4f& WTransform_I::LocalMatrix() {
   scale.SetScale(m_scaling);
   const Vector3f& sp = m_scalingPivot;
   const Vector3f& rp = m_rotationPivot;
-  Matrix4fC::MakeRotation(rotation, {m_rotation.x * kRadiansPerDegree, m_rotation.y * kRadiansPerDegree,
-                                     m_rotation.z * kRadiansPerDegree},
-                          RotationOrderNumber());
+  Matrix4fC::MakeRotation(
+      rotation, {m_rotation.x * kRadiansPerDegree, m_rotation.y * kRadiansPerDegree, m_rotation.z * kRadiansPerDegree},
+      RotationOrderNumber());
   m_local = Translation({-sp.x, -sp.y, -sp.z});
   m_local.MultiplyAffine(scale);
   m_local.MultiplyAffine(Translation({sp.x - rp.x, sp.y - rp.y, sp.z - rp.z}));

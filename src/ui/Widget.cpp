@@ -75,8 +75,8 @@ void Widget_I::Define() {
   using L = WidgetLayout;
   const MemberDef members[] = {
       AccessorMember<&Widget_I::GetParent, &Widget_I::SetParent>(kMemberWidgetParent, "Parent", 0x7),
-      IndexedAccessorMember<&Widget_I::GetChild, &Widget_I::SetChild, &Widget_I::ChildCount,
-                            &Widget_I::RemoveChildren>(kMemberWidgetWidgetArray, "WidgetArray"),
+      IndexedAccessorMember<&Widget_I::GetChild, &Widget_I::SetChild, &Widget_I::ChildCount, &Widget_I::RemoveChildren>(
+          kMemberWidgetWidgetArray, "WidgetArray"),
       FieldMember<&Widget_I::m_style>(0x03FFF0D8, "Style", 0x4),
       FieldMember<&Widget_I::m_element>(0x04FFF0D8, "Element"),
       LayoutFieldMember<&L::visibility>(kMemberWidgetVisibility, "Visibility"),
@@ -98,8 +98,7 @@ void Widget_I::Define() {
       FieldMember<&Widget_I::m_userObject>(0x15FFF0D8, "UserObject", 0x4),
       FieldMember<&Widget_I::m_userWeakObject>(0x16FFF0D8, "UserWeakObject", 0x7),
       FilledIndexedMember<&Widget_I::m_handlerArray>(0x17FFF0D8, "HandlerArray", 0x4),
-      CallbackIndexedMember<VObject>(0x18FFF0D8, "EffectArray", &EffectAt, &SetEffectAt, &EffectCount,
-                                     &RemoveEffects),
+      CallbackIndexedMember<VObject>(0x18FFF0D8, "EffectArray", &EffectAt, &SetEffectAt, &EffectCount, &RemoveEffects),
       FieldMember<&Widget_I::m_childPriority>(0x19FFF0D8, "ChildPriority"),
       FieldMember<&Widget_I::m_modal>(0x1AFFF0D8, "Modal"),
       FieldMember<&Widget_I::m_widgetState>(0x1BFFF0D8, "WidgetState"),

@@ -44,15 +44,24 @@ struct StyleElementRow {
 };
 using S = WidgetStyle_I;
 const StyleElementRow kStyleElements[] = {
-    {ClassId::WListItem, &S::m_elementListItem},     {ClassId::WMenuBar, &S::m_elementMenuBar},
-    {ClassId::WComboBox, &S::m_elementComboBox},     {ClassId::WSpinBox, &S::m_elementSpinBox},
-    {ClassId::WToolBar, &S::m_elementToolBar},       {ClassId::WProgress, &S::m_elementProgress},
-    {ClassId::WGroupFrame, &S::m_elementGroupFrame}, {ClassId::WIconButton, &S::m_elementIconButton},
-    {ClassId::WMenuItem, &S::m_elementMenuItem},     {ClassId::WFrame, &S::m_elementFrame},
-    {ClassId::WImage, &S::m_elementFrame},           {ClassId::WLabel, &S::m_elementFrame},
-    {ClassId::WText, &S::m_elementFrame},            {ClassId::WTabFrame, &S::m_elementTab},
-    {ClassId::WScrollFrame, &S::m_elementScroll},    {ClassId::WCheckBox, &S::m_elementCheckBox},
-    {ClassId::WButton, &S::m_elementButton},         {ClassId::WDialog, &S::m_elementDialog},
+    {ClassId::WListItem, &S::m_elementListItem},
+    {ClassId::WMenuBar, &S::m_elementMenuBar},
+    {ClassId::WComboBox, &S::m_elementComboBox},
+    {ClassId::WSpinBox, &S::m_elementSpinBox},
+    {ClassId::WToolBar, &S::m_elementToolBar},
+    {ClassId::WProgress, &S::m_elementProgress},
+    {ClassId::WGroupFrame, &S::m_elementGroupFrame},
+    {ClassId::WIconButton, &S::m_elementIconButton},
+    {ClassId::WMenuItem, &S::m_elementMenuItem},
+    {ClassId::WFrame, &S::m_elementFrame},
+    {ClassId::WImage, &S::m_elementFrame},
+    {ClassId::WLabel, &S::m_elementFrame},
+    {ClassId::WText, &S::m_elementFrame},
+    {ClassId::WTabFrame, &S::m_elementTab},
+    {ClassId::WScrollFrame, &S::m_elementScroll},
+    {ClassId::WCheckBox, &S::m_elementCheckBox},
+    {ClassId::WButton, &S::m_elementButton},
+    {ClassId::WDialog, &S::m_elementDialog},
     {ClassId::WPopup, &S::m_elementPopup},
 };
 

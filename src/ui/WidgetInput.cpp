@@ -15,8 +15,8 @@ namespace {
 // (0, 0, 0), when it meets it nowhere (parallel, or a singular world matrix left no usable inverse).
 bool ProjectOnto(Vector3f* out, WidgetLayout* layout, const Vector3f& origin, const Vector3f& direction) {
   const float* w = layout->world.m;
-  const float det = w[0] * (w[5] * w[10] - w[6] * w[9]) - w[1] * (w[4] * w[10] - w[6] * w[8]) +
-                    w[2] * (w[4] * w[9] - w[5] * w[8]);
+  const float det =
+      w[0] * (w[5] * w[10] - w[6] * w[9]) - w[1] * (w[4] * w[10] - w[6] * w[8]) + w[2] * (w[4] * w[9] - w[5] * w[8]);
   if (det == 0.0f || !std::isfinite(det)) {
     *out = {0, 0, 0};
     return false;

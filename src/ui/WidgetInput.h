@@ -36,8 +36,8 @@ struct WidgetInput {
   bool SetPointerRay(const Matrix4f& windowMatrix, float x, float y);
 
   int32_t reserved = 0;
-  int32_t hoverPending = 0;    // the mouse is over the window; the first widget to take the hover clears it
-  int32_t inputBlocked = 0;    // a modal widget was met: widgets after it do nothing
+  int32_t hoverPending = 0;  // the mouse is over the window; the first widget to take the hover clears it
+  int32_t inputBlocked = 0;  // a modal widget was met: widgets after it do nothing
   int32_t captureSeen = 0;
   int32_t keyCaptureSeen = 0;
   // Down, hold, up, double-click for left, then right, then middle.

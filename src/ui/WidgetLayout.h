@@ -108,11 +108,16 @@ namespace WidgetLayoutAxis {
 
 inline float MinimumOnAxis(uint32_t mode, float requested, float needed) {
   switch (mode) {
-    case kResizeExact: return std::floor(requested);
-    case kResizeMin: return std::floor(std::max(requested, needed));
-    case kResizeMinPercent: return needed;  // unrounded: the percentage decides the size later
-    case kResizeMax: return std::floor(std::min(requested, needed));
-    default: return 0.0f;  // ResizePercent and unknown modes
+    case kResizeExact:
+      return std::floor(requested);
+    case kResizeMin:
+      return std::floor(std::max(requested, needed));
+    case kResizeMinPercent:
+      return needed;  // unrounded: the percentage decides the size later
+    case kResizeMax:
+      return std::floor(std::min(requested, needed));
+    default:
+      return 0.0f;  // ResizePercent and unknown modes
   }
 }
 

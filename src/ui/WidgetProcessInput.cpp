@@ -17,12 +17,14 @@ namespace {
 
 // The twelve button events in the order of the record's button flags.
 const uint32_t kButtonEvents[12] = {
-    kWEventMouseLeftDown,    kWEventMouseLeftHold,    kWEventMouseLeftUp,    kWEventMouseLeftDoubleClick,
-    kWEventMouseRightDown,   kWEventMouseRightHold,   kWEventMouseRightUp,   kWEventMouseRightDoubleClick,
-    kWEventMouseMiddleDown,  kWEventMouseMiddleHold,  kWEventMouseMiddleUp,  kWEventMouseMiddleDoubleClick,
+    kWEventMouseLeftDown,   kWEventMouseLeftHold,   kWEventMouseLeftUp,   kWEventMouseLeftDoubleClick,
+    kWEventMouseRightDown,  kWEventMouseRightHold,  kWEventMouseRightUp,  kWEventMouseRightDoubleClick,
+    kWEventMouseMiddleDown, kWEventMouseMiddleHold, kWEventMouseMiddleUp, kWEventMouseMiddleDoubleClick,
 };
 
-bool AnyFlag(const WidgetInput& r, int first) { return r.buttonFlags[first] || r.buttonFlags[first + 4] || r.buttonFlags[first + 8]; }
+bool AnyFlag(const WidgetInput& r, int first) {
+  return r.buttonFlags[first] || r.buttonFlags[first + 4] || r.buttonFlags[first + 8];
+}
 
 bool HasDragHandler(const Widget_I& w) {
   for (const Obj<WHandler_I>& h : w.m_handlerArray)

@@ -9,7 +9,6 @@
 
 namespace PM {
 
-
 WidgetStyle_I* WidgetStyle_I::GetDefaultStyle() { return WidgetTLS::Get().defaultStyle.Get(); }
 void WidgetStyle_I::SetDefaultStyle(WidgetStyle_I* style) { WidgetTLS::Get().defaultStyle = style; }
 

@@ -27,8 +27,7 @@ class SWindow_I : public EngineClass<SWindow_I, SNode_I, ClassId::SWindow, "SWin
   Vector3f m_second{160, 100, 0};
 };
 
-class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWindow", SWindow_I>,
-                  public GUIWindow {
+class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWindow", SWindow_I>, public GUIWindow {
  public:
   TWindow_I();
   ~TWindow_I();

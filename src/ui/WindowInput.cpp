@@ -94,7 +94,8 @@ void TWindow_I::TraverseDrawn(WidgetInput& r) {
     bool reached = false;
     for (Widget_I* w = drawn[i].Get(); !IsNilObject(w) && w->m_layout.inputVisibility != 0; w = w->m_parent.Get()) {
       if (chain.Count() >= kMaxWidgetDepth) {
-        if (!reported) LogError("TWindow::DispatchInput: a widget lies deeper than ", kMaxWidgetDepth, " levels; skipped.");
+        if (!reported)
+          LogError("TWindow::DispatchInput: a widget lies deeper than ", kMaxWidgetDepth, " levels; skipped.");
         reported = true;
         break;
       }

@@ -52,12 +52,12 @@ class AnimWorld : public EngineWorldTest {
   static bool Finite(const Vector3f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 };
 
-#define EXPECT_VEC_NEAR(a, b, eps)                 \
-  do {                                             \
-    const ::PM::Vector3f va = (a), vb = (b);       \
-    EXPECT_NEAR(va.x, vb.x, eps) << #a " x";       \
-    EXPECT_NEAR(va.y, vb.y, eps) << #a " y";       \
-    EXPECT_NEAR(va.z, vb.z, eps) << #a " z";       \
+#define EXPECT_VEC_NEAR(a, b, eps)           \
+  do {                                       \
+    const ::PM::Vector3f va = (a), vb = (b); \
+    EXPECT_NEAR(va.x, vb.x, eps) << #a " x"; \
+    EXPECT_NEAR(va.y, vb.y, eps) << #a " y"; \
+    EXPECT_NEAR(va.z, vb.z, eps) << #a " z"; \
   } while (0)
 
 }  // namespace PM::Test

@@ -222,7 +222,7 @@ TEST_F(AnimationSchedulerTest, ListBookkeeping) {
   preset->m_presetOnly = true;
   Obj<AnimationScheduler_I> s = Scheduler(nullptr, {clip, preset, outside});
   EXPECT_EQ(s->GetTrackEndTime(3), 3.0);
-  EXPECT_EQ(s->GetTrackEndTime(4), 5.0);  // a preset-only clip marks its start
+  EXPECT_EQ(s->GetTrackEndTime(4), 5.0);   // a preset-only clip marks its start
   EXPECT_EQ(s->GetHighestEndTime(), 6.0);  // the clip on track 32 stays out
   // A refused value is reported and stored as nil without touching the end times.
   MemberSetAt<VObject>(s, kMemberSchedulerAnimationClip, 0, Make("SSimpleTransform"));

@@ -87,8 +87,7 @@ TEST_F(ClipLibraryTest, EventClipsDeliverMaskedEventsToASharedCountedHandler) {
 
 TEST_F(ClipLibraryTest, LibraryEvaluatesCurvesInSinglePrecisionAndLogsMissingOnes) {
   // Keys one float step apart at 100000: 100000.01 as a float is the middle key exactly.
-  Obj<AnimationLibrary_I> lib =
-      Library(0, 1, {{{100000.0f, 0.0f}, {100000.0078125f, 1.0f}, {100000.015625f, 2.0f}}});
+  Obj<AnimationLibrary_I> lib = Library(0, 1, {{{100000.0f, 0.0f}, {100000.0078125f, 1.0f}, {100000.015625f, 2.0f}}});
   Vector4f out{0, 0, 0, 0};
   lib->Evaluate(0, 100000.01, out);
   EXPECT_EQ(out, (Vector4f{1, 0, 0, 0}));

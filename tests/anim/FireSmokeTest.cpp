@@ -65,10 +65,18 @@ TEST_F(FireSmokeTest, DefaultsAndAppearances) {
     Vector4f colors[3];
   };
   const Row rows[] = {
-      {fire.Get(), {0, 0.1f, 0}, {0.07f, 0, 0.07f}, 16, 1.5,
+      {fire.Get(),
+       {0, 0.1f, 0},
+       {0.07f, 0, 0.07f},
+       16,
+       1.5,
        {{0.03f, 0.03f, 0.03f}, {0.05f, 0.05f, 0.05f}, {0.01f, 0.01f, 0.01f}},
        {{0.5f, 0.5f, 0, 1}, {1, 0, 0, 1}, {0, 0, 0, 0}}},
-      {smoke.Get(), {0, 0.2f, 0}, {0.1f, 0, 0.1f}, 10, 3.0,
+      {smoke.Get(),
+       {0, 0.2f, 0},
+       {0.1f, 0, 0.1f},
+       10,
+       3.0,
        {{0.04f, 0.04f, 0.04f}, {0.1f, 0.1f, 0.1f}, {0.17f, 0.17f, 0.17f}},
        {{0.2f, 0.2f, 0.2f, 1}, {0.4f, 0.4f, 0.4f, 1}, {1, 1, 1, 0}}},
   };
@@ -109,7 +117,8 @@ TEST_F(FireSmokeTest, DefaultsAndAppearances) {
     // Scaling never compounds: 1 after 2 gives the built radii back.
     r.e->SetScale(2.0f);
     EXPECT_EQ(r.e->GetScale(), 2.0f);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(a.m_radii[i], (Vector3f{r.radii[i].x * 2, r.radii[i].y * 2, r.radii[i].z * 2}));
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(a.m_radii[i], (Vector3f{r.radii[i].x * 2, r.radii[i].y * 2, r.radii[i].z * 2}));
     r.e->SetScale(1.0f);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(a.m_radii[i], r.radii[i]);
   }
@@ -242,8 +251,10 @@ TEST_F(FireSmokeTest, RemovalOrder) {
     for (const Vector3f& v : d.velocities)
       for (int i = 0; i < 6; ++i)
         if (born[i] == v) order.push_back(i);
-    if (isSmoke) EXPECT_EQ(order, (std::vector<int>{0, 2, 5}));
-    else EXPECT_EQ(std::set<int>(order.begin(), order.end()), (std::set<int>{0, 2, 5}));
+    if (isSmoke)
+      EXPECT_EQ(order, (std::vector<int>{0, 2, 5}));
+    else
+      EXPECT_EQ(std::set<int>(order.begin(), order.end()), (std::set<int>{0, 2, 5}));
   }
 }
 

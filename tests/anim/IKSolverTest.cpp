@@ -5,8 +5,8 @@
 #include "AnimWorld.h"
 #include "anim/IKSolver.h"
 #include "anim/NodeAccess.h"
-#include "support/VectorWords.h"
 #include "scene/IKHandle.h"
+#include "support/VectorWords.h"
 
 namespace PM::Test {
 namespace {
@@ -103,7 +103,10 @@ TEST_F(IKSolverTest, DegenerateChainsWarnAndStayFinite) {
     std::vector<const char*> log;
   };
   const Case cases[] = {
-      {"goal at the root", {0, 0, 0}, {0, 0, 1}, {0, 0, 30},
+      {"goal at the root",
+       {0, 0, 0},
+       {0, 0, 1},
+       {0, 0, 30},
        {"Solve2B: unsolvable case on \"ik\"?", "Solve2B: twist undefined on \"ik\"?"}},
       {"straight pose", {1.2f, 0.9f, 0}, {0, 0, 1}, {0, 0, 0}, {}},
       {"zero pole", {1.2f, 0.9f, 0}, {0, 0, 0}, {0, 0, 30}, {"Solve2B: unsolvable case on \"ik\"?"}},
@@ -116,7 +119,8 @@ TEST_F(IKSolverTest, DegenerateChainsWarnAndStayFinite) {
     Pass(root.Get(), 10);
     std::string log = TakeLog();
     for (const char* part : c.log) EXPECT_NE(log.find(part), std::string::npos) << log;
-    for (TBaseTransform_I* n : {(TBaseTransform_I*)start.Get(), (TBaseTransform_I*)mid.Get(), (TBaseTransform_I*)eff.Get()})
+    for (TBaseTransform_I* n :
+         {(TBaseTransform_I*)start.Get(), (TBaseTransform_I*)mid.Get(), (TBaseTransform_I*)eff.Get()})
       EXPECT_TRUE(Finite(Position(n)));
     EXPECT_TRUE(Finite(SOf<SJoint_I>(start.Get())->m_rotation));
     EXPECT_TRUE(Finite(SOf<SJoint_I>(mid.Get())->m_rotation));
@@ -139,7 +143,8 @@ TEST_F(IKSolverTest, OneBonePointsAtTheGoalInBothSolverModes) {
     handle->m_endEffector = eff.Get();
     SOf<SIKHandle_I>(handle.Get())->m_solverMode = mode;
     Pass(root.Get(), 10);
-    Vector3f bone = Diff(Position(eff.Get()), Position(start.Get())), goal = Diff(Vector3f{-1, 2, 3}, Position(start.Get()));
+    Vector3f bone = Diff(Position(eff.Get()), Position(start.Get())),
+             goal = Diff(Vector3f{-1, 2, 3}, Position(start.Get()));
     bone.Normalize();
     goal.Normalize();
     EXPECT_VEC_NEAR(bone, goal, 1e-5f);
@@ -152,8 +157,8 @@ TEST(PickPerpendicularAxis, FollowsTheComponentOrder) {
     Vector3f in, out;
   };
   const Case cases[] = {
-      {{3, 1, 5}, {-5, 0, 0}}, {{3, 1, 2}, {0, 0, 3}}, {{3, 2, 1}, {0, -3, 0}},
-      {{1, 3, 2}, {0, 0, -3}}, {{2, 3, 1}, {3, 0, 0}}, {{1, 2, 3}, {0, 3, 0}}, {{2, 2, 3}, {-3, 0, 0}},
+      {{3, 1, 5}, {-5, 0, 0}}, {{3, 1, 2}, {0, 0, 3}}, {{3, 2, 1}, {0, -3, 0}}, {{1, 3, 2}, {0, 0, -3}},
+      {{2, 3, 1}, {3, 0, 0}},  {{1, 2, 3}, {0, 3, 0}}, {{2, 2, 3}, {-3, 0, 0}},
   };
   for (const Case& c : cases) {
     const Vector3f p = PickPerpendicularAxis(c.in);

@@ -5,8 +5,8 @@
 #include "AnimWorld.h"
 #include "anim/IKSplineSolver.h"
 #include "anim/NodeAccess.h"
-#include "support/VectorWords.h"
 #include "scene/ClusterHandle.h"
+#include "support/VectorWords.h"
 
 namespace PM::Test {
 namespace {

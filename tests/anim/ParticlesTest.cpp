@@ -174,7 +174,8 @@ TEST_F(ParticlesTest, EmitterFrameAndCamera) {
   et->SetTranslation({5, 0, 0});
   et->SetRotation({0, 0, 90});
   SEmitter_I& se = *SOf<SEmitter_I>(e.Get());
-  se.m_emitterType = SEmitter_I::kEmitterDirectional, se.m_randomSpeed = 0.0f, se.m_maxDistance = se.m_minDistance = 1.0f;
+  se.m_emitterType = SEmitter_I::kEmitterDirectional, se.m_randomSpeed = 0.0f,
+  se.m_maxDistance = se.m_minDistance = 1.0f;
   se.SetDirection({1, 0, 0});
   Obj<TTransform_I> ft = New<TTransform_I>("fieldT", root.Get());
   SOf<STransform_I>(ft.Get())->SetRotation({0, 0, 90});

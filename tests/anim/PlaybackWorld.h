@@ -4,11 +4,11 @@
 
 #include <utility>
 
+#include "SplineTestSupport.h"
 #include "anim/AnimationClipEvent.h"
 #include "anim/AnimationLibrary.h"
 #include "anim/AnimationScheduler.h"
 #include "anim/ConnectionGroup.h"
-#include "SplineTestSupport.h"
 
 namespace PM::Test {
 

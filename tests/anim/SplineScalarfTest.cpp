@@ -11,8 +11,8 @@ using SplineScalarfTest = EngineClassWorld;
 
 TEST_F(SplineScalarfTest, EvaluatesHermiteSegmentsAndHoldsTheEnds) {
   Obj<SplineScalarf_I> s = SplineOf<SplineScalarf_I, KeyScalarf>({Key1(0, 0), Key1(1, 10)});
-  const std::pair<float, float> cases[] = {{0.5f, 5.0f}, {0.25f, 1.5625f}, {-3.0f, 0.0f}, {0.0f, 0.0f},
-                                           {1.0f, 10.0f}, {7.0f, 10.0f}, {NAN, 0.0f}};
+  const std::pair<float, float> cases[] = {{0.5f, 5.0f},  {0.25f, 1.5625f}, {-3.0f, 0.0f}, {0.0f, 0.0f},
+                                           {1.0f, 10.0f}, {7.0f, 10.0f},    {NAN, 0.0f}};
   for (auto [t, want] : cases) EXPECT_FLOAT_EQ(At(s.Get(), t), want) << t;
   // Through the curve interface, as the animation library calls it.
   float v = 0;
@@ -59,9 +59,9 @@ TEST_F(SplineScalarfTest, TangentFitsFollowTheirFormulas) {
     float in1, out1;  // key 1's tangents after the fit
   };
   const Case cases[] = {
-      {0.0f, true, 0.0f, 0.0f},           // values 0, 1, 0: (1 - 1/3) * 0
-      {4.0f, true, 8.0f / 3, 4.0f / 3},   // values 0, 1, 4
-      {4.0f, false, 3.0f, 1.0f},          // linear: V2 - V1, V1 - V0
+      {0.0f, true, 0.0f, 0.0f},          // values 0, 1, 0: (1 - 1/3) * 0
+      {4.0f, true, 8.0f / 3, 4.0f / 3},  // values 0, 1, 4
+      {4.0f, false, 3.0f, 1.0f},         // linear: V2 - V1, V1 - V0
   };
   for (const Case& c : cases) {
     Obj<SplineScalarf_I> s = SplineOf<SplineScalarf_I, KeyScalarf>({Key1(0, 0), Key1(1, 1), Key1(3, c.v2)});
@@ -90,7 +90,8 @@ TEST_F(SplineScalarfTest, TangentFitsFollowTheirFormulas) {
 }
 
 TEST_F(SplineScalarfTest, SortingMovesWholeKeysAndTakesLargeSetsWithoutDeepRecursion) {
-  Obj<SplineScalarf_I> s = SplineOf<SplineScalarf_I, KeyScalarf>({Key1(3, 30, 3, 33), Key1(1, 10, 1, 11), Key1(2, 20, 2, 22)});
+  Obj<SplineScalarf_I> s =
+      SplineOf<SplineScalarf_I, KeyScalarf>({Key1(3, 30, 3, 33), Key1(1, 10, 1, 11), Key1(2, 20, 2, 22)});
   s->SortKeys();
   for (int i = 0; i < 3; ++i) {
     KeyScalarf k;

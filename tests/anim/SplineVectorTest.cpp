@@ -121,8 +121,8 @@ TEST_F(SplinePathTest, TheDerivativeIsZeroWhereTheCurveDoesNotMove) {
   for (float t : zeroAt) EXPECT_EQ(s->GetSpeed(t), 0.0f) << t;
   Vector3f d;
   s->EvaluateDerivative(d, 0.25f);
-  EXPECT_EQ(d.y, 0.0f);  // the step component has no speed
-  EXPECT_NEAR(d.x, 0.75f, 1e-6f);  // 3a s^2 + 2b s + g with D = 1, g = h' = 3: a = 4, b = -6
+  EXPECT_EQ(d.y, 0.0f);                     // the step component has no speed
+  EXPECT_NEAR(d.x, 0.75f, 1e-6f);           // 3a s^2 + 2b s + g with D = 1, g = h' = 3: a = 4, b = -6
   EXPECT_EQ(s->GetSegmentLength(1), 0.0f);  // two keys at one time
   EXPECT_EQ(s->GetSegmentLength(3), 0.0f);
   EXPECT_EQ(TakeLog(), "Error SplineVector3f::GetSegmentLength: segment 3 is outside the 3 segments.\n");

@@ -78,7 +78,8 @@ TEST_F(TreeUpdateTest, WeightsAndKindsThatMoveNothing) {
     uint32_t type;
     float weight;
   };
-  const Case cases[] = {{"weight 0", TC::kConstraintPoint, 0}, {"negative", TC::kConstraintParent, -1},
+  const Case cases[] = {{"weight 0", TC::kConstraintPoint, 0},
+                        {"negative", TC::kConstraintParent, -1},
                         {"scale", TC::kConstraintScale, 1}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);

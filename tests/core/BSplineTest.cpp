@@ -74,7 +74,8 @@ TEST(BSplineTest, BasisIsBernsteinOnBezierKnotsAndSumsToOne) {
   EXPECT_NEAR(w[1], 4 / 6.0f, 1e-6f);
   EXPECT_NEAR(w[2], 1 / 6.0f, 1e-6f);
   EXPECT_EQ(w[3], 0.0f);
-  const float knotSets[][6] = {{0, 0.5f, 1.5f, 2, 3.5f, 7}, {0, 0, 1, 3, 3, 4}, {-2, -1, -1, 0.5f, 2, 2}, {0, 1, 2, 3, 4, 5}};
+  const float knotSets[][6] = {
+      {0, 0.5f, 1.5f, 2, 3.5f, 7}, {0, 0, 1, 3, 3, 4}, {-2, -1, -1, 0.5f, 2, 2}, {0, 1, 2, 3, 4, 5}};
   for (const auto& k : knotSets)
     for (int j = 0; j <= 8; ++j) {
       const float t = k[2] + (k[3] - k[2]) * float(j) / 8;

@@ -16,7 +16,9 @@ using CountedMemory = BlockCheckedTest;
 struct Probe {
   static std::vector<int>* order;
   int id;
-  ~Probe() { if (order) order->push_back(id); }
+  ~Probe() {
+    if (order) order->push_back(id);
+  }
 };
 std::vector<int>* Probe::order = nullptr;
 

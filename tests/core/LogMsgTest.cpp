@@ -36,9 +36,9 @@ TEST(LogMsg, FillsPlaceholdersReturnsItsCodeAndWritesBothPipes) {
   LogDir dir;
   DialogCapture dialogs;
   String name("model.pmk");
-  ResultCode r = LogMsg(EInvalidArgument, "Storage.cpp(12)", "Storage::Open", kLogMsgNoDialog,
-                        "#1 #2 #3 #4 #5 #6 #7 #8 #9 #0 ##1", name, -42, LogArg::Result(ENotFound),
-                        LogArg::OSError(ENOENT), 7u, 1.5f, 2.0, "text");
+  ResultCode r =
+      LogMsg(EInvalidArgument, "Storage.cpp(12)", "Storage::Open", kLogMsgNoDialog, "#1 #2 #3 #4 #5 #6 #7 #8 #9 #0 ##1",
+             name, -42, LogArg::Result(ENotFound), LogArg::OSError(ENOENT), 7u, 1.5f, 2.0, "text");
   EXPECT_EQ(r, EInvalidArgument);
   const std::string expected =
       "Error [80000003 EInvalidArgument] model.pmk -42 8000000A (ENotFound) 2 (No such file or directory) 7 1.5 2. "

@@ -19,9 +19,9 @@ using Test::ReadFile;
 bool Like(const std::string& s, const std::string& pattern) {
   if (s.size() != pattern.size()) return false;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (pattern[i] == '#' ? !isdigit(uint8_t(s[i]))
+    if (pattern[i] == '#'   ? !isdigit(uint8_t(s[i]))
         : pattern[i] == '%' ? !(isdigit(uint8_t(s[i])) || (s[i] >= 'A' && s[i] <= 'F'))
-        : pattern[i] != s[i])
+                            : pattern[i] != s[i])
       return false;
   }
   return true;
@@ -134,24 +134,33 @@ TEST(LogPipe, LinksFifosAndFoldersUnderTheLogNameAreRefused) {
     Plant plant;
     const char* reason;
   } cases[] = {
-      {kLinkToVictim, "it is a symbolic link"},
-      {kDangling, "it is a symbolic link"},
-      {kHardLink, "it has other hard links"},
-      {kFifo, "it is not a regular file (a device, FIFO or socket)"},
-      {kLinkToNull, "it is a symbolic link"},
-      {kFolder, "Is a directory"},
+      {kLinkToVictim, "it is a symbolic link"}, {kDangling, "it is a symbolic link"},
+      {kHardLink, "it has other hard links"},   {kFifo, "it is not a regular file (a device, FIFO or socket)"},
+      {kLinkToNull, "it is a symbolic link"},   {kFolder, "Is a directory"},
   };
   for (const auto& c : cases) {
     PM::Test::TempDir logs, outside;
     PM::Test::WriteFile(outside.File("victim"), "keep");
     std::string name = logs.File("Xerr.log");
     switch (c.plant) {
-      case kLinkToVictim: fs::create_symlink(outside.File("victim"), name); break;
-      case kDangling: fs::create_symlink(outside.File("new"), name); break;
-      case kHardLink: fs::create_hard_link(outside.File("victim"), name); break;
-      case kFifo: ASSERT_EQ(mkfifo(name.c_str(), 0644), 0); break;
-      case kLinkToNull: fs::create_symlink("/dev/null", name); break;
-      case kFolder: fs::create_directory(name); break;
+      case kLinkToVictim:
+        fs::create_symlink(outside.File("victim"), name);
+        break;
+      case kDangling:
+        fs::create_symlink(outside.File("new"), name);
+        break;
+      case kHardLink:
+        fs::create_hard_link(outside.File("victim"), name);
+        break;
+      case kFifo:
+        ASSERT_EQ(mkfifo(name.c_str(), 0644), 0);
+        break;
+      case kLinkToNull:
+        fs::create_symlink("/dev/null", name);
+        break;
+      case kFolder:
+        fs::create_directory(name);
+        break;
     }
     int console[2];
     ASSERT_EQ(pipe2(console, O_NONBLOCK), 0);

@@ -18,8 +18,14 @@ class LogDir {
     CloseLogFiles();
   }
   ~LogDir() { CloseLogFiles(); }
-  std::string Out() { OutLogPipe().Flush(); return ReadFile(m_dir.File("Xout.log")); }
-  std::string Err() { ErrLogPipe().Flush(); return ReadFile(m_dir.File("Xerr.log")); }
+  std::string Out() {
+    OutLogPipe().Flush();
+    return ReadFile(m_dir.File("Xout.log"));
+  }
+  std::string Err() {
+    ErrLogPipe().Flush();
+    return ReadFile(m_dir.File("Xerr.log"));
+  }
   std::string File(const std::string& name) const { return m_dir.File(name); }
 
  private:

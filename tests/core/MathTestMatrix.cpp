@@ -163,7 +163,7 @@ TEST(MathMatrix, DecomposeRoundTripsXYZAndZYX) {
       Vector3f t{u(rng) * 9, u(rng) * 9, u(rng) * 9}, s{1.5f + u(rng), 1.5f + u(rng), 1.5f + u(rng)};
       Vector3f sh{u(rng) * 0.5f, u(rng) * 0.5f, u(rng) * 0.5f};
       Vector3f a{u(rng) * 3.1f, u(rng) * 1.5f, u(rng) * 3.1f};  // middle angle inside (-pi/2, pi/2)
-      if (i == 0) s = {-2, -1, -3};                              // a mirror comes back as negative scale
+      if (i == 0) s = {-2, -1, -3};                             // a mirror comes back as negative scale
       Vector3f t2, s2, sh2, a2;
       ErrorLogCapture log;
       Decompose(Compose(t, s, sh, a, order), order, t2, s2, sh2, a2);
@@ -232,9 +232,8 @@ TEST(MathMatrix, AimTurnsTheAimAxisAndLinesUpTheUpAxis) {
   struct Case {
     Vector3f aim, dir, up, upDir;
   } cases[] = {
-      {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 0}},
-      {{1, 0, 0}, {0.6f, 0.8f, 0}, {0, 0, 1}, {1, 0, 1}},
-      {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, 1, 0}},   // opposite aim: a half turn
+      {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 0}},  {{1, 0, 0}, {0.6f, 0.8f, 0}, {0, 0, 1}, {1, 0, 1}},
+      {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, 1, 0}},  // opposite aim: a half turn
       {{0, 0, 1}, {0, 0, 1}, {0, 1, 0}, {0, -1, 0}},  // up opposite: a half turn about the aim
       {{0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
   };

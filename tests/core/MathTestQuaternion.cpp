@@ -45,8 +45,12 @@ TEST(MathQuaternion, AxisAngleProductAndRotation) {
 }
 
 TEST(MathQuaternion, RotationArcIncludingOppositeDirections) {
-  const Vector3f pairs[][2] = {{{1, 0, 0}, {0, 3, 0}},   {{1, 2, 3}, {-2, 0.5f, 1}}, {{0, 0, 2}, {0, 0, 5}},
-                               {{1, 0, 0}, {-4, 0, 0}},  {{0, 1, 0}, {0, -1, 0}},    {{1, 2, 3}, {-1, -2, -3}},
+  const Vector3f pairs[][2] = {{{1, 0, 0}, {0, 3, 0}},
+                               {{1, 2, 3}, {-2, 0.5f, 1}},
+                               {{0, 0, 2}, {0, 0, 5}},
+                               {{1, 0, 0}, {-4, 0, 0}},
+                               {{0, 1, 0}, {0, -1, 0}},
+                               {{1, 2, 3}, {-1, -2, -3}},
                                {{0.6f, 0.8f, 0}, {-0.6f, -0.8f, 1e-8f}}};
   for (const auto& p : pairs) {
     Quaternionf q;
@@ -61,8 +65,13 @@ TEST(MathQuaternion, RotationArcIncludingOppositeDirections) {
 
 TEST(MathQuaternion, FromMatrixOnEveryBranch) {
   // Trace positive; then the x, y and z diagonal elements largest (half turns about each axis).
-  Quaternionf qs[] = {{0.1f, 0.2f, 0.3f, 0.9f}, {0.9f, 0.2f, 0.1f, 0.1f}, {0.1f, 0.9f, 0.3f, 0.1f},
-                      {0.2f, 0.1f, 0.9f, 0.1f}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
+  Quaternionf qs[] = {{0.1f, 0.2f, 0.3f, 0.9f},
+                      {0.9f, 0.2f, 0.1f, 0.1f},
+                      {0.1f, 0.9f, 0.3f, 0.1f},
+                      {0.2f, 0.1f, 0.9f, 0.1f},
+                      {1, 0, 0, 0},
+                      {0, 1, 0, 0},
+                      {0, 0, 1, 0}};
   for (Quaternionf q : qs) {
     q.Normalize();
     Matrix4f m;

@@ -76,7 +76,8 @@ TEST(MathSphere, FromPointsEnclosesRandomClouds) {
     Vector3f offset{u(rng) * 100, u(rng) * 100, u(rng) * 100};
     int n = 1 + int(rng() % 300);
     std::vector<Vector3f> pts(n);
-    for (Vector3f& p : pts) p = {offset.x + u(rng) * spread, offset.y + u(rng) * spread * 0.3f, offset.z + u(rng) * spread};
+    for (Vector3f& p : pts)
+      p = {offset.x + u(rng) * spread, offset.y + u(rng) * spread * 0.3f, offset.z + u(rng) * spread};
     Spheref s;
     s.SetFromPoints(pts.data(), n);
     ASSERT_FALSE(s.IsEmpty());

@@ -18,7 +18,7 @@ namespace {
 using Test::Near;
 
 template <class... T>
-constexpr bool kAllPlain = ((std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T>) && ...);
+constexpr bool kAllPlain = ((std::is_trivially_copyable_v<T> && std::is_standard_layout_v<T>)&&...);
 static_assert(kAllPlain<Vector2f, Vector3f, Vector4f, Matrix4f, Quaternionf, Spheref, Frustum>);
 static_assert(sizeof(Vector3f) == 12 && sizeof(Vector4f) == 16 && sizeof(Quaternionf) == 16);
 static_assert(sizeof(Matrix4f) == 64 && sizeof(Spheref) == 16);

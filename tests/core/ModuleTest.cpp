@@ -11,11 +11,16 @@ namespace {
 std::string g_calls;
 
 // Registered out of order on purpose: the stage decides.
-const ModuleHookRegistration r1(kStageClassHash, "ClassHash", [] { g_calls += "C"; }, [] { g_calls += "c"; });
-const ModuleHookRegistration r2(kStageMasterTables, "MasterTables", [] { g_calls += "M"; }, [] { g_calls += "m"; });
-const ModuleHookRegistration r3(kStageEngineClasses, "EngineClasses", [] { g_calls += "E"; }, [] { g_calls += "e"; });
-const ModuleHookRegistration r4(kStageFunctionHash, "FunctionHash", [] { g_calls += "F"; }, [] { g_calls += "f"; });
-const ModuleHookRegistration r5(kStageMasterTables, "MasterTables2", [] { g_calls += "N"; }, nullptr);
+const ModuleHookRegistration r1(
+    kStageClassHash, "ClassHash", [] { g_calls += "C"; }, [] { g_calls += "c"; });
+const ModuleHookRegistration r2(
+    kStageMasterTables, "MasterTables", [] { g_calls += "M"; }, [] { g_calls += "m"; });
+const ModuleHookRegistration r3(
+    kStageEngineClasses, "EngineClasses", [] { g_calls += "E"; }, [] { g_calls += "e"; });
+const ModuleHookRegistration r4(
+    kStageFunctionHash, "FunctionHash", [] { g_calls += "F"; }, [] { g_calls += "f"; });
+const ModuleHookRegistration r5(
+    kStageMasterTables, "MasterTables2", [] { g_calls += "N"; }, nullptr);
 const bool r6 = (RegisterThreadHook(kThreadWidgets, "ExitWidgetTLS", [] { g_calls += "w"; }),
                  RegisterThreadHook(kThreadStorage, "StorageTLS", [] { g_calls += "s"; }), true);
 

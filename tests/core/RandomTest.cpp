@@ -1,6 +1,6 @@
 // The Park-Miller sequence and the getters built on it; scripts and saved scenes rely on the exact draws.
-#include "core/Random.h"
 #include "core/GeneratorSeed.h"
+#include "core/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -177,8 +177,8 @@ TEST_F(RegistryKeyTest, LinksFifosDevicesAndFoldersAreNeverWrittenThroughOrRepla
     Plant plant;
     bool written;  // the change still lands in a fresh regular file
     mode_t after;  // what stands at the registry's name afterwards; 0 for nothing
-  } cases[] = {{kFifo, false, S_IFIFO},      {kLinkToNull, false, S_IFLNK}, {kFolder, false, S_IFDIR},
-               {kLockLink, false, 0},        {kTempLink, true, S_IFREG},    {kLinkToVictim, true, S_IFREG}};
+  } cases[] = {{kFifo, false, S_IFIFO}, {kLinkToNull, false, S_IFLNK}, {kFolder, false, S_IFDIR},
+               {kLockLink, false, 0},   {kTempLink, true, S_IFREG},    {kLinkToVictim, true, S_IFREG}};
   for (const auto& c : cases) {
     PM::Test::TempDir dir, outside;
     std::string file = dir.File("registry.ini"), victim = outside.File("victim");
@@ -186,12 +186,24 @@ TEST_F(RegistryKeyTest, LinksFifosDevicesAndFoldersAreNeverWrittenThroughOrRepla
     const std::string kept = "[HKEY_CURRENT_USER\\Software\\Pelmora\\Engine]\n\"Mine\"=sz:\"x\"\n";
     PM::Test::WriteFile(victim, kept);
     switch (c.plant) {
-      case kFifo: ASSERT_EQ(mkfifo(file.c_str(), 0644), 0); break;
-      case kLinkToNull: fs::create_symlink("/dev/null", file); break;
-      case kFolder: fs::create_directory(file); break;
-      case kLockLink: fs::create_symlink(victim, file + ".lock"); break;
-      case kTempLink: fs::create_symlink(victim, file + ".tmp." + std::to_string(getpid())); break;
-      case kLinkToVictim: fs::create_symlink(victim, file); break;
+      case kFifo:
+        ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+        break;
+      case kLinkToNull:
+        fs::create_symlink("/dev/null", file);
+        break;
+      case kFolder:
+        fs::create_directory(file);
+        break;
+      case kLockLink:
+        fs::create_symlink(victim, file + ".lock");
+        break;
+      case kTempLink:
+        fs::create_symlink(victim, file + ".tmp." + std::to_string(getpid()));
+        break;
+      case kLinkToVictim:
+        fs::create_symlink(victim, file);
+        break;
     }
     testing::internal::CaptureStderr();
     RegistryKey key;

@@ -50,9 +50,14 @@ TEST_F(StringTest, HashIsPinnedComputedOnceAndCached) {
     const char* text;
     uint32_t hash;
   } kPinned[] = {
-      {"", 0x82F0E4A7u},           {"a", 0xB076515Bu},          {"abc", 0x84B51EA1u},
-      {"Value", 0x63BB8A54u},      {"Scene/a", 0x4D2B5AFCu},    {"Scene/ab", 0x789E1549u},
-      {"Scene/Characters", 0xA2C4864Cu}, {"Scene/Characters/", 0x18B22294u},
+      {"", 0x82F0E4A7u},
+      {"a", 0xB076515Bu},
+      {"abc", 0x84B51EA1u},
+      {"Value", 0x63BB8A54u},
+      {"Scene/a", 0x4D2B5AFCu},
+      {"Scene/ab", 0x789E1549u},
+      {"Scene/Characters", 0xA2C4864Cu},
+      {"Scene/Characters/", 0x18B22294u},
       {"Scene/Characters/Hero/Geometry/Ma", 0xFF3C1081u},
   };
   for (const auto& p : kPinned) {

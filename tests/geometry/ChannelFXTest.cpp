@@ -23,11 +23,11 @@ TEST_F(ChannelFX, DrawingHandsTheSettingsAndTheReadPathOfItsMakingToTheEngine) {
   Obj<TChannelFX_I> t = New<TChannelFX_I>();
   Storage::SetReadPath(String("elsewhere"));
   ScriptObject* s = t->GetSNode();
-  MemberSet<VBool>(s, 0x01FFF0FC, true);     // EnableBloom
-  MemberSet<VBool>(s, 0x03FFF0FC, true);     // EnableColorFilter
-  MemberSet<VI32>(s, 0x04FFF0FC, 7);         // BloomBlurCount
-  MemberSet<VF32>(s, 0x05FFF0FC, 0.5f);      // FocusDistance
-  MemberSet<VI32>(s, 0x06FFF0FC, -3);        // ColorFilterMode
+  MemberSet<VBool>(s, 0x01FFF0FC, true);  // EnableBloom
+  MemberSet<VBool>(s, 0x03FFF0FC, true);  // EnableColorFilter
+  MemberSet<VI32>(s, 0x04FFF0FC, 7);      // BloomBlurCount
+  MemberSet<VF32>(s, 0x05FFF0FC, 0.5f);   // FocusDistance
+  MemberSet<VI32>(s, 0x06FFF0FC, -3);     // ColorFilterMode
 
   RecordingRenderEngine engine;
   engine.passMode = 0;

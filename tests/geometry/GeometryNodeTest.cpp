@@ -26,24 +26,33 @@ class GeometryNode : public GeometryWorld {};
 
 TEST_F(GeometryNode, OperationsSitInTheirSlots) {
   const std::pair<std::ptrdiff_t, std::ptrdiff_t> slots[] = {
-      {SlotOf(&VertexData_I::GetData), 1}, {SlotOf(&VertexData_I::ReservedSlot2), 2},
-      {SlotOf(&VertexData_I::GetCount), 3}, {SlotOf(&TGeometry_I::OnUpdate), 3},
-      {SlotOf(&TGeometry_I::GetUpdateStamp), 7}, {SlotOf(&TGeometry_I::SetUpdateStamp), 8},
-      {SlotOf(&TGeometry_I::DrawFromSNode), 9}, {SlotOf(&SGeometry_I::Draw), 1},
-      {SlotOf(&SPolygonGeometry_I::Validate), 2}, {SlotOf(&SPolygonGeometry_I::GetTriangleCount), 3},
-      {SlotOf(&SPolygonGeometry_I::IntersectRay), 4}, {SlotOf(&SPolygonGeometry_I::GetBoundingSphere), 5},
-      {SlotOf(&SPolygonGeometry_I::NotifyPolygonCache), 6}, {SlotOf(&SPolygonGeometry_I::FindVertexDataIndex), 7},
-      {SlotOf(&SPolygonGeometry_I::FindVertexData), 8}, {SlotOf(&SPolygonGeometry_I::ComputeBoundingSphere), 9},
-      {SlotOf(&SPolygonGeometry_I::BuildRenderData), 10}, {SlotOf(&TriangleQuery::TestTriangle), 0},
+      {SlotOf(&VertexData_I::GetData), 1},
+      {SlotOf(&VertexData_I::ReservedSlot2), 2},
+      {SlotOf(&VertexData_I::GetCount), 3},
+      {SlotOf(&TGeometry_I::OnUpdate), 3},
+      {SlotOf(&TGeometry_I::GetUpdateStamp), 7},
+      {SlotOf(&TGeometry_I::SetUpdateStamp), 8},
+      {SlotOf(&TGeometry_I::DrawFromSNode), 9},
+      {SlotOf(&SGeometry_I::Draw), 1},
+      {SlotOf(&SPolygonGeometry_I::Validate), 2},
+      {SlotOf(&SPolygonGeometry_I::GetTriangleCount), 3},
+      {SlotOf(&SPolygonGeometry_I::IntersectRay), 4},
+      {SlotOf(&SPolygonGeometry_I::GetBoundingSphere), 5},
+      {SlotOf(&SPolygonGeometry_I::NotifyPolygonCache), 6},
+      {SlotOf(&SPolygonGeometry_I::FindVertexDataIndex), 7},
+      {SlotOf(&SPolygonGeometry_I::FindVertexData), 8},
+      {SlotOf(&SPolygonGeometry_I::ComputeBoundingSphere), 9},
+      {SlotOf(&SPolygonGeometry_I::BuildRenderData), 10},
+      {SlotOf(&TriangleQuery::TestTriangle), 0},
   };
   for (size_t i = 0; i < std::size(slots); ++i) EXPECT_EQ(slots[i].first, slots[i].second) << i;
 }
 
 TEST_F(GeometryNode, MemberRecordsCarryTheirFlags) {
   const std::pair<uint32_t, uint32_t> flags[] = {
-      {kShader, 0x1204}, {kSortCenter, 0x1200}, {kSortIndex, 0}, {kColorMul, 0}, {kColorAdd, 0},
-      {0x01FFF076, 0}, {0x02FFF076, 0}, {0x03FFF076, 0x800}, {kIndexArray, 0x800}, {kVertexData, 0x2600},
-      {kVertexArray, 0x800}, {0x07FFF076, 0x800}, {0x08FFF076, 0x5},
+      {kShader, 0x1204},     {kSortCenter, 0x1200}, {kSortIndex, 0},     {kColorMul, 0},       {kColorAdd, 0},
+      {0x01FFF076, 0},       {0x02FFF076, 0},       {0x03FFF076, 0x800}, {kIndexArray, 0x800}, {kVertexData, 0x2600},
+      {kVertexArray, 0x800}, {0x07FFF076, 0x800},   {0x08FFF076, 0x5},
   };
   for (auto [id, f] : flags) {
     const MemberRecord* r = MemberRecordOf(id);

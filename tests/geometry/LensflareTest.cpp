@@ -5,8 +5,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "GeometryWorld.h"
@@ -171,9 +171,9 @@ TEST_F(Lensflare, ModesAndPasses) {
     size_t draws, depthReads;
     bool touched;
   } rows[] = {
-      {SLensflare_I::kVisible, 1, 1, 1, 0, true},       {SLensflare_I::kIntersectTest, 1, 1, 1, 0, true},
-      {SLensflare_I::kInvisible, 1, 1, 0, 0, false},    {SLensflare_I::kVisible, 0, 0, 0, 0, false},
-      {SLensflare_I::kDepthTest, 0, 0, 0, 0, false},    {SLensflare_I::kVisible, 2, 1, 0, 0, true},
+      {SLensflare_I::kVisible, 1, 1, 1, 0, true},    {SLensflare_I::kIntersectTest, 1, 1, 1, 0, true},
+      {SLensflare_I::kInvisible, 1, 1, 0, 0, false}, {SLensflare_I::kVisible, 0, 0, 0, 0, false},
+      {SLensflare_I::kDepthTest, 0, 0, 0, 0, false}, {SLensflare_I::kVisible, 2, 1, 0, 0, true},
       {SLensflare_I::kDepthTest, 3, 1, 0, 1, true},
   };
   engine.depth = 1.0f;

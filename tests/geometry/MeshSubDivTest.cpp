@@ -193,8 +193,9 @@ TEST_F(MeshSubDiv, FaceOrderFindsTheStartRotation) {
   const Case cases[] = {
       {0, ""},
       {1, "Info  BuildFaceOrder: autodetect: startEdgeR=1.\n"},
-      {3, "Info  BuildFaceOrder: autodetect: startEdgeR=1.\nInfo  BuildFaceOrder: autodetect: startEdgeR=2.\n"
-          "Info  BuildFaceOrder: autodetect: startEdgeR=3.\n"},
+      {3,
+       "Info  BuildFaceOrder: autodetect: startEdgeR=1.\nInfo  BuildFaceOrder: autodetect: startEdgeR=2.\n"
+       "Info  BuildFaceOrder: autodetect: startEdgeR=3.\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.off);
@@ -265,7 +266,8 @@ TEST_F(MeshSubDiv, FloatChannelsBlendOverTheBaseFace) {
     int errors = -1;
     Parser::ParseText(m_engine,
                       String(("VertexDataF32:f . { .Usage 0x80000u; .DataArray [0.0, " + F(c.scale) + ", " +
-                              F(c.scale) + ", 0.0, 7.0]; };").c_str()),
+                              F(c.scale) + ", 0.0, 7.0]; };")
+                                 .c_str()),
                       String("f.bs"), kParseQuiet, &errors);
     auto [m, d] = Build(t, k);
     ASSERT_TRUE(m && d);

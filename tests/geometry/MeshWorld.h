@@ -27,8 +27,8 @@ struct MeshText {
   std::vector<std::vector<int>> faces;
   std::vector<std::vector<Vector2f>> uvs;  // per face and corner; empty: no channel
   std::vector<int> faceShaders;
-  std::vector<std::string> shaders;        // RenderShader names
-  std::string extraData;                   // further members of the MeshData, as text
+  std::vector<std::string> shaders;  // RenderShader names
+  std::string extraData;             // further members of the MeshData, as text
 };
 
 class MeshWorld : public ::testing::Test {
@@ -160,8 +160,10 @@ inline void CrossUVs(MeshText& m) {
   for (size_t f = 0; f < m.faces.size(); ++f) {
     std::vector<Vector2f> c;
     for (int p : m.faces[f]) {
-      if (f >= 2) c.push_back(ring(p));
-      else c.push_back({2.0f + float(f) + 0.5f * float(p & 1), 0.5f * float((p >> 1) & 1)});
+      if (f >= 2)
+        c.push_back(ring(p));
+      else
+        c.push_back({2.0f + float(f) + 0.5f * float(p & 1), 0.5f * float((p >> 1) & 1)});
     }
     m.uvs.push_back(c);
   }

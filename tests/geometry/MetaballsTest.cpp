@@ -275,7 +275,7 @@ TEST_F(Metaballs, RefusedGridsAndCellSizes) {
   EXPECT_TRUE(g->m_grids.empty());
   const std::string log = TakeLog();
   EXPECT_NE(log.find("SMetaballs::SetSpheres: a grid of 3023 x 3023 x 3023 points exceeds the limit of "
-                           "16777216; no grid."),
+                     "16777216; no grid."),
             std::string::npos)
       << log;
   g->Polygonize(1.0f);

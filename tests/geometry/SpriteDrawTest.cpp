@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/StartUp.h"
-#include "geometry/SpriteGeometry.h"
 #include "engine/FramePrimitiveCount.h"
+#include "geometry/SpriteGeometry.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "script/object/ScriptNamespace.h"

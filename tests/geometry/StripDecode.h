@@ -29,7 +29,8 @@ inline bool DecodeStrip(const std::vector<int32_t>& out, const std::vector<int32
     if (i % 2) std::swap(a, b);
     if (a != b && b != c && a != c) tris.push_back(Canonical(a, b, c));
   }
-  for (size_t i = size_t(lengths[0]); i + 2 < out.size(); i += 3) tris.push_back(Canonical(out[i], out[i + 1], out[i + 2]));
+  for (size_t i = size_t(lengths[0]); i + 2 < out.size(); i += 3)
+    tris.push_back(Canonical(out[i], out[i + 1], out[i + 2]));
   std::sort(tris.begin(), tris.end());
   return true;
 }

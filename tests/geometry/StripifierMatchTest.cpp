@@ -23,10 +23,10 @@ std::vector<int32_t> RandomMesh(std::mt19937& rng) {
     unsigned roll = rng() % 100;
     if (roll < 8) continue;  // hole
     int32_t t[3] = {grid[f], grid[f + 1], grid[f + 2]};
-    if (roll < 12) std::swap(t[0], t[1]);        // flipped
+    if (roll < 12) std::swap(t[0], t[1]);         // flipped
     if (roll < 20) std::rotate(t, t + 1, t + 3);  // rotated
     out.insert(out.end(), t, t + 3);
-    if (roll >= 97) out.insert(out.end(), t, t + 3);                               // repeat
+    if (roll >= 97) out.insert(out.end(), t, t + 3);                                 // repeat
     if (roll == 96) out.insert(out.end(), {t[0], t[1], int32_t(rng() % vertices)});  // fin or degenerate
   }
   std::vector<size_t> order(out.size() / 3);

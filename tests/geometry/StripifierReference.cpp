@@ -184,7 +184,8 @@ struct Ref {
         faces[f].stamp = round;
         for (int k = 0; k < 6; ++k) {
           int a = faces[f].v[k / 2], b = faces[f].v[(k / 2 + 1) % 3];
-          experiments.push_back({Strip{f, FindEdge(a, b), k % 2 == 0, {}, ids++, int(experiments.size()) + round * 100}});
+          experiments.push_back(
+              {Strip{f, FindEdge(a, b), k % 2 == 0, {}, ids++, int(experiments.size()) + round * 100}});
         }
       }
       float best = 0.0f;
@@ -278,8 +279,7 @@ StripResult ReferenceStripify(const std::vector<int32_t>& in) {
     for (size_t p = 0; p < pieces.size(); ++p) {
       int linked = 0;
       for (int f : pieces[p])
-        for (int k = 0; k < 3; ++k)
-          linked += r.Other(r.FindEdge(r.faces[f].v[k], r.faces[f].v[(k + 1) % 3]), f) >= 0;
+        for (int k = 0; k < 3; ++k) linked += r.Other(r.FindEdge(r.faces[f].v[k], r.faces[f].v[(k + 1) % 3]), f) >= 0;
       float cost = float(linked) / float(pieces[p].size());
       if (cost < bestCost) bestCost = cost, first = int(p);
     }

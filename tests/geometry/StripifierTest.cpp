@@ -5,8 +5,8 @@
 #include <random>
 
 #include "geometry/StripDecode.h"
-#include "geometry/StripifierReference.h"
 #include "geometry/Stripifier.h"
+#include "geometry/StripifierReference.h"
 #include "support/LogCapture.h"
 #include "support/OffMesh.h"
 
@@ -67,8 +67,8 @@ TEST(Stripifier, LongStripsAreCutIntoPiecesOfTwelve) {
   StripResult r = Stripify(Grid(10, 1));
   int run = 0, longest = 0, runs = 0;
   for (int i = 0; i + 2 < r.lengths[0]; ++i) {
-    bool real = r.indices[i] != r.indices[i + 1] && r.indices[i + 1] != r.indices[i + 2] &&
-                r.indices[i] != r.indices[i + 2];
+    bool real =
+        r.indices[i] != r.indices[i + 1] && r.indices[i + 1] != r.indices[i + 2] && r.indices[i] != r.indices[i + 2];
     runs += real && run == 0;
     run = real ? run + 1 : 0;
     longest = std::max(longest, run);
@@ -95,7 +95,8 @@ TEST(Stripifier, TrianglesBeyondAnEdgesSecondWarnOnceWithTheirCount) {
   for (const Case& c : cases) {
     LogCapture log;
     ExpectCoverage(c.in, "third triangle");
-    std::string text = log.Text(), prefix = "Warn  BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences";
+    std::string text = log.Text(),
+                prefix = "Warn  BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences";
     if (!*c.warn) {
       EXPECT_EQ(text.find(prefix), std::string::npos) << text;
     } else {
@@ -137,7 +138,8 @@ TEST(Stripifier, HugeIndicesGiveTheSameStripAsSmallOnes) {
   for (int32_t& v : huge) v = 0x7FFFFFFF - v * 1000003 % 0x7FFFFF00;
   StripResult a = Stripify(small), b = Stripify(huge);
   ASSERT_EQ(a.indices.size(), b.indices.size());
-  for (size_t i = 0; i < a.indices.size(); ++i) EXPECT_EQ(0x7FFFFFFF - a.indices[i] * 1000003 % 0x7FFFFF00, b.indices[i]);
+  for (size_t i = 0; i < a.indices.size(); ++i)
+    EXPECT_EQ(0x7FFFFFFF - a.indices[i] * 1000003 % 0x7FFFFF00, b.indices[i]);
   EXPECT_EQ(a.lengths, b.lengths);
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "support/LogCapture.h"
 #include "geometry/SubDivMerge.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
 namespace {
@@ -34,19 +34,16 @@ bool SameList(const SubDivPoint& a, const SubDivPoint& b) {
 TEST(SubDivMerge, GivesTheListsOfTheSearchingMerge) {
   struct Case {
     const char* what;
-    int tableSize;     // indices below are looked up in the table
-    int indexSpread;   // indices drawn from [offset, offset + spread)
+    int tableSize;    // indices below are looked up in the table
+    int indexSpread;  // indices drawn from [offset, offset + spread)
     int indexOffset;
-    int startCount;    // entries of the target before the merge (duplicates possible)
+    int startCount;  // entries of the target before the merge (duplicates possible)
     int lists, listCount;
   };
   const Case cases[] = {
-      {"indices in the table", 64, 40, 0, 6, 12, 9},
-      {"an empty start", 64, 30, 0, 0, 8, 10},
-      {"indices past the table", 16, 40, 0, 5, 10, 8},
-      {"negative indices", 64, 40, -20, 5, 10, 8},
-      {"no table at all", 0, 40, 0, 5, 10, 8},
-      {"more than 26 distinct indices", 1000, 1000, 0, 10, 12, 12},
+      {"indices in the table", 64, 40, 0, 6, 12, 9},   {"an empty start", 64, 30, 0, 0, 8, 10},
+      {"indices past the table", 16, 40, 0, 5, 10, 8}, {"negative indices", 64, 40, -20, 5, 10, 8},
+      {"no table at all", 0, 40, 0, 5, 10, 8},         {"more than 26 distinct indices", 1000, 1000, 0, 10, 12, 12},
   };
   std::mt19937 rng(7);
   for (const Case& c : cases) {

@@ -118,9 +118,9 @@ TEST(SubDivRecords, ParameterTable) {
       {272, {0, 0, 0, 1}},
       {8 * 17 + 8, {0.25f, 0.25f, 0.25f, 0.25f}},
       {289 + 8 * 17 + 8, {14.0f / 24, 5.0f / 24, 5.0f / 24, 0}},
-      {578, {0.5f, 0.5f, 0, 0}},                      // domain 2 starts at the first edge's midpoint
-      {867 + 16 * 17 + 16, {0, 0, 1, 0}},             // domain 3 ends at the base triangle's third corner
-      {867, {1.0f / 3, 1.0f / 3, 1.0f / 3, 0}},       // and starts at its centre
+      {578, {0.5f, 0.5f, 0, 0}},                 // domain 2 starts at the first edge's midpoint
+      {867 + 16 * 17 + 16, {0, 0, 1, 0}},        // domain 3 ends at the base triangle's third corner
+      {867, {1.0f / 3, 1.0f / 3, 1.0f / 3, 0}},  // and starts at its centre
   };
   SubDivParamTable::Build();
   for (const Row& r : rows) {

@@ -83,7 +83,7 @@ inline TestMesh CubeSphere(int n, int splitEvery = 0) {
   static const Side kSides[6] = {{0, 1, 1, 2}, {0, 0, 2, 1}, {1, 1, 2, 0}, {1, 0, 0, 2}, {2, 1, 0, 1}, {2, 0, 1, 0}};
   TestMesh m;
   std::map<int, int> index;  // lattice key -> point
-  auto point = [&](const int (&c)[3]) {
+  auto point = [&](const int(&c)[3]) {
     const int key = (c[0] * (n + 1) + c[1]) * (n + 1) + c[2];
     auto it = index.find(key);
     if (it != index.end()) return it->second;

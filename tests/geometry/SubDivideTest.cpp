@@ -93,8 +93,8 @@ TEST(SubDivide, OneQuad) {
     EXPECT_EQ(s.Edges[e].halves[1], 4 * e + 2);
   }
   for (int v = 0; v < 4; ++v)
-    EXPECT_TRUE(SameWeights(t.Points[v], {{v, 0.125f}, {(v + 1) % 4, 0.375f}, {(v + 3) % 4, 0.375f},
-                                          {(v + 2) % 4, 0.125f}}))
+    EXPECT_TRUE(
+        SameWeights(t.Points[v], {{v, 0.125f}, {(v + 1) % 4, 0.375f}, {(v + 3) % 4, 0.375f}, {(v + 2) % 4, 0.125f}}))
         << "corner " << v;
 
   struct Child {
@@ -143,9 +143,9 @@ TEST(SubDivide, OneTriangle) {
 TEST(SubDivide, CubeCornerHasNoOwnTerm) {
   const auto levels = Levels(Cube(), 1);
   // Valence 3: 5/12 itself, 1/6 each edge neighbour, 1/36 each diagonal one.
-  EXPECT_TRUE(SameWeights(levels[1].Points[0],
-                          {{0, 5.0f / 12}, {1, 1.0f / 6}, {2, 1.0f / 6}, {4, 1.0f / 6},
-                           {3, 1.0f / 36}, {5, 1.0f / 36}, {6, 1.0f / 36}}));
+  EXPECT_TRUE(SameWeights(
+      levels[1].Points[0],
+      {{0, 5.0f / 12}, {1, 1.0f / 6}, {2, 1.0f / 6}, {4, 1.0f / 6}, {3, 1.0f / 36}, {5, 1.0f / 36}, {6, 1.0f / 36}}));
 }
 
 TEST(SubDivide, ClosedMeshesStayClosedAndListsSumToOne) {
@@ -266,8 +266,14 @@ TEST(SubDivide, ProjectionOfARegularPoint) {
   SubDivStructure s = BuildStructure(Grid(2, [](float, float) { return 0.0f; }));
   s.Points[4].edgeCount = 3;  // edge adjacency is neither read nor rewritten
   ASSERT_TRUE(s.ProjectToLimit());
-  EXPECT_TRUE(SameWeights(s.Points[4], {{4, 16.0f / 36}, {1, 4.0f / 36}, {3, 4.0f / 36}, {5, 4.0f / 36},
-                                        {7, 4.0f / 36}, {0, 1.0f / 36}, {2, 1.0f / 36}, {6, 1.0f / 36},
+  EXPECT_TRUE(SameWeights(s.Points[4], {{4, 16.0f / 36},
+                                        {1, 4.0f / 36},
+                                        {3, 4.0f / 36},
+                                        {5, 4.0f / 36},
+                                        {7, 4.0f / 36},
+                                        {0, 1.0f / 36},
+                                        {2, 1.0f / 36},
+                                        {6, 1.0f / 36},
                                         {8, 1.0f / 36}}));
   EXPECT_EQ(s.Points[4].edgeCount, 3);
   EXPECT_EQ(s.Points[4].faceCount, 4);

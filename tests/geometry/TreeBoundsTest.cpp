@@ -41,8 +41,8 @@ class TreeBoundsTest : public TreeWorld {
 };
 
 void ExpectSphere(const Spheref& got, Vector3f center, float radius, const char* what) {
-  EXPECT_TRUE(got.center.IsEqualEps(center, 1e-5f)) << what << ": " << got.center.x << " " << got.center.y << " "
-                                                   << got.center.z;
+  EXPECT_TRUE(got.center.IsEqualEps(center, 1e-5f))
+      << what << ": " << got.center.x << " " << got.center.y << " " << got.center.z;
   EXPECT_NEAR(got.radius, radius, 1e-5f) << what;
 }
 

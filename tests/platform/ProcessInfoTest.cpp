@@ -23,9 +23,8 @@ TEST(ProcessInfoTest, ListsThisProcessItsThreadsAndItsModules) {
   EXPECT_GE(me->threadCount, 1u);
 
   auto threads = ProcessInfo::Threads();
-  EXPECT_TRUE(std::any_of(threads.begin(), threads.end(), [&](const ThreadEntry& t) {
-    return t.tid == Thread::CurrentId() && t.ownerPid == self;
-  }));
+  EXPECT_TRUE(std::any_of(threads.begin(), threads.end(),
+                          [&](const ThreadEntry& t) { return t.tid == Thread::CurrentId() && t.ownerPid == self; }));
 
   auto modules = ProcessInfo::Modules();
   auto engine = std::find_if(modules.begin(), modules.end(),

@@ -42,10 +42,10 @@ TEST(RegistryStoreTest, ParsesWhatItWritesAndToleratesHandEdits) {
 
 TEST(RegistryStoreTest, DamageNamesTheFirstBadLine) {
   const char* head = "[HKEY_CURRENT_USER\\S]\n";
-  for (const char* bad : {"\"A\"=sz:\"open", "\"A\"=sz:\"x\\q\"", "\"A\"=sz:\"x\" tail", "\"A\"=dword:123456789",
-                          "\"A\"=dword:", "\"A\"=hex:0", "\"A\"=hex:00,", "\"A\"=hex:0g", "\"A\"=text:\"x\"",
-                          "\"A\" sz:\"x\"", "[HKEY_NOWHERE\\S]", "[HKEY_CURRENT_USER\\\\S]", "[HKEY_CURRENT_USER\\S\\]",
-                          "plain words"}) {
+  for (const char* bad :
+       {"\"A\"=sz:\"open", "\"A\"=sz:\"x\\q\"", "\"A\"=sz:\"x\" tail", "\"A\"=dword:123456789",
+        "\"A\"=dword:", "\"A\"=hex:0", "\"A\"=hex:00,", "\"A\"=hex:0g", "\"A\"=text:\"x\"", "\"A\" sz:\"x\"",
+        "[HKEY_NOWHERE\\S]", "[HKEY_CURRENT_USER\\\\S]", "[HKEY_CURRENT_USER\\S\\]", "plain words"}) {
     RegistryStore::Keys keys;
     EXPECT_EQ(RegistryStore::Parse(std::string(head) + bad + "\n", keys), 2) << bad;
     EXPECT_TRUE(keys.empty());
@@ -57,7 +57,8 @@ TEST(RegistryStoreTest, DamageNamesTheFirstBadLine) {
 TEST(RegistryStoreTest, KeyPathsJoinTheRootAndTheSubkey) {
   EXPECT_EQ(RegistryStore::KeyPath(kRegistryCurrentUser, "Software\\Pelmora\\Engine"),
             "HKEY_CURRENT_USER\\Software\\Pelmora\\Engine");
-  EXPECT_EQ(RegistryStore::KeyPath(kRegistryLocalMachine, "\\Software\\\\Pelmora\\"), "HKEY_LOCAL_MACHINE\\Software\\Pelmora");
+  EXPECT_EQ(RegistryStore::KeyPath(kRegistryLocalMachine, "\\Software\\\\Pelmora\\"),
+            "HKEY_LOCAL_MACHINE\\Software\\Pelmora");
   EXPECT_EQ(RegistryStore::KeyPath(kRegistryUsers, ""), "HKEY_USERS");
   EXPECT_EQ(RegistryStore::KeyPath(0x12345678, "Software"), "");
   EXPECT_EQ(RegistryStore::KeyPath(kRegistryCurrentUser, "Soft\nware"), "");

@@ -42,15 +42,15 @@ TEST(ColorAdjustTest, HueSaturationAndValueByHand) {
     HSVAdjust adjust;
     Pixel out;
   } cases[] = {
-      {{100, 100, 100, 9}, {1, 1, 1, 0, 1, 0}, {100, 0, 0, 9}},      // grey takes addS as saturation
-      {{100, 100, 100, 9}, {1, 1, 1, 120, 1, 0}, {0, 0, 100, 9}},    // grey's hue is addH twice: 240
-      {{255, 0, 0, 255}, {1, 1, 1, 120, 0, 0}, {0, 255, 0, 255}},    // red turned a third: green
-      {{0, 0, 255, 1}, {1, 1, 1, -120, 0, 0}, {0, 255, 0, 1}},       // blue back a third: green
-      {{200, 100, 50, 7}, {1, 1, 1, 0, 0, -100000}, {0, 0, 0, 7}},   // value below 0 clamps
-      {{200, 100, 50, 7}, {1, 1, 1, -100000, 0, 0}, {0, 0, 0, 7}},   // a negative sector is black
-      {{200, 100, 50, 7}, {1, 1, 2, 0, 0, 0}, {255, 200, 100, 7}},   // value above 255 saturates the clamp
-      {{200, 100, 50, 7}, {1, 0, 1, 0, 0, 0}, {200, 200, 200, 7}},   // no saturation: grey of the value
-      {{200, 100, 50, 7}, {1, 3, 1, 0, 0, 0}, {200, 0, 0, 7}},       // saturation above 1 is not clamped
+      {{100, 100, 100, 9}, {1, 1, 1, 0, 1, 0}, {100, 0, 0, 9}},     // grey takes addS as saturation
+      {{100, 100, 100, 9}, {1, 1, 1, 120, 1, 0}, {0, 0, 100, 9}},   // grey's hue is addH twice: 240
+      {{255, 0, 0, 255}, {1, 1, 1, 120, 0, 0}, {0, 255, 0, 255}},   // red turned a third: green
+      {{0, 0, 255, 1}, {1, 1, 1, -120, 0, 0}, {0, 255, 0, 1}},      // blue back a third: green
+      {{200, 100, 50, 7}, {1, 1, 1, 0, 0, -100000}, {0, 0, 0, 7}},  // value below 0 clamps
+      {{200, 100, 50, 7}, {1, 1, 1, -100000, 0, 0}, {0, 0, 0, 7}},  // a negative sector is black
+      {{200, 100, 50, 7}, {1, 1, 2, 0, 0, 0}, {255, 200, 100, 7}},  // value above 255 saturates the clamp
+      {{200, 100, 50, 7}, {1, 0, 1, 0, 0, 0}, {200, 200, 200, 7}},  // no saturation: grey of the value
+      {{200, 100, 50, 7}, {1, 3, 1, 0, 0, 0}, {200, 0, 0, 7}},      // saturation above 1 is not clamped
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.in[0]) << "," << int(c.in[1]) << "," << int(c.in[2]) << " addH "

@@ -61,8 +61,8 @@ TEST_F(FontTextureTest, ImageSizeMarginsSpaceAndMeasuring) {
   Vector3f positions[8], boxes[12];
   Vector2f coords[8];
   EXPECT_EQ(f->BuildTextQuads("AW", 2, positions, coords, {32, 32}, {10, 20, 0.5f}, boxes), 8);
-  EXPECT_FLOAT_EQ(positions[4].x - positions[0].x, f->m_glyphAdvance['A'].x + f->m_glyphOffset['W'].x -
-                                                       f->m_glyphOffset['A'].x);
+  EXPECT_FLOAT_EQ(positions[4].x - positions[0].x,
+                  f->m_glyphAdvance['A'].x + f->m_glyphOffset['W'].x - f->m_glyphOffset['A'].x);
   EXPECT_EQ(positions[2].z, 0.5f);
   EXPECT_FLOAT_EQ(boxes[8].x, 10.0f + f->m_glyphAdvance['A'].x + f->m_glyphAdvance['W'].x);
   EXPECT_FLOAT_EQ(boxes[9].x - boxes[8].x, 4.0f);  // the caret is an eighth of the size wide

@@ -16,8 +16,10 @@ namespace {
 std::string Export(Image_I* image, const char* name, int variant = 0, ResultCode* result = nullptr) {
   StreamPipeRef out(NewMemoryStream());
   ResultCode r = image->ExportFileToStream(String(name), out.Get(), 0, variant);
-  if (result) *result = r;
-  else EXPECT_EQ(r, SOK) << name;
+  if (result)
+    *result = r;
+  else
+    EXPECT_EQ(r, SOK) << name;
   size_t n = 0;
   const uint8_t* bytes = MemoryStreamData(out.Get(), &n);
   return std::string(reinterpret_cast<const char*>(bytes), n);

@@ -82,12 +82,32 @@ TEST_F(ImageLayerTest, InvalidateReachesEveryLayerAboveAndSettersFollowTheirRule
     std::function<void()> set;
     int upToDate;
   } cases[] = {
-      {"same DefaultColor", [&] { MemberSet<VVector4f>(leaf, kDefaultColor, Vector4f{-1, -1, -1, 0}); }, 1},
-      {"new DefaultColor", [&] { MemberSet<VVector4f>(leaf, kDefaultColor, Vector4f{1, 0, 0, 1}); }, 0},
-      {"same Dimension", [&] { MemberSet<VVector3f>(leaf, kDimension, Vector3f{0, 0, 0}); }, 0},
+      {"same DefaultColor",
+       [&] {
+         MemberSet<VVector4f>(leaf, kDefaultColor, Vector4f{-1, -1, -1, 0});
+       },
+       1},
+      {"new DefaultColor",
+       [&] {
+         MemberSet<VVector4f>(leaf, kDefaultColor, Vector4f{1, 0, 0, 1});
+       },
+       0},
+      {"same Dimension",
+       [&] {
+         MemberSet<VVector3f>(leaf, kDimension, Vector3f{0, 0, 0});
+       },
+       0},
       {"same Visibility", [&] { MemberSet<VU32>(t, kVisibility, 1u); }, 1},
-      {"same Position", [&] { MemberSet<VVector3f>(t, kPosition, Vector3f{0, 0, 0}); }, 1},
-      {"same ParentDimension", [&] { MemberSet<VVector3f>(t, kParentDim, Vector3f{0, 0, 0}); }, 0},
+      {"same Position",
+       [&] {
+         MemberSet<VVector3f>(t, kPosition, Vector3f{0, 0, 0});
+       },
+       1},
+      {"same ParentDimension",
+       [&] {
+         MemberSet<VVector3f>(t, kParentDim, Vector3f{0, 0, 0});
+       },
+       0},
       {"new FlipMode", [&] { MemberSet<VU32>(t, kFlip, 3u); }, 0},
   };
   for (const Case& c : cases) {
@@ -153,7 +173,8 @@ TEST_F(ImageLayerTest, GroupSizeFillAndFailures) {
   struct Fill {
     Vector4f color;
     R8G8B8A8 pixel;
-  } fills[] = {{{1, 0, 0, 1}, {255, 0, 0, 255}}, {{1, 0, -0.1f, 1}, {0, 0, 0, 0}}, {{0.5f, 1, 0, 0.2f}, {127, 255, 0, 51}}};
+  } fills[] = {
+      {{1, 0, 0, 1}, {255, 0, 0, 255}}, {{1, 0, -0.1f, 1}, {0, 0, 0, 0}}, {{0.5f, 1, 0, 0.2f}, {127, 255, 0, 51}}};
   for (const Fill& f : fills) {
     MemberSet<VVector4f>(g, kDefaultColor, f.color);
     EXPECT_EQ(At(Compose(g), 0, 0), f.pixel) << f.color.z;
@@ -195,7 +216,7 @@ TEST_F(ImageLayerTest, ImageLayerWithoutFileFails) {
 // Source pixel ids (x + 3 y) of a 3 x 2 source as each flip mode lays them out, row by row.
 TEST_F(ImageLayerTest, EveryFlipModeOnAThreeByTwoSource) {
   const std::vector<std::vector<int>> expected[8] = {
-      {{0, 1, 2}, {3, 4, 5}}, {{2, 1, 0}, {5, 4, 3}}, {{3, 4, 5}, {0, 1, 2}}, {{5, 4, 3}, {2, 1, 0}},
+      {{0, 1, 2}, {3, 4, 5}},   {{2, 1, 0}, {5, 4, 3}},   {{3, 4, 5}, {0, 1, 2}},   {{5, 4, 3}, {2, 1, 0}},
       {{3, 0}, {4, 1}, {5, 2}}, {{5, 2}, {4, 1}, {3, 0}}, {{0, 3}, {1, 4}, {2, 5}}, {{2, 5}, {1, 4}, {0, 3}},
   };
   Obj<ScriptObject> t = Transform(Source(3, 2));
@@ -273,9 +294,12 @@ TEST_F(ImageLayerTest, CombineModesOnOnePixelPair) {
     int mode;
     R8G8B8A8 plain, staged;
   } cases[] = {
-      {1, {200, 100, 50, 128}, {124, 100, 49, 63}},  {2, {130, 109, 144, 163}, {75, 115, 192, 166}},
-      {3, {47, 47, 47, 100}, {29, 47, 46, 49}},      {4, {255, 220, 255, 255}, {184, 220, 255, 255}},
-      {5, {140, 0, 0, 0}, {64, 0, 0, 0}},            {6, {0, 20, 190, 72}, {0, 20, 89, 137}},
+      {1, {200, 100, 50, 128}, {124, 100, 49, 63}},
+      {2, {130, 109, 144, 163}, {75, 115, 192, 166}},
+      {3, {47, 47, 47, 100}, {29, 47, 46, 49}},
+      {4, {255, 220, 255, 255}, {184, 220, 255, 255}},
+      {5, {140, 0, 0, 0}, {64, 0, 0, 0}},
+      {6, {0, 20, 190, 72}, {0, 20, 89, 137}},
       {7, {160, 170, 255, 255}, {109, 144, 213, 255}},
   };
   for (const Case& c : cases) {

@@ -75,15 +75,15 @@ TEST(ImageTest, SpansOutsideTheImageAreRefusedAndChangeNothing) {
   struct Case {
     int x, y, dx, dy, count;
   } refused[] = {
-      {4, 0, 1, 0, 1},           // x outside
-      {0, 4, 0, 1, 1},           // y outside
-      {2, 0, 1, 0, 3},           // runs off the right
-      {1, 0, -1, 0, 3},          // runs off the left
-      {0, 1, 0, 1, 4},           // runs off the top
-      {0, 0, 1 << 30, 0, 5},     // (count - 1) x dx wraps to 0 in 32 bits
-      {0, 0, 0, INT_MIN, 3},     // wraps as well
-      {-1, 0, 1, 0, 2},          // negative start
-      {0, 0, 1, 0, -2},          // negative count
+      {4, 0, 1, 0, 1},        // x outside
+      {0, 4, 0, 1, 1},        // y outside
+      {2, 0, 1, 0, 3},        // runs off the right
+      {1, 0, -1, 0, 3},       // runs off the left
+      {0, 1, 0, 1, 4},        // runs off the top
+      {0, 0, 1 << 30, 0, 5},  // (count - 1) x dx wraps to 0 in 32 bits
+      {0, 0, 0, INT_MIN, 3},  // wraps as well
+      {-1, 0, 1, 0, 2},       // negative start
+      {0, 0, 1, 0, -2},       // negative count
   };
   for (const Case& c : refused) {
     SCOPED_TRACE(testing::Message() << c.x << " " << c.y << " " << c.dx << " " << c.dy << " " << c.count);
@@ -134,9 +134,9 @@ TEST(ImageTest, PowerOfTwoHelpersAndClampByte) {
     int v;
     bool is;
     int next, prev;
-  } cases[] = {{0, true, 1, 0},   {1, true, 1, 0},       {2, true, 2, 1},        {3, false, 4, 2},
-               {4, true, 4, 2},   {5, false, 8, 4},      {8, true, 8, 4},        {1000, false, 1024, 512},
-               {-4, true, 1, 0}, {1 << 30, true, 1 << 30, 1 << 29}};
+  } cases[] = {
+      {0, true, 1, 0},  {1, true, 1, 0}, {2, true, 2, 1},          {3, false, 4, 2}, {4, true, 4, 2},
+      {5, false, 8, 4}, {8, true, 8, 4}, {1000, false, 1024, 512}, {-4, true, 1, 0}, {1 << 30, true, 1 << 30, 1 << 29}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.v);
     EXPECT_EQ(IsPowerOfTwo(c.v), c.is);
@@ -160,7 +160,8 @@ std::vector<uint8_t> NaiveReformat(Image_I* src, int bpp, int w, int h, bool wei
       for (int c = 0; c < bpp; ++c) {
         int v;
         if (sx == 2 && sy == 2) {
-          int px[4] = {at(2 * x, 2 * y, c), at(2 * x + 1, 2 * y, c), at(2 * x, 2 * y + 1, c), at(2 * x + 1, 2 * y + 1, c)};
+          int px[4] = {at(2 * x, 2 * y, c), at(2 * x + 1, 2 * y, c), at(2 * x, 2 * y + 1, c),
+                       at(2 * x + 1, 2 * y + 1, c)};
           v = (px[0] + px[1] + px[2] + px[3]) >> 2;
           bool alpha = c == bpp - 1;
           if (weighted && (bpp == 2 || bpp == 4) && !alpha) {
@@ -245,8 +246,10 @@ TEST(ImageTest, ReformatCopiesAcrossFormatsAndRefusesOtherRatios) {
     LogCapture log(LogOutPipe());
     dst->Reformat(src, 0);
     EXPECT_EQ(Bytes(dst), before);
-    if (*r.line) EXPECT_NE(log.Text().find(r.line), std::string::npos);
-    else EXPECT_EQ(log.Text(), "");
+    if (*r.line)
+      EXPECT_NE(log.Text().find(r.line), std::string::npos);
+    else
+      EXPECT_EQ(log.Text(), "");
   }
   LogCapture log(LogOutPipe());
   MakeImage(4, 4, 4)->ReformatCopy(MakeImage(4, 4, 2), 0);
@@ -274,8 +277,8 @@ std::vector<std::pair<int, int>> Chain(Image_I* image) {
 TEST(ImageTest, MipMapBuildsTheChainOfHalvedLevels) {
   Obj<Image_I> image = MakeImage(4, 256, 64);
   image->MipMap(kMipMapAlphaWeighted);
-  EXPECT_EQ(Chain(image), (std::vector<std::pair<int, int>>{
-                              {128, 32}, {64, 16}, {32, 8}, {16, 4}, {8, 2}, {4, 1}, {2, 1}, {1, 1}}));
+  EXPECT_EQ(Chain(image),
+            (std::vector<std::pair<int, int>>{{128, 32}, {64, 16}, {32, 8}, {16, 4}, {8, 2}, {4, 1}, {2, 1}, {1, 1}}));
   // Each level is the weighted reduction of the one above it.
   for (Image_I* level = image; level->GetMipMap(); level = level->GetMipMap()) {
     Image_I* next = level->GetMipMap();

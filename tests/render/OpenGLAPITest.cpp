@@ -45,7 +45,10 @@ TEST_F(OpenGLAPITest, CountsLoadsAndResolvesOnceWithItsLines) {
   int i = 0;
   for (const Step& s : steps) {
     SCOPED_TRACE(i++);
-    ResultCode r = s.op == kLoad ? api.LoadDLL() : s.op == kInit ? api.InitAPI() : s.op == kExit ? api.ExitAPI() : api.UnloadDLL();
+    ResultCode r = s.op == kLoad   ? api.LoadDLL()
+                   : s.op == kInit ? api.InitAPI()
+                   : s.op == kExit ? api.ExitAPI()
+                                   : api.UnloadDLL();
     EXPECT_EQ(r, s.result);
     EXPECT_EQ(api.loadCount, s.loads);
     EXPECT_EQ(api.apiCount, s.apis);
@@ -87,10 +90,10 @@ TEST_F(OpenGLAPITest, TableTakesExportsOnlyAndLookupsAskTheRightSource) {
     const char* name;
     bool viaProcAddress, viaWGL;
   } lookups[] = {
-      {"glEnable", true, true},             // export, also known to glXGetProcAddressARB
-      {"glActiveTextureARB", true, true},   // only through glXGetProcAddressARB
-      {"RecGL_Reset", true, false},         // only an export
-      {"glFogf", false, false},             // neither
+      {"glEnable", true, true},            // export, also known to glXGetProcAddressARB
+      {"glActiveTextureARB", true, true},  // only through glXGetProcAddressARB
+      {"RecGL_Reset", true, false},        // only an export
+      {"glFogf", false, false},            // neither
   };
   for (const Lookup& l : lookups) {
     EXPECT_EQ(api.GetProcAddress(l.name) != nullptr, l.viaProcAddress) << l.name;
@@ -135,8 +138,8 @@ TEST_F(OpenGLAPITest, CheckErrorLogsAndDrainsAtMostEightMore) {
     const char* where;  // the drawing object's name in the trace, or null
     int lines;
     int left;
-  } cases[] = {{0, nullptr, 0, 0}, {1, nullptr, 1, 0}, {3, nullptr, 3, 0}, {12, nullptr, 9, 2},
-               {12, "Box \"A\"", 10, 2}, {10, nullptr, 9, 0}};
+  } cases[] = {{0, nullptr, 0, 0},  {1, nullptr, 1, 0},       {3, nullptr, 3, 0},
+               {12, nullptr, 9, 2}, {12, "Box \"A\"", 10, 2}, {10, nullptr, 9, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.queued);
     for (int i = 0; i < c.queued; ++i) m_gl.QueueError(0x500 + i);

@@ -21,8 +21,10 @@ TEST(OpenGLAPIThreads, TwoEnginesShareTheTable) {
       if (api.LoadDLL() != SOK) ++failures;
       ResultCode init = api.InitAPI();
       // While both references are held the table is complete.
-      if (init != SOK || api.glEnable == nullptr || api.glSwitch[1] != api.glEnable) ++failures;
-      else api.glSwitch[i & 1](0x0B71);
+      if (init != SOK || api.glEnable == nullptr || api.glSwitch[1] != api.glEnable)
+        ++failures;
+      else
+        api.glSwitch[i & 1](0x0B71);
       if (api.GetProcAddress("glGetError") == nullptr) ++failures;
       if (api.ExitAPI() != SOK) ++failures;
       ResultCode unload = api.UnloadDLL();

@@ -175,9 +175,9 @@ TEST_F(OpenGLExtensionsTest, WindowSystemExtensionsNeedTheDisplay) {
   struct Flag {
     OpenGLExtension flag;
     uint8_t set;
-  } flags[] = {{kWGL_ARB_buffer_region, 0},    {kWGL_ARB_extensions_string, 1}, {kWGL_ARB_pbuffer, 0},
-               {kWGL_ARB_pixel_format, 0},     {kWGL_ARB_render_texture, 0},    {kWGL_ARB_make_current_read, 1},
-               {kWGL_EXT_extensions_string, 1}, {kWGL_EXT_swap_control, 1},     {kWGL_NV_render_texture_rectangle, 0}};
+  } flags[] = {{kWGL_ARB_buffer_region, 0},     {kWGL_ARB_extensions_string, 1}, {kWGL_ARB_pbuffer, 0},
+               {kWGL_ARB_pixel_format, 0},      {kWGL_ARB_render_texture, 0},    {kWGL_ARB_make_current_read, 1},
+               {kWGL_EXT_extensions_string, 1}, {kWGL_EXT_swap_control, 1},      {kWGL_NV_render_texture_rectangle, 0}};
   for (const Flag& f : flags) EXPECT_EQ(withDisplay.flags[f.flag], f.set) << OpenGLEXT::FlagName(f.flag);
   EXPECT_NE(withDisplay.glXSwapIntervalEXT, nullptr);
   EXPECT_EQ(withDisplay.wglGetSwapIntervalEXT, nullptr);
@@ -198,34 +198,78 @@ TEST_F(OpenGLExtensionsTest, DriverWorkarounds) {
     const char* renderer;
     const char* workaround2;  // null: missing
     std::vector<std::string> lines;
-    bool rangeAndBuffers;     // GL_EXT_draw_range_elements and GL_ARB_vertex_buffer_object kept
+    bool rangeAndBuffers;  // GL_EXT_draw_range_elements and GL_ARB_vertex_buffer_object kept
     int culling;
-    bool everything;          // nothing removed at all
-    bool nothing;             // the whole set cleared
+    bool everything;  // nothing removed at all
+    bool nothing;     // the whole set cleared
     const char* written;
   } cases[] = {
-      {"ATI Technologies Inc.", "Radeon 9700", "yes",
+      {"ATI Technologies Inc.",
+       "Radeon 9700",
+       "yes",
        {"Info  OpenGL: ATI/Radeon driver detected.\n",
         "Info  OpenGL: ATI/Radeon driver detected, disabling some unstable extensions.\n",
         "Info  OpenGL: ATI/8500/9000/9500/9700 driver detected, disabling culling.\n"},
-       false, 1, false, false, "enable"},
-      {"ATI Technologies Inc.", "Radeon X800", "enable",
-       {"Info  OpenGL: ATI/Radeon driver detected, disabling some unstable extensions.\n"}, false, 0, false, false,
+       false,
+       1,
+       false,
+       false,
        "enable"},
-      {"Someone", "Radeon 9700", "default",
-       {"Info  OpenGL: ATI/Radeon driver detected, user/registry selected 'no workarounds'.\n"}, true, 0, true, false,
+      {"ATI Technologies Inc.",
+       "Radeon X800",
+       "enable",
+       {"Info  OpenGL: ATI/Radeon driver detected, disabling some unstable extensions.\n"},
+       false,
+       0,
+       false,
+       false,
+       "enable"},
+      {"Someone",
+       "Radeon 9700",
+       "default",
+       {"Info  OpenGL: ATI/Radeon driver detected, user/registry selected 'no workarounds'.\n"},
+       true,
+       0,
+       true,
+       false,
        "disable"},
-      {"S3 Graphics, Inc.", "ProSavage", "yes",
-       {"Info  OpenGL: S3 driver detected.\n", "Info  OpenGL: S3 driver - forcing 100% no extensions.\n"}, false, 0,
-       false, true, "enable"},
-      {"S3 Graphics, Inc.", "ProSavage", nullptr,
-       {"Info  OpenGL: S3 driver detected, user/registry selected 'no workarounds'.\n"}, true, 0, true, false,
+      {"S3 Graphics, Inc.",
+       "ProSavage",
+       "yes",
+       {"Info  OpenGL: S3 driver detected.\n", "Info  OpenGL: S3 driver - forcing 100% no extensions.\n"},
+       false,
+       0,
+       false,
+       true,
+       "enable"},
+      {"S3 Graphics, Inc.",
+       "ProSavage",
+       nullptr,
+       {"Info  OpenGL: S3 driver detected, user/registry selected 'no workarounds'.\n"},
+       true,
+       0,
+       true,
+       false,
        "disable"},
-      {"3Dfx Interactive", "Voodoo3", "yes", {"Info  OpenGL: 3Dfx driver - forcing 100% no extensions.\n"}, false, 0,
-       false, true, "enable"},
-      {"SiS", "Mirage", "yes", {"Info  OpenGL: SiS driver detected, disabling some unstable extensions.\n",
-                                "Warn  OpenGL: inconsistent multitexture extension disabled.\n"},
-       true, 0, false, false, "enable"},
+      {"3Dfx Interactive",
+       "Voodoo3",
+       "yes",
+       {"Info  OpenGL: 3Dfx driver - forcing 100% no extensions.\n"},
+       false,
+       0,
+       false,
+       true,
+       "enable"},
+      {"SiS",
+       "Mirage",
+       "yes",
+       {"Info  OpenGL: SiS driver detected, disabling some unstable extensions.\n",
+        "Warn  OpenGL: inconsistent multitexture extension disabled.\n"},
+       true,
+       0,
+       false,
+       false,
+       "enable"},
   };
   OpenGLEXT reference;
   m_gl.SetString("extensions", kMesaLike);

@@ -74,8 +74,8 @@ TEST_F(OpenGLStateTest, ApplySendsTheRecordInOrder) {
     state.Reset(2);
     m_gl.Take();
     state.Apply(api, ext);
-    std::string want = kHead + Unit(1, c.select, c.cube) + Unit(0, c.select, c.cube) +
-                       (c.program ? "glUseProgramObjectARB(0)\n" : "");
+    std::string want =
+        kHead + Unit(1, c.select, c.cube) + Unit(0, c.select, c.cube) + (c.program ? "glUseProgramObjectARB(0)\n" : "");
     EXPECT_EQ(m_gl.Take(), want);
   }
 }

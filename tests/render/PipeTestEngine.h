@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "render/RenderChannel.h"
 #include "engine/RenderEngine.h"
+#include "render/RenderChannel.h"
 
 namespace PM::Test {
 
@@ -22,7 +22,8 @@ class PipeTestEngine final : public RenderEngine {
     if (s_last == this) s_last = nullptr;
   }
 
-  ResultCode InitializeRenderWindow(const TextureSettingsInfo* t, const RenderFormatInfo* f, PlatformWindow* w) override {
+  ResultCode InitializeRenderWindow(const TextureSettingsInfo* t, const RenderFormatInfo* f,
+                                    PlatformWindow* w) override {
     textures = *t, format = *f, window = w;
     calls.push_back("InitializeRenderWindow");
     return s_initResult;

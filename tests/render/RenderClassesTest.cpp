@@ -12,26 +12,16 @@ namespace {
 constexpr uint32_t kObject = 0xFFFFF040;
 
 const ClassExpectation kRenderClasses[] = {
-    {0xFFFFF080, kObject, "RenderPipe", 28, true},
-    {0xFFFFF081, kObject, "RenderChannel", 21, true},
-    {0xFFFFF082, kObject, "RenderShader", 10, true},
-    {0xFFFFF083, kObject, "ShaderExpression", 0, false},
-    {0xFFFFF084, 0xFFFFF083, "ShaderPhong", 5, true},
-    {0xFFFFF087, 0xFFFFF083, "ShaderProgram", 4, true},
-    {0xFFFFF085, 0xFFFFF083, "ShaderTexture", 3, true},
-    {0xFFFFF086, 0xFFFFF083, "ShaderLayer", 1, true},
-    {0xFFFFF08B, kObject, "Texture", 8, false},
-    {0xFFFFF08C, 0xFFFFF08B, "Texture2D", 2, true},
-    {0xFFFFF088, 0xFFFFF08C, "TileTexture2D", 1, true},
-    {0xFFFFF08D, 0xFFFFF08C, "FontTexture2D", 9, true},
-    {0xFFFFF10B, kObject, "Texture2DVideo", 4, true},
-    {0xFFFFF08A, kObject, "Image", 0, true},
-    {0xFFFFF0B0, kObject, "ExpressionLayer", 0, false},
-    {0xFFFFF0B1, 0xFFFFF0B0, "ImageLayer", 3, true},
-    {0xFFFFF0B2, 0xFFFFF0B1, "GroupLayer", 1, true},
-    {0xFFFFF0B3, 0xFFFFF0B0, "TransformLayer", 14, true},
-    {0xFFFFF089, kObject, "RenderMaterial", 6, true},
-    {0xFFFFF0FE, kObject, "VertexGenerator", 0, false},
+    {0xFFFFF080, kObject, "RenderPipe", 28, true},      {0xFFFFF081, kObject, "RenderChannel", 21, true},
+    {0xFFFFF082, kObject, "RenderShader", 10, true},    {0xFFFFF083, kObject, "ShaderExpression", 0, false},
+    {0xFFFFF084, 0xFFFFF083, "ShaderPhong", 5, true},   {0xFFFFF087, 0xFFFFF083, "ShaderProgram", 4, true},
+    {0xFFFFF085, 0xFFFFF083, "ShaderTexture", 3, true}, {0xFFFFF086, 0xFFFFF083, "ShaderLayer", 1, true},
+    {0xFFFFF08B, kObject, "Texture", 8, false},         {0xFFFFF08C, 0xFFFFF08B, "Texture2D", 2, true},
+    {0xFFFFF088, 0xFFFFF08C, "TileTexture2D", 1, true}, {0xFFFFF08D, 0xFFFFF08C, "FontTexture2D", 9, true},
+    {0xFFFFF10B, kObject, "Texture2DVideo", 4, true},   {0xFFFFF08A, kObject, "Image", 0, true},
+    {0xFFFFF0B0, kObject, "ExpressionLayer", 0, false}, {0xFFFFF0B1, 0xFFFFF0B0, "ImageLayer", 3, true},
+    {0xFFFFF0B2, 0xFFFFF0B1, "GroupLayer", 1, true},    {0xFFFFF0B3, 0xFFFFF0B0, "TransformLayer", 14, true},
+    {0xFFFFF089, kObject, "RenderMaterial", 6, true},   {0xFFFFF0FE, kObject, "VertexGenerator", 0, false},
 };
 
 using RenderClassesTest = EngineClassWorld;

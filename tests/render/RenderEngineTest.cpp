@@ -9,9 +9,9 @@
 #include <string>
 
 #include "core/Log.h"
-#include "render/d3d8/RenderEngineDirectX8.h"
 #include "engine/FramePrimitiveCount.h"
 #include "engine/RenderEngine.h"
+#include "render/d3d8/RenderEngineDirectX8.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "storage/Streams.h"
 #include "support/TestEnv.h"
@@ -49,43 +49,105 @@ struct Slot {
   const char* name;
   std::ptrdiff_t slot;
 };
-#define PM_SLOT(op) Slot{#op, SlotOf(&RenderEngine::op)}
+#define PM_SLOT(op) \
+  Slot { #op, SlotOf(&RenderEngine::op) }
 
 // Every operation in table order; position i must be slot i.
 const Slot kEngineSlots[] = {
     PM_SLOT(InterfaceSlot0),
-    PM_SLOT(HasZeroToOneDepthRange), PM_SLOT(NeedsHalfPixelOffset), PM_SLOT(SetViewport), PM_SLOT(GetViewport),
-    PM_SLOT(SetModelViewMatrix), PM_SLOT(GetModelViewMatrix), PM_SLOT(ExchangeModelViewMatrix),
-    PM_SLOT(LoadModelViewMatrix), PM_SLOT(SetProjectionMatrix), PM_SLOT(GetProjectionMatrix),
-    PM_SLOT(ExchangeProjectionMatrix), PM_SLOT(LoadProjectionMatrix), PM_SLOT(SetAuxMatrix0),
-    PM_SLOT(GetAuxMatrix0), PM_SLOT(SetAuxMatrix1), PM_SLOT(GetAuxMatrix1), PM_SLOT(SetCullEnable),
-    PM_SLOT(GetCullEnable), PM_SLOT(SetCullFrustum), PM_SLOT(GetCullFrustum), PM_SLOT(CullTest),
-    PM_SLOT(GetScratchArray), PM_SLOT(SetAuxValue),
-    PM_SLOT(SetShaderAmbient), PM_SLOT(SetShaderBump), PM_SLOT(SetShaderBase), PM_SLOT(ResetMaterialColor),
-    PM_SLOT(SetMaterialColorBlend), PM_SLOT(SetMaterialColor), PM_SLOT(SetNormal), PM_SLOT(GetShaderPassState),
-    PM_SLOT(BeginPass), PM_SLOT(ResetPass), PM_SLOT(GetPassMode), PM_SLOT(SetAmbientLight), PM_SLOT(SetLight),
-    PM_SLOT(SetLightingEnable), PM_SLOT(SetFog), PM_SLOT(DrawStencilShadow), PM_SLOT(ChannelFX),
-    PM_SLOT(DrawDebugAxes), PM_SLOT(DrawDebugBone), PM_SLOT(DrawDebugSphere), PM_SLOT(DrawDebugFrustum),
-    PM_SLOT(DrawDebugPoint), PM_SLOT(DrawDebugLine), PM_SLOT(DrawDebugReserved),
-    PM_SLOT(DrawQuad), PM_SLOT(SetClipRect), PM_SLOT(UpdateClipRect), PM_SLOT(DrawQuadClipped),
-    PM_SLOT(DrawPolygonData), PM_SLOT(DrawPolygonDataClipped), PM_SLOT(UnloadPolygonCache),
-    PM_SLOT(SetImagePath), PM_SLOT(GetSystemReport), PM_SLOT(DetectTextureMemory), PM_SLOT(SetTexture),
-    PM_SLOT(UnloadTextures), PM_SLOT(GetTextureCount), PM_SLOT(GetTextureMemory), PM_SLOT(GetTextureDownloadBytes),
-    PM_SLOT(GetTextureLoadCount), PM_SLOT(GetFrameTime), PM_SLOT(GetPrimitiveCount), PM_SLOT(LatchPrimitiveCount),
-    PM_SLOT(InitializeRenderWindow), PM_SLOT(DeInitializeRenderWindow), PM_SLOT(SetTextureSettings),
-    PM_SLOT(MakeCurrent), PM_SLOT(ClearBuffer), PM_SLOT(SwapBuffers), PM_SLOT(Flush), PM_SLOT(Finish),
-    PM_SLOT(SetStatisticsMode), PM_SLOT(ReadDepth), PM_SLOT(RequestScreenShot), PM_SLOT(GetColorBufferImage),
-    PM_SLOT(ReadColorBuffer), PM_SLOT(GetScreenShotImage), PM_SLOT(GetScreenShotDepthImage),
+    PM_SLOT(HasZeroToOneDepthRange),
+    PM_SLOT(NeedsHalfPixelOffset),
+    PM_SLOT(SetViewport),
+    PM_SLOT(GetViewport),
+    PM_SLOT(SetModelViewMatrix),
+    PM_SLOT(GetModelViewMatrix),
+    PM_SLOT(ExchangeModelViewMatrix),
+    PM_SLOT(LoadModelViewMatrix),
+    PM_SLOT(SetProjectionMatrix),
+    PM_SLOT(GetProjectionMatrix),
+    PM_SLOT(ExchangeProjectionMatrix),
+    PM_SLOT(LoadProjectionMatrix),
+    PM_SLOT(SetAuxMatrix0),
+    PM_SLOT(GetAuxMatrix0),
+    PM_SLOT(SetAuxMatrix1),
+    PM_SLOT(GetAuxMatrix1),
+    PM_SLOT(SetCullEnable),
+    PM_SLOT(GetCullEnable),
+    PM_SLOT(SetCullFrustum),
+    PM_SLOT(GetCullFrustum),
+    PM_SLOT(CullTest),
+    PM_SLOT(GetScratchArray),
+    PM_SLOT(SetAuxValue),
+    PM_SLOT(SetShaderAmbient),
+    PM_SLOT(SetShaderBump),
+    PM_SLOT(SetShaderBase),
+    PM_SLOT(ResetMaterialColor),
+    PM_SLOT(SetMaterialColorBlend),
+    PM_SLOT(SetMaterialColor),
+    PM_SLOT(SetNormal),
+    PM_SLOT(GetShaderPassState),
+    PM_SLOT(BeginPass),
+    PM_SLOT(ResetPass),
+    PM_SLOT(GetPassMode),
+    PM_SLOT(SetAmbientLight),
+    PM_SLOT(SetLight),
+    PM_SLOT(SetLightingEnable),
+    PM_SLOT(SetFog),
+    PM_SLOT(DrawStencilShadow),
+    PM_SLOT(ChannelFX),
+    PM_SLOT(DrawDebugAxes),
+    PM_SLOT(DrawDebugBone),
+    PM_SLOT(DrawDebugSphere),
+    PM_SLOT(DrawDebugFrustum),
+    PM_SLOT(DrawDebugPoint),
+    PM_SLOT(DrawDebugLine),
+    PM_SLOT(DrawDebugReserved),
+    PM_SLOT(DrawQuad),
+    PM_SLOT(SetClipRect),
+    PM_SLOT(UpdateClipRect),
+    PM_SLOT(DrawQuadClipped),
+    PM_SLOT(DrawPolygonData),
+    PM_SLOT(DrawPolygonDataClipped),
+    PM_SLOT(UnloadPolygonCache),
+    PM_SLOT(SetImagePath),
+    PM_SLOT(GetSystemReport),
+    PM_SLOT(DetectTextureMemory),
+    PM_SLOT(SetTexture),
+    PM_SLOT(UnloadTextures),
+    PM_SLOT(GetTextureCount),
+    PM_SLOT(GetTextureMemory),
+    PM_SLOT(GetTextureDownloadBytes),
+    PM_SLOT(GetTextureLoadCount),
+    PM_SLOT(GetFrameTime),
+    PM_SLOT(GetPrimitiveCount),
+    PM_SLOT(LatchPrimitiveCount),
+    PM_SLOT(InitializeRenderWindow),
+    PM_SLOT(DeInitializeRenderWindow),
+    PM_SLOT(SetTextureSettings),
+    PM_SLOT(MakeCurrent),
+    PM_SLOT(ClearBuffer),
+    PM_SLOT(SwapBuffers),
+    PM_SLOT(Flush),
+    PM_SLOT(Finish),
+    PM_SLOT(SetStatisticsMode),
+    PM_SLOT(ReadDepth),
+    PM_SLOT(RequestScreenShot),
+    PM_SLOT(GetColorBufferImage),
+    PM_SLOT(ReadColorBuffer),
+    PM_SLOT(GetScreenShotImage),
+    PM_SLOT(GetScreenShotDepthImage),
 };
 #undef PM_SLOT
 
 // The slots that geometry, particles and widgets call by number.
 const Slot kCalledSlots[] = {
-    {"SetModelViewMatrix", 5}, {"GetModelViewMatrix", 6}, {"ExchangeModelViewMatrix", 7},
-    {"LoadModelViewMatrix", 8}, {"GetProjectionMatrix", 10}, {"CullTest", 21}, {"GetScratchArray", 22},
-    {"SetShaderBase", 26}, {"ResetMaterialColor", 27}, {"SetMaterialColorBlend", 28}, {"SetMaterialColor", 29},
-    {"SetNormal", 30}, {"GetShaderPassState", 31}, {"GetPassMode", 34}, {"SetClipRect", 49},
-    {"UpdateClipRect", 50}, {"DrawQuadClipped", 51}, {"DrawPolygonData", 52}, {"DrawPolygonDataClipped", 53},
+    {"SetModelViewMatrix", 5},      {"GetModelViewMatrix", 6},   {"ExchangeModelViewMatrix", 7},
+    {"LoadModelViewMatrix", 8},     {"GetProjectionMatrix", 10}, {"CullTest", 21},
+    {"GetScratchArray", 22},        {"SetShaderBase", 26},       {"ResetMaterialColor", 27},
+    {"SetMaterialColorBlend", 28},  {"SetMaterialColor", 29},    {"SetNormal", 30},
+    {"GetShaderPassState", 31},     {"GetPassMode", 34},         {"SetClipRect", 49},
+    {"UpdateClipRect", 50},         {"DrawQuadClipped", 51},     {"DrawPolygonData", 52},
+    {"DrawPolygonDataClipped", 53},
 };
 
 TEST(RenderEngineSlots, OperationsSitInTableOrder) {
@@ -121,8 +183,8 @@ TEST_F(RenderEngineCreate, KnownTypesGiveTheirBackEndInAFreshHandle) {
     RenderEngine_I* raw = RenderEngine::Create(c.type);
     ASSERT_NE(raw, nullptr);
     EXPECT_EQ(BlockRefCount(raw), 0);
-    const TypeRecord* expected = c.openGL ? &CountedTypeOf<RenderEngineOpenGL_I>()
-                                          : &CountedTypeOf<RenderEngineDirectX8_I>();
+    const TypeRecord* expected =
+        c.openGL ? &CountedTypeOf<RenderEngineOpenGL_I>() : &CountedTypeOf<RenderEngineDirectX8_I>();
     EXPECT_EQ(HeaderOf(raw)->type, expected);
     RenderEngine* engine = raw->Engine();
     EXPECT_EQ(dynamic_cast<RenderEngineOpenGL_D*>(engine) != nullptr, c.openGL);
@@ -208,8 +270,7 @@ const BaseAnswer kBaseAnswers[] = {
     {"GetShaderPassState", [](RenderEngine& e) { return double(e.GetShaderPassState() != nullptr); }, 0.0},
     {"GetColorBufferImage", [](RenderEngine& e) { return double(e.GetColorBufferImage() != nullptr); }, 0.0},
     {"GetScreenShotImage", [](RenderEngine& e) { return double(e.GetScreenShotImage() != nullptr); }, 0.0},
-    {"GetScreenShotDepthImage",
-     [](RenderEngine& e) { return double(e.GetScreenShotDepthImage() != nullptr); }, 0.0},
+    {"GetScreenShotDepthImage", [](RenderEngine& e) { return double(e.GetScreenShotDepthImage() != nullptr); }, 0.0},
     {"InitializeRenderWindow",
      [](RenderEngine& e) {
        TextureSettingsInfo textures;
@@ -234,10 +295,21 @@ const BaseAnswer kBaseAnswers[] = {
 
 // The operations of the table that the Direct3D 8 engine answers itself (tests/render/d3d8 pins them).
 bool IsDirectX8Own(const char* name) {
-  static const char* const kOwn[] = {"GetFrameTime", "GetPrimitiveCount", "DetectTextureMemory",
-                                     "InitializeRenderWindow", "DeInitializeRenderWindow", "SetTextureSettings",
-                                     "MakeCurrent", "ClearBuffer", "Flush", "Finish", "RequestScreenShot", "CullTest",
-                                     "GetPassMode", "SetShaderBase", "GetShaderPassState"};
+  static const char* const kOwn[] = {"GetFrameTime",
+                                     "GetPrimitiveCount",
+                                     "DetectTextureMemory",
+                                     "InitializeRenderWindow",
+                                     "DeInitializeRenderWindow",
+                                     "SetTextureSettings",
+                                     "MakeCurrent",
+                                     "ClearBuffer",
+                                     "Flush",
+                                     "Finish",
+                                     "RequestScreenShot",
+                                     "CullTest",
+                                     "GetPassMode",
+                                     "SetShaderBase",
+                                     "GetShaderPassState"};
   for (const char* own : kOwn)
     if (std::strcmp(own, name) == 0) return true;
   return false;
@@ -262,7 +334,7 @@ TEST_F(RenderEngineBase, ShellsGiveTheBaseAnswers) {
     EXPECT_TRUE(report.IsEmpty());
     int32_t rect[4] = {1, 2, 3, 4};
     EXPECT_EQ(e.GetViewport(rect), rect);
-    EXPECT_EQ(rect[3], 0);  // the Direct3D engine answers the viewport it keeps (none yet)
+    EXPECT_EQ(rect[3], 0);                            // the Direct3D engine answers the viewport it keeps (none yet)
     EXPECT_EQ(e.RequestScreenShot(false, false), 1);  // taken at the next SwapBuffers
     EXPECT_EQ(log.Text(), "");
   }
@@ -346,15 +418,23 @@ TEST_F(RenderEngineScratch, BadRequestsGiveNullAndAnError) {
 
 TEST(RenderEngineRecords, FormatAndTextureSettingsDefaults) {
   RenderFormatInfo f;
-  const int32_t words[] = {f.Fullscreen, f.Width, f.Height, f.SwapInterval, f.ColorBits, f.AlphaBits,
-                           f.DepthBits, f.StencilBits, f.Reserved, f.BufferBackColorCount,
-                           f.BufferBackgroundColorCount, f.BufferBackgroundDepthStencilCount};
+  const int32_t words[] = {f.Fullscreen,
+                           f.Width,
+                           f.Height,
+                           f.SwapInterval,
+                           f.ColorBits,
+                           f.AlphaBits,
+                           f.DepthBits,
+                           f.StencilBits,
+                           f.Reserved,
+                           f.BufferBackColorCount,
+                           f.BufferBackgroundColorCount,
+                           f.BufferBackgroundDepthStencilCount};
   const int32_t expected[] = {0, 640, 480, 0, 16, 0, 16, 0, 0, 1, 0, 0};
   for (size_t i = 0; i < std::size(words); ++i) EXPECT_EQ(words[i], expected[i]) << i;
   EXPECT_EQ(f.RefreshRate, 60.0f);
   EXPECT_EQ(f.SwapRateLimit, 120.0f);
-  EXPECT_FALSE(f.BufferFrontColorAccessEnable || f.BufferBackColorAccessEnable ||
-               f.BufferBackDepthStencilAccessEnable);
+  EXPECT_FALSE(f.BufferFrontColorAccessEnable || f.BufferBackColorAccessEnable || f.BufferBackDepthStencilAccessEnable);
   // Word 11 is the reserved one; the three flags are bytes after word 14.
   EXPECT_EQ(offsetof(RenderFormatInfo, Reserved), 40u);
   EXPECT_EQ(offsetof(RenderFormatInfo, BufferFrontColorAccessEnable), 56u);
@@ -408,8 +488,7 @@ TEST(RenderEngineRecords, ShellsBuildTheirOwnDefaultRecords) {
       RenderFormatInfo f;
       FrameStatistics s;
       ShaderPassState p;
-      EXPECT_EQ(std::memcmp(&d.Format(), &f, offsetof(RenderFormatInfo, BufferBackDepthStencilAccessEnable) + 1),
-                0);
+      EXPECT_EQ(std::memcmp(&d.Format(), &f, offsetof(RenderFormatInfo, BufferBackDepthStencilAccessEnable) + 1), 0);
       EXPECT_EQ(std::memcmp(&d.Statistics(), &s, sizeof(s)), 0);
       EXPECT_EQ(std::memcmp(&d.PassState(), &p, sizeof(p)), 0);
       EXPECT_EQ(d.TextureSettings().ImagePath.View(), "Images/");

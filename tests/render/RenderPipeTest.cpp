@@ -32,18 +32,20 @@ Obj<RenderPipe_I> NewPipe() {
 
 TEST_F(RenderPipeTest, ChannelClearRecordIsWhatClearBufferReceives) {
   // Field order of the record the back ends read.
-  static_assert(offsetof(ChannelClearInfo, AlphaClearEnable) == 1 && offsetof(ChannelClearInfo, StencilClearEnable) == 3);
+  static_assert(offsetof(ChannelClearInfo, AlphaClearEnable) == 1 &&
+                offsetof(ChannelClearInfo, StencilClearEnable) == 3);
   static_assert(offsetof(ChannelClearInfo, ColorClearValue) == 4 && offsetof(ChannelClearInfo, AlphaClearValue) == 16);
-  static_assert(offsetof(ChannelClearInfo, DepthClearValue) == 24 && offsetof(ChannelClearInfo, StencilClearValue) == 32);
+  static_assert(offsetof(ChannelClearInfo, DepthClearValue) == 24 &&
+                offsetof(ChannelClearInfo, StencilClearValue) == 32);
   static_assert(offsetof(ChannelClearInfo, BufferBackgroundDepthStencilIndex) == 40);
   Obj<RenderChannel_I> c = NewChannel();
   EXPECT_EQ(c->GetIntField(), 1);
   EXPECT_EQ(c->GetFlagByte(), 0);
-  MemberSet<VBool>(c, 0x09FFF081, true);                     // AlphaClearEnable
+  MemberSet<VBool>(c, 0x09FFF081, true);                             // AlphaClearEnable
   MemberSet<VVector3f>(c, 0x08FFF081, Vector3f{0.5f, 0.25f, 1.0f});  // ColorClearValue
-  MemberSet<VF64>(c, 0x0CFFF081, 0.125);                     // DepthClearValue
-  MemberSet<VU32>(c, 0x0EFFF081, 7u);                        // StencilClearValue
-  MemberSet<VI32>(c, 0x10FFF081, 2);                         // BufferBackgroundDepthStencilIndex
+  MemberSet<VF64>(c, 0x0CFFF081, 0.125);                             // DepthClearValue
+  MemberSet<VU32>(c, 0x0EFFF081, 7u);                                // StencilClearValue
+  MemberSet<VI32>(c, 0x10FFF081, 2);                                 // BufferBackgroundDepthStencilIndex
   PipeTestEngine engine;
   engine.ClearBuffer(c->GetDataPtr());
   const ChannelClearInfo& r = engine.clear;
@@ -63,9 +65,8 @@ TEST_F(RenderPipeTest, ChannelClippingAndViewportAreKeptSound) {
   struct Case {
     Vector2f in, out;
   } clipping[] = {
-      {{0.0f, 100.0f}, {1.5258789e-5f, 100.0f}},
-      {{10.0f, 5.0f}, {10.0f, 10.0f}},
-      {{0.0f, 0.0f}, {1.5258789e-5f, 1.5258789e-5f}},  // far never below near
+      {{0.0f, 100.0f}, {1.5258789e-5f, 100.0f}},        {{10.0f, 5.0f}, {10.0f, 10.0f}},
+      {{0.0f, 0.0f}, {1.5258789e-5f, 1.5258789e-5f}},    // far never below near
       {{-5.0f, -3.0f}, {1.5258789e-5f, 1.5258789e-5f}},  // nor negative
       {{nan, nan}, {1.5258789e-5f, 1.5258789e-5f}},
   };
@@ -214,7 +215,8 @@ TEST_F(RenderPipeTest, TranslateVirtualKeyNamesFiftyKeys) {
   struct Case {
     uint32_t vk;
     const char bytes[5];
-  } cases[] = {{35, "END"}, {33, "PGUP"}, {96, "NUM0"}, {109, "NUM-"}, {108, "NUME"}, {112, "F1"}, {121, "F10"}, {135, "F24"}};
+  } cases[] = {{35, "END"},   {33, "PGUP"}, {96, "NUM0"}, {109, "NUM-"},
+               {108, "NUME"}, {112, "F1"},  {121, "F10"}, {135, "F24"}};
   for (const Case& c : cases) {
     uint32_t code = TranslateVirtualKey(c.vk);
     EXPECT_EQ(std::memcmp(&code, c.bytes, 4), 0) << c.vk;
@@ -233,9 +235,14 @@ TEST_F(RenderPipeTest, WindowProcedureTurnsRecordsIntoTrackerCalls) {
     intptr_t lParam;
     std::vector<std::string> calls;
   } cases[] = {
-      {WM_MOUSEWHEEL, uintptr_t(uint16_t(-240)) << 16, MakeLParam(5, 6),
+      {WM_MOUSEWHEEL,
+       uintptr_t(uint16_t(-240)) << 16,
+       MakeLParam(5, 6),
        {"MouseWheel(5,6,-2.000000,0)", "KeyDown(0,WLDN)", "KeyDown(0,WLDN)"}},
-      {WM_MOUSEWHEEL, uintptr_t(60) << 16 | MK_LBUTTON, MakeLParam(5, 6), {"MouseWheel(5,6,0.500000,1)", "KeyDown(0,WLUP)"}},
+      {WM_MOUSEWHEEL,
+       uintptr_t(60) << 16 | MK_LBUTTON,
+       MakeLParam(5, 6),
+       {"MouseWheel(5,6,0.500000,1)", "KeyDown(0,WLUP)"}},
       {WM_KEYDOWN, 116, 0, {"KeyDown(116,0)"}},
       {WM_KEYUP, 116, 0, {"KeyUp(116,0)"}},
       {WM_CAPTURECHANGED, 0, 0, {"Deactivate"}},
@@ -268,8 +275,8 @@ TEST_F(RenderPipeTest, TextureMembersPassTheWholeRecord) {
   p->m_d.engine = PipeTestEngine_I::CreateGL();
   auto* engine = static_cast<PipeTestEngine*>(p->GetRenderEngine());
   p->SetSecondPath("Software\\Other");
-  MemberSet<VI32>(p, 0x15FFF080, 4);                       // MaxTextureUnit
-  MemberSet<VString>(p, 0x18FFF080, String("Tex/"));      // ImagePath
+  MemberSet<VI32>(p, 0x15FFF080, 4);                  // MaxTextureUnit
+  MemberSet<VString>(p, 0x18FFF080, String("Tex/"));  // ImagePath
   EXPECT_EQ(engine->calls.size(), 2u);
   EXPECT_EQ(engine->textures.MaxTextureUnit, 4);
   EXPECT_STREQ(engine->textures.ImagePath.CStr(), "Tex/");

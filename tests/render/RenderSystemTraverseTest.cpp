@@ -241,11 +241,9 @@ TEST_F(FrameTest, PassFlagWordChoosesTheExtraPassesInOrder) {
     std::vector<std::string> passes;
   };
   const Case cases[] = {
-      {0x24,
-       {"BeginPass 3", "BeginPass 4", "BeginPass 5", "DrawStencilShadow", "BeginPass 1", "ResetPass"}},
+      {0x24, {"BeginPass 3", "BeginPass 4", "BeginPass 5", "DrawStencilShadow", "BeginPass 1", "ResetPass"}},
       {0x124,
-       {"BeginPass 256", "BeginPass 3", "BeginPass 4", "BeginPass 5", "DrawStencilShadow", "BeginPass 1",
-        "ResetPass"}},
+       {"BeginPass 256", "BeginPass 3", "BeginPass 4", "BeginPass 5", "DrawStencilShadow", "BeginPass 1", "ResetPass"}},
       {0x1A, {"BeginPass 2", "BeginPass 0", "BeginPass 1", "ResetPass"}},
       {0x1, {"BeginPass 1", "BeginPass 0", "BeginPass 1", "ResetPass"}},
   };
@@ -265,9 +263,9 @@ TEST_F(FrameTest, FullViewportReturnsAfterTheLastChannelOnly) {
   Channel(0, 0)->SetViewport({0, 0.5f, 0, 1});
   Channel(1, 0)->SetViewport({0.5f, 1, 0, 1});
   Draw();
-  EXPECT_EQ(Engine().FrameCalls("SetViewport"), (std::vector<std::string>{"SetViewport 0 0 320 480",
-                                                                         "SetViewport 320 0 320 480",
-                                                                         "SetViewport 0 0 640 480"}));
+  EXPECT_EQ(
+      Engine().FrameCalls("SetViewport"),
+      (std::vector<std::string>{"SetViewport 0 0 320 480", "SetViewport 320 0 320 480", "SetViewport 0 0 640 480"}));
   Pipe()->SetPresentArg(0);
   Engine().frame.clear();
   Draw();
@@ -294,11 +292,12 @@ TEST_F(FrameTest, OneChannelFrameMakesItsCallsInOrder) {
   Add("TWindow", "Window", m_root);
   Engine().ambientAnswer = 1;
   Draw();
-  const std::vector<std::string> expected = {
-      "SetCullEnable 1", "SetAuxMatrix0", "SetAuxMatrix1", "UnloadTextures", "UnloadPolygonCache",
-      "SetViewport 0 0 640 480", "ClearBuffer", "SetCullFrustum", "BeginPass 1", "SetAmbientLight",
-      "SetLight 0", "SetLightingEnable 1", "SetFog", "SetFog nil", "BeginPass 0", "BeginPass 1", "ResetPass",
-      "LatchPrimitiveCount"};
+  const std::vector<std::string> expected = {"SetCullEnable 1", "SetAuxMatrix0",      "SetAuxMatrix1",
+                                             "UnloadTextures",  "UnloadPolygonCache", "SetViewport 0 0 640 480",
+                                             "ClearBuffer",     "SetCullFrustum",     "BeginPass 1",
+                                             "SetAmbientLight", "SetLight 0",         "SetLightingEnable 1",
+                                             "SetFog",          "SetFog nil",         "BeginPass 0",
+                                             "BeginPass 1",     "ResetPass",          "LatchPrimitiveCount"};
   EXPECT_EQ(Engine().frame, expected);
   EXPECT_EQ(Engine().draws.size(), 2u);
 }
@@ -373,8 +372,9 @@ TEST_F(FrameTest, ACameraScaledToNothingKeepsThePreviousViewAndSaysSoOnce) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(Engine().aux0.m[i], before.m[i]) << i;
   }
   EXPECT_EQ(log.Lines(), 1) << log.Text();
-  EXPECT_NE(log.Text().find("Error RenderSystemTraverse: the camera's transform \"CameraTransform\" cannot be inverted"),
-            std::string::npos)
+  EXPECT_NE(
+      log.Text().find("Error RenderSystemTraverse: the camera's transform \"CameraTransform\" cannot be inverted"),
+      std::string::npos)
       << log.Text();
   // A usable scale again: the view follows, and a later fault is reported anew.
   s->SetScaling({1, 1, 1});

@@ -74,12 +74,10 @@ TEST_F(ShaderObjectsTest, IndexedArraysGrowWithNilAndRemoveClippedRanges) {
     int32_t first, count, left;
   };
   const Case removals[] = {
-      {2, 10, 2},  // clipped to the end
-      {1, -1, 1},  // a negative count runs to the end
-      {0, 2, 3},
-      {4, 1, 4},
-      {5, 1, 5},   // at the count: nothing
-      {-1, 2, 5},  // before the start: nothing
+      {2, 10, 2},                        // clipped to the end
+      {1, -1, 1},                        // a negative count runs to the end
+      {0, 2, 3},  {4, 1, 4}, {5, 1, 5},  // at the count: nothing
+      {-1, 2, 5},                        // before the start: nothing
       {2, 0, 5},
   };
   for (const Case& c : removals) {

@@ -1,7 +1,7 @@
 // Texture images: file names, the BMG cache beside the source, description files, alpha-mode names,
 // the texture's members and operations, and the synchronous PreloadImage paths.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -150,7 +150,9 @@ TEST_F(TextureLoadTest, DescriptionFilesAndAlphaModes) {
     const char* name;
     int expected;
     const char* log;
-  } modes[] = {{"AlphaBlend/AlphaMask=2/WriteZ", 8, ""}, {"Opaque", 0, ""}, {"", 5, ""},
+  } modes[] = {{"AlphaBlend/AlphaMask=2/WriteZ", 8, ""},
+               {"Opaque", 0, ""},
+               {"", 5, ""},
                {"alphablend", 5, "Warn  texture alphamode \"alphablend\" not supported.\n"}};
   for (const Mode& m : modes) {
     int value = 5;

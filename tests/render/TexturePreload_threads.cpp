@@ -41,7 +41,8 @@ class TexturePreloadThreads : public ::testing::Test {
     return t;
   }
   static bool WaitForLoads() {
-    for (int i = 0; i < 2000 && PendingTextureLoads.load() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 2000 && PendingTextureLoads.load() != 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return PendingTextureLoads.load() == 0;
   }
   TempDir m_dir;

@@ -23,7 +23,8 @@ TEST(TransformLayerBlend, MatchesTheIntegerFormulaForEveryValue) {
     for (int at = 0, n = 1; at < kRow; at += n, n = n % 9 + 1) {
       const int count = std::min(n, kRow - at);
       R8G8B8A8* dst = (at & 1) ? &out[size_t(at)] : &s[size_t(at)];
-      if (dst == &out[size_t(at)]) CombineRow(2, &s[size_t(at)], &t[size_t(at)], dst, count, nullptr, nullptr);
+      if (dst == &out[size_t(at)])
+        CombineRow(2, &s[size_t(at)], &t[size_t(at)], dst, count, nullptr, nullptr);
       else {
         for (int k = 0; k < count; ++k) out[size_t(at + k)] = s[size_t(at + k)];
         CombineRow(2, &out[size_t(at)], &t[size_t(at)], count, nullptr, nullptr);

@@ -19,7 +19,9 @@ constexpr double kClipRate = 25.0;
 struct Rgb {
   int r, g, b;
 };
-inline Rgb ClipColour(int frame) { return {(frame * 97 + 20) & 255, (frame * 57 + 80) & 255, (230 - frame * 31) & 255}; }
+inline Rgb ClipColour(int frame) {
+  return {(frame * 97 + 20) & 255, (frame * 57 + 80) & 255, (230 - frame * 31) & 255};
+}
 
 // Lossy codecs come back within a few steps on flat colour.
 inline bool NearColour(Rgb a, Rgb b, int tolerance = 16) {

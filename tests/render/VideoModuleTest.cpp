@@ -9,14 +9,14 @@
 #include <mutex>
 #include <thread>
 
+#include "VideoClips.h"
+#include "engine/TextureHandle.h"
 #include "render/Texture2DVideo.h"
 #include "render/VideoFrameState.h"
 #include "render/VideoModule.h"
-#include "engine/TextureHandle.h"
 #include "scene/EngineWorld.h"
 #include "support/LogCapture.h"
 #include "support/TestEnv.h"
-#include "VideoClips.h"
 
 namespace PM::Test {
 namespace {
@@ -102,7 +102,7 @@ TEST_F(VideoModuleTest, DecodesRecordedClipsPausedSeekingAndToTheEnd) {
     }
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_TRUE(decoder->IsFinished());
-    EXPECT_GE(took, 0.1);  // paced by the frames' times, not as fast as it decodes
+    EXPECT_GE(took, 0.1);        // paced by the frames' times, not as fast as it decodes
     Rgb final = sink.Take(100);  // taken in the loop already, or waiting
     if (final.r >= 0) last = final;
     EXPECT_TRUE(NearColour(last, ClipColour(kClipFrames - 1))) << Describe(last);

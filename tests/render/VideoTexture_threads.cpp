@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "VideoClips.h"
+#include "engine/TextureHandle.h"
 #include "render/Texture2DVideo.h"
 #include "render/VideoFrameState.h"
-#include "engine/TextureHandle.h"
 #include "scene/EngineWorld.h"
 #include "support/TestEnv.h"
 
@@ -35,16 +35,26 @@ TEST_F(VideoThreadsTest, DecoderThreadAgainstDrawnFrames) {
   for (int frame = 0; frame < 200; ++frame) {
     video->Update();
     if (state->TakeFrame([&](Image_I& image) {
-          if (image.GetWidth() != kClipSide || image.GetHeight() != kClipSide) ++wrongSize;
-          else std::copy_n(image.GetData(), texture.size(), texture.begin());
+          if (image.GetWidth() != kClipSide || image.GetHeight() != kClipSide)
+            ++wrongSize;
+          else
+            std::copy_n(image.GetData(), texture.size(), texture.begin());
         }))
       ++uploads;
     // The host steers the video while it plays: pauses, seeks (also while paused) and plays on.
     switch (frame % 50) {
-      case 10: video->SetPaused(true); break;
-      case 20: video->SetVideoPosition(0.2 + 0.1 * (frame / 50)); break;
-      case 30: video->SetPaused(false); break;
-      case 40: video->SetVideoPosition(0.0); break;
+      case 10:
+        video->SetPaused(true);
+        break;
+      case 20:
+        video->SetVideoPosition(0.2 + 0.1 * (frame / 50));
+        break;
+      case 30:
+        video->SetPaused(false);
+        break;
+      case 40:
+        video->SetVideoPosition(0.0);
+        break;
     }
     EXPECT_GE(video->GetVideoPosition(), 0.0);
     std::this_thread::sleep_for(std::chrono::milliseconds(3));

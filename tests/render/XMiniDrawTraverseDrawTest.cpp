@@ -48,7 +48,8 @@ class DrawStagesTest : public GeometryWorld {
     Obj<ScriptObject> g(ScriptObject::Create(cls));
     MemberSet<VString>(g, kMemberObjectName, String(name));
     if (cls == TPolygonGeometry_I::kClassId)
-      Fill(static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(g.Get())->GetSNode()), {kTriangle, 1, {}, {0, 1, 2}, 3});
+      Fill(static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(g.Get())->GetSNode()),
+           {kTriangle, 1, {}, {0, 1, 2}, 3});
     m_keep.push_back(g);
     return static_cast<TGeometry_I*>(g.Get());
   }
@@ -316,7 +317,13 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
       {"perspective", {800, 600, 1024}, false, 0, 0, Perspective(0.78125f, 0.5859375f, false), back},
       {"perspective, depth 0 to 1", {800, 600, 1024}, false, 0, 1, Perspective(0.78125f, 0.5859375f, true), back},
       {"perspective with the half pixel in front", {800, 600, 1024}, false, 1, 0, halfPixel, back},
-      {"perspective of zero size counts as 1", {0, 0, 512}, false, 0, 0, Perspective(1.0f / 512, 1.0f / 512, false), back},
+      {"perspective of zero size counts as 1",
+       {0, 0, 512},
+       false,
+       0,
+       0,
+       Perspective(1.0f / 512, 1.0f / 512, false),
+       back},
       {"camera projection", {800, 600, 0}, true, 1, 0, camera, kIdentityMatrix4f},
   };
   const Matrix4f before = Translation(1, 2, 3);

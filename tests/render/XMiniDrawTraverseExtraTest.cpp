@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/PolygonGeometry.h"
 #include "render/RenderShader.h"
 #include "render/RenderSystemTraverse.h"
 #include "render/XMiniDrawTraverse.h"
@@ -19,7 +20,6 @@
 #include "ui/TileCollection.h"
 #include "ui/WImage.h"
 #include "ui/Window.h"
-#include "geometry/PolygonGeometry.h"
 
 namespace PM::Test {
 namespace {
@@ -223,7 +223,8 @@ TEST_F(ExtraPassTest, WindowImageTilesArePreloadedLastToFirst) {
   Obj<ScriptObject> image = Make("WImage");
   Obj<ScriptObject> tiles = Make("TileCollection");
   auto* collection = static_cast<TileCollection_I*>(tiles.Get());
-  for (int i = 0; i < 3; ++i) collection->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(shaders[i])));
+  for (int i = 0; i < 3; ++i)
+    collection->m_shaderArray.Append(Obj<RenderShader_I>(static_cast<RenderShader_I*>(shaders[i])));
   static_cast<WImage_I*>(image.Get())->m_tileCollection = collection;
   static_cast<WImage_I*>(image.Get())->m_imageShader = static_cast<RenderShader_I*>(shaders[3]);
   window->m_rootWidget = static_cast<Widget_I*>(image.Get());

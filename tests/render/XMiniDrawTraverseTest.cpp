@@ -43,7 +43,9 @@ class LightRecorder : public RecordingRenderEngine {
  public:
   std::vector<LightCall> lightCalls;
   void SetAmbientLight(const Vector3f* c) override { lightCalls.push_back({"ambient", 0, *c, {}, nullptr}); }
-  void SetLight(int32_t i, const Matrix4f* m, ScriptObject* n) override { lightCalls.push_back({"light", i, {}, *m, n}); }
+  void SetLight(int32_t i, const Matrix4f* m, ScriptObject* n) override {
+    lightCalls.push_back({"light", i, {}, *m, n});
+  }
   void SetLightingEnable(int32_t n) override { lightCalls.push_back({"enable", n, {}, {}, nullptr}); }
   void SetFog(const Matrix4f* m, ScriptObject* n) override { lightCalls.push_back({"fog", 0, {}, *m, n}); }
 };
@@ -147,7 +149,9 @@ TEST_F(CollectTest, MasksLevelsAndFrustumDecideWhatIsCollectedAndInWhichLayer) {
          for (ScriptObject* n : {root, view, bare, shaded}) t.SetVisibility(n, 0xFFFFFFFF);
          return root;
        },
-       0x80000000, true, {{"bare", 16}}},
+       0x80000000,
+       true,
+       {{"bare", 16}}},
       {"a shader without a common bit hides its geometry only",
        [](CollectTest& t) {
          ScriptObject* root = t.Add("TMeshGroup", "root");
@@ -156,7 +160,9 @@ TEST_F(CollectTest, MasksLevelsAndFrustumDecideWhatIsCollectedAndInWhichLayer) {
          t.SetShader(t.Geometry("shown", view), t.Shader(5, 3));
          return root;
        },
-       1, true, {{"shown", 5}}},
+       1,
+       true,
+       {{"shown", 5}}},
       {"an S-node without a common bit hides its whole subtree",
        [](CollectTest& t) {
          ScriptObject* root = t.Add("TMeshGroup", "root");
@@ -167,7 +173,9 @@ TEST_F(CollectTest, MasksLevelsAndFrustumDecideWhatIsCollectedAndInWhichLayer) {
          t.Geometry("beside", view);
          return root;
        },
-       1, true, {{"beside", 16}}},
+       1,
+       true,
+       {{"beside", 16}}},
       {"layers outside 0..63 are clamped into them",
        [](CollectTest& t) {
          ScriptObject* view = t.Transform("t", nullptr, Translation(0, 0, -10));
@@ -177,7 +185,9 @@ TEST_F(CollectTest, MasksLevelsAndFrustumDecideWhatIsCollectedAndInWhichLayer) {
          t.SetShader(t.Geometry("first", view), t.Shader(0, 1));
          return view;
        },
-       1, true, {{"low", 0}, {"high", 63}, {"last", 63}, {"first", 0}}},
+       1,
+       true,
+       {{"low", 0}, {"high", 63}, {"last", 63}, {"first", 0}}},
       {"with culling on a polygon behind the camera goes, a sprite beside it stays",
        [](CollectTest& t) {
          ScriptObject* behind = t.Transform("t", nullptr, Translation(0, 0, 10));
@@ -186,14 +196,18 @@ TEST_F(CollectTest, MasksLevelsAndFrustumDecideWhatIsCollectedAndInWhichLayer) {
          t.Geometry("front", t.Transform("u", behind, Translation(0, 0, -10)));
          return behind;
        },
-       1, true, {{"sprite", 16}, {"front", 16}}},
+       1,
+       true,
+       {{"sprite", 16}, {"front", 16}}},
       {"with culling off a polygon behind the camera is collected",
        [](CollectTest& t) {
          ScriptObject* behind = t.Transform("t", nullptr, Translation(0, 0, 10));
          t.Geometry("polygon", behind);
          return behind;
        },
-       1, false, {{"polygon", 16}}},
+       1,
+       false,
+       {{"polygon", 16}}},
       {"an empty bounding sphere is culled while culling is on",
        [](CollectTest& t) {
          ScriptObject* view = t.Transform("t", nullptr, Translation(0, 0, -10));
@@ -201,7 +215,9 @@ TEST_F(CollectTest, MasksLevelsAndFrustumDecideWhatIsCollectedAndInWhichLayer) {
          t.Geometry("sphere", view);
          return view;
        },
-       1, true, {{"sphere", 16}}},
+       1,
+       true,
+       {{"sphere", 16}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -343,10 +359,14 @@ TEST_F(CollectTest, ASecondFrameReusesEveryArrayAndResetReleasesEveryReference) 
     ScriptObject* t = Transform("t", root, Translation(float(i % 7), 0, -10));
     SetShader(Geometry("g", t), shaders[i % 4]);
     Geometry("s", t, "TSpriteGeometry");
-    if (i % 10 == 0) counted.push_back(Light("l", t, i % 20 ? kPoint : kAmbient, {0.01f, 0, 0}));
-    else if (i % 10 == 1) counted.push_back(Add("TFog", "f", t));
-    else if (i % 10 == 2) counted.push_back(Add("TWindow", "w", t));
-    else Add("TContainer", "c", t);
+    if (i % 10 == 0)
+      counted.push_back(Light("l", t, i % 20 ? kPoint : kAmbient, {0.01f, 0, 0}));
+    else if (i % 10 == 1)
+      counted.push_back(Add("TFog", "f", t));
+    else if (i % 10 == 2)
+      counted.push_back(Add("TWindow", "w", t));
+    else
+      Add("TContainer", "c", t);
   }
   std::vector<int32_t> refs;
   for (ScriptObject* n : counted) refs.push_back(BlockRefCount(n));

@@ -47,8 +47,10 @@ TEST_F(CameraLightFogTest, LensSettersKeepTheLensConsistentAndClampTheAngle) {
   EXPECT_NEAR(MemberGet<VF32>(cam, kMemberCameraFocalLength), 28.97418f, 1e-5f);
   for (const LensStep& s : kLensSteps) {
     SCOPED_TRACE(s.what);
-    if (s.member == kMemberCameraAperture) MemberSet<VVector2f>(cam, s.member, s.value);
-    else MemberSet<VF32>(cam, s.member, s.value.x);
+    if (s.member == kMemberCameraAperture)
+      MemberSet<VVector2f>(cam, s.member, s.value);
+    else
+      MemberSet<VF32>(cam, s.member, s.value.x);
     float fov = MemberGet<VF32>(cam, kMemberCameraFieldOfView);
     float fl = MemberGet<VF32>(cam, kMemberCameraFocalLength);
     Vector2f ap = MemberGet<VVector2f>(cam, kMemberCameraAperture);

@@ -36,8 +36,11 @@ TEST_F(CloneTreeTest, ClonesShareSNodesAndShadersAndListChildrenReversed) {
   EXPECT_EQ(ChildNames(clone), "C B A");
   ScriptObject* cloneA = ChildOf(clone, 2);
   EXPECT_EQ(ChildNames(cloneA), "A1");
-  for (auto [source, copy] : {std::pair{root, clone.Get()}, {a, cloneA}, {b, ChildOf(clone, 1)},
-                              {c, ChildOf(clone, 0)}, {a1, ChildOf(cloneA, 0)}}) {
+  for (auto [source, copy] : {std::pair{root, clone.Get()},
+                              {a, cloneA},
+                              {b, ChildOf(clone, 1)},
+                              {c, ChildOf(clone, 0)},
+                              {a1, ChildOf(cloneA, 0)}}) {
     EXPECT_NE(source, copy);
     EXPECT_EQ(copy->GetClassID(), source->GetClassID()) << NameOf(source);
     EXPECT_EQ(SNodeOf(copy), SNodeOf(source)) << NameOf(source);

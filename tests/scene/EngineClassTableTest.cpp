@@ -144,14 +144,22 @@ struct EnumRowDef {
 };
 
 const EnumRowDef kEnums[] = {
-    {0x05C, "TransformConstraint.ConstraintTypeEnum", 4}, {0x07D, "SLensflare.VisibilityModeEnum", 4},
-    {0x0B4, "TransformLayer.CombineModeEnum", 7},         {0x0C3, "PoseBlend.OperatorEnum", 5},
-    {0x0A7, "Primitive.TypeEnum", 11},                    {0x0A8, "SSpriteGeometry.SpriteTypeEnum", 2},
-    {0x0A9, "SSpriteGeometry.SpriteSortEnum", 2},         {0x07C, "SParticles.LifespanModeEnum", 3},
-    {0x0AA, "SEmitter.EmitterTypeEnum", 3},               {0x0AB, "SEmitter.VolumeTypeEnum", 4},
-    {0x0AC, "Texture.WrapModeEnum", 2},                   {0x0AF, "Texture.FilterModeEnum", 2},
-    {0x0AD, "TNode.BoundingModeEnum", 3},                 {0x0AE, "SLight.TypeEnum", 3},
-    {0x0BE, "SFog.TypeEnum", 3},                          {0x0BF, "SFog.DistanceTypeEnum", 2},
+    {0x05C, "TransformConstraint.ConstraintTypeEnum", 4},
+    {0x07D, "SLensflare.VisibilityModeEnum", 4},
+    {0x0B4, "TransformLayer.CombineModeEnum", 7},
+    {0x0C3, "PoseBlend.OperatorEnum", 5},
+    {0x0A7, "Primitive.TypeEnum", 11},
+    {0x0A8, "SSpriteGeometry.SpriteTypeEnum", 2},
+    {0x0A9, "SSpriteGeometry.SpriteSortEnum", 2},
+    {0x07C, "SParticles.LifespanModeEnum", 3},
+    {0x0AA, "SEmitter.EmitterTypeEnum", 3},
+    {0x0AB, "SEmitter.VolumeTypeEnum", 4},
+    {0x0AC, "Texture.WrapModeEnum", 2},
+    {0x0AF, "Texture.FilterModeEnum", 2},
+    {0x0AD, "TNode.BoundingModeEnum", 3},
+    {0x0AE, "SLight.TypeEnum", 3},
+    {0x0BE, "SFog.TypeEnum", 3},
+    {0x0BF, "SFog.DistanceTypeEnum", 2},
 };
 
 uint32_t IdOf(uint32_t index) { return ClassIdOfIndex(index); }
@@ -239,7 +247,7 @@ TEST_F(EngineClassTableTest, ClassOrderListsEveryClassOnceWithPairsUnderTheirFir
   int entries = 0;
   for (const ClassRowDef& c : kClasses) entries += listed[c.index];
   EXPECT_EQ(entries + 1, int(kEngineClassOrderCount));  // plus the enum group
-  EXPECT_TRUE(listed[0x0C1]);                            // SClusterHandle before TClusterHandle 0x0C0
+  EXPECT_TRUE(listed[0x0C1]);                           // SClusterHandle before TClusterHandle 0x0C0
   EXPECT_FALSE(listed[0x0C0]);
 }
 

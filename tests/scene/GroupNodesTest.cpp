@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "EngineWorld.h"
-#include "scene/Container.h"
 #include "geometry/Instancer.h"
+#include "scene/Container.h"
 #include "scene/LODGroup.h"
 
 namespace PM::Test {
@@ -37,7 +37,9 @@ TEST_F(GroupNodesTest, IndexedListsGrowWithNilReadNilPastTheEndAndRemoveToTheEnd
     EXPECT_NE(TakeLog().find("index -1 is outside member"), std::string::npos);
 
     // Removal: a negative first or a count of 0 removes nothing; a negative count runs to the end.
-    struct { int32_t first, count, size; } steps[] = {{-1, 2, 4}, {4, 1, 4}, {0, 0, 4}, {0, 1, 3}, {1, -1, 1}};
+    struct {
+      int32_t first, count, size;
+    } steps[] = {{-1, 2, 4}, {4, 1, 4}, {0, 0, 4}, {0, 1, 3}, {1, -1, 1}};
     for (const auto& s : steps) {
       MemberRemove(owner, l.member, s.first, s.count);
       EXPECT_EQ(MemberSize(owner, l.member), s.size) << s.first << "," << s.count;

@@ -23,13 +23,25 @@ TEST_F(IdentityTransformsTest, FlatOnlyWhenEveryValueIsNeutral) {
   } cases[] = {
       {"simple transform", "TSimpleTransform", nullptr, true},
       {"translation within 2^-23", "TSimpleTransform",
-       [](ScriptObject* t) { SetVector(t, kMemberSSimpleTransformTranslation, {0, 0, 1e-8f}); }, true},
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSSimpleTransformTranslation, {0, 0, 1e-8f});
+       },
+       true},
       {"translation 1e-6", "TSimpleTransform",
-       [](ScriptObject* t) { SetVector(t, kMemberSSimpleTransformTranslation, {0, 0, 1e-6f}); }, false},
-      {"rotation", "TSimpleTransform", [](ScriptObject* t) { SetVector(t, kMemberSSimpleTransformRotation, {0, 1, 0}); },
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSSimpleTransformTranslation, {0, 0, 1e-6f});
+       },
+       false},
+      {"rotation", "TSimpleTransform",
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSSimpleTransformRotation, {0, 1, 0});
+       },
        false},
       {"scaling", "TSimpleTransform",
-       [](ScriptObject* t) { SetVector(t, kMemberSSimpleTransformScaling, {1, 1, 1.001f}); }, false},
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSSimpleTransformScaling, {1, 1, 1.001f});
+       },
+       false},
       {"rotation limits", "TSimpleTransform",
        [](ScriptObject* t) { MemberSet<VU32>(SNodeOf(t), kMemberSSimpleTransformRotationLimitEnableMask, 4); }, false},
       {"hidden", "TSimpleTransform", [](ScriptObject* t) { MemberSet<VU32>(SNodeOf(t), kMemberSNodeVisibility, 0); },
@@ -37,19 +49,47 @@ TEST_F(IdentityTransformsTest, FlatOnlyWhenEveryValueIsNeutral) {
       {"visibility 2", "TSimpleTransform",
        [](ScriptObject* t) { MemberSet<VU32>(SNodeOf(t), kMemberSNodeVisibility, 2); }, false},
       {"transform", "TTransform", nullptr, true},
-      {"shear", "TTransform", [](ScriptObject* t) { SetVector(t, kMemberSTransformShearing, {0.5f, 0, 0}); }, false},
-      {"rotation axis", "TTransform", [](ScriptObject* t) { SetVector(t, kMemberSTransformRotationAxis, {0, 0, 9}); },
+      {"shear", "TTransform",
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSTransformShearing, {0.5f, 0, 0});
+       },
+       false},
+      {"rotation axis", "TTransform",
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSTransformRotationAxis, {0, 0, 9});
+       },
        false},
       {"rotation pivot translation", "TTransform",
-       [](ScriptObject* t) { SetVector(t, kMemberSTransformRotationPivotTranslation, {1, 0, 0}); }, false},
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSTransformRotationPivotTranslation, {1, 0, 0});
+       },
+       false},
       {"scaling pivot translation", "TTransform",
-       [](ScriptObject* t) { SetVector(t, kMemberSTransformScalingPivotTranslation, {0, 1, 0}); }, false},
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSTransformScalingPivotTranslation, {0, 1, 0});
+       },
+       false},
       {"a pivot alone cancels out", "TTransform",
-       [](ScriptObject* t) { SetVector(t, kMemberSTransformRotationPivot, {1, 2, 3}); }, true},
+       [](ScriptObject* t) {
+         SetVector(t, kMemberSTransformRotationPivot, {1, 2, 3});
+       },
+       true},
       {"joint", "TJoint", nullptr, true},
-      {"joint orientation", "TJoint", [](ScriptObject* t) { SetVector(t, 0x02FFF04E, {90, 0, 0}); }, false},
-      {"joint rotation axis", "TJoint", [](ScriptObject* t) { SetVector(t, 0x01FFF04E, {0, 30, 0}); }, false},
-      {"parent scaling", "TJoint", [](ScriptObject* t) { SetVector(t, 0x04FFF04E, {2, 2, 2}); }, false},
+      {"joint orientation", "TJoint",
+       [](ScriptObject* t) {
+         SetVector(t, 0x02FFF04E, {90, 0, 0});
+       },
+       false},
+      {"joint rotation axis", "TJoint",
+       [](ScriptObject* t) {
+         SetVector(t, 0x01FFF04E, {0, 30, 0});
+       },
+       false},
+      {"parent scaling", "TJoint",
+       [](ScriptObject* t) {
+         SetVector(t, 0x04FFF04E, {2, 2, 2});
+       },
+       false},
       {"parent scaling switched off", "TJoint",
        [](ScriptObject* t) {
          SetVector(t, 0x04FFF04E, {2, 2, 2});
@@ -122,7 +162,8 @@ TEST_F(IdentityTransformsTest, DeepChainsAreSimplifiedWithoutRecursion) {
   RemoveIdentityTransforms(kept);
   EXPECT_EQ(ChildNames(r), "G");
   int depth = 0;
-  for (ScriptObject* n = kept; MemberSize(n, kMemberTBranchChild) == 1; n = MemberGetAt<VObject>(n, kMemberTBranchChild, 0))
+  for (ScriptObject* n = kept; MemberSize(n, kMemberTBranchChild) == 1;
+       n = MemberGetAt<VObject>(n, kMemberTBranchChild, 0))
     ++depth;
   EXPECT_EQ(depth, 1000);
 }

@@ -92,8 +92,8 @@ TEST_F(JointTest, ParentScalingCompensatesOnlyWhenEnabled) {
   ExpectNear(Local(j), unscaled);
   MemberSet<VBool>(j, kParentScalingEnable, true);
   const Matrix4f halved = Local(j);
-  ExpectNear(halved, Rotation({30, -20, 10}, 2) * Rotation({5, 40, -15}, 0) * Scale({0.5f, 0.5f, 0.5f}) *
-                         Translate({1, 2, 3}));
+  ExpectNear(halved,
+             Rotation({30, -20, 10}, 2) * Rotation({5, 40, -15}, 0) * Scale({0.5f, 0.5f, 0.5f}) * Translate({1, 2, 3}));
   // Setting the value it holds leaves the matrix built: the spline IK solver does so every frame.
   Set(j, kParentScaling, {2, 2, 2});
   EXPECT_EQ(S(j)->m_localState, SBaseTransform_I::kLocalBuilt);

@@ -98,7 +98,8 @@ TEST_F(NodeTest, ANodeBelowItselfIsRefusedAndNothingChanges) {
   SetParent(mid, mid);
   EXPECT_NE(TakeLog().find("\"mid\" cannot be placed below itself"), std::string::npos);
   MemberSetAt<VObject>(tip, kChild, 0, root);
-  EXPECT_EQ(TakeLog(), "Error TBranch_D::SetChild: \"root\" cannot be placed below itself or its descendant \"tip\".\n");
+  EXPECT_EQ(TakeLog(),
+            "Error TBranch_D::SetChild: \"root\" cannot be placed below itself or its descendant \"tip\".\n");
   MemberSetAt<VObject>(tip, kChild, 0, tip);
   EXPECT_NE(TakeLog().find("\"tip\" cannot be placed below itself"), std::string::npos);
   EXPECT_TRUE(IsNilObject(ParentOf(root)));
@@ -146,7 +147,8 @@ TEST_F(NodeTest, HugeSetIndexesAreRefusedAndNothingGrows) {
   const struct {
     ScriptObject* obj;
     uint32_t member;
-  } kMembers[] = {{root, kChild}, {root, 0x03FFF049 /* ConstraintArray */}, {instancer, 0x01FFF0F7 /* InputNodeArray */}};
+  } kMembers[] = {
+      {root, kChild}, {root, 0x03FFF049 /* ConstraintArray */}, {instancer, 0x01FFF0F7 /* InputNodeArray */}};
   for (int32_t index : {INT32_MAX, (1 << 24)}) {
     for (const auto& m : kMembers) {
       MemberSetAt<VObject>(m.obj, m.member, index, child);
@@ -156,7 +158,8 @@ TEST_F(NodeTest, HugeSetIndexesAreRefusedAndNothingGrows) {
     EXPECT_EQ(MemberSize(mesh, 0x0AFFF0F9), 0);
     std::string log = TakeLog();
     EXPECT_NE(log.find("ScriptObject::Set: index " + std::to_string(index) + " is outside member \"Child\""),
-              std::string::npos) << log;
+              std::string::npos)
+        << log;
   }
   EXPECT_TRUE(IsNilObject(ParentOf(child)));
   MemberSetAt<VObject>(root, kChild, 2, child);  // a small gap still grows the list
@@ -281,7 +284,8 @@ TEST_F(NodeTest, WideAndDeepTreesReleaseEveryBlock) {
   long start = LiveBlockCount();
   {
     Obj<ScriptObject> root = Make("TTransform", "root");
-    for (int i = 0; i < 100000; ++i) SetParent(Obj<ScriptObject>(ScriptObject::Create(FindClassID("TTransform"))), root);
+    for (int i = 0; i < 100000; ++i)
+      SetParent(Obj<ScriptObject>(ScriptObject::Create(FindClassID("TTransform"))), root);
     EXPECT_EQ(Children(root), 100000);
   }
   EXPECT_EQ(LiveBlockCount(), start);

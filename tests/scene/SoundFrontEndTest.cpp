@@ -176,10 +176,10 @@ TEST_F(SoundFrontEndTest, CacheBlocksAreWalkedByMode) {
     int64_t at;         // the report's read point after the step
   } steps[] = {
       {kCacheStreamed, kSet, 1000, 1000, kCap, 1000},
-      {kCacheStreamed, kSkip, 100, 1100, kCap - 100, 1100},         // within half: inside the block
-      {kCacheStreamed, kSkip, 50000, 51100, kCap, 51100},           // beyond half: a refill from there
-      {kCacheStreamed, kSkip, 300000, kFail, 0, 351100},            // past the end
-      {kCacheWhole, kSet, 100000, kCap, 0, kCap},                   // clamped to the block
+      {kCacheStreamed, kSkip, 100, 1100, kCap - 100, 1100},  // within half: inside the block
+      {kCacheStreamed, kSkip, 50000, 51100, kCap, 51100},    // beyond half: a refill from there
+      {kCacheStreamed, kSkip, 300000, kFail, 0, 351100},     // past the end
+      {kCacheWhole, kSet, 100000, kCap, 0, kCap},            // clamped to the block
       {kCacheWhole, kSet, 1000, 1000, kCap - 1000, 1000},
       {kCacheWhole, kSkip, 500, 1500, kCap - 1500, 1500},
       {kCacheWhole, kSkip, 1000000, kCap, 0, kCap},

@@ -118,7 +118,7 @@ TEST_F(SoundNodeTest, EmitterFollowsItsParentWithASpeedLimit) {
       {{3, 0, 0}, 0.5, {0, 0, 0}},    // the first update has no velocity
       {{53, 0, 0}, 1.0, {10, 0, 0}},  // 50 units in a second: limited to 10 that way
       {{53, 4, 0}, 1.0, {0, 4, 0}},
-      {{99, 0, 0}, 0.0, {0, 4, 0}},   // no time: nothing changes and the next update starts over
+      {{99, 0, 0}, 0.0, {0, 4, 0}},  // no time: nothing changes and the next update starts over
       {{99, 1, 0}, 0.5, {0, 0, 0}},
   };
   for (const Step& s : steps) {
@@ -237,8 +237,8 @@ TEST(SoundSwitchTest, SoundsOffLoadsNoModule) {
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   ASSERT_GT(n, 0);
   self[n] = 0;
-  std::string command = std::string("XPDISABLE_SOUNDS=1 '") + self +
-                        "' --gtest_filter=SoundNodeTest.SoundsOffChild > /dev/null 2>&1";
+  std::string command =
+      std::string("XPDISABLE_SOUNDS=1 '") + self + "' --gtest_filter=SoundNodeTest.SoundsOffChild > /dev/null 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0);
 }
 

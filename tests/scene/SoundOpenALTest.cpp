@@ -30,8 +30,10 @@ class SoundOpenALTest : public EngineWorldTest {
  protected:
   void SetUp() override {
     EngineWorldTest::SetUp();
-    WriteFile(m_dir.File("alsoft.conf"), "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\n"
-                                         "[wave]\nfile = " + m_dir.File("out.wav") + "\n");
+    WriteFile(m_dir.File("alsoft.conf"),
+              "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\n"
+              "[wave]\nfile = " +
+                  m_dir.File("out.wav") + "\n");
     setenv("ALSOFT_CONF", m_dir.File("alsoft.conf").c_str(), 1);
     WriteFile(m_dir.File("a440.wav"), SineWav(440, 1.0));
     SetDefaultSoundDeviceType(kSDOpenAL);

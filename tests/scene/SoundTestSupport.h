@@ -45,7 +45,8 @@ inline std::string WavImage(uint32_t rate, uint16_t bits, uint16_t channels, con
 inline std::string SineWav(double hz, double seconds, uint32_t rate = 44100, double amplitude = 16000) {
   std::string data;
   auto n = uint32_t(seconds * rate);
-  for (uint32_t i = 0; i < n; ++i) PutU16(data, uint16_t(int16_t(std::lround(amplitude * std::sin(2 * M_PI * hz * i / rate)))));
+  for (uint32_t i = 0; i < n; ++i)
+    PutU16(data, uint16_t(int16_t(std::lround(amplitude * std::sin(2 * M_PI * hz * i / rate)))));
   return WavImage(rate, 16, 1, data);
 }
 

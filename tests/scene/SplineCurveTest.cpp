@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "EngineWorld.h"
-#include "support/LogCapture.h"
 #include "scene/SplineCurve.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
 namespace {
@@ -62,13 +62,15 @@ TEST_F(SplineCurveTest, BezierCurveTessellatesToItsBernsteinPoints) {
 TEST_F(SplineCurveTest, EmptySpansAddNoSamplesAndEndKnotsStayInRange) {
   Array<Vector3f> out;
   // Two spans with a repeated inner knot between them: 2·m + 1 points, ending on the last CV.
-  Obj<SSplineCurve_I> c = Curve({0, 0, 0, 1, 1, 2, 2, 2}, {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}, {3, 0, 0}, {4, 2, 0}, {5, 0, 0}});
+  Obj<SSplineCurve_I> c =
+      Curve({0, 0, 0, 1, 1, 2, 2, 2}, {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}, {3, 0, 0}, {4, 2, 0}, {5, 0, 0}});
   c->Tessellate(out, 3);
   EXPECT_EQ(out.Count(), 7);
   ExpectNear(out[6], {5, 0, 0});
   // Repeated end knots sample span k - 5 (its own six knots would reach past the array); those samples
   // are the end point, taken from the last span that has a length.
-  Obj<SSplineCurve_I> d = Curve({0, 0, 0, 1, 2, 2, 2, 2}, {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}, {3, 0, 0}, {4, 2, 0}, {5, 0, 0}});
+  Obj<SSplineCurve_I> d =
+      Curve({0, 0, 0, 1, 2, 2, 2, 2}, {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}, {3, 0, 0}, {4, 2, 0}, {5, 0, 0}});
   d->Tessellate(out, 2);
   ASSERT_EQ(out.Count(), 7);
   for (int j = 4; j < 7; ++j) ExpectNear(out[j], {4, 2, 0});  // the end of span 2

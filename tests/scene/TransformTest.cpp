@@ -95,8 +95,8 @@ TEST_F(TransformTest, ChangeFlagsFollowTheStoredValues) {
   Set(s, kScaling, {1, 1, 1});
   Set(s, kTranslation, {0, 0, 1});
   Set(s, kRotation, {0, 1, 0});
-  const uint32_t parts[] = {kShearing, kRotationPivot, kScalingPivot, kRotationAxis, kRotationPivotTranslation,
-                            kScalingPivotTranslation};
+  const uint32_t parts[] = {
+      kShearing, kRotationPivot, kScalingPivot, kRotationAxis, kRotationPivotTranslation, kScalingPivotTranslation};
   uint32_t bit = 8;
   for (uint32_t m : parts) {
     Set(s, m, {0, 0, NAN});
@@ -198,9 +198,10 @@ TEST_F(TransformTest, TheFullCompositionWithShearPivotsAndAxis) {
   ExpectNear(Local(s), want, 1e-4f);
   // Without the shear bit the shear factors are left out.
   Set(s, kShearing, {0, 0, 0});
-  ExpectNear(Local(s), Translate({-sp.x, -sp.y, -sp.z}) * Scale(sc) *
-                           Translate({sp.x + spt.x - rp.x, sp.y + spt.y - rp.y, sp.z + spt.z - rp.z}) * axis *
-                           rot * Translate({rp.x + rpt.x + t.x, rp.y + rpt.y + t.y, rp.z + rpt.z + t.z}),
+  ExpectNear(Local(s),
+             Translate({-sp.x, -sp.y, -sp.z}) * Scale(sc) *
+                 Translate({sp.x + spt.x - rp.x, sp.y + spt.y - rp.y, sp.z + spt.z - rp.z}) * axis * rot *
+                 Translate({rp.x + rpt.x + t.x, rp.y + rpt.y + t.y, rp.z + rpt.z + t.z}),
              1e-4f);
 }
 

@@ -20,8 +20,10 @@ class TreeWorld : public EngineWorldTest {
   // A new node of the class, the last child of `parent`, or a root kept by the fixture without one.
   ScriptObject* Add(const char* cls, const char* name, ScriptObject* parent = nullptr) {
     Obj<ScriptObject> n = Make(cls, name);
-    if (parent) MemberSet<VObject>(n, kMemberTNodeParent, parent);
-    else m_roots.Append(n);
+    if (parent)
+      MemberSet<VObject>(n, kMemberTNodeParent, parent);
+    else
+      m_roots.Append(n);
     return n;
   }
   static std::string NameOf(ScriptObject* n) {

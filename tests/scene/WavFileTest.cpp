@@ -59,14 +59,14 @@ TEST(WavFileTest, RefusesWhatItCannotPlay) {
       "RIFF\x04\x00\x00\x00WAVE",
       good.substr(0, 11),
       "RIFX" + good.substr(4),
-      WavImage(8000, 16, 1, "", 3),                 // float samples
-      WavImage(8000, 24, 1, std::string(6, 'a')),   // 24 bits
-      WavImage(8000, 8, 3, std::string(6, 'a')),    // three channels
-      WavImage(0, 8, 1, std::string(6, 'a')),       // no rate
+      WavImage(8000, 16, 1, "", 3),                                     // float samples
+      WavImage(8000, 24, 1, std::string(6, 'a')),                       // 24 bits
+      WavImage(8000, 8, 3, std::string(6, 'a')),                        // three channels
+      WavImage(0, 8, 1, std::string(6, 'a')),                           // no rate
       WavImage(8000, 16, 2, "", 0xFFFE).replace(44, 2, "\x03\x00", 2),  // extensible, not PCM
       dataFirst,
       cutFormat,
-      good.substr(0, 36),                           // no data chunk
+      good.substr(0, 36),  // no data chunk
   };
   for (const std::string& c : cases) {
     WavData w;

@@ -16,7 +16,9 @@ constexpr uint32_t kTranslation = 0x01FFF04A, kRotation = 0x02FFF04A, kScaling =
 
 class WorldMatricesTest : public EngineWorldTest {
  protected:
-  static void Attach(ScriptObject* child, ScriptObject* parent) { MemberSet<VObject>(child, kMemberTNodeParent, parent); }
+  static void Attach(ScriptObject* child, ScriptObject* parent) {
+    MemberSet<VObject>(child, kMemberTNodeParent, parent);
+  }
   static TBaseTransform_I* T(ScriptObject* o) { return static_cast<TBaseTransform_I*>(o); }
   static bool Same(const Matrix4f& a, const Matrix4f& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -61,7 +63,8 @@ TEST_F(WorldMatricesTest, EveryTransformGetsWhatTheRecursionGives) {
 }
 
 TEST_F(WorldMatricesTest, AChildThatIsNoTransformEndsItsBranch) {
-  Obj<ScriptObject> root = Make("TTransform"), light = Make("TLight"), lod = Make("TLODGroup"), below = Make("TTransform");
+  Obj<ScriptObject> root = Make("TTransform"), light = Make("TLight"), lod = Make("TLODGroup"),
+                    below = Make("TTransform");
   MemberSet<VVector3f>(T(root)->m_sNode.Get(), kTranslation, {1, 2, 3});
   MemberSet<VVector3f>(T(below)->m_sNode.Get(), kTranslation, {4, 5, 6});
   Attach(light, root);

@@ -3,10 +3,10 @@
 
 #include "ParserFixture.h"
 #include "core/ResultCode.h"
-#include "script/object/ClassDatabase.h"
-#include "script/object/MemberDef.h"
 #include "script/lang/MemberVisitors.h"
 #include "script/lang/StatementVisitors.h"
+#include "script/object/ClassDatabase.h"
+#include "script/object/MemberDef.h"
 #include "script/object/ValueBox.h"
 
 namespace PM::Test {

@@ -22,8 +22,10 @@ TEST_F(ObjectModelTest, DerivedObjectAnswersBaseMembersAndBaseReachesStubForDeri
   EXPECT_EQ(MemberGet<VF64>(a, kBExtra), 0.0);
   std::string log = TakeLog();
   EXPECT_EQ(LogLines(log), 1);
-  EXPECT_NE(log.find("ScriptObject::Get: invalid access to member \"Extra\" (0x01FFF101) of \"B\" on an object of class \"A\"."),
-            std::string::npos)
+  EXPECT_NE(
+      log.find(
+          "ScriptObject::Get: invalid access to member \"Extra\" (0x01FFF101) of \"B\" on an object of class \"A\"."),
+      std::string::npos)
       << log;
   MemberSet<VF64>(a, kBExtra, 1.0);
   EXPECT_EQ(LogLines(TakeLog()), 1);
@@ -135,9 +137,9 @@ TEST_F(ObjectModelTest, BoxesCarryTheirValueAndTypeRecord) {
   const MemberRecord* r = MemberRecordOf(0x01FFF027);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->flags, 0x4A00u);
-  EXPECT_TRUE(ScriptObject::Create(kClassScriptObject) == NilScriptObject());  // abstract
+  EXPECT_TRUE(ScriptObject::Create(kClassScriptObject) == NilScriptObject());        // abstract
   EXPECT_TRUE(ScriptObject::Create(kClassEulerRotationOrder) == NilScriptObject());  // enum
-  EXPECT_TRUE(ScriptObject::Create(0xFFFFF1F0) == NilScriptObject());  // unknown
+  EXPECT_TRUE(ScriptObject::Create(0xFFFFF1F0) == NilScriptObject());                // unknown
   EXPECT_EQ(TakeLog(), "");
 }
 
@@ -182,9 +184,9 @@ void HandSet(ScriptObject* o, uint32_t, int32_t v) { static_cast<A*>(o)->count =
 TEST_F(ObjectModelTest, HelperRecordsMatchHandMadeRecords) {
   using G = MemberGeneric<VI32, kShapeSingle>;
   using S = MemberStubs<VI32>;
-  CreateMember(0x20FFF100, "Hand", EraseFn(&HandGet), EraseFn(&S::Get), EraseFn(&HandSet), EraseFn(&S::Set), nullptr, nullptr,
-               nullptr, nullptr, EraseFn(&G::Compare), EraseFn(&StubCompare), EraseFn(&G::CopyTo), EraseFn(&StubCopyTo),
-               EraseFn(&G::Write), EraseFn(&StubWrite), nullptr, nullptr, 1, 0, kClassI32);
+  CreateMember(0x20FFF100, "Hand", EraseFn(&HandGet), EraseFn(&S::Get), EraseFn(&HandSet), EraseFn(&S::Set), nullptr,
+               nullptr, nullptr, nullptr, EraseFn(&G::Compare), EraseFn(&StubCompare), EraseFn(&G::CopyTo),
+               EraseFn(&StubCopyTo), EraseFn(&G::Write), EraseFn(&StubWrite), nullptr, nullptr, 1, 0, kClassI32);
   DefineMember(CallbackMember<VI32>(0x21FFF100, "Helper", &HandGet, &HandSet));
   const MemberRecord* hand = MemberRecordOf(0x20FFF100);
   const MemberRecord* help = MemberRecordOf(0x21FFF100);

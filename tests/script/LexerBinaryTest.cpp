@@ -95,14 +95,16 @@ TEST_F(LexerBinaryTest, CorpusLexesIdenticallyCompiled) {
   // Blanks and line ends as tokens when the mode keeps them.
   std::string spaced = "a \t b\r\nc\n";
   EXPECT_EQ(LexCompiled(Compile(spaced, 0x12).substr(4), 0x12), LexText(spaced, 0x12));
-  for (int k : {16, 17, 18, 19, 20, 32, 33, 34, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69,
-                80, 81, 82, 83, 84, 85, 96, 97, 98, 99, 100, 101, 102, 103, 107, 233, 234, 235, 236, 237, 238, 239})
+  for (int k : {16, 17, 18, 19, 20, 32,  33,  34,  49,  50,  51,  52,  53,  54,  55,  56,  57,
+                58, 59, 60, 61, 62, 63,  64,  65,  66,  67,  68,  69,  80,  81,  82,  83,  84,
+                85, 96, 97, 98, 99, 100, 101, 102, 103, 107, 233, 234, 235, 236, 237, 238, 239})
     EXPECT_TRUE(kinds.count(k)) << "corpus lacks kind " << k;
   EXPECT_GE(sizeof kCorpus / sizeof *kCorpus, 30u);
 }
 
 TEST_F(LexerBinaryTest, CompilerRefusesWhatHasNoCompiledForm) {
-  for (const char* bad : {"a :( b", "a ` b", "\"open", "#x"}) EXPECT_FALSE(CompileScript(bad, std::strlen(bad)).ok) << bad;
+  for (const char* bad : {"a :( b", "a ` b", "\"open", "#x"})
+    EXPECT_FALSE(CompileScript(bad, std::strlen(bad)).ok) << bad;
   std::string longName(256, 'n');
   CompileResult r = CompileScript(longName.data(), longName.size());
   EXPECT_FALSE(r.ok);
@@ -220,10 +222,13 @@ TEST_F(LexerBinaryTest, CorruptInput) {
   }
   // A token and the bytes after it that no input can hold: array counts far beyond the input (no large
   // allocation), a string array's bad element length, a string of 8192 bytes or more.
-  const std::pair<int, std::string> tooLong[] = {{182, std::string("\xFF\xFF\xFF\x7F" "abcdefgh", 12)},
-                                                 {207, "\xFF\xFF\xFF\xFF"},
-                                                 {201, std::string("\xFF\xFF\xFF\xFF\x02\x00\x00\x00xy\xFF\xFF\xFF\x0F", 14)},
-                                                 {233, std::string("\x00\x20\x00\x00", 4)}};
+  const std::pair<int, std::string> tooLong[] = {
+      {182, std::string("\xFF\xFF\xFF\x7F"
+                        "abcdefgh",
+                        12)},
+      {207, "\xFF\xFF\xFF\xFF"},
+      {201, std::string("\xFF\xFF\xFF\xFF\x02\x00\x00\x00xy\xFF\xFF\xFF\x0F", 14)},
+      {233, std::string("\x00\x20\x00\x00", 4)}};
   for (const auto& [code, raw] : tooLong) {
     CompiledScriptWriter w(false);
     w.Token(code);

@@ -16,7 +16,7 @@ TEST(LexerTablesTest, PrecedenceOrdersTheOperators) {
   EXPECT_EQ(TokenPrecedence(-1), 255);
   EXPECT_EQ(TokenPrecedence(255), 255);
   EXPECT_EQ(TokenPrecedence(1000), 255);
-  const int ops[][2] = {{49, 5}, {50, 5}, {51, 4}, {53, 4}, {54, 6}, {55, 6}, {57, 9}, {58, 11}, {59, 10},
+  const int ops[][2] = {{49, 5}, {50, 5}, {51, 4}, {53, 4}, {54, 6}, {55, 6}, {57, 9},   {58, 11}, {59, 10},
                         {64, 7}, {65, 7}, {66, 7}, {67, 7}, {68, 8}, {69, 8}, {56, 255}, {60, 255}};
   for (auto& o : ops) EXPECT_EQ(TokenPrecedence(o[0]), o[1]) << o[0];
 }

@@ -41,8 +41,8 @@ class PieceStream : public StreamPipe {
 // One token as the tests compare them: kind, and the value as text or as the raw value bytes.
 struct Tok {
   int kind;
-  std::string text;  // names and strings
-  uint64_t bits = 0; // numbers and other values (the low 8 bytes of the value area)
+  std::string text;   // names and strings
+  uint64_t bits = 0;  // numbers and other values (the low 8 bytes of the value area)
   bool operator==(const Tok& o) const { return kind == o.kind && text == o.text && bits == o.bits; }
 };
 

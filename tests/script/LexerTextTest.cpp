@@ -58,7 +58,8 @@ TEST_F(LexerTextTest, NumberTyping) {
   EXPECT_EQ(First(" -5U"), (Tok{239, {}, uint64_t(-5ll)}));
   EXPECT_EQ(First("4294967297i"), I32(1));  // the low 32 bits
   // Kind 234 carries an F32, 235 an F64.
-  for (auto [text, kind, want] : {std::tuple{"1.5", 234, 1.5}, {"1.5F", 235, 1.5}, {"3f", 234, 3.0}, {" -2.5e-1", 234, -0.25}}) {
+  for (auto [text, kind, want] :
+       {std::tuple{"1.5", 234, 1.5}, {"1.5F", 235, 1.5}, {"3f", 234, 3.0}, {" -2.5e-1", 234, -0.25}}) {
     Tok t = First(text);
     ASSERT_EQ(t.kind, kind) << text;
     float f;
@@ -132,17 +133,17 @@ TEST_F(LexerTextTest, NamesAndReferences) {
 
 TEST_F(LexerTextTest, PunctuationAndComments) {
   std::vector<Tok> expect;
-  for (int k : {60, 68, 53, 57, 61, 82, 83, 52, 50, 34, 18, 49, 33, 19, 66, 54, 64, 32, 69, 67, 55, 65, 20, 100, 80,
-                81, 59, 63, 84, 58, 62, 85, 56, 51})
+  for (int k : {60, 68, 53, 57, 61, 82, 83,  52, 50, 34, 18, 49, 33, 19, 66, 54, 64,
+                32, 69, 67, 55, 65, 20, 100, 80, 81, 59, 63, 84, 58, 62, 85, 56, 51})
     expect.push_back(Kind(k));
   expect.push_back(End());
   EXPECT_EQ(LexText("! != % & && ( ) * + += , - -= ; < << <= = == > >> >= ? @ [ ] ^ ^^ { | || } ~ /"), expect);
   EXPECT_EQ(LexText("`\x01\x80"), (std::vector<Tok>{{254, {}, '`'}, {254, {}, 1}, {254, {}, 0x80}, End()}));
-  EXPECT_EQ(LexText("a // c\nb /* x\n*/ c /**/d"), (std::vector<Tok>{Name("a"), Name("b"), Name("c"), Name("d"), End()}));
+  EXPECT_EQ(LexText("a // c\nb /* x\n*/ c /**/d"),
+            (std::vector<Tok>{Name("a"), Name("b"), Name("c"), Name("d"), End()}));
   EXPECT_EQ(LexText("a /* open"), (std::vector<Tok>{Name("a"), End()}));
   EXPECT_EQ(LexText("a//b", 0), (std::vector<Tok>{Name("a"), Kind(51), Kind(51), Name("b"), End()}));
-  EXPECT_EQ(LexText("a \t b\r\n", 0),
-            (std::vector<Tok>{Name("a"), Kind(27), Name("b"), Kind(28), Kind(28), End()}));
+  EXPECT_EQ(LexText("a \t b\r\n", 0), (std::vector<Tok>{Name("a"), Kind(27), Name("b"), Kind(28), Kind(28), End()}));
 }
 
 TEST_F(LexerTextTest, LinesAndColumnsOnlyWithMode1) {

@@ -41,19 +41,28 @@ std::vector<Obj<ScriptObject>>& Pool() {
 template <class Tag>
 typename Tag::Value Sample(int k) {
   float f = float(k) + 0.5f;
-  if constexpr (std::is_same_v<Tag, VBool>) return k % 2 == 1;
-  else if constexpr (std::is_same_v<Tag, VEnum>) return MakeMemberId(uint32_t(k % 6 + 1), kClassEulerRotationOrder);
-  else if constexpr (std::is_same_v<Tag, VMemberID>) return MakeMemberId(uint32_t(k + 1), A::kClassId);
-  else if constexpr (std::is_arithmetic_v<typename Tag::Value>) return typename Tag::Value(k * 3 + 1);
-  else if constexpr (std::is_same_v<Tag, VVector2f>) return Vector2f{f, -f};
-  else if constexpr (std::is_same_v<Tag, VVector3f>) return Vector3f{f, 2 * f, -f};
-  else if constexpr (std::is_same_v<Tag, VVector4f>) return Vector4f{f, 1, 2, 3};
-  else if constexpr (std::is_same_v<Tag, VSpheref>) return Spheref{{f, f, f}, f};
+  if constexpr (std::is_same_v<Tag, VBool>)
+    return k % 2 == 1;
+  else if constexpr (std::is_same_v<Tag, VEnum>)
+    return MakeMemberId(uint32_t(k % 6 + 1), kClassEulerRotationOrder);
+  else if constexpr (std::is_same_v<Tag, VMemberID>)
+    return MakeMemberId(uint32_t(k + 1), A::kClassId);
+  else if constexpr (std::is_arithmetic_v<typename Tag::Value>)
+    return typename Tag::Value(k * 3 + 1);
+  else if constexpr (std::is_same_v<Tag, VVector2f>)
+    return Vector2f{f, -f};
+  else if constexpr (std::is_same_v<Tag, VVector3f>)
+    return Vector3f{f, 2 * f, -f};
+  else if constexpr (std::is_same_v<Tag, VVector4f>)
+    return Vector4f{f, 1, 2, 3};
+  else if constexpr (std::is_same_v<Tag, VSpheref>)
+    return Spheref{{f, f, f}, f};
   else if constexpr (std::is_same_v<Tag, VMatrix4f>) {
     Matrix4f m{};
     for (int i = 0; i < 16; ++i) m.m[i] = f + float(i);
     return m;
-  } else if constexpr (std::is_same_v<Tag, VString>) return String(std::to_string(k).c_str());
+  } else if constexpr (std::is_same_v<Tag, VString>)
+    return String(std::to_string(k).c_str());
   else if constexpr (std::is_same_v<Tag, VNameHash>) {
     NameHash h;
     h.Set(String("k"), NewBox<VI32>(k));
@@ -150,8 +159,10 @@ TYPED_TEST(MemberFamilyTest, RoundTripsSingleIndexedAndArray) {
   EXPECT_EQ(this->TakeLog(), "");
 
   // A call with the wrong value type or shape reaches a stub with one log line.
-  if constexpr (std::is_same_v<T, VI32>) (void)MemberGet<VF32>(h1, single);
-  else (void)MemberGet<VI32>(h1, single);
+  if constexpr (std::is_same_v<T, VI32>)
+    (void)MemberGet<VF32>(h1, single);
+  else
+    (void)MemberGet<VI32>(h1, single);
   (void)MemberGet<T>(h1, indexed);
   EXPECT_EQ(this->LogLines(this->TakeLog()), 2);
 }

@@ -10,22 +10,44 @@ namespace {
 template <class Tag>
 void Poke(ScriptObject* o, ScriptObject* other, uint32_t member, int32_t index, int op) {
   switch (op) {
-    case 0: (void)MemberGet<Tag>(o, member); break;
-    case 1: MemberSet<Tag>(o, member, typename Tag::Value{}); break;
-    case 2: (void)MemberGetAt<Tag>(o, member, index); break;
-    case 3: MemberSetAt<Tag>(o, member, index, typename Tag::Value{}); break;
-    case 4: (void)MemberGetArray<Tag>(o, member); break;
-    case 5: MemberSetArray<Tag>(o, member, Array<typename Tag::Element>()); break;
-    case 6: (void)MemberSize(o, member); break;
-    case 7: MemberRemove(o, member, index, index % 3); break;
-    case 8: (void)MemberCompare(o, other, member); break;
-    case 9: MemberCopyTo(o, other, member); break;
+    case 0:
+      (void)MemberGet<Tag>(o, member);
+      break;
+    case 1:
+      MemberSet<Tag>(o, member, typename Tag::Value{});
+      break;
+    case 2:
+      (void)MemberGetAt<Tag>(o, member, index);
+      break;
+    case 3:
+      MemberSetAt<Tag>(o, member, index, typename Tag::Value{});
+      break;
+    case 4:
+      (void)MemberGetArray<Tag>(o, member);
+      break;
+    case 5:
+      MemberSetArray<Tag>(o, member, Array<typename Tag::Element>());
+      break;
+    case 6:
+      (void)MemberSize(o, member);
+      break;
+    case 7:
+      MemberRemove(o, member, index, index % 3);
+      break;
+    case 8:
+      (void)MemberCompare(o, other, member);
+      break;
+    case 9:
+      MemberCopyTo(o, other, member);
+      break;
     case 10: {
       StreamPipeRef null;
       MemberWrite(o, member, null);
       break;
     }
-    default: (void)MemberCall(o, member, 0, nullptr); break;
+    default:
+      (void)MemberCall(o, member, 0, nullptr);
+      break;
   }
 }
 
@@ -34,16 +56,30 @@ TEST_F(ObjectModelTest, RandomIdsOnRandomObjectsNeverCrash) {
   Obj<B> b(NewB());
   Obj<ScriptObject> box(NewBox<VString>(String("x"))), arr(ScriptObject::Create(kClassArrayVector3f));
   ScriptObject* objects[] = {a, b, box, arr, NilScriptObject()};
-  const uint32_t classes[] = {A::kClassId, B::kClassId, kClassString, kClassArrayVector3f, kClassNil, kClassI32,
-                              kClassEulerRotationOrder, 0xFFFFF1FF, 0xFFFFFFFF, 0};
+  const uint32_t classes[] = {A::kClassId,
+                              B::kClassId,
+                              kClassString,
+                              kClassArrayVector3f,
+                              kClassNil,
+                              kClassI32,
+                              kClassEulerRotationOrder,
+                              0xFFFFF1FF,
+                              0xFFFFFFFF,
+                              0};
   std::mt19937 rng(20240611);
   g_LogLevel = kLevelFatal;  // thousands of stub lines: keep the log quiet
   for (int i = 0; i < 20000; ++i) {
     uint32_t member;
     switch (rng() % 3) {
-      case 0: member = rng(); break;  // anything
-      case 1: member = MakeMemberId(rng() % 20, classes[rng() % 10]); break;
-      default: member = (uint32_t(rng() % 300) << 24) | 0x00FFF000u | (rng() % 0x1000); break;
+      case 0:
+        member = rng();
+        break;  // anything
+      case 1:
+        member = MakeMemberId(rng() % 20, classes[rng() % 10]);
+        break;
+      default:
+        member = (uint32_t(rng() % 300) << 24) | 0x00FFF000u | (rng() % 0x1000);
+        break;
     }
     ScriptObject* o = objects[rng() % 5];
     ScriptObject* other = objects[rng() % 5];
@@ -78,7 +114,8 @@ TEST_F(ObjectModelTest, BadIdsAreReportedClearly) {
   EXPECT_NE(TakeLog().find("ScriptObject::Get: member \"Label\" (0x03FFF100) is String, not I32."), std::string::npos);
   (void)MemberGetAt<VObject>(a, kAOwned, 0);  // wrong shape
   std::string log = TakeLog();
-  EXPECT_NE(log.find("member \"Owned\" (0x07FFF100) is ScriptObject, not indexed ScriptObject."), std::string::npos) << log;
+  EXPECT_NE(log.find("member \"Owned\" (0x07FFF100) is ScriptObject, not indexed ScriptObject."), std::string::npos)
+      << log;
   CreateMember(0x01FFF1FE, "Orphan", MemberOps{}, MemberOps{}, 1, 0, kClassI32);  // class not defined
   EXPECT_NE(TakeLog().find("CreateMember: invalid member id 0x01FFF1FE"), std::string::npos);
   CreateMember(0x01FFF300, "Far", MemberOps{}, MemberOps{}, 1, 0, kClassI32);

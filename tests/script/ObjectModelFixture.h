@@ -7,10 +7,10 @@
 #include <string>
 
 #include "core/Log.h"
-#include "support/LogCapture.h"
 #include "script/object/MemberDef.h"
 #include "script/object/ObjectModel.h"
 #include "script/object/ValueBox.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
 
@@ -21,13 +21,13 @@ struct A : ScriptObject {
   String label;
   uint32_t mode = 0;  // an Euler.RotationOrderEnum value
   uint32_t bits = 0;
-  int32_t derived = 0;               // 0x5: not cloned
-  Obj<ScriptObject> owned;           // 0x1200: deep-copied by CopyTemplate
-  Obj<ScriptObject> shared;          // 0x1204: copied as a reference
-  Obj<ScriptObject> parent;          // 0x1207: a back link
-  Array<Obj<ScriptObject>> children; // 0x2600
-  Array<Vector3f> points;            // 0x800
-  Obj<A> typed;                      // a reference that must be an A
+  int32_t derived = 0;                // 0x5: not cloned
+  Obj<ScriptObject> owned;            // 0x1200: deep-copied by CopyTemplate
+  Obj<ScriptObject> shared;           // 0x1204: copied as a reference
+  Obj<ScriptObject> parent;           // 0x1207: a back link
+  Array<Obj<ScriptObject>> children;  // 0x2600
+  Array<Vector3f> points;             // 0x800
+  Obj<A> typed;                       // a reference that must be an A
 
   int32_t GetTwice() const { return count * 2; }
   void SetTwice(int32_t v) { count = v / 2; }

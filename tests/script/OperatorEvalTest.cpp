@@ -121,7 +121,7 @@ TEST_F(OperatorTest, ChainOfAnotherTypeStopsAtItsFloor) {
   Evaluated e = Eval("1 < 2 == True && False");
   EXPECT_EQ(e.code, 0u);
   EXPECT_EQ(e.type, "Bool");
-  EXPECT_EQ(e.number, 1.0);  // && False was not applied
+  EXPECT_EQ(e.number, 1.0);       // && False was not applied
   EXPECT_EQ(e.next, kTokAndAnd);  // left for the statement's ";" check
   // Within one precedence level the chain goes on.
   e = Eval("1 < 2 == True == True");
@@ -164,8 +164,7 @@ TEST_F(OperatorTest, UnsupportedCombinationsAreReported) {
   EXPECT_EQ(e.number, 0.0);
   // Through the entry point: no value, and its own failure message after the operator's.
   EXPECT_TRUE(Parser::ParseExpression(nullptr, String("True + 1")).IsNil());
-  EXPECT_EQ(TakeMessages(),
-            "Eval: operator +(Bool,I32) is not supported.\nParseCondition: error in expression.\n");
+  EXPECT_EQ(TakeMessages(), "Eval: operator +(Bool,I32) is not supported.\nParseCondition: error in expression.\n");
 }
 
 TEST_F(OperatorTest, Vector3fOperations) {

@@ -17,11 +17,10 @@ struct Op {
   int level;
   Kind kind;
 };
-const Op kOps[] = {{"-", 5, kArith},  {"+", 5, kArith},  {"/", 4, kArith},  {"*", 4, kArith},
-                   {"%", 4, kArith},  {"<<", 6, kArith}, {">>", 6, kArith}, {"&", 9, kBits},
-                   {"|", 11, kBits},  {"^", 10, kBits},  {"&&", 12, kLogic}, {"||", 14, kLogic},
-                   {"^^", 13, kLogic}, {"<=", 7, kOrder}, {">=", 7, kOrder}, {"<", 7, kOrder},
-                   {">", 7, kOrder},  {"!=", 8, kEqual}, {"==", 8, kEqual}};
+const Op kOps[] = {{"-", 5, kArith},   {"+", 5, kArith},   {"/", 4, kArith},   {"*", 4, kArith},  {"%", 4, kArith},
+                   {"<<", 6, kArith},  {">>", 6, kArith},  {"&", 9, kBits},    {"|", 11, kBits},  {"^", 10, kBits},
+                   {"&&", 12, kLogic}, {"||", 14, kLogic}, {"^^", 13, kLogic}, {"<=", 7, kOrder}, {">=", 7, kOrder},
+                   {"<", 7, kOrder},   {">", 7, kOrder},   {"!=", 8, kEqual},  {"==", 8, kEqual}};
 
 struct Val {
   bool isBool;

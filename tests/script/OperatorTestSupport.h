@@ -29,14 +29,24 @@ struct Captured : TypedVisitor<Captured> {
   template <class T>
   uint32_t Take(const typename T::Value& v) {
     out.type = T::kName;
-    if constexpr (std::is_arithmetic_v<typename T::Value>) out.number = double(v);
-    else if constexpr (std::is_same_v<T, VVector3f>) out.vec = v;
-    else if constexpr (std::is_same_v<T, VString>) out.str = v;
-    else if constexpr (std::is_same_v<T, VNameHash>) out.hash = v;
+    if constexpr (std::is_arithmetic_v<typename T::Value>)
+      out.number = double(v);
+    else if constexpr (std::is_same_v<T, VVector3f>)
+      out.vec = v;
+    else if constexpr (std::is_same_v<T, VString>)
+      out.str = v;
+    else if constexpr (std::is_same_v<T, VNameHash>)
+      out.hash = v;
     return 0;
   }
-  uint32_t FoundObject(ScriptObject*) override { out.type = "Object"; return 0; }
-  uint32_t FoundArray(void*, uint32_t) override { out.type = "Array"; return 0; }
+  uint32_t FoundObject(ScriptObject*) override {
+    out.type = "Object";
+    return 0;
+  }
+  uint32_t FoundArray(void*, uint32_t) override {
+    out.type = "Array";
+    return 0;
+  }
   Evaluated& out;
 };
 

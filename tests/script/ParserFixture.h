@@ -9,11 +9,11 @@
 
 #include "ScriptCompiler.h"
 #include "core/Log.h"
-#include "support/LogCapture.h"
 #include "core/StartUp.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "storage/Streams.h"
+#include "support/LogCapture.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {

@@ -75,9 +75,8 @@ TEST(PmRunLimits, FlatChainsOfAMillionOperandsEvaluate) {
 // A deep block that was refused is passed over whole: the blocks around it and the run go on.
 TEST(PmRunLimits, RefusedBlockIsSkippedAndTheRunGoesOn) {
   TempDir dir;
-  WriteFile(dir.Path() + "/deep.bs",
-            "if True { pl 'outer'; " + Repeat("if True { ", 3000) + "pl 'inner';" + Repeat(" };", 3000) +
-                " pl 'after'; };\npl 'end';\n");
+  WriteFile(dir.Path() + "/deep.bs", "if True { pl 'outer'; " + Repeat("if True { ", 3000) + "pl 'inner';" +
+                                         Repeat(" };", 3000) + " pl 'after'; };\npl 'end';\n");
   HostRun r = PmRun(dir, "deep.bs");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "outer\nafter\nend\n");

@@ -18,8 +18,8 @@ struct HostRun {
 // Runs pm-run with the arguments (a shell fragment) in the folder; standard error goes to stderr.txt there.
 // `env` holds further VAR=value assignments for the run (they win over the log folder set here).
 inline HostRun PmRun(const TempDir& dir, const std::string& args, const std::string& env = "") {
-  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' " + env + " '" PM_BINARY_DIR
-                    "/host/pm-run' " + args + " 2>'" + dir.Path() + "/stderr.txt'";
+  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' " + env +
+                    " '" PM_BINARY_DIR "/host/pm-run' " + args + " 2>'" + dir.Path() + "/stderr.txt'";
   HostRun r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;

@@ -49,9 +49,8 @@ struct EngineTest : ScriptWorldTest {
 
 TEST(ScriptEngineNames, CompiledNamesReplaceTheExtension) {
   const char* cases[][2] = {
-      {"a.bh", "a.[bhb]"},         {"a.txt", "a.[bsb]"},   {"a.bs", "a.[bsb]"},
-      {"a", "a.[bsb]"},            {"a.b.bh", "a.b.[bhb]"}, {"dir.x/a", "dir.x/a.[bsb]"},
-      {"d/a.BH", "d/a.[bsb]"},     {"x.bhx", "x.[bsb]"},
+      {"a.bh", "a.[bhb]"},     {"a.txt", "a.[bsb]"},         {"a.bs", "a.[bsb]"},     {"a", "a.[bsb]"},
+      {"a.b.bh", "a.b.[bhb]"}, {"dir.x/a", "dir.x/a.[bsb]"}, {"d/a.BH", "d/a.[bsb]"}, {"x.bhx", "x.[bsb]"},
   };
   for (auto& c : cases) EXPECT_STREQ(ScriptEngine::CompiledName(c[0]).CStr(), c[1]) << c[0];
 }
@@ -114,7 +113,8 @@ TEST_F(EngineTest, MissingFilesAndAMissingParserAreReported) {
   engine->LoadFile((dir + "t.bs").c_str(), Storage::kReadQuiet, 0);
   EXPECT_EQ(TakeLog(), "");
   EXPECT_TRUE(engine->LoadFile("x.bs", Storage::kWrite, 0).IsNil());
-  EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: mode 0x0000000E is not a read mode (\"x.bs\")."), std::string::npos);
+  EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: mode 0x0000000E is not a read mode (\"x.bs\")."),
+            std::string::npos);
   EXPECT_EQ(g_runs.size(), 2u);  // nothing more reached the parser
   EXPECT_TRUE(engine->LoadFile("", 1, 0).IsNil());
   EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: no file name."), std::string::npos);

@@ -22,8 +22,8 @@ TEST_F(NamespaceTest, GlobalVariablesAreDefinedReplacedAndRemoved) {
   EXPECT_TRUE(ns->SetVar(text, "v"));
   EXPECT_EQ(ns->GetVar("v"), text.Get());
   EXPECT_EQ(ns->FindObject("v"), text.Get());  // scripts read ":v" through the named-object look-up
-  EXPECT_EQ(BlockRefCount(five), 1);  // the replaced value was released
-  EXPECT_TRUE(ns->SetVar(nullptr, "none"));  // defined without value
+  EXPECT_EQ(BlockRefCount(five), 1);           // the replaced value was released
+  EXPECT_TRUE(ns->SetVar(nullptr, "none"));    // defined without value
   EXPECT_TRUE(IsNilObject(ns->GetVar("none")));
   EXPECT_TRUE(IsNilObject(ns->FindObject("none")));
   ns->RemoveVar("v");

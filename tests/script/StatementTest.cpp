@@ -142,9 +142,9 @@ TEST_F(StatementTest, TextAndCompiledScriptsPrintTheSame) {
 }
 
 TEST_F(StatementTest, FailingScriptsKeepReferenceCountsBalanced) {
-  for (const char* s : {"pl 'a'", "var :v 'a' - 'b';", ":missing = 3;", "if 1 { };", "if True { pl 'a'; ",
-                        "x.y;", "var :q:r 1;", "pl [1, 2];", "include 5;", "class;", "enum;", "Nope.Value;",
-                        "pl 'unterminated", "@x;", "if True { pl 1 } else { };", "del x;"})
+  for (const char* s : {"pl 'a'", "var :v 'a' - 'b';", ":missing = 3;", "if 1 { };", "if True { pl 'a'; ", "x.y;",
+                        "var :q:r 1;", "pl [1, 2];", "include 5;", "class;", "enum;", "Nope.Value;", "pl 'unterminated",
+                        "@x;", "if True { pl 1 } else { };", "del x;"})
     ExpectBalancedFailure(s);
 }
 

@@ -53,12 +53,13 @@ TEST_F(SubChainScriptTest, ArrayElementsHashValuesAndArgumentsHoldChains) {
 }
 
 TEST_F(SubChainScriptTest, FailedSubChainsLeaveTheCountsBalanced) {
-  for (const char* text : {"var :a [1 + True, 2];", "var :h { .A 1 && 1; };", "var :r Sqrt(1 / 0);",
-                           "var :v (1 + 1, 2 - \"x\");"})
+  for (const char* text :
+       {"var :a [1 + True, 2];", "var :h { .A 1 && 1; };", "var :r Sqrt(1 / 0);", "var :v (1 + 1, 2 - \"x\");"})
     ExpectBalancedFailure(text);
   std::string out = Out();
-  for (const char* message : {"Eval: operator +(I32,Bool) is not supported.", "Eval: operator &&(I32,I32) is not supported.",
-                              "Eval: division by zero.", "Eval: operator -(I32,String) is not supported."})
+  for (const char* message :
+       {"Eval: operator +(I32,Bool) is not supported.", "Eval: operator &&(I32,I32) is not supported.",
+        "Eval: division by zero.", "Eval: operator -(I32,String) is not supported."})
     EXPECT_NE(out.find(message), std::string::npos) << message << "\nin\n" << out;
   EXPECT_EQ(Ns()->GetVar("a"), nullptr);
   EXPECT_EQ(Ns()->GetVar("h"), nullptr);

@@ -28,7 +28,11 @@ TEST_F(TokenWriterTest, PinnedBytes) {
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.Write(false); }), std::string("\x08\x00", 2));
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.Write(int32_t(-1)); }), std::string("\x0A\xFF\xFF\xFF\xFF", 5));
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.WriteToken(255); }), std::string("\xFF", 1));
-  EXPECT_EQ(tail([](ScriptStreamSimple& w) { EXPECT_EQ(w.WriteToken(251), 251); w.WriteToken(252); }), "");
+  EXPECT_EQ(tail([](ScriptStreamSimple& w) {
+              EXPECT_EQ(w.WriteToken(251), 251);
+              w.WriteToken(252);
+            }),
+            "");
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.WriteString(String()); }), std::string("\x09\x00\x00\x00\x00", 5));
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.WriteName160(""); }), std::string("\xA0\x00", 2));
   // All bytes of a three-byte text share the key byte of n = 3: 0x2B.
@@ -36,7 +40,9 @@ TEST_F(TokenWriterTest, PinnedBytes) {
             std::string("\x09\x03\x00\x00\x00", 5) + char('a' ^ 0x2B) + char('b' ^ 0x2B) + char('c' ^ 0x2B));
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.WriteName161("ab"); }),
             std::string("\xA1\x02", 2) + char('a' ^ 0x72) + char('b' ^ 0x72));  // n = 2: 0x72
-  EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.Write(Array<int32_t>{7, -1}); }),
+  EXPECT_EQ(tail([](ScriptStreamSimple& w) {
+              w.Write(Array<int32_t>{7, -1});
+            }),
             std::string("\x4E\x02\x00\x00\x00\x07\x00\x00\x00\xFF\xFF\xFF\xFF", 13));
   EXPECT_EQ(tail([](ScriptStreamSimple& w) { w.Write(2.0); }), std::string("\x0F\0\0\0\0\0\0\0\x40", 9));
 }

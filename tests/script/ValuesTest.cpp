@@ -16,12 +16,16 @@ namespace {
 class Capture : public TypedVisitor<Capture> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     StreamPipeRef out(m_sink);
     m_text << T::kName << ':';
-    if constexpr (std::is_same_v<T, VNameHash>) PrintHash(out, v);
-    else if constexpr (std::is_same_v<T, VEnum> || std::is_same_v<T, VMemberID>) out.WriteHex(v);
-    else WriteValue(out, T{}, v);
+    if constexpr (std::is_same_v<T, VNameHash>)
+      PrintHash(out, v);
+    else if constexpr (std::is_same_v<T, VEnum> || std::is_same_v<T, VMemberID>)
+      out.WriteHex(v);
+    else
+      WriteValue(out, T{}, v);
     m_text << m_sink->text;
     m_sink->text.clear();
     return 0;
@@ -59,8 +63,10 @@ class ValuesTest : public ParserFixture {
       Capture capture(&lexer);
       uint32_t r = ParseValueCB(lexer, capture);
       std::ostringstream s;
-      if (r) s << "fail 0x" << std::hex << std::uppercase << r;
-      else s << capture.Text();
+      if (r)
+        s << "fail 0x" << std::hex << std::uppercase << r;
+      else
+        s << capture.Text();
       result = s.str();
     }
     EXPECT_EQ(LiveBlockCount(), before) << text;
@@ -173,7 +179,8 @@ TEST_F(ValuesTest, PrefixOperators) {
   EXPECT_EQ(Value("~(2,0,0,0, 0,4,0,0, 0,0,8,0, 2,4,8,1)"),
             "Matrix4f:(0.5,0.,0.,0.,0.,0.25,0.,0.,0.,0.,0.125,0.,-1.,-1.,-1.,1.)");
   // A singular matrix has no inverse and passes unchanged.
-  EXPECT_EQ(Value("~(0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,1)"), "Matrix4f:(0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,1.)");
+  EXPECT_EQ(Value("~(0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,1)"),
+            "Matrix4f:(0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,0.,1.)");
   EXPECT_EQ(Out(), "");
 }
 
@@ -221,10 +228,9 @@ TEST_F(ValuesTest, FailingScriptsKeepEveryCount) {
   RunText("class A . { .X 1; }; A:a;");
   Out();
   Err();
-  for (const char* text : {"pl [1, 2.0];", "pl [1, @2];", "pl { 1 };", "pl (1, True);", "pl @(1, True);",
-                           "pl -3u;", "pl (1,2,3,4,5);", "pl nope(1);", "pl defined(3);", "pl [[1], 2.0];",
-                           "pl { .A [1, 'x'] };", "pl Sqrt([1, 2.0]);", "pl A:a.Nope?;", "pl :nothing;",
-                           "pl Nope:x;", "pl [1, 2"})
+  for (const char* text : {"pl [1, 2.0];", "pl [1, @2];", "pl { 1 };", "pl (1, True);", "pl @(1, True);", "pl -3u;",
+                           "pl (1,2,3,4,5);", "pl nope(1);", "pl defined(3);", "pl [[1], 2.0];", "pl { .A [1, 'x'] };",
+                           "pl Sqrt([1, 2.0]);", "pl A:a.Nope?;", "pl :nothing;", "pl Nope:x;", "pl [1, 2"})
     ExpectBalancedFailure(text);
 }
 

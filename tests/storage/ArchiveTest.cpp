@@ -2,8 +2,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,13 +18,14 @@ namespace PM {
 namespace {
 
 using ArchiveTest = Test::BlockCheckedTest;
+using Test::LogCapture;
 using Test::StorageKit::ArchiveFile;
 using Test::StorageKit::BuildArchive;
-using Test::LogCapture;
 
 Ptr<Archive> OpenBytes(const std::string& bytes, uint32_t* code = nullptr, const char* name = "bad.pmk") {
   const std::string* b = &bytes;
-  return Archive::OpenWith(name, [b] { return NewMemoryViewStream(b->data(), b->size()); }, code);
+  return Archive::OpenWith(
+      name, [b] { return NewMemoryViewStream(b->data(), b->size()); }, code);
 }
 
 std::string Le32(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
@@ -37,9 +38,9 @@ std::string PinnedArchive() {
   std::string fileB = Id("FILE") + Le32(27) + std::string("\x05\x00", 2) + "b.txt" + Le32(2) + Le32(3) + Le32(3) +
                       Le32(0xEB8EBA67) + Le32(0);
   std::string sdir = Id("SDIR") + Le32(44) + std::string("\x03\x00", 2) + "sub" + fileB;
-  return Id("ARCH") + Le32(148) +                                   //
+  return Id("ARCH") + Le32(148) +                               //
          Id("INDX") + Le32(12) + Le32(1) + Le32(2) + Le32(0) +  // version 1, 2 files, flags 0
-         Id("DATA") + Le32(5) + "hixyz" +                           //
+         Id("DATA") + Le32(5) + "hixyz" +                       //
          Id("TREE") + Le32(95) + fileA + sdir;
 }
 
@@ -147,16 +148,22 @@ const BadCase kBadCases[] = {
     {"name \"..\"", kArchiveEBadName, [](std::string& s) { s.replace(kFileAName, 5, "..txt"); }},
     {"name with a slash", kArchiveEBadName, [](std::string& s) { s.replace(kFileAName, 5, "a/txt"); }},
     {"name with a NUL", kArchiveEBadName, [](std::string& s) { s[kFileAName + 1] = 0; }},
-    {"duplicate name", kArchiveEBadName, [](std::string& s) {
+    {"duplicate name", kArchiveEBadName,
+     [](std::string& s) {
        s.insert(kSdir, s.substr(kFileA, 39));  // a second "a.txt", with the lengths and count to match
        Put32(s, 8, 148 + 39);
        Put32(s, 28, 3);
        Put32(s, 61, 95 + 39);
      }},
     {"offset past DATA", kArchiveECorrupt, [](std::string& s) { Put32(s, kFileAData, 4); }},
-    {"size past DATA", kArchiveECorrupt, [](std::string& s) { Put32(s, kFileAData + 4, 6); Put32(s, kFileAData + 8, 6); }},
+    {"size past DATA", kArchiveECorrupt,
+     [](std::string& s) {
+       Put32(s, kFileAData + 4, 6);
+       Put32(s, kFileAData + 8, 6);
+     }},
     {"stored sizes differ", kArchiveECorrupt, [](std::string& s) { Put32(s, kFileAData + 8, 1); }},
-    {"deflate original size beyond any ratio", kArchiveECorrupt, [](std::string& s) {
+    {"deflate original size beyond any ratio", kArchiveECorrupt,
+     [](std::string& s) {
        Put32(s, kFileAData + 8, 0xFFFFFFFF);
        Put32(s, kFileAData + 16, 1);
      }},

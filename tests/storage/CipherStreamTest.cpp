@@ -27,7 +27,11 @@ const char kLine[] = "Pelmora log line 1\n";
 
 // The same vectors are written down with the cipher's description in docs/formats.md.
 TEST_F(CipherStreamTest, MatchesTheKnownAnswers) {
-  struct Vector { uint32_t key; int64_t position; const char* cipher; } vectors[] = {
+  struct Vector {
+    uint32_t key;
+    int64_t position;
+    const char* cipher;
+  } vectors[] = {
       {0x12345678, 0, "FC126124E7BD65A31E1569030BEDF5C5AE96E6"},
       {0x12345678, 5, "9F61EF1F157C4247E8F4C7AECB85B078430021"},
       {0, 0, "AE8F76502EAA37C70FD894F09BCD3ECBAB1ED5"},
@@ -52,7 +56,8 @@ TEST_F(CipherStreamTest, DeciphersWhatItEnciphers) {
   }
   {
     StreamPipeRef c(NewCipherStream(StreamPipeRef(OpenFileStream(path.c_str(), kModeWrite | kModeAppend)), 77));
-    for (size_t at = 12345; at < plain.size(); at += 7) c->Write(plain.data() + at, int64_t(std::min<size_t>(7, plain.size() - at)));
+    for (size_t at = 12345; at < plain.size(); at += 7)
+      c->Write(plain.data() + at, int64_t(std::min<size_t>(7, plain.size() - at)));
   }
   std::string raw = PM::Test::ReadFile(path);
   ASSERT_EQ(raw.size(), plain.size());

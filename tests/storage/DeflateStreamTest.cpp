@@ -26,9 +26,14 @@ std::string MixedData() {
   std::string d;
   while (d.size() < (1u << 20)) {
     switch (rng() % 3) {
-      case 0: d += "the quick brown fox " + std::to_string(rng() % 1000) + "\n"; break;
-      case 1: d.append(rng() % 300, char(rng())); break;
-      default: for (int i = 0; i < 200; ++i) d.push_back(char(rng()));
+      case 0:
+        d += "the quick brown fox " + std::to_string(rng() % 1000) + "\n";
+        break;
+      case 1:
+        d.append(rng() % 300, char(rng()));
+        break;
+      default:
+        for (int i = 0; i < 200; ++i) d.push_back(char(rng()));
     }
   }
   d.resize(1u << 20);
@@ -65,8 +70,9 @@ std::string ReadAll(StreamPipe* s) {
 std::string Uncompress(const std::string& z, size_t expected) {
   std::string out(expected + 16, '\0');
   uLongf n = uLongf(out.size());
-  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(z.data()), uLong(z.size())),
-            Z_OK);
+  EXPECT_EQ(
+      uncompress(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(z.data()), uLong(z.size())),
+      Z_OK);
   out.resize(n);
   return out;
 }
@@ -114,9 +120,10 @@ TEST_F(DeflateStreamTest, PythonZlibIsAPeer) {
   std::string data = MixedData().substr(0, 300000);
   PM::Test::WriteFile(dir.File("plain"), data);
   PM::Test::WriteFile(dir.File("ours.z"), Compress(data, false));
-  std::string script = "import zlib,sys; d=sys.argv[1]; p=open(d+'/plain','rb').read(); "
-                       "assert zlib.decompress(open(d+'/ours.z','rb').read())==p; "
-                       "open(d+'/theirs.z','wb').write(zlib.compress(p,9))";
+  std::string script =
+      "import zlib,sys; d=sys.argv[1]; p=open(d+'/plain','rb').read(); "
+      "assert zlib.decompress(open(d+'/ours.z','rb').read())==p; "
+      "open(d+'/theirs.z','wb').write(zlib.compress(p,9))";
   ASSERT_EQ(std::system(("python3 -c \"" + script + "\" " + dir.Path()).c_str()), 0);
   StreamPipeRef file(OpenFileStream(dir.File("theirs.z").c_str(), kModeRead));
   StreamPipeRef r(NewInflateReader(file));

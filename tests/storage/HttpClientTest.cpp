@@ -143,10 +143,11 @@ TEST_F(HttpClientTest, BrokenResponsesEndInClearErrors) {
     const char* name;
     NetResult expected;
   } cases[] = {
-      {"bad-status", EHttpMalformed},   {"not-http", EHttpMalformed},      {"header-flood", EHttpTooLarge},
-      {"long-line", EHttpTooLarge},     {"longer-body", EHttpBodyTooLong}, {"shorter-body", ENetClosed},
-      {"closed-early", ENetClosed},     {"empty", ENetClosed},             {"bad-chunk", EHttpMalformed},
-      {"huge-declared", EHttpTooLarge},
+      {"bad-status", EHttpMalformed},    {"not-http", EHttpMalformed},
+      {"header-flood", EHttpTooLarge},   {"long-line", EHttpTooLarge},
+      {"longer-body", EHttpBodyTooLong}, {"shorter-body", ENetClosed},
+      {"closed-early", ENetClosed},      {"empty", ENetClosed},
+      {"bad-chunk", EHttpMalformed},     {"huge-declared", EHttpTooLarge},
   };
   HttpOptions o;
   o.readTimeoutMs = 3000;
@@ -169,9 +170,9 @@ TEST_F(HttpClientTest, BodiesOverTheLimitAreRefused) {
 }
 
 TEST_F(HttpClientTest, BadUrlsAndMethodsAreRefusedBeforeConnecting) {
-  for (const char* url : {"ftp://127.0.0.1/x", "https://127.0.0.1/x", "http://", "http:///x", "http://[::1/x",
-                          "http://127.0.0.1:99999/x", "http://127.0.0.1:/x", "http://user@127.0.0.1/x",
-                          "http://bad host/x"}) {
+  for (const char* url :
+       {"ftp://127.0.0.1/x", "https://127.0.0.1/x", "http://", "http:///x", "http://[::1/x", "http://127.0.0.1:99999/x",
+        "http://127.0.0.1:/x", "http://user@127.0.0.1/x", "http://bad host/x"}) {
     EXPECT_EQ(HttpClient::Get(url).result, ENetBadAddress) << url;
   }
   EXPECT_EQ(HttpClient::Get(nullptr).result, ENetBadAddress);

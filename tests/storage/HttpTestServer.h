@@ -55,8 +55,8 @@ class HttpTestServer {
     std::string line;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (line.find('\n') == std::string::npos) {
-      int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-                         .count());
+      int left = int(
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
       pollfd p{m_output, POLLIN, 0};
       if (left <= 0 || poll(&p, 1, left) <= 0) return false;
       char buf[64];

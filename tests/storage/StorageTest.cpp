@@ -12,8 +12,8 @@
 namespace PM {
 namespace {
 
-using PM::Test::StorageKit::ArchiveFile;
 using PM::Test::LogCapture;
+using PM::Test::StorageKit::ArchiveFile;
 
 class StorageTest : public PM::Test::BlockCheckedTest {
  protected:
@@ -140,7 +140,9 @@ TEST_F(StorageTest, FolderNamedLikeAnArchiveIsAFolder) {
 }
 
 TEST_F(StorageTest, BadArchiveIsReportedByName) {
-  PM::Test::WriteFile(dir.File("broken.pmk"), "QVK\x04" "ARCHjunk");
+  PM::Test::WriteFile(dir.File("broken.pmk"),
+                      "QVK\x04"
+                      "ARCHjunk");
   LogCapture log;
   String full;
   uint32_t code = 0;

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "support/LogCapture.h"
 #include "storage/ArchiveWriter.h"
 #include "storage/Streams.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test::StorageKit {
 

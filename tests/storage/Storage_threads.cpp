@@ -36,8 +36,10 @@ TEST(StorageThreads, ReadPathsAreSeparatePerThread) {
 TEST(StorageThreads, ArchiveCacheServesManyThreads) {
   PM::Test::TempDir dir;
   std::vector<PM::Test::StorageKit::ArchiveFile> files;
-  for (int i = 0; i < 16; ++i) files.push_back({"f" + std::to_string(i), std::string(1000 + i, char('a' + i)), uint32_t(i % 2)});
-  for (const char* name : {"one.pmk", "two.pmk"}) PM::Test::WriteFile(dir.File(name), PM::Test::StorageKit::BuildArchive(files));
+  for (int i = 0; i < 16; ++i)
+    files.push_back({"f" + std::to_string(i), std::string(1000 + i, char('a' + i)), uint32_t(i % 2)});
+  for (const char* name : {"one.pmk", "two.pmk"})
+    PM::Test::WriteFile(dir.File(name), PM::Test::StorageKit::BuildArchive(files));
 
   std::vector<std::thread> threads;
   std::vector<int> failures(8, 0);

@@ -125,14 +125,30 @@ TEST_F(ZipArchiveBadInputTest, LinksFifosAndFoldersInTheWayAreRefused) {
     WriteFile(outside + "/victim", "keep");
     std::string member = c.member, at = target + "/" + member.substr(0, member.find('/'));
     switch (c.plant) {
-      case kDangling: fs::create_symlink(outside + "/new", at); break;
-      case kLinkToVictim: fs::create_symlink(outside + "/victim", at); break;
-      case kHardLink: fs::create_hard_link(outside + "/victim", at); break;
-      case kFolderLink: fs::create_directory_symlink(outside, at); break;
-      case kFileForFolder: WriteFile(at, "file"); break;
-      case kFifo: ASSERT_EQ(mkfifo(at.c_str(), 0644), 0); break;
-      case kLinkToNull: fs::create_symlink("/dev/null", at); break;
-      case kFolder: fs::create_directories(at); break;
+      case kDangling:
+        fs::create_symlink(outside + "/new", at);
+        break;
+      case kLinkToVictim:
+        fs::create_symlink(outside + "/victim", at);
+        break;
+      case kHardLink:
+        fs::create_hard_link(outside + "/victim", at);
+        break;
+      case kFolderLink:
+        fs::create_directory_symlink(outside, at);
+        break;
+      case kFileForFolder:
+        WriteFile(at, "file");
+        break;
+      case kFifo:
+        ASSERT_EQ(mkfifo(at.c_str(), 0644), 0);
+        break;
+      case kLinkToNull:
+        fs::create_symlink("/dev/null", at);
+        break;
+      case kFolder:
+        fs::create_directories(at);
+        break;
     }
     ASSERT_EQ(Open(BuildZip({{c.member, "bad"}})), SOK) << c.planted;
     EXPECT_EQ(archive.ExtractAll(target.c_str()), c.code) << c.planted;

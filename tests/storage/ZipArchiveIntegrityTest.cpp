@@ -31,12 +31,15 @@ TEST_F(ZipArchiveIntegrityTest, EveryFlippedByteIsRefused) {
       std::string bad = zip;
       bad[i] = char(bad[i] ^ mask);
       ResultCode code = OpenBytes(bad, true);  // even a caller who accepts untrailed archives
-      if (i < zip.size() - kZipTrailerSize) EXPECT_EQ(code, EZipChecksum) << "byte " << i;
-      else EXPECT_TRUE(code == EZipChecksum || code == EZipBadTrailer) << "byte " << i << " code " << std::hex << code;
+      if (i < zip.size() - kZipTrailerSize)
+        EXPECT_EQ(code, EZipChecksum) << "byte " << i;
+      else
+        EXPECT_TRUE(code == EZipChecksum || code == EZipBadTrailer) << "byte " << i << " code " << std::hex << code;
     }
   }
-  EXPECT_NE(log.Text().find("EZipChecksum: (stream): the archive's bytes do not match the crc32 of its integrity trailer."),
-            std::string::npos);
+  EXPECT_NE(
+      log.Text().find("EZipChecksum: (stream): the archive's bytes do not match the crc32 of its integrity trailer."),
+      std::string::npos);
 }
 
 TEST_F(ZipArchiveIntegrityTest, DamagedTrailerIsToldApartFromMissing) {
@@ -44,9 +47,9 @@ TEST_F(ZipArchiveIntegrityTest, DamagedTrailerIsToldApartFromMissing) {
   size_t t = zip.size() - kZipTrailerSize;
   LogCapture log;
   std::string tag = zip, crcTag = zip, hex = zip, cut = zip;
-  tag[t + 9] = 'Q';           // "PELMORAZIQ"
-  crcTag[t + 11] = 'X';       // "XMC"
-  hex[t + 15] = 'g';          // not a hexadecimal digit
+  tag[t + 9] = 'Q';      // "PELMORAZIQ"
+  crcTag[t + 11] = 'X';  // "XMC"
+  hex[t + 15] = 'g';     // not a hexadecimal digit
   EXPECT_EQ(OpenBytes(tag, true), EZipBadTrailer);
   EXPECT_EQ(OpenBytes(crcTag, true), EZipBadTrailer);
   EXPECT_EQ(OpenBytes(hex, true), EZipBadTrailer);

@@ -33,16 +33,18 @@ inline std::string RawDeflate(const std::string& in) {
   return out;
 }
 
-inline uint32_t Crc(const std::string& s) { return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(s.data()), uInt(s.size()))); }
+inline uint32_t Crc(const std::string& s) {
+  return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(s.data()), uInt(s.size())));
+}
 
 // One member as it is to be written; the declared values may lie.
 struct RawMember {
   std::string name;
   std::string content;  // uncompressed
   int method = 8;
-  int64_t declaredSize = -1;       // -1: the real size
-  int64_t declaredPacked = -1;     // -1: the real compressed size
-  int64_t declaredCrc = -1;        // -1: the real crc32
+  int64_t declaredSize = -1;    // -1: the real size
+  int64_t declaredPacked = -1;  // -1: the real compressed size
+  int64_t declaredCrc = -1;     // -1: the real crc32
 };
 
 inline void Put16(std::string& s, uint32_t v) { s += char(v & 0xFF), s += char(v >> 8 & 0xFF); }
@@ -91,6 +93,8 @@ inline std::string ReadMember(const ZipArchive& zip, const char* name, ResultCod
   return out;
 }
 
-inline StreamPipeRef MemoryOf(const std::string& bytes) { return StreamPipeRef(NewMemoryStream(bytes.data(), bytes.size())); }
+inline StreamPipeRef MemoryOf(const std::string& bytes) {
+  return StreamPipeRef(NewMemoryStream(bytes.data(), bytes.size()));
+}
 
 }  // namespace PM::Test

@@ -12,7 +12,7 @@ namespace PM::Test {
 
 struct CrossImageResult {
   bool sameSize = false;
-  int beyond = 0;              // pixels outside the neighbourhood range, either way
+  int beyond = 0;                        // pixels outside the neighbourhood range, either way
   double meanDifference[3] = {0, 0, 0};  // per channel, pixel against pixel
   bool Passed(int pixelCount) const;
   std::string Describe(int pixelCount) const;

@@ -44,5 +44,4 @@ std::string EventName(uint32_t event) {
   return std::to_string(event >> 24);
 }
 
-
 }  // namespace PM::Test

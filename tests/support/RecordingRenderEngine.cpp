@@ -15,7 +15,8 @@ std::vector<T> CopyOf(const T* p, int64_t n) {
 
 }  // namespace
 
-RecordingPolygonCache::RecordingPolygonCache(std::shared_ptr<CacheCounters> counters) : m_counters(std::move(counters)) {
+RecordingPolygonCache::RecordingPolygonCache(std::shared_ptr<CacheCounters> counters)
+    : m_counters(std::move(counters)) {
   ++m_counters->made;
   ++m_counters->alive;
 }

@@ -96,11 +96,11 @@ class RecordingRenderEngine : public RenderEngine {
   Matrix4f modelView = kIdentityMatrix4f;
   Matrix4f projection = kIdentityMatrix4f;
   int32_t viewport[4] = {0, 0, 640, 480};
-  int32_t zeroToOneDepth = 0;  // HasZeroToOneDepthRange
+  int32_t zeroToOneDepth = 0;   // HasZeroToOneDepthRange
   int32_t halfPixelOffset = 0;  // NeedsHalfPixelOffset
   int32_t ambientAnswer = 0;    // SetShaderAmbient
   int32_t baseAnswer = 0;       // SetShaderBase
-  float depth = 1.0f;          // what ReadDepth answers
+  float depth = 1.0f;           // what ReadDepth answers
   std::vector<std::pair<int32_t, int32_t>> depthReads;
   std::vector<RecordedChannelFX> channelFX;
   std::vector<RecordedQuad> quads;

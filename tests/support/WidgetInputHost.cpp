@@ -11,9 +11,7 @@ namespace PM::Test {
 namespace {
 
 // Virtual keys of the modifiers, and the record's bit for each.
-const struct {
-  uint32_t key, bit;
-} kModifierKeys[] = {{16, kInputShift}, {17, kInputControl}, {18, kInputAlt}};
+const struct { uint32_t key, bit; } kModifierKeys[] = {{16, kInputShift}, {17, kInputControl}, {18, kInputAlt}};
 
 // The control characters of the clipboard keys.
 constexpr uint32_t kCharacterCopy = 3, kCharacterPaste = 22, kCharacterCut = 24;

@@ -12,7 +12,7 @@
 namespace PM {
 class TWindow_I;
 class X11Clipboard;
-}
+}  // namespace PM
 
 namespace PM::Test {
 

@@ -10,7 +10,7 @@ struct ExpectedClass {
   uint32_t index;
   const char* name;  // as scripts name it
   uint32_t baseIndex;
-  int ownMembers;    // members, or values of an enumeration
+  int ownMembers;  // members, or values of an enumeration
   bool enumeration;
 };
 
@@ -129,10 +129,10 @@ TEST_F(UITableTest, EnumerationValuesAreTheirOwnMemberIds) {
     const char* name;
   };
   const Value values[] = {
-      {0x01FFF0D5, "None"},          {0x0BFFF0D5, "KeyDown"},         {0x22FFF0D5, "ButtonDown"},
-      {0x2FFFF0D5, "ValueChanged"},  {0x31FFF0D5, "EffectFinished"},  {0x01FFF0E6, "Horizontal"},
-      {0x03FFF0E6, "HorizontalRev"}, {0x04FFF0E6, "VerticalRev"},     {0x01FFF0DA, "ResizeExact"},
-      {0x05FFF0DA, "ResizeMax"},     {0x01FFF0D9, "AlignCenter"},     {0x02FFF0D9, "AlignMin"},
+      {0x01FFF0D5, "None"},          {0x0BFFF0D5, "KeyDown"},        {0x22FFF0D5, "ButtonDown"},
+      {0x2FFFF0D5, "ValueChanged"},  {0x31FFF0D5, "EffectFinished"}, {0x01FFF0E6, "Horizontal"},
+      {0x03FFF0E6, "HorizontalRev"}, {0x04FFF0E6, "VerticalRev"},    {0x01FFF0DA, "ResizeExact"},
+      {0x05FFF0DA, "ResizeMax"},     {0x01FFF0D9, "AlignCenter"},    {0x02FFF0D9, "AlignMin"},
       {0x04FFF0D9, "AlignBlock"},
   };
   for (const Value& v : values) {

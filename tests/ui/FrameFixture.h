@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "WidgetFixture.h"
+#include "ui/WFrame.h"
 #include "ui/WidgetDrawContext.h"
 #include "ui/WidgetInput.h"
-#include "ui/WFrame.h"
 #include "ui/WidgetStyle.h"
 
 namespace PM {

@@ -45,10 +45,10 @@ TEST_F(Dispatch, ButtonFlagsCountOnlyFromTheReleasedState) {
     uint32_t before, now;
     const char* flags;  // down, hold, up, double-click for left, right, middle
   } rows[] = {
-      {0, 1, "1100 0000 0000"},    {1, 1, "0100 0000 0000"},    {1, 0, "0010 0000 0000"},
+      {0, 1, "1100 0000 0000"},    {1, 1, "0100 0000 0000"}, {1, 0, "0010 0000 0000"},
       {2, 3, "0100 0110 0000"},  // left pressed while right is held: no down (and the bits left "right only")
       {3, 2, "0000 0100 0000"},  // previous bits were not exactly left: no left up
-      {0, 0x81, "1101 0000 0000"}, {0, 4, "0000 0000 1100"},  {4, 0, "0000 0000 0010"},
+      {0, 0x81, "1101 0000 0000"}, {0, 4, "0000 0000 1100"}, {4, 0, "0000 0000 0010"},
   };
   for (const auto& row : rows) {
     m_window->m_input.buttons = row.before;
@@ -68,8 +68,9 @@ TEST_F(Dispatch, HoverFocusAndClicksReachTheTopmostWidget) {
   Frame(50, 50);
   EXPECT_EQ(Calls(), "a:Focus a:FocusActive");
   Frame(25, 25, 0x81);
-  EXPECT_EQ(Calls(), "inner:LeftDown inner:LeftHold inner:LeftDouble inner:ChildDown a:ChildDown a:FocusLost "
-                     "inner:Focus inner:FocusActive");
+  EXPECT_EQ(Calls(),
+            "inner:LeftDown inner:LeftHold inner:LeftDouble inner:ChildDown a:ChildDown a:FocusLost "
+            "inner:Focus inner:FocusActive");
   WidgetInput& r = Frame(25, 25);
   EXPECT_EQ(Calls(), "inner:LeftUp inner:FocusActive");
   EXPECT_EQ(m_window->PersistentInput().hoverWidget.Get(), inner);
@@ -104,8 +105,8 @@ TEST_F(Dispatch, FocusTransparentAndHiddenForInputWidgetsLetThePointerThrough) {
   ElementWidget* hidden = Place("hidden", 0, 0, 200, 200);
   ElementWidget* below = Place("below", 0, 0, 200, 200, hidden);
   hidden->m_layout.inputVisibility = 0;
-  for (Widget_I* w : {static_cast<Widget_I*>(button), static_cast<Widget_I*>(glass),
-                      static_cast<Widget_I*>(hidden), static_cast<Widget_I*>(below)})
+  for (Widget_I* w : {static_cast<Widget_I*>(button), static_cast<Widget_I*>(glass), static_cast<Widget_I*>(hidden),
+                      static_cast<Widget_I*>(below)})
     Watch(w, {kWEventFocus, kWEventMouseLeftDown});
   Frame(20, 20, 1);
   EXPECT_EQ(Calls(), "button:LeftDown button:Focus");
@@ -219,8 +220,9 @@ TEST_F(Dispatch, StaleCapturesAreReleasedWithDebugLines) {
   m_window->m_input.keyCaptureWidget = gone;
   TakeLog();
   Frame(20, 20);
-  EXPECT_EQ(TakeLog(), "Debug TWindow: undefined KeyCaptureWidget \"gone\" released.\n"
-                       "Debug TWindow: undefined CaptureWidget \"gone\" released.\n");
+  EXPECT_EQ(TakeLog(),
+            "Debug TWindow: undefined KeyCaptureWidget \"gone\" released.\n"
+            "Debug TWindow: undefined CaptureWidget \"gone\" released.\n");
   EXPECT_EQ(Calls(), "gone:KeyboardFocusLost");
   EXPECT_TRUE(m_window->PersistentInput().captureWidget.IsNil());
   EXPECT_TRUE(m_window->PersistentInput().keyCaptureWidget.IsNil());

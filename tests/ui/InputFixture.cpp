@@ -9,7 +9,6 @@ std::vector<std::string> g_inputCalls;
 
 namespace {
 
-
 extern "C" void RecordInput(uint32_t, Widget_I* widget, WHandler_I*, uint32_t event, WidgetInput*) {
   g_inputCalls.push_back(std::string(widget->m_name.CStr()) + ":" + EventName(event));
 }

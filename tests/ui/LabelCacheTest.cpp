@@ -79,14 +79,16 @@ TEST_F(LabelCacheTest, MissingStyleOrFontDrawsNothingAndSaysWhy) {
   TakeLog();
   DrawLabel(2);
   EXPECT_TRUE(engine.draws.empty());
-  EXPECT_EQ(TakeLog(), "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil.\n"
-                       "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil.\n");
+  EXPECT_EQ(TakeLog(),
+            "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil.\n"
+            "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil.\n");
   auto* broken = static_cast<FontStyle_I*>(MakeOf(FontStyle_I::kClassId));
   control->SetLabelFontStyle(broken);
   DrawLabel(1);
   EXPECT_TRUE(engine.draws.empty());
-  EXPECT_EQ(TakeLog(), "Error LabelCache::CalcDimMin: unsupported shader structure in FontShader.\n"
-                       "Error WControl_D::Draw: unsupported shader structure in FontShader \"Hi\".\n");
+  EXPECT_EQ(TakeLog(),
+            "Error LabelCache::CalcDimMin: unsupported shader structure in FontShader.\n"
+            "Error WControl_D::Draw: unsupported shader structure in FontShader \"Hi\".\n");
 }
 
 TEST_F(LabelCacheTest, FontThatWritesNothingIsRetriedUntilItDoes) {

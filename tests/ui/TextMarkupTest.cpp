@@ -29,7 +29,7 @@ TEST(TextMarkup, TagsAndTheirExtents) {
       {"{Color=(1,0,0,1)}", TextTagKind::Color, 17, ""},
       {"{Color}", TextTagKind::ColorReset, 7, ""},
       {"{Colour}", TextTagKind::Other, 8, ""},
-      {"{img=3}", TextTagKind::Other, 7, ""},  // case matters
+      {"{img=3}", TextTagKind::Other, 7, ""},      // case matters
       {"{Key=open", TextTagKind::Key, 9, "open"},  // unterminated: to the end
       {"{}", TextTagKind::Other, 2, ""},
       {"{", TextTagKind::Other, 1, ""},

@@ -55,28 +55,41 @@ TEST_F(TileCollectionTest, FindNameFollowsTheNames) {
        {{"a", 1}, {"b", 4}}},
       {"cleared to the empty name", {{Step::kSet, 2, 0, "a"}, {Step::kSet, 2, 0, ""}}, {{"a", -1}, {"", -1}}},
       {"removal renumbers",
-       {{Step::kSet, 0, 0, "a"}, {Step::kSet, 1, 0, "b"}, {Step::kSet, 2, 0, "c"}, {Step::kSet, 3, 0, "d"},
+       {{Step::kSet, 0, 0, "a"},
+        {Step::kSet, 1, 0, "b"},
+        {Step::kSet, 2, 0, "c"},
+        {Step::kSet, 3, 0, "d"},
         {Step::kRemove, 0, 1, nullptr}},
        {{"a", -1}, {"b", 0}, {"c", 1}, {"d", 2}}},
       {"removal in the middle, a name held twice",
-       {{Step::kSet, 0, 0, "a"}, {Step::kSet, 1, 0, "x"}, {Step::kSet, 2, 0, "y"}, {Step::kSet, 3, 0, "z"},
-        {Step::kSet, 4, 0, "a"}, {Step::kRemove, 1, 2, nullptr}},
+       {{Step::kSet, 0, 0, "a"},
+        {Step::kSet, 1, 0, "x"},
+        {Step::kSet, 2, 0, "y"},
+        {Step::kSet, 3, 0, "z"},
+        {Step::kSet, 4, 0, "a"},
+        {Step::kRemove, 1, 2, nullptr}},
        {{"a", 2}, {"x", -1}, {"y", -1}, {"z", 1}}},
       {"removal of the newer holder",
        {{Step::kSet, 0, 0, "a"}, {Step::kSet, 5, 0, "a"}, {Step::kRemove, 5, 3, nullptr}},
        {{"a", 0}}},
       {"removal outside or of nothing",
-       {{Step::kSet, 0, 0, "a"}, {Step::kSet, 1, 0, "b"}, {Step::kRemove, 2, 1, nullptr},
-        {Step::kRemove, -1, 1, nullptr}, {Step::kRemove, 0, 0, nullptr}},
+       {{Step::kSet, 0, 0, "a"},
+        {Step::kSet, 1, 0, "b"},
+        {Step::kRemove, 2, 1, nullptr},
+        {Step::kRemove, -1, 1, nullptr},
+        {Step::kRemove, 0, 0, nullptr}},
        {{"a", 0}, {"b", 1}}},
-      {"removal to the end", {{Step::kSet, 0, 0, "a"}, {Step::kSet, 1, 0, "b"}, {Step::kRemove, 0, -1, nullptr}},
+      {"removal to the end",
+       {{Step::kSet, 0, 0, "a"}, {Step::kSet, 1, 0, "b"}, {Step::kRemove, 0, -1, nullptr}},
        {{"a", -1}, {"b", -1}}},
   };
   for (const NameCase& c : cases) {
     m_tiles = ScriptObject::Create(TileCollection_I::kClassId);
     for (const Step& s : c.steps) {
-      if (s.op == Step::kSet) SetName(s.index, s.name);
-      else MemberRemove(m_tiles, kNameArray, s.index, s.count);
+      if (s.op == Step::kSet)
+        SetName(s.index, s.name);
+      else
+        MemberRemove(m_tiles, kNameArray, s.index, s.count);
     }
     for (auto [name, want] : c.found) {
       EXPECT_EQ(Find(name), want) << c.what << ": " << name;

@@ -32,7 +32,9 @@ class UIElementTest : public UITableTest {
   void Draw(RecordingRenderEngine& engine, int32_t colorCount = 3) {
     E()->Draw(nullptr, &engine, 3, kH, 2, kV, colorCount, kColors);
   }
-  int32_t Hit(int32_t x, int32_t y, int32_t colorCount = 3) { return E()->HitTest(x, y, 3, kH, 2, kV, colorCount, kColors); }
+  int32_t Hit(int32_t x, int32_t y, int32_t colorCount = 3) {
+    return E()->HitTest(x, y, 3, kH, 2, kV, colorCount, kColors);
+  }
 
   static constexpr float kH[3] = {0, 100, 200};
   static constexpr float kV[2] = {0, 50};
@@ -138,9 +140,9 @@ TEST_F(UIElementTest, ShaderIsSetOnlyWhenItsIndexChanges) {
   MemberSetAt<VObject>(m_element, kShaderArray, 0, s0);
   MemberSetAt<VObject>(m_element, kShaderArray, 1, s1);
   struct Case {
-    std::vector<int32_t> shaders;       // shader index per atom
-    std::vector<int32_t> colors;        // colour id per atom
-    std::vector<ScriptObject*> set;     // SetShaderBase calls
+    std::vector<int32_t> shaders;    // shader index per atom
+    std::vector<int32_t> colors;     // colour id per atom
+    std::vector<ScriptObject*> set;  // SetShaderBase calls
   } cases[] = {
       {{0, 0, 0, 1}, {0, 0, 0, 0}, {s0, s1}},
       {{1, 0, 1}, {0, 0, 0}, {s1, s0, s1}},
@@ -203,7 +205,7 @@ TEST_F(UIElementTest, HitTestTakesTheFirstCandidate) {
     std::vector<UIAtomStructure> atoms;
     int32_t x, y, colorCount, want;
   } cases[] = {
-      {{Atom(0, 1, 0, 0, 4)}, 0, 0, 3, 4},     // low corner inside
+      {{Atom(0, 1, 0, 0, 4)}, 0, 0, 3, 4},  // low corner inside
       {{Atom(0, 1, 0, 0, 4)}, 99, 49, 3, 4},
       {{Atom(0, 1, 0, 0, 4)}, 100, 10, 3, -1},  // x = x1 is outside
       {{Atom(0, 1, 0, 0, 4)}, 10, 50, 3, -1},   // y = y1 is outside
@@ -212,7 +214,7 @@ TEST_F(UIElementTest, HitTestTakesTheFirstCandidate) {
       {{Atom(0, 2, 0, 0, 0), Atom(1, 2, 0, 0, 5)}, 150, 10, 3, 5},  // hit id 0 never hits
       {{Atom(0, 2, 0, 0, -3)}, 150, 10, 3, -1},
       {{Atom(0, 2, 1, 0, 4), Atom(1, 2, 2, 0, 5)}, 150, 10, 3, 5},  // alpha 0 is not hit
-      {{Atom(0, 2, 5, 0, 4)}, 150, 10, 3, 4},   // a colour outside the table stays hittable
+      {{Atom(0, 2, 5, 0, 4)}, 150, 10, 3, 4},                       // a colour outside the table stays hittable
       {{Atom(0, 2, -1, 0, 4)}, 150, 10, 3, 4},
       {{bad, Atom(0, 2, 0, 0, 8)}, 50, 10, 3, 8},  // a bad anchor is skipped
   };

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "core/Log.h"
-#include "support/LogCapture.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ScriptObject.h"
+#include "support/LogCapture.h"
 
 namespace PM::Test {
 

@@ -22,15 +22,22 @@ TEST(PopupPlacementTest, OpensBesideOrBelowFlipsAndPushesBack) {
     PopupPlacement p;
     Vector2f expected;
   } cases[] = {
-      {"beside, flipped left", {100, 0, 120, 20, {80, 20}, {0, 250, 0, 400}, 120, kAlignMin, kAlignMin, true}, {-80, 0}},
-      {"beside, no room left: pushed back", {60, 0, 120, 20, {80, 20}, {0, 250, 0, 400}, 120, kAlignMin, kAlignMin, true},
+      {"beside, flipped left",
+       {100, 0, 120, 20, {80, 20}, {0, 250, 0, 400}, 120, kAlignMin, kAlignMin, true},
+       {-80, 0}},
+      {"beside, no room left: pushed back",
+       {60, 0, 120, 20, {80, 20}, {0, 250, 0, 400}, 120, kAlignMin, kAlignMin, true},
        {110, 0}},
-      {"beside, room on the right", {0, 0, 50, 20, {80, 20}, {0, 250, 0, 400}, 50, kAlignMin, kAlignMin, true}, {50, 0}},
-      {"dropdown above when below is clipped", {0, 10, 50, 30, {50, 60}, {0, 250, 0, 400}, 0, kAlignMin, kAlignMax, false},
+      {"beside, room on the right",
+       {0, 0, 50, 20, {80, 20}, {0, 250, 0, 400}, 50, kAlignMin, kAlignMin, true},
+       {50, 0}},
+      {"dropdown above when below is clipped",
+       {0, 10, 50, 30, {50, 60}, {0, 250, 0, 400}, 0, kAlignMin, kAlignMax, false},
        {0, 60}},
       {"dropdown below", {0, 200, 50, 30, {50, 60}, {0, 250, 0, 400}, 0, kAlignMin, kAlignMax, false}, {0, -30}},
-      {"dropdown, other x mode: no clamp", {-500, 200, 50, 30, {50, 60}, {0, 250, 0, 400}, 0, kAlignCenter, kAlignMax,
-                                            false}, {0, -30}},
+      {"dropdown, other x mode: no clamp",
+       {-500, 200, 50, 30, {50, 60}, {0, 250, 0, 400}, 0, kAlignCenter, kAlignMax, false},
+       {0, -30}},
   };
   for (const Case& c : cases) {
     const Vector2f o = PlacePopup(c.p);
@@ -63,7 +70,9 @@ class WButtonTest : public FrameTest {
     w->SendEvent(event, &in);
   }
   // Sends `event` with the pointer 5 units inside w's lower left corner.
-  void SendInside(Widget_I* w, uint32_t event) { Send(w, event, w->m_layout.world.m[12] + 5, w->m_layout.world.m[13] + 5); }
+  void SendInside(Widget_I* w, uint32_t event) {
+    Send(w, event, w->m_layout.world.m[12] + 5, w->m_layout.world.m[13] + 5);
+  }
   std::vector<uint32_t> Raised() {
     std::vector<uint32_t> out;
     for (const auto& e : events) out.push_back(e.first);
@@ -206,7 +215,8 @@ TEST_F(WButtonTest, ItemLabelsStartAtTheLeftAndButtonLabelsCentre) {
   struct Case {
     WButton_I* button;
     bool centred;
-  } cases[] = {{Button<WMenuItem_I>("menu item"), false}, {Button<WListItem_I>("list item"), false},
+  } cases[] = {{Button<WMenuItem_I>("menu item"), false},
+               {Button<WListItem_I>("list item"), false},
                {Button<WButton_I>("button"), true}};
   for (const Case& c : cases) {
     WButton_I* b = c.button;

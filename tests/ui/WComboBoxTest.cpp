@@ -61,7 +61,7 @@ TEST_F(WComboBoxTest, PopupListsVisibleChoicesAndChoosingSetsTheValue) {
   EXPECT_EQ(std::string(second->GetLabel().CStr()), "C");
   Layout(c);
   EXPECT_EQ(popup->m_drawPriority, 1);  // no parent: the box's own priority + 1
-  Click(second, 1, 1);  // an item as small as its borders: no font in this style
+  Click(second, 1, 1);                  // an item as small as its borders: no font in this style
   EXPECT_EQ(c->m_comboValue, 2);
   EXPECT_EQ(popup->m_layout.visibility, 0);
   ASSERT_EQ(events.size(), 1u);

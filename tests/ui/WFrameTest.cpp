@@ -159,7 +159,8 @@ TEST_F(WFrameTest, DialogCloseButtonClicksOnlyOnReleaseOverIt) {
     Vector2f release;
     std::vector<uint32_t> events;
   } cases[] = {
-      {"released over it", {95, 55},
+      {"released over it",
+       {95, 55},
        {kWEventCloseButtonDown, kWEventMouseLeftDown, kWEventCloseButtonClicked, kWEventMouseLeftUp}},
       {"released elsewhere", {20, 20}, {kWEventCloseButtonDown, kWEventMouseLeftDown, kWEventMouseLeftUp}},
   };

@@ -38,12 +38,9 @@ TEST_F(WSpinBoxTest, ArrowsWrapAndAlwaysRaiseValueChanged) {
     float x;
     int32_t after, read;
   } cases[] = {
-      {"next past the end", 3, 5, 105, 0, 0},
-      {"previous of a stored 5", 3, 5, 15, 4, 1},
-      {"previous below 0", 3, 0, 15, 2, 2},
-      {"next in range", 3, 1, 105, 2, 2},
-      {"no children, next", 0, 0, 105, 0, -1},
-      {"no children, previous", 0, 0, 15, 0, -1},
+      {"next past the end", 3, 5, 105, 0, 0},  {"previous of a stored 5", 3, 5, 15, 4, 1},
+      {"previous below 0", 3, 0, 15, 2, 2},    {"next in range", 3, 1, 105, 2, 2},
+      {"no children, next", 0, 0, 105, 0, -1}, {"no children, previous", 0, 0, 15, 0, -1},
       {"between the arrows", 3, 1, 60, 1, 1},
   };
   for (const Case& c : cases) {

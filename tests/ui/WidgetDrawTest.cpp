@@ -84,7 +84,7 @@ TEST_F(WidgetDrawTest, ClippedChildrenAreCutOrSkipped) {
   outside->clipChildren = true;
   ElementWidget* gone = Child("gone", outside, 0);
   std::vector<DrawnQuad> quads = DrawWindow();
-  ASSERT_EQ(quads.size(), 4u);  // root, box, inside, outside
+  ASSERT_EQ(quads.size(), 4u);    // root, box, inside, outside
   EXPECT_FALSE(quads[1].clipOn);  // the window's own clip has state 0
   EXPECT_TRUE(quads[2].clipOn);
   EXPECT_EQ(quads[2].clip[0], -150.0f);

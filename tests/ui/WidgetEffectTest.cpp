@@ -39,8 +39,9 @@ TEST_F(EffectTest, BlendMovesAtItsRateAndFinishesOneUpdateAfterArrival) {
     const char* calls;
   } steps[] = {
       {20.0, 1.0f / 65536 / 2, ""},  // the first step after a restart is capped
-      {20.5, 1.0f / 65536 / 2 + 0.25f, ""}, {21.0, 1.0f / 65536 / 2 + 0.5f, ""}, {21.5, 1.0f / 65536 / 2 + 0.75f, ""},
-      {22.0, 1.0f, ""}, {22.5, 1.0f, "w:EffectFinished"}, {23.0, 1.0f, ""},
+      {20.5, 1.0f / 65536 / 2 + 0.25f, ""}, {21.0, 1.0f / 65536 / 2 + 0.5f, ""},
+      {21.5, 1.0f / 65536 / 2 + 0.75f, ""}, {22.0, 1.0f, ""},
+      {22.5, 1.0f, "w:EffectFinished"},     {23.0, 1.0f, ""},
   };
   for (const auto& s : steps) {
     e->Update(s.time);
@@ -100,9 +101,7 @@ TEST_F(EffectTest, UnusableBlendValuesJumpToTheTarget) {
   WEffect_I* e = EffectOn(w);
   e->m_position = {{0, 0, 0}, {10, 0, 0}};
   const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-  const struct {
-    float current, time;
-  } rows[] = {{nan, 1}, {1e30f, 1}, {-inf, 1}, {0.0f, nan}, {0.0f, inf}};
+  const struct { float current, time; } rows[] = {{nan, 1}, {1e30f, 1}, {-inf, 1}, {0.0f, nan}, {0.0f, inf}};
   for (const auto& r : rows) {
     e->m_blendCurrent = r.current;
     e->m_blendTime = r.time;

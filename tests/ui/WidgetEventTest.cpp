@@ -4,9 +4,9 @@
 
 #include "WidgetFixture.h"
 #include "ui/FontStyle.h"
+#include "ui/WEffect.h"
 #include "ui/WEvent.h"
 #include "ui/WEventCallback.h"
-#include "ui/WEffect.h"
 #include "ui/WHandler.h"
 #include "ui/WKeyHandler.h"
 #include "ui/WScroll.h"
@@ -66,7 +66,7 @@ TEST_F(WidgetEventTest, VisibilityEventsTouchBitZeroOnly) {
     uint32_t event;
     uint32_t after;
   } steps[] = {{kWEventToggleWidget, 0x7}, {kWEventToggleWidget, 0x6}, {kWEventShowWidget, 0x7},
-               {kWEventShowWidget, 0x7}, {kWEventHideWidget, 0x6}, {kWEventFocus, 0x6}};
+               {kWEventShowWidget, 0x7},   {kWEventHideWidget, 0x6},   {kWEventFocus, 0x6}};
   for (const auto& s : steps) {
     w->SendEvent(s.event, nullptr);
     EXPECT_EQ(w->m_layout.visibility, s.after);
@@ -94,9 +94,9 @@ TEST_F(WidgetEventTest, HandlersForwardToWidgetsAndCallbacks) {
   ElementWidget *a = Make("a"), *b = Make("b");
   WHandler_I* toB = Handler(a, kWEventButtonClicked, b, kWEventHideWidget);
   WHandler_I* toHost = Handler(b, kWEventHideWidget, callback);
-  Handler(a, kWEventButtonDown, callback);  // another event: not called
+  Handler(a, kWEventButtonDown, callback);             // another event: not called
   Handler(a, kWEventButtonClicked, m_covering.Get());  // another kind of destination: nothing
-  a->m_handlerArray.Append(Obj<WHandler_I>());  // nil entries are passed over
+  a->m_handlerArray.Append(Obj<WHandler_I>());         // nil entries are passed over
   WidgetInput input;
   input.character = 'q';
   a->SendEvent(kWEventButtonClicked, &input);
@@ -171,27 +171,37 @@ TEST_F(WidgetEventTest, EachClassTakesItsOwnElementOfTheStyle) {
   style->m_fontStyle = font;
   using S = WidgetStyle_I;
   Obj<UIElement_I> S::*const members[] = {
-      &S::m_elementDialog,   &S::m_elementFrame,    &S::m_elementGroupFrame, &S::m_elementButton,
-      &S::m_elementIconButton, &S::m_elementCheckBox, &S::m_elementScroll,   &S::m_elementScrollX,
-      &S::m_elementScrollY,  &S::m_elementSliderX,  &S::m_elementSliderY,    &S::m_elementMenuBar,
-      &S::m_elementPopup,    &S::m_elementMenuItem, &S::m_elementTab,        &S::m_elementProgress,
-      &S::m_elementToolBar,  &S::m_elementSpinBox,  &S::m_elementComboBox,   &S::m_elementListItem};
+      &S::m_elementDialog,     &S::m_elementFrame,    &S::m_elementGroupFrame, &S::m_elementButton,
+      &S::m_elementIconButton, &S::m_elementCheckBox, &S::m_elementScroll,     &S::m_elementScrollX,
+      &S::m_elementScrollY,    &S::m_elementSliderX,  &S::m_elementSliderY,    &S::m_elementMenuBar,
+      &S::m_elementPopup,      &S::m_elementMenuItem, &S::m_elementTab,        &S::m_elementProgress,
+      &S::m_elementToolBar,    &S::m_elementSpinBox,  &S::m_elementComboBox,   &S::m_elementListItem};
   for (auto m : members) style->*m = static_cast<UIElement_I*>(MakeOf(ClassId::UIElement));
   const struct {
     uint32_t classId;
     Obj<UIElement_I> S::*member;
   } cases[] = {
       {ClassId::WGroup, nullptr},
-      {ClassId::WListItem, &S::m_elementListItem},     {ClassId::WMenuBar, &S::m_elementMenuBar},
-      {ClassId::WComboBox, &S::m_elementComboBox},     {ClassId::WSpinBox, &S::m_elementSpinBox},
-      {ClassId::WToolBar, &S::m_elementToolBar},       {ClassId::WProgress, &S::m_elementProgress},
-      {ClassId::WGroupFrame, &S::m_elementGroupFrame}, {ClassId::WIconButton, &S::m_elementIconButton},
-      {ClassId::WMenuItem, &S::m_elementMenuItem},     {ClassId::WFrame, &S::m_elementFrame},
-      {ClassId::WImage, &S::m_elementFrame},           {ClassId::WLabel, &S::m_elementFrame},
-      {ClassId::WText, &S::m_elementFrame},            {ClassId::WTabFrame, &S::m_elementTab},
-      {ClassId::WScrollFrame, &S::m_elementScroll},    {ClassId::WCheckBox, &S::m_elementCheckBox},
-      {ClassId::WButton, &S::m_elementButton},         {ClassId::WDialog, &S::m_elementDialog},
-      {ClassId::WScroll, &S::m_elementScrollX},        {ClassId::WSlider, &S::m_elementSliderX},
+      {ClassId::WListItem, &S::m_elementListItem},
+      {ClassId::WMenuBar, &S::m_elementMenuBar},
+      {ClassId::WComboBox, &S::m_elementComboBox},
+      {ClassId::WSpinBox, &S::m_elementSpinBox},
+      {ClassId::WToolBar, &S::m_elementToolBar},
+      {ClassId::WProgress, &S::m_elementProgress},
+      {ClassId::WGroupFrame, &S::m_elementGroupFrame},
+      {ClassId::WIconButton, &S::m_elementIconButton},
+      {ClassId::WMenuItem, &S::m_elementMenuItem},
+      {ClassId::WFrame, &S::m_elementFrame},
+      {ClassId::WImage, &S::m_elementFrame},
+      {ClassId::WLabel, &S::m_elementFrame},
+      {ClassId::WText, &S::m_elementFrame},
+      {ClassId::WTabFrame, &S::m_elementTab},
+      {ClassId::WScrollFrame, &S::m_elementScroll},
+      {ClassId::WCheckBox, &S::m_elementCheckBox},
+      {ClassId::WButton, &S::m_elementButton},
+      {ClassId::WDialog, &S::m_elementDialog},
+      {ClassId::WScroll, &S::m_elementScrollX},
+      {ClassId::WSlider, &S::m_elementSliderX},
       {ClassId::WPopup, &S::m_elementPopup},
   };
   for (const auto& c : cases) {

@@ -54,17 +54,17 @@ TEST_F(UITableTest, NewObjectsStartWithTheirDefaults) {
   Obj<ScriptObject> font = Make(0x0D3), key = Make(0x0BC);
   EXPECT_EQ(MemberGet<VVector3f>(window, 0x02FFF0D0), (Vector3f{2048, 1536, 2048}));
   EXPECT_TRUE(MemberGet<VBool>(window, 0x03FFF0D0));
-  EXPECT_EQ(MemberGet<VI32>(button, 0x02FFF0E9), -1);                  // IconID
-  EXPECT_EQ(MemberGet<VEnum>(button, 0x08FFF0D8), 0x02FFF0DAu);        // ResizeModeX: ResizeMin
-  EXPECT_EQ(MemberGet<VEnum>(button, 0x0DFFF0D8), 0x02FFF0D9u);        // AlignmentModeZ: AlignMin
-  EXPECT_EQ(MemberGet<VI32>(button, 0x1BFFF0D8), -1);                  // WidgetState
-  EXPECT_EQ(MemberGet<VEnum>(popup, 0x02FFF0E5), 0x02FFF0E6u);         // SizerMode: Vertical
-  EXPECT_TRUE(MemberGet<VBool>(popup, 0x01FFF0EE));                    // AutoClose
-  EXPECT_EQ(MemberGet<VEnum>(transform, 0x02FFF0DF), 0x01FFF038u);     // RotationOrder: XYZ
+  EXPECT_EQ(MemberGet<VI32>(button, 0x02FFF0E9), -1);               // IconID
+  EXPECT_EQ(MemberGet<VEnum>(button, 0x08FFF0D8), 0x02FFF0DAu);     // ResizeModeX: ResizeMin
+  EXPECT_EQ(MemberGet<VEnum>(button, 0x0DFFF0D8), 0x02FFF0D9u);     // AlignmentModeZ: AlignMin
+  EXPECT_EQ(MemberGet<VI32>(button, 0x1BFFF0D8), -1);               // WidgetState
+  EXPECT_EQ(MemberGet<VEnum>(popup, 0x02FFF0E5), 0x02FFF0E6u);      // SizerMode: Vertical
+  EXPECT_TRUE(MemberGet<VBool>(popup, 0x01FFF0EE));                 // AutoClose
+  EXPECT_EQ(MemberGet<VEnum>(transform, 0x02FFF0DF), 0x01FFF038u);  // RotationOrder: XYZ
   EXPECT_EQ(MemberGet<VVector2f>(font, 0x02FFF0D3).x, 64.0f);
   EXPECT_EQ(MemberGet<VVector2f>(font, 0x02FFF0D3).y, 64.0f);
   EXPECT_EQ(MemberGet<VVector4f>(font, 0x04FFF0D3), (Vector4f{0, 0, 0, 1}));
-  EXPECT_EQ(MemberGet<VEnum>(key, 0x01FFF0D7), 0x0BFFF0D5u);           // Handle: KeyDown
+  EXPECT_EQ(MemberGet<VEnum>(key, 0x01FFF0D7), 0x0BFFF0D5u);  // Handle: KeyDown
   EXPECT_EQ(MemberGet<VU32>(key, 0x06FFF0BC), 0xFFFu);
   EXPECT_EQ(TakeLog(), "");
 }
@@ -143,7 +143,7 @@ TEST_F(UITableTest, ShaderMembersHoldRenderShaders) {
   defineShader();
   Obj<ScriptObject> shader = Make(0x082), font = Make(0x0D3), tiles = Make(0x0E2);
   ASSERT_FALSE(shader.IsNil());
-  MemberSet<VObject>(font, 0x01FFF0D3, shader);  // FontStyle.FontShader
+  MemberSet<VObject>(font, 0x01FFF0D3, shader);        // FontStyle.FontShader
   MemberSetAt<VObject>(tiles, 0x01FFF0E2, 1, shader);  // TileCollection.ShaderArray
   EXPECT_EQ(MemberGet<VObject>(font, 0x01FFF0D3), shader.Get());
   EXPECT_EQ(MemberGetAt<VObject>(tiles, 0x01FFF0E2, 1), shader.Get());
@@ -180,10 +180,10 @@ TEST_F(UITableTest, TileCollectionFillsGrownEntries) {
 
 TEST_F(UITableTest, DerivedMembersShareTheirStorage) {
   Obj<ScriptObject> control = Make(0x0DD), key = Make(0x0BC), effect = Make(0x0C4);
-  MemberSet<VString>(control, 0x03FFF0EB, String("OK"));  // Label
+  MemberSet<VString>(control, 0x03FFF0EB, String("OK"));             // Label
   EXPECT_EQ(MemberGet<VString>(control, 0x04FFF0EB), String("OK"));  // Text
-  MemberSet<VI32>(key, 0x02FFF0BC, 1);   // Shift
-  MemberSet<VI32>(key, 0x04FFF0BC, 0);   // Alt
+  MemberSet<VI32>(key, 0x02FFF0BC, 1);                               // Shift
+  MemberSet<VI32>(key, 0x04FFF0BC, 0);                               // Alt
   EXPECT_EQ(MemberGet<VU32>(key, 0x06FFF0BC), 0x0F1u);
   EXPECT_EQ(MemberGet<VI32>(key, 0x03FFF0BC), 15);  // Control untouched
   EXPECT_EQ(TakeLog(), "");

@@ -13,7 +13,8 @@ namespace {
 
 std::string Children(const Widget_I* w) {
   std::string out;
-  for (const Obj<Widget_I>& c : w->m_widgetArray) out += (out.empty() ? "" : " ") + std::string(c.IsNil() ? "-" : c->m_name.CStr());
+  for (const Obj<Widget_I>& c : w->m_widgetArray)
+    out += (out.empty() ? "" : " ") + std::string(c.IsNil() ? "-" : c->m_name.CStr());
   return out;
 }
 

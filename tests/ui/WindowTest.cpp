@@ -72,9 +72,10 @@ TEST_F(WindowTest, KeyCaptureTellsTheOldAndTheNewWidget) {
   m_window->ReleaseKeyCaptureWidget(a);  // not the key-capture widget: nothing sent
   m_window->ReleaseKeyCaptureWidget(b);
   m_window->ReleaseKeyCaptureWidget(b);  // released already: nothing
-  const std::vector<std::pair<std::string, uint32_t>> expected = {
-      {"a", kWEventKeyboardFocus}, {"a", kWEventKeyboardFocusLost}, {"b", kWEventKeyboardFocus},
-      {"b", kWEventKeyboardFocusLost}};
+  const std::vector<std::pair<std::string, uint32_t>> expected = {{"a", kWEventKeyboardFocus},
+                                                                  {"a", kWEventKeyboardFocusLost},
+                                                                  {"b", kWEventKeyboardFocus},
+                                                                  {"b", kWEventKeyboardFocusLost}};
   EXPECT_EQ(g_events, expected);
 }
 

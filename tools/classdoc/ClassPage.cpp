@@ -111,7 +111,10 @@ void WriteMembers(std::string& page, const ClassInfo& c, ScriptObject* sample, b
     bool readOnly = !function && (!r.ops.set || r.ops.set == stubs->records[i].ops.set);
     std::string value = DefaultText(sample, sampleIsOwn, r, stubs->records[i]);
     page += "| " + std::string(r.name) + " | " + MemberType(r, value) + " | " + CellCode(value) + " | " +
-            (function ? "" : readOnly ? "yes" : "no") + " |\n";
+            (function   ? ""
+             : readOnly ? "yes"
+                        : "no") +
+            " |\n";
   }
   if (!any) page += "No members of its own.\n";
 }
@@ -137,8 +140,10 @@ std::string WriteClassPage(const std::map<std::string, std::string>& purposes, s
   for (uint32_t index = 1; index < kFirstRuntimeClass; ++index) {
     uint32_t id = ClassIdOfIndex(index);
     const MemberTable* t = ValidTable(id);
-    if (IsObjectClass(t) && index >= ClassIndex(ClassId::Object)) classes[t->name] = {id, t};
-    else if (t && t->kind == kClassKindEnum) enumsByOwner[t->nameSpace ? t->nameSpace : ""].push_back(id);
+    if (IsObjectClass(t) && index >= ClassIndex(ClassId::Object))
+      classes[t->name] = {id, t};
+    else if (t && t->kind == kClassKindEnum)
+      enumsByOwner[t->nameSpace ? t->nameSpace : ""].push_back(id);
   }
 
   std::string page =

@@ -633,11 +633,11 @@ class IDirect3DDevice8 : public IUnknown {
                                     IDirect3DIndexBuffer8** out) = 0;
   virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                                      BOOL lockable, IDirect3DSurface8** out) = 0;
-  virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                            D3DMULTISAMPLE_TYPE multiSample, IDirect3DSurface8** out) = 0;
+  virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                            IDirect3DSurface8** out) = 0;
   virtual HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format, IDirect3DSurface8** out) = 0;
-  virtual HRESULT CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT count,
-                            IDirect3DSurface8* dest, const POINT* destPoints) = 0;
+  virtual HRESULT CopyRects(IDirect3DSurface8* source, const RECT* sourceRects, UINT count, IDirect3DSurface8* dest,
+                            const POINT* destPoints) = 0;
   virtual HRESULT GetRenderTarget(IDirect3DSurface8** out) = 0;
   virtual HRESULT GetDepthStencilSurface(IDirect3DSurface8** out) = 0;
   virtual HRESULT BeginScene() = 0;
@@ -660,13 +660,11 @@ class IDirect3DDevice8 : public IUnknown {
   virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
   virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT startIndex,
                                        UINT primitiveCount) = 0;
-  virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
-                                  UINT stride) = 0;
-  virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
-                                         UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
-                                         const void* vertices, UINT stride) = 0;
-  virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
-                                     DWORD usage) = 0;
+  virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) = 0;
+  virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
+                                         const void* indices, D3DFORMAT indexFormat, const void* vertices,
+                                         UINT stride) = 0;
+  virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle, DWORD usage) = 0;
   virtual HRESULT SetVertexShader(DWORD handle) = 0;
   virtual HRESULT GetVertexShader(DWORD* handle) = 0;
   virtual HRESULT DeleteVertexShader(DWORD handle) = 0;

@@ -5,16 +5,26 @@ namespace PM::SoftD3D {
 namespace {
 
 const FormatInfo kFormats[] = {
-    {D3DFMT_R8G8B8, FormatKind::kColor, 3, 0, 0},      {D3DFMT_A8R8G8B8, FormatKind::kColor, 4, 0, 0},
-    {D3DFMT_X8R8G8B8, FormatKind::kColor, 4, 0, 0},    {D3DFMT_R5G6B5, FormatKind::kColor, 2, 0, 0},
-    {D3DFMT_X1R5G5B5, FormatKind::kColor, 2, 0, 0},    {D3DFMT_A1R5G5B5, FormatKind::kColor, 2, 0, 0},
-    {D3DFMT_A4R4G4B4, FormatKind::kColor, 2, 0, 0},    {D3DFMT_R3G3B2, FormatKind::kColor, 1, 0, 0},
-    {D3DFMT_A8, FormatKind::kColor, 1, 0, 0},          {D3DFMT_A8R3G3B2, FormatKind::kColor, 2, 0, 0},
-    {D3DFMT_X4R4G4B4, FormatKind::kColor, 2, 0, 0},    {D3DFMT_L8, FormatKind::kColor, 1, 0, 0},
-    {D3DFMT_A8L8, FormatKind::kColor, 2, 0, 0},        {D3DFMT_A4L4, FormatKind::kColor, 1, 0, 0},
-    {D3DFMT_D16_LOCKABLE, FormatKind::kDepth, 2, 16, 0}, {D3DFMT_D32, FormatKind::kDepth, 4, 32, 0},
-    {D3DFMT_D15S1, FormatKind::kDepth, 2, 15, 1},      {D3DFMT_D24S8, FormatKind::kDepth, 4, 24, 8},
-    {D3DFMT_D24X8, FormatKind::kDepth, 4, 24, 0},      {D3DFMT_D24X4S4, FormatKind::kDepth, 4, 24, 4},
+    {D3DFMT_R8G8B8, FormatKind::kColor, 3, 0, 0},
+    {D3DFMT_A8R8G8B8, FormatKind::kColor, 4, 0, 0},
+    {D3DFMT_X8R8G8B8, FormatKind::kColor, 4, 0, 0},
+    {D3DFMT_R5G6B5, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_X1R5G5B5, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_A1R5G5B5, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_A4R4G4B4, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_R3G3B2, FormatKind::kColor, 1, 0, 0},
+    {D3DFMT_A8, FormatKind::kColor, 1, 0, 0},
+    {D3DFMT_A8R3G3B2, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_X4R4G4B4, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_L8, FormatKind::kColor, 1, 0, 0},
+    {D3DFMT_A8L8, FormatKind::kColor, 2, 0, 0},
+    {D3DFMT_A4L4, FormatKind::kColor, 1, 0, 0},
+    {D3DFMT_D16_LOCKABLE, FormatKind::kDepth, 2, 16, 0},
+    {D3DFMT_D32, FormatKind::kDepth, 4, 32, 0},
+    {D3DFMT_D15S1, FormatKind::kDepth, 2, 15, 1},
+    {D3DFMT_D24S8, FormatKind::kDepth, 4, 24, 8},
+    {D3DFMT_D24X8, FormatKind::kDepth, 4, 24, 0},
+    {D3DFMT_D24X4S4, FormatKind::kDepth, 4, 24, 4},
     {D3DFMT_D16, FormatKind::kDepth, 2, 16, 0},
 };
 
@@ -48,34 +58,52 @@ uint32_t PackColor(D3DFORMAT format, uint32_t c) {
   const uint32_t a = c >> 24, r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
   const uint32_t y = (19969 * g + 10112 * r + 2687 * b) >> 15;
   switch (format) {
-    case D3DFMT_A8R8G8B8: return c;
-    case D3DFMT_X8R8G8B8: return c | 0xFF000000u;
-    case D3DFMT_R8G8B8: return c & 0xFFFFFF;
-    case D3DFMT_R5G6B5: return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
-    case D3DFMT_X1R5G5B5: return 0x8000 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
-    case D3DFMT_A1R5G5B5: return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
-    case D3DFMT_A4R4G4B4: return (a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4;
-    case D3DFMT_X4R4G4B4: return 0xF000 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4;
-    case D3DFMT_A8R3G3B2: return a << 8 | (r >> 5) << 5 | (g >> 5) << 2 | b >> 6;
-    case D3DFMT_R3G3B2: return (r >> 5) << 5 | (g >> 5) << 2 | b >> 6;
-    case D3DFMT_A8: return a;
-    case D3DFMT_L8: return y;
-    case D3DFMT_A8L8: return a << 8 | y;
-    case D3DFMT_A4L4: return (a >> 4) << 4 | y >> 4;
-    default: return 0;
+    case D3DFMT_A8R8G8B8:
+      return c;
+    case D3DFMT_X8R8G8B8:
+      return c | 0xFF000000u;
+    case D3DFMT_R8G8B8:
+      return c & 0xFFFFFF;
+    case D3DFMT_R5G6B5:
+      return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+    case D3DFMT_X1R5G5B5:
+      return 0x8000 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
+    case D3DFMT_A1R5G5B5:
+      return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
+    case D3DFMT_A4R4G4B4:
+      return (a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4;
+    case D3DFMT_X4R4G4B4:
+      return 0xF000 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4;
+    case D3DFMT_A8R3G3B2:
+      return a << 8 | (r >> 5) << 5 | (g >> 5) << 2 | b >> 6;
+    case D3DFMT_R3G3B2:
+      return (r >> 5) << 5 | (g >> 5) << 2 | b >> 6;
+    case D3DFMT_A8:
+      return a;
+    case D3DFMT_L8:
+      return y;
+    case D3DFMT_A8L8:
+      return a << 8 | y;
+    case D3DFMT_A4L4:
+      return (a >> 4) << 4 | y >> 4;
+    default:
+      return 0;
   }
 }
 
 uint32_t UnpackColor(D3DFORMAT format, uint32_t v) {
   switch (format) {
-    case D3DFMT_A8R8G8B8: return v;
+    case D3DFMT_A8R8G8B8:
+      return v;
     case D3DFMT_X8R8G8B8:
-    case D3DFMT_R8G8B8: return v | 0xFF000000u;
-    case D3DFMT_R5G6B5: return Argb(255, Widen(v >> 11 & 31, 5), Widen(v >> 5 & 63, 6), Widen(v & 31, 5));
+    case D3DFMT_R8G8B8:
+      return v | 0xFF000000u;
+    case D3DFMT_R5G6B5:
+      return Argb(255, Widen(v >> 11 & 31, 5), Widen(v >> 5 & 63, 6), Widen(v & 31, 5));
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
-      return Argb(format == D3DFMT_X1R5G5B5 || (v & 0x8000) ? 255 : 0, Widen(v >> 10 & 31, 5),
-                  Widen(v >> 5 & 31, 5), Widen(v & 31, 5));
+      return Argb(format == D3DFMT_X1R5G5B5 || (v & 0x8000) ? 255 : 0, Widen(v >> 10 & 31, 5), Widen(v >> 5 & 31, 5),
+                  Widen(v & 31, 5));
     case D3DFMT_A4R4G4B4:
     case D3DFMT_X4R4G4B4:
       return Argb(format == D3DFMT_X4R4G4B4 ? 255 : Widen(v >> 12 & 15, 4), Widen(v >> 8 & 15, 4),
@@ -84,14 +112,18 @@ uint32_t UnpackColor(D3DFORMAT format, uint32_t v) {
     case D3DFMT_R3G3B2:
       return Argb(format == D3DFMT_R3G3B2 ? 255 : v >> 8 & 0xFF, Widen(v >> 5 & 7, 3), Widen(v >> 2 & 7, 3),
                   Widen(v & 3, 2));
-    case D3DFMT_A8: return Argb(v & 0xFF, 0, 0, 0);
-    case D3DFMT_L8: return Argb(255, v & 0xFF, v & 0xFF, v & 0xFF);
-    case D3DFMT_A8L8: return Argb(v >> 8 & 0xFF, v & 0xFF, v & 0xFF, v & 0xFF);
+    case D3DFMT_A8:
+      return Argb(v & 0xFF, 0, 0, 0);
+    case D3DFMT_L8:
+      return Argb(255, v & 0xFF, v & 0xFF, v & 0xFF);
+    case D3DFMT_A8L8:
+      return Argb(v >> 8 & 0xFF, v & 0xFF, v & 0xFF, v & 0xFF);
     case D3DFMT_A4L4: {
       const uint32_t l = Widen(v & 15, 4);
       return Argb(Widen(v >> 4 & 15, 4), l, l, l);
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

@@ -16,8 +16,8 @@ constexpr uint32_t kMaxSurfaceSide = 8192;
 struct FormatInfo {
   D3DFORMAT format;
   FormatKind kind;
-  uint32_t bytes;       // per pixel
-  uint32_t depthBits;   // depth formats
+  uint32_t bytes;      // per pixel
+  uint32_t depthBits;  // depth formats
   uint32_t stencilBits;
 };
 

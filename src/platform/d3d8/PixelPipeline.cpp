@@ -22,13 +22,18 @@ int DepthKind(const PixelStore* depth) {
   if (!depth) return 0;
   switch (depth->info->format) {
     case D3DFMT_D16:
-    case D3DFMT_D16_LOCKABLE: return 1;
-    case D3DFMT_D15S1: return 2;
+    case D3DFMT_D16_LOCKABLE:
+      return 1;
+    case D3DFMT_D15S1:
+      return 2;
     case D3DFMT_D24S8:
     case D3DFMT_D24X8:
-    case D3DFMT_D24X4S4: return 3;
-    case D3DFMT_D32: return 4;
-    default: return -1;
+    case D3DFMT_D24X4S4:
+      return 3;
+    case D3DFMT_D32:
+      return 4;
+    default:
+      return -1;
   }
 }
 
@@ -128,20 +133,42 @@ void BlendFactor(uint32_t factor, const ColorRun& src, const ColorRun& dst, int3
     const float* sa = src.c[3];
     const float* da = dst.c[3];
     switch (factor) {
-      case D3DBLEND_ZERO: std::fill(o, o + n, 0.0f); break;
-      case D3DBLEND_SRCCOLOR: std::copy(sc, sc + n, o); break;
-      case D3DBLEND_INVSRCCOLOR: for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - sc[i]; break;
-      case D3DBLEND_SRCALPHA: std::copy(sa, sa + n, o); break;
-      case D3DBLEND_INVSRCALPHA: for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - sa[i]; break;
-      case D3DBLEND_DESTALPHA: std::copy(da, da + n, o); break;
-      case D3DBLEND_INVDESTALPHA: for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - da[i]; break;
-      case D3DBLEND_DESTCOLOR: std::copy(dc, dc + n, o); break;
-      case D3DBLEND_INVDESTCOLOR: for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - dc[i]; break;
-      case D3DBLEND_SRCALPHASAT:
-        if (c == 3) std::fill(o, o + n, 1.0f);
-        else for (int32_t i = 0; i < n; ++i) o[i] = std::min(sa[i], 1.0f - da[i]);
+      case D3DBLEND_ZERO:
+        std::fill(o, o + n, 0.0f);
         break;
-      default: std::fill(o, o + n, 1.0f); break;  // ONE, and anything unknown
+      case D3DBLEND_SRCCOLOR:
+        std::copy(sc, sc + n, o);
+        break;
+      case D3DBLEND_INVSRCCOLOR:
+        for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - sc[i];
+        break;
+      case D3DBLEND_SRCALPHA:
+        std::copy(sa, sa + n, o);
+        break;
+      case D3DBLEND_INVSRCALPHA:
+        for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - sa[i];
+        break;
+      case D3DBLEND_DESTALPHA:
+        std::copy(da, da + n, o);
+        break;
+      case D3DBLEND_INVDESTALPHA:
+        for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - da[i];
+        break;
+      case D3DBLEND_DESTCOLOR:
+        std::copy(dc, dc + n, o);
+        break;
+      case D3DBLEND_INVDESTCOLOR:
+        for (int32_t i = 0; i < n; ++i) o[i] = 1.0f - dc[i];
+        break;
+      case D3DBLEND_SRCALPHASAT:
+        if (c == 3)
+          std::fill(o, o + n, 1.0f);
+        else
+          for (int32_t i = 0; i < n; ++i) o[i] = std::min(sa[i], 1.0f - da[i]);
+        break;
+      default:
+        std::fill(o, o + n, 1.0f);
+        break;  // ONE, and anything unknown
     }
   }
 }
@@ -174,11 +201,21 @@ void Write(const PixelPipeline& p, uint8_t* row, int32_t x, int32_t n, const uin
       float* o = blended.c[c];
       const float *s = color.c[c], *d = dst.c[c], *fs = sf.c[c], *fd = df.c[c];
       switch (st.blendOp) {
-        case D3DBLENDOP_SUBTRACT: for (int32_t i = 0; i < n; ++i) o[i] = s[i] * fs[i] - d[i] * fd[i]; break;
-        case D3DBLENDOP_REVSUBTRACT: for (int32_t i = 0; i < n; ++i) o[i] = d[i] * fd[i] - s[i] * fs[i]; break;
-        case D3DBLENDOP_MIN: for (int32_t i = 0; i < n; ++i) o[i] = std::min(s[i], d[i]); break;
-        case D3DBLENDOP_MAX: for (int32_t i = 0; i < n; ++i) o[i] = std::max(s[i], d[i]); break;
-        default: for (int32_t i = 0; i < n; ++i) o[i] = s[i] * fs[i] + d[i] * fd[i]; break;
+        case D3DBLENDOP_SUBTRACT:
+          for (int32_t i = 0; i < n; ++i) o[i] = s[i] * fs[i] - d[i] * fd[i];
+          break;
+        case D3DBLENDOP_REVSUBTRACT:
+          for (int32_t i = 0; i < n; ++i) o[i] = d[i] * fd[i] - s[i] * fs[i];
+          break;
+        case D3DBLENDOP_MIN:
+          for (int32_t i = 0; i < n; ++i) o[i] = std::min(s[i], d[i]);
+          break;
+        case D3DBLENDOP_MAX:
+          for (int32_t i = 0; i < n; ++i) o[i] = std::max(s[i], d[i]);
+          break;
+        default:
+          for (int32_t i = 0; i < n; ++i) o[i] = s[i] * fs[i] + d[i] * fd[i];
+          break;
       }
     }
     out = &blended;

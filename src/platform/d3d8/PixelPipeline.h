@@ -29,7 +29,7 @@ struct PixelState {
 
   int32_t stageCount = 0;  // stages up to the first whose colour operation is DISABLE
   StageSetup stages[kD3DStageCount];
-  Sampler samplers[kD3DStageCount];     // of stages with a texture
+  Sampler samplers[kD3DStageCount];      // of stages with a texture
   int32_t texSlot[kD3DStageCount] = {};  // u, v, and the divisor of a projected stage
   bool projected[kD3DStageCount] = {};
   float factor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -55,9 +55,9 @@ struct PixelState {
 
 // One span of a triangle or a line: values at pixel x0 and their change per pixel along x and y.
 struct SpanArgs {
-  uint8_t* color;  // the row
-  uint8_t* depth;  // the row, or null
-  int32_t x0, x1;  // pixels x0 .. x1 - 1
+  uint8_t* color;                // the row
+  uint8_t* depth;                // the row, or null
+  int32_t x0, x1;                // pixels x0 .. x1 - 1
   float at[2 + kMaxAttributes];  // z, 1/w, then each attribute / w
   float dx[2 + kMaxAttributes];
   float dy[2 + kMaxAttributes];
@@ -66,8 +66,8 @@ struct SpanArgs {
 class PixelPipeline {
  public:
   // False when the colour or depth format has no routine.
-  bool Prepare(const PixelStore& color, const PixelStore* depth, bool depthTest, uint32_t depthFunc,
-               bool depthWrite, const PixelState& state);
+  bool Prepare(const PixelStore& color, const PixelStore* depth, bool depthTest, uint32_t depthFunc, bool depthWrite,
+               const PixelState& state);
   // Values Span reads from SpanArgs: z, 1/w and the attributes.
   int32_t ValueCount() const { return 2 + m_state->attrCount; }
   void Span(const SpanArgs& s) const;

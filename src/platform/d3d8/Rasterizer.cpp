@@ -9,25 +9,31 @@ namespace PM::SoftD3D {
 namespace {
 
 bool Finite(const ClipVertex& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w) &&
-         std::isfinite(v.r) && std::isfinite(v.g) && std::isfinite(v.b) && std::isfinite(v.a);
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w) && std::isfinite(v.r) &&
+         std::isfinite(v.g) && std::isfinite(v.b) && std::isfinite(v.a);
 }
 
 // Signed distance to clip plane k (inside when >= 0): -w <= x, y <= w and 0 <= z <= w.
 float PlaneDistance(const ClipVertex& v, int k) {
   switch (k) {
-    case 0: return v.w + v.x;
-    case 1: return v.w - v.x;
-    case 2: return v.w + v.y;
-    case 3: return v.w - v.y;
-    case 4: return v.z;
-    default: return v.w - v.z;
+    case 0:
+      return v.w + v.x;
+    case 1:
+      return v.w - v.x;
+    case 2:
+      return v.w + v.y;
+    case 3:
+      return v.w - v.y;
+    case 4:
+      return v.z;
+    default:
+      return v.w - v.z;
   }
 }
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
   auto l = [t](float p, float q) { return p + (q - p) * t; };
-  ClipVertex r{l(a.x, b.x), l(a.y, b.y), l(a.z, b.z), l(a.w, b.w), l(a.r, b.r), l(a.g, b.g), l(a.b, b.b),
+  ClipVertex r{l(a.x, b.x), l(a.y, b.y),   l(a.z, b.z),   l(a.w, b.w),   l(a.r, b.r),   l(a.g, b.g),     l(a.b, b.b),
                l(a.a, b.a), l(a.sr, b.sr), l(a.sg, b.sg), l(a.sb, b.sb), l(a.sa, b.sa), l(a.fog, b.fog), {}};
   for (int s = 0; s < kMaxTexCoords; ++s)
     for (int k = 0; k < 4; ++k) r.tex[s][k] = l(a.tex[s][k], b.tex[s][k]);
@@ -38,11 +44,20 @@ ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
 // would move the view's first column or row of pixel centres (on the plane itself) outside the triangle.
 ClipVertex OnPlane(ClipVertex v, int k) {
   switch (k) {
-    case 0: v.x = -v.w; break;
-    case 1: v.x = v.w; break;
-    case 2: v.y = -v.w; break;
-    case 3: v.y = v.w; break;
-    default: break;
+    case 0:
+      v.x = -v.w;
+      break;
+    case 1:
+      v.x = v.w;
+      break;
+    case 2:
+      v.y = -v.w;
+      break;
+    case 3:
+      v.y = v.w;
+      break;
+    default:
+      break;
   }
   return v;
 }
@@ -174,8 +189,10 @@ void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
     for (int i = 0; i < 3; ++i) {
       if (ey[i] == 0.0f) continue;
       const float cross = v[i]->x + ex[i] * (float(y) - v[i]->y) / ey[i];
-      if (ey[i] < 0.0f) lo = std::max(lo, cross);
-      else hi = std::min(hi, cross);
+      if (ey[i] < 0.0f)
+        lo = std::max(lo, cross);
+      else
+        hi = std::min(hi, cross);
     }
     int32_t first = int32_t(std::ceil(std::min(lo, float(x1) + 1.0f)));
     int32_t last = int32_t(std::floor(std::max(hi, float(x0) - 1.0f)));
@@ -204,8 +221,10 @@ void Rasterizer::Line(const ClipVertex& a, const ClipVertex& b) {
   for (int k = 0; k < 6; ++k) {
     const float da = PlaneDistance(a, k), db = PlaneDistance(b, k);
     if (da < 0 && db < 0) return;
-    if (da < 0) t0 = std::max(t0, da / (da - db));
-    else if (db < 0) t1 = std::min(t1, da / (da - db));
+    if (da < 0)
+      t0 = std::max(t0, da / (da - db));
+    else if (db < 0)
+      t1 = std::min(t1, da / (da - db));
   }
   if (t0 > t1) return;
   const ClipVertex p = Lerp(a, b, t0), q = Lerp(a, b, t1);

@@ -17,15 +17,15 @@ constexpr int kMaxTexCoords = 8;
 // A vertex after the vertex stage (transformation, lighting, vertex fog, texture coordinates): what the
 // rasterizer interpolates. Colours are 0..1 floats, not yet clamped.
 struct ClipVertex {
-  float x, y, z, w;            // clip space
-  float r, g, b, a;            // diffuse
-  float sr, sg, sb, sa;        // specular (sa unused by the pixel stage)
-  float fog;                   // vertex fog factor: 1 no fog .. 0 only the fog colour
-  float tex[kMaxTexCoords][4]; // stage s reads tex[s]: its coordinate set chosen and transformed
+  float x, y, z, w;             // clip space
+  float r, g, b, a;             // diffuse
+  float sr, sg, sb, sa;         // specular (sa unused by the pixel stage)
+  float fog;                    // vertex fog factor: 1 no fog .. 0 only the fog colour
+  float tex[kMaxTexCoords][4];  // stage s reads tex[s]: its coordinate set chosen and transformed
 };
 
 struct RasterState {
-  bool depthTest = false;   // ZENABLE with a depth buffer
+  bool depthTest = false;  // ZENABLE with a depth buffer
   uint32_t depthFunc = D3DCMP_LESSEQUAL;
   bool depthWrite = true;
   uint32_t cull = D3DCULL_CCW;
@@ -47,7 +47,7 @@ class Rasterizer {
 
  private:
   struct ScreenVertex {
-    float x, y, z, iw;             // screen position, depth 0..1 and 1/w
+    float x, y, z, iw;           // screen position, depth 0..1 and 1/w
     float attr[kMaxAttributes];  // the pixel state's attributes / w
   };
   // Value k of a vertex as spans read it: z, 1/w, then the attributes.

@@ -49,7 +49,11 @@ HRESULT HandOut(T* object, T** out) {
 }  // namespace
 
 Device::Device(Direct3D* parent, D3DDEVTYPE type, DWORD flags, const D3DCAPS8& caps)
-    : m_parent(parent), m_type(type), m_flags(flags), m_caps(caps), m_lights(caps.MaxActiveLights),
+    : m_parent(parent),
+      m_type(type),
+      m_flags(flags),
+      m_caps(caps),
+      m_lights(caps.MaxActiveLights),
       m_lightEnabled(caps.MaxActiveLights, false) {
   m_parent->AddRef();
   State().devices.push_back(this);
@@ -225,7 +229,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
       (usage & ~D3DUSAGE_DYNAMIC) || pool > D3DPOOL_SYSTEMMEM)
     return D3DERR_INVALIDCALL;
   const uint32_t full = Texture::FullChain(width, height);
-  *out = new Texture(this, width, height, levels == 0 || levels > full ? full : levels, usage, FindFormat(format), pool);
+  *out =
+      new Texture(this, width, height, levels == 0 || levels > full ? full : levels, usage, FindFormat(format), pool);
   return D3D_OK;
 }
 
@@ -248,8 +253,8 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   return D3D_OK;
 }
 
-HRESULT Device::CreateSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, bool lockable,
-                              D3DFORMAT, const char* call, uint32_t fault, IDirect3DSurface8** out) {
+HRESULT Device::CreateSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, bool lockable, D3DFORMAT,
+                              const char* call, uint32_t fault, IDirect3DSurface8** out) {
   LogCall("IDirect3DDevice8::%s(%u, %u, %u)", call, width, height, format);
   if (out) *out = nullptr;
   if (fault < kFaultCount)
@@ -354,10 +359,14 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     const uint64_t maxDepth = (uint64_t(1) << bits) - 1;
     const uint32_t stencilMask = (1u << sbits) - 1;
     keepMask = 0;
-    if (flags & D3DCLEAR_ZBUFFER) depthWord |= uint32_t(uint64_t(double(z) * double(maxDepth) + 0.5) << shift);
-    else keepMask |= uint32_t(maxDepth << shift);
-    if (flags & D3DCLEAR_STENCIL) depthWord |= stencil & stencilMask;
-    else keepMask |= stencilMask;
+    if (flags & D3DCLEAR_ZBUFFER)
+      depthWord |= uint32_t(uint64_t(double(z) * double(maxDepth) + 0.5) << shift);
+    else
+      keepMask |= uint32_t(maxDepth << shift);
+    if (flags & D3DCLEAR_STENCIL)
+      depthWord |= stencil & stencilMask;
+    else
+      keepMask |= stencilMask;
   }
   const DWORD n = count ? count : 1;
   for (DWORD i = 0; i < n; ++i) {
@@ -386,21 +395,31 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
   if (!matrix) return D3DERR_INVALIDCALL;
-  if (state == D3DTS_WORLD) m_world = *matrix;
-  else if (state == D3DTS_VIEW) m_view = *matrix;
-  else if (state == D3DTS_PROJECTION) m_projection = *matrix;
-  else if (state >= D3DTS_TEXTURE0 && state < D3DTS_TEXTURE0 + kD3DStageCount) m_textureMatrices[state - D3DTS_TEXTURE0] = *matrix;
-  else return D3DERR_INVALIDCALL;
+  if (state == D3DTS_WORLD)
+    m_world = *matrix;
+  else if (state == D3DTS_VIEW)
+    m_view = *matrix;
+  else if (state == D3DTS_PROJECTION)
+    m_projection = *matrix;
+  else if (state >= D3DTS_TEXTURE0 && state < D3DTS_TEXTURE0 + kD3DStageCount)
+    m_textureMatrices[state - D3DTS_TEXTURE0] = *matrix;
+  else
+    return D3DERR_INVALIDCALL;
   return D3D_OK;
 }
 
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
   if (!matrix) return D3DERR_INVALIDCALL;
-  if (state == D3DTS_WORLD) *matrix = m_world;
-  else if (state == D3DTS_VIEW) *matrix = m_view;
-  else if (state == D3DTS_PROJECTION) *matrix = m_projection;
-  else if (state >= D3DTS_TEXTURE0 && state < D3DTS_TEXTURE0 + kD3DStageCount) *matrix = m_textureMatrices[state - D3DTS_TEXTURE0];
-  else return D3DERR_INVALIDCALL;
+  if (state == D3DTS_WORLD)
+    *matrix = m_world;
+  else if (state == D3DTS_VIEW)
+    *matrix = m_view;
+  else if (state == D3DTS_PROJECTION)
+    *matrix = m_projection;
+  else if (state >= D3DTS_TEXTURE0 && state < D3DTS_TEXTURE0 + kD3DStageCount)
+    *matrix = m_textureMatrices[state - D3DTS_TEXTURE0];
+  else
+    return D3DERR_INVALIDCALL;
   return D3D_OK;
 }
 

@@ -22,12 +22,17 @@ uint32_t ElementSize(DWORD type) {
 // (blend weights and indices, point size, the second position and normal).
 uint32_t SlotOfRegister(DWORD reg) {
   switch (reg) {
-    case D3DVSDE_POSITION: return kSlotPosition;
-    case D3DVSDE_NORMAL: return kSlotNormal;
-    case D3DVSDE_DIFFUSE: return kSlotDiffuse;
-    case D3DVSDE_SPECULAR: return kSlotSpecular;
-    default: return reg >= D3DVSDE_TEXCOORD0 && reg <= D3DVSDE_TEXCOORD7 ? kSlotTexCoord0 + (reg - D3DVSDE_TEXCOORD0)
-                                                                           : kSlotCount;
+    case D3DVSDE_POSITION:
+      return kSlotPosition;
+    case D3DVSDE_NORMAL:
+      return kSlotNormal;
+    case D3DVSDE_DIFFUSE:
+      return kSlotDiffuse;
+    case D3DVSDE_SPECULAR:
+      return kSlotSpecular;
+    default:
+      return reg >= D3DVSDE_TEXCOORD0 && reg <= D3DVSDE_TEXCOORD7 ? kSlotTexCoord0 + (reg - D3DVSDE_TEXCOORD0)
+                                                                  : kSlotCount;
   }
 }
 
@@ -86,13 +91,24 @@ HRESULT Device::CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, uint32_t* 
   if (!m_inScene || primitiveCount > m_caps.MaxPrimitiveCount) return D3DERR_INVALIDCALL;
   const uint64_t n = primitiveCount;
   switch (type) {
-    case D3DPT_POINTLIST: *indexCount = uint32_t(n); break;
-    case D3DPT_LINELIST: *indexCount = uint32_t(n * 2); break;
-    case D3DPT_LINESTRIP: *indexCount = uint32_t(n + 1); break;
-    case D3DPT_TRIANGLELIST: *indexCount = uint32_t(n * 3); break;
+    case D3DPT_POINTLIST:
+      *indexCount = uint32_t(n);
+      break;
+    case D3DPT_LINELIST:
+      *indexCount = uint32_t(n * 2);
+      break;
+    case D3DPT_LINESTRIP:
+      *indexCount = uint32_t(n + 1);
+      break;
+    case D3DPT_TRIANGLELIST:
+      *indexCount = uint32_t(n * 3);
+      break;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: *indexCount = uint32_t(n + 2); break;
-    default: return D3DERR_INVALIDCALL;
+    case D3DPT_TRIANGLEFAN:
+      *indexCount = uint32_t(n + 2);
+      break;
+    default:
+      return D3DERR_INVALIDCALL;
   }
   return D3D_OK;
 }
@@ -139,7 +155,8 @@ HRESULT Device::CreateVertexShader(const DWORD* declaration, const DWORD* functi
       stream = int32_t(token & 0x1FFFFFFF);
       if (stream >= int32_t(std::min<DWORD>(16, m_caps.MaxStreams))) return D3DERR_INVALIDCALL;
     } else if (kind != D3DVSD_TOKEN_STREAMDATA || stream < 0 ||
-               (!(token & kTokenDataSkip) && (ElementSize(token >> 16 & 0xF) == 0 || (token & 0x1F) > D3DVSDE_NORMAL2))) {
+               (!(token & kTokenDataSkip) &&
+                (ElementSize(token >> 16 & 0xF) == 0 || (token & 0x1F) > D3DVSDE_NORMAL2))) {
       return D3DERR_INVALIDCALL;  // constants and tessellator tokens belong to programs
     }
   }
@@ -283,8 +300,10 @@ HRESULT Device::RunDraw(const Draw& d) {
       break;
     case D3DPT_TRIANGLESTRIP:  // every second triangle turns its first two corners round to keep the winding
       for (uint32_t i = 0; i + 2 < n; ++i) {
-        if (i & 1) raster.Triangle(at(i + 1), at(i), at(i + 2));
-        else raster.Triangle(at(i), at(i + 1), at(i + 2));
+        if (i & 1)
+          raster.Triangle(at(i + 1), at(i), at(i + 2));
+        else
+          raster.Triangle(at(i), at(i + 1), at(i + 2));
       }
       break;
     case D3DPT_TRIANGLEFAN:

@@ -55,8 +55,8 @@ RasterState Device::BuildRasterState() const {
   state.lastPixel = rs[D3DRS_LASTPIXEL] != 0;
 
   PixelState& p = state.pixel;
-  for (size_t offset : {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b),
-                        offsetof(ClipVertex, a)})
+  for (size_t offset :
+       {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b), offsetof(ClipVertex, a)})
     p.AddAttribute(offset);
   bool needSpecular = rs[D3DRS_SPECULARENABLE] != 0;
   for (uint32_t s = 0; s < kD3DStageCount; ++s) {

@@ -112,7 +112,7 @@ void Device::TransformVertices(const Draw& d) {
     } else {
       SetColors(out, diffuse, specularOn ? specular : D3DCOLORVALUE{0, 0, 0, specular.a});
     }
-    out.fog = vertexFog ? fog.Factor(fog.UsesRange() ? Length(camera) : std::fabs(camera.z))
+    out.fog = vertexFog  ? fog.Factor(fog.UsesRange() ? Length(camera) : std::fabs(camera.z))
               : givenFog ? specular.a
                          : 1.0f;
     tex.Fill(element, camera, normal, out.tex);

@@ -65,25 +65,25 @@ HRESULT Direct3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT ada
 }
 
 HRESULT Direct3D::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) {
-  if (!AdapterReady(adapter) || !caps || (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF))
-    return D3DERR_INVALIDCALL;
+  if (!AdapterReady(adapter) || !caps || (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF)) return D3DERR_INVALIDCALL;
   *caps = State().caps[type == D3DDEVTYPE_REF ? 1 : 0];
   caps->DeviceType = type;
   return D3D_OK;
 }
 
-HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags,
-                               D3DPRESENT_PARAMETERS* p, IDirect3DDevice8** out) {
+HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags, D3DPRESENT_PARAMETERS* p,
+                               IDirect3DDevice8** out) {
   if (p) {
-    LogCall("IDirect3D8::CreateDevice(%u, %u, flags 0x%X, %ux%u format %u count %u windowed %d depth %u "
-            "interval 0x%X refresh %u presentflags 0x%X)",
-            adapter, type, flags, p->BackBufferWidth, p->BackBufferHeight, p->BackBufferFormat, p->BackBufferCount,
-            p->Windowed, p->AutoDepthStencilFormat, p->FullScreen_PresentationInterval,
-            p->FullScreen_RefreshRateInHz, p->Flags);
+    LogCall(
+        "IDirect3D8::CreateDevice(%u, %u, flags 0x%X, %ux%u format %u count %u windowed %d depth %u "
+        "interval 0x%X refresh %u presentflags 0x%X)",
+        adapter, type, flags, p->BackBufferWidth, p->BackBufferHeight, p->BackBufferFormat, p->BackBufferCount,
+        p->Windowed, p->AutoDepthStencilFormat, p->FullScreen_PresentationInterval, p->FullScreen_RefreshRateInHz,
+        p->Flags);
   }
   if (out) *out = nullptr;
-  const DWORD processing =
-      flags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MIXED_VERTEXPROCESSING);
+  const DWORD processing = flags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                                    D3DCREATE_MIXED_VERTEXPROCESSING);
   if (!AdapterReady(adapter) || !out || !p || (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF) ||
       (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING))
     return D3DERR_INVALIDCALL;

@@ -70,8 +70,8 @@ HRESULT DirectDraw::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** ou
     return DD_OK;
   }
   if (HRESULT f = State().faults[kFaultDirectDrawSurface]; f != D3D_OK) return f;
-  if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || !desc->dwWidth ||
-      !desc->dwHeight || desc->dwWidth > kMaxSurfaceSide || desc->dwHeight > kMaxSurfaceSide)
+  if ((desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || !desc->dwWidth || !desc->dwHeight ||
+      desc->dwWidth > kMaxSurfaceSide || desc->dwHeight > kMaxSurfaceSide)
     return DDERR_INVALIDPARAMS;
   const FormatInfo* format = screenFormat;
   if (desc->dwFlags & DDSD_PIXELFORMAT) format = FormatOf(desc->ddpfPixelFormat);
@@ -147,8 +147,8 @@ void CopyToPrimaries(PixelStore& source, int32_t x, int32_t y, int32_t w, int32_
       const uint8_t* from = source.Row(uint32_t(row));
       uint8_t* to = d.Row(uint32_t(y + row));
       for (int32_t col = std::max(0, -x); col < w && x + col < int32_t(d.width); ++col) {
-        const uint32_t c = UnpackColor(source.info->format, LoadPixel(from + size_t(col) * source.info->bytes,
-                                                                      source.info->bytes));
+        const uint32_t c =
+            UnpackColor(source.info->format, LoadPixel(from + size_t(col) * source.info->bytes, source.info->bytes));
         StorePixel(to + size_t(x + col) * d.info->bytes, d.info->bytes, PackColor(d.info->format, c));
       }
     }

@@ -15,8 +15,9 @@ bool ReadStore(PixelStore& p, uint32_t* argb, uint32_t capacity) {
     const uint8_t* row = p.Row(y);
     for (uint32_t x = 0; x < p.width; ++x) {
       const uint32_t v = LoadPixel(row + size_t(x) * f->bytes, f->bytes);
-      argb[size_t(y) * p.width + x] =
-          f->kind == FormatKind::kDepth ? uint32_t(uint64_t(v) >> (f->bytes * 8 - f->depthBits)) : UnpackColor(f->format, v);
+      argb[size_t(y) * p.width + x] = f->kind == FormatKind::kDepth
+                                          ? uint32_t(uint64_t(v) >> (f->bytes * 8 - f->depthBits))
+                                          : UnpackColor(f->format, v);
     }
   }
   return true;
@@ -54,9 +55,7 @@ class Control final : public D3D8Control {
   D3DPRESENT_PARAMETERS LastPresentParameters() override { return State().lastParameters; }
   D3DDEVTYPE LastDeviceType() override { return State().lastType; }
   DWORD LastBehaviorFlags() override { return State().lastFlags; }
-  IDirect3DDevice8* CurrentDevice() override {
-    return State().devices.empty() ? nullptr : State().devices.back();
-  }
+  IDirect3DDevice8* CurrentDevice() override { return State().devices.empty() ? nullptr : State().devices.back(); }
   bool ReadSurface(IDirect3DSurface8* surface, uint32_t* argb, uint32_t capacity) override {
     return surface && ReadStore(static_cast<Surface*>(surface)->Pixels(), argb, capacity);
   }

@@ -37,7 +37,11 @@ HRESULT HandOutDevice(Device* device, IDirect3DDevice8** out) {
 
 Surface::Surface(Device* device, bool holdsDevice, uint32_t width, uint32_t height, const FormatInfo* format,
                  DWORD usage, D3DPOOL pool, bool lockable, IUnknown* container)
-    : m_device(device), m_holdsDevice(holdsDevice), m_usage(usage), m_pool(pool), m_lockable(lockable),
+    : m_device(device),
+      m_holdsDevice(holdsDevice),
+      m_usage(usage),
+      m_pool(pool),
+      m_lockable(lockable),
       m_container(container) {
   m_pixels.Allocate(width, height, format);
   if (!container) CountLiveObject(1);
@@ -77,8 +81,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
   LogCall("IDirect3DSurface8::LockRect(%ux%u, flags 0x%X)", m_pixels.width, m_pixels.height, flags);
   RECT whole{0, 0, int32_t(m_pixels.width), int32_t(m_pixels.height)};
   const RECT& r = rect ? *rect : whole;
-  if (!locked || !m_lockable || m_locked || !RectInside(r, m_pixels.width, m_pixels.height))
-    return D3DERR_INVALIDCALL;
+  if (!locked || !m_lockable || m_locked || !RectInside(r, m_pixels.width, m_pixels.height)) return D3DERR_INVALIDCALL;
   if (HRESULT refused = LockRefusal(m_device, m_pool); refused != D3D_OK) return refused;
   m_locked = true;
   locked->Pitch = int32_t(m_pixels.pitch);
@@ -164,8 +167,8 @@ HRESULT Buffer<I, T>::GetDevice(IDirect3DDevice8** device) {
 
 template <class I, D3DRESOURCETYPE T>
 HRESULT Buffer<I, T>::Lock(UINT offset, UINT size, uint8_t** data, DWORD flags) {
-  LogCall("%s::Lock(%u, %u, flags 0x%X)", T == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer8" : "IDirect3DIndexBuffer8",
-          offset, size, flags);
+  LogCall("%s::Lock(%u, %u, flags 0x%X)",
+          T == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer8" : "IDirect3DIndexBuffer8", offset, size, flags);
   const uint64_t end = uint64_t(offset) + (size ? size : m_bytes.size() - std::min<size_t>(offset, m_bytes.size()));
   if (!data || m_locked || offset > m_bytes.size() || end > m_bytes.size()) return D3DERR_INVALIDCALL;
   if (HRESULT refused = LockRefusal(m_device, D3DPOOL_MANAGED); refused != D3D_OK) return refused;

@@ -139,7 +139,8 @@ inline uint32_t SampleAt(const Sampler& s, bool magLinear, bool minLinear, float
   const int32_t last = s.levelCount - 1;
   const float first = float(s.firstLevel);
   const bool linear = d > 0.0f ? minLinear : magLinear;
-  if (s.mipFilter == D3DTEXF_NONE || last == 0) return Narrow(Filtered<AU, AV>(s, s.levels[s.firstLevel], linear, u, v));
+  if (s.mipFilter == D3DTEXF_NONE || last == 0)
+    return Narrow(Filtered<AU, AV>(s, s.levels[s.firstLevel], linear, u, v));
   // The level of detail clamped to the levels used (NaN takes the largest).
   const float c = d > first ? std::min(d, float(last)) : first;
   if (s.mipFilter == D3DTEXF_POINT) {
@@ -168,7 +169,9 @@ constexpr std::array<SampleFn, sizeof...(I)> MakeSamplers(std::integer_sequence<
 }
 constexpr std::array<SampleFn, 25> kSamplers = MakeSamplers(std::make_integer_sequence<int, 25>());
 
-uint32_t AddressMode(uint32_t mode) { return mode >= D3DTADDRESS_WRAP && mode <= D3DTADDRESS_MIRRORONCE ? mode : D3DTADDRESS_WRAP; }
+uint32_t AddressMode(uint32_t mode) {
+  return mode >= D3DTADDRESS_WRAP && mode <= D3DTADDRESS_MIRRORONCE ? mode : D3DTADDRESS_WRAP;
+}
 
 // Anisotropic and the cubic filters filter as linear; NONE for a mip filter switches mipmapping off.
 uint32_t Filter(uint32_t filter, bool mip) {

@@ -22,12 +22,12 @@ struct MipLevel {
 struct Sampler {
   MipLevel levels[kMaxMipLevels];
   int32_t levelCount = 0;
-  uint32_t alphaOr = 0;        // 0xFF000000 for formats whose alpha is not stored
+  uint32_t alphaOr = 0;  // 0xFF000000 for formats whose alpha is not stored
   uint32_t magFilter = D3DTEXF_POINT, minFilter = D3DTEXF_POINT, mipFilter = D3DTEXF_NONE;
   uint32_t addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
-  uint32_t border = 0;         // A8R8G8B8
+  uint32_t border = 0;  // A8R8G8B8
   float lodBias = 0.0f;
-  int32_t firstLevel = 0;      // MAXMIPLEVEL: the largest level used
+  int32_t firstLevel = 0;  // MAXMIPLEVEL: the largest level used
 
   // Fills the sampler from a texture's levels (largest first) and its stage's states; false without a level.
   bool Build(PixelStore* const* textureLevels, int32_t count, const uint32_t* stageStates);

@@ -34,13 +34,11 @@ struct ModuleState {
   DWORD lastFlags = 0;
   int32_t live = 0;
   int32_t presents = 0;
-  std::vector<Device*> devices;     // oldest first
+  std::vector<Device*> devices;  // oldest first
   std::vector<DDSurface*> primaries;
 
   // The state a device answers TestCooperativeLevel with.
-  HRESULT CooperativeLevel() const {
-    return lost ? D3DERR_DEVICELOST : notReset ? D3DERR_DEVICENOTRESET : D3D_OK;
-  }
+  HRESULT CooperativeLevel() const { return lost ? D3DERR_DEVICELOST : notReset ? D3DERR_DEVICENOTRESET : D3D_OK; }
 };
 
 ModuleState& State();

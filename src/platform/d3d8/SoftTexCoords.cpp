@@ -40,8 +40,12 @@ void TexCoordStages::Fill(const uint8_t* const* element, Vec3 p, Vec3 n, float (
     float in[4] = {0, 0, 0, 1};
     auto put = [&](Vec3 v) { in[0] = v.x, in[1] = v.y, in[2] = v.z, in[3] = 1.0f; };
     switch (s.generate) {
-      case D3DTSS_TCI_CAMERASPACENORMAL: put(n); break;
-      case D3DTSS_TCI_CAMERASPACEPOSITION: put(p); break;
+      case D3DTSS_TCI_CAMERASPACENORMAL:
+        put(n);
+        break;
+      case D3DTSS_TCI_CAMERASPACEPOSITION:
+        put(p);
+        break;
       case D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR: {
         // The view direction mirrored about the normal: R = 2 (N·E) N - E, E towards the eye.
         const Vec3 e = m_localViewer ? Normalized(p * -1.0f) : Vec3{0, 0, 1};
@@ -58,8 +62,10 @@ void TexCoordStages::Fill(const uint8_t* const* element, Vec3 p, Vec3 n, float (
         }
         break;
     }
-    if (s.transform) Transform4(in, s.matrix, tex[i]);
-    else for (int k = 0; k < 4; ++k) tex[i][k] = in[k];
+    if (s.transform)
+      Transform4(in, s.matrix, tex[i]);
+    else
+      for (int k = 0; k < 4; ++k) tex[i][k] = in[k];
   }
 }
 

@@ -28,8 +28,8 @@ class TexCoordStages {
 
  private:
   struct Stage {
-    int32_t set;          // the set read, -1 for a set the vertex lacks
-    DWORD generate;       // D3DTSS_TCI_* in the high word
+    int32_t set;     // the set read, -1 for a set the vertex lacks
+    DWORD generate;  // D3DTSS_TCI_* in the high word
     bool transform;
     D3DMATRIX matrix;
   };

@@ -30,9 +30,14 @@ float VertexFog::Factor(float d) const {
       // Start and end at one depth make a wall: clear before it, fog colour from it on.
       f = m_end != m_start ? (m_end - d) / (m_end - m_start) : (d < m_end ? 1.0f : 0.0f);
       break;
-    case D3DFOG_EXP: f = std::exp(-m_density * d); break;
-    case D3DFOG_EXP2: f = std::exp(-(m_density * d) * (m_density * d)); break;
-    default: return 1.0f;
+    case D3DFOG_EXP:
+      f = std::exp(-m_density * d);
+      break;
+    case D3DFOG_EXP2:
+      f = std::exp(-(m_density * d) * (m_density * d));
+      break;
+    default:
+      return 1.0f;
   }
   return f > 0.0f ? (f < 1.0f ? f : 1.0f) : 0.0f;  // NaN gives fog colour only
 }

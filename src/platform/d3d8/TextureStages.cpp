@@ -26,12 +26,23 @@ struct Registers {
 void LoadArg(uint32_t arg, const Registers& r, int32_t n, ColorRun& out) {
   const ColorRun* source = nullptr;
   switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE: source = r.in.diffuse; break;
-    case D3DTA_CURRENT: source = &r.current; break;
-    case D3DTA_TEXTURE: source = r.texture; break;
-    case D3DTA_SPECULAR: source = r.in.specular; break;
-    case D3DTA_TEMP: source = &r.temp; break;
-    default: break;  // TFACTOR, and anything unknown reads the factor too
+    case D3DTA_DIFFUSE:
+      source = r.in.diffuse;
+      break;
+    case D3DTA_CURRENT:
+      source = &r.current;
+      break;
+    case D3DTA_TEXTURE:
+      source = r.texture;
+      break;
+    case D3DTA_SPECULAR:
+      source = r.in.specular;
+      break;
+    case D3DTA_TEMP:
+      source = &r.temp;
+      break;
+    default:
+      break;  // TFACTOR, and anything unknown reads the factor too
   }
   for (int32_t c = 0; c < 4; ++c) {
     const int32_t from = (arg & D3DTA_ALPHAREPLICATE) ? 3 : c;
@@ -55,8 +66,7 @@ void Each(int32_t c0, int32_t c1, int32_t n, F f) {
 }
 
 // One operation on channels c0..c1-1 (0..2 colour, 3..3 alpha) into `out`.
-void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Registers& r, int32_t n,
-             ColorRun& out) {
+void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Registers& r, int32_t n, ColorRun& out) {
   ColorRun x, y, z;
   LoadArg(args[0], r, n, x);
   LoadArg(args[1], r, n, y);
@@ -67,27 +77,39 @@ void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Re
   };
   const float* textureAlpha = r.texture ? r.texture->c[3] : nullptr;
   switch (op) {
-    case D3DTOP_SELECTARG1: Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i]; }); break;
-    case D3DTOP_SELECTARG2: Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = y.c[c][i]; }); break;
-    case D3DTOP_MODULATE: Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] * y.c[c][i]; }); break;
+    case D3DTOP_SELECTARG1:
+      Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i]; });
+      break;
+    case D3DTOP_SELECTARG2:
+      Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = y.c[c][i]; });
+      break;
+    case D3DTOP_MODULATE:
+      Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] * y.c[c][i]; });
+      break;
     case D3DTOP_MODULATE2X:
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = 2.0f * x.c[c][i] * y.c[c][i]; });
       break;
     case D3DTOP_MODULATE4X:
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = 4.0f * x.c[c][i] * y.c[c][i]; });
       break;
-    case D3DTOP_ADD: Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] + y.c[c][i]; }); break;
+    case D3DTOP_ADD:
+      Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] + y.c[c][i]; });
+      break;
     case D3DTOP_ADDSIGNED:
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] + y.c[c][i] - 0.5f; });
       break;
     case D3DTOP_ADDSIGNED2X:
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = 2.0f * (x.c[c][i] + y.c[c][i] - 0.5f); });
       break;
-    case D3DTOP_SUBTRACT: Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] - y.c[c][i]; }); break;
+    case D3DTOP_SUBTRACT:
+      Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] - y.c[c][i]; });
+      break;
     case D3DTOP_ADDSMOOTH:
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = x.c[c][i] + y.c[c][i] * (1.0f - x.c[c][i]); });
       break;
-    case D3DTOP_BLENDDIFFUSEALPHA: blend(r.in.diffuse->c[3]); break;
+    case D3DTOP_BLENDDIFFUSEALPHA:
+      blend(r.in.diffuse->c[3]);
+      break;
     case D3DTOP_BLENDTEXTUREALPHA: {
       float ones[kRun];
       std::fill(ones, ones + n, 1.0f);
@@ -100,7 +122,9 @@ void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Re
       blend(factor);
       break;
     }
-    case D3DTOP_BLENDCURRENTALPHA: blend(r.current.c[3]); break;
+    case D3DTOP_BLENDCURRENTALPHA:
+      blend(r.current.c[3]);
+      break;
     case D3DTOP_BLENDTEXTUREALPHAPM:
       Each(c0, c1, n, [&](int32_t c, int32_t i) {
         out.c[c][i] = x.c[c][i] + y.c[c][i] * (1.0f - (textureAlpha ? textureAlpha[i] : 1.0f));
@@ -129,9 +153,8 @@ void Operate(uint32_t op, const uint32_t* args, int32_t c0, int32_t c1, const Re
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = z.c[c][i] + x.c[c][i] * y.c[c][i]; });
       break;
     case D3DTOP_LERP:
-      Each(c0, c1, n, [&](int32_t c, int32_t i) {
-        out.c[c][i] = z.c[c][i] * x.c[c][i] + (1.0f - z.c[c][i]) * y.c[c][i];
-      });
+      Each(c0, c1, n,
+           [&](int32_t c, int32_t i) { out.c[c][i] = z.c[c][i] * x.c[c][i] + (1.0f - z.c[c][i]) * y.c[c][i]; });
       break;
     default:  // PREMODULATE and the bump operations have nothing to work on here: the input passes
       Each(c0, c1, n, [&](int32_t c, int32_t i) { out.c[c][i] = r.current.c[c][i]; });

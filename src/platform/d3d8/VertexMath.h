@@ -73,7 +73,9 @@ inline void ReadElement(const uint8_t* at, uint32_t type, float out[4]) {
     case D3DVSDT_FLOAT1:
     case D3DVSDT_FLOAT2:
     case D3DVSDT_FLOAT3:
-    case D3DVSDT_FLOAT4: std::memcpy(out, at, 4 * (type + 1)); break;
+    case D3DVSDT_FLOAT4:
+      std::memcpy(out, at, 4 * (type + 1));
+      break;
     case D3DVSDT_D3DCOLOR: {
       uint32_t argb;
       std::memcpy(&argb, at, 4);

@@ -77,8 +77,8 @@ PutResult PutSurface(Display* display, unsigned long window, PixelStore& surface
       for (int32_t y = 0; y < h; ++y) {
         const uint8_t* row = surface.Row(uint32_t(y));
         for (int32_t x = 0; x < w; ++x) {
-          const uint32_t c = UnpackColor(surface.info->format, LoadPixel(row + size_t(x) * surface.info->bytes,
-                                                                        surface.info->bytes));
+          const uint32_t c =
+              UnpackColor(surface.info->format, LoadPixel(row + size_t(x) * surface.info->bytes, surface.info->bytes));
           XPutPixel(image, x, y,
                     Place(c >> 16 & 0xFF, visual->red_mask) | Place(c >> 8 & 0xFF, visual->green_mask) |
                         Place(c & 0xFF, visual->blue_mask));

@@ -9,10 +9,10 @@ namespace {
 constexpr uint32_t kMode = 2;
 
 #define PM_NOT_INSTALLED "DirectX Version 8 or higher is not installed or damaged."
-#define PM_TRY_FOLLOWING                                                                  \
-  "  - Change the display mode to 16bit (high color) or 32bit (true color).\n"            \
-  "  - Change the display resolution to 800x600 or 1024x768.\n"                           \
-  "  - Select another video resolution or frequency.\n"                                   \
+#define PM_TRY_FOLLOWING                                                       \
+  "  - Change the display mode to 16bit (high color) or 32bit (true color).\n" \
+  "  - Change the display resolution to 800x600 or 1024x768.\n"                \
+  "  - Select another video resolution or frequency.\n"                        \
   "  - Check that the 'Hardware acceleration' setting in DisplayProperties/Advanced/Troubleshoot is set to 'Full'."
 
 constexpr const char* kCaps = "IDirect3DDevice8::GetDeviceCaps";
@@ -22,7 +22,8 @@ const D3D8MessageRow kMessages[] = {
     {0x8000000A, "LoadLibrary(\"d3d8.dll\")", PM_NOT_INSTALLED},
     {0x8000000A, "GetProcAddress(\"Direct3DCreate8\")", PM_NOT_INSTALLED},
     {0x80000008, "Direct3DCreate8", PM_NOT_INSTALLED},
-    {0, "Direct3DCreate8", "The installed version of DirectX 8 is outdated.\n  Please consider an update to at least DirectX 8.1."},
+    {0, "Direct3DCreate8",
+     "The installed version of DirectX 8 is outdated.\n  Please consider an update to at least DirectX 8.1."},
     {0x80000008, "IDirect3D8::GetAdapterDisplayMode", nullptr},
     {0x8000000A, "IDirect3D8::CreateDevice",
      "No valid Direct3D device configuration could be found.\n  Please try the following:\n" PM_TRY_FOLLOWING},
@@ -32,11 +33,14 @@ const D3D8MessageRow kMessages[] = {
      "  - Get the newest display drivers from your graphics card manufacturer.\n" PM_TRY_FOLLOWING},
     {0x80000008, kCaps, "No Direct3D device does support enough vertex streams."},
     {0x40000001, kCaps,
-     "The Direct3D hardware does not support enough (only #1) vertex streams.\n  Using software vertex processing to continue."},
+     "The Direct3D hardware does not support enough (only #1) vertex streams.\n  Using software vertex processing to "
+     "continue."},
     {0x40000001, kCaps,
-     "The Direct3D hardware does not support enough (only #1) vertex indices.\n  Using software vertex processing to continue."},
+     "The Direct3D hardware does not support enough (only #1) vertex indices.\n  Using software vertex processing to "
+     "continue."},
     {0x40000001, kCaps,
-     "The Direct3D software does not support enough (only #1) vertex indices.\n  Using pure software rendering to continue."},
+     "The Direct3D software does not support enough (only #1) vertex indices.\n  Using pure software rendering to "
+     "continue."},
     {0x40000001, kCaps,
      "Direct3D is running in pure software rendering mode, which will lead to incredible low performance.\n"
      "  Maybe you need to upgrade your device drivers or even your graphics board."},
@@ -45,11 +49,14 @@ const D3D8MessageRow kMessages[] = {
      "The current Direct3D device does not support additional hardware color surfaces.\n"
      "  Rendering performance may be slightly reduced when backgrounds are enabled."},
     {0x80000002, "IDirect3DDevice8::CreateRenderTarget",
-     "The current Direct3D device does not support additional software color surfaces.\n  No backgrounds will be displayed."},
-    {0x80000008, "GetProcAddress(\"DirectDrawCreateEx\")", "DirectDraw Version 7 or higher is not installed or damaged."},
+     "The current Direct3D device does not support additional software color surfaces.\n  No backgrounds will be "
+     "displayed."},
+    {0x80000008, "GetProcAddress(\"DirectDrawCreateEx\")",
+     "DirectDraw Version 7 or higher is not installed or damaged."},
     {0x80000008, "DirectDrawCreateEx", "DirectDraw Version 7 or higher is not installed or damaged."},
     {0x80000008, "IDirectDraw7::SetCooperativeLevel", nullptr},
-    {0x80000008, "IDirectDraw7::CreateSurface", "The frontbuffer could not be created.\n  DirectDraw returncode is #1."},
+    {0x80000008, "IDirectDraw7::CreateSurface",
+     "The frontbuffer could not be created.\n  DirectDraw returncode is #1."},
     {0x80000011, "BufferLockCount!=0",
      "A buffer lock was still active when scene rendering started.\n  Some versions of DirectX 8 do not support this."},
     {0x80000008, "IDirect3DDevice8::CopyRects",

@@ -24,10 +24,16 @@ void WriteRow(uint8_t* out, const uint32_t* in, int32_t count) {
   }
 }
 
-constexpr uint32_t PackA8R8G8B8(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
-constexpr uint32_t PackX8R8G8B8(uint32_t, uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
+constexpr uint32_t PackA8R8G8B8(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return a << 24 | r << 16 | g << 8 | b;
+}
+constexpr uint32_t PackX8R8G8B8(uint32_t, uint32_t r, uint32_t g, uint32_t b) {
+  return 0xFF000000u | r << 16 | g << 8 | b;
+}
 constexpr uint32_t PackR8G8B8(uint32_t, uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
-constexpr uint32_t PackR5G6B5(uint32_t, uint32_t r, uint32_t g, uint32_t b) { return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3; }
+constexpr uint32_t PackR5G6B5(uint32_t, uint32_t r, uint32_t g, uint32_t b) {
+  return (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+}
 constexpr uint32_t PackX1R5G5B5(uint32_t, uint32_t r, uint32_t g, uint32_t b) {
   return 0x8000 | (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
 }
@@ -43,11 +49,15 @@ constexpr uint32_t PackX4R4G4B4(uint32_t, uint32_t r, uint32_t g, uint32_t b) {
 constexpr uint32_t PackA8R3G3B2(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
   return a << 8 | (r >> 5) << 5 | (g >> 5) << 2 | b >> 6;
 }
-constexpr uint32_t PackR3G3B2(uint32_t, uint32_t r, uint32_t g, uint32_t b) { return (r >> 5) << 5 | (g >> 5) << 2 | b >> 6; }
+constexpr uint32_t PackR3G3B2(uint32_t, uint32_t r, uint32_t g, uint32_t b) {
+  return (r >> 5) << 5 | (g >> 5) << 2 | b >> 6;
+}
 constexpr uint32_t PackA8(uint32_t a, uint32_t, uint32_t, uint32_t) { return a; }
 constexpr uint32_t PackL8(uint32_t, uint32_t r, uint32_t g, uint32_t b) { return Luminance(r, g, b); }
 constexpr uint32_t PackA8L8(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 8 | Luminance(r, g, b); }
-constexpr uint32_t PackA4L4(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a >> 4) << 4 | Luminance(r, g, b) >> 4; }
+constexpr uint32_t PackA4L4(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return (a >> 4) << 4 | Luminance(r, g, b) >> 4;
+}
 
 struct WriterRow {
   D3DFORMAT format;
@@ -55,13 +65,20 @@ struct WriterRow {
 };
 
 const WriterRow kWriters[] = {
-    {D3DFMT_A8R8G8B8, &WriteRow<4, PackA8R8G8B8>}, {D3DFMT_X8R8G8B8, &WriteRow<4, PackX8R8G8B8>},
-    {D3DFMT_R8G8B8, &WriteRow<3, PackR8G8B8>},     {D3DFMT_R5G6B5, &WriteRow<2, PackR5G6B5>},
-    {D3DFMT_X1R5G5B5, &WriteRow<2, PackX1R5G5B5>}, {D3DFMT_A1R5G5B5, &WriteRow<2, PackA1R5G5B5>},
-    {D3DFMT_A4R4G4B4, &WriteRow<2, PackA4R4G4B4>}, {D3DFMT_X4R4G4B4, &WriteRow<2, PackX4R4G4B4>},
-    {D3DFMT_A8R3G3B2, &WriteRow<2, PackA8R3G3B2>}, {D3DFMT_R3G3B2, &WriteRow<1, PackR3G3B2>},
-    {D3DFMT_A8, &WriteRow<1, PackA8>},             {D3DFMT_L8, &WriteRow<1, PackL8>},
-    {D3DFMT_A8L8, &WriteRow<2, PackA8L8>},         {D3DFMT_A4L4, &WriteRow<1, PackA4L4>},
+    {D3DFMT_A8R8G8B8, &WriteRow<4, PackA8R8G8B8>},
+    {D3DFMT_X8R8G8B8, &WriteRow<4, PackX8R8G8B8>},
+    {D3DFMT_R8G8B8, &WriteRow<3, PackR8G8B8>},
+    {D3DFMT_R5G6B5, &WriteRow<2, PackR5G6B5>},
+    {D3DFMT_X1R5G5B5, &WriteRow<2, PackX1R5G5B5>},
+    {D3DFMT_A1R5G5B5, &WriteRow<2, PackA1R5G5B5>},
+    {D3DFMT_A4R4G4B4, &WriteRow<2, PackA4R4G4B4>},
+    {D3DFMT_X4R4G4B4, &WriteRow<2, PackX4R4G4B4>},
+    {D3DFMT_A8R3G3B2, &WriteRow<2, PackA8R3G3B2>},
+    {D3DFMT_R3G3B2, &WriteRow<1, PackR3G3B2>},
+    {D3DFMT_A8, &WriteRow<1, PackA8>},
+    {D3DFMT_L8, &WriteRow<1, PackL8>},
+    {D3DFMT_A8L8, &WriteRow<2, PackA8L8>},
+    {D3DFMT_A4L4, &WriteRow<1, PackA4L4>},
 };
 
 const PixelRowReader kReaders[] = {&ReadRow<1>, &ReadRow<2>, &ReadRow<3>, &ReadRow<4>};

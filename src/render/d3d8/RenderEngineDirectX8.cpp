@@ -6,13 +6,13 @@
 
 #include "core/Clock.h"
 #include "core/Log.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/FrameStatisticsUpdate.h"
 #include "platform/FpuGuard.h"
 #include "platform/PlatformWindow.h"
 #include "render/RenderChannel.h"
 #include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/D3D8EngineMessages.h"
-#include "engine/FramePrimitiveCount.h"
-#include "engine/FrameStatisticsUpdate.h"
 
 namespace PM {
 
@@ -48,7 +48,8 @@ RenderEngineDirectX8_D::~RenderEngineDirectX8_D() {
   StreamPipeRef& log = LogOutPipe();
   Log(log, kLevelInfo, "RenderEngineDirectX8_D::~RenderEngineDirectX8_D()");
   DeInitializeRenderWindow();
-  if (int32_t n = G_DebugVB.load(); n != 0) Log(log, kLevelError, "~RenderEngineDirectX: G_DebugVB=", n, " - resource leak?");
+  if (int32_t n = G_DebugVB.load(); n != 0)
+    Log(log, kLevelError, "~RenderEngineDirectX: G_DebugVB=", n, " - resource leak?");
   // The runtimes stay loaded: unloading them under a live process was never safe.
   if (m_ddrawModule) Log(log, kLevelDebug, "DirectX7API: unloading \"ddraw.dll\" bypassed.");
   m_ddrawModule = nullptr;
@@ -95,7 +96,6 @@ void RenderEngineDirectX8_D::UnloadShaders() {
   }
 }
 
-
 void RenderEngineDirectX8_D::LatchPrimitiveCount() { m_primitiveCount = g_FramePrimitiveCount; }
 
 void RenderEngineDirectX8_D::SetViewport(const int32_t* rect) {
@@ -137,8 +137,7 @@ ResultCode RenderEngineDirectX8_D::ClearBuffer(const ChannelClearInfo* clear) {
                          ColorByte(clear->ColorClearValue[1]) << 8 | ColorByte(clear->ColorClearValue[2]);
   if (flags) m_device->Clear(0, nullptr, flags, color, float(clear->DepthClearValue), clear->StencilClearValue);
   if (clear->BufferBackgroundColorIndex >= 0 &&
-      clear->BufferBackgroundColorIndex < m_format.BufferBackgroundColorCount && m_backgroundSurface &&
-      m_backSurface) {
+      clear->BufferBackgroundColorIndex < m_format.BufferBackgroundColorCount && m_backgroundSurface && m_backSurface) {
     if (m_device->CopyRects(m_backgroundSurface, nullptr, 0, m_backSurface, nullptr) != D3D_OK)
       Report(D3D8Message::kBackgroundCopy, kClearLocation);
   }

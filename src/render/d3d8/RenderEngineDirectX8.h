@@ -9,12 +9,12 @@
 #include "core/Array.h"
 #include "core/Matrix4f.h"
 #include "core/Obj.h"
+#include "engine/Image.h"
+#include "engine/RenderEngine.h"
 #include "platform/ModuleLoader.h"
 #include "platform/d3d8/D3D8.h"
 #include "render/d3d8/FixedFunctionState.h"
 #include "render/d3d8/TexFormat.h"
-#include "engine/Image.h"
-#include "engine/RenderEngine.h"
 
 namespace PM {
 
@@ -83,14 +83,26 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void GetProjectionMatrix(Matrix4f* out) override;
   void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
   void LoadProjectionMatrix(const Matrix4f* m) override { SetProjectionMatrix(m); }
-  void SetAuxMatrix0(const Matrix4f* m) override { if (m) m_auxMatrix[0] = *m; }
-  void GetAuxMatrix0(Matrix4f* out) override { if (out) *out = m_auxMatrix[0]; }
-  void SetAuxMatrix1(const Matrix4f* m) override { if (m) m_auxMatrix[1] = *m; }
-  void GetAuxMatrix1(Matrix4f* out) override { if (out) *out = m_auxMatrix[1]; }
+  void SetAuxMatrix0(const Matrix4f* m) override {
+    if (m) m_auxMatrix[0] = *m;
+  }
+  void GetAuxMatrix0(Matrix4f* out) override {
+    if (out) *out = m_auxMatrix[0];
+  }
+  void SetAuxMatrix1(const Matrix4f* m) override {
+    if (m) m_auxMatrix[1] = *m;
+  }
+  void GetAuxMatrix1(Matrix4f* out) override {
+    if (out) *out = m_auxMatrix[1];
+  }
   void SetCullEnable(bool enable) override { m_cullEnable = enable; }
   bool GetCullEnable() override { return m_cullEnable; }
-  void SetCullFrustum(const Frustum* f) override { if (f) m_cullFrustum = *f; }
-  void GetCullFrustum(Frustum* out) override { if (out) *out = m_cullFrustum; }
+  void SetCullFrustum(const Frustum* f) override {
+    if (f) m_cullFrustum = *f;
+  }
+  void GetCullFrustum(Frustum* out) override {
+    if (out) *out = m_cullFrustum;
+  }
   int32_t CullTest(const Spheref* bounds) override;
   int32_t SetAuxValue(int32_t value) override { return m_auxValue = value; }
   int32_t SetShaderAmbient(ScriptObject* shader, bool restore) override;
@@ -261,12 +273,12 @@ class RenderEngineDirectX8_D final : public RenderEngine {
 
   Frustum m_cullFrustum{};
   int32_t m_auxValue = 0;
-  D3DMATERIAL8 m_material{};           // the material the shader passes set last
-  bool m_materialChanged = false;      // a colour blend replaced it on the device
+  D3DMATERIAL8 m_material{};                            // the material the shader passes set last
+  bool m_materialChanged = false;                       // a colour blend replaced it on the device
   Vector4f m_materialColor = {1.0f, 1.0f, 1.0f, 1.0f};  // the colour blends start from
   Vector4f m_currentColor = {1.0f, 1.0f, 1.0f, 1.0f};   // what draws without a colour stream take
-  float m_clipRect[4] = {0, 0, 0, 0};       // left, right, bottom, top on screen
-  float m_clipRectModel[4] = {0, 0, 0, 0};  // the same in model space
+  float m_clipRect[4] = {0, 0, 0, 0};                   // left, right, bottom, top on screen
+  float m_clipRectModel[4] = {0, 0, 0, 0};              // the same in model space
   bool m_clipEnable = false;
   bool m_tooComplexLogged = false;
   Array<Ptr<RenderPolygonCacheDirectX8>> m_liveCaches;

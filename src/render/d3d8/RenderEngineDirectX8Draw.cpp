@@ -68,8 +68,10 @@ DWORD RenderEngineDirectX8_D::DeclarationHandle(uint32_t index) {
     DWORD tokens[kMaxDeclarationTokens];
     BuildVertexDeclaration(index, tokens);
     DWORD handle = 0;
-    if (m_device->CreateVertexShader(tokens, nullptr, &handle, m_vertexUsage) == D3D_OK) m_vertexShaders[index] = handle;
-    else Log(LogOutPipe(), kLevelError, "CreateVertexShader(", index, ") failed.");
+    if (m_device->CreateVertexShader(tokens, nullptr, &handle, m_vertexUsage) == D3D_OK)
+      m_vertexShaders[index] = handle;
+    else
+      Log(LogOutPipe(), kLevelError, "CreateVertexShader(", index, ") failed.");
   }
   return m_vertexShaders[index];
 }
@@ -110,7 +112,7 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
   const bool constantInUse = !d.ColorArray && !IsWhite(constant);
   const void* arrays[Cache::kStreamCount];
   StreamArrays(d, arrays);
-  const int32_t counts[Cache::kStreamCount] = {d.IndexCount, d.VertexCount, d.VertexCount,
+  const int32_t counts[Cache::kStreamCount] = {d.IndexCount,  d.VertexCount, d.VertexCount,
                                                d.VertexCount, d.VertexCount, d.VertexCount};
   // New arrays or counts are noticed even when the geometry did not mark them: a changed count or a stream
   // that comes or goes needs a new buffer, a moved array a refill.
@@ -119,7 +121,8 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
     const int32_t wanted = present ? counts[s] : 0;
     if (arrays[s] != cache->m_source[s]) cache->m_dirty |= Cache::kStreamBits[s];
     if (wanted != cache->m_size[s])
-      cache->m_dirty |= Cache::kStreamBits[s] | (s == Cache::kIndices ? Cache::kIndexResizeBits : Cache::kVertexResizeBits);
+      cache->m_dirty |=
+          Cache::kStreamBits[s] | (s == Cache::kIndices ? Cache::kIndexResizeBits : Cache::kVertexResizeBits);
   }
   if ((constantInUse && !SameColor(constant, cache->m_color)) || (!constantInUse && !IsWhite(cache->m_color)))
     cache->m_dirty |= 0x101;
@@ -144,10 +147,13 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
         Release(cache->m_indexBuffer);
         const bool wide = m_indexFormat == D3DFMT_INDEX32;
         IDirect3DIndexBuffer8* b = nullptr;
-        const HRESULT r = dev->CreateIndexBuffer(UINT(d.IndexCount) * (wide ? 4 : 2), Usage(d, Cache::kIndices, m_vertexUsage),
-                                                 m_indexFormat, D3DPOOL_DEFAULT, &b);
-        if (r == D3D_OK && b) cache->m_indexBuffer = b, ++G_DebugVB;
-        else LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateIndexBuffer", 2, "WindowsError: #1.", LogArg(r));
+        const HRESULT r =
+            dev->CreateIndexBuffer(UINT(d.IndexCount) * (wide ? 4 : 2), Usage(d, Cache::kIndices, m_vertexUsage),
+                                   m_indexFormat, D3DPOOL_DEFAULT, &b);
+        if (r == D3D_OK && b)
+          cache->m_indexBuffer = b, ++G_DebugVB;
+        else
+          LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateIndexBuffer", 2, "WindowsError: #1.", LogArg(r));
         cache->m_size[Cache::kIndices] = d.IndexCount;
         m |= Cache::kStreamBits[Cache::kIndices];
       }
@@ -163,10 +169,13 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
         } else if (cache->m_size[s] != d.VertexCount) {
           Release(cache->m_vertexBuffer[s]);
           IDirect3DVertexBuffer8* b = nullptr;
-          const HRESULT r = dev->CreateVertexBuffer(UINT(d.VertexCount) * Cache::kVertexBytes[s], Usage(d, s, m_vertexUsage),
-                                                    0, D3DPOOL_DEFAULT, &b);
-          if (r == D3D_OK && b) cache->m_vertexBuffer[s] = b, ++G_DebugVB;
-          else LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateVertexBuffer", 2, "WindowsError: #1.", LogArg(r));
+          const HRESULT r = dev->CreateVertexBuffer(UINT(d.VertexCount) * Cache::kVertexBytes[s],
+                                                    Usage(d, s, m_vertexUsage), 0, D3DPOOL_DEFAULT, &b);
+          if (r == D3D_OK && b)
+            cache->m_vertexBuffer[s] = b, ++G_DebugVB;
+          else
+            LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateVertexBuffer", 2, "WindowsError: #1.",
+                       LogArg(r));
           cache->m_size[s] = d.VertexCount;
           m |= Cache::kStreamBits[s];
         }

@@ -25,20 +25,26 @@ constexpr uint16_t kPrecision53 = 0x200;
 std::string g_d3d8File = "d3d8.dll";
 std::string g_ddrawFile = "ddraw.dll";
 
-const D3DFORMAT kDepthOrderDeep[] = {D3DFMT_D24X8, D3DFMT_D24X4S4, D3DFMT_D24S8, D3DFMT_D32,
+const D3DFORMAT kDepthOrderDeep[] = {D3DFMT_D24X8, D3DFMT_D24X4S4,      D3DFMT_D24S8, D3DFMT_D32,
                                      D3DFMT_D16,   D3DFMT_D16_LOCKABLE, D3DFMT_D15S1};
-const D3DFORMAT kDepthOrderShallow[] = {D3DFMT_D16,   D3DFMT_D16_LOCKABLE, D3DFMT_D15S1, D3DFMT_D24X8,
-                                        D3DFMT_D24X4S4, D3DFMT_D24S8,     D3DFMT_D32};
+const D3DFORMAT kDepthOrderShallow[] = {D3DFMT_D16,     D3DFMT_D16_LOCKABLE, D3DFMT_D15S1, D3DFMT_D24X8,
+                                        D3DFMT_D24X4S4, D3DFMT_D24S8,        D3DFMT_D32};
 const D3DFORMAT kDepthReference[] = {D3DFMT_D16};
 
 UINT PresentationInterval(int32_t swapInterval) {
   switch (swapInterval) {
-    case 0: return D3DPRESENT_INTERVAL_IMMEDIATE;
-    case 1: return D3DPRESENT_INTERVAL_ONE;
-    case 2: return D3DPRESENT_INTERVAL_TWO;
-    case 3: return D3DPRESENT_INTERVAL_THREE;
-    case 4: return D3DPRESENT_INTERVAL_FOUR;
-    default: return D3DPRESENT_INTERVAL_DEFAULT;
+    case 0:
+      return D3DPRESENT_INTERVAL_IMMEDIATE;
+    case 1:
+      return D3DPRESENT_INTERVAL_ONE;
+    case 2:
+      return D3DPRESENT_INTERVAL_TWO;
+    case 3:
+      return D3DPRESENT_INTERVAL_THREE;
+    case 4:
+      return D3DPRESENT_INTERVAL_FOUR;
+    default:
+      return D3DPRESENT_INTERVAL_DEFAULT;
   }
 }
 
@@ -100,7 +106,8 @@ ResultCode RenderEngineDirectX8_D::InitializeRenderWindow(const TextureSettingsI
   // Device creation may lower the x87 precision: at least 53 bits again. The 64 bits Linux starts with
   // are kept, so that long double keeps its width (SSE arithmetic sees none of this).
   const uint16_t word = FpuGuard::ReadControlWord();
-  if ((word & kPrecisionMask) < kPrecision53) FpuGuard::WriteControlWord(uint16_t((word & ~kPrecisionMask) | kPrecision53));
+  if ((word & kPrecisionMask) < kPrecision53)
+    FpuGuard::WriteControlWord(uint16_t((word & ~kPrecisionMask) | kPrecision53));
   const int32_t viewport[4] = {0, 0, m_format.Width, m_format.Height};
   SetViewport(viewport);
   m_fixedState.Reset(int32_t(m_caps.MaxSimultaneousTextures));
@@ -148,14 +155,18 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
     m_backBufferWidth = p.BackBufferWidth;
     m_backBufferHeight = p.BackBufferHeight;
 
-    const D3DFORMAT* order = level == 1 ? kDepthReference : m_format.DepthBits >= 24 ? kDepthOrderDeep : kDepthOrderShallow;
+    const D3DFORMAT* order = level == 1                 ? kDepthReference
+                             : m_format.DepthBits >= 24 ? kDepthOrderDeep
+                                                        : kDepthOrderShallow;
     const int orderCount = level == 1 ? 1 : 7;
     const DWORD behaviour = hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
     for (int i = 0; i < orderCount && !m_device; ++i) {
       D3DPRESENT_PARAMETERS attempt = p;
       attempt.AutoDepthStencilFormat = order[i];
-      if (m_d3d->CreateDevice(0, type, window, behaviour, &attempt, &m_device) != D3D_OK) m_device = nullptr;
-      else m_depthFormat = order[i];
+      if (m_d3d->CreateDevice(0, type, window, behaviour, &attempt, &m_device) != D3D_OK)
+        m_device = nullptr;
+      else
+        m_depthFormat = order[i];
     }
     if (!m_device) {
       --level;
@@ -189,9 +200,12 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
       m_indexFormat = m_caps.MaxVertexIndex >= 0x10000 ? D3DFMT_INDEX32 : D3DFMT_INDEX16;
       if (m_caps.MaxVertexIndex <= kIndexLimit) {
         const LogArg count(unsigned(m_caps.MaxVertexIndex));
-        if (hardware) Report(D3D8Message::kHardwareIndices, kLocation, count), next = 2;
-        else if (type == D3DDEVTYPE_HAL) Report(D3D8Message::kSoftwareIndices, kLocation, count), next = 1;
-        else next = 0;
+        if (hardware)
+          Report(D3D8Message::kHardwareIndices, kLocation, count), next = 2;
+        else if (type == D3DDEVTYPE_HAL)
+          Report(D3D8Message::kSoftwareIndices, kLocation, count), next = 1;
+        else
+          next = 0;
       }
     }
     if (next == level) break;
@@ -213,7 +227,8 @@ void RenderEngineDirectX8_D::LogDeviceLines() {
   Log(log, kLevelInfo, "  D3DDM.AutoDepthStencilFormat: ", D3D8DepthFormatName(m_depthFormat), " (",
       uint32_t(m_depthFormat), ")");
   Log(log, kLevelInfo, "  AvailableTextureMem: ", m_availableTextureMemory);
-  Log(log, kLevelInfo, "  VertexShader: ", m_vertexUsage == 0 ? "HARDWARE_VERTEXPROCESSING" : "SOFTWARE_VERTEXPROCESSING");
+  Log(log, kLevelInfo,
+      "  VertexShader: ", m_vertexUsage == 0 ? "HARDWARE_VERTEXPROCESSING" : "SOFTWARE_VERTEXPROCESSING");
 }
 
 ResultCode RenderEngineDirectX8_D::OpenFrontBuffer(PlatformWindow* window) {

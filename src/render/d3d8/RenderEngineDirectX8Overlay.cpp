@@ -2,8 +2,8 @@
 // rate in seven-segment digits near the top left corner, drawn in pixel units before the scene ends.
 #include <algorithm>
 
-#include "render/d3d8/RenderEngineDirectX8.h"
 #include "engine/FrameStatisticsUpdate.h"
+#include "render/d3d8/RenderEngineDirectX8.h"
 
 namespace PM {
 
@@ -65,8 +65,8 @@ void RenderEngineDirectX8_D::DrawStatisticsOverlay() {
   const struct {
     D3DRENDERSTATETYPE state;
     DWORD value;
-  } states[] = {{D3DRS_ZENABLE, 0},          {D3DRS_ZWRITEENABLE, 1},    {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-                {D3DRS_ALPHABLENDENABLE, 0}, {D3DRS_ALPHATESTENABLE, 0}, {D3DRS_CULLMODE, D3DCULL_NONE},
+  } states[] = {{D3DRS_ZENABLE, 0},          {D3DRS_ZWRITEENABLE, 1},         {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+                {D3DRS_ALPHABLENDENABLE, 0}, {D3DRS_ALPHATESTENABLE, 0},      {D3DRS_CULLMODE, D3DCULL_NONE},
                 {D3DRS_LIGHTING, 0},         {D3DRS_FILLMODE, D3DFILL_SOLID}, {D3DRS_ZBIAS, 0}};
   for (const auto& s : states) d->SetRenderState(s.state, s.value);
   for (DWORD stage = 0; stage < std::min<DWORD>(m_caps.MaxSimultaneousTextures, kD3DStageCount); ++stage)
@@ -92,7 +92,8 @@ void RenderEngineDirectX8_D::DrawStatisticsOverlay() {
     OverlayVertex* out = boxes;
     for (int32_t digit = 3; digit >= 0; --digit, value /= 10) {
       const uint8_t mask = kSevenSegmentDigits[value % 10];
-      for (int bit = 0; bit < 7; ++bit) AddBox(out, kSegments[bit], 16.0f * float(digit), mask >> bit & 1 ? kLit : kUnlit);
+      for (int bit = 0; bit < 7; ++bit)
+        AddBox(out, kSegments[bit], 16.0f * float(digit), mask >> bit & 1 ? kLit : kUnlit);
     }
     AddBox(out, kDecimalPoint, 32.0f, kLit);
     d->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT((out - boxes) / 3), boxes, sizeof(OverlayVertex));

@@ -39,8 +39,8 @@ static_assert(sizeof(QuadVertex) == 24);
 
 constexpr float kAxis = 0.03125f;
 const LineVertex kAxes[6] = {
-    {0, 0, 0, 0xFFFF0000u}, {kAxis, 0, 0, 0xFFFF0000u}, {0, 0, 0, 0xFF00FF00u},
-    {0, kAxis, 0, 0xFF00FF00u}, {0, 0, 0, 0xFF0000FFu}, {0, 0, kAxis, 0xFF0000FFu},
+    {0, 0, 0, 0xFFFF0000u},     {kAxis, 0, 0, 0xFFFF0000u}, {0, 0, 0, 0xFF00FF00u},
+    {0, kAxis, 0, 0xFF00FF00u}, {0, 0, 0, 0xFF0000FFu},     {0, 0, kAxis, 0xFF0000FFu},
 };
 
 constexpr int32_t kMaxImmediateLines = 16;
@@ -136,7 +136,8 @@ void RenderEngineDirectX8_D::DrawQuadClipped(float left, float right, float bott
                                              const Vector4f* color) {
   if (!m_clipEnable) return DrawQuad(left, right, bottom, top, uv, color);
   ClippedQuad q;
-  if (ClipQuad(m_clipRectModel, left, right, bottom, top, uv, &q)) DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
+  if (ClipQuad(m_clipRectModel, left, right, bottom, top, uv, &q))
+    DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
 }
 
 }  // namespace PM

@@ -30,7 +30,9 @@ T* As(ScriptObject* o) {
   return Present(o) && o->IsA(T::kClassId) ? static_cast<T*>(o) : nullptr;
 }
 
-ShaderPhong_I* PhongSurface(RenderShader_I* shader) { return shader ? As<ShaderPhong_I>(shader->m_surface.Get()) : nullptr; }
+ShaderPhong_I* PhongSurface(RenderShader_I* shader) {
+  return shader ? As<ShaderPhong_I>(shader->m_surface.Get()) : nullptr;
+}
 
 // The expressions of a Phong surface, nil for a shader whose surface is another expression.
 ScriptObject* Ambient(ShaderPhong_I* s) { return s ? s->m_ambient.Get() : nullptr; }
@@ -51,15 +53,15 @@ struct BlendRow {
   DWORD zWrite;
 };
 constexpr BlendRow kBlendRows[9] = {
-    {0, 0, 0, 0, 0, 1},                                           // 0 and unknown modes
-    {0, 0, 0, 1, 128, 1},                                         // 1 AlphaMask
-    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0, 0, 1},        // 2 AlphaBlend/WriteZ
-    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0, 0, 0},        // 3 AlphaBlend
-    {1, D3DBLEND_SRCALPHA, D3DBLEND_ONE, 0, 0, 0},                // 4 AlphaAdd
-    {1, D3DBLEND_ONE, D3DBLEND_ONE, 0, 0, 0},                     // 5 Add
-    {1, D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, 0, 0, 0},               // 6 Multiply
-    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 1, 64, 1},       // 7 AlphaBlend/AlphaMask/WriteZ
-    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 1, 2, 1},        // 8 AlphaBlend/AlphaMask=2/WriteZ
+    {0, 0, 0, 0, 0, 1},                                      // 0 and unknown modes
+    {0, 0, 0, 1, 128, 1},                                    // 1 AlphaMask
+    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0, 0, 1},   // 2 AlphaBlend/WriteZ
+    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 0, 0, 0},   // 3 AlphaBlend
+    {1, D3DBLEND_SRCALPHA, D3DBLEND_ONE, 0, 0, 0},           // 4 AlphaAdd
+    {1, D3DBLEND_ONE, D3DBLEND_ONE, 0, 0, 0},                // 5 Add
+    {1, D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, 0, 0, 0},          // 6 Multiply
+    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 1, 64, 1},  // 7 AlphaBlend/AlphaMask/WriteZ
+    {1, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 1, 2, 1},   // 8 AlphaBlend/AlphaMask=2/WriteZ
 };
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "core/Vector4f.h"
-#include "platform/d3d8/D3D8.h"
 #include "engine/RenderPolygonCache.h"
+#include "platform/d3d8/D3D8.h"
 
 namespace PM {
 
@@ -50,8 +50,8 @@ class RenderPolygonCacheDirectX8 final : public RenderPolygonCache {
   int32_t m_size[kStreamCount] = {};
   IDirect3DIndexBuffer8* m_indexBuffer = nullptr;
   IDirect3DVertexBuffer8* m_vertexBuffer[kStreamCount] = {};  // kPositions.. (slot 0 unused)
-  const void* m_source[kStreamCount] = {};  // the array each buffer was last filled from
-  Vector4f m_color = {1.0f, 1.0f, 1.0f, 1.0f};  // the constant colour the colour stream holds
+  const void* m_source[kStreamCount] = {};                    // the array each buffer was last filled from
+  Vector4f m_color = {1.0f, 1.0f, 1.0f, 1.0f};                // the constant colour the colour stream holds
   DWORD m_declaration = 0;
   float m_clipRect[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
   // The record the buffers were checked for: a record that reads outside its arrays is refused once.

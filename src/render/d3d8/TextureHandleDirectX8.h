@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/d3d8/D3D8.h"
 #include "engine/TextureHandle.h"
+#include "platform/d3d8/D3D8.h"
 
 namespace PM {
 

@@ -4,9 +4,9 @@
 
 #include "core/Language.h"
 #include "core/Log.h"
+#include "engine/RenderEngine.h"
 #include "platform/MessageDialog.h"
 #include "render/RenderPipe.h"
-#include "engine/RenderEngine.h"
 
 namespace PM {
 
@@ -15,24 +15,27 @@ namespace {
 // The dialog's texts by language: English, German, Spanish (Windows-1252).
 enum TextId { kTitle, kDetecting, kRecommendedFormat, kAvailableFormat, kWarning, kNoteText };
 const char* const kTexts[][3] = {
-    {"Pelmora: Graphics Configuration",
-     "Pelmora: Grafik Konfiguration",
-     "Pelmora: Configuraci\xF3n Gr\xE1" "fica"},
+    {"Pelmora: Graphics Configuration", "Pelmora: Grafik Konfiguration",
+     "Pelmora: Configuraci\xF3n Gr\xE1"
+     "fica"},
     {"Detection of the available video memory can take a few seconds, please be patient.",
      "Die Erkennung des verf\xFCgbaren Speichers kann einige Sekunden dauern, bitte etwas Geduld.",
      "El reconocimiento del espacio de memoria pude tarda unos secundos por favor tengan paciencia."},
-    {"%0.2f MB recommended.",
-     "%0.2f MB empfohlen.",
-     "%0.2f MB recomendado."},
-    {">%0.2f MB available.",
-     ">%0.2f MB verf\xFCgbar.",
-     ">%0.2f MB disponible."},
-    {"Warning: Your graphics card seems to have less free video memory than you selected. if you continue with this setting the application may be very slow or jerky.",
-     "Warnung: Ihre Grafik-Karte scheint weniger freien Speicher zu haben als Sie gew\xE4hlt haben. Wenn Sie mit dieser Einstellung fortsetzen wird die Anwendung m\xF6glicherweise sehr langsam oder ruckartig sein.",
-     "Atenci\xF3n: Su tarjeta gr\xE1" "fica parece que tiene menos espacio libre que ha elegido. Si sigue con estos ajustes la utilizaci\xF3n del programa ser\xE1 muy despacio."},
-    {"Note: You did not use the automatic detection yet.\r\nSo please ensure that you made the right choice before you continue.",
-     "Anmerkung: Sie haben noch keine automatische Erkennung durchgef\xFChrt.\r\nBitte vergewissern Sie sich, dass die Einstellung korrekt ist, bevor Sie fortsetzen.",
-     "Aviso: No ha hecho un reconocimiento autom\xE1tico.\r\nPor favor mire que los ajuste est\xE9n bien antes de seguir."},
+    {"%0.2f MB recommended.", "%0.2f MB empfohlen.", "%0.2f MB recomendado."},
+    {">%0.2f MB available.", ">%0.2f MB verf\xFCgbar.", ">%0.2f MB disponible."},
+    {"Warning: Your graphics card seems to have less free video memory than you selected. if you continue with this "
+     "setting the application may be very slow or jerky.",
+     "Warnung: Ihre Grafik-Karte scheint weniger freien Speicher zu haben als Sie gew\xE4hlt haben. Wenn Sie mit "
+     "dieser Einstellung fortsetzen wird die Anwendung m\xF6glicherweise sehr langsam oder ruckartig sein.",
+     "Atenci\xF3n: Su tarjeta gr\xE1"
+     "fica parece que tiene menos espacio libre que ha elegido. Si sigue con estos ajustes la utilizaci\xF3n del "
+     "programa ser\xE1 muy despacio."},
+    {"Note: You did not use the automatic detection yet.\r\nSo please ensure that you made the right choice before you "
+     "continue.",
+     "Anmerkung: Sie haben noch keine automatische Erkennung durchgef\xFChrt.\r\nBitte vergewissern Sie sich, dass die "
+     "Einstellung korrekt ist, bevor Sie fortsetzen.",
+     "Aviso: No ha hecho un reconocimiento autom\xE1tico.\r\nPor favor mire que los ajuste est\xE9n bien antes de "
+     "seguir."},
 };
 
 const char* TextOf(TextId id) {
@@ -57,42 +60,45 @@ constexpr uint32_t kMB = 1048576;
 }  // namespace
 
 const GraphicsSetupDialog::ControlRow GraphicsSetupDialog::kControls[12] = {
-    {1025, kDefaultButton, 135, 103, 50, 14, "OK",
-     nullptr,
-     nullptr},
-    {1019, kButton, 108, 17, 100, 14, "Autodetect Graphics Memory",
-     "Automatisch Erkennen",
+    {1025, kDefaultButton, 135, 103, 50, 14, "OK", nullptr, nullptr},
+    {1019, kButton, 108, 17, 100, 14, "Autodetect Graphics Memory", "Automatisch Erkennen",
      "Reconocimiento autom\xE1tico"},
-    {1026, kGroupBox, 7, 121, 306, 69, "Display Driver / GPU Information",
-     "Grafiktreiber / GPU Information",
-     "Controlador Tarjeta Gr\xE1" "fica / Informaci\xF3n GPU"},
-    {1027, kStatic, 31, 20, 75, 11, "",
-     nullptr,
-     nullptr},
+    {1026, kGroupBox, 7, 121, 306, 69, "Display Driver / GPU Information", "Grafiktreiber / GPU Information",
+     "Controlador Tarjeta Gr\xE1"
+     "fica / Informaci\xF3n GPU"},
+    {1027, kStatic, 31, 20, 75, 11, "", nullptr, nullptr},
     {1028, kGroupBox, 15, 7, 290, 66, "please click on autodetect or select the desired quality",
      "Bitte w\xE4hlen Sie automatische Erkennung oder die gew\xFCnschte Qualit\xE4t",
      "Por favor elija Reconocimiento autom\xE1tico o la calidad deseada"},
-    {1024, kInfoText, 9, 133, 302, 58, "",
-     nullptr,
-     nullptr},
-    {1030, kStatic, 220, 20, 77, 11, "",
-     nullptr,
-     nullptr},
+    {1024, kInfoText, 9, 133, 302, 58, "", nullptr, nullptr},
+    {1030, kStatic, 220, 20, 77, 11, "", nullptr, nullptr},
     {1020, kRadio, 32, 32, 270, 10, "  16 MB graphics memory: faster download, faster graphics, less detail",
      "  16 MB Grafikspeicher, schnellerer Download, schnelle Grafik, weniger Details",
-     "  16 MB de memoria Gr\xE1" "fica, descarga r\xE1pida, gr\xE1" "ficos r\xE1pidos, menos detalles"},
+     "  16 MB de memoria Gr\xE1"
+     "fica, descarga r\xE1pida, gr\xE1"
+     "ficos r\xE1pidos, menos detalles"},
     {1021, kRadio, 32, 41, 264, 10, "  32 MB graphics memory: better graphics, full detail",
      "  32 MB Grafikspeicher, bessere Grafik, mehr Details",
-     "  32 MB de memoria Gr\xE1" "fica, mejor gr\xE1" "fico, mas detalles"},
+     "  32 MB de memoria Gr\xE1"
+     "fica, mejor gr\xE1"
+     "fico, mas detalles"},
     {1022, kRadio, 32, 51, 264, 10, "  64 MB graphics memory: better graphics, full detail, high quality",
      "  64 MB Grafikspeicher, bessere Grafik, hohe Qualit\xE4t",
-     "  64 MB de memoria Gr\xE1" "fica, mejor gr\xE1" "fico, calidad alta"},
-    {1023, kRadio, 32, 61, 264, 10, "128 MB graphics memory or more",
-     "128 MB Grafikspeicher oder mehr",
-     "128 MB de memoria Gr\xE1" "fica o mas"},
-    {1031, kStatic, 29, 76, 280, 25, "Note: do not select more memory than your graphics card has available since this may degrade the application performance. Select 16 MB to reduce the download time if you have a slow modem internet connection.",
-     "Hinweis: w\xE4hlen Sie nicht mehr Speicher als Ihre Grafikkarte zur Verf\xFCgung hat, da sich dies negativ auf die Programmgeschwindigkeit auswirkt. W\xE4hlen Sie 16 MB um die Downloadzeit zu verk\xFCrzen, falls Sie einen langsamen Modem-Internetanschluss haben.",
-     "Aviso: No elija mas espacio de memoria Gr\xE1" "fica que tiene porque esto pude tener efecto negativo en la vellosidad del programa. Elija 16MB para acorta el tiempo de descarga por si tiene una conexi\xF3n de internet de 56bits."},
+     "  64 MB de memoria Gr\xE1"
+     "fica, mejor gr\xE1"
+     "fico, calidad alta"},
+    {1023, kRadio, 32, 61, 264, 10, "128 MB graphics memory or more", "128 MB Grafikspeicher oder mehr",
+     "128 MB de memoria Gr\xE1"
+     "fica o mas"},
+    {1031, kStatic, 29, 76, 280, 25,
+     "Note: do not select more memory than your graphics card has available since this may degrade the application "
+     "performance. Select 16 MB to reduce the download time if you have a slow modem internet connection.",
+     "Hinweis: w\xE4hlen Sie nicht mehr Speicher als Ihre Grafikkarte zur Verf\xFCgung hat, da sich dies negativ auf "
+     "die Programmgeschwindigkeit auswirkt. W\xE4hlen Sie 16 MB um die Downloadzeit zu verk\xFCrzen, falls Sie einen "
+     "langsamen Modem-Internetanschluss haben.",
+     "Aviso: No elija mas espacio de memoria Gr\xE1"
+     "fica que tiene porque esto pude tener efecto negativo en la vellosidad del programa. Elija 16MB para acorta el "
+     "tiempo de descarga por si tiene una conexi\xF3n de internet de 56bits."},
 };
 
 GraphicsSetupDialog::GraphicsSetupDialog() : m_title(TextOf(kTitle)) {}
@@ -139,9 +145,18 @@ const std::string& GraphicsSetupDialog::Text(int32_t id) const {
   const int i = Index(id);
   return i < 0 ? kNone : m_texts[i];
 }
-bool GraphicsSetupDialog::IsChecked(int32_t id) const { const int i = Index(id); return i >= 0 && m_checked[i]; }
-bool GraphicsSetupDialog::IsVisible(int32_t id) const { const int i = Index(id); return i >= 0 && m_visible[i]; }
-bool GraphicsSetupDialog::IsEnabled(int32_t id) const { const int i = Index(id); return i >= 0 && m_enabled[i]; }
+bool GraphicsSetupDialog::IsChecked(int32_t id) const {
+  const int i = Index(id);
+  return i >= 0 && m_checked[i];
+}
+bool GraphicsSetupDialog::IsVisible(int32_t id) const {
+  const int i = Index(id);
+  return i >= 0 && m_visible[i];
+}
+bool GraphicsSetupDialog::IsEnabled(int32_t id) const {
+  const int i = Index(id);
+  return i >= 0 && m_enabled[i];
+}
 
 void GraphicsSetupDialog::OnInitDialog() {
   const int language = GetLanguage();
@@ -161,8 +176,13 @@ void GraphicsSetupDialog::OnClose() { m_ended = true; }
 
 void GraphicsSetupDialog::OnCommand(int32_t id) {
   switch (id) {
-    case kAutodetect: return Autodetect();
-    case kRadio16: case kRadio32: case kRadio64: case kRadio128: return Choose(id);
+    case kAutodetect:
+      return Autodetect();
+    case kRadio16:
+    case kRadio32:
+    case kRadio64:
+    case kRadio128:
+      return Choose(id);
     case kOk:
       m_result = 0;
       m_ended = true;

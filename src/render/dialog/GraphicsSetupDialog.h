@@ -24,8 +24,18 @@ class GraphicsSetupDialog final {
  public:
   // The controls, by id.
   enum Control : int32_t {
-    kAutodetect = 1019, kRadio16 = 1020, kRadio32 = 1021, kRadio64 = 1022, kRadio128 = 1023, kInfo = 1024,
-    kOk = 1025, kDriverGroup = 1026, kRecommended = 1027, kChoiceGroup = 1028, kAvailable = 1030, kNote = 1031
+    kAutodetect = 1019,
+    kRadio16 = 1020,
+    kRadio32 = 1021,
+    kRadio64 = 1022,
+    kRadio128 = 1023,
+    kInfo = 1024,
+    kOk = 1025,
+    kDriverGroup = 1026,
+    kRecommended = 1027,
+    kChoiceGroup = 1028,
+    kAvailable = 1030,
+    kNote = 1031
   };
   enum ControlKind : int32_t { kDefaultButton, kButton, kGroupBox, kStatic, kInfoText, kRadio };
   // One control of the dialog template: id, kind, rectangle in dialog units, English text and the German

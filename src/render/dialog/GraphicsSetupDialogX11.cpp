@@ -10,12 +10,18 @@ namespace {
 
 X11ControlKind KindOf(GraphicsSetupDialog::ControlKind k) {
   switch (k) {
-    case GraphicsSetupDialog::kDefaultButton: return X11ControlKind::kDefaultButton;
-    case GraphicsSetupDialog::kButton: return X11ControlKind::kButton;
-    case GraphicsSetupDialog::kGroupBox: return X11ControlKind::kGroupBox;
-    case GraphicsSetupDialog::kInfoText: return X11ControlKind::kScrollText;
-    case GraphicsSetupDialog::kRadio: return X11ControlKind::kRadio;
-    default: return X11ControlKind::kStatic;
+    case GraphicsSetupDialog::kDefaultButton:
+      return X11ControlKind::kDefaultButton;
+    case GraphicsSetupDialog::kButton:
+      return X11ControlKind::kButton;
+    case GraphicsSetupDialog::kGroupBox:
+      return X11ControlKind::kGroupBox;
+    case GraphicsSetupDialog::kInfoText:
+      return X11ControlKind::kScrollText;
+    case GraphicsSetupDialog::kRadio:
+      return X11ControlKind::kRadio;
+    default:
+      return X11ControlKind::kStatic;
   }
 }
 

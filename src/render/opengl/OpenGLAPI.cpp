@@ -35,8 +35,7 @@ int IndexOf(const char* name) {
 }
 
 // Entries LoadDLL makes sure of, after glXGetProcAddressARB: without them no context can exist.
-constexpr const char* kCheckedEntries[] = {"glXCreateNewContext", "glXMakeCurrent", "glXDestroyContext",
-                                           "glGetString"};
+constexpr const char* kCheckedEntries[] = {"glXCreateNewContext", "glXMakeCurrent", "glXDestroyContext", "glGetString"};
 
 // One lock for loading, resolving and releasing: engines on different threads share the table.
 CriticalSection& TableLock() {
@@ -79,7 +78,8 @@ const char* const* OpenGLAPI::EntryNames() { return kEntryNames; }
 
 OpenGLProc OpenGLAPI::Entry(int index) const {
   OpenGLProc p = nullptr;
-  if (index >= 0 && index < kEntryCount) std::memcpy(&p, reinterpret_cast<const char*>(this) + kEntryOffsets[index], sizeof p);
+  if (index >= 0 && index < kEntryCount)
+    std::memcpy(&p, reinterpret_cast<const char*>(this) + kEntryOffsets[index], sizeof p);
   return p;
 }
 

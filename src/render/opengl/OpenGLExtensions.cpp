@@ -50,12 +50,12 @@ struct EntryGroup {
   int count;
 };
 constexpr EntryGroup kGroups[] = {
-    {kWGL_ARB_extensions_string, 0, 1},    {kWGL_ARB_pbuffer, 1, 5},
-    {kWGL_ARB_render_texture, 6, 3},       {kWGL_EXT_swap_control, 9, 2},
-    {kWGL_ARB_pixel_format, 11, 3},        {kGL_ARB_multitexture, 14, 3},
-    {kGL_EXT_draw_range_elements, 17, 1},  {kGL_EXT_compiled_vertex_array, 18, 2},
-    {kGL_EXT_multi_draw_arrays, 20, 2},    {kGL_ARB_vertex_buffer_object, 22, 11},
-    {kGL_ARB_shader_objects, 33, 39},      {kGL_ARB_vertex_shader, 72, 3},
+    {kWGL_ARB_extensions_string, 0, 1},   {kWGL_ARB_pbuffer, 1, 5},
+    {kWGL_ARB_render_texture, 6, 3},      {kWGL_EXT_swap_control, 9, 2},
+    {kWGL_ARB_pixel_format, 11, 3},       {kGL_ARB_multitexture, 14, 3},
+    {kGL_EXT_draw_range_elements, 17, 1}, {kGL_EXT_compiled_vertex_array, 18, 2},
+    {kGL_EXT_multi_draw_arrays, 20, 2},   {kGL_ARB_vertex_buffer_object, 22, 11},
+    {kGL_ARB_shader_objects, 33, 39},     {kGL_ARB_vertex_shader, 72, 3},
 };
 
 const char* Text(const GLubyte* s) { return s ? reinterpret_cast<const char*>(s) : ""; }
@@ -94,13 +94,9 @@ void LogGL(int level, const A&... parts) {
 
 }  // namespace
 
-const char* OpenGLEXT::FlagName(int index) {
-  return index >= 0 && index < kFlagCount ? kFlagNames[index] : "";
-}
+const char* OpenGLEXT::FlagName(int index) { return index >= 0 && index < kFlagCount ? kFlagNames[index] : ""; }
 
-const char* OpenGLEXT::EntryName(int index) {
-  return index >= 0 && index < kEntryCount ? kEntryNames[index] : "";
-}
+const char* OpenGLEXT::EntryName(int index) { return index >= 0 && index < kEntryCount ? kEntryNames[index] : ""; }
 
 OpenGLProc OpenGLEXT::Entry(int index) const {
   OpenGLProc p = nullptr;
@@ -177,8 +173,8 @@ ResultCode OpenGLEXT::Init(const String& registryBase, const OpenGLAPI& api, Dis
     LogGL(kLevelWarn, "OpenGLEXT: Registy/OpenGL/Extensions are set to disabled.");
     ClearAll();
   } else {
-    glXQueryExtensionsString = reinterpret_cast<const char* (*)(Display*, int)>(
-        api.GetProcAddress("glXQueryExtensionsString"));
+    glXQueryExtensionsString =
+        reinterpret_cast<const char* (*)(Display*, int)>(api.GetProcAddress("glXQueryExtensionsString"));
     const char* glString = api.glGetString ? Text(api.glGetString(GL_EXTENSIONS)) : "";
     const bool haveGlx = glXQueryExtensionsString != nullptr && display != nullptr;
     const char* glxString = "";

@@ -18,6 +18,7 @@ using GlMultiTexCoord2fFn = void (*)(GLenum, GLfloat, GLfloat);
 
 // The extension entry points in table order: name and type. Window-system slots hold their GLX
 // counterparts; a slot still named wgl* has none and stays null.
+// clang-format off
 #define PM_OPENGL_EXT_ENTRIES(E)                                                   \
   E(glXQueryExtensionsString, GlxQueryExtensionsStringFn)                      \
   E(wglCreatePbufferARB, OpenGLProc) E(wglGetPbufferDCARB, OpenGLProc)             \
@@ -107,12 +108,13 @@ using GlMultiTexCoord2fFn = void (*)(GLenum, GLfloat, GLfloat);
   F(WGL_ARB_buffer_region) F(WGL_ARB_extensions_string) F(WGL_ARB_pbuffer) F(WGL_ARB_pixel_format)       \
   F(WGL_ARB_render_texture) F(WGL_ARB_make_current_read) F(WGL_EXT_extensions_string)                    \
   F(WGL_EXT_swap_control) F(WGL_NV_render_texture_rectangle)
+// clang-format on
 
 enum OpenGLExtension : int {
 #define PM_OPENGL_EXT_ENUM(name) k##name,
   PM_OPENGL_EXT_FLAGS(PM_OPENGL_EXT_ENUM)
 #undef PM_OPENGL_EXT_ENUM
-  kOpenGLExtensionCount
+      kOpenGLExtensionCount
 };
 
 // The entry points, flags and culling workaround: the part of the set that is cleared as one.

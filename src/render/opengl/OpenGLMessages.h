@@ -4,14 +4,14 @@
 namespace PM {
 
 enum class OpenGLMessage {
-  kOutdatedDriver,      // #1 adapter, #2 system error
-  kNoPixelFormat,       // #1 system error
-  kNoValidFormat,       // no arguments
-  kGenericFormat,       // #1 adapter
-  kContextMultiDisplay, // #1 adapter, #2 system error
-  kContextFailed,       // #1 adapter, #2 system error
-  kNotInstalled,        // OpenGL 1.1 missing or damaged
-  kNotInstalledError,   // the same with "WindowsError: #1."
+  kOutdatedDriver,       // #1 adapter, #2 system error
+  kNoPixelFormat,        // #1 system error
+  kNoValidFormat,        // no arguments
+  kGenericFormat,        // #1 adapter
+  kContextMultiDisplay,  // #1 adapter, #2 system error
+  kContextFailed,        // #1 adapter, #2 system error
+  kNotInstalled,         // OpenGL 1.1 missing or damaged
+  kNotInstalledError,    // the same with "WindowsError: #1."
 };
 
 // The text in the language (0 English, 1 German, 2 Spanish; any other value German).

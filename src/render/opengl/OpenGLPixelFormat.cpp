@@ -21,12 +21,11 @@ PixelFormatDescriptor WantedPixelFormat(const RenderFormatInfo& format) {
 
 std::string PixelFormatLine(const PixelFormatDescriptor& d) {
   char line[256];
-  std::snprintf(line, sizeof(line),
-                "F:%x%c T:%u C:%u-%u/%u/%u/%u A:%u-%u/%u/%u/%u D:%u S:%u X:%u L:%u,%u,%u,%u,%u", unsigned(d.dwFlags),
-                (d.dwFlags & PFD_GENERIC_FORMAT) ? '-' : '+', d.iPixelType, d.cColorBits, d.cRedBits, d.cGreenBits,
-                d.cBlueBits, d.cAlphaBits, d.cAccumBits, d.cAccumRedBits, d.cAccumGreenBits, d.cAccumBlueBits,
-                d.cAccumAlphaBits, d.cDepthBits, d.cStencilBits, d.cAuxBuffers, d.iLayerType, d.bReserved,
-                unsigned(d.dwLayerMask), unsigned(d.dwVisibleMask), unsigned(d.dwDamageMask));
+  std::snprintf(line, sizeof(line), "F:%x%c T:%u C:%u-%u/%u/%u/%u A:%u-%u/%u/%u/%u D:%u S:%u X:%u L:%u,%u,%u,%u,%u",
+                unsigned(d.dwFlags), (d.dwFlags & PFD_GENERIC_FORMAT) ? '-' : '+', d.iPixelType, d.cColorBits,
+                d.cRedBits, d.cGreenBits, d.cBlueBits, d.cAlphaBits, d.cAccumBits, d.cAccumRedBits, d.cAccumGreenBits,
+                d.cAccumBlueBits, d.cAccumAlphaBits, d.cDepthBits, d.cStencilBits, d.cAuxBuffers, d.iLayerType,
+                d.bReserved, unsigned(d.dwLayerMask), unsigned(d.dwVisibleMask), unsigned(d.dwDamageMask));
   return line;
 }
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/PixelFormat.h"
 #include "engine/RenderEngineRecords.h"
+#include "platform/PixelFormat.h"
 
 namespace PM {
 

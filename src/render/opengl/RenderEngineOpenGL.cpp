@@ -78,7 +78,8 @@ ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInf
   m_report.Clear();
   m_adapterName.Clear();
   m_displayCount = 0;
-  if (!window) return LogMsgText(EInvalidArgument, kLocation, "hWnd", kReportMode, "The window handle must not be NULL.");
+  if (!window)
+    return LogMsgText(EInvalidArgument, kLocation, "hWnd", kReportMode, "The window handle must not be NULL.");
   m_window = window;
   OpenGLDeviceContext dc;
   SetLastErrorCode(0);
@@ -97,8 +98,8 @@ ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInf
   if (m_ext.Has(kGL_ARB_multitexture)) gl.glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
   m_textureUnits = std::clamp(int32_t(units), 1, OpenGLState::kMaxUnits);
   if (m_textureSettings.MaxTextureUnit < m_textureUnits) {
-    Log(EngineLog(), kLevelInfo, "OpenGL: MaxTextureUnits=", int32_t(units), " Configured=",
-        m_textureSettings.MaxTextureUnit, ".");
+    Log(EngineLog(), kLevelInfo, "OpenGL: MaxTextureUnits=", int32_t(units),
+        " Configured=", m_textureSettings.MaxTextureUnit, ".");
     // A configured count below one would leave no unit to draw with.
     m_textureUnits = std::max(1, m_textureSettings.MaxTextureUnit);
   }
@@ -200,8 +201,8 @@ ResultCode RenderEngineOpenGL_D::CreateContext(OpenGLDeviceContext* dc) {
 ResultCode RenderEngineOpenGL_D::SetSwapInterval(int32_t interval) {
   if (m_ext.glXSwapIntervalEXT && m_ext.Has(kWGL_EXT_swap_control)) {
     SetLastErrorCode(0);
-    if (!Glx::SwapInterval(reinterpret_cast<void (*)(Display*, GlxDrawable, int)>(m_ext.glXSwapIntervalEXT),
-                           m_display, m_window->window, interval)) {
+    if (!Glx::SwapInterval(reinterpret_cast<void (*)(Display*, GlxDrawable, int)>(m_ext.glXSwapIntervalEXT), m_display,
+                           m_window->window, interval)) {
       const uint32_t e = GetLastErrorCode();
       Log(EngineLog(), kLevelWarn, "wglSwapIntervalEXT failed: \"", e ? PlatformErrorText(e).c_str() : "", "\".");
     }

@@ -7,10 +7,10 @@
 
 #include "core/Array.h"
 #include "core/Obj.h"
-#include "platform/Glx.h"
-#include "platform/PixelFormat.h"
 #include "engine/Image.h"
 #include "engine/RenderEngine.h"
+#include "platform/Glx.h"
+#include "platform/PixelFormat.h"
 #include "render/opengl/OpenGLExtensions.h"
 #include "render/opengl/OpenGLState.h"
 #include "render/opengl/TextureHandleOpenGL.h"
@@ -168,8 +168,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void ChooseTextureFormat(const String& typeName, GLenum* format, int32_t* bits, int32_t bytesPerPixel);
   // Sends the image (and its mip levels when asked) to the texture bound to `target`, reduced to the size
   // limits; the bytes the driver holds for it.
-  int32_t DownloadImage(GLenum target, GLenum format, int32_t bits, GLenum sourceFormat, bool mipMaps,
-                        Image_I* image, int32_t alphaMode);
+  int32_t DownloadImage(GLenum target, GLenum format, int32_t bits, GLenum sourceFormat, bool mipMaps, Image_I* image,
+                        int32_t alphaMode);
 
   // For tests and the statistics: the records as the engine holds them.
   const RenderFormatInfo& Format() const { return m_format; }
@@ -229,8 +229,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // Compiles, attaches and links the two sources, logging each failure with the driver's text.
   uint32_t BuildProgram(const String& vertexSource, const String& fragmentSource);
   // The texture of a frame copy, kept while its side holds; then copies width x height of the buffer.
-  void CopyFrame(uint32_t& texture, int32_t width, int32_t height, int32_t size, GLenum internalFormat,
-                 bool mipMaps, bool linear);
+  void CopyFrame(uint32_t& texture, int32_t width, int32_t height, int32_t size, GLenum internalFormat, bool mipMaps,
+                 bool linear);
   void EffectQuad(float extentX, float extentY, bool twoUnits);
   void BeginEffect(const char* label, int32_t& width, int32_t& height);
   void Bloom(const ChannelFXInfo& info, const String& directory);
@@ -297,7 +297,7 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   String m_adapterName;
   int32_t m_displayCount = 0;
   Vector4f m_defaultColor = {0.0f, 0.0f, 0.0f, 0.0f};
-  bool m_traceVertexArrays = true;   // the first draw of each path is traced
+  bool m_traceVertexArrays = true;  // the first draw of each path is traced
   bool m_traceVertexBuffers = true;
   int32_t m_lastBadRecordFrame = -1;  // client-array records are refused with one line per frame
   uint64_t m_serial = 0;

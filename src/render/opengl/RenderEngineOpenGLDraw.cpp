@@ -8,9 +8,9 @@
 #include "core/Vector2f.h"
 
 #include "core/Log.h"
+#include "render/EngineLists.h"
 #include "render/PolygonRecordCheck.h"
 #include "render/QuadClip.h"
-#include "render/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 
@@ -56,9 +56,9 @@ void RenderEngineOpenGL_D::DrawOpenGL(const PolygonData& d, const uint8_t* start
   static const struct {
     uint32_t type;
     GLenum mode;
-  } kModes[] = {{PrimTypeId(1), GL_POINTS},         {PrimTypeId(2), GL_LINES},          {PrimTypeId(3), GL_TRIANGLES},
-                {PrimTypeId(4), GL_QUADS},          {PrimTypeId(5), GL_POLYGON},        {PrimTypeId(6), GL_TRIANGLE_STRIP},
-                {PrimTypeId(7), GL_TRIANGLE_FAN},   {PrimTypeId(9), GL_LINE_STRIP},     {PrimTypeId(11), GL_TRIANGLE_STRIP}};
+  } kModes[] = {{PrimTypeId(1), GL_POINTS},       {PrimTypeId(2), GL_LINES},      {PrimTypeId(3), GL_TRIANGLES},
+                {PrimTypeId(4), GL_QUADS},        {PrimTypeId(5), GL_POLYGON},    {PrimTypeId(6), GL_TRIANGLE_STRIP},
+                {PrimTypeId(7), GL_TRIANGLE_FAN}, {PrimTypeId(9), GL_LINE_STRIP}, {PrimTypeId(11), GL_TRIANGLE_STRIP}};
   GLenum mode = 0xFFFF;
   for (const auto& m : kModes)
     if (m.type == d.PrimType) mode = m.mode;
@@ -102,8 +102,10 @@ bool RenderEngineOpenGL_D::RecordIsDrawable(const PolygonData& d, RenderPolygonC
   if (!quiet)
     Log(LogOutPipe(), kLevelError, "RenderEngineOpenGL_D::DrawPolygonData: record not drawn: ", fault, " (",
         d.VertexCount, " vertices, ", d.IndexCount, " indices).");
-  if (cache) cache->m_refusalLogged = true;
-  else m_lastBadRecordFrame = m_frameNumber;
+  if (cache)
+    cache->m_refusalLogged = true;
+  else
+    m_lastBadRecordFrame = m_frameNumber;
   return false;
 }
 
@@ -148,7 +150,7 @@ void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPol
   Cache* cache = EngineCache<Cache>(slot, this, m_liveCaches);
   const void* arrays[Cache::kStreamCount];
   StreamArrays(d, arrays);
-  const int32_t counts[Cache::kStreamCount] = {d.IndexCount, d.VertexCount, d.VertexCount,
+  const int32_t counts[Cache::kStreamCount] = {d.IndexCount,  d.VertexCount, d.VertexCount,
                                                d.VertexCount, d.VertexCount, d.VertexCount};
   // New arrays or counts are noticed even when the geometry did not mark them: a changed count needs a
   // new size, a moved array a refill.
@@ -183,12 +185,16 @@ void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPol
       cache->m_source[s] = nullptr;
       m &= ~Cache::kStreamBits[s];
     };
-    if (!arrays[Cache::kIndices]) drop(Cache::kIndices);
-    else if (cache->m_size[Cache::kIndices] != d.IndexCount) specify(Cache::kIndices, GL_ELEMENT_ARRAY_BUFFER_ARB);
+    if (!arrays[Cache::kIndices])
+      drop(Cache::kIndices);
+    else if (cache->m_size[Cache::kIndices] != d.IndexCount)
+      specify(Cache::kIndices, GL_ELEMENT_ARRAY_BUFFER_ARB);
     if (m & Cache::kResizeBits) {
       for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
-        if (!arrays[s]) drop(s);
-        else if (cache->m_size[s] != d.VertexCount) specify(s, GL_ARRAY_BUFFER_ARB);
+        if (!arrays[s])
+          drop(s);
+        else if (cache->m_size[s] != d.VertexCount)
+          specify(s, GL_ARRAY_BUFFER_ARB);
       }
     }
     for (int s = 0; s < Cache::kStreamCount; ++s) {

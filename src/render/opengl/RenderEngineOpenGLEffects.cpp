@@ -73,8 +73,8 @@ void RenderEngineOpenGL_D::BeginEffect(const char* label, int32_t& width, int32_
   if (m_window) GetCachedClientSize(m_window, &width, &height);
   GLint maxSize = 256;
   gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-  const int32_t side = std::max(std::min(NextPowerOfTwo(width), int32_t(maxSize)),
-                                std::min(NextPowerOfTwo(height), int32_t(maxSize)));
+  const int32_t side =
+      std::max(std::min(NextPowerOfTwo(width), int32_t(maxSize)), std::min(NextPowerOfTwo(height), int32_t(maxSize)));
   m_effectSize = side;
   m_effectExtent[0] = float(width) / float(side);
   m_effectExtent[1] = float(height) / float(side);
@@ -189,15 +189,24 @@ ResultCode RenderEngineOpenGL_D::I6_CreateRenderBufferARB(OpenGLDeviceContext* d
     Log(LogOutPipe(), kLevelError, failed);
     return 0;
   }
-  const int attributes[] = {GLX_X_RENDERABLE, True,
-                            GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,
-                            GLX_RENDER_TYPE, GLX_RGBA_FLOAT_BIT_ARB,
-                            GLX_DOUBLEBUFFER, format->BufferBackColorCount > 0 ? True : False,
-                            GLX_STEREO, False,
-                            GLX_BUFFER_SIZE, format->ColorBits,
-                            GLX_DEPTH_SIZE, format->DepthBits,
-                            GLX_STENCIL_SIZE, format->StencilBits,
-                            GLX_AUX_BUFFERS, 0,
+  const int attributes[] = {GLX_X_RENDERABLE,
+                            True,
+                            GLX_DRAWABLE_TYPE,
+                            GLX_WINDOW_BIT,
+                            GLX_RENDER_TYPE,
+                            GLX_RGBA_FLOAT_BIT_ARB,
+                            GLX_DOUBLEBUFFER,
+                            format->BufferBackColorCount > 0 ? True : False,
+                            GLX_STEREO,
+                            False,
+                            GLX_BUFFER_SIZE,
+                            format->ColorBits,
+                            GLX_DEPTH_SIZE,
+                            format->DepthBits,
+                            GLX_STENCIL_SIZE,
+                            format->StencilBits,
+                            GLX_AUX_BUFFERS,
+                            0,
                             None};
   int count = 0;
   GLXFBConfig* configs = dc->glx.glXChooseFBConfig(dc->display, dc->screen, attributes, &count);

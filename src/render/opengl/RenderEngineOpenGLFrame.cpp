@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "core/Log.h"
+#include "engine/FramePrimitiveCount.h"
+#include "engine/FrameStatisticsUpdate.h"
 #include "platform/FpuGuard.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/PlatformWindow.h"
 #include "render/RenderChannel.h"
-#include "engine/FramePrimitiveCount.h"
-#include "engine/FrameStatisticsUpdate.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {
@@ -96,8 +96,8 @@ void RenderEngineOpenGL_D::DrawSevenSegmentDigit(int digit, bool point) {
   static const struct {
     uint8_t bit;
     float x0, y0, x1, y1;
-  } kSegments[] = {{0x40, 1.5f, 0.5f, 7.5f, 0.5f},   {0x10, 0.5f, 1.5f, 0.5f, 7.5f},  {0x20, 8.5f, 1.5f, 8.5f, 7.5f},
-                   {0x08, 1.5f, 8.5f, 7.5f, 8.5f},   {0x02, 0.5f, 9.5f, 0.5f, 15.5f}, {0x04, 8.5f, 9.5f, 8.5f, 15.5f},
+  } kSegments[] = {{0x40, 1.5f, 0.5f, 7.5f, 0.5f},  {0x10, 0.5f, 1.5f, 0.5f, 7.5f},  {0x20, 8.5f, 1.5f, 8.5f, 7.5f},
+                   {0x08, 1.5f, 8.5f, 7.5f, 8.5f},  {0x02, 0.5f, 9.5f, 0.5f, 15.5f}, {0x04, 8.5f, 9.5f, 8.5f, 15.5f},
                    {0x01, 1.5f, 16.5f, 7.5f, 16.5f}};
   const OpenGLAPI& gl = GL();
   const uint8_t mask = kSevenSegmentDigits[std::clamp(digit, 0, 9)];
@@ -135,8 +135,8 @@ void RenderEngineOpenGL_D::DrawStatisticsOverlay() {
   const int count = std::clamp(s.SampleCount, 1, FrameStatistics::kSampleCount);
   const double mean = s.Values[FrameStatistics::kMeanFrameRate];
   if (s.DisplayMode & 2) {
-    const float target = m_format.SwapInterval > 0 ? m_format.RefreshRate / float(m_format.SwapInterval)
-                                                   : m_format.RefreshRate;
+    const float target =
+        m_format.SwapInterval > 0 ? m_format.RefreshRate / float(m_format.SwapInterval) : m_format.RefreshRate;
     auto line = [&](float r, float g, float b, auto y) {
       gl.glColor4f(r, g, b, 1.0f);
       gl.glBegin(GL_LINE_STRIP);

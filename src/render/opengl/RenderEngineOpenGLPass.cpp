@@ -260,7 +260,8 @@ void RenderEngineOpenGL_D::DrawQuadClipped(float left, float right, float bottom
                                            const Vector4f* color) {
   if (!m_clipEnable) return DrawQuad(left, right, bottom, top, uv, color);
   ClippedQuad q;
-  if (ClipQuad(m_clipRectModelView, left, right, bottom, top, uv, &q)) DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
+  if (ClipQuad(m_clipRectModelView, left, right, bottom, top, uv, &q))
+    DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
 }
 
 }  // namespace PM

@@ -97,7 +97,8 @@ ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
   Log(EngineLog(), kLevelInfo, "Timer ticks: ", ticks, " ticks");
   Log(EngineLog(), kLevelInfo, "Timer clock: ",
       Printf("%04lld:%02lld:%02lld", (long long)(seconds / 3600), (long long)(seconds / 60 % 60),
-             (long long)(seconds % 60)).c_str());
+             (long long)(seconds % 60))
+          .c_str());
 
   Display* display = dc ? dc->display : nullptr;
   if (!display) return SOK;
@@ -110,10 +111,9 @@ ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
   mode.heightMM = DisplayHeightMM(display, screen);
   mode.version = uint32_t(VendorRelease(display));
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  const bool randr = XRRQueryExtension(display, &eventBase, &errorBase) &&
-                     XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 3));
-  XRRScreenResources* resources =
-      randr ? XRRGetScreenResourcesCurrent(display, RootWindow(display, screen)) : nullptr;
+  const bool randr = XRRQueryExtension(display, &eventBase, &errorBase) && XRRQueryVersion(display, &major, &minor) &&
+                     (major > 1 || (major == 1 && minor >= 3));
+  XRRScreenResources* resources = randr ? XRRGetScreenResourcesCurrent(display, RootWindow(display, screen)) : nullptr;
   const RROutput primary = resources ? XRRGetOutputPrimary(display, RootWindow(display, screen)) : 0;
   struct Output {
     int index;
@@ -135,7 +135,8 @@ ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
             if (resources->modes[m].id == crtc->mode) mode.refresh = Refresh(resources->modes[m]);
           XRRFreeCrtcInfo(crtc);
         }
-        if (info->mm_width > 0 && info->mm_height > 0) mode.widthMM = int32_t(info->mm_width), mode.heightMM = int32_t(info->mm_height);
+        if (info->mm_width > 0 && info->mm_height > 0)
+          mode.widthMM = int32_t(info->mm_width), mode.heightMM = int32_t(info->mm_height);
       }
     }
     XRRFreeOutputInfo(info);

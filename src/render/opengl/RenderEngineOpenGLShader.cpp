@@ -9,8 +9,8 @@
 #include "render/ShaderProgram.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
-#include "scene/BaseTransform.h"
 #include "render/opengl/RenderEngineOpenGL.h"
+#include "scene/BaseTransform.h"
 
 namespace PM {
 

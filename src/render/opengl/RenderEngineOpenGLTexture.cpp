@@ -9,12 +9,12 @@
 #include "core/Trace.h"
 #include "core/TraceStage.h"
 #include "platform/PerformanceCounter.h"
+#include "render/EngineLists.h"
 #include "render/FontTexture2D.h"
 #include "render/ImageLayer.h"
 #include "render/Texture2D.h"
 #include "render/TextureLoad.h"
 #include "render/VideoFrameState.h"
-#include "render/EngineLists.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/TextureHandleOpenGL.h"
 
@@ -65,10 +65,15 @@ bool IsCompressed(GLenum f) {
 // Pixel-store alignment of rows of `rowBytes`.
 GLint Alignment(size_t rowBytes) {
   switch (rowBytes % 8) {
-    case 0: return 8;
-    case 2: case 6: return 2;
-    case 4: return 4;
-    default: return 1;
+    case 0:
+      return 8;
+    case 2:
+    case 6:
+      return 2;
+    case 4:
+      return 4;
+    default:
+      return 1;
   }
 }
 
@@ -110,10 +115,18 @@ void RenderEngineOpenGL_D::ChooseTextureFormat(const String& typeName, GLenum* f
     Log(LogOutPipe(), kLevelWarn, "texture type \"", typeName, "\" not supported (hardware or software).");
   }
   switch (bytesPerPixel) {
-    case 1: *format = GL_LUMINANCE8, *bits = 8; break;
-    case 2: *format = GL_LUMINANCE8_ALPHA8, *bits = 16; break;
-    case 3: *format = GL_RGB8, *bits = 24; break;
-    default: *format = GL_RGBA8, *bits = 32; break;
+    case 1:
+      *format = GL_LUMINANCE8, *bits = 8;
+      break;
+    case 2:
+      *format = GL_LUMINANCE8_ALPHA8, *bits = 16;
+      break;
+    case 3:
+      *format = GL_RGB8, *bits = 24;
+      break;
+    default:
+      *format = GL_RGBA8, *bits = 32;
+      break;
   }
 }
 
@@ -206,13 +219,15 @@ void RenderEngineOpenGL_D::ApplyTextureParameters(GLenum target, Texture_I* t, b
   const bool edge = m_ext.Has(kGL_EXT_texture_edge_clamp);
   const uint32_t wrapU = t->IsA(Texture2D_I::kClassId) ? static_cast<Texture2D_I*>(t)->m_wrapU : Texture_I::kWrapRepeat;
   const uint32_t wrapV = t->IsA(Texture2D_I::kClassId) ? static_cast<Texture2D_I*>(t)->m_wrapV : Texture_I::kWrapRepeat;
-  gl.glTexParameteri(target, GL_TEXTURE_WRAP_S, !edge || wrapU == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
-  gl.glTexParameteri(target, GL_TEXTURE_WRAP_T, !edge || wrapV == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+  gl.glTexParameteri(target, GL_TEXTURE_WRAP_S,
+                     !edge || wrapU == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+  gl.glTexParameteri(target, GL_TEXTURE_WRAP_T,
+                     !edge || wrapV == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
   const bool point = t->m_minFilter == Texture_I::kFilterPoint;
   gl.glTexParameteri(target, GL_TEXTURE_MAG_FILTER, t->m_magFilter == Texture_I::kFilterPoint ? GL_NEAREST : GL_LINEAR);
-  gl.glTexParameteri(target, GL_TEXTURE_MIN_FILTER,
-                     point ? (mipMaps ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST)
-                           : (mipMaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR));
+  gl.glTexParameteri(
+      target, GL_TEXTURE_MIN_FILTER,
+      point ? (mipMaps ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST) : (mipMaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR));
   SetAnisotropy(target, t, checked);
 }
 
@@ -324,8 +339,10 @@ void RenderEngineOpenGL_D::DownloadFallback(Texture_I* t, TextureHandleOpenGL* h
   const uint32_t wrapU = t->IsA(Texture2D_I::kClassId) ? static_cast<Texture2D_I*>(t)->m_wrapU : Texture_I::kWrapRepeat;
   const uint32_t wrapV = t->IsA(Texture2D_I::kClassId) ? static_cast<Texture2D_I*>(t)->m_wrapV : Texture_I::kWrapRepeat;
   const bool edge = m_ext.Has(kGL_EXT_texture_edge_clamp);
-  gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, !edge || wrapU == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
-  gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, !edge || wrapV == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+  gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S,
+                     !edge || wrapU == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+  gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T,
+                     !edge || wrapV == Texture_I::kWrapRepeat ? GL_REPEAT : GL_CLAMP_TO_EDGE);
   gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mip ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
   SetAnisotropy(GL_TEXTURE_2D, t, false);
@@ -360,8 +377,7 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
   if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) {
     const float limit = m_textureSettings.TextureLoadTimeLimit;
     const bool defer = (PendingTextureLoads.load(std::memory_order_acquire) > 0 && !hasLayer) ||
-                       m_textureSettings.EnableTexture == 0 ||
-                       (!hasLayer && limit >= 0.0f && m_frameLoadTime >= limit);
+                       m_textureSettings.EnableTexture == 0 || (!hasLayer && limit >= 0.0f && m_frameLoadTime >= limit);
     if (defer) {
       ++m_textureLoadCount;
     } else {

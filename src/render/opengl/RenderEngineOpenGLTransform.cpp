@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "render/opengl/RenderEngineOpenGL.h"
 #include "scene/Fog.h"
 #include "scene/Light.h"
 #include "scene/Node.h"
-#include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {
 
@@ -75,12 +75,24 @@ void RenderEngineOpenGL_D::ExchangeProjectionMatrix(const Matrix4f* next, Matrix
   SetProjectionMatrix(next);
 }
 
-void RenderEngineOpenGL_D::SetAuxMatrix0(const Matrix4f* m) { if (m) m_aux[0] = *m; }
-void RenderEngineOpenGL_D::GetAuxMatrix0(Matrix4f* out) { if (out) *out = m_aux[0]; }
-void RenderEngineOpenGL_D::SetAuxMatrix1(const Matrix4f* m) { if (m) m_aux[1] = *m; }
-void RenderEngineOpenGL_D::GetAuxMatrix1(Matrix4f* out) { if (out) *out = m_aux[1]; }
-void RenderEngineOpenGL_D::SetCullFrustum(const Frustum* f) { if (f) m_cullFrustum = *f; }
-void RenderEngineOpenGL_D::GetCullFrustum(Frustum* out) { if (out) *out = m_cullFrustum; }
+void RenderEngineOpenGL_D::SetAuxMatrix0(const Matrix4f* m) {
+  if (m) m_aux[0] = *m;
+}
+void RenderEngineOpenGL_D::GetAuxMatrix0(Matrix4f* out) {
+  if (out) *out = m_aux[0];
+}
+void RenderEngineOpenGL_D::SetAuxMatrix1(const Matrix4f* m) {
+  if (m) m_aux[1] = *m;
+}
+void RenderEngineOpenGL_D::GetAuxMatrix1(Matrix4f* out) {
+  if (out) *out = m_aux[1];
+}
+void RenderEngineOpenGL_D::SetCullFrustum(const Frustum* f) {
+  if (f) m_cullFrustum = *f;
+}
+void RenderEngineOpenGL_D::GetCullFrustum(Frustum* out) {
+  if (out) *out = m_cullFrustum;
+}
 
 int32_t RenderEngineOpenGL_D::CullTest(const Spheref* bounds) {
   return m_cullEnable && bounds ? m_cullFrustum.CullFrustum(*bounds) : 0;

@@ -1,8 +1,8 @@
 #include "render/opengl/TextureHandleOpenGL.h"
 
 #include "core/Log.h"
-#include "render/VideoFrameState.h"
 #include "render/EngineLists.h"
+#include "render/VideoFrameState.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 
 namespace PM {

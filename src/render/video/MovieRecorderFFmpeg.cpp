@@ -46,8 +46,8 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
     return false;
   }
   // The encoders take 4:2:0 frames, which need even sides.
-  if (width <= 0 || height <= 0 || width > VideoStream::kMaxSide || height > VideoStream::kMaxSide ||
-      width % 2 || height % 2 || !(framesPerSecond >= 1.0 && framesPerSecond <= 120.0)) {
+  if (width <= 0 || height <= 0 || width > VideoStream::kMaxSide || height > VideoStream::kMaxSide || width % 2 ||
+      height % 2 || !(framesPerSecond >= 1.0 && framesPerSecond <= 120.0)) {
     LogError("MovieRecorder: ", width, "x", height, " at ", framesPerSecond, " frames a second cannot be recorded.");
     return false;
   }

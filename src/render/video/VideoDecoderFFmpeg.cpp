@@ -181,16 +181,20 @@ void VideoDecoderFFmpeg::Run() {
       if (m_seekWanted || m_closing) continue;
     }
     if (m_paused || m_finished) {
-      if (m_hasHeld) m_wake.wait_for(lock, kOfferInterval);
-      else m_wake.wait(lock);
+      if (m_hasHeld)
+        m_wake.wait_for(lock, kOfferInterval);
+      else
+        m_wake.wait(lock);
       continue;
     }
     if (!m_hasNext) {
       lock.unlock();
       const bool more = m_stream.Next(m_next, m_nextTime);
       lock.lock();
-      if (more) m_hasNext = true;
-      else m_finished = true;  // playback stops at the end and shows the last frame
+      if (more)
+        m_hasNext = true;
+      else
+        m_finished = true;  // playback stops at the end and shows the last frame
       continue;
     }
     const Clock::time_point now = Clock::now();
@@ -202,9 +206,8 @@ void VideoDecoderFFmpeg::Run() {
       m_position = m_nextTime;
       continue;
     }
-    Clock::time_point due =
-        m_baseTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                         std::min(m_nextTime - m_basePosition, 3600.0)));
+    Clock::time_point due = m_baseTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                                             std::min(m_nextTime - m_basePosition, 3600.0)));
     if (m_hasHeld) due = std::min(due, now + kOfferInterval);
     m_wake.wait_until(lock, due);
   }

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "render/video/VideoStream.h"
 #include "render/VideoDecoder.h"
+#include "render/video/VideoStream.h"
 
 namespace PM {
 

@@ -63,8 +63,10 @@ bool VideoStream::Open(const char* fileName) {
   const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
   if (rate.num > 0 && rate.den > 0) m_frameRate = av_q2d(rate);
   if (!(m_frameRate > 0.0 && m_frameRate < 1000.0)) m_frameRate = 25.0;
-  if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) m_length = double(stream->duration) * m_timeBase;
-  else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0) m_length = double(m_format->duration) / AV_TIME_BASE;
+  if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+    m_length = double(stream->duration) * m_timeBase;
+  else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+    m_length = double(m_format->duration) / AV_TIME_BASE;
   if (!(m_length >= 0.0 && m_length < 1e9)) m_length = 0.0;
   m_frame = av_frame_alloc();
   m_packet = av_packet_alloc();
@@ -91,8 +93,10 @@ void VideoStream::Close() {
 
 bool VideoStream::Convert(std::vector<uint8_t>& pixels, double& time) {
   const int64_t pts = m_frame->best_effort_timestamp;
-  if (pts != AV_NOPTS_VALUE) time = double(pts - m_startTime) * m_timeBase;
-  else time = m_lastTime < 0.0 ? 0.0 : m_lastTime + 1.0 / m_frameRate;
+  if (pts != AV_NOPTS_VALUE)
+    time = double(pts - m_startTime) * m_timeBase;
+  else
+    time = m_lastTime < 0.0 ? 0.0 : m_lastTime + 1.0 / m_frameRate;
   m_lastTime = time;
   // A stream may change its frame size midway; the frames keep the size the stream was opened with.
   m_scale = sws_getCachedContext(m_scale, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format), m_width,

@@ -21,7 +21,8 @@ bool VideoTranscoderFFmpeg::Transcode(const char* source, const char* target) {
   // Each round reads input, so the loop ends with the file (or at VideoStream's damage limit).
   while (in.Next(frame, time)) {
     for (int32_t y = 0; y < h; ++y)
-      std::copy_n(frame.data() + size_t(y) * size_t(in.Width()) * 4, size_t(w) * 4, cropped.data() + size_t(y) * size_t(w) * 4);
+      std::copy_n(frame.data() + size_t(y) * size_t(in.Width()) * 4, size_t(w) * 4,
+                  cropped.data() + size_t(y) * size_t(w) * 4);
     if (!out.AddFrame(cropped.data())) {
       LogError("VideoTranscoder: writing \"", target, "\" failed.");
       return false;

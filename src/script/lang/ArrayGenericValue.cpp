@@ -16,8 +16,8 @@ uint32_t ArrayGenericValue::FoundArray(void* array, uint32_t elementClassId) {
   if (m_filter != kClassScriptObject && m_filter != elementClassId) return TypeError("Array");
   Obj<ScriptObject> box = BoxArray(array, elementClassId);
   if (box.IsNil()) {
-    ReportFor(*m_lexer, "ArrayGenericValue::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3},
-              ".");
+    ReportFor(*m_lexer, "ArrayGenericValue::FoundArray not yet supported for type 0x",
+              Hex{ClassIndex(elementClassId), 3}, ".");
     return 0x80000001u;
   }
   m_target.Append(box);

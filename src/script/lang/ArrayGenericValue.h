@@ -13,7 +13,8 @@ class ArrayGenericValue : public TypedVisitor<ArrayGenericValue> {
  public:
   ArrayGenericValue(Lexer* lexer, uint32_t filterClassId, Array<Obj<ScriptObject>>& target)
       : TypedVisitor(lexer), m_filter(filterClassId), m_target(target) {}
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     m_target.Append(Obj<ScriptObject>(NewBox<T>(v)));
     return 0;
   }

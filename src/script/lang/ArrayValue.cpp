@@ -50,8 +50,8 @@ uint32_t ArrayValue::FoundObject(ScriptObject* object) {
 }
 
 uint32_t ArrayValue::FoundArray(void* array, uint32_t elementClassId) {
-  bool accepted = m_element == 0 || m_element == kClassScriptObject ||
-                  (!IsValueClass(m_element) && m_element == elementClassId);
+  bool accepted =
+      m_element == 0 || m_element == kClassScriptObject || (!IsValueClass(m_element) && m_element == elementClassId);
   if (!accepted) return TypeError("Array");
   Obj<ScriptObject> box = BoxArray(array, elementClassId);
   if (box.IsNil()) {
@@ -72,8 +72,10 @@ uint32_t ArrayValue::TypeError(const char* typeName) {
 uint32_t ArrayValue::DeliverTo(ValueVisitor& receiver) {
   void* payload = std::visit(
       [](auto& a) -> void* {
-        if constexpr (std::is_same_v<std::decay_t<decltype(a)>, std::monostate>) return NullArrayPayload();
-        else return a.Data();
+        if constexpr (std::is_same_v<std::decay_t<decltype(a)>, std::monostate>)
+          return NullArrayPayload();
+        else
+          return a.Data();
       },
       m_array);
   return receiver.FoundArray(payload, m_element);
@@ -95,8 +97,7 @@ uint32_t HashValue::FoundObject(ScriptObject* object) {
 uint32_t HashValue::FoundArray(void* array, uint32_t elementClassId) {
   Obj<ScriptObject> box = BoxArray(array, elementClassId);
   if (box.IsNil()) {
-    ReportFor(*m_lexer, "HashValue::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3},
-              ".");
+    ReportFor(*m_lexer, "HashValue::FoundArray not yet supported for type 0x", Hex{ClassIndex(elementClassId), 3}, ".");
     return kUnsupported;
   }
   m_hash.Set(m_key, box);
@@ -148,8 +149,8 @@ uint32_t ParseHashLiteral(Lexer& lx, ValueVisitor& receiver) {
   }
 }
 
-#define PM_INSTANTIATE_TAKE(Tag)                                              \
-  template uint32_t ArrayValue::Take<Tag>(const typename Tag::Value&);       \
+#define PM_INSTANTIATE_TAKE(Tag)                                       \
+  template uint32_t ArrayValue::Take<Tag>(const typename Tag::Value&); \
   template uint32_t HashValue::Take<Tag>(const typename Tag::Value&);
 PM_FOR_EACH_VALUE_TAG(PM_INSTANTIATE_TAKE)
 #undef PM_INSTANTIATE_TAKE

@@ -14,7 +14,8 @@ namespace PM::Visitor {
 class ArrayValue : public TypedVisitor<ArrayValue> {
  public:
   ArrayValue(Lexer* lexer, uint32_t elementClassId) : TypedVisitor(lexer), m_element(elementClassId) {}
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject* object) override;
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
   uint32_t TypeError(const char* typeName) override;
@@ -23,7 +24,8 @@ class ArrayValue : public TypedVisitor<ArrayValue> {
   uint32_t DeliverTo(ValueVisitor& receiver);
 
  private:
-  template <class E> Array<E>& Elements();
+  template <class E>
+  Array<E>& Elements();
   void AppendObject(ScriptObject* object);
 
   uint32_t m_element;
@@ -37,7 +39,8 @@ class ArrayValue : public TypedVisitor<ArrayValue> {
 class HashValue : public TypedVisitor<HashValue> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject* object) override;
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
   uint32_t TypeError(const char*) override { return 0x80000003u; }

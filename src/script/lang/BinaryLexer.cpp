@@ -20,18 +20,12 @@ struct ArrayKind {
 };
 
 constexpr ArrayKind kArrayKinds[] = {
-    {kTokArrayBool, 1, &Array<bool>::BlockType},
-    {kTokArrayF32, 4, &Array<float>::BlockType},
-    {kTokArrayF64, 8, &Array<double>::BlockType},
-    {kTokArrayI32, 4, &Array<int32_t>::BlockType},
-    {kTokArrayI64, 8, &Array<int64_t>::BlockType},
-    {kTokArrayU32, 4, &Array<uint32_t>::BlockType},
-    {kTokArrayU64, 8, &Array<uint64_t>::BlockType},
-    {kTokArrayVector2f, 8, &Array<Vector2f>::BlockType},
-    {kTokArrayVector3f, 12, &Array<Vector3f>::BlockType},
-    {kTokArrayVector4f, 16, &Array<Vector4f>::BlockType},
-    {kTokArrayMatrix4f, 64, &Array<Matrix4f>::BlockType},
-    {kTokArraySpheref, 16, &Array<Spheref>::BlockType},
+    {kTokArrayBool, 1, &Array<bool>::BlockType},          {kTokArrayF32, 4, &Array<float>::BlockType},
+    {kTokArrayF64, 8, &Array<double>::BlockType},         {kTokArrayI32, 4, &Array<int32_t>::BlockType},
+    {kTokArrayI64, 8, &Array<int64_t>::BlockType},        {kTokArrayU32, 4, &Array<uint32_t>::BlockType},
+    {kTokArrayU64, 8, &Array<uint64_t>::BlockType},       {kTokArrayVector2f, 8, &Array<Vector2f>::BlockType},
+    {kTokArrayVector3f, 12, &Array<Vector3f>::BlockType}, {kTokArrayVector4f, 16, &Array<Vector4f>::BlockType},
+    {kTokArrayMatrix4f, 64, &Array<Matrix4f>::BlockType}, {kTokArraySpheref, 16, &Array<Spheref>::BlockType},
 };
 
 // Payloads are read in pieces of this size, so memory grows only with bytes that actually arrive.
@@ -115,7 +109,11 @@ void BinaryLexer::Lex() {
     m_kind = kind;
     std::memset(&m_value, 0, sizeof m_value);
     switch (kind) {
-      case 16: case 17: case 18: case 19: case 20:
+      case 16:
+      case 17:
+      case 18:
+      case 19:
+      case 20:
       case 100:
         return;
       case kTokBlanks:
@@ -124,7 +122,13 @@ void BinaryLexer::Lex() {
       case kTokLineEnd:
         if (m_mode & kModeSkipLineEnds) continue;
         return;
-      case 96: case 97: case 98: case 101: case 102: case 103: case 107: {
+      case 96:
+      case 97:
+      case 98:
+      case 101:
+      case 102:
+      case 103:
+      case 107: {
         uint8_t n = 0;
         ReadRawBytes(&n, 1);
         return ReadText(n);
@@ -161,7 +165,10 @@ void BinaryLexer::Lex() {
         m_value.u32 = ReadRawU32();
         m_state.a += m_value.u32;
         return;
-      case kTokF64: case kTokI64: case kTokU64: case kTokVector2f:
+      case kTokF64:
+      case kTokI64:
+      case kTokU64:
+      case kTokVector2f:
         ReadRawBytes(m_value.bytes, 8);
         return;
       case kTokVector3f:
@@ -177,9 +184,18 @@ void BinaryLexer::Lex() {
         return;
       case kTokArrayString:
         return ReadStringArray();
-      case kTokArrayBool: case kTokArrayF32: case kTokArrayF64: case kTokArrayI32: case kTokArrayI64:
-      case kTokArrayU32: case kTokArrayU64: case kTokArrayVector2f: case kTokArrayVector3f:
-      case kTokArrayVector4f: case kTokArrayMatrix4f: case kTokArraySpheref:
+      case kTokArrayBool:
+      case kTokArrayF32:
+      case kTokArrayF64:
+      case kTokArrayI32:
+      case kTokArrayI64:
+      case kTokArrayU32:
+      case kTokArrayU64:
+      case kTokArrayVector2f:
+      case kTokArrayVector3f:
+      case kTokArrayVector4f:
+      case kTokArrayMatrix4f:
+      case kTokArraySpheref:
         return ReadArray(kind);
       case kTokEnd:
         return;

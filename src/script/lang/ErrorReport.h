@@ -34,8 +34,10 @@ void ReportErrorLine(ErrorReport& report, const A&... parts) {
 // A message through the report when there is one, else to the error log.
 template <class... A>
 void ReportOrLog(ErrorReport* report, const A&... parts) {
-  if (report) ReportErrorLine(*report, parts...);
-  else LogError(parts...);
+  if (report)
+    ReportErrorLine(*report, parts...);
+  else
+    LogError(parts...);
 }
 
 }  // namespace PM

@@ -36,8 +36,7 @@ ParseValueFn g_parseValue = MissingValueParser;
 void SetParseValueCB(ParseValueFn fn) { g_parseValue = fn ? fn : MissingValueParser; }
 uint32_t ParseValueCB(Lexer& lexer, ValueVisitor& visitor) { return g_parseValue(lexer, visitor); }
 
-Lexer::Lexer(StreamPipe* stream, uint32_t mode)
-    : m_mode(mode), m_elements(NullArrayPayload()), m_stream(stream) {
+Lexer::Lexer(StreamPipe* stream, uint32_t mode) : m_mode(mode), m_elements(NullArrayPayload()), m_stream(stream) {
   InitLexerTables();
   m_text[0] = 0;
   m_buffer = new uint8_t[kPieceSize];
@@ -157,12 +156,26 @@ void Lexer::LexString() {
       int e = m_ch;
       Advance();
       switch (e) {
-        case '"': case '\'': case '\\': c = e; break;
-        case 'b': c = 8; break;
-        case 'f': c = 12; break;
-        case 'n': c = 10; break;
-        case 'r': c = 13; break;
-        case 't': c = 9; break;
+        case '"':
+        case '\'':
+        case '\\':
+          c = e;
+          break;
+        case 'b':
+          c = 8;
+          break;
+        case 'f':
+          c = 12;
+          break;
+        case 'n':
+          c = 10;
+          break;
+        case 'r':
+          c = 13;
+          break;
+        case 't':
+          c = 9;
+          break;
         case 'x': {
           int hi = HexDigit(m_ch);
           if (hi < 0) return SetError(kLexErrorSyntax);
@@ -173,7 +186,8 @@ void Lexer::LexString() {
           c = hi * 16 + lo;
           break;
         }
-        default: return SetError(kLexErrorSyntax);
+        default:
+          return SetError(kLexErrorSyntax);
       }
     }
     if (n >= kTextSize - 1) return SetError(kLexErrorRange);
@@ -204,8 +218,12 @@ void Lexer::LexHexNumber(bool negative) {
     SetError(kLexErrorRange);
   };
   switch (m_ch) {
-    case 'i': Advance(); return i32();
-    case 'I': Advance(); return i64();
+    case 'i':
+      Advance();
+      return i32();
+    case 'I':
+      Advance();
+      return i64();
     case 'u':
       Advance();
       if (negative || v > 0xFFFFFFFFu) return SetError(kLexErrorRange);
@@ -218,7 +236,8 @@ void Lexer::LexHexNumber(bool negative) {
       m_kind = kTokU64;
       m_value.u64 = v;
       return;
-    default: break;
+    default:
+      break;
   }
   if (negative) return v <= 0x80000000u ? i32() : i64();
   if (v < 0x80000000u) return i32();
@@ -315,11 +334,24 @@ void Lexer::LexNumber(bool negative) {
   if (suffix == 'i' || suffix == 'I' || suffix == 'u' || suffix == 'U' || suffix == 'b') Advance();
   uint64_t s = negative ? 0 - v : v;
   switch (suffix) {
-    case 'U': m_kind = kTokU64; m_value.u64 = s; return;
-    case 'u': m_kind = kTokU32; m_value.u32 = uint32_t(s); return;
-    case 'I': m_kind = kTokI64; m_value.i64 = int64_t(s); return;
-    case 'i': m_kind = kTokI32; m_value.i32 = int32_t(uint32_t(s)); return;
-    default: break;
+    case 'U':
+      m_kind = kTokU64;
+      m_value.u64 = s;
+      return;
+    case 'u':
+      m_kind = kTokU32;
+      m_value.u32 = uint32_t(s);
+      return;
+    case 'I':
+      m_kind = kTokI64;
+      m_value.i64 = int64_t(s);
+      return;
+    case 'i':
+      m_kind = kTokI32;
+      m_value.i32 = int32_t(uint32_t(s));
+      return;
+    default:
+      break;
   }
   if (negative) {
     if (v <= 0x80000000u) {
@@ -404,34 +436,74 @@ bool Lexer::LexPunctuation() {
     return both;
   };
   switch (c) {
-    case '!': kind = pair('=', kTokNotEqual, kTokNot); break;
-    case '%': kind = kTokModulo; break;
-    case '&': kind = pair('&', kTokAndAnd, kTokAnd); break;
-    case '(': kind = kTokParenOpen; break;
-    case ')': kind = kTokParenClose; break;
-    case '*': kind = kTokMultiply; break;
-    case '+': kind = pair('=', kTokPlusAssign, kTokPlus); break;
-    case ',': kind = kTokComma; break;
-    case '-': kind = pair('=', kTokMinusAssign, kTokMinus); break;
-    case ';': kind = kTokSemicolon; break;
+    case '!':
+      kind = pair('=', kTokNotEqual, kTokNot);
+      break;
+    case '%':
+      kind = kTokModulo;
+      break;
+    case '&':
+      kind = pair('&', kTokAndAnd, kTokAnd);
+      break;
+    case '(':
+      kind = kTokParenOpen;
+      break;
+    case ')':
+      kind = kTokParenClose;
+      break;
+    case '*':
+      kind = kTokMultiply;
+      break;
+    case '+':
+      kind = pair('=', kTokPlusAssign, kTokPlus);
+      break;
+    case ',':
+      kind = kTokComma;
+      break;
+    case '-':
+      kind = pair('=', kTokMinusAssign, kTokMinus);
+      break;
+    case ';':
+      kind = kTokSemicolon;
+      break;
     case '<':
       kind = m_ch == '<' ? kTokShiftLeft : m_ch == '=' ? kTokLessEqual : kTokLess;
       if (kind != kTokLess) Advance();
       break;
-    case '=': kind = pair('=', kTokEqual, kTokAssign); break;
+    case '=':
+      kind = pair('=', kTokEqual, kTokAssign);
+      break;
     case '>':
       kind = m_ch == '>' ? kTokShiftRight : m_ch == '=' ? kTokGreaterEqual : kTokGreater;
       if (kind != kTokGreater) Advance();
       break;
-    case '?': kind = kTokQuestion; break;
-    case '@': kind = kTokAt; break;
-    case '[': kind = kTokBracketOpen; break;
-    case ']': kind = kTokBracketClose; break;
-    case '^': kind = pair('^', kTokXorXor, kTokXor); break;
-    case '{': kind = kTokBraceOpen; break;
-    case '|': kind = pair('|', kTokOrOr, kTokOr); break;
-    case '}': kind = kTokBraceClose; break;
-    case '~': kind = kTokTilde; break;
+    case '?':
+      kind = kTokQuestion;
+      break;
+    case '@':
+      kind = kTokAt;
+      break;
+    case '[':
+      kind = kTokBracketOpen;
+      break;
+    case ']':
+      kind = kTokBracketClose;
+      break;
+    case '^':
+      kind = pair('^', kTokXorXor, kTokXor);
+      break;
+    case '{':
+      kind = kTokBraceOpen;
+      break;
+    case '|':
+      kind = pair('|', kTokOrOr, kTokOr);
+      break;
+    case '}':
+      kind = kTokBraceClose;
+      break;
+    case '~':
+      kind = kTokTilde;
+      break;
     case '/':
       if (m_ch == '/' && (m_mode & kModeSlashComments)) {
         SkipToLineEnd();
@@ -451,7 +523,8 @@ bool Lexer::LexPunctuation() {
       }
       kind = kTokDivide;
       break;
-    default: break;
+    default:
+      break;
   }
   m_kind = kind;
   if (kind == kTokUnknownChar) {
@@ -595,13 +668,48 @@ bool Lexer::DeliverLiteral(ValueVisitor& v, uint32_t& r) {
       r = v.FoundString(s);
       return true;
     }
-    case kTokF32: { float x = m_value.f32; Lex(); r = v.FoundF32(x); return true; }
-    case kTokF64: { double x = m_value.f64; Lex(); r = v.FoundF64(x); return true; }
-    case kTokI32: { int32_t x = m_value.i32; Lex(); r = v.FoundI32(x); return true; }
-    case kTokI64: { int64_t x = m_value.i64; Lex(); r = v.FoundI64(x); return true; }
-    case kTokU32: { uint32_t x = m_value.u32; Lex(); r = v.FoundU32(x); return true; }
-    case kTokU64: { uint64_t x = m_value.u64; Lex(); r = v.FoundU64(x); return true; }
-    case kTokBool: { bool x = m_value.b; Lex(); r = v.FoundBool(x); return true; }
+    case kTokF32: {
+      float x = m_value.f32;
+      Lex();
+      r = v.FoundF32(x);
+      return true;
+    }
+    case kTokF64: {
+      double x = m_value.f64;
+      Lex();
+      r = v.FoundF64(x);
+      return true;
+    }
+    case kTokI32: {
+      int32_t x = m_value.i32;
+      Lex();
+      r = v.FoundI32(x);
+      return true;
+    }
+    case kTokI64: {
+      int64_t x = m_value.i64;
+      Lex();
+      r = v.FoundI64(x);
+      return true;
+    }
+    case kTokU32: {
+      uint32_t x = m_value.u32;
+      Lex();
+      r = v.FoundU32(x);
+      return true;
+    }
+    case kTokU64: {
+      uint64_t x = m_value.u64;
+      Lex();
+      r = v.FoundU64(x);
+      return true;
+    }
+    case kTokBool: {
+      bool x = m_value.b;
+      Lex();
+      r = v.FoundBool(x);
+      return true;
+    }
     // Vectors too are delivered after the next token is read: a visitor looks at the token after its
     // value (an operator may follow).
     case kTokVector2f:
@@ -613,27 +721,46 @@ bool Lexer::DeliverLiteral(ValueVisitor& v, uint32_t& r) {
       float f[16];
       std::memcpy(f, m_value.f, sizeof f);
       Lex();
-      if (kind == kTokVector2f) r = v.FoundVector2f(f);
-      else if (kind == kTokVector3f) r = v.FoundVector3f(f);
-      else if (kind == kTokVector4f) r = v.FoundVector4f(f);
-      else if (kind == kTokMatrix4f) r = v.FoundMatrix4f(f);
-      else r = v.FoundSpheref(f);
+      if (kind == kTokVector2f)
+        r = v.FoundVector2f(f);
+      else if (kind == kTokVector3f)
+        r = v.FoundVector3f(f);
+      else if (kind == kTokVector4f)
+        r = v.FoundVector4f(f);
+      else if (kind == kTokMatrix4f)
+        r = v.FoundMatrix4f(f);
+      else
+        r = v.FoundSpheref(f);
       return true;
     }
-    case kTokArrayBool: return arrayOf(kClassBool);
-    case kTokArrayString: return arrayOf(kClassString);
-    case kTokArrayF32: return arrayOf(kClassF32);
-    case kTokArrayF64: return arrayOf(kClassF64);
-    case kTokArrayI32: return arrayOf(kClassI32);
-    case kTokArrayI64: return arrayOf(kClassI64);
-    case kTokArrayU32: return arrayOf(kClassU32);
-    case kTokArrayU64: return arrayOf(kClassU64);
-    case kTokArrayVector2f: return arrayOf(kClassVector2f);
-    case kTokArrayVector3f: return arrayOf(kClassVector3f);
-    case kTokArrayVector4f: return arrayOf(kClassVector4f);
-    case kTokArrayMatrix4f: return arrayOf(kClassMatrix4f);
-    case kTokArraySpheref: return arrayOf(kClassSpheref);
-    default: return false;
+    case kTokArrayBool:
+      return arrayOf(kClassBool);
+    case kTokArrayString:
+      return arrayOf(kClassString);
+    case kTokArrayF32:
+      return arrayOf(kClassF32);
+    case kTokArrayF64:
+      return arrayOf(kClassF64);
+    case kTokArrayI32:
+      return arrayOf(kClassI32);
+    case kTokArrayI64:
+      return arrayOf(kClassI64);
+    case kTokArrayU32:
+      return arrayOf(kClassU32);
+    case kTokArrayU64:
+      return arrayOf(kClassU64);
+    case kTokArrayVector2f:
+      return arrayOf(kClassVector2f);
+    case kTokArrayVector3f:
+      return arrayOf(kClassVector3f);
+    case kTokArrayVector4f:
+      return arrayOf(kClassVector4f);
+    case kTokArrayMatrix4f:
+      return arrayOf(kClassMatrix4f);
+    case kTokArraySpheref:
+      return arrayOf(kClassSpheref);
+    default:
+      return false;
   }
 }
 

@@ -22,12 +22,12 @@ union TokenValue {
   const char* text;  // names and strings: NUL-terminated, owned by the lexer, valid until the next token
   int32_t i32;       // I32, and the error code of kind 0
   int64_t i64;
-  uint32_t u32;      // U32, "$hex", class and member ids, the character of kind 254
+  uint32_t u32;  // U32, "$hex", class and member ids, the character of kind 254
   uint64_t u64;
   float f32;
   double f64;
   bool b;
-  float f[16];       // vectors, Spheref, Matrix4f
+  float f[16];  // vectors, Spheref, Matrix4f
   uint8_t bytes[64];
 };
 
@@ -37,13 +37,13 @@ class Lexer {
   static constexpr int kTextSize = 8192;  // names, strings and numbers hold at most 8191 characters
 
   enum ModeBits : uint32_t {
-    kModeLines = 0x1,          // count lines and columns
-    kModeSigned = 0x2,         // "+" / "-" right before a digit is a number's sign (after a sign-allowing token)
+    kModeLines = 0x1,   // count lines and columns
+    kModeSigned = 0x2,  // "+" / "-" right before a digit is a number's sign (after a sign-allowing token)
     kModeSkipBlanks = 0x4,
     kModeSkipLineEnds = 0x8,
-    kModeSlashComments = 0x10, // "//" to the end of the line
-    kModeHashComments = 0x20,  // "#" to the end of the line
-    kModeBlockComments = 0x40, // "/*" to "*/"
+    kModeSlashComments = 0x10,  // "//" to the end of the line
+    kModeHashComments = 0x20,   // "#" to the end of the line
+    kModeBlockComments = 0x40,  // "/*" to "*/"
   };
   static constexpr uint32_t kParserMode = 0x5E;  // the mode of the parser's entry points (add 0x1 for lines)
 

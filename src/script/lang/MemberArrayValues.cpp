@@ -15,20 +15,47 @@ namespace {
 template <class F>
 bool WithArrayCase(uint32_t elementClassId, F&& f) {
   switch (elementClassId) {
-    case kClassScriptObject: f(VObject{}); return true;
-    case kClassEnum: f(VEnum{}); return true;
-    case kClassMemberID: f(VMemberID{}); return true;
-    case kClassBool: f(VBool{}); return true;
-    case kClassString: f(VString{}); return true;
-    case kClassI32: f(VI32{}); return true;
-    case kClassU32: f(VU32{}); return true;
-    case kClassF32: f(VF32{}); return true;
-    case kClassVector2f: f(VVector2f{}); return true;
-    case kClassVector3f: f(VVector3f{}); return true;
-    case kClassVector4f: f(VVector4f{}); return true;
-    case kClassMatrix4f: f(VMatrix4f{}); return true;
-    case kClassNameHash: f(VNameHash{}); return true;
-    default: return false;
+    case kClassScriptObject:
+      f(VObject{});
+      return true;
+    case kClassEnum:
+      f(VEnum{});
+      return true;
+    case kClassMemberID:
+      f(VMemberID{});
+      return true;
+    case kClassBool:
+      f(VBool{});
+      return true;
+    case kClassString:
+      f(VString{});
+      return true;
+    case kClassI32:
+      f(VI32{});
+      return true;
+    case kClassU32:
+      f(VU32{});
+      return true;
+    case kClassF32:
+      f(VF32{});
+      return true;
+    case kClassVector2f:
+      f(VVector2f{});
+      return true;
+    case kClassVector3f:
+      f(VVector3f{});
+      return true;
+    case kClassVector4f:
+      f(VVector4f{});
+      return true;
+    case kClassMatrix4f:
+      f(VMatrix4f{});
+      return true;
+    case kClassNameHash:
+      f(VNameHash{});
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -59,8 +86,10 @@ const typename Tag::Element* ElementsOf(const void* array) {
 // The value a member's Set takes for one element (objects are held counted in arrays, passed borrowed).
 template <class Tag>
 typename Tag::Value ValueOf(const typename Tag::Element& e) {
-  if constexpr (std::is_same_v<Tag, VObject>) return e.Get();
-  else return e;
+  if constexpr (std::is_same_v<Tag, VObject>)
+    return e.Get();
+  else
+    return e;
 }
 
 }  // namespace

@@ -228,8 +228,10 @@ uint32_t ObjectIndex(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t&
     if (uint32_t r = lx.ReadExpect(kTokBracketClose)) return r;
     const Array<Obj<ScriptObject>>& elements = static_cast<ArrayBox<VObject>*>(object)->value;
     ScriptObject* element = NilScriptObject();
-    if (uint32_t(index) < uint32_t(elements.Count())) element = elements[index];
-    else p.Report(":Index[]: index out of bounds.");
+    if (uint32_t(index) < uint32_t(elements.Count()))
+      element = elements[index];
+    else
+      p.Report(":Index[]: index out of bounds.");
     return ContinueConsumed(p, v, element, consumed);
   }
   p.Report(":Index: index get/set[] not yet implemented for array-types.");
@@ -257,7 +259,8 @@ uint32_t RefuseUnintended(Lexer& lx, const char* visitor, const char* slot) {
 
 template <class T>
 uint32_t Index::Take(const typename T::Value& v) {
-  if constexpr (!std::is_same_v<T, VI32> && !std::is_same_v<T, VU32>) return RefuseValue<T>(*m_lexer, "Index");
+  if constexpr (!std::is_same_v<T, VI32> && !std::is_same_v<T, VU32>)
+    return RefuseValue<T>(*m_lexer, "Index");
   else {
     m_index = int32_t(v);
     return 0;
@@ -268,7 +271,8 @@ uint32_t Index::FoundArray(void*, uint32_t) { return RefuseUnintended(*m_lexer, 
 
 template <class T>
 uint32_t Key::Take(const typename T::Value& v) {
-  if constexpr (!std::is_same_v<T, VString>) return RefuseValue<T>(*m_lexer, "Key");
+  if constexpr (!std::is_same_v<T, VString>)
+    return RefuseValue<T>(*m_lexer, "Key");
   else {
     m_key = v;
     return 0;
@@ -286,24 +290,40 @@ uint32_t DeliverBoxedValue(ValueVisitor& v, ScriptObject* value) {
   const uint32_t classId = value->GetClassID();
   auto scalar = [&](auto tag) {
     using Tag = decltype(tag);
-    if constexpr (std::is_same_v<Tag, VObject>) r = v.FoundObject(value);
-    else r = CallSlot<Tag>(v, static_cast<ValueBox<Tag>*>(value)->value);
+    if constexpr (std::is_same_v<Tag, VObject>)
+      r = v.FoundObject(value);
+    else
+      r = CallSlot<Tag>(v, static_cast<ValueBox<Tag>*>(value)->value);
   };
   switch (classId) {
-    case kClassArrayScriptObject: return DeliverArrayBox<VObject>(v, value, kClassScriptObject);
-    case kClassArrayBool: return DeliverArrayBox<VBool>(v, value, kClassBool);
-    case kClassArrayString: return DeliverArrayBox<VString>(v, value, kClassString);
-    case kClassArrayI32: return DeliverArrayBox<VI32>(v, value, kClassI32);
-    case kClassArrayI64: return DeliverArrayBox<VI64>(v, value, kClassI64);
-    case kClassArrayU32: return DeliverArrayBox<VU32>(v, value, kClassU32);
-    case kClassArrayU64: return DeliverArrayBox<VU64>(v, value, kClassU64);
-    case kClassArrayF32: return DeliverArrayBox<VF32>(v, value, kClassF32);
-    case kClassArrayF64: return DeliverArrayBox<VF64>(v, value, kClassF64);
-    case kClassArrayVector2f: return DeliverArrayBox<VVector2f>(v, value, kClassVector2f);
-    case kClassArrayVector3f: return DeliverArrayBox<VVector3f>(v, value, kClassVector3f);
-    case kClassArrayVector4f: return DeliverArrayBox<VVector4f>(v, value, kClassVector4f);
-    case kClassArrayMatrix4f: return DeliverArrayBox<VMatrix4f>(v, value, kClassMatrix4f);
-    default: break;
+    case kClassArrayScriptObject:
+      return DeliverArrayBox<VObject>(v, value, kClassScriptObject);
+    case kClassArrayBool:
+      return DeliverArrayBox<VBool>(v, value, kClassBool);
+    case kClassArrayString:
+      return DeliverArrayBox<VString>(v, value, kClassString);
+    case kClassArrayI32:
+      return DeliverArrayBox<VI32>(v, value, kClassI32);
+    case kClassArrayI64:
+      return DeliverArrayBox<VI64>(v, value, kClassI64);
+    case kClassArrayU32:
+      return DeliverArrayBox<VU32>(v, value, kClassU32);
+    case kClassArrayU64:
+      return DeliverArrayBox<VU64>(v, value, kClassU64);
+    case kClassArrayF32:
+      return DeliverArrayBox<VF32>(v, value, kClassF32);
+    case kClassArrayF64:
+      return DeliverArrayBox<VF64>(v, value, kClassF64);
+    case kClassArrayVector2f:
+      return DeliverArrayBox<VVector2f>(v, value, kClassVector2f);
+    case kClassArrayVector3f:
+      return DeliverArrayBox<VVector3f>(v, value, kClassVector3f);
+    case kClassArrayVector4f:
+      return DeliverArrayBox<VVector4f>(v, value, kClassVector4f);
+    case kClassArrayMatrix4f:
+      return DeliverArrayBox<VMatrix4f>(v, value, kClassMatrix4f);
+    default:
+      break;
   }
   if (!WithValueTag(classId, scalar)) return v.FoundObject(value);
   return r;
@@ -324,11 +344,16 @@ uint32_t ContinueWithValue(Parser& p, ValueVisitor& v, ScriptObject* value) {
 uint32_t ParseMemberSuffix(Parser& p, ValueVisitor& v, ScriptObject* object, uint32_t& consumed) {
   Lexer& lx = p.GetLexer();
   switch (lx.Kind()) {
-    case kTokPeriod: return AttributeBlock(p, object);
-    case kTokAttribute: return NamedMember(p, v, object, consumed);
-    case kTokAttributeCall: return CallSuffix(p, v, object, consumed);
-    case kTokAttributeIndex: return IndexedMember(p, v, object, consumed);
-    case kTokBracketOpen: return ObjectIndex(p, v, object, consumed);
+    case kTokPeriod:
+      return AttributeBlock(p, object);
+    case kTokAttribute:
+      return NamedMember(p, v, object, consumed);
+    case kTokAttributeCall:
+      return CallSuffix(p, v, object, consumed);
+    case kTokAttributeIndex:
+      return IndexedMember(p, v, object, consumed);
+    case kTokBracketOpen:
+      return ObjectIndex(p, v, object, consumed);
     case kTokMemberId: {
       uint32_t member = lx.Value().u32;
       lx.Lex();
@@ -338,7 +363,8 @@ uint32_t ParseMemberSuffix(Parser& p, ValueVisitor& v, ScriptObject* object, uin
       }
       return 0;
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -354,11 +380,11 @@ uint32_t GetMemberValue(Parser& p, ValueVisitor& v, ScriptObject* object, uint32
   if (record && record->id && (flags & kMemberObjectRef))
     return ContinueWithValue(p, v, MemberGet<VObject>(object, member));
   uint32_t r = 0;
-  bool known = record && record->id && record->valueType != kClassScriptObject &&
-               WithValueTag(record->valueType, [&](auto tag) {
-                 using Tag = decltype(tag);
-                 if constexpr (!std::is_same_v<Tag, VObject>) r = CallSlot<Tag>(v, MemberGet<Tag>(object, member));
-               });
+  bool known =
+      record && record->id && record->valueType != kClassScriptObject && WithValueTag(record->valueType, [&](auto tag) {
+        using Tag = decltype(tag);
+        if constexpr (!std::is_same_v<Tag, VObject>) r = CallSlot<Tag>(v, MemberGet<Tag>(object, member));
+      });
   if (!known) {
     p.Report("Object: unsupported member attribute (get) type.");
     lx.SkipToStatementEnd();
@@ -412,7 +438,8 @@ uint32_t CallMemberFunction(Parser& p, ValueVisitor& v, ScriptObject* object, ui
 static Obj<ScriptObject> CreateByClassName(Parser& p, const String& className, const char* unknownClass) {
   uint32_t classId = p.FindClass(className);
   Obj<ScriptObject> made;
-  if (!classId) p.Report(unknownClass, className, "\".");
+  if (!classId)
+    p.Report(unknownClass, className, "\".");
   else if ((made = Obj<ScriptObject>(ScriptObject::Create(classId))).IsNil())
     p.Report("Object: could not create abstract or unknown object \"", className, "\".");
   if (made.IsNil()) p.GetLexer().SkipToStatementEnd();
@@ -423,8 +450,10 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
                               const String& name, uint32_t handle) {
   Lexer& lx = p.GetLexer();
   ScriptObject* found = nullptr;
-  if (handle) found = ns->FindObjectByHandle(handle);
-  else if (!name.IsEmpty()) found = ns->FindObject(name);
+  if (handle)
+    found = ns->FindObjectByHandle(handle);
+  else if (!name.IsEmpty())
+    found = ns->FindObject(name);
   if (found && !IsNilObject(found)) {
     if (className.IsEmpty() || className == found->GetClassName()) return ContinueWithValue(p, v, found);
     p.Report("Object: Object$", Hex{handle, 0}, name.IsEmpty() ? "" : ":", name, " changed type \"",
@@ -453,8 +482,8 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
   return ContinueWithValue(p, v, made);
 }
 
-#define PM_INSTANTIATE_TAKE(Tag)                                                   \
-  template uint32_t Visitor::Index::Take<Tag>(const typename Tag::Value&);        \
+#define PM_INSTANTIATE_TAKE(Tag)                                           \
+  template uint32_t Visitor::Index::Take<Tag>(const typename Tag::Value&); \
   template uint32_t Visitor::Key::Take<Tag>(const typename Tag::Value&);
 PM_FOR_EACH_VALUE_TAG(PM_INSTANTIATE_TAKE)
 #undef PM_INSTANTIATE_TAKE

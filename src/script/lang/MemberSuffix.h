@@ -19,7 +19,8 @@ namespace Visitor {
 class Index : public TypedVisitor<Index> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject*) override;
   uint32_t FoundArray(void*, uint32_t) override;
   int32_t Value() const { return m_index; }
@@ -32,7 +33,8 @@ class Index : public TypedVisitor<Index> {
 class Key : public TypedVisitor<Key> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject*) override;
   uint32_t FoundArray(void*, uint32_t) override;
   const String& Value() const { return m_key; }

@@ -8,8 +8,9 @@ namespace {
 
 // Object references go to members whose value type is ScriptObject or an object class.
 bool TakesObjects(uint32_t valueType) {
-  return valueType == kClassScriptObject || (ClassExists(valueType) && ClassIndex(valueType) > ClassIndex(kClassNameHash) &&
-                                             !(valueType >= kClassArrayScriptObject && valueType <= kClassArrayMatrix4f));
+  return valueType == kClassScriptObject ||
+         (ClassExists(valueType) && ClassIndex(valueType) > ClassIndex(kClassNameHash) &&
+          !(valueType >= kClassArrayScriptObject && valueType <= kClassArrayMatrix4f));
 }
 
 }  // namespace

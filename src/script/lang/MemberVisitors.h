@@ -27,7 +27,8 @@ class MemberSet : public MemberVisitor<MemberSet> {
  public:
   using MemberVisitor::MemberVisitor;
   static constexpr const char* kName = "MemberSet";
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     if (m_valueType != T::kClassId || Shape()) return TypeError(T::kName);
     PM::MemberSet<T>(m_object, m_member, v);
     return 0;
@@ -38,15 +39,18 @@ class MemberSet : public MemberVisitor<MemberSet> {
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
 
  private:
-  template <class Tag> uint32_t SetWhole(const void* array);
-  template <class Tag> uint32_t SetEach(const void* array);
+  template <class Tag>
+  uint32_t SetWhole(const void* array);
+  template <class Tag>
+  uint32_t SetEach(const void* array);
 };
 
 class MemberAppend : public MemberVisitor<MemberAppend> {
  public:
   using MemberVisitor::MemberVisitor;
   static constexpr const char* kName = "MemberAppend";
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     if (m_valueType != T::kClassId || Shape() != kMemberIndexed) return TypeError(T::kName);
     PM::MemberSetAt<T>(m_object, m_member, MemberSize(m_object, m_member), v);
     return 0;
@@ -59,7 +63,8 @@ class MemberAssignOp : public MemberVisitor<MemberAssignOp> {
  public:
   using MemberVisitor::MemberVisitor;
   static constexpr const char* kName = "MemberAssignOp";
-  template <class T> uint32_t Take(const typename T::Value&) {
+  template <class T>
+  uint32_t Take(const typename T::Value&) {
     if constexpr (std::is_same_v<T, VNameHash>) return 0x80000001u;
     if (m_valueType == T::kClassId && !Shape()) return 0x80000001u;
     return TypeError(T::kName);
@@ -69,7 +74,8 @@ class MemberAssignOp : public MemberVisitor<MemberAssignOp> {
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
 
  private:
-  template <class Tag> void Append(const void* array);
+  template <class Tag>
+  void Append(const void* array);
 };
 
 }  // namespace PM::Visitor

@@ -20,9 +20,9 @@ namespace PM::Visitor {
 
 // The left-operand types that have an operand visitor (and so can start a chain).
 template <class T>
-constexpr bool kStartsChain = std::is_same_v<T, VBool> || std::is_same_v<T, VI32> || std::is_same_v<T, VU32> ||
-                              std::is_same_v<T, VF32> || std::is_same_v<T, VVector3f> ||
-                              std::is_same_v<T, VString> || std::is_same_v<T, VNameHash>;
+constexpr bool kStartsChain =
+    std::is_same_v<T, VBool> || std::is_same_v<T, VI32> || std::is_same_v<T, VU32> || std::is_same_v<T, VF32> ||
+    std::is_same_v<T, VVector3f> || std::is_same_v<T, VString> || std::is_same_v<T, VNameHash>;
 
 // The floor of a chain started at the top level: it accepts every following binary operator.
 constexpr int32_t kTopLevelFloor = kTokBlanks;
@@ -55,8 +55,7 @@ class Operand : public TypedVisitor<Operand<L>> {
 
  private:
   template <class R>
-  static constexpr bool kHasPair = std::is_same_v<L, R> ||
-                                   (std::is_same_v<L, VI32> && std::is_same_v<R, VF32>) ||
+  static constexpr bool kHasPair = std::is_same_v<L, R> || (std::is_same_v<L, VI32> && std::is_same_v<R, VF32>) ||
                                    (std::is_same_v<L, VF32> && std::is_same_v<R, VI32>) ||
                                    (std::is_same_v<L, VVector3f> && std::is_same_v<R, VF32>) ||
                                    (std::is_same_v<L, VF32> && std::is_same_v<R, VVector3f>);
@@ -126,7 +125,7 @@ uint32_t Operand<L>::Evaluate(const typename R::Value& r) {
     bool out = false;
     if (E::Logic(m_left, m_op, r, out) != E::Status::kOk) return Unsupported("(Bool,Bool)");
     return Continue<VBool>(out);
-  } else if constexpr ((std::is_same_v<L, VI32> || std::is_same_v<L, VU32>) && std::is_same_v<L, R>) {
+  } else if constexpr ((std::is_same_v<L, VI32> || std::is_same_v<L, VU32>)&&std::is_same_v<L, R>) {
     if (E::IsComparison(m_op)) return Continue<VBool>(E::Compare(m_left, m_op, r));
     Left out{};
     return Arithmetic<L>(E::Integer(m_left, m_op, r, out), out, std::is_same_v<L, VI32> ? "(I32,I32)" : "(U32,U32)");
@@ -139,8 +138,7 @@ uint32_t Operand<L>::Evaluate(const typename R::Value& r) {
       const float a = float(m_left), b = float(r);
       if (E::IsComparison(m_op)) return Continue<VBool>(E::Compare(a, m_op, b));
       float out = 0;
-      return Arithmetic<VF32>(E::Float(a, m_op, b, out), out,
-                              std::is_same_v<L, R> ? "(F32,F32)" : nullptr);
+      return Arithmetic<VF32>(E::Float(a, m_op, b, out), out, std::is_same_v<L, R> ? "(F32,F32)" : nullptr);
     }
   } else if constexpr (std::is_same_v<L, VVector3f>) {
     Vector3f out{};

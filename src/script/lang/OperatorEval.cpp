@@ -12,15 +12,30 @@ bool IsComparison(int32_t op) { return op >= kTokLessEqual && op <= kTokEqual; }
 
 Status Logic(bool l, int32_t op, bool r, bool& out) {
   switch (op) {
-    case kTokAnd: out = l & r; return Status::kOk;
-    case kTokOr: out = l | r; return Status::kOk;
+    case kTokAnd:
+      out = l & r;
+      return Status::kOk;
+    case kTokOr:
+      out = l | r;
+      return Status::kOk;
     case kTokXor:
-    case kTokXorXor: out = l ^ r; return Status::kOk;
-    case kTokAndAnd: out = l && r; return Status::kOk;
-    case kTokOrOr: out = l || r; return Status::kOk;
-    case kTokNotEqual: out = l != r; return Status::kOk;
-    case kTokEqual: out = l == r; return Status::kOk;
-    default: return Status::kNoOperator;
+    case kTokXorXor:
+      out = l ^ r;
+      return Status::kOk;
+    case kTokAndAnd:
+      out = l && r;
+      return Status::kOk;
+    case kTokOrOr:
+      out = l || r;
+      return Status::kOk;
+    case kTokNotEqual:
+      out = l != r;
+      return Status::kOk;
+    case kTokEqual:
+      out = l == r;
+      return Status::kOk;
+    default:
+      return Status::kNoOperator;
   }
 }
 
@@ -31,9 +46,15 @@ template <class N>
 Status IntegerOp(N l, int32_t op, N r, N& out) {
   using U = uint32_t;
   switch (op) {
-    case kTokMinus: out = N(U(l) - U(r)); return Status::kOk;
-    case kTokPlus: out = N(U(l) + U(r)); return Status::kOk;
-    case kTokMultiply: out = N(U(l) * U(r)); return Status::kOk;
+    case kTokMinus:
+      out = N(U(l) - U(r));
+      return Status::kOk;
+    case kTokPlus:
+      out = N(U(l) + U(r));
+      return Status::kOk;
+    case kTokMultiply:
+      out = N(U(l) * U(r));
+      return Status::kOk;
     case kTokDivide:
     case kTokModulo:
       if (r == 0) return Status::kDivisionByZero;
@@ -47,12 +68,23 @@ Status IntegerOp(N l, int32_t op, N r, N& out) {
       }
       out = op == kTokDivide ? N(l / r) : N(l % r);
       return Status::kOk;
-    case kTokShiftLeft: out = N(U(l) << (U(r) & 31)); return Status::kOk;
-    case kTokShiftRight: out = N(l >> (U(r) & 31)); return Status::kOk;
-    case kTokAnd: out = l & r; return Status::kOk;
-    case kTokOr: out = l | r; return Status::kOk;
-    case kTokXor: out = l ^ r; return Status::kOk;
-    default: return Status::kNoOperator;
+    case kTokShiftLeft:
+      out = N(U(l) << (U(r) & 31));
+      return Status::kOk;
+    case kTokShiftRight:
+      out = N(l >> (U(r) & 31));
+      return Status::kOk;
+    case kTokAnd:
+      out = l & r;
+      return Status::kOk;
+    case kTokOr:
+      out = l | r;
+      return Status::kOk;
+    case kTokXor:
+      out = l ^ r;
+      return Status::kOk;
+    default:
+      return Status::kNoOperator;
   }
 }
 
@@ -63,29 +95,53 @@ Status Integer(uint32_t l, int32_t op, uint32_t r, uint32_t& out) { return Integ
 
 Status Float(float l, int32_t op, float r, float& out) {
   switch (op) {
-    case kTokMinus: out = l - r; return Status::kOk;
-    case kTokPlus: out = l + r; return Status::kOk;
-    case kTokMultiply: out = l * r; return Status::kOk;
-    case kTokDivide: out = l / r; return Status::kOk;
-    case kTokModulo: out = float(std::fmod(double(l), double(r))); return Status::kOk;
-    default: return Status::kNoOperator;
+    case kTokMinus:
+      out = l - r;
+      return Status::kOk;
+    case kTokPlus:
+      out = l + r;
+      return Status::kOk;
+    case kTokMultiply:
+      out = l * r;
+      return Status::kOk;
+    case kTokDivide:
+      out = l / r;
+      return Status::kOk;
+    case kTokModulo:
+      out = float(std::fmod(double(l), double(r)));
+      return Status::kOk;
+    default:
+      return Status::kNoOperator;
   }
 }
 
 Status Vector(const Vector3f& l, int32_t op, const Vector3f& r, Vector3f& out) {
   switch (op) {
-    case kTokMinus: out.SetDifference(l, r); return Status::kOk;
-    case kTokPlus: out.SetSum(l, r); return Status::kOk;
-    case kTokMultiply: out.SetProduct(l, r); return Status::kOk;
-    case kTokDivide: out.SetQuotient(l, r); return Status::kOk;
-    case kTokXor: out.SetCross(l, r); return Status::kOk;
-    default: return Status::kNoOperator;
+    case kTokMinus:
+      out.SetDifference(l, r);
+      return Status::kOk;
+    case kTokPlus:
+      out.SetSum(l, r);
+      return Status::kOk;
+    case kTokMultiply:
+      out.SetProduct(l, r);
+      return Status::kOk;
+    case kTokDivide:
+      out.SetQuotient(l, r);
+      return Status::kOk;
+    case kTokXor:
+      out.SetCross(l, r);
+      return Status::kOk;
+    default:
+      return Status::kNoOperator;
   }
 }
 
 Status Scaled(const Vector3f& v, int32_t op, float s, bool scalarOnRight, Vector3f& out) {
-  if (op == kTokDivide && scalarOnRight) s = 1.0f / s;  // one reciprocal, three products
-  else if (op != kTokMultiply) return Status::kNoOperator;
+  if (op == kTokDivide && scalarOnRight)
+    s = 1.0f / s;  // one reciprocal, three products
+  else if (op != kTokMultiply)
+    return Status::kNoOperator;
   out = {v.x * s, v.y * s, v.z * s};
   return Status::kOk;
 }
@@ -93,12 +149,18 @@ Status Scaled(const Vector3f& v, int32_t op, float s, bool scalarOnRight, Vector
 template <class N>
 bool Compare(N l, int32_t op, N r) {
   switch (op) {
-    case kTokLessEqual: return l <= r;
-    case kTokGreaterEqual: return l >= r;
-    case kTokLess: return l < r;
-    case kTokGreater: return l > r;
-    case kTokNotEqual: return l != r;
-    default: return l == r;
+    case kTokLessEqual:
+      return l <= r;
+    case kTokGreaterEqual:
+      return l >= r;
+    case kTokLess:
+      return l < r;
+    case kTokGreater:
+      return l > r;
+    case kTokNotEqual:
+      return l != r;
+    default:
+      return l == r;
   }
 }
 template bool Compare(int32_t, int32_t, int32_t);

@@ -30,9 +30,12 @@ uint32_t Parenthesis::Take(const typename T::Value& v) {
       OperatorContinuation chain(m_lexer, *this);
       return CallSlot<T>(chain, v);
     }
-    if constexpr (std::is_same_v<T, VI32>) return Component(float(v));
-    else if constexpr (std::is_same_v<T, VF32>) return Component(v);
-    else return NotComponent(T::kName);
+    if constexpr (std::is_same_v<T, VI32>)
+      return Component(float(v));
+    else if constexpr (std::is_same_v<T, VF32>)
+      return Component(v);
+    else
+      return NotComponent(T::kName);
   } else if constexpr (std::is_same_v<T, VEnum> || std::is_same_v<T, VMemberID>) {
     return kUnsupported;
   } else {
@@ -83,10 +86,14 @@ uint32_t Parenthesis::Component(float f) {
 
 uint32_t Parenthesis::Deliver() {
   switch (m_count) {
-    case 2: return m_outer.FoundVector2f(m_components);
-    case 3: return m_outer.FoundVector3f(m_components);
-    case 4: return m_outer.FoundVector4f(m_components);
-    case 16: return m_outer.FoundMatrix4f(m_components);
+    case 2:
+      return m_outer.FoundVector2f(m_components);
+    case 3:
+      return m_outer.FoundVector3f(m_components);
+    case 4:
+      return m_outer.FoundVector4f(m_components);
+    case 16:
+      return m_outer.FoundMatrix4f(m_components);
     default:
       ReportFor(*m_lexer, "Parenthesis: invalid number of components for vector/matrix.");
       return kFailed;

@@ -11,7 +11,8 @@ class Parenthesis : public TypedVisitor<Parenthesis> {
   Parenthesis(Lexer* lexer, ValueVisitor& outer) : TypedVisitor(lexer), m_outer(outer) {}
   static constexpr const char* kName = "Parenthesis";
 
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject* object) override;
   uint32_t FoundArray(void*, uint32_t) override { return 0x80000001u; }
 

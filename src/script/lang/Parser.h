@@ -25,8 +25,8 @@ enum ParseResult : uint32_t {
 
 // Flags of a run.
 enum ParseFlags : uint32_t {
-  kParseCountLines = 0x1,        // text scripts only
-  kParseQuiet = 0x40000000u,     // no error text, no summary; a run with errors returns nil
+  kParseCountLines = 0x1,     // text scripts only
+  kParseQuiet = 0x40000000u,  // no error text, no summary; a run with errors returns nil
 };
 
 class Parser : public ErrorReport {

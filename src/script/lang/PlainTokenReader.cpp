@@ -85,10 +85,13 @@ void PlainTokenReader::Lex() {
         }
         return ReadText(n);
       }
-      case 10: case 12: case 14:
+      case 10:
+      case 12:
+      case 14:
         ReadBytes(m_value.bytes, 4);
         return;
-      case 15: case 16:
+      case 15:
+      case 16:
         ReadBytes(m_value.bytes, 8);
         return;
       case 18:
@@ -114,12 +117,15 @@ void PlainTokenReader::Lex() {
         }
         return;
       }
-      case 160: case 161: case 162: {
+      case 160:
+      case 161:
+      case 162: {
         uint8_t n = 0;
         ReadBytes(&n, 1);
         return ReadText(n);
       }
-      case 251: case 252:
+      case 251:
+      case 252:
         continue;
       case 255:
         return;

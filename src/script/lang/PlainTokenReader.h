@@ -34,7 +34,7 @@ class PlainTokenReader {
  private:
   int ReadByte();
   size_t ReadBytes(void* out, size_t n);  // the count not read
-  bool Fill();  // reads the next piece; false at the end
+  bool Fill();                            // reads the next piece; false at the end
   void ReadText(uint32_t n);
 
   StreamPipeRef m_stream;

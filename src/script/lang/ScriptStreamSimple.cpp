@@ -81,8 +81,12 @@ int64_t ScriptStreamSimple::WriteName(uint8_t tag, const char* text, size_t leng
   return m_stream->Write(record + 2, int64_t(length));
 }
 
-int64_t ScriptStreamSimple::WriteName160(const char* text) { return WriteName(160, text ? text : "", text ? std::strlen(text) : 0); }
-int64_t ScriptStreamSimple::WriteName161(const char* text) { return WriteName(161, text ? text : "", text ? std::strlen(text) : 0); }
+int64_t ScriptStreamSimple::WriteName160(const char* text) {
+  return WriteName(160, text ? text : "", text ? std::strlen(text) : 0);
+}
+int64_t ScriptStreamSimple::WriteName161(const char* text) {
+  return WriteName(161, text ? text : "", text ? std::strlen(text) : 0);
+}
 int64_t ScriptStreamSimple::WriteName162(const String& s) { return WriteName(162, s.CStr(), size_t(s.Length())); }
 
 int64_t ScriptStreamSimple::WriteToken(int code) {

@@ -71,28 +71,47 @@ uint32_t SetVar::FoundArray(void*, uint32_t) {
 template <class T>
 uint32_t Print::Take(const typename T::Value& v) {
   StreamPipeRef& out = PrintPipe();
-  if constexpr (std::is_same_v<T, VBool>) out.WriteText(v ? "true" : "false");
-  else if constexpr (std::is_same_v<T, VI32>) out.WriteI32(v);
-  else if constexpr (std::is_same_v<T, VI64>) out.WriteI64(v);
-  else if constexpr (std::is_same_v<T, VU32>) out.WriteU32(v);
-  else if constexpr (std::is_same_v<T, VU64>) out.WriteU64(v);
-  else if constexpr (std::is_same_v<T, VF32>) out.WriteF32(v);
-  else if constexpr (std::is_same_v<T, VF64>) out.WriteF64(v);
-  else if constexpr (std::is_same_v<T, VVector2f>) out.WriteVector2f(v);
-  else if constexpr (std::is_same_v<T, VVector3f>) out.WriteVector3f(v);
-  else if constexpr (std::is_same_v<T, VVector4f>) out.WriteVector4f(v);
-  else if constexpr (std::is_same_v<T, VMatrix4f>) out.WriteMatrix4f(v);
-  else if constexpr (std::is_same_v<T, VSpheref>) out.WriteSpheref(v);
-  else if constexpr (std::is_same_v<T, VString>) out.WriteString(v);
-  else if constexpr (std::is_same_v<T, VEnum>) return ReportFor(*m_lexer, "Print::FoundEnum unimplemenmted."), kUnsupported;
+  if constexpr (std::is_same_v<T, VBool>)
+    out.WriteText(v ? "true" : "false");
+  else if constexpr (std::is_same_v<T, VI32>)
+    out.WriteI32(v);
+  else if constexpr (std::is_same_v<T, VI64>)
+    out.WriteI64(v);
+  else if constexpr (std::is_same_v<T, VU32>)
+    out.WriteU32(v);
+  else if constexpr (std::is_same_v<T, VU64>)
+    out.WriteU64(v);
+  else if constexpr (std::is_same_v<T, VF32>)
+    out.WriteF32(v);
+  else if constexpr (std::is_same_v<T, VF64>)
+    out.WriteF64(v);
+  else if constexpr (std::is_same_v<T, VVector2f>)
+    out.WriteVector2f(v);
+  else if constexpr (std::is_same_v<T, VVector3f>)
+    out.WriteVector3f(v);
+  else if constexpr (std::is_same_v<T, VVector4f>)
+    out.WriteVector4f(v);
+  else if constexpr (std::is_same_v<T, VMatrix4f>)
+    out.WriteMatrix4f(v);
+  else if constexpr (std::is_same_v<T, VSpheref>)
+    out.WriteSpheref(v);
+  else if constexpr (std::is_same_v<T, VString>)
+    out.WriteString(v);
+  else if constexpr (std::is_same_v<T, VEnum>)
+    return ReportFor(*m_lexer, "Print::FoundEnum unimplemenmted."), kUnsupported;
   else if constexpr (std::is_same_v<T, VMemberID>)
     return ReportFor(*m_lexer, "Print::FoundMemberID unimplemenmted."), kUnsupported;
-  else if constexpr (std::is_same_v<T, VNameHash>) PrintHash(out, v);
+  else if constexpr (std::is_same_v<T, VNameHash>)
+    PrintHash(out, v);
   return 0;
 }
 
 uint32_t Print::FoundObject(ScriptObject* object) {
-  PrintPipe().WriteText(object->GetClassName()).WriteText("(0x").WriteHex(reinterpret_cast<uintptr_t>(object)).WriteChar(')');
+  PrintPipe()
+      .WriteText(object->GetClassName())
+      .WriteText("(0x")
+      .WriteHex(reinterpret_cast<uintptr_t>(object))
+      .WriteChar(')');
   return 0;
 }
 
@@ -109,8 +128,10 @@ uint32_t Include::Take(const typename T::Value& v) {
     m_fileName = v;
     return 0;
   } else {
-    if constexpr (std::is_same_v<T, VEnum>) ReportFor(*m_lexer, "Include::FoundEnum unimplemenmted.");
-    else ReportFor(*m_lexer, "Include::Found", T::kName, " unimplemented.");
+    if constexpr (std::is_same_v<T, VEnum>)
+      ReportFor(*m_lexer, "Include::FoundEnum unimplemenmted.");
+    else
+      ReportFor(*m_lexer, "Include::Found", T::kName, " unimplemented.");
     return kUnsupported;
   }
 }
@@ -192,8 +213,8 @@ uint32_t Enum::TypeError(const char* typeName) {
 }
 
 // The typed slots of Print and Include are instantiated here for every value type.
-#define PM_INSTANTIATE_TAKE(Tag)                                               \
-  template uint32_t Print::Take<Tag>(const typename Tag::Value&);             \
+#define PM_INSTANTIATE_TAKE(Tag)                                  \
+  template uint32_t Print::Take<Tag>(const typename Tag::Value&); \
   template uint32_t Include::Take<Tag>(const typename Tag::Value&);
 PM_FOR_EACH_VALUE_TAG(PM_INSTANTIATE_TAKE)
 #undef PM_INSTANTIATE_TAKE

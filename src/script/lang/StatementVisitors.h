@@ -15,7 +15,10 @@ namespace PM::Visitor {
 class Expression : public TypedVisitor<Expression> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value&) { return TypeError(T::kName); }
+  template <class T>
+  uint32_t Take(const typename T::Value&) {
+    return TypeError(T::kName);
+  }
   uint32_t FoundObject(ScriptObject*) override { return 0; }
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
 };
@@ -24,7 +27,8 @@ class Expression : public TypedVisitor<Expression> {
 class DefVar : public TypedVisitor<DefVar> {
  public:
   DefVar(Lexer* lexer, ScriptNamespace* ns, const String& name) : TypedVisitor(lexer), m_ns(ns), m_name(name) {}
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     Obj<ScriptObject> box(NewBox<T>(v));
     m_ns->SetVar(box, m_name);
     return 0;
@@ -41,7 +45,8 @@ class DefVar : public TypedVisitor<DefVar> {
 class SetVar : public TypedVisitor<SetVar> {
  public:
   SetVar(Lexer* lexer, ScriptNamespace* ns, const String& name) : TypedVisitor(lexer), m_ns(ns), m_name(name) {}
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     if constexpr (std::is_same_v<T, VNameHash>) {
       return 0x80000001u;
     } else {
@@ -65,7 +70,8 @@ class SetVar : public TypedVisitor<SetVar> {
 class Print : public TypedVisitor<Print> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject* object) override;
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
 };
@@ -74,7 +80,8 @@ class Print : public TypedVisitor<Print> {
 class Include : public TypedVisitor<Include> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject* object) override;
   uint32_t FoundArray(void* array, uint32_t elementClassId) override;
   const String& FileName() const { return m_fileName; }
@@ -87,7 +94,8 @@ class Include : public TypedVisitor<Include> {
 class If : public TypedVisitor<If> {
  public:
   using TypedVisitor::TypedVisitor;
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     if constexpr (std::is_same_v<T, VBool>) {
       m_found = true;
       m_value = v;
@@ -111,7 +119,8 @@ class If : public TypedVisitor<If> {
 class Return : public TypedVisitor<Return> {
  public:
   Return(Lexer* lexer, Obj<ScriptObject>& result) : TypedVisitor(lexer), m_result(result) {}
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     m_result = NewBox<T>(v);
     return 0;
   }
@@ -127,7 +136,8 @@ class Class : public TypedVisitor<Class> {
  public:
   Class(Lexer* lexer, ScriptClass* cls, uint32_t flags, const String& name)
       : TypedVisitor(lexer), m_class(cls), m_flags(flags), m_name(name) {}
-  template <class T> uint32_t Take(const typename T::Value& v) {
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
     m_class->DefMemberVar(m_name, T::kClassId, m_flags, &v);
     return 0;
   }
@@ -145,10 +155,14 @@ class Enum : public TypedVisitor<Enum> {
  public:
   Enum(Lexer* lexer, ScriptClass* cls, uint32_t flags, const String& name)
       : TypedVisitor(lexer), m_class(cls), m_flags(flags), m_name(name) {}
-  template <class T> uint32_t Take(const typename T::Value& v) {
-    if constexpr (std::is_same_v<T, VI32> || std::is_same_v<T, VU32>) return Define(int32_t(v));
-    else if constexpr (std::is_same_v<T, VEnum>) return Define(-1);
-    else return TypeError(T::kName);
+  template <class T>
+  uint32_t Take(const typename T::Value& v) {
+    if constexpr (std::is_same_v<T, VI32> || std::is_same_v<T, VU32>)
+      return Define(int32_t(v));
+    else if constexpr (std::is_same_v<T, VEnum>)
+      return Define(-1);
+    else
+      return TypeError(T::kName);
   }
   uint32_t FoundObject(ScriptObject*) override { return TypeError("ScriptObject"); }
   uint32_t FoundArray(void*, uint32_t) override { return TypeError("Array"); }

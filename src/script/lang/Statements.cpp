@@ -39,15 +39,31 @@ uint32_t Parser::ParseStatement() {
     if (keyword >= 0) {
       lx.Lex();
       switch (keyword) {
-        case 0: VarStatement(); break;
-        case 1: IfStatement(); break;
-        case 2: ClassStatement(); break;
-        case 3: EnumStatement(); break;
+        case 0:
+          VarStatement();
+          break;
+        case 1:
+          IfStatement();
+          break;
+        case 2:
+          ClassStatement();
+          break;
+        case 3:
+          EnumStatement();
+          break;
         case 4:
-        case 5: PrintStatement(false); break;
-        case 6: PrintStatement(true); break;
-        case 7: IncludeStatement(); break;
-        default: DelStatement(); break;
+        case 5:
+          PrintStatement(false);
+          break;
+        case 6:
+          PrintStatement(true);
+          break;
+        case 7:
+          IncludeStatement();
+          break;
+        default:
+          DelStatement();
+          break;
       }
       return lx.ReadExpect(kTokSemicolon);
     }
@@ -203,9 +219,7 @@ void Parser::SkipNestedStatement() {
   }
 }
 
-bool Parser::ClassNameTaken(const String& name) const {
-  return FindClass(name) != 0;
-}
+bool Parser::ClassNameTaken(const String& name) const { return FindClass(name) != 0; }
 
 uint32_t Parser::ClassStatement() {
   Lexer& lx = *m_lexer;
@@ -317,8 +331,10 @@ uint32_t Parser::PrintStatement(bool lineFeed) {
       break;  // pl still ends the line, so the next line of output starts clean
     }
   }
-  if (lineFeed) out.EndLine();
-  else out->Flush();
+  if (lineFeed)
+    out.EndLine();
+  else
+    out->Flush();
   return 0;
 }
 

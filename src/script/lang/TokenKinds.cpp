@@ -30,17 +30,28 @@ void FillTables() {
   using namespace LexerTables;
   for (int c = -1; c < 256; ++c) {
     uint32_t m = 0;
-    if (c == -1) m = kClassEnd;
-    else if (c == '\r' || c == '\n') m = kClassLineEnd;
-    else if (c == ' ' || c == '\t') m = kClassBlank;
-    else if (c >= '0' && c <= '9') m = kClassDigit;
-    else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_') m = kClassLetter;
-    else if (c == '"') m = kClassDoubleQuote;
-    else if (c == '.') m = kClassPeriod;
-    else if (c == ':') m = kClassColon;
-    else if (c == '$') m = kClassDollar;
-    else if (c == '#') m = kClassHash;
-    else if (c == '\'') m = kClassSingleQuote;
+    if (c == -1)
+      m = kClassEnd;
+    else if (c == '\r' || c == '\n')
+      m = kClassLineEnd;
+    else if (c == ' ' || c == '\t')
+      m = kClassBlank;
+    else if (c >= '0' && c <= '9')
+      m = kClassDigit;
+    else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+      m = kClassLetter;
+    else if (c == '"')
+      m = kClassDoubleQuote;
+    else if (c == '.')
+      m = kClassPeriod;
+    else if (c == ':')
+      m = kClassColon;
+    else if (c == '$')
+      m = kClassDollar;
+    else if (c == '#')
+      m = kClassHash;
+    else if (c == '\'')
+      m = kClassSingleQuote;
     g_charClass[c + 1] = m;
   }
   for (int i = 0; i < 257; ++i) {
@@ -64,9 +75,7 @@ int32_t TokenPrecedence(int32_t kind) {
   return kind >= -1 && kind <= 255 ? LexerTables::g_precedence[kind + 1] : kNoPrecedence;
 }
 
-const char* TokenText(int32_t kind) {
-  return kind >= -1 && kind <= 255 ? LexerTables::g_tokenText[kind + 1] : "???";
-}
+const char* TokenText(int32_t kind) { return kind >= -1 && kind <= 255 ? LexerTables::g_tokenText[kind + 1] : "???"; }
 
 String TokenKindName(int32_t kind) {
   char text[24];

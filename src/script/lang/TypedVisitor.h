@@ -44,6 +44,8 @@ class TypedVisitor : public ValueVisitor {
 }  // namespace PM
 
 // Applies M to every value tag a visitor takes by value (for explicit instantiations of Take<Tag>).
+// clang-format off
 #define PM_FOR_EACH_VALUE_TAG(M) \
   M(VBool) M(VI32) M(VI64) M(VU32) M(VU64) M(VF32) M(VF64) M(VVector2f) M(VVector3f) M(VVector4f) \
   M(VMatrix4f) M(VSpheref) M(VString) M(VEnum) M(VMemberID) M(VNameHash)
+// clang-format on

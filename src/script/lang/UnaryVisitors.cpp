@@ -21,8 +21,10 @@ template <class T>
 uint32_t Unary<Op>::Take(const typename T::Value& v) {
   using V = typename T::Value;
   if constexpr (Op == UnaryOp::Not) {
-    if constexpr (std::is_same_v<T, VBool>) return CallSlot<T>(m_outer, !v);
-    else return kInvalidArgument;
+    if constexpr (std::is_same_v<T, VBool>)
+      return CallSlot<T>(m_outer, !v);
+    else
+      return kInvalidArgument;
   } else if constexpr (Op == UnaryOp::Minus) {
     if constexpr (std::is_same_v<T, VI32> || std::is_same_v<T, VI64>) {
       using U = std::make_unsigned_t<V>;

@@ -12,7 +12,8 @@ template <UnaryOp Op>
 class Unary : public TypedVisitor<Unary<Op>> {
  public:
   Unary(Lexer* lexer, ValueVisitor& outer) : TypedVisitor<Unary<Op>>(lexer), m_outer(outer) {}
-  template <class T> uint32_t Take(const typename T::Value& v);
+  template <class T>
+  uint32_t Take(const typename T::Value& v);
   uint32_t FoundObject(ScriptObject*) override { return 0x80000003u; }
   uint32_t FoundArray(void*, uint32_t) override { return 0x80000003u; }
 

@@ -80,16 +80,24 @@ uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
       ReportFor(lx, "Value: unexpected tokens.");
       return kFailed;
     }
-    case kTokMinus: return Prefix<Visitor::UnaryMinus>(lx, v);
-    case kTokPlus: return Prefix<Visitor::UnaryPlus>(lx, v);
-    case kTokTilde: return Prefix<Visitor::UnaryComplement>(lx, v);
-    case kTokNot: return Prefix<Visitor::UnaryNot>(lx, v);
-    case kTokBracketOpen: lx.Lex(); return Visitor::ParseArrayLiteral(lx, v, 0);
+    case kTokMinus:
+      return Prefix<Visitor::UnaryMinus>(lx, v);
+    case kTokPlus:
+      return Prefix<Visitor::UnaryPlus>(lx, v);
+    case kTokTilde:
+      return Prefix<Visitor::UnaryComplement>(lx, v);
+    case kTokNot:
+      return Prefix<Visitor::UnaryNot>(lx, v);
+    case kTokBracketOpen:
+      lx.Lex();
+      return Visitor::ParseArrayLiteral(lx, v, 0);
     case kTokParenOpen: {
       Visitor::Parenthesis group(&lx, v);
       return lx.ParseValue(group);
     }
-    case kTokBraceOpen: lx.Lex(); return Visitor::ParseHashLiteral(lx, v);
+    case kTokBraceOpen:
+      lx.Lex();
+      return Visitor::ParseHashLiteral(lx, v);
     case kTokEnumId: {
       uint32_t id = lx.Value().u32;
       lx.Lex();
@@ -101,7 +109,8 @@ uint32_t ValueParser::ParseValueCB(Lexer& lx, ValueVisitor& v) {
       lx.Lex();
       return kFailed;
     }
-    default: break;
+    default:
+      break;
   }
   if (kind == kTokName || kind == kTokColonName || kind == kTokColonNameColon || kind == kTokClassId ||
       kind == kTokAt || kind == kTokNameCall) {
@@ -138,8 +147,10 @@ uint32_t ValueParser::NameForms(Parser& parser, ValueVisitor& v) {
     case kTokColonName:
     case kTokColonNameColon:
     case kTokDollar:
-    case kTokPeriod: return ObjectForms(parser, v, name);
-    default: break;
+    case kTokPeriod:
+      return ObjectForms(parser, v, name);
+    default:
+      break;
   }
   if (name == "Nil") return v.FoundObject(NilScriptObject());
   uint32_t memberId = DottedMember(parser, prefix, name);
@@ -200,8 +211,10 @@ uint32_t ValueParser::ClassIdForms(Parser& parser, ValueVisitor& v) {
     case kTokColonName:
     case kTokColonNameColon:
     case kTokDollar:
-    case kTokPeriod: return ObjectForms(parser, v, String(ClassName(id)));
-    default: return kFailed;
+    case kTokPeriod:
+      return ObjectForms(parser, v, String(ClassName(id)));
+    default:
+      return kFailed;
   }
 }
 
@@ -215,7 +228,8 @@ uint32_t ValueParser::ObjectForms(Parser& parser, ValueVisitor& v, const String&
       lx.Lex();
       return ParseObjectReference(parser, v, className, parser.GetNamespace(), String(), handle);
     }
-    case kTokPeriod: return ParseObjectReference(parser, v, className, parser.GetNamespace(), String(), 0);
+    case kTokPeriod:
+      return ParseObjectReference(parser, v, className, parser.GetNamespace(), String(), 0);
     default: {
       Obj<ScriptNamespace> ns;
       String name;
@@ -267,13 +281,27 @@ uint32_t ValueParser::AtForms(Parser& parser, ValueVisitor& v) {
       Obj<ScriptObject> box;
       const TokenValue& t = lx.Value();
       switch (kind) {
-        case kTokVector2f: box = NewBox<VVector2f>(Vector2f{t.f[0], t.f[1]}); break;
-        case kTokVector3f: box = NewBox<VVector3f>(Vector3f{t.f[0], t.f[1], t.f[2]}); break;
-        case kTokVector4f: box = NewBox<VVector4f>(Vector4f{t.f[0], t.f[1], t.f[2], t.f[3]}); break;
-        case kTokBool: box = NewBox<VBool>(t.b); break;
-        case kTokString: box = NewBox<VString>(String(lx.Text(), lx.TextLength())); break;
-        case kTokF32: box = NewBox<VF32>(t.f32); break;
-        default: box = NewBox<VI32>(t.i32); break;
+        case kTokVector2f:
+          box = NewBox<VVector2f>(Vector2f{t.f[0], t.f[1]});
+          break;
+        case kTokVector3f:
+          box = NewBox<VVector3f>(Vector3f{t.f[0], t.f[1], t.f[2]});
+          break;
+        case kTokVector4f:
+          box = NewBox<VVector4f>(Vector4f{t.f[0], t.f[1], t.f[2], t.f[3]});
+          break;
+        case kTokBool:
+          box = NewBox<VBool>(t.b);
+          break;
+        case kTokString:
+          box = NewBox<VString>(String(lx.Text(), lx.TextLength()));
+          break;
+        case kTokF32:
+          box = NewBox<VF32>(t.f32);
+          break;
+        default:
+          box = NewBox<VI32>(t.i32);
+          break;
       }
       lx.Lex();
       return v.FoundObject(box);

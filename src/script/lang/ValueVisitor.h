@@ -13,7 +13,6 @@ class Lexer;
 class NameHash;
 class ScriptObject;
 
-
 class ValueVisitor {
  public:
   explicit ValueVisitor(Lexer* lexer) : m_lexer(lexer) {}

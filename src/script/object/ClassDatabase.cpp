@@ -98,9 +98,12 @@ MemberOps Normalised(MemberOps ops, uint32_t flags, uint32_t valueType) {
   MemberOps stubs;
   WithValueTag(valueType, [&](auto tag) {
     using T = decltype(tag);
-    if (shape == kShapeIndexed) stubs = InvalidFamily<T, kShapeIndexed>();
-    else if (shape == kShapeArray) stubs = InvalidFamily<T, kShapeArray>();
-    else if (shape == kShapeSingle) stubs = InvalidFamily<T, kShapeSingle>();
+    if (shape == kShapeIndexed)
+      stubs = InvalidFamily<T, kShapeIndexed>();
+    else if (shape == kShapeArray)
+      stubs = InvalidFamily<T, kShapeArray>();
+    else if (shape == kShapeSingle)
+      stubs = InvalidFamily<T, kShapeSingle>();
   });
   for (AnyMemberFn MemberOps::*f : {&MemberOps::get, &MemberOps::set, &MemberOps::size, &MemberOps::remove})
     if (!(ops.*f)) ops.*f = stubs.*f;
@@ -208,17 +211,16 @@ void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, cons
   }
   uint32_t m = MemberIndex(id);
   EnsureRecord(*c, m);
-  if (c->valid->records[m].id != 0)
-    LogError("CreateMember: ", name, " already exists on ", c->valid->name, ".");
+  if (c->valid->records[m].id != 0) LogError("CreateMember: ", name, " already exists on ", c->valid->name, ".");
   FillRecord(c->valid->records[m], id, name, Normalised(validOps, flags, valueType), valid, flags, valueType, 0);
   FillRecord(c->invalid->records[m], id, name, Normalised(invalidOps, flags, valueType), valid, flags, valueType, 0);
 }
 
-void CreateMember(uint32_t id, const char* name, AnyMemberFn getV, AnyMemberFn getI, AnyMemberFn setV,
-                  AnyMemberFn setI, AnyMemberFn sizeV, AnyMemberFn sizeI, AnyMemberFn removeV, AnyMemberFn removeI,
-                  AnyMemberFn compareV, AnyMemberFn compareI, AnyMemberFn copyToV, AnyMemberFn copyToI,
-                  AnyMemberFn writeV, AnyMemberFn writeI, AnyMemberFn spareV, AnyMemberFn spareI, uint32_t valid,
-                  uint32_t flags, uint32_t valueType) {
+void CreateMember(uint32_t id, const char* name, AnyMemberFn getV, AnyMemberFn getI, AnyMemberFn setV, AnyMemberFn setI,
+                  AnyMemberFn sizeV, AnyMemberFn sizeI, AnyMemberFn removeV, AnyMemberFn removeI, AnyMemberFn compareV,
+                  AnyMemberFn compareI, AnyMemberFn copyToV, AnyMemberFn copyToI, AnyMemberFn writeV,
+                  AnyMemberFn writeI, AnyMemberFn spareV, AnyMemberFn spareI, uint32_t valid, uint32_t flags,
+                  uint32_t valueType) {
   MemberOps v{getV, setV, sizeV, removeV, compareV, copyToV, writeV, spareV};
   MemberOps i{getI, setI, sizeI, removeI, compareI, copyToI, writeI, spareI};
   CreateMember(id, name, v, i, valid, flags, valueType);
@@ -277,9 +279,7 @@ const MemberTable* InvalidTable(uint32_t classId) {
   return c ? c->invalid : nullptr;
 }
 
-ClassRow ClassRowOf(uint32_t classId) {
-  return SlotOf(classId) ? g_db->master[ClassIndex(classId)] : nullptr;
-}
+ClassRow ClassRowOf(uint32_t classId) { return SlotOf(classId) ? g_db->master[ClassIndex(classId)] : nullptr; }
 
 uint32_t ClassIdOfRow(ClassRow row) {
   if (!g_db || !row) return 0;

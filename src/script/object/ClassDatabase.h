@@ -23,14 +23,14 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
 // Fills record (id >> 24) of the class (id & 0xFFF) in both tables, growing them when needed. The eight
 // pairs are valid/invalid Get, Set, Size, Remove, Compare, CopyTo, Write and a spare. A duplicate logs
 // an error and is overwritten.
-void CreateMember(uint32_t id, const char* name,                              //
+void CreateMember(uint32_t id, const char* name,                                           //
                   AnyMemberFn getV, AnyMemberFn getI, AnyMemberFn setV, AnyMemberFn setI,  //
-                  AnyMemberFn sizeV, AnyMemberFn sizeI, AnyMemberFn removeV, AnyMemberFn removeI,
-                  AnyMemberFn compareV, AnyMemberFn compareI, AnyMemberFn copyToV, AnyMemberFn copyToI,
-                  AnyMemberFn writeV, AnyMemberFn writeI, AnyMemberFn spareV, AnyMemberFn spareI,
-                  uint32_t valid, uint32_t flags, uint32_t valueType);
-void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, const MemberOps& invalidOps,
-                  uint32_t valid, uint32_t flags, uint32_t valueType);
+                  AnyMemberFn sizeV, AnyMemberFn sizeI, AnyMemberFn removeV, AnyMemberFn removeI, AnyMemberFn compareV,
+                  AnyMemberFn compareI, AnyMemberFn copyToV, AnyMemberFn copyToI, AnyMemberFn writeV,
+                  AnyMemberFn writeI, AnyMemberFn spareV, AnyMemberFn spareI, uint32_t valid, uint32_t flags,
+                  uint32_t valueType);
+void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, const MemberOps& invalidOps, uint32_t valid,
+                  uint32_t flags, uint32_t valueType);
 
 // An enum value record (value type Enum). A duplicate index or name logs an error and writes nothing.
 void CreateEnumMember(uint32_t id, const char* name, int32_t value, uint32_t valid, uint32_t flags);
@@ -47,9 +47,9 @@ const char* ClassKeyName(uint32_t classId);
 const MemberTable* ValidTable(uint32_t classId);  // null for an unknown class
 // The stub table of a class: what objects of other classes (and read-only members) reach.
 const MemberTable* InvalidTable(uint32_t classId);  // null for an unknown class
-ClassRow ClassRowOf(uint32_t classId);            // null for an unknown class
-uint32_t ClassIdOfRow(ClassRow row);              // 0 for no row
-uint32_t ClassCount();                            // defined classes
+ClassRow ClassRowOf(uint32_t classId);              // null for an unknown class
+uint32_t ClassIdOfRow(ClassRow row);                // 0 for no row
+uint32_t ClassCount();                              // defined classes
 // The valid record of a member id, or null when the member is not defined.
 const MemberRecord* MemberRecordOf(uint32_t memberId);
 const char* MemberName(uint32_t memberId);  // "???" when not defined

@@ -62,9 +62,9 @@ enum : uint32_t { kClassKindObject = 2, kClassKindEnum = 5 };
 
 // Member flags.
 enum : uint32_t {
-  kMemberNoClone = 0x1,        // not copied by Clone nor CopyTemplate
-  kMemberNoWalk = 0x2,         // also left out of CopyTemplate's deep copy and of the object-graph walk
-  kMemberShared = 0x4,         // an object reference copied as a reference
+  kMemberNoClone = 0x1,  // not copied by Clone nor CopyTemplate
+  kMemberNoWalk = 0x2,   // also left out of CopyTemplate's deep copy and of the object-graph walk
+  kMemberShared = 0x4,   // an object reference copied as a reference
   kMemberEnumValue = 0x100,
   kMemberObjectTyped = 0x200,
   kMemberIndexed = 0x400,
@@ -72,7 +72,7 @@ enum : uint32_t {
   kMemberObjectRef = 0x1000,
   kMemberObjectRefIndexed = 0x2000,
   kMemberObjectRefArray = 0x4000,
-  kMemberFunction = 0x8000,    // no storage: the Set slot is the call entry
+  kMemberFunction = 0x8000,  // no storage: the Set slot is the call entry
   kMemberAnyObjectRef = kMemberObjectRef | kMemberObjectRefIndexed | kMemberObjectRefArray,
   kMemberShape = kMemberIndexed | kMemberArray | kMemberFunction,  // what the typed accessors check
 };

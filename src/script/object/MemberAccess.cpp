@@ -28,10 +28,11 @@ const MemberRecord* UsableRecord(const char* op, const ScriptObject* obj, uint32
   const MemberRecord* r = obj->FindRecord(member);
   if (r && r->id && r->ops.*fn) return r;
   if (!r || !r->id)
-    LogError("ScriptObject::", op, ": no member 0x", Hex{member}, " on an object of class \"", obj->GetClassName(), "\".");
+    LogError("ScriptObject::", op, ": no member 0x", Hex{member}, " on an object of class \"", obj->GetClassName(),
+             "\".");
   else
-    LogError("ScriptObject::", op, ": member \"", r->name, "\" (0x", Hex{member}, ") of ", FormText(r->flags, r->valueType).c_str(),
-             " has no ", op, ".");
+    LogError("ScriptObject::", op, ": member \"", r->name, "\" (0x", Hex{member}, ") of ",
+             FormText(r->flags, r->valueType).c_str(), " has no ", op, ".");
   return nullptr;
 }
 
@@ -41,21 +42,22 @@ void ReportMemberMisuse(const char* op, const ScriptObject* obj, uint32_t member
                         uint32_t expectedShape) {
   const MemberRecord* r = obj->FindRecord(member);
   if (!r || !r->id)
-    LogError("ScriptObject::", op, ": no member 0x", Hex{member}, " on an object of class \"", obj->GetClassName(), "\".");
+    LogError("ScriptObject::", op, ": no member 0x", Hex{member}, " on an object of class \"", obj->GetClassName(),
+             "\".");
   else
     LogError("ScriptObject::", op, ": member \"", r->name, "\" (0x", Hex{member}, ") is ",
-             FormText(r->flags & kMemberShape, r->valueType).c_str(), ", not ", FormText(expectedShape, expectedType).c_str(),
-             ".");
+             FormText(r->flags & kMemberShape, r->valueType).c_str(), ", not ",
+             FormText(expectedShape, expectedType).c_str(), ".");
 }
 
 void ReportInvalidAccess(const char* op, const ScriptObject* obj, uint32_t member) {
-  LogError("ScriptObject::", op, ": invalid access to member \"", RecordName(obj, member), "\" (0x", Hex{member}, ") of \"",
-           ClassName(member), "\" on an object of class \"", obj->GetClassName(), "\".");
+  LogError("ScriptObject::", op, ": invalid access to member \"", RecordName(obj, member), "\" (0x", Hex{member},
+           ") of \"", ClassName(member), "\" on an object of class \"", obj->GetClassName(), "\".");
 }
 
 void ReportBadIndex(const char* op, const ScriptObject* obj, uint32_t member, int32_t index, int32_t count) {
-  LogError("ScriptObject::", op, ": index ", index, " is outside member \"", RecordName(obj, member), "\" (0x", Hex{member},
-           ") of ", count, " elements.");
+  LogError("ScriptObject::", op, ": index ", index, " is outside member \"", RecordName(obj, member), "\" (0x",
+           Hex{member}, ") of ", count, " elements.");
 }
 
 // ---- shared stubs ----------------------------------------------------------------------------------
@@ -114,8 +116,10 @@ Obj<ScriptObject> MemberCall(ScriptObject* obj, uint32_t member, int32_t argc, S
 // ---- definitions ----------------------------------------------------------------------------------
 
 void DefineMember(const MemberDef& d) {
-  if (d.isEnumValue) CreateEnumMember(d.id, d.name, d.enumValue, d.validWord, d.flags);
-  else CreateMember(d.id, d.name, d.valid, d.invalid, d.validWord, d.flags, d.valueType);
+  if (d.isEnumValue)
+    CreateEnumMember(d.id, d.name, d.enumValue, d.validWord, d.flags);
+  else
+    CreateMember(d.id, d.name, d.valid, d.invalid, d.validWord, d.flags, d.valueType);
 }
 
 MemberDef FunctionMember(uint32_t id, const char* name, MemberCallFn call, uint32_t flags) {

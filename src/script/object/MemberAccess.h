@@ -59,16 +59,20 @@ typename Tag::Value MemberGet(ScriptObject* obj, uint32_t member) {
     }
   }
   ReportMemberMisuse("Get", obj, member, Tag::kClassId, kShapeSingle);
-  if constexpr (std::is_same_v<Tag, VObject>) return NilScriptObject();
-  else return typename Tag::Value{};
+  if constexpr (std::is_same_v<Tag, VObject>)
+    return NilScriptObject();
+  else
+    return typename Tag::Value{};
 }
 
 template <class Tag>
 void MemberSet(ScriptObject* obj, uint32_t member, const typename Tag::Value& v) {
   using S = MemberSig<Tag>;
   if (const MemberRecord* r = TypedRecord<Tag>(obj, member, kShapeSingle)) [[likely]] {
-    if constexpr (Tag::kByValue) TypedFn<typename S::Set>(r->ops.set)(obj, member, v);
-    else TypedFn<typename S::Set>(r->ops.set)(obj, member, &v);
+    if constexpr (Tag::kByValue)
+      TypedFn<typename S::Set>(r->ops.set)(obj, member, v);
+    else
+      TypedFn<typename S::Set>(r->ops.set)(obj, member, &v);
     return;
   }
   ReportMemberMisuse("Set", obj, member, Tag::kClassId, kShapeSingle);
@@ -89,16 +93,20 @@ typename Tag::Value MemberGetAt(ScriptObject* obj, uint32_t member, int32_t inde
     }
   }
   ReportMemberMisuse("Get", obj, member, Tag::kClassId, kShapeIndexed);
-  if constexpr (std::is_same_v<Tag, VObject>) return NilScriptObject();
-  else return typename Tag::Value{};
+  if constexpr (std::is_same_v<Tag, VObject>)
+    return NilScriptObject();
+  else
+    return typename Tag::Value{};
 }
 
 template <class Tag>
 void MemberSetAt(ScriptObject* obj, uint32_t member, int32_t index, const typename Tag::Value& v) {
   using S = MemberSig<Tag>;
   if (const MemberRecord* r = TypedRecord<Tag>(obj, member, kShapeIndexed)) [[likely]] {
-    if constexpr (Tag::kByValue) TypedFn<typename S::SetAt>(r->ops.set)(obj, member, index, v);
-    else TypedFn<typename S::SetAt>(r->ops.set)(obj, member, index, &v);
+    if constexpr (Tag::kByValue)
+      TypedFn<typename S::SetAt>(r->ops.set)(obj, member, index, v);
+    else
+      TypedFn<typename S::SetAt>(r->ops.set)(obj, member, index, &v);
     return;
   }
   ReportMemberMisuse("Set", obj, member, Tag::kClassId, kShapeIndexed);

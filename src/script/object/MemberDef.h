@@ -35,7 +35,9 @@ inline void DefineMembers(const MemberDef* defs, size_t n) {
   for (size_t i = 0; i < n; ++i) DefineMember(defs[i]);
 }
 template <size_t N>
-void DefineMembers(const MemberDef (&defs)[N]) { DefineMembers(defs, N); }
+void DefineMembers(const MemberDef (&defs)[N]) {
+  DefineMembers(defs, N);
+}
 
 // One class of a class table, in CreateClass's order.
 struct ClassDef {
@@ -54,50 +56,136 @@ inline void DefineClasses(const ClassDef* defs, size_t n) {
                 defs[i].factoryExtra, defs[i].kind);
 }
 template <size_t N>
-void DefineClasses(const ClassDef (&defs)[N]) { DefineClasses(defs, N); }
+void DefineClasses(const ClassDef (&defs)[N]) {
+  DefineClasses(defs, N);
+}
 
 // ---- building blocks -----------------------------------------------------------------------------
 
-template <class T> inline constexpr bool kIsObj = false;
-template <class T> inline constexpr bool kIsObj<Obj<T>> = true;
-template <class T> inline constexpr bool kIsWeakObj = false;
-template <class T> inline constexpr bool kIsWeakObj<WeakObj<T>> = true;
-template <class T> inline constexpr bool kIsArray = false;
-template <class T> inline constexpr bool kIsArray<Array<T>> = true;
-template <class T> struct ElementOf { using Type = void; };
-template <class T> struct ElementOf<Array<T>> { using Type = T; };
-template <class T> struct PointeeOf { using Type = ScriptObject; };
-template <class T> struct PointeeOf<Obj<T>> { using Type = T; };
-template <class T> struct PointeeOf<WeakObj<T>> { using Type = T; };
-template <class T> struct PointeeOf<T*> { using Type = T; };
+template <class T>
+inline constexpr bool kIsObj = false;
+template <class T>
+inline constexpr bool kIsObj<Obj<T>> = true;
+template <class T>
+inline constexpr bool kIsWeakObj = false;
+template <class T>
+inline constexpr bool kIsWeakObj<WeakObj<T>> = true;
+template <class T>
+inline constexpr bool kIsArray = false;
+template <class T>
+inline constexpr bool kIsArray<Array<T>> = true;
+template <class T>
+struct ElementOf {
+  using Type = void;
+};
+template <class T>
+struct ElementOf<Array<T>> {
+  using Type = T;
+};
+template <class T>
+struct PointeeOf {
+  using Type = ScriptObject;
+};
+template <class T>
+struct PointeeOf<Obj<T>> {
+  using Type = T;
+};
+template <class T>
+struct PointeeOf<WeakObj<T>> {
+  using Type = T;
+};
+template <class T>
+struct PointeeOf<T*> {
+  using Type = T;
+};
 
 // The value tag of a C++ type (uint32_t is U32: pass VEnum or VMemberID explicitly for those).
-template <class T> struct TagOfType { using Type = void; };
-template <> struct TagOfType<bool> { using Type = VBool; };
-template <> struct TagOfType<int32_t> { using Type = VI32; };
-template <> struct TagOfType<int64_t> { using Type = VI64; };
-template <> struct TagOfType<uint32_t> { using Type = VU32; };
-template <> struct TagOfType<uint64_t> { using Type = VU64; };
-template <> struct TagOfType<float> { using Type = VF32; };
-template <> struct TagOfType<double> { using Type = VF64; };
-template <> struct TagOfType<Vector2f> { using Type = VVector2f; };
-template <> struct TagOfType<Vector3f> { using Type = VVector3f; };
-template <> struct TagOfType<Vector4f> { using Type = VVector4f; };
-template <> struct TagOfType<Matrix4f> { using Type = VMatrix4f; };
-template <> struct TagOfType<Spheref> { using Type = VSpheref; };
-template <> struct TagOfType<String> { using Type = VString; };
-template <> struct TagOfType<NameHash> { using Type = VNameHash; };
-template <> struct TagOfType<ScriptObject*> { using Type = VObject; };
-template <class T> struct TagOfType<T*> { using Type = VObject; };
-template <class T> struct TagOfType<Obj<T>> { using Type = VObject; };
-template <class T> struct TagOfType<WeakObj<T>> { using Type = VObject; };
-template <class T> using TagOf = typename TagOfType<std::remove_cvref_t<T>>::Type;
+template <class T>
+struct TagOfType {
+  using Type = void;
+};
+template <>
+struct TagOfType<bool> {
+  using Type = VBool;
+};
+template <>
+struct TagOfType<int32_t> {
+  using Type = VI32;
+};
+template <>
+struct TagOfType<int64_t> {
+  using Type = VI64;
+};
+template <>
+struct TagOfType<uint32_t> {
+  using Type = VU32;
+};
+template <>
+struct TagOfType<uint64_t> {
+  using Type = VU64;
+};
+template <>
+struct TagOfType<float> {
+  using Type = VF32;
+};
+template <>
+struct TagOfType<double> {
+  using Type = VF64;
+};
+template <>
+struct TagOfType<Vector2f> {
+  using Type = VVector2f;
+};
+template <>
+struct TagOfType<Vector3f> {
+  using Type = VVector3f;
+};
+template <>
+struct TagOfType<Vector4f> {
+  using Type = VVector4f;
+};
+template <>
+struct TagOfType<Matrix4f> {
+  using Type = VMatrix4f;
+};
+template <>
+struct TagOfType<Spheref> {
+  using Type = VSpheref;
+};
+template <>
+struct TagOfType<String> {
+  using Type = VString;
+};
+template <>
+struct TagOfType<NameHash> {
+  using Type = VNameHash;
+};
+template <>
+struct TagOfType<ScriptObject*> {
+  using Type = VObject;
+};
+template <class T>
+struct TagOfType<T*> {
+  using Type = VObject;
+};
+template <class T>
+struct TagOfType<Obj<T>> {
+  using Type = VObject;
+};
+template <class T>
+struct TagOfType<WeakObj<T>> {
+  using Type = VObject;
+};
+template <class T>
+using TagOf = typename TagOfType<std::remove_cvref_t<T>>::Type;
 
 // The class an object-typed field or accessor demands (0: any object): T::kClassId when T declares it.
 template <class T>
 constexpr uint32_t ClassIdOf() {
-  if constexpr (requires { T::kClassId; }) return T::kClassId;
-  else return 0;
+  if constexpr (requires { T::kClassId; })
+    return T::kClassId;
+  else
+    return 0;
 }
 
 // nil passes; an object of another class is reported and replaced by nil.
@@ -114,7 +202,8 @@ T* CheckedObject(ScriptObject* v) {
 }
 
 // Logs an element index outside an indexed member.
-[[gnu::cold]] void ReportBadIndex(const char* op, const ScriptObject* obj, uint32_t member, int32_t index, int32_t count);
+[[gnu::cold]] void ReportBadIndex(const char* op, const ScriptObject* obj, uint32_t member, int32_t index,
+                                  int32_t count);
 
 // Set(i) on an indexed member grows it to i + 1 elements, up to this many: a larger index (a mistyped
 // number in a script) is refused like a negative one rather than allocating gigabytes or overflowing.
@@ -126,18 +215,24 @@ inline bool SetIndexOk(const ScriptObject* obj, uint32_t member, int32_t index, 
   return false;
 }
 
-template <class M> struct DataMemberOf;
-template <class C, class F> struct DataMemberOf<F C::*> {
+template <class M>
+struct DataMemberOf;
+template <class C, class F>
+struct DataMemberOf<F C::*> {
   using Class = C;
   using Field = F;
 };
-template <class M> struct MethodOf;
-template <class C, class R, class... A> struct MethodOf<R (C::*)(A...)> {
+template <class M>
+struct MethodOf;
+template <class C, class R, class... A>
+struct MethodOf<R (C::*)(A...)> {
   using Class = C;
   using Ret = R;
-  template <size_t I> using Arg = std::tuple_element_t<I, std::tuple<A...>>;
+  template <size_t I>
+  using Arg = std::tuple_element_t<I, std::tuple<A...>>;
 };
-template <class C, class R, class... A> struct MethodOf<R (C::*)(A...) const> : MethodOf<R (C::*)(A...)> {};
+template <class C, class R, class... A>
+struct MethodOf<R (C::*)(A...) const> : MethodOf<R (C::*)(A...)> {};
 
 // Reads and writes one value V of an object, by value or through the pointer the signature wants.
 template <class Tag, class Access>
@@ -194,12 +289,16 @@ struct FieldAccess {
   using V = typename Tag::Value;
   static F& Ref(ScriptObject* o) { return static_cast<C*>(o)->*Field; }
   static V Read(ScriptObject* o) {
-    if constexpr (kIsObj<F> || kIsWeakObj<F>) return Ref(o).Get();
-    else return V(Ref(o));
+    if constexpr (kIsObj<F> || kIsWeakObj<F>)
+      return Ref(o).Get();
+    else
+      return V(Ref(o));
   }
   static void Write(ScriptObject* o, const V& v) {
-    if constexpr (kIsObj<F> || kIsWeakObj<F>) Ref(o) = CheckedObject<typename PointeeOf<F>::Type>(v);
-    else Ref(o) = F(v);
+    if constexpr (kIsObj<F> || kIsWeakObj<F>)
+      Ref(o) = CheckedObject<typename PointeeOf<F>::Type>(v);
+    else
+      Ref(o) = F(v);
   }
 };
 
@@ -221,15 +320,19 @@ typename Tag::Value ReadElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_
     ReportBadIndex("Get", o, m, i, a.Count());
     return MemberStubs<Tag>::Neutral();
   }
-  if constexpr (kIsObj<E>) return a[i].Get();
-  else return typename Tag::Value(a[i]);
+  if constexpr (kIsObj<E>)
+    return a[i].Get();
+  else
+    return typename Tag::Value(a[i]);
 }
 template <class Tag, class E>
 void WriteElement(Array<E>& a, ScriptObject* o, uint32_t m, int32_t i, const typename Tag::Value& v) {
   if (!SetIndexOk(o, m, i, a.Count())) return;
   E e = [&] {
-    if constexpr (kIsObj<E>) return E(CheckedObject<typename PointeeOf<E>::Type>(v));
-    else return E(v);
+    if constexpr (kIsObj<E>)
+      return E(CheckedObject<typename PointeeOf<E>::Type>(v));
+    else
+      return E(v);
   }();
   if (i >= a.Count()) a.Grow(i + 1);
   a[i] = std::move(e);
@@ -262,7 +365,8 @@ MemberDef ArrayFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
   using T = std::conditional_t<std::is_void_v<Tag>, TagOf<typename ElementOf<F>::Type>, Tag>;
   static_assert(std::is_same_v<F, Array<typename T::Element>>, "array field of another element type");
   using Acc = ArrayFieldAccess<Field, T>;
-  return MakeMemberDef<T, kShapeArray>(id, name, flags | FormFlags<T, kShapeArray>(), EraseFn(&Acc::Get), EraseFn(&Acc::Set));
+  return MakeMemberDef<T, kShapeArray>(id, name, flags | FormFlags<T, kShapeArray>(), EraseFn(&Acc::Get),
+                                       EraseFn(&Acc::Set));
 }
 
 // A field: a value (flags as given), Obj<T> or WeakObj<T> (single reference, 0x1200), Array<Obj<T>>
@@ -277,8 +381,8 @@ MemberDef FieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
     using Acc = ArrayFieldAccess<Field, T>;
     if constexpr (kIsObj<E>) {
       using Th = IndexedThunks<T, Acc>;
-      return MakeMemberDef<T, kShapeIndexed>(id, name, flags | FormFlags<T, kShapeIndexed>(), Th::GetFn(),
-                                             Th::SetFn(), EraseFn(&Th::Size), EraseFn(&Th::Remove));
+      return MakeMemberDef<T, kShapeIndexed>(id, name, flags | FormFlags<T, kShapeIndexed>(), Th::GetFn(), Th::SetFn(),
+                                             EraseFn(&Th::Size), EraseFn(&Th::Remove));
     } else {
       return ArrayFieldMember<Field, T>(id, name, flags);
     }
@@ -315,19 +419,25 @@ struct MethodAccess {
   using C = typename MethodOf<decltype(Get)>::Class;
   using V = typename Tag::Value;
   static V Read(ScriptObject* o) {
-    if constexpr (std::is_same_v<Tag, VObject>) return CallGet(o);
-    else return V(CallGet(o));
+    if constexpr (std::is_same_v<Tag, VObject>)
+      return CallGet(o);
+    else
+      return V(CallGet(o));
   }
   static decltype(auto) CallGet(ScriptObject* o) {
-    if constexpr (std::is_same_v<Tag, VObject>) return static_cast<ScriptObject*>((static_cast<C*>(o)->*Get)());
-    else return (static_cast<C*>(o)->*Get)();
+    if constexpr (std::is_same_v<Tag, VObject>)
+      return static_cast<ScriptObject*>((static_cast<C*>(o)->*Get)());
+    else
+      return (static_cast<C*>(o)->*Get)();
   }
   static void Write(ScriptObject* o, const V& v) {
     if constexpr (!std::is_same_v<decltype(Set), std::nullptr_t>) {
       using SC = typename MethodOf<decltype(Set)>::Class;
       using A = std::remove_cvref_t<typename MethodOf<decltype(Set)>::template Arg<0>>;
-      if constexpr (std::is_same_v<Tag, VObject>) (static_cast<SC*>(o)->*Set)(CheckedObject<typename PointeeOf<A>::Type>(v));
-      else (static_cast<SC*>(o)->*Set)(v);
+      if constexpr (std::is_same_v<Tag, VObject>)
+        (static_cast<SC*>(o)->*Set)(CheckedObject<typename PointeeOf<A>::Type>(v));
+      else
+        (static_cast<SC*>(o)->*Set)(v);
     }
   }
 };
@@ -347,14 +457,18 @@ struct IndexedMethodAccess {
   using C = typename MethodOf<decltype(GetAtFn)>::Class;
   using V = typename Tag::Value;
   static V ReadAt(ScriptObject* o, uint32_t, int32_t i) {
-    if constexpr (std::is_same_v<Tag, VObject>) return static_cast<ScriptObject*>((static_cast<C*>(o)->*GetAtFn)(i));
-    else return V((static_cast<C*>(o)->*GetAtFn)(i));
+    if constexpr (std::is_same_v<Tag, VObject>)
+      return static_cast<ScriptObject*>((static_cast<C*>(o)->*GetAtFn)(i));
+    else
+      return V((static_cast<C*>(o)->*GetAtFn)(i));
   }
   static void WriteAt(ScriptObject* o, uint32_t, int32_t i, const V& v) {
     if constexpr (!std::is_same_v<decltype(SetAtFn), std::nullptr_t>) {
       using A = std::remove_cvref_t<typename MethodOf<decltype(SetAtFn)>::template Arg<1>>;
-      if constexpr (std::is_same_v<Tag, VObject>) (static_cast<C*>(o)->*SetAtFn)(i, CheckedObject<typename PointeeOf<A>::Type>(v));
-      else (static_cast<C*>(o)->*SetAtFn)(i, v);
+      if constexpr (std::is_same_v<Tag, VObject>)
+        (static_cast<C*>(o)->*SetAtFn)(i, CheckedObject<typename PointeeOf<A>::Type>(v));
+      else
+        (static_cast<C*>(o)->*SetAtFn)(i, v);
     }
   }
   static int32_t Count(ScriptObject* o) { return int32_t((static_cast<C*>(o)->*SizeFn)()); }

@@ -22,14 +22,22 @@ struct MemberStubs {
   using V = typename Tag::Value;
   using E = typename Tag::Element;
   static V Neutral() {
-    if constexpr (std::is_same_v<Tag, VObject>) return NilScriptObject();
-    else return V{};
+    if constexpr (std::is_same_v<Tag, VObject>)
+      return NilScriptObject();
+    else
+      return V{};
   }
-  static V Get(ScriptObject* o, uint32_t m) { ReportInvalidAccess("Get", o, m); return Neutral(); }
+  static V Get(ScriptObject* o, uint32_t m) {
+    ReportInvalidAccess("Get", o, m);
+    return Neutral();
+  }
   static void GetP(ScriptObject* o, uint32_t m, V*) { ReportInvalidAccess("Get", o, m); }
   static void Set(ScriptObject* o, uint32_t m, V) { ReportInvalidAccess("Set", o, m); }
   static void SetP(ScriptObject* o, uint32_t m, const V*) { ReportInvalidAccess("Set", o, m); }
-  static V GetAt(ScriptObject* o, uint32_t m, int32_t) { ReportInvalidAccess("Get", o, m); return Neutral(); }
+  static V GetAt(ScriptObject* o, uint32_t m, int32_t) {
+    ReportInvalidAccess("Get", o, m);
+    return Neutral();
+  }
   static void GetAtP(ScriptObject* o, uint32_t m, int32_t, V*) { ReportInvalidAccess("Get", o, m); }
   static void SetAt(ScriptObject* o, uint32_t m, int32_t, V) { ReportInvalidAccess("Set", o, m); }
   static void SetAtP(ScriptObject* o, uint32_t m, int32_t, const V*) { ReportInvalidAccess("Set", o, m); }
@@ -39,13 +47,17 @@ struct MemberStubs {
   // The Get and Set stubs of a shape, in the record's signatures.
   static AnyMemberFn GetFor(uint32_t shape) {
     if (shape == kShapeArray) return EraseFn(&GetArray);
-    if constexpr (Tag::kByValue) return shape == kShapeIndexed ? EraseFn(&GetAt) : EraseFn(&Get);
-    else return shape == kShapeIndexed ? EraseFn(&GetAtP) : EraseFn(&GetP);
+    if constexpr (Tag::kByValue)
+      return shape == kShapeIndexed ? EraseFn(&GetAt) : EraseFn(&Get);
+    else
+      return shape == kShapeIndexed ? EraseFn(&GetAtP) : EraseFn(&GetP);
   }
   static AnyMemberFn SetFor(uint32_t shape) {
     if (shape == kShapeArray) return EraseFn(&SetArray);
-    if constexpr (Tag::kByValue) return shape == kShapeIndexed ? EraseFn(&SetAt) : EraseFn(&Set);
-    else return shape == kShapeIndexed ? EraseFn(&SetAtP) : EraseFn(&SetP);
+    if constexpr (Tag::kByValue)
+      return shape == kShapeIndexed ? EraseFn(&SetAt) : EraseFn(&Set);
+    else
+      return shape == kShapeIndexed ? EraseFn(&SetAtP) : EraseFn(&SetP);
   }
 };
 
@@ -68,8 +80,10 @@ struct MemberGeneric {
   }
 
   static int32_t Compare(ScriptObject* a, ScriptObject* b, uint32_t m) {
-    if constexpr (Shape == kShapeSingle) return ValueOrder(MemberGet<Tag>(a, m), MemberGet<Tag>(b, m));
-    else return ValueOrder(Elements(a, m), Elements(b, m));
+    if constexpr (Shape == kShapeSingle)
+      return ValueOrder(MemberGet<Tag>(a, m), MemberGet<Tag>(b, m));
+    else
+      return ValueOrder(Elements(a, m), Elements(b, m));
   }
 
   static void CopyTo(ScriptObject* src, ScriptObject* dst, uint32_t m) {
@@ -85,8 +99,10 @@ struct MemberGeneric {
   }
 
   static void Write(ScriptObject* o, uint32_t m, StreamPipeRef& out) {
-    if constexpr (Shape == kShapeSingle) WriteValue(out, Tag{}, MemberGet<Tag>(o, m));
-    else WriteArrayValue<Tag>(out, Elements(o, m));
+    if constexpr (Shape == kShapeSingle)
+      WriteValue(out, Tag{}, MemberGet<Tag>(o, m));
+    else
+      WriteArrayValue<Tag>(out, Elements(o, m));
   }
 
   // Size and Remove of array members, read and written through the whole array.
@@ -101,7 +117,7 @@ struct MemberGeneric {
 // The operation sets CreateMember receives for a member of value type Tag and shape.
 template <class Tag, uint32_t Shape>
 inline MemberOps ValidFamily(AnyMemberFn get, AnyMemberFn set, AnyMemberFn size = nullptr,
-                                AnyMemberFn remove = nullptr) {
+                             AnyMemberFn remove = nullptr) {
   using G = MemberGeneric<Tag, Shape>;
   MemberOps ops;
   ops.get = get ? get : MemberStubs<Tag>::GetFor(Shape);

@@ -17,7 +17,7 @@ class StreamPipeRef;
 using AnyMemberFn = void (*)();
 using MemberSizeFn = int32_t (*)(ScriptObject* obj, uint32_t member);
 using MemberRemoveFn = void (*)(ScriptObject* obj, uint32_t member, int32_t start, int32_t count);  // -1: to the end
-using MemberCompareFn = int32_t (*)(ScriptObject* a, ScriptObject* b, uint32_t member);        // -1, 0, 1
+using MemberCompareFn = int32_t (*)(ScriptObject* a, ScriptObject* b, uint32_t member);             // -1, 0, 1
 using MemberCopyToFn = void (*)(ScriptObject* src, ScriptObject* dst, uint32_t member);
 using MemberWriteFn = void (*)(ScriptObject* obj, uint32_t member, StreamPipeRef& out);  // literal syntax
 // The call entry of a function member (in its Set slot): the boxed result, counted by the caller's Obj.
@@ -36,9 +36,13 @@ struct MemberOps {
 };
 
 template <class F>
-AnyMemberFn EraseFn(F f) { return reinterpret_cast<AnyMemberFn>(f); }
+AnyMemberFn EraseFn(F f) {
+  return reinterpret_cast<AnyMemberFn>(f);
+}
 template <class F>
-F TypedFn(AnyMemberFn f) { return reinterpret_cast<F>(f); }
+F TypedFn(AnyMemberFn f) {
+  return reinterpret_cast<F>(f);
+}
 
 // One member of a class, in the valid table (real accessors) or the invalid table (logging stubs).
 // An undefined index holds id 0 and value type 0, so no typed accessor accepts it.

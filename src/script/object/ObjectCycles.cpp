@@ -41,9 +41,12 @@ void ForEachReference(ScriptObject* obj, F&& f) {
 
 void DropReferences(ScriptObject* obj) {
   ForEachOwningMember(obj, [&](const MemberRecord& r) {
-    if (r.flags & kMemberArray) MemberSetArray<VObject>(obj, r.id, Array<Obj<ScriptObject>>());
-    else if (r.flags & kMemberIndexed) MemberRemove(obj, r.id, 0, -1);
-    else MemberSet<VObject>(obj, r.id, NilScriptObject());
+    if (r.flags & kMemberArray)
+      MemberSetArray<VObject>(obj, r.id, Array<Obj<ScriptObject>>());
+    else if (r.flags & kMemberIndexed)
+      MemberRemove(obj, r.id, 0, -1);
+    else
+      MemberSet<VObject>(obj, r.id, NilScriptObject());
   });
 }
 
@@ -53,8 +56,10 @@ bool HoldsObjectReferences(ScriptObject* obj) {
   bool holds = false;
   ForEachOwningMember(obj, [&](const MemberRecord& r) {
     if (holds) return;
-    if (r.flags & (kMemberArray | kMemberIndexed)) holds = MemberSize(obj, r.id) > 0;
-    else holds = IsObject(MemberGet<VObject>(obj, r.id));
+    if (r.flags & (kMemberArray | kMemberIndexed))
+      holds = MemberSize(obj, r.id) > 0;
+    else
+      holds = IsObject(MemberGet<VObject>(obj, r.id));
   });
   return holds;
 }

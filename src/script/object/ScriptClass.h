@@ -24,7 +24,8 @@ class ScriptClass : public ScriptObject {
   // A member variable of a value class with storage, initialised in every new object from the default
   // (a pointer to the value, or to an Array of elements for indexed members; null: the neutral value).
   // Returns the member id, 0 on failure (logged).
-  virtual uint32_t DefMemberVar(const String& name, uint32_t valueClassId, uint32_t flags, const void* defaultValue) = 0;
+  virtual uint32_t DefMemberVar(const String& name, uint32_t valueClassId, uint32_t flags,
+                                const void* defaultValue) = 0;
   // A function member without storage; `text` is kept as its declaration.
   virtual uint32_t DefMemberFunction(const String& name, const String& text, uint32_t flags) = 0;
   // The next value of an enum type: its value is the number given (or -1).

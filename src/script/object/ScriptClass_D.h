@@ -36,7 +36,7 @@ struct ScriptClassMember {
   String name;
   String text;  // a function member's declaration
   uint32_t id = 0;
-  uint32_t offset = 0;  // from the start of the class chain's storage
+  uint32_t offset = 0;                           // from the start of the class chain's storage
   const ScriptMemberStorage* storage = nullptr;  // null: no storage (functions, enum values)
   alignas(16) unsigned char defaultValue[64];
 };
@@ -44,9 +44,9 @@ struct ScriptClassMember {
 struct ScriptClass_D {
   uint32_t id = 0;
   String name;
-  uint32_t baseId = 0;          // as given; 0 for none
+  uint32_t baseId = 0;            // as given; 0 for none
   Obj<ScriptClass_I> scriptBase;  // the base when it is a script class
-  uint32_t factoryClass = 0;    // the engine class whose extended factory makes the objects; 0: generic
+  uint32_t factoryClass = 0;      // the engine class whose extended factory makes the objects; 0: generic
   uint32_t kind = 0;
   bool defined = false;
   bool ended = false;

@@ -38,9 +38,13 @@ const TypeRecord& EnumType() {
 
 // The class tables' factories take no argument, so each run-time index has its own pair.
 template <uint32_t I>
-ScriptObject* Factory() { return ScriptClass_I::NewInstance(ClassIdOfIndex(I), 0); }
+ScriptObject* Factory() {
+  return ScriptClass_I::NewInstance(ClassIdOfIndex(I), 0);
+}
 template <uint32_t I>
-ScriptObject* FactoryExtra(uint32_t extra) { return ScriptClass_I::NewInstance(ClassIdOfIndex(I), extra); }
+ScriptObject* FactoryExtra(uint32_t extra) {
+  return ScriptClass_I::NewInstance(ClassIdOfIndex(I), extra);
+}
 template <size_t... I>
 constexpr std::array<ScriptFactory, kRuntimeClasses> MakeFactories(std::index_sequence<I...>) {
   return {&Factory<kFirstRuntimeClass + I>...};
@@ -110,8 +114,8 @@ bool ScriptClass_I::Define(const char* op, const String& name, uint32_t baseId, 
   ScriptClass_I* scriptBase = baseId ? Of(baseId) : nullptr;
   const MemberTable* baseTable = baseId ? ValidTable(baseId) : nullptr;
   if (baseId && (!baseTable || kind == kClassKindEnum || baseTable->kind == kClassKindEnum)) {
-    LogError("ScriptClass::", op, ": class \"", name, "\" cannot derive from 0x", Hex{baseId}, " \"",
-             ClassName(baseId), "\".");
+    LogError("ScriptClass::", op, ": class \"", name, "\" cannot derive from 0x", Hex{baseId}, " \"", ClassName(baseId),
+             "\".");
     return false;
   }
   if (scriptBase && !scriptBase->m_d.ended) {
@@ -162,10 +166,14 @@ bool ScriptClass_I::DefEnum(const String& name, uint32_t baseId) {
 
 bool ScriptClass_I::CanAddMember(const char* op, const String& name, bool wantEnum) {
   const char* why = nullptr;
-  if (!m_d.defined) why = "is not defined yet";
-  else if (m_d.ended) why = "has ended its definition";
-  else if (wantEnum != (m_d.kind == kClassKindEnum)) why = wantEnum ? "is not an enum type" : "is an enum type";
-  else if (m_d.nextMember >= kMaxMembers) why = "has no member index left";
+  if (!m_d.defined)
+    why = "is not defined yet";
+  else if (m_d.ended)
+    why = "has ended its definition";
+  else if (wantEnum != (m_d.kind == kClassKindEnum))
+    why = wantEnum ? "is not an enum type" : "is an enum type";
+  else if (m_d.nextMember >= kMaxMembers)
+    why = "has no member index left";
   if (why) {
     LogError("ScriptClass::", op, ": class \"", m_d.name, "\" ", why, "; \"", name, "\" is not added.");
     return false;

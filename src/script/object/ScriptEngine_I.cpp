@@ -12,9 +12,7 @@ namespace {
 
 std::atomic<ScriptStreamParser> g_parser{nullptr};
 
-bool IsAbsolute(std::string_view name) {
-  return name.starts_with("/") || name.starts_with("http://");
-}
+bool IsAbsolute(std::string_view name) { return name.starts_with("/") || name.starts_with("http://"); }
 
 // The folder part of a path with its "/", or empty.
 String FolderOf(const String& path) {
@@ -31,9 +29,8 @@ String ScriptEngine::CompiledName(const String& name) {
   std::string_view n = name.View();
   size_t slash = n.rfind('/');
   size_t dot = n.rfind('.');
-  std::string_view stem = dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)
-                              ? n.substr(0, dot)
-                              : n;
+  std::string_view stem =
+      dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash) ? n.substr(0, dot) : n;
   std::string_view ext = n.substr(stem.size());
   return String((std::string(stem) + (ext == ".bh" ? ".[bhb]" : ".[bsb]")).c_str());
 }

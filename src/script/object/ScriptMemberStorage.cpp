@@ -23,12 +23,16 @@ struct SingleAccess {
   using S = SingleStore<Tag>;
   using V = typename Tag::Value;
   static V Read(ScriptObject* o, uint32_t m) {
-    if constexpr (std::is_same_v<Tag, VObject>) return Ref<S>(o, m).Get();
-    else return Ref<S>(o, m);
+    if constexpr (std::is_same_v<Tag, VObject>)
+      return Ref<S>(o, m).Get();
+    else
+      return Ref<S>(o, m);
   }
   static void Write(ScriptObject* o, uint32_t m, const V& v) {
-    if constexpr (std::is_same_v<Tag, VObject>) Ref<S>(o, m) = CheckedObject<ScriptObject>(v);
-    else Ref<S>(o, m) = v;
+    if constexpr (std::is_same_v<Tag, VObject>)
+      Ref<S>(o, m) = CheckedObject<ScriptObject>(v);
+    else
+      Ref<S>(o, m) = v;
   }
   static V Get(ScriptObject* o, uint32_t m) { return Read(o, m); }
   static void GetP(ScriptObject* o, uint32_t m, V* out) { *out = Read(o, m); }
@@ -50,20 +54,28 @@ struct IndexedAccess {
   static V GetAt(ScriptObject* o, uint32_t m, int32_t i) { return ReadElement<Tag>(Ref<S>(o, m), o, m, i); }
   static void GetAtP(ScriptObject* o, uint32_t m, int32_t i, V* out) { *out = ReadElement<Tag>(Ref<S>(o, m), o, m, i); }
   static void SetAt(ScriptObject* o, uint32_t m, int32_t i, V v) { WriteElement<Tag>(Ref<S>(o, m), o, m, i, v); }
-  static void SetAtP(ScriptObject* o, uint32_t m, int32_t i, const V* v) { WriteElement<Tag>(Ref<S>(o, m), o, m, i, *v); }
+  static void SetAtP(ScriptObject* o, uint32_t m, int32_t i, const V* v) {
+    WriteElement<Tag>(Ref<S>(o, m), o, m, i, *v);
+  }
   static int32_t Size(ScriptObject* o, uint32_t m) { return Ref<S>(o, m).Count(); }
   static void Remove(ScriptObject* o, uint32_t m, int32_t start, int32_t count) { Ref<S>(o, m).Remove(start, count); }
 
   static void FromValue(void* dst, const void* value) {
-    if (value) new (dst) S(*static_cast<const S*>(value));
-    else new (dst) S();
+    if (value)
+      new (dst) S(*static_cast<const S*>(value));
+    else
+      new (dst) S();
   }
 };
 
 template <class S>
-void CopyStore(void* dst, const void* src) { new (dst) S(*static_cast<const S*>(src)); }
+void CopyStore(void* dst, const void* src) {
+  new (dst) S(*static_cast<const S*>(src));
+}
 template <class S>
-void DestroyStore(void* p) { static_cast<S*>(p)->~S(); }
+void DestroyStore(void* p) {
+  static_cast<S*>(p)->~S();
+}
 
 template <class Tag>
 ScriptMemberStorage MakeSingle() {
@@ -72,8 +84,13 @@ ScriptMemberStorage MakeSingle() {
   static_assert(sizeof(S) <= sizeof(ScriptClassMember::defaultValue));
   AnyMemberFn get = Tag::kByValue ? EraseFn(&A::Get) : EraseFn(&A::GetP);
   AnyMemberFn set = Tag::kByValue ? EraseFn(&A::Set) : EraseFn(&A::SetP);
-  return {sizeof(S), alignof(S), &A::FromValue, &CopyStore<S>, &DestroyStore<S>,
-          ValidFamily<Tag, kShapeSingle>(get, set), InvalidFamily<Tag, kShapeSingle>()};
+  return {sizeof(S),
+          alignof(S),
+          &A::FromValue,
+          &CopyStore<S>,
+          &DestroyStore<S>,
+          ValidFamily<Tag, kShapeSingle>(get, set),
+          InvalidFamily<Tag, kShapeSingle>()};
 }
 
 template <class Tag>
@@ -82,7 +99,11 @@ ScriptMemberStorage MakeIndexed() {
   using S = typename A::S;
   AnyMemberFn get = Tag::kByValue ? EraseFn(&A::GetAt) : EraseFn(&A::GetAtP);
   AnyMemberFn set = Tag::kByValue ? EraseFn(&A::SetAt) : EraseFn(&A::SetAtP);
-  return {sizeof(S), alignof(S), &A::FromValue, &CopyStore<S>, &DestroyStore<S>,
+  return {sizeof(S),
+          alignof(S),
+          &A::FromValue,
+          &CopyStore<S>,
+          &DestroyStore<S>,
           ValidFamily<Tag, kShapeIndexed>(get, set, EraseFn(&A::Size), EraseFn(&A::Remove)),
           InvalidFamily<Tag, kShapeIndexed>()};
 }

@@ -25,7 +25,8 @@ bool IsCopied(const MemberRecord& r, uint32_t skip) {
 
 ScriptObject* NewLike(ScriptObject* src, const char* op) {
   ScriptObject* dst = ScriptObject::Create(src->GetClassID());
-  if (IsNilObject(dst)) LogError("ScriptObject::", op, ": cannot create an object of class \"", src->GetClassName(), "\".");
+  if (IsNilObject(dst))
+    LogError("ScriptObject::", op, ": cannot create an object of class \"", src->GetClassName(), "\".");
   return dst;
 }
 
@@ -55,7 +56,8 @@ ScriptObject* CopyTemplateInto(ScriptObject* src, CopyMemo& memo) {
         MemberSetArray<VObject>(dst, r.id, a);
       } else if (r.flags & kMemberIndexed) {
         int32_t n = MemberSize(src, r.id);
-        for (int32_t k = 0; k < n; ++k) MemberSetAt<VObject>(dst, r.id, k, CopyOwned(MemberGetAt<VObject>(src, r.id, k), memo));
+        for (int32_t k = 0; k < n; ++k)
+          MemberSetAt<VObject>(dst, r.id, k, CopyOwned(MemberGetAt<VObject>(src, r.id, k), memo));
         if (MemberSize(dst, r.id) > n) MemberRemove(dst, r.id, n, -1);
       } else {
         MemberSet<VObject>(dst, r.id, CopyOwned(MemberGet<VObject>(src, r.id), memo));
@@ -102,9 +104,7 @@ void ScriptObject::ExpectFailed(const ScriptObject* obj, uint32_t expectedClassI
            ClassName(expectedClassId), "\"", ".");
 }
 
-WeakObjTarget* ScriptObject::GetWeakTarget(const ScriptObject* obj) {
-  return BlockWeakTarget(obj ? obj : NilObject());
-}
+WeakObjTarget* ScriptObject::GetWeakTarget(const ScriptObject* obj) { return BlockWeakTarget(obj ? obj : NilObject()); }
 
 ScriptObject* ScriptObject::Clone(ScriptObject* src) {
   if (!src || IsNilObject(src)) return NilScriptObject();

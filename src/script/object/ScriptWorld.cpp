@@ -14,10 +14,10 @@ namespace PM {
 void RegisterScriptWorldClasses() {
   if (ClassExists(ScriptClass::kClassId)) return;
   const ClassDef classes[] = {
-      {ScriptClass::kClassId, kClassScriptObject, "", "ScriptClass", &ScriptClass_I::GetTypeRecord(), nullptr,
+      {ScriptClass::kClassId, kClassScriptObject, "", "ScriptClass", &ScriptClass_I::GetTypeRecord(), nullptr, nullptr,
+       kClassKindObject},
+      {ScriptFunction::kClassId, kClassScriptObject, "", "ScriptFunction", &ScriptFunction_I::GetTypeRecord(), nullptr,
        nullptr, kClassKindObject},
-      {ScriptFunction::kClassId, kClassScriptObject, "", "ScriptFunction", &ScriptFunction_I::GetTypeRecord(),
-       nullptr, nullptr, kClassKindObject},
       {ScriptNamespace::kClassId, kClassScriptObject, "", "ScriptNamespace", &ScriptNamespace_I::GetTypeRecord(),
        nullptr, nullptr, kClassKindObject},
       {ScriptEngine::kClassId, kClassScriptObject, "", "ScriptEngine", &ScriptEngine_I::GetTypeRecord(), nullptr,

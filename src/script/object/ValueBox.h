@@ -10,20 +10,34 @@
 namespace PM {
 
 // The Array_ class of an element type.
-template <class Tag> inline constexpr uint32_t kArrayClassOf = 0;
-template <> inline constexpr uint32_t kArrayClassOf<VObject> = kClassArrayScriptObject;
-template <> inline constexpr uint32_t kArrayClassOf<VBool> = kClassArrayBool;
-template <> inline constexpr uint32_t kArrayClassOf<VString> = kClassArrayString;
-template <> inline constexpr uint32_t kArrayClassOf<VI32> = kClassArrayI32;
-template <> inline constexpr uint32_t kArrayClassOf<VI64> = kClassArrayI64;
-template <> inline constexpr uint32_t kArrayClassOf<VU32> = kClassArrayU32;
-template <> inline constexpr uint32_t kArrayClassOf<VU64> = kClassArrayU64;
-template <> inline constexpr uint32_t kArrayClassOf<VF32> = kClassArrayF32;
-template <> inline constexpr uint32_t kArrayClassOf<VF64> = kClassArrayF64;
-template <> inline constexpr uint32_t kArrayClassOf<VVector2f> = kClassArrayVector2f;
-template <> inline constexpr uint32_t kArrayClassOf<VVector3f> = kClassArrayVector3f;
-template <> inline constexpr uint32_t kArrayClassOf<VVector4f> = kClassArrayVector4f;
-template <> inline constexpr uint32_t kArrayClassOf<VMatrix4f> = kClassArrayMatrix4f;
+template <class Tag>
+inline constexpr uint32_t kArrayClassOf = 0;
+template <>
+inline constexpr uint32_t kArrayClassOf<VObject> = kClassArrayScriptObject;
+template <>
+inline constexpr uint32_t kArrayClassOf<VBool> = kClassArrayBool;
+template <>
+inline constexpr uint32_t kArrayClassOf<VString> = kClassArrayString;
+template <>
+inline constexpr uint32_t kArrayClassOf<VI32> = kClassArrayI32;
+template <>
+inline constexpr uint32_t kArrayClassOf<VI64> = kClassArrayI64;
+template <>
+inline constexpr uint32_t kArrayClassOf<VU32> = kClassArrayU32;
+template <>
+inline constexpr uint32_t kArrayClassOf<VU64> = kClassArrayU64;
+template <>
+inline constexpr uint32_t kArrayClassOf<VF32> = kClassArrayF32;
+template <>
+inline constexpr uint32_t kArrayClassOf<VF64> = kClassArrayF64;
+template <>
+inline constexpr uint32_t kArrayClassOf<VVector2f> = kClassArrayVector2f;
+template <>
+inline constexpr uint32_t kArrayClassOf<VVector3f> = kClassArrayVector3f;
+template <>
+inline constexpr uint32_t kArrayClassOf<VVector4f> = kClassArrayVector4f;
+template <>
+inline constexpr uint32_t kArrayClassOf<VMatrix4f> = kClassArrayMatrix4f;
 
 template <class Tag>
 struct ValueBox final : ScriptObject {

@@ -29,8 +29,10 @@ void WriteValue(StreamPipeRef& out, VF64, double v) { out.WriteF64(v); }
 void WriteValue(StreamPipeRef& out, VMemberID, uint32_t v) { out.WriteText("0x").WriteHexPadded(v, 8); }
 void WriteValue(StreamPipeRef& out, VEnum, uint32_t v) {
   const MemberRecord* r = MemberRecordOf(v);
-  if (r && (r->flags & kMemberEnumValue)) out.WriteText(ClassKeyName(v)).WriteChar('.').WriteText(r->name);
-  else WriteValue(out, VMemberID{}, v);
+  if (r && (r->flags & kMemberEnumValue))
+    out.WriteText(ClassKeyName(v)).WriteChar('.').WriteText(r->name);
+  else
+    WriteValue(out, VMemberID{}, v);
 }
 void WriteValue(StreamPipeRef& out, VVector2f, const Vector2f& v) { out.WriteVector2f(v); }
 void WriteValue(StreamPipeRef& out, VVector3f, const Vector3f& v) { out.WriteVector3f(v); }

@@ -30,22 +30,54 @@ struct ValueTag {
   static constexpr bool kByValue = ByValue;
 };
 
-struct VBool : ValueTag<bool, kClassBool, true> { static constexpr const char* kName = "Bool"; };
-struct VI32 : ValueTag<int32_t, kClassI32, true> { static constexpr const char* kName = "I32"; };
-struct VI64 : ValueTag<int64_t, kClassI64, true> { static constexpr const char* kName = "I64"; };
-struct VU32 : ValueTag<uint32_t, kClassU32, true> { static constexpr const char* kName = "U32"; };
-struct VU64 : ValueTag<uint64_t, kClassU64, true> { static constexpr const char* kName = "U64"; };
-struct VF32 : ValueTag<float, kClassF32, true> { static constexpr const char* kName = "F32"; };
-struct VF64 : ValueTag<double, kClassF64, true> { static constexpr const char* kName = "F64"; };
-struct VEnum : ValueTag<uint32_t, kClassEnum, true> { static constexpr const char* kName = "Enum"; };          // a member id of an enum class
-struct VMemberID : ValueTag<uint32_t, kClassMemberID, true> { static constexpr const char* kName = "MemberID"; };
-struct VVector2f : ValueTag<Vector2f, kClassVector2f, false> { static constexpr const char* kName = "Vector2f"; };
-struct VVector3f : ValueTag<Vector3f, kClassVector3f, false> { static constexpr const char* kName = "Vector3f"; };
-struct VVector4f : ValueTag<Vector4f, kClassVector4f, false> { static constexpr const char* kName = "Vector4f"; };
-struct VMatrix4f : ValueTag<Matrix4f, kClassMatrix4f, false> { static constexpr const char* kName = "Matrix4f"; };
-struct VSpheref : ValueTag<Spheref, kClassSpheref, false> { static constexpr const char* kName = "Spheref"; };
-struct VString : ValueTag<String, kClassString, false> { static constexpr const char* kName = "String"; };
-struct VNameHash : ValueTag<NameHash, kClassNameHash, false> { static constexpr const char* kName = "NameHash"; };
+struct VBool : ValueTag<bool, kClassBool, true> {
+  static constexpr const char* kName = "Bool";
+};
+struct VI32 : ValueTag<int32_t, kClassI32, true> {
+  static constexpr const char* kName = "I32";
+};
+struct VI64 : ValueTag<int64_t, kClassI64, true> {
+  static constexpr const char* kName = "I64";
+};
+struct VU32 : ValueTag<uint32_t, kClassU32, true> {
+  static constexpr const char* kName = "U32";
+};
+struct VU64 : ValueTag<uint64_t, kClassU64, true> {
+  static constexpr const char* kName = "U64";
+};
+struct VF32 : ValueTag<float, kClassF32, true> {
+  static constexpr const char* kName = "F32";
+};
+struct VF64 : ValueTag<double, kClassF64, true> {
+  static constexpr const char* kName = "F64";
+};
+struct VEnum : ValueTag<uint32_t, kClassEnum, true> {
+  static constexpr const char* kName = "Enum";
+};  // a member id of an enum class
+struct VMemberID : ValueTag<uint32_t, kClassMemberID, true> {
+  static constexpr const char* kName = "MemberID";
+};
+struct VVector2f : ValueTag<Vector2f, kClassVector2f, false> {
+  static constexpr const char* kName = "Vector2f";
+};
+struct VVector3f : ValueTag<Vector3f, kClassVector3f, false> {
+  static constexpr const char* kName = "Vector3f";
+};
+struct VVector4f : ValueTag<Vector4f, kClassVector4f, false> {
+  static constexpr const char* kName = "Vector4f";
+};
+struct VMatrix4f : ValueTag<Matrix4f, kClassMatrix4f, false> {
+  static constexpr const char* kName = "Matrix4f";
+};
+struct VSpheref : ValueTag<Spheref, kClassSpheref, false> {
+  static constexpr const char* kName = "Spheref";
+};
+struct VString : ValueTag<String, kClassString, false> {
+  static constexpr const char* kName = "String";
+};
+struct VNameHash : ValueTag<NameHash, kClassNameHash, false> {
+  static constexpr const char* kName = "NameHash";
+};
 // Object references: Get gives the object borrowed, Set counts the new one and releases the old one.
 struct VObject : ValueTag<ScriptObject*, kClassScriptObject, true> {
   static constexpr const char* kName = "ScriptObject";
@@ -68,7 +100,9 @@ int32_t ValueOrder(const T& a, const T& b) {
 }
 inline int32_t ValueOrder(const String& a, const String& b) { return String::Compare(a, b); }
 int32_t ValueOrder(const NameHash& a, const NameHash& b);
-inline int32_t ValueOrder(const Obj<ScriptObject>& a, const Obj<ScriptObject>& b) { return ValueOrder(a.Get(), b.Get()); }
+inline int32_t ValueOrder(const Obj<ScriptObject>& a, const Obj<ScriptObject>& b) {
+  return ValueOrder(a.Get(), b.Get());
+}
 template <class T>
 int32_t ValueOrder(const Array<T>& a, const Array<T>& b) {
   int n = a.Count() < b.Count() ? a.Count() : b.Count();
@@ -105,24 +139,59 @@ void WriteArrayValue(StreamPipeRef& out, const Array<E>& a);
 template <class F>
 bool WithValueTag(uint32_t classId, F&& f) {
   switch (classId) {
-    case kClassBool: f(VBool{}); return true;
-    case kClassI32: f(VI32{}); return true;
-    case kClassI64: f(VI64{}); return true;
-    case kClassU32: f(VU32{}); return true;
-    case kClassU64: f(VU64{}); return true;
-    case kClassF32: f(VF32{}); return true;
-    case kClassF64: f(VF64{}); return true;
-    case kClassEnum: f(VEnum{}); return true;
-    case kClassMemberID: f(VMemberID{}); return true;
-    case kClassVector2f: f(VVector2f{}); return true;
-    case kClassVector3f: f(VVector3f{}); return true;
-    case kClassVector4f: f(VVector4f{}); return true;
-    case kClassMatrix4f: f(VMatrix4f{}); return true;
-    case kClassSpheref: f(VSpheref{}); return true;
-    case kClassString: f(VString{}); return true;
-    case kClassNameHash: f(VNameHash{}); return true;
-    case kClassScriptObject: f(VObject{}); return true;
-    default: return false;
+    case kClassBool:
+      f(VBool{});
+      return true;
+    case kClassI32:
+      f(VI32{});
+      return true;
+    case kClassI64:
+      f(VI64{});
+      return true;
+    case kClassU32:
+      f(VU32{});
+      return true;
+    case kClassU64:
+      f(VU64{});
+      return true;
+    case kClassF32:
+      f(VF32{});
+      return true;
+    case kClassF64:
+      f(VF64{});
+      return true;
+    case kClassEnum:
+      f(VEnum{});
+      return true;
+    case kClassMemberID:
+      f(VMemberID{});
+      return true;
+    case kClassVector2f:
+      f(VVector2f{});
+      return true;
+    case kClassVector3f:
+      f(VVector3f{});
+      return true;
+    case kClassVector4f:
+      f(VVector4f{});
+      return true;
+    case kClassMatrix4f:
+      f(VMatrix4f{});
+      return true;
+    case kClassSpheref:
+      f(VSpheref{});
+      return true;
+    case kClassString:
+      f(VString{});
+      return true;
+    case kClassNameHash:
+      f(VNameHash{});
+      return true;
+    case kClassScriptObject:
+      f(VObject{});
+      return true;
+    default:
+      return false;
   }
 }
 

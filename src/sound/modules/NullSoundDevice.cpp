@@ -1,9 +1,9 @@
 // The null sound device: the module that stands where DirectSound would (the "DX3" module). It
 // plays nothing and keeps every state a real device keeps.
 #include "core/Log.h"
+#include "sound/SoundDevice.h"
 #include "sound/modules/NullAudioSrcFile.h"
 #include "sound/modules/NullSoundSource.h"
-#include "sound/SoundDevice.h"
 
 namespace PM {
 
@@ -31,8 +31,7 @@ __attribute__((visibility("default"))) PM::SoundDevice* CreateSoundDeviceDirectS
   return PM::NewCounted<PM::NullSoundDevice>(type, speakers, quality);
 }
 
-__attribute__((visibility("default"))) PM::AudioSrcFile* CreateAudioSrcFileWindows(const char* fileName,
-                                                                                   uint32_t& size,
+__attribute__((visibility("default"))) PM::AudioSrcFile* CreateAudioSrcFileWindows(const char* fileName, uint32_t& size,
                                                                                    PM::CacheMode mode) {
   auto* file = PM::NewCounted<PM::NullAudioSrcFile>();  // count 0: the caller takes it
   if (!file->Open(fileName, mode)) {

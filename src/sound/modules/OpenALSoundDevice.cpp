@@ -3,9 +3,9 @@
 #include <AL/alc.h>
 
 #include "core/Log.h"
-#include "sound/modules/OpenALSoundSource.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundReceiver.h"
+#include "sound/modules/OpenALSoundSource.h"
 
 namespace PM {
 
@@ -57,8 +57,8 @@ class OpenALSoundDevice final : public SoundDevice {
 }  // namespace PM
 
 extern "C" __attribute__((visibility("default"))) PM::SoundDevice* CreateSoundDeviceOpenAL(PM::SDType type,
-                                                                                          PM::SpeakerType speakers,
-                                                                                          PM::Quality quality, void*) {
+                                                                                           PM::SpeakerType speakers,
+                                                                                           PM::Quality quality, void*) {
   ALCdevice* device = alcOpenDevice(nullptr);
   if (device == nullptr) {
     PM::LogError("CreateSoundDeviceOpenAL: no output device.");

@@ -52,7 +52,8 @@ inline std::unique_ptr<Far::TopologyRefiner> MakeRefiner(const TestMesh& m, int 
 }
 
 // Positions at every level 0 to the refiner's maximum.
-inline std::vector<std::vector<OsdPoint>> Interpolate(const Far::TopologyRefiner& r, const std::vector<Vector3f>& base) {
+inline std::vector<std::vector<OsdPoint>> Interpolate(const Far::TopologyRefiner& r,
+                                                      const std::vector<Vector3f>& base) {
   std::vector<std::vector<OsdPoint>> pos(size_t(r.GetMaxLevel()) + 1);
   for (const Vector3f& p : base) pos[0].push_back({p.x, p.y, p.z});
   Far::PrimvarRefiner pr(r);

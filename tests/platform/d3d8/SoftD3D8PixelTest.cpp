@@ -52,7 +52,8 @@ class SoftD3D8PixelTest : public SoftD3D8Test {
 };
 
 TEST_F(SoftD3D8PixelTest, CullingByWindingAsSeen) {
-  const std::vector<ColorVertex> clockwise = {{-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {-1, -1, 0.5f, 0xFFFFFFFF}};
+  const std::vector<ColorVertex> clockwise = {
+      {-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {-1, -1, 0.5f, 0xFFFFFFFF}};
   const std::vector<ColorVertex> counter = {clockwise[0], clockwise[2], clockwise[1]};
   struct Case {
     DWORD cull;
@@ -69,8 +70,12 @@ TEST_F(SoftD3D8PixelTest, NothingInFrontOfTheNearPlane) {
   // z runs from -0.5 on the left to 0.5 on the right: the left half lies in front of z 0.
   device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
   const std::vector<uint32_t> px = Frame([&] {
-    Triangles({{-1, 1, -0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {1, -1, 0.5f, 0xFFFFFFFF},
-               {-1, 1, -0.5f, 0xFFFFFFFF}, {1, -1, 0.5f, 0xFFFFFFFF}, {-1, -1, -0.5f, 0xFFFFFFFF}});
+    Triangles({{-1, 1, -0.5f, 0xFFFFFFFF},
+               {1, 1, 0.5f, 0xFFFFFFFF},
+               {1, -1, 0.5f, 0xFFFFFFFF},
+               {-1, 1, -0.5f, 0xFFFFFFFF},
+               {1, -1, 0.5f, 0xFFFFFFFF},
+               {-1, -1, -0.5f, 0xFFFFFFFF}});
   });
   for (UINT y = 0; y < kH; ++y) {
     for (UINT x = 0; x < kW; ++x) {
@@ -133,10 +138,10 @@ TEST_F(SoftD3D8PixelTest, TableFogAtAKnownDepth) {
   struct Case {
     DWORD mode;
     float density;
-    int expected;  // 255 x the fog factor at depth 10
+    int expected;                           // 255 x the fog factor at depth 10
   } cases[] = {{D3DFOG_LINEAR, 1.0f, 128},  // (20 - 10) / (20 - 0) = 0.5
-               {D3DFOG_EXP, 0.05f, 155},   // exp(-0.5) = 0.607
-               {D3DFOG_EXP2, 0.1f, 94}};   // exp(-1) = 0.368
+               {D3DFOG_EXP, 0.05f, 155},    // exp(-0.5) = 0.607
+               {D3DFOG_EXP2, 0.1f, 94}};    // exp(-1) = 0.368
   for (const Case& c : cases) {
     device->SetRenderState(D3DRS_FOGTABLEMODE, c.mode);
     device->SetRenderState(D3DRS_FOGDENSITY, bits(c.density));
@@ -167,12 +172,15 @@ TEST_F(SoftD3D8PixelTest, BlendingAndAlphaTestFromRenderStates) {
     uint32_t expected;  // the half-transparent red quad over the black clear
   } cases[] = {
       {"opaque", {}, 0xFFFF0000u},
-      {"alpha blending", {{D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                          {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}}, 0xFF800000u},
+      {"alpha blending",
+       {{D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}},
+       0xFF800000u},
       {"BOTHSRCALPHA", {{D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, D3DBLEND_BOTHSRCALPHA}}, 0xFF800000u},
-      {"alpha test passes", {{D3DRS_ALPHATESTENABLE, 1}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 127}},
+      {"alpha test passes",
+       {{D3DRS_ALPHATESTENABLE, 1}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 127}},
        0xFFFF0000u},
-      {"alpha test drops", {{D3DRS_ALPHATESTENABLE, 1}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 128}},
+      {"alpha test drops",
+       {{D3DRS_ALPHATESTENABLE, 1}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 128}},
        0xFF000000u},
   };
   for (const Case& c : cases) {

@@ -13,7 +13,7 @@ constexpr UINT kW = 64, kH = 48;
 constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
 // Two triangles over the whole clip square, wound clockwise as seen.
-const ColorVertex kFullQuad[6] = {{-1, 1, 0.5f, 0xFFFF0000}, {1, 1, 0.5f, 0xFFFF0000}, {1, -1, 0.5f, 0xFFFF0000},
+const ColorVertex kFullQuad[6] = {{-1, 1, 0.5f, 0xFFFF0000}, {1, 1, 0.5f, 0xFFFF0000},  {1, -1, 0.5f, 0xFFFF0000},
                                   {-1, 1, 0.5f, 0xFFFF0000}, {1, -1, 0.5f, 0xFFFF0000}, {-1, -1, 0.5f, 0xFFFF0000}};
 
 TEST_F(SoftD3D8Test, RefusedLocksAndCallsLeaveBytesUntouched) {
@@ -113,8 +113,8 @@ TEST_F(SoftD3D8Test, PresentPutsTheBackBufferIntoTheWindow) {
   device->BeginScene();
   device->SetRenderState(D3DRS_LIGHTING, 0);
   device->SetVertexShader(kFvf);
-  const ColorVertex triangle[3] = {{-0.8f, -0.8f, 0.2f, 0xFFFF0000}, {0.0f, 0.9f, 0.2f, 0xFF00FF00},
-                                   {0.8f, -0.8f, 0.2f, 0xFF0000FF}};
+  const ColorVertex triangle[3] = {
+      {-0.8f, -0.8f, 0.2f, 0xFFFF0000}, {0.0f, 0.9f, 0.2f, 0xFF00FF00}, {0.8f, -0.8f, 0.2f, 0xFF0000FF}};
   ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColorVertex)), D3D_OK);
   device->EndScene();
   ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
@@ -223,7 +223,8 @@ TEST_F(SoftD3D8Test, RasterizerRules) {
     return ReadBackBuffer(device);
   };
   // Default culling is counter-clockwise: the clockwise quad shows, its mirror does not.
-  std::vector<uint32_t> px = frame([&] { device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, kFullQuad, sizeof(ColorVertex)); });
+  std::vector<uint32_t> px =
+      frame([&] { device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, kFullQuad, sizeof(ColorVertex)); });
   EXPECT_EQ(px, std::vector<uint32_t>(kW * kH, 0xFFFF0000));
   ColorVertex mirrored[6];
   for (int i = 0; i < 6; ++i) mirrored[i] = kFullQuad[5 - i];
@@ -287,9 +288,15 @@ TEST_F(SoftD3D8Test, AdapterCapsFormatsAndVersions) {
   const struct {
     D3DFORMAT format;
     HRESULT texture;
-  } formats[] = {{D3DFMT_A8R8G8B8, D3D_OK}, {D3DFMT_R8G8B8, D3D_OK},    {D3DFMT_A4L4, D3D_OK},
-                 {D3DFMT_L8, D3D_OK},       {D3DFMT_X4R4G4B4, D3D_OK},  {D3DFMT_DXT1, D3DERR_NOTAVAILABLE},
-                 {D3DFMT_P8, D3DERR_NOTAVAILABLE}, {D3DFMT_V8U8, D3DERR_NOTAVAILABLE}, {D3DFMT_D16, D3DERR_NOTAVAILABLE}};
+  } formats[] = {{D3DFMT_A8R8G8B8, D3D_OK},
+                 {D3DFMT_R8G8B8, D3D_OK},
+                 {D3DFMT_A4L4, D3D_OK},
+                 {D3DFMT_L8, D3D_OK},
+                 {D3DFMT_X4R4G4B4, D3D_OK},
+                 {D3DFMT_DXT1, D3DERR_NOTAVAILABLE},
+                 {D3DFMT_P8, D3DERR_NOTAVAILABLE},
+                 {D3DFMT_V8U8, D3DERR_NOTAVAILABLE},
+                 {D3DFMT_D16, D3DERR_NOTAVAILABLE}};
   for (const auto& f : formats)
     EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, f.format), f.texture)
         << f.format;

@@ -89,7 +89,8 @@ class SoftD3D8TextureTest : public SoftD3D8Test {
 
   // A 2 x 2 texture: red, green on the top row, blue, white below.
   void Quadrants() {
-    MakeTexture(2, 1, [](UINT, UINT x, UINT y) { return y == 0 ? (x == 0 ? kRed : kGreen) : (x == 0 ? kBlue : kWhite); });
+    MakeTexture(2, 1,
+                [](UINT, UINT x, UINT y) { return y == 0 ? (x == 0 ? kRed : kGreen) : (x == 0 ? kBlue : kWhite); });
   }
 
   IDirect3D8* d3d = nullptr;

@@ -128,8 +128,7 @@ class SoftD3D8VertexTest : public SoftD3D8Test {
   template <class Vertex>
   std::vector<ClipVertexOut> DrawPoints(DWORD fvf, const std::vector<Vertex>& vertices) {
     device->SetVertexShader(fvf);
-    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, UINT(vertices.size()), vertices.data(), sizeof(Vertex)),
-              D3D_OK);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, UINT(vertices.size()), vertices.data(), sizeof(Vertex)), D3D_OK);
     return Last();
   }
 
@@ -162,9 +161,13 @@ TEST_F(SoftD3D8VertexTest, DirectionalPointAndAmbientLightWithLocalViewerSpecula
   m.Emissive = {0.05f, 0.1f, 0, 0}, m.Power = 10;
   device->SetMaterial(&m);
   const D3DCOLOR ambient = 0xFF202040;
-  for (auto [state, value] : std::initializer_list<std::pair<D3DRENDERSTATETYPE, DWORD>>{
-           {D3DRS_LIGHTING, 1}, {D3DRS_AMBIENT, ambient}, {D3DRS_SPECULARENABLE, 1}, {D3DRS_LOCALVIEWER, 1},
-           {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL}, {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL}})
+  for (auto [state, value] :
+       std::initializer_list<std::pair<D3DRENDERSTATETYPE, DWORD>>{{D3DRS_LIGHTING, 1},
+                                                                   {D3DRS_AMBIENT, ambient},
+                                                                   {D3DRS_SPECULARENABLE, 1},
+                                                                   {D3DRS_LOCALVIEWER, 1},
+                                                                   {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL},
+                                                                   {D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL}})
     device->SetRenderState(state, value);
   const std::vector<NormalVertex> triangle = {
       {0, 0, 0, 0, 0, -1}, {1, 0, 0, 0.6f, 0, -0.8f}, {0, 1, 0, 0, 0.6f, -0.8f}};
@@ -183,7 +186,8 @@ TEST_F(SoftD3D8VertexTest, DirectionalPointAndAmbientLightWithLocalViewerSpecula
       const Lit want = ReferenceLighting(m, ambient, lights, p, n, eye);
       const float got[7] = {out[i].r, out[i].g, out[i].b, out[i].a, out[i].sr, out[i].sg, out[i].sb};
       for (int c = 0; c < 7; ++c)
-        EXPECT_NEAR(got[c], want.c[c], kColorTolerance) << "vertex " << i << " channel " << c << " normalize " << normalize;
+        EXPECT_NEAR(got[c], want.c[c], kColorTolerance)
+            << "vertex " << i << " channel " << c << " normalize " << normalize;
     }
   }
 
@@ -219,20 +223,83 @@ TEST_F(SoftD3D8VertexTest, MaterialSourcesTakeVertexColoursWhereTheVertexHasThem
     float r, gr, b, a;
     D3DCOLORVALUE emissive;
   } rows[] = {
-      {"all material", 1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false, 0.1f * g + 0.5f, 0.1f * g + 0.5f,
-       0.2f + 0.1f * g + 0.5f, 0.25f, {0, 0, 0.2f, 0}},
-      {"diffuse from colour 1", 1, D3DMCS_MATERIAL, D3DMCS_COLOR1, D3DMCS_MATERIAL, false, 0.1f * g + 0.2f,
-       0.1f * g + 0.4f, 0.2f + 0.1f * g + 0.6f, 1.0f, {0, 0, 0.2f, 0}},
-      {"COLORVERTEX off keeps the material", 0, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_COLOR1, false, 0.1f * g + 0.5f,
-       0.1f * g + 0.5f, 0.2f + 0.1f * g + 0.5f, 0.25f, {0, 0, 0.2f, 0}},
-      {"diffuse from colour 2", 1, D3DMCS_MATERIAL, D3DMCS_COLOR2, D3DMCS_MATERIAL, false, 0.1f * g + 1.0f,
-       0.1f * g, 0.2f + 0.1f * g, 0.5f, {0, 0, 0.2f, 0}},
-      {"a missing colour 2 falls back to the material", 1, D3DMCS_MATERIAL, D3DMCS_COLOR2, D3DMCS_MATERIAL, true,
-       0.1f * g + 0.5f, 0.1f * g + 0.5f, 0.2f + 0.1f * g + 0.5f, 0.25f, {0, 0, 0.2f, 0}},
-      {"ambient and emissive from colour 1", 1, D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_COLOR1, false,
-       0.2f + 0.2f * g + 0.5f, 0.4f + 0.4f * g + 0.5f, 1.0f, 0.25f, {0, 0, 0.2f, 0}},
-      {"lit colours clamp to 0..1", 1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false, 1.0f,
-       0.0f, 0.1f * g + 0.5f, 0.25f, {2.0f, -3.0f, 0, 0}},
+      {"all material",
+       1,
+       D3DMCS_MATERIAL,
+       D3DMCS_MATERIAL,
+       D3DMCS_MATERIAL,
+       false,
+       0.1f * g + 0.5f,
+       0.1f * g + 0.5f,
+       0.2f + 0.1f * g + 0.5f,
+       0.25f,
+       {0, 0, 0.2f, 0}},
+      {"diffuse from colour 1",
+       1,
+       D3DMCS_MATERIAL,
+       D3DMCS_COLOR1,
+       D3DMCS_MATERIAL,
+       false,
+       0.1f * g + 0.2f,
+       0.1f * g + 0.4f,
+       0.2f + 0.1f * g + 0.6f,
+       1.0f,
+       {0, 0, 0.2f, 0}},
+      {"COLORVERTEX off keeps the material",
+       0,
+       D3DMCS_COLOR1,
+       D3DMCS_COLOR1,
+       D3DMCS_COLOR1,
+       false,
+       0.1f * g + 0.5f,
+       0.1f * g + 0.5f,
+       0.2f + 0.1f * g + 0.5f,
+       0.25f,
+       {0, 0, 0.2f, 0}},
+      {"diffuse from colour 2",
+       1,
+       D3DMCS_MATERIAL,
+       D3DMCS_COLOR2,
+       D3DMCS_MATERIAL,
+       false,
+       0.1f * g + 1.0f,
+       0.1f * g,
+       0.2f + 0.1f * g,
+       0.5f,
+       {0, 0, 0.2f, 0}},
+      {"a missing colour 2 falls back to the material",
+       1,
+       D3DMCS_MATERIAL,
+       D3DMCS_COLOR2,
+       D3DMCS_MATERIAL,
+       true,
+       0.1f * g + 0.5f,
+       0.1f * g + 0.5f,
+       0.2f + 0.1f * g + 0.5f,
+       0.25f,
+       {0, 0, 0.2f, 0}},
+      {"ambient and emissive from colour 1",
+       1,
+       D3DMCS_COLOR1,
+       D3DMCS_MATERIAL,
+       D3DMCS_COLOR1,
+       false,
+       0.2f + 0.2f * g + 0.5f,
+       0.4f + 0.4f * g + 0.5f,
+       1.0f,
+       0.25f,
+       {0, 0, 0.2f, 0}},
+      {"lit colours clamp to 0..1",
+       1,
+       D3DMCS_MATERIAL,
+       D3DMCS_MATERIAL,
+       D3DMCS_MATERIAL,
+       false,
+       1.0f,
+       0.0f,
+       0.1f * g + 0.5f,
+       0.25f,
+       {2.0f, -3.0f, 0, 0}},
   };
   for (const Row& row : rows) {
     SetMaterial({0.5f, 0.5f, 0.5f, 0.25f}, {0.1f, 0.1f, 0.1f, 1}, {}, row.emissive, 0);
@@ -356,8 +423,8 @@ TEST_F(SoftD3D8VertexTest, TextureCoordinatesAreChosenGeneratedAndTransformed) {
     float u0, v0;
     float u1, v1, w1;
   };
-  const DWORD fvf = D3DFVF_XYZ | D3DFVF_NORMAL | (2 << D3DFVF_TEXCOUNT_SHIFT) | D3DFVF_TEXCOORDSIZE2(0) |
-                    D3DFVF_TEXCOORDSIZE3(1);
+  const DWORD fvf =
+      D3DFVF_XYZ | D3DFVF_NORMAL | (2 << D3DFVF_TEXCOUNT_SHIFT) | D3DFVF_TEXCOORDSIZE2(0) | D3DFVF_TEXCOORDSIZE3(1);
   const float h = std::sqrt(0.5f);
   const std::vector<TexVertex> vertex = {{1, 2, 3, 0, h, h, 0.25f, 0.5f, 0.1f, 0.2f, 0.3f}};
   device->SetRenderState(D3DRS_LIGHTING, 0);
@@ -370,13 +437,13 @@ TEST_F(SoftD3D8VertexTest, TextureCoordinatesAreChosenGeneratedAndTransformed) {
     DWORD index, flags;
     float want[4];
   } stages[] = {
-      {1, D3DTTFF_DISABLE, {0.1f, 0.2f, 0.3f, 1}},                          // set 1 as given, padded
-      {0, D3DTTFF_DISABLE, {0.25f, 0.5f, 1, 0}},                            // a 2-D set continues 1, 0
+      {1, D3DTTFF_DISABLE, {0.1f, 0.2f, 0.3f, 1}},  // set 1 as given, padded
+      {0, D3DTTFF_DISABLE, {0.25f, 0.5f, 1, 0}},    // a 2-D set continues 1, 0
       {D3DTSS_TCI_CAMERASPACENORMAL, D3DTTFF_DISABLE, {0, h, h, 1}},
       {D3DTSS_TCI_CAMERASPACEPOSITION | 1, D3DTTFF_DISABLE, {1, 2, 3, 1}},  // the set number is ignored
       {0, D3DTTFF_COUNT2, {1.0f, 0.75f, 1, 0}},
       {D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR, D3DTTFF_DISABLE, {0, 1, 0, 1}},  // 2 (N·E) N - E, E = +z
-      {7, D3DTTFF_DISABLE, {0, 0, 0, 1}},                                   // a set the vertex lacks
+      {7, D3DTTFF_DISABLE, {0, 0, 0, 1}},                                       // a set the vertex lacks
   };
   for (DWORD s = 0; s < std::size(stages); ++s) {
     device->SetTextureStageState(s, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
@@ -433,14 +500,20 @@ TEST_F(SoftD3D8VertexTest, DeclarationsAndIndexedBuffersGiveTheFvfVertices) {
   device->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_COLOR1);
   device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
   device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
-  const std::vector<ClipVertexOut> fromFvf = DrawPoints(
-      D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1, vertices);
+  const std::vector<ClipVertexOut> fromFvf =
+      DrawPoints(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1, vertices);
   ASSERT_EQ(fromFvf.size(), 3u);
 
-  const DWORD declaration[] = {D3DVSD_STREAM(0), D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
-                               D3DVSD_STREAM(1), D3DVSD_REG(D3DVSDE_NORMAL, D3DVSDT_FLOAT3),
-                               D3DVSD_STREAM(2), D3DVSD_SKIP(1), D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR),
-                               D3DVSD_STREAM(7), D3DVSD_REG(D3DVSDE_TEXCOORD0, D3DVSDT_FLOAT2), D3DVSD_END};
+  const DWORD declaration[] = {D3DVSD_STREAM(0),
+                               D3DVSD_REG(D3DVSDE_POSITION, D3DVSDT_FLOAT3),
+                               D3DVSD_STREAM(1),
+                               D3DVSD_REG(D3DVSDE_NORMAL, D3DVSDT_FLOAT3),
+                               D3DVSD_STREAM(2),
+                               D3DVSD_SKIP(1),
+                               D3DVSD_REG(D3DVSDE_DIFFUSE, D3DVSDT_D3DCOLOR),
+                               D3DVSD_STREAM(7),
+                               D3DVSD_REG(D3DVSDE_TEXCOORD0, D3DVSDT_FLOAT2),
+                               D3DVSD_END};
   DWORD handle = 0;
   ASSERT_EQ(device->CreateVertexShader(declaration, nullptr, &handle, 0), D3D_OK);
   ASSERT_EQ(device->SetVertexShader(handle), D3D_OK);
@@ -489,8 +562,8 @@ TEST_F(SoftD3D8VertexTest, DrawsReadingPastTheirVerticesAreRefusedBeforeAnything
   device->SetRenderState(D3DRS_LIGHTING, 0);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-  const std::vector<ColorVertex> quad = {{-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF},
-                                         {1, -1, 0.5f, 0xFFFFFFFF}, {-1, -1, 0.5f, 0xFFFFFFFF}};
+  const std::vector<ColorVertex> quad = {
+      {-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {1, -1, 0.5f, 0xFFFFFFFF}, {-1, -1, 0.5f, 0xFFFFFFFF}};
   DrawPoints(D3DFVF_XYZ | D3DFVF_DIFFUSE, std::vector<ColorVertex>{{0, 0, 0, 0xFF123456}});
   const std::vector<uint32_t> before = ReadBackBuffer(device);
   const uint16_t pastTheArray[6] = {0, 1, 2, 0, 2, 4};
@@ -558,7 +631,7 @@ TEST_F(SoftD3D8VertexTest, PretransformedVerticesLandOnTheirScreenPixelsUnlit) {
     uint32_t color;
   };
   const uint32_t c = 0xFF30C060;
-  const std::vector<ScreenVertex> square = {{8, 8, 0.5f, 0.5f, c}, {24, 8, 0.5f, 0.5f, c}, {24, 24, 0.5f, 0.5f, c},
+  const std::vector<ScreenVertex> square = {{8, 8, 0.5f, 0.5f, c}, {24, 8, 0.5f, 0.5f, c},  {24, 24, 0.5f, 0.5f, c},
                                             {8, 8, 0.5f, 0.5f, c}, {24, 24, 0.5f, 0.5f, c}, {8, 24, 0.5f, 0.5f, c}};
   const D3DMATRIX skew = ScaleTranslate(3.0f, 1, 2, 3);
   device->SetTransform(D3DTS_WORLD, &skew);  // ignored by pre-transformed vertices

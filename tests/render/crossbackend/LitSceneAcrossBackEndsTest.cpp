@@ -9,12 +9,12 @@
 
 #include "core/Log.h"
 #include "core/StartUp.h"
+#include "engine/Image.h"
 #include "platform/ModuleLoader.h"
 #include "platform/d3d8/D3D8Control.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
-#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/CrossImageCompare.h"
@@ -39,8 +39,7 @@ Obj<Image_I> BackBufferImage(D3D8Control* control) {
   for (uint32_t row = 0; row < desc.Height; ++row)
     for (uint32_t x = 0; x < desc.Width; ++x) {
       const uint32_t p = argb[size_t(row) * desc.Width + x];
-      image->SetPixel(int(x), int(desc.Height - 1 - row),
-                      R8G8B8A8{uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
+      image->SetPixel(int(x), int(desc.Height - 1 - row), R8G8B8A8{uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
     }
   return image;
 }
@@ -91,7 +90,8 @@ TEST_F(LitSceneAcrossBackEndsTest, LitFoggedSceneMatchesTheOpenGLReference) {
   pipe->DeInitializeWindow();
   ASSERT_FALSE(frame.IsNil());
   Obj<Image_I> reference(Image_I::New());
-  ASSERT_EQ(reference->ImportFile(String((std::string(PM_SOURCE_DIR) + "/tests/render/reference/lit_scene").c_str())), 0);
+  ASSERT_EQ(reference->ImportFile(String((std::string(PM_SOURCE_DIR) + "/tests/render/reference/lit_scene").c_str())),
+            0);
   const std::string base = std::string(PM_BINARY_DIR) + "/lit_scene_directx8";
   EXPECT_EQ(CheckAcrossBackEnds(*frame, *reference, base), "");
 }

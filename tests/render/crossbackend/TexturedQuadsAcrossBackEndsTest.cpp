@@ -12,10 +12,10 @@
 #include "classes/EngineClasses.h"
 #include "classes/FileObject.h"
 #include "d3d8/D3D8EngineFixture.h"
+#include "engine/Image.h"
 #include "render/FontTexture2D.h"
 #include "render/Texture2D.h"
 #include "render/Texture2DVideo.h"
-#include "engine/Image.h"
 #include "script/object/ObjectModel.h"
 #include "support/CrossImageCompare.h"
 #include "support/TestEnv.h"
@@ -159,7 +159,8 @@ TEST_F(TexturedQuadsAcrossBackEnds, VideoPausedAtAFifthOfASecond) {
   Obj<Image_I> want(Image_I::New());
   want->Create(3, kSide, kSide, 0);
   for (int y = 0; y < kSide; ++y)
-    for (int x = 0; x < kSide; ++x) want->SetPixel(x, y, R8G8B8A8{uint8_t(fifth.r), uint8_t(fifth.g), uint8_t(fifth.b), 255});
+    for (int x = 0; x < kSide; ++x)
+      want->SetPixel(x, y, R8G8B8A8{uint8_t(fifth.r), uint8_t(fifth.g), uint8_t(fifth.b), 255});
   std::string failure = "never drawn";
   for (int i = 0; i < 500 && !failure.empty(); ++i) {  // frames arrive from the decoder's thread
     draw();

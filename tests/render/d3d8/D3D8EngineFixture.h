@@ -60,7 +60,8 @@ class D3D8EngineTest : public ::testing::Test {
   std::vector<uint32_t> BackBuffer() {
     IDirect3DSurface8* back = nullptr;
     std::vector<uint32_t> pixels;
-    if (!engine->Device() || engine->Device()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back) != D3D_OK) return pixels;
+    if (!engine->Device() || engine->Device()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back) != D3D_OK)
+      return pixels;
     D3DSURFACE_DESC desc;
     back->GetDesc(&desc);
     pixels.resize(size_t(desc.Width) * desc.Height);

@@ -113,8 +113,11 @@ TEST_F(D3D8StateTest, PassRowsAndOtherModes) {
   const struct {
     int32_t mode;
     DWORD z, zWrite, zFunc, cull, fill, lighting, zBias, colorVertex;
-  } rows[] = {{-1, 0, 0, 4, 2, 3, 0, 0, 0}, {0, 0, 0, 4, 1, 3, 0, 0, 1}, {1, 1, 1, 4, 2, 3, 1, 0, 1},
-              {2, 0, 0, 8, 1, 2, 0, 1, 1},  {3, 1, 1, 4, 2, 2, 0, 1, 1}};
+  } rows[] = {{-1, 0, 0, 4, 2, 3, 0, 0, 0},
+              {0, 0, 0, 4, 1, 3, 0, 0, 1},
+              {1, 1, 1, 4, 2, 3, 1, 0, 1},
+              {2, 0, 0, 8, 1, 2, 0, 1, 1},
+              {3, 1, 1, 4, 2, 2, 0, 1, 1}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.mode);
     d->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
@@ -433,16 +436,19 @@ TEST_F(D3D8StateTest, TextureBlendOpRows) {
     int32_t mode;
     DWORD blend, src, dest, test, func, ref, zWrite;
   } rows[] = {
-      {0, 0, 11, 11, 0, 1, 7, 1}, {1, 0, 11, 11, 1, 5, 128, 1}, {2, 1, 5, 6, 0, 1, 7, 1},
-      {3, 1, 5, 6, 0, 1, 7, 0},   {4, 1, 5, 2, 0, 1, 7, 0},     {5, 1, 2, 2, 0, 1, 7, 0},
-      {6, 1, 1, 3, 0, 1, 7, 0},   {7, 1, 5, 6, 1, 5, 64, 1},    {8, 1, 5, 6, 1, 5, 2, 1},
-      {42, 0, 11, 11, 0, 1, 7, 1},
+      {0, 0, 11, 11, 0, 1, 7, 1}, {1, 0, 11, 11, 1, 5, 128, 1}, {2, 1, 5, 6, 0, 1, 7, 1}, {3, 1, 5, 6, 0, 1, 7, 0},
+      {4, 1, 5, 2, 0, 1, 7, 0},   {5, 1, 2, 2, 0, 1, 7, 0},     {6, 1, 1, 3, 0, 1, 7, 0}, {7, 1, 5, 6, 1, 5, 64, 1},
+      {8, 1, 5, 6, 1, 5, 2, 1},   {42, 0, 11, 11, 0, 1, 7, 1},
   };
   Obj<ScriptObject> texture = Make("Texture2D");
   for (const auto& r : rows) {
     SCOPED_TRACE(r.mode);
-    for (auto [state, value] : {std::pair{D3DRS_SRCBLEND, 11u}, {D3DRS_DESTBLEND, 11u}, {D3DRS_ALPHAFUNC, 1u},
-                                {D3DRS_ALPHAREF, 7u}, {D3DRS_ALPHABLENDENABLE, 5u}, {D3DRS_ALPHATESTENABLE, 5u}})
+    for (auto [state, value] : {std::pair{D3DRS_SRCBLEND, 11u},
+                                {D3DRS_DESTBLEND, 11u},
+                                {D3DRS_ALPHAFUNC, 1u},
+                                {D3DRS_ALPHAREF, 7u},
+                                {D3DRS_ALPHABLENDENABLE, 5u},
+                                {D3DRS_ALPHATESTENABLE, 5u}})
       d->SetRenderState(state, value);
     static_cast<Texture2D_I*>(texture.Get())->SetAlphaMode(r.mode);
     engine->SetTextureBlendOp(0, texture);

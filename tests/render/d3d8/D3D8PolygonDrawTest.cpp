@@ -60,7 +60,9 @@ class D3D8PolygonDrawTest : public D3D8EngineTest {
     index = indices, runs = lengths;
     PolygonData d;
     d.PrimType = type;
-    d.PrimCount = lengths.empty() ? int32_t(indices.size()) / (type == PrimTypeId(4) ? 4 : type == PrimTypeId(2) ? 2 : 3)
+    d.PrimCount = lengths.empty() ? int32_t(indices.size()) / (type == PrimTypeId(4)   ? 4
+                                                               : type == PrimTypeId(2) ? 2
+                                                                                       : 3)
                                   : int32_t(lengths.size());
     d.IndexCount = int32_t(index.size());
     d.VertexCount = int32_t(points.size());
@@ -99,9 +101,24 @@ TEST_F(D3D8PolygonDrawTest, RecordsMatchTheSameTrianglesAsAList) {
   } cases[] = {
       {"strip", PrimTypeId(6), {0, 4, 1, 5, 2, 6}, {6}, {0, 4, 1, 1, 4, 5, 1, 5, 2, 2, 5, 6}, PrimTypeId(3)},
       {"fan", PrimTypeId(7), {5, 0, 1, 2, 6, 10}, {6}, {5, 0, 1, 5, 1, 2, 5, 2, 6, 5, 6, 10}, PrimTypeId(3)},
-      {"polygon", PrimTypeId(5), {0, 1, 2, 6, 5, 8, 9, 13}, {5, 3}, {0, 1, 2, 0, 2, 6, 0, 6, 5, 8, 9, 13}, PrimTypeId(3)},
-      {"quads", PrimTypeId(4), {0, 1, 5, 4, 10, 11, 15, 14}, {}, {0, 1, 5, 0, 5, 4, 10, 11, 15, 10, 15, 14}, PrimTypeId(3)},
-      {"strip and triangles", PrimTypeId(11), {0, 4, 1, 5, 10, 11, 14}, {4, 3}, {0, 4, 1, 1, 4, 5, 10, 11, 14}, PrimTypeId(3)},
+      {"polygon",
+       PrimTypeId(5),
+       {0, 1, 2, 6, 5, 8, 9, 13},
+       {5, 3},
+       {0, 1, 2, 0, 2, 6, 0, 6, 5, 8, 9, 13},
+       PrimTypeId(3)},
+      {"quads",
+       PrimTypeId(4),
+       {0, 1, 5, 4, 10, 11, 15, 14},
+       {},
+       {0, 1, 5, 0, 5, 4, 10, 11, 15, 10, 15, 14},
+       PrimTypeId(3)},
+      {"strip and triangles",
+       PrimTypeId(11),
+       {0, 4, 1, 5, 10, 11, 14},
+       {4, 3},
+       {0, 4, 1, 1, 4, 5, 10, 11, 14},
+       PrimTypeId(3)},
       {"short runs draw nothing", PrimTypeId(6), {0, 4, 8, 9, 13, 2, 6, 3}, {2, 1, 2, 3}, {2, 6, 3}, PrimTypeId(3)},
       {"short first strip", PrimTypeId(11), {0, 4, 10, 11, 14}, {2, 3}, {10, 11, 14}, PrimTypeId(3)},
       {"one line strip", PrimTypeId(9), {0, 5, 10, 15}, {4}, {0, 5, 5, 10, 10, 15}, PrimTypeId(2)},
@@ -130,11 +147,17 @@ TEST_F(D3D8PolygonDrawTest, DrawCallsFollowTheTable) {
       {PrimTypeId(1), {0, 1, 2}, {}, ""},
       {PrimTypeId(2), {0, 1, 2, 3}, {}, "DrawIndexedPrimitive(2, 0, 16, 0, 2)\n"},
       {PrimTypeId(3), {0, 1, 4}, {}, "DrawIndexedPrimitive(4, 0, 16, 0, 1)\n"},
-      {PrimTypeId(4), {0, 1, 5, 4, 2, 3, 7, 6}, {},
+      {PrimTypeId(4),
+       {0, 1, 5, 4, 2, 3, 7, 6},
+       {},
        "DrawIndexedPrimitive(6, 0, 16, 0, 2)\nIDirect3DDevice8::DrawIndexedPrimitive(6, 0, 16, 4, 2)\n"},
-      {PrimTypeId(7), {0, 1, 5, 4, 2, 3, 7}, {4, 3},
+      {PrimTypeId(7),
+       {0, 1, 5, 4, 2, 3, 7},
+       {4, 3},
        "DrawIndexedPrimitive(6, 0, 16, 0, 2)\nIDirect3DDevice8::DrawIndexedPrimitive(6, 0, 16, 4, 1)\n"},
-      {PrimTypeId(11), {0, 4, 1, 5, 2, 3, 7}, {4, 3},
+      {PrimTypeId(11),
+       {0, 4, 1, 5, 2, 3, 7},
+       {4, 3},
        "DrawIndexedPrimitive(5, 0, 16, 0, 2)\nIDirect3DDevice8::DrawIndexedPrimitive(4, 0, 16, 4, 1)\n"},
   };
   for (const auto& c : cases) {
@@ -350,8 +373,9 @@ TEST_F(D3D8PolygonDrawTest, TooComplexObjectsAndSixteenBitIndices) {
   caches.emplace_back();
   engine->DrawPolygonData(&big, &caches.back());
   engine->DrawPolygonData(&big, &caches.back());
-  EXPECT_EQ(Count(err.Text(), "Some objects are too complex to be rendered with the installed DirectX 8 graphics "
-                              "driver.\n  These objects will disappear from the scene."),
+  EXPECT_EQ(Count(err.Text(),
+                  "Some objects are too complex to be rendered with the installed DirectX 8 graphics "
+                  "driver.\n  These objects will disappear from the scene."),
             1);
   EXPECT_TRUE(Has(err.Text(), "D3DCAPS8.MaxPrimitiveCount"));
   EXPECT_FALSE(Has(control->CallLog(), "Create"));

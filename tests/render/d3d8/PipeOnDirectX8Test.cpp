@@ -24,7 +24,8 @@ class PipeOnDirectX8Test : public EngineWorldTest {};
 
 TEST_F(PipeOnDirectX8Test, EmptyChannelPresentsTheDefaultClearColour) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
-  D3D8Control* control = reinterpret_cast<D3D8GetControlFn>(Module::Symbol(Module::Load("d3d8.dll"), "D3D8GetControl"))();
+  D3D8Control* control =
+      reinterpret_cast<D3D8GetControlFn>(Module::Symbol(Module::Load("d3d8.dll"), "D3D8GetControl"))();
   control->Reset();
   const int presentsBefore = control->PresentCount();  // counted over the process, across tests
   {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "core/Language.h"
+#include "engine/RenderEngine.h"
 #include "platform/MessageDialog.h"
 #include "render/RenderPipe.h"
 #include "render/dialog/GraphicsSetupDialog.h"
-#include "engine/RenderEngine.h"
 #include "scene/EngineWorld.h"
 #include "support/LogCapture.h"
 
@@ -35,6 +35,7 @@ class MemoryEngine_I final : public RenderEngine_I {
  public:
   MemoryEngine_I() : RenderEngine_I(&m_engine) {}
   static RenderEngine_I* Create() { return NewCounted<MemoryEngine_I>(); }
+
  private:
   MemoryEngine m_engine;
 };
@@ -130,8 +131,9 @@ TEST_F(GraphicsSetupDialogTest, RadioButtonsCloseBoxLanguagesAndTheDefaultAnswer
   GraphicsSetupDialog d;
   EXPECT_EQ(Run(d, 0, {GraphicsSetupDialog::kRadio32, GraphicsSetupDialog::kRadio64, -1}), -1);
   ASSERT_EQ(g_boxes.size(), 2u);
-  EXPECT_EQ(g_boxes[0], "Pelmora:|Note: You did not use the automatic detection yet.\r\nSo please ensure that you made "
-                        "the right choice before you continue.");
+  EXPECT_EQ(g_boxes[0],
+            "Pelmora:|Note: You did not use the automatic detection yet.\r\nSo please ensure that you made "
+            "the right choice before you continue.");
   EXPECT_EQ(d.GetVideoMemory(), 67108864);
   EXPECT_EQ(d.GetTextureMemory(), 56623104);
   EXPECT_TRUE(d.IsChecked(GraphicsSetupDialog::kRadio64));
@@ -140,7 +142,9 @@ TEST_F(GraphicsSetupDialogTest, RadioButtonsCloseBoxLanguagesAndTheDefaultAnswer
   // Spanish: the title's bytes and an untranslated OK; German control texts.
   SetLanguage(2);
   GraphicsSetupDialog es;
-  EXPECT_EQ(std::string(es.Title().View()), "Pelmora: Configuraci\xF3n Gr\xE1" "fica");
+  EXPECT_EQ(std::string(es.Title().View()),
+            "Pelmora: Configuraci\xF3n Gr\xE1"
+            "fica");
   Run(es, 0, {GraphicsSetupDialog::kOk});
   EXPECT_EQ(es.Text(GraphicsSetupDialog::kOk), "OK");
   SetLanguage(1);

@@ -95,7 +95,8 @@ TEST_F(OpenGLContextTest, XErrorsBecomeFailures) {
   // an error too (BadGC): a failure, but the context is current afterwards and stays usable.
   Glx::MakeCurrent(m_glx, m_window->display, 0, nullptr);
   Glx::MakeCurrent(m_glx, m_window->display, m_window->window, m_context);
-  EXPECT_TRUE(Glx::MakeCurrent(m_glx, m_window->display, m_window->window, m_context)) << std::hex << GetLastErrorCode();
+  EXPECT_TRUE(Glx::MakeCurrent(m_glx, m_window->display, m_window->window, m_context))
+      << std::hex << GetLastErrorCode();
   const OpenGLAPI& api = OpenGLAPI::Instance();
   EXPECT_NE(api.glGetString(GL_VENDOR), nullptr);
 }
@@ -113,9 +114,9 @@ TEST_F(OpenGLContextTest, MesaExtensions) {
   LogCapture log(LogOutPipe());
   OpenGLEXT ext;
   ASSERT_EQ(ext.Init(String(), OpenGLAPI::Instance(), m_window->display), SOK);
-  for (OpenGLExtension e : {kGL_ARB_multitexture, kGL_EXT_vertex_array, kGL_ARB_vertex_buffer_object,
-                            kGL_ARB_texture_cube_map, kGL_ARB_shader_objects, kWGL_ARB_extensions_string,
-                            kWGL_ARB_make_current_read}) {
+  for (OpenGLExtension e :
+       {kGL_ARB_multitexture, kGL_EXT_vertex_array, kGL_ARB_vertex_buffer_object, kGL_ARB_texture_cube_map,
+        kGL_ARB_shader_objects, kWGL_ARB_extensions_string, kWGL_ARB_make_current_read}) {
     EXPECT_TRUE(ext.Has(e)) << OpenGLEXT::FlagName(e);
   }
   EXPECT_NE(ext.glActiveTextureARB, nullptr);
@@ -152,11 +153,11 @@ TEST_F(OpenGLContextTest, AppliedRecordIsWhatOpenGLReports) {
   struct Want {
     GLenum name;
     GLint value;
-  } integers[] = {{GL_BLEND_SRC, GL_ZERO},  {GL_BLEND_DST, GL_SRC_COLOR}, {GL_DEPTH_FUNC, GL_LEQUAL},
+  } integers[] = {{GL_BLEND_SRC, GL_ZERO},         {GL_BLEND_DST, GL_SRC_COLOR}, {GL_DEPTH_FUNC, GL_LEQUAL},
                   {GL_ALPHA_TEST_FUNC, GL_ALWAYS}, {GL_CULL_FACE_MODE, GL_BACK}, {GL_ACTIVE_TEXTURE, GL_TEXTURE0}};
   for (const Want& w : integers) EXPECT_EQ(integer(w.name), w.value) << std::hex << w.name;
-  Want booleans[] = {{GL_LIGHTING, 0}, {GL_NORMALIZE, 1}, {GL_DEPTH_TEST, 1}, {GL_DEPTH_WRITEMASK, 1},
-                     {GL_BLEND, 0},    {GL_TEXTURE_2D, 0}};
+  Want booleans[] = {{GL_LIGHTING, 0},        {GL_NORMALIZE, 1}, {GL_DEPTH_TEST, 1},
+                     {GL_DEPTH_WRITEMASK, 1}, {GL_BLEND, 0},     {GL_TEXTURE_2D, 0}};
   for (const Want& w : booleans) EXPECT_EQ(boolean(w.name), w.value) << std::hex << w.name;
 
   auto getMaterial = reinterpret_cast<void (*)(GLenum, GLenum, GLfloat*)>(api.GetProcAddress("glGetMaterialfv"));

@@ -8,22 +8,22 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/FrameStatisticsUpdate.h"
+#include "opengl/OpenGLEngineFixture.h"
 #include "platform/PlatformWindow.h"
 #include "platform/WindowClass.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderChannel.h"
-#include "engine/FrameStatisticsUpdate.h"
 #include "render/opengl/OpenGLPixelFormat.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 #include "scene/EngineWorld.h"
 #include "scene/Fog.h"
 #include "scene/Light.h"
+#include "support/ImageCompare.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRenderEngine.h"
-#include "support/ImageCompare.h"
 #include "support/TestEnv.h"
-#include "opengl/OpenGLEngineFixture.h"
 
 namespace PM::Test {
 namespace {
@@ -166,8 +166,8 @@ TEST_F(OpenGLEngineTest, LightsFogAndMaterial) {
 
   Obj<ScriptObject> fog = Make("TFog");
   auto* f = static_cast<SFog_I*>(static_cast<TNode_I*>(fog.Get())->GetSNode());
-  for (auto [type, mode] : {std::pair{0x03FFF0BEu, GL_EXP2}, {0x02FFF0BEu, GL_EXP}, {0x01FFF0BEu, GL_LINEAR},
-                            {0x7u, GL_LINEAR}}) {
+  for (auto [type, mode] :
+       {std::pair{0x03FFF0BEu, GL_EXP2}, {0x02FFF0BEu, GL_EXP}, {0x01FFF0BEu, GL_LINEAR}, {0x7u, GL_LINEAR}}) {
     f->m_type = type;
     E().SetFog(&kIdentityMatrix4f, fog);
     EXPECT_EQ(Int(GL_FOG_MODE), mode);
@@ -241,8 +241,10 @@ TEST_F(OpenGLEngineTest, EveryPrimitiveTypeIsPixelIdenticalOnBothPaths) {
     SCOPED_TRACE(c.name);
     PolygonData d;
     d.PrimType = PrimTypeId(c.type);
-    d.PrimCount = c.lengths.empty() ? int32_t(c.indices.size()) / (c.type == 1 ? 1 : c.type == 2 ? 2 : c.type) :
-                                      int32_t(c.lengths.size());
+    d.PrimCount = c.lengths.empty() ? int32_t(c.indices.size()) / (c.type == 1   ? 1
+                                                                   : c.type == 2 ? 2
+                                                                                 : c.type)
+                                    : int32_t(c.lengths.size());
     d.PrimLengthArray = c.lengths.empty() ? nullptr : c.lengths.data();
     d.IndexCount = int32_t(c.indices.size());
     d.IndexArray = c.indices.data();
@@ -277,8 +279,8 @@ TEST_F(OpenGLEngineTest, EveryPrimitiveTypeIsPixelIdenticalOnBothPaths) {
   strip.IndexArray = idx, strip.IndexCount = 4, strip.PrimLengthArray = len;
   strip.VertexArray = v.data(), strip.VertexCount = 8;
   E().DrawPolygonData(&strip, nullptr);
-  EXPECT_EQ(log.Text(), "Error DrawOpenGL() unsupported Primitive::Type (" + std::to_string(PrimTypeId(8)) +
-                            ") detected.\n");
+  EXPECT_EQ(log.Text(),
+            "Error DrawOpenGL() unsupported Primitive::Type (" + std::to_string(PrimTypeId(8)) + ") detected.\n");
 }
 
 TEST_F(OpenGLEngineTest, CacheUploadsOnlyWhatChanged) {
@@ -433,8 +435,8 @@ TEST_F(OpenGLEngineTest, OverlayDigitsAndScreenShots) {
     image->GetPixel(p, x, kSide - 22 + cellRow);
     return int(p.R);
   };
-  EXPECT_EQ(pixelAt(4 + 4, 16), 255);  // digit 1, top bar
-  EXPECT_NEAR(pixelAt(4 + 4, 8), 64, 1);  // digit 1, middle bar unlit
+  EXPECT_EQ(pixelAt(4 + 4, 16), 255);      // digit 1, top bar
+  EXPECT_NEAR(pixelAt(4 + 4, 8), 64, 1);   // digit 1, middle bar unlit
   EXPECT_EQ(pixelAt(16 + 4 + 4, 8), 255);  // digit 2, "6": middle bar lit
   // Digit 3 carries the decimal point: a vertical stroke on the pixel edge x = 12 of its cell.
   EXPECT_EQ(std::max({pixelAt(32 + 4 + 11, 1), pixelAt(32 + 4 + 12, 1), pixelAt(32 + 4 + 11, 0)}), 255);
@@ -503,8 +505,8 @@ TEST_F(OpenGLEngineTest, FontTextMatchesItsReference) {
     E().DrawPolygonData(&d, nullptr);
     Image_I* drawn = E().GetColorBufferImage();
     ASSERT_NE(drawn, nullptr);
-    ExpectMatchesReference(drawn, std::string(PM_SOURCE_DIR "/tests/render/reference/") +
-                                      (shadow ? "font_shadow" : "font_text"));
+    ExpectMatchesReference(
+        drawn, std::string(PM_SOURCE_DIR "/tests/render/reference/") + (shadow ? "font_shadow" : "font_text"));
     E().SetTexture(0, NilScriptObject());
     font->ReleaseData(1);
   }
@@ -532,10 +534,10 @@ TEST(OwnChoosePixelFormat, ScoresTheListAndDescribesFormats) {
     return d;
   };
   PixelFormatList list;
-  list.formats = {format(0x425, 16, 0),           // too little depth and stencil: bit 31 cleared
-                  format(0x425 | 0x40, 24, 8),    // generic, not wanted: bit 30 cleared
-                  format(0x425, 32, 8),           // more depth than asked: - 0x20000
-                  format(0x425, 24, 8)};          // exact but for alpha: - 0x8000
+  list.formats = {format(0x425, 16, 0),         // too little depth and stencil: bit 31 cleared
+                  format(0x425 | 0x40, 24, 8),  // generic, not wanted: bit 30 cleared
+                  format(0x425, 32, 8),         // more depth than asked: - 0x20000
+                  format(0x425, 24, 8)};        // exact but for alpha: - 0x8000
   list.configs.resize(4);
   list.visualIds.resize(4);
   LogCapture log(LogOutPipe());

@@ -50,11 +50,11 @@ TEST_F(OpenGLTextureTest, FormatNames) {
     int bytesPerPixel;
     GLenum format;
     int32_t bits;
-  } rows[] = {{"L_4", 1, GL_LUMINANCE4, 4},         {"LA_44", 2, GL_LUMINANCE4_ALPHA4, 8},
-              {"RGB_565", 3, GL_RGB5, 16},          {"RGBA_5551", 4, GL_RGB5_A1, 16},
-              {"RGB_DXT1", 3, 0x83F0, 4},           {"RGBA_DXT5", 4, 0x83F3, 4},
-              {"COMPRESSED", 2, 0x84EB, 4},         {"COMPRESSED", 3, 0x84ED, 4},
-              {"", 1, GL_LUMINANCE8, 8},            {"", 3, GL_RGB8, 24}};
+  } rows[] = {{"L_4", 1, GL_LUMINANCE4, 4}, {"LA_44", 2, GL_LUMINANCE4_ALPHA4, 8},
+              {"RGB_565", 3, GL_RGB5, 16},  {"RGBA_5551", 4, GL_RGB5_A1, 16},
+              {"RGB_DXT1", 3, 0x83F0, 4},   {"RGBA_DXT5", 4, 0x83F3, 4},
+              {"COMPRESSED", 2, 0x84EB, 4}, {"COMPRESSED", 3, 0x84ED, 4},
+              {"", 1, GL_LUMINANCE8, 8},    {"", 3, GL_RGB8, 24}};
   for (const Row& r : rows) {
     GLenum format = 1;
     int32_t bits = 0;
@@ -169,7 +169,7 @@ TEST_F(OpenGLTextureTest, LoadBudgetFallbackAnisotropyAndFrameBytes) {
   EXPECT_EQ(E().GetTextureDownloadBytes(), (64 + 16 + 4 + 1) * 4);
   float anisotropy = 0;
   Proc<void (*)(GLenum, GLenum, GLfloat*)>("glGetTexParameterfv")(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT,
-                                                                    &anisotropy);
+                                                                  &anisotropy);
   EXPECT_EQ(anisotropy, 16.0f);  // the driver's maximum
   // Unloaded handles give their textures back at the next UnloadTextures, and only then.
   h->Unload();
@@ -185,7 +185,8 @@ TEST_F(OpenGLTextureTest, LoadBudgetFallbackAnisotropyAndFrameBytes) {
 }
 
 TEST_F(OpenGLTextureTest, CubeMapsFromSixFilesAndRegistrySwitches) {
-  for (const char* face : {"PZ", "NZ", "PY", "NY", "PX", "NX"}) WriteImage(std::string("sky.") + face + ".png", 4, 4, 3, 90);
+  for (const char* face : {"PZ", "NZ", "PY", "NY", "PX", "NX"})
+    WriteImage(std::string("sky.") + face + ".png", 4, 4, 3, 90);
   WriteImage("twotone.png", 4, 4, 2, 128);
   TextureSettingsInfo t;
   t.EnableTextureThread = 0;

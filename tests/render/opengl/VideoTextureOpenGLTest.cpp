@@ -120,7 +120,7 @@ TEST_F(OpenGLVideoTest, FrameSizeBelowThePowerOfTwoFillsTheLowerLeft) {
   std::vector<uint8_t> texels(64 * 32 * 4, 7);
   GL().glPixelStorei(GL_PACK_ALIGNMENT, 4);
   Proc<void (*)(GLenum, GLint, GLenum, GLenum, void*)>("glGetTexImage")(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                                                                       texels.data());
+                                                                        texels.data());
   EXPECT_NEAR(texels[(1 * 64 + 1) * 4], 200, 16);
   EXPECT_EQ(texels[(1 * 64 + 50) * 4], 0);
   EXPECT_EQ(texels[(25 * 64 + 1) * 4], 0);

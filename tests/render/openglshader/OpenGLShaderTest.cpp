@@ -14,8 +14,8 @@
 #include "render/RenderChannel.h"
 #include "render/RenderMaterial.h"
 #include "render/RenderShader.h"
-#include "render/ShaderPhong.h"
 #include "render/ShaderLayer.h"
+#include "render/ShaderPhong.h"
 #include "render/ShaderProgram.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
@@ -47,12 +47,12 @@ class GLCallCounter {
  public:
   GLCallCounter() : m_saved(OpenGLAPI::Instance()) {
     OpenGLAPI& api = OpenGLAPI::Instance();
-#define PM_COUNT_ENTRY(name, result, params)                     \
-  {                                                              \
-    struct Tag {};                                               \
-    using C = Counted<Tag, decltype(api.name)>;                  \
-    C::original = api.name;                                      \
-    if (api.name) api.name = &C::Call;                           \
+#define PM_COUNT_ENTRY(name, result, params)    \
+  {                                             \
+    struct Tag {};                              \
+    using C = Counted<Tag, decltype(api.name)>; \
+    C::original = api.name;                     \
+    if (api.name) api.name = &C::Call;          \
   }
     PM_OPENGL_API_ENTRIES(PM_COUNT_ENTRY)
 #undef PM_COUNT_ENTRY
@@ -158,9 +158,11 @@ class OpenGLShaderTest : public EngineWorldTest {
   }
   // A program of "tint.vs"/"tint.fs" in the test folder: the vertex colour times (1, 0.5, 0.25).
   Obj<ScriptObject> TintProgram() {
-    WriteFile(m_dir.File("tint.vs"), "#version 110\nvoid main() { gl_FrontColor = gl_Color; gl_Position = ftransform(); }\n");
-    WriteFile(m_dir.File("tint.fs"), std::string("#version 110\nvoid main() { gl_FragColor = gl_Color * vec4(1.0, 0.5, 0.25, 1.0); }\n") +
-                                         std::string(1, '\0') + "trailing bytes after the end");
+    WriteFile(m_dir.File("tint.vs"),
+              "#version 110\nvoid main() { gl_FrontColor = gl_Color; gl_Position = ftransform(); }\n");
+    WriteFile(m_dir.File("tint.fs"),
+              std::string("#version 110\nvoid main() { gl_FragColor = gl_Color * vec4(1.0, 0.5, 0.25, 1.0); }\n") +
+                  std::string(1, '\0') + "trailing bytes after the end");
     Obj<ScriptObject> file = Make("FileObject");
     static_cast<FileObject_I*>(file.Get())->SetFileName("tint");
     Obj<ScriptObject> program = Make("ShaderProgram", "tint");
@@ -235,7 +237,8 @@ TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
   ASSERT_TRUE(getEnv);
   auto texture = [&] {
     Obj<ScriptObject> t = Make("ShaderTexture");
-    static_cast<ShaderTexture_I*>(t.Get())->m_texture = Obj<Texture2D_I>(static_cast<Texture2D_I*>(Make("Texture2D").Get()));
+    static_cast<ShaderTexture_I*>(t.Get())->m_texture =
+        Obj<Texture2D_I>(static_cast<Texture2D_I*>(Make("Texture2D").Get()));
     static_cast<ShaderTexture_I*>(t.Get())->m_texCoordSource = 1;
     return Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(t.Get()));
   };
@@ -331,7 +334,7 @@ TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
     RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
     GLCallCounter counter;
     EXPECT_EQ(e.SetShader(s.shader, true), 0u);  // no program
-    EXPECT_EQ(counter.Calls(), 1);                 // the pending-error check only
+    EXPECT_EQ(counter.Calls(), 1);               // the pending-error check only
   }
   Obj<ScriptObject> program = TintProgram();
   s.S()->m_program = Obj<ShaderProgram_I>(static_cast<ShaderProgram_I*>(program.Get()));

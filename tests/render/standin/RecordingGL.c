@@ -20,7 +20,7 @@ typedef void (*Proc)(void);
 static pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
 static char* g_log;
 static size_t g_logLength, g_logCapacity;
-static char g_strings[5][4096];  /* vendor, renderer, version, extensions, GLX extensions */
+static char g_strings[5][4096]; /* vendor, renderer, version, extensions, GLX extensions */
 static unsigned g_errors[256];
 static int g_errorHead, g_errorCount;
 static char g_hidden[16][64];
@@ -140,7 +140,9 @@ EXPORT const unsigned char* glGetString(GLenum name) {
 EXPORT void glMaterialfv(GLenum face, GLenum pname, const GLfloat* v) {
   Record("glMaterialfv(0x%04X, 0x%04X, %g %g %g %g)", face, pname, v[0], v[1], v[2], v[3]);
 }
-EXPORT void glMaterialf(GLenum face, GLenum pname, GLfloat v) { Record("glMaterialf(0x%04X, 0x%04X, %g)", face, pname, v); }
+EXPORT void glMaterialf(GLenum face, GLenum pname, GLfloat v) {
+  Record("glMaterialf(0x%04X, 0x%04X, %g)", face, pname, v);
+}
 EXPORT void glAlphaFunc(GLenum func, GLfloat ref) { Record("glAlphaFunc(0x%04X, %g)", func, ref); }
 EXPORT void glDepthFunc(GLenum func) { Record("glDepthFunc(0x%04X)", func); }
 EXPORT void glDepthMask(GLboolean flag) { Record("glDepthMask(%d)", flag); }
@@ -149,13 +151,19 @@ EXPORT void glCullFace(GLenum mode) { Record("glCullFace(0x%04X)", mode); }
 EXPORT void glPolygonMode(GLenum face, GLenum mode) { Record("glPolygonMode(0x%04X, 0x%04X)", face, mode); }
 EXPORT void glLineWidth(GLfloat w) { Record("glLineWidth(%g)", w); }
 EXPORT void glPolygonOffset(GLfloat f, GLfloat u) { Record("glPolygonOffset(%g, %g)", f, u); }
-EXPORT void glTexGeni(GLenum coord, GLenum pname, GLint v) { Record("glTexGeni(0x%04X, 0x%04X, 0x%04X)", coord, pname, v); }
-EXPORT void glTexEnvi(GLenum target, GLenum pname, GLint v) { Record("glTexEnvi(0x%04X, 0x%04X, 0x%04X)", target, pname, v); }
+EXPORT void glTexGeni(GLenum coord, GLenum pname, GLint v) {
+  Record("glTexGeni(0x%04X, 0x%04X, 0x%04X)", coord, pname, v);
+}
+EXPORT void glTexEnvi(GLenum target, GLenum pname, GLint v) {
+  Record("glTexEnvi(0x%04X, 0x%04X, 0x%04X)", target, pname, v);
+}
 
 /* Reached only through glXGetProcAddressARB, as a driver's extension entry points are. */
 static void ActiveTexture(GLenum unit) { Record("glActiveTextureARB(0x%04X)", unit); }
 static void ClientActiveTexture(GLenum unit) { Record("glClientActiveTextureARB(0x%04X)", unit); }
-static void MultiTexCoord2f(GLenum unit, GLfloat s, GLfloat t) { Record("glMultiTexCoord2f(0x%04X, %g, %g)", unit, s, t); }
+static void MultiTexCoord2f(GLenum unit, GLfloat s, GLfloat t) {
+  Record("glMultiTexCoord2f(0x%04X, %g, %g)", unit, s, t);
+}
 static void DrawRangeElements(GLenum mode, GLuint a, GLuint b, GLsizei n, GLenum type, const void* p) {
   (void)p;
   Record("glDrawRangeElementsEXT(0x%04X, %u, %u, %d, 0x%04X)", mode, a, b, n, type);
@@ -171,19 +179,23 @@ static void SwapInterval(void* display, unsigned long drawable, int interval) {
 /* ---- GLX ---- */
 
 EXPORT void* glXCreateNewContext(void* display, void* config, int type, void* share, int direct) {
-  (void)display; (void)config; (void)share;
+  (void)display;
+  (void)config;
+  (void)share;
   Record("glXCreateNewContext(0x%04X, %d)", type, direct);
   return NULL;
 }
 #ifndef RECGL_WITHOUT_MAKE_CURRENT
 EXPORT int glXMakeCurrent(void* display, unsigned long drawable, void* context) {
-  (void)display; (void)context;
+  (void)display;
+  (void)context;
   Record("glXMakeCurrent(%lu)", drawable);
   return 1;
 }
 #endif
 EXPORT void glXDestroyContext(void* display, void* context) {
-  (void)display; (void)context;
+  (void)display;
+  (void)context;
   Record("glXDestroyContext()");
 }
 EXPORT const char* glXQueryExtensionsString(void* display, int screen) {
@@ -198,17 +210,32 @@ static const struct {
   const char* name;
   Proc proc;
 } kOwnNames[] = {
-    {"glEnable", (Proc)glEnable}, {"glDisable", (Proc)glDisable}, {"glGetError", (Proc)glGetError},
-    {"glGetString", (Proc)glGetString}, {"glMaterialfv", (Proc)glMaterialfv}, {"glMaterialf", (Proc)glMaterialf},
-    {"glAlphaFunc", (Proc)glAlphaFunc}, {"glDepthFunc", (Proc)glDepthFunc}, {"glDepthMask", (Proc)glDepthMask},
-    {"glBlendFunc", (Proc)glBlendFunc}, {"glCullFace", (Proc)glCullFace}, {"glPolygonMode", (Proc)glPolygonMode},
-    {"glLineWidth", (Proc)glLineWidth}, {"glPolygonOffset", (Proc)glPolygonOffset},
-    {"glTexGeni", (Proc)glTexGeni}, {"glTexEnvi", (Proc)glTexEnvi},
-    {"glActiveTextureARB", (Proc)ActiveTexture}, {"glClientActiveTextureARB", (Proc)ClientActiveTexture},
-    {"glMultiTexCoord2f", (Proc)MultiTexCoord2f}, {"glDrawRangeElementsEXT", (Proc)DrawRangeElements},
-    {"glLockArraysEXT", (Proc)LockArrays}, {"glUnlockArraysEXT", (Proc)UnlockArrays},
-    {"glUseProgramObjectARB", (Proc)UseProgram}, {"glXSwapIntervalEXT", (Proc)SwapInterval},
-    {"glXCreateNewContext", (Proc)glXCreateNewContext}, {"glXDestroyContext", (Proc)glXDestroyContext},
+    {"glEnable", (Proc)glEnable},
+    {"glDisable", (Proc)glDisable},
+    {"glGetError", (Proc)glGetError},
+    {"glGetString", (Proc)glGetString},
+    {"glMaterialfv", (Proc)glMaterialfv},
+    {"glMaterialf", (Proc)glMaterialf},
+    {"glAlphaFunc", (Proc)glAlphaFunc},
+    {"glDepthFunc", (Proc)glDepthFunc},
+    {"glDepthMask", (Proc)glDepthMask},
+    {"glBlendFunc", (Proc)glBlendFunc},
+    {"glCullFace", (Proc)glCullFace},
+    {"glPolygonMode", (Proc)glPolygonMode},
+    {"glLineWidth", (Proc)glLineWidth},
+    {"glPolygonOffset", (Proc)glPolygonOffset},
+    {"glTexGeni", (Proc)glTexGeni},
+    {"glTexEnvi", (Proc)glTexEnvi},
+    {"glActiveTextureARB", (Proc)ActiveTexture},
+    {"glClientActiveTextureARB", (Proc)ClientActiveTexture},
+    {"glMultiTexCoord2f", (Proc)MultiTexCoord2f},
+    {"glDrawRangeElementsEXT", (Proc)DrawRangeElements},
+    {"glLockArraysEXT", (Proc)LockArrays},
+    {"glUnlockArraysEXT", (Proc)UnlockArrays},
+    {"glUseProgramObjectARB", (Proc)UseProgram},
+    {"glXSwapIntervalEXT", (Proc)SwapInterval},
+    {"glXCreateNewContext", (Proc)glXCreateNewContext},
+    {"glXDestroyContext", (Proc)glXDestroyContext},
     {"glXQueryExtensionsString", (Proc)glXQueryExtensionsString},
     {"glXGetProcAddressARB", (Proc)glXGetProcAddressARB},
 };

@@ -15,12 +15,12 @@
 #include <thread>
 
 #include "../../scene/EngineWorld.h"
+#include "engine/Image.h"
+#include "engine/RenderEngine.h"
 #include "platform/MessageDialog.h"
 #include "platform/X11Dialog.h"
 #include "render/RenderPipe.h"
 #include "render/dialog/GraphicsSetupDialogX11.h"
-#include "engine/Image.h"
-#include "engine/RenderEngine.h"
 #include "support/ImageCompare.h"
 
 namespace PM::Test {

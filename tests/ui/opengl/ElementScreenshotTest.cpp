@@ -8,14 +8,14 @@
 #include <string>
 
 #include "core/StartUp.h"
+#include "engine/Image.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
-#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
-#include "support/TestEnv.h"
 #include "support/ImageCompare.h"
+#include "support/TestEnv.h"
 #include "ui/UIElement.h"
 
 namespace PM::Test {
@@ -25,7 +25,9 @@ namespace {
 std::string Scene(const std::string& atlas) {
   return "RenderPipe:Pipe . { .Resolution (320, 240); .ColorBits 24; .DepthBits 24; .SwapInterval 0; "
          ".EnableTextureThread 0; };\n"
-         "FileObject:atlasFile . { .FileName 'absolute://" + atlas + "'; };\n"
+         "FileObject:atlasFile . { .FileName 'absolute://" +
+         atlas +
+         "'; };\n"
          "Texture2D:atlas . { .FileObject FileObject:atlasFile; .MipMapEnable False; };\n"
          "ShaderTexture:cells . { .Texture Texture2D:atlas; };\n"
          "ShaderPhong:plain . { .Color ShaderTexture:cells; };\n"
@@ -66,8 +68,8 @@ TEST_F(ElementScreenshotTest, AtomsMatchTheirReference) {
   auto atom = [](int cell, int ax0, int ay0, int ax1, int ay1, int ox0, int oy0, int ox1, int oy1, int color,
                  int shader) {
     const int cx = cell % 4 * 128, cy = cell / 4 * 128;
-    return UIAtomStructure{cx, cy, cx + 128, cy + 128, ax0, ay0, ax1, ay1, ox0, oy0, ox1, oy1, 0, 0, color, 0,
-                           shader, 0};
+    return UIAtomStructure{cx,  cy,  cx + 128, cy + 128, ax0, ay0,   ax1, ay1,    ox0,
+                           oy0, ox1, oy1,      0,        0,   color, 0,   shader, 0};
   };
   const UIAtomStructure atoms[] = {
       atom(0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0),        // the first cell over the lower-left block

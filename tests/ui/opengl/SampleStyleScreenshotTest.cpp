@@ -8,14 +8,14 @@
 #include <functional>
 #include <string>
 
+#include "SampleStyleScene.h"
 #include "core/StartUp.h"
+#include "engine/Image.h"
 #include "render/RenderChannel.h"
 #include "render/RenderPipe.h"
 #include "render/RenderSystemTraverse.h"
-#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
-#include "SampleStyleScene.h"
 #include "support/ImageCompare.h"
 #include "support/TestEnv.h"
 #include "ui/WChannel.h"
@@ -96,8 +96,10 @@ TEST_F(SampleStyleScreenshotTest, EveryWidgetSampleMatchesItsReference) {
     auto* widget = static_cast<WChannel_I*>(Find("view"));
     auto* channel = static_cast<RenderChannel_I*>(Find("Channel1"));
     ASSERT_TRUE(widget && widget->IsA(WChannel_I::kClassId) && channel && channel->IsA(RenderChannel_I::kClassId));
-    if (scripted.y == 0) scripted = channel->GetViewport();
-    else channel->SetViewport(widget->m_viewport);
+    if (scripted.y == 0)
+      scripted = channel->GetViewport();
+    else
+      channel->SetViewport(widget->m_viewport);
   };
   Check("every_widget", std::string(PM_UI_DATA_DIR) + "/../../../examples/ui/every_widget.bs", 2, copyViewport);
   auto* widget = static_cast<WChannel_I*>(Find("view"));

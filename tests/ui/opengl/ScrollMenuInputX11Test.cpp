@@ -25,19 +25,22 @@ constexpr const char* kDesk =
 // A 200 x 300 scroll frame at (20, 100) over a 400 x 1000 content, and a 300 x 400 one at (300, 40)
 // whose 280 x 800 content holds another 200 x 300 frame over a 180 x 600 content.
 constexpr const char* kScrollFrames =
-    "WScrollFrame:sf . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
+    "WScrollFrame:sf . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX "
+    "Widget.ResizeModeEnum.ResizeExact; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
     ".AlignmentModeY Widget.AlignmentModeEnum.AlignMin; .Position (20, 100, 0); .Dimension (200, 300, 0); };\n"
     "WFrame:content . { .Parent WScrollFrame:sf; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
     ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Dimension (400, 1000, 0); };\n"
-    "WScrollFrame:outer . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
+    "WScrollFrame:outer . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX "
+    "Widget.ResizeModeEnum.ResizeExact; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
     ".AlignmentModeY Widget.AlignmentModeEnum.AlignMin; .Position (300, 40, 0); .Dimension (300, 400, 0); };\n"
     "WFrame:outerContent . { .Parent WScrollFrame:outer; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
     ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Dimension (280, 800, 0); };\n"
-    "WScrollFrame:inner . { .Style WidgetStyle:sample; .Parent WFrame:outerContent; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
+    "WScrollFrame:inner . { .Style WidgetStyle:sample; .Parent WFrame:outerContent; .ResizeModeX "
+    "Widget.ResizeModeEnum.ResizeExact; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
     ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (20, 20, 0); .Dimension (200, 300, 0); };\n"
     "WFrame:innerContent . { .Parent WScrollFrame:inner; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
@@ -64,7 +67,8 @@ constexpr const char* kMenus =
 // A 160 x 22 combo box at (100, 300) with three choices: a button, a hidden one and a label (which leaves
 // the pointer to the box); "edit" is an editable one.
 constexpr const char* kCombos =
-    "WComboBox:combo . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX Widget.ResizeModeEnum.ResizeExact; "
+    "WComboBox:combo . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX "
+    "Widget.ResizeModeEnum.ResizeExact; "
     ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .Dimension (160, 22, 0); "
     ".AlignmentModeX Widget.AlignmentModeEnum.AlignMin; .AlignmentModeY Widget.AlignmentModeEnum.AlignMin; "
     ".Position (100, 300, 0); };\n"
@@ -80,7 +84,8 @@ constexpr const char* kCombos =
 // The sample-style scene in a 640 x 480 window.
 std::string LargeScene(const TempDir& dir) {
   std::string s = SampleStyleScene(dir);
-  for (size_t at = s.find("(320, 240"); at != std::string::npos; at = s.find("(320, 240", at)) s.replace(at, 9, "(640, 480");
+  for (size_t at = s.find("(320, 240"); at != std::string::npos; at = s.find("(320, 240", at))
+    s.replace(at, 9, "(640, 480");
   return s;
 }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "SampleStyleScene.h"
+#include "X11InputFixture.h"
 #include "core/StartUp.h"
 #include "platform/MessageQueue.h"
 #include "platform/X11Clipboard.h"
@@ -20,8 +22,6 @@
 #include "render/RenderSystemTraverse.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
-#include "SampleStyleScene.h"
-#include "X11InputFixture.h"
 #include "support/TestEnv.h"
 #include "support/WidgetInputHost.h"
 #include "ui/WEvent.h"
@@ -131,14 +131,22 @@ TEST(X11ClipboardText, CodePageRoundTripDropsWhatHasNoCounterpart) {
     std::string utf8, cp1252;
   } cases[] = {
       {"abc", "abc"},
-      {"\xE2\x82\xAC 5", "\x80 5"},          // the euro sign lives at 0x80
-      {"caf\xC3\xA9", "caf\xE9"},            // Latin-1 range
-      {"a\xE4\xB8\xAD" "b", "ab"},          // no counterpart: dropped
-      {"a\xC3" "b\x80" "c", "abc"},          // a cut sequence and a stray continuation byte
-      {"\xC0\x81x", "x"},                    // overlong
+      {"\xE2\x82\xAC 5", "\x80 5"},  // the euro sign lives at 0x80
+      {"caf\xC3\xA9", "caf\xE9"},    // Latin-1 range
+      {"a\xE4\xB8\xAD"
+       "b",
+       "ab"},  // no counterpart: dropped
+      {"a\xC3"
+       "b\x80"
+       "c",
+       "abc"},             // a cut sequence and a stray continuation byte
+      {"\xC0\x81x", "x"},  // overlong
   };
   for (const auto& c : cases) EXPECT_EQ(Cp1252FromUtf8(c.utf8), c.cp1252) << c.utf8;
-  EXPECT_EQ(Utf8FromCp1252("\x80\x81" "caf\xE9"), "\xE2\x82\xAC" "caf\xC3\xA9");  // 0x81 is unassigned
+  EXPECT_EQ(Utf8FromCp1252("\x80\x81"
+                           "caf\xE9"),
+            "\xE2\x82\xAC"
+            "caf\xC3\xA9");  // 0x81 is unassigned
 }
 
 }  // namespace

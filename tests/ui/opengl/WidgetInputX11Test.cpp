@@ -8,11 +8,11 @@
 #include "render/RenderShader.h"
 #include "support/ElementWidget.h"
 #include "ui/UIElement.h"
-#include "ui/WEvent.h"
-#include "ui/WKeyHandler.h"
 #include "ui/WButton.h"
 #include "ui/WCheckBox.h"
 #include "ui/WDialog.h"
+#include "ui/WEvent.h"
+#include "ui/WKeyHandler.h"
 #include "ui/WSpinBox.h"
 #include "ui/WTabFrame.h"
 #include "ui/WidgetStyle.h"
@@ -141,8 +141,9 @@ TEST_F(WidgetInputX11Test, XTestInputReachesTheWidgets) {
   Frames(1);
   Button(1, false);
   Frames(1);
-  EXPECT_EQ(Seen(), "B:LeftDown B:LeftHold B:LeftHold B:DragStart B:DragActive A:LeftHold A:DragActive "
-                    "B:FocusLost A:Focus A:LeftUp A:DragDrop B:DragRelease");
+  EXPECT_EQ(Seen(),
+            "B:LeftDown B:LeftHold B:LeftHold B:DragStart B:DragActive A:LeftHold A:DragActive "
+            "B:FocusLost A:Focus A:LeftUp A:DragDrop B:DragRelease");
 
   // A modal C on top: A and B get nothing.
   ElementWidget* c = Place("C", root, 0, 0, 320, 240);

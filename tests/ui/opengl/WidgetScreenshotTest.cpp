@@ -8,15 +8,15 @@
 
 #include "core/Log.h"
 #include "core/StartUp.h"
+#include "engine/Image.h"
 #include "render/RenderPipe.h"
 #include "render/RenderShader.h"
 #include "render/RenderSystemTraverse.h"
-#include "engine/Image.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/ElementWidget.h"
-#include "support/TestEnv.h"
 #include "support/ImageCompare.h"
+#include "support/TestEnv.h"
 #include "ui/UIElement.h"
 #include "ui/WTransform.h"
 #include "ui/Window.h"
@@ -33,7 +33,6 @@ constexpr const char* kScene =
     "ShaderPhong:plain . { };\n"
     "RenderShader:flat . { .Surface ShaderPhong:plain; .LightEnable False; };\n"
     "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; };\n";
-
 
 class WidgetScreenshotTest : public ::testing::Test {
  protected:

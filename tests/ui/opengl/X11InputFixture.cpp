@@ -9,8 +9,8 @@
 #include "script/lang/Parser.h"
 #include "support/EventNames.h"
 #include "ui/WEvent.h"
-#include "ui/Widget.h"
 #include "ui/WKeyHandler.h"
+#include "ui/Widget.h"
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -23,7 +23,8 @@ std::vector<std::string> g_seen;
 
 extern "C" void RecordSeen(uint32_t, Widget_I* widget, WHandler_I* handler, uint32_t event, WidgetInput*) {
   std::string name = EventName(event);
-  if (handler->IsA(WKeyHandler_I::kClassId)) name = "Key " + std::string(static_cast<WKeyHandler_I*>(handler)->m_key.CStr());
+  if (handler->IsA(WKeyHandler_I::kClassId))
+    name = "Key " + std::string(static_cast<WKeyHandler_I*>(handler)->m_key.CStr());
   g_seen.push_back(std::string(widget->m_name.CStr()) + ":" + name);
 }
 

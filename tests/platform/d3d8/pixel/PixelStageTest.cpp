@@ -76,14 +76,22 @@ TEST(SoftSampler, EveryTextureFormatReadsBackItsWrittenValue) {
     uint32_t stored;
     uint32_t argb;
   } cases[] = {
-      {D3DFMT_A8R8G8B8, 0x80FF4020u, 0x80FF4020u}, {D3DFMT_X8R8G8B8, 0x00FF4020u, 0xFFFF4020u},
-      {D3DFMT_R8G8B8, 0xFF4020u, 0xFFFF4020u},     {D3DFMT_R5G6B5, 0xF81Fu, 0xFFFF00FFu},
-      {D3DFMT_R5G6B5, 0x07E0u, 0xFF00FF00u},       {D3DFMT_X1R5G5B5, 0x7C00u, 0xFFFF0000u},
-      {D3DFMT_A1R5G5B5, 0x03E0u, 0x0000FF00u},     {D3DFMT_A1R5G5B5, 0x801Fu, 0xFF0000FFu},
-      {D3DFMT_A4R4G4B4, 0x8F00u, 0x88FF0000u},     {D3DFMT_X4R4G4B4, 0x00F0u, 0xFF00FF00u},
-      {D3DFMT_R3G3B2, 0xE3u, 0xFFFF00FFu},         {D3DFMT_A8R3G3B2, 0x401Cu, 0x4000FF00u},
-      {D3DFMT_A8, 0x7Fu, 0x7F000000u},             {D3DFMT_L8, 0x9Bu, 0xFF9B9B9Bu},
-      {D3DFMT_A8L8, 0x409Bu, 0x409B9B9Bu},         {D3DFMT_A4L4, 0x8Fu, 0x88FFFFFFu},
+      {D3DFMT_A8R8G8B8, 0x80FF4020u, 0x80FF4020u},
+      {D3DFMT_X8R8G8B8, 0x00FF4020u, 0xFFFF4020u},
+      {D3DFMT_R8G8B8, 0xFF4020u, 0xFFFF4020u},
+      {D3DFMT_R5G6B5, 0xF81Fu, 0xFFFF00FFu},
+      {D3DFMT_R5G6B5, 0x07E0u, 0xFF00FF00u},
+      {D3DFMT_X1R5G5B5, 0x7C00u, 0xFFFF0000u},
+      {D3DFMT_A1R5G5B5, 0x03E0u, 0x0000FF00u},
+      {D3DFMT_A1R5G5B5, 0x801Fu, 0xFF0000FFu},
+      {D3DFMT_A4R4G4B4, 0x8F00u, 0x88FF0000u},
+      {D3DFMT_X4R4G4B4, 0x00F0u, 0xFF00FF00u},
+      {D3DFMT_R3G3B2, 0xE3u, 0xFFFF00FFu},
+      {D3DFMT_A8R3G3B2, 0x401Cu, 0x4000FF00u},
+      {D3DFMT_A8, 0x7Fu, 0x7F000000u},
+      {D3DFMT_L8, 0x9Bu, 0xFF9B9B9Bu},
+      {D3DFMT_A8L8, 0x409Bu, 0x409B9B9Bu},
+      {D3DFMT_A4L4, 0x8Fu, 0x88FFFFFFu},
   };
   for (const Case& c : cases) {
     TextureLevels t;
@@ -107,7 +115,8 @@ TEST(SoftSampler, EveryTextureFormatReadsBackItsWrittenValue) {
 
 TEST(SoftSampler, LevelOfDetailPicksTheLevel) {
   TextureLevels t;
-  const uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu, 0xFFFF00FFu, 0xFFFFFFFFu};
+  const uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u,
+                              0xFF00FFFFu, 0xFFFF00FFu, 0xFFFFFFFFu};
   for (uint32_t i = 0, size = 64; size >= 1; ++i, size /= 2) {
     t.Add(size, size);
     t.Fill(i, colours[i]);

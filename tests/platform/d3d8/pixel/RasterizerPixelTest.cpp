@@ -58,8 +58,8 @@ struct Frame {
 RasterState Untextured() {
   RasterState s;
   s.cull = D3DCULL_NONE;
-  for (size_t offset : {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b),
-                        offsetof(ClipVertex, a)})
+  for (size_t offset :
+       {offsetof(ClipVertex, r), offsetof(ClipVertex, g), offsetof(ClipVertex, b), offsetof(ClipVertex, a)})
     s.pixel.AddAttribute(offset);
   return s;
 }
@@ -80,7 +80,8 @@ RasterState Textured(TextureLevels& t, const std::vector<uint32_t>& stageStates,
 
 TEST(RasterizerPixels, QuadSizePicksTheMipLevel) {
   TextureLevels t;
-  const uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu, 0xFFFF00FFu, 0xFFFFFFFFu};
+  const uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u,
+                              0xFF00FFFFu, 0xFFFF00FFu, 0xFFFFFFFFu};
   for (uint32_t i = 0, size = 64; size >= 1; ++i, size /= 2) {
     t.Add(size, size);
     t.Fill(i, colours[i]);
@@ -137,28 +138,17 @@ TEST(RasterizerPixels, EveryBlendFactorOnOnePixelPair) {
     uint32_t srcBlend, destBlend;
     uint32_t expected;  // A8R8G8B8
   } cases[] = {
-      {D3DBLEND_ZERO, D3DBLEND_ZERO, 0x00000000u},
-      {D3DBLEND_ONE, D3DBLEND_ZERO, 0x80CC6633u},
-      {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, 0x40A3290Au},
-      {D3DBLEND_INVSRCCOLOR, D3DBLEND_ZERO, 0x40293D29u},
-      {D3DBLEND_SRCALPHA, D3DBLEND_ZERO, 0x4066331Au},
-      {D3DBLEND_INVSRCALPHA, D3DBLEND_ZERO, 0x40663319u},
-      {D3DBLEND_DESTALPHA, D3DBLEND_ZERO, 0x33522914u},
-      {D3DBLEND_INVDESTALPHA, D3DBLEND_ZERO, 0x4D7A3D1Fu},
-      {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, 0x33293D33u},
-      {D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO, 0x4DA32900u},
-      {D3DBLEND_SRCALPHASAT, D3DBLEND_ZERO, 0x8066331Au},
-      {D3DBLEND_ZERO, D3DBLEND_ONE, 0x663399FFu},
-      {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, 0x33293D33u},
-      {D3DBLEND_ZERO, D3DBLEND_INVSRCCOLOR, 0x330A5CCCu},
-      {D3DBLEND_ZERO, D3DBLEND_SRCALPHA, 0x331A4D80u},
-      {D3DBLEND_ZERO, D3DBLEND_INVSRCALPHA, 0x33194C7Fu},
-      {D3DBLEND_ZERO, D3DBLEND_DESTALPHA, 0x29143D66u},
-      {D3DBLEND_ZERO, D3DBLEND_INVDESTALPHA, 0x3D1F5C99u},
-      {D3DBLEND_ZERO, D3DBLEND_DESTCOLOR, 0x290A5CFFu},
-      {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, 0x3D293D00u},
-      {D3DBLEND_ZERO, D3DBLEND_SRCALPHASAT, 0x661A4D80u},
-      {D3DBLEND_BOTHSRCALPHA, D3DBLEND_ZERO, 0x73807F99u},
+      {D3DBLEND_ZERO, D3DBLEND_ZERO, 0x00000000u},           {D3DBLEND_ONE, D3DBLEND_ZERO, 0x80CC6633u},
+      {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, 0x40A3290Au},       {D3DBLEND_INVSRCCOLOR, D3DBLEND_ZERO, 0x40293D29u},
+      {D3DBLEND_SRCALPHA, D3DBLEND_ZERO, 0x4066331Au},       {D3DBLEND_INVSRCALPHA, D3DBLEND_ZERO, 0x40663319u},
+      {D3DBLEND_DESTALPHA, D3DBLEND_ZERO, 0x33522914u},      {D3DBLEND_INVDESTALPHA, D3DBLEND_ZERO, 0x4D7A3D1Fu},
+      {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, 0x33293D33u},      {D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO, 0x4DA32900u},
+      {D3DBLEND_SRCALPHASAT, D3DBLEND_ZERO, 0x8066331Au},    {D3DBLEND_ZERO, D3DBLEND_ONE, 0x663399FFu},
+      {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, 0x33293D33u},       {D3DBLEND_ZERO, D3DBLEND_INVSRCCOLOR, 0x330A5CCCu},
+      {D3DBLEND_ZERO, D3DBLEND_SRCALPHA, 0x331A4D80u},       {D3DBLEND_ZERO, D3DBLEND_INVSRCALPHA, 0x33194C7Fu},
+      {D3DBLEND_ZERO, D3DBLEND_DESTALPHA, 0x29143D66u},      {D3DBLEND_ZERO, D3DBLEND_INVDESTALPHA, 0x3D1F5C99u},
+      {D3DBLEND_ZERO, D3DBLEND_DESTCOLOR, 0x290A5CFFu},      {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, 0x3D293D00u},
+      {D3DBLEND_ZERO, D3DBLEND_SRCALPHASAT, 0x661A4D80u},    {D3DBLEND_BOTHSRCALPHA, D3DBLEND_ZERO, 0x73807F99u},
       {D3DBLEND_BOTHINVSRCALPHA, D3DBLEND_ONE, 0x737F8099u},
   };
   for (const Case& c : cases) {
@@ -200,8 +190,9 @@ TEST(RasterizerPixels, EveryAlphaFunctionAroundTheReference) {
     uint32_t func;
     bool below, equal, above;
   } cases[] = {
-      {D3DCMP_NEVER, false, false, false},   {D3DCMP_LESS, true, false, false},    {D3DCMP_EQUAL, false, true, false},
-      {D3DCMP_LESSEQUAL, true, true, false}, {D3DCMP_GREATER, false, false, true}, {D3DCMP_NOTEQUAL, true, false, true},
+      {D3DCMP_NEVER, false, false, false},      {D3DCMP_LESS, true, false, false},
+      {D3DCMP_EQUAL, false, true, false},       {D3DCMP_LESSEQUAL, true, true, false},
+      {D3DCMP_GREATER, false, false, true},     {D3DCMP_NOTEQUAL, true, false, true},
       {D3DCMP_GREATEREQUAL, false, true, true}, {D3DCMP_ALWAYS, true, true, true},
   };
   for (const Case& c : cases) {
@@ -236,16 +227,20 @@ TEST(RasterizerPixels, SpecularFogAndColourWrites) {
     float fog;  // the vertices' fog factor
     uint32_t expected;
   } cases[] = {
-      {"specular added", [](RasterState& s) {
+      {"specular added",
+       [](RasterState& s) {
          s.pixel.specularAdd = true;
          s.pixel.specularSlot = s.pixel.AddAttribute(offsetof(ClipVertex, sr));
          s.pixel.AddAttribute(offsetof(ClipVertex, sg)), s.pixel.AddAttribute(offsetof(ClipVertex, sb));
-       }, 1.0f, 0xFFBFBF80u},
-      {"vertex fog a quarter", [](RasterState& s) {
+       },
+       1.0f, 0xFFBFBF80u},
+      {"vertex fog a quarter",
+       [](RasterState& s) {
          s.pixel.fog = FogSource::kVertex;
          s.pixel.fogSlot = s.pixel.AddAttribute(offsetof(ClipVertex, fog));
          s.pixel.fogColor[2] = 1.0f;
-       }, 0.25f, 0xFF2020BFu},
+       },
+       0.25f, 0xFF2020BFu},
       {"only green and alpha written", [](RasterState& s) { s.pixel.writeMask = 0xFF00FF00u; }, 1.0f, 0xFF108020u},
   };
   for (const Case& c : cases) {
@@ -260,7 +255,7 @@ TEST(RasterizerPixels, SpecularFogAndColourWrites) {
       v = ClipVertex{};
       v.x = corners[i][0], v.y = corners[i][1], v.z = 0.5f, v.w = 1;
       v.r = v.g = 0.5f, v.b = 0.0f, v.a = 1;  // (128, 128, 0)
-      v.sr = v.sg = 0.25f, v.sb = 0.5f;      // + (64, 64, 128)
+      v.sr = v.sg = 0.25f, v.sb = 0.5f;       // + (64, 64, 128)
       v.fog = c.fog;
     }
     f.Draw(s, triangle);
@@ -271,7 +266,9 @@ TEST(RasterizerPixels, SpecularFogAndColourWrites) {
 TEST(RasterizerPixels, FarAndDegenerateCornersDrawOnlyInside) {
   // Corners near w = 0 or at 1e30 leave clipped corners that rounding puts far outside: whatever is
   // drawn stays on the target, and a line along them draws nothing beyond it.
-  const float far[][4] = {{-1e20f, 3e20f, 0.5f, 1e-3f}, {1e30f, -1e30f, 0.5f, 1e-30f}, {3e38f, 3e38f, 3e38f, 1.0f},
+  const float far[][4] = {{-1e20f, 3e20f, 0.5f, 1e-3f},
+                          {1e30f, -1e30f, 0.5f, 1e-30f},
+                          {3e38f, 3e38f, 3e38f, 1.0f},
                           {1e-30f, 1e-30f, 0.5f, 1e-30f}};
   for (const auto& corner : far) {
     Frame f(D3DFMT_D24S8);
@@ -322,8 +319,10 @@ namespace {
 TEST(RasterizerClipping, QuadBeyondTheViewCoversItsEdgePixels) {
   const struct {
     float x0, y0, x1, y1, wl, wr;
-  } rows[] = {{-0.41f, -0.41f, 64.41f, 64.41f, 2.0f, 2.0f},      {-3.7f, -0.83f, 70.1f, 66.3f, 1.3f, 3.1f},
-              {-0.8285f, -0.8285f, 64.8285f, 64.8285f, 2.0f, 2.0f}, {-12.5f, -9.25f, 80.0f, 77.75f, 0.7f, 5.3f},
+  } rows[] = {{-0.41f, -0.41f, 64.41f, 64.41f, 2.0f, 2.0f},
+              {-3.7f, -0.83f, 70.1f, 66.3f, 1.3f, 3.1f},
+              {-0.8285f, -0.8285f, 64.8285f, 64.8285f, 2.0f, 2.0f},
+              {-12.5f, -9.25f, 80.0f, 77.75f, 0.7f, 5.3f},
               {-0.1f, -0.3f, 64.1f, 64.3f, 7.77f, 0.31f}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.x0);
