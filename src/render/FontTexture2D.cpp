@@ -111,7 +111,8 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   const std::string_view map = m_characterMap.View();
   std::vector<int32_t> boxW, boxH;
   std::map<uint8_t, Glyph> glyphs;
-  const std::string quotedName = "\"" + std::string(m_fontName.View()) + "\"";
+  std::string quotedName;  // appended, not "\"" + name: GCC 12 warns falsely on that form at -O3
+  quotedName.append(1, '"').append(m_fontName.View()).append(1, '"');
   for (char ch : map) {
     const uint8_t c = uint8_t(ch);
     if (boxW.size() <= c) {
