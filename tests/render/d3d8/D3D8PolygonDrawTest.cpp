@@ -1,6 +1,6 @@
 // The Direct3D 8 engine's polygon drawing on our software device: records of every primitive type against
 // the same triangles as a list, the caches' buffers and declarations, constant colours, refusals, and the
-// mends of the original's faults.
+// faults it guards against.
 #include <cstring>
 #include <vector>
 

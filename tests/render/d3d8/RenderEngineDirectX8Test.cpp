@@ -1,5 +1,5 @@
 // The Direct3D 8 engine on our software device: creation levels and their messages, clears, presents,
-// lost devices, resizes, the overlay and the mends of the original's faults.
+// lost devices, resizes, the overlay and the faults it guards against.
 #include <cmath>
 #include <limits>
 

@@ -1,6 +1,6 @@
 // The Direct3D 8 engine's textures on our software device, seen through the device's texture contents,
 // the call log and the log texts: size limits, type names, refusals, the load budget, frame bytes, the
-// default-colour fallback, video frames, the handle lists and the mends of the original's faults.
+// default-colour fallback, video frames, the handle lists and the faults it guards against.
 #include <fstream>
 #include <string>
 #include <vector>
