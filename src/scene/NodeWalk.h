@@ -23,6 +23,12 @@ template <class S>
 S* SNodeOf(const TNode_I* node) {
   return As<S>(node->m_sNode.Get());
 }
+// The same for any object: null unless it is a T-node (nil and null answer null) whose S-node is an S.
+template <class S>
+S* SNodeOf(ScriptObject* node) {
+  TNode_I* t = As<TNode_I>(node);
+  return t ? As<S>(t->GetSNode()) : nullptr;
+}
 
 // The node's S-node Visibility; anything that is not a node with an S-node has none.
 inline uint32_t VisibilityOf(const ScriptObject* node) {

@@ -3,31 +3,19 @@
 #include <cmath>
 
 #include "scene/Light.h"
-#include "scene/Node.h"
+#include "scene/NodeWalk.h"
 
 namespace PM {
-
-namespace {
-
-constexpr uint32_t kLightDirectional = 0x01FFF0AE;
-
-SLight_I* LightDescription(ScriptObject* node) {
-  if (!node || IsNilObject(node) || !node->IsA(TNode_I::kClassId)) return nullptr;
-  ScriptObject* s = static_cast<TNode_I*>(node)->GetSNode();
-  return s && !IsNilObject(s) && s->IsA(SLight_I::kClassId) ? static_cast<SLight_I*>(s) : nullptr;
-}
-
-}  // namespace
 
 D3DLIGHT8 MakeD3DLight(const Matrix4f* lightMatrix, ScriptObject* light) {
   D3DLIGHT8 l{};
   l.Type = D3DLIGHT_DIRECTIONAL;
   Vector3f color = {1.0f, 1.0f, 1.0f};
   Vector3f direction = {0.0f, 0.0f, 1.0f};
-  if (SLight_I* s = LightDescription(light)) {
+  if (SLight_I* s = SNodeOf<SLight_I>(light)) {
     color = s->m_color;
     const Matrix4f& m = lightMatrix ? *lightMatrix : kIdentityMatrix4f;
-    if (s->m_type == kLightDirectional) {
+    if (s->m_type == SLight_I::kTypeDirectional) {
       const float x = m[8], y = m[9], z = m[10];
       const float length = std::sqrt(x * x + y * y + z * z);
       const float k = length > 0.0f ? 1.0f / length : 0.0f;

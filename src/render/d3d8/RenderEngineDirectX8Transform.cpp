@@ -9,23 +9,13 @@
 #include "render/d3d8/D3D8Light.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "scene/Fog.h"
-#include "scene/Node.h"
+#include "scene/NodeWalk.h"
 
 namespace PM {
 
 namespace {
 
-constexpr uint32_t kFogExponential = 0x02FFF0BE;
-constexpr uint32_t kFogExponential2 = 0x03FFF0BE;
 constexpr int32_t kMaxLights = 8;
-
-// The S-node of a T-node of class S, or null (nil, another class, or a T-node without one).
-template <class S>
-S* SNodeOf(ScriptObject* node) {
-  if (!node || IsNilObject(node) || !node->IsA(TNode_I::kClassId)) return nullptr;
-  ScriptObject* s = static_cast<TNode_I*>(node)->GetSNode();
-  return s && s->IsA(S::kClassId) ? static_cast<S*>(s) : nullptr;
-}
 
 static_assert(sizeof(D3DMATRIX) == sizeof(Matrix4f));
 
@@ -110,7 +100,7 @@ void RenderEngineDirectX8_D::SetFog(const Matrix4f*, ScriptObject* fog) {
     m_device->SetRenderState(D3DRS_FOGENABLE, 0);
     return;
   }
-  const DWORD mode = s->m_type == kFogExponential ? 1 : s->m_type == kFogExponential2 ? 2 : 3;
+  const DWORD mode = s->m_type == SFog_I::kTypeExponential ? 1 : s->m_type == SFog_I::kTypeExponential2 ? 2 : 3;
   m_device->SetRenderState(D3DRS_FOGTABLEMODE, mode);
   m_device->SetRenderState(D3DRS_FOGENABLE, 1);
   m_device->SetRenderState(D3DRS_FOGSTART, FloatBits(s->m_nearFar.x));

@@ -7,23 +7,11 @@
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "scene/Fog.h"
 #include "scene/Light.h"
-#include "scene/Node.h"
+#include "scene/NodeWalk.h"
 
 namespace PM {
 
 namespace {
-
-constexpr uint32_t kLightDirectional = 0x01FFF0AE;
-constexpr uint32_t kFogExponential = 0x02FFF0BE;
-constexpr uint32_t kFogExponential2 = 0x03FFF0BE;
-
-// The S-node of a T-node of class S, or null (nil, another class, or a T-node without one).
-template <class S>
-S* SNodeOf(ScriptObject* node) {
-  if (!node || IsNilObject(node) || !node->IsA(TNode_I::kClassId)) return nullptr;
-  ScriptObject* s = static_cast<TNode_I*>(node)->GetSNode();
-  return s && s->IsA(S::kClassId) ? static_cast<S*>(s) : nullptr;
-}
 
 const float kDefaultMaterial[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 const float kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -144,7 +132,7 @@ void RenderEngineOpenGL_D::SetLight(int32_t index, const Matrix4f* modelView, Sc
   if (SLight_I* s = SNodeOf<SLight_I>(light)) {
     color = s->m_color;
     const Matrix4f& m = modelView ? *modelView : kIdentityMatrix4f;
-    if (s->m_type == kLightDirectional) {
+    if (s->m_type == SLight_I::kTypeDirectional) {
       const float x = m[8], y = m[9], z = m[10];
       const float length = std::sqrt(x * x + y * y + z * z);
       const float k = length > 0.0f ? 1.0f / length : 0.0f;
@@ -195,7 +183,9 @@ void RenderEngineOpenGL_D::SetFog(const Matrix4f*, ScriptObject* fog) {
     gl.glDisable(GL_FOG);
     return;
   }
-  const GLint mode = s->m_type == kFogExponential ? GL_EXP : s->m_type == kFogExponential2 ? GL_EXP2 : GL_LINEAR;
+  const GLint mode = s->m_type == SFog_I::kTypeExponential    ? GL_EXP
+                     : s->m_type == SFog_I::kTypeExponential2 ? GL_EXP2
+                                                              : GL_LINEAR;
   gl.glFogi(GL_FOG_MODE, mode);
   // The fog colour is an RGB value; OpenGL's fog colour takes an opaque alpha.
   const float color[4] = {s->m_color.x, s->m_color.y, s->m_color.z, 1.0f};
