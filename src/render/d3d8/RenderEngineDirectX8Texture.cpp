@@ -15,6 +15,7 @@
 #include "render/Texture2D.h"
 #include "render/TextureLoad.h"
 #include "render/VideoFrameState.h"
+#include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/PixelRows.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "render/d3d8/TextureHandleDirectX8.h"
@@ -48,12 +49,6 @@ constexpr TextureTypeRow kTextureTypes[] = {
 // By the image's bytes per pixel when the name is empty or unknown: 1, 2, 3, any other.
 constexpr TextureTypeRow kTypesByChannels[] = {
     {"", D3DFMT_L8, 8}, {"", D3DFMT_A8L8, 16}, {"", D3DFMT_R8G8B8, 24}, {"", D3DFMT_A8R8G8B8, 32}};
-
-// A channel of DefaultColor as a byte: scaled by 255 and truncated, clamped to 0..255 (NaN gives 0).
-uint8_t ColorByte(float v) {
-  if (!(v > 0.0f)) return 0;
-  return v >= 1.0f ? 255 : uint8_t(v * 255.0f);
-}
 
 // Halves each side above 1.
 void Halve(int32_t& w, int32_t& h) {
@@ -267,7 +262,8 @@ void RenderEngineDirectX8_D::DownloadFallback(Texture_I* t, TextureHandleDirectX
   one->Create(4, 1, 1, 0);
   const Vector4f& c = t->m_defaultColor;
   uint8_t* p = one->GetData();
-  p[0] = ColorByte(c.x), p[1] = ColorByte(c.y), p[2] = ColorByte(c.z), p[3] = ColorByte(c.w);
+  p[0] = uint8_t(ColorByte(c.x)), p[1] = uint8_t(ColorByte(c.y)), p[2] = uint8_t(ColorByte(c.z)),
+  p[3] = uint8_t(ColorByte(c.w));
   DownloadImage(texture, format, false, one.Get(), 0, 1, 1);
   ReplaceTexture(h, texture);
   ChooseAlphaMode(t, c.w < 1.0f ? 1 : 0, alphaName);
