@@ -10,8 +10,10 @@ namespace PM {
 
 namespace {
 
+// A node waiting for its visit: a child as its parent lists it (its class is looked at only when the
+// lines it lies on have been fetched), the parent's world matrix, its level.
 struct Pending {
-  TBaseTransform_I* node;
+  TNode_I* node;
   const Matrix4f* parentWorld;
   int32_t depth;
 };
@@ -26,17 +28,27 @@ constexpr ptrdiff_t kSNodeHotEnd = ptrdiff_t(offsetof(SBaseTransform_I, m_localS
 #pragma GCC diagnostic pop
 constexpr ptrdiff_t kListHotEnd = 64;  // the first eight entries; the rest follow in address order
 
-// The nodes of a large tree lie far apart in memory, and a visit reads three blocks in a chain: the
-// T-node, then its S-node and its child list. Waiting for each in turn was most of the update's time,
-// so a visit asks ahead for its children's blocks (the T-nodes first, then what they point to), and
-// the children's loads overlap instead of following one another.
-// Prefetch asks for the lines of a block from its header (an object's class row is there) to `end`
-// bytes into the payload.
+// Visits between the fetch of a waiting node's T-node and the fetch of what it points to (its S-node
+// and child list), and again between that and the visit: enough for a main-memory load to arrive
+// while the visits in between run, few enough that the lines are still cached when used.
+constexpr size_t kAhead = 4;
+constexpr size_t kCompactAfter = 4096;
+
+// Asks for the lines of a block from its header (an object's class row is there) to `end` bytes into
+// the payload.
 void Prefetch(const void* payload, ptrdiff_t end) {
   const char* p = static_cast<const char*>(payload) - sizeof(BlockHeader);
   const char* last = static_cast<const char*>(payload) + end - 1;
   for (; p < last; p += 64) __builtin_prefetch(p);
   __builtin_prefetch(last);
+}
+
+// The second fetch: the T-node has arrived, so what it points to can be asked for.
+void PrefetchReferents(TNode_I* node) {
+  TBaseTransform_I* t = As<TBaseTransform_I>(node);
+  if (!t) return;
+  if (!t->m_sNode.IsNil()) Prefetch(t->m_sNode.Get(), kSNodeHotEnd);
+  if (t->ChildCount() > 0) Prefetch(t->m_children.Data(), kListHotEnd);
 }
 
 void UpdateOne(TBaseTransform_I* t, const Matrix4f& parentWorld) {
@@ -51,29 +63,38 @@ void UpdateOne(TBaseTransform_I* t, const Matrix4f& parentWorld) {
 
 }  // namespace
 
+// The nodes of a large tree lie far apart in memory, and a visit reads three blocks in a chain: the
+// T-node, then its S-node and its child list. Waiting for each in turn was most of the update's time.
+// Level by level, every node's parent is done before it and the nodes waiting are known far ahead, so
+// the walk fetches each waiting node's blocks a fixed number of visits before it gets there, and the
+// loads of many nodes overlap instead of following one another. A node's result depends only on its
+// parent's, so the order leaves every matrix as a depth-first walk would.
 void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
-  std::vector<Pending> stack{{root, &parentWorld, 0}};
-  while (!stack.empty()) {
-    const Pending at = stack.back();
-    stack.pop_back();
-    TBaseTransform_I* t = at.node;
-    UpdateOne(t, *at.parentWorld);
+  std::vector<Pending> queue{{root, &parentWorld, 0}};
+  for (size_t at = 0; at < queue.size(); ++at) {
+    // The visited front is dropped now and then, so the queue is only as long as the widest levels; the
+    // entries moved add up to fewer than the visits.
+    if (at >= kCompactAfter && 2 * at >= queue.size()) {
+      queue.erase(queue.begin(), queue.begin() + ptrdiff_t(at));
+      at = 0;
+    }
+    if (at + 2 * kAhead < queue.size()) Prefetch(queue[at + 2 * kAhead].node, kTNodeHotEnd);
+    if (at + kAhead < queue.size()) PrefetchReferents(queue[at + kAhead].node);
+    const Pending p = queue[at];
+    TBaseTransform_I* t = As<TBaseTransform_I>(p.node);
+    if (!t) continue;  // a child that is not a transform ends its branch
+    UpdateOne(t, *p.parentWorld);
     const int32_t count = t->ChildCount();
     if (count == 0) continue;
-    if (at.depth + 1 == kMaxTreeDepth) {
+    if (p.depth + 1 == kMaxTreeDepth) {
       ReportTreeTooDeep("UpdateWorldMatrices", t->m_children[0].Get(), "not updated.");
       continue;
     }
-    const Obj<TNode_I>* children = t->m_children.Data();
-    for (int32_t i = 0; i < count; ++i)
-      if (!children[i].IsNil()) Prefetch(children[i].Get(), kTNodeHotEnd);
-    // Pushed last first, so they come off the stack in order: depth first, as a recursion would go.
-    for (int32_t i = count; i-- > 0;) {
-      TBaseTransform_I* c = As<TBaseTransform_I>(children[i].Get());
-      if (!c) continue;
-      if (!c->m_sNode.IsNil()) Prefetch(c->m_sNode.Get(), kSNodeHotEnd);
-      if (c->ChildCount() > 0) Prefetch(c->m_children.Data(), kListHotEnd);
-      stack.push_back({c, &t->m_worldMatrix, at.depth + 1});
+    for (const Obj<TNode_I>& c : t->m_children) {
+      if (c.IsNil()) continue;
+      // A node joining close behind the visits would miss the fetches ahead: it gets them now.
+      if (queue.size() < at + 2 * kAhead) Prefetch(c.Get(), kTNodeHotEnd);
+      queue.push_back({c.Get(), &t->m_worldMatrix, p.depth + 1});
     }
   }
 }

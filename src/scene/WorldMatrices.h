@@ -9,9 +9,10 @@ namespace PM {
 class TBaseTransform_I;
 
 // Sets the world matrix of `root` (its parent's being `parentWorld`) and of every transform below it,
-// depth first in child order. The walk goes down through transforms only: a child that is not a
-// transform ends its branch, and a transform without an S-transform takes its parent's world matrix.
-// Levels from kMaxTreeDepth down are left alone, with the tree-depth report.
+// level by level (each node after its parent, so every matrix is what a depth-first walk gives). The walk
+// goes down through transforms only: a child that is not a transform ends its branch, and a transform
+// without an S-transform takes its parent's world matrix. Levels from kMaxTreeDepth down are left alone,
+// with the tree-depth report.
 void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld);
 
 }  // namespace PM

@@ -62,6 +62,29 @@ TEST_F(WorldMatricesTest, EveryTransformGetsWhatTheRecursionGives) {
   for (size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(Same(got[i], want[i])) << i;
 }
 
+// Wide levels and a long chain below them: the walk's queue is cut back many times on the way and the
+// chain's nodes join it one at a time, right behind the visits.
+TEST_F(WorldMatricesTest, AWideTreeAndALongChainGetWhatTheRecursionGives) {
+  constexpr int kWide = 9000, kCount = 12000;
+  std::vector<Obj<ScriptObject>> nodes;
+  for (int i = 0; i < kCount; ++i) {
+    Obj<ScriptObject> n = Make("TTransform");
+    MemberSet<VVector3f>(T(n)->m_sNode.Get(), kTranslation, {float(i % 7) * 0.25f, float(i % 3), -1.0f});
+    MemberSet<VVector3f>(T(n)->m_sNode.Get(), kRotation, {float(i % 13), 0.0f, float(i % 29)});
+    if (i > 0) Attach(n, nodes[size_t(i < kWide ? (i - 1) / 8 : i - 1)]);
+    nodes.push_back(n);
+  }
+  std::vector<Matrix4f> want, got;
+  Reference(T(nodes[0]), kIdentityMatrix4f, want);
+  UpdateWorldMatrices(T(nodes[0]), kIdentityMatrix4f);
+  Collect(T(nodes[0]), got);
+  ASSERT_EQ(got.size(), size_t(kCount));
+  ASSERT_EQ(want.size(), got.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < got.size(); ++i) differing += !Same(got[i], want[i]);
+  EXPECT_EQ(differing, 0u);
+}
+
 TEST_F(WorldMatricesTest, AChildThatIsNoTransformEndsItsBranch) {
   Obj<ScriptObject> root = Make("TTransform"), light = Make("TLight"), lod = Make("TLODGroup"),
                     below = Make("TTransform");
