@@ -1,5 +1,5 @@
-// The strip search: strips grown both ways from a start edge, experiments of strips chained from one start,
-// start faces taken from reset points, and the best experiment of each round committed.
+// The experiments of the strip search: strips grown both ways from a start edge, chained from one start
+// through the traversal search at the vertex each strip's start edge leads to.
 #include "core/Log.h"
 #include "geometry/Stripifier_D.h"
 
@@ -7,19 +7,6 @@ namespace PM {
 
 namespace {
 
-constexpr int kSamples = 10;
-
-inline bool IsMarked(const NvFaceInfo& f, int32_t e) { return f.stripId >= 0 || (e >= 0 && f.experimentId == e); }
-inline void Mark(NvFaceInfo& f, int32_t s, int32_t e) {
-  if (e >= 0) {
-    f.experimentId = e;
-    f.testStripId = s;
-  } else {
-    f.experimentId = -1;
-    f.stripId = s;
-  }
-}
-inline bool InStrip(const NvFaceInfo& f, int32_t s) { return f.testStripId == s || f.stripId == s; }
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
 // The face's first vertex (in v0, v1, v2 order) that is neither a nor b; -1 when there is none.
@@ -64,6 +51,7 @@ int32_t Stripifier_D::GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s,
   uint32_t* stamp = m_vertexStamp.Data();
   for (int32_t next = GrowAcross(m_faces, m_faces[cur], x, y); next >= 0;
        next = GrowAcross(m_faces, m_faces[cur], x, y)) {
+    Note(next);
     NvFaceInfo& f = m_faces[next];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     if (IsMarked(f, e) || (stamp[f.v[0]] == m_stamp && stamp[f.v[1]] == m_stamp && stamp[f.v[2]] == m_stamp)) break;
@@ -143,6 +131,8 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
   for (int32_t slot = NextUsable(m_searchStart[v], end, e); slot < end; slot = NextUsable(slot + 1, end, e)) {
     int32_t ei = m_searchEdge[slot];
     const NvEdgeInfo& ed = m_edges[ei];
+    Note(ed.face0);
+    Note(ed.face1);
     const NvFaceInfo &f0 = m_faces[ed.face0], &f1 = m_faces[ed.face1];
     bool marked0 = IsMarked(f0, e), marked1 = IsMarked(f1, e);
     if (marked0 && marked1) {  // stays so for the rest of the experiment
@@ -165,73 +155,6 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
   return false;
 }
 
-// Drops from the search, for good, the edges of a newly committed face whose two faces are now both committed.
-void Stripifier_D::RetireEdges(int32_t face) {
-  const NvFaceInfo& f = m_faces[face];
-  for (int k = 0; k < 3; ++k) {
-    if (f.across[k] < 0 || m_faces[f.across[k]].stripId < 0) continue;  // most often: no need to look further
-    int32_t ei = f.edge[k];
-    const NvEdgeInfo& ed = m_edges[ei];
-    if (ed.face1 < 0 || m_faces[ed.face0].stripId < 0 || m_faces[ed.face1].stripId < 0) continue;
-    for (int32_t slot : {m_edgeSlot[2 * ei], m_edgeSlot[2 * ei + 1]})
-      if (m_aliveTo[slot] == slot) m_aliveTo[slot] = slot + 1;
-  }
-}
-
-// The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
-int32_t Stripifier_D::NextFreeFace(int32_t from) {
-  auto find = [&](int32_t i) {
-    int32_t root = i;
-    while (m_free[root] != root) root = m_free[root];
-    while (m_free[i] != root) {
-      int32_t up = m_free[i];
-      m_free[i] = root;
-      i = up;
-    }
-    return root;
-  };
-  int32_t n = m_faces.Count();
-  int32_t f = find(from);
-  if (f == n) f = find(0);
-  return f == n ? -1 : f;
-}
-
-int32_t Stripifier_D::FindStartPoint() {
-  int32_t n = m_faces.Count();
-  int32_t start = -1;
-  if (m_firstReset) {
-    m_firstReset = false;
-    for (int32_t f = 0; f < n && start < 0; ++f) {
-      int open = 0;
-      for (int32_t o : m_faces[f].across) open += o < 0;
-      if (open >= 2) start = f;
-    }
-  }
-  if (start < 0) start = int32_t(float(n - 1) * m_meshJump);
-  int32_t face = NextFreeFace(start);
-  m_meshJump += 0.1f;
-  if (m_meshJump > 1.0f) m_meshJump = 0.05f;
-  return face;
-}
-
-void Stripifier_D::Commit() {
-  int32_t committed = m_trialFaces.Count();
-  for (int i = 0; i < m_trial.Count(); ++i) {
-    NvStripInfo strip = m_trial[i];
-    strip.experimentId = -1;
-    int32_t from = strip.first;
-    strip.first = m_stripFaces.Count();
-    for (int j = from; j < from + strip.count; ++j) {
-      int32_t f = m_trialFaces[j];
-      Mark(m_faces[f], strip.stripId, -1);
-      m_free[f] = f + 1;
-      m_stripFaces.Append(f);
-    }
-    m_strips.Append(strip);
-  }
-  for (int32_t j = m_stripFaces.Count() - committed; j < m_stripFaces.Count(); ++j) RetireEdges(m_stripFaces[j]);
-}
-
 // Grows one experiment from its first strip with fresh ids; its strips and faces are left in the trial arrays.
 int32_t Stripifier_D::RunExperiment(NvStripInfo strip) {
   m_trial.Remove(0, m_trial.Count());
@@ -247,43 +170,6 @@ int32_t Stripifier_D::RunExperiment(NvStripInfo strip) {
     strip = next;
   }
   return m_trialFaces.Count();
-}
-
-// Ids are never reused, so a replay of an experiment with fresh ids sees the faces exactly as its first run did:
-// only the best experiment's strips are kept, and that by growing it once more.
-void Stripifier_D::FindAllStrips() {
-  if (m_faces.IsEmpty()) return;
-  Array<NvStripInfo> starts;
-  for (int32_t round = 1;; ++round) {  // each round commits at least its first start face
-    bool done = false;
-    starts.Remove(0, starts.Count());
-    for (int i = 0; i < kSamples; ++i) {
-      int32_t f = FindStartPoint();
-      if (f < 0) {
-        done = true;
-        break;
-      }
-      if (m_faces[f].roundStamp == round) continue;
-      m_faces[f].roundStamp = round;
-      for (int k = 0; k < 6; ++k) starts.Append(NvStripInfo{f, m_faces[f].edge[k / 2], k % 2 == 0, 0, 0, -1, -1});
-    }
-    float best = 0.0f;
-    int bestIndex = -1;
-    for (int i = 0; i < starts.Count(); ++i) {
-      int32_t faces = RunExperiment(starts[i]);
-      float n = float(m_trial.Count()), avg = float(faces) / n;
-      float value = avg + avg * n;
-      if (value > best) {
-        best = value;
-        bestIndex = i;
-      }
-    }
-    if (bestIndex >= 0) {
-      RunExperiment(starts[bestIndex]);
-      Commit();
-    }
-    if (done) return;
-  }
 }
 
 }  // namespace PM

@@ -20,6 +20,19 @@ struct NvFaceInfo {
   int32_t roundStamp;    // search round in which it last served as a start face
 };
 
+// A face's marks: taken by a committed strip, or by experiment e (then in strip s), and in strip s.
+inline bool IsMarked(const NvFaceInfo& f, int32_t e) { return f.stripId >= 0 || (e >= 0 && f.experimentId == e); }
+inline void Mark(NvFaceInfo& f, int32_t s, int32_t e) {
+  if (e >= 0) {
+    f.experimentId = e;
+    f.testStripId = s;
+  } else {
+    f.experimentId = -1;
+    f.stripId = s;
+  }
+}
+inline bool InStrip(const NvFaceInfo& f, int32_t s) { return f.testStripId == s || f.stripId == s; }
+
 // One undirected edge with its first two faces.
 struct NvEdgeInfo {
   int32_t face0, face1;  // face1 -1 while the edge has one face
@@ -37,6 +50,15 @@ struct NvStripInfo {
 // A run of at most the piece size consecutive faces of a committed strip, as a range of the piece pool.
 struct StripPiece {
   int32_t first, count;
+};
+
+// One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
+// earlier experiments (its ids are fresh), so its value depends only on which of the faces it looked at are
+// committed: until a commit takes one of `reads`, a round starting at the same face would find the same values.
+struct SampleMemo {
+  int32_t face = -1;  // the start face `values` belong to, -1 once a commit made them stale
+  float values[6];
+  Array<int32_t> reads;  // each face once
 };
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
@@ -68,10 +90,18 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
   int32_t RunExperiment(NvStripInfo strip);
+  void RunSample(int sample, int32_t face);
+  void Note(int32_t face) {
+    if (m_noteBit == 0 || (m_readers[face] & m_noteBit) != 0) return;
+    m_readers[face] = uint16_t(m_readers[face] | m_noteBit);
+    m_memos[m_noteSample].reads.Append(face);
+  }
   void Commit();
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
+
+  static constexpr int kSamples = 10;  // start faces a round tries
 
   int m_cacheSize, m_minStripLength;
   float m_meshJump = 0.0f;
@@ -94,6 +124,12 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
   Array<int32_t> m_forward, m_backward;
+
+  SampleMemo m_memos[kSamples];
+  Array<uint16_t> m_readers;  // per face: bit i set while sample i's memo holds it among its reads
+  uint16_t m_noteBit = 0;     // while a sample's experiments run: its bit, else 0
+  int m_noteSample = 0;
+  static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;  // strips of the current round's experiments
   Array<int32_t> m_trialFaces;

@@ -1,0 +1,144 @@
+// The rounds of the strip search: start faces taken from reset points, six experiments at each, values kept
+// from earlier rounds while nothing they read has changed, and the best experiment of each round committed.
+#include "geometry/Stripifier_D.h"
+
+namespace PM {
+
+namespace {
+
+// Experiment k (of six) at face f: its edges in order, each first toward v1, then not.
+inline NvStripInfo StartAt(const NvFaceInfo& face, int32_t f, int k) {
+  return NvStripInfo{f, face.edge[k / 2], k % 2 == 0, 0, 0, -1, -1};
+}
+
+}  // namespace
+
+// Runs sample `sample`'s six experiments at `face`, noting each face whose marks they read.
+void Stripifier_D::RunSample(int sample, int32_t face) {
+  SampleMemo& memo = m_memos[sample];
+  uint16_t bit = uint16_t(1u << sample);
+  for (int32_t f : memo.reads) m_readers[f] = uint16_t(m_readers[f] & ~bit);
+  memo.reads.Remove(0, memo.reads.Count());
+  m_noteBit = bit;
+  m_noteSample = sample;
+  for (int k = 0; k < 6; ++k) {
+    int32_t faces = RunExperiment(StartAt(m_faces[face], face, k));
+    float n = float(m_trial.Count()), avg = float(faces) / n;
+    memo.values[k] = avg + avg * n;
+  }
+  m_noteBit = 0;
+  memo.face = face;
+}
+
+// Drops from the search, for good, the edges of a newly committed face whose two faces are now both committed.
+void Stripifier_D::RetireEdges(int32_t face) {
+  const NvFaceInfo& f = m_faces[face];
+  for (int k = 0; k < 3; ++k) {
+    if (f.across[k] < 0 || m_faces[f.across[k]].stripId < 0) continue;  // most often: no need to look further
+    int32_t ei = f.edge[k];
+    const NvEdgeInfo& ed = m_edges[ei];
+    if (ed.face1 < 0 || m_faces[ed.face0].stripId < 0 || m_faces[ed.face1].stripId < 0) continue;
+    for (int32_t slot : {m_edgeSlot[2 * ei], m_edgeSlot[2 * ei + 1]})
+      if (m_aliveTo[slot] == slot) m_aliveTo[slot] = slot + 1;
+  }
+}
+
+// The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
+int32_t Stripifier_D::NextFreeFace(int32_t from) {
+  auto find = [&](int32_t i) {
+    int32_t root = i;
+    while (m_free[root] != root) root = m_free[root];
+    while (m_free[i] != root) {
+      int32_t up = m_free[i];
+      m_free[i] = root;
+      i = up;
+    }
+    return root;
+  };
+  int32_t n = m_faces.Count();
+  int32_t f = find(from);
+  if (f == n) f = find(0);
+  return f == n ? -1 : f;
+}
+
+int32_t Stripifier_D::FindStartPoint() {
+  int32_t n = m_faces.Count();
+  int32_t start = -1;
+  if (m_firstReset) {
+    m_firstReset = false;
+    for (int32_t f = 0; f < n && start < 0; ++f) {
+      int open = 0;
+      for (int32_t o : m_faces[f].across) open += o < 0;
+      if (open >= 2) start = f;
+    }
+  }
+  if (start < 0) start = int32_t(float(n - 1) * m_meshJump);
+  int32_t face = NextFreeFace(start);
+  m_meshJump += 0.1f;
+  if (m_meshJump > 1.0f) m_meshJump = 0.05f;
+  return face;
+}
+
+void Stripifier_D::Commit() {
+  int32_t committed = m_trialFaces.Count();
+  for (int i = 0; i < m_trial.Count(); ++i) {
+    NvStripInfo strip = m_trial[i];
+    strip.experimentId = -1;
+    int32_t from = strip.first;
+    strip.first = m_stripFaces.Count();
+    for (int j = from; j < from + strip.count; ++j) {
+      int32_t f = m_trialFaces[j];
+      Mark(m_faces[f], strip.stripId, -1);
+      for (uint32_t readers = m_readers[f]; readers != 0; readers &= readers - 1)
+        m_memos[__builtin_ctz(readers)].face = -1;
+      m_free[f] = f + 1;
+      m_stripFaces.Append(f);
+    }
+    m_strips.Append(strip);
+  }
+  for (int32_t j = m_stripFaces.Count() - committed; j < m_stripFaces.Count(); ++j) RetireEdges(m_stripFaces[j]);
+}
+
+// Ids are never reused, so a replay of an experiment with fresh ids sees the faces exactly as its first run did:
+// only the best experiment's strips are kept, and that by growing it once more. For the same reason a sample
+// whose start face and read faces are as the last round left them keeps that round's values.
+void Stripifier_D::FindAllStrips() {
+  if (m_faces.IsEmpty()) return;
+  m_readers.SetCountFill(m_faces.Count(), 0);
+  Array<NvStripInfo> starts;
+  Array<float> values;
+  for (int32_t round = 1;; ++round) {  // each round commits at least its first start face
+    bool done = false;
+    starts.Remove(0, starts.Count());
+    values.Remove(0, values.Count());
+    for (int i = 0; i < kSamples; ++i) {
+      int32_t f = FindStartPoint();
+      if (f < 0) {
+        done = true;
+        break;
+      }
+      if (m_faces[f].roundStamp == round) continue;
+      m_faces[f].roundStamp = round;
+      if (m_memos[i].face != f) RunSample(i, f);
+      for (int k = 0; k < 6; ++k) {
+        starts.Append(StartAt(m_faces[f], f, k));
+        values.Append(m_memos[i].values[k]);
+      }
+    }
+    float best = 0.0f;
+    int bestIndex = -1;
+    for (int i = 0; i < values.Count(); ++i) {
+      if (values[i] > best) {
+        best = values[i];
+        bestIndex = i;
+      }
+    }
+    if (bestIndex >= 0) {
+      RunExperiment(starts[bestIndex]);
+      Commit();
+    }
+    if (done) return;
+  }
+}
+
+}  // namespace PM
