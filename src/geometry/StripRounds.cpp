@@ -17,7 +17,7 @@ inline NvStripInfo StartAt(const NvFaceInfo& face, int32_t f, int k) {
 void Stripifier_D::RunSample(int sample, int32_t face) {
   SampleMemo& memo = m_memos[sample];
   uint16_t bit = uint16_t(1u << sample);
-  for (int32_t f : memo.reads) m_readers[f] = uint16_t(m_readers[f] & ~bit);
+  for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
   memo.reads.Remove(0, memo.reads.Count());
   m_noteBit = bit;
   m_noteSample = sample;
@@ -34,10 +34,11 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
 void Stripifier_D::RetireEdges(int32_t face) {
   const NvFaceInfo& f = m_faces[face];
   for (int k = 0; k < 3; ++k) {
-    if (f.across[k] < 0 || m_faces[f.across[k]].stripId < 0) continue;  // most often: no need to look further
+    if (f.across[k] < 0 || m_hot[size_t(f.across[k])].mark != kCommitted) continue;  // most often: nothing to do
     int32_t ei = f.edge[k];
     const NvEdgeInfo& ed = m_edges[ei];
-    if (ed.face1 < 0 || m_faces[ed.face0].stripId < 0 || m_faces[ed.face1].stripId < 0) continue;
+    if (ed.face1 < 0 || m_hot[size_t(ed.face0)].mark != kCommitted || m_hot[size_t(ed.face1)].mark != kCommitted)
+      continue;
     for (int32_t slot : {m_edgeSlot[2 * ei], m_edgeSlot[2 * ei + 1]})
       if (m_aliveTo[slot] == slot) m_aliveTo[slot] = slot + 1;
   }
@@ -88,8 +89,9 @@ void Stripifier_D::Commit() {
     strip.first = m_stripFaces.Count();
     for (int j = from; j < from + strip.count; ++j) {
       int32_t f = m_trialFaces[j];
-      Mark(m_faces[f], strip.stripId, -1);
-      for (uint32_t readers = m_readers[f]; readers != 0; readers &= readers - 1)
+      StripFace& h = m_hot[size_t(f)];
+      h.mark = kCommitted;
+      for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
         m_memos[__builtin_ctz(readers)].face = -1;
       m_free[f] = f + 1;
       m_stripFaces.Append(f);
@@ -104,7 +106,6 @@ void Stripifier_D::Commit() {
 // whose start face and read faces are as the last round left them keeps that round's values.
 void Stripifier_D::FindAllStrips() {
   if (m_faces.IsEmpty()) return;
-  m_readers.SetCountFill(m_faces.Count(), 0);
   Array<NvStripInfo> starts;
   Array<float> values;
   for (int32_t round = 1;; ++round) {  // each round commits at least its first start face

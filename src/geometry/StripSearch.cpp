@@ -10,7 +10,7 @@ namespace {
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
 // The face's first vertex (in v0, v1, v2 order) that is neither a nor b; -1 when there is none.
-int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) {
+int32_t GetNextIndex(int32_t a, int32_t b, const StripFace& face) {
   for (int k = 0; k < 3; ++k) {
     int32_t v = face.v[k];
     if (v == a || v == b) continue;
@@ -27,62 +27,62 @@ int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) {
   return -1;
 }
 
-// The face across edge (x, y) of `f`, when it runs that edge the other way: a strip's alternation can only
-// keep both windings when its neighbours are oriented alike.
-inline int32_t GrowAcross(const Array<NvFaceInfo>& faces, const NvFaceInfo& f, int32_t x, int32_t y) {
+// The edge of `f` joining x and y (either way), -1 when it has none.
+inline int EdgeOf(const StripFace& f, int32_t x, int32_t y) {
   for (int k = 0; k < 3; ++k) {
     int32_t a = f.v[k], b = f.v[Next3(k)];
-    if (!((a == x && b == y) || (a == y && b == x))) continue;
-    int32_t o = f.across[k];
-    if (o < 0) return -1;
-    const NvFaceInfo& g = faces[o];
-    for (int j = 0; j < 3; ++j)
-      if (g.v[j] == b && g.v[Next3(j)] == a) return o;
-    return -1;
+    if ((a == x && b == y) || (a == y && b == x)) return k;
   }
   return -1;
 }
 
 }  // namespace
 
-// Follows the strip from `start` across (x, y), appending and marking each face taken.
-int32_t Stripifier_D::GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s, int32_t e, Array<int32_t>& faces) {
-  int32_t cur = start;
+// Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
+// two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
+// through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
+// edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
+// so `yFirst` alternates.
+void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces) {
+  StripFace* hot = m_hot.data();
   uint32_t* stamp = m_vertexStamp.Data();
-  for (int32_t next = GrowAcross(m_faces, m_faces[cur], x, y); next >= 0;
-       next = GrowAcross(m_faces, m_faces[cur], x, y)) {
+  for (int32_t next = hot[cur].grow[k]; next >= 0; next = hot[cur].grow[k]) {
+    int j = (hot[cur].back >> (2 * k)) & 3;
     Note(next);
-    NvFaceInfo& f = m_faces[next];
+    StripFace& f = hot[next];
+    int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
-    if (IsMarked(f, e) || (stamp[f.v[0]] == m_stamp && stamp[f.v[1]] == m_stamp && stamp[f.v[2]] == m_stamp)) break;
+    // The strip holds the shared edge's ends, so only the far vertex can be new.
+    if (IsMarked(f) || stamp[z] == m_stamp) break;
     faces.Append(next);
-    Mark(f, s, e);
-    for (int32_t v : f.v) stamp[v] = m_stamp;
-    int32_t z = GetNextIndex(x, y, f);
-    x = y;
-    y = z;
+    f.mark = s;
+    stamp[z] = m_stamp;
+    k = yFirst ? Next3(j) : Next3(Next3(j));
+    yFirst = !yFirst;
     cur = next;
   }
-  return cur;
 }
 
 void Stripifier_D::GrowStrip(NvStripInfo& strip) {
-  int32_t s = strip.stripId, e = strip.experimentId;
+  int32_t s = strip.stripId;
   if (++m_stamp == 0) {  // the stamps wrapped: forget every old one
     for (uint32_t& st : m_vertexStamp) st = 0;
     m_stamp = 1;
   }
   m_forward.Remove(0, m_forward.Count());
   m_backward.Remove(0, m_backward.Count());
-  NvFaceInfo& start = m_faces[strip.startFace];
-  Mark(start, s, e);
+  StripFace& start = m_hot[size_t(strip.startFace)];
+  start.mark = s;
   for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
   m_forward.Append(strip.startFace);
   const NvEdgeInfo& edge = m_edges[strip.startEdge];
   int32_t a = strip.toV1 ? edge.v0 : edge.v1, b = strip.toV1 ? edge.v1 : edge.v0;
   int32_t c = GetNextIndex(a, b, start);
-  GrowOneWay(strip.startFace, b, c, s, e, m_forward);
-  GrowOneWay(strip.startFace, b, a, s, e, m_backward);
+  // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a.
+  int k = EdgeOf(start, b, c);
+  if (k >= 0) GrowOneWay(strip.startFace, k, start.v[k] == c, s, m_forward);
+  k = EdgeOf(start, b, a);
+  if (k >= 0) GrowOneWay(strip.startFace, k, start.v[k] == a, s, m_backward);
 
   strip.first = m_trialFaces.Count();
   strip.count = m_backward.Count() + m_forward.Count();
@@ -92,7 +92,7 @@ void Stripifier_D::GrowStrip(NvStripInfo& strip) {
 
 bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
   for (int32_t o : m_faces[face].across)
-    if (o >= 0 && InStrip(m_faces[o], stripId)) return true;
+    if (o >= 0 && m_hot[size_t(o)].mark == stripId) return true;
   return false;
 }
 
@@ -133,17 +133,17 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
     const NvEdgeInfo& ed = m_edges[ei];
     Note(ed.face0);
     Note(ed.face1);
-    const NvFaceInfo &f0 = m_faces[ed.face0], &f1 = m_faces[ed.face1];
-    bool marked0 = IsMarked(f0, e), marked1 = IsMarked(f1, e);
+    const StripFace &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
+    bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
     if (marked0 && marked1) {  // stays so for the rest of the experiment
       m_skipStamp[slot] = e;
       m_skipTo[slot] = slot + 1;
       continue;
     }
     int32_t untouched = -1;
-    if (!InStrip(f0, s) && !marked1)
+    if (f0.mark != s && !marked1)
       untouched = ed.face1;
-    else if (!InStrip(f1, s) && !marked0)
+    else if (f1.mark != s && !marked0)
       untouched = ed.face0;
     if (untouched >= 0) {
       next.startFace = untouched;
@@ -161,6 +161,7 @@ int32_t Stripifier_D::RunExperiment(NvStripInfo strip) {
   m_trialFaces.Remove(0, m_trialFaces.Count());
   strip.stripId = m_stripIds++;
   strip.experimentId = m_experimentIds++;
+  m_firstStrip = strip.stripId;
   for (;;) {
     GrowStrip(strip);
     m_trial.Append(strip);

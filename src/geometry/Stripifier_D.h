@@ -3,35 +3,38 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/Array.h"
 
 namespace PM {
 
 // One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0), across
-// the face on the other side of each edge (-1 for none), so growing a strip never reads an edge record.
+// the face on the other side of each edge (-1 for none). Its marks live in its StripFace.
 struct NvFaceInfo {
   int32_t v[3];
   int32_t edge[3];
   int32_t across[3];
-  int32_t stripId;       // committed strip, -1 for none
-  int32_t testStripId;   // strip of the experiment that last took it
-  int32_t experimentId;  // experiment that last took it, -1 once committed
-  int32_t roundStamp;    // search round in which it last served as a start face
+  int32_t roundStamp;  // search round in which it last served as a start face
 };
 
-// A face's marks: taken by a committed strip, or by experiment e (then in strip s), and in strip s.
-inline bool IsMarked(const NvFaceInfo& f, int32_t e) { return f.stripId >= 0 || (e >= 0 && f.experimentId == e); }
-inline void Mark(NvFaceInfo& f, int32_t s, int32_t e) {
-  if (e >= 0) {
-    f.experimentId = e;
-    f.testStripId = s;
-  } else {
-    f.experimentId = -1;
-    f.stripId = s;
-  }
-}
-inline bool InStrip(const NvFaceInfo& f, int32_t s) { return f.testStripId == s || f.stripId == s; }
+// What one strip step reads and writes of a face, two to a cache line in an array of their own: a strip walks
+// from face to face faster than the full records could be fetched.
+struct alignas(32) StripFace {
+  int32_t v[3];  // as in the face's NvFaceInfo
+  // The face across edge k when it runs that edge the other way (a strip keeps both windings only across
+  // neighbours oriented alike), else -1; bits 2k, 2k + 1 of `back` hold the edge of that face it shares.
+  int32_t grow[3];
+  // kCommitted once in a committed strip, else the experiment strip that last took it (-1 for none). Strip ids
+  // grow and each experiment's are consecutive, so one number says both which experiment took the face and
+  // in which of its strips.
+  int32_t mark;
+  uint16_t readers;  // bit i: sample i's memo holds the face among its reads
+  uint8_t back;
+  uint8_t unused;
+};
+static_assert(sizeof(StripFace) == 32, "two to a cache line");
+constexpr int32_t kCommitted = INT32_MAX;
 
 // One undirected edge with its first two faces.
 struct NvEdgeInfo {
@@ -79,8 +82,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildSearchLists();
+  void BuildStripFaces();
   // -- growing strips
-  int32_t GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s, int32_t e, Array<int32_t>& faces);
+  void GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces);
   void GrowStrip(NvStripInfo& strip);
   bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next);
   int32_t NextAlive(int32_t slot, int32_t end);
@@ -92,10 +96,13 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(NvStripInfo strip);
   void RunSample(int sample, int32_t face);
   void Note(int32_t face) {
-    if (m_noteBit == 0 || (m_readers[face] & m_noteBit) != 0) return;
-    m_readers[face] = uint16_t(m_readers[face] | m_noteBit);
+    StripFace& h = m_hot[size_t(face)];
+    if (m_noteBit == 0 || (h.readers & m_noteBit) != 0) return;
+    h.readers = uint16_t(h.readers | m_noteBit);
     m_memos[m_noteSample].reads.Append(face);
   }
+  // Taken by a committed strip or by the running experiment.
+  bool IsMarked(const StripFace& f) const { return f.mark >= m_firstStrip; }
   void Commit();
   // -- ordering
   void OrderTriangleList();
@@ -110,6 +117,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   Array<int32_t> m_vertexOf;  // dense vertex id -> input index
   Array<NvFaceInfo> m_faces;
+  std::vector<StripFace> m_hot;  // per face, beside m_faces
+  int32_t m_firstStrip = 0;      // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
@@ -126,8 +135,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<int32_t> m_forward, m_backward;
 
   SampleMemo m_memos[kSamples];
-  Array<uint16_t> m_readers;  // per face: bit i set while sample i's memo holds it among its reads
-  uint16_t m_noteBit = 0;     // while a sample's experiments run: its bit, else 0
+  uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   int m_noteSample = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 

@@ -97,7 +97,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     auto sameFace = [&](int32_t at) { return std::memcmp(m_faces[at].v, v, sizeof(int32_t) * 3) == 0; };
     if (faceTable.FindOrAdd(key, f, sameFace) >= 0) continue;
     NvFaceInfo& face = m_faces.AppendNew();
-    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}, -1, -1, -1, 0};
+    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}, 0};
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       uint32_t lo = uint32_t(x < y ? x : y), hi = uint32_t(x < y ? y : x);
@@ -135,11 +135,34 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
       face.across[k] = ed.face0 == f ? ed.face1 : ed.face0;
     }
   }
+  BuildStripFaces();
   BuildSearchLists();
   // Sentinel at the end of the free-face chain.
   m_free.Reserve(m_faces.Count() + 1);
   for (int i = 0; i <= m_faces.Count(); ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+}
+
+// The strip steps' records: where a strip can go from each face, found once here instead of at every step.
+void Stripifier_D::BuildStripFaces() {
+  m_hot.resize(size_t(m_faces.Count()));
+  for (int32_t f = 0; f < m_faces.Count(); ++f) {
+    const NvFaceInfo& face = m_faces[f];
+    StripFace& h = m_hot[size_t(f)];
+    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    for (int k = 0; k < 3; ++k) {
+      int32_t o = face.across[k];
+      if (o < 0) continue;
+      int32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
+      const NvFaceInfo& g = m_faces[o];
+      for (int j = 0; j < 3; ++j) {
+        if (g.v[j] != b || g.v[j == 2 ? 0 : j + 1] != a) continue;
+        h.grow[k] = o;
+        h.back = uint8_t(h.back | j << (2 * k));
+        break;
+      }
+    }
+  }
 }
 
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
