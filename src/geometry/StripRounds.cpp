@@ -30,20 +30,6 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   memo.face = face;
 }
 
-// Drops from the search, for good, the edges of a newly committed face whose two faces are now both committed.
-void Stripifier_D::RetireEdges(int32_t face) {
-  const NvFaceInfo& f = m_faces[face];
-  for (int k = 0; k < 3; ++k) {
-    if (f.across[k] < 0 || m_hot[size_t(f.across[k])].mark != kCommitted) continue;  // most often: nothing to do
-    int32_t ei = f.edge[k];
-    const NvEdgeInfo& ed = m_edges[ei];
-    if (ed.face1 < 0 || m_hot[size_t(ed.face0)].mark != kCommitted || m_hot[size_t(ed.face1)].mark != kCommitted)
-      continue;
-    for (int32_t slot : {m_edgeSlot[2 * ei], m_edgeSlot[2 * ei + 1]})
-      if (m_aliveTo[slot] == slot) m_aliveTo[slot] = slot + 1;
-  }
-}
-
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
 int32_t Stripifier_D::NextFreeFace(int32_t from) {
   auto find = [&](int32_t i) {
@@ -81,7 +67,6 @@ int32_t Stripifier_D::FindStartPoint() {
 }
 
 void Stripifier_D::Commit() {
-  int32_t committed = m_trialFaces.Count();
   for (int i = 0; i < m_trial.Count(); ++i) {
     NvStripInfo strip = m_trial[i];
     strip.experimentId = -1;
@@ -98,7 +83,6 @@ void Stripifier_D::Commit() {
     }
     m_strips.Append(strip);
   }
-  for (int32_t j = m_stripFaces.Count() - committed; j < m_stripFaces.Count(); ++j) RetireEdges(m_stripFaces[j]);
 }
 
 // Ids are never reused, so a replay of an experiment with fresh ids sees the faces exactly as its first run did:

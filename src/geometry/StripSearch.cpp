@@ -135,9 +135,13 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
     Note(ed.face1);
     const StripFace &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
-    if (marked0 && marked1) {  // stays so for the rest of the experiment
-      m_skipStamp[slot] = e;
-      m_skipTo[slot] = slot + 1;
+    if (marked0 && marked1) {
+      if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
+        m_aliveTo[slot] = slot + 1;
+      } else {  // for the rest of the experiment
+        m_skipStamp[slot] = e;
+        m_skipTo[slot] = slot + 1;
+      }
       continue;
     }
     int32_t untouched = -1;

@@ -89,7 +89,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next);
   int32_t NextAlive(int32_t slot, int32_t end);
   int32_t NextUsable(int32_t slot, int32_t end, int32_t e);
-  void RetireEdges(int32_t face);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
@@ -122,10 +121,10 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
-  // m_searchEdge[m_searchStart[v] .. m_searchStart[v + 1]), and edge e sits at slots m_edgeSlot[2e], [2e + 1].
-  Array<int32_t> m_searchStart, m_searchEdge, m_edgeSlot;
+  // m_searchEdge[m_searchStart[v] .. m_searchStart[v + 1]).
+  Array<int32_t> m_searchStart, m_searchEdge;
   // Skip links, shortened as they are followed: m_aliveTo[slot] == slot while the slot's edge may serve the
-  // search, otherwise a later slot to go on from (both faces committed: for good). m_skipTo[slot] does the same
+  // search, otherwise a later slot to go on from (the search found both faces committed: for good). m_skipTo does so
   // within experiment m_skipStamp[slot] (both faces taken in it).
   Array<int32_t> m_aliveTo, m_skipStamp, m_skipTo;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip

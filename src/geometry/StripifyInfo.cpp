@@ -177,13 +177,12 @@ void Stripifier_D::BuildSearchLists() {
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
   m_searchEdge.SetCountNoCopy(slots);
-  m_edgeSlot.SetCountFill(2 * m_edges.Count(), -1);
   Array<int32_t> at(m_searchStart);
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = m_edges[e];
     if (ed.face1 < 0) continue;
-    m_searchEdge[m_edgeSlot[2 * e] = at[ed.v0]++] = e;
-    m_searchEdge[m_edgeSlot[2 * e + 1] = at[ed.v1]++] = e;
+    m_searchEdge[at[ed.v0]++] = e;
+    m_searchEdge[at[ed.v1]++] = e;
   }
   m_aliveTo.SetCountNoCopy(slots);
   for (int32_t slot = 0; slot < slots; ++slot) m_aliveTo[slot] = slot;
