@@ -46,7 +46,9 @@ inline int EdgeOf(const StripFace& f, int32_t x, int32_t y) {
 void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces) {
   StripFace* hot = m_hot.data();
   uint32_t* stamp = m_vertexStamp.Data();
-  for (int32_t next = hot[cur].grow[k]; next >= 0; next = hot[cur].grow[k]) {
+  for (;;) {
+    int32_t next = hot[cur].across[k];
+    if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
     int j = (hot[cur].back >> (2 * k)) & 3;
     Note(next);
     StripFace& f = hot[next];
@@ -91,7 +93,7 @@ void Stripifier_D::GrowStrip(NvStripInfo& strip) {
 }
 
 bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
-  for (int32_t o : m_faces[face].across)
+  for (int32_t o : m_hot[size_t(face)].across)
     if (o >= 0 && m_hot[size_t(o)].mark == stripId) return true;
   return false;
 }
@@ -99,10 +101,11 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
 int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
   int32_t to = slot;
-  while (to < end && m_aliveTo[to] != to) to = m_aliveTo[to];
+  SearchSlot* slots = m_slots.data();
+  while (to < end && slots[to].aliveTo != to) to = slots[to].aliveTo;
   while (slot < to) {
-    int32_t up = m_aliveTo[slot];
-    m_aliveTo[slot] = to;
+    int32_t up = slots[slot].aliveTo;
+    slots[slot].aliveTo = to;
     slot = up;
   }
   return to;
@@ -112,10 +115,11 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
 // pointed at the answer, so no slot is passed twice in one experiment.
 int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
   int32_t to = NextAlive(slot, end);
-  while (to < end && m_skipStamp[to] == e) to = NextAlive(m_skipTo[to], end);
+  SearchSlot* slots = m_slots.data();
+  while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);
   for (int32_t at = NextAlive(slot, end); at < to;) {
-    int32_t up = m_skipTo[at];
-    m_skipTo[at] = to;
+    int32_t up = slots[at].skipTo;
+    slots[at].skipTo = to;
     at = NextAlive(up, end);
   }
   return to;
@@ -129,18 +133,17 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
   int32_t s = prev.stripId, e = prev.experimentId;
   int32_t end = m_searchStart[v + 1];
   for (int32_t slot = NextUsable(m_searchStart[v], end, e); slot < end; slot = NextUsable(slot + 1, end, e)) {
-    int32_t ei = m_searchEdge[slot];
-    const NvEdgeInfo& ed = m_edges[ei];
+    SearchSlot& ed = m_slots[size_t(slot)];
     Note(ed.face0);
     Note(ed.face1);
     const StripFace &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
     if (marked0 && marked1) {
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
-        m_aliveTo[slot] = slot + 1;
+        ed.aliveTo = slot + 1;
       } else {  // for the rest of the experiment
-        m_skipStamp[slot] = e;
-        m_skipTo[slot] = slot + 1;
+        ed.skipStamp = e;
+        ed.skipTo = slot + 1;
       }
       continue;
     }
@@ -151,8 +154,8 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
       untouched = ed.face0;
     if (untouched >= 0) {
       next.startFace = untouched;
-      next.startEdge = ei;
-      next.toV1 = SharesEdge(untouched, s) ? ed.v0 == v : ed.v1 == v;
+      next.startEdge = ed.edge;
+      next.toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);
       return true;
     }
   }

@@ -21,20 +21,31 @@ struct NvFaceInfo {
 // What one strip step reads and writes of a face, two to a cache line in an array of their own: a strip walks
 // from face to face faster than the full records could be fetched.
 struct alignas(32) StripFace {
-  int32_t v[3];  // as in the face's NvFaceInfo
-  // The face across edge k when it runs that edge the other way (a strip keeps both windings only across
-  // neighbours oriented alike), else -1; bits 2k, 2k + 1 of `back` hold the edge of that face it shares.
-  int32_t grow[3];
+  int32_t v[3], across[3];  // as in the face's NvFaceInfo
+
   // kCommitted once in a committed strip, else the experiment strip that last took it (-1 for none). Strip ids
   // grow and each experiment's are consecutive, so one number says both which experiment took the face and
   // in which of its strips.
   int32_t mark;
   uint16_t readers;  // bit i: sample i's memo holds the face among its reads
-  uint8_t back;
-  uint8_t unused;
+  // Bit k: across[k] runs edge k the other way, so a strip can grow into it (a strip keeps both windings only
+  // across neighbours oriented alike); bits 2k, 2k + 1 of `back` then hold the edge of that face it shares.
+  uint8_t grows, back;
 };
 static_assert(sizeof(StripFace) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
+
+// One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
+struct alignas(32) SearchSlot {
+  int32_t edge, face0, face1;
+  int32_t atV0;  // 1 when the list's vertex is the edge's v0
+  // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
+  // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
+  // within experiment skipStamp (both faces taken in it).
+  int32_t aliveTo, skipStamp, skipTo;
+  int32_t unused;
+};
+static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 
 // One undirected edge with its first two faces.
 struct NvEdgeInfo {
@@ -121,12 +132,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
-  // m_searchEdge[m_searchStart[v] .. m_searchStart[v + 1]).
-  Array<int32_t> m_searchStart, m_searchEdge;
-  // Skip links, shortened as they are followed: m_aliveTo[slot] == slot while the slot's edge may serve the
-  // search, otherwise a later slot to go on from (the search found both faces committed: for good). m_skipTo does so
-  // within experiment m_skipStamp[slot] (both faces taken in it).
-  Array<int32_t> m_aliveTo, m_skipStamp, m_skipTo;
+  // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).
+  Array<int32_t> m_searchStart;
+  std::vector<SearchSlot> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it

@@ -149,7 +149,7 @@ void Stripifier_D::BuildStripFaces() {
   for (int32_t f = 0; f < m_faces.Count(); ++f) {
     const NvFaceInfo& face = m_faces[f];
     StripFace& h = m_hot[size_t(f)];
-    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {face.across[0], face.across[1], face.across[2]}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
       int32_t o = face.across[k];
       if (o < 0) continue;
@@ -157,7 +157,7 @@ void Stripifier_D::BuildStripFaces() {
       const NvFaceInfo& g = m_faces[o];
       for (int j = 0; j < 3; ++j) {
         if (g.v[j] != b || g.v[j == 2 ? 0 : j + 1] != a) continue;
-        h.grow[k] = o;
+        h.grows = uint8_t(h.grows | 1 << k);
         h.back = uint8_t(h.back | j << (2 * k));
         break;
       }
@@ -176,18 +176,16 @@ void Stripifier_D::BuildSearchLists() {
   }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
-  m_searchEdge.SetCountNoCopy(slots);
+  m_slots.resize(size_t(slots));
   Array<int32_t> at(m_searchStart);
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = m_edges[e];
     if (ed.face1 < 0) continue;
-    m_searchEdge[at[ed.v0]++] = e;
-    m_searchEdge[at[ed.v1]++] = e;
+    for (int end = 0; end < 2; ++end) {
+      int32_t slot = at[end == 0 ? ed.v0 : ed.v1]++;
+      m_slots[size_t(slot)] = SearchSlot{e, ed.face0, ed.face1, end == 0, slot, -1, 0, 0};
+    }
   }
-  m_aliveTo.SetCountNoCopy(slots);
-  for (int32_t slot = 0; slot < slots; ++slot) m_aliveTo[slot] = slot;
-  m_skipStamp.SetCountFill(slots, -1);
-  m_skipTo.SetCountFill(slots, 0);
 }
 
 }  // namespace PM
