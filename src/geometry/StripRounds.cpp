@@ -1,5 +1,7 @@
 // The rounds of the strip search: start faces taken from reset points, six experiments at each, values kept
 // from earlier rounds while nothing they read has changed, and the best experiment of each round committed.
+#include <algorithm>
+
 #include "geometry/Stripifier_D.h"
 
 namespace PM {
@@ -7,8 +9,9 @@ namespace PM {
 namespace {
 
 // Experiment k (of six) at face f: its edges in order, each first toward v1, then not.
-inline NvStripInfo StartAt(const NvFaceInfo& face, int32_t f, int k) {
-  return NvStripInfo{f, face.edge[k / 2], k % 2 == 0, 0, 0, -1, -1};
+inline NvStripInfo StartAt(const Array<NvFaceInfo>& faces, const Array<NvEdgeInfo>& edges, int32_t f, int k) {
+  int32_t e = faces[f].edge[k / 2];
+  return NvStripInfo{f, e, edges[e].v0, edges[e].v1, k % 2 == 0, 0, 0, -1, -1};
 }
 
 }  // namespace
@@ -22,7 +25,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   m_noteBit = bit;
   m_noteSample = sample;
   for (int k = 0; k < 6; ++k) {
-    int32_t faces = RunExperiment(StartAt(m_faces[face], face, k));
+    int32_t faces = RunExperiment(StartAt(m_faces, m_edges, face, k));
     float n = float(m_trial.Count()), avg = float(faces) / n;
     memo.values[k] = avg + avg * n;
   }
@@ -90,36 +93,34 @@ void Stripifier_D::Commit() {
 // whose start face and read faces are as the last round left them keeps that round's values.
 void Stripifier_D::FindAllStrips() {
   if (m_faces.IsEmpty()) return;
-  Array<NvStripInfo> starts;
-  Array<float> values;
-  for (int32_t round = 1;; ++round) {  // each round commits at least its first start face
+  for (;;) {  // each round commits at least its first start face
     bool done = false;
-    starts.Remove(0, starts.Count());
-    values.Remove(0, values.Count());
+    // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
+    int32_t tried[kSamples];
+    float values[6 * kSamples];
+    int count = 0;
     for (int i = 0; i < kSamples; ++i) {
       int32_t f = FindStartPoint();
       if (f < 0) {
         done = true;
         break;
       }
-      if (m_faces[f].roundStamp == round) continue;
-      m_faces[f].roundStamp = round;
+      if (std::find(tried, tried + count, f) != tried + count) continue;
       if (m_memos[i].face != f) RunSample(i, f);
-      for (int k = 0; k < 6; ++k) {
-        starts.Append(StartAt(m_faces[f], f, k));
-        values.Append(m_memos[i].values[k]);
-      }
+      tried[count] = f;
+      for (int k = 0; k < 6; ++k) values[6 * count + k] = m_memos[i].values[k];
+      ++count;
     }
     float best = 0.0f;
     int bestIndex = -1;
-    for (int i = 0; i < values.Count(); ++i) {
+    for (int i = 0; i < 6 * count; ++i) {
       if (values[i] > best) {
         best = values[i];
         bestIndex = i;
       }
     }
     if (bestIndex >= 0) {
-      RunExperiment(starts[bestIndex]);
+      RunExperiment(StartAt(m_faces, m_edges, tried[bestIndex / 6], bestIndex % 6));
       Commit();
     }
     if (done) return;

@@ -77,8 +77,7 @@ void Stripifier_D::GrowStrip(NvStripInfo& strip) {
   start.mark = s;
   for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
   m_forward.Append(strip.startFace);
-  const NvEdgeInfo& edge = m_edges[strip.startEdge];
-  int32_t a = strip.toV1 ? edge.v0 : edge.v1, b = strip.toV1 ? edge.v1 : edge.v0;
+  int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   int32_t c = GetNextIndex(a, b, start);
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a.
   int k = EdgeOf(start, b, c);
@@ -128,8 +127,7 @@ int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
 // The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
 // to with one face not taken yet and the other not in `prev`.
 bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
-  const NvEdgeInfo& startEdge = m_edges[prev.startEdge];
-  int32_t v = prev.toV1 ? startEdge.v1 : startEdge.v0;
+  int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
   int32_t s = prev.stripId, e = prev.experimentId;
   int32_t end = m_searchStart[v + 1];
   for (int32_t slot = NextUsable(m_searchStart[v], end, e); slot < end; slot = NextUsable(slot + 1, end, e)) {
@@ -155,6 +153,8 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
     if (untouched >= 0) {
       next.startFace = untouched;
       next.startEdge = ed.edge;
+      next.edgeV0 = ed.atV0 ? v : ed.other;
+      next.edgeV1 = ed.atV0 ? ed.other : v;
       next.toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);
       return true;
     }

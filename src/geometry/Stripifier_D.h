@@ -15,7 +15,6 @@ struct NvFaceInfo {
   int32_t v[3];
   int32_t edge[3];
   int32_t across[3];
-  int32_t roundStamp;  // search round in which it last served as a start face
 };
 
 // What one strip step reads and writes of a face, two to a cache line in an array of their own: a strip walks
@@ -38,12 +37,12 @@ constexpr int32_t kCommitted = INT32_MAX;
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
   int32_t edge, face0, face1;
-  int32_t atV0;  // 1 when the list's vertex is the edge's v0
+  int32_t other;  // the edge's other end
+  int32_t atV0;   // 1 when the list's vertex is the edge's v0
   // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
   // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
   // within experiment skipStamp (both faces taken in it).
   int32_t aliveTo, skipStamp, skipTo;
-  int32_t unused;
 };
 static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 
@@ -56,6 +55,7 @@ struct NvEdgeInfo {
 // One strip: its start, and its faces as a range of the face pool it was grown into.
 struct NvStripInfo {
   int32_t startFace, startEdge;
+  int32_t edgeV0, edgeV1;  // the start edge's v0 and v1, so that growing need not fetch the edge record
   bool toV1;
   int32_t first, count;
   int32_t stripId, experimentId;

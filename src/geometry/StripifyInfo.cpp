@@ -97,7 +97,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     auto sameFace = [&](int32_t at) { return std::memcmp(m_faces[at].v, v, sizeof(int32_t) * 3) == 0; };
     if (faceTable.FindOrAdd(key, f, sameFace) >= 0) continue;
     NvFaceInfo& face = m_faces.AppendNew();
-    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}, 0};
+    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}};
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       uint32_t lo = uint32_t(x < y ? x : y), hi = uint32_t(x < y ? y : x);
@@ -183,7 +183,7 @@ void Stripifier_D::BuildSearchLists() {
     if (ed.face1 < 0) continue;
     for (int end = 0; end < 2; ++end) {
       int32_t slot = at[end == 0 ? ed.v0 : ed.v1]++;
-      m_slots[size_t(slot)] = SearchSlot{e, ed.face0, ed.face1, end == 0, slot, -1, 0, 0};
+      m_slots[size_t(slot)] = SearchSlot{e, ed.face0, ed.face1, end == 0 ? ed.v1 : ed.v0, end == 0, slot, -1, 0};
     }
   }
 }
