@@ -9,9 +9,10 @@ namespace PM {
 namespace {
 
 // Experiment k (of six) at face f: its edges in order, each first toward v1, then not.
-inline NvStripInfo StartAt(const Array<NvFaceInfo>& faces, const Array<NvEdgeInfo>& edges, int32_t f, int k) {
-  int32_t e = faces[f].edge[k / 2];
-  return NvStripInfo{f, e, edges[e].v0, edges[e].v1, k % 2 == 0, 0, 0, -1, -1};
+inline NvStripInfo StartAt(const StripFace& face, int32_t f, int k) {
+  int32_t a = face.v[k / 2], b = face.v[k / 2 == 2 ? 0 : k / 2 + 1];
+  bool reversed = (face.grows >> (3 + k / 2) & 1) != 0;
+  return NvStripInfo{f, reversed ? b : a, reversed ? a : b, k % 2 == 0, 0, 0, -1, -1};
 }
 
 }  // namespace
@@ -25,7 +26,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   m_noteBit = bit;
   m_noteSample = sample;
   for (int k = 0; k < 6; ++k) {
-    int32_t faces = RunExperiment(StartAt(m_faces, m_edges, face, k));
+    int32_t faces = RunExperiment(StartAt(m_hot[size_t(face)], face, k));
     float n = float(m_trial.Count()), avg = float(faces) / n;
     memo.values[k] = avg + avg * n;
   }
@@ -82,7 +83,8 @@ void Stripifier_D::Commit() {
       for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
         m_memos[__builtin_ctz(readers)].face = -1;
       m_free[f] = f + 1;
-      m_stripFaces.Append(f);
+      int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
+      m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
     }
     m_strips.Append(strip);
   }
@@ -120,7 +122,8 @@ void Stripifier_D::FindAllStrips() {
       }
     }
     if (bestIndex >= 0) {
-      RunExperiment(StartAt(m_faces, m_edges, tried[bestIndex / 6], bestIndex % 6));
+      int32_t f = tried[bestIndex / 6];
+      RunExperiment(StartAt(m_hot[size_t(f)], f, bestIndex % 6));
       Commit();
     }
     if (done) return;

@@ -152,7 +152,6 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
       untouched = ed.face0;
     if (untouched >= 0) {
       next.startFace = untouched;
-      next.startEdge = ed.edge;
       next.edgeV0 = ed.atV0 ? v : ed.other;
       next.edgeV1 = ed.atV0 ? ed.other : v;
       next.toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);

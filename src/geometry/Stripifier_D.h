@@ -29,6 +29,7 @@ struct alignas(32) StripFace {
   uint16_t readers;  // bit i: sample i's memo holds the face among its reads
   // Bit k: across[k] runs edge k the other way, so a strip can grow into it (a strip keeps both windings only
   // across neighbours oriented alike); bits 2k, 2k + 1 of `back` then hold the edge of that face it shares.
+  // Bit 3 + k: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
   uint8_t grows, back;
 };
 static_assert(sizeof(StripFace) == 32, "two to a cache line");
@@ -52,13 +53,20 @@ struct NvEdgeInfo {
   int32_t v0, v1;        // in the order of the first face
 };
 
-// One strip: its start, and its faces as a range of the face pool it was grown into.
+// One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
+// by its v0 and v1, which is all the search asks of it.
 struct NvStripInfo {
-  int32_t startFace, startEdge;
-  int32_t edgeV0, edgeV1;  // the start edge's v0 and v1, so that growing need not fetch the edge record
+  int32_t startFace;
+  int32_t edgeV0, edgeV1;
   bool toV1;
   int32_t first, count;
   int32_t stripId, experimentId;
+};
+
+// A committed face as ordering and stitching read it, copied out in commit order so that they walk an array.
+struct CommittedFace {
+  int32_t v[3];
+  int32_t linked;  // edges with another face
 };
 
 // A run of at most the piece size consecutive faces of a committed strip, as a range of the piece pool.
@@ -149,11 +157,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<NvStripInfo> m_trial;  // strips of the current round's experiments
   Array<int32_t> m_trialFaces;
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
-  Array<int32_t> m_stripFaces;
+  Array<CommittedFace> m_stripFaces;
 
   Array<StripPiece> m_pieces;  // in stitching order once ordered
-  Array<int32_t> m_pieceFaces;
-  Array<int32_t> m_triList;  // left-over faces, in stitching order once ordered
+  Array<CommittedFace> m_pieceFaces;
+  Array<CommittedFace> m_triList;  // left-over faces, in stitching order once ordered
 };
 
 }  // namespace PM

@@ -151,9 +151,10 @@ void Stripifier_D::BuildStripFaces() {
     StripFace& h = m_hot[size_t(f)];
     h = StripFace{{face.v[0], face.v[1], face.v[2]}, {face.across[0], face.across[1], face.across[2]}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
+      int32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
+      if (m_edges[face.edge[k]].v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
       int32_t o = face.across[k];
       if (o < 0) continue;
-      int32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
       const NvFaceInfo& g = m_faces[o];
       for (int j = 0; j < 3; ++j) {
         if (g.v[j] != b || g.v[j == 2 ? 0 : j + 1] != a) continue;
