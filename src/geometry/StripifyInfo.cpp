@@ -2,6 +2,7 @@
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
 #include <cstring>
+#include <vector>
 
 #include "core/Log.h"
 #include "geometry/Stripifier_D.h"
@@ -18,30 +19,35 @@ inline uint64_t Mix(uint64_t x) {
   return x ^ (x >> 33);
 }
 
-// Open addressing over record indices: the caller hashes and compares its own records.
+// Open addressing over record indices: the caller hashes and compares its own records. Each slot keeps the
+// hash beside the index, so a probe past another record's slot does not fetch that record.
 class IndexTable {
  public:
   explicit IndexTable(int expected) {
-    int size = 16;
-    while (size < 2 * expected) size *= 2;
-    m_slots.SetCountFill(size, -1);
+    size_t size = 16;
+    while (size < 2 * size_t(expected)) size *= 2;
+    m_slots.assign(size, Slot{0, -1});
     m_mask = uint32_t(size - 1);
   }
   // The index of the record `same` accepts, or -1 after storing `index` under the hash.
   template <class Same>
   int32_t FindOrAdd(uint64_t hash, int32_t index, Same same) {
     for (uint32_t i = uint32_t(hash) & m_mask;; i = (i + 1) & m_mask) {
-      int32_t at = m_slots[int(i)];
-      if (at < 0) {
-        m_slots[int(i)] = index;
+      Slot& slot = m_slots[i];
+      if (slot.index < 0) {
+        slot = Slot{hash, index};
         return -1;
       }
-      if (same(at)) return at;
+      if (slot.hash == hash && same(slot.index)) return slot.index;
     }
   }
 
  private:
-  Array<int32_t> m_slots;
+  struct Slot {
+    uint64_t hash;
+    int32_t index;
+  };
+  std::vector<Slot> m_slots;
   uint32_t m_mask;
 };
 
@@ -127,14 +133,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
-  // A face's neighbour across an edge is the edge's other face; a face beyond an edge's second sees face 0.
-  for (int32_t f = 0; f < m_faces.Count(); ++f) {
-    NvFaceInfo& face = m_faces[f];
-    for (int k = 0; k < 3; ++k) {
-      const NvEdgeInfo& ed = m_edges[face.edge[k]];
-      face.across[k] = ed.face0 == f ? ed.face1 : ed.face0;
-    }
-  }
   BuildStripFaces();
   BuildSearchLists();
   // Sentinel at the end of the free-face chain.
@@ -143,17 +141,21 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
 }
 
-// The strip steps' records: where a strip can go from each face, found once here instead of at every step.
+// Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
+// instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
+// edge's second sees face 0.
 void Stripifier_D::BuildStripFaces() {
   m_hot.resize(size_t(m_faces.Count()));
   for (int32_t f = 0; f < m_faces.Count(); ++f) {
-    const NvFaceInfo& face = m_faces[f];
+    NvFaceInfo& face = m_faces[f];
     StripFace& h = m_hot[size_t(f)];
-    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {face.across[0], face.across[1], face.across[2]}, -1, 0, 0, 0};
+    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
       int32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
-      if (m_edges[face.edge[k]].v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
-      int32_t o = face.across[k];
+      const NvEdgeInfo& ed = m_edges[face.edge[k]];
+      int32_t o = ed.face0 == f ? ed.face1 : ed.face0;
+      face.across[k] = h.across[k] = o;
+      if (ed.v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
       if (o < 0) continue;
       const NvFaceInfo& g = m_faces[o];
       for (int j = 0; j < 3; ++j) {
