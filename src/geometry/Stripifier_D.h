@@ -101,7 +101,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildSearchLists();
-  void BuildStripFaces();
+  void BuildStripFaces(const std::vector<uint8_t>& sides);
   // -- growing strips
   void GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces);
   void GrowStrip(NvStripInfo& strip);

@@ -20,7 +20,7 @@ inline uint64_t Mix(uint64_t x) {
 }
 
 // Open addressing over record indices: the caller hashes and compares its own records. Each slot keeps the
-// hash beside the index, so a probe past another record's slot does not fetch that record.
+// hash's high half beside the index, so a probe past another record's slot seldom fetches that record.
 class IndexTable {
  public:
   explicit IndexTable(int expected) {
@@ -35,16 +35,16 @@ class IndexTable {
     for (uint32_t i = uint32_t(hash) & m_mask;; i = (i + 1) & m_mask) {
       Slot& slot = m_slots[i];
       if (slot.index < 0) {
-        slot = Slot{hash, index};
+        slot = Slot{uint32_t(hash >> 32), index};
         return -1;
       }
-      if (slot.hash == hash && same(slot.index)) return slot.index;
+      if (slot.tag == uint32_t(hash >> 32) && same(slot.index)) return slot.index;
     }
   }
 
  private:
   struct Slot {
-    uint64_t hash;
+    uint32_t tag;
     int32_t index;
   };
   std::vector<Slot> m_slots;
@@ -95,6 +95,10 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   IndexTable faceTable(triangles);
   IndexTable edgeTable(triangles * 3 / 2 + 16);
   int32_t crowded = 0;  // triangles left off an edge that already had two
+  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
+  // the way face 0 does.
+  std::vector<uint8_t> sides;
+  sides.reserve(size_t(triangles) * 3 / 2 + 16);
   for (int t = 0; t < triangles; ++t) {
     const int32_t* v = &dense[3 * t];
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
@@ -117,6 +121,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
         NvEdgeInfo& ed = m_edges[found];
         if (ed.face1 < 0) {
           ed.face1 = f;
+          sides[size_t(found)] = uint8_t(sides[size_t(found)] | k << 2 | (ed.v0 == x ? 16 : 0));
         } else if (crowded++ == 0) {
           const NvFaceInfo& other = m_faces[ed.face1];
           LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
@@ -125,6 +130,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
         m_faces[f].edge[k] = found;
       } else {
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
+        sides.push_back(uint8_t(k));
         m_faces[f].edge[k] = e;
       }
     }
@@ -133,7 +139,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
-  BuildStripFaces();
+  BuildStripFaces(sides);
   BuildSearchLists();
   // Sentinel at the end of the free-face chain.
   m_free.Reserve(m_faces.Count() + 1);
@@ -144,26 +150,28 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 // Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
 // instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
 // edge's second sees face 0.
-void Stripifier_D::BuildStripFaces() {
+void Stripifier_D::BuildStripFaces(const std::vector<uint8_t>& sides) {
   m_hot.resize(size_t(m_faces.Count()));
   for (int32_t f = 0; f < m_faces.Count(); ++f) {
     NvFaceInfo& face = m_faces[f];
     StripFace& h = m_hot[size_t(f)];
     h = StripFace{{face.v[0], face.v[1], face.v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
-      int32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
-      const NvEdgeInfo& ed = m_edges[face.edge[k]];
-      int32_t o = ed.face0 == f ? ed.face1 : ed.face0;
+      int32_t a = face.v[k], e = face.edge[k];
+      const NvEdgeInfo& ed = m_edges[e];
+      bool isFace0 = ed.face0 == f;
+      int32_t o = isFace0 ? ed.face1 : ed.face0;
       face.across[k] = h.across[k] = o;
       if (ed.v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
       if (o < 0) continue;
-      const NvFaceInfo& g = m_faces[o];
-      for (int j = 0; j < 3; ++j) {
-        if (g.v[j] != b || g.v[j == 2 ? 0 : j + 1] != a) continue;
-        h.grows = uint8_t(h.grows | 1 << k);
-        h.back = uint8_t(h.back | j << (2 * k));
-        break;
-      }
+      // A strip grows into the neighbour when it runs the edge the other way from this face: face 0 runs it
+      // (v0, v1); face 1 and faces beyond the second were noted against face 0 when they met the edge.
+      uint8_t side = sides[size_t(e)];
+      bool opposite = isFace0 ? (side & 16) == 0 : ed.v0 != a;
+      if (!opposite) continue;
+      int j = isFace0 ? side >> 2 & 3 : side & 3;
+      h.grows = uint8_t(h.grows | 1 << k);
+      h.back = uint8_t(h.back | j << (2 * k));
     }
   }
 }
