@@ -1,57 +1,15 @@
 // Faces and edges of the stripifier: dense vertex ids, the exact-order duplicate test, the edge records, the
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "core/Log.h"
+#include "geometry/StripIndexTable.h"
+#include "geometry/StripKeyBuckets.h"
 #include "geometry/Stripifier_D.h"
 
 namespace PM {
-
-namespace {
-
-inline uint64_t Mix(uint64_t x) {
-  x ^= x >> 33;
-  x *= 0xff51afd7ed558ccdULL;
-  x ^= x >> 33;
-  x *= 0xc4ceb9fe1a85ec53ULL;
-  return x ^ (x >> 33);
-}
-
-// Open addressing over record indices: the caller hashes and compares its own records. Each slot keeps the
-// hash's high half beside the index, so a probe past another record's slot seldom fetches that record.
-class IndexTable {
- public:
-  explicit IndexTable(int expected) {
-    size_t size = 16;
-    while (size < 2 * size_t(expected)) size *= 2;
-    m_slots.assign(size, Slot{0, -1});
-    m_mask = uint32_t(size - 1);
-  }
-  // The index of the record `same` accepts, or -1 after storing `index` under the hash.
-  template <class Same>
-  int32_t FindOrAdd(uint64_t hash, int32_t index, Same same) {
-    for (uint32_t i = uint32_t(hash) & m_mask;; i = (i + 1) & m_mask) {
-      Slot& slot = m_slots[i];
-      if (slot.index < 0) {
-        slot = Slot{uint32_t(hash >> 32), index};
-        return -1;
-      }
-      if (slot.tag == uint32_t(hash >> 32) && same(slot.index)) return slot.index;
-    }
-  }
-
- private:
-  struct Slot {
-    uint32_t tag;
-    int32_t index;
-  };
-  std::vector<Slot> m_slots;
-  uint32_t m_mask;
-};
-
-}  // namespace
 
 // Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
 // renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
@@ -73,10 +31,10 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
     }
     return;
   }
-  IndexTable table(n);
+  StripIndexTable table(n);
   for (int i = 0; i < n; ++i) {
     int32_t v = indices[i], fresh = m_vertexOf.Count();
-    int32_t d = table.FindOrAdd(Mix(uint64_t(v)), fresh, [&](int32_t at) { return m_vertexOf[at] == v; });
+    int32_t d = table.FindOrAdd(StripMix(uint64_t(v)), fresh, [&](int32_t at) { return m_vertexOf[at] == v; });
     if (d < 0) {
       d = fresh;
       m_vertexOf.Append(v);
@@ -92,8 +50,15 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 
   m_faces.Reserve(triangles);
   m_edges.Reserve(triangles * 3 / 2 + 16);
-  IndexTable faceTable(triangles);
-  IndexTable edgeTable(triangles * 3 / 2 + 16);
+  // Faces filed under their first vertex, edges under their lower end.
+  std::vector<int32_t> firsts(size_t(m_vertexOf.Count()), 0), lowers(size_t(m_vertexOf.Count()), 0);
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = &dense[3 * t];
+    ++firsts[size_t(v[0])];
+    for (int k = 0; k < 3; ++k) ++lowers[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
+  }
+  StripKeyBuckets<2> faceTable(firsts);
+  StripKeyBuckets<1> edgeTable(lowers);
   int32_t crowded = 0;  // triangles left off an edge that already had two
   // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
   // the way face 0 does.
@@ -103,20 +68,13 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     const int32_t* v = &dense[3 * t];
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     int32_t f = m_faces.Count();
-    uint64_t key = Mix((uint64_t(uint32_t(v[0])) << 32 | uint32_t(v[1])) ^ Mix(uint64_t(uint32_t(v[2]))));
-    auto sameFace = [&](int32_t at) { return std::memcmp(m_faces[at].v, v, sizeof(int32_t) * 3) == 0; };
-    if (faceTable.FindOrAdd(key, f, sameFace) >= 0) continue;
+    if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f) >= 0) continue;
     NvFaceInfo& face = m_faces.AppendNew();
     face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}};
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
-      uint32_t lo = uint32_t(x < y ? x : y), hi = uint32_t(x < y ? y : x);
       int32_t e = m_edges.Count();
-      auto sameEdge = [&](int32_t at) {
-        const NvEdgeInfo& ed = m_edges[at];
-        return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
-      };
-      int32_t found = edgeTable.FindOrAdd(Mix(uint64_t(lo) << 32 | hi), e, sameEdge);
+      int32_t found = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e);
       if (found >= 0) {
         NvEdgeInfo& ed = m_edges[found];
         if (ed.face1 < 0) {

@@ -1,0 +1,79 @@
+// Keys filed under a vertex (an edge under its lower end, a face under its first vertex), in a short list per
+// vertex laid out in vertex order, so that building over a mesh whose vertices come in order stays in cache.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/StripIndexTable.h"
+
+namespace PM {
+
+// Words: the key's 32-bit words besides the vertex. A vertex keeps at most kBucket keys in its own list; the
+// keys of a vertex shared by more (the centre of a fan) go to a hash table, so no lookup scans a long list.
+template <int Words>
+class StripKeyBuckets {
+ public:
+  static constexpr int32_t kBucket = 16;
+
+  // `counts[v]`: at most how many keys vertex v will get.
+  explicit StripKeyBuckets(const std::vector<int32_t>& counts)
+      : m_start(counts.size() + 1), m_fill(counts.size(), 0), m_spillTable(SpillCount(counts)) {
+    size_t at = 0;
+    for (size_t v = 0; v < counts.size(); ++v) {
+      m_start[v] = at;
+      at += size_t(std::min(counts[v], kBucket));
+    }
+    m_start[counts.size()] = at;
+    m_entries.resize(at);
+  }
+
+  // The value filed under (v, key), or -1 after filing `value` under it.
+  int32_t FindOrAdd(int32_t v, const int32_t (&key)[Words], int32_t value) {
+    Entry* list = &m_entries[m_start[size_t(v)]];
+    int32_t& fill = m_fill[size_t(v)];
+    for (int32_t i = 0; i < fill; ++i)
+      if (std::equal(key, key + Words, list[i].key)) return list[i].value;
+    if (size_t(fill) < m_start[size_t(v) + 1] - m_start[size_t(v)]) {
+      list[fill++] = MakeEntry(key, value);
+      return -1;
+    }
+    uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
+    for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
+    int32_t fresh = int32_t(m_spill.size());
+    int32_t at = m_spillTable.FindOrAdd(hash, fresh, [&](int32_t i) {
+      return m_spillVertex[size_t(i)] == v && std::equal(key, key + Words, m_spill[size_t(i)].key);
+    });
+    if (at >= 0) return m_spill[size_t(at)].value;
+    m_spill.push_back(MakeEntry(key, value));
+    m_spillVertex.push_back(v);
+    return -1;
+  }
+
+ private:
+  struct Entry {
+    int32_t key[Words];
+    int32_t value;
+  };
+  static Entry MakeEntry(const int32_t (&key)[Words], int32_t value) {
+    Entry e;
+    std::copy(key, key + Words, e.key);
+    e.value = value;
+    return e;
+  }
+  static int SpillCount(const std::vector<int32_t>& counts) {
+    int64_t spill = 0;
+    for (int32_t c : counts) spill += std::max(0, c - kBucket);
+    return int(std::min<int64_t>(spill, INT32_MAX / 4));
+  }
+
+  std::vector<size_t> m_start;
+  std::vector<int32_t> m_fill;
+  std::vector<Entry> m_entries;
+  std::vector<Entry> m_spill;
+  std::vector<int32_t> m_spillVertex;
+  StripIndexTable m_spillTable;
+};
+
+}  // namespace PM
