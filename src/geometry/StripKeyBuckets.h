@@ -15,7 +15,7 @@ namespace PM {
 template <int Words>
 class StripKeyBuckets {
  public:
-  static constexpr int32_t kBucket = 16;
+  static constexpr int32_t kBucket = 8;
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)

@@ -37,7 +37,7 @@ constexpr int32_t kCommitted = INT32_MAX;
 
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
-  int32_t edge, face0, face1;
+  int32_t face0, face1;
   int32_t other;  // the edge's other end
   int32_t atV0;   // 1 when the list's vertex is the edge's v0
   // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,

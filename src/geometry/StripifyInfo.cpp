@@ -152,7 +152,7 @@ void Stripifier_D::BuildSearchLists() {
     if (ed.face1 < 0) continue;
     for (int end = 0; end < 2; ++end) {
       int32_t slot = at[end == 0 ? ed.v0 : ed.v1]++;
-      m_slots[size_t(slot)] = SearchSlot{e, ed.face0, ed.face1, end == 0 ? ed.v1 : ed.v0, end == 0, slot, -1, 0};
+      m_slots[size_t(slot)] = SearchSlot{ed.face0, ed.face1, end == 0 ? ed.v1 : ed.v0, end == 0, slot, -1, 0};
     }
   }
 }
