@@ -25,10 +25,16 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   memo.reads.Remove(0, memo.reads.Count());
   m_noteBit = bit;
   m_noteSample = sample;
+  memo.best = -1;
   for (int k = 0; k < 6; ++k) {
     int32_t faces = RunExperiment(StartAt(m_hot[size_t(face)], face, k));
     float n = float(m_trial.Count()), avg = float(faces) / n;
     memo.values[k] = avg + avg * n;
+    if (memo.values[k] > (memo.best < 0 ? 0.0f : memo.values[memo.best])) {
+      memo.best = k;
+      memo.bestStrips = m_trial;
+      memo.bestFaces = m_trialFaces;
+    }
   }
   m_noteBit = 0;
   memo.face = face;
@@ -70,14 +76,14 @@ int32_t Stripifier_D::FindStartPoint() {
   return face;
 }
 
-void Stripifier_D::Commit() {
-  for (int i = 0; i < m_trial.Count(); ++i) {
-    NvStripInfo strip = m_trial[i];
+void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces) {
+  for (int i = 0; i < strips.Count(); ++i) {
+    NvStripInfo strip = strips[i];
     strip.experimentId = -1;
     int32_t from = strip.first;
     strip.first = m_stripFaces.Count();
     for (int j = from; j < from + strip.count; ++j) {
-      int32_t f = m_trialFaces[j];
+      int32_t f = faces[j];
       StripFace& h = m_hot[size_t(f)];
       h.mark = kCommitted;
       for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
@@ -90,15 +96,15 @@ void Stripifier_D::Commit() {
   }
 }
 
-// Ids are never reused, so a replay of an experiment with fresh ids sees the faces exactly as its first run did:
-// only the best experiment's strips are kept, and that by growing it once more. For the same reason a sample
-// whose start face and read faces are as the last round left them keeps that round's values.
+// Ids are never reused, so a replay of an experiment with fresh ids would see the faces exactly as its first run
+// did, and a sample whose start face and read faces are as an earlier round left them keeps that round's
+// values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
   if (m_faces.IsEmpty()) return;
   for (;;) {  // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
-    int32_t tried[kSamples];
+    int32_t tried[kSamples], sampleOf[kSamples];
     float values[6 * kSamples];
     int count = 0;
     for (int i = 0; i < kSamples; ++i) {
@@ -110,6 +116,7 @@ void Stripifier_D::FindAllStrips() {
       if (std::find(tried, tried + count, f) != tried + count) continue;
       if (m_memos[i].face != f) RunSample(i, f);
       tried[count] = f;
+      sampleOf[count] = i;
       for (int k = 0; k < 6; ++k) values[6 * count + k] = m_memos[i].values[k];
       ++count;
     }
@@ -122,9 +129,10 @@ void Stripifier_D::FindAllStrips() {
       }
     }
     if (bestIndex >= 0) {
-      int32_t f = tried[bestIndex / 6];
-      RunExperiment(StartAt(m_hot[size_t(f)], f, bestIndex % 6));
-      Commit();
+      // Every value before the round's best is lower, so it is also the first best of its own sample: the one
+      // whose strips the sample kept.
+      const SampleMemo& memo = m_memos[sampleOf[bestIndex / 6]];
+      Commit(memo.bestStrips, memo.bestFaces);
     }
     if (done) return;
   }

@@ -81,6 +81,11 @@ struct SampleMemo {
   int32_t face = -1;  // the start face `values` belong to, -1 once a commit made them stale
   float values[6];
   Array<int32_t> reads;  // each face once
+  // The first of the six with the highest value above 0 (-1 for none) and its strips and faces, as a replay
+  // would grow them again; the round commits these when the sample holds the round's best experiment.
+  int best = -1;
+  Array<NvStripInfo> bestStrips;
+  Array<int32_t> bestFaces;
 };
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
@@ -121,7 +126,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   }
   // Taken by a committed strip or by the running experiment.
   bool IsMarked(const StripFace& f) const { return f.mark >= m_firstStrip; }
-  void Commit();
+  void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
