@@ -43,11 +43,11 @@ class StripKeyBuckets {
     for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
     int32_t fresh = int32_t(m_spill.size());
     int32_t at = m_spillTable.FindOrAdd(hash, fresh, [&](int32_t i) {
-      return m_spillVertex[size_t(i)] == v && std::equal(key, key + Words, m_spill[size_t(i)].key);
+      const Spilled& s = m_spill[size_t(i)];
+      return s.vertex == v && std::equal(key, key + Words, s.entry.key);
     });
-    if (at >= 0) return m_spill[size_t(at)].value;
-    m_spill.push_back(MakeEntry(key, value));
-    m_spillVertex.push_back(v);
+    if (at >= 0) return m_spill[size_t(at)].entry.value;
+    m_spill.push_back(Spilled{v, MakeEntry(key, value)});
     return -1;
   }
 
@@ -55,6 +55,10 @@ class StripKeyBuckets {
   struct Entry {
     int32_t key[Words];
     int32_t value;
+  };
+  struct Spilled {
+    int32_t vertex;
+    Entry entry;
   };
   static Entry MakeEntry(const int32_t (&key)[Words], int32_t value) {
     Entry e;
@@ -71,8 +75,7 @@ class StripKeyBuckets {
   std::vector<size_t> m_start;
   std::vector<int32_t> m_fill;
   std::vector<Entry> m_entries;
-  std::vector<Entry> m_spill;
-  std::vector<int32_t> m_spillVertex;
+  std::vector<Spilled> m_spill;
   StripIndexTable m_spillTable;
 };
 

@@ -6,17 +6,6 @@
 
 namespace PM {
 
-namespace {
-
-// Experiment k (of six) at face f: its edges in order, each first toward v1, then not.
-inline NvStripInfo StartAt(const StripFace& face, int32_t f, int k) {
-  int32_t a = face.v[k / 2], b = face.v[k / 2 == 2 ? 0 : k / 2 + 1];
-  bool reversed = (face.grows >> (3 + k / 2) & 1) != 0;
-  return NvStripInfo{f, reversed ? b : a, reversed ? a : b, k % 2 == 0, 0, 0, -1, -1};
-}
-
-}  // namespace
-
 // Runs sample `sample`'s six experiments at `face`, noting each face whose marks they read.
 void Stripifier_D::RunSample(int sample, int32_t face) {
   SampleMemo& memo = m_memos[sample];
@@ -27,7 +16,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   m_noteSample = sample;
   memo.best = -1;
   for (int k = 0; k < 6; ++k) {
-    int32_t faces = RunExperiment(StartAt(m_hot[size_t(face)], face, k));
+    int32_t faces = RunExperiment(face, k);
     float n = float(m_trial.Count()), avg = float(faces) / n;
     memo.values[k] = avg + avg * n;
     if (memo.values[k] > (memo.best < 0 ? 0.0f : memo.values[memo.best])) {

@@ -161,8 +161,13 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
   return false;
 }
 
-// Grows one experiment from its first strip with fresh ids; its strips and faces are left in the trial arrays.
-int32_t Stripifier_D::RunExperiment(NvStripInfo strip) {
+// Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
+// each first toward v1, then not. Its strips and faces are left in the trial arrays.
+int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
+  const StripFace& h = m_hot[size_t(face)];
+  int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
+  bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
+  NvStripInfo strip{face, reversed ? b : a, reversed ? a : b, k % 2 == 0, 0, 0, -1, -1};
   m_trial.Remove(0, m_trial.Count());
   m_trialFaces.Remove(0, m_trialFaces.Count());
   strip.stripId = m_stripIds++;

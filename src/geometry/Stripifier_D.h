@@ -116,7 +116,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
-  int32_t RunExperiment(NvStripInfo strip);
+  int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void Note(int32_t face) {
     StripFace& h = m_hot[size_t(face)];
