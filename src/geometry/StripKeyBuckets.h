@@ -11,7 +11,8 @@
 namespace PM {
 
 // Words: the key's 32-bit words besides the vertex. A vertex keeps at most kBucket keys in its own list; the
-// keys of a vertex shared by more (the centre of a fan) go to a hash table, so no lookup scans a long list.
+// keys of a vertex shared by more (the centre of a fan) go to a hash table over the values, which the caller's
+// records answer for, so no lookup scans a long list and a found key's record is the one fetched.
 template <int Words>
 class StripKeyBuckets {
  public:
@@ -29,8 +30,10 @@ class StripKeyBuckets {
     m_entries.resize(at);
   }
 
-  // The value filed under (v, key), or -1 after filing `value` under it.
-  int32_t FindOrAdd(int32_t v, const int32_t (&key)[Words], int32_t value) {
+  // The value filed under (v, key), or -1 after filing `value` under it. `same(value)` tells whether the record
+  // of a value filed earlier has this vertex and key.
+  template <class Same>
+  int32_t FindOrAdd(int32_t v, const int32_t (&key)[Words], int32_t value, Same same) {
     Entry* list = &m_entries[m_start[size_t(v)]];
     int32_t& fill = m_fill[size_t(v)];
     for (int32_t i = 0; i < fill; ++i)
@@ -41,24 +44,13 @@ class StripKeyBuckets {
     }
     uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
     for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
-    int32_t fresh = int32_t(m_spill.size());
-    int32_t at = m_spillTable.FindOrAdd(hash, fresh, [&](int32_t i) {
-      const Spilled& s = m_spill[size_t(i)];
-      return s.vertex == v && std::equal(key, key + Words, s.entry.key);
-    });
-    if (at >= 0) return m_spill[size_t(at)].entry.value;
-    m_spill.push_back(Spilled{v, MakeEntry(key, value)});
-    return -1;
+    return m_spillTable.FindOrAdd(hash, value, same);
   }
 
  private:
   struct Entry {
     int32_t key[Words];
     int32_t value;
-  };
-  struct Spilled {
-    int32_t vertex;
-    Entry entry;
   };
   static Entry MakeEntry(const int32_t (&key)[Words], int32_t value) {
     Entry e;
@@ -75,7 +67,6 @@ class StripKeyBuckets {
   std::vector<size_t> m_start;
   std::vector<int32_t> m_fill;
   std::vector<Entry> m_entries;
-  std::vector<Spilled> m_spill;
   StripIndexTable m_spillTable;
 };
 

@@ -68,13 +68,18 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     const int32_t* v = &dense[3 * t];
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     int32_t f = m_faces.Count();
-    if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f) >= 0) continue;
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_faces[at].v); };
+    if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) continue;
     NvFaceInfo& face = m_faces.AppendNew();
     face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}};
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       int32_t e = m_edges.Count();
-      int32_t found = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e);
+      auto sameEdge = [&](int32_t at) {
+        const NvEdgeInfo& ed = m_edges[at];
+        return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
+      };
+      int32_t found = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e, sameEdge);
       if (found >= 0) {
         NvEdgeInfo& ed = m_edges[found];
         if (ed.face1 < 0) {
