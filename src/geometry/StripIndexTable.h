@@ -19,9 +19,10 @@ inline uint64_t StripMix(uint64_t x) {
 // hash's high half beside the index, so a probe past another record's slot seldom fetches that record.
 class StripIndexTable {
  public:
-  explicit StripIndexTable(int expected) {
+  // Room for `expected` records at most half full: a probe always meets an empty slot.
+  explicit StripIndexTable(size_t expected) {
     size_t size = 16;
-    while (size < 2 * size_t(expected)) size *= 2;
+    while (size < 2 * expected) size *= 2;
     m_slots.assign(size, Slot{0, -1});
     m_mask = uint32_t(size - 1);
   }

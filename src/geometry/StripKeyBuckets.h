@@ -58,10 +58,10 @@ class StripKeyBuckets {
     e.value = value;
     return e;
   }
-  static int SpillCount(const std::vector<int32_t>& counts) {
-    int64_t spill = 0;
-    for (int32_t c : counts) spill += std::max(0, c - kBucket);
-    return int(std::min<int64_t>(spill, INT32_MAX / 4));
+  static size_t SpillCount(const std::vector<int32_t>& counts) {
+    size_t spill = 0;
+    for (int32_t c : counts) spill += size_t(std::max(0, c - kBucket));
+    return spill;
   }
 
   std::vector<size_t> m_start;

@@ -31,7 +31,7 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
     }
     return;
   }
-  StripIndexTable table(n);
+  StripIndexTable table{size_t(n)};
   for (int i = 0; i < n; ++i) {
     int32_t v = indices[i], fresh = m_vertexOf.Count();
     int32_t d = table.FindOrAdd(StripMix(uint64_t(v)), fresh, [&](int32_t at) { return m_vertexOf[at] == v; });
