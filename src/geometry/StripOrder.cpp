@@ -13,7 +13,7 @@ namespace {
 // Feeds a face's vertices into the cache in v0, v1, v2 order and passes each vertex that entered (+1) or
 // left (-1) to `moved`.
 template <class Moved>
-void CacheFace(VertexCache& cache, const NvFaceInfo& face, Moved moved) {
+void CacheFace(VertexCache& cache, const CommittedFace& face, Moved moved) {
   for (int32_t v : face.v) {
     if (cache.InCache(v)) continue;
     int32_t out = cache.AddEntry(v);
@@ -46,18 +46,18 @@ void Stripifier_D::OrderTriangleList() {
   if (n == 0) return;
   VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
     for (int i = 0; i < n; ++i)
-      for (int32_t v : m_faces[m_triList[i]].v) slot(v, i);
+      for (int32_t v : m_triList[i].v) slot(v, i);
   });
   Array<int32_t> rankTable, rankRow;
   for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
   rankRow.SetCountFill(n, 0);
   CacheHitQueue queue(owners, n, 4, rankTable, rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
-  Array<int32_t> ordered;
+  Array<CommittedFace> ordered;
   ordered.Reserve(n);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
     ordered.Append(m_triList[i]);
-    CacheFace(cache, m_faces[m_triList[i]], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    CacheFace(cache, m_triList[i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   }
   m_triList = ordered;
@@ -92,10 +92,7 @@ void Stripifier_D::OrderPieces() {
   int first = 0;
   for (int p = 0; p < n; ++p) {
     int linked = 0;
-    for (int i = 0; i < m_pieces[p].count; ++i) {
-      int32_t f = m_pieceFaces[m_pieces[p].first + i];
-      for (int32_t o : m_faces[f].across) linked += o >= 0;
-    }
+    for (int i = 0; i < m_pieces[p].count; ++i) linked += m_pieceFaces[m_pieces[p].first + i].linked;
     float cost = float(linked) / float(m_pieces[p].count);
     if (cost < bestCost) {
       bestCost = cost;
@@ -106,7 +103,7 @@ void Stripifier_D::OrderPieces() {
   VertexOwners owners(m_vertexOf.Count(), 3 * m_pieceFaces.Count(), [&](auto slot) {
     for (int p = 0; p < n; ++p)
       for (int i = 0; i < m_pieces[p].count; ++i)
-        for (int32_t v : m_faces[m_pieceFaces[m_pieces[p].first + i]].v) slot(v, p);
+        for (int32_t v : m_pieceFaces[m_pieces[p].first + i].v) slot(v, p);
   });
   Array<int32_t> rankRow;
   rankRow.SetCountNoCopy(n);
@@ -118,8 +115,7 @@ void Stripifier_D::OrderPieces() {
   auto place = [&](int32_t p) {
     ordered.Append(m_pieces[p]);
     for (int i = 0; i < m_pieces[p].count; ++i)
-      CacheFace(cache, m_faces[m_pieceFaces[m_pieces[p].first + i]],
-                [&](int32_t v, int delta) { queue.Moved(v, delta); });
+      CacheFace(cache, m_pieceFaces[m_pieces[p].first + i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   };
   queue.Remove(first);

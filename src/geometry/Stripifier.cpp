@@ -13,7 +13,7 @@ namespace {
 constexpr int kCacheSize = 16;
 constexpr int kMinStripLength = 3;
 
-inline bool Has(const NvFaceInfo& f, int32_t v) { return f.v[0] == v || f.v[1] == v || f.v[2] == v; }
+inline bool Has(const CommittedFace& f, int32_t v) { return f.v[0] == v || f.v[1] == v || f.v[2] == v; }
 
 }  // namespace
 
@@ -22,8 +22,8 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
   int listIndices = 3 * m_triList.Count();
   if (m_pieces.IsEmpty()) {
     out.Reserve(listIndices);
-    for (int32_t f : m_triList)
-      for (int32_t v : m_faces[f].v) put(v);
+    for (const CommittedFace& f : m_triList)
+      for (int32_t v : f.v) put(v);
     lengths.Append(0);
     lengths.Append(listIndices);
     return;
@@ -31,10 +31,10 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
   out.Reserve(m_pieceFaces.Count() + 4 * m_pieces.Count() + 2 * listIndices);
   for (int pi = 0; pi < m_pieces.Count(); ++pi) {
     const StripPiece& piece = m_pieces[pi];
-    const NvFaceInfo& first = m_faces[m_pieceFaces[piece.first]];
+    const CommittedFace& first = m_pieceFaces[piece.first];
     int32_t p = first.v[0], q = first.v[1], r = first.v[2];
     if (piece.count > 1) {  // the vertex the second face lacks leads
-      const NvFaceInfo& second = m_faces[m_pieceFaces[piece.first + 1]];
+      const CommittedFace& second = m_pieceFaces[piece.first + 1];
       if (!Has(second, p)) {
       } else if (!Has(second, q)) {
         std::swap(p, q);
@@ -43,7 +43,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
       }
     }
     if (piece.count > 2) {  // the vertex shared with the third face goes last
-      const NvFaceInfo& third = m_faces[m_pieceFaces[piece.first + 2]];
+      const CommittedFace& third = m_pieceFaces[piece.first + 2];
       if (!Has(third, p) && Has(third, q)) std::swap(q, r);
     }
     bool clockwise = (first.v[0] == p && first.v[1] == q) || (first.v[1] == p && first.v[2] == q) ||
@@ -59,7 +59,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
     put(r);
     int32_t window[3] = {p, q, r};
     for (int i = 1; i < piece.count; ++i) {
-      const NvFaceInfo& f = m_faces[m_pieceFaces[piece.first + i]];
+      const CommittedFace& f = m_pieceFaces[piece.first + i];
       for (int32_t v : f.v) {
         if (v == window[0] || v == window[1] || v == window[2]) continue;
         put(v);
@@ -71,8 +71,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
     }
     out.Append(out.Last());
   }
-  for (int32_t t : m_triList) {
-    const NvFaceInfo& f = m_faces[t];
+  for (const CommittedFace& f : m_triList) {
     int32_t last = out.Last();
     if (out.Count() % 2 == 1) {
       if (last != m_vertexOf[f.v[2]]) {

@@ -3,22 +3,49 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/Array.h"
 
 namespace PM {
 
 // One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0), across
-// the face on the other side of each edge (-1 for none), so growing a strip never reads an edge record.
+// the face on the other side of each edge (-1 for none). Its marks live in its StripFace.
 struct NvFaceInfo {
   int32_t v[3];
   int32_t edge[3];
   int32_t across[3];
-  int32_t stripId;       // committed strip, -1 for none
-  int32_t testStripId;   // strip of the experiment that last took it
-  int32_t experimentId;  // experiment that last took it, -1 once committed
-  int32_t roundStamp;    // search round in which it last served as a start face
 };
+
+// What one strip step reads and writes of a face, two to a cache line in an array of their own: a strip walks
+// from face to face faster than the full records could be fetched.
+struct alignas(32) StripFace {
+  int32_t v[3], across[3];  // as in the face's NvFaceInfo
+
+  // kCommitted once in a committed strip, else the experiment strip that last took it (-1 for none). Strip ids
+  // grow and each experiment's are consecutive, so one number says both which experiment took the face and
+  // in which of its strips.
+  int32_t mark;
+  uint16_t readers;  // bit i: sample i's memo holds the face among its reads
+  // Bit k: across[k] runs edge k the other way, so a strip can grow into it (a strip keeps both windings only
+  // across neighbours oriented alike); bits 2k, 2k + 1 of `back` then hold the edge of that face it shares.
+  // Bit 3 + k: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
+  uint8_t grows, back;
+};
+static_assert(sizeof(StripFace) == 32, "two to a cache line");
+constexpr int32_t kCommitted = INT32_MAX;
+
+// One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
+struct alignas(32) SearchSlot {
+  int32_t face0, face1;
+  int32_t other;  // the edge's other end
+  int32_t atV0;   // 1 when the list's vertex is the edge's v0
+  // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
+  // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
+  // within experiment skipStamp (both faces taken in it).
+  int32_t aliveTo, skipStamp, skipTo;
+};
+static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 
 // One undirected edge with its first two faces.
 struct NvEdgeInfo {
@@ -26,17 +53,39 @@ struct NvEdgeInfo {
   int32_t v0, v1;        // in the order of the first face
 };
 
-// One strip: its start, and its faces as a range of the face pool it was grown into.
+// One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
+// by its v0 and v1, which is all the search asks of it.
 struct NvStripInfo {
-  int32_t startFace, startEdge;
+  int32_t startFace;
+  int32_t edgeV0, edgeV1;
   bool toV1;
   int32_t first, count;
   int32_t stripId, experimentId;
 };
 
+// A committed face as ordering and stitching read it, copied out in commit order so that they walk an array.
+struct CommittedFace {
+  int32_t v[3];
+  int32_t linked;  // edges with another face
+};
+
 // A run of at most the piece size consecutive faces of a committed strip, as a range of the piece pool.
 struct StripPiece {
   int32_t first, count;
+};
+
+// One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
+// earlier experiments (its ids are fresh), so its value depends only on which of the faces it looked at are
+// committed: until a commit takes one of `reads`, a round starting at the same face would find the same values.
+struct SampleMemo {
+  int32_t face = -1;  // the start face `values` belong to, -1 once a commit made them stale
+  float values[6];
+  Array<int32_t> reads;  // each face once
+  // The first of the six with the highest value above 0 (-1 for none) and its strips and faces, as a replay
+  // would grow them again; the round commits these when the sample holds the round's best experiment.
+  int best = -1;
+  Array<NvStripInfo> bestStrips;
+  Array<int32_t> bestFaces;
 };
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
@@ -57,21 +106,32 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildSearchLists();
+  void BuildStripFaces(const std::vector<uint8_t>& sides);
   // -- growing strips
-  int32_t GrowOneWay(int32_t start, int32_t x, int32_t y, int32_t s, int32_t e, Array<int32_t>& faces);
+  void GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces);
   void GrowStrip(NvStripInfo& strip);
   bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next);
   int32_t NextAlive(int32_t slot, int32_t end);
   int32_t NextUsable(int32_t slot, int32_t end, int32_t e);
-  void RetireEdges(int32_t face);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
-  int32_t RunExperiment(NvStripInfo strip);
-  void Commit();
+  int32_t RunExperiment(int32_t face, int k);
+  void RunSample(int sample, int32_t face);
+  void Note(int32_t face) {
+    StripFace& h = m_hot[size_t(face)];
+    if (m_noteBit == 0 || (h.readers & m_noteBit) != 0) return;
+    h.readers = uint16_t(h.readers | m_noteBit);
+    m_memos[m_noteSample].reads.Append(face);
+  }
+  // Taken by a committed strip or by the running experiment.
+  bool IsMarked(const StripFace& f) const { return f.mark >= m_firstStrip; }
+  void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
+
+  static constexpr int kSamples = 10;  // start faces a round tries
 
   int m_cacheSize, m_minStripLength;
   float m_meshJump = 0.0f;
@@ -80,29 +140,33 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   Array<int32_t> m_vertexOf;  // dense vertex id -> input index
   Array<NvFaceInfo> m_faces;
+  std::vector<StripFace> m_hot;  // per face, beside m_faces
+  int32_t m_firstStrip = 0;      // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
-  // m_searchEdge[m_searchStart[v] .. m_searchStart[v + 1]), and edge e sits at slots m_edgeSlot[2e], [2e + 1].
-  Array<int32_t> m_searchStart, m_searchEdge, m_edgeSlot;
-  // Skip links, shortened as they are followed: m_aliveTo[slot] == slot while the slot's edge may serve the
-  // search, otherwise a later slot to go on from (both faces committed: for good). m_skipTo[slot] does the same
-  // within experiment m_skipStamp[slot] (both faces taken in it).
-  Array<int32_t> m_aliveTo, m_skipStamp, m_skipTo;
+  // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).
+  Array<int32_t> m_searchStart;
+  std::vector<SearchSlot> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
   Array<int32_t> m_forward, m_backward;
 
+  SampleMemo m_memos[kSamples];
+  uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
+  int m_noteSample = 0;
+  static_assert(kSamples <= 16, "one reader bit per sample");
+
   Array<NvStripInfo> m_trial;  // strips of the current round's experiments
   Array<int32_t> m_trialFaces;
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
-  Array<int32_t> m_stripFaces;
+  Array<CommittedFace> m_stripFaces;
 
   Array<StripPiece> m_pieces;  // in stitching order once ordered
-  Array<int32_t> m_pieceFaces;
-  Array<int32_t> m_triList;  // left-over faces, in stitching order once ordered
+  Array<CommittedFace> m_pieceFaces;
+  Array<CommittedFace> m_triList;  // left-over faces, in stitching order once ordered
 };
 
 }  // namespace PM

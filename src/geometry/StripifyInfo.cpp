@@ -1,51 +1,15 @@
 // Faces and edges of the stripifier: dense vertex ids, the exact-order duplicate test, the edge records, the
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
-#include <cstring>
+#include <algorithm>
+#include <vector>
 
 #include "core/Log.h"
+#include "geometry/StripIndexTable.h"
+#include "geometry/StripKeyBuckets.h"
 #include "geometry/Stripifier_D.h"
 
 namespace PM {
-
-namespace {
-
-inline uint64_t Mix(uint64_t x) {
-  x ^= x >> 33;
-  x *= 0xff51afd7ed558ccdULL;
-  x ^= x >> 33;
-  x *= 0xc4ceb9fe1a85ec53ULL;
-  return x ^ (x >> 33);
-}
-
-// Open addressing over record indices: the caller hashes and compares its own records.
-class IndexTable {
- public:
-  explicit IndexTable(int expected) {
-    int size = 16;
-    while (size < 2 * expected) size *= 2;
-    m_slots.SetCountFill(size, -1);
-    m_mask = uint32_t(size - 1);
-  }
-  // The index of the record `same` accepts, or -1 after storing `index` under the hash.
-  template <class Same>
-  int32_t FindOrAdd(uint64_t hash, int32_t index, Same same) {
-    for (uint32_t i = uint32_t(hash) & m_mask;; i = (i + 1) & m_mask) {
-      int32_t at = m_slots[int(i)];
-      if (at < 0) {
-        m_slots[int(i)] = index;
-        return -1;
-      }
-      if (same(at)) return at;
-    }
-  }
-
- private:
-  Array<int32_t> m_slots;
-  uint32_t m_mask;
-};
-
-}  // namespace
 
 // Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
 // renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
@@ -67,10 +31,10 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
     }
     return;
   }
-  IndexTable table(n);
+  StripIndexTable table{size_t(n)};
   for (int i = 0; i < n; ++i) {
     int32_t v = indices[i], fresh = m_vertexOf.Count();
-    int32_t d = table.FindOrAdd(Mix(uint64_t(v)), fresh, [&](int32_t at) { return m_vertexOf[at] == v; });
+    int32_t d = table.FindOrAdd(StripMix(uint64_t(v)), fresh, [&](int32_t at) { return m_vertexOf[at] == v; });
     if (d < 0) {
       d = fresh;
       m_vertexOf.Append(v);
@@ -86,31 +50,41 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 
   m_faces.Reserve(triangles);
   m_edges.Reserve(triangles * 3 / 2 + 16);
-  IndexTable faceTable(triangles);
-  IndexTable edgeTable(triangles * 3 / 2 + 16);
+  // Faces filed under their first vertex, edges under their lower end.
+  std::vector<int32_t> firsts(size_t(m_vertexOf.Count()), 0), lowers(size_t(m_vertexOf.Count()), 0);
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = &dense[3 * t];
+    ++firsts[size_t(v[0])];
+    for (int k = 0; k < 3; ++k) ++lowers[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
+  }
+  StripKeyBuckets<2> faceTable(firsts);
+  StripKeyBuckets<1> edgeTable(lowers);
   int32_t crowded = 0;  // triangles left off an edge that already had two
+  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
+  // the way face 0 does.
+  std::vector<uint8_t> sides;
+  sides.reserve(size_t(triangles) * 3 / 2 + 16);
   for (int t = 0; t < triangles; ++t) {
     const int32_t* v = &dense[3 * t];
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     int32_t f = m_faces.Count();
-    uint64_t key = Mix((uint64_t(uint32_t(v[0])) << 32 | uint32_t(v[1])) ^ Mix(uint64_t(uint32_t(v[2]))));
-    auto sameFace = [&](int32_t at) { return std::memcmp(m_faces[at].v, v, sizeof(int32_t) * 3) == 0; };
-    if (faceTable.FindOrAdd(key, f, sameFace) >= 0) continue;
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_faces[at].v); };
+    if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) continue;
     NvFaceInfo& face = m_faces.AppendNew();
-    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}, -1, -1, -1, 0};
+    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}};
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
-      uint32_t lo = uint32_t(x < y ? x : y), hi = uint32_t(x < y ? y : x);
       int32_t e = m_edges.Count();
       auto sameEdge = [&](int32_t at) {
         const NvEdgeInfo& ed = m_edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
-      int32_t found = edgeTable.FindOrAdd(Mix(uint64_t(lo) << 32 | hi), e, sameEdge);
+      int32_t found = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e, sameEdge);
       if (found >= 0) {
         NvEdgeInfo& ed = m_edges[found];
         if (ed.face1 < 0) {
           ed.face1 = f;
+          sides[size_t(found)] = uint8_t(sides[size_t(found)] | k << 2 | (ed.v0 == x ? 16 : 0));
         } else if (crowded++ == 0) {
           const NvFaceInfo& other = m_faces[ed.face1];
           LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
@@ -119,6 +93,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
         m_faces[f].edge[k] = found;
       } else {
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
+        sides.push_back(uint8_t(k));
         m_faces[f].edge[k] = e;
       }
     }
@@ -127,19 +102,41 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
-  // A face's neighbour across an edge is the edge's other face; a face beyond an edge's second sees face 0.
-  for (int32_t f = 0; f < m_faces.Count(); ++f) {
-    NvFaceInfo& face = m_faces[f];
-    for (int k = 0; k < 3; ++k) {
-      const NvEdgeInfo& ed = m_edges[face.edge[k]];
-      face.across[k] = ed.face0 == f ? ed.face1 : ed.face0;
-    }
-  }
+  BuildStripFaces(sides);
   BuildSearchLists();
   // Sentinel at the end of the free-face chain.
   m_free.Reserve(m_faces.Count() + 1);
   for (int i = 0; i <= m_faces.Count(); ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+}
+
+// Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
+// instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
+// edge's second sees face 0.
+void Stripifier_D::BuildStripFaces(const std::vector<uint8_t>& sides) {
+  m_hot.resize(size_t(m_faces.Count()));
+  for (int32_t f = 0; f < m_faces.Count(); ++f) {
+    NvFaceInfo& face = m_faces[f];
+    StripFace& h = m_hot[size_t(f)];
+    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    for (int k = 0; k < 3; ++k) {
+      int32_t a = face.v[k], e = face.edge[k];
+      const NvEdgeInfo& ed = m_edges[e];
+      bool isFace0 = ed.face0 == f;
+      int32_t o = isFace0 ? ed.face1 : ed.face0;
+      face.across[k] = h.across[k] = o;
+      if (ed.v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
+      if (o < 0) continue;
+      // A strip grows into the neighbour when it runs the edge the other way from this face: face 0 runs it
+      // (v0, v1); face 1 and faces beyond the second were noted against face 0 when they met the edge.
+      uint8_t side = sides[size_t(e)];
+      bool opposite = isFace0 ? (side & 16) == 0 : ed.v0 != a;
+      if (!opposite) continue;
+      int j = isFace0 ? side >> 2 & 3 : side & 3;
+      h.grows = uint8_t(h.grows | 1 << k);
+      h.back = uint8_t(h.back | j << (2 * k));
+    }
+  }
 }
 
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
@@ -153,19 +150,16 @@ void Stripifier_D::BuildSearchLists() {
   }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
-  m_searchEdge.SetCountNoCopy(slots);
-  m_edgeSlot.SetCountFill(2 * m_edges.Count(), -1);
+  m_slots.resize(size_t(slots));
   Array<int32_t> at(m_searchStart);
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = m_edges[e];
     if (ed.face1 < 0) continue;
-    m_searchEdge[m_edgeSlot[2 * e] = at[ed.v0]++] = e;
-    m_searchEdge[m_edgeSlot[2 * e + 1] = at[ed.v1]++] = e;
+    for (int end = 0; end < 2; ++end) {
+      int32_t slot = at[end == 0 ? ed.v0 : ed.v1]++;
+      m_slots[size_t(slot)] = SearchSlot{ed.face0, ed.face1, end == 0 ? ed.v1 : ed.v0, end == 0, slot, -1, 0};
+    }
   }
-  m_aliveTo.SetCountNoCopy(slots);
-  for (int32_t slot = 0; slot < slots; ++slot) m_aliveTo[slot] = slot;
-  m_skipStamp.SetCountFill(slots, -1);
-  m_skipTo.SetCountFill(slots, 0);
 }
 
 }  // namespace PM

@@ -1,0 +1,73 @@
+// Keys filed under a vertex (an edge under its lower end, a face under its first vertex), in a short list per
+// vertex laid out in vertex order, so that building over a mesh whose vertices come in order stays in cache.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/StripIndexTable.h"
+
+namespace PM {
+
+// Words: the key's 32-bit words besides the vertex. A vertex keeps at most kBucket keys in its own list; the
+// keys of a vertex shared by more (the centre of a fan) go to a hash table over the values, which the caller's
+// records answer for, so no lookup scans a long list and a found key's record is the one fetched.
+template <int Words>
+class StripKeyBuckets {
+ public:
+  static constexpr int32_t kBucket = 8;
+
+  // `counts[v]`: at most how many keys vertex v will get.
+  explicit StripKeyBuckets(const std::vector<int32_t>& counts)
+      : m_start(counts.size() + 1), m_fill(counts.size(), 0), m_spillTable(SpillCount(counts)) {
+    size_t at = 0;
+    for (size_t v = 0; v < counts.size(); ++v) {
+      m_start[v] = at;
+      at += size_t(std::min(counts[v], kBucket));
+    }
+    m_start[counts.size()] = at;
+    m_entries.resize(at);
+  }
+
+  // The value filed under (v, key), or -1 after filing `value` under it. `same(value)` tells whether the record
+  // of a value filed earlier has this vertex and key.
+  template <class Same>
+  int32_t FindOrAdd(int32_t v, const int32_t (&key)[Words], int32_t value, Same same) {
+    Entry* list = &m_entries[m_start[size_t(v)]];
+    int32_t& fill = m_fill[size_t(v)];
+    for (int32_t i = 0; i < fill; ++i)
+      if (std::equal(key, key + Words, list[i].key)) return list[i].value;
+    if (size_t(fill) < m_start[size_t(v) + 1] - m_start[size_t(v)]) {
+      list[fill++] = MakeEntry(key, value);
+      return -1;
+    }
+    uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
+    for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
+    return m_spillTable.FindOrAdd(hash, value, same);
+  }
+
+ private:
+  struct Entry {
+    int32_t key[Words];
+    int32_t value;
+  };
+  static Entry MakeEntry(const int32_t (&key)[Words], int32_t value) {
+    Entry e;
+    std::copy(key, key + Words, e.key);
+    e.value = value;
+    return e;
+  }
+  static size_t SpillCount(const std::vector<int32_t>& counts) {
+    size_t spill = 0;
+    for (int32_t c : counts) spill += size_t(std::max(0, c - kBucket));
+    return spill;
+  }
+
+  std::vector<size_t> m_start;
+  std::vector<int32_t> m_fill;
+  std::vector<Entry> m_entries;
+  StripIndexTable m_spillTable;
+};
+
+}  // namespace PM

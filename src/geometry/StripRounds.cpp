@@ -1,0 +1,130 @@
+// The rounds of the strip search: start faces taken from reset points, six experiments at each, values kept
+// from earlier rounds while nothing they read has changed, and the best experiment of each round committed.
+#include <algorithm>
+
+#include "geometry/Stripifier_D.h"
+
+namespace PM {
+
+// Runs sample `sample`'s six experiments at `face`, noting each face whose marks they read.
+void Stripifier_D::RunSample(int sample, int32_t face) {
+  SampleMemo& memo = m_memos[sample];
+  uint16_t bit = uint16_t(1u << sample);
+  for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
+  memo.reads.Remove(0, memo.reads.Count());
+  m_noteBit = bit;
+  m_noteSample = sample;
+  memo.best = -1;
+  for (int k = 0; k < 6; ++k) {
+    int32_t faces = RunExperiment(face, k);
+    float n = float(m_trial.Count()), avg = float(faces) / n;
+    memo.values[k] = avg + avg * n;
+    if (memo.values[k] > (memo.best < 0 ? 0.0f : memo.values[memo.best])) {
+      memo.best = k;
+      memo.bestStrips = m_trial;
+      memo.bestFaces = m_trialFaces;
+    }
+  }
+  m_noteBit = 0;
+  memo.face = face;
+}
+
+// The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
+int32_t Stripifier_D::NextFreeFace(int32_t from) {
+  auto find = [&](int32_t i) {
+    int32_t root = i;
+    while (m_free[root] != root) root = m_free[root];
+    while (m_free[i] != root) {
+      int32_t up = m_free[i];
+      m_free[i] = root;
+      i = up;
+    }
+    return root;
+  };
+  int32_t n = m_faces.Count();
+  int32_t f = find(from);
+  if (f == n) f = find(0);
+  return f == n ? -1 : f;
+}
+
+int32_t Stripifier_D::FindStartPoint() {
+  int32_t n = m_faces.Count();
+  int32_t start = -1;
+  if (m_firstReset) {
+    m_firstReset = false;
+    for (int32_t f = 0; f < n && start < 0; ++f) {
+      int open = 0;
+      for (int32_t o : m_faces[f].across) open += o < 0;
+      if (open >= 2) start = f;
+    }
+  }
+  if (start < 0) start = int32_t(float(n - 1) * m_meshJump);
+  int32_t face = NextFreeFace(start);
+  m_meshJump += 0.1f;
+  if (m_meshJump > 1.0f) m_meshJump = 0.05f;
+  return face;
+}
+
+void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces) {
+  for (int i = 0; i < strips.Count(); ++i) {
+    NvStripInfo strip = strips[i];
+    strip.experimentId = -1;
+    int32_t from = strip.first;
+    strip.first = m_stripFaces.Count();
+    for (int j = from; j < from + strip.count; ++j) {
+      int32_t f = faces[j];
+      StripFace& h = m_hot[size_t(f)];
+      h.mark = kCommitted;
+      for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
+        m_memos[__builtin_ctz(readers)].face = -1;
+      m_free[f] = f + 1;
+      int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
+      m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
+    }
+    m_strips.Append(strip);
+  }
+}
+
+// Ids are never reused, so a replay of an experiment with fresh ids would see the faces exactly as its first run
+// did, and a sample whose start face and read faces are as an earlier round left them keeps that round's
+// values and the strips of its best experiment.
+void Stripifier_D::FindAllStrips() {
+  if (m_faces.IsEmpty()) return;
+  for (;;) {  // each round commits at least its first start face
+    bool done = false;
+    // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
+    int32_t tried[kSamples], sampleOf[kSamples];
+    float values[6 * kSamples];
+    int count = 0;
+    for (int i = 0; i < kSamples; ++i) {
+      int32_t f = FindStartPoint();
+      if (f < 0) {
+        done = true;
+        break;
+      }
+      if (std::find(tried, tried + count, f) != tried + count) continue;
+      if (m_memos[i].face != f) RunSample(i, f);
+      tried[count] = f;
+      sampleOf[count] = i;
+      for (int k = 0; k < 6; ++k) values[6 * count + k] = m_memos[i].values[k];
+      ++count;
+    }
+    float best = 0.0f;
+    int bestIndex = -1;
+    for (int i = 0; i < 6 * count; ++i) {
+      if (values[i] > best) {
+        best = values[i];
+        bestIndex = i;
+      }
+    }
+    if (bestIndex >= 0) {
+      // Every value before the round's best is lower, so it is also the first best of its own sample: the one
+      // whose strips the sample kept.
+      const SampleMemo& memo = m_memos[sampleOf[bestIndex / 6]];
+      Commit(memo.bestStrips, memo.bestFaces);
+    }
+    if (done) return;
+  }
+}
+
+}  // namespace PM
