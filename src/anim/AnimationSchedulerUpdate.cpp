@@ -68,7 +68,6 @@ void AnimationScheduler_I::Update(double frameTime) {
     LogWarn("AnimationScheduler: no ConnectionGroup for \"", m_name, "\".");
     return;
   }
-  group->FetchFrameStart();
   const int32_t n = m_animationClip.Count();
   float w = -1.0f;
   Obj<AnimationClip_I> blend;

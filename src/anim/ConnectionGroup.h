@@ -51,9 +51,6 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   // Slot 6: moves each odd track's state into its even partner and clears the odd one.
   virtual void SwapTrackPairs();
 
-  // Asks memory for what the next BeginFrame meets first, so that the loads overlap the caller's work.
-  void FetchFrameStart() const;
-
   // The record of the connection's member when it can be written, else null after the Error line.
   static const MemberRecord* ResolveMember(ScriptObject* object, uint32_t member);
 

@@ -106,39 +106,36 @@ namespace {
 
 // The frame's first pass over the connections is the one that meets their targets and track lists
 // cold: with many characters they lie apart in memory, and one connection's work is far shorter than
-// a trip to memory. So the pass asks for the lines of the connection kFetchAhead places further on
-// while it works on this one, and the scheduler asks for the first ones before its own work on the
-// clips. An object's header (its class row) and the members after it; a track list's header and the
-// pair of tracks a cross-fade uses.
+// a trip to memory. So the pass runs a two-stage pipeline: it asks for the connection list itself up
+// front, and while it works on one connection it asks for the lines of the one kFetchAhead places
+// further on, whose pointers are at hand by then. An object's header (its class row) and the members
+// after it; a track list's header and the pair of tracks a cross-fade uses.
 constexpr int32_t kFetchAhead = 12;
 constexpr int kObjectBytes = 256;
 constexpr int kTrackBytes = int(sizeof(BlockHeader) + 2 * sizeof(CGTrack));
 
-// Every line of [p, p + Bytes); lines are 64 bytes. Forced inline: a function of nothing but prefetches
+// Every line of [p, p + bytes); lines are 64 bytes. Forced inline: a function of nothing but prefetches
 // counts as free of effects to the compiler, which would then drop its calls.
-template <int Bytes, int Write>
-[[gnu::always_inline]] inline void FetchLines(const void* p) {
+template <int Write>
+[[gnu::always_inline]] inline void FetchLines(const void* p, size_t bytes) {
   const char* c = static_cast<const char*>(p);
-  for (int k = 0; k < Bytes; k += 64) __builtin_prefetch(c + k, Write);
-  __builtin_prefetch(c + Bytes - 1, Write);
+  for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(c + k, Write);
+  __builtin_prefetch(c + bytes - 1, Write);
 }
 
 [[gnu::always_inline]] inline void FetchConnection(const CGConnection& c) {
-  FetchLines<kObjectBytes, 0>(HeaderOf(c.object.Get()));
-  FetchLines<kTrackBytes, 1>(HeaderOf(c.tracks.Data()));
+  FetchLines<0>(HeaderOf(c.object.Get()), kObjectBytes);
+  FetchLines<1>(HeaderOf(c.tracks.Data()), kTrackBytes);
 }
 
 }  // namespace
 
-void ConnectionGroup_I::FetchFrameStart() const {
-  // BeginFrame runs last to first.
-  const int32_t n = m_connections.Count();
-  for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
-}
-
 void ConnectionGroup_I::BeginFrame() {
-  FetchFrameStart();
-  for (int32_t i = m_connections.Count() - 1; i >= 0; --i) {
+  const int32_t n = m_connections.Count();
+  FetchLines<1>(m_connections.Data(), sizeof(CGConnection) * size_t(n));
+  // The pass runs last to first.
+  for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
+  for (int32_t i = n - 1; i >= 0; --i) {
     if (i >= kFetchAhead) FetchConnection(m_connections[i - kFetchAhead]);
     CGConnection& c = m_connections[i];
     c.written = 0;
