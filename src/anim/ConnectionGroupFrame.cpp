@@ -122,7 +122,8 @@ template <int Write>
 [[gnu::always_inline]] inline void FetchLines(const void* p, size_t bytes) {
   const char* c = static_cast<const char*>(p);
   for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(c + k, Write, 2);
-  __builtin_prefetch(c + bytes - 1, Write, 2);
+  // The last line, which the steps miss when p does not start a line.
+  if (bytes > 0) __builtin_prefetch(c + bytes - 1, Write, 2);
 }
 
 [[gnu::always_inline]] inline void FetchConnection(const CGConnection& c) {

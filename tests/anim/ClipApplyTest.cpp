@@ -102,6 +102,13 @@ TEST_F(ClipApplyTest, EveryCurveReachesItsPortInCurveOrder) {
   }
 }
 
+TEST_F(ClipApplyTest, AGroupWithoutConnectionsPlaysNothing) {
+  MakeControls(0);
+  Play(Library({0, 1}));
+  EXPECT_EQ(TakeLog(), std::string(kBadPort) + kBadPort);
+  EXPECT_EQ(group->m_connections.Count(), 0);
+}
+
 TEST_F(ClipApplyTest, TwoCurvesOnOnePortAcrossABatch) {
   // Curves 2 and 20 both drive connection 2; the rest drive their own.
   std::vector<int32_t> ports;
