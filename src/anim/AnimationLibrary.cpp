@@ -11,9 +11,9 @@ void AnimationLibrary_I::Evaluate(uint32_t i, double time, Vector4f& out) {
     LogError("AnimationLibrary: index out of range / no curve at given index.");
     return;
   }
-  float v[4] = {out.x, out.y, out.z, out.w};
-  m_curve[int(i)]->Evaluate(float(time), v);
-  out = {v[0], v[1], v[2], v[3]};
+  // The curve writes its leading components straight into out: a copy through a float array would be
+  // read back as one wide load right after the curve's narrow stores, which stalls the pipeline.
+  m_curve[int(i)]->Evaluate(float(time), reinterpret_cast<float*>(&out));
 }
 
 bool AnimationLibrary_I::GrowTo(uint32_t member, int32_t i) {

@@ -33,33 +33,48 @@ struct Target {
   int32_t index;
 };
 
+// The typed Set through the record ResolveMember found for this object and member: the value type and
+// shape check of MemberSet and MemberSetAt, without finding the record a second time.
 template <class Tag>
-void WriteMember(const Target& c, bool indexed, const typename Tag::Value& v) {
-  if (indexed)
-    MemberSetAt<Tag>(c.object, c.member, c.index, v);
-  else
-    MemberSet<Tag>(c.object, c.member, v);
+void WriteMember(const Target& c, const MemberRecord* r, bool indexed, const typename Tag::Value& v) {
+  using S = MemberSig<Tag>;
+  const uint32_t shape = indexed ? kShapeIndexed : kShapeSingle;
+  if (r->signature != MemberSignature(Tag::kClassId, shape)) [[unlikely]] {
+    ReportMemberMisuse("Set", c.object, c.member, Tag::kClassId, shape);
+    return;
+  }
+  if constexpr (Tag::kByValue) {
+    if (indexed)
+      TypedFn<typename S::SetAt>(r->ops.set)(c.object, c.member, c.index, v);
+    else
+      TypedFn<typename S::Set>(r->ops.set)(c.object, c.member, v);
+  } else {
+    if (indexed)
+      TypedFn<typename S::SetAt>(r->ops.set)(c.object, c.member, c.index, &v);
+    else
+      TypedFn<typename S::Set>(r->ops.set)(c.object, c.member, &v);
+  }
 }
 
-void WriteResult(const Target& c, const MemberRecord* r, const Vector4f& v) {
+void WriteResult(const Target& c, const MemberRecord* r, Vector4f v) {
   // A whole-array member takes no single value.
   if (r->flags & kMemberArray) return;
   bool indexed = (r->flags & kMemberIndexed) != 0;
   switch (r->valueType) {
     case kClassI32:
-      WriteMember<VI32>(c, indexed, RoundSaturated(v.x));
+      WriteMember<VI32>(c, r, indexed, RoundSaturated(v.x));
       break;
     case kClassF32:
-      WriteMember<VF32>(c, indexed, v.x);
+      WriteMember<VF32>(c, r, indexed, v.x);
       break;
     case kClassVector2f:
-      WriteMember<VVector2f>(c, indexed, Vector2f{v.x, v.y});
+      WriteMember<VVector2f>(c, r, indexed, Vector2f{v.x, v.y});
       break;
     case kClassVector3f:
-      WriteMember<VVector3f>(c, indexed, Vector3f{v.x, v.y, v.z});
+      WriteMember<VVector3f>(c, r, indexed, Vector3f{v.x, v.y, v.z});
       break;
     case kClassVector4f:
-      WriteMember<VVector4f>(c, indexed, v);
+      WriteMember<VVector4f>(c, r, indexed, v);
       break;
     default:
       break;
@@ -90,24 +105,41 @@ const MemberRecord* ConnectionGroup_I::ResolveMember(ScriptObject* object, uint3
 namespace {
 
 // The frame's first pass over the connections is the one that meets their targets and track lists
-// cold: with many characters they lie apart in memory. Asked for a few connections ahead, their loads
-// overlap, and the clips and the commit that follow find them at hand. An object's header (its class
-// row) and the first members' lines; a track list's header and first tracks.
-constexpr int32_t kFetchAhead = 4;
-constexpr int kObjectLines = 4, kTrackLines = 3;
+// cold: with many characters they lie apart in memory, and one connection's work is far shorter than
+// a trip to memory. So the pass runs a two-stage pipeline: it asks for the connection list itself up
+// front, and while it works on one connection it asks for the lines of the one kFetchAhead places
+// further on, whose pointers are at hand by then. An object's header (its class row) and the members
+// after it; a track list's header and the pair of tracks a cross-fade uses.
+constexpr int32_t kFetchAhead = 12;
+constexpr int kObjectBytes = 256;
+constexpr int kTrackBytes = int(sizeof(BlockHeader) + 2 * sizeof(CGTrack));
 
-void FetchAhead(const CGConnection& c) {
-  const char* object = reinterpret_cast<const char*>(HeaderOf(c.object.Get()));
-  for (int k = 0; k < kObjectLines; ++k) __builtin_prefetch(object + 64 * k);
-  const char* tracks = reinterpret_cast<const char*>(HeaderOf(c.tracks.Data()));
-  for (int k = 0; k < kTrackLines; ++k) __builtin_prefetch(tracks + 64 * k, 1);
+// Every line of [p, p + bytes); lines are 64 bytes. The lines are asked into the second-level cache:
+// with a dozen connections' lines in flight, requests into the first level find its few miss slots
+// taken and mostly come to nothing. Forced inline: a function of nothing but prefetches counts as free
+// of effects to the compiler, which would then drop its calls.
+template <int Write>
+[[gnu::always_inline]] inline void FetchLines(const void* p, size_t bytes) {
+  const char* c = static_cast<const char*>(p);
+  for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(c + k, Write, 2);
+  // The last line, which the steps miss when p does not start a line.
+  if (bytes > 0) __builtin_prefetch(c + bytes - 1, Write, 2);
+}
+
+[[gnu::always_inline]] inline void FetchConnection(const CGConnection& c) {
+  FetchLines<0>(HeaderOf(c.object.Get()), kObjectBytes);
+  FetchLines<1>(HeaderOf(c.tracks.Data()), kTrackBytes);
 }
 
 }  // namespace
 
 void ConnectionGroup_I::BeginFrame() {
-  for (int32_t i = m_connections.Count() - 1; i >= 0; --i) {
-    if (i >= kFetchAhead) FetchAhead(m_connections[i - kFetchAhead]);
+  const int32_t n = m_connections.Count();
+  FetchLines<1>(m_connections.Data(), sizeof(CGConnection) * size_t(n));
+  // The pass runs last to first.
+  for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
+  for (int32_t i = n - 1; i >= 0; --i) {
+    if (i >= kFetchAhead) FetchConnection(m_connections[i - kFetchAhead]);
     CGConnection& c = m_connections[i];
     c.written = 0;
     for (CGTrack& t : c.tracks) {
@@ -124,6 +156,9 @@ void ConnectionGroup_I::SetTrackBlend(float weight, uint32_t flag) {
   m_trackBlendFlag = flag;
 }
 
+// Curves evaluated before their values are folded in (see ApplyClip).
+constexpr int32_t kApplyBatch = 16;
+
 void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, double localTime, float amplitude,
                                   float fadeIn, float trackFade, bool finished, bool presetOnly) {
   if (track < 0 || track >= kTrackCount) {
@@ -135,29 +170,49 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
   // Against the span rather than s + localTime > e: at a clip's end the sum can round past e.
   if (localTime < 0 || localTime > e - s) return;
   double at = s + localTime;
-  for (int32_t i = 0; i < library->GetCurveCount(); ++i) {
-    int32_t port = library->m_groupPort[i];
-    if (port < 0 || port >= m_connections.Count()) {
-      LogError("ConnectionGroup: animation library specifies invalid port.");
-      continue;
+  // Curves are evaluated a batch at a time before their results are folded into the tracks: a value
+  // read right after the curve stored it waits for the store, read a batch later it is at hand.
+  struct Sample {
+    int32_t port;
+    Vector4f v;
+  };
+  Sample batch[kApplyBatch];
+  for (int32_t first = 0; first < library->GetCurveCount(); first += kApplyBatch) {
+    int32_t n = 0;
+    for (int32_t i = first; i < first + kApplyBatch && i < library->GetCurveCount(); ++i) {
+      int32_t port = library->m_groupPort[i];
+      if (port < 0 || port >= m_connections.Count()) {
+        LogError("ConnectionGroup: animation library specifies invalid port.");
+        continue;
+      }
+      CGConnection& c = m_connections[port];
+      if (presetOnly && c.written) continue;
+      // Tracks come in cross-fade pairs: room for the pair, not the array's general growth.
+      if (c.tracks.Count() <= track) {
+        c.tracks.Reserve((track | 1) + 1);
+        c.tracks.Grow(track + 1);
+      }
+      c.written = 1;
+      Sample& sample = batch[n++];
+      sample.port = port;
+      sample.v = {0, 0, 0, 0};
+      library->Evaluate(uint32_t(i), at, sample.v);
     }
-    CGConnection& c = m_connections[port];
-    if (presetOnly && c.written) continue;
-    if (c.tracks.Count() <= track) c.tracks.Grow(track + 1);
-    c.written = 1;
-    Vector4f v{0, 0, 0, 0};
-    library->Evaluate(uint32_t(i), at, v);
-    CGTrack& t = c.tracks[track];
-    if (!finished && fadeIn < 1.0f && c.valueType != kClassI32) {
-      t.value = t.base * (1.0f - fadeIn) + v * (amplitude * fadeIn);
-      t.full = false;
-    } else {
-      t.value = v * amplitude;
-      t.full = true;
-      t.base = t.value;
+    for (int32_t k = 0; k < n; ++k) {
+      CGConnection& c = m_connections[batch[k].port];
+      const Vector4f& v = batch[k].v;
+      CGTrack& t = c.tracks[track];
+      if (!finished && fadeIn < 1.0f && c.valueType != kClassI32) {
+        t.value = t.base * (1.0f - fadeIn) + v * (amplitude * fadeIn);
+        t.full = false;
+      } else {
+        t.value = v * amplitude;
+        t.full = true;
+        t.base = t.value;
+      }
+      t.trackFade = trackFade;
+      t.last = t.value;
     }
-    t.trackFade = trackFade;
-    t.last = t.value;
   }
 }
 
@@ -168,18 +223,24 @@ void ConnectionGroup_I::Commit() {
     if (c.tracks.IsEmpty() || !c.written) continue;
     const MemberRecord* r = ResolveMember(c.object, c.member);
     if (!r) continue;
-    Vector4f sums[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
-    for (int32_t k = 0; k < c.tracks.Count(); ++k) {
-      CGTrack& t = c.tracks[k];
-      if (w < 0) t.last = t.value;
-      sums[k & 1] = sums[k & 1] + (w < 0 ? t.value : t.last);
+    CGTrack* t = c.tracks.begin();
+    const int32_t n = c.tracks.Count();
+    // Without a cross-fade this frame's values become the held ones; with one the held values play.
+    if (w < 0)
+      for (int32_t k = 0; k < n; ++k) t[k].last = t[k].value;
+    // Even tracks sum into one side of the cross-fade and odd ones into the other, each in track order.
+    Vector4f even{0, 0, 0, 0}, odd{0, 0, 0, 0};
+    for (int32_t k = 0; k + 1 < n; k += 2) {
+      even = even + t[k].last;
+      odd = odd + t[k + 1].last;
     }
-    Vector4f result = sums[0];
+    if (n & 1) even = even + t[n - 1].last;
+    Vector4f result = even;
     if (w >= 0) {
       if (r->valueType == kClassI32)
-        result = w < 0.5f ? sums[0] : sums[1];
+        result = w < 0.5f ? even : odd;
       else
-        result = sums[0] * (1.0f - w) + sums[1] * w;
+        result = even * (1.0f - w) + odd * w;
     }
     WriteResult(Target{c.object, c.member, c.memberIndex}, r, result);
   }
