@@ -2,9 +2,11 @@
 #include <vector>
 
 #include "core/Log.h"
+#include "geometry/SubDivLargePages.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
 #include "geometry/SubDivStructure.h"
+#include "geometry/SubDivWeightPool.h"
 
 namespace PM {
 namespace {
@@ -15,6 +17,12 @@ constexpr float kTriangleCentre = 0.33333334f;
 // runs on from the edge point; both as references in the target level.
 int32_t FirstHalf(const SubDivEdge& e, int32_t r) { return e.halves[r & 1] ^ (r & 1); }
 int32_t SecondHalf(const SubDivEdge& e, int32_t r) { return e.halves[1 - (r & 1)] ^ (r & 1); }
+
+// The large-page hint for the room an array has reserved.
+template <class T>
+void AdviseReserved(const Array<T>& a) {
+  AdviseSubDivLargePages(a.Data(), sizeof(T) * size_t(a.Capacity()));
+}
 
 // Appends a new edge and returns its reference (direction 0).
 int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
@@ -67,7 +75,11 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   target.Points.Reserve(nv + nf + ne);
   target.Edges.Reserve(2 * ne + innerEdges);
   target.Faces.Reserve(newFaces);
+  AdviseReserved(target.Points);
+  AdviseReserved(target.Edges);
+  AdviseReserved(target.Faces);
   target.Points.Grow(nv);
+  const int32_t faceBase = nv;
 
   EdgeToFacePass();
   VertexToEdgePass();
@@ -75,6 +87,13 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
+  // The lists are read from packed copies: this level's points, and the face points as they are made.
+  const SubDivWeightPool lists(Points);
+  SubDivWeightPool faceLists(nf);
+  auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
+    merge.AddScaled(pool.Entries(i), pool.Count(i), factor);
+  };
+  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, Faces[face].facePoint - faceBase, factor); };
 
   // Face points, in face order.
   SubDivPoint np{};
@@ -83,26 +102,28 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       f.facePoint = -1;
       continue;
     }
-    np.CopyFrom(Points[Corner(f, 0)]);
+    const int c0 = Corner(f, 0);
+    np.CopyEntries(lists.Entries(c0), lists.Count(c0));
     merge.Begin(np);
-    for (int k = 1, n = f.CornerCount(); k < n; ++k) merge.Add(Points[Corner(f, k)]);
+    for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, Corner(f, k), 1.0f);
     merge.End();
     np.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
     f.facePoint = target.Points.Count();
     target.Points.Append(np);
+    faceLists.Add(np);
   }
 
   // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
-    np.CopyFrom(Points[e.points[0]]);
+    np.CopyEntries(lists.Entries(e.points[0]), lists.Count(e.points[0]));
     merge.Begin(np);
-    merge.Add(Points[e.points[1]]);
+    add(lists, e.points[1], 1.0f);
     int n = 2;
     for (int32_t face : e.faces) {
       if (face < 0) continue;
-      merge.Add(target.Points[Faces[face].facePoint]);
+      addFacePoint(face, 1.0f);
       ++n;
     }
     merge.End();
@@ -119,17 +140,21 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     SubDivPoint& dst = target.Points[v];
     const int ev = src.edgeCount, fv = src.faceCount;
     if (ev == 0) {  // a point on no edge stays where it is
-      dst.CopyFrom(src);
+      dst.CopyEntries(lists.Entries(v), lists.Count(v));
       return;
     }
-    dst.CopyScaled(src, float(ev - 3));
+    // As CopyScaled: a factor of exactly 0 gives an empty list.
+    dst.weightCount = 0;
+    if (ev != 3) {
+      dst.CopyEntries(lists.Entries(v), lists.Count(v));
+      dst.Scale(float(ev - 3));
+    }
     merge.Begin(dst);
-    for (int i = fv - 1; i >= 0; --i)
-      merge.AddScaled(target.Points[Faces[src.faces[i] >> 2].facePoint], 1.0f / float(fv));
+    for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
     for (int i = ev - 1; i >= 0; --i) {
       const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-      merge.AddScaled(Points[e.points[0]], 1.0f / float(ev));
-      merge.AddScaled(Points[e.points[1]], 1.0f / float(ev));
+      add(lists, e.points[0], 1.0f / float(ev));
+      add(lists, e.points[1], 1.0f / float(ev));
     }
     merge.End();
     dst.Scale(1.0f / float(ev));
@@ -188,24 +213,24 @@ bool SubDivStructure::ProjectToLimit() {
   }
   VertexToFacePass();
 
-  // Each limit point starts as a copy of its record (adjacency too), so the new level replaces the old
-  // whole rather than being copied back list by list.
+  // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
+  // so each limit list can replace its own in place.
   const int np = Points.Count();
-  Array<SubDivPoint> limit(Points);
+  const SubDivWeightPool lists(Points);
   SubDivMerge merge(np);
+  auto add = [&](int i, float factor) { merge.AddScaled(lists.Entries(i), lists.Count(i), factor); };
   auto project = [&](int v) {
-    const SubDivPoint& src = Points[v];
-    SubDivPoint& dst = limit[v];
-    const int k = src.faceCount;
+    SubDivPoint& dst = Points[v];
+    const int k = dst.faceCount;
     if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
     dst.Scale(float(k * k));
     merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
-      const SubDivFace& face = Faces[src.faces[i] >> 2];
-      const int c = src.faces[i] & 3;
-      merge.AddScaled(Points[Corner(face, (c + 1) & 3)], 2.0f);
-      merge.Add(Points[Corner(face, (c + 2) & 3)]);
-      merge.AddScaled(Points[Corner(face, (c + 3) & 3)], 2.0f);
+      const SubDivFace& face = Faces[dst.faces[i] >> 2];
+      const int c = dst.faces[i] & 3;
+      add(Corner(face, (c + 1) & 3), 2.0f);
+      add(Corner(face, (c + 2) & 3), 1.0f);
+      add(Corner(face, (c + 3) & 3), 2.0f);
     }
     merge.End();
     dst.Divide(float((k + 5) * k));
@@ -213,7 +238,6 @@ bool SubDivStructure::ProjectToLimit() {
   // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
   // faces in its count and stays.
   VisitCornersByFace(*this, np, project);
-  Points = std::move(limit);
   return true;
 }
 
