@@ -31,6 +31,13 @@ void SubDivStructure::UpdateVertexToFace() {
   if (CheckReferences("UpdateVertexToFace")) VertexToFacePass();
 }
 
+void SubDivStructure::UpdateVertexAdjacency() {
+  if (CheckReferences("UpdateVertexToEdge"))
+    VertexAdjacencyPass();
+  else
+    CheckReferences("UpdateVertexToFace");  // the second refusal the two calls would log
+}
+
 void SubDivStructure::EdgeToFacePass() {
   for (SubDivEdge& e : Edges) e.faces[0] = e.faces[1] = -1;
   for (int f = Faces.Count() - 1; f >= 0; --f) {
@@ -50,6 +57,21 @@ void SubDivStructure::EdgeToFacePass() {
 
 void SubDivStructure::VertexToEdgePass() {
   for (SubDivPoint& p : Points) p.edgeCount = 0;
+  AppendVertexEdges();
+}
+
+void SubDivStructure::VertexToFacePass() {
+  for (SubDivPoint& p : Points) p.faceCount = 0;
+  AppendVertexFaces();
+}
+
+void SubDivStructure::VertexAdjacencyPass() {
+  for (SubDivPoint& p : Points) p.edgeCount = p.faceCount = 0;
+  AppendVertexEdges();
+  AppendVertexFaces();
+}
+
+void SubDivStructure::AppendVertexEdges() {
   static const char* const kOverflow = "UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).";
   for (int e = Edges.Count() - 1; e >= 0; --e) {
     for (int s = 0; s < 2; ++s) {
@@ -59,8 +81,7 @@ void SubDivStructure::VertexToEdgePass() {
   }
 }
 
-void SubDivStructure::VertexToFacePass() {
-  for (SubDivPoint& p : Points) p.faceCount = 0;
+void SubDivStructure::AppendVertexFaces() {
   static const char* const kOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
   for (int f = Faces.Count() - 1; f >= 0; --f) {
     const SubDivFace& face = Faces[f];

@@ -68,6 +68,8 @@ struct SubDivStructure {
   void UpdateEdgeToFace();
   void UpdateVertexToEdge();
   void UpdateVertexToFace();
+  // UpdateVertexToEdge then UpdateVertexToFace, with one check and one pass clearing both lists.
+  void UpdateVertexAdjacency();
 
   // True when every reference of the valid faces and edges, and every weight count, lies in range;
   // otherwise logs the first fault, naming `caller`.
@@ -89,6 +91,11 @@ struct SubDivStructure {
   void EdgeToFacePass();
   void VertexToEdgePass();
   void VertexToFacePass();
+  // Both vertex passes with one clearing loop: each loop over the records reads every one of them
+  // from memory, which on a large level costs more than the appends.
+  void VertexAdjacencyPass();
+  void AppendVertexEdges();
+  void AppendVertexFaces();
 };
 
 }  // namespace PM

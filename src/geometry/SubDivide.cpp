@@ -78,12 +78,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   AdviseReserved(target.Points);
   AdviseReserved(target.Edges);
   AdviseReserved(target.Faces);
-  target.Points.Grow(nv);
   const int32_t faceBase = nv;
 
   EdgeToFacePass();
-  VertexToEdgePass();
-  VertexToFacePass();
+  VertexAdjacencyPass();
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
@@ -95,22 +93,60 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   };
   auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, Faces[face].facePoint - faceBase, factor); };
 
-  // Face points, in face order.
-  SubDivPoint np{};
+  // Face points, in face order, into their packed lists only: the vertex points need them but come
+  // first in the target, and appending every record in index order writes each once, in sequence.
+  SubDivPoint acc{};
+  int32_t validFaces = 0;
   for (SubDivFace& f : Faces) {
     if (!f.IsValid()) {
       f.facePoint = -1;
       continue;
     }
     const int c0 = Corner(f, 0);
-    np.CopyEntries(lists.Entries(c0), lists.Count(c0));
-    merge.Begin(np);
+    acc.CopyEntries(lists.Entries(c0), lists.Count(c0));
+    merge.Begin(acc);
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, Corner(f, k), 1.0f);
     merge.End();
-    np.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
-    f.facePoint = target.Points.Count();
+    acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+    f.facePoint = faceBase + validFaces++;
+    faceLists.Add(acc);
+  }
+
+  // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
+  // hold nothing but the list.
+  SubDivPoint vp{};
+  for (int v = 0; v < nv; ++v) {
+    const SubDivPoint& src = Points[v];
+    const int ev = src.edgeCount, fv = src.faceCount;
+    // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
+    // empty list.
+    if (ev != 3) vp.CopyEntries(lists.Entries(v), lists.Count(v));
+    if (ev != 0) {
+      if (ev != 3) vp.Scale(float(ev - 3));
+      merge.Begin(vp);
+      for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
+      for (int i = ev - 1; i >= 0; --i) {
+        const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
+        add(lists, e.points[0], 1.0f / float(ev));
+        add(lists, e.points[1], 1.0f / float(ev));
+      }
+      merge.End();
+      vp.Scale(1.0f / float(ev));
+    }
+    target.Points.Append(vp);
+    for (int i = 0; i < vp.weightCount; ++i) {
+      vp.indices[i] = 0;
+      vp.weights[i] = 0.0f;
+    }
+    vp.weightCount = 0;
+  }
+
+  // The face points' records, through one record in face order as they were made, so each carries
+  // past its list what the one before left there.
+  SubDivPoint np{};
+  for (int i = 0; i < validFaces; ++i) {
+    np.CopyEntries(faceLists.Entries(i), faceLists.Count(i));
     target.Points.Append(np);
-    faceLists.Add(np);
   }
 
   // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
@@ -133,37 +169,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
     e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
   }
-
-  // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too.
-  auto vertexPoint = [&](int v) {
-    const SubDivPoint& src = Points[v];
-    SubDivPoint& dst = target.Points[v];
-    const int ev = src.edgeCount, fv = src.faceCount;
-    if (ev == 0) {  // a point on no edge stays where it is
-      dst.CopyEntries(lists.Entries(v), lists.Count(v));
-      return;
-    }
-    // As CopyScaled: a factor of exactly 0 gives an empty list.
-    dst.weightCount = 0;
-    if (ev != 3) {
-      dst.CopyEntries(lists.Entries(v), lists.Count(v));
-      dst.Scale(float(ev - 3));
-    }
-    merge.Begin(dst);
-    for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
-    for (int i = ev - 1; i >= 0; --i) {
-      const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-      add(lists, e.points[0], 1.0f / float(ev));
-      add(lists, e.points[1], 1.0f / float(ev));
-    }
-    merge.End();
-    dst.Scale(1.0f / float(ev));
-  };
-  // Each vertex point is made on its own, so the order changes no bit: face by face, then the points
-  // on no valid face.
-  const std::vector<bool> made = VisitCornersByFace(*this, nv, vertexPoint);
-  for (int v = nv - 1; v >= 0; --v)
-    if (!made[size_t(v)]) vertexPoint(v);
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
   for (int fi = 0; fi < nf; ++fi) {
