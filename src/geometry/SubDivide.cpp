@@ -1,4 +1,5 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include <memory>
 #include <vector>
 
 #include "core/Log.h"
@@ -35,23 +36,11 @@ void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sou
       {{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
 }
 
-// Calls visit(v) once for every point at a corner of a valid face, face by face at its first corner,
-// and answers which points it visited. Work done per point in this order reads the records of a
-// neighbourhood while they are still in the cache; in index order, on a level far larger than the
-// caches, every point fetched its ring afresh.
-template <class Visit>
-std::vector<bool> VisitCornersByFace(const SubDivStructure& s, int pointCount, Visit&& visit) {
-  std::vector<bool> visited(size_t(pointCount), false);
-  for (const SubDivFace& f : s.Faces) {
-    if (!f.IsValid()) continue;
-    for (int k = 0, n = f.CornerCount(); k < n; ++k) {
-      const int v = s.Corner(f, k);
-      if (visited[size_t(v)]) continue;
-      visited[size_t(v)] = true;
-      visit(v);
-    }
-  }
-  return visited;
+// Asks for the whole of a point record ahead of its use; the writes follow.
+void FetchRecord(const SubDivPoint& p) {
+  const char* bytes = reinterpret_cast<const char*>(&p);
+  for (size_t at = 0; at < sizeof(SubDivPoint); at += 64) __builtin_prefetch(bytes + at, 1);
+  __builtin_prefetch(bytes + sizeof(SubDivPoint) - 1, 1);
 }
 
 }  // namespace
@@ -115,7 +104,14 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
   // hold nothing but the list.
   SubDivPoint vp{};
+  constexpr int kAhead = 4;
   for (int v = 0; v < nv; ++v) {
+    // The records are read in order, but the faces and edges they name lie anywhere: asked for ahead.
+    if (v + kAhead < nv) {
+      const SubDivPoint& next = Points[v + kAhead];
+      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&Faces[next.faces[i] >> 2].facePoint);
+      for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
+    }
     const SubDivPoint& src = Points[v];
     const int ev = src.edgeCount, fv = src.faceCount;
     // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
@@ -224,6 +220,15 @@ bool SubDivStructure::ProjectToLimit() {
   const SubDivWeightPool lists(Points);
   SubDivMerge merge(np);
   auto add = [&](int i, float factor) { merge.AddScaled(lists.Entries(i), lists.Count(i), factor); };
+  // The corner points of every face, looked up through the edges once rather than thrice per corner:
+  // each look-up is a wait on memory the size of the level.
+  const int nf = Faces.Count();
+  const auto corners = std::make_unique_for_overwrite<int32_t[]>(size_t(nf) * 4);
+  for (int f = 0; f < nf; ++f) {
+    const SubDivFace& face = Faces[f];
+    if (!face.IsValid()) continue;
+    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = Corner(face, k);
+  }
   auto project = [&](int v) {
     SubDivPoint& dst = Points[v];
     const int k = dst.faceCount;
@@ -231,18 +236,40 @@ bool SubDivStructure::ProjectToLimit() {
     dst.Scale(float(k * k));
     merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
-      const SubDivFace& face = Faces[dst.faces[i] >> 2];
+      const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
       const int c = dst.faces[i] & 3;
-      add(Corner(face, (c + 1) & 3), 2.0f);
-      add(Corner(face, (c + 2) & 3), 1.0f);
-      add(Corner(face, (c + 3) & 3), 2.0f);
+      add(corner[(c + 1) & 3], 2.0f);
+      add(corner[(c + 2) & 3], 1.0f);
+      add(corner[(c + 3) & 3], 2.0f);
     }
     merge.End();
     dst.Divide(float((k + 5) * k));
   };
   // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
-  // faces in its count and stays.
-  VisitCornersByFace(*this, np, project);
+  // faces in its count and stays. Face by face at its first corner: a ring then reads lists the last
+  // rings brought into the cache. The records, and the corners of their faces, are asked for a few
+  // points ahead, as nothing in their order lets the processor guess them.
+  std::vector<int32_t> order;
+  order.reserve(size_t(np));
+  std::vector<bool> visited(size_t(np), false);
+  for (int f = 0; f < nf; ++f) {
+    if (!Faces[f].IsValid()) continue;
+    for (int k = 0; k < 4; ++k) {
+      const int32_t v = corners[size_t(f) * 4 + size_t(k)];
+      if (visited[size_t(v)]) continue;
+      visited[size_t(v)] = true;
+      order.push_back(v);
+    }
+  }
+  constexpr size_t kRecordsAhead = 8, kCornersAhead = 4;
+  for (size_t i = 0, n = order.size(); i < n; ++i) {
+    if (i + kRecordsAhead < n) FetchRecord(Points[order[i + kRecordsAhead]]);
+    if (i + kCornersAhead < n) {
+      const SubDivPoint& p = Points[order[i + kCornersAhead]];
+      for (int j = 0; j < p.faceCount; ++j) __builtin_prefetch(&corners[size_t(p.faces[j] >> 2) * 4]);
+    }
+    project(order[i]);
+  }
   return true;
 }
 
