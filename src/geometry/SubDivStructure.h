@@ -91,11 +91,8 @@ struct SubDivStructure {
   void EdgeToFacePass();
   void VertexToEdgePass();
   void VertexToFacePass();
-  // Both vertex passes with one clearing loop: each loop over the records reads every one of them
-  // from memory, which on a large level costs more than the appends.
+  // Both vertex passes with one sweep over the records.
   void VertexAdjacencyPass();
-  void AppendVertexEdges();
-  void AppendVertexFaces();
 };
 
 }  // namespace PM

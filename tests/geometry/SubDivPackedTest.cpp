@@ -154,5 +154,29 @@ TEST(SubDivPacked, OnePassAdjacencyEqualsTheTwoPasses) {
   }
 }
 
+TEST(SubDivPacked, AFullVertexKeepsItsLastEntriesAndLogsEachDroppedOne) {
+  // A fan of ten triangles: the centre is on ten edges and ten faces, two more than a record holds.
+  FaceList fan;
+  for (int i = 0; i < 10; ++i) fan.push_back({0, 1 + i, 1 + (i + 1) % 10});
+  SubDivStructure s = BuildStructure(11, fan);
+  std::vector<int32_t> edges, faces;  // every entry of the centre, last edge or face first
+  for (int e = s.Edges.Count() - 1; e >= 0; --e)
+    for (int d = 0; d < 2; ++d)
+      if (s.Edges[e].points[d] == 0) edges.push_back(e * 2 + d);
+  for (int f = s.Faces.Count() - 1; f >= 0; --f) faces.push_back(f * 4);  // the centre is every face's corner 0
+  LogCapture log;
+  s.UpdateVertexAdjacency();
+  const SubDivPoint& centre = s.Points[0];
+  ASSERT_EQ(centre.edgeCount, kSubDivMaxAdjacency);
+  ASSERT_EQ(centre.faceCount, kSubDivMaxAdjacency);
+  EXPECT_EQ(std::vector<int32_t>(centre.edges, centre.edges + kSubDivMaxAdjacency),
+            std::vector<int32_t>(edges.begin(), edges.begin() + kSubDivMaxAdjacency));
+  EXPECT_EQ(std::vector<int32_t>(centre.faces, centre.faces + kSubDivMaxAdjacency),
+            std::vector<int32_t>(faces.begin(), faces.begin() + kSubDivMaxAdjacency));
+  const std::string edgeLine = "Error UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).\n";
+  const std::string faceLine = "Error UpdateVertexToFace: too many faces on a vertex (hardcoded limit).\n";
+  EXPECT_EQ(log.Take(), edgeLine + edgeLine + faceLine + faceLine);
+}
+
 }  // namespace
 }  // namespace PM::Test
