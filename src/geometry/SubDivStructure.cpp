@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/Log.h"
+#include "geometry/SubDivWeightPool.h"
 
 namespace PM {
 namespace {
@@ -105,14 +106,17 @@ void SubDivStructure::VertexToEdgePass() {
   ReportOverflows(dropped, kEdgeOverflow);
 }
 
-void SubDivStructure::VertexToFacePass() {
+void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto) {
   const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, put); });
   size_t dropped = 0;
-  for (int p = 0; p < Points.Count(); ++p) dropped += faces.Write(p, Points[p].faces, Points[p].faceCount);
+  for (int p = 0; p < Points.Count(); ++p) {
+    dropped += faces.Write(p, Points[p].faces, Points[p].faceCount);
+    if (packInto) packInto->Add(Points[p]);
+  }
   ReportOverflows(dropped, kFaceOverflow);
 }
 
-void SubDivStructure::VertexAdjacencyPass() {
+void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto) {
   const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
   const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, put); });
   size_t droppedEdges = 0, droppedFaces = 0;
@@ -120,6 +124,7 @@ void SubDivStructure::VertexAdjacencyPass() {
     SubDivPoint& point = Points[p];
     droppedEdges += edges.Write(p, point.edges, point.edgeCount);
     droppedFaces += faces.Write(p, point.faces, point.faceCount);
+    if (packInto) packInto->Add(point);
   }
   // The edge pass's lines all came before the face pass's.
   ReportOverflows(droppedEdges, kEdgeOverflow);

@@ -10,6 +10,8 @@
 
 namespace PM {
 
+class SubDivWeightPool;
+
 // Edge reference: edge * 2 + d; in a face, d = 0 runs the edge from its first point to its second,
 // d = 1 the other way. Negative: no edge.
 inline int32_t EdgeOf(int32_t edgeRef) { return edgeRef >> 1; }
@@ -87,12 +89,14 @@ struct SubDivStructure {
   void Clear();
 
  private:
-  // The passes on a structure already checked.
+  // The passes on a structure already checked. The vertex passes write the records in one sweep in
+  // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
+  // a sweep of their own over a level far larger than the caches.
   void EdgeToFacePass();
   void VertexToEdgePass();
-  void VertexToFacePass();
+  void VertexToFacePass(SubDivWeightPool* packInto = nullptr);
   // Both vertex passes with one sweep over the records.
-  void VertexAdjacencyPass();
+  void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr);
 };
 
 }  // namespace PM

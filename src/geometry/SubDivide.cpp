@@ -70,12 +70,13 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   const int32_t faceBase = nv;
 
   EdgeToFacePass();
-  VertexAdjacencyPass();
+  // The lists are read from packed copies: this level's points, packed by the passes, and the face
+  // points as they are made.
+  SubDivWeightPool lists(nv);
+  VertexAdjacencyPass(&lists);
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
-  // The lists are read from packed copies: this level's points, and the face points as they are made.
-  const SubDivWeightPool lists(Points);
   SubDivWeightPool faceLists(nf);
   auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
     merge.AddScaled(pool.Entries(i), pool.Count(i), factor);
@@ -212,12 +213,12 @@ bool SubDivStructure::ProjectToLimit() {
       return false;
     }
   }
-  VertexToFacePass();
-
   // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
   // so each limit list can replace its own in place.
   const int np = Points.Count();
-  const SubDivWeightPool lists(Points);
+  SubDivWeightPool lists(np);
+  VertexToFacePass(&lists);
+
   SubDivMerge merge(np);
   auto add = [&](int i, float factor) { merge.AddScaled(lists.Entries(i), lists.Count(i), factor); };
   // The corner points of every face, looked up through the edges once rather than thrice per corner:
