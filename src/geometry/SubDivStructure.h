@@ -70,7 +70,7 @@ struct SubDivStructure {
   void UpdateEdgeToFace();
   void UpdateVertexToEdge();
   void UpdateVertexToFace();
-  // UpdateVertexToEdge then UpdateVertexToFace, with one check and one pass clearing both lists.
+  // UpdateVertexToEdge then UpdateVertexToFace, with one check and one sweep over the records.
   void UpdateVertexAdjacency();
 
   // True when every reference of the valid faces and edges, and every weight count, lies in range;

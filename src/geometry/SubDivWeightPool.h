@@ -16,7 +16,7 @@ class SubDivWeightPool {
   // Room for `capacity` lists. The memory is taken untouched and only the entries written are paged
   // in, so room for full lists costs no more than the lists added.
   explicit SubDivWeightPool(int capacity);
-  // Packs the lists of all `points`, in order, after those already added.
+  // Packs the lists of all `points`, in order; their weight counts must be checked.
   explicit SubDivWeightPool(const Array<SubDivPoint>& points);
 
   // Appends p's list as the next one; its weight count must be checked (0 to kSubDivMaxWeights).
@@ -32,7 +32,6 @@ class SubDivWeightPool {
   int Count(int i) const { return int(m_end[i + 1] - m_end[i]); }
 
  private:
-  int m_capacity;
   int m_count = 0;
   std::unique_ptr<SubDivWeight[]> m_entries;
   std::unique_ptr<size_t[]> m_end;  // m_end[i]: where list i starts; m_end[m_count]: the entries used
