@@ -50,11 +50,12 @@ void EachVertexEdge(const SubDivStructure& s, Put&& put) {
     for (int d = 0; d < 2; ++d) put(s.Edges[e].points[d], e * 2 + d);
 }
 template <class Put>
-void EachVertexFace(const SubDivStructure& s, Put&& put) {
+void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put) {
   for (int f = s.Faces.Count() - 1; f >= 0; --f) {
     const SubDivFace& face = s.Faces[f];
     if (!face.IsValid()) continue;
-    for (int k = 0, n = face.CornerCount(); k < n; ++k) put(s.Corner(face, k), f * 4 + k);
+    for (int k = 0, n = face.CornerCount(); k < n; ++k)
+      put(corners ? corners[size_t(f) * 4 + size_t(k)] : s.Corner(face, k), f * 4 + k);
   }
 }
 
@@ -106,8 +107,8 @@ void SubDivStructure::VertexToEdgePass() {
   ReportOverflows(dropped, kEdgeOverflow);
 }
 
-void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto) {
-  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, put); });
+void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t* corners) {
+  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
   size_t dropped = 0;
   for (int p = 0; p < Points.Count(); ++p) {
     dropped += faces.Write(p, Points[p].faces, Points[p].faceCount);
@@ -116,9 +117,9 @@ void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto) {
   ReportOverflows(dropped, kFaceOverflow);
 }
 
-void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto) {
+void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners) {
   const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
-  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, put); });
+  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
   size_t droppedEdges = 0, droppedFaces = 0;
   for (int p = 0; p < Points.Count(); ++p) {
     SubDivPoint& point = Points[p];
@@ -129,6 +130,16 @@ void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto) {
   // The edge pass's lines all came before the face pass's.
   ReportOverflows(droppedEdges, kEdgeOverflow);
   ReportOverflows(droppedFaces, kFaceOverflow);
+}
+
+std::unique_ptr<int32_t[]> SubDivStructure::CornerTable() const {
+  auto corners = std::make_unique_for_overwrite<int32_t[]>(size_t(Faces.Count()) * 4);
+  for (int f = 0; f < Faces.Count(); ++f) {
+    const SubDivFace& face = Faces[f];
+    if (!face.IsValid()) continue;
+    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < face.CornerCount() ? Corner(face, k) : -1;
+  }
+  return corners;
 }
 
 bool SubDivStructure::CheckReferences(const char* caller) const {

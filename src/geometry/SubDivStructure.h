@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/Array.h"
 #include "core/String.h"
@@ -92,11 +93,16 @@ struct SubDivStructure {
   // The passes on a structure already checked. The vertex passes write the records in one sweep in
   // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
   // a sweep of their own over a level far larger than the caches.
+  // `corners`, when given, is the CornerTable the face pass reads instead of the edges.
   void EdgeToFacePass();
   void VertexToEdgePass();
-  void VertexToFacePass(SubDivWeightPool* packInto = nullptr);
+  void VertexToFacePass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
   // Both vertex passes with one sweep over the records.
-  void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr);
+  void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
+  // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid
+  // faces only. Each corner is looked up through the edges once, where the passes that read it would
+  // each wait on the edge array, which lies far beyond the caches on a large level.
+  std::unique_ptr<int32_t[]> CornerTable() const;
 };
 
 }  // namespace PM

@@ -73,7 +73,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // The lists are read from packed copies: this level's points, packed by the passes, and the face
   // points as they are made.
   SubDivWeightPool lists(nv);
-  VertexAdjacencyPass(&lists);
+  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  VertexAdjacencyPass(&lists, corners.get());
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
@@ -92,10 +93,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       f.facePoint = -1;
       continue;
     }
-    const int c0 = Corner(f, 0);
-    acc.CopyEntries(lists.Entries(c0), lists.Count(c0));
+    const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
+    acc.CopyEntries(lists.Entries(corner[0]), lists.Count(corner[0]));
     merge.Begin(acc);
-    for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, Corner(f, k), 1.0f);
+    for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.End();
     acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
     f.facePoint = faceBase + validFaces++;
@@ -215,21 +216,13 @@ bool SubDivStructure::ProjectToLimit() {
   }
   // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
   // so each limit list can replace its own in place.
-  const int np = Points.Count();
+  const int np = Points.Count(), nf = Faces.Count();
+  const std::unique_ptr<int32_t[]> corners = CornerTable();
   SubDivWeightPool lists(np);
-  VertexToFacePass(&lists);
+  VertexToFacePass(&lists, corners.get());
 
   SubDivMerge merge(np);
   auto add = [&](int i, float factor) { merge.AddScaled(lists.Entries(i), lists.Count(i), factor); };
-  // The corner points of every face, looked up through the edges once rather than thrice per corner:
-  // each look-up is a wait on memory the size of the level.
-  const int nf = Faces.Count();
-  const auto corners = std::make_unique_for_overwrite<int32_t[]>(size_t(nf) * 4);
-  for (int f = 0; f < nf; ++f) {
-    const SubDivFace& face = Faces[f];
-    if (!face.IsValid()) continue;
-    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = Corner(face, k);
-  }
   auto project = [&](int v) {
     SubDivPoint& dst = Points[v];
     const int k = dst.faceCount;
