@@ -92,8 +92,7 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
                             const String& name, SubDivData& out) {
   LogDebug("SubDiv: AssignSubDivToGeometry ", name, ".");
   SubDivParamTable::Build();
-  last.UpdateVertexToEdge();
-  last.UpdateVertexToFace();
+  last.UpdateVertexAdjacency();
   SubDivGeometry::EvaluatePositions(last, baseData, out);
   out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
   out.texCoordChannels.resize(baseData.texCoordChannels.size());

@@ -128,6 +128,8 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t
     return localOf[size_t(v)];
   };
   const bool uv = !baseData.texCoordChannels.empty();
+  // Two triangles at most per face: no growth copies of the index list.
+  indices.Reserve(int32_t(faces.size()) * 6);
   for (int32_t f : faces) {
     const SubDivFace& face = last.Faces[f];
     int32_t c[4];

@@ -19,14 +19,34 @@ class SubDivMerge {
   // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
   // before the target is touched by anything else.
   void Begin(SubDivPoint& target);
-  void AddScaled(const SubDivPoint& other, float factor);
+  void AddScaled(const SubDivPoint& other, float factor) {
+    Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
+  }
   void Add(const SubDivPoint& other) { AddScaled(other, 1.0f); }
+  // The same for a packed list of `count` entries.
+  void AddScaled(const SubDivWeight* other, int count, float factor) {
+    Merge([&](auto&& find, auto&& placed) { m_target->MergeEntries(other, count, factor, find, placed); });
+  }
   // Clears the table for the next target.
   void End();
 
  private:
   static constexpr int8_t kNone = -1;
   bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
+  // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
+  // a level is made of.
+  template <class MergeFn>
+  void Merge(MergeFn&& merge) {
+    SubDivPoint& t = *m_target;
+    // The table as locals: the stores into the list would otherwise make the compiler reload the
+    // vector's pointers for every entry.
+    int8_t* const slot = m_slot.data();
+    const uint32_t size = uint32_t(m_slot.size());
+    merge([&](int32_t index) { return uint32_t(index) < size ? int(slot[index]) : t.Find(index); },
+          [&](int32_t index, int position) {
+            if (uint32_t(index) < size) slot[index] = int8_t(position);
+          });
+  }
 
   std::vector<int8_t> m_slot;  // per base index: its position in the target's list, or kNone
   SubDivPoint* m_target = nullptr;

@@ -11,6 +11,12 @@ namespace PM {
 constexpr int kSubDivMaxWeights = 26;
 constexpr int kSubDivMaxAdjacency = 8;
 
+// One entry of a weight list, as packed lists hold it.
+struct SubDivWeight {
+  int32_t index;
+  float weight;
+};
+
 struct SubDivPoint {
   int8_t weightCount;                  // 0 to 26
   uint8_t edgeCount;                   // 0 to 8, filled by SubDivStructure::UpdateVertexToEdge
@@ -37,6 +43,11 @@ struct SubDivPoint {
   // placed(index, position) hears of each entry appended.
   template <class FindFn, class PlacedFn>
   void MergeScaled(const SubDivPoint& other, float factor, FindFn&& find, PlacedFn&& placed);
+  // MergeScaled with the other list given as `count` packed entries.
+  template <class FindFn, class PlacedFn>
+  void MergeEntries(const SubDivWeight* other, int count, float factor, FindFn&& find, PlacedFn&& placed);
+  // The list replaced by `count` packed entries.
+  void CopyEntries(const SubDivWeight* source, int count);
   // The position of the last entry of `index`, or -1.
   int Find(int32_t index) const {
     int i = weightCount - 1;
@@ -50,22 +61,50 @@ struct SubDivPoint {
 // Logs the one line of a merge that found no room for an entry.
 void ReportSubDivWeightOverflow();
 
-template <class FindFn, class PlacedFn>
-void SubDivPoint::MergeScaled(const SubDivPoint& other, float factor, FindFn&& find, PlacedFn&& placed) {
-  for (int j = other.weightCount - 1; j >= 0; --j) {
-    const int32_t index = other.indices[j];
-    const float w = other.weights[j] * factor;
+namespace SubDivPointDetail {
+// The merge of both list forms: entry(j) gives the j-th entry of the other list.
+template <class EntryFn, class FindFn, class PlacedFn>
+inline void Merge(SubDivPoint& t, int count, EntryFn&& entry, float factor, FindFn&& find, PlacedFn&& placed) {
+  for (int j = count - 1; j >= 0; --j) {
+    const SubDivWeight e = entry(j);
+    const int32_t index = e.index;
+    const float w = e.weight * factor;
     const int i = find(index);
     if (i >= 0) {
-      weights[i] += w;
-    } else if (weightCount < kSubDivMaxWeights) {
-      indices[weightCount] = index;
-      weights[weightCount] = w;
-      placed(index, int(weightCount));
-      ++weightCount;
+      t.weights[i] += w;
+    } else if (t.weightCount < kSubDivMaxWeights) {
+      t.indices[t.weightCount] = index;
+      t.weights[t.weightCount] = w;
+      placed(index, int(t.weightCount));
+      ++t.weightCount;
     } else {
       ReportSubDivWeightOverflow();
     }
+  }
+}
+}  // namespace SubDivPointDetail
+
+template <class FindFn, class PlacedFn>
+void SubDivPoint::MergeScaled(const SubDivPoint& other, float factor, FindFn&& find, PlacedFn&& placed) {
+  SubDivPointDetail::Merge(
+      *this, other.weightCount,
+      [&](int j) {
+        return SubDivWeight{other.indices[j], other.weights[j]};
+      },
+      factor, find, placed);
+}
+
+template <class FindFn, class PlacedFn>
+void SubDivPoint::MergeEntries(const SubDivWeight* other, int count, float factor, FindFn&& find, PlacedFn&& placed) {
+  SubDivPointDetail::Merge(
+      *this, count, [other](int j) { return other[j]; }, factor, find, placed);
+}
+
+inline void SubDivPoint::CopyEntries(const SubDivWeight* source, int count) {
+  weightCount = int8_t(count);
+  for (int i = 0; i < count; ++i) {
+    indices[i] = source[i].index;
+    weights[i] = source[i].weight;
   }
 }
 

@@ -1,21 +1,66 @@
 #include "geometry/SubDivStructure.h"
 
 #include <climits>
+#include <memory>
 
 #include "core/Log.h"
+#include "geometry/SubDivWeightPool.h"
 
 namespace PM {
 namespace {
 
-// Appends to a fixed list, reporting an overflow; returns whether the entry was taken.
-bool AppendAdjacency(int32_t* list, uint8_t& count, int32_t entry, const char* overflowLine) {
-  if (count >= kSubDivMaxAdjacency) {
-    LogError(overflowLine);
-    return false;
+// One pass's entries grouped by point, each point's in the order the pass makes them. Counting first
+// and placing second lets the records be written in one sweep in index order, where appending entry by
+// entry wrote into records all over a level far larger than the caches.
+class Grouped {
+ public:
+  // visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
+  template <class Visit>
+  Grouped(int points, Visit&& visit) : m_at(std::make_unique<size_t[]>(size_t(points) + 1)) {
+    visit([&](int32_t p, int32_t) { ++m_at[size_t(p) + 1]; });
+    for (int p = 0; p < points; ++p) m_at[size_t(p) + 1] += m_at[size_t(p)];
+    m_entries = std::make_unique_for_overwrite<int32_t[]>(m_at[size_t(points)]);
+    // Placing moves each point's start to its end, which is where the next point starts.
+    visit([&](int32_t p, int32_t entry) { m_entries[m_at[size_t(p)]++] = entry; });
   }
-  list[count++] = entry;
-  return true;
+  // Writes point p's list as the appends would leave it; returns the entries that found no room.
+  size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
+    const size_t begin = p == 0 ? 0 : m_at[size_t(p) - 1], n = m_at[size_t(p)] - begin;
+    const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
+    for (size_t i = 0; i < kept; ++i) list[i] = m_entries[begin + i];
+    count = uint8_t(kept);
+    return n - kept;
+  }
+
+ private:
+  std::unique_ptr<size_t[]> m_at;  // zeroed: the counts start there
+  std::unique_ptr<int32_t[]> m_entries;
+};
+
+// One line per entry dropped, as each append that found a full list logged it.
+void ReportOverflows(size_t dropped, const char* line) {
+  for (size_t i = 0; i < dropped; ++i) LogError(line);
 }
+
+// put(point, entry) for each entry of the vertex passes, in their order: edges and faces last to first,
+// the points of an edge and the corners of a face first to last.
+template <class Put>
+void EachVertexEdge(const SubDivStructure& s, Put&& put) {
+  for (int e = s.Edges.Count() - 1; e >= 0; --e)
+    for (int d = 0; d < 2; ++d) put(s.Edges[e].points[d], e * 2 + d);
+}
+template <class Put>
+void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put) {
+  for (int f = s.Faces.Count() - 1; f >= 0; --f) {
+    const SubDivFace& face = s.Faces[f];
+    if (!face.IsValid()) continue;
+    for (int k = 0, n = face.CornerCount(); k < n; ++k)
+      put(corners ? corners[size_t(f) * 4 + size_t(k)] : s.Corner(face, k), f * 4 + k);
+  }
+}
+
+constexpr const char* kEdgeOverflow = "UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).";
+constexpr const char* kFaceOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
 
 }  // namespace
 
@@ -29,6 +74,13 @@ void SubDivStructure::UpdateVertexToEdge() {
 
 void SubDivStructure::UpdateVertexToFace() {
   if (CheckReferences("UpdateVertexToFace")) VertexToFacePass();
+}
+
+void SubDivStructure::UpdateVertexAdjacency() {
+  if (CheckReferences("UpdateVertexToEdge"))
+    VertexAdjacencyPass();
+  else
+    CheckReferences("UpdateVertexToFace");  // the second refusal the two calls would log
 }
 
 void SubDivStructure::EdgeToFacePass() {
@@ -49,27 +101,45 @@ void SubDivStructure::EdgeToFacePass() {
 }
 
 void SubDivStructure::VertexToEdgePass() {
-  for (SubDivPoint& p : Points) p.edgeCount = 0;
-  static const char* const kOverflow = "UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).";
-  for (int e = Edges.Count() - 1; e >= 0; --e) {
-    for (int s = 0; s < 2; ++s) {
-      SubDivPoint& p = Points[Edges[e].points[s]];
-      AppendAdjacency(p.edges, p.edgeCount, e * 2 + s, kOverflow);
-    }
-  }
+  const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
+  size_t dropped = 0;
+  for (int p = 0; p < Points.Count(); ++p) dropped += edges.Write(p, Points[p].edges, Points[p].edgeCount);
+  ReportOverflows(dropped, kEdgeOverflow);
 }
 
-void SubDivStructure::VertexToFacePass() {
-  for (SubDivPoint& p : Points) p.faceCount = 0;
-  static const char* const kOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
-  for (int f = Faces.Count() - 1; f >= 0; --f) {
+void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t* corners) {
+  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
+  size_t dropped = 0;
+  for (int p = 0; p < Points.Count(); ++p) {
+    dropped += faces.Write(p, Points[p].faces, Points[p].faceCount);
+    if (packInto) packInto->Add(Points[p]);
+  }
+  ReportOverflows(dropped, kFaceOverflow);
+}
+
+void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners) {
+  const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
+  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
+  size_t droppedEdges = 0, droppedFaces = 0;
+  for (int p = 0; p < Points.Count(); ++p) {
+    SubDivPoint& point = Points[p];
+    droppedEdges += edges.Write(p, point.edges, point.edgeCount);
+    droppedFaces += faces.Write(p, point.faces, point.faceCount);
+    if (packInto) packInto->Add(point);
+  }
+  // The edge pass's lines all came before the face pass's.
+  ReportOverflows(droppedEdges, kEdgeOverflow);
+  ReportOverflows(droppedFaces, kFaceOverflow);
+}
+
+std::unique_ptr<int32_t[]> SubDivStructure::CornerTable() const {
+  auto corners = std::make_unique_for_overwrite<int32_t[]>(size_t(Faces.Count()) * 4);
+  for (int f = 0; f < Faces.Count(); ++f) {
     const SubDivFace& face = Faces[f];
     if (!face.IsValid()) continue;
-    for (int k = 0, n = face.CornerCount(); k < n; ++k) {
-      SubDivPoint& p = Points[Corner(face, k)];
-      AppendAdjacency(p.faces, p.faceCount, f * 4 + k, kOverflow);
-    }
+    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < face.CornerCount() ? Corner(face, k) : -1;
   }
+  return corners;
 }
 
 bool SubDivStructure::CheckReferences(const char* caller) const {

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/Array.h"
 #include "core/String.h"
 #include "geometry/SubDivPoint.h"
 
 namespace PM {
+
+class SubDivWeightPool;
 
 // Edge reference: edge * 2 + d; in a face, d = 0 runs the edge from its first point to its second,
 // d = 1 the other way. Negative: no edge.
@@ -68,6 +71,8 @@ struct SubDivStructure {
   void UpdateEdgeToFace();
   void UpdateVertexToEdge();
   void UpdateVertexToFace();
+  // UpdateVertexToEdge then UpdateVertexToFace, with one check and one sweep over the records.
+  void UpdateVertexAdjacency();
 
   // True when every reference of the valid faces and edges, and every weight count, lies in range;
   // otherwise logs the first fault, naming `caller`.
@@ -85,10 +90,19 @@ struct SubDivStructure {
   void Clear();
 
  private:
-  // The passes on a structure already checked.
+  // The passes on a structure already checked. The vertex passes write the records in one sweep in
+  // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
+  // a sweep of their own over a level far larger than the caches.
+  // `corners`, when given, is the CornerTable the face pass reads instead of the edges.
   void EdgeToFacePass();
   void VertexToEdgePass();
-  void VertexToFacePass();
+  void VertexToFacePass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
+  // Both vertex passes with one sweep over the records.
+  void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
+  // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid
+  // faces only. Each corner is looked up through the edges once, where the passes that read it would
+  // each wait on the edge array, which lies far beyond the caches on a large level.
+  std::unique_ptr<int32_t[]> CornerTable() const;
 };
 
 }  // namespace PM

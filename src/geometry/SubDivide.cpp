@@ -1,10 +1,13 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include <memory>
 #include <vector>
 
 #include "core/Log.h"
+#include "geometry/SubDivLargePages.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
 #include "geometry/SubDivStructure.h"
+#include "geometry/SubDivWeightPool.h"
 
 namespace PM {
 namespace {
@@ -15,6 +18,12 @@ constexpr float kTriangleCentre = 0.33333334f;
 // runs on from the edge point; both as references in the target level.
 int32_t FirstHalf(const SubDivEdge& e, int32_t r) { return e.halves[r & 1] ^ (r & 1); }
 int32_t SecondHalf(const SubDivEdge& e, int32_t r) { return e.halves[1 - (r & 1)] ^ (r & 1); }
+
+// The large-page hint for the room an array has reserved.
+template <class T>
+void AdviseReserved(const Array<T>& a) {
+  AdviseSubDivLargePages(a.Data(), sizeof(T) * size_t(a.Capacity()));
+}
 
 // Appends a new edge and returns its reference (direction 0).
 int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
@@ -27,23 +36,11 @@ void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sou
       {{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
 }
 
-// Calls visit(v) once for every point at a corner of a valid face, face by face at its first corner,
-// and answers which points it visited. Work done per point in this order reads the records of a
-// neighbourhood while they are still in the cache; in index order, on a level far larger than the
-// caches, every point fetched its ring afresh.
-template <class Visit>
-std::vector<bool> VisitCornersByFace(const SubDivStructure& s, int pointCount, Visit&& visit) {
-  std::vector<bool> visited(size_t(pointCount), false);
-  for (const SubDivFace& f : s.Faces) {
-    if (!f.IsValid()) continue;
-    for (int k = 0, n = f.CornerCount(); k < n; ++k) {
-      const int v = s.Corner(f, k);
-      if (visited[size_t(v)]) continue;
-      visited[size_t(v)] = true;
-      visit(v);
-    }
-  }
-  return visited;
+// Asks for the whole of a point record ahead of its use; the writes follow.
+void FetchRecord(const SubDivPoint& p) {
+  const char* bytes = reinterpret_cast<const char*>(&p);
+  for (size_t at = 0; at < sizeof(SubDivPoint); at += 64) __builtin_prefetch(bytes + at, 1);
+  __builtin_prefetch(bytes + sizeof(SubDivPoint) - 1, 1);
 }
 
 }  // namespace
@@ -67,28 +64,86 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   target.Points.Reserve(nv + nf + ne);
   target.Edges.Reserve(2 * ne + innerEdges);
   target.Faces.Reserve(newFaces);
-  target.Points.Grow(nv);
+  AdviseReserved(target.Points);
+  AdviseReserved(target.Edges);
+  AdviseReserved(target.Faces);
+  const int32_t faceBase = nv;
 
   EdgeToFacePass();
-  VertexToEdgePass();
-  VertexToFacePass();
+  // The lists are read from packed copies: this level's points, packed by the passes, and the face
+  // points as they are made.
+  SubDivWeightPool lists(nv);
+  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  VertexAdjacencyPass(&lists, corners.get());
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
+  SubDivWeightPool faceLists(nf);
+  auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
+    merge.AddScaled(pool.Entries(i), pool.Count(i), factor);
+  };
+  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, Faces[face].facePoint - faceBase, factor); };
 
-  // Face points, in face order.
-  SubDivPoint np{};
+  // Face points, in face order, into their packed lists only: the vertex points need them but come
+  // first in the target, and appending every record in index order writes each once, in sequence.
+  SubDivPoint acc{};
+  int32_t validFaces = 0;
   for (SubDivFace& f : Faces) {
     if (!f.IsValid()) {
       f.facePoint = -1;
       continue;
     }
-    np.CopyFrom(Points[Corner(f, 0)]);
-    merge.Begin(np);
-    for (int k = 1, n = f.CornerCount(); k < n; ++k) merge.Add(Points[Corner(f, k)]);
+    const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
+    acc.CopyEntries(lists.Entries(corner[0]), lists.Count(corner[0]));
+    merge.Begin(acc);
+    for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.End();
-    np.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
-    f.facePoint = target.Points.Count();
+    acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+    f.facePoint = faceBase + validFaces++;
+    faceLists.Add(acc);
+  }
+
+  // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
+  // hold nothing but the list.
+  SubDivPoint vp{};
+  constexpr int kAhead = 4;
+  for (int v = 0; v < nv; ++v) {
+    // The records are read in order, but the faces and edges they name lie anywhere: asked for ahead.
+    if (v + kAhead < nv) {
+      const SubDivPoint& next = Points[v + kAhead];
+      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&Faces[next.faces[i] >> 2].facePoint);
+      for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
+    }
+    const SubDivPoint& src = Points[v];
+    const int ev = src.edgeCount, fv = src.faceCount;
+    // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
+    // empty list.
+    if (ev != 3) vp.CopyEntries(lists.Entries(v), lists.Count(v));
+    if (ev != 0) {
+      if (ev != 3) vp.Scale(float(ev - 3));
+      merge.Begin(vp);
+      for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
+      for (int i = ev - 1; i >= 0; --i) {
+        const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
+        add(lists, e.points[0], 1.0f / float(ev));
+        add(lists, e.points[1], 1.0f / float(ev));
+      }
+      merge.End();
+      vp.Scale(1.0f / float(ev));
+    }
+    target.Points.Append(vp);
+    for (int i = 0; i < vp.weightCount; ++i) {
+      vp.indices[i] = 0;
+      vp.weights[i] = 0.0f;
+    }
+    vp.weightCount = 0;
+  }
+
+  // The face points' records, through one record in face order as they were made, so each carries
+  // past its list what the one before left there.
+  SubDivPoint np{};
+  for (int i = 0; i < validFaces; ++i) {
+    np.CopyEntries(faceLists.Entries(i), faceLists.Count(i));
     target.Points.Append(np);
   }
 
@@ -96,13 +151,13 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
-    np.CopyFrom(Points[e.points[0]]);
+    np.CopyEntries(lists.Entries(e.points[0]), lists.Count(e.points[0]));
     merge.Begin(np);
-    merge.Add(Points[e.points[1]]);
+    add(lists, e.points[1], 1.0f);
     int n = 2;
     for (int32_t face : e.faces) {
       if (face < 0) continue;
-      merge.Add(target.Points[Faces[face].facePoint]);
+      addFacePoint(face, 1.0f);
       ++n;
     }
     merge.End();
@@ -112,33 +167,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
     e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
   }
-
-  // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too.
-  auto vertexPoint = [&](int v) {
-    const SubDivPoint& src = Points[v];
-    SubDivPoint& dst = target.Points[v];
-    const int ev = src.edgeCount, fv = src.faceCount;
-    if (ev == 0) {  // a point on no edge stays where it is
-      dst.CopyFrom(src);
-      return;
-    }
-    dst.CopyScaled(src, float(ev - 3));
-    merge.Begin(dst);
-    for (int i = fv - 1; i >= 0; --i)
-      merge.AddScaled(target.Points[Faces[src.faces[i] >> 2].facePoint], 1.0f / float(fv));
-    for (int i = ev - 1; i >= 0; --i) {
-      const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-      merge.AddScaled(Points[e.points[0]], 1.0f / float(ev));
-      merge.AddScaled(Points[e.points[1]], 1.0f / float(ev));
-    }
-    merge.End();
-    dst.Scale(1.0f / float(ev));
-  };
-  // Each vertex point is made on its own, so the order changes no bit: face by face, then the points
-  // on no valid face.
-  const std::vector<bool> made = VisitCornersByFace(*this, nv, vertexPoint);
-  for (int v = nv - 1; v >= 0; --v)
-    if (!made[size_t(v)]) vertexPoint(v);
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
   for (int fi = 0; fi < nf; ++fi) {
@@ -186,34 +214,56 @@ bool SubDivStructure::ProjectToLimit() {
       return false;
     }
   }
-  VertexToFacePass();
+  // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
+  // so each limit list can replace its own in place.
+  const int np = Points.Count(), nf = Faces.Count();
+  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  SubDivWeightPool lists(np);
+  VertexToFacePass(&lists, corners.get());
 
-  // Each limit point starts as a copy of its record (adjacency too), so the new level replaces the old
-  // whole rather than being copied back list by list.
-  const int np = Points.Count();
-  Array<SubDivPoint> limit(Points);
   SubDivMerge merge(np);
+  auto add = [&](int i, float factor) { merge.AddScaled(lists.Entries(i), lists.Count(i), factor); };
   auto project = [&](int v) {
-    const SubDivPoint& src = Points[v];
-    SubDivPoint& dst = limit[v];
-    const int k = src.faceCount;
+    SubDivPoint& dst = Points[v];
+    const int k = dst.faceCount;
     if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
     dst.Scale(float(k * k));
     merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
-      const SubDivFace& face = Faces[src.faces[i] >> 2];
-      const int c = src.faces[i] & 3;
-      merge.AddScaled(Points[Corner(face, (c + 1) & 3)], 2.0f);
-      merge.Add(Points[Corner(face, (c + 2) & 3)]);
-      merge.AddScaled(Points[Corner(face, (c + 3) & 3)], 2.0f);
+      const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
+      const int c = dst.faces[i] & 3;
+      add(corner[(c + 1) & 3], 2.0f);
+      add(corner[(c + 2) & 3], 1.0f);
+      add(corner[(c + 3) & 3], 2.0f);
     }
     merge.End();
     dst.Divide(float((k + 5) * k));
   };
   // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
-  // faces in its count and stays.
-  VisitCornersByFace(*this, np, project);
-  Points = std::move(limit);
+  // faces in its count and stays. Face by face at its first corner: a ring then reads lists the last
+  // rings brought into the cache. The records, and the corners of their faces, are asked for a few
+  // points ahead, as nothing in their order lets the processor guess them.
+  std::vector<int32_t> order;
+  order.reserve(size_t(np));
+  std::vector<bool> visited(size_t(np), false);
+  for (int f = 0; f < nf; ++f) {
+    if (!Faces[f].IsValid()) continue;
+    for (int k = 0; k < 4; ++k) {
+      const int32_t v = corners[size_t(f) * 4 + size_t(k)];
+      if (visited[size_t(v)]) continue;
+      visited[size_t(v)] = true;
+      order.push_back(v);
+    }
+  }
+  constexpr size_t kRecordsAhead = 8, kCornersAhead = 4;
+  for (size_t i = 0, n = order.size(); i < n; ++i) {
+    if (i + kRecordsAhead < n) FetchRecord(Points[order[i + kRecordsAhead]]);
+    if (i + kCornersAhead < n) {
+      const SubDivPoint& p = Points[order[i + kCornersAhead]];
+      for (int j = 0; j < p.faceCount; ++j) __builtin_prefetch(&corners[size_t(p.faces[j] >> 2) * 4]);
+    }
+    project(order[i]);
+  }
   return true;
 }
 

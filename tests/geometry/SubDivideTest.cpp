@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/MathTestSupport.h"
+#include "geometry/SubDivReference.h"
 #include "geometry/SubDivTestMesh.h"
 
 namespace PM::Test {
@@ -277,38 +278,6 @@ TEST(SubDivide, ProjectionOfARegularPoint) {
                                         {8, 1.0f / 36}}));
   EXPECT_EQ(s.Points[4].edgeCount, 3);
   EXPECT_EQ(s.Points[4].faceCount, 4);
-}
-
-// The projection in index order with the plain merge, as the rule reads: what the level's own
-// projection must give bit for bit, whatever order it takes the points in.
-std::vector<SubDivPoint> ReferenceLimit(SubDivStructure& s) {
-  s.UpdateVertexToFace();
-  std::vector<SubDivPoint> out;
-  for (int v = 0; v < s.Points.Count(); ++v) {
-    const SubDivPoint& src = s.Points[v];
-    SubDivPoint dst = src;
-    const int k = src.faceCount;
-    if (k > 0) {
-      dst.Scale(float(k * k));
-      for (int i = k - 1; i >= 0; --i) {
-        const SubDivFace& face = s.Faces[src.faces[i] >> 2];
-        const int c = src.faces[i] & 3;
-        dst.AddScaled(s.Points[s.Corner(face, (c + 1) & 3)], 2.0f);
-        dst.Add(s.Points[s.Corner(face, (c + 2) & 3)]);
-        dst.AddScaled(s.Points[s.Corner(face, (c + 3) & 3)], 2.0f);
-      }
-      dst.Divide(float((k + 5) * k));
-    }
-    out.push_back(dst);
-  }
-  return out;
-}
-
-::testing::AssertionResult SameBits(const SubDivPoint& got, const SubDivPoint& want) {
-  bool ok = got.weightCount == want.weightCount;
-  for (int i = 0; ok && i < got.weightCount; ++i)
-    ok = got.indices[i] == want.indices[i] && std::memcmp(&got.weights[i], &want.weights[i], sizeof(float)) == 0;
-  return ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "the weight lists differ";
 }
 
 TEST(SubDivide, VertexPointsEqualTheIndexOrderRuleBitForBit) {

@@ -1,0 +1,182 @@
+// The packed working form of the steps: lists packed and merged from the pool as from their records,
+// whole steps and projections of levels large enough for the large-page advice equal to the rules
+// read in index order, and the one-pass vertex adjacency equal to its two passes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "geometry/SubDivMerge.h"
+#include "geometry/SubDivReference.h"
+#include "geometry/SubDivTestMesh.h"
+#include "geometry/SubDivWeightPool.h"
+#include "support/LogCapture.h"
+
+namespace PM::Test {
+namespace {
+
+SubDivPoint RandomList(std::mt19937& rng, int count, int indexSpread, int indexOffset) {
+  SubDivPoint p{};
+  std::uniform_int_distribution<int> index(0, indexSpread - 1);
+  std::uniform_real_distribution<float> weight(-1.0f, 1.0f);
+  for (int k = 0; k < count; ++k) {
+    p.indices[k] = index(rng) + indexOffset;
+    p.weights[k] = weight(rng);
+  }
+  p.weightCount = int8_t(count);
+  return p;
+}
+
+TEST(SubDivPacked, PoolMergesGiveTheListsOfTheRecords) {
+  struct Case {
+    const char* what;
+    int tableSize, indexSpread, indexOffset, listCount;
+  };
+  const Case cases[] = {
+      {"empty lists", 64, 40, 0, 0},
+      {"indices in the table", 64, 40, 0, 9},
+      {"indices past the table and negative ones", 16, 40, -10, 8},
+      {"full lists, more than 26 distinct indices", 1000, 1000, 0, kSubDivMaxWeights},
+  };
+  std::mt19937 rng(11);
+  for (const Case& c : cases) {
+    Array<SubDivPoint> lists;
+    for (int l = 0; l < 12; ++l) lists.Append(RandomList(rng, c.listCount, c.indexSpread, c.indexOffset));
+    const SubDivWeightPool pool(lists);
+    ASSERT_EQ(pool.ListCount(), lists.Count()) << c.what;
+    for (int l = 0; l < lists.Count(); ++l) {
+      SubDivPoint unpacked{};
+      unpacked.CopyEntries(pool.Entries(l), pool.Count(l));
+      EXPECT_TRUE(SameBits(unpacked, lists[l])) << c.what << ", list " << l;
+    }
+    SubDivPoint fromRecords = RandomList(rng, 5, c.indexSpread, c.indexOffset), fromPool = fromRecords;
+    SubDivMerge merge(c.tableSize);
+    LogCapture log;
+    merge.Begin(fromRecords);
+    for (int l = 0; l < lists.Count(); ++l) merge.AddScaled(lists[l], float(l) * 0.37f);
+    merge.End();
+    const std::string recordLines = log.Take();
+    merge.Begin(fromPool);
+    for (int l = 0; l < lists.Count(); ++l) merge.AddScaled(pool.Entries(l), pool.Count(l), float(l) * 0.37f);
+    merge.End();
+    EXPECT_TRUE(SameBits(fromPool, fromRecords)) << c.what;
+    EXPECT_EQ(log.Take(), recordLines) << c.what;
+  }
+}
+
+// A step as the rules read, every point on its own with the searching merge: face points in face
+// order, then edge points in edge order, vertex points at their own index. `base` has made `level`.
+std::vector<SubDivPoint> ReferenceStep(const SubDivStructure& base, const SubDivStructure& level) {
+  std::vector<SubDivPoint> out(size_t(level.Points.Count()));
+  for (const SubDivFace& f : base.Faces) {
+    if (!f.IsValid()) continue;
+    SubDivPoint& p = out[size_t(f.facePoint)];
+    p.CopyFrom(base.Points[base.Corner(f, 0)]);
+    for (int k = 1; k < f.CornerCount(); ++k) p.Add(base.Points[base.Corner(f, k)]);
+    p.Scale(f.IsQuad() ? 0.25f : 0.33333334f);
+  }
+  for (const SubDivEdge& e : base.Edges) {
+    SubDivPoint& p = out[size_t(level.Edges[EdgeOf(e.halves[0])].points[1])];
+    p.CopyFrom(base.Points[e.points[0]]);
+    p.Add(base.Points[e.points[1]]);
+    int n = 2;
+    for (int32_t face : e.faces)
+      if (face >= 0) p.Add(out[size_t(base.Faces[face].facePoint)]), ++n;
+    p.Scale(float(1.0 / n));
+  }
+  for (int v = 0; v < base.Points.Count(); ++v) {
+    const SubDivPoint& src = base.Points[v];
+    const int ev = src.edgeCount, fv = src.faceCount;
+    SubDivPoint& p = out[size_t(v)];
+    if (ev == 0) {
+      p.CopyFrom(src);
+      continue;
+    }
+    p.CopyScaled(src, float(ev - 3));
+    for (int i = fv - 1; i >= 0; --i)
+      p.AddScaled(out[size_t(base.Faces[src.faces[i] >> 2].facePoint)], 1.0f / float(fv));
+    for (int i = ev - 1; i >= 0; --i) {
+      const SubDivEdge& e = base.Edges[EdgeOf(src.edges[i])];
+      p.AddScaled(base.Points[e.points[0]], 1.0f / float(ev));
+      p.AddScaled(base.Points[e.points[1]], 1.0f / float(ev));
+    }
+    p.Scale(1.0f / float(ev));
+  }
+  return out;
+}
+
+TEST(SubDivPacked, LargeLevelsEqualTheIndexOrderRulesBitForBit) {
+  // The sphere's first level holds over 8 MB of point records, enough for the large-page advice; the
+  // second sphere has triangles and an unused point.
+  struct Case {
+    const char* what;
+    TestMesh mesh;
+    int extraPoints;
+    bool project;
+  };
+  const Case cases[] = {{"a quad sphere", CubeSphere(41), 0, true},
+                        {"a sphere with triangles", CubeSphere(9, 4), 1, false}};
+  for (const Case& c : cases) {
+    SubDivStructure base = BuildStructure(int(c.mesh.positions.size()) + c.extraPoints, c.mesh.faces), level;
+    base.SubDivide(level, "test");
+    const std::vector<SubDivPoint> want = ReferenceStep(base, level);
+    ASSERT_EQ(size_t(level.Points.Count()), want.size()) << c.what;
+    int differ = 0;
+    for (size_t v = 0; v < want.size(); ++v) differ += !SameBits(level.Points[int(v)], want[v]);
+    EXPECT_EQ(differ, 0) << c.what << ": points of the step";
+    if (!c.project) continue;
+    const std::vector<SubDivPoint> limit = ReferenceLimit(level);
+    ASSERT_TRUE(level.ProjectToLimit());
+    differ = 0;
+    for (size_t v = 0; v < limit.size(); ++v) differ += !SameBits(level.Points[int(v)], limit[v]);
+    EXPECT_EQ(differ, 0) << c.what << ": points of the projection";
+  }
+}
+
+TEST(SubDivPacked, OnePassAdjacencyEqualsTheTwoPasses) {
+  SubDivStructure good = BuildStructure(CubeSphere(5, 3)), bad = BuildStructure(Cube());
+  bad.Edges[2].points[1] = 99;  // names a point past the end: both refuse, each with its own line
+  for (SubDivStructure* s : {&good, &bad}) {
+    SubDivStructure two = *s, one = *s;
+    LogCapture log;
+    two.UpdateVertexToEdge();
+    two.UpdateVertexToFace();
+    const std::string twoLines = log.Take();
+    one.UpdateVertexAdjacency();
+    EXPECT_EQ(log.Take(), twoLines);
+    if (s == &bad) {
+      EXPECT_NE(twoLines.find("UpdateVertexToFace: edge 2 names point 99"), std::string::npos);
+    }
+    ASSERT_EQ(one.Points.Count(), two.Points.Count());
+    EXPECT_EQ(std::memcmp(one.Points.Data(), two.Points.Data(), sizeof(SubDivPoint) * size_t(one.Points.Count())), 0);
+  }
+}
+
+TEST(SubDivPacked, AFullVertexKeepsItsLastEntriesAndLogsEachDroppedOne) {
+  // A fan of ten triangles: the centre is on ten edges and ten faces, two more than a record holds.
+  FaceList fan;
+  for (int i = 0; i < 10; ++i) fan.push_back({0, 1 + i, 1 + (i + 1) % 10});
+  SubDivStructure s = BuildStructure(11, fan);
+  std::vector<int32_t> edges, faces;  // every entry of the centre, last edge or face first
+  for (int e = s.Edges.Count() - 1; e >= 0; --e)
+    for (int d = 0; d < 2; ++d)
+      if (s.Edges[e].points[d] == 0) edges.push_back(e * 2 + d);
+  for (int f = s.Faces.Count() - 1; f >= 0; --f) faces.push_back(f * 4);  // the centre is every face's corner 0
+  LogCapture log;
+  s.UpdateVertexAdjacency();
+  const SubDivPoint& centre = s.Points[0];
+  ASSERT_EQ(centre.edgeCount, kSubDivMaxAdjacency);
+  ASSERT_EQ(centre.faceCount, kSubDivMaxAdjacency);
+  EXPECT_EQ(std::vector<int32_t>(centre.edges, centre.edges + kSubDivMaxAdjacency),
+            std::vector<int32_t>(edges.begin(), edges.begin() + kSubDivMaxAdjacency));
+  EXPECT_EQ(std::vector<int32_t>(centre.faces, centre.faces + kSubDivMaxAdjacency),
+            std::vector<int32_t>(faces.begin(), faces.begin() + kSubDivMaxAdjacency));
+  const std::string edgeLine = "Error UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).\n";
+  const std::string faceLine = "Error UpdateVertexToFace: too many faces on a vertex (hardcoded limit).\n";
+  EXPECT_EQ(log.Take(), edgeLine + edgeLine + faceLine + faceLine);
+}
+
+}  // namespace
+}  // namespace PM::Test
