@@ -103,12 +103,15 @@ struct Corners {
     next.Reserve(points);
     pointOf.Reserve(points);
   }
-  // Asks for the heads of face fi's copy lists: the points of a face lie in three far-apart runs of
-  // the level, so nothing in the face order lets the processor guess them.
-  void FetchHeads(int32_t fi) const {
+  // Asks for the heads of face fi's copy lists, and the position and normal a new copy takes: the
+  // points of a face lie in three far-apart runs of the level, so nothing in the face order lets the
+  // processor guess them.
+  void FetchAhead(int32_t fi, const SubDivData& out) const {
     for (int k = 0; k < 4; ++k) {
       const int32_t p = table[size_t(fi) * 4 + size_t(k)];
       if (p >= 0 && p < first.Count()) __builtin_prefetch(&first[p]);
+      if (p >= 0 && p < out.positions.Count()) __builtin_prefetch(&out.positions[p]);
+      if (p >= 0 && p < out.normals.Count()) __builtin_prefetch(&out.normals[p]);
     }
   }
   // The output vertex at corner k of face fi.
@@ -152,7 +155,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t
   indices.Reserve(int32_t(faces.size()) * 6);
   constexpr size_t kAhead = 8;
   for (size_t i = 0; i < faces.size(); ++i) {
-    if (uv && i + kAhead < faces.size()) corners.FetchHeads(faces[i + kAhead]);
+    if (uv && i + kAhead < faces.size()) corners.FetchAhead(faces[i + kAhead], out);
     const int32_t f = faces[i];
     const SubDivFace& face = last.Faces[f];
     int32_t c[4];
