@@ -32,17 +32,33 @@ Vector3f WeightedSum(const SubDivPoint& p, const Array<Vector3f>& values) {
 
 }  // namespace
 
-void SubDivGeometry::EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out) {
-  const int32_t n = last.Points.Count();
-  out.vertexCount = n;
-  out.positions.SetCount(n);
-  for (int32_t i = 0; i < n; ++i) out.positions[i] = WeightedSum(last.Points[i], baseData.positions);
-  out.vectorChannels.resize(baseData.vectorChannels.size());
-  for (size_t c = 0; c < out.vectorChannels.size(); ++c) {
-    Array<Vector3f>& ch = out.vectorChannels[c];
-    ch.SetCount(n);
-    for (int32_t i = 0; i < n; ++i) ch[i] = WeightedSum(last.Points[i], baseData.vectorChannels[c]);
+namespace {
+
+// Positions and morph channels point by point, into arrays sized for the level first.
+class PositionEvaluator final : public SubDivPointSink {
+ public:
+  PositionEvaluator(int32_t points, const SubDivData& baseData, SubDivData& out) : m_base(baseData), m_out(out) {
+    out.vertexCount = points;
+    out.positions.SetCount(points);
+    out.vectorChannels.resize(baseData.vectorChannels.size());
+    for (Array<Vector3f>& ch : out.vectorChannels) ch.SetCount(points);
   }
+  void Take(int32_t i, const SubDivPoint& p) override {
+    m_out.positions[i] = WeightedSum(p, m_base.positions);
+    for (size_t c = 0; c < m_out.vectorChannels.size(); ++c)
+      m_out.vectorChannels[c][i] = WeightedSum(p, m_base.vectorChannels[c]);
+  }
+
+ private:
+  const SubDivData& m_base;
+  SubDivData& m_out;
+};
+
+}  // namespace
+
+void SubDivGeometry::EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out) {
+  PositionEvaluator evaluate(last.Points.Count(), baseData, out);
+  for (int32_t i = 0; i < last.Points.Count(); ++i) evaluate.Take(i, last.Points[i]);
 }
 
 namespace {
@@ -92,8 +108,11 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
                             const String& name, SubDivData& out) {
   LogDebug("SubDiv: AssignSubDivToGeometry ", name, ".");
   SubDivParamTable::Build();
-  last.UpdateVertexAdjacency();
-  SubDivGeometry::EvaluatePositions(last, baseData, out);
+  // The positions are summed as the adjacency pass writes each record, which saves a sweep of its own
+  // over the level; a level the pass refuses is still evaluated.
+  PositionEvaluator evaluate(last.Points.Count(), baseData, out);
+  if (!last.UpdateVertexAdjacency(&evaluate))
+    for (int32_t i = 0; i < last.Points.Count(); ++i) evaluate.Take(i, last.Points[i]);
   out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
   out.texCoordChannels.resize(baseData.texCoordChannels.size());
   for (Array<Vector2f>& ch : out.texCoordChannels) ch.SetCountFill(out.vertexCount, kZeroVector2f);
@@ -103,7 +122,7 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
 }
 
 void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
-                                    bool copyToSeams, Array<Vector3f>& normals) {
+                                    bool copyToSeams, Array<Vector3f>& normals, const int32_t* corners) {
   const int32_t n = positions.Count();
   normals.Clear();
   normals.SetCountFill(n, Vector3f{0, 0, 0});
@@ -124,7 +143,7 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     int32_t c[4];
     for (int k = 0; k < nc; ++k) {
       const int32_t e = EdgeOf(face.edges[k]);
-      c[k] = e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
+      c[k] = corners ? corners[size_t(f) * 4 + size_t(k)] : e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
     }
     Vector3f pn;
     if (nc == 3) {
@@ -154,8 +173,8 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
 }
 
 void SubDivGeometry::EvaluateWithMorphs(const SubDivStructure& s, const SubDivData& baseData, SubDivData& out,
-                                        bool copyToSeams) {
-  ComputeNormals(s, out, out.positions, copyToSeams, out.normals);
+                                        bool copyToSeams, const int32_t* corners) {
+  ComputeNormals(s, out, out.positions, copyToSeams, out.normals, corners);
   out.normalDeltas.resize(out.vectorChannels.size());
   Array<Vector3f> morphed;
   for (int c = int(out.vectorChannels.size()) - 1; c >= 0; --c) {
@@ -169,7 +188,7 @@ void SubDivGeometry::EvaluateWithMorphs(const SubDivStructure& s, const SubDivDa
       morphed[i].y += d[i].y;
       morphed[i].z += d[i].z;
     }
-    ComputeNormals(s, out, morphed, copyToSeams, deltas);
+    ComputeNormals(s, out, morphed, copyToSeams, deltas, corners);
     for (int32_t i = 0; i < deltas.Count(); ++i) {
       deltas[i].x -= out.normals[i].x;
       deltas[i].y -= out.normals[i].y;

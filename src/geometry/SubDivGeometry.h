@@ -28,13 +28,14 @@ struct SubDivGeometry {
   // Positions and morph channels of every point of `last`: its weight list over the base values.
   static void EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out);
   // Unit vertex normals of `positions` over the faces of s, into `normals`; with `copyToSeams` every
-  // copy in data's chain gets the normal of the vertex it was copied from.
+  // copy in data's chain gets the normal of the vertex it was copied from. `corners`, when given, is
+  // s's CornerTable (s then passed CheckReferences), read instead of the edges.
   static void ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
-                             bool copyToSeams, Array<Vector3f>& normals);
+                             bool copyToSeams, Array<Vector3f>& normals, const int32_t* corners = nullptr);
   // Normals of out's positions, and the normal deltas of every morph channel whose blend control is
   // static.
   static void EvaluateWithMorphs(const SubDivStructure& s, const SubDivData& baseData, SubDivData& out,
-                                 bool copyToSeams);
+                                 bool copyToSeams, const int32_t* corners = nullptr);
   // The geometry child of `parent` named `name`, created (skinned or not) when there is none.
   static TPolygonGeometry_I* FindOrCreateNode(TBranch_I* parent, const String& name, bool skinned);
 };

@@ -1,5 +1,6 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
+#include <memory>
 #include <vector>
 
 #include "core/Log.h"
@@ -91,10 +92,32 @@ struct Corners {
   SubDivData unique;
   Array<int32_t> first, next, pointOf;
   std::vector<Vector2f> wanted;
+  std::unique_ptr<int32_t[]> table;  // the level's CornerTable, shared with the normals
 
-  int32_t Vertex(const SubDivStructure& last, const SubDivFace& f, int k, const SubDivData& baseData,
-                 const SubDivData& out) {
-    const int32_t p = last.Corner(f, k);
+  // Room for one vertex per point, which only seam copies exceed: the vertices are appended one at a
+  // time, and each growth of these arrays copied them and paged in fresh memory.
+  void Reserve(int32_t points) {
+    unique.positions.Reserve(points);
+    unique.normals.Reserve(points);
+    for (Array<Vector2f>& t : unique.texCoordChannels) t.Reserve(points);
+    next.Reserve(points);
+    pointOf.Reserve(points);
+  }
+  // Asks for the heads of face fi's copy lists, and the position and normal a new copy takes: the
+  // points of a face lie in three far-apart runs of the level, so nothing in the face order lets the
+  // processor guess them.
+  void FetchAhead(int32_t fi, const SubDivData& out) const {
+    for (int k = 0; k < 4; ++k) {
+      const int32_t p = table[size_t(fi) * 4 + size_t(k)];
+      if (p >= 0 && p < first.Count()) __builtin_prefetch(&first[p]);
+      if (p >= 0 && p < out.positions.Count()) __builtin_prefetch(&out.positions[p]);
+      if (p >= 0 && p < out.normals.Count()) __builtin_prefetch(&out.normals[p]);
+    }
+  }
+  // The output vertex at corner k of face fi.
+  int32_t Vertex(const SubDivStructure& last, int32_t fi, int k, const SubDivData& baseData, const SubDivData& out) {
+    const SubDivFace& f = last.Faces[fi];
+    const int32_t p = table[size_t(fi) * 4 + size_t(k)];
     if (baseData.texCoordChannels.empty()) return p;
     const Vector4f w4 = SubDivParamTable::Weights(f.params[k]);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
@@ -130,10 +153,13 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t
   const bool uv = !baseData.texCoordChannels.empty();
   // Two triangles at most per face: no growth copies of the index list.
   indices.Reserve(int32_t(faces.size()) * 6);
-  for (int32_t f : faces) {
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < faces.size(); ++i) {
+    if (uv && i + kAhead < faces.size()) corners.FetchAhead(faces[i + kAhead], out);
+    const int32_t f = faces[i];
     const SubDivFace& face = last.Faces[f];
     int32_t c[4];
-    for (int k = 0, n = face.CornerCount(); k < n; ++k) c[k] = local(corners.Vertex(last, face, k, baseData, out));
+    for (int k = 0, n = face.CornerCount(); k < n; ++k) c[k] = local(corners.Vertex(last, f, k, baseData, out));
     indices.Append(c[0]);
     indices.Append(c[1]);
     indices.Append(c[2]);
@@ -192,8 +218,10 @@ TPolygonGeometry_I* SubDivGeometry::FindOrCreateNode(TBranch_I* parent, const St
 void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
                             const String& name, SubDivData& out, TBranch_I* parent) {
   if (!last.CheckReferences("AssignSubDivToGeometry")) return;
+  Corners corners;
+  corners.table = last.CornerTable();
   // Seam copies share the normal of their point (the copy flag).
-  SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true);
+  SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 
   std::vector<std::vector<int32_t>> groups(baseData.shaders.size());
   for (int32_t f = 0; f < last.Faces.Count(); ++f) {
@@ -211,10 +239,10 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   out.shaderVertices.clear();
 
   const bool skinned = NeedsSkin(out);
-  Corners corners;
   corners.unique.texCoordChannels.resize(baseData.texCoordChannels.size());
   corners.wanted.resize(baseData.texCoordChannels.size());
   corners.first.SetCountFill(last.Points.Count(), -1);
+  corners.Reserve(last.Points.Count());
   for (size_t s = 0; s < groups.size(); ++s) {
     TPolygonGeometry_I* g = SubDivGeometry::FindOrCreateNode(node.Get(), NodeName(name, baseData, s), skinned);
     SPolygonGeometry_I* sg = g ? GeometryOf(g) : nullptr;
@@ -232,7 +260,7 @@ void SubDivGeometry::Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, 
   if (node.IsNil()) return;
   if (!last.CheckReferences("SubDivGeometry::Refresh")) return;
   // The positions are taken as they stand: vertex generators have written them.
-  EvaluateWithMorphs(last, baseData, out, false);
+  EvaluateWithMorphs(last, baseData, out, false, last.CornerTable().get());
   const bool skinned = NeedsSkin(out);
   for (size_t s = 0; s < baseData.shaders.size(); ++s) {
     TPolygonGeometry_I* g = FindOrCreateNode(node.Get(), NodeName(name, baseData, s), skinned);

@@ -76,11 +76,15 @@ void SubDivStructure::UpdateVertexToFace() {
   if (CheckReferences("UpdateVertexToFace")) VertexToFacePass();
 }
 
-void SubDivStructure::UpdateVertexAdjacency() {
-  if (CheckReferences("UpdateVertexToEdge"))
-    VertexAdjacencyPass();
-  else
+bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink) {
+  if (!CheckReferences("UpdateVertexToEdge")) {
     CheckReferences("UpdateVertexToFace");  // the second refusal the two calls would log
+    return false;
+  }
+  // The face pass visits every corner twice (to count, then to place): through the table the edges
+  // are read once.
+  VertexAdjacencyPass(nullptr, CornerTable().get(), sink);
+  return true;
 }
 
 void SubDivStructure::EdgeToFacePass() {
@@ -117,7 +121,7 @@ void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t
   ReportOverflows(dropped, kFaceOverflow);
 }
 
-void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners) {
+void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners, SubDivPointSink* sink) {
   const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
   const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
   size_t droppedEdges = 0, droppedFaces = 0;
@@ -126,6 +130,7 @@ void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int3
     droppedEdges += edges.Write(p, point.edges, point.edgeCount);
     droppedFaces += faces.Write(p, point.faces, point.faceCount);
     if (packInto) packInto->Add(point);
+    if (sink) sink->Take(p, point);
   }
   // The edge pass's lines all came before the face pass's.
   ReportOverflows(droppedEdges, kEdgeOverflow);
@@ -148,7 +153,11 @@ bool SubDivStructure::CheckReferences(const char* caller) const {
     LogError(caller, ": structure too large (", nf, " faces, ", ne, " edges).");
     return false;
   }
+  // One byte of each 276-byte record: asked for ahead, as the processor's own fetching stops at every
+  // page boundary.
+  constexpr int kAhead = 16;
   for (int p = 0; p < np; ++p) {
+    if (p + kAhead < np) __builtin_prefetch(&Points[p + kAhead].weightCount);
     if (Points[p].weightCount < 0 || Points[p].weightCount > kSubDivMaxWeights) {
       LogError(caller, ": point ", p, " has a weight count of ", int32_t(Points[p].weightCount), ".");
       return false;

@@ -13,6 +13,16 @@ namespace PM {
 
 class SubDivWeightPool;
 
+// Hears of each point record once a pass has written it, in index order: work that reads every
+// record can ride the pass's sweep instead of reading a level far larger than the caches again.
+class SubDivPointSink {
+ public:
+  virtual void Take(int32_t index, const SubDivPoint& point) = 0;
+
+ protected:
+  ~SubDivPointSink() = default;
+};
+
 // Edge reference: edge * 2 + d; in a face, d = 0 runs the edge from its first point to its second,
 // d = 1 the other way. Negative: no edge.
 inline int32_t EdgeOf(int32_t edgeRef) { return edgeRef >> 1; }
@@ -71,8 +81,11 @@ struct SubDivStructure {
   void UpdateEdgeToFace();
   void UpdateVertexToEdge();
   void UpdateVertexToFace();
-  // UpdateVertexToEdge then UpdateVertexToFace, with one check and one sweep over the records.
-  void UpdateVertexAdjacency();
+  // UpdateVertexToEdge then UpdateVertexToFace, with one check and one sweep over the records; the
+  // second form hands every record to `sink` in that sweep and answers whether the check passed (when
+  // not, the sink hears of nothing).
+  void UpdateVertexAdjacency() { UpdateVertexAdjacency(nullptr); }
+  bool UpdateVertexAdjacency(SubDivPointSink* sink);
 
   // True when every reference of the valid faces and edges, and every weight count, lies in range;
   // otherwise logs the first fault, naming `caller`.
@@ -89,6 +102,12 @@ struct SubDivStructure {
   int64_t MemoryUsage() const;
   void Clear();
 
+  // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid
+  // faces only; the structure must pass CheckReferences. Each corner is looked up through the edges
+  // once, where the passes that read it would each wait on the edge array, which lies far beyond the
+  // caches on a large level.
+  std::unique_ptr<int32_t[]> CornerTable() const;
+
  private:
   // The passes on a structure already checked. The vertex passes write the records in one sweep in
   // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
@@ -98,11 +117,8 @@ struct SubDivStructure {
   void VertexToEdgePass();
   void VertexToFacePass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
   // Both vertex passes with one sweep over the records.
-  void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
-  // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid
-  // faces only. Each corner is looked up through the edges once, where the passes that read it would
-  // each wait on the edge array, which lies far beyond the caches on a large level.
-  std::unique_ptr<int32_t[]> CornerTable() const;
+  void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr,
+                           SubDivPointSink* sink = nullptr);
 };
 
 }  // namespace PM
