@@ -8,22 +8,11 @@
 #include <vector>
 
 #include "geometry/SubDivMerge.h"
+#include "geometry/SubDivReference.h"
 #include "support/LogCapture.h"
 
 namespace PM::Test {
 namespace {
-
-SubDivPoint RandomList(std::mt19937& rng, int count, int indexSpread, int indexOffset) {
-  SubDivPoint p{};
-  std::uniform_int_distribution<int> index(0, indexSpread - 1);
-  std::uniform_real_distribution<float> weight(-1.0f, 1.0f);
-  for (int k = 0; k < count; ++k) {
-    p.indices[k] = index(rng) + indexOffset;
-    p.weights[k] = weight(rng);
-  }
-  p.weightCount = int8_t(count);
-  return p;
-}
 
 bool SameList(const SubDivPoint& a, const SubDivPoint& b) {
   return a.weightCount == b.weightCount &&

@@ -17,18 +17,6 @@
 namespace PM::Test {
 namespace {
 
-SubDivPoint RandomList(std::mt19937& rng, int count, int indexSpread, int indexOffset) {
-  SubDivPoint p{};
-  std::uniform_int_distribution<int> index(0, indexSpread - 1);
-  std::uniform_real_distribution<float> weight(-1.0f, 1.0f);
-  for (int k = 0; k < count; ++k) {
-    p.indices[k] = index(rng) + indexOffset;
-    p.weights[k] = weight(rng);
-  }
-  p.weightCount = int8_t(count);
-  return p;
-}
-
 TEST(SubDivPacked, PoolMergesGiveTheListsOfTheRecords) {
   struct Case {
     const char* what;

@@ -1,15 +1,29 @@
 // The limit projection as the rule reads, for the suites that hold the level's own projection to it
-// bit for bit.
+// bit for bit, and random weight lists for the merge suites.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "geometry/SubDivStructure.h"
 
 namespace PM::Test {
+
+// A list of `count` entries with indices in [indexOffset, indexOffset + indexSpread) and weights in [-1, 1).
+inline SubDivPoint RandomList(std::mt19937& rng, int count, int indexSpread, int indexOffset) {
+  SubDivPoint p{};
+  std::uniform_int_distribution<int> index(0, indexSpread - 1);
+  std::uniform_real_distribution<float> weight(-1.0f, 1.0f);
+  for (int k = 0; k < count; ++k) {
+    p.indices[k] = index(rng) + indexOffset;
+    p.weights[k] = weight(rng);
+  }
+  p.weightCount = int8_t(count);
+  return p;
+}
 
 // The projection in index order with the plain merge, as the rule reads: what the level's own
 // projection must give bit for bit, whatever order it takes the points in.
