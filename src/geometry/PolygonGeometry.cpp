@@ -80,8 +80,8 @@ void SPolygonGeometry_I::SetPrimLengthArray(const Array<int32_t>& lengths) {
   MarkChanged();
 }
 
-void SPolygonGeometry_I::SetIndexArray(const Array<int32_t>& indices) {
-  m_indices = indices;
+void SPolygonGeometry_I::TakeIndexArray(Array<int32_t>&& indices) {
+  m_indices = std::move(indices);
   int64_t highest = -1;
   bool negative = false;
   for (int32_t i : m_indices) {
@@ -93,13 +93,13 @@ void SPolygonGeometry_I::SetIndexArray(const Array<int32_t>& indices) {
   MarkChanged();
 }
 
-void SPolygonGeometry_I::SetVertexArray(const Array<Vector3f>& vertices) {
-  m_vertices = vertices;
+void SPolygonGeometry_I::TakeVertexArray(Array<Vector3f>&& vertices) {
+  m_vertices = std::move(vertices);
   MarkChanged();
 }
 
-void SPolygonGeometry_I::SetNormalArray(const Array<Vector3f>& normals) {
-  m_normals = normals;
+void SPolygonGeometry_I::TakeNormalArray(Array<Vector3f>&& normals) {
+  m_normals = std::move(normals);
   MarkChanged();
 }
 

@@ -44,9 +44,13 @@ class SPolygonGeometry_I
   int32_t GetPrimCount() const { return m_primCount; }
   void SetPrimCount(int32_t count);
   void SetPrimLengthArray(const Array<int32_t>& lengths);
-  void SetIndexArray(const Array<int32_t>& indices);
-  void SetVertexArray(const Array<Vector3f>& vertices);
-  void SetNormalArray(const Array<Vector3f>& normals);
+  void SetIndexArray(const Array<int32_t>& indices) { TakeIndexArray(Array<int32_t>(indices)); }
+  void SetVertexArray(const Array<Vector3f>& vertices) { TakeVertexArray(Array<Vector3f>(vertices)); }
+  void SetNormalArray(const Array<Vector3f>& normals) { TakeNormalArray(Array<Vector3f>(normals)); }
+  // The same setters for arrays the caller has built and hands over: their blocks move in uncopied.
+  void TakeIndexArray(Array<int32_t>&& indices);
+  void TakeVertexArray(Array<Vector3f>&& vertices);
+  void TakeNormalArray(Array<Vector3f>&& normals);
   VertexData_I* GetVertexDataAt(int32_t index);
   void SetVertexDataAt(int32_t index, VertexData_I* data);
   int32_t GetVertexDataCount() { return m_vertexData.Count(); }

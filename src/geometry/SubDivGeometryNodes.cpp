@@ -1,6 +1,7 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/Log.h"
@@ -175,9 +176,13 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t
 
   g->SetPrimType(PolygonData::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
-  g->SetIndexArray(indices);
-  g->SetVertexArray(Gather(out.positions, points));
-  g->SetNormalArray(Gather(out.normals, points));
+  // Room was reserved for quads: a list of mostly triangles is copied to its size rather than kept.
+  if (indices.Capacity() - indices.Count() > indices.Count() / 4)
+    g->SetIndexArray(indices);
+  else
+    g->TakeIndexArray(std::move(indices));
+  g->TakeVertexArray(Gather(out.positions, points));
+  g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.unique.texCoordChannels.size(); ++k)
     AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k), Gather(corners.unique.texCoordChannels[k], vertices));
@@ -269,8 +274,8 @@ void SubDivGeometry::Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, 
     const Array<int32_t>& points = s < out.shaderVertices.size() ? out.shaderVertices[s] : kNone;
     SPolygonGeometry_I* sg = GeometryOf(g);
     if (!sg) continue;
-    sg->SetVertexArray(Gather(out.positions, points));
-    sg->SetNormalArray(Gather(out.normals, points));
+    sg->TakeVertexArray(Gather(out.positions, points));
+    sg->TakeNormalArray(Gather(out.normals, points));
   }
 }
 
