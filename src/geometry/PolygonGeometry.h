@@ -3,6 +3,8 @@
 // usage tables, draw record) in step with its members and hands itself to a render engine.
 #pragma once
 
+#include <optional>
+
 #include "engine/PolygonData.h"
 #include "engine/RenderPolygonCache.h"
 #include "geometry/Geometry.h"
@@ -99,6 +101,9 @@ class SPolygonGeometry_I
  private:
   int32_t DrawEngine(RenderEngine* engine, const Vector4f* colors);
   bool IndicesInsideArrays() const;
+  // The indices the record's primitives take when each takes a fixed number (points, lines, triangles,
+  // quads); none for the types whose lengths come from the length array.
+  std::optional<int64_t> FixedIndexCount() const;
   // The data of the stream a pass-state word names, when it is of class `classId` and covers every vertex.
   const void* PassStream(uint32_t word, uint32_t classId) const;
   void MarkChanged();

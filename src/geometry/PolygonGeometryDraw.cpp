@@ -17,32 +17,30 @@ int32_t SPolygonGeometry_I::Draw(RenderEngine* engine, const Vector4f* colors) {
   return DrawEngine(engine, colors);
 }
 
+std::optional<int64_t> SPolygonGeometry_I::FixedIndexCount() const {
+  switch (m_primType) {
+    case kPoint:
+      return m_primCount;
+    case kLine:
+      return 2 * int64_t(m_primCount);
+    case kTriangle:
+      return 3 * int64_t(m_primCount);
+    case kQuad:
+      return 4 * int64_t(m_primCount);
+    default:
+      return std::nullopt;
+  }
+}
+
 // The engines index straight into the record's arrays, so a record whose counts reach past them is
 // never handed on.
 bool SPolygonGeometry_I::IndicesInsideArrays() const {
   const int64_t nv = m_vertices.Count();
   const int64_t ni = m_indices.IsEmpty() ? nv : m_indices.Count();
   if (m_primCount < 0) return false;
-  int64_t expected;
-  switch (m_primType) {
-    case kPoint:
-      expected = m_primCount;
-      break;
-    case kLine:
-      expected = 2 * int64_t(m_primCount);
-      break;
-    case kTriangle:
-      expected = 3 * int64_t(m_primCount);
-      break;
-    case kQuad:
-      expected = 4 * int64_t(m_primCount);
-      break;
-    default:
-      if (m_primLengths.Count() < m_primCount || m_negativeLength) return false;
-      expected = m_indexTotal;
-      break;
-  }
-  return expected <= ni && m_indexBound <= nv && !m_negativeIndex;
+  const std::optional<int64_t> fixed = FixedIndexCount();
+  if (!fixed && (m_primLengths.Count() < m_primCount || m_negativeLength)) return false;
+  return fixed.value_or(m_indexTotal) <= ni && m_indexBound <= nv && !m_negativeIndex;
 }
 
 void SPolygonGeometry_I::RefreshPolygonData() {

@@ -76,24 +76,7 @@ bool SPolygonGeometry_I::CountTriangles() {
 
 bool SPolygonGeometry_I::Validate() {
   if (!CountTriangles()) return false;
-  int64_t expected;
-  switch (m_primType) {
-    case kPoint:
-      expected = m_primCount;
-      break;
-    case kLine:
-      expected = 2 * int64_t(m_primCount);
-      break;
-    case kTriangle:
-      expected = 3 * int64_t(m_primCount);
-      break;
-    case kQuad:
-      expected = 4 * int64_t(m_primCount);
-      break;
-    default:
-      expected = m_indexTotal;
-      break;
-  }
+  const int64_t expected = FixedIndexCount().value_or(m_indexTotal);
   const int32_t nv = m_vertices.Count();
   const int32_t ni = m_indices.IsEmpty() ? nv : m_indices.Count();
   if ((m_primType > kQuad || !m_primLengths.IsEmpty()) && m_primLengths.Count() != m_primCount) {
