@@ -24,25 +24,50 @@ void PointerInput::Pointer(int32_t x, int32_t y) {
   m_inside = m_x >= 0 && m_y >= 0 && m_x < m_width && m_y < m_height;
 }
 
-void PointerInput::MouseMove(int32_t x, int32_t y, uint32_t buttons) {
+void PointerInput::Move(int32_t x, int32_t y, uint32_t buttons) {
   Pointer(x, y);
   m_held = buttons & 7;
 }
 
-void PointerInput::MouseWheel(int32_t x, int32_t y, float steps, uint32_t) {
-  Pointer(x, y);
-  m_wheel += steps;
-}
-
-void PointerInput::MouseDown(int32_t x, int32_t y, uint32_t buttons) {
+void PointerInput::Down(int32_t x, int32_t y, uint32_t buttons) {
   Pointer(x, y);
   m_pressed |= buttons & 7 & ~m_held;
   m_held = buttons & 7;
 }
 
-void PointerInput::MouseUp(int32_t x, int32_t y, uint32_t buttons) {
+void PointerInput::Up(int32_t x, int32_t y, uint32_t buttons) { Move(x, y, buttons); }
+
+void PointerInput::MouseMove(int32_t x, int32_t y, uint32_t buttons) {
+  if (!m_replaying) Move(x, y, buttons);
+}
+
+void PointerInput::MouseWheel(int32_t x, int32_t y, float steps, uint32_t) {
+  if (m_replaying) return;
   Pointer(x, y);
-  m_held = buttons & 7;
+  m_wheel += steps;
+}
+
+void PointerInput::MouseDown(int32_t x, int32_t y, uint32_t buttons) {
+  if (!m_replaying) Down(x, y, buttons);
+}
+
+void PointerInput::MouseUp(int32_t x, int32_t y, uint32_t buttons) {
+  if (!m_replaying) Up(x, y, buttons);
+}
+
+void PointerInput::ReplayMove(int32_t x, int32_t y, uint32_t buttons) {
+  m_replaying = true;
+  Move(x, y, buttons);
+}
+
+void PointerInput::ReplayDown(int32_t x, int32_t y, uint32_t buttons) {
+  m_replaying = true;
+  Down(x, y, buttons);
+}
+
+void PointerInput::ReplayUp(int32_t x, int32_t y, uint32_t buttons) {
+  m_replaying = true;
+  Up(x, y, buttons);
 }
 
 void PointerInput::KeyDown(uint32_t, uint32_t character) {

@@ -10,7 +10,8 @@
 // a WChannel:view gives its Viewport to RenderChannel:Channel1, and AnimationScheduler:Scheduler0 is
 // stepped by the clock. Without --frames the loop runs until the window is closed. --click presses the
 // left button at client pixel (X, Y) (y down) on frame 10, as if the pointer had, and releases it on
-// frame 12. Exit 0, or 1 when the library, a script or the window failed, 2 for a bad command line.
+// frame 12; the window's own pointer events are ignored from frame 8 on. Exit 0, or 1 when the library, a script or the
+// window failed, 2 for a bad command line.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -168,9 +169,9 @@ bool RunLoop(const Options& options) {
     g_host.frame = frame;
     if (options.clickX >= 0 && (frame == kClickFrame - 2 || frame == kClickFrame || frame == kClickFrame + 2)) {
       const int x = left + options.clickX, y = top + options.clickY;
-      if (frame == kClickFrame - 2) input->MouseMove(x, y, 0);
-      if (frame == kClickFrame) input->MouseDown(x, y, kInputButtonLeft);
-      if (frame == kClickFrame + 2) input->MouseUp(x, y, 0);
+      if (frame == kClickFrame - 2) input->ReplayMove(x, y, 0);
+      if (frame == kClickFrame) input->ReplayDown(x, y, kInputButtonLeft);
+      if (frame == kClickFrame + 2) input->ReplayUp(x, y, 0);
     }
     WindowMessage message;
     int messages = 0;
