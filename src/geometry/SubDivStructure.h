@@ -71,6 +71,14 @@ struct SubDivStructure {
   Array<SubDivEdge> Edges;
   Array<SubDivPoint> Points;
 
+  SubDivStructure() = default;
+  SubDivStructure(const SubDivStructure&) = default;
+  SubDivStructure(SubDivStructure&&) noexcept = default;
+  SubDivStructure& operator=(const SubDivStructure&) = default;
+  SubDivStructure& operator=(SubDivStructure&&) noexcept = default;
+  // Large arrays go to the thread's SubDivScratch, where the next step finds their pages in place.
+  ~SubDivStructure() { Clear(); }
+
   int32_t StartPoint(int32_t edgeRef) const { return Edges[EdgeOf(edgeRef)].StartOf(edgeRef); }
   // The point at corner k of a face.
   int32_t Corner(const SubDivFace& f, int k) const { return StartPoint(f.edges[k]); }
@@ -100,6 +108,7 @@ struct SubDivStructure {
 
   // 276 bytes per point, 24 per edge, 40 per face.
   int64_t MemoryUsage() const;
+  // Empties the three arrays; large blocks are kept for the thread's next step (see SubDivScratch).
   void Clear();
 
   // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid

@@ -6,6 +6,7 @@
 #include "geometry/SubDivLargePages.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
+#include "geometry/SubDivScratch.h"
 #include "geometry/SubDivStructure.h"
 #include "geometry/SubDivWeightPool.h"
 
@@ -61,9 +62,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       newFaces += f.CornerCount();
     }
   }
-  target.Points.Reserve(nv + nf + ne);
-  target.Edges.Reserve(2 * ne + innerEdges);
-  target.Faces.Reserve(newFaces);
+  ReserveSubDivScratch(target.Points, nv + nf + ne);
+  ReserveSubDivScratch(target.Edges, 2 * ne + innerEdges);
+  ReserveSubDivScratch(target.Faces, newFaces);
   AdviseReserved(target.Points);
   AdviseReserved(target.Edges);
   AdviseReserved(target.Faces);
