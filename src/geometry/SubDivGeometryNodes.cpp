@@ -93,16 +93,29 @@ struct Corners {
   SubDivData unique;
   Array<int32_t> first, next, pointOf;
   std::vector<Vector2f> wanted;
-  std::unique_ptr<int32_t[]> table;  // the level's CornerTable, shared with the normals
+  SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
 
-  // Room for one vertex per point, which only seam copies exceed: the vertices are appended one at a
-  // time, and each growth of these arrays copied them and paged in fresh memory.
+  // Room for one vertex per point and an eighth more for the seam copies: the vertices are appended one
+  // at a time, and each growth of these arrays copied them and paged in fresh memory. The room comes
+  // from the thread's SubDivScratch and goes back there, so the next level finds it paged in.
+  static int32_t Room(int32_t points) { return points + points / 8; }
   void Reserve(int32_t points) {
-    unique.positions.Reserve(points);
-    unique.normals.Reserve(points);
-    for (Array<Vector2f>& t : unique.texCoordChannels) t.Reserve(points);
-    next.Reserve(points);
-    pointOf.Reserve(points);
+    const int32_t room = Room(points);
+    ReserveSubDivScratch(first, points);
+    first.SetCountFill(points, -1);
+    ReserveSubDivScratch(unique.positions, room);
+    ReserveSubDivScratch(unique.normals, room);
+    for (Array<Vector2f>& t : unique.texCoordChannels) ReserveSubDivScratch(t, room);
+    ReserveSubDivScratch(next, room);
+    ReserveSubDivScratch(pointOf, room);
+  }
+  ~Corners() {
+    KeepSubDivScratch(first);
+    KeepSubDivScratch(unique.positions);
+    KeepSubDivScratch(unique.normals);
+    for (Array<Vector2f>& t : unique.texCoordChannels) KeepSubDivScratch(t);
+    KeepSubDivScratch(next);
+    KeepSubDivScratch(pointOf);
   }
   // Asks for the heads of face fi's copy lists, and the position and normal a new copy takes: the
   // points of a face lie in three far-apart runs of the level, so nothing in the face order lets the
@@ -143,6 +156,9 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
   std::vector<int32_t> localOf;
+  // Grown one vertex at a time: room up front saves the copies.
+  localOf.reserve(size_t(Corners::Room(last.Points.Count())));
+  vertices.Reserve(int32_t(faces.size() + faces.size() / 4));
   auto local = [&](int32_t v) {
     if (localOf.size() <= size_t(v)) localOf.resize(size_t(v) + 1, -1);
     if (localOf[size_t(v)] < 0) {
@@ -246,7 +262,6 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   const bool skinned = NeedsSkin(out);
   corners.unique.texCoordChannels.resize(baseData.texCoordChannels.size());
   corners.wanted.resize(baseData.texCoordChannels.size());
-  corners.first.SetCountFill(last.Points.Count(), -1);
   corners.Reserve(last.Points.Count());
   for (size_t s = 0; s < groups.size(); ++s) {
     TPolygonGeometry_I* g = SubDivGeometry::FindOrCreateNode(node.Get(), NodeName(name, baseData, s), skinned);

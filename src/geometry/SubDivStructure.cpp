@@ -140,8 +140,8 @@ void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int3
   ReportOverflows(droppedFaces, kFaceOverflow);
 }
 
-std::unique_ptr<int32_t[]> SubDivStructure::CornerTable() const {
-  auto corners = std::make_unique_for_overwrite<int32_t[]>(size_t(Faces.Count()) * 4);
+SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable() const {
+  SubDivScratchBuffer<int32_t> corners(size_t(Faces.Count()) * 4);
   for (int f = 0; f < Faces.Count(); ++f) {
     const SubDivFace& face = Faces[f];
     if (!face.IsValid()) continue;

@@ -8,6 +8,7 @@
 #include "core/Array.h"
 #include "core/String.h"
 #include "geometry/SubDivPoint.h"
+#include "geometry/SubDivScratch.h"
 
 namespace PM {
 
@@ -115,7 +116,7 @@ struct SubDivStructure {
   // faces only; the structure must pass CheckReferences. Each corner is looked up through the edges
   // once, where the passes that read it would each wait on the edge array, which lies far beyond the
   // caches on a large level.
-  std::unique_ptr<int32_t[]> CornerTable() const;
+  SubDivScratchBuffer<int32_t> CornerTable() const;
 
  private:
   // The passes on a structure already checked. The vertex passes write the records in one sweep in

@@ -74,7 +74,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // The lists are read from packed copies: this level's points, packed by the passes, and the face
   // points as they are made.
   SubDivWeightPool lists(nv);
-  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  const SubDivScratchBuffer<int32_t> corners = CornerTable();
   VertexAdjacencyPass(&lists, corners.get());
 
   // Every list holds indices of base points, which are no more than this level's points.
@@ -218,7 +218,7 @@ bool SubDivStructure::ProjectToLimit() {
   // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
   // so each limit list can replace its own in place.
   const int np = Points.Count(), nf = Faces.Count();
-  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  const SubDivScratchBuffer<int32_t> corners = CornerTable();
   SubDivWeightPool lists(np);
   VertexToFacePass(&lists, corners.get());
 
