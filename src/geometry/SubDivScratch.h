@@ -18,7 +18,7 @@ namespace PM {
 class SubDivScratch {
  public:
   // Smaller blocks are left to the allocator, which reuses them well enough.
-  static constexpr size_t kKeepFrom = size_t(1) << 20;
+  static constexpr size_t kKeepFrom = size_t(256) << 10;
   static constexpr size_t kDefaultCap = size_t(640) << 20;
 
   // This thread's store; nullptr while the thread is ending and its store is gone.
