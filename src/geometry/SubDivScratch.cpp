@@ -1,5 +1,7 @@
 #include "geometry/SubDivScratch.h"
 
+#include "core/StartUp.h"
+
 namespace PM {
 namespace {
 
@@ -25,6 +27,16 @@ SubDivScratch* SubDivScratch::ThisThread() {
   thread_local StoreOfThread s;
   return &s.store;
 }
+
+void SubDivScratch::ReleaseThisThread() {
+  if (t_state == StoreState::kLive) ThisThread()->Release();
+}
+
+namespace {
+// A thread's DLLDeInitialize hands the kept blocks back, so its count of live blocks holds none of them.
+const bool g_releaseHook =
+    (RegisterThreadHook(kThreadSubDivScratch, "SubDivScratch", &SubDivScratch::ReleaseThisThread), true);
+}  // namespace
 
 SubDivScratch::~SubDivScratch() { Trim(0); }
 

@@ -23,6 +23,9 @@ class SubDivScratch {
 
   // This thread's store; nullptr while the thread is ending and its store is gone.
   static SubDivScratch* ThisThread();
+  // Frees the blocks this thread's store keeps, if it has one; every DLLDeInitialize of the thread
+  // does this.
+  static void ReleaseThisThread();
 
   // Gives the empty array `a` room for at least `capacity` elements: a kept block of that kind when
   // one fits (no more than twice the room), else a fresh one.

@@ -1,12 +1,14 @@
 // The per-thread store of released subdivision blocks: which blocks it keeps and gives back, its cap,
-// its release, and levels built in kept blocks equal to levels built in fresh memory, byte for byte.
-// Each case runs on a thread of its own, so it starts from an empty store and ends with the thread's.
+// its release (also by the thread's DLLDeInitialize), and levels built in kept blocks equal to levels built in fresh
+// memory, byte for byte. Each case runs on a thread of its own, so it starts from an empty store and ends with the
+// thread's.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <thread>
 #include <vector>
 
+#include "core/StartUp.h"
 #include "geometry/SubDivScratch.h"
 #include "geometry/SubDivTestMesh.h"
 #include "geometry/SubDivWeightPool.h"
@@ -111,6 +113,13 @@ TEST(SubDivScratch, CapDropsTheOldestBlocksAndReleaseDropsAll) {
     EXPECT_EQ(s.KeptBlocks(), 0u);
     EXPECT_EQ(s.KeptBytes(), 0u);
     s.SetCap(SubDivScratch::kDefaultCap);
+    // The thread's DLLDeInitialize releases them too, so its count of live blocks holds none.
+    ASSERT_EQ(DLLInitialize(0), SOK);
+    Array<SubDivEdge> kept = EdgesOf(kLargeEdges);
+    s.Keep(kept);
+    EXPECT_EQ(s.KeptBlocks(), 1u);
+    DLLDeInitialize(0);
+    EXPECT_EQ(s.KeptBlocks(), 0u);
   });
 }
 
