@@ -83,7 +83,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
     merge.AddScaled(pool.Entries(i), pool.Count(i), factor);
   };
-  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, Faces[face].facePoint - faceBase, factor); };
+  // Per face: its list in faceLists. The vertex and edge points look their faces' lists up at random,
+  // and a table of four bytes a face stays in the caches where the 40-byte face records do not.
+  SubDivScratchBuffer<int32_t> faceListOf{size_t(nf)};
+  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, faceListOf[size_t(face)], factor); };
 
   // Face points, in face order, into their packed lists only: the vertex points need them but come
   // first in the target, and appending every record in index order writes each once, in sequence.
@@ -92,6 +95,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   for (SubDivFace& f : Faces) {
     if (!f.IsValid()) {
       f.facePoint = -1;
+      faceListOf[size_t(&f - Faces.Data())] = -1;
       continue;
     }
     const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
@@ -100,6 +104,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.End();
     acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+    faceListOf[size_t(&f - Faces.Data())] = validFaces;
     f.facePoint = faceBase + validFaces++;
     faceLists.Add(acc);
   }
@@ -112,7 +117,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     // The records are read in order, but the faces and edges they name lie anywhere: asked for ahead.
     if (v + kAhead < nv) {
       const SubDivPoint& next = Points[v + kAhead];
-      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&Faces[next.faces[i] >> 2].facePoint);
+      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
       for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
     }
     const SubDivPoint& src = Points[v];
