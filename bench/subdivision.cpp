@@ -4,6 +4,9 @@
 // and a whole mesh into level-2 triangle geometry against the peer's refinement and interpolation.
 // Our steps make each point's weight list over the base points; the like-for-like peer of that is
 // OpenSubdiv's stencil tables (BM_OsdRefineStencils), refine + interpolate computes positions only.
+// Our side keeps the large blocks a call releases for the next call on the thread (SubDivScratch), as a
+// program refining one mesh after another would; BM_OursStepsColdStore empties that store before every
+// call, so each pays for fresh pages, as the peer's vectors do.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,6 +19,7 @@
 #include "core/StartUp.h"
 #include "geometry/MeshToSubDiv.h"
 #include "geometry/SubDivGeometry.h"
+#include "geometry/SubDivScratch.h"
 #include "peer/OsdStencils.h"
 
 namespace {
@@ -67,6 +71,23 @@ void BM_OursSteps(benchmark::State& state) {
   }
   state.counters["level_bytes"] = double(bytes);
   state.counters["bytes_per_point"] = double(bytes) / double(points);
+  SetLabel(state);
+}
+
+void BM_OursStepsColdStore(benchmark::State& state) {
+  const TestMesh& m = MeshOf(state.range(0));
+  SubDivStructure base = BuildStructure(m);
+  for (auto _ : state) {
+    state.PauseTiming();
+    SubDivScratch::ThisThread()->Release();
+    state.ResumeTiming();
+    SubDivStructure last = Refine(base, int(state.range(1)), state.range(2) != 0);
+    benchmark::DoNotOptimize(last.Points.Data());
+    state.PauseTiming();
+    last.Clear();
+    SubDivScratch::ThisThread()->Release();
+    state.ResumeTiming();
+  }
   SetLabel(state);
 }
 
@@ -176,6 +197,11 @@ void BM_OsdRefineStencils(benchmark::State& state) {
 }
 
 BENCHMARK(BM_OursSteps)->Apply(Cases);
+BENCHMARK(BM_OursStepsColdStore)
+    ->ArgNames({"mesh", "level", "limit"})
+    ->Args({1, 3, 0})
+    ->Args({1, 3, 1})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OsdRefineInterpolate)->Apply(Cases);
 BENCHMARK(BM_OsdRefineStencils)->Apply(Cases);
 BENCHMARK(BM_OursEvaluate)->Apply(Cases);

@@ -1,6 +1,7 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -92,17 +93,33 @@ void SetBlendControl(SPolygonGeometry_I* g, size_t k, const SubDivData& baseData
 struct Corners {
   SubDivData unique;
   Array<int32_t> first, next, pointOf;
+  Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   std::vector<Vector2f> wanted;
-  std::unique_ptr<int32_t[]> table;  // the level's CornerTable, shared with the normals
+  SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
 
-  // Room for one vertex per point, which only seam copies exceed: the vertices are appended one at a
-  // time, and each growth of these arrays copied them and paged in fresh memory.
+  // Room for one vertex per point and an eighth more for the seam copies: the vertices are appended one
+  // at a time, and each growth of these arrays copied them and paged in fresh memory. The room comes
+  // from the thread's SubDivScratch and goes back there, so the next level finds it paged in.
+  static int32_t Room(int32_t points) { return points + points / 8; }
   void Reserve(int32_t points) {
-    unique.positions.Reserve(points);
-    unique.normals.Reserve(points);
-    for (Array<Vector2f>& t : unique.texCoordChannels) t.Reserve(points);
-    next.Reserve(points);
-    pointOf.Reserve(points);
+    const int32_t room = Room(points);
+    ReserveSubDivScratch(first, points);
+    first.SetCountFill(points, -1);
+    ReserveSubDivScratch(unique.positions, room);
+    ReserveSubDivScratch(unique.normals, room);
+    for (Array<Vector2f>& t : unique.texCoordChannels) ReserveSubDivScratch(t, room);
+    ReserveSubDivScratch(next, room);
+    ReserveSubDivScratch(pointOf, room);
+    ReserveSubDivScratch(localOf, room);
+  }
+  ~Corners() {
+    KeepSubDivScratch(first);
+    KeepSubDivScratch(unique.positions);
+    KeepSubDivScratch(unique.normals);
+    for (Array<Vector2f>& t : unique.texCoordChannels) KeepSubDivScratch(t);
+    KeepSubDivScratch(next);
+    KeepSubDivScratch(pointOf);
+    KeepSubDivScratch(localOf);
   }
   // Asks for the heads of face fi's copy lists, and the position and normal a new copy takes: the
   // points of a face lie in three far-apart runs of the level, so nothing in the face order lets the
@@ -139,21 +156,24 @@ struct Corners {
   }
 };
 
-void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t>& faces, const SubDivStructure& last,
+void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
-  std::vector<int32_t> localOf;
+  Array<int32_t>& localOf = corners.localOf;
+  localOf.SetCount(0);
+  // Grown one vertex at a time: room up front saves the copies.
+  ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
   auto local = [&](int32_t v) {
-    if (localOf.size() <= size_t(v)) localOf.resize(size_t(v) + 1, -1);
-    if (localOf[size_t(v)] < 0) {
-      localOf[size_t(v)] = vertices.Count();
+    if (localOf.Count() <= v) localOf.SetCountFill(v + 1, -1);
+    if (localOf[v] < 0) {
+      localOf[v] = vertices.Count();
       vertices.Append(v);
     }
-    return localOf[size_t(v)];
+    return localOf[v];
   };
   const bool uv = !baseData.texCoordChannels.empty();
   // Two triangles at most per face: no growth copies of the index list.
-  indices.Reserve(int32_t(faces.size()) * 6);
+  ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
   constexpr size_t kAhead = 8;
   for (size_t i = 0; i < faces.size(); ++i) {
     if (uv && i + kAhead < faces.size()) corners.FetchAhead(faces[i + kAhead], out);
@@ -201,6 +221,10 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, const std::vector<int32_t
     }
   }
   if (!g->Validate()) LogError("AssignSubDivToGeometry: geometry validate failed.");
+  // The working lists go back to the thread's store (the index list the geometry held before, when it
+  // took this one).
+  KeepSubDivScratch(indices);
+  KeepSubDivScratch(vertices);
 }
 
 }  // namespace
@@ -228,13 +252,22 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   // Seam copies share the normal of their point (the copy flag).
   SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 
-  std::vector<std::vector<int32_t>> groups(baseData.shaders.size());
-  for (int32_t f = 0; f < last.Faces.Count(); ++f) {
-    const SubDivFace& face = last.Faces[f];
-    if (!face.IsValid()) continue;
-    const int32_t s = ShaderOf(baseData, face.sourceFace);
-    if (size_t(s) < groups.size()) groups[size_t(s)].push_back(f);
-  }
+  // The valid faces grouped by shader, each group in face order: counted, then placed.
+  const size_t shaders = baseData.shaders.size();
+  std::vector<size_t> groupEnd(shaders + 1, 0);
+  auto eachGrouped = [&](auto&& put) {
+    for (int32_t f = 0; f < last.Faces.Count(); ++f) {
+      const SubDivFace& face = last.Faces[f];
+      if (!face.IsValid()) continue;
+      const size_t s = size_t(ShaderOf(baseData, face.sourceFace));
+      if (s < shaders) put(s, f);
+    }
+  };
+  eachGrouped([&](size_t s, int32_t) { ++groupEnd[s + 1]; });
+  for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
+  SubDivScratchBuffer<int32_t> grouped(groupEnd[shaders]);
+  std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
+  eachGrouped([&](size_t s, int32_t f) { grouped[placed[s]++] = f; });
 
   node = parent;
   if (node.IsNil()) node = Obj<TBranch_I>(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
@@ -246,14 +279,13 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   const bool skinned = NeedsSkin(out);
   corners.unique.texCoordChannels.resize(baseData.texCoordChannels.size());
   corners.wanted.resize(baseData.texCoordChannels.size());
-  corners.first.SetCountFill(last.Points.Count(), -1);
   corners.Reserve(last.Points.Count());
-  for (size_t s = 0; s < groups.size(); ++s) {
+  for (size_t s = 0; s < shaders; ++s) {
     TPolygonGeometry_I* g = SubDivGeometry::FindOrCreateNode(node.Get(), NodeName(name, baseData, s), skinned);
     SPolygonGeometry_I* sg = g ? GeometryOf(g) : nullptr;
     if (!sg) continue;
     g->SetShader(baseData.shaders[s].Get());
-    BuildShader(sg, s, groups[s], last, baseData, out, corners);
+    BuildShader(sg, s, {grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}, last, baseData, out, corners);
   }
   const int32_t unique = baseData.texCoordChannels.empty() ? out.vertexCount : corners.unique.Count();
   LogDebug("SubDiv: ", unique, " unique vertices.");

@@ -1,9 +1,11 @@
 #include "geometry/SubDivStructure.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
 #include "core/Log.h"
+#include "geometry/SubDivScratch.h"
 #include "geometry/SubDivWeightPool.h"
 
 namespace PM {
@@ -16,10 +18,11 @@ class Grouped {
  public:
   // visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
   template <class Visit>
-  Grouped(int points, Visit&& visit) : m_at(std::make_unique<size_t[]>(size_t(points) + 1)) {
+  Grouped(int points, Visit&& visit) : m_at(size_t(points) + 1) {
+    std::fill_n(m_at.get(), size_t(points) + 1, size_t(0));
     visit([&](int32_t p, int32_t) { ++m_at[size_t(p) + 1]; });
     for (int p = 0; p < points; ++p) m_at[size_t(p) + 1] += m_at[size_t(p)];
-    m_entries = std::make_unique_for_overwrite<int32_t[]>(m_at[size_t(points)]);
+    m_entries = SubDivScratchBuffer<int32_t>(m_at[size_t(points)]);
     // Placing moves each point's start to its end, which is where the next point starts.
     visit([&](int32_t p, int32_t entry) { m_entries[m_at[size_t(p)]++] = entry; });
   }
@@ -33,8 +36,8 @@ class Grouped {
   }
 
  private:
-  std::unique_ptr<size_t[]> m_at;  // zeroed: the counts start there
-  std::unique_ptr<int32_t[]> m_entries;
+  SubDivScratchBuffer<size_t> m_at;  // the counts start there
+  SubDivScratchBuffer<int32_t> m_entries;
 };
 
 // One line per entry dropped, as each append that found a full list logged it.
@@ -137,8 +140,8 @@ void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int3
   ReportOverflows(droppedFaces, kFaceOverflow);
 }
 
-std::unique_ptr<int32_t[]> SubDivStructure::CornerTable() const {
-  auto corners = std::make_unique_for_overwrite<int32_t[]>(size_t(Faces.Count()) * 4);
+SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable() const {
+  SubDivScratchBuffer<int32_t> corners(size_t(Faces.Count()) * 4);
   for (int f = 0; f < Faces.Count(); ++f) {
     const SubDivFace& face = Faces[f];
     if (!face.IsValid()) continue;
@@ -189,9 +192,9 @@ int64_t SubDivStructure::MemoryUsage() const {
 }
 
 void SubDivStructure::Clear() {
-  Faces.Clear();
-  Edges.Clear();
-  Points.Clear();
+  KeepSubDivScratch(Faces);
+  KeepSubDivScratch(Edges);
+  KeepSubDivScratch(Points);
 }
 
 }  // namespace PM

@@ -8,6 +8,7 @@
 #include "core/Array.h"
 #include "core/String.h"
 #include "geometry/SubDivPoint.h"
+#include "geometry/SubDivScratch.h"
 
 namespace PM {
 
@@ -71,6 +72,14 @@ struct SubDivStructure {
   Array<SubDivEdge> Edges;
   Array<SubDivPoint> Points;
 
+  SubDivStructure() = default;
+  SubDivStructure(const SubDivStructure&) = default;
+  SubDivStructure(SubDivStructure&&) noexcept = default;
+  SubDivStructure& operator=(const SubDivStructure&) = default;
+  SubDivStructure& operator=(SubDivStructure&&) noexcept = default;
+  // Large arrays go to the thread's SubDivScratch, where the next step finds their pages in place.
+  ~SubDivStructure() { Clear(); }
+
   int32_t StartPoint(int32_t edgeRef) const { return Edges[EdgeOf(edgeRef)].StartOf(edgeRef); }
   // The point at corner k of a face.
   int32_t Corner(const SubDivFace& f, int k) const { return StartPoint(f.edges[k]); }
@@ -100,13 +109,14 @@ struct SubDivStructure {
 
   // 276 bytes per point, 24 per edge, 40 per face.
   int64_t MemoryUsage() const;
+  // Empties the three arrays; large blocks are kept for the thread's next step (see SubDivScratch).
   void Clear();
 
   // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid
   // faces only; the structure must pass CheckReferences. Each corner is looked up through the edges
   // once, where the passes that read it would each wait on the edge array, which lies far beyond the
   // caches on a large level.
-  std::unique_ptr<int32_t[]> CornerTable() const;
+  SubDivScratchBuffer<int32_t> CornerTable() const;
 
  private:
   // The passes on a structure already checked. The vertex passes write the records in one sweep in

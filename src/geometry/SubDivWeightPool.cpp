@@ -7,9 +7,9 @@ namespace PM {
 SubDivWeightPool::SubDivWeightPool(int capacity) {
   const size_t lists = capacity > 0 ? size_t(capacity) : 0, room = lists * kSubDivMaxWeights;
   // Left uninitialised on purpose: zeroing would page in the room for full lists.
-  m_entries = std::make_unique_for_overwrite<SubDivWeight[]>(room);
-  m_end = std::make_unique_for_overwrite<size_t[]>(lists + 1);
-  AdviseSubDivLargePages(m_entries.get(), sizeof(SubDivWeight) * room);
+  m_entries = SubDivScratchBuffer<SubDivWeight>(room);
+  m_end = SubDivScratchBuffer<size_t>(lists + 1);
+  if (m_entries.IsFresh()) AdviseSubDivLargePages(m_entries.get(), sizeof(SubDivWeight) * room);
   m_end[0] = 0;
 }
 

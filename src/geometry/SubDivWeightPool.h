@@ -8,13 +8,15 @@
 
 #include "core/Array.h"
 #include "geometry/SubDivPoint.h"
+#include "geometry/SubDivScratch.h"
 
 namespace PM {
 
 class SubDivWeightPool {
  public:
   // Room for `capacity` lists. The memory is taken untouched and only the entries written are paged
-  // in, so room for full lists costs no more than the lists added.
+  // in, so room for full lists costs no more than the lists added; the room is kept for the thread's
+  // next pool (SubDivScratch).
   explicit SubDivWeightPool(int capacity);
   // Packs the lists of all `points`, in order; their weight counts must be checked.
   explicit SubDivWeightPool(const Array<SubDivPoint>& points);
@@ -33,8 +35,8 @@ class SubDivWeightPool {
 
  private:
   int m_count = 0;
-  std::unique_ptr<SubDivWeight[]> m_entries;
-  std::unique_ptr<size_t[]> m_end;  // m_end[i]: where list i starts; m_end[m_count]: the entries used
+  SubDivScratchBuffer<SubDivWeight> m_entries;
+  SubDivScratchBuffer<size_t> m_end;  // m_end[i]: where list i starts; m_end[m_count]: the entries used
 };
 
 }  // namespace PM

@@ -6,6 +6,7 @@
 #include "geometry/SubDivLargePages.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
+#include "geometry/SubDivScratch.h"
 #include "geometry/SubDivStructure.h"
 #include "geometry/SubDivWeightPool.h"
 
@@ -61,9 +62,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       newFaces += f.CornerCount();
     }
   }
-  target.Points.Reserve(nv + nf + ne);
-  target.Edges.Reserve(2 * ne + innerEdges);
-  target.Faces.Reserve(newFaces);
+  ReserveSubDivScratch(target.Points, nv + nf + ne);
+  ReserveSubDivScratch(target.Edges, 2 * ne + innerEdges);
+  ReserveSubDivScratch(target.Faces, newFaces);
   AdviseReserved(target.Points);
   AdviseReserved(target.Edges);
   AdviseReserved(target.Faces);
@@ -73,7 +74,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // The lists are read from packed copies: this level's points, packed by the passes, and the face
   // points as they are made.
   SubDivWeightPool lists(nv);
-  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  const SubDivScratchBuffer<int32_t> corners = CornerTable();
   VertexAdjacencyPass(&lists, corners.get());
 
   // Every list holds indices of base points, which are no more than this level's points.
@@ -82,7 +83,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
     merge.AddScaled(pool.Entries(i), pool.Count(i), factor);
   };
-  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, Faces[face].facePoint - faceBase, factor); };
+  // Per face: its list in faceLists. The vertex and edge points look their faces' lists up at random,
+  // and a table of four bytes a face stays in the caches where the 40-byte face records do not.
+  SubDivScratchBuffer<int32_t> faceListOf{size_t(nf)};
+  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, faceListOf[size_t(face)], factor); };
 
   // Face points, in face order, into their packed lists only: the vertex points need them but come
   // first in the target, and appending every record in index order writes each once, in sequence.
@@ -91,6 +95,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   for (SubDivFace& f : Faces) {
     if (!f.IsValid()) {
       f.facePoint = -1;
+      faceListOf[size_t(&f - Faces.Data())] = -1;
       continue;
     }
     const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
@@ -99,6 +104,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.End();
     acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+    faceListOf[size_t(&f - Faces.Data())] = validFaces;
     f.facePoint = faceBase + validFaces++;
     faceLists.Add(acc);
   }
@@ -111,7 +117,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     // The records are read in order, but the faces and edges they name lie anywhere: asked for ahead.
     if (v + kAhead < nv) {
       const SubDivPoint& next = Points[v + kAhead];
-      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&Faces[next.faces[i] >> 2].facePoint);
+      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
       for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
     }
     const SubDivPoint& src = Points[v];
@@ -217,7 +223,7 @@ bool SubDivStructure::ProjectToLimit() {
   // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
   // so each limit list can replace its own in place.
   const int np = Points.Count(), nf = Faces.Count();
-  const std::unique_ptr<int32_t[]> corners = CornerTable();
+  const SubDivScratchBuffer<int32_t> corners = CornerTable();
   SubDivWeightPool lists(np);
   VertexToFacePass(&lists, corners.get());
 
