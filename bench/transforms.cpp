@@ -1,8 +1,9 @@
 // A tree of 100,000 transforms built through the member-id API and its world matrices updated, against the
 // same tree over plain structs with the same math. The engine's nodes are a T-node, its S-node and a
-// children array, three blocks; a plain node is one struct and its children vector. The update benchmarks
-// build each tree once and time only the update: the engine's through UpdateWorldMatrices (level by level,
-// fetching the blocks of the nodes waiting a few visits ahead) and, for comparison, by a plain recursion
+// children array, three blocks, the first two side by side in the node arena in creation order (here the
+// walk's order); a plain node is one struct and its children vector. The update benchmarks build each
+// tree once and time only the update: the engine's through UpdateWorldMatrices (level by level, fetching
+// the blocks of the nodes waiting a few visits ahead) and, for comparison, by a plain recursion
 // over the same nodes; the plain trees by a plain recursion. PlainNode holds only what the update reads
 // (about 190 bytes, so 100,000 of them fit in a 32 MB cache); PlainFullNode, the like-for-like peer, also
 // carries as many bytes as the engine's two records hold besides (model-view matrices, pivots, limits),

@@ -28,11 +28,12 @@ ScriptObject* NewEngineObject(uint32_t extraBytes = 0) {
   return NewScriptObject<T>(T::GetTypeRecord(), T::kClassId, extraBytes);
 }
 
-// A T-node with a fresh S-node of class S attached.
+// A T-node with a fresh S-node of class S attached. The two are made one right after the other in the
+// node arena: a walk over the tree reads both, and finds them side by side.
 template <class T, class S>
 ScriptObject* NewEngineNode(uint32_t extraBytes = 0) {
-  T* t = NewScriptObject<T>(T::GetTypeRecord(), T::kClassId, extraBytes);
-  t->SetSNodeMember(S::Create());
+  T* t = NewScriptNodeObject<T>(T::GetTypeRecord(), T::kClassId, extraBytes);
+  t->SetSNodeMember(NewScriptNodeObject<S>(S::GetTypeRecord(), S::kClassId));
   return t;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/BlockArena.h"
 #include "core/Obj.h"
 #include "platform/MessageDialog.h"
 
@@ -102,8 +103,8 @@ void BlockDestroy(void* payload) {
   --t_depth;
 }
 
-static BlockHeader* NewHeader(size_t payload, const TypeRecord* type) {
-  auto* h = static_cast<BlockHeader*>(BlockAlloc(sizeof(BlockHeader) + payload));
+static BlockHeader* InitHeader(void* raw, const TypeRecord* type) {
+  auto* h = static_cast<BlockHeader*>(raw);
   h->classRow = nullptr;
   new (&h->weak) std::atomic<uintptr_t>(0);
   new (&h->refs) std::atomic<int32_t>(0);
@@ -112,6 +113,16 @@ static BlockHeader* NewHeader(size_t payload, const TypeRecord* type) {
   h->count = 0;
   g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
   return h;
+}
+
+static BlockHeader* NewHeader(size_t payload, const TypeRecord* type) {
+  return InitHeader(BlockAlloc(sizeof(BlockHeader) + payload), type);
+}
+
+// Scene nodes: their records lie side by side in creation order, where a walk over the tree finds them.
+static BlockArena& NodeArena() {
+  static auto* arena = new BlockArena;  // outlives every object: blocks may go during static teardown
+  return *arena;
 }
 
 // ---- shared immortal blocks ----------------------------------------------------------------
@@ -163,12 +174,25 @@ void* NullArrayPayload() {
 
 // ---- objects -------------------------------------------------------------------------------
 
-void* BlockNewObjectExtra(size_t size, const TypeRecord* type, size_t extra) {
-  BlockHeader* h = NewHeader(size + extra, type);
+static void* InitObject(BlockHeader* h, size_t size, size_t extra) {
   h->weak.store(reinterpret_cast<uintptr_t>(NilWeakTarget()), std::memory_order_relaxed);
   void* p = PayloadOf(h);
   std::memset(p, 0, size + extra);
   return p;
+}
+
+void* BlockNewObjectExtra(size_t size, const TypeRecord* type, size_t extra) {
+  return InitObject(NewHeader(size + extra, type), size, extra);
+}
+
+void* BlockNewNodeObject(size_t size, const TypeRecord* type, size_t extra) {
+  const size_t bytes = sizeof(BlockHeader) + size + extra;
+  if (bytes > BlockArena::kMaxBlockBytes) return BlockNewObjectExtra(size, type, extra);
+  AllocFailHook hook = g_failHook.load(std::memory_order_relaxed);
+  if (hook && hook(bytes)) OutOfMemory(bytes);
+  BlockHeader* h = InitHeader(NodeArena().Alloc(bytes), type);
+  h->capacity = -int32_t(bytes);  // an arena block, and the room it takes there
+  return InitObject(h, size, extra);
 }
 
 void* BlockNewObject(size_t size, const TypeRecord* type) { return BlockNewObjectExtra(size, type, 0); }
@@ -229,7 +253,11 @@ void* BlockResizeArray(void* payload, int capacity) {
 void BlockDelete(void* payload) {
   if (HeaderOf(payload)->refs.load(std::memory_order_relaxed) >= kImmortalRefs / 2) return;  // shared blocks stay
   g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
-  BlockFree(HeaderOf(payload));
+  BlockHeader* h = HeaderOf(payload);
+  if (h->capacity < 0)
+    NodeArena().Free(h, size_t(-int64_t(h->capacity)));
+  else
+    BlockFree(h);
 }
 
 }  // namespace PM

@@ -11,7 +11,8 @@ namespace PM {
 struct TypeRecord;
 
 // Six words in front of every payload, in this order. Objects use classRow and weak;
-// strings keep their cached hash in weak; arrays and strings use capacity and count.
+// strings keep their cached hash in weak; arrays and strings use capacity and count. An object placed
+// in the node arena holds minus its block's size in capacity (any other object holds 0).
 struct alignas(16) BlockHeader {
   const void* classRow;         // the object's row in the master class table, 0 for arrays and strings
   std::atomic<uintptr_t> weak;  // WeakObjTarget payload of an object, or a string's cached hash
@@ -62,6 +63,9 @@ constexpr int32_t kImmortalRefs = 1 << 30;
 void* BlockNewObject(size_t size, const TypeRecord* type);
 // The same with a zeroed trailing area of `extra` bytes after the object.
 void* BlockNewObjectExtra(size_t size, const TypeRecord* type, size_t extra);
+// The same placed in the node arena beside the nodes made just before it, for the records a walk over the
+// scene tree reads (a T-node and its S-node); a block too large for the arena comes from the heap.
+void* BlockNewNodeObject(size_t size, const TypeRecord* type, size_t extra);
 // Last step of every object destroy function: retires the weak target, then frees the block.
 void ObjBlockDestruct(void* object);
 // A new array block of `capacity` elements of the type record's size; capacity 0 gives NullArray.

@@ -11,11 +11,11 @@ namespace PM {
 namespace {
 
 // A node waiting for its visit: a child as its parent lists it (its class is looked at only when the
-// lines it lies on have been fetched), the parent's world matrix, its level.
+// lines it lies on have been fetched), and the parent's world matrix. The queue holds one level after
+// another, so the level is counted rather than stored.
 struct Pending {
   TNode_I* node;
   const Matrix4f* parentWorld;
-  int32_t depth;
 };
 
 // Where the fields the update reads end: a T-node's S-node, child list and world matrix lie together, as
@@ -33,6 +33,13 @@ constexpr ptrdiff_t kListHotEnd = 64;  // the first eight entries; the rest foll
 // while the visits in between run, few enough that the lines are still cached when used.
 constexpr size_t kAhead = 4;
 constexpr size_t kCompactAfter = 4096;
+// The queue's room stays with its thread from one update to the next, up to this many entries: a large
+// tree's queue runs to megabytes, and fresh from the system each time it cost a page fault every few
+// visits. Beyond it the room is given back after the update.
+constexpr size_t kQueueKept = size_t(1) << 18;
+
+thread_local std::vector<Pending> t_queue;
+thread_local bool t_queueBusy = false;  // a walk started from within a walk takes a queue of its own
 
 // Asks for the lines of a block from its header (an object's class row is there) to `end` bytes into
 // the payload.
@@ -70,12 +77,24 @@ void UpdateOne(TBaseTransform_I* t, const Matrix4f& parentWorld) {
 // loads of many nodes overlap instead of following one another. A node's result depends only on its
 // parent's, so the order leaves every matrix as a depth-first walk would.
 void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
-  std::vector<Pending> queue{{root, &parentWorld, 0}};
+  std::vector<Pending> own;
+  const bool reuse = !t_queueBusy;
+  std::vector<Pending>& queue = reuse ? t_queue : own;
+  t_queueBusy = true;
+  queue.clear();
+  queue.push_back({root, &parentWorld});
+  int32_t depth = 0;
+  size_t levelEnd = 1;  // where the level being visited ends in the queue
   for (size_t at = 0; at < queue.size(); ++at) {
+    if (at == levelEnd) {  // the level is done, and every node of the next one is in
+      ++depth;
+      levelEnd = queue.size();
+    }
     // The visited front is dropped now and then, so the queue is only as long as the widest levels; the
     // entries moved add up to fewer than the visits.
     if (at >= kCompactAfter && 2 * at >= queue.size()) {
       queue.erase(queue.begin(), queue.begin() + ptrdiff_t(at));
+      levelEnd -= at;
       at = 0;
     }
     if (at + 2 * kAhead < queue.size()) Prefetch(queue[at + 2 * kAhead].node, kTNodeHotEnd);
@@ -86,7 +105,7 @@ void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
     UpdateOne(t, *p.parentWorld);
     const int32_t count = t->ChildCount();
     if (count == 0) continue;
-    if (p.depth + 1 == kMaxTreeDepth) {
+    if (depth + 1 == kMaxTreeDepth) {
       ReportTreeTooDeep("UpdateWorldMatrices", t->m_children[0].Get(), "not updated.");
       continue;
     }
@@ -94,8 +113,12 @@ void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
       if (c.IsNil()) continue;
       // A node joining close behind the visits would miss the fetches ahead: it gets them now.
       if (queue.size() < at + 2 * kAhead) Prefetch(c.Get(), kTNodeHotEnd);
-      queue.push_back({c.Get(), &t->m_worldMatrix, p.depth + 1});
+      queue.push_back({c.Get(), &t->m_worldMatrix});
     }
+  }
+  if (reuse) {
+    if (queue.capacity() > kQueueKept) std::vector<Pending>().swap(queue);
+    t_queueBusy = false;
   }
 }
 

@@ -121,5 +121,36 @@ TEST_F(WorldMatricesTest, LevelsPastTheDepthBoundAreLeftAlone) {
   }
 }
 
+// Levels are counted, not stored: a level wider than the queue's cut-back, with a chain down to the depth
+// bound below its last node, is cut at the same level on every update, whatever tree the walk's kept
+// queue served before.
+TEST_F(WorldMatricesTest, TheDepthBoundHoldsBelowAWideLevelOnEveryUpdate) {
+  Obj<ScriptObject> root = Make("TTransform");
+  std::vector<Obj<ScriptObject>> wide, chain;
+  for (int i = 0; i < 5000; ++i) {
+    wide.push_back(Make("TTransform"));
+    Attach(wide.back(), root);
+  }
+  for (int i = 0; i < kMaxTreeDepth - 1; ++i) {  // levels 2 to kMaxTreeDepth
+    chain.push_back(Make("TTransform"));
+    MemberSet<VVector3f>(T(chain.back())->m_sNode.Get(), kTranslation, {1, 0, 0});
+    Attach(chain.back(), i == 0 ? wide.back() : chain[size_t(i - 1)]);
+  }
+  Obj<ScriptObject> small = Make("TTransform");
+  for (int round = 0; round < 2; ++round) {
+    UpdateWorldMatrices(T(root), kIdentityMatrix4f);
+    EXPECT_FLOAT_EQ(T(chain[size_t(kMaxTreeDepth - 3)])->m_worldMatrix.m[12], float(kMaxTreeDepth - 2)) << round;
+    EXPECT_TRUE(Same(T(chain.back())->m_worldMatrix, kIdentityMatrix4f)) << round;
+    const std::string log = TakeLog();
+    EXPECT_EQ(log.find("UpdateWorldMatrices"), log.rfind("UpdateWorldMatrices")) << "one report an update";
+    EXPECT_NE(log.find("UpdateWorldMatrices"), std::string::npos) << round;
+    UpdateWorldMatrices(T(small), kIdentityMatrix4f);  // the kept queue serves another tree in between
+  }
+  while (!chain.empty()) {
+    MemberSet<VObject>(chain.back(), kMemberTNodeParent, NilScriptObject());
+    chain.pop_back();
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test

@@ -72,6 +72,14 @@ T* NewScriptObject(const TypeRecord& type, uint32_t classId, uint32_t extraBytes
   return new (p) T();
 }
 
+// The same for a scene node's record, placed beside the records made just before it (see BlockNewNodeObject).
+template <class T>
+T* NewScriptNodeObject(const TypeRecord& type, uint32_t classId, uint32_t extraBytes = 0) {
+  void* p = BlockNewNodeObject(sizeof(T), &type, extraBytes);
+  HeaderOf(p)->classRow = ClassRowOf(classId);
+  return new (p) T();
+}
+
 // Calls every class of obj's chain (its own first, then its bases) with that class's valid table.
 template <class F>
 void ForEachClassOf(const ScriptObject* obj, F&& f) {
