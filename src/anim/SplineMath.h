@@ -68,12 +68,11 @@ void CopyValue(const V& v, float* out) {
   for (int i = 0; i < kSplineWidth<V>; ++i) out[i] = c[i];
 }
 
-// Where the curve stands at t: the key whose value it takes (>= 0), or -1 - i inside segment i.
-// Before the first key and at a key's time it is that key (so a step jumps exactly at the next key's
-// time); of keys that share a time, the last.
+// Where the curve stands at t, given the segment i the search found for t: the key whose value it
+// takes (>= 0), or -1 - i inside segment i. Before the first key and at a key's time it is that key
+// (so a step jumps exactly at the next key's time); of keys that share a time, the last.
 template <class Key>
-int32_t LocateTime(const Key* keys, int32_t n, float t) {
-  int32_t i = FindKeySegment(keys, n, t);
+int32_t LocateInSegment(const Key* keys, int32_t n, float t, int32_t i) {
   if (i == n - 1) return i;
   if (t >= keys[i + 1].time) {
     ++i;
@@ -83,18 +82,22 @@ int32_t LocateTime(const Key* keys, int32_t n, float t) {
   return t <= keys[i].time ? i : -1 - i;
 }
 
-// The curve at t; no keys write nothing.
+template <class Key>
+int32_t LocateTime(const Key* keys, int32_t n, float t) {
+  return LocateInSegment(keys, n, t, FindKeySegment(keys, n, t));
+}
+
+// The curve at t, which LocateTime placed at `at`.
 template <class V>
-void EvaluateKeys(const KeyOf<V>* keys, int32_t n, float t, float* out) {
-  if (n <= 0) return;
-  const int32_t at = LocateTime(keys, n, t);
+void EvaluateLocated(const KeyOf<V>* keys, float t, int32_t at, float* out) {
   if (at >= 0) return CopyValue(keys[at].value, out);
   const int32_t i = -1 - at;
   HermiteSegment(keys[i], keys[i + 1], SegmentParameter(t, keys[i].time, keys[i + 1].time), out);
 }
 
 // Rotations: the spherical interpolation of the neighbouring keys along the shorter arc.
-void EvaluateKeys(const KeyQuaternionf* keys, int32_t n, float t, float* out);
+void EvaluateLocated(const KeyQuaternionf* keys, float t, int32_t at, float* out);
+
 // A key's rotation as a unit quaternion; a zero or non-finite one is the identity.
 Quaternionf UnitRotation(const Quaternionf& q);
 
