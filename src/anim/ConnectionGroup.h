@@ -2,6 +2,8 @@
 // per connection and track during a frame, and Commit blends the tracks into the members.
 #pragma once
 
+#include <vector>
+
 #include "classes/EngineClass.h"
 #include "classes/Object.h"
 #include "core/Vector4f.h"
@@ -59,6 +61,19 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   Array<CGConnection> m_connections;
   float m_trackBlendWeight = -1.0f;
   uint32_t m_trackBlendFlag = 1;
+
+ private:
+  // The member record BeginFrame found for each connection's target, which Commit takes again when
+  // the connection still names the same object, of the same class, and the same member.
+  struct ResolvedTarget {
+    const void* object = nullptr;
+    const void* classRow = nullptr;
+    uint32_t member = 0;
+    const MemberRecord* record = nullptr;
+  };
+  const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c) const;
+
+  std::vector<ResolvedTarget> m_resolved;
 };
 
 enum : uint32_t {

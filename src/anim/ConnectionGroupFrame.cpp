@@ -6,6 +6,7 @@
 
 #include "anim/AnimationLibrary.h"
 #include "anim/ConnectionGroup.h"
+#include "anim/SplineBase.h"
 #include "core/Log.h"
 #include "script/object/MemberAccess.h"
 
@@ -136,6 +137,7 @@ template <int Write>
 void ConnectionGroup_I::BeginFrame() {
   const int32_t n = m_connections.Count();
   FetchLines<1>(m_connections.Data(), sizeof(CGConnection) * size_t(n));
+  m_resolved.resize(size_t(n));
   // The pass runs last to first.
   for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
   for (int32_t i = n - 1; i >= 0; --i) {
@@ -147,8 +149,22 @@ void ConnectionGroup_I::BeginFrame() {
       t.trackFade = -1.0f;
       t.full = false;
     }
-    if (const MemberRecord* r = ResolveMember(c.object, c.member)) c.valueType = r->valueType;
+    const MemberRecord* r = ResolveMember(c.object, c.member);
+    if (r) c.valueType = r->valueType;
+    m_resolved[size_t(i)] = {c.object.Get(), HeaderOf(c.object.Get())->classRow, c.member, r};
   }
+}
+
+const MemberRecord* ConnectionGroup_I::ResolvedAgain(int32_t i, const CGConnection& c) const {
+  if (size_t(i) < m_resolved.size()) {
+    const ResolvedTarget& t = m_resolved[size_t(i)];
+    // A record found is found again for the same target (the class is compared too: an object
+    // released during the frame may leave its address to another); a failure is looked up again,
+    // which reports it again.
+    if (t.record && t.object == c.object.Get() && t.member == c.member && t.classRow == HeaderOf(t.object)->classRow)
+      return t.record;
+  }
+  return ResolveMember(c.object, c.member);
 }
 
 void ConnectionGroup_I::SetTrackBlend(float weight, uint32_t flag) {
@@ -169,7 +185,9 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
   double s = library->m_startTime, e = library->m_endTime;
   // Against the span rather than s + localTime > e: at a clip's end the sum can round past e.
   if (localTime < 0 || localTime > e - s) return;
-  double at = s + localTime;
+  const double at = s + localTime;
+  const float atSingle = float(at);  // the time the library's Evaluate passes its curves
+  const void* nil = NilObject();
   // Curves are evaluated a batch at a time before their results are folded into the tracks: a value
   // read right after the curve stored it waits for the store, read a batch later it is at hand.
   struct Sample {
@@ -196,7 +214,12 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
       Sample& sample = batch[n++];
       sample.port = port;
       sample.v = {0, 0, 0, 0};
-      library->Evaluate(uint32_t(i), at, sample.v);
+      // The curve is called directly; the library's Evaluate reports a missing one.
+      SplineBase_I* curve = library->m_curve[i].Get();
+      if (curve != nil)
+        curve->Evaluate(atSingle, reinterpret_cast<float*>(&sample.v));
+      else
+        library->Evaluate(uint32_t(i), at, sample.v);
     }
     for (int32_t k = 0; k < n; ++k) {
       CGConnection& c = m_connections[batch[k].port];
@@ -221,7 +244,7 @@ void ConnectionGroup_I::Commit() {
   for (int32_t i = 0; i < m_connections.Count(); ++i) {
     CGConnection& c = m_connections[i];
     if (c.tracks.IsEmpty() || !c.written) continue;
-    const MemberRecord* r = ResolveMember(c.object, c.member);
+    const MemberRecord* r = ResolvedAgain(i, c);
     if (!r) continue;
     CGTrack* t = c.tracks.begin();
     const int32_t n = c.tracks.Count();
