@@ -1,6 +1,7 @@
 // Curves played forward start their key search where the last one ended: every value must match the
 // binary search bit for bit, on keys in order or not, with shared key times, steps, edits between
-// evaluations and times that jump, repeat, go back or are not numbers.
+// evaluations and times that jump, repeat, go back or are not numbers. Segments are evaluated all
+// components at once, bit for bit as one component at a time.
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -97,6 +98,52 @@ TEST_F(KeyCursorTest, OtherKeyTypesShareTheSearch) {
   for (int i = 0; i < 5; ++i)
     rotation->AppendKey({float(i), Quaternionf{0, std::sin(kAngles[i] / 2), 0, std::cos(kAngles[i] / 2)}});
   ExpectBinarySearchValues<SplineQuaternionf_I, KeyQuaternionf>(rotation.Get(), "rotation");
+}
+
+// One component at a time, as the segments were first written: the reference of the wide evaluation.
+template <class V>
+void ComponentHermite(const KeyOf<V>* k, float s, float* out) {
+  const float s2 = s * s, s3 = s2 * s;
+  const float wa = 2.0f * s3 - 3.0f * s2 + 1.0f, wg = s3 - 2.0f * s2 + s, wb = 3.0f * s2 - 2.0f * s3, wh = s3 - s2;
+  const float *a = Components(k[0].value), *g = Components(k[0].outTangent);
+  const float *b = Components(k[1].value), *h = Components(k[1].inTangent);
+  for (int c = 0; c < kSplineWidth<V>; ++c)
+    out[c] = g[c] >= kStepTangent ? a[c] : wa * a[c] + wg * g[c] + wb * b[c] + wh * h[c];
+}
+
+template <class V>
+void ExpectComponentValues(unsigned seed) {
+  constexpr int kWidth = kSplineWidth<V>;
+  const float special[] = {kInf, -kInf, kNaN, 1e30f, 1e-40f, -0.0f};
+  for (int round = 0; round < 200; ++round) {
+    KeyOf<V> k[2];
+    for (KeyOf<V>& key : k) {
+      for (V* f : {&key.value, &key.inTangent, &key.outTangent})
+        for (int c = 0; c < kWidth; ++c) {
+          seed = seed * 1103515245u + 12345u;
+          Components(*f)[c] =
+              (seed >> 28) == 0 ? special[(seed >> 8) % 6] : float(int(seed >> 9 & 0xFFFF) - 32768) / 999.0f;
+        }
+    }
+    k[1].time = 1.0f;
+    for (float s : {0.0f, 0.125f, 0.3333333f, 0.5f, 0.9f, 1.0f}) {
+      float got[5] = {7, 7, 7, 7, 7}, want[5] = {7, 7, 7, 7, 7};
+      HermiteSegment(k, s, got);
+      ComponentHermite(k, s, want);
+      // Bit for bit, and nothing written past the width; a NaN's sign and payload follow the order
+      // in which the compiler takes the operands, which the source never fixed.
+      for (int c = 0; c < 5; ++c)
+        ASSERT_TRUE((std::isnan(got[c]) && std::isnan(want[c])) || std::memcmp(got + c, want + c, sizeof(float)) == 0)
+            << "round " << round << " s " << s << " component " << c << ": " << got[c] << " vs " << want[c];
+    }
+  }
+}
+
+TEST_F(KeyCursorTest, WideSegmentsMatchOneComponentAtATime) {
+  ExpectComponentValues<float>(1);
+  ExpectComponentValues<Vector2f>(2);
+  ExpectComponentValues<Vector3f>(3);
+  ExpectComponentValues<Vector4f>(4);
 }
 
 }  // namespace
