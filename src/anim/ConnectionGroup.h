@@ -56,6 +56,13 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   // The record of the connection's member when it can be written, else null after the Error line.
   static const MemberRecord* ResolveMember(ScriptObject* object, uint32_t member);
 
+  // Commit writes through plain pointers to the targets; a Set that reaches this group and takes a
+  // connection's object out of it leaves the object here until the commit ends, so none goes while
+  // a Set on it runs. The connection members call this before they replace or remove objects.
+  void KeepWhileCommitting(ScriptObject* object) {
+    if (m_commitDepth > 0 && !IsNilObject(object)) m_keptObjects.Append(Obj<ScriptObject>(object));
+  }
+
   // The four members are views of this one list: a Set on any of them grows it by whole connections,
   // a Remove takes whole connections out.
   Array<CGConnection> m_connections;
@@ -74,6 +81,8 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c) const;
 
   std::vector<ResolvedTarget> m_resolved;
+  int32_t m_commitDepth = 0;  // commits running (a Set may start another)
+  Array<Obj<ScriptObject>> m_keptObjects;
 };
 
 enum : uint32_t {

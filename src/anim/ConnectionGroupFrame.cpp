@@ -28,8 +28,9 @@ int32_t RoundSaturated(float x) {
 }
 
 // Where a result goes, copied out of the connection: a Set may reach this group and move its list.
+// The object outlives its Set through KeepWhileCommitting, without a count of its own per write.
 struct Target {
-  Obj<ScriptObject> object;  // held while its Set runs
+  ScriptObject* object;
   uint32_t member;
   int32_t index;
 };
@@ -240,6 +241,7 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
 }
 
 void ConnectionGroup_I::Commit() {
+  ++m_commitDepth;
   const float w = m_trackBlendWeight;
   for (int32_t i = 0; i < m_connections.Count(); ++i) {
     CGConnection& c = m_connections[i];
@@ -266,6 +268,10 @@ void ConnectionGroup_I::Commit() {
         result = even * (1.0f - w) + odd * w;
     }
     WriteResult(Target{c.object, c.member, c.memberIndex}, r, result);
+  }
+  if (--m_commitDepth == 0 && !m_keptObjects.IsEmpty()) {
+    Array<Obj<ScriptObject>> kept;
+    std::swap(kept, m_keptObjects);  // released last: their destruction may reach this group again
   }
 }
 

@@ -88,5 +88,57 @@ TEST_F(ConnectionRetargetTest, ConnectionsMadeDuringTheFrameAndUnwritableOnesEac
   }
 }
 
+// A member of blend controls whose Set takes connections out of a group before it writes its object.
+constexpr uint32_t kReleasingMember = 0x30FFF08E;
+ConnectionGroup_I* g_group = nullptr;
+std::function<void()> g_takeOut;
+float ReleasingGet(ScriptObject*, uint32_t) { return 0; }
+void ReleasingSet(ScriptObject* o, uint32_t, float v) {
+  g_takeOut();
+  MemberSet<VF32>(o, kWeight, v);  // the object must still be there
+}
+
+TEST_F(ConnectionRetargetTest, AnObjectTakenOutOfTheGroupOutlivesItsSet) {
+  DefineMember(CallbackMember<VF32>(kReleasingMember, "Releasing", &ReleasingGet, &ReleasingSet));
+  struct Case {
+    const char* name;
+    std::function<void()> takeOut;
+    const char* log = "";
+  };
+  const Case cases[] = {
+      {"removed", [] { MemberRemove(g_group, kConnectionObject, 0, 1); }},
+      {"removed with every later one", [] { MemberRemove(g_group, kConnectionObject, 0, -1); }},
+      {"replaced", [] { MemberSetAt<VObject>(g_group, kConnectionObject, 0, Make("BlendControl")); }},
+      {"replaced twice",
+       [] {
+         MemberSetAt<VObject>(g_group, kConnectionObject, 0, nullptr);
+         MemberSetAt<VObject>(g_group, kConnectionObject, 1, nullptr);
+       },
+       "Error ConnectionGroup::GetMemberTypeFlags: member #01FFF08E class seems unsupported.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Obj<ScriptObject> second = Make("BlendControl");
+    WeakObj<ScriptObject> first;
+    Obj<ConnectionGroup_I> group;
+    {
+      Obj<ScriptObject> only = Make("BlendControl");  // the group holds it alone
+      first = only.Get();
+      group = Group({{only, kReleasingMember}, {second, kWeight}});
+    }
+    g_group = group;
+    g_takeOut = c.takeOut;
+    Obj<AnimationLibrary_I> lib = Library(0, 1, {{{0.0f, 2.5f}}, {{0.0f, 4.0f}}});
+    group->SetTrackBlend(-1, 1);
+    group->BeginFrame();
+    group->ApplyClip(0, lib, 0, 1, 1, -1, false, false);
+    group->Commit();
+    EXPECT_TRUE(first.IsNil());   // let go once the commit ended
+    EXPECT_EQ(TakeLog(), c.log);  // the nil now in the second connection
+  }
+  g_group = nullptr;
+  g_takeOut = nullptr;
+}
+
 }  // namespace
 }  // namespace PM::Test
