@@ -2,6 +2,7 @@
 // reports a target it cannot write in every pass that looks at it, however the connections change
 // while the frame runs.
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "PlaybackWorld.h"
@@ -138,6 +139,42 @@ TEST_F(ConnectionRetargetTest, AnObjectTakenOutOfTheGroupOutlivesItsSet) {
   }
   g_group = nullptr;
   g_takeOut = nullptr;
+}
+
+float g_stored = 0;
+float StoredGet(ScriptObject*, uint32_t) { return g_stored; }
+void StoredSet(ScriptObject*, uint32_t, float v) { g_stored = v; }
+
+TEST_F(ConnectionRetargetTest, AMemberRedefinedBetweenFramesIsLookedUpAgain) {
+  constexpr uint32_t kStored = 0x31FFF08E;
+  DefineMember(CallbackMember<VF32>(kStored, "Stored", &StoredGet, &StoredSet));
+  Obj<ScriptObject> control = Make("BlendControl");
+  Obj<ConnectionGroup_I> group = Group({{control, kStored}});
+  auto frame = [&](float value) {
+    Obj<AnimationLibrary_I> lib = Library(0, 1, {{{0.0f, value}}});
+    group->SetTrackBlend(-1, 1);
+    group->BeginFrame();
+    group->ApplyClip(0, lib, 0, 1, 1, -1, false, false);
+    group->Commit();
+  };
+  frame(1.5f);
+  frame(2.5f);
+  EXPECT_EQ(g_stored, 2.5f);
+  EXPECT_EQ(TakeLog(), "");
+  // Made read-only: the frames after refuse it, at their start and at their commit.
+  DefineMember(ReadOnly(CallbackMember<VF32>(kStored, "Stored", &StoredGet, &StoredSet)));
+  EXPECT_EQ(TakeLog(), "Error CreateMember: Stored already exists on BlendControl.\n");
+  frame(3.5f);
+  EXPECT_EQ(g_stored, 2.5f);
+  const std::string refused =
+      "Error ConnectionGroup::GetMemberTypeFlags: member #31FFF08E function seems unsupported.\n";
+  EXPECT_EQ(TakeLog(), refused + refused);
+  // Writable again.
+  DefineMember(CallbackMember<VF32>(kStored, "Stored", &StoredGet, &StoredSet));
+  TakeLog();
+  frame(4.5f);
+  EXPECT_EQ(g_stored, 4.5f);
+  EXPECT_EQ(TakeLog(), "");
 }
 
 }  // namespace
