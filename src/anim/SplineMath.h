@@ -107,9 +107,10 @@ int32_t LocateTime(const Key* keys, int32_t n, float t) {
   return LocateInSegment(keys, n, t, FindKeySegment(keys, n, t));
 }
 
-// The curve at t, which LocateTime placed at `at`.
+// The curve at t, which LocateTime placed at `at`. Inlined into the curves' Evaluate, where a call
+// would stand between the search and the segment's loads.
 template <class V>
-void EvaluateLocated(const KeyOf<V>* keys, float t, int32_t at, float* out) {
+[[gnu::always_inline]] inline void EvaluateLocated(const KeyOf<V>* keys, float t, int32_t at, float* out) {
   if (at >= 0) return CopyValue(keys[at].value, out);
   const int32_t i = -1 - at;
   HermiteSegment(keys + i, SegmentParameter(t, keys[i].time, keys[i + 1].time), out);
