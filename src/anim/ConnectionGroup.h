@@ -70,15 +70,20 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   uint32_t m_trackBlendFlag = 1;
 
  private:
-  // The member record BeginFrame found for each connection's target, which Commit takes again when
-  // the connection still names the same object, of the same class, and the same member.
+  // The member record last found for each connection's target, which the next frame's start and
+  // commit take again while the connection names the same object, of the same class, and the same
+  // member, and no class or member was defined or released since.
   struct ResolvedTarget {
     const void* object = nullptr;
     const void* classRow = nullptr;
-    uint32_t member = 0;
     const MemberRecord* record = nullptr;
+    uint32_t member = 0;
+    uint32_t tables = 0;  // ClassDatabaseVersion when it was found
+    bool Holds(const void* o, const void* row, uint32_t m, uint32_t t) const {
+      return record && object == o && classRow == row && member == m && tables == t;
+    }
   };
-  const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c) const;
+  const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c, uint32_t tables) const;
 
   std::vector<ResolvedTarget> m_resolved;
   int32_t m_commitDepth = 0;  // commits running (a Set may start another)

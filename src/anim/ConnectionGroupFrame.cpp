@@ -8,6 +8,7 @@
 #include "anim/ConnectionGroup.h"
 #include "anim/SplineBase.h"
 #include "core/Log.h"
+#include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -139,6 +140,7 @@ void ConnectionGroup_I::BeginFrame() {
   const int32_t n = m_connections.Count();
   FetchLines<1>(m_connections.Data(), sizeof(CGConnection) * size_t(n));
   m_resolved.resize(size_t(n));
+  const uint32_t tables = ClassDatabaseVersion();
   // The pass runs last to first.
   for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
   for (int32_t i = n - 1; i >= 0; --i) {
@@ -150,21 +152,26 @@ void ConnectionGroup_I::BeginFrame() {
       t.trackFade = -1.0f;
       t.full = false;
     }
-    const MemberRecord* r = ResolveMember(c.object, c.member);
+    // The class is compared too: a released object may leave its address to one of another class. A
+    // failed look-up is made again, so that it is reported again.
+    ResolvedTarget& k = m_resolved[size_t(i)];
+    const void* object = c.object.Get();
+    const void* row = HeaderOf(object)->classRow;
+    const MemberRecord* r = k.record;
+    if (!k.Holds(object, row, c.member, tables)) {
+      const uint32_t member = c.member;
+      r = ResolveMember(c.object, member);
+      k = {object, row, r, member, tables};
+    }
     if (r) c.valueType = r->valueType;
-    m_resolved[size_t(i)] = {c.object.Get(), HeaderOf(c.object.Get())->classRow, c.member, r};
   }
 }
 
-const MemberRecord* ConnectionGroup_I::ResolvedAgain(int32_t i, const CGConnection& c) const {
-  if (size_t(i) < m_resolved.size()) {
-    const ResolvedTarget& t = m_resolved[size_t(i)];
-    // A record found is found again for the same target (the class is compared too: an object
-    // released during the frame may leave its address to another); a failure is looked up again,
-    // which reports it again.
-    if (t.record && t.object == c.object.Get() && t.member == c.member && t.classRow == HeaderOf(t.object)->classRow)
-      return t.record;
-  }
+const MemberRecord* ConnectionGroup_I::ResolvedAgain(int32_t i, const CGConnection& c, uint32_t tables) const {
+  const void* object = c.object.Get();
+  if (size_t(i) < m_resolved.size() &&
+      m_resolved[size_t(i)].Holds(object, HeaderOf(object)->classRow, c.member, tables))
+    return m_resolved[size_t(i)].record;
   return ResolveMember(c.object, c.member);
 }
 
@@ -242,11 +249,12 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
 
 void ConnectionGroup_I::Commit() {
   ++m_commitDepth;
+  const uint32_t tables = ClassDatabaseVersion();
   const float w = m_trackBlendWeight;
   for (int32_t i = 0; i < m_connections.Count(); ++i) {
     CGConnection& c = m_connections[i];
     if (c.tracks.IsEmpty() || !c.written) continue;
-    const MemberRecord* r = ResolvedAgain(i, c);
+    const MemberRecord* r = ResolvedAgain(i, c, tables);
     if (!r) continue;
     CGTrack* t = c.tracks.begin();
     const int32_t n = c.tracks.Count();

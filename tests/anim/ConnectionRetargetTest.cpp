@@ -175,6 +175,15 @@ TEST_F(ConnectionRetargetTest, AMemberRedefinedBetweenFramesIsLookedUpAgain) {
   frame(4.5f);
   EXPECT_EQ(g_stored, 4.5f);
   EXPECT_EQ(TakeLog(), "");
+  // Made read-only between a frame's start and its commit: the commit refuses it.
+  Obj<AnimationLibrary_I> lib = Library(0, 1, {{{0.0f, 5.5f}}});
+  group->BeginFrame();
+  group->ApplyClip(0, lib, 0, 1, 1, -1, false, false);
+  DefineMember(ReadOnly(CallbackMember<VF32>(kStored, "Stored", &StoredGet, &StoredSet)));
+  TakeLog();
+  group->Commit();
+  EXPECT_EQ(g_stored, 4.5f);
+  EXPECT_EQ(TakeLog(), refused);
 }
 
 }  // namespace
