@@ -28,13 +28,23 @@ struct ConnectionField {
     Array<CGConnection>& a = List(o);
     if (!SetIndexOk(o, m, i, a.Count())) return;
     if (i >= a.Count()) a.Grow(i + 1);
-    if constexpr (std::is_same_v<Tag, VObject>)
+    if constexpr (std::is_same_v<Tag, VObject>) {
+      static_cast<ConnectionGroup_I*>(o)->KeepWhileCommitting(a[i].*Field);
       a[i].*Field = v ? v : NilScriptObject();
-    else
+    } else {
       a[i].*Field = v;
+    }
   }
   static int32_t Size(ScriptObject* o, uint32_t) { return List(o).Count(); }
-  static void Remove(ScriptObject* o, uint32_t, int32_t first, int32_t count) { List(o).Remove(first, count); }
+  static void Remove(ScriptObject* o, uint32_t, int32_t first, int32_t count) {
+    Array<CGConnection>& a = List(o);
+    // The range Array::Remove takes: clipped to the tail, a negative count reaching it.
+    if (first >= 0 && first < a.Count() && count != 0) {
+      const int32_t end = count < 0 || count > a.Count() - first ? a.Count() : first + count;
+      for (int32_t k = first; k < end; ++k) static_cast<ConnectionGroup_I*>(o)->KeepWhileCommitting(a[k].object);
+    }
+    a.Remove(first, count);
+  }
   static MemberDef Member(uint32_t id, const char* name) {
     return CallbackIndexedMember<Tag>(id, name, &GetAt, &SetAt, &Size, &Remove);
   }

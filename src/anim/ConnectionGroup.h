@@ -2,6 +2,8 @@
 // per connection and track during a frame, and Commit blends the tracks into the members.
 #pragma once
 
+#include <vector>
+
 #include "classes/EngineClass.h"
 #include "classes/Object.h"
 #include "core/Vector4f.h"
@@ -54,11 +56,38 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   // The record of the connection's member when it can be written, else null after the Error line.
   static const MemberRecord* ResolveMember(ScriptObject* object, uint32_t member);
 
+  // Commit writes through plain pointers to the targets; a Set that reaches this group and takes a
+  // connection's object out of it leaves the object here until the commit ends, so none goes while
+  // a Set on it runs. The connection members call this before they replace or remove objects.
+  void KeepWhileCommitting(ScriptObject* object) {
+    if (m_commitDepth > 0 && !IsNilObject(object)) m_keptObjects.Append(Obj<ScriptObject>(object));
+  }
+
   // The four members are views of this one list: a Set on any of them grows it by whole connections,
   // a Remove takes whole connections out.
   Array<CGConnection> m_connections;
   float m_trackBlendWeight = -1.0f;
   uint32_t m_trackBlendFlag = 1;
+
+ private:
+  // The member record last found for each connection's target, which the next frame's start and
+  // commit take again while the connection names the same object, of the same class, and the same
+  // member, and no class or member was defined or released since.
+  struct ResolvedTarget {
+    const void* object = nullptr;
+    const void* classRow = nullptr;
+    const MemberRecord* record = nullptr;
+    uint32_t member = 0;
+    uint32_t tables = 0;  // ClassDatabaseVersion when it was found
+    bool Holds(const void* o, const void* row, uint32_t m, uint32_t t) const {
+      return record && object == o && classRow == row && member == m && tables == t;
+    }
+  };
+  const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c, uint32_t tables) const;
+
+  std::vector<ResolvedTarget> m_resolved;
+  int32_t m_commitDepth = 0;  // commits running (a Set may start another)
+  Array<Obj<ScriptObject>> m_keptObjects;
 };
 
 enum : uint32_t {

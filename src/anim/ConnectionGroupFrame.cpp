@@ -6,7 +6,9 @@
 
 #include "anim/AnimationLibrary.h"
 #include "anim/ConnectionGroup.h"
+#include "anim/SplineBase.h"
 #include "core/Log.h"
+#include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -27,8 +29,9 @@ int32_t RoundSaturated(float x) {
 }
 
 // Where a result goes, copied out of the connection: a Set may reach this group and move its list.
+// The object outlives its Set through KeepWhileCommitting, without a count of its own per write.
 struct Target {
-  Obj<ScriptObject> object;  // held while its Set runs
+  ScriptObject* object;
   uint32_t member;
   int32_t index;
 };
@@ -136,6 +139,8 @@ template <int Write>
 void ConnectionGroup_I::BeginFrame() {
   const int32_t n = m_connections.Count();
   FetchLines<1>(m_connections.Data(), sizeof(CGConnection) * size_t(n));
+  m_resolved.resize(size_t(n));
+  const uint32_t tables = ClassDatabaseVersion();
   // The pass runs last to first.
   for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
   for (int32_t i = n - 1; i >= 0; --i) {
@@ -147,8 +152,27 @@ void ConnectionGroup_I::BeginFrame() {
       t.trackFade = -1.0f;
       t.full = false;
     }
-    if (const MemberRecord* r = ResolveMember(c.object, c.member)) c.valueType = r->valueType;
+    // The class is compared too: a released object may leave its address to one of another class. A
+    // failed look-up is made again, so that it is reported again.
+    ResolvedTarget& k = m_resolved[size_t(i)];
+    const void* object = c.object.Get();
+    const void* row = HeaderOf(object)->classRow;
+    const MemberRecord* r = k.record;
+    if (!k.Holds(object, row, c.member, tables)) {
+      const uint32_t member = c.member;
+      r = ResolveMember(c.object, member);
+      k = {object, row, r, member, tables};
+    }
+    if (r) c.valueType = r->valueType;
   }
+}
+
+const MemberRecord* ConnectionGroup_I::ResolvedAgain(int32_t i, const CGConnection& c, uint32_t tables) const {
+  const void* object = c.object.Get();
+  if (size_t(i) < m_resolved.size() &&
+      m_resolved[size_t(i)].Holds(object, HeaderOf(object)->classRow, c.member, tables))
+    return m_resolved[size_t(i)].record;
+  return ResolveMember(c.object, c.member);
 }
 
 void ConnectionGroup_I::SetTrackBlend(float weight, uint32_t flag) {
@@ -169,7 +193,9 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
   double s = library->m_startTime, e = library->m_endTime;
   // Against the span rather than s + localTime > e: at a clip's end the sum can round past e.
   if (localTime < 0 || localTime > e - s) return;
-  double at = s + localTime;
+  const double at = s + localTime;
+  const float atSingle = float(at);  // the time the library's Evaluate passes its curves
+  const void* nil = NilObject();
   // Curves are evaluated a batch at a time before their results are folded into the tracks: a value
   // read right after the curve stored it waits for the store, read a batch later it is at hand.
   struct Sample {
@@ -196,7 +222,12 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
       Sample& sample = batch[n++];
       sample.port = port;
       sample.v = {0, 0, 0, 0};
-      library->Evaluate(uint32_t(i), at, sample.v);
+      // The curve is called directly; the library's Evaluate reports a missing one.
+      SplineBase_I* curve = library->m_curve[i].Get();
+      if (curve != nil)
+        curve->Evaluate(atSingle, reinterpret_cast<float*>(&sample.v));
+      else
+        library->Evaluate(uint32_t(i), at, sample.v);
     }
     for (int32_t k = 0; k < n; ++k) {
       CGConnection& c = m_connections[batch[k].port];
@@ -217,11 +248,13 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
 }
 
 void ConnectionGroup_I::Commit() {
+  ++m_commitDepth;
+  const uint32_t tables = ClassDatabaseVersion();
   const float w = m_trackBlendWeight;
   for (int32_t i = 0; i < m_connections.Count(); ++i) {
     CGConnection& c = m_connections[i];
     if (c.tracks.IsEmpty() || !c.written) continue;
-    const MemberRecord* r = ResolveMember(c.object, c.member);
+    const MemberRecord* r = ResolvedAgain(i, c, tables);
     if (!r) continue;
     CGTrack* t = c.tracks.begin();
     const int32_t n = c.tracks.Count();
@@ -243,6 +276,10 @@ void ConnectionGroup_I::Commit() {
         result = even * (1.0f - w) + odd * w;
     }
     WriteResult(Target{c.object, c.member, c.memberIndex}, r, result);
+  }
+  if (--m_commitDepth == 0 && !m_keptObjects.IsEmpty()) {
+    Array<Obj<ScriptObject>> kept;
+    std::swap(kept, m_keptObjects);  // released last: their destruction may reach this group again
   }
 }
 

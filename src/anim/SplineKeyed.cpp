@@ -23,9 +23,7 @@ Quaternionf UnitRotation(const Quaternionf& q) {
   return u;
 }
 
-void EvaluateKeys(const KeyQuaternionf* keys, int32_t n, float t, float* out) {
-  if (n <= 0) return;
-  const int32_t at = LocateTime(keys, n, t);
+void EvaluateLocated(const KeyQuaternionf* keys, float t, int32_t at, float* out) {
   Quaternionf q;
   if (at >= 0) {
     q = UnitRotation(keys[at].value);

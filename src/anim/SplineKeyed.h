@@ -4,6 +4,7 @@
 
 #include <type_traits>
 
+#include "anim/KeyCursor.h"
 #include "anim/SplineBase.h"
 #include "anim/SplineMath.h"
 #include "core/Log.h"
@@ -15,7 +16,11 @@ class SplineKeyed : public SplineBase_I {
  public:
   using Value = std::remove_cvref_t<decltype(Key::value)>;
 
-  void Evaluate(float t, float* out) override { EvaluateKeys(m_keys.begin(), m_keys.Count(), t, out); }
+  void Evaluate(float t, float* out) override {
+    const Key* keys = m_keys.begin();
+    const int32_t n = m_keys.Count();
+    if (n > 0) EvaluateLocated(keys, t, LocateInSegment(keys, n, t, m_cursor.Find(keys, n, t, m_keyVersion)), out);
+  }
   // Reads outside the keys give 0 without a message: scripts probe past the end freely.
   float GetKeyTime(uint32_t, int32_t index) override {
     return index >= 0 && index < m_keys.Count() ? m_keys[index].time : 0.0f;
@@ -93,6 +98,7 @@ class SplineKeyed : public SplineBase_I {
 
   Array<Key> m_keys;
   uint32_t m_keyVersion = 0;
+  KeyCursor m_cursor;  // where Evaluate found its segment last time
 
  private:
   template <auto F>

@@ -2,6 +2,8 @@
 // tangent fits and the order of keys by time.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -50,16 +52,34 @@ inline float SegmentParameter(float t, float t0, float t1) {
   return s < 1.0f ? s : 1.0f;
 }
 
-// The cubic Hermite segment from key k0 to key k1 at s, with k0's out- and k1's in-tangent (per
-// whole segment); a component whose out-tangent marks a step holds k0's value.
+// The cubic Hermite segment from key k[0] to key k[1] at s, with k[0]'s out- and k[1]'s in-tangent
+// (per whole segment); a component whose out-tangent marks a step holds k[0]'s value.
 template <class V>
-void HermiteSegment(const KeyOf<V>& k0, const KeyOf<V>& k1, float s, float* out) {
+void HermiteSegment(const KeyOf<V>* k, float s, float* out) {
   const float s2 = s * s, s3 = s2 * s;
   const float wa = 2.0f * s3 - 3.0f * s2 + 1.0f, wg = s3 - 2.0f * s2 + s, wb = 3.0f * s2 - 2.0f * s3, wh = s3 - s2;
-  const float *a = Components(k0.value), *g = Components(k0.outTangent);
-  const float *b = Components(k1.value), *h = Components(k1.inTangent);
-  for (int c = 0; c < kSplineWidth<V>; ++c)
-    out[c] = g[c] >= kStepTangent ? a[c] : wa * a[c] + wg * g[c] + wb * b[c] + wh * h[c];
+  const float *a = Components(k[0].value), *g = Components(k[0].outTangent);
+  const float *b = Components(k[1].value), *h = Components(k[1].inTangent);
+  if constexpr (kSplineWidth<V> == 3 || kSplineWidth<V> == 4) {
+    // All components at once: each lane takes the products and sums of one component in the same
+    // order, so the values are those of one component at a time. Three-wide keys fill the fourth lane
+    // from the field after (the out-tangent's is the next key's time), which is never stored.
+    const __m128 va = _mm_loadu_ps(a), vg = _mm_loadu_ps(g), vb = _mm_loadu_ps(b), vh = _mm_loadu_ps(h);
+    __m128 r = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(wa), va), _mm_mul_ps(_mm_set1_ps(wg), vg));
+    r = _mm_add_ps(r, _mm_mul_ps(_mm_set1_ps(wb), vb));
+    r = _mm_add_ps(r, _mm_mul_ps(_mm_set1_ps(wh), vh));
+    const __m128 step = _mm_cmpge_ps(vg, _mm_set1_ps(kStepTangent));  // false for NaN, as >= is
+    r = _mm_or_ps(_mm_and_ps(step, va), _mm_andnot_ps(step, r));
+    if constexpr (kSplineWidth<V> == 4) {
+      _mm_storeu_ps(out, r);
+    } else {
+      _mm_storel_pi(reinterpret_cast<__m64*>(out), r);
+      _mm_store_ss(out + 2, _mm_movehl_ps(r, r));
+    }
+  } else {
+    for (int c = 0; c < kSplineWidth<V>; ++c)
+      out[c] = g[c] >= kStepTangent ? a[c] : wa * a[c] + wg * g[c] + wb * b[c] + wh * h[c];
+  }
 }
 
 template <class V>
@@ -68,12 +88,11 @@ void CopyValue(const V& v, float* out) {
   for (int i = 0; i < kSplineWidth<V>; ++i) out[i] = c[i];
 }
 
-// Where the curve stands at t: the key whose value it takes (>= 0), or -1 - i inside segment i.
-// Before the first key and at a key's time it is that key (so a step jumps exactly at the next key's
-// time); of keys that share a time, the last.
+// Where the curve stands at t, given the segment i the search found for t: the key whose value it
+// takes (>= 0), or -1 - i inside segment i. Before the first key and at a key's time it is that key
+// (so a step jumps exactly at the next key's time); of keys that share a time, the last.
 template <class Key>
-int32_t LocateTime(const Key* keys, int32_t n, float t) {
-  int32_t i = FindKeySegment(keys, n, t);
+int32_t LocateInSegment(const Key* keys, int32_t n, float t, int32_t i) {
   if (i == n - 1) return i;
   if (t >= keys[i + 1].time) {
     ++i;
@@ -83,18 +102,23 @@ int32_t LocateTime(const Key* keys, int32_t n, float t) {
   return t <= keys[i].time ? i : -1 - i;
 }
 
-// The curve at t; no keys write nothing.
+template <class Key>
+int32_t LocateTime(const Key* keys, int32_t n, float t) {
+  return LocateInSegment(keys, n, t, FindKeySegment(keys, n, t));
+}
+
+// The curve at t, which LocateTime placed at `at`. Inlined into the curves' Evaluate, where a call
+// would stand between the search and the segment's loads.
 template <class V>
-void EvaluateKeys(const KeyOf<V>* keys, int32_t n, float t, float* out) {
-  if (n <= 0) return;
-  const int32_t at = LocateTime(keys, n, t);
+[[gnu::always_inline]] inline void EvaluateLocated(const KeyOf<V>* keys, float t, int32_t at, float* out) {
   if (at >= 0) return CopyValue(keys[at].value, out);
   const int32_t i = -1 - at;
-  HermiteSegment(keys[i], keys[i + 1], SegmentParameter(t, keys[i].time, keys[i + 1].time), out);
+  HermiteSegment(keys + i, SegmentParameter(t, keys[i].time, keys[i + 1].time), out);
 }
 
 // Rotations: the spherical interpolation of the neighbouring keys along the shorter arc.
-void EvaluateKeys(const KeyQuaternionf* keys, int32_t n, float t, float* out);
+void EvaluateLocated(const KeyQuaternionf* keys, float t, int32_t at, float* out);
+
 // A key's rotation as a unit quaternion; a zero or non-finite one is the identity.
 Quaternionf UnitRotation(const Quaternionf& q);
 

@@ -140,7 +140,7 @@ void SplineVector3f_I::EvaluateAtLength(Vector3f& out, float distance) {
   const int32_t i = int32_t(std::upper_bound(ends.begin(), ends.end(), distance) - ends.begin());
   const float before = i == 0 ? 0.0f : ends[i - 1];
   const float s = SegmentParameter(distance, before, ends[i]);
-  HermiteSegment(m_keys[i], m_keys[i + 1], s, Components(out));
+  HermiteSegment(m_keys.begin() + i, s, Components(out));
 }
 
 namespace {}  // namespace

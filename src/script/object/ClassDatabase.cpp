@@ -35,6 +35,8 @@ struct Database {
 };
 
 Database* g_db = nullptr;
+std::atomic<uint32_t> g_version{0};  // see ClassDatabaseVersion
+void TablesChanged() { g_version.fetch_add(1, std::memory_order_relaxed); }
 
 // Every cell of a row that names no class points here: no records, not valid.
 MemberTable g_emptyTable;
@@ -118,6 +120,7 @@ void InitClassDatabase() {
   if (g_db) return;
   (void)g_emptyRowReady;
   g_db = new Database;
+  TablesChanged();
   for (auto& row : g_db->master)
     for (auto& cell : row) cell = &g_emptyTable;
   // Large and zero: the allocator maps fresh pages, and only the records in use are ever touched.
@@ -137,12 +140,15 @@ void InitClassDatabase() {
 void UninitClassDatabase() {
   if (!g_db) return;
   HeaderOf(NilObject())->classRow = g_emptyRow;
+  TablesChanged();
   std::free(g_db->tables);
   delete g_db;
   g_db = nullptr;
 }
 
 bool ClassDatabaseReady() { return g_db != nullptr; }
+
+uint32_t ClassDatabaseVersion() { return g_version.load(std::memory_order_relaxed); }
 
 // ---- definition --------------------------------------------------------------------------------
 
@@ -162,6 +168,7 @@ void CreateClass(uint32_t id, uint32_t base, const char* nameSpace, const char* 
   // Threads define run-time classes at once: the slot, the master table and the count change under
   // the lock that hands out their ids.
   CriticalSectionLock guard(g_db->lock);
+  TablesChanged();
   ClassSlot& c = g_db->classes[y];
   if (c.defined) {
     LogError("CreateClass: class 0x", Hex{id}, " \"", name, "\" already exists as \"", c.valid->name, "\".");
@@ -210,6 +217,7 @@ void CreateMember(uint32_t id, const char* name, const MemberOps& validOps, cons
     return;
   }
   uint32_t m = MemberIndex(id);
+  TablesChanged();
   EnsureRecord(*c, m);
   if (c->valid->records[m].id != 0) LogError("CreateMember: ", name, " already exists on ", c->valid->name, ".");
   FillRecord(c->valid->records[m], id, name, Normalised(validOps, flags, valueType), valid, flags, valueType, 0);
@@ -245,6 +253,7 @@ void CreateEnumMember(uint32_t id, const char* name, int32_t value, uint32_t val
     LogError("CreateEnumMember: ", name, " already exists on ", c->valid->name, ".");
     return;
   }
+  TablesChanged();
   EnsureRecord(*c, m);
   MemberOps stubs = InvalidFamily<VEnum, kShapeSingle>();
   FillRecord(c->valid->records[m], id, name, stubs, valid, flags, kClassEnum, value);
@@ -322,6 +331,7 @@ void ReleaseClassID(uint32_t classId) {
   CriticalSectionLock guard(g_db->lock);
   ClassSlot& c = g_db->classes[y];
   if (c.defined) {
+    TablesChanged();
     for (auto& row : g_db->master) row[y] = &g_emptyTable;
     for (auto& cell : g_db->master[y]) cell = &g_emptyTable;
     std::memset(static_cast<void*>(c.valid), 0, sizeof(MemberTable));

@@ -13,6 +13,9 @@ namespace PM {
 void InitClassDatabase();
 void UninitClassDatabase();
 bool ClassDatabaseReady();
+// Moves on whenever a class or member is defined or released: a look-up in the tables made at one
+// version gives the same answer while the version stays.
+uint32_t ClassDatabaseVersion();
 
 // Defines a class: its valid and invalid tables and its row, a copy of the base's row (so the base comes
 // first). Roots and enums use base kClassScriptObject; enums pass kind 5, a 4-byte type record and no
