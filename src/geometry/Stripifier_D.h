@@ -76,11 +76,14 @@ struct StripPiece {
 
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
 // earlier experiments (its ids are fresh), so its value depends only on which of the faces it looked at are
-// committed: until a commit takes one of `reads`, a round starting at the same face would find the same values.
+// committed: until a commit takes one of them, a round starting at the same face would find the same value.
 struct SampleMemo {
-  int32_t face = -1;  // the start face `values` belong to, -1 once a commit made them stale
+  int32_t face = -1;   // the start face `values` belong to
+  bool stale = false;  // a commit has taken a face of `reads` since the values were checked
   float values[6];
-  Array<int32_t> reads;  // each face once
+  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set
+  // Per experiment, the faces it read that were not committed then (repeats kept): it is rerun once one is.
+  Array<int32_t> open[6];
   // The first of the six with the highest value above 0 (-1 for none) and its strips and faces, as a replay
   // would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
@@ -118,9 +121,12 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t NextFreeFace(int32_t from);
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
+  void RunNoted(SampleMemo& memo, int32_t face, int k);
   void Note(int32_t face) {
+    if (m_noteBit == 0) return;
     StripFace& h = m_hot[size_t(face)];
-    if (m_noteBit == 0 || (h.readers & m_noteBit) != 0) return;
+    if (h.mark != kCommitted) m_noteOpen->Append(face);
+    if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
     m_memos[m_noteSample].reads.Append(face);
   }
@@ -157,10 +163,13 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   int m_noteSample = 0;
+  Array<int32_t>* m_noteOpen = nullptr;  // the running experiment's list of faces read while not committed
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;  // strips of the current round's experiments
   Array<int32_t> m_trialFaces;
+  Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
+  Array<int32_t> m_keptFaces;
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
