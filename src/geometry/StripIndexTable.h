@@ -38,6 +38,7 @@ class StripIndexTable {
       if (slot.tag == uint32_t(hash >> 32) && same(slot.index)) return slot.index;
     }
   }
+  void Prefetch(uint64_t hash) const { __builtin_prefetch(&m_slots[uint32_t(hash) & m_mask]); }
 
  private:
   struct Slot {

@@ -42,9 +42,13 @@ class StripKeyBuckets {
       list[fill++] = MakeEntry(key, value);
       return -1;
     }
-    uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
-    for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
-    return m_spillTable.FindOrAdd(hash, value, same);
+    return m_spillTable.FindOrAdd(Hash(v, key), value, same);
+  }
+
+  // Asks for the table slot of (v, key) ahead of its FindOrAdd when v's keys may spill: a fan's centre files
+  // its keys all over the table.
+  void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
+    if (m_start[size_t(v) + 1] - m_start[size_t(v)] == size_t(kBucket)) m_spillTable.Prefetch(Hash(v, key));
   }
 
  private:
@@ -57,6 +61,11 @@ class StripKeyBuckets {
     std::copy(key, key + Words, e.key);
     e.value = value;
     return e;
+  }
+  static uint64_t Hash(int32_t v, const int32_t (&key)[Words]) {
+    uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
+    for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
+    return hash;
   }
   static size_t SpillCount(const std::vector<int32_t>& counts) {
     size_t spill = 0;

@@ -64,7 +64,16 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   // the way face 0 does.
   std::vector<uint8_t> sides;
   sides.reserve(size_t(triangles) * 3 / 2 + 16);
+  constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   for (int t = 0; t < triangles; ++t) {
+    if (t + kAhead < triangles) {
+      const int32_t* w = &dense[3 * (t + kAhead)];
+      faceTable.Prefetch(w[0], {w[1], w[2]});
+      for (int k = 0; k < 3; ++k) {
+        int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+        edgeTable.Prefetch(std::min(x, y), {std::max(x, y)});
+      }
+    }
     const int32_t* v = &dense[3 * t];
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     int32_t f = m_faces.Count();
