@@ -86,20 +86,20 @@ int32_t Stripifier_D::NextFreeFace(int32_t from) {
     }
     return root;
   };
-  int32_t n = m_faces.Count();
+  int32_t n = FaceCount();
   int32_t f = find(from);
   if (f == n) f = find(0);
   return f == n ? -1 : f;
 }
 
 int32_t Stripifier_D::FindStartPoint() {
-  int32_t n = m_faces.Count();
+  int32_t n = FaceCount();
   int32_t start = -1;
   if (m_firstReset) {
     m_firstReset = false;
     for (int32_t f = 0; f < n && start < 0; ++f) {
       int open = 0;
-      for (int32_t o : m_faces[f].across) open += o < 0;
+      for (int32_t o : m_hot[size_t(f)].across) open += o < 0;
       if (open >= 2) start = f;
     }
   }
@@ -134,7 +134,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 // did, and a sample whose start face and read faces are as an earlier round left them keeps that round's
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
-  if (m_faces.IsEmpty()) return;
+  if (m_hot.empty()) return;
   for (;;) {  // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped), and their six values each.

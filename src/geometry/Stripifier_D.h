@@ -9,18 +9,10 @@
 
 namespace PM {
 
-// One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0), across
-// the face on the other side of each edge (-1 for none). Its marks live in its StripFace.
-struct NvFaceInfo {
-  int32_t v[3];
-  int32_t edge[3];
-  int32_t across[3];
-};
-
-// What one strip step reads and writes of a face, two to a cache line in an array of their own: a strip walks
-// from face to face faster than the full records could be fetched.
+// One triangle as the search reads and writes it, two to a cache line: v holds dense vertex ids in input order,
+// across the face on the other side of the edges (v0, v1), (v1, v2), (v2, v0) (-1 for none).
 struct alignas(32) StripFace {
-  int32_t v[3], across[3];  // as in the face's NvFaceInfo
+  int32_t v[3], across[3];
 
   // kCommitted once in a committed strip, else the experiment strip that last took it (-1 for none). Strip ids
   // grow and each experiment's are consecutive, so one number says both which experiment took the face and
@@ -109,7 +101,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildSearchLists();
-  void BuildStripFaces(const std::vector<uint8_t>& sides);
+  // `edgesOf`: each face's three edge ids.
+  void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
+  int32_t FaceCount() const { return int32_t(m_hot.size()); }
   // -- growing strips
   void GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces);
   void GrowStrip(NvStripInfo& strip);
@@ -144,9 +138,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool m_firstReset = true;
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
-  Array<int32_t> m_vertexOf;  // dense vertex id -> input index
-  Array<NvFaceInfo> m_faces;
-  std::vector<StripFace> m_hot;  // per face, beside m_faces
+  Array<int32_t> m_vertexOf;     // dense vertex id -> input index
+  std::vector<StripFace> m_hot;  // the faces
   int32_t m_firstStrip = 0;      // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
 
