@@ -100,7 +100,7 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
 int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
   int32_t to = slot;
-  SearchSlot* slots = m_slots.data();
+  SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].aliveTo != to) to = slots[to].aliveTo;
   while (slot < to) {
     int32_t up = slots[slot].aliveTo;
@@ -114,7 +114,7 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
 // pointed at the answer, so no slot is passed twice in one experiment.
 int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
   int32_t to = NextAlive(slot, end);
-  SearchSlot* slots = m_slots.data();
+  SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);
   for (int32_t at = NextAlive(slot, end); at < to;) {
     int32_t up = slots[at].skipTo;

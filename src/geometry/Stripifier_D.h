@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/Array.h"
@@ -100,6 +101,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
  private:
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  void BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides);
   void BuildSearchLists();
   // `edgesOf`: each face's three edge ids.
   void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
@@ -146,7 +148,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).
   Array<int32_t> m_searchStart;
-  std::vector<SearchSlot> m_slots;
+  std::unique_ptr<SearchSlot[]> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it

@@ -46,6 +46,26 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
 void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
   MapVertices(indices, dense);
+  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
+  // the way face 0 does.
+  std::vector<uint8_t> sides;
+  BuildFaces(dense, sides);
+  BuildStripFaces(dense, sides);
+  // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
+  dense.Clear();
+  std::vector<uint8_t>().swap(sides);
+  BuildSearchLists();
+  m_edges.Clear();
+  // Sentinel at the end of the free-face chain.
+  int32_t faces = FaceCount();
+  m_free.Reserve(faces + 1);
+  for (int i = 0; i <= faces; ++i) m_free.Append(i);
+  m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+}
+
+// The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
+// beyond an edge's second; face f's edge ids are left in dense[3f .. 3f + 2].
+void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
   int triangles = dense.Count() / 3;
 
   m_hot.reserve(size_t(triangles));
@@ -60,9 +80,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   StripKeyBuckets<2> faceTable(firsts);
   StripKeyBuckets<1> edgeTable(lowers);
   int32_t crowded = 0;  // triangles left off an edge that already had two
-  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
-  // the way face 0 does.
-  std::vector<uint8_t> sides;
   sides.reserve(size_t(triangles) * 3 / 2 + 16);
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
@@ -112,14 +129,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
-  BuildStripFaces(dense, sides);
-  BuildSearchLists();
-  m_edges.Clear();  // read no more: later arrays take its memory
-  // Sentinel at the end of the free-face chain.
-  int32_t faces = FaceCount();
-  m_free.Reserve(faces + 1);
-  for (int i = 0; i <= faces; ++i) m_free.Append(i);
-  m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
 }
 
 // Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
@@ -159,7 +168,7 @@ void Stripifier_D::BuildSearchLists() {
   }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
-  m_slots.resize(size_t(slots));
+  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
   Array<int32_t> at(m_searchStart);
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = m_edges[e];
