@@ -8,10 +8,11 @@ namespace PM {
 
 namespace {
 
-// Copies into the block `to` already has when it is large enough: the search copies a best experiment's strips
-// every few experiments.
+// Copies into the block `to` already has when it is large enough: the search copies each experiment's faces
+// and a best experiment's strips every few experiments.
 template <class T>
 void CopyInto(Array<T>& to, const Array<T>& from) {
+  if (from.Count() > to.Capacity()) to.Reserve(from.Count() + from.Count() / 2);  // room for the next growth
   to.SetCountNoCopy(from.Count());
   std::copy(from.begin(), from.end(), to.begin());
 }
@@ -25,6 +26,7 @@ void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trial.Count()), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
+  CopyInto(memo.taken[k], m_trialFaces);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -44,8 +46,9 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
   for (int k = 0; k < 6; ++k) {
-    bool rerun = fresh || std::any_of(memo.open[k].begin(), memo.open[k].end(),
-                                      [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; });
+    auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
+    bool rerun = fresh || std::any_of(memo.open[k].begin(), memo.open[k].end(), committed) ||
+                 std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
     if (rerun) {
       RunNoted(memo, face, k);
       if (k == kept) kept = -1;
@@ -54,7 +57,6 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
       best = k;
       if (rerun) {
         CopyInto(m_keptStrips, m_trial);
-        CopyInto(m_keptFaces, m_trialFaces);
         captured = k;
       }
     }
@@ -63,10 +65,8 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       RunNoted(memo, face, best);
       CopyInto(m_keptStrips, m_trial);
-      CopyInto(m_keptFaces, m_trialFaces);
     }
     std::swap(memo.bestStrips, m_keptStrips);
-    std::swap(memo.bestFaces, m_keptFaces);
   }
   memo.best = best;
   m_noteBit = 0;
@@ -166,7 +166,7 @@ void Stripifier_D::FindAllStrips() {
       // Every value before the round's best is lower, so it is also the first best of its own sample: the one
       // whose strips the sample kept.
       const SampleMemo& memo = m_memos[sampleOf[bestIndex / 6]];
-      Commit(memo.bestStrips, memo.bestFaces);
+      Commit(memo.bestStrips, memo.taken[memo.best]);
     }
     if (done) return;
   }

@@ -50,12 +50,15 @@ void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<
     int32_t next = hot[cur].across[k];
     if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
     int j = (hot[cur].back >> (2 * k)) & 3;
-    Note(next);
+    Note(next, false);
     StripFace& f = hot[next];
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || stamp[z] == m_stamp) break;
+    if (IsMarked(f) || stamp[z] == m_stamp) {
+      if (m_noteBit != 0 && f.mark != kCommitted) m_noteOpen->Append(next);
+      break;
+    }
     faces.Append(next);
     f.mark = s;
     stamp[z] = m_stamp;

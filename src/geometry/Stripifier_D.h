@@ -75,13 +75,13 @@ struct SampleMemo {
   bool stale = false;  // a commit has taken a face of `reads` since the values were checked
   float values[6];
   Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set
-  // Per experiment, the faces it read that were not committed then (repeats kept): it is rerun once one is.
-  Array<int32_t> open[6];
-  // The first of the six with the highest value above 0 (-1 for none) and its strips and faces, as a replay
-  // would grow them again; the round commits these when the sample holds the round's best experiment.
+  // Per experiment, the faces it took and the others it read that were not committed then (repeats kept):
+  // it is rerun once one of them is.
+  Array<int32_t> taken[6], open[6];
+  // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
+  // replay would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
   Array<NvStripInfo> bestStrips;
-  Array<int32_t> bestFaces;
 };
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
@@ -118,10 +118,12 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  void Note(int32_t face) {
+  // Notes a face whose mark the running experiment reads. A strip step notes it with `open` false and keeps
+  // it only if the experiment does not take it: the faces taken are kept in one piece at the end.
+  void Note(int32_t face, bool open = true) {
     if (m_noteBit == 0) return;
     StripFace& h = m_hot[size_t(face)];
-    if (h.mark != kCommitted) m_noteOpen->Append(face);
+    if (open && h.mark != kCommitted) m_noteOpen->Append(face);
     if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
     m_memos[m_noteSample].reads.Append(face);
@@ -164,8 +166,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<NvStripInfo> m_trial;  // strips of the current round's experiments
   Array<int32_t> m_trialFaces;
   Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
-  Array<int32_t> m_keptFaces;
-  Array<NvStripInfo> m_strips;  // committed strips, in commit order
+  Array<NvStripInfo> m_strips;      // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
   Array<StripPiece> m_pieces;  // in stitching order once ordered
