@@ -20,7 +20,10 @@ class StripKeyBuckets {
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
-      : m_start(counts.size() + 1), m_fill(counts.size(), 0), m_spillTable(SpillCount(counts)) {
+      : m_start(counts.size() + 1),
+        m_fill(counts.size(), 0),
+        m_spillTable(SpillCount(counts)),
+        m_crowded(std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; })) {
     size_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
       m_start[v] = at;
@@ -45,10 +48,12 @@ class StripKeyBuckets {
     return m_spillTable.FindOrAdd(Hash(v, key), value, same);
   }
 
-  // Asks for the table slot of (v, key) ahead of its FindOrAdd when v's keys may spill: a fan's centre files
+  // Whether a vertex may file many times its own list's keys in the table: only then is asking ahead worth it.
+  bool Crowded() const { return m_crowded; }
+  // Asks for the table slot of (v, key) ahead of its FindOrAdd once v's own list is full: a fan's centre files
   // its keys all over the table.
   void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
-    if (m_start[size_t(v) + 1] - m_start[size_t(v)] == size_t(kBucket)) m_spillTable.Prefetch(Hash(v, key));
+    if (m_fill[size_t(v)] == kBucket) m_spillTable.Prefetch(Hash(v, key));
   }
 
  private:
@@ -77,6 +82,7 @@ class StripKeyBuckets {
   std::vector<int32_t> m_fill;
   std::vector<Entry> m_entries;
   StripIndexTable m_spillTable;
+  bool m_crowded;
 };
 
 }  // namespace PM

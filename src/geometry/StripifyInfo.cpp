@@ -82,10 +82,11 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
   int32_t crowded = 0;  // triangles left off an edge that already had two
   sides.reserve(size_t(triangles) * 3 / 2 + 16);
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
+  bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
   // overwritten.
   for (int t = 0; t < triangles; ++t) {
-    if (t + kAhead < triangles) {
+    if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
       faceTable.Prefetch(w[0], {w[1], w[2]});
       for (int k = 0; k < 3; ++k) {
