@@ -1,6 +1,7 @@
 #include "geometry/CacheHitQueue.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace PM {
@@ -66,7 +67,7 @@ void CacheHitQueue::BuildGroups() {
         key.push_back(1);
       }
     }
-    auto [it, fresh] = groupOfKey.emplace(key, int32_t(keys.size()));
+    auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
     if (fresh) {
       keys.push_back(key);
       innerRanks.Append(0);
@@ -103,13 +104,27 @@ void CacheHitQueue::BuildGroups() {
 
 void CacheHitQueue::Rekey(int32_t g) {
   Group& group = m_groups[size_t(g)];
-  if (group.key >= 0) m_groupOrder.erase({group.key, g});
-  group.key = -1;
   int32_t local = group.inner.Peek();
-  if (local < 0) return;
-  int32_t who = group.members[local];
-  group.key = Key(RankOf(who, group.inner.Rank(local) + group.heavyHits), who);
-  m_groupOrder.emplace(group.key, g);
+  int64_t key = -1;
+  if (local >= 0) {
+    int32_t who = group.members[local];
+    key = Key(RankOf(who, group.inner.Rank(local) + group.heavyHits), who);
+  }
+  if (key == group.key) return;
+  group.key = key;
+  if (key < 0) return;
+  m_groupOrder.emplace_back(key, g);
+  std::push_heap(m_groupOrder.begin(), m_groupOrder.end(), std::greater<>());
+}
+
+int32_t CacheHitQueue::TopGroup() {
+  while (!m_groupOrder.empty()) {
+    auto [key, g] = m_groupOrder.front();
+    if (m_groups[size_t(g)].key == key) return g;
+    std::pop_heap(m_groupOrder.begin(), m_groupOrder.end(), std::greater<>());
+    m_groupOrder.pop_back();
+  }
+  return -1;
 }
 
 void CacheHitQueue::Moved(int32_t v, int delta) {
@@ -150,11 +165,11 @@ void CacheHitQueue::Flush() {
 int32_t CacheHitQueue::Take() {
   int32_t light = m_light.Peek();
   int64_t lightKey = light >= 0 ? Key(m_light.Rank(light), light) : INT64_MAX;
-  if (m_groupOrder.empty() || lightKey < m_groupOrder.begin()->first) {
+  int32_t g = TopGroup();
+  if (g < 0 || lightKey < m_groups[size_t(g)].key) {
     if (light >= 0) m_taken[light] = 1;
     return light >= 0 ? m_light.Take() : -1;
   }
-  int32_t g = m_groupOrder.begin()->second;
   int32_t who = m_groups[size_t(g)].members[m_groups[size_t(g)].inner.Take()];
   m_taken[who] = 1;
   Rekey(g);

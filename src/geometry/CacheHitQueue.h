@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -53,7 +52,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
     Array<int32_t> heavy;    // heavy vertex, slots each member has at it; then the next pair
     RankQueue inner;
     int32_t heavyHits = 0;
-    int64_t key = -1;  // its entry in m_groupOrder, -1 when it has none
+    int64_t key = -1;  // its live entry in m_groupOrder, -1 when it has none
     Group(int ranks, int memberCount) : inner(ranks, memberCount) {}
   };
   int32_t RankOf(int32_t who, int32_t hits) const { return m_rankTable[m_rankRow[who] + hits]; }
@@ -61,6 +60,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
     return (int64_t(INT32_MAX - rank) << 32) + who;
   }  // ascending = best first
   void Rekey(int32_t g);
+  int32_t TopGroup();  // the group of the best grouped owner, -1 when no group has one
   void BuildGroups();
   void NoteChanged(Array<int32_t>& list, Array<uint8_t>& in, int32_t item) {
     if (!in[item]) in[item] = 1, list.Append(item);
@@ -76,7 +76,9 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   std::vector<Group> m_groups;
   Array<int32_t> m_heavyAt;  // vertex -> its entry in m_groupsAt, -1 for a light vertex
   std::vector<std::vector<std::pair<int32_t, int32_t>>> m_groupsAt;  // (group, slots of each member there)
-  std::set<std::pair<int64_t, int32_t>> m_groupOrder;                // (Key of the group's best member, group)
+  // Min-heap of (Key of the group's best member, group); an entry whose group has been rekeyed since is
+  // dropped when it surfaces, so a rekey costs one push and no allocation of its own.
+  std::vector<std::pair<int64_t, int32_t>> m_groupOrder;
   Array<int32_t> m_changed, m_changedGroups;
   Array<uint8_t> m_inChanged, m_inChangedGroups;
 };

@@ -38,6 +38,15 @@ class StripIndexTable {
       if (slot.tag == uint32_t(hash >> 32) && same(slot.index)) return slot.index;
     }
   }
+  void Prefetch(uint64_t hash) const {
+    const Slot* slot = &m_slots[uint32_t(hash) & m_mask];
+#if defined(__x86_64__) || defined(__i386__)
+    // Volatile: GCC 12 drops a plain __builtin_prefetch behind the caller's test.
+    asm volatile("prefetcht0 %0" : : "m"(*slot));
+#else
+    __builtin_prefetch(slot);
+#endif
+  }
 
  private:
   struct Slot {

@@ -20,7 +20,10 @@ class StripKeyBuckets {
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
-      : m_start(counts.size() + 1), m_fill(counts.size(), 0), m_spillTable(SpillCount(counts)) {
+      : m_start(counts.size() + 1),
+        m_fill(counts.size(), 0),
+        m_spillTable(SpillCount(counts)),
+        m_crowded(std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; })) {
     size_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
       m_start[v] = at;
@@ -42,9 +45,15 @@ class StripKeyBuckets {
       list[fill++] = MakeEntry(key, value);
       return -1;
     }
-    uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
-    for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
-    return m_spillTable.FindOrAdd(hash, value, same);
+    return m_spillTable.FindOrAdd(Hash(v, key), value, same);
+  }
+
+  // Whether a vertex may file many times its own list's keys in the table: only then is asking ahead worth it.
+  bool Crowded() const { return m_crowded; }
+  // Asks for the table slot of (v, key) ahead of its FindOrAdd once v's own list is full: a fan's centre files
+  // its keys all over the table.
+  void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
+    if (m_fill[size_t(v)] == kBucket) m_spillTable.Prefetch(Hash(v, key));
   }
 
  private:
@@ -58,6 +67,11 @@ class StripKeyBuckets {
     e.value = value;
     return e;
   }
+  static uint64_t Hash(int32_t v, const int32_t (&key)[Words]) {
+    uint64_t hash = StripMix(uint64_t(uint32_t(v)) << 32 | uint32_t(key[0]));
+    for (int w = 1; w < Words; ++w) hash = StripMix(hash ^ uint32_t(key[w]));
+    return hash;
+  }
   static size_t SpillCount(const std::vector<int32_t>& counts) {
     size_t spill = 0;
     for (int32_t c : counts) spill += size_t(std::max(0, c - kBucket));
@@ -68,6 +82,7 @@ class StripKeyBuckets {
   std::vector<int32_t> m_fill;
   std::vector<Entry> m_entries;
   StripIndexTable m_spillTable;
+  bool m_crowded;
 };
 
 }  // namespace PM

@@ -6,27 +6,72 @@
 
 namespace PM {
 
-// Runs sample `sample`'s six experiments at `face`, noting each face whose marks they read.
+namespace {
+
+// Copies into the block `to` already has when it is large enough: the search copies each experiment's faces
+// and a best experiment's strips every few experiments.
+template <class T>
+void CopyInto(Array<T>& to, const Array<T>& from) {
+  if (from.Count() > to.Capacity()) to.Reserve(from.Count() + from.Count() / 2);  // room for the next growth
+  to.SetCountNoCopy(from.Count());
+  std::copy(from.begin(), from.end(), to.begin());
+}
+
+}  // namespace
+
+// Runs experiment k at `face` with fresh ids and keeps its value, noting each face whose marks it reads.
+void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
+  m_noteOpen = &memo.open[k];
+  m_noteOpen->Remove(0, m_noteOpen->Count());
+  int32_t faces = RunExperiment(face, k);
+  float n = float(m_trial.Count()), avg = float(faces) / n;
+  memo.values[k] = avg + avg * n;
+  CopyInto(memo.taken[k], m_trialFaces);
+}
+
+// Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
+// otherwise only those that read a face committed since. A kept experiment's value and strips are what a rerun
+// would find again.
 void Stripifier_D::RunSample(int sample, int32_t face) {
   SampleMemo& memo = m_memos[sample];
+  bool fresh = memo.face != face;
+  if (!fresh && !memo.stale) return;
   uint16_t bit = uint16_t(1u << sample);
-  for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
-  memo.reads.Remove(0, memo.reads.Count());
+  if (fresh) {
+    for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
+    memo.reads.Remove(0, memo.reads.Count());
+  }
   m_noteBit = bit;
   m_noteSample = sample;
-  memo.best = -1;
+  int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
+  int best = -1, captured = -1;
   for (int k = 0; k < 6; ++k) {
-    int32_t faces = RunExperiment(face, k);
-    float n = float(m_trial.Count()), avg = float(faces) / n;
-    memo.values[k] = avg + avg * n;
-    if (memo.values[k] > (memo.best < 0 ? 0.0f : memo.values[memo.best])) {
-      memo.best = k;
-      memo.bestStrips = m_trial;
-      memo.bestFaces = m_trialFaces;
+    auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
+    bool rerun = fresh || std::any_of(memo.open[k].begin(), memo.open[k].end(), committed) ||
+                 std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
+    if (rerun) {
+      RunNoted(memo, face, k);
+      if (k == kept) kept = -1;
+    }
+    if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
+      best = k;
+      if (rerun) {
+        CopyInto(m_keptStrips, m_trial);
+        captured = k;
+      }
     }
   }
+  if (best >= 0 && best != kept) {
+    if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
+      RunNoted(memo, face, best);
+      CopyInto(m_keptStrips, m_trial);
+    }
+    std::swap(memo.bestStrips, m_keptStrips);
+  }
+  memo.best = best;
   m_noteBit = 0;
   memo.face = face;
+  memo.stale = false;
 }
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
@@ -41,20 +86,20 @@ int32_t Stripifier_D::NextFreeFace(int32_t from) {
     }
     return root;
   };
-  int32_t n = m_faces.Count();
+  int32_t n = FaceCount();
   int32_t f = find(from);
   if (f == n) f = find(0);
   return f == n ? -1 : f;
 }
 
 int32_t Stripifier_D::FindStartPoint() {
-  int32_t n = m_faces.Count();
+  int32_t n = FaceCount();
   int32_t start = -1;
   if (m_firstReset) {
     m_firstReset = false;
     for (int32_t f = 0; f < n && start < 0; ++f) {
       int open = 0;
-      for (int32_t o : m_faces[f].across) open += o < 0;
+      for (int32_t o : m_hot[size_t(f)].across) open += o < 0;
       if (open >= 2) start = f;
     }
   }
@@ -76,7 +121,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
       StripFace& h = m_hot[size_t(f)];
       h.mark = kCommitted;
       for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
-        m_memos[__builtin_ctz(readers)].face = -1;
+        m_memos[__builtin_ctz(readers)].stale = true;
       m_free[f] = f + 1;
       int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
       m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
@@ -89,7 +134,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 // did, and a sample whose start face and read faces are as an earlier round left them keeps that round's
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
-  if (m_faces.IsEmpty()) return;
+  if (m_hot.empty()) return;
   for (;;) {  // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
@@ -103,7 +148,7 @@ void Stripifier_D::FindAllStrips() {
         break;
       }
       if (std::find(tried, tried + count, f) != tried + count) continue;
-      if (m_memos[i].face != f) RunSample(i, f);
+      RunSample(i, f);
       tried[count] = f;
       sampleOf[count] = i;
       for (int k = 0; k < 6; ++k) values[6 * count + k] = m_memos[i].values[k];
@@ -121,7 +166,7 @@ void Stripifier_D::FindAllStrips() {
       // Every value before the round's best is lower, so it is also the first best of its own sample: the one
       // whose strips the sample kept.
       const SampleMemo& memo = m_memos[sampleOf[bestIndex / 6]];
-      Commit(memo.bestStrips, memo.bestFaces);
+      Commit(memo.bestStrips, memo.taken[memo.best]);
     }
     if (done) return;
   }

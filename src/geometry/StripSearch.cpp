@@ -50,12 +50,15 @@ void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<
     int32_t next = hot[cur].across[k];
     if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
     int j = (hot[cur].back >> (2 * k)) & 3;
-    Note(next);
+    Note(next, false);
     StripFace& f = hot[next];
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || stamp[z] == m_stamp) break;
+    if (IsMarked(f) || stamp[z] == m_stamp) {
+      if (m_noteBit != 0 && f.mark != kCommitted) m_noteOpen->Append(next);
+      break;
+    }
     faces.Append(next);
     f.mark = s;
     stamp[z] = m_stamp;
@@ -100,7 +103,7 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
 int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
   int32_t to = slot;
-  SearchSlot* slots = m_slots.data();
+  SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].aliveTo != to) to = slots[to].aliveTo;
   while (slot < to) {
     int32_t up = slots[slot].aliveTo;
@@ -114,7 +117,7 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
 // pointed at the answer, so no slot is passed twice in one experiment.
 int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
   int32_t to = NextAlive(slot, end);
-  SearchSlot* slots = m_slots.data();
+  SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);
   for (int32_t at = NextAlive(slot, end); at < to;) {
     int32_t up = slots[at].skipTo;

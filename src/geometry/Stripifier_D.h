@@ -3,24 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/Array.h"
 
 namespace PM {
 
-// One triangle; v holds dense vertex ids in input order, edge the edges (v0, v1), (v1, v2), (v2, v0), across
-// the face on the other side of each edge (-1 for none). Its marks live in its StripFace.
-struct NvFaceInfo {
-  int32_t v[3];
-  int32_t edge[3];
-  int32_t across[3];
-};
-
-// What one strip step reads and writes of a face, two to a cache line in an array of their own: a strip walks
-// from face to face faster than the full records could be fetched.
+// One triangle as the search reads and writes it, two to a cache line: v holds dense vertex ids in input order,
+// across the face on the other side of the edges (v0, v1), (v1, v2), (v2, v0) (-1 for none).
 struct alignas(32) StripFace {
-  int32_t v[3], across[3];  // as in the face's NvFaceInfo
+  int32_t v[3], across[3];
 
   // kCommitted once in a committed strip, else the experiment strip that last took it (-1 for none). Strip ids
   // grow and each experiment's are consecutive, so one number says both which experiment took the face and
@@ -76,16 +69,19 @@ struct StripPiece {
 
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
 // earlier experiments (its ids are fresh), so its value depends only on which of the faces it looked at are
-// committed: until a commit takes one of `reads`, a round starting at the same face would find the same values.
+// committed: until a commit takes one of them, a round starting at the same face would find the same value.
 struct SampleMemo {
-  int32_t face = -1;  // the start face `values` belong to, -1 once a commit made them stale
+  int32_t face = -1;   // the start face `values` belong to
+  bool stale = false;  // a commit has taken a face of `reads` since the values were checked
   float values[6];
-  Array<int32_t> reads;  // each face once
-  // The first of the six with the highest value above 0 (-1 for none) and its strips and faces, as a replay
-  // would grow them again; the round commits these when the sample holds the round's best experiment.
+  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set
+  // Per experiment, the faces it took and the others it read that were not committed then (repeats kept):
+  // it is rerun once one of them is.
+  Array<int32_t> taken[6], open[6];
+  // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
+  // replay would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
   Array<NvStripInfo> bestStrips;
-  Array<int32_t> bestFaces;
 };
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
@@ -105,8 +101,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
  private:
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  void BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides);
   void BuildSearchLists();
-  void BuildStripFaces(const std::vector<uint8_t>& sides);
+  // `edgesOf`: each face's three edge ids.
+  void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
+  int32_t FaceCount() const { return int32_t(m_hot.size()); }
   // -- growing strips
   void GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces);
   void GrowStrip(NvStripInfo& strip);
@@ -118,9 +117,14 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t NextFreeFace(int32_t from);
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
-  void Note(int32_t face) {
+  void RunNoted(SampleMemo& memo, int32_t face, int k);
+  // Notes a face whose mark the running experiment reads. A strip step notes it with `open` false and keeps
+  // it only if the experiment does not take it: the faces taken are kept in one piece at the end.
+  void Note(int32_t face, bool open = true) {
+    if (m_noteBit == 0) return;
     StripFace& h = m_hot[size_t(face)];
-    if (m_noteBit == 0 || (h.readers & m_noteBit) != 0) return;
+    if (open && h.mark != kCommitted) m_noteOpen->Append(face);
+    if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
     m_memos[m_noteSample].reads.Append(face);
   }
@@ -138,16 +142,15 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool m_firstReset = true;
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
-  Array<int32_t> m_vertexOf;  // dense vertex id -> input index
-  Array<NvFaceInfo> m_faces;
-  std::vector<StripFace> m_hot;  // per face, beside m_faces
+  Array<int32_t> m_vertexOf;     // dense vertex id -> input index
+  std::vector<StripFace> m_hot;  // the faces
   int32_t m_firstStrip = 0;      // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).
   Array<int32_t> m_searchStart;
-  std::vector<SearchSlot> m_slots;
+  std::unique_ptr<SearchSlot[]> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
@@ -157,11 +160,13 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   int m_noteSample = 0;
+  Array<int32_t>* m_noteOpen = nullptr;  // the running experiment's list of faces read while not committed
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;  // strips of the current round's experiments
   Array<int32_t> m_trialFaces;
-  Array<NvStripInfo> m_strips;  // committed strips, in commit order
+  Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
+  Array<NvStripInfo> m_strips;      // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
   Array<StripPiece> m_pieces;  // in stitching order once ordered

@@ -46,9 +46,29 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
 void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
   MapVertices(indices, dense);
+  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
+  // the way face 0 does.
+  std::vector<uint8_t> sides;
+  BuildFaces(dense, sides);
+  BuildStripFaces(dense, sides);
+  // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
+  dense.Clear();
+  std::vector<uint8_t>().swap(sides);
+  BuildSearchLists();
+  m_edges.Clear();
+  // Sentinel at the end of the free-face chain.
+  int32_t faces = FaceCount();
+  m_free.Reserve(faces + 1);
+  for (int i = 0; i <= faces; ++i) m_free.Append(i);
+  m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+}
+
+// The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
+// beyond an edge's second; face f's edge ids are left in dense[3f .. 3f + 2].
+void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
   int triangles = dense.Count() / 3;
 
-  m_faces.Reserve(triangles);
+  m_hot.reserve(size_t(triangles));
   m_edges.Reserve(triangles * 3 / 2 + 16);
   // Faces filed under their first vertex, edges under their lower end.
   std::vector<int32_t> firsts(size_t(m_vertexOf.Count()), 0), lowers(size_t(m_vertexOf.Count()), 0);
@@ -60,18 +80,26 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   StripKeyBuckets<2> faceTable(firsts);
   StripKeyBuckets<1> edgeTable(lowers);
   int32_t crowded = 0;  // triangles left off an edge that already had two
-  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
-  // the way face 0 does.
-  std::vector<uint8_t> sides;
   sides.reserve(size_t(triangles) * 3 / 2 + 16);
+  constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
+  bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
+  // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
+  // overwritten.
   for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = &dense[3 * t];
+    if (crowdedTables && t + kAhead < triangles) {
+      const int32_t* w = &dense[3 * (t + kAhead)];
+      faceTable.Prefetch(w[0], {w[1], w[2]});
+      for (int k = 0; k < 3; ++k) {
+        int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+        edgeTable.Prefetch(std::min(x, y), {std::max(x, y)});
+      }
+    }
+    const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
-    int32_t f = m_faces.Count();
-    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_faces[at].v); };
+    int32_t f = int32_t(m_hot.size());
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
     if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) continue;
-    NvFaceInfo& face = m_faces.AppendNew();
-    face = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, {-1, -1, -1}};
+    m_hot.push_back(StripFace{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       int32_t e = m_edges.Count();
@@ -86,15 +114,15 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
           ed.face1 = f;
           sides[size_t(found)] = uint8_t(sides[size_t(found)] | k << 2 | (ed.v0 == x ? 16 : 0));
         } else if (crowded++ == 0) {
-          const NvFaceInfo& other = m_faces[ed.face1];
+          const StripFace& other = m_hot[size_t(ed.face1)];
           LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
                    m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
         }
-        m_faces[f].edge[k] = found;
+        dense[3 * f + k] = found;
       } else {
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
         sides.push_back(uint8_t(k));
-        m_faces[f].edge[k] = e;
+        dense[3 * f + k] = e;
       }
     }
   }
@@ -102,29 +130,20 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
-  BuildStripFaces(sides);
-  BuildSearchLists();
-  // Sentinel at the end of the free-face chain.
-  m_free.Reserve(m_faces.Count() + 1);
-  for (int i = 0; i <= m_faces.Count(); ++i) m_free.Append(i);
-  m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
 }
 
 // Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
 // instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
 // edge's second sees face 0.
-void Stripifier_D::BuildStripFaces(const std::vector<uint8_t>& sides) {
-  m_hot.resize(size_t(m_faces.Count()));
-  for (int32_t f = 0; f < m_faces.Count(); ++f) {
-    NvFaceInfo& face = m_faces[f];
+void Stripifier_D::BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides) {
+  for (int32_t f = 0; f < FaceCount(); ++f) {
     StripFace& h = m_hot[size_t(f)];
-    h = StripFace{{face.v[0], face.v[1], face.v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
-      int32_t a = face.v[k], e = face.edge[k];
+      int32_t a = h.v[k], e = edgesOf[3 * f + k];
       const NvEdgeInfo& ed = m_edges[e];
       bool isFace0 = ed.face0 == f;
       int32_t o = isFace0 ? ed.face1 : ed.face0;
-      face.across[k] = h.across[k] = o;
+      h.across[k] = o;
       if (ed.v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
       if (o < 0) continue;
       // A strip grows into the neighbour when it runs the edge the other way from this face: face 0 runs it
@@ -150,7 +169,7 @@ void Stripifier_D::BuildSearchLists() {
   }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
-  m_slots.resize(size_t(slots));
+  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
   Array<int32_t> at(m_searchStart);
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = m_edges[e];

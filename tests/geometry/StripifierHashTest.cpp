@@ -3,6 +3,8 @@
 // results must still produce the very same strip, index for index.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 
 #include "geometry/StripifierReference.h"
@@ -85,6 +87,46 @@ TEST(StripifierHash, RealMeshesGiveTheirRecordedStrip) {
     if (mesh.empty()) GTEST_SKIP() << "libcgal-demo's meshes are not installed";
     EXPECT_EQ(HashOf(Stripify(mesh)), hash) << name;
   }
+}
+
+// Shapes on which a round's samples keep meeting the faces other rounds commit: a fan, one edge under many
+// triangles, fans with gaps and flipped faces sewn into a grid and shuffled, and a real mesh whose faces come
+// sorted by their lowest vertex, as a cache-ordered mesh brings neighbours together.
+TEST(StripifierHash, CrowdedAndReorderedMeshesGiveTheirRecordedStrip) {
+  LogCapture quiet;  // crowded edges warn
+  std::vector<int32_t> fan, edge, sewn = Grid(40, 30, false);
+  for (int32_t i = 0; i < 20000; ++i) {
+    fan.insert(fan.end(), {0, i + 1, i + 2});
+    edge.insert(edge.end(), {0, 1, i + 2});
+  }
+  std::mt19937 rng(69);
+  for (int32_t hub = 5, rim = 5000; hub < 1200; hub += 300, rim += 4000) {
+    for (int32_t i = 0; i < 3000; ++i) {
+      if (rng() % 40 == 0) continue;
+      int32_t a = rim + i, b = rim + i + 1;
+      if (rng() % 9 == 0) std::swap(a, b);
+      sewn.insert(sewn.end(), {hub, a, b});
+    }
+  }
+  std::vector<size_t> order(sewn.size() / 3);
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), rng);
+  std::vector<int32_t> shuffled;
+  for (size_t i : order) shuffled.insert(shuffled.end(), sewn.begin() + long(3 * i), sewn.begin() + long(3 * i + 3));
+  const std::pair<const std::vector<int32_t>*, uint64_t> shapes[] = {
+      {&fan, 13699378421372046003ULL}, {&edge, 13716548072056898603ULL}, {&shuffled, 12671738252358651350ULL}};
+  for (const auto& [mesh, hash] : shapes) EXPECT_EQ(HashOf(Stripify(*mesh)), hash) << mesh->size() / 3;
+
+  std::vector<int32_t> bunny = CgalMesh("bunny00");
+  if (bunny.empty()) GTEST_SKIP() << "libcgal-demo's meshes are not installed";
+  std::vector<std::array<int32_t, 3>> faces(bunny.size() / 3);
+  for (size_t f = 0; f < faces.size(); ++f) faces[f] = {bunny[3 * f], bunny[3 * f + 1], bunny[3 * f + 2]};
+  std::stable_sort(faces.begin(), faces.end(), [](const auto& a, const auto& b) {
+    return *std::min_element(a.begin(), a.end()) < *std::min_element(b.begin(), b.end());
+  });
+  std::vector<int32_t> sorted;
+  for (const auto& f : faces) sorted.insert(sorted.end(), f.begin(), f.end());
+  EXPECT_EQ(HashOf(Stripify(sorted)), 4376455672811426813ULL);
 }
 
 }  // namespace PM::Test
