@@ -118,7 +118,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
     strip.first = m_stripFaces.Count();
     for (int j = from; j < from + strip.count; ++j) {
       int32_t f = faces[j];
-      StripFace& h = m_hot[size_t(f)];
+      NvFaceInfo& h = m_hot[size_t(f)];
       h.mark = kCommitted;
       for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
         m_memos[__builtin_ctz(readers)].stale = true;

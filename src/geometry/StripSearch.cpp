@@ -10,7 +10,7 @@ namespace {
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
 // The face's first vertex (in v0, v1, v2 order) that is neither a nor b; -1 when there is none.
-int32_t GetNextIndex(int32_t a, int32_t b, const StripFace& face) {
+int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) {
   for (int k = 0; k < 3; ++k) {
     int32_t v = face.v[k];
     if (v == a || v == b) continue;
@@ -28,7 +28,7 @@ int32_t GetNextIndex(int32_t a, int32_t b, const StripFace& face) {
 }
 
 // The edge of `f` joining x and y (either way), -1 when it has none.
-inline int EdgeOf(const StripFace& f, int32_t x, int32_t y) {
+inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
   for (int k = 0; k < 3; ++k) {
     int32_t a = f.v[k], b = f.v[Next3(k)];
     if ((a == x && b == y) || (a == y && b == x)) return k;
@@ -44,14 +44,14 @@ inline int EdgeOf(const StripFace& f, int32_t x, int32_t y) {
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
 // so `yFirst` alternates.
 void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces) {
-  StripFace* hot = m_hot.data();
+  NvFaceInfo* hot = m_hot.data();
   uint32_t* stamp = m_vertexStamp.Data();
   for (;;) {
     int32_t next = hot[cur].across[k];
     if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
     int j = (hot[cur].back >> (2 * k)) & 3;
     Note(next, false);
-    StripFace& f = hot[next];
+    NvFaceInfo& f = hot[next];
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
@@ -76,7 +76,7 @@ void Stripifier_D::GrowStrip(NvStripInfo& strip) {
   }
   m_forward.Remove(0, m_forward.Count());
   m_backward.Remove(0, m_backward.Count());
-  StripFace& start = m_hot[size_t(strip.startFace)];
+  NvFaceInfo& start = m_hot[size_t(strip.startFace)];
   start.mark = s;
   for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
   m_forward.Append(strip.startFace);
@@ -137,7 +137,7 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
     SearchSlot& ed = m_slots[size_t(slot)];
     Note(ed.face0);
     Note(ed.face1);
-    const StripFace &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
+    const NvFaceInfo &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
     if (marked0 && marked1) {
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
@@ -167,7 +167,7 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
 // each first toward v1, then not. Its strips and faces are left in the trial arrays.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
-  const StripFace& h = m_hot[size_t(face)];
+  const NvFaceInfo& h = m_hot[size_t(face)];
   int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
   bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
   NvStripInfo strip{face, reversed ? b : a, reversed ? a : b, k % 2 == 0, 0, 0, -1, -1};

@@ -12,7 +12,7 @@ namespace PM {
 
 // One triangle as the search reads and writes it, two to a cache line: v holds dense vertex ids in input order,
 // across the face on the other side of the edges (v0, v1), (v1, v2), (v2, v0) (-1 for none).
-struct alignas(32) StripFace {
+struct alignas(32) NvFaceInfo {
   int32_t v[3], across[3];
 
   // kCommitted once in a committed strip, else the experiment strip that last took it (-1 for none). Strip ids
@@ -25,7 +25,7 @@ struct alignas(32) StripFace {
   // Bit 3 + k: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
   uint8_t grows, back;
 };
-static_assert(sizeof(StripFace) == 32, "two to a cache line");
+static_assert(sizeof(NvFaceInfo) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
 
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
@@ -122,14 +122,14 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // it only if the experiment does not take it: the faces taken are kept in one piece at the end.
   void Note(int32_t face, bool open = true) {
     if (m_noteBit == 0) return;
-    StripFace& h = m_hot[size_t(face)];
+    NvFaceInfo& h = m_hot[size_t(face)];
     if (open && h.mark != kCommitted) m_noteOpen->Append(face);
     if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
     m_memos[m_noteSample].reads.Append(face);
   }
   // Taken by a committed strip or by the running experiment.
-  bool IsMarked(const StripFace& f) const { return f.mark >= m_firstStrip; }
+  bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
   // -- ordering
   void OrderTriangleList();
@@ -142,9 +142,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool m_firstReset = true;
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
-  Array<int32_t> m_vertexOf;     // dense vertex id -> input index
-  std::vector<StripFace> m_hot;  // the faces
-  int32_t m_firstStrip = 0;      // the running experiment's first strip id
+  Array<int32_t> m_vertexOf;      // dense vertex id -> input index
+  std::vector<NvFaceInfo> m_hot;  // the faces
+  int32_t m_firstStrip = 0;       // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are

@@ -99,7 +99,7 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
     int32_t f = int32_t(m_hot.size());
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
     if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) continue;
-    m_hot.push_back(StripFace{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});
+    m_hot.push_back(NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       int32_t e = m_edges.Count();
@@ -114,7 +114,7 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
           ed.face1 = f;
           sides[size_t(found)] = uint8_t(sides[size_t(found)] | k << 2 | (ed.v0 == x ? 16 : 0));
         } else if (crowded++ == 0) {
-          const StripFace& other = m_hot[size_t(ed.face1)];
+          const NvFaceInfo& other = m_hot[size_t(ed.face1)];
           LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
                    m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
         }
@@ -137,7 +137,7 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
 // edge's second sees face 0.
 void Stripifier_D::BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides) {
   for (int32_t f = 0; f < FaceCount(); ++f) {
-    StripFace& h = m_hot[size_t(f)];
+    NvFaceInfo& h = m_hot[size_t(f)];
     for (int k = 0; k < 3; ++k) {
       int32_t a = h.v[k], e = edgesOf[3 * f + k];
       const NvEdgeInfo& ed = m_edges[e];
