@@ -1,6 +1,9 @@
 #include "anim/ConnectionGroup.h"
 
+#include <algorithm>
+
 #include "classes/EngineClassRegistry.h"
+
 namespace PM {
 
 namespace {
@@ -38,11 +41,11 @@ struct ConnectionField {
   static int32_t Size(ScriptObject* o, uint32_t) { return List(o).Count(); }
   static void Remove(ScriptObject* o, uint32_t, int32_t first, int32_t count) {
     Array<CGConnection>& a = List(o);
-    // The range Array::Remove takes: clipped to the tail, a negative count reaching it.
-    if (first >= 0 && first < a.Count() && count != 0) {
-      const int32_t end = count < 0 || count > a.Count() - first ? a.Count() : first + count;
-      for (int32_t k = first; k < end; ++k) static_cast<ConnectionGroup_I*>(o)->KeepWhileCommitting(a[k].object);
-    }
+    // Everything from `first` on is kept, whatever Remove takes of it: the rest are held only until the
+    // commit ends.
+    auto* group = static_cast<ConnectionGroup_I*>(o);
+    if (group->IsCommitting())
+      for (int32_t k = std::max(first, 0); k < a.Count(); ++k) group->KeepWhileCommitting(a[k].object);
     a.Remove(first, count);
   }
   static MemberDef Member(uint32_t id, const char* name) {

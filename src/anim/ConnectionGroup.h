@@ -59,6 +59,7 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   // Commit writes through plain pointers to the targets; a Set that reaches this group and takes a
   // connection's object out of it leaves the object here until the commit ends, so none goes while
   // a Set on it runs. The connection members call this before they replace or remove objects.
+  bool IsCommitting() const { return m_commitDepth > 0; }
   void KeepWhileCommitting(ScriptObject* object) {
     if (m_commitDepth > 0 && !IsNilObject(object)) m_keptObjects.Append(Obj<ScriptObject>(object));
   }

@@ -102,24 +102,23 @@ struct Corners {
   // from the thread's SubDivScratch and goes back there, so the next level finds it paged in.
   static int32_t Room(int32_t points) { return points + points / 8; }
   void Reserve(int32_t points) {
-    const int32_t room = Room(points);
     ReserveSubDivScratch(first, points);
     first.SetCountFill(points, -1);
-    ReserveSubDivScratch(unique.positions, room);
-    ReserveSubDivScratch(unique.normals, room);
-    for (Array<Vector2f>& t : unique.texCoordChannels) ReserveSubDivScratch(t, room);
-    ReserveSubDivScratch(next, room);
-    ReserveSubDivScratch(pointOf, room);
-    ReserveSubDivScratch(localOf, room);
+    EachGrowing([room = Room(points)](auto& a) { ReserveSubDivScratch(a, room); });
   }
   ~Corners() {
     KeepSubDivScratch(first);
-    KeepSubDivScratch(unique.positions);
-    KeepSubDivScratch(unique.normals);
-    for (Array<Vector2f>& t : unique.texCoordChannels) KeepSubDivScratch(t);
-    KeepSubDivScratch(next);
-    KeepSubDivScratch(pointOf);
-    KeepSubDivScratch(localOf);
+    EachGrowing([](auto& a) { KeepSubDivScratch(a); });
+  }
+  // The arrays that grow by one entry per output vertex.
+  template <class F>
+  void EachGrowing(F&& f) {
+    f(unique.positions);
+    f(unique.normals);
+    for (Array<Vector2f>& t : unique.texCoordChannels) f(t);
+    f(next);
+    f(pointOf);
+    f(localOf);
   }
   // Asks for the heads of face fi's copy lists, and the position and normal a new copy takes: the
   // points of a face lie in three far-apart runs of the level, so nothing in the face order lets the
