@@ -69,7 +69,7 @@ struct Visit {
 };
 
 Visit VisitOf(TBaseTransform_I* t, const Matrix4f* parentWorld) {
-  return {t, const_cast<SBaseTransform_I*>(SNodeOf<SBaseTransform_I>(t)), parentWorld};
+  return {t, SNodeOf<SBaseTransform_I>(t), parentWorld};
 }
 
 void Apply(const Visit& v, const Matrix4f& parentWorld) {
@@ -102,13 +102,14 @@ constexpr size_t kReplayAhead = 8;
 thread_local std::array<KeptOrder, kKeptOrders> t_kept;
 thread_local uint64_t t_useClock = 0;
 
-// Asks for the lines of [from, to): to be written (a world matrix) or only read (a local matrix).
-template <int Write>
+// Asks for the lines of [from, to) into the second-level cache: some four lines a visit, eight visits
+// ahead, are more requests than the first level has miss slots, and asked for there they held up the
+// visits' own loads.
 void PrefetchRange(const void* from, const void* to) {
   const char* p = static_cast<const char*>(from);
   const char* last = static_cast<const char*>(to) - 1;
-  for (; p < last; p += 64) __builtin_prefetch(p, Write);
-  __builtin_prefetch(last, Write);
+  for (; p < last; p += 64) __builtin_prefetch(p, 0, 2);
+  __builtin_prefetch(last, 0, 2);
 }
 
 void Replay(const std::vector<Visit>& visits, const Matrix4f& parentWorld) {
@@ -117,8 +118,8 @@ void Replay(const std::vector<Visit>& visits, const Matrix4f& parentWorld) {
   for (size_t i = 1; i < n; ++i) {
     if (i + kReplayAhead < n) {
       const Visit& ahead = visits[i + kReplayAhead];
-      PrefetchRange<1>(&ahead.node->m_worldMatrix, &ahead.node->m_worldMatrix + 1);
-      if (ahead.local) PrefetchRange<0>(&ahead.local->m_localMatrix, &ahead.local->m_localState + 1);
+      PrefetchRange(&ahead.node->m_worldMatrix, &ahead.node->m_worldMatrix + 1);
+      if (ahead.local) PrefetchRange(&ahead.local->m_localMatrix, &ahead.local->m_localState + 1);
     }
     Apply(visits[i], *visits[i].parentWorld);
   }
