@@ -1,8 +1,10 @@
 // The world-matrix update keeps the order of a tree's visits between updates: every change of the tree's
 // shape (a link, a child slot, an S-node, a destroyed node) must be seen by the next update, and every
 // matrix must stay what a fresh walk gives, to the bit.
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <vector>
 
 #include "EngineWorld.h"
@@ -180,6 +182,57 @@ TEST_F(KeptVisitOrderTest, ValuesAndTheCallersMatrixAreReadOnEveryUpdate) {
     for (const Obj<ScriptObject>& r : roots) EXPECT_EQ(UpdateAndCountWrong(r, parent), 0u) << round;
   }
   EXPECT_EQ(UpdateAndCountWrong(Root(), kIdentityMatrix4f), 0u);
+}
+
+// Changes of every kind drawn at random between updates, with nodes made and dropped on the way: every
+// update gives what a fresh walk gives, and a dropped node is never touched again (the arena's freed
+// room is poisoned for AddressSanitizer).
+TEST_F(KeptVisitOrderTest, RandomChangesBetweenUpdatesNeverLeaveAStaleOrder) {
+  BuildTree(60);
+  std::mt19937 rng(7);
+  auto pick = [&](size_t from = 0) { return m_nodes[from + rng() % (m_nodes.size() - from)].Get(); };
+  for (int step = 0; step < 400; ++step) {
+    ScriptObject* n = pick(1);  // the root stays the root
+    switch (rng() % 7) {
+      case 0:  // re-parent; a cycle is refused with an error
+        MemberSet<VObject>(n, kMemberTNodeParent, pick());
+        break;
+      case 1:
+        MemberSet<VObject>(n, kMemberTNodeParent, NilScriptObject());
+        break;
+      case 2:
+        MemberRemove(pick(), kMemberTBranchChild, 0, 1);
+        break;
+      case 3: {  // a node without a parent into a slot, so no node is listed by two parents
+        ScriptObject* branch = pick();
+        if (!IsNilObject(T(n)->GetParent()) || T(n)->IsSelfOrBelow(T(branch))) break;
+        MemberSetAt<VObject>(branch, kMemberTBranchChild, int32_t(rng() % 3), n);
+        break;
+      }
+      case 4: {
+        Obj<ScriptObject> s = Make("STransform");
+        MemberSet<VVector3f>(s, kTranslation, {float(step % 5), 1, -2});
+        MemberSet<VObject>(n, kMemberTNodeSNode, s.Get());
+        break;
+      }
+      case 5:
+        BuildTree(1);
+        break;
+      case 6:  // dropped: freed now unless the tree holds it
+        std::swap(m_nodes[size_t(std::find(m_nodes.begin(), m_nodes.end(), n) - m_nodes.begin())], m_nodes.back());
+        m_nodes.pop_back();
+        break;
+    }
+    if (rng() % 4 == 0) MemberSet<VVector3f>(T(pick())->m_sNode.Get(), kRotation, {float(step), 0, 1});
+    std::vector<TBaseTransform_I*> outside;
+    for (const Obj<ScriptObject>& o : m_nodes)
+      if (!T(o)->IsSelfOrBelow(T(Root()))) outside.push_back(T(o));
+    for (TBaseTransform_I* o : outside) o->m_worldMatrix = kMark;
+    ASSERT_EQ(UpdateAndCountWrong(Root(), kIdentityMatrix4f), 0u) << step;
+    ASSERT_EQ(UpdateAndCountWrong(Root(), kIdentityMatrix4f), 0u) << step << ", kept";
+    for (TBaseTransform_I* o : outside) ASSERT_EQ(std::memcmp(&o->m_worldMatrix, &kMark, sizeof kMark), 0) << step;
+  }
+  TakeLog();  // the refused cycles' errors
 }
 
 }  // namespace
