@@ -91,6 +91,9 @@ struct KeptOrder {
   const TBaseTransform_I* root = nullptr;  // null: nothing kept
   uint64_t version = 0;
   uint64_t lastUse = 0;
+  // The root's order ran past kMaxKeptVisits: its updates walk without taking notes, rather than
+  // filling and dropping a list that large every time.
+  bool tooLarge = false;
   std::vector<Visit> visits;
 };
 // A few trees per thread (a frame may update several roots); an order of more visits than this is not
@@ -126,25 +129,27 @@ void Replay(const std::vector<Visit>& visits, const Matrix4f& parentWorld) {
   }
 }
 
-// The kept order of `root` if it still holds; otherwise a slot to record its order in (the one it had,
-// an empty one or the one used longest ago), emptied.
-KeptOrder& KeptOrderOf(const TBaseTransform_I* root, uint64_t version, bool& holds) {
+// The slot of `root`: the one it had, else an empty one or the one used longest ago, emptied.
+KeptOrder& KeptOrderOf(const TBaseTransform_I* root) {
   KeptOrder* pick = nullptr;
   for (KeptOrder& k : t_kept) {
-    if (k.root == root) {
+    if (root && k.root == root) {
       pick = &k;
       break;
     }
     if (!pick || (pick->root && (!k.root || k.lastUse < pick->lastUse))) pick = &k;
   }
-  pick->lastUse = ++t_useClock;
-  holds = pick->root && pick->root == root && pick->version == version;
-  if (!holds) {
+  if (pick->root != root) {
     pick->root = nullptr;
+    pick->tooLarge = false;
     pick->visits.clear();
   }
+  pick->lastUse = ++t_useClock;
   return *pick;
 }
+
+// What became of the notes a walk took.
+enum class Notes { kWhole, kCut, kTooMany };
 
 }  // namespace
 
@@ -156,10 +161,11 @@ namespace {
 // the walk fetches each waiting node's blocks a fixed number of visits before it gets there, and the
 // loads of many nodes overlap instead of following one another. A node's result depends only on its
 // parent's, so the order leaves every matrix as a depth-first walk would.
-// With `record`, the walk also notes each visit there, and answers whether the notes are the whole order
-// (a tree cut at the depth bound, or one of too many visits, is not kept).
-bool Walk(std::vector<Pending>& queue, TBaseTransform_I* root, const Matrix4f& parentWorld,
-          std::vector<Visit>* record) {
+// With `record`, the walk also notes each visit there, and answers whether the notes are the whole order;
+// a tree cut at the depth bound, or one of too many visits, is not kept.
+Notes Walk(std::vector<Pending>& queue, TBaseTransform_I* root, const Matrix4f& parentWorld,
+           std::vector<Visit>* record) {
+  Notes notes = Notes::kWhole;
   queue.clear();
   queue.push_back({root, &parentWorld});
   int32_t depth = 0;
@@ -183,17 +189,17 @@ bool Walk(std::vector<Pending>& queue, TBaseTransform_I* root, const Matrix4f& p
     if (!t) continue;  // a child that is not a transform ends its branch
     const Visit v = VisitOf(t, p.parentWorld);
     Apply(v, *p.parentWorld);
-    if (record) {
-      if (record->size() == kMaxKeptVisits)
-        record = nullptr;
-      else
-        record->push_back({t, v.local, record->empty() ? nullptr : p.parentWorld});
+    if (record && record->size() == kMaxKeptVisits) {
+      record = nullptr;
+      notes = Notes::kTooMany;
     }
+    if (record) record->push_back({t, v.local, record->empty() ? nullptr : p.parentWorld});
     const int32_t count = t->ChildCount();
     if (count == 0) continue;
     if (depth + 1 == kMaxTreeDepth) {
       ReportTreeTooDeep("UpdateWorldMatrices", t->m_children[0].Get(), "not updated.");
-      record = nullptr;  // the report is the walk's to make on every update
+      if (record) notes = Notes::kCut;  // the report is the walk's to make on every update
+      record = nullptr;
       continue;
     }
     for (const Obj<TNode_I>& c : t->m_children) {
@@ -203,7 +209,7 @@ bool Walk(std::vector<Pending>& queue, TBaseTransform_I* root, const Matrix4f& p
       queue.push_back({c.Get(), &t->m_worldMatrix});
     }
   }
-  return record != nullptr;
+  return notes;
 }
 
 }  // namespace
@@ -217,15 +223,19 @@ void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
     return;
   }
   const uint64_t version = TreeShapeVersion();
-  bool holds = false;
-  KeptOrder& kept = KeptOrderOf(root, version, holds);
-  if (holds) return Replay(kept.visits, parentWorld);
+  KeptOrder& kept = KeptOrderOf(root);
+  if (kept.root && !kept.tooLarge && kept.version == version) return Replay(kept.visits, parentWorld);
   t_queueBusy = true;
-  if (Walk(t_queue, root, parentWorld, &kept.visits) && !kept.visits.empty()) {
-    kept.root = root;
-    kept.version = version;
+  if (kept.tooLarge) {
+    Walk(t_queue, root, parentWorld, nullptr);
   } else {
-    std::vector<Visit>().swap(kept.visits);
+    kept.visits.clear();
+    const Notes notes = Walk(t_queue, root, parentWorld, &kept.visits);
+    kept.tooLarge = notes == Notes::kTooMany;
+    kept.root = notes == Notes::kCut || kept.visits.empty() ? nullptr : root;
+    kept.version = version;
+    if (notes == Notes::kTooMany) std::vector<Visit>().swap(kept.visits);
+    if (notes == Notes::kCut) kept.visits.clear();
   }
   if (t_queue.capacity() > kQueueKept) std::vector<Pending>().swap(t_queue);
   t_queueBusy = false;

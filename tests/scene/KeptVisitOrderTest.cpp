@@ -235,5 +235,30 @@ TEST_F(KeptVisitOrderTest, RandomChangesBetweenUpdatesNeverLeaveAStaleOrder) {
   TakeLog();  // the refused cycles' errors
 }
 
+// Nodes listed by two parents are visited once for each, so twenty levels of two nodes, each under both
+// of the level above, make two million visits: more than an order is kept for. Every update still walks
+// the whole tree (all local matrices the identity, so every node ends with the root's matrix).
+TEST_F(KeptVisitOrderTest, AnOrderTooLongToKeepIsWalkedOnEveryUpdate) {
+  BuildTree(1);
+  MemberSet<VVector3f>(T(Root())->m_sNode.Get(), kTranslation, {1, 2, 3});
+  std::vector<Obj<ScriptObject>> level{m_nodes[0]};
+  for (int depth = 0; depth < 20; ++depth) {
+    std::vector<Obj<ScriptObject>> next{Make("TTransform"), Make("TTransform")};
+    for (size_t p = 0; p < level.size(); ++p)
+      for (int32_t i = 0; i < 2; ++i) MemberSetAt<VObject>(level[p], kMemberTBranchChild, i, next[size_t(i)].Get());
+    m_nodes.insert(m_nodes.end(), next.begin(), next.end());
+    level = next;
+  }
+  Matrix4f want;
+  want.SetTranslation({1, 2, 3});
+  for (int round = 0; round < 3; ++round) {
+    for (size_t i = 1; i < m_nodes.size(); ++i) T(m_nodes[i])->m_worldMatrix = kMark;
+    UpdateWorldMatrices(T(Root()), kIdentityMatrix4f);
+    size_t wrong = 0;
+    for (const Obj<ScriptObject>& n : m_nodes) wrong += std::memcmp(&T(n)->m_worldMatrix, &want, sizeof want) != 0;
+    EXPECT_EQ(wrong, 0u) << round;
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test
