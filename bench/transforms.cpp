@@ -2,12 +2,20 @@
 // same tree over plain structs with the same math. The engine's nodes are a T-node, its S-node and a
 // children array, three blocks, the first two side by side in the node arena in creation order (here the
 // walk's order); a plain node is one struct and its children vector. The update benchmarks build each
-// tree once and time only the update: the engine's through UpdateWorldMatrices (level by level, fetching
-// the blocks of the nodes waiting a few visits ahead) and, for comparison, by a plain recursion
-// over the same nodes; the plain trees by a plain recursion. PlainNode holds only what the update reads
-// (about 190 bytes, so 100,000 of them fit in a 32 MB cache); PlainFullNode, the like-for-like peer, also
-// carries as many bytes as the engine's two records hold besides (model-view matrices, pivots, limits),
-// placed after the fields the update reads as in the engine's records.
+// tree once and time only the update.
+// - BM_UpdateEngineWorldMatrices: UpdateWorldMatrices as a frame calls it on a tree whose shape did not
+//   change since the last update: it replays the kept order of the visits (transform, S-transform, the
+//   parent's world matrix), reading of each node only its world matrix and its S-node's local matrix and
+//   state, and the list of visits in order.
+// - BM_UpdateEngineWorldMatricesNewShape: the same with the tree-shape version moved on before every
+//   update (as after any link or S-node change anywhere): the level-by-level walk over class rows, S-nodes
+//   and child lists, fetching the blocks of the nodes waiting a few visits ahead, which also records the
+//   order anew.
+// - BM_UpdateEngineRecursive: for comparison, a plain recursion over the same nodes and child lists.
+// - BM_UpdatePlainWorldMatrices: the plain trees by a plain recursion. PlainNode holds only what the
+//   update reads (about 190 bytes, so 100,000 of them fit in a 32 MB cache); PlainFullNode, the
+//   like-for-like peer, also carries as many bytes as the engine's two records hold besides (model-view
+//   matrices, pivots, limits), placed after the fields the update reads as in the engine's records.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -17,6 +25,7 @@
 #include "BenchWorld.h"
 #include "classes/EngineClasses.h"
 #include "scene/Transform.h"
+#include "scene/TreeShape.h"
 #include "scene/WorldMatrices.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ObjectModel.h"
@@ -157,6 +166,18 @@ void BM_UpdateEngineWorldMatrices(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_UpdateEngineWorldMatrices)->Arg(kNodes)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_UpdateEngineWorldMatricesNewShape(benchmark::State& state) {
+  InitOnce();
+  const Obj<ScriptObject>& root = EngineTree(int(state.range(0)));
+  for (auto _ : state) {
+    TreeShapeChanged();
+    UpdateWorldMatrices(static_cast<TBaseTransform_I*>(root.Get()), kIdentityMatrix4f);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_UpdateEngineWorldMatricesNewShape)->Arg(kNodes)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_UpdateEngineRecursive(benchmark::State& state) {
   InitOnce();

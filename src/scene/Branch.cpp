@@ -5,10 +5,12 @@
 
 #include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
+#include "scene/TreeShape.h"
 
 namespace PM {
 
 TBranch_I::~TBranch_I() {
+  TreeShapeChanged();  // walks that kept this branch's place must not visit it again
   // Taking the list whole keeps this linear for wide trees; the children are still let go first to last.
   Array<Obj<TNode_I>> list(std::move(m_children));
   for (Obj<TNode_I>& child : list) {
@@ -52,6 +54,7 @@ void TBranch_I::SetChild(int32_t i, ScriptObject* x) {
              "\" cannot be placed below itself or its descendant \"", m_name, "\".");
     return;
   }
+  TreeShapeChanged();
   m_children.Grow(i + 1);
   TNode_I* old = m_children[i].Get();
   if (!IsNilObject(old)) old->m_parent = nullptr;
@@ -77,13 +80,18 @@ void TBranch_I::RemoveChildren(int32_t i, int32_t n) {
     if (child->m_parent.Get() == this)
       child->SetParent(nullptr);
     else
-      m_children.Remove(k, 1);  // a child that moved to another branch: only our entry goes
+      RemoveChildAt(k);  // a child that moved to another branch: only our entry goes
   }
 }
 
 void TBranch_I::RemoveChildEntry(TNode_I* child) {
   for (int32_t k = 0, n = m_children.Count(); k < n; ++k)
-    if (m_children[k].Get() == child) return m_children.Remove(k, 1);
+    if (m_children[k].Get() == child) return RemoveChildAt(k);
+}
+
+void TBranch_I::RemoveChildAt(int32_t k) {
+  TreeShapeChanged();
+  m_children.Remove(k, 1);
 }
 
 void SBranch_I::Define() {

@@ -35,6 +35,11 @@ class TBranch_I : public EngineClass<TBranch_I, TNode_I, ClassId::TBranch, "TBra
   void RemoveChildEntry(TNode_I* child);
 
   Array<Obj<TNode_I>> m_children;  // member Child
+
+ private:
+  // Drops entry k. The list changes only here, in SetChild, in SetParent and in the destructor, each
+  // moving the tree-shape version on.
+  void RemoveChildAt(int32_t k);
 };
 
 enum : uint32_t { kMemberTBranchChild = 0x01FFF047 };

@@ -5,6 +5,7 @@
 #include "classes/EngineClassRegistry.h"
 #include "core/Log.h"
 #include "scene/BaseTransform.h"
+#include "scene/TreeShape.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -52,6 +53,7 @@ void TNode_I::SetSNode(ScriptObject* s) {
     LogError("TNode_D::SetSNode: assignment of incompatible SNode ignored.");
     return;
   }
+  TreeShapeChanged();
   m_sNode = s;
 }
 
@@ -83,6 +85,7 @@ void TNode_I::SetParent(ScriptObject* p) {
              "\".");
     return;
   }
+  TreeShapeChanged();
   branch->m_children.Append(Obj<TNode_I>(this));
   if (!IsNilObject(old)) old->RemoveChildEntry(this);
   m_parent = branch;

@@ -1,10 +1,12 @@
 #include "scene/WorldMatrices.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
 #include "scene/NodeWalk.h"
 #include "scene/TreeDepth.h"
+#include "scene/TreeShape.h"
 
 namespace PM {
 
@@ -42,12 +44,13 @@ thread_local std::vector<Pending> t_queue;
 thread_local bool t_queueBusy = false;  // a walk started from within a walk takes a queue of its own
 
 // Asks for the lines of a block from its header (an object's class row is there) to `end` bytes into
-// the payload.
+// the payload, into the second-level cache: the lines asked for ahead outnumber the first level's miss
+// slots.
 void Prefetch(const void* payload, ptrdiff_t end) {
   const char* p = static_cast<const char*>(payload) - sizeof(BlockHeader);
   const char* last = static_cast<const char*>(payload) + end - 1;
-  for (; p < last; p += 64) __builtin_prefetch(p);
-  __builtin_prefetch(last);
+  for (; p < last; p += 64) __builtin_prefetch(p, 0, 2);
+  __builtin_prefetch(last, 0, 2);
 }
 
 // The second fetch: the T-node has arrived, so what it points to can be asked for.
@@ -58,17 +61,99 @@ void PrefetchReferents(TNode_I* node) {
   if (t->ChildCount() > 0) Prefetch(t->m_children.Data(), kListHotEnd);
 }
 
-void UpdateOne(TBaseTransform_I* t, const Matrix4f& parentWorld) {
-  if (const SBaseTransform_I* cs = SNodeOf<SBaseTransform_I>(t)) {
-    auto* s = const_cast<SBaseTransform_I*>(cs);
-    const Matrix4f& world = s->ApplyLocalMatrix(parentWorld, t->m_worldMatrix);
+// One visit of a kept order: the transform, its S-transform (null when it has none, so it takes its
+// parent's matrix) and the matrix its parent's visit left (null for the root, which takes the caller's).
+struct Visit {
+  TBaseTransform_I* node;
+  SBaseTransform_I* local;
+  const Matrix4f* parentWorld;
+};
+
+Visit VisitOf(TBaseTransform_I* t, const Matrix4f* parentWorld) {
+  return {t, SNodeOf<SBaseTransform_I>(t), parentWorld};
+}
+
+void Apply(const Visit& v, const Matrix4f& parentWorld) {
+  TBaseTransform_I* t = v.node;
+  if (v.local) {
+    const Matrix4f& world = v.local->ApplyLocalMatrix(parentWorld, t->m_worldMatrix);
     if (&world != &t->m_worldMatrix) t->m_worldMatrix = world;
   } else {
     t->m_worldMatrix = parentWorld;
   }
 }
 
+// The order of a tree's visits, kept from the walk that found it while no parent/child link or S-node
+// has changed anywhere since (the tree-shape version then still holds). Replayed, it gives every matrix
+// the walk would, and it reads neither class rows nor child lists: only the lines of each visit's world
+// matrix and local matrix, streaming in order through the list.
+struct KeptOrder {
+  const TBaseTransform_I* root = nullptr;  // null: nothing kept
+  uint64_t version = 0;
+  uint64_t lastUse = 0;
+  // The root's order ran past kMaxKeptVisits: its updates walk without taking notes, rather than
+  // filling and dropping a list that large every time.
+  bool tooLarge = false;
+  std::vector<Visit> visits;
+};
+// A few trees per thread (a frame may update several roots); an order of more visits than this is not
+// kept, so a thread holds at most a few tens of MB for them.
+constexpr size_t kKeptOrders = 4;
+constexpr size_t kMaxKeptVisits = size_t(1) << 20;
+// Visits between the fetch of a kept visit's lines and the visit.
+constexpr size_t kReplayAhead = 8;
+
+thread_local std::array<KeptOrder, kKeptOrders> t_kept;
+thread_local uint64_t t_useClock = 0;
+
+// Asks for the lines of [from, to) into the second-level cache: some four lines a visit, eight visits
+// ahead, are more requests than the first level has miss slots, and asked for there they held up the
+// visits' own loads.
+void PrefetchRange(const void* from, const void* to) {
+  const char* p = static_cast<const char*>(from);
+  const char* last = static_cast<const char*>(to) - 1;
+  for (; p < last; p += 64) __builtin_prefetch(p, 0, 2);
+  __builtin_prefetch(last, 0, 2);
+}
+
+void Replay(const std::vector<Visit>& visits, const Matrix4f& parentWorld) {
+  Apply(visits[0], parentWorld);
+  const size_t n = visits.size();
+  for (size_t i = 1; i < n; ++i) {
+    if (i + kReplayAhead < n) {
+      const Visit& ahead = visits[i + kReplayAhead];
+      PrefetchRange(&ahead.node->m_worldMatrix, &ahead.node->m_worldMatrix + 1);
+      if (ahead.local) PrefetchRange(&ahead.local->m_localMatrix, &ahead.local->m_localState + 1);
+    }
+    Apply(visits[i], *visits[i].parentWorld);
+  }
+}
+
+// The slot of `root`: the one it had, else an empty one or the one used longest ago, emptied.
+KeptOrder& KeptOrderOf(const TBaseTransform_I* root) {
+  KeptOrder* pick = nullptr;
+  for (KeptOrder& k : t_kept) {
+    if (root && k.root == root) {
+      pick = &k;
+      break;
+    }
+    if (!pick || (pick->root && (!k.root || k.lastUse < pick->lastUse))) pick = &k;
+  }
+  if (pick->root != root) {
+    pick->root = nullptr;
+    pick->tooLarge = false;
+    pick->visits.clear();
+  }
+  pick->lastUse = ++t_useClock;
+  return *pick;
+}
+
+// What became of the notes a walk took.
+enum class Notes { kWhole, kCut, kTooMany };
+
 }  // namespace
+
+namespace {
 
 // The nodes of a large tree lie far apart in memory, and a visit reads three blocks in a chain: the
 // T-node, then its S-node and its child list. Waiting for each in turn was most of the update's time.
@@ -76,11 +161,11 @@ void UpdateOne(TBaseTransform_I* t, const Matrix4f& parentWorld) {
 // the walk fetches each waiting node's blocks a fixed number of visits before it gets there, and the
 // loads of many nodes overlap instead of following one another. A node's result depends only on its
 // parent's, so the order leaves every matrix as a depth-first walk would.
-void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
-  std::vector<Pending> own;
-  const bool reuse = !t_queueBusy;
-  std::vector<Pending>& queue = reuse ? t_queue : own;
-  t_queueBusy = true;
+// With `record`, the walk also notes each visit there, and answers whether the notes are the whole order;
+// a tree cut at the depth bound, or one of too many visits, is not kept.
+Notes Walk(std::vector<Pending>& queue, TBaseTransform_I* root, const Matrix4f& parentWorld,
+           std::vector<Visit>* record) {
+  Notes notes = Notes::kWhole;
   queue.clear();
   queue.push_back({root, &parentWorld});
   int32_t depth = 0;
@@ -102,11 +187,19 @@ void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
     const Pending p = queue[at];
     TBaseTransform_I* t = As<TBaseTransform_I>(p.node);
     if (!t) continue;  // a child that is not a transform ends its branch
-    UpdateOne(t, *p.parentWorld);
+    const Visit v = VisitOf(t, p.parentWorld);
+    Apply(v, *p.parentWorld);
+    if (record && record->size() == kMaxKeptVisits) {
+      record = nullptr;
+      notes = Notes::kTooMany;
+    }
+    if (record) record->push_back({t, v.local, record->empty() ? nullptr : p.parentWorld});
     const int32_t count = t->ChildCount();
     if (count == 0) continue;
     if (depth + 1 == kMaxTreeDepth) {
       ReportTreeTooDeep("UpdateWorldMatrices", t->m_children[0].Get(), "not updated.");
+      if (record) notes = Notes::kCut;  // the report is the walk's to make on every update
+      record = nullptr;
       continue;
     }
     for (const Obj<TNode_I>& c : t->m_children) {
@@ -116,10 +209,36 @@ void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
       queue.push_back({c.Get(), &t->m_worldMatrix});
     }
   }
-  if (reuse) {
-    if (queue.capacity() > kQueueKept) std::vector<Pending>().swap(queue);
-    t_queueBusy = false;
+  return notes;
+}
+
+}  // namespace
+
+// The first update of a tree's shape walks it and keeps the order of its visits; the next ones replay
+// that order for as long as the shape holds.
+void UpdateWorldMatrices(TBaseTransform_I* root, const Matrix4f& parentWorld) {
+  if (t_queueBusy) {  // a walk started from within a walk takes a queue of its own and keeps nothing
+    std::vector<Pending> own;
+    Walk(own, root, parentWorld, nullptr);
+    return;
   }
+  const uint64_t version = TreeShapeVersion();
+  KeptOrder& kept = KeptOrderOf(root);
+  if (kept.root && !kept.tooLarge && kept.version == version) return Replay(kept.visits, parentWorld);
+  t_queueBusy = true;
+  if (kept.tooLarge) {
+    Walk(t_queue, root, parentWorld, nullptr);
+  } else {
+    kept.visits.clear();
+    const Notes notes = Walk(t_queue, root, parentWorld, &kept.visits);
+    kept.tooLarge = notes == Notes::kTooMany;
+    kept.root = notes == Notes::kCut || kept.visits.empty() ? nullptr : root;
+    kept.version = version;
+    if (notes == Notes::kTooMany) std::vector<Visit>().swap(kept.visits);
+    if (notes == Notes::kCut) kept.visits.clear();
+  }
+  if (t_queue.capacity() > kQueueKept) std::vector<Pending>().swap(t_queue);
+  t_queueBusy = false;
 }
 
 }  // namespace PM
