@@ -61,6 +61,8 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_free.Reserve(faces + 1);
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+  m_grown.reset(new int32_t[size_t(faces)]);
+  m_trialFaces.reset(new int32_t[size_t(faces)]);
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
