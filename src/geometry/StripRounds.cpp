@@ -139,7 +139,8 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
   if (m_hot.empty()) return;
-  for (;;) {  // each round commits at least its first start face
+  m_stripFaces.Reserve(FaceCount());  // every face is committed once
+  for (;;) {                          // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
     int32_t tried[kSamples], sampleOf[kSamples];

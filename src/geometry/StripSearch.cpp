@@ -122,9 +122,8 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
   return to;
 }
 
-// The first slot at or after `slot` whose edge may still serve experiment `e`. The slots passed over in it are
-// pointed at the answer, so no slot is passed twice in one experiment.
-int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
+// The slots passed over are pointed at the answer, so no slot is passed twice in one experiment.
+int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
   int32_t to = NextAlive(slot, end);
   SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);

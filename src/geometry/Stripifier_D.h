@@ -113,7 +113,16 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // The next strip's start is handed back in plain values: the caller builds the strip's record from them.
   bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1, bool& toV1);
   int32_t NextAlive(int32_t slot, int32_t end);
-  int32_t NextUsable(int32_t slot, int32_t end, int32_t e);
+  // The first slot at or after `slot` whose edge may still serve experiment `e`; most slots a search meets
+  // are, and answer without a call.
+  int32_t NextUsable(int32_t slot, int32_t end, int32_t e) {
+    if (slot < end) {
+      const SearchSlot& at = m_slots[size_t(slot)];
+      if (at.aliveTo == slot && at.skipStamp != e) return slot;
+    }
+    return NextUsableSkipping(slot, end, e);
+  }
+  int32_t NextUsableSkipping(int32_t slot, int32_t end, int32_t e);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
