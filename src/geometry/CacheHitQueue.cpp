@@ -129,11 +129,20 @@ int32_t CacheHitQueue::TopGroup() {
 
 void CacheHitQueue::Moved(int32_t v, int delta) {
   if (!m_heavy[v]) {
-    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) {
-      int32_t who = m_owners.owner[k];
-      if (m_taken[who]) continue;
-      m_hits[who] += delta;
-      NoteChanged(m_changed, m_inChanged, who);
+    // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
+    // fetched again for each owner.
+    const int32_t* owner = m_owners.owner.Data();
+    const uint8_t* taken = m_taken.Data();
+    int32_t* hits = m_hits.Data();
+    uint8_t* in = m_inChanged.Data();
+    for (int k = m_owners.start[v], end = m_owners.start[v + 1]; k < end; ++k) {
+      int32_t who = owner[k];
+      if (taken[who]) continue;
+      hits[who] += delta;
+      if (!in[who]) {
+        in[who] = 1;
+        m_changed.Append(who);
+      }
     }
     return;
   }
