@@ -45,7 +45,8 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
 // so `yFirst` alternates.
-int32_t Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
+[[gnu::always_inline]] inline int32_t Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s,
+                                                               int32_t* out) {
   NvFaceInfo* hot = m_hot.data();
   uint32_t* stamp = m_vertexStamp.Data();
   const uint32_t now = m_stamp;
@@ -73,7 +74,7 @@ int32_t Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int
   return n;
 }
 
-void Stripifier_D::GrowStrip(NvStripInfo& strip) {
+[[gnu::always_inline]] inline void Stripifier_D::GrowStrip(NvStripInfo& strip) {
   int32_t s = strip.stripId;
   if (++m_stamp == 0) {  // the stamps wrapped: forget every old one
     for (uint32_t& st : m_vertexStamp) st = 0;
@@ -137,7 +138,8 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
 
 // The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
 // to with one face not taken yet and the other not in `prev`.
-bool Stripifier_D::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1, bool& toV1) {
+[[gnu::always_inline]] inline bool Stripifier_D::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
+                                                               int32_t& edgeV1, bool& toV1) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
   int32_t s = prev.stripId, e = prev.experimentId;
   int32_t end = m_searchStart[v + 1];
