@@ -86,17 +86,31 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   int32_t c = GetNextIndex(a, b, start);
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
-  // wait aside while the backward ones are written in place and turned around in front of them.
+  // wait aside while the backward ones are written in place and turned around in front of them. The start edge
+  // is one of the face's, so with b at i the two edges from b are i (to the vertex after b) and the one ending
+  // at b; which of them leads to c says which way the face runs the edge.
+  int kForward, kBackward;
+  bool forwardFirst, backwardFirst;
+  int i = start.v[0] == b ? 0 : start.v[1] == b ? 1 : 2;
+  int after = Next3(i), before = Next3(after);
+  if (start.v[i] == b && start.v[after] == c && start.v[before] == a) {
+    kForward = i, forwardFirst = false, kBackward = before, backwardFirst = true;
+  } else if (start.v[i] == b && start.v[after] == a && start.v[before] == c) {
+    kForward = before, forwardFirst = true, kBackward = i, backwardFirst = false;
+  } else {  // not a face of three distinct vertices holding the edge: only the edges actually there
+    kForward = EdgeOf(start, b, c);
+    forwardFirst = kForward >= 0 && start.v[kForward] == c;
+    kBackward = EdgeOf(start, b, a);
+    backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
+  }
   int32_t* forward = m_grown.get();
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
-  int k = EdgeOf(start, b, c);
-  if (k >= 0) forwardCount += GrowOneWay(strip.startFace, k, start.v[k] == c, s, forward + 1);
+  if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
   int32_t first = m_trialCount;
   int32_t* backward = m_trialFaces.get() + first;
   int32_t backwardCount = 0;
-  k = EdgeOf(start, b, a);
-  if (k >= 0) backwardCount = GrowOneWay(strip.startFace, k, start.v[k] == a, s, backward);
+  if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
   std::reverse(backward, backward + backwardCount);
   std::copy(forward, forward + forwardCount, backward + backwardCount);
   strip.first = first;
