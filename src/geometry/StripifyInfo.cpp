@@ -181,14 +181,25 @@ void Stripifier_D::BuildSearchLists() {
   }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
-  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
+  // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
+  // slots themselves stalled on fetching a line for nearly every store.
+  std::unique_ptr<int32_t[]> edgeAt(new int32_t[size_t(slots)]);
   Array<int32_t> at(m_searchStart);
+  const NvEdgeInfo* edges = m_edges.Data();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
-    const NvEdgeInfo& ed = m_edges[e];
+    const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) continue;
-    for (int end = 0; end < 2; ++end) {
-      int32_t slot = at[end == 0 ? ed.v0 : ed.v1]++;
-      m_slots[size_t(slot)] = SearchSlot{ed.face0, ed.face1, end == 0 ? ed.v1 : ed.v0, end == 0, slot, -1, 0};
+    edgeAt[size_t(at[ed.v0]++)] = e;
+    edgeAt[size_t(at[ed.v1]++)] = e;
+  }
+  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
+  SearchSlot* out = m_slots.get();
+  const int32_t* start = m_searchStart.Data();
+  for (int32_t v = 0; v < vertices; ++v) {
+    for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
+      const NvEdgeInfo& ed = edges[edgeAt[size_t(slot)]];
+      bool atV0 = ed.v0 == v;
+      out[slot] = SearchSlot{ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, atV0, slot, -1, 0};
     }
   }
 }
