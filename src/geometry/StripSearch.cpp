@@ -210,6 +210,9 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
     strip.toV1 = toV1;
     strip.stripId = m_stripIds++;
     strip.experimentId = experiment;
+    // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
+    // now, its line arrives while the strip grows.
+    __builtin_prefetch(&m_slots[size_t(m_searchStart[toV1 ? edgeV1 : edgeV0])]);
     GrowStrip(strip);
     if (!FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
   }
