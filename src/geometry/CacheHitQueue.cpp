@@ -55,6 +55,7 @@ void CacheHitQueue::BuildGroups() {
   std::map<std::vector<int32_t>, int32_t> groupOfKey;
   std::vector<std::vector<int32_t>> keys;
   std::vector<int32_t> key;
+  int32_t lastGroup = -1;
   Array<int32_t> innerRanks;
   for (int32_t who = 0; who < owners; ++who) {
     if (at[who] == at[who + 1]) continue;
@@ -67,12 +68,18 @@ void CacheHitQueue::BuildGroups() {
         key.push_back(1);
       }
     }
-    auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
-    if (fresh) {
-      keys.push_back(key);
-      innerRanks.Append(0);
+    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
+    // compared before the map is searched.
+    int32_t g = lastGroup;
+    if (g < 0 || keys[size_t(g)] != key) {
+      auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
+      if (fresh) {
+        keys.push_back(key);
+        innerRanks.Append(0);
+      }
+      g = it->second;
     }
-    int32_t g = it->second;
+    lastGroup = g;
     m_groupOf[who] = g;
     innerRanks[g] = std::max(innerRanks[g], slotsOf[who] - (at[who + 1] - at[who]) + 1);
   }
@@ -112,6 +119,12 @@ void CacheHitQueue::Rekey(int32_t g) {
   }
   if (key == group.key) return;
   group.key = key;
+  // The group's entry on top (the one just taken from, mostly) would be stale from now on: dropped at once, it
+  // keeps the heap to about one entry per group when few groups take turns.
+  if (!m_groupOrder.empty() && m_groupOrder.front().second == g) {
+    std::pop_heap(m_groupOrder.begin(), m_groupOrder.end(), std::greater<>());
+    m_groupOrder.pop_back();
+  }
   if (key < 0) return;
   m_groupOrder.emplace_back(key, g);
   std::push_heap(m_groupOrder.begin(), m_groupOrder.end(), std::greater<>());
@@ -129,11 +142,20 @@ int32_t CacheHitQueue::TopGroup() {
 
 void CacheHitQueue::Moved(int32_t v, int delta) {
   if (!m_heavy[v]) {
-    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) {
-      int32_t who = m_owners.owner[k];
-      if (m_taken[who]) continue;
-      m_hits[who] += delta;
-      NoteChanged(m_changed, m_inChanged, who);
+    // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
+    // fetched again for each owner.
+    const int32_t* owner = m_owners.owner.Data();
+    const uint8_t* taken = m_taken.Data();
+    int32_t* hits = m_hits.Data();
+    uint8_t* in = m_inChanged.Data();
+    for (int k = m_owners.start[v], end = m_owners.start[v + 1]; k < end; ++k) {
+      int32_t who = owner[k];
+      if (taken[who]) continue;
+      hits[who] += delta;
+      if (!in[who]) {
+        in[who] = 1;
+        m_changed.Append(who);
+      }
     }
     return;
   }

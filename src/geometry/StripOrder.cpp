@@ -1,6 +1,7 @@
 // Cutting committed strips into cache-sized pieces and ordering pieces and left-over triangles greedily by
 // simulated cache hits, through a queue updated only for what a vertex entering or leaving the cache touches.
 #include <algorithm>
+#include <utility>
 
 #include "geometry/CacheHitQueue.h"
 #include "geometry/Stripifier_D.h"
@@ -26,6 +27,19 @@ void CacheFace(VertexCache& cache, const CommittedFace& face, Moved moved) {
 
 void Stripifier_D::SplitUpStripsAndOptimize() {
   int threshold = m_cacheSize - 4;
+  // Each list is sized once, by a first pass that only counts.
+  int pieces = 0, pieceFaces = 0;
+  for (const NvStripInfo& strip : m_strips) {
+    for (int off = 0; off < strip.count; off += threshold) {
+      int count = std::min(threshold, strip.count - off);
+      if (count < m_minStripLength) continue;
+      ++pieces;
+      pieceFaces += count;
+    }
+  }
+  m_pieces.Reserve(pieces);
+  m_pieceFaces.Reserve(pieceFaces);
+  m_triList.Reserve(m_stripFaces.Count() - pieceFaces);
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
       int count = std::min(threshold, strip.count - off);
@@ -60,7 +74,7 @@ void Stripifier_D::OrderTriangleList() {
     CacheFace(cache, m_triList[i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   }
-  m_triList = ordered;
+  std::swap(m_triList, ordered);
 }
 
 void Stripifier_D::OrderPieces() {
@@ -121,7 +135,7 @@ void Stripifier_D::OrderPieces() {
   queue.Remove(first);
   place(first);
   for (int32_t p = queue.Take(); p >= 0; p = queue.Take()) place(p);
-  m_pieces = ordered;
+  std::swap(m_pieces, ordered);
 }
 
 }  // namespace PM

@@ -11,10 +11,14 @@ namespace {
 // Copies into the block `to` already has when it is large enough: the search copies each experiment's faces
 // and a best experiment's strips every few experiments.
 template <class T>
+void CopyInto(Array<T>& to, const T* from, int count) {
+  if (count > to.Capacity()) to.Reserve(count + count / 2);  // room for the next growth
+  to.SetCountNoCopy(count);
+  std::copy(from, from + count, to.begin());
+}
+template <class T>
 void CopyInto(Array<T>& to, const Array<T>& from) {
-  if (from.Count() > to.Capacity()) to.Reserve(from.Count() + from.Count() / 2);  // room for the next growth
-  to.SetCountNoCopy(from.Count());
-  std::copy(from.begin(), from.end(), to.begin());
+  CopyInto(to, from.Data(), from.Count());
 }
 
 }  // namespace
@@ -26,7 +30,7 @@ void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trial.Count()), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
-  CopyInto(memo.taken[k], m_trialFaces);
+  CopyInto(memo.taken[k], m_trialFaces.get(), m_trialCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -135,7 +139,8 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
   if (m_hot.empty()) return;
-  for (;;) {  // each round commits at least its first start face
+  m_stripFaces.Reserve(FaceCount());  // every face is committed once
+  for (;;) {                          // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
     int32_t tried[kSamples], sampleOf[kSamples];

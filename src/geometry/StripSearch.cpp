@@ -1,5 +1,7 @@
 // The experiments of the strip search: strips grown both ways from a start edge, chained from one start
 // through the traversal search at the vertex each strip's start edge leads to.
+#include <algorithm>
+
 #include "core/Log.h"
 #include "geometry/Stripifier_D.h"
 
@@ -43,9 +45,12 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
 // so `yFirst` alternates.
-void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces) {
+[[gnu::always_inline]] inline int32_t Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s,
+                                                               int32_t* out) {
   NvFaceInfo* hot = m_hot.data();
   uint32_t* stamp = m_vertexStamp.Data();
+  const uint32_t now = m_stamp;
+  int32_t n = 0;
   for (;;) {
     int32_t next = hot[cur].across[k];
     if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
@@ -55,43 +60,62 @@ void Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || stamp[z] == m_stamp) {
+    if (IsMarked(f) || stamp[z] == now) {
       if (m_noteBit != 0 && f.mark != kCommitted) m_noteOpen->Append(next);
       break;
     }
-    faces.Append(next);
+    out[n++] = next;
     f.mark = s;
-    stamp[z] = m_stamp;
+    stamp[z] = now;
     k = yFirst ? Next3(j) : Next3(Next3(j));
     yFirst = !yFirst;
     cur = next;
   }
+  return n;
 }
 
-void Stripifier_D::GrowStrip(NvStripInfo& strip) {
+[[gnu::always_inline]] inline void Stripifier_D::GrowStrip(NvStripInfo& strip) {
   int32_t s = strip.stripId;
   if (++m_stamp == 0) {  // the stamps wrapped: forget every old one
     for (uint32_t& st : m_vertexStamp) st = 0;
     m_stamp = 1;
   }
-  m_forward.Remove(0, m_forward.Count());
-  m_backward.Remove(0, m_backward.Count());
   NvFaceInfo& start = m_hot[size_t(strip.startFace)];
   start.mark = s;
   for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
-  m_forward.Append(strip.startFace);
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   int32_t c = GetNextIndex(a, b, start);
-  // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a.
-  int k = EdgeOf(start, b, c);
-  if (k >= 0) GrowOneWay(strip.startFace, k, start.v[k] == c, s, m_forward);
-  k = EdgeOf(start, b, a);
-  if (k >= 0) GrowOneWay(strip.startFace, k, start.v[k] == a, s, m_backward);
-
-  strip.first = m_trialFaces.Count();
-  strip.count = m_backward.Count() + m_forward.Count();
-  for (int i = m_backward.Count() - 1; i >= 0; --i) m_trialFaces.Append(m_backward[i]);
-  for (int32_t f : m_forward) m_trialFaces.Append(f);
+  // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
+  // wait aside while the backward ones are written in place and turned around in front of them. The start edge
+  // is one of the face's, so with b at i the two edges from b are i (to the vertex after b) and the one ending
+  // at b; which of them leads to c says which way the face runs the edge.
+  int kForward, kBackward;
+  bool forwardFirst, backwardFirst;
+  int i = start.v[0] == b ? 0 : start.v[1] == b ? 1 : 2;
+  int after = Next3(i), before = Next3(after);
+  if (start.v[i] == b && start.v[after] == c && start.v[before] == a) {
+    kForward = i, forwardFirst = false, kBackward = before, backwardFirst = true;
+  } else if (start.v[i] == b && start.v[after] == a && start.v[before] == c) {
+    kForward = before, forwardFirst = true, kBackward = i, backwardFirst = false;
+  } else {  // not a face of three distinct vertices holding the edge: only the edges actually there
+    kForward = EdgeOf(start, b, c);
+    forwardFirst = kForward >= 0 && start.v[kForward] == c;
+    kBackward = EdgeOf(start, b, a);
+    backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
+  }
+  int32_t* forward = m_grown.get();
+  forward[0] = strip.startFace;
+  int32_t forwardCount = 1;
+  if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
+  int32_t first = m_trialCount;
+  int32_t* backward = m_trialFaces.get() + first;
+  int32_t backwardCount = 0;
+  if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
+  std::reverse(backward, backward + backwardCount);
+  std::copy(forward, forward + forwardCount, backward + backwardCount);
+  strip.first = first;
+  strip.count = backwardCount + forwardCount;
+  m_trialCount = first + strip.count;
 }
 
 bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
@@ -113,9 +137,8 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
   return to;
 }
 
-// The first slot at or after `slot` whose edge may still serve experiment `e`. The slots passed over in it are
-// pointed at the answer, so no slot is passed twice in one experiment.
-int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
+// The slots passed over are pointed at the answer, so no slot is passed twice in one experiment.
+int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
   int32_t to = NextAlive(slot, end);
   SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);
@@ -129,7 +152,8 @@ int32_t Stripifier_D::NextUsable(int32_t slot, int32_t end, int32_t e) {
 
 // The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
 // to with one face not taken yet and the other not in `prev`.
-bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
+[[gnu::always_inline]] inline bool Stripifier_D::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
+                                                               int32_t& edgeV1, bool& toV1) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
   int32_t s = prev.stripId, e = prev.experimentId;
   int32_t end = m_searchStart[v + 1];
@@ -154,10 +178,10 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
     else if (f1.mark != s && !marked0)
       untouched = ed.face0;
     if (untouched >= 0) {
-      next.startFace = untouched;
-      next.edgeV0 = ed.atV0 ? v : ed.other;
-      next.edgeV1 = ed.atV0 ? ed.other : v;
-      next.toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);
+      face = untouched;
+      edgeV0 = ed.atV0 ? v : ed.other;
+      edgeV1 = ed.atV0 ? ed.other : v;
+      toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);
       return true;
     }
   }
@@ -165,26 +189,34 @@ bool Stripifier_D::FindTraversal(const NvStripInfo& prev, NvStripInfo& next) {
 }
 
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
-// each first toward v1, then not. Its strips and faces are left in the trial arrays.
+// each first toward v1, then not. Its strips and faces are left in the trial arrays. Each strip's record is
+// filled field by field where it stays, so that no record is read back whole right after its fields were
+// written.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
   int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
   bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
-  NvStripInfo strip{face, reversed ? b : a, reversed ? a : b, k % 2 == 0, 0, 0, -1, -1};
+  int32_t edgeV0 = reversed ? b : a, edgeV1 = reversed ? a : b;
+  bool toV1 = k % 2 == 0;
   m_trial.Remove(0, m_trial.Count());
-  m_trialFaces.Remove(0, m_trialFaces.Count());
-  strip.stripId = m_stripIds++;
-  strip.experimentId = m_experimentIds++;
-  m_firstStrip = strip.stripId;
+  m_trialCount = 0;
+  int32_t experiment = m_experimentIds++;
+  m_firstStrip = m_stripIds;
   for (;;) {
+    NvStripInfo& strip = m_trial.AppendNew();
+    strip.startFace = face;
+    strip.edgeV0 = edgeV0;
+    strip.edgeV1 = edgeV1;
+    strip.toV1 = toV1;
+    strip.stripId = m_stripIds++;
+    strip.experimentId = experiment;
+    // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
+    // now, its line arrives while the strip grows.
+    __builtin_prefetch(&m_slots[size_t(m_searchStart[toV1 ? edgeV1 : edgeV0])]);
     GrowStrip(strip);
-    m_trial.Append(strip);
-    NvStripInfo next = strip;
-    if (!FindTraversal(strip, next)) break;
-    next.stripId = m_stripIds++;
-    strip = next;
+    if (!FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
   }
-  return m_trialFaces.Count();
+  return m_trialCount;
 }
 
 }  // namespace PM

@@ -107,11 +107,22 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
   int32_t FaceCount() const { return int32_t(m_hot.size()); }
   // -- growing strips
-  void GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, Array<int32_t>& faces);
+  // Writes the faces taken to `out` and returns their number.
+  int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
   void GrowStrip(NvStripInfo& strip);
-  bool FindTraversal(const NvStripInfo& prev, NvStripInfo& next);
+  // The next strip's start is handed back in plain values: the caller builds the strip's record from them.
+  bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1, bool& toV1);
   int32_t NextAlive(int32_t slot, int32_t end);
-  int32_t NextUsable(int32_t slot, int32_t end, int32_t e);
+  // The first slot at or after `slot` whose edge may still serve experiment `e`; most slots a search meets
+  // are, and answer without a call.
+  int32_t NextUsable(int32_t slot, int32_t end, int32_t e) {
+    if (slot < end) {
+      const SearchSlot& at = m_slots[size_t(slot)];
+      if (at.aliveTo == slot && at.skipStamp != e) return slot;
+    }
+    return NextUsableSkipping(slot, end, e);
+  }
+  int32_t NextUsableSkipping(int32_t slot, int32_t end, int32_t e);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
@@ -155,7 +166,10 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
-  Array<int32_t> m_forward, m_backward;
+  // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
+  // of them): an experiment takes each face at most once, so both hold every face.
+  std::unique_ptr<int32_t[]> m_grown, m_trialFaces;
+  int32_t m_trialCount = 0;
 
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
@@ -163,8 +177,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<int32_t>* m_noteOpen = nullptr;  // the running experiment's list of faces read while not committed
   static_assert(kSamples <= 16, "one reader bit per sample");
 
-  Array<NvStripInfo> m_trial;  // strips of the current round's experiments
-  Array<int32_t> m_trialFaces;
+  Array<NvStripInfo> m_trial;       // strips of the current round's experiments
   Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;      // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;

@@ -61,6 +61,8 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_free.Reserve(faces + 1);
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
+  m_grown.reset(new int32_t[size_t(faces)]);
+  m_trialFaces.reset(new int32_t[size_t(faces)]);
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
@@ -136,25 +138,35 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
 // instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
 // edge's second sees face 0.
 void Stripifier_D::BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides) {
-  for (int32_t f = 0; f < FaceCount(); ++f) {
-    NvFaceInfo& h = m_hot[size_t(f)];
+  // Plain pointers and the flags gathered in locals: a byte store may alias anything, so storing each flag
+  // through the record would reload every array's address after it.
+  NvFaceInfo* hot = m_hot.data();
+  const int32_t* edgeIds = edgesOf.Data();
+  const NvEdgeInfo* edges = m_edges.Data();
+  const uint8_t* side = sides.data();
+  int32_t faces = FaceCount();
+  for (int32_t f = 0; f < faces; ++f) {
+    NvFaceInfo& h = hot[f];
+    unsigned grows = 0, back = 0;
     for (int k = 0; k < 3; ++k) {
-      int32_t a = h.v[k], e = edgesOf[3 * f + k];
-      const NvEdgeInfo& ed = m_edges[e];
+      int32_t a = h.v[k], e = edgeIds[3 * f + k];
+      const NvEdgeInfo& ed = edges[e];
       bool isFace0 = ed.face0 == f;
       int32_t o = isFace0 ? ed.face1 : ed.face0;
       h.across[k] = o;
-      if (ed.v0 != a) h.grows = uint8_t(h.grows | 1 << (3 + k));
+      if (ed.v0 != a) grows |= 1u << (3 + k);
       if (o < 0) continue;
       // A strip grows into the neighbour when it runs the edge the other way from this face: face 0 runs it
       // (v0, v1); face 1 and faces beyond the second were noted against face 0 when they met the edge.
-      uint8_t side = sides[size_t(e)];
-      bool opposite = isFace0 ? (side & 16) == 0 : ed.v0 != a;
+      unsigned sd = side[e];
+      bool opposite = isFace0 ? (sd & 16) == 0 : ed.v0 != a;
       if (!opposite) continue;
-      int j = isFace0 ? side >> 2 & 3 : side & 3;
-      h.grows = uint8_t(h.grows | 1 << k);
-      h.back = uint8_t(h.back | j << (2 * k));
+      unsigned j = isFace0 ? sd >> 2 & 3 : sd & 3;
+      grows |= 1u << k;
+      back |= j << (2 * k);
     }
+    h.grows = uint8_t(h.grows | grows);
+    h.back = uint8_t(h.back | back);
   }
 }
 
@@ -169,14 +181,25 @@ void Stripifier_D::BuildSearchLists() {
   }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
-  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
+  // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
+  // slots themselves stalled on fetching a line for nearly every store.
+  std::unique_ptr<int32_t[]> edgeAt(new int32_t[size_t(slots)]);
   Array<int32_t> at(m_searchStart);
+  const NvEdgeInfo* edges = m_edges.Data();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
-    const NvEdgeInfo& ed = m_edges[e];
+    const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) continue;
-    for (int end = 0; end < 2; ++end) {
-      int32_t slot = at[end == 0 ? ed.v0 : ed.v1]++;
-      m_slots[size_t(slot)] = SearchSlot{ed.face0, ed.face1, end == 0 ? ed.v1 : ed.v0, end == 0, slot, -1, 0};
+    edgeAt[size_t(at[ed.v0]++)] = e;
+    edgeAt[size_t(at[ed.v1]++)] = e;
+  }
+  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
+  SearchSlot* out = m_slots.get();
+  const int32_t* start = m_searchStart.Data();
+  for (int32_t v = 0; v < vertices; ++v) {
+    for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
+      const NvEdgeInfo& ed = edges[edgeAt[size_t(slot)]];
+      bool atV0 = ed.v0 == v;
+      out[slot] = SearchSlot{ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, atV0, slot, -1, 0};
     }
   }
 }
