@@ -1,5 +1,6 @@
 // A connection group's frame: clearing, accumulating clips per track, and writing the blended
 // result into the members.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <utility>
@@ -164,6 +165,21 @@ void ConnectionGroup_I::BeginFrame() {
       k = {object, row, r, member, tables};
     }
     if (r) c.valueType = r->valueType;
+  }
+}
+
+void ConnectionGroup_I::NoteFrameLines(FrameLines& lines) const {
+  constexpr int32_t kFirst = 8;
+  const int32_t n = std::min(m_connections.Count(), kFirst);
+  lines.Note(HeaderOf(this), sizeof(BlockHeader) + sizeof(ConnectionGroup_I));
+  if (n == 0) return;
+  lines.Note(HeaderOf(m_connections.Data()), sizeof(BlockHeader) + sizeof(CGConnection) * size_t(n));
+  lines.Note(m_resolved.data(), sizeof(ResolvedTarget) * std::min(m_resolved.size(), size_t(n)));
+  // The frame's first pass runs last to first.
+  for (int32_t i = m_connections.Count() - 1; i >= m_connections.Count() - n; --i) {
+    const CGConnection& c = m_connections[i];
+    lines.Note(HeaderOf(c.object.Get()), sizeof(BlockHeader));
+    lines.Note(HeaderOf(c.tracks.Data()), size_t(kTrackBytes));
   }
 }
 
