@@ -171,14 +171,16 @@ void ConnectionGroup_I::BeginFrame() {
 }
 
 void ConnectionGroup_I::NoteFrameLines(FrameLines& lines) const {
-  constexpr int32_t kFirst = 8;
-  const int32_t n = std::min(m_connections.Count(), kFirst);
+  constexpr int32_t kFirst = 6;
+  const int32_t count = m_connections.Count(), first = std::max(count - kFirst, 0);
   lines.Note(HeaderOf(this), sizeof(BlockHeader) + sizeof(ConnectionGroup_I));
-  if (n == 0) return;
-  lines.Note(HeaderOf(m_connections.Data()), sizeof(BlockHeader) + sizeof(CGConnection) * size_t(n));
-  lines.Note(m_resolved.data(), sizeof(ResolvedTarget) * std::min(m_resolved.size(), size_t(n)));
-  // The frame's first pass runs last to first.
-  for (int32_t i = m_connections.Count() - 1; i >= m_connections.Count() - n; --i) {
+  lines.Note(HeaderOf(m_connections.Data()), sizeof(BlockHeader));
+  if (count == 0) return;
+  // The frame's first pass runs last to first: the list's end, and the members found for it.
+  lines.Note(&m_connections[first], sizeof(CGConnection) * size_t(count - first));
+  if (m_resolved.size() == size_t(count))
+    lines.Note(m_resolved.data() + first, sizeof(ResolvedTarget) * size_t(count - first));
+  for (int32_t i = count - 1; i >= first; --i) {
     const CGConnection& c = m_connections[i];
     lines.Note(HeaderOf(c.object.Get()), sizeof(BlockHeader));
     lines.Note(HeaderOf(c.tracks.Data()), size_t(kTrackBytes));
