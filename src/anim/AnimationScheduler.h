@@ -1,6 +1,7 @@
 // Plays animation clips on tracks into a connection group, once per frame when the host calls Update.
 #pragma once
 
+#include "anim/FrameLines.h"
 #include "classes/EngineClass.h"
 #include "classes/Object.h"
 
@@ -54,6 +55,13 @@ class AnimationScheduler_I
   // Folds one clip into the end times; clips on tracks outside 0..31 stay out.
   void AddEndTime(AnimationClip_I* clip);
   AnimationClip_I* FindBlendClip(double t);
+  // Notes where this update's group, clips and first connections lie, for the next update to ask for.
+  void NoteFrameLines();
+
+  // With many schedulers each one's records are cold when its turn comes, and each leads to the next
+  // (scheduler, group, connection list, connections): asked for by the addresses of the last frame,
+  // they arrive together instead of one after another.
+  FrameLines m_frameLines;
 };
 
 enum : uint32_t {

@@ -74,6 +74,7 @@ AnimationClip_I* AnimationScheduler_I::FindBlendClip(double t) {
 void AnimationScheduler_I::Update(double frameTime) {
   // Clip-event handlers may change the lists or release this scheduler, its clips and themselves.
   Obj<AnimationScheduler_I> self(this);
+  m_frameLines.Fetch();
   FetchFrameObjects(*this);
   if (frameTime == m_lastFrameTime) LogWarn("CONSTD.m_LastFrameTime==frameTime");
   SortClips();
@@ -162,6 +163,20 @@ void AnimationScheduler_I::Update(double frameTime) {
     group->SwapTrackPairs();
   }
   m_lastFrameTime = frameTime;
+  NoteFrameLines();
+}
+
+void AnimationScheduler_I::NoteFrameLines() {
+  FrameLines& lines = m_frameLines;
+  lines.Clear();
+  const int32_t clips = std::min(m_animationClip.Count(), 4);
+  lines.Note(HeaderOf(m_animationClip.Data()), sizeof(BlockHeader) + sizeof(void*) * size_t(clips));
+  for (int32_t i = 0; i < clips; ++i) lines.Note(HeaderOf(m_animationClip[i].Get()), 3 * 64);
+  if (!m_blendClip.IsEmpty()) {
+    lines.Note(HeaderOf(m_blendClip.Data()), sizeof(BlockHeader) + sizeof(void*));
+    lines.Note(HeaderOf(m_blendClip[0].Get()), 3 * 64);
+  }
+  if (!m_connectionGroup.IsNil()) m_connectionGroup->NoteFrameLines(lines);
 }
 
 }  // namespace PM

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "anim/FrameLines.h"
 #include "classes/EngineClass.h"
 #include "classes/Object.h"
 #include "core/Vector4f.h"
@@ -52,6 +53,10 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
   virtual uint32_t GetTrackValue(uint32_t connection, uint32_t track, Vector4f& out);
   // Slot 6: moves each odd track's state into its even partner and clears the odd one.
   virtual void SwapTrackPairs();
+
+  // Notes the lines a frame meets first: this group, the head of its connection list and of the
+  // members found for them, and the first connections' targets and track lists.
+  void NoteFrameLines(FrameLines& lines) const;
 
   // The record of the connection's member when it can be written, else null after the Error line.
   static const MemberRecord* ResolveMember(ScriptObject* object, uint32_t member);

@@ -1,5 +1,6 @@
 // A connection group's frame: clearing, accumulating clips per track, and writing the blended
 // result into the members.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <utility>
@@ -111,26 +112,16 @@ namespace {
 // cold: with many characters they lie apart in memory, and one connection's work is far shorter than
 // a trip to memory. So the pass runs a two-stage pipeline: it asks for the connection list itself up
 // front, and while it works on one connection it asks for the lines of the one kFetchAhead places
-// further on, whose pointers are at hand by then. An object's header (its class row) and the members
-// after it; a track list's header and the pair of tracks a cross-fade uses.
+// further on, whose pointers are at hand by then: the line of an object's header (its class row) and
+// a track list's header and the pair of tracks a cross-fade uses. The members after the object's header,
+// which only the commit writes, are asked for by the clips, whose curves leave the memory idle: asked
+// for here they took miss slots from the lines this pass waits on.
 constexpr int32_t kFetchAhead = 12;
-constexpr int kObjectBytes = 256;
+constexpr int kObjectBytes = 208;  // after the header
 constexpr int kTrackBytes = int(sizeof(BlockHeader) + 2 * sizeof(CGTrack));
 
-// Every line of [p, p + bytes); lines are 64 bytes. The lines are asked into the second-level cache:
-// with a dozen connections' lines in flight, requests into the first level find its few miss slots
-// taken and mostly come to nothing. Forced inline: a function of nothing but prefetches counts as free
-// of effects to the compiler, which would then drop its calls.
-template <int Write>
-[[gnu::always_inline]] inline void FetchLines(const void* p, size_t bytes) {
-  const char* c = static_cast<const char*>(p);
-  for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(c + k, Write, 2);
-  // The last line, which the steps miss when p does not start a line.
-  if (bytes > 0) __builtin_prefetch(c + bytes - 1, Write, 2);
-}
-
 [[gnu::always_inline]] inline void FetchConnection(const CGConnection& c) {
-  FetchLines<0>(HeaderOf(c.object.Get()), kObjectBytes);
+  __builtin_prefetch(HeaderOf(c.object.Get()), 0, 2);
   FetchLines<1>(HeaderOf(c.tracks.Data()), kTrackBytes);
 }
 
@@ -164,6 +155,23 @@ void ConnectionGroup_I::BeginFrame() {
       k = {object, row, r, member, tables};
     }
     if (r) c.valueType = r->valueType;
+  }
+}
+
+void ConnectionGroup_I::NoteFrameLines(FrameLines& lines) const {
+  constexpr int32_t kFirst = 6;
+  const int32_t count = m_connections.Count(), first = std::max(count - kFirst, 0);
+  lines.Note(HeaderOf(this), sizeof(BlockHeader) + sizeof(ConnectionGroup_I));
+  lines.Note(HeaderOf(m_connections.Data()), sizeof(BlockHeader));
+  if (count == 0) return;
+  // The frame's first pass runs last to first: the list's end, and the members found for it.
+  lines.Note(&m_connections[first], sizeof(CGConnection) * size_t(count - first));
+  if (m_resolved.size() == size_t(count))
+    lines.Note(m_resolved.data() + first, sizeof(ResolvedTarget) * size_t(count - first));
+  for (int32_t i = count - 1; i >= first; --i) {
+    const CGConnection& c = m_connections[i];
+    lines.Note(HeaderOf(c.object.Get()), sizeof(BlockHeader));
+    lines.Note(HeaderOf(c.tracks.Data()), size_t(kTrackBytes));
   }
 }
 
@@ -231,6 +239,7 @@ void ConnectionGroup_I::ApplyClip(int32_t track, AnimationLibrary_I* library, do
     }
     for (int32_t k = 0; k < n; ++k) {
       CGConnection& c = m_connections[batch[k].port];
+      FetchLines<1>(c.object.Get(), kObjectBytes);  // for the commit's write
       const Vector4f& v = batch[k].v;
       CGTrack& t = c.tracks[track];
       if (!finished && fadeIn < 1.0f && c.valueType != kClassI32) {

@@ -257,5 +257,35 @@ TEST_F(AnimationSchedulerTest, ListBookkeeping) {
   EXPECT_EQ(s->m_lastFrameTime, -1.0);
 }
 
+// An update asks ahead for what the last one read: the group, clips, connection lists and targets it
+// read may have been replaced and released in between, and the next update sees only the new ones.
+TEST_F(AnimationSchedulerTest, AnUpdateAfterItsRecordsWereReplacedPlaysTheNewOnes) {
+  Obj<AnimationScheduler_I> s = Scheduler(m_group, {Clip(Library(0, 1, {{{0.0f, 2.0f}, {1.0f, 2.0f}}}))});
+  s->Update(0.5);
+  EXPECT_FLOAT_EQ(Value(), 2.0f);
+  // A connection's target and the clip list replaced, the old ones released.
+  Obj<ScriptObject> other = Make("BlendControl");
+  MemberSetAt<VObject>(m_group, kMemberConnectionObject, 0, other);
+  m_control = other;
+  s->SetClip(0, nullptr);
+  s->SetClip(0, Clip(Library(0, 1, {{{0.0f, 6.0f}, {1.0f, 6.0f}}})));
+  s->Update(0.25);
+  EXPECT_FLOAT_EQ(Value(), 6.0f);
+  // The whole group replaced and released, with many connections this time.
+  Obj<ScriptObject> last;
+  Obj<ConnectionGroup_I> group = New<ConnectionGroup_I>("ConnectionGroup");
+  for (int32_t i = 0; i < 20; ++i) {
+    last = Make("BlendControl");
+    MemberSetAt<VObject>(group, kMemberConnectionObject, i, last);
+    MemberSetAt<VMemberID>(group, kMemberConnectionMember, i, kWeight);
+  }
+  s->m_connectionGroup = group;
+  m_group = group;
+  s->SetClip(0, Clip(Library(0, 1, {{{0.0f, 3.0f}, {1.0f, 3.0f}}}, {19})));
+  s->Update(0.75);
+  EXPECT_FLOAT_EQ(WeightOf(last), 3.0f);
+  EXPECT_EQ(TakeLog(), "");
+}
+
 }  // namespace
 }  // namespace PM::Test
