@@ -19,7 +19,7 @@ class Grouped {
   // visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
   template <class Visit>
   Grouped(int points, Visit&& visit) : m_at(size_t(points) + 1) {
-    std::fill_n(m_at.get(), size_t(points) + 1, size_t(0));
+    std::fill_n(m_at.get(), size_t(points) + 1, uint32_t(0));
     visit([&](int32_t p, int32_t) { ++m_at[size_t(p) + 1]; });
     for (int p = 0; p < points; ++p) m_at[size_t(p) + 1] += m_at[size_t(p)];
     m_entries = SubDivScratchBuffer<int32_t>(m_at[size_t(points)]);
@@ -28,7 +28,7 @@ class Grouped {
   }
   // Writes point p's list as the appends would leave it; returns the entries that found no room.
   size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
-    const size_t begin = p == 0 ? 0 : m_at[size_t(p) - 1], n = m_at[size_t(p)] - begin;
+    const size_t begin = p == 0 ? 0 : m_at[size_t(p) - 1], n = size_t(m_at[size_t(p)]) - begin;
     const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
     for (size_t i = 0; i < kept; ++i) list[i] = m_entries[begin + i];
     count = uint8_t(kept);
@@ -36,7 +36,10 @@ class Grouped {
   }
 
  private:
-  SubDivScratchBuffer<size_t> m_at;  // the counts start there
+  // The counts start there. Four bytes a point: the passes place entries at random into it, and on a
+  // large level half the size keeps it in the caches. A pass has at most INT_MAX entries (the edges
+  // and faces CheckReferences lets through), so the offsets fit.
+  SubDivScratchBuffer<uint32_t> m_at;
   SubDivScratchBuffer<int32_t> m_entries;
 };
 
