@@ -95,6 +95,11 @@ void SetBlendControl(SPolygonGeometry_I* g, size_t k, const SubDivData& baseData
 struct Corners {
   std::vector<Array<Vector2f>> uv;  // per texture channel, per output vertex
   Array<int32_t> first, next, pointOf;
+  // Per output vertex: the base face and parameter its coordinates were blended from (MadeBy), or
+  // kNever. The blend is the same arithmetic on the same values for every corner with that pair, so
+  // a later corner with it finds its vertex by the pair alone.
+  Array<uint64_t> madeBy;
+  static constexpr uint64_t kNever = ~uint64_t(0);
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
@@ -120,6 +125,7 @@ struct Corners {
     for (Array<Vector2f>& t : uv) f(t);
     f(next);
     f(pointOf);
+    f(madeBy);
     f(localOf);
   }
   // Asks for the heads of face fi's copy lists: the points of a face lie in three far-apart runs of the
@@ -130,13 +136,19 @@ struct Corners {
       if (p >= 0 && p < first.Count()) __builtin_prefetch(&first[p]);
     }
   }
-  // Asks for the coordinates of the first vertex of each of face fi's points, once its head is at hand.
+  // Asks for the origin of the first vertex of each of face fi's points, once its head is at hand.
   void FetchFirstVertices(int32_t fi) const {
     for (int k = 0; k < 4; ++k) {
       const int32_t p = table[size_t(fi) * 4 + size_t(k)];
       const int32_t u = p >= 0 && p < first.Count() ? first[p] : -1;
-      if (u >= 0 && u < uv[0].Count()) __builtin_prefetch(&uv[0][u]);
+      if (u >= 0 && u < madeBy.Count()) __builtin_prefetch(&madeBy[u]);
     }
+  }
+  // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
+  // every blend logs its error.
+  static uint64_t MadeBy(int32_t sourceFace, int32_t param) {
+    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries)) return kNever;
+    return uint64_t(uint32_t(sourceFace)) << 32 | uint32_t(param);
   }
   // The output vertex at corner k of face fi.
   int32_t Vertex(const SubDivStructure& last, int32_t fi, int k, const SubDivData& baseData) {
@@ -144,6 +156,12 @@ struct Corners {
     const int32_t p = table[size_t(fi) * 4 + size_t(k)];
     if (baseData.texCoordChannels.empty()) return p;
     const int32_t param = f.params[k];
+    const uint64_t made = MadeBy(f.sourceFace, param);
+    // A vertex of p blended from the same pair holds exactly the coordinates this corner would get, and
+    // p's vertices differ pairwise in their coordinates, so it is the one the search below would find.
+    if (made != kNever && p >= 0 && p < first.Count())
+      for (int32_t u = first[p]; u >= 0 && u < next.Count(); u = next[u])
+        if (madeBy[u] == made) return u;
     const Vector4f w4 =
         uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : SubDivParamTable::Weights(param);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
@@ -160,11 +178,11 @@ struct Corners {
       }
       wanted[c] = v;
     }
-    return Unique(p);
+    return Unique(p, made);
   }
   // The vertex of point p with the wanted coordinates: a vertex made for p before with exactly these
-  // (NaN matching nothing), else a new one linked after p's last.
-  int32_t Unique(int32_t p) {
+  // (NaN matching nothing), else a new one, blended from `made`, linked after p's last.
+  int32_t Unique(int32_t p, uint64_t made) {
     if (p < 0) return -1;
     if (first.Count() <= p) first.SetCountFill(p + 1, -1);
     int32_t last = -1;
@@ -177,6 +195,8 @@ struct Corners {
     (last >= 0 ? next[last] : first[p]) = n;
     next.Append(-1);
     pointOf.Append(p);
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    madeBy.Append(HasWanted(n) ? made : kNever);
     return n;
   }
   bool HasWanted(int32_t u) const {
