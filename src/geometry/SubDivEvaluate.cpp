@@ -157,7 +157,11 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
 void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
                                     bool copyToSeams, Array<Vector3f>& normals, const int32_t* corners) {
   const int32_t n = positions.Count();
-  normals.Clear();
+  // A block with room that nothing else holds is zeroed where it lies: a fresh one is paged in anew.
+  if (normals.Capacity() >= n && BlockRefCount(normals.Data()) == 1)
+    normals.SetCount(0);
+  else
+    normals.Clear();
   normals.SetCountFill(n, Vector3f{0, 0, 0});
   auto at = [&](int32_t i) -> const Vector3f& {
     static const Vector3f kZero{0, 0, 0};
@@ -170,14 +174,21 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     normals[i].z += v.z;
   };
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
-    const SubDivFace& face = s.Faces[f];
-    if (!face.IsValid()) continue;
-    const int nc = face.CornerCount();
+    // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
-    for (int k = 0; k < nc; ++k) {
-      const int32_t e = EdgeOf(face.edges[k]);
-      c[k] = corners ? corners[size_t(f) * 4 + size_t(k)] : e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
+    int nc;
+    if (corners) {
+      for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];
+      nc = c[0] < 0 ? 0 : c[3] < 0 ? 3 : 4;
+    } else {
+      const SubDivFace& face = s.Faces[f];
+      nc = face.IsValid() ? face.CornerCount() : 0;
+      for (int k = 0; k < nc; ++k) {
+        const int32_t e = EdgeOf(face.edges[k]);
+        c[k] = e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
+      }
     }
+    if (nc == 0) continue;
     if (nc == 3) {
       Vector3f pn;
       pn.SetPlaneNormal(at(c[0]), at(c[1]), at(c[2]));

@@ -147,8 +147,8 @@ SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable() const {
   SubDivScratchBuffer<int32_t> corners(size_t(Faces.Count()) * 4);
   for (int f = 0; f < Faces.Count(); ++f) {
     const SubDivFace& face = Faces[f];
-    if (!face.IsValid()) continue;
-    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < face.CornerCount() ? Corner(face, k) : -1;
+    const int n = face.IsValid() ? face.CornerCount() : 0;
+    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < n ? Corner(face, k) : -1;
   }
   return corners;
 }
