@@ -1,5 +1,6 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <utility>
@@ -209,12 +210,13 @@ struct Corners {
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
+  // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
+  // entries it set are put back.
   Array<int32_t>& localOf = corners.localOf;
-  localOf.SetCount(0);
   // Grown one vertex at a time: room up front saves the copies.
   ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
   auto local = [&](int32_t v) {
-    if (localOf.Count() <= v) localOf.SetCountFill(v + 1, -1);
+    if (localOf.Count() <= v) localOf.SetCountFill(std::max(v + 1, localOf.Capacity()), -1);
     if (localOf[v] < 0) {
       localOf[v] = vertices.Count();
       vertices.Append(v);
@@ -241,6 +243,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
       indices.Append(c[3]);
     }
   }
+  for (int32_t v : vertices) localOf[v] = -1;
   points = uv ? Gather(corners.pointOf, vertices) : vertices;
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
   out.shaderVertices[shader] = points;
@@ -303,22 +306,23 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   // Seam copies share the normal of their point (the copy flag).
   SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 
-  // The valid faces grouped by shader, each group in face order: counted, then placed.
+  // The valid faces grouped by shader, each group in face order: counted, then placed. The records are
+  // read once, for the counts; the placing reads the shader each face was counted under.
   const size_t shaders = baseData.shaders.size();
+  const int32_t faceCount = last.Faces.Count();
   std::vector<size_t> groupEnd(shaders + 1, 0);
-  auto eachGrouped = [&](auto&& put) {
-    for (int32_t f = 0; f < last.Faces.Count(); ++f) {
-      const SubDivFace& face = last.Faces[f];
-      if (!face.IsValid()) continue;
-      const size_t s = size_t(ShaderOf(baseData, face.sourceFace));
-      if (s < shaders) put(s, f);
-    }
-  };
-  eachGrouped([&](size_t s, int32_t) { ++groupEnd[s + 1]; });
+  SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
+  for (int32_t f = 0; f < faceCount; ++f) {
+    const SubDivFace& face = last.Faces[f];
+    const size_t s = face.IsValid() ? size_t(ShaderOf(baseData, face.sourceFace)) : shaders;
+    shaderOf[size_t(f)] = uint32_t(s < shaders ? s : shaders);
+    if (s < shaders) ++groupEnd[s + 1];
+  }
   for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
   SubDivScratchBuffer<int32_t> grouped(groupEnd[shaders]);
   std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
-  eachGrouped([&](size_t s, int32_t f) { grouped[placed[s]++] = f; });
+  for (int32_t f = 0; f < faceCount; ++f)
+    if (const size_t s = shaderOf[size_t(f)]; s < shaders) grouped[placed[s]++] = f;
 
   node = parent;
   if (node.IsNil()) node = Obj<TBranch_I>(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
