@@ -196,7 +196,23 @@ void BM_OsdRefineStencils(benchmark::State& state) {
   SetLabel(state);
 }
 
+// The passes that sweep a whole level in order, on the sphere's third level (about 180 MB of point
+// records, far beyond the caches): the reference check alone, and the vertex adjacency (check, corner
+// table, grouping and the sweep that writes every record).
+void BM_OursLevelSweeps(benchmark::State& state) {
+  SubDivStructure base = BuildStructure(MeshOf(1));
+  SubDivStructure level = Refine(base, 3, false);
+  for (auto _ : state) {
+    if (state.range(0) == 0)
+      benchmark::DoNotOptimize(level.CheckReferences("bench"));
+    else
+      level.UpdateVertexAdjacency();
+  }
+  state.SetLabel(state.range(0) == 0 ? "check" : "adjacency");
+}
+
 BENCHMARK(BM_OursSteps)->Apply(Cases);
+BENCHMARK(BM_OursLevelSweeps)->ArgName("pass")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursStepsColdStore)
     ->ArgNames({"mesh", "level", "limit"})
     ->Args({1, 3, 0})

@@ -18,28 +18,6 @@ bool Vector3f::IsEqualEps(const Vector3f& o, float eps) const {
   return std::fabs(x - o.x) <= eps && std::fabs(y - o.y) <= eps && std::fabs(z - o.z) <= eps;
 }
 
-void Vector3f::Normalize() {
-  float l2 = LengthSquared();
-  if (l2 >= kUnitBandLow && l2 <= kUnitBandHigh) return;
-  float inv = 1.0f / std::sqrt(l2);
-  x *= inv;
-  y *= inv;
-  z *= inv;
-}
-
-void Vector3f::SetPlaneNormal(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2) {
-  const Vector3f* p[3] = {&p0, &p1, &p2};
-  Vector3f n{0.0f, 0.0f, 0.0f};
-  for (int i = 0; i < 3; ++i) {
-    const Vector3f& a = *p[i];
-    const Vector3f& b = *p[(i + 1) % 3];
-    n.x += (a.y - b.y) * (a.z + b.z);
-    n.y += (a.z - b.z) * (a.x + b.x);
-    n.z += (a.x - b.x) * (a.y + b.y);
-  }
-  NormalizeFrom(n);
-}
-
 float Vector3f::GetAngle(const Vector3f& o) const {
   float c = Dot(o) / (Length() * o.Length());
   if (c <= -1.0f) return 3.1415927f;

@@ -1,6 +1,8 @@
 // Vector3f: a 3D point or direction, with the operations transforms, constraints and culling use.
 #pragma once
 
+#include <cmath>
+
 #include "core/Array.h"
 
 namespace PM {
@@ -37,14 +39,15 @@ struct Vector3f {
   bool IsEqualEps(const Vector3f& o, float eps) const;
 
   // Scales to unit length; a vector already within the unit band is left bit-for-bit as it is,
-  // and a zero vector gives NaN.
-  void Normalize();
+  // and a zero vector gives NaN. Inline with SetPlaneNormal: the normal passes of the geometry
+  // builders call them for every corner.
+  inline void Normalize();
   void NormalizeFrom(const Vector3f& v) {
     *this = v;
     Normalize();
   }
   // The unit normal of the triangle p0, p1, p2 (counter-clockwise gives the right-handed normal).
-  void SetPlaneNormal(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2);
+  inline void SetPlaneNormal(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2);
 
   // Angle in radians between this and o.
   float GetAngle(const Vector3f& o) const;
@@ -81,6 +84,28 @@ inline constexpr Vector3f kZeroVector3f{0.0f, 0.0f, 0.0f};
 // Squared lengths inside this band count as unit length and are not rescaled.
 inline constexpr float kUnitBandLow = 0.99999976f;
 inline constexpr float kUnitBandHigh = 1.0000002f;
+
+inline void Vector3f::Normalize() {
+  float l2 = LengthSquared();
+  if (l2 >= kUnitBandLow && l2 <= kUnitBandHigh) return;
+  float inv = 1.0f / std::sqrt(l2);
+  x *= inv;
+  y *= inv;
+  z *= inv;
+}
+
+inline void Vector3f::SetPlaneNormal(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2) {
+  const Vector3f* p[3] = {&p0, &p1, &p2};
+  Vector3f n{0.0f, 0.0f, 0.0f};
+  for (int i = 0; i < 3; ++i) {
+    const Vector3f& a = *p[i];
+    const Vector3f& b = *p[(i + 1) % 3];
+    n.x += (a.y - b.y) * (a.z + b.z);
+    n.y += (a.z - b.z) * (a.x + b.x);
+    n.z += (a.x - b.x) * (a.y + b.y);
+  }
+  NormalizeFrom(n);
+}
 
 template <>
 inline const char* kArrayTypeName<Vector3f> = "Array_Vector3f";

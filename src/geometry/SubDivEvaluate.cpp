@@ -1,5 +1,7 @@
 // The evaluation of a subdivided level into vertex data: weighted sums, float channels over the base
 // faces, vertex normals and morph normal deltas.
+#include <emmintrin.h>
+
 #include <cmath>
 
 #include "classes/EngineClassIds.h"
@@ -28,6 +30,37 @@ Vector3f WeightedSum(const SubDivPoint& p, const Array<Vector3f>& values) {
     s.z += w * values[i].z;
   }
   return s;
+}
+
+// The plane normals at the four corners of a quad, corner k's that of (k - 1, k, k + 1), as
+// Vector3f::SetPlaneNormal makes them: each lane does one corner's operations in the same order, and
+// the vector square root and division round as the scalar ones do, so every bit is the same.
+void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2, const Vector3f& p3,
+                       Vector3f (&out)[4]) {
+  const __m128 x = _mm_setr_ps(p0.x, p1.x, p2.x, p3.x), y = _mm_setr_ps(p0.y, p1.y, p2.y, p3.y),
+               z = _mm_setr_ps(p0.z, p1.z, p2.z, p3.z);
+  // Per lane k: the corner before k, and the one after.
+  auto before = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); };
+  auto after = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); };
+  const __m128 ax[3] = {before(x), x, after(x)}, ay[3] = {before(y), y, after(y)}, az[3] = {before(z), z, after(z)};
+  __m128 nx = _mm_setzero_ps(), ny = _mm_setzero_ps(), nz = _mm_setzero_ps();
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    nx = _mm_add_ps(nx, _mm_mul_ps(_mm_sub_ps(ay[i], ay[j]), _mm_add_ps(az[i], az[j])));
+    ny = _mm_add_ps(ny, _mm_mul_ps(_mm_sub_ps(az[i], az[j]), _mm_add_ps(ax[i], ax[j])));
+    nz = _mm_add_ps(nz, _mm_mul_ps(_mm_sub_ps(ax[i], ax[j]), _mm_add_ps(ay[i], ay[j])));
+  }
+  const __m128 l2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz));
+  const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(l2));
+  // Inside the unit band the sum stays as it is.
+  const __m128 keep =
+      _mm_and_ps(_mm_cmpge_ps(l2, _mm_set1_ps(kUnitBandLow)), _mm_cmple_ps(l2, _mm_set1_ps(kUnitBandHigh)));
+  auto pick = [&](__m128 n) { return _mm_or_ps(_mm_and_ps(keep, n), _mm_andnot_ps(keep, _mm_mul_ps(n, inv))); };
+  alignas(16) float rx[4], ry[4], rz[4];
+  _mm_store_ps(rx, pick(nx));
+  _mm_store_ps(ry, pick(ny));
+  _mm_store_ps(rz, pick(nz));
+  for (int k = 0; k < 4; ++k) out[k] = {rx[k], ry[k], rz[k]};
 }
 
 }  // namespace
@@ -124,7 +157,11 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
 void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
                                     bool copyToSeams, Array<Vector3f>& normals, const int32_t* corners) {
   const int32_t n = positions.Count();
-  normals.Clear();
+  // A block with room that nothing else holds is zeroed where it lies: a fresh one is paged in anew.
+  if (normals.Capacity() >= n && BlockRefCount(normals.Data()) == 1)
+    normals.SetCount(0);
+  else
+    normals.Clear();
   normals.SetCountFill(n, Vector3f{0, 0, 0});
   auto at = [&](int32_t i) -> const Vector3f& {
     static const Vector3f kZero{0, 0, 0};
@@ -137,23 +174,29 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     normals[i].z += v.z;
   };
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
-    const SubDivFace& face = s.Faces[f];
-    if (!face.IsValid()) continue;
-    const int nc = face.CornerCount();
+    // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
-    for (int k = 0; k < nc; ++k) {
-      const int32_t e = EdgeOf(face.edges[k]);
-      c[k] = corners ? corners[size_t(f) * 4 + size_t(k)] : e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
+    int nc;
+    if (corners) {
+      for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];
+      nc = c[0] < 0 ? 0 : c[3] < 0 ? 3 : 4;
+    } else {
+      const SubDivFace& face = s.Faces[f];
+      nc = face.IsValid() ? face.CornerCount() : 0;
+      for (int k = 0; k < nc; ++k) {
+        const int32_t e = EdgeOf(face.edges[k]);
+        c[k] = e >= 0 && e < s.Edges.Count() ? s.Corner(face, k) : -1;
+      }
     }
-    Vector3f pn;
+    if (nc == 0) continue;
     if (nc == 3) {
+      Vector3f pn;
       pn.SetPlaneNormal(at(c[0]), at(c[1]), at(c[2]));
       for (int k = 0; k < 3; ++k) add(c[k], pn);
     } else {
-      for (int k = 0; k < 4; ++k) {
-        pn.SetPlaneNormal(at(c[(k + 3) & 3]), at(c[k]), at(c[(k + 1) & 3]));
-        add(c[k], pn);
-      }
+      Vector3f pn[4];
+      QuadCornerNormals(at(c[0]), at(c[1]), at(c[2]), at(c[3]), pn);
+      for (int k = 0; k < 4; ++k) add(c[k], pn[k]);
     }
   }
   for (Vector3f& v : normals) {

@@ -1,5 +1,6 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <utility>
@@ -89,14 +90,23 @@ void SetBlendControl(SPolygonGeometry_I* g, size_t k, const SubDivData& baseData
       k < baseData.vectorSources.size() ? baseData.vectorSources[k] : Obj<ScriptObject>();
 }
 
-// The corners of the level's faces as output vertices, shared by all shaders.
+// The corners of the level's faces as output vertices, shared by all shaders: one per point and
+// distinct texture coordinates. Per vertex only what the streams read is kept (its coordinates and
+// point) and the next vertex made for the same point.
 struct Corners {
-  SubDivData unique;
+  std::vector<Array<Vector2f>> uv;  // per texture channel, per output vertex
   Array<int32_t> first, next, pointOf;
+  // Per output vertex: the base face and parameter its coordinates were blended from (MadeBy), or
+  // kNever. The blend is the same arithmetic on the same values for every corner with that pair, so
+  // a later corner with it finds its vertex by the pair alone.
+  Array<uint64_t> madeBy;
+  static constexpr uint64_t kNever = ~uint64_t(0);
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
+  const Vector4f* params = SubDivParamTable::Entries();
 
+  int32_t Count() const { return next.Count(); }
   // Room for one vertex per point and an eighth more for the seam copies: the vertices are appended one
   // at a time, and each growth of these arrays copied them and paged in fresh memory. The room comes
   // from the thread's SubDivScratch and goes back there, so the next level finds it paged in.
@@ -113,30 +123,48 @@ struct Corners {
   // The arrays that grow by one entry per output vertex.
   template <class F>
   void EachGrowing(F&& f) {
-    f(unique.positions);
-    f(unique.normals);
-    for (Array<Vector2f>& t : unique.texCoordChannels) f(t);
+    for (Array<Vector2f>& t : uv) f(t);
     f(next);
     f(pointOf);
+    f(madeBy);
     f(localOf);
   }
-  // Asks for the heads of face fi's copy lists, and the position and normal a new copy takes: the
-  // points of a face lie in three far-apart runs of the level, so nothing in the face order lets the
-  // processor guess them.
-  void FetchAhead(int32_t fi, const SubDivData& out) const {
+  // Asks for the heads of face fi's copy lists: the points of a face lie in three far-apart runs of the
+  // level, so nothing in the face order lets the processor guess them.
+  void FetchHeads(int32_t fi) const {
     for (int k = 0; k < 4; ++k) {
       const int32_t p = table[size_t(fi) * 4 + size_t(k)];
       if (p >= 0 && p < first.Count()) __builtin_prefetch(&first[p]);
-      if (p >= 0 && p < out.positions.Count()) __builtin_prefetch(&out.positions[p]);
-      if (p >= 0 && p < out.normals.Count()) __builtin_prefetch(&out.normals[p]);
     }
   }
+  // Asks for the origin of the first vertex of each of face fi's points, once its head is at hand.
+  void FetchFirstVertices(int32_t fi) const {
+    for (int k = 0; k < 4; ++k) {
+      const int32_t p = table[size_t(fi) * 4 + size_t(k)];
+      const int32_t u = p >= 0 && p < first.Count() ? first[p] : -1;
+      if (u >= 0 && u < madeBy.Count()) __builtin_prefetch(&madeBy[u]);
+    }
+  }
+  // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
+  // every blend logs its error.
+  static uint64_t MadeBy(int32_t sourceFace, int32_t param) {
+    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries)) return kNever;
+    return uint64_t(uint32_t(sourceFace)) << 32 | uint32_t(param);
+  }
   // The output vertex at corner k of face fi.
-  int32_t Vertex(const SubDivStructure& last, int32_t fi, int k, const SubDivData& baseData, const SubDivData& out) {
+  int32_t Vertex(const SubDivStructure& last, int32_t fi, int k, const SubDivData& baseData) {
     const SubDivFace& f = last.Faces[fi];
     const int32_t p = table[size_t(fi) * 4 + size_t(k)];
     if (baseData.texCoordChannels.empty()) return p;
-    const Vector4f w4 = SubDivParamTable::Weights(f.params[k]);
+    const int32_t param = f.params[k];
+    const uint64_t made = MadeBy(f.sourceFace, param);
+    // A vertex of p blended from the same pair holds exactly the coordinates this corner would get, and
+    // p's vertices differ pairwise in their coordinates, so it is the one the search below would find.
+    if (made != kNever && p >= 0 && p < first.Count())
+      for (int32_t u = first[p]; u >= 0 && u < next.Count(); u = next[u])
+        if (madeBy[u] == made) return u;
+    const Vector4f w4 =
+        uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : SubDivParamTable::Weights(param);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
     const SubDivFaceAttribute* a =
         f.sourceFace >= 0 && f.sourceFace < baseData.corners.Count() ? &baseData.corners[f.sourceFace] : nullptr;
@@ -151,19 +179,44 @@ struct Corners {
       }
       wanted[c] = v;
     }
-    return unique.AddVertexUnique(p, first, next, wanted.data(), out, pointOf);
+    return Unique(p, made);
+  }
+  // The vertex of point p with the wanted coordinates: a vertex made for p before with exactly these
+  // (NaN matching nothing), else a new one, blended from `made`, linked after p's last.
+  int32_t Unique(int32_t p, uint64_t made) {
+    if (p < 0) return -1;
+    if (first.Count() <= p) first.SetCountFill(p + 1, -1);
+    int32_t last = -1;
+    for (int32_t u = first[p]; u >= 0 && u < next.Count(); u = next[u]) {
+      if (HasWanted(u)) return u;
+      last = u;
+    }
+    const int32_t n = Count();
+    for (size_t c = 0; c < uv.size(); ++c) uv[c].Append(wanted[c]);
+    (last >= 0 ? next[last] : first[p]) = n;
+    next.Append(-1);
+    pointOf.Append(p);
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    madeBy.Append(HasWanted(n) ? made : kNever);
+    return n;
+  }
+  bool HasWanted(int32_t u) const {
+    for (size_t c = 0; c < uv.size(); ++c)
+      if (!(uv[c][u].x == wanted[c].x && uv[c][u].y == wanted[c].y)) return false;
+    return true;
   }
 };
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
+  // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
+  // entries it set are put back.
   Array<int32_t>& localOf = corners.localOf;
-  localOf.SetCount(0);
   // Grown one vertex at a time: room up front saves the copies.
   ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
   auto local = [&](int32_t v) {
-    if (localOf.Count() <= v) localOf.SetCountFill(v + 1, -1);
+    if (localOf.Count() <= v) localOf.SetCountFill(std::max(v + 1, localOf.Capacity()), -1);
     if (localOf[v] < 0) {
       localOf[v] = vertices.Count();
       vertices.Append(v);
@@ -173,13 +226,14 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   const bool uv = !baseData.texCoordChannels.empty();
   // Two triangles at most per face: no growth copies of the index list.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
-  constexpr size_t kAhead = 8;
+  constexpr size_t kHeadsAhead = 8, kVerticesAhead = 4;
   for (size_t i = 0; i < faces.size(); ++i) {
-    if (uv && i + kAhead < faces.size()) corners.FetchAhead(faces[i + kAhead], out);
+    if (uv && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
+    if (uv && i + kVerticesAhead < faces.size()) corners.FetchFirstVertices(faces[i + kVerticesAhead]);
     const int32_t f = faces[i];
     const SubDivFace& face = last.Faces[f];
     int32_t c[4];
-    for (int k = 0, n = face.CornerCount(); k < n; ++k) c[k] = local(corners.Vertex(last, f, k, baseData, out));
+    for (int k = 0, n = face.CornerCount(); k < n; ++k) c[k] = local(corners.Vertex(last, f, k, baseData));
     indices.Append(c[0]);
     indices.Append(c[1]);
     indices.Append(c[2]);
@@ -189,6 +243,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
       indices.Append(c[3]);
     }
   }
+  for (int32_t v : vertices) localOf[v] = -1;
   points = uv ? Gather(corners.pointOf, vertices) : vertices;
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
   out.shaderVertices[shader] = points;
@@ -203,8 +258,8 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   g->TakeVertexArray(Gather(out.positions, points));
   g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);
-  for (size_t k = 0; uv && k < corners.unique.texCoordChannels.size(); ++k)
-    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k), Gather(corners.unique.texCoordChannels[k], vertices));
+  for (size_t k = 0; uv && k < corners.uv.size(); ++k)
+    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k), Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
     if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, 0x80000 + uint32_t(k), std::move(values));
@@ -251,22 +306,23 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   // Seam copies share the normal of their point (the copy flag).
   SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 
-  // The valid faces grouped by shader, each group in face order: counted, then placed.
+  // The valid faces grouped by shader, each group in face order: counted, then placed. The records are
+  // read once, for the counts; the placing reads the shader each face was counted under.
   const size_t shaders = baseData.shaders.size();
+  const int32_t faceCount = last.Faces.Count();
   std::vector<size_t> groupEnd(shaders + 1, 0);
-  auto eachGrouped = [&](auto&& put) {
-    for (int32_t f = 0; f < last.Faces.Count(); ++f) {
-      const SubDivFace& face = last.Faces[f];
-      if (!face.IsValid()) continue;
-      const size_t s = size_t(ShaderOf(baseData, face.sourceFace));
-      if (s < shaders) put(s, f);
-    }
-  };
-  eachGrouped([&](size_t s, int32_t) { ++groupEnd[s + 1]; });
+  SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
+  for (int32_t f = 0; f < faceCount; ++f) {
+    const SubDivFace& face = last.Faces[f];
+    const size_t s = face.IsValid() ? size_t(ShaderOf(baseData, face.sourceFace)) : shaders;
+    shaderOf[size_t(f)] = uint32_t(s < shaders ? s : shaders);
+    if (s < shaders) ++groupEnd[s + 1];
+  }
   for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
   SubDivScratchBuffer<int32_t> grouped(groupEnd[shaders]);
   std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
-  eachGrouped([&](size_t s, int32_t f) { grouped[placed[s]++] = f; });
+  for (int32_t f = 0; f < faceCount; ++f)
+    if (const size_t s = shaderOf[size_t(f)]; s < shaders) grouped[placed[s]++] = f;
 
   node = parent;
   if (node.IsNil()) node = Obj<TBranch_I>(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
@@ -276,7 +332,7 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   out.shaderVertices.clear();
 
   const bool skinned = NeedsSkin(out);
-  corners.unique.texCoordChannels.resize(baseData.texCoordChannels.size());
+  corners.uv.resize(baseData.texCoordChannels.size());
   corners.wanted.resize(baseData.texCoordChannels.size());
   corners.Reserve(last.Points.Count());
   for (size_t s = 0; s < shaders; ++s) {
@@ -286,7 +342,7 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
     g->SetShader(baseData.shaders[s].Get());
     BuildShader(sg, s, {grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}, last, baseData, out, corners);
   }
-  const int32_t unique = baseData.texCoordChannels.empty() ? out.vertexCount : corners.unique.Count();
+  const int32_t unique = baseData.texCoordChannels.empty() ? out.vertexCount : corners.Count();
   LogDebug("SubDiv: ", unique, " unique vertices.");
 }
 

@@ -44,6 +44,8 @@ const Table& TheTable() {
 
 void SubDivParamTable::Build() { (void)TheTable(); }
 
+const Vector4f* SubDivParamTable::Entries() { return TheTable().data(); }
+
 Vector4f SubDivParamTable::Weights(int32_t param) {
   if (param < 0 || param >= kEntries) {
     LogError("SubDivParamTable: parameter ", param, " out of range.");

@@ -38,6 +38,8 @@ class SubDivParamTable {
   static void Build();
   // The corner weights at `param`; a value outside the table logs an Error and gives zero weights.
   static Vector4f Weights(int32_t param);
+  // The whole table, kEntries long (built on the first call), for loops that check the range themselves.
+  static const Vector4f* Entries();
 };
 
 }  // namespace PM

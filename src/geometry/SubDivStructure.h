@@ -112,8 +112,8 @@ struct SubDivStructure {
   // Empties the three arrays; large blocks are kept for the thread's next step (see SubDivScratch).
   void Clear();
 
-  // Four entries per face: the point at each corner (-1 for a triangle's fourth), filled for the valid
-  // faces only; the structure must pass CheckReferences. Each corner is looked up through the edges
+  // Four entries per face: the point at each corner (-1 for a triangle's fourth), all four -1 for a face
+  // that is skipped; the structure must pass CheckReferences. Each corner is looked up through the edges
   // once, where the passes that read it would each wait on the edge array, which lies far beyond the
   // caches on a large level.
   SubDivScratchBuffer<int32_t> CornerTable() const;

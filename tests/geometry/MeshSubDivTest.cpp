@@ -3,6 +3,7 @@
 // members, float channels, normals, per-shader nodes, refresh and morph channels.
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <set>
 
 #include "MeshWorld.h"
@@ -438,6 +439,103 @@ TEST_F(MeshSubDiv, NodeHelpersReplaceChildrenAndNameGroups) {
   EXPECT_EQ(group->m_meshStructure.Get(), m);
   EXPECT_EQ(group->m_meshData.Get(), d);
   EXPECT_EQ(group->m_subDivLevel, 2);
+}
+
+// Every byte the geometry is built from and made of, folded into one number per mesh: the vertex
+// order, the seam copies, the index lists, the streams and the per-shader point lists are pinned as a
+// whole, so a faster build of them cannot change one value.
+class Digest {
+ public:
+  template <class E>
+  void Add(const Array<E>& a) {
+    const int32_t n = a.Count();
+    Bytes(&n, sizeof n);
+    Bytes(a.Data(), sizeof(E) * size_t(a.Count()));
+  }
+  void Bytes(const void* data, size_t n) {
+    for (size_t i = 0; i < n; ++i) m_h = (m_h ^ static_cast<const uint8_t*>(data)[i]) * 0x100000001B3ull;
+  }
+  uint64_t Value() const { return m_h; }
+
+ private:
+  uint64_t m_h = 0xCBF29CE484222325ull;
+};
+
+TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
+  // A ring of quads and triangles around a square hole, each face with a texture square of its own
+  // but sharing the coordinates of some corners, so points get one, two or more vertices; three
+  // shaders, one of which no face uses.
+  MeshText ring;
+  for (int i = 0; i < 8; ++i) {
+    const float a = float(i) * 0.785398f;
+    ring.points.push_back({std::cos(a) * 2.0f, std::sin(a) * 2.0f, 0.3f * float(i % 3)});
+    ring.points.push_back({std::cos(a), std::sin(a), 0.5f});
+  }
+  for (int i = 0; i < 8; ++i) {
+    const int o0 = 2 * i, i0 = 2 * i + 1, o1 = (2 * i + 2) % 16, i1 = (2 * i + 3) % 16;
+    if (i % 3 == 2) {
+      ring.faces.push_back({o0, o1, i0});
+      ring.faces.push_back({i0, o1, i1});
+    } else {
+      ring.faces.push_back({o0, o1, i1, i0});
+    }
+  }
+  for (size_t f = 0; f < ring.faces.size(); ++f) {
+    std::vector<Vector2f> c;
+    for (size_t k = 0; k < ring.faces[f].size(); ++k)
+      c.push_back({float(f % 3) + 0.25f * float(k), float(ring.faces[f][k] % 4) * 0.5f});
+    ring.uvs.push_back(c);
+    ring.faceShaders.push_back(int(f % 2) * 2);
+  }
+  ring.shaders = {"red", "green", "blue"};
+  MeshText cube = ClockwiseCube();
+  CrossUVs(cube);
+  cube.shaders = {"red", "blue"};
+  cube.faceShaders = {1, 1, 0, -3};
+
+  struct Case {
+    const char* name;
+    MeshText mesh;
+    int levels;
+    bool nanCorner;  // one base coordinate NaN: the corners blended from it match no vertex
+    uint64_t digest;
+  };
+  const Case cases[] = {{"ring", ring, 2, false, 0xe39c3dfb1c30a902ull},
+                        {"cube", cube, 3, false, 0x8386cb0010a1ab88ull},
+                        {"cubenan", cube, 2, true, 0x216f89db38a213f3ull}};
+  for (const Case& c : cases) {
+    auto [m, d] = Build(c.mesh, c.name);
+    ASSERT_TRUE(m && d) << c.name;
+    Levels l;
+    l.Make(m, d, c.levels, c.name);
+    if (c.nanCorner) l.baseData.texCoordChannels[0][1].y = std::numeric_limits<float>::quiet_NaN();
+    Obj<TBranch_I> node;
+    AssignSubDivToGeometry(node, l.last, l.baseData, c.name, l.out, nullptr);
+    ASSERT_FALSE(node.IsNil());
+    Digest h;
+    h.Add(l.out.positions);
+    h.Add(l.out.normals);
+    for (const Array<Vector2f>& t : l.out.texCoordChannels) h.Add(t);
+    for (const Array<int32_t>& v : l.out.shaderVertices) h.Add(v);
+    for (int i = 0; i < node->ChildCount(); ++i) {
+      SPolygonGeometry_I* g = GeometryChild(node, i);
+      h.Add(g->m_indices);
+      h.Add(g->m_vertices);
+      h.Add(g->m_normals);
+      for (int k = 0; k < g->GetVertexDataCount(); ++k) {
+        auto* uv = static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(k));
+        h.Bytes(&uv->m_usage, sizeof uv->m_usage);
+        h.Add(uv->m_data);
+      }
+    }
+    const std::string log = m_log.Take();
+    const size_t unique = log.find(" unique vertices.");
+    ASSERT_NE(unique, std::string::npos) << log;
+    const size_t at = log.rfind("SubDiv: ", unique);
+    h.Bytes(log.data() + at, unique - at);
+    EXPECT_EQ(h.Value(), c.digest) << c.name << std::hex << " 0x" << h.Value();
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+  }
 }
 
 }  // namespace

@@ -3,8 +3,12 @@
 // through the edges, bit for bit.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 
 #include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivTestMesh.h"
@@ -68,10 +72,12 @@ TEST(SubDivGeometryPasses, NormalsOverTheCornerTableEqualThoseThroughTheEdges) {
     const char* what;
     TestMesh mesh;
     int steps;
+    int skipped;  // a face marked as one the conversion could not take, or -1
   };
-  const Case cases[] = {{"a base of quads and triangles", CubeSphere(6, 3), 0},
-                        {"a stepped level", CubeSphere(6, 3), 1},
-                        {"a cube with an unused point", Cube(), 2}};
+  const Case cases[] = {{"a base of quads and triangles", CubeSphere(6, 3), 0, -1},
+                        {"a stepped level", CubeSphere(6, 3), 1, -1},
+                        {"a cube with an unused point", Cube(), 2, -1},
+                        {"a base with skipped faces", CubeSphere(6, 3), 0, 4}};
   for (const Case& c : cases) {
     const SubDivData baseData = BaseValues(c.mesh);
     SubDivStructure level = BuildStructure(int(c.mesh.positions.size()) + 1, c.mesh.faces);
@@ -80,12 +86,64 @@ TEST(SubDivGeometryPasses, NormalsOverTheCornerTableEqualThoseThroughTheEdges) {
       level.SubDivide(next, "test");
       level = std::move(next);
     }
+    if (c.skipped >= 0) {
+      // A face and the first triangle: the table marks both rows as skipped.
+      int triangle = 0;
+      while (level.Faces[triangle].IsQuad()) ++triangle;
+      level.Faces[c.skipped].edges[0] = -1;
+      level.Faces[triangle].edges[0] = -1;
+    }
     SubDivData values;
     SubDivGeometry::EvaluatePositions(level, baseData, values);
     Array<Vector3f> throughEdges, throughTable;
     SubDivGeometry::ComputeNormals(level, values, values.positions, false, throughEdges);
     SubDivGeometry::ComputeNormals(level, values, values.positions, false, throughTable, level.CornerTable().get());
     EXPECT_TRUE(SameBytes(throughTable, throughEdges)) << c.what;
+  }
+}
+
+// A quad's corners get their normals four at a time: each must be the bits of the corner's own plane
+// normal, negated and brought to unit length, on shapes whose rounding, zeros and NaNs differ.
+TEST(SubDivGeometryPasses, QuadCornerNormalsAreThoseOfEachCornersPlane) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), big = 3.0e18f, tiny = 1.0e-19f;
+  const std::vector<std::array<Vector3f, 4>> quads = {
+      {{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}},  // unit square: stays in the band
+      {{{0.1f, 0.7f, -0.3f}, {2.9f, 0.2f, 0.4f}, {3.1f, 2.6f, 1.7f}, {-0.4f, 2.2f, 0.9f}}},  // bent, uneven
+      {{{0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 1, 0}}},                                        // two corners on one place
+      {{{2, 2, 2}, {2, 2, 2}, {2, 2, 2}, {2, 2, 2}}},                                        // all on one place: zero
+      {{{-0.0f, 0, 0}, {0, -0.0f, 1}, {0, 1, -0.0f}, {1, 0, -0.0f}}},                        // negative zeros
+      {{{big, 0, 0}, {0, big, 0}, {0, 0, big}, {big, big, 0}}},                              // products overflow
+      {{{tiny, 0, 0}, {0, tiny, 0}, {0, 0, tiny}, {tiny, tiny, 0}}},                         // products underflow
+      {{{0, 0, 0}, {nan, 0, 0}, {1, 1, 0}, {0, 1, 0}}},                                      // a NaN corner
+  };
+  // Each quad on points of its own, so a point's normal is its one corner's.
+  std::vector<std::vector<int>> faces;
+  SubDivData values;
+  for (const auto& q : quads) {
+    const int b = values.positions.Count();
+    faces.push_back({b, b + 1, b + 2, b + 3});
+    for (const Vector3f& p : q) values.positions.Append(p);
+  }
+  const SubDivStructure s = BuildStructure(values.positions.Count(), faces);
+  Array<Vector3f> normals;
+  SubDivGeometry::ComputeNormals(s, values, values.positions, false, normals);
+  ASSERT_EQ(normals.Count(), values.positions.Count());
+  for (size_t f = 0; f < quads.size(); ++f) {
+    for (int k = 0; k < 4; ++k) {
+      Vector3f want;
+      want.SetPlaneNormal(quads[f][size_t((k + 3) & 3)], quads[f][size_t(k)], quads[f][size_t((k + 1) & 3)]);
+      // Summed onto a zero normal, which turns a -0 into 0, then negated.
+      want = {-(0.0f + want.x), -(0.0f + want.y), -(0.0f + want.z)};
+      if (want.LengthSquared() > 0.0f) want.Normalize();
+      const Vector3f& got = normals[int(f) * 4 + k];
+      for (int c = 0; c < 3; ++c) {
+        const float w = (&want.x)[c], g = (&got.x)[c];
+        if (std::isnan(w))
+          EXPECT_TRUE(std::isnan(g)) << "quad " << f << " corner " << k;
+        else
+          EXPECT_EQ(std::memcmp(&w, &g, sizeof w), 0) << "quad " << f << " corner " << k << ": " << w << " " << g;
+      }
+    }
   }
 }
 
