@@ -69,7 +69,9 @@ TEST(SubDivScratch, KeepsLargeSoleBlocksAndGivesThemToFittingRequests) {
       s.Reserve(b, c.askedCount);
       // A block the store let go may come back from the allocator at the same address: only a kept one
       // is told by its address.
-      if (c.kept) EXPECT_EQ(b.Data() == block, c.reused);
+      if (c.kept) {
+        EXPECT_EQ(b.Data() == block, c.reused);
+      }
       EXPECT_EQ(s.KeptBlocks(), c.kept && !c.reused ? 1u : 0u);
       EXPECT_EQ(b.Count(), 0);
       EXPECT_GE(b.Capacity(), c.askedCount);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "EngineWorld.h"
+#include "WorldMatrixReference.h"
 #include "scene/Transform.h"
 #include "scene/WorldMatrices.h"
 
@@ -43,27 +44,12 @@ class KeptVisitOrderTest : public EngineWorldTest {
   }
   ScriptObject* Root() { return m_nodes[0]; }
 
-  // Every transform's world matrix as a fresh recursion gives it, against what the update leaves; the
-  // nodes outside the tree must keep theirs.
-  static void Reference(TBaseTransform_I* t, const Matrix4f& parentWorld, std::vector<Matrix4f>& out) {
-    auto* s = static_cast<SBaseTransform_I*>(t->m_sNode.Get());
-    Matrix4f m;
-    out.push_back(s->ApplyLocalMatrix(parentWorld, m));
-    const Matrix4f world = out.back();
-    for (const Obj<TNode_I>& c : t->m_children)
-      if (c->IsA(TBaseTransform_I::kClassId)) Reference(T(c.Get()), world, out);
-  }
-  static void Collect(TBaseTransform_I* t, std::vector<Matrix4f>& out) {
-    out.push_back(t->m_worldMatrix);
-    for (const Obj<TNode_I>& c : t->m_children)
-      if (c->IsA(TBaseTransform_I::kClassId)) Collect(T(c.Get()), out);
-  }
   // Updates the tree and counts the matrices that differ from the recursion's.
   static size_t UpdateAndCountWrong(ScriptObject* root, const Matrix4f& parentWorld) {
     std::vector<Matrix4f> want, got;
-    Reference(T(root), parentWorld, want);
+    ReferenceWorldMatrices(T(root), parentWorld, want);
     UpdateWorldMatrices(T(root), parentWorld);
-    Collect(T(root), got);
+    CollectWorldMatrices(T(root), got);
     if (got.size() != want.size()) return size_t(-1);
     size_t wrong = 0;
     for (size_t i = 0; i < got.size(); ++i) wrong += std::memcmp(&got[i], &want[i], sizeof(Matrix4f)) != 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "EngineWorld.h"
+#include "WorldMatrixReference.h"
 #include "scene/Transform.h"
 #include "scene/TreeDepth.h"
 #include "scene/WorldMatrices.h"
@@ -21,21 +22,6 @@ class WorldMatricesTest : public EngineWorldTest {
   }
   static TBaseTransform_I* T(ScriptObject* o) { return static_cast<TBaseTransform_I*>(o); }
   static bool Same(const Matrix4f& a, const Matrix4f& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-  // The walk as a recursion over every child, transforms only.
-  static void Reference(TBaseTransform_I* t, const Matrix4f& parentWorld, std::vector<Matrix4f>& out) {
-    auto* s = static_cast<SBaseTransform_I*>(t->m_sNode.Get());
-    Matrix4f m;
-    out.push_back(s->ApplyLocalMatrix(parentWorld, m));
-    const Matrix4f world = out.back();
-    for (const Obj<TNode_I>& c : t->m_children)
-      if (c->IsA(TBaseTransform_I::kClassId)) Reference(T(c.Get()), world, out);
-  }
-  static void Collect(TBaseTransform_I* t, std::vector<Matrix4f>& out) {
-    out.push_back(t->m_worldMatrix);
-    for (const Obj<TNode_I>& c : t->m_children)
-      if (c->IsA(TBaseTransform_I::kClassId)) Collect(T(c.Get()), out);
-  }
 };
 
 TEST_F(WorldMatricesTest, EveryTransformGetsWhatTheRecursionGives) {
@@ -54,9 +40,9 @@ TEST_F(WorldMatricesTest, EveryTransformGetsWhatTheRecursionGives) {
   Matrix4f parent;
   parent.SetTranslation({10, -2, 3});
   std::vector<Matrix4f> want, got;
-  Reference(T(nodes[0]), parent, want);
+  ReferenceWorldMatrices(T(nodes[0]), parent, want);
   UpdateWorldMatrices(T(nodes[0]), parent);
-  Collect(T(nodes[0]), got);
+  CollectWorldMatrices(T(nodes[0]), got);
   ASSERT_EQ(got.size(), want.size());
   ASSERT_EQ(got.size(), nodes.size());
   for (size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(Same(got[i], want[i])) << i;
@@ -75,9 +61,9 @@ TEST_F(WorldMatricesTest, AWideTreeAndALongChainGetWhatTheRecursionGives) {
     nodes.push_back(n);
   }
   std::vector<Matrix4f> want, got;
-  Reference(T(nodes[0]), kIdentityMatrix4f, want);
+  ReferenceWorldMatrices(T(nodes[0]), kIdentityMatrix4f, want);
   UpdateWorldMatrices(T(nodes[0]), kIdentityMatrix4f);
-  Collect(T(nodes[0]), got);
+  CollectWorldMatrices(T(nodes[0]), got);
   ASSERT_EQ(got.size(), size_t(kCount));
   ASSERT_EQ(want.size(), got.size());
   size_t differing = 0;
