@@ -23,8 +23,9 @@ class SubDivMerge {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
   void Add(const SubDivPoint& other) { AddScaled(other, 1.0f); }
-  // The same for a packed list of `count` entries.
-  void AddScaled(const SubDivWeight* other, int count, float factor) {
+  // The same for a packed list of `count` entries (SubDivWeight or SubDivNarrowWeight).
+  template <class Entry>
+  void AddScaled(const Entry* other, int count, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeEntries(other, count, factor, find, placed); });
   }
   // Clears the table for the next target.

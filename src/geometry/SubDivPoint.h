@@ -17,6 +17,16 @@ struct SubDivWeight {
   float weight;
 };
 
+// The same entry where the index fits 16 bits: six bytes to read rather than eight.
+struct __attribute__((packed)) SubDivNarrowWeight {
+  uint16_t index;
+  float weight;
+};
+static_assert(sizeof(SubDivNarrowWeight) == 6, "narrow entries are packed");
+
+inline SubDivWeight Widened(const SubDivWeight& e) { return e; }
+inline SubDivWeight Widened(const SubDivNarrowWeight& e) { return {int32_t(e.index), e.weight}; }
+
 struct SubDivPoint {
   int8_t weightCount;                  // 0 to 26
   uint8_t edgeCount;                   // 0 to 8, filled by SubDivStructure::UpdateVertexToEdge
@@ -43,11 +53,13 @@ struct SubDivPoint {
   // placed(index, position) hears of each entry appended.
   template <class FindFn, class PlacedFn>
   void MergeScaled(const SubDivPoint& other, float factor, FindFn&& find, PlacedFn&& placed);
-  // MergeScaled with the other list given as `count` packed entries.
-  template <class FindFn, class PlacedFn>
-  void MergeEntries(const SubDivWeight* other, int count, float factor, FindFn&& find, PlacedFn&& placed);
+  // MergeScaled with the other list given as `count` packed entries (SubDivWeight or
+  // SubDivNarrowWeight).
+  template <class Entry, class FindFn, class PlacedFn>
+  void MergeEntries(const Entry* other, int count, float factor, FindFn&& find, PlacedFn&& placed);
   // The list replaced by `count` packed entries.
-  void CopyEntries(const SubDivWeight* source, int count);
+  template <class Entry>
+  void CopyEntries(const Entry* source, int count);
   // The position of the last entry of `index`, or -1.
   int Find(int32_t index) const {
     int i = weightCount - 1;
@@ -94,17 +106,19 @@ void SubDivPoint::MergeScaled(const SubDivPoint& other, float factor, FindFn&& f
       factor, find, placed);
 }
 
-template <class FindFn, class PlacedFn>
-void SubDivPoint::MergeEntries(const SubDivWeight* other, int count, float factor, FindFn&& find, PlacedFn&& placed) {
+template <class Entry, class FindFn, class PlacedFn>
+void SubDivPoint::MergeEntries(const Entry* other, int count, float factor, FindFn&& find, PlacedFn&& placed) {
   SubDivPointDetail::Merge(
-      *this, count, [other](int j) { return other[j]; }, factor, find, placed);
+      *this, count, [other](int j) { return Widened(other[j]); }, factor, find, placed);
 }
 
-inline void SubDivPoint::CopyEntries(const SubDivWeight* source, int count) {
+template <class Entry>
+void SubDivPoint::CopyEntries(const Entry* source, int count) {
   weightCount = int8_t(count);
   for (int i = 0; i < count; ++i) {
-    indices[i] = source[i].index;
-    weights[i] = source[i].weight;
+    const SubDivWeight e = Widened(source[i]);
+    indices[i] = e.index;
+    weights[i] = e.weight;
   }
 }
 

@@ -16,26 +16,60 @@ class SubDivWeightPool {
  public:
   // Room for `capacity` lists. The memory is taken untouched and only the entries written are paged
   // in, so room for full lists costs no more than the lists added; the room is kept for the thread's
-  // next pool (SubDivScratch).
-  explicit SubDivWeightPool(int capacity);
-  // Packs the lists of all `points`, in order; their weight counts must be checked.
+  // next pool (SubDivScratch). A narrow pool keeps its entries in 16 bits while every index added fits
+  // them (a quarter less to read) and widens them all at the first that does not.
+  explicit SubDivWeightPool(int capacity, bool narrow = false);
+  // Packs the lists of all `points`, in order, in 32 bits; their weight counts must be checked.
   explicit SubDivWeightPool(const Array<SubDivPoint>& points);
 
   // Appends p's list as the next one; its weight count must be checked (0 to kSubDivMaxWeights).
   void Add(const SubDivPoint& p) {
-    SubDivWeight* out = m_entries.get() + m_end[m_count];
-    for (int i = 0; i < p.weightCount; ++i) out[i] = {p.indices[i], p.weights[i]};
-    m_end[m_count + 1] = m_end[m_count] + size_t(p.weightCount);
+    const size_t at = m_end[m_count];
+    if (!m_wide && !Fits16(p)) Widen();
+    if (m_wide)
+      Write(m_entries.get() + at, p);
+    else
+      Write(m_narrow.get() + at, p);
+    m_end[m_count + 1] = at + size_t(p.weightCount);
     ++m_count;
   }
   int ListCount() const { return m_count; }
-  // List i: its first entry and its number of entries.
-  const SubDivWeight* Entries(int i) const { return m_entries.get() + m_end[i]; }
   int Count(int i) const { return int(m_end[i + 1] - m_end[i]); }
+  bool IsWide() const { return m_wide; }
+  // List i's first entry, of a wide pool only.
+  const SubDivWeight* Entries(int i) const { return m_entries.get() + m_end[i]; }
+  // Runs fn(entries, count) on list i, its entries as SubDivWeight or SubDivNarrowWeight.
+  template <class Fn>
+  void With(int i, Fn&& fn) const {
+    const size_t at = m_end[i];
+    const int n = int(m_end[i + 1] - at);
+    if (m_wide)
+      fn(m_entries.get() + at, n);
+    else
+      fn(m_narrow.get() + at, n);
+  }
 
  private:
+  static bool Fits16(const SubDivPoint& p) {
+    uint32_t all = 0;  // a negative index sets the high bits too
+    for (int i = 0; i < p.weightCount; ++i) all |= uint32_t(p.indices[i]);
+    return all <= 0xFFFF;
+  }
+  template <class Entry>
+  static void Write(Entry* out, const SubDivPoint& p) {
+    for (int i = 0; i < p.weightCount; ++i) {
+      out[i].index = decltype(Entry::index)(p.indices[i]);
+      out[i].weight = p.weights[i];
+    }
+  }
+  // Moves the entries so far to 32 bits; the pool stays wide.
+  void Widen();
+
   int m_count = 0;
+  size_t m_room = 0;
+  bool m_wide = true;
   SubDivScratchBuffer<SubDivWeight> m_entries;
+  SubDivScratchBuffer<SubDivNarrowWeight> m_narrow;
   SubDivScratchBuffer<size_t> m_end;  // m_end[i]: where list i starts; m_end[m_count]: the entries used
 };
 

@@ -72,16 +72,19 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
 
   EdgeToFacePass();
   // The lists are read from packed copies: this level's points, packed by the passes, and the face
-  // points as they are made.
-  SubDivWeightPool lists(nv);
+  // points as they are made. Their indices, of base points, fit 16 bits on all but the largest meshes.
+  SubDivWeightPool lists(nv, true);
   const SubDivScratchBuffer<int32_t> corners = CornerTable();
   VertexAdjacencyPass(&lists, corners.get());
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
-  SubDivWeightPool faceLists(nf);
+  SubDivWeightPool faceLists(nf, true);
   auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
-    merge.AddScaled(pool.Entries(i), pool.Count(i), factor);
+    pool.With(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+  };
+  auto copy = [](SubDivPoint& p, const SubDivWeightPool& pool, int i) {
+    pool.With(i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
   };
   // Per face: its list in faceLists. The vertex and edge points look their faces' lists up at random,
   // and a table of four bytes a face stays in the caches where the 40-byte face records do not.
@@ -99,7 +102,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       continue;
     }
     const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
-    acc.CopyEntries(lists.Entries(corner[0]), lists.Count(corner[0]));
+    copy(acc, lists, corner[0]);
     merge.Begin(acc);
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.End();
@@ -124,7 +127,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     const int ev = src.edgeCount, fv = src.faceCount;
     // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
     // empty list.
-    if (ev != 3) vp.CopyEntries(lists.Entries(v), lists.Count(v));
+    if (ev != 3) copy(vp, lists, v);
     if (ev != 0) {
       if (ev != 3) vp.Scale(float(ev - 3));
       merge.Begin(vp);
@@ -149,7 +152,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // past its list what the one before left there.
   SubDivPoint np{};
   for (int i = 0; i < validFaces; ++i) {
-    np.CopyEntries(faceLists.Entries(i), faceLists.Count(i));
+    copy(np, faceLists, i);
     target.Points.Append(np);
   }
 
@@ -157,7 +160,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
-    np.CopyEntries(lists.Entries(e.points[0]), lists.Count(e.points[0]));
+    copy(np, lists, e.points[0]);
     merge.Begin(np);
     add(lists, e.points[1], 1.0f);
     int n = 2;
@@ -224,11 +227,13 @@ bool SubDivStructure::ProjectToLimit() {
   // so each limit list can replace its own in place.
   const int np = Points.Count(), nf = Faces.Count();
   const SubDivScratchBuffer<int32_t> corners = CornerTable();
-  SubDivWeightPool lists(np);
+  SubDivWeightPool lists(np, true);
   VertexToFacePass(&lists, corners.get());
 
   SubDivMerge merge(np);
-  auto add = [&](int i, float factor) { merge.AddScaled(lists.Entries(i), lists.Count(i), factor); };
+  auto add = [&](int i, float factor) {
+    lists.With(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+  };
   auto project = [&](int v) {
     SubDivPoint& dst = Points[v];
     const int k = dst.faceCount;

@@ -1,0 +1,83 @@
+// Packs kept in 16 bits while their indices fit: read back, merged and stepped exactly as the 32-bit
+// packs, on both sides of the 65,536 bound and across the widening of a pack half built.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "geometry/SubDivMerge.h"
+#include "geometry/SubDivReference.h"
+#include "geometry/SubDivTestMesh.h"
+#include "geometry/SubDivWeightPool.h"
+
+namespace PM::Test {
+namespace {
+
+TEST(SubDivNarrowPool, ReadsAndMergesAsTheWidePool) {
+  struct Case {
+    const char* what;
+    int indexOffset;  // of the last lists; the first ones stay in 16 bits
+    bool wide;        // what the narrow pool ends as
+  };
+  const Case cases[] = {{"indices up to 65,535", 65535 - 39, false},
+                        {"an index of 65,536 after narrow lists", 65536 - 39, true},
+                        {"a negative index after narrow lists", -3, true}};
+  std::mt19937 rng(5);
+  for (const Case& c : cases) {
+    Array<SubDivPoint> lists;
+    for (int l = 0; l < 6; ++l) lists.Append(RandomList(rng, 3 + l, 40, 0));
+    for (int l = 0; l < 6; ++l) lists.Append(RandomList(rng, 20, 40, c.indexOffset));
+    lists.Append(RandomList(rng, 0, 1, 0));
+    SubDivWeightPool narrow(lists.Count(), true);
+    for (const SubDivPoint& p : lists) narrow.Add(p);
+    const SubDivWeightPool wide(lists);
+    EXPECT_EQ(narrow.IsWide(), c.wide) << c.what;
+    SubDivPoint fromWide = RandomList(rng, 4, 40, 0), fromNarrow = fromWide;
+    SubDivMerge merge(100);
+    merge.Begin(fromWide);
+    for (int l = 0; l < lists.Count(); ++l) merge.AddScaled(wide.Entries(l), wide.Count(l), 0.3f * float(l));
+    merge.End();
+    merge.Begin(fromNarrow);
+    for (int l = 0; l < lists.Count(); ++l) {
+      SubDivPoint back{};
+      narrow.With(l, [&](const auto* entries, int n) {
+        back.CopyEntries(entries, n);
+        merge.AddScaled(entries, n, 0.3f * float(l));
+      });
+      EXPECT_TRUE(SameBits(back, lists[l])) << c.what << ", list " << l;
+    }
+    merge.End();
+    EXPECT_TRUE(SameBits(fromNarrow, fromWide)) << c.what;
+  }
+}
+
+TEST(SubDivNarrowPool, StepsOnEitherSideOfTheBoundEqualTheUnshiftedOnes) {
+  // The same mesh with every base index moved up by `shift`: its levels must be the plain mesh's with
+  // the same shift, bit for bit. The largest index is 65,535 (every pack narrow) or 65,536 (the packs
+  // widen when they reach it), and the merge table covers none of them.
+  const TestMesh mesh = CubeSphere(5);
+  const int count = int(mesh.positions.size());
+  for (const int shift : {65535 - (count - 1), 65536 - (count - 1)}) {
+    SubDivStructure plain[3] = {BuildStructure(mesh), {}, {}}, moved[3] = {BuildStructure(mesh), {}, {}};
+    for (SubDivPoint& p : moved[0].Points) p.indices[0] += shift;
+    for (int l = 0; l < 2; ++l) {
+      plain[l].SubDivide(plain[l + 1], "plain");
+      moved[l].SubDivide(moved[l + 1], "moved");
+    }
+    ASSERT_TRUE(plain[2].ProjectToLimit());
+    ASSERT_TRUE(moved[2].ProjectToLimit());
+    for (int l = 1; l < 3; ++l) {
+      ASSERT_EQ(moved[l].Points.Count(), plain[l].Points.Count());
+      int differ = 0;
+      for (int v = 0; v < plain[l].Points.Count(); ++v) {
+        SubDivPoint back = moved[l].Points[v];
+        for (int i = 0; i < back.weightCount; ++i) back.indices[i] -= shift;
+        differ += !SameBits(back, plain[l].Points[v]);
+      }
+      EXPECT_EQ(differ, 0) << "shift " << shift << ", level " << l;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace PM::Test
