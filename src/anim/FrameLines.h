@@ -5,19 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace PM {
+#include "core/FetchLines.h"
 
-// Every line of [p, p + bytes); lines are 64 bytes. The lines are asked into the second-level cache:
-// with a dozen connections' lines in flight, requests into the first level find its few miss slots
-// taken and mostly come to nothing. Forced inline: a function of nothing but prefetches counts as free
-// of effects to the compiler, which would then drop its calls.
-template <int Write>
-[[gnu::always_inline]] inline void FetchLines(const void* p, size_t bytes) {
-  const char* c = static_cast<const char*>(p);
-  for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(c + k, Write, 2);
-  // The last line, which the steps miss when p does not start a line.
-  if (bytes > 0) __builtin_prefetch(c + bytes - 1, Write, 2);
-}
+namespace PM {
 
 // Addresses only: an entry may outlive what it names (a group replaced, a list grown), so nothing
 // reads through them; a prefetch of memory that has gone is harmless and merely wasted.

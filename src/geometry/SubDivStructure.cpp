@@ -4,6 +4,7 @@
 #include <climits>
 #include <memory>
 
+#include "core/FetchLines.h"
 #include "core/Log.h"
 #include "geometry/SubDivScratch.h"
 #include "geometry/SubDivWeightPool.h"
@@ -137,11 +138,7 @@ void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int3
   // larger than the caches).
   constexpr int kAhead = 16;
   for (int p = 0; p < Points.Count(); ++p) {
-    if (p + kAhead < Points.Count()) {
-      const char* bytes = reinterpret_cast<const char*>(&Points[p + kAhead]);
-      for (size_t at = 0; at < sizeof(SubDivPoint); at += 64) __builtin_prefetch(bytes + at, 1, 2);
-      __builtin_prefetch(bytes + sizeof(SubDivPoint) - 1, 1, 2);
-    }
+    if (p + kAhead < Points.Count()) FetchLines<1>(&Points[p + kAhead], sizeof(SubDivPoint));
     SubDivPoint& point = Points[p];
     droppedEdges += edges.Write(p, point.edges, point.edgeCount);
     droppedFaces += faces.Write(p, point.faces, point.faceCount);

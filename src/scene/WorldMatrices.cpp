@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/FetchLines.h"
 #include "scene/NodeWalk.h"
 #include "scene/TreeDepth.h"
 #include "scene/TreeShape.h"
@@ -44,13 +45,9 @@ thread_local std::vector<Pending> t_queue;
 thread_local bool t_queueBusy = false;  // a walk started from within a walk takes a queue of its own
 
 // Asks for the lines of a block from its header (an object's class row is there) to `end` bytes into
-// the payload, into the second-level cache: the lines asked for ahead outnumber the first level's miss
-// slots.
+// the payload.
 void Prefetch(const void* payload, ptrdiff_t end) {
-  const char* p = static_cast<const char*>(payload) - sizeof(BlockHeader);
-  const char* last = static_cast<const char*>(payload) + end - 1;
-  for (; p < last; p += 64) __builtin_prefetch(p, 0, 2);
-  __builtin_prefetch(last, 0, 2);
+  FetchLines<0>(static_cast<const char*>(payload) - sizeof(BlockHeader), sizeof(BlockHeader) + size_t(end));
 }
 
 // The second fetch: the T-node has arrived, so what it points to can be asked for.
@@ -106,14 +103,9 @@ constexpr size_t kReplayAhead = 8;
 thread_local std::array<KeptOrder, kKeptOrders> t_kept;
 thread_local uint64_t t_useClock = 0;
 
-// Asks for the lines of [from, to) into the second-level cache: some four lines a visit, eight visits
-// ahead, are more requests than the first level has miss slots, and asked for there they held up the
-// visits' own loads.
+// The lines of [from, to): some four a visit, eight visits ahead.
 void PrefetchRange(const void* from, const void* to) {
-  const char* p = static_cast<const char*>(from);
-  const char* last = static_cast<const char*>(to) - 1;
-  for (; p < last; p += 64) __builtin_prefetch(p, 0, 2);
-  __builtin_prefetch(last, 0, 2);
+  FetchLines<0>(from, size_t(static_cast<const char*>(to) - static_cast<const char*>(from)));
 }
 
 void Replay(const std::vector<Visit>& visits, const Matrix4f& parentWorld) {
