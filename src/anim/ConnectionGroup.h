@@ -77,30 +77,22 @@ class ConnectionGroup_I : public EngineClass<ConnectionGroup_I, Object_I, ClassI
 
  private:
   // The member record last found for each connection's target, which the next frame's start and
-  // commit take again while the connection names the same object and member. Such a record stays
-  // right while no class or member was defined or released and no script object destroyed (only then
-  // can an address pass to an object of another class): the group notes both counts when it finds
-  // every record anew, and finds them all anew once either moved. So a frame that finds the counts as
-  // noted reads no target's header, only this list beside the connections. The places that can make
-  // a noted record wrong and move a count: CreateClass, CreateMember and the releases of the class
-  // tables (ClassDatabaseVersion), ~ScriptObject (ScriptObjectReleases); a connection given another
-  // object or member (its Set or Remove, MergeCharacter, any write to m_connections) is seen by the
-  // comparison itself.
+  // commit take again while the connection names the same object, of the same class, and the same
+  // member, and no class or member was defined or released since.
   struct ResolvedTarget {
     const void* object = nullptr;
+    const void* classRow = nullptr;
     const MemberRecord* record = nullptr;
     uint32_t member = 0;
-    bool Holds(const void* o, uint32_t m) const { return record && object == o && member == m; }
+    uint32_t tables = 0;  // ClassDatabaseVersion when it was found
+    bool Holds(const void* o, const void* row, uint32_t m, uint32_t t) const {
+      return record && object == o && classRow == row && member == m && tables == t;
+    }
   };
-  struct ResolvedCounts {
-    uint32_t tables = 0;        // ClassDatabaseVersion
-    uint64_t releases = ~0ull;  // ScriptObjectReleases; none noted yet
-  };
-  const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c, bool counted) const;
+  const MemberRecord* ResolvedAgain(int32_t i, const CGConnection& c, uint32_t tables) const;
 
   std::vector<ResolvedTarget> m_resolved;
-  ResolvedCounts m_resolvedAt;  // the counts every entry of m_resolved was found at, or since
-  int32_t m_commitDepth = 0;    // commits running (a Set may start another)
+  int32_t m_commitDepth = 0;  // commits running (a Set may start another)
   Array<Obj<ScriptObject>> m_keptObjects;
 };
 

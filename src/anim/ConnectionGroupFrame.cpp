@@ -112,17 +112,16 @@ namespace {
 // cold: with many characters they lie apart in memory, and one connection's work is far shorter than
 // a trip to memory. So the pass runs a two-stage pipeline: it asks for the connection list itself up
 // front, and while it works on one connection it asks for the lines of the one kFetchAhead places
-// further on, whose pointers are at hand by then: a track list's header and the pair of tracks a
-// cross-fade uses, and the line of an object's header (its class row) when the member records are
-// found anew. The members after the object's header,
+// further on, whose pointers are at hand by then: the line of an object's header (its class row) and
+// a track list's header and the pair of tracks a cross-fade uses. The members after the object's header,
 // which only the commit writes, are asked for by the clips, whose curves leave the memory idle: asked
 // for here they took miss slots from the lines this pass waits on.
 constexpr int32_t kFetchAhead = 12;
 constexpr int kObjectBytes = 208;  // after the header
 constexpr int kTrackBytes = int(sizeof(BlockHeader) + 2 * sizeof(CGTrack));
 
-[[gnu::always_inline]] inline void FetchConnection(const CGConnection& c, bool header) {
-  if (header) __builtin_prefetch(HeaderOf(c.object.Get()), 0, 2);
+[[gnu::always_inline]] inline void FetchConnection(const CGConnection& c) {
+  __builtin_prefetch(HeaderOf(c.object.Get()), 0, 2);
   FetchLines<1>(HeaderOf(c.tracks.Data()), kTrackBytes);
 }
 
@@ -132,15 +131,11 @@ void ConnectionGroup_I::BeginFrame() {
   const int32_t n = m_connections.Count();
   FetchLines<1>(m_connections.Data(), sizeof(CGConnection) * size_t(n));
   m_resolved.resize(size_t(n));
-  // While the counts hold, an entry naming the connection's object and member has its record; once
-  // either moved, every record is found anew (and the counts noted again).
-  const ResolvedCounts now{ClassDatabaseVersion(), ScriptObjectReleases()};
-  const bool counted = now.tables == m_resolvedAt.tables && now.releases == m_resolvedAt.releases;
-  m_resolvedAt = now;
+  const uint32_t tables = ClassDatabaseVersion();
   // The pass runs last to first.
-  for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i], !counted);
+  for (int32_t i = n - 1; i >= 0 && i >= n - kFetchAhead; --i) FetchConnection(m_connections[i]);
   for (int32_t i = n - 1; i >= 0; --i) {
-    if (i >= kFetchAhead) FetchConnection(m_connections[i - kFetchAhead], !counted);
+    if (i >= kFetchAhead) FetchConnection(m_connections[i - kFetchAhead]);
     CGConnection& c = m_connections[i];
     c.written = 0;
     for (CGTrack& t : c.tracks) {
@@ -148,14 +143,16 @@ void ConnectionGroup_I::BeginFrame() {
       t.trackFade = -1.0f;
       t.full = false;
     }
-    // A failed look-up is made again, so that it is reported again.
+    // The class is compared too: a released object may leave its address to one of another class. A
+    // failed look-up is made again, so that it is reported again.
     ResolvedTarget& k = m_resolved[size_t(i)];
     const void* object = c.object.Get();
+    const void* row = HeaderOf(object)->classRow;
     const MemberRecord* r = k.record;
-    if (!counted || !k.Holds(object, c.member)) {
+    if (!k.Holds(object, row, c.member, tables)) {
       const uint32_t member = c.member;
       r = ResolveMember(c.object, member);
-      k = {object, r, member};
+      k = {object, row, r, member, tables};
     }
     if (r) c.valueType = r->valueType;
   }
@@ -171,12 +168,17 @@ void ConnectionGroup_I::NoteFrameLines(FrameLines& lines) const {
   lines.Note(&m_connections[first], sizeof(CGConnection) * size_t(count - first));
   if (m_resolved.size() == size_t(count))
     lines.Note(m_resolved.data() + first, sizeof(ResolvedTarget) * size_t(count - first));
-  for (int32_t i = count - 1; i >= first; --i)
-    lines.Note(HeaderOf(m_connections[i].tracks.Data()), size_t(kTrackBytes));
+  for (int32_t i = count - 1; i >= first; --i) {
+    const CGConnection& c = m_connections[i];
+    lines.Note(HeaderOf(c.object.Get()), sizeof(BlockHeader));
+    lines.Note(HeaderOf(c.tracks.Data()), size_t(kTrackBytes));
+  }
 }
 
-const MemberRecord* ConnectionGroup_I::ResolvedAgain(int32_t i, const CGConnection& c, bool counted) const {
-  if (counted && size_t(i) < m_resolved.size() && m_resolved[size_t(i)].Holds(c.object.Get(), c.member))
+const MemberRecord* ConnectionGroup_I::ResolvedAgain(int32_t i, const CGConnection& c, uint32_t tables) const {
+  const void* object = c.object.Get();
+  if (size_t(i) < m_resolved.size() &&
+      m_resolved[size_t(i)].Holds(object, HeaderOf(object)->classRow, c.member, tables))
     return m_resolved[size_t(i)].record;
   return ResolveMember(c.object, c.member);
 }
@@ -261,9 +263,7 @@ void ConnectionGroup_I::Commit() {
   for (int32_t i = 0; i < m_connections.Count(); ++i) {
     CGConnection& c = m_connections[i];
     if (c.tracks.IsEmpty() || !c.written) continue;
-    // An object a Set releases may leave its address to a later connection's new object.
-    const bool counted = tables == m_resolvedAt.tables && ScriptObjectReleases() == m_resolvedAt.releases;
-    const MemberRecord* r = ResolvedAgain(i, c, counted);
+    const MemberRecord* r = ResolvedAgain(i, c, tables);
     if (!r) continue;
     CGTrack* t = c.tracks.begin();
     const int32_t n = c.tracks.Count();

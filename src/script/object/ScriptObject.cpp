@@ -67,14 +67,9 @@ ScriptObject* CopyTemplateInto(ScriptObject* src, CopyMemo& memo) {
   return dst;
 }
 
-std::atomic<uint64_t> g_releases{0};  // see ScriptObjectReleases
-
 }  // namespace
 
-uint64_t ScriptObjectReleases() { return g_releases.load(std::memory_order_relaxed); }
-
 ScriptObject::~ScriptObject() {
-  g_releases.fetch_add(1, std::memory_order_relaxed);
   // Only the object's own class is asked: a script class clears the storage of its whole chain, and
   // no class derives from one without being a script class itself.
   uint32_t id = GetClassID();

@@ -56,10 +56,6 @@ class ScriptObject {
 
 inline ScriptObject* NilScriptObject() { return static_cast<ScriptObject*>(NilObject()); }
 
-// Counts the script objects destroyed in this process: while it stays, an address seen earlier still
-// names the same object, of the same class (memory of a destroyed object may be given to another).
-uint64_t ScriptObjectReleases();
-
 // Destroy function of a script class's type record: runs ~T, then frees the block. The type record names
 // the exact class, so the call is qualified (no virtual dispatch, and nothing for compilers to doubt).
 template <class T>
