@@ -211,7 +211,58 @@ void BM_OursLevelSweeps(benchmark::State& state) {
   state.SetLabel(state.range(0) == 0 ? "check" : "adjacency");
 }
 
+// The third step alone (from a copy of the second level) and the projection of the third level alone
+// (on a copy of it): the two passes a level-3 limit is made of, without the first two steps. The
+// copies are made, and freed (not kept for the thread's next step), outside the timing.
+void FreeArrays(SubDivStructure& s) {
+  s.Points.Clear();
+  s.Edges.Clear();
+  s.Faces.Clear();
+}
+
+void BM_OursThirdStepAlone(benchmark::State& state) {
+  SubDivStructure base = BuildStructure(MeshOf(state.range(0)));
+  const SubDivStructure second = Refine(base, 2, false);
+  auto step = [&](benchmark::State* timed) {
+    SubDivStructure source = second, target;
+    if (timed) timed->ResumeTiming();
+    source.SubDivide(target, "bench");
+    benchmark::DoNotOptimize(target.Points.Data());
+    if (timed) timed->PauseTiming();
+    FreeArrays(source);
+    target.Clear();
+  };
+  step(nullptr);  // the thread's store then holds blocks for every timed step, as in BM_OursSteps
+  for (auto _ : state) {
+    state.PauseTiming();
+    step(&state);
+    state.ResumeTiming();
+  }
+  SetLabel(state);
+}
+
+void BM_OursProjectionAlone(benchmark::State& state) {
+  SubDivStructure base = BuildStructure(MeshOf(state.range(0)));
+  const SubDivStructure third = Refine(base, 3, false);
+  auto project = [&](benchmark::State* timed) {
+    SubDivStructure level = third;
+    if (timed) timed->ResumeTiming();
+    benchmark::DoNotOptimize(level.ProjectToLimit());
+    if (timed) timed->PauseTiming();
+    FreeArrays(level);
+  };
+  project(nullptr);
+  for (auto _ : state) {
+    state.PauseTiming();
+    project(&state);
+    state.ResumeTiming();
+  }
+  SetLabel(state);
+}
+
 BENCHMARK(BM_OursSteps)->Apply(Cases);
+BENCHMARK(BM_OursThirdStepAlone)->ArgName("mesh")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursProjectionAlone)->ArgName("mesh")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursLevelSweeps)->ArgName("pass")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursStepsColdStore)
     ->ArgNames({"mesh", "level", "limit"})

@@ -11,6 +11,18 @@ void SubDivMerge::Begin(SubDivPoint& target) {
     if (InTable(target.indices[i])) m_slot[size_t(target.indices[i])] = int8_t(i);
 }
 
+void SubDivMerge::Append(int32_t index, float w) {
+  SubDivPoint& t = *m_target;
+  if (t.weightCount < kSubDivMaxWeights) {
+    t.indices[t.weightCount] = index;
+    t.weights[t.weightCount] = w;
+    m_slot[size_t(index)] = t.weightCount;
+    ++t.weightCount;
+  } else {
+    ReportSubDivWeightOverflow();
+  }
+}
+
 void SubDivMerge::End() {
   const SubDivPoint& t = *m_target;
   for (int i = 0; i < t.weightCount; ++i)

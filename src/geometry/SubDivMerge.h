@@ -3,6 +3,7 @@
 // as SubDivPoint::AddScaled makes them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -14,7 +15,8 @@ class SubDivMerge {
  public:
   // Indices from 0 to indexLimit - 1 are looked up in the table; any other (a list that no check has
   // vetted) is searched for, as AddScaled does.
-  explicit SubDivMerge(int32_t indexLimit) : m_slot(size_t(indexLimit > 0 ? indexLimit : 0), kNone) {}
+  explicit SubDivMerge(int32_t indexLimit)
+      : m_slot(std::max(size_t(indexLimit > 0 ? indexLimit : 0), kNarrowIndices), kNone) {}
 
   // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
   // before the target is touched by anything else.
@@ -28,11 +30,17 @@ class SubDivMerge {
   void AddScaled(const Entry* other, int count, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeEntries(other, count, factor, find, placed); });
   }
+  void AddScaled(const SubDivNarrowWeight* other, int count, float factor);
   // Clears the table for the next target.
   void End();
 
  private:
   static constexpr int8_t kNone = -1;
+  // The table covers every 16-bit index, so narrow entries are looked up without a range check. Any
+  // index the table covers merges as the search would: the table always holds the last position of
+  // each index in the list.
+  static constexpr size_t kNarrowIndices = size_t(1) << 16;
+  [[gnu::noinline]] void Append(int32_t index, float w);
   bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
   // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
   // a level is made of.
@@ -52,5 +60,20 @@ class SubDivMerge {
   std::vector<int8_t> m_slot;  // per base index: its position in the target's list, or kNone
   SubDivPoint* m_target = nullptr;
 };
+
+inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, float factor) {
+  SubDivPoint& t = *m_target;
+  int8_t* const slot = m_slot.data();
+  for (const SubDivNarrowWeight* e = other + count; e != other;) {
+    --e;
+    const uint16_t index = e->index;
+    const float w = e->weight * factor;
+    const int s = slot[index];
+    if (s >= 0) [[likely]]
+      t.weights[s] += w;
+    else
+      Append(index, w);
+  }
+}
 
 }  // namespace PM

@@ -38,6 +38,17 @@ class SubDivWeightPool {
   bool IsWide() const { return m_wide; }
   // List i's first entry, of a wide pool only.
   const SubDivWeight* Entries(int i) const { return m_entries.get() + m_end[i]; }
+  // Asks for list i's place in the pool ahead of a FetchEntries(i), and for its entries (which reads
+  // the place) ahead of a With(i).
+  void FetchPlace(int i) const { __builtin_prefetch(&m_end[i]); }
+  void FetchEntries(int i) const {
+    const size_t at = m_end[i], end = m_end[i + 1];
+    const char* first = m_wide ? reinterpret_cast<const char*>(m_entries.get() + at)
+                               : reinterpret_cast<const char*>(m_narrow.get() + at);
+    const size_t bytes = (end - at) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight));
+    for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(first + k);
+    if (bytes > 0) __builtin_prefetch(first + bytes - 1);
+  }
   // Runs fn(entries, count) on list i, its entries as SubDivWeight or SubDivNarrowWeight.
   template <class Fn>
   void With(int i, Fn&& fn) const {

@@ -115,13 +115,29 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
   // hold nothing but the list.
   SubDivPoint vp{};
-  constexpr int kAhead = 4;
+  constexpr int kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
   for (int v = 0; v < nv; ++v) {
-    // The records are read in order, but the faces and edges they name lie anywhere: asked for ahead.
+    // The records are read in order, but the faces and edges they name lie anywhere, and so do the
+    // lists those lead to: each is asked for ahead once what leads to it has come, a list's place in
+    // its pool before its entries.
     if (v + kAhead < nv) {
       const SubDivPoint& next = Points[v + kAhead];
       for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
       for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
+    }
+    // The neighbour across each edge: the point's own list is read at every edge and stays at hand.
+    auto neighbour = [&](const SubDivPoint& p, int i) {
+      return Edges[EdgeOf(p.edges[i])].points[(p.edges[i] & 1) ^ 1];
+    };
+    if (v + kPlacesAhead < nv) {
+      const SubDivPoint& next = Points[v + kPlacesAhead];
+      for (int i = 0; i < next.faceCount; ++i) faceLists.FetchPlace(faceListOf[size_t(next.faces[i] >> 2)]);
+      for (int i = 0; i < next.edgeCount; ++i) lists.FetchPlace(neighbour(next, i));
+    }
+    if (v + kEntriesAhead < nv) {
+      const SubDivPoint& next = Points[v + kEntriesAhead];
+      for (int i = 0; i < next.faceCount; ++i) faceLists.FetchEntries(faceListOf[size_t(next.faces[i] >> 2)]);
+      for (int i = 0; i < next.edgeCount; ++i) lists.FetchEntries(neighbour(next, i));
     }
     const SubDivPoint& src = Points[v];
     const int ev = src.edgeCount, fv = src.faceCount;

@@ -62,5 +62,47 @@ TEST(SubDivMerge, GivesTheListsOfTheSearchingMerge) {
   }
 }
 
+TEST(SubDivMerge, NarrowListsMergeAsTheSearchingMerge) {
+  // Packed 16-bit lists are looked up in a table of every 16-bit index, whatever the table was made
+  // for: their merge must still be the search's, next to target entries the table does not cover.
+  struct Case {
+    const char* what;
+    int tableSize;
+    int startSpread, startOffset;  // the target's own entries
+    int listSpread;                // the lists' indices, from 65,536 - spread up
+    int listCount;
+  };
+  const Case cases[] = {
+      {"a table smaller than the indices", 16, 40, 65536 - 40, 40, 9},
+      {"duplicates in the target", 70000, 6, 65536 - 6, 6, 5},
+      {"target entries outside 16 bits", 100, 20, 65536 - 10, 20, 8},
+      {"negative target entries", 100, 20, -10, 20, 8},
+      {"more than 26 distinct indices", 100, 1000, 65536 - 1000, 1000, 14},
+  };
+  std::mt19937 rng(11);
+  for (const Case& c : cases) {
+    for (int round = 0; round < 20; ++round) {
+      const SubDivPoint start = RandomList(rng, 8, c.startSpread, c.startOffset);
+      std::vector<SubDivPoint> lists;
+      for (int l = 0; l < 10; ++l) lists.push_back(RandomList(rng, c.listCount, c.listSpread, 65536 - c.listSpread));
+      SubDivPoint searched = start, merged = start;
+      LogCapture log;
+      for (size_t l = 0; l < lists.size(); ++l) searched.AddScaled(lists[l], 0.7f * float(l));
+      const std::string searchLines = log.Take();
+      SubDivMerge merge(c.tableSize);
+      merge.Begin(merged);
+      for (size_t l = 0; l < lists.size(); ++l) {
+        std::vector<SubDivNarrowWeight> packed;
+        for (int k = 0; k < lists[l].weightCount; ++k)
+          packed.push_back({uint16_t(lists[l].indices[k]), lists[l].weights[k]});
+        merge.AddScaled(packed.data(), int(packed.size()), 0.7f * float(l));
+      }
+      merge.End();
+      EXPECT_TRUE(SameList(searched, merged)) << c.what << ", round " << round;
+      EXPECT_EQ(log.Take(), searchLines) << c.what;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test
