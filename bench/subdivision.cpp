@@ -321,6 +321,37 @@ void BM_OursMeshToGeometry(benchmark::State& state) {
   state.counters["vertices"] = double(vertices);
 }
 
+// The four parts of BM_OursMeshToGeometry one at a time, the parts before each run untimed: the mesh
+// conversion, the two steps, the evaluation of the level and the geometry nodes.
+void BM_OursMeshToGeometryPart(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  const int64_t part = state.range(0);
+  for (auto _ : state) {
+    state.PauseTiming();
+    {
+      SubDivStructure base, one, two;
+      SubDivData baseData, out;
+      Obj<TBranch_I> node;
+      auto run = [&](int64_t at, auto&& f) {
+        if (at == part) state.ResumeTiming();
+        f();
+        if (at == part) state.PauseTiming();
+      };
+      run(0, [&] { AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench"); });
+      run(1, [&] {
+        base.SubDivide(one, "bench");
+        one.SubDivide(two, "bench");
+      });
+      run(2, [&] { AssignSubDivToGeometry(base, two, baseData, "bench", out); });
+      run(3, [&] { AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr); });
+      benchmark::DoNotOptimize(node.Get());
+    }
+    state.ResumeTiming();
+  }
+  const char* const names[] = {"mesh", "steps", "evaluate", "nodes"};
+  state.SetLabel(names[part]);
+}
+
 struct OsdUV {
   float u, v;
   void Clear(void* = nullptr) { u = v = 0.0f; }
@@ -395,5 +426,6 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
 
 BENCHMARK(BM_OursMeshToGeometry)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OsdMeshToGeometry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
