@@ -352,6 +352,39 @@ void BM_OursMeshToGeometryPart(benchmark::State& state) {
   state.SetLabel(names[part]);
 }
 
+// The evaluation alone, again and again on one level: the adjacency sweep with the positions summed
+// in it, and the channels sized for the level.
+void BM_OursGeometryEvaluate(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  SubDivStructure base, one, two;
+  SubDivData baseData;
+  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
+  base.SubDivide(one, "bench");
+  one.SubDivide(two, "bench");
+  for (auto _ : state) {
+    SubDivData out;
+    AssignSubDivToGeometry(base, two, baseData, "bench", out);
+    benchmark::DoNotOptimize(out.positions.Data());
+  }
+}
+
+// The geometry nodes alone, built again and again from one evaluated level (the steady cost of the
+// nodes a mesh group rebuilds): corner vertices, triangles, normals and the vertex streams.
+void BM_OursGeometryNodes(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  SubDivStructure base, one, two;
+  SubDivData baseData, out;
+  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
+  base.SubDivide(one, "bench");
+  one.SubDivide(two, "bench");
+  AssignSubDivToGeometry(base, two, baseData, "bench", out);
+  for (auto _ : state) {
+    Obj<TBranch_I> node;
+    AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr);
+    benchmark::DoNotOptimize(node.Get());
+  }
+}
+
 struct OsdUV {
   float u, v;
   void Clear(void* = nullptr) { u = v = 0.0f; }
@@ -426,6 +459,8 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
 
 BENCHMARK(BM_OursMeshToGeometry)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OsdMeshToGeometry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryEvaluate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryNodes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
