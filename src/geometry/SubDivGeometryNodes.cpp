@@ -33,6 +33,13 @@ int32_t ShaderOf(const SubDivData& baseData, int32_t baseFace) {
   return baseData.faceShaders[baseFace] < 0 ? 0 : baseData.faceShaders[baseFace];
 }
 
+// Whether every base face counts as shader 0 (ShaderOf): none has a shader entry above 0.
+bool OnFirstShaderOnly(const SubDivData& baseData) {
+  for (int32_t s : baseData.faceShaders)
+    if (s > 0) return false;
+  return true;
+}
+
 template <class E>
 Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   Array<E> out;
@@ -209,7 +216,7 @@ struct Corners {
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
-  Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
+  Array<int32_t> indices, vertices;  // vertices: output vertex per local index
   // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
   // entries it set are put back.
   Array<int32_t>& localOf = corners.localOf;
@@ -244,9 +251,10 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     }
   }
   for (int32_t v : vertices) localOf[v] = -1;
-  points = uv ? Gather(corners.pointOf, vertices) : vertices;
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
-  out.shaderVertices[shader] = points;
+  // The point list is gathered straight into the level's data, which keeps it, rather than copied there.
+  Array<int32_t>& points = out.shaderVertices[shader];
+  points = uv ? Gather(corners.pointOf, vertices) : vertices;
 
   g->SetPrimType(PolygonData::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
@@ -306,23 +314,35 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   // Seam copies share the normal of their point (the copy flag).
   SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 
-  // The valid faces grouped by shader, each group in face order: counted, then placed. The records are
-  // read once, for the counts; the placing reads the shader each face was counted under.
+  // The valid faces grouped by shader, each group in face order.
   const size_t shaders = baseData.shaders.size();
   const int32_t faceCount = last.Faces.Count();
   std::vector<size_t> groupEnd(shaders + 1, 0);
-  SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
-  for (int32_t f = 0; f < faceCount; ++f) {
-    const SubDivFace& face = last.Faces[f];
-    const size_t s = face.IsValid() ? size_t(ShaderOf(baseData, face.sourceFace)) : shaders;
-    shaderOf[size_t(f)] = uint32_t(s < shaders ? s : shaders);
-    if (s < shaders) ++groupEnd[s + 1];
+  SubDivScratchBuffer<int32_t> grouped;
+  if (shaders > 0 && OnFirstShaderOnly(baseData)) {
+    // Every valid face is the first shader's, and the corner table tells the valid ones: the face
+    // records stay unread.
+    grouped = SubDivScratchBuffer<int32_t>(size_t(faceCount));
+    size_t valid = 0;
+    for (int32_t f = 0; f < faceCount; ++f)
+      if (corners.table[size_t(f) * 4] >= 0) grouped[valid++] = f;
+    std::fill(groupEnd.begin() + 1, groupEnd.end(), valid);
+  } else {
+    // Counted, then placed. The records are read once, for the counts; the placing reads the shader
+    // each face was counted under.
+    SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
+    for (int32_t f = 0; f < faceCount; ++f) {
+      const SubDivFace& face = last.Faces[f];
+      const size_t s = face.IsValid() ? size_t(ShaderOf(baseData, face.sourceFace)) : shaders;
+      shaderOf[size_t(f)] = uint32_t(s < shaders ? s : shaders);
+      if (s < shaders) ++groupEnd[s + 1];
+    }
+    for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
+    grouped = SubDivScratchBuffer<int32_t>(groupEnd[shaders]);
+    std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
+    for (int32_t f = 0; f < faceCount; ++f)
+      if (const size_t s = shaderOf[size_t(f)]; s < shaders) grouped[placed[s]++] = f;
   }
-  for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
-  SubDivScratchBuffer<int32_t> grouped(groupEnd[shaders]);
-  std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
-  for (int32_t f = 0; f < faceCount; ++f)
-    if (const size_t s = shaderOf[size_t(f)]; s < shaders) grouped[placed[s]++] = f;
 
   node = parent;
   if (node.IsNil()) node = Obj<TBranch_I>(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
