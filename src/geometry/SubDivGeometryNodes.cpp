@@ -220,9 +220,14 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
   // entries it set are put back.
   Array<int32_t>& localOf = corners.localOf;
+  const bool uv = !baseData.texCoordChannels.empty();
+  // The first shader with coordinates makes every vertex it meets, at the corner that first meets it, so
+  // its local indices are the vertices' own: no map, and its lists are the corner vertices' own.
+  const bool own = uv && corners.Count() == 0;
   // Grown one vertex at a time: room up front saves the copies.
-  ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
+  if (!own) ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
   auto local = [&](int32_t v) {
+    if (own) return v;
     if (localOf.Count() <= v) localOf.SetCountFill(std::max(v + 1, localOf.Capacity()), -1);
     if (localOf[v] < 0) {
       localOf[v] = vertices.Count();
@@ -230,7 +235,6 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     }
     return localOf[v];
   };
-  const bool uv = !baseData.texCoordChannels.empty();
   // Two triangles at most per face: no growth copies of the index list.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
   constexpr size_t kHeadsAhead = 8, kVerticesAhead = 4;
@@ -254,7 +258,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
   // The point list is gathered straight into the level's data, which keeps it, rather than copied there.
   Array<int32_t>& points = out.shaderVertices[shader];
-  points = uv ? Gather(corners.pointOf, vertices) : vertices;
+  points = own ? corners.pointOf : uv ? Gather(corners.pointOf, vertices) : vertices;
 
   g->SetPrimType(PolygonData::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
@@ -267,7 +271,8 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
-    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k), Gather(corners.uv[k], vertices));
+    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k),
+                                       own ? Array<Vector2f>(corners.uv[k]) : Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
     if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, 0x80000 + uint32_t(k), std::move(values));
