@@ -372,6 +372,70 @@ void BM_OursMeshToGeometry(benchmark::State& state) {
   state.counters["vertices"] = double(vertices);
 }
 
+// The four parts of BM_OursMeshToGeometry one at a time, the parts before each run untimed: the mesh
+// conversion, the two steps, the evaluation of the level and the geometry nodes.
+void BM_OursMeshToGeometryPart(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  const int64_t part = state.range(0);
+  for (auto _ : state) {
+    state.PauseTiming();
+    {
+      SubDivStructure base, one, two;
+      SubDivData baseData, out;
+      Obj<TBranch_I> node;
+      auto run = [&](int64_t at, auto&& f) {
+        if (at == part) state.ResumeTiming();
+        f();
+        if (at == part) state.PauseTiming();
+      };
+      run(0, [&] { AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench"); });
+      run(1, [&] {
+        base.SubDivide(one, "bench");
+        one.SubDivide(two, "bench");
+      });
+      run(2, [&] { AssignSubDivToGeometry(base, two, baseData, "bench", out); });
+      run(3, [&] { AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr); });
+      benchmark::DoNotOptimize(node.Get());
+    }
+    state.ResumeTiming();
+  }
+  const char* const names[] = {"mesh", "steps", "evaluate", "nodes"};
+  state.SetLabel(names[part]);
+}
+
+// The evaluation alone, again and again on one level: the adjacency sweep with the positions summed
+// in it, and the channels sized for the level.
+void BM_OursGeometryEvaluate(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  SubDivStructure base, one, two;
+  SubDivData baseData;
+  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
+  base.SubDivide(one, "bench");
+  one.SubDivide(two, "bench");
+  for (auto _ : state) {
+    SubDivData out;
+    AssignSubDivToGeometry(base, two, baseData, "bench", out);
+    benchmark::DoNotOptimize(out.positions.Data());
+  }
+}
+
+// The geometry nodes alone, built again and again from one evaluated level (the steady cost of the
+// nodes a mesh group rebuilds): corner vertices, triangles, normals and the vertex streams.
+void BM_OursGeometryNodes(benchmark::State& state) {
+  const SphereMesh& s = Sphere();
+  SubDivStructure base, one, two;
+  SubDivData baseData, out;
+  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
+  base.SubDivide(one, "bench");
+  one.SubDivide(two, "bench");
+  AssignSubDivToGeometry(base, two, baseData, "bench", out);
+  for (auto _ : state) {
+    Obj<TBranch_I> node;
+    AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr);
+    benchmark::DoNotOptimize(node.Get());
+  }
+}
+
 struct OsdUV {
   float u, v;
   void Clear(void* = nullptr) { u = v = 0.0f; }
@@ -446,5 +510,8 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
 
 BENCHMARK(BM_OursMeshToGeometry)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OsdMeshToGeometry)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryEvaluate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryNodes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -82,14 +82,14 @@ void SPolygonGeometry_I::SetPrimLengthArray(const Array<int32_t>& lengths) {
 
 void SPolygonGeometry_I::TakeIndexArray(Array<int32_t>&& indices) {
   m_indices = std::move(indices);
-  int64_t highest = -1;
-  bool negative = false;
+  // The highest and lowest in the indices' own width: the scan runs four lanes a step.
+  int32_t highest = -1, lowest = 0;
   for (int32_t i : m_indices) {
-    if (i > highest) highest = i;
-    negative |= i < 0;
+    highest = i > highest ? i : highest;
+    lowest = i < lowest ? i : lowest;
   }
-  m_indexBound = highest + 1;
-  m_negativeIndex = negative;
+  m_indexBound = int64_t(highest) + 1;
+  m_negativeIndex = lowest < 0;
   MarkChanged();
 }
 

@@ -33,6 +33,13 @@ int32_t ShaderOf(const SubDivData& baseData, int32_t baseFace) {
   return baseData.faceShaders[baseFace] < 0 ? 0 : baseData.faceShaders[baseFace];
 }
 
+// Whether every base face counts as shader 0 (ShaderOf): none has a shader entry above 0.
+bool OnFirstShaderOnly(const SubDivData& baseData) {
+  for (int32_t s : baseData.faceShaders)
+    if (s > 0) return false;
+  return true;
+}
+
 template <class E>
 Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   Array<E> out;
@@ -209,13 +216,18 @@ struct Corners {
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
-  Array<int32_t> indices, vertices, points;  // vertices: output vertex per local index
+  Array<int32_t> indices, vertices;  // vertices: output vertex per local index
   // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
   // entries it set are put back.
   Array<int32_t>& localOf = corners.localOf;
+  const bool uv = !baseData.texCoordChannels.empty();
+  // The first shader with coordinates makes every vertex it meets, at the corner that first meets it, so
+  // its local indices are the vertices' own: no map, and its lists are the corner vertices' own.
+  const bool own = uv && corners.Count() == 0;
   // Grown one vertex at a time: room up front saves the copies.
-  ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
+  if (!own) ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
   auto local = [&](int32_t v) {
+    if (own) return v;
     if (localOf.Count() <= v) localOf.SetCountFill(std::max(v + 1, localOf.Capacity()), -1);
     if (localOf[v] < 0) {
       localOf[v] = vertices.Count();
@@ -223,7 +235,6 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     }
     return localOf[v];
   };
-  const bool uv = !baseData.texCoordChannels.empty();
   // Two triangles at most per face: no growth copies of the index list.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
   constexpr size_t kHeadsAhead = 8, kVerticesAhead = 4;
@@ -244,9 +255,10 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     }
   }
   for (int32_t v : vertices) localOf[v] = -1;
-  points = uv ? Gather(corners.pointOf, vertices) : vertices;
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
-  out.shaderVertices[shader] = points;
+  // The point list is gathered straight into the level's data, which keeps it, rather than copied there.
+  Array<int32_t>& points = out.shaderVertices[shader];
+  points = own ? corners.pointOf : uv ? Gather(corners.pointOf, vertices) : vertices;
 
   g->SetPrimType(PolygonData::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
@@ -259,7 +271,8 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
-    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k), Gather(corners.uv[k], vertices));
+    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k),
+                                       own ? Array<Vector2f>(corners.uv[k]) : Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
     if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, 0x80000 + uint32_t(k), std::move(values));
@@ -306,23 +319,35 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   // Seam copies share the normal of their point (the copy flag).
   SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 
-  // The valid faces grouped by shader, each group in face order: counted, then placed. The records are
-  // read once, for the counts; the placing reads the shader each face was counted under.
+  // The valid faces grouped by shader, each group in face order.
   const size_t shaders = baseData.shaders.size();
   const int32_t faceCount = last.Faces.Count();
   std::vector<size_t> groupEnd(shaders + 1, 0);
-  SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
-  for (int32_t f = 0; f < faceCount; ++f) {
-    const SubDivFace& face = last.Faces[f];
-    const size_t s = face.IsValid() ? size_t(ShaderOf(baseData, face.sourceFace)) : shaders;
-    shaderOf[size_t(f)] = uint32_t(s < shaders ? s : shaders);
-    if (s < shaders) ++groupEnd[s + 1];
+  SubDivScratchBuffer<int32_t> grouped;
+  if (shaders > 0 && OnFirstShaderOnly(baseData)) {
+    // Every valid face is the first shader's, and the corner table tells the valid ones: the face
+    // records stay unread.
+    grouped = SubDivScratchBuffer<int32_t>(size_t(faceCount));
+    size_t valid = 0;
+    for (int32_t f = 0; f < faceCount; ++f)
+      if (corners.table[size_t(f) * 4] >= 0) grouped[valid++] = f;
+    std::fill(groupEnd.begin() + 1, groupEnd.end(), valid);
+  } else {
+    // Counted, then placed. The records are read once, for the counts; the placing reads the shader
+    // each face was counted under.
+    SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
+    for (int32_t f = 0; f < faceCount; ++f) {
+      const SubDivFace& face = last.Faces[f];
+      const size_t s = face.IsValid() ? size_t(ShaderOf(baseData, face.sourceFace)) : shaders;
+      shaderOf[size_t(f)] = uint32_t(s < shaders ? s : shaders);
+      if (s < shaders) ++groupEnd[s + 1];
+    }
+    for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
+    grouped = SubDivScratchBuffer<int32_t>(groupEnd[shaders]);
+    std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
+    for (int32_t f = 0; f < faceCount; ++f)
+      if (const size_t s = shaderOf[size_t(f)]; s < shaders) grouped[placed[s]++] = f;
   }
-  for (size_t s = 0; s < shaders; ++s) groupEnd[s + 1] += groupEnd[s];
-  SubDivScratchBuffer<int32_t> grouped(groupEnd[shaders]);
-  std::vector<size_t> placed(groupEnd.begin(), groupEnd.end() - 1);
-  for (int32_t f = 0; f < faceCount; ++f)
-    if (const size_t s = shaderOf[size_t(f)]; s < shaders) grouped[placed[s]++] = f;
 
   node = parent;
   if (node.IsNil()) node = Obj<TBranch_I>(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
