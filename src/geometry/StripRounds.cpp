@@ -25,12 +25,11 @@ void CopyInto(Array<T>& to, const Array<T>& from) {
 
 // Runs experiment k at `face` with fresh ids and keeps its value, noting each face whose marks it reads.
 void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
-  m_noteOpen = &memo.open[k];
-  m_noteOpen->Remove(0, m_noteOpen->Count());
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trial.Count()), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
   CopyInto(memo.taken[k], m_trialFaces.get(), m_trialCount);
+  CopyInto(memo.open[k], m_open.get(), m_openCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,

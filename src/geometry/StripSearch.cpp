@@ -40,33 +40,113 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
 
 }  // namespace
 
+// One experiment's walk, with what its steps read and write held in locals: a store through a face, slot or
+// stamp may alias any member of the stripifier, so the members would be fetched again after each one.
+class Stripifier_D::Experiment {
+ public:
+  Experiment(Stripifier_D& d, int32_t experiment)
+      : m_d(d),
+        m_hot(d.m_hot.data()),
+        m_slots(d.m_slots.get()),
+        m_searchStart(d.m_searchStart.Data()),
+        m_stamp(d.m_vertexStamp.Data()),
+        m_now(d.m_stamp),
+        m_firstStrip(d.m_firstStrip),
+        m_experiment(experiment),
+        m_noteBit(d.m_noteBit),
+        m_open(d.m_open.get()),
+        m_openRoom(d.m_openRoom),
+        m_trialCount(d.m_trialCount) {}
+  ~Experiment() {
+    m_d.m_stamp = m_now;
+    m_d.m_openCount = m_openCount;
+    m_d.m_trialCount = m_trialCount;
+  }
+  Experiment(const Experiment&) = delete;
+  Experiment& operator=(const Experiment&) = delete;
+
+  [[gnu::always_inline]] inline void GrowStrip(NvStripInfo& strip);
+  [[gnu::always_inline]] inline bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
+                                                   int32_t& edgeV1, bool& toV1);
+  const SearchSlot* Slot(int32_t slot) const { return m_slots + slot; }
+  int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
+
+ private:
+  [[gnu::always_inline]] inline int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
+  bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
+  void Open(int32_t face) {
+    if (m_openCount == m_openRoom) {
+      m_d.m_openCount = m_openCount;
+      m_d.GrowOpen();
+      m_open = m_d.m_open.get();
+      m_openRoom = m_d.m_openRoom;
+    }
+    m_open[m_openCount++] = face;
+  }
+  // Notes a face whose mark the experiment reads. It goes to the open list only while no strip holds it: a face
+  // the experiment took is kept with the faces taken, in one piece at the end, and one committed stays so.
+  void Note(NvFaceInfo& h, int32_t face, bool open) {
+    if (open && h.mark < m_firstStrip) Open(face);
+    if ((h.readers & m_noteBit) != 0) return;
+    h.readers = uint16_t(h.readers | m_noteBit);
+    m_d.NoteRead(face);
+  }
+  int32_t NextUsable(int32_t slot, int32_t end) {
+    if (slot < end) {
+      const SearchSlot& at = m_slots[slot];
+      if (at.aliveTo == slot && at.skipStamp != m_experiment) return slot;
+    }
+    return m_d.NextUsableSkipping(slot, end, m_experiment);
+  }
+
+  Stripifier_D& m_d;
+  NvFaceInfo* const m_hot;
+  SearchSlot* const m_slots;
+  const int32_t* const m_searchStart;
+  uint32_t* const m_stamp;
+  uint32_t m_now;
+  const int32_t m_firstStrip, m_experiment;
+  const uint16_t m_noteBit;
+  int32_t* m_open;
+  int32_t m_openRoom, m_openCount = 0;
+  int32_t m_trialCount;
+};
+
+// Room for more faces read while not committed, keeping the m_openCount noted so far.
+void Stripifier_D::GrowOpen() {
+  int32_t room = 2 * m_openRoom + 64;
+  std::unique_ptr<int32_t[]> more(new int32_t[size_t(room)]);
+  std::copy(m_open.get(), m_open.get() + m_openCount, more.get());
+  m_open = std::move(more);
+  m_openRoom = room;
+}
+
+void Stripifier_D::NoteRead(int32_t face) { m_memos[m_noteSample].reads.Append(face); }
+
 // Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
 // so `yFirst` alternates.
-[[gnu::always_inline]] inline int32_t Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s,
-                                                               int32_t* out) {
-  NvFaceInfo* hot = m_hot.data();
-  uint32_t* stamp = m_vertexStamp.Data();
-  const uint32_t now = m_stamp;
+int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
   int32_t n = 0;
   for (;;) {
-    int32_t next = hot[cur].across[k];
-    if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
-    int j = (hot[cur].back >> (2 * k)) & 3;
-    Note(next, false);
-    NvFaceInfo& f = hot[next];
+    const NvFaceInfo& c = m_hot[cur];
+    if ((c.grows >> k & 1) == 0) break;  // set only where there is a neighbour
+    int32_t next = c.across[k];
+    int j = (c.back >> (2 * k)) & 3;
+    NvFaceInfo& f = m_hot[next];
+    Note(f, next, false);
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || stamp[z] == now) {
-      if (m_noteBit != 0 && f.mark != kCommitted) m_noteOpen->Append(next);
+    if (IsMarked(f) || m_stamp[z] == m_now) {
+      if (!IsMarked(f)) Open(next);
       break;
     }
     out[n++] = next;
     f.mark = s;
-    stamp[z] = now;
+    m_stamp[z] = m_now;
     k = yFirst ? Next3(j) : Next3(Next3(j));
     yFirst = !yFirst;
     cur = next;
@@ -74,15 +154,15 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
   return n;
 }
 
-[[gnu::always_inline]] inline void Stripifier_D::GrowStrip(NvStripInfo& strip) {
+void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   int32_t s = strip.stripId;
-  if (++m_stamp == 0) {  // the stamps wrapped: forget every old one
-    for (uint32_t& st : m_vertexStamp) st = 0;
-    m_stamp = 1;
+  if (++m_now == 0) {  // the stamps wrapped: forget every old one
+    for (uint32_t& st : m_d.m_vertexStamp) st = 0;
+    m_now = 1;
   }
-  NvFaceInfo& start = m_hot[size_t(strip.startFace)];
+  NvFaceInfo& start = m_hot[strip.startFace];
   start.mark = s;
-  for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
+  for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   int32_t c = GetNextIndex(a, b, start);
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
@@ -103,12 +183,12 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
     kBackward = EdgeOf(start, b, a);
     backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
   }
-  int32_t* forward = m_grown.get();
+  int32_t* forward = m_d.m_grown.get();
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
   if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
   int32_t first = m_trialCount;
-  int32_t* backward = m_trialFaces.get() + first;
+  int32_t* backward = m_d.m_trialFaces.get() + first;
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
   std::reverse(backward, backward + backwardCount);
@@ -116,12 +196,6 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
   strip.first = first;
   strip.count = backwardCount + forwardCount;
   m_trialCount = first + strip.count;
-}
-
-bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
-  for (int32_t o : m_hot[size_t(face)].across)
-    if (o >= 0 && m_hot[size_t(o)].mark == stripId) return true;
-  return false;
 }
 
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
@@ -152,22 +226,22 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
 
 // The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
 // to with one face not taken yet and the other not in `prev`.
-[[gnu::always_inline]] inline bool Stripifier_D::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
-                                                               int32_t& edgeV1, bool& toV1) {
+bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1,
+                                             bool& toV1) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
-  int32_t s = prev.stripId, e = prev.experimentId;
+  int32_t s = prev.stripId;
   int32_t end = m_searchStart[v + 1];
-  for (int32_t slot = NextUsable(m_searchStart[v], end, e); slot < end; slot = NextUsable(slot + 1, end, e)) {
-    SearchSlot& ed = m_slots[size_t(slot)];
-    Note(ed.face0);
-    Note(ed.face1);
-    const NvFaceInfo &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
+  for (int32_t slot = NextUsable(m_searchStart[v], end); slot < end; slot = NextUsable(slot + 1, end)) {
+    SearchSlot& ed = m_slots[slot];
+    NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
+    Note(f0, ed.face0, true);
+    Note(f1, ed.face1, true);
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
     if (marked0 && marked1) {
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
         ed.aliveTo = slot + 1;
       } else {  // for the rest of the experiment
-        ed.skipStamp = e;
+        ed.skipStamp = m_experiment;
         ed.skipTo = slot + 1;
       }
       continue;
@@ -181,17 +255,23 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
       face = untouched;
       edgeV0 = ed.atV0 ? v : ed.other;
       edgeV1 = ed.atV0 ? ed.other : v;
-      toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);
+      toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
       return true;
     }
   }
   return false;
 }
 
+bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
+  for (int32_t o : m_hot[size_t(face)].across)
+    if (o >= 0 && m_hot[size_t(o)].mark == stripId) return true;
+  return false;
+}
+
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
-// each first toward v1, then not. Its strips and faces are left in the trial arrays. Each strip's record is
-// filled field by field where it stays, so that no record is read back whole right after its fields were
-// written.
+// each first toward v1, then not. Its strips and faces are left in the trial arrays, the faces it read while
+// not committed in the open list. Each strip's record is filled field by field where it stays, so that no
+// record is read back whole right after its fields were written.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
   int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
@@ -202,20 +282,25 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
-  for (;;) {
-    NvStripInfo& strip = m_trial.AppendNew();
-    strip.startFace = face;
-    strip.edgeV0 = edgeV0;
-    strip.edgeV1 = edgeV1;
-    strip.toV1 = toV1;
-    strip.stripId = m_stripIds++;
-    strip.experimentId = experiment;
-    // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
-    // now, its line arrives while the strip grows.
-    __builtin_prefetch(&m_slots[size_t(m_searchStart[toV1 ? edgeV1 : edgeV0])]);
-    GrowStrip(strip);
-    if (!FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
+  int32_t stripIds = m_stripIds;
+  {
+    Experiment walk(*this, experiment);
+    for (;;) {
+      NvStripInfo& strip = m_trial.AppendNew();
+      strip.startFace = face;
+      strip.edgeV0 = edgeV0;
+      strip.edgeV1 = edgeV1;
+      strip.toV1 = toV1;
+      strip.stripId = stripIds++;
+      strip.experimentId = experiment;
+      // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
+      // now, its line arrives while the strip grows.
+      __builtin_prefetch(walk.Slot(walk.SearchStart(toV1 ? edgeV1 : edgeV0)));
+      walk.GrowStrip(strip);
+      if (!walk.FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
+    }
   }
+  m_stripIds = stripIds;
   return m_trialCount;
 }
 

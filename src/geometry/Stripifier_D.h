@@ -107,40 +107,20 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
   int32_t FaceCount() const { return int32_t(m_hot.size()); }
   // -- growing strips
-  // Writes the faces taken to `out` and returns their number.
-  int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
-  void GrowStrip(NvStripInfo& strip);
-  // The next strip's start is handed back in plain values: the caller builds the strip's record from them.
-  bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1, bool& toV1);
+  class Experiment;  // one experiment's walk over the faces and search slots
   int32_t NextAlive(int32_t slot, int32_t end);
-  // The first slot at or after `slot` whose edge may still serve experiment `e`; most slots a search meets
-  // are, and answer without a call.
-  int32_t NextUsable(int32_t slot, int32_t end, int32_t e) {
-    if (slot < end) {
-      const SearchSlot& at = m_slots[size_t(slot)];
-      if (at.aliveTo == slot && at.skipStamp != e) return slot;
-    }
-    return NextUsableSkipping(slot, end, e);
-  }
+  // The first slot at or after `slot` whose edge may still serve experiment `e`, following the skip links.
   int32_t NextUsableSkipping(int32_t slot, int32_t end, int32_t e);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
+  // Grows experiment k at `face`; returns the number of faces it took.
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  // Notes a face whose mark the running experiment reads. A strip step notes it with `open` false and keeps
-  // it only if the experiment does not take it: the faces taken are kept in one piece at the end.
-  void Note(int32_t face, bool open = true) {
-    if (m_noteBit == 0) return;
-    NvFaceInfo& h = m_hot[size_t(face)];
-    if (open && h.mark != kCommitted) m_noteOpen->Append(face);
-    if ((h.readers & m_noteBit) != 0) return;
-    h.readers = uint16_t(h.readers | m_noteBit);
-    m_memos[m_noteSample].reads.Append(face);
-  }
-  // Taken by a committed strip or by the running experiment.
-  bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
+  void GrowOpen();
+  // The running sample's memo holds `face` among its reads from now on.
+  void NoteRead(int32_t face);
   void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
   // -- ordering
   void OrderTriangleList();
@@ -174,7 +154,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   int m_noteSample = 0;
-  Array<int32_t>* m_noteOpen = nullptr;  // the running experiment's list of faces read while not committed
+  // The running experiment's faces read while not committed (repeats kept), m_openCount of m_openRoom.
+  std::unique_ptr<int32_t[]> m_open;
+  int32_t m_openRoom = 0, m_openCount = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;       // strips of the current round's experiments
