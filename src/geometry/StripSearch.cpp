@@ -164,20 +164,20 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   start.mark = s;
   for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
-  int32_t c = GetNextIndex(a, b, start);
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
   // wait aside while the backward ones are written in place and turned around in front of them. The start edge
   // is one of the face's, so with b at i the two edges from b are i (to the vertex after b) and the one ending
-  // at b; which of them leads to c says which way the face runs the edge.
+  // at b; which of them holds a says which way the face runs the edge, and c is the face's third vertex.
   int kForward, kBackward;
   bool forwardFirst, backwardFirst;
   int i = start.v[0] == b ? 0 : start.v[1] == b ? 1 : 2;
   int after = Next3(i), before = Next3(after);
-  if (start.v[i] == b && start.v[after] == c && start.v[before] == a) {
+  if (start.v[i] == b && start.v[before] == a && start.v[after] != a && start.v[after] != b) {
     kForward = i, forwardFirst = false, kBackward = before, backwardFirst = true;
-  } else if (start.v[i] == b && start.v[after] == a && start.v[before] == c) {
+  } else if (start.v[i] == b && start.v[after] == a && start.v[before] != a && start.v[before] != b) {
     kForward = before, forwardFirst = true, kBackward = i, backwardFirst = false;
   } else {  // not a face of three distinct vertices holding the edge: only the edges actually there
+    int32_t c = GetNextIndex(a, b, start);
     kForward = EdgeOf(start, b, c);
     forwardFirst = kForward >= 0 && start.v[kForward] == c;
     kBackward = EdgeOf(start, b, a);
