@@ -91,10 +91,14 @@ class Stripifier_D::Experiment {
     h.readers = uint16_t(h.readers | m_noteBit);
     m_d.NoteRead(face);
   }
+  // Most slots a search meets serve, or point straight at one that does (the first slots of a crowded vertex,
+  // retired for good): both answer without a call.
   int32_t NextUsable(int32_t slot, int32_t end) {
     if (slot < end) {
       const SearchSlot& at = m_slots[slot];
-      if (at.aliveTo == slot && at.skipStamp != m_experiment) return slot;
+      int32_t to = at.aliveTo;
+      if (to == slot && at.skipStamp != m_experiment) return slot;
+      if (to != slot && to < end && m_slots[to].aliveTo == to && m_slots[to].skipStamp != m_experiment) return to;
     }
     return m_d.NextUsableSkipping(slot, end, m_experiment);
   }
@@ -213,10 +217,10 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
 
 // The slots passed over are pointed at the answer, so no slot is passed twice in one experiment.
 int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
-  int32_t to = NextAlive(slot, end);
+  int32_t first = NextAlive(slot, end), to = first;
   SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);
-  for (int32_t at = NextAlive(slot, end); at < to;) {
+  for (int32_t at = first; at < to;) {
     int32_t up = slots[at].skipTo;
     slots[at].skipTo = to;
     at = NextAlive(up, end);
