@@ -83,10 +83,10 @@ class Stripifier_D::Experiment {
     }
     m_open[m_openCount++] = face;
   }
-  // Notes a face whose mark the experiment reads. It goes to the open list only while no strip holds it: a face
-  // the experiment took is kept with the faces taken, in one piece at the end, and one committed stays so.
-  void Note(NvFaceInfo& h, int32_t face, bool open) {
-    if (open && h.mark < m_firstStrip) Open(face);
+  // Notes a face whose mark the experiment reads, for the sample. Whether the experiment must run again once the
+  // face is committed is the caller's to say (Open): a face the experiment took is kept with the faces taken,
+  // in one piece at the end, and a committed one stays so.
+  void Note(NvFaceInfo& h, int32_t face) {
     if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
     m_d.NoteRead(face);
@@ -140,14 +140,12 @@ int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, in
     int32_t next = c.across[k];
     int j = (c.back >> (2 * k)) & 3;
     NvFaceInfo& f = m_hot[next];
-    Note(f, next, false);
+    Note(f, next);
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
-    // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || m_stamp[z] == m_now) {
-      if (!IsMarked(f)) Open(next);
-      break;
-    }
+    // The strip holds the shared edge's ends, so only the far vertex can be new. A face that stops the strip
+    // would stop it committed as well: the experiment does not depend on it.
+    if (IsMarked(f) || m_stamp[z] == m_now) break;
     out[n++] = next;
     f.mark = s;
     m_stamp[z] = m_now;
@@ -238,9 +236,14 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
   for (int32_t slot = NextUsable(m_searchStart[v], end); slot < end; slot = NextUsable(slot + 1, end)) {
     SearchSlot& ed = m_slots[slot];
     NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
-    Note(f0, ed.face0, true);
-    Note(f1, ed.face1, true);
+    Note(f0, ed.face0);
+    Note(f1, ed.face1);
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
+    // A face no strip holds changes what this slot gives once committed only where the other face is taken by
+    // another strip of the experiment or committed (face 0), or is not in `prev` (face 1): with both free,
+    // face 1 is chosen whether face 0 is committed or not, and beside a face of `prev` nothing is.
+    if (!marked0 && marked1 && f1.mark != s) Open(ed.face0);
+    if (!marked1 && f0.mark != s) Open(ed.face1);
     if (marked0 && marked1) {
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
         ed.aliveTo = slot + 1;
