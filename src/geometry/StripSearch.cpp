@@ -54,12 +54,9 @@ class Stripifier_D::Experiment {
         m_firstStrip(d.m_firstStrip),
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
-        m_open(d.m_open.get()),
-        m_openRoom(d.m_openRoom),
         m_trialCount(d.m_trialCount) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
-    m_d.m_openCount = m_openCount;
     m_d.m_trialCount = m_trialCount;
   }
   Experiment(const Experiment&) = delete;
@@ -74,19 +71,10 @@ class Stripifier_D::Experiment {
  private:
   [[gnu::always_inline]] inline int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
-  void Open(int32_t face) {
-    if (m_openCount == m_openRoom) {
-      m_d.m_openCount = m_openCount;
-      m_d.GrowOpen();
-      m_open = m_d.m_open.get();
-      m_openRoom = m_d.m_openRoom;
-    }
-    m_open[m_openCount++] = face;
-  }
-  // Notes a face whose mark the experiment reads, for the sample. Whether the experiment must run again once the
-  // face is committed is the caller's to say (Open): a face the experiment took is kept with the faces taken,
-  // in one piece at the end, and a committed one stays so.
-  void Note(NvFaceInfo& h, int32_t face) {
+  // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
+  // took is committed, so a commit of one of them is what makes the sample look again.
+  void Take(NvFaceInfo& h, int32_t face, int32_t s) {
+    h.mark = s;
     if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
     m_d.NoteRead(face);
@@ -111,19 +99,8 @@ class Stripifier_D::Experiment {
   uint32_t m_now;
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
-  int32_t* m_open;
-  int32_t m_openRoom, m_openCount = 0;
   int32_t m_trialCount;
 };
-
-// Room for more faces read while not committed, keeping the m_openCount noted so far.
-void Stripifier_D::GrowOpen() {
-  int32_t room = 2 * m_openRoom + 64;
-  std::unique_ptr<int32_t[]> more(new int32_t[size_t(room)]);
-  std::copy(m_open.get(), m_open.get() + m_openCount, more.get());
-  m_open = std::move(more);
-  m_openRoom = room;
-}
 
 void Stripifier_D::NoteRead(int32_t face) { m_memos[m_noteSample].reads.Append(face); }
 
@@ -140,14 +117,12 @@ int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, in
     int32_t next = c.across[k];
     int j = (c.back >> (2 * k)) & 3;
     NvFaceInfo& f = m_hot[next];
-    Note(f, next);
     int32_t z = f.v[Next3(Next3(j))];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
-    // The strip holds the shared edge's ends, so only the far vertex can be new. A face that stops the strip
-    // would stop it committed as well: the experiment does not depend on it.
+    // The strip holds the shared edge's ends, so only the far vertex can be new.
     if (IsMarked(f) || m_stamp[z] == m_now) break;
     out[n++] = next;
-    f.mark = s;
+    Take(f, next, s);
     m_stamp[z] = m_now;
     k = yFirst ? Next3(j) : Next3(Next3(j));
     yFirst = !yFirst;
@@ -163,7 +138,7 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     m_now = 1;
   }
   NvFaceInfo& start = m_hot[strip.startFace];
-  start.mark = s;
+  Take(start, strip.startFace, s);
   for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
@@ -228,6 +203,10 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
 
 // The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
 // to with one face not taken yet and the other not in `prev`.
+// What a commit can change here is a free face turning committed, and the answer moves only when that face is
+// the one the slot hands back (which the experiment then takes): with both faces free face 1 is handed back
+// either way, beside a face of `prev` the slot hands back nothing either way, and a face that stops a strip
+// would stop it committed as well. So an experiment depends only on the faces it took.
 bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1,
                                              bool& toV1) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
@@ -235,15 +214,8 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
   int32_t end = m_searchStart[v + 1];
   for (int32_t slot = NextUsable(m_searchStart[v], end); slot < end; slot = NextUsable(slot + 1, end)) {
     SearchSlot& ed = m_slots[slot];
-    NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
-    Note(f0, ed.face0);
-    Note(f1, ed.face1);
+    const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
-    // A face no strip holds changes what this slot gives once committed only where the other face is taken by
-    // another strip of the experiment or committed (face 0), or is not in `prev` (face 1): with both free,
-    // face 1 is chosen whether face 0 is committed or not, and beside a face of `prev` nothing is.
-    if (!marked0 && marked1 && f1.mark != s) Open(ed.face0);
-    if (!marked1 && f0.mark != s) Open(ed.face1);
     if (marked0 && marked1) {
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
         ed.aliveTo = slot + 1;
@@ -276,9 +248,8 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 }
 
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
-// each first toward v1, then not. Its strips and faces are left in the trial arrays, the faces it read while
-// not committed in the open list. Each strip's record is filled field by field where it stays, so that no
-// record is read back whole right after its fields were written.
+// each first toward v1, then not. Its strips and faces are left in the trial arrays. Each strip's record is filled
+// field by field where it stays, so that no record is read back whole right after its fields were written.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
   int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];

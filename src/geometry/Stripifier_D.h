@@ -68,16 +68,15 @@ struct StripPiece {
 };
 
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
-// earlier experiments (its ids are fresh), so its value depends only on which of the faces it looked at are
-// committed: until a commit takes one of them, a round starting at the same face would find the same value.
+// earlier experiments (its ids are fresh), and of the faces it looks at only those it takes change what it does
+// once committed: until a commit takes one of them, a round starting at the same face would find the same value.
 struct SampleMemo {
   int32_t face = -1;   // the start face `values` belong to
   bool stale = false;  // a commit has taken a face of `reads` since the values were checked
   float values[6];
-  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set
-  // Per experiment, the faces it took and the others it read that were not committed then (repeats kept):
-  // it is rerun once one of them is.
-  Array<int32_t> taken[6], open[6];
+  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set (those its experiments took)
+  // Per experiment, the faces it took: it is rerun once one of them is committed.
+  Array<int32_t> taken[6];
   // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
   // replay would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
@@ -118,7 +117,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  void GrowOpen();
   // The running sample's memo holds `face` among its reads from now on.
   void NoteRead(int32_t face);
   void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
@@ -154,9 +152,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   int m_noteSample = 0;
-  // The running experiment's faces read while not committed (repeats kept), m_openCount of m_openRoom.
-  std::unique_ptr<int32_t[]> m_open;
-  int32_t m_openRoom = 0, m_openCount = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;       // strips of the current round's experiments
