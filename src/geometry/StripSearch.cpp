@@ -53,7 +53,6 @@ class Stripifier_D::Experiment {
         m_now(d.m_stamp),
         m_firstStrip(d.m_firstStrip),
         m_experiment(experiment),
-        m_noteBit(d.m_noteBit),
         m_trialCount(d.m_trialCount) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
@@ -71,14 +70,6 @@ class Stripifier_D::Experiment {
  private:
   [[gnu::always_inline]] inline int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
-  // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
-  // took is committed, so a commit of one of them is what makes the sample look again.
-  void Take(NvFaceInfo& h, int32_t face, int32_t s) {
-    h.mark = s;
-    if ((h.readers & m_noteBit) != 0) return;
-    h.readers = uint16_t(h.readers | m_noteBit);
-    m_d.NoteRead(face);
-  }
   // Most slots a search meets serve, or point straight at one that does (the first slots of a crowded vertex,
   // retired for good): both answer without a call.
   int32_t NextUsable(int32_t slot, int32_t end) {
@@ -98,11 +89,8 @@ class Stripifier_D::Experiment {
   uint32_t* const m_stamp;
   uint32_t m_now;
   const int32_t m_firstStrip, m_experiment;
-  const uint16_t m_noteBit;
   int32_t m_trialCount;
 };
-
-void Stripifier_D::NoteRead(int32_t face) { m_memos[m_noteSample].reads.Append(face); }
 
 // Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
@@ -122,7 +110,7 @@ int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, in
     // The strip holds the shared edge's ends, so only the far vertex can be new.
     if (IsMarked(f) || m_stamp[z] == m_now) break;
     out[n++] = next;
-    Take(f, next, s);
+    f.mark = s;
     m_stamp[z] = m_now;
     k = yFirst ? Next3(j) : Next3(Next3(j));
     yFirst = !yFirst;
@@ -138,7 +126,7 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     m_now = 1;
   }
   NvFaceInfo& start = m_hot[strip.startFace];
-  Take(start, strip.startFace, s);
+  start.mark = s;
   for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces

@@ -117,8 +117,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  // The running sample's memo holds `face` among its reads from now on.
-  void NoteRead(int32_t face);
   void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
   // -- ordering
   void OrderTriangleList();
@@ -151,7 +149,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
-  int m_noteSample = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;       // strips of the current round's experiments
