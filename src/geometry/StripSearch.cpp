@@ -98,25 +98,28 @@ class Stripifier_D::Experiment {
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
 // so `yFirst` alternates.
 int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
-  int32_t n = 0;
+  // Index j + 2 (mod 3), and the edge out of a face entered through edge j: j + 1 while `yFirst`, else j + 2.
+  static constexpr int8_t kPlus2[4] = {2, 0, 1, 0}, kOut[2][4] = {{2, 0, 1, 0}, {1, 2, 0, 0}};
+  int32_t* const begin = out;
+  const NvFaceInfo* c = m_hot + cur;
+  int turn = yFirst ? 1 : 0;
   for (;;) {
-    const NvFaceInfo& c = m_hot[cur];
-    if ((c.grows >> k & 1) == 0) break;  // set only where there is a neighbour
-    int32_t next = c.across[k];
-    int j = (c.back >> (2 * k)) & 3;
+    if ((c->grows >> k & 1) == 0) break;  // set only where there is a neighbour
+    int32_t next = c->across[k];
+    int j = (c->back >> (2 * k)) & 3;
     NvFaceInfo& f = m_hot[next];
-    int32_t z = f.v[Next3(Next3(j))];
+    int32_t z = f.v[kPlus2[j]];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
     if (IsMarked(f) || m_stamp[z] == m_now) break;
-    out[n++] = next;
+    *out++ = next;
     f.mark = s;
     m_stamp[z] = m_now;
-    k = yFirst ? Next3(j) : Next3(Next3(j));
-    yFirst = !yFirst;
-    cur = next;
+    k = kOut[turn][j];
+    turn ^= 1;
+    c = &f;
   }
-  return n;
+  return int32_t(out - begin);
 }
 
 void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
