@@ -23,23 +23,13 @@ void CopyInto(Array<T>& to, const Array<T>& from) {
 
 }  // namespace
 
-// Runs experiment k at `face` with fresh ids and keeps its value and the faces it took, noting them for the
-// sample: the experiment's value changes only once a face it took is committed, so a commit of one of them is
-// what makes the sample look again.
+// Runs experiment k at `face` with fresh ids and keeps its value and the faces it took (which noted the sample
+// as they were taken).
 void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trial.Count()), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
-  const int32_t* taken = m_trialFaces.get();
-  CopyInto(memo.taken[k], taken, m_trialCount);
-  NvFaceInfo* hot = m_hot.data();
-  uint16_t bit = m_noteBit;
-  for (int32_t i = 0; i < m_trialCount; ++i) {
-    NvFaceInfo& h = hot[taken[i]];
-    if ((h.readers & bit) != 0) continue;
-    h.readers = uint16_t(h.readers | bit);
-    memo.reads.Append(taken[i]);
-  }
+  CopyInto(memo.taken[k], m_trialFaces.get(), m_trialCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -55,6 +45,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     memo.reads.Remove(0, memo.reads.Count());
   }
   m_noteBit = bit;
+  m_noteSample = sample;
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
   for (int k = 0; k < 6; ++k) {

@@ -53,6 +53,8 @@ class Stripifier_D::Experiment {
         m_now(d.m_stamp),
         m_firstStrip(d.m_firstStrip),
         m_experiment(experiment),
+        m_noteBit(d.m_noteBit),
+        m_reads(d.m_memos[d.m_noteSample].reads),
         m_trialCount(d.m_trialCount) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
@@ -70,6 +72,14 @@ class Stripifier_D::Experiment {
  private:
   [[gnu::always_inline]] inline int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
+  // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
+  // took is committed, so a commit of one of them is what makes the sample look again.
+  void Take(NvFaceInfo& h, int32_t face, int32_t s) {
+    h.mark = s;
+    if ((h.readers & m_noteBit) != 0) return;
+    h.readers = uint16_t(h.readers | m_noteBit);
+    m_reads.Append(face);
+  }
   // Most slots a search meets serve, or point straight at one that does (the first slots of a crowded vertex,
   // retired for good): both answer without a call.
   int32_t NextUsable(int32_t slot, int32_t end) {
@@ -89,6 +99,8 @@ class Stripifier_D::Experiment {
   uint32_t* const m_stamp;
   uint32_t m_now;
   const int32_t m_firstStrip, m_experiment;
+  const uint16_t m_noteBit;
+  Array<int32_t>& m_reads;  // the running sample's
   int32_t m_trialCount;
 };
 
@@ -113,7 +125,7 @@ int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, in
     // The strip holds the shared edge's ends, so only the far vertex can be new.
     if (IsMarked(f) || m_stamp[z] == m_now) break;
     *out++ = next;
-    f.mark = s;
+    Take(f, next, s);
     m_stamp[z] = m_now;
     k = kOut[turn][j];
     turn ^= 1;
@@ -129,7 +141,7 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     m_now = 1;
   }
   NvFaceInfo& start = m_hot[strip.startFace];
-  start.mark = s;
+  Take(start, strip.startFace, s);
   for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces

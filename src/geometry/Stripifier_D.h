@@ -149,6 +149,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
+  int m_noteSample = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;       // strips of the current round's experiments
