@@ -23,10 +23,9 @@ void CopyInto(Array<T>& to, const Array<T>& from) {
 
 }  // namespace
 
-// Runs experiment k at `face` with fresh ids and keeps its value, noting each face whose marks it reads.
+// Runs experiment k at `face` with fresh ids and keeps its value and the faces it took (which noted the sample
+// as they were taken).
 void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
-  m_noteOpen = &memo.open[k];
-  m_noteOpen->Remove(0, m_noteOpen->Count());
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trial.Count()), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
@@ -34,7 +33,7 @@ void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
-// otherwise only those that read a face committed since. A kept experiment's value and strips are what a rerun
+// otherwise only those that took a face committed since. A kept experiment's value and strips are what a rerun
 // would find again.
 void Stripifier_D::RunSample(int sample, int32_t face) {
   SampleMemo& memo = m_memos[sample];
@@ -51,8 +50,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   int best = -1, captured = -1;
   for (int k = 0; k < 6; ++k) {
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
-    bool rerun = fresh || std::any_of(memo.open[k].begin(), memo.open[k].end(), committed) ||
-                 std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
+    bool rerun = fresh || std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
     if (rerun) {
       RunNoted(memo, face, k);
       if (k == kept) kept = -1;

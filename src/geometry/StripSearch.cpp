@@ -40,75 +40,135 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
 
 }  // namespace
 
+// One experiment's walk, with what its steps read and write held in locals: a store through a face, slot or
+// stamp may alias any member of the stripifier, so the members would be fetched again after each one.
+class Stripifier_D::Experiment {
+ public:
+  Experiment(Stripifier_D& d, int32_t experiment)
+      : m_d(d),
+        m_hot(d.m_hot.data()),
+        m_slots(d.m_slots.get()),
+        m_searchStart(d.m_searchStart.Data()),
+        m_stamp(d.m_vertexStamp.Data()),
+        m_now(d.m_stamp),
+        m_firstStrip(d.m_firstStrip),
+        m_experiment(experiment),
+        m_noteBit(d.m_noteBit),
+        m_reads(d.m_memos[d.m_noteSample].reads),
+        m_trialCount(d.m_trialCount) {}
+  ~Experiment() {
+    m_d.m_stamp = m_now;
+    m_d.m_trialCount = m_trialCount;
+  }
+  Experiment(const Experiment&) = delete;
+  Experiment& operator=(const Experiment&) = delete;
+
+  [[gnu::always_inline]] inline void GrowStrip(NvStripInfo& strip);
+  [[gnu::always_inline]] inline bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
+                                                   int32_t& edgeV1, bool& toV1);
+  const SearchSlot* Slot(int32_t slot) const { return m_slots + slot; }
+  int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
+
+ private:
+  [[gnu::always_inline]] inline int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
+  bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
+  // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
+  // took is committed, so a commit of one of them is what makes the sample look again.
+  void Take(NvFaceInfo& h, int32_t face, int32_t s) {
+    h.mark = s;
+    if ((h.readers & m_noteBit) != 0) return;
+    h.readers = uint16_t(h.readers | m_noteBit);
+    m_reads.Append(face);
+  }
+  // Most slots a search meets serve, or point straight at one that does (the first slots of a crowded vertex,
+  // retired for good): both answer without a call.
+  int32_t NextUsable(int32_t slot, int32_t end) {
+    if (slot < end) {
+      const SearchSlot& at = m_slots[slot];
+      int32_t to = at.aliveTo;
+      if (to == slot && at.skipStamp != m_experiment) return slot;
+      if (to != slot && to < end && m_slots[to].aliveTo == to && m_slots[to].skipStamp != m_experiment) return to;
+    }
+    return m_d.NextUsableSkipping(slot, end, m_experiment);
+  }
+
+  Stripifier_D& m_d;
+  NvFaceInfo* const m_hot;
+  SearchSlot* const m_slots;
+  const int32_t* const m_searchStart;
+  uint32_t* const m_stamp;
+  uint32_t m_now;
+  const int32_t m_firstStrip, m_experiment;
+  const uint16_t m_noteBit;
+  Array<int32_t>& m_reads;  // the running sample's
+  int32_t m_trialCount;
+};
+
 // Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
 // so `yFirst` alternates.
-[[gnu::always_inline]] inline int32_t Stripifier_D::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s,
-                                                               int32_t* out) {
-  NvFaceInfo* hot = m_hot.data();
-  uint32_t* stamp = m_vertexStamp.Data();
-  const uint32_t now = m_stamp;
-  int32_t n = 0;
+int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
+  // Index j + 2 (mod 3), and the edge out of a face entered through edge j: j + 1 while `yFirst`, else j + 2.
+  static constexpr int8_t kPlus2[4] = {2, 0, 1, 0}, kOut[2][4] = {{2, 0, 1, 0}, {1, 2, 0, 0}};
+  int32_t* const begin = out;
+  const NvFaceInfo* c = m_hot + cur;
+  int turn = yFirst ? 1 : 0;
   for (;;) {
-    int32_t next = hot[cur].across[k];
-    if (next < 0 || (hot[cur].grows >> k & 1) == 0) break;
-    int j = (hot[cur].back >> (2 * k)) & 3;
-    Note(next, false);
-    NvFaceInfo& f = hot[next];
-    int32_t z = f.v[Next3(Next3(j))];
+    if ((c->grows >> k & 1) == 0) break;  // set only where there is a neighbour
+    int32_t next = c->across[k];
+    int j = (c->back >> (2 * k)) & 3;
+    NvFaceInfo& f = m_hot[next];
+    int32_t z = f.v[kPlus2[j]];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || stamp[z] == now) {
-      if (m_noteBit != 0 && f.mark != kCommitted) m_noteOpen->Append(next);
-      break;
-    }
-    out[n++] = next;
-    f.mark = s;
-    stamp[z] = now;
-    k = yFirst ? Next3(j) : Next3(Next3(j));
-    yFirst = !yFirst;
-    cur = next;
+    if (IsMarked(f) || m_stamp[z] == m_now) break;
+    *out++ = next;
+    Take(f, next, s);
+    m_stamp[z] = m_now;
+    k = kOut[turn][j];
+    turn ^= 1;
+    c = &f;
   }
-  return n;
+  return int32_t(out - begin);
 }
 
-[[gnu::always_inline]] inline void Stripifier_D::GrowStrip(NvStripInfo& strip) {
+void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   int32_t s = strip.stripId;
-  if (++m_stamp == 0) {  // the stamps wrapped: forget every old one
-    for (uint32_t& st : m_vertexStamp) st = 0;
-    m_stamp = 1;
+  if (++m_now == 0) {  // the stamps wrapped: forget every old one
+    for (uint32_t& st : m_d.m_vertexStamp) st = 0;
+    m_now = 1;
   }
-  NvFaceInfo& start = m_hot[size_t(strip.startFace)];
-  start.mark = s;
-  for (int32_t v : start.v) m_vertexStamp[v] = m_stamp;
+  NvFaceInfo& start = m_hot[strip.startFace];
+  Take(start, strip.startFace, s);
+  for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
-  int32_t c = GetNextIndex(a, b, start);
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
   // wait aside while the backward ones are written in place and turned around in front of them. The start edge
   // is one of the face's, so with b at i the two edges from b are i (to the vertex after b) and the one ending
-  // at b; which of them leads to c says which way the face runs the edge.
+  // at b; which of them holds a says which way the face runs the edge, and c is the face's third vertex.
   int kForward, kBackward;
   bool forwardFirst, backwardFirst;
   int i = start.v[0] == b ? 0 : start.v[1] == b ? 1 : 2;
   int after = Next3(i), before = Next3(after);
-  if (start.v[i] == b && start.v[after] == c && start.v[before] == a) {
+  if (start.v[i] == b && start.v[before] == a && start.v[after] != a && start.v[after] != b) {
     kForward = i, forwardFirst = false, kBackward = before, backwardFirst = true;
-  } else if (start.v[i] == b && start.v[after] == a && start.v[before] == c) {
+  } else if (start.v[i] == b && start.v[after] == a && start.v[before] != a && start.v[before] != b) {
     kForward = before, forwardFirst = true, kBackward = i, backwardFirst = false;
   } else {  // not a face of three distinct vertices holding the edge: only the edges actually there
+    int32_t c = GetNextIndex(a, b, start);
     kForward = EdgeOf(start, b, c);
     forwardFirst = kForward >= 0 && start.v[kForward] == c;
     kBackward = EdgeOf(start, b, a);
     backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
   }
-  int32_t* forward = m_grown.get();
+  int32_t* forward = m_d.m_grown.get();
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
   if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
   int32_t first = m_trialCount;
-  int32_t* backward = m_trialFaces.get() + first;
+  int32_t* backward = m_d.m_trialFaces.get() + first;
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
   std::reverse(backward, backward + backwardCount);
@@ -116,12 +176,6 @@ inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
   strip.first = first;
   strip.count = backwardCount + forwardCount;
   m_trialCount = first + strip.count;
-}
-
-bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
-  for (int32_t o : m_hot[size_t(face)].across)
-    if (o >= 0 && m_hot[size_t(o)].mark == stripId) return true;
-  return false;
 }
 
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
@@ -139,10 +193,10 @@ int32_t Stripifier_D::NextAlive(int32_t slot, int32_t end) {
 
 // The slots passed over are pointed at the answer, so no slot is passed twice in one experiment.
 int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
-  int32_t to = NextAlive(slot, end);
+  int32_t first = NextAlive(slot, end), to = first;
   SearchSlot* slots = m_slots.get();
   while (to < end && slots[to].skipStamp == e) to = NextAlive(slots[to].skipTo, end);
-  for (int32_t at = NextAlive(slot, end); at < to;) {
+  for (int32_t at = first; at < to;) {
     int32_t up = slots[at].skipTo;
     slots[at].skipTo = to;
     at = NextAlive(up, end);
@@ -152,22 +206,24 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
 
 // The start of the strip after `prev` in the same experiment: the first edge at the vertex its start edge leads
 // to with one face not taken yet and the other not in `prev`.
-[[gnu::always_inline]] inline bool Stripifier_D::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
-                                                               int32_t& edgeV1, bool& toV1) {
+// What a commit can change here is a free face turning committed, and the answer moves only when that face is
+// the one the slot hands back (which the experiment then takes): with both faces free face 1 is handed back
+// either way, beside a face of `prev` the slot hands back nothing either way, and a face that stops a strip
+// would stop it committed as well. So an experiment depends only on the faces it took.
+bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1,
+                                             bool& toV1) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
-  int32_t s = prev.stripId, e = prev.experimentId;
+  int32_t s = prev.stripId;
   int32_t end = m_searchStart[v + 1];
-  for (int32_t slot = NextUsable(m_searchStart[v], end, e); slot < end; slot = NextUsable(slot + 1, end, e)) {
-    SearchSlot& ed = m_slots[size_t(slot)];
-    Note(ed.face0);
-    Note(ed.face1);
-    const NvFaceInfo &f0 = m_hot[size_t(ed.face0)], &f1 = m_hot[size_t(ed.face1)];
+  for (int32_t slot = NextUsable(m_searchStart[v], end); slot < end; slot = NextUsable(slot + 1, end)) {
+    SearchSlot& ed = m_slots[slot];
+    const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
     if (marked0 && marked1) {
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
         ed.aliveTo = slot + 1;
       } else {  // for the rest of the experiment
-        ed.skipStamp = e;
+        ed.skipStamp = m_experiment;
         ed.skipTo = slot + 1;
       }
       continue;
@@ -181,17 +237,22 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
       face = untouched;
       edgeV0 = ed.atV0 ? v : ed.other;
       edgeV1 = ed.atV0 ? ed.other : v;
-      toV1 = SharesEdge(untouched, s) == (ed.atV0 != 0);
+      toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
       return true;
     }
   }
   return false;
 }
 
+bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
+  for (int32_t o : m_hot[size_t(face)].across)
+    if (o >= 0 && m_hot[size_t(o)].mark == stripId) return true;
+  return false;
+}
+
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
-// each first toward v1, then not. Its strips and faces are left in the trial arrays. Each strip's record is
-// filled field by field where it stays, so that no record is read back whole right after its fields were
-// written.
+// each first toward v1, then not. Its strips and faces are left in the trial arrays. Each strip's record is filled
+// field by field where it stays, so that no record is read back whole right after its fields were written.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
   int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
@@ -202,20 +263,25 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
-  for (;;) {
-    NvStripInfo& strip = m_trial.AppendNew();
-    strip.startFace = face;
-    strip.edgeV0 = edgeV0;
-    strip.edgeV1 = edgeV1;
-    strip.toV1 = toV1;
-    strip.stripId = m_stripIds++;
-    strip.experimentId = experiment;
-    // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
-    // now, its line arrives while the strip grows.
-    __builtin_prefetch(&m_slots[size_t(m_searchStart[toV1 ? edgeV1 : edgeV0])]);
-    GrowStrip(strip);
-    if (!FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
+  int32_t stripIds = m_stripIds;
+  {
+    Experiment walk(*this, experiment);
+    for (;;) {
+      NvStripInfo& strip = m_trial.AppendNew();
+      strip.startFace = face;
+      strip.edgeV0 = edgeV0;
+      strip.edgeV1 = edgeV1;
+      strip.toV1 = toV1;
+      strip.stripId = stripIds++;
+      strip.experimentId = experiment;
+      // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
+      // now, its line arrives while the strip grows.
+      __builtin_prefetch(walk.Slot(walk.SearchStart(toV1 ? edgeV1 : edgeV0)));
+      walk.GrowStrip(strip);
+      if (!walk.FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
+    }
   }
+  m_stripIds = stripIds;
   return m_trialCount;
 }
 

@@ -68,16 +68,15 @@ struct StripPiece {
 };
 
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
-// earlier experiments (its ids are fresh), so its value depends only on which of the faces it looked at are
-// committed: until a commit takes one of them, a round starting at the same face would find the same value.
+// earlier experiments (its ids are fresh), and of the faces it looks at only those it takes change what it does
+// once committed: until a commit takes one of them, a round starting at the same face would find the same value.
 struct SampleMemo {
   int32_t face = -1;   // the start face `values` belong to
   bool stale = false;  // a commit has taken a face of `reads` since the values were checked
   float values[6];
-  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set
-  // Per experiment, the faces it took and the others it read that were not committed then (repeats kept):
-  // it is rerun once one of them is.
-  Array<int32_t> taken[6], open[6];
+  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set (those its experiments took)
+  // Per experiment, the faces it took: it is rerun once one of them is committed.
+  Array<int32_t> taken[6];
   // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
   // replay would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
@@ -107,40 +106,17 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
   int32_t FaceCount() const { return int32_t(m_hot.size()); }
   // -- growing strips
-  // Writes the faces taken to `out` and returns their number.
-  int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
-  void GrowStrip(NvStripInfo& strip);
-  // The next strip's start is handed back in plain values: the caller builds the strip's record from them.
-  bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1, bool& toV1);
+  class Experiment;  // one experiment's walk over the faces and search slots
   int32_t NextAlive(int32_t slot, int32_t end);
-  // The first slot at or after `slot` whose edge may still serve experiment `e`; most slots a search meets
-  // are, and answer without a call.
-  int32_t NextUsable(int32_t slot, int32_t end, int32_t e) {
-    if (slot < end) {
-      const SearchSlot& at = m_slots[size_t(slot)];
-      if (at.aliveTo == slot && at.skipStamp != e) return slot;
-    }
-    return NextUsableSkipping(slot, end, e);
-  }
+  // The first slot at or after `slot` whose edge may still serve experiment `e`, following the skip links.
   int32_t NextUsableSkipping(int32_t slot, int32_t end, int32_t e);
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
+  // Grows experiment k at `face`; returns the number of faces it took.
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  // Notes a face whose mark the running experiment reads. A strip step notes it with `open` false and keeps
-  // it only if the experiment does not take it: the faces taken are kept in one piece at the end.
-  void Note(int32_t face, bool open = true) {
-    if (m_noteBit == 0) return;
-    NvFaceInfo& h = m_hot[size_t(face)];
-    if (open && h.mark != kCommitted) m_noteOpen->Append(face);
-    if ((h.readers & m_noteBit) != 0) return;
-    h.readers = uint16_t(h.readers | m_noteBit);
-    m_memos[m_noteSample].reads.Append(face);
-  }
-  // Taken by a committed strip or by the running experiment.
-  bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
   // -- ordering
   void OrderTriangleList();
@@ -174,7 +150,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   int m_noteSample = 0;
-  Array<int32_t>* m_noteOpen = nullptr;  // the running experiment's list of faces read while not committed
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   Array<NvStripInfo> m_trial;       // strips of the current round's experiments

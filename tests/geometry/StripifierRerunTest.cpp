@@ -1,0 +1,61 @@
+// Closed shapes around crowded vertices, on which nearly every commit takes faces that the experiments of other
+// start faces read, so kept experiment values and rerun ones mix in every round: the fast stripifier against the
+// plain transcription, index for index.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "geometry/StripifierReference.h"
+#include "support/LogCapture.h"
+
+namespace PM::Test {
+
+StripResult Stripify(const std::vector<int32_t>& in, bool* ok = nullptr);
+
+namespace {
+
+// A tube of `rim` columns and `rows` rows closed by a fan at each end (hubs 0 and 1); with no rows it is a
+// double cone. One face in `flipEvery` runs the other way (0: none), so strips meet neighbours wound alike.
+std::vector<int32_t> CappedTube(int rim, int rows, int flipEvery, bool shuffle, std::mt19937& rng) {
+  auto ring = [&](int r, int i) { return int32_t(2 + r * rim + i % rim); };
+  std::vector<int32_t> out;
+  for (int i = 0; i < rim; ++i) out.insert(out.end(), {0, ring(0, i + 1), ring(0, i)});
+  for (int r = 0; r < rows; ++r) {
+    for (int i = 0; i < rim; ++i) {
+      out.insert(out.end(), {ring(r, i), ring(r, i + 1), ring(r + 1, i)});
+      out.insert(out.end(), {ring(r + 1, i), ring(r, i + 1), ring(r + 1, i + 1)});
+    }
+  }
+  for (int i = 0; i < rim; ++i) out.insert(out.end(), {1, ring(rows, i), ring(rows, i + 1)});
+  for (size_t f = 0; f < out.size(); f += 3)
+    if (flipEvery > 0 && rng() % unsigned(flipEvery) == 0) std::swap(out[f + 1], out[f + 2]);
+  if (!shuffle) return out;
+  std::vector<size_t> order(out.size() / 3);
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), rng);
+  std::vector<int32_t> mesh;
+  for (size_t i : order) mesh.insert(mesh.end(), out.begin() + long(3 * i), out.begin() + long(3 * i + 3));
+  return mesh;
+}
+
+}  // namespace
+
+TEST(StripifierRerun, CappedTubesAndDoubleConesGiveTheTranscriptionsOutput) {
+  LogCapture quiet;
+  std::mt19937 rng(69);
+  struct Case {
+    int rim, rows, flipEvery;
+    bool shuffle;
+  };
+  const Case cases[] = {{1200, 0, 0, false}, {900, 0, 7, false}, {700, 1, 0, false}, {500, 2, 5, true},
+                        {40, 30, 0, false},  {40, 30, 9, true},  {3, 200, 0, false}, {600, 0, 3, true}};
+  for (const Case& c : cases) {
+    std::vector<int32_t> mesh = CappedTube(c.rim, c.rows, c.flipEvery, c.shuffle, rng);
+    StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+    ASSERT_EQ(fast.lengths, plain.lengths) << "rim " << c.rim << " rows " << c.rows;
+    ASSERT_EQ(fast.indices, plain.indices) << "rim " << c.rim << " rows " << c.rows;
+  }
+}
+
+}  // namespace PM::Test
