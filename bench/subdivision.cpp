@@ -351,18 +351,26 @@ const SphereMesh& Sphere() {
   return mesh;
 }
 
-void BM_OursMeshToGeometry(benchmark::State& state) {
-  const SphereMesh& s = Sphere();
-  int64_t triangles = 0, vertices = 0;
-  for (auto _ : state) {
-    SubDivStructure base, one, two;
-    SubDivData baseData, out;
+// The sphere converted and stepped twice: what the geometry passes start from.
+struct SphereLevelTwo {
+  SubDivStructure base, one, two;
+  SubDivData baseData;
+  SphereLevelTwo() {
+    const SphereMesh& s = Sphere();
     AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
     base.SubDivide(one, "bench");
     one.SubDivide(two, "bench");
-    AssignSubDivToGeometry(base, two, baseData, "bench", out);
+  }
+};
+
+void BM_OursMeshToGeometry(benchmark::State& state) {
+  int64_t triangles = 0, vertices = 0;
+  for (auto _ : state) {
+    SphereLevelTwo l;
+    SubDivData out;
+    AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
     Obj<TBranch_I> node;
-    AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr);
+    AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, nullptr);
     auto* g = static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(node->GetChild(0))->GetSNode());
     triangles = g->m_primCount;
     vertices = g->m_vertices.Count();
@@ -406,15 +414,10 @@ void BM_OursMeshToGeometryPart(benchmark::State& state) {
 // The evaluation alone, again and again on one level: the adjacency sweep with the positions summed
 // in it, and the channels sized for the level.
 void BM_OursGeometryEvaluate(benchmark::State& state) {
-  const SphereMesh& s = Sphere();
-  SubDivStructure base, one, two;
-  SubDivData baseData;
-  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
-  base.SubDivide(one, "bench");
-  one.SubDivide(two, "bench");
+  SphereLevelTwo l;
   for (auto _ : state) {
     SubDivData out;
-    AssignSubDivToGeometry(base, two, baseData, "bench", out);
+    AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
     benchmark::DoNotOptimize(out.positions.Data());
   }
 }
@@ -422,16 +425,12 @@ void BM_OursGeometryEvaluate(benchmark::State& state) {
 // The geometry nodes alone, built again and again from one evaluated level (the steady cost of the
 // nodes a mesh group rebuilds): corner vertices, triangles, normals and the vertex streams.
 void BM_OursGeometryNodes(benchmark::State& state) {
-  const SphereMesh& s = Sphere();
-  SubDivStructure base, one, two;
-  SubDivData baseData, out;
-  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
-  base.SubDivide(one, "bench");
-  one.SubDivide(two, "bench");
-  AssignSubDivToGeometry(base, two, baseData, "bench", out);
+  SphereLevelTwo l;
+  SubDivData out;
+  AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
   for (auto _ : state) {
     Obj<TBranch_I> node;
-    AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr);
+    AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, nullptr);
     benchmark::DoNotOptimize(node.Get());
   }
 }
