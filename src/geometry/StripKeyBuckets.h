@@ -47,6 +47,17 @@ class StripKeyBuckets {
     return m_spillTable.FindOrAdd(Hash(v, key), value, same);
   }
 
+  // Files `value` under (v, key), which the caller knows is not filed yet: no list is scanned.
+  template <class Same>
+  void AddNew(int32_t v, const int32_t (&key)[Words], int32_t value, Same same) {
+    Home& home = m_home[size_t(v)];
+    if (home.fill < home.room) {
+      m_entries[home.start + home.fill++] = MakeEntry(key, value);
+      return;
+    }
+    m_spillTable.FindOrAdd(Hash(v, key), value, same);
+  }
+
   // Whether a vertex may file many times its own list's keys in the table: only then is asking ahead worth it.
   bool Crowded() const { return m_crowded; }
   // Asks for the table slot of (v, key) ahead of its FindOrAdd once v's own list is full: a fan's centre files
