@@ -1,13 +1,17 @@
 // Items kept in numbered ranks, handing out the lowest-numbered item of the highest rank first.
-// Each rank is a min-heap of item numbers; an entry whose item has since moved is dropped when it surfaces,
-// so moving an item costs one push and nothing is ever searched.
+// With few ranks each rank is a set of bits in levels, so a move or a take costs a few word steps. With many
+// (where a bit per item and rank would cost too much room) each rank is a min-heap of item numbers; an entry
+// whose item has since moved is dropped when it surfaces, so moving an item costs one push and nothing is ever
+// searched.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "core/Array.h"
+#include "geometry/StripBitLevels.h"
 
 namespace PM {
 
@@ -15,23 +19,39 @@ class RankQueue {
  public:
   // Every item 0 .. items - 1 starts in rank 0.
   RankQueue(int ranks, int items) {
-    m_heaps.Grow(ranks);
     m_rank.SetCountFill(items, 0);
+    m_top = items ? 0 : -1;
+    if (ranks <= kBitRanks) {
+      m_bits.reserve(size_t(ranks));
+      for (int r = 0; r < ranks; ++r) m_bits.emplace_back(items, r == 0);
+      return;
+    }
+    m_heaps.Grow(ranks);
     Array<int32_t>& base = m_heaps[0];
     base.Reserve(items);
     for (int i = 0; i < items; ++i) base.Append(i);  // ascending order is already a min-heap
-    m_top = items ? 0 : -1;
   }
   void Set(int32_t item, int rank) {
     if (m_rank[item] == rank || m_rank[item] < 0) return;
+    if (rank > m_top) m_top = rank;
+    if (!m_bits.empty()) {
+      m_bits[size_t(m_rank[item])].Erase(uint32_t(item));
+      m_bits[size_t(rank)].Add(uint32_t(item));
+      m_rank[item] = rank;
+      return;
+    }
     m_rank[item] = rank;
     Array<int32_t>& h = m_heaps[rank];
     h.Append(item);
     std::push_heap(h.begin(), h.end(), std::greater<int32_t>());
-    if (rank > m_top) m_top = rank;
   }
   // The lowest item of the highest rank, left in place; -1 when none is left.
   int32_t Peek() {
+    if (!m_bits.empty()) {
+      for (; m_top >= 0; --m_top)
+        if (int32_t item = m_bits[size_t(m_top)].Lowest(); item >= 0) return item;
+      return -1;
+    }
     for (; m_top >= 0; --m_top) {
       Array<int32_t>& h = m_heaps[m_top];
       while (h.Count()) {
@@ -47,17 +67,27 @@ class RankQueue {
   int32_t Take() {
     int32_t item = Peek();
     if (item < 0) return -1;
+    m_rank[item] = -1;
+    if (!m_bits.empty()) {
+      m_bits[size_t(m_top)].Erase(uint32_t(item));
+      return item;
+    }
     Array<int32_t>& h = m_heaps[m_top];
     std::pop_heap(h.begin(), h.end(), std::greater<int32_t>());
     h.Remove(h.Count() - 1);
-    m_rank[item] = -1;
     return item;
   }
-  void Remove(int32_t item) { m_rank[item] = -1; }
+  void Remove(int32_t item) {
+    if (!m_bits.empty() && m_rank[item] >= 0) m_bits[size_t(m_rank[item])].Erase(uint32_t(item));
+    m_rank[item] = -1;
+  }
   bool Has(int32_t item) const { return m_rank[item] >= 0; }
   int Rank(int32_t item) const { return m_rank[item]; }  // -1 once taken
 
  private:
+  // Up to this many ranks the bits take at most a word per item, about what the heaps' entries take.
+  static constexpr int kBitRanks = 64;
+  std::vector<StripBitLevels> m_bits;  // one set per rank, or none when the heaps are used
   Array<Array<int32_t>> m_heaps;
   Array<int32_t> m_rank;  // current rank of each item, -1 once taken
   int m_top = -1;         // no rank above it holds a live entry

@@ -20,16 +20,15 @@ class StripKeyBuckets {
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
-      : m_start(counts.size() + 1),
-        m_fill(counts.size(), 0),
+      : m_home(counts.size()),
         m_spillTable(SpillCount(counts)),
         m_crowded(std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; })) {
-    size_t at = 0;
+    uint32_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
-      m_start[v] = at;
-      at += size_t(std::min(counts[v], kBucket));
+      uint8_t room = uint8_t(std::min(counts[v], kBucket));
+      m_home[v] = Home{at, 0, room};
+      at += room;
     }
-    m_start[counts.size()] = at;
     m_entries.resize(at);
   }
 
@@ -37,15 +36,26 @@ class StripKeyBuckets {
   // of a value filed earlier has this vertex and key.
   template <class Same>
   int32_t FindOrAdd(int32_t v, const int32_t (&key)[Words], int32_t value, Same same) {
-    Entry* list = &m_entries[m_start[size_t(v)]];
-    int32_t& fill = m_fill[size_t(v)];
-    for (int32_t i = 0; i < fill; ++i)
+    Home& home = m_home[size_t(v)];
+    Entry* list = &m_entries[home.start];
+    for (int i = 0; i < home.fill; ++i)
       if (std::equal(key, key + Words, list[i].key)) return list[i].value;
-    if (size_t(fill) < m_start[size_t(v) + 1] - m_start[size_t(v)]) {
-      list[fill++] = MakeEntry(key, value);
+    if (home.fill < home.room) {
+      list[home.fill++] = MakeEntry(key, value);
       return -1;
     }
     return m_spillTable.FindOrAdd(Hash(v, key), value, same);
+  }
+
+  // Files `value` under (v, key), which the caller knows is not filed yet: no list is scanned.
+  template <class Same>
+  void AddNew(int32_t v, const int32_t (&key)[Words], int32_t value, Same same) {
+    Home& home = m_home[size_t(v)];
+    if (home.fill < home.room) {
+      m_entries[home.start + home.fill++] = MakeEntry(key, value);
+      return;
+    }
+    m_spillTable.FindOrAdd(Hash(v, key), value, same);
   }
 
   // Whether a vertex may file many times its own list's keys in the table: only then is asking ahead worth it.
@@ -53,7 +63,7 @@ class StripKeyBuckets {
   // Asks for the table slot of (v, key) ahead of its FindOrAdd once v's own list is full: a fan's centre files
   // its keys all over the table.
   void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
-    if (m_fill[size_t(v)] == kBucket) m_spillTable.Prefetch(Hash(v, key));
+    if (m_home[size_t(v)].fill == kBucket) m_spillTable.Prefetch(Hash(v, key));
   }
 
  private:
@@ -78,8 +88,13 @@ class StripKeyBuckets {
     return spill;
   }
 
-  std::vector<size_t> m_start;
-  std::vector<int32_t> m_fill;
+  // Where a vertex's list starts, how many keys it holds and how many it may: one fetch per lookup.
+  struct Home {
+    uint32_t start;
+    uint8_t fill;
+    uint8_t room;
+  };
+  std::vector<Home> m_home;
   std::vector<Entry> m_entries;
   StripIndexTable m_spillTable;
   bool m_crowded;

@@ -99,9 +99,10 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
     const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     int32_t f = int32_t(m_hot.size());
-    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
-    if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) continue;
-    m_hot.push_back(NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});
+    // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
+    // whose three edges are all known is looked for among the faces.
+    int32_t found[3];
+    int fresh = 0;
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       int32_t e = m_edges.Count();
@@ -109,23 +110,33 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
         const NvEdgeInfo& ed = m_edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
-      int32_t found = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e, sameEdge);
-      if (found >= 0) {
-        NvEdgeInfo& ed = m_edges[found];
-        if (ed.face1 < 0) {
-          ed.face1 = f;
-          sides[size_t(found)] = uint8_t(sides[size_t(found)] | k << 2 | (ed.v0 == x ? 16 : 0));
-        } else if (crowded++ == 0) {
-          const NvFaceInfo& other = m_hot[size_t(ed.face1)];
-          LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
-                   m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
-        }
-        dense[3 * f + k] = found;
-      } else {
+      found[k] = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e, sameEdge);
+      if (found[k] < 0) {
+        ++fresh;
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
         sides.push_back(uint8_t(k));
         dense[3 * f + k] = e;
       }
+    }
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
+    if (fresh > 0) {
+      faceTable.AddNew(v[0], {v[1], v[2]}, f, sameFace);
+    } else if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) {
+      continue;
+    }
+    m_hot.push_back(NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});
+    for (int k = 0; k < 3; ++k) {
+      if (found[k] < 0) continue;
+      NvEdgeInfo& ed = m_edges[found[k]];
+      if (ed.face1 < 0) {
+        ed.face1 = f;
+        sides[size_t(found[k])] = uint8_t(sides[size_t(found[k])] | k << 2 | (ed.v0 == v[k] ? 16 : 0));
+      } else if (crowded++ == 0) {
+        const NvFaceInfo& other = m_hot[size_t(ed.face1)];
+        LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
+                 m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+      }
+      dense[3 * f + k] = found[k];
     }
   }
   if (crowded > 0) {
