@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/Array.h"
+#include "core/FetchLines.h"
 #include "geometry/SubDivPoint.h"
 #include "geometry/SubDivScratch.h"
 
@@ -39,15 +40,13 @@ class SubDivWeightPool {
   // List i's first entry, of a wide pool only.
   const SubDivWeight* Entries(int i) const { return m_entries.get() + m_end[i]; }
   // Asks for list i's place in the pool ahead of a FetchEntries(i), and for its entries (which reads
-  // the place) ahead of a With(i).
+  // the place) ahead of a With(i), into the first-level cache: they are read a point or two later.
   void FetchPlace(int i) const { __builtin_prefetch(&m_end[i]); }
   void FetchEntries(int i) const {
     const size_t at = m_end[i], end = m_end[i + 1];
     const char* first = m_wide ? reinterpret_cast<const char*>(m_entries.get() + at)
                                : reinterpret_cast<const char*>(m_narrow.get() + at);
-    const size_t bytes = (end - at) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight));
-    for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(first + k);
-    if (bytes > 0) __builtin_prefetch(first + bytes - 1);
+    FetchLines<0, 3>(first, (end - at) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight)));
   }
   // Runs fn(entries, count) on list i, its entries as SubDivWeight or SubDivNarrowWeight.
   template <class Fn>
