@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <vector>
 
 #include "classes/EngineClassIds.h"
 #include "core/Log.h"
@@ -16,20 +17,30 @@ namespace {
 // The blend control is an animation class, above geometry: named by its id.
 constexpr uint32_t kMemberStaticBlend = MakeMemberId(2, ClassId::BlendControl);
 
-// A point's weight list applied to per-base-point values, summed from the last entry to the first.
+// A per-base-point value in four lanes (the fourth 0), so a weighted sum adds a whole value a step.
+struct alignas(16) Lanes {
+  float v[4];
+};
+std::vector<Lanes> Widened(const Array<Vector3f>& values) {
+  std::vector<Lanes> lanes(size_t(values.Count()));
+  for (int32_t i = 0; i < values.Count(); ++i) lanes[size_t(i)] = {{values[i].x, values[i].y, values[i].z, 0}};
+  return lanes;
+}
+
+// A point's weight list applied to per-base-point values, summed from the last entry to the first;
+// each lane does one component's operations in their order, so the bits are those of a scalar sum.
 // Indices outside the values count as zero.
-Vector3f WeightedSum(const SubDivPoint& p, const Array<Vector3f>& values) {
-  Vector3f s{0, 0, 0};
+Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
+  __m128 s = _mm_setzero_ps();
   const int n = p.weightCount < 0 ? 0 : p.weightCount > kSubDivMaxWeights ? kSubDivMaxWeights : p.weightCount;
   for (int k = n - 1; k >= 0; --k) {
-    const int32_t i = p.indices[k];
-    if (i < 0 || i >= values.Count()) continue;
-    const float w = p.weights[k];
-    s.x += w * values[i].x;
-    s.y += w * values[i].y;
-    s.z += w * values[i].z;
+    const uint32_t i = uint32_t(p.indices[k]);
+    if (i >= values.size()) continue;
+    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(p.weights[k]), _mm_load_ps(values[i].v)));
   }
-  return s;
+  alignas(16) float r[4];
+  _mm_store_ps(r, s);
+  return {r[0], r[1], r[2]};
 }
 
 // The plane normals at the four corners of a quad, corner k's that of (k - 1, k, k + 1), as
@@ -70,20 +81,22 @@ namespace {
 // Positions and morph channels point by point, into arrays sized for the level first.
 class PositionEvaluator final : public SubDivPointSink {
  public:
-  PositionEvaluator(int32_t points, const SubDivData& baseData, SubDivData& out) : m_base(baseData), m_out(out) {
+  PositionEvaluator(int32_t points, const SubDivData& baseData, SubDivData& out)
+      : m_positions(Widened(baseData.positions)), m_out(out) {
     out.vertexCount = points;
     out.positions.SetCount(points);
     out.vectorChannels.resize(baseData.vectorChannels.size());
     for (Array<Vector3f>& ch : out.vectorChannels) ch.SetCount(points);
+    for (const Array<Vector3f>& ch : baseData.vectorChannels) m_channels.push_back(Widened(ch));
   }
   void Take(int32_t i, const SubDivPoint& p) override {
-    m_out.positions[i] = WeightedSum(p, m_base.positions);
-    for (size_t c = 0; c < m_out.vectorChannels.size(); ++c)
-      m_out.vectorChannels[c][i] = WeightedSum(p, m_base.vectorChannels[c]);
+    m_out.positions[i] = WeightedSum(p, m_positions);
+    for (size_t c = 0; c < m_channels.size(); ++c) m_out.vectorChannels[c][i] = WeightedSum(p, m_channels[c]);
   }
 
  private:
-  const SubDivData& m_base;
+  std::vector<Lanes> m_positions;
+  std::vector<std::vector<Lanes>> m_channels;
   SubDivData& m_out;
 };
 
