@@ -368,9 +368,11 @@ void BM_OursMeshToGeometry(benchmark::State& state) {
   for (auto _ : state) {
     SphereLevelTwo l;
     SubDivData out;
-    AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
+    // As the mesh group does: the nodes take the evaluation's check of the level.
+    SubDivLevelChecked checked;
+    AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out, &checked);
     Obj<TBranch_I> node;
-    AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, nullptr);
+    AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, nullptr, &checked);
     auto* g = static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(node->GetChild(0))->GetSNode());
     triangles = g->m_primCount;
     vertices = g->m_vertices.Count();
@@ -401,8 +403,9 @@ void BM_OursMeshToGeometryPart(benchmark::State& state) {
         base.SubDivide(one, "bench");
         one.SubDivide(two, "bench");
       });
-      run(2, [&] { AssignSubDivToGeometry(base, two, baseData, "bench", out); });
-      run(3, [&] { AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr); });
+      SubDivLevelChecked checked;
+      run(2, [&] { AssignSubDivToGeometry(base, two, baseData, "bench", out, &checked); });
+      run(3, [&] { AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr, &checked); });
       benchmark::DoNotOptimize(node.Get());
     }
     state.ResumeTiming();
@@ -431,6 +434,21 @@ void BM_OursGeometryNodes(benchmark::State& state) {
   for (auto _ : state) {
     Obj<TBranch_I> node;
     AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, nullptr);
+    benchmark::DoNotOptimize(node.Get());
+  }
+}
+
+// The same with the evaluation's check of the level handed to the nodes (the mesh group's calls),
+// against the nodes checking the level themselves: checked:1 marks the level as the evaluation did.
+void BM_OursGeometryNodesChecked(benchmark::State& state) {
+  SphereLevelTwo l;
+  SubDivData out;
+  AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
+  for (auto _ : state) {
+    SubDivLevelChecked checked;
+    if (state.range(0)) checked.Mark(l.two);
+    Obj<TBranch_I> node;
+    AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, nullptr, &checked);
     benchmark::DoNotOptimize(node.Get());
   }
 }
@@ -513,6 +531,7 @@ BENCHMARK(BM_OursMeshToGeometry)->MinWarmUpTime(0.2)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_OsdMeshToGeometry)->MinWarmUpTime(0.2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryEvaluate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNodes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryNodesChecked)->ArgName("checked")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -75,7 +75,11 @@ void TMeshGroup_I::UpdateSubDiv() {
   const int32_t level = m_subDivLevel;
   m_lastLevel = BuildLevels(*s0, level);
   m_baseLevel = s0;
-  AssignSubDivToGeometry(*s0, *m_lastLevel, *m_baseData, m_name, *m_outData);
+  // The nodes below take the evaluation's check of the level, which stays unchanged (and alive) in
+  // between: replacements and generators are handed it read-only.
+  const Ptr<SubDivStructure> evaluated = m_lastLevel;
+  SubDivLevelChecked checked;
+  AssignSubDivToGeometry(*s0, *m_lastLevel, *m_baseData, m_name, *m_outData, &checked);
   const int64_t levelsBuilt = GetPerformanceCounter();
 
   if (level != 1 && !m_replaceMeshes.IsEmpty())
@@ -93,7 +97,7 @@ void TMeshGroup_I::UpdateSubDiv() {
   const int64_t generated = GetPerformanceCounter();
 
   Obj<TBranch_I> node;
-  AssignSubDivToGeometry(node, *m_lastLevel, *m_baseData, m_name, *m_outData, this);
+  AssignSubDivToGeometry(node, *m_lastLevel, *m_baseData, m_name, *m_outData, this, &checked);
   const int64_t built = GetPerformanceCounter();
   SetUpChildren();
 

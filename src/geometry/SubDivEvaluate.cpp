@@ -151,14 +151,17 @@ bool IsStatic(const Obj<ScriptObject>& control) {
 }  // namespace
 
 bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, const SubDivData& baseData,
-                            const String& name, SubDivData& out) {
+                            const String& name, SubDivData& out, SubDivLevelChecked* checked) {
   LogDebug("SubDiv: AssignSubDivToGeometry ", name, ".");
   SubDivParamTable::Build();
   // The positions are summed as the adjacency pass writes each record, which saves a sweep of its own
   // over the level; a level the pass refuses is still evaluated.
   PositionEvaluator evaluate(last.Points.Count(), baseData, out);
-  if (!last.UpdateVertexAdjacency(&evaluate))
+  const bool passed = last.UpdateVertexAdjacency(&evaluate);
+  if (!passed)
     for (int32_t i = 0; i < last.Points.Count(); ++i) evaluate.Take(i, last.Points[i]);
+  // The pass writes only the points' adjacency, which the check does not read.
+  if (checked) passed ? checked->Mark(last) : checked->Clear();
   out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
   out.texCoordChannels.resize(baseData.texCoordChannels.size());
   for (Array<Vector2f>& ch : out.texCoordChannels) ch.SetCountFill(out.vertexCount, kZeroVector2f);

@@ -312,8 +312,9 @@ TPolygonGeometry_I* SubDivGeometry::FindOrCreateNode(TBranch_I* parent, const St
 }
 
 void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
-                            const String& name, SubDivData& out, TBranch_I* parent) {
-  if (!last.CheckReferences("AssignSubDivToGeometry")) return;
+                            const String& name, SubDivData& out, TBranch_I* parent, SubDivLevelChecked* checked) {
+  const bool known = checked && checked->Take(last);
+  if (!known && !last.CheckReferences("AssignSubDivToGeometry")) return;
   Corners corners;
   corners.table = last.CornerTable();
   // Seam copies share the normal of their point (the copy flag).
