@@ -438,6 +438,20 @@ void BM_OursGeometryNodes(benchmark::State& state) {
   }
 }
 
+// The vertex normals alone over the evaluated level, through its corner table, with the seam copies:
+// the part of the nodes each morph channel with a static blend repeats.
+void BM_OursGeometryNormals(benchmark::State& state) {
+  SphereLevelTwo l;
+  SubDivData out;
+  AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
+  const SubDivScratchBuffer<int32_t> corners = l.two.CornerTable();
+  Array<Vector3f> normals;
+  for (auto _ : state) {
+    SubDivGeometry::ComputeNormals(l.two, out, out.positions, true, normals, corners.get());
+    benchmark::DoNotOptimize(normals.Data());
+  }
+}
+
 // The same with the evaluation's check of the level handed to the nodes (the mesh group's calls),
 // against the nodes checking the level themselves: checked:1 marks the level as the evaluation did.
 void BM_OursGeometryNodesChecked(benchmark::State& state) {
@@ -531,6 +545,7 @@ BENCHMARK(BM_OursMeshToGeometry)->MinWarmUpTime(0.2)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_OsdMeshToGeometry)->MinWarmUpTime(0.2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryEvaluate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNodes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryNormals)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNodesChecked)->ArgName("checked")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 

@@ -179,15 +179,18 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
   else
     normals.Clear();
   normals.SetCountFill(n, Vector3f{0, 0, 0});
+  // Plain pointers: the sums' stores would otherwise have each look-up fetch the arrays' pointers again.
+  const Vector3f* const position = positions.Data();
+  Vector3f* const sum = normals.Data();
   auto at = [&](int32_t i) -> const Vector3f& {
     static const Vector3f kZero{0, 0, 0};
-    return i >= 0 && i < n ? positions[i] : kZero;
+    return uint32_t(i) < uint32_t(n) ? position[i] : kZero;
   };
   auto add = [&](int32_t i, const Vector3f& v) {
-    if (i < 0 || i >= n) return;
-    normals[i].x += v.x;
-    normals[i].y += v.y;
-    normals[i].z += v.z;
+    if (uint32_t(i) >= uint32_t(n)) return;
+    sum[i].x += v.x;
+    sum[i].y += v.y;
+    sum[i].z += v.z;
   };
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
     // The corner table tells skipped faces and triangles itself, so the face records stay unread.
