@@ -10,36 +10,7 @@
 
 namespace PM {
 
-// The evaluation's word that a level passed CheckReferences, for the nodes built from it next, which
-// then leave their own check of the level out. It names the level and its three arrays as they were
-// and is taken once: for another level, or arrays since replaced, the nodes check for themselves. The
-// caller keeps the level unchanged between the two calls.
-class SubDivLevelChecked {
- public:
-  void Mark(const SubDivStructure& s) {
-    m_level = &s;
-    m_arrays[0] = s.Faces.Data();
-    m_arrays[1] = s.Edges.Data();
-    m_arrays[2] = s.Points.Data();
-    m_counts[0] = s.Faces.Count();
-    m_counts[1] = s.Edges.Count();
-    m_counts[2] = s.Points.Count();
-  }
-  void Clear() { *this = SubDivLevelChecked(); }
-  // Whether it names s as s stands; cleared either way.
-  bool Take(const SubDivStructure& s) {
-    const bool same = m_level == &s && m_arrays[0] == s.Faces.Data() && m_arrays[1] == s.Edges.Data() &&
-                      m_arrays[2] == s.Points.Data() && m_counts[0] == s.Faces.Count() &&
-                      m_counts[1] == s.Edges.Count() && m_counts[2] == s.Points.Count();
-    Clear();
-    return same;
-  }
-
- private:
-  const SubDivStructure* m_level = nullptr;
-  const void* m_arrays[3] = {};
-  int32_t m_counts[3] = {};
-};
+class SubDivLevelChecked;
 
 // Evaluates `last` (a level made from `base`) into `out`: positions and morph channels through the
 // weight lists, float channels interpolated over the base faces. Returns true. `checked`, when given,
@@ -53,6 +24,41 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
 void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
                             const String& name, SubDivData& out, TBranch_I* parent,
                             SubDivLevelChecked* checked = nullptr);
+
+// The evaluation's word that a level passed CheckReferences, for the nodes built from it next, which
+// then leave their own check of the level out. It names the level and its three arrays as they were
+// and is taken once: for another level, or arrays since replaced, the nodes check for themselves. The
+// caller keeps the level unchanged between the two calls.
+class SubDivLevelChecked {
+ public:
+  void Clear() { *this = SubDivLevelChecked(); }
+  // Whether it names s as s stands; cleared either way.
+  bool Take(const SubDivStructure& s) {
+    const bool same = m_level == &s && m_arrays[0] == s.Faces.Data() && m_arrays[1] == s.Edges.Data() &&
+                      m_arrays[2] == s.Points.Data() && m_counts[0] == s.Faces.Count() &&
+                      m_counts[1] == s.Edges.Count() && m_counts[2] == s.Points.Count();
+    Clear();
+    return same;
+  }
+
+ private:
+  // Only the evaluation, having seen the check pass, marks a level.
+  friend bool AssignSubDivToGeometry(const SubDivStructure&, SubDivStructure&, const SubDivData&, const String&,
+                                     SubDivData&, SubDivLevelChecked*);
+  void Mark(const SubDivStructure& s) {
+    m_level = &s;
+    m_arrays[0] = s.Faces.Data();
+    m_arrays[1] = s.Edges.Data();
+    m_arrays[2] = s.Points.Data();
+    m_counts[0] = s.Faces.Count();
+    m_counts[1] = s.Edges.Count();
+    m_counts[2] = s.Points.Count();
+  }
+
+  const SubDivStructure* m_level = nullptr;
+  const void* m_arrays[3] = {};
+  int32_t m_counts[3] = {};
+};
 
 struct SubDivGeometry {
   // Hands out's positions, as they stand, and normals computed over them to the nodes the second form

@@ -67,56 +67,56 @@ TEST_F(SubDivLevelCheckedTest, NodesTakeTheEvaluationsCheckOnlyForTheLevelItName
     }
   }
 
+  // The word an evaluation of `level` gives, then what the case does before the nodes are built from
+  // `from`, which by then is broken.
   struct Case {
     const char* what;
-    // Gets the word as the case leaves it, and the level the nodes are then built from.
-    void (*prepare)(SubDivStructure& good, SubDivStructure& broken, SubDivLevelChecked& checked,
-                    SubDivStructure*& nodesFrom);
+    void (*prepare)(SubDivStructure& level, const SubDivStructure& broken, SubDivStructure& other,
+                    SubDivLevelChecked& checked, SubDivStructure*& from);
   };
   const Case cases[] = {
       {"another level",
-       [](SubDivStructure& g, SubDivStructure& b, SubDivLevelChecked& c, SubDivStructure*& from) {
-         c.Mark(g);
-         from = &b;
+       [](SubDivStructure&, const SubDivStructure& b, SubDivStructure& other, SubDivLevelChecked&,
+          SubDivStructure*& from) {
+         other = b;
+         from = &other;
        }},
       {"the same level with its edges replaced",
-       [](SubDivStructure& g, SubDivStructure& b, SubDivLevelChecked& c, SubDivStructure*& from) {
-         c.Mark(g);
-         g.Edges = b.Edges;
-         from = &g;
+       [](SubDivStructure& level, const SubDivStructure& b, SubDivStructure&, SubDivLevelChecked&,
+          SubDivStructure*& from) {
+         level.Edges = b.Edges;
+         from = &level;
        }},
       {"a word already taken",
-       [](SubDivStructure&, SubDivStructure& b, SubDivLevelChecked& c, SubDivStructure*& from) {
-         c.Mark(b);
-         EXPECT_TRUE(c.Take(b));
-         from = &b;
+       [](SubDivStructure& level, const SubDivStructure& b, SubDivStructure&, SubDivLevelChecked& c,
+          SubDivStructure*& from) {
+         EXPECT_TRUE(c.Take(level));
+         level.Edges[3] = b.Edges[3];  // in place: the arrays stay where they were
+         from = &level;
+       }},
+      {"a word the evaluation of a refused level cleared",
+       [](SubDivStructure& level, const SubDivStructure& b, SubDivStructure&, SubDivLevelChecked& c,
+          SubDivStructure*& from) {
+         level.Edges[3] = b.Edges[3];
+         SubDivData again;
+         AssignSubDivToGeometry(level, level, SubDivData(), "g", again, &c);
+         from = &level;
        }},
   };
+  const SubDivStructure bad = broken();
   for (const Case& c : cases) {
-    SubDivStructure level = good, bad = broken();
+    SubDivStructure level = good, other;
     SubDivData out;
-    AssignSubDivToGeometry(base, level, baseData, "g", out);
     SubDivLevelChecked checked;
+    AssignSubDivToGeometry(base, level, baseData, "g", out, &checked);
     SubDivStructure* from = nullptr;
-    c.prepare(level, bad, checked, from);
+    c.prepare(level, bad, other, checked, from);
     LogCapture log;
     Obj<TBranch_I> node;
     AssignSubDivToGeometry(node, *from, baseData, "g", out, nullptr, &checked);
     EXPECT_TRUE(node.IsNil()) << c.what;
     EXPECT_NE(log.Take().find(refusal), std::string::npos) << c.what;
   }
-
-  // An evaluation the level's check refuses clears a word it is given, even one naming that level.
-  SubDivStructure bad = broken();
-  SubDivData out;
-  SubDivLevelChecked checked;
-  checked.Mark(bad);
-  LogCapture log;
-  AssignSubDivToGeometry(base, bad, baseData, "g", out, &checked);
-  Obj<TBranch_I> node;
-  AssignSubDivToGeometry(node, bad, baseData, "g", out, nullptr, &checked);
-  EXPECT_TRUE(node.IsNil());
-  EXPECT_NE(log.Take().find(refusal), std::string::npos);
 }
 
 }  // namespace
