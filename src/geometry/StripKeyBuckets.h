@@ -20,9 +20,7 @@ class StripKeyBuckets {
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
-      : m_home(counts.size()),
-        m_spillTable(SpillCount(counts)),
-        m_crowded(std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; })) {
+      : m_home(counts.size()), m_spillTable(SpillCount(counts)), m_crowded(Crowds(counts)) {
     uint32_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
       uint8_t room = uint8_t(std::min(counts[v], kBucket));
@@ -60,6 +58,9 @@ class StripKeyBuckets {
 
   // Whether a vertex may file many times its own list's keys in the table: only then is asking ahead worth it.
   bool Crowded() const { return m_crowded; }
+  static bool Crowds(const std::vector<int32_t>& counts) {
+    return std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; });
+  }
   // Asks for the table slot of (v, key) ahead of its FindOrAdd once v's own list is full: a fan's centre files
   // its keys all over the table.
   void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
