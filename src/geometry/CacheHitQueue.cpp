@@ -10,6 +10,8 @@ namespace {
 
 // A vertex with more slots than this is heavy: its owners are grouped instead of updated one by one.
 constexpr int kHeavySlots = 32;
+// Up to this many groups the best is found by looking at each group's key rather than through a heap.
+constexpr size_t kScanGroups = 8;
 
 }  // namespace
 
@@ -106,6 +108,7 @@ void CacheHitQueue::BuildGroups() {
     m_light.Remove(who);
   }
   m_inChangedGroups.SetCountFill(int(m_groups.size()), 0);
+  m_scanGroups = m_groups.size() <= kScanGroups;
   for (size_t g = 0; g < m_groups.size(); ++g) Rekey(int32_t(g));
 }
 
@@ -119,6 +122,7 @@ void CacheHitQueue::Rekey(int32_t g) {
   }
   if (key == group.key) return;
   group.key = key;
+  if (m_scanGroups) return;
   // The group's entry on top (the one just taken from, mostly) would be stale from now on: dropped at once, it
   // keeps the heap to about one entry per group when few groups take turns.
   if (!m_groupOrder.empty() && m_groupOrder.front().second == g) {
@@ -131,6 +135,15 @@ void CacheHitQueue::Rekey(int32_t g) {
 }
 
 int32_t CacheHitQueue::TopGroup() {
+  if (m_scanGroups) {
+    int32_t top = -1;
+    int64_t best = INT64_MAX;
+    for (size_t g = 0; g < m_groups.size(); ++g) {
+      int64_t key = m_groups[g].key;
+      if (key >= 0 && key < best) best = key, top = int32_t(g);
+    }
+    return top;
+  }
   while (!m_groupOrder.empty()) {
     auto [key, g] = m_groupOrder.front();
     if (m_groups[size_t(g)].key == key) return g;

@@ -79,6 +79,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   // Min-heap of (Key of the group's best member, group); an entry whose group has been rekeyed since is
   // dropped when it surfaces, so a rekey costs one push and no allocation of its own.
   std::vector<std::pair<int64_t, int32_t>> m_groupOrder;
+  bool m_scanGroups = false;  // few groups: no heap, TopGroup compares their keys
   Array<int32_t> m_changed, m_changedGroups;
   Array<uint8_t> m_inChanged, m_inChangedGroups;
 };

@@ -29,7 +29,10 @@ void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trial.Count()), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
-  CopyInto(memo.taken[k], m_trialFaces.get(), m_trialCount);
+  Array<int32_t>& taken = memo.taken[k];
+  if (m_trialCount + kCopySlack > taken.Capacity()) taken.Reserve(m_trialCount + m_trialCount / 2 + kCopySlack);
+  taken.SetCountNoCopy(m_trialCount);
+  CopyFaces(taken.Data(), m_trialFaces.get(), m_trialCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -42,7 +45,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   uint16_t bit = uint16_t(1u << sample);
   if (fresh) {
     for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
-    memo.reads.Remove(0, memo.reads.Count());
+    if (memo.reads.Count() > 0) memo.reads.SetCount(0);
   }
   m_noteBit = bit;
   m_noteSample = sample;

@@ -172,7 +172,7 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
   std::reverse(backward, backward + backwardCount);
-  std::copy(forward, forward + forwardCount, backward + backwardCount);
+  CopyFaces(backward + backwardCount, forward, forwardCount);
   strip.first = first;
   strip.count = backwardCount + forwardCount;
   m_trialCount = first + strip.count;
@@ -259,7 +259,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
   int32_t edgeV0 = reversed ? b : a, edgeV1 = reversed ? a : b;
   bool toV1 = k % 2 == 0;
-  m_trial.Remove(0, m_trial.Count());
+  if (m_trial.Count() > 0) m_trial.SetCount(0);
   m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;

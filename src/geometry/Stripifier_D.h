@@ -28,6 +28,18 @@ struct alignas(32) NvFaceInfo {
 static_assert(sizeof(NvFaceInfo) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
 
+// Face lists the search copies have room for this many more faces past their end, so that a copy of up to this
+// many moves as one fixed block: most strips and fan experiments hold a few faces, for which the library's copy
+// costs a call and a dispatch on the size.
+constexpr int kCopySlack = 8;
+inline void CopyFaces(int32_t* to, const int32_t* from, int32_t count) {
+  if (count <= kCopySlack) {
+    __builtin_memcpy(to, from, kCopySlack * sizeof(int32_t));
+    return;
+  }
+  __builtin_memcpy(to, from, size_t(count) * sizeof(int32_t));
+}
+
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
   int32_t face0, face1;
@@ -148,7 +160,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
   // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
-  // of them): an experiment takes each face at most once, so both hold every face.
+  // of them): an experiment takes each face at most once, so both hold every face, and kCopySlack more.
   std::unique_ptr<int32_t[]> m_grown, m_trialFaces;
   int32_t m_trialCount = 0;
 

@@ -97,8 +97,8 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_free.Reserve(faces + 1);
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
-  m_grown.reset(new int32_t[size_t(faces)]);
-  m_trialFaces.reset(new int32_t[size_t(faces)]);
+  m_grown.reset(new int32_t[size_t(faces + kCopySlack)]);
+  m_trialFaces.reset(new int32_t[size_t(faces + kCopySlack)]);
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
@@ -106,7 +106,9 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
   int triangles = dense.Count() / 3;
   m_hot.reserve(size_t(triangles));
-  m_edges.Reserve(triangles * 3 / 2 + 16);
+  // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
+  // per triangle grew the array by copying.
+  m_edges.Reserve(triangles * 3);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
@@ -139,7 +141,7 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
   StripKeyBuckets<LeastUsed ? 3 : 2> faceTable(faceKeys);
   StripKeyBuckets<1> edgeTable(edgeKeys);
   int32_t crowded = 0;  // triangles left off an edge that already had two
-  sides.reserve(size_t(triangles) * 3 / 2 + 16);
+  sides.reserve(size_t(triangles) * 3);
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
