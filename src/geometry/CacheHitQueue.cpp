@@ -59,8 +59,26 @@ void CacheHitQueue::BuildGroups() {
   std::vector<int32_t> key;
   int32_t lastGroup = -1;
   Array<int32_t> innerRanks;
+  // Whether the owner's key, run by run, is the one `last` holds, without building it.
+  auto sameKey = [&](int32_t who, const std::vector<int32_t>& last) {
+    if (last[0] != m_rankRow[who]) return false;
+    size_t i = 1;
+    for (int k = at[who]; k < at[who + 1]; ++i) {
+      int32_t v = heavyOf[k], run = 0;
+      for (; k < at[who + 1] && heavyOf[k] == v; ++k) ++run;
+      if (2 * i >= last.size() || last[2 * i - 1] != v || last[2 * i] != run) return false;
+    }
+    return 2 * i - 1 == last.size();
+  };
   for (int32_t who = 0; who < owners; ++who) {
     if (at[who] == at[who + 1]) continue;
+    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
+    // compared before one is built and the map searched.
+    if (lastGroup >= 0 && sameKey(who, keys[size_t(lastGroup)])) {
+      m_groupOf[who] = lastGroup;
+      innerRanks[lastGroup] = std::max(innerRanks[lastGroup], slotsOf[who] - (at[who + 1] - at[who]) + 1);
+      continue;
+    }
     key.assign(1, m_rankRow[who]);
     for (int k = at[who]; k < at[who + 1]; ++k) {
       if (key.size() > 1 && key[key.size() - 2] == heavyOf[k]) {
@@ -70,17 +88,12 @@ void CacheHitQueue::BuildGroups() {
         key.push_back(1);
       }
     }
-    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
-    // compared before the map is searched.
-    int32_t g = lastGroup;
-    if (g < 0 || keys[size_t(g)] != key) {
-      auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
-      if (fresh) {
-        keys.push_back(key);
-        innerRanks.Append(0);
-      }
-      g = it->second;
+    auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
+    if (fresh) {
+      keys.push_back(key);
+      innerRanks.Append(0);
     }
+    int32_t g = it->second;
     lastGroup = g;
     m_groupOf[who] = g;
     innerRanks[g] = std::max(innerRanks[g], slotsOf[who] - (at[who + 1] - at[who]) + 1);
@@ -189,12 +202,12 @@ void CacheHitQueue::Flush() {
       NoteChanged(m_changedGroups, m_inChangedGroups, g);
     }
   }
-  m_changed.Remove(0, m_changed.Count());
+  if (m_changed.Count() > 0) m_changed.SetCount(0);
   for (int32_t g : m_changedGroups) {
     m_inChangedGroups[g] = 0;
     Rekey(g);
   }
-  m_changedGroups.Remove(0, m_changedGroups.Count());
+  if (m_changedGroups.Count() > 0) m_changedGroups.SetCount(0);
 }
 
 int32_t CacheHitQueue::Take() {
