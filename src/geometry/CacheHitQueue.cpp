@@ -24,6 +24,8 @@ CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ran
   m_localOf.SetCountFill(ownerCount, 0);
   m_inChanged.SetCountFill(ownerCount, 0);
   BuildGroups();
+  m_open.SetCountNoCopy(owners.start.Count() - 1);
+  for (int v = 0; v < m_open.Count(); ++v) m_open[v] = owners.Slots(v);
 }
 
 // Owners with the same rank row and the same heavy vertices, each with the same slot count, form one group.
@@ -168,6 +170,7 @@ int32_t CacheHitQueue::TopGroup() {
 
 void CacheHitQueue::Moved(int32_t v, int delta) {
   if (!m_heavy[v]) {
+    if (m_open[v] == 0) return;
     // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
     // fetched again for each owner.
     const int32_t* owner = m_owners.owner.Data();

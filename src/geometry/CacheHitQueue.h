@@ -39,6 +39,9 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
 
   // A vertex entered (+1) or left (-1) the cache; the ranks follow at the next Flush.
   void Moved(int32_t v, int delta);
+  // One of v's slots belongs to an owner just taken or removed: the caller tells each, so that a vertex whose
+  // owners are all taken (most that leave the cache, in a cache order) is passed over without a look.
+  void SlotTaken(int32_t v) { --m_open[v]; }
   void Flush();
   // Removes and returns the owner of highest rank (lowest number on ties); -1 when none is left.
   int32_t Take();
@@ -71,6 +74,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   const Array<int32_t>& m_rankRow;
   Array<uint8_t> m_heavy, m_taken;
   Array<int32_t> m_hits;                // light hits of each owner
+  Array<int32_t> m_open;                // per vertex: slots of owners not taken
   Array<int32_t> m_groupOf, m_localOf;  // -1 / unused for owners without heavy vertices
   RankQueue m_light;                    // owners without heavy vertices
   std::vector<Group> m_groups;

@@ -71,6 +71,7 @@ void Stripifier_D::OrderTriangleList() {
   ordered.Reserve(n);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
     ordered.Append(m_triList[i]);
+    for (int32_t v : m_triList[i].v) queue.SlotTaken(v);
     CacheFace(cache, m_triList[i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   }
@@ -128,6 +129,8 @@ void Stripifier_D::OrderPieces() {
   ordered.Reserve(n);
   auto place = [&](int32_t p) {
     ordered.Append(m_pieces[p]);
+    for (int i = 0; i < m_pieces[p].count; ++i)
+      for (int32_t v : m_pieceFaces[m_pieces[p].first + i].v) queue.SlotTaken(v);
     for (int i = 0; i < m_pieces[p].count; ++i)
       CacheFace(cache, m_pieceFaces[m_pieces[p].first + i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
