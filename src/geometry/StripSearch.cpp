@@ -163,16 +163,21 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     kBackward = EdgeOf(start, b, a);
     backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
   }
-  int32_t* forward = m_d.m_grown.get();
+  // The forward faces are written in place and the backward ones aside; only when there are backward faces do
+  // the forward ones move up, one by one: read back as one block right after their stores, they stalled
+  // until the stores were done.
+  int32_t first = m_trialCount;
+  int32_t* forward = m_d.m_trialFaces.get() + first;
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
   if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-  int32_t first = m_trialCount;
-  int32_t* backward = m_d.m_trialFaces.get() + first;
+  int32_t* backward = m_d.m_grown.get();
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
-  std::reverse(backward, backward + backwardCount);
-  CopyFaces(backward + backwardCount, forward, forwardCount);
+  if (backwardCount > 0) {
+    for (int32_t i = forwardCount; i-- > 0;) forward[backwardCount + i] = forward[i];
+    for (int32_t i = 0; i < backwardCount; ++i) forward[i] = backward[backwardCount - 1 - i];
+  }
   strip.first = first;
   strip.count = backwardCount + forwardCount;
   m_trialCount = first + strip.count;
