@@ -175,8 +175,8 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
   if (backwardCount > 0) {
-    for (int32_t i = forwardCount; i-- > 0;) forward[backwardCount + i] = forward[i];
-    for (int32_t i = 0; i < backwardCount; ++i) forward[i] = backward[backwardCount - 1 - i];
+    for (int32_t m = forwardCount; m-- > 0;) forward[backwardCount + m] = forward[m];
+    for (int32_t m = 0; m < backwardCount; ++m) forward[m] = backward[backwardCount - 1 - m];
   }
   strip.first = first;
   strip.count = backwardCount + forwardCount;
