@@ -16,10 +16,6 @@ void CopyInto(Array<T>& to, const T* from, int count) {
   to.SetCountNoCopy(count);
   std::copy(from, from + count, to.begin());
 }
-template <class T>
-void CopyInto(Array<T>& to, const Array<T>& from) {
-  CopyInto(to, from.Data(), from.Count());
-}
 
 }  // namespace
 
@@ -27,7 +23,7 @@ void CopyInto(Array<T>& to, const Array<T>& from) {
 // as they were taken).
 void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
-  float n = float(m_trial.Count()), avg = float(faces) / n;
+  float n = float(m_trialStrips), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
   Array<int32_t>& taken = memo.taken[k];
   if (m_trialCount + kCopySlack > taken.Capacity()) taken.Reserve(m_trialCount + m_trialCount / 2 + kCopySlack);
@@ -61,7 +57,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
       best = k;
       if (rerun) {
-        CopyInto(m_keptStrips, m_trial);
+        CopyInto(m_keptStrips, m_trial.get(), m_trialStrips);
         captured = k;
       }
     }
@@ -69,7 +65,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       RunNoted(memo, face, best);
-      CopyInto(m_keptStrips, m_trial);
+      CopyInto(m_keptStrips, m_trial.get(), m_trialStrips);
     }
     std::swap(memo.bestStrips, m_keptStrips);
   }

@@ -264,7 +264,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
   int32_t edgeV0 = reversed ? b : a, edgeV1 = reversed ? a : b;
   bool toV1 = k % 2 == 0;
-  if (m_trial.Count() > 0) m_trial.SetCount(0);
+  int32_t strips = 0;
   m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
@@ -272,7 +272,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   {
     Experiment walk(*this, experiment);
     for (;;) {
-      NvStripInfo& strip = m_trial.AppendNew();
+      NvStripInfo& strip = m_trial[size_t(strips++)];
       strip.startFace = face;
       strip.edgeV0 = edgeV0;
       strip.edgeV1 = edgeV1;
@@ -287,6 +287,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
     }
   }
   m_stripIds = stripIds;
+  m_trialStrips = strips;
   return m_trialCount;
 }
 

@@ -169,7 +169,10 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int m_noteSample = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
-  Array<NvStripInfo> m_trial;       // strips of the current round's experiments
+  // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes
+  // at least one face, and its record is filled where it stays without an append's checks.
+  std::unique_ptr<NvStripInfo[]> m_trial;
+  int32_t m_trialStrips = 0;
   Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;      // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;

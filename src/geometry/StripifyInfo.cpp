@@ -99,6 +99,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
   m_grown.reset(new int32_t[size_t(faces + kCopySlack)]);
   m_trialFaces.reset(new int32_t[size_t(faces + kCopySlack)]);
+  m_trial.reset(new NvStripInfo[size_t(faces)]);
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
