@@ -9,12 +9,16 @@ namespace PM {
 namespace {
 
 // Copies into the block `to` already has when it is large enough: the search copies each experiment's faces
-// and a best experiment's strips every few experiments.
-template <class T>
+// and a best experiment's strips every few experiments. `from` and `to` have room for Slack more past the end,
+// so that up to Slack elements move as one block of fixed size.
+template <int Slack, class T>
 void CopyInto(Array<T>& to, const T* from, int count) {
-  if (count > to.Capacity()) to.Reserve(count + count / 2);  // room for the next growth
+  if (count + Slack > to.Capacity()) to.Reserve(count + count / 2 + Slack);  // room for the next growth
   to.SetCountNoCopy(count);
-  std::copy(from, from + count, to.begin());
+  if (count <= Slack)
+    __builtin_memcpy(static_cast<void*>(to.Data()), from, Slack * sizeof(T));
+  else
+    __builtin_memcpy(static_cast<void*>(to.Data()), from, size_t(count) * sizeof(T));
 }
 
 }  // namespace
@@ -25,10 +29,7 @@ void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trialStrips), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
-  Array<int32_t>& taken = memo.taken[k];
-  if (m_trialCount + kCopySlack > taken.Capacity()) taken.Reserve(m_trialCount + m_trialCount / 2 + kCopySlack);
-  taken.SetCountNoCopy(m_trialCount);
-  CopyFaces(taken.Data(), m_trialFaces.get(), m_trialCount);
+  CopyInto<kFaceSlack>(memo.taken[k], m_trialFaces.get(), m_trialCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -57,7 +58,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
       best = k;
       if (rerun) {
-        CopyInto(m_keptStrips, m_trial.get(), m_trialStrips);
+        CopyInto<kStripSlack>(m_keptStrips, m_trial.get(), m_trialStrips);
         captured = k;
       }
     }
@@ -65,7 +66,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       RunNoted(memo, face, best);
-      CopyInto(m_keptStrips, m_trial.get(), m_trialStrips);
+      CopyInto<kStripSlack>(m_keptStrips, m_trial.get(), m_trialStrips);
     }
     std::swap(memo.bestStrips, m_keptStrips);
   }

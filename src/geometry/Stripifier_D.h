@@ -28,17 +28,10 @@ struct alignas(32) NvFaceInfo {
 static_assert(sizeof(NvFaceInfo) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
 
-// Face lists the search copies have room for this many more faces past their end, so that a copy of up to this
-// many moves as one fixed block: most strips and fan experiments hold a few faces, for which the library's copy
-// costs a call and a dispatch on the size.
-constexpr int kCopySlack = 8;
-inline void CopyFaces(int32_t* to, const int32_t* from, int32_t count) {
-  if (count <= kCopySlack) {
-    __builtin_memcpy(to, from, kCopySlack * sizeof(int32_t));
-    return;
-  }
-  __builtin_memcpy(to, from, size_t(count) * sizeof(int32_t));
-}
+// The lists of an experiment's faces and strips have room for this many more past their end, so that a copy
+// of up to this many moves as one fixed block: most fan experiments hold a few of each, for which the library's
+// copy costs a call and a dispatch on the size.
+constexpr int kFaceSlack = 8, kStripSlack = 4;
 
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
@@ -160,7 +153,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
   // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
-  // of them): an experiment takes each face at most once, so both hold every face, and kCopySlack more.
+  // of them): an experiment takes each face at most once, so both hold every face (the latter kFaceSlack more).
   std::unique_ptr<int32_t[]> m_grown, m_trialFaces;
   int32_t m_trialCount = 0;
 
@@ -171,7 +164,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes
   // at least one face, and its record is filled where it stays without an append's checks.
-  std::unique_ptr<NvStripInfo[]> m_trial;
+  std::unique_ptr<NvStripInfo[]> m_trial;  // and kStripSlack more
   int32_t m_trialStrips = 0;
   Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;      // committed strips, in commit order

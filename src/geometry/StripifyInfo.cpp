@@ -97,9 +97,9 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_free.Reserve(faces + 1);
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
-  m_grown.reset(new int32_t[size_t(faces + kCopySlack)]);
-  m_trialFaces.reset(new int32_t[size_t(faces + kCopySlack)]);
-  m_trial.reset(new NvStripInfo[size_t(faces)]);
+  m_grown.reset(new int32_t[size_t(faces)]);
+  m_trialFaces.reset(new int32_t[size_t(faces + kFaceSlack)]);
+  m_trial.reset(new NvStripInfo[size_t(faces + kStripSlack)]);
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
