@@ -140,10 +140,11 @@ void Stripifier_D::FindAllStrips() {
   m_stripFaces.Reserve(FaceCount());  // every face is committed once
   for (;;) {                          // each round commits at least its first start face
     bool done = false;
-    // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
-    int32_t tried[kSamples], sampleOf[kSamples];
-    float values[6 * kSamples];
-    int count = 0;
+    // The round's start faces, each once (a face the round has tried is skipped). The round's best value is
+    // the first highest of its samples' six in order, so the first highest of the samples' own firsts.
+    int32_t tried[kSamples];
+    int count = 0, bestSample = -1;
+    float best = 0.0f;
     for (int i = 0; i < kSamples; ++i) {
       int32_t f = FindStartPoint();
       if (f < 0) {
@@ -152,23 +153,16 @@ void Stripifier_D::FindAllStrips() {
       }
       if (std::find(tried, tried + count, f) != tried + count) continue;
       RunSample(i, f);
-      tried[count] = f;
-      sampleOf[count] = i;
-      for (int k = 0; k < 6; ++k) values[6 * count + k] = m_memos[i].values[k];
-      ++count;
-    }
-    float best = 0.0f;
-    int bestIndex = -1;
-    for (int i = 0; i < 6 * count; ++i) {
-      if (values[i] > best) {
-        best = values[i];
-        bestIndex = i;
+      tried[count++] = f;
+      const SampleMemo& memo = m_memos[i];
+      if (memo.best >= 0 && memo.values[memo.best] > best) {
+        best = memo.values[memo.best];
+        bestSample = i;
       }
     }
-    if (bestIndex >= 0) {
-      // Every value before the round's best is lower, so it is also the first best of its own sample: the one
-      // whose strips the sample kept.
-      const SampleMemo& memo = m_memos[sampleOf[bestIndex / 6]];
+    if (bestSample >= 0) {
+      // The sample kept the strips of its first best.
+      const SampleMemo& memo = m_memos[bestSample];
       Commit(memo.bestStrips, memo.taken[memo.best]);
     }
     if (done) return;
