@@ -168,26 +168,25 @@ int32_t CacheHitQueue::TopGroup() {
   return -1;
 }
 
-void CacheHitQueue::Moved(int32_t v, int delta) {
-  if (!m_heavy[v]) {
-    if (m_open[v] == 0) return;
-    // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
-    // fetched again for each owner.
-    const int32_t* owner = m_owners.owner.Data();
-    const uint8_t* taken = m_taken.Data();
-    int32_t* hits = m_hits.Data();
-    uint8_t* in = m_inChanged.Data();
-    for (int k = m_owners.start[v], end = m_owners.start[v + 1]; k < end; ++k) {
-      int32_t who = owner[k];
-      if (taken[who]) continue;
-      hits[who] += delta;
-      if (!in[who]) {
-        in[who] = 1;
-        m_changed.Append(who);
-      }
+void CacheHitQueue::MovedLight(int32_t v, int delta) {
+  // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
+  // fetched again for each owner.
+  const int32_t* owner = m_owners.owner.Data();
+  const uint8_t* taken = m_taken.Data();
+  int32_t* hits = m_hits.Data();
+  uint8_t* in = m_inChanged.Data();
+  for (int k = m_owners.start[v], end = m_owners.start[v + 1]; k < end; ++k) {
+    int32_t who = owner[k];
+    if (taken[who]) continue;
+    hits[who] += delta;
+    if (!in[who]) {
+      in[who] = 1;
+      m_changed.Append(who);
     }
-    return;
   }
+}
+
+void CacheHitQueue::MovedHeavy(int32_t v, int delta) {
   for (auto [g, slots] : m_groupsAt[size_t(m_heavyAt[v])]) {
     m_groups[size_t(g)].heavyHits += delta * slots;
     NoteChanged(m_changedGroups, m_inChangedGroups, g);

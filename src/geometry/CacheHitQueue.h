@@ -37,8 +37,12 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const Array<int32_t>& rankTable,
                 const Array<int32_t>& rankRow);
 
-  // A vertex entered (+1) or left (-1) the cache; the ranks follow at the next Flush.
-  void Moved(int32_t v, int delta);
+  // A vertex entered (+1) or left (-1) the cache; the ranks follow at the next Flush. Inline up to the test
+  // that passes over a vertex without open owners, which is what most calls come to.
+  void Moved(int32_t v, int delta) {
+    if (m_heavy[v]) return MovedHeavy(v, delta);
+    if (m_open[v] != 0) MovedLight(v, delta);
+  }
   // One of v's slots belongs to an owner just taken or removed: the caller tells each, so that a vertex whose
   // owners are all taken (most that leave the cache, in a cache order) is passed over without a look.
   void SlotTaken(int32_t v) { --m_open[v]; }
@@ -65,6 +69,8 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   void Rekey(int32_t g);
   int32_t TopGroup();  // the group of the best grouped owner, -1 when no group has one
   void BuildGroups();
+  void MovedLight(int32_t v, int delta);
+  void MovedHeavy(int32_t v, int delta);
   void NoteChanged(Array<int32_t>& list, Array<uint8_t>& in, int32_t item) {
     if (!in[item]) in[item] = 1, list.Append(item);
   }
