@@ -113,23 +113,29 @@ int32_t Stripifier_D::FindStartPoint() {
 }
 
 void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces) {
+  // The samples that read a committed face are gathered and flagged once; the arrays go through plain pointers,
+  // which the stores cannot make the loop fetch again.
+  unsigned readers = 0;
+  NvFaceInfo* hot = m_hot.data();
+  int32_t* nextFree = m_free.Data();
+  const int32_t* taken = faces.Data();
   for (int i = 0; i < strips.Count(); ++i) {
     NvStripInfo strip = strips[i];
     strip.experimentId = -1;
     int32_t from = strip.first;
     strip.first = m_stripFaces.Count();
     for (int j = from; j < from + strip.count; ++j) {
-      int32_t f = faces[j];
-      NvFaceInfo& h = m_hot[size_t(f)];
+      int32_t f = taken[j];
+      NvFaceInfo& h = hot[f];
       h.mark = kCommitted;
-      for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
-        m_memos[__builtin_ctz(readers)].stale = true;
-      m_free[f] = f + 1;
+      readers |= h.readers;
+      nextFree[f] = f + 1;
       int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
       m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
     }
     m_strips.Append(strip);
   }
+  for (; readers != 0; readers &= readers - 1) m_memos[__builtin_ctz(readers)].stale = true;
 }
 
 // Ids are never reused, so a replay of an experiment with fresh ids would see the faces exactly as its first run
