@@ -58,9 +58,10 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
 void Stripifier_D::OrderTriangleList() {
   int n = m_triList.Count();
   if (n == 0) return;
+  const CommittedFace* tris = m_triList.Data();  // a plain pointer, as for the pieces below
   VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
     for (int i = 0; i < n; ++i)
-      for (int32_t v : m_triList[i].v) slot(v, i);
+      for (int32_t v : tris[i].v) slot(v, i);
   });
   Array<int32_t> rankTable, rankRow;
   for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
@@ -70,9 +71,10 @@ void Stripifier_D::OrderTriangleList() {
   Array<CommittedFace> ordered;
   ordered.Reserve(n);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
-    ordered.Append(m_triList[i]);
-    for (int32_t v : m_triList[i].v) queue.SlotTaken(v);
-    CacheFace(cache, m_triList[i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    const CommittedFace& face = tris[i];
+    ordered.Append(face);
+    for (int32_t v : face.v) queue.SlotTaken(v);
+    CacheFace(cache, face, [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   }
   std::swap(m_triList, ordered);
