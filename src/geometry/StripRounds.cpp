@@ -78,12 +78,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
 int32_t Stripifier_D::NextFreeFace(int32_t from) {
-  auto find = [&](int32_t i) {
+  int32_t* next = m_free.Data();  // a plain pointer: each store would have the array's fetched again
+  auto find = [next](int32_t i) {
     int32_t root = i;
-    while (m_free[root] != root) root = m_free[root];
-    while (m_free[i] != root) {
-      int32_t up = m_free[i];
-      m_free[i] = root;
+    while (next[root] != root) root = next[root];
+    while (next[i] != root) {
+      int32_t up = next[i];
+      next[i] = root;
       i = up;
     }
     return root;
