@@ -32,9 +32,16 @@ class StripBitLevels {
       count = (count + 63) / 64;
     }
   }
+  // The first level starts the set's words and mostly settles a move: it is handled before the others.
   void Add(int set, uint32_t item) {
     uint64_t* words = &m_words[size_t(set) * m_stride];
-    for (size_t at : m_levelAt) {
+    uint64_t& first = words[item / 64];
+    bool filled = first != 0;
+    first |= uint64_t(1) << (item % 64);
+    if (filled) return;
+    item /= 64;
+    for (size_t level = 1; level < m_levelAt.size(); ++level) {
+      size_t at = m_levelAt[level];
       uint64_t& word = words[at + item / 64];
       bool had = word != 0;
       word |= uint64_t(1) << (item % 64);
@@ -44,7 +51,12 @@ class StripBitLevels {
   }
   void Erase(int set, uint32_t item) {
     uint64_t* words = &m_words[size_t(set) * m_stride];
-    for (size_t at : m_levelAt) {
+    uint64_t& first = words[item / 64];
+    first &= ~(uint64_t(1) << (item % 64));
+    if (first != 0) return;
+    item /= 64;
+    for (size_t level = 1; level < m_levelAt.size(); ++level) {
+      size_t at = m_levelAt[level];
       uint64_t& word = words[at + item / 64];
       word &= ~(uint64_t(1) << (item % 64));
       if (word != 0) return;
