@@ -10,6 +10,8 @@ namespace {
 
 // A vertex with more slots than this is heavy: its owners are grouped instead of updated one by one.
 constexpr int kHeavySlots = 32;
+// Up to this many groups the best is found by looking at each group's key rather than through a heap.
+constexpr size_t kScanGroups = 8;
 
 }  // namespace
 
@@ -22,6 +24,8 @@ CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ran
   m_localOf.SetCountFill(ownerCount, 0);
   m_inChanged.SetCountFill(ownerCount, 0);
   BuildGroups();
+  m_open.SetCountNoCopy(owners.start.Count() - 1);
+  for (int v = 0; v < m_open.Count(); ++v) m_open[v] = owners.Slots(v);
 }
 
 // Owners with the same rank row and the same heavy vertices, each with the same slot count, form one group.
@@ -57,8 +61,26 @@ void CacheHitQueue::BuildGroups() {
   std::vector<int32_t> key;
   int32_t lastGroup = -1;
   Array<int32_t> innerRanks;
+  // Whether the owner's key, run by run, is the one `last` holds, without building it.
+  auto sameKey = [&](int32_t who, const std::vector<int32_t>& last) {
+    if (last[0] != m_rankRow[who]) return false;
+    size_t i = 1;
+    for (int k = at[who]; k < at[who + 1]; ++i) {
+      int32_t v = heavyOf[k], run = 0;
+      for (; k < at[who + 1] && heavyOf[k] == v; ++k) ++run;
+      if (2 * i >= last.size() || last[2 * i - 1] != v || last[2 * i] != run) return false;
+    }
+    return 2 * i - 1 == last.size();
+  };
   for (int32_t who = 0; who < owners; ++who) {
     if (at[who] == at[who + 1]) continue;
+    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
+    // compared before one is built and the map searched.
+    if (lastGroup >= 0 && sameKey(who, keys[size_t(lastGroup)])) {
+      m_groupOf[who] = lastGroup;
+      innerRanks[lastGroup] = std::max(innerRanks[lastGroup], slotsOf[who] - (at[who + 1] - at[who]) + 1);
+      continue;
+    }
     key.assign(1, m_rankRow[who]);
     for (int k = at[who]; k < at[who + 1]; ++k) {
       if (key.size() > 1 && key[key.size() - 2] == heavyOf[k]) {
@@ -68,17 +90,12 @@ void CacheHitQueue::BuildGroups() {
         key.push_back(1);
       }
     }
-    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
-    // compared before the map is searched.
-    int32_t g = lastGroup;
-    if (g < 0 || keys[size_t(g)] != key) {
-      auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
-      if (fresh) {
-        keys.push_back(key);
-        innerRanks.Append(0);
-      }
-      g = it->second;
+    auto [it, fresh] = groupOfKey.try_emplace(key, int32_t(keys.size()));
+    if (fresh) {
+      keys.push_back(key);
+      innerRanks.Append(0);
     }
+    int32_t g = it->second;
     lastGroup = g;
     m_groupOf[who] = g;
     innerRanks[g] = std::max(innerRanks[g], slotsOf[who] - (at[who + 1] - at[who]) + 1);
@@ -106,6 +123,7 @@ void CacheHitQueue::BuildGroups() {
     m_light.Remove(who);
   }
   m_inChangedGroups.SetCountFill(int(m_groups.size()), 0);
+  m_scanGroups = m_groups.size() <= kScanGroups;
   for (size_t g = 0; g < m_groups.size(); ++g) Rekey(int32_t(g));
 }
 
@@ -119,6 +137,7 @@ void CacheHitQueue::Rekey(int32_t g) {
   }
   if (key == group.key) return;
   group.key = key;
+  if (m_scanGroups) return;
   // The group's entry on top (the one just taken from, mostly) would be stale from now on: dropped at once, it
   // keeps the heap to about one entry per group when few groups take turns.
   if (!m_groupOrder.empty() && m_groupOrder.front().second == g) {
@@ -131,6 +150,15 @@ void CacheHitQueue::Rekey(int32_t g) {
 }
 
 int32_t CacheHitQueue::TopGroup() {
+  if (m_scanGroups) {
+    int32_t top = -1;
+    int64_t best = INT64_MAX;
+    for (size_t g = 0; g < m_groups.size(); ++g) {
+      int64_t key = m_groups[g].key;
+      if (key >= 0 && key < best) best = key, top = int32_t(g);
+    }
+    return top;
+  }
   while (!m_groupOrder.empty()) {
     auto [key, g] = m_groupOrder.front();
     if (m_groups[size_t(g)].key == key) return g;
@@ -140,25 +168,25 @@ int32_t CacheHitQueue::TopGroup() {
   return -1;
 }
 
-void CacheHitQueue::Moved(int32_t v, int delta) {
-  if (!m_heavy[v]) {
-    // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
-    // fetched again for each owner.
-    const int32_t* owner = m_owners.owner.Data();
-    const uint8_t* taken = m_taken.Data();
-    int32_t* hits = m_hits.Data();
-    uint8_t* in = m_inChanged.Data();
-    for (int k = m_owners.start[v], end = m_owners.start[v + 1]; k < end; ++k) {
-      int32_t who = owner[k];
-      if (taken[who]) continue;
-      hits[who] += delta;
-      if (!in[who]) {
-        in[who] = 1;
-        m_changed.Append(who);
-      }
+void CacheHitQueue::MovedLight(int32_t v, int delta) {
+  // Plain pointers: the flag is a byte store, which may alias anything, so the arrays' addresses would be
+  // fetched again for each owner.
+  const int32_t* owner = m_owners.owner.Data();
+  const uint8_t* taken = m_taken.Data();
+  int32_t* hits = m_hits.Data();
+  uint8_t* in = m_inChanged.Data();
+  for (int k = m_owners.start[v], end = m_owners.start[v + 1]; k < end; ++k) {
+    int32_t who = owner[k];
+    if (taken[who]) continue;
+    hits[who] += delta;
+    if (!in[who]) {
+      in[who] = 1;
+      m_changed.Append(who);
     }
-    return;
   }
+}
+
+void CacheHitQueue::MovedHeavy(int32_t v, int delta) {
   for (auto [g, slots] : m_groupsAt[size_t(m_heavyAt[v])]) {
     m_groups[size_t(g)].heavyHits += delta * slots;
     NoteChanged(m_changedGroups, m_inChangedGroups, g);
@@ -176,12 +204,12 @@ void CacheHitQueue::Flush() {
       NoteChanged(m_changedGroups, m_inChangedGroups, g);
     }
   }
-  m_changed.Remove(0, m_changed.Count());
+  if (m_changed.Count() > 0) m_changed.SetCount(0);
   for (int32_t g : m_changedGroups) {
     m_inChangedGroups[g] = 0;
     Rekey(g);
   }
-  m_changedGroups.Remove(0, m_changedGroups.Count());
+  if (m_changedGroups.Count() > 0) m_changedGroups.SetCount(0);
 }
 
 int32_t CacheHitQueue::Take() {

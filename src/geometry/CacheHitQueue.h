@@ -37,8 +37,15 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const Array<int32_t>& rankTable,
                 const Array<int32_t>& rankRow);
 
-  // A vertex entered (+1) or left (-1) the cache; the ranks follow at the next Flush.
-  void Moved(int32_t v, int delta);
+  // A vertex entered (+1) or left (-1) the cache; the ranks follow at the next Flush. Inline up to the test
+  // that passes over a vertex without open owners, which is what most calls come to.
+  void Moved(int32_t v, int delta) {
+    if (m_heavy[v]) return MovedHeavy(v, delta);
+    if (m_open[v] != 0) MovedLight(v, delta);
+  }
+  // One of v's slots belongs to an owner just taken or removed: the caller tells each, so that a vertex whose
+  // owners are all taken (most that leave the cache, in a cache order) is passed over without a look.
+  void SlotTaken(int32_t v) { --m_open[v]; }
   void Flush();
   // Removes and returns the owner of highest rank (lowest number on ties); -1 when none is left.
   int32_t Take();
@@ -62,6 +69,8 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   void Rekey(int32_t g);
   int32_t TopGroup();  // the group of the best grouped owner, -1 when no group has one
   void BuildGroups();
+  void MovedLight(int32_t v, int delta);
+  void MovedHeavy(int32_t v, int delta);
   void NoteChanged(Array<int32_t>& list, Array<uint8_t>& in, int32_t item) {
     if (!in[item]) in[item] = 1, list.Append(item);
   }
@@ -71,6 +80,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   const Array<int32_t>& m_rankRow;
   Array<uint8_t> m_heavy, m_taken;
   Array<int32_t> m_hits;                // light hits of each owner
+  Array<int32_t> m_open;                // per vertex: slots of owners not taken
   Array<int32_t> m_groupOf, m_localOf;  // -1 / unused for owners without heavy vertices
   RankQueue m_light;                    // owners without heavy vertices
   std::vector<Group> m_groups;
@@ -79,6 +89,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   // Min-heap of (Key of the group's best member, group); an entry whose group has been rekeyed since is
   // dropped when it surfaces, so a rekey costs one push and no allocation of its own.
   std::vector<std::pair<int64_t, int32_t>> m_groupOrder;
+  bool m_scanGroups = false;  // few groups: no heap, TopGroup compares their keys
   Array<int32_t> m_changed, m_changedGroups;
   Array<uint8_t> m_inChanged, m_inChangedGroups;
 };

@@ -22,8 +22,8 @@ class RankQueue {
     m_rank.SetCountFill(items, 0);
     m_top = items ? 0 : -1;
     if (ranks <= kBitRanks) {
-      m_bits.reserve(size_t(ranks));
-      for (int r = 0; r < ranks; ++r) m_bits.emplace_back(items, r == 0);
+      m_bits = StripBitLevels(items, ranks, 0);
+      m_useBits = true;
       return;
     }
     m_heaps.Grow(ranks);
@@ -34,9 +34,9 @@ class RankQueue {
   void Set(int32_t item, int rank) {
     if (m_rank[item] == rank || m_rank[item] < 0) return;
     if (rank > m_top) m_top = rank;
-    if (!m_bits.empty()) {
-      m_bits[size_t(m_rank[item])].Erase(uint32_t(item));
-      m_bits[size_t(rank)].Add(uint32_t(item));
+    if (m_useBits) {
+      m_bits.Erase(m_rank[item], uint32_t(item));
+      m_bits.Add(rank, uint32_t(item));
       m_rank[item] = rank;
       return;
     }
@@ -47,9 +47,9 @@ class RankQueue {
   }
   // The lowest item of the highest rank, left in place; -1 when none is left.
   int32_t Peek() {
-    if (!m_bits.empty()) {
+    if (m_useBits) {
       for (; m_top >= 0; --m_top)
-        if (int32_t item = m_bits[size_t(m_top)].Lowest(); item >= 0) return item;
+        if (int32_t item = m_bits.Lowest(m_top); item >= 0) return item;
       return -1;
     }
     for (; m_top >= 0; --m_top) {
@@ -68,8 +68,8 @@ class RankQueue {
     int32_t item = Peek();
     if (item < 0) return -1;
     m_rank[item] = -1;
-    if (!m_bits.empty()) {
-      m_bits[size_t(m_top)].Erase(uint32_t(item));
+    if (m_useBits) {
+      m_bits.Erase(m_top, uint32_t(item));
       return item;
     }
     Array<int32_t>& h = m_heaps[m_top];
@@ -78,16 +78,18 @@ class RankQueue {
     return item;
   }
   void Remove(int32_t item) {
-    if (!m_bits.empty() && m_rank[item] >= 0) m_bits[size_t(m_rank[item])].Erase(uint32_t(item));
+    if (m_useBits && m_rank[item] >= 0) m_bits.Erase(m_rank[item], uint32_t(item));
     m_rank[item] = -1;
   }
   bool Has(int32_t item) const { return m_rank[item] >= 0; }
   int Rank(int32_t item) const { return m_rank[item]; }  // -1 once taken
 
  private:
-  // Up to this many ranks the bits take at most a word per item, about what the heaps' entries take.
-  static constexpr int kBitRanks = 64;
-  std::vector<StripBitLevels> m_bits;  // one set per rank, or none when the heaps are used
+  // Up to this many ranks the bits take at most four words per item. The strip pieces' hit rates, exact
+  // fractions of at most 3 hits per face over pieces of at most twelve faces, have fewer ranks than this.
+  static constexpr int kBitRanks = 256;
+  StripBitLevels m_bits{0, 0, -1};  // a set per rank when m_useBits, else the heaps are used
+  bool m_useBits = false;
   Array<Array<int32_t>> m_heaps;
   Array<int32_t> m_rank;  // current rank of each item, -1 once taken
   int m_top = -1;         // no rank above it holds a live entry

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "geometry/StripIndexTable.h"
@@ -20,16 +21,14 @@ class StripKeyBuckets {
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
-      : m_home(counts.size()),
-        m_spillTable(SpillCount(counts)),
-        m_crowded(std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; })) {
+      : m_home(new Home[counts.size()]), m_spillTable(SpillCount(counts)), m_crowded(Crowds(counts)) {
     uint32_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
       uint8_t room = uint8_t(std::min(counts[v], kBucket));
       m_home[v] = Home{at, 0, room};
       at += room;
     }
-    m_entries.resize(at);
+    m_entries.reset(new Entry[at]);  // left unset: a list's entries are read only once filed
   }
 
   // The value filed under (v, key), or -1 after filing `value` under it. `same(value)` tells whether the record
@@ -60,6 +59,9 @@ class StripKeyBuckets {
 
   // Whether a vertex may file many times its own list's keys in the table: only then is asking ahead worth it.
   bool Crowded() const { return m_crowded; }
+  static bool Crowds(const std::vector<int32_t>& counts) {
+    return std::any_of(counts.begin(), counts.end(), [](int32_t c) { return c > 8 * kBucket; });
+  }
   // Asks for the table slot of (v, key) ahead of its FindOrAdd once v's own list is full: a fan's centre files
   // its keys all over the table.
   void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
@@ -94,8 +96,8 @@ class StripKeyBuckets {
     uint8_t fill;
     uint8_t room;
   };
-  std::vector<Home> m_home;
-  std::vector<Entry> m_entries;
+  std::unique_ptr<Home[]> m_home;
+  std::unique_ptr<Entry[]> m_entries;
   StripIndexTable m_spillTable;
   bool m_crowded;
 };

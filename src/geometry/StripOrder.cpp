@@ -58,9 +58,10 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
 void Stripifier_D::OrderTriangleList() {
   int n = m_triList.Count();
   if (n == 0) return;
+  const CommittedFace* tris = m_triList.Data();  // a plain pointer, as for the pieces below
   VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
     for (int i = 0; i < n; ++i)
-      for (int32_t v : m_triList[i].v) slot(v, i);
+      for (int32_t v : tris[i].v) slot(v, i);
   });
   Array<int32_t> rankTable, rankRow;
   for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
@@ -70,8 +71,10 @@ void Stripifier_D::OrderTriangleList() {
   Array<CommittedFace> ordered;
   ordered.Reserve(n);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
-    ordered.Append(m_triList[i]);
-    CacheFace(cache, m_triList[i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    const CommittedFace& face = tris[i];
+    ordered.Append(face);
+    for (int32_t v : face.v) queue.SlotTaken(v);
+    CacheFace(cache, face, [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   }
   std::swap(m_triList, ordered);
@@ -101,13 +104,18 @@ void Stripifier_D::OrderPieces() {
     rankOf[fractions[i].faces * row + fractions[i].hits] = rank;
   }
 
+  // The pieces and their faces through plain pointers: the cache's and the queue's stores may alias the
+  // arrays' own fields, which would be fetched again after each.
+  const StripPiece* pieces = m_pieces.Data();
+  const CommittedFace* faces = m_pieceFaces.Data();
+
   // The first piece: the lowest share of faces' edges with a neighbour, the first on ties.
   float bestCost = 10000.0f;
   int first = 0;
   for (int p = 0; p < n; ++p) {
     int linked = 0;
-    for (int i = 0; i < m_pieces[p].count; ++i) linked += m_pieceFaces[m_pieces[p].first + i].linked;
-    float cost = float(linked) / float(m_pieces[p].count);
+    for (int i = 0; i < pieces[p].count; ++i) linked += faces[pieces[p].first + i].linked;
+    float cost = float(linked) / float(pieces[p].count);
     if (cost < bestCost) {
       bestCost = cost;
       first = p;
@@ -116,20 +124,24 @@ void Stripifier_D::OrderPieces() {
 
   VertexOwners owners(m_vertexOf.Count(), 3 * m_pieceFaces.Count(), [&](auto slot) {
     for (int p = 0; p < n; ++p)
-      for (int i = 0; i < m_pieces[p].count; ++i)
-        for (int32_t v : m_pieceFaces[m_pieces[p].first + i].v) slot(v, p);
+      for (const CommittedFace *f = faces + pieces[p].first, *end = f + pieces[p].count; f < end; ++f)
+        for (int32_t v : f->v) slot(v, p);
   });
   Array<int32_t> rankRow;
   rankRow.SetCountNoCopy(n);
-  for (int p = 0; p < n; ++p) rankRow[p] = m_pieces[p].count * row;
+  for (int p = 0; p < n; ++p) rankRow[p] = pieces[p].count * row;
   CacheHitQueue queue(owners, n, rank + 1, rankOf, rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<StripPiece> ordered;
   ordered.Reserve(n);
   auto place = [&](int32_t p) {
-    ordered.Append(m_pieces[p]);
-    for (int i = 0; i < m_pieces[p].count; ++i)
-      CacheFace(cache, m_pieceFaces[m_pieces[p].first + i], [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    StripPiece piece = pieces[p];
+    ordered.Append(piece);
+    const CommittedFace *from = faces + piece.first, *end = from + piece.count;
+    for (const CommittedFace* f = from; f < end; ++f)
+      for (int32_t v : f->v) queue.SlotTaken(v);
+    for (const CommittedFace* f = from; f < end; ++f)
+      CacheFace(cache, *f, [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   };
   queue.Remove(first);

@@ -9,16 +9,16 @@ namespace PM {
 namespace {
 
 // Copies into the block `to` already has when it is large enough: the search copies each experiment's faces
-// and a best experiment's strips every few experiments.
-template <class T>
+// and a best experiment's strips every few experiments. `from` and `to` have room for Slack more past the end,
+// so that up to Slack elements move as one block of fixed size.
+template <int Slack, class T>
 void CopyInto(Array<T>& to, const T* from, int count) {
-  if (count > to.Capacity()) to.Reserve(count + count / 2);  // room for the next growth
+  if (count + Slack > to.Capacity()) to.Reserve(count + count / 2 + Slack);  // room for the next growth
   to.SetCountNoCopy(count);
-  std::copy(from, from + count, to.begin());
-}
-template <class T>
-void CopyInto(Array<T>& to, const Array<T>& from) {
-  CopyInto(to, from.Data(), from.Count());
+  if (count <= Slack)
+    __builtin_memcpy(static_cast<void*>(to.Data()), from, Slack * sizeof(T));
+  else
+    __builtin_memcpy(static_cast<void*>(to.Data()), from, size_t(count) * sizeof(T));
 }
 
 }  // namespace
@@ -27,9 +27,9 @@ void CopyInto(Array<T>& to, const Array<T>& from) {
 // as they were taken).
 void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
-  float n = float(m_trial.Count()), avg = float(faces) / n;
+  float n = float(m_trialStrips), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
-  CopyInto(memo.taken[k], m_trialFaces.get(), m_trialCount);
+  CopyInto<kFaceSlack>(memo.taken[k], m_trialFaces.get(), m_trialCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -42,7 +42,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   uint16_t bit = uint16_t(1u << sample);
   if (fresh) {
     for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
-    memo.reads.Remove(0, memo.reads.Count());
+    if (memo.reads.Count() > 0) memo.reads.SetCount(0);
   }
   m_noteBit = bit;
   m_noteSample = sample;
@@ -58,7 +58,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
       best = k;
       if (rerun) {
-        CopyInto(m_keptStrips, m_trial);
+        CopyInto<kStripSlack>(m_keptStrips, m_trial.get(), m_trialStrips);
         captured = k;
       }
     }
@@ -66,7 +66,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       RunNoted(memo, face, best);
-      CopyInto(m_keptStrips, m_trial);
+      CopyInto<kStripSlack>(m_keptStrips, m_trial.get(), m_trialStrips);
     }
     std::swap(memo.bestStrips, m_keptStrips);
   }
@@ -78,12 +78,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
 int32_t Stripifier_D::NextFreeFace(int32_t from) {
-  auto find = [&](int32_t i) {
+  int32_t* next = m_free.Data();  // a plain pointer: each store would have the array's fetched again
+  auto find = [next](int32_t i) {
     int32_t root = i;
-    while (m_free[root] != root) root = m_free[root];
-    while (m_free[i] != root) {
-      int32_t up = m_free[i];
-      m_free[i] = root;
+    while (next[root] != root) root = next[root];
+    while (next[i] != root) {
+      int32_t up = next[i];
+      next[i] = root;
       i = up;
     }
     return root;
@@ -113,23 +114,29 @@ int32_t Stripifier_D::FindStartPoint() {
 }
 
 void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces) {
+  // The samples that read a committed face are gathered and flagged once; the arrays go through plain pointers,
+  // which the stores cannot make the loop fetch again.
+  unsigned readers = 0;
+  NvFaceInfo* hot = m_hot.data();
+  int32_t* nextFree = m_free.Data();
+  const int32_t* taken = faces.Data();
   for (int i = 0; i < strips.Count(); ++i) {
     NvStripInfo strip = strips[i];
     strip.experimentId = -1;
     int32_t from = strip.first;
     strip.first = m_stripFaces.Count();
     for (int j = from; j < from + strip.count; ++j) {
-      int32_t f = faces[j];
-      NvFaceInfo& h = m_hot[size_t(f)];
+      int32_t f = taken[j];
+      NvFaceInfo& h = hot[f];
       h.mark = kCommitted;
-      for (uint32_t readers = h.readers; readers != 0; readers &= readers - 1)
-        m_memos[__builtin_ctz(readers)].stale = true;
-      m_free[f] = f + 1;
+      readers |= h.readers;
+      nextFree[f] = f + 1;
       int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
       m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
     }
     m_strips.Append(strip);
   }
+  for (; readers != 0; readers &= readers - 1) m_memos[__builtin_ctz(readers)].stale = true;
 }
 
 // Ids are never reused, so a replay of an experiment with fresh ids would see the faces exactly as its first run
@@ -140,10 +147,11 @@ void Stripifier_D::FindAllStrips() {
   m_stripFaces.Reserve(FaceCount());  // every face is committed once
   for (;;) {                          // each round commits at least its first start face
     bool done = false;
-    // The round's start faces, each once (a face the round has tried is skipped), and their six values each.
-    int32_t tried[kSamples], sampleOf[kSamples];
-    float values[6 * kSamples];
-    int count = 0;
+    // The round's start faces, each once (a face the round has tried is skipped). The round's best value is
+    // the first highest of its samples' six in order, so the first highest of the samples' own firsts.
+    int32_t tried[kSamples];
+    int count = 0, bestSample = -1;
+    float best = 0.0f;
     for (int i = 0; i < kSamples; ++i) {
       int32_t f = FindStartPoint();
       if (f < 0) {
@@ -152,23 +160,16 @@ void Stripifier_D::FindAllStrips() {
       }
       if (std::find(tried, tried + count, f) != tried + count) continue;
       RunSample(i, f);
-      tried[count] = f;
-      sampleOf[count] = i;
-      for (int k = 0; k < 6; ++k) values[6 * count + k] = m_memos[i].values[k];
-      ++count;
-    }
-    float best = 0.0f;
-    int bestIndex = -1;
-    for (int i = 0; i < 6 * count; ++i) {
-      if (values[i] > best) {
-        best = values[i];
-        bestIndex = i;
+      tried[count++] = f;
+      const SampleMemo& memo = m_memos[i];
+      if (memo.best >= 0 && memo.values[memo.best] > best) {
+        best = memo.values[memo.best];
+        bestSample = i;
       }
     }
-    if (bestIndex >= 0) {
-      // Every value before the round's best is lower, so it is also the first best of its own sample: the one
-      // whose strips the sample kept.
-      const SampleMemo& memo = m_memos[sampleOf[bestIndex / 6]];
+    if (bestSample >= 0) {
+      // The sample kept the strips of its first best.
+      const SampleMemo& memo = m_memos[bestSample];
       Commit(memo.bestStrips, memo.taken[memo.best]);
     }
     if (done) return;

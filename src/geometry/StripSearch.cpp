@@ -163,16 +163,21 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     kBackward = EdgeOf(start, b, a);
     backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
   }
-  int32_t* forward = m_d.m_grown.get();
+  // The forward faces are written in place and the backward ones aside; only when there are backward faces do
+  // the forward ones move up, one by one: read back as one block right after their stores, they stalled
+  // until the stores were done.
+  int32_t first = m_trialCount;
+  int32_t* forward = m_d.m_trialFaces.get() + first;
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
   if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-  int32_t first = m_trialCount;
-  int32_t* backward = m_d.m_trialFaces.get() + first;
+  int32_t* backward = m_d.m_grown.get();
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
-  std::reverse(backward, backward + backwardCount);
-  std::copy(forward, forward + forwardCount, backward + backwardCount);
+  if (backwardCount > 0) {
+    for (int32_t m = forwardCount; m-- > 0;) forward[backwardCount + m] = forward[m];
+    for (int32_t m = 0; m < backwardCount; ++m) forward[m] = backward[backwardCount - 1 - m];
+  }
   strip.first = first;
   strip.count = backwardCount + forwardCount;
   m_trialCount = first + strip.count;
@@ -259,7 +264,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
   int32_t edgeV0 = reversed ? b : a, edgeV1 = reversed ? a : b;
   bool toV1 = k % 2 == 0;
-  m_trial.Remove(0, m_trial.Count());
+  int32_t strips = 0;
   m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
@@ -267,7 +272,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   {
     Experiment walk(*this, experiment);
     for (;;) {
-      NvStripInfo& strip = m_trial.AppendNew();
+      NvStripInfo& strip = m_trial[size_t(strips++)];
       strip.startFace = face;
       strip.edgeV0 = edgeV0;
       strip.edgeV1 = edgeV1;
@@ -282,6 +287,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
     }
   }
   m_stripIds = stripIds;
+  m_trialStrips = strips;
   return m_trialCount;
 }
 

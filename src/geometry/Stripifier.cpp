@@ -18,17 +18,22 @@ inline bool Has(const CommittedFace& f, int32_t v) { return f.v[0] == v || f.v[1
 }  // namespace
 
 void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
-  auto put = [&](int32_t dense) { out.Append(m_vertexOf[dense]); };
   int listIndices = 3 * m_triList.Count();
+  // Written through a pointer into room for the most a piece (its faces and five more) and a left-over
+  // triangle (five) can take, and cut to what was written at the end.
+  int most = m_pieces.IsEmpty() ? listIndices : m_pieceFaces.Count() + 5 * m_pieces.Count() + 5 * m_triList.Count();
+  out.SetCountNoCopy(most);
+  int32_t* const base = out.Data();
+  int32_t* w = base;
+  const int32_t* vertexOf = m_vertexOf.Data();
+  auto put = [&](int32_t dense) { *w++ = vertexOf[dense]; };
   if (m_pieces.IsEmpty()) {
-    out.Reserve(listIndices);
     for (const CommittedFace& f : m_triList)
       for (int32_t v : f.v) put(v);
     lengths.Append(0);
     lengths.Append(listIndices);
     return;
   }
-  out.Reserve(m_pieceFaces.Count() + 4 * m_pieces.Count() + 2 * listIndices);
   for (int pi = 0; pi < m_pieces.Count(); ++pi) {
     const StripPiece& piece = m_pieces[pi];
     const CommittedFace& first = m_pieceFaces[piece.first];
@@ -52,7 +57,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
       if (!clockwise) put(p);
     } else {
       put(p);
-      if ((out.Count() % 2 == 0) != clockwise) put(p);
+      if (((w - base) % 2 == 0) != clockwise) put(p);
     }
     put(p);
     put(q);
@@ -69,21 +74,22 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
         break;
       }
     }
-    out.Append(out.Last());
+    *w = w[-1];
+    ++w;
   }
   for (const CommittedFace& f : m_triList) {
-    int32_t last = out.Last();
-    if (out.Count() % 2 == 1) {
-      if (last != m_vertexOf[f.v[2]]) {
-        out.Append(last);
+    int32_t last = w[-1];
+    if ((w - base) % 2 == 1) {
+      if (last != vertexOf[f.v[2]]) {
+        *w++ = last;
         put(f.v[2]);
       }
       put(f.v[2]);
       put(f.v[1]);
       put(f.v[0]);
     } else {
-      if (last != m_vertexOf[f.v[0]]) {
-        out.Append(last);
+      if (last != vertexOf[f.v[0]]) {
+        *w++ = last;
         put(f.v[0]);
       }
       put(f.v[0]);
@@ -91,6 +97,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
       put(f.v[2]);
     }
   }
+  out.SetCount(int(w - base));
   lengths.Append(out.Count());
   lengths.Append(0);
 }

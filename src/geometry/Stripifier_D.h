@@ -28,6 +28,11 @@ struct alignas(32) NvFaceInfo {
 static_assert(sizeof(NvFaceInfo) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
 
+// The lists of an experiment's faces and strips have room for this many more past their end, so that a copy
+// of up to this many moves as one fixed block: most fan experiments hold a few of each, for which the library's
+// copy costs a call and a dispatch on the size.
+constexpr int kFaceSlack = 8, kStripSlack = 4;
+
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
   int32_t face0, face1;
@@ -101,6 +106,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides);
+  // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
+  // LeastUsed.
+  template <bool LeastUsed>
+  void FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
+                 const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   // `edgesOf`: each face's three edge ids.
   void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
@@ -143,7 +153,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
   // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
-  // of them): an experiment takes each face at most once, so both hold every face.
+  // of them): an experiment takes each face at most once, so both hold every face (the latter kFaceSlack more).
   std::unique_ptr<int32_t[]> m_grown, m_trialFaces;
   int32_t m_trialCount = 0;
 
@@ -152,7 +162,10 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int m_noteSample = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
-  Array<NvStripInfo> m_trial;       // strips of the current round's experiments
+  // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes
+  // at least one face, and its record is filled where it stays without an append's checks.
+  std::unique_ptr<NvStripInfo[]> m_trial;  // and kStripSlack more
+  int32_t m_trialStrips = 0;
   Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;      // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;

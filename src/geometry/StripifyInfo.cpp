@@ -11,6 +11,42 @@
 
 namespace PM {
 
+namespace {
+
+// Where a triangle's keys are filed: bits 0-1 the place of the vertex its face goes under, bit 2 + k set when
+// edge k goes under its second end. With `uses` (triangles per vertex), under the least used vertex, else
+// under the first vertex and the lower ends.
+template <bool LeastUsed>
+inline unsigned KeyHomes(const int32_t* v, const int32_t* uses) {
+  if constexpr (!LeastUsed) {
+    return unsigned(v[1] < v[0]) << 2 | unsigned(v[2] < v[1]) << 3 | unsigned(v[0] < v[2]) << 4;
+  } else {
+    int32_t u[3] = {uses[v[0]], uses[v[1]], uses[v[2]]};
+    unsigned h = u[1] < u[0] ? 1 : 0;
+    if (u[2] < u[h]) h = 2;
+    for (int k = 0; k < 3; ++k) {
+      int n = k == 2 ? 0 : k + 1;
+      h |= unsigned(u[n] < u[k] || (u[n] == u[k] && v[n] < v[k])) << (2 + k);
+    }
+    return h;
+  }
+}
+
+// A face's key under its vertex at place h & 3: the two vertices after it in the face's order, and under the
+// least used vertex also that place, since faces are told apart in their exact order.
+template <bool LeastUsed>
+struct FaceKey {
+  int32_t w[LeastUsed ? 3 : 2];
+  FaceKey(const int32_t* v, unsigned h) {
+    unsigned m = h & 3;
+    w[0] = v[m == 2 ? 0 : m + 1];
+    w[1] = v[m == 0 ? 2 : m - 1];
+    if constexpr (LeastUsed) w[2] = int32_t(m);
+  }
+};
+
+}  // namespace
+
 // Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
 // renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
 void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
@@ -62,27 +98,51 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
   m_grown.reset(new int32_t[size_t(faces)]);
-  m_trialFaces.reset(new int32_t[size_t(faces)]);
+  m_trialFaces.reset(new int32_t[size_t(faces + kFaceSlack)]);
+  m_trial.reset(new NvStripInfo[size_t(faces + kStripSlack)]);
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
 // beyond an edge's second; face f's edge ids are left in dense[3f .. 3f + 2].
 void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
   int triangles = dense.Count() / 3;
-
   m_hot.reserve(size_t(triangles));
-  m_edges.Reserve(triangles * 3 / 2 + 16);
-  // Faces filed under their first vertex, edges under their lower end.
-  std::vector<int32_t> firsts(size_t(m_vertexOf.Count()), 0), lowers(size_t(m_vertexOf.Count()), 0);
+  // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
+  // per triangle grew the array by copying.
+  m_edges.Reserve(triangles * 3);
+  // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
+  // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
+  // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
+  // file next to nothing, where nearly every key of such a mesh would spill into the table.
+  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
   for (int t = 0; t < triangles; ++t) {
     const int32_t* v = &dense[3 * t];
-    ++firsts[size_t(v[0])];
-    for (int k = 0; k < 3; ++k) ++lowers[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
+    ++faceKeys[size_t(v[0])];
+    for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
   }
-  StripKeyBuckets<2> faceTable(firsts);
-  StripKeyBuckets<1> edgeTable(lowers);
+  if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
+    return FileFaces<false>(dense, sides, faceKeys, edgeKeys, nullptr);
+  std::vector<int32_t> uses(faceKeys.size(), 0);
+  for (int32_t d : dense) ++uses[size_t(d)];
+  std::fill(faceKeys.begin(), faceKeys.end(), 0);
+  std::fill(edgeKeys.begin(), edgeKeys.end(), 0);
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = &dense[3 * t];
+    unsigned h = KeyHomes<true>(v, uses.data());
+    ++faceKeys[size_t(v[h & 3])];
+    for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k])];
+  }
+  FileFaces<true>(dense, sides, faceKeys, edgeKeys, uses.data());
+}
+
+template <bool LeastUsed>
+void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
+                             const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
+  int triangles = dense.Count() / 3;
+  StripKeyBuckets<LeastUsed ? 3 : 2> faceTable(faceKeys);
+  StripKeyBuckets<1> edgeTable(edgeKeys);
   int32_t crowded = 0;  // triangles left off an edge that already had two
-  sides.reserve(size_t(triangles) * 3 / 2 + 16);
+  sides.reserve(size_t(triangles) * 3);
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
@@ -90,14 +150,17 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
   for (int t = 0; t < triangles; ++t) {
     if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
-      faceTable.Prefetch(w[0], {w[1], w[2]});
+      unsigned h = KeyHomes<LeastUsed>(w, uses);
+      faceTable.Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
       for (int k = 0; k < 3; ++k) {
         int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
-        edgeTable.Prefetch(std::min(x, y), {std::max(x, y)});
+        if (h >> (2 + k) & 1) std::swap(x, y);
+        edgeTable.Prefetch(x, {y});
       }
     }
     const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
+    unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
     int32_t f = int32_t(m_hot.size());
     // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
     // whose three edges are all known is looked for among the faces.
@@ -110,7 +173,13 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
         const NvEdgeInfo& ed = m_edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
-      found[k] = edgeTable.FindOrAdd(std::min(x, y), {std::max(x, y)}, e, sameEdge);
+      int32_t under = std::min(x, y), other = std::max(x, y);
+      if constexpr (LeastUsed) {
+        bool second = (home >> (2 + k) & 1) != 0;
+        under = second ? y : x;
+        other = second ? x : y;
+      }
+      found[k] = edgeTable.FindOrAdd(under, {other}, e, sameEdge);
       if (found[k] < 0) {
         ++fresh;
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
@@ -119,9 +188,10 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
       }
     }
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
+    FaceKey<LeastUsed> key(v, home);
     if (fresh > 0) {
-      faceTable.AddNew(v[0], {v[1], v[2]}, f, sameFace);
-    } else if (faceTable.FindOrAdd(v[0], {v[1], v[2]}, f, sameFace) >= 0) {
+      faceTable.AddNew(v[home & 3], key.w, f, sameFace);
+    } else if (faceTable.FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) {
       continue;
     }
     m_hot.push_back(NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});

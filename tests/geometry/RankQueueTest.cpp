@@ -20,6 +20,8 @@ TEST(RankQueue, TakesWhatAPlainOrderedSetWould) {
       {"bit levels, three levels", 4, 4, 5000},
       {"bit levels, many ranks", 64, 64, 4200},
       {"heaps", 100, 4, 5000},
+      {"bit levels, every rank of a set of words", 256, 256, 5000},
+      {"heaps, past the bit levels' ranks", 257, 257, 5000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
