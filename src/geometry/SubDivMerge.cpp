@@ -4,11 +4,21 @@ namespace PM {
 
 static_assert(kSubDivMaxWeights <= 127, "list positions fit the table's entries");
 
-void SubDivMerge::Begin(SubDivPoint& target) {
+bool SubDivMerge::Begin(SubDivPoint& target) {
   m_target = &target;
-  // A list with an index twice keeps the later entry, as the backward search finds it.
-  for (int i = 0; i < target.weightCount; ++i)
-    if (InTable(target.indices[i])) m_slot[size_t(target.indices[i])] = int8_t(i);
+  // A list with an index twice keeps the later entry, as the backward search finds it. The table is
+  // clear here (End clears it), so an index met twice finds its first position set.
+  bool distinct = true;
+  for (int i = 0; i < target.weightCount; ++i) {
+    const int32_t index = target.indices[i];
+    if (InTable(index)) {
+      distinct &= m_slot[size_t(index)] == kNone;
+      m_slot[size_t(index)] = int8_t(i);
+    } else {
+      distinct = false;
+    }
+  }
+  return distinct;
 }
 
 void SubDivMerge::Append(int32_t index, float w) {

@@ -19,8 +19,9 @@ class SubDivMerge {
       : m_slot(std::max(size_t(indexLimit > 0 ? indexLimit : 0), kNarrowIndices), kNone) {}
 
   // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
-  // before the target is touched by anything else.
-  void Begin(SubDivPoint& target);
+  // before the target is touched by anything else. Returns whether the target's indices are distinct
+  // and all in the table, so that AddInPlace may take a list its entries were copied from.
+  bool Begin(SubDivPoint& target);
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
@@ -31,6 +32,14 @@ class SubDivMerge {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeEntries(other, count, factor, find, placed); });
   }
   void AddScaled(const SubDivNarrowWeight* other, int count, float factor);
+  // AddScaled of a list whose indices are, in order, those of the target's first `count` entries,
+  // after a Begin that found them distinct: the look-up would give entry j position j, and the list
+  // brings nothing new, so each weight is added straight to its position.
+  template <class Entry>
+  void AddInPlace(const Entry* other, int count, float factor) {
+    float* const weights = m_target->weights;
+    for (int j = count - 1; j >= 0; --j) weights[j] += Widened(other[j]).weight * factor;
+  }
   // Clears the table for the next target.
   void End();
 

@@ -146,12 +146,20 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     if (ev != 3) copy(vp, lists, v);
     if (ev != 0) {
       if (ev != 3) vp.Scale(float(ev - 3));
-      merge.Begin(vp);
+      // Every edge brings the point's own list again; where vp starts as that list with distinct
+      // indices, each entry lands on its own position.
+      const bool ownInPlace = merge.Begin(vp) && ev != 3;
+      auto addEnd = [&](int32_t p) {
+        if (p == v && ownInPlace)
+          lists.With(v, [&](const auto* entries, int n) { merge.AddInPlace(entries, n, 1.0f / float(ev)); });
+        else
+          add(lists, p, 1.0f / float(ev));
+      };
       for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
       for (int i = ev - 1; i >= 0; --i) {
         const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-        add(lists, e.points[0], 1.0f / float(ev));
-        add(lists, e.points[1], 1.0f / float(ev));
+        addEnd(e.points[0]);
+        addEnd(e.points[1]);
       }
       merge.End();
       vp.Scale(1.0f / float(ev));
