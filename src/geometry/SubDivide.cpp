@@ -115,11 +115,19 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
   // hold nothing but the list.
   SubDivPoint vp{};
-  constexpr int kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
+  constexpr int kRecordAhead = 16, kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
   for (int v = 0; v < nv; ++v) {
     // The records are read in order, but the faces and edges they name lie anywhere, and so do the
     // lists those lead to: each is asked for ahead once what leads to it has come, a list's place in
-    // its pool before its entries.
+    // its pool before its entries. Of each record only the counts and the adjacency are read, two or
+    // three of its five lines, which the processor's own fetching does not follow: they are asked
+    // for into the second-level cache first.
+    if (v + kRecordAhead < nv) {
+      const SubDivPoint& far = Points[v + kRecordAhead];
+      __builtin_prefetch(&far.weightCount, 0, 2);
+      __builtin_prefetch(&far.edges[0], 0, 2);
+      __builtin_prefetch(&far.faces[kSubDivMaxAdjacency - 1], 0, 2);
+    }
     if (v + kAhead < nv) {
       const SubDivPoint& next = Points[v + kAhead];
       for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
