@@ -4,12 +4,14 @@ namespace PM {
 
 static_assert(kSubDivMaxWeights <= 127, "list positions fit the table's entries");
 
-bool SubDivMerge::Begin(SubDivPoint& target) {
+template <bool kScale>
+bool SubDivMerge::Start(SubDivPoint& target, float factor) {
   m_target = &target;
   // A list with an index twice keeps the later entry, as the backward search finds it. The table is
   // clear here (End clears it), so an index met twice finds its first position set.
   bool distinct = true;
   for (int i = 0; i < target.weightCount; ++i) {
+    if constexpr (kScale) target.weights[i] *= factor;
     const int32_t index = target.indices[i];
     if (InTable(index)) {
       distinct &= m_slot[size_t(index)] == kNone;
@@ -20,6 +22,8 @@ bool SubDivMerge::Begin(SubDivPoint& target) {
   }
   return distinct;
 }
+template bool SubDivMerge::Start<false>(SubDivPoint&, float);
+template bool SubDivMerge::Start<true>(SubDivPoint&, float);
 
 void SubDivMerge::Append(int32_t index, float w) {
   SubDivPoint& t = *m_target;
@@ -33,11 +37,16 @@ void SubDivMerge::Append(int32_t index, float w) {
   }
 }
 
-void SubDivMerge::End() {
-  const SubDivPoint& t = *m_target;
-  for (int i = 0; i < t.weightCount; ++i)
+template <bool kScale>
+void SubDivMerge::Finish(float factor) {
+  SubDivPoint& t = *m_target;
+  for (int i = 0; i < t.weightCount; ++i) {
+    if constexpr (kScale) t.weights[i] *= factor;
     if (InTable(t.indices[i])) m_slot[size_t(t.indices[i])] = kNone;
+  }
   m_target = nullptr;
 }
+template void SubDivMerge::Finish<false>(float);
+template void SubDivMerge::Finish<true>(float);
 
 }  // namespace PM

@@ -21,7 +21,9 @@ class SubDivMerge {
   // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
   // before the target is touched by anything else. Returns whether the target's indices are distinct
   // and all in the table, so that AddInPlace may take a list its entries were copied from.
-  bool Begin(SubDivPoint& target);
+  bool Begin(SubDivPoint& target) { return Start<false>(target, 1.0f); }
+  // Begin after target.Scale(factor), in one sweep of the list.
+  bool BeginScaled(SubDivPoint& target, float factor) { return Start<true>(target, factor); }
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
@@ -41,7 +43,9 @@ class SubDivMerge {
     for (int j = count - 1; j >= 0; --j) weights[j] += Widened(other[j]).weight * factor;
   }
   // Clears the table for the next target.
-  void End();
+  void End() { Finish<false>(1.0f); }
+  // End, then the target's Scale(factor), in one sweep of the list.
+  void EndScaled(float factor) { Finish<true>(factor); }
 
  private:
   static constexpr int8_t kNone = -1;
@@ -50,6 +54,10 @@ class SubDivMerge {
   // each index in the list.
   static constexpr size_t kNarrowIndices = size_t(1) << 16;
   [[gnu::noinline]] void Append(int32_t index, float w);
+  template <bool kScale>
+  bool Start(SubDivPoint& target, float factor);
+  template <bool kScale>
+  void Finish(float factor);
   bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
   // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
   // a level is made of.

@@ -105,8 +105,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     copy(acc, lists, corner[0]);
     merge.Begin(acc);
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
-    merge.End();
-    acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+    merge.EndScaled(f.IsQuad() ? 0.25f : kTriangleCentre);
     faceListOf[size_t(&f - Faces.Data())] = validFaces;
     f.facePoint = faceBase + validFaces++;
     faceLists.Add(acc);
@@ -153,10 +152,13 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     // empty list.
     if (ev != 3) copy(vp, lists, v);
     if (ev != 0) {
-      if (ev != 3) vp.Scale(float(ev - 3));
       // Every edge brings the point's own list again; where vp starts as that list with distinct
       // indices, each entry lands on its own position.
-      const bool ownInPlace = merge.Begin(vp) && ev != 3;
+      bool ownInPlace = false;
+      if (ev != 3)
+        ownInPlace = merge.BeginScaled(vp, float(ev - 3));
+      else
+        merge.Begin(vp);
       auto addEnd = [&](int32_t p) {
         if (p == v && ownInPlace)
           lists.With(v, [&](const auto* entries, int n) { merge.AddInPlace(entries, n, 1.0f / float(ev)); });
@@ -169,8 +171,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
         addEnd(e.points[0]);
         addEnd(e.points[1]);
       }
-      merge.End();
-      vp.Scale(1.0f / float(ev));
+      merge.EndScaled(1.0f / float(ev));
     }
     target.Points.Append(vp);
     for (int i = 0; i < vp.weightCount; ++i) {
@@ -201,8 +202,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       addFacePoint(face, 1.0f);
       ++n;
     }
-    merge.End();
-    np.Scale(float(1.0 / n));
+    merge.EndScaled(float(1.0 / n));
     const int32_t m = target.Points.Count();
     target.Points.Append(np);
     e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
@@ -270,8 +270,7 @@ bool SubDivStructure::ProjectToLimit() {
     SubDivPoint& dst = Points[v];
     const int k = dst.faceCount;
     if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
-    dst.Scale(float(k * k));
-    merge.Begin(dst);
+    merge.BeginScaled(dst, float(k * k));
     for (int i = k - 1; i >= 0; --i) {
       const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
       const int c = dst.faces[i] & 3;
@@ -279,8 +278,7 @@ bool SubDivStructure::ProjectToLimit() {
       add(corner[(c + 2) & 3], 1.0f);
       add(corner[(c + 3) & 3], 2.0f);
     }
-    merge.End();
-    dst.Divide(float((k + 5) * k));
+    merge.EndScaled(1.0f / float((k + 5) * k));  // as Divide
   };
   // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
   // faces in its count and stays. Face by face at its first corner: a ring then reads lists the last
