@@ -7,18 +7,11 @@ static_assert(kSubDivMaxWeights <= 127, "list positions fit the table's entries"
 template <bool kScale>
 bool SubDivMerge::Start(SubDivPoint& target, float factor) {
   m_target = &target;
-  // A list with an index twice keeps the later entry, as the backward search finds it. The table is
-  // clear here (End clears it), so an index met twice finds its first position set.
+  // A list with an index twice keeps the later entry, as the backward search finds it.
   bool distinct = true;
   for (int i = 0; i < target.weightCount; ++i) {
     if constexpr (kScale) target.weights[i] *= factor;
-    const int32_t index = target.indices[i];
-    if (InTable(index)) {
-      distinct &= m_slot[size_t(index)] == kNone;
-      m_slot[size_t(index)] = int8_t(i);
-    } else {
-      distinct = false;
-    }
+    Mark(target.indices[i], i, distinct);
   }
   return distinct;
 }

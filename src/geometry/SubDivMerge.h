@@ -24,6 +24,16 @@ class SubDivMerge {
   bool Begin(SubDivPoint& target) { return Start<false>(target, 1.0f); }
   // Begin after target.Scale(factor), in one sweep of the list.
   bool BeginScaled(SubDivPoint& target, float factor) { return Start<true>(target, factor); }
+  // Begin after target.CopyEntries(entries, count) and, for BeginCopyScaled, target.Scale(factor), in
+  // one sweep of the list.
+  template <class Entry>
+  bool BeginCopy(SubDivPoint& target, const Entry* entries, int count) {
+    return StartCopy<false>(target, entries, count, 1.0f);
+  }
+  template <class Entry>
+  bool BeginCopyScaled(SubDivPoint& target, const Entry* entries, int count, float factor) {
+    return StartCopy<true>(target, entries, count, factor);
+  }
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
@@ -58,6 +68,30 @@ class SubDivMerge {
   bool Start(SubDivPoint& target, float factor);
   template <bool kScale>
   void Finish(float factor);
+  template <bool kScale, class Entry>
+  bool StartCopy(SubDivPoint& target, const Entry* entries, int count, float factor) {
+    m_target = &target;
+    target.weightCount = int8_t(count);
+    bool distinct = true;  // as Start
+    for (int i = 0; i < count; ++i) {
+      const SubDivWeight e = Widened(entries[i]);
+      target.indices[i] = e.index;
+      target.weights[i] = e.weight;
+      if constexpr (kScale) target.weights[i] *= factor;
+      Mark(e.index, i, distinct);
+    }
+    return distinct;
+  }
+  // Notes that `index` is at position i; clears `distinct` for an index outside the table or met
+  // before (the table is clear at a Begin, as End clears it).
+  void Mark(int32_t index, int i, bool& distinct) {
+    if (InTable(index)) {
+      distinct &= m_slot[size_t(index)] == kNone;
+      m_slot[size_t(index)] = int8_t(i);
+    } else {
+      distinct = false;
+    }
+  }
   bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
   // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
   // a level is made of.

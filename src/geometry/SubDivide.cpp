@@ -102,8 +102,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       continue;
     }
     const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
-    copy(acc, lists, corner[0]);
-    merge.Begin(acc);
+    lists.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopy(acc, entries, n); });
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.EndScaled(f.IsQuad() ? 0.25f : kTriangleCentre);
     faceListOf[size_t(&f - Faces.Data())] = validFaces;
@@ -150,13 +149,14 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     const int ev = src.edgeCount, fv = src.faceCount;
     // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
     // empty list.
-    if (ev != 3) copy(vp, lists, v);
+    if (ev == 0) copy(vp, lists, v);
     if (ev != 0) {
       // Every edge brings the point's own list again; where vp starts as that list with distinct
       // indices, each entry lands on its own position.
       bool ownInPlace = false;
       if (ev != 3)
-        ownInPlace = merge.BeginScaled(vp, float(ev - 3));
+        lists.With(
+            v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopyScaled(vp, entries, n, float(ev - 3)); });
       else
         merge.Begin(vp);
       auto addEnd = [&](int32_t p) {
@@ -193,8 +193,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
-    copy(np, lists, e.points[0]);
-    merge.Begin(np);
+    lists.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
     add(lists, e.points[1], 1.0f);
     int n = 2;
     for (int32_t face : e.faces) {
