@@ -69,7 +69,7 @@ void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put)
 // The vertex passes read and write each record whole, in order; the processor's own fetching stops at
 // every page boundary, which a record crosses every fifteen. Its lines are asked for sixteen records
 // ahead, into the second-level cache, whose misses can be many at a time (a fifth off the adjacency
-// pass, a tenth off the face pass alone, on a level far larger than the caches).
+// pass, 7-8 % off the face pass alone, on a level far larger than the caches).
 void FetchRecordAhead(const Array<SubDivPoint>& points, int p) {
   constexpr int kAhead = 16;
   if (p + kAhead < points.Count()) FetchLines<1>(&points[p + kAhead], sizeof(SubDivPoint));
