@@ -4,19 +4,13 @@ namespace PM {
 
 static_assert(kSubDivMaxWeights <= 127, "list positions fit the table's entries");
 
-template <bool kScale>
-bool SubDivMerge::Start(SubDivPoint& target, float factor) {
+bool SubDivMerge::Begin(SubDivPoint& target) {
   m_target = &target;
   // A list with an index twice keeps the later entry, as the backward search finds it.
   bool distinct = true;
-  for (int i = 0; i < target.weightCount; ++i) {
-    if constexpr (kScale) target.weights[i] *= factor;
-    Mark(target.indices[i], i, distinct);
-  }
+  for (int i = 0; i < target.weightCount; ++i) Mark(target.indices[i], i, distinct);
   return distinct;
 }
-template bool SubDivMerge::Start<false>(SubDivPoint&, float);
-template bool SubDivMerge::Start<true>(SubDivPoint&, float);
 
 void SubDivMerge::Append(int32_t index, float w) {
   SubDivPoint& t = *m_target;
@@ -30,16 +24,11 @@ void SubDivMerge::Append(int32_t index, float w) {
   }
 }
 
-template <bool kScale>
-void SubDivMerge::Finish(float factor) {
-  SubDivPoint& t = *m_target;
-  for (int i = 0; i < t.weightCount; ++i) {
-    if constexpr (kScale) t.weights[i] *= factor;
+void SubDivMerge::End() {
+  const SubDivPoint& t = *m_target;
+  for (int i = 0; i < t.weightCount; ++i)
     if (InTable(t.indices[i])) m_slot[size_t(t.indices[i])] = kNone;
-  }
   m_target = nullptr;
 }
-template void SubDivMerge::Finish<false>(float);
-template void SubDivMerge::Finish<true>(float);
 
 }  // namespace PM

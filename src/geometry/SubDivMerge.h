@@ -21,18 +21,20 @@ class SubDivMerge {
   // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
   // before the target is touched by anything else. Returns whether the target's indices are distinct
   // and all in the table, so that AddInPlace may take a list its entries were copied from.
-  bool Begin(SubDivPoint& target) { return Start<false>(target, 1.0f); }
-  // Begin after target.Scale(factor), in one sweep of the list.
-  bool BeginScaled(SubDivPoint& target, float factor) { return Start<true>(target, factor); }
-  // Begin after target.CopyEntries(entries, count) and, for BeginCopyScaled, target.Scale(factor), in
-  // one sweep of the list.
+  bool Begin(SubDivPoint& target);
+  // Begin after target.CopyEntries(entries, count), in one sweep of the list.
   template <class Entry>
   bool BeginCopy(SubDivPoint& target, const Entry* entries, int count) {
-    return StartCopy<false>(target, entries, count, 1.0f);
-  }
-  template <class Entry>
-  bool BeginCopyScaled(SubDivPoint& target, const Entry* entries, int count, float factor) {
-    return StartCopy<true>(target, entries, count, factor);
+    m_target = &target;
+    target.weightCount = int8_t(count);
+    bool distinct = true;  // as Begin
+    for (int i = 0; i < count; ++i) {
+      const SubDivWeight e = Widened(entries[i]);
+      target.indices[i] = e.index;
+      target.weights[i] = e.weight;
+      Mark(e.index, i, distinct);
+    }
+    return distinct;
   }
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
@@ -53,9 +55,7 @@ class SubDivMerge {
     for (int j = count - 1; j >= 0; --j) weights[j] += Widened(other[j]).weight * factor;
   }
   // Clears the table for the next target.
-  void End() { Finish<false>(1.0f); }
-  // End, then the target's Scale(factor), in one sweep of the list.
-  void EndScaled(float factor) { Finish<true>(factor); }
+  void End();
 
  private:
   static constexpr int8_t kNone = -1;
@@ -64,24 +64,6 @@ class SubDivMerge {
   // each index in the list.
   static constexpr size_t kNarrowIndices = size_t(1) << 16;
   [[gnu::noinline]] void Append(int32_t index, float w);
-  template <bool kScale>
-  bool Start(SubDivPoint& target, float factor);
-  template <bool kScale>
-  void Finish(float factor);
-  template <bool kScale, class Entry>
-  bool StartCopy(SubDivPoint& target, const Entry* entries, int count, float factor) {
-    m_target = &target;
-    target.weightCount = int8_t(count);
-    bool distinct = true;  // as Start
-    for (int i = 0; i < count; ++i) {
-      const SubDivWeight e = Widened(entries[i]);
-      target.indices[i] = e.index;
-      target.weights[i] = e.weight;
-      if constexpr (kScale) target.weights[i] *= factor;
-      Mark(e.index, i, distinct);
-    }
-    return distinct;
-  }
   // Notes that `index` is at position i; clears `distinct` for an index outside the table or met
   // before (the table is clear at a Begin, as End clears it).
   void Mark(int32_t index, int i, bool& distinct) {

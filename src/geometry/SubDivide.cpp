@@ -104,7 +104,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
     lists.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopy(acc, entries, n); });
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
-    merge.EndScaled(f.IsQuad() ? 0.25f : kTriangleCentre);
+    merge.End();
+    acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
     faceListOf[size_t(&f - Faces.Data())] = validFaces;
     f.facePoint = faceBase + validFaces++;
     faceLists.Add(acc);
@@ -154,11 +155,12 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       // Every edge brings the point's own list again; where vp starts as that list with distinct
       // indices, each entry lands on its own position.
       bool ownInPlace = false;
-      if (ev != 3)
-        lists.With(
-            v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopyScaled(vp, entries, n, float(ev - 3)); });
-      else
+      if (ev != 3) {
+        lists.With(v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
+        vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
+      } else {
         merge.Begin(vp);
+      }
       auto addEnd = [&](int32_t p) {
         if (p == v && ownInPlace)
           lists.With(v, [&](const auto* entries, int n) { merge.AddInPlace(entries, n, 1.0f / float(ev)); });
@@ -171,7 +173,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
         addEnd(e.points[0]);
         addEnd(e.points[1]);
       }
-      merge.EndScaled(1.0f / float(ev));
+      merge.End();
+      vp.Scale(1.0f / float(ev));
     }
     target.Points.Append(vp);
     for (int i = 0; i < vp.weightCount; ++i) {
@@ -201,7 +204,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       addFacePoint(face, 1.0f);
       ++n;
     }
-    merge.EndScaled(float(1.0 / n));
+    merge.End();
+    np.Scale(float(1.0 / n));
     const int32_t m = target.Points.Count();
     target.Points.Append(np);
     e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
@@ -269,7 +273,8 @@ bool SubDivStructure::ProjectToLimit() {
     SubDivPoint& dst = Points[v];
     const int k = dst.faceCount;
     if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
-    merge.BeginScaled(dst, float(k * k));
+    dst.Scale(float(k * k));
+    merge.Begin(dst);
     for (int i = k - 1; i >= 0; --i) {
       const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
       const int c = dst.faces[i] & 3;
@@ -277,7 +282,8 @@ bool SubDivStructure::ProjectToLimit() {
       add(corner[(c + 2) & 3], 1.0f);
       add(corner[(c + 3) & 3], 2.0f);
     }
-    merge.EndScaled(1.0f / float((k + 5) * k));  // as Divide
+    merge.End();
+    dst.Divide(float((k + 5) * k));
   };
   // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
   // faces in its count and stays. Face by face at its first corner: a ring then reads lists the last
