@@ -4,11 +4,12 @@ namespace PM {
 
 static_assert(kSubDivMaxWeights <= 127, "list positions fit the table's entries");
 
-void SubDivMerge::Begin(SubDivPoint& target) {
+bool SubDivMerge::Begin(SubDivPoint& target) {
   m_target = &target;
   // A list with an index twice keeps the later entry, as the backward search finds it.
-  for (int i = 0; i < target.weightCount; ++i)
-    if (InTable(target.indices[i])) m_slot[size_t(target.indices[i])] = int8_t(i);
+  bool distinct = true;
+  for (int i = 0; i < target.weightCount; ++i) Mark(target.indices[i], i, distinct);
+  return distinct;
 }
 
 void SubDivMerge::Append(int32_t index, float w) {

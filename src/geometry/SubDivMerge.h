@@ -19,8 +19,23 @@ class SubDivMerge {
       : m_slot(std::max(size_t(indexLimit > 0 ? indexLimit : 0), kNarrowIndices), kNone) {}
 
   // Starts merging into `target`, whose list is taken as it stands. Every Begin is closed by End
-  // before the target is touched by anything else.
-  void Begin(SubDivPoint& target);
+  // before the target is touched by anything else. Returns whether the target's indices are distinct
+  // and all in the table, so that AddInPlace may take a list its entries were copied from.
+  bool Begin(SubDivPoint& target);
+  // Begin after target.CopyEntries(entries, count), in one sweep of the list.
+  template <class Entry>
+  bool BeginCopy(SubDivPoint& target, const Entry* entries, int count) {
+    m_target = &target;
+    target.weightCount = int8_t(count);
+    bool distinct = true;  // as Begin
+    for (int i = 0; i < count; ++i) {
+      const SubDivWeight e = Widened(entries[i]);
+      target.indices[i] = e.index;
+      target.weights[i] = e.weight;
+      Mark(e.index, i, distinct);
+    }
+    return distinct;
+  }
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
@@ -31,6 +46,14 @@ class SubDivMerge {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeEntries(other, count, factor, find, placed); });
   }
   void AddScaled(const SubDivNarrowWeight* other, int count, float factor);
+  // AddScaled of a list whose indices are, in order, those of the target's first `count` entries,
+  // after a Begin that found them distinct: the look-up would give entry j position j, and the list
+  // brings nothing new, so each weight is added straight to its position.
+  template <class Entry>
+  void AddInPlace(const Entry* other, int count, float factor) {
+    float* const weights = m_target->weights;
+    for (int j = count - 1; j >= 0; --j) weights[j] += Widened(other[j]).weight * factor;
+  }
   // Clears the table for the next target.
   void End();
 
@@ -41,6 +64,16 @@ class SubDivMerge {
   // each index in the list.
   static constexpr size_t kNarrowIndices = size_t(1) << 16;
   [[gnu::noinline]] void Append(int32_t index, float w);
+  // Notes that `index` is at position i; clears `distinct` for an index outside the table or met
+  // before (the table is clear at a Begin, as End clears it).
+  void Mark(int32_t index, int i, bool& distinct) {
+    if (InTable(index)) {
+      distinct &= m_slot[size_t(index)] == kNone;
+      m_slot[size_t(index)] = int8_t(i);
+    } else {
+      distinct = false;
+    }
+  }
   bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
   // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
   // a level is made of.

@@ -102,8 +102,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       continue;
     }
     const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
-    copy(acc, lists, corner[0]);
-    merge.Begin(acc);
+    lists.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopy(acc, entries, n); });
     for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
     merge.End();
     acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
@@ -115,11 +114,19 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
   // hold nothing but the list.
   SubDivPoint vp{};
-  constexpr int kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
+  constexpr int kRecordAhead = 16, kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
   for (int v = 0; v < nv; ++v) {
     // The records are read in order, but the faces and edges they name lie anywhere, and so do the
     // lists those lead to: each is asked for ahead once what leads to it has come, a list's place in
-    // its pool before its entries.
+    // its pool before its entries. Of each record only the counts and the adjacency are read, two or
+    // three of its five lines, which the processor's own fetching does not follow: they are asked
+    // for into the second-level cache first.
+    if (v + kRecordAhead < nv) {
+      const SubDivPoint& far = Points[v + kRecordAhead];
+      __builtin_prefetch(&far.weightCount, 0, 2);
+      __builtin_prefetch(&far.edges[0], 0, 2);
+      __builtin_prefetch(&far.faces[kSubDivMaxAdjacency - 1], 0, 2);
+    }
     if (v + kAhead < nv) {
       const SubDivPoint& next = Points[v + kAhead];
       for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
@@ -143,15 +150,28 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     const int ev = src.edgeCount, fv = src.faceCount;
     // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
     // empty list.
-    if (ev != 3) copy(vp, lists, v);
+    if (ev == 0) copy(vp, lists, v);
     if (ev != 0) {
-      if (ev != 3) vp.Scale(float(ev - 3));
-      merge.Begin(vp);
+      // Every edge brings the point's own list again; where vp starts as that list with distinct
+      // indices, each entry lands on its own position.
+      bool ownInPlace = false;
+      if (ev != 3) {
+        lists.With(v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
+        vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
+      } else {
+        merge.Begin(vp);
+      }
+      auto addEnd = [&](int32_t p) {
+        if (p == v && ownInPlace)
+          lists.With(v, [&](const auto* entries, int n) { merge.AddInPlace(entries, n, 1.0f / float(ev)); });
+        else
+          add(lists, p, 1.0f / float(ev));
+      };
       for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
       for (int i = ev - 1; i >= 0; --i) {
         const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-        add(lists, e.points[0], 1.0f / float(ev));
-        add(lists, e.points[1], 1.0f / float(ev));
+        addEnd(e.points[0]);
+        addEnd(e.points[1]);
       }
       merge.End();
       vp.Scale(1.0f / float(ev));
@@ -176,8 +196,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
-    copy(np, lists, e.points[0]);
-    merge.Begin(np);
+    lists.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
     add(lists, e.points[1], 1.0f);
     int n = 2;
     for (int32_t face : e.faces) {

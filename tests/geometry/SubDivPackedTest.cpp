@@ -123,6 +123,65 @@ TEST(SubDivPacked, LargeLevelsEqualTheIndexOrderRulesBitForBit) {
   }
 }
 
+TEST(SubDivPacked, SecondStepsAndTheirLimitsEqualTheRulesBitForBit) {
+  // A second step reads lists of many entries, each vertex point its own list once per edge. One
+  // point's list gets an index twice, another an index past 16 bits (the packs widen and the merge
+  // searches for it), a third a full list: each is merged as the searching merge does, with its lines.
+  enum Edit { kNone, kDuplicate, kWide, kFull };
+  struct Case {
+    const char* what;
+    TestMesh mesh;
+    Edit edit;
+    bool project;
+  };
+  const Case cases[] = {{"a quad sphere", CubeSphere(6), kNone, true},
+                        {"a sphere with triangles", CubeSphere(5, 3), kNone, false},
+                        {"a list with an index twice", CubeSphere(5), kDuplicate, true},
+                        {"an index past 16 bits", CubeSphere(5), kWide, true},
+                        {"a full list", CubeSphere(5), kFull, true}};
+  auto overflows = [](const std::string& lines) {
+    int n = 0;
+    for (size_t at = lines.find("exceeded"); at != std::string::npos; at = lines.find("exceeded", at + 1)) ++n;
+    return n;
+  };
+  for (const Case& c : cases) {
+    SubDivStructure base = BuildStructure(c.mesh), first, second;
+    base.SubDivide(first, "test");
+    SubDivPoint& edited = first.Points[first.Points.Count() / 2];
+    if (c.edit == kDuplicate) {
+      edited.indices[edited.weightCount] = edited.indices[0];
+      edited.weights[edited.weightCount++] = 0.5f;
+    } else if (c.edit == kWide) {
+      edited.indices[edited.weightCount] = 70000;
+      edited.weights[edited.weightCount++] = 0.25f;
+    } else if (c.edit == kFull) {
+      while (edited.weightCount < kSubDivMaxWeights) {
+        edited.indices[edited.weightCount] = 5000 + edited.weightCount;
+        edited.weights[edited.weightCount++] = 0.125f;
+      }
+    }
+    LogCapture log;
+    first.SubDivide(second, "test");
+    const std::string stepLines = log.Take();
+    const std::vector<SubDivPoint> want = ReferenceStep(first, second);
+    const std::string referenceLines = log.Take();
+    ASSERT_EQ(size_t(second.Points.Count()), want.size()) << c.what;
+    int differ = 0;
+    for (size_t v = 0; v < want.size(); ++v) differ += !SameBits(second.Points[int(v)], want[v]);
+    EXPECT_EQ(differ, 0) << c.what << ": points of the step";
+    EXPECT_EQ(overflows(stepLines), overflows(referenceLines)) << c.what;
+    EXPECT_EQ(overflows(referenceLines) > 0, c.edit == kFull) << c.what;
+    if (!c.project) continue;
+    const std::vector<SubDivPoint> limit = ReferenceLimit(second);
+    const std::string limitLines = log.Take();
+    ASSERT_TRUE(second.ProjectToLimit());
+    EXPECT_EQ(overflows(log.Take()), overflows(limitLines)) << c.what;
+    differ = 0;
+    for (size_t v = 0; v < limit.size(); ++v) differ += !SameBits(second.Points[int(v)], limit[v]);
+    EXPECT_EQ(differ, 0) << c.what << ": points of the projection";
+  }
+}
+
 TEST(SubDivPacked, OnePassAdjacencyEqualsTheTwoPasses) {
   SubDivStructure good = BuildStructure(CubeSphere(5, 3)), bad = BuildStructure(Cube());
   bad.Edges[2].points[1] = 99;  // names a point past the end: both refuse, each with its own line
