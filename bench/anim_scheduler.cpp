@@ -363,16 +363,30 @@ void CheckAgreement() {
 
 constexpr int64_t kSamplesPerFrame = int64_t(kCharacters) * kCurves * 2;
 
-void BM_EngineSchedulers(benchmark::State& state) {
+// A timing plays the first `characters` for as many frames as make one whole frame's track-samples.
+void EngineFrames(benchmark::State& state, int characters) {
   CheckAgreement();
   EngineWorld& w = TheEngine();
   static int64_t i = 0;
+  for (auto _ : state)
+    for (int r = 0; r < kCharacters / characters; ++r) {
+      const double t = FrameTime(i++);
+      for (int ch = 0; ch < characters; ++ch) w.schedulers[size_t(ch)]->Update(t);
+    }
+  state.SetItemsProcessed(state.iterations() * kSamplesPerFrame);
+}
+void PlainFramesIntoNodes(benchmark::State& state, int characters) {
+  CheckAgreement();
+  static PlainScene* scene = new PlainScene;  // left for the process exit, as the engine's world is
+  static int64_t i = 0;
   for (auto _ : state) {
-    const double t = FrameTime(i++);
-    for (auto& s : w.schedulers) s->Update(t);
+    for (int r = 0; r < kCharacters / characters; ++r) PlainFrameIntoNodes(FrameTime(i++), *scene, characters);
+    benchmark::DoNotOptimize(scene->nodes[0]->translation);
   }
   state.SetItemsProcessed(state.iterations() * kSamplesPerFrame);
 }
+
+void BM_EngineSchedulers(benchmark::State& state) { EngineFrames(state, kCharacters); }
 BENCHMARK(BM_EngineSchedulers)->Unit(benchmark::kMillisecond);
 
 void BM_PlainLoop(benchmark::State& state) {
@@ -387,16 +401,7 @@ void BM_PlainLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond);
 
-void BM_PlainLoopIntoNodes(benchmark::State& state) {
-  CheckAgreement();
-  static PlainScene* scene = new PlainScene;  // left for the process exit, as the engine's world is
-  static int64_t i = 0;
-  for (auto _ : state) {
-    PlainFrameIntoNodes(FrameTime(i++), *scene);
-    benchmark::DoNotOptimize(scene->nodes[0]->translation);
-  }
-  state.SetItemsProcessed(state.iterations() * kSamplesPerFrame);
-}
+void BM_PlainLoopIntoNodes(benchmark::State& state) { PlainFramesIntoNodes(state, kCharacters); }
 BENCHMARK(BM_PlainLoopIntoNodes)->Unit(benchmark::kMillisecond);
 
 // The first 20 characters only, a frame of theirs 50 times over (as many track-samples as a whole
@@ -404,30 +409,10 @@ BENCHMARK(BM_PlainLoopIntoNodes)->Unit(benchmark::kMillisecond);
 // without the trips to memory.
 constexpr int kCachedCharacters = 20;
 
-void BM_EngineSchedulersInCache(benchmark::State& state) {
-  CheckAgreement();
-  EngineWorld& w = TheEngine();
-  static int64_t i = 0;
-  for (auto _ : state)
-    for (int r = 0; r < kCharacters / kCachedCharacters; ++r) {
-      const double t = FrameTime(i++);
-      for (int ch = 0; ch < kCachedCharacters; ++ch) w.schedulers[size_t(ch)]->Update(t);
-    }
-  state.SetItemsProcessed(state.iterations() * kSamplesPerFrame);
-}
+void BM_EngineSchedulersInCache(benchmark::State& state) { EngineFrames(state, kCachedCharacters); }
 BENCHMARK(BM_EngineSchedulersInCache)->Unit(benchmark::kMillisecond);
 
-void BM_PlainLoopIntoNodesInCache(benchmark::State& state) {
-  CheckAgreement();
-  static PlainScene* scene = new PlainScene;  // left for the process exit, as the engine's world is
-  static int64_t i = 0;
-  for (auto _ : state) {
-    for (int r = 0; r < kCharacters / kCachedCharacters; ++r)
-      PlainFrameIntoNodes(FrameTime(i++), *scene, kCachedCharacters);
-    benchmark::DoNotOptimize(scene->nodes[0]->translation);
-  }
-  state.SetItemsProcessed(state.iterations() * kSamplesPerFrame);
-}
+void BM_PlainLoopIntoNodesInCache(benchmark::State& state) { PlainFramesIntoNodes(state, kCachedCharacters); }
 BENCHMARK(BM_PlainLoopIntoNodesInCache)->Unit(benchmark::kMillisecond);
 
 void BM_PlainLoopWithTracks(benchmark::State& state) {

@@ -220,6 +220,18 @@ void FreeArrays(SubDivStructure& s) {
   s.Faces.Clear();
 }
 
+// Runs run(nullptr) once untimed (the thread's store then holds blocks for every timed run, as in
+// BM_OursSteps), then run(&state) once a timing with the timer off: run resumes it around its own work.
+template <class Run>
+void TimedInside(benchmark::State& state, Run&& run) {
+  run(nullptr);
+  for (auto _ : state) {
+    state.PauseTiming();
+    run(&state);
+    state.ResumeTiming();
+  }
+}
+
 void BM_OursThirdStepAlone(benchmark::State& state) {
   SubDivStructure base = BuildStructure(MeshOf(state.range(0)));
   const SubDivStructure second = Refine(base, 2, false);
@@ -232,12 +244,7 @@ void BM_OursThirdStepAlone(benchmark::State& state) {
     FreeArrays(source);
     target.Clear();
   };
-  step(nullptr);  // the thread's store then holds blocks for every timed step, as in BM_OursSteps
-  for (auto _ : state) {
-    state.PauseTiming();
-    step(&state);
-    state.ResumeTiming();
-  }
+  TimedInside(state, step);
   SetLabel(state);
 }
 
@@ -251,12 +258,7 @@ void BM_OursProjectionAlone(benchmark::State& state) {
     if (timed) timed->PauseTiming();
     FreeArrays(level);
   };
-  project(nullptr);
-  for (auto _ : state) {
-    state.PauseTiming();
-    project(&state);
-    state.ResumeTiming();
-  }
+  TimedInside(state, project);
   SetLabel(state);
 }
 
