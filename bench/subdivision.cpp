@@ -21,6 +21,7 @@
 #include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivScratch.h"
 #include "peer/OsdStencils.h"
+#include "scene/SimpleTransform.h"
 
 namespace {
 
@@ -470,6 +471,27 @@ void BM_OursGeometryNodesChecked(benchmark::State& state) {
   }
 }
 
+// The nodes built again and again under one parent, as a mesh group rebuilds its children when its
+// mesh changed at the same level (range 0), and the refresh of their positions and normals a mesh group
+// with vertex generators makes on each update (range 1): the children and their arrays are there from
+// the build before.
+void BM_OursGeometryNodesAgain(benchmark::State& state) {
+  SphereLevelTwo l;
+  SubDivData out;
+  AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out);
+  Obj<TBranch_I> parent(static_cast<TBranch_I*>(ScriptObject::Create(TSimpleTransform_I::kClassId)));
+  Obj<TBranch_I> node;
+  AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, parent.Get());
+  for (auto _ : state) {
+    if (state.range(0) == 0)
+      AssignSubDivToGeometry(node, l.two, l.baseData, "bench", out, parent.Get());
+    else
+      SubDivGeometry::Refresh(node, l.two, l.baseData, "bench", out, parent.Get());
+    benchmark::DoNotOptimize(node.Get());
+  }
+  state.SetLabel(state.range(0) == 0 ? "build" : "refresh");
+}
+
 struct OsdUV {
   float u, v;
   void Clear(void* = nullptr) { u = v = 0.0f; }
@@ -551,5 +573,6 @@ BENCHMARK(BM_OursGeometryNodes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNormals)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNodesChecked)->ArgName("checked")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursGeometryNodesAgain)->ArgName("refresh")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

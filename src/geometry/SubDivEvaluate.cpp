@@ -157,11 +157,12 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
   // The positions are summed as the adjacency pass writes each record, which saves a sweep of its own
   // over the level; a level the pass refuses is still evaluated.
   PositionEvaluator evaluate(last.Points.Count(), baseData, out);
-  const bool passed = last.UpdateVertexAdjacency(&evaluate);
+  SubDivScratchBuffer<int32_t> corners;
+  const bool passed = last.UpdateVertexAdjacency(&evaluate, checked ? &corners : nullptr);
   if (!passed)
     for (int32_t i = 0; i < last.Points.Count(); ++i) evaluate.Take(i, last.Points[i]);
-  // The pass writes only the points' adjacency, which the check does not read.
-  if (checked) passed ? checked->Mark(last) : checked->Clear();
+  // The pass writes only the points' adjacency, which neither the check nor the corner table reads.
+  if (checked) passed ? checked->Mark(last, std::move(corners)) : checked->Clear();
   out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
   out.texCoordChannels.resize(baseData.texCoordChannels.size());
   for (Array<Vector2f>& ch : out.texCoordChannels) ch.SetCountFill(out.vertexCount, kZeroVector2f);

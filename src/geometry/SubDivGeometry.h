@@ -2,6 +2,8 @@
 // normals and morph normal deltas, and the polygon-geometry nodes (one per shader) built from them.
 #pragma once
 
+#include <utility>
+
 #include "core/Obj.h"
 #include "core/String.h"
 #include "geometry/PolygonGeometry.h"
@@ -26,17 +28,20 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
                             SubDivLevelChecked* checked = nullptr);
 
 // The evaluation's word that a level passed CheckReferences, for the nodes built from it next, which
-// then leave their own check of the level out. It names the level and its three arrays as they were
-// and is taken once: for another level, or arrays since replaced, the nodes check for themselves. The
-// caller keeps the level unchanged between the two calls.
+// then leave their own check of the level out and read the corner table the evaluation's adjacency pass
+// made instead of making it again. It names the level and its three arrays as they were and is taken
+// once: for another level, or arrays since replaced, the nodes check for themselves and make their own
+// table. The caller keeps the level unchanged between the two calls.
 class SubDivLevelChecked {
  public:
   void Clear() { *this = SubDivLevelChecked(); }
-  // Whether it names s as s stands; cleared either way.
-  bool Take(const SubDivStructure& s) {
+  // Whether it names s as s stands; cleared either way. When it does, `corners` (if given) receives
+  // s's CornerTable, or stays empty when the evaluation handed none.
+  bool Take(const SubDivStructure& s, SubDivScratchBuffer<int32_t>* corners = nullptr) {
     const bool same = m_level == &s && m_arrays[0] == s.Faces.Data() && m_arrays[1] == s.Edges.Data() &&
                       m_arrays[2] == s.Points.Data() && m_counts[0] == s.Faces.Count() &&
                       m_counts[1] == s.Edges.Count() && m_counts[2] == s.Points.Count();
+    if (same && corners) *corners = std::move(m_corners);
     Clear();
     return same;
   }
@@ -45,7 +50,8 @@ class SubDivLevelChecked {
   // Only the evaluation, having seen the check pass, marks a level.
   friend bool AssignSubDivToGeometry(const SubDivStructure&, SubDivStructure&, const SubDivData&, const String&,
                                      SubDivData&, SubDivLevelChecked*);
-  void Mark(const SubDivStructure& s) {
+  // `corners`: the level's CornerTable, made from the arrays named here.
+  void Mark(const SubDivStructure& s, SubDivScratchBuffer<int32_t>&& corners) {
     m_level = &s;
     m_arrays[0] = s.Faces.Data();
     m_arrays[1] = s.Edges.Data();
@@ -53,11 +59,13 @@ class SubDivLevelChecked {
     m_counts[0] = s.Faces.Count();
     m_counts[1] = s.Edges.Count();
     m_counts[2] = s.Points.Count();
+    m_corners = std::move(corners);
   }
 
   const SubDivStructure* m_level = nullptr;
   const void* m_arrays[3] = {};
   int32_t m_counts[3] = {};
+  SubDivScratchBuffer<int32_t> m_corners;
 };
 
 struct SubDivGeometry {

@@ -313,10 +313,10 @@ TPolygonGeometry_I* SubDivGeometry::FindOrCreateNode(TBranch_I* parent, const St
 
 void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
                             const String& name, SubDivData& out, TBranch_I* parent, SubDivLevelChecked* checked) {
-  const bool known = checked && checked->Take(last);
-  if (!known && !last.CheckReferences("AssignSubDivToGeometry")) return;
   Corners corners;
-  corners.table = last.CornerTable();
+  const bool known = checked && checked->Take(last, &corners.table);
+  if (!known && !last.CheckReferences("AssignSubDivToGeometry")) return;
+  if (!corners.table.get()) corners.table = last.CornerTable();
   // Seam copies share the normal of their point (the copy flag).
   SubDivGeometry::EvaluateWithMorphs(last, baseData, out, true, corners.table.get());
 

@@ -92,14 +92,16 @@ void SubDivStructure::UpdateVertexToFace() {
   if (CheckReferences("UpdateVertexToFace")) VertexToFacePass();
 }
 
-bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink) {
+bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratchBuffer<int32_t>* corners) {
   if (!CheckReferences("UpdateVertexToEdge")) {
     CheckReferences("UpdateVertexToFace");  // the second refusal the two calls would log
     return false;
   }
   // The face pass visits every corner twice (to count, then to place): through the table the edges
-  // are read once.
-  VertexAdjacencyPass(nullptr, CornerTable().get(), sink);
+  // are read once. The pass writes only the points, so the table still holds after it.
+  SubDivScratchBuffer<int32_t> table = CornerTable();
+  VertexAdjacencyPass(nullptr, table.get(), sink);
+  if (corners) *corners = std::move(table);
   return true;
 }
 

@@ -92,9 +92,10 @@ struct SubDivStructure {
   void UpdateVertexToFace();
   // UpdateVertexToEdge then UpdateVertexToFace, with one check and one sweep over the records; the
   // second form hands every record to `sink` in that sweep and answers whether the check passed (when
-  // not, the sink hears of nothing).
+  // not, the sink hears of nothing). When it passed, `corners` (if given) receives the CornerTable the
+  // pass read, which holds while the faces and edges stay as they are.
   void UpdateVertexAdjacency() { UpdateVertexAdjacency(nullptr); }
-  bool UpdateVertexAdjacency(SubDivPointSink* sink);
+  bool UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratchBuffer<int32_t>* corners = nullptr);
 
   // True when every reference of the valid faces and edges, and every weight count, lies in range;
   // otherwise logs the first fault, naming `caller`.
