@@ -91,16 +91,19 @@ void SPolygonGeometry_I::TakeIndexArray(Array<int32_t>&& indices) {
   m_indexBound = int64_t(highest) + 1;
   m_negativeIndex = lowest < 0;
   MarkChanged();
+  NotifyPolygonCache(PolygonData::kDynamicIndices);
 }
 
 void SPolygonGeometry_I::TakeVertexArray(Array<Vector3f>&& vertices) {
   m_vertices = std::move(vertices);
   MarkChanged();
+  NotifyPolygonCache(PolygonData::kDynamicPositions);
 }
 
 void SPolygonGeometry_I::TakeNormalArray(Array<Vector3f>&& normals) {
   m_normals = std::move(normals);
   MarkChanged();
+  NotifyPolygonCache(PolygonData::kDynamicNormals);
 }
 
 VertexData_I* SPolygonGeometry_I::GetVertexDataAt(int32_t index) {

@@ -50,6 +50,8 @@ class SPolygonGeometry_I
   void SetVertexArray(const Array<Vector3f>& vertices) { TakeVertexArray(Array<Vector3f>(vertices)); }
   void SetNormalArray(const Array<Vector3f>& normals) { TakeNormalArray(Array<Vector3f>(normals)); }
   // The same setters for arrays the caller has built and hands over: their blocks move in uncopied.
+  // Each tells the engine's cache to refill its stream: a block freed since the last draw can come back
+  // at the same address with the same count, which the cache alone would take for the array it holds.
   void TakeIndexArray(Array<int32_t>&& indices);
   void TakeVertexArray(Array<Vector3f>&& vertices);
   void TakeNormalArray(Array<Vector3f>&& normals);

@@ -91,6 +91,19 @@ TEST_F(PolygonDraw, TheCacheIsMadeOnceReusedNotifiedAndUnloadedOnceAtDestruction
   EXPECT_EQ(engine.caches->alive, 0);
 }
 
+// A block freed since the last draw can come back at the same address with the same count: the cache
+// cannot tell it from the array it holds, so every array handed in marks its stream.
+TEST_F(PolygonDraw, EveryArrayHandedInMarksItsStreamInTheCache) {
+  Obj<TPolygonGeometry_I> t = MakeT();
+  SPolygonGeometry_I* s = S(t);
+  t->DrawFromSNode(&engine, 1);
+  ASSERT_EQ(engine.caches->made, 1);
+  s->SetIndexArray(Array<int32_t>{0, 1, 2, 0, 2, 3, 1});
+  s->TakeVertexArray(Array<Vector3f>(s->m_vertices));
+  s->SetNormalArray(s->m_normals);
+  EXPECT_EQ(engine.caches->dirtyFlags, (std::vector<uint32_t>{0x10, 0x20, 0x40}));
+}
+
 TEST_F(PolygonDraw, PassWordsSelectTheLowestIndexOfAUsageOfTheRightClassAndLength) {
   Obj<TPolygonGeometry_I> t = MakeT();
   SPolygonGeometry_I* s = S(t);
