@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/StripIndexTable.h"
+#include "geometry/SubDivLargePages.h"
 
 namespace PM {
 
@@ -29,6 +30,7 @@ class StripKeyBuckets {
       at += room;
     }
     m_entries.reset(new Entry[at]);  // left unset: a list's entries are read only once filed
+    AdviseSubDivLargePages(m_entries.get(), sizeof(Entry) * at);
   }
 
   // The value filed under (v, key), or -1 after filing `value` under it. `same(value)` tells whether the record
