@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/StripIndexTable.h"
+#include "geometry/StripScratch.h"
 
 namespace PM {
 
@@ -21,14 +22,15 @@ class StripKeyBuckets {
 
   // `counts[v]`: at most how many keys vertex v will get.
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
-      : m_home(new Home[counts.size()]), m_spillTable(SpillCount(counts)), m_crowded(Crowds(counts)) {
+      : m_spillTable(SpillCount(counts)), m_crowded(Crowds(counts)) {
+    m_home.Reset(counts.size());
     uint32_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
       uint8_t room = uint8_t(std::min(counts[v], kBucket));
       m_home[v] = Home{at, 0, room};
       at += room;
     }
-    m_entries.reset(new Entry[at]);  // left unset: a list's entries are read only once filed
+    m_entries.Reset(at);  // left unset: a list's entries are read only once filed
   }
 
   // The value filed under (v, key), or -1 after filing `value` under it. `same(value)` tells whether the record
@@ -96,8 +98,8 @@ class StripKeyBuckets {
     uint8_t fill;
     uint8_t room;
   };
-  std::unique_ptr<Home[]> m_home;
-  std::unique_ptr<Entry[]> m_entries;
+  StripBlock<Home> m_home;
+  StripBlock<Entry> m_entries;
   StripIndexTable m_spillTable;
   bool m_crowded;
 };

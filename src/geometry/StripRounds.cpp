@@ -117,7 +117,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
   // The samples that read a committed face are gathered and flagged once; the arrays go through plain pointers,
   // which the stores cannot make the loop fetch again.
   unsigned readers = 0;
-  NvFaceInfo* hot = m_hot.data();
+  NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
   const int32_t* taken = faces.Data();
   for (int i = 0; i < strips.Count(); ++i) {
@@ -143,9 +143,10 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 // did, and a sample whose start face and read faces are as an earlier round left them keeps that round's
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
-  if (m_hot.empty()) return;
+  if (m_faceCount == 0) return;
   m_stripFaces.Reserve(FaceCount());  // every face is committed once
-  for (;;) {                          // each round commits at least its first start face
+  AdviseStripReserved(m_stripFaces);
+  for (;;) {  // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped). The round's best value is
     // the first highest of its samples' six in order, so the first highest of the samples' own firsts.

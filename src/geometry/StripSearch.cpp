@@ -46,7 +46,7 @@ class Stripifier_D::Experiment {
  public:
   Experiment(Stripifier_D& d, int32_t experiment)
       : m_d(d),
-        m_hot(d.m_hot.data()),
+        m_hot(d.m_hot.get()),
         m_slots(d.m_slots.get()),
         m_searchStart(d.m_searchStart.Data()),
         m_stamp(d.m_vertexStamp.Data()),

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/Array.h"
+#include "geometry/StripScratch.h"
+#include "geometry/SubDivLargePages.h"
 
 namespace PM {
 
@@ -88,6 +90,16 @@ struct SampleMemo {
   Array<NvStripInfo> bestStrips;
 };
 
+// The large-page hint for the room an array has reserved (a large mesh's working arrays fault in 2 MB at a time).
+template <class T>
+void AdviseStripReserved(const T* data, size_t count) {
+  AdviseSubDivLargePages(data, sizeof(T) * count);
+}
+template <class T>
+void AdviseStripReserved(const Array<T>& a) {
+  AdviseStripReserved(a.Data(), size_t(a.Capacity()));
+}
+
 // Hidden: used only inside the library, so calls between its steps bind directly.
 class __attribute__((visibility("hidden"))) Stripifier_D {
  public:
@@ -114,7 +126,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void BuildSearchLists();
   // `edgesOf`: each face's three edge ids.
   void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
-  int32_t FaceCount() const { return int32_t(m_hot.size()); }
+  int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips
   class Experiment;  // one experiment's walk over the faces and search slots
   int32_t NextAlive(int32_t slot, int32_t end);
@@ -139,22 +151,23 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool m_firstReset = true;
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
-  Array<int32_t> m_vertexOf;      // dense vertex id -> input index
-  std::vector<NvFaceInfo> m_hot;  // the faces
-  int32_t m_firstStrip = 0;       // the running experiment's first strip id
+  Array<int32_t> m_vertexOf;     // dense vertex id -> input index
+  StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
+  int32_t m_faceCount = 0;
+  int32_t m_firstStrip = 0;  // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).
   Array<int32_t> m_searchStart;
-  std::unique_ptr<SearchSlot[]> m_slots;
+  StripBlock<SearchSlot> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
   // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
   // of them): an experiment takes each face at most once, so both hold every face (the latter kFaceSlack more).
-  std::unique_ptr<int32_t[]> m_grown, m_trialFaces;
+  StripBlock<int32_t> m_grown, m_trialFaces;
   int32_t m_trialCount = 0;
 
   SampleMemo m_memos[kSamples];
@@ -164,7 +177,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes
   // at least one face, and its record is filled where it stays without an append's checks.
-  std::unique_ptr<NvStripInfo[]> m_trial;  // and kStripSlack more
+  StripBlock<NvStripInfo> m_trial;  // and kStripSlack more
   int32_t m_trialStrips = 0;
   Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;      // committed strips, in commit order

@@ -51,11 +51,15 @@ struct FaceKey {
 // renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
 void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
+  dense.Reserve(n);
+  AdviseStripReserved(dense);
   dense.SetCountNoCopy(n);
   int32_t largest = 0;
   for (int i = 0; i < n; ++i) largest = indices[i] > largest ? indices[i] : largest;
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
+    id.Reserve(largest + 1);
+    AdviseStripReserved(id);
     id.SetCountFill(largest + 1, -1);
     for (int i = 0; i < n; ++i) {
       int32_t& d = id[indices[i]];
@@ -95,21 +99,23 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   m_free.Reserve(faces + 1);
+  AdviseStripReserved(m_free);
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
-  m_grown.reset(new int32_t[size_t(faces)]);
-  m_trialFaces.reset(new int32_t[size_t(faces + kFaceSlack)]);
-  m_trial.reset(new NvStripInfo[size_t(faces + kStripSlack)]);
+  m_grown.Reset(size_t(faces));
+  m_trialFaces.Reset(size_t(faces + kFaceSlack));
+  m_trial.Reset(size_t(faces + kStripSlack));
 }
 
 // The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
 // beyond an edge's second; face f's edge ids are left in dense[3f .. 3f + 2].
 void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
   int triangles = dense.Count() / 3;
-  m_hot.reserve(size_t(triangles));
+  m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
   m_edges.Reserve(triangles * 3);
+  AdviseStripReserved(m_edges);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
@@ -143,6 +149,7 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
   StripKeyBuckets<1> edgeTable(edgeKeys);
   int32_t crowded = 0;  // triangles left off an edge that already had two
   sides.reserve(size_t(triangles) * 3);
+  AdviseStripReserved(sides.data(), sides.capacity());
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
@@ -161,7 +168,7 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
     const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
-    int32_t f = int32_t(m_hot.size());
+    int32_t f = m_faceCount;
     // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
     // whose three edges are all known is looked for among the faces.
     int32_t found[3];
@@ -194,7 +201,7 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
     } else if (faceTable.FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) {
       continue;
     }
-    m_hot.push_back(NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0});
+    m_hot[size_t(m_faceCount++)] = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
@@ -221,7 +228,7 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
 void Stripifier_D::BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides) {
   // Plain pointers and the flags gathered in locals: a byte store may alias anything, so storing each flag
   // through the record would reload every array's address after it.
-  NvFaceInfo* hot = m_hot.data();
+  NvFaceInfo* hot = m_hot.get();
   const int32_t* edgeIds = edgesOf.Data();
   const NvEdgeInfo* edges = m_edges.Data();
   const uint8_t* side = sides.data();
@@ -264,7 +271,8 @@ void Stripifier_D::BuildSearchLists() {
   int slots = m_searchStart[vertices];
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
   // slots themselves stalled on fetching a line for nearly every store.
-  std::unique_ptr<int32_t[]> edgeAt(new int32_t[size_t(slots)]);
+  StripBlock<int32_t> edgeAt;
+  edgeAt.Reset(size_t(slots));
   Array<int32_t> at(m_searchStart);
   const NvEdgeInfo* edges = m_edges.Data();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
@@ -273,7 +281,7 @@ void Stripifier_D::BuildSearchLists() {
     edgeAt[size_t(at[ed.v0]++)] = e;
     edgeAt[size_t(at[ed.v1]++)] = e;
   }
-  m_slots.reset(new SearchSlot[size_t(slots)]);  // each written below: left uninitialised until then
+  m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
   const int32_t* start = m_searchStart.Data();
   for (int32_t v = 0; v < vertices; ++v) {

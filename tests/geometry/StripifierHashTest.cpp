@@ -7,6 +7,7 @@
 #include <array>
 #include <random>
 
+#include "geometry/StripDecode.h"
 #include "geometry/StripifierReference.h"
 #include "support/LogCapture.h"
 #include "support/OffMesh.h"
@@ -127,6 +128,23 @@ TEST(StripifierHash, CrowdedAndReorderedMeshesGiveTheirRecordedStrip) {
   std::vector<int32_t> sorted;
   for (const auto& f : faces) sorted.insert(sorted.end(), f.begin(), f.end());
   EXPECT_EQ(HashOf(Stripify(sorted)), 4376455672811426813ULL);
+}
+
+// Meshes whose working arrays run to megabytes each, which the stripifier backs with large pages: every
+// triangle is drawn once with its winding, and the strip is the one recorded before, index for index.
+TEST(StripifierHash, MeshesOfMegabyteArraysDrawEachTriangleOnceAndKeepTheirStrip) {
+  LogCapture quiet;
+  std::vector<int32_t> fan;
+  for (int32_t i = 0; i < 200000; ++i) fan.insert(fan.end(), {0, i + 1, i + 2});
+  const std::pair<std::vector<int32_t>, uint64_t> cases[] = {{Grid(600, 220, true), 6288899359783292092ULL},
+                                                             {fan, 12894164746844467022ULL}};
+  for (const auto& [mesh, hash] : cases) {
+    StripResult r = Stripify(mesh);
+    std::vector<Tri> drawn;
+    ASSERT_TRUE(DecodeStrip(r.indices, r.lengths, drawn)) << mesh.size() / 3;
+    EXPECT_EQ(drawn, ExpectedTriangles(mesh)) << mesh.size() / 3;
+    EXPECT_EQ(HashOf(r), hash) << mesh.size() / 3;
+  }
 }
 
 }  // namespace PM::Test

@@ -1,0 +1,77 @@
+// The stripifier's kept working blocks: what a call gives back is handed out again, smallest fit first, and
+// each thread keeps its own.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <thread>
+
+#include "geometry/StripScratch.h"
+
+namespace PM {
+
+namespace {
+
+// Runs `body` on a thread of its own, so that it starts with no kept block.
+template <class Body>
+void OnFreshThread(Body body) {
+  std::thread t(body);
+  t.join();
+}
+
+}  // namespace
+
+TEST(StripScratch, GivenBlocksComeBackSmallestFitFirst) {
+  OnFreshThread([] {
+    size_t small = 1000, large = 5000;
+    void* a = StripScratch::Take(small);
+    void* b = StripScratch::Take(large);
+    EXPECT_GE(small, 1000u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % 64, 0u);
+    std::memset(a, 1, small);
+    std::memset(b, 2, large);
+    StripScratch::Give(b, large);
+    StripScratch::Give(a, small);
+    struct Case {
+      size_t ask;
+      void* expected;
+      size_t bytes;
+    };
+    // Taken in turn: each takes the smallest kept block that holds it, with that block's whole size.
+    const Case cases[] = {{2000, b, large}, {900, a, small}};
+    for (const Case& c : cases) {
+      size_t bytes = c.ask;
+      EXPECT_EQ(StripScratch::Take(bytes), c.expected) << c.ask;
+      EXPECT_EQ(bytes, c.bytes) << c.ask;
+    }
+    StripScratch::Give(a, small);
+    StripScratch::Give(b, large);
+  });
+}
+
+TEST(StripScratch, ThreadsKeepTheirOwnBlocksAndOversizedOnesAreFreed) {
+  OnFreshThread([] {
+    size_t bytes = 4096;
+    void* mine = StripScratch::Take(bytes);
+    StripScratch::Give(mine, bytes);
+    void* other = nullptr;
+    OnFreshThread([&] {
+      size_t b = 4096;
+      other = StripScratch::Take(b);
+      StripScratch::Give(other, b);
+    });
+    EXPECT_NE(other, mine);  // still kept here, so the other thread had a block of its own
+    size_t again = 4096;
+    EXPECT_EQ(StripScratch::Take(again), mine);
+    StripScratch::Give(mine, again);
+    // A block past what a thread keeps goes back to the allocator (under ASan a leak would be reported).
+    size_t huge = StripScratch::kKeptBytes + 64;
+    void* big = StripScratch::Take(huge);
+    StripScratch::Give(big, huge);
+    size_t next = 64;
+    EXPECT_EQ(StripScratch::Take(next), mine);  // the only kept block that fits
+    StripScratch::Give(mine, next);
+  });
+}
+
+}  // namespace PM
