@@ -8,7 +8,8 @@ bool SubDivMerge::Begin(SubDivPoint& target) {
   m_target = &target;
   // A list with an index twice keeps the later entry, as the backward search finds it.
   bool distinct = true;
-  for (int i = 0; i < target.weightCount; ++i) Mark(target.indices[i], i, distinct);
+  const Table table = Local();
+  for (int i = 0, n = target.weightCount; i < n; ++i) table.Mark(target.indices[i], i, distinct);
   return distinct;
 }
 
@@ -22,13 +23,6 @@ void SubDivMerge::Append(int32_t index, float w) {
   } else {
     ReportSubDivWeightOverflow();
   }
-}
-
-void SubDivMerge::End() {
-  const SubDivPoint& t = *m_target;
-  for (int i = 0; i < t.weightCount; ++i)
-    if (InTable(t.indices[i])) m_slot[size_t(t.indices[i])] = kNone;
-  m_target = nullptr;
 }
 
 }  // namespace PM

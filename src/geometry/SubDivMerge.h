@@ -28,11 +28,12 @@ class SubDivMerge {
     m_target = &target;
     target.weightCount = int8_t(count);
     bool distinct = true;  // as Begin
+    const Table table = Local();
     for (int i = 0; i < count; ++i) {
       const SubDivWeight e = Widened(entries[i]);
       target.indices[i] = e.index;
       target.weights[i] = e.weight;
-      Mark(e.index, i, distinct);
+      table.Mark(e.index, i, distinct);
     }
     return distinct;
   }
@@ -55,7 +56,12 @@ class SubDivMerge {
     for (int j = count - 1; j >= 0; --j) weights[j] += Widened(other[j]).weight * factor;
   }
   // Clears the table for the next target.
-  void End();
+  void End() {
+    const SubDivPoint& t = *m_target;
+    const Table table = Local();
+    for (int i = 0, n = t.weightCount; i < n; ++i) table.Clear(t.indices[i]);
+    m_target = nullptr;
+  }
 
  private:
   static constexpr int8_t kNone = -1;
@@ -64,17 +70,26 @@ class SubDivMerge {
   // each index in the list.
   static constexpr size_t kNarrowIndices = size_t(1) << 16;
   [[gnu::noinline]] void Append(int32_t index, float w);
-  // Notes that `index` is at position i; clears `distinct` for an index outside the table or met
-  // before (the table is clear at a Begin, as End clears it).
-  void Mark(int32_t index, int i, bool& distinct) {
-    if (InTable(index)) {
-      distinct &= m_slot[size_t(index)] == kNone;
-      m_slot[size_t(index)] = int8_t(i);
-    } else {
-      distinct = false;
+  // The table as locals for a sweep: its entries are bytes, whose stores would otherwise make the
+  // compiler fetch the vector's pointers (and the list's count) again for every entry.
+  struct Table {
+    int8_t* slot;
+    uint32_t size;
+    // Notes that `index` is at position i; clears `distinct` for an index outside the table or met
+    // before (the table is clear at a Begin, as End clears it).
+    void Mark(int32_t index, int i, bool& distinct) const {
+      if (uint32_t(index) < size) {
+        distinct &= slot[index] == kNone;
+        slot[index] = int8_t(i);
+      } else {
+        distinct = false;
+      }
     }
-  }
-  bool InTable(int32_t index) const { return uint32_t(index) < m_slot.size(); }
+    void Clear(int32_t index) const {
+      if (uint32_t(index) < size) slot[index] = kNone;
+    }
+  };
+  Table Local() { return {m_slot.data(), uint32_t(m_slot.size())}; }
   // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
   // a level is made of.
   template <class MergeFn>

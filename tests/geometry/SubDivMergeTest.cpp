@@ -104,5 +104,50 @@ TEST(SubDivMerge, NarrowListsMergeAsTheSearchingMerge) {
   }
 }
 
+TEST(SubDivMerge, CopiedStartTellsWhenItsOwnListAddsInPlace) {
+  // BeginCopy starts the target as a packed list and reports whether that list may later be added at
+  // positions 0 to n - 1: only while its indices are distinct and all in the table. Either way the
+  // merge that follows, and the next target through the same table, must be the search's.
+  struct Case {
+    const char* what;
+    std::vector<int32_t> own;
+    bool inPlace;
+  };
+  const Case cases[] = {
+      {"distinct indices in the table", {3, 9, 0, 15, 7}, true},
+      {"an empty list", {}, true},
+      {"an index twice", {3, 9, 3, 15}, false},
+      {"an index past the table", {3, 9, 70000, 15}, false},  // it covers every 16-bit index
+      {"a negative index", {3, -1, 9}, false},
+  };
+  std::mt19937 rng(5);
+  for (const Case& c : cases) {
+    SubDivPoint own{};
+    std::vector<SubDivWeight> packed;
+    for (int32_t index : c.own) {
+      own.indices[own.weightCount] = index;
+      own.weights[own.weightCount] = std::uniform_real_distribution<float>(-1.0f, 1.0f)(rng);
+      packed.push_back({index, own.weights[own.weightCount++]});
+    }
+    const SubDivPoint other = RandomList(rng, 9, 16, 0);
+    SubDivPoint searched = own;
+    searched.AddScaled(other, 0.25f);
+    searched.AddScaled(own, 0.25f);
+    SubDivMerge merge(16);
+    for (int pass = 0; pass < 2; ++pass) {
+      SubDivPoint merged = RandomList(rng, 20, 40, 0);  // stale entries the copy replaces
+      const int n = int(packed.size());
+      EXPECT_EQ(merge.BeginCopy(merged, packed.data(), n), c.inPlace) << c.what;
+      merge.AddScaled(other, 0.25f);
+      if (c.inPlace)
+        merge.AddInPlace(packed.data(), n, 0.25f);
+      else
+        merge.AddScaled(packed.data(), n, 0.25f);
+      merge.End();
+      EXPECT_TRUE(SameList(searched, merged)) << c.what << ", pass " << pass;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test
