@@ -12,7 +12,7 @@ namespace {
 // and a best experiment's strips every few experiments. `from` and `to` have room for Slack more past the end,
 // so that up to Slack elements move as one block of fixed size.
 template <int Slack, class T>
-void CopyInto(Array<T>& to, const T* from, int count) {
+[[gnu::always_inline]] inline void CopyInto(Array<T>& to, const T* from, int count) {
   if (count + Slack > to.Capacity()) to.Reserve(count + count / 2 + Slack);  // room for the next growth
   to.SetCountNoCopy(count);
   if (count <= Slack)
@@ -24,8 +24,8 @@ void CopyInto(Array<T>& to, const T* from, int count) {
 }  // namespace
 
 // Runs experiment k at `face` with fresh ids and keeps its value and the faces it took (which noted the sample
-// as they were taken).
-void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
+// as they were taken). Inlined into its callers: it runs once per experiment, most of which are short.
+[[gnu::always_inline]] inline void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trialStrips), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;

@@ -55,6 +55,8 @@ class Stripifier_D::Experiment {
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
         m_reads(d.m_memos[d.m_noteSample].reads),
+        m_trialFaces(d.m_trialFaces.get()),
+        m_grown(d.m_grown.get()),
         m_trialCount(d.m_trialCount) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
@@ -101,6 +103,8 @@ class Stripifier_D::Experiment {
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
   Array<int32_t>& m_reads;  // the running sample's
+  int32_t* const m_trialFaces;
+  int32_t* const m_grown;
   int32_t m_trialCount;
 };
 
@@ -167,11 +171,11 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   // the forward ones move up, one by one: read back as one block right after their stores, they stalled
   // until the stores were done.
   int32_t first = m_trialCount;
-  int32_t* forward = m_d.m_trialFaces.get() + first;
+  int32_t* forward = m_trialFaces + first;
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
   if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-  int32_t* backward = m_d.m_grown.get();
+  int32_t* backward = m_grown;
   int32_t backwardCount = 0;
   if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
   if (backwardCount > 0) {
@@ -269,10 +273,11 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
   int32_t stripIds = m_stripIds;
+  NvStripInfo* const trial = m_trial.get();
   {
     Experiment walk(*this, experiment);
     for (;;) {
-      NvStripInfo& strip = m_trial[size_t(strips++)];
+      NvStripInfo& strip = trial[strips++];
       strip.startFace = face;
       strip.edgeV0 = edgeV0;
       strip.edgeV1 = edgeV1;
