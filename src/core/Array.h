@@ -114,6 +114,19 @@ class Array {
     HeaderOf(m_data)->count = n + 1;
     return m_data[n];
   }
+  // Makes room for one more element at the end and returns it for the caller to build in place, so
+  // that no copy of it is written first and read back. The new element is left as the block had it:
+  // the caller must fill every field that it or any later reader uses before the next change to the
+  // array. Grows as Append does, out of line.
+  T& AppendSlot() {
+    static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>,
+                  "only plain records are filled in place");
+    T* d = m_data;
+    int n = HeaderOf(d)->count;
+    if (__builtin_expect(n >= HeaderOf(d)->capacity, 0)) d = SlotGrow();
+    HeaderOf(d)->count = n + 1;
+    return d[n];
+  }
   T& AppendNew() {
     Append(T());
     return Last();
@@ -214,6 +227,10 @@ class Array {
     T copy(v);  // v may live in this array
     Realloc(ArrayGrowCapacity(Capacity()));
     new (m_data + n) T(std::move(copy));
+  }
+  [[gnu::noinline]] T* SlotGrow() {
+    Realloc(ArrayGrowCapacity(Capacity()));
+    return m_data;
   }
   static void Destroy(void* payload) {
     T* e = static_cast<T*>(payload);

@@ -1,4 +1,5 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -26,15 +27,25 @@ void AdviseReserved(const Array<T>& a) {
   AdviseSubDivLargePages(a.Data(), sizeof(T) * size_t(a.Capacity()));
 }
 
-// Appends a new edge and returns its reference (direction 0).
+// Appends a new edge and returns its reference (direction 0). Edges and faces are written where they go:
+// a record built aside and copied in would be read back in wider moves than it was written in, and the
+// copy would wait for every store.
 int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
-  edges.Append(SubDivEdge::Make(first, second));
-  return (edges.Count() - 1) * 2;
+  const int32_t ref = edges.Count() * 2;
+  SubDivEdge& e = edges.AppendSlot();
+  e.points[0] = first;
+  e.points[1] = second;
+  e.faces[0] = e.faces[1] = -1;
+  e.halves[0] = e.halves[1] = -1;
+  return ref;
 }
 
 void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
-  faces.Append(
-      {{edges[0], edges[1], edges[2], edges[3]}, -1, sourceFace, {params[0], params[1], params[2], params[3]}});
+  SubDivFace& f = faces.AppendSlot();
+  for (int k = 0; k < 4; ++k) f.edges[k] = edges[k];
+  f.facePoint = -1;
+  f.sourceFace = sourceFace;
+  for (int k = 0; k < 4; ++k) f.params[k] = params[k];
 }
 
 // Asks for the whole of a point record ahead of its use; the writes follow.
@@ -112,8 +123,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   }
 
   // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
-  // hold nothing but the list.
-  SubDivPoint vp{};
+  // hold nothing but the list, and are built where they go, from zero.
   constexpr int kRecordAhead = 16, kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
   for (int v = 0; v < nv; ++v) {
     // The records are read in order, but the faces and edges they name lie anywhere, and so do the
@@ -148,6 +158,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     }
     const SubDivPoint& src = Points[v];
     const int ev = src.edgeCount, fv = src.faceCount;
+    SubDivPoint& vp = target.Points.AppendSlot();
+    std::memset(static_cast<void*>(&vp), 0, sizeof(SubDivPoint));
     // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
     // empty list.
     if (ev == 0) copy(vp, lists, v);
@@ -176,12 +188,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       merge.End();
       vp.Scale(1.0f / float(ev));
     }
-    target.Points.Append(vp);
-    for (int i = 0; i < vp.weightCount; ++i) {
-      vp.indices[i] = 0;
-      vp.weights[i] = 0.0f;
-    }
-    vp.weightCount = 0;
   }
 
   // The face points' records, through one record in face order as they were made, so each carries
