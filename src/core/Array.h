@@ -154,9 +154,15 @@ class Array {
       return;
     }
     T* fresh = static_cast<T*>(BlockNewArray(capacity, n, &BlockType()));
-    if (n > 0) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
     Hold(fresh);
-    if (HeaderOf(m_data)->capacity > 0) BlockDelete(m_data);  // elements moved, only the block goes
+    if (HeaderOf(m_data)->capacity > 0 && BlockRefCount(m_data) > 1) {
+      // Another owner keeps the old block and its elements: copy them and give up only this reference.
+      for (int i = 0; i < n; ++i) new (fresh + i) T(m_data[i]);
+      Drop(m_data);
+    } else {
+      if (n > 0) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
+      if (HeaderOf(m_data)->capacity > 0) BlockDelete(m_data);  // elements moved, only the block goes
+    }
     m_data = fresh;
   }
   void Reserve(int capacity) {

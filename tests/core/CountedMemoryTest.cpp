@@ -151,6 +151,23 @@ TEST_F(CountedMemory, ArrayAppendOfOwnElementSurvivesGrowth) {
   EXPECT_TRUE(a[40] == "first");
 }
 
+// A block another owner also holds: growing copies the elements into a new block and leaves the old one,
+// elements and all, to that owner (it was freed under it before).
+TEST_F(CountedMemory, GrowingASharedBlockLeavesItToTheOtherOwner) {
+  Array<String> a{"kept", "also"};
+  ASSERT_EQ(a.Capacity(), a.Count());  // full: the next append grows
+  String* shared = a.Data();
+  BlockAddRef(shared);
+  for (int i = 0; i < 10; ++i) a.Append("more");
+  ASSERT_NE(a.Data(), shared);
+  EXPECT_EQ(BlockRefCount(shared), 1);
+  EXPECT_EQ(HeaderOf(shared)->count, 2);
+  EXPECT_TRUE(shared[0] == "kept" && shared[1] == "also");
+  EXPECT_TRUE(a[0] == "kept" && a[1] == "also" && a[11] == "more");
+  BlockRelease(shared);  // the other owner lets go: the strings a copied stay
+  EXPECT_TRUE(a[0] == "kept");
+}
+
 bool FailBig(size_t bytes) { return bytes > (size_t(1) << 20); }
 
 void AllocateTooMuch(void*) {
