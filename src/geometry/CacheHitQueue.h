@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/Array.h"
+#include "geometry/LargePages.h"
 #include "geometry/RankQueue.h"
-#include "geometry/SubDivLargePages.h"
 
 namespace PM {
 
@@ -25,7 +25,7 @@ struct VertexOwners {
     forEachSlot([&](int32_t v, int32_t) { ++start[v + 1]; });
     for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
     owner.Reserve(slots);
-    AdviseSubDivLargePages(owner.Data(), sizeof(int32_t) * size_t(slots));
+    AdviseLargePages(owner.Data(), sizeof(int32_t) * size_t(slots));
     owner.SetCountNoCopy(slots);
     Array<int32_t> at(start);
     forEachSlot([&](int32_t v, int32_t who) { owner[at[v]++] = who; });

@@ -40,9 +40,9 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
   m_pieces.Reserve(pieces);
   m_pieceFaces.Reserve(pieceFaces);
   m_triList.Reserve(m_stripFaces.Count() - pieceFaces);
-  AdviseStripReserved(m_pieces);
-  AdviseStripReserved(m_pieceFaces);
-  AdviseStripReserved(m_triList);
+  AdviseReserved(m_pieces);
+  AdviseReserved(m_pieceFaces);
+  AdviseReserved(m_triList);
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
       int count = std::min(threshold, strip.count - off);
@@ -73,7 +73,7 @@ void Stripifier_D::OrderTriangleList() {
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<CommittedFace> ordered;
   ordered.Reserve(n);
-  AdviseStripReserved(ordered);
+  AdviseReserved(ordered);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
     const CommittedFace& face = tris[i];
     ordered.Append(face);
@@ -138,7 +138,7 @@ void Stripifier_D::OrderPieces() {
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<StripPiece> ordered;
   ordered.Reserve(n);
-  AdviseStripReserved(ordered);
+  AdviseReserved(ordered);
   auto place = [&](int32_t p) {
     StripPiece piece = pieces[p];
     ordered.Append(piece);

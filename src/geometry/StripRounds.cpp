@@ -145,7 +145,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 void Stripifier_D::FindAllStrips() {
   if (m_faceCount == 0) return;
   m_stripFaces.Reserve(FaceCount());  // every face is committed once
-  AdviseStripReserved(m_stripFaces);
+  AdviseReserved(m_stripFaces);
   for (;;) {  // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped). The round's best value is

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "geometry/SubDivLargePages.h"
+#include "geometry/LargePages.h"
 
 namespace PM {
 
@@ -44,13 +44,13 @@ void* StripScratch::Take(size_t& bytes) {
   }
   bytes = (bytes + 63) & ~size_t(63);
   void* block = ::operator new(bytes, kAlign);
-  AdviseSubDivLargePages(block, bytes);  // a large mesh's blocks fault in 2 MB at a time
+  AdviseLargePages(block, bytes);  // a large mesh's blocks fault in 2 MB at a time
   return block;
 }
 
 void StripScratch::Give(void* block, size_t bytes) {
   KeptBlocks& k = t_kept;
-  if (bytes <= kKeptBytes - k.bytes && k.bytes <= kKeptBytes) {
+  if (k.bytes + bytes <= kKeptBytes) {
     if (k.count == kMostKept) {  // the smallest goes: the larger ones are the ones worth keeping
       int smallest = 0;
       for (int i = 1; i < k.count; ++i)

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/Array.h"
+#include "geometry/LargePages.h"
 #include "geometry/StripScratch.h"
-#include "geometry/SubDivLargePages.h"
 
 namespace PM {
 
@@ -89,16 +89,6 @@ struct SampleMemo {
   int best = -1;
   Array<NvStripInfo> bestStrips;
 };
-
-// The large-page hint for the room an array has reserved (a large mesh's working arrays fault in 2 MB at a time).
-template <class T>
-void AdviseStripReserved(const T* data, size_t count) {
-  AdviseSubDivLargePages(data, sizeof(T) * count);
-}
-template <class T>
-void AdviseStripReserved(const Array<T>& a) {
-  AdviseStripReserved(a.Data(), size_t(a.Capacity()));
-}
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
 class __attribute__((visibility("hidden"))) Stripifier_D {

@@ -52,14 +52,14 @@ struct FaceKey {
 void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
   dense.Reserve(n);
-  AdviseStripReserved(dense);
+  AdviseReserved(dense);
   dense.SetCountNoCopy(n);
   int32_t largest = 0;
   for (int i = 0; i < n; ++i) largest = indices[i] > largest ? indices[i] : largest;
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
     id.Reserve(largest + 1);
-    AdviseStripReserved(id);
+    AdviseReserved(id);
     id.SetCountFill(largest + 1, -1);
     for (int i = 0; i < n; ++i) {
       int32_t& d = id[indices[i]];
@@ -99,7 +99,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   m_free.Reserve(faces + 1);
-  AdviseStripReserved(m_free);
+  AdviseReserved(m_free);
   for (int i = 0; i <= faces; ++i) m_free.Append(i);
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
   m_grown.Reset(size_t(faces));
@@ -115,7 +115,7 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
   m_edges.Reserve(triangles * 3);
-  AdviseStripReserved(m_edges);
+  AdviseReserved(m_edges);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
@@ -149,7 +149,7 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
   StripKeyBuckets<1> edgeTable(edgeKeys);
   int32_t crowded = 0;  // triangles left off an edge that already had two
   sides.reserve(size_t(triangles) * 3);
-  AdviseStripReserved(sides.data(), sides.capacity());
+  AdviseReserved(sides.data(), sides.capacity());
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are

@@ -1,6 +1,6 @@
 #include "geometry/SubDivWeightPool.h"
 
-#include "geometry/SubDivLargePages.h"
+#include "geometry/LargePages.h"
 
 namespace PM {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 template <class Entry>
 SubDivScratchBuffer<Entry> TakeRoom(size_t room) {
   SubDivScratchBuffer<Entry> b(room);
-  if (b.IsFresh()) AdviseSubDivLargePages(b.get(), sizeof(Entry) * room);
+  if (b.IsFresh()) AdviseLargePages(b.get(), sizeof(Entry) * room);
   return b;
 }
 

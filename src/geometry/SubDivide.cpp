@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/Log.h"
-#include "geometry/SubDivLargePages.h"
+#include "geometry/LargePages.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
 #include "geometry/SubDivScratch.h"
@@ -20,12 +20,6 @@ constexpr float kTriangleCentre = 0.33333334f;
 // runs on from the edge point; both as references in the target level.
 int32_t FirstHalf(const SubDivEdge& e, int32_t r) { return e.halves[r & 1] ^ (r & 1); }
 int32_t SecondHalf(const SubDivEdge& e, int32_t r) { return e.halves[1 - (r & 1)] ^ (r & 1); }
-
-// The large-page hint for the room an array has reserved.
-template <class T>
-void AdviseReserved(const Array<T>& a) {
-  AdviseSubDivLargePages(a.Data(), sizeof(T) * size_t(a.Capacity()));
-}
 
 // Appends a new edge and returns its reference (direction 0). Edges and faces are written where they go:
 // a record built aside and copied in would be read back in wider moves than it was written in, and the

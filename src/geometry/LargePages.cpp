@@ -1,4 +1,4 @@
-#include "geometry/SubDivLargePages.h"
+#include "geometry/LargePages.h"
 
 #include <sys/mman.h>
 
@@ -13,7 +13,7 @@ constexpr size_t kAdviseFrom = size_t(8) << 20;
 
 }  // namespace
 
-void AdviseSubDivLargePages(const void* data, size_t bytes) {
+void AdviseLargePages(const void* data, size_t bytes) {
 #ifdef MADV_HUGEPAGE
   if (data == nullptr || bytes < kAdviseFrom) return;
   const uintptr_t begin = (uintptr_t(data) + kLargePage - 1) & ~(kLargePage - 1);
