@@ -154,7 +154,7 @@ class Array {
       return;
     }
     T* fresh = static_cast<T*>(BlockNewArray(capacity, n, &BlockType()));
-    Hold(fresh);
+    HoldFresh(fresh);
     if (HeaderOf(m_data)->capacity > 0 && BlockRefCount(m_data) > 1) {
       // Another owner keeps the old block and its elements: copy them and give up only this reference.
       for (int i = 0; i < n; ++i) new (fresh + i) T(m_data[i]);
@@ -259,19 +259,21 @@ class Array {
     for (int i = n; i < count; ++i) new (m_data + i) T(copy);
     HeaderOf(m_data)->count = count;
   }
+  // Takes a block just made (or NullArray) in place of the current one.
   void Replace(T* fresh) {
-    Hold(fresh);
+    HoldFresh(fresh);
     T* old = m_data;
     m_data = fresh;
     Drop(old);
   }
-  // NullArray (the only block of capacity 0) is immortal: empty arrays skip counting it, which saves an
-  // atomic operation on one line every thread shares for each empty array made and dropped.
-  static void Hold(const T* p) {
-    if (HeaderOf(p)->capacity) BlockAddRef(p);
-  }
+  // NullArray (the only block of capacity 0) is immortal: empty arrays skip counting it without even
+  // reading its count.
   static void Drop(const T* p) {
-    if (HeaderOf(p)->capacity) BlockRelease(p);
+    if (HeaderOf(p)->capacity) BlockReleaseUnshared(p);
+  }
+  // A block just made here: nobody else has seen it, so its first reference is a plain store.
+  static void HoldFresh(const T* p) {
+    if (HeaderOf(p)->capacity) HeaderOf(p)->refs.store(1, std::memory_order_relaxed);
   }
 
   T* m_data;

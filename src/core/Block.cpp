@@ -1,5 +1,6 @@
 #include "core/Block.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -48,7 +49,58 @@ TypeRecord::TypeRecord(const char* n, uint32_t s, DestroyFn d)
 
 // ---- raw allocation ------------------------------------------------------------------------
 
-static std::atomic<long> g_liveBlocks{0};
+// Live blocks are counted per thread: an interlocked add on one shared counter for every block made and
+// freed cost more than the allocation itself. Each thread's counter is written only by that thread (plain
+// stores) and read by LiveBlockCount under the list's lock; a thread's count joins the total of ended
+// threads when it ends, after its C++ thread-locals, whose destructors may still free blocks.
+namespace {
+struct LiveCounter {
+  std::atomic<long> n{0};  // blocks made minus blocks freed by this thread
+  bool listed = false;
+  LiveCounter* prev = nullptr;
+  LiveCounter* next = nullptr;
+};
+struct LiveList {
+  std::mutex lock;
+  LiveCounter* first = nullptr;
+  long ended = 0;  // the counts of threads that have ended
+  pthread_key_t key{};
+  bool keyMade = false;
+};
+LiveList& Live() {
+  static auto* l = new LiveList;  // outlives every thread and static destructor
+  return *l;
+}
+}  // namespace
+
+[[gnu::tls_model("initial-exec")]] constinit static thread_local LiveCounter t_live;
+
+static void UnlistThread(void*) {
+  LiveList& l = Live();
+  std::lock_guard<std::mutex> g(l.lock);
+  l.ended += t_live.n.load(std::memory_order_relaxed);
+  t_live.n.store(0, std::memory_order_relaxed);
+  (t_live.prev ? t_live.prev->next : l.first) = t_live.next;
+  if (t_live.next) t_live.next->prev = t_live.prev;
+  t_live.listed = false;  // a block freed after this lists the thread again, and ending it comes round again
+}
+
+[[gnu::noinline]] static void ListThread() {
+  LiveList& l = Live();
+  std::lock_guard<std::mutex> g(l.lock);
+  if (!l.keyMade) l.keyMade = pthread_key_create(&l.key, UnlistThread) == 0;
+  if (l.keyMade) pthread_setspecific(l.key, &t_live);  // non-null, so the destructor runs at thread end
+  t_live.prev = nullptr;
+  t_live.next = l.first;
+  if (l.first) l.first->prev = &t_live;
+  l.first = &t_live;
+  t_live.listed = true;
+}
+
+static inline void CountLive(long d) {
+  if (__builtin_expect(!t_live.listed, 0)) ListThread();
+  t_live.n.store(t_live.n.load(std::memory_order_relaxed) + d, std::memory_order_relaxed);
+}
 static std::atomic<AllocFailHook> g_failHook{nullptr};
 
 // The out-of-memory message goes through the dialog like every other message.
@@ -75,15 +127,21 @@ void* BlockAlloc(size_t bytes) {
 
 void BlockFree(void* raw) { std::free(raw); }
 
-long LiveBlockCount() { return g_liveBlocks.load(); }
+long LiveBlockCount() {
+  LiveList& l = Live();
+  std::lock_guard<std::mutex> g(l.lock);
+  long n = l.ended;
+  for (const LiveCounter* c = l.first; c; c = c->next) n += c->n.load(std::memory_order_relaxed);
+  return n;
+}
 
 // Destructions nested deeper than this wait in a list that the outermost one works off.
 static constexpr int kMaxNestedDestroy = 256;
 
 void BlockDestroy(void* payload) {
   // Plain thread-locals (no destructor): blocks may go while a thread's other locals are torn down.
-  thread_local int t_depth = 0;
-  thread_local std::vector<void*>* t_waiting = nullptr;
+  [[gnu::tls_model("initial-exec")]] thread_local int t_depth = 0;
+  [[gnu::tls_model("initial-exec")]] thread_local std::vector<void*>* t_waiting = nullptr;
   if (t_depth >= kMaxNestedDestroy) {
     if (!t_waiting) t_waiting = new std::vector<void*>;
     t_waiting->push_back(payload);
@@ -111,7 +169,7 @@ static BlockHeader* InitHeader(void* raw, const TypeRecord* type) {
   h->type = type;
   h->capacity = 0;
   h->count = 0;
-  g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
+  CountLive(1);
   return h;
 }
 
@@ -252,7 +310,7 @@ void* BlockResizeArray(void* payload, int capacity) {
 
 void BlockDelete(void* payload) {
   if (HeaderOf(payload)->refs.load(std::memory_order_relaxed) >= kImmortalRefs / 2) return;  // shared blocks stay
-  g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+  CountLive(-1);
   BlockHeader* h = HeaderOf(payload);
   if (h->capacity < 0)
     NodeArena().Free(h, size_t(-int64_t(h->capacity)));

@@ -49,15 +49,39 @@ inline void* PayloadOf(BlockHeader* h) { return h + 1; }
 // the next) is destroyed after them, so freeing a structure of any depth takes bounded stack.
 void BlockDestroy(void* payload);
 
-inline void BlockAddRef(const void* payload) { HeaderOf(payload)->refs.fetch_add(1, std::memory_order_relaxed); }
-inline void BlockRelease(const void* payload) {
-  BlockHeader* h = HeaderOf(payload);
-  if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) BlockDestroy(const_cast<void*>(payload));
-}
-inline int32_t BlockRefCount(const void* payload) { return HeaderOf(payload)->refs.load(std::memory_order_relaxed); }
-
 // Immortal shared blocks (nil object, nil weak target, NullArray, empty string) start here and are never freed.
 constexpr int32_t kImmortalRefs = 1 << 30;
+
+// Immortal blocks are not counted: every thread's nil objects and empty strings would otherwise bounce
+// one cache line between the cores with an interlocked write each time one is made or dropped. The
+// read is of the line the write would have taken anyway.
+inline bool BlockIsImmortal(const BlockHeader* h) {
+  return h->refs.load(std::memory_order_relaxed) >= kImmortalRefs / 2;
+}
+inline void BlockAddRef(const void* payload) {
+  BlockHeader* h = HeaderOf(payload);
+  if (!BlockIsImmortal(h)) h->refs.fetch_add(1, std::memory_order_relaxed);
+}
+inline void BlockRelease(const void* payload) {
+  BlockHeader* h = HeaderOf(payload);
+  if (!BlockIsImmortal(h) && h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1)
+    BlockDestroy(const_cast<void*>(payload));
+}
+// Release of a block that can be reached only through counted references (an array or a string: no weak
+// target hands out new ones). The last owner sees a count of 1 that nobody else can raise and frees the
+// block without an interlocked write; the acquire read orders the other owners' releases before it.
+inline void BlockReleaseUnshared(const void* payload) {
+  BlockHeader* h = HeaderOf(payload);
+  int32_t refs = h->refs.load(std::memory_order_acquire);
+  if (refs >= kImmortalRefs / 2) return;
+  if (refs == 1) {
+    h->refs.store(0, std::memory_order_relaxed);
+    BlockDestroy(const_cast<void*>(payload));
+  } else if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) {
+    BlockDestroy(const_cast<void*>(payload));
+  }
+}
+inline int32_t BlockRefCount(const void* payload) { return HeaderOf(payload)->refs.load(std::memory_order_relaxed); }
 
 // A new object block: zeroed payload, count 0, the nil weak target. Never null.
 void* BlockNewObject(size_t size, const TypeRecord* type);

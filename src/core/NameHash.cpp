@@ -59,7 +59,11 @@ void NameHash::Split() {
   if (BlockRefCount(m_buckets) > 1) MakeUnique();
   m_buckets = static_cast<NameHashBucket*>(BlockResizeArray(m_buckets, 2 * n));
   const unsigned high = unsigned(n);
+  // Each bucket's entries are a block of their own somewhere in the heap: ask for the headers of the
+  // buckets a few visits ahead, or every visit waits for one.
+  constexpr int kAhead = 8;
   for (int i = 0; i < n; ++i) {
+    if (i + kAhead < n) __builtin_prefetch(HeaderOf(m_buckets[i + kAhead].Data()), 1, 3);
     NameHashBucket& low = m_buckets[i];
     new (m_buckets + n + i) NameHashBucket();
     int count = low.Count(), moving = 0;
@@ -97,7 +101,9 @@ void NameHash::Set(uint32_t hash, const String& name, ScriptObject* value) {
     }
   }
   if (bucket.IsEmpty()) bucket.Reserve(kFirstCapacity);
-  bucket.Emplace(NameHashEntry{hash, 0u, name, value});  // braced: clang 14 has no parenthesised aggregate init
+  // Built where it goes: a temporary entry moved in would count the name, the value and the nil object it
+  // leaves behind up and down again, each an atomic operation.
+  bucket.Emplace(hash, 0u, name, value);
   if (bucket.Count() >= kSplitAt && nb < kMaxBuckets) Split();
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/Array.h"
 #include "core/Obj.h"
+#include "core/String.h"
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -70,6 +71,34 @@ TEST_F(CountedMemory, EmptyObjHoldsNilAndPtrMayBeNull) {
   Obj<Probe> fromNull(static_cast<Probe*>(nullptr));
   EXPECT_TRUE(fromNull.IsNil());
   EXPECT_GE(BlockRefCount(NilObject()), kImmortalRefs / 2);
+}
+
+// The shared immortal blocks keep their count whatever is made from them and dropped, and a block an
+// array makes for itself starts with exactly the array's reference.
+TEST_F(CountedMemory, ImmortalBlocksAreNotCountedAndFreshArraysHoldOne) {
+  const int32_t nil = BlockRefCount(NilObject()), none = BlockRefCount(NullArrayPayload());
+  String empty;
+  const int32_t blank = BlockRefCount(empty.CStr());
+  {
+    Obj<Probe> a, b(static_cast<Probe*>(nullptr)), c = a;
+    String s1, s2 = empty, s3("");
+    Array<int> e1, e2 = e1;
+    std::vector<Obj<Probe>> many(100);
+  }
+  EXPECT_EQ(BlockRefCount(NilObject()), nil);
+  EXPECT_EQ(BlockRefCount(NullArrayPayload()), none);
+  EXPECT_EQ(BlockRefCount(empty.CStr()), blank);
+
+  Array<int> grown;
+  grown.Append(1);
+  EXPECT_EQ(BlockRefCount(grown.Data()), 1);
+  for (int i = 0; i < 100; ++i) grown.Append(i);
+  EXPECT_EQ(BlockRefCount(grown.Data()), 1);
+  Array<int> copy = grown, listed{1, 2, 3};
+  EXPECT_EQ(BlockRefCount(copy.Data()), 1);
+  EXPECT_EQ(BlockRefCount(listed.Data()), 1);
+  copy.Reserve(1000);
+  EXPECT_EQ(BlockRefCount(copy.Data()), 1);
 }
 
 TEST_F(CountedMemory, WeakObjReadsNilAfterDeath) {
