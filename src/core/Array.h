@@ -269,7 +269,7 @@ class Array {
   // NullArray (the only block of capacity 0) is immortal: empty arrays skip counting it without even
   // reading its count.
   static void Drop(const T* p) {
-    if (HeaderOf(p)->capacity) BlockReleaseUnshared(p);
+    if (HeaderOf(p)->capacity) BlockReleaseArray(p);
   }
   // A block just made here: nobody else has seen it, so its first reference is a plain store.
   static void HoldFresh(const T* p) {

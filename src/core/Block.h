@@ -52,29 +52,19 @@ void BlockDestroy(void* payload);
 // Immortal shared blocks (nil object, nil weak target, NullArray, empty string) start here and are never freed.
 constexpr int32_t kImmortalRefs = 1 << 30;
 
-// Immortal blocks are not counted: every thread's nil objects and empty strings would otherwise bounce
-// one cache line between the cores with an interlocked write each time one is made or dropped. The
-// read is of the line the write would have taken anyway.
-inline bool BlockIsImmortal(const BlockHeader* h) {
-  return h->refs.load(std::memory_order_relaxed) >= kImmortalRefs / 2;
-}
-inline void BlockAddRef(const void* payload) {
-  BlockHeader* h = HeaderOf(payload);
-  if (!BlockIsImmortal(h)) h->refs.fetch_add(1, std::memory_order_relaxed);
-}
+inline void BlockAddRef(const void* payload) { HeaderOf(payload)->refs.fetch_add(1, std::memory_order_relaxed); }
 inline void BlockRelease(const void* payload) {
   BlockHeader* h = HeaderOf(payload);
-  if (!BlockIsImmortal(h) && h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1)
-    BlockDestroy(const_cast<void*>(payload));
+  if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) BlockDestroy(const_cast<void*>(payload));
 }
-// Release of a block that can be reached only through counted references (an array or a string: no weak
-// target hands out new ones). The last owner sees a count of 1 that nobody else can raise and frees the
-// block without an interlocked write; the acquire read orders the other owners' releases before it.
-inline void BlockReleaseUnshared(const void* payload) {
+// Release of an array block: nothing hands out new references to one (no weak target), so the last
+// owner sees a count of 1 that nobody else can raise and frees the block without an interlocked write;
+// the acquire read orders the other owners' releases before it. Arrays seldom share a block, so the
+// read is of the line the write would have taken anyway. (Not for strings: a read just after another
+// interlocked write to the same count waits for it, and a shared string's copies come and go in pairs.)
+inline void BlockReleaseArray(const void* payload) {
   BlockHeader* h = HeaderOf(payload);
-  int32_t refs = h->refs.load(std::memory_order_acquire);
-  if (refs >= kImmortalRefs / 2) return;
-  if (refs == 1) {
+  if (h->refs.load(std::memory_order_acquire) == 1) {
     h->refs.store(0, std::memory_order_relaxed);
     BlockDestroy(const_cast<void*>(payload));
   } else if (h->refs.fetch_sub(1, std::memory_order_acq_rel) <= 1) {

@@ -109,7 +109,7 @@ String::String(String&& o) noexcept : m_chars(o.m_chars) {
 String& String::operator=(const String& o) {
   if (m_chars != o.m_chars) {
     BlockAddRef(o.m_chars);
-    BlockReleaseUnshared(m_chars);
+    BlockRelease(m_chars);
     m_chars = o.m_chars;
   }
   return *this;
@@ -191,7 +191,7 @@ void String::MakeUnique(int extra) {
   char* c = NewChars(len, cap);
   std::memcpy(c, m_chars, size_t(len));
   BlockAddRef(c);
-  BlockReleaseUnshared(m_chars);
+  BlockRelease(m_chars);
   m_chars = c;
 }
 
@@ -238,7 +238,7 @@ char* String::AllocBuffer(int length) {
   char* c = NewChars(length, length);
   std::memset(c, 0, size_t(length));
   BlockAddRef(c);
-  BlockReleaseUnshared(m_chars);
+  BlockRelease(m_chars);
   m_chars = c;
   return m_chars;
 }

@@ -21,7 +21,7 @@ class String {
   explicit String(std::string_view text) : String(text.data(), int(text.size())) {}
   String(const String& o) : m_chars(o.m_chars) { BlockAddRef(m_chars); }
   String(String&& o) noexcept;
-  ~String() { BlockReleaseUnshared(m_chars); }
+  ~String() { BlockRelease(m_chars); }
 
   String& operator=(const String& o);
   String& operator=(String&& o) noexcept;

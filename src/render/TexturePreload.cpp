@@ -76,8 +76,9 @@ uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> owned) {
   info->handle->Deliver(image.Get(), state);
   if (info->threaded) {
     HandBackTexture(info->texture);
-    // The info goes first: it still holds the handle and the image, and a host that waits for the
-    // count to reach 0 may shut down at once.
+    // This thread's image and the info (which holds the handle) go before the count falls: a host that
+    // waits for it to reach 0 may shut down at once, and the last of them may be what destroys the image.
+    image.Clear();
     owned.reset();
     DLLDeInitialize(0);
     LogDebug("AsyncTextureLoad: completed.");

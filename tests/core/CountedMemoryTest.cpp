@@ -73,9 +73,9 @@ TEST_F(CountedMemory, EmptyObjHoldsNilAndPtrMayBeNull) {
   EXPECT_GE(BlockRefCount(NilObject()), kImmortalRefs / 2);
 }
 
-// The shared immortal blocks keep their count whatever is made from them and dropped, and a block an
+// The shared immortal blocks are back at their count once what was made from them is dropped, and a block an
 // array makes for itself starts with exactly the array's reference.
-TEST_F(CountedMemory, ImmortalBlocksAreNotCountedAndFreshArraysHoldOne) {
+TEST_F(CountedMemory, ImmortalCountsComeBackAndFreshArraysHoldOne) {
   const int32_t nil = BlockRefCount(NilObject()), none = BlockRefCount(NullArrayPayload());
   String empty;
   const int32_t blank = BlockRefCount(empty.CStr());

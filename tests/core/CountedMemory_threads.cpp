@@ -85,13 +85,15 @@ TEST(CountedMemoryThreads, LastOwnersDroppingTogetherFreeOnce) {
   std::thread a(drop, 0), b(drop, 1);
   for (int r = 0; r < kRounds; ++r) {
     strings[0] = strings[1] = String((std::to_string(r) + " shared").c_str());
-    // Both arrays hold one block (the threads left them empty): `made` hands its reference to one, the
-    // second is taken by hand, as the object model shares a field's block.
-    Array<int> made{r, r + 1};
-    BlockAddRef(made.Data());
-    std::memcpy(static_cast<void*>(&arrays[0]), &made, sizeof made);
-    std::memcpy(static_cast<void*>(&arrays[1]), &made, sizeof made);
-    new (&made) Array<int>();
+    {
+      // Both arrays hold one block (the threads left them empty), each reference taken by hand as the
+      // object model shares a field's block; `made` then drops its own, leaving the two last.
+      Array<int> made{r, r + 1};
+      BlockAddRef(made.Data());
+      BlockAddRef(made.Data());
+      std::memcpy(static_cast<void*>(&arrays[0]), &made, sizeof made);
+      std::memcpy(static_cast<void*>(&arrays[1]), &made, sizeof made);
+    }
     sync.arrive_and_wait();
     sync.arrive_and_wait();
   }
