@@ -2,6 +2,7 @@
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/Log.h"
@@ -145,20 +146,27 @@ template <bool LeastUsed>
 void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
   int triangles = dense.Count() / 3;
-  StripKeyBuckets<LeastUsed ? 3 : 2> faceTable(faceKeys);
+  // Only faces left off an edge that already had two are filed: a repeat of any other face is one of its first
+  // edge's two faces. Most meshes have none, so the table is made for the first.
+  using FaceTable = StripKeyBuckets<LeastUsed ? 3 : 2>;
+  std::optional<FaceTable> faceTable;
+  auto filedFaces = [&]() -> FaceTable& {
+    if (!faceTable) faceTable.emplace(faceKeys);
+    return *faceTable;
+  };
   StripKeyBuckets<1> edgeTable(edgeKeys);
   int32_t crowded = 0;  // triangles left off an edge that already had two
   sides.reserve(size_t(triangles) * 3);
   AdviseReserved(sides.data(), sides.capacity());
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
-  bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
+  bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
   // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
   // overwritten.
   for (int t = 0; t < triangles; ++t) {
     if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
       unsigned h = KeyHomes<LeastUsed>(w, uses);
-      faceTable.Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
+      if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
       for (int k = 0; k < 3; ++k) {
         int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
         if (h >> (2 + k) & 1) std::swap(x, y);
@@ -196,10 +204,16 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
     }
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
     FaceKey<LeastUsed> key(v, home);
-    if (fresh > 0) {
-      faceTable.AddNew(v[home & 3], key.w, f, sameFace);
-    } else if (faceTable.FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) {
-      continue;
+    bool leftOff = false;  // its first edge already has two faces: filed, as a repeat would not find it there
+    if (fresh == 0) {
+      // An earlier face with the same vertices in the same order runs the first edge the same way: it is the
+      // edge's face 0 (which then runs it from v0), its face 1, or a face left off it and so filed.
+      const NvEdgeInfo& first = m_edges[found[0]];
+      if ((first.v0 == v[0] && first.v1 == v[1] && sameFace(first.face0)) ||
+          (first.face1 >= 0 && sameFace(first.face1)))
+        continue;
+      leftOff = first.face1 >= 0;
+      if (leftOff && filedFaces().FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) continue;
     }
     m_hot[size_t(m_faceCount++)] = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     for (int k = 0; k < 3; ++k) {
@@ -208,13 +222,17 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
       if (ed.face1 < 0) {
         ed.face1 = f;
         sides[size_t(found[k])] = uint8_t(sides[size_t(found[k])] | k << 2 | (ed.v0 == v[k] ? 16 : 0));
-      } else if (crowded++ == 0) {
-        const NvFaceInfo& other = m_hot[size_t(ed.face1)];
-        LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
-                 m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+      } else {
+        leftOff = leftOff || k == 0;
+        if (crowded++ == 0) {
+          const NvFaceInfo& other = m_hot[size_t(ed.face1)];
+          LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
+                   m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+        }
       }
       dense[3 * f + k] = found[k];
     }
+    if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
   }
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
