@@ -41,11 +41,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   if (!fresh && !memo.stale) return;
   uint16_t bit = uint16_t(1u << sample);
   if (fresh) {
-    for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
-    if (memo.reads.Count() > 0) memo.reads.SetCount(0);
+    // The bit goes from the faces the experiments hold; a face only an experiment since rerun took keeps it,
+    // which can only flag the sample once more when a commit takes that face.
+    NvFaceInfo* hot = m_hot.get();
+    for (const Array<int32_t>& taken : memo.taken)
+      for (int32_t f : taken) hot[f].readers = uint16_t(hot[f].readers & ~bit);
   }
   m_noteBit = bit;
-  m_noteSample = sample;
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
   for (int k = 0; k < 6; ++k) {
