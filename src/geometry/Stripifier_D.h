@@ -106,15 +106,13 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
  private:
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
-  void BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides);
+  void BuildFaces(const Array<int32_t>& dense);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
   // LeastUsed.
   template <bool LeastUsed>
-  void FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
+  void FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
                  const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
-  // `edgesOf`: each face's three edge ids.
-  void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips
   class Experiment;  // one experiment's walk over the faces and search slots

@@ -87,14 +87,9 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
 void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
   MapVertices(indices, dense);
-  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
-  // the way face 0 does.
-  std::vector<uint8_t> sides;
-  BuildFaces(dense, sides);
-  BuildStripFaces(dense, sides);
+  BuildFaces(dense);
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   dense.Clear();
-  std::vector<uint8_t>().swap(sides);
   BuildSearchLists();
   m_edges.Clear();
   // Sentinel at the end of the free-face chain.
@@ -108,9 +103,9 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   m_trial.Reset(size_t(faces + kStripSlack));
 }
 
-// The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
-// beyond an edge's second; face f's edge ids are left in dense[3f .. 3f + 2].
-void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
+// The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the
+// Warn on triangles beyond an edge's second.
+void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   int triangles = dense.Count() / 3;
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
@@ -128,7 +123,7 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
     for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
   }
   if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
-    return FileFaces<false>(dense, sides, faceKeys, edgeKeys, nullptr);
+    return FileFaces<false>(dense, faceKeys, edgeKeys, nullptr);
   std::vector<int32_t> uses(faceKeys.size(), 0);
   for (int32_t d : dense) ++uses[size_t(d)];
   std::fill(faceKeys.begin(), faceKeys.end(), 0);
@@ -139,11 +134,11 @@ void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides
     ++faceKeys[size_t(v[h & 3])];
     for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k])];
   }
-  FileFaces<true>(dense, sides, faceKeys, edgeKeys, uses.data());
+  FileFaces<true>(dense, faceKeys, edgeKeys, uses.data());
 }
 
 template <bool LeastUsed>
-void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
+void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
   int triangles = dense.Count() / 3;
   // Only faces left off an edge that already had two are filed: a repeat of any other face is one of its first
@@ -155,13 +150,9 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
     return *faceTable;
   };
   StripKeyBuckets<1> edgeTable(edgeKeys);
-  int32_t crowded = 0;  // triangles left off an edge that already had two
-  sides.reserve(size_t(triangles) * 3);
-  AdviseReserved(sides.data(), sides.capacity());
+  int32_t crowded = 0;        // triangles left off an edge that already had two
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
-  // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
-  // overwritten.
   for (int t = 0; t < triangles; ++t) {
     if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
@@ -198,8 +189,6 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
       if (found[k] < 0) {
         ++fresh;
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
-        sides.push_back(uint8_t(k));
-        dense[3 * f + k] = e;
       }
     }
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
@@ -215,64 +204,44 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
       leftOff = first.face1 >= 0;
       if (leftOff && filedFaces().FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) continue;
     }
-    m_hot[size_t(m_faceCount++)] = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that runs
+    // it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
+    NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    unsigned grows = 0, back = 0;
+    NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
+      NvFaceInfo& f0 = hot[ed.face0];  // the face a face beyond the second sees as well
+      int j = f0.v[0] == ed.v0 ? 0 : f0.v[1] == ed.v0 ? 1 : 2;
+      bool opposite = ed.v0 != v[k];
+      face.across[k] = ed.face0;
+      grows |= unsigned(opposite) << (3 + k) | unsigned(opposite) << k;
+      back |= unsigned(opposite ? j : 0) << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
-        sides[size_t(found[k])] = uint8_t(sides[size_t(found[k])] | k << 2 | (ed.v0 == v[k] ? 16 : 0));
+        f0.across[j] = f;
+        if (opposite) {
+          f0.grows = uint8_t(f0.grows | 1u << j);
+          f0.back = uint8_t(f0.back | unsigned(k) << (2 * j));
+        }
       } else {
         leftOff = leftOff || k == 0;
         if (crowded++ == 0) {
-          const NvFaceInfo& other = m_hot[size_t(ed.face1)];
+          const NvFaceInfo& other = hot[ed.face1];
           LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
                    m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
         }
       }
-      dense[3 * f + k] = found[k];
     }
+    face.grows = uint8_t(grows);
+    face.back = uint8_t(back);
+    hot[m_faceCount++] = face;
     if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
   }
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
-  }
-}
-
-// Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
-// instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
-// edge's second sees face 0.
-void Stripifier_D::BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides) {
-  // Plain pointers and the flags gathered in locals: a byte store may alias anything, so storing each flag
-  // through the record would reload every array's address after it.
-  NvFaceInfo* hot = m_hot.get();
-  const int32_t* edgeIds = edgesOf.Data();
-  const NvEdgeInfo* edges = m_edges.Data();
-  const uint8_t* side = sides.data();
-  int32_t faces = FaceCount();
-  for (int32_t f = 0; f < faces; ++f) {
-    NvFaceInfo& h = hot[f];
-    unsigned grows = 0, back = 0;
-    for (int k = 0; k < 3; ++k) {
-      int32_t a = h.v[k], e = edgeIds[3 * f + k];
-      const NvEdgeInfo& ed = edges[e];
-      bool isFace0 = ed.face0 == f;
-      int32_t o = isFace0 ? ed.face1 : ed.face0;
-      h.across[k] = o;
-      if (ed.v0 != a) grows |= 1u << (3 + k);
-      if (o < 0) continue;
-      // A strip grows into the neighbour when it runs the edge the other way from this face: face 0 runs it
-      // (v0, v1); face 1 and faces beyond the second were noted against face 0 when they met the edge.
-      unsigned sd = side[e];
-      bool opposite = isFace0 ? (sd & 16) == 0 : ed.v0 != a;
-      if (!opposite) continue;
-      unsigned j = isFace0 ? sd >> 2 & 3 : sd & 3;
-      grows |= 1u << k;
-      back |= j << (2 * k);
-    }
-    h.grows = uint8_t(h.grows | grows);
-    h.back = uint8_t(h.back | back);
   }
 }
 
