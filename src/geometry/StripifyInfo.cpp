@@ -150,6 +150,10 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
     return *faceTable;
   };
   StripKeyBuckets<1> edgeTable(edgeKeys);
+  // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
+  // a large mesh's faces left long ago.
+  StripBlock<uint8_t> placeInFace0;
+  placeInFace0.Reset(size_t(triangles) * 3);
   int32_t crowded = 0;        // triangles left off an edge that already had two
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
@@ -188,6 +192,7 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
       found[k] = edgeTable.FindOrAdd(under, {other}, e, sameEdge);
       if (found[k] < 0) {
         ++fresh;
+        placeInFace0[size_t(e)] = uint8_t(k);
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
       }
     }
@@ -212,14 +217,14 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
-      NvFaceInfo& f0 = hot[ed.face0];  // the face a face beyond the second sees as well
-      int j = f0.v[0] == ed.v0 ? 0 : f0.v[1] == ed.v0 ? 1 : 2;
+      unsigned j = placeInFace0[size_t(found[k])];
       bool opposite = ed.v0 != v[k];
-      face.across[k] = ed.face0;
+      face.across[k] = ed.face0;  // the face a face beyond the second sees as well
       grows |= unsigned(opposite) << (3 + k) | unsigned(opposite) << k;
-      back |= unsigned(opposite ? j : 0) << (2 * k);
+      back |= (opposite ? j : 0) << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
+        NvFaceInfo& f0 = hot[ed.face0];
         f0.across[j] = f;
         if (opposite) {
           f0.grows = uint8_t(f0.grows | 1u << j);
