@@ -69,6 +69,10 @@ class StripKeyBuckets {
   void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
     if (m_home[size_t(v)].fill == kBucket) m_spillTable.Prefetch(Hash(v, key));
   }
+  // Asks for where v's list starts, and once that has come, for the list: on a mesh whose lists run to megabytes
+  // the faces filed long ago have left the cache.
+  void PrefetchHome(int32_t v) const { StripPrefetch(&m_home[size_t(v)]); }
+  void PrefetchList(int32_t v) const { StripPrefetch(&m_entries[m_home[size_t(v)].start]); }
 
  private:
   struct Entry {

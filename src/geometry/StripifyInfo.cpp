@@ -137,6 +137,8 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   FileFaces<true>(dense, faceKeys, edgeKeys, uses.data());
 }
 
+constexpr int kFarTriangles = 1 << 18;
+
 template <bool LeastUsed>
 void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
@@ -157,7 +159,22 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
   int32_t crowded = 0;        // triangles left off an edge that already had two
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
+  // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
+  bool farLists = !crowdedTables && triangles >= kFarTriangles;
+  auto under = [](const int32_t* w, unsigned h, int k) {
+    int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+    if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
+    return std::min(x, y);
+  };
   for (int t = 0; t < triangles; ++t) {
+    if (farLists && t + 2 * kAhead < triangles) {
+      const int32_t* w = &dense[3 * (t + 2 * kAhead)];
+      unsigned h = KeyHomes<LeastUsed>(w, uses);
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(under(w, h, k));
+      w = &dense[3 * (t + kAhead)];
+      h = KeyHomes<LeastUsed>(w, uses);
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(under(w, h, k));
+    }
     if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
       unsigned h = KeyHomes<LeastUsed>(w, uses);
