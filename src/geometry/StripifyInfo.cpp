@@ -112,6 +112,8 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   // per triangle grew the array by copying.
   m_edges.Reserve(triangles * 3);
   AdviseReserved(m_edges);
+  // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
+  m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
@@ -231,6 +233,7 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
     NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     unsigned grows = 0, back = 0;
     NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
+    int32_t* searchCount = m_searchStart.Data();
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
@@ -241,6 +244,8 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
       back |= (opposite ? j : 0) << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
+        ++searchCount[ed.v0 + 1];
+        ++searchCount[ed.v1 + 1];
         NvFaceInfo& f0 = hot[ed.face0];
         f0.across[j] = f;
         if (opposite) {
@@ -270,12 +275,6 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
-  m_searchStart.SetCountFill(vertices + 1, 0);
-  for (const NvEdgeInfo& ed : m_edges) {
-    if (ed.face1 < 0) continue;
-    ++m_searchStart[ed.v0 + 1];
-    ++m_searchStart[ed.v1 + 1];
-  }
   for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
   int slots = m_searchStart[vertices];
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
