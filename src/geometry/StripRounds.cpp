@@ -80,16 +80,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
 int32_t Stripifier_D::NextFreeFace(int32_t from) {
-  int32_t* next = m_free.Data();  // a plain pointer: each store would have the array's fetched again
-  auto find = [next](int32_t i) {
-    int32_t root = i;
-    while (next[root] != root) root = next[root];
-    while (next[i] != root) {
-      int32_t up = next[i];
-      next[i] = root;
-      i = up;
+  int32_t* next = m_free.Data();   // a plain pointer: each store would have the array's fetched again
+  auto find = [next](int32_t i) {  // halving the path as it goes: one walk instead of a second to shorten it
+    while (next[i] != i) {
+      next[i] = next[next[i]];
+      i = next[i];
     }
-    return root;
+    return i;
   };
   int32_t n = FaceCount();
   int32_t f = find(from);
