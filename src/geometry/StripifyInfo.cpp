@@ -163,7 +163,7 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
   bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
   // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
   bool farLists = !crowdedTables && triangles >= kFarTriangles;
-  auto under = [](const int32_t* w, unsigned h, int k) {
+  auto listOf = [](const int32_t* w, unsigned h, int k) {  // the vertex edge k of w is filed under
     int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
     if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
     return std::min(x, y);
@@ -172,10 +172,10 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
     if (farLists && t + 2 * kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + 2 * kAhead)];
       unsigned h = KeyHomes<LeastUsed>(w, uses);
-      for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(under(w, h, k));
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
       w = &dense[3 * (t + kAhead)];
       h = KeyHomes<LeastUsed>(w, uses);
-      for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(under(w, h, k));
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
     }
     if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
