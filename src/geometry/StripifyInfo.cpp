@@ -56,7 +56,8 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
   AdviseReserved(dense);
   dense.SetCountNoCopy(n);
   int32_t largest = 0;
-  for (int i = 0; i < n; ++i) largest = indices[i] > largest ? indices[i] : largest;
+  const int32_t* in = indices.Data();
+  for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
     id.Reserve(largest + 1);
