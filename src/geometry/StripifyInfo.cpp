@@ -63,13 +63,15 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
     id.Reserve(largest + 1);
     AdviseReserved(id);
     id.SetCountFill(largest + 1, -1);
+    // Plain pointers: a store through an array would have every array's address fetched again.
+    int32_t *idOf = id.Data(), *out = dense.Data();
     for (int i = 0; i < n; ++i) {
-      int32_t& d = id[indices[i]];
+      int32_t& d = idOf[in[i]];
       if (d < 0) {
         d = m_vertexOf.Count();
-        m_vertexOf.Append(indices[i]);
+        m_vertexOf.Append(in[i]);
       }
-      dense[i] = d;
+      out[i] = d;
     }
     return;
   }
@@ -97,7 +99,9 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   int32_t faces = FaceCount();
   m_free.Reserve(faces + 1);
   AdviseReserved(m_free);
-  for (int i = 0; i <= faces; ++i) m_free.Append(i);
+  m_free.SetCountNoCopy(faces + 1);
+  int32_t* next = m_free.Data();
+  for (int i = 0; i <= faces; ++i) next[i] = i;
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
   m_grown.Reset(size_t(faces));
   m_trialFaces.Reset(size_t(faces + kFaceSlack));
@@ -120,22 +124,26 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
   // file next to nothing, where nearly every key of such a mesh would spill into the table.
   std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
+  // Counted through plain pointers: a store through a vector would have its address fetched again.
+  int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
+  const int32_t* triples = dense.Data();
   for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = &dense[3 * t];
-    ++faceKeys[size_t(v[0])];
-    for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
+    const int32_t* v = triples + 3 * t;
+    ++faceCount[v[0]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
   }
   if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
     return FileFaces<false>(dense, faceKeys, edgeKeys, nullptr);
   std::vector<int32_t> uses(faceKeys.size(), 0);
-  for (int32_t d : dense) ++uses[size_t(d)];
+  int32_t* useCount = uses.data();
+  for (int32_t d : dense) ++useCount[d];
   std::fill(faceKeys.begin(), faceKeys.end(), 0);
   std::fill(edgeKeys.begin(), edgeKeys.end(), 0);
   for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = &dense[3 * t];
-    unsigned h = KeyHomes<true>(v, uses.data());
-    ++faceKeys[size_t(v[h & 3])];
-    for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k])];
+    const int32_t* v = triples + 3 * t;
+    unsigned h = KeyHomes<true>(v, useCount);
+    ++faceCount[v[h & 3]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k]];
   }
   FileFaces<true>(dense, faceKeys, edgeKeys, uses.data());
 }
@@ -276,26 +284,29 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
-  for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
-  int slots = m_searchStart[vertices];
+  // Plain pointers throughout: a store through an array would have every array's address fetched again.
+  int32_t* start = m_searchStart.Data();
+  for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
+  int slots = start[vertices];
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
   // slots themselves stalled on fetching a line for nearly every store.
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
+  int32_t* sorted = edgeAt.get();
   Array<int32_t> at(m_searchStart);
+  int32_t* next = at.Data();
   const NvEdgeInfo* edges = m_edges.Data();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) continue;
-    edgeAt[size_t(at[ed.v0]++)] = e;
-    edgeAt[size_t(at[ed.v1]++)] = e;
+    sorted[next[ed.v0]++] = e;
+    sorted[next[ed.v1]++] = e;
   }
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
-  const int32_t* start = m_searchStart.Data();
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
-      const NvEdgeInfo& ed = edges[edgeAt[size_t(slot)]];
+      const NvEdgeInfo& ed = edges[sorted[slot]];
       bool atV0 = ed.v0 == v;
       out[slot] = SearchSlot{ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, atV0, slot, -1, 0};
     }
