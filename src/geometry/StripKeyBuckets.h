@@ -24,10 +24,12 @@ class StripKeyBuckets {
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
       : m_spillTable(SpillCount(counts)), m_crowded(Crowds(counts)) {
     m_home.Reset(counts.size());
+    Home* home = m_home.get();  // plain pointers: a store through a member would have it fetched again
+    const int32_t* count = counts.data();
     uint32_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
-      uint8_t room = uint8_t(std::min(counts[v], kBucket));
-      m_home[v] = Home{at, 0, room};
+      uint8_t room = uint8_t(std::min(count[v], kBucket));
+      home[v] = Home{at, 0, room};
       at += room;
     }
     m_entries.Reset(at);  // left unset: a list's entries are read only once filed

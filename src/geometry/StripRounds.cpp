@@ -119,11 +119,16 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
   const int32_t* taken = faces.Data();
+  int32_t total = 0, at = m_stripFaces.Count();
+  for (const NvStripInfo& strip : strips) total += strip.count;
+  m_stripFaces.SetCount(at + total);  // within the room for every face: nothing moves
+  CommittedFace* out = m_stripFaces.Data() + at;
   for (int i = 0; i < strips.Count(); ++i) {
     NvStripInfo strip = strips[i];
     strip.experimentId = -1;
     int32_t from = strip.first;
-    strip.first = m_stripFaces.Count();
+    strip.first = at;
+    at += strip.count;
     for (int j = from; j < from + strip.count; ++j) {
       int32_t f = taken[j];
       NvFaceInfo& h = hot[f];
@@ -131,7 +136,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
       readers |= h.readers;
       nextFree[f] = f + 1;
       int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
-      m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
+      *out++ = CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked};
     }
     m_strips.Append(strip);
   }
