@@ -154,8 +154,8 @@ template <bool LeastUsed>
 void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
   int triangles = dense.Count() / 3;
-  // Only faces left off an edge that already had two are filed: a repeat of any other face is one of its first
-  // edge's two faces. Most meshes have none, so the table is made for the first.
+  // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
+  // that edge's two faces. Most meshes have none, so the table is made for the first.
   using FaceTable = StripKeyBuckets<LeastUsed ? 3 : 2>;
   std::optional<FaceTable> faceTable;
   auto filedFaces = [&]() -> FaceTable& {
