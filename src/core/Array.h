@@ -256,8 +256,11 @@ class Array {
       int grown = ArrayGrowCapacity(Capacity());
       Realloc(count > grown ? count : grown);
     }
-    for (int i = n; i < count; ++i) new (m_data + i) T(copy);
-    HeaderOf(m_data)->count = count;
+    // Through a local pointer: with stores free to alias the member, the loop would fetch it again for each
+    // element and could not be vectorised.
+    T* d = m_data;
+    for (int i = n; i < count; ++i) new (d + i) T(copy);
+    HeaderOf(d)->count = count;
   }
   // Takes a block just made (or NullArray) in place of the current one.
   void Replace(T* fresh) {

@@ -25,7 +25,9 @@ CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ran
   m_inChanged.SetCountFill(ownerCount, 0);
   BuildGroups();
   m_open.SetCountNoCopy(owners.start.Count() - 1);
-  for (int v = 0; v < m_open.Count(); ++v) m_open[v] = owners.Slots(v);
+  int32_t* open = m_open.Data();  // plain pointers, as below
+  const int32_t* start = owners.start.Data();
+  for (int v = 0; v < m_open.Count(); ++v) open[v] = start[v + 1] - start[v];
 }
 
 // Owners with the same rank row and the same heavy vertices, each with the same slot count, form one group.
@@ -33,8 +35,11 @@ void CacheHitQueue::BuildGroups() {
   int vertices = m_owners.start.Count() - 1, owners = m_taken.Count();
   m_heavy.SetCountFill(vertices, 0);
   m_heavyAt.SetCountFill(vertices, -1);
+  // Plain pointers: a byte store may alias the arrays' own fields, which would be fetched again for each vertex.
+  uint8_t* heavy = m_heavy.Data();
+  const int32_t* start = m_owners.start.Data();
   bool any = false;
-  for (int32_t v = 0; v < vertices; ++v) any |= (m_heavy[v] = m_owners.Slots(v) > kHeavySlots) != 0;
+  for (int32_t v = 0; v < vertices; ++v) any |= (heavy[v] = start[v + 1] - start[v] > kHeavySlots) != 0;
   if (!any) return;
 
   // Each owner's heavy slots, by vertex in ascending order (counting sort by owner).

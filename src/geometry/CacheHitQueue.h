@@ -22,13 +22,16 @@ struct VertexOwners {
   template <class ForEachSlot>
   VertexOwners(int vertices, int slots, ForEachSlot forEachSlot) {
     start.SetCountFill(vertices + 1, 0);
-    forEachSlot([&](int32_t v, int32_t) { ++start[v + 1]; });
-    for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
+    // Plain pointers, held by value: a store through an array would have its address fetched again.
+    int32_t* count = start.Data();
+    forEachSlot([count](int32_t v, int32_t) { ++count[v + 1]; });
+    for (int v = 0; v < vertices; ++v) count[v + 1] += count[v];
     owner.Reserve(slots);
     AdviseLargePages(owner.Data(), sizeof(int32_t) * size_t(slots));
     owner.SetCountNoCopy(slots);
     Array<int32_t> at(start);
-    forEachSlot([&](int32_t v, int32_t who) { owner[at[v]++] = who; });
+    int32_t *next = at.Data(), *out = owner.Data();
+    forEachSlot([next, out](int32_t v, int32_t who) { out[next[v]++] = who; });
   }
   int Slots(int32_t v) const { return start[v + 1] - start[v]; }
 };

@@ -6,6 +6,16 @@
 
 namespace PM {
 
+// Asks for the line holding `at`. Volatile on x86: GCC 12 drops a plain __builtin_prefetch behind the caller's
+// test.
+inline void StripPrefetch(const void* at) {
+#if defined(__x86_64__) || defined(__i386__)
+  asm volatile("prefetcht0 %0" : : "m"(*static_cast<const char*>(at)));
+#else
+  __builtin_prefetch(at);
+#endif
+}
+
 // A bijective mix of 64 bits: equal results mean equal keys.
 inline uint64_t StripMix(uint64_t x) {
   x ^= x >> 33;
@@ -38,15 +48,7 @@ class StripIndexTable {
       if (slot.tag == uint32_t(hash >> 32) && same(slot.index)) return slot.index;
     }
   }
-  void Prefetch(uint64_t hash) const {
-    const Slot* slot = &m_slots[uint32_t(hash) & m_mask];
-#if defined(__x86_64__) || defined(__i386__)
-    // Volatile: GCC 12 drops a plain __builtin_prefetch behind the caller's test.
-    asm volatile("prefetcht0 %0" : : "m"(*slot));
-#else
-    __builtin_prefetch(slot);
-#endif
-  }
+  void Prefetch(uint64_t hash) const { StripPrefetch(&m_slots[uint32_t(hash) & m_mask]); }
 
  private:
   struct Slot {

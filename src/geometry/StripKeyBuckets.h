@@ -24,10 +24,12 @@ class StripKeyBuckets {
   explicit StripKeyBuckets(const std::vector<int32_t>& counts)
       : m_spillTable(SpillCount(counts)), m_crowded(Crowds(counts)) {
     m_home.Reset(counts.size());
+    Home* home = m_home.get();  // plain pointers: a store through a member would have it fetched again
+    const int32_t* count = counts.data();
     uint32_t at = 0;
     for (size_t v = 0; v < counts.size(); ++v) {
-      uint8_t room = uint8_t(std::min(counts[v], kBucket));
-      m_home[v] = Home{at, 0, room};
+      uint8_t room = uint8_t(std::min(count[v], kBucket));
+      home[v] = Home{at, 0, room};
       at += room;
     }
     m_entries.Reset(at);  // left unset: a list's entries are read only once filed
@@ -69,6 +71,10 @@ class StripKeyBuckets {
   void Prefetch(int32_t v, const int32_t (&key)[Words]) const {
     if (m_home[size_t(v)].fill == kBucket) m_spillTable.Prefetch(Hash(v, key));
   }
+  // Asks for where v's list starts, and once that has come, for the list: on a mesh whose lists run to megabytes
+  // the faces filed long ago have left the cache.
+  void PrefetchHome(int32_t v) const { StripPrefetch(&m_home[size_t(v)]); }
+  void PrefetchList(int32_t v) const { StripPrefetch(&m_entries[m_home[size_t(v)].start]); }
 
  private:
   struct Entry {

@@ -37,21 +37,30 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
       pieceFaces += count;
     }
   }
+  int listFaces = m_stripFaces.Count() - pieceFaces;
   m_pieces.Reserve(pieces);
   m_pieceFaces.Reserve(pieceFaces);
-  m_triList.Reserve(m_stripFaces.Count() - pieceFaces);
+  m_triList.Reserve(listFaces);
   AdviseReserved(m_pieces);
   AdviseReserved(m_pieceFaces);
   AdviseReserved(m_triList);
+  m_pieces.SetCountNoCopy(pieces);
+  m_pieceFaces.SetCountNoCopy(pieceFaces);
+  m_triList.SetCountNoCopy(listFaces);
+  // Each run is copied as one block through plain pointers.
+  StripPiece* piece = m_pieces.Data();
+  CommittedFace *toPieces = m_pieceFaces.Data(), *toList = m_triList.Data();
+  const CommittedFace* from = m_stripFaces.Data();
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
       int count = std::min(threshold, strip.count - off);
+      const CommittedFace* run = from + strip.first + off;
       if (count < m_minStripLength) {
-        for (int i = 0; i < count; ++i) m_triList.Append(m_stripFaces[strip.first + off + i]);
+        toList = std::copy(run, run + count, toList);
         continue;
       }
-      m_pieces.Append(StripPiece{m_pieceFaces.Count(), count});
-      for (int i = 0; i < count; ++i) m_pieceFaces.Append(m_stripFaces[strip.first + off + i]);
+      *piece++ = StripPiece{int32_t(toPieces - m_pieceFaces.Data()), count};
+      toPieces = std::copy(run, run + count, toPieces);
     }
   }
   OrderTriangleList();

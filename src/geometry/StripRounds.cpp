@@ -41,11 +41,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   if (!fresh && !memo.stale) return;
   uint16_t bit = uint16_t(1u << sample);
   if (fresh) {
-    for (int32_t f : memo.reads) m_hot[size_t(f)].readers = uint16_t(m_hot[size_t(f)].readers & ~bit);
-    if (memo.reads.Count() > 0) memo.reads.SetCount(0);
+    // The bit goes from the faces the experiments hold; a face only an experiment since rerun took keeps it,
+    // which can only flag the sample once more when a commit takes that face.
+    NvFaceInfo* hot = m_hot.get();
+    for (const Array<int32_t>& taken : memo.taken)
+      for (int32_t f : taken) hot[f].readers = uint16_t(hot[f].readers & ~bit);
   }
   m_noteBit = bit;
-  m_noteSample = sample;
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
   for (int k = 0; k < 6; ++k) {
@@ -78,16 +80,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
 int32_t Stripifier_D::NextFreeFace(int32_t from) {
-  int32_t* next = m_free.Data();  // a plain pointer: each store would have the array's fetched again
-  auto find = [next](int32_t i) {
-    int32_t root = i;
-    while (next[root] != root) root = next[root];
-    while (next[i] != root) {
-      int32_t up = next[i];
-      next[i] = root;
-      i = up;
+  int32_t* next = m_free.Data();   // a plain pointer: each store would have the array's fetched again
+  auto find = [next](int32_t i) {  // halving the path as it goes: one walk instead of a second to shorten it
+    while (next[i] != i) {
+      next[i] = next[next[i]];
+      i = next[i];
     }
-    return root;
+    return i;
   };
   int32_t n = FaceCount();
   int32_t f = find(from);
@@ -120,11 +119,16 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
   const int32_t* taken = faces.Data();
+  int32_t total = 0, at = m_stripFaces.Count();
+  for (const NvStripInfo& strip : strips) total += strip.count;
+  m_stripFaces.SetCount(at + total);  // within the room for every face: nothing moves
+  CommittedFace* out = m_stripFaces.Data() + at;
   for (int i = 0; i < strips.Count(); ++i) {
     NvStripInfo strip = strips[i];
     strip.experimentId = -1;
     int32_t from = strip.first;
-    strip.first = m_stripFaces.Count();
+    strip.first = at;
+    at += strip.count;
     for (int j = from; j < from + strip.count; ++j) {
       int32_t f = taken[j];
       NvFaceInfo& h = hot[f];
@@ -132,7 +136,7 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
       readers |= h.readers;
       nextFree[f] = f + 1;
       int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
-      m_stripFaces.Append(CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked});
+      *out++ = CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked};
     }
     m_strips.Append(strip);
   }

@@ -54,7 +54,6 @@ class Stripifier_D::Experiment {
         m_firstStrip(d.m_firstStrip),
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
-        m_reads(d.m_memos[d.m_noteSample].reads),
         m_trialFaces(d.m_trialFaces.get()),
         m_grown(d.m_grown.get()),
         m_trialCount(d.m_trialCount) {}
@@ -76,11 +75,9 @@ class Stripifier_D::Experiment {
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
   // took is committed, so a commit of one of them is what makes the sample look again.
-  void Take(NvFaceInfo& h, int32_t face, int32_t s) {
+  void Take(NvFaceInfo& h, int32_t s) {
     h.mark = s;
-    if ((h.readers & m_noteBit) != 0) return;
     h.readers = uint16_t(h.readers | m_noteBit);
-    m_reads.Append(face);
   }
   // Most slots a search meets serve, or point straight at one that does (the first slots of a crowded vertex,
   // retired for good): both answer without a call.
@@ -102,7 +99,6 @@ class Stripifier_D::Experiment {
   uint32_t m_now;
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
-  Array<int32_t>& m_reads;  // the running sample's
   int32_t* const m_trialFaces;
   int32_t* const m_grown;
   int32_t m_trialCount;
@@ -129,7 +125,7 @@ int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, in
     // The strip holds the shared edge's ends, so only the far vertex can be new.
     if (IsMarked(f) || m_stamp[z] == m_now) break;
     *out++ = next;
-    Take(f, next, s);
+    Take(f, s);
     m_stamp[z] = m_now;
     k = kOut[turn][j];
     turn ^= 1;
@@ -145,7 +141,7 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     m_now = 1;
   }
   NvFaceInfo& start = m_hot[strip.startFace];
-  Take(start, strip.startFace, s);
+  Take(start, s);
   for (int32_t v : start.v) m_stamp[v] = m_now;
   int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
   // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces

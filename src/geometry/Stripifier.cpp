@@ -1,6 +1,7 @@
 // The exported stripifier entry and the stitching of ordered pieces and left-over triangles into one strip.
 #include "geometry/Stripifier.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/Log.h"
@@ -106,9 +107,14 @@ bool StripifyTriangles(const Array<int32_t>& indicesIn, Array<int32_t>& lengthsO
   lengthsOut.Clear();
   indicesOut.Clear();
   int n = indicesIn.Count() / 3 * 3;
-  for (int i = 0; i < n; ++i) {
-    if (indicesIn[i] < 0) {
-      LogError("StripifyTriangles: negative vertex index ", indicesIn[i], " at position ", int32_t(i), ".");
+  // The lowest index first, in a loop without an exit the compiler can vectorise; the first negative one is
+  // looked for only when there is one.
+  const int32_t* in = indicesIn.Data();
+  int32_t lowest = 0;
+  for (int i = 0; i < n; ++i) lowest = std::min(lowest, in[i]);
+  for (int i = 0; lowest < 0 && i < n; ++i) {
+    if (in[i] < 0) {
+      LogError("StripifyTriangles: negative vertex index ", in[i], " at position ", int32_t(i), ".");
       return false;
     }
   }

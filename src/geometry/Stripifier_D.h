@@ -21,7 +21,7 @@ struct alignas(32) NvFaceInfo {
   // grow and each experiment's are consecutive, so one number says both which experiment took the face and
   // in which of its strips.
   int32_t mark;
-  uint16_t readers;  // bit i: sample i's memo holds the face among its reads
+  uint16_t readers;  // bit i: an experiment of sample i's memo took the face
   // Bit k: across[k] runs edge k the other way, so a strip can grow into it (a strip keeps both windings only
   // across neighbours oriented alike); bits 2k, 2k + 1 of `back` then hold the edge of that face it shares.
   // Bit 3 + k: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
@@ -79,9 +79,8 @@ struct StripPiece {
 // once committed: until a commit takes one of them, a round starting at the same face would find the same value.
 struct SampleMemo {
   int32_t face = -1;   // the start face `values` belong to
-  bool stale = false;  // a commit has taken a face of `reads` since the values were checked
+  bool stale = false;  // a commit has taken a face with the sample's reader bit since the values were checked
   float values[6];
-  Array<int32_t> reads;  // each face once: the faces whose reader bit the sample set (those its experiments took)
   // Per experiment, the faces it took: it is rerun once one of them is committed.
   Array<int32_t> taken[6];
   // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
@@ -107,15 +106,13 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
  private:
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
-  void BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides);
+  void BuildFaces(const Array<int32_t>& dense);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
   // LeastUsed.
   template <bool LeastUsed>
-  void FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
+  void FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
                  const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
-  // `edgesOf`: each face's three edge ids.
-  void BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides);
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips
   class Experiment;  // one experiment's walk over the faces and search slots
@@ -162,7 +159,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   SampleMemo m_memos[kSamples];
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
-  int m_noteSample = 0;
   static_assert(kSamples <= 16, "one reader bit per sample");
 
   // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes

@@ -2,6 +2,7 @@
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/Log.h"
@@ -55,19 +56,22 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
   AdviseReserved(dense);
   dense.SetCountNoCopy(n);
   int32_t largest = 0;
-  for (int i = 0; i < n; ++i) largest = indices[i] > largest ? indices[i] : largest;
+  const int32_t* in = indices.Data();
+  for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
     id.Reserve(largest + 1);
     AdviseReserved(id);
     id.SetCountFill(largest + 1, -1);
+    // Plain pointers: a store through an array would have every array's address fetched again.
+    int32_t *idOf = id.Data(), *out = dense.Data();
     for (int i = 0; i < n; ++i) {
-      int32_t& d = id[indices[i]];
+      int32_t& d = idOf[in[i]];
       if (d < 0) {
         d = m_vertexOf.Count();
-        m_vertexOf.Append(indices[i]);
+        m_vertexOf.Append(in[i]);
       }
-      dense[i] = d;
+      out[i] = d;
     }
     return;
   }
@@ -86,79 +90,106 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
 void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
   MapVertices(indices, dense);
-  // Per edge: bits 0-1 the edge's place in face 0, bits 2-3 its place in face 1, bit 4 set when face 1 runs it
-  // the way face 0 does.
-  std::vector<uint8_t> sides;
-  BuildFaces(dense, sides);
-  BuildStripFaces(dense, sides);
+  BuildFaces(dense);
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   dense.Clear();
-  std::vector<uint8_t>().swap(sides);
   BuildSearchLists();
   m_edges.Clear();
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   m_free.Reserve(faces + 1);
   AdviseReserved(m_free);
-  for (int i = 0; i <= faces; ++i) m_free.Append(i);
+  m_free.SetCountNoCopy(faces + 1);
+  int32_t* next = m_free.Data();
+  for (int i = 0; i <= faces; ++i) next[i] = i;
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
   m_grown.Reset(size_t(faces));
   m_trialFaces.Reset(size_t(faces + kFaceSlack));
   m_trial.Reset(size_t(faces + kStripSlack));
 }
 
-// The faces (a repeated triple is dropped), the edges with their first two faces and the Warn on triangles
-// beyond an edge's second; face f's edge ids are left in dense[3f .. 3f + 2].
-void Stripifier_D::BuildFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides) {
+// The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the
+// Warn on triangles beyond an edge's second.
+void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   int triangles = dense.Count() / 3;
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
   m_edges.Reserve(triangles * 3);
   AdviseReserved(m_edges);
+  // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
+  m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
   // file next to nothing, where nearly every key of such a mesh would spill into the table.
   std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
+  // Counted through plain pointers: a store through a vector would have its address fetched again.
+  int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
+  const int32_t* triples = dense.Data();
   for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = &dense[3 * t];
-    ++faceKeys[size_t(v[0])];
-    for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(std::min(v[k], v[k == 2 ? 0 : k + 1]))];
+    const int32_t* v = triples + 3 * t;
+    ++faceCount[v[0]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
   }
   if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
-    return FileFaces<false>(dense, sides, faceKeys, edgeKeys, nullptr);
+    return FileFaces<false>(dense, faceKeys, edgeKeys, nullptr);
   std::vector<int32_t> uses(faceKeys.size(), 0);
-  for (int32_t d : dense) ++uses[size_t(d)];
+  int32_t* useCount = uses.data();
+  for (int32_t d : dense) ++useCount[d];
   std::fill(faceKeys.begin(), faceKeys.end(), 0);
   std::fill(edgeKeys.begin(), edgeKeys.end(), 0);
   for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = &dense[3 * t];
-    unsigned h = KeyHomes<true>(v, uses.data());
-    ++faceKeys[size_t(v[h & 3])];
-    for (int k = 0; k < 3; ++k) ++edgeKeys[size_t(v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k])];
+    const int32_t* v = triples + 3 * t;
+    unsigned h = KeyHomes<true>(v, useCount);
+    ++faceCount[v[h & 3]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k]];
   }
-  FileFaces<true>(dense, sides, faceKeys, edgeKeys, uses.data());
+  FileFaces<true>(dense, faceKeys, edgeKeys, uses.data());
 }
 
+constexpr int kFarTriangles = 1 << 18;
+
 template <bool LeastUsed>
-void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides, const std::vector<int32_t>& faceKeys,
+void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
   int triangles = dense.Count() / 3;
-  StripKeyBuckets<LeastUsed ? 3 : 2> faceTable(faceKeys);
+  // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
+  // that edge's two faces. Most meshes have none, so the table is made for the first.
+  using FaceTable = StripKeyBuckets<LeastUsed ? 3 : 2>;
+  std::optional<FaceTable> faceTable;
+  auto filedFaces = [&]() -> FaceTable& {
+    if (!faceTable) faceTable.emplace(faceKeys);
+    return *faceTable;
+  };
   StripKeyBuckets<1> edgeTable(edgeKeys);
-  int32_t crowded = 0;  // triangles left off an edge that already had two
-  sides.reserve(size_t(triangles) * 3);
-  AdviseReserved(sides.data(), sides.capacity());
+  // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
+  // a large mesh's faces left long ago.
+  StripBlock<uint8_t> placeInFace0;
+  placeInFace0.Reset(size_t(triangles) * 3);
+  int32_t crowded = 0;        // triangles left off an edge that already had two
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
-  bool crowdedTables = faceTable.Crowded() || edgeTable.Crowded();
-  // Face f's edge ids go to dense[3f .. 3f + 2]: it comes from triple t >= f, so only triples already read are
-  // overwritten.
+  bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
+  // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
+  bool farLists = !crowdedTables && triangles >= kFarTriangles;
+  auto listOf = [](const int32_t* w, unsigned h, int k) {  // the vertex edge k of w is filed under
+    int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+    if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
+    return std::min(x, y);
+  };
   for (int t = 0; t < triangles; ++t) {
+    if (farLists && t + 2 * kAhead < triangles) {
+      const int32_t* w = &dense[3 * (t + 2 * kAhead)];
+      unsigned h = KeyHomes<LeastUsed>(w, uses);
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
+      w = &dense[3 * (t + kAhead)];
+      h = KeyHomes<LeastUsed>(w, uses);
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
+    }
     if (crowdedTables && t + kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + kAhead)];
       unsigned h = KeyHomes<LeastUsed>(w, uses);
-      faceTable.Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
+      if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
       for (int k = 0; k < 3; ++k) {
         int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
         if (h >> (2 + k) & 1) std::swap(x, y);
@@ -189,32 +220,60 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
       found[k] = edgeTable.FindOrAdd(under, {other}, e, sameEdge);
       if (found[k] < 0) {
         ++fresh;
+        placeInFace0[size_t(e)] = uint8_t(k);
         m_edges.Append(NvEdgeInfo{f, -1, x, y});
-        sides.push_back(uint8_t(k));
-        dense[3 * f + k] = e;
       }
     }
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
     FaceKey<LeastUsed> key(v, home);
-    if (fresh > 0) {
-      faceTable.AddNew(v[home & 3], key.w, f, sameFace);
-    } else if (faceTable.FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) {
-      continue;
+    bool leftOff = false;  // its first edge already has two faces: filed, as a repeat would not find it there
+    if (fresh == 0) {
+      // An earlier face with the same vertices in the same order runs the first edge the same way: it is the
+      // edge's face 0 (which then runs it from v0), its face 1, or a face left off it and so filed.
+      const NvEdgeInfo& first = m_edges[found[0]];
+      if ((first.v0 == v[0] && first.v1 == v[1] && sameFace(first.face0)) ||
+          (first.face1 >= 0 && sameFace(first.face1)))
+        continue;
+      leftOff = first.face1 >= 0;
+      if (leftOff && filedFaces().FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) continue;
     }
-    m_hot[size_t(m_faceCount++)] = NvFaceInfo{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that runs
+    // it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
+    NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
+    unsigned grows = 0, back = 0;
+    NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
+    int32_t* searchCount = m_searchStart.Data();
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
+      unsigned j = placeInFace0[size_t(found[k])];
+      bool opposite = ed.v0 != v[k];
+      face.across[k] = ed.face0;  // the face a face beyond the second sees as well
+      grows |= unsigned(opposite) << (3 + k) | unsigned(opposite) << k;
+      back |= (opposite ? j : 0) << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
-        sides[size_t(found[k])] = uint8_t(sides[size_t(found[k])] | k << 2 | (ed.v0 == v[k] ? 16 : 0));
-      } else if (crowded++ == 0) {
-        const NvFaceInfo& other = m_hot[size_t(ed.face1)];
-        LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
-                 m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+        ++searchCount[ed.v0 + 1];
+        ++searchCount[ed.v1 + 1];
+        NvFaceInfo& f0 = hot[ed.face0];
+        f0.across[j] = f;
+        if (opposite) {
+          f0.grows = uint8_t(f0.grows | 1u << j);
+          f0.back = uint8_t(f0.back | unsigned(k) << (2 * j));
+        }
+      } else {
+        leftOff = leftOff || k == 0;
+        if (crowded++ == 0) {
+          const NvFaceInfo& other = hot[ed.face1];
+          LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
+                   m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+        }
       }
-      dense[3 * f + k] = found[k];
     }
+    face.grows = uint8_t(grows);
+    face.back = uint8_t(back);
+    hot[m_faceCount++] = face;
+    if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
   }
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
@@ -222,71 +281,32 @@ void Stripifier_D::FileFaces(Array<int32_t>& dense, std::vector<uint8_t>& sides,
   }
 }
 
-// Each face's neighbours, and the strip steps' records: where a strip can go from each face, found once here
-// instead of at every step. A face's neighbour across an edge is the edge's other face; a face beyond an
-// edge's second sees face 0.
-void Stripifier_D::BuildStripFaces(const Array<int32_t>& edgesOf, const std::vector<uint8_t>& sides) {
-  // Plain pointers and the flags gathered in locals: a byte store may alias anything, so storing each flag
-  // through the record would reload every array's address after it.
-  NvFaceInfo* hot = m_hot.get();
-  const int32_t* edgeIds = edgesOf.Data();
-  const NvEdgeInfo* edges = m_edges.Data();
-  const uint8_t* side = sides.data();
-  int32_t faces = FaceCount();
-  for (int32_t f = 0; f < faces; ++f) {
-    NvFaceInfo& h = hot[f];
-    unsigned grows = 0, back = 0;
-    for (int k = 0; k < 3; ++k) {
-      int32_t a = h.v[k], e = edgeIds[3 * f + k];
-      const NvEdgeInfo& ed = edges[e];
-      bool isFace0 = ed.face0 == f;
-      int32_t o = isFace0 ? ed.face1 : ed.face0;
-      h.across[k] = o;
-      if (ed.v0 != a) grows |= 1u << (3 + k);
-      if (o < 0) continue;
-      // A strip grows into the neighbour when it runs the edge the other way from this face: face 0 runs it
-      // (v0, v1); face 1 and faces beyond the second were noted against face 0 when they met the edge.
-      unsigned sd = side[e];
-      bool opposite = isFace0 ? (sd & 16) == 0 : ed.v0 != a;
-      if (!opposite) continue;
-      unsigned j = isFace0 ? sd >> 2 & 3 : sd & 3;
-      grows |= 1u << k;
-      back |= j << (2 * k);
-    }
-    h.grows = uint8_t(h.grows | grows);
-    h.back = uint8_t(h.back | back);
-  }
-}
-
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
-  m_searchStart.SetCountFill(vertices + 1, 0);
-  for (const NvEdgeInfo& ed : m_edges) {
-    if (ed.face1 < 0) continue;
-    ++m_searchStart[ed.v0 + 1];
-    ++m_searchStart[ed.v1 + 1];
-  }
-  for (int v = 0; v < vertices; ++v) m_searchStart[v + 1] += m_searchStart[v];
-  int slots = m_searchStart[vertices];
+  // Plain pointers throughout: a store through an array would have every array's address fetched again.
+  int32_t* start = m_searchStart.Data();
+  for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
+  int slots = start[vertices];
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
   // slots themselves stalled on fetching a line for nearly every store.
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
+  int32_t* sorted = edgeAt.get();
   Array<int32_t> at(m_searchStart);
+  int32_t* next = at.Data();
   const NvEdgeInfo* edges = m_edges.Data();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) continue;
-    edgeAt[size_t(at[ed.v0]++)] = e;
-    edgeAt[size_t(at[ed.v1]++)] = e;
+    sorted[next[ed.v0]++] = e;
+    sorted[next[ed.v1]++] = e;
   }
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
-  const int32_t* start = m_searchStart.Data();
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
-      const NvEdgeInfo& ed = edges[edgeAt[size_t(slot)]];
+      const NvEdgeInfo& ed = edges[sorted[slot]];
       bool atV0 = ed.v0 == v;
       out[slot] = SearchSlot{ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, atV0, slot, -1, 0};
     }

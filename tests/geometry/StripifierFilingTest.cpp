@@ -3,6 +3,7 @@
 // vertex with the same two others) is kept, as the transcription does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "geometry/StripifierReference.h"
@@ -12,6 +13,7 @@ namespace PM::Test {
 
 StripResult Stripify(const std::vector<int32_t>& in, bool* ok = nullptr);
 std::vector<int32_t> CrowdedMesh(std::mt19937& rng);
+std::vector<int32_t> Grid(int w, int h, bool wrap);
 
 TEST(StripifierFiling, RepeatsAndRotationsAtCrowdedVerticesGiveTheTranscriptionsOutput) {
   LogCapture quiet;  // crowded edges warn
@@ -36,6 +38,43 @@ TEST(StripifierFiling, RepeatsAndRotationsAtCrowdedVerticesGiveTheTranscriptions
       }
     }
     StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+    ASSERT_EQ(fast.lengths, plain.lengths) << "mesh " << n;
+    ASSERT_EQ(fast.indices, plain.indices) << "mesh " << n;
+  }
+}
+
+// A repeat is found whatever its first copy is on its edges: face 0 or face 1 of its first edge, or left off an
+// edge that already had two (its first, second or third), once or twice repeated, with and without a vertex
+// crowded enough to file keys under their least used vertex.
+TEST(StripifierFiling, RepeatsOfFacesLeftOffAnyEdgeAreDropped) {
+  LogCapture quiet;  // the fins crowd edges
+  std::mt19937 rng(70);
+  for (int n = 0; n < 16; ++n) {
+    std::vector<int32_t> faces = Grid(2 + int(rng() % 10), 1 + int(rng() % 10), n % 4 == 0);
+    int32_t next = 10000;
+    size_t gridFaces = faces.size() / 3;
+    for (size_t f = 0; f < gridFaces; ++f) {  // a fin on an edge of some faces, left off it at one place
+      if (rng() % 3 != 0) continue;
+      int32_t a = faces[3 * f], b = faces[3 * f + 1], x = next++;
+      const int32_t fins[3][3] = {{b, a, x}, {x, b, a}, {a, x, b}};
+      const int32_t* fin = fins[rng() % 3];
+      faces.insert(faces.end(), fin, fin + 3);
+    }
+    if (n % 2 == 1)  // a fan crowding one vertex
+      for (int32_t i = 0; i < 80; ++i) faces.insert(faces.end(), {0, next + i, next + i + 1});
+    std::vector<int32_t> mesh;
+    for (size_t f = 0; f < faces.size() / 3; ++f) {
+      const int32_t* t = &faces[3 * f];
+      for (int copies = rng() % 4 == 0 ? 1 + int(rng() % 2) : 0; copies >= 0; --copies)
+        mesh.insert(mesh.end(), t, t + 3);
+    }
+    // Copies and originals in any order, so that either copy can come first on each of its edges.
+    std::vector<size_t> order(mesh.size() / 3);
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), rng);
+    std::vector<int32_t> shuffled;
+    for (size_t i : order) shuffled.insert(shuffled.end(), mesh.begin() + long(3 * i), mesh.begin() + long(3 * i + 3));
+    StripResult fast = Stripify(shuffled), plain = ReferenceStripify(shuffled);
     ASSERT_EQ(fast.lengths, plain.lengths) << "mesh " << n;
     ASSERT_EQ(fast.indices, plain.indices) << "mesh " << n;
   }
