@@ -117,9 +117,17 @@ struct SubDivStructure {
   // that is skipped; the structure must pass CheckReferences. Each corner is looked up through the edges
   // once, where the passes that read it would each wait on the edge array, which lies far beyond the
   // caches on a large level.
-  SubDivScratchBuffer<int32_t> CornerTable() const;
+  SubDivScratchBuffer<int32_t> CornerTable() const { return CornerTable(nullptr); }
 
  private:
+  // The table for a structure whose faces are not checked yet: with `inRange` given, a valid face with
+  // an edge reference CheckReferences would refuse clears it and ends the table there (the rest unset).
+  SubDivScratchBuffer<int32_t> CornerTable(bool* inRange) const;
+  // Parts of CheckReferences: the sizes, and the first point whose weight count lies outside 0 to
+  // kSubDivMaxWeights (-1 for none).
+  bool SizesInRange() const;
+  int32_t FirstWeightCountOutOfRange() const;
+
   // The passes on a structure already checked. The vertex passes write the records in one sweep in
   // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
   // a sweep of their own over a level far larger than the caches.
