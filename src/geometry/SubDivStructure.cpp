@@ -7,6 +7,7 @@
 
 #include "core/FetchLines.h"
 #include "core/Log.h"
+#include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivScratch.h"
 #include "geometry/SubDivWeightPool.h"
 
@@ -144,6 +145,16 @@ bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratch
   const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, table.get(), put); });
   WriteAdjacency(*this, *edges, faces, nullptr, sink);
   if (corners) *corners = std::move(table);
+  return true;
+}
+
+bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivLevelChecked& checked) {
+  SubDivScratchBuffer<int32_t> table;
+  if (checked.TakeFromStep(*this, &table) && table.get())
+    VertexAdjacencyPass(nullptr, table.get(), sink);
+  else if (!UpdateVertexAdjacency(sink, &table))
+    return false;
+  checked.Mark(*this, std::move(table), SubDivLevelChecked::From::kEvaluation);
   return true;
 }
 
