@@ -4,6 +4,7 @@
 #include <climits>
 #include <memory>
 #include <optional>
+#include <type_traits>
 
 #include "core/FetchLines.h"
 #include "core/Log.h"
@@ -202,22 +203,25 @@ void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int3
 SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable(bool* inRange) const {
   SubDivScratchBuffer<int32_t> corners(size_t(Faces.Count()) * 4);
   const int32_t ne = Edges.Count();
-  bool faultless = true;
-  for (int f = 0; f < Faces.Count(); ++f) {
-    const SubDivFace& face = Faces[f];
-    const int n = face.IsValid() ? face.CornerCount() : 0;
-    if (inRange) {
-      // The references CheckReferences requires of a valid face; a faulty one is looked up nowhere.
-      bool ok = true;
-      for (int k = 0; k < n; ++k) ok &= face.edges[k] >= 0 && EdgeOf(face.edges[k]) < ne;
-      if (!ok) {
-        faultless = false;
-        break;
+  // The unchecked form keeps the plain loop.
+  auto fill = [&](auto checking) {
+    for (int f = 0; f < Faces.Count(); ++f) {
+      const SubDivFace& face = Faces[f];
+      const int n = face.IsValid() ? face.CornerCount() : 0;
+      if constexpr (decltype(checking)::value) {
+        // The references CheckReferences requires of a valid face; a faulty one is looked up nowhere.
+        bool ok = true;
+        for (int k = 0; k < n; ++k) ok &= face.edges[k] >= 0 && EdgeOf(face.edges[k]) < ne;
+        if (!ok) return false;
       }
+      for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < n ? Corner(face, k) : -1;
     }
-    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < n ? Corner(face, k) : -1;
-  }
-  if (inRange) *inRange = *inRange && faultless;
+    return true;
+  };
+  if (!inRange)
+    fill(std::false_type{});
+  else if (!fill(std::true_type{}))
+    *inRange = false;
   return corners;
 }
 
