@@ -187,18 +187,27 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     }
   }
 
-  // The face points' records, through one record in face order as they were made, so each carries
-  // past its list what the one before left there.
-  SubDivPoint np{};
-  for (int i = 0; i < validFaces; ++i) {
-    copy(np, faceLists, i);
-    target.Points.Append(np);
-  }
+  // The face points' records in face order as they were made, then the edge points' records: each
+  // starts as a copy of the one before (the first from zero) and carries past its list what that one
+  // left there. Built where they go: a record built aside and copied in was read back in wide moves
+  // right over the narrow stores of its list, and every copy waited for them.
+  bool carried = false;
+  auto nextRecord = [&]() -> SubDivPoint& {
+    SubDivPoint& dst = target.Points.AppendSlot();
+    if (carried)
+      std::memcpy(static_cast<void*>(&dst), &dst - 1, sizeof(SubDivPoint));
+    else
+      std::memset(static_cast<void*>(&dst), 0, sizeof(SubDivPoint));
+    carried = true;
+    return dst;
+  };
+  for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceLists, i);
 
   // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
+    SubDivPoint& np = nextRecord();
     lists.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
     add(lists, e.points[1], 1.0f);
     int n = 2;
@@ -209,8 +218,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     }
     merge.End();
     np.Scale(float(1.0 / n));
-    const int32_t m = target.Points.Count();
-    target.Points.Append(np);
+    const int32_t m = target.Points.Count() - 1;
     e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
     e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
   }
