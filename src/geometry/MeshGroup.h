@@ -53,8 +53,9 @@ class TMeshGroup_I : public EngineClass<TMeshGroup_I, TBranch_I, ClassId::TMeshG
   Array<Obj<VertexGenerator_I>> m_replaceVertices;
 
  private:
-  // Steps S0 to the requested level and answers the last level (S0 itself below 1).
-  Ptr<SubDivStructure> BuildLevels(SubDivStructure& s0, int32_t level);
+  // Steps S0 to the requested level and answers the last level (S0 itself below 1); from level 1 on,
+  // `checked` is marked for the last level (see SubDivLevelChecked).
+  Ptr<SubDivStructure> BuildLevels(SubDivStructure& s0, int32_t level, SubDivLevelChecked& checked);
   // Matrices and joints for the skinned children.
   void SetUpChildren();
 

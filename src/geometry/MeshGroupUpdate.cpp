@@ -10,7 +10,7 @@
 
 namespace PM {
 
-Ptr<SubDivStructure> TMeshGroup_I::BuildLevels(SubDivStructure& s0, int32_t level) {
+Ptr<SubDivStructure> TMeshGroup_I::BuildLevels(SubDivStructure& s0, int32_t level, SubDivLevelChecked& checked) {
   if (level < 0) return &s0;
   if (level == 0) {
     // The base points go to their places on the limit surface; the topology stays the base mesh.
@@ -25,13 +25,15 @@ Ptr<SubDivStructure> TMeshGroup_I::BuildLevels(SubDivStructure& s0, int32_t leve
   Ptr<SubDivStructure> last(NewCounted<SubDivStructure>());
   SubDivStructure temp[2];
   SubDivStructure* from = &s0;
+  // Each step takes the word of the one before, and the projection that of the last: none checks its
+  // level or makes its corner table again.
   for (int32_t step = 1; step <= steps; ++step) {
     SubDivStructure& to = step == steps ? *last : temp[step & 1];
-    from->SubDivide(to, m_name);
+    from->SubDivide(to, m_name, &checked);
     if (from != &s0) from->Clear();
     from = &to;
   }
-  last->ProjectToLimit();
+  last->ProjectToLimit(&checked);
   return last;
 }
 
@@ -73,12 +75,13 @@ void TMeshGroup_I::UpdateSubDiv() {
   Ptr<SubDivStructure> s0(NewCounted<SubDivStructure>());
   AssignMeshToSubDiv(*mesh, *data, *s0, *m_baseData, m_name);
   const int32_t level = m_subDivLevel;
-  m_lastLevel = BuildLevels(*s0, level);
-  m_baseLevel = s0;
-  // The nodes below take the evaluation's check of the level, which stays unchanged (and alive) in
-  // between: replacements and generators are handed it read-only.
-  const Ptr<SubDivStructure> evaluated = m_lastLevel;
+  // The evaluation takes the word of the steps and the projection, and the nodes below take the
+  // evaluation's, as the level stays unchanged (and alive) in between: replacements and generators
+  // are handed it read-only.
   SubDivLevelChecked checked;
+  m_lastLevel = BuildLevels(*s0, level, checked);
+  m_baseLevel = s0;
+  const Ptr<SubDivStructure> evaluated = m_lastLevel;
   AssignSubDivToGeometry(*s0, *m_lastLevel, *m_baseData, m_name, *m_outData, &checked);
   const int64_t levelsBuilt = GetPerformanceCounter();
 

@@ -4,6 +4,7 @@
 
 #include "core/Log.h"
 #include "geometry/SkinPolygonGeometry.h"
+#include "geometry/SubDivScratch.h"
 
 namespace PM {
 namespace {
@@ -59,7 +60,7 @@ std::vector<int32_t> TakeEdges(const MeshStructure_I& mesh, int32_t pointCount, 
                                const String& name) {
   const int32_t ne = mesh.m_edgePoints.Count() / 2;
   std::vector<int32_t> edgeIndex(size_t(ne), -1);
-  target.Edges.Reserve(ne);
+  ReserveSubDivScratch(target.Edges, ne);
   for (int32_t e = 0; e < ne; ++e) {
     const int32_t a = mesh.m_edgePoints[2 * e], b = mesh.m_edgePoints[2 * e + 1];
     if (a < 0 || a >= pointCount || b < 0 || b >= pointCount) {
@@ -106,10 +107,10 @@ void AssignMeshToSubDiv(const MeshStructure_I& mesh, const MeshData_I& meshData,
   std::vector<const Array<Vector2f>*> uvSources;
   TakeChannels(meshData, data, uvSources);
 
-  target.Points.Reserve(np);
+  ReserveSubDivScratch(target.Points, np);
   for (int32_t i = 0; i < np; ++i) target.Points.Append(SubDivPoint::Base(i));
   const std::vector<int32_t> edgeIndex = TakeEdges(mesh, np, target, name);
-  target.Faces.Reserve(nf);
+  ReserveSubDivScratch(target.Faces, nf);
   data.corners.Reserve(nf);
 
   for (int32_t p = 0; p < nf; ++p) {

@@ -157,12 +157,11 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
   // The positions are summed as the adjacency pass writes each record, which saves a sweep of its own
   // over the level; a level the pass refuses is still evaluated.
   PositionEvaluator evaluate(last.Points.Count(), baseData, out);
-  SubDivScratchBuffer<int32_t> corners;
-  const bool passed = last.UpdateVertexAdjacency(&evaluate, checked ? &corners : nullptr);
+  // With a word, the pass marks it for the nodes (the pass writes only the points' adjacency, which
+  // neither the check nor the corner table reads), or clears it when it refused the level.
+  const bool passed = checked ? last.UpdateVertexAdjacency(&evaluate, *checked) : last.UpdateVertexAdjacency(&evaluate);
   if (!passed)
     for (int32_t i = 0; i < last.Points.Count(); ++i) evaluate.Take(i, last.Points[i]);
-  // The pass writes only the points' adjacency, which neither the check nor the corner table reads.
-  if (checked) passed ? checked->Mark(last, std::move(corners)) : checked->Clear();
   out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
   out.texCoordChannels.resize(baseData.texCoordChannels.size());
   for (Array<Vector2f>& ch : out.texCoordChannels) ch.SetCountFill(out.vertexCount, kZeroVector2f);

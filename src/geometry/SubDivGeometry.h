@@ -27,11 +27,14 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
                             const String& name, SubDivData& out, TBranch_I* parent,
                             SubDivLevelChecked* checked = nullptr);
 
-// The evaluation's word that a level passed CheckReferences, for the nodes built from it next, which
-// then leave their own check of the level out and read the corner table the evaluation's adjacency pass
-// made instead of making it again. It names the level and its three arrays as they were and is taken
-// once: for another level, or arrays since replaced, the nodes check for themselves and make their own
-// table. The caller keeps the level unchanged between the two calls.
+// The word that a level passed CheckReferences, with its corner table, for the next call on the level,
+// which then leaves its own check out and reads the table instead of making it again. A step marks the
+// level it made (with the table of the faces it made); the next step, the projection and the evaluation
+// take a step's or the projection's word for their level, and the projection marks its level again; the
+// nodes take the evaluation's word (or a step's). It names the level and its three arrays as they were
+// and is taken once: for another level, arrays since replaced, or a word of the wrong call, the call
+// checks for itself and makes its own table. The caller keeps the level's faces, edges and weight counts
+// unchanged between the calls.
 class SubDivLevelChecked {
  public:
   void Clear() { *this = SubDivLevelChecked(); }
@@ -47,11 +50,23 @@ class SubDivLevelChecked {
   }
 
  private:
-  // Only the evaluation, having seen the check pass, marks a level.
-  friend bool AssignSubDivToGeometry(const SubDivStructure&, SubDivStructure&, const SubDivData&, const String&,
-                                     SubDivData&, SubDivLevelChecked*);
+  // Only the level's own calls mark it: a step for the level it made, the others having seen the
+  // check pass.
+  friend struct SubDivStructure;
+  // Who marked the level: the evaluation's word goes to the nodes alone, so an evaluation (or a step)
+  // never stands in for the evaluation's own check of a level it was handed again.
+  enum class From : uint8_t { kNone, kStep, kEvaluation };
+  // Take, for a word a step or the projection marked; any other word is cleared unread.
+  bool TakeFromStep(const SubDivStructure& s, SubDivScratchBuffer<int32_t>* corners) {
+    if (m_from != From::kStep) {
+      Clear();
+      return false;
+    }
+    return Take(s, corners);
+  }
   // `corners`: the level's CornerTable, made from the arrays named here.
-  void Mark(const SubDivStructure& s, SubDivScratchBuffer<int32_t>&& corners) {
+  void Mark(const SubDivStructure& s, SubDivScratchBuffer<int32_t>&& corners, From from) {
+    m_from = from;
     m_level = &s;
     m_arrays[0] = s.Faces.Data();
     m_arrays[1] = s.Edges.Data();
@@ -62,6 +77,7 @@ class SubDivLevelChecked {
     m_corners = std::move(corners);
   }
 
+  From m_from = From::kNone;
   const SubDivStructure* m_level = nullptr;
   const void* m_arrays[3] = {};
   int32_t m_counts[3] = {};

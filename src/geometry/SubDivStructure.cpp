@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <optional>
+#include <type_traits>
 
 #include "core/FetchLines.h"
 #include "core/Log.h"
+#include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivScratch.h"
 #include "geometry/SubDivWeightPool.h"
 
@@ -56,6 +59,21 @@ void EachVertexEdge(const SubDivStructure& s, Put&& put) {
   for (int e = s.Edges.Count() - 1; e >= 0; --e)
     for (int d = 0; d < 2; ++d) put(s.Edges[e].points[d], e * 2 + d);
 }
+// The same, for a structure whose edges are not checked yet: an edge naming a point outside the level
+// clears `inRange` and puts nothing.
+template <class Put>
+void EachCheckedVertexEdge(const SubDivStructure& s, bool& inRange, Put&& put) {
+  const uint32_t np = uint32_t(s.Points.Count());
+  for (int e = s.Edges.Count() - 1; e >= 0; --e) {
+    for (int d = 0; d < 2; ++d) {
+      const int32_t q = s.Edges[e].points[d];
+      if (uint32_t(q) < np)
+        put(q, e * 2 + d);
+      else
+        inRange = false;
+    }
+  }
+}
 template <class Put>
 void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put) {
   for (int f = s.Faces.Count() - 1; f >= 0; --f) {
@@ -78,6 +96,23 @@ void FetchRecordAhead(const Array<SubDivPoint>& points, int p) {
 constexpr const char* kEdgeOverflow = "UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).";
 constexpr const char* kFaceOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
 
+// Both vertex passes' lists written into the records in one sweep, each record handed on after.
+void WriteAdjacency(SubDivStructure& s, const Grouped& edges, const Grouped& faces, SubDivWeightPool* packInto,
+                    SubDivPointSink* sink) {
+  size_t droppedEdges = 0, droppedFaces = 0;
+  for (int p = 0; p < s.Points.Count(); ++p) {
+    FetchRecordAhead(s.Points, p);
+    SubDivPoint& point = s.Points[p];
+    droppedEdges += edges.Write(p, point.edges, point.edgeCount);
+    droppedFaces += faces.Write(p, point.faces, point.faceCount);
+    if (packInto) packInto->Add(point);
+    if (sink) sink->Take(p, point);
+  }
+  // The edge pass's lines all came before the face pass's.
+  ReportOverflows(droppedEdges, kEdgeOverflow);
+  ReportOverflows(droppedFaces, kFaceOverflow);
+}
+
 }  // namespace
 
 void SubDivStructure::UpdateEdgeToFace() {
@@ -93,15 +128,34 @@ void SubDivStructure::UpdateVertexToFace() {
 }
 
 bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratchBuffer<int32_t>* corners) {
-  if (!CheckReferences("UpdateVertexToEdge")) {
+  // The check of the faces rides on the corner table's sweep and that of the edges on the edge
+  // grouping's, which write only tables of their own: the records stay as they are until all of it
+  // has passed. A fault sends the level to CheckReferences, which finds the first one and logs it.
+  bool inRange = SizesInRange() && FirstWeightCountOutOfRange() < 0;
+  SubDivScratchBuffer<int32_t> table;
+  if (inRange) table = CornerTable(&inRange);
+  std::optional<Grouped> edges;
+  if (inRange) edges.emplace(Points.Count(), [&](auto&& put) { EachCheckedVertexEdge(*this, inRange, put); });
+  if (!inRange) {
+    CheckReferences("UpdateVertexToEdge");
     CheckReferences("UpdateVertexToFace");  // the second refusal the two calls would log
     return false;
   }
   // The face pass visits every corner twice (to count, then to place): through the table the edges
   // are read once. The pass writes only the points, so the table still holds after it.
-  SubDivScratchBuffer<int32_t> table = CornerTable();
-  VertexAdjacencyPass(nullptr, table.get(), sink);
+  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, table.get(), put); });
+  WriteAdjacency(*this, *edges, faces, nullptr, sink);
   if (corners) *corners = std::move(table);
+  return true;
+}
+
+bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivLevelChecked& checked) {
+  SubDivScratchBuffer<int32_t> table;
+  if (checked.TakeFromStep(*this, &table) && table.get())
+    VertexAdjacencyPass(nullptr, table.get(), sink);
+  else if (!UpdateVertexAdjacency(sink, &table))
+    return false;
+  checked.Mark(*this, std::move(table), SubDivLevelChecked::From::kEvaluation);
   return true;
 }
 
@@ -143,48 +197,60 @@ void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t
 void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners, SubDivPointSink* sink) {
   const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
   const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
-  size_t droppedEdges = 0, droppedFaces = 0;
-  for (int p = 0; p < Points.Count(); ++p) {
-    FetchRecordAhead(Points, p);
-    SubDivPoint& point = Points[p];
-    droppedEdges += edges.Write(p, point.edges, point.edgeCount);
-    droppedFaces += faces.Write(p, point.faces, point.faceCount);
-    if (packInto) packInto->Add(point);
-    if (sink) sink->Take(p, point);
-  }
-  // The edge pass's lines all came before the face pass's.
-  ReportOverflows(droppedEdges, kEdgeOverflow);
-  ReportOverflows(droppedFaces, kFaceOverflow);
+  WriteAdjacency(*this, edges, faces, packInto, sink);
 }
 
-SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable() const {
+SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable(bool* inRange) const {
   SubDivScratchBuffer<int32_t> corners(size_t(Faces.Count()) * 4);
-  for (int f = 0; f < Faces.Count(); ++f) {
-    const SubDivFace& face = Faces[f];
-    const int n = face.IsValid() ? face.CornerCount() : 0;
-    for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < n ? Corner(face, k) : -1;
-  }
+  const int32_t ne = Edges.Count();
+  // The unchecked form keeps the plain loop.
+  auto fill = [&](auto checking) {
+    for (int f = 0; f < Faces.Count(); ++f) {
+      const SubDivFace& face = Faces[f];
+      const int n = face.IsValid() ? face.CornerCount() : 0;
+      if constexpr (decltype(checking)::value) {
+        // The references CheckReferences requires of a valid face; a faulty one is looked up nowhere.
+        bool ok = true;
+        for (int k = 0; k < n; ++k) ok &= face.edges[k] >= 0 && EdgeOf(face.edges[k]) < ne;
+        if (!ok) return false;
+      }
+      for (int k = 0; k < 4; ++k) corners[size_t(f) * 4 + size_t(k)] = k < n ? Corner(face, k) : -1;
+    }
+    return true;
+  };
+  if (!inRange)
+    fill(std::false_type{});
+  else if (!fill(std::true_type{}))
+    *inRange = false;
   return corners;
 }
 
-bool SubDivStructure::CheckReferences(const char* caller) const {
-  const int np = Points.Count(), ne = Edges.Count(), nf = Faces.Count();
-  if (nf > INT_MAX / 4 || ne > INT_MAX / 2) {
-    LogError(caller, ": structure too large (", nf, " faces, ", ne, " edges).");
-    return false;
-  }
+bool SubDivStructure::SizesInRange() const { return Faces.Count() <= INT_MAX / 4 && Edges.Count() <= INT_MAX / 2; }
+
+int32_t SubDivStructure::FirstWeightCountOutOfRange() const {
   // One byte of each 276-byte record: asked for ahead, as the processor's own fetching stops at every
   // page boundary. Far ahead into the second-level cache, whose misses can be many more at a time than
   // the first level's, and from there into the first level a little ahead (a third faster on a level
   // far larger than the caches than the near requests alone).
   constexpr int kAhead = 16, kFarAhead = 160;
+  const int np = Points.Count();
   for (int p = 0; p < np; ++p) {
     if (p + kFarAhead < np) __builtin_prefetch(&Points[p + kFarAhead].weightCount, 0, 2);
     if (p + kAhead < np) __builtin_prefetch(&Points[p + kAhead].weightCount);
-    if (Points[p].weightCount < 0 || Points[p].weightCount > kSubDivMaxWeights) {
-      LogError(caller, ": point ", p, " has a weight count of ", int32_t(Points[p].weightCount), ".");
-      return false;
-    }
+    if (Points[p].weightCount < 0 || Points[p].weightCount > kSubDivMaxWeights) return p;
+  }
+  return -1;
+}
+
+bool SubDivStructure::CheckReferences(const char* caller) const {
+  const int np = Points.Count(), ne = Edges.Count(), nf = Faces.Count();
+  if (!SizesInRange()) {
+    LogError(caller, ": structure too large (", nf, " faces, ", ne, " edges).");
+    return false;
+  }
+  if (const int32_t p = FirstWeightCountOutOfRange(); p >= 0) {
+    LogError(caller, ": point ", p, " has a weight count of ", int32_t(Points[p].weightCount), ".");
+    return false;
   }
   for (int e = 0; e < ne; ++e) {
     for (int32_t q : Edges[e].points) {

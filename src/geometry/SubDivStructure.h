@@ -12,6 +12,7 @@
 
 namespace PM {
 
+class SubDivLevelChecked;
 class SubDivWeightPool;
 
 // Hears of each point record once a pass has written it, in index order: work that reads every
@@ -96,17 +97,25 @@ struct SubDivStructure {
   // pass read, which holds while the faces and edges stay as they are.
   void UpdateVertexAdjacency() { UpdateVertexAdjacency(nullptr); }
   bool UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratchBuffer<int32_t>* corners = nullptr);
+  // The second form with a word (SubDivLevelChecked): when a step or the projection marked it for this
+  // level, it stands for the check and its corner table is read; either way it is taken, and marked as
+  // the evaluation's word for this level, with the table, when the pass ran.
+  bool UpdateVertexAdjacency(SubDivPointSink* sink, SubDivLevelChecked& checked);
 
   // True when every reference of the valid faces and edges, and every weight count, lies in range;
   // otherwise logs the first fault, naming `caller`.
   bool CheckReferences(const char* caller) const;
 
   // Makes the next level (quads only) in `target`, which must be empty. Writes the face points and
-  // the edge halves into this level's records.
-  void SubDivide(SubDivStructure& target, const String& name);
+  // the edge halves into this level's records. `checked`, when given, is taken (standing for this
+  // level's check and corner table when it names this level) and marked for `target`, with the corner
+  // table of the faces made, for the next call on it.
+  void SubDivide(SubDivStructure& target, const String& name, SubDivLevelChecked* checked = nullptr);
   // Moves every point to its place on the limit surface (weight lists only). Quads only: a structure
   // holding a triangle is refused with an Error and left unchanged; returns whether it projected.
-  bool ProjectToLimit();
+  // `checked` as for SubDivide: taken, and marked for this level again once it projected (the
+  // projection writes only weight lists and face lists, which neither the check nor the table reads).
+  bool ProjectToLimit(SubDivLevelChecked* checked = nullptr);
 
   // 276 bytes per point, 24 per edge, 40 per face.
   int64_t MemoryUsage() const;
@@ -117,9 +126,17 @@ struct SubDivStructure {
   // that is skipped; the structure must pass CheckReferences. Each corner is looked up through the edges
   // once, where the passes that read it would each wait on the edge array, which lies far beyond the
   // caches on a large level.
-  SubDivScratchBuffer<int32_t> CornerTable() const;
+  SubDivScratchBuffer<int32_t> CornerTable() const { return CornerTable(nullptr); }
 
  private:
+  // The table for a structure whose faces are not checked yet: with `inRange` given, a valid face with
+  // an edge reference CheckReferences would refuse clears it and ends the table there (the rest unset).
+  SubDivScratchBuffer<int32_t> CornerTable(bool* inRange) const;
+  // Parts of CheckReferences: the sizes, and the first point whose weight count lies outside 0 to
+  // kSubDivMaxWeights (-1 for none).
+  bool SizesInRange() const;
+  int32_t FirstWeightCountOutOfRange() const;
+
   // The passes on a structure already checked. The vertex passes write the records in one sweep in
   // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
   // a sweep of their own over a level far larger than the caches.

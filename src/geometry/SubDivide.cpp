@@ -5,6 +5,7 @@
 
 #include "core/Log.h"
 #include "geometry/LargePages.h"
+#include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivParam.h"
 #include "geometry/SubDivScratch.h"
@@ -51,12 +52,14 @@ void FetchRecord(const SubDivPoint& p) {
 
 }  // namespace
 
-void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
+void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, SubDivLevelChecked* checked) {
+  SubDivScratchBuffer<int32_t> corners;
+  const bool known = checked && checked->TakeFromStep(*this, &corners) && corners.get();
   if (&target == this || !target.Points.IsEmpty() || !target.Edges.IsEmpty() || !target.Faces.IsEmpty()) {
     LogError("SubDivStructure::SubDivide: the target of \"", name, "\" is not an empty structure.");
     return;
   }
-  if (!CheckReferences("SubDivStructure::SubDivide")) return;
+  if (!known && !CheckReferences("SubDivStructure::SubDivide")) return;
   LogDebug("SubDivStructure::SubDivide: \"", name, "\"...");
 
   const int nv = Points.Count(), ne = Edges.Count(), nf = Faces.Count();
@@ -79,7 +82,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
   // The lists are read from packed copies: this level's points, packed by the passes, and the face
   // points as they are made. Their indices, of base points, fit 16 bits on all but the largest meshes.
   SubDivWeightPool lists(nv, true);
-  const SubDivScratchBuffer<int32_t> corners = CornerTable();
+  if (!known) corners = CornerTable();
   VertexAdjacencyPass(&lists, corners.get());
 
   // Every list holds indices of base points, which are no more than this level's points.
@@ -184,18 +187,27 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     }
   }
 
-  // The face points' records, through one record in face order as they were made, so each carries
-  // past its list what the one before left there.
-  SubDivPoint np{};
-  for (int i = 0; i < validFaces; ++i) {
-    copy(np, faceLists, i);
-    target.Points.Append(np);
-  }
+  // The face points' records in face order as they were made, then the edge points' records: each
+  // starts as a copy of the one before (the first from zero) and carries past its list what that one
+  // left there. Built where they go: a record built aside and copied in was read back in wide moves
+  // right over the narrow stores of its list, and every copy waited for them.
+  bool carried = false;
+  auto nextRecord = [&]() -> SubDivPoint& {
+    SubDivPoint& dst = target.Points.AppendSlot();
+    if (carried)
+      std::memcpy(static_cast<void*>(&dst), &dst - 1, sizeof(SubDivPoint));
+    else
+      std::memset(static_cast<void*>(&dst), 0, sizeof(SubDivPoint));
+    carried = true;
+    return dst;
+  };
+  for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceLists, i);
 
   // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
   // valid faces, so a skipped face leaves no gap.
   const int32_t edgeBase = target.Points.Count();
   for (SubDivEdge& e : Edges) {
+    SubDivPoint& np = nextRecord();
     lists.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
     add(lists, e.points[1], 1.0f);
     int n = 2;
@@ -206,13 +218,27 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
     }
     merge.End();
     np.Scale(float(1.0 / n));
-    const int32_t m = target.Points.Count();
-    target.Points.Append(np);
+    const int32_t m = target.Points.Count() - 1;
     e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
     e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
   }
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
+  // With a word, their corners go into the new level's corner table as they are made: the corner of a
+  // half that starts at an old point is that point (a vertex point keeps its index), the others are
+  // the edge points and the face point.
+  SubDivScratchBuffer<int32_t> made;
+  if (checked) made = SubDivScratchBuffer<int32_t>(size_t(newFaces) * 4);
+  size_t row = 0;
+  auto note = [&](int32_t a, int32_t b, int32_t c, int32_t d) {
+    if (!checked) return;
+    int32_t* t = &made[row];
+    t[0] = a;
+    t[1] = b;
+    t[2] = c;
+    t[3] = d;
+    row += 4;
+  };
   for (int fi = 0; fi < nf; ++fi) {
     const SubDivFace& f = Faces[fi];
     if (!f.IsValid()) continue;
@@ -235,6 +261,12 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
                  {c, m12, a[2], m23});
       AppendFace(target.Faces, {i3 ^ 1, i2, SecondHalf(*e[2], r[2]), FirstHalf(*e[3], r[3])}, s, {m30, c, m23, a[3]});
+      const int32_t p0 = e[0]->StartOf(r[0]), p1 = e[1]->StartOf(r[1]), p2 = e[2]->StartOf(r[2]);
+      const int32_t p3 = e[3]->StartOf(r[3]);
+      note(p0, m[0], F, m[3]);
+      note(m[0], p1, m[1], F);
+      note(F, m[1], p2, m[2]);
+      note(m[3], F, m[2], p3);
     } else {
       const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
       const int32_t i2 = AppendEdge(target.Edges, F, m[2]);
@@ -242,16 +274,25 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name) {
       AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
       AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
                  {867, 883, 1155, 1139});
+      const int32_t p0 = e[0]->StartOf(r[0]), p1 = e[1]->StartOf(r[1]), p2 = e[2]->StartOf(r[2]);
+      note(p0, m[0], F, m[2]);
+      note(m[0], p1, m[1], F);
+      note(F, m[1], p2, m[2]);
     }
   }
+  // The step's own product passes the check: every list merged within its room, every edge and face
+  // made from points and edges it made.
+  if (checked) checked->Mark(target, std::move(made), SubDivLevelChecked::From::kStep);
 
   LogDebug("SubDivStructure::SubDivide: \"", name, "\" done.");
   const int64_t bytes = MemoryUsage();
   LogDebug("SubDivStructure::MemoryUsage: ", bytes, " (", bytes / 1024 / 1024, "M) bytes.");
 }
 
-bool SubDivStructure::ProjectToLimit() {
-  if (!CheckReferences("SubDivStructure::ProjectToLimit")) return false;
+bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
+  SubDivScratchBuffer<int32_t> corners;
+  const bool known = checked && checked->TakeFromStep(*this, &corners) && corners.get();
+  if (!known && !CheckReferences("SubDivStructure::ProjectToLimit")) return false;
   for (int f = 0, n = Faces.Count(); f < n; ++f) {
     if (Faces[f].IsValid() && !Faces[f].IsQuad()) {
       LogError("SubDivStructure::ProjectToLimit: face ", f, " is a triangle; only quads can be projected.");
@@ -261,7 +302,7 @@ bool SubDivStructure::ProjectToLimit() {
   // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
   // so each limit list can replace its own in place.
   const int np = Points.Count(), nf = Faces.Count();
-  const SubDivScratchBuffer<int32_t> corners = CornerTable();
+  if (!known) corners = CornerTable();
   SubDivWeightPool lists(np, true);
   VertexToFacePass(&lists, corners.get());
 
@@ -310,6 +351,7 @@ bool SubDivStructure::ProjectToLimit() {
     }
     project(order[i]);
   }
+  if (checked) checked->Mark(*this, std::move(corners), SubDivLevelChecked::From::kStep);
   return true;
 }
 

@@ -11,6 +11,8 @@
 #include "geometry/MeshToSubDiv.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "geometry/SubDivGeometry.h"
+#include "geometry/SubDivScratch.h"
+#include "geometry/SubDivTestMesh.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM::Test {
@@ -535,6 +537,41 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
     h.Bytes(log.data() + at, unique - at);
     EXPECT_EQ(h.Value(), c.digest) << c.name << std::hex << " 0x" << h.Value();
     EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+  }
+}
+
+// A mesh converted again and again takes the blocks the conversion before gave back: the thread's store
+// holds as much after every round as after the first (it grew by a level's arrays a round, up to its
+// cap), and the records written over the kept bytes are those of fresh memory.
+TEST_F(MeshSubDiv, ConvertingAgainTakesTheBlocksTheLastConversionGaveBack) {
+  // 11,618 points, 23,232 edges, 11,616 faces: each array is large enough for the store to keep.
+  const TestMesh sphere = CubeSphere(44);
+  auto [m, d] = Build(Shape(sphere.positions, sphere.faces), "sphere");
+  ASSERT_TRUE(m && d);
+  SubDivScratch& store = *SubDivScratch::ThisThread();
+  store.Release();
+  auto bytes = [](const auto& a) {
+    return std::string(reinterpret_cast<const char*>(a.Data()), sizeof(*a.Data()) * size_t(a.Count()));
+  };
+  std::string first;
+  size_t keptBytes = 0, keptBlocks = 0;
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    {
+      SubDivStructure base;
+      SubDivData data;
+      AssignMeshToSubDiv(*m, *d, base, data, "sphere");
+      const std::string now = bytes(base.Points) + bytes(base.Edges) + bytes(base.Faces);
+      if (round == 0) first = now;
+      EXPECT_TRUE(now == first);
+    }
+    if (round == 0) {
+      keptBytes = store.KeptBytes();
+      keptBlocks = store.KeptBlocks();
+      EXPECT_EQ(keptBlocks, 3u);
+    }
+    EXPECT_EQ(store.KeptBytes(), keptBytes);
+    EXPECT_EQ(store.KeptBlocks(), keptBlocks);
   }
 }
 

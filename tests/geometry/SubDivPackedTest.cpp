@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -198,6 +199,80 @@ TEST(SubDivPacked, OnePassAdjacencyEqualsTheTwoPasses) {
     }
     ASSERT_EQ(one.Points.Count(), two.Points.Count());
     EXPECT_EQ(std::memcmp(one.Points.Data(), two.Points.Data(), sizeof(SubDivPoint) * size_t(one.Points.Count())), 0);
+  }
+}
+
+// The one-pass adjacency checks the faces and edges inside its own sweeps: it must refuse exactly what
+// the check refuses, log what the two passes log (the first fault in the check's order) and write
+// nothing, and take what the check takes (a face the conversion marked invalid names nothing).
+TEST(SubDivPacked, OnePassAdjacencyRefusesWhatTheCheckRefusesAndWritesNothing) {
+  struct Sink final : SubDivPointSink {
+    int heard = 0;
+    void Take(int32_t, const SubDivPoint&) override { ++heard; }
+  };
+  const SubDivStructure good = BuildStructure(CubeSphere(5, 3));  // quads and triangles
+  const int np = good.Points.Count(), ne = good.Edges.Count(), nf = good.Faces.Count();
+  int triangle = nf - 1;
+  while (triangle > 0 && good.Faces[triangle].IsQuad()) --triangle;
+  ASSERT_FALSE(good.Faces[triangle].IsQuad());
+  struct Case {
+    const char* what;
+    std::function<void(SubDivStructure&)> spoil;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"sound", [](SubDivStructure&) {}, false},
+      {"weight count past the list", [&](SubDivStructure& s) { s.Points[np - 1].weightCount = 27; }, true},
+      {"negative weight count", [&](SubDivStructure& s) { s.Points[np / 2].weightCount = -1; }, true},
+      {"edge past the points", [&](SubDivStructure& s) { s.Edges[ne - 1].points[0] = np; }, true},
+      {"edge before the points", [](SubDivStructure& s) { s.Edges[0].points[1] = -1; }, true},
+      {"triangle past the edges", [&](SubDivStructure& s) { s.Faces[triangle].edges[2] = 2 * ne; }, true},
+      {"last face past the edges", [&](SubDivStructure& s) { s.Faces[nf - 1].edges[3] = 2 * ne + 1; }, true},
+      {"quad with a negative edge", [](SubDivStructure& s) { s.Faces[1].edges[2] = -5; }, true},
+      {"face, edge and weight count at once: the weight count is told",
+       [&](SubDivStructure& s) {
+         s.Faces[0].edges[1] = 2 * ne + 1;
+         s.Edges[3].points[0] = np + 7;
+         s.Points[np - 1].weightCount = 30;
+       },
+       true},
+      {"face and edge at once: the edge is told",
+       [&](SubDivStructure& s) {
+         s.Faces[0].edges[1] = 2 * ne + 1;
+         s.Edges[ne - 1].points[1] = np;
+       },
+       true},
+      {"invalid face naming edges past the end",
+       [&](SubDivStructure& s) {
+         s.Faces[2].edges[0] = -2;
+         s.Faces[2].edges[1] = 2 * ne + 9;
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SubDivStructure spoiled = good;
+    c.spoil(spoiled);
+    SubDivStructure two = spoiled, one = spoiled;
+    LogCapture log;
+    two.UpdateVertexToEdge();
+    two.UpdateVertexToFace();
+    const std::string twoLines = log.Take();
+    Sink sink;
+    SubDivScratchBuffer<int32_t> corners;
+    EXPECT_EQ(one.UpdateVertexAdjacency(&sink, &corners), !c.refused);
+    EXPECT_EQ(log.Take(), twoLines);
+    EXPECT_EQ(twoLines.empty(), !c.refused) << twoLines;
+    EXPECT_EQ(sink.heard, c.refused ? 0 : np);
+    EXPECT_EQ(corners.get() == nullptr, c.refused);
+    const SubDivStructure& expected = c.refused ? spoiled : two;
+    ASSERT_EQ(one.Points.Count(), np);
+    EXPECT_EQ(std::memcmp(one.Points.Data(), expected.Points.Data(), sizeof(SubDivPoint) * size_t(np)), 0);
+    EXPECT_EQ(std::memcmp(one.Edges.Data(), spoiled.Edges.Data(), sizeof(SubDivEdge) * size_t(ne)), 0);
+    if (!c.refused) {
+      const SubDivScratchBuffer<int32_t> table = one.CornerTable();
+      EXPECT_EQ(std::memcmp(corners.get(), table.get(), sizeof(int32_t) * 4 * size_t(nf)), 0);
+    }
   }
 }
 

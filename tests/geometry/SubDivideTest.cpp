@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -320,6 +321,43 @@ TEST(SubDivide, ProjectionEqualsTheIndexOrderRuleBitForBit) {
       EXPECT_TRUE(SameBits(got, want[v])) << v;
       EXPECT_EQ(got.faceCount, want[v].faceCount) << v;
     }
+  }
+}
+
+// Every byte of the records two steps and the projection write (each point's list and what its record
+// carries past it, edges and faces), pinned by digest from the code before the face and edge points were
+// built where they go: meshes of quads, of quads and triangles, and a lone cube.
+TEST(SubDivide, RecordBytesOfStepsAndProjectionArePinned) {
+  auto digest = [](const SubDivStructure& s) {
+    uint64_t h = 1469598103934665603ull;
+    auto add = [&](const auto& a) {
+      const auto* p = reinterpret_cast<const unsigned char*>(a.Data());
+      for (size_t i = 0; i < sizeof(*a.Data()) * size_t(a.Count()); ++i) h = (h ^ p[i]) * 1099511628211ull;
+    };
+    add(s.Points);
+    add(s.Edges);
+    add(s.Faces);
+    return h;
+  };
+  struct Case {
+    const char* what;
+    TestMesh mesh;
+    uint64_t one, two, limit;
+  };
+  const Case cases[] = {
+      {"cube", Cube(), 0xc4ba319ad57d2f43ull, 0xdee1d648edb37fc8ull, 0x7f515f74a771bf27ull},
+      {"sphere with triangles", CubeSphere(12, 5), 0xeb6dbad3097def3full, 0x29dfadb9d297dc4full, 0xe6dc280f760856caull},
+      {"sphere, every second quad split", CubeSphere(9, 2), 0x4109af10009f2b3full, 0x6fbd2b5a6eb0fab9ull,
+       0xc8dfdfbaaf464b5eull},
+  };
+  for (const Case& c : cases) {
+    SubDivStructure base = BuildStructure(c.mesh), one, two;
+    base.SubDivide(one, "pinned");
+    one.SubDivide(two, "pinned");
+    EXPECT_EQ(digest(one), c.one) << c.what;
+    EXPECT_EQ(digest(two), c.two) << c.what;
+    ASSERT_TRUE(two.ProjectToLimit()) << c.what;
+    EXPECT_EQ(digest(two), c.limit) << c.what;
   }
 }
 
