@@ -48,7 +48,10 @@ void TraceSegment(StreamPipeRef& pipe, int32_t index, float length) {
 
 }  // namespace
 
-void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point, Vector3f& direction) {
+// Aligned to a cache line: the walk's loop ran half again as long when other code moved it to another
+// offset within its line (the same instructions, measured on two builds).
+[[gnu::aligned(64)]] void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point,
+                                             Vector3f& direction) {
   const int32_t n = points.Count();
   point = n > 0 ? points[n - 1] : kZeroVector3f;
   direction = kZeroVector3f;
