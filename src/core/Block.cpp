@@ -85,20 +85,27 @@ static void UnlistThread(void*) {
   t_live.listed = false;  // a block freed after this lists the thread again, and ending it comes round again
 }
 
-[[gnu::noinline]] static void ListThread() {
+// A thread's first count lists its counter and asks for the thread-end call. Without that call (no
+// thread key to be had) the thread is never listed: its counts go to the shared total here, under the
+// lock, and no list entry outlives its thread.
+[[gnu::noinline]] static void CountLiveFirst(long d) {
   LiveList& l = Live();
   std::lock_guard<std::mutex> g(l.lock);
   if (!l.keyMade) l.keyMade = pthread_key_create(&l.key, UnlistThread) == 0;
-  if (l.keyMade) pthread_setspecific(l.key, &t_live);  // non-null, so the destructor runs at thread end
+  if (!l.keyMade || pthread_setspecific(l.key, &t_live) != 0) {
+    l.ended += d;
+    return;
+  }
   t_live.prev = nullptr;
   t_live.next = l.first;
   if (l.first) l.first->prev = &t_live;
   l.first = &t_live;
   t_live.listed = true;
+  t_live.n.store(d, std::memory_order_relaxed);
 }
 
 static inline void CountLive(long d) {
-  if (__builtin_expect(!t_live.listed, 0)) ListThread();
+  if (__builtin_expect(!t_live.listed, 0)) return CountLiveFirst(d);
   t_live.n.store(t_live.n.load(std::memory_order_relaxed) + d, std::memory_order_relaxed);
 }
 static std::atomic<AllocFailHook> g_failHook{nullptr};
