@@ -113,6 +113,8 @@ class SPolygonGeometry_I
   std::optional<int64_t> FixedIndexCount() const;
   // The data of the stream a pass-state word names, when it is of class `classId` and covers every vertex.
   const void* PassStream(uint32_t word, uint32_t classId) const;
+  // Holds the streams the record binds in place of those held and marks them in the cache.
+  [[gnu::noinline]] void HoldBoundStreams();
   void MarkChanged();
 };
 

@@ -112,6 +112,13 @@ void SPolygonGeometry_I::BindPassStreams(RenderEngine* engine) {
   // A stream does not know its geometries, so a new array in it is found here. The engine's cache notices
   // a new address by itself, but a freed block can come back for the new array; the blocks bound last are
   // held, so that an address equal to theirs is the same array.
+  if (d.ColorArray != m_boundColors.Get() || d.TexCoordArray0 != m_boundTexCoords[0].Get() ||
+      d.TexCoordArray1 != m_boundTexCoords[1].Get())
+    HoldBoundStreams();
+}
+
+void SPolygonGeometry_I::HoldBoundStreams() {
+  const PolygonData& d = m_polygonData;
   uint32_t changed = 0;
   if (d.ColorArray != m_boundColors.Get()) {
     m_boundColors = d.ColorArray;
@@ -123,7 +130,7 @@ void SPolygonGeometry_I::BindPassStreams(RenderEngine* engine) {
     m_boundTexCoords[i] = texCoords[i];
     changed |= i == 0 ? PolygonData::kDynamicTexCoords0 : PolygonData::kDynamicTexCoords1;
   }
-  if (changed) NotifyPolygonCache(changed);
+  NotifyPolygonCache(changed);
 }
 
 void SPolygonGeometry_I::DrawPlainPass(RenderEngine* engine, int32_t mode) {
