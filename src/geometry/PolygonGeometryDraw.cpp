@@ -109,9 +109,10 @@ void SPolygonGeometry_I::BindPassStreams(RenderEngine* engine) {
     d.TexCoordArray1 = static_cast<const Vector2f*>(
         PassStream(pass->Words[ShaderPassState::kTexCoordStream1], VertexDataVector2f_I::kClassId));
   }
-  // A stream does not know its geometries, so a new array in it is found here. The engine's cache notices
-  // a new address by itself, but a freed block can come back for the new array; the blocks bound last are
-  // held, so that an address equal to theirs is the same array.
+  // A stream does not know its geometries, so a new array in it is found here: the cache compares only
+  // addresses, and a freed block can come back for the new array. The blocks bound last are held (typed
+  // streams keep their elements in counted blocks), so an address equal to theirs is the same array; the
+  // change is marked rather than left to the cache, which does not see the binds of the plain passes.
   if (d.ColorArray != m_boundColors.Get() || d.TexCoordArray0 != m_boundTexCoords[0].Get() ||
       d.TexCoordArray1 != m_boundTexCoords[1].Get())
     HoldBoundStreams();
