@@ -81,6 +81,10 @@ class SPolygonGeometry_I
   bool m_upToDate = false;
   PolygonData m_polygonData;
   Ptr<RenderPolygonCache> m_polygonCache;
+  // The colour and texture-coordinate blocks the last draw bound, held so that no new array can be given
+  // one of their addresses while the cache remembers it.
+  Ptr<const Vector4f> m_boundColors;
+  Ptr<const Vector2f> m_boundTexCoords[2];
   // Draw-side state: the index list of non-indexed geometry, and whether the record may go to an
   // engine (refusals are logged once per change).
   Array<uint32_t> m_sequence;
@@ -93,7 +97,8 @@ class SPolygonGeometry_I
   // Refreshes the record when stale and counts the material pass's triangles; false when the record
   // must not go to an engine (logged once per change).
   bool RefreshForDraw(int32_t mode);
-  // Words 8, 10 and 11 of the draw record from the streams the engine's pass asks for.
+  // Words 8, 10 and 11 of the draw record from the streams the engine's pass asks for; a stream bound
+  // from another block than at the last draw is marked in the cache.
   void BindPassStreams(RenderEngine* engine);
   // Passes 2 and 3: the record in white without normals, colours or texture coordinates.
   void DrawPlainPass(RenderEngine* engine, int32_t mode);
@@ -108,6 +113,8 @@ class SPolygonGeometry_I
   std::optional<int64_t> FixedIndexCount() const;
   // The data of the stream a pass-state word names, when it is of class `classId` and covers every vertex.
   const void* PassStream(uint32_t word, uint32_t classId) const;
+  // Holds the streams the record binds in place of those held and marks them in the cache.
+  [[gnu::noinline]] void HoldBoundStreams();
   void MarkChanged();
 };
 

@@ -101,13 +101,37 @@ void SPolygonGeometry_I::BindPassStreams(RenderEngine* engine) {
   d.ColorArray = nullptr;
   d.TexCoordArray0 = nullptr;
   d.TexCoordArray1 = nullptr;
-  if (!pass) return;
-  d.ColorArray = static_cast<const Vector4f*>(
-      PassStream(pass->Words[ShaderPassState::kColorStream], VertexDataVector4f_I::kClassId));
-  d.TexCoordArray0 = static_cast<const Vector2f*>(
-      PassStream(pass->Words[ShaderPassState::kTexCoordStream0], VertexDataVector2f_I::kClassId));
-  d.TexCoordArray1 = static_cast<const Vector2f*>(
-      PassStream(pass->Words[ShaderPassState::kTexCoordStream1], VertexDataVector2f_I::kClassId));
+  if (pass) {
+    d.ColorArray = static_cast<const Vector4f*>(
+        PassStream(pass->Words[ShaderPassState::kColorStream], VertexDataVector4f_I::kClassId));
+    d.TexCoordArray0 = static_cast<const Vector2f*>(
+        PassStream(pass->Words[ShaderPassState::kTexCoordStream0], VertexDataVector2f_I::kClassId));
+    d.TexCoordArray1 = static_cast<const Vector2f*>(
+        PassStream(pass->Words[ShaderPassState::kTexCoordStream1], VertexDataVector2f_I::kClassId));
+  }
+  // A stream does not know its geometries, so a new array in it is found here: the cache compares only
+  // addresses, and a freed block can come back for the new array. The blocks bound last are held (typed
+  // streams keep their elements in counted blocks), so an address equal to theirs is the same array; the
+  // change is marked rather than left to the cache, which does not see the binds of the plain passes.
+  if (d.ColorArray != m_boundColors.Get() || d.TexCoordArray0 != m_boundTexCoords[0].Get() ||
+      d.TexCoordArray1 != m_boundTexCoords[1].Get())
+    HoldBoundStreams();
+}
+
+void SPolygonGeometry_I::HoldBoundStreams() {
+  const PolygonData& d = m_polygonData;
+  uint32_t changed = 0;
+  if (d.ColorArray != m_boundColors.Get()) {
+    m_boundColors = d.ColorArray;
+    changed |= PolygonData::kDynamicColors;
+  }
+  const Vector2f* texCoords[2] = {d.TexCoordArray0, d.TexCoordArray1};
+  for (int i = 0; i < 2; ++i) {
+    if (texCoords[i] == m_boundTexCoords[i].Get()) continue;
+    m_boundTexCoords[i] = texCoords[i];
+    changed |= i == 0 ? PolygonData::kDynamicTexCoords0 : PolygonData::kDynamicTexCoords1;
+  }
+  NotifyPolygonCache(changed);
 }
 
 void SPolygonGeometry_I::DrawPlainPass(RenderEngine* engine, int32_t mode) {

@@ -5,6 +5,7 @@
 
 #include "GeometryWorld.h"
 #include "engine/FramePrimitiveCount.h"
+#include "geometry/SubDivScratch.h"
 #include "support/RecordingRenderEngine.h"
 
 namespace PM::Test {
@@ -102,6 +103,39 @@ TEST_F(PolygonDraw, EveryArrayHandedInMarksItsStreamInTheCache) {
   s->TakeVertexArray(Array<Vector3f>(s->m_vertices));
   s->SetNormalArray(s->m_normals);
   EXPECT_EQ(engine.caches->dirtyFlags, (std::vector<uint32_t>{0x10, 0x20, 0x40}));
+}
+
+// A stream does not know its geometries: a new array in it must reach the cache at the next draw, even
+// when the freed block would come back for it. The thread's store of large blocks always hands a kept
+// block back, so it stands in for an allocator that does.
+TEST_F(PolygonDraw, AStreamGivenANewArrayIsMarkedInTheCacheWhateverBlockItGets) {
+  constexpr int n = int(SubDivScratch::kKeepFrom / sizeof(Vector4f));
+  Obj<TPolygonGeometry_I> t = MakeT({kTriangle, 1, {}, {0, 1, 2}, n});
+  Obj<VertexDataVector4f_I> colours = Stream<VertexDataVector4f_I>(0x20000, n);
+  Obj<VertexDataVector2f_I> uv = Stream<VertexDataVector2f_I>(0x10001, n);
+  S(t)->SetVertexDataAt(0, colours);
+  S(t)->SetVertexDataAt(1, uv);
+  engine.passState.Words[2] = 0x20000;
+  engine.passState.Words[8] = 0x10001;
+  t->DrawFromSNode(&engine, 1);
+  t->DrawFromSNode(&engine, 2);
+  EXPECT_TRUE(engine.caches->dirtyFlags.empty()) << "unchanged streams are not uploaded again";
+
+  SubDivScratch* store = SubDivScratch::ThisThread();
+  ASSERT_NE(store, nullptr);
+  const void* drawn = colours->m_data.Data();
+  store->Keep(colours->m_data);
+  Array<Vector4f> fresh;
+  store->Reserve(fresh, n);
+  fresh.SetCountFill(n, Vector4f{0, 1, 0, 1});
+  EXPECT_NE(static_cast<const void*>(fresh.Data()), drawn) << "the block the cache was filled from came back";
+  colours->m_data = std::move(fresh);
+  uv->m_data = Array<Vector2f>(uv->m_data);
+  t->DrawFromSNode(&engine, 3);
+  EXPECT_EQ(engine.caches->dirtyFlags, std::vector<uint32_t>{0x10100});
+  ASSERT_EQ(engine.draws.size(), 3u);
+  EXPECT_EQ(engine.draws[2].colors[n - 1], (Vector4f{0, 1, 0, 1}));
+  store->Release();
 }
 
 TEST_F(PolygonDraw, PassWordsSelectTheLowestIndexOfAUsageOfTheRightClassAndLength) {
