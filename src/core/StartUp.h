@@ -22,9 +22,9 @@ enum ModuleStage : int {
 
 // Per-thread state released on every DLLDeInitialize of the calling thread, in this order.
 enum ThreadStage : int {
-  kThreadStorage = 1,        // Storage's per-thread read path
-  kThreadWidgets = 2,        // the widget state (ExitWidgetTLS)
-  kThreadSubDivScratch = 3,  // the blocks subdivision keeps for the thread's next step
+  kThreadStorage = 1,       // Storage's per-thread read path
+  kThreadWidgets = 2,       // the widget state (ExitWidgetTLS)
+  kThreadScratchStore = 3,  // the blocks kept for the thread's next step (subdivision, stripifier)
 };
 
 using ModuleFn = void (*)();

@@ -38,12 +38,9 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
     }
   }
   int listFaces = m_stripFaces.Count() - pieceFaces;
-  m_pieces.Reserve(pieces);
-  m_pieceFaces.Reserve(pieceFaces);
-  m_triList.Reserve(listFaces);
-  AdviseReserved(m_pieces);
-  AdviseReserved(m_pieceFaces);
-  AdviseReserved(m_triList);
+  ReserveStripArray(m_pieces, pieces);
+  ReserveStripArray(m_pieceFaces, pieceFaces);
+  ReserveStripArray(m_triList, listFaces);
   m_pieces.SetCountNoCopy(pieces);
   m_pieceFaces.SetCountNoCopy(pieceFaces);
   m_triList.SetCountNoCopy(listFaces);
@@ -81,8 +78,7 @@ void Stripifier_D::OrderTriangleList() {
   CacheHitQueue queue(owners, n, 4, rankTable, rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<CommittedFace> ordered;
-  ordered.Reserve(n);
-  AdviseReserved(ordered);
+  ReserveStripArray(ordered, n);
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
     const CommittedFace& face = tris[i];
     ordered.Append(face);
@@ -91,6 +87,7 @@ void Stripifier_D::OrderTriangleList() {
     queue.Flush();
   }
   std::swap(m_triList, ordered);
+  KeepStripArray(ordered);
 }
 
 void Stripifier_D::OrderPieces() {
@@ -146,8 +143,7 @@ void Stripifier_D::OrderPieces() {
   CacheHitQueue queue(owners, n, rank + 1, rankOf, rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<StripPiece> ordered;
-  ordered.Reserve(n);
-  AdviseReserved(ordered);
+  ReserveStripArray(ordered, n);
   auto place = [&](int32_t p) {
     StripPiece piece = pieces[p];
     ordered.Append(piece);
@@ -162,6 +158,7 @@ void Stripifier_D::OrderPieces() {
   place(first);
   for (int32_t p = queue.Take(); p >= 0; p = queue.Take()) place(p);
   std::swap(m_pieces, ordered);
+  KeepStripArray(ordered);
 }
 
 }  // namespace PM

@@ -148,9 +148,8 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
   if (m_faceCount == 0) return;
-  m_stripFaces.Reserve(FaceCount());  // every face is committed once
-  AdviseReserved(m_stripFaces);
-  for (;;) {  // each round commits at least its first start face
+  ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
+  for (;;) {                                     // each round commits at least its first start face
     bool done = false;
     // The round's start faces, each once (a face the round has tried is skipped). The round's best value is
     // the first highest of its samples' six in order, so the first highest of the samples' own firsts.

@@ -1,20 +1,55 @@
-// Working blocks of the stripifier, kept per thread from one call to the next: a call on a mesh like the one
-// before finds its blocks already mapped, where freeing them handed the pages back and the next call faulted
-// every one in again (a tenth of a call's time on a 70,000-triangle mesh).
+// Working blocks of the stripifier, kept per thread from one call to the next (ScratchStore::ThisThreadWorking):
+// a call on a mesh like the one before finds its blocks already mapped, where freeing them handed the pages back
+// and the next call faulted every one in again, from the host as well once the pages had been handed on to it
+// (on a mesh of a million triangles a call run a few seconds after the last took half again as long).
 #pragma once
 
 #include <cstddef>
 #include <type_traits>
 
+#include "geometry/LargePages.h"
+#include "geometry/ScratchStore.h"
+
 namespace PM {
 
-// The thread's kept blocks. Take hands out the smallest kept block of at least `bytes` (else a new one), Give
-// keeps a block while the thread keeps fewer than kKeptBytes, else frees it. Contents are left as they are.
+// Raw blocks of the thread's working store. Take hands out the smallest kept block of at least `bytes` (else a
+// new one, 64-byte aligned and, from 8 MB, asking for 2 MB pages), Give keeps a block under the store's rules,
+// else frees it. Contents are left as they are.
 struct StripScratch {
-  static constexpr size_t kKeptBytes = size_t(64) << 20;
-  static void* Take(size_t& bytes);
-  static void Give(void* block, size_t bytes);
+  static constexpr size_t kKeptBytes = ScratchStore::kWorkingRules.cap;
+  static void* Take(size_t& bytes) {
+    ScratchStore* s = ScratchStore::ThisThreadWorking();
+    size_t got = bytes;
+    bool fresh = true;
+    void* block = s ? s->TakeBytes(bytes, got, fresh) : ScratchStore::NewRoom(bytes);
+    if (fresh) AdviseLargePages(block, got);  // a large mesh's blocks fault in 2 MB at a time
+    bytes = got;
+    return block;
+  }
+  static void Give(void* block, size_t bytes) {
+    if (ScratchStore* s = ScratchStore::ThisThreadWorking())
+      s->KeepBytes(block, bytes);
+    else
+      ScratchStore::FreeRoom(block);
+  }
 };
+
+// An array of the stripifier given room from the thread's working store, and given back to it.
+template <class T>
+void ReserveStripArray(Array<T>& a, int capacity) {
+  if (ScratchStore* s = ScratchStore::ThisThreadWorking())
+    s->Reserve(a, capacity);
+  else
+    a.Reserve(capacity);
+  AdviseReserved(a);
+}
+template <class T>
+void KeepStripArray(Array<T>& a) {
+  if (ScratchStore* s = ScratchStore::ThisThreadWorking())
+    s->Keep(a);
+  else
+    a.Clear();
+}
 
 // An array of `count` elements in a kept block, left unset: every user writes an element before reading it.
 template <class T>

@@ -93,6 +93,16 @@ struct SampleMemo {
 class __attribute__((visibility("hidden"))) Stripifier_D {
  public:
   Stripifier_D(int cacheSize, int minStripLength) : m_cacheSize(cacheSize), m_minStripLength(minStripLength) {}
+  // The large arrays go back to the thread's working store for the next call.
+  ~Stripifier_D() {
+    KeepStripArray(m_free);
+    KeepStripArray(m_stripFaces);
+    KeepStripArray(m_pieces);
+    KeepStripArray(m_pieceFaces);
+    KeepStripArray(m_triList);
+  }
+  Stripifier_D(const Stripifier_D&) = delete;
+  Stripifier_D& operator=(const Stripifier_D&) = delete;
 
   // Builds faces and edges from a triple list whose indices are known to be >= 0.
   void BuildStripifyInfo(const Array<int32_t>& indices);

@@ -52,16 +52,14 @@ struct FaceKey {
 // renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
 void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
-  dense.Reserve(n);
-  AdviseReserved(dense);
+  ReserveStripArray(dense, n);
   dense.SetCountNoCopy(n);
   int32_t largest = 0;
   const int32_t* in = indices.Data();
   for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
-    id.Reserve(largest + 1);
-    AdviseReserved(id);
+    ReserveStripArray(id, largest + 1);
     id.SetCountFill(largest + 1, -1);
     // Plain pointers: a store through an array would have every array's address fetched again.
     int32_t *idOf = id.Data(), *out = dense.Data();
@@ -73,6 +71,7 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
       }
       out[i] = d;
     }
+    KeepStripArray(id);
     return;
   }
   StripIndexTable table{size_t(n)};
@@ -92,13 +91,12 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   MapVertices(indices, dense);
   BuildFaces(dense);
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
-  dense.Clear();
+  KeepStripArray(dense);
   BuildSearchLists();
-  m_edges.Clear();
+  KeepStripArray(m_edges);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
-  m_free.Reserve(faces + 1);
-  AdviseReserved(m_free);
+  ReserveStripArray(m_free, faces + 1);
   m_free.SetCountNoCopy(faces + 1);
   int32_t* next = m_free.Data();
   for (int i = 0; i <= faces; ++i) next[i] = i;
@@ -115,8 +113,7 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
-  m_edges.Reserve(triangles * 3);
-  AdviseReserved(m_edges);
+  ReserveStripArray(m_edges, triangles * 3);
   // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
   m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:

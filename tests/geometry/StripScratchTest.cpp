@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <cstring>
 #include <thread>
+#include <vector>
 
+#include "geometry/ScratchStore.h"
 #include "geometry/StripScratch.h"
+#include "geometry/Stripifier.h"
 
 namespace PM {
 
@@ -71,6 +74,38 @@ TEST(StripScratch, ThreadsKeepTheirOwnBlocksAndOversizedOnesAreFreed) {
     size_t next = 64;
     EXPECT_EQ(StripScratch::Take(next), mine);  // the only kept block that fits
     StripScratch::Give(mine, next);
+  });
+}
+
+// A call gives every working array back and the next call on a mesh of the same size takes them again, so the
+// store neither grows from call to call nor hands a call memory it has to map afresh.
+TEST(StripScratch, StripifyingAgainTakesTheBlocksTheLastCallGaveBack) {
+  OnFreshThread([] {
+    // 40,000 triangles: the face records alone take 1.2 MB.
+    Array<int32_t> in;
+    for (int32_t y = 0; y < 100; ++y)
+      for (int32_t x = 0; x < 200; ++x) {
+        int32_t a = y * 201 + x, b = a + 1, c = a + 202, d = a + 201;
+        for (int32_t v : {a, b, c, a, c, d}) in.Append(v);
+      }
+    ScratchStore& store = *ScratchStore::ThisThreadWorking();
+    std::vector<int32_t> first;
+    size_t keptBytes = 0, keptBlocks = 0;
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      Array<int32_t> lengths, out;
+      ASSERT_TRUE(StripifyTriangles(in, lengths, out));
+      std::vector<int32_t> now(out.begin(), out.end());
+      if (round == 0) {
+        first = now;
+        keptBytes = store.KeptBytes();
+        keptBlocks = store.KeptBlocks();
+        EXPECT_GE(keptBytes, size_t(40000) * (32 + 3 * 16));  // the faces and the edges at least
+      }
+      EXPECT_TRUE(now == first);
+      EXPECT_EQ(store.KeptBytes(), keptBytes);
+      EXPECT_EQ(store.KeptBlocks(), keptBlocks);
+    }
   });
 }
 

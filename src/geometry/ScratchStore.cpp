@@ -1,0 +1,118 @@
+#include "geometry/ScratchStore.h"
+
+#include <new>
+
+#include "core/StartUp.h"
+
+namespace PM {
+namespace {
+
+constexpr std::align_val_t kRoomAlign{ScratchStore::kAlign};
+
+// The stores of a thread are built on first use and gone once the thread's objects are destroyed; a block
+// released after that (a static level, say) is freed at once instead of reaching a destroyed store.
+enum class StoreState : uint8_t { kUnused, kLive, kGone };
+thread_local StoreState t_state = StoreState::kUnused;
+
+struct StoresOfThread {
+  ScratchStore lasting{ScratchStore::kLastingRules};
+  ScratchStore working{ScratchStore::kWorkingRules};
+  StoresOfThread() { t_state = StoreState::kLive; }
+  ~StoresOfThread() { t_state = StoreState::kGone; }
+};
+
+StoresOfThread* Stores() {
+  if (t_state == StoreState::kGone) return nullptr;
+  thread_local StoresOfThread s;
+  return &s;
+}
+
+}  // namespace
+
+ScratchStore* ScratchStore::ThisThread() {
+  StoresOfThread* s = Stores();
+  return s ? &s->lasting : nullptr;
+}
+
+ScratchStore* ScratchStore::ThisThreadWorking() {
+  StoresOfThread* s = Stores();
+  return s ? &s->working : nullptr;
+}
+
+void ScratchStore::ReleaseThisThread() {
+  if (t_state != StoreState::kLive) return;
+  Stores()->lasting.Release();
+  Stores()->working.Release();
+}
+
+namespace {
+// A thread's DLLDeInitialize hands the kept blocks back, so its count of live blocks holds none of them.
+const bool g_releaseHook =
+    (RegisterThreadHook(kThreadScratchStore, "ScratchStore", &ScratchStore::ReleaseThisThread), true);
+}  // namespace
+
+void* ScratchStore::NewRoom(size_t bytes) { return ::operator new(bytes, kRoomAlign); }
+void ScratchStore::FreeRoom(void* data) { ::operator delete(data, kRoomAlign); }
+
+ScratchStore::~ScratchStore() { Trim(0); }
+
+std::unique_ptr<ScratchStore::Block> ScratchStore::Take(const void* kind, size_t bytes) {
+  size_t best = m_blocks.size();
+  for (size_t i = 0; i < m_blocks.size(); ++i) {
+    const Block& b = *m_blocks[i];
+    const bool fits = b.bytes >= bytes && (m_rules.anyLarger || b.bytes / 2 <= bytes);
+    if (b.kind == kind && fits && (best == m_blocks.size() || b.bytes < m_blocks[best]->bytes)) best = i;
+  }
+  if (best == m_blocks.size()) return nullptr;
+  std::unique_ptr<Block> b = std::move(m_blocks[best]);
+  m_blocks.erase(m_blocks.begin() + std::ptrdiff_t(best));
+  m_kept -= b->bytes;
+  return b;
+}
+
+void ScratchStore::Add(std::unique_ptr<Block> block) {
+  m_kept += block->bytes;
+  m_blocks.push_back(std::move(block));
+  Trim(m_rules.cap);
+}
+
+void ScratchStore::Trim(size_t cap) {
+  // Blocks are added at the back and taken from anywhere, so the front is always the oldest.
+  const size_t most = cap == 0 ? 0 : m_rules.mostBlocks;
+  size_t drop = 0;
+  while ((m_kept > cap || m_blocks.size() - drop > most) && drop < m_blocks.size()) m_kept -= m_blocks[drop++]->bytes;
+  m_blocks.erase(m_blocks.begin(), m_blocks.begin() + std::ptrdiff_t(drop));
+}
+
+void ScratchStore::SetCap(size_t bytes) {
+  m_rules.cap = bytes;
+  Trim(bytes);
+}
+
+void* ScratchStore::TakeBytes(size_t bytes, size_t& got, bool& fresh) {
+  if (bytes >= m_rules.keepFrom) {
+    if (std::unique_ptr<Block> b = Take(nullptr, bytes)) {
+      auto& raw = static_cast<RawBlock&>(*b);
+      got = raw.bytes;
+      fresh = false;
+      return std::exchange(raw.data, nullptr);
+    }
+  }
+  // Whole cache lines, so that a later request a little larger still fits.
+  got = (bytes + kAlign - 1) & ~(kAlign - 1);
+  fresh = true;
+  return NewRoom(got);
+}
+
+void ScratchStore::KeepBytes(void* data, size_t bytes) {
+  if (!Keeps(bytes)) {
+    FreeRoom(data);
+    return;
+  }
+  auto b = std::make_unique<RawBlock>();
+  b->data = data;
+  b->bytes = bytes;
+  Add(std::move(b));
+}
+
+}  // namespace PM

@@ -1,0 +1,140 @@
+// A per-thread store of the large blocks that working arrays give up, kept for the next request on the same
+// thread. The kernel zeroes every page of a fresh block on its first touch, and memory handed back to it may be
+// handed on to the host as well, so the next touch also waits for the host to map the page again: for arrays of
+// hundreds of megabytes that costs more than the work written into them. A kept block's pages are already there.
+// Each thread has two stores with their own rules: one for blocks that may outlive the call that took them
+// (subdivision levels) and one for working blocks a call gives back before it returns (the stripifier). Both
+// are released by every DLLDeInitialize of the thread and when the thread ends.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "core/Array.h"
+
+namespace PM {
+
+class ScratchStore {
+ public:
+  // What a store keeps and what it hands out.
+  struct Rules {
+    size_t cap;         // bytes kept at most (SetCap changes it); the oldest blocks go first
+    size_t keepFrom;    // smaller blocks are left to the allocator
+    size_t mostBlocks;  // blocks kept at most; the oldest go first
+    // A request takes the smallest kept block that holds it; unless `anyLarger`, only one no more than twice
+    // its size, so a small level that keeps its block for long never holds a large one.
+    bool anyLarger;
+  };
+
+  // The rules of the store for blocks that may outlive their call.
+  static constexpr size_t kKeepFrom = size_t(256) << 10;
+  static constexpr size_t kDefaultCap = size_t(640) << 20;
+  static constexpr Rules kLastingRules{kDefaultCap, kKeepFrom, kDefaultCap / kKeepFrom, false};
+  // The rules of the store for a call's working blocks: every block of a large mesh's call is kept (about
+  // 330 MB for 1.15 million triangles), whatever its size, so the next call maps nothing afresh.
+  static constexpr Rules kWorkingRules{size_t(512) << 20, 0, 64, true};
+  // Raw room is aligned to a cache line.
+  static constexpr size_t kAlign = 64;
+
+  // This thread's store for blocks that may outlive their call; nullptr while the thread is ending and its
+  // stores are gone.
+  static ScratchStore* ThisThread();
+  // This thread's store for the working blocks of a call; nullptr once the thread's stores are gone.
+  static ScratchStore* ThisThreadWorking();
+  // Frees the blocks this thread's stores keep, if it has them; every DLLDeInitialize of the thread does this.
+  static void ReleaseThisThread();
+
+  // Fresh raw room of `bytes` with the store's alignment, and its release: what TakeBytes hands out when
+  // nothing fits, and what frees room taken when no store was left.
+  static void* NewRoom(size_t bytes);
+  static void FreeRoom(void* data);
+
+  // Gives the empty array `a` room for at least `capacity` elements: a kept block of that kind when one fits,
+  // else a fresh one.
+  template <class T>
+  void Reserve(Array<T>& a, int capacity);
+  // Takes a's block for later when it is large enough and `a` holds its only reference; `a` is left empty.
+  template <class T>
+  void Keep(Array<T>& a);
+
+  // Raw room of at least `bytes`, uninitialised (a kept block holds what it last held); `got` is the room
+  // given and `fresh` tells whether it is new memory (from NewRoom).
+  void* TakeBytes(size_t bytes, size_t& got, bool& fresh);
+  // Takes raw room from TakeBytes (or NewRoom) back; room the rules do not keep is freed.
+  void KeepBytes(void* data, size_t bytes);
+
+  size_t KeptBytes() const { return m_kept; }
+  size_t KeptBlocks() const { return m_blocks.size(); }
+  size_t Cap() const { return m_rules.cap; }
+  // A new cap; blocks over it are freed at once, the oldest first. 0 keeps nothing.
+  void SetCap(size_t bytes);
+  // Frees every kept block.
+  void Release() { Trim(0); }
+
+  explicit ScratchStore(const Rules& rules = kLastingRules) : m_rules(rules) {}
+  ~ScratchStore();
+  ScratchStore(const ScratchStore&) = delete;
+  ScratchStore& operator=(const ScratchStore&) = delete;
+
+ private:
+  struct Block {
+    virtual ~Block() = default;
+    const void* kind = nullptr;  // the element type's tag, or nullptr for raw room
+    size_t bytes = 0;
+  };
+  template <class T>
+  struct ArrayBlock final : Block {
+    Array<T> array;
+  };
+  struct RawBlock final : Block {
+    void* data = nullptr;
+    ~RawBlock() override { FreeRoom(data); }
+  };
+  template <class T>
+  static const void* KindOf() {
+    static const char tag = 0;
+    return &tag;
+  }
+
+  bool Keeps(size_t bytes) const { return bytes >= m_rules.keepFrom && bytes <= m_rules.cap; }
+  // The smallest kept block of `kind` that fits a request of `bytes`, taken out of the store; nullptr when none
+  // fits.
+  std::unique_ptr<Block> Take(const void* kind, size_t bytes);
+  void Add(std::unique_ptr<Block> block);
+  void Trim(size_t cap);
+
+  Rules m_rules;
+  std::vector<std::unique_ptr<Block>> m_blocks;  // the oldest first
+  size_t m_kept = 0;
+};
+
+template <class T>
+void ScratchStore::Reserve(Array<T>& a, int capacity) {
+  const size_t bytes = sizeof(T) * size_t(capacity > 0 ? capacity : 0);
+  if (a.IsEmpty() && a.Capacity() == 0 && bytes > 0 && bytes >= m_rules.keepFrom) {
+    if (std::unique_ptr<Block> b = Take(KindOf<T>(), bytes)) a = std::move(static_cast<ArrayBlock<T>&>(*b).array);
+  }
+  a.Reserve(capacity);
+}
+
+template <class T>
+void ScratchStore::Keep(Array<T>& a) {
+  const size_t bytes = sizeof(T) * size_t(a.Capacity());
+  static_assert(std::is_trivially_destructible_v<T>, "kept arrays hold plain records");
+  if (bytes == 0 || !Keeps(bytes) || BlockRefCount(a.Data()) != 1) {
+    a.Clear();
+    return;
+  }
+  auto b = std::make_unique<ArrayBlock<T>>();
+  a.SetCount(0);
+  b->array = std::move(a);
+  b->kind = KindOf<T>();
+  b->bytes = bytes;
+  Add(std::move(b));
+}
+
+}  // namespace PM
