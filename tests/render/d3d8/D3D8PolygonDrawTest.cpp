@@ -325,6 +325,56 @@ TEST_F(D3D8PolygonDrawTest, GrownAndMovedArraysAreResizedAndRefilled) {
   EXPECT_NE(left[32 * 64 + 13], 0xFF3F3F3Fu) << "the refilled positions drew";
 }
 
+// An array changed at the same address is refilled on its stream's mark alone: colours and both texture
+// coordinates each on their own bit, and the refilled picture is that of a fresh cache.
+TEST_F(D3D8PolygonDrawTest, StreamsMarkedDirtyAreRefilledFromTheSameAddress) {
+  std::vector<Vector2f> uv0(points.size(), {0.25f, 0.5f}), uv1(points.size(), {0.75f, 0.125f});
+  PolygonData d = Record(PrimTypeId(3), {0, 3, 15});
+  d.TexCoordArray0 = uv0.data();
+  d.TexCoordArray1 = uv1.data();
+  caches.emplace_back();
+  Frame();
+  engine->DrawPolygonData(&d, &caches.back());
+  const std::vector<uint32_t> before = BackBuffer();
+  auto* cache = static_cast<Cache*>(caches.back().Get());
+  auto lastVertex = [&](int stream) {  // the bytes of vertex 15 in the stream's buffer
+    std::vector<uint8_t> bytes(Cache::kVertexBytes[stream]);
+    auto* buffer = static_cast<IDirect3DVertexBuffer8*>(cache->Buffer(stream));
+    uint8_t* p = nullptr;
+    if (buffer && buffer->Lock(0, 0, &p, D3DLOCK_READONLY) == D3D_OK) {
+      std::memcpy(bytes.data(), p + 15 * bytes.size(), bytes.size());
+      buffer->Unlock();
+    }
+    return bytes;
+  };
+  auto asBytes = [](const void* p, size_t n) {
+    return std::vector<uint8_t>(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+  };
+  const uint32_t oldColour = 0xFFFFCC65u, newColour = 0xFF00FF00u;  // A, R, G, B, truncated
+  const Vector2f newUv0 = {3.5f, -1.0f}, newUv1 = {-2.0f, 8.25f};
+  const std::vector<uint8_t> old[3] = {asBytes(&oldColour, 4), asBytes(&uv0[15], 8), asBytes(&uv1[15], 8)};
+  const std::vector<uint8_t> fresh[3] = {asBytes(&newColour, 4), asBytes(&newUv0, 8), asBytes(&newUv1, 8)};
+  const int streams[3] = {Cache::kColors, Cache::kTexCoords0, Cache::kTexCoords1};
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(lastVertex(streams[i]), old[i]) << "stream " << streams[i];
+
+  colors[15] = {0, 1, 0, 1}, uv0[15] = newUv0, uv1[15] = newUv1;
+  Frame();
+  engine->DrawPolygonData(&d, &caches.back());
+  EXPECT_EQ(BackBuffer(), before) << "unmarked, the same addresses draw from the buffers as they are";
+  const uint32_t bits[3] = {PolygonData::kDynamicColors, PolygonData::kDynamicTexCoords0,
+                            PolygonData::kDynamicTexCoords1};
+  for (int marked = 0; marked < 3; ++marked) {
+    cache->SetDirty(bits[marked]);
+    Frame();
+    engine->DrawPolygonData(&d, &caches.back());
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(lastVertex(streams[i]), i <= marked ? fresh[i] : old[i]) << "marked " << marked << ", stream " << i;
+  }
+  const std::vector<uint32_t> refilled = BackBuffer();
+  EXPECT_NE(refilled[32 * 64 + 50], before[32 * 64 + 50]);
+  EXPECT_EQ(refilled, Drawn(d));
+}
+
 // Clipped records: quads cut to the model-space clip rectangle, drawn again from the buffers while the
 // rectangle and the geometry stay.
 TEST_F(D3D8PolygonDrawTest, ClippedQuadRecordsDrawInsideTheRectangle) {
