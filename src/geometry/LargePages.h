@@ -13,6 +13,12 @@ namespace PM {
 // ranges under the size rule are left alone. Changes no value.
 void AdviseLargePages(const void* data, size_t bytes);
 
+// Maps in the whole pages inside [data, data + bytes) in one call, before a sweep writes them: the
+// geometry's output arrays come fresh from the allocator whenever their last owner gave them back, and
+// faulting them in one 4 KB page at a time cost more than writing them. Ranges under the size rule are
+// left alone. Changes no value.
+void PopulateForWrite(const void* data, size_t bytes);
+
 // The hint for the room of `count` elements at `data`, or for the room an array has reserved.
 template <class T>
 void AdviseReserved(const T* data, size_t count) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Log.h"
+#include "geometry/LargePages.h"
 #include "geometry/MeshData.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "geometry/SubDivGeometry.h"
@@ -40,10 +41,32 @@ bool OnFirstShaderOnly(const SubDivData& baseData) {
   return true;
 }
 
+// The output arrays go to the geometry, which hands them back to the allocator when it lets them go:
+// each is mapped in whole before it is written (see PopulateForWrite).
+// Each keeps the capacity its plain form gave: SetCount grows an empty array to at least four, a copy
+// to its count.
+template <class E>
+Array<E> FreshArray(int32_t count) {
+  Array<E> out;
+  if (count > 4) {
+    out.Reserve(count);
+    PopulateForWrite(out.Data(), sizeof(E) * size_t(count));
+  }
+  out.SetCount(count);
+  return out;
+}
+
+template <class E>
+Array<E> CopyOf(const Array<E>& values) {
+  if (values.Count() <= 4) return Array<E>(values);
+  Array<E> out = FreshArray<E>(values.Count());
+  std::copy(values.begin(), values.end(), out.begin());
+  return out;
+}
+
 template <class E>
 Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
-  Array<E> out;
-  out.SetCount(index.Count());
+  Array<E> out = FreshArray<E>(index.Count());
   for (int32_t i = 0; i < index.Count(); ++i) {
     const int32_t v = index[i];
     out[i] = v >= 0 && v < values.Count() ? values[v] : E{};
@@ -237,6 +260,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   };
   // Two triangles at most per face: no growth copies of the index list.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
+  PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
   constexpr size_t kHeadsAhead = 8, kVerticesAhead = 4;
   for (size_t i = 0; i < faces.size(); ++i) {
     if (uv && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
@@ -258,7 +282,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
   // The point list is gathered straight into the level's data, which keeps it, rather than copied there.
   Array<int32_t>& points = out.shaderVertices[shader];
-  points = own ? corners.pointOf : uv ? Gather(corners.pointOf, vertices) : vertices;
+  points = own ? CopyOf(corners.pointOf) : uv ? Gather(corners.pointOf, vertices) : vertices;
 
   g->SetPrimType(PolygonData::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
@@ -272,7 +296,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
     AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k),
-                                       own ? Array<Vector2f>(corners.uv[k]) : Gather(corners.uv[k], vertices));
+                                       own ? CopyOf(corners.uv[k]) : Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
     if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, 0x80000 + uint32_t(k), std::move(values));

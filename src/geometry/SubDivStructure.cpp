@@ -21,20 +21,26 @@ namespace {
 class Grouped {
  public:
   // visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
+  // The tables are reached through plain pointers: the library is built without strict aliasing, so
+  // each store into them would otherwise have the next entry fetch their addresses again.
   template <class Visit>
   Grouped(int points, Visit&& visit) : m_at(size_t(points) + 1) {
-    std::fill_n(m_at.get(), size_t(points) + 1, uint32_t(0));
-    visit([&](int32_t p, int32_t) { ++m_at[size_t(p) + 1]; });
-    for (int p = 0; p < points; ++p) m_at[size_t(p) + 1] += m_at[size_t(p)];
-    m_entries = SubDivScratchBuffer<int32_t>(m_at[size_t(points)]);
+    uint32_t* const at = m_at.get();
+    std::fill_n(at, size_t(points) + 1, uint32_t(0));
+    visit([at](int32_t p, int32_t) { ++at[size_t(p) + 1]; });
+    for (int p = 0; p < points; ++p) at[size_t(p) + 1] += at[size_t(p)];
+    m_entries = SubDivScratchBuffer<int32_t>(at[size_t(points)]);
     // Placing moves each point's start to its end, which is where the next point starts.
-    visit([&](int32_t p, int32_t entry) { m_entries[m_at[size_t(p)]++] = entry; });
+    int32_t* const entries = m_entries.get();
+    visit([at, entries](int32_t p, int32_t entry) { entries[at[size_t(p)]++] = entry; });
   }
   // Writes point p's list as the appends would leave it; returns the entries that found no room.
   size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
-    const size_t begin = p == 0 ? 0 : m_at[size_t(p) - 1], n = size_t(m_at[size_t(p)]) - begin;
+    const uint32_t* const at = m_at.get();
+    const int32_t* const entries = m_entries.get();
+    const size_t begin = p == 0 ? 0 : at[size_t(p) - 1], n = size_t(at[size_t(p)]) - begin;
     const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
-    for (size_t i = 0; i < kept; ++i) list[i] = m_entries[begin + i];
+    for (size_t i = 0; i < kept; ++i) list[i] = entries[begin + i];
     count = uint8_t(kept);
     return n - kept;
   }
@@ -56,17 +62,19 @@ void ReportOverflows(size_t dropped, const char* line) {
 // the points of an edge and the corners of a face first to last.
 template <class Put>
 void EachVertexEdge(const SubDivStructure& s, Put&& put) {
+  const SubDivEdge* const edges = s.Edges.Data();
   for (int e = s.Edges.Count() - 1; e >= 0; --e)
-    for (int d = 0; d < 2; ++d) put(s.Edges[e].points[d], e * 2 + d);
+    for (int d = 0; d < 2; ++d) put(edges[e].points[d], e * 2 + d);
 }
 // The same, for a structure whose edges are not checked yet: an edge naming a point outside the level
 // clears `inRange` and puts nothing.
 template <class Put>
 void EachCheckedVertexEdge(const SubDivStructure& s, bool& inRange, Put&& put) {
   const uint32_t np = uint32_t(s.Points.Count());
+  const SubDivEdge* const edges = s.Edges.Data();
   for (int e = s.Edges.Count() - 1; e >= 0; --e) {
     for (int d = 0; d < 2; ++d) {
-      const int32_t q = s.Edges[e].points[d];
+      const int32_t q = edges[e].points[d];
       if (uint32_t(q) < np)
         put(q, e * 2 + d);
       else
@@ -76,8 +84,9 @@ void EachCheckedVertexEdge(const SubDivStructure& s, bool& inRange, Put&& put) {
 }
 template <class Put>
 void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put) {
+  const SubDivFace* const faces = s.Faces.Data();
   for (int f = s.Faces.Count() - 1; f >= 0; --f) {
-    const SubDivFace& face = s.Faces[f];
+    const SubDivFace& face = faces[f];
     if (!face.IsValid()) continue;
     for (int k = 0, n = face.CornerCount(); k < n; ++k)
       put(corners ? corners[size_t(f) * 4 + size_t(k)] : s.Corner(face, k), f * 4 + k);
@@ -88,9 +97,9 @@ void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put)
 // every page boundary, which a record crosses every fifteen. Its lines are asked for sixteen records
 // ahead, into the second-level cache, whose misses can be many at a time (a fifth off the adjacency
 // pass, 7-8 % off the face pass alone, on a level far larger than the caches).
-void FetchRecordAhead(const Array<SubDivPoint>& points, int p) {
+void FetchRecordAhead(const SubDivPoint* points, int count, int p) {
   constexpr int kAhead = 16;
-  if (p + kAhead < points.Count()) FetchLines<1>(&points[p + kAhead], sizeof(SubDivPoint));
+  if (p + kAhead < count) FetchLines<1>(&points[p + kAhead], sizeof(SubDivPoint));
 }
 
 constexpr const char* kEdgeOverflow = "UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).";
@@ -100,9 +109,10 @@ constexpr const char* kFaceOverflow = "UpdateVertexToFace: too many faces on a v
 void WriteAdjacency(SubDivStructure& s, const Grouped& edges, const Grouped& faces, SubDivWeightPool* packInto,
                     SubDivPointSink* sink) {
   size_t droppedEdges = 0, droppedFaces = 0;
-  for (int p = 0; p < s.Points.Count(); ++p) {
-    FetchRecordAhead(s.Points, p);
-    SubDivPoint& point = s.Points[p];
+  SubDivPoint* const points = s.Points.Data();
+  for (int p = 0, n = s.Points.Count(); p < n; ++p) {
+    FetchRecordAhead(points, n, p);
+    SubDivPoint& point = points[p];
     droppedEdges += edges.Write(p, point.edges, point.edgeCount);
     droppedFaces += faces.Write(p, point.faces, point.faceCount);
     if (packInto) packInto->Add(point);
@@ -186,10 +196,11 @@ void SubDivStructure::VertexToEdgePass() {
 void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t* corners) {
   const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
   size_t dropped = 0;
-  for (int p = 0; p < Points.Count(); ++p) {
-    FetchRecordAhead(Points, p);
-    dropped += faces.Write(p, Points[p].faces, Points[p].faceCount);
-    if (packInto) packInto->Add(Points[p]);
+  SubDivPoint* const points = Points.Data();
+  for (int p = 0, n = Points.Count(); p < n; ++p) {
+    FetchRecordAhead(points, n, p);
+    dropped += faces.Write(p, points[p].faces, points[p].faceCount);
+    if (packInto) packInto->Add(points[p]);
   }
   ReportOverflows(dropped, kFaceOverflow);
 }
