@@ -53,6 +53,34 @@ class ScratchStore {
   static void* NewRoom(size_t bytes);
   static void FreeRoom(void* data);
 
+  // The operations below on a thread's store, which is null once the thread's stores are gone: then room is
+  // taken from and freed to the allocator.
+  static void* TakeFrom(ScratchStore* s, size_t bytes, size_t& got, bool& fresh) {
+    got = bytes;
+    fresh = true;
+    return s ? s->TakeBytes(bytes, got, fresh) : NewRoom(bytes);
+  }
+  static void GiveTo(ScratchStore* s, void* data, size_t bytes) {
+    if (s)
+      s->KeepBytes(data, bytes);
+    else
+      FreeRoom(data);
+  }
+  template <class T>
+  static void ReserveIn(ScratchStore* s, Array<T>& a, int capacity) {
+    if (s)
+      s->Reserve(a, capacity);
+    else
+      a.Reserve(capacity);
+  }
+  template <class T>
+  static void KeepIn(ScratchStore* s, Array<T>& a) {
+    if (s)
+      s->Keep(a);
+    else
+      a.Clear();
+  }
+
   // Gives the empty array `a` room for at least `capacity` elements: a kept block of that kind when one fits,
   // else a fresh one.
   template <class T>

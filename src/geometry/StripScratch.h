@@ -18,37 +18,25 @@ namespace PM {
 struct StripScratch {
   static constexpr size_t kKeptBytes = ScratchStore::kWorkingRules.cap;
   static void* Take(size_t& bytes) {
-    ScratchStore* s = ScratchStore::ThisThreadWorking();
-    size_t got = bytes;
-    bool fresh = true;
-    void* block = s ? s->TakeBytes(bytes, got, fresh) : ScratchStore::NewRoom(bytes);
+    size_t got;
+    bool fresh;
+    void* block = ScratchStore::TakeFrom(ScratchStore::ThisThreadWorking(), bytes, got, fresh);
     if (fresh) AdviseLargePages(block, got);  // a large mesh's blocks fault in 2 MB at a time
     bytes = got;
     return block;
   }
-  static void Give(void* block, size_t bytes) {
-    if (ScratchStore* s = ScratchStore::ThisThreadWorking())
-      s->KeepBytes(block, bytes);
-    else
-      ScratchStore::FreeRoom(block);
-  }
+  static void Give(void* block, size_t bytes) { ScratchStore::GiveTo(ScratchStore::ThisThreadWorking(), block, bytes); }
 };
 
 // An array of the stripifier given room from the thread's working store, and given back to it.
 template <class T>
 void ReserveStripArray(Array<T>& a, int capacity) {
-  if (ScratchStore* s = ScratchStore::ThisThreadWorking())
-    s->Reserve(a, capacity);
-  else
-    a.Reserve(capacity);
+  ScratchStore::ReserveIn(ScratchStore::ThisThreadWorking(), a, capacity);
   AdviseReserved(a);
 }
 template <class T>
 void KeepStripArray(Array<T>& a) {
-  if (ScratchStore* s = ScratchStore::ThisThreadWorking())
-    s->Keep(a);
-  else
-    a.Clear();
+  ScratchStore::KeepIn(ScratchStore::ThisThreadWorking(), a);
 }
 
 // An array of `count` elements in a kept block, left unset: every user writes an element before reading it.

@@ -14,17 +14,11 @@ using SubDivScratch = ScratchStore;
 // Keeps `a` in this thread's store when there is one, else frees it.
 template <class T>
 void KeepSubDivScratch(Array<T>& a) {
-  if (SubDivScratch* s = SubDivScratch::ThisThread())
-    s->Keep(a);
-  else
-    a.Clear();
+  ScratchStore::KeepIn(SubDivScratch::ThisThread(), a);
 }
 template <class T>
 void ReserveSubDivScratch(Array<T>& a, int capacity) {
-  if (SubDivScratch* s = SubDivScratch::ThisThread())
-    s->Reserve(a, capacity);
-  else
-    a.Reserve(capacity);
+  ScratchStore::ReserveIn(SubDivScratch::ThisThread(), a, capacity);
 }
 
 // Uninitialised room for `count` elements from the thread's store, given back when it goes.
@@ -64,23 +58,13 @@ SubDivScratchBuffer<T>::SubDivScratchBuffer(size_t count) {
   static_assert(std::is_trivially_copyable_v<T> && alignof(T) <= ScratchStore::kAlign,
                 "scratch room holds plain values");
   const size_t bytes = sizeof(T) * (count > 0 ? count : 1);
-  void* data;
-  if (SubDivScratch* s = SubDivScratch::ThisThread()) {
-    data = s->TakeBytes(bytes, m_bytes, m_fresh);
-  } else {
-    data = ScratchStore::NewRoom(bytes);
-    m_bytes = bytes;
-  }
-  m_data = static_cast<T*>(data);
+  m_data = static_cast<T*>(ScratchStore::TakeFrom(SubDivScratch::ThisThread(), bytes, m_bytes, m_fresh));
 }
 
 template <class T>
 void SubDivScratchBuffer<T>::Free() {
   if (!m_data) return;
-  if (SubDivScratch* s = SubDivScratch::ThisThread())
-    s->KeepBytes(m_data, m_bytes);
-  else
-    ScratchStore::FreeRoom(m_data);
+  ScratchStore::GiveTo(SubDivScratch::ThisThread(), m_data, m_bytes);
   m_data = nullptr;
 }
 
