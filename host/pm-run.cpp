@@ -276,8 +276,8 @@ bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
 // its own) and draws it with the channels "Channel0", "Channel1", ... up to the first missing name and
 // presents it. Without a pipe only the steps run. The
 // screenshot is requested before the last frame; the statistics are printed after it. Non-zero when a
-// requested result could not be made, or when the pipe got no window (no display): then no frame runs,
-// and the pipe has logged why.
+// requested result could not be made, or when the pipe got no window (no display) or no engine: then no
+// frame runs, and the pipe or its engine has logged why.
 int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Effects& effects) {
   ScriptNamespace* ns = engine->GetNamespace();
   Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
@@ -288,7 +288,7 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
     // A Direct3D 8 back buffer can be read only when it was made lockable; OpenGL ignores the flag.
     if (!options.screenshot.empty()) renderPipe->m_bufferBackColorAccessEnable = true;
     renderPipe->ApplyFormat();
-    if (!renderPipe->GetWindowHandle()) return 1;
+    if (!renderPipe->GetWindowHandle() || !renderPipe->GetRenderEngine()) return 1;
     traverse = RenderSystemTraverse_I::Create();
     traverse->SetRenderPipe(pipe);
     for (int32_t i = 0;; ++i) {

@@ -183,6 +183,15 @@ bool Glx::SwapInterval(void (*setInterval)(Display*, GlxDrawable, int), Display*
   return WithoutXError(display, [&] { setInterval(display, drawable, interval); });
 }
 
+bool Glx::QuerySwapInterval(void (*query)(Display*, GlxDrawable, int, unsigned int*), Display* display,
+                            GlxDrawable drawable, unsigned int* interval) {
+  if (!query || !display || !drawable || !interval) {
+    SetLastErrorCode(EINVAL);
+    return false;
+  }
+  return WithoutXError(display, [&] { query(display, drawable, GLX_SWAP_INTERVAL_EXT, interval); });
+}
+
 const char* Glx::Extensions(const GlxFunctions& f, Display* display, int screen) {
   if (!display || !f.glXQueryExtensionsString) return "";
   const char* s = f.glXQueryExtensionsString(display, screen);

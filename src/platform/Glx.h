@@ -57,6 +57,10 @@ class Glx {
   // Calls GLX_EXT_swap_control's setter and waits for the server: false (last error set) when X refused.
   static bool SwapInterval(void (*setInterval)(Display*, GlxDrawable, int), Display* display, GlxDrawable drawable,
                            int interval);
+  // Reads a drawable's swap interval back (GLX_EXT_swap_control's attribute of glXQueryDrawable) and waits
+  // for the server: false (last error set) when X refused.
+  static bool QuerySwapInterval(void (*query)(Display*, GlxDrawable, int, unsigned int*), Display* display,
+                                GlxDrawable drawable, unsigned int* interval);
   // The screen's GLX extensions ("" when unknown).
   static const char* Extensions(const GlxFunctions& f, Display* display, int screen);
 };

@@ -18,6 +18,12 @@ int DefaultDialog(const char* title, const char* text, int defaultAnswer) {
 }
 
 std::atomic<MessageDialogHook> g_hook{DefaultDialog};
+
+int DefaultBox(const char* title, const char* text, MessageIcon, int defaultAnswer) {
+  return ShowMessageDialog(title, text, defaultAnswer);
+}
+
+std::atomic<MessageBoxHook> g_boxHook{DefaultBox};
 }  // namespace
 
 int ShowMessageDialog(const char* title, const char* text, int defaultAnswer) {
@@ -25,5 +31,11 @@ int ShowMessageDialog(const char* title, const char* text, int defaultAnswer) {
 }
 
 MessageDialogHook SetMessageDialogHook(MessageDialogHook hook) { return g_hook.exchange(hook ? hook : DefaultDialog); }
+
+int ShowMessageBox(const char* title, const char* text, MessageIcon icon, int defaultAnswer) {
+  return g_boxHook.load()(title, text, icon, defaultAnswer);
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) { return g_boxHook.exchange(hook ? hook : DefaultBox); }
 
 }  // namespace PM

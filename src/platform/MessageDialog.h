@@ -13,4 +13,13 @@ int ShowMessageDialog(const char* title, const char* text, int defaultAnswer = k
 // Installs a handler (null restores the default) and returns the one it replaces.
 MessageDialogHook SetMessageDialogHook(MessageDialogHook hook);
 
+// A message box with an icon beside its text, as a dialog's warnings come in.
+enum class MessageIcon { kNone, kExclamation };
+using MessageBoxHook = int (*)(const char* title, const char* text, MessageIcon icon, int defaultAnswer);
+// Shows it through the installed box handler; the default one hands title and text to ShowMessageDialog,
+// whose handlers show no icon.
+int ShowMessageBox(const char* title, const char* text, MessageIcon icon, int defaultAnswer = kAnswerOk);
+// Installs a box handler (null restores the default) and returns the one it replaces.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
 }  // namespace PM

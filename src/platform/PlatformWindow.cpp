@@ -133,6 +133,10 @@ PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info) {
     SetLastErrorCode(ENOENT);
     return nullptr;
   }
+  if (info.width > kMaxWindowSide || info.height > kMaxWindowSide) {
+    SetLastErrorCode(ERANGE);
+    return nullptr;
+  }
   int screen = DefaultScreen(d);
   XVisualInfo vi;
   if (!XMatchVisualInfo(d, screen, 24, TrueColor, &vi)) {
@@ -264,6 +268,10 @@ int32_t CaptionHeight() { return 0; }
 bool SetWindowPos(PlatformWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
   if (!Known(w)) {
     SetLastErrorCode(EBADF);
+    return false;
+  }
+  if (!(flags & SWP_NOSIZE) && (width > kMaxWindowSide || height > kMaxWindowSide)) {
+    SetLastErrorCode(ERANGE);
     return false;
   }
   Display* d = w->display;

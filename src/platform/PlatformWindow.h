@@ -15,6 +15,10 @@ namespace PM {
 
 struct WindowClass;
 
+// The largest window side X holds: its coordinates are 16-bit signed, and a larger size is cut to its low
+// 16 bits on the wire.
+constexpr int32_t kMaxWindowSide = 32767;
+
 struct PlatformWindow {
   Display* display = nullptr;
   unsigned long window = 0;    // the X window id
@@ -45,7 +49,8 @@ struct WindowCreateInfo {
   int32_t height = 0;
 };
 
-// Null (last error set) when the class is unknown or X refuses the window. The window is not shown.
+// Null (last error set) when the class is unknown, a side exceeds kMaxWindowSide (ERANGE) or X refuses the
+// window. The window is not shown.
 PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info);
 // Sends WM_DESTROY at once, then destroys the window and drops its queued messages.
 bool DestroyPlatformWindow(PlatformWindow* window);
@@ -67,6 +72,7 @@ int32_t ScreenHeight(Display* display);
 // SM_CYCAPTION: the caption height this stand-in adds (none: the window manager draws captions outside).
 int32_t CaptionHeight();
 
+// False (ERANGE) for a side beyond kMaxWindowSide, the window unchanged.
 bool SetWindowPos(PlatformWindow* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
 bool ShowWindow(PlatformWindow* window, int32_t command);
 uint32_t GetWindowStyle(PlatformWindow* window);

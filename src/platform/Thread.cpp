@@ -3,6 +3,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <system_error>
 
 #include "platform/LastError.h"
@@ -11,19 +13,33 @@ namespace PM {
 
 namespace {
 
-// The nice value for a priority hint: only lowering is applied.
+int SystemNice(uint32_t threadId, int nice) { return setpriority(PRIO_PROCESS, threadId, nice); }
+
+std::atomic<Thread::NiceCall> g_niceCall{&SystemNice};
+
+// The nice value of a priority: five steps a level, the idle level the weakest there is.
 int NiceFor(int priority) {
-  if (priority >= 0) return 0;
-  return priority <= Thread::kPriorityIdle ? 19 : -priority * 5;
+  if (priority <= Thread::kPriorityIdle) return 19;
+  return -priority * 5;
 }
 
+// A hint on another thread: only lowering is applied.
 void ApplyPriority(uint32_t id, int priority) {
-  if (id != 0 && priority < 0) setpriority(PRIO_PROCESS, id, NiceFor(priority));
+  if (id != 0 && priority < 0) g_niceCall.load()(id, NiceFor(priority));
 }
 
 }  // namespace
 
 uint32_t Thread::CurrentId() { return uint32_t(gettid()); }
+
+bool Thread::SetCurrentPriority(int priority) {
+  errno = 0;
+  if (g_niceCall.load()(CurrentId(), NiceFor(priority)) == 0) return true;
+  SetLastErrorCode(uint32_t(errno != 0 ? errno : EPERM));
+  return false;
+}
+
+Thread::NiceCall Thread::ReplaceNiceCall(NiceCall call) { return g_niceCall.exchange(call ? call : &SystemNice); }
 
 Thread::~Thread() {
   if (!m_thread.joinable()) return;

@@ -44,6 +44,15 @@ class Thread {
   int GetPriority() const { return m_priority; }
 
   static uint32_t CurrentId();
+  // Applies a priority to the calling thread, raising included: false (last error set) when the system
+  // refuses, as it does a raise without the privilege to lower nice values.
+  static bool SetCurrentPriority(int priority);
+
+  // The system call that gives a thread id a nice value (setpriority by default; 0 or -1 with errno, as
+  // it answers). Tests replace it to reach the refusal where the process may raise priorities; null
+  // restores the default. Returns the call it replaces.
+  using NiceCall = int (*)(uint32_t threadId, int nice);
+  static NiceCall ReplaceNiceCall(NiceCall call);
 
  private:
   void Run(Function fn, void* arg);

@@ -1,8 +1,8 @@
 #include "platform/X11Dialog.h"
 
+#include <algorithm>
 #include <mutex>
 
-#include "platform/MessageDialog.h"
 #include "platform/X11Clipboard.h"
 
 // Xlib and Xft last: their macros (None, Bool, Status) would clash with the headers above.
@@ -18,6 +18,8 @@ namespace {
 
 std::mutex g_layoutLock;
 X11DialogLayout g_layout;
+// Repaints the innermost dialog running on this thread (none: null).
+thread_local const std::function<void()>* t_repaintOpen = nullptr;
 
 void PublishLayout(const X11DialogLayout& layout) {
   std::lock_guard<std::mutex> hold(g_layoutLock);
@@ -162,6 +164,23 @@ struct Window {
     Line(dark, r.x + r.w - 1, r.y, r.x + r.w - 1, r.y + r.h - 1);
   }
 
+  // A yellow warning triangle with a black exclamation mark, as large as the control's shorter side.
+  void Exclamation(const Rect& r) {
+    const int d = std::min(r.w, r.h);
+    XPoint corners[] = {{short(r.x + d / 2), short(r.y)},
+                        {short(r.x + d - 1), short(r.y + d - 1)},
+                        {short(r.x), short(r.y + d - 1)},
+                        {short(r.x + d / 2), short(r.y)}};
+    XSetForeground(display, gc, 0xFFD800);
+    XFillPolygon(display, window, gc, corners, 3, Convex, CoordModeOrigin);
+    XSetForeground(display, gc, 0x000000);
+    XDrawLines(display, window, gc, corners, 4, CoordModeOrigin);
+    const int stroke = std::max(2, d / 8);
+    const int x = r.x + (d - stroke) / 2;
+    XFillRectangle(display, window, gc, x, r.y + d * 3 / 8, unsigned(stroke), unsigned(d * 5 / 16));
+    XFillRectangle(display, window, gc, x, r.y + d * 6 / 8, unsigned(stroke), unsigned(stroke));
+  }
+
   void Paint(const std::vector<X11DialogControl>& controls, int32_t focus, int scroll) {
     XClearWindow(display, window);
     for (const X11DialogControl& c : controls) {
@@ -195,10 +214,20 @@ struct Window {
           break;
         }
         case X11ControlKind::kStatic: {
+          // Lines beyond the control are cut at its edge, never drawn over the controls below.
+          XRectangle clip{short(r.x), short(r.y), static_cast<unsigned short>(r.w), static_cast<unsigned short>(r.h)};
+          XftDrawSetClipRectangles(draw, 0, 0, &clip, 1);
           int y = r.y;
-          for (const std::string& line : Wrap(c.text, r.w)) Text(line, r.x, y, ink), y += baseY;
+          for (const std::string& line : Wrap(c.text, r.w)) {
+            if (y >= r.y + r.h) break;
+            Text(line, r.x, y, ink), y += baseY;
+          }
+          XftDrawSetClip(draw, nullptr);
           break;
         }
+        case X11ControlKind::kExclamation:
+          Exclamation(r);
+          break;
         case X11ControlKind::kScrollText: {
           XSetForeground(display, gc, 0xFFFFFF);
           XFillRectangle(display, window, gc, r.x, r.y, unsigned(r.w), unsigned(r.h));
@@ -248,6 +277,9 @@ X11DialogLayout CurrentX11DialogLayout() {
 bool RunX11Dialog(const std::string& title, int32_t widthDU, int32_t heightDU, const std::string& fontFace,
                   int32_t fontPoints, unsigned long owner, std::vector<X11DialogControl> controls,
                   const X11DialogCallbacks& cb) {
+  // The dialog this one opens from shows the state its button left before this one covers it.
+  const std::function<void()>* repaintOuter = t_repaintOpen;
+  if (repaintOuter) (*repaintOuter)();
   Window w;
   if (!w.Open(title, widthDU, heightDU, fontFace, fontPoints, owner)) return false;
   // A dialog opened from another (a message box from a button) hands the outer layout back when it ends.
@@ -261,6 +293,11 @@ bool RunX11Dialog(const std::string& title, int32_t widthDU, int32_t heightDU, c
     if (cb.state) cb.state(controls);
     w.Paint(controls, focus, scroll);
   };
+  const std::function<void()> repaintNow = [&] {
+    refresh();
+    XSync(w.display, False);
+  };
+  t_repaintOpen = &repaintNow;
   auto at = [&](int x, int y) -> const X11DialogControl* {
     for (const X11DialogControl& c : controls)
       if (Pressable(c) && w.Pixels(c).Holds(x, y)) return &c;
@@ -344,16 +381,25 @@ bool RunX11Dialog(const std::string& title, int32_t widthDU, int32_t heightDU, c
     }
   }
   PublishLayout(outer);
+  t_repaintOpen = repaintOuter;
   return true;
 }
 
-int RunX11MessageBox(const char* title, const char* text, int defaultAnswer) {
+int RunX11MessageBox(const char* title, const char* text, int defaultAnswer, MessageIcon icon) {
   const std::string message = text ? text : "";
   std::vector<X11DialogControl> controls(2);
   controls[0].id = 1, controls[0].kind = X11ControlKind::kDefaultButton, controls[0].text = "OK";
   controls[0].x = 95, controls[0].y = 62, controls[0].width = 50, controls[0].height = 14;
   controls[1].id = 2, controls[1].kind = X11ControlKind::kStatic, controls[1].text = message;
   controls[1].x = 10, controls[1].y = 8, controls[1].width = 220, controls[1].height = 50;
+  if (icon == MessageIcon::kExclamation) {
+    // The icon takes the text's left side, about 32 pixels square at the usual font.
+    X11DialogControl mark;
+    mark.id = 3, mark.kind = X11ControlKind::kExclamation;
+    mark.x = 10, mark.y = 8, mark.width = 21, mark.height = 20;
+    controls.push_back(mark);
+    controls[1].x = 38, controls[1].width = 192;
+  }
   int answer = 0;
   X11DialogCallbacks cb;
   cb.command = [&](int32_t id) { answer = id == 1 ? kAnswerOk : answer; };

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/MessageDialog.h"
+
 namespace PM {
 
-enum class X11ControlKind { kDefaultButton, kButton, kGroupBox, kStatic, kScrollText, kRadio };
+enum class X11ControlKind { kDefaultButton, kButton, kGroupBox, kStatic, kScrollText, kRadio, kExclamation };
 
 struct X11DialogControl {
   int32_t id = 0;
@@ -35,13 +37,16 @@ struct X11DialogCallbacks {
   std::function<void(std::vector<X11DialogControl>&)> state;  // refreshes texts and states before drawing
 };
 
-// Runs the dialog modally. False, with nothing shown, when the display cannot be opened.
+// Runs the dialog modally. False, with nothing shown, when the display cannot be opened. A dialog opened
+// while another runs on the thread (a message box from a button) first repaints the other one, so that it
+// shows what the pressed button changed before the new one takes over.
 bool RunX11Dialog(const std::string& title, int32_t widthDU, int32_t heightDU, const std::string& fontFace,
                   int32_t fontPoints, unsigned long owner, std::vector<X11DialogControl> controls,
                   const X11DialogCallbacks& callbacks);
 
-// A message box with an OK button; returns the answer (the default one when closed). -1 without a display.
-int RunX11MessageBox(const char* title, const char* text, int defaultAnswer);
+// A message box with an OK button and the icon left of its text; returns the answer (the default one when
+// closed). -1 without a display.
+int RunX11MessageBox(const char* title, const char* text, int defaultAnswer, MessageIcon icon = MessageIcon::kNone);
 
 // The layout of the dialog open now (empty when none): for tests that drive a dialog with injected input.
 X11DialogLayout CurrentX11DialogLayout();

@@ -30,6 +30,12 @@ const int32_t* DepthSequence(int32_t bits) {
 }  // namespace
 
 int32_t RenderPipe_I::CreateOwnWindow() {
+  // A larger size would reach X cut to its low 16 bits, a picture of another size than the one asked for.
+  if (!m_d.attachedWindow && (m_width > kMaxWindowSide || m_height > kMaxWindowSide)) {
+    Log(LogOutPipe(), kLevelError, "RenderPipe: Resolution ", m_width, " x ", m_height, " exceeds the largest window, ",
+        kMaxWindowSide, " x ", kMaxWindowSide, ".");
+    return -1;
+  }
   const String& type = m_renderEngineType;
   if (!type.EqualsCStr("DirectX") && !type.EqualsCStr("DirectX8")) InitializeFullscreen();
   if (m_d.attachedWindow) {

@@ -11,6 +11,7 @@
 #include "core/StartUp.h"
 #include "core/Trace.h"
 #include "platform/Hourglass.h"
+#include "platform/Thread.h"
 #include "render/ImageLayer.h"
 #include "render/TextureLoad.h"
 
@@ -59,6 +60,9 @@ uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> owned) {
   if (info->threaded) {
     LogDebug("AsyncTextureLoad: started.");
     DLLInitialize(0);
+    // Above normal asks for a privilege most processes lack, so the refusal is the common answer.
+    if (!Thread::SetCurrentPriority(Thread::kPriorityAboveNormal))
+      LogWarn("AsyncTextureLoad: could not set thread priority.");
   }
   Obj<Image_I> image = info->fileName.IsEmpty() ? Obj<Image_I>(Image_I::New()) : LoadImageCached(info->fileName);
   int32_t state = TextureHandle::kReady;

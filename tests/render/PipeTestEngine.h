@@ -15,6 +15,7 @@ class PipeTestEngine final : public RenderEngine {
   static inline ResultCode s_initResult = SOK;
   static inline PipeTestEngine* s_last = nullptr;
   static inline int s_alive = 0;
+  static inline int32_t s_textureMemory = 0x7FFFFF;  // what DetectTextureMemory measures
 
   PipeTestEngine() { ++s_alive, s_last = this; }
   ~PipeTestEngine() {
@@ -38,6 +39,7 @@ class PipeTestEngine final : public RenderEngine {
     calls.push_back("ClearBuffer");
     return SOK;
   }
+  int32_t DetectTextureMemory() override { return s_textureMemory; }
   void SetStatisticsMode(int32_t mode) override { calls.push_back("SetStatisticsMode " + std::to_string(mode)); }
   ResultCode SwapBuffers(bool skip) override {
     calls.push_back(std::string("SwapBuffers ") + (skip ? "1" : "0"));

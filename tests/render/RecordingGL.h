@@ -24,6 +24,8 @@ class RecordingGL {
     m_readLog = reinterpret_cast<size_t (*)(char*, size_t)>(dlsym(m_handle, "RecGL_ReadLog"));
     m_hide = reinterpret_cast<void (*)(const char*)>(dlsym(m_handle, "RecGL_Hide"));
     m_reset = reinterpret_cast<void (*)()>(dlsym(m_handle, "RecGL_Reset"));
+    m_limitSwapInterval = reinterpret_cast<void (*)(unsigned)>(dlsym(m_handle, "RecGL_LimitSwapInterval"));
+    m_procAddress = reinterpret_cast<void* (*)(const unsigned char*)>(dlsym(m_handle, "glXGetProcAddressARB"));
     m_reset();
   }
   ~RecordingGL() {
@@ -37,6 +39,14 @@ class RecordingGL {
   void QueueError(unsigned code) { m_queueError(code); }
   int QueuedErrors() { return m_queued(); }
   void Hide(const char* name) { m_hide(name); }
+  // The swap interval it keeps is at most `limit`.
+  void LimitSwapInterval(unsigned limit) { m_limitSwapInterval(limit); }
+  // Its own entry point of that name (as its glXGetProcAddressARB answers), for tests that lend one to an
+  // engine on another library.
+  template <class F>
+  F Entry(const char* name) {
+    return reinterpret_cast<F>(m_procAddress(reinterpret_cast<const unsigned char*>(name)));
+  }
   // The calls recorded since the last Take, one per line.
   std::string Take() {
     std::string text(m_readLog(nullptr, 0) + 1, '\0');
@@ -55,6 +65,8 @@ class RecordingGL {
   size_t (*m_readLog)(char*, size_t) = nullptr;
   void (*m_hide)(const char*) = nullptr;
   void (*m_reset)() = nullptr;
+  void (*m_limitSwapInterval)(unsigned) = nullptr;
+  void* (*m_procAddress)(const unsigned char*) = nullptr;
   size_t m_taken = 0;
 };
 

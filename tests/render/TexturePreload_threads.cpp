@@ -2,13 +2,16 @@
 // fallback when no thread starts, and textures dropped while their loads run.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/StartUp.h"
+#include "platform/Thread.h"
 #include "render/Texture2D.h"
 #include "render/TexturePreload.h"
 #include "support/LogCapture.h"
@@ -68,6 +71,52 @@ TEST_F(TexturePreloadThreads, ThreadedLoadReportsLoadingThenReady) {
   EXPECT_EQ(h2->State(), TextureHandle::kReady);
   EXPECT_EQ(PendingTextureLoads.load(), before);
   EXPECT_EQ(out.Text().rfind("Error Texture2D: AsyncTexture: CreateThread failed: ", 0), 0u) << out.Text();
+}
+
+// The nice values asked for, by thread; the answer is the test's.
+struct NiceCalls {
+  static int Refuse(uint32_t id, int nice) {
+    Note(id, nice);
+    errno = EACCES;
+    return -1;
+  }
+  static int Grant(uint32_t id, int nice) {
+    Note(id, nice);
+    return 0;
+  }
+  static void Note(uint32_t id, int nice) {
+    std::lock_guard<std::mutex> hold(lock);
+    calls.emplace_back(id, nice);
+  }
+  static inline std::mutex lock;
+  static inline std::vector<std::pair<uint32_t, int>> calls;
+};
+
+TEST_F(TexturePreloadThreads, ALoadingThreadAsksForAboveNormalAndWarnsWhenRefused) {
+  Obj<Texture_I> t = Texture(0);
+  for (Thread::NiceCall call : {&NiceCalls::Refuse, &NiceCalls::Grant}) {
+    NiceCalls::calls.clear();
+    const Thread::NiceCall saved = Thread::ReplaceNiceCall(call);
+    LogCapture err;
+    Ptr<TextureHandle> h(NewCounted<TextureHandle>());
+    EXPECT_EQ(t->PreloadImage(true, String(), h.Get()), TextureHandle::kLoading);
+    ASSERT_TRUE(WaitForLoads());
+    Thread::ReplaceNiceCall(saved);
+    EXPECT_EQ(h->State(), TextureHandle::kReady);
+    ASSERT_EQ(NiceCalls::calls.size(), 1u);
+    EXPECT_NE(NiceCalls::calls[0].first, Thread::CurrentId());  // the loading thread's own
+    EXPECT_EQ(NiceCalls::calls[0].second, -5);
+    const bool refused = call == &NiceCalls::Refuse;
+    EXPECT_EQ(err.Text().find("Warn  AsyncTextureLoad: could not set thread priority.\n") != std::string::npos, refused)
+        << err.Text();
+    EXPECT_EQ(err.Text().find("priority"), err.Text().rfind("priority")) << "one line a load";
+  }
+  // A load on the caller's thread leaves its priority alone.
+  NiceCalls::calls.clear();
+  const Thread::NiceCall saved = Thread::ReplaceNiceCall(&NiceCalls::Refuse);
+  EXPECT_EQ(t->PreloadImage(false, String(), nullptr), 1);
+  Thread::ReplaceNiceCall(saved);
+  EXPECT_TRUE(NiceCalls::calls.empty());
 }
 
 // Records the thread each texture dies on, through the engine handle its destructor unloads.

@@ -61,6 +61,8 @@ const D3D8MessageRow kMessages[] = {
      "A buffer lock was still active when scene rendering started.\n  Some versions of DirectX 8 do not support this."},
     {0x80000008, "IDirect3DDevice8::CopyRects",
      "CopyRects failed on ColorBackgroundSurface, background will be uninitialized."},
+    {0x80000003, "IDirect3D8::CreateDevice",
+     "The Direct3D device cannot hold a back buffer of #1 x #2 pixels (D3DERR_OUTOFVIDEOMEMORY)."},
 };
 static_assert(sizeof(kMessages) / sizeof(kMessages[0]) == size_t(D3D8Message::kCount));
 
@@ -107,6 +109,11 @@ ResultCode Report(D3D8Message m, const char* location) {
 ResultCode Report(D3D8Message m, const char* location, const LogArg& a1) {
   const D3D8MessageRow& row = D3D8MessageOf(m);
   return LogMsgArg1(row.code, location, row.function, kMode, row.text, a1);
+}
+
+ResultCode Report(D3D8Message m, const char* location, const LogArg& a1, const LogArg& a2) {
+  const D3D8MessageRow& row = D3D8MessageOf(m);
+  return LogMsgArg2(row.code, location, row.function, kMode, row.text, a1, a2);
 }
 
 const char* DirectDrawErrorName(int32_t result) {

@@ -31,6 +31,7 @@ enum class D3D8Message : uint32_t {
   kFrontBuffer,
   kBufferLockActive,
   kBackgroundCopy,
+  kBackBufferTooLarge,
   kCount
 };
 
@@ -42,9 +43,10 @@ struct D3D8MessageRow {
 
 const D3D8MessageRow& D3D8MessageOf(D3D8Message m);
 
-// Logs the message at `location`, with up to one argument (#1).
+// Logs the message at `location`, with up to two arguments (#1, #2).
 ResultCode Report(D3D8Message m, const char* location);
 ResultCode Report(D3D8Message m, const char* location, const LogArg& a1);
+ResultCode Report(D3D8Message m, const char* location, const LogArg& a1, const LogArg& a2);
 
 // The name of a DirectDraw result ("DDERR_INVALIDCAPS"), "UNKNOWN" for others.
 const char* DirectDrawErrorName(int32_t result);

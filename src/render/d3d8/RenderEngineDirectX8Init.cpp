@@ -117,9 +117,16 @@ ResultCode RenderEngineDirectX8_D::InitializeRenderWindow(const TextureSettingsI
 
 ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
   bool referenceReached = false;
+  bool tooLarge = false;  // a device answered that the back buffer does not fit
   // Levels only ever go down: 3 hardware processing, 2 software processing, 1 reference device.
   for (int32_t level = 3;;) {
-    if (level <= 0) return Report(D3D8Message::kNoDevice, kLocation);
+    if (level <= 0) {
+      // Direct3D 8 states no back-buffer limit: the refusal itself is the one word on the size.
+      if (tooLarge)
+        return Report(D3D8Message::kBackBufferTooLarge, kLocation, LogArg(unsigned(m_backBufferWidth)),
+                      LogArg(unsigned(m_backBufferHeight)));
+      return Report(D3D8Message::kNoDevice, kLocation);
+    }
     const bool hardware = level == 3;
     const D3DDEVTYPE type = level == 1 ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
     referenceReached = referenceReached || level == 1;
@@ -163,10 +170,13 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
     for (int i = 0; i < orderCount && !m_device; ++i) {
       D3DPRESENT_PARAMETERS attempt = p;
       attempt.AutoDepthStencilFormat = order[i];
-      if (m_d3d->CreateDevice(0, type, window, behaviour, &attempt, &m_device) != D3D_OK)
+      const HRESULT created = m_d3d->CreateDevice(0, type, window, behaviour, &attempt, &m_device);
+      if (created != D3D_OK) {
         m_device = nullptr;
-      else
+        tooLarge = tooLarge || created == D3DERR_OUTOFVIDEOMEMORY;
+      } else {
         m_depthFormat = order[i];
+      }
     }
     if (!m_device) {
       --level;

@@ -43,7 +43,7 @@ const char* TextOf(TextId id) {
   return kTexts[id][language == 1 ? 1 : language == 2 ? 2 : 0];
 }
 
-void Exclaim(const char* text) { ShowMessageDialog("Pelmora:", text, kAnswerOk); }
+void Exclaim(const char* text) { ShowMessageBox("Pelmora:", text, MessageIcon::kExclamation, kAnswerOk); }
 
 // Without a front end the dialog takes its default answer at once.
 int AnswerAtOnce(GraphicsSetupDialog& dialog, PlatformWindow*) {

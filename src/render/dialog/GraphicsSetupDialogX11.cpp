@@ -26,9 +26,12 @@ X11ControlKind KindOf(GraphicsSetupDialog::ControlKind k) {
 }
 
 // A message box that falls back to the default answer when no display can be opened.
-int MessageBoxX11(const char* title, const char* text, int defaultAnswer) {
-  const int answer = RunX11MessageBox(title, text, defaultAnswer);
+int MessageBoxIconX11(const char* title, const char* text, MessageIcon icon, int defaultAnswer) {
+  const int answer = RunX11MessageBox(title, text, defaultAnswer, icon);
   return answer < 0 ? defaultAnswer : answer;
+}
+int MessageBoxX11(const char* title, const char* text, int defaultAnswer) {
+  return MessageBoxIconX11(title, text, MessageIcon::kNone, defaultAnswer);
 }
 
 }  // namespace
@@ -66,6 +69,7 @@ int ShowGraphicsSetupX11(GraphicsSetupDialog& dialog, PlatformWindow* owner) {
 void InstallX11DialogHandlers() {
   GraphicsSetupDialog::SetHandler(&ShowGraphicsSetupX11);
   SetMessageDialogHook(&MessageBoxX11);
+  SetMessageBoxHook(&MessageBoxIconX11);
 }
 
 }  // namespace PM

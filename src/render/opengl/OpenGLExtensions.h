@@ -14,6 +14,7 @@ class RegistryKey;
 
 using GlxQueryExtensionsStringFn = const char* (*)(Display*, int);
 using GlxSwapIntervalFn = void (*)(Display*, GlxDrawable, int);
+using GlxQueryDrawableFn = void (*)(Display*, GlxDrawable, int, unsigned int*);
 using GlMultiTexCoord2fFn = void (*)(GLenum, GLfloat, GLfloat);
 
 // The extension entry points in table order: name and type. Window-system slots hold their GLX
@@ -27,7 +28,7 @@ using GlMultiTexCoord2fFn = void (*)(GLenum, GLfloat, GLfloat);
   E(wglBindTexImageARB, OpenGLProc) E(wglReleaseTexImageARB, OpenGLProc)           \
   E(wglSetPbufferAttribARB, OpenGLProc)                                            \
   E(glXSwapIntervalEXT, GlxSwapIntervalFn)                      \
-  E(wglGetSwapIntervalEXT, OpenGLProc)                                             \
+  E(glXQueryDrawable, GlxQueryDrawableFn)                                          \
   E(wglGetPixelFormatAttribivARB, OpenGLProc)                                      \
   E(wglGetPixelFormatAttribfvARB, OpenGLProc) E(wglChoosePixelFormatARB, OpenGLProc) \
   E(glActiveTextureARB, PFNGLACTIVETEXTUREARBPROC)                                 \

@@ -89,6 +89,7 @@ ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInf
   if (r == 0) r = InitOpenGLAPI();
   if (r == 0) r = SetupPixelFormat(&dc, &m_format);
   if (r == 0) r = CreateContext(&dc);
+  if (r == 0) r = CheckWindowSize();
   if (r == 0) r = InitExtensions(&dc);
   if (r == 0) r = SetSwapInterval(m_format.SwapInterval);
   if (r != 0) return r;
@@ -198,16 +199,33 @@ ResultCode RenderEngineOpenGL_D::CreateContext(OpenGLDeviceContext* dc) {
   return SOK;
 }
 
+ResultCode RenderEngineOpenGL_D::CheckWindowSize() {
+  GLint most[2] = {0, 0};
+  GL().glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+  int32_t width = m_format.Width, height = m_format.Height, clientWidth = 0, clientHeight = 0;
+  // The drawable is the window's client area, which an attached window sizes itself.
+  if (GetCachedClientSize(m_window, &clientWidth, &clientHeight))
+    width = std::max(width, clientWidth), height = std::max(height, clientHeight);
+  if (most[0] <= 0 || most[1] <= 0 || (width <= most[0] && height <= most[1])) return SOK;
+  return LogMsg(EInvalidArgument, kLocation, "GL_MAX_VIEWPORT_DIMS", kReportMode,
+                "The window of #1 x #2 pixels is larger than OpenGL draws: at most #3 x #4.", width, height,
+                int32_t(most[0]), int32_t(most[1]));
+}
+
 ResultCode RenderEngineOpenGL_D::SetSwapInterval(int32_t interval) {
-  if (m_ext.glXSwapIntervalEXT && m_ext.Has(kWGL_EXT_swap_control)) {
+  // Entry points count only while the extension is listed: drivers answer any name they are asked for.
+  if (!m_ext.Has(kWGL_EXT_swap_control) || !m_window) return SOK;
+  if (m_ext.glXSwapIntervalEXT) {
     SetLastErrorCode(0);
-    if (!Glx::SwapInterval(reinterpret_cast<void (*)(Display*, GlxDrawable, int)>(m_ext.glXSwapIntervalEXT), m_display,
-                           m_window->window, interval)) {
+    if (!Glx::SwapInterval(m_ext.glXSwapIntervalEXT, m_display, m_window->window, interval)) {
       const uint32_t e = GetLastErrorCode();
       Log(EngineLog(), kLevelWarn, "wglSwapIntervalEXT failed: \"", e ? PlatformErrorText(e).c_str() : "", "\".");
     }
   }
-  // No GLX counterpart reads the interval back, so there is nothing to compare.
+  unsigned int actual = 0;
+  if (m_ext.glXQueryDrawable && Glx::QuerySwapInterval(m_ext.glXQueryDrawable, m_display, m_window->window, &actual) &&
+      int64_t(actual) != int64_t(interval))
+    Log(EngineLog(), kLevelNote, "wglSwapIntervalEXT returns ", actual, " instead of ", interval, ".");
   return SOK;
 }
 

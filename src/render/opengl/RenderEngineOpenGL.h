@@ -140,6 +140,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   virtual ResultCode InitExtensions(OpenGLDeviceContext* dc);
   virtual ResultCode I6_CreateRenderBufferARB(OpenGLDeviceContext* dc, const RenderFormatInfo* format);
   virtual ResultCode SetSwapInterval(int32_t interval);
+  // Refuses a window larger than the context's viewport limit, which would draw only part of it.
+  ResultCode CheckWindowSize();
 
   // Post effects after the passes of a frame, and the measure of resident texture memory.
   void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;

@@ -25,6 +25,7 @@ static unsigned g_errors[256];
 static int g_errorHead, g_errorCount;
 static char g_hidden[16][64];
 static int g_hiddenCount;
+static unsigned g_swapInterval, g_swapIntervalLimit = ~0u; /* the interval kept, and the most it keeps */
 
 static void Record(const char* format, ...) {
   char line[512];
@@ -102,12 +103,21 @@ EXPORT void RecGL_Hide(const char* name) {
   pthread_mutex_unlock(&g_lock);
 }
 
+/* The swap interval read back is the one set, cut to `limit`, as a driver that caps it answers. */
+EXPORT void RecGL_LimitSwapInterval(unsigned limit) {
+  pthread_mutex_lock(&g_lock);
+  g_swapIntervalLimit = limit;
+  pthread_mutex_unlock(&g_lock);
+}
+
 EXPORT void RecGL_Reset(void) {
   pthread_mutex_lock(&g_lock);
   g_logLength = 0;
   if (g_log) g_log[0] = 0;
   g_errorHead = g_errorCount = 0;
   g_hiddenCount = 0;
+  g_swapInterval = 0;
+  g_swapIntervalLimit = ~0u;
   snprintf(g_strings[0], sizeof g_strings[0], "Recording");
   snprintf(g_strings[1], sizeof g_strings[1], "Stand-in");
   snprintf(g_strings[2], sizeof g_strings[2], "1.1");
@@ -174,6 +184,16 @@ static void UseProgram(GLuint program) { Record("glUseProgramObjectARB(%u)", pro
 static void SwapInterval(void* display, unsigned long drawable, int interval) {
   (void)display;
   Record("glXSwapIntervalEXT(%lu, %d)", drawable, interval);
+  pthread_mutex_lock(&g_lock);
+  g_swapInterval = (unsigned)interval < g_swapIntervalLimit ? (unsigned)interval : g_swapIntervalLimit;
+  pthread_mutex_unlock(&g_lock);
+}
+static void QueryDrawable(void* display, unsigned long drawable, int attribute, unsigned* value) {
+  (void)display;
+  Record("glXQueryDrawable(%lu, 0x%04X)", drawable, attribute);
+  pthread_mutex_lock(&g_lock);
+  if (attribute == 0x20F1) *value = g_swapInterval; /* GLX_SWAP_INTERVAL_EXT */
+  pthread_mutex_unlock(&g_lock);
 }
 
 /* ---- GLX ---- */
@@ -234,6 +254,7 @@ static const struct {
     {"glUnlockArraysEXT", (Proc)UnlockArrays},
     {"glUseProgramObjectARB", (Proc)UseProgram},
     {"glXSwapIntervalEXT", (Proc)SwapInterval},
+    {"glXQueryDrawable", (Proc)QueryDrawable},
     {"glXCreateNewContext", (Proc)glXCreateNewContext},
     {"glXDestroyContext", (Proc)glXDestroyContext},
     {"glXQueryExtensionsString", (Proc)glXQueryExtensionsString},

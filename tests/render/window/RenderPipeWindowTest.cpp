@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <limits>
 #include <thread>
 
 #include "../../scene/EngineWorld.h"
@@ -124,6 +125,33 @@ TEST_F(RenderPipeWindowTest, FailedInitialisationAndSharedConnection) {
   b->DeInitializeWindow();
   EXPECT_EQ(SharedDisplay(), nullptr);
   EXPECT_EQ(RenderPipe_I::ClassUserCount(), 0);
+}
+
+TEST_F(RenderPipeWindowTest, AResolutionBeyondXIsRefusedBeforeTheWindow) {
+  PipeTestEngineGuard guard;
+  Obj<RenderPipe_I> p = NewPipe();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (Vector2f size : {Vector2f{nan, 1e20f}, Vector2f{32768.0f, 8.0f}}) {
+    p->SetResolution(size);
+    EXPECT_EQ(int32_t(p->ApplyFormat()), -1);
+    EXPECT_EQ(p->GetWindowHandle(), nullptr);
+    EXPECT_EQ(PipeTestEngine::s_alive, 0);
+  }
+  const std::string out = Out();
+  EXPECT_NE(out.find("Error RenderPipe: Resolution 1 x 2147483647 exceeds the largest window, 32767 x 32767.\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("Error RenderPipe: Resolution 32768 x 8 exceeds the largest window, 32767 x 32767.\n"),
+            std::string::npos);
+  EXPECT_EQ(out.find("CreateWindow"), std::string::npos);
+  // The largest side X holds opens.
+  p->SetResolution({32767.0f, 8.0f});
+  ASSERT_EQ(p->ApplyFormat(), SOK);
+  int32_t x, y, w, h;
+  p->GetClientArea(&x, &y, &w, &h);
+  EXPECT_EQ(w, 32767);
+  EXPECT_EQ(h, 8);
+  p->DeInitializeWindow();
 }
 
 TEST_F(RenderPipeWindowTest, FullscreenUsesTheCurrentModeAtTheOrigin) {
