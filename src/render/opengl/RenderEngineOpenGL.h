@@ -212,6 +212,9 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void ApplyShaderRenderState(ScriptObject* shader);
   // The front material lighting uses without a RenderMaterial: grey 0.8, no emission or specular.
   void ApplyDefaultMaterial();
+  // The default material for a lit surface without a RenderMaterial, with the current and default colour
+  // set to its grey.
+  void LightWithDefaultMaterial();
   // Binds the expression's texture on the unit with the environment mode, its coordinate stream in the
   // pass state and its coordinate transform as the texture matrix.
   void TextureOnUnit(int32_t unit, ShaderTexture_I* expression, GLint environment);

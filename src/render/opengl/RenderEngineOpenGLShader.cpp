@@ -273,7 +273,7 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   gl.glEnable(GL_COLOR_MATERIAL);
   ScriptObject* m = surface ? surface->m_material.Get() : nullptr;
   if (!Present(m) || !m->IsA(RenderMaterial_I::kClassId)) {
-    ApplyDefaultMaterial();
+    LightWithDefaultMaterial();
     return 1;
   }
   // The base pass lights with the ambient colour as emission (programs take the emission colour).

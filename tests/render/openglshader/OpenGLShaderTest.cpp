@@ -328,6 +328,39 @@ TEST_F(OpenGLShaderTest, BaseMaterialClampsShininessAndPicksSpecularAndBlending)
   }
 }
 
+// A lit surface without a RenderMaterial: the default grey as material, current and default colour, so
+// that the colour material and the geometry's colour blend light it grey, whatever the pass before left.
+TEST_F(OpenGLShaderTest, LitSurfaceWithoutMaterialTakesTheDefaultGrey) {
+  RenderEngineOpenGL_D& e = Open();
+  auto getMaterial = Proc<void (*)(GLenum, GLenum, GLfloat*)>("glGetMaterialfv");
+  ASSERT_TRUE(getMaterial);
+  Shader red = MakeShader(), plain = MakeShader();
+  red.M()->m_diffuseColor = {1.0f, 0.0f, 0.0f};
+  plain.P()->m_material = Obj<RenderMaterial_I>();
+  e.BeginPass(-1);
+  ASSERT_EQ(e.SetShaderBase(red.shader, true), 1);
+  ASSERT_EQ(e.SetShaderBase(plain.shader, false), 1);
+  EXPECT_TRUE(On(GL_LIGHTING) && On(GL_COLOR_MATERIAL));
+  const Vector4f& d = e.DefaultColor();
+  EXPECT_EQ(d.x, 0.8f);
+  EXPECT_EQ(d.y, 0.8f);
+  EXPECT_EQ(d.z, 0.8f);
+  EXPECT_EQ(d.w, 1.0f);
+  float v[4] = {-1, -1, -1, -1};
+  GL().glGetFloatv(GL_CURRENT_COLOR, v);
+  EXPECT_EQ(v[0], 0.8f);
+  EXPECT_EQ(v[3], 1.0f);
+  const Vector4f scale = {0.5f, 0.25f, 1.0f, 1.0f}, offset = {0.0f, 0.2f, 0.0f, 0.0f};
+  e.SetMaterialColorBlend(&scale, &offset);
+  EXPECT_FALSE(On(GL_BLEND));
+  getMaterial(GL_FRONT, GL_DIFFUSE, v);
+  EXPECT_FLOAT_EQ(v[0], 0.4f);
+  EXPECT_FLOAT_EQ(v[1], 0.4f);
+  EXPECT_FLOAT_EQ(v[2], 0.8f);
+  getMaterial(GL_FRONT, GL_SPECULAR, v);
+  EXPECT_EQ(v[0], 0.0f);
+}
+
 TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
   Shader s = MakeShader();
   {
