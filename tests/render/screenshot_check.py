@@ -130,13 +130,32 @@ def programs(pm_run, tmp):
     for line in ("Timer speed: 1000000000 ticks/s", "Display: 1280x1024x24@", "DeviceName: "):
         if "Info  " + line not in stderr:
             raise AssertionError(f"no '{line}' in the log")
-    _, stderr = run(pm_run, ["--frames", "1", "broken.bs"], work, None, expect_failure=True)
-    wanted = "Error Fragmentshader failed to compile.\nError ----\nError 0:2"
-    if wanted not in stderr or "Error ----\nError Shader failed to link.\nError ----\n" not in stderr:
-        raise AssertionError("no compile and link report:\n" + stderr[-3000:])
-    # Reported once when built: the program that did not link is not bound, so no frame adds GL errors.
-    if "GL.GetError" in stderr:
-        raise AssertionError("GL errors after the failed link:\n" + stderr[-3000:])
+    # Programs that do not build: a fragment shader that does not compile, a file that is not there, a
+    # file with a zero byte. Each failure is one error naming the program and its files, given once over
+    # three frames, and the quad is drawn as if it had no program: the plain checker.
+    broken = open(os.path.join(work, "broken.bs"), encoding="utf-8").read()
+    with open(os.path.join(work, "Images", "zero.fs"), "wb") as f:
+        f.write(b"#version 110\nvoid main() { gl_FragColor = vec4(1.0); }\n\0 after the end")
+    cases = {
+        "broken": ['Error ShaderProgram "tint" (Images/broken.fs): Fragmentshader failed to compile.\n----\n0:2(',
+                   'Error ShaderProgram "tint" (Images/tint.vs, Images/broken.fs): Shader failed to link.\n----\n'],
+        "nosuch": ['Error ShaderProgram "tint" (Images/nosuch.fs): the fragment shader file is not found; '
+                   'nothing is compiled.\n'],
+        "zero": ['Error ShaderProgram "tint" (Images/zero.fs): the fragment shader file holds a zero byte at '
+                 'offset 55; nothing is compiled.\n'],
+    }
+    for name, wanted in cases.items():
+        with open(os.path.join(work, name + "_program.bs"), "w", encoding="utf-8") as f:
+            f.write(broken.replace("'broken'", f"'{name}'"))
+        out = os.path.join(tmp, name + "_program.png")
+        _, stderr = run(pm_run, ["--frames", "3", name + "_program.bs"], work, out, expect_failure=True)
+        errors = [line for line in stderr.splitlines() if line.startswith("Error")]
+        if len(errors) != len(wanted) or any(w not in stderr for w in wanted):
+            raise AssertionError(f"{name}: expected the errors {wanted}, got:\n" + stderr[-3000:])
+        # The program that did not build is not bound, so no frame adds GL errors; nothing else is read.
+        if "GL.GetError" in stderr or "FileNotFound" in stderr:
+            raise AssertionError(f"{name}: more than the one report:\n" + stderr[-3000:])
+        compare(out, os.path.join(references, "checker.png"))
 
 
 def effects(pm_run, tmp):

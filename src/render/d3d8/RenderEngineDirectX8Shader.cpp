@@ -22,6 +22,8 @@ constexpr DWORD kCameraSpaceNormal = 0x10000;  // D3DTSS_TCI_CAMERASPACENORMAL
 constexpr DWORD kTextureTransformCount2 = 2;   // D3DTTFF_COUNT2
 constexpr float kTransparencyLimit = 0.001953125f;
 constexpr float kMaxDepthBias = 16.0f;
+// The diffuse and ambient grey of the default material.
+constexpr float kDefaultGrey = 0.8f;
 
 bool Present(const ScriptObject* o) { return o && !IsNilObject(o); }
 
@@ -188,7 +190,14 @@ int32_t RenderEngineDirectX8_D::SetShaderBase(ScriptObject* shader, bool restore
     m_materialColor = m_currentColor = {1.0f, 1.0f, 1.0f, 1.0f};
   } else {
     m_device->SetRenderState(D3DRS_LIGHTING, 1);
-    if (mat) {
+    if (!mat) {
+      // Without a material the surface is lit with the default grey, and the geometry's colour blend
+      // starts from it (not from the white of unlit draws), as on OpenGL.
+      D3DMATERIAL8 m{};
+      m.Diffuse = m.Ambient = {kDefaultGrey, kDefaultGrey, kDefaultGrey, 1.0f};
+      SetMaterialAndColor(m, {kDefaultGrey, kDefaultGrey, kDefaultGrey, 1.0f});
+      m_device->SetRenderState(D3DRS_SPECULARENABLE, 0);
+    } else {
       m_device->SetRenderState(D3DRS_COLORVERTEX, 1);
       Vector3f diffuse = mat->m_diffuseColor;
       if (!multi && ambient) diffuse = {diffuse.x + 0.75f, diffuse.y + 0.75f, diffuse.z + 0.75f};

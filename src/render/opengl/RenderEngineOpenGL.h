@@ -23,6 +23,7 @@ class Texture_I;
 class ShaderTexture_I;
 class ShaderPhong_I;
 class RenderMaterial_I;
+struct ShaderSources;
 
 // What GetDC gives on this platform: the window, its display and the pixel formats of its visual.
 struct OpenGLDeviceContext {
@@ -146,7 +147,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // Post effects after the passes of a frame, and the measure of resident texture memory.
   void ChannelFX(const ChannelFXInfo* info, const String& basePath) override;
   int32_t DetectTextureMemory() override;
-  // Builds a program from directory + name + ".vs" and ".fs"; the program also after a failed compile or link.
+  // Builds a program from directory + name + ".vs" and ".fs"; the program also after a failed compile or link
+  // (one that never links when a file could not be read).
   uint32_t QuickCompileShaderARB(const String& directory, const String& vertexName, const String& fragmentName);
   // Deletes the effect textures and programs (engine shutdown; they are made again on the next use).
   void ReleaseEffects();
@@ -212,6 +214,9 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void ApplyShaderRenderState(ScriptObject* shader);
   // The front material lighting uses without a RenderMaterial: grey 0.8, no emission or specular.
   void ApplyDefaultMaterial();
+  // The default material for a lit surface without a RenderMaterial, with the current and default colour
+  // set to its grey.
+  void LightWithDefaultMaterial();
   // Binds the expression's texture on the unit with the environment mode, its coordinate stream in the
   // pass state and its coordinate transform as the texture matrix.
   void TextureOnUnit(int32_t unit, ShaderTexture_I* expression, GLint environment);
@@ -226,10 +231,9 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void UploadVideoFrame(Texture_I* texture, TextureHandleOpenGL* handle);
   static void CloseVideo(TextureHandleOpenGL* handle);
   void DebugShapeEnd();
-  // The source text of a shader file: bytes up to the end or a zero byte; empty when it does not open.
-  static String ReadShaderSource(const String& path);
-  // Compiles, attaches and links the two sources, logging each failure with the driver's text.
-  uint32_t BuildProgram(const String& vertexSource, const String& fragmentSource);
+  // Compiles, attaches and links the two sources, logging each failure with the driver's text; sources
+  // that could not be read give an empty program that never links.
+  uint32_t BuildProgram(const ShaderSources& sources);
   // The texture of a frame copy, kept while its side holds; then copies width x height of the buffer.
   void CopyFrame(uint32_t& texture, int32_t width, int32_t height, int32_t size, GLenum internalFormat, bool mipMaps,
                  bool linear);
@@ -241,6 +245,7 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void SetUniform(uint32_t program, const char* name, int32_t value);
   // Binds the program when it linked; false (nothing bound) when it did not.
   bool UseProgram(uint32_t program);
+  bool Linked(uint32_t program) const;
   // Unit 1 (or 0) without texturing: texture off, and texture generation off when asked.
   void UnitOff(int32_t unit, bool generationToo);
   void CombineOnUnit(GLenum function, GLenum source0);

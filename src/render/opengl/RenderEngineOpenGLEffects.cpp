@@ -91,26 +91,27 @@ void RenderEngineOpenGL_D::Bloom(const ChannelFXInfo& info, const String& direct
   const OpenGLAPI& gl = GL();
   int32_t width = 0, height = 0;
   BeginEffect("pre ChannelFX Bloom", width, height);
+  const uint32_t blur = EffectProgram(m_effects.bloomBlur, directory, "Shaders/Bloom/blur");
+  const uint32_t combine = EffectProgram(m_effects.bloomCombine, directory, "Shaders/Bloom/bloom");
+  // Without its programs the fixed-function passes would darken the frame: it is left as it was.
+  if (!Linked(blur) || !Linked(combine)) return;
   gl.glViewport(0, 0, kBlurSide, kBlurSide);
   CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
   gl.glEnable(GL_TEXTURE_2D);
-  const uint32_t blur = EffectProgram(m_effects.bloomBlur, directory, "Shaders/Bloom/blur");
-  const uint32_t combine = EffectProgram(m_effects.bloomCombine, directory, "Shaders/Bloom/bloom");
-  const bool blurLinked = UseProgram(blur);
-  if (blurLinked) SetUniform(blur, "colorTex", 0);
+  UseProgram(blur);
+  SetUniform(blur, "colorTex", 0);
   gl.glDisable(GL_BLEND);
-  if (blurLinked) SetUniform(blur, "contrast", 1);
+  SetUniform(blur, "contrast", 1);
   // The first pass reads the copied region of the frame, later ones the whole blur texture.
   for (int32_t i = 0; i < info.BloomBlurCount; ++i) {
     EffectQuad(i == 0 ? m_effectExtent[0] : 1.0f, i == 0 ? m_effectExtent[1] : 1.0f, false);
-    if (blurLinked) SetUniform(blur, "contrast", 0);
+    SetUniform(blur, "contrast", 0);
     CopyFrame(m_effects.blur, kBlurSide, kBlurSide, kBlurSide, GL_RGB8, true, true);
   }
   gl.glViewport(0, 0, width, height);
-  if (UseProgram(combine)) {
-    SetUniform(combine, "colorTex", 0);
-    SetUniform(combine, "blurTex", 1);
-  }
+  UseProgram(combine);
+  SetUniform(combine, "colorTex", 0);
+  SetUniform(combine, "blurTex", 1);
   m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
   gl.glBindTexture(GL_TEXTURE_2D, m_effects.blur);
   gl.glEnable(GL_TEXTURE_2D);
@@ -140,32 +141,35 @@ void RenderEngineOpenGL_D::ChannelFX(const ChannelFXInfo* info, const String& ba
     Bloom(*info, basePath);
     end("ChannelFX Bloom");
   }
+  // An effect whose program did not build leaves the frame as it was.
   if (info->EnableDOF && m_ext.Has(kGL_ARB_depth_texture)) {
     BeginEffect("pre ChannelFX DOF_SP", width, height);
-    m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
-    CopyFrame(m_effects.frameDepth, width, height, m_effectSize, GL_DEPTH_COMPONENT24, false, false);
-    gl.glEnable(GL_TEXTURE_2D);
-    m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
-    CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
-    gl.glEnable(GL_TEXTURE_2D);
     const uint32_t program = EffectProgram(m_effects.depthOfField, basePath, "Shaders/DOF/blur_sp");
-    if (UseProgram(program)) {
+    if (Linked(program)) {
+      m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+      CopyFrame(m_effects.frameDepth, width, height, m_effectSize, GL_DEPTH_COMPONENT24, false, false);
+      gl.glEnable(GL_TEXTURE_2D);
+      m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+      CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
+      gl.glEnable(GL_TEXTURE_2D);
+      UseProgram(program);
       SetUniform(program, "colorTex", 0);
       SetUniform(program, "depthTex", 1);
+      EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
     }
-    EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
     end("ChannelFX DOF_SP");
   }
   if (info->EnableColorFilter) {
     BeginEffect("pre ChannelFX COLORFILTER", width, height);
-    CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
-    gl.glEnable(GL_TEXTURE_2D);
     const uint32_t program = EffectProgram(m_effects.colorFilter, basePath, "Shaders/FX/fx");
-    if (UseProgram(program)) {
+    if (Linked(program)) {
+      CopyFrame(m_effects.frameColor, width, height, m_effectSize, GL_RGB8, true, true);
+      gl.glEnable(GL_TEXTURE_2D);
+      UseProgram(program);
       SetUniform(program, "colorTex", 0);
       SetUniform(program, "filterMode", info->ColorFilterMode);
+      EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
     }
-    EffectQuad(m_effectExtent[0], m_effectExtent[1], false);
     end("ChannelFX COLORFILTER");
   }
 }

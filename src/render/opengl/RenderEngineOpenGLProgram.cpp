@@ -13,14 +13,12 @@
 #include "render/TextureLoad.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/ShaderHandleOpenGL.h"
-#include "storage/Storage.h"
+#include "render/opengl/ShaderSources.h"
 
 namespace PM {
 
 namespace {
 
-// Source files beyond this are refused rather than read byte by byte without end.
-constexpr int kMaxShaderSource = 1 << 24;
 // Info logs are fetched up to this length.
 constexpr GLint kMaxInfoLog = 1 << 20;
 
@@ -31,8 +29,8 @@ T* As(ScriptObject* o) {
   return Present(o) && o->IsA(T::kClassId) ? static_cast<T*>(o) : nullptr;
 }
 
-// Logs the headline, then the driver's text of the object between "----" lines.
-void ReportInfoLog(const OpenGLEXT& ext, GLhandleARB object, const char* headline) {
+// The driver's text about an object, without the line ends it closes with.
+std::string InfoLog(const OpenGLEXT& ext, GLhandleARB object) {
   GLint length = 16384;
   ext.glGetObjectParameterivARB(object, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
   length = std::clamp(length, GLint(1), kMaxInfoLog);
@@ -40,67 +38,55 @@ void ReportInfoLog(const OpenGLEXT& ext, GLhandleARB object, const char* headlin
   GLsizei written = 0;
   ext.glGetInfoLogARB(object, length, &written, text.data());
   text.resize(size_t(std::clamp(written, GLsizei(0), length)));
-  Log(LogOutPipe(), kLevelError, headline);
-  Log(LogOutPipe(), kLevelError, "----");
-  Log(LogOutPipe(), kLevelError, text.c_str());
-  Log(LogOutPipe(), kLevelError, "----");
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
+  return text;
 }
 
-void CompileObject(const OpenGLEXT& ext, GLhandleARB object, const String& source, const char* failure) {
-  const GLcharARB* text = source.CStr();
-  const GLint length = source.Length();
-  ext.glShaderSourceARB(object, 1, &text, &length);
-  ext.glCompileShaderARB(object);
-  GLint status = 0;
-  ext.glGetObjectParameterivARB(object, GL_OBJECT_COMPILE_STATUS_ARB, &status);
-  if (status == 0) ReportInfoLog(ext, object, failure);
+// One failure is one message: who failed on which files, the headline, then the driver's text between
+// "----" lines.
+void ReportFailure(const std::string& who, const std::string& files, const char* headline, const std::string& text) {
+  Log(LogOutPipe(), kLevelError, who.c_str(), " (", files.c_str(), "): ", headline, "\n----\n", text.c_str(), "\n----");
 }
 
 }  // namespace
 
-String RenderEngineOpenGL_D::ReadShaderSource(const String& path) {
-  StreamPipeRef pipe(Storage::OpenStreamSimple(path, Storage::kRead));
-  std::string text;
-  for (int c = pipe->ReadByte(); c > 0; c = pipe->ReadByte()) {
-    if (int(text.size()) >= kMaxShaderSource) {
-      Log(LogOutPipe(), kLevelError, "Shader source \"", path, "\" is larger than ", kMaxShaderSource, " bytes.");
-      return String();
-    }
-    text.push_back(char(c));
-  }
-  return String(std::string_view(text));
-}
-
-uint32_t RenderEngineOpenGL_D::BuildProgram(const String& vertexSource, const String& fragmentSource) {
+uint32_t RenderEngineOpenGL_D::BuildProgram(const ShaderSources& sources) {
   const OpenGLEXT& e = m_ext;
   if (!e.glCreateProgramObjectARB || !e.glCreateShaderObjectARB) return 0;
   const GLhandleARB program = e.glCreateProgramObjectARB();
-  const GLhandleARB vertex = e.glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
-  const GLhandleARB fragment = e.glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
-  CompileObject(e, vertex, vertexSource, "Vertexshader failed to compile.");
-  CompileObject(e, fragment, fragmentSource, "Fragmentshader failed to compile.");
-  e.glAttachObjectARB(program, vertex);
-  e.glAttachObjectARB(program, fragment);
+  // Without both texts the program stays empty and never links, so it is kept (and reported) once but
+  // never bound.
+  if (!sources.complete) return program;
+  const GLenum types[2] = {GL_VERTEX_SHADER_ARB, GL_FRAGMENT_SHADER_ARB};
+  const char* failures[2] = {"Vertexshader failed to compile.", "Fragmentshader failed to compile."};
+  for (int i = 0; i < 2; ++i) {
+    const GLhandleARB object = e.glCreateShaderObjectARB(types[i]);
+    const GLcharARB* text = sources.texts[i].CStr();
+    const GLint length = sources.texts[i].Length();
+    e.glShaderSourceARB(object, 1, &text, &length);
+    e.glCompileShaderARB(object);
+    GLint status = 0;
+    e.glGetObjectParameterivARB(object, GL_OBJECT_COMPILE_STATUS_ARB, &status);
+    if (status == 0) ReportFailure(sources.who, sources.paths[i], failures[i], InfoLog(e, object));
+    e.glAttachObjectARB(program, object);
+    // Attached objects live on with the program.
+    e.glDeleteObjectARB(object);
+  }
   e.glLinkProgramARB(program);
   GLint linked = 0;
   e.glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-  if (linked == 0) ReportInfoLog(e, program, "Shader failed to link.");
-  // Attached objects live on with the program.
-  e.glDeleteObjectARB(vertex);
-  e.glDeleteObjectARB(fragment);
+  if (linked == 0) ReportFailure(sources.who, sources.BothPaths(), "Shader failed to link.", InfoLog(e, program));
   return program;
 }
 
 uint32_t RenderEngineOpenGL_D::QuickCompileShaderARB(const String& directory, const String& vertexName,
                                                      const String& fragmentName) {
   Log(LogOutPipe(), kLevelDebug, "QuickCompileShaderARB");
-  auto source = [&](const String& name, const char* suffix) {
-    if (name.IsEmpty()) return String();
-    std::string path(directory.View());
-    path.append(name.View()).append(suffix);
-    return ReadShaderSource(String(std::string_view(path)));
+  auto path = [&](const String& name, const char* suffix) {
+    return name.IsEmpty() ? std::string() : std::string(directory.View()).append(name.View()).append(suffix);
   };
-  const uint32_t program = BuildProgram(source(vertexName, ".vs"), source(fragmentName, ".fs"));
+  const uint32_t program =
+      BuildProgram(ShaderSources::Read("QuickCompileShaderARB", path(vertexName, ".vs"), path(fragmentName, ".fs")));
   Log(LogOutPipe(), kLevelDebug, "QuickCompileShaderARB done.");
   return program;
 }
@@ -114,23 +100,26 @@ ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject* shader, bool) {
   auto* handle = dynamic_cast<ShaderHandleOpenGL*>(program->GetHandle());
   // A handle made by another engine names a program of another (perhaps dead) context.
   if (!handle || handle->OwnerSerial() != m_serial) {
-    String sources[2];
+    std::string paths[2];
     const Obj<FileObject_I>* files[2] = {&program->m_vertexShaderFile, &program->m_fragmentShaderFile};
     const char* suffixes[2] = {".vs", ".fs"};
     for (int i = 0; i < 2; ++i) {
       String resolved;
-      if (!Present(files[i]->Get()) || ResolveImagePath(files[i]->Get(), m_textureSettings.ImagePath, resolved) != 0)
-        continue;
-      std::string path(resolved.View());
-      sources[i] = ReadShaderSource(String(std::string_view(path.append(suffixes[i]))));
+      if (Present(files[i]->Get()) && ResolveImagePath(files[i]->Get(), m_textureSettings.ImagePath, resolved) == 0)
+        paths[i] = std::string(resolved.View()).append(suffixes[i]);
     }
+    const std::string who = std::string("ShaderProgram \"").append(program->m_name.View()).append("\"");
+    const ShaderSources sources = ShaderSources::Read(who, paths[0], paths[1]);
     const bool verbose = g_LogLevel.load(std::memory_order_relaxed) < 2;
     if (verbose) Log(LogOutPipe(), kLevelInfo, "Compiling shader \"", program->m_name, "\"...");
-    Ptr<ShaderProgramHandle> made(NewCounted<ShaderHandleOpenGL>(m_serial, BuildProgram(sources[0], sources[1])));
+    Ptr<ShaderProgramHandle> made(NewCounted<ShaderHandleOpenGL>(m_serial, BuildProgram(sources)));
     program->SetHandle(made.Get());
     handle = static_cast<ShaderHandleOpenGL*>(made.Get());
     if (verbose) Log(LogOutPipe(), kLevelInfo, "Compiling shader \"", program->m_name, "\" done.");
   }
+  // A program that did not build leaves everything as it was: the shader is drawn by its fixed-function
+  // passes instead, as if it had no program (its failure was reported once, when it was built).
+  if (!Linked(handle->Program())) return 0;
   m_passState.Clear();
   if (ShaderPhong_I* surface = As<ShaderPhong_I>(s->m_surface.Get())) {
     if (auto* color = As<ShaderTexture_I>(surface->m_color.Get())) {
@@ -142,22 +131,28 @@ ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject* shader, bool) {
     if (auto* material = As<RenderMaterial_I>(surface->m_material.Get())) {
       gl.glEnable(GL_COLOR_MATERIAL);
       ApplyMaterial(*material, surface, material->m_emissionColor);
+    } else {
+      // The program's colour and material inputs, as the fixed-function base pass lights such a surface.
+      LightWithDefaultMaterial();
     }
   }
-  if (UseProgram(handle->Program())) {
-    SetUniform(handle->Program(), "colorTex", 0);
-    SetUniform(handle->Program(), "lightTex", 1);
-  }
+  UseProgram(handle->Program());
+  SetUniform(handle->Program(), "colorTex", 0);
+  SetUniform(handle->Program(), "lightTex", 1);
   return 1;
+}
+
+bool RenderEngineOpenGL_D::Linked(uint32_t program) const {
+  GLint linked = 0;
+  if (program != 0 && m_ext.glGetObjectParameterivARB)
+    m_ext.glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+  return linked != 0;
 }
 
 bool RenderEngineOpenGL_D::UseProgram(uint32_t program) {
   // The driver refuses to bind a program that did not link, with an error on every frame; its failure was
   // logged once when it was built, so the bind (and the uniforms, which need a bound program) are left out.
-  GLint linked = 0;
-  if (program != 0 && m_ext.glGetObjectParameterivARB)
-    m_ext.glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-  if (linked == 0) return false;
+  if (!Linked(program)) return false;
   m_ext.glUseProgramObjectARB(program);
   return true;
 }

@@ -205,8 +205,10 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   if (!s) return 1;
   gl.glSwitch[s->m_depthTestEnable](GL_DEPTH_TEST);
   ScriptObject* program = s->m_program.Get();
-  if (Present(program) && program->IsA(ShaderProgram_I::kClassId) && m_ext.Has(kGL_ARB_shader_objects))
-    return int32_t(SetShader(shader, firstPass));
+  // A program that did not build draws as if there were none: through the passes below.
+  if (Present(program) && program->IsA(ShaderProgram_I::kClassId) && m_ext.Has(kGL_ARB_shader_objects) &&
+      SetShader(shader, firstPass) != 0)
+    return 1;
   if (!Present(s->m_surface.Get())) return 1;
   if (ambientDrew) return 0;
   m_passState.Clear();
@@ -273,7 +275,7 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   gl.glEnable(GL_COLOR_MATERIAL);
   ScriptObject* m = surface ? surface->m_material.Get() : nullptr;
   if (!Present(m) || !m->IsA(RenderMaterial_I::kClassId)) {
-    ApplyDefaultMaterial();
+    LightWithDefaultMaterial();
     return 1;
   }
   // The base pass lights with the ambient colour as emission (programs take the emission colour).

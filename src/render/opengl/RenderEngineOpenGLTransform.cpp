@@ -164,6 +164,15 @@ void RenderEngineOpenGL_D::ApplyDefaultMaterial() {
   if (m_ext.Has(kGL_EXT_separate_specular_color)) gl.glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SINGLE_COLOR);
 }
 
+void RenderEngineOpenGL_D::LightWithDefaultMaterial() {
+  ApplyDefaultMaterial();
+  // The colour material follows the current colour, which the geometry's colour blend takes from the
+  // default colour: both become the material's grey, or the surface would be lit with whatever colour
+  // the last pass left (black and transparent before the first).
+  m_defaultColor = {kDefaultMaterial[0], kDefaultMaterial[1], kDefaultMaterial[2], kDefaultMaterial[3]};
+  GL().glColor4fv(&m_defaultColor.x);
+}
+
 void RenderEngineOpenGL_D::SetLightingEnable(int32_t lightCount) {
   if (!m_context) return;
   const OpenGLAPI& gl = GL();

@@ -63,6 +63,29 @@ def against_opengl(scenes, cwd_of, follow=()):
     return case
 
 
+def exact_pixels(image_file, engine, wanted):
+    from PIL import Image
+    image = Image.open(image_file).convert("RGB")
+    for (x, y), colour in wanted.items():
+        block = {image.getpixel((x + dx, y + dy)) for dx in range(-2, 3) for dy in range(-2, 3)}
+        if block != {colour}:
+            raise AssertionError(f"{engine}: the 5 x 5 pixels around ({x}, {y}) are {sorted(block)}, expected {colour}")
+
+
+def default_material(pm_run, checker, tmp):
+    # Lit quads without a material: the default grey 0.8, times the geometry's ColorMul plus its ColorAdd,
+    # exactly on both engines (default_material.bs gives the arithmetic), and the pictures alike.
+    cwd = render_folder(tmp)
+    scenes = ["crossbackend/default_material.bs"]
+    wanted = {(25, 16): (204, 245, 163), (48, 16): (102, 122, 163), (71, 16): (122, 143, 102)}
+    want = shot(pm_run, "OpenGL", cwd, scenes, os.path.join(tmp, "opengl.png"))
+    exact_pixels(want, "OpenGL", wanted)
+    got = shot(pm_run, "DirectX8", cwd, scenes + ["crossbackend/default_material_half_pixel.bs"],
+               os.path.join(tmp, "d3d8.png"))
+    exact_pixels(got, "DirectX8", wanted)
+    check(checker, got, want, os.path.join(tmp, "cross"))
+
+
 def sample_folder(tmp):
     # The every-widget sample from a copy of examples/ui, with its plain variant beside it.
     work = os.path.join(tmp, "every_widget")
@@ -85,6 +108,7 @@ CASES = {
     "checker_sync": against_reference("checker_sync.bs", "checker.png", scene_folder, ["quad_half_pixel.bs"]),
     "ramp565": against_opengl(["ramp565.bs"], scene_folder, ["quad_half_pixel.bs"]),
     "default_color": against_opengl(["odd.bs"], scene_folder),
+    "default_material": default_material,
     # Without labels, text and shadows: see every_widget_plain.bs.
     "every_widget": against_opengl(["window.bs", "style.bs", "every_widget.bs", "every_widget_plain.bs"],
                                    sample_folder),

@@ -430,6 +430,34 @@ TEST_F(D3D8StateTest, ShaderPassesSetStagesWordsAndMaterial) {
   EXPECT_EQ(engine->SetShaderBase(s.shader, false), 1);
 }
 
+// A lit surface without a RenderMaterial: the default grey, and colour blends start from it, whatever
+// colour the pass before left.
+TEST_F(D3D8StateTest, LitSurfaceWithoutMaterialTakesTheDefaultGrey) {
+  Shader s = MakeShader();
+  s.M()->m_diffuseColor = {1.0f, 0.0f, 0.0f};
+  ASSERT_EQ(engine->SetShaderBase(s.shader, true), 1);
+  s.P()->m_material = Obj<RenderMaterial_I>();
+  for (bool restore : {false, true}) {
+    SCOPED_TRACE(restore);
+    ASSERT_EQ(engine->SetShaderBase(s.shader, restore), 1);
+    EXPECT_EQ(State(D3DRS_LIGHTING), 1u);
+    D3DMATERIAL8 m;
+    d->GetMaterial(&m);
+    EXPECT_EQ(m.Diffuse.r, 0.8f);
+    EXPECT_EQ(m.Diffuse.a, 1.0f);
+    EXPECT_EQ(m.Ambient.g, 0.8f);
+    EXPECT_EQ(m.Specular.r, 0.0f);
+    EXPECT_EQ(m.Emissive.r, 0.0f);
+    const Vector4f scale = {0.5f, 0.25f, 1.0f, 1.0f}, offset = {0.0f, 0.2f, 0.0f, 0.0f};
+    engine->SetMaterialColorBlend(&scale, &offset);
+    d->GetMaterial(&m);
+    EXPECT_FLOAT_EQ(m.Diffuse.r, 0.4f);
+    EXPECT_FLOAT_EQ(m.Diffuse.g, 0.4f);
+    EXPECT_FLOAT_EQ(m.Ambient.b, 0.8f);
+    EXPECT_EQ(m.Diffuse.a, 1.0f);
+  }
+}
+
 // The nine alpha modes: only the states a row names are set.
 TEST_F(D3D8StateTest, TextureBlendOpRows) {
   const struct {

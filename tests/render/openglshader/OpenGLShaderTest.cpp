@@ -161,8 +161,7 @@ class OpenGLShaderTest : public EngineWorldTest {
     WriteFile(m_dir.File("tint.vs"),
               "#version 110\nvoid main() { gl_FrontColor = gl_Color; gl_Position = ftransform(); }\n");
     WriteFile(m_dir.File("tint.fs"),
-              std::string("#version 110\nvoid main() { gl_FragColor = gl_Color * vec4(1.0, 0.5, 0.25, 1.0); }\n") +
-                  std::string(1, '\0') + "trailing bytes after the end");
+              "#version 110\nvoid main() { gl_FragColor = gl_Color * vec4(1.0, 0.5, 0.25, 1.0); }\n");
     Obj<ScriptObject> file = Make("FileObject");
     static_cast<FileObject_I*>(file.Get())->SetFileName("tint");
     Obj<ScriptObject> program = Make("ShaderProgram", "tint");
@@ -171,6 +170,38 @@ class OpenGLShaderTest : public EngineWorldTest {
     return program;
   }
   String Folder() { return String((m_dir.Path() + "/").c_str()); }
+  // A file object of the name, or nil for none.
+  Obj<FileObject_I> File(const char* name) {
+    if (!name) return Obj<FileObject_I>();
+    Obj<ScriptObject> file = Make("FileObject");
+    static_cast<FileObject_I*>(file.Get())->SetFileName(name);
+    return Obj<FileObject_I>(static_cast<FileObject_I*>(file.Get()));
+  }
+  // The error and warning messages of a log text, with the lines that continue them.
+  static std::string Complaints(const std::string& text) {
+    std::string out;
+    bool keep = false;
+    for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
+      end = std::min(text.find('\n', at), text.size());
+      const std::string line = text.substr(at, end - at);
+      bool starts = false;
+      for (const char* level : {"Debug", "Info ", "Note ", "Warn ", "Error", "FATAL"})
+        starts = starts || line.rfind(level, 0) == 0;
+      if (starts) keep = line.rfind("Warn ", 0) == 0 || line.rfind("Error", 0) == 0 || line.rfind("FATAL", 0) == 0;
+      if (keep) out += line + "\n";
+    }
+    return out;
+  }
+  static int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
+  // A frame of one shader through its base pass and a quad in (0.5, 0.25, 1) over the middle of the view.
+  void DrawFrame(RenderEngineOpenGL_D& e, const Shader& s) {
+    Black(e);
+    e.BeginPass(-1);
+    EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+    const float uv[8] = {};
+    const Vector4f color = {0.5f, 0.25f, 1.0f, 1.0f};
+    e.DrawQuad(-0.5f, 0.5f, -0.5f, 0.5f, uv, &color);
+  }
 
   TempDir m_dir;
   std::vector<std::unique_ptr<Pipe>> m_pipes;
@@ -328,6 +359,49 @@ TEST_F(OpenGLShaderTest, BaseMaterialClampsShininessAndPicksSpecularAndBlending)
   }
 }
 
+// A lit surface without a RenderMaterial: the default grey as material, current and default colour, so
+// that the colour material and the geometry's colour blend light it grey, whatever the pass before left.
+TEST_F(OpenGLShaderTest, LitSurfaceWithoutMaterialTakesTheDefaultGrey) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
+  auto getMaterial = Proc<void (*)(GLenum, GLenum, GLfloat*)>("glGetMaterialfv");
+  ASSERT_TRUE(getMaterial);
+  Shader red = MakeShader(), plain = MakeShader();
+  red.M()->m_diffuseColor = {1.0f, 0.0f, 0.0f};
+  plain.P()->m_material = Obj<RenderMaterial_I>();
+  e.BeginPass(-1);
+  ASSERT_EQ(e.SetShaderBase(red.shader, true), 1);
+  ASSERT_EQ(e.SetShaderBase(plain.shader, false), 1);
+  EXPECT_TRUE(On(GL_LIGHTING) && On(GL_COLOR_MATERIAL));
+  const Vector4f& d = e.DefaultColor();
+  EXPECT_EQ(d.x, 0.8f);
+  EXPECT_EQ(d.y, 0.8f);
+  EXPECT_EQ(d.z, 0.8f);
+  EXPECT_EQ(d.w, 1.0f);
+  float v[4] = {-1, -1, -1, -1};
+  GL().glGetFloatv(GL_CURRENT_COLOR, v);
+  EXPECT_EQ(v[0], 0.8f);
+  EXPECT_EQ(v[3], 1.0f);
+  const Vector4f scale = {0.5f, 0.25f, 1.0f, 1.0f}, offset = {0.0f, 0.2f, 0.0f, 0.0f};
+  e.SetMaterialColorBlend(&scale, &offset);
+  EXPECT_FALSE(On(GL_BLEND));
+  getMaterial(GL_FRONT, GL_DIFFUSE, v);
+  EXPECT_FLOAT_EQ(v[0], 0.4f);
+  EXPECT_FLOAT_EQ(v[1], 0.4f);
+  EXPECT_FLOAT_EQ(v[2], 0.8f);
+  getMaterial(GL_FRONT, GL_SPECULAR, v);
+  EXPECT_EQ(v[0], 0.0f);
+  // Through a program the same grey is its colour input.
+  Obj<ScriptObject> program = TintProgram();
+  plain.S()->m_program = Obj<ShaderProgram_I>(static_cast<ShaderProgram_I*>(program.Get()));
+  plain.P()->m_color = Obj<ShaderExpression_I>();
+  e.BeginPass(-1);
+  ASSERT_EQ(e.SetShaderBase(red.shader, true), 1);
+  ASSERT_EQ(e.SetShaderBase(plain.shader, false), 1);
+  EXPECT_NE(Int(GL_CURRENT_PROGRAM), 0);
+  EXPECT_EQ(e.DefaultColor().x, 0.8f);
+  EXPECT_EQ(e.DefaultColor().w, 1.0f);
+}
+
 TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
   Shader s = MakeShader();
   {
@@ -379,35 +453,126 @@ TEST_F(OpenGLShaderTest, ProgramsCompileOncePerEngineAndSurviveAReopenedPipe) {
   EXPECT_EQ(log.find("failed"), std::string::npos) << log;
 }
 
-TEST_F(OpenGLShaderTest, ProgramFailuresAreLoggedOnceAndDrawingGoesOn) {
+// A program that does not build: one error for each failure, naming the program and its files, given once
+// however many frames use it; the program is not bound and the shader's own passes draw its geometry.
+TEST_F(OpenGLShaderTest, ProgramFailuresAreOneErrorEachAndTheShaderDrawsWithoutThem) {
   RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
+  Obj<ScriptObject> program = TintProgram();
   WriteFile(m_dir.File("bad.vs"), "#version 110\nvoid main() { gl_Position = ftransform() }\n");
+  const std::string dir = m_dir.Path() + "/";
   {
     LogCapture log(LogOutPipe());
-    const uint32_t program = e.QuickCompileShaderARB(Folder(), "bad", "");
-    EXPECT_NE(program, 0u);
-    const std::string text = log.Text();
-    EXPECT_NE(text.find("Error Vertexshader failed to compile.\nError ----\nError 0:2"), std::string::npos) << text;
-    EXPECT_NE(text.find("Error ----\nError Shader failed to link.\nError ----\n"), std::string::npos) << text;
+    EXPECT_NE(e.QuickCompileShaderARB(Folder(), "bad", "tint"), 0u);
+    const std::string text = Complaints(log.Text());
+    EXPECT_EQ(
+        text.rfind("Error QuickCompileShaderARB (" + dir + "bad.vs): Vertexshader failed to compile.\n----\n0:2(", 0),
+        0u)
+        << text;
+    const std::string link = "\n----\nError QuickCompileShaderARB (" + dir + "bad.vs, " + dir +
+                             "tint.fs): Shader failed to link.\n----\nerror: ";
+    EXPECT_NE(text.find(link), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), "----\n") << text;
   }
-  // Through a shader: the failure is reported when the program is built, and drawing adds no GL error.
   Shader s = MakeShader();
-  Obj<ScriptObject> program = TintProgram();
+  s.S()->m_lightEnable = false;
   auto* p = static_cast<ShaderProgram_I*>(program.Get());
-  Obj<ScriptObject> bad = Make("FileObject");
-  static_cast<FileObject_I*>(bad.Get())->SetFileName("bad");
-  p->m_vertexShaderFile = Obj<FileObject_I>(static_cast<FileObject_I*>(bad.Get()));
+  p->m_vertexShaderFile = File("bad");
   s.S()->m_program = Obj<ShaderProgram_I>(p);
   LogCapture log(LogOutPipe());
   for (int frame = 0; frame < 3; ++frame) {
-    e.BeginPass(-1);
-    EXPECT_EQ(e.SetShaderBase(s.shader, true), 1);
+    SCOPED_TRACE(frame);
+    DrawFrame(e, s);
     EXPECT_EQ(Int(GL_CURRENT_PROGRAM), 0);
+    EXPECT_FALSE(On(GL_LIGHTING));
+    const R8G8B8A8 c = At(e, 32, 32, 64);
+    EXPECT_EQ(c.R, 128);
+    EXPECT_EQ(c.G, 64);
+    EXPECT_EQ(c.B, 255);
     EXPECT_EQ(GL().glGetError(), GLenum(GL_NO_ERROR));
   }
-  const std::string text = log.Text();
-  EXPECT_EQ(text.find("Shader failed to link."), text.rfind("Shader failed to link.")) << text;
-  EXPECT_EQ(text.find("GL.GetError"), std::string::npos) << text;
+  const std::string text = Complaints(log.Text());
+  EXPECT_EQ(text.find("Error ShaderProgram \"tint\" (" + dir + "bad.vs): Vertexshader failed to compile.\n"), 0u)
+      << text;
+  const std::string link =
+      "Error ShaderProgram \"tint\" (" + dir + "bad.vs, " + dir + "tint.fs): Shader failed to link.";
+  EXPECT_NE(text.find(link), std::string::npos) << text;
+  EXPECT_EQ(text.find(link), text.rfind(link)) << text;
+  EXPECT_EQ(log.Text().find("GL.GetError"), std::string::npos) << log.Text();
+}
+
+// A file that is not set, not there, holds a zero byte or is too long for a source: one error naming the
+// program and the file, no storage warning, nothing compiled, and the shader draws without the program.
+TEST_F(OpenGLShaderTest, ShaderFilesThatCannotBeReadCompileNothing) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2, Folder());
+  Obj<ScriptObject> program = TintProgram();
+  WriteFile(m_dir.File("zero.fs"),
+            std::string("#version 110\nvoid main() { gl_FragColor = vec4(1.0); }\n") + '\0' + "after the end");
+  WriteFile(m_dir.File("huge.fs"), std::string((size_t(1) << 24) + 1, ' '));
+  WriteFile(m_dir.File("edge.fs"),
+            "#version 110\nvoid main() { gl_FragColor = vec4(1.0); }\n" + std::string((size_t(1) << 24) - 55, ' '));
+  const std::string dir = m_dir.Path() + "/";
+  const struct {
+    const char* file;
+    std::string error;  // after ShaderProgram "tint"
+  } rows[] = {
+      {"nosuch", " (" + dir + "nosuch.fs): the fragment shader file is not found; nothing is compiled.\n"},
+      {"zero",
+       " (" + dir + "zero.fs): the fragment shader file holds a zero byte at offset 55; nothing is compiled.\n"},
+      {"huge", " (" + dir + "huge.fs): the fragment shader file is larger than 16777216 bytes; nothing is compiled.\n"},
+      {nullptr, ": no fragment shader file is set; nothing is compiled.\n"},
+      {"edge", ""},  // exactly the largest source: compiled, and it links
+  };
+  auto* p = static_cast<ShaderProgram_I*>(program.Get());
+  Shader s = MakeShader();
+  s.S()->m_lightEnable = false;
+  s.S()->m_program = Obj<ShaderProgram_I>(p);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file ? r.file : "not set");
+    p->ReleaseHandle();
+    p->m_fragmentShaderFile = File(r.file);
+    LogCapture log(LogOutPipe());
+    for (int frame = 0; frame < 2; ++frame) {
+      DrawFrame(e, s);
+      auto* handle = dynamic_cast<ShaderHandleOpenGL*>(p->GetHandle());
+      ASSERT_NE(handle, nullptr);
+      GLint attached = -1;
+      e.Extensions().glGetObjectParameterivARB(handle->Program(), GL_OBJECT_ATTACHED_OBJECTS_ARB, &attached);
+      EXPECT_EQ(attached, r.error.empty() ? 2 : 0);
+      EXPECT_EQ(GLuint(Int(GL_CURRENT_PROGRAM)), r.error.empty() ? handle->Program() : 0u);
+      if (!r.error.empty()) {
+        EXPECT_EQ(At(e, 32, 32, 64).G, 64);
+      }
+    }
+    EXPECT_EQ(Complaints(log.Text()), r.error.empty() ? "" : "Error ShaderProgram \"tint\"" + r.error);
+  }
+}
+
+// An effect whose programs do not build leaves the frame as it was; each missing file is reported once.
+TEST_F(OpenGLShaderTest, EffectsWithoutTheirProgramsLeaveTheFrame) {
+  RenderEngineOpenGL_D& e = Open(64, 64);
+  ChannelFXInfo info;
+  info.EnableBloom = info.EnableDOF = info.EnableColorFilter = true;
+  info.BloomBlurCount = 2;
+  info.ColorFilterMode = 1;
+  Shader s = MakeShader();
+  s.S()->m_lightEnable = false;
+  LogCapture log(LogOutPipe());
+  for (int frame = 0; frame < 2; ++frame) {
+    SCOPED_TRACE(frame);
+    DrawFrame(e, s);
+    e.ChannelFX(&info, Folder());  // a folder without the effects' shaders
+    const R8G8B8A8 c = At(e, 32, 32, 64);
+    EXPECT_EQ(c.R, 128);
+    EXPECT_EQ(c.G, 64);
+    EXPECT_EQ(c.B, 255);
+    EXPECT_EQ(At(e, 2, 2, 64).B, 0);
+    EXPECT_EQ(Int(GL_CURRENT_PROGRAM), 0);
+  }
+  const std::string text = Complaints(log.Text());
+  EXPECT_EQ(Lines(text), 8) << text;  // two files of each of four programs
+  const std::string fx = "Error QuickCompileShaderARB (" + m_dir.Path() +
+                         "/Shaders/FX/fx.fs): the fragment shader file is not found; nothing is compiled.\n";
+  EXPECT_NE(text.find(fx), std::string::npos) << text;
 }
 
 TEST_F(OpenGLShaderTest, ChannelEffectsCopySquaresAndNeedTheirExtensions) {
