@@ -141,7 +141,7 @@ void WComboBox_I::SendEvent(uint32_t event, WidgetInput* input) {
         const Obj<WPopup_I> popup(static_cast<WPopup_I*>(ScriptObject::Create(ClassId::WPopup)));
         popup->m_style = m_style;
         popup->m_layout.visibility = 0;
-        SetSubMenu(popup.Get());
+        popup->SetParent(this);  // attaching a popup to a button makes it the sub menu
       }
       if (m_subMenu.IsNil()) break;
       if (m_subMenu->m_layout.visibility == 0)
