@@ -4,6 +4,7 @@
 
 #include "classes/Object.h"
 #include "core/String.h"
+#include "ui/ReportOnce.h"
 #include "ui/UIClass.h"
 #include "ui/WidgetLayout.h"
 
@@ -102,6 +103,8 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   int32_t m_childPriority = 0;
   bool m_modal = false;
   int32_t m_widgetState = -1;
+  // Bad values this widget has logged already (bookkeeping of the log, so also of const widgets).
+  mutable ReportOnce m_reports;
 };
 
 // A member over a field of a widget's layout record (Field: a pointer to a WidgetLayout field); Tag
