@@ -113,14 +113,7 @@ WidgetLayout* WText_I::CalcDimMin() {
   if (!guard.Entered()) return &m_layout;
   // A changed size, font colour or font style makes the layout stale.
   if (LayoutOutdated()) m_layoutValid = false;
-  Vector3f m{0, 0, 0};
-  const void* nil = NilObject();
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.Get() == nil) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->minimumSize.x);
-    m.y = std::max(m.y, c->minimumSize.y);
-  }
+  Vector3f m = ChildrenMinimum(this, false, &WidgetLayout::minimumSize);
   m.x = std::max(m.x, GetTextWidth());
   m.y = std::max(m.y, GetTextHeight());
   m_layout.ComputeMinimum(m);

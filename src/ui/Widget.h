@@ -107,6 +107,11 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   mutable ReportOnce m_reports;
 };
 
+// The largest x and y of `w`'s children's outer minimum (or of another size of their layout records),
+// each child's minimum computed on the way; hidden children are left out when `visibleOnly`.
+Vector3f ChildrenMinimum(Widget_I* w, bool visibleOnly = false,
+                         Vector3f WidgetLayout::*size = &WidgetLayout::outerMinimum);
+
 // A member over a field of a widget's layout record (Field: a pointer to a WidgetLayout field); Tag
 // overrides the value type as for FieldMember.
 template <auto Field, class Tag = void>
