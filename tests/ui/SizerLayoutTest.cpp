@@ -1,9 +1,11 @@
 // Sizers: minimum sizes and cells of rows, columns and grids, margins, spacers' shares, popup borders,
 // and drawing of the visible children only.
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "WidgetFixture.h"
+#include "ui/ReportOnce.h"
 #include "ui/WPopup.h"
 #include "ui/WSizer.h"
 #include "ui/WSizerItem.h"
@@ -196,6 +198,20 @@ TEST_F(SizerTest, ValuesThatCannotLayOutWarnOnceAndActNeutral) {
     EXPECT_EQ(TakeLog(), c.log) << c.what;
     // Every value taken as the neutral one: b follows a at once, inside the sizer.
     ExpectSpots(Spots({a, b}), {{0, 0}, {100, 0}}, c.what);
+  }
+}
+
+TEST_F(SizerTest, EachNewBadValueIsSaidOnceAndTheMemoryStaysBounded) {
+  WSizer_I* s = Sizer(kSizerHorizontal);
+  Child(s, 10, 10);
+  Child(s, 10, 10);
+  TakeLog();
+  // More values than a widget remembers: each is still said once while it lasts, never per frame.
+  for (int v = 1; v <= 2 * ReportOnce::kKept; ++v) {
+    s->m_itemSpacing = {float(-v), 0, 0};
+    for (int frame = 0; frame < 3; ++frame) Lay(s);
+    EXPECT_EQ(TakeLog(),
+              "Warn  WSizer \"s\": ItemSpacing.x " + std::to_string(-v) + " cannot be laid out; 0 is used.\n");
   }
 }
 
