@@ -55,9 +55,8 @@ void WButton_I::OpenSubMenu(bool toggle, WidgetInput* input) {
 void WButton_I::CapturePress(TWindow_I* window) { window->SetCaptureWidget(this); }
 
 // Events go on to the widget, not to the frame: the button's focus look, press and capture replace the
-// frame's, whose release would give back the focus look that a menu item's release has just cleared.
-// The events a press raises go to the widget alone as well, so that they reach the handlers and nothing
-// here handles them a second time.
+// frame's, whose focus step would light a separator on every hover. The events a press raises go to the
+// widget alone as well, so that they reach the handlers and nothing here handles them a second time.
 void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (m_style.IsNil() || m_style->m_elementButton.IsNil() || !input) return Widget_I::SendEvent(event, input);
   Obj<Widget_I> keep(this);  // handlers may drop the button

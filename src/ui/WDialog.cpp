@@ -34,7 +34,8 @@ int32_t WDialog_I::DragModeAt(Vector2f p) {
 }
 
 bool WDialog_I::CloseButtonEvent(uint32_t event, WidgetInput* input, Vector2f local) {
-  if (!FrameTakesEvents(input)) return false;
+  const bool closeEvent = event == kWEventMouseLeftDown || event == kWEventFocusActive || event == kWEventMouseLeftUp;
+  if (!closeEvent || !FrameTakesEvents(input)) return false;
   const bool over = HitPart(local) == kCloseButton;
   switch (event) {
     case kWEventMouseLeftDown: {
