@@ -33,6 +33,8 @@ int32_t WDialog_I::DragModeAt(Vector2f p) {
   return 0;
 }
 
+// The close button's events are raised on the widget alone: the frame would take the press that raised
+// them as its own.
 bool WDialog_I::CloseButtonEvent(uint32_t event, WidgetInput* input, Vector2f local) {
   const bool closeEvent = event == kWEventMouseLeftDown || event == kWEventFocusActive || event == kWEventMouseLeftUp;
   if (!closeEvent || !FrameTakesEvents(input)) return false;
