@@ -9,7 +9,9 @@
 #include "render/RenderShader.h"
 #include "ui/FontStyle.h"
 #include "ui/UIShaderTexture.h"
+#include "ui/Widget.h"
 #include "ui/WidgetDrawContext.h"
+#include "ui/WidgetStyle.h"
 
 namespace PM {
 
@@ -127,6 +129,14 @@ bool LabelCache::Build(FontTexture2D_I* font, const FontStyle_I& style) {
   return true;
 }
 
+template <class... A>
+void LabelCache::ReportDrawError(const char* what, const void* key, const A&... parts) {
+  if (!owner) return LogError(parts..., ".");
+  if (!owner->m_reports.First(ReportOnce::Key(what, uint64_t(reinterpret_cast<uintptr_t>(key))))) return;
+  const String style = owner->m_style.IsNil() ? String() : owner->m_style->m_name;
+  LogError(parts..., " (", owner->GetClassName(), " \"", owner->m_name, "\", WidgetStyle \"", style, "\").");
+}
+
 void LabelCache::Draw(WidgetDrawContext* context, RenderEngine* engine, FontStyle_I* fallbackStyle,
                       const Vector4f& fallbackColor) {
   DrawInColor(context, engine, fallbackStyle, fontColor.w >= 0.0f ? fontColor : fallbackColor);
@@ -136,12 +146,14 @@ void LabelCache::DrawInColor(WidgetDrawContext* context, RenderEngine* engine, F
                              const Vector4f& own) {
   const FontStyle_I* style = StyleOf(fontStyle, fallbackStyle);
   if (!style) {
-    LogError("LabelCache::Draw: FontStyle of \"", text, "\" must not be Nil.");
+    // Keyed by the widget's style: a misspelt style name gives an empty style, met every frame.
+    const void* key = owner && !owner->m_style.IsNil() ? owner->m_style.Get() : nullptr;
+    ReportDrawError("FontStyle", key, "LabelCache::Draw: FontStyle of \"", text, "\" must not be Nil");
     return;
   }
   FontTexture2D_I* font = FontTextureOf(style);
   if (!font) {
-    LogError("WControl_D::Draw: unsupported shader structure in FontShader \"", text, "\".");
+    ReportDrawError("FontShader", style, "WControl_D::Draw: unsupported shader structure in FontShader \"", text, "\"");
     return;
   }
   engine->SetShaderBase(style->m_fontShader.Get(), true);

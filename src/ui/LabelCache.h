@@ -18,6 +18,7 @@ namespace PM {
 class FontStyle_I;
 class FontTexture2D_I;
 class RenderEngine;
+class Widget_I;
 struct WidgetDrawContext;
 
 class LabelCache {
@@ -53,8 +54,13 @@ class LabelCache {
   std::vector<uint32_t> indices;
   std::vector<Vector3f> positions;
   std::vector<Vector2f> coords;
+  // The control that shows the label: named in its errors, which it logs once per widget and style.
+  const Widget_I* owner = nullptr;
 
  private:
+  // Logs a drawing error (the parts after the message's start), once per owner and `key` object.
+  template <class... A>
+  void ReportDrawError(const char* what, const void* key, const A&... parts);
   // Builds the glyph quads; false (and stale) when the font wrote none.
   bool Build(FontTexture2D_I* font, const FontStyle_I& style);
   void MakeStale();

@@ -8,6 +8,7 @@
 
 namespace PM {
 
+class TWindow_I;
 class WPopup_I;
 
 class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "WButton"> {
@@ -56,12 +57,24 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   double m_focusTime = 0.0;
   WidgetLayout m_iconLayout;
 
+ protected:
+  // Where the kinds of buttons press differently (menu and list items replace these).
+  // A button that takes no presses at all (a menu separator).
+  virtual bool IgnoresPresses() const { return false; }
+  // Whether the hover gives the focus look.
+  virtual bool ShowsFocus() const { return true; }
+  // Takes the window's capture for a left press.
+  virtual void CapturePress(TWindow_I* window);
+  // A left release (or, when `released` is false, a drag start) inside the button after its press:
+  // true when the button has ended the press itself, false to give it the focus look.
+  virtual bool EndPressInside(bool /*released*/, WidgetInput* /*input*/) { return false; }
+  // A child of one of the button's siblings, or of the button, raised ButtonDown.
+  virtual void ChildButtonDown() {}
+
  private:
   // Hides the sibling buttons' open sub menus, then shows this one's (or, toggling outside a popup,
   // hides it when open).
   void OpenSubMenu(bool toggle, WidgetInput* input);
-  // A leaf menu item was released: hides the outermost popup and sets a combo box's value.
-  void CloseMenuChain(WidgetInput* input);
   void DrawIcon(RenderEngine* engine, const WidgetDrawContext* context, const UIElement_I* e);
 };
 

@@ -1,8 +1,6 @@
 // The button's press-and-release state machine, the opening of sub menus and the closing of a menu chain.
-#include "script/object/MemberAccess.h"
 #include "ui/UIElement.h"
 #include "ui/WButton.h"
-#include "ui/WComboBox.h"
 #include "ui/WEvent.h"
 #include "ui/WPopup.h"
 #include "ui/WidgetInput.h"
@@ -13,11 +11,8 @@ namespace PM {
 
 namespace {
 
-constexpr uint32_t kMemberComboValue = 0x01FFF0C9;
 // Half a second of hovering opens a popup item's sub menu.
 constexpr double kSubMenuDelay = 0.5;
-// Parent chains are short; the walk up a menu chain stops here all the same.
-constexpr int32_t kMaxMenuDepth = 1 << 16;
 
 bool Visible(const Widget_I* w) { return !IsNilObject(w) && (w->m_layout.visibility & 1) != 0; }
 
@@ -57,37 +52,22 @@ void WButton_I::OpenSubMenu(bool toggle, WidgetInput* input) {
     menu->SendEvent(kWEventHideWidget, input);  // a second press closes it
 }
 
-void WButton_I::CloseMenuChain(WidgetInput* input) {
-  Widget_I* outermost = nullptr;
-  int32_t steps = 0;
-  for (Widget_I* w = m_parent.Get(); !IsNilObject(w) && steps < kMaxMenuDepth; w = w->m_parent.Get(), ++steps)
-    if (w->IsA(ClassId::WPopup)) outermost = w;
-  if (outermost) outermost->SendEvent(kWEventHideWidget, input);
-  m_focusFlag = 0;
-  m_fade = 0.0f;
-  Widget_I* popup = m_parent.Get();
-  if (IsNilObject(popup)) return;
-  Widget_I* combo = popup->m_parent.Get();
-  if (IsNilObject(combo) || !combo->IsA(ClassId::WComboBox)) return;
-  Obj<Widget_I> keep(combo);
-  MemberSet<VI32>(combo, kMemberComboValue, int32_t(m_userValue));
-  combo->SendEvent(kWEventValueChanged, input);
-}
+void WButton_I::CapturePress(TWindow_I* window) { window->SetCaptureWidget(this); }
 
+// Events go on to the widget, not to the frame: the button's focus look, press and capture replace the
+// frame's, whose focus step would light a separator on every hover. The events a press raises go to the
+// widget alone as well, so that they reach the handlers and nothing here handles them a second time.
 void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (m_style.IsNil() || m_style->m_elementButton.IsNil() || !input) return Widget_I::SendEvent(event, input);
   Obj<Widget_I> keep(this);  // handlers may drop the button
   const UIElement_I* e = ButtonElement();
   const Vector2f p = PointerIn(input);
   const bool inside = p.x >= 0 && p.x < m_layout.computedSize.x && p.y >= 0 && p.y < m_layout.computedSize.y;
-  const bool menuItem = IsA(ClassId::WMenuItem);
-  const bool separator =
-      menuItem && m_iconId < 0 && m_label.text.Length() == 0 && m_iconWidget.IsNil() && ChildCount() == 0;
   TWindow_I* window = IsNilObject(input->window.Get()) ? nullptr : input->window.Get();
   switch (event) {
     case kWEventFocus:
       m_focusTime = s_nowSeconds();
-      if (!(menuItem && m_label.text.Length() == 0)) m_focusFlag = 1;
+      if (ShowsFocus()) m_focusFlag = 1;
       if (m_enable && window && !IsNilObject(e)) {
         if (e->m_soundFocus.Length() > 0) window->QueueSound(e->m_soundFocus);
         window->SetCursor(e->m_cursorFocus);
@@ -106,16 +86,12 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
       }
       break;
     case kWEventMouseLeftDown: {
-      if (separator) break;
+      if (IgnoresPresses()) break;
       m_pressedMode = 1;
       m_focusFlag = 0;
       m_fade = 0.0f;
       m_frameState = m_state == 0;
-      if (window && menuItem)
-        window->SetCaptureMenu(ParentIs(this, ClassId::WPopup) ? static_cast<ScriptObject*>(m_parent.Get())
-                                                               : static_cast<ScriptObject*>(m_subMenu.Get()));
-      else if (window)
-        window->SetCaptureWidget(this);
+      if (window) CapturePress(window);
       Widget_I::SendEvent(kWEventButtonDown, input);
       OpenSubMenu(true, input);
       break;
@@ -141,9 +117,7 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
         if (inside) {
           const bool release = event == kWEventMouseLeftUp;
           if (release) Widget_I::SendEvent(kWEventButtonClicked, input);
-          if (menuItem && ParentIs(this, ClassId::WPopup) && m_subMenu.IsNil()) {
-            if (release) CloseMenuChain(input);
-          } else if (m_enable) {
+          if (!EndPressInside(release, input) && m_enable) {
             m_focusFlag = 1;
             m_fade = 1.0f;
           }
@@ -153,7 +127,7 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
       m_pressedMode = 0;
       break;
     case kWEventMouseRightDown:
-      if (separator) break;
+      if (IgnoresPresses()) break;
       m_pressedMode = 2;
       if (window) window->SetCaptureWidget(this);
       break;
@@ -163,12 +137,7 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
       m_pressedMode = 0;
       break;
     case kWEventChildButtonDown:
-      if (!IsA(ClassId::WListItem) || !m_parent.Get() || IsNilObject(m_parent.Get())) break;
-      for (int32_t k = 0, n = m_parent->ChildCount(); k < n; ++k) {
-        Widget_I* sibling = m_parent->GetChild(k);
-        if (!IsNilObject(sibling) && sibling->IsA(ClassId::WListItem)) static_cast<WButton_I*>(sibling)->m_state = 0;
-      }
-      m_state = 1;
+      ChildButtonDown();
       break;
     default:
       break;

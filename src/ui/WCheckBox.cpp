@@ -41,13 +41,7 @@ float WCheckBox_I::LabelOffset() const {
 WidgetLayout* WCheckBox_I::CalcDimMin() {
   WidgetWalkGuard guard("WCheckBox::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.IsNil()) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->outerMinimum.x);
-    m.y = std::max(m.y, c->outerMinimum.y);
-  }
+  Vector3f m = ChildrenMinimum(this);
   if (const UIElement_I* e = CheckElement()) {
     float width = e->m_iconDim.x, height = 0.0f;
     if (m_label.text.Length() > 0) {
@@ -72,6 +66,7 @@ void WCheckBox_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize)
   m_clientLayout = children;
 }
 
+// Events go on to the widget, not the frame: the box's own press and focus replace the frame's.
 void WCheckBox_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (!CheckElement() || !input) return Widget_I::SendEvent(event, input);
   Obj<Widget_I> keep(this);  // handlers may drop the box

@@ -40,12 +40,7 @@ WidgetLayout* WComboBox_I::CalcDimMin() {
   WidgetWalkGuard guard("WComboBox::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
   Vector3f m = m_label.CalcDimMin(GetFontStyle())->minimumSize;
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.IsNil()) continue;
-    const Vector3f& c = child->CalcDimMin()->minimumSize;
-    m.x = std::max(m.x, c.x);
-    m.y = std::max(m.y, c.y);
-  }
+  RaiseMinimum(m, ChildrenMinimum(this, false, &WidgetLayout::minimumSize));
   const UIElement_I* e = GetUIElement();
   if (!IsNilObject(e)) {
     m.x += e->m_arrowDim.x + e->m_arrowSpacing.x + e->m_borderMin.x + e->m_borderMax.x;
@@ -123,6 +118,7 @@ void WComboBox_I::FillAndShowPopup(WidgetInput* input) {
   popup->SendEvent(kWEventShowWidget, input);
 }
 
+// Events go on to the widget: a combo box uses neither the button's press handling nor the frame's.
 void WComboBox_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (m_style.IsNil() || m_style->m_elementComboBox.IsNil() || !input) return Widget_I::SendEvent(event, input);
   const Obj<Widget_I> keep(this);  // handlers may drop the box
@@ -141,7 +137,7 @@ void WComboBox_I::SendEvent(uint32_t event, WidgetInput* input) {
         const Obj<WPopup_I> popup(static_cast<WPopup_I*>(ScriptObject::Create(ClassId::WPopup)));
         popup->m_style = m_style;
         popup->m_layout.visibility = 0;
-        SetSubMenu(popup.Get());
+        popup->SetParent(this);  // attaching a popup to a button makes it the sub menu
       }
       if (m_subMenu.IsNil()) break;
       if (m_subMenu->m_layout.visibility == 0)

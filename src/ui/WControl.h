@@ -16,6 +16,8 @@ class WControl_I : public EngineClass<WControl_I, WFrame_I, ClassId::WControl, "
   // Defines the class, then its own members.
   static void Define();
 
+  WControl_I() { m_label.owner = this; }
+
   virtual Vector4f GetFontColor() const { return m_label.fontColor; }
   virtual void SetFontColor(const Vector4f& color) { m_label.fontColor = color; }
   virtual FontStyle_I* GetLabelFontStyle() const { return m_label.fontStyle.Get(); }

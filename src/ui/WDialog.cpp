@@ -33,6 +33,39 @@ int32_t WDialog_I::DragModeAt(Vector2f p) {
   return 0;
 }
 
+// The close button's events are raised on the widget alone: the frame would take the press that raised
+// them as its own.
+bool WDialog_I::CloseButtonEvent(uint32_t event, WidgetInput* input, Vector2f local) {
+  const bool closeEvent = event == kWEventMouseLeftDown || event == kWEventFocusActive || event == kWEventMouseLeftUp;
+  if (!closeEvent || !FrameTakesEvents(input)) return false;
+  const bool over = HitPart(local) == kCloseButton;
+  switch (event) {
+    case kWEventMouseLeftDown: {
+      if (!over) return false;
+      m_closeFlags |= 1;
+      m_dragMode = kCloseButton;
+      TWindow_I* window = input->window.Get();
+      if (!IsNilObject(window)) window->SetCaptureWidget(this);
+      Widget_I::SendEvent(kWEventCloseButtonDown, input);
+      Widget_I::SendEvent(kWEventMouseLeftDown, input);
+      return true;
+    }
+    case kWEventFocusActive:
+      m_closeFlags = over ? (m_closeFlags | 4u) : (m_closeFlags & ~4u);
+      return false;
+    case kWEventMouseLeftUp: {
+      const bool clicked = m_dragMode == kCloseButton && over && (m_closeFlags & 1);
+      EndDrag(input);  // before the click is raised, as the frame's own release would
+      if (clicked) Widget_I::SendEvent(kWEventCloseButtonClicked, input);
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+// Events the dialog handles to the end go on to the widget, not the frame: the frame's press and release
+// would end the drag or close press that the dialog has just begun or is still carrying out.
 void WDialog_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (m_style.IsNil() || !input) return WFrame_I::SendEvent(event, input);
   TWindow_I* window = IsNilObject(input->window.Get()) ? nullptr : input->window.Get();
@@ -71,6 +104,7 @@ void WDialog_I::SendEvent(uint32_t event, WidgetInput* input) {
     m_focusFlag = 1;
     return Widget_I::SendEvent(event, input);
   }
+  if (CloseButtonEvent(event, input, local)) return;
   WFrame_I::SendEvent(event, input);
 }
 

@@ -19,6 +19,11 @@ class WDialog_I : public EngineClass<WDialog_I, WFrame_I, ClassId::WDialog, "WDi
 
   // The drag a press at a point in dialog coordinates starts: 1 move, 2 resize, 0 none.
   int32_t DragModeAt(Vector2f point);
+
+ private:
+  // The close button's part of an event, with the pointer at `local`: true when the event has been
+  // handled to the end (a press on the button).
+  bool CloseButtonEvent(uint32_t event, WidgetInput* input, Vector2f local);
 };
 
 }  // namespace PM

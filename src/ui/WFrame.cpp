@@ -56,19 +56,10 @@ void WFrame_I::Borders(Vector3f& low, Vector3f& high) {
   high = IsNilObject(e) ? Vector3f{0, 0, 0} : e->m_borderMax;
 }
 
-Vector3f ChildrenMinimum(Widget_I* w) {
-  Vector3f m{0, 0, 0};
-  for (const Obj<Widget_I>& child : w->m_widgetArray)
-    if (!child.IsNil()) RaiseMinimum(m, child->CalcDimMin()->outerMinimum);
-  return m;
-}
-
 WidgetLayout* WFrame_I::CalcDimMin() {
   WidgetWalkGuard guard("WFrame::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil() && child->m_layout.visibility != 0) RaiseMinimum(m, child->CalcDimMin()->outerMinimum);
+  Vector3f m = ChildrenMinimum(this, true);
   if (!m_titleWidget.IsNil()) RaiseMinimum(m, m_titleWidget->CalcDimMin()->outerMinimum);  // counted even while hidden
   Vector3f low, high;
   Borders(low, high);
@@ -147,22 +138,22 @@ int32_t WFrame_I::HitPart(Vector2f point) {
   return e->HitTest(int32_t(px), int32_t(py), 6, x, 6, y, 0, nullptr);
 }
 
-void WFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
-  if (m_style.IsNil() || m_style->m_elementFrame.IsNil() || !input) return Widget_I::SendEvent(event, input);
-  const Vector2f p = PointerIn(input);
-  const bool dialog = IsA(ClassId::WDialog);
+bool WFrame_I::FrameTakesEvents(const WidgetInput* input) const {
+  return input && !m_style.IsNil() && !m_style->m_elementFrame.IsNil();
+}
+
+void WFrame_I::EndDrag(const WidgetInput* input) {
   TWindow_I* window = input->window.Get();
+  if (m_dragMode == 0 || IsNilObject(window) || window->GetCaptureWidget() != this) return;
+  window->SetCaptureWidget(NilScriptObject());
+  m_focusFlag = 1;
+}
+
+void WFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
+  if (!FrameTakesEvents(input)) return Widget_I::SendEvent(event, input);
   switch (event) {
     case kWEventMouseLeftDown:
       m_dragMode = 0;
-      if (dialog && HitPart(p) == 4) {
-        m_closeFlags |= 1;
-        m_dragMode = 4;
-        if (!IsNilObject(window)) window->SetCaptureWidget(this);
-        Widget_I::SendEvent(kWEventCloseButtonDown, input);
-        Widget_I::SendEvent(kWEventMouseLeftDown, input);
-        return;
-      }
       break;
     case kWEventFocus:
       m_focusFlag = 1;
@@ -171,16 +162,8 @@ void WFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
       m_focusFlag = 0;
       m_closeFlags = 0;
       break;
-    case kWEventFocusActive:
-      if (dialog) m_closeFlags = HitPart(p) == 4 ? (m_closeFlags | 4u) : (m_closeFlags & ~4u);
-      break;
     case kWEventMouseLeftUp:
-      if (m_dragMode != 0 && !IsNilObject(window) && window->GetCaptureWidget() == this) {
-        window->SetCaptureWidget(NilScriptObject());
-        m_focusFlag = 1;
-      }
-      if (m_dragMode == 4 && dialog && HitPart(p) == 4 && (m_closeFlags & 1))
-        Widget_I::SendEvent(kWEventCloseButtonClicked, input);
+      EndDrag(input);
       m_closeFlags &= ~1u;
       m_dragMode = 0;
       break;

@@ -19,8 +19,10 @@ inline void RaiseMinimum(Vector3f& m, const Vector3f& v) {
   m.x = v.x > m.x ? v.x : m.x;
   m.y = v.y > m.y ? v.y : m.y;
 }
-// The largest outer minimum of `w`'s children, each child's minimum computed on the way.
-Vector3f ChildrenMinimum(Widget_I* w);
+
+// Moves a pair of inner edges e[1] > e[2] that cross to their middle, widening the outer edges e[0]
+// and e[3] by half the excess on each side.
+void NarrowCrossedEdges(float e[4]);
 
 // Dimension with its negative components replaced by the element's default size.
 inline Vector3f DefaultSize(const Vector3f& dimension, const Vector3f& def) {
@@ -52,6 +54,12 @@ class WFrame_I : public EngineClass<WFrame_I, Widget_I, ClassId::WFrame, "WFrame
   int32_t HitPart(Vector2f point);
   // Where the input's pointer ray meets the widget's plane, in the widget's coordinates.
   Vector2f PointerIn(const WidgetInput* input);
+  // Whether SendEvent handles the event itself (an input state and a style with ElementFrame) rather than
+  // handing it straight to the widget.
+  bool FrameTakesEvents(const WidgetInput* input) const;
+  // A drag under way with the frame holding the capture: the capture is released and the focus look
+  // comes back.
+  void EndDrag(const WidgetInput* input);
   // The element's borders, zero without an element.
   void Borders(Vector3f& low, Vector3f& high);
   // Moves the highlight fade towards 1 (rising) or 0 by 10 per second since the last draw.

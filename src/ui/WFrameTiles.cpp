@@ -17,9 +17,12 @@ namespace {
 
 constexpr int32_t kFrameTiles = 18;
 
-// Narrows a pair of inner edges that cross to their middle and widens the outer edges by half the
-// excess on each side.
-void SplitNarrow(float e[4]) {
+// How often a tile repeats along an edge of `span` with corners `width` wide; a zero width counts once.
+float Repeat(float span, float width) { return width != 0.0f ? span / width : 1.0f; }
+
+}  // namespace
+
+void NarrowCrossedEdges(float e[4]) {
   if (e[1] <= e[2]) return;
   const float d = (e[1] - e[2]) * 0.5f;
   e[3] += d;
@@ -27,11 +30,6 @@ void SplitNarrow(float e[4]) {
   const float middle = ((e[1] - d) + (e[2] + d)) * 0.5f;
   e[1] = e[2] = middle;
 }
-
-// How often a tile repeats along an edge of `span` with corners `width` wide; a zero width counts once.
-float Repeat(float span, float width) { return width != 0.0f ? span / width : 1.0f; }
-
-}  // namespace
 
 void WFrame_I::DrawTiles(WidgetDrawContext* context, RenderEngine* engine) {
   const WidgetStyle_I& s = *m_style;
@@ -69,9 +67,9 @@ void WFrame_I::DrawTiles(WidgetDrawContext* context, RenderEngine* engine) {
   } else {
     y[2] = h - omax.y;
     y[3] = y[2] + wmax.y;
-    SplitNarrow(y);
+    NarrowCrossedEdges(y);
   }
-  SplitNarrow(x);
+  NarrowCrossedEdges(x);
 
   const Array<int32_t>& sel = s.m_tileSelectArray;
   if (sel.Count() < kFrameTiles) return;

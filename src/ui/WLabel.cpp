@@ -15,12 +15,7 @@ WidgetLayout* WLabel_I::CalcDimMin() {
   if (!guard.Entered()) return &m_layout;
   Vector3f m = m_label.CalcDimMin(GetFontStyle())->minimumSize;
   m.z = 0;
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.IsNil()) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->outerMinimum.x);
-    m.y = std::max(m.y, c->outerMinimum.y);
-  }
+  RaiseMinimum(m, ChildrenMinimum(this));
   m_layout.ComputeMinimum(m);
   return &m_layout;
 }

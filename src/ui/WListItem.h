@@ -18,6 +18,10 @@ class WListItem_I : public EngineClass<WListItem_I, WButton_I, ClassId::WListIte
     m_layout.dimension.x = 1.0f;
     m_label.record.alignmentModeX = kAlignMin;  // entries read from the left edge
   }
+
+ protected:
+  // The pressed item is the selected one: its sibling list items are cleared.
+  void ChildButtonDown() override;
 };
 
 }  // namespace PM

@@ -23,6 +23,20 @@ class WMenuItem_I : public EngineClass<WMenuItem_I, WButton_I, ClassId::WMenuIte
   void ProcessInput(WidgetDrawContext* context, WidgetInput* input) override;
 
   bool m_showArrow = false;
+
+ protected:
+  // A separator: no label, icon or children.
+  bool IgnoresPresses() const override;
+  // An item without a label shows no focus.
+  bool ShowsFocus() const override { return m_label.text.Length() > 0; }
+  // The menu takes the capture: the popup the item lies in, else its own sub menu.
+  void CapturePress(TWindow_I* window) override;
+  // A leaf inside a popup closes the menu chain on release (and on a drag start keeps its look).
+  bool EndPressInside(bool released, WidgetInput* input) override;
+
+ private:
+  // Hides the outermost popup above the item and, in a combo box's popup, sets its value.
+  void CloseMenuChain(WidgetInput* input);
 };
 
 }  // namespace PM

@@ -77,6 +77,7 @@ void WScroll_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     if (!child.IsNil()) child->UpdateLayoutTree(&m_clientLayout, 0);
 }
 
+// Events go on to the widget, not the frame: the bar's own press and drag replace the frame's.
 void WScroll_I::SendEvent(uint32_t event, WidgetInput* input) {
   // The bar answers only when the style has a scroll element, though it draws with the axis elements.
   if (m_style.IsNil() || m_style->m_elementScroll.IsNil() || !input) return Widget_I::SendEvent(event, input);

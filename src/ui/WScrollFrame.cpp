@@ -97,13 +97,7 @@ void WScrollFrame_I::StepY(const Geometry& g, float d) {
 WidgetLayout* WScrollFrame_I::CalcDimMin() {
   WidgetWalkGuard guard("WScrollFrame::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.IsNil() || child->m_layout.visibility == 0) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->outerMinimum.x);
-    m.y = std::max(m.y, c->outerMinimum.y);
-  }
+  Vector3f m = ChildrenMinimum(this, true);
   const UIElement_I* e = GetUIElement();
   if (!IsNilObject(e)) {
     if (m_scrollYMode >= 1) m.x += e->m_barDim.x;
@@ -177,6 +171,7 @@ bool WScrollFrame_I::StepByKey(const Geometry& g, const WidgetInput* input) {
   }
 }
 
+// Events go on to the widget, not the frame: the scroll frame handles its own bars, wheel and keys.
 void WScrollFrame_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (m_style.IsNil() || m_style->m_elementScroll.IsNil() || !input) return Widget_I::SendEvent(event, input);
   Vector3f mouse;

@@ -113,6 +113,7 @@ void WSlider_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     if (!child.IsNil()) child->UpdateLayoutTree(&m_clientLayout, 0);
 }
 
+// Events go on to the widget, not the frame: the slider's own press and drag replace the frame's.
 void WSlider_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (m_style.IsNil() || !input) return Widget_I::SendEvent(event, input);
   Vector3f mouse;

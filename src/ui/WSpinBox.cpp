@@ -44,13 +44,7 @@ bool WSpinBox_I::ChildTakesInput(int32_t index) const { return index == m_spinVa
 WidgetLayout* WSpinBox_I::CalcDimMin() {
   WidgetWalkGuard guard("WSpinBox::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.IsNil()) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->outerMinimum.x);
-    m.y = std::max(m.y, c->outerMinimum.y);
-  }
+  Vector3f m = ChildrenMinimum(this);
   if (const UIElement_I* e = SpinElement(this)) {
     m.x += 2 * (e->m_arrowDim.x + e->m_arrowSpacing.x);
     m.y = std::max(m.y, e->m_arrowDim.y);
@@ -89,6 +83,7 @@ int32_t WSpinBox_I::HitArrow(Vector2f p) const {
   return -1;
 }
 
+// Events go on to the widget, not the frame: the arrows' own press replaces the frame's.
 void WSpinBox_I::SendEvent(uint32_t event, WidgetInput* input) {
   if (!SpinElement(this) || !input) return Widget_I::SendEvent(event, input);
   Obj<Widget_I> keep(this);  // handlers may drop the box

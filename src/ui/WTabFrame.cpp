@@ -20,16 +20,6 @@ constexpr uint32_t kMemberTabWidgetArray = 0x01FFF0E1;
 // The border takes tiles 0 to 6, the tab joint tile 7; the tab ends and middles follow the offsets.
 constexpr int32_t kTabTiles = 18;
 
-// Moves a pair of inner edges that cross to their middle, widening the outer ones by half the excess.
-void CentreNarrow(float e[4]) {
-  if (e[1] <= e[2]) return;
-  const float d = (e[1] - e[2]) * 0.5f;
-  e[3] += d;
-  e[0] -= d;
-  const float middle = ((e[1] - d) + (e[2] + d)) * 0.5f;
-  e[1] = e[2] = middle;
-}
-
 }  // namespace
 
 void WTabFrame_I::Define() {
@@ -156,8 +146,8 @@ void WTabFrame_I::DrawTiles(WidgetDrawContext* context, RenderEngine* engine) {
   const Vector3f &omin = s.m_borderOverlapMin, &omax = s.m_borderOverlapMax;
   float x[4] = {omin.x - wmin.x, omin.x, w - omax.x, w - omax.x + wmax.x};
   float y[4] = {omin.y - wmin.y, omin.y, h - omax.y, h - omax.y + wmax.y};
-  CentreNarrow(x);
-  CentreNarrow(y);
+  NarrowCrossedEdges(x);
+  NarrowCrossedEdges(y);
   // Bottom row, the sides with the centre, then the top band the tabs stand on.
   for (int32_t c = 0; c < 3; ++c) piece(c, x[c], x[c + 1], y[0], y[1]);
   for (int32_t c = 0; c < 3; ++c) piece(3 + c, x[c], x[c + 1], y[1], y[2]);
@@ -168,7 +158,7 @@ void WTabFrame_I::DrawTiles(WidgetDrawContext* context, RenderEngine* engine) {
     const int32_t o = i == m_tabSelect ? s.m_activeTabTileOffset : s.m_inactiveTabTileOffset;
     const Vector3f p = tab->m_layout.position, d = tab->m_layout.dimension;
     float t[4] = {p.x, p.x + wmin.x, p.x + d.x - wmax.x, p.x + d.x};
-    CentreNarrow(t);
+    NarrowCrossedEdges(t);
     piece(7, t[0], t[3], p.y, p.y + d.y);
     for (int32_t c = 0; c < 3; ++c) piece(o + c, t[c], t[c + 1], p.y, p.y + d.y);
   }

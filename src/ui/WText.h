@@ -1,6 +1,8 @@
 // A multi-line text with inline markup; a text field when Editable is set.
 #pragma once
 
+#include <string_view>
+
 #include "core/Array.h"
 #include "core/HighResTimer.h"
 #include "core/Vector2f.h"
@@ -14,6 +16,7 @@ class TileCollection_I;
 class FontTexture2D_I;
 class UIElement_I;
 class WidgetStyle_I;
+struct TextTag;
 
 // An image, key cap, button or mouse picture laid out inside a text, in widget coordinates (y up).
 struct WTextImg {
@@ -69,6 +72,9 @@ class WText_I : public EngineClass<WText_I, WControl_I, ClassId::WText, "WText">
   // Measures, breaks, aligns and places the text into glyph quads and records with `font`; colours
   // default to `defaultColor` unless FontColor's alpha is 0 or more.
   void Layout(FontTexture2D_I* font, const Vector4f& defaultColor);
+  // A scale that cannot lay out becomes 1; an unclosed or unknown tag (its text `source`) is reported.
+  // Each fault is logged once per widget.
+  void CheckTag(TextTag& t, std::string_view source) const;
   bool LayoutValid() const { return m_layoutValid; }
   // Has the size, font colour or font style changed since the latest layout.
   bool LayoutOutdated() const;

@@ -135,6 +135,7 @@ int32_t WText_I::VerticalNeighbour(int32_t direction) const {
   return best;
 }
 
+// Events go on to the widget, not the frame: the text's focus and mouse handling replace the frame's.
 void WText_I::SendEvent(uint32_t event, WidgetInput* input) {
   // Stored positions are plain members: bring them inside the text before using them.
   const int32_t length = m_ownText.Length();

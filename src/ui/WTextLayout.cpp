@@ -10,6 +10,7 @@
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
 #include "ui/FontStyle.h"
+#include "ui/ReportOnce.h"
 #include "ui/TileCollection.h"
 #include "ui/UIElement.h"
 #include "ui/WText.h"
@@ -20,7 +21,7 @@
 namespace PM {
 namespace {
 
-enum class TokenKind : uint8_t { Word, Space, Other, Tag };
+enum class TokenKind : uint8_t { Word, Space, LineBreak, Other, Tag };
 
 struct Token {
   int32_t start, length;
@@ -34,14 +35,20 @@ struct Line {
   float width, extra;  // width up to the last non-space token; block extra per token
 };
 
+// Scales a text can be drawn at; "{Scale=" values outside are taken as 1.
+constexpr float kMinScale = 0.01f, kMaxScale = 100.0f;
+// How much of a faulty tag its warning quotes.
+constexpr size_t kQuotedTagLength = 40;
+
 bool SelfSizing(const WText_I* t) {
   const uint32_t m = t->m_layout.resizeModeX;
   return (m == kResizeMin || m == kResizeMinPercent) && t->m_wrapDimension.x > 0;
 }
 
-// Does a line break before token k of width w: not for spaces, zero-width tags or a line's first token.
+// Does a line break before token k of width w: not for spaces, zero-width tags or a line's first token,
+// nor for a line break, which ends the line it closes even when that line is already full.
 bool BreaksBefore(const Token& k, float lineWidth, float W, bool firstOfLine) {
-  if (firstOfLine || k.kind == TokenKind::Space) return false;
+  if (firstOfLine || k.kind == TokenKind::Space || k.kind == TokenKind::LineBreak) return false;
   if (k.kind == TokenKind::Tag && k.width == 0) return false;
   return lineWidth + k.width >= W;
 }
@@ -106,18 +113,25 @@ WidgetLayout* WText_I::CalcDimMin() {
   if (!guard.Entered()) return &m_layout;
   // A changed size, font colour or font style makes the layout stale.
   if (LayoutOutdated()) m_layoutValid = false;
-  Vector3f m{0, 0, 0};
-  const void* nil = NilObject();
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.Get() == nil) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->minimumSize.x);
-    m.y = std::max(m.y, c->minimumSize.y);
-  }
+  Vector3f m = ChildrenMinimum(this, false, &WidgetLayout::minimumSize);
   m.x = std::max(m.x, GetTextWidth());
   m.y = std::max(m.y, GetTextHeight());
   m_layout.ComputeMinimum(m);
   return &m_layout;
+}
+
+void WText_I::CheckTag(TextTag& t, std::string_view source) const {
+  if (t.kind == TextTagKind::Scale && t.hasScale)
+    t.scale = SaneLayoutValue(this, "Scale", t.scale, t.scale >= kMinScale && t.scale <= kMaxScale, 1.0f);
+  if (t.closed && t.kind != TextTagKind::Other) return;
+  if (!m_reports.First(ReportOnce::Key(source, t.closed))) return;
+  const String quoted(source.data(), int32_t(std::min(source.size(), kQuotedTagLength)));
+  const char* more = source.size() > kQuotedTagLength ? "..." : "";
+  if (!t.closed)
+    LogWarn("WText \"", m_name, "\": markup tag \"", quoted, more,
+            "\" has no closing \"}\" and runs to the end of the text.");
+  else
+    LogWarn("WText \"", m_name, "\": unknown markup tag \"", quoted, more, "\" is skipped.");
 }
 
 void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
@@ -158,8 +172,9 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   std::vector<TextTag> tags;
   float scale = 1.0f;
   bool syntaxReported = false;
+  // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
   auto measure = [&](int32_t start, int32_t length, float* advance) {
-    const float size = fs.y * scale;
+    const float size = fs.x * scale;
     return font->MeasureText(text + start, length, &size, advance);
   };
   float lineWidth = 0, linePen = 0, widest = 0;
@@ -172,6 +187,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
         LogError("Invalid .Text syntax for \"", m_name, "\".");
         syntaxReported = true;
       }
+      CheckTag(t, std::string_view(text + i, size_t(t.end - i)));
       k.kind = TokenKind::Tag;
       k.length = t.end - i;
       const float h = fs.y * scale;
@@ -187,7 +203,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
           const UIElement_I* e = key ? keyElement : (t.hasIcon ? iconButtonElement : buttonElement);
           const Vector3f bmin = e ? e->m_borderMin : zero, bmax = e ? e->m_borderMax : zero;
           float advance = 0;
-          const float size = h;
+          const float size = fs.x * scale;
           k.width = font->MeasureText(t.name.data(), int32_t(t.name.size()), &size, &advance);
           if (t.dim[0] == 0)
             t.dim[0] = key ? std::max(std::floor(advance) + bmin.x + bmax.x, e ? e->m_defaultDim.x : 0.0f)
@@ -216,13 +232,15 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
       k.width = measure(i, 1, &k.advance);
+    } else if (c == '\n') {
+      k.kind = TokenKind::LineBreak;
     }
     // The widest line for self-sizing.
-    if (k.kind != TokenKind::Space && (text[i] == '\n' || (linePen > 0 && lineWidth + k.width >= W))) {
+    if (k.kind != TokenKind::Space && (k.kind == TokenKind::LineBreak || (linePen > 0 && lineWidth + k.width >= W))) {
       widest = std::max(widest, std::min(lineWidth, W));
       lineWidth = linePen = 0;
     }
-    if (text[i] != '\n') {
+    if (k.kind != TokenKind::LineBreak) {
       linePen += k.advance;
       if (k.kind != TokenKind::Space) lineWidth = linePen;
     }
@@ -261,23 +279,25 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
     const Token& k = tokens[t];
     if (BreaksBefore(k, cur.width, W, t == cur.first)) close(t);
     pen += k.advance;
-    if (k.kind != TokenKind::Space && text[k.start] != '\n') cur.width = pen;
-    if (text[k.start] == '\n') close(t + 1);
+    if (k.kind != TokenKind::Space && k.kind != TokenKind::LineBreak) cur.width = pen;
+    if (k.kind == TokenKind::LineBreak) close(t + 1);
   }
   if (cur.first < int32_t(tokens.size()) || lines.empty()) close(int32_t(tokens.size()));
   for (Line& line : lines) {
     if (l.alignmentModeX != kAlignBlock) continue;
     int32_t count = line.end - line.first;
-    if (count > 0 && text[tokens[line.end - 1].start] == '\n') --count;
+    if (count > 0 && tokens[line.end - 1].kind == TokenKind::LineBreak) --count;
     if (count > 0) line.extra = std::floor(std::floor(W - line.width) / float(count));
   }
 
   // 10.-11. Line heights and the top line's place.
   const float h = fs.y * scale;
+  const float lineSpacing =
+      SaneLayoutValue(this, "LineSpacing", m_lineSpacing, std::isfinite(m_lineSpacing) && m_lineSpacing >= 0, 1.0f);
   float offset = 0, textHeight = 0;
   std::vector<float> lineOffset(lines.size());
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) offset = std::floor((m_lineSpacing - 1) * h + offset);
+    if (i > 0) offset = std::floor((lineSpacing - 1) * h + offset);
     lineOffset[i] = offset;
     offset += std::floor(h);
   }
@@ -355,7 +375,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
             const Vector4f labelColor = e ? e->m_fontColor : color;
             if (labelColor != color) colorsFrom(color);
             float advance = 0;
-            const float size = lh;
+            const float size = fs.x * scale;
             font->MeasureText(t.name.data(), int32_t(t.name.size()), &size, &advance);
             glyphs(t.name.data(), int32_t(t.name.size()), x + std::floor((t.dim[0] - advance) * 0.5f),
                    y + std::floor((t.dim[1] - lh) * 0.5f), labelColor);
@@ -399,7 +419,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   // 14. Results.
   m_vertexCount = v;
   m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), v,
-                   m_colors.Count() > 0 ? m_colors.Data() : nullptr, m_colors.Count());
+                   m_colors.Count() > 0 ? m_colors.Data() : nullptr, m_colors.Count(), m_maxLength);
   m_textHeight = textHeight;
   m_textWidth = textWidth;
   if (SelfSizing(this)) l.computedSize.x = textWidth;

@@ -94,6 +94,7 @@ TextTag ReadTextTag(const char* text, int32_t begin, int32_t length, const Vecto
   const size_t close = all.find('}');
   const std::string_view tag = close == std::string_view::npos ? all : all.substr(0, close + 1);
   t.end = begin + int32_t(tag.size());
+  t.closed = close != std::string_view::npos;
   if (StartsWith(tag, "{Img=")) {
     t.kind = TextTagKind::Image;
     ReadTile(ValueAt(tag, 5), t.tile, t.name);

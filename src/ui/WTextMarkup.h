@@ -16,7 +16,8 @@ constexpr char kMouseFlagLetters[] = "LRMwWxXyY012H";
 
 struct TextTag {
   TextTagKind kind = TextTagKind::Other;
-  int32_t end = 0;  // one past the tag's last character ("}" included)
+  int32_t end = 0;     // one past the tag's last character ("}" included)
+  bool closed = true;  // false: no "}" follows, and the tag runs to the end of the text
   // "{Img=": the tile index when the value is a number (0 past the int range: no tile), else -1 and the
   // name in `name`. "{Key=", "{Button=": the label.
   int32_t tile = -1;

@@ -1,5 +1,6 @@
 #include "ui/WTextPolygon.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace PM {
@@ -31,10 +32,10 @@ WTextPolygon::~WTextPolygon() {
 }
 
 void WTextPolygon::Rebuilt(const uint32_t* indices, const Vector3f* positions, const Vector2f* uvs, int32_t vertexCount,
-                           const Vector4f* colorArray, int32_t count) {
+                           const Vector4f* colorArray, int32_t count, int32_t maxQuads) {
   vertexCount = vertexCount / 4 * 4;
   record.PrimType = kQuad;
-  record.PrimCount = vertexCount / 4;
+  record.PrimCount = maxQuads >= 0 ? std::min(vertexCount / 4, maxQuads) : vertexCount / 4;
   record.IndexCount = vertexCount;
   record.VertexCount = vertexCount;
   record.IndexArray = indices;

@@ -20,8 +20,9 @@ struct WTextPolygon {
 
   // A new layout: the record takes the arrays (colours null when the text has one colour), the scaled
   // copy is stale and both caches hear that indices, positions, colours and texture coordinates changed.
+  // At most `maxQuads` glyphs are drawn; a negative value draws them all.
   void Rebuilt(const uint32_t* indices, const Vector3f* positions, const Vector2f* uvs, int32_t vertexCount,
-               const Vector4f* colors, int32_t colorCount);
+               const Vector4f* colors, int32_t colorCount, int32_t maxQuads);
   // Points the record at the colours as they are under `drawColor`: the layout's own under white, else a
   // copy scaled by it, remade only when the draw colour changes. A switch of the pointer dirties the
   // text cache's colours.

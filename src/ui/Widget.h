@@ -4,6 +4,7 @@
 
 #include "classes/Object.h"
 #include "core/String.h"
+#include "ui/ReportOnce.h"
 #include "ui/UIClass.h"
 #include "ui/WidgetLayout.h"
 
@@ -102,7 +103,14 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   int32_t m_childPriority = 0;
   bool m_modal = false;
   int32_t m_widgetState = -1;
+  // Bad values this widget has logged already (bookkeeping of the log, so also of const widgets).
+  mutable ReportOnce m_reports;
 };
+
+// The largest x and y of `w`'s children's outer minimum (or of another size of their layout records),
+// each child's minimum computed on the way; hidden children are left out when `visibleOnly`.
+Vector3f ChildrenMinimum(Widget_I* w, bool visibleOnly = false,
+                         Vector3f WidgetLayout::*size = &WidgetLayout::outerMinimum);
 
 // A member over a field of a widget's layout record (Field: a pointer to a WidgetLayout field); Tag
 // overrides the value type as for FieldMember.

@@ -3,32 +3,29 @@
 #include <algorithm>
 
 #include "ui/UIElement.h"
-#include "ui/WPopup.h"
 #include "ui/Widget.h"
 #include "ui/WidgetStyle.h"
 #include "ui/WidgetWalk.h"
 
 namespace PM {
 
+Vector3f ChildrenMinimum(Widget_I* w, bool visibleOnly, Vector3f WidgetLayout::*size) {
+  Vector3f m{0, 0, 0};
+  const void* nil = NilObject();
+  for (const Obj<Widget_I>& child : w->m_widgetArray) {
+    if (child.Get() == nil || (visibleOnly && child->m_layout.visibility == 0)) continue;
+    const Vector3f& c = child->CalcDimMin()->*size;
+    m.x = std::max(m.x, c.x);
+    m.y = std::max(m.y, c.y);
+  }
+  return m;
+}
+
+// A popup's element borders are added by its own (the sizer's) minimum pass, which it always runs.
 WidgetLayout* Widget_I::CalcDimMin() {
   WidgetWalkGuard guard("Widget::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m{0, 0, 0};
-  const void* nil = NilObject();
-  for (const Obj<Widget_I>& child : m_widgetArray) {
-    if (child.Get() == nil) continue;
-    const WidgetLayout* c = child->CalcDimMin();
-    m.x = std::max(m.x, c->outerMinimum.x);
-    m.y = std::max(m.y, c->outerMinimum.y);
-  }
-  if (IsA(WPopup_I::kClassId) && !m_style.IsNil()) {
-    const UIElement_I* border = m_style->m_elementPopup.Get();
-    if (!IsNilObject(border)) {
-      m.x += border->m_borderMin.x + border->m_borderMax.x;
-      m.y += border->m_borderMin.y + border->m_borderMax.y;
-      m.z = border->m_borderMin.z + border->m_borderMax.z;
-    }
-  }
+  Vector3f m = ChildrenMinimum(this);
   m.x = std::max(m.x, m_layout.dimension.x);
   m.y = std::max(m.y, m_layout.dimension.y);
   m_layout.ComputeMinimum(m);

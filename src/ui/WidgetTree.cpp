@@ -60,10 +60,9 @@ void Widget_I::SetParent(Widget_I* parent) {
   Widget_I* old = m_parent.Get();
   if (!IsNilObject(old)) old->RemoveChild(this);
   if (IsNilObject(parent)) return;
-  if (parent->IsA(WButton_I::kClassId) && IsA(WPopup_I::kClassId)) {
-    static_cast<WButton_I*>(parent)->m_subMenu = static_cast<WPopup_I*>(this);
-    return;
-  }
+  // Through the button's own setter, so the popup ends linked to it exactly as when SubMenu is written.
+  if (parent->IsA(WButton_I::kClassId) && IsA(WPopup_I::kClassId))
+    return static_cast<WButton_I*>(parent)->SetSubMenu(static_cast<WPopup_I*>(this));
   parent->SetChild(parent->m_widgetArray.Count(), this);
 }
 

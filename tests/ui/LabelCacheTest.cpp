@@ -3,6 +3,7 @@
 #include "FrameFixture.h"
 #include "render/FontTexture2D.h"
 #include "ui/FontStyle.h"
+#include "ui/WButton.h"
 #include "ui/WControl.h"
 
 namespace PM::Test {
@@ -79,16 +80,40 @@ TEST_F(LabelCacheTest, MissingStyleOrFontDrawsNothingAndSaysWhy) {
   TakeLog();
   DrawLabel(2);
   EXPECT_TRUE(engine.draws.empty());
+  // Met every frame, said once per widget and style, naming both.
   EXPECT_EQ(TakeLog(),
-            "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil.\n"
-            "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil.\n");
+            "Error LabelCache::Draw: FontStyle of \"Hi\" must not be Nil (WControl \"c\", WidgetStyle \"\").\n");
   auto* broken = static_cast<FontStyle_I*>(MakeOf(FontStyle_I::kClassId));
   control->SetLabelFontStyle(broken);
-  DrawLabel(1);
+  DrawLabel(3);
   EXPECT_TRUE(engine.draws.empty());
   EXPECT_EQ(TakeLog(),
             "Error LabelCache::CalcDimMin: unsupported shader structure in FontShader.\n"
-            "Error WControl_D::Draw: unsupported shader structure in FontShader \"Hi\".\n");
+            "Error WControl_D::Draw: unsupported shader structure in FontShader \"Hi\" (WControl \"c\", WidgetStyle "
+            "\"\").\n");
+}
+
+TEST_F(LabelCacheTest, AMisspeltStyleIsReportedOncePerWidgetAndStyle) {
+  // A script that names a style that does not exist makes an empty one.
+  auto* sampel = static_cast<WidgetStyle_I*>(MakeOf(ClassId::WidgetStyle, "sampel"));
+  auto* button = MakeWidget<WButton_I>("b");
+  button->m_style = sampel;
+  button->SetText("typo");
+  TakeLog();
+  for (int frame = 0; frame < 30; ++frame) {
+    Layout(button);
+    button->Draw(&context, &engine);
+  }
+  EXPECT_EQ(TakeLog(),
+            "Error LabelCache::Draw: FontStyle of \"typo\" must not be Nil (WButton \"b\", WidgetStyle \"sampel\").\n");
+  auto* other = static_cast<WidgetStyle_I*>(MakeOf(ClassId::WidgetStyle, "other"));
+  button->m_style = other;  // another style: said again, once
+  for (int frame = 0; frame < 3; ++frame) {
+    Layout(button);
+    button->Draw(&context, &engine);
+  }
+  EXPECT_EQ(TakeLog(),
+            "Error LabelCache::Draw: FontStyle of \"typo\" must not be Nil (WButton \"b\", WidgetStyle \"other\").\n");
 }
 
 TEST_F(LabelCacheTest, FontThatWritesNothingIsRetriedUntilItDoes) {

@@ -1,8 +1,11 @@
 // Sizers: minimum sizes and cells of rows, columns and grids, margins, spacers' shares, popup borders,
 // and drawing of the visible children only.
+#include <cmath>
+#include <string>
 #include <vector>
 
 #include "WidgetFixture.h"
+#include "ui/ReportOnce.h"
 #include "ui/WPopup.h"
 #include "ui/WSizer.h"
 #include "ui/WSizerItem.h"
@@ -165,6 +168,50 @@ TEST_F(SizerTest, SpacersShareTheFreeSpace) {
     if (c.spacers == 1) want = {{0, 0}, c.spots[0]};
     Lay(s, {c.stretch ? 300.0f : 200.0f, 20, 0});
     ExpectSpots(Spots({a, b}), want, c.what);
+  }
+}
+
+TEST_F(SizerTest, ValuesThatCannotLayOutWarnOnceAndActNeutral) {
+  const float nan = std::nanf("");
+  struct Case {
+    const char* what;
+    float ratio, spacing, margin;
+    const char* log;
+  } cases[] = {
+      {"negative ratio", -1, 0, 0, "Warn  WSpacer \"spacer\": Ratio.x -1 cannot be laid out; 0 is used.\n"},
+      {"nan ratio", nan, 0, 0, "Warn  WSpacer \"spacer\": Ratio.x nan cannot be laid out; 0 is used.\n"},
+      {"nan item spacing", 0, nan, 0, "Warn  WSizer \"s\": ItemSpacing.x nan cannot be laid out; 0 is used.\n"},
+      {"negative margin", 0, 0, -5,
+       "Warn  WSizer \"s\": SizerItemArray[2].Spacing.x -5 cannot be laid out; 0 is used.\n"},
+  };
+  for (const Case& c : cases) {
+    WSizer_I* s = Sizer(kSizerHorizontal);
+    s->m_layout.resizeModeX = kResizeExact;
+    s->m_layout.dimension = {300, 20, 0};
+    s->m_itemSpacing = {c.spacing, 0, 0};
+    Widget_I* a = Child(s, 100, 20);
+    Spacer(s)->m_ratio = {c.ratio, 1, 1};
+    Widget_I* b = Child(s, 100, 20);
+    Margin(s, 2, {c.margin, 0, 0});
+    TakeLog();
+    for (int frame = 0; frame < 5; ++frame) Lay(s, {300, 20, 0});
+    EXPECT_EQ(TakeLog(), c.log) << c.what;
+    // Every value taken as the neutral one: b follows a at once, inside the sizer.
+    ExpectSpots(Spots({a, b}), {{0, 0}, {100, 0}}, c.what);
+  }
+}
+
+TEST_F(SizerTest, EachNewBadValueIsSaidOnceAndTheMemoryStaysBounded) {
+  WSizer_I* s = Sizer(kSizerHorizontal);
+  Child(s, 10, 10);
+  Child(s, 10, 10);
+  TakeLog();
+  // More values than a widget remembers: each is still said once while it lasts, never per frame.
+  for (int v = 1; v <= 2 * ReportOnce::kKept; ++v) {
+    s->m_itemSpacing = {float(-v), 0, 0};
+    for (int frame = 0; frame < 3; ++frame) Lay(s);
+    EXPECT_EQ(TakeLog(),
+              "Warn  WSizer \"s\": ItemSpacing.x " + std::to_string(-v) + " cannot be laid out; 0 is used.\n");
   }
 }
 

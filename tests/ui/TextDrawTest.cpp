@@ -148,5 +148,23 @@ TEST_F(TextDrawTest, AResizedTextLaysOutAgainAndNoShadowOffsetDrawsNoShadow) {
   EXPECT_EQ(text->m_layoutRuns, runs + 1);
 }
 
+TEST_F(TextDrawTest, MaxLengthLimitsTheQuadsDrawn) {
+  text->SetText("abcdefghij");
+  struct Case {
+    int32_t maxLength;
+    size_t draws;
+    int32_t quads;
+  } cases[] = {{3, 1, 3}, {-1, 1, 10}, {10, 1, 10}, {11, 1, 10}, {1, 1, 1}, {0, 0, 0}};
+  for (const Case& c : cases) {
+    text->SetMaxLength(c.maxLength);
+    DrawFrames();
+    ASSERT_EQ(engine.draws.size(), c.draws) << c.maxLength;
+    if (c.draws > 0) {
+      EXPECT_EQ(engine.draws[0].data.PrimCount, c.quads) << c.maxLength;
+    }
+    EXPECT_EQ(text->m_vertexCount, 40) << c.maxLength;  // all are laid out: hit tests and the cursor see them
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test

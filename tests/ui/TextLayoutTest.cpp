@@ -43,8 +43,8 @@ class TextLayoutTest : public EngineWorldTest {
     m_text = m_style = m_shader = m_fontObj = Obj<ScriptObject>();
     EngineWorldTest::TearDown();
   }
-  float Advance(const char* s) {
-    float size = 16, advance = 0;
+  float Advance(const char* s, float size = 16) {
+    float advance = 0;
     font->MeasureText(s, int32_t(std::strlen(s)), &size, &advance);
     return advance;
   }
@@ -91,6 +91,91 @@ TEST_F(TextLayoutTest, LinesWidthsAndHeights) {
   Lay("a\nb");
   EXPECT_EQ(t->m_textHeight, 48.0f);  // one empty font line between
   EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(TextLayoutTest, ANarrowFontMeasuresWordsAtItsGlyphWidth) {
+  auto* style = static_cast<FontStyle_I*>(m_style.Get());
+  style->m_fontSize = {7, 14};
+  // What a label of the same font measures with: the font scales a run by the x of FontSize.
+  auto advance = [&](const char* s) {
+    float a = 0;
+    font->MeasureText(s, int32_t(std::strlen(s)), &style->m_fontSize.x, &a);
+    return a;
+  };
+  ASSERT_LT(advance("abc"), Advance("abc", 14) * 0.75f);
+  t->m_layout.dimension.x = 100;
+  Lay("ab cd");
+  EXPECT_FLOAT_EQ(t->m_textWidth, advance("ab cd"));
+  const float base = t->m_cells[0].x;
+  EXPECT_NEAR(t->m_cells[t->m_charToVertex[3]].x - base, advance("ab "), 1e-3f);  // "cd" right after the space
+  EXPECT_EQ(t->m_textHeight, 14.0f);
+  struct Case {
+    uint32_t align;
+    float x0;
+  } cases[] = {{kAlignCenter, std::floor((100 - advance("ab cd")) * 0.5f)},
+               {kAlignMax, std::floor(100 - advance("ab cd"))}};
+  for (const Case& c : cases) {
+    t->m_layout.alignmentModeX = c.align;
+    Lay("ab cd");
+    EXPECT_FLOAT_EQ(t->m_cells[0].x - base, c.x0) << c.align;
+  }
+  // Wrapping: two words of three fit on a line just wider than "aa bb".
+  t->m_layout.alignmentModeX = kAlignMin;
+  t->m_layout.dimension.x = std::floor(advance("aa bb")) + 1;
+  Lay("aa bb cc");
+  EXPECT_EQ(t->m_textHeight, 28.0f);
+  EXPECT_FLOAT_EQ(t->m_textWidth, advance("aa bb"));
+  EXPECT_EQ(t->m_cells[t->m_charToVertex[6]].x, base);  // "cc" starts the second line
+  EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(TextLayoutTest, ALineBreakAfterAnOverlongWordEndsItsLine) {
+  t->m_layout.dimension.x = 50;
+  Lay("Supercalifragilistic\nnext");
+  EXPECT_EQ(t->m_textHeight, 32.0f);
+  const Vector3f& first = t->m_cells[t->m_charToVertex[0]];
+  const Vector3f& next = t->m_cells[t->m_charToVertex[21]];
+  EXPECT_EQ(first.y - next.y, 16.0f);
+  EXPECT_EQ(next.x, first.x);
+  Lay("Supercalifragilistic\n\nnext");  // a second break still makes its own empty line
+  EXPECT_EQ(t->m_textHeight, 48.0f);
+}
+
+TEST_F(TextLayoutTest, BadScalesAndTagsWarnOnceAndLayOutNeutrally) {
+  const float a = Advance("a");
+  struct Case {
+    const char* text;
+    const char* log;
+  } cases[] = {
+      {"{Scale=0}ab", "Warn  WText \"t\": Scale 0 cannot be laid out; 1 is used.\n"},
+      {"{Scale=-2}ab", "Warn  WText \"t\": Scale -2 cannot be laid out; 1 is used.\n"},
+      {"{Scale=1e30}ab", "Warn  WText \"t\": Scale 1e+30 cannot be laid out; 1 is used.\n"},
+      {"{Bold}ab", "Warn  WText \"t\": unknown markup tag \"{Bold}\" is skipped.\n"},
+  };
+  for (const Case& c : cases) {
+    t->SetText(String(c.text));
+    for (int frame = 0; frame < 3; ++frame) {
+      t->MarkLayoutStale();
+      t->GetTextWidth();
+    }
+    EXPECT_EQ(TakeLog(), c.log) << c.text;
+    EXPECT_EQ(t->m_textHeight, 16.0f) << c.text;
+    EXPECT_FLOAT_EQ(t->m_textWidth, 2 * a) << c.text;
+  }
+  // An unclosed tag still runs to the end of the text, and says so once.
+  t->SetText("ab{Color=(1,0,0,1)cd and a long tail after it");
+  t->GetTextWidth();
+  t->MarkLayoutStale();
+  t->GetTextWidth();
+  EXPECT_EQ(TakeLog(),
+            "Warn  WText \"t\": markup tag \"{Color=(1,0,0,1)cd and a long tail after...\" has no closing \"}\" and "
+            "runs to the end of the text.\n");
+  EXPECT_FLOAT_EQ(t->m_textWidth, 2 * a);
+  // A line spacing that cannot lay out is taken as 1.
+  t->m_lineSpacing = std::nanf("");
+  Lay("a\nb");
+  EXPECT_EQ(t->m_textHeight, 32.0f);
+  EXPECT_EQ(TakeLog(), "Warn  WText \"t\": LineSpacing nan cannot be laid out; 1 is used.\n");
 }
 
 TEST_F(TextLayoutTest, EditableTextsAreLiteralAndOneLineHigh) {

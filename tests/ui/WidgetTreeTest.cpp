@@ -11,6 +11,8 @@
 namespace PM::Test {
 namespace {
 
+constexpr uint32_t kMemberButtonSubMenu = 0x05FFF0E9;
+
 std::string Children(const Widget_I* w) {
   std::string out;
   for (const Obj<Widget_I>& c : w->m_widgetArray)
@@ -42,6 +44,25 @@ TEST_F(WidgetTest, PopupUnderAButtonBecomesItsSubMenu) {
   MemberSet<VObject>(other, kMemberWidgetParent, button);
   EXPECT_EQ(button->m_subMenu.Get(), popup);
   EXPECT_EQ(Children(button), "other");
+  // The same state as writing SubMenu: the popup's parent link names the button, which does not list it.
+  auto* viaMember = static_cast<WButton_I*>(MakeOf(ClassId::WButton, "viaMember"));
+  auto* second = static_cast<WPopup_I*>(MakeOf(ClassId::WPopup, "second"));
+  MemberSet<VObject>(viaMember, kMemberButtonSubMenu, second);
+  for (auto [b, p] : {std::pair<WButton_I*, WPopup_I*>{button, popup}, {viaMember, second}}) {
+    EXPECT_EQ(MemberGet<VObject>(b, kMemberButtonSubMenu), p);
+    EXPECT_EQ(MemberGet<VObject>(p, kMemberWidgetParent), b);
+    EXPECT_EQ(std::count(b->m_widgetArray.begin(), b->m_widgetArray.end(), Obj<Widget_I>(p)), 0);
+  }
+  // Moving the popup to a second button through Parent clears the first one's SubMenu.
+  MemberSet<VObject>(popup, kMemberWidgetParent, viaMember);
+  EXPECT_TRUE(button->m_subMenu.IsNil());
+  EXPECT_EQ(viaMember->m_subMenu.Get(), popup);
+  EXPECT_EQ(popup->GetParent(), viaMember);
+  EXPECT_TRUE(IsNilObject(second->GetParent()));
+  MemberSet<VObject>(popup, kMemberWidgetParent, nullptr);
+  EXPECT_TRUE(viaMember->m_subMenu.IsNil());
+  EXPECT_TRUE(IsNilObject(popup->GetParent()));
+  EXPECT_EQ(TakeLog(), "");
 }
 
 TEST_F(WidgetTest, ArrayEntriesKeepBothSidesInStep) {

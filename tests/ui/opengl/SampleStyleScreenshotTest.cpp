@@ -110,6 +110,10 @@ TEST_F(SampleStyleScreenshotTest, EveryWidgetSampleMatchesItsReference) {
 // a field with a selection, on the third frame: laid out and drawn again from their caches.
 TEST_F(SampleStyleScreenshotTest, TextsMatchTheirReference) { Check("text_layout", "", 2); }
 
+// A half-wide font spaced, aligned and wrapped by its glyph width, a MaxLength of three glyphs, and a line
+// break after an overlong word that makes two lines, not three.
+TEST_F(SampleStyleScreenshotTest, TextMeasuresMatchTheirReference) { Check("text_measures"); }
+
 // A list scrolled halfway, scroll bars and sliders both ways, a tool bar and a combo box.
 TEST_F(SampleStyleScreenshotTest, BarsSlidersAndListMatchTheirReference) { Check("scroll_bars", "", 0); }
 

@@ -81,6 +81,17 @@ constexpr const char* kCombos =
     ".AlignmentModeY Widget.AlignmentModeEnum.AlignMin; .Position (400, 300, 0); };\n"
     "WLabel:four . { .Style WidgetStyle:sample; .Parent WComboBox:edit; .Label 'Four'; };\n";
 
+// A combo box like "combo" whose popup a script attached beforehand through Parent.
+constexpr const char* kAttachedCombo =
+    "WComboBox:attached . { .Style WidgetStyle:sample; .Parent WFrame:desk; .ResizeModeX "
+    "Widget.ResizeModeEnum.ResizeExact; "
+    ".ResizeModeY Widget.ResizeModeEnum.ResizeExact; .Dimension (160, 22, 0); "
+    ".AlignmentModeX Widget.AlignmentModeEnum.AlignMin; .AlignmentModeY Widget.AlignmentModeEnum.AlignMin; "
+    ".Position (100, 300, 0); };\n"
+    "WButton:red . { .Style WidgetStyle:sample; .Parent WComboBox:attached; .Label 'Red'; };\n"
+    "WButton:green . { .Style WidgetStyle:sample; .Parent WComboBox:attached; .Label 'Green'; };\n"
+    "WPopup:choices . { .Style WidgetStyle:sample; .Visibility 0u; .Parent WComboBox:attached; };\n";
+
 // The sample-style scene in a 640 x 480 window.
 std::string LargeScene(const TempDir& dir) {
   std::string s = SampleStyleScene(dir);
@@ -227,6 +238,26 @@ TEST_F(ScrollMenuInputX11Test, ComboListsVisibleChoicesAndOpensOnlyWhereItShould
   Click(550, 311);
   ASSERT_FALSE(IsNilObject(edit->GetSubMenu()));
   EXPECT_TRUE(Shown(edit->GetSubMenu()));
+}
+
+TEST_F(ScrollMenuInputX11Test, ComboWithAPopupAttachedThroughParentTakesAClick) {
+  Start(kAttachedCombo);
+  if (IsSkipped() || HasFatalFailure()) return;
+  auto* combo = static_cast<WComboBox_I*>(W("attached"));
+  auto* popup = static_cast<WPopup_I*>(W("choices"));
+  ASSERT_EQ(combo->GetSubMenu(), popup);
+  Handle(combo, kWEventValueChanged);
+  Handle(combo, kWEventButtonDown);
+  Open();
+  Click(252, 311);
+  ASSERT_TRUE(Shown(popup));
+  ASSERT_EQ(popup->m_widgetArray.Count(), 2);
+  EXPECT_EQ(Seen(), "attached:ButtonDown");
+  Frames(1);
+  ClickOn(popup->m_widgetArray[1].Get());
+  EXPECT_EQ(combo->m_comboValue, 1);
+  EXPECT_EQ(Seen(), "attached:ValueChanged");
+  EXPECT_FALSE(Shown(popup));
 }
 
 }  // namespace
