@@ -1,5 +1,5 @@
-// Video clips the tests record through the video module: 64 x 64 at 25 frames a second, each frame one
-// flat colour that differs clearly from its neighbours'.
+// Video clips the tests record through the video module: 64 x 64 (or a size of the test's) at 25 frames a
+// second, each frame one flat colour that differs clearly from its neighbours'.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,11 +31,20 @@ inline std::string Describe(Rgb c) {
   return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
 }
 
-inline void RecordClip(const std::string& path, int frames = kClipFrames) {
+// Sizes whose rows swscale writes past when it is given no room: widths that are not a multiple of 16
+// (and two that are), heights from one row to 240p.
+struct ClipSize {
+  int width, height;
+};
+constexpr ClipSize kAwkwardClipSizes[] = {{1, 1},    {2, 16},  {7, 1},     {12, 12}, {24, 16},
+                                          {30, 240}, {33, 16}, {426, 240}, {426, 16}};
+
+inline void RecordClip(const std::string& path, int frames = kClipFrames, int width = kClipSide,
+                       int height = kClipSide) {
   Ptr<MovieRecorder> recorder = CreateMovieRecorder();
   ASSERT_TRUE(recorder) << "the video module is not beside the library";
-  ASSERT_TRUE(recorder->Open(path.c_str(), kClipSide, kClipSide, kClipRate)) << path;
-  std::vector<uint8_t> pixels(size_t(kClipSide) * kClipSide * 4);
+  ASSERT_TRUE(recorder->Open(path.c_str(), width, height, kClipRate)) << path;
+  std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
   for (int i = 0; i < frames; ++i) {
     const Rgb c = ClipColour(i);
     for (size_t p = 0; p < pixels.size(); p += 4)

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/cpu.h>
 #include <libswscale/swscale.h>
 }
 
@@ -35,7 +36,23 @@ const Container* ContainerOf(std::string_view name) {
   return nullptr;
 }
 
+// A frame's buffers (dropped first) laid out as swscale reads and writes them: it takes whole blocks of
+// pixels past the ends of rows, so the line sizes are aligned to av_cpu_max_align() with padding after the
+// last row, as FFmpeg lays out frames.
+bool AllocateFrame(AVFrame* frame, AVPixelFormat format, int32_t width, int32_t height) {
+  av_frame_unref(frame);
+  frame->format = format;
+  frame->width = width;
+  frame->height = height;
+  return av_frame_get_buffer(frame, int(av_cpu_max_align())) == 0;
+}
+
 }  // namespace
+
+int32_t MovieRecorderFFmpeg::EncodableWidth(const char* fileName, int32_t width) {
+  const Container* container = ContainerOf(fileName ? fileName : "");
+  return container && container->codec == AV_CODEC_ID_WMV2 ? width & ~1 : width;
+}
 
 bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t height, double framesPerSecond) {
   Close();
@@ -45,9 +62,9 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
     LogError("MovieRecorder: \"", fileName ? fileName : "", "\" names no container this recorder writes.");
     return false;
   }
-  // The encoders take 4:2:0 frames, which need even sides.
-  if (width <= 0 || height <= 0 || width > VideoStream::kMaxSide || height > VideoStream::kMaxSide || width % 2 ||
-      height % 2 || !(framesPerSecond >= 1.0 && framesPerSecond <= 120.0)) {
+  // Odd sides are left to the encoder, which logs its refusal below.
+  if (width <= 0 || height <= 0 || width > VideoStream::kMaxSide || height > VideoStream::kMaxSide ||
+      !(framesPerSecond >= 1.0 && framesPerSecond <= 120.0)) {
     LogError("MovieRecorder: ", width, "x", height, " at ", framesPerSecond, " frames a second cannot be recorded.");
     return false;
   }
@@ -60,8 +77,9 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
   m_stream = avformat_new_stream(m_format, nullptr);
   m_codec = avcodec_alloc_context3(codec);
   m_frame = av_frame_alloc();
+  m_rgba = av_frame_alloc();
   m_packet = av_packet_alloc();
-  if (!m_stream || !m_codec || !m_frame || !m_packet) {
+  if (!m_stream || !m_codec || !m_frame || !m_rgba || !m_packet) {
     Release();
     return false;
   }
@@ -83,12 +101,12 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
     return false;
   }
   m_stream->time_base = m_codec->time_base;
-  m_frame->format = AV_PIX_FMT_YUV420P;
-  m_frame->width = width;
-  m_frame->height = height;
-  m_scale = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
-                           nullptr, nullptr);
-  if (!m_scale || av_frame_get_buffer(m_frame, 0) < 0 ||
+  // Chroma from every pixel, then halved: the default takes pixel pairs, and an odd width's last pair reaches
+  // one pixel past the row.
+  m_scale = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
+                           SWS_BILINEAR | SWS_FULL_CHR_H_INP, nullptr, nullptr, nullptr);
+  if (!m_scale || !AllocateFrame(m_frame, AV_PIX_FMT_YUV420P, width, height) ||
+      !AllocateFrame(m_rgba, AV_PIX_FMT_RGBA, width, height) ||
       (!(m_format->oformat->flags & AVFMT_NOFILE) && avio_open(&m_format->pb, fileName, AVIO_FLAG_WRITE) < 0)) {
     LogError("MovieRecorder: \"", fileName, "\" cannot be written.");
     Release();
@@ -108,12 +126,15 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
 
 bool MovieRecorderFFmpeg::AddFrame(const uint8_t* pixels) {
   if (!m_headerWritten || !pixels) return false;
-  if (av_frame_make_writable(m_frame) < 0) return false;
-  // Frames come bottom row first: read from the last row up.
-  const int row = m_width * 4;
-  const uint8_t* src[4] = {pixels + size_t(row) * size_t(m_height - 1), nullptr, nullptr, nullptr};
-  const int srcStride[4] = {-row, 0, 0, 0};
-  sws_scale(m_scale, src, srcStride, 0, m_height, m_frame->data, m_frame->linesize);
+  // The encoder may still hold the last frame: a new buffer then, not one av_frame_make_writable lays out.
+  if (!av_frame_is_writable(m_frame) && !AllocateFrame(m_frame, AV_PIX_FMT_YUV420P, m_width, m_height)) return false;
+  // Frames come bottom row first; swscale reads the copy, never past the caller's pixels.
+  const size_t row = size_t(m_width) * 4;
+  for (int32_t y = 0; y < m_height; ++y)
+    std::memcpy(m_rgba->data[0] + size_t(m_rgba->linesize[0]) * size_t(y), pixels + row * size_t(m_height - 1 - y),
+                row);
+  if (sws_scale(m_scale, m_rgba->data, m_rgba->linesize, 0, m_height, m_frame->data, m_frame->linesize) != m_height)
+    return false;
   m_frame->pts = m_frames++;
   m_frame->quality = m_codec->global_quality;
   return Encode(m_frame);
@@ -149,6 +170,7 @@ void MovieRecorderFFmpeg::Release() {
   m_scale = nullptr;
   av_packet_free(&m_packet);
   av_frame_free(&m_frame);
+  av_frame_free(&m_rgba);
   avcodec_free_context(&m_codec);
   if (m_format) {
     if (m_format->pb && !(m_format->oformat->flags & AVFMT_NOFILE)) avio_closep(&m_format->pb);

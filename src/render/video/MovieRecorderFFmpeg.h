@@ -21,6 +21,10 @@ class MovieRecorderFFmpeg final : public MovieRecorder {
   MovieRecorderFFmpeg() = default;
   ~MovieRecorderFFmpeg() { Close(); }
 
+  // Odd sides are the encoder's to take: MPEG-1 and MPEG-4 part 2 take any, WMV2 wants an even width.
+  // The width a file of `fileName` can hold that is nearest `width` and not above it.
+  static int32_t EncodableWidth(const char* fileName, int32_t width);
+
   bool Open(const char* fileName, int32_t width, int32_t height, double framesPerSecond) override;
   bool AddFrame(const uint8_t* pixels) override;
   bool Close() override;
@@ -34,6 +38,7 @@ class MovieRecorderFFmpeg final : public MovieRecorder {
   AVCodecContext* m_codec = nullptr;
   AVStream* m_stream = nullptr;
   AVFrame* m_frame = nullptr;
+  AVFrame* m_rgba = nullptr;  // the caller's frame, top row first, as swscale reads it
   AVPacket* m_packet = nullptr;
   SwsContext* m_scale = nullptr;
   int32_t m_width = 0;

@@ -3,7 +3,8 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
+#include <libavutil/cpu.h>
+#include <libavutil/frame.h>
 #include <libswscale/swscale.h>
 }
 
@@ -20,6 +21,41 @@ namespace {
 constexpr int kMaxPacketsPerFrame = 4096;
 
 }  // namespace
+
+bool VideoFrameConverter::Convert(const AVFrame& frame, int32_t width, int32_t height, uint8_t* out) {
+  // swscale aborts on a format it does not know rather than refusing it.
+  if (frame.width <= 0 || frame.height <= 0 || width <= 0 || height <= 0 || !out ||
+      !sws_isSupportedInput(AVPixelFormat(frame.format)))
+    return false;
+  m_scale = sws_getCachedContext(m_scale, frame.width, frame.height, AVPixelFormat(frame.format), width, height,
+                                 AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+  if (!m_scale) return false;
+  if (!m_rgba || m_rgba->width != width || m_rgba->height != height) {
+    av_frame_free(&m_rgba);
+    m_rgba = av_frame_alloc();
+    if (!m_rgba) return false;
+    m_rgba->format = AV_PIX_FMT_RGBA;
+    m_rgba->width = width;
+    m_rgba->height = height;
+    if (av_frame_get_buffer(m_rgba, int(av_cpu_max_align())) < 0) {
+      av_frame_free(&m_rgba);
+      return false;
+    }
+  }
+  if (sws_scale(m_scale, frame.data, frame.linesize, 0, frame.height, m_rgba->data, m_rgba->linesize) != height)
+    return false;
+  // The caller's frames start with the bottom row.
+  const size_t row = size_t(width) * 4;
+  for (int32_t y = 0; y < height; ++y)
+    std::memcpy(out + row * size_t(height - 1 - y), m_rgba->data[0] + size_t(m_rgba->linesize[0]) * size_t(y), row);
+  return true;
+}
+
+void VideoFrameConverter::Reset() {
+  sws_freeContext(m_scale);
+  m_scale = nullptr;
+  av_frame_free(&m_rgba);
+}
 
 void VideoStream::QuietFFmpeg() {
   // The module reports its own failures; FFmpeg's chatter would flood the log on a damaged file.
@@ -78,8 +114,7 @@ bool VideoStream::Open(const char* fileName) {
 }
 
 void VideoStream::Close() {
-  sws_freeContext(m_scale);
-  m_scale = nullptr;
+  m_converter.Reset();
   av_packet_free(&m_packet);
   av_frame_free(&m_frame);
   avcodec_free_context(&m_codec);
@@ -99,16 +134,8 @@ bool VideoStream::Convert(std::vector<uint8_t>& pixels, double& time) {
     time = m_lastTime < 0.0 ? 0.0 : m_lastTime + 1.0 / m_frameRate;
   m_lastTime = time;
   // A stream may change its frame size midway; the frames keep the size the stream was opened with.
-  m_scale = sws_getCachedContext(m_scale, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format), m_width,
-                                 m_height, AV_PIX_FMT_RGBA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!m_scale || m_frame->width <= 0 || m_frame->height <= 0) return false;
-  const size_t row = size_t(m_width) * 4;
-  pixels.resize(row * size_t(m_height));
-  // Written from the last row up: the caller's frames start with the bottom row.
-  uint8_t* dst[4] = {pixels.data() + row * size_t(m_height - 1), nullptr, nullptr, nullptr};
-  const int dstStride[4] = {-int(row), 0, 0, 0};
-  sws_scale(m_scale, m_frame->data, m_frame->linesize, 0, m_frame->height, dst, dstStride);
-  return true;
+  pixels.resize(size_t(m_width) * size_t(m_height) * 4);
+  return m_converter.Convert(*m_frame, m_width, m_height, pixels.data());
 }
 
 bool VideoStream::Next(std::vector<uint8_t>& pixels, double& time) {

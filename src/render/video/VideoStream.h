@@ -13,6 +13,27 @@ struct SwsContext;
 
 namespace PM {
 
+// Decoded frames to R8G8B8A8 pixels through swscale. swscale writes whole blocks of pixels (8 or 16, more
+// with wider vector units) and so passes the end of a row whose width is not a multiple of the block: it
+// writes into a frame of its own laid out as FFmpeg lays out frames (line sizes aligned to
+// av_cpu_max_align(), padding rows and bytes after the last), and the rows are copied out from there.
+class VideoFrameConverter {
+ public:
+  VideoFrameConverter() = default;
+  ~VideoFrameConverter() { Reset(); }
+  VideoFrameConverter(const VideoFrameConverter&) = delete;
+  VideoFrameConverter& operator=(const VideoFrameConverter&) = delete;
+
+  // `frame` scaled to width x height into `out`, exactly width x height x 4 bytes, bottom row first. False
+  // (nothing written) when the frame is empty or its pixel format cannot be converted.
+  bool Convert(const AVFrame& frame, int32_t width, int32_t height, uint8_t* out);
+  void Reset();
+
+ private:
+  SwsContext* m_scale = nullptr;
+  AVFrame* m_rgba = nullptr;  // swscale's output, top row first
+};
+
 class VideoStream {
  public:
   // Frames above this size on either side are refused (the frame buffer stays within 64 MB).
@@ -50,7 +71,7 @@ class VideoStream {
   AVCodecContext* m_codec = nullptr;
   AVFrame* m_frame = nullptr;
   AVPacket* m_packet = nullptr;
-  SwsContext* m_scale = nullptr;
+  VideoFrameConverter m_converter;
   int m_stream = -1;
   bool m_draining = false;
   int32_t m_width = 0;

@@ -13,8 +13,8 @@ bool VideoTranscoderFFmpeg::Transcode(const char* source, const char* target) {
   VideoStream in;
   if (!source || !target || !in.Open(source)) return false;
   MovieRecorderFFmpeg out;
-  // The encoders want even sides: an odd column or row is left out.
-  const int32_t w = in.Width() & ~1, h = in.Height() & ~1;
+  // A last column the target's encoder cannot take (WMV2: an odd one) is left out.
+  const int32_t w = MovieRecorderFFmpeg::EncodableWidth(target, in.Width()), h = in.Height();
   if (!out.Open(target, w, h, in.FrameRate())) return false;
   std::vector<uint8_t> frame, cropped(size_t(w) * size_t(h) * 4);
   double time = 0.0;

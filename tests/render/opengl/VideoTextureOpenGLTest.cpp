@@ -126,6 +126,55 @@ TEST_F(OpenGLVideoTest, FrameSizeBelowThePowerOfTwoFillsTheLowerLeft) {
   EXPECT_EQ(texels[(25 * 64 + 1) * 4], 0);
 }
 
+// Frames whose rows swscale would write past, played paused at the second frame: the quad shows the frame
+// (texture coordinates half a texel inside its edges) in its colour over the whole view.
+TEST_F(OpenGLVideoTest, AwkwardFrameSizesShowTheirColour) {
+  Open();
+  auto pow2 = [](int n) {
+    int p = 1;
+    while (p < n) p *= 2;
+    return p;
+  };
+  for (const ClipSize size : kAwkwardClipSizes) {
+    const std::string name = std::to_string(size.width) + "x" + std::to_string(size.height) + ".mpg";
+    SCOPED_TRACE(name);
+    RecordClip(m_dir.File(name), 3, size.width, size.height);
+    Texture_I* texture = FileTexture(name);
+    texture->m_defaultColor = {0, 1, 0, 1};
+    Draw(texture);
+    Obj<ScriptObject> object(texture->GetVideoObject());
+    ASSERT_TRUE(object->IsA(Texture2DVideo_I::kClassId));
+    auto* video = static_cast<Texture2DVideo_I*>(object.Get());
+    video->SetPaused(true);
+    video->SetVideoPosition(1 / kClipRate);
+    const Rgb want = ClipColour(1);
+    const float u0 = 0.5f / float(pow2(size.width)), u1 = (float(size.width) - 0.5f) / float(pow2(size.width));
+    const float v0 = 0.5f / float(pow2(size.height)), v1 = (float(size.height) - 0.5f) / float(pow2(size.height));
+    const float uv[8] = {u0, v0, u1, v0, u0, v1, u1, v1};
+    const Vector4f white = {1, 1, 1, 1};
+    int wrong = -1;
+    Rgb first{};
+    for (int i = 0; i < 500 && wrong != 0; ++i) {  // frames arrive from the decoder's thread
+      if (i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      Clear();
+      Flat();
+      E().SetTexture(0, texture);
+      E().DrawQuad(-1, 1, -1, 1, uv, &white);
+      const std::vector<uint8_t> pixels = Pixels();
+      wrong = 0;
+      for (size_t p = 0; p + 2 < pixels.size(); p += 3) {
+        const Rgb c{pixels[p], pixels[p + 1], pixels[p + 2]};
+        if (!NearColour(c, want) && wrong++ == 0) first = c;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "first " << Describe(first) << " against " << Describe(want);
+    EXPECT_EQ(video->GetVideoDimension().x, float(size.width));
+    EXPECT_EQ(video->GetVideoDimension().y, float(size.height));
+    texture->ReleaseData(0);
+    E().UnloadTextures();
+  }
+}
+
 TEST_F(OpenGLVideoTest, UnknownVideoFormatKeepsTheFallback) {
   Open();
   WriteFile(m_dir.File("clip.gcv"), "GCV?");
