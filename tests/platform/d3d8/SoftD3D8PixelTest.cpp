@@ -290,11 +290,11 @@ TEST_F(SoftD3D8PixelTest, QuadByQuadDrawsFollowEveryChangeBetweenThem) {
   EXPECT_EQ(px[left], 0xFFFF0000u);
   EXPECT_EQ(px[right], 0xFF000000u);
 
-  // A colour write mask between them (a pixel state): the second quad keeps only its blue.
-  px = quads([&] { device->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_BLUE); });
+  // A colour write mask of red alone between them (a pixel state): the blue quad writes nothing.
+  px = quads([&] { device->SetRenderState(D3DRS_COLORWRITEENABLE, 1); });
   device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
   EXPECT_EQ(px[left], 0xFFFF0000u);
-  EXPECT_EQ(px[right], 0xFF0000FFu);
+  EXPECT_EQ(px[right], 0xFF000000u);
 
   // A texture written between them, nothing else changed: the second quad shows the new texel.
   IDirect3DTexture8* texture = nullptr;
