@@ -1,7 +1,7 @@
 // Particles drawn as sprites through the Direct3D 8 engine on the software device: quad sprites (one
 // four-corner fan per sprite, each its own DrawIndexedPrimitive over the record's whole vertex range)
 // against triangle sprites (one triangle list), from 1,000 to 1,000,000 sprites a frame. The counter
-// "ns/sprite" is the frame time per sprite, so a cost that grows with the square of the count shows as a
+// "time/sprite" is the frame time per sprite, so a cost that grows with the square of the count shows as a
 // rising figure. Each frame clears a 640 x 480 window, refills the positions (the sprites move) and draws
 // every sprite about 2 pixels wide with a colour of its own, lighting off. Runs under an X display
 // (xvfb-run -a).
@@ -105,7 +105,7 @@ void BM_Sprites(benchmark::State& state, bool quads) {
   Frame(w, s);
   if (DrawnPixels(w) < std::min(count, 200)) return state.SkipWithError("the sprites are not drawn");
   for (auto _ : state) Frame(w, s);
-  state.counters["ns/sprite"] =
+  state.counters["time/sprite"] =
       benchmark::Counter(double(state.iterations()) * count, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK_CAPTURE(BM_Sprites, Quads, true)
