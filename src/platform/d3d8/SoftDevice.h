@@ -202,17 +202,17 @@ class Device final : public Counted<IDirect3DDevice8> {
   // The vertex stage's results: a draw's range, kept to reuse their storage and, for indexed draws from
   // buffers, their contents while m_stageKey holds (a vertex is current when its stamp is m_generation).
   std::vector<ClipVertex> m_transformed;
+  std::vector<uint32_t> m_stamps;
+  size_t m_transformedCount = 0;
+  uint32_t m_generation = 0;
+  std::unique_ptr<VertexStage, VertexStageDeleter> m_stage;
+  StageKey m_stageKey;
+  bool m_stageKept = false;
+  uint64_t m_stateSerial = 0;  // see StateChanged
   // The pixel stage's state of the last draw, kept while the state serial and the textures' contents hold.
   RasterState m_rasterState;
   uint64_t m_rasterSerial = 0, m_rasterTextures = 0;
   bool m_rasterKept = false;
-  std::vector<uint32_t> m_stamps;
-  size_t m_transformedCount = 0;
-  uint32_t m_generation = 0;
-  uint64_t m_stateSerial = 0;
-  std::unique_ptr<VertexStage, VertexStageDeleter> m_stage;
-  StageKey m_stageKey;
-  bool m_stageKept = false;
 };
 
 }  // namespace PM::SoftD3D

@@ -46,7 +46,7 @@ bool BuildSampler(Texture* texture, const DWORD* stageStates, Sampler* out) {
 }  // namespace
 
 uint64_t Device::TextureVersions() const {
-  uint64_t sum = 0;  // versions only grow, so any write raises the sum
+  uint64_t sum = 0;  // a level's version counts its writes, so any write raises the sum
   for (IDirect3DResource8* resource : m_textures) {
     if (!resource) continue;
     Texture* texture = static_cast<Texture*>(resource);
