@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchEngineWindow.h"
 #include "classes/EngineClasses.h"
 #include "classes/FileObject.h"
 #include "core/Matrix4f.h"
@@ -37,8 +38,6 @@ namespace {
 constexpr int32_t kWidth = 640, kHeight = 480, kTextureSize = 256, kQuads = 10;
 constexpr float kTexelsPerPixel = 1.5f;
 constexpr const char* kClass = "PelmoraEngineFillBench";
-
-intptr_t Quiet(PlatformWindow*, uint32_t, uintptr_t, intptr_t) { return 0; }
 
 Obj<ScriptObject> Make(const char* cls) { return Obj<ScriptObject>(ScriptObject::Create(FindClassID(cls))); }
 
@@ -118,35 +117,9 @@ Scene& SharedScene() {
 }
 
 // One engine of the given type on a 640 x 480 window of its own.
-struct EngineWindow {
-  PlatformWindow* window = nullptr;
-  Ptr<RenderEngine_I> handle;
-  Ptr<RenderPolygonCache> cache;
-
-  explicit EngineWindow(int32_t type) {
-    static const bool registered = RegisterWindowClass(kClass, CS_OWNDC, &Quiet);
-    if (!std::getenv("DISPLAY") || !registered || !SharedScene().ready) return;
-    WindowCreateInfo info;
-    info.className = kClass;
-    info.style = WS_POPUP;
-    info.width = kWidth, info.height = kHeight;
-    window = CreatePlatformWindow(info);
-    handle = RenderEngine::Create(type);
-    TextureSettingsInfo t;
-    t.EnableTextureThread = 0;  // the texture is downloaded on the first frame, before timing
-    RenderFormatInfo f;
-    f.Width = kWidth, f.Height = kHeight, f.ColorBits = 24, f.DepthBits = 24;
-    f.BufferBackColorAccessEnable = true;  // the picture is checked before timing
-    if (!window || !handle || handle->Engine()->InitializeRenderWindow(&t, &f, window) != SOK) handle.Clear();
-  }
-  ~EngineWindow() {
-    if (handle) {
-      handle->Engine()->UnloadPolygonCache();
-      handle->Engine()->UnloadTextures();
-    }
-    cache.Clear();
-    handle.Clear();
-    if (window) DestroyPlatformWindow(window);
+struct EngineWindow : Bench::EngineWindow {
+  explicit EngineWindow(int32_t type) : Bench::EngineWindow(kClass, type, kWidth, kHeight) {
+    if (!SharedScene().ready) handle.Clear();
   }
 
   // Whether the frame shows the hashed texels: a cleared or flat frame has equal neighbours.

@@ -70,8 +70,9 @@ class D3D8Control {
   virtual bool ReadDirectDrawSurface(IDirectDrawSurface7* surface, uint32_t* argb, uint32_t capacity) = 0;
   virtual int32_t LiveObjects() = 0;
   virtual int32_t PresentCount() = 0;
-  // The vertices of the current device's last draw that reached the vertex stage, in the order of the
-  // vertex range it transformed: copies at most `capacity` and answers how many there are.
+  // The vertices of the current device's last draw that reached the vertex stage, in the order of its
+  // vertex range (of an indexed draw from vertex buffers only those its indices name are current):
+  // copies at most `capacity` and answers how many there are.
   virtual uint32_t LastVertices(ClipVertexOut* out, uint32_t capacity) = 0;
 
  protected:

@@ -62,6 +62,14 @@ ClipVertex OnPlane(ClipVertex v, int k) {
   return v;
 }
 
+// A fixed order of corners (by position), so a cut does not depend on which way round an edge is walked.
+bool Before(const ClipVertex& p, const ClipVertex& q) {
+  if (p.x != q.x) return p.x < q.x;
+  if (p.y != q.y) return p.y < q.y;
+  if (p.z != q.z) return p.z < q.z;
+  return p.w < q.w;
+}
+
 // A triangle clipped by six planes has at most nine corners.
 constexpr int kMaxClipped = 9;
 
@@ -74,7 +82,11 @@ int ClipPolygon(ClipVertex* poly, int n) {
       const ClipVertex& q = poly[(i + 1) % n];
       const float dp = PlaneDistance(p, k), dq = PlaneDistance(q, k);
       if (dp >= 0) scratch[m++] = p;
-      if ((dp >= 0) != (dq >= 0) && m < kMaxClipped) scratch[m++] = OnPlane(Lerp(p, q, dp / (dp - dq)), k);
+      if ((dp >= 0) != (dq >= 0) && m < kMaxClipped) {
+        // An edge two triangles share is cut from the same end in both, so both get the same corner.
+        const bool fromP = Before(p, q);
+        scratch[m++] = OnPlane(fromP ? Lerp(p, q, dp / (dp - dq)) : Lerp(q, p, dq / (dq - dp)), k);
+      }
     }
     std::copy(scratch, scratch + m, poly);
     n = m;
@@ -119,50 +131,103 @@ Rasterizer::ScreenVertex Rasterizer::ToScreen(const ClipVertex& v) const {
 
 void Rasterizer::Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c) {
   if (!m_ready || !Finite(a) || !Finite(b) || !Finite(c)) return;
-  ClipVertex poly[kMaxClipped + 1] = {a, b, c};
-  const int n = ClipPolygon(poly, 3);
+  // Most triangles lie wholly inside the view and skip the clipping copies; wholly outside one plane,
+  // nothing is drawn.
+  bool inside = true;
+  for (int k = 0; k < 6; ++k) {
+    const bool ina = PlaneDistance(a, k) >= 0, inb = PlaneDistance(b, k) >= 0, inc = PlaneDistance(c, k) >= 0;
+    if (!ina && !inb && !inc) return;
+    inside = inside && ina && inb && inc;
+  }
+  ClipVertex clipped[kMaxClipped + 1];
+  const ClipVertex* poly[kMaxClipped] = {&a, &b, &c};
+  int n = 3;
+  if (!inside) {
+    clipped[0] = a, clipped[1] = b, clipped[2] = c;
+    n = ClipPolygon(clipped, 3);
+    for (int i = 0; i < n; ++i) poly[i] = &clipped[i];
+  }
   if (n < 3) return;
   ScreenVertex s[kMaxClipped];
   for (int i = 0; i < n; ++i) {
-    if (!(poly[i].w > 0.0f)) return;
-    s[i] = ToScreen(poly[i]);
+    if (!(poly[i]->w > 0.0f)) return;
+    s[i] = ToScreen(*poly[i]);
+    // Corners that rounding pushed far out (w near 0) give nothing to draw.
+    if (!Snap(s[i])) return;
   }
+  // Winding as seen on the screen (y down): a positive area turns clockwise. The clipped polygon's own
+  // area decides culling, so a sliver of it that snapping turned over is left out rather than drawn back.
+  int64_t area = 0;
+  for (int i = 0; i < n; ++i) {
+    const ScreenVertex& p = s[i];
+    const ScreenVertex& q = s[(i + 1) % n];
+    area += p.fx * q.fy - q.fx * p.fy;
+  }
+  if (area == 0) return;
+  if ((m_state.cull == D3DCULL_CW && area > 0) || (m_state.cull == D3DCULL_CCW && area < 0)) return;
   for (int i = 1; i + 1 < n; ++i) {
-    // Winding as seen on the screen (y down): a positive area turns clockwise.
-    const float area = (s[i].x - s[0].x) * (s[i + 1].y - s[0].y) - (s[i + 1].x - s[0].x) * (s[i].y - s[0].y);
-    // Corners that rounding pushed far out (w near 0) give no finite area: nothing to draw.
-    if (area == 0.0f || !std::isfinite(area)) continue;
-    if ((m_state.cull == D3DCULL_CW && area > 0) || (m_state.cull == D3DCULL_CCW && area < 0)) continue;
     if (m_state.fill == D3DFILL_WIREFRAME) {
       LineScreen(s[0], s[i]), LineScreen(s[i], s[i + 1]), LineScreen(s[i + 1], s[0]);
-    } else if (area > 0) {
-      FillTriangle(s[0], s[i], s[i + 1]);
-    } else {
-      FillTriangle(s[0], s[i + 1], s[i]);
+      continue;
     }
+    const int64_t part = FixedArea(s[0], s[i], s[i + 1]);
+    if (part > 0 && area > 0)
+      FillTriangle(s[0], s[i], s[i + 1], part);
+    else if (part < 0 && area < 0)
+      FillTriangle(s[0], s[i + 1], s[i], -part);
   }
 }
 
-void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-  const float area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+bool Rasterizer::Snap(ScreenVertex& v) {
+  if (!(std::fabs(v.x) < kMaxScreen && std::fabs(v.y) < kMaxScreen)) return false;
+  v.fx = std::llrint(double(v.x) * kSubPixels), v.fy = std::llrint(double(v.y) * kSubPixels);
+  // The value planes are laid through the snapped corners, the ones the coverage sees.
+  v.x = float(double(v.fx) / kSubPixels), v.y = float(double(v.fy) / kSubPixels);
+  return true;
+}
+
+int64_t Rasterizer::FixedArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+  return (b.fx - a.fx) * (c.fy - a.fy) - (c.fx - a.fx) * (b.fy - a.fy);
+}
+
+namespace {
+
+// Integer division rounding down and up, for a positive divisor.
+int64_t FloorDiv(int64_t a, int64_t k) {
+  const int64_t q = a / k;
+  return (a % k != 0 && a < 0) ? q - 1 : q;
+}
+int64_t CeilDiv(int64_t a, int64_t k) { return -FloorDiv(-a, k); }
+
+}  // namespace
+
+void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t fixedArea) {
   const ScreenVertex* v[3] = {&a, &b, &c};
-  // Edge i runs from v[i] to v[i+1]; pixels on it count when it is a top or a left edge.
-  float ex[3], ey[3];
+  // Edge i runs from v[i] to v[i+1] (clockwise); a pixel centre (x, y) is inside it when
+  //   E = ex (Y - Py) - ey (X - Px) = C(y) - ey * kSubPixels * x
+  // is positive, or zero on a top or a left edge. All in sub-pixel integers: an edge two triangles share
+  // gives one the exact negation of the other's E, and only one of them takes the ties, so no centre on
+  // it is missed or filled twice.
+  int64_t ex[3], ey[3], rowC[3];
   bool takesTies[3];
+  int64_t minY = a.fy, maxY = a.fy, minX = a.fx, maxX = a.fx;
   for (int i = 0; i < 3; ++i) {
     const ScreenVertex& p = *v[i];
     const ScreenVertex& q = *v[(i + 1) % 3];
-    ex[i] = q.x - p.x, ey[i] = q.y - p.y;
-    takesTies[i] = (ey[i] == 0.0f && ex[i] > 0.0f) || ey[i] < 0.0f;
+    ex[i] = q.fx - p.fx, ey[i] = q.fy - p.fy;
+    takesTies[i] = (ey[i] == 0 && ex[i] > 0) || ey[i] < 0;
+    minY = std::min(minY, p.fy), maxY = std::max(maxY, p.fy);
+    minX = std::min(minX, p.fx), maxX = std::max(maxX, p.fx);
   }
-  auto inside = [&](float x, float y) {
-    for (int i = 0; i < 3; ++i) {
-      const float e = ex[i] * (y - v[i]->y) - ey[i] * (x - v[i]->x);
-      if (e < 0.0f || (e == 0.0f && !takesTies[i])) return false;
-    }
-    return true;
-  };
+  const int64_t y0 = std::max<int64_t>(CeilDiv(minY, kSubPixels), m_top);
+  const int64_t y1 = std::min<int64_t>(FloorDiv(maxY, kSubPixels), m_bottom - 1);
+  const int64_t x0 = std::max<int64_t>(CeilDiv(minX, kSubPixels), m_left);
+  const int64_t x1 = std::min<int64_t>(FloorDiv(maxX, kSubPixels), m_right - 1);
+  if (y0 > y1 || x0 > x1) return;
+  for (int i = 0; i < 3; ++i) rowC[i] = ex[i] * (y0 * kSubPixels - v[i]->fy) + ey[i] * v[i]->fx;
+
   // Value planes over the screen: value at (x, y) = at a + dx (x - a.x) + dy (y - a.y).
+  const float area = float(double(fixedArea) / (double(kSubPixels) * kSubPixels));
   const int32_t count = m_values;
   float qa[2 + kMaxAttributes], dx[2 + kMaxAttributes], dy[2 + kMaxAttributes];
   for (int32_t k = 0; k < count; ++k) {
@@ -171,47 +236,49 @@ void Rasterizer::FillTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
     dx[k] = (d1 * (c.y - a.y) - d2 * (b.y - a.y)) / area;
     dy[k] = (d2 * (b.x - a.x) - d1 * (c.x - a.x)) / area;
   }
-  const float minX = std::min({a.x, b.x, c.x}), maxX = std::max({a.x, b.x, c.x});
-  const float minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});
-  // The box within the drawn pixels before it becomes integers (clipping leaves rounding outside).
-  auto within = [](float f, int32_t lo, int32_t hi) {
-    f = f > float(lo) ? f : float(lo);
-    return f < float(hi) ? f : float(hi);
-  };
-  const int32_t x0 = int32_t(std::ceil(within(minX, m_left, m_right)));
-  const int32_t x1 = int32_t(std::floor(within(maxX, m_left - 1, m_right - 1)));
-  const int32_t y0 = int32_t(std::ceil(within(minY, m_top, m_bottom)));
-  const int32_t y1 = int32_t(std::floor(within(maxY, m_top - 1, m_bottom - 1)));
-  for (int32_t y = y0; y <= y1; ++y) {
-    // Where the slanted edges cross the row gives the span; the edge test then settles the pixels at
-    // its ends (a row of a triangle is one run, so the steps below are few).
-    float lo = float(x0), hi = float(x1);
+  for (int64_t y = y0; y <= y1; ++y) {
+    int64_t first = x0, last = x1;
     for (int i = 0; i < 3; ++i) {
-      if (ey[i] == 0.0f) continue;
-      const float cross = v[i]->x + ex[i] * (float(y) - v[i]->y) / ey[i];
-      if (ey[i] < 0.0f)
-        lo = std::max(lo, cross);
-      else
-        hi = std::min(hi, cross);
+      const int64_t cy = rowC[i];
+      rowC[i] += ex[i] * kSubPixels;
+      if (ey[i] == 0) {
+        if (cy < 0 || (cy == 0 && !takesTies[i])) first = x1 + 1;
+      } else if (ey[i] < 0) {  // E rises along the row: a left edge, a lower bound
+        const int64_t k = -ey[i] * kSubPixels;
+        first = std::max(first, takesTies[i] ? CeilDiv(-cy, k) : FloorDiv(-cy, k) + 1);
+      } else {  // E falls along the row: an upper bound
+        const int64_t k = ey[i] * kSubPixels;
+        last = std::min(last, takesTies[i] ? FloorDiv(cy, k) : CeilDiv(cy, k) - 1);
+      }
     }
-    int32_t first = int32_t(std::ceil(std::min(lo, float(x1) + 1.0f)));
-    int32_t last = int32_t(std::floor(std::max(hi, float(x0) - 1.0f)));
-    first = std::max(first, x0), last = std::min(last, x1);
-    while (first > x0 && inside(float(first - 1), float(y))) --first;
-    while (last < x1 && inside(float(last + 1), float(y))) ++last;
-    while (first <= last && !inside(float(first), float(y))) ++first;
-    while (last >= first && !inside(float(last), float(y))) --last;
     if (first > last) continue;
     SpanArgs s;
     s.color = m_color->Row(uint32_t(y));
     s.depth = m_depth ? m_depth->Row(uint32_t(y)) : nullptr;
-    s.x0 = first, s.x1 = last + 1;
+    s.x0 = int32_t(first), s.x1 = int32_t(last + 1);
     for (int32_t k = 0; k < count; ++k) {
       s.at[k] = qa[k] + dx[k] * (float(first) - a.x) + dy[k] * (float(y) - a.y);
       s.dx[k] = dx[k], s.dy[k] = dy[k];
     }
     m_pipeline.Span(s);
   }
+}
+
+void Rasterizer::Point(const ClipVertex& v) {
+  if (!m_ready || !Finite(v)) return;
+  for (int k = 0; k < 6; ++k)
+    if (PlaneDistance(v, k) < 0.0f) return;
+  if (!(v.w > 0.0f)) return;
+  const ScreenVertex s = ToScreen(v);
+  // Pixel (x, y) covers [x - 0.5, x + 0.5) x [y - 0.5, y + 0.5): the one holding the point lights.
+  const float px = std::floor(s.x + 0.5f), py = std::floor(s.y + 0.5f);
+  if (!(px >= float(m_left) && px < float(m_right) && py >= float(m_top) && py < float(m_bottom))) return;
+  SpanArgs span;
+  span.color = m_color->Row(uint32_t(py));
+  span.depth = m_depth ? m_depth->Row(uint32_t(py)) : nullptr;
+  span.x0 = int32_t(px), span.x1 = span.x0 + 1;
+  for (int32_t k = 0; k < m_values; ++k) span.at[k] = Value(s, k), span.dx[k] = 0.0f, span.dy[k] = 0.0f;
+  m_pipeline.Span(span);
 }
 
 void Rasterizer::Line(const ClipVertex& a, const ClipVertex& b) {

@@ -1,6 +1,6 @@
 // The software device's rasterizer: clips transformed vertices in homogeneous space, maps them through
 // the viewport (y down, pixel centres on integers), and fills triangles (top-left rule) and one-pixel
-// lines with spans handed to the draw's pixel pipeline.
+// lines and points with spans handed to the draw's pixel pipeline.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +36,8 @@ struct RasterState {
 
 class Rasterizer {
  public:
-  // Null when the target's colour or depth format has no span routine.
+  // Not ready when the target's colour or depth format has no span routine. `state` is read, not copied
+  // (it is several kilobytes and a draw may be a single quad): it must outlive the rasterizer.
   Rasterizer(PixelStore* color, PixelStore* depth, const D3DVIEWPORT8& viewport, const RasterState& state);
   Rasterizer(const Rasterizer&) = delete;
   Rasterizer& operator=(const Rasterizer&) = delete;
@@ -44,22 +45,32 @@ class Rasterizer {
   bool Ready() const { return m_ready; }
   void Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c);
   void Line(const ClipVertex& a, const ClipVertex& b);
+  // A point of size 1: the pixel whose square holds its centre.
+  void Point(const ClipVertex& v);
 
  private:
   struct ScreenVertex {
     float x, y, z, iw;           // screen position, depth 0..1 and 1/w
+    int64_t fx = 0, fy = 0;      // the position snapped to the sub-pixel grid (triangles)
     float attr[kMaxAttributes];  // the pixel state's attributes / w
   };
   // Value k of a vertex as spans read it: z, 1/w, then the attributes.
   static float Value(const ScreenVertex& p, int32_t k) { return k == 0 ? p.z : k == 1 ? p.iw : p.attr[k - 2]; }
   ScreenVertex ToScreen(const ClipVertex& v) const;
-  void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+  // Triangles are filled on a grid of kSubPixels steps a pixel, in integers: corners are snapped to it
+  // (false: too far out to hold), so coverage is exact and shared edges are watertight.
+  static constexpr int64_t kSubPixels = 256;
+  static constexpr float kMaxScreen = 1 << 20;
+  static bool Snap(ScreenVertex& v);
+  // Twice the signed area in sub-pixel units squared, positive clockwise on the screen.
+  static int64_t FixedArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+  void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t fixedArea);
   void LineScreen(const ScreenVertex& a, const ScreenVertex& b);
 
   PixelStore* m_color;
   PixelStore* m_depth;
   D3DVIEWPORT8 m_viewport;
-  RasterState m_state;
+  const RasterState& m_state;
   int32_t m_left, m_top, m_right, m_bottom;  // the pixels drawn: viewport within the target
   PixelPipeline m_pipeline;
   int32_t m_values = 2;  // z, 1/w and the attributes

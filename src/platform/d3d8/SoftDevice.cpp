@@ -82,6 +82,7 @@ void Device::ReleaseBuffers() {
 }
 
 void Device::ResetStates() {
+  StateChanged();
   std::fill(std::begin(m_renderStates), std::end(m_renderStates), 0u);
   DWORD* rs = m_renderStates;
   rs[D3DRS_ZENABLE] = m_params.EnableAutoDepthStencil ? 1 : 0;
@@ -405,6 +406,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
     m_textureMatrices[state - D3DTS_TEXTURE0] = *matrix;
   else
     return D3DERR_INVALIDCALL;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -431,6 +433,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* v) {
       uint64_t(v->Y) + v->Height > t.height || !(v->MinZ >= 0.0f && v->MinZ <= v->MaxZ && v->MaxZ <= 1.0f))
     return D3DERR_INVALIDCALL;
   m_viewport = *v;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -443,6 +446,7 @@ HRESULT Device::GetViewport(D3DVIEWPORT8* v) {
 HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
   if (!material) return D3DERR_INVALIDCALL;
   m_material = *material;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -456,12 +460,14 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
   if (!light || index >= m_lights.size() || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
     return D3DERR_INVALIDCALL;
   m_lights[index] = *light;
+  StateChanged();
   return D3D_OK;
 }
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable) {
   if (index >= m_lights.size()) return D3DERR_INVALIDCALL;
   m_lightEnabled[index] = enable != 0;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -469,6 +475,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   LogCall("IDirect3DDevice8::SetRenderState(%u, %u)", state, value);
   if (state >= kD3DRenderStateCount) return D3DERR_INVALIDCALL;
   m_renderStates[state] = value;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -491,6 +498,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DResource8* texture) {
   if (texture) texture->AddRef();
   if (m_textures[stage]) m_textures[stage]->Release();
   m_textures[stage] = texture;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -504,6 +512,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
   LogCall("IDirect3DDevice8::SetTextureStageState(%u, %u, %u)", stage, type, value);
   if (stage >= kD3DStageCount || type >= kD3DTextureStageStateCount) return D3DERR_INVALIDCALL;
   m_stageStates[stage][type] = value;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -512,6 +521,7 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
   if (buffer) buffer->AddRef();
   if (m_streams[stream].buffer) m_streams[stream].buffer->Release();
   m_streams[stream] = {static_cast<VertexBuffer*>(buffer), stride};
+  StateChanged();
   return D3D_OK;
 }
 
@@ -520,6 +530,7 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) {
   if (m_indices) m_indices->Release();
   m_indices = static_cast<IndexBuffer*>(buffer);
   m_baseVertex = baseVertex;
+  StateChanged();
   return D3D_OK;
 }
 

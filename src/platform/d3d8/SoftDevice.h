@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/d3d8/D3D8.h"
@@ -125,15 +127,30 @@ class Device final : public Counted<IDirect3DDevice8> {
   bool Lost() { return Level(false) != D3D_OK; }
   Surface* BackBuffer() const { return m_backBuffers.empty() ? nullptr : m_backBuffers[0]; }
   const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }
-  // The last draw's vertices after the vertex stage (for the control).
-  const std::vector<ClipVertex>& Transformed() const { return m_transformed; }
+  // The last draw's vertex range after the vertex stage (for the control); of an indexed draw from
+  // vertex buffers only the vertices its indices name are current.
+  std::span<const ClipVertex> Transformed() const { return {m_transformed.data(), m_transformedCount}; }
+  // Something a draw reads changed (a state, a binding, a vertex buffer's contents): what the device
+  // prepared for earlier draws is prepared again.
+  void StateChanged() { ++m_stateSerial; }
 
  private:
   struct Stream {
     VertexBuffer* buffer = nullptr;
     uint32_t stride = 0;
   };
-  struct Draw;  // one draw's vertex source, see SoftDeviceDraw.cpp
+  struct Draw;         // one draw's vertex source, see SoftDeviceDraw.cpp
+  struct VertexStage;  // the vertex stage prepared for a draw, see SoftDeviceVertex.cpp
+  struct VertexStageDeleter {
+    void operator()(VertexStage* stage) const;
+  };
+  // What the kept vertices were transformed under.
+  struct StageKey {
+    uint64_t inputs = 0;
+    DWORD shader = 0;
+    uint32_t firstVertex = 0;
+    bool operator==(const StageKey&) const = default;
+  };
 
   // The cooperative level: the control's, or a full-screen device's own after its window lost the focus
   // (asked of the X server when `askFocus`: TestCooperativeLevel and Present, not every draw).
@@ -149,7 +166,9 @@ class Device final : public Counted<IDirect3DDevice8> {
   // The vertex stage: fills m_transformed with the draw's vertices (SoftDeviceVertex.cpp).
   void TransformVertices(const Draw& draw);
   // The pixel stage's state for the next draw (SoftDevicePixel.cpp).
-  RasterState BuildRasterState() const;
+  void BuildRasterState(RasterState& state) const;
+  // Changes with every write to a level of a bound texture (the samplers hold decoded texels).
+  uint64_t TextureVersions() const;
   HRESULT CreateSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, bool lockable, D3DFORMAT wantKind,
                         const char* call, uint32_t fault, IDirect3DSurface8** out);
 
@@ -180,7 +199,20 @@ class Device final : public Counted<IDirect3DDevice8> {
   bool m_hadFocus = false;  // full screen: the window had the input focus once
   bool m_focusLost = false;
   bool m_focusNotReset = false;
-  std::vector<ClipVertex> m_transformed;  // one draw's vertices, kept to reuse their storage
+  // The vertex stage's results: a draw's range, kept to reuse their storage and, for indexed draws from
+  // buffers, their contents while m_stageKey holds (a vertex is current when its stamp is m_generation).
+  std::vector<ClipVertex> m_transformed;
+  std::vector<uint32_t> m_stamps;
+  size_t m_transformedCount = 0;
+  uint32_t m_generation = 0;
+  std::unique_ptr<VertexStage, VertexStageDeleter> m_stage;
+  StageKey m_stageKey;
+  bool m_stageKept = false;
+  uint64_t m_stateSerial = 0;  // see StateChanged
+  // The pixel stage's state of the last draw, kept while the state serial and the textures' contents hold.
+  RasterState m_rasterState;
+  uint64_t m_rasterSerial = 0, m_rasterTextures = 0;
+  bool m_rasterKept = false;
 };
 
 }  // namespace PM::SoftD3D

@@ -38,17 +38,6 @@ uint32_t SlotOfRegister(DWORD reg) {
 
 bool IsDeclarationHandle(DWORD handle) { return (handle & 1) != 0; }
 
-uint32_t ReadIndex(const uint8_t* indices, bool index32, uint32_t i) {
-  if (index32) {
-    uint32_t v;
-    std::memcpy(&v, indices + size_t(i) * 4, 4);
-    return v;
-  }
-  uint16_t v;
-  std::memcpy(&v, indices + size_t(i) * 2, 2);
-  return v;
-}
-
 // The end of the bytes an element of a vertex occupies, for checks against a stream's size.
 uint64_t ElementEnd(const VertexElement& e, uint64_t vertex, uint32_t stride) {
   return vertex * stride + e.offset + e.size;
@@ -170,6 +159,7 @@ HRESULT Device::SetVertexShader(DWORD handle) {
   VertexLayout layout;
   if (IsDeclarationHandle(handle) && !LayoutOf(handle, &layout)) return D3DERR_INVALIDCALL;
   m_vertexShader = handle;
+  StateChanged();
   return D3D_OK;
 }
 
@@ -184,6 +174,7 @@ HRESULT Device::DeleteVertexShader(DWORD handle) {
   if (!IsDeclarationHandle(handle) || index >= m_declarations.size() || m_declarations[index].empty())
     return D3DERR_INVALIDCALL;
   m_declarations[index].clear();
+  StateChanged();
   if (m_vertexShader == handle) m_vertexShader = 0;
   return D3D_OK;
 }
@@ -196,6 +187,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
   if (!vertices || !LayoutOf(m_vertexShader, &d.layout) || !FitsStride(d.layout, stride)) return D3DERR_INVALIDCALL;
   d.streams[0] = static_cast<const uint8_t*>(vertices);
   d.strides[0] = stride;
+  d.userPointers = true;
   d.vertexCount = d.indexCount;
   const HRESULT result = RunDraw(d);
   if (result == D3D_OK) UnsetUserSources();
@@ -215,6 +207,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
   // The array starts at vertex 0: the transformed range begins minIndex vertices in.
   d.streams[0] = static_cast<const uint8_t*>(vertices);
   d.strides[0] = stride;
+  d.userPointers = true;
   d.firstVertex = minIndex, d.vertexCount = vertexCount;
   d.indices = static_cast<const uint8_t*>(indices);
   d.index32 = indexFormat == D3DFMT_INDEX32;
@@ -229,6 +222,7 @@ void Device::UnsetUserSources() {
   m_streams[0] = {};
   if (m_indices) m_indices->Release(), m_indices = nullptr;
   m_baseVertex = 0;
+  StateChanged();
 }
 
 HRESULT Device::BindStreams(Draw& d, uint64_t base) const {
@@ -287,8 +281,14 @@ HRESULT Device::RunDraw(const Draw& d) {
   if (Lost() || d.indexCount == 0) return D3D_OK;
 
   TransformVertices(d);
-  const RasterState state = BuildRasterState();
-  Rasterizer raster(&m_renderTarget->Pixels(), m_depthTarget ? &m_depthTarget->Pixels() : nullptr, m_viewport, state);
+  // A run of draws under the same states (an engine drawing a record quad by quad) prepares them once.
+  const uint64_t textures = TextureVersions();
+  if (!m_rasterKept || m_rasterSerial != m_stateSerial || m_rasterTextures != textures) {
+    BuildRasterState(m_rasterState);
+    m_rasterSerial = m_stateSerial, m_rasterTextures = textures, m_rasterKept = true;
+  }
+  Rasterizer raster(&m_renderTarget->Pixels(), m_depthTarget ? &m_depthTarget->Pixels() : nullptr, m_viewport,
+                    m_rasterState);
   if (!raster.Ready()) return D3D_OK;
   auto at = [&](uint32_t i) -> const ClipVertex& {
     return m_transformed[d.indices ? ReadIndex(d.indices, d.index32, i) - d.firstVertex : i];
@@ -316,7 +316,7 @@ HRESULT Device::RunDraw(const Draw& d) {
       for (uint32_t i = 0; i + 1 < n; ++i) raster.Line(at(i), at(i + 1));
       break;
     case D3DPT_POINTLIST:
-      for (uint32_t i = 0; i < n; ++i) raster.Line(at(i), at(i));
+      for (uint32_t i = 0; i < n; ++i) raster.Point(at(i));
       break;
   }
   return D3D_OK;

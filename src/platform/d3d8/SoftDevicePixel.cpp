@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 #include "platform/d3d8/SoftDraw.h"
 
@@ -44,9 +45,20 @@ bool BuildSampler(Texture* texture, const DWORD* stageStates, Sampler* out) {
 
 }  // namespace
 
-RasterState Device::BuildRasterState() const {
+uint64_t Device::TextureVersions() const {
+  uint64_t sum = 0;  // a level's version counts its writes, so any write raises the sum
+  for (IDirect3DResource8* resource : m_textures) {
+    if (!resource) continue;
+    Texture* texture = static_cast<Texture*>(resource);
+    for (uint32_t i = 0; Surface* level = texture->Level(i); ++i) sum += level->Pixels().version;
+  }
+  return sum;
+}
+
+void Device::BuildRasterState(RasterState& state) const {
   const DWORD* rs = m_renderStates;
-  RasterState state;
+  std::destroy_at(&state);
+  std::construct_at(&state);
   state.depthTest = rs[D3DRS_ZENABLE] != 0 && m_depthTarget;
   state.depthFunc = rs[D3DRS_ZFUNC];
   state.depthWrite = rs[D3DRS_ZWRITEENABLE] != 0;
@@ -116,7 +128,6 @@ RasterState Device::BuildRasterState() const {
   p.writeMask = (write & 1 ? 0x00FF0000u : 0) | (write & 2 ? 0x0000FF00u : 0) | (write & 4 ? 0x000000FFu : 0) |
                 (write & 8 ? 0xFF000000u : 0);
   p.zBias = std::min<uint32_t>(rs[D3DRS_ZBIAS], kMaxZBias);
-  return state;
 }
 
 }  // namespace PM::SoftD3D

@@ -1,6 +1,7 @@
 // The device's vertex stage: each vertex of a draw transformed once into clip space with its colours
 // (lit or as given), vertex fog factor and texture coordinates. What does not change per vertex (the
-// matrices, the lights in camera space, the stages read) is prepared once per draw.
+// matrices, the lights in camera space, the stages read) is prepared once per run of draws under the
+// same states; indexed draws from vertex buffers keep their results for the next such draw.
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -33,50 +34,58 @@ void SetColors(ClipVertex& out, const D3DCOLORVALUE& diffuse, const D3DCOLORVALU
 
 }  // namespace
 
-void Device::TransformVertices(const Draw& d) {
-  const VertexLayout& layout = d.layout;
-  const DWORD* rs = m_renderStates;
-  const bool hasNormal = layout[kSlotNormal].stream >= 0;
-  const bool hasDiffuse = layout[kSlotDiffuse].stream >= 0;
-  const bool hasSpecular = layout[kSlotSpecular].stream >= 0;
-  const bool specularOn = rs[D3DRS_SPECULARENABLE] != 0;
-  // Pre-transformed vertices skip lighting, generation and texture matrices; fog comes with them in
-  // the specular alpha.
-  const bool pretransformed = layout.pretransformed;
-  const bool lighting = rs[D3DRS_LIGHTING] != 0 && !pretransformed;
-  const bool givenFog = pretransformed && rs[D3DRS_FOGENABLE] && rs[D3DRS_FOGTABLEMODE] == D3DFOG_NONE && hasSpecular;
-
-  const D3DMATRIX worldView = Multiply(m_world, m_view);
-  const D3DMATRIX clip = Multiply(worldView, m_projection);
-  const D3DMATRIX normalMatrix = NormalMatrix(worldView);
+// What the stage prepares once for a run of draws with the same inputs.
+struct Device::VertexStage {
+  VertexLayout layout;
+  bool hasNormal, hasDiffuse, hasSpecular, specularOn, pretransformed, givenFog, vertexFog, needsNormal, needsPosition,
+      normalize;
+  D3DMATRIX worldView, clip, normalMatrix;
   std::optional<VertexLighting> lights;
-  if (lighting)
-    lights.emplace(LightingInputs{rs, &m_material, &m_lights, &m_lightEnabled, &m_view, hasDiffuse, hasSpecular});
-  const VertexFog fog(rs);
-  const bool vertexFog = fog.Active() && !pretransformed;
-  const TexCoordStages tex(m_stageStates, m_textureMatrices, layout, rs[D3DRS_LOCALVIEWER] != 0, pretransformed);
-  const bool needsNormal = hasNormal && (lighting || tex.NeedsNormal());
-  const bool needsPosition = (lights && lights->NeedsPosition()) || vertexFog || tex.NeedsPosition();
-  const bool normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
-  // The screen mapping undone for pre-transformed vertices, so the rasterizer puts them where they say.
-  const D3DVIEWPORT8& vp = m_viewport;
-  const float depthSpan = vp.MaxZ - vp.MinZ;
+  VertexFog fog;
+  TexCoordStages tex;
+  D3DVIEWPORT8 viewport;
+  float depthSpan;
+  uint32_t present[kSlotCount], presentCount = 0;  // the slots the vertex has
 
-  // The elements the vertex has, each from its first vertex on by its stream's stride.
-  uint32_t present[kSlotCount], presentCount = 0;
-  const uint8_t* element[kSlotCount] = {};
-  for (uint32_t s = 0; s < kSlotCount; ++s) {
-    const VertexElement& e = layout[s];
-    if (e.stream < 0) continue;
-    present[presentCount++] = s;
-    element[s] = d.streams[e.stream] + uint64_t(d.firstVertex) * d.strides[e.stream] + e.offset;
+  VertexStage(const Device& device, const VertexLayout& l)
+      : layout(l),
+        fog(device.m_renderStates),
+        tex(device.m_stageStates, device.m_textureMatrices, l, device.m_renderStates[D3DRS_LOCALVIEWER] != 0,
+            l.pretransformed) {
+    const DWORD* rs = device.m_renderStates;
+    hasNormal = layout[kSlotNormal].stream >= 0;
+    hasDiffuse = layout[kSlotDiffuse].stream >= 0;
+    hasSpecular = layout[kSlotSpecular].stream >= 0;
+    specularOn = rs[D3DRS_SPECULARENABLE] != 0;
+    // Pre-transformed vertices skip lighting, generation and texture matrices; fog comes with them in
+    // the specular alpha.
+    pretransformed = layout.pretransformed;
+    const bool lighting = rs[D3DRS_LIGHTING] != 0 && !pretransformed;
+    givenFog = pretransformed && rs[D3DRS_FOGENABLE] && rs[D3DRS_FOGTABLEMODE] == D3DFOG_NONE && hasSpecular;
+    worldView = Multiply(device.m_world, device.m_view);
+    clip = Multiply(worldView, device.m_projection);
+    normalMatrix = NormalMatrix(worldView);
+    if (lighting)
+      lights.emplace(LightingInputs{rs, &device.m_material, &device.m_lights, &device.m_lightEnabled, &device.m_view,
+                                    hasDiffuse, hasSpecular});
+    vertexFog = fog.Active() && !pretransformed;
+    needsNormal = hasNormal && (lighting || tex.NeedsNormal());
+    needsPosition = (lights && lights->NeedsPosition()) || vertexFog || tex.NeedsPosition();
+    normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
+    // The screen mapping undone for pre-transformed vertices, so the rasterizer puts them where they say.
+    viewport = device.m_viewport;
+    depthSpan = viewport.MaxZ - viewport.MinZ;
+    for (uint32_t s = 0; s < kSlotCount; ++s)
+      if (layout[s].stream >= 0) present[presentCount++] = s;
   }
 
-  m_transformed.resize(d.vertexCount);
-  for (uint32_t i = 0; i < d.vertexCount; ++i) {
-    if (i)
-      for (uint32_t k = 0; k < presentCount; ++k) element[present[k]] += d.strides[layout[present[k]].stream];
-    ClipVertex& out = m_transformed[i];
+  // Vertex `i` of the draw's range.
+  void Transform(const Draw& d, uint32_t i, ClipVertex& out) const {
+    const uint8_t* element[kSlotCount] = {};
+    for (uint32_t k = 0; k < presentCount; ++k) {
+      const VertexElement& e = layout[present[k]];
+      element[present[k]] = d.streams[e.stream] + (uint64_t(d.firstVertex) + i) * d.strides[e.stream] + e.offset;
+    }
     // Every field is written below; the coordinates of stages not read are zeroed here.
     std::memset(&out.tex[0][0] + 4 * tex.Count(), 0, sizeof(out.tex) - sizeof(out.tex[0]) * tex.Count());
     float position[4];
@@ -86,6 +95,7 @@ void Device::TransformVertices(const Draw& d) {
         hasSpecular ? ReadColor(element[kSlotSpecular], layout[kSlotSpecular].type) : kNoSpecular;
 
     if (pretransformed) {
+      const D3DVIEWPORT8& vp = viewport;
       const float w = 1.0f / position[3];
       out.x = (2.0f * (position[0] - float(vp.X)) / float(vp.Width) - 1.0f) * w;
       out.y = (1.0f - 2.0f * (position[1] - float(vp.Y)) / float(vp.Height)) * w;
@@ -116,6 +126,36 @@ void Device::TransformVertices(const Draw& d) {
               : givenFog ? specular.a
                          : 1.0f;
     tex.Fill(element, camera, normal, out.tex);
+  }
+};
+
+void Device::VertexStageDeleter::operator()(VertexStage* stage) const { delete stage; }
+
+void Device::TransformVertices(const Draw& d) {
+  // An indexed draw from vertex buffers transforms only the vertices its indices name, and keeps them
+  // while nothing the stage reads changes: the next draw of the same buffers finds them done. (Engines
+  // draw a quad at a time over a whole record's range, so redoing the range would cost its square.)
+  const bool keep = d.indices && !d.userPointers;
+  const StageKey key{m_stateSerial, m_vertexShader, d.firstVertex};
+  if (!keep || !m_stage || !(key == m_stageKey) || !m_stageKept) {
+    m_stage.reset(new VertexStage(*this, d.layout));
+    m_stageKey = key, m_stageKept = keep;
+    if (++m_generation == 0) {  // after 2^32 runs the old marks could match again
+      std::fill(m_stamps.begin(), m_stamps.end(), 0u);
+      m_generation = 1;
+    }
+  }
+  if (m_transformed.size() < d.vertexCount) m_transformed.resize(d.vertexCount), m_stamps.resize(d.vertexCount, 0u);
+  m_transformedCount = d.vertexCount;
+  if (!keep) {
+    for (uint32_t i = 0; i < d.vertexCount; ++i) m_stage->Transform(d, i, m_transformed[i]);
+    return;
+  }
+  for (uint32_t n = 0; n < d.indexCount; ++n) {
+    const uint32_t i = ReadIndex(d.indices, d.index32, n) - d.firstVertex;
+    if (m_stamps[i] == m_generation) continue;
+    m_stage->Transform(d, i, m_transformed[i]);
+    m_stamps[i] = m_generation;
   }
 }
 

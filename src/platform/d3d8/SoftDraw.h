@@ -1,6 +1,8 @@
 // What the device's draw files share: one draw's vertex source and the matrix product.
 #pragma once
 
+#include <cstring>
+
 #include "platform/d3d8/SoftDevice.h"
 
 namespace PM::SoftD3D {
@@ -15,7 +17,19 @@ struct Device::Draw {
   uint32_t vertexCount = 0;
   const uint8_t* indices = nullptr;  // null: the vertices in order
   bool index32 = false;
+  bool userPointers = false;  // the caller's arrays, which may change unseen between draws
 };
+
+inline uint32_t ReadIndex(const uint8_t* indices, bool index32, uint32_t i) {
+  if (index32) {
+    uint32_t v;
+    std::memcpy(&v, indices + size_t(i) * 4, 4);
+    return v;
+  }
+  uint16_t v;
+  std::memcpy(&v, indices + size_t(i) * 2, 2);
+  return v;
+}
 
 inline D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
   D3DMATRIX r{};

@@ -66,7 +66,7 @@ class Control final : public D3D8Control {
   int32_t PresentCount() override { return State().presents; }
   uint32_t LastVertices(ClipVertexOut* out, uint32_t capacity) override {
     if (State().devices.empty()) return 0;
-    const std::vector<ClipVertex>& v = State().devices.back()->Transformed();
+    const std::span<const ClipVertex> v = State().devices.back()->Transformed();
     for (uint32_t i = 0; out && i < capacity && i < v.size(); ++i) {
       const ClipVertex& c = v[i];
       ClipVertexOut& o = out[i];

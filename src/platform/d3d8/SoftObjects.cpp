@@ -174,6 +174,7 @@ HRESULT Buffer<I, T>::Lock(UINT offset, UINT size, uint8_t** data, DWORD flags) 
   if (HRESULT refused = LockRefusal(m_device, D3DPOOL_MANAGED); refused != D3D_OK) return refused;
   m_locked = true;
   *data = m_bytes.data() + offset;
+  if (T == D3DRTYPE_VERTEXBUFFER) m_device->StateChanged();
   return D3D_OK;
 }
 
@@ -181,6 +182,7 @@ template <class I, D3DRESOURCETYPE T>
 HRESULT Buffer<I, T>::Unlock() {
   if (!m_locked) return D3DERR_INVALIDCALL;
   m_locked = false;
+  if (T == D3DRTYPE_VERTEXBUFFER) m_device->StateChanged();  // the caller wrote through the lock
   return D3D_OK;
 }
 

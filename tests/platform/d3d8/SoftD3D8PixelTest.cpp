@@ -1,6 +1,7 @@
 // The software device's pixel stage through the device's own calls: culling by winding, the near
-// plane, shared edges drawn once, table fog at a known depth, depth bias, blending, the alpha test and
-// textures bound to a stage (with and without a texture, in several formats).
+// plane, shared edges drawn once, table fog at a known depth, depth bias, blending, the alpha test,
+// textures bound to a stage (with and without a texture, in several formats), draws a quad at a time
+// that the device must redo after any change, and points.
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -226,6 +227,121 @@ TEST_F(SoftD3D8PixelTest, BoundTexturesAndUnboundStages) {
     device->SetTexture(0, nullptr);
     texture->Release();
   }
+}
+
+// Quads drawn one fan at a time over a buffer's whole range, as the engine draws a record: the device
+// keeps the transformed vertices and the pixel state between such draws, and must notice every change.
+TEST_F(SoftD3D8PixelTest, QuadByQuadDrawsFollowEveryChangeBetweenThem) {
+  // Quad 0 on the left half, quad 1 on the right half, each a fan of four corners.
+  std::vector<ColorVertex> corners = {
+      {-1, 1, 0.5f, 0xFFFF0000u}, {0, 1, 0.5f, 0xFFFF0000u}, {0, -1, 0.5f, 0xFFFF0000u}, {-1, -1, 0.5f, 0xFFFF0000u},
+      {0, 1, 0.5f, 0xFF00FF00u},  {1, 1, 0.5f, 0xFF00FF00u}, {1, -1, 0.5f, 0xFF00FF00u}, {0, -1, 0.5f, 0xFF00FF00u}};
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  IDirect3DIndexBuffer8* indices = nullptr;
+  ASSERT_EQ(device->CreateVertexBuffer(UINT(corners.size() * sizeof(ColorVertex)), 0, 0, D3DPOOL_DEFAULT, &vertices),
+            D3D_OK);
+  ASSERT_EQ(device->CreateIndexBuffer(8 * 2, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices), D3D_OK);
+  auto fill = [&] {
+    uint8_t* p = nullptr;
+    ASSERT_EQ(vertices->Lock(0, 0, &p, 0), D3D_OK);
+    std::memcpy(p, corners.data(), corners.size() * sizeof(ColorVertex));
+    vertices->Unlock();
+  };
+  fill();
+  uint8_t* p = nullptr;
+  ASSERT_EQ(indices->Lock(0, 0, &p, 0), D3D_OK);
+  for (uint16_t i = 0; i < 8; ++i) std::memcpy(p + 2 * i, &i, 2);
+  indices->Unlock();
+  device->SetStreamSource(0, vertices, sizeof(ColorVertex));
+  device->SetIndices(indices, 0);
+  auto quads = [&](const std::function<void()>& between = {}) {
+    return Frame([&] {
+      EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLEFAN, 0, 8, 0, 2), D3D_OK);
+      if (between) between();
+      EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLEFAN, 0, 8, 4, 2), D3D_OK);
+    });
+  };
+  const size_t left = kH / 2 * kW + kW / 4, right = kH / 2 * kW + 3 * kW / 4;
+  std::vector<uint32_t> px = quads();
+  EXPECT_EQ(px[left], 0xFFFF0000u);
+  EXPECT_EQ(px[right], 0xFF00FF00u);
+
+  // A new world transform between the two draws moves the second quad (down by half the view).
+  D3DMATRIX world{};
+  world.m[0][0] = world.m[1][1] = world.m[2][2] = world.m[3][3] = 1, world.m[3][1] = -1;
+  D3DMATRIX identity{};
+  identity.m[0][0] = identity.m[1][1] = identity.m[2][2] = identity.m[3][3] = 1;
+  px = quads([&] { device->SetTransform(D3DTS_WORLD, &world); });
+  device->SetTransform(D3DTS_WORLD, &identity);
+  EXPECT_EQ(px[kW / 4 * kW + 3 * kW / 4], 0xFF000000u) << "the moved quad's top is empty";
+  EXPECT_EQ(px[3 * kH / 4 * kW + 3 * kW / 4], 0xFF00FF00u) << "the moved quad's bottom";
+
+  // New buffer contents between the draws: the second quad turns blue.
+  px = quads([&] {
+    for (size_t i = 4; i < 8; ++i) corners[i].color = 0xFF0000FFu;
+    fill();
+  });
+  EXPECT_EQ(px[left], 0xFFFF0000u);
+  EXPECT_EQ(px[right], 0xFF0000FFu);
+
+  // Lighting turned on between them (no lights, no material): the second quad is black.
+  px = quads([&] { device->SetRenderState(D3DRS_LIGHTING, 1); });
+  device->SetRenderState(D3DRS_LIGHTING, 0);
+  EXPECT_EQ(px[left], 0xFFFF0000u);
+  EXPECT_EQ(px[right], 0xFF000000u);
+
+  // A colour write mask of red alone between them (a pixel state): the blue quad writes nothing.
+  px = quads([&] { device->SetRenderState(D3DRS_COLORWRITEENABLE, 1); });
+  device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+  EXPECT_EQ(px[left], 0xFFFF0000u);
+  EXPECT_EQ(px[right], 0xFF000000u);
+
+  // A texture written between them, nothing else changed: the second quad shows the new texel.
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture), D3D_OK);
+  auto texel = [&](uint16_t value) {
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    std::memcpy(locked.pBits, &value, 2);
+    texture->UnlockRect(0);
+  };
+  texel(0xFFFF);
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  px = quads([&] { texel(0x001F); });
+  EXPECT_EQ(px[left], 0xFFFFFFFFu);
+  EXPECT_EQ(px[right], 0xFF0000FFu);
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+
+  // A range starting further in names the same vertices by the same indices.
+  px = Frame([&] { EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLEFAN, 4, 4, 4, 2), D3D_OK); });
+  EXPECT_EQ(px[left], 0xFF000000u);
+  EXPECT_EQ(px[right], 0xFF0000FFu);
+  device->SetStreamSource(0, nullptr, 0);
+  device->SetIndices(nullptr, 0);
+  vertices->Release();
+  indices->Release();
+}
+
+// A point lights the one pixel whose square holds it (pixel x covers x - 0.5 up to x + 0.5).
+TEST_F(SoftD3D8PixelTest, PointsLightThePixelHoldingThem) {
+  auto clipX = [](double x) { return float(x / kW * 2 - 1); };
+  auto clipY = [](double y) { return float(1 - y / kH * 2); };
+  const struct {
+    double x, y;
+    UINT px, py;
+  } points[] = {{10, 10, 10, 10}, {20.4, 5.6, 20, 6}, {0.2, 47.3, 0, 47}, {63.45, 0.45, 63, 0}};
+  std::vector<ColorVertex> v;
+  for (const auto& q : points) v.push_back({clipX(q.x), clipY(q.y), 0.5f, 0xFFFFFFFFu});
+  const std::vector<uint32_t> px = Frame([&] {
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, UINT(v.size()), v.data(), sizeof(ColorVertex)), D3D_OK);
+  });
+  size_t lit = 0;
+  for (uint32_t p : px) lit += p != 0xFF000000u;
+  EXPECT_EQ(lit, std::size(points));
+  for (const auto& q : points) EXPECT_EQ(px[q.py * kW + q.px], 0xFFFFFFFFu) << q.x << ", " << q.y;
 }
 
 }  // namespace

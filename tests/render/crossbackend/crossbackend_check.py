@@ -94,6 +94,13 @@ def sample_folder(tmp):
     return work
 
 
+def guide_folder(tmp):
+    work = os.path.join(tmp, "guide")
+    if not os.path.isdir(work):
+        shutil.copytree(os.path.join(source, "examples", "guide"), work)
+    return work
+
+
 def render_folder(tmp):
     work = os.path.join(tmp, "render")
     if not os.path.isdir(work):
@@ -109,6 +116,8 @@ CASES = {
     "ramp565": against_opengl(["ramp565.bs"], scene_folder, ["quad_half_pixel.bs"]),
     "default_color": against_opengl(["odd.bs"], scene_folder),
     "default_material": default_material,
+    # The lit quad turning about the view's vertical axis: its diagonal shared by two triangles.
+    "spin": against_opengl(["spin.bs"], guide_folder),
     # Without labels, text and shadows: see every_widget_plain.bs.
     "every_widget": against_opengl(["window.bs", "style.bs", "every_widget.bs", "every_widget_plain.bs"],
                                    sample_folder),
