@@ -43,8 +43,9 @@ class ScratchStore {
   // 330 MB for 1.15 million triangles), whatever its size, so the next call on as large a mesh maps nothing
   // afresh.
   static constexpr Rules kWorkingRules{size_t(512) << 20, 0, 64, true, kReserve};
-  // The calls whose takes a store keeps room for: a level-3 refinement and its projection, step by step.
-  static constexpr int kRecentCalls = 4;
+  // The calls whose takes a store keeps room for: a mesh's conversion, three steps, the projection, the
+  // evaluation and the geometry nodes, called one by one.
+  static constexpr int kRecentCalls = 8;
   // Raw room is aligned to a cache line.
   static constexpr size_t kAlign = 64;
 
