@@ -2,6 +2,7 @@
 // in a step or two instead of a binary search.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "anim/SplineMath.h"
@@ -32,11 +33,28 @@ class KeyCursor {
           return m_segment = c - 1;
         }
       }
+      if (!std::isnan(t)) return m_segment = BracketingSegment(keys, n, t);
     }
-    return m_segment = FindKeySegment(keys, n, t);  // NaN, a jump, or keys not known in order
+    return m_segment = FindKeySegment(keys, n, t);  // NaN, or keys not known in order
   }
 
  private:
+  // On keys in order with keys[0].time < t < keys[n - 1].time: the segment ending at the first key at or
+  // after t, which the range kept always holds. The binary search's tests branch one way or the other at
+  // random on times that jump about, and each wrong guess costs more than a step; this search takes one
+  // conditional move a step and no branch on the keys.
+  template <class Key>
+  static int32_t BracketingSegment(const Key* keys, int32_t n, float t) {
+    const Key* first = keys + 1;
+    int32_t count = n - 1;
+    while (count > 1) {
+      const int32_t half = count / 2;
+      first = first[half - 1].time < t ? first + half : first;
+      count -= half;
+    }
+    return int32_t(first - keys) - 1;
+  }
+
   template <class Key>
   bool Ordered(const Key* keys, int32_t n, uint32_t version) {
     if (m_version != version) {

@@ -18,9 +18,11 @@ template class SplineFitted<KeyVector4f>;
 Quaternionf UnitRotation(const Quaternionf& q) {
   const float l2 = q.Dot(q);
   if (!(l2 > 0.0f) || !std::isfinite(l2)) return kIdentityQuaternionf;
-  Quaternionf u = q;
-  u.Normalize();
-  return u;
+  // Quaternionf::Normalize's test and scale, here where the evaluation inlines them: keys are nearly
+  // always unit already, and two calls a segment for the band test cost more than the test.
+  if (l2 >= kUnitBandLow && l2 <= kUnitBandHigh) return q;
+  const float inv = 1.0f / std::sqrt(l2);
+  return {q.x * inv, q.y * inv, q.z * inv, q.w * inv};
 }
 
 void EvaluateLocated(const KeyQuaternionf* keys, float t, int32_t at, float* out) {

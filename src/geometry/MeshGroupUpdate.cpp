@@ -69,6 +69,8 @@ void TMeshGroup_I::UpdateSubDiv() {
   const Obj<MeshStructure_I> mesh = m_meshStructure;
   const Obj<MeshData_I> data = m_meshData;
   const int64_t fetched = GetPerformanceCounter();
+  // The whole rebuild is one call on the thread's store: the next rebuild finds what this one took.
+  const SubDivScratchCall call(SubDivScratchCall::kWholeJob);
 
   m_baseData = NewCounted<SubDivData>();
   m_outData = NewCounted<SubDivData>();

@@ -98,6 +98,7 @@ int32_t ChooseVertex(SubDivData& data, int32_t v, int32_t a, const std::vector<c
 
 void AssignMeshToSubDiv(const MeshStructure_I& mesh, const MeshData_I& meshData, SubDivStructure& target,
                         SubDivData& data, const String& name) {
+  const SubDivScratchCall call;
   target.Clear();
   data = SubDivData();
   const int32_t np = meshData.m_vertices.Count(), nf = mesh.PolygonCount();

@@ -1,5 +1,9 @@
 #include "geometry/ScratchStore.h"
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "core/StartUp.h"
@@ -8,6 +12,7 @@ namespace PM {
 namespace {
 
 constexpr std::align_val_t kRoomAlign{ScratchStore::kAlign};
+constexpr size_t kTrimAllocatorFrom = size_t(8) << 20;
 
 // The stores of a thread are built on first use and gone once the thread's objects are destroyed; a block
 // released after that (a static level, say) is freed at once instead of reaching a destroyed store.
@@ -95,13 +100,42 @@ void* ScratchStore::TakeBytes(size_t bytes, size_t& got, bool& fresh) {
       auto& raw = static_cast<RawBlock&>(*b);
       got = raw.bytes;
       fresh = false;
+      CountTake(bytes, got);
       return std::exchange(raw.data, nullptr);
     }
   }
   // Whole cache lines, so that a later request a little larger still fits.
   got = (bytes + kAlign - 1) & ~(kAlign - 1);
   fresh = true;
+  if (bytes >= m_rules.keepFrom) CountTake(bytes, got);
   return NewRoom(got);
+}
+
+void ScratchStore::BeginCall(Call::Kind kind) {
+  if (m_depth++ == 0) m_wholeJob = kind == Call::kWholeJob;
+}
+
+size_t ScratchStore::KeptAfterCall() const {
+  size_t recent = 0;
+  for (size_t takes : m_recentTakes) recent += takes;
+  return std::max(m_rules.reserve, recent);
+}
+
+void ScratchStore::EndCall() {
+  if (--m_depth > 0) return;
+  if (m_wholeJob) std::fill(std::begin(m_recentTakes), std::end(m_recentTakes), size_t(0));
+  m_recentAt = (m_recentAt + 1) % kRecentCalls;
+  m_recentTakes[m_recentAt] = m_callTakes;
+  m_callTakes = 0;
+  const size_t keep = KeptAfterCall();
+  if (m_kept <= keep) return;
+  const size_t before = m_kept;
+  Trim(keep);
+  // The allocator keeps freed blocks below its mapping threshold in its heap, where their pages stay
+  // resident: hand the free pages back when the store let go of a good deal.
+#ifdef __GLIBC__
+  if (before - m_kept >= kTrimAllocatorFrom) malloc_trim(0);
+#endif
 }
 
 void ScratchStore::KeepBytes(void* data, size_t bytes) {

@@ -3,7 +3,9 @@
 // handed on to the host as well, so the next touch also waits for the host to map the page again: for arrays of
 // hundreds of megabytes that costs more than the work written into them. A kept block's pages are already there.
 // Each thread has two stores with their own rules: one for blocks that may outlive the call that took them
-// (subdivision levels) and one for working blocks a call gives back before it returns (the stripifier). Both
+// (subdivision levels) and one for working blocks a call gives back before it returns (the stripifier). When
+// a call ends, a store keeps no more than its last few calls took (at least a modest reserve): a mesh as large
+// as the last ones finds its blocks, while one large mesh does not hold hundreds of megabytes for good. Both
 // are released by every DLLDeInitialize of the thread and when the thread ends.
 #pragma once
 
@@ -28,15 +30,22 @@ class ScratchStore {
     // A request takes the smallest kept block that holds it; unless `anyLarger`, only one no more than twice
     // its size, so a small level that keeps its block for long never holds a large one.
     bool anyLarger;
+    // Bytes kept after a call whatever the calls took.
+    size_t reserve;
   };
 
   // The rules of the store for blocks that may outlive their call.
   static constexpr size_t kKeepFrom = size_t(256) << 10;
   static constexpr size_t kDefaultCap = size_t(640) << 20;
-  static constexpr Rules kLastingRules{kDefaultCap, kKeepFrom, kDefaultCap / kKeepFrom, false};
+  static constexpr size_t kReserve = size_t(64) << 20;
+  static constexpr Rules kLastingRules{kDefaultCap, kKeepFrom, kDefaultCap / kKeepFrom, false, kReserve};
   // The rules of the store for a call's working blocks: every block of a large mesh's call is kept (about
-  // 330 MB for 1.15 million triangles), whatever its size, so the next call maps nothing afresh.
-  static constexpr Rules kWorkingRules{size_t(512) << 20, 0, 64, true};
+  // 330 MB for 1.15 million triangles), whatever its size, so the next call on as large a mesh maps nothing
+  // afresh.
+  static constexpr Rules kWorkingRules{size_t(512) << 20, 0, 64, true, kReserve};
+  // The calls whose takes a store keeps room for: a mesh's conversion, three steps, the projection, the
+  // evaluation and the geometry nodes, called one by one.
+  static constexpr int kRecentCalls = 8;
   // Raw room is aligned to a cache line.
   static constexpr size_t kAlign = 64;
 
@@ -81,6 +90,27 @@ class ScratchStore {
       a.Clear();
   }
 
+  // A call on the thread's store, from its construction to its destruction. When the outermost call ends the
+  // store frees its oldest blocks until it keeps no more than the reserve or than the takes of its last
+  // kRecentCalls calls (takes between calls count with the next call); a whole job (a mesh group's rebuild,
+  // a stripification) counts alone, as the steps of one job are no pattern for the next. Calls inside it
+  // count as part of it.
+  class Call {
+   public:
+    enum Kind : uint8_t { kStep, kWholeJob };
+    explicit Call(ScratchStore* store, Kind kind = kStep) : m_store(store) {
+      if (m_store) m_store->BeginCall(kind);
+    }
+    ~Call() {
+      if (m_store) m_store->EndCall();
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+   private:
+    ScratchStore* m_store;
+  };
+
   // Gives the empty array `a` room for at least `capacity` elements: a kept block of that kind when one fits,
   // else a fresh one.
   template <class T>
@@ -96,6 +126,8 @@ class ScratchStore {
   void KeepBytes(void* data, size_t bytes);
 
   size_t KeptBytes() const { return m_kept; }
+  // What the store keeps after the current call at most: the reserve, or the recent calls' takes if more.
+  size_t KeptAfterCall() const;
   size_t KeptBlocks() const { return m_blocks.size(); }
   size_t Cap() const { return m_rules.cap; }
   // A new cap; blocks over it are freed at once, the oldest first. 0 keeps nothing.
@@ -134,10 +166,20 @@ class ScratchStore {
   std::unique_ptr<Block> Take(const void* kind, size_t bytes);
   void Add(std::unique_ptr<Block> block);
   void Trim(size_t cap);
+  // Counts a take of `asked` bytes given a block of `got` for the current call: a block much larger than the
+  // request counts as twice the request, so a small mesh in a large block asks for no large reserve.
+  void CountTake(size_t asked, size_t got) { m_callTakes += got < asked * 2 ? got : asked * 2; }
+  void BeginCall(Call::Kind kind);
+  void EndCall();
 
   Rules m_rules;
   std::vector<std::unique_ptr<Block>> m_blocks;  // the oldest first
   size_t m_kept = 0;
+  int m_depth = 0;                       // calls open on the store
+  bool m_wholeJob = false;               // the outermost open call is a whole job
+  size_t m_callTakes = 0;                // bytes taken since the last call ended
+  size_t m_recentTakes[kRecentCalls]{};  // the takes of the last calls, the newest at m_recentAt
+  int m_recentAt = 0;
 };
 
 template <class T>
@@ -147,6 +189,7 @@ void ScratchStore::Reserve(Array<T>& a, int capacity) {
     if (std::unique_ptr<Block> b = Take(KindOf<T>(), bytes)) a = std::move(static_cast<ArrayBlock<T>&>(*b).array);
   }
   a.Reserve(capacity);
+  if (bytes >= m_rules.keepFrom) CountTake(bytes, sizeof(T) * size_t(a.Capacity()));
 }
 
 template <class T>

@@ -28,6 +28,12 @@ struct StripScratch {
   static void Give(void* block, size_t bytes) { ScratchStore::GiveTo(ScratchStore::ThisThreadWorking(), block, bytes); }
 };
 
+// A stripification's call on the thread's working store, a whole job (ScratchStore::Call).
+class StripScratchCall : public ScratchStore::Call {
+ public:
+  StripScratchCall() : Call(ScratchStore::ThisThreadWorking(), kWholeJob) {}
+};
+
 // An array of the stripifier given room from the thread's working store, and given back to it.
 template <class T>
 void ReserveStripArray(Array<T>& a, int capacity) {

@@ -104,6 +104,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
 }
 
 bool StripifyTriangles(const Array<int32_t>& indicesIn, Array<int32_t>& lengthsOut, Array<int32_t>& indicesOut) {
+  const StripScratchCall call;
   lengthsOut.Clear();
   indicesOut.Clear();
   int n = indicesIn.Count() / 3 * 3;

@@ -152,6 +152,7 @@ bool IsStatic(const Obj<ScriptObject>& control) {
 
 bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, const SubDivData& baseData,
                             const String& name, SubDivData& out, SubDivLevelChecked* checked) {
+  const SubDivScratchCall call;
   LogDebug("SubDiv: AssignSubDivToGeometry ", name, ".");
   SubDivParamTable::Build();
   // The positions are summed as the adjacency pass writes each record, which saves a sweep of its own

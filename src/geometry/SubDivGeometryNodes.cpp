@@ -337,6 +337,7 @@ TPolygonGeometry_I* SubDivGeometry::FindOrCreateNode(TBranch_I* parent, const St
 
 void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData,
                             const String& name, SubDivData& out, TBranch_I* parent, SubDivLevelChecked* checked) {
+  const SubDivScratchCall call;
   Corners corners;
   const bool known = checked && checked->Take(last, &corners.table);
   if (!known && !last.CheckReferences("AssignSubDivToGeometry")) return;

@@ -21,6 +21,13 @@ void ReserveSubDivScratch(Array<T>& a, int capacity) {
   ScratchStore::ReserveIn(SubDivScratch::ThisThread(), a, capacity);
 }
 
+// A subdivision operation's call on this thread's store (ScratchStore::Call): made before the operation's
+// buffers, so that they are back in the store when the call ends.
+class SubDivScratchCall : public ScratchStore::Call {
+ public:
+  explicit SubDivScratchCall(Kind kind = kStep) : Call(SubDivScratch::ThisThread(), kind) {}
+};
+
 // Uninitialised room for `count` elements from the thread's store, given back when it goes.
 template <class T>
 class SubDivScratchBuffer {

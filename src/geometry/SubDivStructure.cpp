@@ -138,6 +138,7 @@ void SubDivStructure::UpdateVertexToFace() {
 }
 
 bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratchBuffer<int32_t>* corners) {
+  const SubDivScratchCall call;
   // The check of the faces rides on the corner table's sweep and that of the edges on the edge
   // grouping's, which write only tables of their own: the records stay as they are until all of it
   // has passed. A fault sends the level to CheckReferences, which finds the first one and logs it.
@@ -160,6 +161,7 @@ bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratch
 }
 
 bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivLevelChecked& checked) {
+  const SubDivScratchCall call;
   SubDivScratchBuffer<int32_t> table;
   if (checked.TakeFromStep(*this, &table) && table.get())
     VertexAdjacencyPass(nullptr, table.get(), sink);

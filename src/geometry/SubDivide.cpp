@@ -53,6 +53,7 @@ void FetchRecord(const SubDivPoint& p) {
 }  // namespace
 
 void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, SubDivLevelChecked* checked) {
+  const SubDivScratchCall call;
   SubDivScratchBuffer<int32_t> corners;
   const bool known = checked && checked->TakeFromStep(*this, &corners) && corners.get();
   if (&target == this || !target.Points.IsEmpty() || !target.Edges.IsEmpty() || !target.Faces.IsEmpty()) {
@@ -290,6 +291,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
 }
 
 bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
+  const SubDivScratchCall call;
   SubDivScratchBuffer<int32_t> corners;
   const bool known = checked && checked->TakeFromStep(*this, &corners) && corners.get();
   if (!known && !CheckReferences("SubDivStructure::ProjectToLimit")) return false;

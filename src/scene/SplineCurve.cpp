@@ -46,6 +46,31 @@ void TraceSegment(StreamPipeRef& pipe, int32_t index, float length) {
   pipe->EndMessage();
 }
 
+// Walks the segments of p[0..n) until the one holding arc length s: true with `point` and `direction` set
+// there, false when s lies beyond the end. With kTrace every segment walked past writes its line.
+// Nothing else is kept on the way (the last segment with a length is looked for only past the end), so
+// the loop without the trace holds its values in registers.
+template <bool kTrace>
+[[gnu::always_inline]] inline bool WalkTo(const Vector3f* p, int32_t n, float s, Vector3f& point, Vector3f& direction,
+                                          StreamPipeRef& log) {
+  float walked = 0;
+  for (int32_t i = 0; i + 1 < n; ++i) {
+    Vector3f d;
+    d.SetDifference(p[i + 1], p[i]);
+    const float length = std::sqrt(d.LengthSquared());
+    // A zero-length segment has no direction: walk past it rather than divide by its length.
+    if (walked + length >= s && length > 0) {
+      direction = d * (1.0f / length);
+      point = p[i];
+      point.LerpTo(p[i + 1], (s - walked) / length);
+      return true;
+    }
+    walked += length;
+    if constexpr (kTrace) TraceSegment(log, i, walked);
+  }
+  return false;
+}
+
 }  // namespace
 
 // Aligned to a cache line: the walk's loop ran half again as long when other code moved it to another
@@ -53,32 +78,22 @@ void TraceSegment(StreamPipeRef& pipe, int32_t index, float length) {
 [[gnu::aligned(64)]] void CurvePointAtLength(const Array<Vector3f>& points, float s, Vector3f& point,
                                              Vector3f& direction) {
   const int32_t n = points.Count();
-  point = n > 0 ? points[n - 1] : kZeroVector3f;
-  direction = kZeroVector3f;
-  StreamPipeRef& log = LogOutPipe();
-  const bool trace = !log.IsNull();  // nothing would keep the text: spare formatting it on every segment
   const Vector3f* p = points.begin();
-  Vector3f last = kZeroVector3f;  // the last segment with a length, for s beyond the end
-  float lastLength = 0, walked = 0;
-  for (int32_t i = 0; i + 1 < n; ++i) {
+  StreamPipeRef& log = LogOutPipe();
+  // Nothing would keep the trace's text: spare formatting it on every segment.
+  if (log.IsNull() ? WalkTo<false>(p, n, s, point, direction, log) : WalkTo<true>(p, n, s, point, direction, log))
+    return;
+  point = n > 0 ? p[n - 1] : kZeroVector3f;
+  direction = kZeroVector3f;
+  for (int32_t i = n - 2; i >= 0; --i) {
     Vector3f d;
     d.SetDifference(p[i + 1], p[i]);
     const float length = std::sqrt(d.LengthSquared());
-    // A zero-length segment has no direction: walk past it rather than divide by its length.
     if (length > 0) {
-      if (walked + length >= s) {
-        direction = d * (1.0f / length);
-        point = p[i];
-        point.LerpTo(p[i + 1], (s - walked) / length);
-        return;
-      }
-      last = d;
-      lastLength = length;
+      direction = d * (1.0f / length);
+      return;
     }
-    walked += length;
-    if (trace) TraceSegment(log, i, walked);
   }
-  if (lastLength > 0) direction = last * (1.0f / lastLength);
 }
 
 void SSplineCurve_I::Define() {

@@ -34,11 +34,11 @@ std::vector<float> Walk() {
 // Evaluates `s` along the walk (twice: the second pass meets a warmed cursor) and compares every value
 // with the binary search's.
 template <class T, class Key>
-void ExpectBinarySearchValues(T* s, const char* what) {
+void ExpectBinarySearchValues(T* s, const char* what, const std::vector<float>& times = Walk()) {
   SCOPED_TRACE(what);
   constexpr int kWidth = int(sizeof(Key::value) / sizeof(float));
   for (int pass = 0; pass < 2; ++pass)
-    for (float t : Walk()) {
+    for (float t : times) {
       const Array<Key>& keys = s->Keys();
       float got[4] = {-9, -9, -9, -9}, want[4] = {-9, -9, -9, -9};
       s->Evaluate(t, got);
@@ -69,6 +69,27 @@ TEST_F(KeyCursorTest, ValuesMatchTheBinarySearchOnEveryKeyShape) {
     Obj<SplineVector3f_I> s = NewSpline<SplineVector3f_I>();
     for (const KeyVector3f& k : c.keys) s->AppendKey(k);
     ExpectBinarySearchValues<SplineVector3f_I, KeyVector3f>(s.Get(), c.what);
+  }
+}
+
+// Many keys, some sharing a time, read at times that jump anywhere (the animation of a crowd sampled out of
+// order): the search over keys known in order must land where the binary search does, at key times too.
+TEST_F(KeyCursorTest, TimesThatJumpAboutMatchTheBinarySearchOverManyKeys) {
+  unsigned seed = 99;
+  auto next = [&seed] { return float((seed = seed * 1103515245u + 12345u) >> 8 & 0xFFFF) / 65536.0f; };
+  for (int n : {2, 3, 4, 5, 64, 257}) {
+    Obj<SplineVector3f_I> s = NewSpline<SplineVector3f_I>();
+    float t = -3.0f;
+    std::vector<float> times;
+    for (int i = 0; i < n; ++i) {
+      if (next() > 0.2f) t += 0.25f + next();  // else the key shares the time of the one before
+      s->AppendKey(K3(t, next() * 8 - 4, next()));
+      times.push_back(t);
+    }
+    for (int i = 0; i < 4 * n; ++i) times.push_back(-4.0f + (t + 5.0f) * next());
+    for (int i = 0; i < n; i += 3) times.push_back(times[size_t(i)]);
+    times.push_back(kNaN);
+    ExpectBinarySearchValues<SplineVector3f_I, KeyVector3f>(s.Get(), "jumps", times);
   }
 }
 

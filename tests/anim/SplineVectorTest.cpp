@@ -1,6 +1,8 @@
 // Vector splines (per-component steps, assembly from scalar splines, cloning), the 3-vector path
 // operations and the rotation spline.
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "SplineTestSupport.h"
 
@@ -196,6 +198,43 @@ TEST_F(SplineRotationTest, InterpolatesAlongTheShorterArc) {
   EXPECT_EQ(empty->Keys()[0].value.w, 1.0f);
   MemberRemove(empty.Get(), 0x01FFF095, 0, 1);
   EXPECT_EQ(empty->GetKeyCount(), 1);
+}
+
+// Keys are normalised as 4-vectors before the interpolation: unit keys and keys inside the unit band as
+// they are, others scaled, zero and non-finite ones the identity; every bit as Quaternionf's own steps.
+TEST_F(SplineRotationTest, KeysAreNormalisedBitForBitAsFourVectors) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  const Quaternionf q = AboutZ(70), r{0.1f, 0.7f, -0.2f, 0.5f};
+  auto scaled = [](const Quaternionf& v, float f) { return Quaternionf{v.x * f, v.y * f, v.z * f, v.w * f}; };
+  const Quaternionf keys[] = {q,
+                              scaled(q, 1.0000001f),
+                              scaled(q, 0.9999999f),
+                              scaled(q, 1.001f),
+                              r,
+                              scaled(r, 3e-19f),
+                              scaled(r, 2e19f),
+                              {0, 0, 0, 0},
+                              {inf, 0, 0, 1},
+                              {0, nan, 0, 1}};
+  auto unit = [](Quaternionf v) {
+    const float l2 = v.Dot(v);
+    if (!(l2 > 0.0f) || !std::isfinite(l2)) return kIdentityQuaternionf;
+    v.Normalize();
+    return v;
+  };
+  for (const Quaternionf& a : keys)
+    for (const Quaternionf& b : keys) {
+      Obj<SplineQuaternionf_I> s = SplineOf<SplineQuaternionf_I, KeyQuaternionf>({{1, a}, {3, b}});
+      for (float t : {0.0f, 1.5f, 2.0f, 2.75f, 3.0f}) {
+        Quaternionf got, want;
+        s->Evaluate(got, t);
+        if (t <= 1.0f || t >= 3.0f)
+          want = unit(t <= 1.0f ? a : b);
+        else
+          want.SetSlerp(unit(a), unit(b), (t - 1.0f) / 2.0f, 1);
+        EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << "t " << t;
+      }
+    }
 }
 
 TEST_F(SplineRotationTest, WritesIntoVector4fMembersOnly) {

@@ -7,6 +7,7 @@
 
 #include "FaceGenWorld.h"
 #include "geometry/MeshGroup.h"
+#include "geometry/ScratchStore.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "script/object/MemberAccess.h"
 
@@ -128,6 +129,39 @@ TEST_F(MeshGroups, RebuildsKeepOnlyTheLastBuild) {
   }
   EXPECT_EQ(LiveBlockCount(), live);
   EXPECT_EQ(g->ChildCount(), 1);  // the geometry node is reused
+}
+
+// A rebuild is one job for the thread's store: the next rebuild of as large a mesh finds every block kept, and
+// one rebuild of a small mesh after it leaves the store no more than its reserve.
+TEST_F(MeshGroups, ASmallRebuildAfterALargeOneLeavesTheStoreItsReserve) {
+  MeshText grid;  // 32 x 32 quads: at level 4 the last level alone takes some 70 MB
+  constexpr int kSide = 32;
+  for (int i = 0; i <= kSide; ++i)
+    for (int j = 0; j <= kSide; ++j) grid.points.push_back({float(i), float(j), float((i * j) % 3)});
+  for (int i = 0; i < kSide; ++i)
+    for (int j = 0; j < kSide; ++j) {
+      const int a = i * (kSide + 1) + j;
+      grid.faces.push_back({a, a + 1, a + kSide + 2, a + kSide + 1});
+    }
+  grid.shaders = {"s"};
+  Build(grid, "big");
+  TMeshGroup_I* large = Parse<TMeshGroup_I>(
+      "TMeshGroup:bigg . { .MeshStructure MeshStructure:big; .MeshData MeshData:bigd; .SubDivLevel 4; };\n", "bigg");
+  TMeshGroup_I* small = Cube(2);
+  ASSERT_TRUE(large && small);
+  const ScratchStore& store = *ScratchStore::ThisThread();
+  // The second rebuild gives back the first one's levels; from then on every rebuild takes and gives back
+  // as much.
+  large->UpdateSubDiv();
+  large->Invalidate();
+  large->UpdateSubDiv();
+  const size_t kept = store.KeptBytes();
+  ASSERT_GT(kept, ScratchStore::kReserve);
+  large->Invalidate();
+  large->UpdateSubDiv();
+  EXPECT_EQ(store.KeptBytes(), kept);
+  small->UpdateSubDiv();
+  EXPECT_LE(store.KeptBytes(), ScratchStore::kReserve);
 }
 
 TEST_F(MeshGroups, UpdateGeneratorNeedsABuild) {

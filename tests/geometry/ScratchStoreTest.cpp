@@ -1,5 +1,5 @@
 // The thread's two stores of kept blocks: the rules that tell them apart (which kept block fits a request, which
-// blocks are kept, how many), and their release by the thread's DLLDeInitialize.
+// blocks are kept, how many), what they keep when calls end, and their release by the thread's DLLDeInitialize.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -73,6 +73,79 @@ TEST(ScratchStore, PastItsBlockCountTheOldestBlockGoes) {
   EXPECT_EQ(room, given[1]);
   EXPECT_FALSE(fresh);
   working.KeepBytes(room, got);
+}
+
+// What a call takes and gives back, as the store's users do: `kept` blocks go back when the call ends,
+// the others stay with the caller (levels, released later). Returns how many takes were fresh.
+struct Taken {
+  void* room;
+  size_t bytes;
+};
+int TakeAndGive(ScratchStore& s, const std::vector<size_t>& sizes, std::vector<Taken>* held = nullptr) {
+  int fresh = 0;
+  std::vector<Taken> taken;
+  for (size_t bytes : sizes) {
+    size_t got = 0;
+    bool isFresh = false;
+    void* room = s.TakeBytes(bytes, got, isFresh);
+    fresh += isFresh;
+    taken.push_back({room, got});
+  }
+  for (const Taken& t : taken)
+    if (held)
+      held->push_back(t);
+    else
+      s.KeepBytes(t.room, t.bytes);
+  return fresh;
+}
+
+constexpr size_t kMB = size_t(1) << 20;
+constexpr ScratchStore::Rules kSmallReserve{128 * kMB, 0, 64, false, kMB};
+
+TEST(ScratchStore, AJobAsLargeAsTheLastFindsItsBlocksAndASmallOneLeavesTheReserve) {
+  ScratchStore s(kSmallReserve);
+  const std::vector<size_t> large{4 * kMB, 3 * kMB, 2 * kMB, 2 * kMB}, small{300 << 10};
+  auto job = [&s](const std::vector<size_t>& sizes) {
+    const ScratchStore::Call call(&s, ScratchStore::Call::kWholeJob);
+    const ScratchStore::Call inner(&s);  // a step inside the job is part of it
+    return TakeAndGive(s, sizes);
+  };
+  EXPECT_EQ(job(large), 4);
+  EXPECT_EQ(s.KeptBytes(), 11 * kMB);
+  EXPECT_EQ(job(large), 0);  // every block again, none freed in between
+  EXPECT_EQ(job(large), 0);
+  EXPECT_EQ(s.KeptBytes(), 11 * kMB);
+  EXPECT_EQ(job(small), 1);
+  EXPECT_EQ(s.KeptAfterCall(), kMB);
+  EXPECT_EQ(s.KeptBytes(), size_t(300 << 10));  // the large job's blocks went, the oldest first
+  // Without calls nothing is dropped but past the cap.
+  EXPECT_EQ(TakeAndGive(s, large), 4);
+  EXPECT_EQ(s.KeptBytes(), 11 * kMB + (300 << 10));
+}
+
+TEST(ScratchStore, StepsOfOneRefinementKeepTheirBlocksUntilAsManySmallCallsFollow) {
+  ScratchStore s(kSmallReserve);
+  // Four steps, each keeping a level (given back after the call) and giving back a table; no two sizes within
+  // twice of each other, so each request has one block of its own.
+  const size_t levels[] = {150 << 10, kMB, 6 * kMB, 40 * kMB}, tables[] = {64 << 10, 400 << 10, 5 * kMB / 2, 15 * kMB};
+  size_t all = 0;
+  for (int step = 0; step < 4; ++step) all += levels[step] + tables[step];
+  for (int round = 0; round < 3; ++round) {
+    std::vector<Taken> held;
+    int fresh = 0;
+    for (int step = 0; step < 4; ++step) {
+      const ScratchStore::Call call(&s);
+      fresh += TakeAndGive(s, {levels[step]}, &held) + TakeAndGive(s, {tables[step]});
+    }
+    EXPECT_EQ(fresh, round == 0 ? 8 : 0) << round;
+    for (const Taken& t : held) s.KeepBytes(t.room, t.bytes);
+    EXPECT_EQ(s.KeptBytes(), all) << round;
+  }
+  for (int call = 0; call < ScratchStore::kRecentCalls; ++call) {
+    const ScratchStore::Call step(&s);
+    TakeAndGive(s, {100 << 10});
+  }
+  EXPECT_LE(s.KeptBytes(), kMB);
 }
 
 TEST(ScratchStore, TheThreadsDeInitializeReleasesBothStores) {

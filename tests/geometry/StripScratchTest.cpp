@@ -77,6 +77,35 @@ TEST(StripScratch, ThreadsKeepTheirOwnBlocksAndOversizedOnesAreFreed) {
   });
 }
 
+// A grid of 2 * w * h triangles.
+Array<int32_t> Grid(int32_t w, int32_t h) {
+  Array<int32_t> in;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      int32_t a = y * (w + 1) + x, b = a + 1, c = a + w + 2, d = a + w + 1;
+      for (int32_t v : {a, b, c, a, c, d}) in.Append(v);
+    }
+  return in;
+}
+
+// A large mesh's working blocks stay for the next mesh as large; once a small mesh is stripified after it the
+// store keeps no more than its reserve (the store's own count: the address sanitizer's allocator holds freed
+// memory back, so the resident set would not show it).
+TEST(StripScratch, ASmallMeshAfterALargeOneLeavesTheReserve) {
+  OnFreshThread([] {
+    ScratchStore& store = *ScratchStore::ThisThreadWorking();
+    const Array<int32_t> large = Grid(600, 250), small = Grid(20, 10);
+    Array<int32_t> lengths, out;
+    ASSERT_TRUE(StripifyTriangles(large, lengths, out));
+    const size_t keptLarge = store.KeptBytes();
+    ASSERT_GT(keptLarge, ScratchStore::kReserve);
+    ASSERT_TRUE(StripifyTriangles(large, lengths, out));
+    EXPECT_EQ(store.KeptBytes(), keptLarge);
+    ASSERT_TRUE(StripifyTriangles(small, lengths, out));
+    EXPECT_LE(store.KeptBytes(), ScratchStore::kReserve);
+  });
+}
+
 // A call gives every working array back and the next call on a mesh of the same size takes them again, so the
 // store neither grows from call to call nor hands a call memory it has to map afresh.
 TEST(StripScratch, StripifyingAgainTakesTheBlocksTheLastCallGaveBack) {

@@ -4,6 +4,9 @@
 // thread's.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -189,6 +192,54 @@ TEST(SubDivScratch, LevelsBuiltInKeptBlocksEqualFreshOnesByteForByte) {
       EXPECT_TRUE(build() == fresh) << "round " << round;
       EXPECT_EQ(lastPoints, before) << "the last level's points come back in the block of the round before";
     }
+  });
+}
+
+// The thread's resident set in bytes.
+size_t ResidentBytes() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return size_t(resident) * size_t(sysconf(_SC_PAGESIZE));
+}
+
+// Level 3 and its limit, step by step, the levels before it released.
+SubDivStructure LevelThree(SubDivStructure& base) {
+  SubDivStructure one, two, three;
+  base.SubDivide(one, "test");
+  one.SubDivide(two, "test");
+  one.Clear();
+  two.SubDivide(three, "test");
+  two.Clear();
+  three.ProjectToLimit();
+  return three;
+}
+
+// A large mesh's blocks stay for the next refinement as large; once a small mesh is refined after it, step by
+// step for as many calls as the store looks back on, the store keeps no more than its reserve, in its own count
+// and, where the allocator hands memory back (not under the address sanitizer, which holds freed memory in
+// quarantine), in the resident set.
+TEST(SubDivScratch, ASmallRefinementAfterALargeOneLeavesTheReserve) {
+  OnThread([] {
+    SubDivScratch& s = *SubDivScratch::ThisThread();
+    SubDivStructure large = BuildStructure(CubeSphere(24)), small = BuildStructure(Cube());
+    const size_t before = ResidentBytes();
+    LevelThree(large);
+    const size_t keptLarge = s.KeptBytes();
+    ASSERT_GT(keptLarge, SubDivScratch::kReserve);
+    LevelThree(large);
+    EXPECT_EQ(s.KeptBytes(), keptLarge);
+    SubDivStructure last;
+    for (int calls = 0; calls < ScratchStore::kRecentCalls; calls += 4) last = LevelThree(small);
+    EXPECT_LE(s.KeptBytes(), SubDivScratch::kReserve);
+#if !defined(__SANITIZE_ADDRESS__)
+    // The small level and the allocator's own slack on top of the reserve.
+    EXPECT_LE(ResidentBytes(), before + SubDivScratch::kReserve + (size_t(16) << 20));
+#else
+    (void)before;
+#endif
   });
 }
 

@@ -1,7 +1,10 @@
 // Spline curves: tessellation of the knot spans and its guards; polyline length and the point and
 // direction at an arc length, with the trace of the segments walked past.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
+#include <string>
 
 #include "EngineWorld.h"
 #include "scene/SplineCurve.h"
@@ -121,6 +124,34 @@ TEST_F(SplineCurveTest, PointAtLengthWalksThePolyline) {
     ExpectNear(d, c.direction);
     EXPECT_EQ(TakeOut(), c.trace) << "s " << c.s;
   }
+}
+
+// With the trace written and without it the walk gives the same bits, before, inside and past the end of
+// a path with zero-length segments between, first and last.
+TEST_F(SplineCurveTest, PointAtLengthIsTheSameWithAndWithoutTheTrace) {
+  const Array<Vector3f> path =
+      Points({{1, 1, 1}, {1, 1, 1}, {2, 3, 1}, {2, 3, 1}, {-1, 0.5f, 4}, {0, 0.25f, 4.5f}, {0, 0.25f, 4.5f}});
+  const float length = CurveLength(path);
+  for (float s : {-1.0f, 0.0f, 0.3f, 2.2360680f, 2.5f, 4.0f, length - 1e-3f, length, length + 1.0f, 1e30f}) {
+    Vector3f p[2], d[2];
+    CurvePointAtLength(path, s, p[0], d[0]);
+    const std::string trace = TakeOut();
+    StreamPipeRef saved = LogOutPipe();
+    LogOutPipe() = DiscardPipe();
+    CurvePointAtLength(path, s, p[1], d[1]);
+    LogOutPipe() = saved;
+    EXPECT_EQ(std::memcmp(p, p + 1, sizeof p[0]), 0) << s;
+    EXPECT_EQ(std::memcmp(d, d + 1, sizeof d[0]), 0) << s;
+    if (s > length) {
+      EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 6) << s;  // every segment walked past
+    }
+  }
+  // Past the end the direction is the last segment's that has a length.
+  Vector3f p, d;
+  CurvePointAtLength(path, length + 1.0f, p, d);
+  ExpectNear(p, {0, 0.25f, 4.5f});
+  ExpectNear(d, Vector3f{1, -0.25f, 0.5f} * (1.0f / std::sqrt(1.3125f)));
+  TakeOut();
 }
 
 TEST_F(SplineCurveTest, DegeneratePolylinesGiveFiniteAnswers) {
