@@ -1,6 +1,6 @@
 #include "TokenPage.h"
 
-#include <regex>
+#include <cctype>
 #include <sstream>
 
 #include "script/lang/TokenKinds.h"
@@ -20,10 +20,32 @@ std::string Code(const std::string& text) {
 std::string Reads(int32_t kind, const std::string& comment) {
   const std::string text = TokenText(kind);
   if (text != "???") return Code(text);
-  static const std::regex quoted("^\"(.+)\"$");
-  std::smatch m;
-  if (std::regex_match(comment, m, quoted)) return Code(m[1].str());
+  if (comment.size() > 2 && comment.front() == '"' && comment.back() == '"')
+    return Code(comment.substr(1, comment.size() - 2));
   return comment;
+}
+
+std::string Trimmed(const std::string& text) {
+  size_t first = 0, last = text.size();
+  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+  return text.substr(first, last - first);
+}
+
+// One enumerator line "  kTokName = 19,  // comment": the name without "kTok", the code and the
+// comment; false for other lines.
+bool ParseRow(const std::string& line, std::string& name, int32_t& kind, std::string& comment) {
+  const std::string text = Trimmed(line);
+  const size_t equals = text.find(" = ");
+  if (text.rfind("kTok", 0) != 0 || equals == std::string::npos) return false;
+  name = text.substr(4, equals - 4);
+  size_t end = equals + 3;
+  while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) ++end;
+  if (end == equals + 3) return false;
+  kind = std::stoi(text.substr(equals + 3, end - equals - 3));
+  const size_t slashes = text.find("//", end);
+  comment = slashes == std::string::npos ? std::string() : Trimmed(text.substr(slashes + 2));
+  return true;
 }
 
 }  // namespace
@@ -42,15 +64,13 @@ std::string WriteTokenPage(const std::string& header, std::vector<std::string>& 
   const size_t start = header.find("enum TokenKind ");
   const size_t end = header.find("};", start);
   std::istringstream lines(start == std::string::npos ? std::string() : header.substr(start, end - start));
-  static const std::regex row(R"(^\s*kTok(\w+)\s*=\s*(\d+),?\s*(?://\s*(.*?))?\s*$)");
-  std::string line;
+  std::string line, name, comment;
+  int32_t kind = 0;
   while (std::getline(lines, line)) {
-    std::smatch m;
-    if (!std::regex_match(line, m, row)) continue;
-    const int32_t kind = std::stoi(m[2].str());
-    const std::string reads = Reads(kind, m[3].str());
-    if (reads.empty()) unexplained.push_back(m[1].str());
-    page << "| " << TokenKindName(kind).CStr() << " | " << m[1].str() << " | " << reads << " |\n";
+    if (!ParseRow(line, name, kind, comment)) continue;
+    const std::string reads = Reads(kind, comment);
+    if (reads.empty()) unexplained.push_back(name);
+    page << "| " << TokenKindName(kind).CStr() << " | " << name << " | " << reads << " |\n";
   }
   return page.str();
 }
