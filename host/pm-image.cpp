@@ -13,14 +13,14 @@
 #include <cstring>
 #include <string>
 
-#include "core/Log.h"
-#include "core/LogPipe.h"
-#include "core/MD5.h"
-#include "core/StartUp.h"
-#include "engine/Image.h"
-#include "platform/SafeFile.h"
-#include "storage/FileStream.h"
-#include "storage/Streams.h"
+#include <pelmora/core/Log.h>
+#include <pelmora/core/LogPipe.h>
+#include <pelmora/core/MD5.h>
+#include <pelmora/core/StartUp.h>
+#include <pelmora/engine/Image.h>
+#include <pelmora/platform/SafeFile.h>
+#include <pelmora/storage/FileStream.h>
+#include <pelmora/storage/Streams.h>
 
 namespace {
 

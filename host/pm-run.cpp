@@ -11,34 +11,36 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "anim/AnimationScheduler.h"
-#include "anim/Fire.h"
-#include "anim/Smoke.h"
-#include "core/ErrorTally.h"
-#include "core/GeneratorSeed.h"
-#include "core/Log.h"
-#include "core/LogPipe.h"
-#include "core/StartUp.h"
-#include "engine/Image.h"
-#include "geometry/SpriteGeometry.h"
-#include "render/RenderChannel.h"
-#include "render/RenderPipe.h"
-#include "render/RenderStatistics.h"
-#include "render/RenderSystemTraverse.h"
-#include "render/Texture.h"
-#include "render/dialog/GraphicsSetupDialog.h"
-#include "render/dialog/GraphicsSetupDialogX11.h"
-#include "script/lang/Parser.h"
-#include "script/object/ScriptEngine.h"
-#include "storage/Storage.h"
-#include "storage/Streams.h"
+#include <pelmora/anim/Fire.h>
+#include <pelmora/anim/Smoke.h>
+#include <pelmora/core/ErrorTally.h>
+#include <pelmora/core/GeneratorSeed.h>
+#include <pelmora/core/Log.h>
+#include <pelmora/core/LogPipe.h>
+#include <pelmora/core/StartUp.h>
+#include <pelmora/engine/Image.h>
+#include <pelmora/geometry/SpriteGeometry.h>
+#include <pelmora/render/RenderStatistics.h>
+#include <pelmora/render/Texture.h>
+#include <pelmora/render/dialog/GraphicsSetupDialog.h>
+#include <pelmora/render/dialog/GraphicsSetupDialogX11.h>
+#include <pelmora/script/lang/Parser.h>
+#include <pelmora/script/object/ScriptEngine.h>
+#include <pelmora/sound/SoundDevice.h>
+#include <pelmora/storage/Storage.h>
+#include <pelmora/storage/Streams.h>
+
+#include "HostScene.h"
+#include "WindowRun.h"
 
 namespace {
 
 using namespace PM;
+using PMHost::Effects;
 
 const char kUsage[] =
     "usage: pm-run [OPTION]... FILE... [--then FILE...]\n"
@@ -46,7 +48,8 @@ const char kUsage[] =
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
     "  --quiet          no error reports and no summary (the exit code still tells)\n"
-    "  --log-level N    write log messages above level N only (2 Debug .. 6 Error)\n"
+    "  --log-level N    write log messages above level N only (2 Debug, 3 Info, 4 Note, 5 Warn, 6 Error);\n"
+    "                   4 by default: warnings and errors\n"
     "  --seed N         seed the random generators (particle systems) from N instead of the clock,\n"
     "                   so that runs repeat\n"
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
@@ -56,10 +59,15 @@ const char kUsage[] =
     "                   instead of its RenderEngineType\n"
     "  --fire NAME, --smoke NAME  after the scripts, a fire or smoke effect drives the sprites of the\n"
     "                   TSpriteGeometry NAME, stepped before each frame (repeatable)\n"
-    "  --then           the scripts after it run once the frames are drawn\n"
+    "  --window         after the scripts, open the RenderPipe \"Pipe\" in a window and draw it until the\n"
+    "                   window is closed; the pointer and keys go to the widgets of the TWindow \"ui\",\n"
+    "                   and widget events no handler sends elsewhere print as \"event WIDGET EVENT\"\n"
+    "  --sound TYPE     the sound device the scripts' sounds play on: \"openal\" (the default, needs an\n"
+    "                   audio output) or \"null\" (plays nothing, needs nothing)\n"
+    "  --then           the scripts after it run once the frames are drawn (the window is closed)\n"
     "  --screenshot FILE  take a screenshot of the last frame and write it to FILE (.png, .bmg, .tga)\n"
     "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
-    "  --stats          print the render statistics after the last frame\n"
+    "  --stats          print the render statistics of the last frame\n"
     "  --graphics-setup after the scripts, show the graphics configuration dialog for the pipe \"Pipe\" and\n"
     "                   print its result and the video and texture memory figures\n"
     "  --dialogs x11    dialogs wait for a person in X11 windows (by default they answer at once)\n"
@@ -70,9 +78,11 @@ const char kUsage[] =
 
 struct Options {
   uint32_t flags = kParseCountLines;
-  int logLevel = kLevelDebug;
+  int logLevel = kLevelNote;
   int frames = 0;
-  bool then = false;  // files now go to thenFiles
+  bool window = false;
+  SDType sound = kSDDefault;  // the library's default
+  bool then = false;          // files now go to thenFiles
   std::vector<std::string> files;
   std::vector<std::string> texts;
   std::vector<std::string> thenFiles;
@@ -109,6 +119,14 @@ long PassWord(const char* text) {
   return n;
 }
 
+// The device type a --sound word names, or a message and kSDDefault.
+SDType SoundType(const char* word) {
+  if (std::strcmp(word, "null") == 0) return kSDDirectSound;  // the DirectSound road ends at the null device
+  if (std::strcmp(word, "openal") == 0) return kSDOpenAL;
+  std::fprintf(stderr, "pm-run: --sound takes \"null\" or \"openal\", not \"%s\".\n", word);
+  return kSDDefault;
+}
+
 // One command-line option: its name, whether it takes a value, and what it does (false: bad value).
 struct OptionRow {
   const char* name;
@@ -132,6 +150,8 @@ const OptionRow kOptions[] = {
     {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
     {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }},
     {"--dialogs", true, [](Options& o, const char* v) { return o.x11Dialogs = std::strcmp(v, "x11") == 0; }},
+    {"--window", false, [](Options& o, const char*) { return o.window = true; }},
+    {"--sound", true, [](Options& o, const char* v) { return (o.sound = SoundType(v)) != kSDDefault; }},
     {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
 };
@@ -159,6 +179,10 @@ int ParseArgs(int argc, char** argv, Options& o) {
     } else {
       (o.then ? o.thenFiles : o.files).push_back(a);
     }
+  }
+  if (o.window && o.frames > 0) {
+    std::fputs("pm-run: --window draws until the window is closed; it takes no --frames.\n", stderr);
+    return 2;
   }
   if (o.files.empty() && o.texts.empty() && o.thenFiles.empty()) {
     std::fputs(kUsage, stderr);
@@ -234,24 +258,11 @@ int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
   return errors ? 1 : 0;
 }
 
-// Steps every scheduler "Scheduler0", "Scheduler1", ... up to the first name that is not an animation
-// scheduler, to the frame time `time`.
-void StepSchedulers(ScriptNamespace* ns, double time) {
-  for (int i = 0;; ++i) {
-    std::string name = "Scheduler" + std::to_string(i);
-    Obj<ScriptObject> found(ns->FindObject(String(name.c_str())));
-    if (found.IsNil() || !found->IsA(AnimationScheduler_I::kClassId)) break;
-    static_cast<AnimationScheduler_I*>(found.Get())->Update(time);
-  }
-}
-
 // Waits (at most 10 s) until no texture loader thread runs, then releases what they handed back.
 void WaitForTextureLoads() {
   for (int i = 0; i < 10000 && PendingTextureLoads.load(std::memory_order_acquire) > 0; ++i) usleep(1000);
   DrainTextureReleases();
 }
-
-using Effects = std::vector<Obj<ParticleEffect>>;
 
 // The --fire and --smoke effects, each on the description of the TSpriteGeometry it names; false
 // (logged) when a name has none.
@@ -280,8 +291,7 @@ bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
 // frame runs, and the pipe or its engine has logged why.
 int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Effects& effects) {
   ScriptNamespace* ns = engine->GetNamespace();
-  Obj<ScriptObject> pipe(ns->FindObject(String("Pipe")));
-  RenderPipe_I* renderPipe = pipe->IsA(RenderPipe_I::kClassId) ? static_cast<RenderPipe_I*>(pipe.Get()) : nullptr;
+  RenderPipe_I* renderPipe = PMHost::FindPipe(ns);
   Ptr<RenderSystemTraverse_I> traverse;
   if (renderPipe) {
     if (!options.engineType.empty()) renderPipe->m_renderEngineType = String(options.engineType.c_str());
@@ -289,19 +299,11 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
     if (!options.screenshot.empty()) renderPipe->m_bufferBackColorAccessEnable = true;
     renderPipe->ApplyFormat();
     if (!renderPipe->GetWindowHandle() || !renderPipe->GetRenderEngine()) return 1;
-    traverse = RenderSystemTraverse_I::Create();
-    traverse->SetRenderPipe(pipe);
-    for (int32_t i = 0;; ++i) {
-      const std::string name = "Channel" + std::to_string(i);
-      ScriptObject* channel = ns->FindObject(String(name.c_str()));
-      if (!channel->IsA(RenderChannel_I::kClassId)) break;
-      if (options.passes >= 0) static_cast<RenderChannel_I*>(channel)->SetIntField(int32_t(options.passes));
-      traverse->SetChannel(i, channel);
-    }
+    traverse = PMHost::MakeTraverse(ns, renderPipe, options.passes);
   }
   constexpr double kStep = 1.0 / 60;
   for (int frame = 0; frame < frames; ++frame) {
-    StepSchedulers(ns, (frame + 1) * kStep);
+    PMHost::StepSchedulers(ns, (frame + 1) * kStep);
     for (const Obj<ParticleEffect>& e : effects) e->Update(kStep);
     if (!traverse) continue;
     if (frame == frames - 1 && !options.screenshot.empty()) {
@@ -329,9 +331,10 @@ int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Ef
       LogError("pm-run: no render statistics: the script made no RenderPipe \"Pipe\" with an engine.");
       return 1;
     }
-    std::printf("primitives %d\ntextures %d\ntexture memory %d\ntexture download %d\nframe rate %.2f\n",
-                stats->GetPrimitiveCount(), stats->GetTextureCount(), stats->GetTextureMemory(),
-                stats->GetTextureDownloadBytes(), double(stats->GetFrameTime()));
+    // No frame rate: the engines sample it only while their statistics overlay is shown, which would
+    // draw over the frames.
+    std::printf("primitives %d\ntextures %d\ntexture memory %d\ntexture download %d\n", stats->GetPrimitiveCount(),
+                stats->GetTextureCount(), stats->GetTextureMemory(), stats->GetTextureDownloadBytes());
   }
   return status;
 }
@@ -389,9 +392,12 @@ int main(int argc, char** argv) {
   }
   if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
   if (options.x11Dialogs) InstallX11DialogHandlers();
+  if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+    std::optional<PMHost::WidgetEventPrinter> events;
+    if (options.window) events.emplace();
     for (const std::string& text : options.texts) {
       int errors = 0;
       Parser::ParseText(engine, String(text.data(), int(text.size())), String("-e"), options.flags, &errors);
@@ -402,6 +408,10 @@ int main(int argc, char** argv) {
     Effects effects;
     if (!MakeEffects(engine, options, effects)) status = 1;
     if (options.frames > 0 && RunFrames(engine, options.frames, options, effects)) status = 1;
+    if (options.window) {
+      if (PMHost::RunWindow(engine, effects, options.passes)) status = 1;
+      WaitForTextureLoads();  // loaders still running would outlive the engine
+    }
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;

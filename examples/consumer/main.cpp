@@ -2,11 +2,11 @@
 // shows that output and shuts the library down. Exit 0, or 1 when the library or the script failed.
 #include <cstdio>
 
-#include "core/Log.h"
-#include "core/StartUp.h"
-#include "script/lang/Parser.h"
-#include "script/object/ScriptEngine.h"
-#include "storage/Streams.h"
+#include <pelmora/core/Log.h>
+#include <pelmora/core/StartUp.h>
+#include <pelmora/script/lang/Parser.h>
+#include <pelmora/script/object/ScriptEngine.h>
+#include <pelmora/storage/Streams.h>
 
 namespace {
 

@@ -21,25 +21,25 @@
 #include <thread>
 #include <vector>
 
+#include <pelmora/anim/AnimationClip.h>
+#include <pelmora/anim/AnimationScheduler.h>
+#include <pelmora/core/Log.h>
+#include <pelmora/core/StartUp.h>
+#include <pelmora/engine/Image.h>
+#include <pelmora/platform/MessageQueue.h>
+#include <pelmora/render/RenderChannel.h>
+#include <pelmora/render/RenderPipe.h>
+#include <pelmora/render/RenderSystemTraverse.h>
+#include <pelmora/script/lang/Parser.h>
+#include <pelmora/script/object/ScriptEngine.h>
+#include <pelmora/storage/Storage.h>
+#include <pelmora/ui/WButton.h>
+#include <pelmora/ui/WChannel.h>
+#include <pelmora/ui/WEffect.h>
+#include <pelmora/ui/WEvent.h>
+#include <pelmora/ui/WEventCallback.h>
+#include <pelmora/ui/Window.h>
 #include "PointerInput.h"
-#include "anim/AnimationClip.h"
-#include "anim/AnimationScheduler.h"
-#include "core/Log.h"
-#include "core/StartUp.h"
-#include "engine/Image.h"
-#include "platform/MessageQueue.h"
-#include "render/RenderChannel.h"
-#include "render/RenderPipe.h"
-#include "render/RenderSystemTraverse.h"
-#include "script/lang/Parser.h"
-#include "script/object/ScriptEngine.h"
-#include "storage/Storage.h"
-#include "ui/WButton.h"
-#include "ui/WChannel.h"
-#include "ui/WEffect.h"
-#include "ui/WEvent.h"
-#include "ui/WEventCallback.h"
-#include "ui/Window.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ bool RunLoop(const Options& options) {
     LogError("pm-host-loop: the scripts made no RenderPipe \"Pipe\" and TWindow \"ui\".");
     return false;
   }
-  auto* input = NewCounted<HostLoop::PointerInput>();
+  auto* input = NewCounted<PMHost::PointerInput>();
   pipe->SetInputTracker(input);  // the pipe holds it
   if (pipe->ApplyFormat() != 0 || !pipe->GetWindowHandle()) return false;
   int32_t left = 0, top = 0, width = 0, height = 0;

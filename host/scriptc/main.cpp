@@ -7,9 +7,23 @@
 
 #include "ScriptCompiler.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: scriptc INPUT OUTPUT\n"
+    "Compiles the script text file INPUT into the compiled script OUTPUT (\"BSB\"), which pm-run and a\n"
+    "script's `include` load like the text.\n"
+    "Exit status: 0 when it compiled, 1 for a script or file error, 2 for a bad command line.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: scriptc INPUT OUTPUT\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);

@@ -1,6 +1,7 @@
 // The stripifier's hash table over record indices, for keys that have no small home of their own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

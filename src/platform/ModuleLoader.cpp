@@ -54,6 +54,8 @@ std::string Module::ModuleFolder() {
   return dir && *dir ? std::string(dir) : EngineFolder();
 }
 
+std::string Module::InstalledModuleFolder() { return EngineFolder() + "/" + kInstalledModuleFolderName; }
+
 std::string Module::FileNameFor(const char* fileName) {
   std::string name = fileName ? fileName : "";
   if (name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, ".dll") == 0) {
@@ -92,11 +94,17 @@ ModuleHandle Module::Load(const char* fileName) {
     return nullptr;
   }
   dlerror();
-  // A module present beside the engine is the one meant, even when it fails to load.
+  // A module present beside the engine (or in its installed module folder) is the one meant, even when
+  // it fails to load.
   std::string path = name;
   if (name.find('/') == std::string::npos) {
-    std::string sibling = ModuleFolder() + "/" + name;
-    if (access(sibling.c_str(), F_OK) == 0) path = sibling;
+    for (const std::string& folder : {ModuleFolder(), InstalledModuleFolder()}) {
+      std::string sibling = folder + "/" + name;
+      if (access(sibling.c_str(), F_OK) == 0) {
+        path = sibling;
+        break;
+      }
+    }
   }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {

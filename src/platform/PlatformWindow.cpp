@@ -178,10 +178,11 @@ PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info) {
   hint->res_class = const_cast<char*>(cls->name.c_str());
   XSetClassHint(d, w->window, hint);
   XFree(hint);
+  // Known from here on: the title is set only on a known window.
+  g_windows.push_back(w);
   SetWindowTitle(w, info.title);
   ApplyStyle(w, width, height);
   if (cls->cursor) XDefineCursor(d, w->window, cls->cursor);
-  g_windows.push_back(w);
   return w;
 }
 

@@ -44,6 +44,20 @@ TEST(ModuleTest, FindsTheModuleBesideTheEngineAndResolvesSymbols) {
   EXPECT_TRUE(Module::Free(m));
 }
 
+TEST(ModuleTest, FindsAModuleInTheInstalledModuleFolder) {
+  EXPECT_EQ(Module::InstalledModuleFolder(), Module::EngineFolder() + "/pelmora");
+  ModuleHandle m = Module::Load("TestModuleInstalled010276.DLL");
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(reinterpret_cast<IntFn>(Module::Symbol(m, "TestModuleAnswer"))(), 44);
+  EXPECT_TRUE(Module::Free(m));
+  // The module folder is looked in after the first place also when $PM_MODULE_DIR names that place.
+  setenv("PM_MODULE_DIR", PM_TEST_MODULE_ASIDE_DIR, 1);
+  m = Module::Load("TestModuleInstalled010276.DLL");
+  unsetenv("PM_MODULE_DIR");
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(Module::Free(m));
+}
+
 TEST(ModuleTest, MissingModulesAndSymbolsAreReported) {
   setenv("PM_LOG_DIR", ::testing::TempDir().c_str(), 1);
   testing::internal::CaptureStderr();

@@ -15,11 +15,8 @@ struct HostRun {
   std::string out;
 };
 
-// Runs pm-run with the arguments (a shell fragment) in the folder; standard error goes to stderr.txt there.
-// `env` holds further VAR=value assignments for the run (they win over the log folder set here).
-inline HostRun PmRun(const TempDir& dir, const std::string& args, const std::string& env = "") {
-  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' " + env +
-                    " '" PM_BINARY_DIR "/host/pm-run' " + args + " 2>'" + dir.Path() + "/stderr.txt'";
+// Runs a shell command; its exit status and standard output.
+inline HostRun RunCommand(const std::string& cmd) {
   HostRun r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;
@@ -29,6 +26,14 @@ inline HostRun PmRun(const TempDir& dir, const std::string& args, const std::str
   int st = pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   return r;
+}
+
+// Runs pm-run with the arguments (a shell fragment) in the folder; standard error goes to stderr.txt there.
+// `env` holds further VAR=value assignments for the run (they win over the log folder set here).
+inline HostRun PmRun(const TempDir& dir, const std::string& args, const std::string& env = "") {
+  std::string cmd = "cd '" + dir.Path() + "' && PM_LOG_DIR='" + dir.Path() + "' " + env +
+                    " '" PM_BINARY_DIR "/host/pm-run' " + args + " 2>'" + dir.Path() + "/stderr.txt'";
+  return RunCommand(cmd);
 }
 
 }  // namespace PM::Test

@@ -1,6 +1,8 @@
 // The sample host pm-run: output streams and exit codes, on text and compiled scripts.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "PmRunSupport.h"
@@ -38,6 +40,45 @@ TEST(PmRun, ExitCodesAndStreams) {
   r = PmRun(dir, "--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("usage: pm-run", 0), 0u);
+}
+
+TEST(PmRun, WarningsAndErrorsAloneAreLoggedUnlessALevelIsGiven) {
+  TempDir dir;
+  EXPECT_EQ(PmRun(dir, "-e \"pl 'quiet';\"").status, 0);
+  EXPECT_EQ(ReadFile(dir.Path() + "/stderr.txt"), "");
+  EXPECT_EQ(PmRun(dir, "--log-level 2 -e \"pl 'told';\"").status, 0);
+  EXPECT_NE(ReadFile(dir.Path() + "/stderr.txt").find("Info  DLLInitialize() ok."), std::string::npos);
+}
+
+// A sound scene needs no audio output on the null device; the sound loads from the Sounds/ folder.
+TEST(PmRun, SoundNullPlaysWithoutAnAudioDevice) {
+  TempDir dir;
+  ASSERT_EQ(mkdir((dir.Path() + "/Sounds").c_str(), 0755), 0);
+  WriteFile(dir.Path() + "/Sounds/beep.wav", ReadFile(PM_SOURCE_DIR "/fuzz/corpus/wav_file/mono16.wav"));
+  WriteFile(dir.Path() + "/play.bs",
+            "FileObject:f . { .FileName 'beep.wav'; };\n"
+            "SSoundEmitter:s . { .FileObject FileObject:f; };\n"
+            "TSoundEmitter:e . { .SNode SSoundEmitter:s; };\n"
+            "TSoundEmitter:e.PlayCount 1;\n"
+            "pl 'playing ' TSoundEmitter:e.PlayCount?;\n");
+  HostRun r = PmRun(dir, "--sound null play.bs");
+  EXPECT_EQ(r.status, 0) << ReadFile(dir.Path() + "/stderr.txt");
+  EXPECT_EQ(r.out, "playing 1\n");
+  // Without an output device the OpenAL road fails, and the error says what to do instead.
+  r = PmRun(dir, "--sound openal play.bs");
+  if (r.status != 0) {
+    EXPECT_NE(ReadFile(dir.Path() + "/stderr.txt").find("The null sound device needs none: pm-run --sound null"),
+              std::string::npos);
+  }
+  EXPECT_EQ(PmRun(dir, "--sound loud play.bs").status, 2);
+  EXPECT_EQ(PmRun(dir, "--window --frames 2 play.bs").status, 2);
+}
+
+TEST(PmRun, ScriptcExplainsItself) {
+  HostRun r = RunCommand("'" PM_BINARY_DIR "/host/scriptc/scriptc' --help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("usage: scriptc INPUT OUTPUT\n", 0), 0u) << r.out;
+  EXPECT_EQ(RunCommand("'" PM_BINARY_DIR "/host/scriptc/scriptc' 2>/dev/null").status, 2);
 }
 
 TEST(PmRun, HelloExampleRunsCleanly) {

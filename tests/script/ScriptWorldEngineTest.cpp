@@ -116,6 +116,14 @@ TEST_F(EngineTest, MissingFilesAndAMissingParserAreReported) {
   EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: mode 0x0000000E is not a read mode (\"x.bs\")."),
             std::string::npos);
   EXPECT_EQ(g_runs.size(), 2u);  // nothing more reached the parser
+  // A NUL inside the name would open the part before it and skip the compiled form's ending.
+  WriteFile(dir + "payload.txt", "p 2;");
+  const std::string nul = dir + "payload.txt" + std::string(1, '\0') + ".bs";
+  EXPECT_TRUE(engine->LoadFile(String(nul.data(), int(nul.size())), 1, 0).IsNil());
+  EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: the file name \"" + dir +
+                           "payload.txt\\x00.bs\" holds a NUL byte; it is not run."),
+            std::string::npos);
+  EXPECT_EQ(g_runs.size(), 2u);
   EXPECT_TRUE(engine->LoadFile("", 1, 0).IsNil());
   EXPECT_NE(TakeLog().find("ScriptEngine::LoadFile: no file name."), std::string::npos);
   SetScriptStreamParser(nullptr);

@@ -105,7 +105,10 @@ def run(opts):
     then = args.index('--then') if '--then' in args else len(args)
     env = dict(os.environ, PM_LOG_DIR=work)
     after = ['--then'] + [os.path.join(os.path.dirname(script), f) for f in then_files] if then_files else []
-    p = subprocess.run([opts.pm_run] + args[:then] + [target] + args[then:] + after, capture_output=True,
+    # Every level is logged, so that a .log file can expect Info lines; a script's own --log-level,
+    # coming later, wins.
+    p = subprocess.run([opts.pm_run, '--log-level', '2'] + args[:then] + [target] + args[then:] + after,
+                       capture_output=True,
                        env=env, timeout=120)
     out = p.stdout.decode('latin-1')
     err = p.stderr.decode('latin-1')

@@ -8,18 +8,20 @@
 
 namespace PM {
 
+// The kinds with their codes, as messages name them ("LT_0x13"); tools/classdoc writes docs/token-kinds.md
+// from these lines, their comments and the operator texts (classdoc --tokens).
 enum TokenKind : int32_t {
-  kTokError = 0,  // value: kLexError* code
-  kTokPeriod = 16,
-  kTokColon = 17,
-  kTokComma = 18,
-  kTokSemicolon = 19,
-  kTokQuestion = 20,
-  kTokBlanks = 27,
-  kTokLineEnd = 28,
-  kTokAssign = 32,
-  kTokMinusAssign = 33,
-  kTokPlusAssign = 34,
+  kTokError = 0,         // a text the lexer could not read (its value: a LexError code)
+  kTokPeriod = 16,       // "."
+  kTokColon = 17,        // ":"
+  kTokComma = 18,        // ","
+  kTokSemicolon = 19,    // ";"
+  kTokQuestion = 20,     // "?"
+  kTokBlanks = 27,       // spaces and tabs
+  kTokLineEnd = 28,      // a line end
+  kTokAssign = 32,       // "="
+  kTokMinusAssign = 33,  // "-="
+  kTokPlusAssign = 34,   // "+="
   kTokMinus = 49,
   kTokPlus = 50,
   kTokDivide = 51,
@@ -50,47 +52,47 @@ enum TokenKind : int32_t {
   kTokBracketOpenAlt = 86,  // made by no lexer
   kTokParenOpenAlt = 87,
   kTokBraceOpenAlt = 88,
-  kTokColonParen = 89,  // ":(" with the "(" consumed
-  kTokName = 96,
-  kTokAttribute = 97,  // ".name"
-  kTokColonName = 98,  // ":name"
-  kTokDollar = 99,     // "$hex", value u32
-  kTokAt = 100,
+  kTokColonParen = 89,       // ":(" with the "(" consumed
+  kTokName = 96,             // a name
+  kTokAttribute = 97,        // ".name"
+  kTokColonName = 98,        // ":name"
+  kTokDollar = 99,           // "$hex", value u32
+  kTokAt = 100,              // "@"
   kTokAttributeCall = 101,   // ".name(" with the "(" left
   kTokAttributeIndex = 102,  // ".name[" with the "[" left
   kTokNameCall = 103,        // "name(" with the "(" left
-  kTokClassId = 104,
-  kTokMemberId = 105,
-  kTokEnumId = 106,
+  kTokClassId = 104,         // a class id (compiled scripts)
+  kTokMemberId = 105,        // a member id (compiled scripts)
+  kTokEnumId = 106,          // an enum value id (compiled scripts)
   kTokColonNameColon = 107,  // ":name:" or "::", the second colon left
-  kTokArraySpheref = 162,
-  kTokArrayVector2f = 176,
-  kTokArrayVector3f = 178,
-  kTokArrayVector4f = 180,
-  kTokArrayMatrix4f = 182,
-  kTokSpheref = 194,
-  kTokArrayBool = 200,
-  kTokArrayString = 201,
-  kTokArrayF32 = 202,
-  kTokArrayF64 = 203,
-  kTokArrayI32 = 204,
-  kTokArrayI64 = 205,
-  kTokArrayU32 = 206,
-  kTokArrayU64 = 207,
-  kTokVector2f = 208,
-  kTokVector3f = 210,
-  kTokVector4f = 212,
-  kTokMatrix4f = 214,
-  kTokBool = 232,
-  kTokString = 233,
-  kTokF32 = 234,
-  kTokF64 = 235,
-  kTokI32 = 236,
-  kTokI64 = 237,
-  kTokU32 = 238,
-  kTokU64 = 239,
-  kTokUnknownChar = 254,  // value: the character
-  kTokEnd = 255,
+  kTokArraySpheref = 162,    // an array of Spheref values
+  kTokArrayVector2f = 176,   // an array of Vector2f values
+  kTokArrayVector3f = 178,   // an array of Vector3f values
+  kTokArrayVector4f = 180,   // an array of Vector4f values
+  kTokArrayMatrix4f = 182,   // an array of Matrix4f values
+  kTokSpheref = 194,         // a sphere
+  kTokArrayBool = 200,       // an array of Bool values
+  kTokArrayString = 201,     // an array of strings
+  kTokArrayF32 = 202,        // an array of F32 values
+  kTokArrayF64 = 203,        // an array of F64 values
+  kTokArrayI32 = 204,        // an array of I32 values
+  kTokArrayI64 = 205,        // an array of I64 values
+  kTokArrayU32 = 206,        // an array of U32 values
+  kTokArrayU64 = 207,        // an array of U64 values
+  kTokVector2f = 208,        // a 2-vector
+  kTokVector3f = 210,        // a 3-vector
+  kTokVector4f = 212,        // a 4-vector
+  kTokMatrix4f = 214,        // a 4 x 4 matrix
+  kTokBool = 232,            // True or False
+  kTokString = 233,          // a string
+  kTokF32 = 234,             // a 32-bit float
+  kTokF64 = 235,             // a 64-bit float
+  kTokI32 = 236,             // a 32-bit integer
+  kTokI64 = 237,             // a 64-bit integer
+  kTokU32 = 238,             // an unsigned 32-bit integer
+  kTokU64 = 239,             // an unsigned 64-bit integer
+  kTokUnknownChar = 254,     // value: the character
+  kTokEnd = 255,             // the end of the script
 };
 
 // Values of an error token (kind 0).

@@ -67,6 +67,13 @@ Obj<ScriptObject> ScriptEngine_I::LoadFile(const String& name, uint32_t mode, ui
     LogError("ScriptEngine::LoadFile: no file name.");
     return Obj<ScriptObject>();
   }
+  if (name.View().find('\0') != std::string_view::npos) {
+    // The file system would read the name only to the NUL, past the ending that picks the compiled form.
+    std::string shown;
+    for (char c : name.View()) shown += c == '\0' ? std::string("\\x00") : std::string(1, c);
+    LogError("ScriptEngine::LoadFile: the file name \"", shown.c_str(), "\" holds a NUL byte; it is not run.");
+    return Obj<ScriptObject>();
+  }
   if (mode & Storage::kWrite) {
     LogError("ScriptEngine::LoadFile: mode 0x", Hex{mode}, " is not a read mode (\"", name, "\").");
     return Obj<ScriptObject>();

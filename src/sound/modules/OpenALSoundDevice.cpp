@@ -61,7 +61,9 @@ extern "C" __attribute__((visibility("default"))) PM::SoundDevice* CreateSoundDe
                                                                                            PM::Quality quality, void*) {
   ALCdevice* device = alcOpenDevice(nullptr);
   if (device == nullptr) {
-    PM::LogError("CreateSoundDeviceOpenAL: no output device.");
+    PM::LogError(
+        "CreateSoundDeviceOpenAL: no output device. The null sound device needs none: pm-run --sound null, "
+        "or SetDefaultSoundDeviceType(kSDDirectSound) in a host; XPDISABLE_SOUNDS=1 turns sound off.");
     return nullptr;
   }
   ALCcontext* context = alcCreateContext(device, nullptr);

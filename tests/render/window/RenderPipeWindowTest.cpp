@@ -86,6 +86,7 @@ TEST_F(RenderPipeWindowTest, ApplyFormatOpensACentredWindowWithTheEngine) {
   PipeTestEngineGuard guard;
   Obj<RenderPipe_I> p = NewPipe();
   MemberSet<VString>(p, 0x01FFF080, String("directx"));
+  p->m_windowTitle = String("Pipe title");
   ASSERT_EQ(p->ApplyFormat(), SOK);
   EXPECT_TRUE(p->IsReady());
   PipeTestEngine* e = PipeTestEngine::s_last;
@@ -103,6 +104,10 @@ TEST_F(RenderPipeWindowTest, ApplyFormatOpensACentredWindowWithTheEngine) {
   EXPECT_EQ(w, 640);
   EXPECT_EQ(h, 480);
   EXPECT_EQ(p->m_windowX, x);
+  char* title = nullptr;  // the title a window manager shows, given before the window exists
+  ASSERT_TRUE(XFetchName(m_x, p->GetWindowHandle()->window, &title));
+  EXPECT_STREQ(title, "Pipe title");
+  XFree(title);
   EXPECT_NE(p->GetCursor(), 0u);
   EXPECT_EQ(p->HasFocus(), 1);
   p->DeInitializeWindow();

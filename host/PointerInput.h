@@ -5,14 +5,14 @@
 #include <cstdint>
 #include <deque>
 
-#include "render/InputTracker.h"
-#include "ui/WidgetInput.h"
+#include <pelmora/render/InputTracker.h>
+#include <pelmora/ui/WidgetInput.h>
 
 namespace PM {
 class TWindow_I;
 }
 
-namespace HostLoop {
+namespace PMHost {
 
 class PointerInput final : public PM::InputTracker {
  public:
@@ -64,4 +64,4 @@ class PointerInput final : public PM::InputTracker {
   std::deque<uint32_t> m_characters;  // bounded: a frame takes one, the queue keeps the last 32
 };
 
-}  // namespace HostLoop
+}  // namespace PMHost

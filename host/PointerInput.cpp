@@ -1,9 +1,9 @@
 #include "PointerInput.h"
 
-#include "core/Matrix4f.h"
-#include "ui/Window.h"
+#include <pelmora/core/Matrix4f.h>
+#include <pelmora/ui/Window.h>
 
-namespace HostLoop {
+namespace PMHost {
 
 using namespace PM;
 
@@ -96,4 +96,4 @@ void PointerInput::Fill(WidgetInput& record, TWindow_I* window) {
   record.SetPointerRay(matrix, x, y);
 }
 
-}  // namespace HostLoop
+}  // namespace PMHost

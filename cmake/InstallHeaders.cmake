@@ -1,0 +1,57 @@
+# Run by `cmake --install`: installs the public headers of src/ under include/pelmora/, each include of
+# another header of the library written as <pelmora/area/Name.h>, so that the one include folder a user
+# adds (include/) reaches them all and nothing of the library's lies loose in it.
+#   PM_HEADER_SOURCE   the source tree's src/
+#   PM_HEADER_STAGE    a folder of the build tree for the rewritten copies
+#   PM_HEADER_DEST     the install folder (include/pelmora under the prefix)
+#   PM_HEADER_PRIVATE  regular expressions on paths under src/ that only the library and its modules use
+cmake_policy(VERSION 3.25)
+file(GLOB_RECURSE all RELATIVE ${PM_HEADER_SOURCE} ${PM_HEADER_SOURCE}/*.h)
+set(pending)
+foreach(h ${all})
+  set(private OFF)
+  foreach(pattern ${PM_HEADER_PRIVATE})
+    if(h MATCHES "${pattern}")
+      set(private ON)
+    endif()
+  endforeach()
+  if(NOT private)
+    list(APPEND pending ${h})
+  endif()
+endforeach()
+
+# A private header that a public one includes goes along: the public one must compile.
+set(public)
+while(pending)
+  list(POP_FRONT pending h)
+  if(h IN_LIST public)
+    continue()
+  endif()
+  list(APPEND public ${h})
+  file(READ ${PM_HEADER_SOURCE}/${h} text)
+  string(REGEX MATCHALL "#include \"[^\"]+\"" includes "${text}")
+  foreach(line ${includes})
+    string(REGEX REPLACE "#include \"([^\"]+)\"" "\\1" target "${line}")
+    if(EXISTS ${PM_HEADER_SOURCE}/${target})
+      string(REPLACE "${line}" "#include <pelmora/${target}>" text "${text}")
+      if(NOT target IN_LIST public)
+        list(APPEND pending ${target})
+      endif()
+    endif()
+  endforeach()
+  # Rewritten only when changed, so that an unchanged header keeps its time and is not copied again.
+  set(copy ${PM_HEADER_STAGE}/${h})
+  set(old "")
+  if(EXISTS ${copy})
+    file(READ ${copy} old)
+  endif()
+  if(NOT old STREQUAL text)
+    file(WRITE ${copy} "${text}")
+  endif()
+endwhile()
+
+list(SORT public)
+foreach(h ${public})
+  get_filename_component(folder ${h} DIRECTORY)
+  file(INSTALL ${PM_HEADER_STAGE}/${h} DESTINATION ${PM_HEADER_DEST}/${folder})
+endforeach()
