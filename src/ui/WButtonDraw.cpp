@@ -26,7 +26,7 @@ void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, ui
   // the time away, which lands where the steps in between would have (they all went one way, since a
   // button out of view is neither hovered nor newly focused).
   if (m_layout.OutsideClip(m_layout.computedSize)) {
-    if (!m_subMenu.IsNil()) m_subMenu->Draw(context, engine);
+    if (m_subMenu.Get() != NilObject()) m_subMenu->Draw(context, engine);
     return;
   }
   UIElement_I* e = ButtonElement();

@@ -177,6 +177,16 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
     const float size = fs.x * scale;
     return font->MeasureText(text + start, length, &size, advance);
   };
+  // A lone space measures the same at the same scale: measured again only when the scale changed.
+  float spaceScale = 0, spaceWidth = 0, spaceAdvance = 0;
+  auto measureSpace = [&](int32_t at, float* advance) {
+    if (spaceScale != scale) {
+      spaceWidth = measure(at, 1, &spaceAdvance);
+      spaceScale = scale;
+    }
+    *advance = spaceAdvance;
+    return spaceWidth;
+  };
   float lineWidth = 0, linePen = 0, widest = 0;
   for (int32_t i = 0; i < n;) {
     Token k{i, 1, TokenKind::Other, 0, 0, -1};
@@ -231,7 +241,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
       k.width = measure(i, k.length, &k.advance);
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
-      k.width = measure(i, 1, &k.advance);
+      k.width = measureSpace(i, &k.advance);
     } else if (c == '\n') {
       k.kind = TokenKind::LineBreak;
     }
@@ -260,7 +270,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   }
   m_colors.Clear();
   m_charToVertex.SetCount(n);
-  for (int32_t i = 0; i < n; ++i) m_charToVertex[i] = -1;
+  std::fill_n(m_charToVertex.Data(), n, -1);
 
   // 8.-9. Lines on the measured widths, aligned.
   std::vector<Line> lines;
@@ -347,8 +357,10 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
       const Token& k = tokens[ti];
       if (k.kind != TokenKind::Tag) {
         const int32_t first = v;
-        if (glyphs(text + k.start, k.length, x, bottom, color) > 0)
-          for (int32_t j = 0; j < k.length; ++j) m_charToVertex[k.start + j] = first + 4 * j;
+        if (glyphs(text + k.start, k.length, x, bottom, color) > 0) {
+          int32_t* map = m_charToVertex.Data() + k.start;
+          for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
+        }
       } else {
         const TextTag& t = tags[k.tag];
         const float lh = fs.y * scale;

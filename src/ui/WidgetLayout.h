@@ -29,6 +29,8 @@ enum : uint32_t {
 
 // Clip states of a layout record.
 enum : int32_t { kClipEmpty = -1, kClipNone = 0, kClipped = 1 };
+// Every bound of a record that is clipped away.
+constexpr float kClipEmptyBound = -65536.0f;
 
 struct WidgetLayout {
   WidgetLayout();
@@ -53,8 +55,6 @@ struct WidgetLayout {
   Vector3f minimumSize{0, 0, 0};
   Vector3f outerMinimum{0, 0, 0};
   Matrix4f world = kIdentityMatrix4f;
-  Matrix4f inverseWorld = kIdentityMatrix4f;
-  Vector3f cellOrigin{0, 0, 0};  // written by sizers for their cells
   int32_t clipState = kClipNone;
   float clipRect[4] = {0, 0, 0, 0};  // x minimum, x maximum, y minimum, y maximum
   int32_t inverseValid = 1;
@@ -62,6 +62,10 @@ struct WidgetLayout {
   // parent's combined word.
   int32_t combinedInputFlags = 0;
   int32_t ownInputFlags = 0;
+  // Read only by pointer tests and sizers: kept behind what every pass reads and writes, so that a row
+  // of a long list costs few cache lines per pass.
+  Matrix4f inverseWorld = kIdentityMatrix4f;
+  Vector3f cellOrigin{0, 0, 0};  // written by sizers for their cells
 
   // The minimum size and outer minimum from the children's requirement m, by the resize and
   // alignment modes.
@@ -96,6 +100,11 @@ struct WidgetLayout {
   }
   // Clips everything away.
   void ClipAll();
+  // Is the record as ClipAll leaves it.
+  bool ClippedAll() const {
+    return clipState == kClipEmpty && clipRect[0] == kClipEmptyBound && clipRect[1] == kClipEmptyBound &&
+           clipRect[2] == kClipEmptyBound && clipRect[3] == kClipEmptyBound;
+  }
   // Takes the parent's clip state and rectangle.
   void InheritClip(const WidgetLayout& p) {
     clipState = p.clipState;
