@@ -20,8 +20,8 @@ struct ButtonMeasures {
   Vector3f iconPos{0, 0, 0}, iconDim{0, 0, 0}, iconSpacing{0, 0, 0}, arrowDim{0, 0, 0};
 };
 
-ButtonMeasures MeasuresOf(const UIElement_I* e) {
-  if (IsNilObject(e)) return {};
+ButtonMeasures MeasuresOf(const UIElement_I* e, const void* nil) {
+  if (e == nil) return {};
   return {e->m_borderMin, e->m_borderMax, e->m_defaultDim, e->m_iconPos, e->m_iconDim, e->m_iconSpacing, e->m_arrowDim};
 }
 
@@ -72,8 +72,9 @@ void WButton_I::RemoveChild(Widget_I* child) {
 }
 
 UIElement_I* WButton_I::ButtonElement() {
-  if (!m_element.IsNil()) return m_element.Get();
-  if (m_style.IsNil()) return static_cast<UIElement_I*>(NilScriptObject());
+  const void* nil = NilObject();
+  if (m_element.Get() != nil) return m_element.Get();
+  if (m_style.Get() == nil) return static_cast<UIElement_I*>(NilScriptObject());
   const WidgetStyle_I& s = *m_style;
   switch (GetClassID()) {
     case ClassId::WMenuItem:
@@ -104,7 +105,7 @@ WidgetLayout* WButton_I::CalcDimMin() {
   if (m_iconWidget.Get() != nil) RaiseMinimum(m, m_iconWidget->CalcDimMin()->outerMinimum);
   // The fallback font style is looked up only to measure: a measured label keeps its size.
   RaiseMinimum(m, (m_label.Measured() ? &m_label.record : m_label.CalcDimMin(GetFontStyle()))->minimumSize);
-  const ButtonMeasures e = MeasuresOf(ButtonElement());
+  const ButtonMeasures e = MeasuresOf(ButtonElement(), nil);
   const bool menuItem = IsA(ClassId::WMenuItem);
   if (menuItem && m_label.text.Length() == 0) {
     m.y += 4.0f;  // a separator
@@ -162,14 +163,14 @@ void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     if (!m_clientLayout.ClippedAll()) m_clientLayout.ClipAll();
     if (!m_label.record.ClippedAll()) m_label.record.ClipAll();
   } else {
-    const ButtonMeasures e = MeasuresOf(element);
+    const ButtonMeasures e = MeasuresOf(element, nil);
     Vector3f low = e.borderMin, high = e.borderMax;
     if (HasIcon()) low.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
     if (ShowsArrow()) high.x += e.arrowDim.x;
     BuildClientRecord(low, high, parent);
   }
   if (iconWidget) {
-    const ButtonMeasures e = MeasuresOf(element);
+    const ButtonMeasures e = MeasuresOf(element, nil);
     WidgetLayout& r = m_iconLayout;
     r = m_layout;
     const Vector3f move{e.borderMin.x + e.iconPos.x, e.borderMin.y, e.borderMin.z};
