@@ -95,10 +95,8 @@ void WFrame_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   Borders(low, high);
   BuildClientRecord(low, high, parent);
   const void* nil = NilObject();
-  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
-    PrefetchChild(m_widgetArray, i + kPrefetchAhead);
-    if (m_widgetArray[i].Get() != nil) m_widgetArray[i]->UpdateLayoutTree(&m_clientLayout, 0);
-  }
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (child.Get() != nil) child->UpdateLayoutTree(&m_clientLayout, 0);
   if (m_titleWidget.IsNil()) return;
   WidgetLayout& t = m_titleLayout;
   t = m_layout;
@@ -186,10 +184,8 @@ void WFrame_I::StepFade(bool rising) {
 void WFrame_I::DrawTitleAndChildren(WidgetDrawContext* context, RenderEngine* engine) {
   const void* nil = NilObject();
   if (m_titleWidget.Get() != nil) m_titleWidget->Draw(context, engine);
-  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
-    PrefetchChild(m_widgetArray, i + kPrefetchAhead);
-    if (m_widgetArray[i].Get() != nil) m_widgetArray[i]->Draw(context, engine);
-  }
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (child.Get() != nil) child->Draw(context, engine);
 }
 
 void WFrame_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {

@@ -109,19 +109,6 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   mutable ReportOnce m_reports;
 };
 
-// How far ahead of a walk over a widget's children their first cache lines are asked for, and how many
-// bytes from a widget's start every pass reads (its header, layout record and flags).
-constexpr int32_t kPrefetchAhead = 4;
-constexpr int32_t kWidgetHotBytes = 384;
-
-// Asks for the cache lines every pass reads of the child `i` places ahead in `children`, if there is one:
-// the rows of a long list otherwise wait on memory one after another.
-inline void PrefetchChild(const Array<Obj<Widget_I>>& children, int32_t i) {
-  if (i < 0 || i >= children.Count()) return;
-  const char* p = reinterpret_cast<const char*>(children[i].Get());
-  for (int32_t offset = 0; offset < kWidgetHotBytes; offset += 64) __builtin_prefetch(p + offset);
-}
-
 // The largest x and y of `w`'s children's outer minimum (or of another size of their layout records),
 // each child's minimum computed on the way; hidden children are left out when `visibleOnly`.
 Vector3f ChildrenMinimum(Widget_I* w, bool visibleOnly = false,

@@ -12,10 +12,7 @@ namespace PM {
 Vector3f ChildrenMinimum(Widget_I* w, bool visibleOnly, Vector3f WidgetLayout::*size) {
   Vector3f m{0, 0, 0};
   const void* nil = NilObject();
-  const Array<Obj<Widget_I>>& children = w->m_widgetArray;
-  for (int32_t i = 0; i < children.Count(); ++i) {
-    PrefetchChild(children, i + kPrefetchAhead);
-    const Obj<Widget_I>& child = children[i];
+  for (const Obj<Widget_I>& child : w->m_widgetArray) {
     if (child.Get() == nil || (visibleOnly && child->m_layout.visibility == 0)) continue;
     const Vector3f& c = child->CalcDimMin()->*size;
     m.x = std::max(m.x, c.x);
@@ -41,10 +38,8 @@ void Widget_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   if (!guard.Entered()) return;
   CommitLayout(parent, keepSize);
   const void* nil = NilObject();
-  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
-    PrefetchChild(m_widgetArray, i + kPrefetchAhead);
-    if (m_widgetArray[i].Get() != nil) m_widgetArray[i]->UpdateLayoutTree(&m_layout, 0);
-  }
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (child.Get() != nil) child->UpdateLayoutTree(&m_layout, 0);
 }
 
 void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {

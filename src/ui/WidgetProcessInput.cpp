@@ -71,7 +71,6 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
   // read again at every step.
   const void* nil = NilObject();
   for (int32_t i = m_widgetArray.Count() - 1; i >= 0; --i) {
-    PrefetchChild(m_widgetArray, i - kPrefetchAhead);
     if (i >= m_widgetArray.Count() || m_widgetArray[i].Get() == nil || !ChildTakesInput(i)) continue;
     const Obj<Widget_I> child = m_widgetArray[i];
     child->TraverseInput(context, input);
