@@ -159,10 +159,14 @@ void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   // its inner records are only marked empty, and laid out again once it comes back into view.
   const bool unseen = m_widgetArray.IsEmpty() && !iconWidget && m_layout.OutsideClip(m_layout.computedSize);
   if (unseen) {
-    // Marked once: nothing else writes them while the button stays away.
-    if (!m_clientLayout.ClippedAll()) m_clientLayout.ClipAll();
-    if (!m_label.record.ClippedAll()) m_label.record.ClipAll();
+    // Marked once: only the layout in view below writes them again.
+    if (!m_innerRecordsEmpty) {
+      m_clientLayout.ClipAll();
+      m_label.record.ClipAll();
+      m_innerRecordsEmpty = true;
+    }
   } else {
+    m_innerRecordsEmpty = false;
     const ButtonMeasures e = MeasuresOf(element, nil);
     Vector3f low = e.borderMin, high = e.borderMax;
     if (HasIcon()) low.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;

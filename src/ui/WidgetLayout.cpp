@@ -5,6 +5,12 @@
 
 namespace PM {
 
+namespace {
+
+constexpr float kEmptyBound = -65536.0f;
+
+}  // namespace
+
 WidgetLayout::WidgetLayout() = default;
 
 void WidgetLayout::ClipTo(const WidgetLayout& p, float x0, float x1, float y0, float y1) {
@@ -21,7 +27,7 @@ void WidgetLayout::ClipTo(const WidgetLayout& p, float x0, float x1, float y0, f
 }
 
 void WidgetLayout::ClipAll() {
-  std::fill(clipRect, clipRect + 4, kClipEmptyBound);
+  std::fill(clipRect, clipRect + 4, kEmptyBound);
   clipState = kClipEmpty;
 }
 

@@ -29,8 +29,6 @@ enum : uint32_t {
 
 // Clip states of a layout record.
 enum : int32_t { kClipEmpty = -1, kClipNone = 0, kClipped = 1 };
-// Every bound of a record that is clipped away.
-constexpr float kClipEmptyBound = -65536.0f;
 
 struct WidgetLayout {
   WidgetLayout();
@@ -100,11 +98,6 @@ struct WidgetLayout {
   }
   // Clips everything away.
   void ClipAll();
-  // Is the record as ClipAll leaves it.
-  bool ClippedAll() const {
-    return clipState == kClipEmpty && clipRect[0] == kClipEmptyBound && clipRect[1] == kClipEmptyBound &&
-           clipRect[2] == kClipEmptyBound && clipRect[3] == kClipEmptyBound;
-  }
   // Takes the parent's clip state and rectangle.
   void InheritClip(const WidgetLayout& p) {
     clipState = p.clipState;
