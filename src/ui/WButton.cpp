@@ -76,7 +76,9 @@ UIElement_I* WButton_I::ButtonElement() {
   if (m_element.Get() != nil) return m_element.Get();
   if (m_style.Get() == nil) return static_cast<UIElement_I*>(NilScriptObject());
   const WidgetStyle_I& s = *m_style;
-  switch (GetClassID()) {
+  // The object's own class never changes: found once, as every layout pass of every row asks.
+  if (m_ownClass == 0) m_ownClass = GetClassID();
+  switch (m_ownClass) {
     case ClassId::WMenuItem:
       return s.m_elementMenuItem.Get();
     case ClassId::WListItem:

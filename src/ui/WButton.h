@@ -58,6 +58,7 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   // The client and label records were marked empty while the button lay out of view; read beside the
   // icon and sub menu, so that rows scrolled away do not reach for those records every frame.
   bool m_innerRecordsEmpty = false;
+  uint32_t m_ownClass = 0;  // the object's class id once ButtonElement has asked; 0 before
   WidgetLayout m_iconLayout;
 
  protected:
