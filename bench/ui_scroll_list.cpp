@@ -132,7 +132,7 @@ void BM_ScrollFrameList(benchmark::State& state) {
   for (auto _ : state) list.Frame();
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_ScrollFrameList)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_ScrollFrameList)->Arg(1000)->Arg(10000)->Arg(100000);
 
 void BM_ImGuiSelectableList(benchmark::State& state) {
   ImGui::CreateContext();
@@ -163,7 +163,7 @@ void BM_ImGuiSelectableList(benchmark::State& state) {
   ImGui::DestroyContext();
   state.SetItemsProcessed(state.iterations() * items);
 }
-BENCHMARK(BM_ImGuiSelectableList)->Arg(1000)->Arg(10000);
+BENCHMARK(BM_ImGuiSelectableList)->Arg(1000)->Arg(10000)->Arg(100000);
 
 }  // namespace
 }  // namespace PM

@@ -79,7 +79,7 @@ void LabelCache::SetFontStyle(FontStyle_I* style) {
 }
 
 WidgetLayout* LabelCache::CalcDimMin(FontStyle_I* fallback) {
-  if (record.minimumSize.x >= 0.0f) return &record;
+  if (Measured()) return &record;
   record.minimumSize = {0, 0, 0};
   if (text.Length() == 0) return &record;
   const FontStyle_I* style = StyleOf(fontStyle, fallback);

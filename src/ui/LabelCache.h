@@ -34,6 +34,8 @@ class LabelCache {
   void SetFontStyle(FontStyle_I* style);
   // Measures the text once (own font style, else the fallback) into the label record's minimum size.
   WidgetLayout* CalcDimMin(FontStyle_I* fallback);
+  // Has the text been measured since it or the font style last changed (CalcDimMin then needs no fallback).
+  bool Measured() const { return record.minimumSize.x >= 0.0f; }
   // Places the label at its measured size inside the parent record.
   void CommitLayout(const WidgetLayout& parent);
   // Draws the shadow and the text from the cached quads, building them first when stale.

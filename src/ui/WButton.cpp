@@ -20,8 +20,8 @@ struct ButtonMeasures {
   Vector3f iconPos{0, 0, 0}, iconDim{0, 0, 0}, iconSpacing{0, 0, 0}, arrowDim{0, 0, 0};
 };
 
-ButtonMeasures MeasuresOf(const UIElement_I* e) {
-  if (IsNilObject(e)) return {};
+ButtonMeasures MeasuresOf(const UIElement_I* e, const void* nil) {
+  if (e == nil) return {};
   return {e->m_borderMin, e->m_borderMax, e->m_defaultDim, e->m_iconPos, e->m_iconDim, e->m_iconSpacing, e->m_arrowDim};
 }
 
@@ -72,10 +72,13 @@ void WButton_I::RemoveChild(Widget_I* child) {
 }
 
 UIElement_I* WButton_I::ButtonElement() {
-  if (!m_element.IsNil()) return m_element.Get();
-  if (m_style.IsNil()) return static_cast<UIElement_I*>(NilScriptObject());
+  const void* nil = NilObject();
+  if (m_element.Get() != nil) return m_element.Get();
+  if (m_style.Get() == nil) return static_cast<UIElement_I*>(NilScriptObject());
   const WidgetStyle_I& s = *m_style;
-  switch (GetClassID()) {
+  // The object's own class never changes: found once, as every layout pass of every row asks.
+  if (m_ownClass == 0) m_ownClass = GetClassID();
+  switch (m_ownClass) {
     case ClassId::WMenuItem:
       return s.m_elementMenuItem.Get();
     case ClassId::WListItem:
@@ -98,24 +101,27 @@ bool WButton_I::ShowsArrow() const {
 WidgetLayout* WButton_I::CalcDimMin() {
   WidgetWalkGuard guard("WButton::CalcDimMin", this);
   if (!guard.Entered()) return &m_layout;
-  Vector3f m = ChildrenMinimum(this);
-  if (!m_iconWidget.IsNil()) RaiseMinimum(m, m_iconWidget->CalcDimMin()->outerMinimum);
-  RaiseMinimum(m, m_label.CalcDimMin(GetFontStyle())->minimumSize);
-  const ButtonMeasures e = MeasuresOf(ButtonElement());
-  const bool item = IsA(ClassId::WMenuItem) || IsA(ClassId::WListItem);
-  if (IsA(ClassId::WMenuItem) && m_label.text.Length() == 0) {
+  // Every row of a long list runs this each frame: the nil object is fetched once, not per test.
+  const void* nil = NilObject();
+  Vector3f m = m_widgetArray.IsEmpty() ? Vector3f{0, 0, 0} : ChildrenMinimum(this);
+  if (m_iconWidget.Get() != nil) RaiseMinimum(m, m_iconWidget->CalcDimMin()->outerMinimum);
+  // The fallback font style is looked up only to measure: a measured label keeps its size.
+  RaiseMinimum(m, (m_label.Measured() ? &m_label.record : m_label.CalcDimMin(GetFontStyle()))->minimumSize);
+  const ButtonMeasures e = MeasuresOf(ButtonElement(), nil);
+  const bool menuItem = IsA(ClassId::WMenuItem);
+  if (menuItem && m_label.text.Length() == 0) {
     m.y += 4.0f;  // a separator
   } else {
     m = {m.x + e.borderMin.x + e.borderMax.x, m.y + e.borderMin.y + e.borderMax.y, m.z + e.borderMin.z + e.borderMax.z};
-    if (item && HasIcon()) {
+    if ((menuItem || IsA(ClassId::WListItem)) && (m_iconWidget.Get() != nil || m_iconId >= 0)) {
       m.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
       m.y = std::max(m.y, e.iconDim.y);
     }
-    if (ShowsArrow()) m.x += e.arrowDim.x;
+    if (menuItem && ShowsArrow()) m.x += e.arrowDim.x;
   }
   RaiseMinimum(m, DefaultSize(m_layout.dimension, e.defaultDim));
   m_layout.ComputeMinimum(m);
-  if (!m_subMenu.IsNil()) m_subMenu->CalcDimMin();
+  if (m_subMenu.Get() != nil) m_subMenu->CalcDimMin();
   return &m_layout;
 }
 
@@ -142,26 +148,35 @@ void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   if (m_layout.visibility == 0) return;
   WidgetWalkGuard guard("WButton::UpdateLayoutTree", this);
   if (!guard.Entered()) return;
-  const ButtonMeasures e = MeasuresOf(ButtonElement());
+  const void* nil = NilObject();
+  const UIElement_I* element = ButtonElement();
   if (keepSize == 0) {
-    m_layout.computedSize = DefaultSize(m_layout.dimension, e.defaultDim);
+    m_layout.computedSize = DefaultSize(m_layout.dimension, element != nil ? element->m_defaultDim : Vector3f{0, 0, 0});
     m_layout.ApplyParent(*parent);
   }
   CommitLayout(parent, 1);
+  const bool iconWidget = m_iconWidget.Get() != nil, subMenu = m_subMenu.Get() != nil;
   // A button with nothing inside but its label, far out of its clip (a row scrolled away in a long
   // list), draws nothing of its own and takes no pointer (see DrawElement and WidgetInput::HitTest):
   // its inner records are only marked empty, and laid out again once it comes back into view.
-  const bool unseen = m_widgetArray.IsEmpty() && m_iconWidget.IsNil() && m_layout.OutsideClip(m_layout.computedSize);
+  const bool unseen = m_widgetArray.IsEmpty() && !iconWidget && m_layout.OutsideClip(m_layout.computedSize);
   if (unseen) {
-    m_clientLayout.ClipAll();
-    m_label.record.ClipAll();
+    // Marked once: only the layout in view below writes them again.
+    if (!m_innerRecordsEmpty) {
+      m_clientLayout.ClipAll();
+      m_label.record.ClipAll();
+      m_innerRecordsEmpty = true;
+    }
   } else {
+    m_innerRecordsEmpty = false;
+    const ButtonMeasures e = MeasuresOf(element, nil);
     Vector3f low = e.borderMin, high = e.borderMax;
     if (HasIcon()) low.x += e.iconPos.x + e.iconDim.x + e.iconSpacing.x;
     if (ShowsArrow()) high.x += e.arrowDim.x;
     BuildClientRecord(low, high, parent);
   }
-  if (!m_iconWidget.IsNil()) {
+  if (iconWidget) {
+    const ButtonMeasures e = MeasuresOf(element, nil);
     WidgetLayout& r = m_iconLayout;
     r = m_layout;
     const Vector3f move{e.borderMin.x + e.iconPos.x, e.borderMin.y, e.borderMin.z};
@@ -170,17 +185,17 @@ void WButton_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     r.computedSize = {e.iconDim.x, m_clientLayout.computedSize.y, 0};
     r.PlaceIn(parent->world);
   }
-  if (!m_subMenu.IsNil()) {
+  if (subMenu) {
     const Vector2f o = SubMenuOffset();
     m_subMenu->m_layout.position = {o.x, o.y, 0};
     const Widget_I* owner = m_parent.Get();
     m_subMenu->m_drawPriority = (IsNilObject(owner) ? 0 : owner->m_drawPriority) + 1;
   }
-  if (!m_iconWidget.IsNil()) m_iconWidget->UpdateLayoutTree(&m_iconLayout, 0);
+  if (iconWidget) m_iconWidget->UpdateLayoutTree(&m_iconLayout, 0);
   if (!unseen) m_label.CommitLayout(m_clientLayout);
   for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil()) child->UpdateLayoutTree(&m_clientLayout, 0);
-  if (!m_subMenu.IsNil()) m_subMenu->UpdateLayoutTree(&m_layout, 0);
+    if (child.Get() != nil) child->UpdateLayoutTree(&m_clientLayout, 0);
+  if (subMenu) m_subMenu->UpdateLayoutTree(&m_layout, 0);
 }
 
 }  // namespace PM

@@ -55,6 +55,10 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   Obj<WPopup_I> m_subMenu;
   int32_t m_pressedMode = 0;  // 0 none, 1 left button, 2 right button
   double m_focusTime = 0.0;
+  // The client and label records were marked empty while the button lay out of view; read beside the
+  // icon and sub menu, so that rows scrolled away do not reach for those records every frame.
+  bool m_innerRecordsEmpty = false;
+  uint32_t m_ownClass = 0;  // the object's class id once ButtonElement has asked; 0 before
   WidgetLayout m_iconLayout;
 
  protected:

@@ -17,18 +17,19 @@ namespace PM {
 
 void WButton_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
   if (m_layout.visibility == 0 || m_layout.clipState < 0) return;
-  DrawElement(context, engine, IsA(ClassId::WIconButton) ? ClassId::WIconButton : ClassId::WButton);
-}
-
-void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, uint32_t) {
   // A button far out of its clip (a row scrolled away in a long list) shows nothing of its own; only an
   // open sub menu, which lies beside it, still draws. Its fade waits: the first step back in view covers
   // the time away, which lands where the steps in between would have (they all went one way, since a
   // button out of view is neither hovered nor newly focused).
   if (m_layout.OutsideClip(m_layout.computedSize)) {
-    if (!m_subMenu.IsNil()) m_subMenu->Draw(context, engine);
+    if (m_subMenu.Get() != NilObject()) m_subMenu->Draw(context, engine);
     return;
   }
+  DrawElement(context, engine, IsA(ClassId::WIconButton) ? ClassId::WIconButton : ClassId::WButton);
+}
+
+// Reached through DrawSelf, which has left out a button out of view.
+void WButton_I::DrawElement(WidgetDrawContext* context, RenderEngine* engine, uint32_t) {
   UIElement_I* e = ButtonElement();
   const bool hasElement = !IsNilObject(e);
   const Vector3f low = hasElement ? e->m_borderMin : Vector3f{0, 0, 0};

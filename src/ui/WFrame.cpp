@@ -94,8 +94,9 @@ void WFrame_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   Vector3f low, high;
   Borders(low, high);
   BuildClientRecord(low, high, parent);
+  const void* nil = NilObject();
   for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil()) child->UpdateLayoutTree(&m_clientLayout, 0);
+    if (child.Get() != nil) child->UpdateLayoutTree(&m_clientLayout, 0);
   if (m_titleWidget.IsNil()) return;
   WidgetLayout& t = m_titleLayout;
   t = m_layout;
@@ -109,7 +110,7 @@ void WFrame_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
 
 void WFrame_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
   if (m_layout.visibility == 0 || m_layout.inputVisibility == 0) return;
-  if (!m_titleWidget.IsNil()) m_titleWidget->TraverseInput(context, input);
+  if (m_titleWidget.Get() != NilObject()) m_titleWidget->TraverseInput(context, input);
   Widget_I::ProcessInput(context, input);
 }
 
@@ -181,9 +182,10 @@ void WFrame_I::StepFade(bool rising) {
 }
 
 void WFrame_I::DrawTitleAndChildren(WidgetDrawContext* context, RenderEngine* engine) {
-  if (!m_titleWidget.IsNil()) m_titleWidget->Draw(context, engine);
+  const void* nil = NilObject();
+  if (m_titleWidget.Get() != nil) m_titleWidget->Draw(context, engine);
   for (const Obj<Widget_I>& child : m_widgetArray)
-    if (!child.IsNil()) child->Draw(context, engine);
+    if (child.Get() != nil) child->Draw(context, engine);
 }
 
 void WFrame_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {

@@ -75,8 +75,6 @@ class WFrame_I : public EngineClass<WFrame_I, Widget_I, ClassId::WFrame, "WFrame
 
   Obj<Widget_I> m_titleWidget;
   int32_t m_dragCaps = 0;
-  WidgetLayout m_clientLayout;
-  WidgetLayout m_titleLayout;
   int32_t m_frameState = 0;  // the look buttons select: 0 up, 1 down
   int32_t m_focusFlag = 0;
   double m_fadeClock = 0.0;
@@ -85,6 +83,9 @@ class WFrame_I : public EngineClass<WFrame_I, Widget_I, ClassId::WFrame, "WFrame
   Vector3f m_dragOriginValue{0, 0, 0};
   Vector2f m_dragOriginPoint{0, 0};
   uint32_t m_closeFlags = 0;  // bit 0: pressed on the close button; bit 2: the pointer is over it
+  // The records handed to the children and the title; last, as a row out of view leaves them alone.
+  WidgetLayout m_clientLayout;
+  WidgetLayout m_titleLayout;
 
  private:
   // The tile path of DrawSelf: border pieces from the style's tiles and colours.

@@ -173,13 +173,29 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   float scale = 1.0f;
   bool syntaxReported = false;
   // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
-  auto measure = [&](int32_t start, int32_t length, float* advance) {
+  struct Measured {
+    float width, advance;
+  };
+  auto measure = [&](int32_t start, int32_t length) {
     const float size = fs.x * scale;
-    return font->MeasureText(text + start, length, &size, advance);
+    Measured m{0, 0};
+    m.width = font->MeasureText(text + start, length, &size, &m.advance);
+    return m;
+  };
+  // A lone space measures the same at the same scale: measured again only when the scale changed.
+  float spaceScale = 0;
+  Measured space{0, 0};
+  auto measureSpace = [&](int32_t at) {
+    if (spaceScale != scale) {
+      space = measure(at, 1);
+      spaceScale = scale;
+    }
+    return space;
   };
   float lineWidth = 0, linePen = 0, widest = 0;
   for (int32_t i = 0; i < n;) {
-    Token k{i, 1, TokenKind::Other, 0, 0, -1};
+    // Filled where it is kept: a token built beside and copied in is written in pieces and read whole.
+    Token& k = tokens.emplace_back(Token{i, 1, TokenKind::Other, 0, 0, -1});
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (markup && c == '{') {
       TextTag t = ReadTextTag(text, i, n, defaultColor);
@@ -228,10 +244,14 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
       while (e<n&& static_cast<unsigned char>(text[e])> 32 && !(markup && text[e] == '{')) ++e;
       k.kind = TokenKind::Word;
       k.length = e - i;
-      k.width = measure(i, k.length, &k.advance);
+      const Measured m = measure(i, k.length);
+      k.width = m.width;
+      k.advance = m.advance;
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
-      k.width = measure(i, 1, &k.advance);
+      const Measured m = measureSpace(i);
+      k.width = m.width;
+      k.advance = m.advance;
     } else if (c == '\n') {
       k.kind = TokenKind::LineBreak;
     }
@@ -244,7 +264,6 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
       linePen += k.advance;
       if (k.kind != TokenKind::Space) lineWidth = linePen;
     }
-    tokens.push_back(k);
     i += k.length;
   }
   widest = std::max(widest, std::min(lineWidth, W));
@@ -260,7 +279,7 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   }
   m_colors.Clear();
   m_charToVertex.SetCount(n);
-  for (int32_t i = 0; i < n; ++i) m_charToVertex[i] = -1;
+  std::fill_n(m_charToVertex.Data(), n, -1);
 
   // 8.-9. Lines on the measured widths, aligned.
   std::vector<Line> lines;
@@ -347,8 +366,10 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
       const Token& k = tokens[ti];
       if (k.kind != TokenKind::Tag) {
         const int32_t first = v;
-        if (glyphs(text + k.start, k.length, x, bottom, color) > 0)
-          for (int32_t j = 0; j < k.length; ++j) m_charToVertex[k.start + j] = first + 4 * j;
+        if (glyphs(text + k.start, k.length, x, bottom, color) > 0) {
+          int32_t* map = m_charToVertex.Data() + k.start;
+          for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
+        }
       } else {
         const TextTag& t = tags[k.tag];
         const float lh = fs.y * scale;

@@ -90,19 +90,21 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   Obj<WidgetStyle_I> m_style;
   Obj<UIElement_I> m_element;
   WidgetLayout m_layout;
+  // What every pass reads of every widget sits right behind the layout record, so that a row of a long
+  // list costs few cache lines per pass.
   bool m_focusTransparent = false;
   bool m_enable = true;
-  Vector4f m_branchColor{1, 1, 1, 1};
+  bool m_modal = false;
   int32_t m_drawPriority = 0;
+  Vector4f m_branchColor{1, 1, 1, 1};
+  Array<Obj<WHandler_I>> m_handlerArray;
+  Array<Obj<WEffect_I>> m_effectArray;
+  int32_t m_childPriority = 0;
+  int32_t m_widgetState = -1;
   String m_infoText;
   uint32_t m_userValue = 0;
   Obj<ScriptObject> m_userObject;
   WeakObj<ScriptObject> m_userWeakObject;
-  Array<Obj<WHandler_I>> m_handlerArray;
-  Array<Obj<WEffect_I>> m_effectArray;
-  int32_t m_childPriority = 0;
-  bool m_modal = false;
-  int32_t m_widgetState = -1;
   // Bad values this widget has logged already (bookkeeping of the log, so also of const widgets).
   mutable ReportOnce m_reports;
 };

@@ -53,8 +53,6 @@ struct WidgetLayout {
   Vector3f minimumSize{0, 0, 0};
   Vector3f outerMinimum{0, 0, 0};
   Matrix4f world = kIdentityMatrix4f;
-  Matrix4f inverseWorld = kIdentityMatrix4f;
-  Vector3f cellOrigin{0, 0, 0};  // written by sizers for their cells
   int32_t clipState = kClipNone;
   float clipRect[4] = {0, 0, 0, 0};  // x minimum, x maximum, y minimum, y maximum
   int32_t inverseValid = 1;
@@ -62,6 +60,10 @@ struct WidgetLayout {
   // parent's combined word.
   int32_t combinedInputFlags = 0;
   int32_t ownInputFlags = 0;
+  // Read only by pointer tests and sizers: kept behind what every pass reads and writes, so that a row
+  // of a long list costs few cache lines per pass.
+  Matrix4f inverseWorld = kIdentityMatrix4f;
+  Vector3f cellOrigin{0, 0, 0};  // written by sizers for their cells
 
   // The minimum size and outer minimum from the children's requirement m, by the resize and
   // alignment modes.

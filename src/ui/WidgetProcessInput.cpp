@@ -80,8 +80,8 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
     return;
   }
   int32_t f = r.hoverPending != pending ? 4 : 0;
-  const bool noCapture = r.captureWidget.IsNil();
-  const bool noMenu = r.captureMenu.IsNil();
+  const bool noCapture = r.captureWidget.Get() == nil;
+  const bool noMenu = r.captureMenu.Get() == nil;
   const bool underMenu = !noMenu && IsSelfOrBelow(r.captureMenu.Get());
   if (!noCapture && r.captureWidget.Get() == this) {
     if (m_enable) r.captureSeen = 1;
@@ -91,7 +91,7 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
       f |= 1;
     }
   }
-  if (!r.keyCaptureWidget.IsNil() && r.keyCaptureWidget.Get() == this && m_enable) r.keyCaptureSeen = 1;
+  if (r.keyCaptureWidget.Get() == this && m_enable) r.keyCaptureSeen = 1;  // never nil: this is a widget
   if (((noCapture && noMenu) || underMenu) && r.hoverPending) {
     if (!(f & 1) && !m_focusTransparent) f |= r.HitTest(&m_layout);
     if (f & 1) {

@@ -5,7 +5,7 @@
 
 namespace PM {
 
-thread_local WidgetWalkState t_widgetWalk;
+constinit thread_local WidgetWalkState t_widgetWalk;
 
 void WidgetWalkGuard::Refuse(const char* operation, const Widget_I* widget) {
   if (t_widgetWalk.reported) return;

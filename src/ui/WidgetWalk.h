@@ -11,13 +11,14 @@
 namespace PM {
 
 // The calling thread's walk: its depth, and whether the limit was reported in this frame. Initial-exec:
-// every widget of a walk reads it twice, and the general model of a shared library costs a call each time.
+// every widget of a walk reads it twice, and the general model of a shared library costs a call each time;
+// constinit spares each reader the call to the variable's initialisation wrapper.
 struct WidgetWalkState {
   int32_t depth = 0;
   bool reported = false;
   int32_t frames = 0;  // window frames open on the thread (a channel widget may draw a window inside one)
 };
-[[gnu::tls_model("initial-exec")]] extern thread_local WidgetWalkState t_widgetWalk;
+[[gnu::tls_model("initial-exec")]] extern constinit thread_local WidgetWalkState t_widgetWalk;
 
 class WidgetWalkGuard {
  public:

@@ -233,6 +233,20 @@ TEST_F(TextLayoutTest, TagsTakeSpaceAndRecords) {
   EXPECT_FLOAT_EQ(t->m_textWidth, Advance("a") * 3);
 }
 
+// A space is measured once per scale and kept: each scale change measures it again, back and forth.
+TEST_F(TextLayoutTest, SpacesTakeTheAdvanceOfTheScaleInForce) {
+  Lay("a b{Scale=2}c d e{Scale=1}f g");
+  EXPECT_EQ(TakeLog(), "");
+  auto step = [&](int32_t from, int32_t to) {  // pen movement from one character's cell to another's
+    return t->m_cells[t->m_charToVertex[to]].x - t->m_cells[t->m_charToVertex[from]].x;
+  };
+  EXPECT_NEAR(step(0, 2), Advance("a "), 1e-3f);
+  EXPECT_NEAR(step(12, 14), Advance("c ", 32), 1e-3f);
+  EXPECT_NEAR(step(14, 16), Advance("d ", 32), 1e-3f);
+  EXPECT_NEAR(step(26, 28), Advance("f "), 1e-3f);
+  EXPECT_NEAR(t->m_textWidth, Advance("a b") + Advance("c d e", 32) + Advance("f g"), 1e-3f);
+}
+
 TEST_F(TextLayoutTest, ColourRunsMakeTheColourArrayOnlyWhenNeeded) {
   Lay("ab");
   EXPECT_EQ(t->m_colors.Count(), 0);

@@ -2,6 +2,7 @@
 // thumb drags, the wheel and the keys, the content clamp and its log lines, the slider's value rules,
 // and anchors that stay finite on degenerate sizes and ranges.
 #include <cmath>
+#include <vector>
 
 #include "FrameFixture.h"
 #include "core/Log.h"
@@ -286,6 +287,83 @@ TEST_F(ScrollTest, RowsOutOfViewDrawNothingUntilScrolledBack) {
   EXPECT_EQ(label.clipState, kClipped);
   EXPECT_EQ(client.world.m[13], 16.0f);
   EXPECT_EQ(label.world.m[13], 16.0f + std::floor((client.computedSize.y - label.computedSize.y) * 0.5f));
+}
+
+// What a row shows for a layout: its own, client and label records, and what it draws. The inner
+// records of a row out of view are only marked empty (the rest of them is left from the last time in
+// view, and drawing and input never read it), so of those only the clip counts.
+std::vector<float> RowPicture(WListItem_I* row, WidgetDrawContext& context, RecordingRenderEngine& engine) {
+  std::vector<float> out;
+  for (const WidgetLayout* r : {&row->m_layout, &row->m_clientLayout, &row->m_label.record}) {
+    out.push_back(float(r->clipState));
+    out.insert(out.end(), r->clipRect, r->clipRect + 4);
+    if (r != &row->m_layout && r->clipState == kClipEmpty) continue;
+    out.insert(out.end(), {r->computedSize.x, r->computedSize.y, r->minimumSize.x, r->minimumSize.y, r->world.m[12],
+                           r->world.m[13]});
+  }
+  engine.quads.clear();
+  engine.draws.clear();
+  row->DrawSelf(&context, &engine);
+  for (const RecordedQuad& q : engine.quads) out.insert(out.end(), {q.left, q.right, q.bottom, q.top});
+  for (const RecordedDraw& d : engine.draws)
+    for (const Vector3f& p : d.positions) out.insert(out.end(), {p.x, p.y});
+  return out;
+}
+
+// A row that went out of view and came back, whose label, size or element changed while away, shows
+// what a row laid out for the first time at that place shows.
+TEST_F(ScrollTest, RowsBackFromOutOfViewMatchFreshRows) {
+  style->m_elementListItem = style->m_elementScroll;
+  style->m_fontStyle = DejaVu();
+  auto* f = Frame();
+  content->m_layout.alignmentModeY = kAlignMax;
+  auto* row = MakeWidget<WListItem_I>("row", 0, 900, 1, 22);
+  row->SetLabel("Row");
+  row->SetParent(content);
+  // The same row built afresh in a frame of its own, scrolled to `y` and laid out once.
+  auto fresh = [&](float y, const char* label, float height) {
+    Widget_I* const kept = content;
+    auto* g = Frame("fresh");
+    content->m_layout.alignmentModeY = kAlignMax;
+    content->m_layout.position.y = y;
+    auto* other = MakeWidget<WListItem_I>("other", 0, 900, 1, height);
+    other->SetLabel(label);
+    other->SetParent(content);
+    Layout(g);
+    std::vector<float> picture = RowPicture(other, context, engine);
+    other->SetParent(nullptr);
+    content = kept;
+    return picture;
+  };
+  struct Step {
+    float y;
+    const char* label;
+    float height;
+    bool newElement;
+  } steps[] = {
+      {0, "Row", 22, false},           {716, "Row", 22, false},          {716, "A longer row", 22, false},
+      {0, "A longer row", 22, false},  {716, "A longer row", 40, false}, {0, "A longer row", 40, false},
+      {716, "A longer row", 40, true}, {0, "A longer row", 40, true},    {716, "A longer row", 40, true},
+  };
+  for (const Step& step : steps) {
+    if (step.newElement && style->m_elementListItem.Get() == style->m_elementScroll.Get()) {
+      auto* e = BorderElement({3, 2, 0}, {5, 4, 0}, 6);
+      style->m_elementListItem = e;
+    }
+    content->m_layout.position.y = step.y;
+    row->SetLabel(step.label);
+    row->m_layout.dimension.y = step.height;
+    Layout(f);
+    EXPECT_EQ(RowPicture(row, context, engine), fresh(step.y, step.label, step.height))
+        << step.y << " " << step.label << " " << step.height;
+  }
+  // Hidden and shown again while away, then back in view.
+  row->SendEvent(kWEventHideWidget, nullptr);
+  Layout(f);
+  row->SendEvent(kWEventShowWidget, nullptr);
+  content->m_layout.position.y = 0;
+  Layout(f);
+  EXPECT_EQ(RowPicture(row, context, engine), fresh(0, "A longer row", 40));
 }
 
 }  // namespace
