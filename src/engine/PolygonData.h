@@ -31,8 +31,12 @@ struct PrimitiveType {
 };
 
 struct PolygonData {
-  // Bits of DynamicMask: the arrays that change from one draw to the next.
+  // Bits of DynamicMask: the arrays that change from one draw to the next. The same bits tell a polygon
+  // cache which arrays changed, with three more: the counts changed (any, the indices', the vertices').
   enum : uint32_t {
+    kCountsChanged = 0x1,
+    kIndexCountChanged = 0x2,
+    kVertexCountChanged = 0x4,
     kDynamicIndices = 0x10,
     kDynamicPositions = 0x20,
     kDynamicNormals = 0x40,

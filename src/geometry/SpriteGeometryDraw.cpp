@@ -15,8 +15,9 @@ namespace {
 
 constexpr float kRadiansPerDegree = 0.017453292f;
 // Indices, positions, colours and texture coordinates are rewritten by every draw.
-constexpr uint32_t kRecordFlags = 0x10130;
-constexpr uint32_t kCacheFlags = 0x10131;
+constexpr uint32_t kRecordFlags = PolygonData::kDynamicIndices | PolygonData::kDynamicPositions |
+                                  PolygonData::kDynamicColors | PolygonData::kDynamicTexCoords0;
+constexpr uint32_t kCacheFlags = kRecordFlags | PolygonData::kCountsChanged;
 // The engine's scratch arrays the record's buffers live in.
 enum : int32_t { kScratchIndices, kScratchPositions, kScratchTexCoords, kScratchColors };
 

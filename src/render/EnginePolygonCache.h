@@ -20,8 +20,9 @@ class EnginePolygonCache : public RenderPolygonCache {
   static constexpr uint32_t kStreamBits[kStreamCount] = {
       PolygonData::kDynamicIndices, PolygonData::kDynamicPositions,  PolygonData::kDynamicNormals,
       PolygonData::kDynamicColors,  PolygonData::kDynamicTexCoords0, PolygonData::kDynamicTexCoords1};
-  // Change bits beside the streams': the counts may have changed (any, the indices', the vertices').
-  static constexpr uint32_t kCountsChanged = 0x1, kIndexCountChanged = 0x2, kVertexCountChanged = 0x4;
+  static constexpr uint32_t kCountsChanged = PolygonData::kCountsChanged;
+  static constexpr uint32_t kIndexCountChanged = PolygonData::kIndexCountChanged;
+  static constexpr uint32_t kVertexCountChanged = PolygonData::kVertexCountChanged;
   static constexpr uint32_t kAllDirty = 0xFFFFFFFFu;
 
   // A record's arrays and their element counts in stream order; no index array without indices.

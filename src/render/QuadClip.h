@@ -48,7 +48,7 @@ void DrawRecordClipped(Engine& engine, const float clip[4], const PolygonData& d
   }
   PolygonData copy;
   if (!ClipQuadRecord(clip, data, engine, &copy)) return;
-  if (cache) cache->SetDirty(0x10020);
+  if (cache) cache->SetDirty(PolygonData::kDynamicPositions | PolygonData::kDynamicTexCoords0);
   engine.DrawPolygonData(&copy, slot);
   cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
   if (cache) std::memcpy(cache->ClipRect(), clip, 4 * sizeof(float));

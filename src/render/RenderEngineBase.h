@@ -138,4 +138,17 @@ class RenderEngineBase : public RenderEngine {
   friend class EnginePolygonCache;
 };
 
+// The counted block an engine of type `EngineType` lives in (RenderEngineOpenGL_I, RenderEngineDirectX8_I).
+template <class EngineType>
+class RenderEngineHolder : public RenderEngine_I {
+ public:
+  RenderEngineHolder() : RenderEngine_I(&m_engine) {}
+
+ protected:
+  ~RenderEngineHolder() = default;
+
+ private:
+  EngineType m_engine;
+};
+
 }  // namespace PM

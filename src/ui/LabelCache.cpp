@@ -17,8 +17,10 @@ namespace PM {
 
 namespace {
 
-// What a rebuild tells the polygon caches: indices, positions and texture coordinates changed.
-constexpr uint32_t kRebuilt = 0x10131;
+// What a rebuild tells the polygon caches: the counts and every array it writes changed.
+constexpr uint32_t kRebuilt = PolygonData::kCountsChanged | PolygonData::kDynamicIndices |
+                              PolygonData::kDynamicPositions | PolygonData::kDynamicColors |
+                              PolygonData::kDynamicTexCoords0;
 
 // The label's own font style, else the fallback; null when neither is set.
 const FontStyle_I* StyleOf(const Obj<FontStyle_I>& own, const FontStyle_I* fallback) {

@@ -7,7 +7,9 @@ namespace PM {
 namespace {
 
 // Indices, positions, colours and texture coordinates changed.
-constexpr uint32_t kRebuilt = 0x10131;
+constexpr uint32_t kRebuilt = PolygonData::kCountsChanged | PolygonData::kDynamicIndices |
+                              PolygonData::kDynamicPositions | PolygonData::kDynamicColors |
+                              PolygonData::kDynamicTexCoords0;
 
 void Unload(Ptr<RenderPolygonCache>& cache) {
   if (!cache) return;

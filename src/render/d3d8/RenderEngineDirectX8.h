@@ -237,15 +237,9 @@ class RenderEngineDirectX8_D final : public RenderEngineBase {
   // ---- end of the drawing block ----------------------------------------------------------------------
 };
 
-class RenderEngineDirectX8_I final : public RenderEngine_I {
+class RenderEngineDirectX8_I final : public RenderEngineHolder<RenderEngineDirectX8_D> {
  public:
-  RenderEngineDirectX8_I() : RenderEngine_I(&m_engine) {}
-  ~RenderEngineDirectX8_I() = default;
-
   static RenderEngine_I* Create();  // count 0
-
- private:
-  RenderEngineDirectX8_D m_engine;
 };
 
 }  // namespace PM

@@ -264,15 +264,9 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   int32_t m_effectSize = 0;
 };
 
-class RenderEngineOpenGL_I final : public RenderEngine_I {
+class RenderEngineOpenGL_I final : public RenderEngineHolder<RenderEngineOpenGL_D> {
  public:
-  RenderEngineOpenGL_I() : RenderEngine_I(&m_engine) {}
-  ~RenderEngineOpenGL_I() = default;
-
   static RenderEngine_I* Create();  // count 0
-
- private:
-  RenderEngineOpenGL_D m_engine;
 };
 
 }  // namespace PM
