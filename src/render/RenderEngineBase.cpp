@@ -57,6 +57,27 @@ void RenderEngineBase::DrawQuadClipped(float left, float right, float bottom, fl
     DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
 }
 
+void RenderEngineBase::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
+  if (!data) return;
+  if (!m_clipEnable) return DrawPolygonData(data, slot);
+  const float* clip = m_clipRectModel;
+  auto* cache = slot ? dynamic_cast<EnginePolygonCache*>(slot->Get()) : nullptr;
+  if (cache && cache->Owner() == this && cache->Dirty() == 0 &&
+      std::memcmp(cache->ClipRect(), clip, 4 * sizeof(float)) == 0) {
+    PolygonData clipped = *data;
+    clipped.VertexCount = data->VertexCount / 4 * 4;
+    clipped.VertexArray = static_cast<const Vector3f*>(cache->Source(EnginePolygonCache::kPositions));
+    clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->Source(EnginePolygonCache::kTexCoords0));
+    return DrawPolygonData(&clipped, slot);
+  }
+  PolygonData copy;
+  if (!ClipQuadRecord(clip, *data, *this, &copy)) return;
+  if (cache) cache->SetDirty(PolygonData::kDynamicPositions | PolygonData::kDynamicTexCoords0);
+  DrawPolygonData(&copy, slot);
+  cache = slot ? dynamic_cast<EnginePolygonCache*>(slot->Get()) : nullptr;
+  if (cache) std::memcpy(cache->ClipRect(), clip, 4 * sizeof(float));
+}
+
 void RenderEngineBase::BeginFrameCounts() {
   m_frameTextureBytes = 0;
   m_frameLoadSeconds = 0.0f;

@@ -41,6 +41,11 @@ class RenderEngineBase : public RenderEngine {
   // Through the engine's DrawQuad, cut to the clip rectangle of the last UpdateClipRect.
   void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
                        const Vector4f* color) override;
+  // Through the engine's DrawPolygonData, the record's quads cut to the clip rectangle. A cache of this
+  // engine that is clean and still holds the quads clipped to the same rectangle draws them again from the
+  // arrays it was filled from (so the caller's unclipped arrays are not taken for new ones); otherwise the
+  // record is clipped and drawn, and the cache remembers the rectangle.
+  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   int32_t GetTextureCount() override { return m_textureCount; }
   int32_t GetTextureMemory() override { return m_textureBytes; }
   int32_t GetTextureDownloadBytes() override { return m_frameTextureBytes; }

@@ -94,7 +94,6 @@ class RenderEngineDirectX8_D final : public RenderEngineBase {
                 const Vector4f* color) override;
   void UpdateClipRect() override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
-  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void UnloadPolygonCache() override;
   // The colour draws without a colour stream take (the last material colour, white to start with).
   const Vector4f& CurrentColor() const { return m_currentColor; }

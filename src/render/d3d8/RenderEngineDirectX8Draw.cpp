@@ -8,7 +8,6 @@
 #include "core/Vector2f.h"
 #include "render/EngineLists.h"
 #include "render/PolygonRecordCheck.h"
-#include "render/QuadClip.h"
 #include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "render/d3d8/RenderPolygonCacheDirectX8.h"
@@ -283,12 +282,6 @@ void RenderEngineDirectX8_D::DrawCachedPrimitives(const PolygonData& d) {
     return;
   }
   Log(LogOutPipe(), kLevelError, "DrawDirectX() unsupported Primitive::Type (", type, ") detected.");
-}
-
-void RenderEngineDirectX8_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
-  if (!data) return;
-  if (!m_clipEnable) return DrawPolygonData(data, slot);
-  DrawRecordClipped<Cache>(*this, m_clipRectModel, *data, slot);
 }
 
 void RenderEngineDirectX8_D::UnbindStreams() {

@@ -83,7 +83,6 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
                 const Vector4f* color) override;
   void UpdateClipRect() override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
-  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void UnloadPolygonCache() override;
 
   // Textures, system information and counters.

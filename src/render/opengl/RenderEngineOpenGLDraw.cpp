@@ -10,7 +10,6 @@
 #include "core/Log.h"
 #include "render/EngineLists.h"
 #include "render/PolygonRecordCheck.h"
-#include "render/QuadClip.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 
@@ -245,12 +244,6 @@ void RenderEngineOpenGL_D::BindCachedArrays(RenderPolygonCacheOpenGL* cache) {
   }
   x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
   SetClientState(mask);
-}
-
-void RenderEngineOpenGL_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
-  if (!data) return;
-  if (!m_clipEnable) return DrawPolygonData(data, slot);
-  DrawRecordClipped<Cache>(*this, m_clipRectModel, *data, slot);
 }
 
 void RenderEngineOpenGL_D::UnloadPolygonCache() {
