@@ -17,10 +17,10 @@
 #include "render/EngineLists.h"
 #include "render/EnginePolygonCache.h"
 #include "render/EngineTextureHandle.h"
+#include "render/Texture.h"
+#include "render/VideoFrameState.h"
 
 namespace PM {
-
-class Texture_I;
 
 class RenderEngineBase : public RenderEngine {
  public:
@@ -76,6 +76,17 @@ class RenderEngineBase : public RenderEngine {
   // Takes the texture's image, or starts its load, unless this frame must not: then counts the texture
   // as deferred, and it shows its stand-in until a later frame.
   void LoadOrDefer(Texture_I* texture, TextureHandle* handle);
+  // The texture's handle on `engine` (a new one when it has none of this engine's), its image loaded or
+  // deferred while it has none, and handed to `download` once the image is ready. A video's handle stays
+  // ready: its frames come through its frame state, not through `download`.
+  template <class Handle, class Engine, class Download>
+  Handle* LoadedTextureHandle(Engine* engine, Texture_I* texture, Download&& download) {
+    DrainTextureReleases();
+    Handle* h = FindOrMakeTextureHandle<Handle>(texture, engine, m_liveTextures);
+    if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) LoadOrDefer(texture, h);
+    if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) download(h);
+    return h;
+  }
   // Charges a downloaded texture's bytes to the resident figures, and gives them back.
   void ChargeTexture(EngineTextureHandle* handle, int32_t bytes);
   void DischargeTexture(EngineTextureHandle* handle);

@@ -55,7 +55,12 @@ class ProbeEngine final : public RenderEngineBase {
     ReleaseUnloadedTextures<ProbeHandle>([this](ProbeHandle*) { ++released; });
   }
 
+  ProbeHandle* Take(Texture_I* t) {
+    return LoadedTextureHandle<ProbeHandle>(this, t, [this](ProbeHandle*) { ++downloads; });
+  }
+
   int released = 0;
+  int downloads = 0;
 };
 
 ProbeHandle::ProbeHandle(ProbeEngine* engine) : EngineTextureHandle(engine, "ProbeHandle") {}
@@ -109,6 +114,25 @@ TEST_F(RenderEngineBaseTest, LoadsWaitWhileTexturingIsOffOtherLoadsRunOrTheFrame
   engine.SpendLoadSeconds(1e6f);
   engine.LoadOrDefer(unlimited.Get(), u);
   EXPECT_EQ(u->State(), TextureHandle::kReady);
+}
+
+TEST_F(RenderEngineBaseTest, ATextureIsHandedToTheDownloadOnlyOnceItsImageIsThere) {
+  ProbeEngine engine;
+  Obj<Texture_I> waiting = Texture();
+  waiting->SetLoadedImage(Pixel().Get());
+  engine.Settings().EnableTexture = 0;
+  ProbeHandle* w = engine.Take(waiting.Get());
+  EXPECT_EQ(engine.downloads, 0);
+  EXPECT_EQ(engine.GetTextureLoadCount(), 1);
+  EXPECT_EQ(engine.Take(waiting.Get()), w) << "the texture keeps its handle";
+
+  engine.Settings().EnableTexture = 1;
+  EXPECT_EQ(engine.Take(waiting.Get()), w);
+  EXPECT_EQ(w->State(), TextureHandle::kReady);
+  EXPECT_EQ(engine.downloads, 1);
+  w->SetState(TextureHandle::kDownloaded);
+  engine.Take(waiting.Get());
+  EXPECT_EQ(engine.downloads, 1) << "a downloaded texture is not loaded or downloaded again";
 }
 
 TEST_F(RenderEngineBaseTest, ResidentAndFrameBytesAreCountedOncePerTextureAndFrame) {

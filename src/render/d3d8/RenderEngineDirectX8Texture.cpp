@@ -276,12 +276,9 @@ void RenderEngineDirectX8_D::SetTexture(int32_t stage, ScriptObject* texture) {
     SetTextureBlendOp(stage, texture);
     return;
   }
-  DrainTextureReleases();
   auto* t = static_cast<Texture_I*>(texture);
-  TextureHandleDirectX8* h = FindOrMakeTextureHandle<TextureHandleDirectX8>(t, this, m_liveTextures);
-  if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) LoadOrDefer(t, h);
-  // A video's handle stays ready; its frames come through its frame state below.
-  if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) DownloadTexture(t, h);
+  auto* h = LoadedTextureHandle<TextureHandleDirectX8>(
+      this, t, [&](TextureHandleDirectX8* ready) { DownloadTexture(t, ready); });
   if (VideoFrameState::Of(h)) UploadVideoFrame(t, h);
   if (!h->m_texture) DownloadFallback(t, h);
   if (h->m_texture) {

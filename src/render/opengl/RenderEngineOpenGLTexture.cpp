@@ -345,12 +345,9 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
     SetTextureBlendOp(texture, unit);
     return;
   }
-  DrainTextureReleases();
   auto* t = static_cast<Texture_I*>(texture);
-  TextureHandleOpenGL* h = FindOrMakeTextureHandle<TextureHandleOpenGL>(t, this, m_liveTextures);
-  if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) LoadOrDefer(t, h);
-  // A video's handle stays ready; its frames come through its frame state below.
-  if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) DownloadTexture(t, h);
+  auto* h =
+      LoadedTextureHandle<TextureHandleOpenGL>(this, t, [&](TextureHandleOpenGL* ready) { DownloadTexture(t, ready); });
   if (!h->m_name) DownloadFallback(t, h);
   if (h->m_name) {
     if (t->GetEngineWord() == 1 && cubeMaps) {
