@@ -154,7 +154,7 @@ struct EngineWindow : Bench::EngineWindow {
     e->SetLight(0, &kIdentityMatrix4f, s.light);
     e->SetLightingEnable(1);
     e->SetFog(&kIdentityMatrix4f, s.fog);
-    e->BeginPass(1);
+    e->BeginPass(PassMode::kMain);
     e->SetShaderBase(s.shader, true);
     const PolygonData quad = s.Quad();
     for (int32_t q = 0; q < kQuads; ++q) e->DrawPolygonData(&quad, &cache);

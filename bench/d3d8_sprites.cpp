@@ -54,7 +54,7 @@ struct Sprites {
     }
     indices.resize(positions.size());
     for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint32_t(i);
-    record.PrimType = PrimTypeId(quads ? 4 : 3);
+    record.PrimType = quads ? PrimitiveType::kQuad : PrimitiveType::kTriangle;
     record.PrimCount = count;
     record.IndexCount = record.VertexCount = int32_t(indices.size());
     record.IndexArray = indices.data();
@@ -76,7 +76,7 @@ void Frame(Bench::EngineWindow& w, const Sprites& s) {
   e->LoadProjectionMatrix(&lens);
   e->LoadModelViewMatrix(&kIdentityMatrix4f);
   e->SetLightingEnable(0);
-  e->BeginPass(1);
+  e->BeginPass(PassMode::kMain);
   if (w.cache) w.cache->SetDirty(PolygonData::kDynamicPositions);
   e->DrawPolygonData(&s.record, &w.cache);
   e->ResetPass();

@@ -57,7 +57,7 @@ Obj<SPolygonGeometry_I> MakeGeometry(bool quads) {
   g->SetVertexArray(ToArray(grid.positions));
   if (quads) {
     int32_t count = int32_t(grid.quads.size() / 4);
-    g->SetPrimType(PrimTypeId(5));
+    g->SetPrimType(PrimitiveType::kPolygon);
     g->SetPrimCount(count);
     g->SetPrimLengthArray(ToArray(std::vector<int32_t>(size_t(count), 4)));
     g->SetIndexArray(ToArray(grid.quads));

@@ -33,7 +33,6 @@ class SEmitter_I : public EngineClass<SEmitter_I, SLeaf_I, ClassId::SEmitter, "S
   float m_randomSpeed = 1.0f;
   float m_minDistance = 0.0f;
   float m_maxDistance = 0.0f;
-  uint32_t m_volumeType = kVolumeCube;  // no member exposes it
 };
 
 class TEmitter_I : public EngineClass<TEmitter_I, TLeaf_I, ClassId::TEmitter, "TEmitter", SEmitter_I> {

@@ -13,11 +13,30 @@ namespace PM {
 // The member id of Primitive.TypeEnum value n (Point 1 to TriangleStripAndTriangles 11).
 constexpr uint32_t PrimTypeId(int value) { return uint32_t(value) * 0x01000000u + 0x00FFF0A7u; }
 
-struct PolygonData {
-  static constexpr uint32_t kTriangle = PrimTypeId(3);
-
-  // Bits of DynamicMask: the arrays that change from one draw to the next.
+// The kinds of primitive a draw record holds, as PrimType stores them: the member ids, never 1 to 11.
+struct PrimitiveType {
   enum : uint32_t {
+    kPoint = PrimTypeId(1),
+    kLine = PrimTypeId(2),
+    kTriangle = PrimTypeId(3),
+    kQuad = PrimTypeId(4),
+    kPolygon = PrimTypeId(5),
+    kTriangleStrip = PrimTypeId(6),
+    kTriangleFan = PrimTypeId(7),
+    kQuadStrip = PrimTypeId(8),
+    kLineStrip = PrimTypeId(9),
+    kLineLoop = PrimTypeId(10),
+    kTriangleStripAndTriangles = PrimTypeId(11),  // one strip (entry 0), then separate triangles (entry 1)
+  };
+};
+
+struct PolygonData {
+  // Bits of DynamicMask: the arrays that change from one draw to the next. The same bits tell a polygon
+  // cache which arrays changed, with three more: the counts changed (any, the indices', the vertices').
+  enum : uint32_t {
+    kCountsChanged = 0x1,
+    kIndexCountChanged = 0x2,
+    kVertexCountChanged = 0x4,
     kDynamicIndices = 0x10,
     kDynamicPositions = 0x20,
     kDynamicNormals = 0x40,
@@ -26,7 +45,7 @@ struct PolygonData {
     kDynamicTexCoords1 = 0x20000,
   };
 
-  uint32_t PrimType = kTriangle;
+  uint32_t PrimType = PrimitiveType::kTriangle;
   int32_t PrimCount = 0;
   int32_t IndexCount = 0;
   int32_t VertexCount = 0;                   // entries of every per-vertex array

@@ -15,6 +15,7 @@
 #include "core/String.h"
 #include "core/Vector3f.h"
 #include "core/Vector4f.h"
+#include "engine/PassMode.h"
 #include "engine/PolygonData.h"
 #include "engine/RenderEngineRecords.h"
 #include "engine/RenderPolygonCache.h"

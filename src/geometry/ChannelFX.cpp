@@ -43,7 +43,7 @@ SChannelFX_I::SChannelFX_I() : m_fileObject(FileObject_I::Create()) {
 }
 
 int32_t SChannelFX_I::Draw(RenderEngine* engine, const Vector4f*) {
-  if (engine->GetPassMode() == 0) return 0;
+  if (engine->GetPassMode() == PassMode::kPlain) return 0;
   String path;
   ScriptObject* file = m_fileObject.Get();
   if (file->IsA(FileObject_I::kClassId))

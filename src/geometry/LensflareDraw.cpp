@@ -30,7 +30,7 @@ int32_t Pixel(int32_t origin, int32_t size, float n) {
 }  // namespace
 
 int32_t SLensflare_I::Draw(RenderEngine* engine, const Vector4f* colors) {
-  if (engine->GetPassMode() == 0) return 0;
+  if (engine->GetPassMode() == PassMode::kPlain) return 0;
   if (m_visibilityMode == kInvisible) return 1;
 
   Matrix4f mv, p;

@@ -42,7 +42,7 @@ void SMetaballs_I::Polygonize(float isoLevel) {
   MemberSetArray<VI32>(this, kMemberIndexArray, m_mesh.indices);
   MemberSetArray<VVector3f>(this, kMemberNormalArray, m_mesh.normals);
   MemberSet<VI32>(this, kMemberPrimCount, m_mesh.positions.Count() / 3);
-  MemberSet<VEnum>(this, kMemberPrimType, PolygonData::kTriangle);
+  MemberSet<VEnum>(this, kMemberPrimType, PrimitiveType::kTriangle);
 }
 
 // Entered in the engine class table, which defines it in the order list's order.

@@ -63,7 +63,7 @@ class SPolygonGeometry_I
   // Counts the triangles into m_triangleCount; false (logged) on a length the type cannot have.
   bool CountTriangles();
 
-  uint32_t m_primType = PolygonData::kTriangle;
+  uint32_t m_primType = PrimitiveType::kTriangle;
   int32_t m_primCount = 0;
   Array<int32_t> m_primLengths;
   Array<int32_t> m_indices;  // empty: the vertices are taken in order

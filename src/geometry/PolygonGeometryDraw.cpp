@@ -6,26 +6,20 @@
 
 namespace PM {
 
-namespace {
-
-constexpr uint32_t kPoint = PrimTypeId(1), kLine = PrimTypeId(2), kTriangle = PrimTypeId(3), kQuad = PrimTypeId(4);
-
-}  // namespace
-
 int32_t SPolygonGeometry_I::Draw(RenderEngine* engine, const Vector4f* colors) {
-  if (engine->GetPassMode() == 0) return 0;
+  if (engine->GetPassMode() == PassMode::kPlain) return 0;
   return DrawEngine(engine, colors);
 }
 
 std::optional<int64_t> SPolygonGeometry_I::FixedIndexCount() const {
   switch (m_primType) {
-    case kPoint:
+    case PrimitiveType::kPoint:
       return m_primCount;
-    case kLine:
+    case PrimitiveType::kLine:
       return 2 * int64_t(m_primCount);
-    case kTriangle:
+    case PrimitiveType::kTriangle:
       return 3 * int64_t(m_primCount);
-    case kQuad:
+    case PrimitiveType::kQuad:
       return 4 * int64_t(m_primCount);
     default:
       return std::nullopt;
@@ -91,7 +85,8 @@ bool SPolygonGeometry_I::RefreshForDraw(int32_t mode) {
     return false;
   }
   // Wrapping on purpose: the counter is statistics and must not overflow into undefined behaviour.
-  if (mode == 1) g_FramePrimitiveCount = int32_t(uint32_t(g_FramePrimitiveCount) + uint32_t(m_triangleCount));
+  if (mode == PassMode::kMain)
+    g_FramePrimitiveCount = int32_t(uint32_t(g_FramePrimitiveCount) + uint32_t(m_triangleCount));
   return true;
 }
 
@@ -145,7 +140,7 @@ void SPolygonGeometry_I::DrawPlainPass(RenderEngine* engine, int32_t mode) {
   // A throw-away cache: these passes must not disturb the buffers of the material pass.
   Ptr<RenderPolygonCache> cache;
   engine->DrawPolygonData(&plain, &cache);
-  if (mode == 3 && !m_normals.IsEmpty()) {
+  if (mode == PassMode::kLinesOver && !m_normals.IsEmpty()) {
     const Vector4f cyan{0, 1, 1, 1};
     engine->SetMaterialColor(&cyan);
   }
@@ -162,11 +157,11 @@ int32_t SPolygonGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* col
 
   BindPassStreams(engine);
   PolygonData& d = m_polygonData;
-  if (mode == 1) {
+  if (mode == PassMode::kMain) {
     if (!d.ColorArray) engine->SetMaterialColorBlend(&colors[0], &colors[1]);
     if (!d.NormalArray && m_normals.Count() == 1) engine->SetNormal(&m_normals[0]);
     engine->DrawPolygonData(&d, &m_polygonCache);
-  } else if (mode == 2 || mode == 3) {
+  } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver) {
     DrawPlainPass(engine, mode);
   }
   return 1;

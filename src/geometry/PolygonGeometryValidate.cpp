@@ -9,10 +9,6 @@ namespace PM {
 
 namespace {
 
-constexpr uint32_t kPoint = PrimTypeId(1), kLine = PrimTypeId(2), kTriangle = PrimTypeId(3), kQuad = PrimTypeId(4),
-                   kPolygon = PrimTypeId(5), kTriangleStrip = PrimTypeId(6), kQuadStrip = PrimTypeId(8),
-                   kStripAndTriangles = PrimTypeId(11);
-
 int32_t Saturate(int64_t v) {
   return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
@@ -25,17 +21,17 @@ bool SPolygonGeometry_I::CountTriangles() {
   int64_t count = 0;
   bool ok = true;
   switch (m_primType) {
-    case kTriangle:
+    case PrimitiveType::kTriangle:
       count = m_primCount;
       break;
-    case kPoint:
-    case kLine:
-    case kQuad:
+    case PrimitiveType::kPoint:
+    case PrimitiveType::kLine:
+    case PrimitiveType::kQuad:
       count = 2 * int64_t(m_primCount);
       break;
-    case kPolygon:
-    case kTriangleStrip:
-    case kQuadStrip:
+    case PrimitiveType::kPolygon:
+    case PrimitiveType::kTriangleStrip:
+    case PrimitiveType::kQuadStrip:
       // Only the lengths that exist: a shorter array is validation's to report.
       for (int32_t i = 0, n = std::min(m_primCount, present); i < n; ++i) {
         if (lengths[i] < 3) {
@@ -46,7 +42,7 @@ bool SPolygonGeometry_I::CountTriangles() {
         count += lengths[i] - 2;
       }
       break;
-    case kStripAndTriangles:
+    case PrimitiveType::kTriangleStripAndTriangles:
       if (present >= 1) {
         int32_t strip = lengths[0];
         if ((strip > 0 && strip < 3) || strip < 0) {
@@ -79,7 +75,7 @@ bool SPolygonGeometry_I::Validate() {
   const int64_t expected = FixedIndexCount().value_or(m_indexTotal);
   const int32_t nv = m_vertices.Count();
   const int32_t ni = m_indices.IsEmpty() ? nv : m_indices.Count();
-  if ((m_primType > kQuad || !m_primLengths.IsEmpty()) && m_primLengths.Count() != m_primCount) {
+  if ((m_primType > PrimitiveType::kQuad || !m_primLengths.IsEmpty()) && m_primLengths.Count() != m_primCount) {
     LogError("Validate: primlengths missing (", m_primCount, "/", int32_t(m_primLengths.Count()), ").");
     return false;
   }

@@ -9,10 +9,6 @@ namespace PM {
 
 namespace {
 
-constexpr uint32_t kPoint = PrimTypeId(1), kLine = PrimTypeId(2), kTriangle = PrimTypeId(3), kQuad = PrimTypeId(4),
-                   kPolygon = PrimTypeId(5), kTriangleStrip = PrimTypeId(6), kTriangleFan = PrimTypeId(7),
-                   kLineStrip = PrimTypeId(9), kStripAndTriangles = PrimTypeId(11);
-
 class TriangleWalk {
  public:
   TriangleWalk(TriangleQuery* q, const Array<int32_t>& indices) : m_q(q), m_idx(indices.Data()), m_n(indices.Count()) {}
@@ -87,23 +83,23 @@ int32_t SPolygonGeometry_I::WalkTriangles(TriangleQuery* query, const Vector3f* 
   const int32_t* lengths = m_primLengths.Data();
   const int32_t present = std::min(m_primCount, int32_t(m_primLengths.Count()));
   switch (m_primType) {
-    case kTriangle:
+    case PrimitiveType::kTriangle:
       return walk.Separate(0, m_primCount, 3);
-    case kQuad:
+    case PrimitiveType::kQuad:
       return walk.Separate(0, m_primCount, 4);
-    case kPolygon:
-    case kTriangleFan: {
+    case PrimitiveType::kPolygon:
+    case PrimitiveType::kTriangleFan: {
       int64_t p = 0;
       for (int32_t i = 0; i < present; ++i) {
         int32_t l = lengths[i];
-        if (l < 3 && m_primType == kPolygon)
+        if (l < 3 && m_primType == PrimitiveType::kPolygon)
           LogError("IntersectRay() Primitive::Polygon length(", l, ") not supported.");
         if (int32_t r = walk.Fan(p, l)) return r;
         p += std::max(l, 0);
       }
       return 0;
     }
-    case kTriangleStrip: {
+    case PrimitiveType::kTriangleStrip: {
       int64_t p = 0;
       for (int32_t i = 0; i < present; ++i) {
         if (int32_t r = walk.Strip(p, lengths[i])) return r;
@@ -111,7 +107,7 @@ int32_t SPolygonGeometry_I::WalkTriangles(TriangleQuery* query, const Vector3f* 
       }
       return 0;
     }
-    case kStripAndTriangles: {
+    case PrimitiveType::kTriangleStripAndTriangles: {
       int64_t p = 0;
       if (present >= 1 && lengths[0] >= 2) {
         if (int32_t r = walk.Strip(0, lengths[0])) return r;
@@ -120,9 +116,9 @@ int32_t SPolygonGeometry_I::WalkTriangles(TriangleQuery* query, const Vector3f* 
       if (present >= 2) return walk.Separate(p, lengths[1] / 3, 3);
       return 0;
     }
-    case kPoint:
-    case kLine:
-    case kLineStrip:
+    case PrimitiveType::kPoint:
+    case PrimitiveType::kLine:
+    case PrimitiveType::kLineStrip:
       return 0;
     default:
       LogError("IntersectRay() unsupported Primitive::Type (", m_primType, ") detected.");

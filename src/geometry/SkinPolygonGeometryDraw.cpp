@@ -61,7 +61,7 @@ const typename R::Delta* ApplyBlends(RenderEngine* engine, int32_t buffer, const
 }  // namespace
 
 int32_t SSkinPolygonGeometry_I::DrawSkinned(RenderEngine* engine, const Joints& joints, const Vector4f* colors) {
-  if (engine->GetPassMode() == 0) return 0;
+  if (engine->GetPassMode() == PassMode::kPlain) return 0;
   return DrawDeformed(engine, joints, colors);
 }
 
@@ -173,14 +173,14 @@ int32_t SSkinPolygonGeometry_I::DrawDeformed(RenderEngine* engine, const Joints&
   TraceMark("SSkinPolygonGeometry_D::DrawEngine draw");
   int32_t result = 0;
   PolygonData& d = m_polygonData;
-  if (mode == 1) {
+  if (mode == PassMode::kMain) {
     if (!d.ColorArray) engine->SetMaterialColorBlend(&colors[0], &colors[1]);
     if (!d.NormalArray && m_normals.Count() == 1) engine->SetNormal(&m_normals[0]);
     d.DynamicMask = m_texCoordBlendLists.empty() ? kSkinnedFlags : kSkinnedFlags | PolygonData::kDynamicTexCoords0;
     NotifyPolygonCache(d.DynamicMask);
     engine->DrawPolygonData(&d, &m_polygonCache);
     result = 1;
-  } else if (mode == 2 || mode == 3) {
+  } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver) {
     DrawPlainPass(engine, mode);
   }
   if (m > 0) engine->LoadModelViewMatrix(&previous);

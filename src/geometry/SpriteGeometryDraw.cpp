@@ -15,8 +15,9 @@ namespace {
 
 constexpr float kRadiansPerDegree = 0.017453292f;
 // Indices, positions, colours and texture coordinates are rewritten by every draw.
-constexpr uint32_t kRecordFlags = 0x10130;
-constexpr uint32_t kCacheFlags = 0x10131;
+constexpr uint32_t kRecordFlags = PolygonData::kDynamicIndices | PolygonData::kDynamicPositions |
+                                  PolygonData::kDynamicColors | PolygonData::kDynamicTexCoords0;
+constexpr uint32_t kCacheFlags = kRecordFlags | PolygonData::kCountsChanged;
 // The engine's scratch arrays the record's buffers live in.
 enum : int32_t { kScratchIndices, kScratchPositions, kScratchTexCoords, kScratchColors };
 
@@ -38,7 +39,7 @@ struct SpriteForms {
   void (D::*colorsBlend)(int32_t, int32_t, int32_t, float);
 };
 
-constexpr SpriteForms kTriangleForms{PrimTypeId(3),
+constexpr SpriteForms kTriangleForms{PrimitiveType::kTriangle,
                                      3,
                                      1,
                                      &D::TrianglePositionsAll,
@@ -49,7 +50,7 @@ constexpr SpriteForms kTriangleForms{PrimTypeId(3),
                                      &D::TriangleTexCoords,
                                      &D::TriangleColors,
                                      &D::TriangleColorsBlend};
-constexpr SpriteForms kQuadForms{PrimTypeId(4),
+constexpr SpriteForms kQuadForms{PrimitiveType::kQuad,
                                  4,
                                  2,
                                  &D::QuadPositionsAll,
@@ -97,12 +98,12 @@ SSpriteGeometry_I::~SSpriteGeometry_I() {
 }
 
 int32_t SSpriteGeometry_I::Draw(RenderEngine* engine, const Vector4f* colors) {
-  if (engine->GetPassMode() == 0) return 0;
+  if (engine->GetPassMode() == PassMode::kPlain) return 0;
   return DrawEngine(engine, colors);
 }
 
 int32_t SSpriteGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* colors) {
-  if (engine->GetPassMode() != 1) return 1;
+  if (engine->GetPassMode() != PassMode::kMain) return 1;
   const int32_t n = m_translations.Count();
   if (n > kMaxSprites) {
     LogError("SSpriteGeometry::Draw: ", n, " sprites exceed the limit of ", kMaxSprites, "; nothing drawn.");

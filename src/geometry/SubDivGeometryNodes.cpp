@@ -284,7 +284,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   Array<int32_t>& points = out.shaderVertices[shader];
   points = own ? CopyOf(corners.pointOf) : uv ? Gather(corners.pointOf, vertices) : vertices;
 
-  g->SetPrimType(PolygonData::kTriangle);
+  g->SetPrimType(PrimitiveType::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
   // Room was reserved for quads: a list of mostly triangles is copied to its size rather than kept.
   if (indices.Capacity() - indices.Count() > indices.Count() / 4)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "core/Array.h"
 #include "core/Obj.h"
@@ -33,15 +34,15 @@ bool MoveToUnloaded(Array<Ptr<T>>& live, Array<Ptr<T>>& unloaded, T* item) {
 
 // Appends `item` to the live list and tells it its index.
 template <class T>
-void AppendLive(Array<Ptr<T>>& live, T* item) {
+void AppendLive(Array<Ptr<T>>& live, std::type_identity_t<T>* item) {
   item->m_listIndex = live.Count();
   live.Append(Ptr<T>(item));
 }
 
 // The texture's handle of `engine`: a handle whose image layer changed since it was made is let go, and a
 // texture with none, another engine's or one let go gets a new handle, entered in `live`.
-template <class Handle, class Engine>
-Handle* EngineTextureHandle(Texture_I* texture, Engine* engine, Array<Ptr<Handle>>& live) {
+template <class Handle, class Engine, class Item>
+Handle* FindOrMakeTextureHandle(Texture_I* texture, Engine* engine, Array<Ptr<Item>>& live) {
   auto* h = dynamic_cast<Handle*>(texture->EngineHandle());
   if (h && (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kDownloaded)) {
     ImageLayer_I* layer = texture->GetImageLayer();
@@ -61,8 +62,8 @@ Handle* EngineTextureHandle(Texture_I* texture, Engine* engine, Array<Ptr<Handle
 
 // The cache of `engine` in `slot`: one made by another engine (or already let go) is given back, and a
 // slot without a cache of ours gets a new one, entered in `live`.
-template <class Cache, class Engine>
-Cache* EngineCache(Ptr<RenderPolygonCache>* slot, Engine* engine, Array<Ptr<Cache>>& live) {
+template <class Cache, class Engine, class Item>
+Cache* EngineCache(Ptr<RenderPolygonCache>* slot, Engine* engine, Array<Ptr<Item>>& live) {
   Cache* cache = dynamic_cast<Cache*>(slot->Get());
   if (slot->Get() && (!cache || cache->Owner() != engine)) {
     slot->Get()->Unload();

@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/LogMsg.h"
 #include "platform/FontGlyphs.h"
+#include "render/GlyphSheet.h"
 
 namespace PM {
 
@@ -64,6 +65,57 @@ float FontTexture2D_I::CellHeight() const {
   return h >= 1.0f ? h : std::max(1.0f, m_renderedCellHeight);
 }
 
+std::unique_ptr<Font> FontTexture2D_I::OpenFont(int* error) const {
+  FontRequest request;
+  request.faceName = std::string(m_fontName.View()).substr(0, 31);
+  request.height = Trunc(m_characterSize.y);
+  request.width = std::max(0, Trunc(m_characterSize.x));
+  request.weight = Trunc(m_fontWeight);
+  request.italic = uint8_t(Trunc(m_fontItalic)) != 0;
+  if (LogLevelAdmits(kLevelDebug)) {
+    const int32_t id = LanguageId();
+    for (const char* what : {"UserDefaultLanguage: ", "UserDefaultLocale: ", "SystemDefaultLanguage: ",
+                             "SystemDefaultLocale: ", "ThreadLocale: "})
+      Log(LogOutPipe(), kLevelDebug, what, id);
+  }
+  return request.height >= 1 || request.height == 0 ? Font::Open(request, error) : nullptr;
+}
+
+void FontTexture2D_I::RenderGlyphs(Font& font, int levels, const std::string& quotedName, GlyphBoxes* out) {
+  for (char ch : m_characterMap.View()) {
+    const uint8_t c = uint8_t(ch);
+    if (out->width.size() <= c) {
+      out->width.resize(size_t(c) + 1, -1), out->height.resize(size_t(c) + 1, -1);
+      for (Array<Vector2f>* table : {&m_glyphAdvance, &m_glyphOffset, &m_glyphSize, &m_glyphTexOrigin, &m_glyphTexSize})
+        while (table->Count() <= c) table->Append(Vector2f{0, 0});
+    }
+    Glyph g;
+    if (!font.Render(c, levels, &g)) {
+      Log(LogOutPipe(), kLevelWarn, "GetGlyphOutline(1): Font ", quotedName.c_str(),
+          " does not support character code 0x", Hex2(c).c_str(), ".");
+      out->width[c] = out->height[c] = 0;
+      out->glyphs.erase(c);
+      continue;
+    }
+    out->width[c] = g.width, out->height[c] = g.height;
+    out->glyphs[c] = std::move(g);
+  }
+}
+
+void FontTexture2D_I::StoreGlyphMetrics(int c, const Glyph* g, int32_t width, int32_t height, const GlyphSpot& spot,
+                                        const GlyphSheet& sheet) {
+  const float W = float(sheet.Width()), H = float(sheet.Height());
+  // Quads reach a little past the ink so that filtering does not cut its edges.
+  const bool empty = !g || width == 0 || height == 0 || c == 0x20;
+  const float m = empty ? 0.0f : sheet.Tight() ? 0.875f : 1.5f;
+  const float bw = empty ? 0.0f : float(width), bh = empty ? 0.0f : float(height);
+  m_glyphAdvance[c] = {float(g ? g->advanceX : 0), float(g ? g->advanceY : 0)};
+  m_glyphOffset[c] = {float(g ? g->originX : 0) - m, float(g ? g->originY : 0) - bh - m};
+  m_glyphSize[c] = {bw + 2 * m, bh + 2 * m};
+  m_glyphTexOrigin[c] = {(float(spot.x) - m) / W, (float(spot.y) - m) / H};
+  m_glyphTexSize[c] = {(bw + 2 * m) / W, (bh + 2 * m) / H};
+}
+
 ResultCode FontTexture2D_I::CreateFontImage() {
   if (!m_glyphAdvance.IsEmpty()) {
     // Built before: a released texture or a new engine gets the same glyphs again.
@@ -77,130 +129,39 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   uint8_t* pixels = image->GetData();
   for (size_t i = 0; i < size_t(W) * size_t(H); ++i) pixels[2 * i] = 255, pixels[2 * i + 1] = 0;
 
-  FontRequest request;
-  request.faceName = std::string(m_fontName.View()).substr(0, 31);
-  request.height = Trunc(m_characterSize.y);
-  request.width = std::max(0, Trunc(m_characterSize.x));
-  request.weight = Trunc(m_fontWeight);
-  request.italic = uint8_t(Trunc(m_fontItalic)) != 0;
-  if (LogLevelAdmits(kLevelDebug)) {
-    const int32_t id = LanguageId();
-    for (const char* what : {"UserDefaultLanguage: ", "UserDefaultLocale: ", "SystemDefaultLanguage: ",
-                             "SystemDefaultLocale: ", "ThreadLocale: "})
-      Log(LogOutPipe(), kLevelDebug, what, id);
-  }
   int error = 0;
-  std::unique_ptr<Font> font = request.height >= 1 || request.height == 0 ? Font::Open(request, &error) : nullptr;
+  std::unique_ptr<Font> font = OpenFont(&error);
   if (!font) {
     if (error == 0) error = 1;
     return LogMsg(EFail, kLocation, "CreateFont", 2, "WindowsError: #1.", error);
   }
   const int levels = m_fontSmoothing == 1 ? 5 : m_fontSmoothing == 2 ? 17 : m_fontSmoothing >= 3 ? 65 : 2;
-  int32_t cdx = Trunc(m_characterDistance.x), cdy = Trunc(m_characterDistance.y);
-  if (cdx == 0) cdx = 2;
-  if (cdy == 0) cdy = 2;
-  const int32_t a = cdx >= 4 && cdy >= 4 ? 3 : 0;
-  auto roundDown = [a](int64_t v) { return int32_t(v / (a + 1) * (a + 1)); };
-
   m_fontAscent = float(font->Ascent());
   m_fontDescent = float(font->Descent());
   m_renderedCellHeight = float(font->Ascent() + font->Descent());
   m_baselineOffset = float((int32_t(CellHeight()) - font->Ascent() + 1) / 2);
 
-  // First pass: every character's black box; placement below chooses among those not placed yet (-1).
-  const std::string_view map = m_characterMap.View();
-  std::vector<int32_t> boxW, boxH;
-  std::map<uint8_t, Glyph> glyphs;
   std::string quotedName;  // appended, not "\"" + name: GCC 12 warns falsely on that form at -O3
   quotedName.append(1, '"').append(m_fontName.View()).append(1, '"');
-  for (char ch : map) {
-    const uint8_t c = uint8_t(ch);
-    if (boxW.size() <= c) {
-      boxW.resize(size_t(c) + 1, -1), boxH.resize(size_t(c) + 1, -1);
-      for (Array<Vector2f>* table : {&m_glyphAdvance, &m_glyphOffset, &m_glyphSize, &m_glyphTexOrigin, &m_glyphTexSize})
-        while (table->Count() <= c) table->Append(Vector2f{0, 0});
-    }
-    Glyph g;
-    if (!font->Render(c, levels, &g)) {
-      Log(LogOutPipe(), kLevelWarn, "GetGlyphOutline(1): Font ", quotedName.c_str(),
-          " does not support character code 0x", Hex2(c).c_str(), ".");
-      boxW[c] = boxH[c] = 0;
-      glyphs.erase(c);
-      continue;
-    }
-    boxW[c] = g.width, boxH[c] = g.height;
-    glyphs[c] = std::move(g);
-  }
-
-  // Second pass: shelves of glyphs, tallest first.
-  int32_t x = cdx / 2, y = cdy / 2, shelf = 0;
-  bool clipped = false;
-  const int32_t sx = std::clamp(Trunc(m_fakeShadow.x), -2, 2), sy = -std::clamp(Trunc(m_fakeShadow.y), -2, 2);
-  const bool shadow = Trunc(m_fakeShadow.x) != 0 || Trunc(m_fakeShadow.y) != 0;
-  auto fits = [&](int32_t w) { return roundDown(int64_t(w) - cdx / 2 + a + x + cdx) <= W; };
-  auto put = [&](int32_t px, int32_t row, uint8_t grey, uint8_t alpha, bool writeGrey) {
-    if (px < 0 || px >= W || row < 0 || row >= H) {
-      clipped = true;
-      return;
-    }
-    uint8_t* p = pixels + 2 * (size_t(row) * size_t(W) + size_t(px));
-    if (writeGrey) p[0] = grey;
-    p[1] = alpha;
-  };
-  for (size_t n = 0; n < map.size(); ++n) {
-    int best = -1, bestFit = -1;
-    auto better = [&](int c, int than) {
-      return than < 0 || boxH[c] > boxH[than] || (boxH[c] == boxH[than] && boxW[c] > boxW[than]);
-    };
-    for (int c = 0; c < int(boxW.size()); ++c) {
-      if (boxW[c] < 0) continue;
-      if (better(c, best)) best = c;
-      if (fits(boxW[c]) && better(c, bestFit)) bestFit = c;
-    }
-    if (best < 0) {
+  GlyphBoxes boxes;
+  RenderGlyphs(*font, levels, quotedName, &boxes);
+  // Shelves of glyphs, tallest first, each glyph taken once.
+  GlyphSheet sheet(image.Get(), Trunc(m_characterDistance.x), Trunc(m_characterDistance.y), Trunc(m_fakeShadow.x),
+                   Trunc(m_fakeShadow.y), levels);
+  const auto fits = [&sheet](int32_t w) { return sheet.Fits(w); };
+  for (size_t n = 0; n < m_characterMap.View().size(); ++n) {
+    const int c = boxes.TakeNext(fits);
+    if (c < 0) {
       Log(LogOutPipe(), kLevelFatal, "FONT ERROR.");
       break;
     }
-    const int c = fits(boxW[best]) ? best : bestFit >= 0 ? bestFit : best;
-    const int32_t width = boxW[c], height = boxH[c];
-    boxW[c] = boxH[c] = -1;
-    const auto found = glyphs.find(uint8_t(c));
-    const Glyph* g = found != glyphs.end() ? &found->second : nullptr;
-    if (!fits(width)) {
-      y = roundDown(int64_t(y) + a + shelf + cdy);
-      shelf = 0;
-      x = cdx / 2;
-    }
-    const int32_t originY = g ? g->originY : 0;
-    const int32_t pad = cdy < 4 ? 0 : ((-originY) % 4 + 4) % 4;
-    const int32_t top = H - pad - y - 1;
-    auto coverage = [&](int32_t bx, int32_t by) -> int {
-      if (!g || bx < 0 || by < 0 || bx >= g->width || by >= g->height) return 0;
-      return g->coverage[size_t(by) * size_t(g->width) + size_t(bx)] * 255 / (levels - 1);
-    };
-    if (g && !shadow) {
-      for (int32_t by = 0; by < height; ++by)
-        for (int32_t bx = 0; bx < width; ++bx) put(x + bx, top - by, 255, uint8_t(coverage(bx, by)), false);
-    } else if (g) {
-      for (int32_t by = -2; by < height + 2; ++by)
-        for (int32_t bx = -2; bx < width + 2; ++bx) {
-          const int S = coverage(bx, by), G = coverage(bx + sx, by + sy);
-          put(x + bx, top - by, uint8_t((255 - S) * (255 - G) / 255 + G), uint8_t(S * (255 - G) / 255 + G), true);
-        }
-    }
-    const bool empty = !g || width == 0 || height == 0 || c == 0x20;
-    const float m = empty ? 0.0f : (cdx < 4 || cdy < 4) ? 0.875f : 1.5f;
-    const float bw = empty ? 0.0f : float(width), bh = empty ? 0.0f : float(height);
-    const int32_t yb = H - pad - y - height;
-    m_glyphAdvance[c] = {float(g ? g->advanceX : 0), float(g ? g->advanceY : 0)};
-    m_glyphOffset[c] = {float(g ? g->originX : 0) - m, float(originY) - bh - m};
-    m_glyphSize[c] = {bw + 2 * m, bh + 2 * m};
-    m_glyphTexOrigin[c] = {(float(x) - m) / float(W), (float(yb) - m) / float(H)};
-    m_glyphTexSize[c] = {(bw + 2 * m) / float(W), (bh + 2 * m) / float(H)};
-    x = roundDown(int64_t(width) + a + x + cdx);
-    shelf = std::max(shelf, pad + height);
+    const int32_t width = boxes.width[c], height = boxes.height[c];
+    boxes.width[c] = boxes.height[c] = -1;
+    const auto found = boxes.glyphs.find(uint8_t(c));
+    const Glyph* g = found != boxes.glyphs.end() ? &found->second : nullptr;
+    StoreGlyphMetrics(c, g, width, height, sheet.Place(g, width, height), sheet);
   }
-  if (clipped)
+  if (sheet.Clipped())
     Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: glyphs of ", quotedName.c_str(),
         " do not fit into the ", W, "x", H, " image; clipped.");
   m_glyphImage = image;

@@ -1,6 +1,9 @@
 // A texture of rendered font glyphs.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "classes/EngineClass.h"
 #include "core/Array.h"
 #include "core/Vector2f.h"
@@ -9,6 +12,12 @@
 #include "render/Texture2D.h"
 
 namespace PM {
+
+class Font;
+struct Glyph;
+struct GlyphBoxes;
+struct GlyphSpot;
+class GlyphSheet;
 
 class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId::FontTexture2D, "FontTexture2D"> {
  public:
@@ -42,7 +51,14 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   float m_fontAscent = 0.0f, m_fontDescent = 0.0f, m_baselineOffset = 0.0f;
 
  private:
-  float CellHeight() const;   // the CharacterSize height, or the rendered cell's when that is below 1
+  float CellHeight() const;  // the CharacterSize height, or the rendered cell's when that is below 1
+  // The font the members ask for; null, with the error in *error, when none could be made.
+  std::unique_ptr<Font> OpenFont(int* error) const;
+  // Renders every glyph of the character map and makes room for its metrics; a glyph the font lacks
+  // keeps an empty box.
+  void RenderGlyphs(Font& font, int levels, const std::string& quotedName, GlyphBoxes* out);
+  void StoreGlyphMetrics(int c, const Glyph* g, int32_t width, int32_t height, const GlyphSpot& spot,
+                         const GlyphSheet& sheet);
   Ptr<Image_I> m_glyphImage;  // kept so that a later engine or a released texture gets it again
   float m_renderedCellHeight = 0.0f;
 };

@@ -7,7 +7,8 @@ namespace PM {
 namespace {
 
 bool IsRunLength(uint32_t type) {
-  return type == PrimTypeId(5) || type == PrimTypeId(6) || type == PrimTypeId(7) || type == PrimTypeId(9);
+  return type == PrimitiveType::kPolygon || type == PrimitiveType::kTriangleStrip ||
+         type == PrimitiveType::kTriangleFan || type == PrimitiveType::kLineStrip;
 }
 
 // The number of indices the record's primitives read, or -1 when its lengths are unusable.
@@ -15,9 +16,9 @@ int64_t IndicesUsed(const PolygonData& d) {
   if (int n = IndicesPerPrimitive(d.PrimType)) return int64_t(n) * d.PrimCount;
   if (!d.PrimLengthArray) return -1;
   // Strip and triangles reads two lengths at most; the run-length types one per primitive.
-  const int32_t runs = d.PrimType == PrimTypeId(11) ? std::min(d.PrimCount, 2)
-                       : IsRunLength(d.PrimType)    ? d.PrimCount
-                                                    : 0;
+  const int32_t runs = d.PrimType == PrimitiveType::kTriangleStripAndTriangles ? std::min(d.PrimCount, 2)
+                       : IsRunLength(d.PrimType)                               ? d.PrimCount
+                                                                               : 0;
   int64_t sum = 0;
   for (int32_t i = 0; i < runs; ++i) {
     if (d.PrimLengthArray[i] < 0) return -1;
@@ -30,13 +31,13 @@ int64_t IndicesUsed(const PolygonData& d) {
 
 int IndicesPerPrimitive(uint32_t type) {
   switch (type) {
-    case PrimTypeId(1):
+    case PrimitiveType::kPoint:
       return 1;
-    case PrimTypeId(2):
+    case PrimitiveType::kLine:
       return 2;
-    case PrimTypeId(3):
+    case PrimitiveType::kTriangle:
       return 3;
-    case PrimTypeId(4):
+    case PrimitiveType::kQuad:
       return 4;
     default:
       return 0;

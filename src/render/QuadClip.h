@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "core/Matrix4f.h"
 #include "core/Vector2f.h"
@@ -30,28 +29,5 @@ bool ClipQuad(const float clip[4], float left, float right, float bottom, float 
 // into the engine's scratch arrays 1 (positions) and 2 (texture coordinates); groups wholly outside
 // collapse to a point. False when the record has no whole group or lacks positions or coordinates.
 bool ClipQuadRecord(const float clip[4], const PolygonData& record, RenderEngine& engine, PolygonData* out);
-
-// DrawPolygonDataClipped over a back end's cache type: a cache of this engine that is clean and still
-// holds the quads clipped to `clip` draws them again from the arrays it was filled from (so the caller's
-// unclipped arrays are not taken for new ones); otherwise the record is clipped and drawn, and the cache
-// remembers the rectangle.
-template <class Cache, class Engine>
-void DrawRecordClipped(Engine& engine, const float clip[4], const PolygonData& data, Ptr<RenderPolygonCache>* slot) {
-  Cache* cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
-  if (cache && cache->Owner() == &engine && cache->Dirty() == 0 &&
-      std::memcmp(cache->ClipRect(), clip, 4 * sizeof(float)) == 0) {
-    PolygonData clipped = data;
-    clipped.VertexCount = data.VertexCount / 4 * 4;
-    clipped.VertexArray = static_cast<const Vector3f*>(cache->Source(Cache::kPositions));
-    clipped.TexCoordArray0 = static_cast<const Vector2f*>(cache->Source(Cache::kTexCoords0));
-    return engine.DrawPolygonData(&clipped, slot);
-  }
-  PolygonData copy;
-  if (!ClipQuadRecord(clip, data, engine, &copy)) return;
-  if (cache) cache->SetDirty(0x10020);
-  engine.DrawPolygonData(&copy, slot);
-  cache = slot ? dynamic_cast<Cache*>(slot->Get()) : nullptr;
-  if (cache) std::memcpy(cache->ClipRect(), clip, 4 * sizeof(float));
-}
 
 }  // namespace PM

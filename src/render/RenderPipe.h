@@ -135,6 +135,12 @@ class RenderPipe_I : public EngineClass<RenderPipe_I, Object_I, ClassId::RenderP
   // The window procedure of the pipe's window class.
   static intptr_t WindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
   intptr_t HandleMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+  // The mouse, key and window messages of HandleMessage; the first two answer whether the message was
+  // theirs, and `swallowed` tells that the default procedure must not see it.
+  bool HandleMouseMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+  void MouseDown(PlatformWindow* window, WindowPoint at, uintptr_t wParam, bool doubleClick);
+  bool HandleKeyMessage(uint32_t message, uintptr_t wParam, bool* swallowed);
+  void HandleWindowEvent(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam, bool* swallowed);
 
   static PresentTiming SetPresentTiming(PresentTiming timing);  // returns the one it replaces
   // Pipes that registered the window class.

@@ -28,6 +28,14 @@ intptr_t RenderPipe_I::WindowProcedure(PlatformWindow* window, uint32_t message,
 intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   InputTracker* t = m_d.tracker.Get();
   if (t && message >= WM_USER && message <= WM_APP_LAST) t->WindowMessage(message, wParam, lParam);
+  bool swallowed = false;
+  if (!HandleMouseMessage(window, message, wParam, lParam) && !HandleKeyMessage(message, wParam, &swallowed))
+    HandleWindowEvent(window, message, wParam, lParam, &swallowed);
+  return swallowed ? 0 : DefWindowProc(window, message, wParam, lParam);
+}
+
+bool RenderPipe_I::HandleMouseMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  InputTracker* t = m_d.tracker.Get();
   const uint32_t buttons = ButtonMask(wParam) * m_d.mouseValid;
   WindowPoint at{LParamX(lParam), LParamY(lParam)};
   switch (message) {
@@ -39,26 +47,19 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
         if (t) t->MouseEnter(at.x, at.y, buttons);
       }
       if (t) t->MouseMove(at.x, at.y, buttons);
-      break;
+      return true;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
+      MouseDown(window, at, wParam, false);
+      return true;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
-    case WM_XBUTTONDBLCLK: {
-      bool dbl = message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK ||
-                 message == WM_XBUTTONDBLCLK;
-      ClientToScreen(window, &at);
-      if (t) {
-        if (m_d.mouseValid == 0) Log(LogOutPipe(), kLevelDebug, "MouseValid=1");
-        m_d.mouseValid = 1;
-        t->MouseDown(at.x, at.y, ButtonMask(wParam) | (dbl ? 128u : 0u));
-      }
-      if (!dbl && GetCapture() != window) SetCapture(window);
-      break;
-    }
+    case WM_XBUTTONDBLCLK:
+      MouseDown(window, at, wParam, true);
+      return true;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
@@ -66,33 +67,50 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
       ClientToScreen(window, &at);
       if (t) t->MouseUp(at.x, at.y, buttons);
       if (GetCapture() == window) ReleaseCapture();
-      break;
-    case WM_MOUSEWHEEL: {
-      int32_t delta = WheelDelta(wParam);
+      return true;
+    case WM_MOUSEWHEEL:
       if (t) {
+        const int32_t delta = WheelDelta(wParam);
         t->MouseWheel(at.x, at.y, float(delta) * 0.008333334f, buttons);
         // Notches go out as keys; the remainder shrinks by a notch each time, so this ends.
         for (int32_t rest = delta; rest < 0; rest += WHEEL_DELTA) t->KeyDown(0, KeyCode4("WLDN"));
         for (int32_t rest = delta; rest > 0; rest -= WHEEL_DELTA) t->KeyDown(0, KeyCode4("WLUP"));
       }
-      break;
-    }
+      return true;
     case WM_MOUSELEAVE:
       m_d.mouseInside = false;
       if (t) t->MouseLeave();
-      break;
+      return true;
     case WM_CAPTURECHANGED:
       if (t) t->Deactivate();
-      break;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void RenderPipe_I::MouseDown(PlatformWindow* window, WindowPoint at, uintptr_t wParam, bool doubleClick) {
+  ClientToScreen(window, &at);
+  if (InputTracker* t = m_d.tracker.Get()) {
+    if (m_d.mouseValid == 0) Log(LogOutPipe(), kLevelDebug, "MouseValid=1");
+    m_d.mouseValid = 1;
+    t->MouseDown(at.x, at.y, ButtonMask(wParam) | (doubleClick ? 128u : 0u));
+  }
+  if (!doubleClick && GetCapture() != window) SetCapture(window);
+}
+
+bool RenderPipe_I::HandleKeyMessage(uint32_t message, uintptr_t wParam, bool* swallowed) {
+  InputTracker* t = m_d.tracker.Get();
+  switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       if (t && m_d.pendingCharKey == 0) t->KeyDown(uint32_t(wParam), 0);
-      if (wParam == VK_MENU) return 0;  // Alt alone must not open the window menu
-      break;
+      *swallowed = wParam == VK_MENU;  // Alt alone must not open the window menu
+      return true;
     case WM_KEYUP:
     case WM_SYSKEYUP:
       if (t && m_d.pendingCharKey == 0) t->KeyUp(uint32_t(wParam), 0);
-      break;
+      return true;
     case WM_CHAR:
     case WM_SYSCHAR:
       if (!m_d.chars.Push(uint32_t(wParam)) && !m_d.charsDropped) {
@@ -101,7 +119,16 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
       }
       if (t) t->KeyDown(m_d.pendingCharKey, uint32_t(wParam));
       m_d.pendingCharKey = 0;
-      break;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void RenderPipe_I::HandleWindowEvent(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                     bool* swallowed) {
+  InputTracker* t = m_d.tracker.Get();
+  switch (message) {
     case WM_ACTIVATE:
       if (t && (lParam == 0 || reinterpret_cast<PlatformWindow*>(lParam) == window)) {
         if ((wParam & 0xFFFF) == WA_INACTIVE)
@@ -124,7 +151,8 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
     case WM_CLOSE:
       Log(LogOutPipe(), kLevelDebug, "RenderPipe: WindowEvent WM_CLOSE.");
       m_d.closeRequested = true;
-      return 0;
+      *swallowed = true;
+      break;
     case WM_DESTROY:
       Log(LogOutPipe(), kLevelDebug, "RenderPipe: WindowEvent WM_DESTROY.");
       // Gone first, so that tearing down does not destroy the dying window a second time.
@@ -143,7 +171,6 @@ intptr_t RenderPipe_I::HandleMessage(PlatformWindow* window, uint32_t message, u
     default:
       break;
   }
-  return DefWindowProc(window, message, wParam, lParam);
 }
 
 bool RenderPipe_I::FilterMessage(WindowMessage* m) {

@@ -7,7 +7,9 @@
 
 #include "classes/InterfaceBase.h"
 #include "core/Array.h"
+#include "core/Matrix4f.h"
 #include "core/Obj.h"
+#include "core/Vector2f.h"
 #include "render/XMiniDrawTraverse.h"
 #include "script/object/ScriptObject.h"
 
@@ -60,6 +62,14 @@ struct RenderSystemTraverse_D {
   XMiniDrawTraverse draw;
 };
 
+// What a channel's frame takes from its camera: the camera's transform, its field of view and focus, and
+// the eye's offset for depth of field.
+struct ChannelCamera {
+  Obj<ScriptObject> transform;
+  float fieldOfView = 45.0f, focusDistance = 0.0f, focusRadius = 0.0f;
+  Vector2f jitter{0.0f, 0.0f};
+};
+
 class RenderSystemTraverse_I final : public RenderSystemTraverse {
  public:
   // A new traversal with count 0: the caller takes the first reference.
@@ -87,6 +97,15 @@ class RenderSystemTraverse_I final : public RenderSystemTraverse {
   void DrawChannel(RenderChannel_I* channel, double time, double timeStep, bool updateOnly, bool last, int32_t width,
                    int32_t height);
   void UpdateSound(double time, const Array<Obj<ScriptObject>>& emitters, const Array<Obj<ScriptObject>>& receivers);
+  // The channel's camera as the frame needs it (defaults without a camera).
+  ChannelCamera ReadCamera(RenderChannel_I* channel) const;
+  // The constraint and tree updates, particles and sound of the channel's scene; the view matrix.
+  Matrix4f UpdateChannelTree(RenderChannel_I* channel, ScriptObject* root, ScriptObject* cameraTransform, double time,
+                             double timeStep);
+  // Culling and the view for the engine, with last frame's unloaded textures and caches freed.
+  void PrepareEngine(RenderChannel_I* channel, RenderEngine* engine, ScriptObject* root, const Matrix4f& view);
+  // The projection and the cull frustum of the channel's part of the view; false when it has no extent.
+  bool SetProjection(RenderChannel_I* channel, RenderEngine* engine, const ChannelCamera& camera, float aspect);
   // The passes the channel's pass flag word asks for, after the projection is set.
   void DrawPasses(ScriptObject* root, RenderEngine* engine);
 

@@ -60,29 +60,28 @@ bool ViewMatrix(ScriptObject* cameraTransform, Matrix4f& view) {
 
 }  // namespace
 
-void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, double timeStep, bool updateOnly,
-                                         bool last, int32_t width, int32_t height) {
-  Obj<ScriptObject> root(channel->m_sceneRoot.Get());
+ChannelCamera RenderSystemTraverse_I::ReadCamera(RenderChannel_I* channel) const {
+  ChannelCamera c;
   Obj<ScriptObject> camera(channel->m_camera.Get());
-  Obj<ScriptObject> cameraTransform;
-  float fieldOfView = 45.0f, focusDistance = 0.0f, focusRadius = 0.0f;
-  Vector2f jitter{0.0f, 0.0f};
-  if (!IsNilObject(camera.Get())) {
-    auto* node = static_cast<TNode_I*>(camera.Get());
-    if (const SCamera_I* sc = SNodeOf<SCamera_I>(node)) {
-      fieldOfView = sc->m_fieldOfView;
-      focusDistance = sc->m_focusDistance;
-      focusRadius = sc->m_focusRadius;
-    }
-    cameraTransform = node->GetParentTransform();
-    jitter = {channel->m_frustumJitter.x * focusRadius, channel->m_frustumJitter.y * focusRadius};
-    // Depth of field without a jitter pattern: the eye swings left and right on alternate frames.
-    if (jitter.x == 0.0f && jitter.y == 0.0f && focusRadius > 0.0f && focusDistance > 0.0f)
-      jitter = {(m_d.frameCounter & 1) ? focusRadius : -focusRadius, 0.0f};
+  if (IsNilObject(camera.Get())) return c;
+  auto* node = static_cast<TNode_I*>(camera.Get());
+  if (const SCamera_I* sc = SNodeOf<SCamera_I>(node)) {
+    c.fieldOfView = sc->m_fieldOfView;
+    c.focusDistance = sc->m_focusDistance;
+    c.focusRadius = sc->m_focusRadius;
   }
+  c.transform = node->GetParentTransform();
+  c.jitter = {channel->m_frustumJitter.x * c.focusRadius, channel->m_frustumJitter.y * c.focusRadius};
+  // Depth of field without a jitter pattern: the eye swings left and right on alternate frames.
+  if (c.jitter.x == 0.0f && c.jitter.y == 0.0f && c.focusRadius > 0.0f && c.focusDistance > 0.0f)
+    c.jitter = {(m_d.frameCounter & 1) ? c.focusRadius : -c.focusRadius, 0.0f};
+  return c;
+}
 
+Matrix4f RenderSystemTraverse_I::UpdateChannelTree(RenderChannel_I* channel, ScriptObject* root,
+                                                   ScriptObject* cameraTransform, double time, double timeStep) {
   TreeUpdatePass pass;
-  pass.root = root.Get();
+  pass.root = root;
   pass.frame = m_d.frameCounter;
   pass.drawMask = channel->m_drawMask;
   pass.excludeMask = channel->m_excludeMask;
@@ -90,14 +89,14 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
     TraceStage stage("RenderSystemTraverse_D::DrawTree UpdateConstraint");
     pass.kind = TreeUpdatePass::kConstraint;
     pass.parentMatrix = kIdentityMatrix4f;
-    pass.camera = cameraTransform.Get();
+    pass.camera = cameraTransform;
     RunTreeUpdate(pass);
   }
   Matrix4f view;
-  if (!ViewMatrix(cameraTransform.Get(), view)) {
+  if (!ViewMatrix(cameraTransform, view)) {
     // A camera transform scaled to nothing on an axis has no inverse: look on as before.
     if (!channel->m_viewReported)
-      LogError("RenderSystemTraverse: the camera's transform \"", static_cast<TNode_I*>(cameraTransform.Get())->m_name,
+      LogError("RenderSystemTraverse: the camera's transform \"", static_cast<TNode_I*>(cameraTransform)->m_name,
                "\" cannot be inverted (scaled to nothing?); the previous view is kept.");
     channel->m_viewReported = true;
     view = channel->m_lastView;
@@ -118,17 +117,11 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
       for (const Obj<ScriptObject>& p : pass.particles) update(p.Get(), timeStep);
   }
   UpdateSound(time, pass.soundEmitters, pass.soundReceivers);
-  if (updateOnly) return;
+  return view;
+}
 
-  auto* pipe = static_cast<RenderPipe_I*>(m_d.pipe.Get());
-  if (!pipe->IsReady()) return;
-  Ptr<RenderEngine_I> engineHolder = pipe->GetRenderEngineHandle();
-  RenderEngine* engine = engineHolder ? engineHolder->Engine() : nullptr;
-  if (!engine) return;
-
-  XMiniDrawTraverse& draw = m_d.draw;
-  draw.SetUp(engineHolder.Get(), channel->m_drawMask, Frustum{}, channel->m_frustumCullEnable, pipe, m_d.frameCounter,
-             0);
+void RenderSystemTraverse_I::PrepareEngine(RenderChannel_I* channel, RenderEngine* engine, ScriptObject* root,
+                                           const Matrix4f& view) {
   engine->SetCullEnable(channel->m_frustumCullEnable);
   engine->SetAuxMatrix0(&view);
   engine->SetAuxMatrix1(&view);
@@ -142,12 +135,61 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   }
   if (channel->GetFlagByte()) {
     TraceStage stage("RenderSystemTraverse_D::DrawTree ForceTextureLoading");
-    ForceTextureLoading(engine, root.Get(), m_d.progress.Get());
+    ForceTextureLoading(engine, root, m_d.progress.Get());
     if (engine->GetTextureLoadCount() == 0) {
       channel->SetFlagByte(0);
       LogDebug("ForceTextureLoading: done.");
     }
   }
+}
+
+bool RenderSystemTraverse_I::SetProjection(RenderChannel_I* channel, RenderEngine* engine, const ChannelCamera& camera,
+                                           float aspect) {
+  XMiniDrawTraverse& draw = m_d.draw;
+  const float zNear = channel->m_clipping.x, zFar = channel->m_clipping.y;
+  const float t = std::tan(camera.fieldOfView * 0.008726646f);
+  const Vector4f f = channel->m_frustumPart;
+  const float p[4] = {2 * f.x - 1, 2 * f.y - 1, 2 * f.z - 1, 2 * f.w - 1};
+  // A projection without extent would divide by zero: the channel is cleared but nothing could be seen.
+  if (!(zFar != zNear && p[0] != p[1] && p[2] != p[3] && aspect != 0.0f)) return false;
+  const Vector2f jitter = camera.jitter;
+  float jx = 0.0f, jy = 0.0f;
+  if (camera.focusDistance > 0.0f)
+    jx = zNear / camera.focusDistance * jitter.x, jy = zNear / camera.focusDistance * jitter.y;
+  Matrix4f frustum, shift, projection;
+  frustum.SetFrustum(p[0] * t * zNear * aspect + jx, p[1] * t * zNear * aspect + jx, p[2] * t * zNear + jy,
+                     p[3] * t * zNear + jy, zNear, zFar, engine->HasZeroToOneDepthRange() != 0);
+  shift.SetTranslation(Vector3f{jitter.x, jitter.y, 0.0f});
+  projection.SetProduct(shift, frustum);
+  engine->SetProjectionMatrix(&projection);
+  engine->SetModelViewMatrix(&kIdentityMatrix4f);
+  draw.m_current.modelView = kIdentityMatrix4f;
+
+  const float cull = channel->m_cullFrustumFactor;
+  draw.m_cullFrustum.Set(cull * p[0] * t * zNear * aspect, cull * p[1] * t * zNear * aspect, cull * p[2] * t * zNear,
+                         cull * p[3] * t * zNear, zNear, zFar);
+  engine->SetCullFrustum(&draw.m_cullFrustum);
+  if (cull < 1.0f) engine->DrawDebugFrustum(&draw.m_cullFrustum);
+  return true;
+}
+
+void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, double timeStep, bool updateOnly,
+                                         bool last, int32_t width, int32_t height) {
+  Obj<ScriptObject> root(channel->m_sceneRoot.Get());
+  const ChannelCamera camera = ReadCamera(channel);
+  const Matrix4f view = UpdateChannelTree(channel, root.Get(), camera.transform.Get(), time, timeStep);
+  if (updateOnly) return;
+
+  auto* pipe = static_cast<RenderPipe_I*>(m_d.pipe.Get());
+  if (!pipe->IsReady()) return;
+  Ptr<RenderEngine_I> engineHolder = pipe->GetRenderEngineHandle();
+  RenderEngine* engine = engineHolder ? engineHolder->Engine() : nullptr;
+  if (!engine) return;
+
+  XMiniDrawTraverse& draw = m_d.draw;
+  draw.SetUp(engineHolder.Get(), channel->m_drawMask, Frustum{}, channel->m_frustumCullEnable, pipe, m_d.frameCounter,
+             0);
+  PrepareEngine(channel, engine, root.Get(), view);
 
   const Vector4f v = channel->m_viewport;
   const auto x0 = static_cast<int32_t>(v.x * float(width)), x1 = static_cast<int32_t>(v.y * float(width));
@@ -157,32 +199,7 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   const float aspect = y1 == y0 ? 1.0f : float(x1 - x0) / float(y1 - y0);
   engine->ClearBuffer(channel->GetDataPtr());
   draw.m_passFlags = static_cast<uint32_t>(channel->GetIntField());
-
-  const float zNear = channel->m_clipping.x, zFar = channel->m_clipping.y;
-  const float t = std::tan(fieldOfView * 0.008726646f);
-  const Vector4f f = channel->m_frustumPart;
-  const float p[4] = {2 * f.x - 1, 2 * f.y - 1, 2 * f.z - 1, 2 * f.w - 1};
-  // A projection without extent would divide by zero: the channel is cleared but nothing could be seen.
-  const bool visible = zFar != zNear && p[0] != p[1] && p[2] != p[3] && aspect != 0.0f;
-  if (visible) {
-    float jx = 0.0f, jy = 0.0f;
-    if (focusDistance > 0.0f) jx = zNear / focusDistance * jitter.x, jy = zNear / focusDistance * jitter.y;
-    Matrix4f frustum, shift, projection;
-    frustum.SetFrustum(p[0] * t * zNear * aspect + jx, p[1] * t * zNear * aspect + jx, p[2] * t * zNear + jy,
-                       p[3] * t * zNear + jy, zNear, zFar, engine->HasZeroToOneDepthRange() != 0);
-    shift.SetTranslation(Vector3f{jitter.x, jitter.y, 0.0f});
-    projection.SetProduct(shift, frustum);
-    engine->SetProjectionMatrix(&projection);
-    engine->SetModelViewMatrix(&kIdentityMatrix4f);
-    draw.m_current.modelView = kIdentityMatrix4f;
-
-    const float cull = channel->m_cullFrustumFactor;
-    draw.m_cullFrustum.Set(cull * p[0] * t * zNear * aspect, cull * p[1] * t * zNear * aspect, cull * p[2] * t * zNear,
-                           cull * p[3] * t * zNear, zNear, zFar);
-    engine->SetCullFrustum(&draw.m_cullFrustum);
-    if (cull < 1.0f) engine->DrawDebugFrustum(&draw.m_cullFrustum);
-    DrawPasses(root.Get(), engine);
-  }
+  if (SetProjection(channel, engine, camera, aspect)) DrawPasses(root.Get(), engine);
   if (last && pipe->GetPresentArg() != 0) {
     const int32_t full[4] = {0, 0, width, height};
     engine->SetViewport(full);
@@ -210,8 +227,8 @@ void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine
   const uint32_t flags = draw.m_passFlags;
   if (flags & kPassMain) {
     TraceMark("GlobalMode 1");
-    draw.m_passMode = 1;
-    engine->BeginPass(1);
+    draw.m_passMode = PassMode::kMain;
+    engine->BeginPass(PassMode::kMain);
     {
       TraceStage stage("RenderSystemTraverse_D::DrawTree DrawTree");
       draw.CullAndCollect(root);
@@ -226,7 +243,7 @@ void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine
       draw.DrawSorted();
       TraceMark("DrawGUI");
       engine->SetFog(&kIdentityMatrix4f, NilScriptObject());
-      engine->BeginPass(0);
+      engine->BeginPass(PassMode::kPlain);
       draw.DrawGUI();
     }
   }
@@ -236,19 +253,19 @@ void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine
     draw.DrawExtraPass(root);
     draw.DrawSorted();
   };
-  if (flags & kPassExtra2) extraPass(2);
+  if (flags & kPassExtra2) extraPass(PassMode::kLinesThrough);
   if (flags & kPassExtra3) {
-    if (flags & kPassClearBeforeExtra3) engine->BeginPass(256);
-    extraPass(3);
+    if (flags & kPassClearBeforeExtra3) engine->BeginPass(PassMode::kClearColor);
+    extraPass(PassMode::kLinesOver);
   }
   if (flags & kPassStencilShadow) {
-    extraPass(4);
-    extraPass(5);
+    extraPass(PassMode::kShadowFirst);
+    extraPass(PassMode::kShadowSecond);
     engine->DrawStencilShadow();
   }
-  if (flags & (kPassDebugBounds | kPassDebugSkeleton)) extraPass(0);
+  if (flags & (kPassDebugBounds | kPassDebugSkeleton)) extraPass(PassMode::kPlain);
   TraceMark("GlobalMode 1");
-  engine->BeginPass(1);
+  engine->BeginPass(PassMode::kMain);
   TraceMark("EndGlobalMode");
   engine->ResetPass();
   TraceMark("channel");

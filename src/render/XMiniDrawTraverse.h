@@ -78,7 +78,7 @@ class XMiniDrawTraverse {
   Spheref m_scratchSphere = kEmptySpheref;
   DrawObjectInfo m_current;  // its matrix is the current model-view matrix
   uint32_t m_drawMask = 0;
-  int32_t m_passMode = -1;
+  int32_t m_passMode = PassMode::kReset;
   uint32_t m_passFlags = 0;
   bool m_frustumCulling = true;
   Obj<ScriptObject> m_pipe;

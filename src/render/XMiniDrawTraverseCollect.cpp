@@ -41,7 +41,7 @@ void XMiniDrawTraverse::ResetDrawContext() {
   m_engine = nullptr;
   m_current = DrawObjectInfo();
   m_drawMask = 0;
-  m_passMode = 0;
+  m_passMode = PassMode::kPlain;
   m_passFlags = 0;
   m_frustumCulling = false;
   m_pipe = NilScriptObject();

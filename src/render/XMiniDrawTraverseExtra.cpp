@@ -96,7 +96,7 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
     return;
   }
   ++m_extraDepth;
-  const bool skeleton = m_passMode == 0 && (m_passFlags & kPassDebugSkeleton);
+  const bool skeleton = m_passMode == PassMode::kPlain && (m_passFlags & kPassDebugSkeleton);
   if (node->IsA(TBaseTransform_I::kClassId)) {
     auto* t = static_cast<TBaseTransform_I*>(node);
     if (skeleton) {
@@ -132,7 +132,8 @@ void XMiniDrawTraverse::ExtraPassNode(ScriptObject* node) {
   } else if (node->IsA(TGeometry_I::kClassId)) {
     auto* g = static_cast<TGeometry_I*>(node);
     g->DrawFromSNode(m_engine, static_cast<int32_t>(m_frameStamp));
-    if (m_passMode == 0 && (m_passFlags & kPassDebugBounds) && node->IsA(TPolygonGeometry_I::kClassId)) DrawBounds(g);
+    if (m_passMode == PassMode::kPlain && (m_passFlags & kPassDebugBounds) && node->IsA(TPolygonGeometry_I::kClassId))
+      DrawBounds(g);
   } else if (node->IsA(TSplineCurve_I::kClassId) && skeleton) {
     const SSplineCurve_I* s = SNodeOf<SSplineCurve_I>(tnode);
     if (s && s->m_knots.Count() > 0 && s->m_cvs.Count() > 0) {

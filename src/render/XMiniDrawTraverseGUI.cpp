@@ -37,7 +37,7 @@ void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution,
 }  // namespace
 
 void XMiniDrawTraverse::DrawGUI() {
-  if (m_passMode != 1 || !m_engine) return;
+  if (m_passMode != PassMode::kMain || !m_engine) return;
   TraceEnter("XMiniDrawTraverse::DrawGUI");
   for (int32_t i = 0; i < m_guiWindows.Count(); ++i) {
     const Obj<ScriptObject> entry = m_guiWindows[i];  // held while its widgets draw

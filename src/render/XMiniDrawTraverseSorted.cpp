@@ -76,7 +76,7 @@ void XMiniDrawTraverse::DrawSorted() {
     std::sort(sorted.begin(), sorted.end(),
               [compare](const DrawObjectInfo* a, const DrawObjectInfo* b) { return compare(a, b) < 0; });
     for (const DrawObjectInfo* r : sorted) {
-      if (m_passMode == 1)
+      if (m_passMode == PassMode::kMain)
         DrawRecordMain(*r);
       else
         DrawRecordExtra(*r);

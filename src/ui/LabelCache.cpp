@@ -17,9 +17,10 @@ namespace PM {
 
 namespace {
 
-constexpr uint32_t kQuad = PrimTypeId(4);
-// What a rebuild tells the polygon caches: indices, positions and texture coordinates changed.
-constexpr uint32_t kRebuilt = 0x10131;
+// What a rebuild tells the polygon caches: the counts and every array it writes changed.
+constexpr uint32_t kRebuilt = PolygonData::kCountsChanged | PolygonData::kDynamicIndices |
+                              PolygonData::kDynamicPositions | PolygonData::kDynamicColors |
+                              PolygonData::kDynamicTexCoords0;
 
 // The label's own font style, else the fallback; null when neither is set.
 const FontStyle_I* StyleOf(const Obj<FontStyle_I>& own, const FontStyle_I* fallback) {
@@ -54,7 +55,7 @@ FontTexture2D_I* FontTextureOf(const FontStyle_I* style) {
 
 LabelCache::LabelCache() {
   record.resizeModeX = record.resizeModeY = kResizeMin;
-  polygon.PrimType = kQuad;
+  polygon.PrimType = PrimitiveType::kQuad;
 }
 
 LabelCache::~LabelCache() {
@@ -116,7 +117,7 @@ bool LabelCache::Build(FontTexture2D_I* font, const FontStyle_I& style) {
   // Only whole quads the font wrote are drawn; none leaves the cache stale so that it tries again.
   written = std::clamp(written, 0, int32_t(n)) / 4 * 4;
   if (written == 0) return false;
-  polygon.PrimType = kQuad;
+  polygon.PrimType = PrimitiveType::kQuad;
   polygon.PrimCount = written / 4;
   polygon.IndexCount = written;
   polygon.VertexCount = written;

@@ -6,9 +6,10 @@
 namespace PM {
 namespace {
 
-constexpr uint32_t kQuad = PrimTypeId(4);
 // Indices, positions, colours and texture coordinates changed.
-constexpr uint32_t kRebuilt = 0x10131;
+constexpr uint32_t kRebuilt = PolygonData::kCountsChanged | PolygonData::kDynamicIndices |
+                              PolygonData::kDynamicPositions | PolygonData::kDynamicColors |
+                              PolygonData::kDynamicTexCoords0;
 
 void Unload(Ptr<RenderPolygonCache>& cache) {
   if (!cache) return;
@@ -24,7 +25,7 @@ bool NearWhite(const Vector4f& c) {
 
 }  // namespace
 
-WTextPolygon::WTextPolygon() { record.PrimType = kQuad; }
+WTextPolygon::WTextPolygon() { record.PrimType = PrimitiveType::kQuad; }
 
 WTextPolygon::~WTextPolygon() {
   Unload(textCache);
@@ -34,7 +35,7 @@ WTextPolygon::~WTextPolygon() {
 void WTextPolygon::Rebuilt(const uint32_t* indices, const Vector3f* positions, const Vector2f* uvs, int32_t vertexCount,
                            const Vector4f* colorArray, int32_t count, int32_t maxQuads) {
   vertexCount = vertexCount / 4 * 4;
-  record.PrimType = kQuad;
+  record.PrimType = PrimitiveType::kQuad;
   record.PrimCount = maxQuads >= 0 ? std::min(vertexCount / 4, maxQuads) : vertexCount / 4;
   record.IndexCount = vertexCount;
   record.VertexCount = vertexCount;

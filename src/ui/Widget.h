@@ -45,6 +45,7 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
 
   // Minimum-size pass over the subtree (bottom-up); returns this widget's record.
   virtual WidgetLayout* CalcDimMin();
+  // Nothing calls it; it keeps its place in the widget's operation table, which fixes its order.
   virtual void CopyLayoutData(WidgetLayout* out) { *out = m_layout; }
   virtual WidgetLayout* GetLayoutData() { return &m_layout; }
   // Commit pass over the subtree (top-down) inside the parent record.

@@ -39,10 +39,7 @@ void ReleaseInterface(T*& p) {
 RenderEngine_I* RenderEngineDirectX8_I::Create() { return NewCounted<RenderEngineDirectX8_I>(); }
 
 RenderEngineDirectX8_D::RenderEngineDirectX8_D()
-    : m_creatingThread(std::hash<std::thread::id>()(std::this_thread::get_id())) {
-  m_auxMatrix[0].SetIdentity();
-  m_auxMatrix[1].SetIdentity();
-}
+    : m_creatingThread(std::hash<std::thread::id>()(std::this_thread::get_id())) {}
 
 RenderEngineDirectX8_D::~RenderEngineDirectX8_D() {
   StreamPipeRef& log = LogOutPipe();
@@ -60,7 +57,7 @@ RenderEngineDirectX8_D::~RenderEngineDirectX8_D() {
 
 ResultCode RenderEngineDirectX8_D::DeInitializeRenderWindow() {
   // Handles leave even without a device: textures keep them, and they must not point at a dead engine.
-  UnloadLiveTextures();
+  ReleaseLiveTextures();
   if (m_device) {
     UnloadTextures();
     UnloadLiveCaches();
@@ -113,17 +110,8 @@ void RenderEngineDirectX8_D::SetViewport(const int32_t* rect) {
   m_device->SetViewport(&v);
 }
 
-int32_t* RenderEngineDirectX8_D::GetViewport(int32_t* rect) {
-  if (rect)
-    for (int i = 0; i < 4; ++i) rect[i] = m_viewport[i];
-  return rect;
-}
-
 ResultCode RenderEngineDirectX8_D::ClearBuffer(const ChannelClearInfo* clear) {
-  m_frameTextureBytes = 0;
-  m_frameLoadSeconds = 0.0f;
-  m_frameDeferredLoads = 0;
-  ++m_frameNumber;
+  BeginFrameCounts();
   if (!m_device || !clear) return 0;
   if (m_bufferLockCount != 0) Report(D3D8Message::kBufferLockActive, kClearLocation);
   DWORD flags = 0;

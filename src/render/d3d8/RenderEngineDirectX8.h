@@ -10,10 +10,11 @@
 #include "core/Matrix4f.h"
 #include "core/Obj.h"
 #include "engine/Image.h"
-#include "engine/RenderEngine.h"
 #include "platform/ModuleLoader.h"
 #include "platform/d3d8/D3D8.h"
+#include "render/RenderEngineBase.h"
 #include "render/d3d8/FixedFunctionState.h"
+#include "render/d3d8/RenderPolygonCacheDirectX8.h"
 #include "render/d3d8/TexFormat.h"
 
 namespace PM {
@@ -28,7 +29,7 @@ extern std::atomic<int32_t> G_DebugVB;
 class Texture_I;
 class TextureHandleDirectX8;
 
-class RenderEngineDirectX8_D final : public RenderEngine {
+class RenderEngineDirectX8_D final : public RenderEngineBase {
  public:
   static constexpr D3DFORMAT kIndex16 = D3DFMT_INDEX16;
 
@@ -44,17 +45,10 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   ResultCode Finish() override { return 0; }
   ResultCode ClearBuffer(const ChannelClearInfo* clear) override;
   ResultCode SwapBuffers(bool skipPresent) override;
-  void SetStatisticsMode(int32_t mode) override { m_statistics.DisplayMode = mode; }
   int32_t HasZeroToOneDepthRange() override { return 1; }
   int32_t NeedsHalfPixelOffset() override { return 1; }
   void SetViewport(const int32_t* rect) override;
-  int32_t* GetViewport(int32_t* rect) override;
   int32_t DetectTextureMemory() override { return int32_t(m_availableTextureMemory); }
-  int32_t GetTextureCount() override { return int32_t(m_textureCount); }
-  int32_t GetTextureMemory() override { return int32_t(m_textureBytes); }
-  int32_t GetTextureDownloadBytes() override { return int32_t(m_frameTextureBytes); }
-  int32_t GetTextureLoadCount() override { return int32_t(m_frameDeferredLoads); }
-  double GetFrameTime() override { return m_statistics.Values[FrameStatistics::kMeanFrameRate]; }
   int32_t GetPrimitiveCount() override { return m_primitiveCount; }
   void LatchPrimitiveCount() override;
   int32_t RequestScreenShot(bool skipPresent, bool withDepth) override;
@@ -65,10 +59,8 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void UnloadTextures() override;
   Image_I* GetColorBufferImage() override;
   void ReadColorBuffer(Array<uint8_t>* out) override;
-  Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
   Image_I* GetScreenShotDepthImage() override { return nullptr; }  // no depth screenshots on this engine
-  int32_t LiveTextureCount() const { return m_liveTextures.Count(); }
-  int32_t ReleaseTextureCount() const { return m_releaseTextures.Count(); }
+  int32_t ReleaseTextureCount() const { return UnloadedTextureCount(); }
   // The format a texture type name of the description file asks for ("" or unknown: by the channels).
   static D3DFORMAT TextureTypeFormat(const String& typeName, int32_t bytesPerPixel);
   // ---- end of textures and colour buffers ----
@@ -83,36 +75,12 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void GetProjectionMatrix(Matrix4f* out) override;
   void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
   void LoadProjectionMatrix(const Matrix4f* m) override { SetProjectionMatrix(m); }
-  void SetAuxMatrix0(const Matrix4f* m) override {
-    if (m) m_auxMatrix[0] = *m;
-  }
-  void GetAuxMatrix0(Matrix4f* out) override {
-    if (out) *out = m_auxMatrix[0];
-  }
-  void SetAuxMatrix1(const Matrix4f* m) override {
-    if (m) m_auxMatrix[1] = *m;
-  }
-  void GetAuxMatrix1(Matrix4f* out) override {
-    if (out) *out = m_auxMatrix[1];
-  }
-  void SetCullEnable(bool enable) override { m_cullEnable = enable; }
-  bool GetCullEnable() override { return m_cullEnable; }
-  void SetCullFrustum(const Frustum* f) override {
-    if (f) m_cullFrustum = *f;
-  }
-  void GetCullFrustum(Frustum* out) override {
-    if (out) *out = m_cullFrustum;
-  }
-  int32_t CullTest(const Spheref* bounds) override;
-  int32_t SetAuxValue(int32_t value) override { return m_auxValue = value; }
   int32_t SetShaderAmbient(ScriptObject* shader, bool restore) override;
   int32_t SetShaderBase(ScriptObject* shader, bool restore) override;
   void ResetMaterialColor() override;
   void SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) override;
-  ShaderPassState* GetShaderPassState() override { return &m_passState; }
   void BeginPass(int32_t mode) override;
-  void ResetPass() override { BeginPass(-1); }
-  int32_t GetPassMode() override { return m_passMode; }
+  void ResetPass() override { BeginPass(PassMode::kReset); }
   void SetAmbientLight(const Vector3f* color) override;
   void SetLight(int32_t index, const Matrix4f* lightMatrix, ScriptObject* light) override;
   void SetLightingEnable(int32_t lightCount) override;
@@ -124,18 +92,11 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void DrawDebugLine(const Vector3f* from, const Vector3f* to, const Vector4f* color) override;
   void DrawQuad(float left, float right, float bottom, float top, const float* texCoords,
                 const Vector4f* color) override;
-  void SetClipRect(const float* rect, bool enable) override;
   void UpdateClipRect() override;
-  void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
-                       const Vector4f* color) override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
-  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void UnloadPolygonCache() override;
   // The colour draws without a colour stream take (the last material colour, white to start with).
   const Vector4f& CurrentColor() const { return m_currentColor; }
-  const float* ClipRectModel() const { return m_clipRectModel; }
-  int32_t LiveCacheCount() const { return m_liveCaches.Count(); }
-  int32_t UnloadedCacheCount() const { return m_unloadedCaches.Count(); }
   // ---- end of the drawing block ----------------------------------------------------------------------
 
   // The engine's own operations, after the interface's. Buffer ids: kFrontBuffer and the others above;
@@ -153,11 +114,6 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   // The library files the engine loads ("d3d8.dll", "ddraw.dll"); tests name others. Null restores.
   static void SetModuleFiles(const char* d3d8, const char* ddraw);
 
-  const RenderFormatInfo& Format() const { return m_format; }
-  const TextureSettingsInfo& TextureSettings() const { return m_textureSettings; }
-  const FrameStatistics& Statistics() const { return m_statistics; }
-  FrameStatistics& MutableStatistics() { return m_statistics; }
-  const ShaderPassState& PassState() const { return m_passState; }
   IDirect3DDevice8* Device() const { return m_device; }
   const TexFormat& TextureFormats() const { return m_texFormat; }
   D3DFORMAT IndexFormat() const { return m_indexFormat; }
@@ -170,8 +126,15 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   bool InScene() const { return m_inScene != 0; }
 
  private:
-  struct Attempt;
   ResultCode CreateDevice(PlatformWindow* window);
+  // The presentation the format asks for on the window (false: the display mode cannot be read).
+  bool PresentParameters(PlatformWindow* window, D3DPRESENT_PARAMETERS* out);
+  // A device of the level (3 hardware processing, 2 software, 1 reference) with the first depth format it
+  // takes; `tooLarge` is set when one refused the back buffer's size.
+  bool TryDevice(int32_t level, PlatformWindow* window, const D3DPRESENT_PARAMETERS& p, bool* tooLarge);
+  // The level the new device's capabilities allow: its own to keep it, a lower one to try next; a device
+  // the engine cannot draw with at all sets `refusal`.
+  int32_t AcceptedLevel(int32_t level, ResultCode* refusal);
   ResultCode OpenFrontBuffer(PlatformWindow* window);
   void LogDeviceLines();
   void DrawStatisticsOverlay();
@@ -179,14 +142,12 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   ResultCode Recreate();
 
   // ---- Textures and colour buffers ----
-  friend class TextureHandleDirectX8;
-  void UnloadLiveTextures();
-  void LoadTexture(Texture_I* t, TextureHandleDirectX8* h);
+  // Every live handle unloaded and released, the device's stages emptied first.
+  void ReleaseLiveTextures();
   void DownloadTexture(Texture_I* t, TextureHandleDirectX8* h);
   void DownloadFallback(Texture_I* t, TextureHandleDirectX8* h);
   void BindTexture(int32_t stage, Texture_I* t, TextureHandleDirectX8* h);
   void ReplaceTexture(TextureHandleDirectX8* h, IDirect3DTexture8* texture);
-  void ChooseAlphaMode(Texture_I* t, int mode, const String& alphaName);
   // Total bytes of the levels written, or -1 (logged).
   int32_t DownloadImage(IDirect3DTexture8* texture, D3DFORMAT format, bool mipMaps, Image_I* image, int filter,
                         int32_t width, int32_t height);
@@ -201,21 +162,14 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   void EndOpenScene();
   void TakeScreenShot(bool& skipPresent);
 
-  Array<Ptr<TextureHandleDirectX8>> m_liveTextures;
-  Array<Ptr<TextureHandleDirectX8>> m_releaseTextures;  // unloaded, released by the next UnloadTextures
-  RECT m_frontLockRect;                                 // the front surface's lock, which the unlock names
+  RECT m_frontLockRect;  // the front surface's lock, which the unlock names
   uint8_t m_screenShotSkipPresent = 0;
   uint32_t m_screenShotPending = 0;
   uint32_t m_screenShotDepth = 0;  // asked for and cleared; this engine reads no depth
-  Ptr<Image_I> m_screenShot;
-  Ptr<Image_I> m_colorBufferImage;
   // ---- end of textures and colour buffers ----
 
-  TextureSettingsInfo m_textureSettings;
-  RenderFormatInfo m_format;
   ModuleHandle m_d3d8Module = nullptr;
   ModuleHandle m_ddrawModule = nullptr;
-  PlatformWindow* m_window = nullptr;
   PlatformWindow* m_lastWindow = nullptr;  // kept through a failed creation, for the retries
   IDirect3D8* m_d3d = nullptr;
   IDirect3DDevice8* m_device = nullptr;
@@ -236,65 +190,55 @@ class RenderEngineDirectX8_D final : public RenderEngine {
   TexFormat m_texFormat;
   uint32_t m_inScene = 0;
   uint32_t m_bufferLockCount = 0;
-  int32_t m_viewport[4] = {0, 0, 0, 0};
-  Matrix4f m_auxMatrix[2];
-  bool m_cullEnable = true;
-  int32_t m_passMode = -1;
   FixedFunctionState m_fixedState;
-  ShaderPassState m_passState;
   uint64_t m_creatingThread = 0;
-  FrameStatistics m_statistics;
   uint32_t m_availableTextureMemory = 0;
-  uint32_t m_textureCount = 0;
-  uint32_t m_textureBytes = 0;
-  uint32_t m_frameTextureBytes = 0;
-  uint32_t m_frameNumber = 0;
-  float m_frameLoadSeconds = 0.0f;
-  uint32_t m_frameDeferredLoads = 0;
   int32_t m_primitiveCount = 0;
   int64_t m_lastRetry = 0;  // performance-counter ticks of the last re-creation attempt without a device
 
   // ---- Transforms, passes, lighting, shader passes, immediate and polygon drawing ----------------------
-  friend class RenderPolygonCacheDirectX8;
   // Restores the fixed-function record and the shader's cull, depth-write and depth-bias state.
   void RestoreShaderState(const RenderShader_I* shader);
   // Stage `stage` takes the expression's texture and coordinate source, or is unbound without one.
   void ExpressionOnStage(int32_t stage, ScriptObject* expression);
   // The debug shapes and immediate lines: XYZ | DIFFUSE vertices through DrawPrimitiveUP.
   void DrawImmediateLines(D3DPRIMITIVETYPE type, const Vector3f* points, int32_t count, const Vector4f& color);
-  // Unloads every live cache (the device goes away): geometry makes new ones on its next draw.
-  void UnloadLiveCaches();
   // The device lets go of the cache buffers it draws from, so that they can be released.
   void UnbindStreams();
   void DrawCachedRecord(const PolygonData& d, RenderPolygonCacheDirectX8* cache);
+  // New index or vertex buffers for the streams whose counts changed, none for a stream the record
+  // lacks; the stream bits of the buffers made new, which need filling.
+  uint32_t ResizeIndexBuffer(const PolygonData& d, const RenderPolygonCacheDirectX8::RecordStreams& streams,
+                             RenderPolygonCacheDirectX8* cache);
+  uint32_t ResizeVertexBuffers(const PolygonData& d, const RenderPolygonCacheDirectX8::RecordStreams& streams,
+                               bool constantInUse, RenderPolygonCacheDirectX8* cache);
+  // Fills the buffers of the streams in `changed`; `constant`, when not null, is the colour of every
+  // vertex of a record without colours.
+  void FillStreams(const PolygonData& d, const RenderPolygonCacheDirectX8::RecordStreams& streams, uint32_t changed,
+                   const Vector4f* constant, RenderPolygonCacheDirectX8* cache);
+  // Indices in the device's index width; colours packed, or the constant colour for each vertex.
+  void WriteIndices(const uint32_t* indices, size_t n, uint8_t* p) const;
+  static void WriteColors(const Vector4f* colors, const Vector4f* constant, size_t n, uint8_t* p);
+  // The declaration that matches the streams the cache holds.
+  static uint32_t DeclarationIndex(const RenderPolygonCacheDirectX8& cache);
+  // The cache's buffers on the device's streams, with the material source to match its colours.
+  void BindCachedStreams(const RenderPolygonCacheDirectX8& cache);
+  void DrawCachedPrimitives(const PolygonData& d);
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheDirectX8* cache);
   DWORD DeclarationHandle(uint32_t index);
   void SetMaterialAndColor(const D3DMATERIAL8& material, const Vector4f& color);
 
-  Frustum m_cullFrustum{};
-  int32_t m_auxValue = 0;
   D3DMATERIAL8 m_material{};                            // the material the shader passes set last
   bool m_materialChanged = false;                       // a colour blend replaced it on the device
   Vector4f m_materialColor = {1.0f, 1.0f, 1.0f, 1.0f};  // the colour blends start from
   Vector4f m_currentColor = {1.0f, 1.0f, 1.0f, 1.0f};   // what draws without a colour stream take
-  float m_clipRect[4] = {0, 0, 0, 0};                   // left, right, bottom, top on screen
-  float m_clipRectModel[4] = {0, 0, 0, 0};              // the same in model space
-  bool m_clipEnable = false;
   bool m_tooComplexLogged = false;
-  Array<Ptr<RenderPolygonCacheDirectX8>> m_liveCaches;
-  Array<Ptr<RenderPolygonCacheDirectX8>> m_unloadedCaches;
   // ---- end of the drawing block ----------------------------------------------------------------------
 };
 
-class RenderEngineDirectX8_I final : public RenderEngine_I {
+class RenderEngineDirectX8_I final : public RenderEngineHolder<RenderEngineDirectX8_D> {
  public:
-  RenderEngineDirectX8_I() : RenderEngine_I(&m_engine) {}
-  ~RenderEngineDirectX8_I() = default;
-
   static RenderEngine_I* Create();  // count 0
-
- private:
-  RenderEngineDirectX8_D m_engine;
 };
 
 }  // namespace PM

@@ -8,7 +8,6 @@
 #include "core/Vector2f.h"
 #include "render/EngineLists.h"
 #include "render/PolygonRecordCheck.h"
-#include "render/QuadClip.h"
 #include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "render/d3d8/RenderPolygonCacheDirectX8.h"
@@ -27,16 +26,6 @@ constexpr ResultCode kNoBuffer = 0x80000008;
 bool IsWhite(const Vector4f& c) { return c.x == 1.0f && c.y == 1.0f && c.z == 1.0f && c.w == 1.0f; }
 bool SameColor(const Vector4f& a, const Vector4f& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
 
-// The arrays of a record in stream order.
-void StreamArrays(const PolygonData& d, const void* out[Cache::kStreamCount]) {
-  out[Cache::kIndices] = d.IndexCount > 0 ? d.IndexArray : nullptr;
-  out[Cache::kPositions] = d.VertexArray;
-  out[Cache::kNormals] = d.NormalArray;
-  out[Cache::kColors] = d.ColorArray;
-  out[Cache::kTexCoords0] = d.TexCoordArray0;
-  out[Cache::kTexCoords1] = d.TexCoordArray1;
-}
-
 DWORD Usage(const PolygonData& d, int stream, DWORD vertexUsage) {
   return D3DUSAGE_WRITEONLY | vertexUsage | ((d.DynamicMask & Cache::kStreamBits[stream]) ? D3DUSAGE_DYNAMIC : 0);
 }
@@ -54,10 +43,10 @@ struct RunRow {
   int32_t fewest, less;  // runs shorter than `fewest` draw nothing; primitives = length - `less`
 };
 constexpr RunRow kRunRows[] = {
-    {PrimTypeId(5), D3DPT_TRIANGLEFAN, 3, 2},
-    {PrimTypeId(6), D3DPT_TRIANGLESTRIP, 3, 2},
-    {PrimTypeId(7), D3DPT_TRIANGLEFAN, 3, 2},
-    {PrimTypeId(9), D3DPT_LINESTRIP, 2, 1},
+    {PrimitiveType::kPolygon, D3DPT_TRIANGLEFAN, 3, 2},
+    {PrimitiveType::kTriangleStrip, D3DPT_TRIANGLESTRIP, 3, 2},
+    {PrimitiveType::kTriangleFan, D3DPT_TRIANGLEFAN, 3, 2},
+    {PrimitiveType::kLineStrip, D3DPT_LINESTRIP, 2, 1},
 };
 
 }  // namespace
@@ -110,149 +99,171 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
   // Records without colours take their constant colour, else the current colour, as a colour stream.
   const Vector4f constant = !IsWhite(d.ConstantColor) ? d.ConstantColor : m_currentColor;
   const bool constantInUse = !d.ColorArray && !IsWhite(constant);
-  const void* arrays[Cache::kStreamCount];
-  StreamArrays(d, arrays);
-  const int32_t counts[Cache::kStreamCount] = {d.IndexCount,  d.VertexCount, d.VertexCount,
-                                               d.VertexCount, d.VertexCount, d.VertexCount};
+  const Cache::RecordStreams streams(d);
   // New arrays or counts are noticed even when the geometry did not mark them: a changed count or a stream
   // that comes or goes needs a new buffer, a moved array a refill.
   for (int s = 0; s < Cache::kStreamCount; ++s) {
-    const bool present = (arrays[s] || (s == Cache::kColors && constantInUse)) && counts[s] > 0;
-    const int32_t wanted = present ? counts[s] : 0;
-    if (arrays[s] != cache->m_source[s]) cache->m_dirty |= Cache::kStreamBits[s];
+    const bool present = (streams.arrays[s] || (s == Cache::kColors && constantInUse)) && streams.counts[s] > 0;
+    const int32_t wanted = present ? streams.counts[s] : 0;
+    if (streams.arrays[s] != cache->m_source[s]) cache->m_dirty |= Cache::kStreamBits[s];
     if (wanted != cache->m_size[s])
       cache->m_dirty |=
           Cache::kStreamBits[s] | (s == Cache::kIndices ? Cache::kIndexResizeBits : Cache::kVertexResizeBits);
   }
+  // A colour stream that stands for a constant colour is refilled when that colour changes.
   if ((constantInUse && !SameColor(constant, cache->m_color)) || (!constantInUse && !IsWhite(cache->m_color)))
-    cache->m_dirty |= 0x101;
-  uint32_t m = cache->m_dirty;
-  if (m & (Cache::kStreamBits[Cache::kIndices] | Cache::kStreamBits[Cache::kPositions] | Cache::kIndexResizeBits |
-           Cache::kVertexResizeBits))
-    cache->m_checked = false;
-  if (!cache->m_checked) {
-    cache->m_drawable = RecordIsDrawable(d, cache);
-    cache->m_checked = true;
-    if (cache->m_drawable) cache->m_refusalLogged = false;
-  }
-  if (!cache->m_drawable) return;
-
-  IDirect3DDevice8* dev = m_device;
-  if (m != 0) {
-    if (m & Cache::kIndexResizeBits) {
-      if (!arrays[Cache::kIndices]) {
-        Release(cache->m_indexBuffer);
-        cache->m_size[Cache::kIndices] = 0;
-      } else if (cache->m_size[Cache::kIndices] != d.IndexCount) {
-        Release(cache->m_indexBuffer);
-        const bool wide = m_indexFormat == D3DFMT_INDEX32;
-        IDirect3DIndexBuffer8* b = nullptr;
-        const HRESULT r =
-            dev->CreateIndexBuffer(UINT(d.IndexCount) * (wide ? 4 : 2), Usage(d, Cache::kIndices, m_vertexUsage),
-                                   m_indexFormat, D3DPOOL_DEFAULT, &b);
-        if (r == D3D_OK && b)
-          cache->m_indexBuffer = b, ++G_DebugVB;
-        else
-          LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateIndexBuffer", 2, "WindowsError: #1.", LogArg(r));
-        cache->m_size[Cache::kIndices] = d.IndexCount;
-        m |= Cache::kStreamBits[Cache::kIndices];
-      }
-    }
-    if (m & Cache::kVertexResizeBits) {
-      for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
-        const bool present = arrays[s] || (s == Cache::kColors && constantInUse);
-        if (!present) {
-          Release(cache->m_vertexBuffer[s]);
-          cache->m_size[s] = 0;
-          cache->m_source[s] = nullptr;
-          if (s == Cache::kColors) cache->m_color = {1.0f, 1.0f, 1.0f, 1.0f};
-        } else if (cache->m_size[s] != d.VertexCount) {
-          Release(cache->m_vertexBuffer[s]);
-          IDirect3DVertexBuffer8* b = nullptr;
-          const HRESULT r = dev->CreateVertexBuffer(UINT(d.VertexCount) * Cache::kVertexBytes[s],
-                                                    Usage(d, s, m_vertexUsage), 0, D3DPOOL_DEFAULT, &b);
-          if (r == D3D_OK && b)
-            cache->m_vertexBuffer[s] = b, ++G_DebugVB;
-          else
-            LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateVertexBuffer", 2, "WindowsError: #1.",
-                       LogArg(r));
-          cache->m_size[s] = d.VertexCount;
-          m |= Cache::kStreamBits[s];
-        }
-      }
-    }
-    for (int s = 0; s < Cache::kStreamCount; ++s) {
-      IDirect3DResource8* buffer = cache->Buffer(s);
-      if (!(m & Cache::kStreamBits[s]) || !buffer) continue;
-      const bool colors = s == Cache::kColors;
-      if (!arrays[s] && !(colors && constantInUse)) continue;
-      uint8_t* p = nullptr;
-      const DWORD flags = (d.DynamicMask & Cache::kStreamBits[s]) ? D3DLOCK_DISCARD : 0;
-      const HRESULT locked = s == Cache::kIndices ? cache->m_indexBuffer->Lock(0, 0, &p, flags)
-                                                  : cache->m_vertexBuffer[s]->Lock(0, 0, &p, flags);
-      if (locked != D3D_OK || !p) continue;  // this stream keeps its old contents
-      const size_t n = size_t(cache->m_size[s]);
-      if (s == Cache::kIndices) {
-        if (m_indexFormat == D3DFMT_INDEX32) {
-          std::memcpy(p, d.IndexArray, n * 4);
-        } else {
-          for (size_t i = 0; i < n; ++i) {
-            const uint16_t low = uint16_t(d.IndexArray[i]);
-            std::memcpy(p + i * 2, &low, 2);
-          }
-        }
-        cache->m_indexBuffer->Unlock();
-      } else {
-        if (colors) {
-          const uint32_t same = PackColor(constant);
-          for (size_t i = 0; i < n; ++i) {
-            const uint32_t c = d.ColorArray ? PackColor(d.ColorArray[i]) : same;
-            std::memcpy(p + i * 4, &c, 4);
-          }
-          cache->m_color = d.ColorArray ? Vector4f{1.0f, 1.0f, 1.0f, 1.0f} : constant;
-        } else {
-          std::memcpy(p, arrays[s], n * Cache::kVertexBytes[s]);
-        }
-        cache->m_vertexBuffer[s]->Unlock();
-      }
-      cache->m_source[s] = arrays[s];
-    }
+    cache->m_dirty |= Cache::kCountsChanged | Cache::kStreamBits[Cache::kColors];
+  if (!cache->Drawable(Cache::kIndexResizeBits | Cache::kVertexResizeBits, [&] { return RecordIsDrawable(d, cache); }))
+    return;
+  if (cache->m_dirty != 0) {
+    uint32_t m = cache->m_dirty;
+    if (m & Cache::kIndexResizeBits) m |= ResizeIndexBuffer(d, streams, cache);
+    if (m & Cache::kVertexResizeBits) m |= ResizeVertexBuffers(d, streams, constantInUse, cache);
+    FillStreams(d, streams, m, constantInUse ? &constant : nullptr, cache);
     cache->m_dirty = 0;
-    uint32_t index = 0;
-    if (cache->m_vertexBuffer[Cache::kNormals]) index |= kDeclarationNormals;
-    if (cache->m_vertexBuffer[Cache::kColors]) index |= kDeclarationColors;
-    if (cache->m_vertexBuffer[Cache::kTexCoords0]) index |= kDeclarationTexCoords0;
-    if (cache->m_vertexBuffer[Cache::kTexCoords1]) index |= kDeclarationTexCoords1;
-    cache->m_declaration = DeclarationHandle(index);
+    cache->m_declaration = DeclarationHandle(DeclarationIndex(*cache));
   }
+  BindCachedStreams(*cache);
+  DrawCachedPrimitives(d);
+}
 
-  IDirect3DVertexBuffer8* const* vb = cache->m_vertexBuffer;
+uint32_t RenderEngineDirectX8_D::DeclarationIndex(const Cache& cache) {
+  uint32_t index = 0;
+  if (cache.m_vertexBuffer[Cache::kNormals]) index |= kDeclarationNormals;
+  if (cache.m_vertexBuffer[Cache::kColors]) index |= kDeclarationColors;
+  if (cache.m_vertexBuffer[Cache::kTexCoords0]) index |= kDeclarationTexCoords0;
+  if (cache.m_vertexBuffer[Cache::kTexCoords1]) index |= kDeclarationTexCoords1;
+  return index;
+}
+
+uint32_t RenderEngineDirectX8_D::ResizeIndexBuffer(const PolygonData& d, const Cache::RecordStreams& streams,
+                                                   Cache* cache) {
+  if (!streams.arrays[Cache::kIndices]) {
+    Release(cache->m_indexBuffer);
+    cache->m_size[Cache::kIndices] = 0;
+    return 0;
+  }
+  if (cache->m_size[Cache::kIndices] == d.IndexCount) return 0;
+  Release(cache->m_indexBuffer);
+  const bool wide = m_indexFormat == D3DFMT_INDEX32;
+  IDirect3DIndexBuffer8* b = nullptr;
+  const HRESULT r =
+      m_device->CreateIndexBuffer(UINT(d.IndexCount) * (wide ? 4 : 2), Usage(d, Cache::kIndices, m_vertexUsage),
+                                  m_indexFormat, D3DPOOL_DEFAULT, &b);
+  if (r == D3D_OK && b)
+    cache->m_indexBuffer = b, ++G_DebugVB;
+  else
+    LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateIndexBuffer", 2, "WindowsError: #1.", LogArg(r));
+  cache->m_size[Cache::kIndices] = d.IndexCount;
+  return Cache::kStreamBits[Cache::kIndices];
+}
+
+uint32_t RenderEngineDirectX8_D::ResizeVertexBuffers(const PolygonData& d, const Cache::RecordStreams& streams,
+                                                     bool constantInUse, Cache* cache) {
+  uint32_t refill = 0;
+  for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
+    const bool present = streams.arrays[s] || (s == Cache::kColors && constantInUse);
+    if (!present) {
+      Release(cache->m_vertexBuffer[s]);
+      cache->m_size[s] = 0;
+      cache->m_source[s] = nullptr;
+      if (s == Cache::kColors) cache->m_color = {1.0f, 1.0f, 1.0f, 1.0f};
+      continue;
+    }
+    if (cache->m_size[s] == d.VertexCount) continue;
+    Release(cache->m_vertexBuffer[s]);
+    IDirect3DVertexBuffer8* b = nullptr;
+    const HRESULT r = m_device->CreateVertexBuffer(UINT(d.VertexCount) * Cache::kVertexBytes[s],
+                                                   Usage(d, s, m_vertexUsage), 0, D3DPOOL_DEFAULT, &b);
+    if (r == D3D_OK && b)
+      cache->m_vertexBuffer[s] = b, ++G_DebugVB;
+    else
+      LogMsgArg1(kNoBuffer, kDrawLocation, "Direct3DDevice8::CreateVertexBuffer", 2, "WindowsError: #1.", LogArg(r));
+    cache->m_size[s] = d.VertexCount;
+    refill |= Cache::kStreamBits[s];
+  }
+  return refill;
+}
+
+void RenderEngineDirectX8_D::FillStreams(const PolygonData& d, const Cache::RecordStreams& streams, uint32_t m,
+                                         const Vector4f* constant, Cache* cache) {
+  for (int s = 0; s < Cache::kStreamCount; ++s) {
+    IDirect3DResource8* buffer = cache->Buffer(s);
+    if (!(m & Cache::kStreamBits[s]) || !buffer) continue;
+    const bool colors = s == Cache::kColors;
+    if (!streams.arrays[s] && !(colors && constant)) continue;
+    uint8_t* p = nullptr;
+    const DWORD flags = (d.DynamicMask & Cache::kStreamBits[s]) ? D3DLOCK_DISCARD : 0;
+    const HRESULT locked = s == Cache::kIndices ? cache->m_indexBuffer->Lock(0, 0, &p, flags)
+                                                : cache->m_vertexBuffer[s]->Lock(0, 0, &p, flags);
+    if (locked != D3D_OK || !p) continue;  // this stream keeps its old contents
+    const size_t n = size_t(cache->m_size[s]);
+    if (s == Cache::kIndices) {
+      WriteIndices(d.IndexArray, n, p);
+      cache->m_indexBuffer->Unlock();
+    } else {
+      if (colors) {
+        WriteColors(d.ColorArray, constant, n, p);
+        cache->m_color = d.ColorArray ? Vector4f{1.0f, 1.0f, 1.0f, 1.0f} : *constant;
+      } else {
+        std::memcpy(p, streams.arrays[s], n * Cache::kVertexBytes[s]);
+      }
+      cache->m_vertexBuffer[s]->Unlock();
+    }
+    cache->m_source[s] = streams.arrays[s];
+  }
+}
+
+void RenderEngineDirectX8_D::WriteIndices(const uint32_t* indices, size_t n, uint8_t* p) const {
+  if (m_indexFormat == D3DFMT_INDEX32) {
+    std::memcpy(p, indices, n * 4);
+    return;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    const uint16_t low = uint16_t(indices[i]);
+    std::memcpy(p + i * 2, &low, 2);
+  }
+}
+
+void RenderEngineDirectX8_D::WriteColors(const Vector4f* colors, const Vector4f* constant, size_t n, uint8_t* p) {
+  const uint32_t same = colors ? 0 : PackColor(*constant);
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t c = colors ? PackColor(colors[i]) : same;
+    std::memcpy(p + i * 4, &c, 4);
+  }
+}
+
+void RenderEngineDirectX8_D::BindCachedStreams(const Cache& cache) {
+  IDirect3DDevice8* dev = m_device;
+  IDirect3DVertexBuffer8* const* vb = cache.m_vertexBuffer;
   const bool colors = vb[Cache::kColors] != nullptr;
   const DWORD source = colors ? D3DMCS_COLOR1 : D3DMCS_MATERIAL;
   dev->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, source);
   dev->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, source);
-  if (dev->SetVertexShader(cache->m_declaration) != D3D_OK) Log(LogOutPipe(), kLevelError, "SetVertexShader() failed.");
+  if (dev->SetVertexShader(cache.m_declaration) != D3D_OK) Log(LogOutPipe(), kLevelError, "SetVertexShader() failed.");
   dev->SetRenderState(D3DRS_COLORVERTEX, colors ? 1 : 0);
-  dev->SetIndices(cache->m_indexBuffer, 0);
+  dev->SetIndices(cache.m_indexBuffer, 0);
   dev->SetStreamSource(0, vb[Cache::kPositions], 12);
   dev->SetStreamSource(1, vb[Cache::kNormals], 12);
   dev->SetStreamSource(2, vb[Cache::kColors], 4);
   dev->SetStreamSource(3, vb[Cache::kTexCoords0] ? vb[Cache::kTexCoords0] : vb[Cache::kTexCoords1], 8);
   dev->SetStreamSource(4, vb[Cache::kTexCoords1], 8);
+}
 
+void RenderEngineDirectX8_D::DrawCachedPrimitives(const PolygonData& d) {
   const UINT vertices = UINT(d.VertexCount);
   auto draw = [&](D3DPRIMITIVETYPE type, int64_t start, int64_t primitives) {
-    dev->DrawIndexedPrimitive(type, 0, vertices, UINT(start), UINT(primitives));
+    m_device->DrawIndexedPrimitive(type, 0, vertices, UINT(start), UINT(primitives));
   };
   const uint32_t type = d.PrimType;
-  if (type == PrimTypeId(1)) return;  // points are not drawn by this engine
-  if (type == PrimTypeId(2)) return draw(D3DPT_LINELIST, 0, d.PrimCount);
-  if (type == PrimTypeId(3)) return draw(D3DPT_TRIANGLELIST, 0, d.PrimCount);
-  if (type == PrimTypeId(4)) {
+  if (type == PrimitiveType::kPoint) return;  // points are not drawn by this engine
+  if (type == PrimitiveType::kLine) return draw(D3DPT_LINELIST, 0, d.PrimCount);
+  if (type == PrimitiveType::kTriangle) return draw(D3DPT_TRIANGLELIST, 0, d.PrimCount);
+  if (type == PrimitiveType::kQuad) {
     for (int32_t q = 0; q < d.PrimCount; ++q) draw(D3DPT_TRIANGLEFAN, 4 * int64_t(q), 2);
     return;
   }
-  if (type == PrimTypeId(11)) {
+  if (type == PrimitiveType::kTriangleStripAndTriangles) {
     // A strip of the first length, then a list of the second; a strip shorter than a triangle draws nothing.
     const int32_t strip = d.PrimLengthArray[0];
     if (strip >= 3) draw(D3DPT_TRIANGLESTRIP, 0, strip - 2);
@@ -273,17 +284,6 @@ void RenderEngineDirectX8_D::DrawCachedRecord(const PolygonData& d, Cache* cache
   Log(LogOutPipe(), kLevelError, "DrawDirectX() unsupported Primitive::Type (", type, ") detected.");
 }
 
-void RenderEngineDirectX8_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
-  if (!data) return;
-  if (!m_clipEnable) return DrawPolygonData(data, slot);
-  DrawRecordClipped<Cache>(*this, m_clipRectModel, *data, slot);
-}
-
-void RenderEngineDirectX8_D::UnloadLiveCaches() {
-  for (int i = m_liveCaches.Count() - 1; i >= 0; --i)
-    if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
-}
-
 void RenderEngineDirectX8_D::UnbindStreams() {
   if (!m_device) return;
   m_device->SetIndices(nullptr, 0);
@@ -291,8 +291,7 @@ void RenderEngineDirectX8_D::UnbindStreams() {
 }
 
 void RenderEngineDirectX8_D::UnloadPolygonCache() {
-  for (int i = m_unloadedCaches.Count() - 1; i >= 0; --i) m_unloadedCaches[i]->ReleaseBuffers();
-  m_unloadedCaches.SetCount(0);
+  ReleaseUnloadedCaches<Cache>([](Cache* c) { c->ReleaseBuffers(); });
 }
 
 }  // namespace PM

@@ -127,62 +127,14 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
                       LogArg(unsigned(m_backBufferHeight)));
       return Report(D3D8Message::kNoDevice, kLocation);
     }
-    const bool hardware = level == 3;
-    const D3DDEVTYPE type = level == 1 ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
     referenceReached = referenceReached || level == 1;
-    m_vertexUsage = hardware ? 0 : D3DUSAGE_SOFTWAREPROCESSING;
-
+    m_vertexUsage = level == 3 ? 0 : D3DUSAGE_SOFTWAREPROCESSING;
     D3DPRESENT_PARAMETERS p;
-    if (!m_format.Fullscreen) {
-      D3DDISPLAYMODE mode;
-      if (m_d3d->GetAdapterDisplayMode(0, &mode) != D3D_OK) return Report(D3D8Message::kAdapterDisplayMode, kLocation);
-      p.BackBufferFormat = mode.Format;
-      WindowRect client;
-      const bool known = GetClientRect(window, &client);
-      p.BackBufferWidth = known ? UINT(client.right) : 640;
-      p.BackBufferHeight = known ? UINT(client.bottom) : 480;
-      p.Windowed = 1;
-    } else {
-      p.BackBufferFormat = m_format.ColorBits >= 24 ? D3DFMT_X8R8G8B8 : D3DFMT_R5G6B5;
-      p.BackBufferWidth = UINT(m_format.Width);
-      p.BackBufferHeight = UINT(m_format.Height);
-      p.Windowed = 0;
-      p.FullScreen_RefreshRateInHz = UINT(m_format.RefreshRate);
-      p.FullScreen_PresentationInterval = PresentationInterval(m_format.SwapInterval);
-    }
-    p.BackBufferCount = UINT(m_format.BufferBackColorCount);
-    p.MultiSampleType = D3DMULTISAMPLE_NONE;
-    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    p.hDeviceWindow = window;
-    p.EnableAutoDepthStencil = 1;
-    p.Flags = m_format.BufferBackColorAccessEnable || m_format.BufferBackDepthStencilAccessEnable
-                  ? D3DPRESENTFLAG_LOCKABLE_BACKBUFFER
-                  : 0;
-    m_backBufferFormat = p.BackBufferFormat;
-    m_backBufferWidth = p.BackBufferWidth;
-    m_backBufferHeight = p.BackBufferHeight;
-
-    const D3DFORMAT* order = level == 1                 ? kDepthReference
-                             : m_format.DepthBits >= 24 ? kDepthOrderDeep
-                                                        : kDepthOrderShallow;
-    const int orderCount = level == 1 ? 1 : 7;
-    const DWORD behaviour = hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
-    for (int i = 0; i < orderCount && !m_device; ++i) {
-      D3DPRESENT_PARAMETERS attempt = p;
-      attempt.AutoDepthStencilFormat = order[i];
-      const HRESULT created = m_d3d->CreateDevice(0, type, window, behaviour, &attempt, &m_device);
-      if (created != D3D_OK) {
-        m_device = nullptr;
-        tooLarge = tooLarge || created == D3DERR_OUTOFVIDEOMEMORY;
-      } else {
-        m_depthFormat = order[i];
-      }
-    }
-    if (!m_device) {
+    if (!PresentParameters(window, &p)) return Report(D3D8Message::kAdapterDisplayMode, kLocation);
+    if (!TryDevice(level, window, p, &tooLarge)) {
       --level;
       continue;
     }
-
     m_device->GetDeviceCaps(&m_caps);
     m_availableTextureMemory = m_device->GetAvailableTextureMem();
     LogDeviceLines();
@@ -191,32 +143,11 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
           " Configured=", m_textureSettings.MaxTextureUnit, ".");
       m_caps.MaxSimultaneousTextures = DWORD(std::max(0, m_textureSettings.MaxTextureUnit));
     }
-
-    int32_t next = level;  // stays: accepted
-    if (m_caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE) {
-      if (!hardware) {
-        m_device->Release(), m_device = nullptr;
-        return Report(D3D8Message::kNoSoftwareRendering, kLocation);
-      }
-      next = 2;
-    } else if (m_caps.MaxStreams < kMinStreams) {
-      if (!hardware) {
-        m_device->Release(), m_device = nullptr;
-        return Report(D3D8Message::kSoftwareStreams, kLocation);
-      }
-      Report(D3D8Message::kHardwareStreams, kLocation, LogArg(unsigned(m_caps.MaxStreams)));
-      next = 2;
-    } else {
-      m_indexFormat = m_caps.MaxVertexIndex >= 0x10000 ? D3DFMT_INDEX32 : D3DFMT_INDEX16;
-      if (m_caps.MaxVertexIndex <= kIndexLimit) {
-        const LogArg count(unsigned(m_caps.MaxVertexIndex));
-        if (hardware)
-          Report(D3D8Message::kHardwareIndices, kLocation, count), next = 2;
-        else if (type == D3DDEVTYPE_HAL)
-          Report(D3D8Message::kSoftwareIndices, kLocation, count), next = 1;
-        else
-          next = 0;
-      }
+    ResultCode refusal = 0;
+    const int32_t next = AcceptedLevel(level, &refusal);
+    if (refusal != 0) {
+      m_device->Release(), m_device = nullptr;
+      return refusal;
     }
     if (next == level) break;
     m_device->Release(), m_device = nullptr;
@@ -226,6 +157,90 @@ ResultCode RenderEngineDirectX8_D::CreateDevice(PlatformWindow* window) {
   if (referenceReached) Report(D3D8Message::kPureSoftware, kLocation);
   if (m_device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &m_backSurface) != D3D_OK)
     return Report(D3D8Message::kGetBackBuffer, kLocation);
+  return 0;
+}
+
+bool RenderEngineDirectX8_D::PresentParameters(PlatformWindow* window, D3DPRESENT_PARAMETERS* out) {
+  D3DPRESENT_PARAMETERS& p = *out;
+  if (!m_format.Fullscreen) {
+    D3DDISPLAYMODE mode;
+    if (m_d3d->GetAdapterDisplayMode(0, &mode) != D3D_OK) return false;
+    p.BackBufferFormat = mode.Format;
+    WindowRect client;
+    const bool known = GetClientRect(window, &client);
+    p.BackBufferWidth = known ? UINT(client.right) : 640;
+    p.BackBufferHeight = known ? UINT(client.bottom) : 480;
+    p.Windowed = 1;
+  } else {
+    p.BackBufferFormat = m_format.ColorBits >= 24 ? D3DFMT_X8R8G8B8 : D3DFMT_R5G6B5;
+    p.BackBufferWidth = UINT(m_format.Width);
+    p.BackBufferHeight = UINT(m_format.Height);
+    p.Windowed = 0;
+    p.FullScreen_RefreshRateInHz = UINT(m_format.RefreshRate);
+    p.FullScreen_PresentationInterval = PresentationInterval(m_format.SwapInterval);
+  }
+  p.BackBufferCount = UINT(m_format.BufferBackColorCount);
+  p.MultiSampleType = D3DMULTISAMPLE_NONE;
+  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  p.hDeviceWindow = window;
+  p.EnableAutoDepthStencil = 1;
+  p.Flags = m_format.BufferBackColorAccessEnable || m_format.BufferBackDepthStencilAccessEnable
+                ? D3DPRESENTFLAG_LOCKABLE_BACKBUFFER
+                : 0;
+  m_backBufferFormat = p.BackBufferFormat;
+  m_backBufferWidth = p.BackBufferWidth;
+  m_backBufferHeight = p.BackBufferHeight;
+  return true;
+}
+
+bool RenderEngineDirectX8_D::TryDevice(int32_t level, PlatformWindow* window, const D3DPRESENT_PARAMETERS& p,
+                                       bool* tooLarge) {
+  const bool hardware = level == 3;
+  const D3DDEVTYPE type = level == 1 ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
+  const D3DFORMAT* order = level == 1                 ? kDepthReference
+                           : m_format.DepthBits >= 24 ? kDepthOrderDeep
+                                                      : kDepthOrderShallow;
+  const int orderCount = level == 1 ? 1 : 7;
+  const DWORD behaviour = hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+  for (int i = 0; i < orderCount && !m_device; ++i) {
+    D3DPRESENT_PARAMETERS attempt = p;
+    attempt.AutoDepthStencilFormat = order[i];
+    const HRESULT created = m_d3d->CreateDevice(0, type, window, behaviour, &attempt, &m_device);
+    if (created != D3D_OK) {
+      m_device = nullptr;
+      *tooLarge = *tooLarge || created == D3DERR_OUTOFVIDEOMEMORY;
+    } else {
+      m_depthFormat = order[i];
+    }
+  }
+  return m_device != nullptr;
+}
+
+int32_t RenderEngineDirectX8_D::AcceptedLevel(int32_t level, ResultCode* refusal) {
+  const bool hardware = level == 3;
+  if (m_caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE) {
+    if (!hardware) *refusal = Report(D3D8Message::kNoSoftwareRendering, kLocation);
+    return 2;
+  }
+  if (m_caps.MaxStreams < kMinStreams) {
+    if (!hardware) {
+      *refusal = Report(D3D8Message::kSoftwareStreams, kLocation);
+      return 2;
+    }
+    Report(D3D8Message::kHardwareStreams, kLocation, LogArg(unsigned(m_caps.MaxStreams)));
+    return 2;
+  }
+  m_indexFormat = m_caps.MaxVertexIndex >= 0x10000 ? D3DFMT_INDEX32 : D3DFMT_INDEX16;
+  if (m_caps.MaxVertexIndex > kIndexLimit) return level;
+  const LogArg count(unsigned(m_caps.MaxVertexIndex));
+  if (hardware) {
+    Report(D3D8Message::kHardwareIndices, kLocation, count);
+    return 2;
+  }
+  if (level == 2) {
+    Report(D3D8Message::kSoftwareIndices, kLocation, count);
+    return 1;
+  }
   return 0;
 }
 

@@ -17,11 +17,11 @@ struct PassRow {
   DWORD zEnable, zWriteEnable, zFunc, cullMode, fillMode, lighting, zBias, colorVertex;
 };
 constexpr PassRow kPassRows[] = {
-    {-1, 0, 0, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_SOLID, 0, 0, 0},
-    {0, 0, 0, D3DCMP_LESSEQUAL, D3DCULL_NONE, D3DFILL_SOLID, 0, 0, 1},
-    {1, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_SOLID, 1, 0, 1},
-    {2, 0, 0, D3DCMP_ALWAYS, D3DCULL_NONE, D3DFILL_WIREFRAME, 0, 1, 1},
-    {3, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_WIREFRAME, 0, 1, 1},
+    {PassMode::kReset, 0, 0, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_SOLID, 0, 0, 0},
+    {PassMode::kPlain, 0, 0, D3DCMP_LESSEQUAL, D3DCULL_NONE, D3DFILL_SOLID, 0, 0, 1},
+    {PassMode::kMain, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_SOLID, 1, 0, 1},
+    {PassMode::kLinesThrough, 0, 0, D3DCMP_ALWAYS, D3DCULL_NONE, D3DFILL_WIREFRAME, 0, 1, 1},
+    {PassMode::kLinesOver, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_WIREFRAME, 0, 1, 1},
 };
 
 struct LineVertex {
@@ -65,7 +65,6 @@ void RenderEngineDirectX8_D::BeginPass(int32_t mode) {
   d->SetRenderState(D3DRS_FOGENABLE, 0);
   if (m_caps.MaxSimultaneousTextures >= 1) d->SetTexture(1, nullptr);
   d->SetTexture(0, nullptr);
-  m_passMode = mode;
 }
 
 void RenderEngineDirectX8_D::DrawImmediateLines(D3DPRIMITIVETYPE type, const Vector3f* points, int32_t count,
@@ -130,14 +129,6 @@ void RenderEngineDirectX8_D::DrawQuad(float left, float right, float bottom, flo
                            {right, top, 0, c, uv[6], uv[7]}};
   m_device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
   m_device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(QuadVertex));
-}
-
-void RenderEngineDirectX8_D::DrawQuadClipped(float left, float right, float bottom, float top, const float* uv,
-                                             const Vector4f* color) {
-  if (!m_clipEnable) return DrawQuad(left, right, bottom, top, uv, color);
-  ClippedQuad q;
-  if (ClipQuad(m_clipRectModel, left, right, bottom, top, uv, &q))
-    DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
 }
 
 }  // namespace PM

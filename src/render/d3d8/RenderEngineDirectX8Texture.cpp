@@ -15,7 +15,6 @@
 #include "render/Texture2D.h"
 #include "render/TextureLoad.h"
 #include "render/VideoFrameState.h"
-#include "render/d3d8/D3D8Colors.h"
 #include "render/d3d8/PixelRows.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "render/d3d8/TextureHandleDirectX8.h"
@@ -133,54 +132,38 @@ int32_t RenderEngineDirectX8_D::DownloadImage(IDirect3DTexture8* texture, D3DFOR
 }
 
 void RenderEngineDirectX8_D::UnloadTextures() {
-  if (m_releaseTextures.IsEmpty()) return;
+  if (m_unloadedTextures.IsEmpty()) return;
   StreamPipeRef& log = LogOutPipe();
   Log(log, kLevelDebug, "RenderEngineDirectX8_D::UnloadTextures()");
-  for (int32_t i = m_releaseTextures.Count() - 1; i >= 0; --i) {
-    TextureHandleDirectX8* h = m_releaseTextures[i].Get();
+  ReleaseUnloadedTextures<TextureHandleDirectX8>([this](TextureHandleDirectX8* h) {
     if (h->m_texture) h->m_texture->Release();
-    if (h->m_bytes != 0) --m_textureCount;
-    m_textureBytes -= h->m_bytes;
     h->m_texture = nullptr;
-    h->m_bytes = 0;
     CloseVideo(h);
-  }
-  m_releaseTextures.SetCount(0);
+  });
   Log(log, kLevelDebug, "RenderEngineDirectX8_D::UnloadTextures() complete.");
 }
 
-void RenderEngineDirectX8_D::UnloadLiveTextures() {
+void RenderEngineDirectX8_D::ReleaseLiveTextures() {
   // The device holds what its stages show: unbound, the textures (and with them the device) can go.
   if (m_device)
     for (DWORD stage = 0; stage < kD3DStageCount; ++stage) m_device->SetTexture(stage, nullptr);
-  for (int32_t i = m_liveTextures.Count() - 1; i >= 0; --i) m_liveTextures[i]->Unload();
+  UnloadLiveTextures();
   UnloadTextures();
 }
 
 // Replaces the handle's device texture (counted out of the resident figures when it was a download).
 void RenderEngineDirectX8_D::ReplaceTexture(TextureHandleDirectX8* h, IDirect3DTexture8* texture) {
   if (h->m_texture) h->m_texture->Release();
-  if (h->m_bytes != 0) --m_textureCount;
-  m_textureBytes -= h->m_bytes;
-  h->m_bytes = 0;
+  DischargeTexture(h);
   h->m_texture = texture;
 }
 
-// Alpha mode of a texture not yet given one: the image's alpha (or the fallback's), replaced by the
-// description file's name when it has one.
-void RenderEngineDirectX8_D::ChooseAlphaMode(Texture_I* t, int mode, const String& alphaName) {
-  if (t->GetAlphaMode() != 0) return;
-  ParseTextureAlphaMode(alphaName, mode);
-  t->SetAlphaMode(mode);
-}
-
-// Step 4 of SetTexture: the image in hand goes to a new device texture with its mip chain.
+// The image in hand goes to a new device texture with its whole mip chain.
 void RenderEngineDirectX8_D::DownloadTexture(Texture_I* t, TextureHandleDirectX8* h) {
   TraceStage trace("Texture download");
   StreamPipeRef& log = LogOutPipe();
   String fileName, typeName, alphaName;
-  if (ResolveImagePath(t->m_fileObject.Get(), m_textureSettings.ImagePath, fileName) == 0)
-    ImportFilePMF(fileName, typeName, alphaName);
+  DescribeTexture(t, &fileName, &typeName, &alphaName);
   Log(log, kLevelDebug, "Texture ", fileName, " download...");
   if (StartVideo(h, fileName)) return;
   Ptr<Image_I> image(h->GetImage());
@@ -240,37 +223,28 @@ void RenderEngineDirectX8_D::DownloadTexture(Texture_I* t, TextureHandleDirectX8
     h->SetState(TextureHandle::kFailed);
     return;
   }
-  h->m_bytes = uint32_t(bytes);
-  ++m_textureCount;
-  m_textureBytes += h->m_bytes;
+  ChargeTexture(h, bytes);
   Log(log, kLevelDebug, "Texture ", fileName, " download ok.");
 }
 
-// Step 6 of SetTexture: a 1 x 1 texture of the default colour while the real one is not there.
+// A 1 x 1 texture of the default colour stands in while the real one is not there.
 void RenderEngineDirectX8_D::DownloadFallback(Texture_I* t, TextureHandleDirectX8* h) {
   TraceStage trace("Texture download 1x1");
   String fileName, typeName, alphaName;
-  if (ResolveImagePath(t->m_fileObject.Get(), m_textureSettings.ImagePath, fileName) == 0)
-    ImportFilePMF(fileName, typeName, alphaName);
+  DescribeTexture(t, &fileName, &typeName, &alphaName);
   const D3DFORMAT format = m_texFormat.FindBestMatch(D3DFMT_A8R8G8B8);
   IDirect3DTexture8* texture = nullptr;
   if (m_device->CreateTexture(1, 1, 1, 0, format, D3DPOOL_MANAGED, &texture) != D3D_OK || !texture) {
     Log(LogOutPipe(), kLevelError, "DX8: CreateTexture failed for 1x1 ", fileName, ".");
     return;
   }
-  Ptr<Image_I> one(Image_I::New());
-  one->Create(4, 1, 1, 0);
-  const Vector4f& c = t->m_defaultColor;
-  uint8_t* p = one->GetData();
-  p[0] = uint8_t(ColorByte(c.x)), p[1] = uint8_t(ColorByte(c.y)), p[2] = uint8_t(ColorByte(c.z)),
-  p[3] = uint8_t(ColorByte(c.w));
-  DownloadImage(texture, format, false, one.Get(), 0, 1, 1);
+  DownloadImage(texture, format, false, StandInImage(t->m_defaultColor).Get(), 0, 1, 1);
   ReplaceTexture(h, texture);
-  ChooseAlphaMode(t, c.w < 1.0f ? 1 : 0, alphaName);
+  ChooseAlphaMode(t, t->m_defaultColor.w < 1.0f ? 1 : 0, alphaName);
   if (h->State() == TextureHandle::kNothing) h->SetState(TextureHandle::kFallbackBound);
 }
 
-// Step 7 of SetTexture: the texture on the stage with its filters and addressing.
+// The texture on the stage with its filters and addressing.
 void RenderEngineDirectX8_D::BindTexture(int32_t stage, Texture_I* t, TextureHandleDirectX8* h) {
   const DWORD s = DWORD(stage);
   m_device->SetTexture(s, h->m_texture);
@@ -302,12 +276,9 @@ void RenderEngineDirectX8_D::SetTexture(int32_t stage, ScriptObject* texture) {
     SetTextureBlendOp(stage, texture);
     return;
   }
-  DrainTextureReleases();
   auto* t = static_cast<Texture_I*>(texture);
-  TextureHandleDirectX8* h = EngineTextureHandle<TextureHandleDirectX8>(t, this, m_liveTextures);
-  if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) LoadTexture(t, h);
-  // A video's handle stays ready; its frames come through its frame state below.
-  if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) DownloadTexture(t, h);
+  auto* h = LoadedTextureHandle<TextureHandleDirectX8>(
+      this, t, [&](TextureHandleDirectX8* ready) { DownloadTexture(t, ready); });
   if (VideoFrameState::Of(h)) UploadVideoFrame(t, h);
   if (!h->m_texture) DownloadFallback(t, h);
   if (h->m_texture) {
@@ -317,24 +288,7 @@ void RenderEngineDirectX8_D::SetTexture(int32_t stage, ScriptObject* texture) {
     m_device->SetTexture(DWORD(stage), nullptr);
   }
   SetTextureBlendOp(stage, texture);
-  if (h->m_lastFrame != m_frameNumber) {
-    h->m_lastFrame = m_frameNumber;
-    m_frameTextureBytes += h->m_bytes;
-  }
-}
-
-// Step 3 of SetTexture: the image is taken, or its load started, unless the frame's budget is spent.
-void RenderEngineDirectX8_D::LoadTexture(Texture_I* t, TextureHandleDirectX8* h) {
-  const bool hasLayer = t->GetImageLayer() && !IsNilObject(t->GetImageLayer());
-  const float limit = m_textureSettings.TextureLoadTimeLimit;
-  const bool defer = (PendingTextureLoads.load(std::memory_order_acquire) > 0 && !hasLayer) ||
-                     m_textureSettings.EnableTexture == 0 ||
-                     (!hasLayer && limit >= 0.0f && m_frameLoadSeconds >= limit);
-  if (defer) {
-    ++m_frameDeferredLoads;
-    return;
-  }
-  LoadTextureImage(t, h, m_textureSettings, &m_frameLoadSeconds);
+  CountFrameBytes(h);
 }
 
 }  // namespace PM

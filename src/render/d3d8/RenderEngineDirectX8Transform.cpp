@@ -58,10 +58,6 @@ void RenderEngineDirectX8_D::ExchangeProjectionMatrix(const Matrix4f* next, Matr
   SetProjectionMatrix(next);
 }
 
-int32_t RenderEngineDirectX8_D::CullTest(const Spheref* bounds) {
-  return m_cullEnable && bounds ? m_cullFrustum.CullFrustum(*bounds) : 0;
-}
-
 void RenderEngineDirectX8_D::SetAmbientLight(const Vector3f* color) {
   if (m_device && color) m_device->SetRenderState(D3DRS_AMBIENT, PackOpaqueColor(*color));
 }
@@ -143,11 +139,6 @@ void RenderEngineDirectX8_D::SetMaterialColorBlend(const Vector4f* scale, const 
       m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     }
   }
-}
-
-void RenderEngineDirectX8_D::SetClipRect(const float* rect, bool enable) {
-  if (rect) std::memcpy(m_clipRect, rect, sizeof(m_clipRect));
-  m_clipEnable = enable;
 }
 
 void RenderEngineDirectX8_D::UpdateClipRect() {

@@ -1,11 +1,12 @@
 #include "render/d3d8/RenderPolygonCacheDirectX8.h"
 
-#include "core/Log.h"
 #include "core/LogMsg.h"
-#include "render/EngineLists.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 
 namespace PM {
+
+RenderPolygonCacheDirectX8::RenderPolygonCacheDirectX8(RenderEngineDirectX8_D* owner)
+    : EnginePolygonCache(owner, "PolygonCacheDirectX8") {}
 
 RenderPolygonCacheDirectX8::~RenderPolygonCacheDirectX8() {
   if (m_owner)
@@ -27,19 +28,9 @@ void RenderPolygonCacheDirectX8::ReleaseBuffers() {
     if (b) b->Release(), --G_DebugVB;
     b = nullptr;
   }
-  for (int s = 0; s < kStreamCount; ++s) m_size[s] = 0, m_source[s] = nullptr;
+  ForgetStreams();
   m_color = {1.0f, 1.0f, 1.0f, 1.0f};
   m_declaration = 0;
-  m_dirty = 0xFFFFFFFFu;
-  m_checked = false;
-}
-
-void RenderPolygonCacheDirectX8::Unload() {
-  RenderEngineDirectX8_D* owner = m_owner;
-  if (!owner) return;
-  m_owner = nullptr;
-  if (!MoveToUnloaded(owner->m_liveCaches, owner->m_unloadedCaches, this))
-    Log(LogOutPipe(), kLevelFatal, "PolygonCacheDirectX8::Unload - corruption.");
 }
 
 }  // namespace PM

@@ -32,6 +32,7 @@ struct OpenGLState {
 
   int32_t unitCount = 0;  // texture units in use
   // Fields marked engine* belong to the render engine: Apply never sends them; Reset gives their start.
+  // No engine reads them yet; they keep their places because the record's layout is fixed field by field.
   int32_t engineEnum = 0x800;
   float engineFloats[3] = {0.0f, 1.0f, 1.0f};
   float engineColor0[4] = {0, 0, 0, 0};

@@ -231,13 +231,9 @@ ResultCode RenderEngineOpenGL_D::SetSwapInterval(int32_t interval) {
 
 void RenderEngineOpenGL_D::DeInitializeRenderEngine() {
   Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine()");
-  for (int i = m_liveTextures.Count() - 1; i >= 0; --i) {
-    if (i < m_liveTextures.Count()) m_liveTextures[i]->Unload();
-  }
+  UnloadLiveTextures();
   UnloadTextures();
-  for (int i = m_liveCaches.Count() - 1; i >= 0; --i) {
-    if (i < m_liveCaches.Count()) m_liveCaches[i]->Unload();
-  }
+  UnloadLiveCaches();
   UnloadPolygonCache();
   ReleaseEffects();
   Log(EngineLog(), kLevelInfo, "RenderEngineOpenGL_D::DeInitializeRenderEngine() complete.");

@@ -8,11 +8,12 @@
 #include "core/Array.h"
 #include "core/Obj.h"
 #include "engine/Image.h"
-#include "engine/RenderEngine.h"
 #include "platform/Glx.h"
 #include "platform/PixelFormat.h"
+#include "render/RenderEngineBase.h"
 #include "render/opengl/OpenGLExtensions.h"
 #include "render/opengl/OpenGLState.h"
+#include "render/opengl/RenderPolygonCacheOpenGL.h"
 #include "render/opengl/TextureHandleOpenGL.h"
 
 namespace PM {
@@ -22,6 +23,7 @@ class TextureHandleOpenGL;
 class Texture_I;
 class ShaderTexture_I;
 class ShaderPhong_I;
+class RenderShader_I;
 class RenderMaterial_I;
 struct ShaderSources;
 
@@ -34,7 +36,7 @@ struct OpenGLDeviceContext {
   PixelFormatList formats;
 };
 
-class RenderEngineOpenGL_D final : public RenderEngine {
+class RenderEngineOpenGL_D final : public RenderEngineBase {
  public:
   RenderEngineOpenGL_D();
   ~RenderEngineOpenGL_D();
@@ -43,7 +45,6 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   int32_t HasZeroToOneDepthRange() override { return 0; }
   int32_t NeedsHalfPixelOffset() override { return 0; }
   void SetViewport(const int32_t* rect) override;
-  int32_t* GetViewport(int32_t* rect) override;
   void SetModelViewMatrix(const Matrix4f* m) override;
   void GetModelViewMatrix(Matrix4f* out) override;
   void ExchangeModelViewMatrix(const Matrix4f* next, Matrix4f* old) override;
@@ -52,16 +53,6 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void GetProjectionMatrix(Matrix4f* out) override;
   void ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) override;
   void LoadProjectionMatrix(const Matrix4f* m) override;
-  void SetAuxMatrix0(const Matrix4f* m) override;
-  void GetAuxMatrix0(Matrix4f* out) override;
-  void SetAuxMatrix1(const Matrix4f* m) override;
-  void GetAuxMatrix1(Matrix4f* out) override;
-  void SetCullEnable(bool enable) override { m_cullEnable = enable; }
-  bool GetCullEnable() override { return m_cullEnable; }
-  void SetCullFrustum(const Frustum* f) override;
-  void GetCullFrustum(Frustum* out) override;
-  int32_t CullTest(const Spheref* bounds) override;
-  int32_t SetAuxValue(int32_t value) override { return m_auxValue = value; }
 
   // Shader passes, material and lights.
   int32_t SetShaderAmbient(ScriptObject* shader, bool firstPass) override;
@@ -71,10 +62,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void SetMaterialColorBlend(const Vector4f* scale, const Vector4f* offset) override;
   void SetMaterialColor(const Vector4f* color) override;
   void SetNormal(const Vector3f* normal) override;
-  ShaderPassState* GetShaderPassState() override { return &m_passState; }
   void BeginPass(int32_t mode) override;
   void ResetPass() override;
-  int32_t GetPassMode() override { return m_passMode; }
   void SetAmbientLight(const Vector3f* color) override;
   void SetLight(int32_t index, const Matrix4f* modelView, ScriptObject* light) override;
   void SetLightingEnable(int32_t lightCount) override;
@@ -92,12 +81,8 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // Screen-space drawing and geometry.
   void DrawQuad(float left, float right, float bottom, float top, const float* texCoords,
                 const Vector4f* color) override;
-  void SetClipRect(const float* rect, bool enable) override;
   void UpdateClipRect() override;
-  void DrawQuadClipped(float left, float right, float bottom, float top, const float* texCoords,
-                       const Vector4f* color) override;
   void DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
-  void DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* cache) override;
   void UnloadPolygonCache() override;
 
   // Textures, system information and counters.
@@ -105,11 +90,6 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void GetSystemReport(String* out) override;
   void SetTexture(int32_t unit, ScriptObject* texture) override;
   void UnloadTextures() override;
-  int32_t GetTextureCount() override { return m_textureCount; }
-  int32_t GetTextureMemory() override { return m_textureBytes; }
-  int32_t GetTextureDownloadBytes() override { return m_textureDownloadBytes; }
-  int32_t GetTextureLoadCount() override { return m_textureLoadCount; }
-  double GetFrameTime() override { return m_statistics.Values[FrameStatistics::kMeanFrameRate]; }
   int32_t GetPrimitiveCount() override { return m_latchedPrimitives; }
   void LatchPrimitiveCount() override;
 
@@ -123,12 +103,10 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   ResultCode SwapBuffers(bool skipPresent) override;
   ResultCode Flush() override;
   ResultCode Finish() override;
-  void SetStatisticsMode(int32_t mode) override { m_statistics.DisplayMode = mode; }
   float ReadDepth(int32_t x, int32_t y) override;
   int32_t RequestScreenShot(bool skipPresent, bool withDepth) override;
   Image_I* GetColorBufferImage() override;
   void ReadColorBuffer(Array<uint8_t>* out) override;
-  Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
   Image_I* GetScreenShotDepthImage() override { return m_screenShotDepth.Get(); }
 
   // The engine's own operations, after the interface's.
@@ -175,27 +153,15 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   int32_t DownloadImage(GLenum target, GLenum format, int32_t bits, GLenum sourceFormat, bool mipMaps, Image_I* image,
                         int32_t alphaMode);
 
-  // For tests and the statistics: the records as the engine holds them.
-  const RenderFormatInfo& Format() const { return m_format; }
-  const TextureSettingsInfo& TextureSettings() const { return m_textureSettings; }
-  const FrameStatistics& Statistics() const { return m_statistics; }
-  FrameStatistics& MutableStatistics() { return m_statistics; }
-  const ShaderPassState& PassState() const { return m_passState; }
+  // For tests: the engine's own records as it holds them.
   const OpenGLEXT& Extensions() const { return m_ext; }
   OpenGLEXT& MutableExtensions() { return m_ext; }
   int32_t TextureUnitCount() const { return m_textureUnits; }
   const Vector4f& DefaultColor() const { return m_defaultColor; }
-  int32_t LiveCacheCount() const { return m_liveCaches.Count(); }
-  int32_t LiveTextureCount() const { return m_liveTextures.Count(); }
-  int32_t UnloadedTextureCount() const { return m_unloadedTextures.Count(); }
-  int32_t UnloadedCacheCount() const { return m_unloadedCaches.Count(); }
   bool IsGenericFormat() const { return m_genericFormat != 0; }
-  const float* ModelViewClipRect() const { return m_clipRectModelView; }
+  const float* ModelViewClipRect() const { return ClipRectModel(); }
 
  private:
-  friend class RenderPolygonCacheOpenGL;
-  friend class TextureHandleOpenGL;
-
   const OpenGLAPI& GL() const { return OpenGLAPI::Instance(); }
   bool HasContext() const { return m_context != nullptr; }
   bool GetDC(OpenGLDeviceContext* dc);
@@ -208,6 +174,11 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   void SetClientState(int mask);
   void DrawVertexArrays(const PolygonData& d);
   void DrawVertexBuffers(const PolygonData& d, Ptr<RenderPolygonCache>* slot);
+  // Sizes and fills the buffers of the streams the cache marks as changed.
+  void UploadStreams(const PolygonData& d, const RenderPolygonCacheOpenGL::RecordStreams& streams,
+                     RenderPolygonCacheOpenGL* cache);
+  // The cache's buffers as the vertex arrays, with the client state to match.
+  void BindCachedArrays(RenderPolygonCacheOpenGL* cache);
   void DrawOpenGL(const PolygonData& d, const uint8_t* start);
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
@@ -249,12 +220,14 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   // Unit 1 (or 0) without texturing: texture off, and texture generation off when asked.
   void UnitOff(int32_t unit, bool generationToo);
   void CombineOnUnit(GLenum function, GLenum source0);
+  // The base pass's units: the reflection (or nothing) on unit 1, the colour texture or layers on unit 0,
+  // and the lighting with the surface's material.
+  void ReflectionOnUnit1(ShaderTexture_I* reflection);
+  void ColorOnUnit0(ScriptObject* colorExpression);
+  void LightBasePass(const RenderShader_I& shader, ShaderPhong_I* surface);
   // Front material, current and default colour, specular control and blending of a material.
   void ApplyMaterial(const RenderMaterial_I& material, const ShaderPhong_I* surface, const Vector3f& emission);
 
-  TextureSettingsInfo m_textureSettings;
-  RenderFormatInfo m_format;
-  PlatformWindow* m_window = nullptr;
   GLXContext m_context = nullptr;
   Display* m_display = nullptr;  // the connection the context was made on
   GlxFunctions m_glx;
@@ -264,42 +237,18 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   int32_t m_clientStateMask = -1;
   int32_t m_textureUnits = 1;
   OpenGLState m_state;
-  int32_t m_viewport[4] = {0, 0, 0, 0};
-  Matrix4f m_aux[2] = {kIdentityMatrix4f, kIdentityMatrix4f};
-  Frustum m_cullFrustum{};
-  bool m_cullEnable = true;
-  int32_t m_passMode = -1;
   ScriptObject* m_lastBaseShader = nullptr;  // borrowed: only compared
-  ShaderPassState m_passState;
-  float m_clipRect[4] = {0, 0, 0, 0};           // left, right, bottom, top
-  float m_clipRectModelView[4] = {0, 0, 0, 0};  // the same in model-view coordinates
-  int32_t m_clipEnable = 0;
-  int32_t m_auxValue = 0;
   uint64_t m_creatingThread = 0;
-  int32_t m_textureCount = 0;
-  int32_t m_textureBytes = 0;
-  int32_t m_textureDownloadBytes = 0;
-  int32_t m_frameNumber = 0;
   int32_t m_perFrameWord = 0;
-  int32_t m_textureLoadCount = 0;
   int32_t m_maxAnisotropy = 1;
-  int32_t m_word1 = 1;
   int32_t m_genericFormat = 0;
   int32_t m_pixelFormatWidth = -1;
   int32_t m_pixelFormatHeight = -1;
-  Array<Ptr<TextureHandleOpenGL>> m_liveTextures;
-  Array<Ptr<TextureHandleOpenGL>> m_unloadedTextures;
-  float m_frameLoadTime = 0.0f;  // seconds of synchronous loading this frame
-  Array<Ptr<RenderPolygonCacheOpenGL>> m_liveCaches;
-  Array<Ptr<RenderPolygonCacheOpenGL>> m_unloadedCaches;
   int32_t m_latchedPrimitives = -1;
   bool m_screenShotSkipsPresent = false;
   int32_t m_screenShotPending = 0;
   int32_t m_screenShotWantsDepth = 0;
-  Ptr<Image_I> m_screenShot;
   Ptr<Image_I> m_screenShotDepth;
-  Ptr<Image_I> m_colorBufferImage;
-  FrameStatistics m_statistics;
   String m_report;
   String m_adapterName;
   int32_t m_displayCount = 0;
@@ -314,15 +263,9 @@ class RenderEngineOpenGL_D final : public RenderEngine {
   int32_t m_effectSize = 0;
 };
 
-class RenderEngineOpenGL_I final : public RenderEngine_I {
+class RenderEngineOpenGL_I final : public RenderEngineHolder<RenderEngineOpenGL_D> {
  public:
-  RenderEngineOpenGL_I() : RenderEngine_I(&m_engine) {}
-  ~RenderEngineOpenGL_I() = default;
-
   static RenderEngine_I* Create();  // count 0
-
- private:
-  RenderEngineOpenGL_D m_engine;
 };
 
 }  // namespace PM

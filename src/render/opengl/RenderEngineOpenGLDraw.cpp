@@ -10,7 +10,6 @@
 #include "core/Log.h"
 #include "render/EngineLists.h"
 #include "render/PolygonRecordCheck.h"
-#include "render/QuadClip.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/RenderPolygonCacheOpenGL.h"
 
@@ -25,16 +24,6 @@ constexpr int kNormalBit = 1, kTexCoordBit = 2, kColorBit = 4;
 
 GLenum Usage(const PolygonData& d, int stream) {
   return (d.DynamicMask & Cache::kStreamBits[stream]) ? GL_DYNAMIC_DRAW_ARB : GL_STATIC_DRAW_ARB;
-}
-
-// The arrays of a record in stream order.
-void StreamArrays(const PolygonData& d, const void* out[Cache::kStreamCount]) {
-  out[Cache::kIndices] = d.IndexCount > 0 ? d.IndexArray : nullptr;
-  out[Cache::kPositions] = d.VertexArray;
-  out[Cache::kNormals] = d.NormalArray;
-  out[Cache::kColors] = d.ColorArray;
-  out[Cache::kTexCoords0] = d.TexCoordArray0;
-  out[Cache::kTexCoords1] = d.TexCoordArray1;
 }
 
 }  // namespace
@@ -56,9 +45,15 @@ void RenderEngineOpenGL_D::DrawOpenGL(const PolygonData& d, const uint8_t* start
   static const struct {
     uint32_t type;
     GLenum mode;
-  } kModes[] = {{PrimTypeId(1), GL_POINTS},       {PrimTypeId(2), GL_LINES},      {PrimTypeId(3), GL_TRIANGLES},
-                {PrimTypeId(4), GL_QUADS},        {PrimTypeId(5), GL_POLYGON},    {PrimTypeId(6), GL_TRIANGLE_STRIP},
-                {PrimTypeId(7), GL_TRIANGLE_FAN}, {PrimTypeId(9), GL_LINE_STRIP}, {PrimTypeId(11), GL_TRIANGLE_STRIP}};
+  } kModes[] = {{PrimitiveType::kPoint, GL_POINTS},
+                {PrimitiveType::kLine, GL_LINES},
+                {PrimitiveType::kTriangle, GL_TRIANGLES},
+                {PrimitiveType::kQuad, GL_QUADS},
+                {PrimitiveType::kPolygon, GL_POLYGON},
+                {PrimitiveType::kTriangleStrip, GL_TRIANGLE_STRIP},
+                {PrimitiveType::kTriangleFan, GL_TRIANGLE_FAN},
+                {PrimitiveType::kLineStrip, GL_LINE_STRIP},
+                {PrimitiveType::kTriangleStripAndTriangles, GL_TRIANGLE_STRIP}};
   GLenum mode = 0xFFFF;
   for (const auto& m : kModes)
     if (m.type == d.PrimType) mode = m.mode;
@@ -70,7 +65,7 @@ void RenderEngineOpenGL_D::DrawOpenGL(const PolygonData& d, const uint8_t* start
     gl.glDrawElements(mode, n * d.PrimCount, GL_UNSIGNED_INT, start);
     return;
   }
-  if (d.PrimType == PrimTypeId(11)) {
+  if (d.PrimType == PrimitiveType::kTriangleStripAndTriangles) {
     const int strip = d.PrimLengthArray[0];
     gl.glDrawElements(GL_TRIANGLE_STRIP, strip, GL_UNSIGNED_INT, start);
     if (d.PrimCount >= 2)
@@ -148,66 +143,76 @@ void RenderEngineOpenGL_D::DrawVertexArrays(const PolygonData& d) {
 
 void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPolygonCache>* slot) {
   Cache* cache = EngineCache<Cache>(slot, this, m_liveCaches);
-  const void* arrays[Cache::kStreamCount];
-  StreamArrays(d, arrays);
-  const int32_t counts[Cache::kStreamCount] = {d.IndexCount,  d.VertexCount, d.VertexCount,
-                                               d.VertexCount, d.VertexCount, d.VertexCount};
+  const Cache::RecordStreams streams(d);
   // New arrays or counts are noticed even when the geometry did not mark them: a changed count needs a
   // new size, a moved array a refill.
   for (int s = 0; s < Cache::kStreamCount; ++s) {
-    if (arrays[s] == cache->m_source[s] && (!arrays[s] || counts[s] == cache->m_size[s])) continue;
+    const void* array = streams.arrays[s];
+    const int32_t count = streams.counts[s];
+    if (array == cache->m_source[s] && (!array || count == cache->m_size[s])) continue;
     cache->m_dirty |= Cache::kStreamBits[s];
-    if (counts[s] != cache->m_size[s] || !arrays[s] != !cache->m_buffer[s]) cache->m_dirty |= Cache::kResizeBits;
+    if (count != cache->m_size[s] || !array != !cache->m_buffer[s]) cache->m_dirty |= Cache::kResizeBits;
   }
-  uint32_t m = cache->m_dirty;
-  if (m & (Cache::kStreamBits[Cache::kIndices] | Cache::kStreamBits[Cache::kPositions] | Cache::kResizeBits))
-    cache->m_checked = false;
-  if (!cache->m_checked) {
-    cache->m_drawable = RecordIsDrawable(d, cache);
-    cache->m_checked = true;
-    if (cache->m_drawable) cache->m_refusalLogged = false;
-  }
-  if (!cache->m_drawable) return;
-  const OpenGLEXT& x = m_ext;
-  if (m != 0) {
-    auto specify = [&](int s, GLenum target) {
-      if (!cache->m_buffer[s]) x.glGenBuffersARB(1, &cache->m_buffer[s]);
-      x.glBindBufferARB(target, cache->m_buffer[s]);
-      x.glBufferDataARB(target, GLsizeiptrARB(counts[s]) * Cache::kStreamBytes[s], arrays[s], Usage(d, s));
-      cache->m_size[s] = counts[s];
-      cache->m_source[s] = arrays[s];
-      m &= ~Cache::kStreamBits[s];
-    };
-    auto drop = [&](int s) {
-      if (cache->m_buffer[s]) x.glDeleteBuffersARB(1, &cache->m_buffer[s]);
-      cache->m_buffer[s] = 0;
-      cache->m_size[s] = 0;
-      cache->m_source[s] = nullptr;
-      m &= ~Cache::kStreamBits[s];
-    };
-    if (!arrays[Cache::kIndices])
-      drop(Cache::kIndices);
-    else if (cache->m_size[Cache::kIndices] != d.IndexCount)
-      specify(Cache::kIndices, GL_ELEMENT_ARRAY_BUFFER_ARB);
-    if (m & Cache::kResizeBits) {
-      for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
-        if (!arrays[s])
-          drop(s);
-        else if (cache->m_size[s] != d.VertexCount)
-          specify(s, GL_ARRAY_BUFFER_ARB);
-      }
-    }
-    for (int s = 0; s < Cache::kStreamCount; ++s) {
-      if (!(m & Cache::kStreamBits[s]) || !cache->m_buffer[s] || !arrays[s]) continue;
-      const GLenum target = s == Cache::kIndices ? GL_ELEMENT_ARRAY_BUFFER_ARB : GL_ARRAY_BUFFER_ARB;
-      x.glBindBufferARB(target, cache->m_buffer[s]);
-      x.glBufferSubDataARB(target, 0, GLsizeiptrARB(cache->m_size[s]) * Cache::kStreamBytes[s], arrays[s]);
-      cache->m_source[s] = arrays[s];
-    }
-    cache->m_dirty = 0;
-  }
-  const OpenGLAPI& gl = GL();
+  if (!cache->Drawable(Cache::kResizeBits, [&] { return RecordIsDrawable(d, cache); })) return;
+  if (cache->m_dirty != 0) UploadStreams(d, streams, cache);
   if (m_traceVertexBuffers) Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVB: first enter.");
+  BindCachedArrays(cache);
+  const OpenGLEXT& x = m_ext;
+  x.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kIndices]);
+  DrawOpenGL(d, nullptr);
+  x.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+  if (m_traceVertexBuffers) {
+    m_traceVertexBuffers = false;
+    Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVB: first leave.");
+  }
+}
+
+void RenderEngineOpenGL_D::UploadStreams(const PolygonData& d, const RenderPolygonCacheOpenGL::RecordStreams& streams,
+                                         RenderPolygonCacheOpenGL* cache) {
+  const OpenGLEXT& x = m_ext;
+  const void* const* arrays = streams.arrays;
+  uint32_t m = cache->m_dirty;
+  // A stream whose size changed gets its buffer specified anew, which fills it too.
+  auto specify = [&](int s, GLenum target) {
+    if (!cache->m_buffer[s]) x.glGenBuffersARB(1, &cache->m_buffer[s]);
+    x.glBindBufferARB(target, cache->m_buffer[s]);
+    x.glBufferDataARB(target, GLsizeiptrARB(streams.counts[s]) * Cache::kStreamBytes[s], arrays[s], Usage(d, s));
+    cache->m_size[s] = streams.counts[s];
+    cache->m_source[s] = arrays[s];
+    m &= ~Cache::kStreamBits[s];
+  };
+  auto drop = [&](int s) {
+    if (cache->m_buffer[s]) x.glDeleteBuffersARB(1, &cache->m_buffer[s]);
+    cache->m_buffer[s] = 0;
+    cache->m_size[s] = 0;
+    cache->m_source[s] = nullptr;
+    m &= ~Cache::kStreamBits[s];
+  };
+  if (!arrays[Cache::kIndices])
+    drop(Cache::kIndices);
+  else if (cache->m_size[Cache::kIndices] != d.IndexCount)
+    specify(Cache::kIndices, GL_ELEMENT_ARRAY_BUFFER_ARB);
+  if (m & Cache::kResizeBits) {
+    for (int s = Cache::kPositions; s < Cache::kStreamCount; ++s) {
+      if (!arrays[s])
+        drop(s);
+      else if (cache->m_size[s] != d.VertexCount)
+        specify(s, GL_ARRAY_BUFFER_ARB);
+    }
+  }
+  for (int s = 0; s < Cache::kStreamCount; ++s) {
+    if (!(m & Cache::kStreamBits[s]) || !cache->m_buffer[s] || !arrays[s]) continue;
+    const GLenum target = s == Cache::kIndices ? GL_ELEMENT_ARRAY_BUFFER_ARB : GL_ARRAY_BUFFER_ARB;
+    x.glBindBufferARB(target, cache->m_buffer[s]);
+    x.glBufferSubDataARB(target, 0, GLsizeiptrARB(cache->m_size[s]) * Cache::kStreamBytes[s], arrays[s]);
+    cache->m_source[s] = arrays[s];
+  }
+  cache->m_dirty = 0;
+}
+
+void RenderEngineOpenGL_D::BindCachedArrays(RenderPolygonCacheOpenGL* cache) {
+  const OpenGLAPI& gl = GL();
+  const OpenGLEXT& x = m_ext;
   x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kPositions]);
   gl.glVertexPointer(3, GL_FLOAT, 12, nullptr);
   int mask = 0;
@@ -239,31 +244,16 @@ void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPol
   }
   x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
   SetClientState(mask);
-  x.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kIndices]);
-  DrawOpenGL(d, nullptr);
-  x.glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
-  if (m_traceVertexBuffers) {
-    m_traceVertexBuffers = false;
-    Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVB: first leave.");
-  }
-}
-
-void RenderEngineOpenGL_D::DrawPolygonDataClipped(const PolygonData* data, Ptr<RenderPolygonCache>* slot) {
-  if (!data) return;
-  if (!m_clipEnable) return DrawPolygonData(data, slot);
-  DrawRecordClipped<Cache>(*this, m_clipRectModelView, *data, slot);
 }
 
 void RenderEngineOpenGL_D::UnloadPolygonCache() {
   const OpenGLEXT& x = m_ext;
-  for (int i = m_unloadedCaches.Count() - 1; i >= 0; --i) {
-    Cache* c = m_unloadedCaches[i].Get();
+  ReleaseUnloadedCaches<Cache>([&](Cache* c) {
     for (uint32_t& b : c->m_buffer) {
       if (b && x.glDeleteBuffersARB && m_context) x.glDeleteBuffersARB(1, &b);
       b = 0;
     }
-  }
-  m_unloadedCaches.SetCount(0);
+  });
 }
 
 }  // namespace PM

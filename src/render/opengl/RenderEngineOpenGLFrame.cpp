@@ -15,11 +15,8 @@
 namespace PM {
 
 ResultCode RenderEngineOpenGL_D::ClearBuffer(const ChannelClearInfo* clear) {
-  m_textureDownloadBytes = 0;
-  m_textureLoadCount = 0;
+  BeginFrameCounts();
   m_perFrameWord = 0;
-  m_frameLoadTime = 0.0f;
-  ++m_frameNumber;
   if (!m_context || !clear) return ENotActive;
   const OpenGLAPI& gl = GL();
   const bool color = clear->ColorClearEnable, alpha = clear->AlphaClearEnable;
@@ -117,7 +114,7 @@ void RenderEngineOpenGL_D::DrawSevenSegmentDigit(int digit, bool point) {
 
 void RenderEngineOpenGL_D::DrawStatisticsOverlay() {
   const OpenGLAPI& gl = GL();
-  BeginPass(-1);
+  BeginPass(PassMode::kReset);
   gl.glDisable(GL_DEPTH_TEST);
   const float width = float(m_viewport[2]), height = float(m_viewport[3]);
   Matrix4f projection;

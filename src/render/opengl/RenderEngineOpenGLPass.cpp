@@ -24,13 +24,48 @@ struct PassRow {
   float color[4];
 };
 constexpr PassRow kPassRows[] = {
-    {-1, false, true, GL_BACK, GL_FILL, 0.0f, 0.0f, false, false, GL_LEQUAL, true, false, {1, 1, 1, 1}},
-    {0, false, false, GL_BACK, GL_FILL, 0.0f, 0.0f, false, false, GL_LEQUAL, true, true, {1, 1, 1, 1}},
-    {1, true, true, GL_BACK, GL_FILL, 0.0f, 0.0f, false, true, GL_LEQUAL, true, true, {0.5f, 0.5f, 0.5f, 1}},
-    {2, false, true, GL_FRONT, GL_LINE, -1.0f, -1.0f, true, true, GL_ALWAYS, false, true, {0.25f, 0.25f, 0.25f, 1}},
-    {3, false, true, GL_BACK, GL_LINE, -1.5f, -1.5f, true, true, GL_LEQUAL, true, true, {1, 1, 1, 1}},
+    {PassMode::kReset, false, true, GL_BACK, GL_FILL, 0.0f, 0.0f, false, false, GL_LEQUAL, true, false, {1, 1, 1, 1}},
+    {PassMode::kPlain, false, false, GL_BACK, GL_FILL, 0.0f, 0.0f, false, false, GL_LEQUAL, true, true, {1, 1, 1, 1}},
+    {PassMode::kMain,
+     true,
+     true,
+     GL_BACK,
+     GL_FILL,
+     0.0f,
+     0.0f,
+     false,
+     true,
+     GL_LEQUAL,
+     true,
+     true,
+     {0.5f, 0.5f, 0.5f, 1}},
+    {PassMode::kLinesThrough,
+     false,
+     true,
+     GL_FRONT,
+     GL_LINE,
+     -1.0f,
+     -1.0f,
+     true,
+     true,
+     GL_ALWAYS,
+     false,
+     true,
+     {0.25f, 0.25f, 0.25f, 1}},
+    {PassMode::kLinesOver,
+     false,
+     true,
+     GL_BACK,
+     GL_LINE,
+     -1.5f,
+     -1.5f,
+     true,
+     true,
+     GL_LEQUAL,
+     true,
+     true,
+     {1, 1, 1, 1}},
 };
-constexpr int32_t kClearPass = 256;
 
 const PassRow* FindPass(int32_t mode) {
   for (const PassRow& r : kPassRows)
@@ -59,7 +94,7 @@ void RenderEngineOpenGL_D::BeginPass(int32_t mode) {
     gl.glSwitch[r->colorMaterial](GL_COLOR_MATERIAL);
     gl.glColor4fv(r->color);
     gl.glLineWidth(1.0f);
-  } else if (mode == kClearPass) {
+  } else if (mode == PassMode::kClearColor) {
     gl.glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     gl.glClear(GL_COLOR_BUFFER_BIT);
@@ -73,12 +108,11 @@ void RenderEngineOpenGL_D::BeginPass(int32_t mode) {
     m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
   }
   for (GLenum cap : {GL_BLEND, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_FOG}) gl.glDisable(cap);
-  m_passMode = mode;
 }
 
 void RenderEngineOpenGL_D::ResetPass() {
   m_lastBaseShader = nullptr;
-  BeginPass(-1);
+  BeginPass(PassMode::kReset);
 }
 
 void RenderEngineOpenGL_D::DrawStencilShadow() {
@@ -244,24 +278,11 @@ void RenderEngineOpenGL_D::DrawQuad(float left, float right, float bottom, float
   gl.glEnd();
 }
 
-void RenderEngineOpenGL_D::SetClipRect(const float* rect, bool enable) {
-  if (rect) std::memcpy(m_clipRect, rect, sizeof(m_clipRect));
-  m_clipEnable = enable ? 1 : 0;
-}
-
 void RenderEngineOpenGL_D::UpdateClipRect() {
   if (!m_clipEnable || !m_context) return;
   Matrix4f m;
   GetModelViewMatrix(&m);
-  ModelSpaceClipRect(m_clipRect, m, m_clipRectModelView);
-}
-
-void RenderEngineOpenGL_D::DrawQuadClipped(float left, float right, float bottom, float top, const float* uv,
-                                           const Vector4f* color) {
-  if (!m_clipEnable) return DrawQuad(left, right, bottom, top, uv, color);
-  ClippedQuad q;
-  if (ClipQuad(m_clipRectModelView, left, right, bottom, top, uv, &q))
-    DrawQuad(q.left, q.right, q.bottom, q.top, q.uv, color);
+  ModelSpaceClipRect(m_clipRect, m, m_clipRectModel);
 }
 
 }  // namespace PM

@@ -80,11 +80,7 @@ int32_t Refresh(const XRRModeInfo& mode) {
   return int32_t(double(mode.dotClock) / (double(mode.hTotal) * double(mode.vTotal)) + 0.5);
 }
 
-}  // namespace
-
-ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
-  m_adapterName = "[???]";
-  m_displayCount = 0;
+void LogMemoryAndClock() {
   const MemoryStatus mem = ReadMemoryStatus();
   Log(EngineLog(), kLevelInfo, "Load: ", mem.load, "%");
   Log(EngineLog(), kLevelInfo, "Phys: ", MB(mem.totalPhys), "M/", MB(mem.availPhys), "M");
@@ -99,10 +95,17 @@ ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
       Printf("%04lld:%02lld:%02lld", (long long)(seconds / 3600), (long long)(seconds / 60 % 60),
              (long long)(seconds % 60))
           .c_str());
+}
 
-  Display* display = dc ? dc->display : nullptr;
-  if (!display) return SOK;
-  const int screen = dc->screen;
+// A connected output of the X server, as the display devices of the report.
+struct Output {
+  int index;
+  std::string name;
+  uint32_t flags;
+};
+
+// The screen's mode as the server reports it, before the outputs refine it.
+DisplayMode ScreenMode(Display* display, int screen) {
   DisplayMode mode;
   mode.width = DisplayWidth(display, screen);
   mode.height = DisplayHeight(display, screen);
@@ -110,38 +113,67 @@ ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
   mode.widthMM = DisplayWidthMM(display, screen);
   mode.heightMM = DisplayHeightMM(display, screen);
   mode.version = uint32_t(VendorRelease(display));
-  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  const bool randr = XRRQueryExtension(display, &eventBase, &errorBase) && XRRQueryVersion(display, &major, &minor) &&
-                     (major > 1 || (major == 1 && minor >= 3));
-  XRRScreenResources* resources = randr ? XRRGetScreenResourcesCurrent(display, RootWindow(display, screen)) : nullptr;
-  const RROutput primary = resources ? XRRGetOutputPrimary(display, RootWindow(display, screen)) : 0;
-  struct Output {
-    int index;
-    std::string name;
-    uint32_t flags;
-  };
+  return mode;
+}
+
+// The connected outputs (through RandR 1.3; none without it). The display mode takes the refresh and
+// physical size of the primary output (or the first connected one).
+std::vector<Output> ConnectedOutputs(Display* display, int screen, DisplayMode* mode) {
   std::vector<Output> outputs;
-  for (int i = 0; resources && i < resources->noutput; ++i) {
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, RootWindow(display, screen));
+  if (!resources) return outputs;
+  const RROutput primary = XRRGetOutputPrimary(display, RootWindow(display, screen));
+  for (int i = 0; i < resources->noutput; ++i) {
     XRROutputInfo* info = XRRGetOutputInfo(display, resources, resources->outputs[i]);
     if (!info) continue;
     if (info->connection == RR_Connected) {
       const bool isPrimary = resources->outputs[i] == primary || (primary == 0 && outputs.empty());
       outputs.push_back({i, std::string(info->name, size_t(info->nameLen)),
                          (info->crtc ? kAttachedToDesktop : 0u) | (isPrimary ? kPrimaryDevice : 0u)});
-      // The display mode is the primary output's (or the first connected one's).
       if (isPrimary && info->crtc) {
         if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, info->crtc)) {
           for (int m = 0; m < resources->nmode; ++m)
-            if (resources->modes[m].id == crtc->mode) mode.refresh = Refresh(resources->modes[m]);
+            if (resources->modes[m].id == crtc->mode) mode->refresh = Refresh(resources->modes[m]);
           XRRFreeCrtcInfo(crtc);
         }
         if (info->mm_width > 0 && info->mm_height > 0)
-          mode.widthMM = int32_t(info->mm_width), mode.heightMM = int32_t(info->mm_height);
+          mode->widthMM = int32_t(info->mm_width), mode->heightMM = int32_t(info->mm_height);
       }
     }
     XRRFreeOutputInfo(info);
   }
-  if (resources) XRRFreeScreenResources(resources);
+  XRRFreeScreenResources(resources);
+  return outputs;
+}
+
+void LogOutputFlags(const Output& o) {
+  std::string flags = std::to_string(o.flags);
+  static const struct {
+    uint32_t bit;
+    const char* name;
+  } kFlags[] = {{kAttachedToDesktop, "|DISPLAY_DEVICE_ATTACHED_TO_DESKTOP"},
+                {kMirroringDriver, "|DISPLAY_DEVICE_MIRRORING_DRIVER"},
+                {kPrimaryDevice, "|DISPLAY_DEVICE_PRIMARY_DEVICE"},
+                {kVgaCompatible, "|DISPLAY_DEVICE_VGA_COMPATIBLE"}};
+  for (const auto& f : kFlags)
+    if (o.flags & f.bit) flags += f.name;
+  Log(EngineLog(), kLevelInfo, "StateFlags: ", flags.c_str(), ".");
+}
+
+}  // namespace
+
+ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
+  m_adapterName = "[???]";
+  m_displayCount = 0;
+  LogMemoryAndClock();
+  Display* display = dc ? dc->display : nullptr;
+  if (!display) return SOK;
+  const int screen = dc->screen;
+  DisplayMode mode = ScreenMode(display, screen);
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  const bool randr = XRRQueryExtension(display, &eventBase, &errorBase) && XRRQueryVersion(display, &major, &minor) &&
+                     (major > 1 || (major == 1 && minor >= 3));
+  const std::vector<Output> outputs = randr ? ConnectedOutputs(display, screen, &mode) : std::vector<Output>{};
 
   Log(EngineLog(), kLevelInfo, "Display: ", mode.width, "x", mode.height, "x", mode.bits, "@", mode.refresh, " (",
       mode.widthMM, "mm/", mode.heightMM, "mm) ver 0x", Printf("%x", mode.version).c_str(), ".");
@@ -163,17 +195,7 @@ ResultCode RenderEngineOpenGL_D::BuildSystemReport(OpenGLDeviceContext* dc) {
     Append(m_report, Printf("Display #%i: ", o.index) + deviceString + "\r\n");
     Log(EngineLog(), kLevelInfo, "DeviceName: ", o.name.c_str());
     Log(EngineLog(), kLevelInfo, "DeviceString: ", deviceString.c_str());
-    std::string flags = std::to_string(o.flags);
-    static const struct {
-      uint32_t bit;
-      const char* name;
-    } kFlags[] = {{kAttachedToDesktop, "|DISPLAY_DEVICE_ATTACHED_TO_DESKTOP"},
-                  {kMirroringDriver, "|DISPLAY_DEVICE_MIRRORING_DRIVER"},
-                  {kPrimaryDevice, "|DISPLAY_DEVICE_PRIMARY_DEVICE"},
-                  {kVgaCompatible, "|DISPLAY_DEVICE_VGA_COMPATIBLE"}};
-    for (const auto& f : kFlags)
-      if (o.flags & f.bit) flags += f.name;
-    Log(EngineLog(), kLevelInfo, "StateFlags: ", flags.c_str(), ".");
+    LogOutputFlags(o);
   }
   if (outputs.empty()) Log(EngineLog(), kLevelInfo, "EnumDisplayDevices failed.");
   return SOK;

@@ -213,37 +213,51 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   if (ambientDrew) return 0;
   m_passState.Clear();
   const bool multi = m_textureUnits > 1;
-  // Reflection on unit 1: a sphere map, or a reflection-vector cube map.
-  if (multi && m_ext.Has(kGL_ARB_texture_env_add)) {
-    ShaderTexture_I* reflection = surface ? AsTexture(surface->m_reflection.Get()) : nullptr;
-    if (reflection) {
-      m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
-      SetTexture(1, reflection->m_texture.Get());
-      Texture2D_I* t = reflection->m_texture.Get();
-      const bool cube = Present(t) && t->GetEngineWord() == 1 && m_ext.Has(kGL_ARB_texture_cube_map);
-      const GLint mode = cube ? GL_REFLECTION_MAP_ARB : GL_SPHERE_MAP;
-      for (int i = 0; i < 4; ++i) {
-        const bool on = i < 2 || (i == 2 && cube);
-        if (on) gl.glTexGeni(kTexGen[i] - GL_TEXTURE_GEN_S + GL_S, GL_TEXTURE_GEN_MODE, mode);
-        gl.glSwitch[on](kTexGen[i]);
-      }
-      gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-      m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
-    } else {
-      UnitOff(1, true);
-      m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
-      gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-      m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
+  if (multi && m_ext.Has(kGL_ARB_texture_env_add))
+    ReflectionOnUnit1(surface ? AsTexture(surface->m_reflection.Get()) : nullptr);
+  ColorOnUnit0(surface ? surface->m_color.Get() : nullptr);
+  m_passState.Words[2] = 0x20000;
+  if (surface && multi &&
+      (Present(surface->m_ambient.Get()) || (Present(surface->m_bump.Get()) && m_ext.Has(kGL_EXT_texture_env_dot3)))) {
+    gl.glBlendFunc(GL_ONE, GL_ONE);
+    gl.glEnable(GL_BLEND);
   }
-  // Colour on unit 0: a texture, or two layers added by the combiner of unit 1.
-  ScriptObject* colorExpression = surface ? surface->m_color.Get() : nullptr;
+  LightBasePass(*s, surface);
+  return 1;
+}
+
+void RenderEngineOpenGL_D::ReflectionOnUnit1(ShaderTexture_I* reflection) {
+  const OpenGLAPI& gl = GL();
+  if (!reflection) {
+    UnitOff(1, true);
+    m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+    gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+    return;
+  }
+  m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
+  SetTexture(1, reflection->m_texture.Get());
+  Texture2D_I* t = reflection->m_texture.Get();
+  // A sphere map, or a reflection-vector cube map.
+  const bool cube = Present(t) && t->GetEngineWord() == 1 && m_ext.Has(kGL_ARB_texture_cube_map);
+  const GLint mode = cube ? GL_REFLECTION_MAP_ARB : GL_SPHERE_MAP;
+  for (int i = 0; i < 4; ++i) {
+    const bool on = i < 2 || (i == 2 && cube);
+    if (on) gl.glTexGeni(kTexGen[i] - GL_TEXTURE_GEN_S + GL_S, GL_TEXTURE_GEN_MODE, mode);
+    gl.glSwitch[on](kTexGen[i]);
+  }
+  gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+  m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void RenderEngineOpenGL_D::ColorOnUnit0(ScriptObject* colorExpression) {
   ShaderTexture_I* single = AsTexture(colorExpression);
   bool layered = false;
   if (!single && Present(colorExpression) && colorExpression->IsA(ShaderLayer_I::kClassId)) {
     const auto& layers = static_cast<ShaderLayer_I*>(colorExpression)->m_layer;
     ShaderTexture_I* first = layers.Count() > 0 ? AsTexture(layers[0].Get()) : nullptr;
-    layered = layers.Count() > 1 && multi && m_ext.Has(kGL_EXT_texture_env_combine);
+    // Two layers are added by the combiner of unit 1; without it the first stands alone.
+    layered = layers.Count() > 1 && m_textureUnits > 1 && m_ext.Has(kGL_EXT_texture_env_combine);
     if (layered) {
       ShaderTexture_I* second = AsTexture(layers[1].Get());
       first ? TextureOnUnit(0, first, GL_MODULATE) : UnitOff(0, true);
@@ -251,37 +265,35 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
       m_ext.glActiveTextureARB(GL_TEXTURE1_ARB);
       CombineOnUnit(GL_ADD, GL_PREVIOUS_EXT);
       m_ext.glActiveTextureARB(GL_TEXTURE0_ARB);
+      return;
     }
     single = first;
   }
-  if (!layered && single) {
+  if (single) {
     TextureOnUnit(0, single, GL_MODULATE);
-  } else if (!layered) {
-    UnitOff(0, false);
-    gl.glDisable(GL_BLEND);
+    return;
   }
-  m_passState.Words[2] = 0x20000;
-  if (surface && multi &&
-      (Present(surface->m_ambient.Get()) || (Present(surface->m_bump.Get()) && m_ext.Has(kGL_EXT_texture_env_dot3)))) {
-    gl.glBlendFunc(GL_ONE, GL_ONE);
-    gl.glEnable(GL_BLEND);
-  }
-  if (!s->m_lightEnable) {
+  UnitOff(0, false);
+  GL().glDisable(GL_BLEND);
+}
+
+void RenderEngineOpenGL_D::LightBasePass(const RenderShader_I& s, ShaderPhong_I* surface) {
+  const OpenGLAPI& gl = GL();
+  if (!s.m_lightEnable) {
     gl.glDisable(GL_LIGHTING);
     m_defaultColor = {1.0f, 1.0f, 1.0f, 1.0f};
-    return 1;
+    return;
   }
   gl.glEnable(GL_LIGHTING);
   gl.glEnable(GL_COLOR_MATERIAL);
   ScriptObject* m = surface ? surface->m_material.Get() : nullptr;
   if (!Present(m) || !m->IsA(RenderMaterial_I::kClassId)) {
     LightWithDefaultMaterial();
-    return 1;
+    return;
   }
   // The base pass lights with the ambient colour as emission (programs take the emission colour).
   const RenderMaterial_I* mat = static_cast<RenderMaterial_I*>(m);
   ApplyMaterial(*mat, surface, mat->m_ambientColor);
-  return 1;
 }
 
 }  // namespace PM

@@ -195,22 +195,11 @@ int32_t RenderEngineOpenGL_D::DownloadImage(GLenum target, GLenum format, int32_
 void RenderEngineOpenGL_D::UnloadTextures() {
   if (m_unloadedTextures.IsEmpty()) return;
   Log(LogOutPipe(), kLevelDebug, "RenderEngineOpenGL_D::UnloadTextures()");
-  for (int i = m_unloadedTextures.Count() - 1; i >= 0; --i) {
-    TextureHandleOpenGL* h = m_unloadedTextures[i].Get();
-    if (h->m_owner) {
-      Log(LogOutPipe(), kLevelFatal, "RenderEngineOpenGL_D::UnloadTextures() m_RenderEngine!=0");
-      continue;
-    }
-    if (h->m_name) {
-      if (m_context) GL().glDeleteTextures(1, &h->m_name);
-      if (h->m_byteCount != 0) --m_textureCount;
-      m_textureBytes -= h->m_byteCount;
-    }
+  ReleaseUnloadedTextures<TextureHandleOpenGL>([this](TextureHandleOpenGL* h) {
+    if (h->m_name && m_context) GL().glDeleteTextures(1, &h->m_name);
     h->m_name = 0;
-    h->m_byteCount = 0;
     CloseVideo(h);
-  }
-  m_unloadedTextures.SetCount(0);
+  });
   Log(LogOutPipe(), kLevelDebug, "RenderEngineOpenGL_D::UnloadTextures() complete.");
 }
 
@@ -247,12 +236,11 @@ void RenderEngineOpenGL_D::SetAnisotropy(GLenum target, Texture_I* t, bool check
   }
 }
 
-// Step 5 of SetTexture: the image in hand goes to a new GL texture (2D or a cube map of six files).
+// The image in hand goes to a new GL texture (2D or a cube map of six files).
 void RenderEngineOpenGL_D::DownloadTexture(Texture_I* t, TextureHandleOpenGL* h) {
   TraceStage trace("Texture download");
   String fileName, typeName, alphaName;
-  if (ResolveImagePath(t->m_fileObject.Get(), m_textureSettings.ImagePath, fileName) == 0)
-    ImportFilePMF(fileName, typeName, alphaName);
+  DescribeTexture(t, &fileName, &typeName, &alphaName);
   if (StartVideo(h, fileName)) return;
   const OpenGLAPI& gl = GL();
   Ptr<Image_I> image(h->GetImage());
@@ -291,9 +279,11 @@ void RenderEngineOpenGL_D::DownloadTexture(Texture_I* t, TextureHandleOpenGL* h)
   gl.glGenTextures(1, &h->m_name);
   h->SetState(TextureHandle::kDownloaded);
   const bool mip = t->m_mipMapEnable;
+  // A cube map is charged the bytes of its last face, as each face replaced the one before.
+  int32_t bytes = h->m_bytes;
   if (!cube) {
     gl.glBindTexture(GL_TEXTURE_2D, h->m_name);
-    h->m_byteCount = DownloadImage(GL_TEXTURE_2D, format, bits, kSource[bpp], mip, image.Get(), alpha);
+    bytes = DownloadImage(GL_TEXTURE_2D, format, bits, kSource[bpp], mip, image.Get(), alpha);
     ApplyTextureParameters(GL_TEXTURE_2D, t, mip, true);
     if (cubeMaps) gl.glDisable(GL_TEXTURE_CUBE_MAP_ARB);
   } else {
@@ -311,30 +301,23 @@ void RenderEngineOpenGL_D::DownloadTexture(Texture_I* t, TextureHandleOpenGL* h)
           continue;
         }
       }
-      h->m_byteCount = DownloadImage(f.target, format, bits, kSource[bpp], mip, face.Get(), alpha);
+      bytes = DownloadImage(f.target, format, bits, kSource[bpp], mip, face.Get(), alpha);
     }
     ApplyTextureParameters(GL_TEXTURE_CUBE_MAP_ARB, t, mip, false);
     gl.glDisable(GL_TEXTURE_2D);
     gl.glEnable(GL_TEXTURE_CUBE_MAP_ARB);
   }
-  ++m_textureCount;
-  m_textureBytes += h->m_byteCount;
+  ChargeTexture(h, bytes);
 }
 
-// Step 7 of SetTexture: a 1 x 1 texture of the default colour while the real one is not there.
+// A 1 x 1 texture of the default colour stands in while the real one is not there.
 void RenderEngineOpenGL_D::DownloadFallback(Texture_I* t, TextureHandleOpenGL* h) {
   const OpenGLAPI& gl = GL();
   gl.CheckError(gl.glGetError(), "pre use1x1");
   TraceStage trace("Texture download 1x1");
   gl.glGenTextures(1, &h->m_name);
   gl.glBindTexture(GL_TEXTURE_2D, h->m_name);
-  Ptr<Image_I> one(Image_I::New());
-  one->Create(4, 1, 1, 0);
-  const Vector4f& c = t->m_defaultColor;
-  auto byte = [](float v) { return uint8_t(std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f) * 255.0f); };
-  uint8_t* p = one->GetData();
-  p[0] = byte(c.x), p[1] = byte(c.y), p[2] = byte(c.z), p[3] = byte(c.w);
-  DownloadImage(GL_TEXTURE_2D, GL_RGBA8, 32, GL_RGBA, false, one.Get(), 0);
+  DownloadImage(GL_TEXTURE_2D, GL_RGBA8, 32, GL_RGBA, false, StandInImage(t->m_defaultColor).Get(), 0);
   const bool mip = t->m_mipMapEnable;
   const uint32_t wrapU = t->IsA(Texture2D_I::kClassId) ? static_cast<Texture2D_I*>(t)->m_wrapU : Texture_I::kWrapRepeat;
   const uint32_t wrapV = t->IsA(Texture2D_I::kClassId) ? static_cast<Texture2D_I*>(t)->m_wrapV : Texture_I::kWrapRepeat;
@@ -346,15 +329,7 @@ void RenderEngineOpenGL_D::DownloadFallback(Texture_I* t, TextureHandleOpenGL* h
   gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   gl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mip ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
   SetAnisotropy(GL_TEXTURE_2D, t, false);
-  if (t->GetAlphaMode() == 0) {
-    int mode = c.w < 1.0f ? 1 : 0;
-    String fileName, typeName, alphaName;
-    if (ResolveImagePath(t->m_fileObject.Get(), m_textureSettings.ImagePath, fileName) == 0) {
-      ImportFilePMF(fileName, typeName, alphaName);
-      ParseTextureAlphaMode(alphaName, mode);
-    }
-    t->SetAlphaMode(mode);
-  }
+  ChooseStandInAlphaMode(t);
   gl.CheckError(gl.glGetError(), "SetTexture 1x1");
   if (h->State() == TextureHandle::kNothing) h->SetState(TextureHandle::kFallbackBound);
 }
@@ -370,22 +345,9 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
     SetTextureBlendOp(texture, unit);
     return;
   }
-  DrainTextureReleases();
   auto* t = static_cast<Texture_I*>(texture);
-  TextureHandleOpenGL* h = EngineTextureHandle<TextureHandleOpenGL>(t, this, m_liveTextures);
-  const bool hasLayer = t->GetImageLayer() && !IsNilObject(t->GetImageLayer());
-  if (h->State() == TextureHandle::kNothing || h->State() == TextureHandle::kFallbackBound) {
-    const float limit = m_textureSettings.TextureLoadTimeLimit;
-    const bool defer = (PendingTextureLoads.load(std::memory_order_acquire) > 0 && !hasLayer) ||
-                       m_textureSettings.EnableTexture == 0 || (!hasLayer && limit >= 0.0f && m_frameLoadTime >= limit);
-    if (defer) {
-      ++m_textureLoadCount;
-    } else {
-      LoadTextureImage(t, h, m_textureSettings, &m_frameLoadTime);
-    }
-  }
-  // A video's handle stays ready; its frames come through its frame state below.
-  if (h->State() == TextureHandle::kReady && !VideoFrameState::Of(h)) DownloadTexture(t, h);
+  auto* h =
+      LoadedTextureHandle<TextureHandleOpenGL>(this, t, [&](TextureHandleOpenGL* ready) { DownloadTexture(t, ready); });
   if (!h->m_name) DownloadFallback(t, h);
   if (h->m_name) {
     if (t->GetEngineWord() == 1 && cubeMaps) {
@@ -406,10 +368,7 @@ void RenderEngineOpenGL_D::SetTexture(int32_t unit, ScriptObject* texture) {
   gl.CheckError(gl.glGetError(), "pre SetTextureBlendOp");
   SetTextureBlendOp(texture, unit);
   gl.CheckError(gl.glGetError(), "SetTextureBlendOp");
-  if (h->m_frameStamp != m_frameNumber) {
-    h->m_frameStamp = m_frameNumber;
-    m_textureDownloadBytes += h->m_byteCount;
-  }
+  CountFrameBytes(h);
 }
 
 ResultCode RenderEngineOpenGL_D::SetTextureBlendOp(ScriptObject* texture, int32_t) {

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "render/LightPlacement.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "scene/Fog.h"
-#include "scene/Light.h"
 #include "scene/NodeWalk.h"
 
 namespace PM {
@@ -22,11 +22,6 @@ void RenderEngineOpenGL_D::SetViewport(const int32_t* rect) {
   if (!rect) return;
   std::memcpy(m_viewport, rect, sizeof(m_viewport));
   if (m_context) GL().glViewport(rect[0], rect[1], rect[2], rect[3]);
-}
-
-int32_t* RenderEngineOpenGL_D::GetViewport(int32_t* rect) {
-  if (rect) std::memcpy(rect, m_viewport, sizeof(m_viewport));
-  return rect;
 }
 
 void RenderEngineOpenGL_D::SetModelViewMatrix(const Matrix4f* m) {
@@ -61,29 +56,6 @@ void RenderEngineOpenGL_D::GetProjectionMatrix(Matrix4f* out) {
 void RenderEngineOpenGL_D::ExchangeProjectionMatrix(const Matrix4f* next, Matrix4f* old) {
   GetProjectionMatrix(old);
   SetProjectionMatrix(next);
-}
-
-void RenderEngineOpenGL_D::SetAuxMatrix0(const Matrix4f* m) {
-  if (m) m_aux[0] = *m;
-}
-void RenderEngineOpenGL_D::GetAuxMatrix0(Matrix4f* out) {
-  if (out) *out = m_aux[0];
-}
-void RenderEngineOpenGL_D::SetAuxMatrix1(const Matrix4f* m) {
-  if (m) m_aux[1] = *m;
-}
-void RenderEngineOpenGL_D::GetAuxMatrix1(Matrix4f* out) {
-  if (out) *out = m_aux[1];
-}
-void RenderEngineOpenGL_D::SetCullFrustum(const Frustum* f) {
-  if (f) m_cullFrustum = *f;
-}
-void RenderEngineOpenGL_D::GetCullFrustum(Frustum* out) {
-  if (out) *out = m_cullFrustum;
-}
-
-int32_t RenderEngineOpenGL_D::CullTest(const Spheref* bounds) {
-  return m_cullEnable && bounds ? m_cullFrustum.CullFrustum(*bounds) : 0;
 }
 
 void RenderEngineOpenGL_D::SetMaterialColor(const Vector4f* color) {
@@ -127,20 +99,9 @@ void RenderEngineOpenGL_D::SetLight(int32_t index, const Matrix4f* modelView, Sc
     return;
   }
   if (!m_context) return;
-  Vector3f color = {1.0f, 1.0f, 1.0f};
-  float position[4] = {0.0f, 0.0f, 1.0f, 0.0f};
-  if (SLight_I* s = SNodeOf<SLight_I>(light)) {
-    color = s->m_color;
-    const Matrix4f& m = modelView ? *modelView : kIdentityMatrix4f;
-    if (s->m_type == SLight_I::kTypeDirectional) {
-      const float x = m[8], y = m[9], z = m[10];
-      const float length = std::sqrt(x * x + y * y + z * z);
-      const float k = length > 0.0f ? 1.0f / length : 0.0f;
-      position[0] = x * k, position[1] = y * k, position[2] = z * k, position[3] = 0.0f;
-    } else {
-      position[0] = m[12], position[1] = m[13], position[2] = m[14], position[3] = 1.0f;
-    }
-  }
+  const LightPlacement placement = PlaceLight(modelView, light);
+  const Vector3f color = placement.color;
+  const float position[4] = {placement.vector.x, placement.vector.y, placement.vector.z, placement.vector.w};
   Matrix4f old;
   ExchangeModelViewMatrix(&kIdentityMatrix4f, &old);
   const OpenGLAPI& gl = GL();
