@@ -79,6 +79,10 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   // Hides the sibling buttons' open sub menus, then shows this one's (or, toggling outside a popup,
   // hides it when open).
   void OpenSubMenu(bool toggle, WidgetInput* input);
+  // The hover's focus look, sound and cursor, and the sub menus a hover opens.
+  void FocusEvent(uint32_t event, WidgetInput* input, TWindow_I* window, const UIElement_I* e);
+  // A left press, held and released: the pressed look follows the pointer in and out of the button.
+  void LeftButtonEvent(uint32_t event, WidgetInput* input, TWindow_I* window, bool inside);
   void DrawIcon(RenderEngine* engine, const WidgetDrawContext* context, const UIElement_I* e);
 };
 

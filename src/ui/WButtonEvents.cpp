@@ -57,13 +57,7 @@ void WButton_I::CapturePress(TWindow_I* window) { window->SetCaptureWidget(this)
 // Events go on to the widget, not to the frame: the button's focus look, press and capture replace the
 // frame's, whose focus step would light a separator on every hover. The events a press raises go to the
 // widget alone as well, so that they reach the handlers and nothing here handles them a second time.
-void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
-  if (m_style.IsNil() || m_style->m_elementButton.IsNil() || !input) return Widget_I::SendEvent(event, input);
-  Obj<Widget_I> keep(this);  // handlers may drop the button
-  const UIElement_I* e = ButtonElement();
-  const Vector2f p = PointerIn(input);
-  const bool inside = p.x >= 0 && p.x < m_layout.computedSize.x && p.y >= 0 && p.y < m_layout.computedSize.y;
-  TWindow_I* window = IsNilObject(input->window.Get()) ? nullptr : input->window.Get();
+void WButton_I::FocusEvent(uint32_t event, WidgetInput* input, TWindow_I* window, const UIElement_I* e) {
   switch (event) {
     case kWEventFocus:
       m_focusTime = s_nowSeconds();
@@ -85,6 +79,13 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
         OpenSubMenu(false, input);
       }
       break;
+    default:
+      break;
+  }
+}
+
+void WButton_I::LeftButtonEvent(uint32_t event, WidgetInput* input, TWindow_I* window, bool inside) {
+  switch (event) {
     case kWEventMouseLeftDown: {
       if (IgnoresPresses()) break;
       m_pressedMode = 1;
@@ -125,6 +126,30 @@ void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
         m_frameState = m_state == 1;
       }
       m_pressedMode = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void WButton_I::SendEvent(uint32_t event, WidgetInput* input) {
+  if (m_style.IsNil() || m_style->m_elementButton.IsNil() || !input) return Widget_I::SendEvent(event, input);
+  Obj<Widget_I> keep(this);  // handlers may drop the button
+  const UIElement_I* e = ButtonElement();
+  const Vector2f p = PointerIn(input);
+  const bool inside = p.x >= 0 && p.x < m_layout.computedSize.x && p.y >= 0 && p.y < m_layout.computedSize.y;
+  TWindow_I* window = IsNilObject(input->window.Get()) ? nullptr : input->window.Get();
+  switch (event) {
+    case kWEventFocus:
+    case kWEventFocusLost:
+    case kWEventFocusActive:
+      FocusEvent(event, input, window, e);
+      break;
+    case kWEventMouseLeftDown:
+    case kWEventMouseLeftHold:
+    case kWEventMouseLeftUp:
+    case kWEventMouseDragStart:
+      LeftButtonEvent(event, input, window, inside);
       break;
     case kWEventMouseRightDown:
       if (IgnoresPresses()) break;

@@ -75,6 +75,142 @@ bool ProjectRay(WidgetLayout& l, const WidgetInput& in, float& x, float& y) {
   return true;
 }
 
+// Moves the cursor, or with shift held the selection's end, to `to`.
+void MoveCursor(Edit& e, WidgetInput& in, int32_t to) {
+  WText_I* t = e.t;
+  if ((in.modifiers & kInputShift) != 0)
+    t->MoveSelection(t->m_cursorPos, to);
+  else {
+    t->m_cursorPos = to;
+    e.ClearSelection();
+  }
+  t->m_blink.Restart();
+  in.keyConsumed = 1;
+}
+
+// Writes the edited text back through the Text member, so the setter sees the change, and tells the listeners.
+void Commit(Edit& e, WidgetInput& in) {
+  in.keyConsumed = 1;
+  MemberSet<VString>(e.t, kMemberControlText, String(e.text.data(), int(e.text.size())));
+  e.t->Widget_I::SendEvent(kWEventValueChanged, &in);
+}
+
+String SelectedText(const Edit& e) {
+  return String(e.text.data() + e.t->m_selectionStart, e.t->m_selectionEnd - e.t->m_selectionStart);
+}
+
+// Select all, copy, cut and paste; false when the key is none of them. A text that is not editable keeps its
+// text: cut and paste go on unconsumed.
+bool ClipboardKey(Edit& e, WidgetInput& in) {
+  WText_I* t = e.t;
+  const uint32_t ch = in.character;
+  const int32_t length = e.Length();
+  if (ch == kCharSelectAll) {
+    if (length > 0) {
+      t->m_selectionStart = 0;
+      t->m_selectionEnd = length;
+    }
+    t->m_cursorPos = length;
+    t->m_blink.Restart();
+    in.keyConsumed = 1;
+  } else if (ch == kCharCopy) {
+    if (e.HasSelection()) in.text = SelectedText(e);
+    in.keyConsumed = 1;
+  } else if (ch == kCharCut) {
+    if (!t->m_editable) return true;
+    if (e.HasSelection()) {
+      in.text = SelectedText(e);
+      e.DeleteSelection();
+      Commit(e, in);
+    }
+    in.keyConsumed = 1;
+  } else if (ch == kCharPaste) {
+    if (!t->m_editable) return true;
+    if (e.HasSelection()) e.DeleteSelection();
+    const std::string_view paste = in.text.View();
+    for (char c : paste) e.Insert(c);
+    Commit(e, in);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Backspace and delete: the selection, or else the character before or after the cursor.
+bool EraseKey(Edit& e, WidgetInput& in) {
+  WText_I* t = e.t;
+  const bool back = in.character == kCharBackspace;
+  if (!back && in.virtualKey != kKeyDelete) return false;
+  if (!t->m_editable) return true;
+  const int32_t length = e.Length();
+  if (e.HasSelection()) {
+    e.DeleteSelection();
+    Commit(e, in);
+  } else if (back && t->m_cursorPos >= 1 && t->m_cursorPos <= length) {
+    --t->m_cursorPos;
+    t->m_blink.Restart();
+    e.text.erase(size_t(t->m_cursorPos), 1);
+    Commit(e, in);
+  } else if (!back && t->m_cursorPos < length) {
+    e.text.erase(size_t(t->m_cursorPos), 1);
+    Commit(e, in);
+  }
+  in.keyConsumed = 1;
+  return true;
+}
+
+// The arrow keys: up and down go to the nearest character on the neighbouring line.
+bool ArrowKey(Edit& e, WidgetInput& in) {
+  WText_I* t = e.t;
+  const uint32_t key = in.virtualKey;
+  const int32_t at = t->m_cursorPos, length = e.Length();
+  if (key == kKeyUp || key == kKeyDown) {
+    int32_t to = at;
+    if (key == kKeyUp ? at >= 1 : at < length) {
+      const int32_t n = t->VerticalNeighbour(key == kKeyUp ? -1 : 1);
+      if (n >= 0) to = n;
+    }
+    MoveCursor(e, in, to);
+  } else if (key == kKeyLeft) {
+    MoveCursor(e, in, at > 0 ? at - 1 : at);
+  } else if (key == kKeyRight) {
+    MoveCursor(e, in, at < length ? at + 1 : at);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// A typed character, kept when the character map allows it, and enter: a new line where lines are allowed,
+// else the end of editing.
+void TypeKey(Edit& e, WidgetInput& in) {
+  WText_I* t = e.t;
+  const uint32_t ch = in.character;
+  if (ch >= 32 && ch <= 255) {
+    if (!t->m_editable) return;
+    const char c = char(ch);
+    const bool typed =
+        t->m_characterMap.IsEmpty() ? ch < 127 : t->m_characterMap.View().find(c) != std::string_view::npos;
+    if (typed) {
+      if (e.HasSelection()) e.DeleteSelection();
+      e.Insert(c);
+      t->m_blink.Restart();
+      Commit(e, in);
+    }
+  } else if (ch == kCharEnter) {
+    if (!t->m_editable) return;
+    if (t->m_maxLines >= 0) {
+      if (e.HasSelection()) e.DeleteSelection();
+      e.Insert('\n');
+      t->m_blink.Restart();
+      Commit(e, in);
+    } else {
+      LogDebug("KeyboardFocusLost: WText (CR).");
+      t->m_cursorPos = t->m_selectionStart = t->m_selectionEnd = -1;
+    }
+  }
+}
+
 }  // namespace
 
 int32_t WText_I::HitIndex(float x, float y) const {
@@ -192,109 +328,12 @@ void WText_I::SendEvent(uint32_t event, WidgetInput* input) {
 
 void WText_I::KeyDown(WidgetInput& in) {
   Edit e{this, std::string(m_ownText.View())};
-  const int32_t length = e.Length();
-  const bool shift = (in.modifiers & kInputShift) != 0;
-  const uint32_t key = in.virtualKey, ch = in.character;
-  const int32_t old = m_cursorPos;
-  auto moved = [&](int32_t to) {
-    if (shift)
-      MoveSelection(old, to);
-    else {
-      m_cursorPos = to;
-      e.ClearSelection();
-    }
-    m_blink.Restart();
-    in.keyConsumed = 1;
-  };
-  auto commit = [&] {
-    in.keyConsumed = 1;
-    MemberSet<VString>(this, kMemberControlText, String(e.text.data(), int(e.text.size())));
-    Widget_I::SendEvent(kWEventValueChanged, &in);
-  };
-  if (key == kKeyHome) {
-    moved(0);
-  } else if (key == kKeyEnd) {
-    moved(length);
-  } else if (ch == kCharSelectAll) {
-    if (length > 0) {
-      m_selectionStart = 0;
-      m_selectionEnd = length;
-    }
-    m_cursorPos = length;
-    m_blink.Restart();
-    in.keyConsumed = 1;
-  } else if (ch == kCharCopy) {
-    if (e.HasSelection()) in.text = String(e.text.data() + m_selectionStart, m_selectionEnd - m_selectionStart);
-    in.keyConsumed = 1;
-  } else if (ch == kCharCut) {
-    if (!m_editable) return;  // a text that is not editable keeps its text; the key goes on unconsumed
-    if (e.HasSelection()) {
-      in.text = String(e.text.data() + m_selectionStart, m_selectionEnd - m_selectionStart);
-      e.DeleteSelection();
-      commit();
-    }
-    in.keyConsumed = 1;
-  } else if (ch == kCharPaste) {
-    if (!m_editable) return;
-    if (e.HasSelection()) e.DeleteSelection();
-    const std::string_view paste = in.text.View();
-    for (char c : paste) e.Insert(c);
-    commit();
-  } else if (ch == kCharBackspace) {
-    if (!m_editable) return;
-    if (e.HasSelection()) {
-      e.DeleteSelection();
-      commit();
-    } else if (m_cursorPos >= 1 && m_cursorPos <= length) {
-      --m_cursorPos;
-      m_blink.Restart();
-      e.text.erase(size_t(m_cursorPos), 1);
-      commit();
-    }
-    in.keyConsumed = 1;
-  } else if (key == kKeyDelete) {
-    if (!m_editable) return;
-    if (e.HasSelection()) {
-      e.DeleteSelection();
-      commit();
-    } else if (m_cursorPos < length) {
-      e.text.erase(size_t(m_cursorPos), 1);
-      commit();
-    }
-    in.keyConsumed = 1;
-  } else if (key == kKeyUp || key == kKeyDown) {
-    int32_t to = m_cursorPos;
-    if (key == kKeyUp ? m_cursorPos >= 1 : m_cursorPos < length) {
-      const int32_t n = VerticalNeighbour(key == kKeyUp ? -1 : 1);
-      if (n >= 0) to = n;
-    }
-    moved(to);
-  } else if (key == kKeyLeft) {
-    moved(m_cursorPos > 0 ? m_cursorPos - 1 : m_cursorPos);
-  } else if (key == kKeyRight) {
-    moved(m_cursorPos < length ? m_cursorPos + 1 : m_cursorPos);
-  } else if (ch >= 32 && ch <= 255) {
-    if (!m_editable) return;
-    const char c = char(ch);
-    const bool typed = m_characterMap.IsEmpty() ? ch < 127 : m_characterMap.View().find(c) != std::string_view::npos;
-    if (typed) {
-      if (e.HasSelection()) e.DeleteSelection();
-      e.Insert(c);
-      m_blink.Restart();
-      commit();
-    }
-  } else if (ch == kCharEnter) {
-    if (!m_editable) return;
-    if (m_maxLines >= 0) {
-      if (e.HasSelection()) e.DeleteSelection();
-      e.Insert('\n');
-      m_blink.Restart();
-      commit();
-    } else {
-      LogDebug("KeyboardFocusLost: WText (CR).");
-      m_cursorPos = m_selectionStart = m_selectionEnd = -1;
-    }
-  }
+  const uint32_t key = in.virtualKey;
+  // The keys are tried in a fixed order: a key event may carry both a key and a character.
+  if (key == kKeyHome || key == kKeyEnd)
+    MoveCursor(e, in, key == kKeyHome ? 0 : e.Length());
+  else if (!ClipboardKey(e, in) && !EraseKey(e, in) && !ArrowKey(e, in))
+    TypeKey(e, in);
 }
 
 }  // namespace PM

@@ -134,316 +134,403 @@ void WText_I::CheckTag(TextTag& t, std::string_view source) const {
     LogWarn("WText \"", m_name, "\": unknown markup tag \"", quoted, more, "\" is skipped.");
 }
 
-void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
-  WidgetLayout& l = m_layout;
-  ++m_layoutRuns;
-  const Vector3f before = l.computedSize;  // what the next minimum pass compares with
-  // 1. The width lines break at.
-  float W = l.dimension.x;
-  if (l.resizeModeX == kResizeMin || l.resizeModeX == kResizeMinPercent)
-    W = m_wrapDimension.x > 0 ? m_wrapDimension.x : l.dimension.x;
-  else if (l.resizeModeX == kResizePercent)
-    W = l.computedSize.x;
-  l.computedSize.x = W;
-  // 2.-4.
-  const Vector2f fontSize = m_label.fontStyle.IsNil() ? Vector2f{64, 64} : m_label.fontStyle->m_fontSize;
-  const FontStyle_I* styleFont = m_label.fontStyle.IsNil() ? GetFontStyle() : m_label.fontStyle.Get();
-  const Vector2f fs = IsNilObject(styleFont) ? fontSize : styleFont->m_fontSize;
-  m_imageRecords.Clear();
-  m_frameRecords.Clear();
-  TileCollection_I* tiles = m_tileCollection.Get();
-  if (IsNilObject(tiles) && !m_style.IsNil()) tiles = m_style->m_iconCollection.Get();
-  if (IsNilObject(tiles)) tiles = nullptr;
-  std::string working(m_ownText.View());
-  if (m_editable) working += ' ';  // so that the cursor can stand after the last character
-  const char* text = working.c_str();
-  const int32_t n = int32_t(working.size());
-  const bool markup = m_hasMarkup && !m_editable;
-  const Vector4f defaultColor = m_label.fontColor.w >= 0 ? m_label.fontColor : callerColor;
-  UIElement_I* keyElement = StyleElement(&WidgetStyle_I::m_elementKey);
-  UIElement_I* buttonElement = StyleElement(&WidgetStyle_I::m_elementButton);
-  UIElement_I* iconButtonElement = StyleElement(&WidgetStyle_I::m_elementIconButton);
-  UIElement_I* mouseElement = StyleElement(&WidgetStyle_I::m_elementMouse);
-  const Vector3f zero{0, 0, 0};
+namespace {
 
-  // 5.-6. Measuring pass: every token once, and the widest line for self-sizing.
+// The width lines break at; a self-sizing text breaks at its wrap width.
+float BreakWidth(const WText_I& t) {
+  const WidgetLayout& l = t.m_layout;
+  if (l.resizeModeX == kResizeMin || l.resizeModeX == kResizeMinPercent)
+    return t.m_wrapDimension.x > 0 ? t.m_wrapDimension.x : l.dimension.x;
+  if (l.resizeModeX == kResizePercent) return l.computedSize.x;
+  return l.dimension.x;
+}
+
+// The font size glyphs are built at: the style's font when the label names none.
+Vector2f GlyphFontSize(WText_I& t) {
+  const Vector2f fontSize = t.m_label.fontStyle.IsNil() ? Vector2f{64, 64} : t.m_label.fontStyle->m_fontSize;
+  const FontStyle_I* styleFont = t.m_label.fontStyle.IsNil() ? t.GetFontStyle() : t.m_label.fontStyle.Get();
+  return IsNilObject(styleFont) ? fontSize : styleFont->m_fontSize;
+}
+
+// Where "{Img=" names its tiles: the widget's collection, else the style's icons.
+TileCollection_I* ImageTiles(const WText_I& t) {
+  TileCollection_I* tiles = t.m_tileCollection.Get();
+  if (IsNilObject(tiles) && !t.m_style.IsNil()) tiles = t.m_style->m_iconCollection.Get();
+  return IsNilObject(tiles) ? nullptr : tiles;
+}
+
+// Sized for 4 vertices per character, the cells 4 more for the caret box; the indices only change with the size.
+void SizeVertexArrays(WText_I& t, int32_t n) {
+  t.m_positions.SetCount(4 * n);
+  t.m_uvs.SetCount(4 * n);
+  t.m_cells.SetCount(4 * n + 4);
+  if (t.m_indices.Count() != 4 * n) {
+    t.m_indices.SetCount(4 * n);
+    for (int32_t v = 0; v < 4 * n; ++v) t.m_indices[v] = v;
+  }
+  t.m_colors.Clear();
+  t.m_charToVertex.SetCount(n);
+  std::fill_n(t.m_charToVertex.Data(), n, -1);
+}
+
+// The bottom of the top line: a centred text is centred on the box, a bottom-aligned one (unless it sizes
+// itself to the text) stands at the box's bottom.
+float TopLine(const WidgetLayout& l, float textHeight, float lineHeight) {
+  const float H = l.computedSize.y;
+  if (l.alignmentModeY == kAlignCenter || l.alignmentModeY == kAlignBlock)
+    return std::floor((textHeight + H) * 0.5f - lineHeight);
+  if (l.alignmentModeY == kAlignMax && !(l.resizeModeY == kResizeMin || l.resizeModeY == kResizeMinPercent))
+    return std::floor(H - lineHeight);
+  return std::floor(textHeight - lineHeight);
+}
+
+// One layout of a text: what the measuring, the line breaking and the placement share.
+struct LayoutRun {
+  LayoutRun(WText_I& owner, FontTexture2D_I* f, const std::string& working, const Vector2f& fontSize,
+            const Vector4f& textColor)
+      : t(owner),
+        font(f),
+        text(working.c_str()),
+        n(int32_t(working.size())),
+        markup(owner.m_hasMarkup && !owner.m_editable),
+        fs(fontSize),
+        defaultColor(textColor),
+        W(owner.m_layout.computedSize.x),
+        tiles(ImageTiles(owner)),
+        keyElement(owner.StyleElement(&WidgetStyle_I::m_elementKey)),
+        buttonElement(owner.StyleElement(&WidgetStyle_I::m_elementButton)),
+        iconButtonElement(owner.StyleElement(&WidgetStyle_I::m_elementIconButton)),
+        mouseElement(owner.StyleElement(&WidgetStyle_I::m_elementMouse)),
+        color(textColor) {}
+
+  WText_I& t;
+  FontTexture2D_I* font;
+  const char* text;
+  int32_t n;
+  bool markup;
+  Vector2f fs;
+  Vector4f defaultColor;
+  float W;
+  TileCollection_I* tiles;
+  UIElement_I* keyElement;
+  UIElement_I* buttonElement;
+  UIElement_I* iconButtonElement;
+  UIElement_I* mouseElement;
+
   std::vector<Token> tokens;
-  tokens.reserve(size_t(n) / 2 + 1);  // prose has a token per two characters or fewer; growing costs more
   std::vector<TextTag> tags;
+  std::vector<Line> lines;
   float scale = 1.0f;
+  float textWidth = 0;
   bool syntaxReported = false;
-  // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
-  struct Measured {
-    float width, advance;
-  };
-  auto measure = [&](int32_t start, int32_t length) {
-    const float size = fs.x * scale;
-    Measured m{0, 0};
-    m.width = font->MeasureText(text + start, length, &size, &m.advance);
-    return m;
-  };
   // A lone space measures the same at the same scale: measured again only when the scale changed.
   float spaceScale = 0;
-  Measured space{0, 0};
-  auto measureSpace = [&](int32_t at) {
-    if (spaceScale != scale) {
-      space = measure(at, 1);
-      spaceScale = scale;
+  float spaceWidth = 0, spaceAdvance = 0;
+  // Placement: the vertices written so far and the colour of the text.
+  int32_t v = 0;
+  Vector4f color;
+
+  const UIElement_I* FrameElement(const TextTag& tag) const {
+    if (tag.kind == TextTagKind::Key) return keyElement;
+    return tag.hasIcon ? iconButtonElement : buttonElement;
+  }
+
+  // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
+  inline float Measure(const char* s, int32_t length, float* advance) const {
+    const float size = fs.x * scale;
+    return font->MeasureText(s, length, &size, advance);
+  }
+
+  // A tag's width and pen advance; images and frames without a size take the line's height and their label.
+  void MeasureTag(Token& k, TextTag& tag) const {
+    const float h = fs.y * scale;
+    const Vector3f zero{0, 0, 0};
+    switch (tag.kind) {
+      case TextTagKind::Image:
+        if (tag.dim[0] == 0) tag.dim[0] = h;
+        if (tag.dim[1] == 0) tag.dim[1] = h;
+        k.width = k.advance = tag.hasInc ? tag.inc : tag.dim[0];
+        break;
+      case TextTagKind::Key:
+      case TextTagKind::Button: {
+        const bool key = tag.kind == TextTagKind::Key;
+        const UIElement_I* e = FrameElement(tag);
+        const Vector3f bmin = e ? e->m_borderMin : zero, bmax = e ? e->m_borderMax : zero;
+        float advance = 0;
+        k.width = Measure(tag.name.data(), int32_t(tag.name.size()), &advance);
+        if (tag.dim[0] == 0)
+          tag.dim[0] = key ? std::max(std::floor(advance) + bmin.x + bmax.x, e ? e->m_defaultDim.x : 0.0f)
+                           : std::floor(advance + bmin.x + bmax.x);
+        if (tag.dim[1] == 0) tag.dim[1] = std::floor(h) + bmin.y + bmax.y;
+        k.advance = tag.dim[0];
+        break;
+      }
+      case TextTagKind::Mouse:
+        k.advance = mouseElement ? mouseElement->m_defaultDim.x : 0.0f;
+        break;
+      default:
+        break;
     }
-    return space;
-  };
-  float lineWidth = 0, linePen = 0, widest = 0;
-  for (int32_t i = 0; i < n;) {
-    // Filled where it is kept: a token built beside and copied in is written in pieces and read whole.
-    Token& k = tokens.emplace_back(Token{i, 1, TokenKind::Other, 0, 0, -1});
+  }
+
+  // A markup tag starting at i: read, checked and measured; a scale tag scales what follows.
+  void ReadTag(Token& k, int32_t i) {
+    TextTag tag = ReadTextTag(text, i, n, defaultColor);
+    if (tag.syntaxError && !syntaxReported) {
+      LogError("Invalid .Text syntax for \"", t.m_name, "\".");
+      syntaxReported = true;
+    }
+    t.CheckTag(tag, std::string_view(text + i, size_t(tag.end - i)));
+    k.kind = TokenKind::Tag;
+    k.length = tag.end - i;
+    MeasureTag(k, tag);
+    if (tag.kind == TextTagKind::Scale && tag.hasScale) scale = tag.scale;
+    k.tag = int32_t(tags.size());
+    tags.push_back(std::move(tag));
+  }
+
+  inline void ReadToken(Token& k, int32_t i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (markup && c == '{') {
-      TextTag t = ReadTextTag(text, i, n, defaultColor);
-      if (t.syntaxError && !syntaxReported) {
-        LogError("Invalid .Text syntax for \"", m_name, "\".");
-        syntaxReported = true;
-      }
-      CheckTag(t, std::string_view(text + i, size_t(t.end - i)));
-      k.kind = TokenKind::Tag;
-      k.length = t.end - i;
-      const float h = fs.y * scale;
-      switch (t.kind) {
-        case TextTagKind::Image:
-          if (t.dim[0] == 0) t.dim[0] = h;
-          if (t.dim[1] == 0) t.dim[1] = h;
-          k.width = k.advance = t.hasInc ? t.inc : t.dim[0];
-          break;
-        case TextTagKind::Key:
-        case TextTagKind::Button: {
-          const bool key = t.kind == TextTagKind::Key;
-          const UIElement_I* e = key ? keyElement : (t.hasIcon ? iconButtonElement : buttonElement);
-          const Vector3f bmin = e ? e->m_borderMin : zero, bmax = e ? e->m_borderMax : zero;
-          float advance = 0;
-          const float size = fs.x * scale;
-          k.width = font->MeasureText(t.name.data(), int32_t(t.name.size()), &size, &advance);
-          if (t.dim[0] == 0)
-            t.dim[0] = key ? std::max(std::floor(advance) + bmin.x + bmax.x, e ? e->m_defaultDim.x : 0.0f)
-                           : std::floor(advance + bmin.x + bmax.x);
-          if (t.dim[1] == 0) t.dim[1] = std::floor(h) + bmin.y + bmax.y;
-          k.advance = t.dim[0];
-          break;
-        }
-        case TextTagKind::Mouse:
-          k.advance = mouseElement ? mouseElement->m_defaultDim.x : 0.0f;
-          break;
-        case TextTagKind::Scale:
-          if (t.hasScale) scale = t.scale;
-          break;
-        default:
-          break;
-      }
-      k.tag = int32_t(tags.size());
-      tags.push_back(std::move(t));
+      ReadTag(k, i);
     } else if (c > 32) {
       int32_t e = i;
       while (e<n&& static_cast<unsigned char>(text[e])> 32 && !(markup && text[e] == '{')) ++e;
       k.kind = TokenKind::Word;
       k.length = e - i;
-      const Measured m = measure(i, k.length);
-      k.width = m.width;
-      k.advance = m.advance;
+      k.width = Measure(text + i, k.length, &k.advance);
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
-      const Measured m = measureSpace(i);
-      k.width = m.width;
-      k.advance = m.advance;
+      if (spaceScale != scale) {
+        spaceAdvance = 0;
+        spaceWidth = Measure(text + i, 1, &spaceAdvance);
+        spaceScale = scale;
+      }
+      k.width = spaceWidth;
+      k.advance = spaceAdvance;
     } else if (c == '\n') {
       k.kind = TokenKind::LineBreak;
     }
-    // The widest line for self-sizing.
-    if (k.kind != TokenKind::Space && (k.kind == TokenKind::LineBreak || (linePen > 0 && lineWidth + k.width >= W))) {
-      widest = std::max(widest, std::min(lineWidth, W));
-      lineWidth = linePen = 0;
+  }
+
+  // Every token measured once; returns the widest line, which a self-sizing text takes as its width.
+  float MeasureTokens() {
+    tokens.reserve(size_t(n) / 2 + 1);  // prose has a token per two characters or fewer; growing costs more
+    float lineWidth = 0, linePen = 0, widest = 0;
+    for (int32_t i = 0; i < n;) {
+      // Filled where it is kept: a token built beside and copied in is written in pieces and read whole.
+      Token& k = tokens.emplace_back(Token{i, 1, TokenKind::Other, 0, 0, -1});
+      ReadToken(k, i);
+      if (k.kind != TokenKind::Space && (k.kind == TokenKind::LineBreak || (linePen > 0 && lineWidth + k.width >= W))) {
+        widest = std::max(widest, std::min(lineWidth, W));
+        lineWidth = linePen = 0;
+      }
+      if (k.kind != TokenKind::LineBreak) {
+        linePen += k.advance;
+        if (k.kind != TokenKind::Space) lineWidth = linePen;
+      }
+      i += k.length;
     }
-    if (k.kind != TokenKind::LineBreak) {
-      linePen += k.advance;
-      if (k.kind != TokenKind::Space) lineWidth = linePen;
+    return std::max(widest, std::min(lineWidth, W));
+  }
+
+  // Lines broken on the measured widths; the text's width is its widest line.
+  void BreakLines() {
+    Line cur{0, 0, 0, 0};
+    float pen = 0;
+    auto close = [&](int32_t end) {
+      cur.end = end;
+      cur.width = std::min(cur.width, W);
+      textWidth = std::max(textWidth, cur.width);
+      lines.push_back(cur);
+      cur = {end, end, 0, 0};
+      pen = 0;
+    };
+    for (int32_t i = 0; i < int32_t(tokens.size()); ++i) {
+      const Token& k = tokens[i];
+      if (BreaksBefore(k, cur.width, W, i == cur.first)) close(i);
+      pen += k.advance;
+      if (k.kind != TokenKind::Space && k.kind != TokenKind::LineBreak) cur.width = pen;
+      if (k.kind == TokenKind::LineBreak) close(i + 1);
     }
-    i += k.length;
-  }
-  widest = std::max(widest, std::min(lineWidth, W));
-  if (SelfSizing(this)) W = l.computedSize.x = widest;
-
-  // 7. Vertex arrays: 4 per character, cells 4 more for the caret box.
-  m_positions.SetCount(4 * n);
-  m_uvs.SetCount(4 * n);
-  m_cells.SetCount(4 * n + 4);
-  if (m_indices.Count() != 4 * n) {
-    m_indices.SetCount(4 * n);
-    for (int32_t v = 0; v < 4 * n; ++v) m_indices[v] = v;
-  }
-  m_colors.Clear();
-  m_charToVertex.SetCount(n);
-  std::fill_n(m_charToVertex.Data(), n, -1);
-
-  // 8.-9. Lines on the measured widths, aligned.
-  std::vector<Line> lines;
-  Line cur{0, 0, 0, 0};
-  float pen = 0;
-  float textWidth = 0;
-  auto close = [&](int32_t end) {
-    cur.end = end;
-    cur.width = std::min(cur.width, W);
-    textWidth = std::max(textWidth, cur.width);
-    lines.push_back(cur);
-    cur = {end, end, 0, 0};
-    pen = 0;
-  };
-  for (int32_t t = 0; t < int32_t(tokens.size()); ++t) {
-    const Token& k = tokens[t];
-    if (BreaksBefore(k, cur.width, W, t == cur.first)) close(t);
-    pen += k.advance;
-    if (k.kind != TokenKind::Space && k.kind != TokenKind::LineBreak) cur.width = pen;
-    if (k.kind == TokenKind::LineBreak) close(t + 1);
-  }
-  if (cur.first < int32_t(tokens.size()) || lines.empty()) close(int32_t(tokens.size()));
-  for (Line& line : lines) {
-    if (l.alignmentModeX != kAlignBlock) continue;
-    int32_t count = line.end - line.first;
-    if (count > 0 && tokens[line.end - 1].kind == TokenKind::LineBreak) --count;
-    if (count > 0) line.extra = std::floor(std::floor(W - line.width) / float(count));
+    if (cur.first < int32_t(tokens.size()) || lines.empty()) close(int32_t(tokens.size()));
   }
 
-  // 10.-11. Line heights and the top line's place.
-  const float h = fs.y * scale;
-  const float lineSpacing =
-      SaneLayoutValue(this, "LineSpacing", m_lineSpacing, std::isfinite(m_lineSpacing) && m_lineSpacing >= 0, 1.0f);
-  float offset = 0, textHeight = 0;
-  std::vector<float> lineOffset(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) offset = std::floor((lineSpacing - 1) * h + offset);
-    lineOffset[i] = offset;
-    offset += std::floor(h);
+  // A block-aligned line shares what it lacks of the full width among its tokens, in whole pixels.
+  void SpreadBlockLines() {
+    for (Line& line : lines) {
+      int32_t count = line.end - line.first;
+      if (count > 0 && tokens[line.end - 1].kind == TokenKind::LineBreak) --count;
+      if (count > 0) line.extra = std::floor(std::floor(W - line.width) / float(count));
+    }
   }
-  textHeight = offset;
-  if (n == 0 && !m_editable) textHeight = 0;
-  if (textHeight <= 0 && m_editable) textHeight = h;
-  const float H = l.computedSize.y, T = textHeight;
-  float top;
-  const bool centred = l.alignmentModeY == kAlignCenter || l.alignmentModeY == kAlignBlock;
-  if (centred)
-    top = std::floor((T + H) * 0.5f - h);
-  else if (l.alignmentModeY == kAlignMax && !(l.resizeModeY == kResizeMin || l.resizeModeY == kResizeMinPercent))
-    top = std::floor(H - h);
-  else
-    top = std::floor(T - h);
 
-  // 12.-13. Placement, with the colour array made once a colour differs.
-  scale = 1.0f;
-  Vector4f color = defaultColor;
-  int32_t v = 0;
-  auto colorsFrom = [&](const Vector4f& earlier) {
-    if (m_colors.Count() > 0) return;
-    m_colors.SetCount(4 * n);
-    for (int32_t i = 0; i < v; ++i) m_colors[i] = earlier;
-  };
-  auto glyphs = [&](const char* s, int32_t length, float x, float y, const Vector4f& c) {
+  // Each line's distance below the top line, in whole pixels; returns the height of the lines.
+  float StackLines(std::vector<float>& lineOffset, float h) const {
+    const float lineSpacing = SaneLayoutValue(&t, "LineSpacing", t.m_lineSpacing,
+                                              std::isfinite(t.m_lineSpacing) && t.m_lineSpacing >= 0, 1.0f);
+    float offset = 0;
+    lineOffset.resize(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) offset = std::floor((lineSpacing - 1) * h + offset);
+      lineOffset[i] = offset;
+      offset += std::floor(h);
+    }
+    return offset;
+  }
+
+  // The colour array is made only once a colour differs: the vertices so far take `earlier`.
+  void ColorsFrom(const Vector4f& earlier) {
+    if (t.m_colors.Count() > 0) return;
+    t.m_colors.SetCount(4 * n);
+    for (int32_t i = 0; i < v; ++i) t.m_colors[i] = earlier;
+  }
+
+  // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
+  inline int32_t Glyphs(const char* s, int32_t length, float x, float y, const Vector4f& c) {
     const int32_t room = 4 * n - v;
     length = std::min(length, room / 4);
     if (length <= 0) return 0;
     const float size = fs.y * scale;
     const int32_t written =
-        font->BuildTextQuads(s, length, &m_positions[v], &m_uvs[v], {fs.x * scale, size}, {x, y, 0}, &m_cells[v]);
-    if (m_colors.Count() > 0)
-      for (int32_t i = v; i < v + written; ++i) m_colors[i] = c;
+        font->BuildTextQuads(s, length, &t.m_positions[v], &t.m_uvs[v], {fs.x * scale, size}, {x, y, 0}, &t.m_cells[v]);
+    if (t.m_colors.Count() > 0)
+      for (int32_t i = v; i < v + written; ++i) t.m_colors[i] = c;
     v += written;
     return written;
-  };
-  for (size_t li = 0; li < lines.size(); ++li) {
-    const Line& line = lines[li];
-    const float bottom = top - lineOffset[li];
-    float x = 0;
-    if (l.alignmentModeX == kAlignCenter)
-      x = std::floor((W - line.width) * 0.5f);
-    else if (l.alignmentModeX == kAlignMax)
-      x = std::floor(W - line.width);
-    for (int32_t ti = line.first; ti < line.end; ++ti) {
-      const Token& k = tokens[ti];
-      if (k.kind != TokenKind::Tag) {
-        const int32_t first = v;
-        if (glyphs(text + k.start, k.length, x, bottom, color) > 0) {
-          int32_t* map = m_charToVertex.Data() + k.start;
-          for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
-        }
-      } else {
-        const TextTag& t = tags[k.tag];
-        const float lh = fs.y * scale;
-        auto centreY = [&](float height) { return bottom + std::floor((lh - height) * 0.5f); };
-        switch (t.kind) {
-          case TextTagKind::Image: {
-            int32_t tile = t.tile;
-            if (tile < 0) {
-              tile = tiles ? tiles->FindName(String(t.name.c_str())) : -1;
-              if (tile < 0)
-                LogWarn("WText_D: cannot find image \"", String(t.name.c_str()), "\" for WText \"", m_name, "\".");
-            }
-            if (tile >= 1)
-              m_imageRecords.Append({tile, {x + t.pos[0], bottom + t.pos[1], 0}, {t.dim[0], t.dim[1], 0}, t.color});
-            break;
-          }
-          case TextTagKind::Key:
-          case TextTagKind::Button: {
-            const bool key = t.kind == TextTagKind::Key;
-            const UIElement_I* e = key ? keyElement : (t.hasIcon ? iconButtonElement : buttonElement);
-            const int32_t id = key ? kTextFrameKey : (t.hasIcon ? kTextFrameIconButton : kTextFrameButton);
-            const float y = centreY(t.dim[1]);
-            m_frameRecords.Append({id, {x, y, 0}, {t.dim[0], t.dim[1], 0}, t.color});
-            const Vector4f labelColor = e ? e->m_fontColor : color;
-            if (labelColor != color) colorsFrom(color);
-            float advance = 0;
-            const float size = fs.x * scale;
-            font->MeasureText(t.name.data(), int32_t(t.name.size()), &size, &advance);
-            glyphs(t.name.data(), int32_t(t.name.size()), x + std::floor((t.dim[0] - advance) * 0.5f),
-                   y + std::floor((t.dim[1] - lh) * 0.5f), labelColor);
-            if (t.hasIcon) {
-              int32_t tile = t.iconTile;
-              if (tile < 0) {
-                tile = tiles ? tiles->FindName(String(t.iconName.c_str())) : -1;
-                if (tile < 0)
-                  LogWarn("WText_D: cannot find image \"", String(t.iconName.c_str()), "\" for WText \"", m_name,
-                          "\".");
-              }
-              const Vector3f icon = key ? Vector3f{16, 16, 0} : (e ? e->m_iconDim : Vector3f{16, 16, 0});
-              const float ix = key ? x + std::floor((t.dim[0] - icon.x) * 0.5f) : x + (e ? e->m_borderMin.x : 0.0f);
-              if (tile >= 1) m_imageRecords.Append({tile, {ix, centreY(icon.y), 0}, icon, {1, 1, 1, 1}});
-            }
-            break;
-          }
-          case TextTagKind::Mouse: {
-            const Vector3f d = mouseElement ? mouseElement->m_defaultDim : zero;
-            m_frameRecords.Append({int32_t(t.mouseFlags), {x, centreY(d.y), 0}, d, {1, 1, 1, 1}});
-            break;
-          }
-          case TextTagKind::Scale:
-            if (t.hasScale) scale = t.scale;
-            break;
-          case TextTagKind::Color:
-            if (t.color != defaultColor) colorsFrom(defaultColor);
-            color = t.color;
-            break;
-          case TextTagKind::ColorReset:
-            color = defaultColor;
-            break;
-          default:
-            break;
-        }
+  }
+
+  // A tile named by a tag, found by its name when the tag gave none; a missing one is warned of.
+  int32_t FindTile(int32_t tile, const std::string& name) const {
+    if (tile >= 0) return tile;
+    tile = tiles ? tiles->FindName(String(name.c_str())) : -1;
+    if (tile < 0) LogWarn("WText_D: cannot find image \"", String(name.c_str()), "\" for WText \"", t.m_name, "\".");
+    return tile;
+  }
+
+  // A key cap or button: its frame, its label centred in it, and its icon.
+  void PlaceFrame(const TextTag& tag, float x, float bottom) {
+    const bool key = tag.kind == TextTagKind::Key;
+    const UIElement_I* e = FrameElement(tag);
+    const int32_t id = key ? kTextFrameKey : (tag.hasIcon ? kTextFrameIconButton : kTextFrameButton);
+    const float lh = fs.y * scale;
+    const float y = bottom + std::floor((lh - tag.dim[1]) * 0.5f);
+    t.m_frameRecords.Append({id, {x, y, 0}, {tag.dim[0], tag.dim[1], 0}, tag.color});
+    const Vector4f labelColor = e ? e->m_fontColor : color;
+    if (labelColor != color) ColorsFrom(color);
+    float advance = 0;
+    Measure(tag.name.data(), int32_t(tag.name.size()), &advance);
+    Glyphs(tag.name.data(), int32_t(tag.name.size()), x + std::floor((tag.dim[0] - advance) * 0.5f),
+           y + std::floor((tag.dim[1] - lh) * 0.5f), labelColor);
+    if (!tag.hasIcon) return;
+    const int32_t tile = FindTile(tag.iconTile, tag.iconName);
+    const Vector3f icon = key ? Vector3f{16, 16, 0} : (e ? e->m_iconDim : Vector3f{16, 16, 0});
+    const float ix = key ? x + std::floor((tag.dim[0] - icon.x) * 0.5f) : x + (e ? e->m_borderMin.x : 0.0f);
+    if (tile >= 1)
+      t.m_imageRecords.Append({tile, {ix, bottom + std::floor((lh - icon.y) * 0.5f), 0}, icon, {1, 1, 1, 1}});
+  }
+
+  // A tag at pen position x: its records, or the scale and colour of the text after it.
+  void PlaceTag(const TextTag& tag, float x, float bottom) {
+    switch (tag.kind) {
+      case TextTagKind::Image: {
+        const int32_t tile = FindTile(tag.tile, tag.name);
+        if (tile >= 1)
+          t.m_imageRecords.Append(
+              {tile, {x + tag.pos[0], bottom + tag.pos[1], 0}, {tag.dim[0], tag.dim[1], 0}, tag.color});
+        break;
       }
-      x += k.advance + line.extra;
+      case TextTagKind::Key:
+      case TextTagKind::Button:
+        PlaceFrame(tag, x, bottom);
+        break;
+      case TextTagKind::Mouse: {
+        const Vector3f d = mouseElement ? mouseElement->m_defaultDim : Vector3f{0, 0, 0};
+        const float lh = fs.y * scale;
+        t.m_frameRecords.Append(
+            {int32_t(tag.mouseFlags), {x, bottom + std::floor((lh - d.y) * 0.5f), 0}, d, {1, 1, 1, 1}});
+        break;
+      }
+      case TextTagKind::Scale:
+        if (tag.hasScale) scale = tag.scale;
+        break;
+      case TextTagKind::Color:
+        if (tag.color != defaultColor) ColorsFrom(defaultColor);
+        color = tag.color;
+        break;
+      case TextTagKind::ColorReset:
+        color = defaultColor;
+        break;
+      default:
+        break;
     }
   }
 
-  // 14. Results.
-  m_vertexCount = v;
-  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), v,
+  // Glyph quads and records, line by line from the top; scale and colour start over from the text's own.
+  void PlaceLines(const std::vector<float>& lineOffset, float top) {
+    const WidgetLayout& l = t.m_layout;
+    scale = 1.0f;
+    color = defaultColor;
+    for (size_t li = 0; li < lines.size(); ++li) {
+      const Line& line = lines[li];
+      const float bottom = top - lineOffset[li];
+      float x = 0;
+      if (l.alignmentModeX == kAlignCenter)
+        x = std::floor((W - line.width) * 0.5f);
+      else if (l.alignmentModeX == kAlignMax)
+        x = std::floor(W - line.width);
+      for (int32_t ti = line.first; ti < line.end; ++ti) {
+        const Token& k = tokens[ti];
+        if (k.kind != TokenKind::Tag) {
+          const int32_t first = v;
+          if (Glyphs(text + k.start, k.length, x, bottom, color) > 0) {
+            int32_t* map = t.m_charToVertex.Data() + k.start;
+            for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
+          }
+        } else {
+          PlaceTag(tags[k.tag], x, bottom);
+        }
+        x += k.advance + line.extra;
+      }
+    }
+  }
+};
+
+}  // namespace
+
+void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
+  WidgetLayout& l = m_layout;
+  ++m_layoutRuns;
+  const Vector3f before = l.computedSize;  // what the next minimum pass compares with
+  l.computedSize.x = BreakWidth(*this);
+  const Vector2f fs = GlyphFontSize(*this);
+  m_imageRecords.Clear();
+  m_frameRecords.Clear();
+  std::string working(m_ownText.View());
+  if (m_editable) working += ' ';  // so that the cursor can stand after the last character
+  const int32_t n = int32_t(working.size());
+  LayoutRun run(*this, font, working, fs, m_label.fontColor.w >= 0 ? m_label.fontColor : callerColor);
+
+  const float widest = run.MeasureTokens();
+  if (SelfSizing(this)) run.W = l.computedSize.x = widest;
+  SizeVertexArrays(*this, n);
+  run.BreakLines();
+  if (l.alignmentModeX == kAlignBlock) run.SpreadBlockLines();
+
+  // Lines are as high as the text's last scale makes them.
+  const float h = fs.y * run.scale;
+  std::vector<float> lineOffset;
+  float textHeight = run.StackLines(lineOffset, h);
+  if (n == 0 && !m_editable) textHeight = 0;
+  if (textHeight <= 0 && m_editable) textHeight = h;
+  run.PlaceLines(lineOffset, TopLine(l, textHeight, h));
+
+  m_vertexCount = run.v;
+  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), run.v,
                    m_colors.Count() > 0 ? m_colors.Data() : nullptr, m_colors.Count(), m_maxLength);
   m_textHeight = textHeight;
-  m_textWidth = textWidth;
-  if (SelfSizing(this)) l.computedSize.x = textWidth;
+  m_textWidth = run.textWidth;
+  if (SelfSizing(this)) l.computedSize.x = run.textWidth;
   m_layoutValid = true;
   m_laidOutDimension = before;
   m_laidOutFontColor = m_label.fontColor;
