@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
+#include "ScriptedD3D8Fixture.h"
 #include "VideoClips.h"
 #include "classes/EngineClasses.h"
 #include "classes/FileObject.h"
-#include "d3d8/D3D8EngineFixture.h"
 #include "engine/Image.h"
 #include "render/FontTexture2D.h"
 #include "render/Texture2D.h"
@@ -23,29 +23,8 @@
 namespace PM::Test {
 namespace {
 
-constexpr int kSide = 64;
-
-class TexturedQuadsAcrossBackEnds : public D3D8EngineTest {
+class TexturedQuadsAcrossBackEnds : public ScriptedD3D8Fixture {
  protected:
-  void SetUp() override {
-    D3D8EngineTest::SetUp();
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    textures.EnableTextureThread = 0;
-    OpenWindow(kSide, kSide);
-    ASSERT_EQ(Initialize(), 0u);
-  }
-  void TearDown() override {
-    m_keep.clear();
-    D3D8EngineTest::TearDown();
-    UninitScriptObjectModel();
-  }
-  Obj<ScriptObject> Make(const char* cls) {
-    Obj<ScriptObject> o(ScriptObject::Create(FindClassID(cls)));
-    m_keep.push_back(o);
-    return o;
-  }
   void Clear(float grey) {
     ChannelClearInfo c;
     c.ColorClearValue[0] = c.ColorClearValue[1] = c.ColorClearValue[2] = grey;
@@ -79,9 +58,6 @@ class TexturedQuadsAcrossBackEnds : public D3D8EngineTest {
   std::string Check(Image_I& got, Image_I& want, const char* name) {
     return CheckAcrossBackEnds(got, want, std::string(PM_BINARY_DIR) + "/" + name + "_directx8");
   }
-
-  TempDir m_dir;
-  std::vector<Obj<ScriptObject>> m_keep;
 };
 
 TEST_F(TexturedQuadsAcrossBackEnds, FontTextWithAndWithoutShadow) {

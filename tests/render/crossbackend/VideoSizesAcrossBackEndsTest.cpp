@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "ScriptedD3D8Fixture.h"
 #include "VideoClips.h"
 #include "classes/EngineClasses.h"
 #include "classes/FileObject.h"
-#include "d3d8/D3D8EngineFixture.h"
 #include "render/Texture2D.h"
 #include "render/Texture2DVideo.h"
 #include "script/object/ObjectModel.h"
@@ -19,33 +19,7 @@
 namespace PM::Test {
 namespace {
 
-constexpr int kSide = 64;
-
-class VideoSizesAcrossBackEnds : public D3D8EngineTest {
- protected:
-  void SetUp() override {
-    D3D8EngineTest::SetUp();
-    InitScriptObjectModel();
-    RegisterEngineClasses();
-    BuildNameHashes();
-    textures.EnableTextureThread = 0;
-    OpenWindow(kSide, kSide);
-    ASSERT_EQ(Initialize(), 0u);
-  }
-  void TearDown() override {
-    m_keep.clear();
-    D3D8EngineTest::TearDown();
-    UninitScriptObjectModel();
-  }
-  Obj<ScriptObject> Make(const char* cls) {
-    Obj<ScriptObject> o(ScriptObject::Create(FindClassID(cls)));
-    m_keep.push_back(o);
-    return o;
-  }
-
-  TempDir m_dir;
-  std::vector<Obj<ScriptObject>> m_keep;
-};
+class VideoSizesAcrossBackEnds : public ScriptedD3D8Fixture {};
 
 TEST_F(VideoSizesAcrossBackEnds, AwkwardFrameSizesShowTheirColour) {
   auto pow2 = [](int n) {
