@@ -106,10 +106,7 @@ TEST_F(TexturedQuadsAcrossBackEnds, FontTextWithAndWithoutShadow) {
 
 TEST_F(TexturedQuadsAcrossBackEnds, VideoPausedAtAFifthOfASecond) {
   RecordClip(m_dir.File("clip.avi"));
-  auto* file = static_cast<FileObject_I*>(Make("FileObject").Get());
-  file->SetFileName(String(("absolute://" + m_dir.File("clip.avi")).c_str()));
-  auto* texture = static_cast<Texture_I*>(Make("Texture2D").Get());
-  texture->SetFileObject(file);
+  auto* texture = FileTexture("clip.avi");
   texture->m_defaultColor = {0, 1, 0, 1};
   // Pixel units as above; the quad covers the view.
   Matrix4f projection = kIdentityMatrix4f;
@@ -125,11 +122,8 @@ TEST_F(TexturedQuadsAcrossBackEnds, VideoPausedAtAFifthOfASecond) {
     engine->DrawQuad(0, kSide, 0, kSide, uv, &white);
   };
   draw();
-  Obj<ScriptObject> object(texture->GetVideoObject());
-  ASSERT_TRUE(!object.IsNil() && object->IsA(Texture2DVideo_I::kClassId));
-  auto* video = static_cast<Texture2DVideo_I*>(object.Get());
-  video->SetPaused(true);
-  video->SetVideoPosition(0.2);
+  Texture2DVideo_I* video = PauseVideoAt(texture, 0.2);
+  ASSERT_NE(video, nullptr);
   // The OpenGL test's picture: the fifth frame's colour over the whole view.
   const Rgb fifth = ClipColour(5);
   Obj<Image_I> want(Image_I::New());

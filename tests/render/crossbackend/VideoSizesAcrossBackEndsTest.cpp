@@ -42,10 +42,7 @@ TEST_F(VideoSizesAcrossBackEnds, AwkwardFrameSizesShowTheirColour) {
     const std::string name = std::to_string(size.width) + "x" + std::to_string(size.height) + ".mpg";
     SCOPED_TRACE(name);
     RecordClip(m_dir.File(name), 3, size.width, size.height);
-    auto* file = static_cast<FileObject_I*>(Make("FileObject").Get());
-    file->SetFileName(String(("absolute://" + m_dir.File(name)).c_str()));
-    auto* texture = static_cast<Texture_I*>(Make("Texture2D").Get());
-    texture->SetFileObject(file);
+    auto* texture = FileTexture(name);
     texture->m_defaultColor = {0, 1, 0, 1};
     const float u0 = 0.5f / float(pow2(size.width)), u1 = (float(size.width) - 0.5f) / float(pow2(size.width));
     const float v0 = 0.5f / float(pow2(size.height)), v1 = (float(size.height) - 0.5f) / float(pow2(size.height));
@@ -61,11 +58,8 @@ TEST_F(VideoSizesAcrossBackEnds, AwkwardFrameSizesShowTheirColour) {
       engine->DrawQuad(0, kSide, 0, kSide, uv, &white);
     };
     draw();
-    Obj<ScriptObject> object(texture->GetVideoObject());
-    ASSERT_TRUE(!object.IsNil() && object->IsA(Texture2DVideo_I::kClassId));
-    auto* video = static_cast<Texture2DVideo_I*>(object.Get());
-    video->SetPaused(true);
-    video->SetVideoPosition(1 / kClipRate);
+    Texture2DVideo_I* video = PauseVideoAt(texture, 1 / kClipRate);
+    ASSERT_NE(video, nullptr);
     const Rgb want = ClipColour(1);
     int wrong = -1;
     Rgb first{};
