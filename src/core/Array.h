@@ -46,6 +46,7 @@ template <class T>
 class Array {
  public:
   static const TypeRecord& BlockType() {
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): an array of pointers holds pointers
     static TypeRecord t(kArrayTypeName<T> ? kArrayTypeName<T> : typeid(T).name(), sizeof(T), Destroy);
     return t;
   }
@@ -56,6 +57,7 @@ class Array {
   Array(std::initializer_list<T> l) : Array() { AssignStorage(l.begin(), int(l.size())); }
   ~Array() { Drop(m_data); }
 
+  // NOLINTNEXTLINE(bugprone-unhandled-self-assignment): takes the new reference first
   Array& operator=(const Array& o) {
     if (o.m_data != m_data) AssignStorage(o.m_data, o.Count());
     return *this;
@@ -138,7 +140,7 @@ class Array {
     if (index >= n) return Append(v);
     T copy(v);
     if (n == Capacity()) Realloc(ArrayGrowCapacity(n));
-    std::memmove(static_cast<void*>(m_data + index + 1), m_data + index, sizeof(T) * size_t(n - index));
+    Relocate(m_data + index + 1, m_data + index, size_t(n - index));
     new (m_data + index) T(std::move(copy));
     HeaderOf(m_data)->count = n + 1;
   }
@@ -160,7 +162,7 @@ class Array {
       for (int i = 0; i < n; ++i) new (fresh + i) T(m_data[i]);
       Drop(m_data);
     } else {
-      if (n > 0) std::memcpy(static_cast<void*>(fresh), m_data, sizeof(T) * size_t(n));
+      if (n > 0) Relocate(fresh, m_data, size_t(n));
       if (HeaderOf(m_data)->capacity > 0) BlockDelete(m_data);  // elements moved, only the block goes
     }
     m_data = fresh;
@@ -199,7 +201,7 @@ class Array {
     unsigned c = unsigned(count);
     if (c > n - unsigned(index)) c = n - unsigned(index);
     DestroyRange(index, index + int(c));
-    std::memmove(static_cast<void*>(m_data + index), m_data + index + c, sizeof(T) * (n - index - c));
+    Relocate(m_data + index, m_data + index + c, n - index - c);
     HeaderOf(m_data)->count = int(n - c);
   }
 
@@ -208,7 +210,7 @@ class Array {
     int n = Count();
     if (index < 0 || index >= n) return;
     m_data[index].~T();
-    if (index != n - 1) std::memcpy(static_cast<void*>(m_data + index), m_data + n - 1, sizeof(T));
+    if (index != n - 1) Relocate(m_data + index, m_data + n - 1, 1);
     HeaderOf(m_data)->count = n - 1;
   }
 
@@ -219,6 +221,11 @@ class Array {
   }
 
  private:
+  // Moves elements bitwise (the ranges may overlap): the elements are trivially relocatable (see above).
+  static void Relocate(T* to, const T* from, size_t count) {
+    // NOLINTNEXTLINE(bugprone-undefined-memory-manipulation,bugprone-sizeof-expression): see above
+    std::memmove(static_cast<void*>(to), from, sizeof(T) * count);
+  }
   // Aggregates are built with braces: clang 14 has no parenthesised aggregate initialisation.
   template <class... A>
   static T Make(A&&... args) {
@@ -251,7 +258,7 @@ class Array {
   void GrowFill(int count, const T& fill) {
     int n = Count();
     if (count <= n) return;
-    T copy(fill);
+    T copy(fill);  // NOLINT(performance-unnecessary-copy-initialization): `fill` may live in this array
     if (count > Capacity()) {
       int grown = ArrayGrowCapacity(Capacity());
       Realloc(count > grown ? count : grown);

@@ -268,12 +268,16 @@ static const TypeRecord& WeakTargetType() {
   return t;
 }
 
+// The header's weak word holds an object's target (or a string's hash), so it is an integer.
+static WeakObjTarget* TargetOf(uintptr_t word) {
+  return reinterpret_cast<WeakObjTarget*>(word);  // NOLINT(performance-no-int-to-ptr): see above
+}
+
 WeakObjTarget* BlockWeakTarget(const void* object) {
   BlockHeader* h = HeaderOf(object);
   uintptr_t cur = h->weak.load(std::memory_order_acquire);
   auto* nilTarget = NilWeakTarget();
-  if (cur != reinterpret_cast<uintptr_t>(nilTarget) || IsNilObject(object))
-    return reinterpret_cast<WeakObjTarget*>(cur);
+  if (cur != reinterpret_cast<uintptr_t>(nilTarget) || IsNilObject(object)) return TargetOf(cur);
   // First use: make a target holding one reference for the object itself, and publish it.
   BlockHeader* th = NewHeader(sizeof(WeakObjTarget), &WeakTargetType());
   th->refs.store(1, std::memory_order_relaxed);
@@ -281,14 +285,14 @@ WeakObjTarget* BlockWeakTarget(const void* object) {
   t->object = const_cast<void*>(object);
   if (h->weak.compare_exchange_strong(cur, reinterpret_cast<uintptr_t>(t), std::memory_order_acq_rel)) return t;
   BlockDelete(t);  // another thread won; use its target
-  return reinterpret_cast<WeakObjTarget*>(cur);
+  return TargetOf(cur);
 }
 
 void ObjBlockDestruct(void* object) {
   BlockHeader* h = HeaderOf(object);
   uintptr_t w = h->weak.exchange(0, std::memory_order_acq_rel);
   if (w && w != reinterpret_cast<uintptr_t>(NilWeakTarget())) {
-    auto* t = reinterpret_cast<WeakObjTarget*>(w);
+    auto* t = TargetOf(w);
     t->object = NilObject();
     BlockRelease(t);
   }

@@ -38,7 +38,8 @@ constexpr size_t kChunkHeader = 64;  // the first block starts on a cache line
 static_assert((BlockArena::kChunkBytes & (BlockArena::kChunkBytes - 1)) == 0, "chunks are found by masking");
 
 BlockArena::Chunk* BlockArena::ChunkOf(const void* block) {
-  return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(block) & ~uintptr_t(kChunkBytes - 1));
+  const char* at = static_cast<const char*>(block);
+  return reinterpret_cast<Chunk*>(const_cast<char*>(at - (reinterpret_cast<uintptr_t>(at) & (kChunkBytes - 1))));
 }
 
 // The room a block takes: whole grains, and at least enough for the freed-block record.

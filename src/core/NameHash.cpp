@@ -20,6 +20,7 @@ NameHash::NameHash(const NameHash& o) : m_buckets(o.m_buckets) { BlockAddRef(m_b
 NameHash::NameHash(NameHash&& o) noexcept : NameHash() { std::swap(m_buckets, o.m_buckets); }
 NameHash::~NameHash() { BlockRelease(m_buckets); }
 
+// NOLINTNEXTLINE(bugprone-unhandled-self-assignment): takes the new reference first
 NameHash& NameHash::operator=(const NameHash& o) {
   BlockAddRef(o.m_buckets);
   BlockRelease(m_buckets);

@@ -41,6 +41,7 @@ class Obj {
   }  // NOLINT
   ~Obj() { BlockRelease(m_p); }
 
+  // NOLINTNEXTLINE(bugprone-unhandled-self-assignment): takes the new reference first
   Obj& operator=(const Obj& o) {
     Assign(o.m_p);
     return *this;
@@ -102,6 +103,7 @@ class Ptr {
     if (m_p) BlockRelease(m_p);
   }
 
+  // NOLINTNEXTLINE(bugprone-unhandled-self-assignment): takes the new reference first
   Ptr& operator=(const Ptr& o) {
     Assign(o.m_p);
     return *this;

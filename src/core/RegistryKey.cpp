@@ -61,7 +61,7 @@ bool RegistryKey::Read(const char* name, uint32_t type, RegistryStore::Value& ou
   return found;
 }
 
-long RegistryKey::Write(const char* name, RegistryStore::Value value) {
+long RegistryKey::Write(const char* name, const RegistryStore::Value& value) {
   long status = EBADF;
   if (m_key) {
     status = (m_access & kKeySetValue) ? RegistryStore::Process().SetValue(m_root, m_key->subkey, Text(name), value)

@@ -44,7 +44,7 @@ class RegistryKey {
   struct OpenedKey;
   bool Open(const char* subkey, bool create);
   bool Read(const char* name, uint32_t type, RegistryStore::Value& out) const;
-  long Write(const char* name, RegistryStore::Value value);
+  long Write(const char* name, const RegistryStore::Value& value);
 
   OpenedKey* m_key = nullptr;  // null when no key is open
   uint32_t m_root;

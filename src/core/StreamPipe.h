@@ -93,6 +93,7 @@ class StreamPipeRef {
   StreamPipeRef(StreamPipe* p) : m_p(p ? p : NullPipe()) { BlockAddRef(m_p); }  // NOLINT: implicit by design
   StreamPipeRef(const StreamPipeRef& o) : StreamPipeRef(o.m_p) {}
   ~StreamPipeRef() { BlockRelease(m_p); }
+  // NOLINTNEXTLINE(bugprone-unhandled-self-assignment): takes the new reference first
   StreamPipeRef& operator=(const StreamPipeRef& o) {
     BlockAddRef(o.m_p);
     BlockRelease(m_p);

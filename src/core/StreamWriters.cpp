@@ -17,8 +17,8 @@ namespace {
 // (or at the end) when the text has none, so the value always reads back as a floating-point literal.
 // Infinities and NaN are written as "inf", "-inf" and "nan" without a point.
 int FormatFloat(char* out, double v, int digits) {
-  if (v != v) {  // a NaN's sign bit says nothing: "nan" whatever it is
-    std::memcpy(out, "nan", 3);
+  if (v != v) {                  // a NaN's sign bit says nothing: "nan" whatever it is
+    std::memcpy(out, "nan", 3);  // NOLINT(bugprone-not-null-terminated-result): returns the length
     return 3;
   }
   char buf[48];

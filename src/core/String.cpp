@@ -106,6 +106,7 @@ String::String(String&& o) noexcept : m_chars(o.m_chars) {
   BlockAddRef(o.m_chars);
 }
 
+// NOLINTNEXTLINE(bugprone-unhandled-self-assignment): takes the new reference first
 String& String::operator=(const String& o) {
   if (m_chars != o.m_chars) {
     BlockAddRef(o.m_chars);
@@ -206,7 +207,7 @@ void String::InsertChar(int pos, char c) {
   int len = Length();
   pos = std::clamp(pos, 0, len);
   MakeUnique(1);
-  std::memmove(m_chars + pos + 1, m_chars + pos, size_t(len - pos + 1));
+  std::memmove(m_chars + pos + 1, m_chars + pos, size_t(len - pos) + 1);
   m_chars[pos] = c;
   HeaderOf(m_chars)->count = len + 2;
 }

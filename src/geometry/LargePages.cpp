@@ -16,6 +16,11 @@ constexpr uintptr_t kSmallPage = 4096;
 constexpr size_t kPopulateFrom = size_t(64) << 10;
 constexpr size_t kPagesAtOnce = 1024;
 
+// The pointer to `address`, reached from `data` (whose block holds it), for the calls that take pointers.
+[[maybe_unused]] void* At(const void* data, uintptr_t address) {
+  return const_cast<char*>(static_cast<const char*>(data)) + (address - reinterpret_cast<uintptr_t>(data));
+}
+
 }  // namespace
 
 void AdviseLargePages(const void* data, size_t bytes) {
@@ -24,7 +29,7 @@ void AdviseLargePages(const void* data, size_t bytes) {
   const uintptr_t begin = (uintptr_t(data) + kLargePage - 1) & ~(kLargePage - 1);
   const uintptr_t end = (uintptr_t(data) + bytes) & ~(kLargePage - 1);
   // Only a hint: a kernel without large pages refuses it, and nothing depends on it.
-  if (end > begin) (void)madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  if (end > begin) (void)madvise(At(data, begin), end - begin, MADV_HUGEPAGE);
 #else
   (void)data;
   (void)bytes;
@@ -41,7 +46,7 @@ void PopulateForWrite(const void* data, size_t bytes) {
   unsigned char mapped[kPagesAtOnce];
   for (uintptr_t chunk = begin; chunk < end; chunk += kPagesAtOnce * kSmallPage) {
     const size_t pages = std::min<size_t>(kPagesAtOnce, (end - chunk) / kSmallPage);
-    if (mincore(reinterpret_cast<void*>(chunk), pages * kSmallPage, mapped) != 0) return;
+    if (mincore(At(data, chunk), pages * kSmallPage, mapped) != 0) return;
     for (size_t i = 0; i < pages;) {
       if (mapped[i] & 1) {
         ++i;
@@ -50,8 +55,7 @@ void PopulateForWrite(const void* data, size_t bytes) {
       size_t j = i + 1;
       while (j < pages && !(mapped[j] & 1)) ++j;
       // Only a hint: a kernel without the call refuses it, and the writes then fault the pages in.
-      if (madvise(reinterpret_cast<void*>(chunk + i * kSmallPage), (j - i) * kSmallPage, MADV_POPULATE_WRITE) != 0)
-        return;
+      if (madvise(At(data, chunk + i * kSmallPage), (j - i) * kSmallPage, MADV_POPULATE_WRITE) != 0) return;
       i = j;
     }
   }

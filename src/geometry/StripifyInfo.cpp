@@ -102,8 +102,8 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   for (int i = 0; i <= faces; ++i) next[i] = i;
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
   m_grown.Reset(size_t(faces));
-  m_trialFaces.Reset(size_t(faces + kFaceSlack));
-  m_trial.Reset(size_t(faces + kStripSlack));
+  m_trialFaces.Reset(size_t(faces) + kFaceSlack);
+  m_trial.Reset(size_t(faces) + kStripSlack);
 }
 
 // The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the

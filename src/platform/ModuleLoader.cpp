@@ -99,7 +99,8 @@ ModuleHandle Module::Load(const char* fileName) {
   std::string path = name;
   if (name.find('/') == std::string::npos) {
     for (const std::string& folder : {ModuleFolder(), InstalledModuleFolder()}) {
-      std::string sibling = folder + "/" + name;
+      std::string sibling = folder;
+      sibling.append("/").append(name);
       if (access(sibling.c_str(), F_OK) == 0) {
         path = sibling;
         break;

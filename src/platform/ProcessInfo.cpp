@@ -114,6 +114,7 @@ std::vector<ModuleEntry> ProcessInfo::Modules(uint32_t pid) {
     }
   }
   std::vector<ModuleEntry> list;
+  list.reserve(byPath.size());
   for (auto& [path, m] : byPath) list.push_back(std::move(m));
   std::sort(list.begin(), list.end(), [](const ModuleEntry& a, const ModuleEntry& b) { return a.base < b.base; });
   return list;

@@ -21,7 +21,7 @@ bool PageSpan(void* address, size_t size, void*& begin, size_t& length) {
   uintptr_t page = VirtualPageSize();
   uintptr_t first = uintptr_t(address) & ~(page - 1);
   uintptr_t last = (uintptr_t(address) + size + page - 1) & ~(page - 1);
-  begin = reinterpret_cast<void*>(first);
+  begin = static_cast<char*>(address) - (uintptr_t(address) - first);
   length = last - first;
   return true;
 }

@@ -235,7 +235,7 @@ struct Window {
           const std::vector<std::string> lines = Wrap(c.text, r.w - 8);
           const int rows = std::max(1, (r.h - 4) / baseY);
           for (int i = 0; i < rows && scroll + i < int(lines.size()); ++i)
-            Text(lines[size_t(scroll + i)], r.x + 3, r.y + 2 + i * baseY, ink);
+            Text(lines[size_t(scroll) + size_t(i)], r.x + 3, r.y + 2 + i * baseY, ink);
           break;
         }
         case X11ControlKind::kRadio: {

@@ -139,7 +139,8 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   m_fontAscent = float(font->Ascent());
   m_fontDescent = float(font->Descent());
   m_renderedCellHeight = float(font->Ascent() + font->Descent());
-  m_baselineOffset = float((int32_t(CellHeight()) - font->Ascent() + 1) / 2);
+  const int32_t baseline = (int32_t(CellHeight()) - font->Ascent() + 1) / 2;  // whole pixels: glyphs stay on the grid
+  m_baselineOffset = float(baseline);
 
   std::string quotedName;  // appended, not "\"" + name: GCC 12 warns falsely on that form at -O3
   quotedName.append(1, '"').append(m_fontName.View()).append(1, '"');

@@ -62,8 +62,9 @@ void RenderEngineBase::DrawPolygonDataClipped(const PolygonData* data, Ptr<Rende
   if (!m_clipEnable) return DrawPolygonData(data, slot);
   const float* clip = m_clipRectModel;
   auto* cache = slot ? dynamic_cast<EnginePolygonCache*>(slot->Get()) : nullptr;
+  // Bit for bit: the clipped copy is reused only for the very same rectangle (NaN and -0 included).
   if (cache && cache->Owner() == this && cache->Dirty() == 0 &&
-      std::memcmp(cache->ClipRect(), clip, 4 * sizeof(float)) == 0) {
+      std::memcmp(cache->ClipRect(), clip, 4 * sizeof(float)) == 0) {  // NOLINT(bugprone-suspicious-memory-comparison)
     PolygonData clipped = *data;
     clipped.VertexCount = data->VertexCount / 4 * 4;
     clipped.VertexArray = static_cast<const Vector3f*>(cache->Source(EnginePolygonCache::kPositions));

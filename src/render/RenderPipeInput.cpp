@@ -128,9 +128,11 @@ bool RenderPipe_I::HandleKeyMessage(uint32_t message, uintptr_t wParam, bool* sw
 void RenderPipe_I::HandleWindowEvent(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                                      bool* swallowed) {
   InputTracker* t = m_d.tracker.Get();
+  // The messages name a window by its address in a parameter word.
+  const uintptr_t self = reinterpret_cast<uintptr_t>(window);
   switch (message) {
     case WM_ACTIVATE:
-      if (t && (lParam == 0 || reinterpret_cast<PlatformWindow*>(lParam) == window)) {
+      if (t && (lParam == 0 || uintptr_t(lParam) == self)) {
         if ((wParam & 0xFFFF) == WA_INACTIVE)
           t->Deactivate();
         else
@@ -138,10 +140,10 @@ void RenderPipe_I::HandleWindowEvent(PlatformWindow* window, uint32_t message, u
       }
       break;
     case WM_SETFOCUS:
-      if (t && reinterpret_cast<PlatformWindow*>(wParam) == window) t->Activate();
+      if (t && wParam == self) t->Activate();
       break;
     case WM_KILLFOCUS:
-      if (wParam == 0 || reinterpret_cast<PlatformWindow*>(wParam) == window) {
+      if (wParam == 0 || wParam == self) {
         m_d.mouseInside = false;
         m_d.mouseValid = 0;
         if (t) t->FocusLost();

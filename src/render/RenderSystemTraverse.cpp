@@ -48,7 +48,7 @@ void RenderSystemTraverse_I::ClearBuffers() {
 int32_t RenderSystemTraverse_I::Present(int32_t swapArgument) {
   RenderPipe_I* pipe = As<RenderPipe_I>(m_d.pipe.Get());
   if (!pipe || !pipe->GetRenderEngine()) return 0;
-  return pipe->Present(swapArgument != 0);
+  return int32_t(pipe->Present(swapArgument != 0));
 }
 
 void RenderSystemTraverse_I::Finish() {

@@ -152,7 +152,7 @@ int32_t Texture_I::PreloadImage(bool threaded, const String& imagePath, TextureH
       }
       AsyncTextureInfo* raw = info.get();
       std::thread([raw] { AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo>(raw)); }).detach();
-      info.release();
+      (void)info.release();  // the thread owns it now
       TraceMark("PreloadImage return Thread");
       return state;
     } catch (const std::system_error& e) {

@@ -17,7 +17,12 @@ struct WavData {
   std::vector<uint8_t> samples;  // the data chunk as stored (8-bit unsigned, 16-bit signed little-endian)
 
   uint32_t FrameBytes() const { return uint32_t(channels) * (bitsPerSample / 8); }
-  double Seconds() const { return FrameBytes() && sampleRate ? double(samples.size() / FrameBytes()) / sampleRate : 0; }
+  // Whole frames: a partial one at the end does not play.
+  double Seconds() const {
+    if (!FrameBytes() || !sampleRate) return 0;
+    const size_t frames = samples.size() / FrameBytes();
+    return double(frames) / sampleRate;
+  }
 };
 
 class WavFile {

@@ -154,8 +154,9 @@ void WSizer_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
     switch (m_sizerMode) {
       case kSizerHorizontal:
         if (m_gridCountX > 0 && k % m_gridCountX == 0) {
+          const int32_t rowsBelow = last / m_gridCountX - k / m_gridCountX;  // whole rows
           x = x0;
-          y = static_cast<float>(last / m_gridCountX - k / m_gridCountX) * (cellH + itemSpacing.y) + y0;
+          y = static_cast<float>(rowsBelow) * (cellH + itemSpacing.y) + y0;
         }
         size.y = cellH;
         at = Add(pos, {x + m.x, y + m.y, m.z});
@@ -165,7 +166,8 @@ void WSizer_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
       case kSizerVertical:
       case kSizerVerticalRev:
         if (m_gridCountY > 0 && k % m_gridCountY == 0) {
-          x = (cellW + itemSpacing.x) * static_cast<float>(k / m_gridCountY) + x0;
+          const int32_t column = k / m_gridCountY;
+          x = (cellW + itemSpacing.x) * static_cast<float>(column) + x0;
           y = y0;
         }
         size.x = cellW;

@@ -8,6 +8,13 @@
 
 namespace PM::SoftD3D {
 
+// The nearest whole number of a value the caller keeps non-negative, halves up: an add and a truncating
+// conversion, which vectorise where lround does not.
+template <class Int, class Real>
+inline Int RoundNonNegative(Real v) {
+  return Int(v + Real(0.5));  // NOLINT(bugprone-incorrect-roundings): never negative here
+}
+
 enum class FormatKind { kNone, kColor, kDepth };
 
 // The largest surface side the device stores (a 4-byte surface of that size is 256 MiB).

@@ -42,10 +42,10 @@ template <int D>
 uint32_t Quantize(float z) {
   z = z > 0.0f ? (z < 1.0f ? z : 1.0f) : 0.0f;
   // Signed conversions where they reach: they vectorise, unsigned ones do not.
-  if constexpr (D == 1) return uint32_t(int32_t(z * 65535.0f + 0.5f));
-  if constexpr (D == 2) return uint32_t(int32_t(z * 32767.0f + 0.5f));
-  if constexpr (D == 3) return uint32_t(int32_t(z * 16777215.0f + 0.5f));  // float holds 24 bits
-  return uint32_t(double(z) * 4294967295.0 + 0.5);
+  if constexpr (D == 1) return uint32_t(RoundNonNegative<int32_t>(z * 65535.0f));
+  if constexpr (D == 2) return uint32_t(RoundNonNegative<int32_t>(z * 32767.0f));
+  if constexpr (D == 3) return uint32_t(RoundNonNegative<int32_t>(z * 16777215.0f));  // float holds 24 bits
+  return RoundNonNegative<uint32_t>(double(z) * 4294967295.0);
 }
 
 template <int D>
@@ -111,7 +111,7 @@ constexpr std::array<PixelPipeline::DepthFn, 5> kDepthTests = {&DepthTest<0>, &D
 constexpr std::array<PixelPipeline::StoreDepthFn, 5> kDepthStores = {&StoreDepths<0>, &StoreDepths<1>, &StoreDepths<2>,
                                                                      &StoreDepths<3>, &StoreDepths<4>};
 
-uint32_t Channel8(float v) { return uint32_t(int32_t(Clamp01(v) * 255.0f + 0.5f)); }
+uint32_t Channel8(float v) { return uint32_t(RoundNonNegative<int32_t>(Clamp01(v) * 255.0f)); }
 
 // Byte `shift / 8` of an A8R8G8B8 word as 0..1 (a signed conversion, so that loops vectorise).
 inline float Unit(uint32_t argb, int shift) { return float(int32_t(argb >> shift & 0xFF)) * (1.0f / 255.0f); }
@@ -232,7 +232,7 @@ void Write(const PixelPipeline& p, uint8_t* row, int32_t x, int32_t n, const uin
   if constexpr (B) {
     pack(Channel8);
   } else {
-    pack([](float v) { return uint32_t(int32_t(v * 255.0f + 0.5f)); });
+    pack([](float v) { return uint32_t(RoundNonNegative<int32_t>(v * 255.0f)); });
   }
   const uint32_t keep = ~st.writeMask;
   if constexpr (C == 0) {
@@ -291,7 +291,7 @@ bool PixelPipeline::Prepare(const PixelStore& color, const PixelStore* depth, bo
   m_depthWriteNow = depthWrite && !state.alphaTest;
   m_depth = kDepthTests[size_t(d)];
   m_storeDepth = depthWrite && state.alphaTest ? kDepthStores[size_t(d)] : nullptr;
-  m_write = kWrites[size_t(c * 2 + (state.blend ? 1 : 0))];
+  m_write = kWrites[size_t(c) * 2 + (state.blend ? 1 : 0)];
   // The two shorthands set both factors; as a destination factor each means its own complement.
   m_srcBlend = state.srcBlend, m_destBlend = state.destBlend;
   if (m_destBlend == D3DBLEND_BOTHSRCALPHA) m_destBlend = D3DBLEND_INVSRCALPHA;

@@ -361,7 +361,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     const uint32_t stencilMask = (1u << sbits) - 1;
     keepMask = 0;
     if (flags & D3DCLEAR_ZBUFFER)
-      depthWord |= uint32_t(uint64_t(double(z) * double(maxDepth) + 0.5) << shift);
+      depthWord |= uint32_t(RoundNonNegative<uint64_t>(double(z) * double(maxDepth)) << shift);
     else
       keepMask |= uint32_t(maxDepth << shift);
     if (flags & D3DCLEAR_STENCIL)

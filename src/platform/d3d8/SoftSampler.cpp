@@ -144,7 +144,7 @@ inline uint32_t SampleAt(const Sampler& s, bool magLinear, bool minLinear, float
   // The level of detail clamped to the levels used (NaN takes the largest).
   const float c = d > first ? std::min(d, float(last)) : first;
   if (s.mipFilter == D3DTEXF_POINT) {
-    return Narrow(Filtered<AU, AV>(s, s.levels[std::min(int32_t(c + 0.5f), last)], linear, u, v));
+    return Narrow(Filtered<AU, AV>(s, s.levels[std::min(RoundNonNegative<int32_t>(c), last)], linear, u, v));
   }
   const int32_t level = int32_t(c);
   const uint32_t w = uint32_t((c - float(level)) * 256.0f);
@@ -216,7 +216,7 @@ bool Sampler::Build(PixelStore* const* textureLevels, int32_t count, const uint3
   std::memcpy(&bias, &ts[D3DTSS_MIPMAPLODBIAS], 4);
   lodBias = bias >= -16.0f && bias <= 16.0f ? bias : bias > 16.0f ? 16.0f : bias < -16.0f ? -16.0f : 0.0f;
   firstLevel = int32_t(std::min<uint32_t>(ts[D3DTSS_MAXMIPLEVEL], uint32_t(levelCount - 1)));
-  m_sample = kSamplers[size_t((addressU - 1) * 5 + (addressV - 1))];
+  m_sample = kSamplers[size_t(addressU - 1) * 5 + size_t(addressV - 1)];
   return true;
 }
 

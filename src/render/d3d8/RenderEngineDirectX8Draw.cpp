@@ -24,7 +24,10 @@ constexpr ResultCode kTooComplex = 0x8000000E;
 constexpr ResultCode kNoBuffer = 0x80000008;
 
 bool IsWhite(const Vector4f& c) { return c.x == 1.0f && c.y == 1.0f && c.z == 1.0f && c.w == 1.0f; }
-bool SameColor(const Vector4f& a, const Vector4f& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
+// Bit for bit, as the device compares the state it keeps (NaN and -0 included).
+bool SameColor(const Vector4f& a, const Vector4f& b) {
+  return std::memcmp(&a, &b, sizeof(a)) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
+}
 
 DWORD Usage(const PolygonData& d, int stream, DWORD vertexUsage) {
   return D3DUSAGE_WRITEONLY | vertexUsage | ((d.DynamicMask & Cache::kStreamBits[stream]) ? D3DUSAGE_DYNAMIC : 0);

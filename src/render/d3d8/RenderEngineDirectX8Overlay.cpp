@@ -79,7 +79,7 @@ void RenderEngineDirectX8_D::DrawStatisticsOverlay() {
     OverlayVertex line[FrameStatistics::kSampleCount];
     const int32_t start = s.RingIndex >= 0 && s.RingIndex < count ? s.RingIndex : 0;
     for (int32_t i = 0; i < count; ++i)
-      line[i] = {4.0f * float(i), float(s.Samples[(start + i) % count] / 100), 0.0f, kLit};
+      line[i] = {4.0f * float(i), float(s.Samples[(start + i) % count]) / 100.0f, 0.0f, kLit};
     if (count > 1) d->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), line, sizeof(OverlayVertex));
   }
   if (s.DisplayMode & kDigitsMode) {

@@ -115,7 +115,8 @@ struct OpenGLAPI {
   int32_t apiCount = 0;
   // glDisable and glEnable: glSwitch[flag](capability) sets a capability to a Boolean without a branch.
   void (*glSwitch[2])(GLenum) = {nullptr, nullptr};
-#define PM_OPENGL_API_FIELD(name, result, params) result(*name) params = nullptr;
+// `params` is a parenthesised list already.
+#define PM_OPENGL_API_FIELD(name, result, params) result(*name) params = nullptr;  // NOLINT(bugprone-macro-parentheses)
   PM_OPENGL_API_ENTRIES(PM_OPENGL_API_FIELD)
 #undef PM_OPENGL_API_FIELD
 

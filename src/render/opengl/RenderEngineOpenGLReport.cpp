@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -77,7 +78,7 @@ struct DisplayMode {
 // The refresh of a mode in whole hertz: 0 when its clock or totals are unknown.
 int32_t Refresh(const XRRModeInfo& mode) {
   if (mode.dotClock == 0 || mode.hTotal == 0 || mode.vTotal == 0) return 0;
-  return int32_t(double(mode.dotClock) / (double(mode.hTotal) * double(mode.vTotal)) + 0.5);
+  return int32_t(std::lround(double(mode.dotClock) / (double(mode.hTotal) * double(mode.vTotal))));
 }
 
 void LogMemoryAndClock() {

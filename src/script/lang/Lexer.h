@@ -88,12 +88,12 @@ class Lexer {
   void SetOwner(ErrorReport* owner) { m_owner = owner; }
 
   uint32_t Mode() const { return m_mode; }
-  int GetSignedNumbers() const { return (m_mode >> 1) & 1; }
-  int GetSkipBlanks() const { return (m_mode >> 2) & 1; }
-  int GetSkipLineEnds() const { return (m_mode >> 3) & 1; }
-  int GetSlashComments() const { return (m_mode >> 4) & 1; }
-  int GetHashComments() const { return (m_mode >> 5) & 1; }
-  int GetBlockComments() const { return (m_mode >> 6) & 1; }
+  int GetSignedNumbers() const { return int((m_mode >> 1) & 1); }
+  int GetSkipBlanks() const { return int((m_mode >> 2) & 1); }
+  int GetSkipLineEnds() const { return int((m_mode >> 3) & 1); }
+  int GetSlashComments() const { return int((m_mode >> 4) & 1); }
+  int GetHashComments() const { return int((m_mode >> 5) & 1); }
+  int GetBlockComments() const { return int((m_mode >> 6) & 1); }
   void SetSignedNumbers(bool on) { SetModeBit(kModeSigned, on); }
   void SetSkipBlanks(bool on) { SetModeBit(kModeSkipBlanks, on); }
   void SetSkipLineEnds(bool on) { SetModeBit(kModeSkipLineEnds, on); }
