@@ -49,9 +49,10 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   // Per character, by byte code: pen movement, quad offset and size, texture origin and size.
   Array<Vector2f> m_glyphAdvance, m_glyphOffset, m_glyphSize, m_glyphTexOrigin, m_glyphTexSize;
   float m_fontAscent = 0.0f, m_fontDescent = 0.0f, m_baselineOffset = 0.0f;
+  // The CharacterSize height, or the rendered cell's when that is below 1: glyph sizes are relative to it.
+  float CellHeight() const;
 
  private:
-  float CellHeight() const;  // the CharacterSize height, or the rendered cell's when that is below 1
   // The font the members ask for; null, with the error in *error, when none could be made.
   std::unique_ptr<Font> OpenFont(int* error) const;
   // Renders every glyph of the character map and makes room for its metrics; a glyph the font lacks

@@ -9,6 +9,7 @@
 #include "render/DefaultShaders.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
+#include "render/SizedFont.h"
 #include "ui/FontStyle.h"
 #include "ui/ReportOnce.h"
 #include "ui/TileCollection.h"
@@ -169,8 +170,7 @@ void SizeVertexArrays(WText_I& t, int32_t n) {
     for (int32_t v = 0; v < 4 * n; ++v) t.m_indices[v] = v;
   }
   t.m_colors.Clear();
-  t.m_charToVertex.SetCount(n);
-  std::fill_n(t.m_charToVertex.Data(), n, -1);
+  t.m_charToVertex.SetCount(n);  // placement writes every entry
 }
 
 // The bottom of the top line: a centred text is centred on the box, a bottom-aligned one (unless it sizes
@@ -201,6 +201,7 @@ struct LayoutRun {
         buttonElement(owner.StyleElement(&WidgetStyle_I::m_elementButton)),
         iconButtonElement(owner.StyleElement(&WidgetStyle_I::m_elementIconButton)),
         mouseElement(owner.StyleElement(&WidgetStyle_I::m_elementMouse)),
+        sized(*f, fontSize),
         color(textColor) {}
 
   WText_I& t;
@@ -221,24 +222,32 @@ struct LayoutRun {
   std::vector<TextTag> tags;
   std::vector<Line> lines;
   float scale = 1.0f;
+  // The font's glyphs at the font size times the scale, so that a token costs no call into the font.
+  SizedFont sized;
   float textWidth = 0;
   bool syntaxReported = false;
-  // A lone space measures the same at the same scale: measured again only when the scale changed.
-  float spaceScale = 0;
-  float spaceWidth = 0, spaceAdvance = 0;
   // Placement: the vertices written so far and the colour of the text.
   int32_t v = 0;
   Vector4f color;
+  // The pen after the latest glyphs and their height, where the caret box goes once there are glyphs.
+  Vector3f caretPen{0, 0, 0};
+  float caretHeight = 0;
+  bool anyGlyphs = false;
 
   const UIElement_I* FrameElement(const TextTag& tag) const {
     if (tag.kind == TextTagKind::Key) return keyElement;
     return tag.hasIcon ? iconButtonElement : buttonElement;
   }
 
+  void SetScale(float s) {
+    if (s == scale) return;
+    scale = s;
+    sized = SizedFont(*font, {fs.x * scale, fs.y * scale});
+  }
+
   // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
   inline float Measure(const char* s, int32_t length, float* advance) const {
-    const float size = fs.x * scale;
-    return font->MeasureText(s, length, &size, advance);
+    return sized.Measure(s, length, advance);
   }
 
   // A tag's width and pen advance; images and frames without a size take the line's height and their label.
@@ -284,7 +293,7 @@ struct LayoutRun {
     k.kind = TokenKind::Tag;
     k.length = tag.end - i;
     MeasureTag(k, tag);
-    if (tag.kind == TextTagKind::Scale && tag.hasScale) scale = tag.scale;
+    if (tag.kind == TextTagKind::Scale && tag.hasScale) SetScale(tag.scale);
     k.tag = int32_t(tags.size());
     tags.push_back(std::move(tag));
   }
@@ -301,13 +310,7 @@ struct LayoutRun {
       k.width = Measure(text + i, k.length, &k.advance);
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
-      if (spaceScale != scale) {
-        spaceAdvance = 0;
-        spaceWidth = Measure(text + i, 1, &spaceAdvance);
-        spaceScale = scale;
-      }
-      k.width = spaceWidth;
-      k.advance = spaceAdvance;
+      k.width = Measure(text + i, 1, &k.advance);
     } else if (c == '\n') {
       k.kind = TokenKind::LineBreak;
     }
@@ -387,13 +390,15 @@ struct LayoutRun {
   }
 
   // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
+  // The caret box goes after the last glyphs of the text only: each run's would be overwritten by the next.
   inline int32_t Glyphs(const char* s, int32_t length, float x, float y, const Vector4f& c) {
     const int32_t room = 4 * n - v;
     length = std::min(length, room / 4);
-    if (length <= 0) return 0;
-    const float size = fs.y * scale;
-    const int32_t written =
-        font->BuildTextQuads(s, length, &t.m_positions[v], &t.m_uvs[v], {fs.x * scale, size}, {x, y, 0}, &t.m_cells[v]);
+    if (length <= 0 || !sized.HasGlyphs()) return 0;
+    caretPen = sized.Build(s, length, &t.m_positions[v], &t.m_uvs[v], {x, y, 0}, &t.m_cells[v]);
+    caretHeight = sized.Height();
+    anyGlyphs = true;
+    const int32_t written = 4 * length;
     if (t.m_colors.Count() > 0)
       for (int32_t i = v; i < v + written; ++i) t.m_colors[i] = c;
     v += written;
@@ -452,7 +457,7 @@ struct LayoutRun {
         break;
       }
       case TextTagKind::Scale:
-        if (tag.hasScale) scale = tag.scale;
+        if (tag.hasScale) SetScale(tag.scale);
         break;
       case TextTagKind::Color:
         if (tag.color != defaultColor) ColorsFrom(defaultColor);
@@ -469,7 +474,7 @@ struct LayoutRun {
   // Glyph quads and records, line by line from the top; scale and colour start over from the text's own.
   void PlaceLines(const std::vector<float>& lineOffset, float top) {
     const WidgetLayout& l = t.m_layout;
-    scale = 1.0f;
+    SetScale(1.0f);
     color = defaultColor;
     for (size_t li = 0; li < lines.size(); ++li) {
       const Line& line = lines[li];
@@ -481,18 +486,17 @@ struct LayoutRun {
         x = std::floor(W - line.width);
       for (int32_t ti = line.first; ti < line.end; ++ti) {
         const Token& k = tokens[ti];
-        if (k.kind != TokenKind::Tag) {
-          const int32_t first = v;
-          if (Glyphs(text + k.start, k.length, x, bottom, color) > 0) {
-            int32_t* map = t.m_charToVertex.Data() + k.start;
-            for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
-          }
-        } else {
-          PlaceTag(tags[k.tag], x, bottom);
-        }
+        int32_t* map = t.m_charToVertex.Data() + k.start;
+        const int32_t first = v;
+        if (k.kind != TokenKind::Tag && Glyphs(text + k.start, k.length, x, bottom, color) > 0)
+          for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
+        else
+          std::fill_n(map, k.length, -1);
+        if (k.kind == TokenKind::Tag) PlaceTag(tags[k.tag], x, bottom);
         x += k.advance + line.extra;
       }
     }
+    if (anyGlyphs) SizedFont::Caret(caretPen, caretHeight, &t.m_cells[v]);
   }
 };
 
@@ -509,6 +513,8 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   std::string working(m_ownText.View());
   if (m_editable) working += ' ';  // so that the cursor can stand after the last character
   const int32_t n = int32_t(working.size());
+  // The glyphs are read from the font's tables directly, so they must be there first.
+  if (font->m_glyphAdvance.IsEmpty()) font->CreateFontImage();
   LayoutRun run(*this, font, working, fs, m_label.fontColor.w >= 0 ? m_label.fontColor : callerColor);
 
   const float widest = run.MeasureTokens();

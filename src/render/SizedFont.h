@@ -1,0 +1,105 @@
+// A font texture's glyph tables taken at one glyph size, for callers that measure and build many runs
+// at that size without a call into the font for each. The font's own MeasureText and BuildTextQuads run
+// through it, so both give the same results to the bit.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/Vector2f.h"
+#include "core/Vector3f.h"
+#include "render/FontTexture2D.h"
+
+namespace PM {
+
+class SizedFont {
+ public:
+  // The tables as the font holds them now (none when it has made no glyphs yet) at `size`: x the glyph
+  // width, y the glyph height. They stay valid until the font makes its image again.
+  SizedFont(const FontTexture2D_I& font, Vector2f size) : m_height(size.y) {
+    const int32_t count = font.m_glyphAdvance.Count();
+    if (count == 0) return;
+    m_advance = font.m_glyphAdvance.Data();
+    m_offset = font.m_glyphOffset.Data();
+    m_size = font.m_glyphSize.Data();
+    m_texOrigin = font.m_glyphTexOrigin.Data();
+    m_texSize = font.m_glyphTexSize.Data();
+    m_count = count;
+    const float h = font.CellHeight();
+    m_kx = size.x / h;
+    m_ky = size.y / h;
+    m_baseline = font.m_baselineOffset;
+  }
+
+  bool HasGlyphs() const { return m_count > 0; }
+
+  // The horizontal ink extent of `length` characters; the pen's end position in *advance.
+  float Measure(const char* text, int32_t length, float* advance) const {
+    *advance = 0.0f;
+    if (m_count == 0 || length <= 0) return 0.0f;
+    const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size;
+    const int32_t count = m_count;
+    const float k = m_kx;
+    float pen = 0.0f, left = 1e10f, right = -1e10f;
+    for (int32_t i = 0; i < length; ++i) {
+      int c = uint8_t(text[i]);
+      if (c >= count) c = 0;
+      const float l = pen + k * off[c].x;
+      left = std::min(left, l);
+      right = std::max(right, l + k * sz[c].x);
+      pen += k * adv[c].x;
+    }
+    *advance = pen;
+    return right - left;
+  }
+
+  // Four corners and texture coordinates per character from `origin`, and with `boxes` each character's
+  // box (the caret box after the last is Caret's). Returns the pen after the last character.
+  Vector3f Build(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
+                 Vector3f* boxes) const {
+    // Taken into locals: the tables cannot change under the stores, which the compiler cannot know.
+    const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size, *uv0 = m_texOrigin, *duv = m_texSize;
+    const int32_t count = m_count;
+    const float kx = m_kx, ky = m_ky, low = 0.25f * m_height, high = 0.75f * m_height, z = origin.z;
+    float penX = origin.x, penY = origin.y + m_baseline;
+    for (int32_t i = 0; i < length; ++i) {
+      int c = uint8_t(text[i]);
+      if (c >= count) c = 0;
+      const Vector2f uv = uv0[c], d = duv[c];
+      const float x0 = kx * off[c].x + penX, y0 = ky * off[c].y + penY;
+      const float x1 = x0 + kx * sz[c].x, y1 = y0 + ky * sz[c].y;
+      Vector3f* p = positions + 4 * i;
+      Vector2f* t = coords + 4 * i;
+      p[0] = {x0, y0, z}, p[1] = {x1, y0, z}, p[2] = {x1, y1, z}, p[3] = {x0, y1, z};
+      t[0] = {uv.x, uv.y}, t[1] = {uv.x + d.x, uv.y}, t[2] = {uv.x + d.x, uv.y + d.y}, t[3] = {uv.x, uv.y + d.y};
+      const float before = penX;
+      penX += kx * adv[c].x;
+      penY += ky * adv[c].y;
+      if (boxes) {
+        Vector3f* b = boxes + 4 * i;
+        const float lo = penY - low, hi = penY + high;
+        b[0] = {before, lo, z}, b[1] = {penX, lo, z}, b[2] = {penX, hi, z}, b[3] = {before, hi, z};
+      }
+    }
+    return {penX, penY, z};
+  }
+
+  // The caret box at `pen` for glyphs `height` high: an eighth of the height wide.
+  static void Caret(Vector3f pen, float height, Vector3f* box) {
+    const float lo = pen.y - 0.25f * height, hi = pen.y + 0.75f * height, w = 0.125f * height;
+    box[0] = {pen.x, lo, pen.z}, box[1] = {pen.x + w, lo, pen.z}, box[2] = {pen.x + w, hi, pen.z},
+    box[3] = {pen.x, hi, pen.z};
+  }
+
+  float Height() const { return m_height; }
+
+ private:
+  const Vector2f *m_advance = nullptr, *m_offset = nullptr, *m_size = nullptr, *m_texOrigin = nullptr,
+                 *m_texSize = nullptr;
+  int32_t m_count = 0;
+  float m_kx = 0, m_ky = 0;  // the size over the font's cell height
+  float m_height = 0;        // the glyph height asked for
+  float m_baseline = 0;
+};
+
+}  // namespace PM
