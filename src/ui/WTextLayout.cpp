@@ -184,6 +184,34 @@ float TopLine(const WidgetLayout& l, float textHeight, float lineHeight) {
   return std::floor(textHeight - lineHeight);
 }
 
+// Where glyph quads go: the widget's arrays from vertex v on. Copied into locals for a run of tokens, so
+// that the stores into the arrays do not make the compiler read it back for every token.
+struct GlyphSink {
+  Vector3f* positions;
+  Vector2f* uvs;
+  Vector3f* cells;
+  Vector4f* colors;  // null while the whole text has one colour
+  int32_t v, limit;
+  // The pen after the latest glyphs and their height, where the caret box goes once there are glyphs.
+  Vector3f caretPen{0, 0, 0};
+  float caretHeight = 0;
+  bool anyGlyphs = false;
+
+  // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
+  // The caret box goes after the last glyphs of the text only: each run's would be overwritten by the next.
+  inline int32_t Write(const SizedFont& font, const char* s, int32_t length, float x, float y, const Vector4f& c) {
+    length = std::min(length, (limit - v) / 4);
+    if (length <= 0 || !font.HasGlyphs()) return 0;
+    caretPen = font.Build(s, length, positions + v, uvs + v, {x, y, 0}, cells + v);
+    caretHeight = font.Height();
+    anyGlyphs = true;
+    const int32_t written = 4 * length;
+    if (colors) std::fill_n(colors + v, written, c);
+    v += written;
+    return written;
+  }
+};
+
 // One layout of a text: what the measuring, the line breaking and the placement share.
 struct LayoutRun {
   LayoutRun(WText_I& owner, FontTexture2D_I* f, const std::string& working, const Vector2f& fontSize,
@@ -227,12 +255,8 @@ struct LayoutRun {
   float textWidth = 0;
   bool syntaxReported = false;
   // Placement: the vertices written so far and the colour of the text.
-  int32_t v = 0;
+  GlyphSink out{};
   Vector4f color;
-  // The pen after the latest glyphs and their height, where the caret box goes once there are glyphs.
-  Vector3f caretPen{0, 0, 0};
-  float caretHeight = 0;
-  bool anyGlyphs = false;
 
   const UIElement_I* FrameElement(const TextTag& tag) const {
     if (tag.kind == TextTagKind::Key) return keyElement;
@@ -384,25 +408,10 @@ struct LayoutRun {
 
   // The colour array is made only once a colour differs: the vertices so far take `earlier`.
   void ColorsFrom(const Vector4f& earlier) {
-    if (t.m_colors.Count() > 0) return;
+    if (out.colors) return;
     t.m_colors.SetCount(4 * n);
-    for (int32_t i = 0; i < v; ++i) t.m_colors[i] = earlier;
-  }
-
-  // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
-  // The caret box goes after the last glyphs of the text only: each run's would be overwritten by the next.
-  inline int32_t Glyphs(const char* s, int32_t length, float x, float y, const Vector4f& c) {
-    const int32_t room = 4 * n - v;
-    length = std::min(length, room / 4);
-    if (length <= 0 || !sized.HasGlyphs()) return 0;
-    caretPen = sized.Build(s, length, &t.m_positions[v], &t.m_uvs[v], {x, y, 0}, &t.m_cells[v]);
-    caretHeight = sized.Height();
-    anyGlyphs = true;
-    const int32_t written = 4 * length;
-    if (t.m_colors.Count() > 0)
-      for (int32_t i = v; i < v + written; ++i) t.m_colors[i] = c;
-    v += written;
-    return written;
+    out.colors = t.m_colors.Data();
+    std::fill_n(out.colors, out.v, earlier);
   }
 
   // A tile named by a tag, found by its name when the tag gave none; a missing one is warned of.
@@ -425,8 +434,8 @@ struct LayoutRun {
     if (labelColor != color) ColorsFrom(color);
     float advance = 0;
     Measure(tag.name.data(), int32_t(tag.name.size()), &advance);
-    Glyphs(tag.name.data(), int32_t(tag.name.size()), x + std::floor((tag.dim[0] - advance) * 0.5f),
-           y + std::floor((tag.dim[1] - lh) * 0.5f), labelColor);
+    out.Write(sized, tag.name.data(), int32_t(tag.name.size()), x + std::floor((tag.dim[0] - advance) * 0.5f),
+              y + std::floor((tag.dim[1] - lh) * 0.5f), labelColor);
     if (!tag.hasIcon) return;
     const int32_t tile = FindTile(tag.iconTile, tag.iconName);
     const Vector3f icon = key ? Vector3f{16, 16, 0} : (e ? e->m_iconDim : Vector3f{16, 16, 0});
@@ -476,6 +485,7 @@ struct LayoutRun {
     const WidgetLayout& l = t.m_layout;
     SetScale(1.0f);
     color = defaultColor;
+    out = {t.m_positions.Data(), t.m_uvs.Data(), t.m_cells.Data(), nullptr, 0, 4 * n};
     for (size_t li = 0; li < lines.size(); ++li) {
       const Line& line = lines[li];
       const float bottom = top - lineOffset[li];
@@ -484,19 +494,38 @@ struct LayoutRun {
         x = std::floor((W - line.width) * 0.5f);
       else if (l.alignmentModeX == kAlignMax)
         x = std::floor(W - line.width);
-      for (int32_t ti = line.first; ti < line.end; ++ti) {
-        const Token& k = tokens[ti];
-        int32_t* map = t.m_charToVertex.Data() + k.start;
-        const int32_t first = v;
-        if (k.kind != TokenKind::Tag && Glyphs(text + k.start, k.length, x, bottom, color) > 0)
-          for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
-        else
-          std::fill_n(map, k.length, -1);
-        if (k.kind == TokenKind::Tag) PlaceTag(tags[k.tag], x, bottom);
-        x += k.advance + line.extra;
-      }
+      PlaceTokens(line, x, bottom);
     }
-    if (anyGlyphs) SizedFont::Caret(caretPen, caretHeight, &t.m_cells[v]);
+    if (out.anyGlyphs) SizedFont::Caret(out.caretPen, out.caretHeight, out.cells + out.v);
+  }
+
+  // A line's tokens from pen x: words, spaces and line breaks become glyph quads mapped to their
+  // characters, tags their records. Between tags the sink, the glyphs and the colour are held in locals.
+  void PlaceTokens(const Line& line, float x, float bottom) {
+    GlyphSink sink = out;
+    SizedFont glyphs = sized;
+    Vector4f c = color;
+    const float extra = line.extra;
+    int32_t* const map = t.m_charToVertex.Data();
+    for (int32_t ti = line.first; ti < line.end; ++ti) {
+      const Token& k = tokens[ti];
+      int32_t* m = map + k.start;
+      const int32_t first = sink.v;
+      if (k.kind == TokenKind::Tag) {
+        std::fill_n(m, k.length, -1);
+        out = sink;
+        PlaceTag(tags[k.tag], x, bottom);
+        sink = out;
+        glyphs = sized;
+        c = color;
+      } else if (sink.Write(glyphs, text + k.start, k.length, x, bottom, c) > 0) {
+        for (int32_t j = 0; j < k.length; ++j) m[j] = first + 4 * j;
+      } else {
+        std::fill_n(m, k.length, -1);
+      }
+      x += k.advance + extra;
+    }
+    out = sink;
   }
 };
 
@@ -531,8 +560,8 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   if (textHeight <= 0 && m_editable) textHeight = h;
   run.PlaceLines(lineOffset, TopLine(l, textHeight, h));
 
-  m_vertexCount = run.v;
-  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), run.v,
+  m_vertexCount = run.out.v;
+  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), run.out.v,
                    m_colors.Count() > 0 ? m_colors.Data() : nullptr, m_colors.Count(), m_maxLength);
   m_textHeight = textHeight;
   m_textWidth = run.textWidth;
