@@ -34,6 +34,11 @@ class SizedFont {
     const float h = font.CellHeight();
     m_kx = size.x / h;
     m_ky = size.y / h;
+#ifdef __SSE2__
+    m_scale = _mm_setr_ps(m_kx, m_ky, m_kx, m_ky);
+    // Adding -0 leaves every value as it is, -0 included.
+    m_cellSpan = _mm_setr_ps(-0.0f, -(0.25f * m_height), -0.0f, 0.75f * m_height);
+#endif
     m_baseline = font.m_baselineOffset;
   }
 
@@ -108,9 +113,7 @@ class SizedFont {
                        Vector3f* boxes) const {
     const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size, *uv0 = m_texOrigin, *duv = m_texSize;
     const int32_t count = m_count;
-    const __m128 k = _mm_setr_ps(m_kx, m_ky, m_kx, m_ky), z = _mm_set1_ps(origin.z);
-    // Adding -0 leaves every value as it is, -0 included.
-    const __m128 span = _mm_setr_ps(-0.0f, -(0.25f * m_height), -0.0f, 0.75f * m_height);
+    const __m128 k = m_scale, span = m_cellSpan, z = _mm_set1_ps(origin.z);
     __m128 pen = _mm_setr_ps(origin.x, origin.y + m_baseline, 0, 0);
     for (int32_t i = 0; i < length; ++i) {
       int c = uint8_t(text[i]);
@@ -163,6 +166,10 @@ class SizedFont {
   int32_t m_count = 0;
   float m_kx = 0, m_ky = 0;  // the size over the font's cell height
   float m_height = 0;        // the glyph height asked for
+#ifdef __SSE2__
+  // The same for the packed builder: the scale of x and y twice, and a cell's reach below and above the pen.
+  __m128 m_scale = _mm_setzero_ps(), m_cellSpan = _mm_setzero_ps();
+#endif
   float m_baseline = 0;
 };
 
