@@ -177,8 +177,8 @@ int32_t FontTexture2D_I::BuildTextQuads(const char* text, int32_t length, Vector
   if (!text) return 0;
   const SizedFont sized(*this, size);
   if (!sized.HasGlyphs() || length <= 0) return 0;
-  const Vector3f pen = sized.Build(text, length, positions, coords, origin, boxes);
-  if (boxes) SizedFont::Caret(pen, size.y, boxes + 4 * length);
+  sized.Build(text, length, positions, coords, origin, boxes);
+  if (boxes) SizedFont::CaretAfter(boxes + 4 * length - 4, size.y, boxes + 4 * length);
   return 4 * length;
 }
 

@@ -65,19 +65,19 @@ class SizedFont {
   }
 
   // Four corners and texture coordinates per character from `origin`, and with `boxes` each character's
-  // box (the caret box after the last is Caret's). Returns the pen after the last character.
-  Vector3f Build(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
-                 Vector3f* boxes) const {
+  // box (the caret box after the last is CaretAfter's).
+  void Build(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
+             Vector3f* boxes) const {
 #ifdef __SSE2__
-    return BuildPacked(text, length, positions, coords, origin, boxes);
+    BuildPacked(text, length, positions, coords, origin, boxes);
 #else
-    return BuildScalar(text, length, positions, coords, origin, boxes);
+    BuildScalar(text, length, positions, coords, origin, boxes);
 #endif
   }
 
   // The same in plain arithmetic, one float at a time.
-  Vector3f BuildScalar(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
-                       Vector3f* boxes) const {
+  void BuildScalar(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
+                   Vector3f* boxes) const {
     // Taken into locals: the tables cannot change under the stores, which the compiler cannot know.
     const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size, *uv0 = m_texOrigin, *duv = m_texSize;
     const int32_t count = m_count;
@@ -102,15 +102,14 @@ class SizedFont {
         b[0] = {before, lo, z}, b[1] = {penX, lo, z}, b[2] = {penX, hi, z}, b[3] = {before, hi, z};
       }
     }
-    return {penX, penY, z};
   }
 
 #ifdef __SSE2__
   // The same with x and y side by side in one register and each quad's twelve floats written as three
   // wide stores: one store per float made the stores, not the arithmetic, the cost of a glyph. Each lane
   // does the scalar version's operations in its order, so the results are the same to the bit.
-  Vector3f BuildPacked(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
-                       Vector3f* boxes) const {
+  void BuildPacked(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
+                   Vector3f* boxes) const {
     const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size, *uv0 = m_texOrigin, *duv = m_texSize;
     const int32_t count = m_count;
     const __m128 k = m_scale, span = m_cellSpan, z = _mm_set1_ps(origin.z);
@@ -133,9 +132,6 @@ class SizedFont {
       }
       pen = next;
     }
-    alignas(16) float end[4];
-    _mm_store_ps(end, pen);
-    return {end[0], end[1], origin.z};
   }
 
   static __m128 Pair(const Vector2f& v) { return _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&v)); }
@@ -151,11 +147,11 @@ class SizedFont {
   }
 #endif
 
-  // The caret box at `pen` for glyphs `height` high: an eighth of the height wide.
-  static void Caret(Vector3f pen, float height, Vector3f* box) {
-    const float lo = pen.y - 0.25f * height, hi = pen.y + 0.75f * height, w = 0.125f * height;
-    box[0] = {pen.x, lo, pen.z}, box[1] = {pen.x + w, lo, pen.z}, box[2] = {pen.x + w, hi, pen.z},
-    box[3] = {pen.x, hi, pen.z};
+  // The caret box after a character whose box is `cell` (four corners), for glyphs `height` high: from the
+  // pen after it, as high as the box and an eighth of the height wide.
+  static void CaretAfter(const Vector3f* cell, float height, Vector3f* box) {
+    const float x = cell[1].x, lo = cell[1].y, hi = cell[2].y, z = cell[1].z, w = 0.125f * height;
+    box[0] = {x, lo, z}, box[1] = {x + w, lo, z}, box[2] = {x + w, hi, z}, box[3] = {x, hi, z};
   }
 
   float Height() const { return m_height; }

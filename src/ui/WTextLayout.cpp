@@ -192,19 +192,15 @@ struct GlyphSink {
   Vector3f* cells;
   Vector4f* colors;  // null while the whole text has one colour
   int32_t v, limit;
-  // The pen after the latest glyphs and their height, where the caret box goes once there are glyphs.
-  Vector3f caretPen{0, 0, 0};
-  float caretHeight = 0;
-  bool anyGlyphs = false;
+  float height;  // of the latest glyphs, whose caret box follows the text
 
   // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
   // The caret box goes after the last glyphs of the text only: each run's would be overwritten by the next.
   inline int32_t Write(const SizedFont& font, const char* s, int32_t length, float x, float y, const Vector4f& c) {
     length = std::min(length, (limit - v) / 4);
     if (length <= 0 || !font.HasGlyphs()) return 0;
-    caretPen = font.Build(s, length, positions + v, uvs + v, {x, y, 0}, cells + v);
-    caretHeight = font.Height();
-    anyGlyphs = true;
+    font.Build(s, length, positions + v, uvs + v, {x, y, 0}, cells + v);
+    height = font.Height();
     const int32_t written = 4 * length;
     if (colors) std::fill_n(colors + v, written, c);
     v += written;
@@ -230,7 +226,9 @@ struct LayoutRun {
         iconButtonElement(owner.StyleElement(&WidgetStyle_I::m_elementIconButton)),
         mouseElement(owner.StyleElement(&WidgetStyle_I::m_elementMouse)),
         sized(*f, fontSize),
-        color(textColor) {}
+        color(textColor) {
+    spaceWidth = sized.Measure(" ", 1, &spaceAdvance);
+  }
 
   WText_I& t;
   FontTexture2D_I* font;
@@ -252,6 +250,7 @@ struct LayoutRun {
   float scale = 1.0f;
   // The font's glyphs at the font size times the scale, so that a token costs no call into the font.
   SizedFont sized;
+  float spaceWidth = 0, spaceAdvance = 0;  // a lone space at that size
   float textWidth = 0;
   bool syntaxReported = false;
   // Placement: the vertices written so far and the colour of the text.
@@ -267,6 +266,7 @@ struct LayoutRun {
     if (s == scale) return;
     scale = s;
     sized = SizedFont(*font, {fs.x * scale, fs.y * scale});
+    spaceWidth = sized.Measure(" ", 1, &spaceAdvance);
   }
 
   // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
@@ -334,7 +334,8 @@ struct LayoutRun {
       k.width = Measure(text + i, k.length, &k.advance);
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
-      k.width = Measure(text + i, 1, &k.advance);
+      k.width = spaceWidth;
+      k.advance = spaceAdvance;
     } else if (c == '\n') {
       k.kind = TokenKind::LineBreak;
     }
@@ -485,7 +486,7 @@ struct LayoutRun {
     const WidgetLayout& l = t.m_layout;
     SetScale(1.0f);
     color = defaultColor;
-    out = {t.m_positions.Data(), t.m_uvs.Data(), t.m_cells.Data(), nullptr, 0, 4 * n};
+    out = {t.m_positions.Data(), t.m_uvs.Data(), t.m_cells.Data(), nullptr, 0, 4 * n, 0};
     for (size_t li = 0; li < lines.size(); ++li) {
       const Line& line = lines[li];
       const float bottom = top - lineOffset[li];
@@ -496,7 +497,7 @@ struct LayoutRun {
         x = std::floor(W - line.width);
       PlaceTokens(line, x, bottom);
     }
-    if (out.anyGlyphs) SizedFont::Caret(out.caretPen, out.caretHeight, out.cells + out.v);
+    if (out.v > 0) SizedFont::CaretAfter(out.cells + out.v - 4, out.height, out.cells + out.v);
   }
 
   // A line's tokens from pen x: words, spaces and line breaks become glyph quads mapped to their
