@@ -166,6 +166,12 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   if (sheet.Clipped())
     Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: glyphs of ", quotedName.c_str(),
         " do not fit into the ", W, "x", H, " image; clipped.");
+  m_packedGlyphs.resize(size_t(m_glyphAdvance.Count()));
+  for (int32_t c = 0; c < m_glyphAdvance.Count(); ++c) {
+    const Vector2f origin = m_glyphTexOrigin[c], size = m_glyphTexSize[c];
+    m_packedGlyphs[size_t(c)] = {
+        m_glyphOffset[c], m_glyphSize[c], m_glyphAdvance[c], origin, {origin.x + size.x, origin.y + size.y}};
+  }
   m_glyphImage = image;
   SetLoadedImage(image);
   return SOK;

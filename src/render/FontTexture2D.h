@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "classes/EngineClass.h"
 #include "core/Array.h"
@@ -18,6 +19,12 @@ struct Glyph;
 struct GlyphBoxes;
 struct GlyphSpot;
 class GlyphSheet;
+
+// One glyph's metrics side by side, as the glyph builder reads them: the entries of the five tables, and
+// the far texture corner (origin plus size) added once.
+struct GlyphMetrics {
+  Vector2f offset, size, advance, texOrigin, texEnd;
+};
 
 class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId::FontTexture2D, "FontTexture2D"> {
  public:
@@ -51,6 +58,8 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   float m_fontAscent = 0.0f, m_fontDescent = 0.0f, m_baselineOffset = 0.0f;
   // The CharacterSize height, or the rendered cell's when that is below 1: glyph sizes are relative to it.
   float CellHeight() const;
+  // The glyph tables side by side, one entry per code: made with them, empty before.
+  const std::vector<GlyphMetrics>& PackedGlyphs() const { return m_packedGlyphs; }
 
  private:
   // The font the members ask for; null, with the error in *error, when none could be made.
@@ -60,6 +69,7 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   void RenderGlyphs(Font& font, int levels, const std::string& quotedName, GlyphBoxes* out);
   void StoreGlyphMetrics(int c, const Glyph* g, int32_t width, int32_t height, const GlyphSpot& spot,
                          const GlyphSheet& sheet);
+  std::vector<GlyphMetrics> m_packedGlyphs;
   Ptr<Image_I> m_glyphImage;  // kept so that a later engine or a released texture gets it again
   float m_renderedCellHeight = 0.0f;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -17,6 +18,9 @@ namespace PM {
 
 static_assert(sizeof(Vector3f) == 3 * sizeof(float) && sizeof(Vector2f) == 2 * sizeof(float),
               "glyph corners are written as runs of floats");
+static_assert(offsetof(GlyphMetrics, size) == offsetof(GlyphMetrics, offset) + sizeof(Vector2f) &&
+                  offsetof(GlyphMetrics, texEnd) == offsetof(GlyphMetrics, texOrigin) + sizeof(Vector2f),
+              "a glyph's offset and size, and its texture corners, are read four floats at a time");
 
 class SizedFont {
  public:
@@ -24,12 +28,8 @@ class SizedFont {
   // width, y the glyph height. They stay valid until the font makes its image again.
   SizedFont(const FontTexture2D_I& font, Vector2f size) : m_height(size.y) {
     const int32_t count = font.m_glyphAdvance.Count();
-    if (count == 0) return;
-    m_advance = font.m_glyphAdvance.Data();
-    m_offset = font.m_glyphOffset.Data();
-    m_size = font.m_glyphSize.Data();
-    m_texOrigin = font.m_glyphTexOrigin.Data();
-    m_texSize = font.m_glyphTexSize.Data();
+    if (count == 0 || font.PackedGlyphs().size() != size_t(count)) return;
+    m_glyphs = font.PackedGlyphs().data();
     m_count = count;
     const float h = font.CellHeight();
     m_kx = size.x / h;
@@ -48,17 +48,18 @@ class SizedFont {
   float Measure(const char* text, int32_t length, float* advance) const {
     *advance = 0.0f;
     if (m_count == 0 || length <= 0) return 0.0f;
-    const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size;
+    const GlyphMetrics* glyphs = m_glyphs;
     const int32_t count = m_count;
     const float k = m_kx;
     float pen = 0.0f, left = 1e10f, right = -1e10f;
     for (int32_t i = 0; i < length; ++i) {
       int c = uint8_t(text[i]);
       if (c >= count) c = 0;
-      const float l = pen + k * off[c].x;
+      const GlyphMetrics& g = glyphs[c];
+      const float l = pen + k * g.offset.x;
       left = std::min(left, l);
-      right = std::max(right, l + k * sz[c].x);
-      pen += k * adv[c].x;
+      right = std::max(right, l + k * g.size.x);
+      pen += k * g.advance.x;
     }
     *advance = pen;
     return right - left;
@@ -79,23 +80,24 @@ class SizedFont {
   void BuildScalar(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
                    Vector3f* boxes) const {
     // Taken into locals: the tables cannot change under the stores, which the compiler cannot know.
-    const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size, *uv0 = m_texOrigin, *duv = m_texSize;
+    const GlyphMetrics* glyphs = m_glyphs;
     const int32_t count = m_count;
     const float kx = m_kx, ky = m_ky, low = 0.25f * m_height, high = 0.75f * m_height, z = origin.z;
     float penX = origin.x, penY = origin.y + m_baseline;
     for (int32_t i = 0; i < length; ++i) {
       int c = uint8_t(text[i]);
       if (c >= count) c = 0;
-      const Vector2f uv = uv0[c], d = duv[c];
-      const float x0 = kx * off[c].x + penX, y0 = ky * off[c].y + penY;
-      const float x1 = x0 + kx * sz[c].x, y1 = y0 + ky * sz[c].y;
+      const GlyphMetrics& g = glyphs[c];
+      const Vector2f uv = g.texOrigin, e = g.texEnd;
+      const float x0 = kx * g.offset.x + penX, y0 = ky * g.offset.y + penY;
+      const float x1 = x0 + kx * g.size.x, y1 = y0 + ky * g.size.y;
       Vector3f* p = positions + 4 * i;
       Vector2f* t = coords + 4 * i;
       p[0] = {x0, y0, z}, p[1] = {x1, y0, z}, p[2] = {x1, y1, z}, p[3] = {x0, y1, z};
-      t[0] = {uv.x, uv.y}, t[1] = {uv.x + d.x, uv.y}, t[2] = {uv.x + d.x, uv.y + d.y}, t[3] = {uv.x, uv.y + d.y};
+      t[0] = {uv.x, uv.y}, t[1] = {e.x, uv.y}, t[2] = {e.x, e.y}, t[3] = {uv.x, e.y};
       const float before = penX;
-      penX += kx * adv[c].x;
-      penY += ky * adv[c].y;
+      penX += kx * g.advance.x;
+      penY += ky * g.advance.y;
       if (boxes) {
         Vector3f* b = boxes + 4 * i;
         const float lo = penY - low, hi = penY + high;
@@ -110,22 +112,23 @@ class SizedFont {
   // does the scalar version's operations in its order, so the results are the same to the bit.
   void BuildPacked(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
                    Vector3f* boxes) const {
-    const Vector2f *adv = m_advance, *off = m_offset, *sz = m_size, *uv0 = m_texOrigin, *duv = m_texSize;
+    const GlyphMetrics* glyphs = m_glyphs;
     const int32_t count = m_count;
     const __m128 k = m_scale, span = m_cellSpan, z = _mm_set1_ps(origin.z);
     __m128 pen = _mm_setr_ps(origin.x, origin.y + m_baseline, 0, 0);
     for (int32_t i = 0; i < length; ++i) {
       int c = uint8_t(text[i]);
       if (c >= count) c = 0;
-      const __m128 p0 = _mm_add_ps(_mm_mul_ps(k, Pair(off[c])), pen);
-      const __m128 p1 = _mm_add_ps(p0, _mm_mul_ps(k, Pair(sz[c])));
+      const GlyphMetrics& g = glyphs[c];
+      const __m128 scaled = _mm_mul_ps(k, _mm_loadu_ps(&g.offset.x));  // offset and size, scaled
+      const __m128 p0 = _mm_add_ps(scaled, pen);
+      const __m128 p1 = _mm_add_ps(p0, _mm_movehl_ps(scaled, scaled));
       StoreRect(positions + 4 * i, _mm_movelh_ps(p0, p1), z);
-      const __m128 uv = Pair(uv0[c]);
-      const __m128 q = _mm_movelh_ps(uv, _mm_add_ps(uv, Pair(duv[c])));  // u, v, u + du, v + dv
+      const __m128 q = _mm_loadu_ps(&g.texOrigin.x);  // u, v, u + du, v + dv
       float* t = reinterpret_cast<float*>(coords + 4 * i);
       _mm_storeu_ps(t, _mm_shuffle_ps(q, q, _MM_SHUFFLE(1, 2, 1, 0)));
       _mm_storeu_ps(t + 4, _mm_shuffle_ps(q, q, _MM_SHUFFLE(3, 0, 3, 2)));
-      const __m128 next = _mm_add_ps(pen, _mm_mul_ps(k, Pair(adv[c])));
+      const __m128 next = _mm_add_ps(pen, _mm_mul_ps(k, Pair(g.advance)));
       if (boxes) {
         const __m128 both = _mm_movelh_ps(pen, next);  // the pen before and after
         StoreRect(boxes + 4 * i, _mm_add_ps(_mm_shuffle_ps(both, both, _MM_SHUFFLE(3, 2, 3, 0)), span), z);
@@ -157,8 +160,7 @@ class SizedFont {
   float Height() const { return m_height; }
 
  private:
-  const Vector2f *m_advance = nullptr, *m_offset = nullptr, *m_size = nullptr, *m_texOrigin = nullptr,
-                 *m_texSize = nullptr;
+  const GlyphMetrics* m_glyphs = nullptr;
   int32_t m_count = 0;
   float m_kx = 0, m_ky = 0;  // the size over the font's cell height
   float m_height = 0;        // the glyph height asked for
