@@ -46,14 +46,26 @@ class SizedFont {
 
   // The horizontal ink extent of `length` characters; the pen's end position in *advance.
   float Measure(const char* text, int32_t length, float* advance) const {
-    *advance = 0.0f;
-    if (m_count == 0 || length <= 0) return 0.0f;
+    float width = 0.0f;
+    MeasureUntil(
+        text, length, [](uint8_t) { return false; }, &width, advance);
+    return width;
+  }
+
+  // Measures from `text` up to `length` characters or the first c with stop(c), whichever comes first,
+  // as Measure does (ink extent in *width, pen end in *advance), and returns how many it measured: a
+  // caller that cuts a text into runs reads each character once.
+  template <class Stop>
+  int32_t MeasureUntil(const char* text, int32_t length, Stop stop, float* width, float* advance) const {
     const GlyphMetrics* glyphs = m_glyphs;
     const int32_t count = m_count;
     const float k = m_kx;
     float pen = 0.0f, left = 1e10f, right = -1e10f;
-    for (int32_t i = 0; i < length; ++i) {
+    int32_t i = 0;
+    for (; i < length; ++i) {
       int c = uint8_t(text[i]);
+      if (stop(uint8_t(c))) break;
+      if (count == 0) continue;
       if (c >= count) c = 0;
       const GlyphMetrics& g = glyphs[c];
       const float l = pen + k * g.offset.x;
@@ -62,7 +74,8 @@ class SizedFont {
       pen += k * g.advance.x;
     }
     *advance = pen;
-    return right - left;
+    *width = count == 0 || i == 0 ? 0.0f : right - left;
+    return i;
   }
 
   // Four corners and texture coordinates per character from `origin`, and with `boxes` each character's

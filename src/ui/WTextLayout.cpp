@@ -327,11 +327,11 @@ struct LayoutRun {
     if (markup && c == '{') {
       ReadTag(k, i);
     } else if (c > 32) {
-      int32_t e = i;
-      while (e<n&& static_cast<unsigned char>(text[e])> 32 && !(markup && text[e] == '{')) ++e;
+      // A word runs to a space or control character, or with markup on to the next tag.
+      const uint8_t tagStart = markup ? uint8_t('{') : uint8_t(0);
       k.kind = TokenKind::Word;
-      k.length = e - i;
-      k.width = Measure(text + i, k.length, &k.advance);
+      k.length = sized.MeasureUntil(
+          text + i, n - i, [tagStart](uint8_t b) { return b <= 32 || b == tagStart; }, &k.width, &k.advance);
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
       k.width = spaceWidth;
