@@ -508,8 +508,9 @@ struct LayoutRun {
     Vector4f c = color;
     const float extra = line.extra;
     int32_t* const map = t.m_charToVertex.Data();
-    for (int32_t ti = line.first; ti < line.end; ++ti) {
-      const Token& k = tokens[ti];
+    const Token* const end = tokens.data() + line.end;
+    for (const Token* token = tokens.data() + line.first; token != end; ++token) {
+      const Token& k = *token;
       int32_t* m = map + k.start;
       const int32_t first = sink.v;
       if (k.kind == TokenKind::Tag) {
