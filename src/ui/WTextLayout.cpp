@@ -374,14 +374,15 @@ struct LayoutRun {
       cur = {end, end, 0, 0};
       pen = 0;
     };
-    for (int32_t i = 0; i < int32_t(tokens.size()); ++i) {
+    const int32_t count = int32_t(tokens.size());  // read once: the stores into the lines hide that it stays
+    for (int32_t i = 0; i < count; ++i) {
       const Token& k = tokens[i];
       if (BreaksBefore(k, cur.width, W, i == cur.first)) close(i);
       pen += k.advance;
       if (k.kind != TokenKind::Space && k.kind != TokenKind::LineBreak) cur.width = pen;
       if (k.kind == TokenKind::LineBreak) close(i + 1);
     }
-    if (cur.first < int32_t(tokens.size()) || lines.empty()) close(int32_t(tokens.size()));
+    if (cur.first < count || lines.empty()) close(count);
   }
 
   // A block-aligned line shares what it lacks of the full width among its tokens, in whole pixels.
