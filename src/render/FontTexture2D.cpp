@@ -117,6 +117,17 @@ void FontTexture2D_I::StoreGlyphMetrics(int c, const Glyph* g, int32_t width, in
   m_glyphTexSize[c] = {(bw + 2 * m) / W, (bh + 2 * m) / H};
 }
 
+void FontTexture2D_I::PackGlyphs() {
+  m_packedCount = m_glyphAdvance.Count();
+  m_packedGlyphs.resize(kPackedCodes);
+  for (int32_t code = 0; code < kPackedCodes; ++code) {
+    const int32_t c = code < m_packedCount ? code : 0;
+    const Vector2f origin = m_glyphTexOrigin[c], size = m_glyphTexSize[c];
+    m_packedGlyphs[size_t(code)] = {
+        m_glyphOffset[c], m_glyphSize[c], m_glyphAdvance[c], origin, {origin.x + size.x, origin.y + size.y}};
+  }
+}
+
 ResultCode FontTexture2D_I::CreateFontImage() {
   if (!m_glyphAdvance.IsEmpty()) {
     // Built before: a released texture or a new engine gets the same glyphs again.
@@ -166,12 +177,7 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   if (sheet.Clipped())
     Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: glyphs of ", quotedName.c_str(),
         " do not fit into the ", W, "x", H, " image; clipped.");
-  m_packedGlyphs.resize(size_t(m_glyphAdvance.Count()));
-  for (int32_t c = 0; c < m_glyphAdvance.Count(); ++c) {
-    const Vector2f origin = m_glyphTexOrigin[c], size = m_glyphTexSize[c];
-    m_packedGlyphs[size_t(c)] = {
-        m_glyphOffset[c], m_glyphSize[c], m_glyphAdvance[c], origin, {origin.x + size.x, origin.y + size.y}};
-  }
+  PackGlyphs();
   m_glyphImage = image;
   SetLoadedImage(image);
   return SOK;

@@ -18,6 +18,7 @@ namespace PM {
 
 static_assert(sizeof(Vector3f) == 3 * sizeof(float) && sizeof(Vector2f) == 2 * sizeof(float),
               "glyph corners are written as runs of floats");
+static_assert(FontTexture2D_I::kPackedCodes == 256, "every byte code has its packed glyph");
 static_assert(offsetof(GlyphMetrics, size) == offsetof(GlyphMetrics, offset) + sizeof(Vector2f) &&
                   offsetof(GlyphMetrics, texEnd) == offsetof(GlyphMetrics, texOrigin) + sizeof(Vector2f),
               "a glyph's offset and size, and its texture corners, are read four floats at a time");
@@ -27,10 +28,8 @@ class SizedFont {
   // The tables as the font holds them now (none when it has made no glyphs yet) at `size`: x the glyph
   // width, y the glyph height. They stay valid until the font makes its image again.
   SizedFont(const FontTexture2D_I& font, Vector2f size) : m_height(size.y) {
-    const int32_t count = font.m_glyphAdvance.Count();
-    if (count == 0 || font.PackedGlyphs().size() != size_t(count)) return;
-    m_glyphs = font.PackedGlyphs().data();
-    m_count = count;
+    m_glyphs = font.PackedGlyphs();
+    if (!m_glyphs) return;
     const float h = font.CellHeight();
     m_kx = size.x / h;
     m_ky = size.y / h;
@@ -42,7 +41,7 @@ class SizedFont {
     m_baseline = font.m_baselineOffset;
   }
 
-  bool HasGlyphs() const { return m_count > 0; }
+  bool HasGlyphs() const { return m_glyphs != nullptr; }
 
   // The horizontal ink extent of `length` characters; the pen's end position in *advance.
   float Measure(const char* text, int32_t length, float* advance) const {
@@ -58,15 +57,13 @@ class SizedFont {
   template <class Stop>
   int32_t MeasureUntil(const char* text, int32_t length, Stop stop, float* width, float* advance) const {
     const GlyphMetrics* glyphs = m_glyphs;
-    const int32_t count = m_count;
     const float k = m_kx;
     float pen = 0.0f, left = 1e10f, right = -1e10f;
     int32_t i = 0;
     for (; i < length; ++i) {
-      int c = uint8_t(text[i]);
-      if (stop(uint8_t(c))) break;
-      if (count == 0) continue;
-      if (c >= count) c = 0;
+      const uint8_t c = uint8_t(text[i]);
+      if (stop(c)) break;
+      if (!glyphs) continue;
       const GlyphMetrics& g = glyphs[c];
       const float l = pen + k * g.offset.x;
       left = std::min(left, l);
@@ -74,7 +71,7 @@ class SizedFont {
       pen += k * g.advance.x;
     }
     *advance = pen;
-    *width = count == 0 || i == 0 ? 0.0f : right - left;
+    *width = !glyphs || i == 0 ? 0.0f : right - left;
     return i;
   }
 
@@ -94,12 +91,10 @@ class SizedFont {
                    Vector3f* boxes) const {
     // Taken into locals: the tables cannot change under the stores, which the compiler cannot know.
     const GlyphMetrics* glyphs = m_glyphs;
-    const int32_t count = m_count;
     const float kx = m_kx, ky = m_ky, low = 0.25f * m_height, high = 0.75f * m_height, z = origin.z;
     float penX = origin.x, penY = origin.y + m_baseline;
     for (int32_t i = 0; i < length; ++i) {
-      int c = uint8_t(text[i]);
-      if (c >= count) c = 0;
+      const uint8_t c = uint8_t(text[i]);
       const GlyphMetrics& g = glyphs[c];
       const Vector2f uv = g.texOrigin, e = g.texEnd;
       const float x0 = kx * g.offset.x + penX, y0 = ky * g.offset.y + penY;
@@ -126,12 +121,10 @@ class SizedFont {
   void BuildPacked(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
                    Vector3f* boxes) const {
     const GlyphMetrics* glyphs = m_glyphs;
-    const int32_t count = m_count;
     const __m128 k = m_scale, span = m_cellSpan, z = _mm_set1_ps(origin.z);
     __m128 pen = _mm_setr_ps(origin.x, origin.y + m_baseline, 0, 0);
     for (int32_t i = 0; i < length; ++i) {
-      int c = uint8_t(text[i]);
-      if (c >= count) c = 0;
+      const uint8_t c = uint8_t(text[i]);
       const GlyphMetrics& g = glyphs[c];
       const __m128 scaled = _mm_mul_ps(k, _mm_loadu_ps(&g.offset.x));  // offset and size, scaled
       const __m128 p0 = _mm_add_ps(scaled, pen);
@@ -174,7 +167,6 @@ class SizedFont {
 
  private:
   const GlyphMetrics* m_glyphs = nullptr;
-  int32_t m_count = 0;
   float m_kx = 0, m_ky = 0;  // the size over the font's cell height
   float m_height = 0;        // the glyph height asked for
 #ifdef __SSE2__

@@ -101,5 +101,34 @@ TEST_F(SizedFontTest, TheFontsOwnCallsGiveTheSizedResults) {
   EXPECT_EQ(sizedAdvance, 0.0f);
 }
 
+// A font's tables reach only as far as its character map's highest code; a code beyond them is code 0,
+// measured and built alike; tables that changed length since they were made give no glyphs.
+TEST_F(SizedFontTest, CodesBeyondTheTablesAreCodeZero) {
+  font->m_characterMap = " AgW";
+  ASSERT_EQ(font->CreateFontImage(), SOK);
+  ASSERT_EQ(font->m_glyphAdvance.Count(), int32_t('g') + 1);
+  Quads zero(1), beyond(1);
+  const Vector2f size{16, 16};
+  const char nul = 0;
+  EXPECT_EQ(
+      font->BuildTextQuads(&nul, 1, zero.positions.data(), zero.coords.data(), size, {1, 2, 0}, zero.cells.data()), 4);
+  for (const char* code : {"z", "\xFF"}) {
+    EXPECT_EQ(font->BuildTextQuads(code, 1, beyond.positions.data(), beyond.coords.data(), size, {1, 2, 0},
+                                   beyond.cells.data()),
+              4);
+    EXPECT_TRUE(zero == beyond) << int(uint8_t(code[0]));
+    float advance = -1;
+    EXPECT_EQ(font->MeasureText(code, 1, &size.x, &advance), 0.0f);
+    EXPECT_EQ(advance, 0.0f);
+  }
+  Quads w(1);
+  font->BuildTextQuads("W", 1, w.positions.data(), w.coords.data(), size, {1, 2, 0}, w.cells.data());
+  EXPECT_FALSE(w == zero);
+
+  font->m_glyphAdvance.Append(Vector2f{0, 0});
+  EXPECT_FALSE(SizedFont(*font, size).HasGlyphs());
+  EXPECT_EQ(font->BuildTextQuads("A", 1, zero.positions.data(), zero.coords.data(), size, {0, 0, 0}, nullptr), 0);
+}
+
 }  // namespace
 }  // namespace PM::Test
