@@ -76,9 +76,10 @@ class SizedFont {
   }
 
   // Four corners and texture coordinates per character from `origin`, and with `boxes` each character's
-  // box (the caret box after the last is CaretAfter's).
+  // box (the caret box after the last is CaretAfter's). Writes nothing without glyphs.
   void Build(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
              Vector3f* boxes) const {
+    if (!m_glyphs) return;
 #ifdef __SSE2__
     BuildPacked(text, length, positions, coords, origin, boxes);
 #else
@@ -86,7 +87,7 @@ class SizedFont {
 #endif
   }
 
-  // The same in plain arithmetic, one float at a time.
+  // The same in plain arithmetic, one float at a time (with glyphs only, as the packed version).
   void BuildScalar(const char* text, int32_t length, Vector3f* positions, Vector2f* coords, Vector3f origin,
                    Vector3f* boxes) const {
     // Taken into locals: the tables cannot change under the stores, which the compiler cannot know.
