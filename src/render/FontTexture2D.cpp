@@ -11,6 +11,7 @@
 #include "core/LogMsg.h"
 #include "platform/FontGlyphs.h"
 #include "render/GlyphSheet.h"
+#include "render/SizedFont.h"
 
 namespace PM {
 
@@ -116,6 +117,17 @@ void FontTexture2D_I::StoreGlyphMetrics(int c, const Glyph* g, int32_t width, in
   m_glyphTexSize[c] = {(bw + 2 * m) / W, (bh + 2 * m) / H};
 }
 
+void FontTexture2D_I::PackGlyphs() {
+  m_packedCount = m_glyphAdvance.Count();
+  m_packedGlyphs.resize(kPackedCodes);
+  for (int32_t code = 0; code < kPackedCodes; ++code) {
+    const int32_t c = code < m_packedCount ? code : 0;
+    const Vector2f origin = m_glyphTexOrigin[c], size = m_glyphTexSize[c];
+    m_packedGlyphs[size_t(code)] = {
+        m_glyphOffset[c], m_glyphSize[c], m_glyphAdvance[c], origin, {origin.x + size.x, origin.y + size.y}};
+  }
+}
+
 ResultCode FontTexture2D_I::CreateFontImage() {
   if (!m_glyphAdvance.IsEmpty()) {
     // Built before: a released texture or a new engine gets the same glyphs again.
@@ -165,6 +177,7 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   if (sheet.Clipped())
     Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: glyphs of ", quotedName.c_str(),
         " do not fit into the ", W, "x", H, " image; clipped.");
+  PackGlyphs();
   m_glyphImage = image;
   SetLoadedImage(image);
   return SOK;
@@ -173,54 +186,20 @@ ResultCode FontTexture2D_I::CreateFontImage() {
 int32_t FontTexture2D_I::BuildTextQuads(const char* text, int32_t length, Vector3f* positions, Vector2f* coords,
                                         Vector2f size, Vector3f origin, Vector3f* boxes) {
   if (m_glyphAdvance.IsEmpty()) CreateFontImage();
-  if (m_glyphAdvance.IsEmpty() || !text || length <= 0) return 0;
-  const float h = CellHeight();
-  const float kx = size.x / h, ky = size.y / h;
-  float penX = origin.x, penY = origin.y + m_baselineOffset;
-  const float z = origin.z;
-  for (int32_t i = 0; i < length; ++i) {
-    int c = uint8_t(text[i]);
-    if (c >= m_glyphAdvance.Count()) c = 0;
-    const Vector2f off = m_glyphOffset[c], sz = m_glyphSize[c], uv = m_glyphTexOrigin[c], duv = m_glyphTexSize[c];
-    const float x0 = kx * off.x + penX, y0 = ky * off.y + penY;
-    const float x1 = x0 + kx * sz.x, y1 = y0 + ky * sz.y;
-    Vector3f* p = positions + 4 * i;
-    Vector2f* t = coords + 4 * i;
-    p[0] = {x0, y0, z}, p[1] = {x1, y0, z}, p[2] = {x1, y1, z}, p[3] = {x0, y1, z};
-    t[0] = {uv.x, uv.y}, t[1] = {uv.x + duv.x, uv.y}, t[2] = {uv.x + duv.x, uv.y + duv.y}, t[3] = {uv.x, uv.y + duv.y};
-    const float before = penX;
-    penX += kx * m_glyphAdvance[c].x;
-    penY += ky * m_glyphAdvance[c].y;
-    if (boxes) {
-      Vector3f* b = boxes + 4 * i;
-      const float lo = penY - 0.25f * size.y, hi = penY + 0.75f * size.y;
-      b[0] = {before, lo, z}, b[1] = {penX, lo, z}, b[2] = {penX, hi, z}, b[3] = {before, hi, z};
-    }
-  }
-  if (boxes) {
-    Vector3f* b = boxes + 4 * length;
-    const float lo = penY - 0.25f * size.y, hi = penY + 0.75f * size.y, w = 0.125f * size.y;
-    b[0] = {penX, lo, z}, b[1] = {penX + w, lo, z}, b[2] = {penX + w, hi, z}, b[3] = {penX, hi, z};
-  }
+  if (!text) return 0;
+  const SizedFont sized(*this, size);
+  if (!sized.HasGlyphs() || length <= 0) return 0;
+  sized.Build(text, length, positions, coords, origin, boxes);
+  if (boxes) SizedFont::CaretAfter(boxes + 4 * length - 4, size.y, boxes + 4 * length);
   return 4 * length;
 }
 
 float FontTexture2D_I::MeasureText(const char* text, int32_t length, const float* size, float* advance) {
   if (m_glyphAdvance.IsEmpty()) CreateFontImage();
-  if (advance) *advance = 0.0f;
-  if (m_glyphAdvance.IsEmpty() || !text || length <= 0 || !size) return 0.0f;
-  const float k = *size / CellHeight();
-  float pen = 0.0f, left = 1e10f, right = -1e10f;
-  for (int32_t i = 0; i < length; ++i) {
-    int c = uint8_t(text[i]);
-    if (c >= m_glyphAdvance.Count()) c = 0;
-    const float l = pen + k * m_glyphOffset[c].x;
-    left = std::min(left, l);
-    right = std::max(right, l + k * m_glyphSize[c].x);
-    pen += k * m_glyphAdvance[c].x;
-  }
+  float pen = 0.0f;
+  const float extent = text && size ? SizedFont(*this, {*size, *size}).Measure(text, length, &pen) : 0.0f;
   if (advance) *advance = pen;
-  return right - left;
+  return extent;
 }
 
 // Entered in the engine class table, which defines it in the order list's order.

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "classes/EngineClass.h"
 #include "core/Array.h"
@@ -18,6 +19,12 @@ struct Glyph;
 struct GlyphBoxes;
 struct GlyphSpot;
 class GlyphSheet;
+
+// One glyph's metrics side by side, as the glyph builder reads them: the entries of the five tables, and
+// the far texture corner (origin plus size) added once.
+struct GlyphMetrics {
+  Vector2f offset, size, advance, texOrigin, texEnd;
+};
 
 class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId::FontTexture2D, "FontTexture2D"> {
  public:
@@ -46,12 +53,20 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   String m_characterMap = kDefaultCharacterMap;
   int32_t m_fontSmoothing = 3;
 
-  // Per character, by byte code: pen movement, quad offset and size, texture origin and size.
+  // Per character, by byte code: pen movement, quad offset and size, texture origin and size. Written by
+  // CreateFontImage alone, which packs them side by side as well (PackedGlyphs) for the glyph builder.
   Array<Vector2f> m_glyphAdvance, m_glyphOffset, m_glyphSize, m_glyphTexOrigin, m_glyphTexSize;
   float m_fontAscent = 0.0f, m_fontDescent = 0.0f, m_baselineOffset = 0.0f;
+  // The CharacterSize height, or the rendered cell's when that is below 1: glyph sizes are relative to it.
+  float CellHeight() const;
+  // The glyph tables side by side for every byte code (one beyond the tables as code 0), made with them;
+  // null before, and when the tables changed length since.
+  const GlyphMetrics* PackedGlyphs() const {
+    return m_packedGlyphs.empty() || m_packedCount != m_glyphAdvance.Count() ? nullptr : m_packedGlyphs.data();
+  }
+  static constexpr int32_t kPackedCodes = 256;
 
  private:
-  float CellHeight() const;  // the CharacterSize height, or the rendered cell's when that is below 1
   // The font the members ask for; null, with the error in *error, when none could be made.
   std::unique_ptr<Font> OpenFont(int* error) const;
   // Renders every glyph of the character map and makes room for its metrics; a glyph the font lacks
@@ -59,6 +74,9 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
   void RenderGlyphs(Font& font, int levels, const std::string& quotedName, GlyphBoxes* out);
   void StoreGlyphMetrics(int c, const Glyph* g, int32_t width, int32_t height, const GlyphSpot& spot,
                          const GlyphSheet& sheet);
+  void PackGlyphs();
+  std::vector<GlyphMetrics> m_packedGlyphs;
+  int32_t m_packedCount = 0;  // the length of the tables when they were packed
   Ptr<Image_I> m_glyphImage;  // kept so that a later engine or a released texture gets it again
   float m_renderedCellHeight = 0.0f;
 };

@@ -9,6 +9,7 @@
 #include "render/DefaultShaders.h"
 #include "render/FontTexture2D.h"
 #include "render/RenderShader.h"
+#include "render/SizedFont.h"
 #include "ui/FontStyle.h"
 #include "ui/ReportOnce.h"
 #include "ui/TileCollection.h"
@@ -169,8 +170,7 @@ void SizeVertexArrays(WText_I& t, int32_t n) {
     for (int32_t v = 0; v < 4 * n; ++v) t.m_indices[v] = v;
   }
   t.m_colors.Clear();
-  t.m_charToVertex.SetCount(n);
-  std::fill_n(t.m_charToVertex.Data(), n, -1);
+  t.m_charToVertex.SetCount(n);  // placement writes every entry
 }
 
 // The bottom of the top line: a centred text is centred on the box, a bottom-aligned one (unless it sizes
@@ -183,6 +183,30 @@ float TopLine(const WidgetLayout& l, float textHeight, float lineHeight) {
     return std::floor(H - lineHeight);
   return std::floor(textHeight - lineHeight);
 }
+
+// Where glyph quads go: the widget's arrays from vertex v on. Copied into locals for a run of tokens, so
+// that the stores into the arrays do not make the compiler read it back for every token.
+struct GlyphSink {
+  Vector3f* positions;
+  Vector2f* uvs;
+  Vector3f* cells;
+  Vector4f* colors;  // null while the whole text has one colour
+  int32_t v, limit;
+  float height;  // of the latest glyphs, whose caret box follows the text
+
+  // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
+  // The caret box goes after the last glyphs of the text only: each run's would be overwritten by the next.
+  inline int32_t Write(const SizedFont& font, const char* s, int32_t length, float x, float y, const Vector4f& c) {
+    length = std::min(length, (limit - v) / 4);
+    if (length <= 0 || !font.HasGlyphs()) return 0;
+    font.Build(s, length, positions + v, uvs + v, {x, y, 0}, cells + v);
+    height = font.Height();
+    const int32_t written = 4 * length;
+    if (colors) std::fill_n(colors + v, written, c);
+    v += written;
+    return written;
+  }
+};
 
 // One layout of a text: what the measuring, the line breaking and the placement share.
 struct LayoutRun {
@@ -201,7 +225,10 @@ struct LayoutRun {
         buttonElement(owner.StyleElement(&WidgetStyle_I::m_elementButton)),
         iconButtonElement(owner.StyleElement(&WidgetStyle_I::m_elementIconButton)),
         mouseElement(owner.StyleElement(&WidgetStyle_I::m_elementMouse)),
-        color(textColor) {}
+        sized(*f, fontSize),
+        color(textColor) {
+    spaceWidth = sized.Measure(" ", 1, &spaceAdvance);
+  }
 
   WText_I& t;
   FontTexture2D_I* font;
@@ -221,13 +248,13 @@ struct LayoutRun {
   std::vector<TextTag> tags;
   std::vector<Line> lines;
   float scale = 1.0f;
+  // The font's glyphs at the font size times the scale, so that a token costs no call into the font.
+  SizedFont sized;
+  float spaceWidth = 0, spaceAdvance = 0;  // a lone space at that size
   float textWidth = 0;
   bool syntaxReported = false;
-  // A lone space measures the same at the same scale: measured again only when the scale changed.
-  float spaceScale = 0;
-  float spaceWidth = 0, spaceAdvance = 0;
   // Placement: the vertices written so far and the colour of the text.
-  int32_t v = 0;
+  GlyphSink out{};
   Vector4f color;
 
   const UIElement_I* FrameElement(const TextTag& tag) const {
@@ -235,10 +262,16 @@ struct LayoutRun {
     return tag.hasIcon ? iconButtonElement : buttonElement;
   }
 
+  void SetScale(float s) {
+    if (s == scale) return;
+    scale = s;
+    sized = SizedFont(*font, {fs.x * scale, fs.y * scale});
+    spaceWidth = sized.Measure(" ", 1, &spaceAdvance);
+  }
+
   // Words are measured at the glyphs' width, as they are built: the font scales a run by its x size.
   inline float Measure(const char* s, int32_t length, float* advance) const {
-    const float size = fs.x * scale;
-    return font->MeasureText(s, length, &size, advance);
+    return sized.Measure(s, length, advance);
   }
 
   // A tag's width and pen advance; images and frames without a size take the line's height and their label.
@@ -284,7 +317,7 @@ struct LayoutRun {
     k.kind = TokenKind::Tag;
     k.length = tag.end - i;
     MeasureTag(k, tag);
-    if (tag.kind == TextTagKind::Scale && tag.hasScale) scale = tag.scale;
+    if (tag.kind == TextTagKind::Scale && tag.hasScale) SetScale(tag.scale);
     k.tag = int32_t(tags.size());
     tags.push_back(std::move(tag));
   }
@@ -294,18 +327,13 @@ struct LayoutRun {
     if (markup && c == '{') {
       ReadTag(k, i);
     } else if (c > 32) {
-      int32_t e = i;
-      while (e<n&& static_cast<unsigned char>(text[e])> 32 && !(markup && text[e] == '{')) ++e;
+      // A word runs to a space or control character, or with markup on to the next tag.
+      const uint8_t tagStart = markup ? uint8_t('{') : uint8_t(0);
       k.kind = TokenKind::Word;
-      k.length = e - i;
-      k.width = Measure(text + i, k.length, &k.advance);
+      k.length = sized.MeasureUntil(
+          text + i, n - i, [tagStart](uint8_t b) { return b <= 32 || b == tagStart; }, &k.width, &k.advance);
     } else if (c == ' ') {
       k.kind = TokenKind::Space;
-      if (spaceScale != scale) {
-        spaceAdvance = 0;
-        spaceWidth = Measure(text + i, 1, &spaceAdvance);
-        spaceScale = scale;
-      }
       k.width = spaceWidth;
       k.advance = spaceAdvance;
     } else if (c == '\n') {
@@ -346,14 +374,15 @@ struct LayoutRun {
       cur = {end, end, 0, 0};
       pen = 0;
     };
-    for (int32_t i = 0; i < int32_t(tokens.size()); ++i) {
+    const int32_t count = int32_t(tokens.size());  // read once: the stores into the lines hide that it stays
+    for (int32_t i = 0; i < count; ++i) {
       const Token& k = tokens[i];
       if (BreaksBefore(k, cur.width, W, i == cur.first)) close(i);
       pen += k.advance;
       if (k.kind != TokenKind::Space && k.kind != TokenKind::LineBreak) cur.width = pen;
       if (k.kind == TokenKind::LineBreak) close(i + 1);
     }
-    if (cur.first < int32_t(tokens.size()) || lines.empty()) close(int32_t(tokens.size()));
+    if (cur.first < count || lines.empty()) close(count);
   }
 
   // A block-aligned line shares what it lacks of the full width among its tokens, in whole pixels.
@@ -381,23 +410,10 @@ struct LayoutRun {
 
   // The colour array is made only once a colour differs: the vertices so far take `earlier`.
   void ColorsFrom(const Vector4f& earlier) {
-    if (t.m_colors.Count() > 0) return;
+    if (out.colors) return;
     t.m_colors.SetCount(4 * n);
-    for (int32_t i = 0; i < v; ++i) t.m_colors[i] = earlier;
-  }
-
-  // Glyph quads for `length` characters, as many as the arrays have room for; returns the vertices written.
-  inline int32_t Glyphs(const char* s, int32_t length, float x, float y, const Vector4f& c) {
-    const int32_t room = 4 * n - v;
-    length = std::min(length, room / 4);
-    if (length <= 0) return 0;
-    const float size = fs.y * scale;
-    const int32_t written =
-        font->BuildTextQuads(s, length, &t.m_positions[v], &t.m_uvs[v], {fs.x * scale, size}, {x, y, 0}, &t.m_cells[v]);
-    if (t.m_colors.Count() > 0)
-      for (int32_t i = v; i < v + written; ++i) t.m_colors[i] = c;
-    v += written;
-    return written;
+    out.colors = t.m_colors.Data();
+    std::fill_n(out.colors, out.v, earlier);
   }
 
   // A tile named by a tag, found by its name when the tag gave none; a missing one is warned of.
@@ -420,8 +436,8 @@ struct LayoutRun {
     if (labelColor != color) ColorsFrom(color);
     float advance = 0;
     Measure(tag.name.data(), int32_t(tag.name.size()), &advance);
-    Glyphs(tag.name.data(), int32_t(tag.name.size()), x + std::floor((tag.dim[0] - advance) * 0.5f),
-           y + std::floor((tag.dim[1] - lh) * 0.5f), labelColor);
+    out.Write(sized, tag.name.data(), int32_t(tag.name.size()), x + std::floor((tag.dim[0] - advance) * 0.5f),
+              y + std::floor((tag.dim[1] - lh) * 0.5f), labelColor);
     if (!tag.hasIcon) return;
     const int32_t tile = FindTile(tag.iconTile, tag.iconName);
     const Vector3f icon = key ? Vector3f{16, 16, 0} : (e ? e->m_iconDim : Vector3f{16, 16, 0});
@@ -452,7 +468,7 @@ struct LayoutRun {
         break;
       }
       case TextTagKind::Scale:
-        if (tag.hasScale) scale = tag.scale;
+        if (tag.hasScale) SetScale(tag.scale);
         break;
       case TextTagKind::Color:
         if (tag.color != defaultColor) ColorsFrom(defaultColor);
@@ -469,8 +485,9 @@ struct LayoutRun {
   // Glyph quads and records, line by line from the top; scale and colour start over from the text's own.
   void PlaceLines(const std::vector<float>& lineOffset, float top) {
     const WidgetLayout& l = t.m_layout;
-    scale = 1.0f;
+    SetScale(1.0f);
     color = defaultColor;
+    out = {t.m_positions.Data(), t.m_uvs.Data(), t.m_cells.Data(), nullptr, 0, 4 * n, 0};
     for (size_t li = 0; li < lines.size(); ++li) {
       const Line& line = lines[li];
       const float bottom = top - lineOffset[li];
@@ -479,20 +496,39 @@ struct LayoutRun {
         x = std::floor((W - line.width) * 0.5f);
       else if (l.alignmentModeX == kAlignMax)
         x = std::floor(W - line.width);
-      for (int32_t ti = line.first; ti < line.end; ++ti) {
-        const Token& k = tokens[ti];
-        if (k.kind != TokenKind::Tag) {
-          const int32_t first = v;
-          if (Glyphs(text + k.start, k.length, x, bottom, color) > 0) {
-            int32_t* map = t.m_charToVertex.Data() + k.start;
-            for (int32_t j = 0; j < k.length; ++j) map[j] = first + 4 * j;
-          }
-        } else {
-          PlaceTag(tags[k.tag], x, bottom);
-        }
-        x += k.advance + line.extra;
-      }
+      PlaceTokens(line, x, bottom);
     }
+    if (out.v > 0) SizedFont::CaretAfter(out.cells + out.v - 4, out.height, out.cells + out.v);
+  }
+
+  // A line's tokens from pen x: words, spaces and line breaks become glyph quads mapped to their
+  // characters, tags their records. Between tags the sink, the glyphs and the colour are held in locals.
+  void PlaceTokens(const Line& line, float x, float bottom) {
+    GlyphSink sink = out;
+    SizedFont glyphs = sized;
+    Vector4f c = color;
+    const float extra = line.extra;
+    int32_t* const map = t.m_charToVertex.Data();
+    const Token* const end = tokens.data() + line.end;
+    for (const Token* token = tokens.data() + line.first; token != end; ++token) {
+      const Token& k = *token;
+      int32_t* m = map + k.start;
+      const int32_t first = sink.v;
+      if (k.kind == TokenKind::Tag) {
+        std::fill_n(m, k.length, -1);
+        out = sink;
+        PlaceTag(tags[k.tag], x, bottom);
+        sink = out;
+        glyphs = sized;
+        c = color;
+      } else if (sink.Write(glyphs, text + k.start, k.length, x, bottom, c) > 0) {
+        for (int32_t j = 0; j < k.length; ++j) m[j] = first + 4 * j;
+      } else {
+        std::fill_n(m, k.length, -1);
+      }
+      x += k.advance + extra;
+    }
+    out = sink;
   }
 };
 
@@ -509,6 +545,8 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   std::string working(m_ownText.View());
   if (m_editable) working += ' ';  // so that the cursor can stand after the last character
   const int32_t n = int32_t(working.size());
+  // The glyphs are read from the font's tables directly, so they must be there first.
+  if (font->m_glyphAdvance.IsEmpty()) font->CreateFontImage();
   LayoutRun run(*this, font, working, fs, m_label.fontColor.w >= 0 ? m_label.fontColor : callerColor);
 
   const float widest = run.MeasureTokens();
@@ -525,8 +563,8 @@ void WText_I::Layout(FontTexture2D_I* font, const Vector4f& callerColor) {
   if (textHeight <= 0 && m_editable) textHeight = h;
   run.PlaceLines(lineOffset, TopLine(l, textHeight, h));
 
-  m_vertexCount = run.v;
-  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), run.v,
+  m_vertexCount = run.out.v;
+  m_glyphs.Rebuilt(reinterpret_cast<const uint32_t*>(m_indices.Data()), m_positions.Data(), m_uvs.Data(), run.out.v,
                    m_colors.Count() > 0 ? m_colors.Data() : nullptr, m_colors.Count(), m_maxLength);
   m_textHeight = textHeight;
   m_textWidth = run.textWidth;

@@ -247,6 +247,26 @@ TEST_F(TextLayoutTest, SpacesTakeTheAdvanceOfTheScaleInForce) {
   EXPECT_NEAR(t->m_textWidth, Advance("a b") + Advance("c d e", 32) + Advance("f g"), 1e-3f);
 }
 
+// Each character's cell runs from its pen to the next; the caret box follows the text's last glyphs,
+// also when tags end the text, and characters of tags map to no quad.
+TEST_F(TextLayoutTest, CellsMapAndTheCaretBoxAfterTheLastGlyphs) {
+  Lay("ab c{Scale=2}d{Color=(1,0,0,1)}{Scale=1}");
+  EXPECT_EQ(TakeLog(), "");
+  ASSERT_EQ(t->m_vertexCount, 20);
+  const int32_t expected[] = {0, 4, 8, 12};
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(t->m_charToVertex[i], expected[i]);
+  for (int32_t i = 4; i < 13; ++i) EXPECT_EQ(t->m_charToVertex[i], -1) << i;  // "{Scale=2}"
+  EXPECT_EQ(t->m_charToVertex[13], 16);
+  for (int32_t i = 14; i < t->m_charToVertex.Count(); ++i) EXPECT_EQ(t->m_charToVertex[i], -1) << i;
+  for (int32_t q = 0; q < 3; ++q) EXPECT_EQ(t->m_cells[4 * q + 1].x, t->m_cells[4 * q + 4].x);  // a b and space
+  // The caret box: at the pen after "d", drawn at scale 2, so 4 pixels wide and 32 high.
+  const Vector3f* caret = &t->m_cells[20];
+  EXPECT_EQ(caret[0].x, t->m_cells[17].x);
+  EXPECT_FLOAT_EQ(caret[1].x - caret[0].x, 4.0f);
+  EXPECT_FLOAT_EQ(caret[2].y - caret[1].y, 32.0f);
+  EXPECT_EQ(caret[0].y, t->m_cells[16].y);
+}
+
 TEST_F(TextLayoutTest, ColourRunsMakeTheColourArrayOnlyWhenNeeded) {
   Lay("ab");
   EXPECT_EQ(t->m_colors.Count(), 0);
