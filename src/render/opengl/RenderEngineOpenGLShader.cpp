@@ -93,9 +93,12 @@ void RenderEngineOpenGL_D::CombineOnUnit(GLenum function, GLenum source0) {
 
 int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject* shader, bool firstPass) {
   RenderShader_I* s = AsShader(shader);
-  m_lastBaseShader = nullptr;
+  if (!s) m_lastBaseShader = nullptr;
   ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
   if (!surface || !Present(surface->m_ambient.Get()) || m_textureUnits <= 1 || !m_context) return 0;
+  // Only a pass that sets itself up changes the context under the last base pass; one that declines
+  // leaves it as that pass left it, and the base pass may still answer a repeat without a call.
+  m_lastBaseShader = nullptr;
   const OpenGLAPI& gl = GL();
   if (firstPass) {
     m_state.Apply(gl, m_ext);
@@ -122,11 +125,12 @@ int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject* shader, bool firstP
 
 int32_t RenderEngineOpenGL_D::SetShaderBump(ScriptObject* shader, bool firstPass) {
   RenderShader_I* s = AsShader(shader);
-  m_lastBaseShader = nullptr;
+  if (!s) m_lastBaseShader = nullptr;
   ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
   if (!surface || !Present(surface->m_bump.Get()) || m_textureUnits <= 1 || !m_context ||
       !m_ext.Has(kGL_EXT_texture_env_dot3) || !m_ext.Has(kGL_EXT_texture_env_combine))
     return 0;
+  m_lastBaseShader = nullptr;  // as in the ambient pass
   const OpenGLAPI& gl = GL();
   if (firstPass) {
     m_state.Apply(gl, m_ext);

@@ -262,6 +262,40 @@ TEST_F(OpenGLShaderTest, SameBaseShaderTwiceMakesNoCallAndAnswersAlike) {
   EXPECT_EQ(e.PassState().Words[2], 0x20000u);
 }
 
+// The sorted passes ask for the ambient pass before every base pass: one that declines (no ambient
+// expression) must not cost the next record of the same shader a full set-up; one that sets itself up
+// must.
+TEST_F(OpenGLShaderTest, DecliningAmbientAndBumpPassesKeepTheBaseRepeatFree) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  Shader lit = MakeShader(), ambient = MakeShader();
+  ambient.P()->m_ambient = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(Make("ShaderTexture").Get()));
+  e.BeginPass(-1);
+  ASSERT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  {
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShaderAmbient(lit.shader, true), 0);
+    EXPECT_EQ(e.SetShaderBump(lit.shader, true), 0);
+    EXPECT_EQ(e.SetShaderBase(lit.shader, true), 1);
+    EXPECT_EQ(counter.Calls(), 0);
+  }
+  EXPECT_TRUE(On(GL_LIGHTING));
+  ASSERT_EQ(e.SetShaderBase(ambient.shader, true), 1);
+  ASSERT_EQ(e.SetShaderAmbient(ambient.shader, true), 1);
+  EXPECT_FALSE(On(GL_LIGHTING));
+  {
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShaderBase(ambient.shader, false), 1);
+    EXPECT_GT(counter.Calls(), 0);
+  }
+  EXPECT_TRUE(On(GL_LIGHTING));
+  // A nil shader forgets the base pass as before.
+  ASSERT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  EXPECT_EQ(e.SetShaderAmbient(nullptr, true), 0);
+  GLCallCounter counter;
+  EXPECT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  EXPECT_GT(counter.Calls(), 0);
+}
+
 TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
   RenderEngineOpenGL_D& e = Open(64, 64, 2);
   auto getEnv = Proc<void (*)(GLenum, GLenum, GLint*)>("glGetTexEnviv");
