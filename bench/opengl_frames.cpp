@@ -1,18 +1,22 @@
 // Whole frames of 1,000 and 10,000 lit, fogged cubes that share one geometry, in a 256 x 256 window:
 // our traversal, pipe and OpenGL engine (buffer objects, and client arrays with GL_ARB_vertex_buffer_object
 // switched off in the registry) beside Irrlicht 1.8's OpenGL driver drawing the same cubes as mesh scene
-// nodes on static hardware buffers, in the same process. Each side makes its own context current before
-// its loop. Reported per configuration: frames per second (wall clock), the drawing thread's CPU time per
-// frame and the whole process's (which adds the rasteriser's threads). Before timing, one frame of each
-// side is read back and must show the cubes. Needs an X display (run under xvfb-run).
+// nodes (a 24-corner mesh, which Irrlicht keeps in client arrays: it makes buffer objects only for larger
+// ones), in the same process. Every run of a benchmark owns what it draws with: it opens its window,
+// context and scene, draws warm-up frames and reads one back (it must show the cubes), waits for OpenGL,
+// times its frames (the last one waited for too) and closes all of it again, so that no run inherits a
+// window, a context, rasteriser threads, GL objects or queued frames from the one before and the order of
+// the runs does not matter. Reported per configuration: frames per second (wall clock), the drawing
+// thread's CPU time per frame and the whole process's (which adds the rasteriser's threads). Needs an X
+// display (run under xvfb-run).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,9 +29,13 @@
 #include "render/RenderPipe.h"
 #include "render/RenderStatistics.h"
 #include "render/RenderSystemTraverse.h"
+#include "render/opengl/OpenGLAPI.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
+
+// Last: Xlib's macros (None, Bool, Status) would otherwise reach the headers above.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -39,17 +47,23 @@ constexpr double kStep = 1.0 / 60;
 constexpr int kWarmUpFrames = 3;
 
 // The timed loop both sides share: frames per second by the wall clock, CPU time per frame of this
-// thread and of the whole process.
-template <class Frame>
-void TimeFrames(benchmark::State& state, Frame&& frame) {
+// thread and of the whole process. OpenGL is idle when it starts, and the last frame is waited for
+// before it ends, so a run counts all the work of its own frames and none of another's.
+template <class Frame, class Finish>
+void TimeFrames(benchmark::State& state, Frame&& frame, Finish&& finish) {
   auto cpu = [](clockid_t id) {
     timespec t{};
     clock_gettime(id, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
   };
+  finish();
   const double thread0 = cpu(CLOCK_THREAD_CPUTIME_ID), process0 = cpu(CLOCK_PROCESS_CPUTIME_ID);
   const auto wall0 = std::chrono::steady_clock::now();
-  for (auto _ : state) frame();
+  benchmark::IterationCount left = state.max_iterations;
+  for (auto _ : state) {
+    frame();
+    if (--left == 0) finish();
+  }
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
   const double frames = double(state.iterations());
   state.counters["fps"] = frames / wall;
@@ -116,7 +130,8 @@ std::string SceneScript(int n) {
   return s;
 }
 
-// One of our configurations: its script engine (which holds the scene), pipe, window and traversal.
+// One of our configurations: its script engine (which holds the scene, the pipe with its window and
+// context) and traversal. Destroyed, it closes them all.
 struct Ours {
   Obj<ScriptEngine> engine;
   RenderPipe_I* pipe = nullptr;
@@ -129,6 +144,7 @@ struct Ours {
     traverse->Present(0);
     time += kStep;
   }
+  void Finish() { OpenGLAPI::Instance().glFinish(); }
 };
 
 // The registry word the engine reads for the buffer-object extension when it starts.
@@ -149,14 +165,14 @@ std::unique_ptr<Ours> BuildOurs(int n, bool bufferObjects) {
     o->fault = "the scene script did not build";
     return o;
   }
-  o->pipe = static_cast<RenderPipe_I*>(pipe);
   SetBufferObjects(bufferObjects);
-  o->pipe->ApplyFormat();
-  auto* gl = static_cast<RenderEngineOpenGL_D*>(o->pipe->GetRenderEngine());
+  static_cast<RenderPipe_I*>(pipe)->ApplyFormat();
+  auto* gl = static_cast<RenderEngineOpenGL_D*>(static_cast<RenderPipe_I*>(pipe)->GetRenderEngine());
   if (!gl) {
     o->fault = "no OpenGL engine";
     return o;
   }
+  o->pipe = static_cast<RenderPipe_I*>(pipe);
   if ((gl->Extensions().flags[kGL_ARB_vertex_buffer_object] != 0) != bufferObjects) {
     o->fault = "the engine did not take the registry's buffer-object word";
     return o;
@@ -179,24 +195,13 @@ std::unique_ptr<Ours> BuildOurs(int n, bool bufferObjects) {
   return o;
 }
 
-std::map<std::pair<int, bool>, std::unique_ptr<Ours>>& OurScenes() {
-  static std::map<std::pair<int, bool>, std::unique_ptr<Ours>> scenes;
-  return scenes;
-}
-
-// Scenes are built once per configuration and kept for every repetition.
-Ours& OurScene(int n, bool bufferObjects) {
-  std::unique_ptr<Ours>& o = OurScenes()[{n, bufferObjects}];
-  if (!o) o = BuildOurs(n, bufferObjects);
-  return *o;
-}
-
 void RunOurs(benchmark::State& state, bool bufferObjects) {
   if (!HaveDisplay(state)) return;
-  Ours& o = OurScene(int(state.range(0)), bufferObjects);
-  if (!o.fault.empty()) return state.SkipWithError(o.fault.c_str());
-  o.pipe->MakeCurrent();
-  TimeFrames(state, [&] { o.Frame(); });
+  std::unique_ptr<Ours> o = BuildOurs(int(state.range(0)), bufferObjects);
+  if (!o->fault.empty()) return state.SkipWithError(o->fault.c_str());
+  o->pipe->MakeCurrent();
+  TimeFrames(
+      state, [&] { o->Frame(); }, [&] { o->Finish(); });
 }
 
 void BM_OursBufferObjects(benchmark::State& state) { RunOurs(state, true); }
@@ -204,34 +209,28 @@ void BM_OursClientArrays(benchmark::State& state) { RunOurs(state, false); }
 
 // ---- Irrlicht -------------------------------------------------------------------------------------
 
-std::unique_ptr<Bench::IrrlichtCubes>& IrrlichtSide() {
-  static std::unique_ptr<Bench::IrrlichtCubes> side;
-  return side;
+// Irrlicht's device with the field of n cubes, warmed up and checked as ours is; null, with the reason.
+std::unique_ptr<Bench::IrrlichtCubes> OpenIrrlicht(int n, std::string* fault) {
+  std::unique_ptr<Bench::IrrlichtCubes> side = Bench::IrrlichtCubes::Open(n, fault);
+  if (!side) return nullptr;
+  side->MakeCurrent();
+  for (int i = 0; i < kWarmUpFrames; ++i) side->Frame();
+  std::vector<uint8_t> rgb;
+  side->Frame(&rgb);
+  if (CoveredShare(rgb.data()) < kMinCovered)
+    *fault = "Irrlicht's frame shows too little besides the clear colour";
+  else if (side->LastPrimitiveCount() != uint32_t(kTriangles * n))
+    *fault = "Irrlicht did not draw every cube: " + std::to_string(side->LastPrimitiveCount()) + " triangles";
+  return fault->empty() ? std::move(side) : nullptr;
 }
 
 void BM_Irrlicht(benchmark::State& state) {
   if (!HaveDisplay(state)) return;
-  static std::string fault;
-  static std::map<int, bool> checked;
-  std::unique_ptr<Bench::IrrlichtCubes>& side = IrrlichtSide();
-  if (!side && fault.empty()) side = Bench::IrrlichtCubes::Open(&fault);
+  std::string fault;
+  std::unique_ptr<Bench::IrrlichtCubes> side = OpenIrrlicht(int(state.range(0)), &fault);
   if (!side) return state.SkipWithError(fault.c_str());
-  const int n = int(state.range(0));
-  side->MakeCurrent();
-  side->Select(n);
-  if (!checked[n]) {
-    // Warm-up frames, then one read back before its swap, checked as ours is.
-    for (int i = 0; i < kWarmUpFrames; ++i) side->Frame();
-    std::vector<uint8_t> rgb;
-    side->Frame(&rgb);
-    if (CoveredShare(rgb.data()) < kMinCovered)
-      fault = "Irrlicht's frame shows too little besides the clear colour";
-    else if (side->LastPrimitiveCount() != uint32_t(kTriangles * n))
-      fault = "Irrlicht did not draw every cube: " + std::to_string(side->LastPrimitiveCount()) + " triangles";
-    checked[n] = fault.empty();
-  }
-  if (!checked[n]) return state.SkipWithError(fault.c_str());
-  TimeFrames(state, [&] { side->Frame(); });
+  TimeFrames(
+      state, [&] { side->Frame(); }, [&] { side->Finish(); });
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
@@ -243,9 +242,22 @@ BENCHMARK(BM_Irrlicht)->Apply(Sizes);
 
 }  // namespace
 
-// The library starts before the first benchmark and stops after the scenes are gone. The registry the
-// engine reads is a file of this run's own, so a user's settings neither steer nor see it.
+// glibc raises its threshold for serving large blocks from fresh mappings (and for giving memory back)
+// the first time such a block is freed, after which both sides' per-frame allocations (the driver's
+// among them) stop faulting in new pages: whichever run came after one that freed a large block drew up
+// to a third faster. Fixed from the start, the allocator behaves alike for every run in any order.
+void FixAllocatorThresholds() {
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
+// The library starts before the first benchmark and stops after the last. The registry the
+// engine reads is a file of this run's own, so a user's settings neither steer nor see it. An X server
+// resets when its last client leaves and refuses connections meanwhile: the run holds a connection of
+// its own throughout, so that the windows each run opens and closes never leave the server empty.
 int main(int argc, char** argv) {
+  FixAllocatorThresholds();
+  Display* held = XOpenDisplay(nullptr);
   char registry[] = "/tmp/pm-bench-registry-XXXXXX";
   const int fd = mkstemp(registry);
   if (fd >= 0) close(fd);
@@ -256,9 +268,8 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  OurScenes().clear();
-  IrrlichtSide().reset();
   PM::DLLDeInitialize(0);
   unlink(registry);
+  if (held) XCloseDisplay(held);
   return 0;
 }

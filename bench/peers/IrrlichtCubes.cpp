@@ -14,8 +14,12 @@ using namespace CubeField;
 
 struct IrrlichtCubes::D {
   irr::IrrlichtDevice* device = nullptr;
-  std::map<int, irr::scene::ISceneManager*> fields;  // one scene manager per cube count, on one driver
-  irr::scene::ISceneManager* current = nullptr;
+  irr::scene::ISceneManager* field = nullptr;
+  // What the device made current when it opened: a GLX window over its X window, not the X window
+  // its exposed video data names.
+  Display* display = nullptr;
+  GLXDrawable draw = 0, read = 0;
+  GLXContext context = nullptr;
 };
 
 namespace {
@@ -76,11 +80,11 @@ irr::scene::ISceneManager* BuildField(irr::IrrlichtDevice* device, int n) {
 IrrlichtCubes::IrrlichtCubes(std::unique_ptr<D> d) : m_d(std::move(d)) {}
 
 IrrlichtCubes::~IrrlichtCubes() {
-  for (auto& field : m_d->fields) field.second->drop();
+  if (m_d->field) m_d->field->drop();
   if (m_d->device) m_d->device->drop();
 }
 
-std::unique_ptr<IrrlichtCubes> IrrlichtCubes::Open(std::string* fault) {
+std::unique_ptr<IrrlichtCubes> IrrlichtCubes::Open(int n, std::string* fault) {
   irr::SIrrlichtCreationParameters p;
   p.DriverType = irr::video::EDT_OPENGL;
   p.WindowSize = irr::core::dimension2d<irr::u32>(kSide, kSide);
@@ -95,29 +99,31 @@ std::unique_ptr<IrrlichtCubes> IrrlichtCubes::Open(std::string* fault) {
     *fault = "Irrlicht made no OpenGL device";
     return nullptr;
   }
+  d->display = glXGetCurrentDisplay();
+  d->draw = glXGetCurrentDrawable();
+  d->read = glXGetCurrentReadDrawable();
+  d->context = glXGetCurrentContext();
+  if (!d->display || !d->draw || !d->context) {
+    d->device->drop();
+    *fault = "Irrlicht's device left no OpenGL context current";
+    return nullptr;
+  }
+  d->field = BuildField(d->device, n);
+  // The fog belongs to the driver, not the scene manager.
+  d->device->getVideoDriver()->setFog(Color(kFogColor), irr::video::EFT_FOG_LINEAR, FogNear(n), FogFar(n), 0.0f, false,
+                                      false);
   return std::unique_ptr<IrrlichtCubes>(new IrrlichtCubes(std::move(d)));
 }
 
-void IrrlichtCubes::MakeCurrent() {
-  const irr::video::SExposedVideoData& v = m_d->device->getVideoDriver()->getExposedVideoData();
-  glXMakeCurrent(static_cast<Display*>(v.OpenGLLinux.X11Display), v.OpenGLLinux.X11Window,
-                 static_cast<GLXContext>(v.OpenGLLinux.X11Context));
-}
+void IrrlichtCubes::MakeCurrent() { glXMakeContextCurrent(m_d->display, m_d->draw, m_d->read, m_d->context); }
 
-void IrrlichtCubes::Select(int n) {
-  irr::scene::ISceneManager*& field = m_d->fields[n];
-  if (!field) field = BuildField(m_d->device, n);
-  m_d->current = field;
-  // The fog belongs to the driver, not the scene manager.
-  m_d->device->getVideoDriver()->setFog(Color(kFogColor), irr::video::EFT_FOG_LINEAR, FogNear(n), FogFar(n), 0.0f,
-                                        false, false);
-}
+void IrrlichtCubes::Finish() { glFinish(); }
 
 void IrrlichtCubes::Frame(std::vector<uint8_t>* readBack) {
   irr::video::IVideoDriver* driver = m_d->device->getVideoDriver();
   m_d->device->run();
   driver->beginScene(true, true, irr::video::SColor(255, kClearGrey, kClearGrey, kClearGrey));
-  m_d->current->drawAll();
+  m_d->field->drawAll();
   if (readBack) {
     readBack->resize(size_t(3) * kSide * kSide);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -115,6 +115,7 @@ ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInf
   SetViewport(viewport);
   m_state.Reset(m_textureUnits);
   m_state.Apply(gl, m_ext);
+  ForgetHeldColor();
   return SOK;
 }
 

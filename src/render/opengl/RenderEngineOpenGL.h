@@ -202,6 +202,9 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   void UploadVideoFrame(Texture_I* texture, TextureHandleOpenGL* handle);
   static void CloseVideo(TextureHandleOpenGL* handle);
   void DebugShapeEnd();
+  void ForgetHeldColor() { m_colorHeld = false; }
+  // Sends the colour as the current colour and the front ambient and diffuse material, and holds it.
+  void SendColor(const Vector4f& color);
   // Compiles, attaches and links the two sources, logging each failure with the driver's text; sources
   // that could not be read give an empty program that never links.
   uint32_t BuildProgram(const ShaderSources& sources);
@@ -253,6 +256,13 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   String m_adapterName;
   int32_t m_displayCount = 0;
   Vector4f m_defaultColor = {0.0f, 0.0f, 0.0f, 0.0f};
+  // The colour the context holds as both its current colour and its front ambient and diffuse material,
+  // known since SetMaterialColor or a material pass sent it: a repeat sends nothing (geometry asks for
+  // its colour before every draw, and each change of the current colour makes the driver revalidate
+  // its vertex input). Every other operation that sends a colour or those materials, or draws with a
+  // colour array (which leaves the current colour undefined), forgets it.
+  Vector4f m_heldColor = {0.0f, 0.0f, 0.0f, 0.0f};
+  bool m_colorHeld = false;
   bool m_traceVertexArrays = true;  // the first draw of each path is traced
   bool m_traceVertexBuffers = true;
   int32_t m_lastBadRecordFrame = -1;  // client-array records are refused with one line per frame

@@ -42,6 +42,7 @@ void RenderEngineOpenGL_D::SetClientState(int mask) {
 
 void RenderEngineOpenGL_D::DrawOpenGL(const PolygonData& d, const uint8_t* start) {
   const OpenGLAPI& gl = GL();
+  if (m_clientStateMask & kColorBit) ForgetHeldColor();
   static const struct {
     uint32_t type;
     GLenum mode;

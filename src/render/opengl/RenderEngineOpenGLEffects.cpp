@@ -49,6 +49,7 @@ void RenderEngineOpenGL_D::CopyFrame(uint32_t& texture, int32_t width, int32_t h
 void RenderEngineOpenGL_D::EffectQuad(float extentX, float extentY, bool twoUnits) {
   const OpenGLAPI& gl = GL();
   static const float kCorners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  ForgetHeldColor();
   gl.glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   gl.glBegin(GL_QUADS);
   for (const auto& c : kCorners) {

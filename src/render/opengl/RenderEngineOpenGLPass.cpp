@@ -79,6 +79,7 @@ void RenderEngineOpenGL_D::BeginPass(int32_t mode) {
   m_lastBaseShader = nullptr;
   m_passMode = mode;
   m_clientStateMask = -1;
+  ForgetHeldColor();
   if (!m_context) return;
   const OpenGLAPI& gl = GL();
   if (const PassRow* r = FindPass(mode)) {
@@ -129,6 +130,7 @@ void RenderEngineOpenGL_D::DrawStencilShadow() {
   gl.glStencilFunc(GL_NOTEQUAL, 0, 0xFF);
   gl.glEnable(GL_STENCIL_TEST);
   for (GLenum cap : {GL_TEXTURE_2D, GL_COLOR_MATERIAL, GL_LIGHTING}) gl.glDisable(cap);
+  ForgetHeldColor();
   gl.glColor4f(0.0f, 0.0f, 0.0f, 0.5f);
   gl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   gl.glEnable(GL_BLEND);
@@ -155,7 +157,10 @@ void RenderEngineOpenGL_D::DebugShapeBegin(bool depthTest, float lineWidth) {
   gl.glLineWidth(lineWidth);
 }
 
-void RenderEngineOpenGL_D::DebugShapeEnd() { GL().glColor4f(1.0f, 1.0f, 1.0f, 1.0f); }
+void RenderEngineOpenGL_D::DebugShapeEnd() {
+  GL().glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  ForgetHeldColor();
+}
 
 void RenderEngineOpenGL_D::DrawDebugAxes() {
   if (!m_context) return;
@@ -264,6 +269,7 @@ void RenderEngineOpenGL_D::DrawQuad(float left, float right, float bottom, float
                                     const Vector4f* color) {
   if (!m_context || !uv || !color) return;
   const OpenGLAPI& gl = GL();
+  ForgetHeldColor();
   gl.glBegin(GL_QUADS);
   gl.glNormal3f(0.0f, 0.0f, 1.0f);
   gl.glColor4fv(&color->x);

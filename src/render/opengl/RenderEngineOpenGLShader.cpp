@@ -93,9 +93,13 @@ void RenderEngineOpenGL_D::CombineOnUnit(GLenum function, GLenum source0) {
 
 int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject* shader, bool firstPass) {
   RenderShader_I* s = AsShader(shader);
-  m_lastBaseShader = nullptr;
+  if (!s) m_lastBaseShader = nullptr;
   ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
   if (!surface || !Present(surface->m_ambient.Get()) || m_textureUnits <= 1 || !m_context) return 0;
+  // Only a pass that sets itself up changes the context under the last base pass; one that declines
+  // leaves it as that pass left it, and the base pass may still answer a repeat without a call.
+  m_lastBaseShader = nullptr;
+  ForgetHeldColor();
   const OpenGLAPI& gl = GL();
   if (firstPass) {
     m_state.Apply(gl, m_ext);
@@ -122,11 +126,13 @@ int32_t RenderEngineOpenGL_D::SetShaderAmbient(ScriptObject* shader, bool firstP
 
 int32_t RenderEngineOpenGL_D::SetShaderBump(ScriptObject* shader, bool firstPass) {
   RenderShader_I* s = AsShader(shader);
-  m_lastBaseShader = nullptr;
+  if (!s) m_lastBaseShader = nullptr;
   ShaderPhong_I* surface = s ? PhongSurface(s) : nullptr;
   if (!surface || !Present(surface->m_bump.Get()) || m_textureUnits <= 1 || !m_context ||
       !m_ext.Has(kGL_EXT_texture_env_dot3) || !m_ext.Has(kGL_EXT_texture_env_combine))
     return 0;
+  m_lastBaseShader = nullptr;  // as in the ambient pass
+  ForgetHeldColor();
   const OpenGLAPI& gl = GL();
   if (firstPass) {
     m_state.Apply(gl, m_ext);
@@ -167,8 +173,7 @@ void RenderEngineOpenGL_D::ApplyMaterial(const RenderMaterial_I& mat, const Shad
   const float alpha = 1.0f - mat.m_transparency;
   Vector4f color = {mat.m_diffuseColor.x, mat.m_diffuseColor.y, mat.m_diffuseColor.z, alpha};
   if (m_textureUnits < 2 && Present(surface->m_ambient.Get())) color.x += 0.75f, color.y += 0.75f, color.z += 0.75f;
-  gl.glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, &color.x);
-  gl.glColor4fv(&color.x);
+  SendColor(color);
   m_defaultColor = color;
   const float emission[4] = {emissionColor.x, emissionColor.y, emissionColor.z, 1.0f};
   const Vector3f& sp = mat.m_specularColor;
@@ -197,6 +202,7 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   if (shader && shader == m_lastBaseShader) return ambientDrew ? 0 : 1;
   m_lastBaseShader = shader;
   if (!m_context) return 1;
+  ForgetHeldColor();
   const OpenGLAPI& gl = GL();
   if (firstPass) {
     m_state.Apply(gl, m_ext);

@@ -58,11 +58,20 @@ void RenderEngineOpenGL_D::ExchangeProjectionMatrix(const Matrix4f* next, Matrix
   SetProjectionMatrix(next);
 }
 
+void RenderEngineOpenGL_D::SendColor(const Vector4f& color) {
+  const OpenGLAPI& gl = GL();
+  gl.glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, &color.x);
+  gl.glColor4fv(&color.x);
+  m_heldColor = color;
+  m_colorHeld = true;
+}
+
 void RenderEngineOpenGL_D::SetMaterialColor(const Vector4f* color) {
   if (!m_context || !color) return;
-  const OpenGLAPI& gl = GL();
-  gl.glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, &color->x);
-  gl.glColor4fv(&color->x);
+  const Vector4f& h = m_heldColor;
+  // Compared as floats: a NaN component never matches, so it is always sent.
+  if (m_colorHeld && h.x == color->x && h.y == color->y && h.z == color->z && h.w == color->w) return;
+  SendColor(*color);
 }
 
 void RenderEngineOpenGL_D::ResetMaterialColor() { SetMaterialColor(&m_defaultColor); }
@@ -117,6 +126,7 @@ void RenderEngineOpenGL_D::SetLight(int32_t index, const Matrix4f* modelView, Sc
 
 void RenderEngineOpenGL_D::ApplyDefaultMaterial() {
   const OpenGLAPI& gl = GL();
+  ForgetHeldColor();
   gl.glMaterialfv(GL_FRONT, GL_AMBIENT, kDefaultMaterial);
   gl.glMaterialfv(GL_FRONT, GL_DIFFUSE, kDefaultMaterial);
   gl.glMaterialfv(GL_FRONT, GL_EMISSION, kBlack);

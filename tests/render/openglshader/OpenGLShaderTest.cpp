@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -260,6 +263,112 @@ TEST_F(OpenGLShaderTest, SameBaseShaderTwiceMakesNoCallAndAnswersAlike) {
   e.BeginPass(-1);
   EXPECT_EQ(e.SetShaderBase(lit.shader, true), 1);
   EXPECT_EQ(e.PassState().Words[2], 0x20000u);
+}
+
+// The sorted passes ask for the ambient pass before every base pass: one that declines (no ambient
+// expression) must not cost the next record of the same shader a full set-up; one that sets itself up
+// must.
+TEST_F(OpenGLShaderTest, DecliningAmbientAndBumpPassesKeepTheBaseRepeatFree) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  Shader lit = MakeShader(), ambient = MakeShader();
+  ambient.P()->m_ambient = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(Make("ShaderTexture").Get()));
+  e.BeginPass(-1);
+  ASSERT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  {
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShaderAmbient(lit.shader, true), 0);
+    EXPECT_EQ(e.SetShaderBump(lit.shader, true), 0);
+    EXPECT_EQ(e.SetShaderBase(lit.shader, true), 1);
+    EXPECT_EQ(counter.Calls(), 0);
+  }
+  EXPECT_TRUE(On(GL_LIGHTING));
+  ASSERT_EQ(e.SetShaderBase(ambient.shader, true), 1);
+  ASSERT_EQ(e.SetShaderAmbient(ambient.shader, true), 1);
+  EXPECT_FALSE(On(GL_LIGHTING));
+  {
+    GLCallCounter counter;
+    EXPECT_EQ(e.SetShaderBase(ambient.shader, false), 1);
+    EXPECT_GT(counter.Calls(), 0);
+  }
+  EXPECT_TRUE(On(GL_LIGHTING));
+  // A nil shader forgets the base pass as before.
+  ASSERT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  EXPECT_EQ(e.SetShaderAmbient(nullptr, true), 0);
+  GLCallCounter counter;
+  EXPECT_EQ(e.SetShaderBase(lit.shader, true), 1);
+  EXPECT_GT(counter.Calls(), 0);
+}
+
+// Geometry asks for its colour before every draw; a repeat the context already holds sends nothing,
+// and every operation that changes the current colour or the front material in between makes the next
+// request send it again.
+TEST_F(OpenGLShaderTest, MaterialColourRepeatsSendNothingUntilSomethingElseChangedIt) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  auto getMaterial = Proc<void (*)(GLenum, GLenum, GLfloat*)>("glGetMaterialfv");
+  ASSERT_TRUE(getMaterial);
+  const Vector4f red = {1.0f, 0.0f, 0.0f, 1.0f}, blue = {0.0f, 0.0f, 1.0f, 1.0f};
+  auto sends = [&](const Vector4f& c) {
+    GLCallCounter counter;
+    e.SetMaterialColor(&c);
+    return counter.Calls();
+  };
+  // The current colour, and the front diffuse material where it does not follow that colour.
+  auto holds = [&](const Vector4f& c) {
+    float current[4] = {-1, -1, -1, -1}, diffuse[4] = {c.x, c.y, c.z, c.w};
+    GL().glGetFloatv(GL_CURRENT_COLOR, current);
+    if (!On(GL_COLOR_MATERIAL)) getMaterial(GL_FRONT, GL_DIFFUSE, diffuse);
+    return current[0] == c.x && current[2] == c.z && diffuse[0] == c.x && diffuse[2] == c.z;
+  };
+  e.BeginPass(-1);
+  EXPECT_EQ(sends(red), 2);
+  EXPECT_EQ(sends(red), 0);
+  EXPECT_EQ(sends(blue), 2);
+  EXPECT_TRUE(holds(blue));
+  const Vector4f nan = {std::nanf(""), 0.0f, 0.0f, 1.0f};
+  EXPECT_EQ(sends(nan), 2);
+  EXPECT_EQ(sends(nan), 2);
+  // A quad with its own colour, a debug line, the stencil shadow, a new pass, an ambient and a
+  // material pass and a colour-array draw each change it.
+  const float uv[8] = {};
+  const Vector3f from = {0, 0, 0}, to = {1, 1, 0};
+  const std::function<void()> changes[] = {
+      [&] { e.DrawQuad(-1, 1, -1, 1, uv, &blue); },
+      [&] { e.DrawDebugLine(&from, &to, &blue); },
+      [&] { e.DrawStencilShadow(); },
+      [&] { e.BeginPass(-1); },
+      [&] {
+        Shader s = MakeShader();
+        s.P()->m_ambient = Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(Make("ShaderTexture").Get()));
+        ASSERT_EQ(e.SetShaderAmbient(s.shader, true), 1);
+      },
+      [&] {
+        Shader s = MakeShader();
+        s.M()->m_diffuseColor = {0.0f, 0.0f, 1.0f};
+        ASSERT_EQ(e.SetShaderBase(s.shader, true), 1);
+      },
+      [&] {
+        const Vector3f corners[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        const Vector4f colors[3] = {blue, blue, blue};
+        const uint32_t indices[3] = {0, 1, 2};
+        PolygonData d;
+        d.PrimType = PrimitiveType::kTriangle;
+        d.PrimCount = 1;
+        d.VertexCount = 3;
+        d.IndexCount = 3;
+        d.VertexArray = corners;
+        d.ColorArray = colors;
+        d.IndexArray = indices;
+        e.DrawPolygonData(&d, nullptr);
+      },
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    SCOPED_TRACE(i);
+    sends(red);
+    ASSERT_EQ(sends(red), 0);
+    changes[i]();
+    EXPECT_EQ(sends(red), 2);
+    EXPECT_TRUE(holds(red));
+  }
 }
 
 TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
