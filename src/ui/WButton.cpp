@@ -47,6 +47,7 @@ WButton_I::~WButton_I() {
 void WButton_I::SetIconWidget(Widget_I* icon) {
   if (!icon) icon = static_cast<Widget_I*>(NilScriptObject());
   if (RefusesWidgetCycle("WButton::SetIconWidget", this, icon)) return;
+  OutOfViewIndex::NoteEdit();
   m_iconWidget = icon;
 }
 
@@ -54,6 +55,7 @@ void WButton_I::SetSubMenu(WPopup_I* popup) {
   if (!popup) popup = static_cast<WPopup_I*>(NilScriptObject());
   if (popup == m_subMenu.Get()) return;
   if (RefusesWidgetCycle("WButton::SetSubMenu", this, popup)) return;
+  OutOfViewIndex::NoteEdit();
   Obj<WPopup_I> old = m_subMenu;  // released once, when this function returns
   if (!old.IsNil() && old->m_parent.Get() == this) old->m_parent = nullptr;
   m_subMenu = popup;
@@ -88,6 +90,12 @@ UIElement_I* WButton_I::ButtonElement() {
     default:
       return s.m_elementButton.Get();
   }
+}
+
+bool WButton_I::IdleOutOfView() const {
+  const void* nil = NilObject();
+  return m_innerRecordsEmpty && m_layout.visibility != 0 && m_layout.ownInputFlags == 0 && !m_modal &&
+         m_effectArray.IsEmpty() && m_subMenu.Get() == nil && m_titleWidget.Get() == nil;
 }
 
 bool WButton_I::HasIcon() const { return !m_iconWidget.IsNil() || m_iconId >= 0; }

@@ -43,6 +43,7 @@ void SetEffectAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
 }
 int32_t EffectCount(ScriptObject* o, uint32_t) { return static_cast<Widget_I*>(o)->m_effectArray.Count(); }
 void RemoveEffects(ScriptObject* o, uint32_t, int32_t start, int32_t count) {
+  OutOfViewIndex::NoteEdit();
   static_cast<Widget_I*>(o)->m_effectArray.Remove(start, count);
 }
 
@@ -62,11 +63,22 @@ Widget_I::~Widget_I() {
 
 void Widget_I::SetEffect(int32_t i, ScriptObject* v) {
   if (!v || !v->IsA(WEffect_I::kClassId)) return;
+  OutOfViewIndex::NoteEdit();
   if (i >= m_effectArray.Count()) m_effectArray.Grow(i + 1);
   if (!m_effectArray[i].IsNil()) m_effectArray[i]->SetOwner(this);
   auto* effect = static_cast<WEffect_I*>(v);
   m_effectArray[i] = effect;
   effect->SetOwner(this);
+}
+
+void Widget_I::SetModal(bool modal) {
+  OutOfViewIndex::NoteEdit();
+  m_modal = modal;
+}
+
+void Widget_I::SetDrawPriority(int32_t priority) {
+  OutOfViewIndex::NoteEdit();
+  m_drawPriority = priority;
 }
 
 void Widget_I::Define() {
@@ -92,7 +104,7 @@ void Widget_I::Define() {
       FieldMember<&Widget_I::m_focusTransparent>(0x0FFFF0D8, "FocusTransparent"),
       FieldMember<&Widget_I::m_enable>(0x10FFF0D8, "Enable"),
       FieldMember<&Widget_I::m_branchColor>(0x11FFF0D8, "BranchColor"),
-      FieldMember<&Widget_I::m_drawPriority>(0x12FFF0D8, "DrawPriority"),
+      AccessorMember<&Widget_I::GetDrawPriority, &Widget_I::SetDrawPriority>(0x12FFF0D8, "DrawPriority"),
       FieldMember<&Widget_I::m_infoText>(0x13FFF0D8, "InfoText"),
       FieldMember<&Widget_I::m_userValue>(0x14FFF0D8, "UserValue"),
       FieldMember<&Widget_I::m_userObject>(0x15FFF0D8, "UserObject", 0x4),
@@ -100,7 +112,7 @@ void Widget_I::Define() {
       FilledIndexedMember<&Widget_I::m_handlerArray>(0x17FFF0D8, "HandlerArray", 0x4),
       CallbackIndexedMember<VObject>(0x18FFF0D8, "EffectArray", &EffectAt, &SetEffectAt, &EffectCount, &RemoveEffects),
       FieldMember<&Widget_I::m_childPriority>(0x19FFF0D8, "ChildPriority"),
-      FieldMember<&Widget_I::m_modal>(0x1AFFF0D8, "Modal"),
+      AccessorMember<&Widget_I::GetModal, &Widget_I::SetModal>(0x1AFFF0D8, "Modal"),
       FieldMember<&Widget_I::m_widgetState>(0x1BFFF0D8, "WidgetState"),
   };
   DefineMembers(members);

@@ -2,8 +2,11 @@
 // Scripts create only derived classes; derived classes replace the virtual operations they need.
 #pragma once
 
+#include <memory>
+
 #include "classes/Object.h"
 #include "core/String.h"
+#include "ui/OutOfViewIndex.h"
 #include "ui/ReportOnce.h"
 #include "ui/UIClass.h"
 #include "ui/WidgetLayout.h"
@@ -59,6 +62,9 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   virtual void ProcessInput(WidgetDrawContext* context, WidgetInput* input);
   // Whether the input step visits child `index`; widgets that show one child of several say no to the rest.
   virtual bool ChildTakesInput(int32_t) const { return true; }
+  // True when the widget lay wholly out of view at its last layout and, until edited, neither draws nor
+  // takes input nor gathers an effect there (see OutOfViewIndex); no widget but a plain button says so.
+  virtual bool IdleOutOfView() const { return false; }
   // Orders the children by ascending ChildPriority (nil last).
   virtual void SortChildren();
   // Raises a WEvent on the widget; input may be null.
@@ -82,6 +88,12 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   void RemoveChildren(int32_t start, int32_t count);
   // The EffectArray member's Set: effects only, others are ignored.
   void SetEffect(int32_t i, ScriptObject* effect);
+
+  // The Modal and DrawPriority members: a change may bring a row out of view back into the passes.
+  void SetModal(bool modal);
+  void SetDrawPriority(int32_t priority);
+  bool GetModal() const { return m_modal; }
+  int32_t GetDrawPriority() const { return m_drawPriority; }
 
   // Is `ancestor` this widget or above it, following parent links and child arrays.
   bool IsSelfOrBelow(const Widget_I* ancestor) const;
@@ -108,6 +120,16 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   WeakObj<ScriptObject> m_userWeakObject;
   // Bad values this widget has logged already (bookkeeping of the log, so also of const widgets).
   mutable ReportOnce m_reports;
+  // Which children the draw and input passes pass over; kept while the child array is long.
+  std::unique_ptr<OutOfViewIndex> m_outOfView;
+
+ protected:
+  // The commit pass of every non-nil child in `record`, noting which ones the later passes may pass over.
+  void LayOutChildren(const WidgetLayout* record);
+  // The index of the children when the passes may use it at `level`, else null.
+  const OutOfViewIndex* UsableIndex(int32_t level) const {
+    return m_outOfView && m_outOfView->Usable(m_widgetArray.Count(), level) ? m_outOfView.get() : nullptr;
+  }
 };
 
 // The largest x and y of `w`'s children's outer minimum (or of another size of their layout records),

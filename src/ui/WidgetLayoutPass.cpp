@@ -37,9 +37,29 @@ void Widget_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   WidgetWalkGuard guard("Widget::UpdateLayoutTree", this);
   if (!guard.Entered()) return;
   CommitLayout(parent, keepSize);
+  LayOutChildren(&m_layout);
+}
+
+void Widget_I::LayOutChildren(const WidgetLayout* record) {
   const void* nil = NilObject();
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (child.Get() != nil) child->UpdateLayoutTree(&m_layout, 0);
+  if (m_widgetArray.Count() < OutOfViewIndex::kMinChildren) {
+    m_outOfView.reset();
+    for (const Obj<Widget_I>& child : m_widgetArray)
+      if (child.Get() != nil) child->UpdateLayoutTree(record, 0);
+    return;
+  }
+  if (!m_outOfView) m_outOfView = std::make_unique<OutOfViewIndex>();
+  OutOfViewIndex& index = *m_outOfView;
+  index.Begin(m_widgetArray.Count());
+  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
+    Widget_I* child = m_widgetArray[i].Get();
+    if (child == nil) continue;  // no pass visits it
+    child->UpdateLayoutTree(record, 0);
+    if (child->IdleOutOfView())
+      index.PassOver(child->m_drawPriority);
+    else
+      index.Keep(i);
+  }
 }
 
 void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {

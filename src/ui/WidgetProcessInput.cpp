@@ -1,5 +1,7 @@
 // A widget's part of the input pass: deferral by priority, the children first (the topmost drawn first),
 // then the hover, capture, button, drag, wheel and key events of the widget itself.
+#include <algorithm>
+
 #include "ui/WButton.h"
 #include "ui/WEffect.h"
 #include "ui/WEvent.h"
@@ -25,6 +27,9 @@ const uint32_t kButtonEvents[12] = {
 bool AnyFlag(const WidgetInput& r, int first) {
   return r.buttonFlags[first] || r.buttonFlags[first + 4] || r.buttonFlags[first + 8];
 }
+
+// The capture `w` (nil or a widget) is no child that an index would pass over.
+bool NeverPassedOver(const Widget_I* w, const void* nil) { return !w || w == nil || !w->IdleOutOfView(); }
 
 bool HasDragHandler(const Widget_I& w) {
   for (const Obj<WHandler_I>& h : w.m_handlerArray)
@@ -70,7 +75,15 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
   // Each child is held for its step; callbacks may change the array meanwhile, so its length is
   // read again at every step.
   const void* nil = NilObject();
+  // A key goes to every widget, and a captured widget takes input wherever it lies: no child is
+  // passed over then.
+  const bool passOver = r.character == 0 && r.virtualKey == 0 && NeverPassedOver(r.captureWidget.Get(), nil) &&
+                        NeverPassedOver(r.keyCaptureWidget.Get(), nil);
   for (int32_t i = m_widgetArray.Count() - 1; i >= 0; --i) {
+    if (const OutOfViewIndex* index = passOver ? UsableIndex(context->level) : nullptr) {
+      i = index->KeptUpTo(std::min(i, m_widgetArray.Count() - 1));
+      if (i < 0) break;
+    }
     if (i >= m_widgetArray.Count() || m_widgetArray[i].Get() == nil || !ChildTakesInput(i)) continue;
     const Obj<Widget_I> child = m_widgetArray[i];
     child->TraverseInput(context, input);

@@ -1,0 +1,218 @@
+// Long lists in a scroll frame: the rows out of view that drawing and the input pass leave out, and every
+// change after a layout that brings such a row back (scrolling, rows added, removed or reordered, a sub
+// menu, a draw priority, an effect, the modal flag, a key, a capture) against a walk over every row.
+#include <string>
+#include <vector>
+
+#include "FrameFixture.h"
+#include "script/object/MemberAccess.h"
+#include "ui/OutOfViewIndex.h"
+#include "ui/UIElement.h"
+#include "ui/WEffect.h"
+#include "ui/WEvent.h"
+#include "ui/WListItem.h"
+#include "ui/WPopup.h"
+#include "ui/WScrollFrame.h"
+
+namespace PM::Test {
+namespace {
+
+constexpr int kRows = 200;
+constexpr float kRow = 22.0f;
+
+class LongListTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    auto* e = static_cast<UIElement_I*>(MakeOf(UIElement_I::kClassId, "bars"));
+    UIAtomStructure a{};
+    a.texRight = a.texEdgeB = 64;
+    a.anchorX1 = a.anchorY1 = 1;
+    e->m_atoms.Append(a);
+    e->m_arrowDim = e->m_barDim = {16, 16, 0};
+    style->m_elementScroll = style->m_elementListItem = e;
+    style->m_fontStyle = DejaVu();
+    frame = MakeWidget<WScrollFrame_I>("frame", 0, 0, 200, 300);
+    content = MakeWidget<WFrame_I>("content", 0, 0, 180, kRow * kRows);
+    content->m_layout.alignmentModeY = kAlignMax;
+    content->SetParent(frame);
+    for (int i = 0; i < kRows; ++i) rows.push_back(Row(i));
+  }
+  WListItem_I* Row(int i) {
+    auto* row = MakeWidget<WListItem_I>(("row" + std::to_string(i)).c_str(), 0, kRow * float(i), 1, kRow);
+    row->SetLabel(("Item " + std::to_string(i)).c_str());
+    row->SetParent(content);
+    return row;
+  }
+  void ScrollTo(float y) {
+    content->m_layout.position.y = y;
+    Layout(frame);
+  }
+  // What the frame draws: each quad with the translation it was drawn at, each glyph draw, and the
+  // widgets deferred to a higher level.
+  std::vector<std::string> Picture() {
+    engine.quads.clear();
+    engine.draws.clear();
+    engine.calls.clear();
+    WidgetDrawContext c;
+    frame->Draw(&c, &engine);
+    std::vector<std::string> out;
+    for (const RecordedQuad& q : engine.quads) {
+      float x = 0, y = 0;
+      for (size_t k = 0; k < q.callsBefore; ++k)
+        if (engine.calls[k].op == "modelview") x = engine.calls[k].matrix.m[12], y = engine.calls[k].matrix.m[13];
+      out.push_back("quad " + std::to_string(x + q.left) + " " + std::to_string(y + q.bottom) + " " +
+                    std::to_string(q.right - q.left) + " " + std::to_string(q.top - q.bottom));
+    }
+    for (const RecordedDraw& d : engine.draws)
+      out.push_back("draw " + std::to_string(d.positions.size()) + " " + std::to_string(d.positions[0].y));
+    for (const Obj<Widget_I>& w : c.deferred) out.push_back("deferred " + std::string(w->m_name.CStr()));
+    return out;
+  }
+  // The same with every row visited, as a list without an index draws.
+  std::vector<std::string> FullPicture() {
+    OutOfViewIndex::NoteEdit();
+    return Picture();
+  }
+  // Runs the input pass over the frame with `in` (pointer at (50, 50) unless set) and returns the hover.
+  std::string Input(WidgetInput in, WidgetDrawContext* c = nullptr) {
+    WidgetDrawContext local;
+    in.hoverPending = 1;
+    frame->TraverseInput(c ? c : &local, &in);
+    return in.hoverWidget.IsNil() ? "" : in.hoverWidget->m_name.CStr();
+  }
+  // The rows the index keeps for drawing and input.
+  std::vector<int> Kept() {
+    std::vector<int> out;
+    const OutOfViewIndex* index = content->m_outOfView.get();
+    if (!index || !index->Usable(content->ChildCount(), 0)) return out;
+    for (int i = index->KeptFrom(0); i < content->ChildCount(); i = index->KeptFrom(i + 1)) out.push_back(i);
+    return out;
+  }
+
+  WScrollFrame_I* frame = nullptr;
+  WFrame_I* content = nullptr;
+  std::vector<WListItem_I*> rows;
+};
+
+// The row under (50, 200) with the list scrolled by `y`: the client area starts 16 units up, above the
+// bar, and the content's top meets the client's top when y is 0.
+std::string RowAt200(float y) { return "row" + std::to_string(int((184.0f + kRow * kRows - 284.0f - y) / kRow)); }
+
+// Only the rows in view and the one beside each edge are visited; what is drawn and hovered matches a
+// walk over every row wherever the list is scrolled, also after a wheel step without a new layout.
+TEST_F(LongListTest, ScrolledListsDrawAndHoverTheRowsInView) {
+  for (float y : {0.0f, 1000.0f, 1011.0f, 4116.0f, 0.0f}) {
+    Input(PointerAt(310, 230));  // beside the list: no row keeps a hover, which would keep it visited
+    ScrollTo(y);
+    const std::vector<int> kept = Kept();
+    ASSERT_FALSE(kept.empty()) << y;
+    EXPECT_LE(kept.size(), 16u) << y;
+    EXPECT_EQ(kept.back() - kept.front() + 1, int(kept.size())) << y;
+    EXPECT_EQ(Input(PointerAt(50, 200)), RowAt200(y)) << y;
+    const int hovered = std::stoi(RowAt200(y).substr(3));
+    EXPECT_TRUE(hovered >= kept.front() && hovered <= kept.back()) << y;
+    const std::vector<std::string> drawn = Picture();
+    EXPECT_EQ(drawn, FullPicture()) << y;
+  }
+  // The wheel moves the content; until the next layout the rows keep their places.
+  ScrollTo(0);
+  WidgetInput wheel = PointerAt(50, 200);
+  wheel.wheel = -1.0f;
+  EXPECT_EQ(Input(wheel), RowAt200(0));
+  EXPECT_EQ(content->m_layout.position.y, 32.0f);
+  EXPECT_EQ(Picture(), FullPicture());
+  Layout(frame);
+  EXPECT_EQ(Input(PointerAt(50, 200)), RowAt200(32));
+  EXPECT_EQ(Picture(), FullPicture());
+}
+
+// Rows added, removed or reordered after the layout are drawn as a walk over every row draws them.
+TEST_F(LongListTest, RowsAddedRemovedOrReorderedAfterTheLayoutAreSeen) {
+  ScrollTo(1000);
+  const std::vector<std::string> before = Picture();
+  // A row not laid out yet, where row 10 (out of view) was: drawn where its new record puts it.
+  auto* fresh = MakeWidget<WListItem_I>("fresh", 0, 0, 1, kRow);
+  fresh->SetLabel("Fresh");
+  content->SetChild(10, fresh);
+  EXPECT_EQ(Picture(), FullPicture());
+  EXPECT_NE(Picture(), before);
+  Layout(frame);
+  EXPECT_EQ(Picture(), FullPicture());
+  // A row added at the end, rows removed before the view, a sort.
+  Row(kRows)->m_layout.position.y = 1100;
+  EXPECT_EQ(Picture(), FullPicture());
+  content->RemoveChildren(0, 5);
+  EXPECT_EQ(Picture(), FullPicture());
+  rows[30]->SetParent(nullptr);
+  EXPECT_EQ(Picture(), FullPicture());
+  Layout(frame);
+  EXPECT_EQ(Picture(), FullPicture());
+  content->SortChildren();
+  EXPECT_EQ(Picture(), FullPicture());
+  // Short again: no index is kept.
+  content->RemoveChildren(0, -1);
+  for (int i = 0; i < 10; ++i) Row(i);
+  Layout(frame);
+  EXPECT_EQ(content->m_outOfView, nullptr);
+}
+
+// A row out of view that gains a sub menu, a higher draw priority or a title widget after the layout
+// draws (or is deferred) as it would in a walk over every row.
+TEST_F(LongListTest, RowsOutOfViewThatGainSomethingToDrawAreDrawn) {
+  ScrollTo(0);
+  auto* popup = MakeWidget<WPopup_I>("popup", 0, 0, 50, 50);
+  popup->m_drawPriority = 1;
+  rows[150]->SetSubMenu(popup);
+  EXPECT_EQ(Picture().back(), "deferred popup");
+  Layout(frame);
+  EXPECT_EQ(Picture().back(), "deferred popup");
+  rows[150]->SetSubMenu(nullptr);
+  Layout(frame);
+  MemberSet<VI32>(rows[160], 0x12FFF0D8, 2);  // DrawPriority
+  EXPECT_EQ(Picture().back(), "deferred row160");
+  MemberSet<VI32>(rows[160], 0x12FFF0D8, 0);
+  Layout(frame);
+  EXPECT_EQ(Picture(), FullPicture());
+}
+
+// The input pass visits a row out of view that has been given an effect or the modal flag after the
+// layout, every row when a key is pressed, and a row out of view that holds the capture.
+TEST_F(LongListTest, RowsOutOfViewTakeKeysCapturesEffectsAndTheModalFlag) {
+  ScrollTo(2000);
+  const std::string hovered = RowAt200(2000);
+  auto* fx = static_cast<WEffect_I*>(MakeOf(ClassId::WEffect, "fx"));
+  rows[50]->SetEffect(0, fx);
+  WidgetDrawContext c;
+  EXPECT_EQ(Input(PointerAt(50, 200), &c), hovered);
+  ASSERT_EQ(c.effects.Count(), 1);
+  EXPECT_EQ(c.effectOwners[0].Get(), rows[50]);
+  MemberRemove(rows[50], 0x18FFF0D8, 0, 1);  // EffectArray
+  Layout(frame);
+
+  // Rows are visited from the last: a modal row above the view blocks the rows in view.
+  MemberSet<VBool>(rows[150], 0x1AFFF0D8, true);  // Modal
+  EXPECT_EQ(Input(PointerAt(50, 200)), "");
+  MemberSet<VBool>(rows[150], 0x1AFFF0D8, false);
+  Layout(frame);
+  EXPECT_EQ(Input(PointerAt(50, 200)), hovered);
+
+  Listen(rows[140], {kWEventKeyDown});
+  WidgetInput key = PointerAt(50, 200);
+  key.character = 'a';
+  Input(key);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].second, "row140");
+
+  WidgetInput captured = PointerAt(50, 200);
+  captured.captureWidget = rows[170];
+  EXPECT_EQ(Input(captured), "row170");
+  EXPECT_EQ(rows[170]->m_layout.ownInputFlags, 1);
+  // Hovered once, the row is visited until an input pass clears its hover.
+  Layout(frame);
+  EXPECT_EQ(Input(PointerAt(50, 200)), hovered);
+  EXPECT_EQ(rows[170]->m_layout.ownInputFlags, 0);
+}
+
+}  // namespace
+}  // namespace PM::Test
