@@ -6,7 +6,7 @@ namespace PM {
 
 void OutOfViewIndex::Begin(int32_t count) {
   m_kept.clear();
-  m_stamp = s_edits.load(std::memory_order_relaxed);
+  m_stamp = Edits();
   m_count = count;
   m_maxPriority = INT32_MIN;
 }

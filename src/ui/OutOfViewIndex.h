@@ -18,6 +18,8 @@ class OutOfViewIndex {
 
   // Something an index relies on has changed.
   static void NoteEdit() { s_edits.fetch_add(1, std::memory_order_relaxed); }
+  // How many such edits there have been: equal counts mean none in between.
+  static uint64_t Edits() { return s_edits.load(std::memory_order_relaxed); }
 
   // The layout starts over an array of `count` children.
   void Begin(int32_t count);
@@ -29,7 +31,7 @@ class OutOfViewIndex {
   // The index still describes an array of `count` children and nothing has been edited since its
   // layout; a child passed over would not be deferred at drawing `level`.
   bool Usable(int32_t count, int32_t level) const {
-    return m_count == count && m_maxPriority <= level && m_stamp == s_edits.load(std::memory_order_relaxed);
+    return m_count == count && m_maxPriority <= level && m_stamp == Edits();
   }
   // The first kept child at or after `i` (Count() when none), the last at or before `i` (-1 when none).
   int32_t KeptFrom(int32_t i) const;

@@ -31,7 +31,7 @@ void WButton_I::Define() {
   DefineUIClass<WButton_I, WControl_I>();
   const MemberDef members[] = {
       FieldMember<&WButton_I::m_state>(0x01FFF0E9, "State"),
-      FieldMember<&WButton_I::m_iconId>(0x02FFF0E9, "IconID"),
+      MinimumFieldMember<&WButton_I::m_iconId>(0x02FFF0E9, "IconID"),
       AccessorMember<&WButton_I::GetIconWidget, &WButton_I::SetIconWidget>(0x03FFF0E9, "IconWidget"),
       FieldMember<&WButton_I::m_iconState>(0x04FFF0E9, "IconState"),
       AccessorMember<&WButton_I::GetSubMenu, &WButton_I::SetSubMenu>(0x05FFF0E9, "SubMenu"),
@@ -96,6 +96,13 @@ bool WButton_I::IdleOutOfView() const {
   const void* nil = NilObject();
   return m_innerRecordsEmpty && m_layout.visibility != 0 && m_layout.ownInputFlags == 0 && !m_modal &&
          m_effectArray.IsEmpty() && m_subMenu.Get() == nil && m_titleWidget.Get() == nil;
+}
+
+const UIElement_I* WButton_I::MinimumElement() {
+  const void* nil = NilObject();
+  if (!m_widgetArray.IsEmpty() || m_iconWidget.Get() != nil || m_subMenu.Get() != nil || m_element.Get() != nil)
+    return nullptr;
+  return ButtonElement();
 }
 
 bool WButton_I::HasIcon() const { return !m_iconWidget.IsNil() || m_iconId >= 0; }

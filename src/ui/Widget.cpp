@@ -71,6 +71,11 @@ void Widget_I::SetEffect(int32_t i, ScriptObject* v) {
   effect->SetOwner(this);
 }
 
+void Widget_I::NoteLayoutEdit() const {
+  Widget_I* parent = m_parent.Get();
+  if (!IsNilObject(parent) && parent->m_minimumCache) parent->m_minimumCache->Drop();
+}
+
 void Widget_I::SetModal(bool modal) {
   OutOfViewIndex::NoteEdit();
   m_modal = modal;
@@ -89,8 +94,8 @@ void Widget_I::Define() {
       AccessorMember<&Widget_I::GetParent, &Widget_I::SetParent>(kMemberWidgetParent, "Parent", 0x7),
       IndexedAccessorMember<&Widget_I::GetChild, &Widget_I::SetChild, &Widget_I::ChildCount, &Widget_I::RemoveChildren>(
           kMemberWidgetWidgetArray, "WidgetArray"),
-      FieldMember<&Widget_I::m_style>(0x03FFF0D8, "Style", 0x4),
-      FieldMember<&Widget_I::m_element>(0x04FFF0D8, "Element"),
+      MinimumFieldMember<&Widget_I::m_style>(0x03FFF0D8, "Style", 0x4),
+      MinimumFieldMember<&Widget_I::m_element>(0x04FFF0D8, "Element"),
       LayoutFieldMember<&L::visibility>(kMemberWidgetVisibility, "Visibility"),
       LayoutFieldMember<&L::position>(0x06FFF0D8, "Position"),
       LayoutFieldMember<&L::dimension>(0x07FFF0D8, "Dimension"),

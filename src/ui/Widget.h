@@ -6,6 +6,7 @@
 
 #include "classes/Object.h"
 #include "core/String.h"
+#include "ui/ChildrenMinimumCache.h"
 #include "ui/OutOfViewIndex.h"
 #include "ui/ReportOnce.h"
 #include "ui/UIClass.h"
@@ -65,6 +66,10 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   // True when the widget lay wholly out of view at its last layout and, until edited, neither draws nor
   // takes input nor gathers an effect there (see OutOfViewIndex); no widget but a plain button says so.
   virtual bool IdleOutOfView() const { return false; }
+  // The element whose measures the widget's minimum reads, when every other input of that minimum
+  // announces its changes (NoteLayoutEdit); null when not, and then no parent keeps its children's
+  // minimum (see ChildrenMinimumCache).
+  virtual const UIElement_I* MinimumElement() { return nullptr; }
   // Orders the children by ascending ChildPriority (nil last).
   virtual void SortChildren();
   // Raises a WEvent on the widget; input may be null.
@@ -95,6 +100,11 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   bool GetModal() const { return m_modal; }
   int32_t GetDrawPriority() const { return m_drawPriority; }
 
+  // An input of the widget's minimum has changed (a layout member, the style or element, the label, the
+  // icon): the parent computes its children's minimum again. C++ code that writes those fields of a
+  // widget in a long child array directly calls it; the member table and setters do.
+  void NoteLayoutEdit() const;
+
   // Is `ancestor` this widget or above it, following parent links and child arrays.
   bool IsSelfOrBelow(const Widget_I* ancestor) const;
 
@@ -122,6 +132,8 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   mutable ReportOnce m_reports;
   // Which children the draw and input passes pass over; kept while the child array is long.
   std::unique_ptr<OutOfViewIndex> m_outOfView;
+  // The children's minimum, kept while the child array is long and no child announced a change.
+  std::unique_ptr<ChildrenMinimumCache> m_minimumCache;
 
  protected:
   // The commit pass of every non-nil child in `record`, noting which ones the later passes may pass over.
@@ -146,7 +158,28 @@ MemberDef LayoutFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
   struct Access {
     static F& Ref(ScriptObject* o) { return static_cast<Widget_I*>(o)->m_layout.*Field; }
     static typename T::Value Read(ScriptObject* o) { return typename T::Value(Ref(o)); }
-    static void Write(ScriptObject* o, const typename T::Value& v) { Ref(o) = F(v); }
+    static void Write(ScriptObject* o, const typename T::Value& v) {
+      Ref(o) = F(v);
+      static_cast<Widget_I*>(o)->NoteLayoutEdit();
+    }
+  };
+  using Th = SingleThunks<T, Access>;
+  return MakeMemberDef<T, kShapeSingle>(id, name, flags | FormFlags<T, kShapeSingle>(), Th::GetFn(), Th::SetFn());
+}
+
+// A field member of a widget class whose writes change the widget's minimum: as FieldMember, with the
+// change announced.
+template <auto Field, class Tag = void>
+MemberDef MinimumFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
+  using F = typename DataMemberOf<decltype(Field)>::Field;
+  using T = std::conditional_t<std::is_void_v<Tag>, TagOf<F>, Tag>;
+  struct Access {
+    using Plain = FieldAccess<Field, T>;
+    static typename T::Value Read(ScriptObject* o) { return Plain::Read(o); }
+    static void Write(ScriptObject* o, const typename T::Value& v) {
+      Plain::Write(o, v);
+      static_cast<Widget_I*>(o)->NoteLayoutEdit();
+    }
   };
   using Th = SingleThunks<T, Access>;
   return MakeMemberDef<T, kShapeSingle>(id, name, flags | FormFlags<T, kShapeSingle>(), Th::GetFn(), Th::SetFn());

@@ -1,6 +1,9 @@
 // Long lists in a scroll frame: the rows out of view that drawing and the input pass leave out, and every
 // change after a layout that brings such a row back (scrolling, rows added, removed or reordered, a sub
-// menu, a draw priority, an effect, the modal flag, a key, a capture) against a walk over every row.
+// menu, a draw priority, an effect, the modal flag, a key, a capture) against a walk over every row; the
+// children's minimum kept between passes against one computed over every row, after every kind of edit
+// of a row's minimum.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -212,6 +215,67 @@ TEST_F(LongListTest, RowsOutOfViewTakeKeysCapturesEffectsAndTheModalFlag) {
   Layout(frame);
   EXPECT_EQ(Input(PointerAt(50, 200)), hovered);
   EXPECT_EQ(rows[170]->m_layout.ownInputFlags, 0);
+}
+
+// The kept children's minimum equals one computed over every row after each edit below, and each edit
+// changes it.
+TEST_F(LongListTest, KeptMinimumFollowsEveryEditOfARow) {
+  content->m_layout.resizeModeX = content->m_layout.resizeModeY = kResizeMin;
+  ScrollTo(0);
+  ASSERT_NE(content->m_minimumCache, nullptr);
+  auto* other = static_cast<UIElement_I*>(MakeOf(UIElement_I::kClassId, "other"));
+  other->m_borderMin = {7, 3, 0};
+  auto* wide = static_cast<UIElement_I*>(MakeOf(UIElement_I::kClassId, "wide"));
+  wide->m_borderMin = {30, 3, 0};
+  auto* otherStyle = static_cast<WidgetStyle_I*>(MakeOf(WidgetStyle_I::kClassId, "otherStyle"));
+  otherStyle->m_fontStyle = style->m_fontStyle;
+  otherStyle->m_elementListItem = wide;
+  WListItem_I* added = nullptr;
+  // Row 9, given an icon, stays the widest; the edits that give one row an element or style of its own
+  // come last, as the minimum is no longer kept after them.
+  struct Edit {
+    const char* what;
+    std::function<void()> apply;
+  } edits[] = {
+      {"label", [&] { rows[7]->SetLabel("A label longer than every other one"); }},
+      {"dimension",
+       [&] {
+         MemberSet<VVector3f>(rows.back(), 0x07FFF0D8, Vector3f{1, 60, 0});
+       }},
+      {"position",
+       [&] {
+         MemberSet<VVector3f>(rows[3], 0x06FFF0D8, Vector3f{0, 5000, 0});
+       }},
+      {"hidden", [&] { rows[3]->SendEvent(kWEventHideWidget, nullptr); }},
+      {"resize mode", [&] { MemberSet<VEnum>(rows[7], 0x08FFF0D8, kResizeExact); }},
+      {"icon", [&] { MemberSet<VI32>(rows[9], 0x02FFF0E9, 0); }},
+      {"shared element",
+       [&] {
+         MemberSet<VVector3f>(style->m_elementListItem.Get(), 0x04FFF0E8, Vector3f{100, 0, 0});
+       }},
+      {"shared element written in place", [&] { style->m_elementListItem->m_borderMin.x = 120; }},
+      {"style's element", [&] { style->m_elementListItem = other; }},
+      {"row added", [&] { (added = Row(kRows))->m_layout.position.y = 6000; }},
+      {"row removed", [&] { added->SetParent(nullptr); }},
+      {"row style", [&] { MemberSet<VObject>(rows[9], 0x03FFF0D8, otherStyle); }},
+      {"row element", [&] { MemberSet<VObject>(rows[9], 0x04FFF0D8, other); }},
+  };
+  Vector3f before = ChildrenMinimum(content, true);
+  for (const Edit& edit : edits) {
+    edit.apply();
+    const Vector3f kept = ChildrenMinimum(content, true);
+    OutOfViewIndex::NoteEdit();
+    const Vector3f full = ChildrenMinimum(content, true);
+    EXPECT_EQ(kept.x, full.x) << edit.what;
+    EXPECT_EQ(kept.y, full.y) << edit.what;
+    EXPECT_TRUE(full.x != before.x || full.y != before.y) << edit.what;
+    before = full;
+  }
+  EXPECT_EQ(content->m_minimumCache, nullptr);
+  // Kept again once every row reads one element.
+  rows[9]->SetParent(nullptr);
+  ChildrenMinimum(content, true);
+  EXPECT_NE(content->m_minimumCache, nullptr);
 }
 
 }  // namespace
