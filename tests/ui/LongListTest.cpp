@@ -124,10 +124,13 @@ TEST_F(LongListTest, ScrolledListsDrawAndHoverTheRowsInView) {
   wheel.wheel = -1.0f;
   EXPECT_EQ(Input(wheel), RowAt200(0));
   EXPECT_EQ(content->m_layout.position.y, 32.0f);
-  EXPECT_EQ(Picture(), FullPicture());
+  const std::vector<std::string> unmoved = Picture();
+  EXPECT_EQ(unmoved, FullPicture());
   Layout(frame);
   EXPECT_EQ(Input(PointerAt(50, 200)), RowAt200(32));
-  EXPECT_EQ(Picture(), FullPicture());
+  const std::vector<std::string> moved = Picture();
+  EXPECT_EQ(moved, FullPicture());
+  EXPECT_NE(moved, unmoved);
 }
 
 // Rows added, removed or reordered after the layout are drawn as a walk over every row draws them.
@@ -138,21 +141,26 @@ TEST_F(LongListTest, RowsAddedRemovedOrReorderedAfterTheLayoutAreSeen) {
   auto* fresh = MakeWidget<WListItem_I>("fresh", 0, 0, 1, kRow);
   fresh->SetLabel("Fresh");
   content->SetChild(10, fresh);
-  EXPECT_EQ(Picture(), FullPicture());
-  EXPECT_NE(Picture(), before);
-  Layout(frame);
-  EXPECT_EQ(Picture(), FullPicture());
-  // A row added at the end, rows removed before the view, a sort.
-  Row(kRows)->m_layout.position.y = 1100;
-  EXPECT_EQ(Picture(), FullPicture());
-  content->RemoveChildren(0, 5);
-  EXPECT_EQ(Picture(), FullPicture());
-  rows[30]->SetParent(nullptr);
-  EXPECT_EQ(Picture(), FullPicture());
-  Layout(frame);
-  EXPECT_EQ(Picture(), FullPicture());
-  content->SortChildren();
-  EXPECT_EQ(Picture(), FullPicture());
+  const std::vector<std::string> drawn = Picture();
+  EXPECT_EQ(drawn, FullPicture());
+  EXPECT_NE(drawn, before);
+  rows[20]->m_childPriority = -1;
+  struct Edit {
+    const char* what;
+    std::function<void()> apply;
+  } edits[] = {
+      {"row added", [&] { Row(kRows)->m_layout.position.y = 1100; }},
+      {"rows removed", [&] { content->RemoveChildren(0, 5); }},
+      {"row taken out", [&] { rows[30]->SetParent(nullptr); }},
+      {"sorted", [&] { content->SortChildren(); }},
+      {"row put back", [&] { content->SetChild(0, rows[30]); }},
+  };
+  for (const Edit& edit : edits) {
+    Layout(frame);
+    edit.apply();
+    const std::vector<std::string> after = Picture();
+    EXPECT_EQ(after, FullPicture()) << edit.what;
+  }
   // Short again: no index is kept.
   content->RemoveChildren(0, -1);
   for (int i = 0; i < 10; ++i) Row(i);
@@ -176,7 +184,8 @@ TEST_F(LongListTest, RowsOutOfViewThatGainSomethingToDrawAreDrawn) {
   EXPECT_EQ(Picture().back(), "deferred row160");
   MemberSet<VI32>(rows[160], 0x12FFF0D8, 0);
   Layout(frame);
-  EXPECT_EQ(Picture(), FullPicture());
+  const std::vector<std::string> drawn = Picture();
+  EXPECT_EQ(drawn, FullPicture());
 }
 
 // The input pass visits a row out of view that has been given an effect or the modal flag after the
