@@ -30,6 +30,8 @@ class ChildrenMinimumCache {
             const UIElement_I* element);
   // A child's minimum may have changed.
   void Drop() { m_kept = false; }
+  // The minimum kept still holds for the pass it was kept for.
+  bool Current() const { return Find(m_count, m_visibleOnly, m_size) != nullptr; }
 
  private:
   bool m_kept = false;

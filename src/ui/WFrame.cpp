@@ -114,6 +114,7 @@ void WFrame_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
 }
 
 Vector2f WFrame_I::PointerIn(const WidgetInput* input) {
+  RefreshSkippedWorld();
   m_layout.UpdateInverse();
   Vector3f o, d;
   TransformPoint(o, input->rayOrigin, m_layout.inverseWorld);

@@ -73,7 +73,26 @@ void Widget_I::SetEffect(int32_t i, ScriptObject* v) {
 
 void Widget_I::NoteLayoutEdit() const {
   Widget_I* parent = m_parent.Get();
-  if (!IsNilObject(parent) && parent->m_minimumCache) parent->m_minimumCache->Drop();
+  if (IsNilObject(parent)) return;
+  if (parent->m_minimumCache) parent->m_minimumCache->Drop();
+  if (parent->m_outOfView) parent->m_outOfView->NoteRowEdit();
+}
+
+void Widget_I::RefreshSkippedWorld() {
+  Widget_I* parent = m_parent.Get();
+  if (IsNilObject(parent) || !parent->m_outOfView || m_layout.visibility == 0) return;
+  const OutOfViewIndex& index = *parent->m_outOfView;
+  if (!index.Skipped(m_layoutPass)) return;
+  m_layout.PlaceIn(index.Record()->world);
+  m_layoutPass = index.Pass();
+}
+
+void Widget_I::RefreshSkippedChildren() {
+  if (!m_outOfView || !m_outOfView->SkippedAny()) return;
+  const void* nil = NilObject();
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (child.Get() != nil && child->m_parent.Get() == this) child->RefreshSkippedWorld();
+  m_outOfView->Refreshed();
 }
 
 void Widget_I::SetModal(bool modal) {

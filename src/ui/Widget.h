@@ -51,7 +51,10 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   virtual WidgetLayout* CalcDimMin();
   // Nothing calls it; it keeps its place in the widget's operation table, which fixes its order.
   virtual void CopyLayoutData(WidgetLayout* out) { *out = m_layout; }
-  virtual WidgetLayout* GetLayoutData() { return &m_layout; }
+  virtual WidgetLayout* GetLayoutData() {
+    RefreshSkippedWorld();
+    return &m_layout;
+  }
   // Commit pass over the subtree (top-down) inside the parent record.
   virtual void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize);
   // Commit of this widget alone: size, position, world matrix, input flags and clip from the parent.
@@ -104,6 +107,10 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   // icon): the parent computes its children's minimum again. C++ code that writes those fields of a
   // widget in a long child array directly calls it; the member table and setters do.
   void NoteLayoutEdit() const;
+  // A row of a long list passed over by the last layouts gets the world matrix they would have given it.
+  void RefreshSkippedWorld();
+  // The same for every such row of this widget's child array, before the array changes.
+  void RefreshSkippedChildren();
 
   // Is `ancestor` this widget or above it, following parent links and child arrays.
   bool IsSelfOrBelow(const Widget_I* ancestor) const;
@@ -119,6 +126,8 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   bool m_enable = true;
   bool m_modal = false;
   int32_t m_drawPriority = 0;
+  // The number of the last layout of a long child array that laid this widget out (see OutOfViewIndex).
+  uint64_t m_layoutPass = 0;
   Vector4f m_branchColor{1, 1, 1, 1};
   Array<Obj<WHandler_I>> m_handlerArray;
   Array<Obj<WEffect_I>> m_effectArray;
@@ -159,6 +168,7 @@ MemberDef LayoutFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
     static F& Ref(ScriptObject* o) { return static_cast<Widget_I*>(o)->m_layout.*Field; }
     static typename T::Value Read(ScriptObject* o) { return typename T::Value(Ref(o)); }
     static void Write(ScriptObject* o, const typename T::Value& v) {
+      static_cast<Widget_I*>(o)->RefreshSkippedWorld();  // a hidden row keeps the layout it had
       Ref(o) = F(v);
       static_cast<Widget_I*>(o)->NoteLayoutEdit();
     }

@@ -42,6 +42,7 @@ Vector3f LongChildrenMinimum(Widget_I* w, bool visibleOnly, Vector3f WidgetLayou
   }
   if (!w->m_minimumCache) w->m_minimumCache = std::make_unique<ChildrenMinimumCache>();
   w->m_minimumCache->Keep(m, count, visibleOnly, size, first, element);
+  if (w->m_outOfView) w->m_outOfView->NoteRowEdit();  // the rows' minimums were computed again
   return m;
 }
 
@@ -90,16 +91,29 @@ void Widget_I::LayOutChildren(const WidgetLayout* record) {
   }
   if (!m_outOfView) m_outOfView = std::make_unique<OutOfViewIndex>();
   OutOfViewIndex& index = *m_outOfView;
-  index.Begin(m_widgetArray.Count());
+  const uint64_t pass = OutOfViewIndex::NextPass();
+  index.Begin(m_widgetArray.Count(), record, pass, m_minimumCache && m_minimumCache->Current());
+  // The rows passed over last time, unchanged since, are passed over again while they stay out of view.
+  const std::vector<OutOfViewIndex::Idle>& idle = index.LastIdle();
+  size_t next = 0;
   for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
+    if (next < idle.size() && idle[next].index == i) {
+      const OutOfViewIndex::Idle& row = idle[next++];
+      if (index.StaysOutside(row)) {
+        index.PassOverAgain(row);
+        continue;
+      }
+    }
     Widget_I* child = m_widgetArray[i].Get();
     if (child == nil) continue;  // no pass visits it
     child->UpdateLayoutTree(record, 0);
-    if (child->IdleOutOfView())
-      index.PassOver(child->m_drawPriority);
+    child->m_layoutPass = pass;
+    if (child->IdleOutOfView() && child->m_parent.Get() == this)
+      index.PassOver({i, child->m_drawPriority, child->m_layout.computedPosition, child->m_layout.computedSize});
     else
       index.Keep(i);
   }
+  index.End();
 }
 
 void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {

@@ -112,6 +112,9 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
       r.hoverWidget = this;
     }
   }
+  // A row that the layout, drawing and input passed over as out of view takes input after all (it holds
+  // the capture, or the passes visited every row): they visit it again.
+  if (f != 0 && IdleOutOfView()) OutOfViewIndex::NoteEdit();
   m_layout.ownInputFlags = f;
 
   if ((f & 1) && m_enable) {

@@ -84,6 +84,25 @@ class LongListTest : public FrameTest {
     frame->TraverseInput(c ? c : &local, &in);
     return in.hoverWidget.IsNil() ? "" : in.hoverWidget->m_name.CStr();
   }
+  // What the last layout gave every row, read through GetLayoutData (which brings a row that the layout
+  // passed over up to date).
+  std::vector<float> Records() {
+    std::vector<float> out;
+    for (int32_t i = 0; i < content->ChildCount(); ++i) {
+      const WidgetLayout& l = *content->GetChild(i)->GetLayoutData();
+      out.insert(out.end(), {l.world.m[12], l.world.m[13], l.computedSize.x, l.computedSize.y, l.computedPosition.x,
+                             l.computedPosition.y, l.minimumSize.x, l.minimumSize.y, float(l.clipState),
+                             float(l.combinedInputFlags)});
+      out.insert(out.end(), l.clipRect, l.clipRect + 4);
+    }
+    return out;
+  }
+  // The same after a layout that visits every row.
+  std::vector<float> FullRecords() {
+    OutOfViewIndex::NoteEdit();
+    Layout(frame);
+    return Records();
+  }
   // The rows the index keeps for drawing and input.
   std::vector<int> Kept() {
     std::vector<int> out;
@@ -224,6 +243,59 @@ TEST_F(LongListTest, RowsOutOfViewTakeKeysCapturesEffectsAndTheModalFlag) {
   Layout(frame);
   EXPECT_EQ(Input(PointerAt(50, 200)), hovered);
   EXPECT_EQ(rows[170]->m_layout.ownInputFlags, 0);
+}
+
+// A layout that passes over the rows staying out of view leaves every row as one that visits them all,
+// through scrolls of a unit, a row or a page and edits of rows out of view in between; a row passed over
+// takes the pointer where it now lies, and a row hidden while passed over keeps the layout it had.
+TEST_F(LongListTest, RowsPassedOverByTheLayoutReadAsLaidOut) {
+  ScrollTo(0);
+  ScrollTo(1);
+  const float stale = rows[0]->m_layout.world.m[13];
+  EXPECT_NE(rows[0]->GetLayoutData()->world.m[13], stale);  // the layout did pass row 0 over
+  struct Step {
+    float y;
+    std::function<void()> edit;
+  } steps[] = {
+      {10, nullptr},
+      {32,
+       [&] {
+         MemberSet<VVector3f>(rows[5], 0x07FFF0D8, Vector3f{1, 40, 0});
+       }},
+      {54, nullptr},
+      {500, [&] { rows[6]->SendEvent(kWEventHideWidget, nullptr); }},
+      {510, [&] { rows[6]->SendEvent(kWEventShowWidget, nullptr); }},
+      {4116, nullptr},
+      {4000, [&] { rows[199]->SetLabel("A label longer than every other one"); }},
+      {0, nullptr},
+  };
+  for (const Step& step : steps) {
+    if (step.edit) step.edit();
+    ScrollTo(step.y);
+    const std::vector<float> passedOver = Records();
+    EXPECT_EQ(passedOver, FullRecords()) << step.y;
+    ScrollTo(step.y + 1.0f);
+    const std::vector<std::string> drawn = Picture();
+    const std::vector<float> records = Records();
+    EXPECT_EQ(records, FullRecords()) << step.y;
+    EXPECT_EQ(drawn, Picture()) << step.y;
+  }
+  // The pointer where row 0 lies now (a unit up from where the layout before put it, below the view) is
+  // inside it.
+  ScrollTo(2);
+  const float x = rows[0]->GetLayoutData()->world.m[12], y = rows[0]->GetLayoutData()->world.m[13];
+  ScrollTo(3);
+  const WidgetInput in = PointerAt(x + 5, y + 1 + 5);
+  const Vector2f p = rows[0]->PointerIn(&in);
+  EXPECT_EQ(p.x, 5.0f);
+  EXPECT_EQ(p.y, 5.0f);
+  // Hidden while passed over, row 1 keeps the place the layout before the hiding gave it, as it would have.
+  ScrollTo(4);
+  const float before = rows[1]->GetLayoutData()->world.m[13];
+  ScrollTo(5);
+  rows[1]->SendEvent(kWEventHideWidget, nullptr);
+  ScrollTo(6);
+  EXPECT_EQ(rows[1]->GetLayoutData()->world.m[13], before + 1.0f);
 }
 
 // The kept children's minimum equals one computed over every row after each edit below, and each edit
