@@ -268,17 +268,17 @@ TEST_F(LongListTest, RowsPassedOverByTheLayoutReadAsLaidOut) {
       {4116, nullptr},
       {4000, [&] { rows[199]->SetLabel("A label longer than every other one"); }},
       {0, nullptr},
+      {2, [&] { style->m_elementListItem->m_borderMin.y = 10; }},  // taller rows
   };
   for (const Step& step : steps) {
     if (step.edit) step.edit();
-    ScrollTo(step.y);
-    const std::vector<float> passedOver = Records();
-    EXPECT_EQ(passedOver, FullRecords()) << step.y;
-    ScrollTo(step.y + 1.0f);
-    const std::vector<std::string> drawn = Picture();
-    const std::vector<float> records = Records();
-    EXPECT_EQ(records, FullRecords()) << step.y;
-    EXPECT_EQ(drawn, Picture()) << step.y;
+    for (float y : {step.y, step.y + 1.0f}) {
+      ScrollTo(y);
+      const std::vector<std::string> drawn = Picture();
+      const std::vector<float> records = Records();
+      EXPECT_EQ(records, FullRecords()) << y;
+      EXPECT_EQ(drawn, Picture()) << y;
+    }
   }
   // The pointer where row 0 lies now (a unit up from where the layout before put it, below the view) is
   // inside it.
@@ -289,6 +289,13 @@ TEST_F(LongListTest, RowsPassedOverByTheLayoutReadAsLaidOut) {
   const Vector2f p = rows[0]->PointerIn(&in);
   EXPECT_EQ(p.x, 5.0f);
   EXPECT_EQ(p.y, 5.0f);
+  // Taken out of the list while passed over, row 2 keeps the place the last layout gave it.
+  ScrollTo(7);
+  ScrollTo(8);
+  const WidgetLayout taken = *rows[2]->GetLayoutData();
+  ScrollTo(9);
+  rows[2]->SetParent(nullptr);
+  EXPECT_EQ(rows[2]->GetLayoutData()->world.m[13], taken.world.m[13] + 1.0f);
   // Hidden while passed over, row 1 keeps the place the layout before the hiding gave it, as it would have.
   ScrollTo(4);
   const float before = rows[1]->GetLayoutData()->world.m[13];
