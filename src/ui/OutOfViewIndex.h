@@ -56,7 +56,7 @@ class OutOfViewIndex {
   // The layout is done.
   void End() { m_lastIdle.clear(); }
 
-  // A row's layout inputs changed: the next layout visits every row.
+  // The rows' minimums were computed again: the next layout visits every row.
   void NoteRowEdit() { m_rowEdited = true; }
 
   // The index still describes an array of `count` children and nothing has been edited since its

@@ -73,9 +73,8 @@ void Widget_I::SetEffect(int32_t i, ScriptObject* v) {
 
 void Widget_I::NoteLayoutEdit() const {
   Widget_I* parent = m_parent.Get();
-  if (IsNilObject(parent)) return;
-  if (parent->m_minimumCache) parent->m_minimumCache->Drop();
-  if (parent->m_outOfView) parent->m_outOfView->NoteRowEdit();
+  // Dropping the kept minimum also makes the next layout visit every row (OutOfViewIndex::Begin).
+  if (!IsNilObject(parent) && parent->m_minimumCache) parent->m_minimumCache->Drop();
 }
 
 void Widget_I::RefreshSkippedWorld() {
