@@ -147,6 +147,8 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
  protected:
   // The commit pass of every non-nil child in `record`, noting which ones the later passes may pass over.
   void LayOutChildren(const WidgetLayout* record);
+  // The input pass over the children, from the last (the topmost drawn) to the first.
+  void TraverseChildrenInput(WidgetDrawContext* context, WidgetInput* input);
   // The index of the children when the passes may use it at `level`, else null.
   const OutOfViewIndex* UsableIndex(int32_t level) const {
     return m_outOfView && m_outOfView->Usable(m_widgetArray.Count(), level) ? m_outOfView.get() : nullptr;

@@ -67,11 +67,8 @@ void Widget_I::TraverseInput(WidgetDrawContext* context, WidgetInput* input) {
   }
 }
 
-// The caller holds the widget for the call, as TraverseInput's callers do.
-void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
-  WidgetInput& r = *input;
-  if (m_layout.visibility == 0 || m_layout.inputVisibility == 0) return;
-  const int32_t pending = r.hoverPending;
+void Widget_I::TraverseChildrenInput(WidgetDrawContext* context, WidgetInput* input) {
+  const WidgetInput& r = *input;
   // Each child is held for its step; callbacks may change the array meanwhile, so its length is
   // read again at every step.
   const void* nil = NilObject();
@@ -88,6 +85,15 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
     const Obj<Widget_I> child = m_widgetArray[i];
     child->TraverseInput(context, input);
   }
+}
+
+// The caller holds the widget for the call, as TraverseInput's callers do.
+void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
+  WidgetInput& r = *input;
+  if (m_layout.visibility == 0 || m_layout.inputVisibility == 0) return;
+  const int32_t pending = r.hoverPending;
+  TraverseChildrenInput(context, input);
+  const void* nil = NilObject();
   if (r.inputBlocked) {
     m_layout.ownInputFlags = 0;
     return;
