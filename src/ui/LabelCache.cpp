@@ -66,6 +66,7 @@ LabelCache::~LabelCache() {
 void LabelCache::MakeStale() {
   valid = 0;
   record.minimumSize.x = -1.0f;
+  if (owner) owner->NoteLayoutEdit();  // the next measure may change the control's minimum
 }
 
 void LabelCache::SetText(const String& t) {

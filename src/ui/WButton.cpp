@@ -31,7 +31,7 @@ void WButton_I::Define() {
   DefineUIClass<WButton_I, WControl_I>();
   const MemberDef members[] = {
       FieldMember<&WButton_I::m_state>(0x01FFF0E9, "State"),
-      FieldMember<&WButton_I::m_iconId>(0x02FFF0E9, "IconID"),
+      MinimumFieldMember<&WButton_I::m_iconId>(0x02FFF0E9, "IconID"),
       AccessorMember<&WButton_I::GetIconWidget, &WButton_I::SetIconWidget>(0x03FFF0E9, "IconWidget"),
       FieldMember<&WButton_I::m_iconState>(0x04FFF0E9, "IconState"),
       AccessorMember<&WButton_I::GetSubMenu, &WButton_I::SetSubMenu>(0x05FFF0E9, "SubMenu"),
@@ -47,6 +47,7 @@ WButton_I::~WButton_I() {
 void WButton_I::SetIconWidget(Widget_I* icon) {
   if (!icon) icon = static_cast<Widget_I*>(NilScriptObject());
   if (RefusesWidgetCycle("WButton::SetIconWidget", this, icon)) return;
+  OutOfViewIndex::NoteEdit();
   m_iconWidget = icon;
 }
 
@@ -54,6 +55,7 @@ void WButton_I::SetSubMenu(WPopup_I* popup) {
   if (!popup) popup = static_cast<WPopup_I*>(NilScriptObject());
   if (popup == m_subMenu.Get()) return;
   if (RefusesWidgetCycle("WButton::SetSubMenu", this, popup)) return;
+  OutOfViewIndex::NoteEdit();
   Obj<WPopup_I> old = m_subMenu;  // released once, when this function returns
   if (!old.IsNil() && old->m_parent.Get() == this) old->m_parent = nullptr;
   m_subMenu = popup;
@@ -88,6 +90,19 @@ UIElement_I* WButton_I::ButtonElement() {
     default:
       return s.m_elementButton.Get();
   }
+}
+
+bool WButton_I::IdleOutOfView() const {
+  const void* nil = NilObject();
+  return m_innerRecordsEmpty && m_layout.visibility != 0 && m_layout.ownInputFlags == 0 && !m_modal &&
+         m_effectArray.IsEmpty() && m_subMenu.Get() == nil && m_titleWidget.Get() == nil;
+}
+
+const UIElement_I* WButton_I::MinimumElement() {
+  const void* nil = NilObject();
+  if (!m_widgetArray.IsEmpty() || m_iconWidget.Get() != nil || m_subMenu.Get() != nil || m_element.Get() != nil)
+    return nullptr;
+  return ButtonElement();
 }
 
 bool WButton_I::HasIcon() const { return !m_iconWidget.IsNil() || m_iconId >= 0; }

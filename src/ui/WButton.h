@@ -31,6 +31,11 @@ class WButton_I : public EngineClass<WButton_I, WControl_I, ClassId::WButton, "W
   void RemoveChild(Widget_I* child) override;
   void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;
   void DrawElement(WidgetDrawContext* context, RenderEngine* engine, uint32_t classId) override;
+  // Out of view at the last layout with nothing inside but its label, and nothing that draws or takes
+  // input from there (a sub menu, a title, effects, the modal flag or a hover kept).
+  bool IdleOutOfView() const override;
+  // A button with nothing inside but its label, and no element of its own, reads its style's element.
+  const UIElement_I* MinimumElement() override;
 
   // The IconWidget and SubMenu members: the button itself or an ancestor is refused. The sub menu
   // hangs under the button by its parent link without being one of its children.

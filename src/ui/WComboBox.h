@@ -16,6 +16,10 @@ class WComboBox_I : public EngineClass<WComboBox_I, WButton_I, ClassId::WComboBo
   void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) override;
   // The popup, drawn above the box, takes the input first; of the choices only the shown one does.
   void ProcessInput(WidgetDrawContext* context, WidgetInput* input) override;
+  // Its own input step (and drawing) may act out of view.
+  bool IdleOutOfView() const override { return false; }
+  // Its minimum reads its choices too.
+  const UIElement_I* MinimumElement() override { return nullptr; }
   bool ChildTakesInput(int32_t index) const override { return index == m_comboValue; }
   void SendEvent(uint32_t event, WidgetInput* input) override;
   void DrawSelf(WidgetDrawContext* context, RenderEngine* engine) override;

@@ -47,6 +47,7 @@ void WFrame_I::Define() {
 void WFrame_I::SetTitleWidget(Widget_I* title) {
   if (!title) title = static_cast<Widget_I*>(NilScriptObject());
   if (RefusesWidgetCycle("WFrame::SetTitleWidget", this, title)) return;
+  OutOfViewIndex::NoteEdit();
   m_titleWidget = title;
 }
 
@@ -94,9 +95,7 @@ void WFrame_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   Vector3f low, high;
   Borders(low, high);
   BuildClientRecord(low, high, parent);
-  const void* nil = NilObject();
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (child.Get() != nil) child->UpdateLayoutTree(&m_clientLayout, 0);
+  LayOutChildren(&m_clientLayout);
   if (m_titleWidget.IsNil()) return;
   WidgetLayout& t = m_titleLayout;
   t = m_layout;
@@ -115,6 +114,7 @@ void WFrame_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
 }
 
 Vector2f WFrame_I::PointerIn(const WidgetInput* input) {
+  RefreshSkippedWorld();
   m_layout.UpdateInverse();
   Vector3f o, d;
   TransformPoint(o, input->rayOrigin, m_layout.inverseWorld);
@@ -184,8 +184,14 @@ void WFrame_I::StepFade(bool rising) {
 void WFrame_I::DrawTitleAndChildren(WidgetDrawContext* context, RenderEngine* engine) {
   const void* nil = NilObject();
   if (m_titleWidget.Get() != nil) m_titleWidget->Draw(context, engine);
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (child.Get() != nil) child->Draw(context, engine);
+  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
+    if (const OutOfViewIndex* index = UsableIndex(context->level)) {
+      i = index->KeptFrom(i);
+      if (i >= m_widgetArray.Count()) break;
+    }
+    Widget_I* child = m_widgetArray[i].Get();
+    if (child != nil) child->Draw(context, engine);
+  }
 }
 
 void WFrame_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {

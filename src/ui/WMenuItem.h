@@ -21,6 +21,8 @@ class WMenuItem_I : public EngineClass<WMenuItem_I, WButton_I, ClassId::WMenuIte
 
   // Its sub menu, drawn above it, takes the input first.
   void ProcessInput(WidgetDrawContext* context, WidgetInput* input) override;
+  // Its own input step (and drawing) may act out of view.
+  bool IdleOutOfView() const override { return false; }
 
   bool m_showArrow = false;
 

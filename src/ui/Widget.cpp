@@ -43,6 +43,7 @@ void SetEffectAt(ScriptObject* o, uint32_t m, int32_t i, ScriptObject* v) {
 }
 int32_t EffectCount(ScriptObject* o, uint32_t) { return static_cast<Widget_I*>(o)->m_effectArray.Count(); }
 void RemoveEffects(ScriptObject* o, uint32_t, int32_t start, int32_t count) {
+  OutOfViewIndex::NoteEdit();
   static_cast<Widget_I*>(o)->m_effectArray.Remove(start, count);
 }
 
@@ -62,11 +63,45 @@ Widget_I::~Widget_I() {
 
 void Widget_I::SetEffect(int32_t i, ScriptObject* v) {
   if (!v || !v->IsA(WEffect_I::kClassId)) return;
+  OutOfViewIndex::NoteEdit();
   if (i >= m_effectArray.Count()) m_effectArray.Grow(i + 1);
   if (!m_effectArray[i].IsNil()) m_effectArray[i]->SetOwner(this);
   auto* effect = static_cast<WEffect_I*>(v);
   m_effectArray[i] = effect;
   effect->SetOwner(this);
+}
+
+void Widget_I::NoteLayoutEdit() const {
+  Widget_I* parent = m_parent.Get();
+  // Dropping the kept minimum also makes the next layout visit every row (OutOfViewIndex::Begin).
+  if (!IsNilObject(parent) && parent->m_minimumCache) parent->m_minimumCache->Drop();
+}
+
+void Widget_I::RefreshSkippedWorld() {
+  Widget_I* parent = m_parent.Get();
+  if (IsNilObject(parent) || !parent->m_outOfView || m_layout.visibility == 0) return;
+  const OutOfViewIndex& index = *parent->m_outOfView;
+  if (!index.Skipped(m_layoutPass)) return;
+  m_layout.PlaceIn(index.Record()->world);
+  m_layoutPass = index.Pass();
+}
+
+void Widget_I::RefreshSkippedChildren() {
+  if (!m_outOfView || !m_outOfView->SkippedAny()) return;
+  const void* nil = NilObject();
+  for (const Obj<Widget_I>& child : m_widgetArray)
+    if (child.Get() != nil && child->m_parent.Get() == this) child->RefreshSkippedWorld();
+  m_outOfView->Refreshed();
+}
+
+void Widget_I::SetModal(bool modal) {
+  OutOfViewIndex::NoteEdit();
+  m_modal = modal;
+}
+
+void Widget_I::SetDrawPriority(int32_t priority) {
+  OutOfViewIndex::NoteEdit();
+  m_drawPriority = priority;
 }
 
 void Widget_I::Define() {
@@ -77,8 +112,8 @@ void Widget_I::Define() {
       AccessorMember<&Widget_I::GetParent, &Widget_I::SetParent>(kMemberWidgetParent, "Parent", 0x7),
       IndexedAccessorMember<&Widget_I::GetChild, &Widget_I::SetChild, &Widget_I::ChildCount, &Widget_I::RemoveChildren>(
           kMemberWidgetWidgetArray, "WidgetArray"),
-      FieldMember<&Widget_I::m_style>(0x03FFF0D8, "Style", 0x4),
-      FieldMember<&Widget_I::m_element>(0x04FFF0D8, "Element"),
+      MinimumFieldMember<&Widget_I::m_style>(0x03FFF0D8, "Style", 0x4),
+      MinimumFieldMember<&Widget_I::m_element>(0x04FFF0D8, "Element"),
       LayoutFieldMember<&L::visibility>(kMemberWidgetVisibility, "Visibility"),
       LayoutFieldMember<&L::position>(0x06FFF0D8, "Position"),
       LayoutFieldMember<&L::dimension>(0x07FFF0D8, "Dimension"),
@@ -92,7 +127,7 @@ void Widget_I::Define() {
       FieldMember<&Widget_I::m_focusTransparent>(0x0FFFF0D8, "FocusTransparent"),
       FieldMember<&Widget_I::m_enable>(0x10FFF0D8, "Enable"),
       FieldMember<&Widget_I::m_branchColor>(0x11FFF0D8, "BranchColor"),
-      FieldMember<&Widget_I::m_drawPriority>(0x12FFF0D8, "DrawPriority"),
+      AccessorMember<&Widget_I::GetDrawPriority, &Widget_I::SetDrawPriority>(0x12FFF0D8, "DrawPriority"),
       FieldMember<&Widget_I::m_infoText>(0x13FFF0D8, "InfoText"),
       FieldMember<&Widget_I::m_userValue>(0x14FFF0D8, "UserValue"),
       FieldMember<&Widget_I::m_userObject>(0x15FFF0D8, "UserObject", 0x4),
@@ -100,7 +135,7 @@ void Widget_I::Define() {
       FilledIndexedMember<&Widget_I::m_handlerArray>(0x17FFF0D8, "HandlerArray", 0x4),
       CallbackIndexedMember<VObject>(0x18FFF0D8, "EffectArray", &EffectAt, &SetEffectAt, &EffectCount, &RemoveEffects),
       FieldMember<&Widget_I::m_childPriority>(0x19FFF0D8, "ChildPriority"),
-      FieldMember<&Widget_I::m_modal>(0x1AFFF0D8, "Modal"),
+      AccessorMember<&Widget_I::GetModal, &Widget_I::SetModal>(0x1AFFF0D8, "Modal"),
       FieldMember<&Widget_I::m_widgetState>(0x1BFFF0D8, "WidgetState"),
   };
   DefineMembers(members);

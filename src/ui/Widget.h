@@ -2,8 +2,12 @@
 // Scripts create only derived classes; derived classes replace the virtual operations they need.
 #pragma once
 
+#include <memory>
+
 #include "classes/Object.h"
 #include "core/String.h"
+#include "ui/ChildrenMinimumCache.h"
+#include "ui/OutOfViewIndex.h"
 #include "ui/ReportOnce.h"
 #include "ui/UIClass.h"
 #include "ui/WidgetLayout.h"
@@ -47,7 +51,10 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   virtual WidgetLayout* CalcDimMin();
   // Nothing calls it; it keeps its place in the widget's operation table, which fixes its order.
   virtual void CopyLayoutData(WidgetLayout* out) { *out = m_layout; }
-  virtual WidgetLayout* GetLayoutData() { return &m_layout; }
+  virtual WidgetLayout* GetLayoutData() {
+    RefreshSkippedWorld();
+    return &m_layout;
+  }
   // Commit pass over the subtree (top-down) inside the parent record.
   virtual void UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize);
   // Commit of this widget alone: size, position, world matrix, input flags and clip from the parent.
@@ -59,6 +66,13 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   virtual void ProcessInput(WidgetDrawContext* context, WidgetInput* input);
   // Whether the input step visits child `index`; widgets that show one child of several say no to the rest.
   virtual bool ChildTakesInput(int32_t) const { return true; }
+  // True when the widget lay wholly out of view at its last layout and, until edited, neither draws nor
+  // takes input nor gathers an effect there (see OutOfViewIndex); no widget but a plain button says so.
+  virtual bool IdleOutOfView() const { return false; }
+  // The element whose measures the widget's minimum reads, when every other input of that minimum
+  // announces its changes (NoteLayoutEdit); null when not, and then no parent keeps its children's
+  // minimum (see ChildrenMinimumCache).
+  virtual const UIElement_I* MinimumElement() { return nullptr; }
   // Orders the children by ascending ChildPriority (nil last).
   virtual void SortChildren();
   // Raises a WEvent on the widget; input may be null.
@@ -83,6 +97,21 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   // The EffectArray member's Set: effects only, others are ignored.
   void SetEffect(int32_t i, ScriptObject* effect);
 
+  // The Modal and DrawPriority members: a change may bring a row out of view back into the passes.
+  void SetModal(bool modal);
+  void SetDrawPriority(int32_t priority);
+  bool GetModal() const { return m_modal; }
+  int32_t GetDrawPriority() const { return m_drawPriority; }
+
+  // An input of the widget's minimum has changed (a layout member, the style or element, the label, the
+  // icon): the parent computes its children's minimum again. C++ code that writes those fields of a
+  // widget in a long child array directly calls it; the member table and setters do.
+  void NoteLayoutEdit() const;
+  // A row of a long list passed over by the last layouts gets the world matrix they would have given it.
+  void RefreshSkippedWorld();
+  // The same for every such row of this widget's child array, before the array changes.
+  void RefreshSkippedChildren();
+
   // Is `ancestor` this widget or above it, following parent links and child arrays.
   bool IsSelfOrBelow(const Widget_I* ancestor) const;
 
@@ -97,6 +126,8 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   bool m_enable = true;
   bool m_modal = false;
   int32_t m_drawPriority = 0;
+  // The number of the last layout of a long child array that laid this widget out (see OutOfViewIndex).
+  uint64_t m_layoutPass = 0;
   Vector4f m_branchColor{1, 1, 1, 1};
   Array<Obj<WHandler_I>> m_handlerArray;
   Array<Obj<WEffect_I>> m_effectArray;
@@ -108,6 +139,20 @@ class Widget_I : public EngineClass<Widget_I, Object_I, ClassId::Widget, "Widget
   WeakObj<ScriptObject> m_userWeakObject;
   // Bad values this widget has logged already (bookkeeping of the log, so also of const widgets).
   mutable ReportOnce m_reports;
+  // Which children the draw and input passes pass over; kept while the child array is long.
+  std::unique_ptr<OutOfViewIndex> m_outOfView;
+  // The children's minimum, kept while the child array is long and no child announced a change.
+  std::unique_ptr<ChildrenMinimumCache> m_minimumCache;
+
+ protected:
+  // The commit pass of every non-nil child in `record`, noting which ones the later passes may pass over.
+  void LayOutChildren(const WidgetLayout* record);
+  // The input pass over the children, from the last (the topmost drawn) to the first.
+  void TraverseChildrenInput(WidgetDrawContext* context, WidgetInput* input);
+  // The index of the children when the passes may use it at `level`, else null.
+  const OutOfViewIndex* UsableIndex(int32_t level) const {
+    return m_outOfView && m_outOfView->Usable(m_widgetArray.Count(), level) ? m_outOfView.get() : nullptr;
+  }
 };
 
 // The largest x and y of `w`'s children's outer minimum (or of another size of their layout records),
@@ -124,7 +169,29 @@ MemberDef LayoutFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
   struct Access {
     static F& Ref(ScriptObject* o) { return static_cast<Widget_I*>(o)->m_layout.*Field; }
     static typename T::Value Read(ScriptObject* o) { return typename T::Value(Ref(o)); }
-    static void Write(ScriptObject* o, const typename T::Value& v) { Ref(o) = F(v); }
+    static void Write(ScriptObject* o, const typename T::Value& v) {
+      static_cast<Widget_I*>(o)->RefreshSkippedWorld();  // a hidden row keeps the layout it had
+      Ref(o) = F(v);
+      static_cast<Widget_I*>(o)->NoteLayoutEdit();
+    }
+  };
+  using Th = SingleThunks<T, Access>;
+  return MakeMemberDef<T, kShapeSingle>(id, name, flags | FormFlags<T, kShapeSingle>(), Th::GetFn(), Th::SetFn());
+}
+
+// A field member of a widget class whose writes change the widget's minimum: as FieldMember, with the
+// change announced.
+template <auto Field, class Tag = void>
+MemberDef MinimumFieldMember(uint32_t id, const char* name, uint32_t flags = 0) {
+  using F = typename DataMemberOf<decltype(Field)>::Field;
+  using T = std::conditional_t<std::is_void_v<Tag>, TagOf<F>, Tag>;
+  struct Access {
+    using Plain = FieldAccess<Field, T>;
+    static typename T::Value Read(ScriptObject* o) { return Plain::Read(o); }
+    static void Write(ScriptObject* o, const typename T::Value& v) {
+      Plain::Write(o, v);
+      static_cast<Widget_I*>(o)->NoteLayoutEdit();
+    }
   };
   using Th = SingleThunks<T, Access>;
   return MakeMemberDef<T, kShapeSingle>(id, name, flags | FormFlags<T, kShapeSingle>(), Th::GetFn(), Th::SetFn());

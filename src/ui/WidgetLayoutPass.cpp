@@ -9,7 +9,48 @@
 
 namespace PM {
 
+namespace {
+
+// The minimum of a long child array, kept between passes where every child allows it.
+Vector3f LongChildrenMinimum(Widget_I* w, bool visibleOnly, Vector3f WidgetLayout::*size) {
+  const int32_t count = w->m_widgetArray.Count();
+  if (w->m_minimumCache)
+    if (const Vector3f* kept = w->m_minimumCache->Find(count, visibleOnly, size)) return *kept;
+  Vector3f m{0, 0, 0};
+  const void* nil = NilObject();
+  // Kept only when every child can be entered (none lies past the walk's depth limit, whose error line
+  // each pass writes) and reads one shared element: the same class and style throughout.
+  bool keep = t_widgetWalk.depth < kMaxWidgetDepth;
+  Widget_I* first = nullptr;
+  const UIElement_I* element = nullptr;
+  for (const Obj<Widget_I>& child : w->m_widgetArray) {
+    if (child.Get() == nil) continue;
+    if (keep) {
+      const UIElement_I* e = child->m_parent.Get() == w ? child->MinimumElement() : nullptr;
+      if (!first) first = child.Get(), element = e;
+      keep = e && e == element && child->m_style.Get() == first->m_style.Get() &&
+             child->GetClassID() == first->GetClassID();
+    }
+    if (visibleOnly && child->m_layout.visibility == 0) continue;
+    const Vector3f& c = child->CalcDimMin()->*size;
+    m.x = std::max(m.x, c.x);
+    m.y = std::max(m.y, c.y);
+  }
+  if (!keep || !first || count != w->m_widgetArray.Count()) {
+    w->m_minimumCache.reset();
+    return m;
+  }
+  if (!w->m_minimumCache) w->m_minimumCache = std::make_unique<ChildrenMinimumCache>();
+  w->m_minimumCache->Keep(m, count, visibleOnly, size, first, element);
+  if (w->m_outOfView) w->m_outOfView->NoteRowEdit();  // the rows' minimums were computed again
+  return m;
+}
+
+}  // namespace
+
 Vector3f ChildrenMinimum(Widget_I* w, bool visibleOnly, Vector3f WidgetLayout::*size) {
+  if (w->m_widgetArray.Count() >= OutOfViewIndex::kMinChildren) return LongChildrenMinimum(w, visibleOnly, size);
+  w->m_minimumCache.reset();
   Vector3f m{0, 0, 0};
   const void* nil = NilObject();
   for (const Obj<Widget_I>& child : w->m_widgetArray) {
@@ -37,9 +78,42 @@ void Widget_I::UpdateLayoutTree(const WidgetLayout* parent, int32_t keepSize) {
   WidgetWalkGuard guard("Widget::UpdateLayoutTree", this);
   if (!guard.Entered()) return;
   CommitLayout(parent, keepSize);
+  LayOutChildren(&m_layout);
+}
+
+void Widget_I::LayOutChildren(const WidgetLayout* record) {
   const void* nil = NilObject();
-  for (const Obj<Widget_I>& child : m_widgetArray)
-    if (child.Get() != nil) child->UpdateLayoutTree(&m_layout, 0);
+  if (m_widgetArray.Count() < OutOfViewIndex::kMinChildren) {
+    m_outOfView.reset();
+    for (const Obj<Widget_I>& child : m_widgetArray)
+      if (child.Get() != nil) child->UpdateLayoutTree(record, 0);
+    return;
+  }
+  if (!m_outOfView) m_outOfView = std::make_unique<OutOfViewIndex>();
+  OutOfViewIndex& index = *m_outOfView;
+  const uint64_t pass = OutOfViewIndex::NextPass();
+  index.Begin(m_widgetArray.Count(), record, pass, m_minimumCache && m_minimumCache->Current());
+  // The rows passed over last time, unchanged since, are passed over again while they stay out of view.
+  const std::vector<OutOfViewIndex::Idle>& idle = index.LastIdle();
+  size_t next = 0;
+  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
+    if (next < idle.size() && idle[next].index == i) {
+      const OutOfViewIndex::Idle& row = idle[next++];
+      if (index.StaysOutside(row)) {
+        index.PassOverAgain(row);
+        continue;
+      }
+    }
+    Widget_I* child = m_widgetArray[i].Get();
+    if (child == nil) continue;  // no pass visits it
+    child->UpdateLayoutTree(record, 0);
+    child->m_layoutPass = pass;
+    if (child->IdleOutOfView() && child->m_parent.Get() == this)
+      index.PassOver({i, child->m_drawPriority, child->m_layout.computedPosition, child->m_layout.computedSize});
+    else
+      index.Keep(i);
+  }
+  index.End();
 }
 
 void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {

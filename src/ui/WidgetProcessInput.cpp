@@ -1,5 +1,7 @@
 // A widget's part of the input pass: deferral by priority, the children first (the topmost drawn first),
 // then the hover, capture, button, drag, wheel and key events of the widget itself.
+#include <algorithm>
+
 #include "ui/WButton.h"
 #include "ui/WEffect.h"
 #include "ui/WEvent.h"
@@ -25,6 +27,9 @@ const uint32_t kButtonEvents[12] = {
 bool AnyFlag(const WidgetInput& r, int first) {
   return r.buttonFlags[first] || r.buttonFlags[first + 4] || r.buttonFlags[first + 8];
 }
+
+// The capture `w` (nil or a widget) is no child that an index would pass over.
+bool NeverPassedOver(const Widget_I* w, const void* nil) { return !w || w == nil || !w->IdleOutOfView(); }
 
 bool HasDragHandler(const Widget_I& w) {
   for (const Obj<WHandler_I>& h : w.m_handlerArray)
@@ -62,19 +67,33 @@ void Widget_I::TraverseInput(WidgetDrawContext* context, WidgetInput* input) {
   }
 }
 
+void Widget_I::TraverseChildrenInput(WidgetDrawContext* context, WidgetInput* input) {
+  const WidgetInput& r = *input;
+  // Each child is held for its step; callbacks may change the array meanwhile, so its length is
+  // read again at every step.
+  const void* nil = NilObject();
+  // A key goes to every widget, and a captured widget takes input wherever it lies: no child is
+  // passed over then.
+  const bool passOver = r.character == 0 && r.virtualKey == 0 && NeverPassedOver(r.captureWidget.Get(), nil) &&
+                        NeverPassedOver(r.keyCaptureWidget.Get(), nil);
+  for (int32_t i = m_widgetArray.Count() - 1; i >= 0; --i) {
+    if (const OutOfViewIndex* index = passOver ? UsableIndex(context->level) : nullptr) {
+      i = index->KeptUpTo(std::min(i, m_widgetArray.Count() - 1));
+      if (i < 0) break;
+    }
+    if (i >= m_widgetArray.Count() || m_widgetArray[i].Get() == nil || !ChildTakesInput(i)) continue;
+    const Obj<Widget_I> child = m_widgetArray[i];
+    child->TraverseInput(context, input);
+  }
+}
+
 // The caller holds the widget for the call, as TraverseInput's callers do.
 void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
   WidgetInput& r = *input;
   if (m_layout.visibility == 0 || m_layout.inputVisibility == 0) return;
   const int32_t pending = r.hoverPending;
-  // Each child is held for its step; callbacks may change the array meanwhile, so its length is
-  // read again at every step.
+  TraverseChildrenInput(context, input);
   const void* nil = NilObject();
-  for (int32_t i = m_widgetArray.Count() - 1; i >= 0; --i) {
-    if (i >= m_widgetArray.Count() || m_widgetArray[i].Get() == nil || !ChildTakesInput(i)) continue;
-    const Obj<Widget_I> child = m_widgetArray[i];
-    child->TraverseInput(context, input);
-  }
   if (r.inputBlocked) {
     m_layout.ownInputFlags = 0;
     return;
@@ -99,6 +118,9 @@ void Widget_I::ProcessInput(WidgetDrawContext* context, WidgetInput* input) {
       r.hoverWidget = this;
     }
   }
+  // A row that the layout, drawing and input passed over as out of view takes input after all (it holds
+  // the capture, or the passes visited every row): they visit it again.
+  if (f != 0 && IdleOutOfView()) OutOfViewIndex::NoteEdit();
   m_layout.ownInputFlags = f;
 
   if ((f & 1) && m_enable) {

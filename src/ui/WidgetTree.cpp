@@ -79,6 +79,8 @@ void Widget_I::SetChild(int32_t i, Widget_I* child) {
   if (i >= m_widgetArray.Count()) m_widgetArray.Grow(i + 1);
   Widget_I* old = m_widgetArray[i].Get();
   if (old == child) return;
+  OutOfViewIndex::NoteEdit();
+  RefreshSkippedChildren();
   if (!IsNilObject(old)) old->m_parent = nullptr;
   if (!IsNilObject(child)) child->m_parent = this;
   m_widgetArray[i] = child;
@@ -88,6 +90,8 @@ void Widget_I::RemoveChildren(int32_t start, int32_t count) {
   const int32_t n = m_widgetArray.Count();
   if (start < 0 || start >= n || count == 0) return;
   const int32_t end = count < 0 || count > n - start ? n : start + count;
+  OutOfViewIndex::NoteEdit();
+  RefreshSkippedChildren();
   for (int32_t k = end - 1; k >= start; --k)
     if (!m_widgetArray[k].IsNil()) m_widgetArray[k]->m_parent = nullptr;
   m_widgetArray.Remove(start, end - start);
@@ -96,6 +100,8 @@ void Widget_I::RemoveChildren(int32_t start, int32_t count) {
 void Widget_I::RemoveChild(Widget_I* child) {
   for (int32_t k = 0, n = m_widgetArray.Count(); k < n; ++k) {
     if (m_widgetArray[k].Get() != child) continue;
+    OutOfViewIndex::NoteEdit();
+    RefreshSkippedChildren();
     if (!IsNilObject(child)) child->m_parent = nullptr;
     m_widgetArray.Remove(k, 1);
     return;
@@ -103,6 +109,8 @@ void Widget_I::RemoveChild(Widget_I* child) {
 }
 
 void Widget_I::SortChildren() {
+  OutOfViewIndex::NoteEdit();
+  RefreshSkippedChildren();
   // Compared, not subtracted: priorities far apart would overflow a difference.
   std::sort(m_widgetArray.begin(), m_widgetArray.end(),
             [](const Obj<Widget_I>& a, const Obj<Widget_I>& b) { return SortKey(a) < SortKey(b); });
