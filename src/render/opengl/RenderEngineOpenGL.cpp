@@ -116,6 +116,7 @@ ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInf
   m_state.Reset(m_textureUnits);
   m_state.Apply(gl, m_ext);
   ForgetHeldColor();
+  ForgetClientArrays();
   return SOK;
 }
 

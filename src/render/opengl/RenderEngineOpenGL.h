@@ -172,12 +172,18 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   void DrawStatisticsOverlay();
   void DrawSevenSegmentDigit(int digit, bool point);
   void SetClientState(int mask);
+  // Forgets the client state and the buffers the array pointers hold, so the next draw sets them all.
+  void ForgetClientArrays() {
+    m_clientStateMask = -1;
+    m_arraysHeld = false;
+  }
   void DrawVertexArrays(const PolygonData& d);
   void DrawVertexBuffers(const PolygonData& d, Ptr<RenderPolygonCache>* slot);
   // Sizes and fills the buffers of the streams the cache marks as changed.
   void UploadStreams(const PolygonData& d, const RenderPolygonCacheOpenGL::RecordStreams& streams,
                      RenderPolygonCacheOpenGL* cache);
-  // The cache's buffers as the vertex arrays, with the client state to match.
+  // The cache's buffers as the vertex arrays, with the client state to match; nothing when the context
+  // already holds those buffers as its arrays.
   void BindCachedArrays(RenderPolygonCacheOpenGL* cache);
   void DrawOpenGL(const PolygonData& d, const uint8_t* start);
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
@@ -238,6 +244,13 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   int32_t m_apiInitialised = 0;
   OpenGLEXT m_ext;
   int32_t m_clientStateMask = -1;
+  // The buffers of every stream the array pointers were last set from, while the context holds them
+  // (array buffer unbound, client state to match): geometry drawn again from the same buffers, as every
+  // instance of a shared mesh is, sets nothing, where each pointer call would make the driver revalidate
+  // its vertex input. A client-array draw, a new pass or context, an upload (which leaves its buffer
+  // bound) and every buffer deletion (which unbinds the pointers reading it) forget them.
+  uint32_t m_heldArrays[RenderPolygonCacheOpenGL::kStreamCount] = {};
+  bool m_arraysHeld = false;
   int32_t m_textureUnits = 1;
   OpenGLState m_state;
   ScriptObject* m_lastBaseShader = nullptr;  // borrowed: only compared

@@ -3,6 +3,7 @@
 // quads.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "core/Vector2f.h"
@@ -116,6 +117,7 @@ void RenderEngineOpenGL_D::DrawPolygonData(const PolygonData* data, Ptr<RenderPo
 void RenderEngineOpenGL_D::DrawVertexArrays(const PolygonData& d) {
   if (!RecordIsDrawable(d, nullptr)) return;
   const OpenGLAPI& gl = GL();
+  m_arraysHeld = false;
   if (m_traceVertexArrays) Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVL: first enter.");
   int mask = 0;
   gl.glVertexPointer(3, GL_FLOAT, 12, d.VertexArray);
@@ -155,7 +157,11 @@ void RenderEngineOpenGL_D::DrawVertexBuffers(const PolygonData& d, Ptr<RenderPol
     if (count != cache->m_size[s] || !array != !cache->m_buffer[s]) cache->m_dirty |= Cache::kResizeBits;
   }
   if (!cache->Drawable(Cache::kResizeBits, [&] { return RecordIsDrawable(d, cache); })) return;
-  if (cache->m_dirty != 0) UploadStreams(d, streams, cache);
+  // An upload leaves its buffer bound and may delete one the pointers read.
+  if (cache->m_dirty != 0) {
+    m_arraysHeld = false;
+    UploadStreams(d, streams, cache);
+  }
   if (m_traceVertexBuffers) Log(LogOutPipe(), kLevelInfo, "RenderEngineOpenGL_D::DrawPolygonDataVB: first enter.");
   BindCachedArrays(cache);
   const OpenGLEXT& x = m_ext;
@@ -212,6 +218,7 @@ void RenderEngineOpenGL_D::UploadStreams(const PolygonData& d, const RenderPolyg
 }
 
 void RenderEngineOpenGL_D::BindCachedArrays(RenderPolygonCacheOpenGL* cache) {
+  if (m_arraysHeld && std::equal(std::begin(m_heldArrays), std::end(m_heldArrays), std::begin(cache->m_buffer))) return;
   const OpenGLAPI& gl = GL();
   const OpenGLEXT& x = m_ext;
   x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, cache->m_buffer[Cache::kPositions]);
@@ -245,10 +252,13 @@ void RenderEngineOpenGL_D::BindCachedArrays(RenderPolygonCacheOpenGL* cache) {
   }
   x.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
   SetClientState(mask);
+  std::copy(std::begin(cache->m_buffer), std::end(cache->m_buffer), std::begin(m_heldArrays));
+  m_arraysHeld = true;
 }
 
 void RenderEngineOpenGL_D::UnloadPolygonCache() {
   const OpenGLEXT& x = m_ext;
+  m_arraysHeld = false;
   ReleaseUnloadedCaches<Cache>([&](Cache* c) {
     for (uint32_t& b : c->m_buffer) {
       if (b && x.glDeleteBuffersARB && m_context) x.glDeleteBuffersARB(1, &b);

@@ -78,7 +78,7 @@ const PassRow* FindPass(int32_t mode) {
 void RenderEngineOpenGL_D::BeginPass(int32_t mode) {
   m_lastBaseShader = nullptr;
   m_passMode = mode;
-  m_clientStateMask = -1;
+  ForgetClientArrays();
   ForgetHeldColor();
   if (!m_context) return;
   const OpenGLAPI& gl = GL();

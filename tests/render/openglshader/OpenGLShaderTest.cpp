@@ -371,6 +371,70 @@ TEST_F(OpenGLShaderTest, MaterialColourRepeatsSendNothingUntilSomethingElseChang
   }
 }
 
+// Every instance of a shared mesh draws from the same buffers: while the context holds them as its
+// arrays, a repeat makes the draw call alone; whatever moved the pointers in between (another geometry,
+// a client-array draw, a new pass, an upload) makes the next draw set them all again, and each draws
+// its own triangle.
+TEST_F(OpenGLShaderTest, TheSameBuffersDrawnAgainSetNoArrays) {
+  RenderEngineOpenGL_D& e = Open(64, 64, 2);
+  ASSERT_TRUE(e.Extensions().Has(kGL_ARB_vertex_buffer_object));
+  // A triangle over the left or the right half of the view, in one colour.
+  struct Mesh {
+    Vector3f corners[3];
+    Vector4f colors[3];
+    uint32_t indices[3] = {0, 1, 2};
+    PolygonData d;
+    Ptr<RenderPolygonCache> slot;
+    // Counter-clockwise on either side, so culling keeps both.
+    Mesh(float x, const Vector4f& c)
+        : corners{{x, -1, 0}, {x * 0.1f, x < 0 ? -1.0f : 1.0f, 0}, {x * 0.1f, x < 0 ? 1.0f : -1.0f, 0}},
+          colors{c, c, c} {
+      d.PrimType = PrimitiveType::kTriangle;
+      d.PrimCount = 1, d.VertexCount = 3, d.IndexCount = 3;
+      d.VertexArray = corners, d.ColorArray = colors, d.IndexArray = indices;
+    }
+    ~Mesh() {
+      if (slot) slot->Unload();
+    }
+  };
+  const Vector4f red = {1, 0, 0, 1}, green = {0, 1, 0, 1};
+  Mesh left(-1.0f, red), right(1.0f, green);
+  auto begin = [&] {
+    Black(e);
+    e.BeginPass(-1);
+    GL().glDisable(GL_LIGHTING);
+  };
+  auto calls = [&](Mesh& m, bool cached = true) {
+    GLCallCounter counter;
+    e.DrawPolygonData(&m.d, cached ? &m.slot : nullptr);
+    return counter.Calls();
+  };
+  auto shows = [&](int x, const Vector4f& c) {
+    const R8G8B8A8 p = At(e, x, 32, 64);
+    return p.R == uint8_t(255 * c.x) && p.G == uint8_t(255 * c.y) && p.B == 0;
+  };
+  begin();
+  EXPECT_GT(calls(left), 1);
+  EXPECT_EQ(calls(left), 1);  // the draw call
+  EXPECT_EQ(calls(left), 1);
+  EXPECT_GT(calls(right), 1);
+  EXPECT_GT(calls(left), 1);
+  EXPECT_TRUE(shows(24, red) && shows(40, green));
+  begin();
+  EXPECT_GT(calls(left), 1);
+  calls(right, false);
+  EXPECT_GT(calls(left), 1);
+  EXPECT_TRUE(shows(24, red) && shows(40, green));
+  begin();
+  calls(left);
+  left.colors[0] = left.colors[1] = left.colors[2] = green;
+  left.slot->SetDirty(0x100);
+  EXPECT_GT(calls(left), 1);
+  EXPECT_EQ(calls(left), 1);
+  calls(right, false);
+  EXPECT_TRUE(shows(24, green) && shows(40, green));
+}
+
 TEST_F(OpenGLShaderTest, BaseColourLayersAndReflectionSetTheUnits) {
   RenderEngineOpenGL_D& e = Open(64, 64, 2);
   auto getEnv = Proc<void (*)(GLenum, GLenum, GLint*)>("glGetTexEnviv");
