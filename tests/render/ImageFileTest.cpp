@@ -134,7 +134,7 @@ TEST(ImageFileTest, TgaKeepsBytesOrSwapsToBgr) {
   }
   Obj<Image_I> image(Image_I::New());
   LogCapture log(LogOutPipe());
-  EXPECT_EQ(Import(image, "t.tga", "\0\0\x02"), EFail);
+  EXPECT_EQ(Import(image, "t.tga", std::string("\0\0\x02", 3)), EFail);
   EXPECT_NE(log.Text().find("Image_D::ImportFileTGA: not supported."), std::string::npos);
 }
 

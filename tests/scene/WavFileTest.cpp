@@ -56,7 +56,7 @@ TEST(WavFileTest, RefusesWhatItCannotPlay) {
   std::string cutFormat = good.substr(0, 30);
   const std::string cases[] = {
       "",
-      "RIFF\x04\x00\x00\x00WAVE",
+      std::string("RIFF\x04\x00\x00\x00WAVE", 12),
       good.substr(0, 11),
       "RIFX" + good.substr(4),
       WavImage(8000, 16, 1, "", 3),                                     // float samples
