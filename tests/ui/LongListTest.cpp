@@ -311,8 +311,8 @@ TEST_F(LongListTest, RowsPassedOverByTheLayoutReadAsLaidOut) {
 // picture and kept rows of a layout that visits every row; at most `most` rows are laid out per scroll.
 void ExpectScrollsAsFullLayouts(LongListTest& t, std::initializer_list<float> places, size_t most);
 
-// Big jumps, the end and back, and a row resized or moved while out of view: the rows the layout looks at
-// are found by how far the rows reach, and what it gives equals a walk over every row.
+// Big jumps, the end and back, a row resized or moved while out of view, and rows kept out of view: the rows the layout
+// looks at are found by how far the rows reach, and what it gives equals a walk over every row.
 TEST_F(LongListTest, ScrollJumpsAndEditedRowsLayOutAsAFullLayout) {
   ExpectScrollsAsFullLayouts(*this, {0, 4116, 0, 2000, 2001, 1999, 4116, 4115, -300, 5000, 3, 0}, 32);
   ScrollTo(0);
@@ -320,6 +320,13 @@ TEST_F(LongListTest, ScrollJumpsAndEditedRowsLayOutAsAFullLayout) {
   ExpectScrollsAsFullLayouts(*this, {0, 3000, 3100, 3300, 4116, 0}, 32);
   MemberSet<VVector3f>(rows[190], 0x06FFF0D8, Vector3f{0, 100, 0});  // moved to the top
   ExpectScrollsAsFullLayouts(*this, {0, 4116, 4110, 50, 4116}, 32);
+  // Rows with an effect are kept wherever they lie, and visited far from the view at both ends.
+  auto* fx = static_cast<WEffect_I*>(MakeOf(ClassId::WEffect, "fx"));
+  rows[10]->SetEffect(0, fx);
+  rows[180]->SetEffect(0, fx);
+  ExpectScrollsAsFullLayouts(*this, {0, 4116, 0, 2000, 2001}, 34);
+  EXPECT_EQ(Kept().front(), 10);
+  EXPECT_EQ(Kept().back(), 180);
 }
 
 // Rows not in order along the height (reversed, a grid, shuffled, one at NaN or off the plane) are looked
