@@ -29,32 +29,25 @@ class OutOfViewIndex {
   // A new number for a layout of a long array, above every one before.
   static uint64_t NextPass() { return s_passes.fetch_add(1, std::memory_order_relaxed) + 1; }
 
-  // A row passed over: where its last layout put it in the parent's record, and its draw priority.
-  struct Idle {
-    int32_t index;
-    int32_t drawPriority;
-    Vector3f position, size;
+  // Where a row's last layout put it in the parent's record, and its draw priority.
+  struct Row {
+    int32_t drawPriority = 0;
+    Vector3f position{0, 0, 0}, size{0, 0, 0};
   };
 
   // The layout starts over an array of `count` children in `record`, the layout pass numbered `pass`;
   // true when the rows passed over last time may be passed over again where they stay out of view
   // (`minimumKept`: the children's minimum has not been computed again since).
   bool Begin(int32_t count, const WidgetLayout* record, uint64_t pass, bool minimumKept);
-  // The rows passed over at the last layout, ascending (valid from Begin until End).
-  const std::vector<Idle>& LastIdle() const { return m_lastIdle; }
-  // Whether the idle row still lies out of view in the record being laid out.
-  bool StaysOutside(const Idle& row) const;
-  // Child `i` (in ascending order) is kept, i.e. visited by the passes.
-  void Keep(int32_t i) { m_kept.push_back(i); }
-  // A child passed over by drawing and input, and by the next layout while nothing changes.
-  void PassOver(const Idle& row);
-  // The idle row was passed over by this layout too.
-  void PassOverAgain(const Idle& row) {
-    PassOver(row);
-    m_skippedAny = true;
-  }
-  // The layout is done.
-  void End() { m_lastIdle.clear(); }
+  // Calls `layOut(i)` for every child the layout must visit, ascending; each call ends in Note (or
+  // nothing for a nil child). The rest are passed over: those that stay out of view since the last
+  // layout. Where the rows lie in order along the record's height, only the rows near the view and those
+  // kept last time are looked at (a binary search over how far the rows reach); elsewhere every row is.
+  template <class LayOut>
+  void Walk(LayOut&& layOut);
+  // Child `i` was laid out to `row`: passed over by drawing and input (and by the next layout while
+  // nothing changes) when `idle`, otherwise kept.
+  void Note(int32_t i, bool idle, const Row& row);
 
   // The rows' minimums were computed again: the next layout visits every row.
   void NoteRowEdit() { m_rowEdited = true; }
@@ -80,8 +73,26 @@ class OutOfViewIndex {
  private:
   static inline std::atomic<uint64_t> s_edits{1};
   static inline std::atomic<uint64_t> s_passes{0};
-  std::vector<int32_t> m_kept;  // ascending
-  std::vector<Idle> m_idle, m_lastIdle;
+  enum State : uint8_t { kUnseen, kKept, kIdle };
+
+  // Whether the idle row still lies out of view in the record being laid out.
+  bool StaysOutside(const Row& row) const;
+  // The rows before `first` all end above the clip, those from `last` on all start below it, as the
+  // rows lay at their last layout.
+  void Candidates(int32_t& first, int32_t& last) const;
+  // Builds how far the rows reach along the height, or marks that it cannot be relied on.
+  void BuildReach();
+  static double Slack(double magnitude);
+
+  std::vector<int32_t> m_kept, m_lastKept;  // ascending
+  std::vector<Row> m_rows;                  // by child index
+  std::vector<uint8_t> m_state;             // State, by child index
+  // The furthest end of the rows up to each index and the nearest start from each index on, along the
+  // record's height, each widened by more than the rounding of the out-of-view test.
+  std::vector<double> m_endUpTo, m_startFrom;
+  bool m_reachValid = false;
+  bool m_same = false;
+  int32_t m_idleCount = 0;
   uint64_t m_stamp = 0;
   uint64_t m_pass = 0;
   uint64_t m_runStart = 0;  // the first of the layouts since which rows may have been passed over
@@ -98,5 +109,31 @@ class OutOfViewIndex {
   int32_t m_recordFlags = 0;
   float m_recordLinear[12] = {};
 };
+
+template <class LayOut>
+void OutOfViewIndex::Walk(LayOut&& layOut) {
+  const int32_t idleBefore = m_idleCount;
+  int32_t laidOutIdle = 0;  // idle rows laid out again
+  const auto visit = [&](int32_t i) {
+    laidOutIdle += m_state[size_t(i)] == kIdle;
+    layOut(i);
+  };
+  if (m_same && m_reachValid) {
+    int32_t first = 0, last = m_count;
+    Candidates(first, last);
+    size_t k = 0;
+    for (; k < m_lastKept.size() && m_lastKept[k] < first; ++k) visit(m_lastKept[k]);
+    for (int32_t i = first; i < last; ++i)
+      if (m_state[size_t(i)] != kIdle || !StaysOutside(m_rows[size_t(i)])) visit(i);
+    for (; k < m_lastKept.size(); ++k)
+      if (m_lastKept[k] >= last) visit(m_lastKept[k]);
+  } else {
+    for (int32_t i = 0; i < m_count; ++i)
+      if (m_state[size_t(i)] != kIdle || !StaysOutside(m_rows[size_t(i)])) visit(i);
+    BuildReach();
+  }
+  // Rows idle before and not laid out now were passed over: their world matrices wait.
+  if (idleBefore - laidOutIdle > 0) m_skippedAny = true;
+}
 
 }  // namespace PM

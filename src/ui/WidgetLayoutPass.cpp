@@ -94,26 +94,15 @@ void Widget_I::LayOutChildren(const WidgetLayout* record) {
   const uint64_t pass = OutOfViewIndex::NextPass();
   index.Begin(m_widgetArray.Count(), record, pass, m_minimumCache && m_minimumCache->Current());
   // The rows passed over last time, unchanged since, are passed over again while they stay out of view.
-  const std::vector<OutOfViewIndex::Idle>& idle = index.LastIdle();
-  size_t next = 0;
-  for (int32_t i = 0; i < m_widgetArray.Count(); ++i) {
-    if (next < idle.size() && idle[next].index == i) {
-      const OutOfViewIndex::Idle& row = idle[next++];
-      if (index.StaysOutside(row)) {
-        index.PassOverAgain(row);
-        continue;
-      }
-    }
+  index.Walk([&](int32_t i) {
+    if (i >= m_widgetArray.Count()) return;  // the array shrank under a row's layout
     Widget_I* child = m_widgetArray[i].Get();
-    if (child == nil) continue;  // no pass visits it
+    if (child == nil) return;  // no pass visits it
     child->UpdateLayoutTree(record, 0);
     child->m_layoutPass = pass;
-    if (child->IdleOutOfView() && child->m_parent.Get() == this)
-      index.PassOver({i, child->m_drawPriority, child->m_layout.computedPosition, child->m_layout.computedSize});
-    else
-      index.Keep(i);
-  }
-  index.End();
+    index.Note(i, child->IdleOutOfView() && child->m_parent.Get() == this,
+               {child->m_drawPriority, child->m_layout.computedPosition, child->m_layout.computedSize});
+  });
 }
 
 void Widget_I::CommitLayout(const WidgetLayout* parent, int32_t keepSize) {

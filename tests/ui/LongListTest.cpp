@@ -3,7 +3,9 @@
 // menu, a draw priority, an effect, the modal flag, a key, a capture) against a walk over every row; the
 // children's minimum kept between passes against one computed over every row, after every kind of edit
 // of a row's minimum.
+#include <cmath>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,7 @@ constexpr int kRows = 200;
 constexpr float kRow = 22.0f;
 
 class LongListTest : public FrameTest {
- protected:
+ public:
   void SetUp() override {
     FrameTest::SetUp();
     auto* e = static_cast<UIElement_I*>(MakeOf(UIElement_I::kClassId, "bars"));
@@ -303,6 +305,77 @@ TEST_F(LongListTest, RowsPassedOverByTheLayoutReadAsLaidOut) {
   rows[1]->SendEvent(kWEventHideWidget, nullptr);
   ScrollTo(6);
   EXPECT_EQ(rows[1]->GetLayoutData()->world.m[13], before + 1.0f);
+}
+
+// Each scroll from one place to the next (after a layout that visited every row) gives the records,
+// picture and kept rows of a layout that visits every row; at most `most` rows are laid out per scroll.
+void ExpectScrollsAsFullLayouts(LongListTest& t, std::initializer_list<float> places, size_t most);
+
+// Big jumps, the end and back, a row resized or moved while out of view, and rows kept out of view: the rows the layout
+// looks at are found by how far the rows reach, and what it gives equals a walk over every row.
+TEST_F(LongListTest, ScrollJumpsAndEditedRowsLayOutAsAFullLayout) {
+  ExpectScrollsAsFullLayouts(*this, {0, 4116, 0, 2000, 2001, 1999, 4116, 4115, -300, 5000, 3, 0}, 32);
+  ScrollTo(0);
+  MemberSet<VVector3f>(rows[150], 0x07FFF0D8, Vector3f{1, 300, 0});  // taller, out of view
+  ExpectScrollsAsFullLayouts(*this, {0, 3000, 3100, 3300, 4116, 0}, 32);
+  MemberSet<VVector3f>(rows[190], 0x06FFF0D8, Vector3f{0, 100, 0});  // moved to the top
+  ExpectScrollsAsFullLayouts(*this, {0, 4116, 4110, 50, 4116}, 32);
+  // Rows with an effect are kept wherever they lie, and visited far from the view at both ends.
+  auto* fx = static_cast<WEffect_I*>(MakeOf(ClassId::WEffect, "fx"));
+  rows[10]->SetEffect(0, fx);
+  rows[180]->SetEffect(0, fx);
+  ExpectScrollsAsFullLayouts(*this, {0, 4116, 0, 2000, 2001}, 34);
+  EXPECT_EQ(Kept().front(), 10);
+  EXPECT_EQ(Kept().back(), 180);
+}
+
+// Rows not in order along the height (reversed, a grid, shuffled, one at NaN or off the plane) are looked
+// at as a walk over every row would, and lay out alike.
+TEST_F(LongListTest, RowsOutOfOrderLayOutAsAFullLayout) {
+  const std::function<Vector3f(int)> layouts[] = {
+      [](int i) {
+        return Vector3f{0, kRow * float(kRows - 1 - i), 0};
+      },
+      [](int i) {
+        return Vector3f{float(i % 2) * 90.0f, kRow * float(i / 2), 0};
+      },
+      [](int i) {
+        return Vector3f{0, kRow * float((i * 37) % kRows), 0};
+      },
+      [](int i) {
+        return Vector3f{0, i == 120 ? NAN : kRow * float(i), 0};
+      },
+      [](int i) {
+        return Vector3f{0, kRow * float(i), i == 30 ? 1.0f : 0.0f};
+      },
+  };
+  for (const auto& place : layouts) {
+    for (int i = 0; i < kRows; ++i) MemberSet<VVector3f>(rows[size_t(i)], 0x06FFF0D8, place(i));
+    ExpectScrollsAsFullLayouts(*this, {0, 1000, 1001, 4116, 0, 2200}, 32);
+  }
+}
+
+void ExpectScrollsAsFullLayouts(LongListTest& t, std::initializer_list<float> places, size_t most) {
+  // A row at NaN has NaN records, alike in both layouts.
+  const auto records = [&](std::vector<float> r) {
+    for (float& v : r)
+      if (std::isnan(v)) v = 1e30f;
+    return r;
+  };
+  const float* from = places.begin();
+  for (const float* to = from + 1; to != places.end(); from = to++) {
+    t.ScrollTo(*from);
+    t.ScrollTo(*to);
+    size_t laidOut = 0;
+    for (WListItem_I* row : t.rows) laidOut += row->m_layoutPass == t.content->m_outOfView->Pass();
+    EXPECT_LE(laidOut, most) << *from << " to " << *to;
+    const std::vector<int> kept = t.Kept();
+    const std::vector<std::string> drawn = t.Picture();
+    const std::vector<float> laid = records(t.Records());
+    EXPECT_EQ(laid, records(t.FullRecords())) << *from << " to " << *to;
+    EXPECT_EQ(drawn, t.Picture()) << *from << " to " << *to;
+    EXPECT_EQ(kept, t.Kept()) << *from << " to " << *to;
+  }
 }
 
 // The kept children's minimum equals one computed over every row after each edit below, and each edit
