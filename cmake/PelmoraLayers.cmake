@@ -29,7 +29,8 @@ set(PM_LAYERS
   render/dialog:leaf
   render/video:module
   anim
-  ui)
+  ui
+  import:module)
 
 set(PM_HEADER_TREES ${CMAKE_BINARY_DIR}/layers)
 set(PM_OBJECTS)

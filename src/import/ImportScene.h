@@ -1,0 +1,86 @@
+// ImportScene: a model file as the importer's reader program sends it and the importer module builds it,
+// in plain values only (no engine type), so that the reader program can fill it without the library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace PM::Import {
+
+// A decoded image, RGBA with 8 bits a channel, rows top first, at the size the file gives (the module
+// scales it to powers of two). `missing` is set, with no pixels, when the file named could not be read.
+struct Texture {
+  std::string source;  // the path the material names ("*0" for an embedded one)
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> rgba;  // width * height * 4 bytes
+  bool hasAlpha = false;      // some pixel has alpha below 255
+  bool missing = false;
+};
+
+// A material's values as the file states them; the module turns them into the engine's shaders.
+struct Material {
+  std::string name;
+  float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};  // RGBA; A is the file's opacity
+  float specular[3] = {0, 0, 0};
+  float emissive[3] = {0, 0, 0};
+  float ambient[3] = {0, 0, 0};
+  float shininess = 0;          // the file's exponent (0 when it gives none)
+  float shininessStrength = 1;  // scales the specular colour
+  bool twoSided = false;
+  // glTF's metal-roughness model, when the file uses it (baseColor is then `diffuse`).
+  bool metalRoughness = false;
+  float metallic = 0, roughness = 1;
+  // Alpha as the file asks for it: 0 opaque, 1 cut out at `alphaCutoff`, 2 blended.
+  uint8_t alphaMode = 0;
+  float alphaCutoff = 0.5f;
+  int32_t diffuseTexture = -1;  // index into Scene::textures, or -1
+  uint32_t diffuseUVSet = 0;    // which texture-coordinate set it reads (0 or 1)
+};
+
+// One primitive type a mesh: 1 points, 2 lines, 3 triangles (the engine's Point, Line, Triangle).
+struct Mesh {
+  std::string name;
+  uint8_t primitive = 3;
+  uint32_t material = 0;         // index into Scene::materials
+  std::vector<float> positions;  // 3 floats a vertex
+  std::vector<float> normals;    // 3 a vertex, or empty
+  std::vector<float> uv[2];      // 2 a vertex each, or empty
+  std::vector<float> colors;     // 4 a vertex (RGBA 0..1), or empty
+  std::vector<uint32_t> indices; // `primitive` indices a face, each below the vertex count
+};
+
+// A node of the file's tree. Nodes are listed parents first; node 0 is the root (parent -1).
+struct Node {
+  std::string name;
+  int32_t parent = -1;
+  // The local transform as the file gives it for column vectors (Assimp's aiMatrix4x4, row-major:
+  // translation in elements 3, 7 and 11); the module transposes it for the engine's row vectors.
+  float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  std::vector<uint32_t> meshes;  // indices into Scene::meshes
+};
+
+struct Scene {
+  std::vector<Node> nodes;
+  std::vector<Mesh> meshes;
+  std::vector<Material> materials;
+  std::vector<Texture> textures;
+  // What the file holds that this import leaves out (skins, animations, cameras, lights), as one
+  // sentence for an Info line, or empty.
+  std::string leftOut;
+};
+
+// Limits the reader program runs under; zero takes the default. The defaults carry a model of a million
+// vertices with its textures.
+struct ReaderLimits {
+  uint64_t addressSpace = 0;  // bytes (default 8 GiB)
+  uint32_t cpuSeconds = 0;    // (default 60)
+  uint64_t outputBytes = 0;   // what the reader may send (default 2 GiB)
+};
+
+// Runs the reader program on `path` under `limits` and decodes what it sends into `scene`, checking
+// every count, index and size against what was announced. False, with `error` a sentence naming the
+// cause (Assimp's message, the signal, the limit, the lying count) and `scene` left empty, on failure.
+bool ReadModelFile(const std::string& path, const ReaderLimits& limits, Scene& scene, std::string& error);
+
+}  // namespace PM::Import
