@@ -146,6 +146,9 @@ bool RunLoop(const Options& options) {
   }
   auto* input = NewCounted<PMHost::PointerInput>();
   pipe->SetInputTracker(input);  // the pipe holds it
+  // A screenshot reads the back buffer, which Direct3D 8 lets a host read only when the pipe asked for it
+  // before its window opened.
+  if (!options.screenshot.empty()) pipe->m_bufferBackColorAccessEnable = true;
   if (pipe->ApplyFormat() != 0 || !pipe->GetWindowHandle()) return false;
   int32_t left = 0, top = 0, width = 0, height = 0;
   pipe->GetWindowRect(&left, &top, &width, &height);

@@ -68,6 +68,16 @@ const char* ResultSeverityWord(ResultCode code) {
   return kWords[code >> 30];
 }
 
+void NameResultCode(ResultCode code, const char* name) {
+  for (const CodeName& c : kGivenCodes)
+    if (c.code == code) return;
+  std::lock_guard<std::mutex> g(RegistryLock());
+  std::vector<CodeName>& r = Registry();
+  for (const CodeName& c : r)
+    if (c.code == code) return;
+  r.push_back({code, name});
+}
+
 ResultCode RegisterResultCode(const char* name) {
   std::lock_guard<std::mutex> g(RegistryLock());
   std::vector<CodeName>& r = Registry();

@@ -42,4 +42,8 @@ const char* ResultSeverityWord(ResultCode code);
 // for the whole process (a literal).
 ResultCode RegisterResultCode(const char* name);
 
+// Names a code whose value is fixed elsewhere (a system interface's error codes), so that reports show
+// its name. A code that has a name already keeps it. `name` must live for the whole process (a literal).
+void NameResultCode(ResultCode code, const char* name);
+
 }  // namespace PM

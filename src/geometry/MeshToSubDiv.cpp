@@ -5,12 +5,13 @@
 #include "core/Log.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "geometry/SubDivScratch.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM {
 namespace {
 
-constexpr int kUsageTexCoord = 1;
-constexpr int kUsageFloat = 8;
+constexpr uint32_t kUsageTexCoord = kVertexUsageTexCoords;
+constexpr uint32_t kUsageFloat = kVertexUsageJointWeights;
 
 bool operator==(const Vector2f& a, const Vector2f& b) { return a.x == b.x && a.y == b.y; }
 

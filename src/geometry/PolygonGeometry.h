@@ -10,6 +10,7 @@
 #include "geometry/Geometry.h"
 #include "geometry/TriangleQuery.h"
 #include "scene/VertexData.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM {
 
@@ -19,7 +20,7 @@ class SPolygonGeometry_I
   static void Define();
 
   // Usage kinds 0 to 12 address a table each; the usage word is kind << 16 | slot.
-  static constexpr int kUsageKinds = 13;
+  static constexpr int kUsageKinds = int(kVertexUsageKindCount);
 
   SPolygonGeometry_I() = default;
   ~SPolygonGeometry_I();

@@ -16,7 +16,10 @@ class SSkinPolygonGeometry_I : public EngineClass<SSkinPolygonGeometry_I, SPolyg
  public:
   static void Define();
   // Usage kinds of the deformation streams: joint weights, position, normal and texture deltas.
-  static constexpr int kUsageWeight = 8, kUsagePositionDelta = 10, kUsageNormalDelta = 11, kUsageTexCoordDelta = 12;
+  static constexpr int kUsageWeight = int(kVertexUsageJointWeights),
+                       kUsagePositionDelta = int(kVertexUsagePositionDeltas),
+                       kUsageNormalDelta = int(kVertexUsageNormalDeltas),
+                       kUsageTexCoordDelta = int(kVertexUsageTexCoordDeltas);
 
   struct IndexWeight {
     uint32_t index;

@@ -13,6 +13,7 @@
 #include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivParam.h"
 #include "scene/SimpleTransform.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM {
 namespace {
@@ -295,20 +296,20 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
-    AppendStream<VertexDataVector2f_I>(g, 0x10000 + uint32_t(k),
+    AppendStream<VertexDataVector2f_I>(g, VertexUsageWord(kVertexUsageTexCoords, uint32_t(k)),
                                        own ? CopyOf(corners.uv[k]) : Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
-    if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, 0x80000 + uint32_t(k), std::move(values));
+    if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, VertexUsageWord(kVertexUsageJointWeights, uint32_t(k)), std::move(values));
   }
   for (size_t k = 0; k < out.vectorChannels.size(); ++k) {
     Array<Vector3f> deltas = Gather(out.vectorChannels[k], points);
     if (!AnyNonZero(deltas)) continue;
-    AppendStream<VertexDataVector3f_I>(g, 0xA0000 + uint32_t(k), std::move(deltas));
+    AppendStream<VertexDataVector3f_I>(g, VertexUsageWord(kVertexUsagePositionDeltas, uint32_t(k)), std::move(deltas));
     SetBlendControl(g, k, baseData);
     if (k < out.normalDeltas.size() && !out.normalDeltas[k].IsEmpty()) {
       Array<Vector3f> normals = Gather(out.normalDeltas[k], points);
-      if (AnyNonZero(normals)) AppendStream<VertexDataVector3f_I>(g, 0xB0000 + uint32_t(k), std::move(normals));
+      if (AnyNonZero(normals)) AppendStream<VertexDataVector3f_I>(g, VertexUsageWord(kVertexUsageNormalDeltas, uint32_t(k)), std::move(normals));
     }
   }
   if (!g->Validate()) LogError("AssignSubDivToGeometry: geometry validate failed.");

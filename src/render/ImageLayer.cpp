@@ -14,10 +14,9 @@ int32_t ImageLayer_I::LoadImage(LayerApplyContext& context) {
   }
   String path;
   ResolveImagePath(m_fileObject, context.imagePath, path);
-  Obj<Image_I> loaded = LoadImageCached(path);
-  if (loaded->GetFormat() == 0) {
-    Log(LogOutPipe(), kLevelError, "TextureLoad: image file \"", path, "\" not found or format unsupported.");
-  }
+  String source;
+  Obj<Image_I> loaded = LoadImageCached(path, &source);
+  if (loaded->GetFormat() == 0) LogImageNotLoaded(path, source, false);
   Ptr<Image_I>& slot = context.alternate ? m_alternateImage : m_image;
   slot = loaded->GetFormat() != 0 ? loaded.Get() : nullptr;
   return slot ? 1 : 0;

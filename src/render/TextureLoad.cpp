@@ -1,9 +1,11 @@
 #include "render/TextureLoad.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "classes/FileObject.h"
 #include "core/Log.h"
@@ -52,6 +54,21 @@ void WriteCache(Image_I& image, const std::string& cachePath) {
 
 bool IsValid(Image_I* image) { return image->GetWidth() > 0 && image->GetHeight() > 0 && image->GetFormat() > 0; }
 
+// The source files a look-up tries, in its order.
+constexpr const char* kSourceExtensions[] = {".png", ".jp2"};
+
+// `name` without its last extension when that is one of an image file the loader reads ("Images/checker"
+// for "Images/checker.png"), else empty.
+std::string_view WithoutImageExtension(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos) return {};
+  std::string ext(name.substr(dot));
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {".png", ".jp2", ".bmg"})
+    if (ext == known) return name.substr(0, dot);
+  return {};
+}
+
 }  // namespace
 
 ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, String& out) {
@@ -71,14 +88,16 @@ ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, S
   return 0;
 }
 
-Obj<Image_I> LoadImageCached(const String& name) {
+Obj<Image_I> LoadImageCached(const String& name, String* source) {
   Obj<Image_I> image(Image_I::New());
+  if (source) *source = String();
   if (name.IsEmpty()) return image;
   std::string n(name.View());
   String found;
-  int64_t sourceTime = LastWriteTime(Str(n + ".png"), found);
-  if (sourceTime == 0) sourceTime = LastWriteTime(Str(n + ".jp2"), found);
+  int64_t sourceTime = LastWriteTime(Str(n + kSourceExtensions[0]), found);
+  if (sourceTime == 0) sourceTime = LastWriteTime(Str(n + kSourceExtensions[1]), found);
   if (sourceTime == 0) return image;
+  if (source) *source = found;
 
   std::string full(found.View());
   size_t dot = full.rfind('.');
@@ -94,6 +113,29 @@ Obj<Image_I> LoadImageCached(const String& name) {
   image->ImportFile(name);
   if (IsValid(image) && MayCache(n)) WriteCache(*image, cache);
   return image;
+}
+
+void LogImageNotLoaded(const String& name, const String& source, bool triedCubeFace) {
+  std::string text = "TextureLoad: image file \"" + std::string(name.View()) + "\" not found or format unsupported.";
+  if (name.IsEmpty()) {
+    text += " No file name was given.";
+  } else if (!source.IsEmpty()) {
+    text += " \"" + std::string(source.View()) + "\" was found but could not be read.";
+  } else {
+    std::vector<std::string> tried;
+    for (const char* face : {"", ".PZ"}) {
+      if (*face && !triedCubeFace) break;
+      for (const char* ext : kSourceExtensions) tried.push_back("\"" + std::string(name.View()) + face + ext + "\"");
+    }
+    text += " Tried ";
+    for (size_t i = 0; i < tried.size(); ++i)
+      text += (i == 0 ? "" : i + 1 == tried.size() ? " and " : ", ") + tried[i];
+    if (triedCubeFace) text += " (a cube map's first face)";
+    text += "; the name is given without its extension";
+    const std::string_view bare = WithoutImageExtension(name.View());
+    text += bare.empty() ? "." : ": \"" + std::string(bare) + "\".";
+  }
+  Log(LogOutPipe(), kLevelError, Str(text));
 }
 
 namespace {

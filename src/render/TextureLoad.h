@@ -19,8 +19,14 @@ class TextureHandle;
 ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, String& out);
 
 // The image of `name` + ".png" (else ".jp2"); the "<base>.cache.bmg" beside it when strictly newer.
-// Never null; empty when nothing could be read.
-Obj<Image_I> LoadImageCached(const String& name);
+// Never null; empty when nothing could be read. `source`, when given, receives the full name of the
+// source file found (empty when neither was).
+Obj<Image_I> LoadImageCached(const String& name, String* source = nullptr);
+
+// Logs the error of an image `name` that LoadImageCached could not load: the source it found but could
+// not read, or else the files it tried (with a cube map's first face when `triedCubeFace`), and that the
+// name is given without its extension; an empty name tried nothing.
+void LogImageNotLoaded(const String& name, const String& source, bool triedCubeFace);
 
 // Alpha-mode names by value, 0..8.
 const char* TextureAlphaModeName(int mode);

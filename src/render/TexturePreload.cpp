@@ -64,15 +64,16 @@ uint32_t AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo> owned) {
     if (!Thread::SetCurrentPriority(Thread::kPriorityAboveNormal))
       LogWarn("AsyncTextureLoad: could not set thread priority.");
   }
-  Obj<Image_I> image = info->fileName.IsEmpty() ? Obj<Image_I>(Image_I::New()) : LoadImageCached(info->fileName);
+  String source;
+  Obj<Image_I> image =
+      info->fileName.IsEmpty() ? Obj<Image_I>(Image_I::New()) : LoadImageCached(info->fileName, &source);
   int32_t state = TextureHandle::kReady;
   if (image->GetWidth() == 0 || image->GetHeight() == 0 || image->GetBytesPerPixel() == 0) {
     // A cube map is six files named after the texture: the engine loads its faces itself.
     String face = info->fileName;
     face.Append(".PZ", 3);
     if (info->fileName.IsEmpty() || LoadImageCached(face)->GetFormat() == 0) {
-      Log(LogOutPipe(), kLevelError, "TextureLoad: image file \"", info->fileName,
-          "\" not found or format unsupported.");
+      LogImageNotLoaded(info->fileName, source, true);
       state = TextureHandle::kFailed;
     }
   }

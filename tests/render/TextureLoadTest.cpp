@@ -216,7 +216,7 @@ TEST_F(TextureLoadTest, PreloadPathsWithoutThreads) {
   } cases[] = {
       {"ok", 1, TextureHandle::kReady, true, ""},
       {"clip.avi", 1, TextureHandle::kReady, false, ""},
-      {"clip.AVI", 1, TextureHandle::kFailed, false, "/clip.AVI\" not found or format unsupported.\n"},
+      {"clip.AVI", 1, TextureHandle::kFailed, false, "/clip.AVI\" not found or format unsupported. Tried "},
   };
   for (const Case& c : cases) {
     Obj<Texture_I> t = Texture("absolute://" + Base(c.file));
@@ -236,6 +236,65 @@ TEST_F(TextureLoadTest, PreloadPathsWithoutThreads) {
   Obj<Image_I> out(Image_I::New());
   t->LoadSync(String(), out);
   EXPECT_EQ(First(out), (R8G8B8A8{1, 2, 3, 255}));
+}
+
+// A failed load says what the look-up tried: the name without extension given the files' extensions, and
+// a cube map's first face. A name given with its extension says which name would have been found.
+TEST_F(TextureLoadTest, FailedLoadsNameTheFilesTried) {
+  WritePng("checker", {9, 9, 9, 255}, 1000000);
+  WriteFile(Base("broken") + ".png", "not a PNG");
+  const std::string d = m_dir.Path();
+  const auto message = [&](const std::string& name, const std::string& rest) {
+    return "TextureLoad: image file \"" + d + "/" + name + "\" not found or format unsupported. " + rest + "\n";
+  };
+  const auto tried = [&](const std::string& name, bool cube) {
+    const std::string n = "\"" + d + "/" + name;
+    return cube ? "Tried " + n + ".png\", " + n + ".jp2\", " + n + ".PZ.png\" and " + n +
+                      ".PZ.jp2\" (a cube map's first face)"
+                : "Tried " + n + ".png\" and " + n + ".jp2\"";
+  };
+  struct Case {
+    const char* file;
+    std::string said;
+  } cases[] = {
+      {"checker.png", message("checker.png", tried("checker.png", true) +
+                                                 "; the name is given without its extension: \"" + d + "/checker\".")},
+      {"checker.PNG", message("checker.PNG", tried("checker.PNG", true) +
+                                                 "; the name is given without its extension: \"" + d + "/checker\".")},
+      {"wood", message("wood", tried("wood", true) + "; the name is given without its extension.")},
+      {"photo.jpg", message("photo.jpg", tried("photo.jpg", true) + "; the name is given without its extension.")},
+      {"v1.png/wood", message("v1.png/wood", tried("v1.png/wood", true) + "; the name is given without its extension.")},
+      {"broken", message("broken", "\"" + d + "/broken.png\" was found but could not be read.")},
+  };
+  for (const Case& c : cases) {
+    Obj<Texture_I> t = Texture("absolute://" + Base(c.file));
+    Ptr<TextureHandle> h(NewCounted<TextureHandle>());
+    EXPECT_EQ(t->PreloadImage(false, String(), h.Get()), 1) << c.file;
+    EXPECT_EQ(h->State(), TextureHandle::kFailed) << c.file;
+    const std::string out = m_out.Take();
+    EXPECT_NE(out.find(c.said), std::string::npos) << out;
+    EXPECT_EQ(out.find("not found"), out.rfind("not found")) << "once: " << out;
+  }
+  // The look-up itself is unchanged: the name without extension finds the file.
+  Obj<Texture_I> t = Texture("absolute://" + Base("checker"));
+  Ptr<TextureHandle> h(NewCounted<TextureHandle>());
+  EXPECT_EQ(t->PreloadImage(false, String(), h.Get()), 1);
+  EXPECT_EQ(h->State(), TextureHandle::kReady);
+  EXPECT_EQ(m_out.Take(), "");
+
+  // An image layer tries no cube face; a name that is not a FileObject's tries nothing.
+  Obj<ScriptObject> layer = Make("ImageLayer", "layer");
+  MemberSet<VObject>(layer, 0x01FFF0B1, FileObj("absolute://" + Base("checker.jp2")));
+  LayerApplyContext context{String(), 0};
+  LayerImageResult result;
+  EXPECT_EQ(static_cast<ExpressionLayer_I*>(layer.Get())->ApplyToImage(context, result), 0);
+  EXPECT_NE(m_out.Take().find(message("checker.jp2", tried("checker.jp2", false) +
+                                                         "; the name is given without its extension: \"" + d +
+                                                         "/checker\".")),
+            std::string::npos);
+  LogImageNotLoaded(String(), String(), true);
+  EXPECT_NE(m_out.Take().find("TextureLoad: image file \"\" not found or format unsupported. No file name was given.\n"),
+            std::string::npos);
 }
 
 TEST_F(TextureLoadTest, PreloadFromLayerTree) {

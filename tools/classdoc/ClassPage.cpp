@@ -6,6 +6,7 @@
 
 #include "classes/EngineClassIds.h"
 #include "core/Obj.h"
+#include "scene/VertexDataUsage.h"
 #include "script/object/ClassDatabase.h"
 #include "script/object/MemberAccess.h"
 #include "script/object/ScriptObject.h"
@@ -130,6 +131,24 @@ void WriteEnums(std::string& page, const std::vector<uint32_t>& ids) {
   }
 }
 
+// The usage words of VertexData streams, from the table the drawing code takes its kinds from.
+void WriteVertexUsages(std::string& page) {
+  page += "\nThe usage words the drawing code reads. `Usage` is kind << 16 | slot, a U32 (written with a `u`, as "
+          "`0x10000u`); of several streams of one geometry with the same `Usage`, the first is read.\n\n"
+          "| Usage | slot | class | each element |\n|---|---|---|---|\n";
+  for (const VertexUsageRow& row : kVertexUsages) {
+    char word[32];
+    std::snprintf(word, sizeof word, "`0x%Xu`", unsigned(VertexUsageWord(row.kind, 0)));
+    page += "| " + std::string(word) + (row.slot ? std::string(" + ") + row.slot : "") + " | " +
+            (row.slot ? std::string(row.slot) + ": " + row.counts : std::string("0 only")) + " | " +
+            ClassName(row.classId) + " | " + row.element + " |\n";
+  }
+  char limit[32];
+  std::snprintf(limit, sizeof limit, "`0x%Xu`", unsigned(VertexUsageWord(kVertexUsageKindCount, 0)));
+  page += "\nStreams of the other kinds below " + std::to_string(kVertexUsageKindCount) +
+          " are kept but read by nothing; a usage of " + limit + " or more is ignored.\n";
+}
+
 }  // namespace
 
 std::string WriteClassPage(const std::map<std::string, std::string>& purposes, std::vector<std::string>& unexplained) {
@@ -180,6 +199,7 @@ std::string WriteClassPage(const std::map<std::string, std::string>& purposes, s
       if (other.table->factory && DerivesFrom(other.id, c.id) && (other.id == c.id || sample.IsNil()))
         sample = Obj<ScriptObject>(ScriptObject::Create(other.id));
     WriteMembers(page, c, sample.IsNil() ? nullptr : sample.Get(), c.table->factory != nullptr);
+    if (c.id == ClassId::VertexData) WriteVertexUsages(page);
     WriteEnums(page, enumsByOwner[name]);
     enumsByOwner.erase(name);
   }

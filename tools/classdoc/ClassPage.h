@@ -1,6 +1,6 @@
 // The engine classes page (docs/classes.md): every class of the live class tables with its base, id and
-// purpose, its own members (type, default, read-only) and the enum types it owns. The library must be
-// started (its classes defined) when it is written.
+// purpose, its own members (type, default, read-only) and the enum types it owns, and with VertexData
+// the usage words of its streams. The library must be started (its classes defined) when it is written.
 #pragma once
 
 #include <map>

@@ -1,5 +1,6 @@
 #include "render/d3d8/D3D8EngineMessages.h"
 
+#include "core/ResultCode.h"
 #include "platform/d3d8/D3D8.h"
 
 namespace PM {
@@ -69,12 +70,12 @@ static_assert(sizeof(kMessages) / sizeof(kMessages[0]) == size_t(D3D8Message::kC
 #undef PM_NOT_INSTALLED
 #undef PM_TRY_FOLLOWING
 
-struct DirectDrawName {
+struct ResultName {
   int32_t result;
   const char* name;
 };
 
-const DirectDrawName kDirectDrawNames[] = {
+const ResultName kDirectDrawNames[] = {
     {DDERR_INVALIDPARAMS, "DDERR_INVALIDPARAMS"},
     {DDERR_OUTOFMEMORY, "DDERR_OUTOFMEMORY"},
     {DDERR_INCOMPATIBLEPRIMARY, "DDERR_INCOMPATIBLEPRIMARY"},
@@ -95,6 +96,29 @@ const DirectDrawName kDirectDrawNames[] = {
     {DDERR_PRIMARYSURFACEALREADYEXISTS, "DDERR_PRIMARYSURFACEALREADYEXISTS"},
     {DDERR_UNSUPPORTEDMODE, "DDERR_UNSUPPORTEDMODE"},
 };
+
+const ResultName kDirect3DNames[] = {
+    {D3DERR_INVALIDCALL, "D3DERR_INVALIDCALL"},
+    {D3DERR_NOTAVAILABLE, "D3DERR_NOTAVAILABLE"},
+    {D3DERR_NOTFOUND, "D3DERR_NOTFOUND"},
+    {D3DERR_DEVICELOST, "D3DERR_DEVICELOST"},
+    {D3DERR_DEVICENOTRESET, "D3DERR_DEVICENOTRESET"},
+    {D3DERR_INVALIDDEVICE, "D3DERR_INVALIDDEVICE"},
+    {D3DERR_WRONGTEXTUREFORMAT, "D3DERR_WRONGTEXTUREFORMAT"},
+    {D3DERR_OUTOFVIDEOMEMORY, "D3DERR_OUTOFVIDEOMEMORY"},
+    {E_OUTOFMEMORY, "E_OUTOFMEMORY"},
+    {E_INVALIDARG, "E_INVALIDARG"},
+    {E_NOINTERFACE, "E_NOINTERFACE"},
+};
+
+// Reports of a Direct3D or DirectDraw result name it ("8876086C (D3DERR_INVALIDCALL)"); where the two
+// share a value, the Direct3D name is the one shown.
+bool NameDirectXResults() {
+  for (const ResultName& n : kDirect3DNames) NameResultCode(ResultCode(n.result), n.name);
+  for (const ResultName& n : kDirectDrawNames) NameResultCode(ResultCode(n.result), n.name);
+  return true;
+}
+[[maybe_unused]] const bool kResultsNamed = NameDirectXResults();
 
 }  // namespace
 
@@ -117,7 +141,7 @@ ResultCode Report(D3D8Message m, const char* location, const LogArg& a1, const L
 }
 
 const char* DirectDrawErrorName(int32_t result) {
-  for (const DirectDrawName& n : kDirectDrawNames)
+  for (const ResultName& n : kDirectDrawNames)
     if (n.result == result) return n.name;
   return "UNKNOWN";
 }

@@ -166,6 +166,7 @@ class RenderEngineDirectX8_D final : public RenderEngineBase {
   uint8_t m_screenShotSkipPresent = 0;
   uint32_t m_screenShotPending = 0;
   uint32_t m_screenShotDepth = 0;  // asked for and cleared; this engine reads no depth
+  bool m_backLockRefusalShown = false;  // a back buffer the format did not ask to read: said once per window
   // ---- end of textures and colour buffers ----
 
   ModuleHandle m_d3d8Module = nullptr;

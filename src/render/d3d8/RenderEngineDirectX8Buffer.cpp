@@ -34,6 +34,12 @@ constexpr BufferTexts kBackgroundTexts = {"No color backgroundbuffer exists.",
                                           "The color backgroundbuffer is already locked or not allowed for locking.",
                                           "The color backgroundbuffer could not be unlocked."};
 
+// The back buffer is lockable only when the pipe asked for it before its window opened.
+constexpr const char* kBackLockNotAsked =
+    "The color backbuffer is already locked or not allowed for locking (#1). Reading it (screenshots, the "
+    "colour buffer) needs the RenderPipe member BufferBackColorAccessEnable set to True before its window "
+    "opens.";
+
 bool IsLost(HRESULT r) { return r == D3DERR_DEVICELOST || r == D3DERR_DEVICENOTRESET; }
 
 }  // namespace
@@ -73,8 +79,12 @@ ResultCode RenderEngineDirectX8_D::LockBufferRect(int32_t buffer, uint32_t flags
     D3DLOCKED_RECT locked;
     if (HRESULT r = surface->LockRect(&locked, &rect, lockFlags); r != D3D_OK) {
       if (IsLost(r)) return ENotActive;
-      return LogMsgArg1(EFail, kLockLocation, "IDirect3DSurface8::LockRect", kMode, texts.lockFailed,
-                        LogArg::Result(ResultCode(r)));
+      // A host that asks for a screenshot on every frame meets this on every frame: say it once.
+      const bool notAsked = buffer == kBackBuffer && !m_format.BufferBackColorAccessEnable;
+      if (notAsked && m_backLockRefusalShown) return EFail;
+      m_backLockRefusalShown = m_backLockRefusalShown || notAsked;
+      return LogMsgArg1(EFail, kLockLocation, "IDirect3DSurface8::LockRect", kMode,
+                        notAsked ? kBackLockNotAsked : texts.lockFailed, LogArg::Result(ResultCode(r)));
     }
     if (bits) *bits = locked.pBits;
     if (pitch) *pitch = locked.Pitch;

@@ -73,6 +73,7 @@ ResultCode RenderEngineDirectX8_D::InitializeRenderWindow(const TextureSettingsI
   DeInitializeRenderWindow();
   if (textures) m_textureSettings = *textures;
   if (format) m_format = *format;
+  m_backLockRefusalShown = false;
   if (!window) return Report(D3D8Message::kNullWindow, kLocation);
   m_window = window;
   m_lastWindow = window;

@@ -13,6 +13,7 @@
 #include "render/Texture2D.h"
 #include "render/d3d8/RenderEngineDirectX8.h"
 #include "scene/BaseTransform.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM {
 
@@ -128,7 +129,7 @@ void RenderEngineDirectX8_D::ExpressionOnStage(int32_t stage, ScriptObject* expr
     m_device->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s);
     return;
   }
-  m_passState.Words[ShaderPassState::kTexCoordStream0 + stage] = 0x10000u + uint32_t(t->m_texCoordSource);
+  m_passState.Words[ShaderPassState::kTexCoordStream0 + stage] = VertexUsageWord(kVertexUsageTexCoords, uint32_t(t->m_texCoordSource));
   SetTexture(stage, t->m_texture.Get());
   m_device->SetTextureStageState(s, D3DTSS_COLOROP, D3DTOP_MODULATE);
   m_device->SetTextureStageState(s, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
@@ -165,7 +166,7 @@ int32_t RenderEngineDirectX8_D::SetShaderBase(ScriptObject* shader, bool restore
     if (ShaderTexture_I* r = TexturedExpression(Reflection(surface))) {
       SetTexture(1, r->m_texture.Get());
       m_device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, kCameraSpaceNormal | 1);
-      m_passState.Words[ShaderPassState::kTexCoordStream1] = 0x10000u + uint32_t(r->m_texCoordSource);
+      m_passState.Words[ShaderPassState::kTexCoordStream1] = VertexUsageWord(kVertexUsageTexCoords, uint32_t(r->m_texCoordSource));
       m_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
       m_device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
       SetTextureTransform(1, r->m_texCoordTransform.Get());
@@ -176,7 +177,7 @@ int32_t RenderEngineDirectX8_D::SetShaderBase(ScriptObject* shader, bool restore
   }
   ExpressionOnStage(0, Color(surface));
   if (!TexturedExpression(Color(surface))) m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
-  m_passState.Words[2] = 0x20000;
+  m_passState.Words[ShaderPassState::kColorStream] = VertexUsageWord(kVertexUsageColors, 0);
   if (ambient && multi) {
     m_device->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
     m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);

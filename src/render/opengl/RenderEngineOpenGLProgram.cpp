@@ -14,6 +14,7 @@
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "render/opengl/ShaderHandleOpenGL.h"
 #include "render/opengl/ShaderSources.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM {
 
@@ -123,7 +124,7 @@ ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject* shader, bool) {
   m_passState.Clear();
   if (ShaderPhong_I* surface = As<ShaderPhong_I>(s->m_surface.Get())) {
     if (auto* color = As<ShaderTexture_I>(surface->m_color.Get())) {
-      m_passState.Words[ShaderPassState::kTexCoordStream0] = 0x10000u + uint32_t(color->m_texCoordSource);
+      m_passState.Words[ShaderPassState::kTexCoordStream0] = VertexUsageWord(kVertexUsageTexCoords, uint32_t(color->m_texCoordSource));
       SetTexture(0, color->m_texture.Get());
       gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }

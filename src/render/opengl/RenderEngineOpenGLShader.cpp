@@ -11,6 +11,7 @@
 #include "render/Texture2D.h"
 #include "render/opengl/RenderEngineOpenGL.h"
 #include "scene/BaseTransform.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM {
 
@@ -52,7 +53,7 @@ void RenderEngineOpenGL_D::TextureOnUnit(int32_t unit, ShaderTexture_I* expressi
   const OpenGLAPI& gl = GL();
   if (unit > 0 && m_ext.glActiveTextureARB) m_ext.glActiveTextureARB(GL_TEXTURE0_ARB + GLenum(unit));
   m_passState.Words[ShaderPassState::kTexCoordStream0 + std::min(unit, 1)] =
-      0x10000u + uint32_t(expression->m_texCoordSource);
+      VertexUsageWord(kVertexUsageTexCoords, uint32_t(expression->m_texCoordSource));
   SetTexture(unit, expression->m_texture.Get());
   gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
   for (GLenum coord : kTexGen) gl.glDisable(coord);
@@ -222,7 +223,7 @@ int32_t RenderEngineOpenGL_D::SetShaderBase(ScriptObject* shader, bool firstPass
   if (multi && m_ext.Has(kGL_ARB_texture_env_add))
     ReflectionOnUnit1(surface ? AsTexture(surface->m_reflection.Get()) : nullptr);
   ColorOnUnit0(surface ? surface->m_color.Get() : nullptr);
-  m_passState.Words[2] = 0x20000;
+  m_passState.Words[ShaderPassState::kColorStream] = VertexUsageWord(kVertexUsageColors, 0);
   if (surface && multi &&
       (Present(surface->m_ambient.Get()) || (Present(surface->m_bump.Get()) && m_ext.Has(kGL_EXT_texture_env_dot3)))) {
     gl.glBlendFunc(GL_ONE, GL_ONE);
