@@ -300,7 +300,8 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
                                        own ? CopyOf(corners.uv[k]) : Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
-    if (AnyAbove(values)) AppendStream<VertexDataF32_I>(g, VertexUsageWord(kVertexUsageJointWeights, uint32_t(k)), std::move(values));
+    if (AnyAbove(values))
+      AppendStream<VertexDataF32_I>(g, VertexUsageWord(kVertexUsageJointWeights, uint32_t(k)), std::move(values));
   }
   for (size_t k = 0; k < out.vectorChannels.size(); ++k) {
     Array<Vector3f> deltas = Gather(out.vectorChannels[k], points);
@@ -309,7 +310,9 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     SetBlendControl(g, k, baseData);
     if (k < out.normalDeltas.size() && !out.normalDeltas[k].IsEmpty()) {
       Array<Vector3f> normals = Gather(out.normalDeltas[k], points);
-      if (AnyNonZero(normals)) AppendStream<VertexDataVector3f_I>(g, VertexUsageWord(kVertexUsageNormalDeltas, uint32_t(k)), std::move(normals));
+      if (AnyNonZero(normals))
+        AppendStream<VertexDataVector3f_I>(g, VertexUsageWord(kVertexUsageNormalDeltas, uint32_t(k)),
+                                           std::move(normals));
     }
   }
   if (!g->Validate()) LogError("AssignSubDivToGeometry: geometry validate failed.");

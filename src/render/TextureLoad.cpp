@@ -128,8 +128,7 @@ void LogImageNotLoaded(const String& name, const String& source, bool triedCubeF
       for (const char* ext : kSourceExtensions) tried.push_back("\"" + std::string(name.View()) + face + ext + "\"");
     }
     text += " Tried ";
-    for (size_t i = 0; i < tried.size(); ++i)
-      text += (i == 0 ? "" : i + 1 == tried.size() ? " and " : ", ") + tried[i];
+    for (size_t i = 0; i < tried.size(); ++i) text += (i == 0 ? "" : i + 1 == tried.size() ? " and " : ", ") + tried[i];
     if (triedCubeFace) text += " (a cube map's first face)";
     text += "; the name is given without its extension";
     const std::string_view bare = WithoutImageExtension(name.View());

@@ -263,7 +263,8 @@ TEST_F(TextureLoadTest, FailedLoadsNameTheFilesTried) {
                                                  "; the name is given without its extension: \"" + d + "/checker\".")},
       {"wood", message("wood", tried("wood", true) + "; the name is given without its extension.")},
       {"photo.jpg", message("photo.jpg", tried("photo.jpg", true) + "; the name is given without its extension.")},
-      {"v1.png/wood", message("v1.png/wood", tried("v1.png/wood", true) + "; the name is given without its extension.")},
+      {"v1.png/wood",
+       message("v1.png/wood", tried("v1.png/wood", true) + "; the name is given without its extension.")},
       {"broken", message("broken", "\"" + d + "/broken.png\" was found but could not be read.")},
   };
   for (const Case& c : cases) {
@@ -288,13 +289,14 @@ TEST_F(TextureLoadTest, FailedLoadsNameTheFilesTried) {
   LayerApplyContext context{String(), 0};
   LayerImageResult result;
   EXPECT_EQ(static_cast<ExpressionLayer_I*>(layer.Get())->ApplyToImage(context, result), 0);
-  EXPECT_NE(m_out.Take().find(message("checker.jp2", tried("checker.jp2", false) +
-                                                         "; the name is given without its extension: \"" + d +
-                                                         "/checker\".")),
+  EXPECT_NE(m_out.Take().find(message(
+                "checker.jp2",
+                tried("checker.jp2", false) + "; the name is given without its extension: \"" + d + "/checker\".")),
             std::string::npos);
   LogImageNotLoaded(String(), String(), true);
-  EXPECT_NE(m_out.Take().find("TextureLoad: image file \"\" not found or format unsupported. No file name was given.\n"),
-            std::string::npos);
+  EXPECT_NE(
+      m_out.Take().find("TextureLoad: image file \"\" not found or format unsupported. No file name was given.\n"),
+      std::string::npos);
 }
 
 TEST_F(TextureLoadTest, PreloadFromLayerTree) {

@@ -45,7 +45,8 @@ TEST(VertexDataUsageReference, TheClassReferenceNamesTheUsageWords) {
            "TSkinPolygonGeometry's Joint) |\n",
            "| `0xA0000u` + k | k: the blend | VertexDataVector3f | position delta, weighted by entry k of BlendControl "
            "|\n",
-           "| `0xB0000u` + k | k: the blend | VertexDataVector3f | normal delta, weighted by entry k of BlendControl |\n",
+           "| `0xB0000u` + k | k: the blend | VertexDataVector3f | normal delta, weighted by entry k of BlendControl "
+           "|\n",
            "| `0xC0000u` + k | k: the texture blend | VertexDataVector2f | texture-coordinate delta, weighted by entry "
            "k of BlendTexCoordControl |\n",
            "Streams of the other kinds below 13 are kept but read by nothing; a usage of `0xD0000u` or more is "

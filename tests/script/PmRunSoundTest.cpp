@@ -21,8 +21,7 @@ TEST(PmRunSound, NoOutputDeviceIsOurMessageAlone) {
   // OpenAL Soft's ALSA output told to open a device no machine has: the failure, and libasound's lines,
   // of a machine without sound hardware, on any machine.
   WriteFile(dir.Path() + "/alsoft.conf", "[general]\ndrivers = alsa\n[alsa]\ndevice = pm-no-such-device\n");
-  const std::string env =
-      "env -u ALSOFT_LOGLEVEL -u ALSOFT_DRIVERS ALSOFT_CONF='" + dir.Path() + "/alsoft.conf'";
+  const std::string env = "env -u ALSOFT_LOGLEVEL -u ALSOFT_DRIVERS ALSOFT_CONF='" + dir.Path() + "/alsoft.conf'";
   HostRun r = PmRun(dir, "--sound openal play.bs", env);
   EXPECT_EQ(r.status, 1);  // the run reported errors
   EXPECT_EQ(r.out, "");

@@ -133,9 +133,10 @@ void WriteEnums(std::string& page, const std::vector<uint32_t>& ids) {
 
 // The usage words of VertexData streams, from the table the drawing code takes its kinds from.
 void WriteVertexUsages(std::string& page) {
-  page += "\nThe usage words the drawing code reads. `Usage` is kind << 16 | slot, a U32 (written with a `u`, as "
-          "`0x10000u`); of several streams of one geometry with the same `Usage`, the first is read.\n\n"
-          "| Usage | slot | class | each element |\n|---|---|---|---|\n";
+  page +=
+      "\nThe usage words the drawing code reads. `Usage` is kind << 16 | slot, a U32 (written with a `u`, as "
+      "`0x10000u`); of several streams of one geometry with the same `Usage`, the first is read.\n\n"
+      "| Usage | slot | class | each element |\n|---|---|---|---|\n";
   for (const VertexUsageRow& row : kVertexUsages) {
     char word[32];
     std::snprintf(word, sizeof word, "`0x%Xu`", unsigned(VertexUsageWord(row.kind, 0)));

@@ -165,7 +165,7 @@ class RenderEngineDirectX8_D final : public RenderEngineBase {
   RECT m_frontLockRect;  // the front surface's lock, which the unlock names
   uint8_t m_screenShotSkipPresent = 0;
   uint32_t m_screenShotPending = 0;
-  uint32_t m_screenShotDepth = 0;  // asked for and cleared; this engine reads no depth
+  uint32_t m_screenShotDepth = 0;       // asked for and cleared; this engine reads no depth
   bool m_backLockRefusalShown = false;  // a back buffer the format did not ask to read: said once per window
   // ---- end of textures and colour buffers ----
 

@@ -129,7 +129,8 @@ void RenderEngineDirectX8_D::ExpressionOnStage(int32_t stage, ScriptObject* expr
     m_device->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s);
     return;
   }
-  m_passState.Words[ShaderPassState::kTexCoordStream0 + stage] = VertexUsageWord(kVertexUsageTexCoords, uint32_t(t->m_texCoordSource));
+  m_passState.Words[ShaderPassState::kTexCoordStream0 + stage] =
+      VertexUsageWord(kVertexUsageTexCoords, uint32_t(t->m_texCoordSource));
   SetTexture(stage, t->m_texture.Get());
   m_device->SetTextureStageState(s, D3DTSS_COLOROP, D3DTOP_MODULATE);
   m_device->SetTextureStageState(s, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
@@ -166,7 +167,8 @@ int32_t RenderEngineDirectX8_D::SetShaderBase(ScriptObject* shader, bool restore
     if (ShaderTexture_I* r = TexturedExpression(Reflection(surface))) {
       SetTexture(1, r->m_texture.Get());
       m_device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, kCameraSpaceNormal | 1);
-      m_passState.Words[ShaderPassState::kTexCoordStream1] = VertexUsageWord(kVertexUsageTexCoords, uint32_t(r->m_texCoordSource));
+      m_passState.Words[ShaderPassState::kTexCoordStream1] =
+          VertexUsageWord(kVertexUsageTexCoords, uint32_t(r->m_texCoordSource));
       m_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
       m_device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
       SetTextureTransform(1, r->m_texCoordTransform.Get());

@@ -124,7 +124,8 @@ ResultCode RenderEngineOpenGL_D::SetShader(ScriptObject* shader, bool) {
   m_passState.Clear();
   if (ShaderPhong_I* surface = As<ShaderPhong_I>(s->m_surface.Get())) {
     if (auto* color = As<ShaderTexture_I>(surface->m_color.Get())) {
-      m_passState.Words[ShaderPassState::kTexCoordStream0] = VertexUsageWord(kVertexUsageTexCoords, uint32_t(color->m_texCoordSource));
+      m_passState.Words[ShaderPassState::kTexCoordStream0] =
+          VertexUsageWord(kVertexUsageTexCoords, uint32_t(color->m_texCoordSource));
       SetTexture(0, color->m_texture.Get());
       gl.glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }

@@ -43,8 +43,7 @@ class QuietAlsaErrors {
                            va_list args);
   using SetLocal = Handler (*)(Handler);
 
-  static void ToDebugLog(const char* file, int line, const char* function, int, const char* format,
-                         va_list args) {
+  static void ToDebugLog(const char* file, int line, const char* function, int, const char* format, va_list args) {
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
     LogDebug("libasound: ", file ? file : "", ":", int32_t(line), ":(", function ? function : "", ") ",
