@@ -19,7 +19,7 @@ namespace {
 
 // libasound writes its own errors to the terminal: eight lines ("ALSA lib confmisc.c:855:(parse_card)
 // cannot find card '0'", ...) before OpenAL Soft gives up on a machine without sound hardware, ahead of
-// our message that says what to do. While one lives, the calling thread's libasound errors go to the
+// our message that says what to do. While one of these lives, the calling thread's libasound errors go to the
 // debug log instead. libasound's handler of the thread takes them only where the process keeps its
 // default handler, so a host's own handler still gets them. libasound is looked up at run time, as
 // OpenAL Soft finds it; without it there is nothing to quiet. Once found it stays loaded: the
