@@ -10,6 +10,20 @@ namespace {
 constexpr float kGUINear = 1.0f, kGUIFar = 2048.0f;
 constexpr float kGUIPlaneDistance = 1024.0f;  // where a perspective window's plane lies before the eye
 
+// Half a pixel left and up in clip space, on an engine whose pixel centres lie on whole coordinates
+// (Direct3D 8): its samples then fall where OpenGL's do, so texels meet pixels one to one and glyphs are not
+// smeared over two. Clip-space units keep it half a pixel whatever the virtual resolution and depth.
+Matrix4f HalfPixelShift(RenderEngine& engine) {
+  Matrix4f shift = kIdentityMatrix4f;
+  if (engine.NeedsHalfPixelOffset() == 0) return shift;
+  int32_t viewport[4] = {0, 0, 0, 0};
+  engine.GetViewport(viewport);
+  if (viewport[2] <= 0 || viewport[3] <= 0) return shift;
+  // Clip space spans 2 across the viewport; y grows upwards.
+  shift.SetTranslation(Vector3f{-1.0f / float(viewport[2]), 1.0f / float(viewport[3]), 0.0f});
+  return shift;
+}
+
 // The window's own projection and model-view from its virtual resolution (w, h, d).
 void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution, Matrix4f& projection,
                                Matrix4f& modelView) {
@@ -17,7 +31,7 @@ void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution,
   const float w = resolution.x == 0.0f ? 1.0f : resolution.x;
   const float h = resolution.y == 0.0f ? 1.0f : resolution.y;
   const float d = resolution.z;
-  Matrix4f lens = kIdentityMatrix4f, shift = kIdentityMatrix4f;
+  Matrix4f lens = kIdentityMatrix4f;
   modelView = kIdentityMatrix4f;
   if (d == 0.0f) {
     lens.m[0] = 2.0f / w;
@@ -26,12 +40,10 @@ void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution,
     lens.m[13] = 0.25f / h;
   } else {
     lens.SetFrustum(-w / d, w / d, -h / d, h / d, kGUINear, kGUIFar, engine.HasZeroToOneDepthRange() != 0);
-    // Pixel centres on whole coordinates (Direct3D 8) sample half a pixel right of and below OpenGL's:
-    // the window moves back left and up (y grows upwards here), so skin texels meet pixels as on OpenGL.
-    if (engine.NeedsHalfPixelOffset() != 0) shift.SetTranslation(Vector3f{-0.5f, 0.5f, 0.0f});
     modelView.SetTranslation(Vector3f{0.0f, 0.0f, -kGUIPlaneDistance});
   }
-  projection.SetProduct(shift, lens);
+  // After the lens: a clip-space translation scaled by w, so the perspective path moves by the same pixels.
+  projection.SetProduct(lens, HalfPixelShift(engine));
 }
 
 }  // namespace

@@ -297,8 +297,13 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
   Matrix4f unitOrtho = kIdentityMatrix4f;
   unitOrtho.m[0] = unitOrtho.m[5] = 2.0f;
   unitOrtho.m[12] = unitOrtho.m[13] = 0.25f;
-  Matrix4f halfPixel;
-  halfPixel.SetProduct(Translation(-0.5f, 0.5f, 0), Perspective(0.78125f, 0.5859375f, false));
+  // Half a pixel of the recording engine's 640 x 480 viewport, left and up, in clip space after the lens.
+  const Matrix4f halfPixelLeftUp = Translation(-1.0f / 640, 1.0f / 480, 0);
+  Matrix4f halfPixel, orthoHalfPixel;
+  halfPixel.SetProduct(Perspective(0.78125f, 0.5859375f, false), halfPixelLeftUp);
+  orthoHalfPixel = ortho;
+  orthoHalfPixel.m[12] = 0.0003125f + -1.0f / 640;
+  orthoHalfPixel.m[13] = 0.00041666668f + 1.0f / 480;
   Matrix4f camera = Translation(9, 8, 7);
   camera.m[11] = -1;
   const Matrix4f back = Translation(0, 0, -1024);
@@ -312,7 +317,7 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
   };
   const Case cases[] = {
       {"orthographic", {800, 600, 0}, false, 0, 0, ortho, kIdentityMatrix4f},
-      {"orthographic ignores the half pixel", {800, 600, 0}, false, 1, 0, ortho, kIdentityMatrix4f},
+      {"orthographic with the half pixel", {800, 600, 0}, false, 1, 0, orthoHalfPixel, kIdentityMatrix4f},
       {"orthographic of zero size counts as 1", {0, 0, 0}, false, 0, 0, unitOrtho, kIdentityMatrix4f},
       {"perspective", {800, 600, 1024}, false, 0, 0, Perspective(0.78125f, 0.5859375f, false), back},
       {"perspective, depth 0 to 1", {800, 600, 1024}, false, 0, 1, Perspective(0.78125f, 0.5859375f, true), back},
@@ -350,6 +355,53 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
     EXPECT_EQ(Engine().calls.back().op, "projection");
     EXPECT_TRUE(SameMatrix(Engine().modelView, before));
     EXPECT_TRUE(SameMatrix(Engine().projection, camera));
+  }
+}
+
+// Where the engine asks for it, every window point lands half a pixel left of and above where it lands
+// without, whatever the virtual resolution, depth and viewport; an empty viewport shifts nothing.
+TEST_F(GUITest, TheHalfPixelShiftIsHalfAPixelOfTheViewportOnBothPaths) {
+  struct Case {
+    Vector3f resolution;
+    int32_t width, height;
+    float dx, dy;  // expected shift in pixels, y upwards
+  };
+  const Case cases[] = {
+      {{480, 360, 0}, 480, 360, -0.5f, 0.5f},   {{800, 600, 0}, 640, 480, -0.5f, 0.5f},
+      {{333, 77, 0}, 301, 1, -0.5f, 0.5f},      {{480, 360, 2048}, 480, 360, -0.5f, 0.5f},
+      {{800, 600, 1024}, 1, 7919, -0.5f, 0.5f}, {{0, 0, 512}, 97, 45, -0.5f, 0.5f},
+      {{480, 360, 0}, 0, 360, 0.0f, 0.0f},      {{480, 360, 2048}, 480, -3, 0.0f, 0.0f},
+  };
+  const Vector3f points[] = {{0, 0, 0}, {-100.5f, 37.25f, 0}, {239, -179, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.resolution.x << " x " << c.resolution.y << " x " << c.resolution.z << " on "
+                                    << c.width << " x " << c.height);
+    Engine().viewport[2] = c.width;
+    Engine().viewport[3] = c.height;
+    Matrix4f drawn[2];
+    for (int32_t half = 0; half < 2; ++half) {
+      Engine().calls.clear();
+      Engine().halfPixelOffset = half;
+      Window(c.resolution);
+      m_ctx->DrawGUI();
+      m_ctx->m_guiWindows.SetCount(0);
+      drawn[half] = Engine().CallsOf("projection").at(0).matrix;
+    }
+    const Matrix4f modelView = Engine().CallsOf("modelview").at(0).matrix;
+    for (const Vector3f& p : points) {
+      Vector3f eye, ndc[2];
+      TransformPoint(eye, p, modelView);
+      for (int half = 0; half < 2; ++half) {
+        const Matrix4f& m = drawn[half];
+        const float w = eye.x * m.m[3] + eye.y * m.m[7] + eye.z * m.m[11] + m.m[15];
+        ndc[half] = {(eye.x * m.m[0] + eye.y * m.m[4] + eye.z * m.m[8] + m.m[12]) / w,
+                     (eye.x * m.m[1] + eye.y * m.m[5] + eye.z * m.m[9] + m.m[13]) / w, 0};
+      }
+      const float pixelsPerUnitX = 0.5f * float(std::max(c.width, 1)),
+                  pixelsPerUnitY = 0.5f * float(std::max(c.height, 1));
+      EXPECT_NEAR((ndc[1].x - ndc[0].x) * pixelsPerUnitX, c.dx, 1e-3f) << p.x << ", " << p.y;
+      EXPECT_NEAR((ndc[1].y - ndc[0].y) * pixelsPerUnitY, c.dy, 1e-3f) << p.x << ", " << p.y;
+    }
   }
 }
 
