@@ -299,8 +299,9 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
   unitOrtho.m[12] = unitOrtho.m[13] = 0.25f;
   // Half a pixel of the recording engine's 640 x 480 viewport, left and up, in clip space after the lens.
   const Matrix4f halfPixelLeftUp = Translation(-1.0f / 640, 1.0f / 480, 0);
+  const Matrix4f lens = Perspective(0.78125f, 0.5859375f, false);
   Matrix4f halfPixel, orthoHalfPixel;
-  halfPixel.SetProduct(Perspective(0.78125f, 0.5859375f, false), halfPixelLeftUp);
+  halfPixel.SetProduct(lens, halfPixelLeftUp);
   orthoHalfPixel = ortho;
   orthoHalfPixel.m[12] = 0.0003125f + -1.0f / 640;
   orthoHalfPixel.m[13] = 0.00041666668f + 1.0f / 480;
@@ -314,14 +315,15 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
     bool useCamera;
     int32_t halfPixel, zeroToOne;
     Matrix4f projection, modelView;
+    const Matrix4f* stored = nullptr;  // what the window keeps, when not the projection: the lens unshifted
   };
   const Case cases[] = {
       {"orthographic", {800, 600, 0}, false, 0, 0, ortho, kIdentityMatrix4f},
-      {"orthographic with the half pixel", {800, 600, 0}, false, 1, 0, orthoHalfPixel, kIdentityMatrix4f},
+      {"orthographic with the half pixel", {800, 600, 0}, false, 1, 0, orthoHalfPixel, kIdentityMatrix4f, &ortho},
       {"orthographic of zero size counts as 1", {0, 0, 0}, false, 0, 0, unitOrtho, kIdentityMatrix4f},
       {"perspective", {800, 600, 1024}, false, 0, 0, Perspective(0.78125f, 0.5859375f, false), back},
       {"perspective, depth 0 to 1", {800, 600, 1024}, false, 0, 1, Perspective(0.78125f, 0.5859375f, true), back},
-      {"perspective with the half pixel in front", {800, 600, 1024}, false, 1, 0, halfPixel, back},
+      {"perspective with the half pixel after the lens", {800, 600, 1024}, false, 1, 0, halfPixel, back, &lens},
       {"perspective of zero size counts as 1",
        {0, 0, 512},
        false,
@@ -350,7 +352,7 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
     EXPECT_TRUE(SameMatrix(mv[0].matrix, c.modelView));
     Matrix4f stored;
     w->GetMatrix(&stored);
-    EXPECT_TRUE(SameMatrix(stored, c.projection));
+    EXPECT_TRUE(SameMatrix(stored, c.stored ? *c.stored : c.projection));
     // Model-view back first, then the projection.
     EXPECT_EQ(Engine().calls.back().op, "projection");
     EXPECT_TRUE(SameMatrix(Engine().modelView, before));
@@ -378,15 +380,18 @@ TEST_F(GUITest, TheHalfPixelShiftIsHalfAPixelOfTheViewportOnBothPaths) {
                                     << c.width << " x " << c.height);
     Engine().viewport[2] = c.width;
     Engine().viewport[3] = c.height;
-    Matrix4f drawn[2];
+    Matrix4f drawn[2], kept[2];
     for (int32_t half = 0; half < 2; ++half) {
       Engine().calls.clear();
       Engine().halfPixelOffset = half;
-      Window(c.resolution);
+      TWindow_I* window = Window(c.resolution);
       m_ctx->DrawGUI();
       m_ctx->m_guiWindows.SetCount(0);
       drawn[half] = Engine().CallsOf("projection").at(0).matrix;
+      window->GetMatrix(&kept[half]);
     }
+    // Pointers map through the window's matrix from OpenGL's pixel centres: the shift is not kept there.
+    EXPECT_TRUE(SameMatrix(kept[0], kept[1]));
     const Matrix4f modelView = Engine().CallsOf("modelview").at(0).matrix;
     for (const Vector3f& p : points) {
       Vector3f eye, ndc[2];
