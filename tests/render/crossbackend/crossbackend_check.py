@@ -22,12 +22,17 @@ extra = os.path.join(render_scripts, "crossbackend")
 references = os.path.join(source, "tests", "render", "reference")
 
 
-def shot(pm_run, engine, cwd, scripts, out, extra_args=()):
+def shot_printing(pm_run, engine, cwd, scripts, out, extra_args=()):
+    """The screenshot's file and what the run printed."""
     cmd = [pm_run, "--log-level", "2", "--engine", engine, "--frames", "3"] + list(extra_args) + scripts
     r = subprocess.run(cmd + ["--screenshot", out], cwd=cwd, capture_output=True, text=True, timeout=240)
     if not os.path.exists(out):
         raise AssertionError(f"{' '.join(cmd)} exited {r.returncode} and wrote no screenshot\n{r.stderr[-3000:]}")
-    return out
+    return out, r.stdout
+
+
+def shot(pm_run, engine, cwd, scripts, out, extra_args=()):
+    return shot_printing(pm_run, engine, cwd, scripts, out, extra_args)[0]
 
 
 def check(checker, got, want, base):
@@ -121,15 +126,27 @@ def text_pixels_apart(gl_text, gl_plain, d3d8_text):
     return apart.histogram()[255], mask.histogram()[255], apart
 
 
+def printed_viewport(stdout):
+    lines = [line for line in stdout.splitlines() if line.startswith("Viewport ")]
+    if len(lines) != 1:
+        raise AssertionError(f"every_widget.then printed no one Viewport line:\n{stdout[-2000:]}")
+    return lines[0]
+
+
 def every_widget(follow):
     # The sample with its labels, text and shadows against OpenGL in the same run: by the rule over the whole
-    # picture, and pixel by pixel where text lies.
+    # picture, and pixel by pixel where text lies. The channel widget's Viewport, which a host hands its
+    # render channel, is the same on both engines.
     def case(pm_run, checker, tmp):
         cwd = sample_folder(tmp)
         scenes = ["window.bs", "style.bs", "every_widget.bs"] + list(follow)
-        want = shot(pm_run, "OpenGL", cwd, scenes, os.path.join(tmp, "opengl.png"))
+        then = ["--then", "every_widget.then"]
+        want, gl_printed = shot_printing(pm_run, "OpenGL", cwd, scenes + then, os.path.join(tmp, "opengl.png"))
         plain = shot(pm_run, "OpenGL", cwd, scenes + ["every_widget_no_text.bs"], os.path.join(tmp, "no_text.png"))
-        got = shot(pm_run, "DirectX8", cwd, scenes, os.path.join(tmp, "d3d8.png"))
+        got, d3d8_printed = shot_printing(pm_run, "DirectX8", cwd, scenes + then, os.path.join(tmp, "d3d8.png"))
+        if printed_viewport(d3d8_printed) != printed_viewport(gl_printed):
+            raise AssertionError(f"the channel widget's {printed_viewport(d3d8_printed)} on Direct3D 8, "
+                                 f"{printed_viewport(gl_printed)} on OpenGL")
         check(checker, got, want, os.path.join(tmp, "cross"))
         apart, of, image = text_pixels_apart(want, plain, got)
         if of < 2000:
