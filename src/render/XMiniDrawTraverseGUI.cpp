@@ -10,14 +10,27 @@ namespace {
 constexpr float kGUINear = 1.0f, kGUIFar = 2048.0f;
 constexpr float kGUIPlaneDistance = 1024.0f;  // where a perspective window's plane lies before the eye
 
-// The window's own projection and model-view from its virtual resolution (w, h, d).
-void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution, Matrix4f& projection,
-                               Matrix4f& modelView) {
+// Half a pixel left and up in clip space, on an engine whose pixel centres lie on whole coordinates
+// (Direct3D 8): its samples then fall where OpenGL's do, so texels meet pixels one to one and glyphs are not
+// smeared over two. Clip-space units keep it half a pixel whatever the virtual resolution and depth; it
+// goes after the lens, where a translation is scaled by w. False when the engine needs none.
+bool HalfPixelShift(RenderEngine& engine, Matrix4f& shift) {
+  if (engine.NeedsHalfPixelOffset() == 0) return false;
+  int32_t viewport[4] = {0, 0, 0, 0};
+  engine.GetViewport(viewport);
+  if (viewport[2] <= 0 || viewport[3] <= 0) return false;
+  // Clip space spans 2 across the viewport; y grows upwards.
+  shift.SetTranslation(Vector3f{-1.0f / float(viewport[2]), 1.0f / float(viewport[3]), 0.0f});
+  return true;
+}
+
+// The window's own projection (its lens) and model-view from its virtual resolution (w, h, d).
+void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution, Matrix4f& lens, Matrix4f& modelView) {
   // A zero width or height counts as 1 on both paths, so no scale becomes infinite.
   const float w = resolution.x == 0.0f ? 1.0f : resolution.x;
   const float h = resolution.y == 0.0f ? 1.0f : resolution.y;
   const float d = resolution.z;
-  Matrix4f lens = kIdentityMatrix4f, shift = kIdentityMatrix4f;
+  lens = kIdentityMatrix4f;
   modelView = kIdentityMatrix4f;
   if (d == 0.0f) {
     lens.m[0] = 2.0f / w;
@@ -26,12 +39,8 @@ void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution,
     lens.m[13] = 0.25f / h;
   } else {
     lens.SetFrustum(-w / d, w / d, -h / d, h / d, kGUINear, kGUIFar, engine.HasZeroToOneDepthRange() != 0);
-    // Pixel centres on whole coordinates (Direct3D 8) sample half a pixel right of and below OpenGL's:
-    // the window moves back left and up (y grows upwards here), so skin texels meet pixels as on OpenGL.
-    if (engine.NeedsHalfPixelOffset() != 0) shift.SetTranslation(Vector3f{-0.5f, 0.5f, 0.0f});
     modelView.SetTranslation(Vector3f{0.0f, 0.0f, -kGUIPlaneDistance});
   }
-  projection.SetProduct(shift, lens);
 }
 
 }  // namespace
@@ -57,13 +66,17 @@ void XMiniDrawTraverse::DrawWindow(GUIWindow& window) {
     m_engine->ExchangeProjectionMatrix(&camera, &savedProjection);
     m_engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &savedModelView);
   } else {
-    Matrix4f projection, modelView;
-    VirtualResolutionMatrices(*m_engine, window.GetVirtualResolution(), projection, modelView);
+    Matrix4f lens, modelView, shift = kIdentityMatrix4f, projection;
+    VirtualResolutionMatrices(*m_engine, window.GetVirtualResolution(), lens, modelView);
+    const bool shifted = HalfPixelShift(*m_engine, shift);
+    projection.SetProduct(lens, shift);
     m_engine->ExchangeProjectionMatrix(&projection, &savedProjection);
     m_engine->ExchangeModelViewMatrix(&modelView, &savedModelView);
     Matrix4f inForce;
     m_engine->GetProjectionMatrix(&inForce);
-    window.SetMatrix(inForce);
+    // Pointers map pixel centres as OpenGL places them, so the window keeps its lens without the shift
+    // that only moves one engine's samples there.
+    window.SetMatrix(shifted ? lens : inForce);
   }
   window.Draw(m_engine);
   SetTraceGlobal2(nullptr);

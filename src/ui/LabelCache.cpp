@@ -171,6 +171,8 @@ void LabelCache::DrawInColor(WidgetDrawContext* context, RenderEngine* engine, F
     const Vector4f& s = style->m_shadowColor;
     Vector4f color{s.x, s.y, s.z, s.w * 0.5f * own.w};
     color *= context->color;
+    // Direct3D 8 leaves the material colour alone and colours glyphs by the record's constant colour.
+    polygon.ConstantColor = color;
     engine->SetMaterialColor(&color);
     engine->SetNormal(&normal);
     engine->DrawPolygonDataClipped(&polygon, &shadowCache);
@@ -179,6 +181,7 @@ void LabelCache::DrawInColor(WidgetDrawContext* context, RenderEngine* engine, F
   engine->UpdateClipRect();
   Vector4f color = own;
   color *= context->color;
+  polygon.ConstantColor = color;
   engine->SetMaterialColor(&color);
   engine->SetNormal(&normal);
   engine->DrawPolygonDataClipped(&polygon, &textCache);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/RenderEngine.h"
+#include "ui/WidgetDrawContext.h"
 
 namespace PM {
 
@@ -28,8 +29,13 @@ void WChannel_I::Define() {
 
 void WChannel_I::DrawSelf(WidgetDrawContext* context, RenderEngine* engine) {
   if (m_layout.visibility == 0 || m_layout.clipState < 0) return;
+  // The window's own projection where the render side gave one: the half-pixel shift of an engine with
+  // pixel centres on whole coordinates moves only its samples, never the rectangle a channel is given.
   Matrix4f projection, m;
-  engine->GetProjectionMatrix(&projection);
+  if (context->windowProjection)
+    projection = *context->windowProjection;
+  else
+    engine->GetProjectionMatrix(&projection);
   m.SetProduct(m_layout.world, projection);
   float p0[3], p1[3];
   Project(m, 0, 0, p0);

@@ -144,6 +144,8 @@ void WText_I::DrawGlyphs(WidgetDrawContext* context, RenderEngine* engine, const
     const Vector4f& s = style->m_shadowColor;
     Vector4f color{s.x, s.y, s.z, s.w * ((m_layout.combinedInputFlags & 2) ? 1.0f : 0.5f) * textColor.w};
     color *= context->color;
+    // Direct3D 8 leaves the material colour alone and colours the shadow by the record's constant colour.
+    m_glyphs.record.ConstantColor = color;
     engine->SetMaterialColor(&color);
     engine->SetNormal(&normal);
     // The shadow is one colour: its own cache never sees the colour array.

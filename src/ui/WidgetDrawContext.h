@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/Array.h"
+#include "core/Matrix4f.h"
 #include "core/Obj.h"
 #include "core/Vector4f.h"
 
@@ -19,6 +20,9 @@ struct WidgetDrawContext {
   Vector4f color{1, 1, 1, 1};
   Vector4f secondColor{0, 0, 0, 0};
   int32_t word = 0;
+  // The projection the window's widgets are placed by, without an engine's half-pixel shift; null: the
+  // engine's projection in force.
+  const Matrix4f* windowProjection = nullptr;
   Array<Obj<Widget_I>> deferred;
   Array<Obj<WEffect_I>> effects;
   Array<Obj<Widget_I>> effectOwners;

@@ -62,8 +62,9 @@ class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWin
   // Lays out the widget tree at the virtual resolution and draws it branch by branch in ascending
   // DrawPriority with the engine's current model-view, which is restored afterwards.
   void Draw(RenderEngine* engine) override;
-  // The window matrix: the projection the render system last drew the window with.
-  void SetMatrix(const Matrix4f& m) override { m_matrix = m; }
+  // The window matrix: the projection the render system last drew the window with, without an engine's
+  // half-pixel shift. The next Draw places channel widgets by it; a Draw without one, by the engine's.
+  void SetMatrix(const Matrix4f& m) override { m_matrix = m, m_matrixForDraw = true; }
   void GetMatrix(Matrix4f* out) const { *out = m_matrix; }
   // The frame's input pass over the widgets drawn in the last frame, topmost first: button flags,
   // drags, captures, keys, effects and the hover events. `input` is the caller's record of the frame.
@@ -86,6 +87,7 @@ class TWindow_I : public EngineClass<TWindow_I, TNode_I, ClassId::TWindow, "TWin
   WidgetInput m_input;
   bool m_refreshInfo = false;
   Matrix4f m_matrix = kIdentityMatrix4f;
+  bool m_matrixForDraw = false;  // set by SetMatrix, taken by the next Draw
   Array<WeakObj<Widget_I>> m_drawn;
   Array<String> m_sounds;
   int32_t m_cursor = 0;

@@ -1,6 +1,7 @@
 // A window's frame: the two layout passes over its widget tree, then the drawing traversal by priority.
 #include <cmath>
 #include <queue>
+#include <utility>
 #include <vector>
 
 #include "core/Trace.h"
@@ -40,6 +41,7 @@ void WindowLayout(WidgetLayout& w, const Vector3f& resolution, const Matrix4f& b
 }  // namespace
 
 void TWindow_I::Draw(RenderEngine* engine) {
+  const bool ownProjection = std::exchange(m_matrixForDraw, false);
   if (m_rootWidget.IsNil()) return;
   const Obj<Widget_I> root = m_rootWidget;  // held while scripts' callbacks could replace it
   TraceEnter("TWindow::Draw");
@@ -58,6 +60,7 @@ void TWindow_I::Draw(RenderEngine* engine) {
 
   TraceEnter("TWindow::Draw DrawTraverse");
   WidgetDrawContext context;
+  context.windowProjection = ownProjection ? &m_matrix : nullptr;
   PendingQueue pending;
   uint64_t order = 0;
   pending.push({root->m_drawPriority, order++, root});

@@ -297,8 +297,14 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
   Matrix4f unitOrtho = kIdentityMatrix4f;
   unitOrtho.m[0] = unitOrtho.m[5] = 2.0f;
   unitOrtho.m[12] = unitOrtho.m[13] = 0.25f;
-  Matrix4f halfPixel;
-  halfPixel.SetProduct(Translation(-0.5f, 0.5f, 0), Perspective(0.78125f, 0.5859375f, false));
+  // Half a pixel of the recording engine's 640 x 480 viewport, left and up, in clip space after the lens.
+  const Matrix4f halfPixelLeftUp = Translation(-1.0f / 640, 1.0f / 480, 0);
+  const Matrix4f lens = Perspective(0.78125f, 0.5859375f, false);
+  Matrix4f halfPixel, orthoHalfPixel;
+  halfPixel.SetProduct(lens, halfPixelLeftUp);
+  orthoHalfPixel = ortho;
+  orthoHalfPixel.m[12] = 0.0003125f + -1.0f / 640;
+  orthoHalfPixel.m[13] = 0.00041666668f + 1.0f / 480;
   Matrix4f camera = Translation(9, 8, 7);
   camera.m[11] = -1;
   const Matrix4f back = Translation(0, 0, -1024);
@@ -309,14 +315,15 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
     bool useCamera;
     int32_t halfPixel, zeroToOne;
     Matrix4f projection, modelView;
+    const Matrix4f* stored = nullptr;  // what the window keeps, when not the projection: the lens unshifted
   };
   const Case cases[] = {
       {"orthographic", {800, 600, 0}, false, 0, 0, ortho, kIdentityMatrix4f},
-      {"orthographic ignores the half pixel", {800, 600, 0}, false, 1, 0, ortho, kIdentityMatrix4f},
+      {"orthographic with the half pixel", {800, 600, 0}, false, 1, 0, orthoHalfPixel, kIdentityMatrix4f, &ortho},
       {"orthographic of zero size counts as 1", {0, 0, 0}, false, 0, 0, unitOrtho, kIdentityMatrix4f},
       {"perspective", {800, 600, 1024}, false, 0, 0, Perspective(0.78125f, 0.5859375f, false), back},
       {"perspective, depth 0 to 1", {800, 600, 1024}, false, 0, 1, Perspective(0.78125f, 0.5859375f, true), back},
-      {"perspective with the half pixel in front", {800, 600, 1024}, false, 1, 0, halfPixel, back},
+      {"perspective with the half pixel after the lens", {800, 600, 1024}, false, 1, 0, halfPixel, back, &lens},
       {"perspective of zero size counts as 1",
        {0, 0, 512},
        false,
@@ -345,11 +352,61 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
     EXPECT_TRUE(SameMatrix(mv[0].matrix, c.modelView));
     Matrix4f stored;
     w->GetMatrix(&stored);
-    EXPECT_TRUE(SameMatrix(stored, c.projection));
+    EXPECT_TRUE(SameMatrix(stored, c.stored ? *c.stored : c.projection));
     // Model-view back first, then the projection.
     EXPECT_EQ(Engine().calls.back().op, "projection");
     EXPECT_TRUE(SameMatrix(Engine().modelView, before));
     EXPECT_TRUE(SameMatrix(Engine().projection, camera));
+  }
+}
+
+// Where the engine asks for it, every window point lands half a pixel left of and above where it lands
+// without, whatever the virtual resolution, depth and viewport; an empty viewport shifts nothing.
+TEST_F(GUITest, TheHalfPixelShiftIsHalfAPixelOfTheViewportOnBothPaths) {
+  struct Case {
+    Vector3f resolution;
+    int32_t width, height;
+    float dx, dy;  // expected shift in pixels, y upwards
+  };
+  const Case cases[] = {
+      {{480, 360, 0}, 480, 360, -0.5f, 0.5f},   {{800, 600, 0}, 640, 480, -0.5f, 0.5f},
+      {{333, 77, 0}, 301, 1, -0.5f, 0.5f},      {{480, 360, 2048}, 480, 360, -0.5f, 0.5f},
+      {{800, 600, 1024}, 1, 7919, -0.5f, 0.5f}, {{0, 0, 512}, 97, 45, -0.5f, 0.5f},
+      {{480, 360, 0}, 0, 360, 0.0f, 0.0f},      {{480, 360, 2048}, 480, -3, 0.0f, 0.0f},
+  };
+  const Vector3f points[] = {{0, 0, 0}, {-100.5f, 37.25f, 0}, {239, -179, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.resolution.x << " x " << c.resolution.y << " x " << c.resolution.z << " on "
+                                    << c.width << " x " << c.height);
+    Engine().viewport[2] = c.width;
+    Engine().viewport[3] = c.height;
+    Matrix4f drawn[2], kept[2];
+    for (int32_t half = 0; half < 2; ++half) {
+      Engine().calls.clear();
+      Engine().halfPixelOffset = half;
+      TWindow_I* window = Window(c.resolution);
+      m_ctx->DrawGUI();
+      m_ctx->m_guiWindows.SetCount(0);
+      drawn[half] = Engine().CallsOf("projection").at(0).matrix;
+      window->GetMatrix(&kept[half]);
+    }
+    // Pointers map through the window's matrix from OpenGL's pixel centres: the shift is not kept there.
+    EXPECT_TRUE(SameMatrix(kept[0], kept[1]));
+    const Matrix4f modelView = Engine().CallsOf("modelview").at(0).matrix;
+    for (const Vector3f& p : points) {
+      Vector3f eye, ndc[2];
+      TransformPoint(eye, p, modelView);
+      for (int half = 0; half < 2; ++half) {
+        const Matrix4f& m = drawn[half];
+        const float w = eye.x * m.m[3] + eye.y * m.m[7] + eye.z * m.m[11] + m.m[15];
+        ndc[half] = {(eye.x * m.m[0] + eye.y * m.m[4] + eye.z * m.m[8] + m.m[12]) / w,
+                     (eye.x * m.m[1] + eye.y * m.m[5] + eye.z * m.m[9] + m.m[13]) / w, 0};
+      }
+      const float pixelsPerUnitX = 0.5f * float(std::max(c.width, 1)),
+                  pixelsPerUnitY = 0.5f * float(std::max(c.height, 1));
+      EXPECT_NEAR((ndc[1].x - ndc[0].x) * pixelsPerUnitX, c.dx, 1e-3f) << p.x << ", " << p.y;
+      EXPECT_NEAR((ndc[1].y - ndc[0].y) * pixelsPerUnitY, c.dy, 1e-3f) << p.x << ", " << p.y;
+    }
   }
 }
 

@@ -66,6 +66,21 @@ TEST_F(TextDrawTest, ColourRunsScaleOnlyUnderAColourAndTheShadowIsOneColour) {
   EXPECT_EQ(engine.caches->dirtyFlags, (std::vector<uint32_t>{0x10131, 0x10131}));
 }
 
+// Direct3D 8 colours glyphs by the record's constant colour alone: the shadow's record carries the shadow
+// colour on every frame, not the text colour the frame before left in it.
+TEST_F(TextDrawTest, ShadowAndGlyphsCarryTheirOwnColourInTheRecordOnEveryFrame) {
+  font->m_shadowOffset = {1, -1, 0};
+  font->m_shadowColor = {0.25f, 0, 0, 1};
+  text->m_label.fontColor = {0, 1, 0, 1};
+  text->SetText("shade");
+  DrawFrames(3, {1, 1, 1, 0.5f});
+  ASSERT_EQ(engine.draws.size(), 6u);
+  for (size_t f = 0; f < 3; ++f) {
+    EXPECT_EQ(engine.draws[2 * f].data.ConstantColor, (Vector4f{0.25f, 0, 0, 0.25f})) << f;
+    EXPECT_EQ(engine.draws[2 * f + 1].data.ConstantColor, (Vector4f{0, 1, 0, 0.5f})) << f;
+  }
+}
+
 TEST_F(TextDrawTest, CursorBlinksFromFullAlpha) {
   EXPECT_EQ(WText_I::BlinkAlpha(0), 1.0);
   EXPECT_NEAR(WText_I::BlinkAlpha(0.5), 0.5707372, 1e-6);

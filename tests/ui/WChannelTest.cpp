@@ -59,6 +59,29 @@ TEST_F(WChannelTest, ViewportUnderBothWindowProjections) {
   EXPECT_EQ(c->m_viewport, last);
 }
 
+// The render side draws a window on Direct3D 8 half a pixel left and up and gives the window its own
+// projection unshifted: the channel reports the rectangle of that one, as on OpenGL, not the shifted one
+// in force. A later draw without one reports by the engine's again.
+TEST_F(WChannelTest, ViewportFollowsTheProjectionTheRenderSideGaveTheWindow) {
+  auto* c = MakeWidget<WChannel_I>("c", 100, 50, 200, 100);
+  m_window->m_rootWidget = c;
+  for (const float z : {0.0f, 2048.0f}) {
+    DrawIn({640, 480, z});
+    const Vector4f own = c->m_viewport;
+    m_window->SetMatrix(engine.projection);
+    Matrix4f shift = kIdentityMatrix4f, shifted;
+    shift.SetTranslation({-1.0f / 640, 1.0f / 480, 0});
+    shifted.SetProduct(engine.projection, shift);
+    engine.projection = shifted;
+    c->m_viewport = {0, 0, 1, 1};
+    m_window->Draw(&engine);
+    EXPECT_EQ(c->m_viewport, own) << z;
+    m_window->Draw(&engine);
+    EXPECT_NEAR((c->m_viewport.x - own.x) * 640, -0.5f, 1e-3) << z;
+    EXPECT_NEAR((c->m_viewport.z - own.z) * 480, 0.5f, 1e-3) << z;
+  }
+}
+
 class WImageTest : public FrameTest {
  protected:
   TileTexture2D_I* Tiles(int32_t n) {

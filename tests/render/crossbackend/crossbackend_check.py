@@ -22,12 +22,17 @@ extra = os.path.join(render_scripts, "crossbackend")
 references = os.path.join(source, "tests", "render", "reference")
 
 
-def shot(pm_run, engine, cwd, scripts, out, extra_args=()):
+def shot_printing(pm_run, engine, cwd, scripts, out, extra_args=()):
+    """The screenshot's file and what the run printed."""
     cmd = [pm_run, "--log-level", "2", "--engine", engine, "--frames", "3"] + list(extra_args) + scripts
     r = subprocess.run(cmd + ["--screenshot", out], cwd=cwd, capture_output=True, text=True, timeout=240)
     if not os.path.exists(out):
         raise AssertionError(f"{' '.join(cmd)} exited {r.returncode} and wrote no screenshot\n{r.stderr[-3000:]}")
-    return out
+    return out, r.stdout
+
+
+def shot(pm_run, engine, cwd, scripts, out, extra_args=()):
+    return shot_printing(pm_run, engine, cwd, scripts, out, extra_args)[0]
 
 
 def check(checker, got, want, base):
@@ -87,11 +92,71 @@ def default_material(pm_run, checker, tmp):
 
 
 def sample_folder(tmp):
-    # The every-widget sample from a copy of examples/ui, with its plain variant beside it.
+    # The every-widget sample from a copy of examples/ui, with its variants beside it.
     work = os.path.join(tmp, "every_widget")
     shutil.copytree(os.path.join(source, "examples", "ui"), work)
-    shutil.copy(os.path.join(extra, "every_widget_plain.bs"), work)
+    for variant in ("every_widget_no_text.bs", "every_widget_perspective.bs"):
+        shutil.copy(os.path.join(extra, variant), work)
     return work
+
+
+# The labels' check: text pixels are those where the OpenGL picture differs from the same scene drawn without
+# text (every_widget_no_text.bs), widened by one pixel so a glyph or shadow moved by one pixel counts too; at
+# most TEXT_LIMIT of them may differ by more than TEXT_DIFFERENCE in a channel between the two engines.
+TEXT_DIFFERENCE = 32
+TEXT_LIMIT = 60
+
+
+def text_pixels_apart(gl_text, gl_plain, d3d8_text):
+    from PIL import Image, ImageChops, ImageFilter
+
+    def load(f):
+        return Image.open(f).convert("RGB")
+
+    def widest(a, b, limit):
+        # 255 where some channel differs by more than limit, else 0.
+        r, g, b = ImageChops.difference(a, b).split()
+        return ImageChops.lighter(ImageChops.lighter(r, g), b).point(lambda v: 255 if v > limit else 0)
+
+    text, plain, got = load(gl_text), load(gl_plain), load(d3d8_text)
+    if got.size != text.size:
+        raise AssertionError(f"sizes differ: {got.size} against {text.size}")
+    mask = widest(text, plain, 16).filter(ImageFilter.MaxFilter(3))
+    apart = ImageChops.multiply(widest(text, got, TEXT_DIFFERENCE), mask)
+    return apart.histogram()[255], mask.histogram()[255], apart
+
+
+def printed_viewport(stdout):
+    lines = [line for line in stdout.splitlines() if line.startswith("Viewport ")]
+    if len(lines) != 1:
+        raise AssertionError(f"every_widget.then printed no one Viewport line:\n{stdout[-2000:]}")
+    return lines[0]
+
+
+def every_widget(follow):
+    # The sample with its labels, text and shadows against OpenGL in the same run: by the rule over the whole
+    # picture, and pixel by pixel where text lies. The channel widget's Viewport, which a host hands its
+    # render channel, is the same on both engines.
+    def case(pm_run, checker, tmp):
+        cwd = sample_folder(tmp)
+        scenes = ["window.bs", "style.bs", "every_widget.bs"] + list(follow)
+        then = ["--then", "every_widget.then"]
+        want, gl_printed = shot_printing(pm_run, "OpenGL", cwd, scenes + then, os.path.join(tmp, "opengl.png"))
+        plain = shot(pm_run, "OpenGL", cwd, scenes + ["every_widget_no_text.bs"], os.path.join(tmp, "no_text.png"))
+        got, d3d8_printed = shot_printing(pm_run, "DirectX8", cwd, scenes + then, os.path.join(tmp, "d3d8.png"))
+        if printed_viewport(d3d8_printed) != printed_viewport(gl_printed):
+            raise AssertionError(f"the channel widget's {printed_viewport(d3d8_printed)} on Direct3D 8, "
+                                 f"{printed_viewport(gl_printed)} on OpenGL")
+        check(checker, got, want, os.path.join(tmp, "cross"))
+        apart, of, image = text_pixels_apart(want, plain, got)
+        if of < 2000:
+            raise AssertionError(f"only {of} text pixels found: the sample drew no text through OpenGL")
+        if apart > TEXT_LIMIT:
+            image.save(os.path.join(tmp, "text_apart.png"))
+            raise AssertionError(f"{apart} of {of} text pixels differ by more than {TEXT_DIFFERENCE} "
+                                 f"(at most {TEXT_LIMIT}); text_apart.png shows them")
+        print(f"text: {apart} of {of} pixels differ by more than {TEXT_DIFFERENCE} (at most {TEXT_LIMIT})")
+    return case
 
 
 def guide_folder(tmp):
@@ -118,9 +183,9 @@ CASES = {
     "default_material": default_material,
     # The lit quad turning about the view's vertical axis: its diagonal shared by two triangles.
     "spin": against_opengl(["spin.bs"], guide_folder),
-    # Without labels, text and shadows: see every_widget_plain.bs.
-    "every_widget": against_opengl(["window.bs", "style.bs", "every_widget.bs", "every_widget_plain.bs"],
-                                   sample_folder),
+    # The sample as shipped (an orthographic window), and on the perspective path.
+    "every_widget": every_widget([]),
+    "every_widget_perspective": every_widget(["every_widget_perspective.bs"]),
 }
 
 if __name__ == "__main__":
