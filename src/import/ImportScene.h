@@ -43,12 +43,12 @@ struct Material {
 struct Mesh {
   std::string name;
   uint8_t primitive = 3;
-  uint32_t material = 0;         // index into Scene::materials
-  std::vector<float> positions;  // 3 floats a vertex
-  std::vector<float> normals;    // 3 a vertex, or empty
-  std::vector<float> uv[2];      // 2 a vertex each, or empty; (0, 0) is the image's bottom-left corner
-  std::vector<float> colors;     // 4 a vertex (RGBA 0..1), or empty
-  std::vector<uint32_t> indices; // `primitive` indices a face, each below the vertex count
+  uint32_t material = 0;          // index into Scene::materials
+  std::vector<float> positions;   // 3 floats a vertex
+  std::vector<float> normals;     // 3 a vertex, or empty
+  std::vector<float> uv[2];       // 2 a vertex each, or empty; (0, 0) is the image's bottom-left corner
+  std::vector<float> colors;      // 4 a vertex (RGBA 0..1), or empty
+  std::vector<uint32_t> indices;  // `primitive` indices a face, each below the vertex count
 };
 
 // A node of the file's tree. Nodes are listed parents first; node 0 is the root (parent -1).

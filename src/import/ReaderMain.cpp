@@ -2,10 +2,10 @@
 // textures decoded, to its standard output as an import scene stream (docs/formats.md). The importer
 // module runs it, so that Assimp never runs inside a host.
 //   pm-import-reader [--address-space BYTES] [--cpu-seconds N] [--output-bytes BYTES] -- FILE
-#include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <assimp/Importer.hpp>
 
 #include <cerrno>
 #include <cstdlib>
@@ -95,11 +95,13 @@ bool Run(const std::string& file, const ReaderLimits& limits, ByteSink& out) {
     const aiScene* source = importer.ReadFile(file, ReaderPostProcessing());
     if (!source) {
       const std::string message = importer.GetErrorString();
-      if (message.find("bad_alloc") != std::string::npos) return WriteFailureStream(StreamOutcome::AddressSpace, message, out);
+      if (message.find("bad_alloc") != std::string::npos)
+        return WriteFailureStream(StreamOutcome::AddressSpace, message, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
-    if (!SceneFromAssimp(*source, FolderOf(file), scene, error)) return WriteFailureStream(StreamOutcome::Refused, error, out);
+    if (!SceneFromAssimp(*source, FolderOf(file), scene, error))
+      return WriteFailureStream(StreamOutcome::Refused, error, out);
   }
   if (const uint64_t size = SceneBodySize(scene); size > limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);
@@ -116,12 +118,15 @@ int main(int argc, char** argv) {
   ReaderLimits limits;
   std::string file;
   if (!ParseArguments(argc, argv, limits, file)) {
-    WriteFailureStream(StreamOutcome::ReaderFault, "usage: pm-import-reader [--address-space BYTES] [--cpu-seconds N] "
-                                                   "[--output-bytes BYTES] -- FILE", out);
+    WriteFailureStream(StreamOutcome::ReaderFault,
+                       "usage: pm-import-reader [--address-space BYTES] [--cpu-seconds N] "
+                       "[--output-bytes BYTES] -- FILE",
+                       out);
     return 2;
   }
   if (!SetLimits(limits)) {
-    WriteFailureStream(StreamOutcome::ReaderFault, std::string("its limits could not be set: ") + std::strerror(errno), out);
+    WriteFailureStream(StreamOutcome::ReaderFault, std::string("its limits could not be set: ") + std::strerror(errno),
+                       out);
     return 2;
   }
   bool written = false;

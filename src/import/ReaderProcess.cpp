@@ -63,7 +63,7 @@ class Child {
     const std::string as = std::to_string(limits.addressSpace), cpu = std::to_string(limits.cpuSeconds),
                       bytes = std::to_string(limits.outputBytes);
     const char* argv[] = {program.c_str(), kArgAddressSpace, as.c_str(), kArgCpuSeconds, cpu.c_str(),
-                          kArgOutputBytes, bytes.c_str(), "--", path.c_str(), nullptr};
+                          kArgOutputBytes, bytes.c_str(),    "--",       path.c_str(),   nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -143,6 +143,8 @@ class Child {
   int status = 0;
   double cpuSeconds = 0;
 
+  const std::string& ErrText() const { return m_errTail; }
+
   // The last line the reader wrote on stderr, or "".
   std::string LastErrLine() const {
     std::string text = m_errTail;
@@ -203,7 +205,8 @@ class ChildSource : public ByteSource {
 
 // Without trailing spaces and full stops, so that it ends a sentence of ours.
 std::string Clause(std::string text) {
-  while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == '.')) text.pop_back();
+  while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == '.'))
+    text.pop_back();
   std::replace(text.begin(), text.end(), '\n', ' ');
   constexpr size_t kLongest = 400;
   if (text.size() > kLongest) text = text.substr(0, kLongest) + "...";
@@ -219,10 +222,13 @@ std::string SignalCause(const Child& child, const ReaderLimits& limits) {
   const int sig = WTERMSIG(child.status);
   if (sig == SIGXCPU || (sig == SIGKILL && child.cpuSeconds >= limits.cpuSeconds))
     return "the reader reached its CPU-time limit of " + std::to_string(limits.cpuSeconds) + " s";
+  // An allocation that fails where no handler can catch it (a destructor, a noexcept function) aborts.
+  if (sig == SIGABRT && child.ErrText().find("std::bad_alloc") != std::string::npos)
+    return "the reader reached its address-space limit of " + FormatBytes(limits.addressSpace);
   const char* abbrev = sigabbrev_np(sig);
   const char* text = strsignal(sig);
-  return WithErrLine("the reader stopped on signal " + std::to_string(sig) + " (SIG" + (abbrev ? abbrev : "?") +
-                         ", " + (text ? text : "unknown") + ")",
+  return WithErrLine("the reader stopped on signal " + std::to_string(sig) + " (SIG" + (abbrev ? abbrev : "?") + ", " +
+                         (text ? text : "unknown") + ")",
                      child);
 }
 

@@ -172,7 +172,8 @@ bool NodesFrom(const aiScene& source, Scene& scene, std::string& error) {
     out.parent = parent;
     std::copy(&node->mTransformation.a1, &node->mTransformation.a1 + 16, out.matrix);
     for (unsigned i = 0; i < node->mNumMeshes && node->mMeshes; ++i)
-      if (node->mMeshes[i] < scene.meshes.size() && out.meshes.size() < kMaxItems) out.meshes.push_back(node->mMeshes[i]);
+      if (node->mMeshes[i] < scene.meshes.size() && out.meshes.size() < kMaxItems)
+        out.meshes.push_back(node->mMeshes[i]);
     const auto index = static_cast<int32_t>(scene.nodes.size());
     scene.nodes.push_back(std::move(out));
     for (unsigned i = node->mNumChildren; i-- > 0 && node->mChildren;) stack.emplace_back(node->mChildren[i], index);

@@ -227,13 +227,14 @@ class In {
   bool Array(std::vector<T>& v, uint64_t count, const std::string& what) {
     v.clear();
     if (m_limited && count > m_left / sizeof(T))
-      return Damaged(what + " announces " + std::to_string(count) + " values, more than the " +
-                     std::to_string(m_left) + " bytes left of its body");
+      return Damaged(what + " announces " + std::to_string(count) + " values, more than the " + std::to_string(m_left) +
+                     " bytes left of its body");
     constexpr size_t kChunk = (size_t{1} << 22) / sizeof(T);
     size_t done = 0;
     while (done < count) {
       const size_t want = static_cast<size_t>(std::min<uint64_t>(count - done, kChunk));
-      if (done + want > v.capacity()) v.reserve(static_cast<size_t>(std::min<uint64_t>(count, std::max(done + want, 2 * v.capacity()))));
+      if (done + want > v.capacity())
+        v.reserve(static_cast<size_t>(std::min<uint64_t>(count, std::max(done + want, 2 * v.capacity()))));
       v.resize(done + want);
       if (!Get(v.data() + done, want * sizeof(T))) return false;
       done += want;
@@ -273,8 +274,7 @@ bool ReadTexture(In& in, size_t i, Texture& t) {
   const uint64_t pixels = uint64_t{t.width} * t.height;
   if (t.width == 0 || t.height == 0 || t.width > kMaxTextureSide || t.height > kMaxTextureSide ||
       pixels > kMaxTexturePixels)
-    return in.Damaged(Item("texture", i) + " has the size " + std::to_string(t.width) + "x" +
-                      std::to_string(t.height));
+    return in.Damaged(Item("texture", i) + " has the size " + std::to_string(t.width) + "x" + std::to_string(t.height));
   return in.Array(t.rgba, pixels * 4, Item("texture", i));
 }
 
@@ -295,12 +295,14 @@ bool ReadMaterial(In& in, size_t i, size_t textures, Material& m) {
   m.alphaCutoff = f[17];
   m.twoSided = flags & kMaterialTwoSided;
   m.metalRoughness = flags & kMaterialMetalRoughness;
-  if (flags & ~(kMaterialTwoSided | kMaterialMetalRoughness)) return in.Damaged(Item("material", i) + " has unknown flags");
+  if (flags & ~(kMaterialTwoSided | kMaterialMetalRoughness))
+    return in.Damaged(Item("material", i) + " has unknown flags");
   if (m.alphaMode > 2) return in.Damaged(Item("material", i) + " has the alpha mode " + std::to_string(m.alphaMode));
   if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && static_cast<size_t>(m.diffuseTexture) >= textures))
     return in.Damaged(Item("material", i) + " names texture " + std::to_string(m.diffuseTexture) + " of " +
                       std::to_string(textures));
-  if (m.diffuseUVSet > 1) return in.Damaged(Item("material", i) + " reads texture-coordinate set " + std::to_string(m.diffuseUVSet));
+  if (m.diffuseUVSet > 1)
+    return in.Damaged(Item("material", i) + " reads texture-coordinate set " + std::to_string(m.diffuseUVSet));
   return true;
 }
 
@@ -311,19 +313,23 @@ bool ReadMesh(In& in, size_t i, size_t materials, Mesh& m) {
       !in.U32(vertices) || !in.U32(faces))
     return false;
   const std::string what = Item("mesh", i);
-  if (m.primitive < 1 || m.primitive > 3) return in.Damaged(what + " has the primitive type " + std::to_string(m.primitive));
+  if (m.primitive < 1 || m.primitive > 3)
+    return in.Damaged(what + " has the primitive type " + std::to_string(m.primitive));
   if (attributes & ~(kHasNormals | kHasUV0 | kHasUV1 | kHasColors)) return in.Damaged(what + " has unknown attributes");
   if (m.material >= materials)
     return in.Damaged(what + " names material " + std::to_string(m.material) + " of " + std::to_string(materials));
   if (!in.Array(m.positions, uint64_t{vertices} * 3, what + "'s positions")) return false;
   if ((attributes & kHasNormals) && !in.Array(m.normals, uint64_t{vertices} * 3, what + "'s normals")) return false;
-  if ((attributes & kHasUV0) && !in.Array(m.uv[0], uint64_t{vertices} * 2, what + "'s texture coordinates")) return false;
-  if ((attributes & kHasUV1) && !in.Array(m.uv[1], uint64_t{vertices} * 2, what + "'s texture coordinates")) return false;
+  if ((attributes & kHasUV0) && !in.Array(m.uv[0], uint64_t{vertices} * 2, what + "'s texture coordinates"))
+    return false;
+  if ((attributes & kHasUV1) && !in.Array(m.uv[1], uint64_t{vertices} * 2, what + "'s texture coordinates"))
+    return false;
   if ((attributes & kHasColors) && !in.Array(m.colors, uint64_t{vertices} * 4, what + "'s colours")) return false;
   if (!in.Array(m.indices, uint64_t{faces} * m.primitive, what + "'s indices")) return false;
   const auto bad = std::find_if(m.indices.begin(), m.indices.end(), [vertices](uint32_t x) { return x >= vertices; });
   if (bad != m.indices.end())
-    return in.Damaged(what + " has the index " + std::to_string(*bad) + " for " + std::to_string(vertices) + " vertices");
+    return in.Damaged(what + " has the index " + std::to_string(*bad) + " for " + std::to_string(vertices) +
+                      " vertices");
   return true;
 }
 
@@ -336,7 +342,8 @@ bool ReadNode(In& in, size_t i, size_t meshes, Node& n) {
   if (!parentOk) return in.Damaged(Item("node", i) + " has the parent " + std::to_string(n.parent));
   if (!in.Array(n.meshes, count, Item("node", i) + "'s meshes")) return false;
   for (uint32_t m : n.meshes)
-    if (m >= meshes) return in.Damaged(Item("node", i) + " names mesh " + std::to_string(m) + " of " + std::to_string(meshes));
+    if (m >= meshes)
+      return in.Damaged(Item("node", i) + " names mesh " + std::to_string(m) + " of " + std::to_string(meshes));
   return true;
 }
 
@@ -358,7 +365,8 @@ bool ReadBody(In& in, Scene& scene) {
                  [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
       !ReadItems(in, "meshes", scene.meshes,
                  [&](size_t i, Mesh& m) { return ReadMesh(in, i, scene.materials.size(), m); }) ||
-      !ReadItems(in, "nodes", scene.nodes, [&](size_t i, Node& n) { return ReadNode(in, i, scene.meshes.size(), n); }) ||
+      !ReadItems(in, "nodes", scene.nodes,
+                 [&](size_t i, Node& n) { return ReadNode(in, i, scene.meshes.size(), n); }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");
@@ -425,7 +433,8 @@ DecodeResult DecodeSceneStream(ByteSource& source, uint64_t maxBytes, Scene& sce
   uint64_t body = 0;
   if (!in.U64(body)) return in.result;
   if (body > maxBytes)
-    return {DecodeResult::Failure, StreamOutcome::OutputLimit, "the reader announced " + std::to_string(body) + " bytes"};
+    return {DecodeResult::Failure, StreamOutcome::OutputLimit,
+            "the reader announced " + std::to_string(body) + " bytes"};
   in.SetBody(body);
   in.LimitTo(body);
   if (!ReadBody(in, scene)) {

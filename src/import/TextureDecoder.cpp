@@ -52,8 +52,7 @@ void DecodeTextureBytes(const uint8_t* bytes, size_t count, Texture& texture) {
   int width = 0, height = 0, channels = 0;
   if (count == 0 || count > INT_MAX) return Missing(texture);
   const int n = static_cast<int>(count);
-  if (!stbi_info_from_memory(bytes, n, &width, &height, &channels) || !SizeFits(width, height))
-    return Missing(texture);
+  if (!stbi_info_from_memory(bytes, n, &width, &height, &channels) || !SizeFits(width, height)) return Missing(texture);
   Take(stbi_load_from_memory(bytes, n, &width, &height, &channels, 4), width, height, texture);
 }
 
