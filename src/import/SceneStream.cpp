@@ -31,11 +31,12 @@ class Out {
   void Bytes(const void* bytes, size_t count) {
     m_total += count;
     if (!m_sink || !m_ok || count == 0) return;
-    if (m_buffer.size() + count > kBuffer) Flush();
-    if (count >= kBuffer / 2) {
+    if (count >= kBuffer / 2) {  // after what is buffered, straight from its place
+      Flush();
       m_ok = m_ok && m_sink->Write(bytes, count);
       return;
     }
+    if (m_buffer.size() + count > kBuffer) Flush();
     const auto* p = static_cast<const uint8_t*>(bytes);
     m_buffer.insert(m_buffer.end(), p, p + count);
   }

@@ -174,6 +174,41 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(out.leftOut, "Not imported: 1 camera.");
 }
 
+// Arrays large enough to bypass the writer's buffer still follow the small fields before them.
+TEST(SceneStream, LargeArraysKeepTheirPlace) {
+  Scene in = SampleScene();
+  for (uint32_t side : {100u, 3u}) {
+    Texture t;
+    t.source = "big" + std::to_string(side);
+    t.width = t.height = side;
+    for (uint32_t i = 0; i < side * side * 4; ++i) t.rgba.push_back(static_cast<uint8_t>(i * 7));
+    in.textures.push_back(t);
+  }
+  Mesh& big = in.meshes[0];
+  for (int i = 0; i < 30000; ++i) {
+    big.positions.insert(big.positions.end(), {float(i), 1, 2});
+    big.normals.insert(big.normals.end(), {0, 0, 1});
+    big.uv[0].insert(big.uv[0].end(), {0.5f, float(i)});
+    big.uv[1].insert(big.uv[1].end(), {0.25f, 0});
+    big.colors.insert(big.colors.end(), {1, 1, 1, 1});
+    big.indices.insert(big.indices.end(), {0u, 1u, uint32_t(i + 3)});
+  }
+  Scene out;
+  for (size_t piece : {size_t{1} << 20, size_t{4093}}) {
+    StringSource source(Encode(in), piece);
+    const DecodeResult r = DecodeSceneStream(source, uint64_t{1} << 31, out);
+    ASSERT_EQ(r.kind, DecodeResult::Scene) << r.message;
+    EXPECT_EQ(out.textures[2].rgba, in.textures[2].rgba);
+    EXPECT_EQ(out.textures[3].rgba, in.textures[3].rgba);
+    EXPECT_EQ(out.meshes[0].positions, big.positions);
+    EXPECT_EQ(out.meshes[0].uv[0], big.uv[0]);
+    EXPECT_EQ(out.meshes[0].colors, big.colors);
+    EXPECT_EQ(out.meshes[0].indices, big.indices);
+    EXPECT_EQ(out.meshes[1].positions, in.meshes[1].positions);
+    EXPECT_EQ(out.nodes[1].meshes, in.nodes[1].meshes);
+  }
+}
+
 TEST(SceneStream, BytesArePinned) {
   Scene s;
   s.materials.emplace_back();
