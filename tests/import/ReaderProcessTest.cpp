@@ -91,6 +91,7 @@ TEST_F(ReaderProcessTest, AMissingTextureIsNamedAndTheFileStillLoads) {
   Scene scene;
   std::string error;
   ASSERT_TRUE(Read(m_dir.File("box it's.gltf"), scene, error)) << error;  // no shell: any name goes
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 2) << "no file written beside it";
   ASSERT_EQ(scene.textures.size(), 1u);
   EXPECT_TRUE(scene.textures[0].missing);
   EXPECT_EQ(scene.textures[0].source, "CesiumLogoFlat.png");
