@@ -224,7 +224,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
                 "TTransform:viewOrbit . { .SNode STransform:SviewOrbit; .Parent TTransform:viewScene; };\n"
                 "STransform:SviewEye . { };\n"
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
-                "SCamera:viewLens . { .FieldOfView %g; };\n"
+                "SCamera:viewLens . { .FieldOfView %.1f; };\n"
                 "TCamera:viewCamera . { .SNode SCamera:viewLens; .Parent TTransform:viewEye; };\n"
                 "SLight:viewLampS . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
                 "TLight:viewLamp . { .SNode SLight:viewLampS; .Parent TTransform:viewEye; };\n"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "core/StartUp.h"
 #include "scene/Branch.h"
 #include "scene/ImportModule.h"
 #include "scene/Node.h"
@@ -24,6 +25,10 @@ WeakObj<ScriptObject>& Names() {
   static auto* names = new WeakObj<ScriptObject>();
   return *names;
 }
+
+// The last shutdown lets go of the namespace's weak target, a block of the library's.
+void ForgetNames() { Names() = WeakObj<ScriptObject>(); }
+const ModuleHookRegistration kForgetNames(kStageBuiltinClasses, "ImportModel", nullptr, &ForgetNames);
 
 void Register(ScriptNamespace* names, ScriptObject* object) {
   auto* o = static_cast<Object_I*>(object);
