@@ -231,7 +231,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
                 "SLight:viewSkyS . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
                 "TLight:viewSky . { .SNode SLight:viewSkyS; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
-                "  .ColorClearValue (0.2, 0.2, 0.25); };\n",
+                "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
                 double(centre.x), double(centre.y), double(centre.z), double(kFieldOfView));
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
