@@ -23,13 +23,14 @@ class ModelImporter : public ImportModule {
     }
     Scene scene;
     std::string error;
+    // The reader's sentence names the file and the cause ("Cannot import "FILE": ...").
     if (!ReadModelFile(fileName, ReaderLimits{}, scene, error)) {
-      LogError("Import(\"", fileName, "\"): ", error.c_str());
+      LogError("Import: ", error.c_str());
       return EFail;
     }
     Obj<ScriptObject> root = BuildModel(scene, fileName, error);
     if (root.IsNil()) {
-      LogError("Import(\"", fileName, "\"): ", error.c_str(), ".");
+      LogError("Import: Cannot import \"", fileName, "\": ", error.c_str(), ".");
       return EFail;
     }
     m_root = root;

@@ -1,5 +1,6 @@
-// NamePool: the names an import gives its objects, each once: a name the file repeats (or leaves
-// empty) gets the first free "NAME_2", "NAME_3", ...
+// NamePool: the names an import gives its objects, each once and as a script can write them: every
+// character but letters, digits and '_' becomes '_' (and a leading digit gets one in front), and a
+// name the file repeats (or leaves empty) gets the first free "NAME_2", "NAME_3", ...
 #pragma once
 
 #include <string>

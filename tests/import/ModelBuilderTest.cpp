@@ -104,6 +104,14 @@ TEST_F(ModelBuilderTest, RepeatedAndEmptyNamesAreMadeUniqueAcrossNodesMeshesAndM
   EXPECT_EQ(pool.Take("a", "x"), "a_1001");
   EXPECT_EQ(pool.Take("a_1002", "x"), "a_1002");
   EXPECT_EQ(pool.Take("a", "x"), "a_1003");
+  // As a script writes names: "nodes[0]", "Куб1" (UTF-8) and "2 wheels" would not parse.
+  EXPECT_EQ(pool.Take("nodes[0]", "x"), "nodes_0_");
+  EXPECT_EQ(pool.Take("\xD0\x9A\xD1\x83\xD0\xB1"
+                      "1",
+                      "x"),
+            "______1");
+  EXPECT_EQ(pool.Take("2 wheels", "x"), "_2_wheels");
+  EXPECT_EQ(pool.Take("", "x"), "x");
 }
 
 TEST_F(ModelBuilderTest, AMeshUsedByTwoNodesSharesItsDescriptionAndStreams) {
