@@ -16,7 +16,7 @@ std::string ScriptName(const std::string& name) {
 }  // namespace
 
 std::string NamePool::Take(const std::string& name, const char* fallback) {
-  const std::string base = name.empty() ? std::string(fallback) : ScriptName(name);
+  std::string base = name.empty() ? std::string(fallback) : ScriptName(name);
   if (m_taken.insert(base).second) return base;
   // Each base remembers where its numbering stopped, so n copies of one name cost n tries in all; a
   // numbered form the file itself uses is skipped.

@@ -51,8 +51,8 @@ Obj<Image_I> MakeTextureImage(const Texture& texture, bool alpha) {
       const float fx = xs[x].next;
       uint8_t out[4];
       for (int c = 0; c < 4; ++c) {
-        const float top = r0[a + c] + (r0[b + c] - r0[a + c]) * fx;
-        const float bottom = r1[a + c] + (r1[b + c] - r1[a + c]) * fx;
+        const float top = float(r0[a + c]) + float(r0[b + c] - r0[a + c]) * fx;
+        const float bottom = float(r1[a + c]) + float(r1[b + c] - r1[a + c]) * fx;
         out[c] = uint8_t(std::clamp(top + (bottom - top) * fy + 0.5f, 0.0f, 255.0f));
       }
       row[x] = {out[0], out[1], out[2], alpha ? out[3] : uint8_t(255)};
