@@ -123,6 +123,11 @@ class Builder {
     g->SetSNode(shared);
     g->m_name = String(m_meshNames[meshIndex].c_str());
     g->SetShader(Shader(mesh.material, mesh.primitive == 3));
+    if (mesh.primitive != 3) {
+      // Unlit, the engines draw white: the material's colour comes in through the node's colour factor.
+      const RenderMaterial_I* m = m_materials[mesh.material];
+      g->m_colorMul = {m->m_diffuseColor.x, m->m_diffuseColor.y, m->m_diffuseColor.z, 1 - m->m_transparency};
+    }
     g->SetParent(parent);
   }
 

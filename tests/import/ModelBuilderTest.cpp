@@ -150,6 +150,8 @@ TEST_F(ModelBuilderTest, AMeshUsedByTwoNodesSharesItsDescriptionAndStreams) {
   EXPECT_TRUE(ShaderOf(left)->m_lightEnable);
   EXPECT_FALSE(ShaderOf(axle)->m_lightEnable);
   EXPECT_EQ(MaterialOf(left), MaterialOf(axle));
+  EXPECT_EQ(axle->m_colorMul, (Vector4f{0.8f, 0.8f, 0.8f, 1}));  // the material's colour, drawn unlit
+  EXPECT_EQ(left->m_colorMul, (Vector4f{1, 1, 1, 1}));
   EXPECT_EQ(TakeLog(), "");
 }
 
