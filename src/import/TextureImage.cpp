@@ -27,7 +27,9 @@ std::vector<Tap> Taps(uint32_t n, uint32_t m) {
 }  // namespace
 
 uint32_t PowerOfTwoSide(uint32_t side) {
-  uint32_t p = 1;
+  // At least 2: the OpenGL engine builds mip levels below the image and reports a 1 x 1 image, which has
+  // none, as a failure.
+  uint32_t p = 2;
   while (p < side && p < kMaxTextureSide) p <<= 1;
   return p;
 }

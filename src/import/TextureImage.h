@@ -11,7 +11,7 @@ namespace PM::Import {
 // The largest side an imported texture keeps; larger ones are scaled down to it.
 constexpr uint32_t kMaxTextureSide = 4096;
 
-// The side a texture of `side` texels gets: the next power of two, at most kMaxTextureSide.
+// The side a texture of `side` texels gets: the next power of two, at least 2 and at most kMaxTextureSide.
 uint32_t PowerOfTwoSide(uint32_t side);
 
 // `texture` scaled bilinearly to PowerOfTwoSide of each side: 4 bytes a pixel with `alpha`, else 3.
