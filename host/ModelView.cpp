@@ -255,6 +255,7 @@ int RunModelViewWindow(ScriptEngine* engine) {
     LogError("pm-run: --window with --view needs the view set up.");
     return 1;
   }
+  // The set-up placed the eye where the model's sphere fills the view: its radius follows from there.
   rig.radius = std::max(rig.eye->GetTranslation().z * std::sin(kFieldOfView * 0.5f * kDegToRad) / 1.1f, 1e-30f);
   auto* input = NewCounted<OrbitInput>();
   pipe->SetInputTracker(input);  // the pipe holds it
@@ -277,7 +278,8 @@ int RunModelViewWindow(ScriptEngine* engine) {
     if (dx != 0 || dy != 0) rig.orbit->SetRotation(angles);
     if (wheel != 0) {
       const float distance = rig.eye->GetTranslation().z * std::pow(0.9f, wheel);
-      PlaceEye(rig, std::clamp(distance, rig.radius * 1.05f, rig.radius * 1e3f));
+      // From inside the model (to look at a detail) to far enough that it shrinks to a few pixels.
+      PlaceEye(rig, std::clamp(distance, rig.radius * 0.01f, rig.radius * 1e3f));
     }
     const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     traverse->Draw(now, now - last, 0);
