@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "core/Log.h"
@@ -81,7 +83,6 @@ class Builder {
     for (const Material& m : scene.materials) m_materialNames.push_back(m_names.Take(m.name, "material"));
     m_geometries.resize(scene.meshes.size());
     m_shaders.resize(std::max<size_t>(scene.materials.size(), 1));
-    m_textures.resize(scene.textures.size());
     m_warned.resize(scene.textures.size());
   }
 
@@ -196,7 +197,7 @@ class Builder {
     }
     Obj<ShaderPhong_I> phong = Make<ShaderPhong_I>();
     phong->m_material = material;
-    if (Texture2D_I* t = texture ? TextureFor(size_t(m.diffuseTexture), e.textureAlphaMode) : nullptr) {
+    if (Texture2D_I* t = texture ? TextureFor(size_t(m.diffuseTexture), e.textureAlphaMode, m.alphaCutoff) : nullptr) {
       Obj<ShaderTexture_I> surface = Make<ShaderTexture_I>();
       surface->m_texture = t;
       surface->m_texCoordSource = int32_t(m.diffuseUVSet);
@@ -210,13 +211,15 @@ class Builder {
     return shader;
   }
 
-  // The texture object of texture `index` in `alphaMode`, or null (warned once) when it is missing.
-  Texture2D_I* TextureFor(size_t index, int32_t alphaMode) {
+  // The texture object of texture `index` in `alphaMode` (cut out at `cutoff`), or null (warned once)
+  // when it is missing.
+  Texture2D_I* TextureFor(size_t index, int32_t alphaMode, float cutoff) {
     const Texture& texture = m_scene.textures[index];
-    Obj<Texture2D_I>& t = m_textures[index][size_t(alphaMode)];
+    if (alphaMode != kTextureAlphaMask) cutoff = -1;
+    Obj<Texture2D_I>& t = m_textures[{index, alphaMode, cutoff}];
     if (!t.IsNil()) return t;
     Obj<Image_I> image;
-    if (!texture.missing) image = MakeTextureImage(texture, alphaMode != kTextureOpaque);
+    if (!texture.missing) image = MakeTextureImage(texture, alphaMode != kTextureOpaque, cutoff);
     if (image.IsNil()) {
       if (!m_warned[index])
         LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
@@ -238,7 +241,7 @@ class Builder {
   std::vector<Obj<SPolygonGeometry_I>> m_geometries;
   std::vector<std::array<Obj<RenderShader_I>, 2>> m_shaders;  // unlit, lit
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
-  std::vector<std::array<Obj<Texture2D_I>, 4>> m_textures;  // by alpha mode 0 .. 3
+  std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff
   std::vector<bool> m_warned;
 };
 

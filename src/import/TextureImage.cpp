@@ -34,7 +34,7 @@ uint32_t PowerOfTwoSide(uint32_t side) {
   return p;
 }
 
-Obj<Image_I> MakeTextureImage(const Texture& texture, bool alpha) {
+Obj<Image_I> MakeTextureImage(const Texture& texture, bool alpha, float cutoff) {
   const uint32_t sw = texture.width, sh = texture.height;
   if (sw == 0 || sh == 0 || texture.rgba.size() / 4 / sw < sh) return Obj<Image_I>();
   const uint32_t tw = PowerOfTwoSide(sw), th = PowerOfTwoSide(sh);
@@ -57,7 +57,9 @@ Obj<Image_I> MakeTextureImage(const Texture& texture, bool alpha) {
         const float bottom = float(r1[a + c]) + float(r1[b + c] - r1[a + c]) * fx;
         out[c] = uint8_t(std::clamp(top + (bottom - top) * fy + 0.5f, 0.0f, 255.0f));
       }
-      row[x] = {out[0], out[1], out[2], alpha ? out[3] : uint8_t(255)};
+      uint8_t opacity = alpha ? out[3] : uint8_t(255);
+      if (alpha && cutoff >= 0 && cutoff <= 1) opacity = float(opacity) > cutoff * 255 ? 255 : 0;
+      row[x] = {out[0], out[1], out[2], opacity};
     }
     // The texture's rows come top first, the image keeps them bottom first.
     image->SetSpanR8G8B8A8(0, int(th - 1 - y), 1, 0, int(tw), row.data());

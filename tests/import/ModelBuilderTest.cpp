@@ -293,8 +293,20 @@ TEST_F(ModelBuilderTest, TexturesAreHandedOverScaledToPowersOfTwoWithTheMaterial
   image->GetPixel(p, 0, 1);
   EXPECT_EQ(p, (R8G8B8A8{255, 0, 0, 255}));
   image->GetPixel(p, 3, 0);
-  EXPECT_EQ(p, (R8G8B8A8{128, 128, 128, 128}));
+  EXPECT_EQ(p, (R8G8B8A8{128, 128, 128, 255}));  // a cut-out: alpha 128 lies above the cutoff of 0.5
   EXPECT_EQ(TakeLog(), "");
+  // The blended texture keeps its alpha as it is; the cut-out is cut where the material says.
+  blend->m_texture->SourceImage()->GetPixel(p, 3, 0);
+  EXPECT_EQ(p.A, 128);
+  s.materials[0].alphaMode = 1;
+  s.materials[0].alphaCutoff = 0.6f;
+  root = Build(s);
+  Image_I* cutAt = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)))->m_texture->SourceImage();
+  cutAt->GetPixel(p, 3, 0);
+  EXPECT_EQ(p.A, 0);
+  cutAt->GetPixel(p, 0, 0);
+  EXPECT_EQ(p.A, 255);
+  s.materials[0].alphaMode = 0;
 
   // Opaque materials get the texture without alpha, so the engines draw it opaque.
   s.materials[1].alphaMode = 0;
