@@ -1,6 +1,7 @@
 // The importer's scene stream decoder (the bytes a reader program sends its host): any bytes decode or are
 // refused, with no crash, no allocation beyond what arrived, and a scene that keeps every index in range and
 // writes back to the same bytes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

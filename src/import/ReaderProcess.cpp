@@ -37,6 +37,22 @@ std::string ReaderPath() {
   return kReaderProgram;
 }
 
+// The host's environment with the reader's allocator settings first among glibc's tunables (a host's own
+// come after them and win).
+std::vector<std::string> ReaderEnvironment() {
+  const std::string key = "GLIBC_TUNABLES=";
+  std::string tunables = key + kReaderTunables;
+  std::vector<std::string> env;
+  for (char** e = environ; e && *e; ++e) {
+    if (std::strncmp(*e, key.c_str(), key.size()) == 0)
+      tunables += ":" + std::string(*e + key.size());
+    else
+      env.emplace_back(*e);
+  }
+  env.push_back(tunables);
+  return env;
+}
+
 // The running reader: its pipes, and what it wrote on stderr (the last part, for a fault's cause).
 class Child {
  public:
@@ -79,7 +95,11 @@ class Child {
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), environ);
+    const std::vector<std::string> env = ReaderEnvironment();
+    std::vector<char*> envp;
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
@@ -213,7 +233,7 @@ std::string Clause(std::string text) {
   return text;
 }
 
-std::string WithErrLine(std::string cause, const Child& child) {
+std::string WithErrLine(const std::string& cause, const Child& child) {
   const std::string line = Clause(child.LastErrLine());
   return line.empty() ? cause : cause + " (" + line + ")";
 }

@@ -52,10 +52,10 @@ class Textures {
     std::replace(name.begin(), name.end(), '\\', '/');
     if (name.empty() || name[0] == '*') return {};
     if (name[0] == '/') return IsFile(name) ? name : std::string();
-    if (const std::string beside = m_folder + "/" + name; IsFile(beside)) return beside;
+    if (std::string beside = m_folder + "/" + name; IsFile(beside)) return beside;
     const size_t slash = name.rfind('/');
     if (slash != std::string::npos)
-      if (const std::string bare = m_folder + "/" + name.substr(slash + 1); IsFile(bare)) return bare;
+      if (std::string bare = m_folder + "/" + name.substr(slash + 1); IsFile(bare)) return bare;
     return {};
   }
 
