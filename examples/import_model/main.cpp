@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include <pelmora/core/Log.h>
 #include <pelmora/core/StartUp.h>
 #include <pelmora/geometry/PolygonGeometry.h>
 #include <pelmora/scene/ImportModule.h>
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     std::fputs("usage: pm-import-model FILE\n", stderr);
     return 2;
   }
+  g_LogLevel = kLevelNote;  // warnings and errors on the console
   if (DLLInitialize(0) != 0) return 1;
   int status = 1;
   // The module for the source type "Maya" reads every format the importer knows; null (logged) when
