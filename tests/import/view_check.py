@@ -154,6 +154,8 @@ CASES = {
     # gives no highlight; the blue one's full ambient colour is not drawn as emission, its emission is.
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
+    # A colour set: the vertices' colours take the place of the material's.
+    "vertex_colours": picture(os.path.join(corpus, "OBJ", "cube_with_vertexcolors.obj"), "vertex_colours.png"),
     # Sizes far from the channel's default clipping (0.5 to 1024): the view clips from the bounds.
     "scale_tiny": picture(os.path.join(data, "tiny.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
