@@ -198,29 +198,12 @@ std::string SummaryLine(const std::string& file, const ModelSummary& s) {
 
 int SetUpModelView(ScriptEngine* engine, const std::string& file) {
   ScriptNamespace* names = engine->GetNamespace();
-  RegisterImportModel(names);
-  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
-  ScriptObject* argv[] = {path.Get()};
-  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
-  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) {
-    LogError("pm-run: --view: \"", file.c_str(), "\" gave no model.");
-    return 1;
-  }
-  const ModelSummary s = SummarizeModel(root);
-  std::printf("%s\n", SummaryLine(file, s).c_str());
-  std::fflush(stdout);
-
-  const Vector3f centre = (s.min + s.max) * 0.5f;
-  const Vector3f half = (s.max - s.min) * 0.5f;
-  float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
-  if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
-  // Far enough that the bounding sphere fills the height of the view with a margin.
-  const float distance = radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f;
+  // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];
   std::snprintf(text, sizeof text,
                 "RenderPipe:Pipe . { .Resolution (640, 480); .ColorBits 24; .DepthBits 24; .SwapInterval 0; };\n"
                 "TTransform:viewScene . { };\n"
-                "STransform:SviewOrbit . { .Translation (%.9g, %.9g, %.9g); .Rotation (-20, 30, 0); };\n"
+                "STransform:SviewOrbit . { .Rotation (-20, 30, 0); };\n"
                 "TTransform:viewOrbit . { .SNode STransform:SviewOrbit; .Parent TTransform:viewScene; };\n"
                 "STransform:SviewEye . { };\n"
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
@@ -232,7 +215,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
                 "TLight:viewSky . { .SNode SLight:viewSkyS; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
                 "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
-                double(centre.x), double(centre.y), double(centre.z), double(kFieldOfView));
+                double(kFieldOfView));
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
   Rig rig;
@@ -241,8 +224,23 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
     LogError("pm-run: --view: the view's scene could not be made.");
     return 1;
   }
+
+  RegisterImportModel(names);
+  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
+  ScriptObject* argv[] = {path.Get()};
+  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
+  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
+  const ModelSummary s = SummarizeModel(root);
+  std::printf("%s\n", SummaryLine(file, s).c_str());
+  std::fflush(stdout);
+
+  const Vector3f half = (s.max - s.min) * 0.5f;
+  float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
+  if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
   rig.radius = radius;
-  PlaceEye(rig, distance);
+  rig.orbit->SetTranslation((s.min + s.max) * 0.5f);
+  // Far enough that the bounding sphere fills the height of the view with a margin.
+  PlaceEye(rig, radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f);
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
   return 0;
 }
