@@ -3,11 +3,14 @@
 // module runs it, so that Assimp never runs inside a host.
 //   pm-import-reader [--address-space BYTES] [--cpu-seconds N] [--output-bytes BYTES] -- FILE
 #include <assimp/scene.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <assimp/Importer.hpp>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -81,6 +84,16 @@ bool SetLimits(const ReaderLimits& limits) {
          setrlimit(RLIMIT_CORE, &core) == 0;
 }
 
+// After the limits: a heap that grows in large steps (a thirty-second of the address space, at most 256 MiB),
+// is never given back and takes large blocks too, so that one import spends less time in the kernel (a
+// fifth of a small model's time).
+void TuneAllocator(const ReaderLimits& limits) {
+  const uint64_t pad = std::clamp<uint64_t>(limits.addressSpace / 32, 128 << 10, 256 << 20);
+  mallopt(M_TOP_PAD, static_cast<int>(pad));
+  mallopt(M_TRIM_THRESHOLD, INT_MAX);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+}
+
 std::string FolderOf(const std::string& file) {
   const size_t slash = file.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
@@ -129,6 +142,7 @@ int main(int argc, char** argv) {
                        out);
     return 2;
   }
+  TuneAllocator(limits);
   bool written = false;
   try {
     written = Run(file, limits, out);

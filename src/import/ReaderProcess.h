@@ -13,12 +13,10 @@ namespace PM::Import {
 inline constexpr char kReaderProgram[] = "pm-import-reader";
 inline constexpr char kReaderOverride[] = "PM_IMPORT_READER";
 
-// The reader's allocator (glibc's tunables, set in its environment): a heap that grows in large steps, is
-// never trimmed, takes large blocks too and is backed by huge pages, so that a process that lives for one
-// import spends less time faulting in and giving back pages (a fifth of a small model's time).
-inline constexpr char kReaderTunables[] =
-    "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=268435456:glibc.malloc.trim_threshold=4294967295:"
-    "glibc.malloc.mmap_threshold=33554432";
+// The reader's environment adds this to glibc's tunables: its heap is backed by huge pages, so that a process
+// that lives for one import spends less time faulting pages in (the reader sets the rest of its allocator
+// itself, after its limits: a heap grown before them would escape the address-space limit).
+inline constexpr char kReaderTunables[] = "glibc.malloc.hugetlb=1";
 
 // The reader's arguments: these three options with their values, then "--" and the file.
 inline constexpr char kArgAddressSpace[] = "--address-space";

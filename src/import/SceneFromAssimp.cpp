@@ -2,7 +2,6 @@
 
 #include <assimp/material.h>
 #include <assimp/scene.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <unordered_map>
@@ -11,17 +10,13 @@
 
 #include "import/SceneStream.h"
 #include "import/TextureDecoder.h"
+#include "import/TexturePath.h"
 
 namespace PM::Import {
 
 namespace {
 
 std::string Text(const aiString& s) { return std::string(s.C_Str(), s.length); }
-
-bool IsFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // Each texture a material names, decoded once, found by the name the material gives.
 class Textures {
@@ -47,17 +42,7 @@ class Textures {
   }
 
  private:
-  // The file as named (Windows separators too), beside the model, or by its bare name beside the model.
-  std::string Locate(std::string name) const {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    if (name.empty() || name[0] == '*') return {};
-    if (name[0] == '/') return IsFile(name) ? name : std::string();
-    if (std::string beside = m_folder + "/" + name; IsFile(beside)) return beside;
-    const size_t slash = name.rfind('/');
-    if (slash != std::string::npos)
-      if (std::string bare = m_folder + "/" + name.substr(slash + 1); IsFile(bare)) return bare;
-    return {};
-  }
+  std::string Locate(const std::string& name) const { return FindTextureFile(m_folder, name); }
 
   const aiScene& m_source;
   const std::string& m_folder;
