@@ -28,6 +28,7 @@
 #include <pelmora/render/Texture.h>
 #include <pelmora/render/dialog/GraphicsSetupDialog.h>
 #include <pelmora/render/dialog/GraphicsSetupDialogX11.h>
+#include <pelmora/scene/ImportModelFunction.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/ScriptEngine.h>
 #include <pelmora/sound/SoundDevice.h>
@@ -35,6 +36,7 @@
 #include <pelmora/storage/Streams.h>
 
 #include "HostScene.h"
+#include "ModelView.h"
 #include "WindowRun.h"
 
 namespace {
@@ -73,6 +75,9 @@ const char kUsage[] =
     "  --dialogs x11    dialogs wait for a person in X11 windows (by default they answer at once)\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
+    "  --view FILE      import the model FILE and view it: print its summary line, make the pipe \"Pipe\"\n"
+    "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
+    "                   scripts, which may change them); with --window the mouse orbits and zooms\n"
     "  --help           this text\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
 
@@ -90,6 +95,7 @@ struct Options {
   std::string engineType;                                     // empty: the pipe's own RenderEngineType
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
   std::string screenshot;                                     // empty: none
+  std::string view;                                           // empty: no model to view
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -154,6 +160,7 @@ const OptionRow kOptions[] = {
     {"--sound", true, [](Options& o, const char* v) { return (o.sound = SoundType(v)) != kSDDefault; }},
     {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
+    {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }},
 };
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -184,7 +191,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
     std::fputs("pm-run: --window draws until the window is closed; it takes no --frames.\n", stderr);
     return 2;
   }
-  if (o.files.empty() && o.texts.empty() && o.thenFiles.empty()) {
+  if (o.files.empty() && o.texts.empty() && o.thenFiles.empty() && o.view.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -396,6 +403,8 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+    RegisterImportModel(engine->GetNamespace());
+    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view)) status = 1;
     std::optional<PMHost::WidgetEventPrinter> events;
     if (options.window) events.emplace();
     for (const std::string& text : options.texts) {
@@ -409,7 +418,9 @@ int main(int argc, char** argv) {
     if (!MakeEffects(engine, options, effects)) status = 1;
     if (options.frames > 0 && RunFrames(engine, options.frames, options, effects)) status = 1;
     if (options.window) {
-      if (PMHost::RunWindow(engine, effects, options.passes)) status = 1;
+      if (options.view.empty() ? PMHost::RunWindow(engine, effects, options.passes)
+                               : PMHost::RunModelViewWindow(engine))
+        status = 1;
       WaitForTextureLoads();  // loaders still running would outlive the engine
     }
     for (const std::string& file : options.thenFiles)

@@ -30,6 +30,7 @@
 #include <pelmora/render/RenderChannel.h>
 #include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderSystemTraverse.h>
+#include <pelmora/scene/ImportModelFunction.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/ScriptEngine.h>
 #include <pelmora/storage/Storage.h>
@@ -220,6 +221,7 @@ int main(int argc, char** argv) {
   bool ok = true;
   {
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+    RegisterImportModel(engine->GetNamespace());  // scripts may call ImportModel('FILE')
     g_host.names = engine->GetNamespace();
     // Handlers without a destination call the thread's default callback: set it before the scripts.
     Obj<WEventCallback_I> callback(static_cast<WEventCallback_I*>(WEventCallback_I::Create()));

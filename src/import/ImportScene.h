@@ -9,7 +9,8 @@
 namespace PM::Import {
 
 // A decoded image, RGBA with 8 bits a channel, rows top first, at the size the file gives (the module
-// scales it to powers of two). `missing` is set, with no pixels, when the file named could not be read.
+// scales it to powers of two). `missing` is set, with no pixels, when the file named could not be read
+// (it is absent, or no image the reader decodes).
 struct Texture {
   std::string source;  // the path the material names ("*0" for an embedded one)
   uint32_t width = 0, height = 0;
@@ -42,12 +43,12 @@ struct Material {
 struct Mesh {
   std::string name;
   uint8_t primitive = 3;
-  uint32_t material = 0;         // index into Scene::materials
-  std::vector<float> positions;  // 3 floats a vertex
-  std::vector<float> normals;    // 3 a vertex, or empty
-  std::vector<float> uv[2];      // 2 a vertex each, or empty
-  std::vector<float> colors;     // 4 a vertex (RGBA 0..1), or empty
-  std::vector<uint32_t> indices; // `primitive` indices a face, each below the vertex count
+  uint32_t material = 0;          // index into Scene::materials
+  std::vector<float> positions;   // 3 floats a vertex
+  std::vector<float> normals;     // 3 a vertex, or empty
+  std::vector<float> uv[2];       // 2 a vertex each, or empty; (0, 0) is the image's bottom-left corner
+  std::vector<float> colors;      // 4 a vertex (RGBA 0..1), or empty
+  std::vector<uint32_t> indices;  // `primitive` indices a face, each below the vertex count
 };
 
 // A node of the file's tree. Nodes are listed parents first; node 0 is the root (parent -1).
@@ -76,6 +77,7 @@ struct ReaderLimits {
   uint64_t addressSpace = 0;  // bytes (default 8 GiB)
   uint32_t cpuSeconds = 0;    // (default 60)
   uint64_t outputBytes = 0;   // what the reader may send (default 2 GiB)
+  uint32_t wallSeconds = 0;   // how long the host waits for the reader to finish (default 120)
 };
 
 // Runs the reader program on `path` under `limits` and decodes what it sends into `scene`, checking

@@ -1,0 +1,178 @@
+// Importing a model: ours (the reader program under its limits, the stream through a pipe, the host's
+// checked decoding) against Assimp's own ReadFile with the same post-processing in this process, on the
+// corpus's largest models and a generated 1M-vertex OBJ. Each also reports the peak memory of the side
+// that holds the result (our host: the decoded scene; Assimp: its scene, and its whole import), measured
+// in a fresh process.
+#include <assimp/scene.h>
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <assimp/Importer.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "import/AssimpSetup.h"
+#include "import/ImportScene.h"
+#include "import/ReaderProcess.h"
+
+namespace PM::Import {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The generated OBJ: a 1000 x 1000 grid of positions and texture coordinates, quads between them, written
+// once into a temporary folder removed at exit.
+const std::string& GridObj() {
+  static const std::string path = [] {
+    static const fs::path dir = fs::temp_directory_path() / ("pm-bench-import-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::atexit([] { fs::remove_all(dir); });
+    const std::string file = (dir / "grid1M.obj").string();
+    std::ofstream out(file);
+    constexpr int n = 1000;
+    char line[96];
+    for (int y = 0; y < n; ++y)
+      for (int x = 0; x < n; ++x) {
+        std::snprintf(line, sizeof line, "v %d %d %.4f\n", x, y, 0.01 * ((x * 7 + y * 13) % 100));
+        out << line;
+      }
+    for (int y = 0; y < n; ++y)
+      for (int x = 0; x < n; ++x) {
+        std::snprintf(line, sizeof line, "vt %.4f %.4f\n", x / (n - 1.0), y / (n - 1.0));
+        out << line;
+      }
+    for (int y = 0; y + 1 < n; ++y)
+      for (int x = 0; x + 1 < n; ++x) {
+        const int a = y * n + x + 1, b = a + 1, c = a + n + 1, d = a + n;
+        std::snprintf(line, sizeof line, "f %d/%d %d/%d %d/%d %d/%d\n", a, a, b, b, c, c, d, d);
+        out << line;
+      }
+    return file;
+  }();
+  return path;
+}
+
+std::string Model(int which) {
+  const std::string m = "/usr/share/assimp/models";
+  switch (which) {
+    case 0:
+      return m + "/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
+    case 1:
+      return m + "/BLEND/yxa_1.blend";
+    case 2:
+      return m + "/BLEND/SuzanneSubdiv_252.blend";
+    default:
+      return GridObj();
+  }
+}
+
+const char* const kNames[] = {"2CylinderEngine.glb", "yxa_1.blend", "SuzanneSubdiv_252.blend", "grid1M.obj"};
+
+void SetReader() { setenv(kReaderOverride, PM_BENCH_READER, 1); }
+
+// Where the module's building of engine objects from the decoded scene joins ours: it is not on this
+// side of the importer, so ours stops at the decoded scene.
+void BuildEngineObjects(const Scene& scene) { benchmark::DoNotOptimize(scene.nodes.data()); }
+
+bool LoadOurs(const std::string& file, Scene& scene) {
+  std::string error;
+  const bool ok = ReadModelFile(file, {}, scene, error);
+  if (ok) BuildEngineObjects(scene);
+  return ok;
+}
+
+bool LoadAssimp(Assimp::Importer& importer, const std::string& file) {
+  ConfigureImporter(importer);
+  return importer.ReadFile(file, ReaderPostProcessing()) != nullptr;
+}
+
+std::string Quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// The peak resident size one load adds, in MiB, and the reader's own peak (ours only), each measured in a
+// fresh run of this program (PM_BENCH_IMPORT_PEAK set), so that no earlier run's heap hides the growth.
+struct Peaks {
+  double host = -1, reader = 0;
+};
+
+Peaks MeasurePeaks(const char* side, const std::string& file) {
+  char self[4096];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  Peaks peaks;
+  if (n <= 0) return peaks;
+  self[n] = 0;
+  const std::string command =
+      std::string("PM_BENCH_IMPORT_PEAK=") + side + " PM_BENCH_IMPORT_FILE=" + Quoted(file) + " " + Quoted(self);
+  if (FILE* p = popen(command.c_str(), "r")) {
+    if (std::fscanf(p, "%lf %lf", &peaks.host, &peaks.reader) != 2) peaks.host = -1;
+    pclose(p);
+  }
+  return peaks;
+}
+
+// The fresh run: one load, its peaks on stdout, and out before the benchmarks start.
+const bool kPeakRun = [] {
+  const char* side = std::getenv("PM_BENCH_IMPORT_PEAK");
+  const char* file = std::getenv("PM_BENCH_IMPORT_FILE");
+  if (!side || !file) return false;
+  rusage before{}, after{}, children{};
+  getrusage(RUSAGE_SELF, &before);
+  bool ok = false;
+  if (std::string(side) == "ours") {
+    SetReader();
+    Scene scene;
+    ok = LoadOurs(file, scene);
+    getrusage(RUSAGE_SELF, &after);
+  } else {
+    Assimp::Importer importer;
+    ok = LoadAssimp(importer, file);
+    getrusage(RUSAGE_SELF, &after);
+  }
+  getrusage(RUSAGE_CHILDREN, &children);
+  std::printf("%f %f\n", ok ? static_cast<double>(after.ru_maxrss - before.ru_maxrss) / 1024.0 : -1.0,
+              static_cast<double>(children.ru_maxrss) / 1024.0);
+  std::fflush(stdout);
+  _exit(0);
+}();
+
+void Ours(benchmark::State& state) {
+  SetReader();
+  const std::string file = Model(static_cast<int>(state.range(0)));
+  state.SetLabel(kNames[state.range(0)]);
+  Scene scene;
+  if (!LoadOurs(file, scene)) return state.SkipWithError("our import failed");
+  for (auto _ : state) {
+    Scene s;
+    benchmark::DoNotOptimize(LoadOurs(file, s));
+  }
+  const Peaks peaks = MeasurePeaks("ours", file);
+  state.counters["host_peak_MiB"] = peaks.host;
+  state.counters["reader_peak_MiB"] = peaks.reader;
+}
+
+void AssimpReadFile(benchmark::State& state) {
+  const std::string file = Model(static_cast<int>(state.range(0)));
+  state.SetLabel(kNames[state.range(0)]);
+  for (auto _ : state) {
+    Assimp::Importer importer;
+    if (!LoadAssimp(importer, file)) return state.SkipWithError("Assimp refused the file");
+  }
+  state.counters["host_peak_MiB"] = MeasurePeaks("assimp", file).host;
+}
+
+// Both sides of each model in one run, five repetitions each, reported by their medians.
+void Models(benchmark::internal::Benchmark* b) {
+  b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+}
+BENCHMARK(AssimpReadFile)->Apply(Models);
+BENCHMARK(Ours)->Apply(Models);
+
+}  // namespace
+}  // namespace PM::Import

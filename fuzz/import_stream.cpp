@@ -1,0 +1,79 @@
+// The importer's scene stream decoder (the bytes a reader program sends its host): any bytes decode or are
+// refused, with no crash, no allocation beyond what arrived, and a scene that keeps every index in range and
+// writes back to the same bytes.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "import/SceneStream.h"
+
+namespace {
+
+using namespace PM::Import;
+
+class MemorySource : public ByteSource {
+ public:
+  MemorySource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+  size_t Read(void* into, size_t count) override {
+    // Uneven pieces, as a pipe gives them.
+    const size_t n = std::min({count, m_size - m_pos, size_t{1} + (m_pos * 7919) % 4099});
+    std::memcpy(into, m_data + m_pos, n);
+    m_pos += n;
+    return n;
+  }
+
+ private:
+  const uint8_t* m_data;
+  size_t m_size;
+  size_t m_pos = 0;
+};
+
+class StringSink : public ByteSink {
+ public:
+  bool Write(const void* bytes, size_t count) override {
+    data.append(static_cast<const char*>(bytes), count);
+    return true;
+  }
+  std::string data;
+};
+
+void CheckScene(const Scene& s) {
+  if (s.nodes.empty() || s.nodes[0].parent != -1) abort();
+  for (size_t i = 1; i < s.nodes.size(); ++i)
+    if (s.nodes[i].parent < 0 || static_cast<size_t>(s.nodes[i].parent) >= i) abort();
+  for (const Node& n : s.nodes)
+    for (uint32_t m : n.meshes)
+      if (m >= s.meshes.size()) abort();
+  for (const Mesh& m : s.meshes) {
+    if (m.material >= s.materials.size() || m.primitive < 1 || m.primitive > 3) abort();
+    if (m.indices.size() % m.primitive != 0) abort();
+    for (uint32_t i : m.indices)
+      if (i >= m.positions.size() / 3) abort();
+  }
+  for (const Material& m : s.materials)
+    if (m.diffuseTexture >= static_cast<int32_t>(s.textures.size())) abort();
+  for (const Texture& t : s.textures)
+    if (t.rgba.size() != size_t{t.width} * t.height * 4) abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  MemorySource source(data, size);
+  Scene scene;
+  const DecodeResult r = DecodeSceneStream(source, uint64_t{1} << 30, scene);
+  if (r.kind != DecodeResult::Scene) {
+    if (!scene.nodes.empty() || !scene.meshes.empty() || !scene.textures.empty()) abort();
+    if (r.kind != DecodeResult::Failure && r.message.empty()) abort();
+    return 0;
+  }
+  CheckScene(scene);
+  // What decodes writes back to the bytes it came from (those the stream used).
+  StringSink again;
+  if (!WriteSceneStream(scene, again) || again.data.size() > size ||
+      std::memcmp(again.data.data(), data, again.data.size()) != 0)
+    abort();
+  return 0;
+}

@@ -1,0 +1,292 @@
+#include "ModelView.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include <pelmora/core/Log.h>
+#include <pelmora/geometry/PolygonGeometry.h>
+#include <pelmora/platform/MessageQueue.h>
+#include <pelmora/render/InputTracker.h>
+#include <pelmora/render/RenderChannel.h>
+#include <pelmora/render/RenderShader.h>
+#include <pelmora/render/ShaderPhong.h>
+#include <pelmora/render/ShaderTexture.h>
+#include <pelmora/render/Texture2D.h>
+#include <pelmora/scene/ImportModelFunction.h>
+#include <pelmora/scene/Transform.h>
+#include <pelmora/script/lang/Parser.h>
+#include <pelmora/script/object/GlobalFunctions.h>
+#include <pelmora/script/object/ValueBox.h>
+
+#include "HostScene.h"
+
+namespace PMHost {
+
+using namespace PM;
+
+namespace {
+
+constexpr float kFieldOfView = 45;  // degrees, vertical
+constexpr int kMaxMessagesPerFrame = 1000;
+constexpr auto kFramePeriod = std::chrono::microseconds(16667);
+
+// The texture a geometry's shader draws with, or null.
+Texture2D_I* TextureOf(ScriptObject* shader) {
+  if (!shader || !shader->IsA(RenderShader_I::kClassId)) return nullptr;
+  ScriptObject* surface = static_cast<RenderShader_I*>(shader)->m_surface.Get();
+  if (!surface->IsA(ShaderPhong_I::kClassId)) return nullptr;
+  ScriptObject* color = static_cast<ShaderPhong_I*>(surface)->m_color.Get();
+  if (!color->IsA(ShaderTexture_I::kClassId)) return nullptr;
+  Texture2D_I* t = static_cast<ShaderTexture_I*>(color)->m_texture.Get();
+  return IsNilObject(t) ? nullptr : t;
+}
+
+void AddGeometry(ModelSummary& s, TPolygonGeometry_I* g, const Matrix4f& world,
+                 std::unordered_set<const void*>& textures) {
+  auto* p = static_cast<SPolygonGeometry_I*>(g->GetSNode());
+  if (IsNilObject(p)) return;
+  ++s.geometries;
+  const int64_t count = p->m_primCount;
+  if (p->m_primType == PrimitiveType::kLine) {
+    s.lines += count;
+  } else if (p->m_primType == PrimitiveType::kPoint) {
+    s.points += count;
+  } else {
+    p->CountTriangles();
+    s.triangles += p->m_triangleCount;
+  }
+  if (Texture2D_I* t = TextureOf(g->GetShader())) textures.insert(t);
+  // Every vertex the primitives use; the indices were checked when the geometry was built.
+  std::vector<bool> used(size_t(p->m_vertices.Count()), p->m_indices.IsEmpty());
+  for (int32_t index : p->m_indices)
+    if (index >= 0 && index < p->m_vertices.Count()) used[size_t(index)] = true;
+  for (int32_t i = 0; i < p->m_vertices.Count(); ++i) {
+    if (!used[size_t(i)]) continue;
+    Vector3f v;
+    Matrix4fC::TransformPoint(v, p->m_vertices[i], world);
+    if (s.empty) {
+      s.min = s.max = v;
+      s.empty = false;
+    }
+    s.min = {std::min(s.min.x, v.x), std::min(s.min.y, v.y), std::min(s.min.z, v.z)};
+    s.max = {std::max(s.max.x, v.x), std::max(s.max.y, v.y), std::max(s.max.z, v.z)};
+  }
+}
+
+// Formats a coordinate as %g does, without a negative zero.
+std::string Number(float v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", double(v == 0 ? 0.0f : v));
+  return text;
+}
+
+// The input of the view's window: the pointer's drag and the wheel since the last frame.
+class OrbitInput final : public InputTracker {
+ public:
+  void MouseMove(int32_t x, int32_t y, uint32_t buttons) override {
+    if (buttons && m_held) {
+      m_dx += x - m_x;
+      m_dy += y - m_y;
+    }
+    m_x = x;
+    m_y = y;
+  }
+  void Reserved1() override {}
+  void MouseWheel(int32_t, int32_t, float steps, uint32_t) override { m_wheel += steps; }
+  void MouseDown(int32_t x, int32_t y, uint32_t) override {
+    m_held = true;
+    m_x = x;
+    m_y = y;
+  }
+  void MouseUp(int32_t, int32_t, uint32_t) override { m_held = false; }
+  void KeyDown(uint32_t, uint32_t) override {}
+  void KeyUp(uint32_t, uint32_t) override {}
+  void Deactivate() override {}
+  void Activate() override {}
+  void FocusLost() override { m_held = false; }
+  void MouseEnter(int32_t x, int32_t y, uint32_t) override {
+    m_x = x;
+    m_y = y;
+  }
+  void MouseLeave() override {}
+  void WindowMessage(uint32_t, uintptr_t, intptr_t) override {}
+  void Reserved13() override {}
+
+  // The drag (pixels) and wheel steps gathered since the last call.
+  void Take(float& dx, float& dy, float& wheel) {
+    dx = float(m_dx), dy = float(m_dy), wheel = m_wheel;
+    m_dx = m_dy = 0;
+    m_wheel = 0;
+  }
+
+ private:
+  int32_t m_x = 0, m_y = 0, m_dx = 0, m_dy = 0;
+  float m_wheel = 0;
+  bool m_held = false;
+};
+
+// The view's camera rig: the orbit about the model's centre and the eye's distance, with the channel's
+// clipping following the distance.
+struct Rig {
+  STransform_I* orbit = nullptr;
+  STransform_I* eye = nullptr;
+  RenderChannel_I* channel = nullptr;
+  float radius = 1;
+};
+
+void PlaceEye(const Rig& rig, float distance) {
+  rig.eye->SetTranslation({0, 0, distance});
+  // Near and far from the bounds: the sphere of the model lies between them from every side, so models
+  // of a thousandth of a unit and of twenty thousand units show alike.
+  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f), distance + rig.radius * 1.5f});
+}
+
+bool FindRig(ScriptNamespace* names, Rig& rig) {
+  ScriptObject* orbit = names->FindObject(String("SviewOrbit"));
+  ScriptObject* eye = names->FindObject(String("SviewEye"));
+  ScriptObject* channel = names->FindObject(String("Channel0"));
+  if (!orbit->IsA(STransform_I::kClassId) || !eye->IsA(STransform_I::kClassId) ||
+      !channel->IsA(RenderChannel_I::kClassId))
+    return false;
+  rig = {static_cast<STransform_I*>(orbit), static_cast<STransform_I*>(eye), static_cast<RenderChannel_I*>(channel), 1};
+  return true;
+}
+
+}  // namespace
+
+ModelSummary SummarizeModel(ScriptObject* root) {
+  ModelSummary s;
+  std::unordered_set<const void*> textures;
+  // Depth first with an explicit stack: the tree may be as deep as the file makes it.
+  std::vector<std::pair<ScriptObject*, Matrix4f>> pending{{root, kIdentityMatrix4f}};
+  while (!pending.empty()) {
+    auto [node, parentWorld] = pending.back();
+    pending.pop_back();
+    if (!node || IsNilObject(node) || !node->IsA(TNode_I::kClassId)) continue;
+    Matrix4f world = parentWorld;
+    if (node->IsA(TBaseTransform_I::kClassId)) {
+      ++s.nodes;
+      ScriptObject* sNode = static_cast<TNode_I*>(node)->GetSNode();
+      if (sNode->IsA(SBaseTransform_I::kClassId)) {
+        Matrix4f out;
+        world = static_cast<SBaseTransform_I*>(sNode)->ApplyLocalMatrix(parentWorld, out);
+      }
+    }
+    if (node->IsA(TPolygonGeometry_I::kClassId))
+      AddGeometry(s, static_cast<TPolygonGeometry_I*>(node), world, textures);
+    if (node->IsA(TBranch_I::kClassId))
+      for (const Obj<TNode_I>& child : static_cast<TBranch_I*>(node)->m_children)
+        pending.emplace_back(child.Get(), world);
+  }
+  s.textures = int64_t(textures.size());
+  return s;
+}
+
+std::string SummaryLine(const std::string& file, const ModelSummary& s) {
+  return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
+         std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
+         std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures; bounds (" + Number(s.min.x) +
+         ", " + Number(s.min.y) + ", " + Number(s.min.z) + ") - (" + Number(s.max.x) + ", " + Number(s.max.y) + ", " +
+         Number(s.max.z) + ")";
+}
+
+int SetUpModelView(ScriptEngine* engine, const std::string& file) {
+  ScriptNamespace* names = engine->GetNamespace();
+  // The view first: the model's names, registered next, then give way to the view's.
+  char text[2048];
+  std::snprintf(text, sizeof text,
+                "RenderPipe:Pipe . { .Resolution (640, 480); .ColorBits 24; .DepthBits 24; .SwapInterval 0; };\n"
+                "TTransform:viewScene . { };\n"
+                "STransform:SviewOrbit . { .Rotation (-20, 30, 0); };\n"
+                "TTransform:viewOrbit . { .SNode STransform:SviewOrbit; .Parent TTransform:viewScene; };\n"
+                "STransform:SviewEye . { };\n"
+                "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
+                "SCamera:viewLens . { .FieldOfView %.1f; };\n"
+                "TCamera:viewCamera . { .SNode SCamera:viewLens; .Parent TTransform:viewEye; };\n"
+                "SLight:viewLampS . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
+                "TLight:viewLamp . { .SNode SLight:viewLampS; .Parent TTransform:viewEye; };\n"
+                "SLight:viewSkyS . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
+                "TLight:viewSky . { .SNode SLight:viewSkyS; .Parent TTransform:viewScene; };\n"
+                "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
+                "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
+                double(kFieldOfView));
+  int errors = 0;
+  Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
+  Rig rig;
+  ScriptObject* scene = names->FindObject(String("viewScene"));
+  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId)) {
+    LogError("pm-run: --view: the view's scene could not be made.");
+    return 1;
+  }
+
+  RegisterImportModel(names);
+  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
+  ScriptObject* argv[] = {path.Get()};
+  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
+  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
+  const ModelSummary s = SummarizeModel(root);
+  std::printf("%s\n", SummaryLine(file, s).c_str());
+  std::fflush(stdout);
+
+  const Vector3f half = (s.max - s.min) * 0.5f;
+  float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
+  if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
+  rig.radius = radius;
+  rig.orbit->SetTranslation((s.min + s.max) * 0.5f);
+  // Far enough that the bounding sphere fills the height of the view with a margin.
+  PlaceEye(rig, radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f);
+  static_cast<TNode_I*>(root.Get())->SetParent(scene);
+  return 0;
+}
+
+int RunModelViewWindow(ScriptEngine* engine) {
+  ScriptNamespace* names = engine->GetNamespace();
+  RenderPipe_I* pipe = FindPipe(names);
+  Rig rig;
+  if (!pipe || !FindRig(names, rig)) {
+    LogError("pm-run: --window with --view needs the view set up.");
+    return 1;
+  }
+  // The set-up placed the eye where the model's sphere fills the view: its radius follows from there.
+  rig.radius = std::max(rig.eye->GetTranslation().z * std::sin(kFieldOfView * 0.5f * kDegToRad) / 1.1f, 1e-30f);
+  auto* input = NewCounted<OrbitInput>();
+  pipe->SetInputTracker(input);  // the pipe holds it
+  if (pipe->ApplyFormat() != 0 || !pipe->GetWindowHandle()) return 1;
+  Ptr<RenderSystemTraverse_I> traverse = MakeTraverse(names, pipe, -1);
+  const auto start = std::chrono::steady_clock::now();
+  auto next = start;
+  double last = 0;
+  for (;;) {
+    WindowMessage message;
+    int messages = 0;
+    for (; messages < kMaxMessagesPerFrame && PeekMessage(&message, nullptr, PM_REMOVE); ++messages)
+      if (!pipe->FilterMessage(&message)) DispatchMessage(&message);
+    if (pipe->IsCloseRequested()) break;
+    float dx = 0, dy = 0, wheel = 0;
+    input->Take(dx, dy, wheel);
+    // Half a degree a pixel; each wheel step moves the eye a tenth nearer or farther.
+    Vector3f angles = rig.orbit->GetRotation();
+    angles = {std::clamp(angles.x - dy * 0.5f, -89.0f, 89.0f), angles.y - dx * 0.5f, angles.z};
+    if (dx != 0 || dy != 0) rig.orbit->SetRotation(angles);
+    if (wheel != 0) {
+      const float distance = rig.eye->GetTranslation().z * std::pow(0.9f, wheel);
+      // From inside the model (to look at a detail) to far enough that it shrinks to a few pixels.
+      PlaceEye(rig, std::clamp(distance, rig.radius * 0.01f, rig.radius * 1e3f));
+    }
+    const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    traverse->Draw(now, now - last, 0);
+    traverse->Present(0);
+    last = now;
+    next = std::max(next + kFramePeriod, std::chrono::steady_clock::now());
+    std::this_thread::sleep_until(next);
+  }
+  return 0;
+}
+
+}  // namespace PMHost

@@ -1,0 +1,33 @@
+// pm-run's model viewer (--view FILE): imports a model, prints its summary line and sets up a scene that
+// frames it (the pipe "Pipe", the channel "Channel0", a camera and a light), which the frame loops draw.
+#pragma once
+
+#include <string>
+
+#include <pelmora/core/Obj.h>
+#include <pelmora/core/Vector3f.h>
+#include <pelmora/script/object/ScriptEngine.h>
+
+namespace PMHost {
+
+// What a tree draws: T-node counts (a geometry two nodes use counts twice), primitives, and the bounds
+// of every drawn vertex after the node transforms.
+struct ModelSummary {
+  int64_t nodes = 0, geometries = 0, triangles = 0, lines = 0, points = 0, textures = 0;
+  PM::Vector3f min{0, 0, 0}, max{0, 0, 0};
+  bool empty = true;  // no vertex drawn: the bounds are zero
+};
+
+ModelSummary SummarizeModel(PM::ScriptObject* root);
+// "FILE: N nodes, M geometries, T triangles, L lines, P points, X textures; bounds (x0, y0, z0) - (x1, y1, z1)"
+std::string SummaryLine(const std::string& file, const ModelSummary& s);
+
+// Imports `file` through ImportModel's module, prints its summary line on standard output and builds the
+// view around it. Non-zero (logged) when the import fails.
+int SetUpModelView(PM::ScriptEngine* engine, const std::string& file);
+
+// Draws the view in its window until the window is closed: dragging with a button held orbits the
+// camera about the model, the wheel zooms. Non-zero when there is no view or no window (logged).
+int RunModelViewWindow(PM::ScriptEngine* engine);
+
+}  // namespace PMHost

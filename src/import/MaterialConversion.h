@@ -1,0 +1,28 @@
+// MaterialConversion: a file's material as the engine's fixed-function values (docs/decisions.md,
+// "Imported materials"), kept apart from the objects so that the formulas can be checked alone.
+#pragma once
+
+#include "core/Vector3f.h"
+#include "import/ImportScene.h"
+
+namespace PM::Import {
+
+// Texture alpha modes the conversion chooses (the engine's numbering).
+enum : int32_t { kTextureOpaque = 0, kTextureAlphaMask = 1, kTextureAlphaBlend = 3 };
+
+struct EngineMaterial {
+  Vector3f diffuse{0.8f, 0.8f, 0.8f};
+  Vector3f specular{0, 0, 0};
+  Vector3f emission{0, 0, 0};  // goes into AmbientColor, which both engines draw as emission
+  float shininess = 0;
+  float transparency = 0;
+  bool cull = true;
+  // How the diffuse texture's alpha is used; opaque textures are handed over without alpha.
+  int32_t textureAlphaMode = kTextureOpaque;
+};
+
+// The conversion. `textureHasAlpha` tells whether the material's diffuse texture (when it has one
+// that was read) has alpha below 255 anywhere.
+EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha);
+
+}  // namespace PM::Import

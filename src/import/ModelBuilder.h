@@ -1,0 +1,18 @@
+// ModelBuilder: turns an imported scene record into engine objects: transform nodes, polygon geometry,
+// shaders with their materials and textures. docs/decisions.md states how materials are converted.
+#pragma once
+
+#include <string>
+
+#include "core/Obj.h"
+#include "import/ImportScene.h"
+#include "script/object/ScriptObject.h"
+
+namespace PM::Import {
+
+// The root TTransform of `scene` (node 0) with its subtree, or nil with `error` naming the fault when
+// the record is inconsistent (a parent after its child, an index outside its list). `file` names the
+// model in the warnings (a missing texture) and the Info line on what the import leaves out.
+Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error);
+
+}  // namespace PM::Import

@@ -1,0 +1,54 @@
+// The importer module's entry: ImportModule over the reader program (ReadModelFile) and ModelBuilder.
+#include <string>
+
+#include "core/Log.h"
+#include "core/ResultCode.h"
+#include "import/ImportScene.h"
+#include "import/ModelBuilder.h"
+#include "scene/ImportModule.h"
+
+namespace PM::Import {
+
+namespace {
+
+class ModelImporter : public ImportModule {
+ public:
+  const char* GetTypeName() const override { return "Maya"; }
+
+  uint32_t Import(const char* fileName) override {
+    m_root.Clear();
+    if (!fileName || !*fileName) {
+      LogError("Import: no file name given.");
+      return EInvalidArgument;
+    }
+    Scene scene;
+    std::string error;
+    // The reader's sentence names the file and the cause ("Cannot import "FILE": ...").
+    if (!ReadModelFile(fileName, ReaderLimits{}, scene, error)) {
+      LogError("Import: ", error.c_str());
+      return EFail;
+    }
+    Obj<ScriptObject> root = BuildModel(scene, fileName, error);
+    if (root.IsNil()) {
+      LogError("Import: Cannot import \"", fileName, "\": ", error.c_str(), ".");
+      return EFail;
+    }
+    m_root = root;
+    return SOK;
+  }
+
+  ScriptObject* TakeRoot() override { return m_root.IsNil() ? nullptr : m_root.Detach(); }
+
+  void Release() override { delete this; }
+
+ private:
+  Obj<ScriptObject> m_root;
+};
+
+}  // namespace
+
+}  // namespace PM::Import
+
+extern "C" __attribute__((visibility("default"))) PM::ImportModule* CreateImportModuleMaya() {
+  return new PM::Import::ModelImporter;
+}

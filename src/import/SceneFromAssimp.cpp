@@ -1,0 +1,212 @@
+#include "import/SceneFromAssimp.h"
+
+#include <assimp/material.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "import/SceneStream.h"
+#include "import/TextureDecoder.h"
+#include "import/TexturePath.h"
+
+namespace PM::Import {
+
+namespace {
+
+std::string Text(const aiString& s) { return std::string(s.C_Str(), s.length); }
+
+// Each texture a material names, decoded once, found by the name the material gives.
+class Textures {
+ public:
+  Textures(const aiScene& source, const std::string& folder, Scene& scene)
+      : m_source(source), m_folder(folder), m_scene(scene) {}
+
+  int32_t Find(const aiString& name) {
+    const std::string key = Text(name);
+    if (const auto it = m_index.find(key); it != m_index.end()) return it->second;
+    const auto index = static_cast<int32_t>(m_scene.textures.size());
+    m_index.emplace(key, index);
+    Texture texture;
+    texture.source = key;
+    if (const aiTexture* embedded = m_source.GetEmbeddedTexture(key.c_str()))
+      DecodeEmbeddedTexture(*embedded, texture);
+    else if (const std::string file = Locate(key); !file.empty())
+      DecodeTextureFile(file, texture);
+    else
+      texture.missing = true;
+    m_scene.textures.push_back(std::move(texture));
+    return index;
+  }
+
+ private:
+  std::string Locate(const std::string& name) const { return FindTextureFile(m_folder, name); }
+
+  const aiScene& m_source;
+  const std::string& m_folder;
+  Scene& m_scene;
+  std::unordered_map<std::string, int32_t> m_index;
+};
+
+void Colour(const aiMaterial& m, const char* key, unsigned type, unsigned index, float* into, int count) {
+  aiColor4D c;
+  if (m.Get(key, type, index, c) != AI_SUCCESS) return;
+  const float v[4] = {c.r, c.g, c.b, c.a};
+  std::copy(v, v + count, into);
+}
+
+void AlphaMode(const aiMaterial& m, Material& out) {
+  aiString mode;
+  if (m.Get("$mat.gltf.alphaMode", 0, 0, mode) == AI_SUCCESS) {  // glTF states it
+    const std::string text = Text(mode);
+    out.alphaMode = text == "MASK" ? 1 : text == "BLEND" ? 2 : 0;
+    m.Get("$mat.gltf.alphaCutoff", 0, 0, out.alphaCutoff);
+    return;
+  }
+  out.alphaMode = out.diffuse[3] < 1 ? 2 : 0;
+}
+
+Material MaterialFrom(const aiMaterial& m, Textures& textures) {
+  Material out;
+  aiString name;
+  if (m.Get(AI_MATKEY_NAME, name) == AI_SUCCESS) out.name = Text(name);
+  Colour(m, AI_MATKEY_COLOR_DIFFUSE, out.diffuse, 4);
+  Colour(m, AI_MATKEY_COLOR_SPECULAR, out.specular, 3);
+  Colour(m, AI_MATKEY_COLOR_EMISSIVE, out.emissive, 3);
+  Colour(m, AI_MATKEY_COLOR_AMBIENT, out.ambient, 3);
+  float opacity = 1;
+  if (m.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS) out.diffuse[3] = opacity;
+  m.Get(AI_MATKEY_SHININESS, out.shininess);
+  m.Get(AI_MATKEY_SHININESS_STRENGTH, out.shininessStrength);
+  int twoSided = 0;
+  if (m.Get(AI_MATKEY_TWOSIDED, twoSided) == AI_SUCCESS) out.twoSided = twoSided != 0;
+  const bool metallic = m.Get(AI_MATKEY_METALLIC_FACTOR, out.metallic) == AI_SUCCESS;
+  const bool roughness = m.Get(AI_MATKEY_ROUGHNESS_FACTOR, out.roughness) == AI_SUCCESS;
+  out.metalRoughness = metallic || roughness;
+  if (out.metalRoughness) Colour(m, AI_MATKEY_BASE_COLOR, out.diffuse, 4);
+  AlphaMode(m, out);
+  for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}) {
+    aiString path;
+    unsigned uvSet = 0;
+    if (m.GetTexture(type, 0, &path, nullptr, &uvSet) != AI_SUCCESS || path.length == 0) continue;
+    out.diffuseTexture = textures.Find(path);
+    out.diffuseUVSet = uvSet <= 1 ? uvSet : 0;
+    break;
+  }
+  return out;
+}
+
+uint8_t PrimitiveOf(const aiMesh& m) {
+  if (m.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) return 3;
+  if (m.mPrimitiveTypes & aiPrimitiveType_LINE) return 2;
+  if (m.mPrimitiveTypes & aiPrimitiveType_POINT) return 1;
+  return 3;
+}
+
+Mesh MeshFrom(const aiMesh& m, size_t materials) {
+  Mesh out;
+  out.name = Text(m.mName);
+  out.primitive = PrimitiveOf(m);
+  out.material = m.mMaterialIndex < materials ? m.mMaterialIndex : 0;
+  const size_t n = m.mNumVertices;
+  if (!m.mVertices) return out;
+  out.positions.resize(n * 3);
+  for (size_t v = 0; v < n; ++v) std::copy(&m.mVertices[v].x, &m.mVertices[v].x + 3, &out.positions[v * 3]);
+  if (m.mNormals) {
+    out.normals.resize(n * 3);
+    for (size_t v = 0; v < n; ++v) std::copy(&m.mNormals[v].x, &m.mNormals[v].x + 3, &out.normals[v * 3]);
+  }
+  for (unsigned set = 0; set < 2; ++set) {
+    if (!m.mTextureCoords[set]) continue;
+    out.uv[set].resize(n * 2);
+    for (size_t v = 0; v < n; ++v) {
+      out.uv[set][v * 2] = m.mTextureCoords[set][v].x;
+      out.uv[set][v * 2 + 1] = m.mTextureCoords[set][v].y;
+    }
+  }
+  if (m.mColors[0]) {
+    out.colors.resize(n * 4);
+    for (size_t v = 0; v < n; ++v) std::copy(&m.mColors[0][v].r, &m.mColors[0][v].r + 4, &out.colors[v * 4]);
+  }
+  // Faces of another size than the mesh's primitive (none after sorting) or with a bad index are dropped.
+  out.indices.reserve(size_t{m.mNumFaces} * out.primitive);
+  for (unsigned f = 0; f < m.mNumFaces && m.mFaces; ++f) {
+    const aiFace& face = m.mFaces[f];
+    if (face.mNumIndices != out.primitive || !face.mIndices) continue;
+    if (std::any_of(face.mIndices, face.mIndices + face.mNumIndices, [n](unsigned i) { return i >= n; })) continue;
+    out.indices.insert(out.indices.end(), face.mIndices, face.mIndices + face.mNumIndices);
+  }
+  return out;
+}
+
+// Nodes parents first, depth first, with an explicit stack: the tree's depth does not reach the call stack.
+bool NodesFrom(const aiScene& source, Scene& scene, std::string& error) {
+  std::vector<std::pair<const aiNode*, int32_t>> stack{{source.mRootNode, -1}};
+  while (!stack.empty()) {
+    const auto [node, parent] = stack.back();
+    stack.pop_back();
+    if (!node) continue;
+    if (scene.nodes.size() >= kMaxItems) {
+      error = "the scene has more than " + std::to_string(kMaxItems) + " nodes";
+      return false;
+    }
+    Node out;
+    out.name = Text(node->mName);
+    out.parent = parent;
+    std::copy(&node->mTransformation.a1, &node->mTransformation.a1 + 16, out.matrix);
+    for (unsigned i = 0; i < node->mNumMeshes && node->mMeshes; ++i)
+      if (node->mMeshes[i] < scene.meshes.size() && out.meshes.size() < kMaxItems)
+        out.meshes.push_back(node->mMeshes[i]);
+    const auto index = static_cast<int32_t>(scene.nodes.size());
+    scene.nodes.push_back(std::move(out));
+    for (unsigned i = node->mNumChildren; i-- > 0 && node->mChildren;) stack.emplace_back(node->mChildren[i], index);
+  }
+  if (scene.nodes.empty()) {
+    error = "the scene has no root node";
+    return false;
+  }
+  return true;
+}
+
+void Count(std::string& text, unsigned n, const char* one, const char* many) {
+  if (n == 0) return;
+  text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string LeftOut(const aiScene& source) {
+  unsigned skinned = 0;
+  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i)
+    skinned += source.mMeshes[i] && source.mMeshes[i]->mNumBones > 0;
+  std::string text;
+  Count(text, source.mNumAnimations, "animation", "animations");
+  Count(text, skinned, "skinned mesh's bones", "skinned meshes' bones");
+  Count(text, source.mNumCameras, "camera", "cameras");
+  Count(text, source.mNumLights, "light", "lights");
+  return text.empty() ? text : "Not imported: " + text + ".";
+}
+
+}  // namespace
+
+bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& scene, std::string& error) {
+  scene = Scene();
+  if (source.mNumMaterials > kMaxItems || source.mNumMeshes > kMaxItems) {
+    error = "the scene has more than " + std::to_string(kMaxItems) + " materials or meshes";
+    return false;
+  }
+  Textures textures(source, folder, scene);
+  for (unsigned i = 0; i < source.mNumMaterials && source.mMaterials; ++i)
+    scene.materials.push_back(source.mMaterials[i] ? MaterialFrom(*source.mMaterials[i], textures) : Material());
+  if (scene.materials.empty()) scene.materials.emplace_back();
+  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i)
+    scene.meshes.push_back(source.mMeshes[i] ? MeshFrom(*source.mMeshes[i], scene.materials.size()) : Mesh());
+  if (scene.textures.size() > kMaxItems) {
+    error = "the scene names more than " + std::to_string(kMaxItems) + " textures";
+    return false;
+  }
+  scene.leftOut = LeftOut(source);
+  return NodesFrom(source, scene, error);
+}
+
+}  // namespace PM::Import

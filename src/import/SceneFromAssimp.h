@@ -1,0 +1,17 @@
+// SceneFromAssimp: the reader program's copy of an Assimp scene into the scene record: nodes parents first,
+// meshes one primitive type each, materials' values, and every texture they name decoded once.
+#pragma once
+
+#include <string>
+
+#include "import/ImportScene.h"
+
+struct aiScene;
+
+namespace PM::Import {
+
+// Fills `scene` from `source`, read from a file in `folder` (where texture files are looked for). False,
+// with `error`, when the scene exceeds the stream's caps.
+bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& scene, std::string& error);
+
+}  // namespace PM::Import

@@ -1,0 +1,448 @@
+#include "import/SceneStream.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+namespace PM::Import {
+
+static_assert(std::endian::native == std::endian::little, "the stream's numbers are little-endian, as memory here");
+
+namespace {
+
+// Attribute bits of a mesh and flag bits of textures and materials (docs/formats.md).
+constexpr uint8_t kHasNormals = 1, kHasUV0 = 2, kHasUV1 = 4, kHasColors = 8;
+constexpr uint8_t kTextureMissing = 1, kTextureAlpha = 2;
+constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2;
+constexpr size_t kMaterialFloats = 18;
+
+// ---- writing ----
+
+// Buffers small fields; large arrays go to the sink directly. Without a sink it only counts.
+class Out {
+ public:
+  explicit Out(ByteSink* sink) : m_sink(sink) {
+    if (m_sink) m_buffer.reserve(kBuffer);
+  }
+  uint64_t Total() const { return m_total; }
+  bool Ok() const { return m_ok; }
+
+  void Bytes(const void* bytes, size_t count) {
+    m_total += count;
+    if (!m_sink || !m_ok || count == 0) return;
+    if (count >= kBuffer / 2) {  // after what is buffered, straight from its place
+      Flush();
+      m_ok = m_ok && m_sink->Write(bytes, count);
+      return;
+    }
+    if (m_buffer.size() + count > kBuffer) Flush();
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    m_buffer.insert(m_buffer.end(), p, p + count);
+  }
+  void U8(uint8_t v) { Bytes(&v, 1); }
+  void U32(uint32_t v) { Bytes(&v, 4); }
+  void I32(int32_t v) { Bytes(&v, 4); }
+  void U64(uint64_t v) { Bytes(&v, 8); }
+  void Str(const std::string& s) {
+    const auto n = static_cast<uint32_t>(std::min<size_t>(s.size(), kMaxStringBytes));
+    U32(n);
+    Bytes(s.data(), n);
+  }
+  template <class T>
+  void Array(const std::vector<T>& v) {
+    Bytes(v.data(), v.size() * sizeof(T));
+  }
+  bool Flush() {
+    if (m_sink && m_ok && !m_buffer.empty()) m_ok = m_sink->Write(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    return m_ok;
+  }
+
+ private:
+  static constexpr size_t kBuffer = 1 << 16;
+  ByteSink* m_sink;
+  std::vector<uint8_t> m_buffer;
+  uint64_t m_total = 0;
+  bool m_ok = true;
+};
+
+uint32_t Count(size_t n) { return static_cast<uint32_t>(std::min<size_t>(n, kMaxItems)); }
+
+bool TexturePixelsFit(const Texture& t) {
+  return !t.missing && t.width > 0 && t.height > 0 && t.rgba.size() == uint64_t{t.width} * t.height * 4;
+}
+
+void WriteTexture(Out& out, const Texture& t) {
+  out.Str(t.source);
+  const bool pixels = TexturePixelsFit(t);
+  out.U8(static_cast<uint8_t>((pixels ? 0 : kTextureMissing) | (pixels && t.hasAlpha ? kTextureAlpha : 0)));
+  out.U32(pixels ? t.width : 0);
+  out.U32(pixels ? t.height : 0);
+  if (pixels) out.Array(t.rgba);
+}
+
+void WriteMaterial(Out& out, const Material& m) {
+  out.Str(m.name);
+  float f[kMaterialFloats];
+  std::copy(m.diffuse, m.diffuse + 4, f);
+  std::copy(m.specular, m.specular + 3, f + 4);
+  std::copy(m.emissive, m.emissive + 3, f + 7);
+  std::copy(m.ambient, m.ambient + 3, f + 10);
+  f[13] = m.shininess;
+  f[14] = m.shininessStrength;
+  f[15] = m.metallic;
+  f[16] = m.roughness;
+  f[17] = m.alphaCutoff;
+  out.Bytes(f, sizeof f);
+  out.U8(static_cast<uint8_t>((m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0)));
+  out.U8(m.alphaMode);
+  out.I32(m.diffuseTexture);
+  out.U32(m.diffuseUVSet);
+}
+
+void WriteMesh(Out& out, const Mesh& m) {
+  const size_t vertices = m.positions.size() / 3;
+  auto has = [vertices](const std::vector<float>& v, size_t per) { return !v.empty() && v.size() == vertices * per; };
+  out.Str(m.name);
+  out.U8(m.primitive);
+  out.U8(static_cast<uint8_t>((has(m.normals, 3) ? kHasNormals : 0) | (has(m.uv[0], 2) ? kHasUV0 : 0) |
+                              (has(m.uv[1], 2) ? kHasUV1 : 0) | (has(m.colors, 4) ? kHasColors : 0)));
+  out.U32(m.material);
+  out.U32(static_cast<uint32_t>(vertices));
+  out.U32(static_cast<uint32_t>(m.primitive ? m.indices.size() / m.primitive : 0));
+  out.Bytes(m.positions.data(), vertices * 3 * sizeof(float));
+  if (has(m.normals, 3)) out.Array(m.normals);
+  if (has(m.uv[0], 2)) out.Array(m.uv[0]);
+  if (has(m.uv[1], 2)) out.Array(m.uv[1]);
+  if (has(m.colors, 4)) out.Array(m.colors);
+  out.Bytes(m.indices.data(), (m.primitive ? m.indices.size() / m.primitive * m.primitive : 0) * sizeof(uint32_t));
+}
+
+void WriteNode(Out& out, const Node& n) {
+  out.Str(n.name);
+  out.I32(n.parent);
+  out.Bytes(n.matrix, sizeof n.matrix);
+  out.U32(Count(n.meshes.size()));
+  out.Bytes(n.meshes.data(), Count(n.meshes.size()) * sizeof(uint32_t));
+}
+
+void WriteBody(Out& out, const Scene& scene) {
+  out.U32(Count(scene.textures.size()));
+  for (size_t i = 0; i < Count(scene.textures.size()); ++i) WriteTexture(out, scene.textures[i]);
+  out.U32(Count(scene.materials.size()));
+  for (size_t i = 0; i < Count(scene.materials.size()); ++i) WriteMaterial(out, scene.materials[i]);
+  out.U32(Count(scene.meshes.size()));
+  for (size_t i = 0; i < Count(scene.meshes.size()); ++i) WriteMesh(out, scene.meshes[i]);
+  out.U32(Count(scene.nodes.size()));
+  for (size_t i = 0; i < Count(scene.nodes.size()); ++i) WriteNode(out, scene.nodes[i]);
+  out.Str(scene.leftOut);
+  out.Bytes(kStreamEnd, 4);
+}
+
+void WriteHeader(Out& out, StreamOutcome outcome) {
+  out.Bytes(kStreamMagic, 4);
+  out.U32(kStreamVersion);
+  out.U8(static_cast<uint8_t>(outcome));
+}
+
+// ---- reading ----
+
+// Buffered reading with the checks every field shares: the stream's end, the announced body size.
+class In {
+ public:
+  explicit In(ByteSource& source) : m_source(source), m_buffer(kBuffer) {}
+
+  DecodeResult result;
+  bool failed = false;
+
+  // From here on at most `bytes` more may be read (the announced body).
+  void LimitTo(uint64_t bytes) {
+    m_limited = true;
+    m_left = bytes;
+  }
+  uint64_t Left() const { return m_left; }
+
+  bool Damaged(const std::string& why) {
+    if (!failed) result = {DecodeResult::Damaged, StreamOutcome::Scene, why};
+    failed = true;
+    return false;
+  }
+
+  bool Get(void* into, size_t count) {
+    if (failed) return false;
+    if (m_limited) {
+      if (count > m_left) return Damaged("it runs past the " + std::to_string(m_body) + " bytes its body announced");
+      m_left -= count;
+    }
+    auto* p = static_cast<uint8_t*>(into);
+    const size_t buffered = std::min(count, m_end - m_pos);
+    std::memcpy(p, m_buffer.data() + m_pos, buffered);
+    m_pos += buffered;
+    p += buffered;
+    count -= buffered;
+    m_read += buffered;
+    while (count > 0) {
+      if (count >= kBuffer / 2) {  // a large array goes straight to its place
+        const size_t got = m_source.Read(p, count);
+        if (got == 0) return Truncated();
+        p += got;
+        count -= got;
+        m_read += got;
+        continue;
+      }
+      m_pos = 0;
+      m_end = m_source.Read(m_buffer.data(), kBuffer);
+      if (m_end == 0) return Truncated();
+      const size_t n = std::min(count, m_end);
+      std::memcpy(p, m_buffer.data(), n);
+      m_pos = n;
+      p += n;
+      count -= n;
+      m_read += n;
+    }
+    return true;
+  }
+  bool U8(uint8_t& v) { return Get(&v, 1); }
+  bool U32(uint32_t& v) { return Get(&v, 4); }
+  bool I32(int32_t& v) { return Get(&v, 4); }
+  bool U64(uint64_t& v) { return Get(&v, 8); }
+  bool Str(std::string& s, const char* what) {
+    uint32_t n = 0;
+    if (!U32(n)) return false;
+    if (n > kMaxStringBytes)
+      return Damaged(std::string(what) + " is " + std::to_string(n) + " bytes long, above the cap of " +
+                     std::to_string(kMaxStringBytes));
+    s.resize(n);
+    return Get(s.data(), n);
+  }
+  bool Items(uint32_t& n, const char* what) {
+    if (!U32(n)) return false;
+    if (n > kMaxItems)
+      return Damaged("it announces " + std::to_string(n) + " " + what + ", above the cap of " +
+                     std::to_string(kMaxItems));
+    return true;
+  }
+  // `count` elements, the vector growing only as their bytes arrive.
+  template <class T>
+  bool Array(std::vector<T>& v, uint64_t count, const std::string& what) {
+    v.clear();
+    if (m_limited && count > m_left / sizeof(T))
+      return Damaged(what + " announces " + std::to_string(count) + " values, more than the " + std::to_string(m_left) +
+                     " bytes left of its body");
+    constexpr size_t kChunk = (size_t{1} << 22) / sizeof(T);
+    size_t done = 0;
+    while (done < count) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(count - done, kChunk));
+      if (done + want > v.capacity())
+        v.reserve(static_cast<size_t>(std::min<uint64_t>(count, std::max(done + want, 2 * v.capacity()))));
+      v.resize(done + want);
+      if (!Get(v.data() + done, want * sizeof(T))) return false;
+      done += want;
+    }
+    return true;
+  }
+  void SetBody(uint64_t body) { m_body = body; }
+
+ private:
+  bool Truncated() {
+    if (!failed) result = {DecodeResult::Truncated, StreamOutcome::Scene, "after " + std::to_string(m_read) + " bytes"};
+    failed = true;
+    return false;
+  }
+
+  static constexpr size_t kBuffer = 1 << 16;
+  ByteSource& m_source;
+  std::vector<uint8_t> m_buffer;
+  size_t m_pos = 0, m_end = 0;
+  uint64_t m_read = 0;
+  bool m_limited = false;
+  uint64_t m_left = 0, m_body = 0;
+};
+
+std::string Item(const char* what, size_t i) { return std::string(what) + " " + std::to_string(i); }
+
+bool ReadTexture(In& in, size_t i, Texture& t) {
+  uint8_t flags = 0;
+  if (!in.Str(t.source, "a texture's source") || !in.U8(flags) || !in.U32(t.width) || !in.U32(t.height)) return false;
+  if (flags & ~(kTextureMissing | kTextureAlpha)) return in.Damaged(Item("texture", i) + " has unknown flags");
+  t.missing = flags & kTextureMissing;
+  t.hasAlpha = flags & kTextureAlpha;
+  if (t.missing) {
+    if (t.width || t.height || t.hasAlpha) return in.Damaged(Item("texture", i) + " is missing yet has a size");
+    return true;
+  }
+  const uint64_t pixels = uint64_t{t.width} * t.height;
+  if (t.width == 0 || t.height == 0 || t.width > kMaxTextureSide || t.height > kMaxTextureSide ||
+      pixels > kMaxTexturePixels)
+    return in.Damaged(Item("texture", i) + " has the size " + std::to_string(t.width) + "x" + std::to_string(t.height));
+  return in.Array(t.rgba, pixels * 4, Item("texture", i));
+}
+
+bool ReadMaterial(In& in, size_t i, size_t textures, Material& m) {
+  float f[kMaterialFloats];
+  uint8_t flags = 0;
+  if (!in.Str(m.name, "a material's name") || !in.Get(f, sizeof f) || !in.U8(flags) || !in.U8(m.alphaMode) ||
+      !in.I32(m.diffuseTexture) || !in.U32(m.diffuseUVSet))
+    return false;
+  std::copy(f, f + 4, m.diffuse);
+  std::copy(f + 4, f + 7, m.specular);
+  std::copy(f + 7, f + 10, m.emissive);
+  std::copy(f + 10, f + 13, m.ambient);
+  m.shininess = f[13];
+  m.shininessStrength = f[14];
+  m.metallic = f[15];
+  m.roughness = f[16];
+  m.alphaCutoff = f[17];
+  m.twoSided = flags & kMaterialTwoSided;
+  m.metalRoughness = flags & kMaterialMetalRoughness;
+  if (flags & ~(kMaterialTwoSided | kMaterialMetalRoughness))
+    return in.Damaged(Item("material", i) + " has unknown flags");
+  if (m.alphaMode > 2) return in.Damaged(Item("material", i) + " has the alpha mode " + std::to_string(m.alphaMode));
+  if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && static_cast<size_t>(m.diffuseTexture) >= textures))
+    return in.Damaged(Item("material", i) + " names texture " + std::to_string(m.diffuseTexture) + " of " +
+                      std::to_string(textures));
+  if (m.diffuseUVSet > 1)
+    return in.Damaged(Item("material", i) + " reads texture-coordinate set " + std::to_string(m.diffuseUVSet));
+  return true;
+}
+
+bool ReadMesh(In& in, size_t i, size_t materials, Mesh& m) {
+  uint8_t attributes = 0;
+  uint32_t vertices = 0, faces = 0;
+  if (!in.Str(m.name, "a mesh's name") || !in.U8(m.primitive) || !in.U8(attributes) || !in.U32(m.material) ||
+      !in.U32(vertices) || !in.U32(faces))
+    return false;
+  const std::string what = Item("mesh", i);
+  if (m.primitive < 1 || m.primitive > 3)
+    return in.Damaged(what + " has the primitive type " + std::to_string(m.primitive));
+  if (attributes & ~(kHasNormals | kHasUV0 | kHasUV1 | kHasColors)) return in.Damaged(what + " has unknown attributes");
+  if (m.material >= materials)
+    return in.Damaged(what + " names material " + std::to_string(m.material) + " of " + std::to_string(materials));
+  if (!in.Array(m.positions, uint64_t{vertices} * 3, what + "'s positions")) return false;
+  if ((attributes & kHasNormals) && !in.Array(m.normals, uint64_t{vertices} * 3, what + "'s normals")) return false;
+  if ((attributes & kHasUV0) && !in.Array(m.uv[0], uint64_t{vertices} * 2, what + "'s texture coordinates"))
+    return false;
+  if ((attributes & kHasUV1) && !in.Array(m.uv[1], uint64_t{vertices} * 2, what + "'s texture coordinates"))
+    return false;
+  if ((attributes & kHasColors) && !in.Array(m.colors, uint64_t{vertices} * 4, what + "'s colours")) return false;
+  if (!in.Array(m.indices, uint64_t{faces} * m.primitive, what + "'s indices")) return false;
+  const auto bad = std::find_if(m.indices.begin(), m.indices.end(), [vertices](uint32_t x) { return x >= vertices; });
+  if (bad != m.indices.end())
+    return in.Damaged(what + " has the index " + std::to_string(*bad) + " for " + std::to_string(vertices) +
+                      " vertices");
+  return true;
+}
+
+bool ReadNode(In& in, size_t i, size_t meshes, Node& n) {
+  uint32_t count = 0;
+  if (!in.Str(n.name, "a node's name") || !in.I32(n.parent) || !in.Get(n.matrix, sizeof n.matrix) ||
+      !in.Items(count, "meshes of a node"))
+    return false;
+  const bool parentOk = i == 0 ? n.parent == -1 : n.parent >= 0 && static_cast<size_t>(n.parent) < i;
+  if (!parentOk) return in.Damaged(Item("node", i) + " has the parent " + std::to_string(n.parent));
+  if (!in.Array(n.meshes, count, Item("node", i) + "'s meshes")) return false;
+  for (uint32_t m : n.meshes)
+    if (m >= meshes)
+      return in.Damaged(Item("node", i) + " names mesh " + std::to_string(m) + " of " + std::to_string(meshes));
+  return true;
+}
+
+// Reads `count` items of a section, each vector growing one item at a time as they arrive.
+template <class T, class F>
+bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
+  uint32_t count = 0;
+  if (!in.Items(count, what)) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    items.emplace_back();
+    if (!read(i, items.back())) return false;
+  }
+  return true;
+}
+
+bool ReadBody(In& in, Scene& scene) {
+  if (!ReadItems(in, "textures", scene.textures, [&](size_t i, Texture& t) { return ReadTexture(in, i, t); }) ||
+      !ReadItems(in, "materials", scene.materials,
+                 [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
+      !ReadItems(in, "meshes", scene.meshes,
+                 [&](size_t i, Mesh& m) { return ReadMesh(in, i, scene.materials.size(), m); }) ||
+      !ReadItems(in, "nodes", scene.nodes,
+                 [&](size_t i, Node& n) { return ReadNode(in, i, scene.meshes.size(), n); }) ||
+      !in.Str(scene.leftOut, "the note of what was left out"))
+    return false;
+  if (scene.nodes.empty()) return in.Damaged("it has no root node");
+  char end[4];
+  if (!in.Get(end, 4)) return false;
+  if (std::memcmp(end, kStreamEnd, 4) != 0) return in.Damaged("its end marker is wrong");
+  if (in.Left() != 0) return in.Damaged(std::to_string(in.Left()) + " bytes of its announced body are left over");
+  return true;
+}
+
+}  // namespace
+
+uint64_t SceneBodySize(const Scene& scene) {
+  Out out(nullptr);
+  WriteBody(out, scene);
+  return out.Total();
+}
+
+bool WriteSceneStream(const Scene& scene, ByteSink& sink) {
+  Out out(&sink);
+  WriteHeader(out, StreamOutcome::Scene);
+  out.U64(SceneBodySize(scene));
+  WriteBody(out, scene);
+  return out.Flush();
+}
+
+bool WriteFailureStream(StreamOutcome outcome, const std::string& message, ByteSink& sink) {
+  Out out(&sink);
+  WriteHeader(out, outcome);
+  out.Str(message);
+  out.Bytes(kStreamEnd, 4);
+  return out.Flush();
+}
+
+DecodeResult DecodeSceneStream(ByteSource& source, uint64_t maxBytes, Scene& scene) {
+  scene = Scene();
+  In in(source);
+  char magic[4];
+  uint32_t version = 0;
+  uint8_t outcome = 0;
+  if (!in.Get(magic, 4) || !in.U32(version) || !in.U8(outcome)) return in.result;
+  if (std::memcmp(magic, kStreamMagic, 4) != 0) {
+    in.Damaged("it does not begin with \"PMIS\"");
+    return in.result;
+  }
+  if (version != kStreamVersion) {
+    in.Damaged("its version is " + std::to_string(version) + ", not " + std::to_string(kStreamVersion));
+    return in.result;
+  }
+  if (outcome > static_cast<uint8_t>(StreamOutcome::ReaderFault)) {
+    in.Damaged("its outcome " + std::to_string(outcome) + " is unknown");
+    return in.result;
+  }
+  if (outcome != static_cast<uint8_t>(StreamOutcome::Scene)) {
+    DecodeResult failure{DecodeResult::Failure, static_cast<StreamOutcome>(outcome), {}};
+    char end[4];
+    if (!in.Str(failure.message, "the reader's message") || !in.Get(end, 4)) return in.result;
+    if (std::memcmp(end, kStreamEnd, 4) != 0) {
+      in.Damaged("its end marker is wrong");
+      return in.result;
+    }
+    return failure;
+  }
+  uint64_t body = 0;
+  if (!in.U64(body)) return in.result;
+  if (body > maxBytes)
+    return {DecodeResult::Failure, StreamOutcome::OutputLimit,
+            "the reader announced " + std::to_string(body) + " bytes"};
+  in.SetBody(body);
+  in.LimitTo(body);
+  if (!ReadBody(in, scene)) {
+    scene = Scene();
+    return in.result;
+  }
+  return {DecodeResult::Scene, StreamOutcome::Scene, {}};
+}
+
+}  // namespace PM::Import

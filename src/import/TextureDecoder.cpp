@@ -1,0 +1,81 @@
+#include "import/TextureDecoder.h"
+
+#include <assimp/texture.h>
+#include <stb/stb_image.h>
+
+#include <climits>
+#include <cstdio>
+#include <memory>
+
+#include "import/SceneStream.h"
+
+namespace PM::Import {
+
+namespace {
+
+bool SizeFits(uint64_t width, uint64_t height) {
+  return width > 0 && height > 0 && width <= kMaxTextureSide && height <= kMaxTextureSide &&
+         width * height <= kMaxTexturePixels;
+}
+
+void Missing(Texture& texture) {
+  texture.missing = true;
+  texture.width = texture.height = 0;
+  texture.hasAlpha = false;
+  texture.rgba.clear();
+}
+
+void Take(stbi_uc* pixels, int width, int height, Texture& texture) {
+  std::unique_ptr<stbi_uc, void (*)(void*)> owned(pixels, stbi_image_free);
+  if (!pixels) return Missing(texture);
+  texture.missing = false;
+  texture.width = static_cast<uint32_t>(width);
+  texture.height = static_cast<uint32_t>(height);
+  const size_t bytes = size_t{texture.width} * texture.height * 4;
+  texture.rgba.assign(pixels, pixels + bytes);
+  texture.hasAlpha = false;
+  for (size_t i = 3; i < bytes && !texture.hasAlpha; i += 4) texture.hasAlpha = pixels[i] < 255;
+}
+
+}  // namespace
+
+void DecodeTextureFile(const std::string& file, Texture& texture) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(file.c_str(), "rb"), std::fclose);
+  int width = 0, height = 0, channels = 0;
+  // The size is checked before any pixel is decoded.
+  if (!f || !stbi_info_from_file(f.get(), &width, &height, &channels) || !SizeFits(width, height))
+    return Missing(texture);
+  Take(stbi_load_from_file(f.get(), &width, &height, &channels, 4), width, height, texture);
+}
+
+void DecodeTextureBytes(const uint8_t* bytes, size_t count, Texture& texture) {
+  int width = 0, height = 0, channels = 0;
+  if (count == 0 || count > INT_MAX) return Missing(texture);
+  const int n = static_cast<int>(count);
+  if (!stbi_info_from_memory(bytes, n, &width, &height, &channels) || !SizeFits(width, height)) return Missing(texture);
+  Take(stbi_load_from_memory(bytes, n, &width, &height, &channels, 4), width, height, texture);
+}
+
+void DecodeEmbeddedTexture(const aiTexture& embedded, Texture& texture) {
+  if (!embedded.pcData) return Missing(texture);
+  if (embedded.mHeight == 0)  // compressed: mWidth is its byte count
+    return DecodeTextureBytes(reinterpret_cast<const uint8_t*>(embedded.pcData), embedded.mWidth, texture);
+  if (!SizeFits(embedded.mWidth, embedded.mHeight)) return Missing(texture);
+  texture.missing = false;
+  texture.width = embedded.mWidth;
+  texture.height = embedded.mHeight;
+  const size_t texels = size_t{texture.width} * texture.height;
+  texture.rgba.resize(texels * 4);
+  texture.hasAlpha = false;
+  for (size_t i = 0; i < texels; ++i) {
+    const aiTexel& t = embedded.pcData[i];
+    uint8_t* p = &texture.rgba[i * 4];
+    p[0] = t.r;
+    p[1] = t.g;
+    p[2] = t.b;
+    p[3] = t.a;
+    texture.hasAlpha = texture.hasAlpha || t.a < 255;
+  }
+}
+
+}  // namespace PM::Import

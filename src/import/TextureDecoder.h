@@ -1,0 +1,22 @@
+// TextureDecoder: the reader program's images, from files beside the model or embedded in it, decoded into
+// the scene record's RGBA rows (stb_image: JPEG, PNG, TGA, BMP, GIF, PSD, HDR, PIC, PNM).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "import/ImportScene.h"
+
+struct aiTexture;
+
+namespace PM::Import {
+
+// Decodes an image file; `texture.missing` when it is absent, too large or not an image stb_image reads.
+void DecodeTextureFile(const std::string& file, Texture& texture);
+// Decodes an embedded texture: compressed bytes (a file's contents) or raw ARGB8888 texels.
+void DecodeEmbeddedTexture(const aiTexture& embedded, Texture& texture);
+// Decodes compressed image bytes.
+void DecodeTextureBytes(const uint8_t* bytes, size_t count, Texture& texture);
+
+}  // namespace PM::Import

@@ -1,0 +1,74 @@
+#include "import/TexturePath.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace PM::Import {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bounds on what one look-up reads: path components, and directory entries a component scans.
+constexpr size_t kMaxComponents = 64;
+constexpr size_t kMaxEntries = 100000;
+
+bool IsFile(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec);
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+// `path` with each component that does not exist as written replaced by one of its folder's entries that
+// differs only in letter case, or "" when some component has none.
+fs::path ResolveIgnoringCase(const fs::path& path) {
+  fs::path at = path.root_path();
+  size_t components = 0;
+  for (const fs::path& part : path.relative_path()) {
+    if (++components > kMaxComponents) return {};
+    const std::string name = part.string();
+    std::error_code ec;
+    if (name == "." || name == ".." || fs::exists(at / part, ec)) {
+      at /= part;
+      continue;
+    }
+    fs::path found;
+    size_t entries = 0;
+    for (fs::directory_iterator it(at.empty() ? fs::path(".") : at, ec), end; !ec && it != end && found.empty();
+         it.increment(ec)) {
+      if (++entries > kMaxEntries) return {};
+      if (SameIgnoringCase(it->path().filename().string(), name)) found = it->path().filename();
+    }
+    if (found.empty()) return {};
+    at /= found;
+  }
+  return at;
+}
+
+}  // namespace
+
+std::string FindTextureFile(const std::string& folder, const std::string& given) {
+  std::string name = given;
+  std::replace(name.begin(), name.end(), '\\', '/');
+  if (name.rfind("//", 0) == 0) name.erase(0, 2);  // Blender: relative to the model's file
+  if (name.empty() || name[0] == '*') return {};
+  const fs::path named(name);
+  std::vector<fs::path> tries{named.is_absolute() ? named : fs::path(folder) / named};
+  if (named.has_filename()) tries.push_back(fs::path(folder) / named.filename());
+  for (const fs::path& p : tries)
+    if (IsFile(p)) return p.string();
+  for (const fs::path& p : tries)
+    if (const fs::path found = ResolveIgnoringCase(p.lexically_normal()); !found.empty() && IsFile(found))
+      return found.string();
+  return {};
+}
+
+}  // namespace PM::Import

@@ -1,0 +1,91 @@
+#include "scene/ImportModelFunction.h"
+
+#include <string>
+
+#include "core/Log.h"
+#include "core/StartUp.h"
+#include "scene/Branch.h"
+#include "scene/ImportModule.h"
+#include "scene/Node.h"
+#include "scene/Transform.h"
+#include "script/object/GlobalFunctions.h"
+#include "script/object/ScriptNamespace.h"
+#include "script/object/ValueBox.h"
+#include "storage/Storage.h"
+
+namespace PM {
+
+namespace {
+
+// How many numbered forms of a taken name are tried before the object is left unregistered.
+constexpr int kMaxNameTries = 10000;
+
+// The namespace imports register their names in; outlives every static that may still call.
+WeakObj<ScriptObject>& Names() {
+  static auto* names = new WeakObj<ScriptObject>();
+  return *names;
+}
+
+// The last shutdown lets go of the namespace's weak target, a block of the library's.
+void ForgetNames() { Names() = WeakObj<ScriptObject>(); }
+const ModuleHookRegistration kForgetNames(kStageBuiltinClasses, "ImportModel", nullptr, &ForgetNames);
+
+void Register(ScriptNamespace* names, ScriptObject* object) {
+  auto* o = static_cast<Object_I*>(object);
+  const std::string base = o->m_name.CStr();
+  if (base.empty()) return;
+  std::string name = base;
+  for (int i = 2; !IsNilObject(names->FindObject(String(name.c_str()))); ++i) {
+    if (i > kMaxNameTries) {
+      LogWarn("ImportModel: \"", base.c_str(), "\" is taken ", kMaxNameTries, " times over; the object stays unnamed.");
+      return;
+    }
+    name = base + "_" + std::to_string(i);
+  }
+  if (name != base) o->m_name = String(name.c_str());
+  names->RegisterNamedObject(object, String(name.c_str()));
+}
+
+// The transform nodes of the tree and the descriptions of its geometry, each once, under their names.
+void RegisterTree(ScriptObject* root) {
+  ScriptObject* held = Names().Get();
+  if (IsNilObject(held)) return;
+  auto* names = static_cast<ScriptNamespace*>(held);
+  Array<Obj<ScriptObject>> nodes;
+  SubtreeIndex seen;
+  CollectSubtree(root, nodes, seen);
+  for (const Obj<ScriptObject>& node : nodes) {
+    if (node->IsA(TTransform_I::kClassId)) {
+      Register(names, node);
+    } else if (!node->IsA(TBranch_I::kClassId) && node->IsA(TNode_I::kClassId)) {
+      ScriptObject* s = static_cast<TNode_I*>(node.Get())->GetSNode();
+      if (!IsNilObject(s) && seen.try_emplace(s, -1).second) Register(names, s);
+    }
+  }
+}
+
+Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
+  if (argc != 1 || !argv[0] || argv[0]->GetClassID() != kClassString) {
+    ReportInvalidArguments(id);
+    return Obj<ScriptObject>();
+  }
+  std::string file = static_cast<ValueBox<VString>*>(argv[0])->value.CStr();
+  if (!file.empty() && file[0] != '/') file = std::string(Storage::GetReadPath().CStr()) + file;
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  if (!importer) return Obj<ScriptObject>();  // logged
+  Obj<ScriptObject> root;
+  if (importer->Import(file.c_str()) == 0) root.Attach(importer->TakeRoot());
+  importer->Release();
+  if (!root.IsNil()) RegisterTree(root);
+  return root;
+}
+
+}  // namespace
+
+bool RegisterImportModel(ScriptNamespace* names) {
+  Names() = WeakObj<ScriptObject>(names);
+  if (std::string(GlobalFunctionName(kFunctionImportModel)) == "ImportModel") return true;
+  return SetGlobalFunction(kFunctionImportModel, "ImportModel", &ImportModel);
+}
+
+}  // namespace PM

@@ -1,0 +1,21 @@
+// ImportModel: the script function that brings a model file in through the importer module and answers
+// the root node of what it built; hosts enter it with one call.
+#pragma once
+
+#include <cstdint>
+
+namespace PM {
+
+class ScriptNamespace;
+
+// Its entry in the global function table (the built-in and host functions' range).
+constexpr uint32_t kFunctionImportModel = 7;
+
+// Enters ImportModel('FILE') in the global function table (again: nothing new). Each import's named
+// objects (its transform nodes and its geometry descriptions) are registered in `names`, when given,
+// so that scripts find them; a name the namespace already holds gets the first free "NAME_2",
+// "NAME_3", ... `names` is held weakly. A relative FILE is read from the running script's folder.
+// False (logged) when another function holds the entry.
+bool RegisterImportModel(ScriptNamespace* names);
+
+}  // namespace PM

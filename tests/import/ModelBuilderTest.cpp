@@ -1,0 +1,393 @@
+// Engine objects built from hand-made scene records: names, shared meshes, transforms, streams, the
+// material conversion, textures, and records that lie.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/Matrix4f.h"
+#include "geometry/PolygonGeometry.h"
+#include "import/MaterialConversion.h"
+#include "import/ModelBuilder.h"
+#include "import/NamePool.h"
+#include "import/TextureImage.h"
+#include "render/RenderMaterial.h"
+#include "render/RenderShader.h"
+#include "render/ShaderPhong.h"
+#include "render/ShaderTexture.h"
+#include "render/Texture2D.h"
+#include "scene/EngineWorld.h"
+#include "scene/Transform.h"
+#include "scene/VertexData.h"
+
+namespace PM::Test {
+namespace {
+
+using Import::Scene;
+
+// One triangle (or line, or point) mesh with `n` vertices along x.
+Import::Mesh MakeMesh(const char* name, uint8_t primitive = 3, uint32_t material = 0) {
+  Import::Mesh m;
+  m.name = name;
+  m.primitive = primitive;
+  m.material = material;
+  m.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  m.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+  m.indices = primitive == 3   ? std::vector<uint32_t>{0, 1, 2}
+              : primitive == 2 ? std::vector<uint32_t>{0, 1, 1, 2}
+                               : std::vector<uint32_t>{0, 1, 2};
+  return m;
+}
+
+Import::Node MakeNode(const char* name, int32_t parent, std::vector<uint32_t> meshes = {}) {
+  Import::Node n;
+  n.name = name;
+  n.parent = parent;
+  n.meshes = std::move(meshes);
+  return n;
+}
+
+// A 3 x 2 texture: red, green, blue over white, black, grey with alpha 128.
+Import::Texture SmallTexture(bool alpha) {
+  Import::Texture t;
+  t.source = "small.png";
+  t.width = 3;
+  t.height = 2;
+  t.rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 255};
+  if (alpha) t.rgba[23] = 128;
+  t.hasAlpha = alpha;
+  return t;
+}
+
+class ModelBuilderTest : public EngineWorldTest {
+ protected:
+  Obj<ScriptObject> Build(const Scene& s) {
+    std::string error;
+    Obj<ScriptObject> root = Import::BuildModel(s, "model.glb", error);
+    EXPECT_EQ(error, "");
+    return root;
+  }
+  static TBranch_I* Branch(ScriptObject* o) { return static_cast<TBranch_I*>(o); }
+  static ScriptObject* Child(ScriptObject* o, int i) { return Branch(o)->m_children[i].Get(); }
+  static std::string Name(ScriptObject* o) { return static_cast<Object_I*>(o)->m_name.CStr(); }
+  static RenderShader_I* ShaderOf(ScriptObject* geometry) {
+    return static_cast<RenderShader_I*>(static_cast<TPolygonGeometry_I*>(geometry)->GetShader());
+  }
+  static RenderMaterial_I* MaterialOf(ScriptObject* geometry) {
+    return static_cast<ShaderPhong_I*>(ShaderOf(geometry)->m_surface.Get())->m_material.Get();
+  }
+  static ScriptObject* ColorOf(ScriptObject* geometry) {
+    return static_cast<ShaderPhong_I*>(ShaderOf(geometry)->m_surface.Get())->m_color.Get();
+  }
+};
+
+TEST_F(ModelBuilderTest, RepeatedAndEmptyNamesAreMadeUniqueAcrossNodesMeshesAndMaterials) {
+  Scene s;
+  s.nodes = {MakeNode("part", -1), MakeNode("part", 0), MakeNode("", 0), MakeNode("part_2", 0, {0, 1})};
+  s.meshes = {MakeMesh("part"), MakeMesh("")};
+  s.materials.resize(1);
+  s.materials[0].name = "mesh";
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(Name(root), "part");
+  ASSERT_EQ(Branch(root)->ChildCount(), 3);
+  EXPECT_EQ(Name(Child(root, 0)), "part_2");
+  EXPECT_EQ(Name(Child(root, 1)), "node");
+  EXPECT_EQ(Name(Child(root, 2)), "part_2_2");  // the file's own "part_2" came after the first copy took it
+  ScriptObject* last = Child(root, 2);
+  ASSERT_EQ(Branch(last)->ChildCount(), 2);
+  EXPECT_EQ(Name(static_cast<TNode_I*>(Child(last, 0))->GetSNode()), "part_3");
+  EXPECT_EQ(Name(static_cast<TNode_I*>(Child(last, 1))->GetSNode()), "mesh");
+  EXPECT_EQ(Name(MaterialOf(Child(last, 0))), "mesh_2");
+
+  Import::NamePool pool;
+  for (int i = 0; i < 1000; ++i) pool.Take("a", "x");
+  EXPECT_EQ(pool.Take("a", "x"), "a_1001");
+  EXPECT_EQ(pool.Take("a_1002", "x"), "a_1002");
+  EXPECT_EQ(pool.Take("a", "x"), "a_1003");
+  // As a script writes names: "nodes[0]", "Куб1" (UTF-8) and "2 wheels" would not parse.
+  EXPECT_EQ(pool.Take("nodes[0]", "x"), "nodes_0_");
+  EXPECT_EQ(pool.Take("\xD0\x9A\xD1\x83\xD0\xB1"
+                      "1",
+                      "x"),
+            "______1");
+  EXPECT_EQ(pool.Take("2 wheels", "x"), "_2_wheels");
+  EXPECT_EQ(pool.Take("", "x"), "x");
+}
+
+TEST_F(ModelBuilderTest, AMeshUsedByTwoNodesSharesItsDescriptionAndStreams) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("left", 0, {0}), MakeNode("right", 0, {0, 1})};
+  s.meshes = {MakeMesh("wheel"), MakeMesh("axle", 2)};
+  s.meshes[0].uv[0] = {0, 0, 1, 0, 0, 1};
+  s.meshes[0].uv[1] = {0.5f, 0.5f, 1, 0.5f, 0.5f, 1};
+  s.meshes[0].colors = {1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0.5f};
+  s.meshes[1].normals.clear();
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  auto* left = static_cast<TPolygonGeometry_I*>(Child(Child(root, 0), 0));
+  auto* right = static_cast<TPolygonGeometry_I*>(Child(Child(root, 1), 0));
+  auto* axle = static_cast<TPolygonGeometry_I*>(Child(Child(root, 1), 1));
+  EXPECT_NE(left, right);
+  EXPECT_EQ(left->GetSNode(), right->GetSNode());
+  EXPECT_EQ(left->GetShader(), right->GetShader());
+  auto* wheel = static_cast<SPolygonGeometry_I*>(left->GetSNode());
+  EXPECT_EQ(wheel->m_primType, PrimitiveType::kTriangle);
+  EXPECT_EQ(wheel->m_primCount, 1);
+  EXPECT_EQ(wheel->m_vertices.Count(), 3);
+  EXPECT_EQ(wheel->m_normals.Count(), 3);
+  ASSERT_EQ(wheel->GetVertexDataCount(), 3);
+  EXPECT_EQ(wheel->GetVertexDataAt(0)->m_usage, 0x10000u);
+  EXPECT_EQ(wheel->GetVertexDataAt(1)->m_usage, 0x10001u);
+  EXPECT_EQ(wheel->GetVertexDataAt(2)->m_usage, 0x20000u);
+  EXPECT_EQ(wheel->GetVertexDataAt(2)->GetClassID(), VertexDataVector4f_I::kClassId);
+  EXPECT_FLOAT_EQ(static_cast<VertexDataVector2f_I*>(wheel->GetVertexDataAt(1))->m_data[2].y, 1.0f);
+  EXPECT_TRUE(wheel->Validate());
+  auto* lines = static_cast<SPolygonGeometry_I*>(axle->GetSNode());
+  EXPECT_EQ(lines->m_primType, PrimitiveType::kLine);
+  EXPECT_EQ(lines->m_primCount, 2);
+  EXPECT_TRUE(lines->Validate());
+  // Lines have no normals: the same material draws them unlit.
+  EXPECT_TRUE(ShaderOf(left)->m_lightEnable);
+  EXPECT_FALSE(ShaderOf(axle)->m_lightEnable);
+  EXPECT_EQ(MaterialOf(left), MaterialOf(axle));
+  EXPECT_EQ(axle->m_colorMul, (Vector4f{0.8f, 0.8f, 0.8f, 1}));  // the material's colour, drawn unlit
+  EXPECT_EQ(left->m_colorMul, (Vector4f{1, 1, 1, 1}));
+  EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(ModelBuilderTest, MirroredAndShearedMatricesRoundTripThroughTheTransforms) {
+  // Column-vector matrices as the file gives them (translation in elements 3, 7, 11).
+  const float matrices[][16] = {
+      {1, 0, 0, 5, 0, 1, 0, -2, 0, 0, 1, 0.25f, 0, 0, 0, 1},
+      {0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1},               // a quarter turn about z
+      {-1, 0, 0, 1, 0, 1, 0, 2, 0, 0, 1, 3, 0, 0, 0, 1},               // mirrored in x
+      {2, 0.5f, 0.25f, 0, 0, 3, 0.75f, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1},  // scaled and sheared
+      {0.36f, 0.48f, -0.8f, 7, -0.8f, 0.6f, 0, 8, 0.48f, 0.64f, 0.6f, 9, 0, 0, 0, 1},
+      {0.001f, 0, 0, 19340, 0, -0.001f, 0, 0, 0, 0, 0.001f, -19340, 0, 0, 0, 1},
+  };
+  Scene s;
+  s.nodes.push_back(MakeNode("root", -1));
+  for (const auto& m : matrices) {
+    s.nodes.push_back(MakeNode("n", 0));
+    std::copy(std::begin(m), std::end(m), s.nodes.back().matrix);
+  }
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  for (int i = 0; i < int(std::size(matrices)); ++i) {
+    auto* t = static_cast<STransform_I*>(static_cast<TNode_I*>(Child(root, i))->GetSNode());
+    const Matrix4f local = t->GetLocalMatrix();
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) {
+        const float want = matrices[i][c * 4 + r], got = local.m[r * 4 + c];
+        EXPECT_NEAR(got, want, 1e-5f * std::max(1.0f, std::fabs(want)))
+            << "matrix " << i << " [" << r << "][" << c << "]";
+      }
+  }
+}
+
+TEST_F(ModelBuilderTest, MaterialsBecomeShadersByTheStatedConversion) {
+  Import::Material plain;
+  plain.diffuse[0] = 0.5f, plain.diffuse[1] = 0.25f, plain.diffuse[2] = 1;
+  plain.specular[0] = plain.specular[1] = plain.specular[2] = 0.5f;
+  plain.shininessStrength = 2;
+  plain.shininess = 0.5f;  // below 1: no highlight
+  plain.ambient[0] = plain.ambient[1] = plain.ambient[2] = 1;
+  plain.emissive[1] = 0.5f;
+  Import::EngineMaterial e = Import::ConvertMaterial(plain, false);
+  EXPECT_EQ(e.diffuse, (Vector3f{0.5f, 0.25f, 1}));
+  EXPECT_EQ(e.specular, (Vector3f{0, 0, 0}));
+  EXPECT_EQ(e.shininess, 0.0f);
+  EXPECT_EQ(e.emission, (Vector3f{0, 0.5f, 0}));  // the ambient colour is not sent anywhere
+  EXPECT_EQ(e.transparency, 0.0f);
+  EXPECT_TRUE(e.cull);
+  EXPECT_EQ(e.textureAlphaMode, Import::kTextureOpaque);
+
+  plain.shininess = 300;
+  plain.twoSided = true;
+  plain.diffuse[3] = 0.25f;
+  e = Import::ConvertMaterial(plain, false);
+  EXPECT_EQ(e.specular, (Vector3f{1, 1, 1}));  // times the strength, at most 1
+  EXPECT_EQ(e.shininess, 128.0f);
+  EXPECT_FALSE(e.cull);
+  EXPECT_FLOAT_EQ(e.transparency, 0.75f);
+  EXPECT_EQ(e.textureAlphaMode, Import::kTextureAlphaBlend);
+
+  Import::Material metal;
+  metal.metalRoughness = true;
+  metal.diffuse[0] = 1, metal.diffuse[1] = 0.5f, metal.diffuse[2] = 0;
+  metal.metallic = 1;
+  metal.roughness = 0.5f;
+  e = Import::ConvertMaterial(metal, true);
+  EXPECT_EQ(e.diffuse, (Vector3f{0.5f, 0.25f, 0}));
+  EXPECT_EQ(e.specular, (Vector3f{0.5f, 0.25f, 0}));
+  EXPECT_FLOAT_EQ(e.shininess, 2 / 0.0625f - 2);
+  EXPECT_EQ(e.textureAlphaMode, Import::kTextureOpaque);  // glTF states its alpha mode: opaque means opaque
+  metal.metallic = 0;
+  metal.roughness = 1;
+  e = Import::ConvertMaterial(metal, false);
+  EXPECT_EQ(e.diffuse, (Vector3f{1, 0.5f, 0}));
+  EXPECT_EQ(e.specular, (Vector3f{0, 0, 0}));
+  metal.alphaMode = 1;
+  EXPECT_EQ(Import::ConvertMaterial(metal, true).textureAlphaMode, Import::kTextureAlphaMask);
+  metal.alphaMode = 2;
+  e = Import::ConvertMaterial(metal, true);
+  EXPECT_EQ(e.textureAlphaMode, Import::kTextureAlphaBlend);
+  EXPECT_GE(e.transparency, 1.0f / 512);  // enough for the engines to blend
+  // A file that names no alpha mode: a texture with alpha is a cut-out.
+  Import::Material obj;
+  EXPECT_EQ(Import::ConvertMaterial(obj, true).textureAlphaMode, Import::kTextureAlphaMask);
+  obj.diffuse[0] = NAN, obj.shininess = NAN, obj.diffuse[3] = NAN;
+  e = Import::ConvertMaterial(obj, false);
+  EXPECT_EQ(e.diffuse.x, 0.0f);
+  EXPECT_EQ(e.shininess, 0.0f);
+  EXPECT_EQ(e.transparency, 0.0f);
+
+  // The objects carry the values: emission in AmbientColor (which the engines draw as emission).
+  Scene s;
+  s.nodes = {MakeNode("root", -1, {0})};
+  s.meshes = {MakeMesh("m")};
+  s.materials = {plain};
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  RenderMaterial_I* m = MaterialOf(Child(root, 0));
+  EXPECT_EQ(m->m_ambientColor, (Vector3f{0, 0.5f, 0}));
+  EXPECT_EQ(m->m_shininess, 128.0f);
+  EXPECT_FLOAT_EQ(m->m_transparency, 0.75f);
+  EXPECT_FALSE(ShaderOf(Child(root, 0))->m_cullEnable);
+}
+
+TEST_F(ModelBuilderTest, TexturesAreHandedOverScaledToPowersOfTwoWithTheMaterialsAlphaMode) {
+  EXPECT_EQ(Import::PowerOfTwoSide(1), 2u);  // a 1 x 1 image has no mip levels to build
+  EXPECT_EQ(Import::PowerOfTwoSide(211), 256u);
+  EXPECT_EQ(Import::PowerOfTwoSide(256), 256u);
+  EXPECT_EQ(Import::PowerOfTwoSide(100000), Import::kMaxTextureSide);
+
+  Scene s;
+  s.nodes = {MakeNode("root", -1, {0, 1})};
+  s.meshes = {MakeMesh("a", 3, 0), MakeMesh("b", 3, 1)};
+  s.meshes[0].uv[0] = s.meshes[1].uv[1] = {0, 0, 1, 0, 0, 1};
+  s.materials.resize(2);
+  s.materials[0].diffuseTexture = 0;
+  s.materials[1].diffuseTexture = 0;
+  s.materials[1].diffuseUVSet = 1;
+  s.materials[1].alphaMode = 2;
+  s.textures = {SmallTexture(true)};
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  auto* cut = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)));
+  auto* blend = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 1)));
+  ASSERT_TRUE(cut->IsA(ShaderTexture_I::kClassId));
+  ASSERT_TRUE(blend->IsA(ShaderTexture_I::kClassId));
+  EXPECT_EQ(cut->m_texCoordSource, 0);
+  EXPECT_EQ(blend->m_texCoordSource, 1);
+  EXPECT_EQ(cut->m_texture->GetAlphaMode(), 1);
+  EXPECT_EQ(blend->m_texture->GetAlphaMode(), 3);
+  Image_I* image = cut->m_texture->SourceImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->GetWidth(), 4);
+  EXPECT_EQ(image->GetHeight(), 2);
+  EXPECT_EQ(image->GetBytesPerPixel(), 4);
+  EXPECT_TRUE(cut->m_texture->m_fileObject.IsNil());  // given directly: nothing is read or cached beside the model
+  // Rows bottom first: the file's top row (red first) is the image's row 1; the ends keep their texels.
+  R8G8B8A8 p;
+  image->GetPixel(p, 0, 1);
+  EXPECT_EQ(p, (R8G8B8A8{255, 0, 0, 255}));
+  image->GetPixel(p, 3, 0);
+  EXPECT_EQ(p, (R8G8B8A8{128, 128, 128, 255}));  // a cut-out: alpha 128 lies above the cutoff of 0.5
+  EXPECT_EQ(TakeLog(), "");
+  // The blended texture keeps its alpha as it is; the cut-out is cut where the material says.
+  blend->m_texture->SourceImage()->GetPixel(p, 3, 0);
+  EXPECT_EQ(p.A, 128);
+  s.materials[0].alphaMode = 1;
+  s.materials[0].alphaCutoff = 0.6f;
+  root = Build(s);
+  Image_I* cutAt = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)))->m_texture->SourceImage();
+  cutAt->GetPixel(p, 3, 0);
+  EXPECT_EQ(p.A, 0);
+  cutAt->GetPixel(p, 0, 0);
+  EXPECT_EQ(p.A, 255);
+  s.materials[0].alphaMode = 0;
+
+  // Opaque materials get the texture without alpha, so the engines draw it opaque.
+  s.materials[1].alphaMode = 0;
+  s.materials[0].metalRoughness = true;
+  root = Build(s);
+  auto* opaque = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)));
+  EXPECT_EQ(opaque->m_texture->GetAlphaMode(), 0);
+  EXPECT_EQ(opaque->m_texture->SourceImage()->GetBytesPerPixel(), 3);
+}
+
+TEST_F(ModelBuilderTest, AMissingTextureWarnsOnceAndItsMaterialsKeepTheirColours) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1, {0, 1})};
+  s.meshes = {MakeMesh("a", 3, 0), MakeMesh("b", 3, 1)};
+  s.materials.resize(2);
+  s.materials[0].diffuseTexture = s.materials[1].diffuseTexture = 0;
+  s.materials[0].diffuse[0] = 0.25f;
+  s.textures.resize(1);
+  s.textures[0].source = "textures/gone.jpg";
+  s.textures[0].missing = true;
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(TakeLog(),
+            "Warn  Import(\"model.glb\"): the texture \"textures/gone.jpg\" is missing; its materials keep their "
+            "colours.\n");
+  EXPECT_TRUE(IsNilObject(ColorOf(Child(root, 0))));
+  EXPECT_EQ(MaterialOf(Child(root, 0))->m_diffuseColor.x, 0.25f);
+  // Pixels shorter than the size announced count as missing too.
+  s.textures[0] = SmallTexture(false);
+  s.textures[0].rgba.pop_back();
+  root = Build(s);
+  EXPECT_NE(TakeLog(), "");
+  EXPECT_TRUE(IsNilObject(ColorOf(Child(root, 0))));
+}
+
+TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
+  struct Case {
+    const char* error;
+    void (*spoil)(Scene&);
+  } cases[] = {
+      {"the scene has no nodes", [](Scene& s) { s.nodes.clear(); }},
+      {"node 1 has parent 2", [](Scene& s) { s.nodes[1].parent = 2; }},
+      {"node 1 has parent 1", [](Scene& s) { s.nodes[1].parent = 1; }},
+      {"node 0 has parent 0", [](Scene& s) { s.nodes[0].parent = 0; }},
+      {"node 2 names mesh 7", [](Scene& s) { s.nodes[2].meshes.push_back(7); }},
+      {"mesh 0 has index 3 of 3 vertices", [](Scene& s) { s.meshes[0].indices[1] = 3; }},
+      {"mesh 0 has streams of unequal lengths", [](Scene& s) { s.meshes[0].normals.pop_back(); }},
+      {"mesh 0 has streams of unequal lengths", [](Scene& s) { s.meshes[0].indices.pop_back(); }},
+      {"mesh 0 has streams of unequal lengths",
+       [](Scene& s) {
+         s.meshes[0].uv[1] = {1, 2};
+       }},
+      {"mesh 0 has primitive type 4", [](Scene& s) { s.meshes[0].primitive = 4; }},
+      {"mesh 0 names material 3", [](Scene& s) { s.meshes[0].material = 3; }},
+      {"material 0 names texture 0", [](Scene& s) { s.materials[0].diffuseTexture = 0; }},
+      {"material 0 reads texture-coordinate set 2", [](Scene& s) { s.materials[0].diffuseUVSet = 2; }},
+  };
+  for (const Case& c : cases) {
+    Scene s;
+    s.nodes = {MakeNode("root", -1), MakeNode("a", 0), MakeNode("b", 1, {0})};
+    s.meshes = {MakeMesh("m")};
+    s.materials.resize(1);
+    c.spoil(s);
+    std::string error;
+    EXPECT_TRUE(Import::BuildModel(s, "bad.obj", error).IsNil()) << c.error;
+    EXPECT_EQ(error, c.error);
+  }
+  EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(ModelBuilderTest, WhatTheImportLeavesOutIsOneInfoLine) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1)};
+  s.leftOut = "It leaves out 2 animations and 1 camera.";
+  int saved = g_LogLevel;
+  g_LogLevel = 0;
+  std::string error;
+  EXPECT_FALSE(Import::BuildModel(s, "walk.fbx", error).IsNil());
+  g_LogLevel = saved;
+  EXPECT_EQ(TakeLog(), "Info  Import(\"walk.fbx\"): It leaves out 2 animations and 1 camera.\n");
+}
+
+}  // namespace
+}  // namespace PM::Test

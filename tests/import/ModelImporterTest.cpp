@@ -1,0 +1,123 @@
+// The importer module as hosts reach it: CreateImportModule("Maya"), Import, TakeRoot, and the script
+// function ImportModel with the names it registers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "core/Log.h"
+#include "core/ResultCode.h"
+#include "core/StartUp.h"
+#include "geometry/PolygonGeometry.h"
+#include "scene/ImportModelFunction.h"
+#include "scene/ImportModule.h"
+#include "scene/Transform.h"
+#include "script/lang/Parser.h"
+#include "script/object/ScriptEngine.h"
+#include "storage/Storage.h"
+#include "support/LogCapture.h"
+#include "support/TestEnv.h"
+
+namespace PM::Test {
+namespace {
+
+const std::string kBox = "/usr/share/assimp/models/glTF2/BoxTextured-glTF/BoxTextured.gltf";
+
+class ModelImporterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::ifstream(kBox)) GTEST_SKIP() << "needs the model corpus (assimp-testmodels)";
+    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
+    unsetenv("PM_MODULE_DIR");
+    ASSERT_EQ(DLLInitialize(1), 0u);
+    m_started = true;
+  }
+  void TearDown() override {
+    if (m_started) DLLDeInitialize(0);
+  }
+  static std::string Name(ScriptObject* o) { return static_cast<Object_I*>(o)->m_name.CStr(); }
+
+  TempDir m_dir;
+  bool m_started = false;
+};
+
+TEST_F(ModelImporterTest, ImportBuildsTheTreeAndTakeRootHandsItOverOnce) {
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  EXPECT_STREQ(importer->GetTypeName(), "Maya");
+  LogCapture log;
+  ASSERT_EQ(importer->Import(kBox.c_str()), SOK);
+  Obj<ScriptObject> root;
+  root.Attach(importer->TakeRoot());
+  EXPECT_EQ(importer->TakeRoot(), nullptr);
+  ASSERT_TRUE(root->IsA(TTransform_I::kClassId));
+  EXPECT_EQ(Name(root), "nodes_0_");
+  auto* node = static_cast<TBranch_I*>(static_cast<TBranch_I*>(root.Get())->m_children[0].Get());
+  EXPECT_EQ(Name(node), "nodes_1_");
+  auto* box = static_cast<TPolygonGeometry_I*>(node->m_children[0].Get());
+  ASSERT_TRUE(box->IsA(TPolygonGeometry_I::kClassId));
+  EXPECT_EQ(static_cast<SPolygonGeometry_I*>(box->GetSNode())->m_primCount, 12);
+  EXPECT_EQ(log.Text(), "");
+  importer->Release();  // the tree stays the caller's
+  EXPECT_TRUE(root->IsA(TTransform_I::kClassId));
+}
+
+TEST_F(ModelImporterTest, AFailedImportLogsOneErrorNamingTheFileAndAttachesNothing) {
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  ASSERT_EQ(importer->Import(kBox.c_str()), SOK);  // a root from before is dropped by the next import
+  const std::string missing = m_dir.File("truck.glb");
+  const std::string empty = m_dir.File("empty.obj");
+  { std::ofstream(empty) << "# nothing\n"; }
+  for (const std::string& file : {missing, empty}) {
+    LogCapture log;
+    EXPECT_EQ(importer->Import(file.c_str()), EFail) << file;
+    EXPECT_EQ(importer->TakeRoot(), nullptr);
+    EXPECT_EQ(log.Lines(), 1) << log.Text();
+    EXPECT_EQ(log.Text().rfind("Error Import: Cannot import \"" + file + "\": ", 0), 0u) << log.Text();
+  }
+  LogCapture log;
+  EXPECT_EQ(importer->Import(""), EInvalidArgument);
+  EXPECT_EQ(importer->Import(nullptr), EInvalidArgument);
+  EXPECT_EQ(log.Text(), "Error Import: no file name given.\nError Import: no file name given.\n");
+  importer->Release();
+}
+
+TEST_F(ModelImporterTest, ImportModelAnswersTheRootAndRegistersItsNamesOnceEach) {
+  Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));  // again: nothing new
+  ScriptNamespace* names = engine->GetNamespace();
+  LogCapture log;
+  int errors = 0;
+  // The second import of the same file numbers its names; a relative name is read from the script's folder.
+  const std::string folder = kBox.substr(0, kBox.rfind('/') + 1);
+  Parser::ParseText(engine, String(("RenderChannel:c . { .SceneRoot ImportModel('" + kBox + "'); };").c_str()),
+                    String("test"), kParseCountLines, &errors);
+  {
+    ReadPathScope scope(String(folder.c_str()));
+    Parser::ParseText(
+        engine, String("TTransform:second . { }; RenderChannel:d . { .SceneRoot ImportModel('BoxTextured.gltf'); };"),
+        String("test"), kParseCountLines, &errors);
+  }
+  ScriptObject* first = names->FindObject(String("nodes_0_"));
+  ScriptObject* second = names->FindObject(String("nodes_0__2"));
+  ASSERT_TRUE(first->IsA(TTransform_I::kClassId));
+  ASSERT_TRUE(second->IsA(TTransform_I::kClassId));
+  EXPECT_NE(first, second);
+  EXPECT_EQ(Name(second), "nodes_0__2");
+  EXPECT_TRUE(names->FindObject(String("nodes_1_"))->IsA(TTransform_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("Mesh"))->IsA(SPolygonGeometry_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("Mesh_2"))->IsA(SPolygonGeometry_I::kClassId));
+  // Wrong arguments and a failed import: logged, nil.
+  Parser::ParseText(engine, String("ImportModel(3); ImportModel('missing.obj');"), String("test"), kParseCountLines,
+                    &errors);
+  EXPECT_NE(log.Text().find("Error CallGlobalFunction: invalid arguments for function 0x0007 \"ImportModel\"."),
+            std::string::npos)
+      << log.Text();
+  EXPECT_NE(log.Text().find("Error Import: Cannot import \"missing.obj\""), std::string::npos) << log.Text();
+}
+
+}  // namespace
+}  // namespace PM::Test

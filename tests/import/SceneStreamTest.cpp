@@ -1,0 +1,380 @@
+// The import scene stream: its bytes, and a decoder that turns every lie, cut and excess into an error
+// without a crash or an allocation the bytes did not pay for.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "import/SceneStream.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer's count of live heap bytes (its allocator interface; g++ ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace PM::Import {
+namespace {
+
+class StringSink : public ByteSink {
+ public:
+  bool Write(const void* bytes, size_t count) override {
+    data.append(static_cast<const char*>(bytes), count);
+    return true;
+  }
+  std::string data;
+};
+
+// Hands out the bytes in pieces of at most `piece`, as a pipe does.
+class StringSource : public ByteSource {
+ public:
+  explicit StringSource(std::string bytes, size_t piece = 7) : m_bytes(std::move(bytes)), m_piece(piece) {}
+  size_t Read(void* into, size_t count) override {
+    const size_t n = std::min({count, m_piece, m_bytes.size() - m_pos});
+    std::memcpy(into, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return n;
+  }
+
+ private:
+  std::string m_bytes;
+  size_t m_piece;
+  size_t m_pos = 0;
+};
+
+Scene SampleScene() {
+  Scene s;
+  Texture t;
+  t.source = "logo.png";
+  t.width = 2;
+  t.height = 1;
+  t.rgba = {255, 0, 0, 255, 0, 255, 0, 128};
+  t.hasAlpha = true;
+  s.textures.push_back(t);
+  Texture gone;
+  gone.source = "..\\maps\\gone.jpg";
+  gone.missing = true;
+  s.textures.push_back(gone);
+  Material m;
+  m.name = "paint";
+  m.diffuse[0] = 0.25f;
+  m.specular[1] = 0.5f;
+  m.emissive[2] = 0.125f;
+  m.ambient[0] = 1;
+  m.shininess = 32;
+  m.shininessStrength = 0.75f;
+  m.twoSided = true;
+  m.metalRoughness = true;
+  m.metallic = 0.5f;
+  m.roughness = 0.25f;
+  m.alphaMode = 1;
+  m.alphaCutoff = 0.4f;
+  m.diffuseTexture = 0;
+  m.diffuseUVSet = 1;
+  s.materials.push_back(m);
+  s.materials.emplace_back();
+  Mesh tri;
+  tri.name = "tri";
+  tri.material = 0;
+  tri.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  tri.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+  tri.uv[0] = {0, 0, 1, 0, 0, 1};
+  tri.uv[1] = {0, 0, 0.5f, 0, 0, 0.5f};
+  tri.colors = std::vector<float>(12, 0.5f);
+  tri.indices = {0, 1, 2};
+  s.meshes.push_back(tri);
+  Mesh line;
+  line.name = "line";
+  line.primitive = 2;
+  line.material = 1;
+  line.positions = {0, 0, 0, 2, 2, 2};
+  line.indices = {0, 1};
+  s.meshes.push_back(line);
+  Node root;
+  root.name = "root";
+  s.nodes.push_back(root);
+  Node child;
+  child.name = "child";
+  child.parent = 0;
+  child.matrix[3] = 5;
+  child.meshes = {0, 1, 0};
+  s.nodes.push_back(child);
+  s.leftOut = "Not imported: 1 camera.";
+  return s;
+}
+
+std::string Encode(const Scene& s) {
+  StringSink sink;
+  EXPECT_TRUE(WriteSceneStream(s, sink));
+  return sink.data;
+}
+
+DecodeResult Decode(const std::string& bytes, Scene& scene, uint64_t maxBytes = uint64_t{1} << 31) {
+  StringSource source(bytes);
+  return DecodeSceneStream(source, maxBytes, scene);
+}
+
+template <class T>
+void Put(std::string& bytes, size_t at, T value) {
+  std::memcpy(bytes.data() + at, &value, sizeof value);
+}
+
+// Where a field of the sample's stream sits: the header is 17 bytes (magic, version, outcome, body size).
+size_t Find(const std::string& bytes, const std::string& name) {
+  const size_t at = bytes.find(name);
+  EXPECT_NE(at, std::string::npos) << name;
+  return at + name.size();
+}
+
+TEST(SceneStream, RoundTripKeepsEveryField) {
+  const Scene in = SampleScene();
+  const std::string bytes = Encode(in);
+  EXPECT_EQ(bytes.size(), 17 + SceneBodySize(in));
+  Scene out;
+  const DecodeResult r = Decode(bytes, out);
+  ASSERT_EQ(r.kind, DecodeResult::Scene) << r.message;
+  ASSERT_EQ(out.textures.size(), 2u);
+  EXPECT_EQ(out.textures[0].source, "logo.png");
+  EXPECT_EQ(out.textures[0].rgba, in.textures[0].rgba);
+  EXPECT_TRUE(out.textures[0].hasAlpha);
+  EXPECT_TRUE(out.textures[1].missing);
+  EXPECT_EQ(out.textures[1].source, "..\\maps\\gone.jpg");
+  ASSERT_EQ(out.materials.size(), 2u);
+  const Material& m = out.materials[0];
+  EXPECT_EQ(m.name, "paint");
+  EXPECT_EQ(m.diffuse[0], 0.25f);
+  EXPECT_EQ(m.specular[1], 0.5f);
+  EXPECT_EQ(m.emissive[2], 0.125f);
+  EXPECT_EQ(m.ambient[0], 1);
+  EXPECT_EQ(m.shininess, 32);
+  EXPECT_EQ(m.shininessStrength, 0.75f);
+  EXPECT_TRUE(m.twoSided && m.metalRoughness);
+  EXPECT_EQ(m.metallic, 0.5f);
+  EXPECT_EQ(m.roughness, 0.25f);
+  EXPECT_EQ(m.alphaMode, 1);
+  EXPECT_EQ(m.alphaCutoff, 0.4f);
+  EXPECT_EQ(m.diffuseTexture, 0);
+  EXPECT_EQ(m.diffuseUVSet, 1u);
+  EXPECT_EQ(out.materials[1].diffuseTexture, -1);
+  ASSERT_EQ(out.meshes.size(), 2u);
+  EXPECT_EQ(out.meshes[0].positions, in.meshes[0].positions);
+  EXPECT_EQ(out.meshes[0].normals, in.meshes[0].normals);
+  EXPECT_EQ(out.meshes[0].uv[0], in.meshes[0].uv[0]);
+  EXPECT_EQ(out.meshes[0].uv[1], in.meshes[0].uv[1]);
+  EXPECT_EQ(out.meshes[0].colors, in.meshes[0].colors);
+  EXPECT_EQ(out.meshes[0].indices, in.meshes[0].indices);
+  EXPECT_EQ(out.meshes[1].primitive, 2);
+  EXPECT_EQ(out.meshes[1].material, 1u);
+  EXPECT_TRUE(out.meshes[1].normals.empty() && out.meshes[1].uv[0].empty() && out.meshes[1].colors.empty());
+  ASSERT_EQ(out.nodes.size(), 2u);
+  EXPECT_EQ(out.nodes[1].name, "child");
+  EXPECT_EQ(out.nodes[1].parent, 0);
+  EXPECT_EQ(out.nodes[1].matrix[3], 5);
+  EXPECT_EQ(out.nodes[1].meshes, (std::vector<uint32_t>{0, 1, 0}));
+  EXPECT_EQ(out.leftOut, "Not imported: 1 camera.");
+}
+
+// Arrays large enough to bypass the writer's buffer still follow the small fields before them.
+TEST(SceneStream, LargeArraysKeepTheirPlace) {
+  Scene in = SampleScene();
+  for (uint32_t side : {100u, 3u}) {
+    Texture t;
+    t.source = "big" + std::to_string(side);
+    t.width = t.height = side;
+    for (uint32_t i = 0; i < side * side * 4; ++i) t.rgba.push_back(static_cast<uint8_t>(i * 7));
+    in.textures.push_back(t);
+  }
+  Mesh& big = in.meshes[0];
+  for (int i = 0; i < 30000; ++i) {
+    big.positions.insert(big.positions.end(), {float(i), 1, 2});
+    big.normals.insert(big.normals.end(), {0, 0, 1});
+    big.uv[0].insert(big.uv[0].end(), {0.5f, float(i)});
+    big.uv[1].insert(big.uv[1].end(), {0.25f, 0});
+    big.colors.insert(big.colors.end(), {1, 1, 1, 1});
+    big.indices.insert(big.indices.end(), {0u, 1u, uint32_t(i + 3)});
+  }
+  Scene out;
+  for (size_t piece : {size_t{1} << 20, size_t{4093}}) {
+    StringSource source(Encode(in), piece);
+    const DecodeResult r = DecodeSceneStream(source, uint64_t{1} << 31, out);
+    ASSERT_EQ(r.kind, DecodeResult::Scene) << r.message;
+    EXPECT_EQ(out.textures[2].rgba, in.textures[2].rgba);
+    EXPECT_EQ(out.textures[3].rgba, in.textures[3].rgba);
+    EXPECT_EQ(out.meshes[0].positions, big.positions);
+    EXPECT_EQ(out.meshes[0].uv[0], big.uv[0]);
+    EXPECT_EQ(out.meshes[0].colors, big.colors);
+    EXPECT_EQ(out.meshes[0].indices, big.indices);
+    EXPECT_EQ(out.meshes[1].positions, in.meshes[1].positions);
+    EXPECT_EQ(out.nodes[1].meshes, in.nodes[1].meshes);
+  }
+}
+
+TEST(SceneStream, BytesArePinned) {
+  Scene s;
+  s.materials.emplace_back();
+  s.nodes.emplace_back();
+  s.nodes[0].name = "r";
+  const std::string bytes = Encode(s);
+  // Header, body size 187, no textures, one default material, no meshes, one node "r", no note, end.
+  const std::string head(
+      "PMIS"
+      "\x01\0\0\0"
+      "\0"
+      "\xbb\0\0\0\0\0\0\0"
+      "\0\0\0\0"
+      "\x01\0\0\0"
+      "\0\0\0\0",
+      29);
+  EXPECT_EQ(bytes.substr(0, 29), head);
+  EXPECT_EQ(bytes.size(), 17u + 187u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 4), "PMIE");
+
+  StringSink failure;
+  ASSERT_TRUE(WriteFailureStream(StreamOutcome::Refused, "bad", failure));
+  EXPECT_EQ(failure.data, std::string("PMIS\x01\0\0\0\x01\x03\0\0\0badPMIE", 20));
+  Scene out;
+  const DecodeResult r = Decode(failure.data, out);
+  EXPECT_EQ(r.kind, DecodeResult::Failure);
+  EXPECT_EQ(r.outcome, StreamOutcome::Refused);
+  EXPECT_EQ(r.message, "bad");
+}
+
+TEST(SceneStream, EveryCutIsTruncatedAndLeavesNoScene) {
+  const std::string bytes = Encode(SampleScene());
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    Scene out;
+    out.nodes.emplace_back();
+    const DecodeResult r = Decode(bytes.substr(0, n), out);
+    ASSERT_EQ(r.kind, DecodeResult::Truncated) << n;
+    EXPECT_TRUE(out.nodes.empty() && out.meshes.empty() && out.textures.empty()) << n;
+  }
+}
+
+TEST(SceneStream, LyingFieldsAreDamage) {
+  const std::string good = Encode(SampleScene());
+  struct Lie {
+    const char* what;
+    std::string bytes;
+    const char* message;
+  };
+  std::vector<Lie> lies;
+  auto lie = [&](const char* what, auto edit, const char* message) {
+    std::string b = good;
+    edit(b);
+    lies.push_back({what, b, message});
+  };
+  const size_t tri = Find(good, "tri");  // primitive, attributes, material, vertices, faces follow
+  const size_t line = Find(good, "line");
+  const size_t paint = Find(good, "paint");
+  const size_t child = Find(good, "child");
+  lie(
+      "magic", [](std::string& b) { b[0] = 'X'; }, "it does not begin with \"PMIS\"");
+  lie(
+      "version", [](std::string& b) { Put<uint32_t>(b, 4, 2); }, "its version is 2, not 1");
+  lie(
+      "outcome", [](std::string& b) { b[8] = 9; }, "its outcome 9 is unknown");
+  lie(
+      "primitive", [&](std::string& b) { b[tri] = 4; }, "mesh 0 has the primitive type 4");
+  lie(
+      "attributes", [&](std::string& b) { b[tri + 1] = 0x10; }, "mesh 0 has unknown attributes");
+  lie(
+      "material", [&](std::string& b) { Put<uint32_t>(b, tri + 2, 2); }, "mesh 0 names material 2 of 2");
+  lie(
+      "vertex count", [&](std::string& b) { Put<uint32_t>(b, tri + 6, 0x40000000); },
+      "mesh 0's positions announces 3221225472 values");
+  lie(
+      "vertex index", [&](std::string& b) { Put<uint32_t>(b, line + 14 + 6 * 4 + 4, 2); },
+      "mesh 1 has the index 2 for 2 vertices");
+  lie(
+      "texture index", [&](std::string& b) { Put<int32_t>(b, paint + 18 * 4 + 2, 2); },
+      "material 0 names texture 2 of 2");
+  lie(
+      "alpha mode", [&](std::string& b) { b[paint + 18 * 4 + 1] = 3; }, "material 0 has the alpha mode 3");
+  lie(
+      "uv set", [&](std::string& b) { Put<uint32_t>(b, paint + 18 * 4 + 6, 2); },
+      "material 0 reads texture-coordinate set 2");
+  lie(
+      "parent", [&](std::string& b) { Put<int32_t>(b, child, 1); }, "node 1 has the parent 1");
+  lie(
+      "node mesh", [&](std::string& b) { Put<uint32_t>(b, child + 4 + 64 + 4 + 4, 7); }, "node 1 names mesh 7 of 2");
+  lie(
+      "texture size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "logo.png") + 1, 40000); },
+      "texture 0 has the size 40000x1");
+  lie(
+      "missing with size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "gone.jpg") + 1, 1); },
+      "texture 1 is missing yet has a size");
+  lie(
+      "string length", [&](std::string& b) { Put<uint32_t>(b, tri - 3 - 4, 1u << 30); },
+      "a mesh's name is 1073741824 bytes long");
+  lie(
+      "item count", [&](std::string& b) { Put<uint32_t>(b, 17, 0xFFFFFFFF); }, "it announces 4294967295 textures");
+  lie(
+      "end marker", [](std::string& b) { b[b.size() - 1] = 'X'; }, "its end marker is wrong");
+  lie(
+      "body too short", [](std::string& b) { Put<uint64_t>(b, 9, b.size() - 17 - 10); }, "it runs past the");
+  lie(
+      "body too long",
+      [](std::string& b) {
+        Put<uint64_t>(b, 9, b.size() - 17 + 3);
+        b += "xyz";
+      },
+      "3 bytes of its announced body are left over");
+  for (const Lie& l : lies) {
+    Scene out;
+    const DecodeResult r = Decode(l.bytes, out);
+    EXPECT_EQ(r.kind, DecodeResult::Damaged) << l.what << ": " << r.message;
+    EXPECT_NE(r.message.find(l.message), std::string::npos) << l.what << ": " << r.message;
+    EXPECT_TRUE(out.nodes.empty() && out.meshes.empty()) << l.what;
+  }
+}
+
+TEST(SceneStream, BodyAboveTheOutputLimitIsRefusedBeforeReadingIt) {
+  const std::string bytes = Encode(SampleScene());
+  Scene out;
+  const DecodeResult r = Decode(bytes, out, 100);
+  EXPECT_EQ(r.kind, DecodeResult::Failure);
+  EXPECT_EQ(r.outcome, StreamOutcome::OutputLimit);
+  EXPECT_TRUE(out.nodes.empty());
+}
+
+// A stream that announces 2 GiB of body and half a billion vertices, then stops: the decoder holds no
+// more than a few MiB whatever was promised.
+TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
+  std::string b("PMIS\x01\0\0\0\0", 9);
+  b.append(std::string("\0\0\0\x80\0\0\0\0", 8));           // body: 2 GiB
+  b.append(std::string("\0\0\0\0\x01\0\0\0\0\0\0\0", 12));  // no textures, one material named ""
+  b.append(std::string(18 * 4 + 2, '\0'));
+  b.append(std::string("\xff\xff\xff\xff\0\0\0\0", 8));
+  b.append(
+      std::string("\x01\0\0\0"
+                  "\0\0\0\0"
+                  "\x03"
+                  "\0"
+                  "\0\0\0\0",
+                  14));                            // one mesh "", triangles, material 0
+  b.append(std::string("\0\0\0\x0a\0\0\0\0", 8));  // 167772160 vertices (1.9 GiB of positions), no faces
+  b.append(std::string(1 << 16, '\x01'));          // and then only 64 KiB of them
+#if defined(__SANITIZE_ADDRESS__)
+  const size_t before = __sanitizer_get_current_allocated_bytes();
+#endif
+  class PeakSource : public StringSource {
+   public:
+    using StringSource::StringSource;
+    size_t Read(void* into, size_t count) override {
+#if defined(__SANITIZE_ADDRESS__)
+      peak = std::max(peak, __sanitizer_get_current_allocated_bytes());
+#endif
+      return StringSource::Read(into, count);
+    }
+    size_t peak = 0;
+  } source(b, 4096);
+  Scene out;
+  const DecodeResult r = DecodeSceneStream(source, uint64_t{4} << 30, out);
+  EXPECT_EQ(r.kind, DecodeResult::Truncated) << r.message;
+#if defined(__SANITIZE_ADDRESS__)
+  EXPECT_LT(source.peak - before, size_t{16} << 20);
+#endif
+}
+
+}  // namespace
+}  // namespace PM::Import

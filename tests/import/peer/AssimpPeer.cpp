@@ -1,0 +1,48 @@
+// The tests' figures from Assimp itself: opens one file with the reader's post-processing and limits and
+// prints what Assimp holds, without any code of the reader's in between.
+//   pm-import-peer FILE       prints "loaded MESHES VERTICES TRIANGLES LINES POINTS" or "refused MESSAGE"
+//   pm-import-peer --extensions   prints the extensions Assimp reads ("*.3ds;*.obj;...")
+#include <assimp/scene.h>
+#include <sys/resource.h>
+#include <assimp/Importer.hpp>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "import/AssimpSetup.h"
+#include "import/ReaderProcess.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) return 2;
+  Assimp::Importer importer;
+  if (!std::strcmp(argv[1], "--extensions")) {
+    std::string list;
+    importer.GetExtensionList(list);
+    std::printf("%s\n", list.c_str());
+    return 0;
+  }
+  const rlimit as{PM::Import::kDefaultAddressSpace, PM::Import::kDefaultAddressSpace};
+  const rlimit cpu{PM::Import::kDefaultCpuSeconds, PM::Import::kDefaultCpuSeconds + 1};
+  const rlimit core{0, 0};
+  setrlimit(RLIMIT_AS, &as);
+  setrlimit(RLIMIT_CPU, &cpu);
+  setrlimit(RLIMIT_CORE, &core);
+  PM::Import::ConfigureImporter(importer);
+  const aiScene* scene = importer.ReadFile(argv[1], PM::Import::ReaderPostProcessing());
+  if (!scene) {
+    std::printf("refused %s\n", importer.GetErrorString());
+    return 0;
+  }
+  unsigned long vertices = 0, faces[4] = {0, 0, 0, 0};
+  for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
+    const aiMesh* m = scene->mMeshes[i];
+    vertices += m->mNumVertices;
+    for (unsigned f = 0; f < m->mNumFaces; ++f) {
+      const unsigned n = m->mFaces[f].mNumIndices;
+      if (n >= 1 && n <= 3) ++faces[n];
+    }
+  }
+  std::printf("loaded %u %lu %lu %lu %lu\n", scene->mNumMeshes, vertices, faces[3], faces[2], faces[1]);
+  return 0;
+}

@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""Checks of `pm-run --view` on model files: the summary line against Assimp's own figures, and the
+drawn model on both engines. OpenGL's frame is compared with the reference PNG of tests/import/reference
+(each channel within 3, at most 0.2 % of the pixels beyond), the Direct3D 8 frame with the same reference
+by the cross-back-end rule (pm-cross-image-check); some cases check exact pixels on both.
+
+    view_check.py PM_RUN VIEW_PEER CROSS_IMAGE_CHECK CASE
+
+A reference is (re)written from the OpenGL frame with PM_WRITE_REFERENCES=1."""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from PIL import Image, ImageChops
+
+here = os.path.dirname(os.path.abspath(__file__))
+references = os.path.join(here, "reference")
+data = os.path.join(here, "data")
+corpus = "/usr/share/assimp/models"
+
+TOLERANCE = 3
+MAX_BEYOND = 0.002
+# The frames are drawn small, straight on where a case needs known pixels.
+SMALL = "RenderPipe:Pipe.Resolution (200, 150);"
+STRAIGHT = "STransform:SviewOrbit.Rotation (0, 0, 0);"
+SUMMARY = re.compile(r"^(.*): (\d+) nodes, (\d+) geometries, (\d+) triangles, (\d+) lines, (\d+) points, "
+                     r"(\d+) textures; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
+
+
+def view(pm_run, model, engine, tmp, extra="", out=None):
+    cmd = [pm_run, "--log-level", "2", "--engine", engine, "--view", model, "--frames", "3"]
+    if extra:
+        cmd += ["-e", extra]
+    if out:
+        cmd += ["--screenshot", out]
+    env = dict(os.environ, PM_LOG_DIR=tmp)
+    r = subprocess.run(cmd, cwd=tmp, capture_output=True, text=True, timeout=240, env=env)
+    if r.returncode != 0 or (out and not os.path.exists(out)):
+        raise AssertionError(f"{' '.join(cmd)} exited {r.returncode}\n{r.stderr[-3000:]}")
+    return r.stdout, r.stderr
+
+
+def summary(stdout):
+    lines = [l for l in stdout.splitlines() if SUMMARY.match(l)]
+    if len(lines) != 1:
+        raise AssertionError(f"not one summary line:\n{stdout}")
+    return SUMMARY.match(lines[0]).groups()
+
+
+def compare(out, reference):
+    if os.environ.get("PM_WRITE_REFERENCES") == "1":
+        Image.open(out).convert("RGB").save(reference)
+        return
+    got = Image.open(out).convert("RGB")
+    want = Image.open(reference).convert("RGB")
+    if got.size != want.size:
+        raise AssertionError(f"{out}: size {got.size}, reference {want.size}")
+    diff = ImageChops.difference(got, want)
+    beyond = sum(1 for p in diff.getdata() if max(p) > TOLERANCE)
+    if beyond > MAX_BEYOND * got.size[0] * got.size[1]:
+        diff_file = out[:-4] + ".diff.png"
+        diff.point(lambda v: 255 if v > TOLERANCE else 0).save(diff_file)
+        raise AssertionError(f"{out}: {beyond} pixels differ from {reference} by more than {TOLERANCE} "
+                             f"(diff image {diff_file})")
+
+
+def cross(checker, got, reference, base):
+    r = subprocess.run([checker, got, reference, base], capture_output=True, text=True, timeout=120)
+    if r.returncode != 0:
+        raise AssertionError(f"{got} against {reference}: {r.stdout.strip()}{r.stderr[-2000:]}")
+
+
+def exact(image_file, engine, wanted, tolerance=2):
+    image = Image.open(image_file).convert("RGB")
+    for (x, y), colour in wanted.items():
+        for dx in range(-2, 3):
+            for dy in range(-2, 3):
+                got = image.getpixel((x + dx, y + dy))
+                if any(abs(g - w) > tolerance for g, w in zip(got, colour)):
+                    raise AssertionError(f"{engine}: pixel ({x + dx}, {y + dy}) is {got}, expected {colour}")
+
+
+def counts(model):
+    # The summary's counts and bounds equal those of Assimp itself, triangulated, for the same file.
+    def case(pm_run, peer, checker, tmp):
+        ours = summary(view(pm_run, model, "OpenGL", tmp)[0])
+        r = subprocess.run([peer, model], capture_output=True, text=True, timeout=120)
+        theirs = SUMMARY.match(r.stdout.strip())
+        if not theirs:
+            raise AssertionError(f"the peer printed {r.stdout!r} {r.stderr[-2000:]}")
+        theirs = theirs.groups()
+        # The counts but that of textures (Assimp counts only embedded ones) exactly; the bounds within a
+        # float's rounding of the node transforms, relative to the model's size.
+        bounds = [(float(a), float(b)) for a, b in zip(ours[7:], theirs[7:])]
+        size = max([abs(b) for _, b in bounds] + [1e-30])
+        if ours[:6] != theirs[:6] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
+            raise AssertionError(f"ours   {ours}\nAssimp {theirs}")
+        print(f"{os.path.basename(model)}: {ours[1]} nodes, {ours[2]} geometries, {ours[3]} triangles")
+    return case
+
+
+def picture(model, reference, extra=SMALL, wanted=None, warnings=()):
+    # The model through both engines: OpenGL against the reference, Direct3D 8 by the cross-back-end rule.
+    def case(pm_run, peer, checker, tmp):
+        ref = os.path.join(references, reference) if reference else None
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{engine}.png")
+            _, stderr = view(pm_run, model, engine, tmp, extra, out)
+            warns = [l for l in stderr.splitlines() if l.startswith("Warn ")]
+            if sorted(warns) != sorted(warnings):
+                raise AssertionError(f"{engine}: warnings {warns}, expected {list(warnings)}")
+            if wanted:
+                exact(out, engine, wanted)
+            if not ref:
+                continue
+            if engine == "OpenGL":
+                compare(out, ref)
+            else:
+                cross(checker, out, ref, os.path.join(tmp, "cross"))
+    return case
+
+
+def missing(name):
+    return (f'Warn  Import("{corpus}/FBX/spider.fbx"): the texture "D:\\projects\\assimp_int\\test\\models\\OBJ\\'
+            f'{name}" is missing; its materials keep their colours.')
+
+
+box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
+CASES = {
+    "counts_gltf": counts(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb")),
+    "counts_fbx": counts(os.path.join(corpus, "FBX", "cubes_with_names.fbx")),
+    "counts_fbx_mirrored": counts(os.path.join(corpus, "FBX", "cubes_with_mirroring_and_pivot.fbx")),
+    "counts_obj": counts(os.path.join(corpus, "OBJ", "spider.obj")),
+    "counts_obj_mixed": counts(os.path.join(corpus, "OBJ", "testmixed.obj")),
+    # Meshes that several nodes use count once for each.
+    "counts_shared_gltf": counts(os.path.join(corpus, "glTF2", "textureTransform", "TextureTransformTest.gltf")),
+    "counts_shared_dae": counts(os.path.join(corpus, "Collada", "teapot_instancenodes.DAE")),
+    # The textured box in its three forms: its logo on the faces, one picture for all three.
+    "box_gltf": picture(os.path.join(box, "BoxTextured.gltf"), "box.png"),
+    "box_glb": picture(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb"), "box.png"),
+    "box_embedded": picture(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Embedded", "BoxTextured.gltf"),
+                            "box.png"),
+    # JPEG textures whose sides are not powers of two (249 x 250, 250 x 250, 768 x 768).
+    "spider_jpeg": picture(os.path.join(corpus, "OBJ", "spider.obj"), "spider.png"),
+    # The same spider with its textures missing: one Warn for each, and the materials' colours.
+    "spider_missing": picture(os.path.join(corpus, "FBX", "spider.fbx"), "spider_missing.png",
+                              warnings=[missing(n) for n in ("drkwood2.jpg", "wal67ar_small.jpg",
+                                                             "engineflare1.jpg", "SpiderTex.jpg")]),
+    # Material colours under the view's light (0.75 along the view, ambient 0.25), faces turned to the
+    # camera: each shows its diffuse colour; the green one's white specular colour at an exponent below 1
+    # gives no highlight; the blue one's full ambient colour is not drawn as emission, its emission is.
+    "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
+                       {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
+    # A colour set: the vertices' colours take the place of the material's.
+    "vertex_colours": picture(os.path.join(corpus, "OBJ", "cube_with_vertexcolors.obj"), "vertex_colours.png"),
+    # Sizes far from the channel's default clipping (0.5 to 1024): the view clips from the bounds.
+    "scale_tiny": picture(os.path.join(data, "tiny.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
+    "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
+}
+
+if __name__ == "__main__":
+    pm_run, peer, checker, name = sys.argv[1:5]
+    tmp = tempfile.mkdtemp(prefix=f"pm-view-{name}-")
+    try:
+        CASES[name](pm_run, peer, checker, tmp)
+    except AssertionError as e:
+        print(f"{name}: FAILED: {e}\n  images kept in {tmp}")
+        sys.exit(1)
+    shutil.rmtree(tmp)
+    print(f"{name}: ok")
