@@ -19,14 +19,12 @@
 #include "render/Texture2D.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM::Import {
 
 namespace {
 
-// Usage words of the streams the shaders bind: texture-coordinate set k, the colour set.
-constexpr uint32_t kUsageTexCoord = 0x10000;
-constexpr uint32_t kUsageColor = 0x20000;
 constexpr uint64_t kMaxVertices = uint64_t(INT32_MAX);
 
 template <class T>
@@ -149,14 +147,14 @@ class Builder {
     for (uint32_t set = 0; set < 2; ++set) {
       if (mesh.uv[set].empty()) continue;
       Obj<VertexDataVector2f_I> uv = Make<VertexDataVector2f_I>();
-      uv->m_usage = kUsageTexCoord + set;
+      uv->m_usage = VertexUsageWord(kVertexUsageTexCoords, set);
       uv->m_data.SetCountNoCopy(n);
       for (int32_t i = 0; i < n; ++i) uv->m_data[i] = {mesh.uv[set][size_t(i) * 2], mesh.uv[set][size_t(i) * 2 + 1]};
       s->SetVertexDataAt(slot++, uv);
     }
     if (!mesh.colors.empty()) {
       Obj<VertexDataVector4f_I> colors = Make<VertexDataVector4f_I>();
-      colors->m_usage = kUsageColor;
+      colors->m_usage = VertexUsageWord(kVertexUsageColors, 0);
       colors->m_data.SetCountNoCopy(n);
       const float* c = mesh.colors.data();
       for (int32_t i = 0; i < n; ++i, c += 4) colors->m_data[i] = {c[0], c[1], c[2], c[3]};
