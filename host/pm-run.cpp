@@ -411,9 +411,10 @@ int main(int argc, char** argv) {
   if (options.x11Dialogs) InstallX11DialogHandlers();
   if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
   int status = 0;
-  ObjectMentions mentions;
-  ObjectMentions::Install(&mentions);
   {
+    // Its weak references go before the library does.
+    ObjectMentions mentions;
+    ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     std::optional<PMHost::WidgetEventPrinter> events;
     if (options.window) events.emplace();

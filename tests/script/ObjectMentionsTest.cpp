@@ -30,10 +30,10 @@ constexpr const char* kScene =
     "TTransform:eye . { .Parent TTransform:root; };\n"
     "TCamera:camera . { .Parent TTransform:eyeTT; };\n"  // misspelled: made by the mention
     "TTransform:before . { .Parent TTransform:after; };\n"
-    "TTransform:after.Position (1, 2, 3);\n"  // addressed after its first mention
-    "TTransform:alone;\n"                     // a statement of its own
+    "TTransform:after.Parent TTransform:root;\n"  // addressed after its first mention
+    "TTransform:alone;\n"                         // a statement of its own
     "TTransform:read . { .Parent TTransform:readLater; };\n"
-    "pl TTransform:readLater.Position?;\n"  // reading a member addresses it too
+    "pl TTransform:readLater.WorldMatrix?;\n"  // reading a member addresses it too
     "TTransform:first . { .Parent TTransform:twice; };\n"
     "TCamera:second . { .Parent TTransform:twice; };\n"  // the first mention's line stays
     "pl TTransform:printed;\n";                          // printing only mentions

@@ -81,7 +81,7 @@ TEST(PmRunOptions, ObjectsOnlyAMembersReferenceMadeAreNamedOnceAtTheEnd) {
             "TCamera:camera . { .Parent TTransform:eyeTT; };\n"
             "TCamera:other . { .Parent TTransform:eyeTT; };\n"
             "TTransform:a . { .Parent TTransform:b; };\n");
-  WriteFile(dir.File("then.bs"), "TTransform:b.Position (1, 2, 3);\npl 'then';\n");
+  WriteFile(dir.File("then.bs"), "TTransform:b.Parent TTransform:eye;\npl 'then';\n");
   HostRun r = PmRun(dir, "scene.bs --then then.bs");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "then\n");
