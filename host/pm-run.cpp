@@ -161,7 +161,7 @@ bool EngineType(const char* word, std::string& type) {
   for (const auto& e : kEngineTypes) {
     names += names.empty() ? "" : ", ";
     names += e.type;
-    if (e.shortForm) names = names + " (" + e.shortForm + ")";
+    if (e.shortForm) names.append(" (").append(e.shortForm).append(")");
   }
   std::fprintf(stderr, "pm-run: --engine takes one of %s, not \"%s\".\n", names.c_str(), word);
   return false;

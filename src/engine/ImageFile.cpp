@@ -11,8 +11,8 @@
 #include "platform/ReplacingFile.h"
 #include "platform/SafeFile.h"
 #include "storage/FileStream.h"
-#include "storage/Streams.h"
 #include "storage/Storage.h"
+#include "storage/Streams.h"
 
 namespace PM {
 
