@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include <pelmora/core/Log.h>
@@ -156,7 +157,8 @@ int FrameLoop::Run() {
   return drawn;
 }
 
-// The one line that tells how the window ended before its frames did; non-zero when that is a failure.
+// The one line that tells how the window ended before its frames did, with the picture that cannot be
+// taken any more; non-zero when that is a failure.
 int TellEnd(WindowState ended, int drawn, const FrameRequest& request) {
   const bool window = request.frames == 0;
   if (ended == WindowState::kCloseAsked) {
@@ -164,11 +166,15 @@ int TellEnd(WindowState ended, int drawn, const FrameRequest& request) {
     return 0;
   }
   if (ended != WindowState::kGone) return 0;
-  if (window) {
-    LogWarn("pm-run: the window was destroyed from outside after ", drawn, " frames; the run goes on.");
+  const std::string frames = std::to_string(drawn) + (window ? "" : " of " + std::to_string(request.frames));
+  const std::string lost =
+      request.screenshot.empty() ? "" : "; no picture is written to \"" + request.screenshot + "\"";
+  // Under --window closing is how the run ends: only a picture that cannot be written fails it.
+  if (window && lost.empty()) {
+    LogWarn("pm-run: the window was destroyed from outside after ", frames.c_str(), " frames.");
     return 0;
   }
-  LogError("pm-run: the window was destroyed from outside after ", drawn, " of ", request.frames, " frames.");
+  LogError("pm-run: the window was destroyed from outside after ", frames.c_str(), " frames", lost.c_str(), ".");
   return 1;
 }
 
@@ -190,7 +196,7 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, const FrameRequest& 
   }
   int status = 0;
   bool photographed = false;
-  const char* noShot = ".";  // why there is no picture, for the error
+  bool gone = false;  // the window was destroyed: its line told of the picture too
   Ptr<RenderStatistics_I> stats;
   if (!pipe) {
     StepOnly(names, effects, request.frames);
@@ -205,14 +211,14 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, const FrameRequest& 
     status = TellEnd(loop.Ended(), drawn, request);
     photographed = loop.Photographed();
     stats = loop.LastStatistics();
-    if (loop.Ended() == WindowState::kGone) noShot = ": the window was gone before its last frame was photographed.";
+    gone = loop.Ended() == WindowState::kGone;
   }
   // Loaders still running would outlive the engine and the library's shutdown.
   WaitForTextureLoads();
-  if (!request.screenshot.empty()) {
+  if (!request.screenshot.empty() && !gone) {
     Image_I* shot = photographed ? pipe->GetScreenShotImage() : nullptr;
     if (!shot || shot->GetFormat() == 0 || shot->ExportFile(String(request.screenshot.c_str())) != 0) {
-      LogError("pm-run: no screenshot for \"", request.screenshot.c_str(), "\"", noShot);
+      LogError("pm-run: no screenshot for \"", request.screenshot.c_str(), "\".");
       status = 1;
     }
   }
