@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include <pelmora/core/ErrorTally.h>
 #include <pelmora/core/Log.h>
 #include <pelmora/engine/Image.h>
 #include <pelmora/platform/MessageQueue.h>
@@ -70,6 +71,8 @@ class FrameLoop {
   // The statistics of the last frame drawn (null before the first).
   RenderStatistics_I* LastStatistics() const { return m_stats.Get(); }
   bool Photographed() const { return m_photographed; }
+  // The errors reported since the last frame began (those of a frame whose window went meanwhile).
+  uint64_t ErrorsOfLastFrame() const { return ErrorReportCount() - m_errorsBefore; }
 
  private:
   void TakeInput();
@@ -86,6 +89,7 @@ class FrameLoop {
   Ptr<RenderStatistics_I> m_stats;
   WindowState m_ended = WindowState::kOpen;
   bool m_photographed = false;
+  uint64_t m_errorsBefore = 0;
 };
 
 void FrameLoop::TakeInput() {
@@ -132,6 +136,7 @@ int FrameLoop::Run() {
   int drawn = 0;
   for (; window || drawn < m_request.frames; ++drawn) {
     if ((m_ended = PumpMessages(m_pipe)) != WindowState::kOpen) break;
+    m_errorsBefore = ErrorReportCount();
     TakeInput();
     const double now =
         window ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() : (drawn + 1) * kStep;
@@ -187,7 +192,7 @@ WidgetEventPrinter::WidgetEventPrinter() : m_callback(static_cast<WEventCallback
 
 WidgetEventPrinter::~WidgetEventPrinter() { m_callback->SetDefaultCallback(nullptr); }
 
-int RunFrames(ScriptEngine* engine, const Effects& effects, const FrameRequest& request) {
+int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& request) {
   ScriptNamespace* names = engine->GetNamespace();
   RenderPipe_I* pipe = FindPipe(names);
   if (!pipe && request.frames == 0) {
@@ -212,6 +217,7 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, const FrameRequest& 
     photographed = loop.Photographed();
     stats = loop.LastStatistics();
     gone = loop.Ended() == WindowState::kGone;
+    if (gone) request.inFlightErrors = loop.ErrorsOfLastFrame();
   }
   // Loaders still running would outlive the engine and the library's shutdown.
   WaitForTextureLoads();

@@ -4,6 +4,7 @@
 // outside ends the frames, and the run goes on.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <pelmora/script/object/ScriptEngine.h>
@@ -33,6 +34,9 @@ struct FrameRequest {
   std::string engineType;  // empty: the pipe's own RenderEngineType
   std::string screenshot;  // empty: none; else the file for the last frame drawn
   bool stats = false;      // print the render statistics of the last frame drawn
+  // Out: the errors that a frame in flight when its window was destroyed reported (a drawable gone
+  // under the engine): consequences of the destruction, which has its own line, not failures of the run.
+  uint64_t inFlightErrors = 0;
 };
 
 // Runs the frames. Each steps the schedulers and `effects`, then draws the pipe with the channels
@@ -40,6 +44,6 @@ struct FrameRequest {
 // the channel widget "view" gives its Viewport to "Channel1" before each frame but the first. Non-zero
 // when a requested result could not be made, the pipe got no window or engine, or (--frames) the window
 // was destroyed before the last frame; each cause is logged once.
-int RunFrames(PM::ScriptEngine* engine, const Effects& effects, const FrameRequest& request);
+int RunFrames(PM::ScriptEngine* engine, const Effects& effects, FrameRequest& request);
 
 }  // namespace PMHost

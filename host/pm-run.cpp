@@ -402,7 +402,7 @@ int main(int argc, char** argv) {
   print->OpenConsole(1);
   PrintPipe() = StreamPipeRef(print);
 
-  const uint64_t errorsBefore = ErrorReportCount();
+  uint64_t errorsBefore = ErrorReportCount();
   if (DLLInitialize(0) != 0) {
     std::fputs("pm-run: the library did not start.\n", stderr);
     return 1;
@@ -435,6 +435,7 @@ int main(int argc, char** argv) {
       request.screenshot = options.screenshot;
       request.stats = options.stats;
       if (PMHost::RunFrames(engine, effects, request)) status = 1;
+      errorsBefore += request.inFlightErrors;
     }
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;

@@ -30,7 +30,12 @@ class PmRunWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run -a)";
+    // A busy server refuses a connection now and then: a few more tries, bounded.
     m_x = XOpenDisplay(nullptr);
+    for (int tries = 0; !m_x && tries < 50; ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      m_x = XOpenDisplay(nullptr);
+    }
     ASSERT_NE(m_x, nullptr);
     XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);  // out of the way of the new window
   }

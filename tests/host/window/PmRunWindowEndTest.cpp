@@ -100,13 +100,15 @@ TEST_F(PmRunWindowEnd, WindowTakesTheEngineStatisticsScreenshotAndTheWidgetsView
   EXPECT_EQ(redRight, red);
 }
 
+// The frame being drawn when the window goes may report its lost drawable (an engine's own error line);
+// that is part of the destruction, not a failure of the run.
 TEST_F(PmRunWindowEnd, AWindowDestroyedFromOutsideEndsTheWindowRunWithOneLine) {
   Start({"--window"});
   Destroy();
   EXPECT_EQ(Wait(), 0) << Err();
   EXPECT_EQ(Out(), "then ran\n");
-  EXPECT_EQ(CountOf(Err(), "pm-run: the window was destroyed from outside after "), 1) << Err();
-  EXPECT_EQ(CountOf(Err(), "Error"), 0) << Err();
+  EXPECT_EQ(CountOf(Err(), "Warn  pm-run: the window was destroyed from outside after "), 1) << Err();
+  EXPECT_EQ(CountOf(Err(), "Error pm-run"), 0) << Err();
 }
 
 TEST_F(PmRunWindowEnd, FramesEndWhenTheWindowIsClosedWithAPictureOfTheLastFrame) {
@@ -129,7 +131,7 @@ TEST_F(PmRunWindowEnd, FramesWhoseWindowIsDestroyedFailWithoutAPartialPicture) {
   const std::string err = Err();
   EXPECT_EQ(CountOf(err, " of 1000000 frames; no picture is written to \"" + m_dir.File("shot.png") + "\".\n"), 1)
       << err;
-  EXPECT_EQ(CountOf(err, "Error"), 1) << err;
+  EXPECT_EQ(CountOf(err, "Error pm-run"), 1) << err;
   EXPECT_EQ(Written(), std::vector<std::string>{});
 }
 
@@ -140,7 +142,7 @@ TEST_F(PmRunWindowEnd, AWindowDestroyedBeforeItsPictureFailsTheWindowRun) {
   EXPECT_EQ(Wait(), 1) << Err();
   EXPECT_EQ(Out(), "then ran\n");
   EXPECT_EQ(CountOf(Err(), "Error pm-run: the window was destroyed from outside after "), 1) << Err();
-  EXPECT_EQ(CountOf(Err(), "Error"), 1) << Err();
+  EXPECT_EQ(CountOf(Err(), "Error pm-run"), 1) << Err();
   EXPECT_EQ(Written(), std::vector<std::string>{});
 }
 
