@@ -1,9 +1,12 @@
 #include "HostScene.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/render/RenderChannel.h>
+#include <pelmora/render/Texture.h>
 
 namespace PMHost {
 
@@ -21,6 +24,11 @@ void StepSchedulers(ScriptNamespace* names, double time) {
     if (found.IsNil() || !found->IsA(AnimationScheduler_I::kClassId)) break;
     static_cast<AnimationScheduler_I*>(found.Get())->Update(time);
   }
+}
+
+void WaitForTextureLoads() {
+  for (int i = 0; i < 10000 && PendingTextureLoads.load(std::memory_order_acquire) > 0; ++i) usleep(1000);
+  DrainTextureReleases();
 }
 
 Ptr<RenderSystemTraverse_I> MakeTraverse(ScriptNamespace* names, RenderPipe_I* pipe, long passes) {

@@ -1,17 +1,14 @@
 #include "ModelView.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include <pelmora/core/Log.h>
 #include <pelmora/geometry/PolygonGeometry.h>
-#include <pelmora/platform/MessageQueue.h>
 #include <pelmora/render/InputTracker.h>
 #include <pelmora/render/RenderChannel.h>
 #include <pelmora/render/RenderShader.h>
@@ -33,8 +30,6 @@ using namespace PM;
 namespace {
 
 constexpr float kFieldOfView = 45;  // degrees, vertical
-constexpr int kMaxMessagesPerFrame = 1000;
-constexpr auto kFramePeriod = std::chrono::microseconds(16667);
 
 // The texture a geometry's shader draws with, or null.
 Texture2D_I* TextureOf(ScriptObject* shader) {
@@ -245,29 +240,14 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
   return 0;
 }
 
-int RunModelViewWindow(ScriptEngine* engine) {
-  ScriptNamespace* names = engine->GetNamespace();
-  RenderPipe_I* pipe = FindPipe(names);
+void ControlModelView(ScriptEngine* engine, FrameRequest& request) {
   Rig rig;
-  if (!pipe || !FindRig(names, rig)) {
-    LogError("pm-run: --window with --view needs the view set up.");
-    return 1;
-  }
+  if (!FindRig(engine->GetNamespace(), rig)) return;  // the import failed and said why: nothing to orbit
   // The set-up placed the eye where the model's sphere fills the view: its radius follows from there.
   rig.radius = std::max(rig.eye->GetTranslation().z * std::sin(kFieldOfView * 0.5f * kDegToRad) / 1.1f, 1e-30f);
-  auto* input = NewCounted<OrbitInput>();
-  pipe->SetInputTracker(input);  // the pipe holds it
-  if (pipe->ApplyFormat() != 0 || !pipe->GetWindowHandle()) return 1;
-  Ptr<RenderSystemTraverse_I> traverse = MakeTraverse(names, pipe, -1);
-  const auto start = std::chrono::steady_clock::now();
-  auto next = start;
-  double last = 0;
-  for (;;) {
-    WindowMessage message;
-    int messages = 0;
-    for (; messages < kMaxMessagesPerFrame && PeekMessage(&message, nullptr, PM_REMOVE); ++messages)
-      if (!pipe->FilterMessage(&message)) DispatchMessage(&message);
-    if (pipe->IsCloseRequested()) break;
+  Ptr<OrbitInput> input = NewCounted<OrbitInput>();
+  request.input = input.Get();
+  request.beforeFrame = [rig, input] {
     float dx = 0, dy = 0, wheel = 0;
     input->Take(dx, dy, wheel);
     // Half a degree a pixel; each wheel step moves the eye a tenth nearer or farther.
@@ -279,14 +259,7 @@ int RunModelViewWindow(ScriptEngine* engine) {
       // From inside the model (to look at a detail) to far enough that it shrinks to a few pixels.
       PlaceEye(rig, std::clamp(distance, rig.radius * 0.01f, rig.radius * 1e3f));
     }
-    const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    traverse->Draw(now, now - last, 0);
-    traverse->Present(0);
-    last = now;
-    next = std::max(next + kFramePeriod, std::chrono::steady_clock::now());
-    std::this_thread::sleep_until(next);
-  }
-  return 0;
+  };
 }
 
 }  // namespace PMHost

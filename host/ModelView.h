@@ -8,6 +8,8 @@
 #include <pelmora/core/Vector3f.h>
 #include <pelmora/script/object/ScriptEngine.h>
 
+#include "WindowRun.h"
+
 namespace PMHost {
 
 // What a tree draws: T-node counts (a geometry two nodes use counts twice), primitives, and the bounds
@@ -26,8 +28,8 @@ std::string SummaryLine(const std::string& file, const ModelSummary& s);
 // view around it. Non-zero (logged) when the import fails.
 int SetUpModelView(PM::ScriptEngine* engine, const std::string& file);
 
-// Draws the view in its window until the window is closed: dragging with a button held orbits the
-// camera about the model, the wheel zooms. Non-zero when there is no view or no window (logged).
-int RunModelViewWindow(PM::ScriptEngine* engine);
+// Under --window: dragging with a button held orbits the camera about the model, the wheel zooms.
+// Leaves `request` as it is when there is no view (the import failed and said why).
+void ControlModelView(PM::ScriptEngine* engine, FrameRequest& request);
 
 }  // namespace PMHost

@@ -1,7 +1,15 @@
-// pm-run's interactive frames: the pipe's window stays open and draws until it is closed, and its
-// pointer and keys reach the widgets of the TWindow "ui" through the pipe's input path.
+// pm-run's frames: the RenderPipe "Pipe" opened in its window and drawn, either a given number of frames
+// 1/60 s apart (--frames) or at the display's pace until the window is closed, with the pointer and keys
+// going to the widgets of the TWindow "ui" (--window). Either way a window closed or destroyed from
+// outside ends the frames, and the run goes on.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <pelmora/core/Obj.h>
+#include <pelmora/render/InputTracker.h>
 #include <pelmora/script/object/ScriptEngine.h>
 #include <pelmora/ui/WEventCallback.h>
 
@@ -22,10 +30,27 @@ class WidgetEventPrinter {
   PM::Obj<PM::WEventCallback_I> m_callback;
 };
 
-// Opens the RenderPipe "Pipe" and runs frames at the display's pace (at most 60 a second) until its
-// window is closed: each pumps the window's messages, gives the TWindow "ui" (when there is one) its
-// input record, steps the schedulers and `effects` by the time passed, and draws the channels. Non-zero
-// when the scripts made no pipe or it got no window (logged).
-int RunWindow(PM::ScriptEngine* engine, const Effects& effects, long passes);
+// What the frames are asked for.
+struct FrameRequest {
+  int frames = 0;          // 0: until the window is closed, at the display's pace, with input (--window)
+  long passes = -1;        // 0 or more: every channel's pass flag word
+  std::string engineType;  // empty: the pipe's own RenderEngineType
+  std::string screenshot;  // empty: none; else the file for the last frame drawn
+  bool stats = false;      // print the render statistics of the last frame drawn
+  // --window: what takes the pointer and keys (null: the widgets of the TWindow "ui"), and what runs
+  // before each frame is drawn (empty: nothing).
+  PM::Ptr<PM::InputTracker> input;
+  std::function<void()> beforeFrame;
+  // Out: the errors that a frame in flight when its window was destroyed reported (a drawable gone
+  // under the engine): consequences of the destruction, which has its own line, not failures of the run.
+  uint64_t inFlightErrors = 0;
+};
+
+// Runs the frames. Each steps the schedulers and `effects`, then draws the pipe with the channels
+// "Channel0", ... and presents it; without a pipe, frames counted by --frames only step. Under --window
+// the channel widget "view" gives its Viewport to "Channel1" before each frame but the first. Non-zero
+// when a requested result could not be made, the pipe got no window or engine, or (--frames) the window
+// was destroyed before the last frame; each cause is logged once.
+int RunFrames(PM::ScriptEngine* engine, const Effects& effects, FrameRequest& request);
 
 }  // namespace PMHost

@@ -4,11 +4,10 @@
 // The log goes to standard error. Exit 0 on success, 1 when reading or writing failed, 2 for a bad
 // command line. A conversion writes a new file beside OUT and renames it over OUT only once it is whole,
 // so a failed one leaves OUT as it was.
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,6 +17,7 @@
 #include <pelmora/core/MD5.h>
 #include <pelmora/core/StartUp.h>
 #include <pelmora/engine/Image.h>
+#include <pelmora/platform/ReplacingFile.h>
 #include <pelmora/platform/SafeFile.h>
 #include <pelmora/storage/FileStream.h>
 #include <pelmora/storage/Streams.h>
@@ -56,38 +56,19 @@ bool KnownOutput(const char* out) {
 // Writes the image to a new file in OUT's folder, then renames it over OUT. OUT itself must be missing or a
 // regular file of one link, as the library's own writers demand: a link, folder or special file is refused.
 bool Write(Image_I& image, const char* out, bool png16) {
-  int error = 0;
-  mode_t mode = 0666;
-  int existing = OpenRegularFile(out, O_WRONLY, error);
-  if (existing >= 0) {
-    struct stat st;
-    if (fstat(existing, &st) == 0) mode = st.st_mode & 07777;
-    close(existing);
-  } else if (error != ENOENT) {
-    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out, OpenFailureText(error));
-    return false;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    mode &= ~mask;
-  }
-  std::string path(out);
-  size_t slash = path.rfind('/');
-  std::string temp = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." + std::to_string(getpid()) + ".tmp";
-  unlink(temp.c_str());  // left over from an earlier run of the same id
-  int fd = OpenRegularFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, error);
+  ReplacingFile file(out);
+  const int fd = file.Fd() >= 0 ? dup(file.Fd()) : -1;
   if (fd < 0) {
-    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out, OpenFailureText(error));
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out,
+                 OpenFailureText(file.Error() ? file.Error() : errno));
     return false;
   }
-  bool ok = fchmod(fd, mode) == 0;
+  bool ok;
   {
-    StreamPipeRef pipe(NewCounted<FileStream>(fd, kModeWrite, temp.c_str()));
-    ok = ok && image.ExportFileToStream(String(out), pipe.Get(), 0, png16 ? 1 : 0) == SOK;
-    ok = ok && fsync(fd) == 0;
-  }  // closes the file
-  if (ok && rename(temp.c_str(), out) == 0) return true;
-  unlink(temp.c_str());
+    StreamPipeRef pipe(NewCounted<FileStream>(fd, kModeWrite, out));
+    ok = image.ExportFileToStream(String(out), pipe.Get(), 0, png16 ? 1 : 0) == SOK;
+  }  // closes the stream's descriptor
+  if (ok && file.Commit()) return true;
   std::fprintf(stderr, "pm-image: cannot write \"%s\"\n", out);
   return false;
 }

@@ -3,6 +3,7 @@
 // Print output goes to standard output, the log to standard error. Exit 0, or 1 when any error was
 // reported while it ran (by a script, an included one or the library), 2 for a bad command line.
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,7 @@
 #include <pelmora/render/dialog/GraphicsSetupDialog.h>
 #include <pelmora/render/dialog/GraphicsSetupDialogX11.h>
 #include <pelmora/scene/ImportModelFunction.h>
+#include <pelmora/script/lang/ObjectMentions.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/ScriptEngine.h>
 #include <pelmora/sound/SoundDevice.h>
@@ -57,19 +59,25 @@ const char kUsage[] =
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
-    "  --engine TYPE    the render engine type the RenderPipe \"Pipe\" opens (\"OpenGL\", \"DirectX8\", ...)\n"
-    "                   instead of its RenderEngineType\n"
-    "  --fire NAME, --smoke NAME  after the scripts, a fire or smoke effect drives the sprites of the\n"
-    "                   TSpriteGeometry NAME, stepped before each frame (repeatable)\n"
     "  --window         after the scripts, open the RenderPipe \"Pipe\" in a window and draw it until the\n"
     "                   window is closed; the pointer and keys go to the widgets of the TWindow \"ui\",\n"
-    "                   and widget events no handler sends elsewhere print as \"event WIDGET EVENT\"\n"
+    "                   widget events no handler sends elsewhere print as \"event WIDGET EVENT\", and the\n"
+    "                   WChannel \"view\" gives its Viewport to the RenderChannel \"Channel1\" before each\n"
+    "                   frame after the first\n"
+    "  --engine TYPE    the render engine type the RenderPipe \"Pipe\" opens instead of its\n"
+    "                   RenderEngineType: OpenGL (or gl), OpenGL1.2, OpenGL1.3, DirectX8 (or d3d8),\n"
+    "                   DirectX or Auto, in any case\n"
+    "  --fire NAME, --smoke NAME  a fire or smoke effect drives the sprites of the TSpriteGeometry NAME,\n"
+    "                   stepped before each frame (repeatable)\n"
+    "  --screenshot FILE  write a picture of the last frame drawn to FILE (.png, .bmg, .tga): the last of\n"
+    "                   --frames, or the one on screen when the --window is closed\n"
+    "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
+    "  --stats          print the render statistics of the last frame drawn\n"
+    "                   (--engine, --fire, --smoke, --screenshot, --passes and --stats act on the frames:\n"
+    "                   they need --frames N or --window)\n"
     "  --sound TYPE     the sound device the scripts' sounds play on: \"openal\" (the default, needs an\n"
     "                   audio output) or \"null\" (plays nothing, needs nothing)\n"
     "  --then           the scripts after it run once the frames are drawn (the window is closed)\n"
-    "  --screenshot FILE  take a screenshot of the last frame and write it to FILE (.png, .bmg, .tga)\n"
-    "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
-    "  --stats          print the render statistics of the last frame\n"
     "  --graphics-setup after the scripts, show the graphics configuration dialog for the pipe \"Pipe\" and\n"
     "                   print its result and the video and texture memory figures\n"
     "  --dialogs x11    dialogs wait for a person in X11 windows (by default they answer at once)\n"
@@ -79,7 +87,12 @@ const char kUsage[] =
     "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
     "                   scripts, which may change them); with --window the mouse orbits and zooms\n"
     "  --help           this text\n"
+    "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
+    "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
+    "object's member made (no statement of its own addresses it): most often a misspelled name.\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
+
+struct OptionRow;
 
 struct Options {
   uint32_t flags = kParseCountLines;
@@ -101,6 +114,7 @@ struct Options {
   bool graphicsSetup = false;
   bool x11Dialogs = false;
   std::vector<std::pair<bool, std::string>> effects;  // smoke (else fire), TSpriteGeometry name
+  std::vector<const OptionRow*> given;                // the options of the command line, in order
 };
 
 // A whole number from `lo` to `hi`, or a message naming the option and -1.
@@ -133,35 +147,93 @@ SDType SoundType(const char* word) {
   return kSDDefault;
 }
 
-// One command-line option: its name, whether it takes a value, and what it does (false: bad value).
+// The engine types a RenderPipe knows, with the short form users type; names are taken in any case.
+const struct {
+  const char* type;
+  const char* shortForm;  // null: none
+} kEngineTypes[] = {
+    {"OpenGL", "gl"},     {"OpenGL1.2", nullptr}, {"OpenGL1.3", nullptr},
+    {"DirectX8", "d3d8"}, {"DirectX", nullptr},   {"Auto", nullptr},
+};
+
+// The RenderEngineType an --engine word names, or a message listing the names and false.
+bool EngineType(const char* word, std::string& type) {
+  for (const auto& e : kEngineTypes) {
+    if (strcasecmp(word, e.type) == 0 || (e.shortForm && strcasecmp(word, e.shortForm) == 0)) {
+      type = e.type;
+      return true;
+    }
+  }
+  std::string names;
+  for (const auto& e : kEngineTypes) {
+    names += names.empty() ? "" : ", ";
+    names += e.type;
+    if (e.shortForm) names.append(" (").append(e.shortForm).append(")");
+  }
+  std::fprintf(stderr, "pm-run: --engine takes one of %s, not \"%s\".\n", names.c_str(), word);
+  return false;
+}
+
+// One command-line option: its name, whether it takes a value, and what it does (false: a bad value,
+// already told). An option that acts on the frames says how (`onFrames`): without --frames N or
+// --window it would do nothing, and the command line is refused with that text.
 struct OptionRow {
   const char* name;
   bool takesValue;
   bool (*apply)(Options& o, const char* value);
+  const char* onFrames;
 };
 
 const OptionRow kOptions[] = {
-    {"--quiet", false, [](Options& o, const char*) { return o.flags |= kParseQuiet, true; }},
+    {"--quiet", false, [](Options& o, const char*) { return o.flags |= kParseQuiet, true; }, nullptr},
     {"--log-level", true,
-     [](Options& o, const char* v) { return (o.logLevel = int(NumberArg("--log-level", v, 0, 7))) >= 0; }},
-    {"-e", true, [](Options& o, const char* v) { return o.texts.push_back(v), true; }},
+     [](Options& o, const char* v) { return (o.logLevel = int(NumberArg("--log-level", v, 0, 7))) >= 0; }, nullptr},
+    {"-e", true, [](Options& o, const char* v) { return o.texts.push_back(v), true; }, nullptr},
     {"--frames", true,
-     [](Options& o, const char* v) { return (o.frames = int(NumberArg("--frames", v, 0, 1000000))) >= 0; }},
+     [](Options& o, const char* v) { return (o.frames = int(NumberArg("--frames", v, 0, 1000000))) >= 0; }, nullptr},
     {"--seed", true,
-     [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }},
-    {"--then", false, [](Options& o, const char*) { return o.then = true; }},
-    {"--engine", true, [](Options& o, const char* v) { return o.engineType = v, true; }},
-    {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); }},
-    {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; }},
-    {"--stats", false, [](Options& o, const char*) { return o.stats = true; }},
-    {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }},
-    {"--dialogs", true, [](Options& o, const char* v) { return o.x11Dialogs = std::strcmp(v, "x11") == 0; }},
-    {"--window", false, [](Options& o, const char*) { return o.window = true; }},
-    {"--sound", true, [](Options& o, const char* v) { return (o.sound = SoundType(v)) != kSDDefault; }},
-    {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; }},
-    {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; }},
-    {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }},
+     [](Options& o, const char* v) { return (o.seed = NumberArg("--seed", v, 0, long(UINT32_MAX))) >= 0; }, nullptr},
+    {"--then", false, [](Options& o, const char*) { return o.then = true; }, nullptr},
+    {"--engine", true, [](Options& o, const char* v) { return EngineType(v, o.engineType); },
+     "chooses the engine that draws the frames"},
+    {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); },
+     "writes a picture of the last frame drawn"},
+    {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; },
+     "sets the pass flags of the channels drawn"},
+    {"--stats", false, [](Options& o, const char*) { return o.stats = true; },
+     "prints the statistics of the last frame drawn"},
+    {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }, nullptr},
+    {"--dialogs", true,
+     [](Options& o, const char* v) {
+       if ((o.x11Dialogs = std::strcmp(v, "x11") == 0)) return true;
+       std::fprintf(stderr, "pm-run: --dialogs takes \"x11\", not \"%s\".\n", v);
+       return false;
+     },
+     nullptr},
+    {"--window", false, [](Options& o, const char*) { return o.window = true; }, nullptr},
+    {"--sound", true, [](Options& o, const char* v) { return (o.sound = SoundType(v)) != kSDDefault; }, nullptr},
+    {"--fire", true, [](Options& o, const char* v) { return o.effects.emplace_back(false, v), true; },
+     "steps its effect before each frame"},
+    {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; },
+     "steps its effect before each frame"},
+    {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
 };
+
+// The combinations of options that cannot work, told as a usage error; false when there is one.
+bool OptionsAgree(const Options& o) {
+  if (o.window && o.frames > 0) {
+    std::fputs("pm-run: --window draws until the window is closed; it takes no --frames.\n", stderr);
+    return false;
+  }
+  const bool draws = o.window || o.frames > 0;
+  for (const OptionRow* row : o.given) {
+    if (row->onFrames && !draws) {
+      std::fprintf(stderr, "pm-run: %s %s: it needs --frames N (N above 0) or --window.\n", row->name, row->onFrames);
+      return false;
+    }
+  }
+  return true;
+}
 
 int ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
@@ -180,6 +252,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
       if (a == r.name && (!r.takesValue || i + 1 < argc)) row = &r;
     if (row) {
       if (!row->apply(o, row->takesValue ? argv[++i] : nullptr)) return 2;
+      o.given.push_back(row);
     } else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\".\n%s", a.c_str(), kUsage);
       return 2;
@@ -187,10 +260,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
       (o.then ? o.thenFiles : o.files).push_back(a);
     }
   }
-  if (o.window && o.frames > 0) {
-    std::fputs("pm-run: --window draws until the window is closed; it takes no --frames.\n", stderr);
-    return 2;
-  }
+  if (!OptionsAgree(o)) return 2;
   if (o.files.empty() && o.texts.empty() && o.thenFiles.empty() && o.view.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -265,12 +335,6 @@ int RunFile(ScriptEngine* engine, const std::string& path, uint32_t flags) {
   return errors ? 1 : 0;
 }
 
-// Waits (at most 10 s) until no texture loader thread runs, then releases what they handed back.
-void WaitForTextureLoads() {
-  for (int i = 0; i < 10000 && PendingTextureLoads.load(std::memory_order_acquire) > 0; ++i) usleep(1000);
-  DrainTextureReleases();
-}
-
 // The --fire and --smoke effects, each on the description of the TSpriteGeometry it names; false
 // (logged) when a name has none.
 bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
@@ -287,63 +351,6 @@ bool MakeEffects(ScriptEngine* engine, const Options& o, Effects& effects) {
     effects.push_back(e);
   }
   return ok;
-}
-
-// The host's frames: frame k (1 .. count) at the time k / 60 steps the schedulers and the effects (by
-// 1/60 s), then, when the script made a RenderPipe named "Pipe", opens it (on the engine type given, else
-// its own) and draws it with the channels "Channel0", "Channel1", ... up to the first missing name and
-// presents it. Without a pipe only the steps run. The
-// screenshot is requested before the last frame; the statistics are printed after it. Non-zero when a
-// requested result could not be made, or when the pipe got no window (no display) or no engine: then no
-// frame runs, and the pipe or its engine has logged why.
-int RunFrames(ScriptEngine* engine, int frames, const Options& options, const Effects& effects) {
-  ScriptNamespace* ns = engine->GetNamespace();
-  RenderPipe_I* renderPipe = PMHost::FindPipe(ns);
-  Ptr<RenderSystemTraverse_I> traverse;
-  if (renderPipe) {
-    if (!options.engineType.empty()) renderPipe->m_renderEngineType = String(options.engineType.c_str());
-    // A Direct3D 8 back buffer can be read only when it was made lockable; OpenGL ignores the flag.
-    if (!options.screenshot.empty()) renderPipe->m_bufferBackColorAccessEnable = true;
-    renderPipe->ApplyFormat();
-    if (!renderPipe->GetWindowHandle() || !renderPipe->GetRenderEngine()) return 1;
-    traverse = PMHost::MakeTraverse(ns, renderPipe, options.passes);
-  }
-  constexpr double kStep = 1.0 / 60;
-  for (int frame = 0; frame < frames; ++frame) {
-    PMHost::StepSchedulers(ns, (frame + 1) * kStep);
-    for (const Obj<ParticleEffect>& e : effects) e->Update(kStep);
-    if (!traverse) continue;
-    if (frame == frames - 1 && !options.screenshot.empty()) {
-      // Threaded texture loads finish before the photographed frame, so the picture does not depend on
-      // the loaders' timing.
-      WaitForTextureLoads();
-      renderPipe->RequestScreenShot(false, false);
-    }
-    traverse->Draw(frame * kStep, kStep, 0);
-    traverse->Present(0);
-  }
-  // Loaders still running would outlive the engine and the library's shutdown.
-  WaitForTextureLoads();
-  int status = 0;
-  if (!options.screenshot.empty()) {
-    Image_I* shot = renderPipe ? renderPipe->GetScreenShotImage() : nullptr;
-    if (!shot || shot->GetFormat() == 0 || shot->ExportFile(String(options.screenshot.c_str())) != 0) {
-      LogError("pm-run: no screenshot for \"", options.screenshot.c_str(), "\".");
-      status = 1;
-    }
-  }
-  if (options.stats) {
-    Ptr<RenderStatistics_I> stats(renderPipe ? renderPipe->GetStatistics() : nullptr);
-    if (!stats) {
-      LogError("pm-run: no render statistics: the script made no RenderPipe \"Pipe\" with an engine.");
-      return 1;
-    }
-    // No frame rate: the engines sample it only while their statistics overlay is shown, which would
-    // draw over the frames.
-    std::printf("primitives %d\ntextures %d\ntexture memory %d\ntexture download %d\n", stats->GetPrimitiveCount(),
-                stats->GetTextureCount(), stats->GetTextureMemory(), stats->GetTextureDownloadBytes());
-  }
-  return status;
 }
 
 // Shows the graphics configuration dialog for the script's pipe and prints what it answered.
@@ -377,6 +384,17 @@ int WriteTexture(ScriptEngine* engine, const std::string& name, const std::strin
   return 0;
 }
 
+// One warning for each named object that only a reference in another object's member made: most often a
+// misspelled name, which the language quietly turns into a new, empty object.
+void WarnUnaddressed(const ObjectMentions& mentions) {
+  for (const ObjectMentions::Mention& m : mentions.Unaddressed()) {
+    const std::string line = m.line > 0 ? " line " + std::to_string(m.line) : std::string();
+    LogWarn("pm-run: ", m.className, ":", m.name, " (first mentioned in ", m.file, line.c_str(),
+            ") was made by a reference in another object's member, and no statement addresses it itself: "
+            "is its name misspelled?");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -392,7 +410,7 @@ int main(int argc, char** argv) {
   print->OpenConsole(1);
   PrintPipe() = StreamPipeRef(print);
 
-  const uint64_t errorsBefore = ErrorReportCount();
+  uint64_t errorsBefore = ErrorReportCount();
   if (DLLInitialize(0) != 0) {
     std::fputs("pm-run: the library did not start.\n", stderr);
     return 1;
@@ -402,6 +420,9 @@ int main(int argc, char** argv) {
   if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
   int status = 0;
   {
+    // Its weak references go before the library does.
+    ObjectMentions mentions;
+    ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     RegisterImportModel(engine->GetNamespace());
     if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view)) status = 1;
@@ -416,18 +437,23 @@ int main(int argc, char** argv) {
       if (RunFile(engine, file, options.flags)) status = 1;
     Effects effects;
     if (!MakeEffects(engine, options, effects)) status = 1;
-    if (options.frames > 0 && RunFrames(engine, options.frames, options, effects)) status = 1;
-    if (options.window) {
-      if (options.view.empty() ? PMHost::RunWindow(engine, effects, options.passes)
-                               : PMHost::RunModelViewWindow(engine))
-        status = 1;
-      WaitForTextureLoads();  // loaders still running would outlive the engine
+    if (options.frames > 0 || options.window) {
+      PMHost::FrameRequest request;
+      request.frames = options.window ? 0 : options.frames;
+      request.passes = options.passes;
+      request.engineType = options.engineType;
+      request.screenshot = options.screenshot;
+      request.stats = options.stats;
+      if (options.window && !options.view.empty()) PMHost::ControlModelView(engine, request);
+      if (PMHost::RunFrames(engine, effects, request)) status = 1;
+      errorsBefore += request.inFlightErrors;
     }
     for (const std::string& file : options.thenFiles)
       if (RunFile(engine, file, options.flags)) status = 1;
     if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
     for (const auto& [name, file] : options.textures)
       if (WriteTexture(engine, name, file)) status = 1;
+    WarnUnaddressed(mentions);
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);

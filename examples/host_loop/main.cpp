@@ -34,8 +34,8 @@
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/ScriptEngine.h>
 #include <pelmora/storage/Storage.h>
+#include <pelmora/ui/ChannelViewport.h>
 #include <pelmora/ui/WButton.h>
-#include <pelmora/ui/WChannel.h>
 #include <pelmora/ui/WEffect.h>
 #include <pelmora/ui/WEvent.h>
 #include <pelmora/ui/WEventCallback.h>
@@ -162,8 +162,6 @@ bool RunLoop(const Options& options) {
     if (!channel) break;
     traverse->SetChannel(i, channel);
   }
-  auto* view = Named<WChannel_I>("view");
-  auto* viewChannel = Named<RenderChannel_I>("Channel1");
   auto* scheduler = Named<AnimationScheduler_I>("Scheduler0");
 
   WidgetInput record;
@@ -183,14 +181,14 @@ bool RunLoop(const Options& options) {
       if (!pipe->FilterMessage(&message)) DispatchMessage(&message);
     if (messages == kMaxMessagesPerFrame)
       LogError("pm-host-loop: more than ", kMaxMessagesPerFrame, " window messages in one frame; the rest wait.");
-    if (pipe->IsCloseRequested()) break;
+    if (pipe->IsCloseRequested() || !pipe->GetWindowHandle()) break;  // closed, or destroyed from outside
 
     input->Fill(record, window);
     window->DispatchInput(&record);
     const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (scheduler) scheduler->Update(now);
     // The widget's place as the last draw found it; the first frame draws the script's own Viewport.
-    if (view && viewChannel && frame > 0) viewChannel->SetViewport(view->m_viewport);
+    if (frame > 0) CopyChannelViewport(g_host.names, "view", "Channel1");
     if (options.frames > 0 && frame == options.frames - 1 && !options.screenshot.empty())
       pipe->RequestScreenShot(false, false);
     traverse->Draw(now, kFrameSeconds, 0);

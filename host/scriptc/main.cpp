@@ -1,9 +1,15 @@
 // scriptc: compiles a script text file into a compiled script.
 //   scriptc INPUT OUTPUT
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include <pelmora/platform/ReplacingFile.h>
+#include <pelmora/platform/SafeFile.h>
 
 #include "ScriptCompiler.h"
 
@@ -37,10 +43,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", argv[1], r.error.c_str());
     return 1;
   }
-  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out.write(r.bytes.data(), std::streamsize(r.bytes.size()));
-  if (!out) {
-    std::fprintf(stderr, "scriptc: cannot write %s\n", argv[2]);
+  // Written beside and renamed over OUTPUT once whole: a failed write leaves no partial or empty file.
+  PM::ReplacingFile out(argv[2]);
+  size_t done = 0;
+  while (out.Fd() >= 0 && done < r.bytes.size()) {
+    const ssize_t n = write(out.Fd(), r.bytes.data() + done, r.bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  if (done < r.bytes.size() || !out.Commit()) {
+    const int error = out.Error() ? out.Error() : errno;
+    std::fprintf(stderr, "scriptc: cannot write %s: %s\n", argv[2], PM::OpenFailureText(error));
     return 1;
   }
   return 0;

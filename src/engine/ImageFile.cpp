@@ -1,12 +1,18 @@
 // Choosing an image file's reader or writer by its extension, and finding a file by its base name.
 #include <strings.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "core/Log.h"
 #include "core/StreamPipe.h"
 #include "engine/Image.h"
+#include "platform/ReplacingFile.h"
+#include "platform/SafeFile.h"
+#include "storage/FileStream.h"
 #include "storage/Storage.h"
+#include "storage/Streams.h"
 
 namespace PM {
 
@@ -79,9 +85,22 @@ ResultCode Image_I::ExportFileToStream(const String& fileName, StreamPipe* pipe,
 ResultCode Image_I::ExportFile(const String& fileName, int format, int variant) {
   ImageFormat f = FormatOf(fileName);
   if (f != ImageFormat::kBMG && f != ImageFormat::kPNG && f != ImageFormat::kTGA) return ENotFound;
-  StreamPipeRef pipe(Storage::OpenStreamSimple(fileName, Storage::kWrite));
-  ResultCode r = ExportFileToStream(fileName, pipe.Get(), format, variant);
-  pipe->Flush();
+  // Written beside and renamed over the name once whole: a failed export leaves no partial or empty file.
+  ReplacingFile file(fileName.CStr());
+  const int fd = file.Fd() >= 0 ? ::dup(file.Fd()) : -1;
+  if (fd < 0) {
+    LogError("Image: cannot write \"", fileName, "\": ", OpenFailureText(file.Fd() >= 0 ? errno : file.Error()), ".");
+    return EFail;
+  }
+  ResultCode r;
+  {
+    StreamPipeRef pipe(NewCounted<FileStream>(fd, kModeWrite, fileName.CStr()));
+    r = ExportFileToStream(fileName, pipe.Get(), format, variant);
+  }
+  if (r == SOK && !file.Commit()) {
+    LogError("Image: cannot write \"", fileName, "\": ", OpenFailureText(file.Error()), ".");
+    r = EFail;
+  }
   return r;
 }
 

@@ -25,9 +25,11 @@ thread_local ThreadQueue t_queue;
 constexpr int kMaxEventsPerPump = 4096;
 
 void Pump() {
-  Display* d = SharedDisplay();
-  if (!d) return;
-  for (int i = 0; i < kMaxEventsPerPump && XPending(d) > 0; ++i) {
+  for (int i = 0; i < kMaxEventsPerPump; ++i) {
+    // Looked up for each event: a window's procedure may have let go of the last window, and with it the
+    // display.
+    Display* d = SharedDisplay();
+    if (!d || XPending(d) <= 0) return;
     XEvent e;
     XNextEvent(d, &e);
     TranslateXEvent(e, [](const WindowMessage& m) { t_queue.input.push_back(m); });

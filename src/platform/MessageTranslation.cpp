@@ -354,6 +354,11 @@ void TranslateXEvent(const _XEvent& any, MessageSink sink) {
           static_cast<unsigned long>(e.xclient.data.l[0]) == InternAtom(w->display, "WM_DELETE_WINDOW"))
         sink(Base(w, WM_CLOSE, 0, 0, 0));
       break;
+    case DestroyNotify:
+      // Only a window destroyed from outside is still known here: DestroyPlatformWindow forgets its own
+      // before the server reports them.
+      if (e.xdestroywindow.window == w->window) ForgetDestroyedWindow(w);
+      break;
     case ConfigureNotify:
       w->clientWidth = e.xconfigure.width;
       w->clientHeight = e.xconfigure.height;

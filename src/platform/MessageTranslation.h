@@ -1,7 +1,8 @@
 // X events as window messages: mouse messages carry the Win32 key-state word (a press includes its
 // button, a release excludes it), double clicks are synthesised (same button within 500 ms and 4 px),
 // wheel buttons become WM_MOUSEWHEEL, keys become virtual keys (SYS messages with Alt), focus changes
-// WM_ACTIVATE then WM_SETFOCUS/WM_KILLFOCUS, the close button WM_CLOSE.
+// WM_ACTIVATE then WM_SETFOCUS/WM_KILLFOCUS, the close button WM_CLOSE; a window another client destroys
+// sends its procedure WM_DESTROY and is forgotten.
 #pragma once
 
 #include <cstdint>

@@ -205,6 +205,18 @@ bool DestroyPlatformWindow(PlatformWindow* w) {
   return true;
 }
 
+void ForgetDestroyedWindow(PlatformWindow* w) {
+  if (!Known(w) || w->destroying) return;
+  w->destroying = true;
+  if (t_capture == w) ReleaseCapture();
+  SendWindowMessage(w, WM_DESTROY, 0, 0);
+  ForgetInputContext(w);
+  XFreeColormap(w->display, w->colormap);
+  g_windows.erase(std::find(g_windows.begin(), g_windows.end(), w));
+  DropWindowMessages(w);
+  delete w;
+}
+
 std::vector<PlatformWindow*> OpenPlatformWindows() { return g_windows; }
 
 PlatformWindow* FindPlatformWindow(unsigned long xWindow) {

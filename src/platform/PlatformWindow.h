@@ -54,6 +54,9 @@ struct WindowCreateInfo {
 PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info);
 // Sends WM_DESTROY at once, then destroys the window and drops its queued messages.
 bool DestroyPlatformWindow(PlatformWindow* window);
+// A window that another client destroyed (a window manager's kill, "xdotool windowclose"): its
+// procedure hears WM_DESTROY as from DestroyPlatformWindow, and its record and queued messages go.
+void ForgetDestroyedWindow(PlatformWindow* window);
 // The window of an X id among those created here; null for others.
 PlatformWindow* FindPlatformWindow(unsigned long xWindow);
 // The windows created and not yet destroyed, oldest first.

@@ -163,6 +163,8 @@ void RenderPipe_I::HandleWindowEvent(PlatformWindow* window, uint32_t message, u
         Log(LogOutPipe(), kLevelWarn, "RenderPipe: WindowEvent ClosePipe.");
         DeInitializeWindow();
       }
+      // The record of a destroyed window is freed: it must not be reached through the pipe again.
+      if (window == m_d.window) m_d.window = nullptr;
       break;
     case WM_ERASEBKGND:
       if (!m_d.engine) EraseBackground(window);

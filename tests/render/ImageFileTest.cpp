@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "ImageTestSupport.h"
@@ -263,6 +265,23 @@ TEST(ImageFileTest, FilesByNameAndExtension) {
   LogCapture errors;
   EXPECT_EQ(image->ImportFile(String(dir.File("none").c_str())), ENotFound);
   EXPECT_EQ(image->GetFormat(), 0);
+}
+
+// An export that fails (an empty image as PNG, a missing folder) leaves no file, and an older file as it was.
+TEST(ImageFileTest, FailedExportsLeaveNoPartialOrEmptyFile) {
+  TempDir dir;
+  Obj<Image_I> empty(Image_I::New());
+  LogCapture log(LogOutPipe());
+  EXPECT_NE(empty->ExportFile(String(dir.File("shot.png").c_str())), SOK);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("shot.png")));
+  WriteFile(dir.File("old.png"), "old");
+  EXPECT_NE(empty->ExportFile(String(dir.File("old.png").c_str())), SOK);
+  EXPECT_EQ(ReadFile(dir.File("old.png")), "old");
+  Obj<Image_I> colour = MakeImage(4, 3, 1);
+  EXPECT_NE(colour->ExportFile(String(dir.File("missing/shot.png").c_str())), SOK);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+  ASSERT_EQ(colour->ExportFile(String(dir.File("old.png").c_str())), SOK);
+  EXPECT_EQ(ReadFile(dir.File("old.png")).substr(0, 4), "\x89PNG");
 }
 
 }  // namespace

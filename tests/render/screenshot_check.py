@@ -190,8 +190,8 @@ def fire_smoke(pm_run, tmp):
     run(pm_run, args, scripts, again)
     if open(out, "rb").read() != open(again, "rb").read():
         raise AssertionError("a second run with the same seed drew another picture")
-    r = subprocess.run([pm_run, "--fire", "nosuch", "fire_smoke.bs"], cwd=scripts, capture_output=True, text=True,
-                       timeout=240)
+    r = subprocess.run([pm_run, "--frames", "1", "--fire", "nosuch", "fire_smoke.bs"], cwd=scripts,
+                       capture_output=True, text=True, timeout=240)
     if r.returncode != 1 or 'Error pm-run: no TSpriteGeometry "nosuch" for --fire.' not in r.stderr:
         raise AssertionError(f"--fire nosuch exited {r.returncode}\n{r.stderr[-3000:]}")
 

@@ -24,20 +24,22 @@ TEST(PmRunHostErrors, LogFolderThatCannotBeOpenedFailsTheRun) {
 }
 
 // Frames need the pipe's window: without a display the run names the display once and draws nothing.
+// The display that cannot be opened is a name in the test's own folder, where no X server can be.
 TEST(PmRunHostErrors, FramesWithoutADisplayStopWithOneLine) {
   TempDir dir;
   WriteFile(dir.Path() + "/pipe.bs", "RenderPipe:Pipe . { };\n");
   WriteFile(dir.Path() + "/after.bs", "pl 'after';\n");
+  const std::string absent = dir.Path() + "/no-x-server:0";
   const struct {
-    const char* display;
-    const char* said;
+    std::string display;
+    std::string said;
   } kCases[] = {
-      {":77", "RegisterClass failed: \"cannot open the X display :77 named by DISPLAY\"."},
+      {absent, "RegisterClass failed: \"cannot open the X display " + absent + " named by DISPLAY\"."},
       {"", "RegisterClass failed: \"no X display: DISPLAY is not set\"."},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.display);
-    HostRun r = PmRun(dir, "--frames 100 pipe.bs --then after.bs", std::string("DISPLAY='") + c.display + "'");
+    HostRun r = PmRun(dir, "--frames 100 pipe.bs --then after.bs", "DISPLAY='" + c.display + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "after\n");
     std::string err = ReadFile(dir.Path() + "/stderr.txt");

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "PmRunSupport.h"
@@ -79,6 +81,37 @@ TEST(PmRun, ScriptcExplainsItself) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("usage: scriptc INPUT OUTPUT\n", 0), 0u) << r.out;
   EXPECT_EQ(RunCommand("'" PM_BINARY_DIR "/host/scriptc/scriptc' 2>/dev/null").status, 2);
+}
+
+// The compiled script appears whole or not at all: a write that cannot be made leaves nothing behind,
+// and an output that is a folder or a link is refused untouched.
+TEST(PmRun, ScriptcWritesItsOutputWholeOrNotAtAll) {
+  TempDir dir;
+  WriteFile(dir.File("in.bs"), "pl 'compiled';\n");
+  const std::string scriptc = "'" PM_BINARY_DIR "/host/scriptc/scriptc' '" + dir.File("in.bs") + "' ";
+  HostRun r = RunCommand(scriptc + "'" + dir.File("out.bsb") + "'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(ReadFile(dir.File("out.bsb")).substr(0, 3), "BSB");
+  ASSERT_EQ(mkdir(dir.File("folder").c_str(), 0755), 0);
+  ASSERT_EQ(symlink("out.bsb", dir.File("link.bsb").c_str()), 0);
+  const struct {
+    std::string output;
+    std::string said;
+  } kCases[] = {
+      {dir.File("missing/out.bsb"), "No such file or directory"},
+      {dir.File("folder"), "Is a directory"},
+      {dir.File("link.bsb"), "it is a symbolic link"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.output);
+    r = RunCommand(scriptc + "'" + c.output + "' 2>&1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "scriptc: cannot write " + c.output + ": " + c.said + "\n");
+  }
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 4);  // in.bs, out.bsb, folder, link.bsb
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("folder")));
 }
 
 TEST(PmRun, HelloExampleRunsCleanly) {

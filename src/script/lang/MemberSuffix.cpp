@@ -4,6 +4,7 @@
 
 #include "script/lang/ArrayGenericValue.h"
 #include "script/lang/NestingDepth.h"
+#include "script/lang/ObjectMentions.h"
 #include "script/lang/OperatorContinuation.h"
 #include "script/lang/Parser.h"
 #include "script/lang/VisitorSlot.h"
@@ -446,6 +447,16 @@ static Obj<ScriptObject> CreateByClassName(Parser& p, const String& className, c
   return made;
 }
 
+// Tells the installed mentions table of a reference to a named object: it addresses the object when it
+// heads its statement or a member suffix follows it; otherwise it only mentions it (a member's value, an
+// argument).
+static void NoteMention(Parser& p, const ValueVisitor& v, ScriptObject* object, const String& name, bool made) {
+  const int32_t next = p.GetLexer().Kind();
+  const bool suffix = next == kTokPeriod || next == kTokAttribute || next == kTokAttributeCall ||
+                      next == kTokAttributeIndex || next == kTokBracketOpen || next == kTokMemberId;
+  ObjectMentions::Note(object, name, p.GetName(), p.GetLexer().GetLine(), made, suffix || p.HeadsStatement(v));
+}
+
 uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& className, ScriptNamespace* ns,
                               const String& name, uint32_t handle) {
   Lexer& lx = p.GetLexer();
@@ -455,13 +466,19 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
   else if (!name.IsEmpty())
     found = ns->FindObject(name);
   if (found && !IsNilObject(found)) {
-    if (className.IsEmpty() || className == found->GetClassName()) return ContinueWithValue(p, v, found);
+    if (className.IsEmpty() || className == found->GetClassName()) {
+      NoteMention(p, v, found, name, false);
+      return ContinueWithValue(p, v, found);
+    }
     p.Report("Object: Object$", Hex{handle, 0}, name.IsEmpty() ? "" : ":", name, " changed type \"",
              found->GetClassName(), "\" to \"", className, "\".");
     Obj<ScriptObject> made = CreateByClassName(p, className, "Object: unknown class \"");
     if (made.IsNil()) return kFailed;
     if (handle) ns->RegisterObject(made, handle);
-    if (!name.IsEmpty()) ns->RegisterNamedObject(made, name);
+    if (!name.IsEmpty()) {
+      ns->RegisterNamedObject(made, name);
+      NoteMention(p, v, made, name, true);
+    }
     return 0;
   }
   if (className.IsEmpty()) {
@@ -476,6 +493,7 @@ uint32_t ParseObjectReference(Parser& p, ValueVisitor& v, const String& classNam
   } else if (!name.IsEmpty()) {
     if (ClassExists(kClassObject) && made->IsA(kClassObject)) MemberSet<VString>(made, kMemberObjectName, name);
     ns->RegisterNamedObject(made, name);
+    NoteMention(p, v, made, name, true);
   } else {
     ns->RegisterObject(made, 0);
   }

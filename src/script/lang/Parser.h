@@ -66,6 +66,10 @@ class Parser : public ErrorReport {
   // the path is malformed (an unknown namespace is reported and the statement skipped).
   uint32_t ReadGlobalName(Obj<ScriptNamespace>& ns, String& name);
 
+  // Whether `value` receives the value that heads the statement being run (an object reference given to
+  // it is the statement's own object, as in "Class:name . { ... }").
+  bool HeadsStatement(const ValueVisitor& value) const { return &value == m_statementValue; }
+
   // Class and function ids by name: built-in and engine ones first, then the namespace's; 0 when unknown.
   uint32_t FindClass(const String& name) const;
   uint32_t FindFunction(const String& name) const;
@@ -110,6 +114,7 @@ class Parser : public ErrorReport {
   int m_firstColumn = 0;
   bool m_quiet;
   String m_name;
+  const ValueVisitor* m_statementValue = nullptr;
 };
 
 // Writes a message through the report of the lexer's parser, or to the error log outside a parser.

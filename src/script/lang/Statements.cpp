@@ -1,6 +1,7 @@
 // The statements of the language: the keyword statements, expression statements, blocks and the
 // right-hand side of attribute assignments. Each runs as soon as it is read.
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "script/lang/ArrayGenericValue.h"
@@ -69,7 +70,10 @@ uint32_t Parser::ParseStatement() {
     }
   }
   Visitor::Expression value(&lx);
-  if (ParseValueCB(lx, value) != 0) {
+  const ValueVisitor* outer = std::exchange(m_statementValue, &value);
+  const uint32_t failed = ParseValueCB(lx, value);
+  m_statementValue = outer;
+  if (failed != 0) {
     Report("Expression: unsupported or invalid statement.");
     lx.SkipToStatementEnd();
   }
