@@ -10,9 +10,8 @@
 #include <pelmora/script/object/ClassDatabase.h>
 #include <pelmora/storage/Streams.h>
 #include <pelmora/ui/Widget.h>
+#include <pelmora/ui/WidgetInputTracker.h>
 #include <pelmora/ui/Window.h>
-
-#include "PointerInput.h"
 
 namespace PMHost {
 
@@ -60,7 +59,7 @@ int RunWindow(ScriptEngine* engine, const Effects& effects, long passes) {
   }
   ScriptObject* found = names->FindObject(String("ui"));
   TWindow_I* window = found && found->IsA(TWindow_I::kClassId) ? static_cast<TWindow_I*>(found) : nullptr;
-  auto* input = NewCounted<PointerInput>();
+  auto* input = NewCounted<WidgetInputTracker>();
   pipe->SetInputTracker(input);  // the pipe holds it
   if (pipe->ApplyFormat() != 0 || !pipe->GetWindowHandle()) return 1;
   Ptr<RenderSystemTraverse_I> traverse = MakeTraverse(names, pipe, passes);

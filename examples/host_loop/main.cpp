@@ -38,8 +38,8 @@
 #include <pelmora/ui/WEffect.h>
 #include <pelmora/ui/WEvent.h>
 #include <pelmora/ui/WEventCallback.h>
+#include <pelmora/ui/WidgetInputTracker.h>
 #include <pelmora/ui/Window.h>
-#include "PointerInput.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ bool RunLoop(const Options& options) {
     LogError("pm-host-loop: the scripts made no RenderPipe \"Pipe\" and TWindow \"ui\".");
     return false;
   }
-  auto* input = NewCounted<PMHost::PointerInput>();
+  auto* input = NewCounted<WidgetInputTracker>();
   pipe->SetInputTracker(input);  // the pipe holds it
   if (pipe->ApplyFormat() != 0 || !pipe->GetWindowHandle()) return false;
   int32_t left = 0, top = 0, width = 0, height = 0;

@@ -9,7 +9,12 @@
 
 namespace PM::Test {
 
+// The log folder every test program makes for itself at start (empty when PM_LOG_DIR was given).
+std::string& ProcessLogFolder();
+
 // A fresh folder under the system's temporary folder, removed with everything in it at destruction.
+// When PM_LOG_DIR names it then, PM_LOG_DIR goes back to the program's own log folder, so that a later
+// message does not make the folder anew.
 class TempDir {
  public:
   TempDir();
