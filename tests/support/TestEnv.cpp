@@ -10,10 +10,7 @@
 
 namespace PM::Test {
 
-std::string& ProcessLogFolder() {
-  static std::string folder;
-  return folder;
-}
+char g_processLogFolder[4096];
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "pmtest.XXXXXX").string();
@@ -24,10 +21,10 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   if (m_path.empty()) return;
   if (const char* logs = std::getenv("PM_LOG_DIR"); logs && logs == m_path) {
-    if (ProcessLogFolder().empty())
+    if (g_processLogFolder[0] == 0)
       unsetenv("PM_LOG_DIR");
     else
-      setenv("PM_LOG_DIR", ProcessLogFolder().c_str(), 1);
+      setenv("PM_LOG_DIR", g_processLogFolder, 1);
   }
   std::error_code ec;
   std::filesystem::remove_all(m_path, ec);
