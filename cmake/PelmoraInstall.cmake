@@ -1,6 +1,7 @@
 # Install rules: the shared library, its public headers under include/pelmora/ (reached as
-# <pelmora/core/String.h>), the modules under lib/pelmora/, a CMake package (find_package(Pelmora) ->
-# Pelmora::Pelmora) and pelmora.pc.
+# <pelmora/core/String.h>), the modules under lib/pelmora/, the sample window and widget style under
+# share/pelmora/, a CMake package (find_package(Pelmora) -> Pelmora::Pelmora, Pelmora_DATA_DIR) and
+# pelmora.pc (its variable pkgdatadir).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -8,6 +9,11 @@ set(PM_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
 # The modules' own folder, found at run time from the library's place (platform/ModuleLoader).
 set(PM_INSTALL_MODULEDIR ${CMAKE_INSTALL_LIBDIR}/pelmora)
 set(PM_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Pelmora)
+# What a host needs to draw widgets at all: the sample style with its skin, and the sample window that
+# names the skin beside itself.
+set(PM_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/pelmora)
+install(FILES ${CMAKE_SOURCE_DIR}/examples/ui/window.bs ${CMAKE_SOURCE_DIR}/examples/ui/style.bs
+  ${CMAKE_SOURCE_DIR}/examples/ui/skin.png DESTINATION ${PM_INSTALL_DATADIR})
 set(PM_LIBRARY_FILE ${CMAKE_SHARED_LIBRARY_PREFIX}Pelmora010276${CMAKE_SHARED_LIBRARY_SUFFIX})
 
 # The build number is part of the library's name (and the start-up checks it there), so the target
@@ -47,9 +53,10 @@ list(JOIN PM_SAN_FLAGS " " PM_PC_SAN_FLAGS)
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/PelmoraConfig.cmake.in
   ${CMAKE_BINARY_DIR}/install/PelmoraConfig.cmake
   INSTALL_DESTINATION ${PM_INSTALL_CMAKEDIR}
-  PATH_VARS PM_INSTALL_INCLUDEDIR CMAKE_INSTALL_LIBDIR)
+  PATH_VARS PM_INSTALL_INCLUDEDIR CMAKE_INSTALL_LIBDIR PM_INSTALL_DATADIR)
+# Any 1.x asked for is served by a later 1.y: a new build is a new library name, never a new interface.
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/install/PelmoraConfigVersion.cmake
-  VERSION ${PROJECT_VERSION} COMPATIBILITY ExactVersion)
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/install/PelmoraConfig.cmake ${CMAKE_BINARY_DIR}/install/PelmoraConfigVersion.cmake
   DESTINATION ${PM_INSTALL_CMAKEDIR})
 

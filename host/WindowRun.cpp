@@ -15,9 +15,8 @@
 #include <pelmora/storage/Streams.h>
 #include <pelmora/ui/ChannelViewport.h>
 #include <pelmora/ui/Widget.h>
+#include <pelmora/ui/WidgetInputTracker.h>
 #include <pelmora/ui/Window.h>
-
-#include "PointerInput.h"
 
 namespace PMHost {
 
@@ -84,7 +83,7 @@ class FrameLoop {
   const FrameRequest& m_request;
   Ptr<RenderSystemTraverse_I> m_traverse;
   TWindow_I* m_window = nullptr;  // --window: the TWindow "ui" the input goes to
-  PointerInput* m_input = nullptr;
+  WidgetInputTracker* m_input = nullptr;
   WidgetInput m_record;
   Ptr<RenderStatistics_I> m_stats;
   WindowState m_ended = WindowState::kOpen;
@@ -122,7 +121,7 @@ int FrameLoop::Run() {
   } else if (window) {
     ScriptObject* found = m_names->FindObject(String("ui"));
     m_window = found && found->IsA(TWindow_I::kClassId) ? static_cast<TWindow_I*>(found) : nullptr;
-    m_input = NewCounted<PointerInput>();
+    m_input = NewCounted<WidgetInputTracker>();
     m_pipe->SetInputTracker(m_input);  // the pipe holds it
   }
   if (!m_request.engineType.empty()) m_pipe->m_renderEngineType = String(m_request.engineType.c_str());

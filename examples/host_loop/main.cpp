@@ -39,8 +39,8 @@
 #include <pelmora/ui/WEffect.h>
 #include <pelmora/ui/WEvent.h>
 #include <pelmora/ui/WEventCallback.h>
+#include <pelmora/ui/WidgetInputTracker.h>
 #include <pelmora/ui/Window.h>
-#include "PointerInput.h"
 
 namespace {
 
@@ -145,7 +145,7 @@ bool RunLoop(const Options& options) {
     LogError("pm-host-loop: the scripts made no RenderPipe \"Pipe\" and TWindow \"ui\".");
     return false;
   }
-  auto* input = NewCounted<PMHost::PointerInput>();
+  auto* input = NewCounted<WidgetInputTracker>();
   pipe->SetInputTracker(input);  // the pipe holds it
   // A screenshot reads the back buffer, which Direct3D 8 lets a host read only when the pipe asked for it
   // before its window opened.

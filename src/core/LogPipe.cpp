@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <ctime>
 
 #include "core/ErrorTally.h"
+#include "core/LogFolder.h"
 #include "core/Trace.h"
 #include "platform/SafeFile.h"
 
@@ -203,12 +205,46 @@ std::string LogPipe::FilePath() {
   return m_filePath;
 }
 
+bool LogPipe::PrepareFolder(const LogFolder& folder) {
+  int error = folder.path.empty() ? ENOENT : MakeLogFolder(folder.path);
+  if (error == 0) return true;
+  // Said once for both pipes (they share the folder), and again only for another folder. Losing the
+  // folder someone named is an error report; the default one failing (a home without room for state)
+  // is a warning and leaves the run's result alone.
+  static std::mutex lock;
+  static std::string* said = new std::string();  // kept to the end: a message at exit may still get here
+  {
+    std::lock_guard<std::mutex> g(lock);
+    const std::string key = folder.path.empty() ? std::string(1, '\0') : folder.path;
+    if (*said == key) return false;
+    *said = key;
+  }
+  if (folder.named) CountErrorReport();
+  if (m_console < 0) return false;
+  char text[768];
+  int n = folder.path.empty()
+              ? snprintf(text, sizeof text,
+                         "Warn  LogPipe::Open: no folder for the log files (PM_LOG_DIR, XDG_STATE_HOME and HOME are "
+                         "unset); the run goes on without them.\n")
+              : snprintf(text, sizeof text,
+                         "%s LogPipe::Open: cannot make the log folder \"%s\": %s; the run goes on "
+                         "without log files.\n",
+                         folder.named ? "Error" : "Warn ", folder.path.c_str(), strerror(error));
+  WriteAll(m_console, text, size_t(std::clamp(n, 0, int(sizeof text - 1))));
+  return false;
+}
+
 void LogPipe::EnsureFile() {
   if (m_file >= 0 || m_fileFailed || m_fileName.empty()) return;
   std::string path = m_fileName;
   if (path[0] != '/') {
-    const char* dir = std::getenv("PM_LOG_DIR");
-    if (dir && *dir) path = std::string(dir) + "/" + path;
+    const LogFolder folder = FindLogFolder();
+    if (!PrepareFolder(folder)) {
+      m_fileFailed = true;
+      m_filePath.clear();
+      return;
+    }
+    path = folder.path + "/" + path;
   }
   m_filePath = path;
   // A link, FIFO, device or folder planted under the log's name is refused, never written through.

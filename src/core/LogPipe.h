@@ -1,5 +1,6 @@
 // The log stream: a stream that writes each message with a configurable line prefix to the console
-// (with colours when it is a terminal) and to a log file in PM_LOG_DIR that is cut at a size limit.
+// (with colours when it is a terminal) and to a log file that is cut at a size limit, in the log folder
+// (core/LogFolder.h) unless its name is a full path.
 #pragma once
 
 #include <atomic>
@@ -10,6 +11,8 @@
 #include "core/StreamPipe.h"
 
 namespace PM {
+
+struct LogFolder;
 
 // Parts of the line prefix, in the order they are written.
 enum LogPrefixFlags : uint32_t {
@@ -41,8 +44,9 @@ class LogPipe : public StreamPipe {
   void EndMessage() override;
 
   // Adds an output: "1>console" (standard output), "2>console" (standard error), or a log file name
-  // (a relative name lies in PM_LOG_DIR, default the working folder). A file is opened, emptied, on
-  // the first output after it was named or closed. Returns false for an empty target.
+  // (a relative name lies in the log folder, made when missing: PM_LOG_DIR, else the user's state
+  // folder). A file is opened, emptied, on the first output after it was named or closed; without a
+  // folder the pipe says so once and goes on with its console. Returns false for an empty target.
   bool Open(const char* target);
   void OpenConsole(int fd);  // a console on any descriptor (colours only when it is a terminal)
   void CloseConsole();
@@ -50,7 +54,7 @@ class LogPipe : public StreamPipe {
   // While muted (hold Lock() around it), output goes to the file only: a host that puts two log pipes on
   // one console shows a message written to both there once.
   void SetConsoleMuted(bool muted);
-  // Closes the file; the next output opens it again (reading PM_LOG_DIR again) and empties it.
+  // Closes the file; the next output opens it again (finding the log folder again) and empties it.
   void CloseFile();
   // Opens the file now if it is named and not open (the crash handler wants it ready in advance).
   void OpenFileNow();
@@ -70,6 +74,7 @@ class LogPipe : public StreamPipe {
   void WritePrefix(int level);
   void Drain();
   void EnsureFile();
+  bool PrepareFolder(const LogFolder& folder);
   void CheckCut();
   void Emit(const char* bytes, size_t n);
 

@@ -1,6 +1,8 @@
-// The sample host pm-run when its surroundings fail: a log folder that does not exist, no X display.
+// The sample host pm-run when its surroundings fail: a log folder that cannot be made, no X display; and
+// where its log files go.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "PmRunSupport.h"
@@ -14,13 +16,33 @@ int CountOf(const std::string& text, const std::string& part) {
   return n;
 }
 
-TEST(PmRunHostErrors, LogFolderThatCannotBeOpenedFailsTheRun) {
+// The named log folder is made when missing; one that cannot be made is said once, the script still
+// runs, and the run fails for the log it lost.
+TEST(PmRunHostErrors, LogFolderThatCannotBeMadeFailsTheRun) {
   TempDir dir;
-  HostRun r = PmRun(dir, "-e \"pl 'still runs';\"", "PM_LOG_DIR='" + dir.Path() + "/missing'");
+  HostRun made = PmRun(dir, "-e \"pl 'logged';\"", "PM_LOG_DIR='" + dir.Path() + "/missing/logs'");
+  EXPECT_EQ(made.status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/missing/logs/Xerr.log"));
+
+  WriteFile(dir.Path() + "/file", "");
+  HostRun r = PmRun(dir, "-e \"pl 'still runs';\"", "PM_LOG_DIR='" + dir.Path() + "/file/logs'");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "still runs\n");
   std::string err = ReadFile(dir.Path() + "/stderr.txt");
-  EXPECT_EQ(CountOf(err, "LogPipe::Open: cannot open \"" + dir.Path() + "/missing/Xerr.log\""), 1) << err;
+  EXPECT_EQ(err, "Error LogPipe::Open: cannot make the log folder \"" + dir.Path() +
+                     "/file/logs\": Not a directory; the run goes on without log files.\n");
+}
+
+// Without PM_LOG_DIR the log files go to the user's state folder, never the working folder.
+TEST(PmRunHostErrors, LogFilesGoToTheStateFolderNotTheWorkingFolder) {
+  TempDir dir;
+  HostRun r =
+      PmRun(dir, "-e \"pl 'to the state folder';\"", "PM_LOG_DIR= XDG_STATE_HOME= HOME='" + dir.Path() + "/home'");
+  EXPECT_EQ(r.status, 0) << ReadFile(dir.Path() + "/stderr.txt");
+  EXPECT_EQ(r.out, "to the state folder\n");
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/home/.local/state/pelmora/Xerr.log"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/Xout.log"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/Xerr.log"));
 }
 
 // Frames need the pipe's window: without a display the run names the display once and draws nothing.

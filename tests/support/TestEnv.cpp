@@ -3,11 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace PM::Test {
+
+char g_processLogFolder[4096];
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "pmtest.XXXXXX").string();
@@ -16,8 +19,15 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  if (m_path.empty()) return;
+  if (const char* logs = std::getenv("PM_LOG_DIR"); logs && logs == m_path) {
+    if (g_processLogFolder[0] == 0)
+      unsetenv("PM_LOG_DIR");
+    else
+      setenv("PM_LOG_DIR", g_processLogFolder, 1);
+  }
   std::error_code ec;
-  if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
+  std::filesystem::remove_all(m_path, ec);
 }
 
 std::string ReadFile(const std::string& path) {

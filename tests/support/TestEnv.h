@@ -9,7 +9,13 @@
 
 namespace PM::Test {
 
+// The log folder of the test program: the one PM_LOG_DIR named at start, else one it made for itself
+// (empty when neither).
+extern char g_processLogFolder[4096];
+
 // A fresh folder under the system's temporary folder, removed with everything in it at destruction.
+// When PM_LOG_DIR names it then, PM_LOG_DIR goes back to the program's own log folder, so that a later
+// message does not make the folder anew.
 class TempDir {
  public:
   TempDir();

@@ -23,7 +23,6 @@
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
 #include "support/TestEnv.h"
-#include "support/WidgetInputHost.h"
 #include "ui/WEvent.h"
 #include "ui/WEventCallback.h"
 #include "ui/WHandler.h"

@@ -71,7 +71,7 @@ void X11InputFixture::Load(const std::string& text) {
 ScriptObject* X11InputFixture::Find(const char* name) { return m_engine->GetNamespace()->FindObject(String(name)); }
 
 void X11InputFixture::Open() {
-  m_host = NewCounted<WidgetInputHost>();
+  m_host = NewCounted<WidgetInputTracker>();
   m_pipe->SetInputTracker(m_host);
   XTestFakeMotionEvent(m_x, -1, 0, 0, CurrentTime);  // out of the way of the new window
   XSync(m_x, False);

@@ -12,9 +12,9 @@
 #include "render/RenderSystemTraverse.h"
 #include "script/object/ScriptEngine.h"
 #include "support/TestEnv.h"
-#include "support/WidgetInputHost.h"
 #include "ui/WEventCallback.h"
 #include "ui/WHandler.h"
+#include "ui/WidgetInputTracker.h"
 #include "ui/Window.h"
 
 // Xlib's own type, declared here so its macros (None, Bool, Status) stay out of the headers above.
@@ -55,7 +55,7 @@ class X11InputFixture : public ::testing::Test {
   Obj<TWindow_I> m_window;
   Obj<WEventCallback_I> m_callback;
   Ptr<RenderSystemTraverse_I> m_traverse;
-  WidgetInputHost* m_host = nullptr;
+  WidgetInputTracker* m_host = nullptr;
   WidgetInput m_record;
   int32_t m_left = 0, m_top = 0, m_height = 240;
 };
