@@ -2,6 +2,7 @@
 // a folder that cannot be made is said once and the pipe goes on with its console.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include <cstdlib>
 #include <optional>
@@ -110,6 +111,10 @@ TEST(LogFolder, NamedFolderElseTheStateFolderElseNone) {
 
 TEST(LogFolder, LogFilesGoToTheStateFolderMadeWhenMissingNeverTheWorkingFolder) {
   TempDir dir;
+  // A working folder of the test's own: one an older program logged into proves nothing.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::create_directory(dir.File("work"));
+  std::filesystem::current_path(dir.File("work"));
   for (const bool xdg : {true, false}) {
     SCOPED_TRACE(xdg ? "XDG_STATE_HOME" : "HOME");
     const std::string base = dir.File(xdg ? "state" : "home");
@@ -124,6 +129,7 @@ TEST(LogFolder, LogFilesGoToTheStateFolderMadeWhenMissingNeverTheWorkingFolder) 
     EXPECT_EQ(ModeOf(base), 0700u);
     EXPECT_EQ(access("Xout.log", F_OK), -1);
   }
+  std::filesystem::current_path(before);
 }
 
 TEST(LogFolder, NamedFolderIsMadeWithTheFoldersAboveIt) {
