@@ -14,15 +14,16 @@ import subprocess
 import sys
 import tempfile
 
-from PIL import Image, ImageChops
+from PIL import Image
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from reference_image import compare  # noqa: E402
 
 here = os.path.dirname(os.path.abspath(__file__))
 references = os.path.join(here, "reference")
 data = os.path.join(here, "data")
 corpus = "/usr/share/assimp/models"
 
-TOLERANCE = 3
-MAX_BEYOND = 0.002
 # The frames are drawn small, straight on where a case needs known pixels.
 SMALL = "RenderPipe:Pipe.Resolution (200, 150);"
 STRAIGHT = "STransform:SviewOrbit.Rotation (0, 0, 0);"
@@ -48,23 +49,6 @@ def summary(stdout):
     if len(lines) != 1:
         raise AssertionError(f"not one summary line:\n{stdout}")
     return SUMMARY.match(lines[0]).groups()
-
-
-def compare(out, reference):
-    if os.environ.get("PM_WRITE_REFERENCES") == "1":
-        Image.open(out).convert("RGB").save(reference)
-        return
-    got = Image.open(out).convert("RGB")
-    want = Image.open(reference).convert("RGB")
-    if got.size != want.size:
-        raise AssertionError(f"{out}: size {got.size}, reference {want.size}")
-    diff = ImageChops.difference(got, want)
-    beyond = sum(1 for p in diff.getdata() if max(p) > TOLERANCE)
-    if beyond > MAX_BEYOND * got.size[0] * got.size[1]:
-        diff_file = out[:-4] + ".diff.png"
-        diff.point(lambda v: 255 if v > TOLERANCE else 0).save(diff_file)
-        raise AssertionError(f"{out}: {beyond} pixels differ from {reference} by more than {TOLERANCE} "
-                             f"(diff image {diff_file})")
 
 
 def cross(checker, got, reference, base):

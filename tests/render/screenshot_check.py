@@ -12,14 +12,15 @@ import subprocess
 import sys
 import tempfile
 
-from PIL import Image, ImageChops
+from PIL import Image
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from reference_image import compare  # noqa: E402
 
 here = os.path.dirname(os.path.abspath(__file__))
 scripts = os.path.join(here, "..", "scripts", "render")
 references = os.path.join(here, "reference")
 
-TOLERANCE = 3
-MAX_BEYOND = 0.002
 
 
 def run(pm_run, args, cwd, out, expect_failure=False):
@@ -35,23 +36,6 @@ def stat(stdout, name):
         if line.startswith(name + " "):
             return line[len(name) + 1:]
     raise AssertionError(f"no '{name}' in the statistics:\n{stdout}")
-
-
-def compare(out, reference):
-    if os.environ.get("PM_WRITE_REFERENCES") == "1":
-        Image.open(out).convert("RGB").save(reference)
-        return
-    got = Image.open(out).convert("RGB")
-    want = Image.open(reference).convert("RGB")
-    if got.size != want.size:
-        raise AssertionError(f"{out}: size {got.size}, reference {want.size}")
-    diff = ImageChops.difference(got, want)
-    beyond = sum(1 for p in diff.getdata() if max(p) > TOLERANCE)
-    if beyond > MAX_BEYOND * got.size[0] * got.size[1]:
-        diff_file = out[:-4] + ".diff.png"
-        diff.point(lambda v: 255 if v > TOLERANCE else 0).save(diff_file)
-        raise AssertionError(f"{out}: {beyond} pixels differ from {reference} by more than {TOLERANCE} "
-                             f"(diff image {diff_file})")
 
 
 def near(got, want, tolerance, what):
