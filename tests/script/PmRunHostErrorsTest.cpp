@@ -10,12 +10,6 @@
 namespace PM::Test {
 namespace {
 
-int CountOf(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 // The named log folder is made when missing; one that cannot be made is said once, the script still
 // runs, and the run fails for the log it lost.
 TEST(PmRunHostErrors, LogFolderThatCannotBeMadeFailsTheRun) {

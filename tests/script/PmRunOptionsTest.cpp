@@ -11,12 +11,6 @@
 namespace PM::Test {
 namespace {
 
-int CountOf(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
 TEST(PmRunOptions, OptionsThatActOnFramesNeedFramesOrAWindow) {
   TempDir dir;
   const struct {

@@ -11,13 +11,7 @@ namespace {
 
 TEST(PmRunSound, NoOutputDeviceIsOurMessageAlone) {
   TempDir dir;
-  ASSERT_EQ(mkdir((dir.Path() + "/Sounds").c_str(), 0755), 0);
-  WriteFile(dir.Path() + "/Sounds/beep.wav", ReadFile(PM_SOURCE_DIR "/fuzz/corpus/wav_file/mono16.wav"));
-  WriteFile(dir.Path() + "/play.bs",
-            "FileObject:f . { .FileName 'beep.wav'; };\n"
-            "SSoundEmitter:s . { .FileObject FileObject:f; };\n"
-            "TSoundEmitter:e . { .SNode SSoundEmitter:s; };\n"
-            "TSoundEmitter:e.PlayCount 1;\n");
+  WriteSoundScene(dir);
   // OpenAL Soft's ALSA output told to open a device no machine has: the failure, and libasound's lines,
   // of a machine without sound hardware, on any machine.
   WriteFile(dir.Path() + "/alsoft.conf", "[general]\ndrivers = alsa\n[alsa]\ndevice = pm-no-such-device\n");

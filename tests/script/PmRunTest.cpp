@@ -55,14 +55,7 @@ TEST(PmRun, WarningsAndErrorsAloneAreLoggedUnlessALevelIsGiven) {
 // A sound scene needs no audio output on the null device; the sound loads from the Sounds/ folder.
 TEST(PmRun, SoundNullPlaysWithoutAnAudioDevice) {
   TempDir dir;
-  ASSERT_EQ(mkdir((dir.Path() + "/Sounds").c_str(), 0755), 0);
-  WriteFile(dir.Path() + "/Sounds/beep.wav", ReadFile(PM_SOURCE_DIR "/fuzz/corpus/wav_file/mono16.wav"));
-  WriteFile(dir.Path() + "/play.bs",
-            "FileObject:f . { .FileName 'beep.wav'; };\n"
-            "SSoundEmitter:s . { .FileObject FileObject:f; };\n"
-            "TSoundEmitter:e . { .SNode SSoundEmitter:s; };\n"
-            "TSoundEmitter:e.PlayCount 1;\n"
-            "pl 'playing ' TSoundEmitter:e.PlayCount?;\n");
+  WriteSoundScene(dir, "pl 'playing ' TSoundEmitter:e.PlayCount?;\n");
   HostRun r = PmRun(dir, "--sound null play.bs");
   EXPECT_EQ(r.status, 0) << ReadFile(dir.Path() + "/stderr.txt");
   EXPECT_EQ(r.out, "playing 1\n");
