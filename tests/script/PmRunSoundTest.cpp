@@ -1,7 +1,5 @@
 // pm-run's sound on the OpenAL device where no output device opens: the terminal shows our message
 // alone, not the lines libasound and OpenAL Soft write themselves.
-#include <sys/stat.h>
-
 #include <string>
 
 #include "PmRunSupport.h"
