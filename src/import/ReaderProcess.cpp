@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "import/SceneStream.h"
@@ -26,15 +28,31 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The file mapped at `address`, as the system names it (an absolute path), or "".
+std::string MappedFileOf(const void* address) {
+  std::ifstream maps("/proc/self/maps");
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  for (std::string line; std::getline(maps, line);) {
+    unsigned long long start = 0, end = 0;
+    if (std::sscanf(line.c_str(), "%llx-%llx", &start, &end) != 2 || at < start || at >= end) continue;
+    const size_t slash = line.find('/');
+    return slash == std::string::npos ? std::string() : line.substr(slash);
+  }
+  return {};
+}
+
 std::string ReaderPath() {
   if (const char* path = std::getenv(kReaderOverride); path && *path) return path;
+  // The file that holds this code: a module, or a program. dladdr gives the name it was loaded by, which
+  // may be relative to a folder since left (a program's argv[0], a module opened by a relative path): then
+  // the system's own name for the mapping is taken.
+  const auto* self = reinterpret_cast<const void*>(&ReadModelFile);
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&ReadModelFile), &info) && info.dli_fname) {
-    std::string own = info.dli_fname;
-    const size_t slash = own.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
-  }
-  return kReaderProgram;
+  std::string own;
+  if (dladdr(self, &info) && info.dli_fname) own = info.dli_fname;
+  if (own.empty() || own[0] != '/') own = MappedFileOf(self);
+  const size_t slash = own.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
 }
 
 // The host's environment with the reader's allocator settings first among glibc's tunables (a host's own
