@@ -115,6 +115,7 @@ class Child {
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     const std::vector<std::string> env = ReaderEnvironment();
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
     const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), envp.data());
