@@ -55,22 +55,6 @@ std::string ReaderPath() {
   return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
 }
 
-// The host's environment with the reader's allocator settings first among glibc's tunables (a host's own
-// come after them and win).
-std::vector<std::string> ReaderEnvironment() {
-  const std::string key = "GLIBC_TUNABLES=";
-  std::string tunables = key + kReaderTunables;
-  std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e) {
-    if (std::strncmp(*e, key.c_str(), key.size()) == 0)
-      tunables += ":" + std::string(*e + key.size());
-    else
-      env.emplace_back(*e);
-  }
-  env.push_back(tunables);
-  return env;
-}
-
 // The running reader: its pipes, and what it wrote on stderr (the last part, for a fault's cause).
 class Child {
  public:
@@ -113,12 +97,7 @@ class Child {
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    const std::vector<std::string> env = ReaderEnvironment();
-    std::vector<char*> envp;
-    envp.reserve(env.size() + 1);
-    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), envp.data());
+    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
