@@ -28,7 +28,8 @@ class ReaderOverride {
 class ReaderProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(PM_BINARY_DIR "/pm-import-reader")) GTEST_SKIP() << "the reader is not built";
+    if (!std::filesystem::exists(PM_BINARY_DIR "/pm-import-reader") || !std::filesystem::exists(kModels))
+      GTEST_SKIP() << "the reader is not built, or assimp-testmodels is not installed";
   }
   // A stand-in reader: a shell script with `body` after the shebang.
   std::string StandIn(const std::string& body) {
