@@ -7,15 +7,19 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "import/SceneStream.h"
@@ -154,6 +158,11 @@ class Child {
       }
       DrainErr();
     }
+    // A reader that closed its stderr may still run: its end is awaited until the deadline too.
+    if (!ExitedBy(deadline)) {
+      timedOut = true;
+      kill(m_pid, SIGKILL);
+    }
     Reap();
   }
 
@@ -194,6 +203,29 @@ class Child {
     m_errTail.append(buffer, static_cast<size_t>(got));
     constexpr size_t kKeep = 4096;
     if (m_errTail.size() > 2 * kKeep) m_errTail.erase(0, m_errTail.size() - kKeep);
+  }
+
+  // Whether the reader has ended (or ends before `deadline`), without reaping it.
+  bool ExitedBy(Clock::time_point deadline) const {
+    if (m_pid <= 0) return true;
+    siginfo_t info{};
+    auto ended = [&] {
+      info.si_pid = 0;
+      return waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
+    };
+    if (ended()) return true;
+    if (const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0)); pidfd >= 0) {
+      pollfd fd{pidfd, POLLIN, 0};
+      while (poll(&fd, 1, Remaining(deadline)) < 0 && errno == EINTR) {
+      }
+      close(pidfd);
+      return ended();
+    }
+    while (!ended()) {  // no pidfd (a kernel before 5.3): look again every few milliseconds
+      if (Clock::now() >= deadline) return false;
+      usleep(2000);
+    }
+    return true;
   }
 
   void Reap() {

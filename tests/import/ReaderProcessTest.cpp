@@ -171,6 +171,13 @@ TEST_F(ReaderProcessTest, AReaderThatSleepsMeetsTheTimeOut) {
     EXPECT_EQ(error, "Cannot import \"a.obj\": the reader did not finish within the time-out of 1 s.");
     EXPECT_LT(seconds, 5);
   }
+  // Its output closed, then asleep: the time-out holds while the host waits for its end.
+  {
+    ReaderOverride standIn(StandIn("exec >&- 2>&-; exec sleep 30"));
+    EXPECT_FALSE(Read("z.obj", scene, error, limits));
+    EXPECT_EQ(error, "Cannot import \"z.obj\": the reader did not finish within the time-out of 1 s.");
+    EXPECT_LT(seconds, 5);
+  }
   // A whole stream sent, then no end: the time-out still holds and nothing is kept.
   {
     ReaderOverride standIn(
