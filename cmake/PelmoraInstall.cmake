@@ -23,7 +23,7 @@ install(TARGETS Pelmora010276 LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # private data parts. Globbed when installing, so a new source folder's headers go along without
 # touching this file.
 set(PM_PRIVATE_HEADERS "^render/opengl/" "^render/d3d8/" "^platform/d3d8/" "^sound/modules/" "^render/video/"
-  "_D[.]h$")
+  "^import/" "_D[.]h$")
 install(CODE "set(PM_HEADER_SOURCE \"${CMAKE_SOURCE_DIR}/src\")
   set(PM_HEADER_STAGE \"${CMAKE_BINARY_DIR}/install/include\")
   set(PM_HEADER_DEST \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${PM_INSTALL_INCLUDEDIR}/pelmora\")

@@ -86,7 +86,7 @@ bool SetLimits(const ReaderLimits& limits) {
 
 // After the limits: a heap that grows in large steps (a thirty-second of the address space, at most 256 MiB),
 // is never given back and takes large blocks too, so that one import spends less time in the kernel (a
-// fifth of a small model's time).
+// tenth of a small model's time).
 void TuneAllocator(const ReaderLimits& limits) {
   const uint64_t pad = std::clamp<uint64_t>(limits.addressSpace / 32, 128 << 10, 256 << 20);
   mallopt(M_TOP_PAD, static_cast<int>(pad));

@@ -7,13 +7,19 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "import/SceneStream.h"
@@ -26,31 +32,31 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string ReaderPath() {
-  if (const char* path = std::getenv(kReaderOverride); path && *path) return path;
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&ReadModelFile), &info) && info.dli_fname) {
-    std::string own = info.dli_fname;
-    const size_t slash = own.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
+// The file mapped at `address`, as the system names it (an absolute path), or "".
+std::string MappedFileOf(const void* address) {
+  std::ifstream maps("/proc/self/maps");
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  for (std::string line; std::getline(maps, line);) {
+    unsigned long long start = 0, end = 0;
+    if (std::sscanf(line.c_str(), "%llx-%llx", &start, &end) != 2 || at < start || at >= end) continue;
+    const size_t slash = line.find('/');
+    return slash == std::string::npos ? std::string() : line.substr(slash);
   }
-  return kReaderProgram;
+  return {};
 }
 
-// The host's environment with the reader's allocator settings first among glibc's tunables (a host's own
-// come after them and win).
-std::vector<std::string> ReaderEnvironment() {
-  const std::string key = "GLIBC_TUNABLES=";
-  std::string tunables = key + kReaderTunables;
-  std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e) {
-    if (std::strncmp(*e, key.c_str(), key.size()) == 0)
-      tunables += ":" + std::string(*e + key.size());
-    else
-      env.emplace_back(*e);
-  }
-  env.push_back(tunables);
-  return env;
+std::string ReaderPath() {
+  if (const char* path = std::getenv(kReaderOverride); path && *path) return path;
+  // The file that holds this code: a module, or a program. dladdr gives the name it was loaded by, which
+  // may be relative to a folder since left (a program's argv[0], a module opened by a relative path): then
+  // the system's own name for the mapping is taken.
+  const auto* self = reinterpret_cast<const void*>(&ReadModelFile);
+  Dl_info info{};
+  std::string own;
+  if (dladdr(self, &info) && info.dli_fname) own = info.dli_fname;
+  if (own.empty() || own[0] != '/') own = MappedFileOf(self);
+  const size_t slash = own.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
 }
 
 // The running reader: its pipes, and what it wrote on stderr (the last part, for a fault's cause).
@@ -95,11 +101,7 @@ class Child {
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    const std::vector<std::string> env = ReaderEnvironment();
-    std::vector<char*> envp;
-    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), envp.data());
+    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
@@ -156,6 +158,11 @@ class Child {
       }
       DrainErr();
     }
+    // A reader that closed its stderr may still run: its end is awaited until the deadline too.
+    if (!ExitedBy(deadline)) {
+      timedOut = true;
+      kill(m_pid, SIGKILL);
+    }
     Reap();
   }
 
@@ -196,6 +203,29 @@ class Child {
     m_errTail.append(buffer, static_cast<size_t>(got));
     constexpr size_t kKeep = 4096;
     if (m_errTail.size() > 2 * kKeep) m_errTail.erase(0, m_errTail.size() - kKeep);
+  }
+
+  // Whether the reader has ended (or ends before `deadline`), without reaping it.
+  bool ExitedBy(Clock::time_point deadline) const {
+    if (m_pid <= 0) return true;
+    siginfo_t info{};
+    auto ended = [&] {
+      info.si_pid = 0;
+      return waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
+    };
+    if (ended()) return true;
+    if (const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0)); pidfd >= 0) {
+      pollfd fd{pidfd, POLLIN, 0};
+      while (poll(&fd, 1, Remaining(deadline)) < 0 && errno == EINTR) {
+      }
+      close(pidfd);
+      return ended();
+    }
+    while (!ended()) {  // no pidfd (a kernel before 5.3): look again every few milliseconds
+      if (Clock::now() >= deadline) return false;
+      usleep(2000);
+    }
+    return true;
   }
 
   void Reap() {

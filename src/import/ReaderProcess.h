@@ -13,11 +13,6 @@ namespace PM::Import {
 inline constexpr char kReaderProgram[] = "pm-import-reader";
 inline constexpr char kReaderOverride[] = "PM_IMPORT_READER";
 
-// The reader's environment adds this to glibc's tunables: its heap is backed by huge pages, so that a process
-// that lives for one import spends less time faulting pages in (the reader sets the rest of its allocator
-// itself, after its limits: a heap grown before them would escape the address-space limit).
-inline constexpr char kReaderTunables[] = "glibc.malloc.hugetlb=1";
-
 // The reader's arguments: these three options with their values, then "--" and the file.
 inline constexpr char kArgAddressSpace[] = "--address-space";
 inline constexpr char kArgCpuSeconds[] = "--cpu-seconds";

@@ -1,5 +1,6 @@
 // ReadModelFile with the real reader program and with stand-ins for it (PM_IMPORT_READER): every way a
 // reader can fail ends in one sentence that names the file and the cause, in bounded time.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -27,7 +28,8 @@ class ReaderOverride {
 class ReaderProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(PM_BINARY_DIR "/pm-import-reader")) GTEST_SKIP() << "the reader is not built";
+    if (!std::filesystem::exists(PM_BINARY_DIR "/pm-import-reader") || !std::filesystem::exists(kModels))
+      GTEST_SKIP() << "the reader is not built, or assimp-testmodels is not installed";
   }
   // A stand-in reader: a shell script with `body` after the shebang.
   std::string StandIn(const std::string& body) {
@@ -169,14 +171,15 @@ TEST_F(ReaderProcessTest, AReaderThatSleepsMeetsTheTimeOut) {
     EXPECT_EQ(error, "Cannot import \"a.obj\": the reader did not finish within the time-out of 1 s.");
     EXPECT_LT(seconds, 5);
   }
+  // Its output closed, then asleep: the time-out holds while the host waits for its end.
+  {
+    ReaderOverride standIn(StandIn("exec >&- 2>&-; exec sleep 30"));
+    EXPECT_FALSE(Read("z.obj", scene, error, limits));
+    EXPECT_EQ(error, "Cannot import \"z.obj\": the reader did not finish within the time-out of 1 s.");
+    EXPECT_LT(seconds, 5);
+  }
   // A whole stream sent, then no end: the time-out still holds and nothing is kept.
   {
-    Scene sent;
-    sent.materials.emplace_back();
-    sent.nodes.emplace_back();
-    const std::string stream = m_dir.File("stream");
-    ReaderOverride reader(PM_BINARY_DIR "/pm-import-reader");
-    ASSERT_TRUE(Read(kModels + "/OBJ/box.obj", sent, error)) << error;
     ReaderOverride standIn(
         StandIn("'" PM_BINARY_DIR "/pm-import-reader' -- '" + kModels + "/OBJ/box.obj'; exec sleep 30"));
     EXPECT_FALSE(Read("b.obj", scene, error, limits));
@@ -184,6 +187,53 @@ TEST_F(ReaderProcessTest, AReaderThatSleepsMeetsTheTimeOut) {
     EXPECT_TRUE(scene.nodes.empty());
     EXPECT_LT(seconds, 5);
   }
+}
+
+// A scene counts only from a reader that then ends cleanly.
+TEST_F(ReaderProcessTest, AWholeStreamFromAFailingReaderCountsForNothing) {
+  const std::string reader = "'" PM_BINARY_DIR "/pm-import-reader' -- '" + kModels + "/OBJ/box.obj'";
+  Scene scene;
+  std::string error;
+  {
+    ReaderOverride standIn(StandIn(reader + "; exit 5"));
+    EXPECT_FALSE(Read("c.obj", scene, error));
+    EXPECT_EQ(error, "Cannot import \"c.obj\": the reader ended with exit status 5.");
+  }
+  {
+    ReaderOverride standIn(StandIn(reader + "; kill -BUS $$"));
+    EXPECT_FALSE(Read("d.obj", scene, error));
+    EXPECT_EQ(error, "Cannot import \"d.obj\": the reader stopped on signal 7 (SIGBUS, Bus error).");
+  }
+  EXPECT_TRUE(scene.nodes.empty());
+  {
+    ReaderOverride standIn(StandIn("exec " + reader));
+    EXPECT_TRUE(Read("e.obj", scene, error)) << error;
+    EXPECT_FALSE(scene.nodes.empty());
+  }
+}
+
+// Without the override the reader is looked for beside the file that holds ReadModelFile (here the test
+// program; in use the importer module).
+TEST_F(ReaderProcessTest, TheReaderIsLookedForBesideItsCaller) {
+  unsetenv(kReaderOverride);
+  Scene scene;
+  std::string error;
+  EXPECT_FALSE(Read("f.obj", scene, error));
+  const std::string beside = std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/pm-import-reader";
+  EXPECT_EQ(error, "Cannot import \"f.obj\": the reader program \"" + beside +
+                       "\" could not be started (No such file or directory).");
+  // In a module (loaded by a relative path, from another folder than the program's), beside the module.
+  const std::string cwd = std::filesystem::current_path();
+  std::filesystem::current_path(PM_BINARY_DIR);
+  void* probe = dlopen("./tests/probe/pm_import_probe.so", RTLD_NOW | RTLD_LOCAL);
+  std::filesystem::current_path(cwd);
+  ASSERT_NE(probe, nullptr) << dlerror();
+  auto read = reinterpret_cast<bool (*)(const char*, std::string*)>(dlsym(probe, "ProbeReadModelFile"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_FALSE(read("g.obj", &error));
+  EXPECT_EQ(error, "Cannot import \"g.obj\": the reader program \"" PM_BINARY_DIR
+                   "/tests/probe/pm-import-reader\" could not be started (No such file or directory).");
+  dlclose(probe);
 }
 
 TEST_F(ReaderProcessTest, BytesThatLieOrStopAreTheReadersFault) {
