@@ -143,11 +143,10 @@ TEST(StripifierHash, BenchmarkMeshesAndSmallCrowdedShapesGiveTheirRecordedStrip)
   const std::pair<const std::vector<int32_t>*, uint64_t> shapes[] = {
       {&fan, 2981389057160217905ULL}, {&edge, 8980346239779783508ULL}, {&tiny, 11801724519345832039ULL}};
   for (const auto& [mesh, hash] : shapes) EXPECT_EQ(HashOf(Stripify(*mesh)), hash) << mesh->size() / 3;
-  const std::pair<const char*, uint64_t> meshes[] = {
-      {"anchor", 15605529315512804816ULL},
-      {"elephant", 8109136466007144730ULL},
-      {"ChineseDragon-10kv", 15439745895594349588ULL},
-      {"refined_elephant", 12889350865209754334ULL}};
+  const std::pair<const char*, uint64_t> meshes[] = {{"anchor", 15605529315512804816ULL},
+                                                     {"elephant", 8109136466007144730ULL},
+                                                     {"ChineseDragon-10kv", 15439745895594349588ULL},
+                                                     {"refined_elephant", 12889350865209754334ULL}};
   for (const auto& [name, hash] : meshes) {
     std::vector<int32_t> mesh = CgalMesh(name);
     if (mesh.empty()) GTEST_SKIP() << "libcgal-demo's meshes are not installed";
