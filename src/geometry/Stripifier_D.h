@@ -22,11 +22,13 @@ struct alignas(32) NvFaceInfo {
   // in which of its strips.
   int32_t mark;
   uint16_t readers;  // bit i: an experiment of sample i's memo took the face
-  // Bit k: across[k] runs edge k the other way, so a strip can grow into it (a strip keeps both windings only
-  // across neighbours oriented alike); bits 2k, 2k + 1 of `back` then hold the edge of that face it shares.
-  // Bit 3 + k: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
+  // Bit 3 + k of `grows`: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
+  // Bits 2k, 2k + 1 of `back`: the edge of across[k] this face shares when across[k] runs edge k the other way,
+  // so that a strip can grow into it (a strip keeps both windings only across neighbours oriented alike), else 3:
+  // one field answers a strip step both whether it goes on and where.
   uint8_t grows, back;
 };
+constexpr unsigned kNoGrowth = 0x3f;  // `back` of a face a strip can leave by none of its edges
 static_assert(sizeof(NvFaceInfo) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
 
