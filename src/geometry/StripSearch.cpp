@@ -55,7 +55,6 @@ class Stripifier_D::Experiment {
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
-        m_grown(d.m_grown.get()),
         m_trialCount(d.m_trialCount) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
@@ -100,7 +99,6 @@ class Stripifier_D::Experiment {
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
   int32_t* const m_trialFaces;
-  int32_t* const m_grown;
   int32_t m_trialCount;
 };
 
@@ -165,23 +163,18 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     kBackward = EdgeOf(start, b, a);
     backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
   }
-  // The forward faces are written in place and the backward ones aside; only when there are backward faces do
-  // the forward ones move up, one by one: read back as one block right after their stores, they stalled
-  // until the stores were done.
+  // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
+  // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
   int32_t first = m_trialCount;
   int32_t* forward = m_trialFaces + first;
   forward[0] = strip.startFace;
   int32_t forwardCount = 1;
   if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-  int32_t* backward = m_grown;
   int32_t backwardCount = 0;
-  if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
-  if (backwardCount > 0) {
-    for (int32_t m = forwardCount; m-- > 0;) forward[backwardCount + m] = forward[m];
-    for (int32_t m = 0; m < backwardCount; ++m) forward[m] = backward[backwardCount - 1 - m];
-  }
+  if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
   strip.first = first;
   strip.count = backwardCount + forwardCount;
+  strip.backward = backwardCount;
   m_trialCount = first + strip.count;
 }
 

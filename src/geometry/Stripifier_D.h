@@ -56,12 +56,13 @@ struct NvEdgeInfo {
 };
 
 // One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
-// by its v0 and v1, which is all the search asks of it.
+// by its v0 and v1, which is all the search asks of it. While the strip is an experiment's, its last `backward`
+// faces are those grown backward, in the order they were grown; once committed, its faces are in strip order.
 struct NvStripInfo {
   int32_t startFace;
   int32_t edgeV0, edgeV1;
   bool toV1;
-  int32_t first, count;
+  int32_t first, count, backward;
   int32_t stripId, experimentId;
 };
 
@@ -164,9 +165,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
-  // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
-  // of them): an experiment takes each face at most once, so both hold every face (the latter kFaceSlack more).
-  StripBlock<int32_t> m_grown, m_trialFaces;
+  // The running experiment's faces, strip by strip (m_trialCount of them): an experiment takes each face at most
+  // once, so it holds every face (and kFaceSlack more).
+  StripBlock<int32_t> m_trialFaces;
   int32_t m_trialCount = 0;
 
   SampleMemo m_memos[kSamples];

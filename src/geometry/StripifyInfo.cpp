@@ -101,7 +101,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   int32_t* next = m_free.Data();
   for (int i = 0; i <= faces; ++i) next[i] = i;
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
-  m_grown.Reset(size_t(faces));
   m_trialFaces.Reset(size_t(faces) + kFaceSlack);
   m_trial.Reset(size_t(faces) + kStripSlack);
 }
