@@ -168,10 +168,12 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   int32_t first = m_trialCount;
   int32_t* forward = m_trialFaces + first;
   forward[0] = strip.startFace;
-  int32_t forwardCount = 1;
-  if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-  int32_t backwardCount = 0;
-  if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
+  int32_t forwardCount = 1, backwardCount = 0;
+  if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
+    if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
+    if (kBackward >= 0)
+      backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
+  }
   strip.first = first;
   strip.count = backwardCount + forwardCount;
   strip.backward = backwardCount;
