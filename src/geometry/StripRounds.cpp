@@ -129,15 +129,19 @@ void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>
     int32_t from = strip.first;
     strip.first = at;
     at += strip.count;
-    for (int j = from; j < from + strip.count; ++j) {
-      int32_t f = taken[j];
+    auto commit = [&](int32_t f) {
       NvFaceInfo& h = hot[f];
       h.mark = kCommitted;
       readers |= h.readers;
       nextFree[f] = f + 1;
       int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
       *out++ = CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked};
-    }
+    };
+    // The backward faces, grown last, lead the strip the other way round.
+    int32_t forwardEnd = from + strip.count - strip.backward;
+    for (int j = from + strip.count; j-- > forwardEnd;) commit(taken[j]);
+    for (int j = from; j < forwardEnd; ++j) commit(taken[j]);
+    strip.backward = 0;
     m_strips.Append(strip);
   }
   for (; readers != 0; readers &= readers - 1) m_memos[__builtin_ctz(readers)].stale = true;

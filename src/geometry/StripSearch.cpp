@@ -55,7 +55,6 @@ class Stripifier_D::Experiment {
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
-        m_grown(d.m_grown.get()),
         m_trialCount(d.m_trialCount) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
@@ -100,7 +99,6 @@ class Stripifier_D::Experiment {
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
   int32_t* const m_trialFaces;
-  int32_t* const m_grown;
   int32_t m_trialCount;
 };
 
@@ -108,28 +106,30 @@ class Stripifier_D::Experiment {
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
 // edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
-// so `yFirst` alternates.
+// so `yFirst` alternates: the loop takes the steps two at a time, each with its own exit edge.
 int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
-  // Index j + 2 (mod 3), and the edge out of a face entered through edge j: j + 1 while `yFirst`, else j + 2.
-  static constexpr int8_t kPlus2[4] = {2, 0, 1, 0}, kOut[2][4] = {{2, 0, 1, 0}, {1, 2, 0, 0}};
+  static constexpr int8_t kPlus1[3] = {1, 2, 0}, kPlus2[3] = {2, 0, 1};
   int32_t* const begin = out;
   const NvFaceInfo* c = m_hot + cur;
-  int turn = yFirst ? 1 : 0;
-  for (;;) {
-    if ((c->grows >> k & 1) == 0) break;  // set only where there is a neighbour
+  auto step = [&](bool plusOne) {
+    unsigned j = (c->back >> (2 * k)) & 3;
+    if (j == 3) return false;  // no neighbour a strip can enter
     int32_t next = c->across[k];
-    int j = (c->back >> (2 * k)) & 3;
     NvFaceInfo& f = m_hot[next];
-    int32_t z = f.v[kPlus2[j]];
+    int far = kPlus2[j];
+    int32_t z = f.v[far];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || m_stamp[z] == m_now) break;
+    if (IsMarked(f) || m_stamp[z] == m_now) return false;
     *out++ = next;
     Take(f, s);
     m_stamp[z] = m_now;
-    k = kOut[turn][j];
-    turn ^= 1;
+    k = plusOne ? kPlus1[j] : far;
     c = &f;
+    return true;
+  };
+  if (yFirst && !step(true)) return 0;
+  while (step(false) && step(true)) {
   }
   return int32_t(out - begin);
 }
@@ -163,23 +163,20 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
     kBackward = EdgeOf(start, b, a);
     backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
   }
-  // The forward faces are written in place and the backward ones aside; only when there are backward faces do
-  // the forward ones move up, one by one: read back as one block right after their stores, they stalled
-  // until the stores were done.
+  // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
+  // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
   int32_t first = m_trialCount;
   int32_t* forward = m_trialFaces + first;
   forward[0] = strip.startFace;
-  int32_t forwardCount = 1;
-  if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-  int32_t* backward = m_grown;
-  int32_t backwardCount = 0;
-  if (kBackward >= 0) backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, backward);
-  if (backwardCount > 0) {
-    for (int32_t m = forwardCount; m-- > 0;) forward[backwardCount + m] = forward[m];
-    for (int32_t m = 0; m < backwardCount; ++m) forward[m] = backward[backwardCount - 1 - m];
+  int32_t forwardCount = 1, backwardCount = 0;
+  if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
+    if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
+    if (kBackward >= 0)
+      backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
   }
   strip.first = first;
   strip.count = backwardCount + forwardCount;
+  strip.backward = backwardCount;
   m_trialCount = first + strip.count;
 }
 

@@ -22,11 +22,13 @@ struct alignas(32) NvFaceInfo {
   // in which of its strips.
   int32_t mark;
   uint16_t readers;  // bit i: an experiment of sample i's memo took the face
-  // Bit k: across[k] runs edge k the other way, so a strip can grow into it (a strip keeps both windings only
-  // across neighbours oriented alike); bits 2k, 2k + 1 of `back` then hold the edge of that face it shares.
-  // Bit 3 + k: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
+  // Bit 3 + k of `grows`: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
+  // Bits 2k, 2k + 1 of `back`: the edge of across[k] this face shares when across[k] runs edge k the other way,
+  // so that a strip can grow into it (a strip keeps both windings only across neighbours oriented alike), else 3:
+  // one field answers a strip step both whether it goes on and where.
   uint8_t grows, back;
 };
+constexpr unsigned kNoGrowth = 0x3f;  // `back` of a face a strip can leave by none of its edges
 static_assert(sizeof(NvFaceInfo) == 32, "two to a cache line");
 constexpr int32_t kCommitted = INT32_MAX;
 
@@ -54,12 +56,13 @@ struct NvEdgeInfo {
 };
 
 // One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
-// by its v0 and v1, which is all the search asks of it.
+// by its v0 and v1, which is all the search asks of it. While the strip is an experiment's, its last `backward`
+// faces are those grown backward, in the order they were grown; once committed, its faces are in strip order.
 struct NvStripInfo {
   int32_t startFace;
   int32_t edgeV0, edgeV1;
   bool toV1;
-  int32_t first, count;
+  int32_t first, count, backward;
   int32_t stripId, experimentId;
 };
 
@@ -162,9 +165,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
   uint32_t m_stamp = 0;
-  // Faces grown from a strip's start one way, and the running experiment's faces in strip order (m_trialCount
-  // of them): an experiment takes each face at most once, so both hold every face (the latter kFaceSlack more).
-  StripBlock<int32_t> m_grown, m_trialFaces;
+  // The running experiment's faces, strip by strip (m_trialCount of them): an experiment takes each face at most
+  // once, so it holds every face (and kFaceSlack more).
+  StripBlock<int32_t> m_trialFaces;
   int32_t m_trialCount = 0;
 
   SampleMemo m_memos[kSamples];

@@ -101,7 +101,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   int32_t* next = m_free.Data();
   for (int i = 0; i <= faces; ++i) next[i] = i;
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
-  m_grown.Reset(size_t(faces));
   m_trialFaces.Reset(size_t(faces) + kFaceSlack);
   m_trial.Reset(size_t(faces) + kStripSlack);
 }
@@ -237,7 +236,7 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
     // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that runs
     // it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
     NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
-    unsigned grows = 0, back = 0;
+    unsigned grows = 0, back = kNoGrowth;
     NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
     int32_t* searchCount = m_searchStart.Data();
     for (int k = 0; k < 3; ++k) {
@@ -246,18 +245,15 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
       unsigned j = placeInFace0[size_t(found[k])];
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
-      grows |= unsigned(opposite) << (3 + k) | unsigned(opposite) << k;
-      back |= (opposite ? j : 0) << (2 * k);
+      grows |= unsigned(opposite) << (3 + k);
+      if (opposite) back = (back & ~(3u << (2 * k))) | j << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
         ++searchCount[ed.v0 + 1];
         ++searchCount[ed.v1 + 1];
         NvFaceInfo& f0 = hot[ed.face0];
         f0.across[j] = f;
-        if (opposite) {
-          f0.grows = uint8_t(f0.grows | 1u << j);
-          f0.back = uint8_t(f0.back | unsigned(k) << (2 * j));
-        }
+        if (opposite) f0.back = uint8_t((f0.back & ~(3u << (2 * j))) | unsigned(k) << (2 * j));
       } else {
         leftOff = leftOff || k == 0;
         if (crowded++ == 0) {

@@ -130,6 +130,30 @@ TEST(StripifierHash, CrowdedAndReorderedMeshesGiveTheirRecordedStrip) {
   EXPECT_EQ(HashOf(Stripify(sorted)), 4376455672811426813ULL);
 }
 
+// The benchmark's meshes in their file order and its small crowded shapes, with a few hundred pieces or fewer
+// to order: the strip recorded before the search's and the orders' inner loops were tightened.
+TEST(StripifierHash, BenchmarkMeshesAndSmallCrowdedShapesGiveTheirRecordedStrip) {
+  LogCapture quiet;  // crowded edges warn
+  std::vector<int32_t> fan, edge, tiny;
+  for (int32_t i = 0; i < 1000; ++i) {
+    fan.insert(fan.end(), {0, i + 1, i + 2});
+    edge.insert(edge.end(), {0, 1, i + 2});
+  }
+  for (int32_t i = 0; i < 40; ++i) tiny.insert(tiny.end(), {i % 7, (i * 3 + 1) % 11, (i * 5 + 2) % 13});
+  const std::pair<const std::vector<int32_t>*, uint64_t> shapes[] = {
+      {&fan, 2981389057160217905ULL}, {&edge, 8980346239779783508ULL}, {&tiny, 11801724519345832039ULL}};
+  for (const auto& [mesh, hash] : shapes) EXPECT_EQ(HashOf(Stripify(*mesh)), hash) << mesh->size() / 3;
+  const std::pair<const char*, uint64_t> meshes[] = {{"anchor", 15605529315512804816ULL},
+                                                     {"elephant", 8109136466007144730ULL},
+                                                     {"ChineseDragon-10kv", 15439745895594349588ULL},
+                                                     {"refined_elephant", 12889350865209754334ULL}};
+  for (const auto& [name, hash] : meshes) {
+    std::vector<int32_t> mesh = CgalMesh(name);
+    if (mesh.empty()) GTEST_SKIP() << "libcgal-demo's meshes are not installed";
+    EXPECT_EQ(HashOf(Stripify(mesh)), hash) << name;
+  }
+}
+
 // Meshes whose working arrays run to megabytes each, which the stripifier backs with large pages: every
 // triangle is drawn once with its winding, and the strip is the one recorded before, index for index.
 TEST(StripifierHash, MeshesOfMegabyteArraysDrawEachTriangleOnceAndKeepTheirStrip) {
