@@ -34,18 +34,30 @@ uint8_t Clamp(int64_t v) { return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 // One pixel of the combine table; C++ division truncates toward zero as the table asks.
 R8G8B8A8 Expected(int mode, R8G8B8A8 sp, R8G8B8A8 tp, const Stage& f) {
   const int64_t s[4] = {sp.R, sp.G, sp.B, sp.A}, t[4] = {tp.R, tp.G, tp.B, tp.A};
-  const int64_t alpha2 = s[3] * f.mul[3] / 255;             // α''
+  const int64_t alpha2 = s[3] * f.mul[3] / 255;            // α''
   const int64_t alpha1 = f.on ? alpha2 + f.add[3] : s[3];  // α'
   int64_t o[4];
   for (int c = 0; c < 4; ++c) {
     const int64_t lifted = f.on ? s[c] * f.mul[c] / 255 + f.add[c] : s[c];  // s' + add
     switch (mode) {
-      case 1: o[c] = lifted; break;
-      case 2: o[c] = ((c == 3 ? alpha1 : lifted) * alpha1 + t[c] * (255 - alpha1)) / 255; break;
-      case 3: o[c] = lifted * t[c] / 255; break;
-      case 4: o[c] = lifted + t[c]; break;
-      case 5: o[c] = lifted - t[c]; break;
-      case 6: o[c] = f.on ? t[c] - s[c] * f.mul[c] / 255 + f.add[c] : t[c] - s[c]; break;
+      case 1:
+        o[c] = lifted;
+        break;
+      case 2:
+        o[c] = ((c == 3 ? alpha1 : lifted) * alpha1 + t[c] * (255 - alpha1)) / 255;
+        break;
+      case 3:
+        o[c] = lifted * t[c] / 255;
+        break;
+      case 4:
+        o[c] = lifted + t[c];
+        break;
+      case 5:
+        o[c] = lifted - t[c];
+        break;
+      case 6:
+        o[c] = f.on ? t[c] - s[c] * f.mul[c] / 255 + f.add[c] : t[c] - s[c];
+        break;
       default:
         if (c == 3)
           o[c] = t[3] + (f.on ? alpha2 + f.add[3] : s[3]);
@@ -180,7 +192,7 @@ TEST_F(LayerPixelsTest, EveryCombineModeMatchesTheTableByteForByte) {
 TEST_F(LayerPixelsTest, GroupsComposeFillImagesAndTransformsByteForByte) {
   Digest digest;
   Obj<Image_I> a = Pattern(5, 3, 7), b = Pattern(4, 2, 8), column = Pattern(1, 5, 9), dot = Pattern(1, 3, 11),
-                 plain = Pattern(7, 4, 10);
+               plain = Pattern(7, 4, 10);
   struct Case {
     int w, h;
     Image_I* first;  // a plain image child drawn first, or null for the fill
