@@ -1,7 +1,5 @@
 // The transform layer's drawing: the reading window and its steps, the colour stages and the combine
-// modes, row by row: the source through a span buffer, the target in place where its row is contiguous.
-#include <emmintrin.h>
-
+// modes, row by row: source and target in place where their rows are contiguous, else through span buffers.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "engine/ColorAdjust.h"
+#include "render/LayerBlend.h"
 #include "render/TransformLayer.h"
 
 namespace PM {
@@ -43,35 +42,6 @@ void ForEachPixel(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count
 
 R8G8B8A8 Pixel(int64_t r, int64_t g, int64_t b, int64_t a) {
   return {uint8_t(Clamp255(r)), uint8_t(Clamp255(g)), uint8_t(Clamp255(b)), uint8_t(Clamp255(a))};
-}
-
-R8G8B8A8 BlendPixel(R8G8B8A8 a, R8G8B8A8 b) {
-  int64_t al = a.A, inv = 255 - al;
-  return Pixel((a.R * al + b.R * inv) / 255, (a.G * al + b.G * inv) / 255, (a.B * al + b.B * inv) / 255,
-               (al * al + b.A * inv) / 255);
-}
-
-// The blend of BlendPixel, four pixels a step in 16-bit lanes: each sum s a + t (255 - a) is at most
-// 255 * 255 = 65,025, and for every x up to that, x / 255 == (x + 1 + (x >> 8)) >> 8, so the bytes are
-// the scalar ones exactly.
-__m128i BlendHalf(__m128i s, __m128i t) {
-  const __m128i full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
-  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);  // each pixel's alpha in its 4 lanes
-  const __m128i x = _mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(t, _mm_sub_epi16(full, a)));
-  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
-}
-
-void BlendRow(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
-  const __m128i zero = _mm_setzero_si128();
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-    const __m128i lo = BlendHalf(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(tv, zero));
-    const __m128i hi = BlendHalf(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(tv, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
-  }
-  ForEachPixel(s + i, t + i, out + i, n - i, BlendPixel);
 }
 
 void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
@@ -230,19 +200,26 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
 
   std::vector<R8G8B8A8> src(size_t(std::max(w, h))), dst(size_t(std::max(w, h)));
   // A four-byte target is read and written where it lies; rows that leave it go through the span calls,
-  // which report them.
+  // which report them. A four-byte source row read straight ahead is combined from where it lies too,
+  // unless a colour stage changes it first (the caller never draws an image onto itself).
   const bool direct = target->GetBytesPerPixel() == 4;
+  const bool directSource = direct && source->GetBytesPerPixel() == 4 && stepX == 1 && stepY == 0 && !hsv && !curve;
+  const int* m = rgba ? mul : nullptr;
+  const int* a = rgba ? add : nullptr;
   for (int r = 0; r < h; ++r) {
     const int sx = startX + r * rowX, sy = startY + r * rowY;
     const bool sourceOk = SpanInside(source, sx, sy, stepX, stepY, w);
+    R8G8B8A8* row = direct ? RowInside(target, x0, y0 + r, w) : nullptr;
+    if (directSource && sourceOk && row) {
+      CombineRow(mode, RowInside(source, sx, sy, w), row, row, w, m, a);
+      continue;
+    }
     source->GetSpanR8G8B8A8(sx, sy, stepX, stepY, w, src.data());
     // A refused source row would write whatever the buffer held before: skip it.
     if (!sourceOk) continue;
     if (hsv) AdjustHSV(&src[0].R, w, hsvAdjust);
     if (curve) ApplyCurveTable(table, &src[0].R, w);
-    const int* m = rgba ? mul : nullptr;
-    const int* a = rgba ? add : nullptr;
-    if (R8G8B8A8* row = direct ? RowInside(target, x0, y0 + r, w) : nullptr) {
+    if (row) {
       CombineRow(mode, src.data(), row, row, w, m, a);
       continue;
     }
