@@ -8,16 +8,11 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace PM {
 
 namespace {
-
-R8G8B8A8 BlendPixel(R8G8B8A8 s, R8G8B8A8 t) {
-  const int a = s.A, inv = 255 - a;
-  return {uint8_t((s.R * a + t.R * inv) / 255), uint8_t((s.G * a + t.G * inv) / 255),
-          uint8_t((s.B * a + t.B * inv) / 255), uint8_t((a * a + t.A * inv) / 255)};
-}
 
 // Two pixels widened to 16-bit lanes: s and t, and a, each pixel's alpha in its four lanes.
 __m128i BlendWide(__m128i s, __m128i t, __m128i a) {
@@ -73,18 +68,41 @@ void BlendRowSSE2(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count
     const __m128i hi = BlendWide(sh, _mm_unpackhi_epi8(tv, zero), SpreadAlpha(sh));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
   }
-  for (; i < count; ++i) out[i] = BlendPixel(s[i], t[i]);
+  // The last one to three pixels by the same steps, two and then one at a time.
+  if (i + 2 <= count) {
+    int64_t sp, tp;
+    std::memcpy(&sp, s + i, 8);
+    std::memcpy(&tp, t + i, 8);
+    const __m128i sl = _mm_unpacklo_epi8(_mm_cvtsi64_si128(sp), zero);
+    const __m128i x = BlendWide(sl, _mm_unpacklo_epi8(_mm_cvtsi64_si128(tp), zero), SpreadAlpha(sl));
+    const int64_t op = _mm_cvtsi128_si64(_mm_packus_epi16(x, x));
+    std::memcpy(out + i, &op, 8);
+    i += 2;
+  }
+  if (i < count) {
+    int32_t sp, tp;
+    std::memcpy(&sp, s + i, 4);
+    std::memcpy(&tp, t + i, 4);
+    const __m128i sl = _mm_unpacklo_epi8(_mm_cvtsi32_si128(sp), zero);
+    const __m128i x = BlendWide(sl, _mm_unpacklo_epi8(_mm_cvtsi32_si128(tp), zero), SpreadAlpha(sl));
+    const int32_t op = _mm_cvtsi128_si32(_mm_packus_epi16(x, x));
+    std::memcpy(out + i, &op, 4);
+  }
 }
 
 bool BlendRowAVX2(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count) {
   if (!HasAVX2()) return false;
-  const int done = count > 0 ? BlendEightsAVX2(s, t, out, count) : 0;
+  const int done = count >= 8 ? BlendEightsAVX2(s, t, out, count) : 0;
   BlendRowSSE2(s + done, t + done, out + done, count - done);
   return true;
 }
 
 void BlendRow(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count) {
-  if (!BlendRowAVX2(s, t, out, count)) BlendRowSSE2(s, t, out, count);
+  if (count >= 8 && HasAVX2()) {
+    const int done = BlendEightsAVX2(s, t, out, count);
+    s += done, t += done, out += done, count -= done;
+  }
+  BlendRowSSE2(s, t, out, count);
 }
 
 }  // namespace PM

@@ -25,13 +25,26 @@ int Saturate(double v, double limit) {
 
 int Clamp255(int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : int(v)); }
 
-bool SpanInside(Image_I* image, int x, int y, int dx, int dy, int count) {
-  int64_t ex = int64_t(x) + int64_t(dx) * (count - 1), ey = int64_t(y) + int64_t(dy) * (count - 1);
-  auto in = [&](int64_t px, int64_t py) {
-    return px >= 0 && py >= 0 && px < image->GetWidth() && py < image->GetHeight();
-  };
-  return count > 0 && in(x, y) && in(ex, ey);
-}
+// An image's pixels as the drawing reads them: its size asked once, and its rows where they lie when it
+// has four bytes a pixel (null otherwise).
+struct Plane {
+  explicit Plane(Image_I* image)
+      : pixels(image->GetBytesPerPixel() == 4 ? reinterpret_cast<R8G8B8A8*>(image->GetData()) : nullptr),
+        width(image->GetWidth()),
+        height(image->GetHeight()) {}
+  bool Inside(int x, int y, int dx, int dy, int count) const {
+    const int64_t ex = int64_t(x) + int64_t(dx) * (count - 1), ey = int64_t(y) + int64_t(dy) * (count - 1);
+    auto in = [&](int64_t px, int64_t py) { return px >= 0 && py >= 0 && px < width && py < height; };
+    return count > 0 && in(x, y) && in(ex, ey);
+  }
+  // The pixels from (x, y) to (x + count - 1, y) when they all lie inside; null otherwise.
+  R8G8B8A8* Row(int x, int y, int count) const {
+    if (!pixels || !Inside(x, y, 1, 0, count)) return nullptr;
+    return pixels + size_t(y) * size_t(width) + size_t(x);
+  }
+  R8G8B8A8* pixels;
+  int width, height;
+};
 
 // One loop per mode and stage; F maps (s, t) channel values to the result pixel, written to out (which
 // may be s or t: each pixel is read before it is written).
@@ -44,8 +57,9 @@ R8G8B8A8 Pixel(int64_t r, int64_t g, int64_t b, int64_t a) {
   return {uint8_t(Clamp255(r)), uint8_t(Clamp255(g)), uint8_t(Clamp255(b)), uint8_t(Clamp255(a))};
 }
 
-void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
-  switch (mode) {
+template <int kMode>
+void CombinePlain(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int*, const int*) {
+  switch (kMode) {
     case 1:
       if (out != s) std::copy(s, s + n, out);
       return;
@@ -74,8 +88,8 @@ void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out,
   }
 }
 
-void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mulIn,
-                   const int* addIn) {
+template <int kMode>
+void CombineStaged(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mulIn, const int* addIn) {
   const int64_t m[4] = {mulIn[0], mulIn[1], mulIn[2], mulIn[3]};
   const int64_t d[4] = {addIn[0], addIn[1], addIn[2], addIn[3]};
   // s' + add for each channel.
@@ -85,7 +99,7 @@ void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out
     channels[2] = a.B * m[2] / 255 + d[2];
     channels[3] = a.A * m[3] / 255 + d[3];
   };
-  switch (mode) {
+  switch (kMode) {
     case 1:
       return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8) {
         int64_t v[4];
@@ -134,20 +148,21 @@ void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out
   }
 }
 
-// The target's pixels from (x, y) to (x + count - 1, y) when they all lie inside; null otherwise.
-R8G8B8A8* RowInside(Image_I* image, int x, int y, int count) {
-  if (!SpanInside(image, x, y, 1, 0, count)) return nullptr;
-  return reinterpret_cast<R8G8B8A8*>(image->GetData() + (size_t(y) * size_t(image->GetWidth()) + size_t(x)) * 4);
+// The row loop of a mode (1..7) with or without the RGBA stage, chosen once per drawing.
+using RowCombine = void (*)(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mul, const int* add);
+RowCombine CombineFor(int mode, bool staged) {
+  static constexpr RowCombine kPlain[] = {CombinePlain<1>, CombinePlain<2>, CombinePlain<3>, CombinePlain<4>,
+                                          CombinePlain<5>, CombinePlain<6>, CombinePlain<7>};
+  static constexpr RowCombine kStaged[] = {CombineStaged<1>, CombineStaged<2>, CombineStaged<3>, CombineStaged<4>,
+                                           CombineStaged<5>, CombineStaged<6>, CombineStaged<7>};
+  return (staged ? kStaged : kPlain)[mode - 1];
 }
 
 }  // namespace
 
 void CombineRow(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, const int* mul,
                 const int* add) {
-  if (mul && add)
-    CombineStaged(mode, s, t, out, count, mul, add);
-  else
-    CombinePlain(mode, s, t, out, count);
+  if (mode >= 1 && mode <= 7) CombineFor(mode, mul && add)(s, t, out, count, mul, add);
 }
 
 void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
@@ -198,33 +213,42 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   const int startY = (stepY < 0 || rowY < 0) ? cy + h - 1 : cy;
   if (f & kFlipTranspose) std::swap(w, h);
 
-  std::vector<R8G8B8A8> src(size_t(std::max(w, h))), dst(size_t(std::max(w, h)));
-  // A four-byte target is read and written where it lies; rows that leave it go through the span calls,
-  // which report them. A four-byte source row read straight ahead is combined from where it lies too,
-  // unless a colour stage changes it first (the caller never draws an image onto itself).
-  const bool direct = target->GetBytesPerPixel() == 4;
-  const bool directSource = direct && source->GetBytesPerPixel() == 4 && stepX == 1 && stepY == 0 && !hsv && !curve;
   const int* m = rgba ? mul : nullptr;
   const int* a = rgba ? add : nullptr;
+  const RowCombine combine = CombineFor(mode, rgba);
+  // Four-byte rows read straight ahead, with no colour stage changing them first, are combined where
+  // they lie when the whole window is inside both images (the caller never draws an image onto itself);
+  // rows that follow each other in both images are one run.
+  const Plane from(source), to(target);
+  if (stepX == 1 && stepY == 0 && !hsv && !curve) {
+    const int lastY = startY + (h - 1) * rowY;
+    const R8G8B8A8* in = from.Row(startX, startY, w);
+    R8G8B8A8* out = to.Row(x0, y0, w);
+    if (in && out && from.Row(startX, lastY, w) && to.Row(x0, y0 + h - 1, w)) {
+      if (rowY == 1 && w == from.width && w == to.width) return combine(in, out, out, w * h, m, a);
+      const ptrdiff_t inStep = ptrdiff_t(rowY) * from.width;
+      for (int r = 0; r < h; ++r, in += inStep, out += to.width) combine(in, out, out, w, m, a);
+      return;
+    }
+  }
+  // Otherwise each row goes through a buffer; a four-byte target row is combined where it lies, and rows
+  // that leave the target go through the span calls, which report them.
+  std::vector<R8G8B8A8> src(size_t(std::max(w, h))), dst(size_t(std::max(w, h)));
   for (int r = 0; r < h; ++r) {
     const int sx = startX + r * rowX, sy = startY + r * rowY;
-    const bool sourceOk = SpanInside(source, sx, sy, stepX, stepY, w);
-    R8G8B8A8* row = direct ? RowInside(target, x0, y0 + r, w) : nullptr;
-    if (directSource && sourceOk && row) {
-      CombineRow(mode, RowInside(source, sx, sy, w), row, row, w, m, a);
-      continue;
-    }
+    const bool sourceOk = from.Inside(sx, sy, stepX, stepY, w);
+    R8G8B8A8* row = to.Row(x0, y0 + r, w);
     source->GetSpanR8G8B8A8(sx, sy, stepX, stepY, w, src.data());
     // A refused source row would write whatever the buffer held before: skip it.
     if (!sourceOk) continue;
     if (hsv) AdjustHSV(&src[0].R, w, hsvAdjust);
     if (curve) ApplyCurveTable(table, &src[0].R, w);
     if (row) {
-      CombineRow(mode, src.data(), row, row, w, m, a);
+      combine(src.data(), row, row, w, m, a);
       continue;
     }
     if (mode != 1) target->GetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, dst.data());
-    CombineRow(mode, src.data(), dst.data(), src.data(), w, m, a);
+    combine(src.data(), dst.data(), src.data(), w, m, a);
     target->SetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, src.data());
   }
 }

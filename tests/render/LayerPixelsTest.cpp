@@ -1,5 +1,5 @@
 // The pixels every layer kind produces, byte for byte: each combine mode of the transform layer with
-// and without the RGBA stage, straight and mirrored, on widths 1 to 1027 over transparent, opaque and
+// and without the RGBA stage, straight and mirrored either way, on widths 1 to 1027 over transparent, opaque and
 // part-covered pixels, and groups composing fills, plain images and transform layers. The expected
 // bytes come from the combine table written out channel by channel; a digest of all of them is
 // pinned too, so a faster drawing path has to give the very same bytes.
@@ -129,14 +129,15 @@ class LayerPixelsTest : public EngineWorldTest {
     }
     return t;
   }
-  // `expected` (the target's pixels, tw wide) with the source drawn at (x, y) by the table.
+  // `expected` (the target's pixels, tw wide) with the source drawn at (x, y) by the table; flip 1
+  // mirrors each row, 2 the rows top to bottom.
   static void Draw(std::vector<R8G8B8A8>& expected, int tw, Image_I* source, int mode, const Stage& stage,
                    uint32_t flip, int x, int y) {
-    const int w = source->GetWidth();
-    for (int r = 0; r < source->GetHeight(); ++r) {
+    const int w = source->GetWidth(), h = source->GetHeight();
+    for (int r = 0; r < h; ++r) {
       for (int i = 0; i < w; ++i) {
         R8G8B8A8 s;
-        source->GetPixel(s, flip ? w - 1 - i : i, r);
+        source->GetPixel(s, flip == 1 ? w - 1 - i : i, flip == 2 ? h - 1 - r : r);
         R8G8B8A8& t = expected[size_t((y + r) * tw + x + i)];
         t = Expected(mode, s, t, stage);
       }
@@ -159,12 +160,14 @@ TEST_F(LayerPixelsTest, EveryCombineModeMatchesTheTableByteForByte) {
     Obj<Image_I> source = Pattern(w, h, uint32_t(w));
     for (int mode = 1; mode <= 7; ++mode) {
       for (const Stage* stage : {&kStageOff, &kStageOn}) {
-        for (uint32_t flip : {0u, 1u}) {
-          // The target is one pixel larger on every side, so what lies around the drawn area is checked too.
-          Obj<Image_I> target = Pattern(w + 2, h + 2, uint32_t(w * 31 + mode));
+        for (uint32_t flip : {0u, 1u, 2u}) {
+          // Around the drawn area, a target one pixel larger on every side, or as wide with a row
+          // above it: what lies around is checked too.
+          const int border = int(flip + uint32_t(mode)) % 2, tw = w + 2 * border;
+          Obj<Image_I> target = Pattern(tw, h + 1 + border, uint32_t(w * 31 + mode));
           std::vector<R8G8B8A8> expected = Pixels(target);
-          Draw(expected, w + 2, source, mode, *stage, flip, 1, 1);
-          Obj<ScriptObject> t = Transform(source, mode, *stage, flip, 1, 1);
+          Draw(expected, tw, source, mode, *stage, flip, border, 1);
+          Obj<ScriptObject> t = Transform(source, mode, *stage, flip, border, 1);
           LayerApplyContext context;
           LayerImageResult result;
           result.image = target.Get();
@@ -183,7 +186,7 @@ TEST_F(LayerPixelsTest, EveryCombineModeMatchesTheTableByteForByte) {
     }
   }
   EXPECT_EQ(mismatches, 0);
-  EXPECT_EQ(digest.value, 0xcbcc9dfc3f20ede9ull);
+  EXPECT_EQ(digest.value, 0xe8f5c27f5c76513eull);
   EXPECT_EQ(m_out.Take(), "");
 }
 
