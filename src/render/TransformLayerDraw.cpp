@@ -158,6 +158,44 @@ RowCombine CombineFor(int mode, bool staged) {
   return (staged ? kStaged : kPlain)[mode - 1];
 }
 
+// The RGBA stage's integer factors (255 x member, truncated); returns whether the stage is active.
+bool RgbaFactors(const Vector4f& mulIn, const Vector4f& addIn, int mul[4], int add[4]) {
+  const float* mulF = &mulIn.x;
+  const float* addF = &addIn.x;
+  bool active = false;
+  for (int c = 0; c < 4; ++c) {
+    mul[c] = Saturate(255.0 * double(mulF[c]), kFactorLimit);
+    add[c] = Saturate(255.0 * double(addF[c]), kFactorLimit);
+    active = active || mul[c] != 255 || add[c] != 0;
+  }
+  return active;
+}
+
+// The row loop with the RGBA stage's factors (null when the stage is off).
+struct Combine {
+  void operator()(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) const { rows(s, t, out, n, mul, add); }
+  RowCombine rows;
+  const int *mul, *add;
+};
+
+// Four-byte rows read straight ahead (no colour stage changing them first) are combined where they lie
+// when the whole window, w x h from (sx, sy) stepping rowY a row, lies inside the source and at (x0, y0)
+// inside the target; rows that follow each other in both images are one run. The caller never draws an
+// image onto itself. Returns false, having drawn nothing, when the window leaves either image.
+bool CombineInPlace(const Plane& from, const Plane& to, int sx, int sy, int rowY, int x0, int y0, int w, int h,
+                    const Combine& combine) {
+  const R8G8B8A8* in = from.Row(sx, sy, w);
+  R8G8B8A8* out = to.Row(x0, y0, w);
+  if (!in || !out || !from.Row(sx, sy + (h - 1) * rowY, w) || !to.Row(x0, y0 + h - 1, w)) return false;
+  if (rowY == 1 && w == from.width && w == to.width) {
+    combine(in, out, out, w * h);
+    return true;
+  }
+  const ptrdiff_t inStep = ptrdiff_t(rowY) * from.width;
+  for (int r = 0; r < h; ++r, in += inStep, out += to.width) combine(in, out, out, w);
+  return true;
+}
+
 }  // namespace
 
 void CombineRow(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, const int* mul,
@@ -180,14 +218,7 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   const int x0 = px(m_position.x), y0 = py(m_position.y);
 
   int mul[4], add[4];
-  const float* mulF = &m_colorMulRGBA.x;
-  const float* addF = &m_colorAddRGBA.x;
-  bool rgba = false;
-  for (int c = 0; c < 4; ++c) {
-    mul[c] = Saturate(255.0 * double(mulF[c]), kFactorLimit);
-    add[c] = Saturate(255.0 * double(addF[c]), kFactorLimit);
-    rgba = rgba || mul[c] != 255 || add[c] != 0;
-  }
+  const bool rgba = RgbaFactors(m_colorMulRGBA, m_colorAddRGBA, mul, add);
   const bool hsv = !(m_colorMulHSV == Vector3f{1.0f, 1.0f, 1.0f} && m_colorAddHSV == Vector3f{0.0f, 0.0f, 0.0f});
   const HSVAdjust hsvAdjust{m_colorMulHSV.x, m_colorMulHSV.y, m_colorMulHSV.z,
                             m_colorAddHSV.x, m_colorAddHSV.y, 255.0f * m_colorAddHSV.z};
@@ -213,24 +244,11 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   const int startY = (stepY < 0 || rowY < 0) ? cy + h - 1 : cy;
   if (f & kFlipTranspose) std::swap(w, h);
 
-  const int* m = rgba ? mul : nullptr;
-  const int* a = rgba ? add : nullptr;
-  const RowCombine combine = CombineFor(mode, rgba);
-  // Four-byte rows read straight ahead, with no colour stage changing them first, are combined where
-  // they lie when the whole window is inside both images (the caller never draws an image onto itself);
-  // rows that follow each other in both images are one run.
+  const Combine combine{CombineFor(mode, rgba), rgba ? mul : nullptr, rgba ? add : nullptr};
   const Plane from(source), to(target);
-  if (stepX == 1 && stepY == 0 && !hsv && !curve) {
-    const int lastY = startY + (h - 1) * rowY;
-    const R8G8B8A8* in = from.Row(startX, startY, w);
-    R8G8B8A8* out = to.Row(x0, y0, w);
-    if (in && out && from.Row(startX, lastY, w) && to.Row(x0, y0 + h - 1, w)) {
-      if (rowY == 1 && w == from.width && w == to.width) return combine(in, out, out, w * h, m, a);
-      const ptrdiff_t inStep = ptrdiff_t(rowY) * from.width;
-      for (int r = 0; r < h; ++r, in += inStep, out += to.width) combine(in, out, out, w, m, a);
-      return;
-    }
-  }
+  if (stepX == 1 && stepY == 0 && !hsv && !curve &&
+      CombineInPlace(from, to, startX, startY, rowY, x0, y0, w, h, combine))
+    return;
   // Otherwise each row goes through a buffer; a four-byte target row is combined where it lies, and rows
   // that leave the target go through the span calls, which report them.
   std::vector<R8G8B8A8> src(size_t(std::max(w, h))), dst(size_t(std::max(w, h)));
@@ -244,11 +262,11 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
     if (hsv) AdjustHSV(&src[0].R, w, hsvAdjust);
     if (curve) ApplyCurveTable(table, &src[0].R, w);
     if (row) {
-      combine(src.data(), row, row, w, m, a);
+      combine(src.data(), row, row, w);
       continue;
     }
     if (mode != 1) target->GetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, dst.data());
-    combine(src.data(), dst.data(), src.data(), w, m, a);
+    combine(src.data(), dst.data(), src.data(), w);
     target->SetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, src.data());
   }
 }

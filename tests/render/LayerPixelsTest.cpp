@@ -190,6 +190,29 @@ TEST_F(LayerPixelsTest, EveryCombineModeMatchesTheTableByteForByte) {
   EXPECT_EQ(m_out.Take(), "");
 }
 
+// A window hanging off the target's bottom: the rows inside are drawn as any others, the row outside is
+// refused by the span calls and nothing else changes.
+TEST_F(LayerPixelsTest, RowsInsideAWindowThatLeavesTheTargetAreDrawn) {
+  Obj<Image_I> source = Pattern(5, 3, 12), target = Pattern(7, 4, 13);
+  std::vector<R8G8B8A8> expected = Pixels(target);
+  Obj<Image_I> inside(Image_I::New());
+  inside->Create(4, 5, 2, 0);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      R8G8B8A8 p;
+      source->GetPixel(p, x, y);
+      inside->SetPixel(x, y, p);
+    }
+  }
+  Draw(expected, 7, inside, 2, kStageOff, 0, 1, 2);
+  LayerApplyContext context;
+  LayerImageResult result;
+  result.image = target.Get();
+  ASSERT_EQ(As<ExpressionLayer_I>(Transform(source, 2, kStageOff, 0, 1, 2))->ApplyToImage(context, result), 1);
+  EXPECT_EQ(Pixels(target), expected);
+  EXPECT_EQ(m_out.Take(), "Error GetSpanR8G8B8A8: exceeding limits.\nError GetSpanR8G8B8A8: exceeding limits.\n");
+}
+
 // A filled group, a group whose first child is a plain image, and a one-pixel-wide group, each with
 // transform layers blending and adding on top.
 TEST_F(LayerPixelsTest, GroupsComposeFillImagesAndTransformsByteForByte) {
