@@ -1,8 +1,10 @@
 // The transform layer's Blend on a 1024 x 1024 image against pixman's OVER composite, and a texture
-// load from a warm BMG cache against decoding the PNG source. Our blend reads each source row into a
-// span and mixes it into the target in place, (s a + t (255 - a)) / 255 per channel of straight
-// (unpremultiplied) RGBA; pixman's OVER takes premultiplied ARGB, s + t (255 - a) / 255: one product
-// a channel where ours has two.
+// load from a warm BMG cache against decoding the PNG source. Our blend mixes each source row into the
+// target in place, (s a + t (255 - a)) / 255 per channel of straight (unpremultiplied) RGBA; pixman's
+// OVER takes premultiplied ARGB, s + t (255 - a) / 255: one product a channel where ours has two. The
+// shapes that leave the plain path are measured too: a layer three pixels wide on a target eight wide
+// (every row shorter than a SIMD step, rows apart) against pixman on the same shape, and a mirrored
+// layer, whose rows are gathered pixel by pixel.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -34,9 +36,9 @@ bool Started() {
   return ok;
 }
 
-Obj<Image_I> Pattern(int side, uint32_t seed) {
+Obj<Image_I> Pattern(int w, int h, uint32_t seed) {
   Obj<Image_I> image(Image_I::New());
-  image->Create(4, side, side, 0);
+  image->Create(4, w, h, 0);
   uint8_t* p = image->GetData();
   for (size_t i = 0; i < image->DataBytes(); ++i) p[i] = uint8_t((uint32_t(i) * 2654435761u + seed) >> 13);
   return image;
@@ -45,11 +47,11 @@ Obj<Image_I> Pattern(int side, uint32_t seed) {
 void BM_LayerBlend(benchmark::State& state) {
   if (!Started()) return state.SkipWithError("library did not start");
   Obj<ImageLayer_I> source(static_cast<ImageLayer_I*>(ImageLayer_I::Create()));
-  source->m_image = Pattern(kSide, 1).Get();
+  source->m_image = Pattern(kSide, kSide, 1).Get();
   Obj<TransformLayer_I> layer(static_cast<TransformLayer_I*>(TransformLayer_I::Create()));
   layer->SetImageLayer(source);
   layer->m_combineMode = TransformLayer_I::kCombineBlend;
-  Obj<Image_I> target = Pattern(kSide, 2);
+  Obj<Image_I> target = Pattern(kSide, kSide, 2);
   LayerApplyContext context;
   LayerImageResult result;
   result.image = target.Get();
@@ -60,6 +62,28 @@ void BM_LayerBlend(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * int64_t(kSide) * kSide);
 }
 BENCHMARK(BM_LayerBlend)->Unit(benchmark::kMillisecond);
+
+// Arguments: the source's width and height, FlipMode, the target's width.
+void BM_LayerBlendShape(benchmark::State& state) {
+  if (!Started()) return state.SkipWithError("library did not start");
+  const int w = int(state.range(0)), h = int(state.range(1)), tw = int(state.range(3));
+  Obj<ImageLayer_I> source(static_cast<ImageLayer_I*>(ImageLayer_I::Create()));
+  source->m_image = Pattern(w, h, 1).Get();
+  Obj<TransformLayer_I> layer(static_cast<TransformLayer_I*>(TransformLayer_I::Create()));
+  layer->SetImageLayer(source);
+  layer->m_combineMode = TransformLayer_I::kCombineBlend;
+  layer->m_flipMode = uint32_t(state.range(2));
+  Obj<Image_I> target = Pattern(tw, h, 2);
+  LayerApplyContext context;
+  LayerImageResult result;
+  result.image = target.Get();
+  for (auto _ : state) {
+    layer->ApplyToImage(context, result);
+    benchmark::DoNotOptimize(target->GetData());
+  }
+  state.SetItemsProcessed(state.iterations() * int64_t(w) * h);
+}
+BENCHMARK(BM_LayerBlendShape)->Args({3, 8192, 0, 8})->Args({kSide, kSide, 1, kSide})->Unit(benchmark::kMillisecond);
 
 void BM_PixmanOver(benchmark::State& state) {
   std::vector<uint32_t> src(size_t(kSide) * kSide), dst(size_t(kSide) * kSide);
@@ -79,13 +103,31 @@ void BM_PixmanOver(benchmark::State& state) {
 }
 BENCHMARK(BM_PixmanOver)->Unit(benchmark::kMillisecond);
 
+// Arguments: the source's width and height, the target's width.
+void BM_PixmanOverShape(benchmark::State& state) {
+  const int w = int(state.range(0)), h = int(state.range(1)), tw = int(state.range(2));
+  std::vector<uint32_t> src(size_t(w) * size_t(h)), dst(size_t(tw) * size_t(h));
+  for (size_t i = 0; i < src.size(); ++i) src[i] = uint32_t(i) * 2654435761u;
+  for (size_t i = 0; i < dst.size(); ++i) dst[i] = uint32_t(i) * 40503u;
+  pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, src.data(), w * 4);
+  pixman_image_t* d = pixman_image_create_bits(PIXMAN_a8r8g8b8, tw, h, dst.data(), tw * 4);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, 0, 0, 0, 0, 0, w, h);
+    benchmark::DoNotOptimize(dst.data());
+  }
+  pixman_image_unref(s);
+  pixman_image_unref(d);
+  state.SetItemsProcessed(state.iterations() * int64_t(w) * h);
+}
+BENCHMARK(BM_PixmanOverShape)->Args({3, 8192, 8})->Unit(benchmark::kMillisecond);
+
 // A 512 x 512 PNG with its cache in a scratch folder.
 const std::string& TextureBase() {
   static const std::string base = [] {
     std::string dir = std::filesystem::temp_directory_path() / ("pm-bench-layers-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::string b = dir + "/tex";
-    Pattern(512, 3)->ExportFile(String(b + ".png"));
+    Pattern(512, 512, 3)->ExportFile(String(b + ".png"));
     return b;
   }();
   return base;

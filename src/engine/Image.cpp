@@ -115,6 +115,11 @@ void Image_I::GetSpanR8G8B8A8(int x, int y, int dx, int dy, int count, R8G8B8A8*
     return;
   }
   ptrdiff_t step = (ptrdiff_t(dy) * m.width + dx) * ptrdiff_t(bpp);
+  if (bpp == 4) {
+    // Mirrored and transposed reads gather whole pixels, without the per-pixel format switch.
+    for (int i = 0; i < count; ++i, p += step) std::memcpy(&out[i], p, 4);
+    return;
+  }
   for (int i = 0; i < count; ++i, p += step) out[i] = Load(p, bpp);
 }
 
@@ -127,6 +132,10 @@ void Image_I::SetSpanR8G8B8A8(int x, int y, int dx, int dy, int count, const R8G
     return;
   }
   ptrdiff_t step = (ptrdiff_t(dy) * m.width + dx) * ptrdiff_t(bpp);
+  if (bpp == 4) {
+    for (int i = 0; i < count; ++i, p += step) std::memcpy(p, &in[i], 4);
+    return;
+  }
   for (int i = 0; i < count; ++i, p += step) Store(p, bpp, in[i]);
 }
 

@@ -1,7 +1,5 @@
 // The transform layer's drawing: the reading window and its steps, the colour stages and the combine
-// modes, row by row: the source through a span buffer, the target in place where its row is contiguous.
-#include <emmintrin.h>
-
+// modes, row by row: source and target in place where their rows are contiguous, else through span buffers.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "engine/ColorAdjust.h"
+#include "render/LayerBlend.h"
 #include "render/TransformLayer.h"
 
 namespace PM {
@@ -26,13 +25,26 @@ int Saturate(double v, double limit) {
 
 int Clamp255(int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : int(v)); }
 
-bool SpanInside(Image_I* image, int x, int y, int dx, int dy, int count) {
-  int64_t ex = int64_t(x) + int64_t(dx) * (count - 1), ey = int64_t(y) + int64_t(dy) * (count - 1);
-  auto in = [&](int64_t px, int64_t py) {
-    return px >= 0 && py >= 0 && px < image->GetWidth() && py < image->GetHeight();
-  };
-  return count > 0 && in(x, y) && in(ex, ey);
-}
+// An image's pixels as the drawing reads them: its size asked once, and its rows where they lie when it
+// has four bytes a pixel (null otherwise).
+struct Plane {
+  explicit Plane(Image_I* image)
+      : pixels(image->GetBytesPerPixel() == 4 ? reinterpret_cast<R8G8B8A8*>(image->GetData()) : nullptr),
+        width(image->GetWidth()),
+        height(image->GetHeight()) {}
+  bool Inside(int x, int y, int dx, int dy, int count) const {
+    const int64_t ex = int64_t(x) + int64_t(dx) * (count - 1), ey = int64_t(y) + int64_t(dy) * (count - 1);
+    auto in = [&](int64_t px, int64_t py) { return px >= 0 && py >= 0 && px < width && py < height; };
+    return count > 0 && in(x, y) && in(ex, ey);
+  }
+  // The pixels from (x, y) to (x + count - 1, y) when they all lie inside; null otherwise.
+  R8G8B8A8* Row(int x, int y, int count) const {
+    if (!pixels || !Inside(x, y, 1, 0, count)) return nullptr;
+    return pixels + size_t(y) * size_t(width) + size_t(x);
+  }
+  R8G8B8A8* pixels;
+  int width, height;
+};
 
 // One loop per mode and stage; F maps (s, t) channel values to the result pixel, written to out (which
 // may be s or t: each pixel is read before it is written).
@@ -45,37 +57,9 @@ R8G8B8A8 Pixel(int64_t r, int64_t g, int64_t b, int64_t a) {
   return {uint8_t(Clamp255(r)), uint8_t(Clamp255(g)), uint8_t(Clamp255(b)), uint8_t(Clamp255(a))};
 }
 
-R8G8B8A8 BlendPixel(R8G8B8A8 a, R8G8B8A8 b) {
-  int64_t al = a.A, inv = 255 - al;
-  return Pixel((a.R * al + b.R * inv) / 255, (a.G * al + b.G * inv) / 255, (a.B * al + b.B * inv) / 255,
-               (al * al + b.A * inv) / 255);
-}
-
-// The blend of BlendPixel, four pixels a step in 16-bit lanes: each sum s a + t (255 - a) is at most
-// 255 * 255 = 65,025, and for every x up to that, x / 255 == (x + 1 + (x >> 8)) >> 8, so the bytes are
-// the scalar ones exactly.
-__m128i BlendHalf(__m128i s, __m128i t) {
-  const __m128i full = _mm_set1_epi16(255), one = _mm_set1_epi16(1);
-  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);  // each pixel's alpha in its 4 lanes
-  const __m128i x = _mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(t, _mm_sub_epi16(full, a)));
-  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
-}
-
-void BlendRow(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
-  const __m128i zero = _mm_setzero_si128();
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-    const __m128i lo = BlendHalf(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(tv, zero));
-    const __m128i hi = BlendHalf(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(tv, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
-  }
-  ForEachPixel(s + i, t + i, out + i, n - i, BlendPixel);
-}
-
-void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) {
-  switch (mode) {
+template <int kMode>
+void CombinePlain(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int*, const int*) {
+  switch (kMode) {
     case 1:
       if (out != s) std::copy(s, s + n, out);
       return;
@@ -104,8 +88,8 @@ void CombinePlain(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out,
   }
 }
 
-void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mulIn,
-                   const int* addIn) {
+template <int kMode>
+void CombineStaged(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mulIn, const int* addIn) {
   const int64_t m[4] = {mulIn[0], mulIn[1], mulIn[2], mulIn[3]};
   const int64_t d[4] = {addIn[0], addIn[1], addIn[2], addIn[3]};
   // s' + add for each channel.
@@ -115,7 +99,7 @@ void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out
     channels[2] = a.B * m[2] / 255 + d[2];
     channels[3] = a.A * m[3] / 255 + d[3];
   };
-  switch (mode) {
+  switch (kMode) {
     case 1:
       return ForEachPixel(s, t, out, n, [&](R8G8B8A8 a, R8G8B8A8) {
         int64_t v[4];
@@ -164,20 +148,59 @@ void CombineStaged(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out
   }
 }
 
-// The target's pixels from (x, y) to (x + count - 1, y) when they all lie inside; null otherwise.
-R8G8B8A8* RowInside(Image_I* image, int x, int y, int count) {
-  if (!SpanInside(image, x, y, 1, 0, count)) return nullptr;
-  return reinterpret_cast<R8G8B8A8*>(image->GetData() + (size_t(y) * size_t(image->GetWidth()) + size_t(x)) * 4);
+// The row loop of a mode (1..7) with or without the RGBA stage, chosen once per drawing.
+using RowCombine = void (*)(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n, const int* mul, const int* add);
+RowCombine CombineFor(int mode, bool staged) {
+  static constexpr RowCombine kPlain[] = {CombinePlain<1>, CombinePlain<2>, CombinePlain<3>, CombinePlain<4>,
+                                          CombinePlain<5>, CombinePlain<6>, CombinePlain<7>};
+  static constexpr RowCombine kStaged[] = {CombineStaged<1>, CombineStaged<2>, CombineStaged<3>, CombineStaged<4>,
+                                           CombineStaged<5>, CombineStaged<6>, CombineStaged<7>};
+  return (staged ? kStaged : kPlain)[mode - 1];
+}
+
+// The RGBA stage's integer factors (255 x member, truncated); returns whether the stage is active.
+bool RgbaFactors(const Vector4f& mulIn, const Vector4f& addIn, int mul[4], int add[4]) {
+  const float* mulF = &mulIn.x;
+  const float* addF = &addIn.x;
+  bool active = false;
+  for (int c = 0; c < 4; ++c) {
+    mul[c] = Saturate(255.0 * double(mulF[c]), kFactorLimit);
+    add[c] = Saturate(255.0 * double(addF[c]), kFactorLimit);
+    active = active || mul[c] != 255 || add[c] != 0;
+  }
+  return active;
+}
+
+// The row loop with the RGBA stage's factors (null when the stage is off).
+struct Combine {
+  void operator()(const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int n) const { rows(s, t, out, n, mul, add); }
+  RowCombine rows;
+  const int *mul, *add;
+};
+
+// Four-byte rows read straight ahead (no colour stage changing them first) are combined where they lie
+// when the whole window, w x h from (sx, sy) stepping rowY a row, lies inside the source and at (x0, y0)
+// inside the target; rows that follow each other in both images are one run. The caller never draws an
+// image onto itself. Returns false, having drawn nothing, when the window leaves either image.
+bool CombineInPlace(const Plane& from, const Plane& to, int sx, int sy, int rowY, int x0, int y0, int w, int h,
+                    const Combine& combine) {
+  const R8G8B8A8* in = from.Row(sx, sy, w);
+  R8G8B8A8* out = to.Row(x0, y0, w);
+  if (!in || !out || !from.Row(sx, sy + (h - 1) * rowY, w) || !to.Row(x0, y0 + h - 1, w)) return false;
+  if (rowY == 1 && w == from.width && w == to.width) {
+    combine(in, out, out, w * h);
+    return true;
+  }
+  const ptrdiff_t inStep = ptrdiff_t(rowY) * from.width;
+  for (int r = 0; r < h; ++r, in += inStep, out += to.width) combine(in, out, out, w);
+  return true;
 }
 
 }  // namespace
 
 void CombineRow(int mode, const R8G8B8A8* s, const R8G8B8A8* t, R8G8B8A8* out, int count, const int* mul,
                 const int* add) {
-  if (mul && add)
-    CombineStaged(mode, s, t, out, count, mul, add);
-  else
-    CombinePlain(mode, s, t, out, count);
+  if (mode >= 1 && mode <= 7) CombineFor(mode, mul && add)(s, t, out, count, mul, add);
 }
 
 void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
@@ -195,14 +218,7 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   const int x0 = px(m_position.x), y0 = py(m_position.y);
 
   int mul[4], add[4];
-  const float* mulF = &m_colorMulRGBA.x;
-  const float* addF = &m_colorAddRGBA.x;
-  bool rgba = false;
-  for (int c = 0; c < 4; ++c) {
-    mul[c] = Saturate(255.0 * double(mulF[c]), kFactorLimit);
-    add[c] = Saturate(255.0 * double(addF[c]), kFactorLimit);
-    rgba = rgba || mul[c] != 255 || add[c] != 0;
-  }
+  const bool rgba = RgbaFactors(m_colorMulRGBA, m_colorAddRGBA, mul, add);
   const bool hsv = !(m_colorMulHSV == Vector3f{1.0f, 1.0f, 1.0f} && m_colorAddHSV == Vector3f{0.0f, 0.0f, 0.0f});
   const HSVAdjust hsvAdjust{m_colorMulHSV.x, m_colorMulHSV.y, m_colorMulHSV.z,
                             m_colorAddHSV.x, m_colorAddHSV.y, 255.0f * m_colorAddHSV.z};
@@ -228,26 +244,29 @@ void TransformLayer_I::Draw(Image_I* source, Image_I* target) {
   const int startY = (stepY < 0 || rowY < 0) ? cy + h - 1 : cy;
   if (f & kFlipTranspose) std::swap(w, h);
 
+  const Combine combine{CombineFor(mode, rgba), rgba ? mul : nullptr, rgba ? add : nullptr};
+  const Plane from(source), to(target);
+  if (stepX == 1 && stepY == 0 && !hsv && !curve &&
+      CombineInPlace(from, to, startX, startY, rowY, x0, y0, w, h, combine))
+    return;
+  // Otherwise each row goes through a buffer; a four-byte target row is combined where it lies, and rows
+  // that leave the target go through the span calls, which report them.
   std::vector<R8G8B8A8> src(size_t(std::max(w, h))), dst(size_t(std::max(w, h)));
-  // A four-byte target is read and written where it lies; rows that leave it go through the span calls,
-  // which report them.
-  const bool direct = target->GetBytesPerPixel() == 4;
   for (int r = 0; r < h; ++r) {
     const int sx = startX + r * rowX, sy = startY + r * rowY;
-    const bool sourceOk = SpanInside(source, sx, sy, stepX, stepY, w);
+    const bool sourceOk = from.Inside(sx, sy, stepX, stepY, w);
+    R8G8B8A8* row = to.Row(x0, y0 + r, w);
     source->GetSpanR8G8B8A8(sx, sy, stepX, stepY, w, src.data());
     // A refused source row would write whatever the buffer held before: skip it.
     if (!sourceOk) continue;
     if (hsv) AdjustHSV(&src[0].R, w, hsvAdjust);
     if (curve) ApplyCurveTable(table, &src[0].R, w);
-    const int* m = rgba ? mul : nullptr;
-    const int* a = rgba ? add : nullptr;
-    if (R8G8B8A8* row = direct ? RowInside(target, x0, y0 + r, w) : nullptr) {
-      CombineRow(mode, src.data(), row, row, w, m, a);
+    if (row) {
+      combine(src.data(), row, row, w);
       continue;
     }
     if (mode != 1) target->GetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, dst.data());
-    CombineRow(mode, src.data(), dst.data(), src.data(), w, m, a);
+    combine(src.data(), dst.data(), src.data(), w);
     target->SetSpanR8G8B8A8(x0, y0 + r, 1, 0, w, src.data());
   }
 }
