@@ -56,6 +56,10 @@ void CheckScene(const Scene& s) {
     if (m.diffuseTexture >= static_cast<int32_t>(s.textures.size())) abort();
   for (const Texture& t : s.textures)
     if (t.rgba.size() != size_t{t.width} * t.height * 4) abort();
+  for (const Camera& c : s.cameras)
+    if (c.node >= s.nodes.size()) abort();
+  for (const Light& l : s.lights)
+    if (l.node >= s.nodes.size() || l.type < 1 || l.type > 5) abort();
 }
 
 }  // namespace

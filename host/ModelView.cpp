@@ -15,7 +15,10 @@
 #include <pelmora/render/ShaderPhong.h>
 #include <pelmora/render/ShaderTexture.h>
 #include <pelmora/render/Texture2D.h>
+#include <pelmora/scene/Camera.h>
 #include <pelmora/scene/ImportModelFunction.h>
+#include <pelmora/scene/ImportModule.h>
+#include <pelmora/scene/Light.h>
 #include <pelmora/scene/Transform.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/GlobalFunctions.h>
@@ -175,6 +178,8 @@ ModelSummary SummarizeModel(ScriptObject* root) {
     }
     if (node->IsA(TPolygonGeometry_I::kClassId))
       AddGeometry(s, static_cast<TPolygonGeometry_I*>(node), world, textures);
+    s.cameras += node->IsA(TCamera_I::kClassId);
+    s.lights += node->IsA(TLight_I::kClassId);
     if (node->IsA(TBranch_I::kClassId))
       for (const Obj<TNode_I>& child : static_cast<TBranch_I*>(node)->m_children)
         pending.emplace_back(child.Get(), world);
@@ -186,12 +191,57 @@ ModelSummary SummarizeModel(ScriptObject* root) {
 std::string SummaryLine(const std::string& file, const ModelSummary& s) {
   return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
          std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
-         std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures; bounds (" + Number(s.min.x) +
+         std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures, " +
+         std::to_string(s.cameras) + " cameras, " + std::to_string(s.lights) + " lights; bounds (" + Number(s.min.x) +
          ", " + Number(s.min.y) + ", " + Number(s.min.z) + ") - (" + Number(s.max.x) + ", " + Number(s.max.y) + ", " +
          Number(s.max.z) + ")";
 }
 
-int SetUpModelView(ScriptEngine* engine, const std::string& file) {
+namespace {
+
+// The T-camera under `root` named `name` as the file names it, or null.
+TCamera_I* FindCamera(ScriptObject* root, const std::string& name) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  for (const Obj<ScriptObject>& node : nodes)
+    if (node->IsA(TCamera_I::kClassId) && name == static_cast<TCamera_I*>(node.Get())->m_name.CStr())
+      return static_cast<TCamera_I*>(node.Get());
+  return nullptr;
+}
+
+// The file's camera names, quoted, for the message that names none of them.
+std::string CameraNames(ScriptObject* root) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  std::string names;
+  for (const Obj<ScriptObject>& node : nodes)
+    if (node->IsA(TCamera_I::kClassId))
+      names += (names.empty() ? "\"" : ", \"") + std::string(static_cast<TCamera_I*>(node.Get())->m_name.CStr()) + "\"";
+  return names.empty() ? "none" : names;
+}
+
+// Where `node` stands in the world: its transform ancestors' matrices applied from the top down.
+Vector3f WorldPosition(TNode_I* node) {
+  std::vector<TNode_I*> chain;
+  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
+  Matrix4f world = kIdentityMatrix4f;
+  for (size_t i = chain.size(); i-- > 0;) {
+    ScriptObject* s = chain[i]->GetSNode();
+    if (!chain[i]->IsA(TBaseTransform_I::kClassId) || !s->IsA(SBaseTransform_I::kClassId)) continue;
+    Matrix4f out;
+    world = static_cast<SBaseTransform_I*>(s)->ApplyLocalMatrix(world, out);
+  }
+  return {world.m[12], world.m[13], world.m[14]};
+}
+
+void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibility) {
+  ScriptObject* s = names->FindObject(String(light));
+  if (s->IsA(SLight_I::kClassId)) static_cast<SLight_I*>(s)->m_visibility = visibility;
+}
+
+}  // namespace
+
+int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera) {
   ScriptNamespace* names = engine->GetNamespace();
   // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];
@@ -237,6 +287,24 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
   // Far enough that the bounding sphere fills the height of the view with a margin.
   PlaceEye(rig, radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f);
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
+  if (s.lights > 0) {  // the file's own light the model; the view's lamps go out
+    SetVisibility(names, "SviewLampS", 0);
+    SetVisibility(names, "SviewSkyS", 0);
+  }
+  if (!camera.empty()) {
+    TCamera_I* chosen = FindCamera(root, camera);
+    if (!chosen) {
+      LogError("pm-run: --camera: \"", file.c_str(), "\" has no camera \"", camera.c_str(),
+               "\"; its cameras: ", CameraNames(root).c_str(), ".");
+      return 1;
+    }
+    rig.channel->m_camera = Obj<TCamera_I>(chosen);
+    // The channel keeps near and far: the model's sphere, seen from where the camera stands.
+    const Vector3f d = WorldPosition(chosen) - (s.min + s.max) * 0.5f;
+    const float distance = d.Length();
+    rig.channel->SetClipping(
+        {std::max(distance - radius * 1.5f, (distance + radius) * 1e-4f), distance + radius * 1.5f});
+  }
   return 0;
 }
 

@@ -61,12 +61,37 @@ struct Node {
   std::vector<uint32_t> meshes;  // indices into Scene::meshes
 };
 
+// A camera of the file, placed in its node's space as Assimp's aiCamera gives it.
+struct Camera {
+  std::string name;
+  uint32_t node = 0;  // index into Scene::nodes
+  float position[3] = {0, 0, 0};
+  float lookAt[3] = {0, 0, 1};  // the viewing direction
+  float up[3] = {0, 1, 0};
+  float horizontalFov = 0.7853982f;  // radians, the whole angle from the left border to the right one
+  float aspect = 0;                  // width over height; 0 when the file gives none
+  float clipNear = 0.1f, clipFar = 1000;
+};
+
+// A light of the file. Types as Assimp numbers them: 1 directional, 2 point, 3 spot, 4 ambient, 5 area.
+struct Light {
+  std::string name;
+  uint32_t node = 0;  // index into Scene::nodes
+  uint8_t type = 2;
+  float position[3] = {0, 0, 0};
+  float direction[3] = {0, 0, -1};  // where the light shines to (directional, spot, area)
+  float color[3] = {1, 1, 1};       // diffuse colour, the intensity folded in as Assimp does
+  float ambient[3] = {0, 0, 0};
+};
+
 struct Scene {
   std::vector<Node> nodes;
+  std::vector<Camera> cameras;
+  std::vector<Light> lights;
   std::vector<Mesh> meshes;
   std::vector<Material> materials;
   std::vector<Texture> textures;
-  // What the file holds that this import leaves out (skins, animations, cameras, lights), as one
+  // What the file holds that this import leaves out (skins, animations), as one
   // sentence for an Info line, or empty.
   std::string leftOut;
 };

@@ -1,5 +1,6 @@
 #include "import/ModelBuilder.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -17,6 +18,8 @@
 #include "render/ShaderPhong.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
 #include "scene/VertexDataUsage.h"
@@ -26,6 +29,9 @@ namespace PM::Import {
 namespace {
 
 constexpr uint64_t kMaxVertices = uint64_t(INT32_MAX);
+// The lights both engines switch on at once (OpenGL's fixed function and Direct3D 8 take eight); ambient
+// lights are summed and do not count.
+constexpr size_t kEngineLights = 8;
 
 template <class T>
 Obj<T> Make() {
@@ -59,6 +65,14 @@ bool CheckScene(const Scene& s, std::string& error) {
     if (m.material >= s.materials.size() && !(s.materials.empty() && m.material == 0))
       return error = which + " names material " + std::to_string(m.material), false;
   }
+  for (size_t i = 0; i < s.cameras.size(); ++i)
+    if (s.cameras[i].node >= s.nodes.size())
+      return error = "camera " + std::to_string(i) + " names node " + std::to_string(s.cameras[i].node), false;
+  for (size_t i = 0; i < s.lights.size(); ++i)
+    if (s.lights[i].node >= s.nodes.size() || s.lights[i].type < 1 || s.lights[i].type > 5)
+      return error = "light " + std::to_string(i) + " names node " + std::to_string(s.lights[i].node) + " or type " +
+                     std::to_string(s.lights[i].type),
+             false;
   for (size_t i = 0; i < s.materials.size(); ++i) {
     const Material& m = s.materials[i];
     if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && size_t(m.diffuseTexture) >= s.textures.size()))
@@ -96,6 +110,8 @@ class Builder {
       for (uint32_t m : n.meshes) AddGeometry(t, m);
       nodes.push_back(t);
     }
+    for (const Camera& c : m_scene.cameras) AddCamera(nodes[c.node], c);
+    AddLights(nodes);
     return Obj<ScriptObject>(nodes[0].Get());
   }
 
@@ -111,6 +127,91 @@ class Builder {
     s.SetRotation(radians * kRadToDeg);
     s.SetScaling(scale);
     s.SetPart<&STransform_I::m_shearing, kChangeShearing>(shear);
+  }
+
+  // A transform under `parent` at `position` whose -Z axis (where the engine's cameras look and its lights
+  // shine) points along `forward` and whose +Y axis is `up` made square to it.
+  Obj<TTransform_I> Placement(TTransform_I* parent, const std::string& name, const float* position,
+                              const float* forward, const float* up) {
+    Vector3f back = Unit({-forward[0], -forward[1], -forward[2]}, {0, 0, 1});
+    Vector3f y = Unit({up[0], up[1], up[2]}, {0, 1, 0});
+    y = y - back * y.Dot(back);
+    if (!(y.Length() > 1e-6f)) y = std::abs(back.y) < 0.9f ? Vector3f{0, 1, 0} : Vector3f{1, 0, 0};
+    y = Unit(y - back * y.Dot(back), {0, 1, 0});
+    const Vector3f x = Cross(y, back);
+    // Columns right, up, back and the position: the file's convention, which SetTransform transposes.
+    const float file[16] = {x.x, y.x, back.x, position[0], x.y, y.y, back.y, position[1],
+                            x.z, y.z, back.z, position[2], 0,   0,   0,      1};
+    Obj<TTransform_I> t = Make<TTransform_I>();
+    SetNodeName(t, String(m_names.Take(name, "placement").c_str()));
+    SetTransform(*static_cast<STransform_I*>(t->GetSNode()), file);
+    t->SetParent(parent);
+    return t;
+  }
+
+  static Vector3f Unit(const Vector3f& v, const Vector3f& fallback) {
+    const float length = v.Length();
+    return length > 0 && std::isfinite(length) ? v * (1 / length) : fallback;
+  }
+
+  // The file's camera: its horizontal angle and aspect give the engine's vertical one.
+  void AddCamera(TTransform_I* node, const Camera& c) {
+    Obj<TTransform_I> place = Placement(node, c.name, c.position, c.lookAt, c.up);
+    Obj<SCamera_I> s = Make<SCamera_I>();
+    s->m_name = String(m_names.Take(c.name, "camera").c_str());
+    if (const float v = VerticalFieldOfView(c); std::isfinite(v)) s->SetFieldOfView(v);
+    Obj<TCamera_I> t = Make<TCamera_I>();
+    t->SetSNode(s);
+    t->m_name = String(c.name.c_str());  // as the file names it, for the viewer's --camera
+    t->SetParent(place);
+  }
+
+  // The file's lights; past the engines' eight (ambient ones aside) they are built switched off (their
+  // Visibility 0), and the lights the engines cannot draw as the file says are named in one line each.
+  void AddLights(const std::vector<Obj<TTransform_I>>& nodes) {
+    std::string off, asPoint;
+    size_t on = 0, offCount = 0, pointCount = 0;
+    for (const Light& l : m_scene.lights) {
+      static constexpr float kUp[3] = {0, 1, 0};
+      Obj<TTransform_I> place = Placement(nodes[l.node], l.name, l.position, l.direction, kUp);
+      Obj<SLight_I> s = Make<SLight_I>();
+      s->m_name = String(m_names.Take(l.name, "light").c_str());
+      const bool ambient = l.type == 4;
+      s->m_type = ambient ? SLight_I::kTypeAmbient : l.type == 1 ? SLight_I::kTypeDirectional : SLight_I::kTypePoint;
+      const bool dark = !(l.color[0] > 0 || l.color[1] > 0 || l.color[2] > 0);
+      s->m_color = LightColour(ambient && dark ? l.ambient : l.color);
+      const std::string shown = l.name.empty() ? std::string(s->m_name.CStr()) : l.name;
+      if (l.type == 3 || l.type == 5) List(asPoint, pointCount, shown);
+      if (!ambient && on++ >= kEngineLights) {
+        s->m_visibility = 0;
+        List(off, offCount, shown);
+      }
+      Obj<TLight_I> t = Make<TLight_I>();
+      t->SetSNode(s);
+      t->m_name = String(l.name.c_str());
+      t->SetParent(place);
+    }
+    if (pointCount)
+      LogInfo("Import(\"", m_file.c_str(), "\"): ", pointCount,
+              pointCount == 1 ? " spot or area light is" : " spot or area lights are",
+              " drawn as a point light (the engines draw no cone): ", asPoint.c_str(), ".");
+    if (offCount)
+      LogInfo("Import(\"", m_file.c_str(), "\"): the engines light with ", kEngineLights, " lights at once; ", offCount,
+              offCount == 1 ? " light is" : " lights are", " switched off (Visibility 0): ", off.c_str(), ".");
+  }
+
+  static void List(std::string& text, size_t& count, const std::string& name) {
+    text += (count++ ? ", " : "") + ("\"" + name + "\"");
+  }
+
+  // The engines' lights have no intensity of their own: a colour brighter than 1 is scaled down to 1 at
+  // its brightest component, keeping its hue; negative and invalid components are 0.
+  static Vector3f LightColour(const float* c) {
+    float v[3];
+    for (int i = 0; i < 3; ++i) v[i] = std::isfinite(c[i]) && c[i] > 0 ? c[i] : 0;
+    const float top = std::max({v[0], v[1], v[2]});
+    const float k = top > 1 ? 1 / top : 1;
+    return {v[0] * k, v[1] * k, v[2] * k};
   }
 
   void AddGeometry(TTransform_I* parent, uint32_t meshIndex) {
@@ -244,6 +345,11 @@ class Builder {
 };
 
 }  // namespace
+
+float VerticalFieldOfView(const Camera& c) {
+  const double aspect = c.aspect > 0 && std::isfinite(c.aspect) ? double(c.aspect) : 1.0;
+  return float(2 * std::atan(std::tan(double(c.horizontalFov) * 0.5) / aspect) * 180 / 3.14159265358979323846);
+}
 
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error) {
   if (!CheckScene(scene, error)) return Obj<ScriptObject>();

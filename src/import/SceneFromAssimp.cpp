@@ -1,5 +1,7 @@
 #include "import/SceneFromAssimp.h"
 
+#include <assimp/camera.h>
+#include <assimp/light.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
@@ -170,6 +172,56 @@ bool NodesFrom(const aiScene& source, Scene& scene, std::string& error) {
   return true;
 }
 
+void Copy3(const aiVector3D& v, float* into) { into[0] = v.x, into[1] = v.y, into[2] = v.z; }
+void Copy3(const aiColor3D& c, float* into) { into[0] = c.r, into[1] = c.g, into[2] = c.b; }
+
+// Assimp places a camera or light at the first node (depth first) of its name; the root when none has it.
+class NodeByName {
+ public:
+  explicit NodeByName(const Scene& scene) {
+    for (size_t i = scene.nodes.size(); i-- > 0;) m_index[scene.nodes[i].name] = static_cast<uint32_t>(i);
+  }
+  uint32_t operator()(const aiString& name) const {
+    const auto it = m_index.find(Text(name));
+    return it == m_index.end() ? 0 : it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, uint32_t> m_index;
+};
+
+void CamerasAndLights(const aiScene& source, Scene& scene) {
+  const NodeByName nodeOf(scene);
+  for (unsigned i = 0; i < source.mNumCameras && source.mCameras && i < kMaxItems; ++i) {
+    const aiCamera* c = source.mCameras[i];
+    if (!c) continue;
+    Camera out;
+    out.name = Text(c->mName);
+    out.node = nodeOf(c->mName);
+    Copy3(c->mPosition, out.position);
+    Copy3(c->mLookAt, out.lookAt);
+    Copy3(c->mUp, out.up);
+    out.horizontalFov = c->mHorizontalFOV;
+    out.aspect = c->mAspect;
+    out.clipNear = c->mClipPlaneNear;
+    out.clipFar = c->mClipPlaneFar;
+    scene.cameras.push_back(std::move(out));
+  }
+  for (unsigned i = 0; i < source.mNumLights && source.mLights && i < kMaxItems; ++i) {
+    const aiLight* l = source.mLights[i];
+    if (!l || l->mType < aiLightSource_DIRECTIONAL || l->mType > aiLightSource_AREA) continue;
+    Light out;
+    out.name = Text(l->mName);
+    out.node = nodeOf(l->mName);
+    out.type = static_cast<uint8_t>(l->mType);
+    Copy3(l->mPosition, out.position);
+    Copy3(l->mDirection, out.direction);
+    Copy3(l->mColorDiffuse, out.color);
+    Copy3(l->mColorAmbient, out.ambient);
+    scene.lights.push_back(std::move(out));
+  }
+}
+
 void Count(std::string& text, unsigned n, const char* one, const char* many) {
   if (n == 0) return;
   text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
@@ -182,8 +234,6 @@ std::string LeftOut(const aiScene& source) {
   std::string text;
   Count(text, source.mNumAnimations, "animation", "animations");
   Count(text, skinned, "skinned mesh's bones", "skinned meshes' bones");
-  Count(text, source.mNumCameras, "camera", "cameras");
-  Count(text, source.mNumLights, "light", "lights");
   return text.empty() ? text : "Not imported: " + text + ".";
 }
 
@@ -206,7 +256,9 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
     return false;
   }
   scene.leftOut = LeftOut(source);
-  return NodesFrom(source, scene, error);
+  if (!NodesFrom(source, scene, error)) return false;
+  CamerasAndLights(source, scene);
+  return true;
 }
 
 }  // namespace PM::Import

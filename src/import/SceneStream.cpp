@@ -127,6 +127,34 @@ void WriteNode(Out& out, const Node& n) {
   out.Bytes(n.meshes.data(), Count(n.meshes.size()) * sizeof(uint32_t));
 }
 
+constexpr size_t kCameraFloats = 13, kLightFloats = 12;
+
+void WriteCamera(Out& out, const Camera& c) {
+  out.Str(c.name);
+  out.U32(c.node);
+  float f[kCameraFloats];
+  std::copy(c.position, c.position + 3, f);
+  std::copy(c.lookAt, c.lookAt + 3, f + 3);
+  std::copy(c.up, c.up + 3, f + 6);
+  f[9] = c.horizontalFov;
+  f[10] = c.aspect;
+  f[11] = c.clipNear;
+  f[12] = c.clipFar;
+  out.Bytes(f, sizeof f);
+}
+
+void WriteLight(Out& out, const Light& l) {
+  out.Str(l.name);
+  out.U32(l.node);
+  out.U8(l.type);
+  float f[kLightFloats];
+  std::copy(l.position, l.position + 3, f);
+  std::copy(l.direction, l.direction + 3, f + 3);
+  std::copy(l.color, l.color + 3, f + 6);
+  std::copy(l.ambient, l.ambient + 3, f + 9);
+  out.Bytes(f, sizeof f);
+}
+
 void WriteBody(Out& out, const Scene& scene) {
   out.U32(Count(scene.textures.size()));
   for (size_t i = 0; i < Count(scene.textures.size()); ++i) WriteTexture(out, scene.textures[i]);
@@ -136,6 +164,10 @@ void WriteBody(Out& out, const Scene& scene) {
   for (size_t i = 0; i < Count(scene.meshes.size()); ++i) WriteMesh(out, scene.meshes[i]);
   out.U32(Count(scene.nodes.size()));
   for (size_t i = 0; i < Count(scene.nodes.size()); ++i) WriteNode(out, scene.nodes[i]);
+  out.U32(Count(scene.cameras.size()));
+  for (size_t i = 0; i < Count(scene.cameras.size()); ++i) WriteCamera(out, scene.cameras[i]);
+  out.U32(Count(scene.lights.size()));
+  for (size_t i = 0; i < Count(scene.lights.size()); ++i) WriteLight(out, scene.lights[i]);
   out.Str(scene.leftOut);
   out.Bytes(kStreamEnd, 4);
 }
@@ -348,6 +380,34 @@ bool ReadNode(In& in, size_t i, size_t meshes, Node& n) {
   return true;
 }
 
+bool ReadCamera(In& in, size_t i, size_t nodes, Camera& c) {
+  float f[kCameraFloats];
+  if (!in.Str(c.name, "a camera's name") || !in.U32(c.node) || !in.Get(f, sizeof f)) return false;
+  if (c.node >= nodes)
+    return in.Damaged(Item("camera", i) + " names node " + std::to_string(c.node) + " of " + std::to_string(nodes));
+  std::copy(f, f + 3, c.position);
+  std::copy(f + 3, f + 6, c.lookAt);
+  std::copy(f + 6, f + 9, c.up);
+  c.horizontalFov = f[9];
+  c.aspect = f[10];
+  c.clipNear = f[11];
+  c.clipFar = f[12];
+  return true;
+}
+
+bool ReadLight(In& in, size_t i, size_t nodes, Light& l) {
+  float f[kLightFloats];
+  if (!in.Str(l.name, "a light's name") || !in.U32(l.node) || !in.U8(l.type) || !in.Get(f, sizeof f)) return false;
+  if (l.node >= nodes)
+    return in.Damaged(Item("light", i) + " names node " + std::to_string(l.node) + " of " + std::to_string(nodes));
+  if (l.type < 1 || l.type > 5) return in.Damaged(Item("light", i) + " has the type " + std::to_string(l.type));
+  std::copy(f, f + 3, l.position);
+  std::copy(f + 3, f + 6, l.direction);
+  std::copy(f + 6, f + 9, l.color);
+  std::copy(f + 9, f + 12, l.ambient);
+  return true;
+}
+
 // Reads `count` items of a section, each vector growing one item at a time as they arrive.
 template <class T, class F>
 bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
@@ -368,6 +428,10 @@ bool ReadBody(In& in, Scene& scene) {
                  [&](size_t i, Mesh& m) { return ReadMesh(in, i, scene.materials.size(), m); }) ||
       !ReadItems(in, "nodes", scene.nodes,
                  [&](size_t i, Node& n) { return ReadNode(in, i, scene.meshes.size(), n); }) ||
+      !ReadItems(in, "cameras", scene.cameras,
+                 [&](size_t i, Camera& c) { return ReadCamera(in, i, scene.nodes.size(), c); }) ||
+      !ReadItems(in, "lights", scene.lights,
+                 [&](size_t i, Light& l) { return ReadLight(in, i, scene.nodes.size(), l); }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");

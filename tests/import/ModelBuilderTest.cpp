@@ -15,7 +15,9 @@
 #include "render/ShaderPhong.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
+#include "scene/Camera.h"
 #include "scene/EngineWorld.h"
+#include "scene/Light.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
 
@@ -363,6 +365,9 @@ TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
       {"mesh 0 names material 3", [](Scene& s) { s.meshes[0].material = 3; }},
       {"material 0 names texture 0", [](Scene& s) { s.materials[0].diffuseTexture = 0; }},
       {"material 0 reads texture-coordinate set 2", [](Scene& s) { s.materials[0].diffuseUVSet = 2; }},
+      {"camera 0 names node 3", [](Scene& s) { s.cameras.emplace_back().node = 3; }},
+      {"light 0 names node 0 or type 0", [](Scene& s) { s.lights.emplace_back().type = 0; }},
+      {"light 0 names node 9 or type 2", [](Scene& s) { s.lights.emplace_back().node = 9; }},
   };
   for (const Case& c : cases) {
     Scene s;
@@ -387,6 +392,112 @@ TEST_F(ModelBuilderTest, WhatTheImportLeavesOutIsOneInfoLine) {
   EXPECT_FALSE(Import::BuildModel(s, "walk.fbx", error).IsNil());
   g_LogLevel = saved;
   EXPECT_EQ(TakeLog(), "Info  Import(\"walk.fbx\"): It leaves out 2 animations and 1 camera.\n");
+}
+
+// The placement transform a camera or light hangs under, and its local matrix (rows x, y, z, translation).
+Matrix4f PlacementOf(ScriptObject* leaf) {
+  auto* place = static_cast<TNode_I*>(leaf)->GetParent();
+  return static_cast<STransform_I*>(place->GetSNode())->GetLocalMatrix();
+}
+
+void ExpectRow(const Matrix4f& m, int row, Vector3f want, float sign = 1) {
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(sign * m.m[row * 4 + c], (&want.x)[c], 1e-5f) << "row " << row;
+}
+
+TEST_F(ModelBuilderTest, CamerasLookAlongTheFilesDirectionWithTheVerticalAngle) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("cam", 0)};
+  Import::Camera c;
+  c.name = "cam";
+  c.node = 1;
+  c.position[0] = 1, c.position[1] = 2, c.position[2] = 3;
+  c.lookAt[0] = 4, c.lookAt[2] = 0;       // along +x, not of unit length
+  c.up[0] = 1, c.up[1] = 0, c.up[2] = 1;  // not square to the direction
+  c.horizontalFov = 3.14159265f / 2;
+  c.aspect = 2;
+  s.cameras.push_back(c);
+  c.name = "plain";  // no aspect: the vertical angle is the horizontal one
+  c.aspect = 0;
+  s.cameras.push_back(c);
+  c.name = "odd";  // no direction, an up along it, an angle that is no number: the engine's defaults
+  c.lookAt[0] = c.lookAt[1] = c.lookAt[2] = 0;
+  c.up[0] = c.up[1] = c.up[2] = 0;
+  c.horizontalFov = std::nanf("");
+  s.cameras.push_back(c);
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  ScriptObject* node = Child(root, 0);
+  ASSERT_EQ(Branch(node)->ChildCount(), 3);
+  ScriptObject* place = Child(node, 0);
+  EXPECT_EQ(Name(place), "cam_2");
+  ScriptObject* camera = Child(place, 0);
+  ASSERT_TRUE(camera->IsA(TCamera_I::kClassId));
+  EXPECT_EQ(Name(camera), "cam");
+  auto* lens = static_cast<SCamera_I*>(static_cast<TCamera_I*>(camera)->GetSNode());
+  EXPECT_EQ(Name(lens), "cam_3");
+  // 2 atan(tan(45 degrees) / 2)
+  EXPECT_NEAR(lens->m_fieldOfView, 53.130102f, 1e-4f);
+  const Matrix4f m = PlacementOf(camera);
+  ExpectRow(m, 2, {1, 0, 0}, -1);  // the engine's camera looks along -z
+  ExpectRow(m, 1, {0, 0, 1});
+  ExpectRow(m, 0, {0, -1, 0});  // right, seen along +x with +z up
+  ExpectRow(m, 3, {1, 2, 3});
+  auto* plain = static_cast<SCamera_I*>(static_cast<TNode_I*>(Child(Child(node, 1), 0))->GetSNode());
+  EXPECT_NEAR(plain->m_fieldOfView, 90, 1e-4f);
+  ScriptObject* odd = Child(Child(node, 2), 0);
+  EXPECT_EQ(static_cast<SCamera_I*>(static_cast<TNode_I*>(odd)->GetSNode())->m_fieldOfView, 45);
+  const Matrix4f o = PlacementOf(odd);
+  ExpectRow(o, 2, {0, 0, 1});
+  ExpectRow(o, 1, {0, 1, 0});
+  EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(ModelBuilderTest, LightsBecomeTheEnginesTypesAndPastEightAreOff) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("lamps", 0)};
+  auto add = [&](const char* name, uint8_t type) -> Import::Light& {
+    Import::Light& l = s.lights.emplace_back();
+    l.name = name;
+    l.node = 1;
+    l.type = type;
+    return l;
+  };
+  Import::Light& sun = add("sun", 1);
+  sun.direction[0] = 0, sun.direction[1] = -2, sun.direction[2] = 0;
+  sun.color[0] = 4, sun.color[1] = 2, sun.color[2] = -1;  // brighter than 1, and a negative part
+  Import::Light& sky = add("sky", 4);                     // Assimp's ambient colour where the diffuse is black
+  sky.color[0] = sky.color[1] = sky.color[2] = 0;
+  sky.ambient[0] = 0.25f, sky.ambient[1] = 0.5f, sky.ambient[2] = 0.75f;
+  add("spot", 3).position[2] = 5;
+  add("panel", 5);
+  const char* points[] = {"p1", "p2", "p3", "p4", "p5", "p6", "p7"};
+  for (const char* p : points) add(p, 2);
+  int saved = g_LogLevel;
+  g_LogLevel = 0;
+  Obj<ScriptObject> root = Build(s);
+  g_LogLevel = saved;
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(TakeLog(),
+            "Info  Import(\"model.glb\"): 2 spot or area lights are drawn as a point light (the engines draw no "
+            "cone): \"spot\", \"panel\".\n"
+            "Info  Import(\"model.glb\"): the engines light with 8 lights at once; 2 lights are switched off "
+            "(Visibility 0): \"p6\", \"p7\".\n");
+  ScriptObject* node = Child(root, 0);
+  ASSERT_EQ(Branch(node)->ChildCount(), int32_t(s.lights.size()));
+  auto light = [&](int i) { return static_cast<TLight_I*>(Child(Child(node, i), 0)); };
+  auto settings = [&](int i) { return static_cast<SLight_I*>(light(i)->GetSNode()); };
+  EXPECT_EQ(settings(0)->m_type, SLight_I::kTypeDirectional);
+  EXPECT_EQ(settings(0)->m_color, (Vector3f{1, 0.5f, 0}));
+  ExpectRow(PlacementOf(light(0)), 2, {0, -1, 0}, -1);  // it shines along -z
+  EXPECT_EQ(settings(1)->m_type, SLight_I::kTypeAmbient);
+  EXPECT_EQ(settings(1)->m_color, (Vector3f{0.25f, 0.5f, 0.75f}));
+  EXPECT_EQ(settings(2)->m_type, SLight_I::kTypePoint);
+  ExpectRow(PlacementOf(light(2)), 3, {0, 0, 5});
+  EXPECT_EQ(settings(3)->m_type, SLight_I::kTypePoint);
+  for (int i = 0; i < int(s.lights.size()); ++i) {
+    EXPECT_EQ(Name(light(i)), s.lights[size_t(i)].name);
+    EXPECT_EQ(settings(i)->m_visibility, i < 9 ? 1u : 0u) << i;  // the ambient one does not count
+  }
 }
 
 }  // namespace

@@ -99,7 +99,26 @@ Scene SampleScene() {
   child.matrix[3] = 5;
   child.meshes = {0, 1, 0};
   s.nodes.push_back(child);
-  s.leftOut = "Not imported: 1 camera.";
+  Camera eye;
+  eye.name = "eye";
+  eye.node = 1;
+  eye.position[2] = 4;
+  eye.lookAt[2] = -1;
+  eye.horizontalFov = 1.25f;
+  eye.aspect = 1.5f;
+  eye.clipNear = 0.25f;
+  eye.clipFar = 250;
+  s.cameras.push_back(eye);
+  Light lamp;
+  lamp.name = "lamp";
+  lamp.node = 1;
+  lamp.type = 3;
+  lamp.position[0] = 2;
+  lamp.direction[1] = -1;
+  lamp.color[0] = 0.5f;
+  lamp.ambient[2] = 0.25f;
+  s.lights.push_back(lamp);
+  s.leftOut = "Not imported: 1 animation.";
   return s;
 }
 
@@ -171,7 +190,29 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(out.nodes[1].parent, 0);
   EXPECT_EQ(out.nodes[1].matrix[3], 5);
   EXPECT_EQ(out.nodes[1].meshes, (std::vector<uint32_t>{0, 1, 0}));
-  EXPECT_EQ(out.leftOut, "Not imported: 1 camera.");
+  EXPECT_EQ(out.leftOut, "Not imported: 1 animation.");
+  ASSERT_EQ(out.cameras.size(), 1u);
+  const Camera& eye = out.cameras[0];
+  EXPECT_EQ(eye.name, "eye");
+  EXPECT_EQ(eye.node, 1u);
+  EXPECT_EQ(eye.position[2], 4);
+  EXPECT_EQ(eye.lookAt[2], -1);
+  EXPECT_EQ(eye.up[1], 1);
+  EXPECT_EQ(eye.horizontalFov, 1.25f);
+  EXPECT_EQ(eye.aspect, 1.5f);
+  EXPECT_EQ(eye.clipNear, 0.25f);
+  EXPECT_EQ(eye.clipFar, 250);
+  ASSERT_EQ(out.lights.size(), 1u);
+  const Light& lamp = out.lights[0];
+  EXPECT_EQ(lamp.name, "lamp");
+  EXPECT_EQ(lamp.node, 1u);
+  EXPECT_EQ(lamp.type, 3);
+  EXPECT_EQ(lamp.position[0], 2);
+  EXPECT_EQ(lamp.direction[1], -1);
+  EXPECT_EQ(lamp.color[0], 0.5f);
+  EXPECT_EQ(lamp.ambient[2], 0.25f);
+  // What decodes writes back to the same bytes.
+  EXPECT_EQ(Encode(out), bytes);
 }
 
 // Arrays large enough to bypass the writer's buffer still follow the small fields before them.
@@ -215,23 +256,25 @@ TEST(SceneStream, BytesArePinned) {
   s.nodes.emplace_back();
   s.nodes[0].name = "r";
   const std::string bytes = Encode(s);
-  // Header, body size 187, no textures, one default material, no meshes, one node "r", no note, end.
+  // Header, body size 195, no textures, one default material, no meshes, one node "r", no cameras, no
+  // lights, no note, end.
   const std::string head(
       "PMIS"
-      "\x01\0\0\0"
+      "\x02\0\0\0"
       "\0"
-      "\xbb\0\0\0\0\0\0\0"
+      "\xc3\0\0\0\0\0\0\0"
       "\0\0\0\0"
       "\x01\0\0\0"
       "\0\0\0\0",
       29);
   EXPECT_EQ(bytes.substr(0, 29), head);
-  EXPECT_EQ(bytes.size(), 17u + 187u);
+  EXPECT_EQ(bytes.size(), 17u + 195u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 16), std::string(12, '\0') + "PMIE");
   EXPECT_EQ(bytes.substr(bytes.size() - 4), "PMIE");
 
   StringSink failure;
   ASSERT_TRUE(WriteFailureStream(StreamOutcome::Refused, "bad", failure));
-  EXPECT_EQ(failure.data, std::string("PMIS\x01\0\0\0\x01\x03\0\0\0badPMIE", 20));
+  EXPECT_EQ(failure.data, std::string("PMIS\x02\0\0\0\x01\x03\0\0\0badPMIE", 20));
   Scene out;
   const DecodeResult r = Decode(failure.data, out);
   EXPECT_EQ(r.kind, DecodeResult::Failure);
@@ -267,10 +310,12 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   const size_t line = Find(good, "line");
   const size_t paint = Find(good, "paint");
   const size_t child = Find(good, "child");
+  const size_t eye = Find(good, "eye");
+  const size_t lamp = Find(good, "lamp");
   lie(
       "magic", [](std::string& b) { b[0] = 'X'; }, "it does not begin with \"PMIS\"");
   lie(
-      "version", [](std::string& b) { Put<uint32_t>(b, 4, 2); }, "its version is 2, not 1");
+      "version", [](std::string& b) { Put<uint32_t>(b, 4, 1); }, "its version is 1, not 2");
   lie(
       "outcome", [](std::string& b) { b[8] = 9; }, "its outcome 9 is unknown");
   lie(
@@ -297,6 +342,17 @@ TEST(SceneStream, LyingFieldsAreDamage) {
       "parent", [&](std::string& b) { Put<int32_t>(b, child, 1); }, "node 1 has the parent 1");
   lie(
       "node mesh", [&](std::string& b) { Put<uint32_t>(b, child + 4 + 64 + 4 + 4, 7); }, "node 1 names mesh 7 of 2");
+  lie(
+      "camera node", [&](std::string& b) { Put<uint32_t>(b, eye, 2); }, "camera 0 names node 2 of 2");
+  lie(
+      "light node", [&](std::string& b) { Put<uint32_t>(b, lamp, 5); }, "light 0 names node 5 of 2");
+  lie(
+      "light type", [&](std::string& b) { b[lamp + 4] = 6; }, "light 0 has the type 6");
+  lie(
+      "light type zero", [&](std::string& b) { b[lamp + 4] = 0; }, "light 0 has the type 0");
+  lie(
+      "camera count", [&](std::string& b) { Put<uint32_t>(b, eye - 3 - 4 - 4, 0x00100001); },
+      "it announces 1048577 cameras");
   lie(
       "texture size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "logo.png") + 1, 40000); },
       "texture 0 has the size 40000x1");
@@ -340,7 +396,7 @@ TEST(SceneStream, BodyAboveTheOutputLimitIsRefusedBeforeReadingIt) {
 // A stream that announces 2 GiB of body and half a billion vertices, then stops: the decoder holds no
 // more than a few MiB whatever was promised.
 TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
-  std::string b("PMIS\x01\0\0\0\0", 9);
+  std::string b("PMIS\x02\0\0\0\0", 9);
   b.append(std::string("\0\0\0\x80\0\0\0\0", 8));           // body: 2 GiB
   b.append(std::string("\0\0\0\0\x01\0\0\0\0\0\0\0", 12));  // no textures, one material named ""
   b.append(std::string(18 * 4 + 2, '\0'));

@@ -1,7 +1,8 @@
 // The viewer's figures from Assimp itself: opens a file with triangulation (and faces sorted by primitive
 // type) only and prints the summary line `pm-run --view` prints, counted the same way (a mesh that two
 // nodes use counts twice, bounds over every vertex the faces use after the node transforms), with no
-// code of the importer in between. Textures are not Assimp's to count: the field says 0.
+// code of the importer in between. Textures are not Assimp's to count: the field says 0. Each camera and
+// light stands under a placement node of its own in the engine's tree, which the node count includes.
 //   pm-import-view-peer FILE
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -46,10 +47,15 @@ int main(int argc, char** argv) {
     for (unsigned i = 0; i < node->mNumChildren; ++i) pending.emplace_back(node->mChildren[i], world);
   }
   if (lo.x > hi.x) lo = hi = aiVector3D(0, 0, 0);
+  long lights = 0;
+  for (unsigned i = 0; i < scene->mNumLights; ++i)
+    lights += scene->mLights[i]->mType >= aiLightSource_DIRECTIONAL && scene->mLights[i]->mType <= aiLightSource_AREA;
+  nodes += long(scene->mNumCameras) + lights;
   std::printf(
-      "%s: %ld nodes, %ld geometries, %ld triangles, %ld lines, %ld points, 0 textures; bounds (%g, %g, %g) - (%g, %g, "
-      "%g)\n",
-      argv[1], nodes, geometries, counts[3], counts[2], counts[1], double(lo.x), double(lo.y), double(lo.z),
-      double(hi.x), double(hi.y), double(hi.z));
+      "%s: %ld nodes, %ld geometries, %ld triangles, %ld lines, %ld points, 0 textures, %u cameras, %ld lights; bounds "
+      "(%g, "
+      "%g, %g) - (%g, %g, %g)\n",
+      argv[1], nodes, geometries, counts[3], counts[2], counts[1], scene->mNumCameras, lights, double(lo.x),
+      double(lo.y), double(lo.z), double(hi.x), double(hi.y), double(hi.z));
   return 0;
 }
