@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "import/SceneStream.h"
 
@@ -60,6 +61,16 @@ void CheckScene(const Scene& s) {
     if (c.node >= s.nodes.size()) abort();
   for (const Light& l : s.lights)
     if (l.node >= s.nodes.size() || l.type < 1 || l.type > 5) abort();
+  std::vector<bool> skinned(s.meshes.size());
+  for (const Skin& skin : s.skins) {
+    if (skin.mesh >= s.meshes.size() || skinned[skin.mesh]) abort();
+    skinned[skin.mesh] = true;
+    for (const Bone& b : skin.bones) {
+      if (b.node >= s.nodes.size() || b.vertices.size() != b.weights.size()) abort();
+      for (uint32_t v : b.vertices)
+        if (v >= s.meshes[skin.mesh].positions.size() / 3) abort();
+    }
+  }
 }
 
 }  // namespace

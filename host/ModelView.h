@@ -13,16 +13,17 @@
 namespace PMHost {
 
 // What a tree draws: T-node counts (a geometry two nodes use counts twice), primitives, and the bounds
-// of every drawn vertex after the node transforms.
+// of every drawn vertex after the node transforms (a skin's after its joints').
 struct ModelSummary {
-  int64_t nodes = 0, geometries = 0, triangles = 0, lines = 0, points = 0, textures = 0, cameras = 0, lights = 0;
+  int64_t nodes = 0, geometries = 0, triangles = 0, lines = 0, points = 0, textures = 0, joints = 0, cameras = 0,
+          lights = 0;
   PM::Vector3f min{0, 0, 0}, max{0, 0, 0};
   bool empty = true;  // no vertex drawn: the bounds are zero
 };
 
 ModelSummary SummarizeModel(PM::ScriptObject* root);
-// "FILE: N nodes, M geometries, T triangles, L lines, P points, X textures, K cameras, Q lights; bounds (x0, y0,
-// z0) - (x1, y1, z1)"
+// "FILE: N nodes, M geometries, T triangles, L lines, P points, X textures, J joints, K cameras, Q lights;
+// bounds (x0, y0, z0) - (x1, y1, z1)"
 std::string SummaryLine(const std::string& file, const ModelSummary& s);
 
 // Imports `file` through ImportModel's module, prints its summary line on standard output and builds the

@@ -84,14 +84,30 @@ struct Light {
   float ambient[3] = {0, 0, 0};
 };
 
+// One bone of a skinned mesh: the node that moves it, the inverse bind matrix (Assimp's offset matrix,
+// row-major for column vectors, from the mesh's space to the bone's) and the vertices it weighs.
+struct Bone {
+  uint32_t node = 0;  // index into Scene::nodes
+  float offset[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  std::vector<uint32_t> vertices;  // each below the mesh's vertex count
+  std::vector<float> weights;      // one a vertex above, as the file gives them
+};
+
+// The bones of one mesh (at most one skin a mesh).
+struct Skin {
+  uint32_t mesh = 0;  // index into Scene::meshes
+  std::vector<Bone> bones;
+};
+
 struct Scene {
   std::vector<Node> nodes;
   std::vector<Camera> cameras;
   std::vector<Light> lights;
+  std::vector<Skin> skins;
   std::vector<Mesh> meshes;
   std::vector<Material> materials;
   std::vector<Texture> textures;
-  // What the file holds that this import leaves out (skins, animations), as one
+  // What the file holds that this import leaves out (animations), as one
   // sentence for an Info line, or empty.
   std::string leftOut;
 };

@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
+#include "geometry/SkinPolygonGeometry.h"
 #include "import/MaterialConversion.h"
 #include "import/NamePool.h"
 #include "import/TextureImage.h"
@@ -19,6 +20,7 @@
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
 #include "scene/Camera.h"
+#include "scene/Joint.h"
 #include "scene/Light.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
@@ -73,6 +75,21 @@ bool CheckScene(const Scene& s, std::string& error) {
       return error = "light " + std::to_string(i) + " names node " + std::to_string(s.lights[i].node) + " or type " +
                      std::to_string(s.lights[i].type),
              false;
+  std::vector<bool> skinned(s.meshes.size());
+  for (size_t i = 0; i < s.skins.size(); ++i) {
+    const Skin& skin = s.skins[i];
+    const std::string which = "skin " + std::to_string(i);
+    if (skin.mesh >= s.meshes.size() || skinned[skin.mesh])
+      return error = which + " names mesh " + std::to_string(skin.mesh) + " (or one skinned before)", false;
+    skinned[skin.mesh] = true;
+    const size_t vertices = s.meshes[skin.mesh].positions.size() / 3;
+    for (const Bone& b : skin.bones) {
+      if (b.node >= s.nodes.size()) return error = which + " names node " + std::to_string(b.node), false;
+      if (b.vertices.size() != b.weights.size()) return error = which + " has a bone of unequal lengths", false;
+      for (uint32_t v : b.vertices)
+        if (v >= vertices) return error = which + " weighs vertex " + std::to_string(v), false;
+    }
+  }
   for (size_t i = 0; i < s.materials.size(); ++i) {
     const Material& m = s.materials[i];
     if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && size_t(m.diffuseTexture) >= s.textures.size()))
@@ -96,20 +113,39 @@ class Builder {
     m_geometries.resize(scene.meshes.size());
     m_shaders.resize(std::max<size_t>(scene.materials.size(), 1));
     m_warned.resize(scene.textures.size());
+    // The bones' nodes, and the nodes of skinned meshes (which carry the vertices no bone weighs), are
+    // joints: a skin moves only by joints.
+    m_skinOf.assign(scene.meshes.size(), -1);
+    m_joint.assign(scene.nodes.size(), false);
+    for (size_t i = 0; i < scene.skins.size(); ++i) {
+      m_skinOf[scene.skins[i].mesh] = int32_t(i);
+      for (const Bone& b : scene.skins[i].bones) m_joint[b.node] = true;
+    }
+    for (size_t i = 0; i < scene.nodes.size(); ++i)
+      for (uint32_t m : scene.nodes[i].meshes) m_joint[i] = m_joint[i] || m_skinOf[m] >= 0;
   }
 
   Obj<ScriptObject> Build() {
-    std::vector<Obj<TTransform_I>> nodes;
-    nodes.reserve(m_scene.nodes.size());
+    m_nodes.reserve(m_scene.nodes.size());
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
       const Node& n = m_scene.nodes[i];
-      Obj<TTransform_I> t = Make<TTransform_I>();
+      Obj<TBaseTransform_I> t;
+      if (m_joint[i]) {
+        t = Obj<TBaseTransform_I>(Make<TJoint_I>().Get());
+        SetTransform(*static_cast<SSimpleTransform_I*>(t->GetSNode()), n.matrix, nullptr);
+      } else {
+        t = Obj<TBaseTransform_I>(Make<TTransform_I>().Get());
+        auto* s = static_cast<STransform_I*>(t->GetSNode());
+        SetTransform(*s, n.matrix, s);
+      }
       SetNodeName(t, String(m_nodeNames[i].c_str()));
-      SetTransform(*static_cast<STransform_I*>(t->GetSNode()), n.matrix);
-      if (n.parent >= 0) t->SetParent(nodes[size_t(n.parent)]);
-      for (uint32_t m : n.meshes) AddGeometry(t, m);
-      nodes.push_back(t);
+      if (n.parent >= 0) t->SetParent(m_nodes[size_t(n.parent)]);
+      m_nodes.push_back(t);
     }
+    // The geometry once every node stands: a skin names joints anywhere in the tree.
+    for (size_t i = 0; i < m_scene.nodes.size(); ++i)
+      for (uint32_t m : m_scene.nodes[i].meshes) AddGeometry(uint32_t(i), m);
+    const std::vector<Obj<TBaseTransform_I>>& nodes = m_nodes;
     for (const Camera& c : m_scene.cameras) AddCamera(nodes[c.node], c);
     AddLights(nodes);
     return Obj<ScriptObject>(nodes[0].Get());
@@ -117,21 +153,26 @@ class Builder {
 
  private:
   // The file's matrix is for column vectors; the engine's for row vectors: the transpose.
-  static void SetTransform(STransform_I& s, const float* file) {
+  static Matrix4f RowMatrix(const float* file) {
     Matrix4f m;
     for (int r = 0; r < 4; ++r)
       for (int c = 0; c < 4; ++c) m.m[r * 4 + c] = file[c * 4 + r];
+    return m;
+  }
+
+  // A joint has no shearing: `sheared` is the transform itself where it has one, else null.
+  static void SetTransform(SSimpleTransform_I& s, const float* file, STransform_I* sheared) {
     Vector3f translation, scale, shear, radians{0, 0, 0};
-    Matrix4fC::Decompose(m, 0, translation, scale, shear, radians);
+    Matrix4fC::Decompose(RowMatrix(file), 0, translation, scale, shear, radians);
     s.SetTranslation(translation);
     s.SetRotation(radians * kRadToDeg);
     s.SetScaling(scale);
-    s.SetPart<&STransform_I::m_shearing, kChangeShearing>(shear);
+    if (sheared) sheared->SetPart<&STransform_I::m_shearing, kChangeShearing>(shear);
   }
 
   // A transform under `parent` at `position` whose -Z axis (where the engine's cameras look and its lights
   // shine) points along `forward` and whose +Y axis is `up` made square to it.
-  Obj<TTransform_I> Placement(TTransform_I* parent, const std::string& name, const float* position,
+  Obj<TTransform_I> Placement(TBaseTransform_I* parent, const std::string& name, const float* position,
                               const float* forward, const float* up) {
     Vector3f back = Unit({-forward[0], -forward[1], -forward[2]}, {0, 0, 1});
     Vector3f y = Unit({up[0], up[1], up[2]}, {0, 1, 0});
@@ -144,7 +185,8 @@ class Builder {
                             x.z, y.z, back.z, position[2], 0,   0,   0,      1};
     Obj<TTransform_I> t = Make<TTransform_I>();
     SetNodeName(t, String(m_names.Take(name, "placement").c_str()));
-    SetTransform(*static_cast<STransform_I*>(t->GetSNode()), file);
+    auto* settings = static_cast<STransform_I*>(t->GetSNode());
+    SetTransform(*settings, file, settings);
     t->SetParent(parent);
     return t;
   }
@@ -155,7 +197,7 @@ class Builder {
   }
 
   // The file's camera: its horizontal angle and aspect give the engine's vertical one.
-  void AddCamera(TTransform_I* node, const Camera& c) {
+  void AddCamera(TBaseTransform_I* node, const Camera& c) {
     Obj<TTransform_I> place = Placement(node, c.name, c.position, c.lookAt, c.up);
     Obj<SCamera_I> s = Make<SCamera_I>();
     s->m_name = String(m_names.Take(c.name, "camera").c_str());
@@ -168,7 +210,7 @@ class Builder {
 
   // The file's lights; past the engines' eight (ambient ones aside) they are built switched off (their
   // Visibility 0), and the lights the engines cannot draw as the file says are named in one line each.
-  void AddLights(const std::vector<Obj<TTransform_I>>& nodes) {
+  void AddLights(const std::vector<Obj<TBaseTransform_I>>& nodes) {
     std::string off, asPoint;
     size_t on = 0, offCount = 0, pointCount = 0;
     for (const Light& l : m_scene.lights) {
@@ -214,12 +256,27 @@ class Builder {
     return {v[0] * k, v[1] * k, v[2] * k};
   }
 
-  void AddGeometry(TTransform_I* parent, uint32_t meshIndex) {
+  void AddGeometry(uint32_t node, uint32_t meshIndex) {
     const Mesh& mesh = m_scene.meshes[meshIndex];
     if (mesh.indices.empty()) return;  // nothing to draw
+    TBaseTransform_I* parent = m_nodes[node];
+    const int32_t skin = m_skinOf[meshIndex];
     Obj<SPolygonGeometry_I>& shared = m_geometries[meshIndex];
-    if (shared.IsNil()) shared = MakeGeometry(mesh, m_meshNames[meshIndex]);
-    Obj<TPolygonGeometry_I> g = Make<TPolygonGeometry_I>();
+    if (shared.IsNil()) {
+      shared = skin < 0 ? MakeGeometry(Make<SPolygonGeometry_I>(), mesh, m_meshNames[meshIndex])
+                        : MakeSkin(m_scene.skins[size_t(skin)], mesh, m_meshNames[meshIndex]);
+    }
+    Obj<TPolygonGeometry_I> g;
+    if (skin < 0) {
+      g = Make<TPolygonGeometry_I>();
+    } else {
+      Obj<TSkinPolygonGeometry_I> t = Make<TSkinPolygonGeometry_I>();
+      // Joint j is bone j's node; the last, past the bones, the mesh's own node.
+      for (const Bone& b : m_scene.skins[size_t(skin)].bones)
+        t->m_joints.Append(WeakObj<TJoint_I>(static_cast<TJoint_I*>(m_nodes[b.node].Get())));
+      t->m_joints.Append(WeakObj<TJoint_I>(static_cast<TJoint_I*>(parent)));
+      g = Obj<TPolygonGeometry_I>(t.Get());
+    }
     g->SetSNode(shared);
     g->m_name = String(m_meshNames[meshIndex].c_str());
     g->SetShader(Shader(mesh.material, mesh.primitive == 3));
@@ -231,8 +288,44 @@ class Builder {
     g->SetParent(parent);
   }
 
-  static Obj<SPolygonGeometry_I> MakeGeometry(const Mesh& mesh, const std::string& name) {
-    Obj<SPolygonGeometry_I> s = Make<SPolygonGeometry_I>();
+  // The skinned description: one weight stream a bone (usage 0x80000 + j) with the bone's inverse bind
+  // matrix, and past the bones one stream with the mesh's own node and the identity for the vertices no
+  // bone weighs. A vertex's weights are scaled to sum to 1.
+  static Obj<SPolygonGeometry_I> MakeSkin(const Skin& skin, const Mesh& mesh, const std::string& name) {
+    Obj<SSkinPolygonGeometry_I> s = Make<SSkinPolygonGeometry_I>();
+    MakeGeometry(s, mesh, name);
+    const size_t n = mesh.positions.size() / 3;
+    std::vector<float> sum(n, 0.0f);
+    for (const Bone& b : skin.bones)
+      for (size_t k = 0; k < b.vertices.size(); ++k)
+        if (std::isfinite(b.weights[k]) && b.weights[k] > 0) sum[b.vertices[k]] += b.weights[k];
+    int32_t slot = s->GetVertexDataCount();
+    auto stream = [&](uint32_t joint) {
+      Obj<VertexDataF32_I> w = Make<VertexDataF32_I>();
+      w->m_usage = VertexUsageWord(kVertexUsageJointWeights, joint);
+      w->m_data.SetCount(int32_t(n));  // zeros
+      s->SetVertexDataAt(slot++, w);
+      return w;
+    };
+    for (size_t j = 0; j < skin.bones.size(); ++j) {
+      const Bone& b = skin.bones[j];
+      Obj<VertexDataF32_I> w = stream(uint32_t(j));
+      for (size_t k = 0; k < b.vertices.size(); ++k) {
+        const uint32_t v = b.vertices[k];
+        if (std::isfinite(b.weights[k]) && b.weights[k] > 0) w->m_data[int32_t(v)] += b.weights[k] / sum[v];
+      }
+      s->SetBindMatrixInverseAt(int32_t(j), RowMatrix(b.offset));
+    }
+    Obj<VertexDataF32_I> rest = stream(uint32_t(skin.bones.size()));
+    for (size_t v = 0; v < n; ++v)
+      if (!(sum[v] > 0)) rest->m_data[int32_t(v)] = 1;
+    s->SetBindMatrixInverseAt(int32_t(skin.bones.size()), kIdentityMatrix4f);
+    return Obj<SPolygonGeometry_I>(s.Get());
+  }
+
+  template <class S>
+  static Obj<SPolygonGeometry_I> MakeGeometry(const Obj<S>& made, const Mesh& mesh, const std::string& name) {
+    Obj<SPolygonGeometry_I> s(made.Get());
     s->m_name = String(name.c_str());
     const auto n = int32_t(mesh.positions.size() / 3);
     static constexpr uint32_t kTypes[] = {0, PrimitiveType::kPoint, PrimitiveType::kLine, PrimitiveType::kTriangle};
@@ -342,6 +435,9 @@ class Builder {
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
   std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff
   std::vector<bool> m_warned;
+  std::vector<int32_t> m_skinOf;  // each mesh's skin, or -1
+  std::vector<bool> m_joint;      // which nodes become joints
+  std::vector<Obj<TBaseTransform_I>> m_nodes;
 };
 
 }  // namespace

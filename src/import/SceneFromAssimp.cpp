@@ -222,18 +222,42 @@ void CamerasAndLights(const aiScene& source, Scene& scene) {
   }
 }
 
+void Skins(const aiScene& source, Scene& scene) {
+  const NodeByName nodeOf(scene);
+  std::unordered_map<std::string, bool> named;
+  for (const Node& n : scene.nodes) named[n.name] = true;
+  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i) {
+    const aiMesh* m = source.mMeshes[i];
+    if (!m || m->mNumBones == 0 || !m->mBones) continue;
+    Skin skin;
+    skin.mesh = i;
+    const size_t vertices = scene.meshes[i].positions.size() / 3;
+    for (unsigned b = 0; b < m->mNumBones && b < kMaxItems; ++b) {
+      const aiBone* bone = m->mBones[b];
+      // A bone without a node of its name has nothing to move it: its weights go to the others.
+      if (!bone || !named.count(Text(bone->mName))) continue;
+      Bone out;
+      out.node = nodeOf(bone->mName);
+      std::copy(&bone->mOffsetMatrix.a1, &bone->mOffsetMatrix.a1 + 16, out.offset);
+      for (unsigned w = 0; w < bone->mNumWeights && bone->mWeights; ++w) {
+        if (bone->mWeights[w].mVertexId >= vertices) continue;
+        out.vertices.push_back(bone->mWeights[w].mVertexId);
+        out.weights.push_back(bone->mWeights[w].mWeight);
+      }
+      skin.bones.push_back(std::move(out));
+    }
+    if (!skin.bones.empty()) scene.skins.push_back(std::move(skin));
+  }
+}
+
 void Count(std::string& text, unsigned n, const char* one, const char* many) {
   if (n == 0) return;
   text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 std::string LeftOut(const aiScene& source) {
-  unsigned skinned = 0;
-  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i)
-    skinned += source.mMeshes[i] && source.mMeshes[i]->mNumBones > 0;
   std::string text;
   Count(text, source.mNumAnimations, "animation", "animations");
-  Count(text, skinned, "skinned mesh's bones", "skinned meshes' bones");
   return text.empty() ? text : "Not imported: " + text + ".";
 }
 
@@ -258,6 +282,7 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
   scene.leftOut = LeftOut(source);
   if (!NodesFrom(source, scene, error)) return false;
   CamerasAndLights(source, scene);
+  Skins(source, scene);
   return true;
 }
 

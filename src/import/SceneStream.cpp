@@ -155,6 +155,20 @@ void WriteLight(Out& out, const Light& l) {
   out.Bytes(f, sizeof f);
 }
 
+void WriteSkin(Out& out, const Skin& s) {
+  out.U32(s.mesh);
+  out.U32(Count(s.bones.size()));
+  for (size_t b = 0; b < Count(s.bones.size()); ++b) {
+    const Bone& bone = s.bones[b];
+    const size_t n = bone.vertices.size() == bone.weights.size() ? Count(bone.vertices.size()) : 0;
+    out.U32(bone.node);
+    out.Bytes(bone.offset, sizeof bone.offset);
+    out.U32(static_cast<uint32_t>(n));
+    out.Bytes(bone.vertices.data(), n * sizeof(uint32_t));
+    out.Bytes(bone.weights.data(), n * sizeof(float));
+  }
+}
+
 void WriteBody(Out& out, const Scene& scene) {
   out.U32(Count(scene.textures.size()));
   for (size_t i = 0; i < Count(scene.textures.size()); ++i) WriteTexture(out, scene.textures[i]);
@@ -168,6 +182,8 @@ void WriteBody(Out& out, const Scene& scene) {
   for (size_t i = 0; i < Count(scene.cameras.size()); ++i) WriteCamera(out, scene.cameras[i]);
   out.U32(Count(scene.lights.size()));
   for (size_t i = 0; i < Count(scene.lights.size()); ++i) WriteLight(out, scene.lights[i]);
+  out.U32(Count(scene.skins.size()));
+  for (size_t i = 0; i < Count(scene.skins.size()); ++i) WriteSkin(out, scene.skins[i]);
   out.Str(scene.leftOut);
   out.Bytes(kStreamEnd, 4);
 }
@@ -408,6 +424,36 @@ bool ReadLight(In& in, size_t i, size_t nodes, Light& l) {
   return true;
 }
 
+bool ReadSkin(In& in, size_t i, const Scene& scene, std::vector<bool>& skinned, Skin& s) {
+  uint32_t bones = 0;
+  skinned.resize(scene.meshes.size());
+  if (!in.U32(s.mesh)) return false;
+  if (s.mesh >= scene.meshes.size())
+    return in.Damaged(Item("skin", i) + " names mesh " + std::to_string(s.mesh) + " of " +
+                      std::to_string(scene.meshes.size()));
+  if (skinned[s.mesh]) return in.Damaged(Item("skin", i) + " skins mesh " + std::to_string(s.mesh) + " again");
+  skinned[s.mesh] = true;
+  if (!in.Items(bones, "bones of a skin")) return false;
+  const size_t vertices = scene.meshes[s.mesh].positions.size() / 3;
+  for (uint32_t b = 0; b < bones; ++b) {
+    Bone& bone = s.bones.emplace_back();
+    uint32_t weights = 0;
+    if (!in.U32(bone.node) || !in.Get(bone.offset, sizeof bone.offset) || !in.Items(weights, "weights of a bone"))
+      return false;
+    const std::string what = Item("skin", i) + "'s bone " + std::to_string(b);
+    if (bone.node >= scene.nodes.size())
+      return in.Damaged(what + " names node " + std::to_string(bone.node) + " of " +
+                        std::to_string(scene.nodes.size()));
+    if (!in.Array(bone.vertices, weights, what + "'s vertices") ||
+        !in.Array(bone.weights, weights, what + "'s weights"))
+      return false;
+    for (uint32_t v : bone.vertices)
+      if (v >= vertices)
+        return in.Damaged(what + " weighs vertex " + std::to_string(v) + " of " + std::to_string(vertices));
+  }
+  return true;
+}
+
 // Reads `count` items of a section, each vector growing one item at a time as they arrive.
 template <class T, class F>
 bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
@@ -421,6 +467,7 @@ bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
 }
 
 bool ReadBody(In& in, Scene& scene) {
+  std::vector<bool> skinned;  // meshes a skin has named, filled once the meshes are read
   if (!ReadItems(in, "textures", scene.textures, [&](size_t i, Texture& t) { return ReadTexture(in, i, t); }) ||
       !ReadItems(in, "materials", scene.materials,
                  [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
@@ -432,6 +479,7 @@ bool ReadBody(In& in, Scene& scene) {
                  [&](size_t i, Camera& c) { return ReadCamera(in, i, scene.nodes.size(), c); }) ||
       !ReadItems(in, "lights", scene.lights,
                  [&](size_t i, Light& l) { return ReadLight(in, i, scene.nodes.size(), l); }) ||
+      !ReadItems(in, "skins", scene.skins, [&](size_t i, Skin& s) { return ReadSkin(in, i, scene, skinned, s); }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");

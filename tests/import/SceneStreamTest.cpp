@@ -118,6 +118,16 @@ Scene SampleScene() {
   lamp.color[0] = 0.5f;
   lamp.ambient[2] = 0.25f;
   s.lights.push_back(lamp);
+  Skin skin;
+  skin.mesh = 0;
+  Bone bone;
+  bone.node = 1;
+  bone.offset[3] = -5;
+  bone.vertices = {0, 2};
+  bone.weights = {0.5f, 1};
+  skin.bones.push_back(bone);
+  skin.bones.push_back(Bone{});  // the root, weighing nothing
+  s.skins.push_back(skin);
   s.leftOut = "Not imported: 1 animation.";
   return s;
 }
@@ -211,6 +221,15 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(lamp.direction[1], -1);
   EXPECT_EQ(lamp.color[0], 0.5f);
   EXPECT_EQ(lamp.ambient[2], 0.25f);
+  ASSERT_EQ(out.skins.size(), 1u);
+  ASSERT_EQ(out.skins[0].bones.size(), 2u);
+  const Bone& bone = out.skins[0].bones[0];
+  EXPECT_EQ(bone.node, 1u);
+  EXPECT_EQ(bone.offset[3], -5);
+  EXPECT_EQ(bone.offset[15], 1);
+  EXPECT_EQ(bone.vertices, (std::vector<uint32_t>{0, 2}));
+  EXPECT_EQ(bone.weights, (std::vector<float>{0.5f, 1}));
+  EXPECT_TRUE(out.skins[0].bones[1].vertices.empty());
   // What decodes writes back to the same bytes.
   EXPECT_EQ(Encode(out), bytes);
 }
@@ -256,20 +275,20 @@ TEST(SceneStream, BytesArePinned) {
   s.nodes.emplace_back();
   s.nodes[0].name = "r";
   const std::string bytes = Encode(s);
-  // Header, body size 195, no textures, one default material, no meshes, one node "r", no cameras, no
-  // lights, no note, end.
+  // Header, body size 199, no textures, one default material, no meshes, one node "r", no cameras, no
+  // lights, no skins, no note, end.
   const std::string head(
       "PMIS"
       "\x02\0\0\0"
       "\0"
-      "\xc3\0\0\0\0\0\0\0"
+      "\xc7\0\0\0\0\0\0\0"
       "\0\0\0\0"
       "\x01\0\0\0"
       "\0\0\0\0",
       29);
   EXPECT_EQ(bytes.substr(0, 29), head);
-  EXPECT_EQ(bytes.size(), 17u + 195u);
-  EXPECT_EQ(bytes.substr(bytes.size() - 16), std::string(12, '\0') + "PMIE");
+  EXPECT_EQ(bytes.size(), 17u + 199u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 20), std::string(16, '\0') + "PMIE");
   EXPECT_EQ(bytes.substr(bytes.size() - 4), "PMIE");
 
   StringSink failure;
@@ -353,6 +372,29 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "camera count", [&](std::string& b) { Put<uint32_t>(b, eye - 3 - 4 - 4, 0x00100001); },
       "it announces 1048577 cameras");
+  // The skin section: mesh, bone count, then the bone's node, offset, weight count, vertices, weights.
+  const size_t skin = lamp + 4 + 1 + 12 * 4 + 4;
+  lie(
+      "skin mesh", [&](std::string& b) { Put<uint32_t>(b, skin, 2); }, "skin 0 names mesh 2 of 2");
+  lie(
+      "bone node", [&](std::string& b) { Put<uint32_t>(b, skin + 8, 2); }, "skin 0's bone 0 names node 2 of 2");
+  lie(
+      "bone vertex", [&](std::string& b) { Put<uint32_t>(b, skin + 8 + 4 + 64 + 4 + 4, 3); },
+      "skin 0's bone 0 weighs vertex 3 of 3");
+  lie(
+      "weight count", [&](std::string& b) { Put<uint32_t>(b, skin + 8 + 4 + 64, 1000); },
+      "skin 0's bone 0's vertices announces 1000 values");
+  lie(
+      "skin twice",
+      [&](std::string& b) {
+        // A second skin of mesh 0 in place of the end: the count says 2 and the bytes repeat the first.
+        const size_t end = b.size() - 4 - 4 - std::string("Not imported: 1 animation.").size();
+        const std::string first = b.substr(skin, end - skin);
+        Put<uint32_t>(b, skin - 4, 2);
+        b.insert(end, first);
+        Put<uint64_t>(b, 9, b.size() - 17);
+      },
+      "skin 1 skins mesh 0 again");
   lie(
       "texture size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "logo.png") + 1, 40000); },
       "texture 0 has the size 40000x1");

@@ -28,7 +28,7 @@ corpus = "/usr/share/assimp/models"
 SMALL = "RenderPipe:Pipe.Resolution (200, 150);"
 STRAIGHT = "STransform:SviewOrbit.Rotation (0, 0, 0);"
 SUMMARY = re.compile(r"^(.*): (\d+) nodes, (\d+) geometries, (\d+) triangles, (\d+) lines, (\d+) points, "
-                     r"(\d+) textures, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
+                     r"(\d+) textures, (\d+) joints, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
 
 
 def view(pm_run, model, engine, tmp, extra="", out=None, options=()):
@@ -78,9 +78,9 @@ def counts(model):
         theirs = theirs.groups()
         # The counts but that of textures (Assimp counts only embedded ones) exactly; the bounds within a
         # float's rounding of the node transforms, relative to the model's size.
-        bounds = [(float(a), float(b)) for a, b in zip(ours[9:], theirs[9:])]
+        bounds = [(float(a), float(b)) for a, b in zip(ours[10:], theirs[10:])]
         size = max([abs(b) for _, b in bounds] + [1e-30])
-        if ours[:6] != theirs[:6] or ours[7:9] != theirs[7:9] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
+        if ours[:6] != theirs[:6] or ours[7:10] != theirs[7:10] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
             raise AssertionError(f"ours   {ours}\nAssimp {theirs}")
         print(f"{os.path.basename(model)}: {ours[1]} nodes, {ours[2]} geometries, {ours[3]} triangles")
     return case
@@ -138,6 +138,9 @@ CASES = {
     "counts_lights_dae": counts(os.path.join(corpus, "Collada", "lights.dae")),
     "counts_camera_light_dae": counts(os.path.join(corpus, "Collada", "duck.dae")),
     "counts_cameras_3ds": counts(os.path.join(corpus, "3DS", "CameraRollAnim.3ds")),
+    "counts_skin_x": counts(os.path.join(corpus, "X", "BCN_Epileptic.X")),
+    "counts_skin_gltf": counts(os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf")),
+    "counts_skin_fbx": counts(os.path.join(corpus, "FBX", "huesitos.fbx")),
     "counts_cameras_gltf": counts(os.path.join(corpus, "glTF2", "cameras", "Cameras.gltf")),
     # The textured box in its three forms: its logo on the faces, one picture for all three.
     "box_gltf": picture(os.path.join(box, "BoxTextured.gltf"), "box.png"),
