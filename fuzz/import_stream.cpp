@@ -71,6 +71,14 @@ void CheckScene(const Scene& s) {
         if (v >= s.meshes[skin.mesh].positions.size() / 3) abort();
     }
   }
+  for (const Animation& a : s.animations)
+    for (const Channel& c : a.channels) {
+      if (c.node >= s.nodes.size() || c.preState > 3 || c.postState > 3) abort();
+      if (c.translation.values.size() != c.translation.times.size() * 3 ||
+          c.rotation.values.size() != c.rotation.times.size() * 4 ||
+          c.scaling.values.size() != c.scaling.times.size() * 3)
+        abort();
+    }
 }
 
 }  // namespace

@@ -99,11 +99,34 @@ struct Skin {
   std::vector<Bone> bones;
 };
 
+// Keys of one kind: `times` in the animation's ticks, `values` `width` floats a key (3 for translation and
+// scaling XYZ, 4 for a rotation quaternion WXYZ).
+struct Keys {
+  std::vector<double> times;
+  std::vector<float> values;
+};
+
+// What an animation does to one node. Behaviour before the first key and after the last, as Assimp's
+// aiAnimBehaviour: 0 the node's own transform, 1 the nearest key held, 2 extrapolated, 3 repeated.
+struct Channel {
+  uint32_t node = 0;  // index into Scene::nodes
+  uint8_t preState = 0, postState = 0;
+  Keys translation, rotation, scaling;
+};
+
+struct Animation {
+  std::string name;
+  double duration = 0;        // in ticks
+  double ticksPerSecond = 0;  // as the file gives it; 0 when it gives none
+  std::vector<Channel> channels;
+};
+
 struct Scene {
   std::vector<Node> nodes;
   std::vector<Camera> cameras;
   std::vector<Light> lights;
   std::vector<Skin> skins;
+  std::vector<Animation> animations;  // carried from the reader; not built yet
   std::vector<Mesh> meshes;
   std::vector<Material> materials;
   std::vector<Texture> textures;

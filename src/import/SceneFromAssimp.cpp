@@ -1,5 +1,6 @@
 #include "import/SceneFromAssimp.h"
 
+#include <assimp/anim.h>
 #include <assimp/camera.h>
 #include <assimp/light.h>
 #include <assimp/material.h>
@@ -250,6 +251,44 @@ void Skins(const aiScene& source, Scene& scene) {
   }
 }
 
+template <class Key, class Copy>
+void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
+  for (unsigned k = 0; k < count && keys && k < kMaxItems; ++k) {
+    out.times.push_back(keys[k].mTime);
+    copy(keys[k].mValue, out.values);
+  }
+}
+
+void Animations(const aiScene& source, Scene& scene) {
+  std::unordered_map<std::string, uint32_t> nodeOf;
+  for (size_t i = scene.nodes.size(); i-- > 0;) nodeOf[scene.nodes[i].name] = static_cast<uint32_t>(i);
+  auto vector3 = [](const aiVector3D& v, std::vector<float>& out) { out.insert(out.end(), {v.x, v.y, v.z}); };
+  auto quaternion = [](const aiQuaternion& q, std::vector<float>& out) { out.insert(out.end(), {q.w, q.x, q.y, q.z}); };
+  for (unsigned i = 0; i < source.mNumAnimations && source.mAnimations && i < kMaxItems; ++i) {
+    const aiAnimation* a = source.mAnimations[i];
+    if (!a) continue;
+    Animation out;
+    out.name = Text(a->mName);
+    out.duration = a->mDuration;
+    out.ticksPerSecond = a->mTicksPerSecond;
+    for (unsigned c = 0; c < a->mNumChannels && a->mChannels && c < kMaxItems; ++c) {
+      const aiNodeAnim* channel = a->mChannels[c];
+      // A channel whose node the scene lacks moves nothing.
+      if (!channel) continue;
+      const auto node = nodeOf.find(Text(channel->mNodeName));
+      if (node == nodeOf.end()) continue;
+      Channel& ch = out.channels.emplace_back();
+      ch.node = node->second;
+      ch.preState = static_cast<uint8_t>(std::min<unsigned>(channel->mPreState, 3));
+      ch.postState = static_cast<uint8_t>(std::min<unsigned>(channel->mPostState, 3));
+      KeysFrom(channel->mPositionKeys, channel->mNumPositionKeys, ch.translation, vector3);
+      KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion);
+      KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3);
+    }
+    scene.animations.push_back(std::move(out));
+  }
+}
+
 void Count(std::string& text, unsigned n, const char* one, const char* many) {
   if (n == 0) return;
   text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
@@ -283,6 +322,7 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
   if (!NodesFrom(source, scene, error)) return false;
   CamerasAndLights(source, scene);
   Skins(source, scene);
+  Animations(source, scene);
   return true;
 }
 

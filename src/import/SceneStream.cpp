@@ -169,6 +169,31 @@ void WriteSkin(Out& out, const Skin& s) {
   }
 }
 
+constexpr uint8_t kMaxBehaviour = 3;
+
+void WriteKeys(Out& out, const Keys& k, size_t width) {
+  const size_t n = k.values.size() == k.times.size() * width ? Count(k.times.size()) : 0;
+  out.U32(static_cast<uint32_t>(n));
+  out.Bytes(k.times.data(), n * sizeof(double));
+  out.Bytes(k.values.data(), n * width * sizeof(float));
+}
+
+void WriteAnimation(Out& out, const Animation& a) {
+  out.Str(a.name);
+  out.Bytes(&a.duration, sizeof a.duration);
+  out.Bytes(&a.ticksPerSecond, sizeof a.ticksPerSecond);
+  out.U32(Count(a.channels.size()));
+  for (size_t c = 0; c < Count(a.channels.size()); ++c) {
+    const Channel& ch = a.channels[c];
+    out.U32(ch.node);
+    out.U8(ch.preState);
+    out.U8(ch.postState);
+    WriteKeys(out, ch.translation, 3);
+    WriteKeys(out, ch.rotation, 4);
+    WriteKeys(out, ch.scaling, 3);
+  }
+}
+
 void WriteBody(Out& out, const Scene& scene) {
   out.U32(Count(scene.textures.size()));
   for (size_t i = 0; i < Count(scene.textures.size()); ++i) WriteTexture(out, scene.textures[i]);
@@ -184,6 +209,8 @@ void WriteBody(Out& out, const Scene& scene) {
   for (size_t i = 0; i < Count(scene.lights.size()); ++i) WriteLight(out, scene.lights[i]);
   out.U32(Count(scene.skins.size()));
   for (size_t i = 0; i < Count(scene.skins.size()); ++i) WriteSkin(out, scene.skins[i]);
+  out.U32(Count(scene.animations.size()));
+  for (size_t i = 0; i < Count(scene.animations.size()); ++i) WriteAnimation(out, scene.animations[i]);
   out.Str(scene.leftOut);
   out.Bytes(kStreamEnd, 4);
 }
@@ -454,6 +481,33 @@ bool ReadSkin(In& in, size_t i, const Scene& scene, std::vector<bool>& skinned, 
   return true;
 }
 
+bool ReadKeys(In& in, const std::string& what, size_t width, Keys& k) {
+  uint32_t n = 0;
+  return in.Items(n, "keys of a channel") && in.Array(k.times, n, what + "'s times") &&
+         in.Array(k.values, uint64_t{n} * width, what + "'s values");
+}
+
+bool ReadAnimation(In& in, size_t i, size_t nodes, Animation& a) {
+  uint32_t channels = 0;
+  if (!in.Str(a.name, "an animation's name") || !in.Get(&a.duration, sizeof a.duration) ||
+      !in.Get(&a.ticksPerSecond, sizeof a.ticksPerSecond) || !in.Items(channels, "channels of an animation"))
+    return false;
+  for (uint32_t c = 0; c < channels; ++c) {
+    Channel& ch = a.channels.emplace_back();
+    const std::string what = Item("animation", i) + "'s channel " + std::to_string(c);
+    if (!in.U32(ch.node) || !in.U8(ch.preState) || !in.U8(ch.postState)) return false;
+    if (ch.node >= nodes)
+      return in.Damaged(what + " names node " + std::to_string(ch.node) + " of " + std::to_string(nodes));
+    if (ch.preState > kMaxBehaviour || ch.postState > kMaxBehaviour)
+      return in.Damaged(what + " has the behaviours " + std::to_string(ch.preState) + " and " +
+                        std::to_string(ch.postState));
+    if (!ReadKeys(in, what + "'s translation", 3, ch.translation) ||
+        !ReadKeys(in, what + "'s rotation", 4, ch.rotation) || !ReadKeys(in, what + "'s scaling", 3, ch.scaling))
+      return false;
+  }
+  return true;
+}
+
 // Reads `count` items of a section, each vector growing one item at a time as they arrive.
 template <class T, class F>
 bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
@@ -480,6 +534,8 @@ bool ReadBody(In& in, Scene& scene) {
       !ReadItems(in, "lights", scene.lights,
                  [&](size_t i, Light& l) { return ReadLight(in, i, scene.nodes.size(), l); }) ||
       !ReadItems(in, "skins", scene.skins, [&](size_t i, Skin& s) { return ReadSkin(in, i, scene, skinned, s); }) ||
+      !ReadItems(in, "animations", scene.animations,
+                 [&](size_t i, Animation& a) { return ReadAnimation(in, i, scene.nodes.size(), a); }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");

@@ -128,6 +128,18 @@ Scene SampleScene() {
   skin.bones.push_back(bone);
   skin.bones.push_back(Bone{});  // the root, weighing nothing
   s.skins.push_back(skin);
+  Animation walk;
+  walk.name = "walk";
+  walk.duration = 48;
+  walk.ticksPerSecond = 24;
+  Channel ch;
+  ch.node = 1;
+  ch.preState = 1;
+  ch.postState = 3;
+  ch.translation = {{0, 48}, {0, 0, 0, 1, 2, 3}};
+  ch.rotation = {{12.5}, {1, 0, 0, 0}};
+  walk.channels.push_back(ch);
+  s.animations.push_back(walk);
   s.leftOut = "Not imported: 1 animation.";
   return s;
 }
@@ -230,6 +242,19 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(bone.vertices, (std::vector<uint32_t>{0, 2}));
   EXPECT_EQ(bone.weights, (std::vector<float>{0.5f, 1}));
   EXPECT_TRUE(out.skins[0].bones[1].vertices.empty());
+  ASSERT_EQ(out.animations.size(), 1u);
+  const Animation& walk = out.animations[0];
+  EXPECT_EQ(walk.name, "walk");
+  EXPECT_EQ(walk.duration, 48);
+  EXPECT_EQ(walk.ticksPerSecond, 24);
+  ASSERT_EQ(walk.channels.size(), 1u);
+  EXPECT_EQ(walk.channels[0].node, 1u);
+  EXPECT_EQ(walk.channels[0].preState, 1);
+  EXPECT_EQ(walk.channels[0].postState, 3);
+  EXPECT_EQ(walk.channels[0].translation.times, (std::vector<double>{0, 48}));
+  EXPECT_EQ(walk.channels[0].translation.values, (std::vector<float>{0, 0, 0, 1, 2, 3}));
+  EXPECT_EQ(walk.channels[0].rotation.values, (std::vector<float>{1, 0, 0, 0}));
+  EXPECT_TRUE(walk.channels[0].scaling.times.empty());
   // What decodes writes back to the same bytes.
   EXPECT_EQ(Encode(out), bytes);
 }
@@ -275,20 +300,20 @@ TEST(SceneStream, BytesArePinned) {
   s.nodes.emplace_back();
   s.nodes[0].name = "r";
   const std::string bytes = Encode(s);
-  // Header, body size 199, no textures, one default material, no meshes, one node "r", no cameras, no
-  // lights, no skins, no note, end.
+  // Header, body size 203, no textures, one default material, no meshes, one node "r", no cameras, no
+  // lights, no skins, no animations, no note, end.
   const std::string head(
       "PMIS"
       "\x02\0\0\0"
       "\0"
-      "\xc7\0\0\0\0\0\0\0"
+      "\xcb\0\0\0\0\0\0\0"
       "\0\0\0\0"
       "\x01\0\0\0"
       "\0\0\0\0",
       29);
   EXPECT_EQ(bytes.substr(0, 29), head);
-  EXPECT_EQ(bytes.size(), 17u + 199u);
-  EXPECT_EQ(bytes.substr(bytes.size() - 20), std::string(16, '\0') + "PMIE");
+  EXPECT_EQ(bytes.size(), 17u + 203u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 24), std::string(20, '\0') + "PMIE");
   EXPECT_EQ(bytes.substr(bytes.size() - 4), "PMIE");
 
   StringSink failure;
@@ -387,14 +412,24 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "skin twice",
       [&](std::string& b) {
-        // A second skin of mesh 0 in place of the end: the count says 2 and the bytes repeat the first.
-        const size_t end = b.size() - 4 - 4 - std::string("Not imported: 1 animation.").size();
+        // A second skin of mesh 0: the count says 2 and the bytes repeat the first (mesh and bone count, a
+        // bone of two weights, a bone of none).
+        const size_t end = skin + 8 + (4 + 64 + 4 + 2 * 8) + (4 + 64 + 4);
         const std::string first = b.substr(skin, end - skin);
         Put<uint32_t>(b, skin - 4, 2);
         b.insert(end, first);
         Put<uint64_t>(b, 9, b.size() - 17);
       },
       "skin 1 skins mesh 0 again");
+  // The animation: name, duration, tick rate, channel count, then node, the two behaviours, key counts.
+  const size_t walk = Find(good, "walk") + 16 + 4;
+  lie(
+      "channel node", [&](std::string& b) { Put<uint32_t>(b, walk, 2); }, "animation 0's channel 0 names node 2 of 2");
+  lie(
+      "behaviour", [&](std::string& b) { b[walk + 5] = 4; }, "animation 0's channel 0 has the behaviours 1 and 4");
+  lie(
+      "key count", [&](std::string& b) { Put<uint32_t>(b, walk + 6, 1000); },
+      "animation 0's channel 0's translation's times announces 1000 values");
   lie(
       "texture size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "logo.png") + 1, 40000); },
       "texture 0 has the size 40000x1");
