@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "import/SceneStream.h"
 
@@ -56,6 +57,28 @@ void CheckScene(const Scene& s) {
     if (m.diffuseTexture >= static_cast<int32_t>(s.textures.size())) abort();
   for (const Texture& t : s.textures)
     if (t.rgba.size() != size_t{t.width} * t.height * 4) abort();
+  for (const Camera& c : s.cameras)
+    if (c.node >= s.nodes.size()) abort();
+  for (const Light& l : s.lights)
+    if (l.node >= s.nodes.size() || l.type < 1 || l.type > 5) abort();
+  std::vector<bool> skinned(s.meshes.size());
+  for (const Skin& skin : s.skins) {
+    if (skin.mesh >= s.meshes.size() || skinned[skin.mesh]) abort();
+    skinned[skin.mesh] = true;
+    for (const Bone& b : skin.bones) {
+      if (b.node >= s.nodes.size() || b.vertices.size() != b.weights.size()) abort();
+      for (uint32_t v : b.vertices)
+        if (v >= s.meshes[skin.mesh].positions.size() / 3) abort();
+    }
+  }
+  for (const Animation& a : s.animations)
+    for (const Channel& c : a.channels) {
+      if (c.node >= s.nodes.size() || c.preState > 3 || c.postState > 3) abort();
+      if (c.translation.values.size() != c.translation.times.size() * 3 ||
+          c.rotation.values.size() != c.rotation.times.size() * 4 ||
+          c.scaling.values.size() != c.scaling.times.size() * 3)
+        abort();
+    }
 }
 
 }  // namespace

@@ -9,14 +9,22 @@
 
 #include <pelmora/core/Log.h>
 #include <pelmora/geometry/PolygonGeometry.h>
+#include <pelmora/geometry/SkinPolygonGeometry.h>
 #include <pelmora/render/InputTracker.h>
 #include <pelmora/render/RenderChannel.h>
 #include <pelmora/render/RenderShader.h>
 #include <pelmora/render/ShaderPhong.h>
 #include <pelmora/render/ShaderTexture.h>
 #include <pelmora/render/Texture2D.h>
+#include <pelmora/scene/Camera.h>
 #include <pelmora/scene/ImportModelFunction.h>
+#include <pelmora/scene/ImportModule.h>
+#include <pelmora/scene/Joint.h>
+#include <pelmora/scene/Light.h>
+#include <pelmora/scene/NodeWalk.h>
 #include <pelmora/scene/Transform.h>
+#include <pelmora/scene/VertexData.h>
+#include <pelmora/scene/VertexDataUsage.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/GlobalFunctions.h>
 #include <pelmora/script/object/ValueBox.h>
@@ -42,6 +50,47 @@ Texture2D_I* TextureOf(ScriptObject* shader) {
   return IsNilObject(t) ? nullptr : t;
 }
 
+// Where `node` stands in the world: its transform ancestors' matrices (its own too) applied from the top
+// down.
+Matrix4f WorldMatrix(TNode_I* node) {
+  std::vector<TNode_I*> chain;
+  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
+  Matrix4f world = kIdentityMatrix4f;
+  for (size_t i = chain.size(); i-- > 0;) {
+    ScriptObject* s = chain[i]->GetSNode();
+    if (!chain[i]->IsA(TBaseTransform_I::kClassId) || !s->IsA(SBaseTransform_I::kClassId)) continue;
+    Matrix4f out;
+    world = static_cast<SBaseTransform_I*>(s)->ApplyLocalMatrix(world, out);
+  }
+  return world;
+}
+
+Vector3f WorldPosition(TNode_I* node) {
+  const Matrix4f world = WorldMatrix(node);
+  return {world.m[12], world.m[13], world.m[14]};
+}
+
+// A skin's vertices where its joints put them now: the sum over the joints of weight x position x skin
+// matrix x the joint's world matrix.
+std::vector<Vector3f> SkinnedPositions(TSkinPolygonGeometry_I* g, SSkinPolygonGeometry_I* s) {
+  std::vector<Vector3f> out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
+  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
+    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
+    if (!w || w->m_usage >> 16 != kVertexUsageJointWeights) continue;
+    const int32_t j = int32_t(w->m_usage & 0xFFFF);
+    if (j >= g->m_joints.Count() || j >= s->m_skinMatrices.Count() || g->m_joints[j].IsNil()) continue;
+    Matrix4f m;
+    m.SetProduct(s->m_skinMatrices[j], WorldMatrix(g->m_joints[j].Get()));
+    for (int32_t v = 0; v < std::min(w->m_data.Count(), s->m_vertices.Count()); ++v) {
+      if (w->m_data[v] == 0) continue;
+      Vector3f p;
+      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
+      out[size_t(v)] += p * w->m_data[v];
+    }
+  }
+  return out;
+}
+
 void AddGeometry(ModelSummary& s, TPolygonGeometry_I* g, const Matrix4f& world,
                  std::unordered_set<const void*>& textures) {
   auto* p = static_cast<SPolygonGeometry_I*>(g->GetSNode());
@@ -61,10 +110,17 @@ void AddGeometry(ModelSummary& s, TPolygonGeometry_I* g, const Matrix4f& world,
   std::vector<bool> used(size_t(p->m_vertices.Count()), p->m_indices.IsEmpty());
   for (int32_t index : p->m_indices)
     if (index >= 0 && index < p->m_vertices.Count()) used[size_t(index)] = true;
+  // A skin draws where its joints put it, not where its node stands.
+  std::vector<Vector3f> skinned;
+  if (auto* skin = As<TSkinPolygonGeometry_I>(g); skin && p->IsA(SSkinPolygonGeometry_I::kClassId))
+    skinned = SkinnedPositions(skin, static_cast<SSkinPolygonGeometry_I*>(p));
   for (int32_t i = 0; i < p->m_vertices.Count(); ++i) {
     if (!used[size_t(i)]) continue;
     Vector3f v;
-    Matrix4fC::TransformPoint(v, p->m_vertices[i], world);
+    if (skinned.empty())
+      Matrix4fC::TransformPoint(v, p->m_vertices[i], world);
+    else
+      v = skinned[size_t(i)];
     if (s.empty) {
       s.min = s.max = v;
       s.empty = false;
@@ -175,6 +231,9 @@ ModelSummary SummarizeModel(ScriptObject* root) {
     }
     if (node->IsA(TPolygonGeometry_I::kClassId))
       AddGeometry(s, static_cast<TPolygonGeometry_I*>(node), world, textures);
+    s.joints += node->IsA(TJoint_I::kClassId);
+    s.cameras += node->IsA(TCamera_I::kClassId);
+    s.lights += node->IsA(TLight_I::kClassId);
     if (node->IsA(TBranch_I::kClassId))
       for (const Obj<TNode_I>& child : static_cast<TBranch_I*>(node)->m_children)
         pending.emplace_back(child.Get(), world);
@@ -186,12 +245,43 @@ ModelSummary SummarizeModel(ScriptObject* root) {
 std::string SummaryLine(const std::string& file, const ModelSummary& s) {
   return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
          std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
-         std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures; bounds (" + Number(s.min.x) +
-         ", " + Number(s.min.y) + ", " + Number(s.min.z) + ") - (" + Number(s.max.x) + ", " + Number(s.max.y) + ", " +
-         Number(s.max.z) + ")";
+         std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures, " +
+         std::to_string(s.joints) + " joints, " + std::to_string(s.cameras) + " cameras, " + std::to_string(s.lights) +
+         " lights; bounds (" + Number(s.min.x) + ", " + Number(s.min.y) + ", " + Number(s.min.z) + ") - (" +
+         Number(s.max.x) + ", " + Number(s.max.y) + ", " + Number(s.max.z) + ")";
 }
 
-int SetUpModelView(ScriptEngine* engine, const std::string& file) {
+namespace {
+
+// The T-camera under `root` named `name` as the file names it, or null.
+TCamera_I* FindCamera(ScriptObject* root, const std::string& name) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  for (const Obj<ScriptObject>& node : nodes)
+    if (node->IsA(TCamera_I::kClassId) && name == static_cast<TCamera_I*>(node.Get())->m_name.CStr())
+      return static_cast<TCamera_I*>(node.Get());
+  return nullptr;
+}
+
+// The file's camera names, quoted, for the message that names none of them.
+std::string CameraNames(ScriptObject* root) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  std::string names;
+  for (const Obj<ScriptObject>& node : nodes)
+    if (node->IsA(TCamera_I::kClassId))
+      names += (names.empty() ? "\"" : ", \"") + std::string(static_cast<TCamera_I*>(node.Get())->m_name.CStr()) + "\"";
+  return names.empty() ? "none" : names;
+}
+
+void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibility) {
+  ScriptObject* s = names->FindObject(String(light));
+  if (s->IsA(SLight_I::kClassId)) static_cast<SLight_I*>(s)->m_visibility = visibility;
+}
+
+}  // namespace
+
+int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera) {
   ScriptNamespace* names = engine->GetNamespace();
   // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];
@@ -237,6 +327,24 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file) {
   // Far enough that the bounding sphere fills the height of the view with a margin.
   PlaceEye(rig, radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f);
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
+  if (s.lights > 0) {  // the file's own light the model; the view's lamps go out
+    SetVisibility(names, "SviewLampS", 0);
+    SetVisibility(names, "SviewSkyS", 0);
+  }
+  if (!camera.empty()) {
+    TCamera_I* chosen = FindCamera(root, camera);
+    if (!chosen) {
+      LogError("pm-run: --camera: \"", file.c_str(), "\" has no camera \"", camera.c_str(),
+               "\"; its cameras: ", CameraNames(root).c_str(), ".");
+      return 1;
+    }
+    rig.channel->m_camera = Obj<TCamera_I>(chosen);
+    // The channel keeps near and far: the model's sphere, seen from where the camera stands.
+    const Vector3f d = WorldPosition(chosen) - (s.min + s.max) * 0.5f;
+    const float distance = d.Length();
+    rig.channel->SetClipping(
+        {std::max(distance - radius * 1.5f, (distance + radius) * 1e-4f), distance + radius * 1.5f});
+  }
   return 0;
 }
 

@@ -85,7 +85,9 @@ const char kUsage[] =
     "                   its image to FILE as PNG\n"
     "  --view FILE      import the model FILE and view it: print its summary line, make the pipe \"Pipe\"\n"
     "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
-    "                   scripts, which may change them); with --window the mouse orbits and zooms\n"
+    "                   scripts, which may change them); with --window the mouse orbits and zooms; the\n"
+    "                   file's lights light it when it has some\n"
+    "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --help           this text\n"
     "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
@@ -109,6 +111,7 @@ struct Options {
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
   std::string screenshot;                                     // empty: none
   std::string view;                                           // empty: no model to view
+  std::string camera;                                         // the file's camera to look through
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -217,12 +220,17 @@ const OptionRow kOptions[] = {
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; },
      "steps its effect before each frame"},
     {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
+    {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
 bool OptionsAgree(const Options& o) {
   if (o.window && o.frames > 0) {
     std::fputs("pm-run: --window draws until the window is closed; it takes no --frames.\n", stderr);
+    return false;
+  }
+  if (!o.camera.empty() && o.view.empty()) {
+    std::fputs("pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n", stderr);
     return false;
   }
   const bool draws = o.window || o.frames > 0;
@@ -425,7 +433,7 @@ int main(int argc, char** argv) {
     ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     RegisterImportModel(engine->GetNamespace());
-    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view)) status = 1;
+    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera)) status = 1;
     std::optional<PMHost::WidgetEventPrinter> events;
     if (options.window) events.emplace();
     for (const std::string& text : options.texts) {

@@ -61,12 +61,76 @@ struct Node {
   std::vector<uint32_t> meshes;  // indices into Scene::meshes
 };
 
+// A camera of the file, placed in its node's space as Assimp's aiCamera gives it.
+struct Camera {
+  std::string name;
+  uint32_t node = 0;  // index into Scene::nodes
+  float position[3] = {0, 0, 0};
+  float lookAt[3] = {0, 0, 1};  // the viewing direction
+  float up[3] = {0, 1, 0};
+  float horizontalFov = 0.7853982f;  // radians, the whole angle from the left border to the right one
+  float aspect = 0;                  // width over height; 0 when the file gives none
+  float clipNear = 0.1f, clipFar = 1000;
+};
+
+// A light of the file. Types as Assimp numbers them: 1 directional, 2 point, 3 spot, 4 ambient, 5 area.
+struct Light {
+  std::string name;
+  uint32_t node = 0;  // index into Scene::nodes
+  uint8_t type = 2;
+  float position[3] = {0, 0, 0};
+  float direction[3] = {0, 0, -1};  // where the light shines to (directional, spot, area)
+  float color[3] = {1, 1, 1};       // diffuse colour, the intensity folded in as Assimp does
+  float ambient[3] = {0, 0, 0};
+};
+
+// One bone of a skinned mesh: the node that moves it, the inverse bind matrix (Assimp's offset matrix,
+// row-major for column vectors, from the mesh's space to the bone's) and the vertices it weighs.
+struct Bone {
+  uint32_t node = 0;  // index into Scene::nodes
+  float offset[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  std::vector<uint32_t> vertices;  // each below the mesh's vertex count
+  std::vector<float> weights;      // one a vertex above, as the file gives them
+};
+
+// The bones of one mesh (at most one skin a mesh).
+struct Skin {
+  uint32_t mesh = 0;  // index into Scene::meshes
+  std::vector<Bone> bones;
+};
+
+// Keys of one kind: `times` in the animation's ticks, `values` `width` floats a key (3 for translation and
+// scaling XYZ, 4 for a rotation quaternion WXYZ).
+struct Keys {
+  std::vector<double> times;
+  std::vector<float> values;
+};
+
+// What an animation does to one node. Behaviour before the first key and after the last, as Assimp's
+// aiAnimBehaviour: 0 the node's own transform, 1 the nearest key held, 2 extrapolated, 3 repeated.
+struct Channel {
+  uint32_t node = 0;  // index into Scene::nodes
+  uint8_t preState = 0, postState = 0;
+  Keys translation, rotation, scaling;
+};
+
+struct Animation {
+  std::string name;
+  double duration = 0;        // in ticks
+  double ticksPerSecond = 0;  // as the file gives it; 0 when it gives none
+  std::vector<Channel> channels;
+};
+
 struct Scene {
   std::vector<Node> nodes;
+  std::vector<Camera> cameras;
+  std::vector<Light> lights;
+  std::vector<Skin> skins;
+  std::vector<Animation> animations;  // carried from the reader; not built yet
   std::vector<Mesh> meshes;
   std::vector<Material> materials;
   std::vector<Texture> textures;
-  // What the file holds that this import leaves out (skins, animations, cameras, lights), as one
+  // What the file holds that this import leaves out (animations), as one
   // sentence for an Info line, or empty.
   std::string leftOut;
 };

@@ -1,5 +1,6 @@
 #include "import/ModelBuilder.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -9,6 +10,7 @@
 #include "core/Log.h"
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
+#include "geometry/SkinPolygonGeometry.h"
 #include "import/MaterialConversion.h"
 #include "import/NamePool.h"
 #include "import/TextureImage.h"
@@ -17,6 +19,9 @@
 #include "render/ShaderPhong.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
+#include "scene/Camera.h"
+#include "scene/Joint.h"
+#include "scene/Light.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
 #include "scene/VertexDataUsage.h"
@@ -26,6 +31,9 @@ namespace PM::Import {
 namespace {
 
 constexpr uint64_t kMaxVertices = uint64_t(INT32_MAX);
+// The lights both engines switch on at once (OpenGL's fixed function and Direct3D 8 take eight); ambient
+// lights are summed and do not count.
+constexpr size_t kEngineLights = 8;
 
 template <class T>
 Obj<T> Make() {
@@ -59,6 +67,29 @@ bool CheckScene(const Scene& s, std::string& error) {
     if (m.material >= s.materials.size() && !(s.materials.empty() && m.material == 0))
       return error = which + " names material " + std::to_string(m.material), false;
   }
+  for (size_t i = 0; i < s.cameras.size(); ++i)
+    if (s.cameras[i].node >= s.nodes.size())
+      return error = "camera " + std::to_string(i) + " names node " + std::to_string(s.cameras[i].node), false;
+  for (size_t i = 0; i < s.lights.size(); ++i)
+    if (s.lights[i].node >= s.nodes.size() || s.lights[i].type < 1 || s.lights[i].type > 5)
+      return error = "light " + std::to_string(i) + " names node " + std::to_string(s.lights[i].node) + " or type " +
+                     std::to_string(s.lights[i].type),
+             false;
+  std::vector<bool> skinned(s.meshes.size());
+  for (size_t i = 0; i < s.skins.size(); ++i) {
+    const Skin& skin = s.skins[i];
+    const std::string which = "skin " + std::to_string(i);
+    if (skin.mesh >= s.meshes.size() || skinned[skin.mesh])
+      return error = which + " names mesh " + std::to_string(skin.mesh) + " (or one skinned before)", false;
+    skinned[skin.mesh] = true;
+    const size_t vertices = s.meshes[skin.mesh].positions.size() / 3;
+    for (const Bone& b : skin.bones) {
+      if (b.node >= s.nodes.size()) return error = which + " names node " + std::to_string(b.node), false;
+      if (b.vertices.size() != b.weights.size()) return error = which + " has a bone of unequal lengths", false;
+      for (uint32_t v : b.vertices)
+        if (v >= vertices) return error = which + " weighs vertex " + std::to_string(v), false;
+    }
+  }
   for (size_t i = 0; i < s.materials.size(); ++i) {
     const Material& m = s.materials[i];
     if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && size_t(m.diffuseTexture) >= s.textures.size()))
@@ -82,43 +113,170 @@ class Builder {
     m_geometries.resize(scene.meshes.size());
     m_shaders.resize(std::max<size_t>(scene.materials.size(), 1));
     m_warned.resize(scene.textures.size());
+    // The bones' nodes, and the nodes of skinned meshes (which carry the vertices no bone weighs), are
+    // joints: a skin moves only by joints.
+    m_skinOf.assign(scene.meshes.size(), -1);
+    m_joint.assign(scene.nodes.size(), false);
+    for (size_t i = 0; i < scene.skins.size(); ++i) {
+      m_skinOf[scene.skins[i].mesh] = int32_t(i);
+      for (const Bone& b : scene.skins[i].bones) m_joint[b.node] = true;
+    }
+    for (size_t i = 0; i < scene.nodes.size(); ++i)
+      for (uint32_t m : scene.nodes[i].meshes) m_joint[i] = m_joint[i] || m_skinOf[m] >= 0;
   }
 
   Obj<ScriptObject> Build() {
-    std::vector<Obj<TTransform_I>> nodes;
-    nodes.reserve(m_scene.nodes.size());
+    m_nodes.reserve(m_scene.nodes.size());
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
       const Node& n = m_scene.nodes[i];
-      Obj<TTransform_I> t = Make<TTransform_I>();
+      Obj<TBaseTransform_I> t;
+      if (m_joint[i]) {
+        t = Obj<TBaseTransform_I>(Make<TJoint_I>().Get());
+        SetTransform(*static_cast<SSimpleTransform_I*>(t->GetSNode()), n.matrix, nullptr);
+      } else {
+        t = Obj<TBaseTransform_I>(Make<TTransform_I>().Get());
+        auto* s = static_cast<STransform_I*>(t->GetSNode());
+        SetTransform(*s, n.matrix, s);
+      }
       SetNodeName(t, String(m_nodeNames[i].c_str()));
-      SetTransform(*static_cast<STransform_I*>(t->GetSNode()), n.matrix);
-      if (n.parent >= 0) t->SetParent(nodes[size_t(n.parent)]);
-      for (uint32_t m : n.meshes) AddGeometry(t, m);
-      nodes.push_back(t);
+      if (n.parent >= 0) t->SetParent(m_nodes[size_t(n.parent)]);
+      m_nodes.push_back(t);
     }
+    // The geometry once every node stands: a skin names joints anywhere in the tree.
+    for (size_t i = 0; i < m_scene.nodes.size(); ++i)
+      for (uint32_t m : m_scene.nodes[i].meshes) AddGeometry(uint32_t(i), m);
+    const std::vector<Obj<TBaseTransform_I>>& nodes = m_nodes;
+    for (const Camera& c : m_scene.cameras) AddCamera(nodes[c.node], c);
+    AddLights(nodes);
     return Obj<ScriptObject>(nodes[0].Get());
   }
 
  private:
   // The file's matrix is for column vectors; the engine's for row vectors: the transpose.
-  static void SetTransform(STransform_I& s, const float* file) {
+  static Matrix4f RowMatrix(const float* file) {
     Matrix4f m;
     for (int r = 0; r < 4; ++r)
       for (int c = 0; c < 4; ++c) m.m[r * 4 + c] = file[c * 4 + r];
+    return m;
+  }
+
+  // A joint has no shearing: `sheared` is the transform itself where it has one, else null.
+  static void SetTransform(SSimpleTransform_I& s, const float* file, STransform_I* sheared) {
     Vector3f translation, scale, shear, radians{0, 0, 0};
-    Matrix4fC::Decompose(m, 0, translation, scale, shear, radians);
+    Matrix4fC::Decompose(RowMatrix(file), 0, translation, scale, shear, radians);
     s.SetTranslation(translation);
     s.SetRotation(radians * kRadToDeg);
     s.SetScaling(scale);
-    s.SetPart<&STransform_I::m_shearing, kChangeShearing>(shear);
+    if (sheared) sheared->SetPart<&STransform_I::m_shearing, kChangeShearing>(shear);
   }
 
-  void AddGeometry(TTransform_I* parent, uint32_t meshIndex) {
+  // A transform under `parent` at `position` whose -Z axis (where the engine's cameras look and its lights
+  // shine) points along `forward` and whose +Y axis is `up` made square to it.
+  Obj<TTransform_I> Placement(TBaseTransform_I* parent, const std::string& name, const float* position,
+                              const float* forward, const float* up) {
+    Vector3f back = Unit({-forward[0], -forward[1], -forward[2]}, {0, 0, 1});
+    Vector3f y = Unit({up[0], up[1], up[2]}, {0, 1, 0});
+    y = y - back * y.Dot(back);
+    if (!(y.Length() > 1e-6f)) y = std::abs(back.y) < 0.9f ? Vector3f{0, 1, 0} : Vector3f{1, 0, 0};
+    y = Unit(y - back * y.Dot(back), {0, 1, 0});
+    const Vector3f x = Cross(y, back);
+    // Columns right, up, back and the position: the file's convention, which SetTransform transposes.
+    const float file[16] = {x.x, y.x, back.x, position[0], x.y, y.y, back.y, position[1],
+                            x.z, y.z, back.z, position[2], 0,   0,   0,      1};
+    Obj<TTransform_I> t = Make<TTransform_I>();
+    SetNodeName(t, String(m_names.Take(name, "placement").c_str()));
+    auto* settings = static_cast<STransform_I*>(t->GetSNode());
+    SetTransform(*settings, file, settings);
+    t->SetParent(parent);
+    return t;
+  }
+
+  static Vector3f Unit(const Vector3f& v, const Vector3f& fallback) {
+    const float length = v.Length();
+    return length > 0 && std::isfinite(length) ? v * (1 / length) : fallback;
+  }
+
+  // The file's camera: its horizontal angle and aspect give the engine's vertical one.
+  void AddCamera(TBaseTransform_I* node, const Camera& c) {
+    Obj<TTransform_I> place = Placement(node, c.name, c.position, c.lookAt, c.up);
+    Obj<SCamera_I> s = Make<SCamera_I>();
+    s->m_name = String(m_names.Take(c.name, "camera").c_str());
+    if (const float v = VerticalFieldOfView(c); std::isfinite(v)) s->SetFieldOfView(v);
+    Obj<TCamera_I> t = Make<TCamera_I>();
+    t->SetSNode(s);
+    t->m_name = String(c.name.c_str());  // as the file names it, for the viewer's --camera
+    t->SetParent(place);
+  }
+
+  // The file's lights; past the engines' eight (ambient ones aside) they are built switched off (their
+  // Visibility 0), and the lights the engines cannot draw as the file says are named in one line each.
+  void AddLights(const std::vector<Obj<TBaseTransform_I>>& nodes) {
+    std::string off, asPoint;
+    size_t on = 0, offCount = 0, pointCount = 0;
+    for (const Light& l : m_scene.lights) {
+      static constexpr float kUp[3] = {0, 1, 0};
+      Obj<TTransform_I> place = Placement(nodes[l.node], l.name, l.position, l.direction, kUp);
+      Obj<SLight_I> s = Make<SLight_I>();
+      s->m_name = String(m_names.Take(l.name, "light").c_str());
+      const bool ambient = l.type == 4;
+      s->m_type = ambient ? SLight_I::kTypeAmbient : l.type == 1 ? SLight_I::kTypeDirectional : SLight_I::kTypePoint;
+      const bool dark = !(l.color[0] > 0 || l.color[1] > 0 || l.color[2] > 0);
+      s->m_color = LightColour(ambient && dark ? l.ambient : l.color);
+      const std::string shown = l.name.empty() ? std::string(s->m_name.CStr()) : l.name;
+      if (l.type == 3 || l.type == 5) List(asPoint, pointCount, shown);
+      if (!ambient && on++ >= kEngineLights) {
+        s->m_visibility = 0;
+        List(off, offCount, shown);
+      }
+      Obj<TLight_I> t = Make<TLight_I>();
+      t->SetSNode(s);
+      t->m_name = String(l.name.c_str());
+      t->SetParent(place);
+    }
+    if (pointCount)
+      LogInfo("Import(\"", m_file.c_str(), "\"): ", pointCount,
+              pointCount == 1 ? " spot or area light is" : " spot or area lights are",
+              " drawn as a point light (the engines draw no cone): ", asPoint.c_str(), ".");
+    if (offCount)
+      LogInfo("Import(\"", m_file.c_str(), "\"): the engines light with ", kEngineLights, " lights at once; ", offCount,
+              offCount == 1 ? " light is" : " lights are", " switched off (Visibility 0): ", off.c_str(), ".");
+  }
+
+  static void List(std::string& text, size_t& count, const std::string& name) {
+    text += (count++ ? ", " : "") + ("\"" + name + "\"");
+  }
+
+  // The engines' lights have no intensity of their own: a colour brighter than 1 is scaled down to 1 at
+  // its brightest component, keeping its hue; negative and invalid components are 0.
+  static Vector3f LightColour(const float* c) {
+    float v[3];
+    for (int i = 0; i < 3; ++i) v[i] = std::isfinite(c[i]) && c[i] > 0 ? c[i] : 0;
+    const float top = std::max({v[0], v[1], v[2]});
+    const float k = top > 1 ? 1 / top : 1;
+    return {v[0] * k, v[1] * k, v[2] * k};
+  }
+
+  void AddGeometry(uint32_t node, uint32_t meshIndex) {
     const Mesh& mesh = m_scene.meshes[meshIndex];
     if (mesh.indices.empty()) return;  // nothing to draw
+    TBaseTransform_I* parent = m_nodes[node];
+    const int32_t skin = m_skinOf[meshIndex];
     Obj<SPolygonGeometry_I>& shared = m_geometries[meshIndex];
-    if (shared.IsNil()) shared = MakeGeometry(mesh, m_meshNames[meshIndex]);
-    Obj<TPolygonGeometry_I> g = Make<TPolygonGeometry_I>();
+    if (shared.IsNil()) {
+      shared = skin < 0 ? MakeGeometry(Make<SPolygonGeometry_I>(), mesh, m_meshNames[meshIndex])
+                        : MakeSkin(m_scene.skins[size_t(skin)], mesh, m_meshNames[meshIndex]);
+    }
+    Obj<TPolygonGeometry_I> g;
+    if (skin < 0) {
+      g = Make<TPolygonGeometry_I>();
+    } else {
+      Obj<TSkinPolygonGeometry_I> t = Make<TSkinPolygonGeometry_I>();
+      // Joint j is bone j's node; the last, past the bones, the mesh's own node.
+      for (const Bone& b : m_scene.skins[size_t(skin)].bones)
+        t->m_joints.Append(WeakObj<TJoint_I>(static_cast<TJoint_I*>(m_nodes[b.node].Get())));
+      t->m_joints.Append(WeakObj<TJoint_I>(static_cast<TJoint_I*>(parent)));
+      g = Obj<TPolygonGeometry_I>(t.Get());
+    }
     g->SetSNode(shared);
     g->m_name = String(m_meshNames[meshIndex].c_str());
     g->SetShader(Shader(mesh.material, mesh.primitive == 3));
@@ -130,8 +288,44 @@ class Builder {
     g->SetParent(parent);
   }
 
-  static Obj<SPolygonGeometry_I> MakeGeometry(const Mesh& mesh, const std::string& name) {
-    Obj<SPolygonGeometry_I> s = Make<SPolygonGeometry_I>();
+  // The skinned description: one weight stream a bone (usage 0x80000 + j) with the bone's inverse bind
+  // matrix, and past the bones one stream with the mesh's own node and the identity for the vertices no
+  // bone weighs. A vertex's weights are scaled to sum to 1.
+  static Obj<SPolygonGeometry_I> MakeSkin(const Skin& skin, const Mesh& mesh, const std::string& name) {
+    Obj<SSkinPolygonGeometry_I> s = Make<SSkinPolygonGeometry_I>();
+    MakeGeometry(s, mesh, name);
+    const size_t n = mesh.positions.size() / 3;
+    std::vector<float> sum(n, 0.0f);
+    for (const Bone& b : skin.bones)
+      for (size_t k = 0; k < b.vertices.size(); ++k)
+        if (std::isfinite(b.weights[k]) && b.weights[k] > 0) sum[b.vertices[k]] += b.weights[k];
+    int32_t slot = s->GetVertexDataCount();
+    auto stream = [&](uint32_t joint) {
+      Obj<VertexDataF32_I> w = Make<VertexDataF32_I>();
+      w->m_usage = VertexUsageWord(kVertexUsageJointWeights, joint);
+      w->m_data.SetCount(int32_t(n));  // zeros
+      s->SetVertexDataAt(slot++, w);
+      return w;
+    };
+    for (size_t j = 0; j < skin.bones.size(); ++j) {
+      const Bone& b = skin.bones[j];
+      Obj<VertexDataF32_I> w = stream(uint32_t(j));
+      for (size_t k = 0; k < b.vertices.size(); ++k) {
+        const uint32_t v = b.vertices[k];
+        if (std::isfinite(b.weights[k]) && b.weights[k] > 0) w->m_data[int32_t(v)] += b.weights[k] / sum[v];
+      }
+      s->SetBindMatrixInverseAt(int32_t(j), RowMatrix(b.offset));
+    }
+    Obj<VertexDataF32_I> rest = stream(uint32_t(skin.bones.size()));
+    for (size_t v = 0; v < n; ++v)
+      if (!(sum[v] > 0)) rest->m_data[int32_t(v)] = 1;
+    s->SetBindMatrixInverseAt(int32_t(skin.bones.size()), kIdentityMatrix4f);
+    return Obj<SPolygonGeometry_I>(s.Get());
+  }
+
+  template <class S>
+  static Obj<SPolygonGeometry_I> MakeGeometry(const Obj<S>& made, const Mesh& mesh, const std::string& name) {
+    Obj<SPolygonGeometry_I> s(made.Get());
     s->m_name = String(name.c_str());
     const auto n = int32_t(mesh.positions.size() / 3);
     static constexpr uint32_t kTypes[] = {0, PrimitiveType::kPoint, PrimitiveType::kLine, PrimitiveType::kTriangle};
@@ -241,9 +435,17 @@ class Builder {
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
   std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff
   std::vector<bool> m_warned;
+  std::vector<int32_t> m_skinOf;  // each mesh's skin, or -1
+  std::vector<bool> m_joint;      // which nodes become joints
+  std::vector<Obj<TBaseTransform_I>> m_nodes;
 };
 
 }  // namespace
+
+float VerticalFieldOfView(const Camera& c) {
+  const double aspect = c.aspect > 0 && std::isfinite(c.aspect) ? double(c.aspect) : 1.0;
+  return float(2 * std::atan(std::tan(double(c.horizontalFov) * 0.5) / aspect) * 180 / 3.14159265358979323846);
+}
 
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error) {
   if (!CheckScene(scene, error)) return Obj<ScriptObject>();

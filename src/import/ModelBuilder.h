@@ -1,5 +1,5 @@
 // ModelBuilder: turns an imported scene record into engine objects: transform nodes, polygon geometry,
-// shaders with their materials and textures. docs/decisions.md states how materials are converted.
+// shaders with their materials and textures, cameras and lights. docs/decisions.md states how materials are converted.
 #pragma once
 
 #include <string>
@@ -9,6 +9,10 @@
 #include "script/object/ScriptObject.h"
 
 namespace PM::Import {
+
+// The engine's vertical field of view in degrees for the file's camera: the horizontal angle (Assimp's
+// importers give the whole angle) over the aspect; an aspect of 0 (none given) counts as 1.
+float VerticalFieldOfView(const Camera& c);
 
 // The root TTransform of `scene` (node 0) with its subtree, or nil with `error` naming the fault when
 // the record is inconsistent (a parent after its child, an index outside its list). `file` names the

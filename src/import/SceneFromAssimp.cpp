@@ -1,5 +1,8 @@
 #include "import/SceneFromAssimp.h"
 
+#include <assimp/anim.h>
+#include <assimp/camera.h>
+#include <assimp/light.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
@@ -170,20 +173,130 @@ bool NodesFrom(const aiScene& source, Scene& scene, std::string& error) {
   return true;
 }
 
+void Copy3(const aiVector3D& v, float* into) { into[0] = v.x, into[1] = v.y, into[2] = v.z; }
+void Copy3(const aiColor3D& c, float* into) { into[0] = c.r, into[1] = c.g, into[2] = c.b; }
+
+// Assimp places a camera or light at the first node (depth first) of its name; the root when none has it.
+class NodeByName {
+ public:
+  explicit NodeByName(const Scene& scene) {
+    for (size_t i = scene.nodes.size(); i-- > 0;) m_index[scene.nodes[i].name] = static_cast<uint32_t>(i);
+  }
+  uint32_t operator()(const aiString& name) const {
+    const auto it = m_index.find(Text(name));
+    return it == m_index.end() ? 0 : it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, uint32_t> m_index;
+};
+
+void CamerasAndLights(const aiScene& source, Scene& scene) {
+  const NodeByName nodeOf(scene);
+  for (unsigned i = 0; i < source.mNumCameras && source.mCameras && i < kMaxItems; ++i) {
+    const aiCamera* c = source.mCameras[i];
+    if (!c) continue;
+    Camera out;
+    out.name = Text(c->mName);
+    out.node = nodeOf(c->mName);
+    Copy3(c->mPosition, out.position);
+    Copy3(c->mLookAt, out.lookAt);
+    Copy3(c->mUp, out.up);
+    out.horizontalFov = c->mHorizontalFOV;
+    out.aspect = c->mAspect;
+    out.clipNear = c->mClipPlaneNear;
+    out.clipFar = c->mClipPlaneFar;
+    scene.cameras.push_back(std::move(out));
+  }
+  for (unsigned i = 0; i < source.mNumLights && source.mLights && i < kMaxItems; ++i) {
+    const aiLight* l = source.mLights[i];
+    if (!l || l->mType < aiLightSource_DIRECTIONAL || l->mType > aiLightSource_AREA) continue;
+    Light out;
+    out.name = Text(l->mName);
+    out.node = nodeOf(l->mName);
+    out.type = static_cast<uint8_t>(l->mType);
+    Copy3(l->mPosition, out.position);
+    Copy3(l->mDirection, out.direction);
+    Copy3(l->mColorDiffuse, out.color);
+    Copy3(l->mColorAmbient, out.ambient);
+    scene.lights.push_back(std::move(out));
+  }
+}
+
+void Skins(const aiScene& source, Scene& scene) {
+  const NodeByName nodeOf(scene);
+  std::unordered_map<std::string, bool> named;
+  for (const Node& n : scene.nodes) named[n.name] = true;
+  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i) {
+    const aiMesh* m = source.mMeshes[i];
+    if (!m || m->mNumBones == 0 || !m->mBones) continue;
+    Skin skin;
+    skin.mesh = i;
+    const size_t vertices = scene.meshes[i].positions.size() / 3;
+    for (unsigned b = 0; b < m->mNumBones && b < kMaxItems; ++b) {
+      const aiBone* bone = m->mBones[b];
+      // A bone without a node of its name has nothing to move it: its weights go to the others.
+      if (!bone || !named.count(Text(bone->mName))) continue;
+      Bone out;
+      out.node = nodeOf(bone->mName);
+      std::copy(&bone->mOffsetMatrix.a1, &bone->mOffsetMatrix.a1 + 16, out.offset);
+      for (unsigned w = 0; w < bone->mNumWeights && bone->mWeights; ++w) {
+        if (bone->mWeights[w].mVertexId >= vertices) continue;
+        out.vertices.push_back(bone->mWeights[w].mVertexId);
+        out.weights.push_back(bone->mWeights[w].mWeight);
+      }
+      skin.bones.push_back(std::move(out));
+    }
+    if (!skin.bones.empty()) scene.skins.push_back(std::move(skin));
+  }
+}
+
+template <class Key, class Copy>
+void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
+  for (unsigned k = 0; k < count && keys && k < kMaxItems; ++k) {
+    out.times.push_back(keys[k].mTime);
+    copy(keys[k].mValue, out.values);
+  }
+}
+
+void Animations(const aiScene& source, Scene& scene) {
+  std::unordered_map<std::string, uint32_t> nodeOf;
+  for (size_t i = scene.nodes.size(); i-- > 0;) nodeOf[scene.nodes[i].name] = static_cast<uint32_t>(i);
+  auto vector3 = [](const aiVector3D& v, std::vector<float>& out) { out.insert(out.end(), {v.x, v.y, v.z}); };
+  auto quaternion = [](const aiQuaternion& q, std::vector<float>& out) { out.insert(out.end(), {q.w, q.x, q.y, q.z}); };
+  for (unsigned i = 0; i < source.mNumAnimations && source.mAnimations && i < kMaxItems; ++i) {
+    const aiAnimation* a = source.mAnimations[i];
+    if (!a) continue;
+    Animation out;
+    out.name = Text(a->mName);
+    out.duration = a->mDuration;
+    out.ticksPerSecond = a->mTicksPerSecond;
+    for (unsigned c = 0; c < a->mNumChannels && a->mChannels && c < kMaxItems; ++c) {
+      const aiNodeAnim* channel = a->mChannels[c];
+      // A channel whose node the scene lacks moves nothing.
+      if (!channel) continue;
+      const auto node = nodeOf.find(Text(channel->mNodeName));
+      if (node == nodeOf.end()) continue;
+      Channel& ch = out.channels.emplace_back();
+      ch.node = node->second;
+      ch.preState = static_cast<uint8_t>(std::min<unsigned>(channel->mPreState, 3));
+      ch.postState = static_cast<uint8_t>(std::min<unsigned>(channel->mPostState, 3));
+      KeysFrom(channel->mPositionKeys, channel->mNumPositionKeys, ch.translation, vector3);
+      KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion);
+      KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3);
+    }
+    scene.animations.push_back(std::move(out));
+  }
+}
+
 void Count(std::string& text, unsigned n, const char* one, const char* many) {
   if (n == 0) return;
   text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 std::string LeftOut(const aiScene& source) {
-  unsigned skinned = 0;
-  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i)
-    skinned += source.mMeshes[i] && source.mMeshes[i]->mNumBones > 0;
   std::string text;
   Count(text, source.mNumAnimations, "animation", "animations");
-  Count(text, skinned, "skinned mesh's bones", "skinned meshes' bones");
-  Count(text, source.mNumCameras, "camera", "cameras");
-  Count(text, source.mNumLights, "light", "lights");
   return text.empty() ? text : "Not imported: " + text + ".";
 }
 
@@ -206,7 +319,11 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
     return false;
   }
   scene.leftOut = LeftOut(source);
-  return NodesFrom(source, scene, error);
+  if (!NodesFrom(source, scene, error)) return false;
+  CamerasAndLights(source, scene);
+  Skins(source, scene);
+  Animations(source, scene);
+  return true;
 }
 
 }  // namespace PM::Import

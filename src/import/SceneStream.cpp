@@ -127,6 +127,73 @@ void WriteNode(Out& out, const Node& n) {
   out.Bytes(n.meshes.data(), Count(n.meshes.size()) * sizeof(uint32_t));
 }
 
+constexpr size_t kCameraFloats = 13, kLightFloats = 12;
+
+void WriteCamera(Out& out, const Camera& c) {
+  out.Str(c.name);
+  out.U32(c.node);
+  float f[kCameraFloats];
+  std::copy(c.position, c.position + 3, f);
+  std::copy(c.lookAt, c.lookAt + 3, f + 3);
+  std::copy(c.up, c.up + 3, f + 6);
+  f[9] = c.horizontalFov;
+  f[10] = c.aspect;
+  f[11] = c.clipNear;
+  f[12] = c.clipFar;
+  out.Bytes(f, sizeof f);
+}
+
+void WriteLight(Out& out, const Light& l) {
+  out.Str(l.name);
+  out.U32(l.node);
+  out.U8(l.type);
+  float f[kLightFloats];
+  std::copy(l.position, l.position + 3, f);
+  std::copy(l.direction, l.direction + 3, f + 3);
+  std::copy(l.color, l.color + 3, f + 6);
+  std::copy(l.ambient, l.ambient + 3, f + 9);
+  out.Bytes(f, sizeof f);
+}
+
+void WriteSkin(Out& out, const Skin& s) {
+  out.U32(s.mesh);
+  out.U32(Count(s.bones.size()));
+  for (size_t b = 0; b < Count(s.bones.size()); ++b) {
+    const Bone& bone = s.bones[b];
+    const size_t n = bone.vertices.size() == bone.weights.size() ? Count(bone.vertices.size()) : 0;
+    out.U32(bone.node);
+    out.Bytes(bone.offset, sizeof bone.offset);
+    out.U32(static_cast<uint32_t>(n));
+    out.Bytes(bone.vertices.data(), n * sizeof(uint32_t));
+    out.Bytes(bone.weights.data(), n * sizeof(float));
+  }
+}
+
+constexpr uint8_t kMaxBehaviour = 3;
+
+void WriteKeys(Out& out, const Keys& k, size_t width) {
+  const size_t n = k.values.size() == k.times.size() * width ? Count(k.times.size()) : 0;
+  out.U32(static_cast<uint32_t>(n));
+  out.Bytes(k.times.data(), n * sizeof(double));
+  out.Bytes(k.values.data(), n * width * sizeof(float));
+}
+
+void WriteAnimation(Out& out, const Animation& a) {
+  out.Str(a.name);
+  out.Bytes(&a.duration, sizeof a.duration);
+  out.Bytes(&a.ticksPerSecond, sizeof a.ticksPerSecond);
+  out.U32(Count(a.channels.size()));
+  for (size_t c = 0; c < Count(a.channels.size()); ++c) {
+    const Channel& ch = a.channels[c];
+    out.U32(ch.node);
+    out.U8(ch.preState);
+    out.U8(ch.postState);
+    WriteKeys(out, ch.translation, 3);
+    WriteKeys(out, ch.rotation, 4);
+    WriteKeys(out, ch.scaling, 3);
+  }
+}
+
 void WriteBody(Out& out, const Scene& scene) {
   out.U32(Count(scene.textures.size()));
   for (size_t i = 0; i < Count(scene.textures.size()); ++i) WriteTexture(out, scene.textures[i]);
@@ -136,6 +203,14 @@ void WriteBody(Out& out, const Scene& scene) {
   for (size_t i = 0; i < Count(scene.meshes.size()); ++i) WriteMesh(out, scene.meshes[i]);
   out.U32(Count(scene.nodes.size()));
   for (size_t i = 0; i < Count(scene.nodes.size()); ++i) WriteNode(out, scene.nodes[i]);
+  out.U32(Count(scene.cameras.size()));
+  for (size_t i = 0; i < Count(scene.cameras.size()); ++i) WriteCamera(out, scene.cameras[i]);
+  out.U32(Count(scene.lights.size()));
+  for (size_t i = 0; i < Count(scene.lights.size()); ++i) WriteLight(out, scene.lights[i]);
+  out.U32(Count(scene.skins.size()));
+  for (size_t i = 0; i < Count(scene.skins.size()); ++i) WriteSkin(out, scene.skins[i]);
+  out.U32(Count(scene.animations.size()));
+  for (size_t i = 0; i < Count(scene.animations.size()); ++i) WriteAnimation(out, scene.animations[i]);
   out.Str(scene.leftOut);
   out.Bytes(kStreamEnd, 4);
 }
@@ -348,6 +423,91 @@ bool ReadNode(In& in, size_t i, size_t meshes, Node& n) {
   return true;
 }
 
+bool ReadCamera(In& in, size_t i, size_t nodes, Camera& c) {
+  float f[kCameraFloats];
+  if (!in.Str(c.name, "a camera's name") || !in.U32(c.node) || !in.Get(f, sizeof f)) return false;
+  if (c.node >= nodes)
+    return in.Damaged(Item("camera", i) + " names node " + std::to_string(c.node) + " of " + std::to_string(nodes));
+  std::copy(f, f + 3, c.position);
+  std::copy(f + 3, f + 6, c.lookAt);
+  std::copy(f + 6, f + 9, c.up);
+  c.horizontalFov = f[9];
+  c.aspect = f[10];
+  c.clipNear = f[11];
+  c.clipFar = f[12];
+  return true;
+}
+
+bool ReadLight(In& in, size_t i, size_t nodes, Light& l) {
+  float f[kLightFloats];
+  if (!in.Str(l.name, "a light's name") || !in.U32(l.node) || !in.U8(l.type) || !in.Get(f, sizeof f)) return false;
+  if (l.node >= nodes)
+    return in.Damaged(Item("light", i) + " names node " + std::to_string(l.node) + " of " + std::to_string(nodes));
+  if (l.type < 1 || l.type > 5) return in.Damaged(Item("light", i) + " has the type " + std::to_string(l.type));
+  std::copy(f, f + 3, l.position);
+  std::copy(f + 3, f + 6, l.direction);
+  std::copy(f + 6, f + 9, l.color);
+  std::copy(f + 9, f + 12, l.ambient);
+  return true;
+}
+
+bool ReadSkin(In& in, size_t i, const Scene& scene, std::vector<bool>& skinned, Skin& s) {
+  uint32_t bones = 0;
+  skinned.resize(scene.meshes.size());
+  if (!in.U32(s.mesh)) return false;
+  if (s.mesh >= scene.meshes.size())
+    return in.Damaged(Item("skin", i) + " names mesh " + std::to_string(s.mesh) + " of " +
+                      std::to_string(scene.meshes.size()));
+  if (skinned[s.mesh]) return in.Damaged(Item("skin", i) + " skins mesh " + std::to_string(s.mesh) + " again");
+  skinned[s.mesh] = true;
+  if (!in.Items(bones, "bones of a skin")) return false;
+  const size_t vertices = scene.meshes[s.mesh].positions.size() / 3;
+  for (uint32_t b = 0; b < bones; ++b) {
+    Bone& bone = s.bones.emplace_back();
+    uint32_t weights = 0;
+    if (!in.U32(bone.node) || !in.Get(bone.offset, sizeof bone.offset) || !in.Items(weights, "weights of a bone"))
+      return false;
+    const std::string what = Item("skin", i) + "'s bone " + std::to_string(b);
+    if (bone.node >= scene.nodes.size())
+      return in.Damaged(what + " names node " + std::to_string(bone.node) + " of " +
+                        std::to_string(scene.nodes.size()));
+    if (!in.Array(bone.vertices, weights, what + "'s vertices") ||
+        !in.Array(bone.weights, weights, what + "'s weights"))
+      return false;
+    for (uint32_t v : bone.vertices)
+      if (v >= vertices)
+        return in.Damaged(what + " weighs vertex " + std::to_string(v) + " of " + std::to_string(vertices));
+  }
+  return true;
+}
+
+bool ReadKeys(In& in, const std::string& what, size_t width, Keys& k) {
+  uint32_t n = 0;
+  return in.Items(n, "keys of a channel") && in.Array(k.times, n, what + "'s times") &&
+         in.Array(k.values, uint64_t{n} * width, what + "'s values");
+}
+
+bool ReadAnimation(In& in, size_t i, size_t nodes, Animation& a) {
+  uint32_t channels = 0;
+  if (!in.Str(a.name, "an animation's name") || !in.Get(&a.duration, sizeof a.duration) ||
+      !in.Get(&a.ticksPerSecond, sizeof a.ticksPerSecond) || !in.Items(channels, "channels of an animation"))
+    return false;
+  for (uint32_t c = 0; c < channels; ++c) {
+    Channel& ch = a.channels.emplace_back();
+    const std::string what = Item("animation", i) + "'s channel " + std::to_string(c);
+    if (!in.U32(ch.node) || !in.U8(ch.preState) || !in.U8(ch.postState)) return false;
+    if (ch.node >= nodes)
+      return in.Damaged(what + " names node " + std::to_string(ch.node) + " of " + std::to_string(nodes));
+    if (ch.preState > kMaxBehaviour || ch.postState > kMaxBehaviour)
+      return in.Damaged(what + " has the behaviours " + std::to_string(ch.preState) + " and " +
+                        std::to_string(ch.postState));
+    if (!ReadKeys(in, what + "'s translation", 3, ch.translation) ||
+        !ReadKeys(in, what + "'s rotation", 4, ch.rotation) || !ReadKeys(in, what + "'s scaling", 3, ch.scaling))
+      return false;
+  }
+  return true;
+}
+
 // Reads `count` items of a section, each vector growing one item at a time as they arrive.
 template <class T, class F>
 bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
@@ -361,6 +521,7 @@ bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
 }
 
 bool ReadBody(In& in, Scene& scene) {
+  std::vector<bool> skinned;  // meshes a skin has named, filled once the meshes are read
   if (!ReadItems(in, "textures", scene.textures, [&](size_t i, Texture& t) { return ReadTexture(in, i, t); }) ||
       !ReadItems(in, "materials", scene.materials,
                  [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
@@ -368,6 +529,13 @@ bool ReadBody(In& in, Scene& scene) {
                  [&](size_t i, Mesh& m) { return ReadMesh(in, i, scene.materials.size(), m); }) ||
       !ReadItems(in, "nodes", scene.nodes,
                  [&](size_t i, Node& n) { return ReadNode(in, i, scene.meshes.size(), n); }) ||
+      !ReadItems(in, "cameras", scene.cameras,
+                 [&](size_t i, Camera& c) { return ReadCamera(in, i, scene.nodes.size(), c); }) ||
+      !ReadItems(in, "lights", scene.lights,
+                 [&](size_t i, Light& l) { return ReadLight(in, i, scene.nodes.size(), l); }) ||
+      !ReadItems(in, "skins", scene.skins, [&](size_t i, Skin& s) { return ReadSkin(in, i, scene, skinned, s); }) ||
+      !ReadItems(in, "animations", scene.animations,
+                 [&](size_t i, Animation& a) { return ReadAnimation(in, i, scene.nodes.size(), a); }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");

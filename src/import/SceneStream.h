@@ -13,7 +13,7 @@ namespace PM::Import {
 
 // How a stream begins: "PMIS", then the version.
 inline constexpr char kStreamMagic[4] = {'P', 'M', 'I', 'S'};
-inline constexpr uint32_t kStreamVersion = 1;
+inline constexpr uint32_t kStreamVersion = 2;
 inline constexpr char kStreamEnd[4] = {'P', 'M', 'I', 'E'};
 
 // What the reader says after the header. The numbers are part of the format.
@@ -27,7 +27,7 @@ enum class StreamOutcome : uint8_t {
 
 // Hard caps of the decoder, whatever the stream announces.
 inline constexpr uint32_t kMaxStringBytes = 65536;
-inline constexpr uint32_t kMaxItems = 1u << 20;  // textures, materials, meshes, nodes, a node's meshes
+inline constexpr uint32_t kMaxItems = 1u << 20;  // textures, materials, meshes, nodes, a node's meshes, cameras, lights
 inline constexpr uint32_t kMaxTextureSide = 32768;
 inline constexpr uint64_t kMaxTexturePixels = uint64_t{1} << 28;
 

@@ -46,7 +46,8 @@ void Register(ScriptNamespace* names, ScriptObject* object) {
   names->RegisterNamedObject(object, String(name.c_str()));
 }
 
-// The transform nodes of the tree and the descriptions of its geometry, each once, under their names.
+// The transform and joint nodes of the tree and the S-nodes of its leaves (geometry descriptions, cameras,
+// lights), each once, under their names.
 void RegisterTree(ScriptObject* root) {
   ScriptObject* held = Names().Get();
   if (IsNilObject(held)) return;
@@ -55,7 +56,7 @@ void RegisterTree(ScriptObject* root) {
   SubtreeIndex seen;
   CollectSubtree(root, nodes, seen);
   for (const Obj<ScriptObject>& node : nodes) {
-    if (node->IsA(TTransform_I::kClassId)) {
+    if (node->IsA(TBaseTransform_I::kClassId)) {  // transforms and joints
       Register(names, node);
     } else if (!node->IsA(TBranch_I::kClassId) && node->IsA(TNode_I::kClassId)) {
       ScriptObject* s = static_cast<TNode_I*>(node.Get())->GetSNode();

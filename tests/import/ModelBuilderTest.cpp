@@ -6,6 +6,7 @@
 
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
+#include "geometry/SkinPolygonGeometry.h"
 #include "import/MaterialConversion.h"
 #include "import/ModelBuilder.h"
 #include "import/NamePool.h"
@@ -15,9 +16,14 @@
 #include "render/ShaderPhong.h"
 #include "render/ShaderTexture.h"
 #include "render/Texture2D.h"
+#include "scene/Camera.h"
 #include "scene/EngineWorld.h"
+#include "scene/Joint.h"
+#include "scene/Light.h"
+#include "scene/NodeWalk.h"
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
+#include "scene/VertexDataUsage.h"
 
 namespace PM::Test {
 namespace {
@@ -363,6 +369,20 @@ TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
       {"mesh 0 names material 3", [](Scene& s) { s.meshes[0].material = 3; }},
       {"material 0 names texture 0", [](Scene& s) { s.materials[0].diffuseTexture = 0; }},
       {"material 0 reads texture-coordinate set 2", [](Scene& s) { s.materials[0].diffuseUVSet = 2; }},
+      {"camera 0 names node 3", [](Scene& s) { s.cameras.emplace_back().node = 3; }},
+      {"light 0 names node 0 or type 0", [](Scene& s) { s.lights.emplace_back().type = 0; }},
+      {"light 0 names node 9 or type 2", [](Scene& s) { s.lights.emplace_back().node = 9; }},
+      {"skin 0 names mesh 1 (or one skinned before)", [](Scene& s) { s.skins.emplace_back().mesh = 1; }},
+      {"skin 1 names mesh 0 (or one skinned before)", [](Scene& s) { s.skins.resize(2); }},
+      {"skin 0 names node 3", [](Scene& s) { s.skins.emplace_back().bones.emplace_back().node = 3; }},
+      {"skin 0 weighs vertex 3",
+       [](Scene& s) {
+         Import::Bone& b = s.skins.emplace_back().bones.emplace_back();
+         b.vertices = {3};
+         b.weights = {1};
+       }},
+      {"skin 0 has a bone of unequal lengths",
+       [](Scene& s) { s.skins.emplace_back().bones.emplace_back().weights = {1}; }},
   };
   for (const Case& c : cases) {
     Scene s;
@@ -387,6 +407,221 @@ TEST_F(ModelBuilderTest, WhatTheImportLeavesOutIsOneInfoLine) {
   EXPECT_FALSE(Import::BuildModel(s, "walk.fbx", error).IsNil());
   g_LogLevel = saved;
   EXPECT_EQ(TakeLog(), "Info  Import(\"walk.fbx\"): It leaves out 2 animations and 1 camera.\n");
+}
+
+// Where a node stands: its transform ancestors' local matrices (its own too), from the top down.
+Matrix4f WorldOf(TNode_I* node) {
+  std::vector<TNode_I*> chain;
+  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
+  Matrix4f world = kIdentityMatrix4f;
+  for (size_t i = chain.size(); i-- > 0;) {
+    Matrix4f out;
+    if (auto* t = As<SBaseTransform_I>(chain[i]->GetSNode())) world = t->ApplyLocalMatrix(world, out);
+  }
+  return world;
+}
+
+// A skin's vertices as the engine's skinning puts them: weight x position x skin matrix x joint world.
+std::vector<Vector3f> Skinned(TSkinPolygonGeometry_I* g) {
+  auto* s = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  std::vector<Vector3f> out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
+  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
+    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
+    if (!w) continue;
+    const int32_t j = int32_t(w->m_usage & 0xFFFF);
+    EXPECT_EQ(w->m_usage >> 16, uint32_t(kVertexUsageJointWeights));
+    Matrix4f m;
+    m.SetProduct(s->m_skinMatrices[j], WorldOf(g->m_joints[j].Get()));
+    for (int32_t v = 0; v < s->m_vertices.Count(); ++v) {
+      Vector3f p;
+      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
+      out[size_t(v)] += p * w->m_data[v];
+    }
+  }
+  return out;
+}
+
+// A skin of two bones over four vertices whose weights do not sum to 1, and one that no bone weighs;
+// the offsets are those of the bind pose the nodes stand in.
+Scene SkinnedScene() {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("arm", 0), MakeNode("body", 0, {0})};
+  s.nodes[1].matrix[7] = 2;                                                 // at (0, 2, 0)
+  s.nodes[2].matrix[0] = s.nodes[2].matrix[5] = s.nodes[2].matrix[10] = 2;  // scaled by 2
+  s.nodes[2].matrix[3] = 1;                                                 // at (1, 0, 0)
+  Import::Mesh m = MakeMesh("skin");
+  m.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1};
+  m.normals.clear();
+  m.indices = {0, 1, 2, 1, 3, 2};
+  s.meshes = {m};
+  s.materials.resize(1);
+  Import::Skin skin;
+  Import::Bone arm;
+  arm.node = 1;
+  const float armOffset[16] = {2, 0, 0, 1, 0, 2, 0, -2, 0, 0, 2, 0, 0, 0, 0, 1};  // arm world^-1 x body world
+  std::copy(std::begin(armOffset), std::end(armOffset), arm.offset);
+  arm.vertices = {0, 1};
+  arm.weights = {0.3f, 2};
+  Import::Bone root;
+  root.node = 0;
+  const float rootOffset[16] = {2, 0, 0, 1, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};  // body world
+  std::copy(std::begin(rootOffset), std::end(rootOffset), root.offset);
+  root.vertices = {0, 3};
+  root.weights = {0.3f, 1};
+  skin.bones = {arm, root};
+  s.skins = {skin};
+  return s;
+}
+
+TEST_F(ModelBuilderTest, ASkinInItsBindPoseDrawsAsTheUnskinnedMeshAndFollowsItsJoints) {
+  Scene s = SkinnedScene();
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  ASSERT_TRUE(root->IsA(TJoint_I::kClassId));
+  auto* arm = static_cast<TJoint_I*>(Child(root, 0));
+  auto* body = static_cast<TJoint_I*>(Child(root, 1));
+  ASSERT_TRUE(arm->IsA(TJoint_I::kClassId) && body->IsA(TJoint_I::kClassId));
+  EXPECT_EQ(Name(arm), "arm");
+  auto* g = static_cast<TSkinPolygonGeometry_I*>(Child(body, 0));
+  ASSERT_TRUE(g->IsA(TSkinPolygonGeometry_I::kClassId));
+  // The bones in the file's order, then the mesh's own node for the vertex no bone weighs.
+  ASSERT_EQ(g->m_joints.Count(), 3);
+  EXPECT_EQ(g->m_joints[0].Get(), arm);
+  EXPECT_EQ(g->m_joints[1].Get(), root.Get());
+  EXPECT_EQ(g->m_joints[2].Get(), body);
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  ASSERT_EQ(skin->GetVertexDataCount(), 3);
+  auto weights = [&](int j) { return static_cast<VertexDataF32_I*>(skin->m_vertexData[j].Get())->m_data; };
+  // Each vertex's weights sum to 1.
+  EXPECT_EQ(weights(0)[0], 0.5f);
+  EXPECT_EQ(weights(1)[0], 0.5f);
+  EXPECT_EQ(weights(0)[1], 1);
+  EXPECT_EQ(weights(2)[2], 1);
+  EXPECT_EQ(weights(1)[3], 1);
+  EXPECT_EQ(weights(2)[0] + weights(2)[1] + weights(2)[3], 0);
+
+  // In the bind pose each vertex stands where the unskinned mesh under its node would.
+  const Matrix4f bodyWorld = WorldOf(body);
+  std::vector<Vector3f> bound = Skinned(g);
+  for (int32_t v = 0; v < 4; ++v) {
+    Vector3f want;
+    Matrix4fC::TransformPoint(want, skin->m_vertices[v], bodyWorld);
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR((&bound[size_t(v)].x)[c], (&want.x)[c], 1e-5f) << "vertex " << v;
+  }
+  // The arm one up: its vertex follows it whole, the shared one half way, the others stay.
+  static_cast<SJoint_I*>(arm->GetSNode())->SetTranslation({0, 3, 0});
+  const std::vector<Vector3f> moved = Skinned(g);
+  const float rise[4] = {0.5f, 1, 0, 0};
+  for (size_t v = 0; v < 4; ++v) {
+    EXPECT_NEAR(moved[v].y - bound[v].y, rise[v], 1e-5f) << "vertex " << v;
+    EXPECT_NEAR(moved[v].x, bound[v].x, 1e-5f) << "vertex " << v;
+  }
+}
+
+// The placement transform a camera or light hangs under, and its local matrix (rows x, y, z, translation).
+Matrix4f PlacementOf(ScriptObject* leaf) {
+  auto* place = static_cast<TNode_I*>(leaf)->GetParent();
+  return static_cast<STransform_I*>(place->GetSNode())->GetLocalMatrix();
+}
+
+void ExpectRow(const Matrix4f& m, int row, Vector3f want, float sign = 1) {
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(sign * m.m[row * 4 + c], (&want.x)[c], 1e-5f) << "row " << row;
+}
+
+TEST_F(ModelBuilderTest, CamerasLookAlongTheFilesDirectionWithTheVerticalAngle) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("cam", 0)};
+  Import::Camera c;
+  c.name = "cam";
+  c.node = 1;
+  c.position[0] = 1, c.position[1] = 2, c.position[2] = 3;
+  c.lookAt[0] = 4, c.lookAt[2] = 0;       // along +x, not of unit length
+  c.up[0] = 1, c.up[1] = 0, c.up[2] = 1;  // not square to the direction
+  c.horizontalFov = 3.14159265f / 2;
+  c.aspect = 2;
+  s.cameras.push_back(c);
+  c.name = "plain";  // no aspect: the vertical angle is the horizontal one
+  c.aspect = 0;
+  s.cameras.push_back(c);
+  c.name = "odd";  // no direction, an up along it, an angle that is no number: the engine's defaults
+  c.lookAt[0] = c.lookAt[1] = c.lookAt[2] = 0;
+  c.up[0] = c.up[1] = c.up[2] = 0;
+  c.horizontalFov = std::nanf("");
+  s.cameras.push_back(c);
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  ScriptObject* node = Child(root, 0);
+  ASSERT_EQ(Branch(node)->ChildCount(), 3);
+  ScriptObject* place = Child(node, 0);
+  EXPECT_EQ(Name(place), "cam_2");
+  ScriptObject* camera = Child(place, 0);
+  ASSERT_TRUE(camera->IsA(TCamera_I::kClassId));
+  EXPECT_EQ(Name(camera), "cam");
+  auto* lens = static_cast<SCamera_I*>(static_cast<TCamera_I*>(camera)->GetSNode());
+  EXPECT_EQ(Name(lens), "cam_3");
+  // 2 atan(tan(45 degrees) / 2)
+  EXPECT_NEAR(lens->m_fieldOfView, 53.130102f, 1e-4f);
+  const Matrix4f m = PlacementOf(camera);
+  ExpectRow(m, 2, {1, 0, 0}, -1);  // the engine's camera looks along -z
+  ExpectRow(m, 1, {0, 0, 1});
+  ExpectRow(m, 0, {0, -1, 0});  // right, seen along +x with +z up
+  ExpectRow(m, 3, {1, 2, 3});
+  auto* plain = static_cast<SCamera_I*>(static_cast<TNode_I*>(Child(Child(node, 1), 0))->GetSNode());
+  EXPECT_NEAR(plain->m_fieldOfView, 90, 1e-4f);
+  ScriptObject* odd = Child(Child(node, 2), 0);
+  EXPECT_EQ(static_cast<SCamera_I*>(static_cast<TNode_I*>(odd)->GetSNode())->m_fieldOfView, 45);
+  const Matrix4f o = PlacementOf(odd);
+  ExpectRow(o, 2, {0, 0, 1});
+  ExpectRow(o, 1, {0, 1, 0});
+  EXPECT_EQ(TakeLog(), "");
+}
+
+TEST_F(ModelBuilderTest, LightsBecomeTheEnginesTypesAndPastEightAreOff) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("lamps", 0)};
+  auto add = [&](const char* name, uint8_t type) -> Import::Light& {
+    Import::Light& l = s.lights.emplace_back();
+    l.name = name;
+    l.node = 1;
+    l.type = type;
+    return l;
+  };
+  Import::Light& sun = add("sun", 1);
+  sun.direction[0] = 0, sun.direction[1] = -2, sun.direction[2] = 0;
+  sun.color[0] = 4, sun.color[1] = 2, sun.color[2] = -1;  // brighter than 1, and a negative part
+  Import::Light& sky = add("sky", 4);                     // Assimp's ambient colour where the diffuse is black
+  sky.color[0] = sky.color[1] = sky.color[2] = 0;
+  sky.ambient[0] = 0.25f, sky.ambient[1] = 0.5f, sky.ambient[2] = 0.75f;
+  add("spot", 3).position[2] = 5;
+  add("panel", 5);
+  const char* points[] = {"p1", "p2", "p3", "p4", "p5", "p6", "p7"};
+  for (const char* p : points) add(p, 2);
+  int saved = g_LogLevel;
+  g_LogLevel = 0;
+  Obj<ScriptObject> root = Build(s);
+  g_LogLevel = saved;
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(TakeLog(),
+            "Info  Import(\"model.glb\"): 2 spot or area lights are drawn as a point light (the engines draw no "
+            "cone): \"spot\", \"panel\".\n"
+            "Info  Import(\"model.glb\"): the engines light with 8 lights at once; 2 lights are switched off "
+            "(Visibility 0): \"p6\", \"p7\".\n");
+  ScriptObject* node = Child(root, 0);
+  ASSERT_EQ(Branch(node)->ChildCount(), int32_t(s.lights.size()));
+  auto light = [&](int i) { return static_cast<TLight_I*>(Child(Child(node, i), 0)); };
+  auto settings = [&](int i) { return static_cast<SLight_I*>(light(i)->GetSNode()); };
+  EXPECT_EQ(settings(0)->m_type, SLight_I::kTypeDirectional);
+  EXPECT_EQ(settings(0)->m_color, (Vector3f{1, 0.5f, 0}));
+  ExpectRow(PlacementOf(light(0)), 2, {0, -1, 0}, -1);  // it shines along -z
+  EXPECT_EQ(settings(1)->m_type, SLight_I::kTypeAmbient);
+  EXPECT_EQ(settings(1)->m_color, (Vector3f{0.25f, 0.5f, 0.75f}));
+  EXPECT_EQ(settings(2)->m_type, SLight_I::kTypePoint);
+  ExpectRow(PlacementOf(light(2)), 3, {0, 0, 5});
+  EXPECT_EQ(settings(3)->m_type, SLight_I::kTypePoint);
+  for (int i = 0; i < int(s.lights.size()); ++i) {
+    EXPECT_EQ(Name(light(i)), s.lights[size_t(i)].name);
+    EXPECT_EQ(settings(i)->m_visibility, i < 9 ? 1u : 0u) << i;  // the ambient one does not count
+  }
 }
 
 }  // namespace

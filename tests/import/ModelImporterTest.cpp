@@ -10,8 +10,11 @@
 #include "core/ResultCode.h"
 #include "core/StartUp.h"
 #include "geometry/PolygonGeometry.h"
+#include "scene/Camera.h"
 #include "scene/ImportModelFunction.h"
 #include "scene/ImportModule.h"
+#include "scene/Joint.h"
+#include "scene/Light.h"
 #include "scene/Transform.h"
 #include "script/lang/Parser.h"
 #include "script/object/ScriptEngine.h"
@@ -117,6 +120,29 @@ TEST_F(ModelImporterTest, ImportModelAnswersTheRootAndRegistersItsNamesOnceEach)
             std::string::npos)
       << log.Text();
   EXPECT_NE(log.Text().find("Error Import: Cannot import \"missing.obj\""), std::string::npos) << log.Text();
+}
+
+// Joints are registered as transform nodes are; cameras and lights by their S-nodes, after their nodes and
+// placement transforms have taken the file's name.
+TEST_F(ModelImporterTest, ImportModelRegistersJointsCamerasAndLights) {
+  const std::string models = "/usr/share/assimp/models/";
+  Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
+  ScriptNamespace* names = engine->GetNamespace();
+  int errors = 0;
+  Parser::ParseText(engine,
+                    String(("RenderChannel:c . { .SceneRoot ImportModel('" + models +
+                            "glTF2/simple_skin/simple_skin.gltf'); };\nRenderChannel:d . { .SceneRoot ImportModel('" +
+                            models + "Collada/duck.dae'); };")
+                               .c_str()),
+                    String("test"), kParseCountLines, &errors);
+  EXPECT_EQ(errors, 0);
+  EXPECT_TRUE(names->FindObject(String("nodes_1_"))->IsA(TJoint_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("nodes_2_"))->IsA(TJoint_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("camera1"))->IsA(TTransform_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("camera1_2"))->IsA(TTransform_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("camera1_3"))->IsA(SCamera_I::kClassId));
+  EXPECT_TRUE(names->FindObject(String("directionalLight1_3"))->IsA(SLight_I::kClassId));
 }
 
 }  // namespace

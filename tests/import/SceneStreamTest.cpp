@@ -99,7 +99,48 @@ Scene SampleScene() {
   child.matrix[3] = 5;
   child.meshes = {0, 1, 0};
   s.nodes.push_back(child);
-  s.leftOut = "Not imported: 1 camera.";
+  Camera eye;
+  eye.name = "eye";
+  eye.node = 1;
+  eye.position[2] = 4;
+  eye.lookAt[2] = -1;
+  eye.horizontalFov = 1.25f;
+  eye.aspect = 1.5f;
+  eye.clipNear = 0.25f;
+  eye.clipFar = 250;
+  s.cameras.push_back(eye);
+  Light lamp;
+  lamp.name = "lamp";
+  lamp.node = 1;
+  lamp.type = 3;
+  lamp.position[0] = 2;
+  lamp.direction[1] = -1;
+  lamp.color[0] = 0.5f;
+  lamp.ambient[2] = 0.25f;
+  s.lights.push_back(lamp);
+  Skin skin;
+  skin.mesh = 0;
+  Bone bone;
+  bone.node = 1;
+  bone.offset[3] = -5;
+  bone.vertices = {0, 2};
+  bone.weights = {0.5f, 1};
+  skin.bones.push_back(bone);
+  skin.bones.push_back(Bone{});  // the root, weighing nothing
+  s.skins.push_back(skin);
+  Animation walk;
+  walk.name = "walk";
+  walk.duration = 48;
+  walk.ticksPerSecond = 24;
+  Channel ch;
+  ch.node = 1;
+  ch.preState = 1;
+  ch.postState = 3;
+  ch.translation = {{0, 48}, {0, 0, 0, 1, 2, 3}};
+  ch.rotation = {{12.5}, {1, 0, 0, 0}};
+  walk.channels.push_back(ch);
+  s.animations.push_back(walk);
+  s.leftOut = "Not imported: 1 animation.";
   return s;
 }
 
@@ -171,7 +212,51 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(out.nodes[1].parent, 0);
   EXPECT_EQ(out.nodes[1].matrix[3], 5);
   EXPECT_EQ(out.nodes[1].meshes, (std::vector<uint32_t>{0, 1, 0}));
-  EXPECT_EQ(out.leftOut, "Not imported: 1 camera.");
+  EXPECT_EQ(out.leftOut, "Not imported: 1 animation.");
+  ASSERT_EQ(out.cameras.size(), 1u);
+  const Camera& eye = out.cameras[0];
+  EXPECT_EQ(eye.name, "eye");
+  EXPECT_EQ(eye.node, 1u);
+  EXPECT_EQ(eye.position[2], 4);
+  EXPECT_EQ(eye.lookAt[2], -1);
+  EXPECT_EQ(eye.up[1], 1);
+  EXPECT_EQ(eye.horizontalFov, 1.25f);
+  EXPECT_EQ(eye.aspect, 1.5f);
+  EXPECT_EQ(eye.clipNear, 0.25f);
+  EXPECT_EQ(eye.clipFar, 250);
+  ASSERT_EQ(out.lights.size(), 1u);
+  const Light& lamp = out.lights[0];
+  EXPECT_EQ(lamp.name, "lamp");
+  EXPECT_EQ(lamp.node, 1u);
+  EXPECT_EQ(lamp.type, 3);
+  EXPECT_EQ(lamp.position[0], 2);
+  EXPECT_EQ(lamp.direction[1], -1);
+  EXPECT_EQ(lamp.color[0], 0.5f);
+  EXPECT_EQ(lamp.ambient[2], 0.25f);
+  ASSERT_EQ(out.skins.size(), 1u);
+  ASSERT_EQ(out.skins[0].bones.size(), 2u);
+  const Bone& bone = out.skins[0].bones[0];
+  EXPECT_EQ(bone.node, 1u);
+  EXPECT_EQ(bone.offset[3], -5);
+  EXPECT_EQ(bone.offset[15], 1);
+  EXPECT_EQ(bone.vertices, (std::vector<uint32_t>{0, 2}));
+  EXPECT_EQ(bone.weights, (std::vector<float>{0.5f, 1}));
+  EXPECT_TRUE(out.skins[0].bones[1].vertices.empty());
+  ASSERT_EQ(out.animations.size(), 1u);
+  const Animation& walk = out.animations[0];
+  EXPECT_EQ(walk.name, "walk");
+  EXPECT_EQ(walk.duration, 48);
+  EXPECT_EQ(walk.ticksPerSecond, 24);
+  ASSERT_EQ(walk.channels.size(), 1u);
+  EXPECT_EQ(walk.channels[0].node, 1u);
+  EXPECT_EQ(walk.channels[0].preState, 1);
+  EXPECT_EQ(walk.channels[0].postState, 3);
+  EXPECT_EQ(walk.channels[0].translation.times, (std::vector<double>{0, 48}));
+  EXPECT_EQ(walk.channels[0].translation.values, (std::vector<float>{0, 0, 0, 1, 2, 3}));
+  EXPECT_EQ(walk.channels[0].rotation.values, (std::vector<float>{1, 0, 0, 0}));
+  EXPECT_TRUE(walk.channels[0].scaling.times.empty());
+  // What decodes writes back to the same bytes.
+  EXPECT_EQ(Encode(out), bytes);
 }
 
 // Arrays large enough to bypass the writer's buffer still follow the small fields before them.
@@ -215,23 +300,25 @@ TEST(SceneStream, BytesArePinned) {
   s.nodes.emplace_back();
   s.nodes[0].name = "r";
   const std::string bytes = Encode(s);
-  // Header, body size 187, no textures, one default material, no meshes, one node "r", no note, end.
+  // Header, body size 203, no textures, one default material, no meshes, one node "r", no cameras, no
+  // lights, no skins, no animations, no note, end.
   const std::string head(
       "PMIS"
-      "\x01\0\0\0"
+      "\x02\0\0\0"
       "\0"
-      "\xbb\0\0\0\0\0\0\0"
+      "\xcb\0\0\0\0\0\0\0"
       "\0\0\0\0"
       "\x01\0\0\0"
       "\0\0\0\0",
       29);
   EXPECT_EQ(bytes.substr(0, 29), head);
-  EXPECT_EQ(bytes.size(), 17u + 187u);
+  EXPECT_EQ(bytes.size(), 17u + 203u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 24), std::string(20, '\0') + "PMIE");
   EXPECT_EQ(bytes.substr(bytes.size() - 4), "PMIE");
 
   StringSink failure;
   ASSERT_TRUE(WriteFailureStream(StreamOutcome::Refused, "bad", failure));
-  EXPECT_EQ(failure.data, std::string("PMIS\x01\0\0\0\x01\x03\0\0\0badPMIE", 20));
+  EXPECT_EQ(failure.data, std::string("PMIS\x02\0\0\0\x01\x03\0\0\0badPMIE", 20));
   Scene out;
   const DecodeResult r = Decode(failure.data, out);
   EXPECT_EQ(r.kind, DecodeResult::Failure);
@@ -267,10 +354,12 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   const size_t line = Find(good, "line");
   const size_t paint = Find(good, "paint");
   const size_t child = Find(good, "child");
+  const size_t eye = Find(good, "eye");
+  const size_t lamp = Find(good, "lamp");
   lie(
       "magic", [](std::string& b) { b[0] = 'X'; }, "it does not begin with \"PMIS\"");
   lie(
-      "version", [](std::string& b) { Put<uint32_t>(b, 4, 2); }, "its version is 2, not 1");
+      "version", [](std::string& b) { Put<uint32_t>(b, 4, 1); }, "its version is 1, not 2");
   lie(
       "outcome", [](std::string& b) { b[8] = 9; }, "its outcome 9 is unknown");
   lie(
@@ -297,6 +386,50 @@ TEST(SceneStream, LyingFieldsAreDamage) {
       "parent", [&](std::string& b) { Put<int32_t>(b, child, 1); }, "node 1 has the parent 1");
   lie(
       "node mesh", [&](std::string& b) { Put<uint32_t>(b, child + 4 + 64 + 4 + 4, 7); }, "node 1 names mesh 7 of 2");
+  lie(
+      "camera node", [&](std::string& b) { Put<uint32_t>(b, eye, 2); }, "camera 0 names node 2 of 2");
+  lie(
+      "light node", [&](std::string& b) { Put<uint32_t>(b, lamp, 5); }, "light 0 names node 5 of 2");
+  lie(
+      "light type", [&](std::string& b) { b[lamp + 4] = 6; }, "light 0 has the type 6");
+  lie(
+      "light type zero", [&](std::string& b) { b[lamp + 4] = 0; }, "light 0 has the type 0");
+  lie(
+      "camera count", [&](std::string& b) { Put<uint32_t>(b, eye - 3 - 4 - 4, 0x00100001); },
+      "it announces 1048577 cameras");
+  // The skin section: mesh, bone count, then the bone's node, offset, weight count, vertices, weights.
+  const size_t skin = lamp + 4 + 1 + 12 * 4 + 4;
+  lie(
+      "skin mesh", [&](std::string& b) { Put<uint32_t>(b, skin, 2); }, "skin 0 names mesh 2 of 2");
+  lie(
+      "bone node", [&](std::string& b) { Put<uint32_t>(b, skin + 8, 2); }, "skin 0's bone 0 names node 2 of 2");
+  lie(
+      "bone vertex", [&](std::string& b) { Put<uint32_t>(b, skin + 8 + 4 + 64 + 4 + 4, 3); },
+      "skin 0's bone 0 weighs vertex 3 of 3");
+  lie(
+      "weight count", [&](std::string& b) { Put<uint32_t>(b, skin + 8 + 4 + 64, 1000); },
+      "skin 0's bone 0's vertices announces 1000 values");
+  lie(
+      "skin twice",
+      [&](std::string& b) {
+        // A second skin of mesh 0: the count says 2 and the bytes repeat the first (mesh and bone count, a
+        // bone of two weights, a bone of none).
+        const size_t end = skin + 8 + (4 + 64 + 4 + 2 * 8) + (4 + 64 + 4);
+        const std::string first = b.substr(skin, end - skin);
+        Put<uint32_t>(b, skin - 4, 2);
+        b.insert(end, first);
+        Put<uint64_t>(b, 9, b.size() - 17);
+      },
+      "skin 1 skins mesh 0 again");
+  // The animation: name, duration, tick rate, channel count, then node, the two behaviours, key counts.
+  const size_t walk = Find(good, "walk") + 16 + 4;
+  lie(
+      "channel node", [&](std::string& b) { Put<uint32_t>(b, walk, 2); }, "animation 0's channel 0 names node 2 of 2");
+  lie(
+      "behaviour", [&](std::string& b) { b[walk + 5] = 4; }, "animation 0's channel 0 has the behaviours 1 and 4");
+  lie(
+      "key count", [&](std::string& b) { Put<uint32_t>(b, walk + 6, 1000); },
+      "animation 0's channel 0's translation's times announces 1000 values");
   lie(
       "texture size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "logo.png") + 1, 40000); },
       "texture 0 has the size 40000x1");
@@ -340,7 +473,7 @@ TEST(SceneStream, BodyAboveTheOutputLimitIsRefusedBeforeReadingIt) {
 // A stream that announces 2 GiB of body and half a billion vertices, then stops: the decoder holds no
 // more than a few MiB whatever was promised.
 TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
-  std::string b("PMIS\x01\0\0\0\0", 9);
+  std::string b("PMIS\x02\0\0\0\0", 9);
   b.append(std::string("\0\0\0\x80\0\0\0\0", 8));           // body: 2 GiB
   b.append(std::string("\0\0\0\0\x01\0\0\0\0\0\0\0", 12));  // no textures, one material named ""
   b.append(std::string(18 * 4 + 2, '\0'));

@@ -28,11 +28,11 @@ corpus = "/usr/share/assimp/models"
 SMALL = "RenderPipe:Pipe.Resolution (200, 150);"
 STRAIGHT = "STransform:SviewOrbit.Rotation (0, 0, 0);"
 SUMMARY = re.compile(r"^(.*): (\d+) nodes, (\d+) geometries, (\d+) triangles, (\d+) lines, (\d+) points, "
-                     r"(\d+) textures; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
+                     r"(\d+) textures, (\d+) joints, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
 
 
-def view(pm_run, model, engine, tmp, extra="", out=None):
-    cmd = [pm_run, "--log-level", "2", "--engine", engine, "--view", model, "--frames", "3"]
+def view(pm_run, model, engine, tmp, extra="", out=None, options=()):
+    cmd = [pm_run, "--log-level", "2", "--engine", engine, "--view", model, "--frames", "3", *options]
     if extra:
         cmd += ["-e", extra]
     if out:
@@ -78,21 +78,21 @@ def counts(model):
         theirs = theirs.groups()
         # The counts but that of textures (Assimp counts only embedded ones) exactly; the bounds within a
         # float's rounding of the node transforms, relative to the model's size.
-        bounds = [(float(a), float(b)) for a, b in zip(ours[7:], theirs[7:])]
+        bounds = [(float(a), float(b)) for a, b in zip(ours[10:], theirs[10:])]
         size = max([abs(b) for _, b in bounds] + [1e-30])
-        if ours[:6] != theirs[:6] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
+        if ours[:6] != theirs[:6] or ours[7:10] != theirs[7:10] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
             raise AssertionError(f"ours   {ours}\nAssimp {theirs}")
         print(f"{os.path.basename(model)}: {ours[1]} nodes, {ours[2]} geometries, {ours[3]} triangles")
     return case
 
 
-def picture(model, reference, extra=SMALL, wanted=None, warnings=()):
+def picture(model, reference, extra=SMALL, wanted=None, warnings=(), options=()):
     # The model through both engines: OpenGL against the reference, Direct3D 8 by the cross-back-end rule.
     def case(pm_run, peer, checker, tmp):
         ref = os.path.join(references, reference) if reference else None
         for engine in ("OpenGL", "DirectX8"):
             out = os.path.join(tmp, f"{engine}.png")
-            _, stderr = view(pm_run, model, engine, tmp, extra, out)
+            _, stderr = view(pm_run, model, engine, tmp, extra, out, options)
             warns = [l for l in stderr.splitlines() if l.startswith("Warn ")]
             if sorted(warns) != sorted(warnings):
                 raise AssertionError(f"{engine}: warnings {warns}, expected {list(warnings)}")
@@ -112,6 +112,19 @@ def missing(name):
             f'{name}" is missing; its materials keep their colours.')
 
 
+def unknown_camera(model, said):
+    # A camera the file does not have: one Error naming the file's cameras, and exit status 1.
+    def case(pm_run, peer, checker, tmp):
+        cmd = [pm_run, "--view", model, "--camera", "nowhere", "--frames", "1"]
+        r = subprocess.run(cmd, cwd=tmp, capture_output=True, text=True, timeout=240,
+                           env=dict(os.environ, PM_LOG_DIR=tmp))
+        errors = [l for l in r.stderr.splitlines() if l.startswith("Error ")]
+        want = f'Error pm-run: --camera: "{model}" has no camera "nowhere"; its cameras: {said}.'
+        if r.returncode != 1 or errors != [want]:
+            raise AssertionError(f"exit {r.returncode}, errors {errors}, expected [{want!r}]")
+    return case
+
+
 box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
 CASES = {
     "counts_gltf": counts(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb")),
@@ -122,6 +135,13 @@ CASES = {
     # Meshes that several nodes use count once for each.
     "counts_shared_gltf": counts(os.path.join(corpus, "glTF2", "textureTransform", "TextureTransformTest.gltf")),
     "counts_shared_dae": counts(os.path.join(corpus, "Collada", "teapot_instancenodes.DAE")),
+    "counts_lights_dae": counts(os.path.join(corpus, "Collada", "lights.dae")),
+    "counts_camera_light_dae": counts(os.path.join(corpus, "Collada", "duck.dae")),
+    "counts_cameras_3ds": counts(os.path.join(corpus, "3DS", "CameraRollAnim.3ds")),
+    "counts_skin_x": counts(os.path.join(corpus, "X", "BCN_Epileptic.X")),
+    "counts_skin_gltf": counts(os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf")),
+    "counts_skin_fbx": counts(os.path.join(corpus, "FBX", "huesitos.fbx")),
+    "counts_cameras_gltf": counts(os.path.join(corpus, "glTF2", "cameras", "Cameras.gltf")),
     # The textured box in its three forms: its logo on the faces, one picture for all three.
     "box_gltf": picture(os.path.join(box, "BoxTextured.gltf"), "box.png"),
     "box_glb": picture(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb"), "box.png"),
@@ -136,6 +156,11 @@ CASES = {
     # Material colours under the view's light (0.75 along the view, ambient 0.25), faces turned to the
     # camera: each shows its diffuse colour; the green one's white specular colour at an exponent below 1
     # gives no highlight; the blue one's full ambient colour is not drawn as emission, its emission is.
+    # The duck through the file's own camera, lit by the file's own point light.
+    "camera_light_dae": picture(os.path.join(corpus, "Collada", "duck.dae"), "camera_light_dae.png",
+                                options=("--camera", "camera1")),
+    "camera_unknown": unknown_camera(os.path.join(corpus, "Collada", "cameras.dae"),
+                                     '"Camera_003", "Camera_002", "Camera"'),
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
     # A colour set: the vertices' colours take the place of the material's.

@@ -62,8 +62,13 @@ TEST(PmRunOptions, EngineNamesInAnyCaseAndShortFormsUnknownOnesAreUsageErrors) {
   HostRun r = PmRun(dir, "--dialogs gtk -e \"pl 'ran';\"");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(ReadFile(dir.File("stderr.txt")), "pm-run: --dialogs takes \"x11\", not \"gtk\".\n");
+  r = PmRun(dir, "--camera eye --frames 1 -e \"pl 'ran';\"");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
+            "pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n");
   r = PmRun(dir, "--help");
   EXPECT_NE(r.out.find("DirectX8 (or d3d8)"), std::string::npos);
+  EXPECT_NE(r.out.find("--camera NAME"), std::string::npos);
 }
 
 // A misspelled reference makes a new empty object and draws nothing: the run's end names it once, with

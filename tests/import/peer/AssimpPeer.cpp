@@ -2,6 +2,8 @@
 // prints what Assimp holds, without any code of the reader's in between.
 //   pm-import-peer FILE       prints "loaded MESHES VERTICES TRIANGLES LINES POINTS" or "refused MESSAGE"
 //   pm-import-peer --extensions   prints the extensions Assimp reads ("*.3ds;*.obj;...")
+//   pm-import-peer --skin FILE    prints each drawn skinned mesh, nodes depth first: "mesh N" and its N
+//                                 vertices "x y z" in the world, skinned from Assimp's bones (AssimpSkin.h)
 #include <assimp/scene.h>
 #include <sys/resource.h>
 #include <assimp/Importer.hpp>
@@ -9,11 +11,38 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "AssimpSkin.h"
 
 #include "import/AssimpSetup.h"
 #include "import/ReaderProcess.h"
 
+namespace {
+
+void PrintSkins(const aiScene& scene) {
+  const PM::ImportPeer::Worlds worlds(scene);
+  std::vector<const aiNode*> pending{scene.mRootNode};
+  while (!pending.empty()) {
+    const aiNode* node = pending.back();
+    pending.pop_back();
+    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+      const aiMesh* mesh = scene.mMeshes[node->mMeshes[i]];
+      if (!mesh->mNumFaces || !worlds.Skinned(*mesh)) continue;
+      const std::vector<aiVector3D> positions = worlds.Positions(*mesh, node);
+      std::printf("mesh %zu\n", positions.size());
+      for (const aiVector3D& p : positions) std::printf("%.9g %.9g %.9g\n", double(p.x), double(p.y), double(p.z));
+    }
+    for (unsigned i = node->mNumChildren; i-- > 0;) pending.push_back(node->mChildren[i]);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  const bool skins = argc == 3 && !std::strcmp(argv[1], "--skin");
+  if (skins) --argc, ++argv;
   if (argc != 2) return 2;
   Assimp::Importer importer;
   if (!std::strcmp(argv[1], "--extensions")) {
@@ -32,6 +61,10 @@ int main(int argc, char** argv) {
   const aiScene* scene = importer.ReadFile(argv[1], PM::Import::ReaderPostProcessing());
   if (!scene) {
     std::printf("refused %s\n", importer.GetErrorString());
+    return 0;
+  }
+  if (skins) {
+    PrintSkins(*scene);
     return 0;
   }
   unsigned long vertices = 0, faces[4] = {0, 0, 0, 0};
