@@ -126,12 +126,12 @@ struct Scene {
   std::vector<Camera> cameras;
   std::vector<Light> lights;
   std::vector<Skin> skins;
-  std::vector<Animation> animations;  // carried from the reader; not built yet
+  std::vector<Animation> animations;
   std::vector<Mesh> meshes;
   std::vector<Material> materials;
   std::vector<Texture> textures;
-  // What the file holds that this import leaves out (animations), as one
-  // sentence for an Info line, or empty.
+  // What the file holds that this import leaves out, as one sentence for an Info line, or empty (the
+  // reader has nothing to name at present).
   std::string leftOut;
 };
 

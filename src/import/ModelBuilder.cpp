@@ -11,6 +11,7 @@
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
 #include "geometry/SkinPolygonGeometry.h"
+#include "import/ClipBuilder.h"
 #include "import/MaterialConversion.h"
 #include "import/NamePool.h"
 #include "import/TextureImage.h"
@@ -90,6 +91,10 @@ bool CheckScene(const Scene& s, std::string& error) {
         if (v >= vertices) return error = which + " weighs vertex " + std::to_string(v), false;
     }
   }
+  for (size_t i = 0; i < s.animations.size(); ++i)
+    for (const Channel& c : s.animations[i].channels)
+      if (c.node >= s.nodes.size())
+        return error = "animation " + std::to_string(i) + " names node " + std::to_string(c.node), false;
   for (size_t i = 0; i < s.materials.size(); ++i) {
     const Material& m = s.materials[i];
     if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && size_t(m.diffuseTexture) >= s.textures.size()))
@@ -125,7 +130,7 @@ class Builder {
       for (uint32_t m : scene.nodes[i].meshes) m_joint[i] = m_joint[i] || m_skinOf[m] >= 0;
   }
 
-  Obj<ScriptObject> Build() {
+  Obj<ScriptObject> Build(Obj<ScriptObject>* scheduler) {
     m_nodes.reserve(m_scene.nodes.size());
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
       const Node& n = m_scene.nodes[i];
@@ -148,6 +153,8 @@ class Builder {
     const std::vector<Obj<TBaseTransform_I>>& nodes = m_nodes;
     for (const Camera& c : m_scene.cameras) AddCamera(nodes[c.node], c);
     AddLights(nodes);
+    Obj<AnimationScheduler_I> clips = BuildClips(m_scene, nodes, m_names, m_file);
+    if (scheduler) *scheduler = Obj<ScriptObject>(clips.Get());
     return Obj<ScriptObject>(nodes[0].Get());
   }
 
@@ -447,10 +454,12 @@ float VerticalFieldOfView(const Camera& c) {
   return float(2 * std::atan(std::tan(double(c.horizontalFov) * 0.5) / aspect) * 180 / 3.14159265358979323846);
 }
 
-Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error) {
+Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
+                             Obj<ScriptObject>* scheduler) {
+  if (scheduler) scheduler->Clear();
   if (!CheckScene(scene, error)) return Obj<ScriptObject>();
   if (!scene.leftOut.empty()) LogInfo("Import(\"", file.c_str(), "\"): ", scene.leftOut.c_str());
-  return Builder(scene, file).Build();
+  return Builder(scene, file).Build(scheduler);
 }
 
 }  // namespace PM::Import

@@ -1,5 +1,5 @@
 // ModelBuilder: turns an imported scene record into engine objects: transform nodes, polygon geometry,
-// shaders with their materials and textures, cameras and lights. docs/decisions.md states how materials are converted.
+// shaders with their materials and textures, cameras, lights and animation clips. docs/decisions.md states how materials are converted.
 #pragma once
 
 #include <string>
@@ -16,7 +16,9 @@ float VerticalFieldOfView(const Camera& c);
 
 // The root TTransform of `scene` (node 0) with its subtree, or nil with `error` naming the fault when
 // the record is inconsistent (a parent after its child, an index outside its list). `file` names the
-// model in the warnings (a missing texture) and the Info line on what the import leaves out.
-Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error);
+// model in the warnings (a missing texture) and the Info line on what the import leaves out. The
+// animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil for a still model).
+Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
+                             Obj<ScriptObject>* scheduler = nullptr);
 
 }  // namespace PM::Import

@@ -17,6 +17,7 @@ class ModelImporter : public ImportModule {
 
   uint32_t Import(const char* fileName) override {
     m_root.Clear();
+    m_scheduler.Clear();
     if (!fileName || !*fileName) {
       LogError("Import: no file name given.");
       return EInvalidArgument;
@@ -28,7 +29,7 @@ class ModelImporter : public ImportModule {
       LogError("Import: ", error.c_str());
       return EFail;
     }
-    Obj<ScriptObject> root = BuildModel(scene, fileName, error);
+    Obj<ScriptObject> root = BuildModel(scene, fileName, error, &m_scheduler);
     if (root.IsNil()) {
       LogError("Import: Cannot import \"", fileName, "\": ", error.c_str(), ".");
       return EFail;
@@ -38,11 +39,13 @@ class ModelImporter : public ImportModule {
   }
 
   ScriptObject* TakeRoot() override { return m_root.IsNil() ? nullptr : m_root.Detach(); }
+  ScriptObject* TakeScheduler() override { return m_scheduler.IsNil() ? nullptr : m_scheduler.Detach(); }
 
   void Release() override { delete this; }
 
  private:
   Obj<ScriptObject> m_root;
+  Obj<ScriptObject> m_scheduler;
 };
 
 }  // namespace

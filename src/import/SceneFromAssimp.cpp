@@ -289,17 +289,6 @@ void Animations(const aiScene& source, Scene& scene) {
   }
 }
 
-void Count(std::string& text, unsigned n, const char* one, const char* many) {
-  if (n == 0) return;
-  text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-std::string LeftOut(const aiScene& source) {
-  std::string text;
-  Count(text, source.mNumAnimations, "animation", "animations");
-  return text.empty() ? text : "Not imported: " + text + ".";
-}
-
 }  // namespace
 
 bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& scene, std::string& error) {
@@ -318,7 +307,6 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
     error = "the scene names more than " + std::to_string(kMaxItems) + " textures";
     return false;
   }
-  scene.leftOut = LeftOut(source);
   if (!NodesFrom(source, scene, error)) return false;
   CamerasAndLights(source, scene);
   Skins(source, scene);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "classes/EngineClassIds.h"
 #include "core/Log.h"
 #include "core/StartUp.h"
 #include "scene/Branch.h"
@@ -9,6 +10,7 @@
 #include "scene/Node.h"
 #include "scene/Transform.h"
 #include "script/object/GlobalFunctions.h"
+#include "script/object/MemberAccess.h"
 #include "script/object/ScriptNamespace.h"
 #include "script/object/ValueBox.h"
 #include "storage/Storage.h"
@@ -19,6 +21,9 @@ namespace {
 
 // How many numbered forms of a taken name are tried before the object is left unregistered.
 constexpr int kMaxNameTries = 10000;
+// AnimationScheduler's class and its AnimationClip member.
+constexpr uint32_t kSchedulerClass = ClassId::AnimationScheduler;
+constexpr uint32_t kMemberSchedulerClips = 0x02FFF093;
 
 // The namespace imports register their names in; outlives every static that may still call.
 WeakObj<ScriptObject>& Names() {
@@ -65,6 +70,26 @@ void RegisterTree(ScriptObject* root) {
   }
 }
 
+// The animations' scheduler under the first free "Scheduler0", "Scheduler1", ... (the names the host
+// steps every frame), and its clips under their own names.
+void RegisterScheduler(ScriptObject* scheduler) {
+  ScriptObject* held = Names().Get();
+  if (IsNilObject(held)) return;
+  auto* names = static_cast<ScriptNamespace*>(held);
+  for (int i = 0; i < kMaxNameTries; ++i) {
+    const String name(("Scheduler" + std::to_string(i)).c_str());
+    if (!IsNilObject(names->FindObject(name))) continue;
+    static_cast<Object_I*>(scheduler)->m_name = name;
+    names->RegisterNamedObject(scheduler, name);
+    break;
+  }
+  // The clips through the scheduler's member: the animation classes lie above this layer.
+  for (int32_t i = 0, n = MemberSize(scheduler, kMemberSchedulerClips); i < n; ++i) {
+    auto clip = MemberGetAt<VObject>(scheduler, kMemberSchedulerClips, i);
+    if (!IsNilObject(clip)) Register(names, clip);
+  }
+}
+
 Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
   if (argc != 1 || !argv[0] || argv[0]->GetClassID() != kClassString) {
     ReportInvalidArguments(id);
@@ -74,10 +99,14 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
   if (!file.empty() && file[0] != '/') file = std::string(Storage::GetReadPath().CStr()) + file;
   ImportModule* importer = ImportModule::CreateImportModule("Maya");
   if (!importer) return Obj<ScriptObject>();  // logged
-  Obj<ScriptObject> root;
-  if (importer->Import(file.c_str()) == 0) root.Attach(importer->TakeRoot());
+  Obj<ScriptObject> root, scheduler;
+  if (importer->Import(file.c_str()) == 0) {
+    root.Attach(importer->TakeRoot());
+    scheduler.Attach(importer->TakeScheduler());
+  }
   importer->Release();
   if (!root.IsNil()) RegisterTree(root);
+  if (!root.IsNil() && !scheduler.IsNil() && scheduler->IsA(kSchedulerClass)) RegisterScheduler(scheduler);
   return root;
 }
 

@@ -26,6 +26,9 @@ class ImportModule {
   virtual uint32_t Import(const char* fileName) = 0;
   // The root T-node of the last import with one reference for the caller, or null when there is none.
   virtual ScriptObject* TakeRoot() = 0;
+  // The AnimationScheduler of the last import's clips with one reference for the caller, or null when
+  // the file has no animations.
+  virtual ScriptObject* TakeScheduler() { return nullptr; }
   virtual void Release() = 0;
 
   // The module for a source type, or null. Only "Maya" (byte for byte) is known; its module is

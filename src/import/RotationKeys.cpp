@@ -1,0 +1,190 @@
+#include "import/RotationKeys.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+#include "core/Matrix4f.h"
+#include "scene/SimpleTransform.h"
+
+namespace PM::Import {
+
+namespace {
+
+using Quat = std::array<double, 4>;  // WXYZ
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kMaxHalvings = 12;
+constexpr int kChecks = 8;  // the segment is checked at k / kChecks, k = 1 .. kChecks - 1
+
+// The engine's rotation matrix (row vectors) of a unit quaternion: the transpose of the column-vector
+// matrix Assimp's aiQuaternion::GetMatrix gives.
+Matrix4f RowRotation(const Quat& q) {
+  const double w = q[0], x = q[1], y = q[2], z = q[3];
+  const double c[9] = {1 - 2 * (y * y + z * z), 2 * (x * y - z * w),     2 * (x * z + y * w),
+                       2 * (x * y + z * w),     1 - 2 * (x * x + z * z), 2 * (y * z - x * w),
+                       2 * (x * z - y * w),     2 * (y * z + x * w),     1 - 2 * (x * x + y * y)};
+  Matrix4f m = kIdentityMatrix4f;
+  for (int r = 0; r < 3; ++r)
+    for (int k = 0; k < 3; ++k) m.m[r * 4 + k] = float(c[k * 3 + r]);
+  return m;
+}
+
+Quat Unit(const float* wxyz) {
+  Quat q{wxyz[0], wxyz[1], wxyz[2], wxyz[3]};
+  const double n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+  if (!(n > 1e-12) || !std::isfinite(n)) return {1, 0, 0, 0};
+  for (double& v : q) v /= n;
+  return q;
+}
+
+// Euler angles in radians (order XYZ) of a unit quaternion, as the engine decomposes a matrix.
+Vector3f Radians(const Quat& q) {
+  Vector3f translation, scale, shear, radians{0, 0, 0};
+  Matrix4fC::Decompose(RowRotation(q), 0, translation, scale, shear, radians);
+  return radians;
+}
+
+double Wrap(double v, double near) { return v + 2 * kPi * std::round((near - v) / (2 * kPi)); }
+
+// Of the two Euler triples of a rotation, and their turns by whole circles, the one nearest `near`.
+Vector3f Unwrapped(const Vector3f& e, const Vector3f& near) {
+  const double a[2][3] = {{e.x, e.y, e.z}, {e.x + kPi, kPi - e.y, e.z + kPi}};
+  const double n[3] = {near.x, near.y, near.z};
+  Vector3f best = e;
+  double bestDistance = INFINITY;
+  for (const auto& c : a) {
+    double v[3], d = 0;
+    for (int i = 0; i < 3; ++i) {
+      v[i] = Wrap(c[i], n[i]);
+      d += (v[i] - n[i]) * (v[i] - n[i]);
+    }
+    if (d < bestDistance) bestDistance = d, best = {float(v[0]), float(v[1]), float(v[2])};
+  }
+  return best;
+}
+
+class Resampler {
+ public:
+  Resampler(size_t maxKeys, std::vector<EulerKey>& out) : m_maxKeys(maxKeys), m_out(out) {}
+
+  // Keys from the last one made (the rotation a at time ta, angles ea) to b at tb.
+  void Segment(const Quat& a, const Quat& b, double ta, double tb) {
+    m_a = a, m_b = b, m_ta = ta, m_tb = tb;
+    const Vector3f start = m_out.back().degrees * kDegToRad;
+    if (!(tb > ta)) {
+      Push(tb, Unwrapped(Radians(b), start));
+      return;
+    }
+    Fill(0, start, 1, 0);
+  }
+  bool Complete() const { return m_complete; }
+
+ private:
+  Quat At(double s) const {
+    Quat q;
+    SlerpLikeAssimp(m_a.data(), m_b.data(), s, q.data());
+    return q;
+  }
+
+  // Keys over the parameters sa to sb of the segment, sa's angles `ea` (radians) already made; the
+  // angles made at sb.
+  Vector3f Fill(double sa, const Vector3f& ea, double sb, int depth) {
+    const Vector3f eb = Unwrapped(Radians(At(sb)), ea);
+    if (depth >= kMaxHalvings || m_out.size() >= m_maxKeys || Agrees(sa, ea, sb, eb)) {
+      if (depth >= kMaxHalvings || m_out.size() >= m_maxKeys) m_complete = m_complete && Agrees(sa, ea, sb, eb);
+      return Push(m_ta + (m_tb - m_ta) * sb, eb);
+    }
+    const double mid = 0.5 * (sa + sb);
+    const Vector3f em = Fill(sa, ea, mid, depth + 1);
+    return Fill(mid, em, sb, depth + 1);
+  }
+
+  bool Agrees(double sa, const Vector3f& ea, double sb, const Vector3f& eb) const {
+    for (int k = 1; k < kChecks; ++k) {
+      const double f = double(k) / kChecks;
+      const Vector3f e = (ea + (eb - ea) * float(f)) * kRadToDeg;
+      const Quat q = At(sa + (sb - sa) * f);
+      if (!(RotationGapDegrees(e, q.data()) <= 0.5 * kRotationToleranceDegrees)) return false;
+    }
+    return true;
+  }
+
+  Vector3f Push(double t, const Vector3f& radians) {
+    m_out.push_back({t, radians * kRadToDeg});
+    return radians;
+  }
+
+  size_t m_maxKeys;
+  std::vector<EulerKey>& m_out;
+  Quat m_a{}, m_b{};
+  double m_ta = 0, m_tb = 0;
+  bool m_complete = true;
+};
+
+}  // namespace
+
+void SlerpLikeAssimp(const double* a, const double* b, double s, double* out) {
+  double cosom = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+  double end[4] = {b[0], b[1], b[2], b[3]};
+  if (cosom < 0) {
+    cosom = -cosom;
+    for (double& v : end) v = -v;
+  }
+  double p = 1 - s, q = s;
+  if (1 - cosom > 1e-4) {
+    const double omega = std::acos(std::min(cosom, 1.0)), sinom = std::sin(omega);
+    p = std::sin((1 - s) * omega) / sinom;
+    q = std::sin(s * omega) / sinom;
+  }
+  double n = 0;
+  for (int i = 0; i < 4; ++i) {
+    out[i] = p * a[i] + q * end[i];
+    n += out[i] * out[i];
+  }
+  n = std::sqrt(n);
+  for (int i = 0; i < 4; ++i) out[i] /= n > 0 ? n : 1;
+}
+
+double RotationGapDegrees(const Vector3f& degrees, const double* wxyz) {
+  Matrix4f ours;
+  Matrix4fC::MakeRotation(ours, degrees * kDegToRad, 0);
+  const Matrix4f theirs = RowRotation({wxyz[0], wxyz[1], wxyz[2], wxyz[3]});
+  // The angle of ours x theirs^T from its trace and its skew part (exact near 0, unlike acos).
+  double r[9];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      double v = 0;
+      for (int k = 0; k < 3; ++k) v += double(ours.m[i * 4 + k]) * double(theirs.m[j * 4 + k]);
+      r[i * 3 + j] = v;
+    }
+  const double sx = r[7] - r[5], sy = r[2] - r[6], sz = r[3] - r[1];
+  const double sine = 0.5 * std::sqrt(sx * sx + sy * sy + sz * sz), cosine = 0.5 * (r[0] + r[4] + r[8] - 1);
+  return std::atan2(sine, cosine) * 180 / kPi;
+}
+
+bool EulerKeysFromRotation(const Keys& rotation, size_t maxKeys, std::vector<EulerKey>& out) {
+  out.clear();
+  const size_t n = std::min(rotation.times.size(), rotation.values.size() / 4);
+  std::vector<size_t> order;
+  for (size_t i = 0; i < n; ++i) {
+    const float* v = &rotation.values[i * 4];
+    if (std::isfinite(rotation.times[i]) && std::all_of(v, v + 4, [](float c) { return std::isfinite(c); }))
+      order.push_back(i);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return rotation.times[a] < rotation.times[b]; });
+  if (order.empty()) return true;
+  Resampler resampler(std::max<size_t>(maxKeys, order.size()), out);
+  Quat previous = Unit(&rotation.values[order[0] * 4]);
+  out.push_back({rotation.times[order[0]], Radians(previous) * kRadToDeg});
+  for (size_t k = 1; k < order.size(); ++k) {
+    const Quat q = Unit(&rotation.values[order[k] * 4]);
+    resampler.Segment(previous, q, rotation.times[order[k - 1]], rotation.times[order[k]]);
+    previous = q;
+  }
+  return resampler.Complete();
+}
+
+}  // namespace PM::Import
