@@ -11,6 +11,8 @@
 #include "core/StartUp.h"
 #include "geometry/PolygonGeometry.h"
 #include "scene/Camera.h"
+#include "anim/AnimationClip.h"
+#include "anim/AnimationScheduler.h"
 #include "scene/ImportModelFunction.h"
 #include "scene/ImportModule.h"
 #include "scene/Joint.h"
@@ -143,6 +145,15 @@ TEST_F(ModelImporterTest, ImportModelRegistersJointsCamerasAndLights) {
   EXPECT_TRUE(names->FindObject(String("camera1_2"))->IsA(TTransform_I::kClassId));
   EXPECT_TRUE(names->FindObject(String("camera1_3"))->IsA(SCamera_I::kClassId));
   EXPECT_TRUE(names->FindObject(String("directionalLight1_3"))->IsA(SLight_I::kClassId));
+  // The animated file's scheduler under the first free SchedulerN (the host steps those), its clip by
+  // name; the still one brings none.
+  ScriptObject* scheduler = names->FindObject(String("Scheduler0"));
+  ASSERT_TRUE(scheduler->IsA(AnimationScheduler_I::kClassId));
+  EXPECT_TRUE(IsNilObject(names->FindObject(String("Scheduler1"))));
+  ASSERT_EQ(static_cast<AnimationScheduler_I*>(scheduler)->m_animationClip.Count(), 1);
+  AnimationClip_I* clip = static_cast<AnimationScheduler_I*>(scheduler)->m_animationClip[0];
+  EXPECT_EQ(names->FindObject(clip->m_name), clip);
+  EXPECT_STREQ(clip->m_name.CStr(), "clip");  // the file leaves the animation unnamed
 }
 
 }  // namespace
