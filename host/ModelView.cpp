@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include <pelmora/anim/AnimationClip.h>
+#include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/core/Log.h>
 #include <pelmora/geometry/PolygonGeometry.h>
 #include <pelmora/geometry/SkinPolygonGeometry.h>
@@ -38,6 +40,8 @@ using namespace PM;
 namespace {
 
 constexpr float kFieldOfView = 45;  // degrees, vertical
+// A clip "in a loop": cycles enough for days of any clip longer than a frame.
+constexpr double kLoopCycles = 1e9;
 
 // The texture a geometry's shader draws with, or null.
 Texture2D_I* TextureOf(ScriptObject* shader) {
@@ -246,7 +250,7 @@ std::string SummaryLine(const std::string& file, const ModelSummary& s) {
   return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
          std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
          std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures, " +
-         std::to_string(s.joints) + " joints, " + std::to_string(s.cameras) + " cameras, " + std::to_string(s.lights) +
+         std::to_string(s.joints) + " joints, " + std::to_string(s.clips) + " clips, " + std::to_string(s.cameras) + " cameras, " + std::to_string(s.lights) +
          " lights; bounds (" + Number(s.min.x) + ", " + Number(s.min.y) + ", " + Number(s.min.z) + ") - (" +
          Number(s.max.x) + ", " + Number(s.max.y) + ", " + Number(s.max.z) + ")";
 }
@@ -274,6 +278,37 @@ std::string CameraNames(ScriptObject* root) {
   return names.empty() ? "none" : names;
 }
 
+// The scheduler ImportModel registered for the model: the first, as the view makes none of its own.
+AnimationScheduler_I* ModelScheduler(ScriptNamespace* names) {
+  ScriptObject* s = names->FindObject(String("Scheduler0"));
+  return s->IsA(AnimationScheduler_I::kClassId) ? static_cast<AnimationScheduler_I*>(s) : nullptr;
+}
+
+// Plays the clip named `name` (the first when empty, none for "none") in a loop and no other; false
+// (logged) when there is no clip of that name.
+bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const std::string& name) {
+  std::string all;
+  AnimationClip_I* chosen = nullptr;
+  const int32_t n = scheduler ? scheduler->m_animationClip.Count() : 0;
+  for (int32_t i = 0; i < n; ++i) {
+    AnimationClip_I* clip = scheduler->m_animationClip[i];
+    if (!clip) continue;
+    all += (all.empty() ? "\"" : ", \"") + std::string(clip->m_name.CStr()) + "\"";
+    if (!chosen && (name.empty() || name == clip->m_name.CStr())) chosen = clip;
+  }
+  if (name == "none") {
+    chosen = nullptr;
+  } else if (!name.empty() && !chosen) {
+    LogError("pm-run: --clip: \"", file.c_str(), "\" has no clip \"", name.c_str(), "\"; its clips: ",
+             all.empty() ? "none" : all.c_str(), ".");
+    return false;
+  }
+  for (int32_t i = 0; i < n; ++i)
+    if (AnimationClip_I* clip = scheduler->m_animationClip[i]) clip->m_enabled = clip == chosen;
+  if (chosen) chosen->m_cycles = kLoopCycles;
+  return true;
+}
+
 void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibility) {
   ScriptObject* s = names->FindObject(String(light));
   if (s->IsA(SLight_I::kClassId)) static_cast<SLight_I*>(s)->m_visibility = visibility;
@@ -281,7 +316,8 @@ void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibilit
 
 }  // namespace
 
-int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera) {
+int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera,
+                   const std::string& clip) {
   ScriptNamespace* names = engine->GetNamespace();
   // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];
@@ -315,7 +351,9 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
-  const ModelSummary s = SummarizeModel(root);
+  AnimationScheduler_I* scheduler = ModelScheduler(names);
+  ModelSummary s = SummarizeModel(root);
+  s.clips = scheduler ? scheduler->m_animationClip.Count() : 0;
   std::printf("%s\n", SummaryLine(file, s).c_str());
   std::fflush(stdout);
 
@@ -331,6 +369,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
     SetVisibility(names, "SviewLampS", 0);
     SetVisibility(names, "SviewSkyS", 0);
   }
+  if (!ChooseClip(scheduler, file, clip)) return 1;
   if (!camera.empty()) {
     TCamera_I* chosen = FindCamera(root, camera);
     if (!chosen) {

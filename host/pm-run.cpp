@@ -88,6 +88,8 @@ const char kUsage[] =
     "                   scripts, which may change them); with --window the mouse orbits and zooms; the\n"
     "                   file's lights light it when it has some\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
+    "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
+    "                   none holds the pose the file's nodes give\n"
     "  --help           this text\n"
     "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
@@ -112,6 +114,7 @@ struct Options {
   std::string screenshot;                                     // empty: none
   std::string view;                                           // empty: no model to view
   std::string camera;                                         // the file's camera to look through
+  std::string clip;                                           // the file's clip to play; empty: the first
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -221,6 +224,7 @@ const OptionRow kOptions[] = {
      "steps its effect before each frame"},
     {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
     {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
+    {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
@@ -231,6 +235,10 @@ bool OptionsAgree(const Options& o) {
   }
   if (!o.camera.empty() && o.view.empty()) {
     std::fputs("pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n", stderr);
+    return false;
+  }
+  if (!o.clip.empty() && o.view.empty()) {
+    std::fputs("pm-run: --clip chooses a clip of the --view model; it needs --view FILE.\n", stderr);
     return false;
   }
   const bool draws = o.window || o.frames > 0;
@@ -433,7 +441,7 @@ int main(int argc, char** argv) {
     ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     RegisterImportModel(engine->GetNamespace());
-    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera)) status = 1;
+    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip)) status = 1;
     std::optional<PMHost::WidgetEventPrinter> events;
     if (options.window) events.emplace();
     for (const std::string& text : options.texts) {

@@ -28,7 +28,7 @@ corpus = "/usr/share/assimp/models"
 SMALL = "RenderPipe:Pipe.Resolution (200, 150);"
 STRAIGHT = "STransform:SviewOrbit.Rotation (0, 0, 0);"
 SUMMARY = re.compile(r"^(.*): (\d+) nodes, (\d+) geometries, (\d+) triangles, (\d+) lines, (\d+) points, "
-                     r"(\d+) textures, (\d+) joints, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
+                     r"(\d+) textures, (\d+) joints, (\d+) clips, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
 
 
 def view(pm_run, model, engine, tmp, extra="", out=None, options=()):
@@ -78,9 +78,9 @@ def counts(model):
         theirs = theirs.groups()
         # The counts but that of textures (Assimp counts only embedded ones) exactly; the bounds within a
         # float's rounding of the node transforms, relative to the model's size.
-        bounds = [(float(a), float(b)) for a, b in zip(ours[10:], theirs[10:])]
+        bounds = [(float(a), float(b)) for a, b in zip(ours[11:], theirs[11:])]
         size = max([abs(b) for _, b in bounds] + [1e-30])
-        if ours[:6] != theirs[:6] or ours[7:10] != theirs[7:10] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
+        if ours[:6] != theirs[:6] or ours[7:11] != theirs[7:11] or any(abs(a - b) > 1e-5 * size for a, b in bounds):
             raise AssertionError(f"ours   {ours}\nAssimp {theirs}")
         print(f"{os.path.basename(model)}: {ours[1]} nodes, {ours[2]} geometries, {ours[3]} triangles")
     return case
@@ -112,14 +112,14 @@ def missing(name):
             f'{name}" is missing; its materials keep their colours.')
 
 
-def unknown_camera(model, said):
-    # A camera the file does not have: one Error naming the file's cameras, and exit status 1.
+def unknown(model, said, what="camera"):
+    # A camera (or clip) the file does not have: one Error naming the file's cameras (clips), and exit status 1.
     def case(pm_run, peer, checker, tmp):
-        cmd = [pm_run, "--view", model, "--camera", "nowhere", "--frames", "1"]
+        cmd = [pm_run, "--view", model, f"--{what}", "nowhere", "--frames", "1"]
         r = subprocess.run(cmd, cwd=tmp, capture_output=True, text=True, timeout=240,
                            env=dict(os.environ, PM_LOG_DIR=tmp))
         errors = [l for l in r.stderr.splitlines() if l.startswith("Error ")]
-        want = f'Error pm-run: --camera: "{model}" has no camera "nowhere"; its cameras: {said}.'
+        want = f'Error pm-run: --{what}: "{model}" has no {what} "nowhere"; its {what}s: {said}.'
         if r.returncode != 1 or errors != [want]:
             raise AssertionError(f"exit {r.returncode}, errors {errors}, expected [{want!r}]")
     return case
@@ -159,8 +159,10 @@ CASES = {
     # The duck through the file's own camera, lit by the file's own point light.
     "camera_light_dae": picture(os.path.join(corpus, "Collada", "duck.dae"), "camera_light_dae.png",
                                 options=("--camera", "camera1")),
-    "camera_unknown": unknown_camera(os.path.join(corpus, "Collada", "cameras.dae"),
-                                     '"Camera_003", "Camera_002", "Camera"'),
+    "camera_unknown": unknown(os.path.join(corpus, "Collada", "cameras.dae"), '"Camera_003", "Camera_002", "Camera"'),
+    # Animations count as clips; the first plays unless --clip names another (or none).
+    "counts_anim_bvh": counts(os.path.join(corpus, "BVH", "01_01.bvh")),
+    "clip_unknown": unknown(os.path.join(corpus, "BVH", "01_01.bvh"), '"Motion"', "clip"),
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
     # A colour set: the vertices' colours take the place of the material's.
