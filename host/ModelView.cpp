@@ -250,9 +250,9 @@ std::string SummaryLine(const std::string& file, const ModelSummary& s) {
   return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
          std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
          std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures, " +
-         std::to_string(s.joints) + " joints, " + std::to_string(s.clips) + " clips, " + std::to_string(s.cameras) + " cameras, " + std::to_string(s.lights) +
-         " lights; bounds (" + Number(s.min.x) + ", " + Number(s.min.y) + ", " + Number(s.min.z) + ") - (" +
-         Number(s.max.x) + ", " + Number(s.max.y) + ", " + Number(s.max.z) + ")";
+         std::to_string(s.joints) + " joints, " + std::to_string(s.clips) + " clips, " + std::to_string(s.cameras) +
+         " cameras, " + std::to_string(s.lights) + " lights; bounds (" + Number(s.min.x) + ", " + Number(s.min.y) +
+         ", " + Number(s.min.z) + ") - (" + Number(s.max.x) + ", " + Number(s.max.y) + ", " + Number(s.max.z) + ")";
 }
 
 namespace {
@@ -299,8 +299,8 @@ bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const 
   if (name == "none") {
     chosen = nullptr;
   } else if (!name.empty() && !chosen) {
-    LogError("pm-run: --clip: \"", file.c_str(), "\" has no clip \"", name.c_str(), "\"; its clips: ",
-             all.empty() ? "none" : all.c_str(), ".");
+    LogError("pm-run: --clip: \"", file.c_str(), "\" has no clip \"", name.c_str(),
+             "\"; its clips: ", all.empty() ? "none" : all.c_str(), ".");
     return false;
   }
   for (int32_t i = 0; i < n; ++i)
@@ -316,8 +316,7 @@ void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibilit
 
 }  // namespace
 
-int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera,
-                   const std::string& clip) {
+int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip) {
   ScriptNamespace* names = engine->GetNamespace();
   // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];

@@ -93,8 +93,9 @@ class Clips {
       add(c.node, kMemberSSimpleTransformScaling, VectorKeys(c.scaling, secondsPerTick));
     }
     if (cut)
-      LogWarn("Import(\"", m_file.c_str(), "\"): animation \"", a.name.c_str(), "\" turns too far between keys to follow ",
-              "within ", kRotationToleranceDegrees, " degree everywhere; its rotations are resampled as far as the limits allow.");
+      LogWarn("Import(\"", m_file.c_str(), "\"): animation \"", a.name.c_str(),
+              "\" turns too far between keys to follow ", "within ", kRotationToleranceDegrees,
+              " degree everywhere; its rotations are resampled as far as the limits allow.");
     library->m_startTime = 0;
     // The file's duration, or its last key when the duration is missing or shorter.
     const double duration = a.duration * secondsPerTick;

@@ -1,5 +1,6 @@
 // ModelBuilder: turns an imported scene record into engine objects: transform nodes, polygon geometry,
-// shaders with their materials and textures, cameras, lights and animation clips. docs/decisions.md states how materials are converted.
+// shaders with their materials and textures, cameras, lights and animation clips. docs/decisions.md states how
+// materials are converted.
 #pragma once
 
 #include <string>

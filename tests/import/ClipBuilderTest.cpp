@@ -38,7 +38,8 @@ double WorstGap(const Keys& keys, const std::vector<EulerKey>& euler, int sample
   size_t e = 0;
   for (size_t k = 0; k + 1 < keys.times.size(); ++k) {
     const double a[4] = {keys.values[k * 4], keys.values[k * 4 + 1], keys.values[k * 4 + 2], keys.values[k * 4 + 3]};
-    const double b[4] = {keys.values[k * 4 + 4], keys.values[k * 4 + 5], keys.values[k * 4 + 6], keys.values[k * 4 + 7]};
+    const double b[4] = {keys.values[k * 4 + 4], keys.values[k * 4 + 5], keys.values[k * 4 + 6],
+                         keys.values[k * 4 + 7]};
     const double t0 = keys.times[k], t1 = keys.times[k + 1];
     if (!(t1 > t0)) continue;
     for (int i = 0; i <= samples; ++i) {
@@ -133,7 +134,8 @@ TEST(RotationKeys, ACorpusFilesChannelsStayWithinTheBound) {
       for (size_t k = 1; k < c.rotation.times.size(); ++k) {
         const float* a = &c.rotation.values[k * 4 - 4];
         const float* b = a + 4;
-        const double dot = std::fabs(double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2] + double(a[3]) * b[3]);
+        const double dot =
+            std::fabs(double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2] + double(a[3]) * b[3]);
         turn = std::max(turn, 2 * std::acos(std::min(dot, 1.0)) * 180 / M_PI);
       }
       ++channels;

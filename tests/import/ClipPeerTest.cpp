@@ -146,11 +146,10 @@ TEST_P(ClipPeerTest, WorldMatricesFollowAssimpsInterpolation) {
   EXPECT_GT(moved, 0.1f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, ClipPeerTest,
-                         ::testing::Values(Case{"BVH/01_01.bvh", 0, {0, 0.004, 0.5, 1.2345, 3.3333, 7.1, 1000}},
-                                           Case{"glTF2/simple_skin/simple_skin.gltf",
-                                                0,
-                                                {0, 0.25, 0.5, 1.1, 2.9, 3.3, 5.5, 100}}));
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, ClipPeerTest,
+    ::testing::Values(Case{"BVH/01_01.bvh", 0, {0, 0.004, 0.5, 1.2345, 3.3333, 7.1, 1000}},
+                      Case{"glTF2/simple_skin/simple_skin.gltf", 0, {0, 0.25, 0.5, 1.1, 2.9, 3.3, 5.5, 100}}));
 
 }  // namespace
 }  // namespace PM::Test

@@ -6,13 +6,13 @@
 #include <fstream>
 #include <string>
 
+#include "anim/AnimationClip.h"
+#include "anim/AnimationScheduler.h"
 #include "core/Log.h"
 #include "core/ResultCode.h"
 #include "core/StartUp.h"
 #include "geometry/PolygonGeometry.h"
 #include "scene/Camera.h"
-#include "anim/AnimationClip.h"
-#include "anim/AnimationScheduler.h"
 #include "scene/ImportModelFunction.h"
 #include "scene/ImportModule.h"
 #include "scene/Joint.h"

@@ -66,9 +66,14 @@ TEST(PmRunOptions, EngineNamesInAnyCaseAndShortFormsUnknownOnesAreUsageErrors) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
             "pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n");
+  r = PmRun(dir, "--clip walk --frames 1 -e \"pl 'ran';\"");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
+            "pm-run: --clip chooses a clip of the --view model; it needs --view FILE.\n");
   r = PmRun(dir, "--help");
   EXPECT_NE(r.out.find("DirectX8 (or d3d8)"), std::string::npos);
   EXPECT_NE(r.out.find("--camera NAME"), std::string::npos);
+  EXPECT_NE(r.out.find("--clip NAME"), std::string::npos);
 }
 
 // A misspelled reference makes a new empty object and draws nothing: the run's end names it once, with

@@ -65,11 +65,12 @@ int main(int argc, char** argv) {
     lights += scene->mLights[i]->mType >= aiLightSource_DIRECTIONAL && scene->mLights[i]->mType <= aiLightSource_AREA;
   nodes += long(scene->mNumCameras) + lights;
   std::printf(
-      "%s: %ld nodes, %ld geometries, %ld triangles, %ld lines, %ld points, 0 textures, %zu joints, %u clips, %u cameras, "
+      "%s: %ld nodes, %ld geometries, %ld triangles, %ld lines, %ld points, 0 textures, %zu joints, %u clips, %u "
+      "cameras, "
       "%ld lights; bounds "
       "(%g, "
       "%g, %g) - (%g, %g, %g)\n",
-      argv[1], nodes, geometries, counts[3], counts[2], counts[1], joints.size(), scene->mNumAnimations, scene->mNumCameras, lights,
-      double(lo.x), double(lo.y), double(lo.z), double(hi.x), double(hi.y), double(hi.z));
+      argv[1], nodes, geometries, counts[3], counts[2], counts[1], joints.size(), scene->mNumAnimations,
+      scene->mNumCameras, lights, double(lo.x), double(lo.y), double(lo.z), double(hi.x), double(hi.y), double(hi.z));
   return 0;
 }
