@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,10 +81,12 @@ std::vector<Matrix4f> PeerPose(const std::string& file, int animation, double se
 }
 
 struct Case {
+  const char* name;  // the test's
   const char* file;
   int animation;
   std::vector<double> seconds;  // increasing: the scheduler plays forwards
 };
+void PrintTo(const Case& c, std::ostream* out) { *out << c.file; }
 
 class ClipPeerTest : public ::testing::TestWithParam<Case> {
  protected:
@@ -148,8 +151,9 @@ TEST_P(ClipPeerTest, WorldMatricesFollowAssimpsInterpolation) {
 
 INSTANTIATE_TEST_SUITE_P(
     Corpus, ClipPeerTest,
-    ::testing::Values(Case{"BVH/01_01.bvh", 0, {0, 0.004, 0.5, 1.2345, 3.3333, 7.1, 1000}},
-                      Case{"glTF2/simple_skin/simple_skin.gltf", 0, {0, 0.25, 0.5, 1.1, 2.9, 3.3, 5.5, 100}}));
+    ::testing::Values(Case{"Bvh", "BVH/01_01.bvh", 0, {0, 0.004, 0.5, 1.2345, 3.3333, 7.1, 1000}},
+                      Case{"Gltf", "glTF2/simple_skin/simple_skin.gltf", 0, {0, 0.25, 0.5, 1.1, 2.9, 3.3, 5.5, 100}}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace PM::Test
