@@ -125,6 +125,27 @@ def unknown(model, said, what="camera"):
     return case
 
 
+def motion(model):
+    # The first clip plays: the frame differs from --clip none (the pose the file's nodes give) where the
+    # figure moved, and Direct3D 8 draws each as OpenGL does (the cross-back-end rule).
+    def case(pm_run, peer, checker, tmp):
+        shots = {}
+        for engine in ("OpenGL", "DirectX8"):
+            for clip in ("first", "none"):
+                out = os.path.join(tmp, f"{engine}-{clip}.png")
+                view(pm_run, model, engine, tmp, SMALL, out, ("--clip", "none") if clip == "none" else ())
+                shots[engine, clip] = out
+        first = Image.open(shots["OpenGL", "first"]).convert("RGB")
+        still = Image.open(shots["OpenGL", "none"]).convert("RGB")
+        moved = sum(1 for a, b in zip(first.getdata(), still.getdata()) if a != b)
+        if moved < 200:
+            raise AssertionError(f"the clip moved {moved} pixels")
+        for clip in ("first", "none"):
+            cross(checker, shots["DirectX8", clip], shots["OpenGL", clip], os.path.join(tmp, f"cross-{clip}"))
+        print(f"{os.path.basename(model)}: the clip moved {moved} pixels")
+    return case
+
+
 box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
 CASES = {
     "counts_gltf": counts(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb")),
@@ -163,6 +184,8 @@ CASES = {
     # Animations count as clips; the first plays unless --clip names another (or none).
     "counts_anim_bvh": counts(os.path.join(corpus, "BVH", "01_01.bvh")),
     "clip_unknown": unknown(os.path.join(corpus, "BVH", "01_01.bvh"), '"Motion"', "clip"),
+    "clip_motion_bvh": motion(os.path.join(corpus, "BVH", "01_01.bvh")),
+    "clip_motion_gltf": motion(os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf")),
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
     # A colour set: the vertices' colours take the place of the material's.
