@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <numeric>
 
 #include "core/Matrix4f.h"
 #include "scene/SimpleTransform.h"
