@@ -26,10 +26,11 @@ class ImportModule {
   virtual uint32_t Import(const char* fileName) = 0;
   // The root T-node of the last import with one reference for the caller, or null when there is none.
   virtual ScriptObject* TakeRoot() = 0;
-  // The AnimationScheduler of the last import's clips with one reference for the caller, or null when
-  // the file has no animations.
-  virtual ScriptObject* TakeScheduler() { return nullptr; }
   virtual void Release() = 0;
+  // After the four operations every module has, so that their slots stay where a module expects them:
+  // the AnimationScheduler of the last import's clips with one reference for the caller, or null when
+  // the file has no animations (or the module brings none).
+  virtual ScriptObject* TakeScheduler() { return nullptr; }
 
   // The module for a source type, or null. Only "Maya" (byte for byte) is known; its module is
   // "Pelmora010276IM.DLL" with the factory "CreateImportModuleMaya". Failures are logged.
