@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ImportTestSupport.h"
 #include "anim/AnimationClip.h"
 #include "anim/AnimationScheduler.h"
 #include "core/Matrix4f.h"
@@ -28,19 +29,7 @@
 namespace PM::Test {
 namespace {
 
-const std::string kModels = "/usr/share/assimp/models/";
 const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
-
-Matrix4f WorldOf(TNode_I* node) {
-  std::vector<TNode_I*> chain;
-  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
-  Matrix4f world = kIdentityMatrix4f;
-  for (size_t i = chain.size(); i-- > 0;) {
-    Matrix4f out;
-    if (auto* t = As<SBaseTransform_I>(chain[i]->GetSNode())) world = t->ApplyLocalMatrix(world, out);
-  }
-  return world;
-}
 
 // The transforms the file's nodes became, depth first (children in order): the placements of cameras
 // and lights, which the file has no node for, left out.
@@ -88,20 +77,9 @@ struct Case {
 };
 void PrintTo(const Case& c, std::ostream* out) { *out << c.file; }
 
-class ClipPeerTest : public ::testing::TestWithParam<Case> {
+class ClipPeerTest : public ImportModuleFixture<::testing::TestWithParam<Case>> {
  protected:
-  void SetUp() override {
-    if (!std::ifstream(kModels + GetParam().file)) GTEST_SKIP() << "needs the model corpus (assimp-testmodels)";
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    unsetenv("PM_MODULE_DIR");
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_started = true;
-  }
-  void TearDown() override {
-    if (m_started) DLLDeInitialize(0);
-  }
-  TempDir m_dir;
-  bool m_started = false;
+  void SetUp() override { StartFor(kModels + GetParam().file); }
 };
 
 TEST_P(ClipPeerTest, WorldMatricesFollowAssimpsInterpolation) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "ImportTestSupport.h"
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
 #include "geometry/SkinPolygonGeometry.h"
@@ -407,38 +408,6 @@ TEST_F(ModelBuilderTest, WhatTheImportLeavesOutIsOneInfoLine) {
   EXPECT_FALSE(Import::BuildModel(s, "walk.fbx", error).IsNil());
   g_LogLevel = saved;
   EXPECT_EQ(TakeLog(), "Info  Import(\"walk.fbx\"): It leaves out 2 animations and 1 camera.\n");
-}
-
-// Where a node stands: its transform ancestors' local matrices (its own too), from the top down.
-Matrix4f WorldOf(TNode_I* node) {
-  std::vector<TNode_I*> chain;
-  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
-  Matrix4f world = kIdentityMatrix4f;
-  for (size_t i = chain.size(); i-- > 0;) {
-    Matrix4f out;
-    if (auto* t = As<SBaseTransform_I>(chain[i]->GetSNode())) world = t->ApplyLocalMatrix(world, out);
-  }
-  return world;
-}
-
-// A skin's vertices as the engine's skinning puts them: weight x position x skin matrix x joint world.
-std::vector<Vector3f> Skinned(TSkinPolygonGeometry_I* g) {
-  auto* s = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
-  std::vector<Vector3f> out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
-  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
-    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
-    if (!w) continue;
-    const int32_t j = int32_t(w->m_usage & 0xFFFF);
-    EXPECT_EQ(w->m_usage >> 16, uint32_t(kVertexUsageJointWeights));
-    Matrix4f m;
-    m.SetProduct(s->m_skinMatrices[j], WorldOf(g->m_joints[j].Get()));
-    for (int32_t v = 0; v < s->m_vertices.Count(); ++v) {
-      Vector3f p;
-      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
-      out[size_t(v)] += p * w->m_data[v];
-    }
-  }
-  return out;
 }
 
 // A skin of two bones over four vertices whose weights do not sum to 1, and one that no bone weighs;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "ImportTestSupport.h"
 #include "anim/AnimationClip.h"
 #include "anim/AnimationScheduler.h"
 #include "core/Log.h"
@@ -27,24 +28,12 @@
 namespace PM::Test {
 namespace {
 
-const std::string kBox = "/usr/share/assimp/models/glTF2/BoxTextured-glTF/BoxTextured.gltf";
+const std::string kBox = kModels + "glTF2/BoxTextured-glTF/BoxTextured.gltf";
 
-class ModelImporterTest : public ::testing::Test {
+class ModelImporterTest : public ImportModuleFixture<::testing::Test> {
  protected:
-  void SetUp() override {
-    if (!std::ifstream(kBox)) GTEST_SKIP() << "needs the model corpus (assimp-testmodels)";
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    unsetenv("PM_MODULE_DIR");
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_started = true;
-  }
-  void TearDown() override {
-    if (m_started) DLLDeInitialize(0);
-  }
+  void SetUp() override { StartFor(kBox); }
   static std::string Name(ScriptObject* o) { return static_cast<Object_I*>(o)->m_name.CStr(); }
-
-  TempDir m_dir;
-  bool m_started = false;
 };
 
 TEST_F(ModelImporterTest, ImportBuildsTheTreeAndTakeRootHandsItOverOnce) {

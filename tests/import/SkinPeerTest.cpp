@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ImportTestSupport.h"
 #include "core/Matrix4f.h"
 #include "core/ResultCode.h"
 #include "core/StartUp.h"
@@ -25,41 +26,9 @@
 namespace PM::Test {
 namespace {
 
-const std::string kModels = "/usr/share/assimp/models/";
 const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
 
 using Positions = std::vector<Vector3f>;
-
-Matrix4f WorldOf(TNode_I* node) {
-  std::vector<TNode_I*> chain;
-  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
-  Matrix4f world = kIdentityMatrix4f;
-  for (size_t i = chain.size(); i-- > 0;) {
-    Matrix4f out;
-    if (auto* t = As<SBaseTransform_I>(chain[i]->GetSNode())) world = t->ApplyLocalMatrix(world, out);
-  }
-  return world;
-}
-
-// The engine's skinning of one geometry (Part of the skinned geometry's draw): the sum over the joints of
-// weight x position x skin matrix x the joint's world matrix.
-Positions Skinned(TSkinPolygonGeometry_I* g) {
-  auto* s = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
-  Positions out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
-  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
-    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
-    if (!w) continue;
-    const int32_t j = int32_t(w->m_usage & 0xFFFF);
-    Matrix4f m;
-    m.SetProduct(s->m_skinMatrices[j], WorldOf(g->m_joints[j].Get()));
-    for (int32_t v = 0; v < s->m_vertices.Count(); ++v) {
-      Vector3f p;
-      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
-      out[size_t(v)] += p * w->m_data[v];
-    }
-  }
-  return out;
-}
 
 // The drawn skins of the tree, nodes depth first, each node's geometry after its child nodes as the
 // module builds them (the peer lists a node's meshes in the file's order, which is the same).
@@ -94,20 +63,9 @@ std::vector<Positions> PeerSkins(const std::string& file) {
   return out;
 }
 
-class SkinPeerTest : public ::testing::TestWithParam<const char*> {
+class SkinPeerTest : public ImportModuleFixture<::testing::TestWithParam<const char*>> {
  protected:
-  void SetUp() override {
-    if (!std::ifstream(kModels + GetParam())) GTEST_SKIP() << "needs the model corpus (assimp-testmodels)";
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    unsetenv("PM_MODULE_DIR");
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_started = true;
-  }
-  void TearDown() override {
-    if (m_started) DLLDeInitialize(0);
-  }
-  TempDir m_dir;
-  bool m_started = false;
+  void SetUp() override { StartFor(kModels + GetParam()); }
 };
 
 TEST_P(SkinPeerTest, EveryVertexStandsWhereAssimpsBonesPutIt) {

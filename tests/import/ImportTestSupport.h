@@ -1,0 +1,79 @@
+// What the importer's tests share: where a node stands, where the engine's skinning puts a skin's
+// vertices, and a fixture that starts the library for imports through the module.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/Matrix4f.h"
+#include "core/StartUp.h"
+#include "geometry/SkinPolygonGeometry.h"
+#include "scene/BaseTransform.h"
+#include "scene/NodeWalk.h"
+#include "scene/VertexData.h"
+#include "scene/VertexDataUsage.h"
+#include "support/TestEnv.h"
+
+namespace PM::Test {
+
+inline const std::string kModels = "/usr/share/assimp/models/";
+
+// Where a node stands: its transform ancestors' local matrices (its own too), from the top down.
+inline Matrix4f WorldOf(TNode_I* node) {
+  std::vector<TNode_I*> chain;
+  for (TNode_I* n = node; n && !IsNilObject(n); n = n->GetParent()) chain.push_back(n);
+  Matrix4f world = kIdentityMatrix4f;
+  for (size_t i = chain.size(); i-- > 0;) {
+    Matrix4f out;
+    if (auto* t = As<SBaseTransform_I>(chain[i]->GetSNode())) world = t->ApplyLocalMatrix(world, out);
+  }
+  return world;
+}
+
+// A skin's vertices as the engine's skinning puts them: the sum over the joints of weight x position x
+// skin matrix x the joint's world matrix.
+inline std::vector<Vector3f> Skinned(TSkinPolygonGeometry_I* g) {
+  auto* s = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  std::vector<Vector3f> out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
+  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
+    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
+    if (!w) continue;
+    const int32_t j = int32_t(w->m_usage & 0xFFFF);
+    EXPECT_EQ(w->m_usage >> 16, uint32_t(kVertexUsageJointWeights));
+    Matrix4f m;
+    m.SetProduct(s->m_skinMatrices[j], WorldOf(g->m_joints[j].Get()));
+    for (int32_t v = 0; v < s->m_vertices.Count(); ++v) {
+      Vector3f p;
+      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
+      out[size_t(v)] += p * w->m_data[v];
+    }
+  }
+  return out;
+}
+
+// The library started for imports through the installed module, its logs in a folder of the test's own;
+// the test skips where the model it reads is not installed.
+template <class Base>
+class ImportModuleFixture : public Base {
+ protected:
+  // Call from SetUp with the model the test reads.
+  void StartFor(const std::string& model) {
+    if (!std::ifstream(model)) GTEST_SKIP() << "needs the model corpus (assimp-testmodels)";
+    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
+    unsetenv("PM_MODULE_DIR");
+    ASSERT_EQ(DLLInitialize(1), 0u);
+    m_started = true;
+  }
+  void TearDown() override {
+    if (m_started) DLLDeInitialize(0);
+  }
+  TempDir m_dir;
+  bool m_started = false;
+};
+
+}  // namespace PM::Test
