@@ -44,35 +44,15 @@ Obj<Image_I> Pattern(int w, int h, uint32_t seed) {
   return image;
 }
 
-void BM_LayerBlend(benchmark::State& state) {
+// A blend layer of w x h with FlipMode `flip` drawn over a target tw wide, once an iteration.
+void Blend(benchmark::State& state, int w, int h, uint32_t flip, int tw) {
   if (!Started()) return state.SkipWithError("library did not start");
-  Obj<ImageLayer_I> source(static_cast<ImageLayer_I*>(ImageLayer_I::Create()));
-  source->m_image = Pattern(kSide, kSide, 1).Get();
-  Obj<TransformLayer_I> layer(static_cast<TransformLayer_I*>(TransformLayer_I::Create()));
-  layer->SetImageLayer(source);
-  layer->m_combineMode = TransformLayer_I::kCombineBlend;
-  Obj<Image_I> target = Pattern(kSide, kSide, 2);
-  LayerApplyContext context;
-  LayerImageResult result;
-  result.image = target.Get();
-  for (auto _ : state) {
-    layer->ApplyToImage(context, result);
-    benchmark::DoNotOptimize(target->GetData());
-  }
-  state.SetItemsProcessed(state.iterations() * int64_t(kSide) * kSide);
-}
-BENCHMARK(BM_LayerBlend)->Unit(benchmark::kMillisecond);
-
-// Arguments: the source's width and height, FlipMode, the target's width.
-void BM_LayerBlendShape(benchmark::State& state) {
-  if (!Started()) return state.SkipWithError("library did not start");
-  const int w = int(state.range(0)), h = int(state.range(1)), tw = int(state.range(3));
   Obj<ImageLayer_I> source(static_cast<ImageLayer_I*>(ImageLayer_I::Create()));
   source->m_image = Pattern(w, h, 1).Get();
   Obj<TransformLayer_I> layer(static_cast<TransformLayer_I*>(TransformLayer_I::Create()));
   layer->SetImageLayer(source);
   layer->m_combineMode = TransformLayer_I::kCombineBlend;
-  layer->m_flipMode = uint32_t(state.range(2));
+  layer->m_flipMode = flip;
   Obj<Image_I> target = Pattern(tw, h, 2);
   LayerApplyContext context;
   LayerImageResult result;
@@ -82,6 +62,14 @@ void BM_LayerBlendShape(benchmark::State& state) {
     benchmark::DoNotOptimize(target->GetData());
   }
   state.SetItemsProcessed(state.iterations() * int64_t(w) * h);
+}
+
+void BM_LayerBlend(benchmark::State& state) { Blend(state, kSide, kSide, 0, kSide); }
+BENCHMARK(BM_LayerBlend)->Unit(benchmark::kMillisecond);
+
+// Arguments: the source's width and height, FlipMode, the target's width.
+void BM_LayerBlendShape(benchmark::State& state) {
+  Blend(state, int(state.range(0)), int(state.range(1)), uint32_t(state.range(2)), int(state.range(3)));
 }
 BENCHMARK(BM_LayerBlendShape)->Args({3, 8192, 0, 8})->Args({kSide, kSide, 1, kSide})->Unit(benchmark::kMillisecond);
 
