@@ -289,6 +289,15 @@ void Animations(const aiScene& source, Scene& scene) {
   }
 }
 
+// What no engine object carries: a mesh's morph targets (Assimp's animation meshes), told in one sentence.
+void LeftOut(const aiScene& source, Scene& scene) {
+  size_t targets = 0;
+  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i)
+    if (source.mMeshes[i]) targets += source.mMeshes[i]->mNumAnimMeshes;
+  if (targets)
+    scene.leftOut = "Not imported: " + std::to_string(targets) + (targets == 1 ? " morph target." : " morph targets.");
+}
+
 }  // namespace
 
 bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& scene, std::string& error) {
@@ -311,6 +320,7 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
   CamerasAndLights(source, scene);
   Skins(source, scene);
   Animations(source, scene);
+  LeftOut(source, scene);
   return true;
 }
 

@@ -100,6 +100,17 @@ TEST_F(ReaderProcessTest, AMissingTextureIsNamedAndTheFileStillLoads) {
   EXPECT_TRUE(scene.textures[0].rgba.empty());
 }
 
+// Morph targets have no engine object: the scene says so (Assimp reads the cube's two targets).
+TEST_F(ReaderProcessTest, MorphTargetsAreNamedAsLeftOut) {
+  Scene scene;
+  std::string error;
+  ASSERT_TRUE(Read(kModels + "/glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf", scene, error))
+      << error;
+  EXPECT_EQ(scene.leftOut, "Not imported: 2 morph targets.");
+  ASSERT_TRUE(Read(kModels + "/glTF2/BoxTextured-glTF/BoxTextured.gltf", scene, error)) << error;
+  EXPECT_EQ(scene.leftOut, "");
+}
+
 TEST_F(ReaderProcessTest, AssimpsRefusalIsTheCause) {
   Scene scene;
   std::string error;
