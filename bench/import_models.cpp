@@ -1,7 +1,7 @@
 // Importing a model: ours (the reader program under its limits, the stream through a pipe, the host's
 // checked decoding, the engine objects built) against Assimp's own ReadFile with the same
-// post-processing in this process, on the corpus's largest models and a generated 1M-vertex OBJ, both in
-// each iteration. Also the peak memory of the side that holds the result (our host: the decoded scene
+// post-processing in this process, on the corpus's largest models, a generated 1M-vertex OBJ and an
+// animated character (skins and clips built), both in each iteration. Also the peak memory of the side that holds the result (our host: the decoded scene
 // and the engine objects; Assimp: its scene, over its whole import) and of our reader, each measured in a
 // fresh process.
 #include <assimp/scene.h>
@@ -72,12 +72,15 @@ std::string Model(int which) {
       return m + "/BLEND/yxa_1.blend";
     case 2:
       return m + "/BLEND/SuzanneSubdiv_252.blend";
-    default:
+    case 3:
       return GridObj();
+    default:  // an animated character: 37 bones, 3 clips
+      return m + "/X/Testwuson.X";
   }
 }
 
-const char* const kNames[] = {"2CylinderEngine.glb", "yxa_1.blend", "SuzanneSubdiv_252.blend", "grid1M.obj"};
+const char* const kNames[] = {"2CylinderEngine.glb", "yxa_1.blend", "SuzanneSubdiv_252.blend", "grid1M.obj",
+                              "Testwuson.X"};
 
 void SetReader() { setenv(kReaderOverride, PM_BENCH_READER, 1); }
 
@@ -193,7 +196,7 @@ void OursAgainstAssimp(benchmark::State& state) {
 
 // Five repetitions, reported by their medians (and mean, deviation).
 BENCHMARK(OursAgainstAssimp)
-    ->DenseRange(0, 3)
+    ->DenseRange(0, 4)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)
