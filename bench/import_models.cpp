@@ -1,9 +1,9 @@
 // Importing a model: ours (the reader program under its limits, the stream through a pipe, the host's
 // checked decoding, the engine objects built) against Assimp's own ReadFile with the same
 // post-processing in this process, on the corpus's largest models, a generated 1M-vertex OBJ and an
-// animated character (skins and clips built), both in each iteration. Also the peak memory of the side that holds the result (our host: the decoded scene
-// and the engine objects; Assimp: its scene, over its whole import) and of our reader, each measured in a
-// fresh process.
+// animated character (skins and clips built), both in each iteration. Also the peak memory of the side
+// that holds the result (our host: the decoded scene and the engine objects; Assimp: its scene, over its
+// whole import) and of our reader, each measured in a fresh process.
 #include <assimp/scene.h>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
