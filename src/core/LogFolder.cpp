@@ -23,7 +23,7 @@ bool IsFolder(const std::string& path) {
 
 LogFolder FindLogFolder() {
   if (const char* dir = Env("PM_LOG_DIR")) return {dir, true};
-  // The base directory specification ignores a relative XDG_STATE_HOME.
+  // A relative XDG_STATE_HOME is ignored, as the desktop folder convention says.
   if (const char* state = Env("XDG_STATE_HOME"); state && state[0] == '/')
     return {std::string(state) + "/pelmora", false};
   if (const char* home = Env("HOME")) return {std::string(home) + "/.local/state/pelmora", false};

@@ -451,6 +451,7 @@ static Obj<ScriptObject> CreateByClassName(Parser& p, const String& className, c
 // heads its statement or a member suffix follows it; otherwise it only mentions it (a member's value, an
 // argument).
 static void NoteMention(Parser& p, const ValueVisitor& v, ScriptObject* object, const String& name, bool made) {
+  if (!ObjectMentions::Active()) return;
   const int32_t next = p.GetLexer().Kind();
   const bool suffix = next == kTokPeriod || next == kTokAttribute || next == kTokAttributeCall ||
                       next == kTokAttributeIndex || next == kTokBracketOpen || next == kTokMemberId;

@@ -18,6 +18,8 @@ ObjectMentions::~ObjectMentions() {
 
 void ObjectMentions::Install(ObjectMentions* table) { g_installed.store(table); }
 
+bool ObjectMentions::Active() { return g_installed.load(std::memory_order_relaxed) != nullptr; }
+
 void ObjectMentions::Note(ScriptObject* object, const String& name, const String& file, int32_t line, bool made,
                           bool addressed) {
   ObjectMentions* table = g_installed.load();

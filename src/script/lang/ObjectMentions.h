@@ -34,6 +34,8 @@ class ObjectMentions {
   // Makes `table` the one the parsers of every thread tell (null: none). The table must outlive the
   // runs that tell it.
   static void Install(ObjectMentions* table);
+  // Whether a table is installed: the parser asks before it works out what to tell.
+  static bool Active();
   // The parser's report of a reference to the named `object`: `made` when the reference created it,
   // `addressed` when the reference heads a statement or a member suffix follows it.
   static void Note(ScriptObject* object, const String& name, const String& file, int32_t line, bool made,

@@ -95,7 +95,7 @@ def sample_folder(tmp):
     # The every-widget sample from a copy of examples/ui, with its variants beside it.
     work = os.path.join(tmp, "every_widget")
     shutil.copytree(os.path.join(source, "examples", "ui"), work)
-    for variant in ("every_widget_no_text.bs", "every_widget_perspective.bs"):
+    for variant in ("every_widget_no_text.bs", "every_widget_depth.bs"):
         shutil.copy(os.path.join(extra, variant), work)
     return work
 
@@ -185,7 +185,7 @@ CASES = {
     "spin": against_opengl(["spin.bs"], guide_folder),
     # The sample as shipped (an orthographic window), and on the perspective path.
     "every_widget": every_widget([]),
-    "every_widget_perspective": every_widget(["every_widget_perspective.bs"]),
+    "every_widget_depth": every_widget(["every_widget_depth.bs"]),
 }
 
 if __name__ == "__main__":
