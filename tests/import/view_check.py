@@ -7,6 +7,7 @@ by the cross-back-end rule (pm-cross-image-check); some cases check exact pixels
     view_check.py PM_RUN VIEW_PEER CROSS_IMAGE_CHECK CASE
 
 A reference is (re)written from the OpenGL frame with PM_WRITE_REFERENCES=1."""
+import math
 import os
 import re
 import shutil
@@ -14,7 +15,7 @@ import subprocess
 import sys
 import tempfile
 
-from PIL import Image
+from PIL import Image, ImageDraw, ImageFilter
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from reference_image import compare  # noqa: E402
@@ -31,8 +32,8 @@ SUMMARY = re.compile(r"^(.*): (\d+) nodes, (\d+) geometries, (\d+) triangles, (\
                      r"(\d+) textures, (\d+) joints, (\d+) clips, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
 
 
-def view(pm_run, model, engine, tmp, extra="", out=None, options=()):
-    cmd = [pm_run, "--log-level", "2", "--engine", engine, "--view", model, "--frames", "3", *options]
+def view(pm_run, model, engine, tmp, extra="", out=None, options=(), frames=3):
+    cmd = [pm_run, "--log-level", "2", "--engine", engine, "--view", model, "--frames", str(frames), *options]
     if extra:
         cmd += ["-e", extra]
     if out:
@@ -146,6 +147,93 @@ def motion(model):
     return case
 
 
+# Two poses of a clip, each drawn by `--frames N` (the schedulers stand at N/60 s in the last frame).
+FRAME = 1 / 60
+WIDTH, HEIGHT = 200, 150
+DILATION = 2  # pixels around the moved triangles' outlines: edge smoothing and rasterisation
+
+
+def straight_camera(peer, model):
+    # The view's framing of the model's bounds (Assimp's: the view peer's summary line), looked at straight
+    # on: the eye on the bounds' centre plus z, far enough that their sphere fills the height with a margin.
+    r = subprocess.run([peer, model], capture_output=True, text=True, timeout=120)
+    bounds = SUMMARY.match(r.stdout.strip())
+    if not bounds:
+        raise AssertionError(f"the peer printed {r.stdout!r} {r.stderr[-2000:]}")
+    lo, hi = [float(v) for v in bounds.groups()[11:14]], [float(v) for v in bounds.groups()[14:17]]
+    centre = [(a + b) / 2 for a, b in zip(lo, hi)]
+    radius = math.dist(lo, hi) / 2
+    distance = radius / math.sin(math.radians(22.5)) * 1.1
+    script = (f"RenderPipe:Pipe.Resolution ({WIDTH}, {HEIGHT}); STransform:SviewOrbit . {{ .Translation "
+              f"({centre[0]!r}, {centre[1]!r}, {centre[2]!r}); .Rotation (0, 0, 0); }}; "
+              f"STransform:SviewEye.Translation (0, 0, {distance!r});")
+    return centre, distance, script
+
+
+def project(point, centre, distance):
+    # The view's camera: looking along -z from the centre plus (0, 0, distance), 45 degrees high.
+    depth = distance - (point[2] - centre[2])
+    scale = 1 / (math.tan(math.radians(22.5)) * depth)
+    x = (point[0] - centre[0]) * scale / (WIDTH / HEIGHT)
+    y = (point[1] - centre[1]) * scale
+    return ((x + 1) / 2 * WIDTH, (1 - y) / 2 * HEIGHT)
+
+
+def moved_mask(peer, model, animation, frames, centre, distance):
+    # Where the bones moved, from Assimp alone: the moved triangles at both times, projected, filled and
+    # widened by DILATION pixels; the number of triangles left in place.
+    r = subprocess.run([peer, "--moved", str(animation), repr(frames[0] * FRAME), repr(frames[1] * FRAME), model],
+                       capture_output=True, text=True, timeout=120)
+    mask = Image.new("L", (WIDTH, HEIGHT), 0)
+    draw = ImageDraw.Draw(mask)
+    still = -1
+    for line in r.stdout.splitlines():
+        words = line.split()
+        if words[0] == "triangle":
+            v = [float(w) for w in words[1:]]
+            for pose in (v[:9], v[9:]):
+                draw.polygon([project(pose[k:k + 3], centre, distance) for k in (0, 3, 6)], fill=255, outline=255)
+        elif words[0] == "still":
+            still = int(words[1])
+    if r.returncode != 0 or still < 0:
+        raise AssertionError(f"the peer printed {r.stdout[-2000:]!r} {r.stderr[-2000:]}")
+    return mask.filter(ImageFilter.MaxFilter(2 * DILATION + 1)), still
+
+
+def two_poses(model, clip, animation, frames):
+    # A skinned model at two times of a clip, through both engines: the pictures differ inside the screen
+    # region where Assimp's bones moved the mesh (its moved triangles, projected with the view's camera) and
+    # are equal outside it, where the still parts and the background are seen.
+    def case(pm_run, peer, checker, tmp):
+        centre, distance, script = straight_camera(peer, model)
+        mask, still = moved_mask(peer, model, animation, frames, centre, distance)
+        mask.save(os.path.join(tmp, "moved.png"))
+        inside = [m > 0 for m in mask.getdata()]
+        shots = {}
+        for engine in ("OpenGL", "DirectX8"):
+            for n in frames:
+                out = os.path.join(tmp, f"{engine}-{n}.png")
+                view(pm_run, model, engine, tmp, script, out, ("--clip", clip), n)
+                shots[engine, n] = Image.open(out).convert("RGB")
+            a, b = (list(shots[engine, n].getdata()) for n in frames)
+            differs = [max(abs(x - y) for x, y in zip(p, q)) for p, q in zip(a, b)]
+            moved = sum(1 for d, i in zip(differs, inside) if i and d > 3)
+            outside = [(k % WIDTH, k // WIDTH, d) for k, (d, i) in enumerate(zip(differs, inside)) if not i and d > 2]
+            # The still parts are in the picture: model pixels outside the region, not only background.
+            background = a[0]
+            seen = sum(1 for p, i in zip(a, inside) if not i and max(abs(x - y) for x, y in zip(p, background)) > 8)
+            if moved < 100 or outside or seen < 100 or still == 0:
+                raise AssertionError(f"{engine}: {moved} pixels moved inside the region, {len(outside)} outside it "
+                                     f"(first {outside[:5]}); {seen} still model pixels, {still} still triangles")
+            print(f"{os.path.basename(model)} {engine}: {moved} pixels moved where the bones moved, none elsewhere; "
+                  f"{seen} still model pixels, {still} still triangles")
+        for n in frames:
+            shots["OpenGL", n].save(os.path.join(tmp, f"OpenGL-{n}.png"))
+            cross(checker, os.path.join(tmp, f"DirectX8-{n}.png"), os.path.join(tmp, f"OpenGL-{n}.png"),
+                  os.path.join(tmp, f"cross-{n}"))
+    return case
+
+
 box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
 CASES = {
     "counts_gltf": counts(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb")),
@@ -186,6 +274,8 @@ CASES = {
     "clip_unknown": unknown(os.path.join(corpus, "BVH", "01_01.bvh"), '"Motion"', "clip"),
     "clip_motion_bvh": motion(os.path.join(corpus, "BVH", "01_01.bvh")),
     "clip_motion_gltf": motion(os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf")),
+    # The man walks: his legs and an arm swing, his head and body stay (from 0.25 s to 0.75 s).
+    "two_poses_mdl": two_poses(os.path.join(corpus, "MDL", "MDL (HL1)", "man.mdl"), "walk_2", 1, (15, 45)),
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
     # A colour set: the vertices' colours take the place of the material's.

@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -45,65 +44,18 @@ void PrintSkins(const aiScene& scene) {
   }
 }
 
-// The keys around `ticks`: the last key at or before it and the next, with the fraction between them.
-template <class Key>
-void Around(const Key* keys, unsigned n, double ticks, unsigned& a, unsigned& b, double& f) {
-  a = b = 0;
-  f = 0;
-  if (n == 0 || ticks <= keys[0].mTime) return;
-  if (ticks >= keys[n - 1].mTime) {
-    a = b = n - 1;
-    return;
-  }
-  while (a + 1 < n && keys[a + 1].mTime <= ticks) ++a;
-  b = a + 1;
-  f = (ticks - keys[a].mTime) / (keys[b].mTime - keys[a].mTime);
-}
-
-aiVector3D VectorAt(const aiVectorKey* keys, unsigned n, double ticks, const aiVector3D& fallback) {
-  if (n == 0) return fallback;
-  unsigned a, b;
-  double f;
-  Around(keys, n, ticks, a, b, f);
-  return keys[a].mValue + (keys[b].mValue - keys[a].mValue) * ai_real(f);
-}
-
-aiMatrix4x4 LocalAt(const aiNodeAnim& c, double ticks, const aiMatrix4x4& own) {
-  aiVector3D scaling, position;
-  aiQuaternion rotation;
-  own.Decompose(scaling, rotation, position);
-  if (c.mNumRotationKeys) {
-    unsigned a, b;
-    double f;
-    Around(c.mRotationKeys, c.mNumRotationKeys, ticks, a, b, f);
-    aiQuaternion::Interpolate(rotation, c.mRotationKeys[a].mValue.Normalize(), c.mRotationKeys[b].mValue.Normalize(),
-                              ai_real(f));
-    rotation.Normalize();
-  }
-  position = VectorAt(c.mPositionKeys, c.mNumPositionKeys, ticks, position);
-  scaling = VectorAt(c.mScalingKeys, c.mNumScalingKeys, ticks, scaling);
-  return aiMatrix4x4(scaling, rotation, position);
-}
-
 void PrintPose(const aiScene& scene, unsigned animation, double seconds) {
-  const aiAnimation* a = animation < scene.mNumAnimations ? scene.mAnimations[animation] : nullptr;
-  if (!a) return;
-  const double ticks = seconds * (a->mTicksPerSecond > 0 ? a->mTicksPerSecond : 25.0);
-  const PM::ImportPeer::Worlds names(scene);
-  std::unordered_map<const aiNode*, const aiNodeAnim*> channels;
-  for (unsigned i = 0; i < a->mNumChannels; ++i)
-    if (const aiNode* n = names.Find(a->mChannels[i]->mNodeName)) channels.try_emplace(n, a->mChannels[i]);
-  std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene.mRootNode, aiMatrix4x4()}};
+  if (animation >= scene.mNumAnimations) return;
+  const PM::ImportPeer::Worlds worlds(scene, scene.mAnimations[animation], seconds);
+  std::vector<const aiNode*> pending{scene.mRootNode};
   while (!pending.empty()) {
-    auto [node, parent] = pending.back();
+    const aiNode* node = pending.back();
     pending.pop_back();
-    const auto c = channels.find(node);
-    const aiMatrix4x4 w =
-        parent * (c == channels.end() ? node->mTransformation : LocalAt(*c->second, ticks, node->mTransformation));
+    const aiMatrix4x4& w = worlds.world.at(node);
     std::printf("node %s\n", node->mName.C_Str());
     for (int col = 0; col < 4; ++col)
       for (int row = 0; row < 4; ++row) std::printf("%.9g%c", double(w[row][col]), row == 3 && col == 3 ? '\n' : ' ');
-    for (unsigned i = node->mNumChildren; i-- > 0;) pending.emplace_back(node->mChildren[i], w);
+    for (unsigned i = node->mNumChildren; i-- > 0;) pending.push_back(node->mChildren[i]);
   }
 }
 

@@ -5,27 +5,103 @@
 // light stands under a placement node of its own in the engine's tree, which the node count includes. Bones'
 // nodes and the nodes of skinned meshes count as joints, and a skinned mesh's vertices are skinned.
 //   pm-import-view-peer FILE
+//   pm-import-view-peer --moved A SECONDS1 SECONDS2 FILE   the triangles that animation A moves between the
+//       two times (Assimp's interpolation and skinning, AssimpSkin.h; a time "none" is the file's own pose):
+//       "triangle" and their corners in the world at the first time then at the second (18 numbers), then
+//       "still N", the triangles left in place
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <assimp/Importer.hpp>
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "AssimpSkin.h"
 
+namespace {
+
+// A vertex moved when its blended matrix changed: by more than 1e-4 in its rotation and scaling part (its
+// normal turned), or by more than 1e-4 of the model's size in its translation.
+bool Moved(const aiMatrix4x4& a, const aiMatrix4x4& b, float size) {
+  for (unsigned row = 0; row < 3; ++row)
+    for (unsigned col = 0; col < 4; ++col)
+      if (!(std::fabs(a[row][col] - b[row][col]) <= (col == 3 ? 1e-4f * size : 1e-4f))) return true;
+  return false;
+}
+
+void PrintCorners(const aiFace& face, const std::vector<aiVector3D>& positions) {
+  for (unsigned k = 0; k < 3; ++k) {
+    const aiVector3D& p = positions[face.mIndices[k]];
+    std::printf(" %.9g %.9g %.9g", double(p.x), double(p.y), double(p.z));
+  }
+}
+
+// A time "none": the file's own pose.
+PM::ImportPeer::Worlds PoseAt(const aiScene& scene, const aiAnimation* animation, const char* seconds) {
+  if (!std::strcmp(seconds, "none")) return PM::ImportPeer::Worlds(scene);
+  return PM::ImportPeer::Worlds(scene, animation, std::strtod(seconds, nullptr));
+}
+
+int PrintMoved(const aiScene& scene, unsigned animation, const char* first, const char* second) {
+  if (animation >= scene.mNumAnimations) return 1;
+  const PM::ImportPeer::Worlds a = PoseAt(scene, scene.mAnimations[animation], first);
+  const PM::ImportPeer::Worlds b = PoseAt(scene, scene.mAnimations[animation], second);
+  // The model's size: the diagonal of its bounds at the first time.
+  aiVector3D lo(FLT_MAX, FLT_MAX, FLT_MAX), hi(-FLT_MAX, -FLT_MAX, -FLT_MAX);
+  for (const auto& [node, world] : a.world)
+    for (unsigned i = 0; i < node->mNumMeshes; ++i)
+      for (const aiVector3D& v : a.Positions(*scene.mMeshes[node->mMeshes[i]], node)) {
+        lo = aiVector3D(std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z));
+        hi = aiVector3D(std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z));
+      }
+  const float size = lo.x <= hi.x ? (hi - lo).Length() : 1.0f;
+  long still = 0;
+  for (const auto& [node, world] : a.world) {
+    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+      const aiMesh& mesh = *scene.mMeshes[node->mMeshes[i]];
+      const std::vector<aiMatrix4x4> ma = a.Blended(mesh, node), mb = b.Blended(mesh, node);
+      const std::vector<aiVector3D> pa = a.Positions(mesh, node), pb = b.Positions(mesh, node);
+      for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3) continue;
+        bool moved = false;
+        for (unsigned k = 0; k < 3; ++k) moved = moved || Moved(ma[face.mIndices[k]], mb[face.mIndices[k]], size);
+        if (!moved) {
+          ++still;
+          continue;
+        }
+        std::printf("triangle");
+        PrintCorners(face, pa);
+        PrintCorners(face, pb);
+        std::printf("\n");
+      }
+    }
+  }
+  std::printf("still %ld\n", still);
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  const bool moved = argc == 6 && !std::strcmp(argv[1], "--moved");
+  if (argc != 2 && !moved) return 2;
   Assimp::Importer importer;
-  const aiScene* scene =
-      importer.ReadFile(argv[1], aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_ValidateDataStructure);
+  const aiScene* scene = importer.ReadFile(argv[argc - 1], aiProcess_Triangulate | aiProcess_SortByPType |
+                                                               aiProcess_ValidateDataStructure);
   if (!scene || !scene->mRootNode) {
     std::printf("refused %s\n", importer.GetErrorString());
     return 1;
   }
+  if (moved)
+    return PrintMoved(*scene, unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
   const PM::ImportPeer::Worlds worlds(*scene);
   std::unordered_set<const aiNode*> joints;  // bones' nodes and skinned meshes' nodes
   long nodes = 0, geometries = 0, counts[4] = {0, 0, 0, 0};
