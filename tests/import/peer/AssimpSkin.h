@@ -98,9 +98,8 @@ struct Worlds {
   // The mesh's vertices in the world, skinned where it is skinned, else by the world matrix of `node`.
   std::vector<aiVector3D> Positions(const aiMesh& mesh, const aiNode* node) const {
     std::vector<aiVector3D> sum(mesh.mNumVertices, aiVector3D(0, 0, 0));
-    const std::vector<float> total = Weigh(mesh, [&](unsigned v, const aiMatrix4x4& m, float w) {
-      sum[v] += (m * mesh.mVertices[v]) * w;
-    });
+    const std::vector<float> total =
+        Weigh(mesh, [&](unsigned v, const aiMatrix4x4& m, float w) { sum[v] += (m * mesh.mVertices[v]) * w; });
     const aiMatrix4x4& own = world.at(node);
     for (unsigned v = 0; v < mesh.mNumVertices; ++v)
       sum[v] = total[v] > 0 ? sum[v] / total[v] : own * mesh.mVertices[v];

@@ -12,8 +12,8 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <assimp/Importer.hpp>
 #include <algorithm>
+#include <assimp/Importer.hpp>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -94,14 +94,13 @@ int main(int argc, char** argv) {
   const bool moved = argc == 6 && !std::strcmp(argv[1], "--moved");
   if (argc != 2 && !moved) return 2;
   Assimp::Importer importer;
-  const aiScene* scene = importer.ReadFile(argv[argc - 1], aiProcess_Triangulate | aiProcess_SortByPType |
-                                                               aiProcess_ValidateDataStructure);
+  const aiScene* scene = importer.ReadFile(
+      argv[argc - 1], aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_ValidateDataStructure);
   if (!scene || !scene->mRootNode) {
     std::printf("refused %s\n", importer.GetErrorString());
     return 1;
   }
-  if (moved)
-    return PrintMoved(*scene, unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
+  if (moved) return PrintMoved(*scene, unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
   const PM::ImportPeer::Worlds worlds(*scene);
   std::unordered_set<const aiNode*> joints;  // bones' nodes and skinned meshes' nodes
   long nodes = 0, geometries = 0, counts[4] = {0, 0, 0, 0};
