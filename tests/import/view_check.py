@@ -179,10 +179,15 @@ def project(point, centre, distance):
     return ((x + 1) / 2 * WIDTH, (1 - y) / 2 * HEIGHT)
 
 
-def moved_mask(peer, model, animation, frames, centre, distance):
-    # Where the bones moved, from Assimp alone: the moved triangles at both times, projected, filled and
+def peer_time(pose):
+    clip, frames = pose
+    return "none" if clip == "none" else repr(frames * FRAME)
+
+
+def moved_mask(peer, model, animation, poses, centre, distance):
+    # Where the bones moved, from Assimp alone: the moved triangles in both poses, projected, filled and
     # widened by DILATION pixels; the number of triangles left in place.
-    r = subprocess.run([peer, "--moved", str(animation), repr(frames[0] * FRAME), repr(frames[1] * FRAME), model],
+    r = subprocess.run([peer, "--moved", str(animation), *map(peer_time, poses), model],
                        capture_output=True, text=True, timeout=120)
     mask = Image.new("L", (WIDTH, HEIGHT), 0)
     draw = ImageDraw.Draw(mask)
@@ -191,8 +196,8 @@ def moved_mask(peer, model, animation, frames, centre, distance):
         words = line.split()
         if words[0] == "triangle":
             v = [float(w) for w in words[1:]]
-            for pose in (v[:9], v[9:]):
-                draw.polygon([project(pose[k:k + 3], centre, distance) for k in (0, 3, 6)], fill=255, outline=255)
+            for corners in (v[:9], v[9:]):
+                draw.polygon([project(corners[k:k + 3], centre, distance) for k in (0, 3, 6)], fill=255, outline=255)
         elif words[0] == "still":
             still = int(words[1])
     if r.returncode != 0 or still < 0:
@@ -200,22 +205,24 @@ def moved_mask(peer, model, animation, frames, centre, distance):
     return mask.filter(ImageFilter.MaxFilter(2 * DILATION + 1)), still
 
 
-def two_poses(model, clip, animation, frames):
-    # A skinned model at two times of a clip, through both engines: the pictures differ inside the screen
-    # region where Assimp's bones moved the mesh (its moved triangles, projected with the view's camera) and
-    # are equal outside it, where the still parts and the background are seen.
+def two_poses(model, animation, poses):
+    # A skinned model in two poses, each a clip's name (its index in the file `animation`) and the frames
+    # that take it to its time, or "none" for the pose the file's nodes give, through both engines: the
+    # pictures differ inside the screen region where Assimp's bones moved the mesh (its moved triangles,
+    # projected with the view's camera) and are equal outside it, where the still parts and the background
+    # are seen.
     def case(pm_run, peer, checker, tmp):
         centre, distance, script = straight_camera(peer, model)
-        mask, still = moved_mask(peer, model, animation, frames, centre, distance)
+        mask, still = moved_mask(peer, model, animation, poses, centre, distance)
         mask.save(os.path.join(tmp, "moved.png"))
         inside = [m > 0 for m in mask.getdata()]
         shots = {}
         for engine in ("OpenGL", "DirectX8"):
-            for n in frames:
-                out = os.path.join(tmp, f"{engine}-{n}.png")
-                view(pm_run, model, engine, tmp, script, out, ("--clip", clip), n)
-                shots[engine, n] = Image.open(out).convert("RGB")
-            a, b = (list(shots[engine, n].getdata()) for n in frames)
+            for k, (clip, frames) in enumerate(poses):
+                out = os.path.join(tmp, f"{engine}-{k}.png")
+                view(pm_run, model, engine, tmp, script, out, ("--clip", clip), frames)
+                shots[engine, k] = out
+            a, b = (list(Image.open(shots[engine, k]).convert("RGB").getdata()) for k in (0, 1))
             differs = [max(abs(x - y) for x, y in zip(p, q)) for p, q in zip(a, b)]
             moved = sum(1 for d, i in zip(differs, inside) if i and d > 3)
             outside = [(k % WIDTH, k // WIDTH, d) for k, (d, i) in enumerate(zip(differs, inside)) if not i and d > 2]
@@ -227,14 +234,13 @@ def two_poses(model, clip, animation, frames):
                                      f"(first {outside[:5]}); {seen} still model pixels, {still} still triangles")
             print(f"{os.path.basename(model)} {engine}: {moved} pixels moved where the bones moved, none elsewhere; "
                   f"{seen} still model pixels, {still} still triangles")
-        for n in frames:
-            shots["OpenGL", n].save(os.path.join(tmp, f"OpenGL-{n}.png"))
-            cross(checker, os.path.join(tmp, f"DirectX8-{n}.png"), os.path.join(tmp, f"OpenGL-{n}.png"),
-                  os.path.join(tmp, f"cross-{n}"))
+        for k in (0, 1):
+            cross(checker, shots["DirectX8", k], shots["OpenGL", k], os.path.join(tmp, f"cross-{k}"))
     return case
 
 
 box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
+man = os.path.join(corpus, "MDL", "MDL (HL1)", "man.mdl")
 CASES = {
     "counts_gltf": counts(os.path.join(corpus, "glTF2", "BoxTextured-glTF-Binary", "BoxTextured.glb")),
     "counts_fbx": counts(os.path.join(corpus, "FBX", "cubes_with_names.fbx")),
@@ -274,8 +280,10 @@ CASES = {
     "clip_unknown": unknown(os.path.join(corpus, "BVH", "01_01.bvh"), '"Motion"', "clip"),
     "clip_motion_bvh": motion(os.path.join(corpus, "BVH", "01_01.bvh")),
     "clip_motion_gltf": motion(os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf")),
-    # The man walks: his legs and an arm swing, his head and body stay (from 0.25 s to 0.75 s).
-    "two_poses_mdl": two_poses(os.path.join(corpus, "MDL", "MDL (HL1)", "man.mdl"), "walk_2", 1, (15, 45)),
+    # The man walks (the file's second animation, a clip made unique as "walk_2"): his legs, arms and body
+    # move, his head stays; from 0.25 s to 0.75 s, and from the pose the file's nodes give to 0.5 s.
+    "two_poses_mdl": two_poses(man, 1, (("walk_2", 15), ("walk_2", 45))),
+    "two_poses_mdl_bind": two_poses(man, 1, (("none", 3), ("walk_2", 30))),
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
     # A colour set: the vertices' colours take the place of the material's.
