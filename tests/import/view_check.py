@@ -193,7 +193,7 @@ def moved_mask(peer, model, animation, poses, centre, distance):
     draw = ImageDraw.Draw(mask)
     still = -1
     for line in r.stdout.splitlines():
-        words = line.split()
+        words = line.split() or [""]
         if words[0] == "triangle":
             v = [float(w) for w in words[1:]]
             for corners in (v[:9], v[9:]):
