@@ -1,0 +1,131 @@
+// Morph targets of corpus files through the importer module, against a morph computed straight from
+// Assimp's scene (the peer program's --morph): every vertex the engine draws, its clip played to a time,
+// within a thousandth of the model's size of where Assimp's targets and keys put it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ImportTestSupport.h"
+#include "anim/AnimationClip.h"
+#include "anim/AnimationScheduler.h"
+#include "core/ResultCode.h"
+#include "geometry/SkinPolygonGeometry.h"
+#include "scene/ImportModule.h"
+#include "support/RecordingRenderEngine.h"
+
+namespace PM::Test {
+namespace {
+
+const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
+
+using Positions = std::vector<Vector3f>;
+
+// The geometries with blend shapes and no joints, nodes depth first as SkinPeerTest walks them.
+std::vector<TSkinPolygonGeometry_I*> MorphedOf(ScriptObject* root) {
+  std::vector<TSkinPolygonGeometry_I*> out;
+  std::vector<ScriptObject*> pending{root};
+  while (!pending.empty()) {
+    ScriptObject* node = pending.back();
+    pending.pop_back();
+    if (auto* g = As<TSkinPolygonGeometry_I>(node); g && g->m_joints.IsEmpty()) out.push_back(g);
+    if (auto* b = As<TBranch_I>(node))
+      for (int32_t i = b->ChildCount(); i-- > 0;) pending.push_back(b->m_children[i].Get());
+  }
+  return out;
+}
+
+// Where the engine draws the geometry's vertices: the draw's positions (in the node's space) in the world.
+Positions Drawn(TSkinPolygonGeometry_I* g) {
+  RecordingRenderEngine engine;
+  auto* s = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  EXPECT_EQ(s->DrawSkinned(&engine, g->m_joints, &g->m_colorMul), 1);
+  Positions out;
+  if (engine.draws.empty()) return out;
+  const Matrix4f world = WorldOf(g);
+  for (const Vector3f& p : engine.draws.back().positions) {
+    Vector3f w;
+    Matrix4fC::TransformPoint(w, p, world);
+    out.push_back(w);
+  }
+  return out;
+}
+
+std::vector<Positions> PeerMorphs(const std::string& file, double seconds) {
+  std::string text;
+  char args[64];
+  std::snprintf(args, sizeof args, " --morph 0 %.9g '", seconds);
+  if (FILE* p = popen((kPeer + args + file + "'").c_str(), "r")) {
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, p)) text.append(buffer, n);
+    pclose(p);
+  }
+  std::istringstream in(text);
+  std::vector<Positions> out;
+  std::string word;
+  size_t n = 0;
+  while (in >> word >> n && word == "mesh") {
+    Positions& p = out.emplace_back(n);
+    for (Vector3f& v : p) in >> v.x >> v.y >> v.z;
+  }
+  return out;
+}
+
+class MorphPeerTest : public ImportModuleFixture<::testing::TestWithParam<const char*>> {
+ protected:
+  void SetUp() override { StartFor(kModels + GetParam()); }
+};
+
+TEST_P(MorphPeerTest, EveryDrawnVertexStandsWhereAssimpsTargetsPutIt) {
+  const std::string file = kModels + GetParam();
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  ASSERT_EQ(importer->Import(file.c_str()), SOK);
+  Obj<ScriptObject> root, taken;
+  root.Attach(importer->TakeRoot());
+  taken.Attach(importer->TakeScheduler());
+  importer->Release();
+  auto* scheduler = As<AnimationScheduler_I>(taken.Get());
+  ASSERT_NE(scheduler, nullptr);
+  const std::vector<TSkinPolygonGeometry_I*> ours = MorphedOf(root);
+  float size = 0, moved = 0;
+  std::vector<Positions> before;
+  // On keys and between them, past the last key (held), in increasing order as the scheduler plays.
+  for (double t : {0.0, 0.0333333, 0.51, 1.25, 2.1, 3.3, 4.2, 9.0}) {
+    const std::vector<Positions> theirs = PeerMorphs(file, t);
+    ASSERT_FALSE(theirs.empty()) << "the peer found no morphed mesh in " << file;
+    ASSERT_EQ(ours.size(), theirs.size()) << "at " << t << " s";
+    if (size == 0) {
+      Vector3f lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+      for (const Positions& p : theirs)
+        for (const Vector3f& v : p)
+          lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)},
+          hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+      size = (hi - lo).Length();
+    }
+    scheduler->Update(t);
+    std::vector<Positions> drawn;
+    for (size_t m = 0; m < ours.size(); ++m) {
+      drawn.push_back(Drawn(ours[m]));
+      ASSERT_EQ(drawn[m].size(), theirs[m].size()) << "mesh " << m;
+      float worst = 0;
+      for (size_t v = 0; v < drawn[m].size(); ++v) {
+        worst = std::max(worst, (drawn[m][v] - theirs[m][v]).Length());
+        if (!before.empty()) moved = std::max(moved, (drawn[m][v] - before[m][v]).Length());
+      }
+      EXPECT_LE(worst, 1e-3f * size) << "mesh " << m << " of " << file << " at " << t << " s";
+    }
+    before = drawn;
+  }
+  EXPECT_GT(moved, 0.1f * size) << "the clip moves the targets";
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, MorphPeerTest,
+                         ::testing::Values("glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf"));
+
+}  // namespace
+}  // namespace PM::Test
