@@ -399,7 +399,7 @@ class Builder {
       for (const MorphChannel& c : a.morphChannels)
         for (float w : c.weights) bad += !std::isfinite(w);
     if (bad)
-      LogWarn("Import("", m_file.c_str(), ""): ", bad, bad == 1 ? " morph weight is" : " morph weights are",
+      LogWarn("Import(\"", m_file.c_str(), "\"): ", bad, bad == 1 ? " morph weight is" : " morph weights are",
               " not a number; a target's default counts as 0 and a key's is left out.");
   }
 
