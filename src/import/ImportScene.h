@@ -42,8 +42,8 @@ struct Material {
 // A morph target of a mesh (Assimp's animation mesh): what it moves each vertex by when its weight is 1,
 // the mesh drawing base + the sum of weight x delta over its targets.
 struct MorphTarget {
-  std::string name;                  // as the file names it, or empty
-  float weight = 0;                  // the mesh's default weight of the target
+  std::string name;                   // as the file names it, or empty
+  float weight = 0;                   // the mesh's default weight of the target
   std::vector<float> positionDeltas;  // 3 floats a vertex of the mesh, or empty
   std::vector<float> normalDeltas;    // 3 floats a vertex of the mesh, or empty (only where the mesh has normals)
 };

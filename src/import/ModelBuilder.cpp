@@ -511,7 +511,7 @@ class Builder {
   NamePool m_names;
   std::vector<std::string> m_nodeNames, m_meshNames, m_materialNames;
   std::vector<Obj<SPolygonGeometry_I>> m_geometries;
-  std::vector<std::vector<Obj<BlendControl_I>>> m_blends;  // each mesh's, one a morph target
+  std::vector<std::vector<Obj<BlendControl_I>>> m_blends;     // each mesh's, one a morph target
   std::vector<std::array<Obj<RenderShader_I>, 2>> m_shaders;  // unlit, lit
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
   std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff

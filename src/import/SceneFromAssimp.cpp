@@ -362,7 +362,9 @@ void Animations(const aiScene& source, Scene& scene) {
 void LeftOut(const MorphsLeftOut& left, Scene& scene) {
   auto targets = [](size_t n) { return std::to_string(n) + (n == 1 ? " morph target" : " morph targets"); };
   std::string parts;
-  if (left.otherCount) parts = targets(left.otherCount) + " of another vertex count than their mesh's";
+  if (left.otherCount)
+    parts = targets(left.otherCount) + (left.otherCount == 1 ? " whose vertex count differs from its mesh's"
+                                                             : " whose vertex counts differ from their meshes'");
   if (left.attributes)
     parts += (parts.empty() ? "" : "; ") + ("the texture coordinates and colours of " + targets(left.attributes));
   if (!parts.empty()) scene.leftOut = "Not imported: " + parts + ".";

@@ -210,8 +210,8 @@ void WriteAnimation(Out& out, const Animation& a) {
     const MorphChannel& ch = a.morphChannels[c];
     uint64_t pairs = 0;
     for (uint32_t n : ch.counts) pairs += n;
-    const bool fits = ch.counts.size() == ch.times.size() && pairs == ch.targets.size() &&
-                      pairs == ch.weights.size() && pairs <= kMaxMorphPairs;
+    const bool fits = ch.counts.size() == ch.times.size() && pairs == ch.targets.size() && pairs == ch.weights.size() &&
+                      pairs <= kMaxMorphPairs;
     const size_t keys = fits ? Count(ch.times.size()) : 0;
     pairs = 0;
     for (size_t k = 0; k < keys; ++k) pairs += ch.counts[k];
@@ -445,8 +445,7 @@ bool ReadMesh(In& in, size_t i, size_t materials, Mesh& m) {
     MorphTarget& target = m.targets.emplace_back();
     const std::string which = what + "'s morph target " + std::to_string(t);
     uint8_t flags = 0;
-    if (!in.Str(target.name, "a morph target's name") || !in.Get(&target.weight, sizeof target.weight) ||
-        !in.U8(flags))
+    if (!in.Str(target.name, "a morph target's name") || !in.Get(&target.weight, sizeof target.weight) || !in.U8(flags))
       return false;
     if (flags & ~(kTargetPositions | kTargetNormals)) return in.Damaged(which + " has unknown attributes");
     if ((flags & kTargetNormals) && !(attributes & kHasNormals))

@@ -263,9 +263,8 @@ TEST_F(ClipBuilderTest, MorphKeysDriveTheBlendControlsWeights) {
   AnimationClip_I* clip = scheduler->m_animationClip[0];
   EXPECT_DOUBLE_EQ(clip->GetDuration(), 4.0);
   EXPECT_EQ(clip->m_animationLibrary->GetCurveCount(), 2);  // targets 0 and 1 of the first channel
-  auto* g = static_cast<TNode_I*>(static_cast<TBranch_I*>(static_cast<TBranch_I*>(root.Get())->m_children[0].Get())
-                                      ->m_children[0]
-                                      .Get());
+  auto* g = static_cast<TNode_I*>(
+      static_cast<TBranch_I*>(static_cast<TBranch_I*>(root.Get())->m_children[0].Get())->m_children[0].Get());
   auto* skin = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
   auto weight = [&](int k) { return static_cast<BlendControl_I*>(skin->m_blendControls[k].Get())->m_weight; };
   const struct {

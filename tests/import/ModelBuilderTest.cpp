@@ -387,7 +387,9 @@ TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
       {"skin 0 has a bone of unequal lengths",
        [](Scene& s) { s.skins.emplace_back().bones.emplace_back().weights = {1}; }},
       {"mesh 0's morph target 0 moves another number of vertices",
-       [](Scene& s) { s.meshes[0].targets.emplace_back().positionDeltas = {1, 2, 3}; }},
+       [](Scene& s) {
+         s.meshes[0].targets.emplace_back().positionDeltas = {1, 2, 3};
+       }},
       {"mesh 0's morph target 0 moves another number of vertices",
        [](Scene& s) {
          s.meshes[0].normals.clear();
