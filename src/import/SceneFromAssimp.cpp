@@ -257,6 +257,7 @@ void Skins(const aiScene& source, Scene& scene) {
 // blends positions and normals). Both are counted in `leftOut`.
 struct MorphsLeftOut {
   size_t otherCount = 0, attributes = 0;
+  size_t strayWeights = 0;  // key weights naming a target no mesh of the channel's node has
 };
 
 void Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
@@ -292,9 +293,9 @@ void Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
 }
 
 // Morph channels name the node whose meshes they morph; a channel naming no node moves nothing, and a
-// target index no mesh of its node has is dropped from its key.
+// target index no mesh of its node has is dropped from its key (and counted in `left`).
 void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, uint32_t>& nodeOf, Animation& out,
-                   const Scene& scene) {
+                   const Scene& scene, MorphsLeftOut& left) {
   for (unsigned c = 0; c < a.mNumMorphMeshChannels && a.mMorphMeshChannels && c < kMaxItems; ++c) {
     const aiMeshMorphAnim* channel = a.mMorphMeshChannels[c];
     if (!channel) continue;
@@ -308,6 +309,7 @@ void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, u
       const aiMeshMorphKey& key = channel->mKeys[k];
       uint32_t count = 0;
       for (unsigned p = 0; p < key.mNumValuesAndWeights && key.mValues && key.mWeights; ++p) {
+        if (key.mValues[p] >= targets) ++left.strayWeights;
         if (key.mValues[p] >= targets || ch.targets.size() >= kMaxMorphPairs) continue;
         ch.targets.push_back(key.mValues[p]);
         ch.weights.push_back(float(key.mWeights[p]));
@@ -327,7 +329,7 @@ void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
   }
 }
 
-void Animations(const aiScene& source, Scene& scene) {
+void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
   std::unordered_map<std::string, uint32_t> nodeOf;
   for (size_t i = scene.nodes.size(); i-- > 0;) nodeOf[scene.nodes[i].name] = static_cast<uint32_t>(i);
   auto vector3 = [](const aiVector3D& v, std::vector<float>& out) { out.insert(out.end(), {v.x, v.y, v.z}); };
@@ -353,7 +355,7 @@ void Animations(const aiScene& source, Scene& scene) {
       KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion);
       KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3);
     }
-    MorphChannels(*a, nodeOf, out, scene);
+    MorphChannels(*a, nodeOf, out, scene, left);
     scene.animations.push_back(std::move(out));
   }
 }
@@ -367,6 +369,10 @@ void LeftOut(const MorphsLeftOut& left, Scene& scene) {
                                                              : " whose vertex counts differ from their meshes'");
   if (left.attributes)
     parts += (parts.empty() ? "" : "; ") + ("the texture coordinates and colours of " + targets(left.attributes));
+  if (left.strayWeights)
+    parts += (parts.empty() ? "" : "; ") + std::to_string(left.strayWeights) +
+             (left.strayWeights == 1 ? " morph key weight naming a target" : " morph key weights naming targets") +
+             " no mesh of their node has";
   if (!parts.empty()) scene.leftOut = "Not imported: " + parts + ".";
 }
 
@@ -393,7 +399,7 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
   Skins(source, scene);
   MorphsLeftOut left;
   Morphs(source, scene, left);
-  Animations(source, scene);
+  Animations(source, scene, left);
   LeftOut(left, scene);
   return true;
 }

@@ -13,9 +13,11 @@
 #include "ImportTestSupport.h"
 #include "anim/AnimationClip.h"
 #include "anim/AnimationScheduler.h"
+#include "anim/BlendControl.h"
 #include "core/ResultCode.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "scene/ImportModule.h"
+#include "support/LogCapture.h"
 #include "support/RecordingRenderEngine.h"
 
 namespace PM::Test {
@@ -126,6 +128,41 @@ TEST_P(MorphPeerTest, EveryDrawnVertexStandsWhereAssimpsTargetsPutIt) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, MorphPeerTest,
                          ::testing::Values("glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf"));
+
+class MorphImportTest : public ImportModuleFixture<::testing::Test> {
+ protected:
+  void SetUp() override { StartFor(kFile); }
+  const std::string kFile = PM_SOURCE_DIR "/tests/import/data/stray_morph_keys.gltf";
+};
+
+// Keys weighing a target the mesh lacks and a weight that is not a number: the import goes on, each fault
+// named once with the file; the target's curve keeps the key that is a number.
+TEST_F(MorphImportTest, StrayKeysAndWeightsThatAreNoNumbersAreNamedOnce) {
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  LogCapture log;
+  ASSERT_EQ(importer->Import(kFile.c_str()), SOK);
+  Obj<ScriptObject> root, taken;
+  root.Attach(importer->TakeRoot());
+  taken.Attach(importer->TakeScheduler());
+  importer->Release();
+  EXPECT_EQ(log.Text(), "Info  Import(\"" + kFile +
+                            "\"): Not imported: 2 morph key weights naming targets no mesh of their node has.\n"
+                            "Warn  Import(\"" +
+                            kFile + "\"): 1 morph weight is not a number; a target's default counts as 0 and a key's "
+                                    "is left out.\n");
+  const std::vector<TSkinPolygonGeometry_I*> leaves = MorphedOf(root);
+  ASSERT_EQ(leaves.size(), 1u);
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(leaves[0]->GetSNode());
+  ASSERT_EQ(skin->m_blendControls.Count(), 1);
+  auto* lift = static_cast<BlendControl_I*>(skin->m_blendControls[0].Get());
+  EXPECT_STREQ(lift->m_name.CStr(), "lift");
+  EXPECT_EQ(lift->m_weight, 0.5f);
+  auto* scheduler = As<AnimationScheduler_I>(taken.Get());
+  ASSERT_NE(scheduler, nullptr);
+  scheduler->Update(0.75);
+  EXPECT_EQ(lift->m_weight, 0);
+}
 
 }  // namespace
 }  // namespace PM::Test

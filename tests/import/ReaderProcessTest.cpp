@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -131,6 +132,31 @@ TEST_F(ReaderProcessTest, MorphTargetsAndTheirKeysArrive) {
   ASSERT_TRUE(Read(kModels + "/glTF2/BoxTextured-glTF/BoxTextured.gltf", scene, error)) << error;
   EXPECT_EQ(scene.leftOut, "");
   EXPECT_TRUE(scene.meshes[0].targets.empty());
+}
+
+// A target named by the file (glTF's "targetNames") with its default weight, and keys that weigh a second
+// target the mesh lacks (dropped, and named as left out) and one that is not a number (sent as it is).
+TEST_F(ReaderProcessTest, StrayMorphKeysAreLeftOutAndNamed) {
+  Scene scene;
+  std::string error;
+  ASSERT_TRUE(Read(PM_SOURCE_DIR "/tests/import/data/stray_morph_keys.gltf", scene, error)) << error;
+  EXPECT_EQ(scene.leftOut, "Not imported: 2 morph key weights naming targets no mesh of their node has.");
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  ASSERT_EQ(scene.meshes[0].targets.size(), 1u);
+  const MorphTarget& lift = scene.meshes[0].targets[0];
+  EXPECT_EQ(lift.name, "lift");
+  EXPECT_EQ(lift.weight, 0.5f);
+  EXPECT_EQ(lift.positionDeltas, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1}));
+  EXPECT_TRUE(lift.normalDeltas.empty());  // the target has none; the mesh's are made by Assimp
+  ASSERT_EQ(scene.animations.size(), 1u);
+  ASSERT_EQ(scene.animations[0].morphChannels.size(), 1u);
+  const MorphChannel& c = scene.animations[0].morphChannels[0];
+  EXPECT_EQ(c.times, (std::vector<double>{0, 1000}));
+  EXPECT_EQ(c.counts, (std::vector<uint32_t>{1, 1}));
+  EXPECT_EQ(c.targets, (std::vector<uint32_t>{0, 0}));
+  ASSERT_EQ(c.weights.size(), 2u);
+  EXPECT_EQ(c.weights[0], 0);
+  EXPECT_TRUE(std::isnan(c.weights[1]));
 }
 
 TEST_F(ReaderProcessTest, AssimpsRefusalIsTheCause) {
