@@ -149,8 +149,9 @@ TEST_F(MorphImportTest, StrayKeysAndWeightsThatAreNoNumbersAreNamedOnce) {
   EXPECT_EQ(log.Text(), "Info  Import(\"" + kFile +
                             "\"): Not imported: 2 morph key weights naming targets no mesh of their node has.\n"
                             "Warn  Import(\"" +
-                            kFile + "\"): 1 morph weight is not a number; a target's default counts as 0 and a key's "
-                                    "is left out.\n");
+                            kFile +
+                            "\"): 1 morph weight is not a number; a target's default counts as 0 and a key's "
+                            "is left out.\n");
   const std::vector<TSkinPolygonGeometry_I*> leaves = MorphedOf(root);
   ASSERT_EQ(leaves.size(), 1u);
   auto* skin = static_cast<SSkinPolygonGeometry_I*>(leaves[0]->GetSNode());
