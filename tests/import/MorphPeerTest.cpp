@@ -16,7 +16,10 @@
 #include "anim/BlendControl.h"
 #include "core/ResultCode.h"
 #include "geometry/SkinPolygonGeometry.h"
+#include "scene/ImportModelFunction.h"
 #include "scene/ImportModule.h"
+#include "script/lang/Parser.h"
+#include "script/object/ScriptEngine.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRenderEngine.h"
 
@@ -163,6 +166,23 @@ TEST_F(MorphImportTest, StrayKeysAndWeightsThatAreNoNumbersAreNamedOnce) {
   ASSERT_NE(scheduler, nullptr);
   scheduler->Update(0.75);
   EXPECT_EQ(lift->m_weight, 0);
+}
+
+// ImportModel registers each blend control under its target's name: a script sets a target's weight.
+TEST_F(MorphImportTest, AScriptFindsTheBlendControlsByTheirTargetsNames) {
+  Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
+  int errors = 0;
+  Parser::ParseText(engine,
+                    String(("RenderChannel:c . { .SceneRoot ImportModel('" + kFile +
+                            "'); };\nBlendControl:lift.Weight 0.75;")
+                               .c_str()),
+                    String("test"), kParseCountLines, &errors);
+  EXPECT_EQ(errors, 0);
+  auto* lift = As<BlendControl_I>(engine->GetNamespace()->FindObject(String("lift")));
+  ASSERT_NE(lift, nullptr);
+  EXPECT_EQ(lift->m_weight, 0.75f);
+  EXPECT_TRUE(engine->GetNamespace()->FindObject(String("Leaf_2"))->IsA(SSkinPolygonGeometry_I::kClassId));
 }
 
 }  // namespace
