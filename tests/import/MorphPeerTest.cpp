@@ -173,11 +173,11 @@ TEST_F(MorphImportTest, AScriptFindsTheBlendControlsByTheirTargetsNames) {
   Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
   ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
   int errors = 0;
-  Parser::ParseText(engine,
-                    String(("RenderChannel:c . { .SceneRoot ImportModel('" + kFile +
-                            "'); };\nBlendControl:lift.Weight 0.75;")
-                               .c_str()),
-                    String("test"), kParseCountLines, &errors);
+  Parser::ParseText(
+      engine,
+      String(
+          ("RenderChannel:c . { .SceneRoot ImportModel('" + kFile + "'); };\nBlendControl:lift.Weight 0.75;").c_str()),
+      String("test"), kParseCountLines, &errors);
   EXPECT_EQ(errors, 0);
   auto* lift = As<BlendControl_I>(engine->GetNamespace()->FindObject(String("lift")));
   ASSERT_NE(lift, nullptr);
