@@ -62,19 +62,23 @@ std::vector<std::pair<float, Vector3f>> VectorKeys(const Keys& keys, double seco
   return out;
 }
 
-// The keys of a morph channel that set `target`, in seconds, sorted, keys with a non-finite time or weight
-// dropped.
-std::vector<std::pair<float, float>> WeightKeys(const MorphChannel& c, uint32_t target, double secondsPerTick) {
-  std::vector<std::pair<double, float>> keys;
+// A morph channel's keys target by target (`targets` of them), in seconds, sorted, keys with a non-finite
+// time or weight dropped: one pass over the channel's pairs.
+std::vector<std::vector<std::pair<float, float>>> WeightKeys(const MorphChannel& c, size_t targets,
+                                                             double secondsPerTick) {
+  std::vector<std::vector<std::pair<double, float>>> byTarget(targets);
   size_t pair = 0;
   for (size_t k = 0; k < c.times.size(); ++k)
     for (uint32_t i = 0; i < c.counts[k]; ++i, ++pair)
-      if (c.targets[pair] == target && std::isfinite(c.times[k]) && std::isfinite(c.weights[pair]))
-        keys.emplace_back(c.times[k], c.weights[pair]);
-  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<std::pair<float, float>> out;
-  out.reserve(keys.size());
-  for (const auto& [ticks, weight] : keys) out.emplace_back(float(ticks * secondsPerTick), weight);
+      if (c.targets[pair] < targets && std::isfinite(c.times[k]) && std::isfinite(c.weights[pair]))
+        byTarget[c.targets[pair]].emplace_back(c.times[k], c.weights[pair]);
+  std::vector<std::vector<std::pair<float, float>>> out(targets);
+  for (size_t t = 0; t < targets; ++t) {
+    auto& keys = byTarget[t];
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    out[t].reserve(keys.size());
+    for (const auto& [ticks, weight] : keys) out[t].emplace_back(float(ticks * secondsPerTick), weight);
+  }
   return out;
 }
 
@@ -115,18 +119,23 @@ class Clips {
     // A morph channel drives the blend controls of its node's meshes, target by target; of two channels
     // reaching one control (a mesh shared by two nodes, or named twice), the first drives it.
     std::unordered_set<const BlendControl_I*> driven;
-    for (const MorphChannel& c : a.morphChannels)
+    for (const MorphChannel& c : a.morphChannels) {
+      size_t targets = 0;
+      for (uint32_t mesh : m_scene.nodes[c.node].meshes) targets = std::max(targets, m_blends[mesh].size());
+      if (targets == 0) continue;
+      const std::vector<std::vector<std::pair<float, float>>> weights = WeightKeys(c, targets, secondsPerTick);
       for (uint32_t mesh : m_scene.nodes[c.node].meshes) {
         const std::vector<Obj<BlendControl_I>>& controls = m_blends[mesh];
         if (controls.empty() || !driven.insert(controls[0].Get()).second) continue;
         for (size_t t = 0; t < controls.size(); ++t) {
-          const std::vector<std::pair<float, float>> keys = WeightKeys(c, uint32_t(t), secondsPerTick);
+          const std::vector<std::pair<float, float>>& keys = weights[t];
           if (keys.empty()) continue;  // the target keeps its default weight
           last = std::max(last, double(keys.back().first));
           library->SetCurve(curve, LinearSpline<SplineScalarf_I, KeyScalarf>(keys));
           library->SetGroupPort(curve++, Port(controls[t].Get(), kMemberBlendControlWeight));
         }
       }
+    }
     if (cut)
       LogWarn("Import(\"", m_file.c_str(), "\"): animation \"", a.name.c_str(),
               "\" turns too far between keys to follow ", "within ", kRotationToleranceDegrees,

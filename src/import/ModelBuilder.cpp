@@ -98,6 +98,9 @@ bool CheckScene(const Scene& s, std::string& error) {
         if (v >= vertices) return error = which + " weighs vertex " + std::to_string(v), false;
     }
   }
+  std::vector<size_t> nodeTargets(s.nodes.size());  // the most targets a mesh of each node has
+  for (size_t i = 0; i < s.nodes.size(); ++i)
+    for (uint32_t m : s.nodes[i].meshes) nodeTargets[i] = std::max(nodeTargets[i], s.meshes[m].targets.size());
   for (size_t i = 0; i < s.animations.size(); ++i) {
     const std::string which = "animation " + std::to_string(i);
     for (const Channel& c : s.animations[i].channels)
@@ -108,8 +111,7 @@ bool CheckScene(const Scene& s, std::string& error) {
       for (uint32_t count : c.counts) pairs += count;
       if (c.counts.size() != c.times.size() || pairs != c.targets.size() || pairs != c.weights.size())
         return error = which + " has a morph channel of unequal lengths", false;
-      size_t targets = 0;
-      for (uint32_t m : s.nodes[c.node].meshes) targets = std::max(targets, s.meshes[m].targets.size());
+      const size_t targets = nodeTargets[c.node];
       for (uint32_t t : c.targets)
         if (t >= targets)
           return error = which + " names morph target " + std::to_string(t) + " of " + std::to_string(targets), false;

@@ -294,15 +294,14 @@ void Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
 
 // Morph channels name the node whose meshes they morph; a channel naming no node moves nothing, and a
 // target index no mesh of its node has is dropped from its key (and counted in `left`).
-void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, uint32_t>& nodeOf, Animation& out,
-                   const Scene& scene, MorphsLeftOut& left) {
+void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, uint32_t>& nodeOf,
+                   const std::vector<size_t>& nodeTargets, Animation& out, MorphsLeftOut& left) {
   for (unsigned c = 0; c < a.mNumMorphMeshChannels && a.mMorphMeshChannels && c < kMaxItems; ++c) {
     const aiMeshMorphAnim* channel = a.mMorphMeshChannels[c];
     if (!channel) continue;
     const auto node = nodeOf.find(Text(channel->mName));
     if (node == nodeOf.end()) continue;
-    size_t targets = 0;
-    for (uint32_t m : scene.nodes[node->second].meshes) targets = std::max(targets, scene.meshes[m].targets.size());
+    const size_t targets = nodeTargets[node->second];
     MorphChannel& ch = out.morphChannels.emplace_back();
     ch.node = node->second;
     for (unsigned k = 0; k < channel->mNumKeys && channel->mKeys && k < kMaxItems; ++k) {
@@ -332,6 +331,9 @@ void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
 void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
   std::unordered_map<std::string, uint32_t> nodeOf;
   for (size_t i = scene.nodes.size(); i-- > 0;) nodeOf[scene.nodes[i].name] = static_cast<uint32_t>(i);
+  std::vector<size_t> nodeTargets(scene.nodes.size());  // the most targets a mesh of each node has
+  for (size_t i = 0; i < scene.nodes.size(); ++i)
+    for (uint32_t m : scene.nodes[i].meshes) nodeTargets[i] = std::max(nodeTargets[i], scene.meshes[m].targets.size());
   auto vector3 = [](const aiVector3D& v, std::vector<float>& out) { out.insert(out.end(), {v.x, v.y, v.z}); };
   auto quaternion = [](const aiQuaternion& q, std::vector<float>& out) { out.insert(out.end(), {q.w, q.x, q.y, q.z}); };
   for (unsigned i = 0; i < source.mNumAnimations && source.mAnimations && i < kMaxItems; ++i) {
@@ -355,7 +357,7 @@ void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
       KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion);
       KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3);
     }
-    MorphChannels(*a, nodeOf, out, scene, left);
+    MorphChannels(*a, nodeOf, nodeTargets, out, left);
     scene.animations.push_back(std::move(out));
   }
 }

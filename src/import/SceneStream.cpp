@@ -537,8 +537,17 @@ bool ReadKeys(In& in, const std::string& what, size_t width, Keys& k) {
          in.Array(k.values, uint64_t{n} * width, what + "'s values");
 }
 
+// The most morph targets a mesh of each node has: what a morph channel of the node may name.
+std::vector<size_t> NodeTargets(const Scene& scene) {
+  std::vector<size_t> out(scene.nodes.size());
+  for (size_t i = 0; i < scene.nodes.size(); ++i)
+    for (uint32_t m : scene.nodes[i].meshes) out[i] = std::max(out[i], scene.meshes[m].targets.size());
+  return out;
+}
+
 // A morph channel's keys; each target index below the most targets a mesh of the channel's node has.
-bool ReadMorphChannel(In& in, const std::string& what, const Scene& scene, MorphChannel& ch) {
+bool ReadMorphChannel(In& in, const std::string& what, const Scene& scene, const std::vector<size_t>& nodeTargets,
+                      MorphChannel& ch) {
   uint32_t keys = 0;
   if (!in.U32(ch.node)) return false;
   if (ch.node >= scene.nodes.size())
@@ -553,15 +562,14 @@ bool ReadMorphChannel(In& in, const std::string& what, const Scene& scene, Morph
                       std::to_string(kMaxMorphPairs));
   if (!in.Array(ch.targets, pairs, what + "'s targets") || !in.Array(ch.weights, pairs, what + "'s weights"))
     return false;
-  size_t targets = 0;
-  for (uint32_t m : scene.nodes[ch.node].meshes) targets = std::max(targets, scene.meshes[m].targets.size());
+  const size_t targets = nodeTargets[ch.node];
   for (uint32_t t : ch.targets)
     if (t >= targets)
       return in.Damaged(what + " names morph target " + std::to_string(t) + " of " + std::to_string(targets));
   return true;
 }
 
-bool ReadAnimation(In& in, size_t i, const Scene& scene, Animation& a) {
+bool ReadAnimation(In& in, size_t i, const Scene& scene, const std::vector<size_t>& nodeTargets, Animation& a) {
   const size_t nodes = scene.nodes.size();
   uint32_t channels = 0;
   if (!in.Str(a.name, "an animation's name") || !in.Get(&a.duration, sizeof a.duration) ||
@@ -583,7 +591,7 @@ bool ReadAnimation(In& in, size_t i, const Scene& scene, Animation& a) {
   uint32_t morphs = 0;
   if (!in.Items(morphs, "morph channels of an animation")) return false;
   for (uint32_t c = 0; c < morphs; ++c)
-    if (!ReadMorphChannel(in, Item("animation", i) + "'s morph channel " + std::to_string(c), scene,
+    if (!ReadMorphChannel(in, Item("animation", i) + "'s morph channel " + std::to_string(c), scene, nodeTargets,
                           a.morphChannels.emplace_back()))
       return false;
   return true;
@@ -602,7 +610,8 @@ bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
 }
 
 bool ReadBody(In& in, Scene& scene) {
-  std::vector<bool> skinned;  // meshes a skin has named, filled once the meshes are read
+  std::vector<bool> skinned;        // meshes a skin has named, filled once the meshes are read
+  std::vector<size_t> nodeTargets;  // what a morph channel of each node may name, once the nodes are read
   if (!ReadItems(in, "textures", scene.textures, [&](size_t i, Texture& t) { return ReadTexture(in, i, t); }) ||
       !ReadItems(in, "materials", scene.materials,
                  [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
@@ -616,7 +625,10 @@ bool ReadBody(In& in, Scene& scene) {
                  [&](size_t i, Light& l) { return ReadLight(in, i, scene.nodes.size(), l); }) ||
       !ReadItems(in, "skins", scene.skins, [&](size_t i, Skin& s) { return ReadSkin(in, i, scene, skinned, s); }) ||
       !ReadItems(in, "animations", scene.animations,
-                 [&](size_t i, Animation& a) { return ReadAnimation(in, i, scene, a); }) ||
+                 [&](size_t i, Animation& a) {
+                   if (nodeTargets.size() != scene.nodes.size()) nodeTargets = NodeTargets(scene);
+                   return ReadAnimation(in, i, scene, nodeTargets, a);
+                 }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");
