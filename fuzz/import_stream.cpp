@@ -52,6 +52,11 @@ void CheckScene(const Scene& s) {
     if (m.indices.size() % m.primitive != 0) abort();
     for (uint32_t i : m.indices)
       if (i >= m.positions.size() / 3) abort();
+    if (m.targets.size() > kMaxMorphTargets) abort();
+    for (const MorphTarget& t : m.targets)
+      if ((!t.positionDeltas.empty() && t.positionDeltas.size() != m.positions.size()) ||
+          (!t.normalDeltas.empty() && t.normalDeltas.size() != m.normals.size()))
+        abort();
   }
   for (const Material& m : s.materials)
     if (m.diffuseTexture >= static_cast<int32_t>(s.textures.size())) abort();
@@ -71,7 +76,7 @@ void CheckScene(const Scene& s) {
         if (v >= s.meshes[skin.mesh].positions.size() / 3) abort();
     }
   }
-  for (const Animation& a : s.animations)
+  for (const Animation& a : s.animations) {
     for (const Channel& c : a.channels) {
       if (c.node >= s.nodes.size() || c.preState > 3 || c.postState > 3) abort();
       if (c.translation.values.size() != c.translation.times.size() * 3 ||
@@ -79,6 +84,17 @@ void CheckScene(const Scene& s) {
           c.scaling.values.size() != c.scaling.times.size() * 3)
         abort();
     }
+    for (const MorphChannel& c : a.morphChannels) {
+      if (c.node >= s.nodes.size() || c.counts.size() != c.times.size()) abort();
+      uint64_t pairs = 0;
+      for (uint32_t n : c.counts) pairs += n;
+      if (pairs != c.targets.size() || pairs != c.weights.size()) abort();
+      size_t targets = 0;
+      for (uint32_t m : s.nodes[c.node].meshes) targets = std::max(targets, s.meshes[m].targets.size());
+      for (uint32_t t : c.targets)
+        if (t >= targets) abort();
+    }
+  }
 }
 
 }  // namespace

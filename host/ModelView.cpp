@@ -114,9 +114,11 @@ void AddGeometry(ModelSummary& s, TPolygonGeometry_I* g, const Matrix4f& world,
   std::vector<bool> used(size_t(p->m_vertices.Count()), p->m_indices.IsEmpty());
   for (int32_t index : p->m_indices)
     if (index >= 0 && index < p->m_vertices.Count()) used[size_t(index)] = true;
-  // A skin draws where its joints put it, not where its node stands.
+  // A skin draws where its joints put it, not where its node stands; one without joints (blend shapes
+  // alone) draws where its node stands.
   std::vector<Vector3f> skinned;
-  if (auto* skin = As<TSkinPolygonGeometry_I>(g); skin && p->IsA(SSkinPolygonGeometry_I::kClassId))
+  if (auto* skin = As<TSkinPolygonGeometry_I>(g);
+      skin && !skin->m_joints.IsEmpty() && p->IsA(SSkinPolygonGeometry_I::kClassId))
     skinned = SkinnedPositions(skin, static_cast<SSkinPolygonGeometry_I*>(p));
   for (int32_t i = 0; i < p->m_vertices.Count(); ++i) {
     if (!used[size_t(i)]) continue;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_set>
 #include <utility>
 
 #include "anim/AnimationClip.h"
 #include "anim/AnimationLibrary.h"
 #include "anim/ConnectionGroup.h"
+#include "anim/SplineScalarf.h"
 #include "anim/SplineVector3f.h"
 #include "core/Log.h"
 #include "import/RotationKeys.h"
@@ -27,14 +29,15 @@ Obj<T> Make() {
 
 // Linear segments: each key's tangents are the differences to its neighbours (the Hermite segment with
 // both tangents b - a is the straight line from a to b).
-Obj<SplineVector3f_I> LinearSpline(const std::vector<std::pair<float, Vector3f>>& keys) {
-  Obj<SplineVector3f_I> s = Make<SplineVector3f_I>();
+template <class Spline, class Key, class V>
+Obj<Spline> LinearSpline(const std::vector<std::pair<float, V>>& keys) {
+  Obj<Spline> s = Make<Spline>();
   for (size_t i = 0; i < keys.size(); ++i) {
-    KeyVector3f k;
+    Key k;
     k.time = keys[i].first;
     k.value = keys[i].second;
-    k.inTangent = i > 0 ? keys[i].second - keys[i - 1].second : Vector3f{0, 0, 0};
-    k.outTangent = i + 1 < keys.size() ? keys[i + 1].second - keys[i].second : Vector3f{0, 0, 0};
+    k.inTangent = i > 0 ? keys[i].second - keys[i - 1].second : V{};
+    k.outTangent = i + 1 < keys.size() ? keys[i + 1].second - keys[i].second : V{};
     s->AppendKey(k);
   }
   return s;
@@ -59,9 +62,31 @@ std::vector<std::pair<float, Vector3f>> VectorKeys(const Keys& keys, double seco
   return out;
 }
 
+// A morph channel's keys target by target (`targets` of them), in seconds, sorted, keys with a non-finite
+// time or weight dropped: one pass over the channel's pairs.
+std::vector<std::vector<std::pair<float, float>>> WeightKeys(const MorphChannel& c, size_t targets,
+                                                             double secondsPerTick) {
+  std::vector<std::vector<std::pair<double, float>>> byTarget(targets);
+  size_t pair = 0;
+  for (size_t k = 0; k < c.times.size(); ++k)
+    for (uint32_t i = 0; i < c.counts[k]; ++i, ++pair)
+      if (c.targets[pair] < targets && std::isfinite(c.times[k]) && std::isfinite(c.weights[pair]))
+        byTarget[c.targets[pair]].emplace_back(c.times[k], c.weights[pair]);
+  std::vector<std::vector<std::pair<float, float>>> out(targets);
+  for (size_t t = 0; t < targets; ++t) {
+    auto& keys = byTarget[t];
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    out[t].reserve(keys.size());
+    for (const auto& [ticks, weight] : keys) out[t].emplace_back(float(ticks * secondsPerTick), weight);
+  }
+  return out;
+}
+
 class Clips {
  public:
-  Clips(const std::vector<Obj<TBaseTransform_I>>& nodes, const std::string& file) : m_nodes(nodes), m_file(file) {
+  Clips(const Scene& scene, const std::vector<Obj<TBaseTransform_I>>& nodes,
+        const std::vector<std::vector<Obj<BlendControl_I>>>& blends, const std::string& file)
+      : m_scene(scene), m_nodes(nodes), m_blends(blends), m_file(file) {
     m_group = Make<ConnectionGroup_I>();
   }
 
@@ -73,8 +98,8 @@ class Clips {
     auto add = [&](uint32_t node, uint32_t member, const std::vector<std::pair<float, Vector3f>>& keys) {
       if (keys.empty()) return;  // the node keeps its own value
       last = std::max(last, double(keys.back().first));
-      library->SetCurve(curve, LinearSpline(keys));
-      library->SetGroupPort(curve++, Port(node, member));
+      library->SetCurve(curve, LinearSpline<SplineVector3f_I, KeyVector3f>(keys));
+      library->SetGroupPort(curve++, Port(m_nodes[node]->GetSNode(), member));
     };
     bool cut = false;
     std::vector<bool> moved(m_nodes.size());
@@ -91,6 +116,26 @@ class Clips {
       add(c.node, kMemberSSimpleTransformRotation, rotation);
       add(c.node, kMemberSSimpleTransformScaling, VectorKeys(c.scaling, secondsPerTick));
     }
+    // A morph channel drives the blend controls of its node's meshes, target by target; of two channels
+    // reaching one control (a mesh shared by two nodes, or named twice), the first drives it.
+    std::unordered_set<const BlendControl_I*> driven;
+    for (const MorphChannel& c : a.morphChannels) {
+      size_t targets = 0;
+      for (uint32_t mesh : m_scene.nodes[c.node].meshes) targets = std::max(targets, m_blends[mesh].size());
+      if (targets == 0) continue;
+      const std::vector<std::vector<std::pair<float, float>>> weights = WeightKeys(c, targets, secondsPerTick);
+      for (uint32_t mesh : m_scene.nodes[c.node].meshes) {
+        const std::vector<Obj<BlendControl_I>>& controls = m_blends[mesh];
+        if (controls.empty() || !driven.insert(controls[0].Get()).second) continue;
+        for (size_t t = 0; t < controls.size(); ++t) {
+          const std::vector<std::pair<float, float>>& keys = weights[t];
+          if (keys.empty()) continue;  // the target keeps its default weight
+          last = std::max(last, double(keys.back().first));
+          library->SetCurve(curve, LinearSpline<SplineScalarf_I, KeyScalarf>(keys));
+          library->SetGroupPort(curve++, Port(controls[t].Get(), kMemberBlendControlWeight));
+        }
+      }
+    }
     if (cut)
       LogWarn("Import(\"", m_file.c_str(), "\"): animation \"", a.name.c_str(),
               "\" turns too far between keys to follow ", "within ", kRotationToleranceDegrees,
@@ -105,21 +150,25 @@ class Clips {
   const Obj<ConnectionGroup_I>& Group() const { return m_group; }
 
  private:
-  // The group's connection of a node's transform member, made on first use.
-  int32_t Port(uint32_t node, uint32_t member) {
-    const auto [at, added] = m_ports.try_emplace({node, member}, int32_t(m_group->m_connections.Count()));
+  // The group's connection of an object's member (a node's transform, a blend control), made on first use.
+  int32_t Port(ScriptObject* object, uint32_t member) {
+    const auto [at, added] = m_ports.try_emplace({object, member}, int32_t(m_group->m_connections.Count()));
     if (added) {
       CGConnection& c = m_group->m_connections.AppendNew();
-      c.object = Obj<ScriptObject>(m_nodes[node]->GetSNode());
+      c.object = Obj<ScriptObject>(object);
       c.member = member;
     }
     return at->second;
   }
 
+  static constexpr uint32_t kMemberBlendControlWeight = 0x01FFF08E;
+
+  const Scene& m_scene;
   const std::vector<Obj<TBaseTransform_I>>& m_nodes;
+  const std::vector<std::vector<Obj<BlendControl_I>>>& m_blends;
   const std::string& m_file;
   Obj<ConnectionGroup_I> m_group;
-  std::map<std::pair<uint32_t, uint32_t>, int32_t> m_ports;
+  std::map<std::pair<const ScriptObject*, uint32_t>, int32_t> m_ports;
 };
 
 }  // namespace
@@ -129,9 +178,10 @@ double TicksPerSecond(const Animation& a) {
 }
 
 Obj<AnimationScheduler_I> BuildClips(const Scene& scene, const std::vector<Obj<TBaseTransform_I>>& nodes,
-                                     NamePool& names, const std::string& file) {
+                                     const std::vector<std::vector<Obj<BlendControl_I>>>& blends, NamePool& names,
+                                     const std::string& file) {
   if (scene.animations.empty()) return Obj<AnimationScheduler_I>();
-  Clips clips(nodes, file);
+  Clips clips(scene, nodes, blends, file);
   Obj<AnimationScheduler_I> scheduler = Make<AnimationScheduler_I>();
   scheduler->m_connectionGroup = clips.Group();
   for (const Animation& a : scene.animations) {

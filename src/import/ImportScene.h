@@ -39,6 +39,15 @@ struct Material {
   uint32_t diffuseUVSet = 0;    // which texture-coordinate set it reads (0 or 1)
 };
 
+// A morph target of a mesh (Assimp's animation mesh): what it moves each vertex by when its weight is 1,
+// the mesh drawing base + the sum of weight x delta over its targets.
+struct MorphTarget {
+  std::string name;                   // as the file names it, or empty
+  float weight = 0;                   // the mesh's default weight of the target
+  std::vector<float> positionDeltas;  // 3 floats a vertex of the mesh, or empty
+  std::vector<float> normalDeltas;    // 3 floats a vertex of the mesh, or empty (only where the mesh has normals)
+};
+
 // One primitive type a mesh: 1 points, 2 lines, 3 triangles (the engine's Point, Line, Triangle).
 struct Mesh {
   std::string name;
@@ -49,6 +58,7 @@ struct Mesh {
   std::vector<float> uv[2];       // 2 a vertex each, or empty; (0, 0) is the image's bottom-left corner
   std::vector<float> colors;      // 4 a vertex (RGBA 0..1), or empty
   std::vector<uint32_t> indices;  // `primitive` indices a face, each below the vertex count
+  std::vector<MorphTarget> targets;
 };
 
 // A node of the file's tree. Nodes are listed parents first; node 0 is the root (parent -1).
@@ -114,11 +124,23 @@ struct Channel {
   Keys translation, rotation, scaling;
 };
 
+// What an animation does to the morph targets of one node's meshes (Assimp's aiMeshMorphAnim): key k at
+// `times[k]` ticks sets `counts[k]` targets, its pairs following those of the keys before it in `targets`
+// (indices into each mesh's targets) and `weights`. A target no key names keeps its default weight.
+struct MorphChannel {
+  uint32_t node = 0;  // index into Scene::nodes
+  std::vector<double> times;
+  std::vector<uint32_t> counts;
+  std::vector<uint32_t> targets;
+  std::vector<float> weights;
+};
+
 struct Animation {
   std::string name;
   double duration = 0;        // in ticks
   double ticksPerSecond = 0;  // as the file gives it; 0 when it gives none
   std::vector<Channel> channels;
+  std::vector<MorphChannel> morphChannels;
 };
 
 struct Scene {

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "anim/BlendControl.h"
 #include "core/Log.h"
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
@@ -67,6 +68,12 @@ bool CheckScene(const Scene& s, std::string& error) {
         return error = which + " has index " + std::to_string(index) + " of " + std::to_string(n) + " vertices", false;
     if (m.material >= s.materials.size() && !(s.materials.empty() && m.material == 0))
       return error = which + " names material " + std::to_string(m.material), false;
+    for (size_t t = 0; t < m.targets.size(); ++t) {
+      const MorphTarget& target = m.targets[t];
+      if ((!target.positionDeltas.empty() && target.positionDeltas.size() != 3 * n) ||
+          (!target.normalDeltas.empty() && target.normalDeltas.size() != m.normals.size()))
+        return error = which + "'s morph target " + std::to_string(t) + " moves another number of vertices", false;
+    }
   }
   for (size_t i = 0; i < s.cameras.size(); ++i)
     if (s.cameras[i].node >= s.nodes.size())
@@ -91,10 +98,25 @@ bool CheckScene(const Scene& s, std::string& error) {
         if (v >= vertices) return error = which + " weighs vertex " + std::to_string(v), false;
     }
   }
-  for (size_t i = 0; i < s.animations.size(); ++i)
+  std::vector<size_t> nodeTargets(s.nodes.size());  // the most targets a mesh of each node has
+  for (size_t i = 0; i < s.nodes.size(); ++i)
+    for (uint32_t m : s.nodes[i].meshes) nodeTargets[i] = std::max(nodeTargets[i], s.meshes[m].targets.size());
+  for (size_t i = 0; i < s.animations.size(); ++i) {
+    const std::string which = "animation " + std::to_string(i);
     for (const Channel& c : s.animations[i].channels)
-      if (c.node >= s.nodes.size())
-        return error = "animation " + std::to_string(i) + " names node " + std::to_string(c.node), false;
+      if (c.node >= s.nodes.size()) return error = which + " names node " + std::to_string(c.node), false;
+    for (const MorphChannel& c : s.animations[i].morphChannels) {
+      if (c.node >= s.nodes.size()) return error = which + " names node " + std::to_string(c.node), false;
+      uint64_t pairs = 0;
+      for (uint32_t count : c.counts) pairs += count;
+      if (c.counts.size() != c.times.size() || pairs != c.targets.size() || pairs != c.weights.size())
+        return error = which + " has a morph channel of unequal lengths", false;
+      const size_t targets = nodeTargets[c.node];
+      for (uint32_t t : c.targets)
+        if (t >= targets)
+          return error = which + " names morph target " + std::to_string(t) + " of " + std::to_string(targets), false;
+    }
+  }
   for (size_t i = 0; i < s.materials.size(); ++i) {
     const Material& m = s.materials[i];
     if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && size_t(m.diffuseTexture) >= s.textures.size()))
@@ -116,6 +138,7 @@ class Builder {
     for (const Mesh& m : scene.meshes) m_meshNames.push_back(m_names.Take(m.name, "mesh"));
     for (const Material& m : scene.materials) m_materialNames.push_back(m_names.Take(m.name, "material"));
     m_geometries.resize(scene.meshes.size());
+    m_blends.resize(scene.meshes.size());
     m_shaders.resize(std::max<size_t>(scene.materials.size(), 1));
     m_warned.resize(scene.textures.size());
     // The bones' nodes, and the nodes of skinned meshes (which carry the vertices no bone weighs), are
@@ -153,7 +176,8 @@ class Builder {
     const std::vector<Obj<TBaseTransform_I>>& nodes = m_nodes;
     for (const Camera& c : m_scene.cameras) AddCamera(nodes[c.node], c);
     AddLights(nodes);
-    Obj<AnimationScheduler_I> clips = BuildClips(m_scene, nodes, m_names, m_file);
+    WarnNonFiniteWeights();
+    Obj<AnimationScheduler_I> clips = BuildClips(m_scene, nodes, m_blends, m_names, m_file);
     if (scheduler) *scheduler = Obj<ScriptObject>(clips.Get());
     return Obj<ScriptObject>(nodes[0].Get());
   }
@@ -269,12 +293,21 @@ class Builder {
     TBaseTransform_I* parent = m_nodes[node];
     const int32_t skin = m_skinOf[meshIndex];
     Obj<SPolygonGeometry_I>& shared = m_geometries[meshIndex];
+    const bool morphs = !mesh.targets.empty();
     if (shared.IsNil()) {
-      shared = skin < 0 ? MakeGeometry(Make<SPolygonGeometry_I>(), mesh, m_meshNames[meshIndex])
-                        : MakeSkin(m_scene.skins[size_t(skin)], mesh, m_meshNames[meshIndex]);
+      if (skin >= 0)
+        shared = MakeSkin(m_scene.skins[size_t(skin)], mesh, m_meshNames[meshIndex]);
+      else if (morphs)
+        shared = MakeGeometry(Make<SSkinPolygonGeometry_I>(), mesh, m_meshNames[meshIndex]);
+      else
+        shared = MakeGeometry(Make<SPolygonGeometry_I>(), mesh, m_meshNames[meshIndex]);
+      if (morphs) AddMorphs(static_cast<SSkinPolygonGeometry_I&>(*shared), meshIndex);
     }
     Obj<TPolygonGeometry_I> g;
-    if (skin < 0) {
+    if (skin < 0 && morphs) {
+      // Blend shapes without joints: the blended mesh is drawn where the node stands.
+      g = Obj<TPolygonGeometry_I>(Make<TSkinPolygonGeometry_I>().Get());
+    } else if (skin < 0) {
       g = Make<TPolygonGeometry_I>();
     } else {
       Obj<TSkinPolygonGeometry_I> t = Make<TSkinPolygonGeometry_I>();
@@ -328,6 +361,48 @@ class Builder {
       if (!(sum[v] > 0)) rest->m_data[int32_t(v)] = 1;
     s->SetBindMatrixInverseAt(int32_t(skin.bones.size()), kIdentityMatrix4f);
     return Obj<SPolygonGeometry_I>(s.Get());
+  }
+
+  // The mesh's morph targets as blend shapes: blend k's position deltas (usage 0xA0000 + k) and normal
+  // deltas (0xB0000 + k) weighted by entry k of BlendControl, one BlendControl a target, named after it
+  // and holding its default weight (0 when that is not a number).
+  void AddMorphs(SSkinPolygonGeometry_I& s, uint32_t meshIndex) {
+    const Mesh& mesh = m_scene.meshes[meshIndex];
+    const auto n = int32_t(mesh.positions.size() / 3);
+    std::vector<Obj<BlendControl_I>>& blends = m_blends[meshIndex];
+    int32_t slot = s.GetVertexDataCount();
+    auto stream = [&](uint32_t kind, uint32_t k, const std::vector<float>& deltas) {
+      if (deltas.empty()) return;
+      Obj<VertexDataVector3f_I> d = Make<VertexDataVector3f_I>();
+      d->m_usage = VertexUsageWord(kind, k);
+      d->m_data = Vectors3(deltas, n);
+      s.SetVertexDataAt(slot++, d);
+    };
+    for (size_t t = 0; t < mesh.targets.size(); ++t) {
+      const MorphTarget& target = mesh.targets[t];
+      Obj<BlendControl_I> control = Make<BlendControl_I>();
+      const std::string made = m_meshNames[meshIndex] + "_target" + std::to_string(t);
+      control->m_name = String(m_names.Take(target.name.empty() ? made : target.name, "target").c_str());
+      control->m_weight = std::isfinite(target.weight) ? target.weight : 0.0f;
+      stream(kVertexUsagePositionDeltas, uint32_t(t), target.positionDeltas);
+      stream(kVertexUsageNormalDeltas, uint32_t(t), target.normalDeltas);
+      s.m_blendControls.Append(Obj<ScriptObject>(control.Get()));
+      blends.push_back(control);
+    }
+  }
+
+  // Weights that are not numbers, named once for the whole file: a target's counts as 0, a key's is
+  // left out of its curve.
+  void WarnNonFiniteWeights() const {
+    size_t bad = 0;
+    for (const Mesh& m : m_scene.meshes)
+      for (const MorphTarget& t : m.targets) bad += !std::isfinite(t.weight);
+    for (const Animation& a : m_scene.animations)
+      for (const MorphChannel& c : a.morphChannels)
+        for (float w : c.weights) bad += !std::isfinite(w);
+    if (bad)
+      LogWarn("Import(\"", m_file.c_str(), "\"): ", bad, bad == 1 ? " morph weight is" : " morph weights are",
+              " not a number; a target's default counts as 0 and a key's is left out.");
   }
 
   template <class S>
@@ -438,6 +513,7 @@ class Builder {
   NamePool m_names;
   std::vector<std::string> m_nodeNames, m_meshNames, m_materialNames;
   std::vector<Obj<SPolygonGeometry_I>> m_geometries;
+  std::vector<std::vector<Obj<BlendControl_I>>> m_blends;     // each mesh's, one a morph target
   std::vector<std::array<Obj<RenderShader_I>, 2>> m_shaders;  // unlit, lit
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
   std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff

@@ -251,6 +251,75 @@ void Skins(const aiScene& source, Scene& scene) {
   }
 }
 
+// A mesh's morph targets (Assimp's animation meshes) as deltas from the mesh: Assimp gives the vertices
+// and normals a target replaces the mesh's with. A target of another vertex count than its mesh's has no
+// vertex to move and is left out; so are the texture coordinates and colours of targets (the engine
+// blends positions and normals). Both are counted in `leftOut`.
+struct MorphsLeftOut {
+  size_t otherCount = 0, attributes = 0;
+  size_t strayWeights = 0;  // key weights naming a target no mesh of the channel's node has
+};
+
+void Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
+  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i) {
+    const aiMesh* m = source.mMeshes[i];
+    Mesh& mesh = scene.meshes[i];
+    if (!m || !m->mAnimMeshes || mesh.positions.empty()) continue;
+    const size_t n = mesh.positions.size() / 3;
+    for (unsigned t = 0; t < m->mNumAnimMeshes && mesh.targets.size() < kMaxMorphTargets; ++t) {
+      const aiAnimMesh* a = m->mAnimMeshes[t];
+      if (!a) continue;
+      if (a->mNumVertices != n) {
+        ++left.otherCount;
+        continue;
+      }
+      bool other = false;
+      for (unsigned set = 0; set < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++set) other = other || a->mTextureCoords[set];
+      for (unsigned set = 0; set < AI_MAX_NUMBER_OF_COLOR_SETS; ++set) other = other || a->mColors[set];
+      left.attributes += other;
+      MorphTarget& out = mesh.targets.emplace_back();
+      out.name = Text(a->mName);
+      out.weight = a->mWeight;
+      auto deltas = [n](const aiVector3D* to, const std::vector<float>& from, std::vector<float>& into) {
+        if (!to || from.size() != n * 3) return;
+        into.resize(n * 3);
+        for (size_t v = 0; v < n; ++v)
+          for (size_t c = 0; c < 3; ++c) into[v * 3 + c] = (&to[v].x)[c] - from[v * 3 + c];
+      };
+      deltas(a->mVertices, mesh.positions, out.positionDeltas);
+      deltas(a->mNormals, mesh.normals, out.normalDeltas);
+    }
+  }
+}
+
+// Morph channels name the node whose meshes they morph; a channel naming no node moves nothing, and a
+// target index no mesh of its node has is dropped from its key (and counted in `left`).
+void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, uint32_t>& nodeOf,
+                   const std::vector<size_t>& nodeTargets, Animation& out, MorphsLeftOut& left) {
+  for (unsigned c = 0; c < a.mNumMorphMeshChannels && a.mMorphMeshChannels && c < kMaxItems; ++c) {
+    const aiMeshMorphAnim* channel = a.mMorphMeshChannels[c];
+    if (!channel) continue;
+    const auto node = nodeOf.find(Text(channel->mName));
+    if (node == nodeOf.end()) continue;
+    const size_t targets = nodeTargets[node->second];
+    MorphChannel& ch = out.morphChannels.emplace_back();
+    ch.node = node->second;
+    for (unsigned k = 0; k < channel->mNumKeys && channel->mKeys && k < kMaxItems; ++k) {
+      const aiMeshMorphKey& key = channel->mKeys[k];
+      uint32_t count = 0;
+      for (unsigned p = 0; p < key.mNumValuesAndWeights && key.mValues && key.mWeights; ++p) {
+        if (key.mValues[p] >= targets) ++left.strayWeights;
+        if (key.mValues[p] >= targets || ch.targets.size() >= kMaxMorphPairs) continue;
+        ch.targets.push_back(key.mValues[p]);
+        ch.weights.push_back(float(key.mWeights[p]));
+        ++count;
+      }
+      ch.times.push_back(key.mTime);
+      ch.counts.push_back(count);
+    }
+  }
+}
+
 template <class Key, class Copy>
 void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
   for (unsigned k = 0; k < count && keys && k < kMaxItems; ++k) {
@@ -259,9 +328,12 @@ void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
   }
 }
 
-void Animations(const aiScene& source, Scene& scene) {
+void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
   std::unordered_map<std::string, uint32_t> nodeOf;
   for (size_t i = scene.nodes.size(); i-- > 0;) nodeOf[scene.nodes[i].name] = static_cast<uint32_t>(i);
+  std::vector<size_t> nodeTargets(scene.nodes.size());  // the most targets a mesh of each node has
+  for (size_t i = 0; i < scene.nodes.size(); ++i)
+    for (uint32_t m : scene.nodes[i].meshes) nodeTargets[i] = std::max(nodeTargets[i], scene.meshes[m].targets.size());
   auto vector3 = [](const aiVector3D& v, std::vector<float>& out) { out.insert(out.end(), {v.x, v.y, v.z}); };
   auto quaternion = [](const aiQuaternion& q, std::vector<float>& out) { out.insert(out.end(), {q.w, q.x, q.y, q.z}); };
   for (unsigned i = 0; i < source.mNumAnimations && source.mAnimations && i < kMaxItems; ++i) {
@@ -285,17 +357,25 @@ void Animations(const aiScene& source, Scene& scene) {
       KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion);
       KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3);
     }
+    MorphChannels(*a, nodeOf, nodeTargets, out, left);
     scene.animations.push_back(std::move(out));
   }
 }
 
-// What no engine object carries: a mesh's morph targets (Assimp's animation meshes), told in one sentence.
-void LeftOut(const aiScene& source, Scene& scene) {
-  size_t targets = 0;
-  for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i)
-    if (source.mMeshes[i]) targets += source.mMeshes[i]->mNumAnimMeshes;
-  if (targets)
-    scene.leftOut = "Not imported: " + std::to_string(targets) + (targets == 1 ? " morph target." : " morph targets.");
+// What no engine object carries, told in one sentence.
+void LeftOut(const MorphsLeftOut& left, Scene& scene) {
+  auto targets = [](size_t n) { return std::to_string(n) + (n == 1 ? " morph target" : " morph targets"); };
+  std::string parts;
+  if (left.otherCount)
+    parts = targets(left.otherCount) + (left.otherCount == 1 ? " whose vertex count differs from its mesh's"
+                                                             : " whose vertex counts differ from their meshes'");
+  if (left.attributes)
+    parts += (parts.empty() ? "" : "; ") + ("the texture coordinates and colours of " + targets(left.attributes));
+  if (left.strayWeights)
+    parts += (parts.empty() ? "" : "; ") + std::to_string(left.strayWeights) +
+             (left.strayWeights == 1 ? " morph key weight naming a target" : " morph key weights naming targets") +
+             " no mesh of their node has";
+  if (!parts.empty()) scene.leftOut = "Not imported: " + parts + ".";
 }
 
 }  // namespace
@@ -319,8 +399,10 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& sc
   if (!NodesFrom(source, scene, error)) return false;
   CamerasAndLights(source, scene);
   Skins(source, scene);
-  Animations(source, scene);
-  LeftOut(source, scene);
+  MorphsLeftOut left;
+  Morphs(source, scene, left);
+  Animations(source, scene, left);
+  LeftOut(left, scene);
   return true;
 }
 

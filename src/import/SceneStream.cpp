@@ -14,6 +14,7 @@ namespace {
 // Attribute bits of a mesh and flag bits of textures and materials (docs/formats.md).
 constexpr uint8_t kHasNormals = 1, kHasUV0 = 2, kHasUV1 = 4, kHasColors = 8;
 constexpr uint8_t kTextureMissing = 1, kTextureAlpha = 2;
+constexpr uint8_t kTargetPositions = 1, kTargetNormals = 2;
 constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2;
 constexpr size_t kMaterialFloats = 18;
 
@@ -117,6 +118,18 @@ void WriteMesh(Out& out, const Mesh& m) {
   if (has(m.uv[1], 2)) out.Array(m.uv[1]);
   if (has(m.colors, 4)) out.Array(m.colors);
   out.Bytes(m.indices.data(), (m.primitive ? m.indices.size() / m.primitive * m.primitive : 0) * sizeof(uint32_t));
+  const size_t targets = std::min<size_t>(m.targets.size(), kMaxMorphTargets);
+  out.U32(static_cast<uint32_t>(targets));
+  for (size_t t = 0; t < targets; ++t) {
+    const MorphTarget& target = m.targets[t];
+    const bool positions = has(target.positionDeltas, 3);
+    const bool normals = has(m.normals, 3) && has(target.normalDeltas, 3);
+    out.Str(target.name);
+    out.Bytes(&target.weight, sizeof target.weight);
+    out.U8(static_cast<uint8_t>((positions ? kTargetPositions : 0) | (normals ? kTargetNormals : 0)));
+    if (positions) out.Array(target.positionDeltas);
+    if (normals) out.Array(target.normalDeltas);
+  }
 }
 
 void WriteNode(Out& out, const Node& n) {
@@ -191,6 +204,23 @@ void WriteAnimation(Out& out, const Animation& a) {
     WriteKeys(out, ch.translation, 3);
     WriteKeys(out, ch.rotation, 4);
     WriteKeys(out, ch.scaling, 3);
+  }
+  out.U32(Count(a.morphChannels.size()));
+  for (size_t c = 0; c < Count(a.morphChannels.size()); ++c) {
+    const MorphChannel& ch = a.morphChannels[c];
+    uint64_t pairs = 0;
+    for (uint32_t n : ch.counts) pairs += n;
+    const bool fits = ch.counts.size() == ch.times.size() && pairs == ch.targets.size() && pairs == ch.weights.size() &&
+                      pairs <= kMaxMorphPairs;
+    const size_t keys = fits ? Count(ch.times.size()) : 0;
+    pairs = 0;
+    for (size_t k = 0; k < keys; ++k) pairs += ch.counts[k];
+    out.U32(ch.node);
+    out.U32(static_cast<uint32_t>(keys));
+    out.Bytes(ch.times.data(), keys * sizeof(double));
+    out.Bytes(ch.counts.data(), keys * sizeof(uint32_t));
+    out.Bytes(ch.targets.data(), pairs * sizeof(uint32_t));
+    out.Bytes(ch.weights.data(), pairs * sizeof(float));
   }
 }
 
@@ -406,6 +436,26 @@ bool ReadMesh(In& in, size_t i, size_t materials, Mesh& m) {
   if (bad != m.indices.end())
     return in.Damaged(what + " has the index " + std::to_string(*bad) + " for " + std::to_string(vertices) +
                       " vertices");
+  uint32_t targets = 0;
+  if (!in.U32(targets)) return false;
+  if (targets > kMaxMorphTargets)
+    return in.Damaged(what + " announces " + std::to_string(targets) + " morph targets, above the cap of " +
+                      std::to_string(kMaxMorphTargets));
+  for (uint32_t t = 0; t < targets; ++t) {
+    MorphTarget& target = m.targets.emplace_back();
+    const std::string which = what + "'s morph target " + std::to_string(t);
+    uint8_t flags = 0;
+    if (!in.Str(target.name, "a morph target's name") || !in.Get(&target.weight, sizeof target.weight) || !in.U8(flags))
+      return false;
+    if (flags & ~(kTargetPositions | kTargetNormals)) return in.Damaged(which + " has unknown attributes");
+    if ((flags & kTargetNormals) && !(attributes & kHasNormals))
+      return in.Damaged(which + " moves normals the mesh does not have");
+    if ((flags & kTargetPositions) &&
+        !in.Array(target.positionDeltas, uint64_t{vertices} * 3, which + "'s position deltas"))
+      return false;
+    if ((flags & kTargetNormals) && !in.Array(target.normalDeltas, uint64_t{vertices} * 3, which + "'s normal deltas"))
+      return false;
+  }
   return true;
 }
 
@@ -487,7 +537,40 @@ bool ReadKeys(In& in, const std::string& what, size_t width, Keys& k) {
          in.Array(k.values, uint64_t{n} * width, what + "'s values");
 }
 
-bool ReadAnimation(In& in, size_t i, size_t nodes, Animation& a) {
+// The most morph targets a mesh of each node has: what a morph channel of the node may name.
+std::vector<size_t> NodeTargets(const Scene& scene) {
+  std::vector<size_t> out(scene.nodes.size());
+  for (size_t i = 0; i < scene.nodes.size(); ++i)
+    for (uint32_t m : scene.nodes[i].meshes) out[i] = std::max(out[i], scene.meshes[m].targets.size());
+  return out;
+}
+
+// A morph channel's keys; each target index below the most targets a mesh of the channel's node has.
+bool ReadMorphChannel(In& in, const std::string& what, const Scene& scene, const std::vector<size_t>& nodeTargets,
+                      MorphChannel& ch) {
+  uint32_t keys = 0;
+  if (!in.U32(ch.node)) return false;
+  if (ch.node >= scene.nodes.size())
+    return in.Damaged(what + " names node " + std::to_string(ch.node) + " of " + std::to_string(scene.nodes.size()));
+  if (!in.Items(keys, "keys of a morph channel") || !in.Array(ch.times, keys, what + "'s times") ||
+      !in.Array(ch.counts, keys, what + "'s key sizes"))
+    return false;
+  uint64_t pairs = 0;
+  for (uint32_t n : ch.counts) pairs += n;
+  if (pairs > kMaxMorphPairs)
+    return in.Damaged(what + " announces " + std::to_string(pairs) + " target weights, above the cap of " +
+                      std::to_string(kMaxMorphPairs));
+  if (!in.Array(ch.targets, pairs, what + "'s targets") || !in.Array(ch.weights, pairs, what + "'s weights"))
+    return false;
+  const size_t targets = nodeTargets[ch.node];
+  for (uint32_t t : ch.targets)
+    if (t >= targets)
+      return in.Damaged(what + " names morph target " + std::to_string(t) + " of " + std::to_string(targets));
+  return true;
+}
+
+bool ReadAnimation(In& in, size_t i, const Scene& scene, const std::vector<size_t>& nodeTargets, Animation& a) {
+  const size_t nodes = scene.nodes.size();
   uint32_t channels = 0;
   if (!in.Str(a.name, "an animation's name") || !in.Get(&a.duration, sizeof a.duration) ||
       !in.Get(&a.ticksPerSecond, sizeof a.ticksPerSecond) || !in.Items(channels, "channels of an animation"))
@@ -505,6 +588,12 @@ bool ReadAnimation(In& in, size_t i, size_t nodes, Animation& a) {
         !ReadKeys(in, what + "'s rotation", 4, ch.rotation) || !ReadKeys(in, what + "'s scaling", 3, ch.scaling))
       return false;
   }
+  uint32_t morphs = 0;
+  if (!in.Items(morphs, "morph channels of an animation")) return false;
+  for (uint32_t c = 0; c < morphs; ++c)
+    if (!ReadMorphChannel(in, Item("animation", i) + "'s morph channel " + std::to_string(c), scene, nodeTargets,
+                          a.morphChannels.emplace_back()))
+      return false;
   return true;
 }
 
@@ -521,7 +610,8 @@ bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
 }
 
 bool ReadBody(In& in, Scene& scene) {
-  std::vector<bool> skinned;  // meshes a skin has named, filled once the meshes are read
+  std::vector<bool> skinned;        // meshes a skin has named, filled once the meshes are read
+  std::vector<size_t> nodeTargets;  // what a morph channel of each node may name, once the nodes are read
   if (!ReadItems(in, "textures", scene.textures, [&](size_t i, Texture& t) { return ReadTexture(in, i, t); }) ||
       !ReadItems(in, "materials", scene.materials,
                  [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
@@ -535,7 +625,10 @@ bool ReadBody(In& in, Scene& scene) {
                  [&](size_t i, Light& l) { return ReadLight(in, i, scene.nodes.size(), l); }) ||
       !ReadItems(in, "skins", scene.skins, [&](size_t i, Skin& s) { return ReadSkin(in, i, scene, skinned, s); }) ||
       !ReadItems(in, "animations", scene.animations,
-                 [&](size_t i, Animation& a) { return ReadAnimation(in, i, scene.nodes.size(), a); }) ||
+                 [&](size_t i, Animation& a) {
+                   if (nodeTargets.size() != scene.nodes.size()) nodeTargets = NodeTargets(scene);
+                   return ReadAnimation(in, i, scene, nodeTargets, a);
+                 }) ||
       !in.Str(scene.leftOut, "the note of what was left out"))
     return false;
   if (scene.nodes.empty()) return in.Damaged("it has no root node");

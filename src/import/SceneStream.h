@@ -13,7 +13,7 @@ namespace PM::Import {
 
 // How a stream begins: "PMIS", then the version.
 inline constexpr char kStreamMagic[4] = {'P', 'M', 'I', 'S'};
-inline constexpr uint32_t kStreamVersion = 2;
+inline constexpr uint32_t kStreamVersion = 3;
 inline constexpr char kStreamEnd[4] = {'P', 'M', 'I', 'E'};
 
 // What the reader says after the header. The numbers are part of the format.
@@ -30,6 +30,8 @@ inline constexpr uint32_t kMaxStringBytes = 65536;
 inline constexpr uint32_t kMaxItems = 1u << 20;  // textures, materials, meshes, nodes, a node's meshes, cameras, lights
 inline constexpr uint32_t kMaxTextureSide = 32768;
 inline constexpr uint64_t kMaxTexturePixels = uint64_t{1} << 28;
+inline constexpr uint32_t kMaxMorphTargets = 65536;            // a mesh's
+inline constexpr uint64_t kMaxMorphPairs = uint64_t{1} << 24;  // target-weight pairs of a morph channel
 
 // Where the writer's bytes go. False stops the writing (the host went away).
 class ByteSink {

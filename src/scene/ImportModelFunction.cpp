@@ -24,6 +24,8 @@ constexpr int kMaxNameTries = 10000;
 // AnimationScheduler's class and its AnimationClip member.
 constexpr uint32_t kSchedulerClass = ClassId::AnimationScheduler;
 constexpr uint32_t kMemberSchedulerClips = 0x02FFF093;
+// SSkinPolygonGeometry's BlendControl member: the blend shapes' weights, which scripts set by name.
+constexpr uint32_t kMemberSkinBlendControl = 0x03FFF078;
 
 // The namespace imports register their names in; outlives every static that may still call.
 WeakObj<ScriptObject>& Names() {
@@ -52,7 +54,7 @@ void Register(ScriptNamespace* names, ScriptObject* object) {
 }
 
 // The transform and joint nodes of the tree and the S-nodes of its leaves (geometry descriptions, cameras,
-// lights), each once, under their names.
+// lights) with the blend controls of skinned ones, each once, under their names.
 void RegisterTree(ScriptObject* root) {
   ScriptObject* held = Names().Get();
   if (IsNilObject(held)) return;
@@ -65,7 +67,14 @@ void RegisterTree(ScriptObject* root) {
       Register(names, node);
     } else if (!node->IsA(TBranch_I::kClassId) && node->IsA(TNode_I::kClassId)) {
       ScriptObject* s = static_cast<TNode_I*>(node.Get())->GetSNode();
-      if (!IsNilObject(s) && seen.try_emplace(s, -1).second) Register(names, s);
+      if (IsNilObject(s) || !seen.try_emplace(s, -1).second) continue;
+      Register(names, s);
+      // Through the member: the geometry classes lie above this layer.
+      if (s->IsA(ClassId::SSkinPolygonGeometry))
+        for (int32_t i = 0, n = MemberSize(s, kMemberSkinBlendControl); i < n; ++i) {
+          auto control = MemberGetAt<VObject>(s, kMemberSkinBlendControl, i);
+          if (!IsNilObject(control)) Register(names, control);
+        }
     }
   }
 }

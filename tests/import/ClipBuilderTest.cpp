@@ -11,6 +11,7 @@
 #include "anim/AnimationLibrary.h"
 #include "anim/AnimationScheduler.h"
 #include "anim/ConnectionGroup.h"
+#include "geometry/SkinPolygonGeometry.h"
 #include "import/ClipBuilder.h"
 #include "import/ModelBuilder.h"
 #include "import/ReaderProcess.h"
@@ -215,6 +216,67 @@ TEST_F(ClipBuilderTest, EachAnimationIsAClipOfTheSchedulerInSecondsAtTheFilesTic
   EXPECT_NEAR(Settings(root, -1)->m_scaling.y, 2.5, 1e-5);
   scheduler->Update(60);  // past the end: the last keys hold
   EXPECT_NEAR(Settings(root, -1)->m_scaling.z, 3, 1e-5);
+}
+
+// A morph channel's keys drive the Weight of its node's blend controls, each target from the keys that
+// set it: linear between them, held outside, unsorted keys sorted and keys whose weight is not a number
+// left out; a target no key sets keeps its default, and a mesh shared by a second animated node is driven
+// by the first channel alone.
+TEST_F(ClipBuilderTest, MorphKeysDriveTheBlendControlsWeights) {
+  Scene s;
+  s.nodes = {Node("root", -1), Node("face", 0), Node("mirror", 0)};
+  s.nodes[1].meshes = {0};
+  s.nodes[2].meshes = {0};
+  Mesh& m = s.meshes.emplace_back();
+  m.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+  m.indices = {0, 1, 2};
+  for (int t = 0; t < 3; ++t) {
+    MorphTarget& target = m.targets.emplace_back();
+    target.weight = 0.25f;
+    target.positionDeltas = std::vector<float>(9, 1);
+  }
+  s.materials.resize(1);
+  Animation& a = s.animations.emplace_back();
+  a.ticksPerSecond = 10;
+  MorphChannel& c = a.morphChannels.emplace_back();
+  c.node = 1;
+  c.times = {20, 0, 10, 40};  // in ticks, out of order
+  c.counts = {2, 1, 1, 1};
+  c.targets = {0, 1, /*0 s*/ 0, /*1 s*/ 1, /*4 s*/ 0};
+  c.weights = {1, 0.5f, /*0 s*/ 0, /*1 s*/ std::nanf(""), /*4 s*/ 0};
+  MorphChannel& other = a.morphChannels.emplace_back();
+  other.node = 2;
+  other.times = {0};
+  other.counts = {1};
+  other.targets = {2};
+  other.weights = {1};
+
+  std::string error;
+  Obj<ScriptObject> taken;
+  Obj<ScriptObject> root = Import::BuildModel(s, "face.glb", error, &taken);
+  ASSERT_FALSE(root.IsNil()) << error;
+  EXPECT_EQ(TakeLog(),
+            "Warn  Import(\"face.glb\"): 1 morph weight is not a number; a target's default counts as 0 and a "
+            "key's is left out.\n");
+  auto* scheduler = As<AnimationScheduler_I>(taken.Get());
+  ASSERT_NE(scheduler, nullptr);
+  AnimationClip_I* clip = scheduler->m_animationClip[0];
+  EXPECT_DOUBLE_EQ(clip->GetDuration(), 4.0);
+  EXPECT_EQ(clip->m_animationLibrary->GetCurveCount(), 2);  // targets 0 and 1 of the first channel
+  auto* g = static_cast<TNode_I*>(
+      static_cast<TBranch_I*>(static_cast<TBranch_I*>(root.Get())->m_children[0].Get())->m_children[0].Get());
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  auto weight = [&](int k) { return static_cast<BlendControl_I*>(skin->m_blendControls[k].Get())->m_weight; };
+  const struct {
+    double seconds;
+    float w0, w1;
+  } expected[] = {{0, 0, 0.5f}, {1, 0.5f, 0.5f}, {1.5f, 0.75f, 0.5f}, {3, 0.5f, 0.5f}, {50, 0, 0.5f}};
+  for (const auto& e : expected) {
+    scheduler->Update(e.seconds);
+    EXPECT_NEAR(weight(0), e.w0, 1e-6f) << e.seconds << " s";
+    EXPECT_NEAR(weight(1), e.w1, 1e-6f) << e.seconds << " s";
+    EXPECT_EQ(weight(2), 0.25f) << e.seconds << " s";
+  }
 }
 
 TEST_F(ClipBuilderTest, AStillSceneHasNoSchedulerAndAChannelOutsideTheNodesIsRefused) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "ImportTestSupport.h"
+#include "anim/BlendControl.h"
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
 #include "geometry/SkinPolygonGeometry.h"
@@ -25,6 +26,7 @@
 #include "scene/Transform.h"
 #include "scene/VertexData.h"
 #include "scene/VertexDataUsage.h"
+#include "support/RecordingRenderEngine.h"
 
 namespace PM::Test {
 namespace {
@@ -384,6 +386,43 @@ TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
        }},
       {"skin 0 has a bone of unequal lengths",
        [](Scene& s) { s.skins.emplace_back().bones.emplace_back().weights = {1}; }},
+      {"mesh 0's morph target 0 moves another number of vertices",
+       [](Scene& s) {
+         s.meshes[0].targets.emplace_back().positionDeltas = {1, 2, 3};
+       }},
+      {"mesh 0's morph target 0 moves another number of vertices",
+       [](Scene& s) {
+         s.meshes[0].normals.clear();
+         s.meshes[0].targets.emplace_back().normalDeltas = std::vector<float>(9, 1);
+       }},
+      {"animation 0 names node 3", [](Scene& s) { s.animations.emplace_back().morphChannels.emplace_back().node = 3; }},
+      {"animation 0 has a morph channel of unequal lengths",
+       [](Scene& s) {
+         Import::MorphChannel& c = s.animations.emplace_back().morphChannels.emplace_back();
+         c.node = 2;
+         c.times = {0};
+         c.counts = {1};
+       }},
+      {"animation 0 names morph target 1 of 1",
+       [](Scene& s) {
+         s.meshes[0].targets.emplace_back();
+         Import::MorphChannel& c = s.animations.emplace_back().morphChannels.emplace_back();
+         c.node = 2;
+         c.times = {0, 1};
+         c.counts = {1, 1};
+         c.targets = {0, 1};
+         c.weights = {1, 1};
+       }},
+      {"animation 0 names morph target 0 of 0",  // the node has no mesh with targets
+       [](Scene& s) {
+         s.meshes[0].targets.emplace_back();
+         Import::MorphChannel& c = s.animations.emplace_back().morphChannels.emplace_back();
+         c.node = 1;
+         c.times = {0};
+         c.counts = {1};
+         c.targets = {0};
+         c.weights = {1};
+       }},
   };
   for (const Case& c : cases) {
     Scene s;
@@ -485,6 +524,82 @@ TEST_F(ModelBuilderTest, ASkinInItsBindPoseDrawsAsTheUnskinnedMeshAndFollowsItsJ
     EXPECT_NEAR(moved[v].y - bound[v].y, rise[v], 1e-5f) << "vertex " << v;
     EXPECT_NEAR(moved[v].x, bound[v].x, 1e-5f) << "vertex " << v;
   }
+}
+
+// A mesh's morph targets become blend shapes of skinned geometry: without a skin, a skinned geometry with
+// no joints under the mesh's own node (which stays a transform), drawn there with the blends applied.
+TEST_F(ModelBuilderTest, MorphTargetsBecomeBlendShapesWeightedByNamedBlendControls) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("head", 0, {0})};
+  Import::Mesh face = MakeMesh("face");
+  Import::MorphTarget& smile = face.targets.emplace_back();
+  smile.name = "smile";
+  smile.weight = 0.5f;
+  smile.positionDeltas = {0, 0, 2, 0, 0, 0, 0, 0, -4};
+  smile.normalDeltas = {0, 1, 0, 0, 0, 0, 0, 0, 0};
+  Import::MorphTarget& nameless = face.targets.emplace_back();
+  nameless.weight = std::nanf("");
+  nameless.positionDeltas = std::vector<float>(9, 1);
+  Import::MorphTarget again = face.targets[0];  // a name given twice gets the next free one
+  again.weight = 0;
+  face.targets.push_back(again);
+  s.meshes = {face};
+  s.materials.resize(1);
+  std::string error;
+  Obj<ScriptObject> root = Import::BuildModel(s, "face.glb", error);
+  ASSERT_FALSE(root.IsNil()) << error;
+  EXPECT_EQ(TakeLog(),
+            "Warn  Import(\"face.glb\"): 1 morph weight is not a number; a target's default counts as 0 and a "
+            "key's is left out.\n");
+  auto* head = Child(root, 0);
+  EXPECT_FALSE(head->IsA(TJoint_I::kClassId));
+  auto* g = As<TSkinPolygonGeometry_I>(Child(head, 0));
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->m_joints.Count(), 0);
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  ASSERT_EQ(skin->m_blendControls.Count(), 3);
+  const char* names[] = {"smile", "face_target1", "smile_2"};
+  const float weights[] = {0.5f, 0, 0};
+  for (int32_t k = 0; k < 3; ++k) {
+    auto* control = As<BlendControl_I>(skin->m_blendControls[k].Get());
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(Name(control), names[k]);
+    EXPECT_EQ(control->m_weight, weights[k]);
+  }
+  // Position and normal deltas of each target, in the usage words of its blend.
+  std::vector<uint32_t> usages;
+  for (int32_t i = 0; i < skin->GetVertexDataCount(); ++i) usages.push_back(skin->m_vertexData[i]->m_usage);
+  EXPECT_EQ(usages, (std::vector<uint32_t>{0xA0000, 0xB0000, 0xA0001, 0xA0002, 0xB0002}));
+
+  RecordingRenderEngine engine;
+  ASSERT_EQ(skin->DrawSkinned(&engine, g->m_joints, &g->m_colorMul), 1);
+  const RecordedDraw& d = engine.draws.back();
+  EXPECT_EQ(d.positions, (std::vector<Vector3f>{{0, 0, 1}, {1, 0, 0}, {0, 1, -2}}));
+  EXPECT_EQ(d.normals[0], (Vector3f{0, 0.5f, 1}));
+  static_cast<BlendControl_I*>(skin->m_blendControls[1].Get())->m_weight = 1;
+  ASSERT_EQ(skin->DrawSkinned(&engine, g->m_joints, &g->m_colorMul), 1);
+  EXPECT_EQ(engine.draws.back().positions, (std::vector<Vector3f>{{1, 1, 2}, {2, 1, 1}, {1, 2, -1}}));
+}
+
+// A skinned mesh keeps its joints' weight streams and adds its blends after them.
+TEST_F(ModelBuilderTest, ASkinWithMorphTargetsBlendsBeforeItsJoints) {
+  Scene s = SkinnedScene();
+  Import::MorphTarget& t = s.meshes[0].targets.emplace_back();
+  t.name = "grow";
+  t.weight = 1;
+  t.positionDeltas = std::vector<float>(12, 0.5f);
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  auto* g = static_cast<TSkinPolygonGeometry_I*>(Child(Child(root, 1), 0));
+  ASSERT_TRUE(g->IsA(TSkinPolygonGeometry_I::kClassId));
+  EXPECT_EQ(g->m_joints.Count(), 3);
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  ASSERT_EQ(skin->GetVertexDataCount(), 4);
+  EXPECT_EQ(skin->m_vertexData[3]->m_usage, 0xA0000u);
+  ASSERT_EQ(skin->m_blendControls.Count(), 1);
+  Vector3f p;
+  skin->GetBlendedPosition(3, &p);
+  EXPECT_EQ(p, (Vector3f{1.5f, 1.5f, 1.5f}));
 }
 
 // The placement transform a camera or light hangs under, and its local matrix (rows x, y, z, translation).

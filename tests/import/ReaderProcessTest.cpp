@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -100,15 +101,62 @@ TEST_F(ReaderProcessTest, AMissingTextureIsNamedAndTheFileStillLoads) {
   EXPECT_TRUE(scene.textures[0].rgba.empty());
 }
 
-// Morph targets have no engine object: the scene says so (Assimp reads the cube's two targets).
-TEST_F(ReaderProcessTest, MorphTargetsAreNamedAsLeftOut) {
+// The cube's two morph targets as deltas from its vertices, and the animation's morph channel, as Assimp
+// reads them: target 0 lifts vertex 2 from y -0.01 to 0.00893253; every key sets both targets.
+TEST_F(ReaderProcessTest, MorphTargetsAndTheirKeysArrive) {
   Scene scene;
   std::string error;
   ASSERT_TRUE(Read(kModels + "/glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf", scene, error))
       << error;
-  EXPECT_EQ(scene.leftOut, "Not imported: 2 morph targets.");
+  EXPECT_EQ(scene.leftOut, "");
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  const Mesh& cube = scene.meshes[0];
+  ASSERT_EQ(cube.targets.size(), 2u);
+  for (const MorphTarget& t : cube.targets) {
+    EXPECT_EQ(t.name, "");
+    EXPECT_EQ(t.weight, 0);
+    EXPECT_EQ(t.positionDeltas.size(), cube.positions.size());
+    EXPECT_EQ(t.normalDeltas.size(), cube.normals.size());
+  }
+  EXPECT_NEAR(cube.targets[0].positionDeltas[2 * 3 + 1], 0.01893253f, 1e-6f);
+  EXPECT_EQ(cube.targets[0].positionDeltas[0], 0);
+  ASSERT_EQ(scene.animations.size(), 1u);
+  ASSERT_EQ(scene.animations[0].morphChannels.size(), 1u);
+  const MorphChannel& c = scene.animations[0].morphChannels[0];
+  EXPECT_EQ(scene.nodes[c.node].name, "AnimatedMorphCube");
+  ASSERT_EQ(c.times.size(), 127u);
+  EXPECT_EQ(c.counts, std::vector<uint32_t>(127, 2));
+  EXPECT_EQ(c.targets[2], 0u);
+  EXPECT_EQ(c.targets[3], 1u);
+  EXPECT_NEAR(c.weights[2], 0.001284f, 1e-6f);
   ASSERT_TRUE(Read(kModels + "/glTF2/BoxTextured-glTF/BoxTextured.gltf", scene, error)) << error;
   EXPECT_EQ(scene.leftOut, "");
+  EXPECT_TRUE(scene.meshes[0].targets.empty());
+}
+
+// A target named by the file (glTF's "targetNames") with its default weight, and keys that weigh a second
+// target the mesh lacks (dropped, and named as left out) and one that is not a number (sent as it is).
+TEST_F(ReaderProcessTest, StrayMorphKeysAreLeftOutAndNamed) {
+  Scene scene;
+  std::string error;
+  ASSERT_TRUE(Read(PM_SOURCE_DIR "/tests/import/data/stray_morph_keys.gltf", scene, error)) << error;
+  EXPECT_EQ(scene.leftOut, "Not imported: 2 morph key weights naming targets no mesh of their node has.");
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  ASSERT_EQ(scene.meshes[0].targets.size(), 1u);
+  const MorphTarget& lift = scene.meshes[0].targets[0];
+  EXPECT_EQ(lift.name, "lift");
+  EXPECT_EQ(lift.weight, 0.5f);
+  EXPECT_EQ(lift.positionDeltas, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1}));
+  EXPECT_TRUE(lift.normalDeltas.empty());  // the target has none; the mesh's are made by Assimp
+  ASSERT_EQ(scene.animations.size(), 1u);
+  ASSERT_EQ(scene.animations[0].morphChannels.size(), 1u);
+  const MorphChannel& c = scene.animations[0].morphChannels[0];
+  EXPECT_EQ(c.times, (std::vector<double>{0, 1000}));
+  EXPECT_EQ(c.counts, (std::vector<uint32_t>{1, 1}));
+  EXPECT_EQ(c.targets, (std::vector<uint32_t>{0, 0}));
+  ASSERT_EQ(c.weights.size(), 2u);
+  EXPECT_EQ(c.weights[0], 0);
+  EXPECT_TRUE(std::isnan(c.weights[1]));
 }
 
 TEST_F(ReaderProcessTest, AssimpsRefusalIsTheCause) {
@@ -256,7 +304,7 @@ TEST_F(ReaderProcessTest, BytesThatLieOrStopAreTheReadersFault) {
     EXPECT_EQ(error, "Cannot import \"lie.3ds\": the reader's stream is damaged: it does not begin with \"PMIS\".");
   }
   {
-    ReaderOverride standIn(StandIn("printf 'PMIS\\002\\000\\000\\000\\000\\377\\377'"));
+    ReaderOverride standIn(StandIn("printf 'PMIS\\003\\000\\000\\000\\000\\377\\377'"));
     EXPECT_FALSE(Read("cut.3ds", scene, error));
     EXPECT_EQ(error, "Cannot import \"cut.3ds\": the reader's stream stopped after 11 bytes.");
   }

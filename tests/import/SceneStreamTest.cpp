@@ -82,6 +82,15 @@ Scene SampleScene() {
   tri.uv[1] = {0, 0, 0.5f, 0, 0, 0.5f};
   tri.colors = std::vector<float>(12, 0.5f);
   tri.indices = {0, 1, 2};
+  MorphTarget bulge;
+  bulge.name = "bulge";
+  bulge.weight = 0.25f;
+  bulge.positionDeltas = {0, 0, 1, 0, 0, 2, 0, 0, 3};
+  bulge.normalDeltas = {0, 1, 0, 0, 1, 0, 0, 1, 0};
+  tri.targets.push_back(bulge);
+  MorphTarget flat;  // unnamed, positions only
+  flat.positionDeltas = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+  tri.targets.push_back(flat);
   s.meshes.push_back(tri);
   Mesh line;
   line.name = "line";
@@ -139,6 +148,13 @@ Scene SampleScene() {
   ch.translation = {{0, 48}, {0, 0, 0, 1, 2, 3}};
   ch.rotation = {{12.5}, {1, 0, 0, 0}};
   walk.channels.push_back(ch);
+  MorphChannel morph;
+  morph.node = 1;
+  morph.times = {0, 24};
+  morph.counts = {2, 1};
+  morph.targets = {0, 1, 0};
+  morph.weights = {0, 0.5f, 1};
+  walk.morphChannels.push_back(morph);
   s.animations.push_back(walk);
   s.leftOut = "Not imported: 1 animation.";
   return s;
@@ -255,6 +271,23 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(walk.channels[0].translation.values, (std::vector<float>{0, 0, 0, 1, 2, 3}));
   EXPECT_EQ(walk.channels[0].rotation.values, (std::vector<float>{1, 0, 0, 0}));
   EXPECT_TRUE(walk.channels[0].scaling.times.empty());
+  ASSERT_EQ(out.meshes[0].targets.size(), 2u);
+  const MorphTarget& bulge = out.meshes[0].targets[0];
+  EXPECT_EQ(bulge.name, "bulge");
+  EXPECT_EQ(bulge.weight, 0.25f);
+  EXPECT_EQ(bulge.positionDeltas, in.meshes[0].targets[0].positionDeltas);
+  EXPECT_EQ(bulge.normalDeltas, in.meshes[0].targets[0].normalDeltas);
+  EXPECT_EQ(out.meshes[0].targets[1].name, "");
+  EXPECT_EQ(out.meshes[0].targets[1].positionDeltas, in.meshes[0].targets[1].positionDeltas);
+  EXPECT_TRUE(out.meshes[0].targets[1].normalDeltas.empty());
+  EXPECT_TRUE(out.meshes[1].targets.empty());
+  ASSERT_EQ(walk.morphChannels.size(), 1u);
+  const MorphChannel& morph = walk.morphChannels[0];
+  EXPECT_EQ(morph.node, 1u);
+  EXPECT_EQ(morph.times, (std::vector<double>{0, 24}));
+  EXPECT_EQ(morph.counts, (std::vector<uint32_t>{2, 1}));
+  EXPECT_EQ(morph.targets, (std::vector<uint32_t>{0, 1, 0}));
+  EXPECT_EQ(morph.weights, (std::vector<float>{0, 0.5f, 1}));
   // What decodes writes back to the same bytes.
   EXPECT_EQ(Encode(out), bytes);
 }
@@ -304,7 +337,7 @@ TEST(SceneStream, BytesArePinned) {
   // lights, no skins, no animations, no note, end.
   const std::string head(
       "PMIS"
-      "\x02\0\0\0"
+      "\x03\0\0\0"
       "\0"
       "\xcb\0\0\0\0\0\0\0"
       "\0\0\0\0"
@@ -318,7 +351,7 @@ TEST(SceneStream, BytesArePinned) {
 
   StringSink failure;
   ASSERT_TRUE(WriteFailureStream(StreamOutcome::Refused, "bad", failure));
-  EXPECT_EQ(failure.data, std::string("PMIS\x02\0\0\0\x01\x03\0\0\0badPMIE", 20));
+  EXPECT_EQ(failure.data, std::string("PMIS\x03\0\0\0\x01\x03\0\0\0badPMIE", 20));
   Scene out;
   const DecodeResult r = Decode(failure.data, out);
   EXPECT_EQ(r.kind, DecodeResult::Failure);
@@ -359,7 +392,7 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "magic", [](std::string& b) { b[0] = 'X'; }, "it does not begin with \"PMIS\"");
   lie(
-      "version", [](std::string& b) { Put<uint32_t>(b, 4, 1); }, "its version is 1, not 2");
+      "version", [](std::string& b) { Put<uint32_t>(b, 4, 1); }, "its version is 1, not 3");
   lie(
       "outcome", [](std::string& b) { b[8] = 9; }, "its outcome 9 is unknown");
   lie(
@@ -430,6 +463,30 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "key count", [&](std::string& b) { Put<uint32_t>(b, walk + 6, 1000); },
       "animation 0's channel 0's translation's times announces 1000 values");
+  // Mesh 0's morph targets: the count before the first's name, then its weight and attributes.
+  const size_t bulge = Find(good, "bulge");
+  lie(
+      "target count", [&](std::string& b) { Put<uint32_t>(b, bulge - 5 - 8, kMaxMorphTargets + 1); },
+      "mesh 0 announces 65537 morph targets, above the cap of 65536");
+  lie(
+      "target attributes", [&](std::string& b) { b[bulge + 4] = 4; }, "mesh 0's morph target 0 has unknown attributes");
+  // The morph channel, after the node channel's keys: count, node, key count, times, sizes, targets, weights.
+  const size_t morph = walk + 6 + (4 + 2 * 8 + 2 * 12) + (4 + 8 + 16) + 4;
+  lie(
+      "morph node", [&](std::string& b) { Put<uint32_t>(b, morph + 4, 2); },
+      "animation 0's morph channel 0 names node 2 of 2");
+  lie(
+      "morph target", [&](std::string& b) { Put<uint32_t>(b, morph + 4 + 4 + 4 + 16 + 8 + 4, 2); },
+      "animation 0's morph channel 0 names morph target 2 of 2");
+  lie(
+      "morph pairs", [&](std::string& b) { Put<uint32_t>(b, morph + 4 + 4 + 4 + 16, 0x7FFFFFFF); },
+      "animation 0's morph channel 0 announces 2147483648 target weights, above the cap of 16777216");
+  lie(
+      "morph keys", [&](std::string& b) { Put<uint32_t>(b, morph + 4 + 4, 1000); },
+      "animation 0's morph channel 0's times announces 1000 values");
+  lie(
+      "morph channels", [&](std::string& b) { Put<uint32_t>(b, morph, 0x00100001); },
+      "it announces 1048577 morph channels of an animation");
   lie(
       "texture size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "logo.png") + 1, 40000); },
       "texture 0 has the size 40000x1");
@@ -473,7 +530,7 @@ TEST(SceneStream, BodyAboveTheOutputLimitIsRefusedBeforeReadingIt) {
 // A stream that announces 2 GiB of body and half a billion vertices, then stops: the decoder holds no
 // more than a few MiB whatever was promised.
 TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
-  std::string b("PMIS\x02\0\0\0\0", 9);
+  std::string b("PMIS\x03\0\0\0\0", 9);
   b.append(std::string("\0\0\0\x80\0\0\0\0", 8));           // body: 2 GiB
   b.append(std::string("\0\0\0\0\x01\0\0\0\0\0\0\0", 12));  // no textures, one material named ""
   b.append(std::string(18 * 4 + 2, '\0'));

@@ -9,6 +9,12 @@
 //                                 SECONDS: keys held outside their times, vectors linear between keys,
 //                                 rotations by aiQuaternion::Interpolate; a kind without keys stays as the
 //                                 node's matrix decomposes
+//   pm-import-peer --morph A SECONDS FILE   prints each drawn mesh with morph targets and no skin, nodes
+//                                 depth first: "mesh N" and its N vertices "x y z" in the world (the nodes
+//                                 as the file places them), morphed as base + the sum of weight x (target -
+//                                 base), each target's weight linear between the keys of animation A's first
+//                                 morph channel of the node that set it, held outside them, and the target's
+//                                 own weight where no key sets it
 #include <assimp/scene.h>
 #include <sys/resource.h>
 #include <assimp/Importer.hpp>
@@ -59,15 +65,64 @@ void PrintPose(const aiScene& scene, unsigned animation, double seconds) {
   }
 }
 
+// Target `t`'s weight at `ticks` from the keys of `c` that set it; `fallback` when none does.
+float MorphWeight(const aiMeshMorphAnim* c, unsigned t, double ticks, float fallback) {
+  std::vector<std::pair<double, double>> keys;
+  for (unsigned k = 0; c && k < c->mNumKeys; ++k)
+    for (unsigned p = 0; p < c->mKeys[k].mNumValuesAndWeights; ++p)
+      if (c->mKeys[k].mValues[p] == t) keys.emplace_back(c->mKeys[k].mTime, c->mKeys[k].mWeights[p]);
+  if (keys.empty()) return fallback;
+  if (ticks <= keys.front().first) return float(keys.front().second);
+  if (ticks >= keys.back().first) return float(keys.back().second);
+  size_t a = 0;
+  while (keys[a + 1].first <= ticks) ++a;
+  const double f = (ticks - keys[a].first) / (keys[a + 1].first - keys[a].first);
+  return float(keys[a].second + (keys[a + 1].second - keys[a].second) * f);
+}
+
+void PrintMorphs(const aiScene& scene, unsigned animation, double seconds) {
+  const aiAnimation* a = animation < scene.mNumAnimations ? scene.mAnimations[animation] : nullptr;
+  const double ticks = seconds * (a && a->mTicksPerSecond > 0 ? a->mTicksPerSecond : 25.0);
+  const PM::ImportPeer::Worlds worlds(scene);
+  std::unordered_map<const aiNode*, const aiMeshMorphAnim*> channels;
+  for (unsigned i = 0; a && i < a->mNumMorphMeshChannels; ++i)
+    if (const aiNode* n = worlds.Find(a->mMorphMeshChannels[i]->mName))
+      channels.try_emplace(n, a->mMorphMeshChannels[i]);
+  std::vector<const aiNode*> pending{scene.mRootNode};
+  while (!pending.empty()) {
+    const aiNode* node = pending.back();
+    pending.pop_back();
+    const auto c = channels.find(node);
+    for (unsigned i = 0; i < node->mNumMeshes; ++i) {
+      const aiMesh* mesh = scene.mMeshes[node->mMeshes[i]];
+      if (!mesh->mNumFaces || !mesh->mNumAnimMeshes || worlds.Skinned(*mesh)) continue;
+      std::vector<aiVector3D> p(mesh->mVertices, mesh->mVertices + mesh->mNumVertices);
+      for (unsigned t = 0; t < mesh->mNumAnimMeshes; ++t) {
+        const aiAnimMesh* target = mesh->mAnimMeshes[t];
+        if (target->mNumVertices != mesh->mNumVertices || !target->mVertices) continue;
+        const float w = MorphWeight(c == channels.end() ? nullptr : c->second, t, ticks, target->mWeight);
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) p[v] += (target->mVertices[v] - mesh->mVertices[v]) * w;
+      }
+      std::printf("mesh %zu\n", p.size());
+      for (const aiVector3D& v : p) {
+        const aiVector3D w = worlds.world.at(node) * v;
+        std::printf("%.9g %.9g %.9g\n", double(w.x), double(w.y), double(w.z));
+      }
+    }
+    for (unsigned i = node->mNumChildren; i-- > 0;) pending.push_back(node->mChildren[i]);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool skins = argc == 3 && !std::strcmp(argv[1], "--skin");
   if (skins) --argc, ++argv;
   const bool pose = argc == 5 && !std::strcmp(argv[1], "--pose");
+  const bool morph = argc == 5 && !std::strcmp(argv[1], "--morph");
   unsigned animation = 0;
   double seconds = 0;
-  if (pose) {
+  if (pose || morph) {
     animation = unsigned(std::strtoul(argv[2], nullptr, 10));
     seconds = std::strtod(argv[3], nullptr);
     argc -= 3, argv += 3;
@@ -98,6 +153,10 @@ int main(int argc, char** argv) {
   }
   if (pose) {
     PrintPose(*scene, animation, seconds);
+    return 0;
+  }
+  if (morph) {
+    PrintMorphs(*scene, animation, seconds);
     return 0;
   }
   unsigned long vertices = 0, faces[4] = {0, 0, 0, 0};
