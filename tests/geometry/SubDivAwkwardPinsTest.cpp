@@ -15,17 +15,6 @@
 namespace PM::Test {
 namespace {
 
-uint64_t Digest(const SubDivStructure& s, uint64_t h = 1469598103934665603ull) {
-  auto add = [&](const auto& a) {
-    const auto* p = reinterpret_cast<const unsigned char*>(a.Data());
-    for (size_t i = 0; i < sizeof(*a.Data()) * size_t(a.Count()); ++i) h = (h ^ p[i]) * 1099511628211ull;
-  };
-  add(s.Points);
-  add(s.Edges);
-  add(s.Faces);
-  return h;
-}
-
 uint64_t DigestText(const std::string& text) {
   uint64_t h = 1469598103934665603ull;
   for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
@@ -192,10 +181,10 @@ TEST(SubDivAwkwardPins, StepsAndProjectionOfAwkwardShapesArePinned) {
       uint64_t got[4];
       for (int i = 0; i < 3; ++i) {
         levels[i].SubDivide(levels[i + 1], "pinned", w);
-        got[i] = Digest(levels[i + 1]);
+        got[i] = RecordDigest(levels[i + 1]);
       }
       EXPECT_TRUE(levels[3].ProjectToLimit(w));
-      got[3] = Digest(levels[3]);
+      got[3] = RecordDigest(levels[3]);
       logs[words] = log.Take();
       for (int i = 0; i < 3; ++i) EXPECT_EQ(got[i], pin.levels[i]) << "level " << i + 1;
       EXPECT_EQ(got[3], pin.limit) << "limit";

@@ -51,6 +51,19 @@ inline SubDivStructure BuildStructure(int pointCount, const FaceList& faces) {
 
 inline SubDivStructure BuildStructure(const TestMesh& m) { return BuildStructure(int(m.positions.size()), m.faces); }
 
+// FNV-1a over every byte of a level's records (points, edges, faces), continuing from `h`: what the pins
+// of the steps' output compare.
+inline uint64_t RecordDigest(const SubDivStructure& s, uint64_t h = 1469598103934665603ull) {
+  auto add = [&](const auto& a) {
+    const auto* p = reinterpret_cast<const unsigned char*>(a.Data());
+    for (size_t i = 0; i < sizeof(*a.Data()) * size_t(a.Count()); ++i) h = (h ^ p[i]) * 1099511628211ull;
+  };
+  add(s.Points);
+  add(s.Edges);
+  add(s.Faces);
+  return h;
+}
+
 // The position of every point of a level: its weight list applied to the base positions.
 inline std::vector<Vector3f> Evaluate(const SubDivStructure& s, const std::vector<Vector3f>& base) {
   std::vector<Vector3f> out(size_t(s.Points.Count()), Vector3f{0, 0, 0});

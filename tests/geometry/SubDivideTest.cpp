@@ -328,17 +328,7 @@ TEST(SubDivide, ProjectionEqualsTheIndexOrderRuleBitForBit) {
 // carries past it, edges and faces), pinned by digest from the code before the face and edge points were
 // built where they go: meshes of quads, of quads and triangles, and a lone cube.
 TEST(SubDivide, RecordBytesOfStepsAndProjectionArePinned) {
-  auto digest = [](const SubDivStructure& s) {
-    uint64_t h = 1469598103934665603ull;
-    auto add = [&](const auto& a) {
-      const auto* p = reinterpret_cast<const unsigned char*>(a.Data());
-      for (size_t i = 0; i < sizeof(*a.Data()) * size_t(a.Count()); ++i) h = (h ^ p[i]) * 1099511628211ull;
-    };
-    add(s.Points);
-    add(s.Edges);
-    add(s.Faces);
-    return h;
-  };
+  auto digest = [](const SubDivStructure& s) { return RecordDigest(s); };
   struct Case {
     const char* what;
     TestMesh mesh;

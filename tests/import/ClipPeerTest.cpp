@@ -29,8 +29,6 @@
 namespace PM::Test {
 namespace {
 
-const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
-
 // The transforms the file's nodes became, depth first (children in order): the placements of cameras
 // and lights, which the file has no node for, left out.
 std::vector<TBaseTransform_I*> FileNodes(ScriptObject* root) {
@@ -51,15 +49,9 @@ std::vector<TBaseTransform_I*> FileNodes(ScriptObject* root) {
 }
 
 std::vector<Matrix4f> PeerPose(const std::string& file, int animation, double seconds) {
-  std::string text;
   char args[64];
-  std::snprintf(args, sizeof args, " --pose %d %.9g '", animation, seconds);
-  if (FILE* p = popen((kPeer + args + file + "'").c_str(), "r")) {
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, p)) text.append(buffer, n);
-    pclose(p);
-  }
-  std::istringstream in(text);
+  std::snprintf(args, sizeof args, "--pose %d %.9g", animation, seconds);
+  std::istringstream in(PeerOutput(args, file));
   std::vector<Matrix4f> out;
   std::string word, name;
   while (in >> word && word == "node" && in >> name) {
@@ -85,14 +77,9 @@ class ClipPeerTest : public ImportModuleFixture<::testing::TestWithParam<Case>> 
 TEST_P(ClipPeerTest, WorldMatricesFollowAssimpsInterpolation) {
   const Case& c = GetParam();
   const std::string file = kModels + c.file;
-  ImportModule* importer = ImportModule::CreateImportModule("Maya");
-  ASSERT_NE(importer, nullptr);
-  ASSERT_EQ(importer->Import(file.c_str()), SOK);
-  Obj<ScriptObject> root, taken;
-  root.Attach(importer->TakeRoot());
-  taken.Attach(importer->TakeScheduler());
-  importer->Release();
-  auto* scheduler = As<AnimationScheduler_I>(taken.Get());
+  const ImportedModel model = ImportThroughModule(file);
+  ScriptObject* root = model.root.Get();
+  auto* scheduler = As<AnimationScheduler_I>(model.scheduler.Get());
   ASSERT_NE(scheduler, nullptr);
   ASSERT_GT(scheduler->m_animationClip.Count(), c.animation);
   for (int32_t i = 0; i < scheduler->m_animationClip.Count(); ++i)

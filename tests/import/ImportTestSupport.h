@@ -1,19 +1,25 @@
 // What the importer's tests share: where a node stands, where the engine's skinning puts a skin's
-// vertices, and a fixture that starts the library for imports through the module.
+// vertices, the peer program's output read back, and a fixture that starts the library for imports
+// through the module.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/Matrix4f.h"
+#include "core/ResultCode.h"
 #include "core/StartUp.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "scene/BaseTransform.h"
+#include "scene/ImportModule.h"
 #include "scene/NodeWalk.h"
 #include "scene/VertexData.h"
 #include "scene/VertexDataUsage.h"
@@ -22,6 +28,60 @@
 namespace PM::Test {
 
 inline const std::string kModels = "/usr/share/assimp/models/";
+inline const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
+
+using Positions = std::vector<Vector3f>;
+
+// What `pm-import-peer ARGS 'FILE'` prints, whole (empty when it cannot run).
+inline std::string PeerOutput(const std::string& args, const std::string& file) {
+  std::string text;
+  if (FILE* p = popen((kPeer + " " + args + " '" + file + "'").c_str(), "r")) {
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, p)) text.append(buffer, n);
+    pclose(p);
+  }
+  return text;
+}
+
+// The peer's meshes as it prints them for --skin and --morph: "mesh N" and N positions, mesh by mesh.
+inline std::vector<Positions> PeerMeshes(const std::string& args, const std::string& file) {
+  std::istringstream in(PeerOutput(args, file));
+  std::vector<Positions> out;
+  std::string word;
+  size_t n = 0;
+  while (in >> word >> n && word == "mesh") {
+    Positions& p = out.emplace_back(n);
+    for (Vector3f& v : p) in >> v.x >> v.y >> v.z;
+  }
+  return out;
+}
+
+// The diagonal of the box round every position: what a test's tolerance is a share of.
+inline float SizeOf(const std::vector<Positions>& meshes) {
+  Vector3f lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+  for (const Positions& p : meshes)
+    for (const Vector3f& v : p)
+      lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)},
+      hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+  return (hi - lo).Length();
+}
+
+// A file imported through the module: the tree and the scheduler of its clips (empty on failure, which
+// the test is told of).
+struct ImportedModel {
+  Obj<ScriptObject> root, scheduler;
+};
+inline ImportedModel ImportThroughModule(const std::string& file) {
+  ImportedModel out;
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  EXPECT_NE(importer, nullptr);
+  if (!importer) return out;
+  EXPECT_EQ(importer->Import(file.c_str()), SOK) << file;
+  out.root.Attach(importer->TakeRoot());
+  out.scheduler.Attach(importer->TakeScheduler());
+  importer->Release();
+  return out;
+}
 
 // Where a node stands: its transform ancestors' local matrices (its own too), from the top down.
 inline Matrix4f WorldOf(TNode_I* node) {

@@ -26,10 +26,6 @@
 namespace PM::Test {
 namespace {
 
-const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
-
-using Positions = std::vector<Vector3f>;
-
 // The geometries with blend shapes and no joints, nodes depth first as SkinPeerTest walks them.
 std::vector<TSkinPolygonGeometry_I*> MorphedOf(ScriptObject* root) {
   std::vector<TSkinPolygonGeometry_I*> out;
@@ -61,23 +57,9 @@ Positions Drawn(TSkinPolygonGeometry_I* g) {
 }
 
 std::vector<Positions> PeerMorphs(const std::string& file, double seconds) {
-  std::string text;
   char args[64];
-  std::snprintf(args, sizeof args, " --morph 0 %.9g '", seconds);
-  if (FILE* p = popen((kPeer + args + file + "'").c_str(), "r")) {
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, p)) text.append(buffer, n);
-    pclose(p);
-  }
-  std::istringstream in(text);
-  std::vector<Positions> out;
-  std::string word;
-  size_t n = 0;
-  while (in >> word >> n && word == "mesh") {
-    Positions& p = out.emplace_back(n);
-    for (Vector3f& v : p) in >> v.x >> v.y >> v.z;
-  }
-  return out;
+  std::snprintf(args, sizeof args, "--morph 0 %.9g", seconds);
+  return PeerMeshes(args, file);
 }
 
 class MorphPeerTest : public ImportModuleFixture<::testing::TestWithParam<const char*>> {
@@ -87,14 +69,9 @@ class MorphPeerTest : public ImportModuleFixture<::testing::TestWithParam<const 
 
 TEST_P(MorphPeerTest, EveryDrawnVertexStandsWhereAssimpsTargetsPutIt) {
   const std::string file = kModels + GetParam();
-  ImportModule* importer = ImportModule::CreateImportModule("Maya");
-  ASSERT_NE(importer, nullptr);
-  ASSERT_EQ(importer->Import(file.c_str()), SOK);
-  Obj<ScriptObject> root, taken;
-  root.Attach(importer->TakeRoot());
-  taken.Attach(importer->TakeScheduler());
-  importer->Release();
-  auto* scheduler = As<AnimationScheduler_I>(taken.Get());
+  const ImportedModel model = ImportThroughModule(file);
+  ScriptObject* root = model.root.Get();
+  auto* scheduler = As<AnimationScheduler_I>(model.scheduler.Get());
   ASSERT_NE(scheduler, nullptr);
   const std::vector<TSkinPolygonGeometry_I*> ours = MorphedOf(root);
   float size = 0, moved = 0;
@@ -104,14 +81,7 @@ TEST_P(MorphPeerTest, EveryDrawnVertexStandsWhereAssimpsTargetsPutIt) {
     const std::vector<Positions> theirs = PeerMorphs(file, t);
     ASSERT_FALSE(theirs.empty()) << "the peer found no morphed mesh in " << file;
     ASSERT_EQ(ours.size(), theirs.size()) << "at " << t << " s";
-    if (size == 0) {
-      Vector3f lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
-      for (const Positions& p : theirs)
-        for (const Vector3f& v : p)
-          lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)},
-          hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
-      size = (hi - lo).Length();
-    }
+    if (size == 0) size = SizeOf(theirs);
     scheduler->Update(t);
     std::vector<Positions> drawn;
     for (size_t m = 0; m < ours.size(); ++m) {

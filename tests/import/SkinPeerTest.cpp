@@ -26,10 +26,6 @@
 namespace PM::Test {
 namespace {
 
-const std::string kPeer = PM_BINARY_DIR "/tests/pm-import-peer";
-
-using Positions = std::vector<Vector3f>;
-
 // The drawn skins of the tree, nodes depth first, each node's geometry after its child nodes as the
 // module builds them (the peer lists a node's meshes in the file's order, which is the same).
 std::vector<Positions> SkinsOf(ScriptObject* root) {
@@ -45,24 +41,6 @@ std::vector<Positions> SkinsOf(ScriptObject* root) {
   return out;
 }
 
-std::vector<Positions> PeerSkins(const std::string& file) {
-  std::string text;
-  if (FILE* p = popen((kPeer + " --skin '" + file + "'").c_str(), "r")) {
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, p)) text.append(buffer, n);
-    pclose(p);
-  }
-  std::istringstream in(text);
-  std::vector<Positions> out;
-  std::string word;
-  size_t n = 0;
-  while (in >> word >> n && word == "mesh") {
-    Positions& p = out.emplace_back(n);
-    for (Vector3f& v : p) in >> v.x >> v.y >> v.z;
-  }
-  return out;
-}
-
 class SkinPeerTest : public ImportModuleFixture<::testing::TestWithParam<const char*>> {
  protected:
   void SetUp() override { StartFor(kModels + GetParam()); }
@@ -70,22 +48,12 @@ class SkinPeerTest : public ImportModuleFixture<::testing::TestWithParam<const c
 
 TEST_P(SkinPeerTest, EveryVertexStandsWhereAssimpsBonesPutIt) {
   const std::string file = kModels + GetParam();
-  const std::vector<Positions> theirs = PeerSkins(file);
+  const std::vector<Positions> theirs = PeerMeshes("--skin", file);
   ASSERT_FALSE(theirs.empty()) << "the peer found no skin in " << file;
-  ImportModule* importer = ImportModule::CreateImportModule("Maya");
-  ASSERT_NE(importer, nullptr);
-  ASSERT_EQ(importer->Import(file.c_str()), SOK);
-  Obj<ScriptObject> root;
-  root.Attach(importer->TakeRoot());
-  importer->Release();
-  const std::vector<Positions> ours = SkinsOf(root);
+  const ImportedModel model = ImportThroughModule(file);
+  const std::vector<Positions> ours = SkinsOf(model.root.Get());
   ASSERT_EQ(ours.size(), theirs.size());
-  Vector3f lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
-  for (const Positions& p : theirs)
-    for (const Vector3f& v : p)
-      lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)},
-      hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
-  const float size = (hi - lo).Length();
+  const float size = SizeOf(theirs);
   for (size_t m = 0; m < ours.size(); ++m) {
     ASSERT_EQ(ours[m].size(), theirs[m].size()) << "skin " << m;
     float worst = 0;
