@@ -505,8 +505,8 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
     for (int k = 0; k < 4; ++k) c.push_back({float(side) + float(i + du[k]) / 8.0f, float(j + dv[k]) / 8.0f});
     sphere.uvs.push_back(c);
   }
-  // A disc around a pole of valence 8, the most a point takes (triangles), ringed by quads and some split quads, open at the
-  // rim; its texture is cut along the first spoke, whose two sides take coordinates 0 and 1 around.
+  // A disc around a pole of valence 8, the most a point takes (triangles), ringed by quads and some split quads, open
+  // at the rim; its texture is cut along the first spoke, whose two sides take coordinates 0 and 1 around.
   MeshText fan;
   constexpr int kSpokes = 8;
   fan.points.push_back({0, 0, 0.4f});
@@ -542,12 +542,10 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
     bool nanCorner;  // one base coordinate NaN: the corners blended from it match no vertex
     uint64_t digest;
   };
-  const Case cases[] = {{"ring", ring, 2, false, 0xe39c3dfb1c30a902ull},
-                        {"cube", cube, 3, false, 0x8386cb0010a1ab88ull},
-                        {"cubenan", cube, 2, true, 0x216f89db38a213f3ull},
-                        {"sphere", sphere, 2, false, 0xd33191d7dd2da22eull},
-                        {"fan", fan, 2, false, 0x01bdb409584753ffull},
-                        {"fan3", fan, 3, false, 0x6f69701611e72aa3ull}};
+  const Case cases[] = {
+      {"ring", ring, 2, false, 0xe39c3dfb1c30a902ull},   {"cube", cube, 3, false, 0x8386cb0010a1ab88ull},
+      {"cubenan", cube, 2, true, 0x216f89db38a213f3ull}, {"sphere", sphere, 2, false, 0xd33191d7dd2da22eull},
+      {"fan", fan, 2, false, 0x01bdb409584753ffull},     {"fan3", fan, 3, false, 0x6f69701611e72aa3ull}};
   for (const Case& c : cases) {
     auto [m, d] = Build(c.mesh, c.name);
     ASSERT_TRUE(m && d) << c.name;
