@@ -67,10 +67,16 @@ Array<E> CopyOf(const Array<E>& values) {
 
 template <class E>
 Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
-  Array<E> out = FreshArray<E>(index.Count());
-  for (int32_t i = 0; i < index.Count(); ++i) {
-    const int32_t v = index[i];
-    out[i] = v >= 0 && v < values.Count() ? values[v] : E{};
+  const int32_t n = index.Count(), count = values.Count();
+  Array<E> out = FreshArray<E>(n);
+  // Plain pointers and counts: each store through the array would have the next element fetch both
+  // arrays' counts again.
+  const int32_t* const from = index.Data();
+  const E* const value = values.Data();
+  E* const to = out.Data();
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t v = from[i];
+    to[i] = uint32_t(v) < uint32_t(count) ? value[v] : E{};
   }
   return out;
 }
@@ -204,19 +210,21 @@ struct Corners {
       }
       wanted[c] = v;
     }
-    const int32_t u = Unique(head);
+    bool fresh = false;
+    const int32_t u = Unique(head, fresh);
     // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    if (made != kNever && HasWanted(u)) head = {made, u, head.first};
+    if (made != kNever && (!fresh || HasWanted(u))) head = {made, u, head.first};
     return u;
   }
   // The vertex of point `head` with the wanted coordinates: a vertex made for the point before with
-  // exactly these (NaN matching nothing), else a new one linked after its last.
-  int32_t Unique(Head& head) {
+  // exactly these (NaN matching nothing), else a new one linked after its last (`fresh` set).
+  int32_t Unique(Head& head, bool& fresh) {
     int32_t last = -1;
     for (int32_t u = head.first; u >= 0; u = next[u]) {
       if (HasWanted(u)) return u;
       last = u;
     }
+    fresh = true;
     const int32_t n = Count();
     for (size_t c = 0; c < uv.size(); ++c) uv[c].Append(wanted[c]);
     (last >= 0 ? next[last] : head.first) = n;
