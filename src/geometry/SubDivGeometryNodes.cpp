@@ -190,21 +190,27 @@ struct Corners {
   // points or, for no corner, negative.
   int32_t Vertex(const SubDivFace& f, int32_t p, int k, const SubDivData& baseData) {
     if (uint32_t(p) >= uint32_t(points)) return -1;
-    const int32_t param = f.params[k];
-    const uint64_t made = MadeBy(f.sourceFace, param);
-    Head& head = heads[size_t(p)];
+    const uint64_t made = MadeBy(f.sourceFace, f.params[k]);
+    const Head& head = heads[size_t(p)];
     if (made != kNever && head.made == made) return head.vertex;
+    return Blend(f, p, k, made, baseData);
+  }
+  // Vertex for a corner whose pair is not its point's last: the coordinates blended and looked up.
+  int32_t Blend(const SubDivFace& f, int32_t p, int k, uint64_t made, const SubDivData& baseData) {
+    Head& head = heads[size_t(p)];
+    const int32_t param = f.params[k];
     const Vector4f w4 =
         uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : SubDivParamTable::Weights(param);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
     const SubDivFaceAttribute* a =
         f.sourceFace >= 0 && f.sourceFace < baseData.corners.Count() ? &baseData.corners[f.sourceFace] : nullptr;
     for (size_t c = 0; c < wanted.size(); ++c) {
-      const Array<Vector2f>& t = baseData.texCoordChannels[c];
+      const Vector2f* const t = baseData.texCoordChannels[c].Data();
+      const int32_t tn = baseData.texCoordChannels[c].Count();
       Vector2f v{0, 0};
       for (int j = 0; a && j < 4; ++j) {
         const int32_t u = a->corners[j];
-        if (u < 0 || u >= t.Count()) continue;
+        if (u < 0 || u >= tn) continue;
         v.x += w[j] * t[u].x;
         v.y += w[j] * t[u].y;
       }
