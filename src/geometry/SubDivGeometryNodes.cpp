@@ -155,10 +155,13 @@ struct Corners {
   // at a time, and each growth of these arrays copied them and paged in fresh memory. The room comes
   // from the thread's SubDivScratch and goes back there, so the next level finds it paged in.
   static int32_t Room(int32_t points) { return points + points / 8; }
+  // Called with uv sized: without texture coordinates a corner's vertex is its point, and no head is read.
   void Reserve(int32_t pointCount) {
-    points = pointCount;
-    heads = SubDivScratchBuffer<Head>(size_t(pointCount));
-    std::fill_n(heads.get(), size_t(pointCount), Head{kNever, -1, -1});
+    if (!uv.empty()) {
+      points = pointCount;
+      heads = SubDivScratchBuffer<Head>(size_t(pointCount));
+      std::fill_n(heads.get(), size_t(pointCount), Head{kNever, -1, -1});
+    }
     EachGrowing([room = Room(pointCount)](auto& a) { ReserveSubDivScratch(a, room); });
   }
   ~Corners() {
