@@ -135,7 +135,8 @@ struct Corners {
   // Per point: its first vertex, and the last (base face, parameter) pair (MadeBy) whose blend was
   // found to be one of its vertices, with that vertex. The blend is the same arithmetic on the same
   // values for every corner with that pair, so a later corner with it takes the vertex by the pair
-  // alone; around a point the corners of one base face come together, so one pair a point is enough.
+  // alone. Around a point the corners of one base face come one after another, so the last pair
+  // answers most corners; any other blends and searches.
   struct Head {
     uint64_t made;
     int32_t vertex;
