@@ -375,50 +375,50 @@ struct SphereMesh {
   std::vector<Vector2f> uvValues;
 };
 
-const SphereMesh& Sphere() {
-  static const SphereMesh mesh = [] {
-    DLLInitialize(1);
-    const TestMesh& m = MeshOf(1);
-    SphereMesh s;
-    s.structure = Obj<MeshStructure_I>(static_cast<MeshStructure_I*>(ScriptObject::Create(MeshStructure_I::kClassId)));
-    s.data = Obj<MeshData_I>(static_cast<MeshData_I*>(ScriptObject::Create(MeshData_I::kClassId)));
-    std::map<std::pair<int, int>, int> refs;
-    std::map<std::pair<float, float>, int> uvs;
-    const auto faceUVs = SphereUVs(m);
-    Array<int32_t> lengths;
-    for (size_t f = 0; f < m.faces.size(); ++f) {
-      const auto& c = m.faces[f];
-      lengths.Append(int32_t(c.size()));
-      for (size_t k = 0; k < c.size(); ++k) {
-        const int a = c[k], b = c[(k + 1) % c.size()];
-        auto it = refs.find({a, b});
-        if (it == refs.end()) {
-          const int e = s.structure->m_edgePoints.Count() / 2;
-          s.structure->m_edgePoints.Append(a);
-          s.structure->m_edgePoints.Append(b);
-          refs[{a, b}] = 2 * e;
-          refs[{b, a}] = 2 * e + 1;
-          it = refs.find({a, b});
-        }
-        s.structure->m_faceEdges.Append(it->second);
-        const Vector2f uv = faceUVs[f][k];
-        auto u = uvs.emplace(std::make_pair(uv.x, uv.y), int(s.uvValues.size())).first;
-        if (u->second == int(s.uvValues.size())) s.uvValues.push_back(uv);
-        s.structure->m_faceAttrs.Append(u->second);
-        s.uvIndex.push_back(u->second);
+// A mesh with one texture channel given per face and corner, as the mesh data holds it.
+SphereMesh SeamedMesh(const TestMesh& m, const std::vector<std::vector<Vector2f>>& faceUVs) {
+  DLLInitialize(1);
+  SphereMesh s;
+  s.structure = Obj<MeshStructure_I>(static_cast<MeshStructure_I*>(ScriptObject::Create(MeshStructure_I::kClassId)));
+  s.data = Obj<MeshData_I>(static_cast<MeshData_I*>(ScriptObject::Create(MeshData_I::kClassId)));
+  std::map<std::pair<int, int>, int> refs;
+  std::map<std::pair<float, float>, int> uvs;
+  Array<int32_t> lengths;
+  for (size_t f = 0; f < m.faces.size(); ++f) {
+    const auto& c = m.faces[f];
+    lengths.Append(int32_t(c.size()));
+    for (size_t k = 0; k < c.size(); ++k) {
+      const int a = c[k], b = c[(k + 1) % c.size()];
+      auto it = refs.find({a, b});
+      if (it == refs.end()) {
+        const int e = s.structure->m_edgePoints.Count() / 2;
+        s.structure->m_edgePoints.Append(a);
+        s.structure->m_edgePoints.Append(b);
+        refs[{a, b}] = 2 * e;
+        refs[{b, a}] = 2 * e + 1;
+        it = refs.find({a, b});
       }
+      s.structure->m_faceEdges.Append(it->second);
+      const Vector2f uv = faceUVs[f][k];
+      auto u = uvs.emplace(std::make_pair(uv.x, uv.y), int(s.uvValues.size())).first;
+      if (u->second == int(s.uvValues.size())) s.uvValues.push_back(uv);
+      s.structure->m_faceAttrs.Append(u->second);
+      s.uvIndex.push_back(u->second);
     }
-    s.structure->SetFaceLengths(lengths);
-    s.structure->m_numPoints = int32_t(m.positions.size());
-    for (const Vector3f& p : m.positions) s.data->m_vertices.Append(p);
-    Obj<VertexDataVector2f_I> t(
-        static_cast<VertexDataVector2f_I*>(ScriptObject::Create(VertexDataVector2f_I::kClassId)));
-    t->m_usage = 0x10000;
-    for (const Vector2f& v : s.uvValues) t->m_data.Append(v);
-    s.data->m_vertexData.Append(Obj<VertexData_I>(t.Get()));
-    s.data->m_shaders.Append(Obj<ScriptObject>(ScriptObject::Create(0xFFFFF082)));
-    return s;
-  }();
+  }
+  s.structure->SetFaceLengths(lengths);
+  s.structure->m_numPoints = int32_t(m.positions.size());
+  for (const Vector3f& p : m.positions) s.data->m_vertices.Append(p);
+  Obj<VertexDataVector2f_I> t(static_cast<VertexDataVector2f_I*>(ScriptObject::Create(VertexDataVector2f_I::kClassId)));
+  t->m_usage = 0x10000;
+  for (const Vector2f& v : s.uvValues) t->m_data.Append(v);
+  s.data->m_vertexData.Append(Obj<VertexData_I>(t.Get()));
+  s.data->m_shaders.Append(Obj<ScriptObject>(ScriptObject::Create(0xFFFFF082)));
+  return s;
+}
+
+const SphereMesh& Sphere() {
+  static const SphereMesh mesh = SeamedMesh(MeshOf(1), SphereUVs(MeshOf(1)));
   return mesh;
 }
 
@@ -643,5 +643,66 @@ BENCHMARK(BM_OursGeometryNormals)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNodesChecked)->ArgName("checked")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursMeshToGeometryPart)->ArgName("part")->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OursGeometryNodesAgain)->ArgName("refresh")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// An awkward shape for the corner vertices: the sphere with every seventh quad split in two triangles
+// and every base face given a texture square of its own, so a point has a vertex for each base face it
+// lies on (up to four) and corners search their point's vertices. The nodes alone, built again and
+// again from one evaluated level, as BM_OursGeometryNodes.
+const SphereMesh& CutSphere() {
+  static const SphereMesh mesh = [] {
+    const TestMesh& m = MeshOf(2);
+    const int du[4] = {0, 1, 1, 0}, dv[4] = {0, 0, 1, 1};
+    std::vector<std::vector<Vector2f>> uv;
+    for (size_t f = 0; f < m.faces.size(); ++f) {
+      std::vector<Vector2f> c;
+      for (size_t k = 0; k < m.faces[f].size(); ++k)
+        c.push_back({float(f % 128) + 0.5f * float(du[k]), float(f / 128) + 0.5f * float(dv[k])});
+      uv.push_back(c);
+    }
+    return SeamedMesh(m, uv);
+  }();
+  return mesh;
+}
+
+// Every byte of the nodes' geometry folded into 32 bits (FNV-1a, the halves xor-ed), so a run tells
+// whether a build made the same geometry as another.
+double GeometryDigest(TBranch_I* node) {
+  uint64_t h = 0xCBF29CE484222325ull;
+  auto bytes = [&](const void* data, size_t n) {
+    for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<const uint8_t*>(data)[i]) * 0x100000001B3ull;
+  };
+  auto add = [&](const auto& a) { bytes(a.Data(), sizeof(*a.Data()) * size_t(a.Count())); };
+  for (int32_t i = 0; i < node->ChildCount(); ++i) {
+    auto* g = static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(node->GetChild(i))->GetSNode());
+    add(g->m_indices);
+    add(g->m_vertices);
+    add(g->m_normals);
+    for (int32_t k = 0; k < g->GetVertexDataCount(); ++k)
+      add(static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(k))->m_data);
+  }
+  return double(uint32_t(h) ^ uint32_t(h >> 32));
+}
+
+// The nodes of the sphere (range 0) and of the cut sphere (range 1), with the digest of the last build.
+void BM_OursGeometryNodesCut(benchmark::State& state) {
+  const SphereMesh& s = state.range(0) ? CutSphere() : Sphere();
+  SubDivStructure base, one, two;
+  SubDivData baseData, out;
+  AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench");
+  base.SubDivide(one, "bench");
+  one.SubDivide(two, "bench");
+  AssignSubDivToGeometry(base, two, baseData, "bench", out);
+  Obj<TBranch_I> node;
+  for (auto _ : state) {
+    node.Clear();
+    AssignSubDivToGeometry(node, two, baseData, "bench", out, nullptr);
+    benchmark::DoNotOptimize(node.Get());
+  }
+  auto* g = static_cast<SPolygonGeometry_I*>(static_cast<TNode_I*>(node->GetChild(0))->GetSNode());
+  state.counters["vertices"] = double(g->m_vertices.Count());
+  state.counters["digest"] = GeometryDigest(node.Get());
+  state.SetLabel(state.range(0) ? "cut sphere" : "sphere");
+}
+BENCHMARK(BM_OursGeometryNodesCut)->ArgName("cut")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -67,10 +67,16 @@ Array<E> CopyOf(const Array<E>& values) {
 
 template <class E>
 Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
-  Array<E> out = FreshArray<E>(index.Count());
-  for (int32_t i = 0; i < index.Count(); ++i) {
-    const int32_t v = index[i];
-    out[i] = v >= 0 && v < values.Count() ? values[v] : E{};
+  const int32_t n = index.Count(), count = values.Count();
+  Array<E> out = FreshArray<E>(n);
+  // Plain pointers and counts: each store through the array would have the next element fetch both
+  // arrays' counts again.
+  const int32_t* const from = index.Data();
+  const E* const value = values.Data();
+  E* const to = out.Data();
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t v = from[i];
+    to[i] = uint32_t(v) < uint32_t(count) ? value[v] : E{};
   }
   return out;
 }
@@ -125,14 +131,22 @@ void SetBlendControl(SPolygonGeometry_I* g, size_t k, const SubDivData& baseData
 // distinct texture coordinates. Per vertex only what the streams read is kept (its coordinates and
 // point) and the next vertex made for the same point.
 struct Corners {
-  std::vector<Array<Vector2f>> uv;  // per texture channel, per output vertex
-  Array<int32_t> first, next, pointOf;
-  // Per output vertex: the base face and parameter its coordinates were blended from (MadeBy), or
-  // kNever. The blend is the same arithmetic on the same values for every corner with that pair, so
-  // a later corner with it finds its vertex by the pair alone.
-  Array<uint64_t> madeBy;
   static constexpr uint64_t kNever = ~uint64_t(0);
+  // Per point: its first vertex, and the last (base face, parameter) pair (MadeBy) whose blend was
+  // found to be one of its vertices, with that vertex. The blend is the same arithmetic on the same
+  // values for every corner with that pair, so a later corner with it takes the vertex by the pair
+  // alone. Around a point the corners of one base face come one after another, so the last pair
+  // answers most corners; any other blends and searches.
+  struct Head {
+    uint64_t made;
+    int32_t vertex;
+    int32_t first;
+  };
+  std::vector<Array<Vector2f>> uv;  // per texture channel, per output vertex
+  Array<int32_t> next, pointOf;
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
+  SubDivScratchBuffer<Head> heads;
+  int32_t points = 0;
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
   const Vector4f* params = SubDivParamTable::Entries();
@@ -142,13 +156,16 @@ struct Corners {
   // at a time, and each growth of these arrays copied them and paged in fresh memory. The room comes
   // from the thread's SubDivScratch and goes back there, so the next level finds it paged in.
   static int32_t Room(int32_t points) { return points + points / 8; }
-  void Reserve(int32_t points) {
-    ReserveSubDivScratch(first, points);
-    first.SetCountFill(points, -1);
-    EachGrowing([room = Room(points)](auto& a) { ReserveSubDivScratch(a, room); });
+  // Called with uv sized: without texture coordinates a corner's vertex is its point, and no head is read.
+  void Reserve(int32_t pointCount) {
+    if (!uv.empty()) {
+      points = pointCount;
+      heads = SubDivScratchBuffer<Head>(size_t(pointCount));
+      std::fill_n(heads.get(), size_t(pointCount), Head{kNever, -1, -1});
+    }
+    EachGrowing([room = Room(pointCount)](auto& a) { ReserveSubDivScratch(a, room); });
   }
   ~Corners() {
-    KeepSubDivScratch(first);
     EachGrowing([](auto& a) { KeepSubDivScratch(a); });
   }
   // The arrays that grow by one entry per output vertex.
@@ -157,23 +174,14 @@ struct Corners {
     for (Array<Vector2f>& t : uv) f(t);
     f(next);
     f(pointOf);
-    f(madeBy);
     f(localOf);
   }
-  // Asks for the heads of face fi's copy lists: the points of a face lie in three far-apart runs of the
+  // Asks for the heads of face fi's points: the points of a face lie in three far-apart runs of the
   // level, so nothing in the face order lets the processor guess them.
   void FetchHeads(int32_t fi) const {
     for (int k = 0; k < 4; ++k) {
       const int32_t p = table[size_t(fi) * 4 + size_t(k)];
-      if (p >= 0 && p < first.Count()) __builtin_prefetch(&first[p]);
-    }
-  }
-  // Asks for the origin of the first vertex of each of face fi's points, once its head is at hand.
-  void FetchFirstVertices(int32_t fi) const {
-    for (int k = 0; k < 4; ++k) {
-      const int32_t p = table[size_t(fi) * 4 + size_t(k)];
-      const int32_t u = p >= 0 && p < first.Count() ? first[p] : -1;
-      if (u >= 0 && u < madeBy.Count()) __builtin_prefetch(&madeBy[u]);
+      if (uint32_t(p) < uint32_t(points)) __builtin_prefetch(&heads[size_t(p)]);
     }
   }
   // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
@@ -182,53 +190,56 @@ struct Corners {
     if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries)) return kNever;
     return uint64_t(uint32_t(sourceFace)) << 32 | uint32_t(param);
   }
-  // The output vertex at corner k of face fi.
-  int32_t Vertex(const SubDivStructure& last, int32_t fi, int k, const SubDivData& baseData) {
-    const SubDivFace& f = last.Faces[fi];
-    const int32_t p = table[size_t(fi) * 4 + size_t(k)];
-    if (baseData.texCoordChannels.empty()) return p;
+  // The output vertex at corner k (point p) of face f; the level passed its check, so p is one of its
+  // points or, for no corner, negative.
+  int32_t Vertex(const SubDivFace& f, int32_t p, int k, const SubDivData& baseData) {
+    if (uint32_t(p) >= uint32_t(points)) return -1;
+    const uint64_t made = MadeBy(f.sourceFace, f.params[k]);
+    const Head& head = heads[size_t(p)];
+    if (made != kNever && head.made == made) return head.vertex;
+    return Blend(f, p, k, made, baseData);
+  }
+  // Vertex for a corner whose pair is not its point's last: the coordinates blended and looked up.
+  int32_t Blend(const SubDivFace& f, int32_t p, int k, uint64_t made, const SubDivData& baseData) {
+    Head& head = heads[size_t(p)];
     const int32_t param = f.params[k];
-    const uint64_t made = MadeBy(f.sourceFace, param);
-    // A vertex of p blended from the same pair holds exactly the coordinates this corner would get, and
-    // p's vertices differ pairwise in their coordinates, so it is the one the search below would find.
-    if (made != kNever && p >= 0 && p < first.Count())
-      for (int32_t u = first[p]; u >= 0 && u < next.Count(); u = next[u])
-        if (madeBy[u] == made) return u;
     const Vector4f w4 =
         uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : SubDivParamTable::Weights(param);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
     const SubDivFaceAttribute* a =
         f.sourceFace >= 0 && f.sourceFace < baseData.corners.Count() ? &baseData.corners[f.sourceFace] : nullptr;
     for (size_t c = 0; c < wanted.size(); ++c) {
-      const Array<Vector2f>& t = baseData.texCoordChannels[c];
+      const Vector2f* const t = baseData.texCoordChannels[c].Data();
+      const int32_t tn = baseData.texCoordChannels[c].Count();
       Vector2f v{0, 0};
       for (int j = 0; a && j < 4; ++j) {
         const int32_t u = a->corners[j];
-        if (u < 0 || u >= t.Count()) continue;
+        if (u < 0 || u >= tn) continue;
         v.x += w[j] * t[u].x;
         v.y += w[j] * t[u].y;
       }
       wanted[c] = v;
     }
-    return Unique(p, made);
+    bool fresh = false;
+    const int32_t u = Unique(head, fresh);
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    if (made != kNever && (!fresh || HasWanted(u))) head = {made, u, head.first};
+    return u;
   }
-  // The vertex of point p with the wanted coordinates: a vertex made for p before with exactly these
-  // (NaN matching nothing), else a new one, blended from `made`, linked after p's last.
-  int32_t Unique(int32_t p, uint64_t made) {
-    if (p < 0) return -1;
-    if (first.Count() <= p) first.SetCountFill(p + 1, -1);
+  // The vertex of point `head` with the wanted coordinates: a vertex made for the point before with
+  // exactly these (NaN matching nothing), else a new one linked after its last (`fresh` set).
+  int32_t Unique(Head& head, bool& fresh) {
     int32_t last = -1;
-    for (int32_t u = first[p]; u >= 0 && u < next.Count(); u = next[u]) {
+    for (int32_t u = head.first; u >= 0; u = next[u]) {
       if (HasWanted(u)) return u;
       last = u;
     }
+    fresh = true;
     const int32_t n = Count();
     for (size_t c = 0; c < uv.size(); ++c) uv[c].Append(wanted[c]);
-    (last >= 0 ? next[last] : first[p]) = n;
+    (last >= 0 ? next[last] : head.first) = n;
     next.Append(-1);
-    pointOf.Append(p);
-    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    madeBy.Append(HasWanted(n) ? made : kNever);
+    pointOf.Append(int32_t(&head - heads.get()));
     return n;
   }
   bool HasWanted(int32_t u) const {
@@ -262,14 +273,16 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   // Two triangles at most per face: no growth copies of the index list.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
   PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
-  constexpr size_t kHeadsAhead = 8, kVerticesAhead = 4;
+  constexpr size_t kHeadsAhead = 8;
+  const int32_t* const table = corners.table.get();
   for (size_t i = 0; i < faces.size(); ++i) {
     if (uv && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
-    if (uv && i + kVerticesAhead < faces.size()) corners.FetchFirstVertices(faces[i + kVerticesAhead]);
     const int32_t f = faces[i];
     const SubDivFace& face = last.Faces[f];
+    const int32_t* const points = table + size_t(f) * 4;
     int32_t c[4];
-    for (int k = 0, n = face.CornerCount(); k < n; ++k) c[k] = local(corners.Vertex(last, f, k, baseData));
+    for (int k = 0, n = face.CornerCount(); k < n; ++k)
+      c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
     indices.Append(c[0]);
     indices.Append(c[1]);
     indices.Append(c[2]);

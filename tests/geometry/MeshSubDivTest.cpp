@@ -495,6 +495,46 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
   cube.shaders = {"red", "blue"};
   cube.faceShaders = {1, 1, 0, -3};
 
+  // A quad sphere whose six sides each have their own texture square, so every side edge is a seam.
+  const TestMesh ball = CubeSphere(8);
+  MeshText sphere = Shape(ball.positions, ball.faces);
+  for (size_t f = 0; f < ball.faces.size(); ++f) {
+    const int side = int(f) / 64, i = int(f) % 64 / 8, j = int(f) % 8;
+    const int du[4] = {0, 1, 1, 0}, dv[4] = {0, 0, 1, 1};
+    std::vector<Vector2f> c;
+    for (int k = 0; k < 4; ++k) c.push_back({float(side) + float(i + du[k]) / 8.0f, float(j + dv[k]) / 8.0f});
+    sphere.uvs.push_back(c);
+  }
+  // A disc around a pole of valence 8, the most a point takes (triangles), ringed by quads and some split quads, open
+  // at the rim; its texture is cut along the first spoke, whose two sides take coordinates 0 and 1 around.
+  MeshText fan;
+  constexpr int kSpokes = 8;
+  fan.points.push_back({0, 0, 0.4f});
+  for (int r = 1; r <= 2; ++r)
+    for (int i = 0; i < kSpokes; ++i) {
+      const float a = 6.2831853f * float(i) / float(kSpokes), z = r == 1 ? 0.15f * float(i % 4) : -0.2f;
+      fan.points.push_back({float(r) * std::cos(a), float(r) * std::sin(a), z});
+    }
+  auto ringPoint = [](int r, int i) { return 1 + (r - 1) * kSpokes + i % kSpokes; };
+  auto fanUV = [](int r, int i) { return Vector2f{float(i) / float(kSpokes), 0.5f * float(r)}; };
+  for (int i = 0; i < kSpokes; ++i) {
+    fan.faces.push_back({0, ringPoint(1, i), ringPoint(1, i + 1)});
+    fan.uvs.push_back({fanUV(0, i), fanUV(1, i), fanUV(1, i + 1)});
+  }
+  for (int i = 0; i < kSpokes; ++i) {
+    const int a = ringPoint(1, i), b = ringPoint(2, i), c2 = ringPoint(2, i + 1), d2 = ringPoint(1, i + 1);
+    const Vector2f ua = fanUV(1, i), ub = fanUV(2, i), uc = fanUV(2, i + 1), ud = fanUV(1, i + 1);
+    if (i % 5 == 3) {
+      fan.faces.push_back({a, b, c2});
+      fan.uvs.push_back({ua, ub, uc});
+      fan.faces.push_back({a, c2, d2});
+      fan.uvs.push_back({ua, uc, ud});
+    } else {
+      fan.faces.push_back({a, b, c2, d2});
+      fan.uvs.push_back({ua, ub, uc, ud});
+    }
+  }
+
   struct Case {
     const char* name;
     MeshText mesh;
@@ -502,9 +542,10 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
     bool nanCorner;  // one base coordinate NaN: the corners blended from it match no vertex
     uint64_t digest;
   };
-  const Case cases[] = {{"ring", ring, 2, false, 0xe39c3dfb1c30a902ull},
-                        {"cube", cube, 3, false, 0x8386cb0010a1ab88ull},
-                        {"cubenan", cube, 2, true, 0x216f89db38a213f3ull}};
+  const Case cases[] = {
+      {"ring", ring, 2, false, 0xe39c3dfb1c30a902ull},   {"cube", cube, 3, false, 0x8386cb0010a1ab88ull},
+      {"cubenan", cube, 2, true, 0x216f89db38a213f3ull}, {"sphere", sphere, 2, false, 0xd33191d7dd2da22eull},
+      {"fan", fan, 2, false, 0x01bdb409584753ffull},     {"fan3", fan, 3, false, 0x6f69701611e72aa3ull}};
   for (const Case& c : cases) {
     auto [m, d] = Build(c.mesh, c.name);
     ASSERT_TRUE(m && d) << c.name;
