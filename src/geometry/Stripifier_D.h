@@ -120,11 +120,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildFaces(const Array<int32_t>& dense);
-  // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
-  // LeastUsed.
-  template <bool LeastUsed>
-  void FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
-                 const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips
@@ -143,6 +138,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
+  // The same orders for few owners, by a look at each owner left at every step.
+  void ScanTriangleList(const struct VertexOwners& owners);
+  void ScanPieces(const struct VertexOwners& owners, int32_t first);
 
   static constexpr int kSamples = 10;  // start faces a round tries
 

@@ -1,6 +1,6 @@
-// Faces and edges of a crowded mesh are filed under their least used vertex: a face repeated in its exact order
-// is still found and dropped, while the same triangle in another order (a rotation, which files under the same
-// vertex with the same two others) is kept, as the transcription does.
+// Faces and edges of a crowded mesh: a face repeated in its exact order is found and dropped, even among the many
+// triangles on one edge, while the same triangle in another order (a rotation, whose sides are the same edges)
+// is kept, as the transcription does.
 #include <gtest/gtest.h>
 
 #include <algorithm>
