@@ -10,7 +10,6 @@
 
 namespace PM {
 
-
 // Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
 // renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
 void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
