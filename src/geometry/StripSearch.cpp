@@ -11,6 +11,9 @@ namespace {
 
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
+// Up to this many slots a vertex's edges are looked through whole by the traversal search.
+constexpr int32_t kShortList = 16;
+
 // The face's first vertex (in v0, v1, v2 order) that is neither a nor b; -1 when there is none.
 int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) {
   for (int k = 0; k < 3; ++k) {
@@ -216,8 +219,27 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
                                              bool& toV1) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
   int32_t s = prev.stripId;
-  int32_t end = m_searchStart[v + 1];
-  for (int32_t slot = NextUsable(m_searchStart[v], end); slot < end; slot = NextUsable(slot + 1, end)) {
+  int32_t begin = m_searchStart[v], end = m_searchStart[v + 1];
+  auto start = [&](const SearchSlot& ed, int32_t untouched) {
+    face = untouched;
+    edgeV0 = ed.atV0 ? v : ed.other;
+    edgeV1 = ed.atV0 ? ed.other : v;
+    toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
+    return true;
+  };
+  // A short list is looked through whole: a slot the skip links would pass over has both faces marked, which
+  // the look finds as quickly as the links would, and keeping the links costs more than it saves.
+  if (end - begin <= kShortList) {
+    for (int32_t slot = begin; slot < end; ++slot) {
+      const SearchSlot& ed = m_slots[slot];
+      const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
+      bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
+      if (f0.mark != s && !marked1) return start(ed, ed.face1);
+      if (f1.mark != s && !marked0) return start(ed, ed.face0);
+    }
+    return false;
+  }
+  for (int32_t slot = NextUsable(begin, end); slot < end; slot = NextUsable(slot + 1, end)) {
     SearchSlot& ed = m_slots[slot];
     const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
@@ -235,13 +257,7 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
       untouched = ed.face1;
     else if (f1.mark != s && !marked0)
       untouched = ed.face0;
-    if (untouched >= 0) {
-      face = untouched;
-      edgeV0 = ed.atV0 ? v : ed.other;
-      edgeV1 = ed.atV0 ? ed.other : v;
-      toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
-      return true;
-    }
+    if (untouched >= 0) return start(ed, untouched);
   }
   return false;
 }
