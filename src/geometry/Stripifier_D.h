@@ -118,8 +118,10 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
  private:
   // -- building
-  void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
-  void BuildFaces(const Array<int32_t>& dense);
+  // The vertex ids of the triples: the indices themselves when they run over a small range, else dense ids
+  // written to `dense`.
+  const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  void BuildFaces(const int32_t* ids, int triangles);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips

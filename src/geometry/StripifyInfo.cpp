@@ -10,15 +10,24 @@
 
 namespace PM {
 
-// Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
-// renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
-void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
+// Vertex ids: the indices themselves, or dense ids in order of first appearance. Only the relations between
+// vertices matter to the stripifier, so any renumbering gives the same output, and an index of 2^31 - 1 costs no
+// more than an index of 3.
+const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
-  ReserveStripArray(dense, n);
-  dense.SetCountNoCopy(n);
   int32_t largest = 0;
   const int32_t* in = indices.Data();
   for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
+  // Indices that already run over a small range are their own ids: a vertex no triangle uses costs a few
+  // bytes in each per-vertex array, fewer than a pass to renumber would.
+  if (largest < n / 2) {
+    m_vertexOf.SetCountNoCopy(largest + 1);
+    int32_t* vertexOf = m_vertexOf.Data();
+    for (int32_t v = 0; v <= largest; ++v) vertexOf[v] = v;
+    return in;
+  }
+  ReserveStripArray(dense, n);
+  dense.SetCountNoCopy(n);
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
     ReserveStripArray(id, largest + 1);
@@ -34,7 +43,7 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
       out[i] = d;
     }
     KeepStripArray(id);
-    return;
+    return dense.Data();
   }
   StripIndexTable table{size_t(n)};
   for (int i = 0; i < n; ++i) {
@@ -46,12 +55,12 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
     }
     dense[i] = d;
   }
+  return dense.Data();
 }
 
 void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
-  MapVertices(indices, dense);
-  BuildFaces(dense);
+  BuildFaces(MapVertices(indices, dense), indices.Count() / 3);
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   KeepStripArray(dense);
   BuildSearchLists();
@@ -71,8 +80,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 // Warn on triangles beyond an edge's second. Edges are found without hashing: the triangles' sides are sorted by
 // their lower end with a counting sort, and within one end's list a side meets its edge's first side through a
 // record of the upper end, so each side costs a few steps over arrays walked in order.
-void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
-  int triangles = dense.Count() / 3;
+void Stripifier_D::BuildFaces(const int32_t* in, int triangles) {
   int32_t vertices = m_vertexOf.Count();
   m_hot.Reset(size_t(triangles));
   ReserveStripArray(m_edges, triangles * 3);
@@ -82,7 +90,6 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   kept.Reset(size_t(triangles) * 3 + 1);
   int32_t* tri = kept.get();
   int32_t sides = 0;
-  const int32_t* in = dense.Data();
   for (int t = 0; t < triangles; ++t) {
     int32_t a = in[3 * t], b = in[3 * t + 1], c = in[3 * t + 2];
     tri[sides] = a;
