@@ -85,17 +85,25 @@ void Stripifier_D::BuildFaces(const int32_t* in, int triangles) {
   m_hot.Reset(size_t(triangles));
   ReserveStripArray(m_edges, triangles * 3);
   m_searchStart.SetCountFill(vertices + 1, 0);
-  // The triangles that draw something, in input order: a side's number is 3 x its triangle's place here + k.
+  // The triangles that draw something, in input order: a side's number is 3 x its triangle's place here + k. They
+  // are the input itself unless a triangle repeats a vertex.
+  bool flat = false;
+  for (int t = 0; t < 3 * triangles; t += 3) flat |= in[t] == in[t + 1] || in[t + 1] == in[t + 2] || in[t + 2] == in[t];
   StripBlock<int32_t> kept;
-  kept.Reset(size_t(triangles) * 3 + 1);
-  int32_t* tri = kept.get();
-  int32_t sides = 0;
-  for (int t = 0; t < triangles; ++t) {
-    int32_t a = in[3 * t], b = in[3 * t + 1], c = in[3 * t + 2];
-    tri[sides] = a;
-    tri[sides + 1] = b;
-    tri[sides + 2] = c;
-    sides += (a != b && b != c && c != a) ? 3 : 0;  // a repeated vertex draws nothing
+  const int32_t* tri = in;
+  int32_t sides = 3 * triangles;
+  if (flat) {
+    kept.Reset(size_t(triangles) * 3 + 1);
+    int32_t* to = kept.get();
+    sides = 0;
+    for (int t = 0; t < triangles; ++t) {
+      int32_t a = in[3 * t], b = in[3 * t + 1], c = in[3 * t + 2];
+      to[sides] = a;
+      to[sides + 1] = b;
+      to[sides + 2] = c;
+      sides += (a != b && b != c && c != a) ? 3 : 0;  // a repeated vertex draws nothing
+    }
+    tri = to;
   }
   // Sides by their lower end, in side order within each end, each with its upper end and which way it runs.
   Array<int32_t> startOf;
