@@ -40,8 +40,9 @@ constexpr int kFaceSlack = 8, kStripSlack = 4;
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
   int32_t face0, face1;
-  int32_t other;  // the edge's other end
-  int32_t atV0;   // 1 when the list's vertex is the edge's v0
+  int32_t other;          // the edge's other end
+  int8_t atV0;            // 1 when the list's vertex is the edge's v0
+  int8_t place0, place1;  // the edge's place k (0..2) in face 0 and in face 1
   // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
   // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
   // within experiment skipStamp (both faces taken in it).
@@ -51,8 +52,9 @@ static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 
 // One undirected edge with its first two faces.
 struct NvEdgeInfo {
-  int32_t face0, face1;  // face1 -1 while the edge has one face
-  int32_t v0, v1;        // in the order of the first face
+  int32_t face0, face1;    // face1 -1 while the edge has one face
+  int32_t v0, v1;          // in the order of the first face
+  uint8_t place0, place1;  // the edge's place k (0..2) in face 0 and in face 1
 };
 
 // One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
@@ -62,6 +64,7 @@ struct NvStripInfo {
   int32_t startFace;
   int32_t edgeV0, edgeV1;
   bool toV1;
+  int8_t startK;  // the start edge's place k in the start face
   int32_t first, count, backward;
   int32_t stripId, experimentId;
 };

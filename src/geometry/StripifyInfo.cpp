@@ -188,8 +188,6 @@ void Stripifier_D::BuildFaces(const int32_t* in, int triangles) {
     }
   }
   // The faces in side order: a dropped repeat's sides lead no edge, as the earlier triangle's come first.
-  StripBlock<uint8_t> placeInFace0;
-  placeInFace0.Reset(size_t(sides) + 1);
   int32_t crowded = 0;  // triangles left off an edge that already had two
   NvFaceInfo* hot = m_hot.get();
   int32_t* searchCount = m_searchStart.Data();
@@ -204,20 +202,20 @@ void Stripifier_D::BuildFaces(const int32_t* in, int triangles) {
       if (first == h) {  // the edge's first side: its record is made
         int32_t e = m_edges.Count();
         lead[h] = e;
-        placeInFace0[size_t(e)] = uint8_t(k);
-        m_edges.Append(NvEdgeInfo{f, -1, v[k], v[k == 2 ? 0 : k + 1]});
+        m_edges.Append(NvEdgeInfo{f, -1, v[k], v[k == 2 ? 0 : k + 1], uint8_t(k), 0});
         continue;
       }
       // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that
       // runs it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
       NvEdgeInfo& ed = m_edges[lead[first]];
-      unsigned j = placeInFace0[size_t(lead[first])];
+      unsigned j = ed.place0;
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
       grows |= unsigned(opposite) << (3 + k);
       if (opposite) back = (back & ~(3u << (2 * k))) | j << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
+        ed.place1 = uint8_t(k);
         ++searchCount[ed.v0 + 1];
         ++searchCount[ed.v1 + 1];
         NvFaceInfo& f0 = hot[ed.face0];
@@ -267,7 +265,8 @@ void Stripifier_D::BuildSearchLists() {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
       const NvEdgeInfo& ed = edges[sorted[slot]];
       bool atV0 = ed.v0 == v;
-      out[slot] = SearchSlot{ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, atV0, slot, -1, 0};
+      out[slot] = SearchSlot{
+          ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(ed.place0), int8_t(ed.place1), slot, -1, 0};
     }
   }
 }
