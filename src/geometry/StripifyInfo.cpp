@@ -10,6 +10,9 @@
 
 namespace PM {
 
+// Up to this many triangles every per-vertex array fits the core's own caches in any order.
+constexpr int kOwnIdsTriangles = 8192;
+
 // Vertex ids: the indices themselves, or dense ids in order of first appearance. Only the relations between
 // vertices matter to the stripifier, so any renumbering gives the same output, and an index of 2^31 - 1 costs no
 // more than an index of 3.
@@ -18,9 +21,11 @@ const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<in
   int32_t largest = 0;
   const int32_t* in = indices.Data();
   for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
-  // Indices that already run over a small range are their own ids: a vertex no triangle uses costs a few
-  // bytes in each per-vertex array, fewer than a pass to renumber would.
-  if (largest < n / 2) {
+  // A small mesh's indices that run over a small range are their own ids: a vertex no triangle uses costs a few
+  // bytes in each per-vertex array, fewer than a pass to renumber would. A larger mesh's ids follow the order in
+  // which its triangles use them (a cache-ordered mesh keeps its file's vertex numbers), so that the per-vertex
+  // records a strip and a search read together sit together in memory.
+  if (largest < n / 2 && n <= 3 * kOwnIdsTriangles) {
     m_vertexOf.SetCountNoCopy(largest + 1);
     int32_t* vertexOf = m_vertexOf.Data();
     for (int32_t v = 0; v <= largest; ++v) vertexOf[v] = v;
