@@ -52,9 +52,8 @@ static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 
 // One undirected edge with its first two faces.
 struct NvEdgeInfo {
-  int32_t face0, face1;    // face1 -1 while the edge has one face
-  int32_t v0, v1;          // in the order of the first face
-  uint8_t place0, place1;  // the edge's place k (0..2) in face 0 and in face 1
+  int32_t face0, face1;  // face1 -1 while the edge has one face
+  int32_t v0, v1;        // in the order of the first face
 };
 
 // One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
@@ -125,6 +124,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // written to `dense`.
   const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildFaces(const int32_t* ids, int triangles);
+  // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
+  // LeastUsed.
+  template <bool LeastUsed>
+  void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
+                 const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips
@@ -159,6 +163,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_faceCount = 0;
   int32_t m_firstStrip = 0;  // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
+  // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
+  // four words each.
+  StripBlock<uint8_t> m_edgePlaces;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).

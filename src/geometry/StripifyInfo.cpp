@@ -2,13 +2,51 @@
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/Log.h"
 #include "geometry/StripIndexTable.h"
+#include "geometry/StripKeyBuckets.h"
 #include "geometry/Stripifier_D.h"
 
 namespace PM {
+
+namespace {
+
+// Where a triangle's keys are filed: bits 0-1 the place of the vertex its face goes under, bit 2 + k set when
+// edge k goes under its second end. With `uses` (triangles per vertex), under the least used vertex, else
+// under the first vertex and the lower ends.
+template <bool LeastUsed>
+inline unsigned KeyHomes(const int32_t* v, const int32_t* uses) {
+  if constexpr (!LeastUsed) {
+    return unsigned(v[1] < v[0]) << 2 | unsigned(v[2] < v[1]) << 3 | unsigned(v[0] < v[2]) << 4;
+  } else {
+    int32_t u[3] = {uses[v[0]], uses[v[1]], uses[v[2]]};
+    unsigned h = u[1] < u[0] ? 1 : 0;
+    if (u[2] < u[h]) h = 2;
+    for (int k = 0; k < 3; ++k) {
+      int n = k == 2 ? 0 : k + 1;
+      h |= unsigned(u[n] < u[k] || (u[n] == u[k] && v[n] < v[k])) << (2 + k);
+    }
+    return h;
+  }
+}
+
+// A face's key under its vertex at place h & 3: the two vertices after it in the face's order, and under the
+// least used vertex also that place, since faces are told apart in their exact order.
+template <bool LeastUsed>
+struct FaceKey {
+  int32_t w[LeastUsed ? 3 : 2];
+  FaceKey(const int32_t* v, unsigned h) {
+    unsigned m = h & 3;
+    w[0] = v[m == 2 ? 0 : m + 1];
+    w[1] = v[m == 0 ? 2 : m - 1];
+    if constexpr (LeastUsed) w[2] = int32_t(m);
+  }
+};
+
+}  // namespace
 
 // Up to this many triangles every per-vertex array fits the core's own caches in any order.
 constexpr int kOwnIdsTriangles = 8192;
@@ -82,161 +120,166 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 }
 
 // The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the
-// Warn on triangles beyond an edge's second. Edges are found without hashing: the triangles' sides are sorted by
-// their lower end with a counting sort, and within one end's list a side meets its edge's first side through a
-// record of the upper end, so each side costs a few steps over arrays walked in order.
-void Stripifier_D::BuildFaces(const int32_t* in, int triangles) {
-  int32_t vertices = m_vertexOf.Count();
+// Warn on triangles beyond an edge's second.
+void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   m_hot.Reset(size_t(triangles));
+  // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
+  // per triangle grew the array by copying.
   ReserveStripArray(m_edges, triangles * 3);
-  m_searchStart.SetCountFill(vertices + 1, 0);
-  // The triangles that draw something, in input order: a side's number is 3 x its triangle's place here + k. They
-  // are the input itself unless a triangle repeats a vertex.
-  bool flat = false;
-  for (int t = 0; t < 3 * triangles; t += 3) flat |= in[t] == in[t + 1] || in[t + 1] == in[t + 2] || in[t + 2] == in[t];
-  StripBlock<int32_t> kept;
-  const int32_t* tri = in;
-  int32_t sides = 3 * triangles;
-  if (flat) {
-    kept.Reset(size_t(triangles) * 3 + 1);
-    int32_t* to = kept.get();
-    sides = 0;
-    for (int t = 0; t < triangles; ++t) {
-      int32_t a = in[3 * t], b = in[3 * t + 1], c = in[3 * t + 2];
-      to[sides] = a;
-      to[sides + 1] = b;
-      to[sides + 2] = c;
-      sides += (a != b && b != c && c != a) ? 3 : 0;  // a repeated vertex draws nothing
+  // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
+  m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
+  // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
+  // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
+  // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
+  // file next to nothing, where nearly every key of such a mesh would spill into the table.
+  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
+  // Counted through plain pointers: a store through a vector would have its address fetched again.
+  int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = triples + 3 * t;
+    ++faceCount[v[0]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
+  }
+  if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
+    return FileFaces<false>(triples, triangles, faceKeys, edgeKeys, nullptr);
+  std::vector<int32_t> uses(faceKeys.size(), 0);
+  int32_t* useCount = uses.data();
+  for (int i = 0; i < 3 * triangles; ++i) ++useCount[triples[i]];
+  std::fill(faceKeys.begin(), faceKeys.end(), 0);
+  std::fill(edgeKeys.begin(), edgeKeys.end(), 0);
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = triples + 3 * t;
+    unsigned h = KeyHomes<true>(v, useCount);
+    ++faceCount[v[h & 3]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k]];
+  }
+  FileFaces<true>(triples, triangles, faceKeys, edgeKeys, uses.data());
+}
+
+constexpr int kFarTriangles = 1 << 18;
+
+template <bool LeastUsed>
+void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
+                             const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
+  // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
+  // that edge's two faces. Most meshes have none, so the table is made for the first.
+  using FaceTable = StripKeyBuckets<LeastUsed ? 3 : 2>;
+  std::optional<FaceTable> faceTable;
+  auto filedFaces = [&]() -> FaceTable& {
+    if (!faceTable) faceTable.emplace(faceKeys);
+    return *faceTable;
+  };
+  StripKeyBuckets<1> edgeTable(edgeKeys);
+  // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
+  // a large mesh's faces left long ago.
+  m_edgePlaces.Reset(size_t(triangles) * 3);
+  uint8_t* placeInFace0 = m_edgePlaces.get();
+  int32_t crowded = 0;        // triangles left off an edge that already had two
+  constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
+  bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
+  // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
+  bool farLists = !crowdedTables && triangles >= kFarTriangles;
+  auto listOf = [](const int32_t* w, unsigned h, int k) {  // the vertex edge k of w is filed under
+    int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+    if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
+    return std::min(x, y);
+  };
+  for (int t = 0; t < triangles; ++t) {
+    if (farLists && t + 2 * kAhead < triangles) {
+      const int32_t* w = &dense[3 * (t + 2 * kAhead)];
+      unsigned h = KeyHomes<LeastUsed>(w, uses);
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
+      w = &dense[3 * (t + kAhead)];
+      h = KeyHomes<LeastUsed>(w, uses);
+      for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
     }
-    tri = to;
-  }
-  // Sides by their lower end, in side order within each end, each with its upper end and which way it runs.
-  Array<int32_t> startOf;
-  ReserveStripArray(startOf, vertices + 1);
-  startOf.SetCountFill(vertices + 1, 0);
-  int32_t* at = startOf.Data();
-  for (int32_t h = 0; h < sides; h += 3) {
-    int32_t a = tri[h], b = tri[h + 1], c = tri[h + 2];
-    ++at[std::min(a, b) + 1];
-    ++at[std::min(b, c) + 1];
-    ++at[std::min(c, a) + 1];
-  }
-  for (int32_t v = 0; v < vertices; ++v) at[v + 1] += at[v];
-  struct Side {
-    uint32_t side;  // 2 x its number, + 1 when it runs from its upper end
-    int32_t upper;
-  };
-  StripBlock<Side> byLow;
-  byLow.Reset(size_t(sides) + 1);
-  Side* sorted = byLow.get();
-  auto file = [&](int32_t h, int32_t x, int32_t y) {
-    bool down = y < x;
-    sorted[at[down ? y : x]++] = Side{2 * uint32_t(h) + uint32_t(down), down ? x : y};
-  };
-  for (int32_t h = 0; h < sides; h += 3) {
-    int32_t a = tri[h], b = tri[h + 1], c = tri[h + 2];
-    file(h, a, b);
-    file(h + 1, b, c);
-    file(h + 2, c, a);
-  }
-  // at[v] is now where v's list ends. Each side's first side on the same edge (itself for the first), written
-  // over by the edge's number once the first is reached in side order below.
-  StripBlock<int32_t> leadBlock;
-  leadBlock.Reset(size_t(sides) + 1);
-  int32_t* lead = leadBlock.get();
-  // Per upper end, within the current lower end's list: the edge's first side, and the last triangle that ran
-  // the edge as its first side each way, for the repeat test.
-  struct Upper {
-    int32_t low, first, firstSide[2];
-  };
-  StripBlock<Upper> upper;
-  upper.Reset(size_t(vertices) + 1);
-  Upper* up = upper.get();
-  std::fill(up, up + vertices, Upper{-1, 0, {0, 0}});
-  bool repeats = false;  // a triangle may repeat an earlier one in the same order
-  StripBlock<uint8_t> maybeRepeat;
-  maybeRepeat.Reset(size_t(sides / 3) + 1);
-  uint8_t* mayRepeat = maybeRepeat.get();
-  std::fill(mayRepeat, mayRepeat + sides / 3, uint8_t(0));
-  for (int32_t i = 0, v = 0; v < vertices; ++v) {
-    for (int32_t end = at[v]; i < end; ++i) {
-      Side side = sorted[i];
-      int32_t h = int32_t(side.side >> 1);
-      Upper& u = up[side.upper];
-      if (u.low != v) {
-        u = Upper{v, h, {-1, -1}};
-        lead[h] = h;
-      } else {
-        lead[h] = u.first;
-      }
-      // A triangle repeating an earlier one runs its first side as that one does: both are tested below.
-      if (h % 3 == 0) {
-        int32_t& last = u.firstSide[side.side & 1];
-        if (last >= 0) {
-          repeats = true;
-          mayRepeat[h / 3] = 1;
-          mayRepeat[last / 3] = 1;
-        }
-        last = h;
+    if (crowdedTables && t + kAhead < triangles) {
+      const int32_t* w = &dense[3 * (t + kAhead)];
+      unsigned h = KeyHomes<LeastUsed>(w, uses);
+      if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
+      for (int k = 0; k < 3; ++k) {
+        int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+        if (h >> (2 + k) & 1) std::swap(x, y);
+        edgeTable.Prefetch(x, {y});
       }
     }
-  }
-  // Only triangles that run a first side as another does can repeat: a table over just those finds them.
-  if (repeats) {
-    StripIndexTable table{size_t(sides / 3)};
-    for (int32_t h = 0; h < sides; h += 3) {
-      if (mayRepeat[h / 3] != 1) continue;
-      const int32_t* v = tri + h;
-      uint64_t hash = StripMix(StripMix(uint64_t(uint32_t(v[0])) << 32 | uint32_t(v[1])) ^ uint32_t(v[2]));
-      int32_t found = table.FindOrAdd(hash, h, [&](int32_t o) { return std::equal(v, v + 3, tri + o); });
-      mayRepeat[h / 3] = found >= 0 ? 2 : 1;  // 2: dropped
-    }
-  }
-  // The faces in side order: a dropped repeat's sides lead no edge, as the earlier triangle's come first.
-  int32_t crowded = 0;  // triangles left off an edge that already had two
-  NvFaceInfo* hot = m_hot.get();
-  int32_t* searchCount = m_searchStart.Data();
-  for (int32_t h0 = 0; h0 < sides; h0 += 3) {
-    if (repeats && mayRepeat[h0 / 3] == 2) continue;
-    const int32_t* v = tri + h0;
+    const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
+    if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
+    unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
     int32_t f = m_faceCount;
+    // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
+    // whose three edges are all known is looked for among the faces.
+    int32_t found[3];
+    int fresh = 0;
+    for (int k = 0; k < 3; ++k) {
+      int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
+      int32_t e = m_edges.Count();
+      auto sameEdge = [&](int32_t at) {
+        const NvEdgeInfo& ed = m_edges[at];
+        return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
+      };
+      int32_t under = std::min(x, y), other = std::max(x, y);
+      if constexpr (LeastUsed) {
+        bool second = (home >> (2 + k) & 1) != 0;
+        under = second ? y : x;
+        other = second ? x : y;
+      }
+      found[k] = edgeTable.FindOrAdd(under, {other}, e, sameEdge);
+      if (found[k] < 0) {
+        ++fresh;
+        placeInFace0[size_t(e)] = uint8_t(k);
+        m_edges.Append(NvEdgeInfo{f, -1, x, y});
+      }
+    }
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
+    FaceKey<LeastUsed> key(v, home);
+    bool leftOff = false;  // its first edge already has two faces: filed, as a repeat would not find it there
+    if (fresh == 0) {
+      // An earlier face with the same vertices in the same order runs the first edge the same way: it is the
+      // edge's face 0 (which then runs it from v0), its face 1, or a face left off it and so filed.
+      const NvEdgeInfo& first = m_edges[found[0]];
+      if ((first.v0 == v[0] && first.v1 == v[1] && sameFace(first.face0)) ||
+          (first.face1 >= 0 && sameFace(first.face1)))
+        continue;
+      leftOff = first.face1 >= 0;
+      if (leftOff && filedFaces().FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) continue;
+    }
+    // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that runs
+    // it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
     NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     unsigned grows = 0, back = kNoGrowth;
+    NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
+    int32_t* searchCount = m_searchStart.Data();
     for (int k = 0; k < 3; ++k) {
-      int32_t h = h0 + k, first = lead[h];
-      if (first == h) {  // the edge's first side: its record is made
-        int32_t e = m_edges.Count();
-        lead[h] = e;
-        m_edges.Append(NvEdgeInfo{f, -1, v[k], v[k == 2 ? 0 : k + 1], uint8_t(k), 0});
-        continue;
-      }
-      // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that
-      // runs it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
-      NvEdgeInfo& ed = m_edges[lead[first]];
-      unsigned j = ed.place0;
+      if (found[k] < 0) continue;
+      NvEdgeInfo& ed = m_edges[found[k]];
+      unsigned j = placeInFace0[size_t(found[k])] & 3u;
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
       grows |= unsigned(opposite) << (3 + k);
       if (opposite) back = (back & ~(3u << (2 * k))) | j << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
-        ed.place1 = uint8_t(k);
+        placeInFace0[size_t(found[k])] = uint8_t(j | unsigned(k) << 2);
         ++searchCount[ed.v0 + 1];
         ++searchCount[ed.v1 + 1];
         NvFaceInfo& f0 = hot[ed.face0];
         f0.across[j] = f;
         if (opposite) f0.back = uint8_t((f0.back & ~(3u << (2 * j))) | unsigned(k) << (2 * j));
-      } else if (crowded++ == 0) {
-        const NvFaceInfo& other = hot[ed.face1];
-        LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
-                 m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+      } else {
+        leftOff = leftOff || k == 0;
+        if (crowded++ == 0) {
+          const NvFaceInfo& other = hot[ed.face1];
+          LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
+                   m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+        }
       }
     }
     face.grows = uint8_t(grows);
     face.back = uint8_t(back);
     hot[m_faceCount++] = face;
+    if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
   }
-  KeepStripArray(startOf);
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
@@ -265,13 +308,16 @@ void Stripifier_D::BuildSearchLists() {
     sorted[next[ed.v1]++] = e;
   }
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
+  const uint8_t* edgePlaces = m_edgePlaces.get();
   SearchSlot* out = m_slots.get();
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
       const NvEdgeInfo& ed = edges[sorted[slot]];
       bool atV0 = ed.v0 == v;
+      unsigned places = edgePlaces[sorted[slot]];
       out[slot] = SearchSlot{
-          ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(ed.place0), int8_t(ed.place1), slot, -1, 0};
+          ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot,
+          -1,       0};
     }
   }
 }
