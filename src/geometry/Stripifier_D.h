@@ -21,7 +21,10 @@ struct alignas(32) NvFaceInfo {
   // grow and each experiment's are consecutive, so one number says both which experiment took the face and
   // in which of its strips.
   int32_t mark;
-  uint16_t readers;  // bit i: an experiment of sample i's memo took the face
+  // Bit i: an experiment of sample i took the face, at the sample's start face or an earlier one. A commit of
+  // the face has the sample look through its experiments' faces again; a bit left from an earlier start face
+  // costs that look and nothing more, where clearing it cost a pass over every face each move of the sample took.
+  uint16_t readers;
   // Bit 3 + k of `grows`: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
   // Bits 2k, 2k + 1 of `back`: the edge of across[k] this face shares when across[k] runs edge k the other way,
   // so that a strip can grow into it (a strip keeps both windings only across neighbours oriented alike), else 3:
