@@ -1,6 +1,6 @@
-// Faces and edges of a crowded mesh: a face repeated in its exact order is found and dropped, even among the many
-// triangles on one edge, while the same triangle in another order (a rotation, whose sides are the same edges)
-// is kept, as the transcription does.
+// Faces and edges of a crowded mesh are filed under their least used vertex: a face repeated in its exact order
+// is still found and dropped, while the same triangle in another order (a rotation, which files under the same
+// vertex with the same two others) is kept, as the transcription does.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,7 +45,7 @@ TEST(StripifierFiling, RepeatsAndRotationsAtCrowdedVerticesGiveTheTranscriptions
 
 // A repeat is found whatever its first copy is on its edges: face 0 or face 1 of its first edge, or left off an
 // edge that already had two (its first, second or third), once or twice repeated, with and without a crowded
-// vertex; a fin that runs another face's first side the same way (a repeat's sign) is kept.
+// vertex; a fin that runs another face's first edge the same way, as a repeat would, is kept.
 TEST(StripifierFiling, RepeatsOfFacesLeftOffAnyEdgeAreDropped) {
   LogCapture quiet;  // the fins crowd edges
   std::mt19937 rng(70);
