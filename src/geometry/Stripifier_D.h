@@ -150,9 +150,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
-  // The same orders for few owners, by a look at each owner left at every step.
-  void ScanTriangleList(const struct VertexOwners& owners);
-  void ScanPieces(const struct VertexOwners& owners, int32_t first);
 
   static constexpr int kSamples = 10;  // start faces a round tries
 

@@ -108,6 +108,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   KeepStripArray(dense);
   BuildSearchLists();
   KeepStripArray(m_edges);
+  m_edgePlaces.Reset(0);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   ReserveStripArray(m_free, faces + 1);
