@@ -40,13 +40,6 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   bool fresh = memo.face != face;
   if (!fresh && !memo.stale) return;
   uint16_t bit = uint16_t(1u << sample);
-  if (fresh) {
-    // The bit goes from the faces the experiments hold; a face only an experiment since rerun took keeps it,
-    // which can only flag the sample once more when a commit takes that face.
-    NvFaceInfo* hot = m_hot.get();
-    for (const Array<int32_t>& taken : memo.taken)
-      for (int32_t f : taken) hot[f].readers = uint16_t(hot[f].readers & ~bit);
-  }
   m_noteBit = bit;
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;

@@ -2,7 +2,6 @@
 // through the traversal search at the vertex each strip's start edge leads to.
 #include <algorithm>
 
-#include "core/Log.h"
 #include "geometry/Stripifier_D.h"
 
 namespace PM {
@@ -11,32 +10,8 @@ namespace {
 
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
-// The face's first vertex (in v0, v1, v2 order) that is neither a nor b; -1 when there is none.
-int32_t GetNextIndex(int32_t a, int32_t b, const NvFaceInfo& face) {
-  for (int k = 0; k < 3; ++k) {
-    int32_t v = face.v[k];
-    if (v == a || v == b) continue;
-    for (int j = k + 1; j < 3; ++j) {
-      if (face.v[j] != a && face.v[j] != b) {
-        LogWarn("GetNextIndex: Triangle doesn't have all of its vertices");
-        LogWarn("GetNextIndex: Duplicate triangle probably got us derailed");
-        break;
-      }
-    }
-    return v;
-  }
-  LogWarn("GetNextIndex: Duplicate triangle sent");
-  return -1;
-}
-
-// The edge of `f` joining x and y (either way), -1 when it has none.
-inline int EdgeOf(const NvFaceInfo& f, int32_t x, int32_t y) {
-  for (int k = 0; k < 3; ++k) {
-    int32_t a = f.v[k], b = f.v[Next3(k)];
-    if ((a == x && b == y) || (a == y && b == x)) return k;
-  }
-  return -1;
-}
+// Up to this many slots a vertex's edges are looked through whole by the traversal search.
+constexpr int32_t kShortList = 16;
 
 }  // namespace
 
@@ -65,7 +40,7 @@ class Stripifier_D::Experiment {
 
   [[gnu::always_inline]] inline void GrowStrip(NvStripInfo& strip);
   [[gnu::always_inline]] inline bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
-                                                   int32_t& edgeV1, bool& toV1);
+                                                   int32_t& edgeV1, bool& toV1, int& startK);
   const SearchSlot* Slot(int32_t slot) const { return m_slots + slot; }
   int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
 
@@ -143,26 +118,15 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   NvFaceInfo& start = m_hot[strip.startFace];
   Take(start, s);
   for (int32_t v : start.v) m_stamp[v] = m_now;
-  int32_t a = strip.toV1 ? strip.edgeV0 : strip.edgeV1, b = strip.toV1 ? strip.edgeV1 : strip.edgeV0;
-  // Forward the strip's last two vertices are (b, c), backward (b, a): the newer is c or a. The forward faces
-  // wait aside while the backward ones are written in place and turned around in front of them. The start edge
-  // is one of the face's, so with b at i the two edges from b are i (to the vertex after b) and the one ending
-  // at b; which of them holds a says which way the face runs the edge, and c is the face's third vertex.
-  int kForward, kBackward;
-  bool forwardFirst, backwardFirst;
-  int i = start.v[0] == b ? 0 : start.v[1] == b ? 1 : 2;
-  int after = Next3(i), before = Next3(after);
-  if (start.v[i] == b && start.v[before] == a && start.v[after] != a && start.v[after] != b) {
-    kForward = i, forwardFirst = false, kBackward = before, backwardFirst = true;
-  } else if (start.v[i] == b && start.v[after] == a && start.v[before] != a && start.v[before] != b) {
-    kForward = before, forwardFirst = true, kBackward = i, backwardFirst = false;
-  } else {  // not a face of three distinct vertices holding the edge: only the edges actually there
-    int32_t c = GetNextIndex(a, b, start);
-    kForward = EdgeOf(start, b, c);
-    forwardFirst = kForward >= 0 && start.v[kForward] == c;
-    kBackward = EdgeOf(start, b, a);
-    backwardFirst = kBackward >= 0 && start.v[kBackward] == a;
-  }
+  // Forward the strip's last two vertices are (b, c), backward (b, a), with (a, b) the start edge taken toward b
+  // and c the face's third vertex: the newer is c or a. The start edge is the face's edge k; when the face runs it
+  // from a to b, the strip goes on forward across edge k + 1 (from b) and backward across k, else forward across
+  // edge k + 2 (to b) and backward across k. The forward faces wait aside while the backward ones are written in
+  // place and turned around in front of them.
+  int k = strip.startK;
+  bool bSecond = strip.toV1 != ((start.grows >> (3 + k) & 1) != 0);  // the face runs the edge from a to b
+  int kForward = bSecond ? Next3(k) : Next3(Next3(k)), kBackward = k;
+  bool forwardFirst = !bSecond, backwardFirst = bSecond;
   // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
   // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
   int32_t first = m_trialCount;
@@ -170,9 +134,8 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   forward[0] = strip.startFace;
   int32_t forwardCount = 1, backwardCount = 0;
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
-    if (kForward >= 0) forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-    if (kBackward >= 0)
-      backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
+    forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
+    backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
   }
   strip.first = first;
   strip.count = backwardCount + forwardCount;
@@ -213,11 +176,31 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
 // either way, beside a face of `prev` the slot hands back nothing either way, and a face that stops a strip
 // would stop it committed as well. So an experiment depends only on the faces it took.
 bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1,
-                                             bool& toV1) {
+                                             bool& toV1, int& startK) {
   int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
   int32_t s = prev.stripId;
-  int32_t end = m_searchStart[v + 1];
-  for (int32_t slot = NextUsable(m_searchStart[v], end); slot < end; slot = NextUsable(slot + 1, end)) {
+  int32_t begin = m_searchStart[v], end = m_searchStart[v + 1];
+  auto start = [&](const SearchSlot& ed, int32_t untouched) {
+    face = untouched;
+    startK = untouched == ed.face1 ? ed.place1 : ed.place0;
+    edgeV0 = ed.atV0 ? v : ed.other;
+    edgeV1 = ed.atV0 ? ed.other : v;
+    toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
+    return true;
+  };
+  // A short list is looked through whole: a slot the skip links would pass over has both faces marked, which
+  // the look finds as quickly as the links would, and keeping the links costs more than it saves.
+  if (end - begin <= kShortList) {
+    for (int32_t slot = begin; slot < end; ++slot) {
+      const SearchSlot& ed = m_slots[slot];
+      const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
+      bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
+      if (f0.mark != s && !marked1) return start(ed, ed.face1);
+      if (f1.mark != s && !marked0) return start(ed, ed.face0);
+    }
+    return false;
+  }
+  for (int32_t slot = NextUsable(begin, end); slot < end; slot = NextUsable(slot + 1, end)) {
     SearchSlot& ed = m_slots[slot];
     const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
     bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
@@ -235,13 +218,7 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
       untouched = ed.face1;
     else if (f1.mark != s && !marked0)
       untouched = ed.face0;
-    if (untouched >= 0) {
-      face = untouched;
-      edgeV0 = ed.atV0 ? v : ed.other;
-      edgeV1 = ed.atV0 ? ed.other : v;
-      toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
-      return true;
-    }
+    if (untouched >= 0) return start(ed, untouched);
   }
   return false;
 }
@@ -261,6 +238,7 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
   int32_t edgeV0 = reversed ? b : a, edgeV1 = reversed ? a : b;
   bool toV1 = k % 2 == 0;
+  int startK = k / 2;
   int32_t strips = 0;
   m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
@@ -275,13 +253,14 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
       strip.edgeV0 = edgeV0;
       strip.edgeV1 = edgeV1;
       strip.toV1 = toV1;
+      strip.startK = int8_t(startK);
       strip.stripId = stripIds++;
       strip.experimentId = experiment;
       // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
       // now, its line arrives while the strip grows.
       __builtin_prefetch(walk.Slot(walk.SearchStart(toV1 ? edgeV1 : edgeV0)));
       walk.GrowStrip(strip);
-      if (!walk.FindTraversal(strip, face, edgeV0, edgeV1, toV1)) break;
+      if (!walk.FindTraversal(strip, face, edgeV0, edgeV1, toV1, startK)) break;
     }
   }
   m_stripIds = stripIds;

@@ -21,7 +21,10 @@ struct alignas(32) NvFaceInfo {
   // grow and each experiment's are consecutive, so one number says both which experiment took the face and
   // in which of its strips.
   int32_t mark;
-  uint16_t readers;  // bit i: an experiment of sample i's memo took the face
+  // Bit i: an experiment of sample i took the face, at the sample's start face or an earlier one. A commit of
+  // the face has the sample look through its experiments' faces again; a bit left from an earlier start face
+  // costs that look and nothing more, where clearing it cost a pass over every face each move of the sample took.
+  uint16_t readers;
   // Bit 3 + k of `grows`: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
   // Bits 2k, 2k + 1 of `back`: the edge of across[k] this face shares when across[k] runs edge k the other way,
   // so that a strip can grow into it (a strip keeps both windings only across neighbours oriented alike), else 3:
@@ -40,8 +43,9 @@ constexpr int kFaceSlack = 8, kStripSlack = 4;
 // One place in a vertex's list of edges for the traversal search, with what the search reads of the edge.
 struct alignas(32) SearchSlot {
   int32_t face0, face1;
-  int32_t other;  // the edge's other end
-  int32_t atV0;   // 1 when the list's vertex is the edge's v0
+  int32_t other;          // the edge's other end
+  int8_t atV0;            // 1 when the list's vertex is the edge's v0
+  int8_t place0, place1;  // the edge's place k (0..2) in face 0 and in face 1
   // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
   // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
   // within experiment skipStamp (both faces taken in it).
@@ -62,6 +66,7 @@ struct NvStripInfo {
   int32_t startFace;
   int32_t edgeV0, edgeV1;
   bool toV1;
+  int8_t startK;  // the start edge's place k in the start face
   int32_t first, count, backward;
   int32_t stripId, experimentId;
 };
@@ -118,12 +123,14 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
  private:
   // -- building
-  void MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
-  void BuildFaces(const Array<int32_t>& dense);
+  // The vertex ids of the triples: the indices themselves when they run over a small range, else dense ids
+  // written to `dense`.
+  const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  void BuildFaces(const int32_t* ids, int triangles);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
   // LeastUsed.
   template <bool LeastUsed>
-  void FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
+  void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
                  const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
@@ -156,6 +163,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_faceCount = 0;
   int32_t m_firstStrip = 0;  // the running experiment's first strip id
   Array<NvEdgeInfo> m_edges;
+  // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
+  // four words each.
+  StripBlock<uint8_t> m_edgePlaces;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).

@@ -48,15 +48,29 @@ struct FaceKey {
 
 }  // namespace
 
-// Dense ids in order of first appearance. Only the relations between vertices matter to the stripifier, so any
-// renumbering gives the same output, and an index of 2^31 - 1 costs no more than an index of 3.
-void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
+// Up to this many triangles every per-vertex array fits the core's own caches in any order.
+constexpr int kOwnIdsTriangles = 8192;
+
+// Vertex ids: the indices themselves, or dense ids in order of first appearance. Only the relations between
+// vertices matter to the stripifier, so any renumbering gives the same output, and an index of 2^31 - 1 costs no
+// more than an index of 3.
+const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
-  ReserveStripArray(dense, n);
-  dense.SetCountNoCopy(n);
   int32_t largest = 0;
   const int32_t* in = indices.Data();
   for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
+  // A small mesh's indices that run over a small range are their own ids: a vertex no triangle uses costs a few
+  // bytes in each per-vertex array, fewer than a pass to renumber would. A larger mesh's ids follow the order in
+  // which its triangles use them (a cache-ordered mesh keeps its file's vertex numbers), so that the per-vertex
+  // records a strip and a search read together sit together in memory.
+  if (largest < n / 2 && n <= 3 * kOwnIdsTriangles) {
+    m_vertexOf.SetCountNoCopy(largest + 1);
+    int32_t* vertexOf = m_vertexOf.Data();
+    for (int32_t v = 0; v <= largest; ++v) vertexOf[v] = v;
+    return in;
+  }
+  ReserveStripArray(dense, n);
+  dense.SetCountNoCopy(n);
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
     ReserveStripArray(id, largest + 1);
@@ -72,7 +86,7 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
       out[i] = d;
     }
     KeepStripArray(id);
-    return;
+    return dense.Data();
   }
   StripIndexTable table{size_t(n)};
   for (int i = 0; i < n; ++i) {
@@ -84,16 +98,17 @@ void Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& de
     }
     dense[i] = d;
   }
+  return dense.Data();
 }
 
 void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   Array<int32_t> dense;
-  MapVertices(indices, dense);
-  BuildFaces(dense);
+  BuildFaces(MapVertices(indices, dense), indices.Count() / 3);
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   KeepStripArray(dense);
   BuildSearchLists();
   KeepStripArray(m_edges);
+  m_edgePlaces.Reset(0);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   ReserveStripArray(m_free, faces + 1);
@@ -107,8 +122,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
 
 // The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the
 // Warn on triangles beyond an edge's second.
-void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
-  int triangles = dense.Count() / 3;
+void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
@@ -122,17 +136,16 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
   std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
   // Counted through plain pointers: a store through a vector would have its address fetched again.
   int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
-  const int32_t* triples = dense.Data();
   for (int t = 0; t < triangles; ++t) {
     const int32_t* v = triples + 3 * t;
     ++faceCount[v[0]];
     for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
   }
   if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
-    return FileFaces<false>(dense, faceKeys, edgeKeys, nullptr);
+    return FileFaces<false>(triples, triangles, faceKeys, edgeKeys, nullptr);
   std::vector<int32_t> uses(faceKeys.size(), 0);
   int32_t* useCount = uses.data();
-  for (int32_t d : dense) ++useCount[d];
+  for (int i = 0; i < 3 * triangles; ++i) ++useCount[triples[i]];
   std::fill(faceKeys.begin(), faceKeys.end(), 0);
   std::fill(edgeKeys.begin(), edgeKeys.end(), 0);
   for (int t = 0; t < triangles; ++t) {
@@ -141,15 +154,14 @@ void Stripifier_D::BuildFaces(const Array<int32_t>& dense) {
     ++faceCount[v[h & 3]];
     for (int k = 0; k < 3; ++k) ++edgeCount[v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k]];
   }
-  FileFaces<true>(dense, faceKeys, edgeKeys, uses.data());
+  FileFaces<true>(triples, triangles, faceKeys, edgeKeys, uses.data());
 }
 
 constexpr int kFarTriangles = 1 << 18;
 
 template <bool LeastUsed>
-void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int32_t>& faceKeys,
+void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
-  int triangles = dense.Count() / 3;
   // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
   // that edge's two faces. Most meshes have none, so the table is made for the first.
   using FaceTable = StripKeyBuckets<LeastUsed ? 3 : 2>;
@@ -161,8 +173,8 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
   StripKeyBuckets<1> edgeTable(edgeKeys);
   // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
   // a large mesh's faces left long ago.
-  StripBlock<uint8_t> placeInFace0;
-  placeInFace0.Reset(size_t(triangles) * 3);
+  m_edgePlaces.Reset(size_t(triangles) * 3);
+  uint8_t* placeInFace0 = m_edgePlaces.get();
   int32_t crowded = 0;        // triangles left off an edge that already had two
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
   bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
@@ -242,13 +254,14 @@ void Stripifier_D::FileFaces(const Array<int32_t>& dense, const std::vector<int3
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
-      unsigned j = placeInFace0[size_t(found[k])];
+      unsigned j = placeInFace0[size_t(found[k])] & 3u;
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
       grows |= unsigned(opposite) << (3 + k);
       if (opposite) back = (back & ~(3u << (2 * k))) | j << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
+        placeInFace0[size_t(found[k])] = uint8_t(j | unsigned(k) << 2);
         ++searchCount[ed.v0 + 1];
         ++searchCount[ed.v1 + 1];
         NvFaceInfo& f0 = hot[ed.face0];
@@ -296,12 +309,16 @@ void Stripifier_D::BuildSearchLists() {
     sorted[next[ed.v1]++] = e;
   }
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
+  const uint8_t* edgePlaces = m_edgePlaces.get();
   SearchSlot* out = m_slots.get();
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
       const NvEdgeInfo& ed = edges[sorted[slot]];
       bool atV0 = ed.v0 == v;
-      out[slot] = SearchSlot{ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, atV0, slot, -1, 0};
+      unsigned places = edgePlaces[sorted[slot]];
+      out[slot] = SearchSlot{
+          ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot,
+          -1,       0};
     }
   }
 }

@@ -44,8 +44,8 @@ TEST(StripifierFiling, RepeatsAndRotationsAtCrowdedVerticesGiveTheTranscriptions
 }
 
 // A repeat is found whatever its first copy is on its edges: face 0 or face 1 of its first edge, or left off an
-// edge that already had two (its first, second or third), once or twice repeated, with and without a vertex
-// crowded enough to file keys under their least used vertex.
+// edge that already had two (its first, second or third), once or twice repeated, with and without a crowded
+// vertex; a fin that runs another face's first edge the same way, as a repeat would, is kept.
 TEST(StripifierFiling, RepeatsOfFacesLeftOffAnyEdgeAreDropped) {
   LogCapture quiet;  // the fins crowd edges
   std::mt19937 rng(70);
@@ -56,8 +56,8 @@ TEST(StripifierFiling, RepeatsOfFacesLeftOffAnyEdgeAreDropped) {
     for (size_t f = 0; f < gridFaces; ++f) {  // a fin on an edge of some faces, left off it at one place
       if (rng() % 3 != 0) continue;
       int32_t a = faces[3 * f], b = faces[3 * f + 1], x = next++;
-      const int32_t fins[3][3] = {{b, a, x}, {x, b, a}, {a, x, b}};
-      const int32_t* fin = fins[rng() % 3];
+      const int32_t fins[4][3] = {{b, a, x}, {x, b, a}, {a, x, b}, {a, b, x}};
+      const int32_t* fin = fins[rng() % 4];
       faces.insert(faces.end(), fin, fin + 3);
     }
     if (n % 2 == 1)  // a fan crowding one vertex

@@ -154,6 +154,19 @@ TEST(StripifierHash, BenchmarkMeshesAndSmallCrowdedShapesGiveTheirRecordedStrip)
   }
 }
 
+// The benchmark's crowded shapes at their largest: 100,000 triangles around one vertex or on one edge, where the
+// traversal search's lists run to 100,000 slots and the orders meet one vertex in every piece.
+TEST(StripifierHash, TheBenchmarksLargestFanAndCrowdedEdgeGiveTheirRecordedStrip) {
+  LogCapture quiet;  // the crowded edge warns
+  std::vector<int32_t> fan, edge;
+  for (int32_t i = 0; i < 100000; ++i) {
+    fan.insert(fan.end(), {0, i + 1, i + 2});
+    edge.insert(edge.end(), {0, 1, i + 2});
+  }
+  EXPECT_EQ(HashOf(Stripify(fan)), 5419867372635632349ULL);
+  EXPECT_EQ(HashOf(Stripify(edge)), 9687878740749392200ULL);
+}
+
 // Meshes whose working arrays run to megabytes each, which the stripifier backs with large pages: every
 // triangle is drawn once with its winding, and the strip is the one recorded before, index for index.
 TEST(StripifierHash, MeshesOfMegabyteArraysDrawEachTriangleOnceAndKeepTheirStrip) {

@@ -141,6 +141,16 @@ TEST(Stripifier, HugeIndicesGiveTheSameStripAsSmallOnes) {
   for (size_t i = 0; i < a.indices.size(); ++i)
     EXPECT_EQ(0x7FFFFFFF - a.indices[i] * 1000003 % 0x7FFFFF00, b.indices[i]);
   EXPECT_EQ(a.lengths, b.lengths);
+  // Indices with gaps between them, in a range small enough to serve as vertex ids as they are (x 2) and one just
+  // past it (x 3): the ids no triangle uses change nothing.
+  for (int32_t scale : {2, 3}) {
+    std::vector<int32_t> spread = small;
+    for (int32_t& v : spread) v *= scale;
+    StripResult c = Stripify(spread);
+    ASSERT_EQ(a.indices.size(), c.indices.size()) << scale;
+    for (size_t i = 0; i < a.indices.size(); ++i) EXPECT_EQ(a.indices[i] * scale, c.indices[i]) << scale;
+    EXPECT_EQ(a.lengths, c.lengths) << scale;
+  }
 }
 
 TEST(Stripifier, FlippedFacesKeepTheirWinding) {
