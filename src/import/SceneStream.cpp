@@ -70,6 +70,13 @@ class Out {
 
 uint32_t Count(size_t n) { return static_cast<uint32_t>(std::min<size_t>(n, kMaxItems)); }
 
+// A list as the reader's ReadItems takes it: its count (capped), then each item.
+template <class T, class WriteItem>
+void WriteItems(Out& out, const std::vector<T>& items, WriteItem write) {
+  out.U32(Count(items.size()));
+  for (size_t i = 0; i < Count(items.size()); ++i) write(out, items[i]);
+}
+
 bool TexturePixelsFit(const Texture& t) {
   return !t.missing && t.width > 0 && t.height > 0 && t.rgba.size() == uint64_t{t.width} * t.height * 4;
 }
@@ -225,22 +232,14 @@ void WriteAnimation(Out& out, const Animation& a) {
 }
 
 void WriteBody(Out& out, const Scene& scene) {
-  out.U32(Count(scene.textures.size()));
-  for (size_t i = 0; i < Count(scene.textures.size()); ++i) WriteTexture(out, scene.textures[i]);
-  out.U32(Count(scene.materials.size()));
-  for (size_t i = 0; i < Count(scene.materials.size()); ++i) WriteMaterial(out, scene.materials[i]);
-  out.U32(Count(scene.meshes.size()));
-  for (size_t i = 0; i < Count(scene.meshes.size()); ++i) WriteMesh(out, scene.meshes[i]);
-  out.U32(Count(scene.nodes.size()));
-  for (size_t i = 0; i < Count(scene.nodes.size()); ++i) WriteNode(out, scene.nodes[i]);
-  out.U32(Count(scene.cameras.size()));
-  for (size_t i = 0; i < Count(scene.cameras.size()); ++i) WriteCamera(out, scene.cameras[i]);
-  out.U32(Count(scene.lights.size()));
-  for (size_t i = 0; i < Count(scene.lights.size()); ++i) WriteLight(out, scene.lights[i]);
-  out.U32(Count(scene.skins.size()));
-  for (size_t i = 0; i < Count(scene.skins.size()); ++i) WriteSkin(out, scene.skins[i]);
-  out.U32(Count(scene.animations.size()));
-  for (size_t i = 0; i < Count(scene.animations.size()); ++i) WriteAnimation(out, scene.animations[i]);
+  WriteItems(out, scene.textures, WriteTexture);
+  WriteItems(out, scene.materials, WriteMaterial);
+  WriteItems(out, scene.meshes, WriteMesh);
+  WriteItems(out, scene.nodes, WriteNode);
+  WriteItems(out, scene.cameras, WriteCamera);
+  WriteItems(out, scene.lights, WriteLight);
+  WriteItems(out, scene.skins, WriteSkin);
+  WriteItems(out, scene.animations, WriteAnimation);
   out.Str(scene.leftOut);
   out.Bytes(kStreamEnd, 4);
 }
