@@ -10,6 +10,7 @@ bool SubDivMerge::Begin(SubDivPoint& target) {
   bool distinct = true;
   const Table table = Local();
   for (int i = 0, n = target.weightCount; i < n; ++i) table.Mark(target.indices[i], i, distinct);
+  m_outside = !distinct;
   return distinct;
 }
 

@@ -35,6 +35,7 @@ class SubDivMerge {
       target.weights[i] = e.weight;
       table.Mark(e.index, i, distinct);
     }
+    m_outside = !distinct;
     return distinct;
   }
   void AddScaled(const SubDivPoint& other, float factor) {
@@ -55,11 +56,23 @@ class SubDivMerge {
     float* const weights = m_target->weights;
     for (int j = count - 1; j >= 0; --j) weights[j] += Widened(other[j]).weight * factor;
   }
-  // Clears the table for the next target.
+  // The same from the list's weights alone, side by side, so the sums are made a vector at a time: each
+  // position on its own, in the same steps as one by one.
+  void AddInPlace(const float* weights, int count, float factor) {
+    float* __restrict const to = m_target->weights;
+    const float* __restrict const from = weights;
+    for (int j = 0; j < count; ++j) to[j] += from[j] * factor;
+  }
+  // Clears the table for the next target; without a check of each index where every one is in it.
   void End() {
     const SubDivPoint& t = *m_target;
-    const Table table = Local();
-    for (int i = 0, n = t.weightCount; i < n; ++i) table.Clear(t.indices[i]);
+    if (m_outside) {
+      const Table table = Local();
+      for (int i = 0, n = t.weightCount; i < n; ++i) table.Clear(t.indices[i]);
+    } else {
+      int8_t* const slot = m_slot.data();
+      for (int i = 0, n = t.weightCount; i < n; ++i) slot[t.indices[i]] = kNone;
+    }
     m_target = nullptr;
   }
 
@@ -99,14 +112,21 @@ class SubDivMerge {
     // vector's pointers for every entry.
     int8_t* const slot = m_slot.data();
     const uint32_t size = uint32_t(m_slot.size());
+    bool outside = false;
     merge([&](int32_t index) { return uint32_t(index) < size ? int(slot[index]) : t.Find(index); },
           [&](int32_t index, int position) {
-            if (uint32_t(index) < size) slot[index] = int8_t(position);
+            if (uint32_t(index) < size)
+              slot[index] = int8_t(position);
+            else
+              outside = true;
           });
+    m_outside |= outside;
   }
 
   std::vector<int8_t> m_slot;  // per base index: its position in the target's list, or kNone
   SubDivPoint* m_target = nullptr;
+  // Whether the target may hold an index the table does not cover (or one twice): End then checks each.
+  bool m_outside = false;
 };
 
 inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, float factor) {

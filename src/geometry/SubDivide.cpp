@@ -163,17 +163,22 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     if (ev == 0) copy(vp, lists, v);
     if (ev != 0) {
       // Every edge brings the point's own list again; where vp starts as that list with distinct
-      // indices, each entry lands on its own position.
+      // indices, each entry lands on its own position, and the list's weights, kept aside side by
+      // side, are added a vector at a time.
       bool ownInPlace = false;
+      float own[kSubDivMaxWeights];
+      int ownCount = 0;
       if (ev != 3) {
         lists.With(v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
+        ownCount = vp.weightCount;
+        std::memcpy(own, vp.weights, sizeof(float) * size_t(ownCount));
         vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
       } else {
         merge.Begin(vp);
       }
       auto addEnd = [&](int32_t p) {
         if (p == v && ownInPlace)
-          lists.With(v, [&](const auto* entries, int n) { merge.AddInPlace(entries, n, 1.0f / float(ev)); });
+          merge.AddInPlace(own, ownCount, 1.0f / float(ev));
         else
           add(lists, p, 1.0f / float(ev));
       };

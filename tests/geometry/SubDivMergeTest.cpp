@@ -149,5 +149,35 @@ TEST(SubDivMerge, CopiedStartTellsWhenItsOwnListAddsInPlace) {
   }
 }
 
+TEST(SubDivMerge, OwnWeightsAddInPlaceAsTheirEntries) {
+  // A list's weights kept aside add in place, a vector at a time, with the bits of its entries added one
+  // by one; lengths around the vector widths, and weights whose sums round, cancel or stay -0.
+  std::mt19937 rng(3);
+  for (int n = 0; n <= kSubDivMaxWeights; ++n) {
+    SubDivPoint own = RandomList(rng, n, 1000, 0);
+    for (int i = 0; i < n; ++i) own.indices[i] = i * 37;  // distinct, so the copy adds in place
+    for (int i = 0; i < n; i += 5) own.weights[i] = i % 2 ? -0.0f : -own.weights[(i + 1) % n];
+    std::vector<SubDivWeight> packed;
+    for (int i = 0; i < own.weightCount; ++i) packed.push_back({own.indices[i], own.weights[i]});
+    const int count = own.weightCount;
+    const SubDivPoint other = RandomList(rng, 12, 1000, 0);
+    SubDivPoint byEntries{}, byWeights{};
+    SubDivMerge merge(1000);
+    for (SubDivPoint* target : {&byEntries, &byWeights}) {
+      ASSERT_TRUE(merge.BeginCopy(*target, packed.data(), count)) << n;
+      target->Scale(-1.0f);
+      merge.AddScaled(other, 0.3f);
+      for (int edge = 0; edge < 3; ++edge) {
+        if (target == &byEntries)
+          merge.AddInPlace(packed.data(), count, 1.0f / 3.0f);
+        else
+          merge.AddInPlace(own.weights, count, 1.0f / 3.0f);
+      }
+      merge.End();
+    }
+    EXPECT_TRUE(SameList(byEntries, byWeights)) << n;
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test
