@@ -38,6 +38,23 @@ class SubDivMerge {
     m_outside = !distinct;
     return distinct;
   }
+  // The same from narrow entries, which the table covers all of: a slot's old value tells whether its
+  // index came before, with no test of its range.
+  bool BeginCopy(SubDivPoint& target, const SubDivNarrowWeight* entries, int count) {
+    m_target = &target;
+    target.weightCount = int8_t(count);
+    int8_t* const slot = m_slot.data();
+    int met = 0;  // the positions + 1 of indices met twice, or'ed: 0 while they are distinct
+    for (int i = 0; i < count; ++i) {
+      const uint16_t index = entries[i].index;
+      target.indices[i] = index;
+      target.weights[i] = entries[i].weight;
+      met |= slot[index] + 1;
+      slot[index] = int8_t(i);
+    }
+    m_outside = false;
+    return met == 0;
+  }
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
@@ -132,15 +149,22 @@ class SubDivMerge {
 inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, float factor) {
   SubDivPoint& t = *m_target;
   int8_t* const slot = m_slot.data();
-  for (const SubDivNarrowWeight* e = other + count; e != other;) {
-    --e;
-    const uint16_t index = e->index;
-    const float w = e->weight * factor;
+  auto add = [&](const SubDivNarrowWeight& e) {
+    const uint16_t index = e.index;
+    const float w = e.weight * factor;
     const int s = slot[index];
     if (s >= 0) [[likely]]
       t.weights[s] += w;
     else
       Append(index, w);
+  };
+  // Two entries a turn, the later first: one count and test for both.
+  const SubDivNarrowWeight* e = other + count;
+  if (count & 1) add(*--e);
+  while (e != other) {
+    e -= 2;
+    add(e[1]);
+    add(e[0]);
   }
 }
 

@@ -48,6 +48,12 @@ class SubDivWeightPool {
                                : reinterpret_cast<const char*>(m_narrow.get() + at);
     FetchLines<0, 3>(first, (end - at) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight)));
   }
+  // With of a pool that is not wide.
+  template <class Fn>
+  [[gnu::always_inline]] void WithNarrow(int i, Fn&& fn) const {
+    const size_t at = m_end[i];
+    fn(m_narrow.get() + at, int(m_end[i + 1] - at));
+  }
   // Runs fn(entries, count) on list i, its entries as SubDivWeight or SubDivNarrowWeight.
   template <class Fn>
   void With(int i, Fn&& fn) const {

@@ -89,145 +89,154 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
   SubDivWeightPool faceLists(nf, true);
-  auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
-    pool.With(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
-  };
-  auto copy = [](SubDivPoint& p, const SubDivWeightPool& pool, int i) {
-    pool.With(i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
-  };
-  // Per face: its list in faceLists. The vertex and edge points look their faces' lists up at random,
-  // and a table of four bytes a face stays in the caches where the 40-byte face records do not.
-  SubDivScratchBuffer<int32_t> faceListOf{size_t(nf)};
-  auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, faceListOf[size_t(face)], factor); };
-
-  // Face points, in face order, into their packed lists only: the vertex points need them but come
-  // first in the target, and appending every record in index order writes each once, in sequence.
-  SubDivPoint acc{};
-  int32_t validFaces = 0;
-  for (SubDivFace& f : Faces) {
-    if (!f.IsValid()) {
-      f.facePoint = -1;
-      faceListOf[size_t(&f - Faces.Data())] = -1;
-      continue;
-    }
-    const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
-    lists.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopy(acc, entries, n); });
-    for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
-    merge.End();
-    acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
-    faceListOf[size_t(&f - Faces.Data())] = validFaces;
-    f.facePoint = faceBase + validFaces++;
-    faceLists.Add(acc);
-  }
-
-  // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
-  // hold nothing but the list, and are built where they go, from zero.
-  constexpr int kRecordAhead = 16, kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
-  for (int v = 0; v < nv; ++v) {
-    // The records are read in order, but the faces and edges they name lie anywhere, and so do the
-    // lists those lead to: each is asked for ahead once what leads to it has come, a list's place in
-    // its pool before its entries. Of each record only the counts and the adjacency are read, two or
-    // three of its five lines, which the processor's own fetching does not follow: they are asked
-    // for into the second-level cache first.
-    if (v + kRecordAhead < nv) {
-      const SubDivPoint& far = Points[v + kRecordAhead];
-      __builtin_prefetch(&far.weightCount, 0, 2);
-      __builtin_prefetch(&far.edges[0], 0, 2);
-      __builtin_prefetch(&far.faces[kSubDivMaxAdjacency - 1], 0, 2);
-    }
-    if (v + kAhead < nv) {
-      const SubDivPoint& next = Points[v + kAhead];
-      for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
-      for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
-    }
-    // The neighbour across each edge: the point's own list is read at every edge and stays at hand.
-    auto neighbour = [&](const SubDivPoint& p, int i) {
-      return Edges[EdgeOf(p.edges[i])].points[(p.edges[i] & 1) ^ 1];
+  // The three kinds of points, reading the packs through with(pool, i, fn) (SubDivWeightPool::With or
+  // WithNarrow): where this level's pack is narrow, so is the face points' (their indices are this
+  // level's), and the lists are read without a test of their form each time.
+  int32_t validFaces = 0, edgeBase = 0;
+  auto points = [&](auto with) {
+    auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
+      with(pool, i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
     };
-    if (v + kPlacesAhead < nv) {
-      const SubDivPoint& next = Points[v + kPlacesAhead];
-      for (int i = 0; i < next.faceCount; ++i) faceLists.FetchPlace(faceListOf[size_t(next.faces[i] >> 2)]);
-      for (int i = 0; i < next.edgeCount; ++i) lists.FetchPlace(neighbour(next, i));
-    }
-    if (v + kEntriesAhead < nv) {
-      const SubDivPoint& next = Points[v + kEntriesAhead];
-      for (int i = 0; i < next.faceCount; ++i) faceLists.FetchEntries(faceListOf[size_t(next.faces[i] >> 2)]);
-      for (int i = 0; i < next.edgeCount; ++i) lists.FetchEntries(neighbour(next, i));
-    }
-    const SubDivPoint& src = Points[v];
-    const int ev = src.edgeCount, fv = src.faceCount;
-    SubDivPoint& vp = target.Points.AppendSlot();
-    std::memset(static_cast<void*>(&vp), 0, sizeof(SubDivPoint));
-    // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
-    // empty list.
-    if (ev == 0) copy(vp, lists, v);
-    if (ev != 0) {
-      // Every edge brings the point's own list again; where vp starts as that list with distinct
-      // indices, each entry lands on its own position, and the list's weights, kept aside side by
-      // side, are added a vector at a time.
-      bool ownInPlace = false;
-      float own[kSubDivMaxWeights];
-      int ownCount = 0;
-      if (ev != 3) {
-        lists.With(v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
-        ownCount = vp.weightCount;
-        std::memcpy(own, vp.weights, sizeof(float) * size_t(ownCount));
-        vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
-      } else {
-        merge.Begin(vp);
+    auto copy = [&](SubDivPoint& p, const SubDivWeightPool& pool, int i) {
+      with(pool, i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
+    };
+    // Per face: its list in faceLists. The vertex and edge points look their faces' lists up at random,
+    // and a table of four bytes a face stays in the caches where the 40-byte face records do not.
+    SubDivScratchBuffer<int32_t> faceListOf{size_t(nf)};
+    auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, faceListOf[size_t(face)], factor); };
+
+    // Face points, in face order, into their packed lists only: the vertex points need them but come
+    // first in the target, and appending every record in index order writes each once, in sequence.
+    SubDivPoint acc{};
+    for (SubDivFace& f : Faces) {
+      if (!f.IsValid()) {
+        f.facePoint = -1;
+        faceListOf[size_t(&f - Faces.Data())] = -1;
+        continue;
       }
-      auto addEnd = [&](int32_t p) {
-        if (p == v && ownInPlace)
-          merge.AddInPlace(own, ownCount, 1.0f / float(ev));
-        else
-          add(lists, p, 1.0f / float(ev));
+      const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
+      with(lists, corner[0], [&](const auto* entries, int n) { merge.BeginCopy(acc, entries, n); });
+      for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
+      merge.End();
+      acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+      faceListOf[size_t(&f - Faces.Data())] = validFaces;
+      f.facePoint = faceBase + validFaces++;
+      faceLists.Add(acc);
+    }
+
+    // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
+    // hold nothing but the list, and are built where they go, from zero.
+    constexpr int kRecordAhead = 16, kAhead = 8, kPlacesAhead = 4, kEntriesAhead = 2;
+    for (int v = 0; v < nv; ++v) {
+      // The records are read in order, but the faces and edges they name lie anywhere, and so do the
+      // lists those lead to: each is asked for ahead once what leads to it has come, a list's place in
+      // its pool before its entries. Of each record only the counts and the adjacency are read, two or
+      // three of its five lines, which the processor's own fetching does not follow: they are asked
+      // for into the second-level cache first.
+      if (v + kRecordAhead < nv) {
+        const SubDivPoint& far = Points[v + kRecordAhead];
+        __builtin_prefetch(&far.weightCount, 0, 2);
+        __builtin_prefetch(&far.edges[0], 0, 2);
+        __builtin_prefetch(&far.faces[kSubDivMaxAdjacency - 1], 0, 2);
+      }
+      if (v + kAhead < nv) {
+        const SubDivPoint& next = Points[v + kAhead];
+        for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
+        for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
+      }
+      // The neighbour across each edge: the point's own list is read at every edge and stays at hand.
+      auto neighbour = [&](const SubDivPoint& p, int i) {
+        return Edges[EdgeOf(p.edges[i])].points[(p.edges[i] & 1) ^ 1];
       };
-      for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
-      for (int i = ev - 1; i >= 0; --i) {
-        const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
-        addEnd(e.points[0]);
-        addEnd(e.points[1]);
+      if (v + kPlacesAhead < nv) {
+        const SubDivPoint& next = Points[v + kPlacesAhead];
+        for (int i = 0; i < next.faceCount; ++i) faceLists.FetchPlace(faceListOf[size_t(next.faces[i] >> 2)]);
+        for (int i = 0; i < next.edgeCount; ++i) lists.FetchPlace(neighbour(next, i));
+      }
+      if (v + kEntriesAhead < nv) {
+        const SubDivPoint& next = Points[v + kEntriesAhead];
+        for (int i = 0; i < next.faceCount; ++i) faceLists.FetchEntries(faceListOf[size_t(next.faces[i] >> 2)]);
+        for (int i = 0; i < next.edgeCount; ++i) lists.FetchEntries(neighbour(next, i));
+      }
+      const SubDivPoint& src = Points[v];
+      const int ev = src.edgeCount, fv = src.faceCount;
+      SubDivPoint& vp = target.Points.AppendSlot();
+      std::memset(static_cast<void*>(&vp), 0, sizeof(SubDivPoint));
+      // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
+      // empty list.
+      if (ev == 0) copy(vp, lists, v);
+      if (ev != 0) {
+        // Every edge brings the point's own list again; where vp starts as that list with distinct
+        // indices, each entry lands on its own position, and the list's weights, kept aside side by
+        // side, are added a vector at a time.
+        bool ownInPlace = false;
+        float own[kSubDivMaxWeights];
+        int ownCount = 0;
+        if (ev != 3) {
+          with(lists, v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
+          ownCount = vp.weightCount;
+          std::memcpy(own, vp.weights, sizeof(float) * size_t(ownCount));
+          vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
+        } else {
+          merge.Begin(vp);
+        }
+        auto addEnd = [&](int32_t p) {
+          if (p == v && ownInPlace)
+            merge.AddInPlace(own, ownCount, 1.0f / float(ev));
+          else
+            add(lists, p, 1.0f / float(ev));
+        };
+        for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
+        for (int i = ev - 1; i >= 0; --i) {
+          const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
+          addEnd(e.points[0]);
+          addEnd(e.points[1]);
+        }
+        merge.End();
+        vp.Scale(1.0f / float(ev));
+      }
+    }
+
+    // The face points' records in face order as they were made, then the edge points' records: each
+    // starts as a copy of the one before (the first from zero) and carries past its list what that one
+    // left there. Built where they go: a record built aside and copied in was read back in wide moves
+    // right over the narrow stores of its list, and every copy waited for them.
+    bool carried = false;
+    auto nextRecord = [&]() -> SubDivPoint& {
+      SubDivPoint& dst = target.Points.AppendSlot();
+      if (carried)
+        std::memcpy(static_cast<void*>(&dst), &dst - 1, sizeof(SubDivPoint));
+      else
+        std::memset(static_cast<void*>(&dst), 0, sizeof(SubDivPoint));
+      carried = true;
+      return dst;
+    };
+    for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceLists, i);
+
+    // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
+    // valid faces, so a skipped face leaves no gap.
+    edgeBase = target.Points.Count();
+    for (SubDivEdge& e : Edges) {
+      SubDivPoint& np = nextRecord();
+      with(lists, e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
+      add(lists, e.points[1], 1.0f);
+      int n = 2;
+      for (int32_t face : e.faces) {
+        if (face < 0) continue;
+        addFacePoint(face, 1.0f);
+        ++n;
       }
       merge.End();
-      vp.Scale(1.0f / float(ev));
+      np.Scale(float(1.0 / n));
+      const int32_t m = target.Points.Count() - 1;
+      e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
+      e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
     }
-  }
-
-  // The face points' records in face order as they were made, then the edge points' records: each
-  // starts as a copy of the one before (the first from zero) and carries past its list what that one
-  // left there. Built where they go: a record built aside and copied in was read back in wide moves
-  // right over the narrow stores of its list, and every copy waited for them.
-  bool carried = false;
-  auto nextRecord = [&]() -> SubDivPoint& {
-    SubDivPoint& dst = target.Points.AppendSlot();
-    if (carried)
-      std::memcpy(static_cast<void*>(&dst), &dst - 1, sizeof(SubDivPoint));
-    else
-      std::memset(static_cast<void*>(&dst), 0, sizeof(SubDivPoint));
-    carried = true;
-    return dst;
   };
-  for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceLists, i);
-
-  // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
-  // valid faces, so a skipped face leaves no gap.
-  const int32_t edgeBase = target.Points.Count();
-  for (SubDivEdge& e : Edges) {
-    SubDivPoint& np = nextRecord();
-    lists.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
-    add(lists, e.points[1], 1.0f);
-    int n = 2;
-    for (int32_t face : e.faces) {
-      if (face < 0) continue;
-      addFacePoint(face, 1.0f);
-      ++n;
-    }
-    merge.End();
-    np.Scale(float(1.0 / n));
-    const int32_t m = target.Points.Count() - 1;
-    e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
-    e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
-  }
+  if (lists.IsWide())
+    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.With(i, fn); });
+  else
+    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.WithNarrow(i, fn); });
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
   // With a word, their corners go into the new level's corner table as they are made: the corner of a
