@@ -88,6 +88,7 @@ class SubDivMerge {
       for (int i = 0, n = t.weightCount; i < n; ++i) table.Clear(t.indices[i]);
     } else {
       int8_t* const slot = m_slot.data();
+#pragma GCC unroll 4
       for (int i = 0, n = t.weightCount; i < n; ++i) slot[t.indices[i]] = kNone;
     }
     m_target = nullptr;
@@ -158,11 +159,13 @@ inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, f
     else
       Append(index, w);
   };
-  // Two entries a turn, the later first: one count and test for both.
+  // Four entries a turn, the last first: one count and test for all.
   const SubDivNarrowWeight* e = other + count;
-  if (count & 1) add(*--e);
+  for (int odd = count & 3; odd > 0; --odd) add(*--e);
   while (e != other) {
-    e -= 2;
+    e -= 4;
+    add(e[3]);
+    add(e[2]);
     add(e[1]);
     add(e[0]);
   }
