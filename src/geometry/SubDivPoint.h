@@ -115,6 +115,7 @@ void SubDivPoint::MergeEntries(const Entry* other, int count, float factor, Find
 template <class Entry>
 void SubDivPoint::CopyEntries(const Entry* source, int count) {
   weightCount = int8_t(count);
+#pragma GCC unroll 4
   for (int i = 0; i < count; ++i) {
     const SubDivWeight e = Widened(source[i]);
     indices[i] = e.index;

@@ -68,12 +68,16 @@ class SubDivWeightPool {
  private:
   static bool Fits16(const SubDivPoint& p) {
     uint32_t all = 0;  // a negative index sets the high bits too
-    for (int i = 0; i < p.weightCount; ++i) all |= uint32_t(p.indices[i]);
+    const int n = p.weightCount;
+    for (int i = 0; i < n; ++i) all |= uint32_t(p.indices[i]);
     return all <= 0xFFFF;
   }
   template <class Entry>
   static void Write(Entry* out, const SubDivPoint& p) {
-    for (int i = 0; i < p.weightCount; ++i) {
+    // The count as a local: the entries' stores would otherwise make the compiler read it again each time.
+    const int n = p.weightCount;
+#pragma GCC unroll 4
+    for (int i = 0; i < n; ++i) {
       out[i].index = decltype(Entry::index)(p.indices[i]);
       out[i].weight = p.weights[i];
     }

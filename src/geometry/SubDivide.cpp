@@ -323,50 +323,57 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
   VertexToFacePass(&lists, corners.get());
 
   SubDivMerge merge(np);
-  auto add = [&](int i, float factor) {
-    lists.With(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+  // As the step's points: a narrow pack is read without a test of its form per list.
+  auto projectAll = [&](auto with) {
+    auto add = [&](int i, float factor) {
+      with(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+    };
+    auto project = [&](int v) {
+      SubDivPoint& dst = Points[v];
+      const int k = dst.faceCount;
+      if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
+      dst.Scale(float(k * k));
+      merge.Begin(dst);
+      for (int i = k - 1; i >= 0; --i) {
+        const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
+        const int c = dst.faces[i] & 3;
+        add(corner[(c + 1) & 3], 2.0f);
+        add(corner[(c + 2) & 3], 1.0f);
+        add(corner[(c + 3) & 3], 2.0f);
+      }
+      merge.End();
+      dst.Divide(float((k + 5) * k));
+    };
+    // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
+    // faces in its count and stays. Face by face at its first corner: a ring then reads lists the last
+    // rings brought into the cache. The records, and the corners of their faces, are asked for a few
+    // points ahead, as nothing in their order lets the processor guess them.
+    std::vector<int32_t> order;
+    order.reserve(size_t(np));
+    std::vector<bool> visited(size_t(np), false);
+    for (int f = 0; f < nf; ++f) {
+      if (!Faces[f].IsValid()) continue;
+      for (int k = 0; k < 4; ++k) {
+        const int32_t v = corners[size_t(f) * 4 + size_t(k)];
+        if (visited[size_t(v)]) continue;
+        visited[size_t(v)] = true;
+        order.push_back(v);
+      }
+    }
+    constexpr size_t kRecordsAhead = 8, kCornersAhead = 4;
+    for (size_t i = 0, n = order.size(); i < n; ++i) {
+      if (i + kRecordsAhead < n) FetchRecord(Points[order[i + kRecordsAhead]]);
+      if (i + kCornersAhead < n) {
+        const SubDivPoint& p = Points[order[i + kCornersAhead]];
+        for (int j = 0; j < p.faceCount; ++j) __builtin_prefetch(&corners[size_t(p.faces[j] >> 2) * 4]);
+      }
+      project(order[i]);
+    }
   };
-  auto project = [&](int v) {
-    SubDivPoint& dst = Points[v];
-    const int k = dst.faceCount;
-    if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
-    dst.Scale(float(k * k));
-    merge.Begin(dst);
-    for (int i = k - 1; i >= 0; --i) {
-      const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
-      const int c = dst.faces[i] & 3;
-      add(corner[(c + 1) & 3], 2.0f);
-      add(corner[(c + 2) & 3], 1.0f);
-      add(corner[(c + 3) & 3], 2.0f);
-    }
-    merge.End();
-    dst.Divide(float((k + 5) * k));
-  };
-  // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
-  // faces in its count and stays. Face by face at its first corner: a ring then reads lists the last
-  // rings brought into the cache. The records, and the corners of their faces, are asked for a few
-  // points ahead, as nothing in their order lets the processor guess them.
-  std::vector<int32_t> order;
-  order.reserve(size_t(np));
-  std::vector<bool> visited(size_t(np), false);
-  for (int f = 0; f < nf; ++f) {
-    if (!Faces[f].IsValid()) continue;
-    for (int k = 0; k < 4; ++k) {
-      const int32_t v = corners[size_t(f) * 4 + size_t(k)];
-      if (visited[size_t(v)]) continue;
-      visited[size_t(v)] = true;
-      order.push_back(v);
-    }
-  }
-  constexpr size_t kRecordsAhead = 8, kCornersAhead = 4;
-  for (size_t i = 0, n = order.size(); i < n; ++i) {
-    if (i + kRecordsAhead < n) FetchRecord(Points[order[i + kRecordsAhead]]);
-    if (i + kCornersAhead < n) {
-      const SubDivPoint& p = Points[order[i + kCornersAhead]];
-      for (int j = 0; j < p.faceCount; ++j) __builtin_prefetch(&corners[size_t(p.faces[j] >> 2) * 4]);
-    }
-    project(order[i]);
-  }
+  if (lists.IsWide())
+    projectAll([&](int i, auto&& fn) { lists.With(i, fn); });
+  else
+    projectAll([&](int i, auto&& fn) { lists.WithNarrow(i, fn); });
   if (checked) checked->Mark(*this, std::move(corners), SubDivLevelChecked::From::kStep);
   return true;
 }
