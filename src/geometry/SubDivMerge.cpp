@@ -26,4 +26,6 @@ void SubDivMerge::Append(int32_t index, float w) {
   }
 }
 
+void SubDivMerge::AppendNarrow(const SubDivNarrowWeight& e, float w) { Append(e.index, w); }
+
 }  // namespace PM

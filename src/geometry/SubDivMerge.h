@@ -104,6 +104,8 @@ class SubDivMerge {
   // each index in the list.
   static constexpr size_t kNarrowIndices = size_t(1) << 16;
   [[gnu::noinline]] void Append(int32_t index, float w);
+  // Append of a narrow entry's index, read again there: the loop then keeps no copy of it for the call.
+  [[gnu::noinline]] void AppendNarrow(const SubDivNarrowWeight& e, float w);
   // The table as locals for a sweep: its entries are bytes, whose stores would otherwise make the
   // compiler fetch the vector's pointers (and the list's count) again for every entry.
   struct Table {
@@ -154,13 +156,12 @@ inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, f
   SubDivPoint& t = *m_target;
   int8_t* const slot = m_slot.data();
   auto add = [&](const SubDivNarrowWeight& e) {
-    const uint16_t index = e.index;
     const float w = e.weight * factor;
-    const int s = slot[index];
+    const int s = slot[e.index];
     if (s >= 0) [[likely]]
       t.weights[s] += w;
     else
-      Append(index, w);
+      AppendNarrow(e, w);
   };
   // Four entries a turn, the last first: one count and test for all.
   const SubDivNarrowWeight* e = other + count;
