@@ -24,9 +24,10 @@ class SubDivWeightPool {
   explicit SubDivWeightPool(const Array<SubDivPoint>& points);
 
   // Appends p's list as the next one; its weight count must be checked (0 to kSubDivMaxWeights).
-  void Add(const SubDivPoint& p) {
+  // `fits16`: its indices are known to be 16-bit ones, which a narrow pool need not check.
+  void Add(const SubDivPoint& p, bool fits16 = false) {
     const size_t at = m_end[m_count];
-    if (!m_wide && !Fits16(p)) Widen();
+    if (!m_wide && !fits16 && !Fits16(p)) Widen();
     if (m_wide)
       Write(m_entries.get() + at, p);
     else

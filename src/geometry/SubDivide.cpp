@@ -121,7 +121,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
       faceListOf[size_t(&f - Faces.Data())] = validFaces;
       f.facePoint = faceBase + validFaces++;
-      faceLists.Add(acc);
+      faceLists.Add(acc, !lists.IsWide());  // a list of narrow lists is narrow
     }
 
     // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
