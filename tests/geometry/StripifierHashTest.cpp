@@ -184,4 +184,26 @@ TEST(StripifierHash, MeshesOfMegabyteArraysDrawEachTriangleOnceAndKeepTheirStrip
   }
 }
 
+// Ribbons of 1 to 26 triangles, each its own island, in a scrambled order: pieces of every length a cut can leave
+// (1 to 12 faces) and left-over triangles meet in one ordering, whose hit rates compare every fraction of hits
+// over faces a piece can have.
+TEST(StripifierHash, RibbonsOfEveryLengthGiveTheirRecordedStrip) {
+  std::vector<int32_t> ribbons;
+  int32_t base = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (int len = 1; len <= 26; ++len) {
+      int n = (len * 7 + round * 5) % 26 + 1;
+      for (int i = 0; i < n; ++i) {
+        int32_t a = base + i, b = base + i + 1, c = base + i + 2;
+        if (i % 2 == 0)
+          ribbons.insert(ribbons.end(), {a, b, c});
+        else
+          ribbons.insert(ribbons.end(), {b, a, c});
+      }
+      base += n + 2;
+    }
+  }
+  EXPECT_EQ(HashOf(Stripify(ribbons)), 4190498464303575859ULL);
+}
+
 }  // namespace PM::Test
