@@ -92,10 +92,13 @@ int32_t Stripifier_D::FindStartPoint() {
   int32_t start = -1;
   if (m_firstReset) {
     m_firstReset = false;
-    for (int32_t f = 0; f < n && start < 0; ++f) {
-      int open = 0;
-      for (int32_t o : m_hot[size_t(f)].across) open += o < 0;
-      if (open >= 2) start = f;
+    const NvFaceInfo* hot = m_hot.get();  // the first face with two edges open: the whole mesh when closed
+    for (int32_t f = 0; f < n; ++f) {
+      const int32_t* across = hot[f].across;
+      if (int(across[0] < 0) + int(across[1] < 0) + int(across[2] < 0) >= 2) {
+        start = f;
+        break;
+      }
     }
   }
   if (start < 0) start = int32_t(float(n - 1) * m_meshJump);
