@@ -287,6 +287,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   }
 }
 
+// Up to this many search slots (256 KB) are written straight to their places.
+constexpr int32_t kScatteredSlots = 8192;
+
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
@@ -294,31 +297,42 @@ void Stripifier_D::BuildSearchLists() {
   int32_t* start = m_searchStart.Data();
   for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
   int slots = start[vertices];
+  Array<int32_t> at(m_searchStart);
+  int32_t* next = at.Data();
+  const NvEdgeInfo* edges = m_edges.Data();
+  const uint8_t* edgePlaces = m_edgePlaces.get();
+  m_slots.Reset(size_t(slots));  // each written below: left unset until then
+  SearchSlot* out = m_slots.get();
+  auto slotOf = [&](const NvEdgeInfo& ed, bool atV0, unsigned places, int32_t slot) {
+    return SearchSlot{
+        ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot, -1, 0};
+  };
+  // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
+  if (slots <= kScatteredSlots) {
+    for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
+      const NvEdgeInfo& ed = edges[e];
+      if (ed.face1 < 0) continue;
+      int32_t s0 = next[ed.v0]++, s1 = next[ed.v1]++;
+      out[s0] = slotOf(ed, true, edgePlaces[e], s0);
+      out[s1] = slotOf(ed, false, edgePlaces[e], s1);
+    }
+    return;
+  }
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
   // slots themselves stalled on fetching a line for nearly every store.
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
   int32_t* sorted = edgeAt.get();
-  Array<int32_t> at(m_searchStart);
-  int32_t* next = at.Data();
-  const NvEdgeInfo* edges = m_edges.Data();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) continue;
     sorted[next[ed.v0]++] = e;
     sorted[next[ed.v1]++] = e;
   }
-  m_slots.Reset(size_t(slots));  // each written below: left unset until then
-  const uint8_t* edgePlaces = m_edgePlaces.get();
-  SearchSlot* out = m_slots.get();
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
       const NvEdgeInfo& ed = edges[sorted[slot]];
-      bool atV0 = ed.v0 == v;
-      unsigned places = edgePlaces[sorted[slot]];
-      out[slot] = SearchSlot{
-          ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot,
-          -1,       0};
+      out[slot] = slotOf(ed, ed.v0 == v, edgePlaces[sorted[slot]], slot);
     }
   }
 }
