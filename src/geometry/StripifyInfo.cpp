@@ -212,6 +212,8 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     // whose three edges are all known is looked for among the faces.
     int32_t found[3];
     int fresh = 0;
+    // Unrolled here and below: each edge's place k and its next become constants, not run-time arithmetic.
+#pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
       int32_t e = m_edges.Count();
@@ -251,6 +253,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     unsigned grows = 0, back = kNoGrowth;
     NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
     int32_t* searchCount = m_searchStart.Data();
+#pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
       NvEdgeInfo& ed = m_edges[found[k]];
