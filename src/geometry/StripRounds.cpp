@@ -92,14 +92,7 @@ int32_t Stripifier_D::FindStartPoint() {
   int32_t start = -1;
   if (m_firstReset) {
     m_firstReset = false;
-    const NvFaceInfo* hot = m_hot.get();  // the first face with two edges open: the whole mesh when closed
-    for (int32_t f = 0; f < n; ++f) {
-      const int32_t* across = hot[f].across;
-      if (int(across[0] < 0) + int(across[1] < 0) + int(across[2] < 0) >= 2) {
-        start = f;
-        break;
-      }
-    }
+    start = m_firstOpenFace;
   }
   if (start < 0) start = int32_t(float(n - 1) * m_meshJump);
   int32_t face = NextFreeFace(start);

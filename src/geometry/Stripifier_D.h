@@ -156,6 +156,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int m_cacheSize, m_minStripLength;
   float m_meshJump = 0.0f;
   bool m_firstReset = true;
+  int32_t m_firstOpenFace = -1;  // the first face with at least two edges without another face, -1 for none
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index

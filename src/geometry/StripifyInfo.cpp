@@ -310,15 +310,27 @@ void Stripifier_D::BuildSearchLists() {
     return SearchSlot{
         ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot, -1, 0};
   };
+  // The first face with two edges open is found among the faces of open edges, so that a closed mesh, which has
+  // none, is not scanned for one.
+  const NvFaceInfo* hot = m_hot.get();
+  int32_t firstOpen = INT32_MAX;
+  auto open = [&](int32_t f) {
+    const int32_t* across = hot[f].across;
+    if (f < firstOpen && int(across[0] < 0) + int(across[1] < 0) + int(across[2] < 0) >= 2) firstOpen = f;
+  };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
     for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
       const NvEdgeInfo& ed = edges[e];
-      if (ed.face1 < 0) continue;
+      if (ed.face1 < 0) {
+        open(ed.face0);
+        continue;
+      }
       int32_t s0 = next[ed.v0]++, s1 = next[ed.v1]++;
       out[s0] = slotOf(ed, true, edgePlaces[e], s0);
       out[s1] = slotOf(ed, false, edgePlaces[e], s1);
     }
+    m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
   }
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
@@ -328,7 +340,10 @@ void Stripifier_D::BuildSearchLists() {
   int32_t* sorted = edgeAt.get();
   for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = edges[e];
-    if (ed.face1 < 0) continue;
+    if (ed.face1 < 0) {
+      open(ed.face0);
+      continue;
+    }
     sorted[next[ed.v0]++] = e;
     sorted[next[ed.v1]++] = e;
   }
@@ -338,6 +353,7 @@ void Stripifier_D::BuildSearchLists() {
       out[slot] = slotOf(ed, ed.v0 == v, edgePlaces[sorted[slot]], slot);
     }
   }
+  m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
 }
 
 }  // namespace PM
