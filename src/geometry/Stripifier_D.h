@@ -129,7 +129,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void BuildFaces(const int32_t* ids, int triangles);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
   // LeastUsed.
-  template <bool LeastUsed>
+  template <bool LeastUsed, class EdgeTable>
   void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
                  const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();

@@ -3,6 +3,7 @@
 // edge's second.
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "core/Log.h"
@@ -44,6 +45,51 @@ struct FaceKey {
     w[1] = v[m == 0 ? 2 : m - 1];
     if constexpr (LeastUsed) w[2] = int32_t(m);
   }
+};
+
+// Up to this many triangles the edges are found through a SmallEdgeTable (384 KB at most).
+constexpr int kSmallEdgeTable = 8192;
+
+// A small mesh's edges by their two ends (the lower first), in one open-addressing table that keeps the ends
+// beside the edge: a lookup reads one slot where a vertex's list would be scanned, and no list is sized first.
+// Its slots come from the thread's working store; the interface is that of StripKeyBuckets<1>.
+class SmallEdgeTable {
+ public:
+  explicit SmallEdgeTable(int triangles) {
+    size_t size = 16;
+    // Three edges a triangle at most, so a probe always meets an empty slot; a closed mesh's one and a half leave
+    // the table at most half full.
+    while (size <= 3 * size_t(triangles)) size *= 2;
+    m_slots.Reset(size);
+    __builtin_memset(static_cast<void*>(m_slots.get()), 0xff, size * sizeof(Slot));  // every slot empty (-1)
+    m_mask = size - 1;
+    m_shift = 64 - __builtin_ctzll(size);
+  }
+  template <class Same>
+  int32_t FindOrAdd(int32_t under, const int32_t (&key)[1], int32_t value, Same) {
+    uint64_t both = uint64_t(uint32_t(under)) << 32 | uint32_t(key[0]);
+    Slot* slots = m_slots.get();
+    for (size_t i = size_t((both * 0x9e3779b97f4a7c15ULL) >> m_shift);; i = (i + 1) & m_mask) {
+      Slot& slot = slots[i];
+      if (slot.value < 0) {
+        slot = Slot{under, key[0], value};
+        return -1;
+      }
+      if (slot.under == under && slot.other == key[0]) return slot.value;
+    }
+  }
+  static constexpr bool Crowded() { return false; }
+  void PrefetchHome(int32_t) const {}
+  void PrefetchList(int32_t) const {}
+  void Prefetch(int32_t, const int32_t (&)[1]) const {}
+
+ private:
+  struct Slot {
+    int32_t under, other, value;
+  };
+  StripBlock<Slot> m_slots;
+  size_t m_mask;
+  int m_shift;
 };
 
 }  // namespace
@@ -133,16 +179,27 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
   // file next to nothing, where nearly every key of such a mesh would spill into the table.
-  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
+  // A small mesh's edges go to one table by both ends (SmallEdgeTable), which no vertex crowds: only its faces
+  // are counted, for the table of faces left off their first edge.
+  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys;
   // Counted through plain pointers: a store through a vector would have its address fetched again.
-  int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
-  for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = triples + 3 * t;
-    ++faceCount[v[0]];
-    for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
+  int32_t* faceCount = faceKeys.data();
+  for (int t = 0; t < triangles; ++t) ++faceCount[triples[3 * t]];
+  bool small = triangles <= kSmallEdgeTable;
+  if (!small) {
+    edgeKeys.assign(faceKeys.size(), 0);
+    int32_t* edgeCount = edgeKeys.data();
+    for (int t = 0; t < triangles; ++t) {
+      const int32_t* v = triples + 3 * t;
+      for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
+    }
   }
-  if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
-    return FileFaces<false>(triples, triangles, faceKeys, edgeKeys, nullptr);
+  if (!StripKeyBuckets<2>::Crowds(faceKeys) && (small || !StripKeyBuckets<1>::Crowds(edgeKeys))) {
+    if (small) return FileFaces<false, SmallEdgeTable>(triples, triangles, faceKeys, edgeKeys, nullptr);
+    return FileFaces<false, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, nullptr);
+  }
+  edgeKeys.assign(faceKeys.size(), 0);
+  int32_t* edgeCount = edgeKeys.data();
   std::vector<int32_t> uses(faceKeys.size(), 0);
   int32_t* useCount = uses.data();
   for (int i = 0; i < 3 * triangles; ++i) ++useCount[triples[i]];
@@ -154,12 +211,12 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
     ++faceCount[v[h & 3]];
     for (int k = 0; k < 3; ++k) ++edgeCount[v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k]];
   }
-  FileFaces<true>(triples, triangles, faceKeys, edgeKeys, uses.data());
+  FileFaces<true, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, uses.data());
 }
 
 constexpr int kFarTriangles = 1 << 18;
 
-template <bool LeastUsed>
+template <bool LeastUsed, class EdgeTable>
 void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
   // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
@@ -170,7 +227,13 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (!faceTable) faceTable.emplace(faceKeys);
     return *faceTable;
   };
-  StripKeyBuckets<1> edgeTable(edgeKeys);
+  auto edgeTableFor = [&]() -> EdgeTable {
+    if constexpr (std::is_same_v<EdgeTable, SmallEdgeTable>)
+      return SmallEdgeTable(triangles);
+    else
+      return EdgeTable(edgeKeys);
+  };
+  EdgeTable edgeTable = edgeTableFor();
   // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
   // a large mesh's faces left long ago.
   m_edgePlaces.Reset(size_t(triangles) * 3);
