@@ -48,7 +48,7 @@ struct HitRanks {
     for (size_t i = 0; i < fractions.size(); ++i) {
       const Fraction &a = fractions[i], &b = fractions[i > 0 ? i - 1 : 0];
       if (i > 0 && b.hits * a.faces != a.hits * b.faces) ++rank;
-      rankOf[size_t(a.faces * row + a.hits)] = rank;
+      rankOf[size_t(a.faces) * size_t(row) + size_t(a.hits)] = rank;
     }
     ranks = rank + 1;
   }
