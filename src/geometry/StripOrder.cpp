@@ -126,10 +126,15 @@ void Stripifier_D::OrderPieces() {
   if (n == 0) return;
   int most = 1;
   for (const StripPiece& p : m_pieces) most = std::max(most, int(p.count));
-  // The standard cache's pieces are ranked once for every call.
-  static const HitRanks kStandard(kStandardPiece);
+  // The standard cache's pieces are ranked once for every call, a table for each longest piece: the queue looks
+  // through the ranks a table has, so pieces of a few faces keep to a few ranks.
+  static const std::vector<HitRanks> kStandard = [] {
+    std::vector<HitRanks> tables;
+    for (int longest = 1; longest <= kStandardPiece; ++longest) tables.emplace_back(longest);
+    return tables;
+  }();
   std::optional<HitRanks> own;
-  const HitRanks& ranks = most <= kStandardPiece ? kStandard : own.emplace(most);
+  const HitRanks& ranks = most <= kStandardPiece ? kStandard[size_t(most - 1)] : own.emplace(most);
 
   // The pieces and their faces through plain pointers: the cache's and the queue's stores may alias the
   // arrays' own fields, which would be fetched again after each.
