@@ -190,8 +190,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index
   StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
   int32_t m_faceCount = 0;
-  int32_t m_firstStrip = 0;  // the running experiment's first strip id
-  Array<NvEdgeInfo> m_edges;
+  int32_t m_firstStrip = 0;        // the running experiment's first strip id
+  StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
+  int32_t m_edgeCount = 0;
   // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
   // four words each.
   StripBlock<uint8_t> m_edgePlaces;

@@ -153,7 +153,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   KeepStripArray(dense);
   BuildSearchLists();
-  KeepStripArray(m_edges);
+  m_edges.Reset(0);
   m_edgePlaces.Reset(0);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
@@ -172,7 +172,7 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
-  ReserveStripArray(m_edges, triangles * 3);
+  m_edges.Reset(size_t(triangles) * 3);
   // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
   m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
@@ -248,6 +248,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
     return std::min(x, y);
   };
+  // The counts and the edges through locals: a byte store may alias the members, which would be fetched again.
+  NvEdgeInfo* edges = m_edges.get();
+  int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
   for (int t = 0; t < triangles; ++t) {
     if (farLists && t + 2 * kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + 2 * kAhead)];
@@ -270,7 +273,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
-    int32_t f = m_faceCount;
+    int32_t f = faceCount;
     // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
     // whose three edges are all known is looked for among the faces.
     int32_t found[3];
@@ -279,9 +282,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
 #pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
-      int32_t e = m_edges.Count();
+      int32_t e = edgeCount;
       auto sameEdge = [&](int32_t at) {
-        const NvEdgeInfo& ed = m_edges[at];
+        const NvEdgeInfo& ed = edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
       int32_t under = std::min(x, y), other = std::max(x, y);
@@ -294,7 +297,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       if (found[k] < 0) {
         ++fresh;
         placeInFace0[size_t(e)] = uint8_t(k);
-        m_edges.Append(NvEdgeInfo{f, -1, x, y});
+        edges[edgeCount++] = NvEdgeInfo{f, -1, x, y};
       }
     }
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
@@ -303,7 +306,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (fresh == 0) {
       // An earlier face with the same vertices in the same order runs the first edge the same way: it is the
       // edge's face 0 (which then runs it from v0), its face 1, or a face left off it and so filed.
-      const NvEdgeInfo& first = m_edges[found[0]];
+      const NvEdgeInfo& first = edges[found[0]];
       if ((first.v0 == v[0] && first.v1 == v[1] && sameFace(first.face0)) ||
           (first.face1 >= 0 && sameFace(first.face1)))
         continue;
@@ -319,7 +322,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
 #pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
-      NvEdgeInfo& ed = m_edges[found[k]];
+      NvEdgeInfo& ed = edges[found[k]];
       unsigned j = placeInFace0[size_t(found[k])] & 3u;
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
@@ -344,9 +347,11 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     }
     face.grows = uint8_t(grows);
     face.back = uint8_t(back);
-    hot[m_faceCount++] = face;
+    hot[faceCount++] = face;
     if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
   }
+  m_edgeCount = edgeCount;
+  m_faceCount = faceCount;
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
@@ -365,7 +370,7 @@ void Stripifier_D::BuildSearchLists() {
   int slots = start[vertices];
   Array<int32_t> at(m_searchStart);
   int32_t* next = at.Data();
-  const NvEdgeInfo* edges = m_edges.Data();
+  const NvEdgeInfo* edges = m_edges.get();
   const uint8_t* edgePlaces = m_edgePlaces.get();
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
@@ -383,7 +388,7 @@ void Stripifier_D::BuildSearchLists() {
   };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
-    for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
+    for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
       const NvEdgeInfo& ed = edges[e];
       if (ed.face1 < 0) {
         open(ed.face0);
@@ -401,7 +406,7 @@ void Stripifier_D::BuildSearchLists() {
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
   int32_t* sorted = edgeAt.get();
-  for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
+  for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) {
       open(ed.face0);
