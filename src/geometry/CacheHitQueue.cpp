@@ -15,7 +15,7 @@ constexpr size_t kScanGroups = 8;
 
 }  // namespace
 
-CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const Array<int32_t>& rankTable,
+CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const int32_t* rankTable,
                              const Array<int32_t>& rankRow)
     : m_owners(owners), m_rankTable(rankTable), m_rankRow(rankRow), m_light(ranks, ownerCount) {
   m_taken.SetCountFill(ownerCount, 0);

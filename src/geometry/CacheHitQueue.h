@@ -40,7 +40,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
  public:
   // An owner's rank is rankTable[rankRow[who] + hits], rising strictly with its hits; every owner starts with
   // 0 hits at rank 0. `ranks` bounds the table's values.
-  CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const Array<int32_t>& rankTable,
+  CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const int32_t* rankTable,
                 const Array<int32_t>& rankRow);
 
   // A vertex entered (+1) or left (-1) the cache; the ranks follow at the next Flush. Inline up to the test
@@ -82,7 +82,7 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
   }
 
   const VertexOwners& m_owners;
-  const Array<int32_t>& m_rankTable;
+  const int32_t* m_rankTable;
   const Array<int32_t>& m_rankRow;
   Array<uint8_t> m_heavy, m_taken;
   Array<int32_t> m_hits;                // light hits of each owner

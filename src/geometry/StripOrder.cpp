@@ -1,7 +1,9 @@
 // Cutting committed strips into cache-sized pieces and ordering pieces and left-over triangles greedily by
 // simulated cache hits, through a queue updated only for what a vertex entering or leaving the cache touches.
 #include <algorithm>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "geometry/CacheHitQueue.h"
 #include "geometry/Stripifier_D.h"
@@ -22,6 +24,35 @@ void CacheFace(VertexCache& cache, const CommittedFace& face, Moved moved) {
     if (out >= 0) moved(out, -1);
   }
 }
+
+// The pieces of the stripifier's own cache size (16) have up to 12 faces.
+constexpr int kStandardPiece = 12;
+
+// Hit rates are hits / faces with at most 3 hits per face: equal rates are equal fractions, so a rank per
+// distinct fraction orders them exactly as comparing the quotients would. rankOf[faces * row + hits] for pieces
+// of up to `most` faces; `ranks` distinct ranks.
+struct HitRanks {
+  std::vector<int32_t> rankOf;
+  int row, ranks;
+  explicit HitRanks(int most) : row(3 * most + 1) {
+    struct Fraction {
+      int32_t hits, faces;
+    };
+    std::vector<Fraction> fractions;
+    for (int f = 1; f <= most; ++f)
+      for (int h = 0; h <= 3 * f; ++h) fractions.push_back(Fraction{h, f});
+    std::sort(fractions.begin(), fractions.end(),
+              [](const Fraction& a, const Fraction& b) { return a.hits * b.faces < b.hits * a.faces; });
+    rankOf.assign(size_t(row) * size_t(most + 1), 0);
+    int rank = 0;
+    for (size_t i = 0; i < fractions.size(); ++i) {
+      const Fraction &a = fractions[i], &b = fractions[i > 0 ? i - 1 : 0];
+      if (i > 0 && b.hits * a.faces != a.hits * b.faces) ++rank;
+      rankOf[size_t(a.faces) * size_t(row) + size_t(a.hits)] = rank;
+    }
+    ranks = rank + 1;
+  }
+};
 
 }  // namespace
 
@@ -75,7 +106,7 @@ void Stripifier_D::OrderTriangleList() {
   Array<int32_t> rankTable, rankRow;
   for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
   rankRow.SetCountFill(n, 0);
-  CacheHitQueue queue(owners, n, 4, rankTable, rankRow);
+  CacheHitQueue queue(owners, n, 4, rankTable.Data(), rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<CommittedFace> ordered;
   ReserveStripArray(ordered, n);
@@ -93,26 +124,17 @@ void Stripifier_D::OrderTriangleList() {
 void Stripifier_D::OrderPieces() {
   int n = m_pieces.Count();
   if (n == 0) return;
-  // Hit rates are hits / faces with at most 3 hits per face: equal rates are equal fractions, so a rank per
-  // distinct fraction orders them exactly as comparing the quotients would.
   int most = 1;
   for (const StripPiece& p : m_pieces) most = std::max(most, int(p.count));
-  int row = 3 * most + 1;
-  struct Fraction {
-    int32_t hits, faces;
-  };
-  Array<Fraction> fractions;
-  for (int f = 1; f <= most; ++f)
-    for (int h = 0; h <= 3 * f; ++h) fractions.Append(Fraction{h, f});
-  std::sort(fractions.begin(), fractions.end(),
-            [](const Fraction& a, const Fraction& b) { return a.hits * b.faces < b.hits * a.faces; });
-  Array<int32_t> rankOf;
-  rankOf.SetCountFill(row * (most + 1), 0);
-  int rank = 0;
-  for (int i = 0; i < fractions.Count(); ++i) {
-    if (i > 0 && fractions[i - 1].hits * fractions[i].faces != fractions[i].hits * fractions[i - 1].faces) ++rank;
-    rankOf[fractions[i].faces * row + fractions[i].hits] = rank;
-  }
+  // The standard cache's pieces are ranked once for every call, a table for each longest piece: the queue looks
+  // through the ranks a table has, so pieces of a few faces keep to a few ranks.
+  static const std::vector<HitRanks> kStandard = [] {
+    std::vector<HitRanks> tables;
+    for (int longest = 1; longest <= kStandardPiece; ++longest) tables.emplace_back(longest);
+    return tables;
+  }();
+  std::optional<HitRanks> own;
+  const HitRanks& ranks = most <= kStandardPiece ? kStandard[size_t(most - 1)] : own.emplace(most);
 
   // The pieces and their faces through plain pointers: the cache's and the queue's stores may alias the
   // arrays' own fields, which would be fetched again after each.
@@ -139,8 +161,8 @@ void Stripifier_D::OrderPieces() {
   });
   Array<int32_t> rankRow;
   rankRow.SetCountNoCopy(n);
-  for (int p = 0; p < n; ++p) rankRow[p] = pieces[p].count * row;
-  CacheHitQueue queue(owners, n, rank + 1, rankOf, rankRow);
+  for (int p = 0; p < n; ++p) rankRow[p] = pieces[p].count * ranks.row;
+  CacheHitQueue queue(owners, n, ranks.ranks, ranks.rankOf.data(), rankRow);
   VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<StripPiece> ordered;
   ReserveStripArray(ordered, n);

@@ -6,30 +6,13 @@
 
 namespace PM {
 
-namespace {
-
-// Copies into the block `to` already has when it is large enough: the search copies each experiment's faces
-// and a best experiment's strips every few experiments. `from` and `to` have room for Slack more past the end,
-// so that up to Slack elements move as one block of fixed size.
-template <int Slack, class T>
-[[gnu::always_inline]] inline void CopyInto(Array<T>& to, const T* from, int count) {
-  if (count + Slack > to.Capacity()) to.Reserve(count + count / 2 + Slack);  // room for the next growth
-  to.SetCountNoCopy(count);
-  if (count <= Slack)
-    __builtin_memcpy(static_cast<void*>(to.Data()), from, Slack * sizeof(T));
-  else
-    __builtin_memcpy(static_cast<void*>(to.Data()), from, size_t(count) * sizeof(T));
-}
-
-}  // namespace
-
 // Runs experiment k at `face` with fresh ids and keeps its value and the faces it took (which noted the sample
 // as they were taken). Inlined into its callers: it runs once per experiment, most of which are short.
 [[gnu::always_inline]] inline void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
   int32_t faces = RunExperiment(face, k);
   float n = float(m_trialStrips), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
-  CopyInto<kFaceSlack>(memo.taken[k], m_trialFaces.get(), m_trialCount);
+  memo.taken[k].Assign(m_trialFaces.get(), m_trialCount);
 }
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -53,7 +36,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
       best = k;
       if (rerun) {
-        CopyInto<kStripSlack>(m_keptStrips, m_trial.get(), m_trialStrips);
+        m_keptStrips.Assign(m_trial.get(), m_trialStrips);
         captured = k;
       }
     }
@@ -61,7 +44,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       RunNoted(memo, face, best);
-      CopyInto<kStripSlack>(m_keptStrips, m_trial.get(), m_trialStrips);
+      m_keptStrips.Assign(m_trial.get(), m_trialStrips);
     }
     std::swap(memo.bestStrips, m_keptStrips);
   }
@@ -92,11 +75,7 @@ int32_t Stripifier_D::FindStartPoint() {
   int32_t start = -1;
   if (m_firstReset) {
     m_firstReset = false;
-    for (int32_t f = 0; f < n && start < 0; ++f) {
-      int open = 0;
-      for (int32_t o : m_hot[size_t(f)].across) open += o < 0;
-      if (open >= 2) start = f;
-    }
+    start = m_firstOpenFace;
   }
   if (start < 0) start = int32_t(float(n - 1) * m_meshJump);
   int32_t face = NextFreeFace(start);
@@ -105,19 +84,18 @@ int32_t Stripifier_D::FindStartPoint() {
   return face;
 }
 
-void Stripifier_D::Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces) {
+void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   // The samples that read a committed face are gathered and flagged once; the arrays go through plain pointers,
   // which the stores cannot make the loop fetch again.
   unsigned readers = 0;
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
-  const int32_t* taken = faces.Data();
   int32_t total = 0, at = m_stripFaces.Count();
   for (const NvStripInfo& strip : strips) total += strip.count;
   m_stripFaces.SetCount(at + total);  // within the room for every face: nothing moves
   CommittedFace* out = m_stripFaces.Data() + at;
   for (int i = 0; i < strips.Count(); ++i) {
-    NvStripInfo strip = strips[i];
+    NvStripInfo strip = strips.begin()[i];
     strip.experimentId = -1;
     int32_t from = strip.first;
     strip.first = at;
@@ -171,7 +149,7 @@ void Stripifier_D::FindAllStrips() {
     if (bestSample >= 0) {
       // The sample kept the strips of its first best.
       const SampleMemo& memo = m_memos[bestSample];
-      Commit(memo.bestStrips, memo.taken[memo.best]);
+      Commit(memo.bestStrips, memo.taken[memo.best].begin());
     }
     if (done) return;
   }

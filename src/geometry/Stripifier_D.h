@@ -82,6 +82,34 @@ struct StripPiece {
   int32_t first, count;
 };
 
+// A list the search rewrites whole from a list of the same kind: room grows without copying the old elements
+// or clearing the new ones, which the copy overwrites at once (an Array does both), and up to Slack elements
+// move as one block of fixed size, `from` having room for Slack more past its end.
+template <class T, int Slack>
+class KeptList {
+ public:
+  const T* begin() const { return m_data.get(); }
+  const T* end() const { return m_data.get() + m_count; }
+  int Count() const { return m_count; }
+  void Assign(const T* from, int count) {
+    if (count + Slack > m_capacity) {
+      m_capacity = count + count / 2 + Slack;  // room for the next growth
+      m_data = std::make_unique_for_overwrite<T[]>(size_t(m_capacity));
+    }
+    m_count = count;
+    if (count <= Slack)
+      __builtin_memcpy(static_cast<void*>(m_data.get()), from, Slack * sizeof(T));
+    else
+      __builtin_memcpy(static_cast<void*>(m_data.get()), from, size_t(count) * sizeof(T));
+  }
+
+ private:
+  std::unique_ptr<T[]> m_data;
+  int m_count = 0, m_capacity = 0;
+};
+using FaceList = KeptList<int32_t, kFaceSlack>;
+using StripList = KeptList<NvStripInfo, kStripSlack>;
+
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
 // earlier experiments (its ids are fresh), and of the faces it looks at only those it takes change what it does
 // once committed: until a commit takes one of them, a round starting at the same face would find the same value.
@@ -90,11 +118,11 @@ struct SampleMemo {
   bool stale = false;  // a commit has taken a face with the sample's reader bit since the values were checked
   float values[6];
   // Per experiment, the faces it took: it is rerun once one of them is committed.
-  Array<int32_t> taken[6];
+  FaceList taken[6];
   // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
   // replay would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
-  Array<NvStripInfo> bestStrips;
+  StripList bestStrips;
 };
 
 // Hidden: used only inside the library, so calls between its steps bind directly.
@@ -129,7 +157,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void BuildFaces(const int32_t* ids, int triangles);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
   // LeastUsed.
-  template <bool LeastUsed>
+  template <bool LeastUsed, class EdgeTable>
   void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
                  const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
@@ -146,7 +174,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  void Commit(const Array<NvStripInfo>& strips, const Array<int32_t>& faces);
+  void Commit(const StripList& strips, const int32_t* faces);
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
@@ -156,13 +184,15 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int m_cacheSize, m_minStripLength;
   float m_meshJump = 0.0f;
   bool m_firstReset = true;
+  int32_t m_firstOpenFace = -1;  // the first face with at least two edges without another face, -1 for none
   int32_t m_stripIds = 0, m_experimentIds = 0;
 
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index
   StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
   int32_t m_faceCount = 0;
-  int32_t m_firstStrip = 0;  // the running experiment's first strip id
-  Array<NvEdgeInfo> m_edges;
+  int32_t m_firstStrip = 0;        // the running experiment's first strip id
+  StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
+  int32_t m_edgeCount = 0;
   // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
   // four words each.
   StripBlock<uint8_t> m_edgePlaces;
@@ -188,8 +218,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // at least one face, and its record is filled where it stays without an append's checks.
   StripBlock<NvStripInfo> m_trial;  // and kStripSlack more
   int32_t m_trialStrips = 0;
-  Array<NvStripInfo> m_keptStrips;  // a sample's best experiment while its other experiments are checked
-  Array<NvStripInfo> m_strips;      // committed strips, in commit order
+  StripList m_keptStrips;       // a sample's best experiment while its other experiments are checked
+  Array<NvStripInfo> m_strips;  // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
   Array<StripPiece> m_pieces;  // in stitching order once ordered

@@ -3,6 +3,7 @@
 // edge's second.
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "core/Log.h"
@@ -44,6 +45,51 @@ struct FaceKey {
     w[1] = v[m == 0 ? 2 : m - 1];
     if constexpr (LeastUsed) w[2] = int32_t(m);
   }
+};
+
+// Up to this many triangles the edges are found through a SmallEdgeTable (384 KB at most).
+constexpr int kSmallEdgeTable = 8192;
+
+// A small mesh's edges by their two ends (the lower first), in one open-addressing table that keeps the ends
+// beside the edge: a lookup reads one slot where a vertex's list would be scanned, and no list is sized first.
+// Its slots come from the thread's working store; the interface is that of StripKeyBuckets<1>.
+class SmallEdgeTable {
+ public:
+  explicit SmallEdgeTable(int triangles) {
+    size_t size = 16;
+    // Three edges a triangle at most, so a probe always meets an empty slot; a closed mesh's one and a half leave
+    // the table at most half full.
+    while (size <= 3 * size_t(triangles)) size *= 2;
+    m_slots.Reset(size);
+    __builtin_memset(static_cast<void*>(m_slots.get()), 0xff, size * sizeof(Slot));  // every slot empty (-1)
+    m_mask = size - 1;
+    m_shift = 64 - __builtin_ctzll(size);
+  }
+  template <class Same>
+  int32_t FindOrAdd(int32_t under, const int32_t (&key)[1], int32_t value, Same) {
+    uint64_t both = uint64_t(uint32_t(under)) << 32 | uint32_t(key[0]);
+    Slot* slots = m_slots.get();
+    for (size_t i = size_t((both * 0x9e3779b97f4a7c15ULL) >> m_shift);; i = (i + 1) & m_mask) {
+      Slot& slot = slots[i];
+      if (slot.value < 0) {
+        slot = Slot{under, key[0], value};
+        return -1;
+      }
+      if (slot.under == under && slot.other == key[0]) return slot.value;
+    }
+  }
+  static constexpr bool Crowded() { return false; }
+  void PrefetchHome(int32_t) const {}
+  void PrefetchList(int32_t) const {}
+  void Prefetch(int32_t, const int32_t (&)[1]) const {}
+
+ private:
+  struct Slot {
+    int32_t under, other, value;
+  };
+  StripBlock<Slot> m_slots;
+  size_t m_mask;
+  int m_shift;
 };
 
 }  // namespace
@@ -107,7 +153,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   KeepStripArray(dense);
   BuildSearchLists();
-  KeepStripArray(m_edges);
+  m_edges.Reset(0);
   m_edgePlaces.Reset(0);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
@@ -126,23 +172,34 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
-  ReserveStripArray(m_edges, triangles * 3);
+  m_edges.Reset(size_t(triangles) * 3);
   // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
   m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
   // file next to nothing, where nearly every key of such a mesh would spill into the table.
-  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(size_t(m_vertexOf.Count()), 0);
+  // A small mesh's edges go to one table by both ends (SmallEdgeTable), which no vertex crowds: only its faces
+  // are counted, for the table of faces left off their first edge.
+  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys;
   // Counted through plain pointers: a store through a vector would have its address fetched again.
-  int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
-  for (int t = 0; t < triangles; ++t) {
-    const int32_t* v = triples + 3 * t;
-    ++faceCount[v[0]];
-    for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
+  int32_t* faceCount = faceKeys.data();
+  for (int t = 0; t < triangles; ++t) ++faceCount[triples[3 * t]];
+  bool small = triangles <= kSmallEdgeTable;
+  if (!small) {
+    edgeKeys.assign(faceKeys.size(), 0);
+    int32_t* edgeCount = edgeKeys.data();
+    for (int t = 0; t < triangles; ++t) {
+      const int32_t* v = triples + 3 * t;
+      for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
+    }
   }
-  if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys))
-    return FileFaces<false>(triples, triangles, faceKeys, edgeKeys, nullptr);
+  if (!StripKeyBuckets<2>::Crowds(faceKeys) && (small || !StripKeyBuckets<1>::Crowds(edgeKeys))) {
+    if (small) return FileFaces<false, SmallEdgeTable>(triples, triangles, faceKeys, edgeKeys, nullptr);
+    return FileFaces<false, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, nullptr);
+  }
+  edgeKeys.assign(faceKeys.size(), 0);
+  int32_t* edgeCount = edgeKeys.data();
   std::vector<int32_t> uses(faceKeys.size(), 0);
   int32_t* useCount = uses.data();
   for (int i = 0; i < 3 * triangles; ++i) ++useCount[triples[i]];
@@ -154,12 +211,12 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
     ++faceCount[v[h & 3]];
     for (int k = 0; k < 3; ++k) ++edgeCount[v[(h >> (2 + k) & 1) != 0 ? (k == 2 ? 0 : k + 1) : k]];
   }
-  FileFaces<true>(triples, triangles, faceKeys, edgeKeys, uses.data());
+  FileFaces<true, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, uses.data());
 }
 
 constexpr int kFarTriangles = 1 << 18;
 
-template <bool LeastUsed>
+template <bool LeastUsed, class EdgeTable>
 void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
   // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
@@ -170,7 +227,13 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (!faceTable) faceTable.emplace(faceKeys);
     return *faceTable;
   };
-  StripKeyBuckets<1> edgeTable(edgeKeys);
+  auto edgeTableFor = [&]() -> EdgeTable {
+    if constexpr (std::is_same_v<EdgeTable, SmallEdgeTable>)
+      return SmallEdgeTable(triangles);
+    else
+      return EdgeTable(edgeKeys);
+  };
+  EdgeTable edgeTable = edgeTableFor();
   // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
   // a large mesh's faces left long ago.
   m_edgePlaces.Reset(size_t(triangles) * 3);
@@ -185,6 +248,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
     return std::min(x, y);
   };
+  // The counts and the edges through locals: a byte store may alias the members, which would be fetched again.
+  NvEdgeInfo* edges = m_edges.get();
+  int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
   for (int t = 0; t < triangles; ++t) {
     if (farLists && t + 2 * kAhead < triangles) {
       const int32_t* w = &dense[3 * (t + 2 * kAhead)];
@@ -207,16 +273,18 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
     if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
     unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
-    int32_t f = m_faceCount;
+    int32_t f = faceCount;
     // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
     // whose three edges are all known is looked for among the faces.
     int32_t found[3];
     int fresh = 0;
+    // Unrolled here and below: each edge's place k and its next become constants, not run-time arithmetic.
+#pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
-      int32_t e = m_edges.Count();
+      int32_t e = edgeCount;
       auto sameEdge = [&](int32_t at) {
-        const NvEdgeInfo& ed = m_edges[at];
+        const NvEdgeInfo& ed = edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
       int32_t under = std::min(x, y), other = std::max(x, y);
@@ -229,7 +297,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       if (found[k] < 0) {
         ++fresh;
         placeInFace0[size_t(e)] = uint8_t(k);
-        m_edges.Append(NvEdgeInfo{f, -1, x, y});
+        edges[edgeCount++] = NvEdgeInfo{f, -1, x, y};
       }
     }
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
@@ -238,7 +306,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (fresh == 0) {
       // An earlier face with the same vertices in the same order runs the first edge the same way: it is the
       // edge's face 0 (which then runs it from v0), its face 1, or a face left off it and so filed.
-      const NvEdgeInfo& first = m_edges[found[0]];
+      const NvEdgeInfo& first = edges[found[0]];
       if ((first.v0 == v[0] && first.v1 == v[1] && sameFace(first.face0)) ||
           (first.face1 >= 0 && sameFace(first.face1)))
         continue;
@@ -251,9 +319,10 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     unsigned grows = 0, back = kNoGrowth;
     NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
     int32_t* searchCount = m_searchStart.Data();
+#pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
-      NvEdgeInfo& ed = m_edges[found[k]];
+      NvEdgeInfo& ed = edges[found[k]];
       unsigned j = placeInFace0[size_t(found[k])] & 3u;
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
@@ -278,14 +347,19 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     }
     face.grows = uint8_t(grows);
     face.back = uint8_t(back);
-    hot[m_faceCount++] = face;
+    hot[faceCount++] = face;
     if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
   }
+  m_edgeCount = edgeCount;
+  m_faceCount = faceCount;
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
 }
+
+// Up to this many search slots (256 KB) are written straight to their places.
+constexpr int32_t kScatteredSlots = 8192;
 
 // Each vertex's edges with two faces, newest first: the order in which the search must try them.
 void Stripifier_D::BuildSearchLists() {
@@ -294,33 +368,60 @@ void Stripifier_D::BuildSearchLists() {
   int32_t* start = m_searchStart.Data();
   for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
   int slots = start[vertices];
+  Array<int32_t> at(m_searchStart);
+  int32_t* next = at.Data();
+  const NvEdgeInfo* edges = m_edges.get();
+  const uint8_t* edgePlaces = m_edgePlaces.get();
+  m_slots.Reset(size_t(slots));  // each written below: left unset until then
+  SearchSlot* out = m_slots.get();
+  auto slotOf = [&](const NvEdgeInfo& ed, bool atV0, unsigned places, int32_t slot) {
+    return SearchSlot{
+        ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot, -1, 0};
+  };
+  // The first face with two edges open is found among the faces of open edges, so that a closed mesh, which has
+  // none, is not scanned for one.
+  const NvFaceInfo* hot = m_hot.get();
+  int32_t firstOpen = INT32_MAX;
+  auto open = [&](int32_t f) {
+    const int32_t* across = hot[f].across;
+    if (f < firstOpen && int(across[0] < 0) + int(across[1] < 0) + int(across[2] < 0) >= 2) firstOpen = f;
+  };
+  // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
+  if (slots <= kScatteredSlots) {
+    for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
+      const NvEdgeInfo& ed = edges[e];
+      if (ed.face1 < 0) {
+        open(ed.face0);
+        continue;
+      }
+      int32_t s0 = next[ed.v0]++, s1 = next[ed.v1]++;
+      out[s0] = slotOf(ed, true, edgePlaces[e], s0);
+      out[s1] = slotOf(ed, false, edgePlaces[e], s1);
+    }
+    m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
+    return;
+  }
   // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
   // slots themselves stalled on fetching a line for nearly every store.
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
   int32_t* sorted = edgeAt.get();
-  Array<int32_t> at(m_searchStart);
-  int32_t* next = at.Data();
-  const NvEdgeInfo* edges = m_edges.Data();
-  for (int32_t e = m_edges.Count() - 1; e >= 0; --e) {
+  for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
     const NvEdgeInfo& ed = edges[e];
-    if (ed.face1 < 0) continue;
+    if (ed.face1 < 0) {
+      open(ed.face0);
+      continue;
+    }
     sorted[next[ed.v0]++] = e;
     sorted[next[ed.v1]++] = e;
   }
-  m_slots.Reset(size_t(slots));  // each written below: left unset until then
-  const uint8_t* edgePlaces = m_edgePlaces.get();
-  SearchSlot* out = m_slots.get();
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
       const NvEdgeInfo& ed = edges[sorted[slot]];
-      bool atV0 = ed.v0 == v;
-      unsigned places = edgePlaces[sorted[slot]];
-      out[slot] = SearchSlot{
-          ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot,
-          -1,       0};
+      out[slot] = slotOf(ed, ed.v0 == v, edgePlaces[sorted[slot]], slot);
     }
   }
+  m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
 }
 
 }  // namespace PM

@@ -46,7 +46,7 @@ TEST(CacheHitQueue, TakesTheOwnerAPlainScanWouldPick) {
       for (int o = 0; o < c.owners; ++o)
         for (int32_t v : slots[size_t(o)]) slot(v, o);
     });
-    CacheHitQueue queue(owners, c.owners, c.rows * stride, rankTable, rankRow);
+    CacheHitQueue queue(owners, c.owners, c.rows * stride, rankTable.Data(), rankRow);
 
     // The plain model: every owner's hits are its slots at cached vertices; a FIFO cache of four.
     std::vector<int> hits(size_t(c.owners), 0);

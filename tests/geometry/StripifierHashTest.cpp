@@ -184,4 +184,41 @@ TEST(StripifierHash, MeshesOfMegabyteArraysDrawEachTriangleOnceAndKeepTheirStrip
   }
 }
 
+// Ribbons of 1 to 26 triangles, each its own island, in a scrambled order: pieces of every length a cut can leave
+// (1 to 12 faces) and left-over triangles meet in one ordering, whose hit rates compare every fraction of hits
+// over faces a piece can have.
+TEST(StripifierHash, RibbonsOfEveryLengthGiveTheirRecordedStrip) {
+  std::vector<int32_t> ribbons;
+  int32_t base = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (int len = 1; len <= 26; ++len) {
+      int n = (len * 7 + round * 5) % 26 + 1;
+      for (int i = 0; i < n; ++i) {
+        int32_t a = base + i, b = base + i + 1, c = base + i + 2;
+        if (i % 2 == 0)
+          ribbons.insert(ribbons.end(), {a, b, c});
+        else
+          ribbons.insert(ribbons.end(), {b, a, c});
+      }
+      base += n + 2;
+    }
+  }
+  EXPECT_EQ(HashOf(Stripify(ribbons)), 4190498464303575859ULL);
+}
+
+// Meshes on both sides of the sizes where the building changes its ways: 8,192 search slots written straight to
+// their places or sorted first (grids of 37 and 38 squares a side), 8,192 triangles' edges in one table by both
+// ends or in per-vertex lists (a grid of 64 a side, and one triangle more), plainly and patched: the strip
+// recorded before either way was taken.
+TEST(StripifierHash, MeshesAroundTheSmallMeshLimitsGiveTheirRecordedStrip) {
+  LogCapture quiet;  // fins crowd edges
+  std::vector<int32_t> oneMore = Grid(64, 64, false);
+  oneMore.insert(oneMore.end(), {0, 65, 2000});
+  const std::pair<std::vector<int32_t>, uint64_t> cases[] = {
+      {Grid(37, 37, false), 5785940304742195819ULL},     {Grid(38, 38, false), 6967154877702915395ULL},
+      {Grid(64, 64, false), 17444703760561816677ULL},    {oneMore, 14575434620625804009ULL},
+      {PatchedGrid(64, 64, 4), 10254857927521678316ULL}, {PatchedGrid(37, 37, 5), 6814344187778081270ULL}};
+  for (const auto& [mesh, hash] : cases) EXPECT_EQ(HashOf(Stripify(mesh)), hash) << mesh.size() / 3;
+}
+
 }  // namespace PM::Test
