@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -16,45 +15,42 @@
 namespace PM {
 namespace {
 
-// One pass's entries grouped by point, each point's in the order the pass makes them. Each point has a
-// row of as many slots as a record's list holds, and a count of all its entries; an entry past the row
-// is only counted (the record keeps a list's first entries and drops the rest). The rows are filled in
-// one visit of the pass and written into the records in one sweep in index order, where appending
-// entry by entry wrote into records all over a level far larger than the caches.
+// One pass's entries grouped by point, each point's in the order the pass makes them. Counting first
+// and placing second lets the records be written in one sweep in index order, where appending entry by
+// entry wrote into records all over a level far larger than the caches.
 class Grouped {
  public:
-  static constexpr size_t kRow = size_t(kSubDivMaxAdjacency);
-  // visit(put) calls put(point, entry) for every entry in the pass's order.
+  // visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
   // The tables are reached through plain pointers: the library is built without strict aliasing, so
   // each store into them would otherwise have the next entry fetch their addresses again.
   template <class Visit>
-  Grouped(int points, Visit&& visit) : m_count(size_t(points)), m_rows(size_t(points) * kRow) {
-    uint32_t* const count = m_count.get();
-    std::fill_n(count, size_t(points), uint32_t(0));
-    int32_t* const rows = m_rows.get();
-    visit([count, rows](int32_t p, int32_t entry) {
-      const uint32_t n = count[size_t(p)]++;
-      if (n < kRow) rows[size_t(p) * kRow + n] = entry;
-    });
+  Grouped(int points, Visit&& visit) : m_at(size_t(points) + 1) {
+    uint32_t* const at = m_at.get();
+    std::fill_n(at, size_t(points) + 1, uint32_t(0));
+    visit([at](int32_t p, int32_t) { ++at[size_t(p) + 1]; });
+    for (int p = 0; p < points; ++p) at[size_t(p) + 1] += at[size_t(p)];
+    m_entries = SubDivScratchBuffer<int32_t>(at[size_t(points)]);
+    // Placing moves each point's start to its end, which is where the next point starts.
+    int32_t* const entries = m_entries.get();
+    visit([at, entries](int32_t p, int32_t entry) { entries[at[size_t(p)]++] = entry; });
   }
   // Writes point p's list as the appends would leave it; returns the entries that found no room.
   size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
-    const size_t n = m_count[size_t(p)], kept = n < kRow ? n : kRow;
-    const int32_t* const row = m_rows.get() + size_t(p) * kRow;
-    // Most points of a level lie on four edges and four faces: one move.
-    if (kept == 4)
-      std::memcpy(list, row, 4 * sizeof(int32_t));
-    else
-      for (size_t i = 0; i < kept; ++i) list[i] = row[i];
+    const uint32_t* const at = m_at.get();
+    const int32_t* const entries = m_entries.get();
+    const size_t begin = p == 0 ? 0 : at[size_t(p) - 1], n = size_t(at[size_t(p)]) - begin;
+    const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
+    for (size_t i = 0; i < kept; ++i) list[i] = entries[begin + i];
     count = uint8_t(kept);
     return n - kept;
   }
 
  private:
-  // A pass has at most INT_MAX entries (the edges and faces CheckReferences lets through), so the
-  // counts fit.
-  SubDivScratchBuffer<uint32_t> m_count;
-  SubDivScratchBuffer<int32_t> m_rows;
+  // The counts start there. Four bytes a point: the passes place entries at random into it, and on a
+  // large level half the size keeps it in the caches. A pass has at most INT_MAX entries (the edges
+  // and faces CheckReferences lets through), so the offsets fit.
+  SubDivScratchBuffer<uint32_t> m_at;
+  SubDivScratchBuffer<int32_t> m_entries;
 };
 
 // One line per entry dropped, as each append that found a full list logged it.
