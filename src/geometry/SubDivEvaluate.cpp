@@ -2,7 +2,6 @@
 // faces, vertex normals and morph normal deltas.
 #include <emmintrin.h>
 
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -10,7 +9,6 @@
 #include "core/Log.h"
 #include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivParam.h"
-#include "geometry/SubDivScratch.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -45,19 +43,18 @@ Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
   return {r[0], r[1], r[2]};
 }
 
-// The plane normals at the four corners of a quad whose corners' coordinates lie in lanes (x, y, z
-// per corner k in lane k), corner k's that of (k - 1, k, k + 1), as Vector3f::SetPlaneNormal makes
-// them: each lane does one corner's operations in the same order, and the vector square root and
-// division round as the scalar ones do, so every bit is the same. The normals come back one corner a
-// lane in nx, ny, nz.
-void QuadCornerNormals(__m128 x, __m128 y, __m128 z, __m128& nx, __m128& ny, __m128& nz) {
+// The plane normals at the four corners of a quad, corner k's that of (k - 1, k, k + 1), as
+// Vector3f::SetPlaneNormal makes them: each lane does one corner's operations in the same order, and
+// the vector square root and division round as the scalar ones do, so every bit is the same.
+void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2, const Vector3f& p3,
+                       Vector3f (&out)[4]) {
+  const __m128 x = _mm_setr_ps(p0.x, p1.x, p2.x, p3.x), y = _mm_setr_ps(p0.y, p1.y, p2.y, p3.y),
+               z = _mm_setr_ps(p0.z, p1.z, p2.z, p3.z);
   // Per lane k: the corner before k, and the one after.
   auto before = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); };
   auto after = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); };
   const __m128 ax[3] = {before(x), x, after(x)}, ay[3] = {before(y), y, after(y)}, az[3] = {before(z), z, after(z)};
-  nx = _mm_setzero_ps();
-  ny = _mm_setzero_ps();
-  nz = _mm_setzero_ps();
+  __m128 nx = _mm_setzero_ps(), ny = _mm_setzero_ps(), nz = _mm_setzero_ps();
   for (int i = 0; i < 3; ++i) {
     const int j = (i + 1) % 3;
     nx = _mm_add_ps(nx, _mm_mul_ps(_mm_sub_ps(ay[i], ay[j]), _mm_add_ps(az[i], az[j])));
@@ -70,9 +67,11 @@ void QuadCornerNormals(__m128 x, __m128 y, __m128 z, __m128& nx, __m128& ny, __m
   const __m128 keep =
       _mm_and_ps(_mm_cmpge_ps(l2, _mm_set1_ps(kUnitBandLow)), _mm_cmple_ps(l2, _mm_set1_ps(kUnitBandHigh)));
   auto pick = [&](__m128 n) { return _mm_or_ps(_mm_and_ps(keep, n), _mm_andnot_ps(keep, _mm_mul_ps(n, inv))); };
-  nx = pick(nx);
-  ny = pick(ny);
-  nz = pick(nz);
+  alignas(16) float rx[4], ry[4], rz[4];
+  _mm_store_ps(rx, pick(nx));
+  _mm_store_ps(ry, pick(ny));
+  _mm_store_ps(rz, pick(nz));
+  for (int k = 0; k < 4; ++k) out[k] = {rx[k], ry[k], rz[k]};
 }
 
 }  // namespace
@@ -175,19 +174,25 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
 void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& data, const Array<Vector3f>& positions,
                                     bool copyToSeams, Array<Vector3f>& normals, const int32_t* corners) {
   const int32_t n = positions.Count();
-  // The positions and the sums a value of four lanes each, so a corner is read and summed a move at a
-  // time; entry n stands for every point outside the positions: zero to read, and its sums unread.
-  SubDivScratchBuffer<Lanes> at(size_t(n) + 1), sum(size_t(n) + 1);
-  {
-    const Vector3f* const position = positions.Data();
-    Lanes* const a = at.get();
-    for (int32_t i = 0; i < n; ++i) a[i] = {{position[i].x, position[i].y, position[i].z, 0}};
-    a[n] = {{0, 0, 0, 0}};
-    std::fill_n(sum.get(), size_t(n) + 1, Lanes{{0, 0, 0, 0}});
-  }
-  const float* const value = at.get()->v;
-  float* const total = sum.get()->v;
-  auto place = [n](int32_t i) { return size_t(uint32_t(i) < uint32_t(n) ? i : n) * 4; };
+  // A block with room that nothing else holds is zeroed where it lies: a fresh one is paged in anew.
+  if (normals.Capacity() >= n && BlockRefCount(normals.Data()) == 1)
+    normals.SetCount(0);
+  else
+    normals.Clear();
+  normals.SetCountFill(n, Vector3f{0, 0, 0});
+  // Plain pointers: the sums' stores would otherwise have each look-up fetch the arrays' pointers again.
+  const Vector3f* const position = positions.Data();
+  Vector3f* const sum = normals.Data();
+  auto at = [&](int32_t i) -> const Vector3f& {
+    static const Vector3f kZero{0, 0, 0};
+    return uint32_t(i) < uint32_t(n) ? position[i] : kZero;
+  };
+  auto add = [&](int32_t i, const Vector3f& v) {
+    if (uint32_t(i) >= uint32_t(n)) return;
+    sum[i].x += v.x;
+    sum[i].y += v.y;
+    sum[i].z += v.z;
+  };
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
     // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
@@ -205,50 +210,23 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     }
     if (nc == 0) continue;
     if (nc == 3) {
-      auto point = [&](int k) {
-        const float* v = value + place(c[k]);
-        return Vector3f{v[0], v[1], v[2]};
-      };
       Vector3f pn;
-      pn.SetPlaneNormal(point(0), point(1), point(2));
-      const __m128 add = _mm_setr_ps(pn.x, pn.y, pn.z, 0);
-      for (int k = 0; k < 3; ++k) {
-        float* const to = total + place(c[k]);
-        _mm_storeu_ps(to, _mm_add_ps(_mm_loadu_ps(to), add));
-      }
+      pn.SetPlaneNormal(at(c[0]), at(c[1]), at(c[2]));
+      for (int k = 0; k < 3; ++k) add(c[k], pn);
     } else {
-      const size_t o[4] = {place(c[0]), place(c[1]), place(c[2]), place(c[3])};
-      __m128 x = _mm_loadu_ps(value + o[0]), y = _mm_loadu_ps(value + o[1]), z = _mm_loadu_ps(value + o[2]),
-             w = _mm_loadu_ps(value + o[3]);
-      _MM_TRANSPOSE4_PS(x, y, z, w);
-      __m128 nx, ny, nz, nw = _mm_setzero_ps();
-      QuadCornerNormals(x, y, z, nx, ny, nz);
-      _MM_TRANSPOSE4_PS(nx, ny, nz, nw);
-      // Corner by corner, as a face naming one point twice sums it twice in order.
-      const __m128 pn[4] = {nx, ny, nz, nw};
-      for (int k = 0; k < 4; ++k) {
-        float* const to = total + o[k];
-        _mm_storeu_ps(to, _mm_add_ps(_mm_loadu_ps(to), pn[k]));
-      }
+      Vector3f pn[4];
+      QuadCornerNormals(at(c[0]), at(c[1]), at(c[2]), at(c[3]), pn);
+      for (int k = 0; k < 4; ++k) add(c[k], pn[k]);
     }
   }
-  // A block with room that nothing else holds is written where it lies: a fresh one is paged in anew.
-  if (normals.Capacity() >= n && BlockRefCount(normals.Data()) == 1)
-    normals.SetCount(0);
-  else
-    normals.Clear();
-  normals.SetCountFill(n, Vector3f{0, 0, 0});
-  Vector3f* const out = normals.Data();
-  for (int32_t i = 0; i < n; ++i) {
-    const float* const t = total + size_t(i) * 4;
-    Vector3f v{-t[0], -t[1], -t[2]};
+  for (Vector3f& v : normals) {
+    v = {-v.x, -v.y, -v.z};
     const float len2 = v.x * v.x + v.y * v.y + v.z * v.z;
     // A point on no face keeps the zero normal rather than becoming NaN.
     if (len2 > 0.0f && (len2 < 0.99999976f || len2 > 1.0000002f)) {
       const float r = 1.0f / std::sqrt(len2);
       v = {v.x * r, v.y * r, v.z * r};
     }
-    out[i] = v;
   }
   if (!copyToSeams) return;
   for (int32_t i = 0; i < data.chain.Count() && i < n; ++i) {
