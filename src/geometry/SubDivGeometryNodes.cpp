@@ -1,5 +1,7 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <memory>
 #include <span>
@@ -199,6 +201,54 @@ struct Corners {
     if (made != kNever && head.made == made) return head.vertex;
     return Blend(f, p, k, made, baseData);
   }
+  // Vertex with one texture channel, `t` (`tn` values), and `a` the corners of f's base face (nil for
+  // none), `key` f's base face in the upper half of a pair: the same blend and search without the loops
+  // over channels, the two coordinates in the two low lanes (each lane does one coordinate's operations
+  // in their order, so the bits are those of the scalar blend).
+  int32_t VertexOne(const SubDivFace& f, uint64_t key, const SubDivFaceAttribute* a, int32_t p, int k,
+                    const Vector2f* t, int32_t tn) {
+    if (uint32_t(p) >= uint32_t(points)) return -1;
+    const int32_t param = f.params[k];
+    const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
+    const uint64_t made = key | uint32_t(param);
+    Head& head = heads[size_t(p)];
+    if (listed && head.made == made) return head.vertex;
+    const __m128 w = listed ? _mm_loadu_ps(&params[param].x) : Lanes(SubDivParamTable::Weights(param));
+    __m128 v = _mm_setzero_ps();
+    if (a) {
+      const __m128 weight[4] = {
+          _mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)),
+          _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3))};
+      for (int j = 0; j < 4; ++j) {
+        const int32_t u = a->corners[j];
+        if (uint32_t(u) < uint32_t(tn)) v = _mm_add_ps(v, _mm_mul_ps(weight[j], Load(t[u])));
+      }
+    }
+    // The search of Unique over the one channel; NaN matches nothing.
+    const Vector2f* const have = uv[0].Data();
+    int32_t last = -1;
+    for (int32_t u = head.first; u >= 0; u = next[u]) {
+      if (Same(v, Load(have[u]))) {
+        if (listed) head = {made, u, head.first};
+        return u;
+      }
+      last = u;
+    }
+    const int32_t n = Count();
+    Vector2f made2;
+    _mm_storel_pi(reinterpret_cast<__m64*>(&made2), v);
+    uv[0].Append(made2);
+    (last >= 0 ? next[last] : head.first) = n;
+    next.Append(-1);
+    pointOf.Append(p);
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    if (listed && Same(v, v)) head = {made, n, head.first};
+    return n;
+  }
+  static __m128 Lanes(const Vector4f& w) { return _mm_setr_ps(w.x, w.y, w.z, w.w); }
+  static __m128 Load(const Vector2f& v) { return _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&v)); }
+  // Whether the two low lanes are equal.
+  static bool Same(__m128 x, __m128 y) { return (_mm_movemask_ps(_mm_cmpeq_ps(x, y)) & 3) == 3; }
   // Vertex for a corner whose pair is not its point's last: the coordinates blended and looked up.
   int32_t Blend(const SubDivFace& f, int32_t p, int k, uint64_t made, const SubDivData& baseData) {
     Head& head = heads[size_t(p)];
@@ -270,28 +320,49 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     }
     return localOf[v];
   };
-  // Two triangles at most per face: no growth copies of the index list.
+  // Two triangles at most per face: no growth copies of the index list, which is written through a
+  // plain pointer and cut to its length after.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
   PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
+  indices.SetCountFill(int32_t(faces.size()) * 6, 0);
+  int32_t* const to = indices.Data();
+  size_t written = 0;
   constexpr size_t kHeadsAhead = 8;
   const int32_t* const table = corners.table.get();
+  const SubDivFace* const records = last.Faces.Data();
+  // One texture channel, made into the shader's own vertices: the common case, without the loops over
+  // channels and the map.
+  const bool one = own && corners.uv.size() == 1;
+  const Vector2f* const t = one ? baseData.texCoordChannels[0].Data() : nullptr;
+  const int32_t tn = one ? baseData.texCoordChannels[0].Count() : 0;
+  const int32_t attributes = baseData.corners.Count();
   for (size_t i = 0; i < faces.size(); ++i) {
     if (uv && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
     const int32_t f = faces[i];
-    const SubDivFace& face = last.Faces[f];
+    const SubDivFace& face = records[f];
     const int32_t* const points = table + size_t(f) * 4;
+    const int n = face.CornerCount();
     int32_t c[4];
-    for (int k = 0, n = face.CornerCount(); k < n; ++k)
-      c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
-    indices.Append(c[0]);
-    indices.Append(c[1]);
-    indices.Append(c[2]);
-    if (face.IsQuad()) {
-      indices.Append(c[0]);
-      indices.Append(c[2]);
-      indices.Append(c[3]);
+    if (one) {
+      const SubDivFaceAttribute* const a =
+          face.sourceFace >= 0 && face.sourceFace < attributes ? &baseData.corners[face.sourceFace] : nullptr;
+      const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
+      for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
+    } else {
+      for (int k = 0; k < n; ++k) c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
+    }
+    to[written] = c[0];
+    to[written + 1] = c[1];
+    to[written + 2] = c[2];
+    written += 3;
+    if (n == 4) {
+      to[written] = c[0];
+      to[written + 1] = c[2];
+      to[written + 2] = c[3];
+      written += 3;
     }
   }
+  indices.SetCount(int32_t(written));
   for (int32_t v : vertices) localOf[v] = -1;
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
   // The point list is gathered straight into the level's data, which keeps it, rather than copied there.

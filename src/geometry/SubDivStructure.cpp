@@ -84,12 +84,21 @@ void EachCheckedVertexEdge(const SubDivStructure& s, bool& inRange, Put&& put) {
 }
 template <class Put>
 void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put) {
+  if (corners) {
+    // The table tells skipped faces (every corner -1) and triangles (the fourth -1) itself: the face
+    // records stay unread.
+    for (int f = s.Faces.Count() - 1; f >= 0; --f) {
+      const int32_t* const c = corners + size_t(f) * 4;
+      if (c[0] < 0) continue;
+      for (int k = 0, n = c[3] < 0 ? 3 : 4; k < n; ++k) put(c[k], f * 4 + k);
+    }
+    return;
+  }
   const SubDivFace* const faces = s.Faces.Data();
   for (int f = s.Faces.Count() - 1; f >= 0; --f) {
     const SubDivFace& face = faces[f];
     if (!face.IsValid()) continue;
-    for (int k = 0, n = face.CornerCount(); k < n; ++k)
-      put(corners ? corners[size_t(f) * 4 + size_t(k)] : s.Corner(face, k), f * 4 + k);
+    for (int k = 0, n = face.CornerCount(); k < n; ++k) put(s.Corner(face, k), f * 4 + k);
   }
 }
 

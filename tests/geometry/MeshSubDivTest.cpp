@@ -581,6 +581,105 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
   }
 }
 
+// The whole path as the mesh group runs it (each call handing its word on to the next) and with every
+// call checking for itself, on shapes off the regular path: a disc round a pole of twelve quads, more
+// edges and faces than a record holds, cut along a spoke and open at the rim; a double pyramid with
+// poles on nine triangles, every face on a texture square of its own, on two shaders. Both runs give
+// the same bytes: the evaluated level's records, the evaluation, every node and the log.
+TEST_F(MeshSubDiv, WholePathOnAwkwardShapesIsPinned) {
+  MeshText pole;
+  constexpr int kSpokes = 12;
+  pole.points.push_back({0, 0, 0.3f});
+  for (int i = 0; i < 2 * kSpokes; ++i) {
+    const float a = 6.2831853f * float(i) / float(2 * kSpokes), r = i % 2 ? 1.0f : 1.4f;
+    pole.points.push_back({r * std::cos(a), r * std::sin(a), 0.1f * float(i % 5)});
+  }
+  for (int i = 0; i < kSpokes; ++i) {
+    const int a = 1 + 2 * i, b = 2 + 2 * i, c = 1 + (2 * i + 2) % (2 * kSpokes);
+    pole.faces.push_back({0, a, b, c});
+    // The cut runs along spoke 0: the last quad takes coordinate 1 where the first takes 0.
+    const float u0 = float(i) / kSpokes, u1 = float(i + 1) / kSpokes;
+    pole.uvs.push_back({{0.5f * (u0 + u1), 0}, {u0, 1}, {0.5f * (u0 + u1), 1.2f}, {u1, 1}});
+  }
+  pole.shaders = {"red"};
+
+  MeshText pyramid;
+  constexpr int kSides = 9;
+  pyramid.points = {{0, 0, 1}, {0, 0, -1}};
+  for (int r = 0; r < 2; ++r)
+    for (int i = 0; i < kSides; ++i) {
+      const float a = 6.2831853f * float(i) / float(kSides);
+      pyramid.points.push_back({std::cos(a), std::sin(a), r ? 0.4f : -0.3f});
+    }
+  for (int i = 0; i < kSides; ++i) {
+    const int a = 2 + i, b = 2 + (i + 1) % kSides, c = 2 + kSides + i, d = 2 + kSides + (i + 1) % kSides;
+    pyramid.faces.push_back({0, c, d});
+    pyramid.faces.push_back({c, a, b, d});
+    pyramid.faces.push_back({1, b, a});
+  }
+  for (size_t f = 0; f < pyramid.faces.size(); ++f) {
+    std::vector<Vector2f> c;
+    for (size_t k = 0; k < pyramid.faces[f].size(); ++k)
+      c.push_back({float(f) + float(k == 1 || k == 2), float(k >= 2)});
+    pyramid.uvs.push_back(c);
+    pyramid.faceShaders.push_back(int(f % 3 == 1));
+  }
+  pyramid.shaders = {"red", "green"};
+
+  struct Case {
+    const char* name;
+    MeshText mesh;
+    int levels;
+    uint64_t digest;
+  };
+  const Case cases[] = {{"pole", pole, 2, 0x588c529a06cb083aull},
+                        {"pole3", pole, 3, 0x44f4da43bec102e2ull},
+                        {"pyramid", pyramid, 2, 0xee3e8c955d99ea1cull}};
+  for (const Case& c : cases) {
+    auto [m, d] = Build(c.mesh, c.name);
+    ASSERT_TRUE(m && d) << c.name;
+    uint64_t got[2] = {};
+    std::string logs[2];
+    for (bool words : {false, true}) {
+      SubDivLevelChecked word;
+      SubDivLevelChecked* w = words ? &word : nullptr;
+      SubDivStructure base, levels[3];
+      SubDivData baseData, out;
+      AssignMeshToSubDiv(*m, *d, base, baseData, c.name);
+      base.SubDivide(levels[0], c.name, w);
+      for (int l = 1; l < c.levels; ++l) levels[l - 1].SubDivide(levels[l], c.name, w);
+      SubDivStructure& last = levels[c.levels - 1];
+      AssignSubDivToGeometry(base, last, baseData, c.name, out, w);
+      Digest h;
+      const uint64_t records = RecordDigest(last);
+      h.Bytes(&records, sizeof records);
+      Obj<TBranch_I> node;
+      AssignSubDivToGeometry(node, last, baseData, c.name, out, nullptr, w);
+      ASSERT_FALSE(node.IsNil());
+      h.Add(out.positions);
+      h.Add(out.normals);
+      for (const Array<Vector2f>& t : out.texCoordChannels) h.Add(t);
+      for (const Array<int32_t>& v : out.shaderVertices) h.Add(v);
+      for (int i = 0; i < node->ChildCount(); ++i) {
+        SPolygonGeometry_I* g = GeometryChild(node, i);
+        h.Add(g->m_indices);
+        h.Add(g->m_vertices);
+        h.Add(g->m_normals);
+        for (int k = 0; k < g->GetVertexDataCount(); ++k)
+          h.Add(static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(k))->m_data);
+      }
+      logs[words] = m_log.Take();
+      h.Bytes(logs[words].data(), logs[words].size());
+      got[words] = h.Value();
+    }
+    EXPECT_EQ(got[0], got[1]) << c.name;
+    EXPECT_EQ(logs[0], logs[1]) << c.name;
+    EXPECT_EQ(got[1], c.digest) << c.name << std::hex << " 0x" << got[1];
+    // The poles' records drop what they cannot hold, and say so.
+    EXPECT_NE(logs[1].find("too many edges on a vertex"), std::string::npos) << c.name;
+  }
+}
+
 // A mesh converted again and again takes the blocks the conversion before gave back: the thread's store
 // holds as much after every round as after the first (it grew by a level's arrays a round, up to its
 // cap), and the records written over the kept bytes are those of fresh memory.
