@@ -68,24 +68,6 @@ function(pm_header_tree area out)
   set(${out} ${tree} PARENT_SCOPE)
 endfunction()
 
-# In the sanitizer trees the areas share one precompiled set of the standard headers most of their
-# sources include (two fifths of a small unit's compile). Standard headers only, so the layers hold; and
-# a user's plain build (the README walk's, in CI) compiles without it, so a source still has to include
-# what it uses. Left out with a compiler cache, as the tests' (CMakeLists.txt).
-set(PM_LAYER_PCH_OWNER "")
-function(pm_layer_precompiled_headers target)
-  if(NOT PM_SANITIZE MATCHES "^(asan|tsan)$" OR CMAKE_CXX_COMPILER_LAUNCHER)
-    return()
-  endif()
-  if(PM_LAYER_PCH_OWNER)
-    target_precompile_headers(${target} REUSE_FROM ${PM_LAYER_PCH_OWNER})
-  else()
-    target_precompile_headers(${target} PRIVATE <algorithm> <atomic> <cmath> <cstring> <functional> <memory>
-                              <string> <vector>)
-    set(PM_LAYER_PCH_OWNER ${target} PARENT_SCOPE)
-  endif()
-endfunction()
-
 set(PM_AREAS)
 foreach(entry ${PM_LAYERS})
   string(REPLACE ":" ";" parts ${entry})
@@ -114,7 +96,6 @@ foreach(entry ${PM_LAYERS})
       target_link_libraries(pm_${name} PRIVATE ${PM_LAYER_TARGETS_BELOW})
     endif()
     list(APPEND PM_OBJECTS $<TARGET_OBJECTS:pm_${name}>)
-    pm_layer_precompiled_headers(pm_${name})
   endif()
   list(JOIN dirs "," joined)
   list(APPEND PM_LAYER_CHECK_AREAS "${area}=${joined}")
