@@ -79,19 +79,19 @@ class Stripifier_D::Experiment {
 
 // Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
-// through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex:
-// edge j + 1 when the newer end is j's second vertex, else edge j + 2; the far vertex becomes the newer end,
-// so `yFirst` alternates: the loop takes the steps two at a time, each with its own exit edge.
+// through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex
+// (place j + 2, which `back` holds): edge j + 1 when the newer end is j's second vertex, else edge j + 2, the
+// edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
+// the steps two at a time, each with its own exit edge.
 int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
-  static constexpr int8_t kPlus1[3] = {1, 2, 0}, kPlus2[3] = {2, 0, 1};
+  static constexpr int8_t kPlus2[3] = {2, 0, 1};
   int32_t* const begin = out;
   const NvFaceInfo* c = m_hot + cur;
   auto step = [&](bool plusOne) {
-    unsigned j = (c->back >> (2 * k)) & 3;
-    if (j == 3) return false;  // no neighbour a strip can enter
+    unsigned far = (c->back >> (2 * k)) & 3;
+    if (far == 3) return false;  // no neighbour a strip can enter
     int32_t next = c->across[k];
     NvFaceInfo& f = m_hot[next];
-    int far = kPlus2[j];
     int32_t z = f.v[far];
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
@@ -99,7 +99,7 @@ int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, in
     *out++ = next;
     Take(f, s);
     m_stamp[z] = m_now;
-    k = plusOne ? kPlus1[j] : far;
+    k = plusOne ? kPlus2[far] : int(far);
     c = &f;
     return true;
   };
@@ -125,21 +125,27 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
   // place and turned around in front of them.
   int k = strip.startK;
   bool bSecond = strip.toV1 != ((start.grows >> (3 + k) & 1) != 0);  // the face runs the edge from a to b
-  int kForward = bSecond ? Next3(k) : Next3(Next3(k)), kBackward = k;
-  bool forwardFirst = !bSecond, backwardFirst = bSecond;
+  // Forward first, then backward.
+  const int ways[2] = {bSecond ? Next3(k) : Next3(Next3(k)), k};
+  const bool newerFirst[2] = {!bSecond, bSecond};
   // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
   // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
   int32_t first = m_trialCount;
-  int32_t* forward = m_trialFaces + first;
-  forward[0] = strip.startFace;
-  int32_t forwardCount = 1, backwardCount = 0;
+  int32_t* out = m_trialFaces + first;
+  *out++ = strip.startFace;
+  int32_t counts[2] = {0, 0};
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
-    forwardCount += GrowOneWay(strip.startFace, kForward, forwardFirst, s, forward + 1);
-    backwardCount = GrowOneWay(strip.startFace, kBackward, backwardFirst, s, forward + forwardCount);
+    // One loop for both ways, not two growths inlined one after the other: fewer values stay live across the
+    // steps, so more of what the steps use stays in registers.
+#pragma GCC unroll 1
+    for (int d = 0; d < 2; ++d) {
+      counts[d] = GrowOneWay(strip.startFace, ways[d], newerFirst[d], s, out);
+      out += counts[d];
+    }
   }
   strip.first = first;
-  strip.count = backwardCount + forwardCount;
-  strip.backward = backwardCount;
+  strip.count = 1 + counts[0] + counts[1];
+  strip.backward = counts[1];
   m_trialCount = first + strip.count;
 }
 

@@ -26,9 +26,9 @@ struct alignas(32) NvFaceInfo {
   // costs that look and nothing more, where clearing it cost a pass over every face each move of the sample took.
   uint16_t readers;
   // Bit 3 + k of `grows`: edge k's record holds it as (v[k + 1], v[k]), having met it first in another face.
-  // Bits 2k, 2k + 1 of `back`: the edge of across[k] this face shares when across[k] runs edge k the other way,
-  // so that a strip can grow into it (a strip keeps both windings only across neighbours oriented alike), else 3:
-  // one field answers a strip step both whether it goes on and where.
+  // Bits 2k, 2k + 1 of `back`: the place of across[k]'s vertex off edge k when across[k] runs the edge the other
+  // way, so that a strip can grow into it (a strip keeps both windings only across neighbours oriented alike),
+  // else 3: one field answers a strip step whether it goes on, the vertex it adds and where it goes next.
   uint8_t grows, back;
 };
 constexpr unsigned kNoGrowth = 0x3f;  // `back` of a face a strip can leave by none of its edges

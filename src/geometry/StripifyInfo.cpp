@@ -327,7 +327,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       bool opposite = ed.v0 != v[k];
       face.across[k] = ed.face0;  // the face a face beyond the second sees as well
       grows |= unsigned(opposite) << (3 + k);
-      if (opposite) back = (back & ~(3u << (2 * k))) | j << (2 * k);
+      if (opposite) back = (back & ~(3u << (2 * k))) | (j == 0 ? 2u : j - 1) << (2 * k);
       if (ed.face1 < 0) {
         ed.face1 = f;
         placeInFace0[size_t(found[k])] = uint8_t(j | unsigned(k) << 2);
@@ -335,7 +335,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         ++searchCount[ed.v1 + 1];
         NvFaceInfo& f0 = hot[ed.face0];
         f0.across[j] = f;
-        if (opposite) f0.back = uint8_t((f0.back & ~(3u << (2 * j))) | unsigned(k) << (2 * j));
+        if (opposite) f0.back = uint8_t((f0.back & ~(3u << (2 * j))) | unsigned(k == 0 ? 2 : k - 1) << (2 * j));
       } else {
         leftOff = leftOff || k == 0;
         if (crowded++ == 0) {
