@@ -23,24 +23,27 @@ CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ran
   m_groupOf.SetCountFill(ownerCount, -1);
   m_localOf.SetCountFill(ownerCount, 0);
   m_inChanged.SetCountFill(ownerCount, 0);
-  BuildGroups();
-  m_open.SetCountNoCopy(owners.start.Count() - 1);
-  int32_t* open = m_open.Data();  // plain pointers, as below
+  // Each vertex's open slots and whether it is heavy, in one pass. Plain pointers: a byte store may alias the
+  // arrays' own fields, which would be fetched again for each vertex.
+  int vertices = owners.start.Count() - 1;
+  m_open.SetCountNoCopy(vertices);
+  m_heavy.SetCountNoCopy(vertices);
+  int32_t* open = m_open.Data();
+  uint8_t* heavy = m_heavy.Data();
   const int32_t* start = owners.start.Data();
-  for (int v = 0; v < m_open.Count(); ++v) open[v] = start[v + 1] - start[v];
+  bool any = false;
+  for (int v = 0; v < vertices; ++v) {
+    open[v] = start[v + 1] - start[v];
+    any |= (heavy[v] = open[v] > kHeavySlots) != 0;
+  }
+  if (any) BuildGroups();
 }
 
 // Owners with the same rank row and the same heavy vertices, each with the same slot count, form one group.
+// Only with heavy vertices (m_heavy is set).
 void CacheHitQueue::BuildGroups() {
   int vertices = m_owners.start.Count() - 1, owners = m_taken.Count();
-  m_heavy.SetCountFill(vertices, 0);
   m_heavyAt.SetCountFill(vertices, -1);
-  // Plain pointers: a byte store may alias the arrays' own fields, which would be fetched again for each vertex.
-  uint8_t* heavy = m_heavy.Data();
-  const int32_t* start = m_owners.start.Data();
-  bool any = false;
-  for (int32_t v = 0; v < vertices; ++v) any |= (heavy[v] = start[v + 1] - start[v] > kHeavySlots) != 0;
-  if (!any) return;
 
   // Each owner's heavy slots, by vertex in ascending order (counting sort by owner).
   Array<int32_t> at, heavyOf, slotsOf;

@@ -199,10 +199,11 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
   if (end - begin <= kShortList) {
     for (int32_t slot = begin; slot < end; ++slot) {
       const SearchSlot& ed = m_slots[slot];
-      const NvFaceInfo &f0 = m_hot[ed.face0], &f1 = m_hot[ed.face1];
-      bool marked0 = IsMarked(f0), marked1 = IsMarked(f1);
-      if (f0.mark != s && !marked1) return start(ed, ed.face1);
-      if (f1.mark != s && !marked0) return start(ed, ed.face0);
+      int32_t mark0 = m_hot[ed.face0].mark, mark1 = m_hot[ed.face1].mark;
+      // Both faces taken, which most slots come to, answers nothing: one test passes over them.
+      if (std::min(mark0, mark1) >= m_firstStrip) continue;
+      if (mark0 != s && mark1 < m_firstStrip) return start(ed, ed.face1);
+      if (mark1 != s && mark0 < m_firstStrip) return start(ed, ed.face0);
     }
     return false;
   }

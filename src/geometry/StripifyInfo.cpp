@@ -248,8 +248,11 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
     return std::min(x, y);
   };
-  // The counts and the edges through locals: a byte store may alias the members, which would be fetched again.
+  // The counts and the arrays through locals: a byte store may alias the members, which would be fetched again
+  // for each triangle.
   NvEdgeInfo* edges = m_edges.get();
+  NvFaceInfo* const hot = m_hot.get();
+  int32_t* const searchCount = m_searchStart.Data();
   int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
   for (int t = 0; t < triangles; ++t) {
     if (farLists && t + 2 * kAhead < triangles) {
@@ -300,7 +303,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         edges[edgeCount++] = NvEdgeInfo{f, -1, x, y};
       }
     }
-    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, m_hot[size_t(at)].v); };
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
     FaceKey<LeastUsed> key(v, home);
     bool leftOff = false;  // its first edge already has two faces: filed, as a repeat would not find it there
     if (fresh == 0) {
@@ -317,8 +320,6 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     // it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
     NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
     unsigned grows = 0, back = kNoGrowth;
-    NvFaceInfo* hot = m_hot.get();  // a byte store may alias anything: the array is not fetched again after each
-    int32_t* searchCount = m_searchStart.Data();
 #pragma GCC unroll 3
     for (int k = 0; k < 3; ++k) {
       if (found[k] < 0) continue;
