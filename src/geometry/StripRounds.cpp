@@ -105,8 +105,11 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
       h.mark = kCommitted;
       readers |= h.readers;
       nextFree[f] = f + 1;
-      int32_t linked = (h.across[0] >= 0) + (h.across[1] >= 0) + (h.across[2] >= 0);
-      *out++ = CommittedFace{{h.v[0], h.v[1], h.v[2]}, linked};
+      // The face's first 16 bytes hold its vertices: one move, where building the record took one per field.
+      // The count of linked edges then takes the fourth word: 3 less one per missing neighbour (-1).
+      __builtin_memcpy(static_cast<void*>(out), &h, sizeof(CommittedFace));
+      out->linked = 3 + (h.across[0] >> 31) + (h.across[1] >> 31) + (h.across[2] >> 31);
+      ++out;
     };
     // The backward faces, grown last, lead the strip the other way round.
     int32_t forwardEnd = from + strip.count - strip.backward;

@@ -2,6 +2,7 @@
 // and the left-over triangle list. Every record kind lives in one array; links between records are indices.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -76,6 +77,7 @@ struct CommittedFace {
   int32_t v[3];
   int32_t linked;  // edges with another face
 };
+static_assert(sizeof(CommittedFace) == 16 && offsetof(NvFaceInfo, v) == 0, "copied from a face's first 16 bytes");
 
 // A run of at most the piece size consecutive faces of a committed strip, as a range of the piece pool.
 struct StripPiece {
