@@ -49,9 +49,16 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
     if (m_heavy[v]) return MovedHeavy(v, delta);
     if (m_open[v] != 0) MovedLight(v, delta);
   }
-  // One of v's slots belongs to an owner just taken or removed: the caller tells each, so that a vertex whose
-  // owners are all taken (most that leave the cache, in a cache order) is passed over without a look.
-  void SlotTaken(int32_t v) { --m_open[v]; }
+  // The slots of a face of an owner just taken or removed: the caller tells each, so that a vertex whose
+  // owners are all taken (most that leave the cache, in a cache order) is passed over without a look. The
+  // vertices and the array are fetched once, where a store may alias either.
+  void SlotsTaken(const int32_t (&face)[3]) {
+    int32_t* open = m_open.Data();
+    int32_t a = face[0], b = face[1], c = face[2];
+    --open[a];
+    --open[b];
+    --open[c];
+  }
   void Flush();
   // Removes and returns the owner of highest rank (lowest number on ties); -1 when none is left.
   int32_t Take();

@@ -113,7 +113,7 @@ void Stripifier_D::OrderTriangleList() {
   for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
     const CommittedFace& face = tris[i];
     ordered.Append(face);
-    for (int32_t v : face.v) queue.SlotTaken(v);
+    queue.SlotsTaken(face.v);
     CacheFace(cache, face, [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();
   }
@@ -170,8 +170,7 @@ void Stripifier_D::OrderPieces() {
     StripPiece piece = pieces[p];
     ordered.Append(piece);
     const CommittedFace *from = faces + piece.first, *end = from + piece.count;
-    for (const CommittedFace* f = from; f < end; ++f)
-      for (int32_t v : f->v) queue.SlotTaken(v);
+    for (const CommittedFace* f = from; f < end; ++f) queue.SlotsTaken(f->v);
     for (const CommittedFace* f = from; f < end; ++f)
       CacheFace(cache, *f, [&](int32_t v, int delta) { queue.Moved(v, delta); });
     queue.Flush();

@@ -303,12 +303,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         edges[edgeCount++] = NvEdgeInfo{f, -1, x, y};
       }
     }
-    // The vertices by value: a lambda holding `v` by reference hands its address to the face table, and the
-    // triple would then be kept in memory rather than in registers for every triangle.
-    auto sameFace = [hot, v0 = v[0], v1 = v[1], v2 = v[2]](int32_t at) {
-      const int32_t* w = hot[size_t(at)].v;
-      return w[0] == v0 && w[1] == v1 && w[2] == v2;
-    };
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
     FaceKey<LeastUsed> key(v, home);
     bool leftOff = false;  // its first edge already has two faces: filed, as a repeat would not find it there
     if (fresh == 0) {
@@ -395,16 +390,14 @@ void Stripifier_D::BuildSearchLists() {
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
     for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
-      // The edge and its places by value: the slot stores would have them fetched again for the second slot.
-      const NvEdgeInfo ed = edges[e];
+      const NvEdgeInfo& ed = edges[e];
       if (ed.face1 < 0) {
         open(ed.face0);
         continue;
       }
-      const unsigned places = edgePlaces[e];
       int32_t s0 = next[ed.v0]++, s1 = next[ed.v1]++;
-      out[s0] = slotOf(ed, true, places, s0);
-      out[s1] = slotOf(ed, false, places, s1);
+      out[s0] = slotOf(ed, true, edgePlaces[e], s0);
+      out[s1] = slotOf(ed, false, edgePlaces[e], s1);
     }
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
@@ -424,10 +417,9 @@ void Stripifier_D::BuildSearchLists() {
     sorted[next[ed.v1]++] = e;
   }
   for (int32_t v = 0; v < vertices; ++v) {
-    for (int32_t slot = start[v], end = start[v + 1]; slot < end; ++slot) {
-      const int32_t e = sorted[slot];  // by value, as above
-      const NvEdgeInfo ed = edges[e];
-      out[slot] = slotOf(ed, ed.v0 == v, edgePlaces[e], slot);
+    for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
+      const NvEdgeInfo& ed = edges[sorted[slot]];
+      out[slot] = slotOf(ed, ed.v0 == v, edgePlaces[sorted[slot]], slot);
     }
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
