@@ -1,5 +1,7 @@
 #include "geometry/SubDivStructure.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <climits>
 #include <memory>
@@ -24,31 +26,55 @@ class Grouped {
   // The tables are reached through plain pointers: the library is built without strict aliasing, so
   // each store into them would otherwise have the next entry fetch their addresses again.
   template <class Visit>
-  Grouped(int points, Visit&& visit) : m_at(size_t(points) + 1) {
-    uint32_t* const at = m_at.get();
-    std::fill_n(at, size_t(points) + 1, uint32_t(0));
+  Grouped(int points, Visit&& visit) : m_at(size_t(points) + 2) {
+    // at[-1] stays 0: the start of point 0, so that no point's start needs a test.
+    uint32_t* const at = m_at.get() + 1;
+    std::fill_n(m_at.get(), size_t(points) + 2, uint32_t(0));
     visit([at](int32_t p, int32_t) { ++at[size_t(p) + 1]; });
     for (int p = 0; p < points; ++p) at[size_t(p) + 1] += at[size_t(p)];
-    m_entries = SubDivScratchBuffer<int32_t>(at[size_t(points)]);
+    // Room for a whole list past the last entry: Write reads eight entries at every point.
+    m_entries = SubDivScratchBuffer<int32_t>(size_t(at[size_t(points)]) + size_t(kSubDivMaxAdjacency));
     // Placing moves each point's start to its end, which is where the next point starts.
     int32_t* const entries = m_entries.get();
     visit([at, entries](int32_t p, int32_t entry) { entries[at[size_t(p)]++] = entry; });
   }
-  // Writes point p's list as the appends would leave it; returns the entries that found no room.
-  size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
-    const uint32_t* const at = m_at.get();
-    const int32_t* const entries = m_entries.get();
-    const size_t begin = p == 0 ? 0 : at[size_t(p) - 1], n = size_t(at[size_t(p)]) - begin;
-    const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
-    for (size_t i = 0; i < kept; ++i) list[i] = entries[begin + i];
-    count = uint8_t(kept);
-    return n - kept;
-  }
+  // The grouped lists through plain pointers, taken once before a sweep over the records: through the
+  // object, every record written would have the next point fetch the tables' addresses again.
+  class Lists {
+   public:
+    explicit Lists(const Grouped& g) : m_at(g.m_at.get() + 1), m_entries(g.m_entries.get()) {}
+    // Writes point p's list as the appends would leave it; returns the entries that found no room.
+    // Every list is written at one cost: eight entries read, those past the list's length replaced by
+    // what the record held there, so every byte is that of an entry-by-entry copy.
+    size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
+      const size_t begin = m_at[p - 1], n = size_t(m_at[p]) - begin;
+      const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
+      const int32_t* const from = m_entries + begin;
+      static_assert(kSubDivMaxAdjacency == 8, "two four-lane halves");
+      const __m128i length = _mm_set1_epi32(int32_t(kept));
+      const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3), four = _mm_set1_epi32(4);
+      const __m128i low = _mm_cmpgt_epi32(length, lanes), high = _mm_cmpgt_epi32(length, _mm_add_epi32(lanes, four));
+      auto blend = [](int32_t* to, const int32_t* source, __m128i take) {
+        const __m128i had = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+        const __m128i put = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                         _mm_or_si128(_mm_and_si128(take, put), _mm_andnot_si128(take, had)));
+      };
+      blend(list, from, low);
+      blend(list + 4, from + 4, high);
+      count = uint8_t(kept);
+      return n - kept;
+    }
+
+   private:
+    const uint32_t* m_at;  // at[-1] is 0
+    const int32_t* m_entries;
+  };
 
  private:
-  // The counts start there. Four bytes a point: the passes place entries at random into it, and on a
-  // large level half the size keeps it in the caches. A pass has at most INT_MAX entries (the edges
-  // and faces CheckReferences lets through), so the offsets fit.
+  // The counts start there, one place on. Four bytes a point: the passes place entries at random into
+  // it, and on a large level half the size keeps it in the caches. A pass has at most INT_MAX entries
+  // (the edges and faces CheckReferences lets through), so the offsets fit.
   SubDivScratchBuffer<uint32_t> m_at;
   SubDivScratchBuffer<int32_t> m_entries;
 };
@@ -105,8 +131,9 @@ void EachVertexFace(const SubDivStructure& s, const int32_t* corners, Put&& put)
 // The vertex passes read and write each record whole, in order; the processor's own fetching stops at
 // every page boundary, which a record crosses every fifteen. Its lines are asked for sixteen records
 // ahead, into the second-level cache, whose misses can be many at a time (a fifth off the adjacency
-// pass, 7-8 % off the face pass alone, on a level far larger than the caches).
-void FetchRecordAhead(const SubDivPoint* points, int count, int p) {
+// pass, 7-8 % off the face pass alone, on a level far larger than the caches). Forced inline: a
+// function of nothing but prefetches counts as free of effects, and GCC dropped its calls.
+[[gnu::always_inline]] inline void FetchRecordAhead(const SubDivPoint* points, int count, int p) {
   constexpr int kAhead = 16;
   if (p + kAhead < count) FetchLines<1>(&points[p + kAhead], sizeof(SubDivPoint));
 }
@@ -115,8 +142,9 @@ constexpr const char* kEdgeOverflow = "UpdateVertexToEdge: too many edges on a v
 constexpr const char* kFaceOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
 
 // Both vertex passes' lists written into the records in one sweep, each record handed on after.
-void WriteAdjacency(SubDivStructure& s, const Grouped& edges, const Grouped& faces, SubDivWeightPool* packInto,
-                    SubDivPointSink* sink) {
+void WriteAdjacency(SubDivStructure& s, const Grouped& edgeGroups, const Grouped& faceGroups,
+                    SubDivWeightPool* packInto, SubDivPointSink* sink) {
+  const Grouped::Lists edges(edgeGroups), faces(faceGroups);
   size_t droppedEdges = 0, droppedFaces = 0;
   SubDivPoint* const points = s.Points.Data();
   for (int p = 0, n = s.Points.Count(); p < n; ++p) {
@@ -198,14 +226,16 @@ void SubDivStructure::EdgeToFacePass() {
 }
 
 void SubDivStructure::VertexToEdgePass() {
-  const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
+  const Grouped grouped(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
+  const Grouped::Lists edges(grouped);
   size_t dropped = 0;
   for (int p = 0; p < Points.Count(); ++p) dropped += edges.Write(p, Points[p].edges, Points[p].edgeCount);
   ReportOverflows(dropped, kEdgeOverflow);
 }
 
 void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t* corners) {
-  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
+  const Grouped grouped(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
+  const Grouped::Lists faces(grouped);
   size_t dropped = 0;
   SubDivPoint* const points = Points.Data();
   for (int p = 0, n = Points.Count(); p < n; ++p) {

@@ -3,6 +3,7 @@
 // read in index order, and the one-pass vertex adjacency equal to its two passes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -298,6 +299,54 @@ TEST(SubDivPacked, AFullVertexKeepsItsLastEntriesAndLogsEachDroppedOne) {
   const std::string edgeLine = "Error UpdateVertexToEdge: too many edges on a vertex (hardcoded limit).\n";
   const std::string faceLine = "Error UpdateVertexToFace: too many faces on a vertex (hardcoded limit).\n";
   EXPECT_EQ(log.Take(), edgeLine + edgeLine + faceLine + faceLine);
+}
+
+// Every list is written at one cost, eight entries read and those past the list's length put back:
+// the bytes past each length must stay what the record held (here stale values of every point), for
+// lists of every length from none to more than a record holds, through the one pass and the two.
+TEST(SubDivPacked, ListsWrittenOverStaleBytesKeepThemPastTheirLength) {
+  FaceList fan;  // centre 0 on ten edges and faces, rim points on three and two, point 11 on none
+  for (int i = 0; i < 10; ++i) fan.push_back({0, 1 + i, 1 + (i + 1) % 10});
+  fan.push_back({1, 2, 3, 4});  // rim point 1 on four edges, points 2 and 3 on three faces
+  SubDivStructure stale = BuildStructure(12, fan);
+  for (int p = 0; p < stale.Points.Count(); ++p) {
+    SubDivPoint& point = stale.Points[p];
+    point.edgeCount = point.faceCount = uint8_t(p % 9);
+    for (int i = 0; i < kSubDivMaxAdjacency; ++i) {
+      point.edges[i] = -1000 - p * 16 - i;
+      point.faces[i] = 7000 + p * 16 + i;
+    }
+  }
+  // The lists as the appends leave them, over the stale records.
+  SubDivStructure want = stale;
+  for (int p = 0; p < want.Points.Count(); ++p) {
+    SubDivPoint& point = want.Points[p];
+    std::vector<int32_t> edges, faces;
+    for (int e = want.Edges.Count() - 1; e >= 0; --e)
+      for (int d = 0; d < 2; ++d)
+        if (want.Edges[e].points[d] == p) edges.push_back(e * 2 + d);
+    for (int f = want.Faces.Count() - 1; f >= 0; --f)
+      for (int k = 0; k < want.Faces[f].CornerCount(); ++k)
+        if (want.Corner(want.Faces[f], k) == p) faces.push_back(f * 4 + k);
+    point.edgeCount = uint8_t(std::min<size_t>(edges.size(), kSubDivMaxAdjacency));
+    point.faceCount = uint8_t(std::min<size_t>(faces.size(), kSubDivMaxAdjacency));
+    std::copy_n(edges.begin(), point.edgeCount, point.edges);
+    std::copy_n(faces.begin(), point.faceCount, point.faces);
+  }
+  ASSERT_EQ(want.Points[0].edgeCount, kSubDivMaxAdjacency);
+  ASSERT_EQ(want.Points[1].edgeCount, 4);
+  ASSERT_EQ(want.Points[11].edgeCount, 0);
+  SubDivStructure one = stale, two = stale;
+  LogCapture log;
+  one.UpdateVertexAdjacency();
+  two.UpdateVertexToEdge();
+  two.UpdateVertexToFace();
+  log.Take();
+  for (const SubDivStructure* got : {&one, &two}) {
+    for (int p = 0; p < want.Points.Count(); ++p) {
+      EXPECT_EQ(std::memcmp(&got->Points[p], &want.Points[p], sizeof(SubDivPoint)), 0) << "point " << p;
+    }
+  }
 }
 
 }  // namespace
