@@ -43,13 +43,14 @@ Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
   return {r[0], r[1], r[2]};
 }
 
-// The plane normals at the four corners of a quad, corner k's that of (k - 1, k, k + 1), as
-// Vector3f::SetPlaneNormal makes them: each lane does one corner's operations in the same order, and
-// the vector square root and division round as the scalar ones do, so every bit is the same.
-void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2, const Vector3f& p3,
-                       Vector3f (&out)[4]) {
-  const __m128 x = _mm_setr_ps(p0.x, p1.x, p2.x, p3.x), y = _mm_setr_ps(p0.y, p1.y, p2.y, p3.y),
-               z = _mm_setr_ps(p0.z, p1.z, p2.z, p3.z);
+// The plane normals at the four corners of a quad given by its corners' coordinates in lanes, corner k's
+// that of (k - 1, k, k + 1), as Vector3f::SetPlaneNormal makes them: each lane does one corner's
+// operations in the same order, and the vector square root and division round as the scalar ones do,
+// so every bit is the same.
+struct QuadLanes {
+  __m128 x, y, z;
+};
+[[gnu::always_inline]] inline QuadLanes QuadCornerNormalLanes(__m128 x, __m128 y, __m128 z) {
   // Per lane k: the corner before k, and the one after.
   auto before = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); };
   auto after = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); };
@@ -67,11 +68,42 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
   const __m128 keep =
       _mm_and_ps(_mm_cmpge_ps(l2, _mm_set1_ps(kUnitBandLow)), _mm_cmple_ps(l2, _mm_set1_ps(kUnitBandHigh)));
   auto pick = [&](__m128 n) { return _mm_or_ps(_mm_and_ps(keep, n), _mm_andnot_ps(keep, _mm_mul_ps(n, inv))); };
+  return {pick(nx), pick(ny), pick(nz)};
+}
+
+// The same for four corner positions given one by one.
+void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2, const Vector3f& p3,
+                       Vector3f (&out)[4]) {
+  const QuadLanes n = QuadCornerNormalLanes(_mm_setr_ps(p0.x, p1.x, p2.x, p3.x), _mm_setr_ps(p0.y, p1.y, p2.y, p3.y),
+                                            _mm_setr_ps(p0.z, p1.z, p2.z, p3.z));
   alignas(16) float rx[4], ry[4], rz[4];
-  _mm_store_ps(rx, pick(nx));
-  _mm_store_ps(ry, pick(ny));
-  _mm_store_ps(rz, pick(nz));
+  _mm_store_ps(rx, n.x);
+  _mm_store_ps(ry, n.y);
+  _mm_store_ps(rz, n.z);
   for (int k = 0; k < 4; ++k) out[k] = {rx[k], ry[k], rz[k]};
+}
+
+// A quad's corner normals added to the sums of its corner points c[0..3], in corner order, where every
+// point has another after it: each point's three floats and the next point's x are read and written as
+// one four-float value, the fourth lane adding -0, which leaves every float as it is (x + -0 is x for
+// every x, signed zeros and NaN included, in the default rounding), so the sums are those of adding
+// component by component. The positions are read the same way, their fourth lane unused.
+[[gnu::always_inline]] inline void AddQuadCornerNormals(const Vector3f* position, Vector3f* sum, const int32_t* c) {
+  const __m128 p0 = _mm_loadu_ps(&position[c[0]].x), p1 = _mm_loadu_ps(&position[c[1]].x),
+               p2 = _mm_loadu_ps(&position[c[2]].x), p3 = _mm_loadu_ps(&position[c[3]].x);
+  const __m128 xy01 = _mm_unpacklo_ps(p0, p1), xy23 = _mm_unpacklo_ps(p2, p3);
+  const __m128 zw01 = _mm_unpackhi_ps(p0, p1), zw23 = _mm_unpackhi_ps(p2, p3);
+  const QuadLanes n =
+      QuadCornerNormalLanes(_mm_movelh_ps(xy01, xy23), _mm_movehl_ps(xy23, xy01), _mm_movelh_ps(zw01, zw23));
+  const __m128 minusZero = _mm_set1_ps(-0.0f);
+  const __m128 xy = _mm_unpacklo_ps(n.x, n.y), xy2 = _mm_unpackhi_ps(n.x, n.y);
+  const __m128 zw = _mm_unpacklo_ps(n.z, minusZero), zw2 = _mm_unpackhi_ps(n.z, minusZero);
+  const __m128 v[4] = {_mm_movelh_ps(xy, zw), _mm_movehl_ps(zw, xy), _mm_movelh_ps(xy2, zw2),
+                       _mm_movehl_ps(zw2, xy2)};
+  for (int k = 0; k < 4; ++k) {
+    float* const s = &sum[c[k]].x;
+    _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), v[k]));
+  }
 }
 
 }  // namespace
@@ -183,6 +215,8 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
   // Plain pointers: the sums' stores would otherwise have each look-up fetch the arrays' pointers again.
   const Vector3f* const position = positions.Data();
   Vector3f* const sum = normals.Data();
+  // Points below `last` have another after them (see AddQuadCornerNormals).
+  const uint32_t last = n > 0 ? uint32_t(n - 1) : 0;
   auto at = [&](int32_t i) -> const Vector3f& {
     static const Vector3f kZero{0, 0, 0};
     return uint32_t(i) < uint32_t(n) ? position[i] : kZero;
@@ -209,6 +243,10 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       }
     }
     if (nc == 0) continue;
+    if (nc == 4 && uint32_t(c[0]) < last && uint32_t(c[1]) < last && uint32_t(c[2]) < last && uint32_t(c[3]) < last) {
+      AddQuadCornerNormals(position, sum, c);
+      continue;
+    }
     if (nc == 3) {
       Vector3f pn;
       pn.SetPlaneNormal(at(c[0]), at(c[1]), at(c[2]));

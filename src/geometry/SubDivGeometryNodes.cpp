@@ -226,23 +226,30 @@ struct Corners {
     }
     // The search of Unique over the one channel; NaN matches nothing.
     const Vector2f* const have = uv[0].Data();
+    const int32_t* const after = next.Data();
     int32_t last = -1;
-    for (int32_t u = head.first; u >= 0; u = next[u]) {
+    for (int32_t u = head.first; u >= 0; u = after[u]) {
       if (Same(v, Load(have[u]))) {
         if (listed) head = {made, u, head.first};
         return u;
       }
       last = u;
     }
+    Vector2f blended;
+    _mm_storel_pi(reinterpret_cast<__m64*>(&blended), v);
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    return MakeOne(head, last, blended, p, listed && Same(v, v) ? made : kNever);
+  }
+  // A new vertex of point p with one channel's coordinates `c`, linked after `last`; `made`, unless
+  // kNever, becomes the point's last pair. Out of line, so the blend before it keeps its value in a
+  // register rather than in a stack slot that the appends' growth calls would otherwise force on it.
+  [[gnu::noinline]] int32_t MakeOne(Head& head, int32_t last, Vector2f c, int32_t p, uint64_t made) {
     const int32_t n = Count();
-    Vector2f made2;
-    _mm_storel_pi(reinterpret_cast<__m64*>(&made2), v);
-    uv[0].Append(made2);
+    uv[0].Append(c);
     (last >= 0 ? next[last] : head.first) = n;
     next.Append(-1);
     pointOf.Append(p);
-    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    if (listed && Same(v, v)) head = {made, n, head.first};
+    if (made != kNever) head = {made, n, head.first};
     return n;
   }
   static __m128 Lanes(const Vector4f& w) { return _mm_setr_ps(w.x, w.y, w.z, w.w); }
