@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "classes/EngineClassIds.h"
@@ -104,6 +105,35 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
     float* const s = &sum[c[k]].x;
     _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), v[k]));
   }
+}
+
+// Four points' normal sums (twelve floats from `v`) negated and, outside the unit band, brought to unit
+// length, as the loop over single points does: each lane does one point's operations in their order
+// (x * x + y * y, then + z * z; one division by the square root; a product per component), so every bit
+// is the same. A point on no face keeps the zero normal rather than becoming NaN.
+[[gnu::always_inline]] inline void FinishFourNormals(float* v) {
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
+  const __m128 r[3] = {_mm_xor_ps(_mm_loadu_ps(v), sign), _mm_xor_ps(_mm_loadu_ps(v + 4), sign),
+                       _mm_xor_ps(_mm_loadu_ps(v + 8), sign)};
+  const __m128 s0 = _mm_mul_ps(r[0], r[0]), s1 = _mm_mul_ps(r[1], r[1]), s2 = _mm_mul_ps(r[2], r[2]);
+  const __m128 xx = _mm_shuffle_ps(s0, _mm_shuffle_ps(s1, s2, _MM_SHUFFLE(1, 1, 2, 2)), _MM_SHUFFLE(2, 0, 3, 0));
+  const __m128 yy = _mm_shuffle_ps(_mm_shuffle_ps(s0, s1, _MM_SHUFFLE(0, 0, 1, 1)),
+                                   _mm_shuffle_ps(s1, s2, _MM_SHUFFLE(2, 2, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+  const __m128 zz = _mm_shuffle_ps(_mm_shuffle_ps(s0, s1, _MM_SHUFFLE(1, 1, 2, 2)), s2, _MM_SHUFFLE(3, 0, 2, 0));
+  const __m128 len2 = _mm_add_ps(_mm_add_ps(xx, yy), zz);
+  const __m128 scale =
+      _mm_and_ps(_mm_cmpgt_ps(len2, _mm_setzero_ps()), _mm_or_ps(_mm_cmplt_ps(len2, _mm_set1_ps(kUnitBandLow)),
+                                                                   _mm_cmpgt_ps(len2, _mm_set1_ps(kUnitBandHigh))));
+  const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(len2));
+  // Each point's factor and choice spread over its three floats.
+  const __m128 f[3] = {_mm_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)), _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
+  const __m128 m[3] = {_mm_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
+  for (int j = 0; j < 3; ++j)
+    _mm_storeu_ps(v + 4 * j, _mm_or_ps(_mm_and_ps(m[j], _mm_mul_ps(r[j], f[j])), _mm_andnot_ps(m[j], r[j])));
 }
 
 }  // namespace
@@ -257,11 +287,13 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       for (int k = 0; k < 4; ++k) add(c[k], pn[k]);
     }
   }
-  for (Vector3f& v : normals) {
+  int32_t done = 0;
+  for (; done + 4 <= n; done += 4) FinishFourNormals(&sum[done].x);
+  for (Vector3f& v : std::span(sum + done, size_t(n - done))) {
     v = {-v.x, -v.y, -v.z};
     const float len2 = v.x * v.x + v.y * v.y + v.z * v.z;
     // A point on no face keeps the zero normal rather than becoming NaN.
-    if (len2 > 0.0f && (len2 < 0.99999976f || len2 > 1.0000002f)) {
+    if (len2 > 0.0f && (len2 < kUnitBandLow || len2 > kUnitBandHigh)) {
       const float r = 1.0f / std::sqrt(len2);
       v = {v.x * r, v.y * r, v.z * r};
     }

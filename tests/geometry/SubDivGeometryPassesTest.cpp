@@ -149,17 +149,19 @@ TEST(SubDivGeometryPasses, QuadCornerNormalsAreThoseOfEachCornersPlane) {
 }
 
 // A quad's corner normals go onto their points' sums a whole four-float value at a time, touching the next
-// point's x: on quads crowded onto few neighbouring points (each sum taking many normals, the last point
-// among them) every sum must hold the bits of adding component by component, face by face from the last.
+// point's x, and the sums are finished four points at a time: on quads crowded onto few neighbouring
+// points (each sum taking many normals, the last point among them, one point on no face) every normal
+// must hold the bits of adding component by component, face by face from the last, and finishing each
+// point alone.
 TEST(SubDivGeometryPasses, QuadNormalsSummedWholeEqualTheSumsComponentByComponent) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   SubDivData values;
-  const int points = 14, crowded = 13;
+  const int points = 15, crowded = 13;  // point 13 on no face
   for (int i = 0; i < points; ++i)
     values.positions.Append({std::sin(float(i) * 1.7f) * 3.0f, float(i % 5) - 2.0f, std::cos(float(i) * 0.9f)});
   values.positions[4] = {-0.0f, 0.0f, -0.0f};
   values.positions[7] = {1.0e-20f, 3.0e19f, -1.0e-30f};
-  values.positions[13] = {nan, 1, 2};  // the last point: its one face sums NaN onto its other three
+  values.positions[14] = {nan, 1, 2};  // the last point: its one face sums NaN onto its other three
   FaceList faces;
   uint32_t seed = 12345;
   auto next = [&](int below) {
@@ -176,7 +178,7 @@ TEST(SubDivGeometryPasses, QuadNormalsSummedWholeEqualTheSumsComponentByComponen
     }
     faces.push_back(c);
   }
-  faces.push_back({10, 11, 12, 13});
+  faces.push_back({10, 11, 12, 14});
   const SubDivStructure s = BuildStructure(points, faces);
   Array<Vector3f> got;
   SubDivGeometry::ComputeNormals(s, values, values.positions, false, got, s.CornerTable().get());
