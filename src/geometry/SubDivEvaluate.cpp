@@ -99,8 +99,7 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
   const __m128 minusZero = _mm_set1_ps(-0.0f);
   const __m128 xy = _mm_unpacklo_ps(n.x, n.y), xy2 = _mm_unpackhi_ps(n.x, n.y);
   const __m128 zw = _mm_unpacklo_ps(n.z, minusZero), zw2 = _mm_unpackhi_ps(n.z, minusZero);
-  const __m128 v[4] = {_mm_movelh_ps(xy, zw), _mm_movehl_ps(zw, xy), _mm_movelh_ps(xy2, zw2),
-                       _mm_movehl_ps(zw2, xy2)};
+  const __m128 v[4] = {_mm_movelh_ps(xy, zw), _mm_movehl_ps(zw, xy), _mm_movelh_ps(xy2, zw2), _mm_movehl_ps(zw2, xy2)};
   for (int k = 0; k < 4; ++k) {
     float* const s = &sum[c[k]].x;
     _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), v[k]));
@@ -122,12 +121,13 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
                                    _mm_shuffle_ps(s1, s2, _MM_SHUFFLE(2, 2, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
   const __m128 zz = _mm_shuffle_ps(_mm_shuffle_ps(s0, s1, _MM_SHUFFLE(1, 1, 2, 2)), s2, _MM_SHUFFLE(3, 0, 2, 0));
   const __m128 len2 = _mm_add_ps(_mm_add_ps(xx, yy), zz);
-  const __m128 scale =
-      _mm_and_ps(_mm_cmpgt_ps(len2, _mm_setzero_ps()), _mm_or_ps(_mm_cmplt_ps(len2, _mm_set1_ps(kUnitBandLow)),
-                                                                   _mm_cmpgt_ps(len2, _mm_set1_ps(kUnitBandHigh))));
+  const __m128 scale = _mm_and_ps(
+      _mm_cmpgt_ps(len2, _mm_setzero_ps()),
+      _mm_or_ps(_mm_cmplt_ps(len2, _mm_set1_ps(kUnitBandLow)), _mm_cmpgt_ps(len2, _mm_set1_ps(kUnitBandHigh))));
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(len2));
   // Each point's factor and choice spread over its three floats.
-  const __m128 f[3] = {_mm_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)), _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
+  const __m128 f[3] = {_mm_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
                        _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
   const __m128 m[3] = {_mm_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
                        _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
