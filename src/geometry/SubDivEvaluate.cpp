@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "classes/EngineClassIds.h"
@@ -43,13 +44,14 @@ Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
   return {r[0], r[1], r[2]};
 }
 
-// The plane normals at the four corners of a quad, corner k's that of (k - 1, k, k + 1), as
-// Vector3f::SetPlaneNormal makes them: each lane does one corner's operations in the same order, and
-// the vector square root and division round as the scalar ones do, so every bit is the same.
-void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2, const Vector3f& p3,
-                       Vector3f (&out)[4]) {
-  const __m128 x = _mm_setr_ps(p0.x, p1.x, p2.x, p3.x), y = _mm_setr_ps(p0.y, p1.y, p2.y, p3.y),
-               z = _mm_setr_ps(p0.z, p1.z, p2.z, p3.z);
+// The plane normals at the four corners of a quad given by its corners' coordinates in lanes, corner k's
+// that of (k - 1, k, k + 1), as Vector3f::SetPlaneNormal makes them: each lane does one corner's
+// operations in the same order, and the vector square root and division round as the scalar ones do,
+// so every bit is the same.
+struct QuadLanes {
+  __m128 x, y, z;
+};
+[[gnu::always_inline]] inline QuadLanes QuadCornerNormalLanes(__m128 x, __m128 y, __m128 z) {
   // Per lane k: the corner before k, and the one after.
   auto before = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); };
   auto after = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); };
@@ -67,11 +69,71 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
   const __m128 keep =
       _mm_and_ps(_mm_cmpge_ps(l2, _mm_set1_ps(kUnitBandLow)), _mm_cmple_ps(l2, _mm_set1_ps(kUnitBandHigh)));
   auto pick = [&](__m128 n) { return _mm_or_ps(_mm_and_ps(keep, n), _mm_andnot_ps(keep, _mm_mul_ps(n, inv))); };
+  return {pick(nx), pick(ny), pick(nz)};
+}
+
+// The same for four corner positions given one by one.
+void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p2, const Vector3f& p3,
+                       Vector3f (&out)[4]) {
+  const QuadLanes n = QuadCornerNormalLanes(_mm_setr_ps(p0.x, p1.x, p2.x, p3.x), _mm_setr_ps(p0.y, p1.y, p2.y, p3.y),
+                                            _mm_setr_ps(p0.z, p1.z, p2.z, p3.z));
   alignas(16) float rx[4], ry[4], rz[4];
-  _mm_store_ps(rx, pick(nx));
-  _mm_store_ps(ry, pick(ny));
-  _mm_store_ps(rz, pick(nz));
+  _mm_store_ps(rx, n.x);
+  _mm_store_ps(ry, n.y);
+  _mm_store_ps(rz, n.z);
   for (int k = 0; k < 4; ++k) out[k] = {rx[k], ry[k], rz[k]};
+}
+
+// A quad's corner normals added to the sums of its corner points c[0..3], in corner order, where every
+// point has another after it: each point's three floats and the next point's x are read and written as
+// one four-float value, the fourth lane adding -0, which leaves every float as it is (x + -0 is x for
+// every x, signed zeros and NaN included, in the default rounding), so the sums are those of adding
+// component by component. The positions are read the same way, their fourth lane unused.
+[[gnu::always_inline]] inline void AddQuadCornerNormals(const Vector3f* position, Vector3f* sum, const int32_t* c) {
+  const __m128 p0 = _mm_loadu_ps(&position[c[0]].x), p1 = _mm_loadu_ps(&position[c[1]].x),
+               p2 = _mm_loadu_ps(&position[c[2]].x), p3 = _mm_loadu_ps(&position[c[3]].x);
+  const __m128 xy01 = _mm_unpacklo_ps(p0, p1), xy23 = _mm_unpacklo_ps(p2, p3);
+  const __m128 zw01 = _mm_unpackhi_ps(p0, p1), zw23 = _mm_unpackhi_ps(p2, p3);
+  const QuadLanes n =
+      QuadCornerNormalLanes(_mm_movelh_ps(xy01, xy23), _mm_movehl_ps(xy23, xy01), _mm_movelh_ps(zw01, zw23));
+  const __m128 minusZero = _mm_set1_ps(-0.0f);
+  const __m128 xy = _mm_unpacklo_ps(n.x, n.y), xy2 = _mm_unpackhi_ps(n.x, n.y);
+  const __m128 zw = _mm_unpacklo_ps(n.z, minusZero), zw2 = _mm_unpackhi_ps(n.z, minusZero);
+  const __m128 v[4] = {_mm_movelh_ps(xy, zw), _mm_movehl_ps(zw, xy), _mm_movelh_ps(xy2, zw2), _mm_movehl_ps(zw2, xy2)};
+  for (int k = 0; k < 4; ++k) {
+    float* const s = &sum[c[k]].x;
+    _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), v[k]));
+  }
+}
+
+// Four points' normal sums (twelve floats from `v`) negated and, outside the unit band, brought to unit
+// length, as the loop over single points does: each lane does one point's operations in their order
+// (x * x + y * y, then + z * z; one division by the square root; a product per component), so every bit
+// is the same. A point on no face keeps the zero normal rather than becoming NaN.
+[[gnu::always_inline]] inline void FinishFourNormals(float* v) {
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3
+  const __m128 r[3] = {_mm_xor_ps(_mm_loadu_ps(v), sign), _mm_xor_ps(_mm_loadu_ps(v + 4), sign),
+                       _mm_xor_ps(_mm_loadu_ps(v + 8), sign)};
+  const __m128 s0 = _mm_mul_ps(r[0], r[0]), s1 = _mm_mul_ps(r[1], r[1]), s2 = _mm_mul_ps(r[2], r[2]);
+  const __m128 xx = _mm_shuffle_ps(s0, _mm_shuffle_ps(s1, s2, _MM_SHUFFLE(1, 1, 2, 2)), _MM_SHUFFLE(2, 0, 3, 0));
+  const __m128 yy = _mm_shuffle_ps(_mm_shuffle_ps(s0, s1, _MM_SHUFFLE(0, 0, 1, 1)),
+                                   _mm_shuffle_ps(s1, s2, _MM_SHUFFLE(2, 2, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+  const __m128 zz = _mm_shuffle_ps(_mm_shuffle_ps(s0, s1, _MM_SHUFFLE(1, 1, 2, 2)), s2, _MM_SHUFFLE(3, 0, 2, 0));
+  const __m128 len2 = _mm_add_ps(_mm_add_ps(xx, yy), zz);
+  const __m128 scale = _mm_and_ps(
+      _mm_cmpgt_ps(len2, _mm_setzero_ps()),
+      _mm_or_ps(_mm_cmplt_ps(len2, _mm_set1_ps(kUnitBandLow)), _mm_cmpgt_ps(len2, _mm_set1_ps(kUnitBandHigh))));
+  const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(len2));
+  // Each point's factor and choice spread over its three floats.
+  const __m128 f[3] = {_mm_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
+  const __m128 m[3] = {_mm_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
+  for (int j = 0; j < 3; ++j)
+    _mm_storeu_ps(v + 4 * j, _mm_or_ps(_mm_and_ps(m[j], _mm_mul_ps(r[j], f[j])), _mm_andnot_ps(m[j], r[j])));
 }
 
 }  // namespace
@@ -183,6 +245,8 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
   // Plain pointers: the sums' stores would otherwise have each look-up fetch the arrays' pointers again.
   const Vector3f* const position = positions.Data();
   Vector3f* const sum = normals.Data();
+  // Points below `last` have another after them (see AddQuadCornerNormals).
+  const uint32_t last = n > 0 ? uint32_t(n - 1) : 0;
   auto at = [&](int32_t i) -> const Vector3f& {
     static const Vector3f kZero{0, 0, 0};
     return uint32_t(i) < uint32_t(n) ? position[i] : kZero;
@@ -209,6 +273,10 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       }
     }
     if (nc == 0) continue;
+    if (nc == 4 && uint32_t(c[0]) < last && uint32_t(c[1]) < last && uint32_t(c[2]) < last && uint32_t(c[3]) < last) {
+      AddQuadCornerNormals(position, sum, c);
+      continue;
+    }
     if (nc == 3) {
       Vector3f pn;
       pn.SetPlaneNormal(at(c[0]), at(c[1]), at(c[2]));
@@ -219,11 +287,13 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       for (int k = 0; k < 4; ++k) add(c[k], pn[k]);
     }
   }
-  for (Vector3f& v : normals) {
+  int32_t done = 0;
+  for (; done + 4 <= n; done += 4) FinishFourNormals(&sum[done].x);
+  for (Vector3f& v : std::span(sum + done, size_t(n - done))) {
     v = {-v.x, -v.y, -v.z};
     const float len2 = v.x * v.x + v.y * v.y + v.z * v.z;
     // A point on no face keeps the zero normal rather than becoming NaN.
-    if (len2 > 0.0f && (len2 < 0.99999976f || len2 > 1.0000002f)) {
+    if (len2 > 0.0f && (len2 < kUnitBandLow || len2 > kUnitBandHigh)) {
       const float r = 1.0f / std::sqrt(len2);
       v = {v.x * r, v.y * r, v.z * r};
     }

@@ -226,23 +226,30 @@ struct Corners {
     }
     // The search of Unique over the one channel; NaN matches nothing.
     const Vector2f* const have = uv[0].Data();
+    const int32_t* const after = next.Data();
     int32_t last = -1;
-    for (int32_t u = head.first; u >= 0; u = next[u]) {
+    for (int32_t u = head.first; u >= 0; u = after[u]) {
       if (Same(v, Load(have[u]))) {
         if (listed) head = {made, u, head.first};
         return u;
       }
       last = u;
     }
+    Vector2f blended;
+    _mm_storel_pi(reinterpret_cast<__m64*>(&blended), v);
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    return MakeOne(head, last, blended, p, listed && Same(v, v) ? made : kNever);
+  }
+  // A new vertex of point p with one channel's coordinates `c`, linked after `last`; `made`, unless
+  // kNever, becomes the point's last pair. It takes the blend as a stored value: a blend still live
+  // across the appends' growth calls was kept in a stack slot and summed through it.
+  [[gnu::always_inline]] int32_t MakeOne(Head& head, int32_t last, Vector2f c, int32_t p, uint64_t made) {
     const int32_t n = Count();
-    Vector2f made2;
-    _mm_storel_pi(reinterpret_cast<__m64*>(&made2), v);
-    uv[0].Append(made2);
+    uv[0].Append(c);
     (last >= 0 ? next[last] : head.first) = n;
     next.Append(-1);
     pointOf.Append(p);
-    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    if (listed && Same(v, v)) head = {made, n, head.first};
+    if (made != kNever) head = {made, n, head.first};
     return n;
   }
   static __m128 Lanes(const Vector4f& w) { return _mm_setr_ps(w.x, w.y, w.z, w.w); }
@@ -299,6 +306,52 @@ struct Corners {
   }
 };
 
+// The triangles of `faces` (two a quad) written to `to`, each face's corner vertices from
+// `vertices(face, points, corner count, out)`; returns the count of indices written.
+template <class F>
+size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records, Corners& corners, bool fetch,
+                      int32_t* to, F&& vertices) {
+  constexpr size_t kHeadsAhead = 8;
+  const int32_t* const table = corners.table.get();
+  size_t written = 0;
+  for (size_t i = 0; i < faces.size(); ++i) {
+    if (fetch && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
+    const int32_t f = faces[i];
+    const SubDivFace& face = records[f];
+    const int n = face.CornerCount();
+    int32_t c[4];
+    vertices(face, table + size_t(f) * 4, n, c);
+    to[written] = c[0];
+    to[written + 1] = c[1];
+    to[written + 2] = c[2];
+    written += 3;
+    if (n == 4) {
+      to[written] = c[0];
+      to[written + 1] = c[2];
+      to[written + 2] = c[3];
+      written += 3;
+    }
+  }
+  return written;
+}
+
+// WriteTriangles for the first shader with one texture channel (Corners::VertexOne), in a function of its
+// own: inside the whole shader build, the loop's values went to the stack.
+[[gnu::noinline]] size_t WriteOneChannel(std::span<const int32_t> faces, const SubDivFace* records,
+                                         const SubDivData& baseData, Corners& corners, int32_t* to) {
+  const Vector2f* const t = baseData.texCoordChannels[0].Data();
+  const int32_t tn = baseData.texCoordChannels[0].Count();
+  const int32_t attributes = baseData.corners.Count();
+  const SubDivFaceAttribute* const attribute = baseData.corners.Data();
+  return WriteTriangles(
+      faces, records, corners, true, to, [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
+        const SubDivFaceAttribute* const a =
+            face.sourceFace >= 0 && face.sourceFace < attributes ? attribute + face.sourceFace : nullptr;
+        const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
+        for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
+      });
+}
+
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices;  // vertices: output vertex per local index
@@ -326,42 +379,17 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
   indices.SetCountFill(int32_t(faces.size()) * 6, 0);
   int32_t* const to = indices.Data();
-  size_t written = 0;
-  constexpr size_t kHeadsAhead = 8;
-  const int32_t* const table = corners.table.get();
   const SubDivFace* const records = last.Faces.Data();
   // One texture channel, made into the shader's own vertices: the common case, without the loops over
   // channels and the map.
   const bool one = own && corners.uv.size() == 1;
-  const Vector2f* const t = one ? baseData.texCoordChannels[0].Data() : nullptr;
-  const int32_t tn = one ? baseData.texCoordChannels[0].Count() : 0;
-  const int32_t attributes = baseData.corners.Count();
-  for (size_t i = 0; i < faces.size(); ++i) {
-    if (uv && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
-    const int32_t f = faces[i];
-    const SubDivFace& face = records[f];
-    const int32_t* const points = table + size_t(f) * 4;
-    const int n = face.CornerCount();
-    int32_t c[4];
-    if (one) {
-      const SubDivFaceAttribute* const a =
-          face.sourceFace >= 0 && face.sourceFace < attributes ? &baseData.corners[face.sourceFace] : nullptr;
-      const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
-      for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
-    } else {
-      for (int k = 0; k < n; ++k) c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
-    }
-    to[written] = c[0];
-    to[written + 1] = c[1];
-    to[written + 2] = c[2];
-    written += 3;
-    if (n == 4) {
-      to[written] = c[0];
-      to[written + 1] = c[2];
-      to[written + 2] = c[3];
-      written += 3;
-    }
-  }
+  const size_t written =
+      one ? WriteOneChannel(faces, records, baseData, corners, to)
+          : WriteTriangles(faces, records, corners, uv, to,
+                           [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
+                             for (int k = 0; k < n; ++k)
+                               c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
+                           });
   indices.SetCount(int32_t(written));
   for (int32_t v : vertices) localOf[v] = -1;
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);

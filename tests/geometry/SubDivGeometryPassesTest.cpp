@@ -3,6 +3,7 @@
 // through the edges, bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -145,6 +146,76 @@ TEST(SubDivGeometryPasses, QuadCornerNormalsAreThoseOfEachCornersPlane) {
       }
     }
   }
+}
+
+// A quad's corner normals go onto their points' sums a whole four-float value at a time, touching the next
+// point's x, and the sums are finished four points at a time: on quads crowded onto few neighbouring
+// points (each sum taking many normals, the last point among them, one point on no face) every normal
+// must hold the bits of adding component by component, face by face from the last, and finishing each
+// point alone.
+TEST(SubDivGeometryPasses, QuadNormalsSummedWholeEqualTheSumsComponentByComponent) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  SubDivData values;
+  const int points = 15, crowded = 13;  // point 13 on no face
+  for (int i = 0; i < points; ++i)
+    values.positions.Append({std::sin(float(i) * 1.7f) * 3.0f, float(i % 5) - 2.0f, std::cos(float(i) * 0.9f)});
+  values.positions[4] = {-0.0f, 0.0f, -0.0f};
+  values.positions[7] = {1.0e-20f, 3.0e19f, -1.0e-30f};
+  values.positions[14] = {nan, 1, 2};  // the last point: its one face sums NaN onto its other three
+  FaceList faces;
+  uint32_t seed = 12345;
+  auto next = [&](int below) {
+    seed = seed * 1664525u + 1013904223u;
+    return int((seed >> 8) % uint32_t(below));
+  };
+  for (int f = 0; f < 400; ++f) {
+    std::vector<int> c;
+    const int corners = f % 9 == 0 ? 3 : 4;
+    // Corners apart, mostly on neighbouring points.
+    while (int(c.size()) < corners) {
+      const int p = c.empty() || next(5) == 0 ? next(crowded) : (c.back() + 1 + next(2)) % crowded;
+      if (std::find(c.begin(), c.end(), p) == c.end()) c.push_back(p);
+    }
+    faces.push_back(c);
+  }
+  faces.push_back({10, 11, 12, 14});
+  const SubDivStructure s = BuildStructure(points, faces);
+  Array<Vector3f> got;
+  SubDivGeometry::ComputeNormals(s, values, values.positions, false, got, s.CornerTable().get());
+
+  std::vector<Vector3f> want(points, Vector3f{0, 0, 0});
+  for (int f = int(faces.size()) - 1; f >= 0; --f) {
+    const std::vector<int>& c = faces[size_t(f)];
+    const int n = int(c.size());
+    for (int k = 0; k < n; ++k) {
+      Vector3f pn;
+      if (n == 3)
+        pn.SetPlaneNormal(values.positions[c[0]], values.positions[c[1]], values.positions[c[2]]);
+      else
+        pn.SetPlaneNormal(values.positions[c[size_t((k + 3) % 4)]], values.positions[c[size_t(k)]],
+                          values.positions[c[size_t((k + 1) % 4)]]);
+      Vector3f& w = want[size_t(c[size_t(k)])];
+      w = {w.x + pn.x, w.y + pn.y, w.z + pn.z};
+    }
+  }
+  ASSERT_EQ(got.Count(), points);
+  int nans = 0;
+  for (int i = 0; i < points; ++i) {
+    Vector3f w = {-want[size_t(i)].x, -want[size_t(i)].y, -want[size_t(i)].z};
+    const float len2 = w.LengthSquared();
+    if (len2 > 0.0f && (len2 < kUnitBandLow || len2 > kUnitBandHigh)) w.Normalize();
+    for (int c = 0; c < 3; ++c) {
+      const float wc = (&w.x)[c], gc = (&got[i].x)[c];
+      if (std::isnan(wc)) {
+        ++nans;
+        EXPECT_TRUE(std::isnan(gc)) << "point " << i;
+      } else {
+        EXPECT_EQ(std::memcmp(&wc, &gc, sizeof wc), 0) << "point " << i << ": " << wc << " " << gc;
+      }
+    }
+  }
+  EXPECT_GT(nans, 0);
+  EXPECT_LT(nans, points * 3);
 }
 
 }  // namespace
