@@ -47,15 +47,17 @@ bool OnFirstShaderOnly(const SubDivData& baseData) {
 // The output arrays go to the geometry, which hands them back to the allocator when it lets them go:
 // each is mapped in whole before it is written (see PopulateForWrite).
 // Each keeps the capacity its plain form gave: SetCount grows an empty array to at least four, a copy
-// to its count.
+// to its count. Every element is written by the caller.
 template <class E>
 Array<E> FreshArray(int32_t count) {
   Array<E> out;
-  if (count > 4) {
-    out.Reserve(count);
-    PopulateForWrite(out.Data(), sizeof(E) * size_t(count));
+  if (count <= 4) {
+    out.SetCount(count);
+    return out;
   }
-  out.SetCount(count);
+  out.Reserve(count);
+  PopulateForWrite(out.Data(), sizeof(E) * size_t(count));
+  out.SetCountForOverwrite(count);
   return out;
 }
 
@@ -377,7 +379,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   // plain pointer and cut to its length after.
   ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
   PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
-  indices.SetCountFill(int32_t(faces.size()) * 6, 0);
+  indices.SetCountForOverwrite(int32_t(faces.size()) * 6);
   int32_t* const to = indices.Data();
   const SubDivFace* const records = last.Faces.Data();
   // One texture channel, made into the shader's own vertices: the common case, without the loops over
