@@ -22,7 +22,8 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
   int listIndices = 3 * m_triList.Count();
   // Written through a pointer into room for the most a piece (its faces and five more) and a left-over
   // triangle (five) can take, and cut to what was written at the end.
-  int most = m_pieces.IsEmpty() ? listIndices : m_pieceFaces.Count() + 5 * m_pieces.Count() + 5 * m_triList.Count();
+  // The pieces hold every committed face but the left-over ones.
+  int most = m_pieces.IsEmpty() ? listIndices : m_stripFaces.Count() + 5 * m_pieces.Count() + 4 * m_triList.Count();
   out.SetCountNoCopy(most);
   int32_t* const base = out.Data();
   int32_t* w = base;
@@ -37,10 +38,10 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
   }
   for (int pi = 0; pi < m_pieces.Count(); ++pi) {
     const StripPiece& piece = m_pieces[pi];
-    const CommittedFace& first = m_pieceFaces[piece.first];
+    const CommittedFace& first = m_stripFaces[piece.first];
     int32_t p = first.v[0], q = first.v[1], r = first.v[2];
     if (piece.count > 1) {  // the vertex the second face lacks leads
-      const CommittedFace& second = m_pieceFaces[piece.first + 1];
+      const CommittedFace& second = m_stripFaces[piece.first + 1];
       if (!Has(second, p)) {
       } else if (!Has(second, q)) {
         std::swap(p, q);
@@ -49,7 +50,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
       }
     }
     if (piece.count > 2) {  // the vertex shared with the third face goes last
-      const CommittedFace& third = m_pieceFaces[piece.first + 2];
+      const CommittedFace& third = m_stripFaces[piece.first + 2];
       if (!Has(third, p) && Has(third, q)) std::swap(q, r);
     }
     bool clockwise = (first.v[0] == p && first.v[1] == q) || (first.v[1] == p && first.v[2] == q) ||
@@ -65,7 +66,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
     put(r);
     int32_t window[3] = {p, q, r};
     for (int i = 1; i < piece.count; ++i) {
-      const CommittedFace& f = m_pieceFaces[piece.first + i];
+      const CommittedFace& f = m_stripFaces[piece.first + i];
       for (int32_t v : f.v) {
         if (v == window[0] || v == window[1] || v == window[2]) continue;
         put(v);
