@@ -56,7 +56,6 @@ struct HitRanks {
   }
 };
 
-
 // The greedy order by simulated cache hits while no vertex has more than CacheHitQueue::kHeavySlots owner
 // slots. An owner (a run of faces placed as one: a strip piece, or one left-over face) with hits holds one of
 // the cache's few vertices, so the owners with hits are a short list, which each choice scans comparing rates
@@ -267,8 +266,12 @@ void Stripifier_D::OrderTriangleList() {
   Array<CommittedFace> ordered;
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
-  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, m_cacheSize, 0, [](int32_t i) { return StripPiece{i, 1}; },
-                       emit)) {
+  if (!ScanOrder<true>(
+          n, m_vertexOf.Count(), tris, n, m_cacheSize, 0,
+          [](int32_t i) {
+            return StripPiece{i, 1};
+          },
+          emit)) {
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
         for (int32_t v : tris[i].v) slot(v, i);

@@ -223,7 +223,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
-  Array<StripPiece> m_pieces;  // ranges of m_stripFaces, in stitching order once ordered
+  Array<StripPiece> m_pieces;      // ranges of m_stripFaces, in stitching order once ordered
   Array<CommittedFace> m_triList;  // left-over faces, in stitching order once ordered
 };
 
