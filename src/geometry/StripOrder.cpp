@@ -56,55 +56,72 @@ struct HitRanks {
   }
 };
 
-// The greedy order by simulated cache hits while no vertex has more than CacheHitQueue::kHeavySlots owner
-// slots. An owner (a run of faces placed as one: a strip piece, or one left-over face) with hits holds one of
-// the cache's few vertices, so the owners with hits are a short list, which each choice scans comparing rates
-// as exact fractions (hits and faces crossed); ranking every owner cost a rank move per change. Each vertex
-// lists the slots of owners not yet placed in a ring, a placed owner's slots leaving their rings at once, so a
-// vertex entering or leaving the cache visits only owners whose rate it changes. `runOf(o)` gives owner o's
-// faces as a range of `faces`; `Single`: every owner is one face, so rates compare as hits. Hands each owner to
-// `emit` in order, `first` first; returns false, having handed none, when a vertex has more slots.
-template <bool Single, class RunOf, class Emit>
-bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int cacheSize, int32_t first,
-               RunOf runOf, Emit emit) {
-  // Node 3f + j is the slot of face f's vertex j; node 3 * faceCount + v heads vertex v's ring of slots.
-  struct Node {
-    int32_t next, prev;
-    int32_t owner;  // a vertex's head: 1 while the vertex is in the cache
-    int32_t slots;  // a vertex's head: its slots
-  };
-  struct Owner {
-    int32_t hits;  // slots in the cache; below 0 once placed
-    int32_t at;    // its place in the list of owners with hits, while it has hits
-  };
-  static_assert(sizeof(Node) == 4 * sizeof(int32_t) && sizeof(Owner) == 2 * sizeof(int32_t));
-  // One kept block for every array; a node of a face no owner holds is never written nor read.
-  int32_t heads = 3 * faceCount;
-  StripBlock<int32_t> block;
-  block.Reset(4 * (size_t(heads) + size_t(vertices)) + 3 * size_t(owners) + size_t(cacheSize));
-  auto* node = reinterpret_cast<Node*>(block.get());
-  auto* owner = reinterpret_cast<Owner*>(node + heads + vertices);
-  int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners);
-  int32_t* ring = hitList + owners;
-  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = Node{h, h, 0, 0};
+// A ring node of ScanOrder: entries come first, then one head per vertex, each ring running through its
+// vertex's head.
+struct RingNode {
+  int32_t next, prev;
+  int32_t owner;  // a head: 1 while its vertex is in the cache
+  int32_t count;  // an entry: its owner's slots at the vertex
+};
+// An owner of ScanOrder.
+struct ScanOwner {
+  int32_t hits;         // slots in the cache; -1 once placed
+  int32_t at;           // its place in the list of owners with hits, while it has hits
+  int32_t first, last;  // its entries
+};
+static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
+
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there.
+template <class RunOf>
+__attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int owners, int32_t heads,
+                                          const CommittedFace* faces, RunOf runOf) {
+  int32_t entries = 0;
   for (int32_t o = 0; o < owners; ++o) {
+    owner[o].hits = 0;
+    owner[o].first = entries;
     StripPiece run = runOf(o);
-    int32_t s = 3 * run.first;
     for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
       for (int32_t v : f->v) {
-        int32_t h = heads + v, next = node[h].next, slots = node[h].slots;
-        node[s] = Node{next, h, o, 0};
-        node[next].prev = s;
-        node[h].next = s;
-        node[h].slots = slots + 1;
-        ++s;
+        // The owner's own entry, if it has one here, is the ring's newest.
+        int32_t h = heads + v, next = node[h].next;
+        if (next != h && node[next].owner == o) {
+          ++node[next].count;
+          continue;
+        }
+        node[entries] = RingNode{next, h, o, 1};
+        node[next].prev = entries;
+        node[h].next = entries;
+        ++entries;
       }
     }
+    owner[o].last = entries;
   }
-  int32_t most = 0;
-  for (int32_t h = heads, end = heads + vertices; h < end; ++h) most = std::max(most, node[h].slots);
-  if (most > CacheHitQueue::kHeavySlots) return false;
-  for (int32_t o = 0; o < owners; ++o) owner[o].hits = 0;
+}
+
+// The greedy order by simulated cache hits, for owners (runs of faces placed as one: strip pieces, or single
+// left-over faces) of which no vertex has more than CacheHitQueue::kHeavySlots not yet placed. An owner with
+// hits holds one of the cache's few vertices, so the owners with hits are a short list, which each choice scans
+// comparing rates as exact fractions (hits and faces crossed); ranking every owner cost a rank move per change.
+// Each vertex keeps a ring of entries, one per owner not yet placed with its slots there (a strip piece holds
+// most of its vertices two or three times), and a placed owner's entries leave their rings at once, so a vertex
+// entering or leaving the cache visits only owners whose rate it changes. `runOf(o)` gives owner o's faces as
+// a range of `faces`, `slots` their vertex slots in all; `Single`: every owner is one face, so rates compare as
+// hits. Hands each owner to `emit` in order, `first` first; returns false when a vertex entering or leaving
+// the cache has more owners than that (the caller then drops what was handed and orders through the queue).
+template <bool Single, class RunOf, class Emit>
+bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int slots, int cacheSize, int32_t first,
+               RunOf runOf, Emit emit) {
+  // One kept block for every array; an entry is written when made, a slot's worth of room may stay unused.
+  int32_t heads = slots;
+  StripBlock<int32_t> block;
+  block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners)) + size_t(owners) + size_t(cacheSize));
+  auto* node = reinterpret_cast<RingNode*>(block.get());
+  auto* owner = reinterpret_cast<ScanOwner*>(node + heads + vertices);
+  int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners);
+  int32_t* ring = hitList + owners;
+  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, 0, 0};
+  // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
+  BuildRings(node, owner, owners, heads, faces, runOf);
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
 
   int32_t listed = 0, unplaced = 0, newest = 0;
@@ -113,22 +130,27 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     hitList[at] = last;
     owner[last].at = at;
   };
+  // Both return the entries visited.
   auto entered = [&](int32_t h) {
-    for (int32_t k = node[h].next; k != h; k = node[k].next) {
-      int32_t o = node[k].owner, hits = owner[o].hits + 1;
-      owner[o].hits = hits;
-      if (hits == 1) {
+    int32_t visits = 0;
+    for (int32_t k = node[h].next; k != h; k = node[k].next, ++visits) {
+      int32_t o = node[k].owner, hits = owner[o].hits;
+      owner[o].hits = hits + node[k].count;
+      if (hits == 0) {
         owner[o].at = listed;
         hitList[listed++] = o;
       }
     }
+    return visits;
   };
   auto left = [&](int32_t h) {
-    for (int32_t k = node[h].next; k != h; k = node[k].next) {
-      int32_t o = node[k].owner, hits = owner[o].hits - 1;
+    int32_t visits = 0;
+    for (int32_t k = node[h].next; k != h; k = node[k].next, ++visits) {
+      int32_t o = node[k].owner, hits = owner[o].hits - node[k].count;
       owner[o].hits = hits;
       if (hits == 0) unlist(o);
     }
+    return visits;
   };
   // The highest rate among the owners with hits, the lowest number on ties; with none, every owner left has
   // rate 0 and the lowest number goes.
@@ -156,13 +178,14 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     emit(o);
     if (owner[o].hits > 0) unlist(o);
     owner[o].hits = -1;
-    StripPiece run = runOf(o);
-    for (int32_t s = 3 * run.first, end = 3 * (run.first + run.count); s < end; ++s) {
-      int32_t next = node[s].next, prev = node[s].prev;
+    for (int32_t k = owner[o].first, end = owner[o].last; k < end; ++k) {
+      int32_t next = node[k].next, prev = node[k].prev;
       node[prev].next = next;
       node[next].prev = prev;
     }
     // The FIFO cache: a vertex not in it goes in and pushes the oldest out.
+    int32_t most = 0;
+    StripPiece run = runOf(o);
     for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
       for (int32_t v : f->v) {
         int32_t h = heads + v;
@@ -171,12 +194,13 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
         int32_t out = ring[newest];
         ring[newest] = h;
         node[h].owner = 1;
-        if (node[h].next != h) entered(h);
+        most = std::max(most, entered(h));
         if (out < 0) continue;
         node[out].owner = 0;
-        if (node[out].next != out) left(out);
+        most = std::max(most, left(out));
       }
     }
+    if (most > CacheHitQueue::kHeavySlots) return false;
   }
   return true;
 }
@@ -266,12 +290,9 @@ void Stripifier_D::OrderTriangleList() {
   Array<CommittedFace> ordered;
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
-  if (!ScanOrder<true>(
-          n, m_vertexOf.Count(), tris, n, m_cacheSize, 0,
-          [](int32_t i) {
-            return StripPiece{i, 1};
-          },
-          emit)) {
+  auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
+  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, 3 * n, m_cacheSize, 0, runOf, emit)) {
+    ordered.SetCount(0);
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
         for (int32_t v : tris[i].v) slot(v, i);
@@ -319,8 +340,10 @@ void Stripifier_D::OrderPieces() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t p) { ordered.Append(pieces[p]); };
   auto runOf = [pieces](int32_t p) { return pieces[p]; };
-  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), m_cacheSize, first, runOf, emit))
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, slots, m_cacheSize, first, runOf, emit)) {
+    ordered.SetCount(0);
     QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
+  }
   std::swap(m_pieces, ordered);
   KeepStripArray(ordered);
 }
