@@ -1,5 +1,6 @@
 // Cutting committed strips into cache-sized pieces and ordering pieces and left-over triangles greedily by
-// simulated cache hits, through a queue updated only for what a vertex entering or leaving the cache touches.
+// simulated cache hits: a scan of the few owners with hits, or, around a crowded vertex, a queue updated only
+// for what a vertex entering or leaving the cache touches.
 #include <algorithm>
 #include <climits>
 #include <optional>
@@ -71,19 +72,22 @@ struct ScanOwner {
 };
 static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
 
-// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there.
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and the head of each slot's
+// vertex, at 3 f + j for vertex j of face f, which the cache steps read in a row.
 template <class RunOf>
-__attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int owners, int32_t heads,
+__attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int32_t* headOf, int owners, int32_t heads,
                                           const CommittedFace* faces, RunOf runOf) {
   int32_t entries = 0;
   for (int32_t o = 0; o < owners; ++o) {
     owner[o].hits = 0;
     owner[o].first = entries;
     StripPiece run = runOf(o);
+    int32_t* slot = headOf + 3 * run.first;
     for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
       for (int32_t v : f->v) {
         // The owner's own entry, if it has one here, is the ring's newest.
         int32_t h = heads + v, next = node[h].next;
+        *slot++ = h;
         if (next != h && node[next].owner == o) {
           ++node[next].count;
           continue;
@@ -98,30 +102,33 @@ __attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int 
   }
 }
 
-// The greedy order by simulated cache hits, for owners (runs of faces placed as one: strip pieces, or single
-// left-over faces) of which no vertex has more than CacheHitQueue::kHeavySlots not yet placed. An owner with
-// hits holds one of the cache's few vertices, so the owners with hits are a short list, which each choice scans
-// comparing rates as exact fractions (hits and faces crossed); ranking every owner cost a rank move per change.
-// Each vertex keeps a ring of entries, one per owner not yet placed with its slots there (a strip piece holds
-// most of its vertices two or three times), and a placed owner's entries leave their rings at once, so a vertex
-// entering or leaving the cache visits only owners whose rate it changes. `runOf(o)` gives owner o's faces as
-// a range of `faces`, `slots` their vertex slots in all; `Single`: every owner is one face, so rates compare as
-// hits. Hands each owner to `emit` in order, `first` first; returns false when a vertex entering or leaving
-// the cache has more owners than that (the caller then drops what was handed and orders through the queue).
+// The greedy order by simulated cache hits of owners: runs of faces placed as one (strip pieces, or single
+// left-over faces). An owner with hits holds one of the cache's few vertices, so the owners with hits are a short
+// list, which each choice scans, comparing rates as exact fractions (hits and faces crossed); ranking every
+// owner cost a rank move per change. Each vertex keeps a ring of entries, one per owner not yet placed with its
+// slots there (a strip piece holds most of its vertices two or three times), and a placed owner's entries leave
+// their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it changes.
+// `runOf(o)` gives owner o's faces as a range of `faces` (`faceCount` of them), `slots` their vertex slots in
+// all; `Single`: every owner is one face, so rates compare as hits. Hands each owner to `emit` in order, `first`
+// first. Returns false as soon as a vertex entering or leaving the cache has more than
+// CacheHitQueue::kHeavySlots owners left, which would make the scan's cost grow with the vertex's valence: the
+// caller then drops what was handed and orders through the queue.
 template <bool Single, class RunOf, class Emit>
-bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int slots, int cacheSize, int32_t first,
-               RunOf runOf, Emit emit) {
+bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int slots, int cacheSize,
+               int32_t first, RunOf runOf, Emit emit) {
   // One kept block for every array; an entry is written when made, a slot's worth of room may stay unused.
   int32_t heads = slots;
   StripBlock<int32_t> block;
-  block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners)) + size_t(owners) + size_t(cacheSize));
+  block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners)) + size_t(owners) + size_t(cacheSize) +
+              3 * size_t(faceCount));
   auto* node = reinterpret_cast<RingNode*>(block.get());
   auto* owner = reinterpret_cast<ScanOwner*>(node + heads + vertices);
   int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners);
   int32_t* ring = hitList + owners;
+  int32_t* headOf = ring + cacheSize;
   for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, 0, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  BuildRings(node, owner, owners, heads, faces, runOf);
+  BuildRings(node, owner, headOf, owners, heads, faces, runOf);
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
 
   int32_t listed = 0, unplaced = 0, newest = 0;
@@ -186,19 +193,17 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int slots, 
     // The FIFO cache: a vertex not in it goes in and pushes the oldest out.
     int32_t most = 0;
     StripPiece run = runOf(o);
-    for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
-      for (int32_t v : f->v) {
-        int32_t h = heads + v;
-        if (node[h].owner != 0) continue;
-        newest = (newest == 0 ? cacheSize : newest) - 1;
-        int32_t out = ring[newest];
-        ring[newest] = h;
-        node[h].owner = 1;
-        most = std::max(most, entered(h));
-        if (out < 0) continue;
-        node[out].owner = 0;
-        most = std::max(most, left(out));
-      }
+    for (const int32_t *slot = headOf + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
+      int32_t h = *slot;
+      if (node[h].owner != 0) continue;
+      newest = (newest == 0 ? cacheSize : newest) - 1;
+      int32_t out = ring[newest];
+      ring[newest] = h;
+      node[h].owner = 1;
+      most = std::max(most, entered(h));
+      if (out < 0) continue;
+      node[out].owner = 0;
+      most = std::max(most, left(out));
     }
     if (most > CacheHitQueue::kHeavySlots) return false;
   }
@@ -291,7 +296,7 @@ void Stripifier_D::OrderTriangleList() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
   auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
-  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, 3 * n, m_cacheSize, 0, runOf, emit)) {
+  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, m_cacheSize, 0, runOf, emit)) {
     ordered.SetCount(0);
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
@@ -340,7 +345,7 @@ void Stripifier_D::OrderPieces() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t p) { ordered.Append(pieces[p]); };
   auto runOf = [pieces](int32_t p) { return pieces[p]; };
-  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, slots, m_cacheSize, first, runOf, emit)) {
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), slots, m_cacheSize, first, runOf, emit)) {
     ordered.SetCount(0);
     QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
   }
