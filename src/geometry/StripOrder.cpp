@@ -62,7 +62,7 @@ struct HitRanks {
 struct RingNode {
   int32_t next, prev;
   int32_t owner;  // a head: 1 while its vertex is in the cache
-  int32_t count;  // an entry: its owner's slots at the vertex
+  int32_t count;  // an entry: its owner's slots at the vertex; a head: the entries in its ring
 };
 // An owner of ScanOrder.
 struct ScanOwner {
@@ -73,9 +73,10 @@ struct ScanOwner {
 static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
 
 // ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and the head of each slot's
-// vertex, at 3 f + j for vertex j of face f, which the cache steps read in a row.
+// vertex, at 3 f + j for vertex j of face f, which the cache steps read in a row. Stops and returns false at a
+// vertex's entry past CacheHitQueue::kHeavySlots.
 template <class RunOf>
-__attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int32_t* headOf, int owners, int32_t heads,
+__attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* headOf, int owners, int32_t heads,
                                           const CommittedFace* faces, RunOf runOf) {
   int32_t entries = 0;
   for (int32_t o = 0; o < owners; ++o) {
@@ -92,14 +93,18 @@ __attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int3
           ++node[next].count;
           continue;
         }
+        int32_t ringEntries = node[h].count + 1;
+        if (ringEntries > CacheHitQueue::kHeavySlots) return false;
         node[entries] = RingNode{next, h, o, 1};
         node[next].prev = entries;
         node[h].next = entries;
+        node[h].count = ringEntries;
         ++entries;
       }
     }
     owner[o].last = entries;
   }
+  return true;
 }
 
 // The greedy order by simulated cache hits of owners: runs of faces placed as one (strip pieces, or single
@@ -110,9 +115,8 @@ __attribute__((noinline)) void BuildRings(RingNode* node, ScanOwner* owner, int3
 // their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it changes.
 // `runOf(o)` gives owner o's faces as a range of `faces` (`faceCount` of them), `slots` their vertex slots in
 // all; `Single`: every owner is one face, so rates compare as hits. Hands each owner to `emit` in order, `first`
-// first. Returns false as soon as a vertex entering or leaving the cache has more than
-// CacheHitQueue::kHeavySlots owners left, which would make the scan's cost grow with the vertex's valence: the
-// caller then drops what was handed and orders through the queue.
+// first. Returns false, having handed none, when a vertex has more than CacheHitQueue::kHeavySlots owners, whose
+// moves in and out of the cache would cost the scan as much each: the caller orders through the queue.
 template <bool Single, class RunOf, class Emit>
 bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int slots, int cacheSize,
                int32_t first, RunOf runOf, Emit emit) {
@@ -128,7 +132,7 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
   int32_t* headOf = ring + cacheSize;
   for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, 0, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  BuildRings(node, owner, headOf, owners, heads, faces, runOf);
+  if (!BuildRings(node, owner, headOf, owners, heads, faces, runOf)) return false;
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
 
   int32_t listed = 0, unplaced = 0, newest = 0;
@@ -137,10 +141,8 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     hitList[at] = last;
     owner[last].at = at;
   };
-  // Both return the entries visited.
   auto entered = [&](int32_t h) {
-    int32_t visits = 0;
-    for (int32_t k = node[h].next; k != h; k = node[k].next, ++visits) {
+    for (int32_t k = node[h].next; k != h; k = node[k].next) {
       int32_t o = node[k].owner, hits = owner[o].hits;
       owner[o].hits = hits + node[k].count;
       if (hits == 0) {
@@ -148,16 +150,13 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
         hitList[listed++] = o;
       }
     }
-    return visits;
   };
   auto left = [&](int32_t h) {
-    int32_t visits = 0;
-    for (int32_t k = node[h].next; k != h; k = node[k].next, ++visits) {
+    for (int32_t k = node[h].next; k != h; k = node[k].next) {
       int32_t o = node[k].owner, hits = owner[o].hits - node[k].count;
       owner[o].hits = hits;
       if (hits == 0) unlist(o);
     }
-    return visits;
   };
   // The highest rate among the owners with hits, the lowest number on ties; with none, every owner left has
   // rate 0 and the lowest number goes.
@@ -191,7 +190,6 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
       node[next].prev = prev;
     }
     // The FIFO cache: a vertex not in it goes in and pushes the oldest out.
-    int32_t most = 0;
     StripPiece run = runOf(o);
     for (const int32_t *slot = headOf + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
       int32_t h = *slot;
@@ -200,12 +198,11 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
       int32_t out = ring[newest];
       ring[newest] = h;
       node[h].owner = 1;
-      most = std::max(most, entered(h));
+      entered(h);
       if (out < 0) continue;
       node[out].owner = 0;
-      most = std::max(most, left(out));
+      left(out);
     }
-    if (most > CacheHitQueue::kHeavySlots) return false;
   }
   return true;
 }
@@ -297,7 +294,6 @@ void Stripifier_D::OrderTriangleList() {
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
   auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
   if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, m_cacheSize, 0, runOf, emit)) {
-    ordered.SetCount(0);
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
         for (int32_t v : tris[i].v) slot(v, i);
@@ -331,10 +327,11 @@ void Stripifier_D::OrderPieces() {
   float bestCost = 10000.0f;
   int first = 0, slots = 0;
   for (int p = 0; p < n; ++p) {
-    slots += 3 * pieces[p].count;
+    const StripPiece piece = pieces[p];
+    slots += 3 * piece.count;
     int linked = 0;
-    for (int i = 0; i < pieces[p].count; ++i) linked += faces[pieces[p].first + i].linked;
-    float cost = float(linked) / float(pieces[p].count);
+    for (const CommittedFace *f = faces + piece.first, *end = f + piece.count; f < end; ++f) linked += f->linked;
+    float cost = float(linked) / float(piece.count);
     if (cost < bestCost) {
       bestCost = cost;
       first = p;
@@ -345,10 +342,8 @@ void Stripifier_D::OrderPieces() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t p) { ordered.Append(pieces[p]); };
   auto runOf = [pieces](int32_t p) { return pieces[p]; };
-  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), slots, m_cacheSize, first, runOf, emit)) {
-    ordered.SetCount(0);
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), slots, m_cacheSize, first, runOf, emit))
     QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
-  }
   std::swap(m_pieces, ordered);
   KeepStripArray(ordered);
 }
