@@ -61,7 +61,7 @@ struct HitRanks {
 // vertex's head.
 struct RingNode {
   int32_t next, prev;
-  int32_t owner;  // a head: 1 while its vertex is in the cache
+  int32_t owner;  // a head: the owner of its newest entry while the rings are built, -1 before
   int32_t count;  // an entry: its owner's slots at the vertex; a head: the entries in its ring
 };
 // An owner of ScanOrder.
@@ -72,33 +72,39 @@ struct ScanOwner {
 };
 static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
 
-// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and the head of each slot's
-// vertex, at 3 f + j for vertex j of face f, which the cache steps read in a row. Stops and returns false at a
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each slot's vertex again,
+// at 3 f + j for vertex j of face f, where the cache steps read them in a row. Stops and returns false at a
 // vertex's entry past CacheHitQueue::kHeavySlots.
 template <class RunOf>
-__attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* headOf, int owners, int32_t heads,
-                                          const CommittedFace* faces, RunOf runOf) {
+__attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
+                                          int32_t heads, const CommittedFace* faces, RunOf runOf) {
   int32_t entries = 0;
   for (int32_t o = 0; o < owners; ++o) {
     owner[o].hits = 0;
     owner[o].first = entries;
     StripPiece run = runOf(o);
-    int32_t* slot = headOf + 3 * run.first;
+    int32_t* slot = vertexAt + 3 * run.first;
     for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
       for (int32_t v : f->v) {
+        *slot++ = v;
         // The owner's own entry, if it has one here, is the ring's newest.
-        int32_t h = heads + v, next = node[h].next;
-        *slot++ = h;
-        if (next != h && node[next].owner == o) {
+        RingNode& head = node[heads + v];
+        int32_t next = head.next;
+        if (head.owner == o) {
           ++node[next].count;
           continue;
         }
-        int32_t ringEntries = node[h].count + 1;
+        int32_t ringEntries = head.count + 1;
         if (ringEntries > CacheHitQueue::kHeavySlots) return false;
-        node[entries] = RingNode{next, h, o, 1};
+        RingNode& entry = node[entries];
+        entry.next = next;
+        entry.prev = heads + v;
+        entry.owner = o;
+        entry.count = 1;
         node[next].prev = entries;
-        node[h].next = entries;
-        node[h].count = ringEntries;
+        head.next = entries;
+        head.owner = o;
+        head.count = ringEntries;
         ++entries;
       }
     }
@@ -124,16 +130,18 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
   int32_t heads = slots;
   StripBlock<int32_t> block;
   block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners)) + size_t(owners) + size_t(cacheSize) +
-              3 * size_t(faceCount));
+              3 * size_t(faceCount) + (size_t(vertices) + 3) / 4);
   auto* node = reinterpret_cast<RingNode*>(block.get());
   auto* owner = reinterpret_cast<ScanOwner*>(node + heads + vertices);
   int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners);
   int32_t* ring = hitList + owners;
-  int32_t* headOf = ring + cacheSize;
-  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, 0, 0};
+  int32_t* vertexAt = ring + cacheSize;
+  auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount));  // per vertex: 1 while in the cache
+  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, -1, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  if (!BuildRings(node, owner, headOf, owners, heads, faces, runOf)) return false;
+  if (!BuildRings(node, owner, vertexAt, owners, heads, faces, runOf)) return false;
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
+  std::fill(cached, cached + vertices, uint8_t(0));
 
   int32_t listed = 0, unplaced = 0, newest = 0;
   auto unlist = [&](int32_t o) {
@@ -191,17 +199,17 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     }
     // The FIFO cache: a vertex not in it goes in and pushes the oldest out.
     StripPiece run = runOf(o);
-    for (const int32_t *slot = headOf + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
-      int32_t h = *slot;
-      if (node[h].owner != 0) continue;
+    for (const int32_t *slot = vertexAt + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
+      int32_t v = *slot;
+      if (cached[v] != 0) continue;
       newest = (newest == 0 ? cacheSize : newest) - 1;
       int32_t out = ring[newest];
-      ring[newest] = h;
-      node[h].owner = 1;
-      entered(h);
+      ring[newest] = v;
+      cached[v] = 1;
+      entered(heads + v);
       if (out < 0) continue;
-      node[out].owner = 0;
-      left(out);
+      cached[out] = 0;
+      left(heads + out);
     }
   }
   return true;
