@@ -8,8 +8,6 @@ namespace PM {
 
 namespace {
 
-// A vertex with more slots than this is heavy: its owners are grouped instead of updated one by one.
-constexpr int kHeavySlots = 32;
 // Up to this many groups the best is found by looking at each group's key rather than through a heap.
 constexpr size_t kScanGroups = 8;
 

@@ -38,6 +38,8 @@ struct VertexOwners {
 
 class __attribute__((visibility("hidden"))) CacheHitQueue {
  public:
+  // A vertex with more slots than this is heavy: its owners are grouped instead of updated one by one.
+  static constexpr int kHeavySlots = 32;
   // An owner's rank is rankTable[rankRow[who] + hits], rising strictly with its hits; every owner starts with
   // 0 hits at rank 0. `ranks` bounds the table's values.
   CacheHitQueue(const VertexOwners& owners, int ownerCount, int ranks, const int32_t* rankTable,

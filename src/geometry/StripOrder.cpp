@@ -1,11 +1,14 @@
 // Cutting committed strips into cache-sized pieces and ordering pieces and left-over triangles greedily by
-// simulated cache hits, through a queue updated only for what a vertex entering or leaving the cache touches.
+// simulated cache hits: a scan of the few owners with hits, or, around a crowded vertex, a queue updated only
+// for what a vertex entering or leaving the cache touches.
 #include <algorithm>
+#include <climits>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "geometry/CacheHitQueue.h"
+#include "geometry/StripScratch.h"
 #include "geometry/Stripifier_D.h"
 #include "geometry/VertexCache.h"
 
@@ -54,11 +57,210 @@ struct HitRanks {
   }
 };
 
+// A ring node of ScanOrder: entries come first, then one head per vertex, each ring running through its
+// vertex's head.
+struct RingNode {
+  int32_t next, prev;
+  int32_t owner;  // a head: the owner of its newest entry while the rings are built, -1 before
+  int32_t count;  // an entry: its owner's slots at the vertex; a head: the entries in its ring
+};
+// An owner of ScanOrder.
+struct ScanOwner {
+  int32_t hits;         // slots in the cache; -1 once placed
+  int32_t at;           // its place in the list of owners with hits, while it has hits
+  int32_t first, last;  // its entries
+};
+static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
+
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each slot's vertex again,
+// at 3 f + j for vertex j of face f, where the cache steps read them in a row. Stops and returns false at a
+// vertex's entry past CacheHitQueue::kHeavySlots.
+template <class RunOf>
+__attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
+                                          int32_t heads, const CommittedFace* faces, RunOf runOf) {
+  int32_t entries = 0;
+  for (int32_t o = 0; o < owners; ++o) {
+    owner[o].hits = 0;
+    owner[o].first = entries;
+    StripPiece run = runOf(o);
+    int32_t* slot = vertexAt + 3 * run.first;
+    for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
+      for (int32_t v : f->v) {
+        *slot++ = v;
+        // The owner's own entry, if it has one here, is the ring's newest.
+        RingNode& head = node[heads + v];
+        int32_t next = head.next;
+        if (head.owner == o) {
+          ++node[next].count;
+          continue;
+        }
+        int32_t ringEntries = head.count + 1;
+        if (ringEntries > CacheHitQueue::kHeavySlots) return false;
+        RingNode& entry = node[entries];
+        entry.next = next;
+        entry.prev = heads + v;
+        entry.owner = o;
+        entry.count = 1;
+        node[next].prev = entries;
+        head.next = entries;
+        head.owner = o;
+        head.count = ringEntries;
+        ++entries;
+      }
+    }
+    owner[o].last = entries;
+  }
+  return true;
+}
+
+// The greedy order by simulated cache hits of owners: runs of faces placed as one (strip pieces, or single
+// left-over faces). An owner with hits holds one of the cache's few vertices, so the owners with hits are a short
+// list, which each choice scans, comparing rates as exact fractions (hits and faces crossed); ranking every
+// owner cost a rank move per change. Each vertex keeps a ring of entries, one per owner not yet placed with its
+// slots there (a strip piece holds most of its vertices two or three times), and a placed owner's entries leave
+// their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it changes.
+// `runOf(o)` gives owner o's faces as a range of `faces` (`faceCount` of them), `slots` their vertex slots in
+// all; `Single`: every owner is one face, so rates compare as hits. Hands each owner to `emit` in order, `first`
+// first. Returns false, having handed none, when a vertex has more than CacheHitQueue::kHeavySlots owners, whose
+// moves in and out of the cache would cost the scan as much each: the caller orders through the queue.
+template <bool Single, class RunOf, class Emit>
+bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int slots, int cacheSize,
+               int32_t first, RunOf runOf, Emit emit) {
+  // One kept block for every array; an entry is written when made, a slot's worth of room may stay unused.
+  int32_t heads = slots;
+  StripBlock<int32_t> block;
+  block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners)) + size_t(owners) + size_t(cacheSize) +
+              3 * size_t(faceCount) + (size_t(vertices) + 3) / 4);
+  auto* node = reinterpret_cast<RingNode*>(block.get());
+  auto* owner = reinterpret_cast<ScanOwner*>(node + heads + vertices);
+  int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners);
+  int32_t* ring = hitList + owners;
+  int32_t* vertexAt = ring + cacheSize;
+  auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount));  // per vertex: 1 while in the cache
+  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, -1, 0};
+  // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
+  if (!BuildRings(node, owner, vertexAt, owners, heads, faces, runOf)) return false;
+  for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
+  std::fill(cached, cached + vertices, uint8_t(0));
+
+  int32_t listed = 0, unplaced = 0, newest = 0;
+  auto unlist = [&](int32_t o) {
+    int32_t at = owner[o].at, last = hitList[--listed];
+    hitList[at] = last;
+    owner[last].at = at;
+  };
+  auto entered = [&](int32_t h) {
+    for (int32_t k = node[h].next; k != h; k = node[k].next) {
+      int32_t o = node[k].owner, hits = owner[o].hits;
+      owner[o].hits = hits + node[k].count;
+      if (hits == 0) {
+        owner[o].at = listed;
+        hitList[listed++] = o;
+      }
+    }
+  };
+  auto left = [&](int32_t h) {
+    for (int32_t k = node[h].next; k != h; k = node[k].next) {
+      int32_t o = node[k].owner, hits = owner[o].hits - node[k].count;
+      owner[o].hits = hits;
+      if (hits == 0) unlist(o);
+    }
+  };
+  // The highest rate among the owners with hits, the lowest number on ties; with none, every owner left has
+  // rate 0 and the lowest number goes.
+  auto best = [&]() {
+    if (listed == 0) {
+      while (owner[unplaced].hits < 0) ++unplaced;
+      return unplaced;
+    }
+    int32_t top = hitList[0], topHits = owner[top].hits, topFaces = Single ? 1 : runOf(top).count;
+    for (int32_t i = 1; i < listed; ++i) {
+      int32_t o = hitList[i], hits = owner[o].hits;
+      if constexpr (Single) {
+        if (hits > topHits || (hits == topHits && o < top)) top = o, topHits = hits;
+      } else {
+        int32_t count = runOf(o).count, ours = hits * topFaces, theirs = topHits * count;
+        if (ours > theirs || (ours == theirs && o < top)) top = o, topHits = hits, topFaces = count;
+      }
+    }
+    return top;
+  };
+  // One loop, every step inlined: a lambda called from two places stays a call, and the locals it shares
+  // would then live in memory, fetched again after every store.
+  for (int i = 0; i < owners; ++i) {
+    int32_t o = i == 0 ? first : best();
+    emit(o);
+    if (owner[o].hits > 0) unlist(o);
+    owner[o].hits = -1;
+    for (int32_t k = owner[o].first, end = owner[o].last; k < end; ++k) {
+      int32_t next = node[k].next, prev = node[k].prev;
+      node[prev].next = next;
+      node[next].prev = prev;
+    }
+    // The FIFO cache: a vertex not in it goes in and pushes the oldest out.
+    StripPiece run = runOf(o);
+    for (const int32_t *slot = vertexAt + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
+      int32_t v = *slot;
+      if (cached[v] != 0) continue;
+      newest = (newest == 0 ? cacheSize : newest) - 1;
+      int32_t out = ring[newest];
+      ring[newest] = v;
+      cached[v] = 1;
+      entered(heads + v);
+      if (out < 0) continue;
+      cached[out] = 0;
+      left(heads + out);
+    }
+  }
+  return true;
+}
+
+// The greedy order of pieces through the queue, which groups the owners of crowded vertices.
+template <class Emit>
+void QueueOrderPieces(const StripPiece* pieces, int n, const CommittedFace* faces, int vertices, int cacheSize,
+                      int32_t first, int slots, Emit emit) {
+  int most = 1;
+  for (int p = 0; p < n; ++p) most = std::max(most, int(pieces[p].count));
+  // The standard cache's pieces are ranked once for every call, a table for each longest piece: the queue looks
+  // through the ranks a table has, so pieces of a few faces keep to a few ranks.
+  static const std::vector<HitRanks> kStandard = [] {
+    std::vector<HitRanks> tables;
+    for (int longest = 1; longest <= kStandardPiece; ++longest) tables.emplace_back(longest);
+    return tables;
+  }();
+  std::optional<HitRanks> own;
+  const HitRanks& ranks = most <= kStandardPiece ? kStandard[size_t(most - 1)] : own.emplace(most);
+
+  VertexOwners owners(vertices, slots, [&](auto slot) {
+    for (int p = 0; p < n; ++p)
+      for (const CommittedFace *f = faces + pieces[p].first, *end = f + pieces[p].count; f < end; ++f)
+        for (int32_t v : f->v) slot(v, p);
+  });
+  Array<int32_t> rankRow;
+  rankRow.SetCountNoCopy(n);
+  for (int p = 0; p < n; ++p) rankRow[p] = pieces[p].count * ranks.row;
+  CacheHitQueue queue(owners, n, ranks.ranks, ranks.rankOf.data(), rankRow);
+  VertexCache cache(cacheSize, vertices);
+  auto place = [&](int32_t p) {
+    StripPiece piece = pieces[p];
+    emit(p);
+    const CommittedFace *from = faces + piece.first, *end = from + piece.count;
+    for (const CommittedFace* f = from; f < end; ++f) queue.SlotsTaken(f->v);
+    for (const CommittedFace* f = from; f < end; ++f)
+      CacheFace(cache, *f, [&](int32_t v, int delta) { queue.Moved(v, delta); });
+    queue.Flush();
+  };
+  queue.Remove(first);
+  place(first);
+  for (int32_t p = queue.Take(); p >= 0; p = queue.Take()) place(p);
+}
+
 }  // namespace
 
 void Stripifier_D::SplitUpStripsAndOptimize() {
   int threshold = m_cacheSize - 4;
-  // Each list is sized once, by a first pass that only counts.
+  // The pieces are ranges of the committed faces, which they leave where they are; the left-over faces are
+  // copied out, a run at a time. Each list is sized once, by a first pass that only counts.
   int pieces = 0, pieceFaces = 0;
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
@@ -70,25 +272,21 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
   }
   int listFaces = m_stripFaces.Count() - pieceFaces;
   ReserveStripArray(m_pieces, pieces);
-  ReserveStripArray(m_pieceFaces, pieceFaces);
   ReserveStripArray(m_triList, listFaces);
   m_pieces.SetCountNoCopy(pieces);
-  m_pieceFaces.SetCountNoCopy(pieceFaces);
   m_triList.SetCountNoCopy(listFaces);
-  // Each run is copied as one block through plain pointers.
   StripPiece* piece = m_pieces.Data();
-  CommittedFace *toPieces = m_pieceFaces.Data(), *toList = m_triList.Data();
+  CommittedFace* toList = m_triList.Data();
   const CommittedFace* from = m_stripFaces.Data();
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
       int count = std::min(threshold, strip.count - off);
-      const CommittedFace* run = from + strip.first + off;
       if (count < m_minStripLength) {
+        const CommittedFace* run = from + strip.first + off;
         toList = std::copy(run, run + count, toList);
         continue;
       }
-      *piece++ = StripPiece{int32_t(toPieces - m_pieceFaces.Data()), count};
-      toPieces = std::copy(run, run + count, toPieces);
+      *piece++ = StripPiece{strip.first + off, count};
     }
   }
   OrderTriangleList();
@@ -99,23 +297,27 @@ void Stripifier_D::OrderTriangleList() {
   int n = m_triList.Count();
   if (n == 0) return;
   const CommittedFace* tris = m_triList.Data();  // a plain pointer, as for the pieces below
-  VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
-    for (int i = 0; i < n; ++i)
-      for (int32_t v : tris[i].v) slot(v, i);
-  });
-  Array<int32_t> rankTable, rankRow;
-  for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
-  rankRow.SetCountFill(n, 0);
-  CacheHitQueue queue(owners, n, 4, rankTable.Data(), rankRow);
-  VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<CommittedFace> ordered;
   ReserveStripArray(ordered, n);
-  for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
-    const CommittedFace& face = tris[i];
-    ordered.Append(face);
-    queue.SlotsTaken(face.v);
-    CacheFace(cache, face, [&](int32_t v, int delta) { queue.Moved(v, delta); });
-    queue.Flush();
+  auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
+  auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
+  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, m_cacheSize, 0, runOf, emit)) {
+    VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
+      for (int i = 0; i < n; ++i)
+        for (int32_t v : tris[i].v) slot(v, i);
+    });
+    Array<int32_t> rankTable, rankRow;
+    for (int32_t hits = 0; hits <= 3; ++hits) rankTable.Append(hits);
+    rankRow.SetCountFill(n, 0);
+    CacheHitQueue queue(owners, n, 4, rankTable.Data(), rankRow);
+    VertexCache cache(m_cacheSize, m_vertexOf.Count());
+    for (int32_t i = queue.Take(); i >= 0; i = queue.Take()) {
+      const CommittedFace& face = tris[i];
+      emit(i);
+      queue.SlotsTaken(face.v);
+      CacheFace(cache, face, [&](int32_t v, int delta) { queue.Moved(v, delta); });
+      queue.Flush();
+    }
   }
   std::swap(m_triList, ordered);
   KeepStripArray(ordered);
@@ -124,60 +326,32 @@ void Stripifier_D::OrderTriangleList() {
 void Stripifier_D::OrderPieces() {
   int n = m_pieces.Count();
   if (n == 0) return;
-  int most = 1;
-  for (const StripPiece& p : m_pieces) most = std::max(most, int(p.count));
-  // The standard cache's pieces are ranked once for every call, a table for each longest piece: the queue looks
-  // through the ranks a table has, so pieces of a few faces keep to a few ranks.
-  static const std::vector<HitRanks> kStandard = [] {
-    std::vector<HitRanks> tables;
-    for (int longest = 1; longest <= kStandardPiece; ++longest) tables.emplace_back(longest);
-    return tables;
-  }();
-  std::optional<HitRanks> own;
-  const HitRanks& ranks = most <= kStandardPiece ? kStandard[size_t(most - 1)] : own.emplace(most);
-
   // The pieces and their faces through plain pointers: the cache's and the queue's stores may alias the
   // arrays' own fields, which would be fetched again after each.
   const StripPiece* pieces = m_pieces.Data();
-  const CommittedFace* faces = m_pieceFaces.Data();
+  const CommittedFace* faces = m_stripFaces.Data();
 
   // The first piece: the lowest share of faces' edges with a neighbour, the first on ties.
   float bestCost = 10000.0f;
-  int first = 0;
+  int first = 0, slots = 0;
   for (int p = 0; p < n; ++p) {
+    const StripPiece piece = pieces[p];
+    slots += 3 * piece.count;
     int linked = 0;
-    for (int i = 0; i < pieces[p].count; ++i) linked += faces[pieces[p].first + i].linked;
-    float cost = float(linked) / float(pieces[p].count);
+    for (const CommittedFace *f = faces + piece.first, *end = f + piece.count; f < end; ++f) linked += f->linked;
+    float cost = float(linked) / float(piece.count);
     if (cost < bestCost) {
       bestCost = cost;
       first = p;
     }
   }
 
-  VertexOwners owners(m_vertexOf.Count(), 3 * m_pieceFaces.Count(), [&](auto slot) {
-    for (int p = 0; p < n; ++p)
-      for (const CommittedFace *f = faces + pieces[p].first, *end = f + pieces[p].count; f < end; ++f)
-        for (int32_t v : f->v) slot(v, p);
-  });
-  Array<int32_t> rankRow;
-  rankRow.SetCountNoCopy(n);
-  for (int p = 0; p < n; ++p) rankRow[p] = pieces[p].count * ranks.row;
-  CacheHitQueue queue(owners, n, ranks.ranks, ranks.rankOf.data(), rankRow);
-  VertexCache cache(m_cacheSize, m_vertexOf.Count());
   Array<StripPiece> ordered;
   ReserveStripArray(ordered, n);
-  auto place = [&](int32_t p) {
-    StripPiece piece = pieces[p];
-    ordered.Append(piece);
-    const CommittedFace *from = faces + piece.first, *end = from + piece.count;
-    for (const CommittedFace* f = from; f < end; ++f) queue.SlotsTaken(f->v);
-    for (const CommittedFace* f = from; f < end; ++f)
-      CacheFace(cache, *f, [&](int32_t v, int delta) { queue.Moved(v, delta); });
-    queue.Flush();
-  };
-  queue.Remove(first);
-  place(first);
-  for (int32_t p = queue.Take(); p >= 0; p = queue.Take()) place(p);
+  auto emit = [&](int32_t p) { ordered.Append(pieces[p]); };
+  auto runOf = [pieces](int32_t p) { return pieces[p]; };
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), slots, m_cacheSize, first, runOf, emit))
+    QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
   std::swap(m_pieces, ordered);
   KeepStripArray(ordered);
 }

@@ -22,7 +22,8 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
   int listIndices = 3 * m_triList.Count();
   // Written through a pointer into room for the most a piece (its faces and five more) and a left-over
   // triangle (five) can take, and cut to what was written at the end.
-  int most = m_pieces.IsEmpty() ? listIndices : m_pieceFaces.Count() + 5 * m_pieces.Count() + 5 * m_triList.Count();
+  // The pieces hold every committed face but the left-over ones.
+  int most = m_pieces.IsEmpty() ? listIndices : m_stripFaces.Count() + 5 * m_pieces.Count() + 4 * m_triList.Count();
   out.SetCountNoCopy(most);
   int32_t* const base = out.Data();
   int32_t* w = base;
@@ -35,12 +36,17 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
     lengths.Append(listIndices);
     return;
   }
-  for (int pi = 0; pi < m_pieces.Count(); ++pi) {
-    const StripPiece& piece = m_pieces[pi];
-    const CommittedFace& first = m_pieceFaces[piece.first];
+  // The pieces and faces through plain pointers, the window in locals: a store through `w` may alias the
+  // arrays' fields, which would be fetched again after each.
+  const CommittedFace* faces = m_stripFaces.Data();
+  const StripPiece* pieces = m_pieces.Data();
+  for (int pi = 0, count = m_pieces.Count(); pi < count; ++pi) {
+    const StripPiece piece = pieces[pi];
+    const CommittedFace* from = faces + piece.first;
+    const CommittedFace& first = from[0];
     int32_t p = first.v[0], q = first.v[1], r = first.v[2];
     if (piece.count > 1) {  // the vertex the second face lacks leads
-      const CommittedFace& second = m_pieceFaces[piece.first + 1];
+      const CommittedFace& second = from[1];
       if (!Has(second, p)) {
       } else if (!Has(second, q)) {
         std::swap(p, q);
@@ -49,7 +55,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
       }
     }
     if (piece.count > 2) {  // the vertex shared with the third face goes last
-      const CommittedFace& third = m_pieceFaces[piece.first + 2];
+      const CommittedFace& third = from[2];
       if (!Has(third, p) && Has(third, q)) std::swap(q, r);
     }
     bool clockwise = (first.v[0] == p && first.v[1] == q) || (first.v[1] == p && first.v[2] == q) ||
@@ -63,17 +69,22 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
     put(p);
     put(q);
     put(r);
-    int32_t window[3] = {p, q, r};
-    for (int i = 1; i < piece.count; ++i) {
-      const CommittedFace& f = m_pieceFaces[piece.first + i];
-      for (int32_t v : f.v) {
-        if (v == window[0] || v == window[1] || v == window[2]) continue;
-        put(v);
-        window[0] = window[1];
-        window[1] = window[2];
-        window[2] = v;
-        break;
-      }
+    // The last three written: each face writes its first vertex outside them, if it has one.
+    int32_t w0 = p, w1 = q, w2 = r;
+    for (const CommittedFace *f = from + 1, *end = from + piece.count; f < end; ++f) {
+      int32_t a = f->v[0], b = f->v[1], c = f->v[2], v;
+      if (a != w0 && a != w1 && a != w2)
+        v = a;
+      else if (b != w0 && b != w1 && b != w2)
+        v = b;
+      else if (c != w0 && c != w1 && c != w2)
+        v = c;
+      else
+        continue;
+      put(v);
+      w0 = w1;
+      w1 = w2;
+      w2 = v;
     }
     *w = w[-1];
     ++w;

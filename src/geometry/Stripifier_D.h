@@ -79,7 +79,7 @@ struct CommittedFace {
 };
 static_assert(sizeof(CommittedFace) == 16 && offsetof(NvFaceInfo, v) == 0, "copied from a face's first 16 bytes");
 
-// A run of at most the piece size consecutive faces of a committed strip, as a range of the piece pool.
+// A run of at most the piece size consecutive faces of a committed strip, as a range of the committed faces.
 struct StripPiece {
   int32_t first, count;
 };
@@ -136,7 +136,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
     KeepStripArray(m_free);
     KeepStripArray(m_stripFaces);
     KeepStripArray(m_pieces);
-    KeepStripArray(m_pieceFaces);
     KeepStripArray(m_triList);
   }
   Stripifier_D(const Stripifier_D&) = delete;
@@ -224,8 +223,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
-  Array<StripPiece> m_pieces;  // in stitching order once ordered
-  Array<CommittedFace> m_pieceFaces;
+  Array<StripPiece> m_pieces;      // ranges of m_stripFaces, in stitching order once ordered
   Array<CommittedFace> m_triList;  // left-over faces, in stitching order once ordered
 };
 

@@ -97,6 +97,21 @@ TEST(StripifierMatch, CrowdedVerticesAndEdgesGiveTheTranscriptionsOutput) {
   }
 }
 
+// The cache orders scan the owners with hits while no vertex has more than 32 owners, and hand the whole order to
+// the grouping queue otherwise: fans of 20 to 200 triangles at a grid's corner take the hub's left-over faces and
+// pieces across that limit, and each side must give the transcription's strip.
+TEST(StripifierMatch, FansAcrossTheCacheScansLimitGiveTheTranscriptionsOutput) {
+  const std::vector<int32_t> grid = Grid(12, 12, false);
+  const int32_t hub = 13 * 13 - 1, rim = 1000;
+  for (int32_t n = 20; n <= 200; n += 3) {
+    std::vector<int32_t> mesh = grid;
+    for (int32_t i = 0; i < n; ++i) mesh.insert(mesh.end(), {hub, rim + i, rim + i + 1});
+    StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+    ASSERT_EQ(fast.lengths, plain.lengths) << n << " fan triangles";
+    ASSERT_EQ(fast.indices, plain.indices) << n << " fan triangles";
+  }
+}
+
 TEST(StripifierMatch, RealMeshesGiveTheTranscriptionsOutput) {
   for (const char* name : {"anchor", "elephant"}) {
     std::vector<int32_t> mesh = CgalMesh(name);
