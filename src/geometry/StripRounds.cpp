@@ -96,7 +96,6 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   CommittedFace* out = m_stripFaces.Data() + at;
   for (int i = 0; i < strips.Count(); ++i) {
     NvStripInfo strip = strips.begin()[i];
-    strip.experimentId = -1;
     int32_t from = strip.first;
     strip.first = at;
     at += strip.count;

@@ -60,16 +60,11 @@ struct NvEdgeInfo {
   int32_t v0, v1;        // in the order of the first face
 };
 
-// One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
-// by its v0 and v1, which is all the search asks of it. While the strip is an experiment's, its last `backward`
-// faces are those grown backward, in the order they were grown; once committed, its faces are in strip order.
+// One strip: its faces as a range of the face pool it was grown into (where it starts is the experiment's
+// business while it runs). While the strip is an experiment's, its last `backward` faces are those grown
+// backward, in the order they were grown; once committed, its faces are in strip order.
 struct NvStripInfo {
-  int32_t startFace;
-  int32_t edgeV0, edgeV1;
-  bool toV1;
-  int8_t startK;  // the start edge's place k in the start face
   int32_t first, count, backward;
-  int32_t stripId, experimentId;
 };
 
 // A committed face as ordering and stitching read it, copied out in commit order so that they walk an array.
