@@ -48,8 +48,8 @@ class Stripifier_D::Experiment {
   int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
 
  private:
-  [[gnu::always_inline]] inline int32_t GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s,
-                                                 int32_t* out);
+  [[gnu::always_inline]] inline void GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s,
+                                              int32_t*& out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
   // took is committed, so a commit of one of them is what makes the sample look again.
@@ -87,10 +87,8 @@ class Stripifier_D::Experiment {
 // (place j + 2, which `back` holds): edge j + 1 when the newer end is j's second vertex, else edge j + 2, the
 // edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
 // the steps two at a time, each with its own exit edge.
-int32_t Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s,
-                                             int32_t* out) {
+void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
   static constexpr uint8_t kPlus2[3] = {2, 0, 1};
-  int32_t* const begin = out;
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
   // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
@@ -110,10 +108,9 @@ int32_t Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bo
     c = &f;
     return true;
   };
-  if (yFirst && !step(true)) return 0;
+  if (yFirst && !step(true)) return;
   while (step(false) && step(true)) {
   }
-  return int32_t(out - begin);
 }
 
 void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
@@ -130,28 +127,22 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip, int32_t face, unsig
   // edge k + 2 (to b) and backward across k. The forward faces wait aside while the backward ones are written in
   // place and turned around in front of them.
   bool bSecond = toV1 != ((start.grows >> (3 + k) & 1) != 0);  // the face runs the edge from a to b
-  // Forward first, then backward.
-  const unsigned ways[2] = {bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k)))), k};
-  const bool newerFirst[2] = {!bSecond, bSecond};
   // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
   // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
   int32_t first = m_trialCount;
-  int32_t* out = m_trialFaces + first;
+  int32_t* const from = m_trialFaces + first;
+  int32_t* out = from;
   *out++ = face;
-  int32_t counts[2] = {0, 0};
+  int32_t* forwardEnd = out;
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
-    // One loop for both ways, not two growths inlined one after the other: fewer values stay live across the
-    // steps, so more of what the steps use stays in registers.
-#pragma GCC unroll 1
-    for (int d = 0; d < 2; ++d) {
-      counts[d] = GrowOneWay(&start, ways[d], newerFirst[d], s, out);
-      out += counts[d];
-    }
+    GrowOneWay(&start, bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k)))), !bSecond, s, out);
+    forwardEnd = out;
+    GrowOneWay(&start, k, bSecond, s, out);
   }
-  int32_t count = 1 + counts[0] + counts[1];
+  int32_t count = int32_t(out - from);
   strip.first = first;
   strip.count = count;
-  strip.backward = counts[1];
+  strip.backward = int32_t(out - forwardEnd);
   m_trialCount = first + count;
 }
 
