@@ -193,15 +193,20 @@ bool Stripifier_D::Experiment::FindTraversal(int32_t v, int32_t s, int32_t& face
   // A short list is looked through whole: a slot the skip links would pass over has both faces marked, which
   // the look finds as quickly as the links would, and keeping the links costs more than it saves.
   if (end - begin <= kShortList) {
-    for (int32_t slot = begin; slot < end; ++slot) {
-      const SearchSlot& ed = m_slots[slot];
-      int32_t mark0 = m_hot[ed.face0].mark, mark1 = m_hot[ed.face1].mark;
-      // Both faces taken, which most slots come to, answers nothing: one test passes over them.
-      if (std::min(mark0, mark1) >= m_firstStrip) continue;
-      if (mark0 != s && mark1 < m_firstStrip) return start(ed, ed.face1);
-      if (mark1 != s && mark0 < m_firstStrip) return start(ed, ed.face0);
+    const SearchSlot* ed = m_slots + begin;
+    const SearchSlot* const last = m_slots + end;
+    auto free = [&](const SearchSlot* at) {
+      return std::min(m_hot[uint32_t(at->face0)].mark, m_hot[uint32_t(at->face1)].mark) < m_firstStrip;
+    };
+    for (;; ++ed) {
+      // Both faces taken, which most slots come to, answers nothing: a scan of one test passes over them, and
+      // what a slot that serves needs is read again from it.
+      while (ed != last && !free(ed)) ++ed;
+      if (ed == last) return false;
+      int32_t mark0 = m_hot[ed->face0].mark, mark1 = m_hot[ed->face1].mark;
+      if (mark0 != s && mark1 < m_firstStrip) return start(*ed, ed->face1);
+      if (mark1 != s && mark0 < m_firstStrip) return start(*ed, ed->face0);
     }
-    return false;
   }
   for (int32_t slot = NextUsable(begin, end); slot < end; slot = NextUsable(slot + 1, end)) {
     SearchSlot& ed = m_slots[slot];
