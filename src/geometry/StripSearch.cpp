@@ -88,13 +88,21 @@ class Stripifier_D::Experiment {
 // edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
 // the steps two at a time, each with its own exit edge.
 void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
-  static constexpr uint8_t kPlus2[3] = {2, 0, 1};
+  // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
+  // bytes into `across`, which an address scaled by two reaches without halving it.
+  static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
+  unsigned k2 = 2 * k;
+  auto across = [](const NvFaceInfo* f, unsigned k2) {
+    uint32_t o;
+    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(k2), sizeof o);
+    return o;
+  };
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
   // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
-    unsigned far = (unsigned(c->back) >> (2 * k)) & 3;
+    unsigned far = (unsigned(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
-    uint32_t next = uint32_t(c->across[k]);
+    uint32_t next = across(c, k2);
     *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
     uint32_t z = uint32_t(f.v[far]);
@@ -104,7 +112,7 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
     ++out;
     Take(f, s);
     m_stamp[z] = m_now;
-    k = plusOne ? kPlus2[far] : far;
+    k2 = plusOne ? kPlus2Doubled[far] : 2 * far;
     c = &f;
     return true;
   };
