@@ -92,6 +92,11 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   // bytes into `across`, which an address scaled by two reaches without halving it.
   static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
   unsigned k2 = 2 * k;
+  // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
+  // copies on the stack, and read them again at every step.
+  uint32_t* stamp = m_stamp;
+  const uint8_t* plus2 = kPlus2Doubled;
+  __asm__("" : "+r"(stamp), "+r"(plus2));
   auto across = [](const NvFaceInfo* f, unsigned k2) {
     uint32_t o;
     __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(k2), sizeof o);
@@ -108,11 +113,11 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
     uint32_t z = uint32_t(f.v[far]);
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || m_stamp[z] == m_now) return false;
+    if (IsMarked(f) || stamp[z] == m_now) return false;
     ++out;
     Take(f, s);
-    m_stamp[z] = m_now;
-    k2 = plusOne ? kPlus2Doubled[far] : 2 * far;
+    stamp[z] = m_now;
+    k2 = plusOne ? plus2[far] : 2 * far;
     c = &f;
     return true;
   };
