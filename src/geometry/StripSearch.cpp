@@ -97,9 +97,9 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   uint32_t* stamp = m_stamp;
   const uint8_t* plus2 = kPlus2Doubled;
   __asm__("" : "+r"(stamp), "+r"(plus2));
-  auto across = [](const NvFaceInfo* f, unsigned k2) {
+  auto across = [](const NvFaceInfo* f, unsigned doubled) {
     uint32_t o;
-    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(k2), sizeof o);
+    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(doubled), sizeof o);
     return o;
   };
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
