@@ -91,14 +91,11 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
   int32_t total = 0, at = m_stripFaces.Count();
-  for (const NvStripInfo& strip : strips) total += strip.count;
+  for (const TrialStrip& strip : strips) total += strip.count;
   m_stripFaces.SetCount(at + total);  // within the room for every face: nothing moves
   CommittedFace* out = m_stripFaces.Data() + at;
-  for (int i = 0; i < strips.Count(); ++i) {
-    NvStripInfo strip = strips.begin()[i];
-    int32_t from = strip.first;
-    strip.first = at;
-    at += strip.count;
+  int32_t from = 0;  // the strip's first face in `taken`, where the strips' faces follow each other
+  for (const TrialStrip& strip : strips) {
     auto commit = [&](int32_t f) {
       NvFaceInfo& h = hot[f];
       h.mark = kCommitted;
@@ -111,11 +108,12 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
       ++out;
     };
     // The backward faces, grown last, lead the strip the other way round.
-    int32_t forwardEnd = from + strip.count - strip.backward;
-    for (int j = from + strip.count; j-- > forwardEnd;) commit(taken[j]);
+    int32_t end = from + strip.count, forwardEnd = end - strip.backward;
+    for (int j = end; j-- > forwardEnd;) commit(taken[j]);
     for (int j = from; j < forwardEnd; ++j) commit(taken[j]);
-    strip.backward = 0;
-    m_strips.Append(strip);
+    m_strips.Append(NvStripInfo{at, strip.count});
+    at += strip.count;
+    from = end;
   }
   for (; readers != 0; readers &= readers - 1) m_memos[__builtin_ctz(readers)].stale = true;
 }

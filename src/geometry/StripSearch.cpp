@@ -30,16 +30,16 @@ class Stripifier_D::Experiment {
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
-        m_trialCount(d.m_trialCount) {}
+        m_out(m_trialFaces) {}
   ~Experiment() {
     m_d.m_stamp = m_now;
-    m_d.m_trialCount = m_trialCount;
+    m_d.m_trialCount = int32_t(m_out - m_trialFaces);
   }
   Experiment(const Experiment&) = delete;
   Experiment& operator=(const Experiment&) = delete;
 
   // Grows strip s from `face` across its edge k toward the edge's v1 when `toV1`, and fills the strip's range.
-  [[gnu::always_inline]] inline void GrowStrip(NvStripInfo& strip, int32_t face, unsigned k, bool toV1, int32_t s);
+  [[gnu::always_inline]] inline void GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s);
   // Finds the start of the strip after strip s, whose start edge leads to vertex v: its face, the start edge's
   // place in it and direction, and the vertex that edge leads to.
   [[gnu::always_inline]] inline bool FindTraversal(int32_t v, int32_t s, int32_t& face, int& startK, bool& toV1,
@@ -78,7 +78,7 @@ class Stripifier_D::Experiment {
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
   int32_t* const m_trialFaces;
-  int32_t m_trialCount;
+  int32_t* m_out;  // where the next strip's faces go
 };
 
 // Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
@@ -126,7 +126,7 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   }
 }
 
-void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
+void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
   if (++m_now == 0) {  // the stamps wrapped: forget every old one
     for (uint32_t& st : m_d.m_vertexStamp) st = 0;
     m_now = 1;
@@ -142,8 +142,7 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip, int32_t face, unsig
   bool bSecond = toV1 != ((start.grows >> (3 + k) & 1) != 0);  // the face runs the edge from a to b
   // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
   // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
-  int32_t first = m_trialCount;
-  int32_t* const from = m_trialFaces + first;
+  int32_t* const from = m_out;
   int32_t* out = from;
   *out++ = face;
   int32_t* forwardEnd = out;
@@ -152,11 +151,9 @@ void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip, int32_t face, unsig
     forwardEnd = out;
     GrowOneWay(&start, k, bSecond, s, out);
   }
-  int32_t count = int32_t(out - from);
-  strip.first = first;
-  strip.count = count;
+  strip.count = int32_t(out - from);
   strip.backward = int32_t(out - forwardEnd);
-  m_trialCount = first + count;
+  m_out = out;
 }
 
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
@@ -260,11 +257,10 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   bool toV1 = k % 2 == 0;
   int32_t to = toV1 != reversed ? b : a;  // the start edge runs (a, b), or (b, a) when reversed
   int startK = k / 2;
-  m_trialCount = 0;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
   int32_t s = m_stripIds;
-  NvStripInfo* strip = m_trial.get();
+  TrialStrip* strip = m_trial.get();
   {
     Experiment walk(*this, experiment);
     for (;;) {

@@ -60,11 +60,16 @@ struct NvEdgeInfo {
   int32_t v0, v1;        // in the order of the first face
 };
 
-// One strip: its faces as a range of the face pool it was grown into (where it starts is the experiment's
-// business while it runs). While the strip is an experiment's, its last `backward` faces are those grown
-// backward, in the order they were grown; once committed, its faces are in strip order.
+// One committed strip: its faces, in strip order, as a range of the committed faces.
 struct NvStripInfo {
-  int32_t first, count, backward;
+  int32_t first, count;
+};
+
+// One strip of an experiment: its faces follow the strip before it in the experiment's face list, the last
+// `backward` of them those grown backward, in the order they were grown (where it starts is the experiment's
+// business while it runs).
+struct TrialStrip {
+  int32_t count, backward;
 };
 
 // A committed face as ordering and stitching read it, copied out in commit order so that they walk an array.
@@ -105,7 +110,7 @@ class KeptList {
   int m_count = 0, m_capacity = 0;
 };
 using FaceList = KeptList<int32_t, kFaceSlack>;
-using StripList = KeptList<NvStripInfo, kStripSlack>;
+using StripList = KeptList<TrialStrip, kStripSlack>;
 
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
 // earlier experiments (its ids are fresh), and of the faces it looks at only those it takes change what it does
@@ -171,7 +176,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  void Commit(const StripList& strips, const int32_t* faces);
+  void Commit(const StripList& strips, const int32_t* taken);
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
@@ -213,7 +218,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes
   // at least one face, and its record is filled where it stays without an append's checks.
-  StripBlock<NvStripInfo> m_trial;  // and kStripSlack more
+  StripBlock<TrialStrip> m_trial;  // and kStripSlack more
   int32_t m_trialStrips = 0;
   StripList m_keptStrips;       // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
