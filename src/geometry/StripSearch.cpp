@@ -252,11 +252,11 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 // locals (nothing reads it once the next strip is found), and its record holds only its faces' range.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
-  int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
-  bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
-  bool toV1 = k % 2 == 0;
+  int startK = int(unsigned(k) / 2);
+  int32_t a = h.v[startK], b = h.v[Next3(startK)];
+  bool reversed = (h.grows >> (3 + startK) & 1) != 0;
+  bool toV1 = (k & 1) == 0;
   int32_t to = toV1 != reversed ? b : a;  // the start edge runs (a, b), or (b, a) when reversed
-  int startK = k / 2;
   int32_t experiment = m_experimentIds++;
   m_firstStrip = m_stripIds;
   int32_t s = m_stripIds;
