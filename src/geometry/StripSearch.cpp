@@ -25,14 +25,12 @@ class Stripifier_D::Experiment {
         m_slots(d.m_slots.get()),
         m_searchStart(d.m_searchStart.Data()),
         m_stamp(d.m_vertexStamp.Data()),
-        m_now(d.m_stamp),
         m_firstStrip(d.m_firstStrip),
         m_experiment(experiment),
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
         m_out(m_trialFaces) {}
   ~Experiment() {
-    m_d.m_stamp = m_now;
     m_d.m_trialCount = int32_t(m_out - m_trialFaces);
   }
   Experiment(const Experiment&) = delete;
@@ -74,7 +72,6 @@ class Stripifier_D::Experiment {
   SearchSlot* const m_slots;
   const int32_t* const m_searchStart;
   uint32_t* const m_stamp;
-  uint32_t m_now;
   const int32_t m_firstStrip, m_experiment;
   const uint16_t m_noteBit;
   int32_t* const m_trialFaces;
@@ -113,10 +110,10 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
     uint32_t z = uint32_t(f.v[far]);
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || stamp[z] == m_now) return false;
+    if (IsMarked(f) || stamp[z] == uint32_t(s)) return false;
     ++out;
     Take(f, s);
-    stamp[z] = m_now;
+    stamp[z] = uint32_t(s);
     k2 = plusOne ? plus2[far] : 2 * far;
     c = &f;
     return true;
@@ -127,13 +124,10 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
 }
 
 void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
-  if (++m_now == 0) {  // the stamps wrapped: forget every old one
-    for (uint32_t& st : m_d.m_vertexStamp) st = 0;
-    m_now = 1;
-  }
+  // A vertex's stamp is the strip that last took it: ids are never reused, so no stamp outlives its strip.
   NvFaceInfo& start = m_hot[face];
   Take(start, s);
-  for (int32_t v : start.v) m_stamp[v] = m_now;
+  for (int32_t v : start.v) m_stamp[v] = uint32_t(s);
   // Forward the strip's last two vertices are (b, c), backward (b, a), with (a, b) the start edge taken toward b
   // and c the face's third vertex: the newer is c or a. The start edge is the face's edge k; when the face runs it
   // from a to b, the strip goes on forward across edge k + 1 (from b) and backward across k, else forward across

@@ -205,8 +205,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   StripBlock<SearchSlot> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
-  Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
-  uint32_t m_stamp = 0;
+  Array<uint32_t> m_vertexStamp;  // per vertex: the strip that last took it (0 for none)
   // The running experiment's faces, strip by strip (m_trialCount of them): an experiment takes each face at most
   // once, so it holds every face (and kFaceSlack more).
   StripBlock<int32_t> m_trialFaces;
