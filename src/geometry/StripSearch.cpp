@@ -141,9 +141,17 @@ void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsign
   *out++ = face;
   int32_t* forwardEnd = out;
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
-    GrowOneWay(&start, bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k)))), !bSecond, s, out);
-    forwardEnd = out;
-    GrowOneWay(&start, k, bSecond, s, out);
+    // One loop for both ways, not two growths inlined one after the other: fewer values stay live across the
+    // steps, so more of what the steps use stays in registers.
+    unsigned way = bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k))));
+    bool newerFirst = !bSecond;
+#pragma GCC unroll 1
+    for (int d = 0; d < 2; ++d) {
+      GrowOneWay(&start, way, newerFirst, s, out);
+      if (d == 0) forwardEnd = out;
+      way = k;
+      newerFirst = bSecond;
+    }
   }
   strip.count = int32_t(out - from);
   strip.backward = int32_t(out - forwardEnd);
