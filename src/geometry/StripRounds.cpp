@@ -26,6 +26,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   m_noteBit = bit;
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
+  float bestValue = 0.0f;  // only a value above 0 is a best
   for (int k = 0; k < 6; ++k) {
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
     bool rerun = fresh || std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
@@ -33,8 +34,9 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
       RunNoted(memo, face, k);
       if (k == kept) kept = -1;
     }
-    if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
+    if (memo.values[k] > bestValue) {
       best = k;
+      bestValue = memo.values[k];
       if (rerun) {
         m_keptStrips.Assign(m_trial.get(), m_trialStrips);
         captured = k;
