@@ -125,7 +125,8 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
   if (m_faceCount == 0) return;
-  m_stripIds = 1;  // a vertex's stamp of 0 names no strip
+  // Strip ids start at 1: a vertex's stamp of 0 names no strip.
+  m_stripIds = 1;
   ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
   for (;;) {                                     // each round commits at least its first start face
     bool done = false;

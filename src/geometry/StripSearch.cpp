@@ -30,9 +30,7 @@ class Stripifier_D::Experiment {
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
         m_out(m_trialFaces) {}
-  ~Experiment() {
-    m_d.m_trialCount = int32_t(m_out - m_trialFaces);
-  }
+  ~Experiment() { m_d.m_trialCount = int32_t(m_out - m_trialFaces); }
   Experiment(const Experiment&) = delete;
   Experiment& operator=(const Experiment&) = delete;
 
@@ -46,8 +44,7 @@ class Stripifier_D::Experiment {
   int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
 
  private:
-  [[gnu::always_inline]] inline void GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s,
-                                              int32_t*& out);
+  [[gnu::always_inline]] inline void GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
   // took is committed, so a commit of one of them is what makes the sample look again.
