@@ -19,14 +19,14 @@ constexpr int32_t kShortList = 16;
 // stamp may alias any member of the stripifier, so the members would be fetched again after each one.
 class Stripifier_D::Experiment {
  public:
-  Experiment(Stripifier_D& d, int32_t experiment)
+  // An experiment is told apart by its first strip's id: ids are never reused.
+  Experiment(Stripifier_D& d, int32_t firstStrip)
       : m_d(d),
         m_hot(d.m_hot.get()),
         m_slots(d.m_slots.get()),
         m_searchStart(d.m_searchStart.Data()),
         m_stamp(d.m_vertexStamp.Data()),
-        m_firstStrip(d.m_firstStrip),
-        m_experiment(experiment),
+        m_firstStrip(firstStrip),
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
         m_out(m_trialFaces) {}
@@ -58,10 +58,10 @@ class Stripifier_D::Experiment {
     if (slot < end) {
       const SearchSlot& at = m_slots[slot];
       int32_t to = at.aliveTo;
-      if (to == slot && at.skipStamp != m_experiment) return slot;
-      if (to != slot && to < end && m_slots[to].aliveTo == to && m_slots[to].skipStamp != m_experiment) return to;
+      if (to == slot && at.skipStamp != m_firstStrip) return slot;
+      if (to != slot && to < end && m_slots[to].aliveTo == to && m_slots[to].skipStamp != m_firstStrip) return to;
     }
-    return m_d.NextUsableSkipping(slot, end, m_experiment);
+    return m_d.NextUsableSkipping(slot, end, m_firstStrip);
   }
 
   Stripifier_D& m_d;
@@ -69,7 +69,7 @@ class Stripifier_D::Experiment {
   SearchSlot* const m_slots;
   const int32_t* const m_searchStart;
   uint32_t* const m_stamp;
-  const int32_t m_firstStrip, m_experiment;
+  const int32_t m_firstStrip;
   const uint16_t m_noteBit;
   int32_t* const m_trialFaces;
   int32_t* m_out;  // where the next strip's faces go
@@ -225,7 +225,7 @@ bool Stripifier_D::Experiment::FindTraversal(int32_t v, int32_t s, int32_t& face
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
         ed.aliveTo = slot + 1;
       } else {  // for the rest of the experiment
-        ed.skipStamp = m_experiment;
+        ed.skipStamp = m_firstStrip;
         ed.skipTo = slot + 1;
       }
       continue;
@@ -256,12 +256,10 @@ int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   bool reversed = (h.grows >> (3 + startK) & 1) != 0;
   bool toV1 = (k & 1) == 0;
   int32_t to = toV1 != reversed ? b : a;  // the start edge runs (a, b), or (b, a) when reversed
-  int32_t experiment = m_experimentIds++;
-  m_firstStrip = m_stripIds;
   int32_t s = m_stripIds;
   TrialStrip* strip = m_trial.get();
   {
-    Experiment walk(*this, experiment);
+    Experiment walk(*this, s);
     for (;;) {
       // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
       // now, its line arrives while the strip grows.

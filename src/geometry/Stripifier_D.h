@@ -49,7 +49,7 @@ struct alignas(32) SearchSlot {
   int8_t place0, place1;  // the edge's place k (0..2) in face 0 and in face 1
   // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
   // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
-  // within experiment skipStamp (both faces taken in it).
+  // within the experiment whose first strip is skipStamp (both faces taken in it).
   int32_t aliveTo, skipStamp, skipTo;
 };
 static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
@@ -187,12 +187,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   float m_meshJump = 0.0f;
   bool m_firstReset = true;
   int32_t m_firstOpenFace = -1;  // the first face with at least two edges without another face, -1 for none
-  int32_t m_stripIds = 0, m_experimentIds = 0;
+  int32_t m_stripIds = 0;
 
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index
   StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
   int32_t m_faceCount = 0;
-  int32_t m_firstStrip = 0;        // the running experiment's first strip id
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
   int32_t m_edgeCount = 0;
   // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
