@@ -34,7 +34,7 @@ class Stripifier_D::Experiment {
   Experiment(const Experiment&) = delete;
   Experiment& operator=(const Experiment&) = delete;
 
-  // Grows strip s from `face` across its edge k toward the edge's v1 when `toV1`, and fills the strip's range.
+  // Grows strip s from `face` across its edge k toward the edge's v1 when `toV1`, and fills the strip's counts.
   [[gnu::always_inline]] inline void GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s);
   // Finds the start of the strip after strip s, whose start edge leads to vertex v: its face, the start edge's
   // place in it and direction, and the vertex that edge leads to.
@@ -75,7 +75,7 @@ class Stripifier_D::Experiment {
   int32_t* m_out;  // where the next strip's faces go
 };
 
-// Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
+// Follows the strip from face `c` across its edge k, appending and marking each face taken. Of the strip's last
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex
 // (place j + 2, which `back` holds): edge j + 1 when the newer end is j's second vertex, else edge j + 2, the
@@ -87,7 +87,7 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
   unsigned k2 = 2 * k;
   // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
-  // copies on the stack, and read them again at every step.
+  // copies on the stack, and reads them again at every step.
   uint32_t* stamp = m_stamp;
   const uint8_t* plus2 = kPlus2Doubled;
   __asm__("" : "+r"(stamp), "+r"(plus2));
@@ -248,7 +248,7 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
 // each first toward v1, then not. Its strips and faces are left in the trial arrays. A strip's start stays in
-// locals (nothing reads it once the next strip is found), and its record holds only its faces' range.
+// locals (nothing reads it once the next strip is found), and its record holds only its counts.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
   int startK = int(unsigned(k) / 2);
