@@ -140,14 +140,11 @@ void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsign
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
     // One loop for both ways, not two growths inlined one after the other: fewer values stay live across the
     // steps, so more of what the steps use stays in registers.
-    unsigned way = bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k))));
-    bool newerFirst = !bSecond;
+    unsigned forward = bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k))));
 #pragma GCC unroll 1
     for (int d = 0; d < 2; ++d) {
-      GrowOneWay(&start, way, newerFirst, s, out);
+      GrowOneWay(&start, d == 0 ? forward : k, (d == 0) != bSecond, s, out);
       if (d == 0) forwardEnd = out;
-      way = k;
-      newerFirst = bSecond;
     }
   }
   strip.count = int32_t(out - from);
