@@ -26,6 +26,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   m_noteBit = bit;
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
+  float bestValue = 0.0f;  // only a value above 0 is a best
   for (int k = 0; k < 6; ++k) {
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
     bool rerun = fresh || std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
@@ -33,8 +34,9 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
       RunNoted(memo, face, k);
       if (k == kept) kept = -1;
     }
-    if (memo.values[k] > (best < 0 ? 0.0f : memo.values[best])) {
+    if (memo.values[k] > bestValue) {
       best = k;
+      bestValue = memo.values[k];
       if (rerun) {
         m_keptStrips.Assign(m_trial.get(), m_trialStrips);
         captured = k;
@@ -91,15 +93,11 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
   int32_t total = 0, at = m_stripFaces.Count();
-  for (const NvStripInfo& strip : strips) total += strip.count;
+  for (const TrialStrip& strip : strips) total += strip.count;
   m_stripFaces.SetCount(at + total);  // within the room for every face: nothing moves
   CommittedFace* out = m_stripFaces.Data() + at;
-  for (int i = 0; i < strips.Count(); ++i) {
-    NvStripInfo strip = strips.begin()[i];
-    strip.experimentId = -1;
-    int32_t from = strip.first;
-    strip.first = at;
-    at += strip.count;
+  int32_t from = 0;  // the strip's first face in `taken`, where the strips' faces follow each other
+  for (const TrialStrip& strip : strips) {
     auto commit = [&](int32_t f) {
       NvFaceInfo& h = hot[f];
       h.mark = kCommitted;
@@ -112,11 +110,12 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
       ++out;
     };
     // The backward faces, grown last, lead the strip the other way round.
-    int32_t forwardEnd = from + strip.count - strip.backward;
-    for (int j = from + strip.count; j-- > forwardEnd;) commit(taken[j]);
+    int32_t end = from + strip.count, forwardEnd = end - strip.backward;
+    for (int j = end; j-- > forwardEnd;) commit(taken[j]);
     for (int j = from; j < forwardEnd; ++j) commit(taken[j]);
-    strip.backward = 0;
-    m_strips.Append(strip);
+    m_strips.Append(NvStripInfo{at, strip.count});
+    at += strip.count;
+    from = end;
   }
   for (; readers != 0; readers &= readers - 1) m_memos[__builtin_ctz(readers)].stale = true;
 }
@@ -126,6 +125,8 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
 // values and the strips of its best experiment.
 void Stripifier_D::FindAllStrips() {
   if (m_faceCount == 0) return;
+  // Strip ids start at 1: a vertex's stamp of 0 names no strip.
+  m_stripIds = 1;
   ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
   for (;;) {                                     // each round commits at least its first start face
     bool done = false;

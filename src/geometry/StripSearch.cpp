@@ -19,33 +19,32 @@ constexpr int32_t kShortList = 16;
 // stamp may alias any member of the stripifier, so the members would be fetched again after each one.
 class Stripifier_D::Experiment {
  public:
-  Experiment(Stripifier_D& d, int32_t experiment)
+  // An experiment is told apart by its first strip's id: ids are never reused.
+  Experiment(Stripifier_D& d, int32_t firstStrip)
       : m_d(d),
         m_hot(d.m_hot.get()),
         m_slots(d.m_slots.get()),
         m_searchStart(d.m_searchStart.Data()),
         m_stamp(d.m_vertexStamp.Data()),
-        m_now(d.m_stamp),
-        m_firstStrip(d.m_firstStrip),
-        m_experiment(experiment),
+        m_firstStrip(firstStrip),
         m_noteBit(d.m_noteBit),
         m_trialFaces(d.m_trialFaces.get()),
-        m_trialCount(d.m_trialCount) {}
-  ~Experiment() {
-    m_d.m_stamp = m_now;
-    m_d.m_trialCount = m_trialCount;
-  }
+        m_out(m_trialFaces) {}
+  ~Experiment() { m_d.m_trialCount = int32_t(m_out - m_trialFaces); }
   Experiment(const Experiment&) = delete;
   Experiment& operator=(const Experiment&) = delete;
 
-  [[gnu::always_inline]] inline void GrowStrip(NvStripInfo& strip);
-  [[gnu::always_inline]] inline bool FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0,
-                                                   int32_t& edgeV1, bool& toV1, int& startK);
+  // Grows strip s from `face` across its edge k toward the edge's v1 when `toV1`, and fills the strip's counts.
+  [[gnu::always_inline]] inline void GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s);
+  // Finds the start of the strip after strip s, whose start edge leads to vertex v: its face, the start edge's
+  // place in it and direction, and the vertex that edge leads to.
+  [[gnu::always_inline]] inline bool FindTraversal(int32_t v, int32_t s, int32_t& face, int& startK, bool& toV1,
+                                                   int32_t& to);
   const SearchSlot* Slot(int32_t slot) const { return m_slots + slot; }
   int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
 
  private:
-  [[gnu::always_inline]] inline int32_t GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out);
+  [[gnu::always_inline]] inline void GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
   // took is committed, so a commit of one of them is what makes the sample look again.
@@ -59,10 +58,10 @@ class Stripifier_D::Experiment {
     if (slot < end) {
       const SearchSlot& at = m_slots[slot];
       int32_t to = at.aliveTo;
-      if (to == slot && at.skipStamp != m_experiment) return slot;
-      if (to != slot && to < end && m_slots[to].aliveTo == to && m_slots[to].skipStamp != m_experiment) return to;
+      if (to == slot && at.skipStamp != m_firstStrip) return slot;
+      if (to != slot && to < end && m_slots[to].aliveTo == to && m_slots[to].skipStamp != m_firstStrip) return to;
     }
-    return m_d.NextUsableSkipping(slot, end, m_experiment);
+    return m_d.NextUsableSkipping(slot, end, m_firstStrip);
   }
 
   Stripifier_D& m_d;
@@ -70,83 +69,87 @@ class Stripifier_D::Experiment {
   SearchSlot* const m_slots;
   const int32_t* const m_searchStart;
   uint32_t* const m_stamp;
-  uint32_t m_now;
-  const int32_t m_firstStrip, m_experiment;
+  const int32_t m_firstStrip;
   const uint16_t m_noteBit;
   int32_t* const m_trialFaces;
-  int32_t m_trialCount;
+  int32_t* m_out;  // where the next strip's faces go
 };
 
-// Follows the strip from `cur` across its edge k, appending and marking each face taken. Of the strip's last
+// Follows the strip from face `c` across its edge k, appending and marking each face taken. Of the strip's last
 // two vertices (the ends of that edge) the newer is the edge's first when `yFirst`. Entering the next face
 // through its edge j, the strip keeps the newer end and leaves by the edge from it to the face's far vertex
 // (place j + 2, which `back` holds): edge j + 1 when the newer end is j's second vertex, else edge j + 2, the
 // edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
 // the steps two at a time, each with its own exit edge.
-int32_t Stripifier_D::Experiment::GrowOneWay(int32_t cur, int k, bool yFirst, int32_t s, int32_t* out) {
-  static constexpr int8_t kPlus2[3] = {2, 0, 1};
-  int32_t* const begin = out;
-  const NvFaceInfo* c = m_hot + cur;
+void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
+  // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
+  // bytes into `across`, which an address scaled by two reaches without halving it.
+  static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
+  unsigned k2 = 2 * k;
+  // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
+  // copies on the stack, and reads them again at every step.
+  uint32_t* stamp = m_stamp;
+  const uint8_t* plus2 = kPlus2Doubled;
+  __asm__("" : "+r"(stamp), "+r"(plus2));
+  auto across = [](const NvFaceInfo* f, unsigned doubled) {
+    uint32_t o;
+    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(doubled), sizeof o);
+    return o;
+  };
+  // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
+  // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
-    unsigned far = (c->back >> (2 * k)) & 3;
+    unsigned far = (unsigned(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
-    int32_t next = c->across[k];
+    uint32_t next = across(c, k2);
+    *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
-    int32_t z = f.v[far];
+    uint32_t z = uint32_t(f.v[far]);
     // Unique: a face whose three vertices the strip already holds would repeat a triangle's worth of cache.
     // The strip holds the shared edge's ends, so only the far vertex can be new.
-    if (IsMarked(f) || m_stamp[z] == m_now) return false;
-    *out++ = next;
+    if (IsMarked(f) || stamp[z] == uint32_t(s)) return false;
+    ++out;
     Take(f, s);
-    m_stamp[z] = m_now;
-    k = plusOne ? kPlus2[far] : int(far);
+    stamp[z] = uint32_t(s);
+    k2 = plusOne ? plus2[far] : 2 * far;
     c = &f;
     return true;
   };
-  if (yFirst && !step(true)) return 0;
+  if (yFirst && !step(true)) return;
   while (step(false) && step(true)) {
   }
-  return int32_t(out - begin);
 }
 
-void Stripifier_D::Experiment::GrowStrip(NvStripInfo& strip) {
-  int32_t s = strip.stripId;
-  if (++m_now == 0) {  // the stamps wrapped: forget every old one
-    for (uint32_t& st : m_d.m_vertexStamp) st = 0;
-    m_now = 1;
-  }
-  NvFaceInfo& start = m_hot[strip.startFace];
+void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
+  // A vertex's stamp is the strip that last took it: ids are never reused, so no stamp outlives its strip.
+  NvFaceInfo& start = m_hot[face];
   Take(start, s);
-  for (int32_t v : start.v) m_stamp[v] = m_now;
+  for (int32_t v : start.v) m_stamp[v] = uint32_t(s);
   // Forward the strip's last two vertices are (b, c), backward (b, a), with (a, b) the start edge taken toward b
   // and c the face's third vertex: the newer is c or a. The start edge is the face's edge k; when the face runs it
   // from a to b, the strip goes on forward across edge k + 1 (from b) and backward across k, else forward across
   // edge k + 2 (to b) and backward across k. The forward faces wait aside while the backward ones are written in
   // place and turned around in front of them.
-  int k = strip.startK;
-  bool bSecond = strip.toV1 != ((start.grows >> (3 + k) & 1) != 0);  // the face runs the edge from a to b
-  // Forward first, then backward.
-  const int ways[2] = {bSecond ? Next3(k) : Next3(Next3(k)), k};
-  const bool newerFirst[2] = {!bSecond, bSecond};
+  bool bSecond = toV1 != ((start.grows >> (3 + k) & 1) != 0);  // the face runs the edge from a to b
   // The backward faces follow the forward ones in the order they were grown; a commit turns them around in
   // front of the start face. Nothing an experiment reads depends on the order, so no face moves before then.
-  int32_t first = m_trialCount;
-  int32_t* out = m_trialFaces + first;
-  *out++ = strip.startFace;
-  int32_t counts[2] = {0, 0};
+  int32_t* const from = m_out;
+  int32_t* out = from;
+  *out++ = face;
+  int32_t* forwardEnd = out;
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
     // One loop for both ways, not two growths inlined one after the other: fewer values stay live across the
     // steps, so more of what the steps use stays in registers.
+    unsigned forward = bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k))));
 #pragma GCC unroll 1
     for (int d = 0; d < 2; ++d) {
-      counts[d] = GrowOneWay(strip.startFace, ways[d], newerFirst[d], s, out);
-      out += counts[d];
+      GrowOneWay(&start, d == 0 ? forward : k, (d == 0) != bSecond, s, out);
+      if (d == 0) forwardEnd = out;
     }
   }
-  strip.first = first;
-  strip.count = 1 + counts[0] + counts[1];
-  strip.backward = counts[1];
-  m_trialCount = first + strip.count;
+  strip.count = int32_t(out - from);
+  strip.backward = int32_t(out - forwardEnd);
+  m_out = out;
 }
 
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
@@ -181,31 +184,35 @@ int32_t Stripifier_D::NextUsableSkipping(int32_t slot, int32_t end, int32_t e) {
 // the one the slot hands back (which the experiment then takes): with both faces free face 1 is handed back
 // either way, beside a face of `prev` the slot hands back nothing either way, and a face that stops a strip
 // would stop it committed as well. So an experiment depends only on the faces it took.
-bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& face, int32_t& edgeV0, int32_t& edgeV1,
-                                             bool& toV1, int& startK) {
-  int32_t v = prev.toV1 ? prev.edgeV1 : prev.edgeV0;
-  int32_t s = prev.stripId;
+bool Stripifier_D::Experiment::FindTraversal(int32_t v, int32_t s, int32_t& face, int& startK, bool& toV1,
+                                             int32_t& to) {
   int32_t begin = m_searchStart[v], end = m_searchStart[v + 1];
   auto start = [&](const SearchSlot& ed, int32_t untouched) {
     face = untouched;
     startK = untouched == ed.face1 ? ed.place1 : ed.place0;
-    edgeV0 = ed.atV0 ? v : ed.other;
-    edgeV1 = ed.atV0 ? ed.other : v;
-    toV1 = m_d.SharesEdge(untouched, s) == (ed.atV0 != 0);
+    // The edge is taken toward its end other than v exactly when the face lies beside strip s.
+    bool beside = m_d.SharesEdge(untouched, s);
+    toV1 = beside == (ed.atV0 != 0);
+    to = beside ? ed.other : v;
     return true;
   };
   // A short list is looked through whole: a slot the skip links would pass over has both faces marked, which
   // the look finds as quickly as the links would, and keeping the links costs more than it saves.
   if (end - begin <= kShortList) {
-    for (int32_t slot = begin; slot < end; ++slot) {
-      const SearchSlot& ed = m_slots[slot];
-      int32_t mark0 = m_hot[ed.face0].mark, mark1 = m_hot[ed.face1].mark;
-      // Both faces taken, which most slots come to, answers nothing: one test passes over them.
-      if (std::min(mark0, mark1) >= m_firstStrip) continue;
-      if (mark0 != s && mark1 < m_firstStrip) return start(ed, ed.face1);
-      if (mark1 != s && mark0 < m_firstStrip) return start(ed, ed.face0);
+    const SearchSlot* ed = m_slots + begin;
+    const SearchSlot* const last = m_slots + end;
+    auto free = [&](const SearchSlot* at) {
+      return std::min(m_hot[uint32_t(at->face0)].mark, m_hot[uint32_t(at->face1)].mark) < m_firstStrip;
+    };
+    for (;; ++ed) {
+      // Both faces taken, which most slots come to, answers nothing: a scan of one test passes over them, and
+      // what a slot that serves needs is read again from it.
+      while (ed != last && !free(ed)) ++ed;
+      if (ed == last) return false;
+      int32_t mark0 = m_hot[ed->face0].mark, mark1 = m_hot[ed->face1].mark;
+      if (mark0 != s && mark1 < m_firstStrip) return start(*ed, ed->face1);
+      if (mark1 != s && mark0 < m_firstStrip) return start(*ed, ed->face0);
     }
-    return false;
   }
   for (int32_t slot = NextUsable(begin, end); slot < end; slot = NextUsable(slot + 1, end)) {
     SearchSlot& ed = m_slots[slot];
@@ -215,7 +222,7 @@ bool Stripifier_D::Experiment::FindTraversal(const NvStripInfo& prev, int32_t& f
       if (f0.mark == kCommitted && f1.mark == kCommitted) {  // for good: found here, not at each commit
         ed.aliveTo = slot + 1;
       } else {  // for the rest of the experiment
-        ed.skipStamp = m_experiment;
+        ed.skipStamp = m_firstStrip;
         ed.skipTo = slot + 1;
       }
       continue;
@@ -237,41 +244,29 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 }
 
 // Grows experiment k (of six) at `face` with fresh ids: its first strip starts at the face's edges in order,
-// each first toward v1, then not. Its strips and faces are left in the trial arrays. Each strip's record is filled
-// field by field where it stays, so that no record is read back whole right after its fields were written.
+// each first toward v1, then not. Its strips and faces are left in the trial arrays. A strip's start stays in
+// locals (nothing reads it once the next strip is found), and its record holds only its counts.
 int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
   const NvFaceInfo& h = m_hot[size_t(face)];
-  int32_t a = h.v[k / 2], b = h.v[Next3(k / 2)];
-  bool reversed = (h.grows >> (3 + k / 2) & 1) != 0;
-  int32_t edgeV0 = reversed ? b : a, edgeV1 = reversed ? a : b;
-  bool toV1 = k % 2 == 0;
-  int startK = k / 2;
-  int32_t strips = 0;
-  m_trialCount = 0;
-  int32_t experiment = m_experimentIds++;
-  m_firstStrip = m_stripIds;
-  int32_t stripIds = m_stripIds;
-  NvStripInfo* const trial = m_trial.get();
+  int startK = int(unsigned(k) / 2);
+  int32_t a = h.v[startK], b = h.v[Next3(startK)];
+  bool reversed = (h.grows >> (3 + startK) & 1) != 0;
+  bool toV1 = (k & 1) == 0;
+  int32_t to = toV1 != reversed ? b : a;  // the start edge runs (a, b), or (b, a) when reversed
+  int32_t s = m_stripIds;
+  TrialStrip* strip = m_trial.get();
   {
-    Experiment walk(*this, experiment);
+    Experiment walk(*this, s);
     for (;;) {
-      NvStripInfo& strip = trial[strips++];
-      strip.startFace = face;
-      strip.edgeV0 = edgeV0;
-      strip.edgeV1 = edgeV1;
-      strip.toV1 = toV1;
-      strip.startK = int8_t(startK);
-      strip.stripId = stripIds++;
-      strip.experimentId = experiment;
       // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
       // now, its line arrives while the strip grows.
-      __builtin_prefetch(walk.Slot(walk.SearchStart(toV1 ? edgeV1 : edgeV0)));
-      walk.GrowStrip(strip);
-      if (!walk.FindTraversal(strip, face, edgeV0, edgeV1, toV1, startK)) break;
+      __builtin_prefetch(walk.Slot(walk.SearchStart(to)));
+      walk.GrowStrip(*strip++, face, unsigned(startK), toV1, s);
+      if (!walk.FindTraversal(to, s++, face, startK, toV1, to)) break;
     }
   }
-  m_stripIds = stripIds;
-  m_trialStrips = strips;
+  m_trialStrips = int32_t(strip - m_trial.get());
+  m_stripIds = s;
   return m_trialCount;
 }
 

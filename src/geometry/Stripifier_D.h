@@ -49,7 +49,7 @@ struct alignas(32) SearchSlot {
   int8_t place0, place1;  // the edge's place k (0..2) in face 0 and in face 1
   // Skip links, shortened as they are followed: aliveTo == this slot while its edge may serve the search,
   // otherwise a later slot to go on from (the search found both faces committed: for good). skipTo does so
-  // within experiment skipStamp (both faces taken in it).
+  // within the experiment whose first strip is skipStamp (both faces taken in it).
   int32_t aliveTo, skipStamp, skipTo;
 };
 static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
@@ -60,16 +60,16 @@ struct NvEdgeInfo {
   int32_t v0, v1;        // in the order of the first face
 };
 
-// One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
-// by its v0 and v1, which is all the search asks of it. While the strip is an experiment's, its last `backward`
-// faces are those grown backward, in the order they were grown; once committed, its faces are in strip order.
+// One committed strip: its faces, in strip order, as a range of the committed faces.
 struct NvStripInfo {
-  int32_t startFace;
-  int32_t edgeV0, edgeV1;
-  bool toV1;
-  int8_t startK;  // the start edge's place k in the start face
-  int32_t first, count, backward;
-  int32_t stripId, experimentId;
+  int32_t first, count;
+};
+
+// One strip of an experiment: its faces follow the strip before it in the experiment's face list, the last
+// `backward` of them those grown backward, in the order they were grown (where it starts is the experiment's
+// business while it runs).
+struct TrialStrip {
+  int32_t count, backward;
 };
 
 // A committed face as ordering and stitching read it, copied out in commit order so that they walk an array.
@@ -110,7 +110,7 @@ class KeptList {
   int m_count = 0, m_capacity = 0;
 };
 using FaceList = KeptList<int32_t, kFaceSlack>;
-using StripList = KeptList<NvStripInfo, kStripSlack>;
+using StripList = KeptList<TrialStrip, kStripSlack>;
 
 // One sample's six experiments as the last round that ran them found them. An experiment reads nothing of
 // earlier experiments (its ids are fresh), and of the faces it looks at only those it takes change what it does
@@ -175,7 +175,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t RunExperiment(int32_t face, int k);
   void RunSample(int sample, int32_t face);
   void RunNoted(SampleMemo& memo, int32_t face, int k);
-  void Commit(const StripList& strips, const int32_t* faces);
+  void Commit(const StripList& strips, const int32_t* taken);
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();
@@ -186,12 +186,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   float m_meshJump = 0.0f;
   bool m_firstReset = true;
   int32_t m_firstOpenFace = -1;  // the first face with at least two edges without another face, -1 for none
-  int32_t m_stripIds = 0, m_experimentIds = 0;
+  int32_t m_stripIds = 0;
 
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index
   StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
   int32_t m_faceCount = 0;
-  int32_t m_firstStrip = 0;        // the running experiment's first strip id
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
   int32_t m_edgeCount = 0;
   // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
@@ -204,8 +203,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   StripBlock<SearchSlot> m_slots;
   Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
-  Array<uint32_t> m_vertexStamp;  // per vertex: the strip growth that last saw it
-  uint32_t m_stamp = 0;
+  Array<uint32_t> m_vertexStamp;  // per vertex: the strip that last took it (0 for none)
   // The running experiment's faces, strip by strip (m_trialCount of them): an experiment takes each face at most
   // once, so it holds every face (and kFaceSlack more).
   StripBlock<int32_t> m_trialFaces;
@@ -217,7 +215,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   // The running experiment's strips (m_trialStrips of them), room for as many as there are faces: a strip takes
   // at least one face, and its record is filled where it stays without an append's checks.
-  StripBlock<NvStripInfo> m_trial;  // and kStripSlack more
+  StripBlock<TrialStrip> m_trial;  // and kStripSlack more
   int32_t m_trialStrips = 0;
   StripList m_keptStrips;       // a sample's best experiment while its other experiments are checked
   Array<NvStripInfo> m_strips;  // committed strips, in commit order
