@@ -194,9 +194,8 @@ class Array {
 
   // As SetCountNoCopy, but new elements are left unwritten: for element types without constructors, where
   // the caller writes every new element before any is read (a fill would only be overwritten).
-  void SetCountForOverwrite(int count)
-    requires std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>
-  {
+  void SetCountForOverwrite(
+      int count) requires std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T> {
     if (count < 0) count = 0;
     if (count > Capacity()) Replace(static_cast<T*>(BlockNewArray(count, 0, &BlockType())));
     if (count != Count()) HeaderOf(m_data)->count = count;
