@@ -24,8 +24,8 @@ CacheHitQueue::CacheHitQueue(const VertexOwners& owners, int ownerCount, int ran
   // Each vertex's open slots and whether it is heavy, in one pass. Plain pointers: a byte store may alias the
   // arrays' own fields, which would be fetched again for each vertex.
   int vertices = owners.start.Count() - 1;
-  m_open.SetCountNoCopy(vertices);
-  m_heavy.SetCountNoCopy(vertices);
+  m_open.SetCountForOverwrite(vertices);
+  m_heavy.SetCountForOverwrite(vertices);
   int32_t* open = m_open.Data();
   uint8_t* heavy = m_heavy.Data();
   const int32_t* start = owners.start.Data();

@@ -28,7 +28,7 @@ struct VertexOwners {
     for (int v = 0; v < vertices; ++v) count[v + 1] += count[v];
     owner.Reserve(slots);
     AdviseLargePages(owner.Data(), sizeof(int32_t) * size_t(slots));
-    owner.SetCountNoCopy(slots);
+    owner.SetCountForOverwrite(slots);
     Array<int32_t> at(start);
     int32_t *next = at.Data(), *out = owner.Data();
     forEachSlot([next, out](int32_t v, int32_t who) { out[next[v]++] = who; });

@@ -237,7 +237,7 @@ void QueueOrderPieces(const StripPiece* pieces, int n, const CommittedFace* face
         for (int32_t v : f->v) slot(v, p);
   });
   Array<int32_t> rankRow;
-  rankRow.SetCountNoCopy(n);
+  rankRow.SetCountForOverwrite(n);
   for (int p = 0; p < n; ++p) rankRow[p] = pieces[p].count * ranks.row;
   CacheHitQueue queue(owners, n, ranks.ranks, ranks.rankOf.data(), rankRow);
   VertexCache cache(cacheSize, vertices);
@@ -273,8 +273,8 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
   int listFaces = m_stripFaces.Count() - pieceFaces;
   ReserveStripArray(m_pieces, pieces);
   ReserveStripArray(m_triList, listFaces);
-  m_pieces.SetCountNoCopy(pieces);
-  m_triList.SetCountNoCopy(listFaces);
+  m_pieces.SetCountForOverwrite(pieces);
+  m_triList.SetCountForOverwrite(listFaces);
   StripPiece* piece = m_pieces.Data();
   CommittedFace* toList = m_triList.Data();
   const CommittedFace* from = m_stripFaces.Data();

@@ -24,7 +24,7 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
   // triangle (five) can take, and cut to what was written at the end.
   // The pieces hold every committed face but the left-over ones.
   int most = m_pieces.IsEmpty() ? listIndices : m_stripFaces.Count() + 5 * m_pieces.Count() + 4 * m_triList.Count();
-  out.SetCountNoCopy(most);
+  out.SetCountForOverwrite(most);
   int32_t* const base = out.Data();
   int32_t* w = base;
   const int32_t* vertexOf = m_vertexOf.Data();
