@@ -195,8 +195,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_firstStrip = 0;        // the running experiment's first strip id
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
   int32_t m_edgeCount = 0;
-  // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
-  // four words each.
+  // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3), and bit 4 set when face 1 runs it the
+  // other way: apart from the edges, which stay four words each.
   StripBlock<uint8_t> m_edgePlaces;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
