@@ -2,6 +2,8 @@
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -59,30 +61,36 @@ inline void StoreWord(Record* at, size_t offset, uint64_t word) {
 constexpr int kSmallEdgeTable = 8192;
 
 // A small mesh's edges by their two ends, in one open-addressing table whose 4-byte slots hold both ends (the lower
-// in bits 15-29, a small mesh's vertex ids being below 2^15) beside 2-byte edge ids, which are not cleared: a lookup
-// reads one slot where a vertex's list would be scanned, no vertex crowds it, and no list is sized first.
+// in bits 15-29, a small mesh's vertex ids being below 2^15) with 2-byte edge ids at a fixed distance past them, which
+// are not cleared: a lookup reads one slot where a vertex's list would be scanned, no vertex crowds it, and no list
+// is sized first.
 class SmallEdgeTable {
  public:
+  static constexpr size_t kMostSlots = size_t(1) << 15;
   // A lookup's view of the table, held in the filing loop's locals: a store through an edge or face record could
   // alias a member, which would be fetched again after each.
   struct Slots {
     uint32_t* keys;
-    uint16_t* ids;
     uint32_t mask;
-    // Edge (x, y) in either order as a key: never 0, as the higher end is above 0.
-    static uint32_t Key(int32_t x, int32_t y) { return uint32_t(std::min(x, y)) << 15 | uint32_t(std::max(x, y)); }
+    // Edge (x, y) in either order as a key, the lower end first: never 0, as the higher end is above 0. Taken as
+    // the lower of both orders, so that the shifted ends serve a face's two edges at each vertex.
+    static uint32_t Key(int32_t x, int32_t y) {
+      return std::min(uint32_t(x) << 15 | uint32_t(y), uint32_t(y) << 15 | uint32_t(x));
+    }
     // The edge filed under `key`, or -1 after filing `fresh` under it. The slot is taken from the hash's top 15
-    // bits, which cover the largest table: no shift is kept beside the mask.
+    // bits, which cover the largest table: no shift is kept beside the mask. The ids lie at a fixed distance past
+    // the keys, so that no second array is kept beside them.
     int32_t FindOrAdd(uint32_t key, int32_t fresh) const {
-      for (uint32_t i = (key * 0x9e3779b1u) >> 17 & mask;; i = (i + 1) & mask) {
-        uint32_t at = keys[i];
-        if (at == key) return ids[i];
+      uint16_t* ids = reinterpret_cast<uint16_t*>(keys + kMostSlots);
+      uint32_t i = (key * 0x9e3779b1u) >> 17 & mask;
+      for (uint32_t at; (at = keys[i]) != key; i = (i + 1) & mask) {
         if (at == 0) {
           keys[i] = key;
           ids[i] = uint16_t(fresh);
           return -1;
         }
       }
+      return ids[i];
     }
   };
 
@@ -91,19 +99,20 @@ class SmallEdgeTable {
     // Three edges a triangle at most, so a probe always meets an empty slot; a closed mesh's one and a half leave
     // the table at most half full.
     while (size <= 3 * size_t(triangles)) size *= 2;
-    m_keys.Reset(size);
-    m_ids.Reset(size);
-    __builtin_memset(static_cast<void*>(m_keys.get()), 0, size * sizeof(uint32_t));
-    m_slots = Slots{m_keys.get(), m_ids.get(), uint32_t(size - 1)};
+    // The keys' room for the largest table, then the ids: a block kept from call to call, of which only the keys
+    // in use are cleared.
+    m_block.Reset(kMostSlots * 3 / 2);
+    __builtin_memset(static_cast<void*>(m_block.get()), 0, size * sizeof(uint32_t));
+    m_slots = Slots{m_block.get(), uint32_t(size - 1)};
   }
   const Slots& View() const { return m_slots; }
 
  private:
-  StripBlock<uint32_t> m_keys;
-  StripBlock<uint16_t> m_ids;
+  StripBlock<uint32_t> m_block;
   Slots m_slots;
 };
-static_assert(3 * kSmallEdgeTable <= 1 << 15, "a small mesh's vertex and edge ids, and its table's slots, fit 15 bits");
+static_assert(3 * kSmallEdgeTable <= SmallEdgeTable::kMostSlots / 2 + SmallEdgeTable::kMostSlots / 4,
+              "a small mesh's table fits the largest; its vertex and edge ids fit 15 bits");
 
 // A small mesh's faces left off their first edge, by their three vertices in order; made for the first of them.
 class SmallFaceTable {
@@ -283,7 +292,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // The rare paths go out of line, so that the common one keeps its values in registers. Face f, the triple at
   // `v`, is filed among the faces left off their first edge: -1 after filing it, else the earlier face it repeats
   // (`known`: it cannot repeat one).
-  auto fileFace = [&](const int32_t* v, unsigned home, int32_t f, bool known) __attribute__((noinline)) {
+  auto fileFace = [&](const int32_t* v, int32_t f, bool known) __attribute__((noinline)) {
     if (!faceTable) {
       if constexpr (kSmall)
         faceTable.emplace(triangles);
@@ -294,6 +303,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if constexpr (kSmall) {
       return faceTable->FindOrAdd(v, f, sameFace);
     } else {
+      unsigned home = KeyHomes<LeastUsed>(v, uses);
       FaceKey<LeastUsed> key(v, home);
       if (!known) return faceTable->FindOrAdd(v[home & 3], key.w, f, sameFace);
       faceTable->AddNew(v[home & 3], key.w, f, sameFace);
@@ -303,16 +313,15 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // Whether face f, whose three edges are all known, repeats an earlier face. An earlier face with the same
   // vertices in the same order runs the first edge the same way: it is the edge's face 0 (which then runs it
   // from v0), its face 1, or a face left off it and so filed; a face left off its first edge is filed here.
-  auto repeats = [&](const int32_t* v, unsigned home, int32_t f, int32_t first) __attribute__((noinline)) {
+  auto repeats = [&](const int32_t* v, int32_t f, int32_t first) __attribute__((noinline)) {
     const NvEdgeInfo& ed = edges[first];
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
     if ((ed.v0 == v[0] && ed.v1 == v[1] && sameFace(ed.face0)) || (ed.face1 >= 0 && sameFace(ed.face1))) return true;
-    return ed.face1 >= 0 && fileFace(v, home, f, false) >= 0;
+    return ed.face1 >= 0 && fileFace(v, f, false) >= 0;
   };
   // Face f beyond the second of its edge k (the edge's record `ed`): it sees face 0 across it and can grow into it
   // when the two run the edge opposite ways. Left off its first edge, it is filed (`file`: not filed yet).
-  auto beyond = [&](const int32_t* v, unsigned home, int32_t f, int k, int32_t e, bool file)
-                    __attribute__((noinline)) {
+  auto beyond = [&](const int32_t* v, int32_t f, int k, int32_t e, bool file) __attribute__((noinline)) {
     const NvEdgeInfo& ed = edges[e];
     NvFaceInfo& face = hot[f];
     unsigned turned = ed.v0 != v[k], j = places[size_t(e)] & 3u;
@@ -324,82 +333,109 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
                m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
     }
-    if (file) fileFace(v, home, f, true);
+    if (file) fileFace(v, f, true);
   };
 
   int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
-  for (int t = 0; t < triangles; ++t) {
-    if constexpr (!kSmall) {
-      if (farLists && t + 2 * kAhead < triangles) {
-        const int32_t* w = &dense[3 * (t + 2 * kAhead)];
-        unsigned h = KeyHomes<LeastUsed>(w, uses);
-        for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
-        w = &dense[3 * (t + kAhead)];
-        h = KeyHomes<LeastUsed>(w, uses);
-        for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
+  // Edge (x, y) as place k of triangle t's face: its id, or ~id when the triangle makes it, meeting it first.
+  auto edgeOf = [&](int32_t x, int32_t y, int k, [[maybe_unused]] unsigned home) {
+    int32_t id;
+    if constexpr (kSmall) {
+      id = smallEdges.FindOrAdd(SmallEdgeTable::Slots::Key(x, y), edgeCount);
+    } else {
+      auto sameEdge = [&](int32_t at) {
+        const NvEdgeInfo& ed = edges[at];
+        return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
+      };
+      int32_t under = std::min(x, y), other = std::max(x, y);
+      if constexpr (LeastUsed) {
+        bool second = (home >> (2 + k) & 1) != 0;
+        under = second ? y : x;
+        other = second ? x : y;
       }
-      if (crowdedTables && t + kAhead < triangles) {
-        const int32_t* w = &dense[3 * (t + kAhead)];
-        unsigned h = KeyHomes<LeastUsed>(w, uses);
-        if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
-        for (int k = 0; k < 3; ++k) {
-          int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
-          if (h >> (2 + k) & 1) std::swap(x, y);
-          edgeTable.Prefetch(x, {y});
-        }
-      }
+      id = edgeTable.FindOrAdd(under, {other}, edgeCount, sameEdge);
     }
-    const int32_t* v = dense + 3 * t;
-    int32_t a = v[0], b = v[1], c = v[2];
-    if (a == b || b == c || c == a) continue;  // draws nothing
-    unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
-    int32_t f = faceCount;
-    // The edges first, each made when met for the first time (its id then handed back as ~id): a face with a new
-    // edge cannot repeat an earlier face, so only a face whose three edges are all known is looked for.
-    auto edgeOf = [&](int32_t x, int32_t y, int k) {
-      int32_t id;
-      if constexpr (kSmall) {
-        id = smallEdges.FindOrAdd(SmallEdgeTable::Slots::Key(x, y), edgeCount);
-      } else {
-        auto sameEdge = [&](int32_t at) {
-          const NvEdgeInfo& ed = edges[at];
-          return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
-        };
-        int32_t under = std::min(x, y), other = std::max(x, y);
-        if constexpr (LeastUsed) {
-          bool second = (home >> (2 + k) & 1) != 0;
-          under = second ? y : x;
-          other = second ? x : y;
-        }
-        id = edgeTable.FindOrAdd(under, {other}, edgeCount, sameEdge);
-      }
-      if (id >= 0) return id;
-      id = edgeCount++;
-      places[size_t(id)] = uint8_t(k);
-      edges[id] = NvEdgeInfo{f, -1, x, y};
-      return ~id;
-    };
-    int32_t e0 = edgeOf(a, b, 0), e1 = edgeOf(b, c, 1), e2 = edgeOf(c, a, 2);
-    if ((e0 | e1 | e2) >= 0 && repeats(v, home, f, e0)) continue;
-    // The record as whole words: its vertices, no neighbour yet and no edge a strip can leave by.
-    NvFaceInfo* face = hot + faceCount++;
+    if (id >= 0) return id;
+    id = edgeCount++;
+    places[size_t(id)] = uint8_t(k);
+    StoreWord(edges + id, 0, uint64_t(0xffffffff00000000) | uint32_t(faceCount));
+    StoreWord(edges + id, 8, uint64_t(uint32_t(y)) << 32 | uint32_t(x));
+    return ~id;
+  };
+  // Face f's record as whole words: its vertices, no neighbour yet and no edge a strip can leave by.
+  auto record = [hot](int32_t f, int32_t a, int32_t b, int32_t c) {
+    NvFaceInfo* face = hot + f;
     StoreWord(face, 0, uint64_t(uint32_t(b)) << 32 | uint32_t(a));
     StoreWord(face, 8, uint64_t(0xffffffff00000000) | uint32_t(c));
     StoreWord(face, 16, ~uint64_t(0));
     StoreWord(face, 24, uint64_t(kNoGrowth) << 56 | 0xffffffffu);
-    // An edge met before takes the face as its face 1, or has it beyond its second.
-    auto meet = [&](int32_t e, int32_t x, int32_t y, int k) {
-      if (e < 0) return;
-      NvEdgeInfo& ed = edges[e];
-      if (ed.face1 >= 0) return beyond(v, home, f, k, e, k == 0 && (e1 | e2) < 0);
-      ed.face1 = f;
-      places[size_t(e)] = uint8_t(places[size_t(e)] | unsigned(k) << 2 | unsigned(ed.v0 != x) << 4);
-      ++searchCount[x + 1];
-      ++searchCount[y + 1];
-    };
-    meet(e0, a, b, 0);
-    meet(e1, b, c, 1);
-    meet(e2, c, a, 2);
+  };
+  // Known edge e, place k of face f from x to y, without a face 1 yet, takes the face as its face 1.
+  auto second = [&](int32_t f, int32_t e, int32_t x, int32_t y, int k) {
+    NvEdgeInfo& ed = edges[e];
+    ed.face1 = f;
+    places[size_t(e)] = uint8_t(places[size_t(e)] | unsigned(k) << 2 | unsigned(ed.v0 != x) << 4);
+    ++searchCount[x];
+    ++searchCount[y];
+  };
+  auto hasTwo = [edges](int32_t e) { return e >= 0 && edges[e].face1 >= 0; };
+  for (int t = 0; t < triangles; ++t) {
+    // The common path, without a call, so that its values stay in registers: a triangle with a new edge (so it
+    // repeats no earlier face: only a face whose three edges are all known is looked for) whose known edges have
+    // one face each.
+    const int32_t* v = nullptr;
+    int32_t e0 = 0, e1 = 0, e2 = 0;
+    unsigned home = 0;
+    for (; t < triangles; ++t) {
+      if constexpr (!kSmall) {
+        if (farLists && t + 2 * kAhead < triangles) {
+          const int32_t* w = &dense[3 * (t + 2 * kAhead)];
+          unsigned h = KeyHomes<LeastUsed>(w, uses);
+          for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
+          w = &dense[3 * (t + kAhead)];
+          h = KeyHomes<LeastUsed>(w, uses);
+          for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
+        }
+        if (crowdedTables && t + kAhead < triangles) {
+          const int32_t* w = &dense[3 * (t + kAhead)];
+          unsigned h = KeyHomes<LeastUsed>(w, uses);
+          if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
+          for (int k = 0; k < 3; ++k) {
+            int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+            if (h >> (2 + k) & 1) std::swap(x, y);
+            edgeTable.Prefetch(x, {y});
+          }
+        }
+      }
+      v = dense + 3 * t;
+      int32_t a = v[0], b = v[1], c = v[2];
+      if (a == b || b == c || c == a) continue;  // draws nothing
+      if constexpr (LeastUsed) home = KeyHomes<true>(v, uses);
+      e0 = edgeOf(a, b, 0, home);
+      e1 = edgeOf(b, c, 1, home);
+      e2 = edgeOf(c, a, 2, home);
+      if ((e0 | e1 | e2) >= 0 || hasTwo(e0) || hasTwo(e1) || hasTwo(e2)) break;
+      int32_t f = faceCount++;
+      record(f, a, b, c);
+      if (e0 >= 0) second(f, e0, a, b, 0);
+      if (e1 >= 0) second(f, e1, b, c, 1);
+      if (e2 >= 0) second(f, e2, c, a, 2);
+    }
+    if (t == triangles) break;
+    // The other triangles: a possible repeat, or a face beyond an edge's second.
+    int32_t f = faceCount;
+    if ((e0 | e1 | e2) >= 0 && repeats(v, f, e0)) continue;
+    ++faceCount;
+    record(f, v[0], v[1], v[2]);
+    const int32_t ids[3] = {e0, e1, e2};
+    for (int k = 0; k < 3; ++k) {
+      int32_t e = ids[k];
+      if (e < 0) continue;
+      if (edges[e].face1 >= 0)
+        beyond(v, f, k, e, k == 0 && (e1 | e2) < 0);
+      else
+        second(f, e, v[k], v[k == 2 ? 0 : k + 1], k);
+    }
   }
   m_edgeCount = edgeCount;
   m_faceCount = faceCount;
@@ -411,31 +447,46 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
 
 namespace {
 
-// What linking an edge's two faces changes when they run it opposite ways, by the edge's places (bits 0-1 in face
-// 0, 2-3 in face 1): face 0's `back` gains face 1's far vertex at face 0's place, and face 1's `grows` and `back`
-// (one 16-bit word) gain the edge's bit and face 0's far vertex at face 1's place. Each place's bits were 3.
-struct LinkBits {
-  uint8_t back0[16];
-  uint16_t growsBack1[16];
+// Linking an edge's two faces, by the edge's places (bits 0-1 in face 0, 2-3 in face 1, bit 4 set when the two
+// run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
+// it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
+// and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
+// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
+struct LinkStep {
+  uint32_t placeBytes;
+  uint8_t across0, across1;  // byte offsets in the faces' records
+  uint8_t back0;
+  uint16_t growsBack1;
 };
-constexpr LinkBits kLinkBits = [] {
-  LinkBits bits{};
-  for (unsigned p = 0; p < 16; ++p) {
-    unsigned k0 = p & 3, k1 = p >> 2, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
-    bits.back0[p] = uint8_t(k0 < 3 && k1 < 3 ? (3 ^ far1) << (2 * k0) : 0);
-    bits.growsBack1[p] = uint16_t(k0 < 3 && k1 < 3 ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0);
+constexpr std::array<LinkStep, 32> kLinkSteps = [] {
+  std::array<LinkStep, 32> steps{};
+  for (unsigned p = 0; p < 32; ++p) {
+    unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
+    if (k0 == 3 || k1 == 3) continue;
+    bool opposite = (p & 16) != 0;
+    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
+                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1),
+                        uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
+                        uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
   }
-  return bits;
+  return steps;
 }();
 static_assert(offsetof(NvFaceInfo, back) == offsetof(NvFaceInfo, grows) + 1, "grows and back as one word");
 
-// A search slot as four words: the edge's faces, the other end with the place bytes, the skip links' start.
-inline void WriteSlot(SearchSlot* at, uint64_t faces, int32_t other, uint32_t placeBytes, int32_t slot) {
-  StoreWord(at, 0, faces);
-  StoreWord(at, 8, uint64_t(placeBytes) << 32 | uint32_t(other));
-  StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
-  StoreWord(at, 24, 0);
+// Links the two faces of edge `ed` (places `places`): each sees the other across it.
+inline void LinkFaces(NvFaceInfo* hot, const NvEdgeInfo& ed, unsigned places) {
+  const LinkStep& step = kLinkSteps[places];
+  char* a = reinterpret_cast<char*>(hot + ed.face0);
+  char* b = reinterpret_cast<char*>(hot + ed.face1);
+  __builtin_memcpy(a + step.across0, &ed.face1, sizeof(int32_t));
+  __builtin_memcpy(b + step.across1, &ed.face0, sizeof(int32_t));
+  a[offsetof(NvFaceInfo, back)] = char(a[offsetof(NvFaceInfo, back)] ^ step.back0);
+  uint16_t growsBack;
+  __builtin_memcpy(&growsBack, b + offsetof(NvFaceInfo, grows), sizeof(growsBack));
+  growsBack = uint16_t(growsBack ^ step.growsBack1);
+  __builtin_memcpy(b + offsetof(NvFaceInfo, grows), &growsBack, sizeof(growsBack));
 }
+
 static_assert(offsetof(SearchSlot, atV0) == 12 && offsetof(SearchSlot, place0) == 13 &&
                   offsetof(SearchSlot, place1) == 14 && offsetof(SearchSlot, aliveTo) == 16 &&
                   offsetof(SearchSlot, skipStamp) == 20 && offsetof(SearchSlot, skipTo) == 24,
@@ -450,31 +501,18 @@ constexpr int32_t kScatteredSlots = 8192;
 // of each such edge linked, each seeing the other across it.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
-  // Plain pointers throughout: a store through an array would have every array's address fetched again.
+  // Plain pointers throughout: a store through an array would have every array's address fetched again. Each
+  // vertex's count becomes where its list ends, and each list is filled from its end, its edges oldest first, so
+  // that the count ends where the list starts.
   int32_t* start = m_searchStart.Data();
-  for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
+  for (int v = 1; v <= vertices; ++v) start[v] += start[v - 1];
   int slots = start[vertices];
-  Array<int32_t> at(m_searchStart);
-  int32_t* next = at.Data();
   const NvEdgeInfo* edges = m_edges.get();
   const uint8_t* edgePlaces = m_edgePlaces.get();
+  int32_t edgeCount = m_edgeCount;
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
   NvFaceInfo* const hot = m_hot.get();
-  auto link = [hot](const NvEdgeInfo& ed, unsigned places) {
-    NvFaceInfo &a = hot[ed.face0], &b = hot[ed.face1];
-    a.across[places & 3] = ed.face1;
-    b.across[places >> 2 & 3] = ed.face0;
-    if ((places & 16) != 0) {  // opposite ways: a strip can grow across
-      a.back = uint8_t(a.back ^ kLinkBits.back0[places & 15]);
-      uint16_t growsBack;
-      __builtin_memcpy(&growsBack, &b.grows, sizeof(growsBack));
-      growsBack = uint16_t(growsBack ^ kLinkBits.growsBack1[places & 15]);
-      __builtin_memcpy(&b.grows, &growsBack, sizeof(growsBack));
-    }
-  };
-  // The place bytes of a slot (atV0 0, place0, place1) as the high half of its second word.
-  auto placeBytes = [](unsigned places) { return (places & 3) << 8 | (places >> 2 & 3) << 16; };
   // The first face with two edges open (without another face) is found among the faces of open edges, so that a
   // closed mesh, which has none, is not scanned for one. A face's open edges are all its face 0's, met when it was
   // filed, so their ids are consecutive: its open edges come in one run.
@@ -484,21 +522,29 @@ void Stripifier_D::BuildSearchLists() {
     runFace = f;
     if (run == 2 && f < firstOpen) firstOpen = f;
   };
+  // A search slot as four words: the edge's faces, the other end with the place bytes, the skip links' start.
+  auto write = [out](int32_t slot, uint64_t faces, int32_t other, uint32_t placeBytes) {
+    SearchSlot* at = out + slot;
+    StoreWord(at, 0, faces);
+    StoreWord(at, 8, uint64_t(placeBytes) << 32 | uint32_t(other));
+    StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
+    StoreWord(at, 24, 0);
+  };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
-    for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
+    for (int32_t e = 0; e < edgeCount; ++e) {
       const NvEdgeInfo& ed = edges[e];
       if (ed.face1 < 0) {
         open(ed.face0);
         continue;
       }
       unsigned places = edgePlaces[e];
-      link(ed, places);
+      LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
-      int32_t s0 = next[ed.v0]++, s1 = next[ed.v1]++;
-      WriteSlot(out + s0, faces, ed.v1, placeBytes(places) | 1, s0);
-      WriteSlot(out + s1, faces, ed.v0, placeBytes(places), s1);
+      uint32_t placeBytes = kLinkSteps[places].placeBytes;
+      write(--start[ed.v0], faces, ed.v1, placeBytes | 1);
+      write(--start[ed.v1], faces, ed.v0, placeBytes);
     }
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
@@ -508,15 +554,15 @@ void Stripifier_D::BuildSearchLists() {
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
   int32_t* sorted = edgeAt.get();
-  for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
+  for (int32_t e = 0; e < edgeCount; ++e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) {
       open(ed.face0);
       continue;
     }
-    link(ed, edgePlaces[e]);
-    sorted[next[ed.v0]++] = e;
-    sorted[next[ed.v1]++] = e;
+    LinkFaces(hot, ed, edgePlaces[e]);
+    sorted[--start[ed.v0]] = e;
+    sorted[--start[ed.v1]] = e;
   }
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
@@ -524,7 +570,7 @@ void Stripifier_D::BuildSearchLists() {
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
       bool atV0 = ed.v0 == v;
-      WriteSlot(out + slot, faces, atV0 ? ed.v1 : ed.v0, placeBytes(edgePlaces[sorted[slot]]) | unsigned(atV0), slot);
+      write(slot, faces, atV0 ? ed.v1 : ed.v0, kLinkSteps[edgePlaces[sorted[slot]]].placeBytes | unsigned(atV0));
     }
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
