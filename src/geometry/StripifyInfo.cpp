@@ -370,22 +370,24 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     StoreWord(face, 16, ~uint64_t(0));
     StoreWord(face, 24, uint64_t(kNoGrowth) << 56 | 0xffffffffu);
   };
-  // Known edge e, place k of face f from x to y, without a face 1 yet, takes the face as its face 1.
+  // Known edge e, place k of face f from x to y, takes the face as its face 1; false, changing nothing, when it has
+  // a face 1 already.
   auto second = [&](int32_t f, int32_t e, int32_t x, int32_t y, int k) {
     NvEdgeInfo& ed = edges[e];
+    if (ed.face1 >= 0) return false;
     ed.face1 = f;
     places[size_t(e)] = uint8_t(places[size_t(e)] | unsigned(k) << 2 | unsigned(ed.v0 != x) << 4);
     ++searchCount[x];
     ++searchCount[y];
+    return true;
   };
-  auto hasTwo = [edges](int32_t e) { return e >= 0 && edges[e].face1 >= 0; };
   for (int t = 0; t < triangles; ++t) {
     // The common path, without a call, so that its values stay in registers: a triangle with a new edge (so it
     // repeats no earlier face: only a face whose three edges are all known is looked for) whose known edges have
-    // one face each.
+    // one face each. It leaves the rest of a triangle to the path below from edge `left` on (-1: the whole face).
     const int32_t* v = nullptr;
     int32_t e0 = 0, e1 = 0, e2 = 0;
-    unsigned home = 0;
+    int left = 3;
     for (; t < triangles; ++t) {
       if constexpr (!kSmall) {
         if (farLists && t + 2 * kAhead < triangles) {
@@ -410,31 +412,43 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       v = dense + 3 * t;
       int32_t a = v[0], b = v[1], c = v[2];
       if (a == b || b == c || c == a) continue;  // draws nothing
-      if constexpr (LeastUsed) home = KeyHomes<true>(v, uses);
+      unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
       e0 = edgeOf(a, b, 0, home);
       e1 = edgeOf(b, c, 1, home);
       e2 = edgeOf(c, a, 2, home);
-      if ((e0 | e1 | e2) >= 0 || hasTwo(e0) || hasTwo(e1) || hasTwo(e2)) break;
+      if ((e0 | e1 | e2) >= 0) {
+        left = -1;
+        break;
+      }
       int32_t f = faceCount++;
       record(f, a, b, c);
-      if (e0 >= 0) second(f, e0, a, b, 0);
-      if (e1 >= 0) second(f, e1, b, c, 1);
-      if (e2 >= 0) second(f, e2, c, a, 2);
+      if (e0 >= 0 && !second(f, e0, a, b, 0)) {
+        left = 0;
+        break;
+      }
+      if (e1 >= 0 && !second(f, e1, b, c, 1)) {
+        left = 1;
+        break;
+      }
+      if (e2 >= 0 && !second(f, e2, c, a, 2)) {
+        left = 2;
+        break;
+      }
     }
     if (t == triangles) break;
-    // The other triangles: a possible repeat, or a face beyond an edge's second.
-    int32_t f = faceCount;
-    if ((e0 | e1 | e2) >= 0 && repeats(v, f, e0)) continue;
-    ++faceCount;
-    record(f, v[0], v[1], v[2]);
+    // The rest: a possible repeat, or a face beyond an edge's second.
+    int32_t f = faceCount - 1;
+    if (left < 0) {
+      f = faceCount;
+      if (repeats(v, f, e0)) continue;
+      ++faceCount;
+      record(f, v[0], v[1], v[2]);
+      left = 0;
+    }
     const int32_t ids[3] = {e0, e1, e2};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = left; k < 3; ++k) {
       int32_t e = ids[k];
-      if (e < 0) continue;
-      if (edges[e].face1 >= 0)
-        beyond(v, f, k, e, k == 0 && (e1 | e2) < 0);
-      else
-        second(f, e, v[k], v[k == 2 ? 0 : k + 1], k);
+      if (e >= 0 && !second(f, e, v[k], v[k == 2 ? 0 : k + 1], k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0);
     }
   }
   m_edgeCount = edgeCount;
