@@ -58,6 +58,9 @@ static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 struct NvEdgeInfo {
   int32_t face0, face1;  // face1 -1 while the edge has one face
   int32_t v0, v1;        // in the order of the first face
+  // Its place k in face 0 (bits 0-1) and in face 1 (bits 2-3), and bit 4 set when face 1 runs it the other way:
+  // in the record, so that a face meeting the edge reads one line for it.
+  uint32_t places;
 };
 
 // One strip: its start, and its faces as a range of the face pool it was grown into. The start edge is held
@@ -158,9 +161,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildFaces(const int32_t* ids, int triangles);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
-  // LeastUsed.
+  // LeastUsed. Each kind out of line: one function holding all three loops kept fewer values in registers.
   template <bool LeastUsed, class EdgeTable>
-  void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
+  [[gnu::noinline]] void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
                  const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
@@ -195,9 +198,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_firstStrip = 0;        // the running experiment's first strip id
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
   int32_t m_edgeCount = 0;
-  // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3), and bit 4 set when face 1 runs it the
-  // other way: apart from the edges, which stay four words each.
-  StripBlock<uint8_t> m_edgePlaces;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).

@@ -190,7 +190,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   KeepStripArray(dense);
   BuildSearchLists();
   m_edges.Reset(0);
-  m_edgePlaces.Reset(0);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   ReserveStripArray(m_free, faces + 1);
@@ -209,7 +208,6 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
   m_edges.Reset(size_t(triangles) * 3);
-  m_edgePlaces.Reset(size_t(triangles) * 3);
   // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
   m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
   if (triangles <= kSmallEdgeTable) {
@@ -247,8 +245,8 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
 constexpr int kFarTriangles = 1 << 18;
 
 // The faces without repeats, each with its vertices and, across an edge it is beyond the second face of, that
-// edge's face 0; the edges with their first two faces, their places in them (`m_edgePlaces`: bits 0-1 in face 0,
-// 2-3 in face 1, bit 4 set when face 1 runs the edge the other way) and their ends counted for the search lists.
+// edge's face 0; the edges with their first two faces and their places in them, and their ends counted for the
+// search lists.
 // The two faces of an edge are linked with the search lists (BuildSearchLists), so that filing writes no earlier
 // face.
 template <bool LeastUsed, class EdgeTable>
@@ -283,16 +281,14 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // The arrays through locals: a byte store may alias the members, which would be fetched again for each triangle.
   NvEdgeInfo* const edges = m_edges.get();
   NvFaceInfo* const hot = m_hot.get();
-  // Each edge's places beside its record: a face beyond the second needs its place in face 0, and fetching face 0
-  // for it would wait on memory a large mesh's faces left long ago.
-  uint8_t* const places = m_edgePlaces.get();
   int32_t* const searchCount = m_searchStart.Data();
   int32_t crowded = 0;  // triangles left off an edge that already had two
 
   // The rare paths go out of line, so that the common one keeps its values in registers. Face f, the triple at
   // `v`, is filed among the faces left off their first edge: -1 after filing it, else the earlier face it repeats
   // (`known`: it cannot repeat one).
-  auto fileFace = [&](const int32_t* v, int32_t f, bool known) __attribute__((noinline)) {
+  auto fileFace = [&](const int32_t* v, int32_t f, bool known, [[maybe_unused]] unsigned home)
+                      __attribute__((always_inline)) {
     if (!faceTable) {
       if constexpr (kSmall)
         faceTable.emplace(triangles);
@@ -303,7 +299,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if constexpr (kSmall) {
       return faceTable->FindOrAdd(v, f, sameFace);
     } else {
-      unsigned home = KeyHomes<LeastUsed>(v, uses);
+      if constexpr (!LeastUsed) home = KeyHomes<false>(v, uses);
       FaceKey<LeastUsed> key(v, home);
       if (!known) return faceTable->FindOrAdd(v[home & 3], key.w, f, sameFace);
       faceTable->AddNew(v[home & 3], key.w, f, sameFace);
@@ -313,18 +309,19 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // Whether face f, whose three edges are all known, repeats an earlier face. An earlier face with the same
   // vertices in the same order runs the first edge the same way: it is the edge's face 0 (which then runs it
   // from v0), its face 1, or a face left off it and so filed; a face left off its first edge is filed here.
-  auto repeats = [&](const int32_t* v, int32_t f, int32_t first) __attribute__((noinline)) {
+  auto repeats = [&](const int32_t* v, int32_t f, int32_t first, unsigned home) __attribute__((noinline)) {
     const NvEdgeInfo& ed = edges[first];
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
     if ((ed.v0 == v[0] && ed.v1 == v[1] && sameFace(ed.face0)) || (ed.face1 >= 0 && sameFace(ed.face1))) return true;
-    return ed.face1 >= 0 && fileFace(v, f, false) >= 0;
+    return ed.face1 >= 0 && fileFace(v, f, false, home) >= 0;
   };
   // Face f beyond the second of its edge k (the edge's record `ed`): it sees face 0 across it and can grow into it
   // when the two run the edge opposite ways. Left off its first edge, it is filed (`file`: not filed yet).
-  auto beyond = [&](const int32_t* v, int32_t f, int k, int32_t e, bool file) __attribute__((noinline)) {
+  auto beyond = [&](const int32_t* v, int32_t f, int k, int32_t e, bool file, unsigned home)
+                    __attribute__((always_inline)) {
     const NvEdgeInfo& ed = edges[e];
     NvFaceInfo& face = hot[f];
-    unsigned turned = ed.v0 != v[k], j = places[size_t(e)] & 3u;
+    unsigned turned = ed.v0 != v[k], j = ed.places & 3u;
     face.across[k] = ed.face0;
     face.grows = uint8_t(face.grows | turned << (3 + k));
     if (turned != 0) face.back = uint8_t((face.back & ~(3u << (2 * k))) | (j == 0 ? 2u : j - 1) << (2 * k));
@@ -333,7 +330,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
                m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
     }
-    if (file) fileFace(v, f, true);
+    if (file) fileFace(v, f, true, home);
   };
 
   int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
@@ -357,9 +354,10 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     }
     if (id >= 0) return id;
     id = edgeCount++;
-    places[size_t(id)] = uint8_t(k);
-    StoreWord(edges + id, 0, uint64_t(0xffffffff00000000) | uint32_t(faceCount));
-    StoreWord(edges + id, 8, uint64_t(uint32_t(y)) << 32 | uint32_t(x));
+    NvEdgeInfo* ed = edges + id;
+    StoreWord(ed, 0, uint64_t(0xffffffff00000000) | uint32_t(faceCount));
+    StoreWord(ed, 8, uint64_t(uint32_t(y)) << 32 | uint32_t(x));
+    ed->places = unsigned(k);
     return ~id;
   };
   // Face f's record as whole words: its vertices, no neighbour yet and no edge a strip can leave by.
@@ -376,20 +374,22 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     NvEdgeInfo& ed = edges[e];
     if (ed.face1 >= 0) return false;
     ed.face1 = f;
-    places[size_t(e)] = uint8_t(places[size_t(e)] | unsigned(k) << 2 | unsigned(ed.v0 != x) << 4);
+    ed.places |= unsigned(k) << 2 | unsigned(ed.v0 != x) << 4;
     ++searchCount[x];
     ++searchCount[y];
     return true;
   };
-  for (int t = 0; t < triangles; ++t) {
+  const int32_t* const end = dense + 3 * size_t(triangles);
+  for (const int32_t* v = dense; v != end; v += 3) {
     // The common path, without a call, so that its values stay in registers: a triangle with a new edge (so it
     // repeats no earlier face: only a face whose three edges are all known is looked for) whose known edges have
     // one face each. It leaves the rest of a triangle to the path below from edge `left` on (-1: the whole face).
-    const int32_t* v = nullptr;
     int32_t e0 = 0, e1 = 0, e2 = 0;
+    unsigned home = 0;
     int left = 3;
-    for (; t < triangles; ++t) {
+    for (; v != end; v += 3) {
       if constexpr (!kSmall) {
+        int t = int((v - dense) / 3);
         if (farLists && t + 2 * kAhead < triangles) {
           const int32_t* w = &dense[3 * (t + 2 * kAhead)];
           unsigned h = KeyHomes<LeastUsed>(w, uses);
@@ -409,10 +409,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
           }
         }
       }
-      v = dense + 3 * t;
       int32_t a = v[0], b = v[1], c = v[2];
       if (a == b || b == c || c == a) continue;  // draws nothing
-      unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
+      if constexpr (LeastUsed) home = KeyHomes<true>(v, uses);
       e0 = edgeOf(a, b, 0, home);
       e1 = edgeOf(b, c, 1, home);
       e2 = edgeOf(c, a, 2, home);
@@ -422,25 +421,35 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       }
       int32_t f = faceCount++;
       record(f, a, b, c);
-      if (e0 >= 0 && !second(f, e0, a, b, 0)) {
+      // A mesh with crowded vertices (as a crowded edge's) goes on here beyond an edge's second as well: there
+      // it is common.
+      auto meet = [&](int32_t e, int32_t x, int32_t y, int k) {
+        if constexpr (!LeastUsed) {
+          return second(f, e, x, y, k);
+        } else {
+          if (!second(f, e, x, y, k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0, home);
+          return true;
+        }
+      };
+      if (e0 >= 0 && !meet(e0, a, b, 0)) {
         left = 0;
         break;
       }
-      if (e1 >= 0 && !second(f, e1, b, c, 1)) {
+      if (e1 >= 0 && !meet(e1, b, c, 1)) {
         left = 1;
         break;
       }
-      if (e2 >= 0 && !second(f, e2, c, a, 2)) {
+      if (e2 >= 0 && !meet(e2, c, a, 2)) {
         left = 2;
         break;
       }
     }
-    if (t == triangles) break;
+    if (v == end) break;
     // The rest: a possible repeat, or a face beyond an edge's second.
     int32_t f = faceCount - 1;
     if (left < 0) {
       f = faceCount;
-      if (repeats(v, f, e0)) continue;
+      if (repeats(v, f, e0, home)) continue;
       ++faceCount;
       record(f, v[0], v[1], v[2]);
       left = 0;
@@ -448,7 +457,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     const int32_t ids[3] = {e0, e1, e2};
     for (int k = left; k < 3; ++k) {
       int32_t e = ids[k];
-      if (e >= 0 && !second(f, e, v[k], v[k == 2 ? 0 : k + 1], k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0);
+      if (e >= 0 && !second(f, e, v[k], v[k == 2 ? 0 : k + 1], k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0, home);
     }
   }
   m_edgeCount = edgeCount;
@@ -522,7 +531,6 @@ void Stripifier_D::BuildSearchLists() {
   for (int v = 1; v <= vertices; ++v) start[v] += start[v - 1];
   int slots = start[vertices];
   const NvEdgeInfo* edges = m_edges.get();
-  const uint8_t* edgePlaces = m_edgePlaces.get();
   int32_t edgeCount = m_edgeCount;
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
@@ -552,7 +560,7 @@ void Stripifier_D::BuildSearchLists() {
         open(ed.face0);
         continue;
       }
-      unsigned places = edgePlaces[e];
+      unsigned places = ed.places;
       LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
@@ -574,7 +582,7 @@ void Stripifier_D::BuildSearchLists() {
       open(ed.face0);
       continue;
     }
-    LinkFaces(hot, ed, edgePlaces[e]);
+    LinkFaces(hot, ed, ed.places);
     sorted[--start[ed.v0]] = e;
     sorted[--start[ed.v1]] = e;
   }
@@ -584,7 +592,7 @@ void Stripifier_D::BuildSearchLists() {
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
       bool atV0 = ed.v0 == v;
-      write(slot, faces, atV0 ? ed.v1 : ed.v0, kLinkSteps[edgePlaces[sorted[slot]]].placeBytes | unsigned(atV0));
+      write(slot, faces, atV0 ? ed.v1 : ed.v0, kLinkSteps[ed.places].placeBytes | unsigned(atV0));
     }
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
