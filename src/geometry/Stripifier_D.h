@@ -164,7 +164,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // LeastUsed. Each kind out of line: one function holding all three loops kept fewer values in registers.
   template <bool LeastUsed, class EdgeTable>
   [[gnu::noinline]] void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
-                 const std::vector<int32_t>& edgeKeys, const int32_t* uses);
+                                   const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips

@@ -56,8 +56,8 @@ inline void StoreWord(Record* at, size_t offset, uint64_t word) {
   __builtin_memcpy(reinterpret_cast<char*>(at) + offset, &word, sizeof(word));
 }
 
-// Up to this many triangles the edges are found through a SmallEdgeTable (128 KB at most), and repeated faces left
-// off a crowded edge through a SmallFaceTable.
+// Up to this many triangles the edges are found through a SmallEdgeTable (a block of 192 KB kept from call to call),
+// and repeats of faces left off a crowded edge through a SmallFaceTable.
 constexpr int kSmallEdgeTable = 8192;
 
 // A small mesh's edges by their two ends, in one open-addressing table whose 4-byte slots hold both ends (the lower
@@ -111,8 +111,8 @@ class SmallEdgeTable {
   StripBlock<uint32_t> m_block;
   Slots m_slots;
 };
-static_assert(3 * kSmallEdgeTable <= SmallEdgeTable::kMostSlots / 2 + SmallEdgeTable::kMostSlots / 4,
-              "a small mesh's table fits the largest; its vertex and edge ids fit 15 bits");
+static_assert(3 * kSmallEdgeTable < SmallEdgeTable::kMostSlots,
+              "a small mesh's table fits the largest, and its vertex and edge ids fit 15 bits");
 
 // A small mesh's faces left off their first edge, by their three vertices in order; made for the first of them.
 class SmallFaceTable {
@@ -246,9 +246,8 @@ constexpr int kFarTriangles = 1 << 18;
 
 // The faces without repeats, each with its vertices and, across an edge it is beyond the second face of, that
 // edge's face 0; the edges with their first two faces and their places in them, and their ends counted for the
-// search lists.
-// The two faces of an edge are linked with the search lists (BuildSearchLists), so that filing writes no earlier
-// face.
+// search lists. The two faces of an edge are linked with the search lists (BuildSearchLists), so that filing
+// writes no earlier face.
 template <bool LeastUsed, class EdgeTable>
 void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
@@ -284,11 +283,11 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   int32_t* const searchCount = m_searchStart.Data();
   int32_t crowded = 0;  // triangles left off an edge that already had two
 
-  // The rare paths go out of line, so that the common one keeps its values in registers. Face f, the triple at
+  // The rare paths, kept off the common one below so that it keeps its values in registers. Face f, the triple at
   // `v`, is filed among the faces left off their first edge: -1 after filing it, else the earlier face it repeats
-  // (`known`: it cannot repeat one).
+  // (`known`: it cannot repeat one). `home`: where a crowded mesh's keys go (KeyHomes).
   auto fileFace = [&](const int32_t* v, int32_t f, bool known, [[maybe_unused]] unsigned home)
-                      __attribute__((always_inline)) {
+      __attribute__((always_inline)) {
     if (!faceTable) {
       if constexpr (kSmall)
         faceTable.emplace(triangles);
@@ -318,7 +317,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // Face f beyond the second of its edge k (the edge's record `ed`): it sees face 0 across it and can grow into it
   // when the two run the edge opposite ways. Left off its first edge, it is filed (`file`: not filed yet).
   auto beyond = [&](const int32_t* v, int32_t f, int k, int32_t e, bool file, unsigned home)
-                    __attribute__((always_inline)) {
+      __attribute__((always_inline)) {
     const NvEdgeInfo& ed = edges[e];
     NvFaceInfo& face = hot[f];
     unsigned turned = ed.v0 != v[k], j = ed.places & 3u;
@@ -334,7 +333,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   };
 
   int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
-  // Edge (x, y) as place k of triangle t's face: its id, or ~id when the triangle makes it, meeting it first.
+  // Edge (x, y) at place k of the triangle's face: its id, or ~id when the triangle makes it, meeting it first.
   auto edgeOf = [&](int32_t x, int32_t y, int k, [[maybe_unused]] unsigned home) {
     int32_t id;
     if constexpr (kSmall) {
@@ -488,8 +487,7 @@ constexpr std::array<LinkStep, 32> kLinkSteps = [] {
     if (k0 == 3 || k1 == 3) continue;
     bool opposite = (p & 16) != 0;
     steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
-                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1),
-                        uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
+                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
                         uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
   }
   return steps;
