@@ -161,10 +161,10 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
   void BuildFaces(const int32_t* ids, int triangles);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
-  // LeastUsed. Each kind out of line: one function holding all three loops kept fewer values in registers.
+  // LeastUsed.
   template <bool LeastUsed, class EdgeTable>
-  [[gnu::noinline]] void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
-                                   const std::vector<int32_t>& edgeKeys, const int32_t* uses);
+  void FileFaces(const int32_t* ids, int triangles, const std::vector<int32_t>& faceKeys,
+                 const std::vector<int32_t>& edgeKeys, const int32_t* uses);
   void BuildSearchLists();
   int32_t FaceCount() const { return m_faceCount; }
   // -- growing strips
