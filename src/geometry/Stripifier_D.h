@@ -58,6 +58,9 @@ static_assert(sizeof(SearchSlot) == 32, "two to a cache line");
 struct NvEdgeInfo {
   int32_t face0, face1;  // face1 -1 while the edge has one face
   int32_t v0, v1;        // in the order of the first face
+  // Its place k in face 0 (bits 0-1) and in face 1 (bits 2-3), and bit 4 set when face 1 runs it the other way:
+  // in the record, so that a face meeting the edge reads one line for it.
+  uint32_t places;
 };
 
 // One committed strip: its faces, in strip order, as a range of the committed faces.
@@ -193,9 +196,6 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_faceCount = 0;
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
   int32_t m_edgeCount = 0;
-  // Per edge, its place k in face 0 (bits 0-1) and in face 1 (bits 2-3): apart from the edges, which stay
-  // four words each.
-  StripBlock<uint8_t> m_edgePlaces;
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).

@@ -2,6 +2,8 @@
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -47,49 +49,83 @@ struct FaceKey {
   }
 };
 
-// Up to this many triangles the edges are found through a SmallEdgeTable (384 KB at most).
+// Stores `word` at `offset` bytes into the record at `at`: records written as whole words, one store each (a record
+// built in a local and copied went through the stack).
+template <class Record>
+inline void StoreWord(Record* at, size_t offset, uint64_t word) {
+  __builtin_memcpy(reinterpret_cast<char*>(at) + offset, &word, sizeof(word));
+}
+
+// Up to this many triangles the edges are found through a SmallEdgeTable (a block of 192 KB kept from call to call),
+// and repeats of faces left off a crowded edge through a SmallFaceTable.
 constexpr int kSmallEdgeTable = 8192;
 
-// A small mesh's edges by their two ends (the lower first), in one open-addressing table that keeps the ends
-// beside the edge: a lookup reads one slot where a vertex's list would be scanned, and no list is sized first.
-// Its slots come from the thread's working store; the interface is that of StripKeyBuckets<1>.
+// A small mesh's edges by their two ends, in one open-addressing table whose 4-byte slots hold both ends (the lower
+// in bits 15-29, a small mesh's vertex ids being below 2^15) with 2-byte edge ids at a fixed distance past them, which
+// are not cleared: a lookup reads one slot where a vertex's list would be scanned, no vertex crowds it, and no list
+// is sized first.
 class SmallEdgeTable {
  public:
+  static constexpr size_t kMostSlots = size_t(1) << 15;
+  // A lookup's view of the table, held in the filing loop's locals: a store through an edge or face record could
+  // alias a member, which would be fetched again after each.
+  struct Slots {
+    uint32_t* keys;
+    uint32_t mask;
+    // Edge (x, y) in either order as a key, the lower end first: never 0, as the higher end is above 0. Taken as
+    // the lower of both orders, so that the shifted ends serve a face's two edges at each vertex.
+    static uint32_t Key(int32_t x, int32_t y) {
+      return std::min(uint32_t(x) << 15 | uint32_t(y), uint32_t(y) << 15 | uint32_t(x));
+    }
+    // The edge filed under `key`, or -1 after filing `fresh` under it. The slot is taken from the hash's top 15
+    // bits, which cover the largest table: no shift is kept beside the mask. The ids lie at a fixed distance past
+    // the keys, so that no second array is kept beside them.
+    int32_t FindOrAdd(uint32_t key, int32_t fresh) const {
+      uint16_t* ids = reinterpret_cast<uint16_t*>(keys + kMostSlots);
+      uint32_t i = (key * 0x9e3779b1u) >> 17 & mask;
+      for (uint32_t at; (at = keys[i]) != key; i = (i + 1) & mask) {
+        if (at == 0) {
+          keys[i] = key;
+          ids[i] = uint16_t(fresh);
+          return -1;
+        }
+      }
+      return ids[i];
+    }
+  };
+
   explicit SmallEdgeTable(int triangles) {
     size_t size = 16;
     // Three edges a triangle at most, so a probe always meets an empty slot; a closed mesh's one and a half leave
     // the table at most half full.
     while (size <= 3 * size_t(triangles)) size *= 2;
-    m_slots.Reset(size);
-    __builtin_memset(static_cast<void*>(m_slots.get()), 0xff, size * sizeof(Slot));  // every slot empty (-1)
-    m_mask = size - 1;
-    m_shift = 64 - __builtin_ctzll(size);
+    // The keys' room for the largest table, then the ids: a block kept from call to call, of which only the keys
+    // in use are cleared.
+    m_block.Reset(kMostSlots * 3 / 2);
+    __builtin_memset(static_cast<void*>(m_block.get()), 0, size * sizeof(uint32_t));
+    m_slots = Slots{m_block.get(), uint32_t(size - 1)};
   }
-  template <class Same>
-  int32_t FindOrAdd(int32_t under, const int32_t (&key)[1], int32_t value, Same) {
-    uint64_t both = uint64_t(uint32_t(under)) << 32 | uint32_t(key[0]);
-    Slot* slots = m_slots.get();
-    for (size_t i = size_t((both * 0x9e3779b97f4a7c15ULL) >> m_shift);; i = (i + 1) & m_mask) {
-      Slot& slot = slots[i];
-      if (slot.value < 0) {
-        slot = Slot{under, key[0], value};
-        return -1;
-      }
-      if (slot.under == under && slot.other == key[0]) return slot.value;
-    }
-  }
-  static constexpr bool Crowded() { return false; }
-  void PrefetchHome(int32_t) const {}
-  void PrefetchList(int32_t) const {}
-  void Prefetch(int32_t, const int32_t (&)[1]) const {}
+  const Slots& View() const { return m_slots; }
 
  private:
-  struct Slot {
-    int32_t under, other, value;
-  };
-  StripBlock<Slot> m_slots;
-  size_t m_mask;
-  int m_shift;
+  StripBlock<uint32_t> m_block;
+  Slots m_slots;
+};
+static_assert(3 * kSmallEdgeTable < SmallEdgeTable::kMostSlots,
+              "a small mesh's table fits the largest, and its vertex and edge ids fit 15 bits");
+
+// A small mesh's faces left off their first edge, by their three vertices in order; made for the first of them.
+class SmallFaceTable {
+ public:
+  explicit SmallFaceTable(int triangles) : m_table(size_t(triangles)) {}
+  template <class Same>
+  int32_t FindOrAdd(const int32_t* v, int32_t face, Same same) {
+    uint64_t hash = StripMix(StripMix(uint64_t(uint32_t(v[0])) << 32 | uint32_t(v[1])) ^ uint32_t(v[2]));
+    return m_table.FindOrAdd(hash, face, same);
+  }
+
+ private:
+  StripIndexTable m_table;
 };
 
 }  // namespace
@@ -154,7 +190,6 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   KeepStripArray(dense);
   BuildSearchLists();
   m_edges.Reset(0);
-  m_edgePlaces.Reset(0);
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   ReserveStripArray(m_free, faces + 1);
@@ -175,31 +210,24 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   m_edges.Reset(size_t(triangles) * 3);
   // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
   m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
+  if (triangles <= kSmallEdgeTable) {
+    return FileFaces<false, SmallEdgeTable>(triples, triangles, {}, {}, nullptr);
+  }
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
   // file next to nothing, where nearly every key of such a mesh would spill into the table.
-  // A small mesh's edges go to one table by both ends (SmallEdgeTable), which no vertex crowds: only its faces
-  // are counted, for the table of faces left off their first edge.
-  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys;
+  std::vector<int32_t> faceKeys(size_t(m_vertexOf.Count()), 0), edgeKeys(faceKeys.size(), 0);
   // Counted through plain pointers: a store through a vector would have its address fetched again.
-  int32_t* faceCount = faceKeys.data();
-  for (int t = 0; t < triangles; ++t) ++faceCount[triples[3 * t]];
-  bool small = triangles <= kSmallEdgeTable;
-  if (!small) {
-    edgeKeys.assign(faceKeys.size(), 0);
-    int32_t* edgeCount = edgeKeys.data();
-    for (int t = 0; t < triangles; ++t) {
-      const int32_t* v = triples + 3 * t;
-      for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
-    }
+  int32_t *faceCount = faceKeys.data(), *edgeCount = edgeKeys.data();
+  for (int t = 0; t < triangles; ++t) {
+    const int32_t* v = triples + 3 * t;
+    ++faceCount[v[0]];
+    for (int k = 0; k < 3; ++k) ++edgeCount[std::min(v[k], v[k == 2 ? 0 : k + 1])];
   }
-  if (!StripKeyBuckets<2>::Crowds(faceKeys) && (small || !StripKeyBuckets<1>::Crowds(edgeKeys))) {
-    if (small) return FileFaces<false, SmallEdgeTable>(triples, triangles, faceKeys, edgeKeys, nullptr);
+  if (!StripKeyBuckets<2>::Crowds(faceKeys) && !StripKeyBuckets<1>::Crowds(edgeKeys)) {
     return FileFaces<false, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, nullptr);
   }
-  edgeKeys.assign(faceKeys.size(), 0);
-  int32_t* edgeCount = edgeKeys.data();
   std::vector<int32_t> uses(faceKeys.size(), 0);
   int32_t* useCount = uses.data();
   for (int i = 0; i < 3 * triangles; ++i) ++useCount[triples[i]];
@@ -216,76 +244,101 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
 
 constexpr int kFarTriangles = 1 << 18;
 
+// The faces without repeats, each with its vertices and, across an edge it is beyond the second face of, that
+// edge's face 0; the edges with their first two faces and their places in them, and their ends counted for the
+// search lists. The two faces of an edge are linked with the search lists (BuildSearchLists), so that filing
+// writes no earlier face.
 template <bool LeastUsed, class EdgeTable>
 void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
+  constexpr bool kSmall = std::is_same_v<EdgeTable, SmallEdgeTable>;
   // Only faces left off their first edge (it already had two) are filed: a repeat of any other face is one of
   // that edge's two faces. Most meshes have none, so the table is made for the first.
-  using FaceTable = StripKeyBuckets<LeastUsed ? 3 : 2>;
+  using FaceTable = std::conditional_t<kSmall, SmallFaceTable, StripKeyBuckets<LeastUsed ? 3 : 2>>;
   std::optional<FaceTable> faceTable;
-  auto filedFaces = [&]() -> FaceTable& {
-    if (!faceTable) faceTable.emplace(faceKeys);
-    return *faceTable;
-  };
   auto edgeTableFor = [&]() -> EdgeTable {
-    if constexpr (std::is_same_v<EdgeTable, SmallEdgeTable>)
+    if constexpr (kSmall)
       return SmallEdgeTable(triangles);
     else
       return EdgeTable(edgeKeys);
   };
   EdgeTable edgeTable = edgeTableFor();
-  // Each edge's place in its face 0: the faces after it need it, and fetching face 0 for it would wait on memory
-  // a large mesh's faces left long ago.
-  m_edgePlaces.Reset(size_t(triangles) * 3);
-  uint8_t* placeInFace0 = m_edgePlaces.get();
-  int32_t crowded = 0;        // triangles left off an edge that already had two
+  [[maybe_unused]] SmallEdgeTable::Slots smallEdges{};
+  if constexpr (kSmall) smallEdges = edgeTable.View();
   constexpr int kAhead = 16;  // triangles between a key's prefetch and its lookup
-  bool crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
-  // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
-  bool farLists = !crowdedTables && triangles >= kFarTriangles;
+  bool crowdedTables = false, farLists = false;
+  if constexpr (!kSmall) {
+    crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
+    // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
+    farLists = !crowdedTables && triangles >= kFarTriangles;
+  }
   auto listOf = [](const int32_t* w, unsigned h, int k) {  // the vertex edge k of w is filed under
     int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
     if constexpr (LeastUsed) return (h >> (2 + k) & 1) != 0 ? y : x;
     return std::min(x, y);
   };
-  // The counts and the arrays through locals: a byte store may alias the members, which would be fetched again
-  // for each triangle.
-  NvEdgeInfo* edges = m_edges.get();
+  // The arrays through locals: a byte store may alias the members, which would be fetched again for each triangle.
+  NvEdgeInfo* const edges = m_edges.get();
   NvFaceInfo* const hot = m_hot.get();
   int32_t* const searchCount = m_searchStart.Data();
+  int32_t crowded = 0;  // triangles left off an edge that already had two
+
+  // The rare paths, kept off the common one below so that it keeps its values in registers. Face f, the triple at
+  // `v`, is filed among the faces left off their first edge: -1 after filing it, else the earlier face it repeats
+  // (`known`: it cannot repeat one). `home`: where a crowded mesh's keys go (KeyHomes).
+  auto fileFace = [&](const int32_t* v, int32_t f, bool known, [[maybe_unused]] unsigned home)
+      __attribute__((always_inline)) {
+    if (!faceTable) {
+      if constexpr (kSmall)
+        faceTable.emplace(triangles);
+      else
+        faceTable.emplace(faceKeys);
+    }
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
+    if constexpr (kSmall) {
+      return faceTable->FindOrAdd(v, f, sameFace);
+    } else {
+      if constexpr (!LeastUsed) home = KeyHomes<false>(v, uses);
+      FaceKey<LeastUsed> key(v, home);
+      if (!known) return faceTable->FindOrAdd(v[home & 3], key.w, f, sameFace);
+      faceTable->AddNew(v[home & 3], key.w, f, sameFace);
+      return -1;
+    }
+  };
+  // Whether face f, whose three edges are all known, repeats an earlier face. An earlier face with the same
+  // vertices in the same order runs the first edge the same way: it is the edge's face 0 (which then runs it
+  // from v0), its face 1, or a face left off it and so filed; a face left off its first edge is filed here.
+  auto repeats = [&](const int32_t* v, int32_t f, int32_t first, unsigned home) __attribute__((noinline)) {
+    const NvEdgeInfo& ed = edges[first];
+    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
+    if ((ed.v0 == v[0] && ed.v1 == v[1] && sameFace(ed.face0)) || (ed.face1 >= 0 && sameFace(ed.face1))) return true;
+    return ed.face1 >= 0 && fileFace(v, f, false, home) >= 0;
+  };
+  // Face f beyond the second of its edge k (the edge's record `ed`): it sees face 0 across it and can grow into it
+  // when the two run the edge opposite ways. Left off its first edge, it is filed (`file`: not filed yet).
+  auto beyond = [&](const int32_t* v, int32_t f, int k, int32_t e, bool file, unsigned home)
+      __attribute__((always_inline)) {
+    const NvEdgeInfo& ed = edges[e];
+    NvFaceInfo& face = hot[f];
+    unsigned turned = ed.v0 != v[k], j = ed.places & 3u;
+    face.across[k] = ed.face0;
+    face.grows = uint8_t(face.grows | turned << (3 + k));
+    if (turned != 0) face.back = uint8_t((face.back & ~(3u << (2 * k))) | (j == 0 ? 2u : j - 1) << (2 * k));
+    if (crowded++ == 0) {
+      const NvFaceInfo& other = hot[ed.face1];
+      LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
+               m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+    }
+    if (file) fileFace(v, f, true, home);
+  };
+
   int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
-  for (int t = 0; t < triangles; ++t) {
-    if (farLists && t + 2 * kAhead < triangles) {
-      const int32_t* w = &dense[3 * (t + 2 * kAhead)];
-      unsigned h = KeyHomes<LeastUsed>(w, uses);
-      for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
-      w = &dense[3 * (t + kAhead)];
-      h = KeyHomes<LeastUsed>(w, uses);
-      for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
-    }
-    if (crowdedTables && t + kAhead < triangles) {
-      const int32_t* w = &dense[3 * (t + kAhead)];
-      unsigned h = KeyHomes<LeastUsed>(w, uses);
-      if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
-      for (int k = 0; k < 3; ++k) {
-        int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
-        if (h >> (2 + k) & 1) std::swap(x, y);
-        edgeTable.Prefetch(x, {y});
-      }
-    }
-    const int32_t v[3] = {dense[3 * t], dense[3 * t + 1], dense[3 * t + 2]};
-    if (v[0] == v[1] || v[1] == v[2] || v[2] == v[0]) continue;  // draws nothing
-    unsigned home = LeastUsed ? KeyHomes<true>(v, uses) : 0;
-    int32_t f = faceCount;
-    // The edges first: a face with an edge met for the first time cannot repeat an earlier face, so only a face
-    // whose three edges are all known is looked for among the faces.
-    int32_t found[3];
-    int fresh = 0;
-    // Unrolled here and below: each edge's place k and its next become constants, not run-time arithmetic.
-#pragma GCC unroll 3
-    for (int k = 0; k < 3; ++k) {
-      int32_t x = v[k], y = v[k == 2 ? 0 : k + 1];
-      int32_t e = edgeCount;
+  // Edge (x, y) at place k of the triangle's face: its id, or ~id when the triangle makes it, meeting it first.
+  auto edgeOf = [&](int32_t x, int32_t y, int k, [[maybe_unused]] unsigned home) {
+    int32_t id;
+    if constexpr (kSmall) {
+      id = smallEdges.FindOrAdd(SmallEdgeTable::Slots::Key(x, y), edgeCount);
+    } else {
       auto sameEdge = [&](int32_t at) {
         const NvEdgeInfo& ed = edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
@@ -296,60 +349,115 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         under = second ? y : x;
         other = second ? x : y;
       }
-      found[k] = edgeTable.FindOrAdd(under, {other}, e, sameEdge);
-      if (found[k] < 0) {
-        ++fresh;
-        placeInFace0[size_t(e)] = uint8_t(k);
-        edges[edgeCount++] = NvEdgeInfo{f, -1, x, y};
-      }
+      id = edgeTable.FindOrAdd(under, {other}, edgeCount, sameEdge);
     }
-    auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
-    FaceKey<LeastUsed> key(v, home);
-    bool leftOff = false;  // its first edge already has two faces: filed, as a repeat would not find it there
-    if (fresh == 0) {
-      // An earlier face with the same vertices in the same order runs the first edge the same way: it is the
-      // edge's face 0 (which then runs it from v0), its face 1, or a face left off it and so filed.
-      const NvEdgeInfo& first = edges[found[0]];
-      if ((first.v0 == v[0] && first.v1 == v[1] && sameFace(first.face0)) ||
-          (first.face1 >= 0 && sameFace(first.face1)))
-        continue;
-      leftOff = first.face1 >= 0;
-      if (leftOff && filedFaces().FindOrAdd(v[home & 3], key.w, f, sameFace) >= 0) continue;
-    }
-    // The face's neighbours, and where a strip can go from it: across an edge a strip grows into a face that runs
-    // it the other way (the edge's record runs it as its face 0 does), entering through that face's edge j.
-    NvFaceInfo face{{v[0], v[1], v[2]}, {-1, -1, -1}, -1, 0, 0, 0};
-    unsigned grows = 0, back = kNoGrowth;
-#pragma GCC unroll 3
-    for (int k = 0; k < 3; ++k) {
-      if (found[k] < 0) continue;
-      NvEdgeInfo& ed = edges[found[k]];
-      unsigned j = placeInFace0[size_t(found[k])] & 3u;
-      bool opposite = ed.v0 != v[k];
-      face.across[k] = ed.face0;  // the face a face beyond the second sees as well
-      grows |= unsigned(opposite) << (3 + k);
-      if (opposite) back = (back & ~(3u << (2 * k))) | (j == 0 ? 2u : j - 1) << (2 * k);
-      if (ed.face1 < 0) {
-        ed.face1 = f;
-        placeInFace0[size_t(found[k])] = uint8_t(j | unsigned(k) << 2);
-        ++searchCount[ed.v0 + 1];
-        ++searchCount[ed.v1 + 1];
-        NvFaceInfo& f0 = hot[ed.face0];
-        f0.across[j] = f;
-        if (opposite) f0.back = uint8_t((f0.back & ~(3u << (2 * j))) | unsigned(k == 0 ? 2 : k - 1) << (2 * j));
-      } else {
-        leftOff = leftOff || k == 0;
-        if (crowded++ == 0) {
-          const NvFaceInfo& other = hot[ed.face1];
-          LogDebug("BuildStripifyInfo: face 1 of the first crowded edge is ", m_vertexOf[other.v[0]], " ",
-                   m_vertexOf[other.v[1]], " ", m_vertexOf[other.v[2]]);
+    if (id >= 0) return id;
+    id = edgeCount++;
+    NvEdgeInfo* ed = edges + id;
+    StoreWord(ed, 0, uint64_t(0xffffffff00000000) | uint32_t(faceCount));
+    StoreWord(ed, 8, uint64_t(uint32_t(y)) << 32 | uint32_t(x));
+    ed->places = unsigned(k);
+    return ~id;
+  };
+  // Face f's record as whole words: its vertices, no neighbour yet and no edge a strip can leave by.
+  auto record = [hot](int32_t f, int32_t a, int32_t b, int32_t c) {
+    NvFaceInfo* face = hot + f;
+    StoreWord(face, 0, uint64_t(uint32_t(b)) << 32 | uint32_t(a));
+    StoreWord(face, 8, uint64_t(0xffffffff00000000) | uint32_t(c));
+    StoreWord(face, 16, ~uint64_t(0));
+    StoreWord(face, 24, uint64_t(kNoGrowth) << 56 | 0xffffffffu);
+  };
+  // Known edge e, place k of face f from x to y, takes the face as its face 1; false, changing nothing, when it has
+  // a face 1 already.
+  auto second = [&](int32_t f, int32_t e, int32_t x, int32_t y, int k) {
+    NvEdgeInfo& ed = edges[e];
+    if (ed.face1 >= 0) return false;
+    ed.face1 = f;
+    ed.places |= unsigned(k) << 2 | unsigned(ed.v0 != x) << 4;
+    ++searchCount[x];
+    ++searchCount[y];
+    return true;
+  };
+  const int32_t* const end = dense + 3 * size_t(triangles);
+  for (const int32_t* v = dense; v != end; v += 3) {
+    // The common path, without a call, so that its values stay in registers: a triangle with a new edge (so it
+    // repeats no earlier face: only a face whose three edges are all known is looked for) whose known edges have
+    // one face each. It leaves the rest of a triangle to the path below from edge `left` on (-1: the whole face).
+    int32_t e0 = 0, e1 = 0, e2 = 0;
+    unsigned home = 0;
+    int left = 3;
+    for (; v != end; v += 3) {
+      if constexpr (!kSmall) {
+        int t = int((v - dense) / 3);
+        if (farLists && t + 2 * kAhead < triangles) {
+          const int32_t* w = &dense[3 * (t + 2 * kAhead)];
+          unsigned h = KeyHomes<LeastUsed>(w, uses);
+          for (int k = 0; k < 3; ++k) edgeTable.PrefetchHome(listOf(w, h, k));
+          w = &dense[3 * (t + kAhead)];
+          h = KeyHomes<LeastUsed>(w, uses);
+          for (int k = 0; k < 3; ++k) edgeTable.PrefetchList(listOf(w, h, k));
+        }
+        if (crowdedTables && t + kAhead < triangles) {
+          const int32_t* w = &dense[3 * (t + kAhead)];
+          unsigned h = KeyHomes<LeastUsed>(w, uses);
+          if (faceTable) faceTable->Prefetch(w[h & 3], FaceKey<LeastUsed>(w, h).w);
+          for (int k = 0; k < 3; ++k) {
+            int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
+            if (h >> (2 + k) & 1) std::swap(x, y);
+            edgeTable.Prefetch(x, {y});
+          }
         }
       }
+      int32_t a = v[0], b = v[1], c = v[2];
+      if (a == b || b == c || c == a) continue;  // draws nothing
+      if constexpr (LeastUsed) home = KeyHomes<true>(v, uses);
+      e0 = edgeOf(a, b, 0, home);
+      e1 = edgeOf(b, c, 1, home);
+      e2 = edgeOf(c, a, 2, home);
+      if ((e0 | e1 | e2) >= 0) {
+        left = -1;
+        break;
+      }
+      int32_t f = faceCount++;
+      record(f, a, b, c);
+      // A mesh with crowded vertices (as a crowded edge's) goes on here beyond an edge's second as well: there
+      // it is common.
+      auto meet = [&](int32_t e, int32_t x, int32_t y, int k) {
+        if constexpr (!LeastUsed) {
+          return second(f, e, x, y, k);
+        } else {
+          if (!second(f, e, x, y, k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0, home);
+          return true;
+        }
+      };
+      if (e0 >= 0 && !meet(e0, a, b, 0)) {
+        left = 0;
+        break;
+      }
+      if (e1 >= 0 && !meet(e1, b, c, 1)) {
+        left = 1;
+        break;
+      }
+      if (e2 >= 0 && !meet(e2, c, a, 2)) {
+        left = 2;
+        break;
+      }
     }
-    face.grows = uint8_t(grows);
-    face.back = uint8_t(back);
-    hot[faceCount++] = face;
-    if (leftOff && fresh > 0) filedFaces().AddNew(v[home & 3], key.w, f, sameFace);  // else filed above
+    if (v == end) break;
+    // The rest: a possible repeat, or a face beyond an edge's second.
+    int32_t f = faceCount - 1;
+    if (left < 0) {
+      f = faceCount;
+      if (repeats(v, f, e0, home)) continue;
+      ++faceCount;
+      record(f, v[0], v[1], v[2]);
+      left = 0;
+    }
+    const int32_t ids[3] = {e0, e1, e2};
+    for (int k = left; k < 3; ++k) {
+      int32_t e = ids[k];
+      if (e >= 0 && !second(f, e, v[k], v[k == 2 ? 0 : k + 1], k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0, home);
+    }
   }
   m_edgeCount = edgeCount;
   m_faceCount = faceCount;
@@ -359,45 +467,104 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   }
 }
 
+namespace {
+
+// Linking an edge's two faces, by the edge's places (bits 0-1 in face 0, 2-3 in face 1, bit 4 set when the two
+// run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
+// it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
+// and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
+// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
+struct LinkStep {
+  uint32_t placeBytes;
+  uint8_t across0, across1;  // byte offsets in the faces' records
+  uint8_t back0;
+  uint16_t growsBack1;
+};
+constexpr std::array<LinkStep, 32> kLinkSteps = [] {
+  std::array<LinkStep, 32> steps{};
+  for (unsigned p = 0; p < 32; ++p) {
+    unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
+    if (k0 == 3 || k1 == 3) continue;
+    bool opposite = (p & 16) != 0;
+    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
+                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
+                        uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
+  }
+  return steps;
+}();
+static_assert(offsetof(NvFaceInfo, back) == offsetof(NvFaceInfo, grows) + 1, "grows and back as one word");
+
+// Links the two faces of edge `ed` (places `places`): each sees the other across it.
+inline void LinkFaces(NvFaceInfo* hot, const NvEdgeInfo& ed, unsigned places) {
+  const LinkStep& step = kLinkSteps[places];
+  char* a = reinterpret_cast<char*>(hot + ed.face0);
+  char* b = reinterpret_cast<char*>(hot + ed.face1);
+  __builtin_memcpy(a + step.across0, &ed.face1, sizeof(int32_t));
+  __builtin_memcpy(b + step.across1, &ed.face0, sizeof(int32_t));
+  a[offsetof(NvFaceInfo, back)] = char(a[offsetof(NvFaceInfo, back)] ^ step.back0);
+  uint16_t growsBack;
+  __builtin_memcpy(&growsBack, b + offsetof(NvFaceInfo, grows), sizeof(growsBack));
+  growsBack = uint16_t(growsBack ^ step.growsBack1);
+  __builtin_memcpy(b + offsetof(NvFaceInfo, grows), &growsBack, sizeof(growsBack));
+}
+
+static_assert(offsetof(SearchSlot, atV0) == 12 && offsetof(SearchSlot, place0) == 13 &&
+                  offsetof(SearchSlot, place1) == 14 && offsetof(SearchSlot, aliveTo) == 16 &&
+                  offsetof(SearchSlot, skipStamp) == 20 && offsetof(SearchSlot, skipTo) == 24,
+              "a slot's words");
+
+}  // namespace
+
 // Up to this many search slots (256 KB) are written straight to their places.
 constexpr int32_t kScatteredSlots = 8192;
 
-// Each vertex's edges with two faces, newest first: the order in which the search must try them.
+// Each vertex's edges with two faces, newest first: the order in which the search must try them; and the two faces
+// of each such edge linked, each seeing the other across it.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
-  // Plain pointers throughout: a store through an array would have every array's address fetched again.
+  // Plain pointers throughout: a store through an array would have every array's address fetched again. Each
+  // vertex's count becomes where its list ends, and each list is filled from its end, its edges oldest first, so
+  // that the count ends where the list starts.
   int32_t* start = m_searchStart.Data();
-  for (int v = 0; v < vertices; ++v) start[v + 1] += start[v];
+  for (int v = 1; v <= vertices; ++v) start[v] += start[v - 1];
   int slots = start[vertices];
-  Array<int32_t> at(m_searchStart);
-  int32_t* next = at.Data();
   const NvEdgeInfo* edges = m_edges.get();
-  const uint8_t* edgePlaces = m_edgePlaces.get();
+  int32_t edgeCount = m_edgeCount;
   m_slots.Reset(size_t(slots));  // each written below: left unset until then
   SearchSlot* out = m_slots.get();
-  auto slotOf = [&](const NvEdgeInfo& ed, bool atV0, unsigned places, int32_t slot) {
-    return SearchSlot{
-        ed.face0, ed.face1, atV0 ? ed.v1 : ed.v0, int8_t(atV0), int8_t(places & 3u), int8_t(places >> 2), slot, -1, 0};
-  };
-  // The first face with two edges open is found among the faces of open edges, so that a closed mesh, which has
-  // none, is not scanned for one.
-  const NvFaceInfo* hot = m_hot.get();
-  int32_t firstOpen = INT32_MAX;
+  NvFaceInfo* const hot = m_hot.get();
+  // The first face with two edges open (without another face) is found among the faces of open edges, so that a
+  // closed mesh, which has none, is not scanned for one. A face's open edges are all its face 0's, met when it was
+  // filed, so their ids are consecutive: its open edges come in one run.
+  int32_t firstOpen = INT32_MAX, runFace = -1, run = 0;
   auto open = [&](int32_t f) {
-    const int32_t* across = hot[f].across;
-    if (f < firstOpen && int(across[0] < 0) + int(across[1] < 0) + int(across[2] < 0) >= 2) firstOpen = f;
+    run = f == runFace ? run + 1 : 1;
+    runFace = f;
+    if (run == 2 && f < firstOpen) firstOpen = f;
+  };
+  // A search slot as four words: the edge's faces, the other end with the place bytes, the skip links' start.
+  auto write = [out](int32_t slot, uint64_t faces, int32_t other, uint32_t placeBytes) {
+    SearchSlot* at = out + slot;
+    StoreWord(at, 0, faces);
+    StoreWord(at, 8, uint64_t(placeBytes) << 32 | uint32_t(other));
+    StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
+    StoreWord(at, 24, 0);
   };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
-    for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
+    for (int32_t e = 0; e < edgeCount; ++e) {
       const NvEdgeInfo& ed = edges[e];
       if (ed.face1 < 0) {
         open(ed.face0);
         continue;
       }
-      int32_t s0 = next[ed.v0]++, s1 = next[ed.v1]++;
-      out[s0] = slotOf(ed, true, edgePlaces[e], s0);
-      out[s1] = slotOf(ed, false, edgePlaces[e], s1);
+      unsigned places = ed.places;
+      LinkFaces(hot, ed, places);
+      uint64_t faces;
+      __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
+      uint32_t placeBytes = kLinkSteps[places].placeBytes;
+      write(--start[ed.v0], faces, ed.v1, placeBytes | 1);
+      write(--start[ed.v1], faces, ed.v0, placeBytes);
     }
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
@@ -407,19 +574,23 @@ void Stripifier_D::BuildSearchLists() {
   StripBlock<int32_t> edgeAt;
   edgeAt.Reset(size_t(slots));
   int32_t* sorted = edgeAt.get();
-  for (int32_t e = m_edgeCount - 1; e >= 0; --e) {
+  for (int32_t e = 0; e < edgeCount; ++e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) {
       open(ed.face0);
       continue;
     }
-    sorted[next[ed.v0]++] = e;
-    sorted[next[ed.v1]++] = e;
+    LinkFaces(hot, ed, ed.places);
+    sorted[--start[ed.v0]] = e;
+    sorted[--start[ed.v1]] = e;
   }
   for (int32_t v = 0; v < vertices; ++v) {
     for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
       const NvEdgeInfo& ed = edges[sorted[slot]];
-      out[slot] = slotOf(ed, ed.v0 == v, edgePlaces[sorted[slot]], slot);
+      uint64_t faces;
+      __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
+      bool atV0 = ed.v0 == v;
+      write(slot, faces, atV0 ? ed.v1 : ed.v0, kLinkSteps[ed.places].placeBytes | unsigned(atV0));
     }
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;

@@ -80,4 +80,34 @@ TEST(StripifierFiling, RepeatsOfFacesLeftOffAnyEdgeAreDropped) {
   }
 }
 
+// Past 8,192 triangles the edges go to per-vertex lists, under their lower end or, with a crowded vertex, under their
+// least used one: repeats (once or twice, in any order) and fins left off an edge are found and kept there as in
+// the small mesh's tables.
+TEST(StripifierFiling, RepeatsAndFinsPastTheSmallMeshLimitGiveTheTranscriptionsOutput) {
+  LogCapture quiet;  // the fins crowd edges
+  std::mt19937 rng(71);
+  for (bool crowded : {false, true}) {
+    std::vector<int32_t> faces = Grid(70, 60, false), mesh;
+    int32_t next = 5000;
+    if (crowded)  // a fan of 100 triangles crowds vertex 0
+      for (int32_t i = 0; i < 100; ++i) faces.insert(faces.end(), {0, next + i, next + i + 1});
+    next += 200;
+    for (size_t f = 0; f < faces.size() / 3; ++f) {
+      const int32_t* t = &faces[3 * f];
+      for (int copies = rng() % 16 == 0 ? 1 + int(rng() % 2) : 0; copies >= 0; --copies)
+        mesh.insert(mesh.end(), t, t + 3);
+      if (rng() % 20 == 0) mesh.insert(mesh.end(), {t[1], t[0], next++});  // a fin on the face's first edge
+    }
+    std::vector<size_t> order(mesh.size() / 3);
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), rng);
+    std::vector<int32_t> shuffled;
+    for (size_t i : order) shuffled.insert(shuffled.end(), mesh.begin() + long(3 * i), mesh.begin() + long(3 * i + 3));
+    ASSERT_GT(shuffled.size() / 3, size_t(8192));
+    StripResult fast = Stripify(shuffled), plain = ReferenceStripify(shuffled);
+    ASSERT_EQ(fast.lengths, plain.lengths) << "crowded " << crowded;
+    ASSERT_EQ(fast.indices, plain.indices) << "crowded " << crowded;
+  }
+}
+
 }  // namespace PM::Test

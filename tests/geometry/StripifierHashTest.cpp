@@ -221,4 +221,25 @@ TEST(StripifierHash, MeshesAroundTheSmallMeshLimitsGiveTheirRecordedStrip) {
   for (const auto& [mesh, hash] : cases) EXPECT_EQ(HashOf(Stripify(mesh)), hash) << mesh.size() / 3;
 }
 
+// The small mesh's edge table at its fullest: 8,192 triangles of three new vertices each (the largest vertex and
+// edge ids a small mesh has, 24,575, and three edges a triangle), and 8,192 triangles on one edge, all but two of
+// them filed as left off it: each triangle drawn once, and the strip recorded before the table was made.
+TEST(StripifierHash, TheSmallMeshTablesAtTheirFullestKeepTheirStrip) {
+  LogCapture quiet;  // the shared edge is crowded
+  std::vector<int32_t> soup, edge;
+  for (int32_t i = 0; i < 8192; ++i) {
+    soup.insert(soup.end(), {3 * i + 2, 3 * i, 3 * i + 1});
+    edge.insert(edge.end(), {0, 1, i + 2});
+  }
+  const std::pair<const std::vector<int32_t>*, uint64_t> cases[] = {{&soup, 277636842995943469ULL},
+                                                                    {&edge, 13475788043470639981ULL}};
+  for (const auto& [mesh, hash] : cases) {
+    StripResult r = Stripify(*mesh);
+    std::vector<Tri> drawn;
+    ASSERT_TRUE(DecodeStrip(r.indices, r.lengths, drawn)) << (*mesh)[3];
+    EXPECT_EQ(drawn, ExpectedTriangles(*mesh)) << (*mesh)[3];
+    EXPECT_EQ(HashOf(r), hash) << (*mesh)[3];
+  }
+}
+
 }  // namespace PM::Test
