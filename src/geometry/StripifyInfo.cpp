@@ -146,13 +146,13 @@ const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<in
   // which its triangles use them (a cache-ordered mesh keeps its file's vertex numbers), so that the per-vertex
   // records a strip and a search read together sit together in memory.
   if (largest < n / 2 && n <= 3 * kOwnIdsTriangles) {
-    m_vertexOf.SetCountNoCopy(largest + 1);
+    m_vertexOf.SetCountForOverwrite(largest + 1);
     int32_t* vertexOf = m_vertexOf.Data();
     for (int32_t v = 0; v <= largest; ++v) vertexOf[v] = v;
     return in;
   }
   ReserveStripArray(dense, n);
-  dense.SetCountNoCopy(n);
+  dense.SetCountForOverwrite(n);
   if (int64_t(largest) < 4 * int64_t(n) + 1024) {
     Array<int32_t> id;
     ReserveStripArray(id, largest + 1);
@@ -193,7 +193,7 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
   // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
   ReserveStripArray(m_free, faces + 1);
-  m_free.SetCountNoCopy(faces + 1);
+  m_free.SetCountForOverwrite(faces + 1);
   int32_t* next = m_free.Data();
   for (int i = 0; i <= faces; ++i) next[i] = i;
   m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
