@@ -78,6 +78,9 @@ struct SubDivPointLists {
 // Both vertex passes' lists: what a step can make for the level it makes (SubDivLevelChecked::HandOnLists).
 struct SubDivAdjacencyLists {
   SubDivPointLists edges, faces;
+  // Made by a step from faces none of which met itself along an edge: every face of the level is a
+  // quad of four distinct corners, and every edge joins two points.
+  bool plain = false;
 };
 
 struct SubDivStructure {

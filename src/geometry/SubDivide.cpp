@@ -88,6 +88,7 @@ class NextLists {
     m_edgeEntries = m_lists.edges.entries.get();
     m_faceEntries = m_lists.faces.entries.get();
     m_edgeAt[-1] = m_faceAt[-1] = 0;
+    m_lists.plain = true;
     m_edgeAt[made] = edgeEntries;
     m_faceAt[made] = faceEntries;
     // The end of the last face point's lists (the vertex points' where there is none) is where the
@@ -108,39 +109,38 @@ class NextLists {
     m_edgeEntries[m_edgeEnd - 1] = 4 * e + 1;
   }
 
-  // Valid face fi of level s split: its first sub-face b, its inner edges' references `inner` (the
-  // fourth -1 for a triangle) and its edge points `m`. Its face point's lists, and each corner's part
-  // of its edge point's.
-  void Face(int fi, const SubDivFace& f, const SubDivStructure& s, int32_t b, const int32_t (&inner)[4],
-            const int32_t (&m)[4]) {
+  // Valid face fi (with `n` corners, its edge references `r` on the edges `e`) split: its first
+  // sub-face b, its inner edges' references `inner` and its edge points `m`. Its face point's lists,
+  // and each corner's part of its edge point's.
+  template <int n>
+  void Face(int fi, const int32_t* r, const SubDivEdge* const (&e)[4], int32_t F, int32_t b,
+            const int32_t (&inner)[4], const int32_t (&m)[4]) {
     m_firstSubFace[size_t(fi)] = b;
-    const int n = f.CornerCount();
     // The face points' lists follow the vertex points', each at the place of its face's first sub-face.
-    const int32_t F = f.facePoint;
     const uint32_t edgeFrom = m_vertexEdges + uint32_t(b), faceFrom = m_vertexFaces + uint32_t(b);
     m_edgeAt[F] = edgeFrom + uint32_t(n);
     m_faceAt[F] = faceFrom + uint32_t(n);
     // Inner edge k runs from edge point k to the face point for k < 2, the other way for the rest; the
     // face point is corner k + 2 of sub-face k.
+#pragma GCC unroll 4
     for (int t = 0; t < n; ++t) {
       const int k = n - 1 - t;
       m_edgeEntries[edgeFrom + uint32_t(t)] = k >= 2 ? inner[k] : inner[k] ^ 1;
       m_faceEntries[faceFrom + uint32_t(t)] = 4 * (b + k) + ((k + 2) & 3);
     }
+#pragma GCC unroll 4
     for (int k = 0; k < n; ++k) {
-      const int32_t e = EdgeOf(f.edges[k]);
-      const SubDivEdge& edge = s.Edges[e];
-      // Where this corner comes among the face corners on the edge, which are split in face order and
-      // listed last first: of two faces the lower is split first, of one face twice the lower corner.
-      int visit = 0, corners = 1;
-      if (edge.faces[1] >= 0) {
-        corners = 2;
-        if (edge.faces[0] != edge.faces[1])
-          visit = fi == edge.faces[0];
-        else
-          for (int q = 0; q < k; ++q) visit |= EdgeOf(f.edges[q]) == e;
+      const SubDivEdge& edge = *e[k];
+      // Where this corner comes among the face corners on the edge, listed last first: of two faces
+      // the later comes first, of one face twice the later corner.
+      uint32_t slot = uint32_t(edge.faces[1] >= 0) & uint32_t(fi != edge.faces[0]);
+      const bool twice = edge.faces[0] == edge.faces[1];
+      if (twice) {
+        m_lists.plain = false;
+        slot = 1;
+        for (int q = 0; q < k; ++q)
+          if (EdgeOf(r[q]) == EdgeOf(r[k])) slot = 0;
       }
-      const uint32_t slot = uint32_t(corners - 1 - visit);
       m_edgeEntries[m_edgeAt[m[k] - 1] + slot] = k < 2 ? inner[k] : inner[k] ^ 1;
       // The two sub-faces on edge point k, the later first: k and the next, at corners k + 1 and k;
       // the last corner's pair wraps round to sub-face 0, at corner 3 (a quad's sub-face k at corner 0,
@@ -154,13 +154,16 @@ class NextLists {
         pair[1] = 4 * b + 3;
       }
       // One face twice on the edge: its two corners' sub-faces may interleave.
-      if (visit && edge.faces[0] == edge.faces[1])
-        std::sort(pair, pair + 4, [](int32_t x, int32_t y) { return (x ^ 3) > (y ^ 3); });
+      if (twice && slot == 0) std::sort(pair, pair + 4, [](int32_t x, int32_t y) { return (x ^ 3) > (y ^ 3); });
     }
   }
 
-  // The vertex points' lists, from the old level's `old` (whole, as grouped), once every face is split.
-  void VertexPoints(const SubDivAdjacencyLists& old, int points) {
+  // The vertex points' lists, from the lists `old` of level s (whole, as grouped) and its corner
+  // table, once every face is split. The lists are mapped entry by entry over all points at once;
+  // two entries side by side that are one edge or face on one point are put the other way round.
+  void VertexPoints(const SubDivAdjacencyLists& old, const SubDivStructure& s, const int32_t* corners) {
+    const int points = s.Points.Count();
+    if (points == 0) return;
     const uint32_t* const edgeAt = old.edges.at.get() + 1;
     const uint32_t* const faceAt = old.faces.at.get() + 1;
     std::memcpy(m_edgeAt, edgeAt, sizeof(uint32_t) * size_t(points));
@@ -168,28 +171,40 @@ class NextLists {
     const int32_t* const edges = old.edges.entries.get();
     const int32_t* const faces = old.faces.entries.get();
     const int32_t* const firstSubFace = m_firstSubFace.get();
-    for (int v = 0; v < points; ++v) {
-      // Edge (e, d) becomes half 2e + d, entry 4e + 3d; an edge on v twice comes as (e, 0), (e, 1).
-      for (uint32_t i = edgeAt[v - 1], end = edgeAt[v]; i < end; ++i) {
-        const int32_t x = edges[i];
-        if ((x & 1) == 0 && i + 1 < end && edges[i + 1] == x + 1) {
-          m_edgeEntries[i] = 2 * x + 3;
-          m_edgeEntries[++i] = 2 * x;
-        } else {
-          m_edgeEntries[i] = 2 * x + (x & 1);
+    const SubDivEdge* const edgeRecords = s.Edges.Data();
+    int32_t* const edgeOut = m_edgeEntries;
+    int32_t* const faceOut = m_faceEntries;
+    // Edge (e, d) becomes half 2e + d, entry 4e + 3d. An edge from a point to itself is on it as
+    // (e, 0), (e, 1); the same two entries from two points are an edge between them.
+    // On a plain level (see SubDivAdjacencyLists) no entry needs turning, and sub-face k of face f is
+    // 4f + k: corner k of face f, 4f + k, becomes 16f + 5k.
+    const uint32_t edgeEntries = edgeAt[points - 1], faceEntries = faceAt[points - 1];
+    if (old.plain) {
+      for (uint32_t i = 0; i < edgeEntries; ++i) edgeOut[i] = 2 * edges[i] + (edges[i] & 1);
+      for (uint32_t i = 0; i < faceEntries; ++i) faceOut[i] = 4 * faces[i] + (faces[i] & 3);
+      return;
+    }
+    for (uint32_t i = 0, end = edgeEntries; i < end; ++i) {
+      const int32_t x = edges[i];
+      edgeOut[i] = 2 * x + (x & 1);
+      if ((x & 1) == 0 && i + 1 < end && edges[i + 1] == x + 1) {
+        const SubDivEdge& edge = edgeRecords[x >> 1];
+        if (edge.points[0] == edge.points[1]) {
+          edgeOut[i] = 2 * x + 3;
+          edgeOut[++i] = 2 * x;
         }
       }
-      // Corner k of face f becomes corner k of sub-face first(f) + k; one face's corners on v turn round.
-      for (uint32_t i = faceAt[v - 1], end = faceAt[v]; i < end;) {
-        const int32_t f = faces[i] >> 2;
+    }
+    // Corner k of face f becomes corner k of sub-face first(f) + k. A face on a point at two corners
+    // or more lists them side by side; side by side from two points, they are two corners of the face.
+    for (uint32_t i = 0, end = faceEntries; i < end; ++i) {
+      const int32_t x = faces[i], f = x >> 2;
+      faceOut[i] = 4 * firstSubFace[f] + 5 * (x & 3);
+      if (i + 1 < end && faces[i + 1] >> 2 == f && corners[x] == corners[faces[i + 1]]) {
         uint32_t j = i + 1;
-        while (j < end && faces[j] >> 2 == f) ++j;
-        const int32_t b = firstSubFace[f];
-        for (uint32_t t = i; t < j; ++t) {
-          const int32_t k = faces[i + j - 1 - t] & 3;
-          m_faceEntries[t] = 4 * (b + k) + k;
-        }
-        i = j;
+        while (j < end && faces[j] >> 2 == f && corners[faces[j]] == corners[x]) ++j;
+        for (uint32_t t = i; t < j; ++t) faceOut[t] = 4 * firstSubFace[f] + 5 * (faces[i + j - 1 - t] & 3);
+        i = j - 1;
       }
     }
   }
@@ -442,7 +457,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       const int32_t c = FaceParam::Centre(a[0], a[1], a[2], a[3]);
       const int32_t m01 = FaceParam::Midpoint(a[0], a[1]), m12 = FaceParam::Midpoint(a[1], a[2]);
       const int32_t m23 = FaceParam::Midpoint(a[2], a[3]), m30 = FaceParam::Midpoint(a[3], a[0]);
-      if (handOn) nextLists.Face(fi, f, *this, target.Faces.Count(), {i0, i1, i2, i3}, m);
+      if (handOn) nextLists.Face<4>(fi, r, e, F, target.Faces.Count(), {i0, i1, i2, i3}, m);
       AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
       AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
       AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
@@ -457,7 +472,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     } else {
       const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
       const int32_t i2 = AppendEdge(target.Edges, F, m[2]);
-      if (handOn) nextLists.Face(fi, f, *this, target.Faces.Count(), {i0, i1, i2, -1}, m);
+      if (handOn) nextLists.Face<3>(fi, r, e, F, target.Faces.Count(), {i0, i1, i2, -1}, m);
       AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i2, SecondHalf(*e[2], r[2])}, s, {289, 305, 577, 561});
       AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
       AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
@@ -470,7 +485,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   }
   // The step's own product passes the check: every list merged within its room, every edge and face
   // made from points and edges it made.
-  if (handOn) nextLists.VertexPoints(levelLists, nv);
+  if (handOn) nextLists.VertexPoints(levelLists, *this, corners.get());
   if (checked) checked->Mark(target, std::move(made), SubDivLevelChecked::From::kStep, nextLists.Take());
 
   LogDebug("SubDivStructure::SubDivide: \"", name, "\" done.");
