@@ -61,7 +61,8 @@ class Lists {
     auto blend = [](int32_t* to, const int32_t* source, __m128i take) {
       const __m128i had = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
       const __m128i put = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_or_si128(_mm_and_si128(take, put), _mm_andnot_si128(take, had)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                       _mm_or_si128(_mm_and_si128(take, put), _mm_andnot_si128(take, had)));
     };
     blend(list, from, low);
     blend(list + 4, from + 4, high);

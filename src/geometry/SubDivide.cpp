@@ -113,8 +113,8 @@ class NextLists {
   // sub-face b, its inner edges' references `inner` and its edge points `m`. Its face point's lists,
   // and each corner's part of its edge point's.
   template <int n>
-  void Face(int fi, const int32_t* r, const SubDivEdge* const (&e)[4], int32_t F, int32_t b,
-            const int32_t (&inner)[4], const int32_t (&m)[4]) {
+  void Face(int fi, const int32_t* r, const SubDivEdge* const (&e)[4], int32_t F, int32_t b, const int32_t (&inner)[4],
+            const int32_t (&m)[4]) {
     m_firstSubFace[size_t(fi)] = b;
     // The face points' lists follow the vertex points', each at the place of its face's first sub-face.
     const uint32_t edgeFrom = m_vertexEdges + uint32_t(b), faceFrom = m_vertexFaces + uint32_t(b);

@@ -252,9 +252,12 @@ TEST(SubDivAwkwardPins, HandedOnListsChangeNoByte) {
         EXPECT_TRUE(AssignSubDivToGeometry(levels[0], levels[steps], baseData, "handed", out, w));
         logs[mode] = log.Take();
         for (const SubDivStructure& l : levels) {
-          bytes[mode].append(reinterpret_cast<const char*>(l.Points.Data()), sizeof(SubDivPoint) * size_t(l.Points.Count()));
-          bytes[mode].append(reinterpret_cast<const char*>(l.Edges.Data()), sizeof(SubDivEdge) * size_t(l.Edges.Count()));
-          bytes[mode].append(reinterpret_cast<const char*>(l.Faces.Data()), sizeof(SubDivFace) * size_t(l.Faces.Count()));
+          bytes[mode].append(reinterpret_cast<const char*>(l.Points.Data()),
+                             sizeof(SubDivPoint) * size_t(l.Points.Count()));
+          bytes[mode].append(reinterpret_cast<const char*>(l.Edges.Data()),
+                             sizeof(SubDivEdge) * size_t(l.Edges.Count()));
+          bytes[mode].append(reinterpret_cast<const char*>(l.Faces.Data()),
+                             sizeof(SubDivFace) * size_t(l.Faces.Count()));
         }
         bytes[mode].append(reinterpret_cast<const char*>(out.positions.Data()),
                            sizeof(Vector3f) * size_t(out.positions.Count()));
