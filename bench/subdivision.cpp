@@ -438,8 +438,9 @@ struct SphereLevelTwo {
 void BM_OursMeshToGeometry(benchmark::State& state) {
   int64_t triangles = 0, vertices = 0;
   for (auto _ : state) {
-    // As the mesh group does: each call takes the check and corner table of the one before.
+    // As the mesh group does: each call takes the check, corner table and lists of the one before.
     SubDivLevelChecked checked;
+    checked.HandOnLists();
     SphereLevelTwo l(&checked);
     SubDivData out;
     AssignSubDivToGeometry(l.base, l.two, l.baseData, "bench", out, &checked);
@@ -472,6 +473,7 @@ void BM_OursMeshToGeometryPart(benchmark::State& state) {
       };
       run(0, [&] { AssignMeshToSubDiv(*s.structure, *s.data, base, baseData, "bench"); });
       SubDivLevelChecked checked;
+      checked.HandOnLists();
       run(1, [&] {
         base.SubDivide(one, "bench", &checked);
         one.SubDivide(two, "bench", &checked);

@@ -80,7 +80,10 @@ void TMeshGroup_I::UpdateSubDiv() {
   // The evaluation takes the word of the steps and the projection, and the nodes below take the
   // evaluation's, as the level stays unchanged (and alive) in between: replacements and generators
   // are handed it read-only.
+  // Every step is followed by another or by the projection and the evaluation: each hands its
+  // level's vertex adjacency lists on as well.
   SubDivLevelChecked checked;
+  checked.HandOnLists();
   m_lastLevel = BuildLevels(*s0, level, checked);
   m_baseLevel = s0;
   const Ptr<SubDivStructure> evaluated = m_lastLevel;

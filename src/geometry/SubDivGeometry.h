@@ -35,9 +35,24 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
 // and is taken once: for another level, arrays since replaced, or a word of the wrong call, the call
 // checks for itself and makes its own table. The caller keeps the level's faces, edges and weight counts
 // unchanged between the calls.
+//
+// A caller whose every step is followed by another step or by the evaluation can ask for the lists as
+// well (HandOnLists): each step then makes the vertex adjacency lists of the level it made from what it
+// has in hand and hands them on with its word, and the next step's, the projection's or the
+// evaluation's vertex passes write them as they are instead of grouping the level's edges and faces.
+// A step hands none on for a level with an edge on more than two face corners.
 class SubDivLevelChecked {
  public:
-  void Clear() { *this = SubDivLevelChecked(); }
+  // Forgets the level; whether lists are asked for stays.
+  void Clear() {
+    const bool lists = m_handOnLists;
+    *this = SubDivLevelChecked();
+    m_handOnLists = lists;
+  }
+  // Asks the steps for their levels' lists; lists no pass reads would cost a step their making.
+  void HandOnLists() { m_handOnLists = true; }
+  // Whether it holds lists for the level it names.
+  bool HoldsLists() const { return !m_lists.edges.IsEmpty(); }
   // Whether it names s as s stands; cleared either way. When it does, `corners` (if given) receives
   // s's CornerTable, or stays empty when the evaluation handed none.
   bool Take(const SubDivStructure& s, SubDivScratchBuffer<int32_t>* corners = nullptr) {
@@ -56,16 +71,24 @@ class SubDivLevelChecked {
   // Who marked the level: the evaluation's word goes to the nodes alone, so an evaluation (or a step)
   // never stands in for the evaluation's own check of a level it was handed again.
   enum class From : uint8_t { kNone, kStep, kEvaluation };
-  // Take, for a word a step or the projection marked; any other word is cleared unread.
-  bool TakeFromStep(const SubDivStructure& s, SubDivScratchBuffer<int32_t>* corners) {
+  // Take, for a word a step or the projection marked; any other word is cleared unread. When it names
+  // s, `lists` (if given) receives the lists handed on for s, or stays empty.
+  bool TakeFromStep(const SubDivStructure& s, SubDivScratchBuffer<int32_t>* corners,
+                    SubDivAdjacencyLists* lists = nullptr) {
     if (m_from != From::kStep) {
       Clear();
       return false;
     }
-    return Take(s, corners);
+    SubDivAdjacencyLists held = std::move(m_lists);
+    const bool same = Take(s, corners);
+    if (same && lists) *lists = std::move(held);
+    return same;
   }
-  // `corners`: the level's CornerTable, made from the arrays named here.
-  void Mark(const SubDivStructure& s, SubDivScratchBuffer<int32_t>&& corners, From from) {
+  bool HandsOnLists() const { return m_handOnLists; }
+  // `corners`: the level's CornerTable, made from the arrays named here; `lists`, when not empty, its
+  // vertex adjacency lists.
+  void Mark(const SubDivStructure& s, SubDivScratchBuffer<int32_t>&& corners, From from,
+            SubDivAdjacencyLists&& lists = SubDivAdjacencyLists()) {
     m_from = from;
     m_level = &s;
     m_arrays[0] = s.Faces.Data();
@@ -75,6 +98,7 @@ class SubDivLevelChecked {
     m_counts[1] = s.Edges.Count();
     m_counts[2] = s.Points.Count();
     m_corners = std::move(corners);
+    m_lists = std::move(lists);
   }
 
   From m_from = From::kNone;
@@ -82,6 +106,8 @@ class SubDivLevelChecked {
   const void* m_arrays[3] = {};
   int32_t m_counts[3] = {};
   SubDivScratchBuffer<int32_t> m_corners;
+  SubDivAdjacencyLists m_lists;
+  bool m_handOnLists = false;
 };
 
 struct SubDivGeometry {

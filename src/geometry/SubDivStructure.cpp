@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
-#include <optional>
 #include <type_traits>
 
 #include "core/FetchLines.h"
@@ -20,63 +19,60 @@ namespace {
 // One pass's entries grouped by point, each point's in the order the pass makes them. Counting first
 // and placing second lets the records be written in one sweep in index order, where appending entry by
 // entry wrote into records all over a level far larger than the caches.
-class Grouped {
- public:
-  // visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
-  // The tables are reached through plain pointers: the library is built without strict aliasing, so
-  // each store into them would otherwise have the next entry fetch their addresses again.
-  template <class Visit>
-  Grouped(int points, Visit&& visit) : m_at(size_t(points) + 2) {
-    // at[-1] stays 0: the start of point 0, so that no point's start needs a test.
-    uint32_t* const at = m_at.get() + 1;
-    std::fill_n(m_at.get(), size_t(points) + 2, uint32_t(0));
-    visit([at](int32_t p, int32_t) { ++at[size_t(p) + 1]; });
-    for (int p = 0; p < points; ++p) at[size_t(p) + 1] += at[size_t(p)];
-    // Room for a whole list past the last entry: Write reads eight entries at every point.
-    m_entries = SubDivScratchBuffer<int32_t>(size_t(at[size_t(points)]) + size_t(kSubDivMaxAdjacency));
-    // Placing moves each point's start to its end, which is where the next point starts.
-    int32_t* const entries = m_entries.get();
-    visit([at, entries](int32_t p, int32_t entry) { entries[at[size_t(p)]++] = entry; });
-  }
-  // The grouped lists through plain pointers, taken once before a sweep over the records: through the
-  // object, every record written would have the next point fetch the tables' addresses again.
-  class Lists {
-   public:
-    explicit Lists(const Grouped& g) : m_at(g.m_at.get() + 1), m_entries(g.m_entries.get()) {}
-    // Writes point p's list as the appends would leave it; returns the entries that found no room.
-    // Every list is written at one cost: eight entries read, those past the list's length replaced by
-    // what the record held there, so every byte is that of an entry-by-entry copy.
-    size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
-      const size_t begin = m_at[p - 1], n = size_t(m_at[p]) - begin;
-      const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
-      const int32_t* const from = m_entries + begin;
-      static_assert(kSubDivMaxAdjacency == 8, "two four-lane halves");
-      const __m128i length = _mm_set1_epi32(int32_t(kept));
-      const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3), four = _mm_set1_epi32(4);
-      const __m128i low = _mm_cmpgt_epi32(length, lanes), high = _mm_cmpgt_epi32(length, _mm_add_epi32(lanes, four));
-      auto blend = [](int32_t* to, const int32_t* source, __m128i take) {
-        const __m128i had = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
-        const __m128i put = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
-                         _mm_or_si128(_mm_and_si128(take, put), _mm_andnot_si128(take, had)));
-      };
-      blend(list, from, low);
-      blend(list + 4, from + 4, high);
-      count = uint8_t(kept);
-      return n - kept;
-    }
+// visit(put) calls put(point, entry) for every entry in the pass's order; it is called twice.
+// The tables are reached through plain pointers: the library is built without strict aliasing, so
+// each store into them would otherwise have the next entry fetch their addresses again.
+template <class Visit>
+SubDivPointLists Grouped(int points, Visit&& visit) {
+  SubDivPointLists lists;
+  lists.at = SubDivScratchBuffer<uint32_t>(size_t(points) + 2);
+  // at[-1] stays 0: the start of point 0, so that no point's start needs a test.
+  uint32_t* const at = lists.at.get() + 1;
+  std::fill_n(lists.at.get(), size_t(points) + 2, uint32_t(0));
+  visit([at](int32_t p, int32_t) { ++at[size_t(p) + 1]; });
+  for (int p = 0; p < points; ++p) at[size_t(p) + 1] += at[size_t(p)];
+  // Room for a whole list past the last entry: Write reads eight entries at every point.
+  lists.entries = SubDivScratchBuffer<int32_t>(size_t(at[size_t(points)]) + size_t(kSubDivMaxAdjacency));
+  // Placing moves each point's start to its end, which is where the next point starts.
+  int32_t* const entries = lists.entries.get();
+  visit([at, entries](int32_t p, int32_t entry) { entries[at[size_t(p)]++] = entry; });
+  // Four bytes a point: the passes place entries at random into the offsets, and on a large level half
+  // the size keeps them in the caches. A pass has at most INT_MAX entries (the edges and faces
+  // CheckReferences lets through), so the offsets fit.
+  return lists;
+}
 
-   private:
-    const uint32_t* m_at;  // at[-1] is 0
-    const int32_t* m_entries;
-  };
+// The grouped lists through plain pointers, taken once before a sweep over the records: through the
+// object, every record written would have the next point fetch the tables' addresses again.
+class Lists {
+ public:
+  explicit Lists(const SubDivPointLists& g) : m_at(g.at.get() + 1), m_entries(g.entries.get()) {}
+  // Writes point p's list as the appends would leave it; returns the entries that found no room.
+  // Every list is written at one cost: eight entries read, those past the list's length replaced by
+  // what the record held there, so every byte is that of an entry-by-entry copy.
+  size_t Write(int32_t p, int32_t* list, uint8_t& count) const {
+    const size_t begin = m_at[p - 1], n = size_t(m_at[p]) - begin;
+    const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
+    const int32_t* const from = m_entries + begin;
+    static_assert(kSubDivMaxAdjacency == 8, "two four-lane halves");
+    const __m128i length = _mm_set1_epi32(int32_t(kept));
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3), four = _mm_set1_epi32(4);
+    const __m128i low = _mm_cmpgt_epi32(length, lanes), high = _mm_cmpgt_epi32(length, _mm_add_epi32(lanes, four));
+    auto blend = [](int32_t* to, const int32_t* source, __m128i take) {
+      const __m128i had = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+      const __m128i put = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to),
+                       _mm_or_si128(_mm_and_si128(take, put), _mm_andnot_si128(take, had)));
+    };
+    blend(list, from, low);
+    blend(list + 4, from + 4, high);
+    count = uint8_t(kept);
+    return n - kept;
+  }
 
  private:
-  // The counts start there, one place on. Four bytes a point: the passes place entries at random into
-  // it, and on a large level half the size keeps it in the caches. A pass has at most INT_MAX entries
-  // (the edges and faces CheckReferences lets through), so the offsets fit.
-  SubDivScratchBuffer<uint32_t> m_at;
-  SubDivScratchBuffer<int32_t> m_entries;
+  const uint32_t* m_at;  // at[-1] is 0
+  const int32_t* m_entries;
 };
 
 // One line per entry dropped, as each append that found a full list logged it.
@@ -142,9 +138,9 @@ constexpr const char* kEdgeOverflow = "UpdateVertexToEdge: too many edges on a v
 constexpr const char* kFaceOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
 
 // Both vertex passes' lists written into the records in one sweep, each record handed on after.
-void WriteAdjacency(SubDivStructure& s, const Grouped& edgeGroups, const Grouped& faceGroups,
+void WriteAdjacency(SubDivStructure& s, const SubDivPointLists& edgeGroups, const SubDivPointLists& faceGroups,
                     SubDivWeightPool* packInto, SubDivPointSink* sink) {
-  const Grouped::Lists edges(edgeGroups), faces(faceGroups);
+  const Lists edges(edgeGroups), faces(faceGroups);
   size_t droppedEdges = 0, droppedFaces = 0;
   SubDivPoint* const points = s.Points.Data();
   for (int p = 0, n = s.Points.Count(); p < n; ++p) {
@@ -182,8 +178,8 @@ bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratch
   bool inRange = SizesInRange() && FirstWeightCountOutOfRange() < 0;
   SubDivScratchBuffer<int32_t> table;
   if (inRange) table = CornerTable(&inRange);
-  std::optional<Grouped> edges;
-  if (inRange) edges.emplace(Points.Count(), [&](auto&& put) { EachCheckedVertexEdge(*this, inRange, put); });
+  SubDivPointLists edges;
+  if (inRange) edges = Grouped(Points.Count(), [&](auto&& put) { EachCheckedVertexEdge(*this, inRange, put); });
   if (!inRange) {
     CheckReferences("UpdateVertexToEdge");
     CheckReferences("UpdateVertexToFace");  // the second refusal the two calls would log
@@ -191,8 +187,8 @@ bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratch
   }
   // The face pass visits every corner twice (to count, then to place): through the table the edges
   // are read once. The pass writes only the points, so the table still holds after it.
-  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, table.get(), put); });
-  WriteAdjacency(*this, *edges, faces, nullptr, sink);
+  const SubDivPointLists faces = Grouped(Points.Count(), [&](auto&& put) { EachVertexFace(*this, table.get(), put); });
+  WriteAdjacency(*this, edges, faces, nullptr, sink);
   if (corners) *corners = std::move(table);
   return true;
 }
@@ -200,15 +196,17 @@ bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivScratch
 bool SubDivStructure::UpdateVertexAdjacency(SubDivPointSink* sink, SubDivLevelChecked& checked) {
   const SubDivScratchCall call;
   SubDivScratchBuffer<int32_t> table;
-  if (checked.TakeFromStep(*this, &table) && table.get())
-    VertexAdjacencyPass(nullptr, table.get(), sink);
+  SubDivAdjacencyLists lists;
+  if (checked.TakeFromStep(*this, &table, &lists) && table.get())
+    VertexAdjacencyPass(nullptr, table.get(), sink, &lists);
   else if (!UpdateVertexAdjacency(sink, &table))
     return false;
   checked.Mark(*this, std::move(table), SubDivLevelChecked::From::kEvaluation);
   return true;
 }
 
-void SubDivStructure::EdgeToFacePass() {
+bool SubDivStructure::EdgeToFacePass() {
+  bool atMostTwo = true;
   for (SubDivEdge& e : Edges) e.faces[0] = e.faces[1] = -1;
   for (int f = Faces.Count() - 1; f >= 0; --f) {
     const SubDivFace& face = Faces[f];
@@ -219,23 +217,28 @@ void SubDivStructure::EdgeToFacePass() {
         e.faces[0] = f;
       else if (e.faces[1] == -1)
         e.faces[1] = f;
-      else
+      else {
         LogError("UpdateEdgeToFace: more than 2 polygons share an edge.");
+        atMostTwo = false;
+      }
     }
   }
+  return atMostTwo;
 }
 
 void SubDivStructure::VertexToEdgePass() {
-  const Grouped grouped(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
-  const Grouped::Lists edges(grouped);
+  const SubDivPointLists grouped = Grouped(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
+  const Lists edges(grouped);
   size_t dropped = 0;
   for (int p = 0; p < Points.Count(); ++p) dropped += edges.Write(p, Points[p].edges, Points[p].edgeCount);
   ReportOverflows(dropped, kEdgeOverflow);
 }
 
-void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t* corners) {
-  const Grouped grouped(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
-  const Grouped::Lists faces(grouped);
+void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t* corners, SubDivPointLists* lists) {
+  SubDivPointLists own;
+  SubDivPointLists& grouped = lists ? *lists : own;
+  if (grouped.IsEmpty()) grouped = Grouped(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
+  const Lists faces(grouped);
   size_t dropped = 0;
   SubDivPoint* const points = Points.Data();
   for (int p = 0, n = Points.Count(); p < n; ++p) {
@@ -246,10 +249,14 @@ void SubDivStructure::VertexToFacePass(SubDivWeightPool* packInto, const int32_t
   ReportOverflows(dropped, kFaceOverflow);
 }
 
-void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners, SubDivPointSink* sink) {
-  const Grouped edges(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
-  const Grouped faces(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
-  WriteAdjacency(*this, edges, faces, packInto, sink);
+void SubDivStructure::VertexAdjacencyPass(SubDivWeightPool* packInto, const int32_t* corners, SubDivPointSink* sink,
+                                          SubDivAdjacencyLists* lists) {
+  SubDivAdjacencyLists own;
+  SubDivAdjacencyLists& grouped = lists ? *lists : own;
+  if (grouped.edges.IsEmpty()) grouped.edges = Grouped(Points.Count(), [&](auto&& put) { EachVertexEdge(*this, put); });
+  if (grouped.faces.IsEmpty())
+    grouped.faces = Grouped(Points.Count(), [&](auto&& put) { EachVertexFace(*this, corners, put); });
+  WriteAdjacency(*this, grouped.edges, grouped.faces, packInto, sink);
 }
 
 SubDivScratchBuffer<int32_t> SubDivStructure::CornerTable(bool* inRange) const {

@@ -65,6 +65,24 @@ inline const char* kArrayTypeName<SubDivFace> = "SubDivFace";
 template <>
 inline const char* kArrayTypeName<SubDivFaceAttribute> = "SubDivFaceAttribute";
 
+// One vertex pass's lists grouped by point, in the pass's order: point p's entries run from at[p - 1]
+// to at[p] (at[-1] is 0), and room for kSubDivMaxAdjacency entries follows the last, as the sweep that
+// writes the records reads that many at every point. Empty until made.
+struct SubDivPointLists {
+  SubDivScratchBuffer<uint32_t> at;  // points + 2 offsets, at[-1] first
+  SubDivScratchBuffer<int32_t> entries;
+
+  bool IsEmpty() const { return at.get() == nullptr; }
+};
+
+// Both vertex passes' lists: what a step can make for the level it makes (SubDivLevelChecked::HandOnLists).
+struct SubDivAdjacencyLists {
+  SubDivPointLists edges, faces;
+  // Made by a step from faces none of which met itself along an edge: every face of the level is a
+  // quad of four distinct corners, and every edge joins two points.
+  bool plain = false;
+};
+
 struct SubDivStructure {
   // Record sizes the memory report counts with.
   static constexpr int64_t kPointBytes = 276, kEdgeBytes = 24, kFaceBytes = 40;
@@ -140,13 +158,17 @@ struct SubDivStructure {
   // The passes on a structure already checked. The vertex passes write the records in one sweep in
   // index order; `packInto`, when given, takes every record's list on the way, which saves the steps
   // a sweep of their own over a level far larger than the caches.
-  // `corners`, when given, is the CornerTable the face pass reads instead of the edges.
-  void EdgeToFacePass();
+  // `corners`, when given, is the CornerTable the face pass reads instead of the edges. `lists`, when
+  // given, holds the lists a step made for this level, which are written as they are; any that are
+  // empty are grouped by the pass and left there.
+  // The edge pass answers whether no edge lies on more than two face corners.
+  bool EdgeToFacePass();
   void VertexToEdgePass();
-  void VertexToFacePass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr);
+  void VertexToFacePass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr,
+                        SubDivPointLists* lists = nullptr);
   // Both vertex passes with one sweep over the records.
   void VertexAdjacencyPass(SubDivWeightPool* packInto = nullptr, const int32_t* corners = nullptr,
-                           SubDivPointSink* sink = nullptr);
+                           SubDivPointSink* sink = nullptr, SubDivAdjacencyLists* lists = nullptr);
 };
 
 }  // namespace PM

@@ -1,4 +1,6 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -50,12 +52,184 @@ void FetchRecord(const SubDivPoint& p) {
   __builtin_prefetch(bytes + sizeof(SubDivPoint) - 1, 1);
 }
 
+// The vertex adjacency lists of the level a step makes, written from what the step has in hand, in
+// the order the vertex passes would group them: each point's edges by edge last first (of an edge on
+// the point twice, its first point's entry first), its faces by face last first (of a face on the
+// point twice, the lower corner first). Points come as the step makes them: the vertex points (each
+// old point keeps its index), a face point per valid face, an edge point per edge.
+// - An edge point's lists are its two halves (the lowest of its edges, so last) and, for each face
+//   corner on its edge, the inner edge and the two sub-faces that corner makes: room for them is laid
+//   out as the edge points are made, from the faces the edge records name, and filled as the faces are
+//   split.
+// - A face point's are its face's inner edges and sub-faces, written as the face is split.
+// - A vertex point's are its old lists mapped: its old (e, d) is the half 2e + d, its old (f, k) the
+//   sub-face at corner k of f, both with k and d as they were; entries of one edge or face on the
+//   point twice come in the other order.
+class NextLists {
+ public:
+  NextLists() = default;
+  // For a step from `points` points, `edges` edges and valid faces with `corners` corners in all (one
+  // face point each of `validFaces`), out of `faces` faces.
+  NextLists(int points, int edges, int faces, int validFaces, int corners)
+      : m_firstSubFace(size_t(faces)),
+        m_vertexEdges(2 * uint32_t(edges)),
+        m_vertexFaces(uint32_t(corners)),
+        m_edgeEnd(2 * uint32_t(edges) + uint32_t(corners)),
+        m_faceEnd(2 * uint32_t(corners)) {
+    // Each new edge has two entries and each new face four.
+    const int made = points + validFaces + edges;
+    const uint32_t edgeEntries = 2 * (2 * uint32_t(edges) + uint32_t(corners)), faceEntries = 4 * uint32_t(corners);
+    m_lists.edges.at = SubDivScratchBuffer<uint32_t>(size_t(made) + 2);
+    m_lists.faces.at = SubDivScratchBuffer<uint32_t>(size_t(made) + 2);
+    m_lists.edges.entries = SubDivScratchBuffer<int32_t>(size_t(edgeEntries) + size_t(kSubDivMaxAdjacency));
+    m_lists.faces.entries = SubDivScratchBuffer<int32_t>(size_t(faceEntries) + size_t(kSubDivMaxAdjacency));
+    m_edgeAt = m_lists.edges.at.get() + 1;
+    m_faceAt = m_lists.faces.at.get() + 1;
+    m_edgeEntries = m_lists.edges.entries.get();
+    m_faceEntries = m_lists.faces.entries.get();
+    m_edgeAt[-1] = m_faceAt[-1] = 0;
+    m_lists.plain = true;
+    m_edgeAt[made] = edgeEntries;
+    m_faceAt[made] = faceEntries;
+    // The end of the last face point's lists (the vertex points' where there is none) is where the
+    // first edge point's start: the edge points are placed before the faces are split.
+    m_edgeAt[points + validFaces - 1] = m_edgeEnd;
+    m_faceAt[points + validFaces - 1] = m_faceEnd;
+  }
+
+  // Edge point m of edge e, made in edge order after every face point: room for its lists, and its
+  // halves (e's first point to m, then m to e's second point).
+  void EdgePoint(int32_t m, int32_t e, const SubDivEdge& edge) {
+    const uint32_t corners = uint32_t(edge.faces[0] >= 0) + uint32_t(edge.faces[1] >= 0);
+    m_edgeEnd += 2 + corners;
+    m_faceEnd += 2 * corners;
+    m_edgeAt[m] = m_edgeEnd;
+    m_faceAt[m] = m_faceEnd;
+    m_edgeEntries[m_edgeEnd - 2] = 4 * e + 2;
+    m_edgeEntries[m_edgeEnd - 1] = 4 * e + 1;
+  }
+
+  // Valid face fi (with `n` corners, its edge references `r` on the edges `e`) split: its first
+  // sub-face b, its inner edges' references `inner` and its edge points `m`. Its face point's lists,
+  // and each corner's part of its edge point's.
+  template <int n>
+  void Face(int fi, const int32_t* r, const SubDivEdge* const (&e)[4], int32_t F, int32_t b, const int32_t (&inner)[4],
+            const int32_t (&m)[4]) {
+    m_firstSubFace[size_t(fi)] = b;
+    // The face points' lists follow the vertex points', each at the place of its face's first sub-face.
+    const uint32_t edgeFrom = m_vertexEdges + uint32_t(b), faceFrom = m_vertexFaces + uint32_t(b);
+    m_edgeAt[F] = edgeFrom + uint32_t(n);
+    m_faceAt[F] = faceFrom + uint32_t(n);
+    // Inner edge k runs from edge point k to the face point for k < 2, the other way for the rest; the
+    // face point is corner k + 2 of sub-face k.
+#pragma GCC unroll 4
+    for (int t = 0; t < n; ++t) {
+      const int k = n - 1 - t;
+      m_edgeEntries[edgeFrom + uint32_t(t)] = k >= 2 ? inner[k] : inner[k] ^ 1;
+      m_faceEntries[faceFrom + uint32_t(t)] = 4 * (b + k) + ((k + 2) & 3);
+    }
+#pragma GCC unroll 4
+    for (int k = 0; k < n; ++k) {
+      const SubDivEdge& edge = *e[k];
+      // Where this corner comes among the face corners on the edge, listed last first: of two faces
+      // the later comes first, of one face twice the later corner.
+      uint32_t slot = uint32_t(edge.faces[1] >= 0) & uint32_t(fi != edge.faces[0]);
+      const bool twice = edge.faces[0] == edge.faces[1];
+      if (twice) {
+        m_lists.plain = false;
+        slot = 1;
+        for (int q = 0; q < k; ++q)
+          if (EdgeOf(r[q]) == EdgeOf(r[k])) slot = 0;
+      }
+      m_edgeEntries[m_edgeAt[m[k] - 1] + slot] = k < 2 ? inner[k] : inner[k] ^ 1;
+      // The two sub-faces on edge point k, the later first: k and the next, at corners k + 1 and k;
+      // the last corner's pair wraps round to sub-face 0, at corner 3 (a quad's sub-face k at corner 0,
+      // a triangle's at corner 3).
+      int32_t* const pair = &m_faceEntries[m_faceAt[m[k] - 1] + 2 * slot];
+      if (k < n - 1) {
+        pair[0] = 4 * (b + k + 1) + k;
+        pair[1] = 4 * (b + k) + k + 1;
+      } else {
+        pair[0] = 4 * (b + k) + (n == 4 ? 0 : 3);
+        pair[1] = 4 * b + 3;
+      }
+      // One face twice on the edge: its two corners' sub-faces may interleave.
+      if (twice && slot == 0) std::sort(pair, pair + 4, [](int32_t x, int32_t y) { return (x ^ 3) > (y ^ 3); });
+    }
+  }
+
+  // The vertex points' lists, from the lists `old` of level s (whole, as grouped) and its corner
+  // table, once every face is split. The lists are mapped entry by entry over all points at once;
+  // two entries side by side that are one edge or face on one point are put the other way round.
+  void VertexPoints(const SubDivAdjacencyLists& old, const SubDivStructure& s, const int32_t* corners) {
+    const int points = s.Points.Count();
+    if (points == 0) return;
+    const uint32_t* const edgeAt = old.edges.at.get() + 1;
+    const uint32_t* const faceAt = old.faces.at.get() + 1;
+    std::memcpy(m_edgeAt, edgeAt, sizeof(uint32_t) * size_t(points));
+    std::memcpy(m_faceAt, faceAt, sizeof(uint32_t) * size_t(points));
+    const int32_t* const edges = old.edges.entries.get();
+    const int32_t* const faces = old.faces.entries.get();
+    const int32_t* const firstSubFace = m_firstSubFace.get();
+    const SubDivEdge* const edgeRecords = s.Edges.Data();
+    int32_t* const edgeOut = m_edgeEntries;
+    int32_t* const faceOut = m_faceEntries;
+    // Edge (e, d) becomes half 2e + d, entry 4e + 3d. An edge from a point to itself is on it as
+    // (e, 0), (e, 1); the same two entries from two points are an edge between them.
+    // On a plain level (see SubDivAdjacencyLists) no entry needs turning, and sub-face k of face f is
+    // 4f + k: corner k of face f, 4f + k, becomes 16f + 5k.
+    const uint32_t edgeEntries = edgeAt[points - 1], faceEntries = faceAt[points - 1];
+    if (old.plain) {
+      for (uint32_t i = 0; i < edgeEntries; ++i) edgeOut[i] = 2 * edges[i] + (edges[i] & 1);
+      for (uint32_t i = 0; i < faceEntries; ++i) faceOut[i] = 4 * faces[i] + (faces[i] & 3);
+      return;
+    }
+    for (uint32_t i = 0, end = edgeEntries; i < end; ++i) {
+      const int32_t x = edges[i];
+      edgeOut[i] = 2 * x + (x & 1);
+      if ((x & 1) == 0 && i + 1 < end && edges[i + 1] == x + 1) {
+        const SubDivEdge& edge = edgeRecords[x >> 1];
+        if (edge.points[0] == edge.points[1]) {
+          edgeOut[i] = 2 * x + 3;
+          edgeOut[++i] = 2 * x;
+        }
+      }
+    }
+    // Corner k of face f becomes corner k of sub-face first(f) + k. A face on a point at two corners
+    // or more lists them side by side; side by side from two points, they are two corners of the face.
+    for (uint32_t i = 0, end = faceEntries; i < end; ++i) {
+      const int32_t x = faces[i], f = x >> 2;
+      faceOut[i] = 4 * firstSubFace[f] + 5 * (x & 3);
+      if (i + 1 < end && faces[i + 1] >> 2 == f && corners[x] == corners[faces[i + 1]]) {
+        uint32_t j = i + 1;
+        while (j < end && faces[j] >> 2 == f && corners[faces[j]] == corners[x]) ++j;
+        for (uint32_t t = i; t < j; ++t) faceOut[t] = 4 * firstSubFace[f] + 5 * (faces[i + j - 1 - t] & 3);
+        i = j - 1;
+      }
+    }
+  }
+
+  SubDivAdjacencyLists Take() { return std::move(m_lists); }
+
+ private:
+  SubDivAdjacencyLists m_lists;
+  SubDivScratchBuffer<int32_t> m_firstSubFace;
+  uint32_t m_vertexEdges = 0, m_vertexFaces = 0;  // the vertex points' entries
+  uint32_t m_edgeEnd = 0, m_faceEnd = 0;          // the last edge point's ends
+  uint32_t* m_edgeAt = nullptr;
+  uint32_t* m_faceAt = nullptr;
+  int32_t* m_edgeEntries = nullptr;
+  int32_t* m_faceEntries = nullptr;
+};
+
 }  // namespace
 
 void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, SubDivLevelChecked* checked) {
   const SubDivScratchCall call;
   SubDivScratchBuffer<int32_t> corners;
-  const bool known = checked && checked->TakeFromStep(*this, &corners) && corners.get();
+  // This level's lists, as the step before handed them on or as the pass groups them.
+  SubDivAdjacencyLists levelLists;
+  const bool known = checked && checked->TakeFromStep(*this, &corners, &levelLists) && corners.get();
   if (&target == this || !target.Points.IsEmpty() || !target.Edges.IsEmpty() || !target.Faces.IsEmpty()) {
     LogError("SubDivStructure::SubDivide: the target of \"", name, "\" is not an empty structure.");
     return;
@@ -64,13 +238,22 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   LogDebug("SubDivStructure::SubDivide: \"", name, "\"...");
 
   const int nv = Points.Count(), ne = Edges.Count(), nf = Faces.Count();
-  int innerEdges = 0, newFaces = 0;
+  const bool atMostTwo = EdgeToFacePass();
+  int innerEdges = 0, newFaces = 0, faceCount = 0;
   for (const SubDivFace& f : Faces) {
     if (f.IsValid()) {
       innerEdges += f.CornerCount();
       newFaces += f.CornerCount();
+      ++faceCount;
     }
   }
+  // The new level's lists are made where asked for, unless an edge on more than two face corners leaves
+  // the edge records short of what its edge point's lists need, or the level would be too large for
+  // the check of SizesInRange, which a word stands for.
+  const bool handOn = checked && checked->HandsOnLists() && atMostTwo && newFaces <= INT_MAX / 4 &&
+                      int64_t(2) * ne + innerEdges <= INT_MAX / 2;
+  NextLists nextLists;
+  if (handOn) nextLists = NextLists(nv, ne, nf, faceCount, newFaces);
   ReserveSubDivScratch(target.Points, nv + nf + ne);
   ReserveSubDivScratch(target.Edges, 2 * ne + innerEdges);
   ReserveSubDivScratch(target.Faces, newFaces);
@@ -79,12 +262,14 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   AdviseReserved(target.Faces);
   const int32_t faceBase = nv;
 
-  EdgeToFacePass();
   // The lists are read from packed copies: this level's points, packed by the passes, and the face
   // points as they are made. Their indices, of base points, fit 16 bits on all but the largest meshes.
   SubDivWeightPool lists(nv, true);
-  if (!known) corners = CornerTable();
-  VertexAdjacencyPass(&lists, corners.get());
+  if (!known) {
+    corners = CornerTable();
+    levelLists = SubDivAdjacencyLists();
+  }
+  VertexAdjacencyPass(&lists, corners.get(), nullptr, &levelLists);
 
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
@@ -229,6 +414,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       merge.End();
       np.Scale(float(1.0 / n));
       const int32_t m = target.Points.Count() - 1;
+      if (handOn) nextLists.EdgePoint(m, int32_t(&e - Edges.Data()), e);
       e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
       e.halves[1] = AppendEdge(target.Edges, m, e.points[1]);
     }
@@ -271,6 +457,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       const int32_t c = FaceParam::Centre(a[0], a[1], a[2], a[3]);
       const int32_t m01 = FaceParam::Midpoint(a[0], a[1]), m12 = FaceParam::Midpoint(a[1], a[2]);
       const int32_t m23 = FaceParam::Midpoint(a[2], a[3]), m30 = FaceParam::Midpoint(a[3], a[0]);
+      if (handOn) nextLists.Face<4>(fi, r, e, F, target.Faces.Count(), {i0, i1, i2, i3}, m);
       AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
       AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
       AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
@@ -285,6 +472,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     } else {
       const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
       const int32_t i2 = AppendEdge(target.Edges, F, m[2]);
+      if (handOn) nextLists.Face<3>(fi, r, e, F, target.Faces.Count(), {i0, i1, i2, -1}, m);
       AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i2, SecondHalf(*e[2], r[2])}, s, {289, 305, 577, 561});
       AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
       AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
@@ -297,7 +485,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   }
   // The step's own product passes the check: every list merged within its room, every edge and face
   // made from points and edges it made.
-  if (checked) checked->Mark(target, std::move(made), SubDivLevelChecked::From::kStep);
+  if (handOn) nextLists.VertexPoints(levelLists, *this, corners.get());
+  if (checked) checked->Mark(target, std::move(made), SubDivLevelChecked::From::kStep, nextLists.Take());
 
   LogDebug("SubDivStructure::SubDivide: \"", name, "\" done.");
   const int64_t bytes = MemoryUsage();
@@ -307,7 +496,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
 bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
   const SubDivScratchCall call;
   SubDivScratchBuffer<int32_t> corners;
-  const bool known = checked && checked->TakeFromStep(*this, &corners) && corners.get();
+  // Lists a step handed on for this level; where lists are asked for, the face pass groups those it
+  // lacks into them, and they go on with the word (the projection changes no list's place).
+  SubDivAdjacencyLists handed;
+  const bool known = checked && checked->TakeFromStep(*this, &corners, &handed) && corners.get();
   if (!known && !CheckReferences("SubDivStructure::ProjectToLimit")) return false;
   for (int f = 0, n = Faces.Count(); f < n; ++f) {
     if (Faces[f].IsValid() && !Faces[f].IsQuad()) {
@@ -318,9 +510,12 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
   // Every point reads its neighbours' lists as they were before the projection: from a packed copy,
   // so each limit list can replace its own in place.
   const int np = Points.Count(), nf = Faces.Count();
-  if (!known) corners = CornerTable();
+  if (!known) {
+    corners = CornerTable();
+    handed = SubDivAdjacencyLists();
+  }
   SubDivWeightPool lists(np, true);
-  VertexToFacePass(&lists, corners.get());
+  VertexToFacePass(&lists, corners.get(), checked && checked->HandsOnLists() ? &handed.faces : nullptr);
 
   SubDivMerge merge(np);
   // As the step's points: a narrow pack is read without a test of its form per list.
@@ -374,7 +569,7 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
     projectAll([&](int i, auto&& fn) { lists.With(i, fn); });
   else
     projectAll([&](int i, auto&& fn) { lists.WithNarrow(i, fn); });
-  if (checked) checked->Mark(*this, std::move(corners), SubDivLevelChecked::From::kStep);
+  if (checked) checked->Mark(*this, std::move(corners), SubDivLevelChecked::From::kStep, std::move(handed));
   return true;
 }
 

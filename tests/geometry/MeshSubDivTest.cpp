@@ -638,10 +638,11 @@ TEST_F(MeshSubDiv, WholePathOnAwkwardShapesIsPinned) {
   for (const Case& c : cases) {
     auto [m, d] = Build(c.mesh, c.name);
     ASSERT_TRUE(m && d) << c.name;
-    uint64_t got[2] = {};
-    std::string logs[2];
-    for (bool words : {false, true}) {
+    uint64_t got[3] = {};
+    std::string logs[3];
+    for (int words : {0, 1, 2}) {
       SubDivLevelChecked word;
+      if (words == 2) word.HandOnLists();
       SubDivLevelChecked* w = words ? &word : nullptr;
       SubDivStructure base, levels[3];
       SubDivData baseData, out;
@@ -649,6 +650,9 @@ TEST_F(MeshSubDiv, WholePathOnAwkwardShapesIsPinned) {
       base.SubDivide(levels[0], c.name, w);
       for (int l = 1; l < c.levels; ++l) levels[l - 1].SubDivide(levels[l], c.name, w);
       SubDivStructure& last = levels[c.levels - 1];
+      if (words == 2) {
+        EXPECT_TRUE(word.HoldsLists()) << c.name;
+      }
       AssignSubDivToGeometry(base, last, baseData, c.name, out, w);
       Digest h;
       const uint64_t records = RecordDigest(last);
@@ -673,7 +677,9 @@ TEST_F(MeshSubDiv, WholePathOnAwkwardShapesIsPinned) {
       got[words] = h.Value();
     }
     EXPECT_EQ(got[0], got[1]) << c.name;
+    EXPECT_EQ(got[0], got[2]) << c.name;
     EXPECT_EQ(logs[0], logs[1]) << c.name;
+    EXPECT_EQ(logs[0], logs[2]) << c.name;
     EXPECT_EQ(got[1], c.digest) << c.name << std::hex << " 0x" << got[1];
     // The poles' records drop what they cannot hold, and say so.
     EXPECT_NE(logs[1].find("too many edges on a vertex"), std::string::npos) << c.name;

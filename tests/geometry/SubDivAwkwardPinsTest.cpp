@@ -197,5 +197,78 @@ TEST(SubDivAwkwardPins, StepsAndProjectionOfAwkwardShapesArePinned) {
   }
 }
 
+// Faces that meet themselves: a quad on an edge from a point to itself, a quad that runs along two of
+// its edges and back, the same in triangles, and a plain quad on the first quad's one true edge.
+TestMesh SelfMeeting() {
+  TestMesh m;
+  for (int i = 0; i < 12; ++i) m.positions.push_back({float(i), float(i % 3), float(i % 4)});
+  m.faces = {{0, 0, 1, 2}, {3, 4, 3, 5}, {6, 6, 7}, {8, 9, 8}, {1, 0, 10, 11}};
+  return m;
+}
+
+// The lists the steps hand on where asked (SubDivLevelChecked::HandOnLists) are those the vertex passes
+// group: with them, the steps, the projection and the evaluation write every byte and log line they
+// write with a word that carries none and with no word, along both of the mesh group's paths (steps and
+// evaluation; steps, projection and evaluation). A level with an edge on three faces hands none on.
+TEST(SubDivAwkwardPins, HandedOnListsChangeNoByte) {
+  struct Shape {
+    const char* what;
+    TestMesh mesh;
+    bool handsOn;
+  };
+  const Shape shapes[] = {
+      {"open grid", Grid(5, [](float x, float y) { return x * y - y; }), true},
+      {"quad fan of valence 12", Fan(12, true), true},
+      {"triangle fan of valence 12", Fan(12, false), true},
+      {"double pyramid, poles of valence 9", DoublePyramid(9), true},
+      {"edge of three faces, skipped face, unused point", NonManifold(), false},
+      {"sphere with triangles", CubeSphere(3, 3), true},
+      {"union-jack torus", UnionJackTorus(4), true},
+      {"twin fans of valence 8", TwinFans(8), true},
+      {"faces meeting themselves", SelfMeeting(), true},
+  };
+  for (const Shape& shape : shapes) {
+    for (bool project : {false, true}) {
+      SCOPED_TRACE(std::string(shape.what) + (project ? ", projected" : ""));
+      const int steps = project ? 2 : 3;
+      std::string bytes[3], logs[3];
+      for (int mode = 0; mode < 3; ++mode) {
+        SubDivLevelChecked word;
+        if (mode == 2) word.HandOnLists();
+        SubDivLevelChecked* w = mode ? &word : nullptr;
+        SubDivStructure levels[4];
+        levels[0] = BuildStructure(int(shape.mesh.positions.size()) + 1, shape.mesh.faces);
+        SubDivData baseData, out;
+        for (const Vector3f& p : shape.mesh.positions) baseData.positions.Append(p);
+        baseData.positions.Append({1, 2, 3});
+        LogCapture log;
+        for (int i = 0; i < steps; ++i) levels[i].SubDivide(levels[i + 1], "handed", w);
+        if (project) {
+          EXPECT_TRUE(levels[steps].ProjectToLimit(w));
+        }
+        if (mode == 2) {
+          EXPECT_EQ(word.HoldsLists(), shape.handsOn);
+        }
+        EXPECT_TRUE(AssignSubDivToGeometry(levels[0], levels[steps], baseData, "handed", out, w));
+        logs[mode] = log.Take();
+        for (const SubDivStructure& l : levels) {
+          bytes[mode].append(reinterpret_cast<const char*>(l.Points.Data()),
+                             sizeof(SubDivPoint) * size_t(l.Points.Count()));
+          bytes[mode].append(reinterpret_cast<const char*>(l.Edges.Data()),
+                             sizeof(SubDivEdge) * size_t(l.Edges.Count()));
+          bytes[mode].append(reinterpret_cast<const char*>(l.Faces.Data()),
+                             sizeof(SubDivFace) * size_t(l.Faces.Count()));
+        }
+        bytes[mode].append(reinterpret_cast<const char*>(out.positions.Data()),
+                           sizeof(Vector3f) * size_t(out.positions.Count()));
+      }
+      EXPECT_TRUE(bytes[1] == bytes[0]);
+      EXPECT_TRUE(bytes[2] == bytes[0]);
+      EXPECT_EQ(logs[1], logs[0]);
+      EXPECT_EQ(logs[2], logs[0]);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test
