@@ -296,7 +296,8 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   float bestValue = 0.0f;  // only a value above 0 is a best
   for (int k = 0; k < 6; ++k) {
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
-    bool rerun = fresh || std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
+    // An experiment's first face is the start face, which is free: the look starts after it.
+    bool rerun = fresh || std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed);
     if (rerun) {
       RunNoted(memo, face, k);
       if (k == kept) kept = -1;
