@@ -1,60 +1,11 @@
-// The rounds of the strip search: start faces taken from reset points, six experiments at each, values kept
-// from earlier rounds while nothing they read has changed, and the best experiment of each round committed.
+// The rounds of the strip search: start faces taken from reset points, six experiments at each (run by
+// RunSample, beside the walk in StripSearch.cpp), values kept from earlier rounds while nothing they read has
+// changed, and the best experiment of each round committed.
 #include <algorithm>
 
 #include "geometry/Stripifier_D.h"
 
 namespace PM {
-
-// Runs experiment k at `face` with fresh ids and keeps its value and the faces it took (which noted the sample
-// as they were taken). Inlined into its callers: it runs once per experiment, most of which are short.
-[[gnu::always_inline]] inline void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
-  int32_t faces = RunExperiment(face, k);
-  float n = float(m_trialStrips), avg = float(faces) / n;
-  memo.values[k] = avg + avg * n;
-  memo.taken[k].Assign(m_trialFaces.get(), m_trialCount);
-}
-
-// Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
-// otherwise only those that took a face committed since. A kept experiment's value and strips are what a rerun
-// would find again.
-void Stripifier_D::RunSample(int sample, int32_t face) {
-  SampleMemo& memo = m_memos[sample];
-  bool fresh = memo.face != face;
-  if (!fresh && !memo.stale) return;
-  uint16_t bit = uint16_t(1u << sample);
-  m_noteBit = bit;
-  int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
-  int best = -1, captured = -1;
-  float bestValue = 0.0f;  // only a value above 0 is a best
-  for (int k = 0; k < 6; ++k) {
-    auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
-    bool rerun = fresh || std::any_of(memo.taken[k].begin(), memo.taken[k].end(), committed);
-    if (rerun) {
-      RunNoted(memo, face, k);
-      if (k == kept) kept = -1;
-    }
-    if (memo.values[k] > bestValue) {
-      best = k;
-      bestValue = memo.values[k];
-      if (rerun) {
-        m_keptStrips.Assign(m_trial.get(), m_trialStrips);
-        captured = k;
-      }
-    }
-  }
-  if (best >= 0 && best != kept) {
-    if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
-      RunNoted(memo, face, best);
-      m_keptStrips.Assign(m_trial.get(), m_trialStrips);
-    }
-    std::swap(memo.bestStrips, m_keptStrips);
-  }
-  memo.best = best;
-  m_noteBit = 0;
-  memo.face = face;
-  memo.stale = false;
-}
 
 // The first face at or after `from` (cyclically) not yet in a committed strip, -1 when there is none.
 int32_t Stripifier_D::NextFreeFace(int32_t from) {
