@@ -235,6 +235,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_stripIds = 0;
 
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index
+  bool m_ownIds = false;         // m_vertexOf[v] == v: the input's indices are the dense ids
   StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
   int32_t m_faceCount = 0;
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
