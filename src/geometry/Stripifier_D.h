@@ -137,7 +137,7 @@ struct SampleMemo {
 };
 
 // The samples' memos and the list a sample's best experiment waits in, kept by each thread from call to call: their
-// lists keep their room, so that a small mesh's call does not grow some seventy lists again from nothing (about 90
+// lists keep their room, so that a small mesh's call does not grow some seventy lists again from nothing (about 85
 // allocations a call on a mesh of 1,000 triangles). A call starts them as fresh memos.
 struct SampleMemos {
   static constexpr int kCount = 10;
