@@ -16,31 +16,17 @@ constexpr int kMinStripLength = 3;
 
 inline bool Has(const CommittedFace& f, int32_t v) { return f.v[0] == v || f.v[1] == v || f.v[2] == v; }
 
-}  // namespace
-
-void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
-  int listIndices = 3 * m_triList.Count();
-  // Written through a pointer into room for the most a piece (its faces and five more) and a left-over
-  // triangle (five) can take, and cut to what was written at the end.
-  // The pieces hold every committed face but the left-over ones.
-  int most = m_pieces.IsEmpty() ? listIndices : m_stripFaces.Count() + 5 * m_pieces.Count() + 4 * m_triList.Count();
-  out.SetCountForOverwrite(most);
-  int32_t* const base = out.Data();
+// Writes the pieces (`count` of them, ranges of `faces`) and then the left-over triangles as one strip from `base`,
+// through `vertexOf` unless the dense ids are the input's own (`OwnIds`); returns the end of what it wrote. The
+// arrays come as plain pointers and the window stays in locals: a store through `w` may alias the arrays' fields,
+// which would be fetched again after each.
+template <bool OwnIds>
+int32_t* StitchPieces(int32_t* const base, const StripPiece* pieces, int count, const CommittedFace* faces,
+                      const CommittedFace* list, int listCount, const int32_t* vertexOf) {
   int32_t* w = base;
-  const int32_t* vertexOf = m_vertexOf.Data();
-  auto put = [&](int32_t dense) { *w++ = vertexOf[dense]; };
-  if (m_pieces.IsEmpty()) {
-    for (const CommittedFace& f : m_triList)
-      for (int32_t v : f.v) put(v);
-    lengths.Append(0);
-    lengths.Append(listIndices);
-    return;
-  }
-  // The pieces and faces through plain pointers, the window in locals: a store through `w` may alias the
-  // arrays' fields, which would be fetched again after each.
-  const CommittedFace* faces = m_stripFaces.Data();
-  const StripPiece* pieces = m_pieces.Data();
-  for (int pi = 0, count = m_pieces.Count(); pi < count; ++pi) {
+  auto id = [vertexOf](int32_t dense) { return OwnIds ? dense : vertexOf[dense]; };
+  auto put = [&](int32_t dense) { *w++ = id(dense); };
+  for (int pi = 0; pi < count; ++pi) {
     const StripPiece piece = pieces[pi];
     const CommittedFace* from = faces + piece.first;
     const CommittedFace& first = from[0];
@@ -89,26 +75,51 @@ void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
     *w = w[-1];
     ++w;
   }
-  for (const CommittedFace& f : m_triList) {
+  for (const CommittedFace *f = list, *end = list + listCount; f < end; ++f) {
     int32_t last = w[-1];
     if ((w - base) % 2 == 1) {
-      if (last != vertexOf[f.v[2]]) {
+      if (last != id(f->v[2])) {
         *w++ = last;
-        put(f.v[2]);
+        put(f->v[2]);
       }
-      put(f.v[2]);
-      put(f.v[1]);
-      put(f.v[0]);
+      put(f->v[2]);
+      put(f->v[1]);
+      put(f->v[0]);
     } else {
-      if (last != vertexOf[f.v[0]]) {
+      if (last != id(f->v[0])) {
         *w++ = last;
-        put(f.v[0]);
+        put(f->v[0]);
       }
-      put(f.v[0]);
-      put(f.v[1]);
-      put(f.v[2]);
+      put(f->v[0]);
+      put(f->v[1]);
+      put(f->v[2]);
     }
   }
+  return w;
+}
+
+}  // namespace
+
+void Stripifier_D::Stitch(Array<int32_t>& out, Array<int32_t>& lengths) const {
+  int listIndices = 3 * m_triList.Count();
+  // Written through a pointer into room for the most a piece (its faces and five more) and a left-over
+  // triangle (five) can take, and cut to what was written at the end.
+  // The pieces hold every committed face but the left-over ones.
+  int most = m_pieces.IsEmpty() ? listIndices : m_stripFaces.Count() + 5 * m_pieces.Count() + 4 * m_triList.Count();
+  out.SetCountForOverwrite(most);
+  int32_t* const base = out.Data();
+  const int32_t* vertexOf = m_vertexOf.Data();
+  if (m_pieces.IsEmpty()) {
+    int32_t* w = base;
+    for (const CommittedFace& f : m_triList)
+      for (int32_t v : f.v) *w++ = vertexOf[v];
+    lengths.Append(0);
+    lengths.Append(listIndices);
+    return;
+  }
+  auto stitch = m_ownIds ? StitchPieces<true> : StitchPieces<false>;
+  int32_t* w = stitch(base, m_pieces.Data(), m_pieces.Count(), m_stripFaces.Data(), m_triList.Data(), m_triList.Count(),
+                      vertexOf);
   out.SetCount(int(w - base));
   lengths.Append(out.Count());
   lengths.Append(0);

@@ -96,6 +96,12 @@ class KeptList {
   const T* begin() const { return m_data.get(); }
   const T* end() const { return m_data.get() + m_count; }
   int Count() const { return m_count; }
+  // Gives its room back when it holds more than `most` elements.
+  void ReleaseAbove(int most) {
+    if (m_capacity <= most) return;
+    m_data.reset();
+    m_count = m_capacity = 0;
+  }
   void Assign(const T* from, int count) {
     if (count + Slack > m_capacity) {
       m_capacity = count + count / 2 + Slack;  // room for the next growth
@@ -130,12 +136,49 @@ struct SampleMemo {
   StripList bestStrips;
 };
 
+// The samples' memos and the list a sample's best experiment waits in, kept by each thread from call to call: their
+// lists keep their room, so that a small mesh's call does not grow some seventy lists again from nothing (about 85
+// allocations a call on a mesh of 1,000 triangles). A call starts them as fresh memos.
+struct SampleMemos {
+  static constexpr int kCount = 10;
+  // Lists past this many elements give their room back when a call ends: a thread keeps at most some 1.5 MB.
+  static constexpr int kKeptElements = 4096;
+  SampleMemo memo[kCount];
+  StripList keptStrips;
+  bool inUse = false;
+
+  void Start() {
+    inUse = true;
+    for (SampleMemo& m : memo) {
+      m.face = -1;
+      m.stale = false;
+      m.best = -1;
+    }
+  }
+  void End() {
+    inUse = false;
+    for (SampleMemo& m : memo) {
+      for (FaceList& list : m.taken) list.ReleaseAbove(kKeptElements);
+      m.bestStrips.ReleaseAbove(kKeptElements);
+    }
+    keptStrips.ReleaseAbove(kKeptElements);
+  }
+  // The thread's set, or a set of the call's own while another call on the thread holds it.
+  static SampleMemos& Take(std::unique_ptr<SampleMemos>& own) {
+    thread_local SampleMemos kept;
+    SampleMemos& memos = kept.inUse ? *(own = std::make_unique<SampleMemos>()) : kept;
+    memos.Start();
+    return memos;
+  }
+};
+
 // Hidden: used only inside the library, so calls between its steps bind directly.
 class __attribute__((visibility("hidden"))) Stripifier_D {
  public:
   Stripifier_D(int cacheSize, int minStripLength) : m_cacheSize(cacheSize), m_minStripLength(minStripLength) {}
   // The large arrays go back to the thread's working store for the next call.
   ~Stripifier_D() {
+    m_sampleMemos.End();
     KeepStripArray(m_free);
     KeepStripArray(m_stripFaces);
     KeepStripArray(m_pieces);
@@ -183,7 +226,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   void OrderTriangleList();
   void OrderPieces();
 
-  static constexpr int kSamples = 10;  // start faces a round tries
+  static constexpr int kSamples = SampleMemos::kCount;  // start faces a round tries
 
   int m_cacheSize, m_minStripLength;
   float m_meshJump = 0.0f;
@@ -192,6 +235,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_stripIds = 0;
 
   Array<int32_t> m_vertexOf;     // dense vertex id -> input index
+  bool m_ownIds = false;         // m_vertexOf[v] == v: the input's indices are the dense ids
   StripBlock<NvFaceInfo> m_hot;  // the faces, m_faceCount of them
   int32_t m_faceCount = 0;
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
@@ -209,7 +253,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   StripBlock<int32_t> m_trialFaces;
   int32_t m_trialCount = 0;
 
-  SampleMemo m_memos[kSamples];
+  std::unique_ptr<SampleMemos> m_ownMemos;
+  SampleMemos& m_sampleMemos = SampleMemos::Take(m_ownMemos);
+  SampleMemo* const m_memos = m_sampleMemos.memo;
   uint16_t m_noteBit = 0;  // while a sample's experiments run: its bit, else 0
   static_assert(kSamples <= 16, "one reader bit per sample");
 
@@ -217,8 +263,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // at least one face, and its record is filled where it stays without an append's checks.
   StripBlock<TrialStrip> m_trial;  // and kStripSlack more
   int32_t m_trialStrips = 0;
-  StripList m_keptStrips;       // a sample's best experiment while its other experiments are checked
-  Array<NvStripInfo> m_strips;  // committed strips, in commit order
+  StripList& m_keptStrips = m_sampleMemos.keptStrips;  // a sample's best experiment while the others are checked
+  Array<NvStripInfo> m_strips;                         // committed strips, in commit order
   Array<CommittedFace> m_stripFaces;
 
   Array<StripPiece> m_pieces;      // ranges of m_stripFaces, in stitching order once ordered

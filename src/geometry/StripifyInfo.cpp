@@ -149,6 +149,7 @@ const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<in
     m_vertexOf.SetCountForOverwrite(largest + 1);
     int32_t* vertexOf = m_vertexOf.Data();
     for (int32_t v = 0; v <= largest; ++v) vertexOf[v] = v;
+    m_ownIds = true;
     return in;
   }
   ReserveStripArray(dense, n);

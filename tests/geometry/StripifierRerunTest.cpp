@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <thread>
 
 #include "geometry/StripifierReference.h"
 #include "support/LogCapture.h"
@@ -56,6 +57,25 @@ TEST(StripifierRerun, CappedTubesAndDoubleConesGiveTheTranscriptionsOutput) {
     ASSERT_EQ(fast.lengths, plain.lengths) << "rim " << c.rim << " rows " << c.rows;
     ASSERT_EQ(fast.indices, plain.indices) << "rim " << c.rim << " rows " << c.rows;
   }
+}
+
+// A thread keeps the samples' memos from call to call: a call on the very mesh of the last one (whose memos hold
+// the same start faces) and a small mesh after a large one start afresh, as on a thread of their own.
+TEST(StripifierRerun, CallsOnOneThreadStartTheirMemosAfresh) {
+  LogCapture quiet;
+  std::mt19937 rng(71);
+  std::vector<int32_t> large = CappedTube(40, 60, 9, true, rng), small = CappedTube(12, 3, 5, false, rng);
+  StripResult largeAlone, smallAlone;
+  std::thread([&] { largeAlone = Stripify(large); }).join();
+  std::thread([&] { smallAlone = Stripify(small); }).join();
+  for (const std::vector<int32_t>* mesh : {&large, &large, &small, &small, &large}) {
+    StripResult again = Stripify(*mesh);
+    const StripResult& alone = mesh == &large ? largeAlone : smallAlone;
+    ASSERT_EQ(again.lengths, alone.lengths);
+    ASSERT_EQ(again.indices, alone.indices);
+  }
+  StripResult plain = ReferenceStripify(small);
+  EXPECT_EQ(smallAlone.indices, plain.indices);
 }
 
 }  // namespace PM::Test
