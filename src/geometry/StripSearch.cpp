@@ -37,7 +37,9 @@ class Stripifier_D::Experiment {
   Experiment& operator=(const Experiment&) = delete;
 
   // Grows strip s from `face` across its edge k toward the edge's v1 when `toV1`, and fills the strip's counts.
-  [[gnu::always_inline]] inline void GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s);
+  // True when the growth grown second stopped at an edge no strip crosses or at a committed face: then nothing
+  // the first growth took stopped it (see Mirrors).
+  [[gnu::always_inline]] inline bool GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s);
   // Finds the start of the strip after strip s, whose start edge leads to vertex v: its face, the start edge's
   // place in it and direction, and the vertex that edge leads to.
   [[gnu::always_inline]] inline bool FindTraversal(int32_t v, int32_t s, int32_t& face, int& startK, bool& toV1,
@@ -46,7 +48,8 @@ class Stripifier_D::Experiment {
   int32_t SearchStart(int32_t v) const { return m_searchStart[v]; }
 
  private:
-  [[gnu::always_inline]] inline void GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out);
+  // True when the growth stopped at an edge no strip crosses or at a committed face.
+  [[gnu::always_inline]] inline bool GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out);
   bool IsMarked(const NvFaceInfo& f) const { return f.mark >= m_firstStrip; }
   // Takes a face into strip s, and notes it for the sample: the experiment's value changes only once a face it
   // took is committed, so a commit of one of them is what makes the sample look again.
@@ -83,7 +86,7 @@ class Stripifier_D::Experiment {
 // (place j + 2, which `back` holds): edge j + 1 when the newer end is j's second vertex, else edge j + 2, the
 // edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
 // the steps two at a time, each with its own exit edge.
-void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
+bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
   // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
   // bytes into `across`, which an address scaled by two reaches without halving it.
   static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
@@ -117,12 +120,13 @@ void Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
     c = &f;
     return true;
   };
-  if (yFirst && !step(true)) return;
-  while (step(false) && step(true)) {
-  }
+  if (!yFirst || step(true))
+    while (step(false) && step(true)) {
+    }
+  return ((unsigned(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
 }
 
-void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
+bool Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
   // A vertex's stamp is the strip that last took it: ids are never reused, so no stamp outlives its strip.
   NvFaceInfo& start = m_hot[face];
   Take(start, s);
@@ -139,19 +143,21 @@ void Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsign
   int32_t* out = from;
   *out++ = face;
   int32_t* forwardEnd = out;
+  bool endsFree = true;
   if (start.back != kNoGrowth) {  // a face no strip can leave (as on a crowded edge) grows neither way
     // One loop for both ways, not two growths inlined one after the other: fewer values stay live across the
     // steps, so more of what the steps use stays in registers.
     unsigned forward = bSecond ? unsigned(Next3(int(k))) : unsigned(Next3(Next3(int(k))));
 #pragma GCC unroll 1
     for (int d = 0; d < 2; ++d) {
-      GrowOneWay(&start, d == 0 ? forward : k, (d == 0) != bSecond, s, out);
+      endsFree = GrowOneWay(&start, d == 0 ? forward : k, (d == 0) != bSecond, s, out);
       if (d == 0) forwardEnd = out;
     }
   }
   strip.count = int32_t(out - from);
   strip.backward = int32_t(out - forwardEnd);
   m_out = out;
+  return endsFree;
 }
 
 // The first slot at or after `slot` (before `end`) whose edge still has a face outside committed strips.
@@ -249,7 +255,8 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 // each first toward v1, then not. Its strips and faces are left in the trial arrays. A strip's start stays in
 // locals (nothing reads it once the next strip is found), and its record holds only its counts. Inlined into
 // the sample's loop: the call's saved registers and the walk's set-up cost some 60 instructions an experiment.
-[[gnu::always_inline]] inline int32_t Stripifier_D::RunExperiment(int32_t face, int k) {
+[[gnu::always_inline]] inline int32_t Stripifier_D::RunExperiment(int32_t face, int k, bool& mirrorable,
+                                                                  const int32_t* pairFirst, int32_t pairCount) {
   const NvFaceInfo& h = m_hot[size_t(face)];
   int startK = int(unsigned(k) / 2);
   int32_t a = h.v[startK], b = h.v[Next3(startK)];
@@ -260,12 +267,20 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
   TrialStrip* strip = m_trial.get();
   {
     Experiment walk(*this, s);
-    for (;;) {
-      // The search after this strip starts at the first slot of the vertex its start edge leads to: asked for
-      // now, its line arrives while the strip grows.
+    // The search after a strip starts at the first slot of the vertex its start edge leads to: asked for now, its
+    // line arrives while the strip grows.
+    __builtin_prefetch(walk.Slot(walk.SearchStart(to)));
+    mirrorable = walk.GrowStrip(*strip++, face, unsigned(startK), toV1, s);
+    // The same first faces as the pair's: the rest would be the pair's too.
+    if (strip[-1].count == pairCount && std::all_of(pairFirst, pairFirst + pairCount, [&](int32_t f) {
+          return m_hot[size_t(f)].mark == s;
+        })) {
+      m_stripIds = s + 1;
+      return -1;
+    }
+    while (walk.FindTraversal(to, s++, face, startK, toV1, to)) {
       __builtin_prefetch(walk.Slot(walk.SearchStart(to)));
       walk.GrowStrip(*strip++, face, unsigned(startK), toV1, s);
-      if (!walk.FindTraversal(to, s++, face, startK, toV1, to)) break;
     }
   }
   m_trialStrips = int32_t(strip - m_trial.get());
@@ -274,13 +289,49 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
 }
 
 // Runs experiment k at `face` with fresh ids and keeps its value and the faces it took (which noted the sample
-// as they were taken). Inlined into its callers: it runs once per experiment, most of which are short.
-[[gnu::always_inline]] inline void Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k) {
-  int32_t faces = RunExperiment(face, k);
+// as they were taken); or, when its first strip takes the same faces as the first `pairCount` of `pairFaces`
+// (its mirror pair's first strip), stops there and returns false. Inlined into its callers: it runs once per
+// experiment, most of which are short.
+[[gnu::always_inline]] inline bool Stripifier_D::RunNoted(SampleMemo& memo, int32_t face, int k,
+                                                          const int32_t* pairFaces, int32_t pairCount) {
+  int32_t faces = RunExperiment(face, k, memo.mirrorable[k], pairFaces, pairCount);
+  if (faces < 0) return false;
   float n = float(m_trialStrips), avg = float(faces) / n;
   memo.values[k] = avg + avg * n;
+  memo.mirrored[k] = false;
+  memo.firstCount[k] = m_trial.get()->count;
   memo.taken[k].Assign(m_trialFaces.get(), m_trialCount);
+  return true;
 }
+
+namespace {
+
+// Mirror pairs among a face's six experiments. Experiment k's first strip starts as the vertex sequence (a, b, c)
+// of the face, one of its six orders, grows forward across (b, c) and then backward across (a, b); the sequence
+// (c, b, a) grows the same two ways in the other order, and its start edge leads to the same vertex b. When the
+// growth made second stopped at an edge no strip crosses or at a committed face, neither growth met what the other
+// took (the second tests every vertex it adds against the first's, the first never saw the second's), so the
+// other order takes the same faces, and from there both experiments read and take the same faces strip for strip:
+// the same value, and the one later in the order never wins (only a higher value does).
+// For edge j the order (v[j], v[j + 1], v[j + 2]) is experiment 2j + r_j and its reverse 2(j + 1) + 1 - r_(j+1),
+// with r_j set when the edge's record runs it (v[j + 1], v[j]); kMirrors[r][k] is k's pair for the bits r.
+struct MirrorTable {
+  int8_t of[8][6];
+};
+constexpr MirrorTable Mirrors() {
+  MirrorTable t{};
+  for (int r = 0; r < 8; ++r)
+    for (int j = 0; j < 3; ++j) {
+      int j1 = j == 2 ? 0 : j + 1;
+      int along = 2 * j + (r >> j & 1), against = 2 * j1 + 1 - (r >> j1 & 1);
+      t.of[r][along] = int8_t(against);
+      t.of[r][against] = int8_t(along);
+    }
+  return t;
+}
+constexpr MirrorTable kMirrors = Mirrors();
+
+}  // namespace
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
 // otherwise only those that took a face committed since. A kept experiment's value and strips are what a rerun
@@ -294,13 +345,27 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
   int best = -1, captured = -1;
   float bestValue = 0.0f;  // only a value above 0 is a best
+  const int8_t* mirror = kMirrors.of[(m_hot[size_t(face)].grows >> 3) & 7];
+  bool ran[6];
   for (int k = 0; k < 6; ++k) {
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
-    // An experiment's first face is the start face, which is free: the look starts after it.
-    bool rerun = fresh || std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed);
+    // The later of a mirror pair that took its pair's value holds no faces of its own: it is out of date when its
+    // pair is. An experiment's first face is the start face, which is free: the look starts after it.
+    int m = mirror[k];
+    bool rerun = fresh || (m < k && memo.mirrored[k] ? ran[m]
+                                                     : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(),
+                                                                   committed));
+    ran[k] = rerun;
     if (rerun) {
-      RunNoted(memo, face, k);
       if (k == kept) kept = -1;
+      // The later of a pair takes its pair's value, which it cannot beat, when the pair's growths could not meet
+      // or when its own first strip turns out the same.
+      if (m < k && (memo.mirrorable[m] || !RunNoted(memo, face, k, memo.taken[m].begin(), memo.firstCount[m]))) {
+        memo.values[k] = memo.values[m];
+        memo.mirrored[k] = true;
+        continue;
+      }
+      if (m > k) RunNoted(memo, face, k, nullptr, 0);
     }
     if (memo.values[k] > bestValue) {
       best = k;
@@ -315,7 +380,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       // Rare, and out of line: a second copy of the walk in the loop's function would crowd its registers.
       auto regrow = [&]() __attribute__((noinline)) {
-        RunNoted(memo, face, best);
+        RunNoted(memo, face, best, nullptr, 0);
         m_keptStrips.Assign(m_trial.get(), m_trialStrips);
       };
       regrow();

@@ -128,8 +128,11 @@ struct SampleMemo {
   int32_t face = -1;   // the start face `values` belong to
   bool stale = false;  // a commit has taken a face with the sample's reader bit since the values were checked
   float values[6];
-  // Per experiment, the faces it took: it is rerun once one of them is committed.
+  // Per experiment, the faces it took: it is rerun once one of them is committed. One that took its mirror pair's
+  // value (`mirrored`) keeps no list of its own; `mirrorable`: its pair may take its value.
   FaceList taken[6];
+  bool mirrored[6], mirrorable[6];
+  int32_t firstCount[6];  // faces of its first strip, the first of `taken`
   // The first of the six with the highest value above 0 (-1 for none) and its strips (over taken[best]), as a
   // replay would grow them again; the round commits these when the sample holds the round's best experiment.
   int best = -1;
@@ -217,10 +220,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   bool SharesEdge(int32_t face, int32_t stripId) const;
   int32_t FindStartPoint();
   int32_t NextFreeFace(int32_t from);
-  // Grows experiment k at `face`; returns the number of faces it took.
-  int32_t RunExperiment(int32_t face, int k);
+  // Grows experiment k at `face`; returns the number of faces it took. `mirrorable`: its mirror pair would take
+  // the same faces; when its first strip takes the `pairCount` faces at `pairFirst`, it stops there and returns -1.
+  int32_t RunExperiment(int32_t face, int k, bool& mirrorable, const int32_t* pairFirst, int32_t pairCount);
   void RunSample(int sample, int32_t face);
-  void RunNoted(SampleMemo& memo, int32_t face, int k);
+  bool RunNoted(SampleMemo& memo, int32_t face, int k, const int32_t* pairFaces, int32_t pairCount);
   void Commit(const StripList& strips, const int32_t* taken);
   // -- ordering
   void OrderTriangleList();
