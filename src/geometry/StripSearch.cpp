@@ -272,9 +272,8 @@ bool Stripifier_D::SharesEdge(int32_t face, int32_t stripId) const {
     __builtin_prefetch(walk.Slot(walk.SearchStart(to)));
     mirrorable = walk.GrowStrip(*strip++, face, unsigned(startK), toV1, s);
     // The same first faces as the pair's: the rest would be the pair's too.
-    if (strip[-1].count == pairCount && std::all_of(pairFirst, pairFirst + pairCount, [&](int32_t f) {
-          return m_hot[size_t(f)].mark == s;
-        })) {
+    if (strip[-1].count == pairCount &&
+        std::all_of(pairFirst, pairFirst + pairCount, [&](int32_t f) { return m_hot[size_t(f)].mark == s; })) {
       m_stripIds = s + 1;
       return -1;
     }
@@ -352,9 +351,9 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
     // The later of a mirror pair that took its pair's value holds no faces of its own: it is out of date when its
     // pair is. An experiment's first face is the start face, which is free: the look starts after it.
     int m = mirror[k];
-    bool rerun = fresh || (m < k && memo.mirrored[k] ? ran[m]
-                                                     : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(),
-                                                                   committed));
+    bool rerun =
+        fresh ||
+        (m < k && memo.mirrored[k] ? ran[m] : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed));
     ran[k] = rerun;
     if (rerun) {
       if (k == kept) kept = -1;
