@@ -218,7 +218,11 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // The first slot at or after `slot` whose edge may still serve experiment `e`, following the skip links.
   int32_t NextUsableSkipping(int32_t slot, int32_t end, int32_t e);
   bool SharesEdge(int32_t face, int32_t stripId) const;
-  int32_t FindStartPoint();
+  // The start a round's place last asked from and the face it found.
+  struct StartCache {
+    int32_t start = -1, face = -1;
+  };
+  int32_t FindStartPoint(StartCache& last);
   int32_t NextFreeFace(int32_t from);
   // Grows experiment k at `face`; returns the number of faces it took. `mirrorable`: its mirror pair would take
   // the same faces; when its first strip takes the `pairCount` faces at `pairFirst`, it stops there and returns -1.
