@@ -68,8 +68,8 @@ const HitRanks& StandardRanks(int most) {
   return kStandard[size_t(most - 1)];
 }
 
-// A ring node of ScanOrder: entries come first, then one head per vertex, each ring running through its
-// vertex's head.
+// A ring node of ScanOrder: one head per vertex, at the vertex's own number, then the entries, each ring running
+// through its vertex's head.
 struct RingNode {
   int32_t next, prev;
   int32_t owner;  // a head: the owner of its newest entry while the rings are built, -1 before
@@ -84,45 +84,43 @@ struct ScanOwner {
 };
 static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
 
-// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each slot's vertex again,
-// at 3 f + j for vertex j of face f, where the cache steps read them in a row. A face has three distinct
-// vertices, so a `Single` owner's three entries are made without a look. Stops and returns false at a vertex's
-// entry past CacheHitQueue::kHeavySlots, or at an entry past `room`.
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there, up to `room` entries; and each
+// slot's vertex again, at 3 f + o + j for vertex j of face f of owner o, where the cache steps read them in a row
+// up to the number `vertices` written past the owner's last (owners' faces run in the order of their numbers, so
+// each owner has a place for it). A face has three distinct vertices, so a `Single` owner's three entries are made
+// without a look. Stops and returns false at a vertex's entry past CacheHitQueue::kHeavySlots, or past the room.
 template <bool Single, class RunOf>
 __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
-                                          int32_t heads, int32_t room, const CommittedFace* faces, int row,
+                                          int32_t vertices, int32_t room, const CommittedFace* faces, int row,
                                           RunOf runOf) {
-  int32_t entries = 0;
+  int32_t entry = vertices, end = vertices + room;
   for (int32_t o = 0; o < owners; ++o) {
     StripPiece run = runOf(o);
-    owner[o] = ScanOwner{0, 0, entries, Single ? 0 : run.count * row};
-    int32_t* slot = vertexAt + 3 * run.first;
-    for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
+    owner[o] = ScanOwner{0, 0, entry, Single ? 0 : run.count * row};
+    int32_t* slot = vertexAt + 3 * run.first + o;
+    slot[3 * run.count] = vertices;
+    for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f) {
       for (int32_t v : f->v) {
         *slot++ = v;
         // The owner's own entry, if it has one here, is the ring's newest.
-        RingNode& head = node[heads + v];
+        RingNode& head = node[v];
         int32_t next = head.next;
         if (!Single && head.owner == o) {
           ++node[next].count;
           continue;
         }
         int32_t ringEntries = head.count + 1;
-        if (ringEntries > CacheHitQueue::kHeavySlots || entries == room) return false;
-        RingNode& entry = node[entries];
-        entry.next = next;
-        entry.prev = heads + v;
-        entry.owner = o;
-        entry.count = 1;
-        node[next].prev = entries;
-        head.next = entries;
+        if (ringEntries > CacheHitQueue::kHeavySlots || entry == end) return false;
+        node[entry] = RingNode{next, v, o, 1};
+        node[next].prev = entry;
+        head.next = entry;
         head.owner = o;
         head.count = ringEntries;
-        ++entries;
+        ++entry;
       }
     }
   }
-  owner[owners].first = entries;
+  owner[owners].first = entry;
   return true;
 }
 
@@ -141,21 +139,21 @@ template <bool Single, class RunOf, class Emit>
 bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, const HitRanks* ranks,
                int cacheSize, int32_t first, RunOf runOf, Emit emit) {
   // One kept block for every array; an entry is written when made, the room past the last stays unused.
-  int32_t heads = room;
   StripBlock<int32_t> block;
-  block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) +
-              3 * size_t(faceCount) + (size_t(vertices) + 3) / 4);
+  block.Reset(4 * (size_t(vertices) + size_t(room) + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) +
+              3 * size_t(faceCount) + size_t(owners) + (size_t(vertices) + 4) / 4);
   auto* node = reinterpret_cast<RingNode*>(block.get());
-  auto* owner = reinterpret_cast<ScanOwner*>(node + heads + vertices);
+  auto* owner = reinterpret_cast<ScanOwner*>(node + vertices + room);
   int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners + 1);
   int32_t* ring = hitList + owners;
   int32_t* vertexAt = ring + cacheSize;
-  auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount));  // per vertex: 1 while in the cache
-  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, -1, 0};
+  // Per vertex: 1 while in the cache; and a last one, never in it, that ends an owner's slots.
+  auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount) + size_t(owners));
+  for (int32_t v = 0; v < vertices; ++v) node[v] = RingNode{v, v, -1, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  if (!BuildRings<Single>(node, owner, vertexAt, owners, heads, room, faces, Single ? 0 : ranks->row, runOf)) return false;
+  if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf)) return false;
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
-  std::fill(cached, cached + vertices, uint8_t(0));
+  std::fill(cached, cached + vertices + 1, uint8_t(0));
   const int32_t* rankOf = Single ? nullptr : ranks->rankOf.data();
 
   int32_t listed = 0, unplaced = 0, newest = 0;
@@ -195,16 +193,16 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     }
     // The FIFO cache: a vertex not in it goes in and pushes the oldest out; each changes the rates of the owners
     // in its ring.
-    StripPiece run = runOf(o);
-    for (const int32_t *slot = vertexAt + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
+    for (const int32_t* slot = vertexAt + 3 * runOf(o).first + o;;) {
       {
-        int32_t v = *slot;
+        int32_t v = *slot++;
         if (cached[v] != 0) continue;
+        if (v == vertices) break;
         newest = (newest == 0 ? cacheSize : newest) - 1;
         int32_t out = ring[newest];
         ring[newest] = v;
         cached[v] = 1;
-        for (int32_t h = heads + v, k = node[h].next; k != h; k = node[k].next) {
+        for (int32_t k = node[v].next; k != v; k = node[k].next) {
           int32_t who = node[k].owner, hits = owner[who].hits;
           owner[who].hits = hits + node[k].count;
           if (hits == 0) {
@@ -214,7 +212,7 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
         }
         if (out < 0) continue;
         cached[out] = 0;
-        for (int32_t h = heads + out, k = node[h].next; k != h; k = node[k].next) {
+        for (int32_t k = node[out].next; k != out; k = node[k].next) {
           int32_t who = node[k].owner, hits = owner[who].hits - node[k].count;
           owner[who].hits = hits;
           if (hits == 0) unlist(who);
