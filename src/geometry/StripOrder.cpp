@@ -132,9 +132,9 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
 // its slots there (a strip piece holds most of its vertices two or three times), and a placed owner's entries
 // leave their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it
 // changes. `runOf(o)` gives owner o's faces as a range of `faces`; `room` bounds the entries (`slots` for single
-// faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before). Hands each owner to `emit` in order, `first` first. Returns false, having handed none, when
-// a vertex has more than CacheHitQueue::kHeavySlots owners, whose moves in and out of the cache would cost the scan
-// as much each: the caller orders through the queue.
+// faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before). Hands each owner to `emit`
+// in order, `first` first. Returns false, having handed none, when a vertex has more than CacheHitQueue::kHeavySlots
+// owners, whose moves in and out of the cache would cost the scan as much each: the caller orders through the queue.
 template <bool Single, class RunOf, class Emit>
 bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, const HitRanks* ranks,
                int cacheSize, int32_t first, RunOf runOf, Emit emit) {
@@ -151,7 +151,8 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
   auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount) + size_t(owners));
   for (int32_t v = 0; v < vertices; ++v) node[v] = RingNode{v, v, -1, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf)) return false;
+  if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf))
+    return false;
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
   std::fill(cached, cached + vertices + 1, uint8_t(0));
   const int32_t* rankOf = Single ? nullptr : ranks->rankOf.data();
@@ -355,8 +356,8 @@ void Stripifier_D::OrderPieces() {
   auto runOf = [pieces](int32_t p) { return pieces[p]; };
   std::optional<HitRanks> own;
   const HitRanks& ranks = most <= kStandardPiece ? StandardRanks(most) : own.emplace(most);
-  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), pieceFaces + 2 * n, &ranks, m_cacheSize, first, runOf,
-                        emit))
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), pieceFaces + 2 * n, &ranks, m_cacheSize,
+                        first, runOf, emit))
     QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
   std::swap(m_pieces, ordered);
   KeepStripArray(ordered);
