@@ -88,18 +88,24 @@ static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 
 // slot's vertex again, at 3 f + o + j for vertex j of face f of owner o, where the cache steps read them in a row
 // up to the number `vertices` written past the owner's last (owners' faces run in the order of their numbers, so
 // each owner has a place for it). A face has three distinct vertices, so a `Single` owner's three entries are made
-// without a look. Stops and returns false at a vertex's entry past CacheHitQueue::kHeavySlots, or past the room.
+// without a look. For pieces, also finds the first to place (`first`): the lowest share of its faces' edges with a
+// neighbour, the first on ties (the shares are fractions of a few faces, which differ by far more than a float's
+// rounding: compared crossed, as integers). Stops and returns false at a vertex's entry past
+// CacheHitQueue::kHeavySlots, or past the room.
 template <bool Single, class RunOf>
 __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
                                           int32_t vertices, int32_t room, const CommittedFace* faces, int row,
-                                          RunOf runOf) {
-  int32_t entry = vertices, end = vertices + room;
+                                          RunOf runOf, int32_t& first) {
+  int32_t entry = vertices, end = vertices + room, bestLinked = 1, bestCount = 0;
+  first = 0;
   for (int32_t o = 0; o < owners; ++o) {
     StripPiece run = runOf(o);
     owner[o] = ScanOwner{0, 0, entry, Single ? 0 : run.count * row};
     int32_t* slot = vertexAt + 3 * run.first + o;
     slot[3 * run.count] = vertices;
+    int32_t linked = 0;
     for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f) {
+      if (!Single) linked += f->linked;
       for (int32_t v : f->v) {
         *slot++ = v;
         // The owner's own entry, if it has one here, is the ring's newest.
@@ -119,6 +125,11 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
         ++entry;
       }
     }
+    if (!Single && linked * bestCount < bestLinked * run.count) {
+      bestLinked = linked;
+      bestCount = run.count;
+      first = o;
+    }
   }
   owner[owners].first = entry;
   return true;
@@ -133,11 +144,12 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
 // leave their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it
 // changes. `runOf(o)` gives owner o's faces as a range of `faces`; `room` bounds the entries (`slots` for single
 // faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before). Hands each owner to `emit`
-// in order, `first` first. Returns false, having handed none, when a vertex has more than CacheHitQueue::kHeavySlots
-// owners, whose moves in and out of the cache would cost the scan as much each: the caller orders through the queue.
+// in order, the first face first, or the piece BuildRings chooses. Returns false, having handed none, when a vertex has
+// more than CacheHitQueue::kHeavySlots owners, whose moves in and out of the cache would cost the scan as much each:
+// the caller orders through the queue.
 template <bool Single, class RunOf, class Emit>
 bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, const HitRanks* ranks,
-               int cacheSize, int32_t first, RunOf runOf, Emit emit) {
+               int cacheSize, RunOf runOf, Emit emit) {
   // One kept block for every array; an entry is written when made, the room past the last stays unused.
   StripBlock<int32_t> block;
   block.Reset(4 * (size_t(vertices) + size_t(room) + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) +
@@ -151,7 +163,8 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
   auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount) + size_t(owners));
   for (int32_t v = 0; v < vertices; ++v) node[v] = RingNode{v, v, -1, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf))
+  int32_t first;
+  if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf, first))
     return false;
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
   std::fill(cached, cached + vertices + 1, uint8_t(0));
@@ -262,35 +275,31 @@ void QueueOrderPieces(const StripPiece* pieces, int n, const CommittedFace* face
 void Stripifier_D::SplitUpStripsAndOptimize() {
   int threshold = m_cacheSize - 4;
   // The pieces are ranges of the committed faces, which they leave where they are; the left-over faces are
-  // copied out, a run at a time. Each list is sized once, by a first pass that only counts.
-  int pieces = 0, pieceFaces = 0;
-  for (const NvStripInfo& strip : m_strips) {
-    for (int off = 0; off < strip.count; off += threshold) {
-      int count = std::min(threshold, strip.count - off);
-      if (count < m_minStripLength) continue;
-      ++pieces;
-      pieceFaces += count;
-    }
-  }
-  int listFaces = m_stripFaces.Count() - pieceFaces;
-  ReserveStripArray(m_pieces, pieces);
-  ReserveStripArray(m_triList, listFaces);
-  m_pieces.SetCountForOverwrite(pieces);
-  m_triList.SetCountForOverwrite(listFaces);
-  StripPiece* piece = m_pieces.Data();
-  CommittedFace* toList = m_triList.Data();
+  // copied out, a run at a time. Each list is given room for the most it can take (a strip makes at most its
+  // whole pieces and one more, and leaves at most the last run short of the minimum length) and cut to what it
+  // got: one pass.
+  int strips = m_strips.Count(), faces = m_stripFaces.Count();
+  int mostPieces = strips + faces / threshold, mostList = std::min(faces, strips * (m_minStripLength - 1));
+  ReserveStripArray(m_pieces, mostPieces);
+  ReserveStripArray(m_triList, mostList);
+  m_pieces.SetCountForOverwrite(mostPieces);
+  m_triList.SetCountForOverwrite(mostList);
+  StripPiece *const pieceFrom = m_pieces.Data(), *piece = pieceFrom;
+  CommittedFace *const listFrom = m_triList.Data(), *toList = listFrom;
   const CommittedFace* from = m_stripFaces.Data();
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
       int count = std::min(threshold, strip.count - off);
       if (count < m_minStripLength) {
-        const CommittedFace* run = from + strip.first + off;
-        toList = std::copy(run, run + count, toList);
+        for (const CommittedFace *run = from + strip.first + off, *end = run + count; run < end; ++run)
+          *toList++ = *run;
         continue;
       }
       *piece++ = StripPiece{strip.first + off, count};
     }
   }
+  m_pieces.SetCountForOverwrite(int(piece - pieceFrom));
+  m_triList.SetCountForOverwrite(int(toList - listFrom));
   OrderTriangleList();
   OrderPieces();
 }
@@ -303,7 +312,7 @@ void Stripifier_D::OrderTriangleList() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
   auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
-  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, nullptr, m_cacheSize, 0, runOf, emit)) {
+  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, nullptr, m_cacheSize, runOf, emit)) {
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
         for (int32_t v : tris[i].v) slot(v, i);
@@ -333,23 +342,9 @@ void Stripifier_D::OrderPieces() {
   const StripPiece* pieces = m_pieces.Data();
   const CommittedFace* faces = m_stripFaces.Data();
 
-  // The first piece: the lowest share of faces' edges with a neighbour, the first on ties (the shares are
-  // fractions of a few faces, which differ by far more than a float's rounding: compared crossed, as integers).
-  int first = 0, bestLinked = 1, bestCount = 0, slots = 0, most = 1, pieceFaces = 0;
-  for (int p = 0; p < n; ++p) {
-    const StripPiece piece = pieces[p];
-    slots += 3 * piece.count;
-    pieceFaces += piece.count;
-    most = std::max(most, int(piece.count));
-    int linked = 0;
-    for (const CommittedFace *f = faces + piece.first, *end = f + piece.count; f < end; ++f) linked += f->linked;
-    if (linked * bestCount < bestLinked * piece.count) {
-      bestLinked = linked;
-      bestCount = piece.count;
-      first = p;
-    }
-  }
-
+  // The pieces hold every committed face but the left-over ones, and have at most the threshold's faces each
+  // (ranks of a longer table order the shorter pieces' rates alike).
+  int pieceFaces = m_stripFaces.Count() - m_triList.Count(), most = m_cacheSize - 4;
   Array<StripPiece> ordered;
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t p) { ordered.Append(pieces[p]); };
@@ -357,8 +352,21 @@ void Stripifier_D::OrderPieces() {
   std::optional<HitRanks> own;
   const HitRanks& ranks = most <= kStandardPiece ? StandardRanks(most) : own.emplace(most);
   if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), pieceFaces + 2 * n, &ranks, m_cacheSize,
-                        first, runOf, emit))
-    QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
+                        runOf, emit)) {
+    // The first piece as the scan would choose it.
+    int first = 0, bestLinked = 1, bestCount = 0;
+    for (int p = 0; p < n; ++p) {
+      const StripPiece piece = pieces[p];
+      int linked = 0;
+      for (const CommittedFace *f = faces + piece.first, *end = f + piece.count; f < end; ++f) linked += f->linked;
+      if (linked * bestCount < bestLinked * piece.count) {
+        bestLinked = linked;
+        bestCount = piece.count;
+        first = p;
+      }
+    }
+    QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, 3 * pieceFaces, emit);
+  }
   std::swap(m_pieces, ordered);
   KeepStripArray(ordered);
 }
