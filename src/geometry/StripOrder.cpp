@@ -279,7 +279,8 @@ void Stripifier_D::SplitUpStripsAndOptimize() {
   // whole pieces and one more, and leaves at most the last run short of the minimum length) and cut to what it
   // got: one pass.
   int strips = m_strips.Count(), faces = m_stripFaces.Count();
-  int mostPieces = strips + faces / threshold, mostList = std::min(faces, strips * (m_minStripLength - 1));
+  int mostPieces = strips + faces / threshold;
+  int mostList = threshold < m_minStripLength ? faces : std::min(faces, strips * (m_minStripLength - 1));
   ReserveStripArray(m_pieces, mostPieces);
   ReserveStripArray(m_triList, mostList);
   m_pieces.SetCountForOverwrite(mostPieces);
