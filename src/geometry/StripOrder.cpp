@@ -84,14 +84,15 @@ struct ScanOwner {
 };
 static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
 
-// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there, up to `room` entries; and each
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each
 // slot's vertex again, at 3 f + o + j for vertex j of face f of owner o, where the cache steps read them in a row
 // up to the number `vertices` written past the owner's last (owners' faces run in the order of their numbers, so
 // each owner has a place for it). A face has three distinct vertices, so a `Single` owner's three entries are made
 // without a look. For pieces, also finds the first to place (`first`): the lowest share of its faces' edges with a
 // neighbour, the first on ties (the shares are fractions of a few faces, which differ by far more than a float's
 // rounding: compared crossed, as integers). Stops and returns false at a vertex's entry past
-// CacheHitQueue::kHeavySlots, or past the room.
+// CacheHitQueue::kHeavySlots, or at an owner that ends past `room` entries (`node` has room for one owner's slots
+// more; single faces take exactly their slots).
 template <bool Single, class RunOf>
 __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
                                           int32_t vertices, int32_t room, const CommittedFace* faces, int row,
@@ -116,7 +117,7 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
           continue;
         }
         int32_t ringEntries = head.count + 1;
-        if (ringEntries > CacheHitQueue::kHeavySlots || entry == end) return false;
+        if (ringEntries > CacheHitQueue::kHeavySlots) return false;
         node[entry] = RingNode{next, v, o, 1};
         node[next].prev = entry;
         head.next = entry;
@@ -125,6 +126,7 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
         ++entry;
       }
     }
+    if (!Single && entry > end) return false;
     if (!Single && linked * bestCount < bestLinked * run.count) {
       bestLinked = linked;
       bestCount = run.count;
@@ -143,19 +145,21 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
 // its slots there (a strip piece holds most of its vertices two or three times), and a placed owner's entries
 // leave their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it
 // changes. `runOf(o)` gives owner o's faces as a range of `faces`; `room` bounds the entries (`slots` for single
-// faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before). Hands each owner to `emit`
+// faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before), `longest` the most faces
+// of an owner. Hands each owner to `emit`
 // in order, the first face first, or the piece BuildRings chooses. Returns false, having handed none, when a vertex has
 // more than CacheHitQueue::kHeavySlots owners, whose moves in and out of the cache would cost the scan as much each:
 // the caller orders through the queue.
 template <bool Single, class RunOf, class Emit>
-bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, const HitRanks* ranks,
-               int cacheSize, RunOf runOf, Emit emit) {
+bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, int longest,
+               const HitRanks* ranks, int cacheSize, RunOf runOf, Emit emit) {
   // One kept block for every array; an entry is written when made, the room past the last stays unused.
   StripBlock<int32_t> block;
-  block.Reset(4 * (size_t(vertices) + size_t(room) + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) +
-              3 * size_t(faceCount) + size_t(owners) + (size_t(vertices) + 4) / 4);
+  size_t nodes = size_t(vertices) + size_t(room) + (Single ? 0 : 3 * size_t(longest));
+  block.Reset(4 * (nodes + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) + 3 * size_t(faceCount) +
+              size_t(owners) + (size_t(vertices) + 4) / 4);
   auto* node = reinterpret_cast<RingNode*>(block.get());
-  auto* owner = reinterpret_cast<ScanOwner*>(node + vertices + room);
+  auto* owner = reinterpret_cast<ScanOwner*>(node + nodes);
   int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners + 1);
   int32_t* ring = hitList + owners;
   int32_t* vertexAt = ring + cacheSize;
@@ -313,7 +317,7 @@ void Stripifier_D::OrderTriangleList() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
   auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
-  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, nullptr, m_cacheSize, runOf, emit)) {
+  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, 1, nullptr, m_cacheSize, runOf, emit)) {
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
         for (int32_t v : tris[i].v) slot(v, i);
@@ -352,8 +356,8 @@ void Stripifier_D::OrderPieces() {
   auto runOf = [pieces](int32_t p) { return pieces[p]; };
   std::optional<HitRanks> own;
   const HitRanks& ranks = most <= kStandardPiece ? StandardRanks(most) : own.emplace(most);
-  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), pieceFaces + 2 * n, &ranks, m_cacheSize,
-                        runOf, emit)) {
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), pieceFaces + 2 * n, most, &ranks,
+                        m_cacheSize, runOf, emit)) {
     // The first piece as the scan would choose it.
     int first = 0, bestLinked = 1, bestCount = 0;
     for (int p = 0; p < n; ++p) {
