@@ -57,133 +57,144 @@ struct HitRanks {
   }
 };
 
-// A ring node of ScanOrder: entries come first, then one head per vertex, each ring running through its
-// vertex's head.
+// The rank table of the standard cache's pieces, one for each longest piece: a queue looks through the ranks a
+// table has, so pieces of a few faces keep to a few ranks. Built once for every call.
+const HitRanks& StandardRanks(int most) {
+  static const std::vector<HitRanks> kStandard = [] {
+    std::vector<HitRanks> tables;
+    for (int longest = 1; longest <= kStandardPiece; ++longest) tables.emplace_back(longest);
+    return tables;
+  }();
+  return kStandard[size_t(most - 1)];
+}
+
+// A ring node of ScanOrder: one head per vertex, at the vertex's own number, then the entries, each ring running
+// through its vertex's head.
 struct RingNode {
   int32_t next, prev;
   int32_t owner;  // a head: the owner of its newest entry while the rings are built, -1 before
   int32_t count;  // an entry: its owner's slots at the vertex; a head: the entries in its ring
 };
-// An owner of ScanOrder.
+// An owner of ScanOrder. Its entries run from `first` to the next owner's `first`.
 struct ScanOwner {
-  int32_t hits;         // slots in the cache; -1 once placed
-  int32_t at;           // its place in the list of owners with hits, while it has hits
-  int32_t first, last;  // its entries
+  int32_t hits;   // slots in the cache; -1 once placed
+  int32_t at;     // its place in the list of owners with hits, while it has hits
+  int32_t first;  // its first entry
+  int32_t row;    // where its face count's row starts in the rank table
 };
 static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
 
-// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each slot's vertex again,
-// at 3 f + j for vertex j of face f, where the cache steps read them in a row. Stops and returns false at a
-// vertex's entry past CacheHitQueue::kHeavySlots.
-template <class RunOf>
+// ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each
+// slot's vertex again, at 3 f + o + j for vertex j of face f of owner o, where the cache steps read them in a row
+// up to the number `vertices` written past the owner's last (owners' faces run in the order of their numbers, so
+// each owner has a place for it). A face has three distinct vertices, so a `Single` owner's three entries are made
+// without a look. For pieces, also finds the first to place (`first`): the lowest share of its faces' edges with a
+// neighbour, the first on ties (the shares are fractions of a few faces, which differ by far more than a float's
+// rounding: compared crossed, as integers). Stops and returns false at a vertex's entry past
+// CacheHitQueue::kHeavySlots, or at an owner that ends past `room` entries (`node` has room for one owner's slots
+// more; single faces take exactly their slots).
+template <bool Single, class RunOf>
 __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
-                                          int32_t heads, const CommittedFace* faces, RunOf runOf) {
-  int32_t entries = 0;
+                                          int32_t vertices, int32_t room, const CommittedFace* faces, int row,
+                                          RunOf runOf, int32_t& first) {
+  int32_t entry = vertices, end = vertices + room, bestLinked = 1, bestCount = 0;
+  first = 0;
   for (int32_t o = 0; o < owners; ++o) {
-    owner[o].hits = 0;
-    owner[o].first = entries;
     StripPiece run = runOf(o);
-    int32_t* slot = vertexAt + 3 * run.first;
-    for (const CommittedFace *f = faces + run.first, *end = f + run.count; f < end; ++f) {
+    owner[o] = ScanOwner{0, 0, entry, Single ? 0 : run.count * row};
+    int32_t* slot = vertexAt + 3 * run.first + o;
+    slot[3 * run.count] = vertices;
+    int32_t linked = 0;
+    for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f) {
+      if (!Single) linked += f->linked;
       for (int32_t v : f->v) {
         *slot++ = v;
         // The owner's own entry, if it has one here, is the ring's newest.
-        RingNode& head = node[heads + v];
+        RingNode& head = node[v];
         int32_t next = head.next;
-        if (head.owner == o) {
+        if (!Single && head.owner == o) {
           ++node[next].count;
           continue;
         }
         int32_t ringEntries = head.count + 1;
         if (ringEntries > CacheHitQueue::kHeavySlots) return false;
-        RingNode& entry = node[entries];
-        entry.next = next;
-        entry.prev = heads + v;
-        entry.owner = o;
-        entry.count = 1;
-        node[next].prev = entries;
-        head.next = entries;
+        node[entry] = RingNode{next, v, o, 1};
+        node[next].prev = entry;
+        head.next = entry;
         head.owner = o;
         head.count = ringEntries;
-        ++entries;
+        ++entry;
       }
     }
-    owner[o].last = entries;
+    if (!Single && entry > end) return false;
+    if (!Single && linked * bestCount < bestLinked * run.count) {
+      bestLinked = linked;
+      bestCount = run.count;
+      first = o;
+    }
   }
+  owner[owners].first = entry;
   return true;
 }
 
 // The greedy order by simulated cache hits of owners: runs of faces placed as one (strip pieces, or single
 // left-over faces). An owner with hits holds one of the cache's few vertices, so the owners with hits are a short
-// list, which each choice scans, comparing rates as exact fractions (hits and faces crossed); ranking every
-// owner cost a rank move per change. Each vertex keeps a ring of entries, one per owner not yet placed with its
-// slots there (a strip piece holds most of its vertices two or three times), and a placed owner's entries leave
-// their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it changes.
-// `runOf(o)` gives owner o's faces as a range of `faces` (`faceCount` of them), `slots` their vertex slots in
-// all; `Single`: every owner is one face, so rates compare as hits. Hands each owner to `emit` in order, `first`
-// first. Returns false, having handed none, when a vertex has more than CacheHitQueue::kHeavySlots owners, whose
-// moves in and out of the cache would cost the scan as much each: the caller orders through the queue.
+// list, which each choice scans for the highest rank of its rate (the exact fraction hits / faces, `rankOf` by
+// row and hits; the hits themselves for `Single` owners of one face each), the lowest number on ties; ranking
+// every owner cost a rank move per change. Each vertex keeps a ring of entries, one per owner not yet placed with
+// its slots there (a strip piece holds most of its vertices two or three times), and a placed owner's entries
+// leave their rings at once, so a vertex entering or leaving the cache visits only the owners whose rate it
+// changes. `runOf(o)` gives owner o's faces as a range of `faces`; `room` bounds the entries (`slots` for single
+// faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before), `longest` the most faces
+// of an owner. Hands each owner to `emit`
+// in order, the first face first, or the piece BuildRings chooses. Returns false, having handed none, when a vertex has
+// more than CacheHitQueue::kHeavySlots owners, whose moves in and out of the cache would cost the scan as much each:
+// the caller orders through the queue.
 template <bool Single, class RunOf, class Emit>
-bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int slots, int cacheSize,
-               int32_t first, RunOf runOf, Emit emit) {
-  // One kept block for every array; an entry is written when made, a slot's worth of room may stay unused.
-  int32_t heads = slots;
+bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, int longest,
+               const HitRanks* ranks, int cacheSize, RunOf runOf, Emit emit) {
+  // One kept block for every array; an entry is written when made, the room past the last stays unused.
   StripBlock<int32_t> block;
-  block.Reset(4 * (size_t(heads) + size_t(vertices) + size_t(owners)) + size_t(owners) + size_t(cacheSize) +
-              3 * size_t(faceCount) + (size_t(vertices) + 3) / 4);
+  size_t nodes = size_t(vertices) + size_t(room) + (Single ? 0 : 3 * size_t(longest));
+  block.Reset(4 * (nodes + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) + 3 * size_t(faceCount) +
+              size_t(owners) + (size_t(vertices) + 4) / 4);
   auto* node = reinterpret_cast<RingNode*>(block.get());
-  auto* owner = reinterpret_cast<ScanOwner*>(node + heads + vertices);
-  int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners);
+  auto* owner = reinterpret_cast<ScanOwner*>(node + nodes);
+  int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners + 1);
   int32_t* ring = hitList + owners;
   int32_t* vertexAt = ring + cacheSize;
-  auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount));  // per vertex: 1 while in the cache
-  for (int32_t h = heads, end = heads + vertices; h < end; ++h) node[h] = RingNode{h, h, -1, 0};
+  // Per vertex: 1 while in the cache; and a last one, never in it, that ends an owner's slots.
+  auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount) + size_t(owners));
+  for (int32_t v = 0; v < vertices; ++v) node[v] = RingNode{v, v, -1, 0};
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
-  if (!BuildRings(node, owner, vertexAt, owners, heads, faces, runOf)) return false;
+  int32_t first;
+  if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf, first))
+    return false;
   for (int i = 0; i < cacheSize; ++i) ring[i] = -1;
-  std::fill(cached, cached + vertices, uint8_t(0));
+  std::fill(cached, cached + vertices + 1, uint8_t(0));
+  const int32_t* rankOf = Single ? nullptr : ranks->rankOf.data();
 
   int32_t listed = 0, unplaced = 0, newest = 0;
   auto unlist = [&](int32_t o) {
-    int32_t at = owner[o].at, last = hitList[--listed];
-    hitList[at] = last;
-    owner[last].at = at;
+    int32_t place = owner[o].at, last = hitList[--listed];
+    hitList[place] = last;
+    owner[last].at = place;
   };
-  auto entered = [&](int32_t h) {
-    for (int32_t k = node[h].next; k != h; k = node[k].next) {
-      int32_t o = node[k].owner, hits = owner[o].hits;
-      owner[o].hits = hits + node[k].count;
-      if (hits == 0) {
-        owner[o].at = listed;
-        hitList[listed++] = o;
-      }
-    }
-  };
-  auto left = [&](int32_t h) {
-    for (int32_t k = node[h].next; k != h; k = node[k].next) {
-      int32_t o = node[k].owner, hits = owner[o].hits - node[k].count;
-      owner[o].hits = hits;
-      if (hits == 0) unlist(o);
-    }
-  };
-  // The highest rate among the owners with hits, the lowest number on ties; with none, every owner left has
-  // rate 0 and the lowest number goes.
+  // The highest rate among the owners with hits, the lowest number on ties, as the largest key without a branch
+  // on the data; with none, every owner left has rate 0 and the lowest number goes.
   auto best = [&]() {
     if (listed == 0) {
       while (owner[unplaced].hits < 0) ++unplaced;
       return unplaced;
     }
-    int32_t top = hitList[0], topHits = owner[top].hits, topFaces = Single ? 1 : runOf(top).count;
-    for (int32_t i = 1; i < listed; ++i) {
-      int32_t o = hitList[i], hits = owner[o].hits;
-      if constexpr (Single) {
-        if (hits > topHits || (hits == topHits && o < top)) top = o, topHits = hits;
-      } else {
-        int32_t count = runOf(o).count, ours = hits * topFaces, theirs = topHits * count;
-        if (ours > theirs || (ours == theirs && o < top)) top = o, topHits = hits, topFaces = count;
-      }
+    uint64_t top = 0;
+    for (int32_t i = 0; i < listed; ++i) {
+      int32_t o = hitList[i];
+      const ScanOwner& own = owner[o];
+      uint32_t rank = Single ? uint32_t(own.hits) : uint32_t(rankOf[own.row + own.hits]);
+      top = std::max(top, uint64_t(rank) << 32 | uint32_t(~uint32_t(o)));
     }
-    return top;
+    return int32_t(~uint32_t(top));
   };
   // One loop, every step inlined: a lambda called from two places stays a call, and the locals it shares
   // would then live in memory, fetched again after every store.
@@ -192,24 +203,39 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     emit(o);
     if (owner[o].hits > 0) unlist(o);
     owner[o].hits = -1;
-    for (int32_t k = owner[o].first, end = owner[o].last; k < end; ++k) {
+    int32_t from = owner[o].first, to = owner[o + 1].first;
+    for (int32_t k = from; k < to; ++k) {
       int32_t next = node[k].next, prev = node[k].prev;
       node[prev].next = next;
       node[next].prev = prev;
     }
-    // The FIFO cache: a vertex not in it goes in and pushes the oldest out.
-    StripPiece run = runOf(o);
-    for (const int32_t *slot = vertexAt + 3 * run.first, *end = slot + 3 * run.count; slot < end; ++slot) {
-      int32_t v = *slot;
-      if (cached[v] != 0) continue;
-      newest = (newest == 0 ? cacheSize : newest) - 1;
-      int32_t out = ring[newest];
-      ring[newest] = v;
-      cached[v] = 1;
-      entered(heads + v);
-      if (out < 0) continue;
-      cached[out] = 0;
-      left(heads + out);
+    // The FIFO cache: a vertex not in it goes in and pushes the oldest out; each changes the rates of the owners
+    // in its ring.
+    for (const int32_t* slot = vertexAt + 3 * runOf(o).first + o;;) {
+      {
+        int32_t v = *slot++;
+        if (cached[v] != 0) continue;
+        if (v == vertices) break;
+        newest = (newest == 0 ? cacheSize : newest) - 1;
+        int32_t out = ring[newest];
+        ring[newest] = v;
+        cached[v] = 1;
+        for (int32_t k = node[v].next; k != v; k = node[k].next) {
+          int32_t who = node[k].owner, hits = owner[who].hits;
+          owner[who].hits = hits + node[k].count;
+          if (hits == 0) {
+            owner[who].at = listed;
+            hitList[listed++] = who;
+          }
+        }
+        if (out < 0) continue;
+        cached[out] = 0;
+        for (int32_t k = node[out].next; k != out; k = node[k].next) {
+          int32_t who = node[k].owner, hits = owner[who].hits - node[k].count;
+          owner[who].hits = hits;
+          if (hits == 0) unlist(who);
+        }
+      }
     }
   }
   return true;
@@ -221,15 +247,8 @@ void QueueOrderPieces(const StripPiece* pieces, int n, const CommittedFace* face
                       int32_t first, int slots, Emit emit) {
   int most = 1;
   for (int p = 0; p < n; ++p) most = std::max(most, int(pieces[p].count));
-  // The standard cache's pieces are ranked once for every call, a table for each longest piece: the queue looks
-  // through the ranks a table has, so pieces of a few faces keep to a few ranks.
-  static const std::vector<HitRanks> kStandard = [] {
-    std::vector<HitRanks> tables;
-    for (int longest = 1; longest <= kStandardPiece; ++longest) tables.emplace_back(longest);
-    return tables;
-  }();
   std::optional<HitRanks> own;
-  const HitRanks& ranks = most <= kStandardPiece ? kStandard[size_t(most - 1)] : own.emplace(most);
+  const HitRanks& ranks = most <= kStandardPiece ? StandardRanks(most) : own.emplace(most);
 
   VertexOwners owners(vertices, slots, [&](auto slot) {
     for (int p = 0; p < n; ++p)
@@ -260,35 +279,32 @@ void QueueOrderPieces(const StripPiece* pieces, int n, const CommittedFace* face
 void Stripifier_D::SplitUpStripsAndOptimize() {
   int threshold = m_cacheSize - 4;
   // The pieces are ranges of the committed faces, which they leave where they are; the left-over faces are
-  // copied out, a run at a time. Each list is sized once, by a first pass that only counts.
-  int pieces = 0, pieceFaces = 0;
-  for (const NvStripInfo& strip : m_strips) {
-    for (int off = 0; off < strip.count; off += threshold) {
-      int count = std::min(threshold, strip.count - off);
-      if (count < m_minStripLength) continue;
-      ++pieces;
-      pieceFaces += count;
-    }
-  }
-  int listFaces = m_stripFaces.Count() - pieceFaces;
-  ReserveStripArray(m_pieces, pieces);
-  ReserveStripArray(m_triList, listFaces);
-  m_pieces.SetCountForOverwrite(pieces);
-  m_triList.SetCountForOverwrite(listFaces);
-  StripPiece* piece = m_pieces.Data();
-  CommittedFace* toList = m_triList.Data();
+  // copied out, a run at a time. Each list is given room for the most it can take (a strip makes at most its
+  // whole pieces and one more, and leaves at most the last run short of the minimum length) and cut to what it
+  // got: one pass.
+  int strips = m_strips.Count(), faces = m_stripFaces.Count();
+  int mostPieces = strips + faces / threshold;
+  int mostList = threshold < m_minStripLength ? faces : std::min(faces, strips * (m_minStripLength - 1));
+  ReserveStripArray(m_pieces, mostPieces);
+  ReserveStripArray(m_triList, mostList);
+  m_pieces.SetCountForOverwrite(mostPieces);
+  m_triList.SetCountForOverwrite(mostList);
+  StripPiece *const pieceFrom = m_pieces.Data(), *piece = pieceFrom;
+  CommittedFace *const listFrom = m_triList.Data(), *toList = listFrom;
   const CommittedFace* from = m_stripFaces.Data();
   for (const NvStripInfo& strip : m_strips) {
     for (int off = 0; off < strip.count; off += threshold) {
       int count = std::min(threshold, strip.count - off);
       if (count < m_minStripLength) {
-        const CommittedFace* run = from + strip.first + off;
-        toList = std::copy(run, run + count, toList);
+        for (const CommittedFace *run = from + strip.first + off, *end = run + count; run < end; ++run)
+          *toList++ = *run;
         continue;
       }
       *piece++ = StripPiece{strip.first + off, count};
     }
   }
+  m_pieces.SetCountForOverwrite(int(piece - pieceFrom));
+  m_triList.SetCountForOverwrite(int(toList - listFrom));
   OrderTriangleList();
   OrderPieces();
 }
@@ -301,7 +317,7 @@ void Stripifier_D::OrderTriangleList() {
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t i) { ordered.Append(tris[i]); };
   auto runOf = [](int32_t i) { return StripPiece{i, 1}; };
-  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, m_cacheSize, 0, runOf, emit)) {
+  if (!ScanOrder<true>(n, m_vertexOf.Count(), tris, n, 3 * n, 1, nullptr, m_cacheSize, runOf, emit)) {
     VertexOwners owners(m_vertexOf.Count(), 3 * n, [&](auto slot) {
       for (int i = 0; i < n; ++i)
         for (int32_t v : tris[i].v) slot(v, i);
@@ -331,27 +347,31 @@ void Stripifier_D::OrderPieces() {
   const StripPiece* pieces = m_pieces.Data();
   const CommittedFace* faces = m_stripFaces.Data();
 
-  // The first piece: the lowest share of faces' edges with a neighbour, the first on ties.
-  float bestCost = 10000.0f;
-  int first = 0, slots = 0;
-  for (int p = 0; p < n; ++p) {
-    const StripPiece piece = pieces[p];
-    slots += 3 * piece.count;
-    int linked = 0;
-    for (const CommittedFace *f = faces + piece.first, *end = f + piece.count; f < end; ++f) linked += f->linked;
-    float cost = float(linked) / float(piece.count);
-    if (cost < bestCost) {
-      bestCost = cost;
-      first = p;
-    }
-  }
-
+  // The pieces hold every committed face but the left-over ones, and have at most the threshold's faces each
+  // (ranks of a longer table order the shorter pieces' rates alike).
+  int pieceFaces = m_stripFaces.Count() - m_triList.Count(), most = m_cacheSize - 4;
   Array<StripPiece> ordered;
   ReserveStripArray(ordered, n);
   auto emit = [&](int32_t p) { ordered.Append(pieces[p]); };
   auto runOf = [pieces](int32_t p) { return pieces[p]; };
-  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), slots, m_cacheSize, first, runOf, emit))
-    QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, slots, emit);
+  std::optional<HitRanks> own;
+  const HitRanks& ranks = most <= kStandardPiece ? StandardRanks(most) : own.emplace(most);
+  if (!ScanOrder<false>(n, m_vertexOf.Count(), faces, m_stripFaces.Count(), pieceFaces + 2 * n, most, &ranks,
+                        m_cacheSize, runOf, emit)) {
+    // The first piece as the scan would choose it.
+    int first = 0, bestLinked = 1, bestCount = 0;
+    for (int p = 0; p < n; ++p) {
+      const StripPiece piece = pieces[p];
+      int linked = 0;
+      for (const CommittedFace *f = faces + piece.first, *end = f + piece.count; f < end; ++f) linked += f->linked;
+      if (linked * bestCount < bestLinked * piece.count) {
+        bestLinked = linked;
+        bestCount = piece.count;
+        first = p;
+      }
+    }
+    QueueOrderPieces(pieces, n, faces, m_vertexOf.Count(), m_cacheSize, first, 3 * pieceFaces, emit);
+  }
   std::swap(m_pieces, ordered);
   KeepStripArray(ordered);
 }

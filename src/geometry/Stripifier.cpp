@@ -1,6 +1,8 @@
 // The exported stripifier entry and the stitching of ordered pieces and left-over triangles into one strip.
 #include "geometry/Stripifier.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -55,22 +57,20 @@ int32_t* StitchPieces(int32_t* const base, const StripPiece* pieces, int count, 
     put(p);
     put(q);
     put(r);
-    // The last three written: each face writes its first vertex outside them, if it has one.
-    int32_t w0 = p, w1 = q, w2 = r;
+    // The last three written, in the first three lanes: each face writes its first vertex outside them, if it has
+    // one. Which vertex that is follows each face's own rotation, which no branch predicts: the face's three are
+    // compared with the three at once, and the first outside taken by its place.
+    __m128i window = _mm_setr_epi32(p, q, r, r);
     for (const CommittedFace *f = from + 1, *end = from + piece.count; f < end; ++f) {
-      int32_t a = f->v[0], b = f->v[1], c = f->v[2], v;
-      if (a != w0 && a != w1 && a != w2)
-        v = a;
-      else if (b != w0 && b != w1 && b != w2)
-        v = b;
-      else if (c != w0 && c != w1 && c != w2)
-        v = c;
-      else
-        continue;
+      __m128i face = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f));
+      __m128i in = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(face, _mm_shuffle_epi32(window, 0x00)),
+                                             _mm_cmpeq_epi32(face, _mm_shuffle_epi32(window, 0x55))),
+                                _mm_cmpeq_epi32(face, _mm_shuffle_epi32(window, 0xaa)));
+      unsigned outside = ~unsigned(_mm_movemask_ps(_mm_castsi128_ps(in))) & 7u;
+      if (outside == 0) continue;
+      int32_t v = f->v[__builtin_ctz(outside)];
       put(v);
-      w0 = w1;
-      w1 = w2;
-      w2 = v;
+      window = _mm_unpacklo_epi64(_mm_shuffle_epi32(window, 0x09), _mm_cvtsi32_si128(v));
     }
     *w = w[-1];
     ++w;
