@@ -570,29 +570,35 @@ void Stripifier_D::BuildSearchLists() {
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
   }
-  // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
-  // slots themselves stalled on fetching a line for nearly every store.
-  StripBlock<int32_t> edgeAt;
-  edgeAt.Reset(size_t(slots));
-  int32_t* sorted = edgeAt.get();
+  // The slots' first halves (what they hold of the edge) are sorted into the lists first, 16 bytes each, and the
+  // slots then written in order: scattering the 32-byte slots themselves stalled on fetching a line for nearly
+  // every store, and gathering the edges by sorted ids missed a line for every other slot.
+  StripBlock<uint64_t> headAt;
+  headAt.Reset(2 * size_t(slots));
+  uint64_t* heads = headAt.get();
   for (int32_t e = 0; e < edgeCount; ++e) {
     const NvEdgeInfo& ed = edges[e];
     if (ed.face1 < 0) {
       open(ed.face0);
       continue;
     }
-    LinkFaces(hot, ed, ed.places);
-    sorted[--start[ed.v0]] = e;
-    sorted[--start[ed.v1]] = e;
+    unsigned places = ed.places;
+    LinkFaces(hot, ed, places);
+    uint64_t faces, placeBytes = uint64_t(kLinkSteps[places].placeBytes) << 32;
+    __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
+    uint64_t* at = heads + 2 * --start[ed.v0];
+    at[0] = faces;
+    at[1] = (placeBytes | uint64_t(1) << 32) | uint32_t(ed.v1);
+    at = heads + 2 * --start[ed.v1];
+    at[0] = faces;
+    at[1] = placeBytes | uint32_t(ed.v0);
   }
-  for (int32_t v = 0; v < vertices; ++v) {
-    for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
-      const NvEdgeInfo& ed = edges[sorted[slot]];
-      uint64_t faces;
-      __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
-      bool atV0 = ed.v0 == v;
-      write(slot, faces, atV0 ? ed.v1 : ed.v0, kLinkSteps[ed.places].placeBytes | unsigned(atV0));
-    }
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    SearchSlot* at = out + slot;
+    StoreWord(at, 0, heads[2 * slot]);
+    StoreWord(at, 8, heads[2 * slot + 1]);
+    StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
+    StoreWord(at, 24, 0);
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
 }
