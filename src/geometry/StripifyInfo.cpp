@@ -249,12 +249,60 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   FileFaces<true, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, uses.data());
 }
 
+namespace {
+
+// Linking an edge's two faces, by the edge's places (bits 0-1 in face 0, 2-3 in face 1, bit 4 set when the two
+// run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
+// it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
+// and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
+// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
+struct LinkStep {
+  uint32_t placeBytes;
+  uint8_t across0, across1;  // byte offsets in the faces' records
+  uint8_t back0;
+  uint16_t growsBack1;
+};
+constexpr std::array<LinkStep, 32> kLinkSteps = [] {
+  std::array<LinkStep, 32> steps{};
+  for (unsigned p = 0; p < 32; ++p) {
+    unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
+    if (k0 == 3 || k1 == 3) continue;
+    bool opposite = (p & 16) != 0;
+    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
+                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
+                        uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
+  }
+  return steps;
+}();
+static_assert(offsetof(NvFaceInfo, back) == offsetof(NvFaceInfo, grows) + 1, "grows and back as one word");
+
+// Links the two faces of edge `ed` (places `places`): each sees the other across it.
+inline void LinkFaces(NvFaceInfo* hot, const NvEdgeInfo& ed, unsigned places) {
+  const LinkStep& step = kLinkSteps[places];
+  char* a = reinterpret_cast<char*>(hot + ed.face0);
+  char* b = reinterpret_cast<char*>(hot + ed.face1);
+  __builtin_memcpy(a + step.across0, &ed.face1, sizeof(int32_t));
+  __builtin_memcpy(b + step.across1, &ed.face0, sizeof(int32_t));
+  a[offsetof(NvFaceInfo, back)] = char(a[offsetof(NvFaceInfo, back)] ^ step.back0);
+  uint16_t growsBack;
+  __builtin_memcpy(&growsBack, b + offsetof(NvFaceInfo, grows), sizeof(growsBack));
+  growsBack = uint16_t(growsBack ^ step.growsBack1);
+  __builtin_memcpy(b + offsetof(NvFaceInfo, grows), &growsBack, sizeof(growsBack));
+}
+
+static_assert(offsetof(SearchSlot, atV0) == 12 && offsetof(SearchSlot, place0) == 13 &&
+                  offsetof(SearchSlot, place1) == 14 && offsetof(SearchSlot, aliveTo) == 16 &&
+                  offsetof(SearchSlot, skipStamp) == 20 && offsetof(SearchSlot, skipTo) == 24,
+              "a slot's words");
+
+}  // namespace
+
 constexpr int kFarTriangles = 1 << 18;
 
 // The faces without repeats, each with its vertices and, across an edge it is beyond the second face of, that
 // edge's face 0; the edges with their first two faces and their places in them, and their ends counted for the
-// search lists. The two faces of an edge are linked with the search lists (BuildSearchLists), so that filing
-// writes no earlier face.
+// search lists. A small mesh's two faces of an edge are linked with the search lists (BuildSearchLists), so that
+// its filing writes no earlier face; a large mesh's as its second face comes.
 template <bool LeastUsed, class EdgeTable>
 void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
@@ -381,6 +429,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (ed.face1 >= 0) return false;
     ed.face1 = f;
     ed.places |= unsigned(k) << 2 | unsigned(ed.v0 != x) << 4;
+    // A large mesh links the two faces here, while face f is at hand: linked with the search lists, both were
+    // fetched again from far apart, and a loaded machine's shared cache made that pass's time swing threefold.
+    if constexpr (!kSmall) LinkFaces(hot, ed, ed.places);
     ++searchCount[x];
     ++searchCount[y];
     return true;
@@ -468,65 +519,19 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   }
   m_edgeCount = edgeCount;
   m_faceCount = faceCount;
+  m_facesLinked = !kSmall;
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
 }
 
-namespace {
-
-// Linking an edge's two faces, by the edge's places (bits 0-1 in face 0, 2-3 in face 1, bit 4 set when the two
-// run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
-// it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
-// and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
-// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
-struct LinkStep {
-  uint32_t placeBytes;
-  uint8_t across0, across1;  // byte offsets in the faces' records
-  uint8_t back0;
-  uint16_t growsBack1;
-};
-constexpr std::array<LinkStep, 32> kLinkSteps = [] {
-  std::array<LinkStep, 32> steps{};
-  for (unsigned p = 0; p < 32; ++p) {
-    unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
-    if (k0 == 3 || k1 == 3) continue;
-    bool opposite = (p & 16) != 0;
-    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
-                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
-                        uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
-  }
-  return steps;
-}();
-static_assert(offsetof(NvFaceInfo, back) == offsetof(NvFaceInfo, grows) + 1, "grows and back as one word");
-
-// Links the two faces of edge `ed` (places `places`): each sees the other across it.
-inline void LinkFaces(NvFaceInfo* hot, const NvEdgeInfo& ed, unsigned places) {
-  const LinkStep& step = kLinkSteps[places];
-  char* a = reinterpret_cast<char*>(hot + ed.face0);
-  char* b = reinterpret_cast<char*>(hot + ed.face1);
-  __builtin_memcpy(a + step.across0, &ed.face1, sizeof(int32_t));
-  __builtin_memcpy(b + step.across1, &ed.face0, sizeof(int32_t));
-  a[offsetof(NvFaceInfo, back)] = char(a[offsetof(NvFaceInfo, back)] ^ step.back0);
-  uint16_t growsBack;
-  __builtin_memcpy(&growsBack, b + offsetof(NvFaceInfo, grows), sizeof(growsBack));
-  growsBack = uint16_t(growsBack ^ step.growsBack1);
-  __builtin_memcpy(b + offsetof(NvFaceInfo, grows), &growsBack, sizeof(growsBack));
-}
-
-static_assert(offsetof(SearchSlot, atV0) == 12 && offsetof(SearchSlot, place0) == 13 &&
-                  offsetof(SearchSlot, place1) == 14 && offsetof(SearchSlot, aliveTo) == 16 &&
-                  offsetof(SearchSlot, skipStamp) == 20 && offsetof(SearchSlot, skipTo) == 24,
-              "a slot's words");
-
-}  // namespace
 
 // Up to this many search slots (256 KB) are written straight to their places.
 constexpr int32_t kScatteredSlots = 8192;
 
-// Each vertex's edges with two faces, newest first: the order in which the search must try them; and the two faces
-// of each such edge linked, each seeing the other across it.
+// Each vertex's edges with two faces, newest first: the order in which the search must try them; and, unless filing
+// did, the two faces of each such edge linked, each seeing the other across it.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
   // Plain pointers throughout: a store through an array would have every array's address fetched again. Each
@@ -566,7 +571,7 @@ void Stripifier_D::BuildSearchLists() {
         continue;
       }
       unsigned places = ed.places;
-      LinkFaces(hot, ed, places);
+      if (!m_facesLinked) LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
       uint32_t placeBytes = kLinkSteps[places].placeBytes;
@@ -589,7 +594,7 @@ void Stripifier_D::BuildSearchLists() {
       continue;
     }
     unsigned places = ed.places;
-    LinkFaces(hot, ed, places);
+    if (!m_facesLinked) LinkFaces(hot, ed, places);
     uint64_t faces, placeBytes = uint64_t(kLinkSteps[places].placeBytes) << 32;
     __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
     uint64_t* at = heads + 2 * --start[ed.v0];
