@@ -526,7 +526,6 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   }
 }
 
-
 // Up to this many search slots (256 KB) are written straight to their places.
 constexpr int32_t kScatteredSlots = 8192;
 
