@@ -561,8 +561,9 @@ void Stripifier_D::BuildSearchLists() {
     StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
     StoreWord(at, 24, 0);
   };
-  // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
-  if (slots <= kScatteredSlots) {
+  // Each edge with two faces handed to `put` once for each end, with its faces linked unless filing did (`link`,
+  // a type: a test of the member in the loop was fetched again after every store through a face).
+  auto eachEdge = [&](auto link, auto put) __attribute__((always_inline)) {
     for (int32_t e = 0; e < edgeCount; ++e) {
       const NvEdgeInfo& ed = edges[e];
       if (ed.face1 < 0) {
@@ -570,13 +571,25 @@ void Stripifier_D::BuildSearchLists() {
         continue;
       }
       unsigned places = ed.places;
-      if (!m_facesLinked) LinkFaces(hot, ed, places);
+      if constexpr (decltype(link)::value) LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
       uint32_t placeBytes = kLinkSteps[places].placeBytes;
-      write(--start[ed.v0], faces, ed.v1, placeBytes | 1);
-      write(--start[ed.v1], faces, ed.v0, placeBytes);
+      put(ed.v0, faces, ed.v1, placeBytes | 1);
+      put(ed.v1, faces, ed.v0, placeBytes);
     }
+  };
+  auto linking = [&](auto put) __attribute__((always_inline)) {
+    if (m_facesLinked)
+      eachEdge(std::false_type{}, put);
+    else
+      eachEdge(std::true_type{}, put);
+  };
+  // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
+  if (slots <= kScatteredSlots) {
+    linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
+      write(--start[v], faces, other, placeBytes);
+    });
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
   }
@@ -586,23 +599,11 @@ void Stripifier_D::BuildSearchLists() {
   StripBlock<uint64_t> headAt;
   headAt.Reset(2 * size_t(slots));
   uint64_t* heads = headAt.get();
-  for (int32_t e = 0; e < edgeCount; ++e) {
-    const NvEdgeInfo& ed = edges[e];
-    if (ed.face1 < 0) {
-      open(ed.face0);
-      continue;
-    }
-    unsigned places = ed.places;
-    if (!m_facesLinked) LinkFaces(hot, ed, places);
-    uint64_t faces, placeBytes = uint64_t(kLinkSteps[places].placeBytes) << 32;
-    __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
-    uint64_t* at = heads + 2 * --start[ed.v0];
+  linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
+    uint64_t* at = heads + 2 * --start[v];
     at[0] = faces;
-    at[1] = (placeBytes | uint64_t(1) << 32) | uint32_t(ed.v1);
-    at = heads + 2 * --start[ed.v1];
-    at[0] = faces;
-    at[1] = placeBytes | uint32_t(ed.v0);
-  }
+    at[1] = uint64_t(placeBytes) << 32 | uint32_t(other);
+  });
   for (int32_t slot = 0; slot < slots; ++slot) {
     SearchSlot* at = out + slot;
     StoreWord(at, 0, heads[2 * slot]);
