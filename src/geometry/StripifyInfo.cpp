@@ -580,10 +580,7 @@ void Stripifier_D::BuildSearchLists() {
     }
   };
   auto linking = [&](auto put) __attribute__((always_inline)) {
-    if (m_facesLinked)
-      eachEdge(std::false_type{}, put);
-    else
-      eachEdge(std::true_type{}, put);
+    m_facesLinked ? eachEdge(std::false_type{}, put) : eachEdge(std::true_type{}, put);
   };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
