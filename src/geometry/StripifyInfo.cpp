@@ -592,19 +592,22 @@ void Stripifier_D::BuildSearchLists() {
   }
   // The slots' first halves (what they hold of the edge) are sorted into the lists first, 16 bytes each, and the
   // slots then written in order: scattering the 32-byte slots themselves stalled on fetching a line for nearly
-  // every store, and gathering the edges by sorted ids missed a line for every other slot.
-  StripBlock<uint64_t> headAt;
-  headAt.Reset(2 * size_t(slots));
-  uint64_t* heads = headAt.get();
+  // every store, and gathering the edges by sorted ids missed a line for every other slot. The halves lie in the
+  // slots' own upper half: slot i is written over bytes below half i + 1's, once half i is read.
+  char* const heads = reinterpret_cast<char*>(out) + 16 * size_t(slots);
   linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
-    uint64_t* at = heads + 2 * --start[v];
-    at[0] = faces;
-    at[1] = uint64_t(placeBytes) << 32 | uint32_t(other);
+    char* at = heads + 16 * size_t(--start[v]);
+    uint64_t rest = uint64_t(placeBytes) << 32 | uint32_t(other);
+    __builtin_memcpy(at, &faces, 8);
+    __builtin_memcpy(at + 8, &rest, 8);
   });
   for (int32_t slot = 0; slot < slots; ++slot) {
+    uint64_t faces, rest;
+    __builtin_memcpy(&faces, heads + 16 * size_t(slot), 8);
+    __builtin_memcpy(&rest, heads + 16 * size_t(slot) + 8, 8);
     SearchSlot* at = out + slot;
-    StoreWord(at, 0, heads[2 * slot]);
-    StoreWord(at, 8, heads[2 * slot + 1]);
+    StoreWord(at, 0, faces);
+    StoreWord(at, 8, rest);
     StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
     StoreWord(at, 24, 0);
   }
