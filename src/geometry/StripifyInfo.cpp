@@ -398,7 +398,8 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         const NvEdgeInfo& ed = edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
-      int32_t under = std::min(x, y), other = std::max(x, y);
+      // The lower end by a mask: as a test it compiled to a branch that an edge's ends take at random.
+      int32_t d = x - y, under = y + (d & (d >> 31)), other = x + y - under;
       if constexpr (LeastUsed) {
         bool second = (home >> (2 + k) & 1) != 0;
         under = second ? y : x;
