@@ -248,6 +248,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   int32_t m_faceCount = 0;
   StripBlock<NvEdgeInfo> m_edges;  // room for three a triangle, m_edgeCount of them
   int32_t m_edgeCount = 0;
+  bool m_facesLinked = false;  // each two-face edge's faces see each other: linked as filed, not with the lists
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).

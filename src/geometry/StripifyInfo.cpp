@@ -158,16 +158,22 @@ const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<in
     Array<int32_t> id;
     ReserveStripArray(id, largest + 1);
     id.SetCountFill(largest + 1, -1);
+    // Room for every vertex and one more: each index is stored at the next id whether it is new or not, so that
+    // a vertex met first (about one index in six, in no order a predictor could follow) takes no branch.
+    m_vertexOf.SetCountForOverwrite(std::min(largest + 1, n) + 1);
     // Plain pointers: a store through an array would have every array's address fetched again.
-    int32_t *idOf = id.Data(), *out = dense.Data();
+    int32_t *idOf = id.Data(), *out = dense.Data(), *vertexOf = m_vertexOf.Data();
+    int32_t ids = 0;
     for (int i = 0; i < n; ++i) {
-      int32_t& d = idOf[in[i]];
-      if (d < 0) {
-        d = m_vertexOf.Count();
-        m_vertexOf.Append(in[i]);
-      }
+      int32_t x = in[i], d = idOf[x];
+      int32_t fresh = d >> 31;  // all ones for a vertex not met yet: as a mask, since a test compiles to a branch
+      d = (d & ~fresh) | (ids & fresh);
+      idOf[x] = d;
+      vertexOf[ids] = x;
+      ids -= fresh;
       out[i] = d;
     }
+    m_vertexOf.SetCountForOverwrite(ids);
     KeepStripArray(id);
     return dense.Data();
   }
@@ -243,12 +249,58 @@ void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
   FileFaces<true, StripKeyBuckets<1>>(triples, triangles, faceKeys, edgeKeys, uses.data());
 }
 
-constexpr int kFarTriangles = 1 << 18;
+namespace {
+
+// Linking an edge's two faces, by the edge's places (bits 0-1 in face 0, 2-3 in face 1, bit 4 set when the two
+// run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
+// it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
+// and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
+// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
+struct LinkStep {
+  uint32_t placeBytes;
+  uint8_t across0, across1;  // byte offsets in the faces' records
+  uint8_t back0;
+  uint16_t growsBack1;
+};
+constexpr std::array<LinkStep, 32> kLinkSteps = [] {
+  std::array<LinkStep, 32> steps{};
+  for (unsigned p = 0; p < 32; ++p) {
+    unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
+    if (k0 == 3 || k1 == 3) continue;
+    bool opposite = (p & 16) != 0;
+    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
+                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
+                        uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
+  }
+  return steps;
+}();
+static_assert(offsetof(NvFaceInfo, back) == offsetof(NvFaceInfo, grows) + 1, "grows and back as one word");
+
+// Links the two faces of edge `ed` (places `places`): each sees the other across it.
+inline void LinkFaces(NvFaceInfo* hot, const NvEdgeInfo& ed, unsigned places) {
+  const LinkStep& step = kLinkSteps[places];
+  char* a = reinterpret_cast<char*>(hot + ed.face0);
+  char* b = reinterpret_cast<char*>(hot + ed.face1);
+  __builtin_memcpy(a + step.across0, &ed.face1, sizeof(int32_t));
+  __builtin_memcpy(b + step.across1, &ed.face0, sizeof(int32_t));
+  a[offsetof(NvFaceInfo, back)] = char(a[offsetof(NvFaceInfo, back)] ^ step.back0);
+  uint16_t growsBack;
+  __builtin_memcpy(&growsBack, b + offsetof(NvFaceInfo, grows), sizeof(growsBack));
+  growsBack = uint16_t(growsBack ^ step.growsBack1);
+  __builtin_memcpy(b + offsetof(NvFaceInfo, grows), &growsBack, sizeof(growsBack));
+}
+
+static_assert(offsetof(SearchSlot, atV0) == 12 && offsetof(SearchSlot, place0) == 13 &&
+                  offsetof(SearchSlot, place1) == 14 && offsetof(SearchSlot, aliveTo) == 16 &&
+                  offsetof(SearchSlot, skipStamp) == 20 && offsetof(SearchSlot, skipTo) == 24,
+              "a slot's words");
+
+}  // namespace
 
 // The faces without repeats, each with its vertices and, across an edge it is beyond the second face of, that
 // edge's face 0; the edges with their first two faces and their places in them, and their ends counted for the
-// search lists. The two faces of an edge are linked with the search lists (BuildSearchLists), so that filing
-// writes no earlier face.
+// search lists. A small mesh's two faces of an edge are linked with the search lists (BuildSearchLists), so that
+// its filing writes no earlier face; a large mesh's as its second face comes.
 template <bool LeastUsed, class EdgeTable>
 void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vector<int32_t>& faceKeys,
                              const std::vector<int32_t>& edgeKeys, const int32_t* uses) {
@@ -270,8 +322,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   bool crowdedTables = false, farLists = false;
   if constexpr (!kSmall) {
     crowdedTables = FaceTable::Crowds(faceKeys) || edgeTable.Crowded();
-    // A mesh this large keeps its key lists past the core's own cache: each edge's list is asked for ahead.
-    farLists = !crowdedTables && triangles >= kFarTriangles;
+    // A mesh past the small one's table keeps its key lists past the core's first-level cache (some 1.2 MB on
+    // a mesh of 50,000 triangles): each edge's list is asked for ahead.
+    farLists = !crowdedTables;
   }
   auto listOf = [](const int32_t* w, unsigned h, int k) {  // the vertex edge k of w is filed under
     int32_t x = w[k], y = w[k == 2 ? 0 : k + 1];
@@ -344,7 +397,8 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         const NvEdgeInfo& ed = edges[at];
         return (ed.v0 == x && ed.v1 == y) || (ed.v0 == y && ed.v1 == x);
       };
-      int32_t under = std::min(x, y), other = std::max(x, y);
+      // The lower end by a mask: as a test it compiled to a branch that an edge's ends take at random.
+      int32_t d = x - y, under = y + (d & (d >> 31)), other = x + y - under;
       if constexpr (LeastUsed) {
         bool second = (home >> (2 + k) & 1) != 0;
         under = second ? y : x;
@@ -375,6 +429,9 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (ed.face1 >= 0) return false;
     ed.face1 = f;
     ed.places |= unsigned(k) << 2 | unsigned(ed.v0 != x) << 4;
+    // A large mesh links the two faces here, while face f is at hand: linked with the search lists, both were
+    // fetched again from far apart, and a loaded machine's shared cache made that pass's time swing threefold.
+    if constexpr (!kSmall) LinkFaces(hot, ed, ed.places);
     ++searchCount[x];
     ++searchCount[y];
     return true;
@@ -462,65 +519,18 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   }
   m_edgeCount = edgeCount;
   m_faceCount = faceCount;
+  m_facesLinked = !kSmall;
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
             crowded == 1 ? " triangle" : " triangles", " beyond an edge's second)");
   }
 }
 
-namespace {
-
-// Linking an edge's two faces, by the edge's places (bits 0-1 in face 0, 2-3 in face 1, bit 4 set when the two
-// run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
-// it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
-// and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
-// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
-struct LinkStep {
-  uint32_t placeBytes;
-  uint8_t across0, across1;  // byte offsets in the faces' records
-  uint8_t back0;
-  uint16_t growsBack1;
-};
-constexpr std::array<LinkStep, 32> kLinkSteps = [] {
-  std::array<LinkStep, 32> steps{};
-  for (unsigned p = 0; p < 32; ++p) {
-    unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
-    if (k0 == 3 || k1 == 3) continue;
-    bool opposite = (p & 16) != 0;
-    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
-                        uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
-                        uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
-  }
-  return steps;
-}();
-static_assert(offsetof(NvFaceInfo, back) == offsetof(NvFaceInfo, grows) + 1, "grows and back as one word");
-
-// Links the two faces of edge `ed` (places `places`): each sees the other across it.
-inline void LinkFaces(NvFaceInfo* hot, const NvEdgeInfo& ed, unsigned places) {
-  const LinkStep& step = kLinkSteps[places];
-  char* a = reinterpret_cast<char*>(hot + ed.face0);
-  char* b = reinterpret_cast<char*>(hot + ed.face1);
-  __builtin_memcpy(a + step.across0, &ed.face1, sizeof(int32_t));
-  __builtin_memcpy(b + step.across1, &ed.face0, sizeof(int32_t));
-  a[offsetof(NvFaceInfo, back)] = char(a[offsetof(NvFaceInfo, back)] ^ step.back0);
-  uint16_t growsBack;
-  __builtin_memcpy(&growsBack, b + offsetof(NvFaceInfo, grows), sizeof(growsBack));
-  growsBack = uint16_t(growsBack ^ step.growsBack1);
-  __builtin_memcpy(b + offsetof(NvFaceInfo, grows), &growsBack, sizeof(growsBack));
-}
-
-static_assert(offsetof(SearchSlot, atV0) == 12 && offsetof(SearchSlot, place0) == 13 &&
-                  offsetof(SearchSlot, place1) == 14 && offsetof(SearchSlot, aliveTo) == 16 &&
-                  offsetof(SearchSlot, skipStamp) == 20 && offsetof(SearchSlot, skipTo) == 24,
-              "a slot's words");
-
-}  // namespace
-
 // Up to this many search slots (256 KB) are written straight to their places.
 constexpr int32_t kScatteredSlots = 8192;
 
-// Each vertex's edges with two faces, newest first: the order in which the search must try them; and the two faces
-// of each such edge linked, each seeing the other across it.
+// Each vertex's edges with two faces, newest first: the order in which the search must try them; and, unless filing
+// did, the two faces of each such edge linked, each seeing the other across it.
 void Stripifier_D::BuildSearchLists() {
   int vertices = m_vertexOf.Count();
   // Plain pointers throughout: a store through an array would have every array's address fetched again. Each
@@ -551,8 +561,9 @@ void Stripifier_D::BuildSearchLists() {
     StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
     StoreWord(at, 24, 0);
   };
-  // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
-  if (slots <= kScatteredSlots) {
+  // Each edge with two faces handed to `put` once for each end, with its faces linked unless filing did (`link`,
+  // a type: a test of the member in the loop was fetched again after every store through a face).
+  auto eachEdge = [&](auto link, auto put) __attribute__((always_inline)) {
     for (int32_t e = 0; e < edgeCount; ++e) {
       const NvEdgeInfo& ed = edges[e];
       if (ed.face1 < 0) {
@@ -560,39 +571,45 @@ void Stripifier_D::BuildSearchLists() {
         continue;
       }
       unsigned places = ed.places;
-      LinkFaces(hot, ed, places);
+      if constexpr (decltype(link)::value) LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
       uint32_t placeBytes = kLinkSteps[places].placeBytes;
-      write(--start[ed.v0], faces, ed.v1, placeBytes | 1);
-      write(--start[ed.v1], faces, ed.v0, placeBytes);
+      put(ed.v0, faces, ed.v1, placeBytes | 1);
+      put(ed.v1, faces, ed.v0, placeBytes);
     }
+  };
+  auto linking = [&](auto put) __attribute__((always_inline)) {
+    m_facesLinked ? eachEdge(std::false_type{}, put) : eachEdge(std::true_type{}, put);
+  };
+  // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
+  if (slots <= kScatteredSlots) {
+    linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
+      write(--start[v], faces, other, placeBytes);
+    });
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
   }
-  // The edge ids are sorted into the lists first and the slots then written in order: scattering the 32-byte
-  // slots themselves stalled on fetching a line for nearly every store.
-  StripBlock<int32_t> edgeAt;
-  edgeAt.Reset(size_t(slots));
-  int32_t* sorted = edgeAt.get();
-  for (int32_t e = 0; e < edgeCount; ++e) {
-    const NvEdgeInfo& ed = edges[e];
-    if (ed.face1 < 0) {
-      open(ed.face0);
-      continue;
-    }
-    LinkFaces(hot, ed, ed.places);
-    sorted[--start[ed.v0]] = e;
-    sorted[--start[ed.v1]] = e;
-  }
-  for (int32_t v = 0; v < vertices; ++v) {
-    for (int32_t slot = start[v]; slot < start[v + 1]; ++slot) {
-      const NvEdgeInfo& ed = edges[sorted[slot]];
-      uint64_t faces;
-      __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
-      bool atV0 = ed.v0 == v;
-      write(slot, faces, atV0 ? ed.v1 : ed.v0, kLinkSteps[ed.places].placeBytes | unsigned(atV0));
-    }
+  // The slots' first halves (what they hold of the edge) are sorted into the lists first, 16 bytes each, and the
+  // slots then written in order: scattering the 32-byte slots themselves stalled on fetching a line for nearly
+  // every store, and gathering the edges by sorted ids missed a line for every other slot. The halves lie in the
+  // slots' own upper half: slot i is written over bytes below half i + 1's, once half i is read.
+  char* const heads = reinterpret_cast<char*>(out) + 16 * size_t(slots);
+  linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
+    char* at = heads + 16 * size_t(--start[v]);
+    uint64_t rest = uint64_t(placeBytes) << 32 | uint32_t(other);
+    __builtin_memcpy(at, &faces, 8);
+    __builtin_memcpy(at + 8, &rest, 8);
+  });
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    uint64_t faces, rest;
+    __builtin_memcpy(&faces, heads + 16 * size_t(slot), 8);
+    __builtin_memcpy(&rest, heads + 16 * size_t(slot) + 8, 8);
+    SearchSlot* at = out + slot;
+    StoreWord(at, 0, faces);
+    StoreWord(at, 8, rest);
+    StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
+    StoreWord(at, 24, 0);
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
 }

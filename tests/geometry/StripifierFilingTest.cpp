@@ -110,4 +110,30 @@ TEST(StripifierFiling, RepeatsAndFinsPastTheSmallMeshLimitGiveTheTranscriptionsO
   }
 }
 
+// Past 8,192 triangles the vertices get dense ids in order of first use and the search lists are sorted before
+// they are written: vertex numbers scattered with gaps (every third number, in shuffled order, so that a vertex
+// met first comes at no regular step), with a soup of separate triangles (open edges, no slots) and a fan mixed
+// in, give the transcription's output.
+TEST(StripifierFiling, ScatteredVertexNumbersPastTheSmallMeshLimitGiveTheTranscriptionsOutput) {
+  LogCapture quiet;
+  std::mt19937 rng(72);
+  std::vector<int32_t> faces = Grid(70, 60, false);
+  int32_t next = 71 * 61;
+  for (int i = 0; i < 300; ++i, next += 3) faces.insert(faces.end(), {next, next + 1, next + 2});
+  for (int32_t i = 0; i < 40; ++i, ++next) faces.insert(faces.end(), {7, next, next + 1});
+  std::vector<int32_t> number(size_t(next) + 1);
+  for (size_t v = 0; v < number.size(); ++v) number[v] = int32_t(3 * v + 1);
+  std::shuffle(number.begin(), number.end(), rng);
+  for (int32_t& v : faces) v = number[size_t(v)];
+  std::vector<size_t> order(faces.size() / 3);
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), rng);
+  std::vector<int32_t> mesh;
+  for (size_t i : order) mesh.insert(mesh.end(), faces.begin() + long(3 * i), faces.begin() + long(3 * i + 3));
+  ASSERT_GT(mesh.size() / 3, size_t(8192));
+  StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+  ASSERT_EQ(fast.lengths, plain.lengths);
+  ASSERT_EQ(fast.indices, plain.indices);
+}
+
 }  // namespace PM::Test
