@@ -43,11 +43,14 @@ class SubDivWeightPool {
   // Asks for list i's place in the pool ahead of a FetchEntries(i), and for its entries (which reads
   // the place) ahead of a With(i), into the first-level cache: they are read a point or two later.
   void FetchPlace(int i) const { __builtin_prefetch(&m_end[i]); }
-  void FetchEntries(int i) const {
-    const size_t at = m_end[i], end = m_end[i + 1];
+  void FetchEntries(int i) const { FetchEntriesAt(m_end[i], Count(i)); }
+  // List i's place, for a caller that keeps each list's place and count itself: a read of the list
+  // from them (WithAt, FetchEntriesAt) waits on one load fewer than one from i.
+  size_t Place(int i) const { return m_end[i]; }
+  void FetchEntriesAt(size_t at, int count) const {
     const char* first = m_wide ? reinterpret_cast<const char*>(m_entries.get() + at)
                                : reinterpret_cast<const char*>(m_narrow.get() + at);
-    FetchLines<0, 3>(first, (end - at) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight)));
+    FetchLines<0, 3>(first, size_t(count) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight)));
   }
   // With of a pool that is not wide.
   template <class Fn>
@@ -59,11 +62,20 @@ class SubDivWeightPool {
   template <class Fn>
   void With(int i, Fn&& fn) const {
     const size_t at = m_end[i];
-    const int n = int(m_end[i + 1] - at);
+    WithAt(at, int(m_end[i + 1] - at), fn);
+  }
+  // With of the list at `at`, `count` long (Place(i), Count(i)).
+  template <class Fn>
+  void WithAt(size_t at, int count, Fn&& fn) const {
     if (m_wide)
-      fn(m_entries.get() + at, n);
+      fn(m_entries.get() + at, count);
     else
-      fn(m_narrow.get() + at, n);
+      fn(m_narrow.get() + at, count);
+  }
+  // WithAt of a pool that is not wide.
+  template <class Fn>
+  [[gnu::always_inline]] void WithNarrowAt(size_t at, int count, Fn&& fn) const {
+    fn(m_narrow.get() + at, count);
   }
 
  private:

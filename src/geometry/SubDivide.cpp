@@ -278,17 +278,26 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   // WithNarrow): where this level's pack is narrow, so is the face points' (their indices are this
   // level's), and the lists are read without a test of their form each time.
   int32_t validFaces = 0, edgeBase = 0;
-  auto points = [&](auto with) {
+  auto points = [&](auto with, auto withAt) {
     auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
       with(pool, i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
     };
     auto copy = [&](SubDivPoint& p, const SubDivWeightPool& pool, int i) {
       with(pool, i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
     };
-    // Per face: its list in faceLists. The vertex and edge points look their faces' lists up at random,
-    // and a table of four bytes a face stays in the caches where the 40-byte face records do not.
-    SubDivScratchBuffer<int32_t> faceListOf{size_t(nf)};
-    auto addFacePoint = [&](int32_t face, float factor) { add(faceLists, faceListOf[size_t(face)], factor); };
+    // Per face: its list's place in faceLists and its count. The vertex and edge points look their
+    // faces' lists up at random: tables of nine bytes a face stay in the caches where the 40-byte face
+    // records do not, and a list is then two loads from its face where through its number in the pool
+    // it was three, one waiting on the other.
+    SubDivScratchBuffer<size_t> facePlace{size_t(nf)};
+    SubDivScratchBuffer<uint8_t> faceLength{size_t(nf)};
+    auto addFacePoint = [&](int32_t face, float factor) {
+      withAt(faceLists, facePlace[size_t(face)], int(faceLength[size_t(face)]),
+             [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+    };
+    auto fetchFacePoint = [&](int32_t face) {
+      faceLists.FetchEntriesAt(facePlace[size_t(face)], int(faceLength[size_t(face)]));
+    };
 
     // Face points, in face order, into their packed lists only: the vertex points need them but come
     // first in the target, and appending every record in index order writes each once, in sequence.
@@ -296,7 +305,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     for (SubDivFace& f : Faces) {
       if (!f.IsValid()) {
         f.facePoint = -1;
-        faceListOf[size_t(&f - Faces.Data())] = -1;
         continue;
       }
       const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
@@ -304,7 +312,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
       merge.End();
       acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
-      faceListOf[size_t(&f - Faces.Data())] = validFaces;
+      facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
+      faceLength[size_t(&f - Faces.Data())] = uint8_t(acc.weightCount);
       f.facePoint = faceBase + validFaces++;
       faceLists.Add(acc, !lists.IsWide());  // a list of narrow lists is narrow
     }
@@ -326,7 +335,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       }
       if (v + kAhead < nv) {
         const SubDivPoint& next = Points[v + kAhead];
-        for (int i = 0; i < next.faceCount; ++i) __builtin_prefetch(&faceListOf[size_t(next.faces[i] >> 2)]);
+        for (int i = 0; i < next.faceCount; ++i) {
+          __builtin_prefetch(&facePlace[size_t(next.faces[i] >> 2)]);
+          __builtin_prefetch(&faceLength[size_t(next.faces[i] >> 2)]);
+        }
         for (int i = 0; i < next.edgeCount; ++i) __builtin_prefetch(&Edges[EdgeOf(next.edges[i])]);
       }
       // The neighbour across each edge: the point's own list is read at every edge and stays at hand.
@@ -335,12 +347,11 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       };
       if (v + kPlacesAhead < nv) {
         const SubDivPoint& next = Points[v + kPlacesAhead];
-        for (int i = 0; i < next.faceCount; ++i) faceLists.FetchPlace(faceListOf[size_t(next.faces[i] >> 2)]);
         for (int i = 0; i < next.edgeCount; ++i) lists.FetchPlace(neighbour(next, i));
       }
       if (v + kEntriesAhead < nv) {
         const SubDivPoint& next = Points[v + kEntriesAhead];
-        for (int i = 0; i < next.faceCount; ++i) faceLists.FetchEntries(faceListOf[size_t(next.faces[i] >> 2)]);
+        for (int i = 0; i < next.faceCount; ++i) fetchFacePoint(next.faces[i] >> 2);
         for (int i = 0; i < next.edgeCount; ++i) lists.FetchEntries(neighbour(next, i));
       }
       const SubDivPoint& src = Points[v];
@@ -420,9 +431,11 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     }
   };
   if (lists.IsWide())
-    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.With(i, fn); });
+    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.With(i, fn); },
+           [](const SubDivWeightPool& pool, size_t at, int n, auto&& fn) { pool.WithAt(at, n, fn); });
   else
-    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.WithNarrow(i, fn); });
+    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.WithNarrow(i, fn); },
+           [](const SubDivWeightPool& pool, size_t at, int n, auto&& fn) { pool.WithNarrowAt(at, n, fn); });
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
   // With a word, their corners go into the new level's corner table as they are made: the corner of a

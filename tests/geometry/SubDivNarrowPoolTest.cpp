@@ -29,7 +29,13 @@ TEST(SubDivNarrowPool, ReadsAndMergesAsTheWidePool) {
     for (int l = 0; l < 6; ++l) lists.Append(RandomList(rng, 20, 40, c.indexOffset));
     lists.Append(RandomList(rng, 0, 1, 0));
     SubDivWeightPool narrow(lists.Count(), true);
-    for (const SubDivPoint& p : lists) narrow.Add(p);
+    // Places taken as the lists go in, as a step keeps its face points': still each list's after the
+    // pack widens.
+    std::vector<size_t> places;
+    for (const SubDivPoint& p : lists) {
+      places.push_back(narrow.Place(narrow.ListCount()));
+      narrow.Add(p);
+    }
     const SubDivWeightPool wide(lists);
     EXPECT_EQ(narrow.IsWide(), c.wide) << c.what;
     SubDivPoint fromWide = RandomList(rng, 4, 40, 0), fromNarrow = fromWide;
@@ -45,6 +51,10 @@ TEST(SubDivNarrowPool, ReadsAndMergesAsTheWidePool) {
         merge.AddScaled(entries, n, 0.3f * float(l));
       });
       EXPECT_TRUE(SameBits(back, lists[l])) << c.what << ", list " << l;
+      SubDivPoint at{};
+      narrow.WithAt(places[size_t(l)], lists[l].weightCount,
+                    [&](const auto* entries, int n) { at.CopyEntries(entries, n); });
+      EXPECT_TRUE(SameBits(at, lists[l])) << c.what << ", list " << l << " from its place";
     }
     merge.End();
     EXPECT_TRUE(SameBits(fromNarrow, fromWide)) << c.what;
