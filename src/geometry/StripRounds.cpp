@@ -88,8 +88,12 @@ void Stripifier_D::FindAllStrips() {
   m_stripIds = 1;
   ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
   StartCache starts[kSamples];
+  // Once a round leaves the jump where it found it, every later round asks from the same ten starts as that one
+  // (the round's places are set to them), so a place's start stands and only its face is checked again.
+  bool settled = false;
   for (;;) {  // each round commits at least its first start face
     bool done = false;
+    float jumpBefore = m_meshJump;
     // The round's start faces, each once (a face the round has tried is skipped): the list is looked through only
     // when a face's low six bits name a bit already set, which ten faces seldom do. The round's best value is the
     // first highest of its samples' six in order, so the first highest of the samples' own firsts.
@@ -99,7 +103,14 @@ void Stripifier_D::FindAllStrips() {
     int bestSample = -1;
     float best = 0.0f;
     for (int i = 0; i < kSamples; ++i) {
-      int32_t f = FindStartPoint(starts[i]);
+      int32_t f;
+      if (settled) {
+        StartCache& last = starts[i];
+        if (last.face >= 0 && m_hot[size_t(last.face)].mark == kCommitted) last.face = NextFreeFace(last.face);
+        f = last.face;
+      } else {
+        f = FindStartPoint(starts[i]);
+      }
       if (f < 0) {
         done = true;
         break;
@@ -121,6 +132,7 @@ void Stripifier_D::FindAllStrips() {
       Commit(memo.bestStrips, memo.taken[memo.best].begin());
     }
     if (done) return;
+    settled = settled || (!m_firstReset && m_meshJump == jumpBefore);
   }
 }
 
