@@ -115,6 +115,8 @@ void Stripifier_D::FindAllStrips() {
         done = true;
         break;
       }
+      // Places whose starts lie in one committed run find the same face: most repeats are the place before's.
+      if (count > 0 && tried[count - 1] == f) continue;
       uint64_t bit = uint64_t(1) << (f & 63);
       if ((triedBits & bit) != 0 && std::find(tried, tried + count, f) != tried + count) continue;
       triedBits |= bit;
