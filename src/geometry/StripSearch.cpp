@@ -13,7 +13,7 @@ namespace {
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
 // Up to this many slots a vertex's edges are looked through whole by the traversal search.
-constexpr int32_t kShortList = 16;
+constexpr int32_t kShortList = 32;
 
 }  // namespace
 
