@@ -88,6 +88,9 @@ void Stripifier_D::FindAllStrips() {
   m_stripIds = 1;
   ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
   StartCache starts[kSamples];
+  // In locals: the calls of a round could change members, so these would be fetched again after each one.
+  const NvFaceInfo* const hot = m_hot.get();
+  const SampleMemo* const memos = m_memos;
   // Once a round leaves the jump where it found it, every later round asks from the same ten starts as that one
   // (the round's places are set to them), so a place's start stands and only its face is checked again.
   bool settled = false;
@@ -106,7 +109,7 @@ void Stripifier_D::FindAllStrips() {
       int32_t f;
       if (settled) {
         StartCache& last = starts[i];
-        if (last.face >= 0 && m_hot[size_t(last.face)].mark == kCommitted) last.face = NextFreeFace(last.face);
+        if (last.face >= 0 && hot[size_t(last.face)].mark == kCommitted) last.face = NextFreeFace(last.face);
         f = last.face;
       } else {
         f = FindStartPoint(starts[i]);
@@ -121,7 +124,7 @@ void Stripifier_D::FindAllStrips() {
       if ((triedBits & bit) != 0 && std::find(tried, tried + count, f) != tried + count) continue;
       triedBits |= bit;
       tried[count++] = f;
-      const SampleMemo& memo = m_memos[i];
+      const SampleMemo& memo = memos[i];
       if (memo.face != f || memo.stale) RunSample(i, f);  // else nothing it read has changed
       if (memo.best >= 0 && memo.values[memo.best] > best) {
         best = memo.values[memo.best];
@@ -130,7 +133,7 @@ void Stripifier_D::FindAllStrips() {
     }
     if (bestSample >= 0) {
       // The sample kept the strips of its first best.
-      const SampleMemo& memo = m_memos[bestSample];
+      const SampleMemo& memo = memos[bestSample];
       Commit(memo.bestStrips, memo.taken[memo.best].begin());
     }
     if (done) return;
