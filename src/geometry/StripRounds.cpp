@@ -102,6 +102,7 @@ void Stripifier_D::FindAllStrips() {
     // first highest of its samples' six in order, so the first highest of the samples' own firsts.
     int32_t tried[kSamples];
     int count = 0;
+    int32_t previous = -1;  // the face last tried
     uint64_t triedBits = 0;
     int bestSample = -1;
     float best = 0.0f;
@@ -119,11 +120,12 @@ void Stripifier_D::FindAllStrips() {
         break;
       }
       // Places whose starts lie in one committed run find the same face: most repeats are the place before's.
-      if (count > 0 && tried[count - 1] == f) continue;
+      if (f == previous) continue;
       uint64_t bit = uint64_t(1) << (f & 63);
       if ((triedBits & bit) != 0 && std::find(tried, tried + count, f) != tried + count) continue;
       triedBits |= bit;
       tried[count++] = f;
+      previous = f;
       const SampleMemo& memo = memos[i];
       if (memo.face != f || memo.stale) RunSample(i, f);  // else nothing it read has changed
       if (memo.best >= 0 && memo.values[memo.best] > best) {
