@@ -88,27 +88,45 @@ void Stripifier_D::FindAllStrips() {
   m_stripIds = 1;
   ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
   StartCache starts[kSamples];
+  // In locals: the calls of a round could change members, so these would be fetched again after each one.
+  const NvFaceInfo* const hot = m_hot.get();
+  const SampleMemo* const memos = m_memos;
+  // Once a round leaves the jump where it found it, every later round asks from the same ten starts as that one
+  // (the round's places are set to them), so a place's start stands and only its face is checked again.
+  bool settled = false;
   for (;;) {  // each round commits at least its first start face
     bool done = false;
+    float jumpBefore = m_meshJump;
     // The round's start faces, each once (a face the round has tried is skipped): the list is looked through only
     // when a face's low six bits name a bit already set, which ten faces seldom do. The round's best value is the
     // first highest of its samples' six in order, so the first highest of the samples' own firsts.
     int32_t tried[kSamples];
     int count = 0;
+    int32_t previous = -1;  // the face last tried
     uint64_t triedBits = 0;
     int bestSample = -1;
     float best = 0.0f;
     for (int i = 0; i < kSamples; ++i) {
-      int32_t f = FindStartPoint(starts[i]);
+      int32_t f;
+      if (settled) {
+        StartCache& last = starts[i];
+        if (last.face >= 0 && hot[size_t(last.face)].mark == kCommitted) last.face = NextFreeFace(last.face);
+        f = last.face;
+      } else {
+        f = FindStartPoint(starts[i]);
+      }
       if (f < 0) {
         done = true;
         break;
       }
+      // Places whose starts lie in one committed run find the same face: most repeats are the place before's.
+      if (f == previous) continue;
       uint64_t bit = uint64_t(1) << (f & 63);
       if ((triedBits & bit) != 0 && std::find(tried, tried + count, f) != tried + count) continue;
       triedBits |= bit;
       tried[count++] = f;
-      const SampleMemo& memo = m_memos[i];
+      previous = f;
+      const SampleMemo& memo = memos[i];
       if (memo.face != f || memo.stale) RunSample(i, f);  // else nothing it read has changed
       if (memo.best >= 0 && memo.values[memo.best] > best) {
         best = memo.values[memo.best];
@@ -117,10 +135,11 @@ void Stripifier_D::FindAllStrips() {
     }
     if (bestSample >= 0) {
       // The sample kept the strips of its first best.
-      const SampleMemo& memo = m_memos[bestSample];
+      const SampleMemo& memo = memos[bestSample];
       Commit(memo.bestStrips, memo.taken[memo.best].begin());
     }
     if (done) return;
+    settled = settled || (!m_firstReset && m_meshJump == jumpBefore);
   }
 }
 

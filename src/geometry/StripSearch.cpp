@@ -13,7 +13,7 @@ namespace {
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
 // Up to this many slots a vertex's edges are looked through whole by the traversal search.
-constexpr int32_t kShortList = 16;
+constexpr int32_t kShortList = 32;
 
 }  // namespace
 
@@ -361,12 +361,14 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
       if (k == kept) kept = -1;
       // The later of a pair takes its pair's value, which it cannot beat, when the pair's growths could not meet
       // or when its own first strip turns out the same.
-      if (m < k && (memo.mirrorable[m] || !RunNoted(memo, face, k, memo.taken[m].begin(), memo.firstCount[m]))) {
+      // One call of the walk for both of a pair: a first strip has a face, so a count of 0 never stops one.
+      bool later = m < k;
+      if ((later && memo.mirrorable[m]) ||
+          !RunNoted(memo, face, k, later ? memo.taken[m].begin() : nullptr, later ? memo.firstCount[m] : 0)) {
         memo.values[k] = memo.values[m];
         memo.mirrored[k] = true;
         continue;
       }
-      if (m > k) RunNoted(memo, face, k, nullptr, 0);
     }
     if (memo.values[k] > bestValue) {
       best = k;

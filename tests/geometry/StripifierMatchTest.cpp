@@ -171,6 +171,31 @@ TEST(StripifierMatch, RotatedAndBackToBackFacesGiveTheTranscriptionsOutput) {
   }
 }
 
+// From the third round on a round's ten places ask from the starts of the round before, and only check that the
+// face each found is still free. Shapes that commit a face or two a round, at every size from one triangle (a
+// round's places repeat and run out of faces early) past the first rounds: loose triangles, one crowded edge,
+// and a ribbon of quads with every other one turned, whose short strips leave faces between them.
+TEST(StripifierMatch, ManyRoundsOnTheSettledPlacesGiveTheTranscriptionsOutput) {
+  LogCapture quiet;  // crowded edges warn
+  for (int32_t n = 1; n <= 70; ++n) {
+    std::vector<int32_t> loose, edge, ribbon;
+    for (int32_t i = 0; i < n; ++i) {
+      loose.insert(loose.end(), {3 * i, 3 * i + 1, 3 * i + 2});
+      edge.insert(edge.end(), {0, 1, i + 2});
+      int32_t a = 2 * i, b = a + 1, c = a + 2, d = a + 3;
+      if (i % 2 == 0)
+        ribbon.insert(ribbon.end(), {a, b, c, c, b, d});
+      else
+        ribbon.insert(ribbon.end(), {a, b, d, a, d, c});
+    }
+    for (const auto& mesh : {loose, edge, ribbon}) {
+      StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+      ASSERT_EQ(fast.lengths, plain.lengths) << n << " triangles";
+      ASSERT_EQ(fast.indices, plain.indices) << n << " triangles";
+    }
+  }
+}
+
 TEST(StripifierMatch, RealMeshesGiveTheTranscriptionsOutput) {
   for (const char* name : {"anchor", "elephant"}) {
     std::vector<int32_t> mesh = CgalMesh(name);
