@@ -44,10 +44,11 @@ bool OnFirstShaderOnly(const SubDivData& baseData) {
   return true;
 }
 
-// The output arrays go to the geometry, which hands them back to the allocator when it lets them go:
-// each is mapped in whole before it is written (see PopulateForWrite).
-// Each keeps the capacity its plain form gave: SetCount grows an empty array to at least four, a copy
-// to its count. Every element is written by the caller.
+// The output arrays go to the geometry, which keeps them until it lets them go: their blocks then come
+// back to the thread's store (ReserveReturningSubDivScratch), where the next build finds them mapped in; a
+// fresh one is mapped in whole before it is written (see PopulateForWrite). A small one keeps the capacity
+// its plain form gave: SetCount grows an empty array to at least four. Every element is written by the
+// caller.
 template <class E>
 Array<E> FreshArray(int32_t count) {
   Array<E> out;
@@ -55,7 +56,7 @@ Array<E> FreshArray(int32_t count) {
     out.SetCount(count);
     return out;
   }
-  out.Reserve(count);
+  ReserveReturningSubDivScratch(out, count);
   PopulateForWrite(out.Data(), sizeof(E) * size_t(count));
   out.SetCountForOverwrite(count);
   return out;
@@ -309,13 +310,15 @@ struct Corners {
 };
 
 // The triangles of `faces` (two a quad) written to `to`, each face's corner vertices from
-// `vertices(face, points, corner count, out)`; returns the count of indices written.
+// `vertices(face, points, corner count, out)`; returns the count of indices written, and sets `negative`
+// when one of them is below 0.
 template <class F>
 size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records, Corners& corners, bool fetch,
-                      int32_t* to, F&& vertices) {
+                      int32_t* to, bool& negative, F&& vertices) {
   constexpr size_t kHeadsAhead = 8;
   const int32_t* const table = corners.table.get();
   size_t written = 0;
+  int32_t any = 0;  // every index or'd in: below 0 when one is
   for (size_t i = 0; i < faces.size(); ++i) {
     if (fetch && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
     const int32_t f = faces[i];
@@ -327,31 +330,35 @@ size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records,
     to[written + 1] = c[1];
     to[written + 2] = c[2];
     written += 3;
+    any |= c[0] | c[1] | c[2];
     if (n == 4) {
       to[written] = c[0];
       to[written + 1] = c[2];
       to[written + 2] = c[3];
       written += 3;
+      any |= c[3];
     }
   }
+  negative = any < 0;
   return written;
 }
 
 // WriteTriangles for the first shader with one texture channel (Corners::VertexOne), in a function of its
 // own: inside the whole shader build, the loop's values went to the stack.
 [[gnu::noinline]] size_t WriteOneChannel(std::span<const int32_t> faces, const SubDivFace* records,
-                                         const SubDivData& baseData, Corners& corners, int32_t* to) {
+                                         const SubDivData& baseData, Corners& corners, int32_t* to, bool& negative) {
   const Vector2f* const t = baseData.texCoordChannels[0].Data();
   const int32_t tn = baseData.texCoordChannels[0].Count();
   const int32_t attributes = baseData.corners.Count();
   const SubDivFaceAttribute* const attribute = baseData.corners.Data();
-  return WriteTriangles(
-      faces, records, corners, true, to, [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
-        const SubDivFaceAttribute* const a =
-            face.sourceFace >= 0 && face.sourceFace < attributes ? attribute + face.sourceFace : nullptr;
-        const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
-        for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
-      });
+  return WriteTriangles(faces, records, corners, true, to, negative,
+                        [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
+                          const SubDivFaceAttribute* const a = face.sourceFace >= 0 && face.sourceFace < attributes
+                                                                   ? attribute + face.sourceFace
+                                                                   : nullptr;
+                          const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
+                          for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
+                        });
 }
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
@@ -377,7 +384,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   };
   // Two triangles at most per face: no growth copies of the index list, which is written through a
   // plain pointer and cut to its length after.
-  ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
+  ReserveReturningSubDivScratch(indices, int32_t(faces.size()) * 6);
   PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
   indices.SetCountForOverwrite(int32_t(faces.size()) * 6);
   int32_t* const to = indices.Data();
@@ -385,9 +392,10 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   // One texture channel, made into the shader's own vertices: the common case, without the loops over
   // channels and the map.
   const bool one = own && corners.uv.size() == 1;
+  bool negative = false;
   const size_t written =
-      one ? WriteOneChannel(faces, records, baseData, corners, to)
-          : WriteTriangles(faces, records, corners, uv, to,
+      one ? WriteOneChannel(faces, records, baseData, corners, to, negative)
+          : WriteTriangles(faces, records, corners, uv, to, negative,
                            [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
                              for (int k = 0; k < n; ++k)
                                c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
@@ -401,11 +409,14 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
 
   g->SetPrimType(PrimitiveType::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
+  // Every vertex of the shader is met at a corner, so the highest index is the last vertex: the list
+  // goes to the geometry without a scan.
+  const int64_t bound = own ? corners.Count() : vertices.Count();
   // Room was reserved for quads: a list of mostly triangles is copied to its size rather than kept.
   if (indices.Capacity() - indices.Count() > indices.Count() / 4)
-    g->SetIndexArray(indices);
+    g->TakeIndexArray(Array<int32_t>(indices), bound, negative);
   else
-    g->TakeIndexArray(std::move(indices));
+    g->TakeIndexArray(std::move(indices), bound, negative);
   g->TakeVertexArray(Gather(out.positions, points));
   g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);
