@@ -152,6 +152,7 @@ struct Corners {
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   SubDivScratchBuffer<Head> heads;
   int32_t points = 0;
+  bool missed = false;  // a corner was given no vertex (-1): its point lies outside the level
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
   const Vector4f* params = SubDivParamTable::Entries();
@@ -198,7 +199,7 @@ struct Corners {
   // The output vertex at corner k (point p) of face f; the level passed its check, so p is one of its
   // points or, for no corner, negative.
   int32_t Vertex(const SubDivFace& f, int32_t p, int k, const SubDivData& baseData) {
-    if (uint32_t(p) >= uint32_t(points)) return -1;
+    if (uint32_t(p) >= uint32_t(points)) return Missed();
     const uint64_t made = MadeBy(f.sourceFace, f.params[k]);
     const Head& head = heads[size_t(p)];
     if (made != kNever && head.made == made) return head.vertex;
@@ -210,7 +211,7 @@ struct Corners {
   // in their order, so the bits are those of the scalar blend).
   int32_t VertexOne(const SubDivFace& f, uint64_t key, const SubDivFaceAttribute* a, int32_t p, int k,
                     const Vector2f* t, int32_t tn) {
-    if (uint32_t(p) >= uint32_t(points)) return -1;
+    if (uint32_t(p) >= uint32_t(points)) return Missed();
     const int32_t param = f.params[k];
     const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
     const uint64_t made = key | uint32_t(param);
@@ -254,6 +255,10 @@ struct Corners {
     pointOf.Append(p);
     if (made != kNever) head = {made, n, head.first};
     return n;
+  }
+  int32_t Missed() {
+    missed = true;
+    return -1;
   }
   static __m128 Lanes(const Vector4f& w) { return _mm_setr_ps(w.x, w.y, w.z, w.w); }
   static __m128 Load(const Vector2f& v) { return _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&v)); }
@@ -310,15 +315,13 @@ struct Corners {
 };
 
 // The triangles of `faces` (two a quad) written to `to`, each face's corner vertices from
-// `vertices(face, points, corner count, out)`; returns the count of indices written, and sets `negative`
-// when one of them is below 0.
+// `vertices(face, points, corner count, out)`; returns the count of indices written.
 template <class F>
 size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records, Corners& corners, bool fetch,
-                      int32_t* to, bool& negative, F&& vertices) {
+                      int32_t* to, F&& vertices) {
   constexpr size_t kHeadsAhead = 8;
   const int32_t* const table = corners.table.get();
   size_t written = 0;
-  int32_t any = 0;  // every index or'd in: below 0 when one is
   for (size_t i = 0; i < faces.size(); ++i) {
     if (fetch && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
     const int32_t f = faces[i];
@@ -330,35 +333,31 @@ size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records,
     to[written + 1] = c[1];
     to[written + 2] = c[2];
     written += 3;
-    any |= c[0] | c[1] | c[2];
     if (n == 4) {
       to[written] = c[0];
       to[written + 1] = c[2];
       to[written + 2] = c[3];
       written += 3;
-      any |= c[3];
     }
   }
-  negative = any < 0;
   return written;
 }
 
 // WriteTriangles for the first shader with one texture channel (Corners::VertexOne), in a function of its
 // own: inside the whole shader build, the loop's values went to the stack.
 [[gnu::noinline]] size_t WriteOneChannel(std::span<const int32_t> faces, const SubDivFace* records,
-                                         const SubDivData& baseData, Corners& corners, int32_t* to, bool& negative) {
+                                         const SubDivData& baseData, Corners& corners, int32_t* to) {
   const Vector2f* const t = baseData.texCoordChannels[0].Data();
   const int32_t tn = baseData.texCoordChannels[0].Count();
   const int32_t attributes = baseData.corners.Count();
   const SubDivFaceAttribute* const attribute = baseData.corners.Data();
-  return WriteTriangles(faces, records, corners, true, to, negative,
-                        [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
-                          const SubDivFaceAttribute* const a = face.sourceFace >= 0 && face.sourceFace < attributes
-                                                                   ? attribute + face.sourceFace
-                                                                   : nullptr;
-                          const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
-                          for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
-                        });
+  return WriteTriangles(
+      faces, records, corners, true, to, [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
+        const SubDivFaceAttribute* const a =
+            face.sourceFace >= 0 && face.sourceFace < attributes ? attribute + face.sourceFace : nullptr;
+        const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
+        for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
+      });
 }
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
@@ -392,10 +391,10 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   // One texture channel, made into the shader's own vertices: the common case, without the loops over
   // channels and the map.
   const bool one = own && corners.uv.size() == 1;
-  bool negative = false;
+  corners.missed = false;
   const size_t written =
-      one ? WriteOneChannel(faces, records, baseData, corners, to, negative)
-          : WriteTriangles(faces, records, corners, uv, to, negative,
+      one ? WriteOneChannel(faces, records, baseData, corners, to)
+          : WriteTriangles(faces, records, corners, uv, to,
                            [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
                              for (int k = 0; k < n; ++k)
                                c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
@@ -409,9 +408,10 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
 
   g->SetPrimType(PrimitiveType::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
-  // Every vertex of the shader is met at a corner, so the highest index is the last vertex: the list
-  // goes to the geometry without a scan.
+  // Every vertex of the shader is met at a corner, so the highest index is the last vertex, and an index
+  // below 0 is a corner given none: the list goes to the geometry without a scan.
   const int64_t bound = own ? corners.Count() : vertices.Count();
+  const bool negative = corners.missed;
   // Room was reserved for quads: a list of mostly triangles is copied to its size rather than kept.
   if (indices.Capacity() - indices.Count() > indices.Count() / 4)
     g->TakeIndexArray(Array<int32_t>(indices), bound, negative);
