@@ -94,7 +94,8 @@ class ScratchStore {
   // thread that lets it go last instead of going to the allocator: for arrays handed to a caller who keeps
   // them (a geometry's index list and vertex streams), so that the next build writes pages already mapped
   // rather than fresh ones. A copy of the array is a plain block; a block the store would not keep is a
-  // plain one from the start.
+  // plain one from the start. Outside a call, a block that comes back leaves the store no larger than a
+  // call's end would (KeptAfterCall).
   template <class T>
   static void ReserveReturning(Array<T>& a, int capacity);
 
@@ -173,7 +174,11 @@ class ScratchStore {
     // Plain again, so that a store that refuses it frees it, and a copy in the store never comes back.
     HeaderOf(payload)->type = &Array<T>::BlockType();
     Array<T> a = Array<T>::TakeReleased(static_cast<T*>(payload));
-    KeepIn(ThisThread(), a);
+    ScratchStore* s = ThisThread();
+    KeepIn(s, a);
+    // Between calls the store keeps no more than after a call: a thread that only lets arrays go (one
+    // that tears a scene down) holds the reserve at most.
+    if (s && s->m_depth == 0) s->Trim(s->KeptAfterCall());
   }
   template <class T>
   static const void* KindOf() {

@@ -229,5 +229,19 @@ TEST(ScratchStore, AReturningArrayGoesToTheStoreOfTheThreadThatLetsItGoOrIsFreed
   EXPECT_EQ(LiveBlockCount(), live);
 }
 
+TEST(ScratchStore, AThreadThatOnlyLetsArraysGoKeepsTheReserveAtMost) {
+  constexpr int kBlock = int((size_t(24) << 20) / sizeof(float));  // three of them pass the 64 MB reserve
+  OnThread([] {
+    std::vector<Array<float>> made(3);
+    for (Array<float>& a : made) ScratchStore::ReserveReturning(a, kBlock);
+    OnThread([&made] {
+      ScratchStore& s = *ScratchStore::ThisThread();
+      for (Array<float>& a : made) a.Clear();
+      EXPECT_EQ(s.KeptBlocks(), 2u);
+      EXPECT_LE(s.KeptBytes(), ScratchStore::kReserve);
+    });
+  });
+}
+
 }  // namespace
 }  // namespace PM::Test
