@@ -437,6 +437,7 @@ struct SphereLevelTwo {
 
 void BM_OursMeshToGeometry(benchmark::State& state) {
   int64_t triangles = 0, vertices = 0;
+  const ProcessUse use;
   for (auto _ : state) {
     // As the mesh group does: each call takes the check, corner table and lists of the one before.
     SubDivLevelChecked checked;
@@ -451,6 +452,7 @@ void BM_OursMeshToGeometry(benchmark::State& state) {
     vertices = g->m_vertices.Count();
     benchmark::DoNotOptimize(g->m_indices.Data());
   }
+  use.Report(state);
   state.counters["triangles"] = double(triangles);
   state.counters["vertices"] = double(vertices);
 }
@@ -583,6 +585,7 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
   std::vector<OsdUV> uv0;
   for (const Vector2f& v : s.uvValues) uv0.push_back({v.x, v.y});
   int64_t triangles = 0;
+  const ProcessUse use;
   for (auto _ : state) {
     Far::TopologyDescriptor desc;
     desc.numVertices = int(m.positions.size());
@@ -632,6 +635,7 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
     benchmark::DoNotOptimize(normals.data());
     benchmark::DoNotOptimize(u2.data());
   }
+  use.Report(state);
   state.counters["triangles"] = double(triangles);
 }
 

@@ -203,6 +203,15 @@ class Array {
 
   void Clear() { Replace(static_cast<T*>(NullArrayPayload())); }
 
+  // The one owner of a block whose last owner let it go: for the destroy function of a type record that
+  // keeps such blocks for later instead of freeing them. The block keeps its type record.
+  static Array TakeReleased(T* payload) {
+    Array a;
+    HoldFresh(payload);
+    a.m_data = payload;
+    return a;
+  }
+
   // Removes `count` elements from `index` (clipped to the tail; -1 means to the end).
   void Remove(int index, int count = 1) {
     unsigned n = unsigned(Count());

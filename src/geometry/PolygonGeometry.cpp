@@ -81,15 +81,19 @@ void SPolygonGeometry_I::SetPrimLengthArray(const Array<int32_t>& lengths) {
 }
 
 void SPolygonGeometry_I::TakeIndexArray(Array<int32_t>&& indices) {
-  m_indices = std::move(indices);
   // The highest and lowest in the indices' own width: the scan runs four lanes a step.
   int32_t highest = -1, lowest = 0;
-  for (int32_t i : m_indices) {
+  for (int32_t i : indices) {
     highest = i > highest ? i : highest;
     lowest = i < lowest ? i : lowest;
   }
-  m_indexBound = int64_t(highest) + 1;
-  m_negativeIndex = lowest < 0;
+  TakeIndexArray(std::move(indices), int64_t(highest) + 1, lowest < 0);
+}
+
+void SPolygonGeometry_I::TakeIndexArray(Array<int32_t>&& indices, int64_t bound, bool negative) {
+  m_indices = std::move(indices);
+  m_indexBound = bound;
+  m_negativeIndex = negative;
   MarkChanged();
   NotifyPolygonCache(PolygonData::kDynamicIndices);
 }

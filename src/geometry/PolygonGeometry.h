@@ -54,6 +54,9 @@ class SPolygonGeometry_I
   // Each tells the engine's cache to refill its stream: a block freed since the last draw can come back
   // at the same address with the same count, which the cache alone would take for the array it holds.
   void TakeIndexArray(Array<int32_t>&& indices);
+  // TakeIndexArray for a caller that wrote the list and knows what a scan of it would find: `bound` the
+  // highest index + 1 (0 for none), `negative` whether any index is below 0.
+  void TakeIndexArray(Array<int32_t>&& indices, int64_t bound, bool negative);
   void TakeVertexArray(Array<Vector3f>&& vertices);
   void TakeNormalArray(Array<Vector3f>&& normals);
   VertexData_I* GetVertexDataAt(int32_t index);

@@ -90,6 +90,15 @@ class ScratchStore {
       a.Clear();
   }
 
+  // As ReserveIn on this thread's lasting store, but the array's block comes back to the lasting store of the
+  // thread that lets it go last instead of going to the allocator: for arrays handed to a caller who keeps
+  // them (a geometry's index list and vertex streams), so that the next build writes pages already mapped
+  // rather than fresh ones. A copy of the array is a plain block; a block the store would not keep is a
+  // plain one from the start. Outside a call, a block that comes back leaves the store no larger than a
+  // call's end would (KeptAfterCall).
+  template <class T>
+  static void ReserveReturning(Array<T>& a, int capacity);
+
   // A call on the thread's store, from its construction to its destruction. When the outermost call ends the
   // store frees its oldest blocks until it keeps no more than the reserve or than the takes of its last
   // kRecentCalls calls (takes between calls count with the next call); a whole job (a mesh group's rebuild,
@@ -154,6 +163,23 @@ class ScratchStore {
     void* data = nullptr;
     ~RawBlock() override { FreeRoom(data); }
   };
+  // The type record of a returning block of T: T's own name and size, freed by giving it to the store.
+  template <class T>
+  static const TypeRecord& ReturningType() {
+    static const TypeRecord t(Array<T>::BlockType().name, sizeof(T), &Return<T>);
+    return t;
+  }
+  template <class T>
+  static void Return(void* payload) {
+    // Plain again, so that a store that refuses it frees it, and a copy in the store never comes back.
+    HeaderOf(payload)->type = &Array<T>::BlockType();
+    Array<T> a = Array<T>::TakeReleased(static_cast<T*>(payload));
+    ScratchStore* s = ThisThread();
+    KeepIn(s, a);
+    // Between calls the store keeps no more than after a call: a thread that only lets arrays go (one
+    // that tears a scene down) holds the reserve at most.
+    if (s && s->m_depth == 0) s->Trim(s->KeptAfterCall());
+  }
   template <class T>
   static const void* KindOf() {
     static const char tag = 0;
@@ -200,12 +226,23 @@ void ScratchStore::Keep(Array<T>& a) {
     a.Clear();
     return;
   }
+  // A kept block is plain: the store frees what it lets go.
+  HeaderOf(a.Data())->type = &Array<T>::BlockType();
   auto b = std::make_unique<ArrayBlock<T>>();
   a.SetCount(0);
   b->array = std::move(a);
   b->kind = KindOf<T>();
   b->bytes = bytes;
   Add(std::move(b));
+}
+
+template <class T>
+void ScratchStore::ReserveReturning(Array<T>& a, int capacity) {
+  static_assert(std::is_trivially_destructible_v<T>, "returning arrays hold plain records");
+  ScratchStore* s = ThisThread();
+  ReserveIn(s, a, capacity);
+  if (s && a.Capacity() > 0 && s->Keeps(sizeof(T) * size_t(a.Capacity())) && BlockRefCount(a.Data()) == 1)
+    HeaderOf(a.Data())->type = &ReturningType<T>();
 }
 
 }  // namespace PM

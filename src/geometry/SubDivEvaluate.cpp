@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivParam.h"
+#include "geometry/SubDivScratch.h"
 #include "script/object/MemberAccess.h"
 
 namespace PM {
@@ -140,15 +141,29 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
 
 namespace {
 
+// Sets the count of `a` (new elements zeroed) with its room from the thread's store, to which it comes back
+// when the caller lets it go: the caller keeps these arrays, and fresh ones were paged in anew on every
+// evaluation after the allocator gave the last ones back to the system.
+template <class T>
+void SizeKept(Array<T>& a, int32_t count) {
+  if (a.Capacity() < count) ReserveReturningSubDivScratch(a, count);
+  a.SetCount(count);
+}
+template <class T>
+void FillKept(Array<T>& a, int32_t count, const T& fill) {
+  if (a.Capacity() < count) ReserveReturningSubDivScratch(a, count);
+  a.SetCountFill(count, fill);
+}
+
 // Positions and morph channels point by point, into arrays sized for the level first.
 class PositionEvaluator final : public SubDivPointSink {
  public:
   PositionEvaluator(int32_t points, const SubDivData& baseData, SubDivData& out)
       : m_positions(Widened(baseData.positions)), m_out(out) {
     out.vertexCount = points;
-    out.positions.SetCount(points);
+    SizeKept(out.positions, points);
     out.vectorChannels.resize(baseData.vectorChannels.size());
-    for (Array<Vector3f>& ch : out.vectorChannels) ch.SetCount(points);
+    for (Array<Vector3f>& ch : out.vectorChannels) SizeKept(ch, points);
     for (const Array<Vector3f>& ch : baseData.vectorChannels) m_channels.push_back(Widened(ch));
   }
   void Take(int32_t i, const SubDivPoint& p) override {
@@ -179,7 +194,7 @@ void EvaluateFloats(const SubDivStructure& base, const SubDivStructure& last, co
   out.floatChannels.resize(baseData.floatChannels.size());
   for (size_t c = 0; c < out.floatChannels.size(); ++c) {
     out.floatChannels[c].Clear();
-    out.floatChannels[c].SetCountFill(n, 0.0f);
+    FillKept(out.floatChannels[c], n, 0.0f);
   }
   if (out.floatChannels.empty()) return;
   for (int32_t i = 0; i < n; ++i) {
@@ -225,9 +240,9 @@ bool AssignSubDivToGeometry(const SubDivStructure& base, SubDivStructure& last, 
   const bool passed = checked ? last.UpdateVertexAdjacency(&evaluate, *checked) : last.UpdateVertexAdjacency(&evaluate);
   if (!passed)
     for (int32_t i = 0; i < last.Points.Count(); ++i) evaluate.Take(i, last.Points[i]);
-  out.normals.SetCountFill(out.vertexCount, Vector3f{0, 0, 0});
+  FillKept(out.normals, out.vertexCount, Vector3f{0, 0, 0});
   out.texCoordChannels.resize(baseData.texCoordChannels.size());
-  for (Array<Vector2f>& ch : out.texCoordChannels) ch.SetCountFill(out.vertexCount, kZeroVector2f);
+  for (Array<Vector2f>& ch : out.texCoordChannels) FillKept(ch, out.vertexCount, kZeroVector2f);
   EvaluateFloats(base, last, baseData, out);
   out.normalDeltas.resize(out.vectorChannels.size());
   return true;
@@ -241,7 +256,7 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     normals.SetCount(0);
   else
     normals.Clear();
-  normals.SetCountFill(n, Vector3f{0, 0, 0});
+  FillKept(normals, n, Vector3f{0, 0, 0});
   // Plain pointers: the sums' stores would otherwise have each look-up fetch the arrays' pointers again.
   const Vector3f* const position = positions.Data();
   Vector3f* const sum = normals.Data();

@@ -44,10 +44,11 @@ bool OnFirstShaderOnly(const SubDivData& baseData) {
   return true;
 }
 
-// The output arrays go to the geometry, which hands them back to the allocator when it lets them go:
-// each is mapped in whole before it is written (see PopulateForWrite).
-// Each keeps the capacity its plain form gave: SetCount grows an empty array to at least four, a copy
-// to its count. Every element is written by the caller.
+// The output arrays go to the geometry, which keeps them until it lets them go: their blocks then come
+// back to the thread's store (ReserveReturningSubDivScratch), where the next build finds them mapped in; a
+// fresh one is mapped in whole before it is written (see PopulateForWrite). A small one keeps the capacity
+// its plain form gave: SetCount grows an empty array to at least four. Every element is written by the
+// caller.
 template <class E>
 Array<E> FreshArray(int32_t count) {
   Array<E> out;
@@ -55,7 +56,7 @@ Array<E> FreshArray(int32_t count) {
     out.SetCount(count);
     return out;
   }
-  out.Reserve(count);
+  ReserveReturningSubDivScratch(out, count);
   PopulateForWrite(out.Data(), sizeof(E) * size_t(count));
   out.SetCountForOverwrite(count);
   return out;
@@ -151,6 +152,7 @@ struct Corners {
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   SubDivScratchBuffer<Head> heads;
   int32_t points = 0;
+  bool missed = false;  // a corner was given no vertex (-1): its point lies outside the level
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
   const Vector4f* params = SubDivParamTable::Entries();
@@ -197,7 +199,7 @@ struct Corners {
   // The output vertex at corner k (point p) of face f; the level passed its check, so p is one of its
   // points or, for no corner, negative.
   int32_t Vertex(const SubDivFace& f, int32_t p, int k, const SubDivData& baseData) {
-    if (uint32_t(p) >= uint32_t(points)) return -1;
+    if (uint32_t(p) >= uint32_t(points)) return Missed();
     const uint64_t made = MadeBy(f.sourceFace, f.params[k]);
     const Head& head = heads[size_t(p)];
     if (made != kNever && head.made == made) return head.vertex;
@@ -209,7 +211,7 @@ struct Corners {
   // in their order, so the bits are those of the scalar blend).
   int32_t VertexOne(const SubDivFace& f, uint64_t key, const SubDivFaceAttribute* a, int32_t p, int k,
                     const Vector2f* t, int32_t tn) {
-    if (uint32_t(p) >= uint32_t(points)) return -1;
+    if (uint32_t(p) >= uint32_t(points)) return Missed();
     const int32_t param = f.params[k];
     const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
     const uint64_t made = key | uint32_t(param);
@@ -253,6 +255,10 @@ struct Corners {
     pointOf.Append(p);
     if (made != kNever) head = {made, n, head.first};
     return n;
+  }
+  int32_t Missed() {
+    missed = true;
+    return -1;
   }
   static __m128 Lanes(const Vector4f& w) { return _mm_setr_ps(w.x, w.y, w.z, w.w); }
   static __m128 Load(const Vector2f& v) { return _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&v)); }
@@ -377,7 +383,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   };
   // Two triangles at most per face: no growth copies of the index list, which is written through a
   // plain pointer and cut to its length after.
-  ReserveSubDivScratch(indices, int32_t(faces.size()) * 6);
+  ReserveReturningSubDivScratch(indices, int32_t(faces.size()) * 6);
   PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
   indices.SetCountForOverwrite(int32_t(faces.size()) * 6);
   int32_t* const to = indices.Data();
@@ -385,6 +391,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   // One texture channel, made into the shader's own vertices: the common case, without the loops over
   // channels and the map.
   const bool one = own && corners.uv.size() == 1;
+  corners.missed = false;
   const size_t written =
       one ? WriteOneChannel(faces, records, baseData, corners, to)
           : WriteTriangles(faces, records, corners, uv, to,
@@ -401,11 +408,15 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
 
   g->SetPrimType(PrimitiveType::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
+  // Every vertex of the shader is met at a corner, so the highest index is the last vertex, and an index
+  // below 0 is a corner given none: the list goes to the geometry without a scan.
+  const int64_t bound = own ? corners.Count() : vertices.Count();
+  const bool negative = corners.missed;
   // Room was reserved for quads: a list of mostly triangles is copied to its size rather than kept.
   if (indices.Capacity() - indices.Count() > indices.Count() / 4)
-    g->SetIndexArray(indices);
+    g->TakeIndexArray(Array<int32_t>(indices), bound, negative);
   else
-    g->TakeIndexArray(std::move(indices));
+    g->TakeIndexArray(std::move(indices), bound, negative);
   g->TakeVertexArray(Gather(out.positions, points));
   g->TakeNormalArray(Gather(out.normals, points));
   g->RemoveVertexData(0, -1);

@@ -20,6 +20,12 @@ template <class T>
 void ReserveSubDivScratch(Array<T>& a, int capacity) {
   ScratchStore::ReserveIn(SubDivScratch::ThisThread(), a, capacity);
 }
+// Room for an array handed on to a caller who keeps it; its block comes back to the store when the caller
+// lets it go (ScratchStore::ReserveReturning).
+template <class T>
+void ReserveReturningSubDivScratch(Array<T>& a, int capacity) {
+  ScratchStore::ReserveReturning(a, capacity);
+}
 
 // A subdivision operation's call on this thread's store (ScratchStore::Call): made before the operation's
 // buffers, so that they are back in the store when the call ends.

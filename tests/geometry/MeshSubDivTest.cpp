@@ -1,6 +1,7 @@
 // Meshes written as script text into subdivision levels and geometry: face offsets, edge-to-face
 // tables, the conversion with its seam vertices and refused polygons, the face-order walk, reference
 // members, float channels, normals, per-shader nodes, refresh and morph channels.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -41,6 +42,17 @@ struct Levels {
 SPolygonGeometry_I* GeometryChild(TBranch_I* parent, int i) {
   auto* t = static_cast<TPolygonGeometry_I*>(parent->GetChild(i));
   return static_cast<SPolygonGeometry_I*>(t->GetSNode());
+}
+
+// The nodes hand their index lists over without a scan: the bound and sign they give are those a scan finds.
+void ExpectBoundOfAScan(const SPolygonGeometry_I* g, const char* name) {
+  int32_t highest = -1, lowest = 0;
+  for (int32_t v : g->m_indices) {
+    highest = std::max(highest, v);
+    lowest = std::min(lowest, v);
+  }
+  EXPECT_EQ(g->m_indexBound, int64_t(highest) + 1) << name;
+  EXPECT_EQ(g->m_negativeIndex, lowest < 0) << name;
 }
 
 using MeshSubDiv = MeshWorld;
@@ -666,6 +678,7 @@ TEST_F(MeshSubDiv, WholePathOnAwkwardShapesIsPinned) {
       for (const Array<int32_t>& v : out.shaderVertices) h.Add(v);
       for (int i = 0; i < node->ChildCount(); ++i) {
         SPolygonGeometry_I* g = GeometryChild(node, i);
+        ExpectBoundOfAScan(g, c.name);
         h.Add(g->m_indices);
         h.Add(g->m_vertices);
         h.Add(g->m_normals);
@@ -718,6 +731,60 @@ TEST_F(MeshSubDiv, ConvertingAgainTakesTheBlocksTheLastConversionGaveBack) {
     }
     EXPECT_EQ(store.KeptBytes(), keptBytes);
     EXPECT_EQ(store.KeptBlocks(), keptBlocks);
+  }
+}
+
+// The geometry's output arrays and the level data's come from the thread's store and go back there when the
+// geometry and the data let them go: a mesh group built again (or the next mesh of its size) writes them over
+// pages already mapped. Every byte is that of the first build, and the store holds as much after each round
+// as after the first.
+TEST_F(MeshSubDiv, GeometryBuiltAgainTakesTheArraysTheLastOneGaveBack) {
+  // 11,616 faces; a step gives 46,464 quads: the index list, positions, normals and coordinates are each
+  // large enough for the store to keep.
+  constexpr int kN = 44;
+  const TestMesh ball = CubeSphere(kN);
+  MeshText sphere = Shape(ball.positions, ball.faces);
+  for (size_t f = 0; f < ball.faces.size(); ++f) {
+    const int side = int(f) / (kN * kN), i = int(f) % (kN * kN) / kN, j = int(f) % kN;
+    const int du[4] = {0, 1, 1, 0}, dv[4] = {0, 0, 1, 1};
+    std::vector<Vector2f> c;
+    for (int k = 0; k < 4; ++k) c.push_back({float(side) + float(i + du[k]) / kN, float(j + dv[k]) / kN});
+    sphere.uvs.push_back(c);
+  }
+  sphere.shaders = {"red"};
+  auto [m, d] = Build(sphere, "sphere");
+  ASSERT_TRUE(m && d);
+  SubDivScratch& store = *SubDivScratch::ThisThread();
+  store.Release();
+  auto bytes = [](const auto& a) {
+    return std::string(reinterpret_cast<const char*>(a.Data()), sizeof(*a.Data()) * size_t(a.Count()));
+  };
+  std::string first;
+  size_t keptBytes = 0;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    {
+      Levels l;
+      l.Make(m, d, 1, "sphere");
+      Obj<TBranch_I> node;
+      AssignSubDivToGeometry(node, l.last, l.baseData, "sphere", l.out, nullptr);
+      ASSERT_EQ(node->ChildCount(), 1);
+      SPolygonGeometry_I* g = GeometryChild(node, 0);
+      ASSERT_EQ(g->GetVertexDataCount(), 1);
+      ExpectBoundOfAScan(g, "sphere");
+      const Array<Vector2f>& uv = static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(0))->m_data;
+      const size_t handed =
+          bytes(g->m_indices).size() + bytes(g->m_vertices).size() + bytes(g->m_normals).size() + bytes(uv).size();
+      const std::string now = bytes(g->m_indices) + bytes(g->m_vertices) + bytes(g->m_normals) + bytes(uv) +
+                              bytes(l.out.positions) + bytes(l.out.normals);
+      if (round == 0) first = now;
+      EXPECT_TRUE(now == first);
+      const size_t before = store.KeptBytes();
+      node = Obj<TBranch_I>();
+      EXPECT_GE(store.KeptBytes(), before + handed) << "the geometry's arrays went back to the store";
+    }
+    if (round == 0) keptBytes = store.KeptBytes();
+    EXPECT_EQ(store.KeptBytes(), keptBytes);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/Block.h"
 #include "core/StartUp.h"
 #include "geometry/ScratchStore.h"
 
@@ -161,6 +162,84 @@ TEST(ScratchStore, TheThreadsDeInitializeReleasesBothStores) {
     DLLDeInitialize(0);
     EXPECT_EQ(lasting.KeptBlocks(), 0u);
     EXPECT_EQ(working.KeptBlocks(), 0u);
+  });
+}
+
+// Returning arrays: the block of an array handed on comes back to the lasting store of the thread whose owner
+// lets it go last, and only then; copies and small arrays are plain; a block the store refuses is freed. Each
+// case runs on a thread of its own, whose store starts empty.
+constexpr int kReturningCount = int(ScratchStore::kKeepFrom / sizeof(int32_t));
+
+TEST(ScratchStore, AReturningArrayComesBackWhenItsLastOwnerLetsGo) {
+  OnThread([] {
+    ScratchStore& s = *ScratchStore::ThisThread();
+    const long live = LiveBlockCount();
+    Array<int32_t> a;
+    ScratchStore::ReserveReturning(a, kReturningCount);
+    const int32_t* const block = a.Data();
+    a.SetCountFill(kReturningCount, 7);
+    {
+      const Array<int32_t> copy = a;  // a block of its own, plain
+      EXPECT_NE(copy.Data(), block);
+    }
+    Array<int32_t> small;
+    ScratchStore::ReserveReturning(small, 16);
+    small.Clear();
+    EXPECT_EQ(s.KeptBlocks(), 0u) << "copies and small blocks go to the allocator";
+    BlockAddRef(block);  // a second owner, as a script's reference would be
+    a.Clear();
+    EXPECT_EQ(s.KeptBlocks(), 0u) << "another owner still holds it";
+    BlockReleaseArray(block);
+    EXPECT_EQ(s.KeptBlocks(), 1u);
+    EXPECT_EQ(s.KeptBytes(), ScratchStore::kKeepFrom);
+    // The next request of its size takes it again, its pages in place, and it returns again.
+    Array<int32_t> again;
+    ScratchStore::ReserveReturning(again, kReturningCount);
+    EXPECT_EQ(again.Data(), block);
+    EXPECT_EQ(s.KeptBlocks(), 0u);
+    again.Clear();
+    EXPECT_EQ(s.KeptBlocks(), 1u);
+    // Kept blocks are plain: releasing the store frees them rather than handing them back to it.
+    s.Release();
+    EXPECT_EQ(s.KeptBlocks(), 0u);
+    EXPECT_EQ(LiveBlockCount(), live);
+  });
+}
+
+TEST(ScratchStore, AReturningArrayGoesToTheStoreOfTheThreadThatLetsItGoOrIsFreed) {
+  const long live = LiveBlockCount();
+  OnThread([] {
+    ScratchStore& s = *ScratchStore::ThisThread();
+    Array<float> a;
+    ScratchStore::ReserveReturning(a, kReturningCount);
+    OnThread([&a] {
+      a.Clear();
+      EXPECT_EQ(ScratchStore::ThisThread()->KeptBlocks(), 1u);
+    });
+    EXPECT_EQ(s.KeptBlocks(), 0u);
+    // A store that no longer keeps blocks of its size frees it.
+    ScratchStore::ReserveReturning(a, kReturningCount);
+    s.SetCap(ScratchStore::kKeepFrom / 2);
+    const long before = LiveBlockCount();
+    a.Clear();
+    EXPECT_EQ(s.KeptBlocks(), 0u);
+    EXPECT_EQ(LiveBlockCount(), before - 1);
+  });
+  // Each thread's end released what its store kept.
+  EXPECT_EQ(LiveBlockCount(), live);
+}
+
+TEST(ScratchStore, AThreadThatOnlyLetsArraysGoKeepsTheReserveAtMost) {
+  constexpr int kBlock = int((size_t(24) << 20) / sizeof(float));  // three of them pass the 64 MB reserve
+  OnThread([] {
+    std::vector<Array<float>> made(3);
+    for (Array<float>& a : made) ScratchStore::ReserveReturning(a, kBlock);
+    OnThread([&made] {
+      ScratchStore& s = *ScratchStore::ThisThread();
+      for (Array<float>& a : made) a.Clear();
+      EXPECT_EQ(s.KeptBlocks(), 2u);
+      EXPECT_LE(s.KeptBytes(), ScratchStore::kReserve);
+    });
   });
 }
 
