@@ -57,6 +57,12 @@ void ExpectBoundOfAScan(const SPolygonGeometry_I* g, const char* name) {
 
 using MeshSubDiv = MeshWorld;
 
+// An array's elements as bytes, to compare a build with the one before.
+template <class A>
+std::string ArrayBytes(const A& a) {
+  return std::string(reinterpret_cast<const char*>(a.Data()), sizeof(*a.Data()) * size_t(a.Count()));
+}
+
 TEST_F(MeshSubDiv, FaceLengthsAreStoredAsOffsetsAndEdgesRecordTheirFaces) {
   auto [m, d] = Build(Shape({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}}, {{0, 1, 2, 3}, {1, 4, 2}}));
   ASSERT_TRUE(m);
@@ -709,9 +715,6 @@ TEST_F(MeshSubDiv, ConvertingAgainTakesTheBlocksTheLastConversionGaveBack) {
   ASSERT_TRUE(m && d);
   SubDivScratch& store = *SubDivScratch::ThisThread();
   store.Release();
-  auto bytes = [](const auto& a) {
-    return std::string(reinterpret_cast<const char*>(a.Data()), sizeof(*a.Data()) * size_t(a.Count()));
-  };
   std::string first;
   size_t keptBytes = 0, keptBlocks = 0;
   for (int round = 0; round < 4; ++round) {
@@ -720,7 +723,7 @@ TEST_F(MeshSubDiv, ConvertingAgainTakesTheBlocksTheLastConversionGaveBack) {
       SubDivStructure base;
       SubDivData data;
       AssignMeshToSubDiv(*m, *d, base, data, "sphere");
-      const std::string now = bytes(base.Points) + bytes(base.Edges) + bytes(base.Faces);
+      const std::string now = ArrayBytes(base.Points) + ArrayBytes(base.Edges) + ArrayBytes(base.Faces);
       if (round == 0) first = now;
       EXPECT_TRUE(now == first);
     }
@@ -756,9 +759,6 @@ TEST_F(MeshSubDiv, GeometryBuiltAgainTakesTheArraysTheLastOneGaveBack) {
   ASSERT_TRUE(m && d);
   SubDivScratch& store = *SubDivScratch::ThisThread();
   store.Release();
-  auto bytes = [](const auto& a) {
-    return std::string(reinterpret_cast<const char*>(a.Data()), sizeof(*a.Data()) * size_t(a.Count()));
-  };
   std::string first;
   size_t keptBytes = 0;
   for (int round = 0; round < 3; ++round) {
@@ -773,10 +773,10 @@ TEST_F(MeshSubDiv, GeometryBuiltAgainTakesTheArraysTheLastOneGaveBack) {
       ASSERT_EQ(g->GetVertexDataCount(), 1);
       ExpectBoundOfAScan(g, "sphere");
       const Array<Vector2f>& uv = static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(0))->m_data;
-      const size_t handed =
-          bytes(g->m_indices).size() + bytes(g->m_vertices).size() + bytes(g->m_normals).size() + bytes(uv).size();
-      const std::string now = bytes(g->m_indices) + bytes(g->m_vertices) + bytes(g->m_normals) + bytes(uv) +
-                              bytes(l.out.positions) + bytes(l.out.normals);
+      const size_t handed = ArrayBytes(g->m_indices).size() + ArrayBytes(g->m_vertices).size() +
+                            ArrayBytes(g->m_normals).size() + ArrayBytes(uv).size();
+      const std::string now = ArrayBytes(g->m_indices) + ArrayBytes(g->m_vertices) + ArrayBytes(g->m_normals) +
+                              ArrayBytes(uv) + ArrayBytes(l.out.positions) + ArrayBytes(l.out.normals);
       if (round == 0) first = now;
       EXPECT_TRUE(now == first);
       const size_t before = store.KeptBytes();
