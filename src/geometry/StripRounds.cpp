@@ -53,9 +53,9 @@ unsigned Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   unsigned readers = 0;
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
-  int32_t total = 0, at = m_stripFaces.Count();
-  for (const TrialStrip& strip : strips) total += strip.count;
-  m_stripFaces.SetCountForOverwrite(at + total);  // within the room for every face; written below, not cleared
+  // Written into the room for every face past the count, which then takes them in: no pass to count them
+  // first, and no clearing of what is written at once.
+  int32_t at = m_stripFaces.Count();
   CommittedFace* out = m_stripFaces.Data() + at;
   int32_t from = 0;  // the strip's first face in `taken`, where the strips' faces follow each other
   for (const TrialStrip& strip : strips) {
@@ -78,6 +78,7 @@ unsigned Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
     at += strip.count;
     from = end;
   }
+  m_stripFaces.SetCountForOverwrite(at);
   for (unsigned r = readers; r != 0; r &= r - 1) m_memos[__builtin_ctz(r)].stale = true;
   return readers;
 }
