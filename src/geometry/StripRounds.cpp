@@ -1,6 +1,8 @@
 // The rounds of the strip search: start faces taken from reset points, six experiments at each (run by
 // RunSample, beside the walk in StripSearch.cpp), values kept from earlier rounds while nothing they read has
 // changed, and the best experiment of each round committed.
+#include <emmintrin.h>
+
 #include <algorithm>
 
 #include "geometry/Stripifier_D.h"
@@ -45,15 +47,15 @@ int32_t Stripifier_D::FindStartPoint(StartCache& last) {
   return last.face;
 }
 
-void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
+unsigned Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   // The samples that read a committed face are gathered and flagged once; the arrays go through plain pointers,
   // which the stores cannot make the loop fetch again.
   unsigned readers = 0;
   NvFaceInfo* hot = m_hot.get();
   int32_t* nextFree = m_free.Data();
-  int32_t total = 0, at = m_stripFaces.Count();
-  for (const TrialStrip& strip : strips) total += strip.count;
-  m_stripFaces.SetCount(at + total);  // within the room for every face: nothing moves
+  // Written into the room for every face past the count, which then takes them in: no pass to count them
+  // first, and no clearing of what is written at once.
+  int32_t at = m_stripFaces.Count();
   CommittedFace* out = m_stripFaces.Data() + at;
   int32_t from = 0;  // the strip's first face in `taken`, where the strips' faces follow each other
   for (const TrialStrip& strip : strips) {
@@ -76,7 +78,9 @@ void Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
     at += strip.count;
     from = end;
   }
-  for (; readers != 0; readers &= readers - 1) m_memos[__builtin_ctz(readers)].stale = true;
+  m_stripFaces.SetCountForOverwrite(at);
+  for (unsigned r = readers; r != 0; r &= r - 1) m_memos[__builtin_ctz(r)].stale = true;
+  return readers;
 }
 
 // Ids are never reused, so a replay of an experiment with fresh ids would see the faces exactly as its first run
@@ -89,11 +93,7 @@ void Stripifier_D::FindAllStrips() {
   ReserveStripArray(m_stripFaces, FaceCount());  // every face is committed once
   StartCache starts[kSamples];
   // In locals: the calls of a round could change members, so these would be fetched again after each one.
-  const NvFaceInfo* const hot = m_hot.get();
   const SampleMemo* const memos = m_memos;
-  // Once a round leaves the jump where it found it, every later round asks from the same ten starts as that one
-  // (the round's places are set to them), so a place's start stands and only its face is checked again.
-  bool settled = false;
   for (;;) {  // each round commits at least its first start face
     bool done = false;
     float jumpBefore = m_meshJump;
@@ -107,14 +107,7 @@ void Stripifier_D::FindAllStrips() {
     int bestSample = -1;
     float best = 0.0f;
     for (int i = 0; i < kSamples; ++i) {
-      int32_t f;
-      if (settled) {
-        StartCache& last = starts[i];
-        if (last.face >= 0 && hot[size_t(last.face)].mark == kCommitted) last.face = NextFreeFace(last.face);
-        f = last.face;
-      } else {
-        f = FindStartPoint(starts[i]);
-      }
+      int32_t f = FindStartPoint(starts[i]);
       if (f < 0) {
         done = true;
         break;
@@ -139,7 +132,80 @@ void Stripifier_D::FindAllStrips() {
       Commit(memo.bestStrips, memo.taken[memo.best].begin());
     }
     if (done) return;
-    settled = settled || (!m_firstReset && m_meshJump == jumpBefore);
+    // Once a round leaves the jump where it found it, every later round asks from the same ten starts as that one.
+    if (!m_firstReset && m_meshJump == jumpBefore) break;
+  }
+  SettledRounds(starts);
+}
+
+// The rounds once every place asks from the same start each round. Places holding one face form a group whose
+// first place is its owner: only the owner's sample runs there, and a later place of the group can never hold the
+// first highest value. A group's face stands until it is committed, when the whole group moves to the same next
+// free face (and joins a group already there); the owner's sample ran at the face, so that commit, like any other
+// that changes its values, makes the sample stale. So a round looks again only at the groups whose owners a commit
+// made stale, where looking at each place cost some 45 instructions a place on the crowded edge; the owners'
+// faces and values sit in rows of four lanes, so that the look for a group at a face and the round's best are a
+// few vector steps (a place that owns nothing holds face -1 and value 0, which neither matches nor wins).
+void Stripifier_D::SettledRounds(const StartCache* starts) {
+  static_assert(kSamples <= 12, "three rows of four lanes");
+  const NvFaceInfo* const hot = m_hot.get();
+  const SampleMemo* const memos = m_memos;
+  alignas(16) int32_t face[12] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+  alignas(16) float value[12] = {};
+  auto row = [](const int32_t* at) { return _mm_load_si128(reinterpret_cast<const __m128i*>(at)); };
+  // Moves owner o to face f, joining the group already there, if any; the place first in order owns the two.
+  auto moveTo = [&](int o, int32_t f) {
+    __m128i key = _mm_set1_epi32(f);
+    unsigned at = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(row(face), key)))) |
+                  unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(row(face + 4), key)))) << 4 |
+                  unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(row(face + 8), key)))) << 8;
+    at &= ~(1u << o);  // distinct owners hold distinct faces: at most one other
+    int keep = o;
+    if (at != 0) {
+      int p = __builtin_ctz(at), drop = std::max(o, p);
+      keep = std::min(o, p);
+      face[drop] = -1;
+      value[drop] = 0.0f;
+    }
+    face[keep] = f;
+    return keep;
+  };
+  unsigned check = 0;  // the owners whose samples may be out of date
+  for (int i = 0; i < kSamples; ++i) {
+    int32_t f = starts[i].face;
+    if (hot[size_t(f)].mark == kCommitted) f = NextFreeFace(f);
+    if (f < 0) return;  // every face committed
+    check |= 1u << moveTo(i, f);
+  }
+  for (;;) {
+    for (; check != 0; check &= check - 1) {
+      int o = __builtin_ctz(check);
+      if (face[o] < 0) continue;  // joined to an earlier group
+      const SampleMemo& memo = memos[o];
+      if (memo.face != face[o] || memo.stale) RunSample(o, face[o]);
+      value[o] = memo.best >= 0 ? memo.values[memo.best] : 0.0f;
+    }
+    // The first highest value above 0.
+    __m128 a = _mm_load_ps(value), b = _mm_load_ps(value + 4), c = _mm_load_ps(value + 8);
+    __m128 top = _mm_max_ps(_mm_max_ps(a, b), c);
+    top = _mm_max_ps(top, _mm_shuffle_ps(top, top, 0x4e));
+    top = _mm_max_ps(top, _mm_shuffle_ps(top, top, 0xb1));
+    if (!(_mm_cvtss_f32(top) > 0.0f)) return;  // a sample's first experiment takes its free start face: never so
+    unsigned at = unsigned(_mm_movemask_ps(_mm_cmpeq_ps(a, top))) |
+                  unsigned(_mm_movemask_ps(_mm_cmpeq_ps(b, top))) << 4 |
+                  unsigned(_mm_movemask_ps(_mm_cmpeq_ps(c, top))) << 8;
+    const SampleMemo& memo = memos[__builtin_ctz(at)];
+    unsigned stale = Commit(memo.bestStrips, memo.taken[memo.best].begin());
+    for (; stale != 0; stale &= stale - 1) {
+      int o = __builtin_ctz(stale);
+      if (face[o] < 0) continue;  // owns nothing
+      if (hot[size_t(face[o])].mark == kCommitted) {
+        int32_t f = NextFreeFace(face[o]);
+        if (f < 0) return;  // every face committed
+        o = moveTo(o, f);
+      }
+      check |= 1u << o;
+    }
   }
 }
 

@@ -223,13 +223,16 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
     int32_t start = -1, face = -1;
   };
   int32_t FindStartPoint(StartCache& last);
+  // The rounds from the first that asks from the same starts as the round before, which left `starts`.
+  void SettledRounds(const StartCache* starts);
   int32_t NextFreeFace(int32_t from);
   // Grows experiment k at `face`; returns the number of faces it took. `mirrorable`: its mirror pair would take
   // the same faces; when its first strip takes the `pairCount` faces at `pairFirst`, it stops there and returns -1.
   int32_t RunExperiment(int32_t face, int k, bool& mirrorable, const int32_t* pairFirst, int32_t pairCount);
   void RunSample(int sample, int32_t face);
   bool RunNoted(SampleMemo& memo, int32_t face, int k, const int32_t* pairFaces, int32_t pairCount);
-  void Commit(const StripList& strips, const int32_t* taken);
+  // Returns the reader bits of the faces it committed: the samples it made stale.
+  unsigned Commit(const StripList& strips, const int32_t* taken);
   // -- ordering
   void OrderTriangleList();
   void OrderPieces();

@@ -196,6 +196,36 @@ TEST(StripifierMatch, ManyRoundsOnTheSettledPlacesGiveTheTranscriptionsOutput) {
   }
 }
 
+// Once settled, the places holding one face move as one group when it is committed, join a group at the face they
+// move to, and a group whose face stays is looked at again when a commit took a face its experiments read. A crowded
+// edge filed back to front (each group runs out of faces at the end and wraps to the first free one), narrow grids
+// with shuffled faces (strips of a few faces, which read faces of the strips beside them) and a fan with every
+// third triangle turned over (strips of two or three faces), at every size up to 120 triangles.
+TEST(StripifierMatch, SettledGroupsThatMoveJoinAndGoStaleGiveTheTranscriptionsOutput) {
+  LogCapture quiet;  // crowded edges warn
+  std::mt19937 rng(77);
+  for (int32_t n = 1; n <= 120; ++n) {
+    std::vector<int32_t> edge, grid, fan;
+    for (int32_t i = n; i-- > 0;) edge.insert(edge.end(), {0, 1, i + 2});
+    std::vector<int32_t> cells = Grid(n, 1 + n % 3, false);
+    std::vector<size_t> order(cells.size() / 3);
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), rng);
+    for (size_t i : order) grid.insert(grid.end(), cells.begin() + long(3 * i), cells.begin() + long(3 * i + 3));
+    for (int32_t i = 0; i < n; ++i) {
+      if (i % 3 == 2)
+        fan.insert(fan.end(), {0, i + 2, i + 1});
+      else
+        fan.insert(fan.end(), {0, i + 1, i + 2});
+    }
+    for (const auto& mesh : {edge, grid, fan}) {
+      StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+      ASSERT_EQ(fast.lengths, plain.lengths) << n << " triangles";
+      ASSERT_EQ(fast.indices, plain.indices) << n << " triangles";
+    }
+  }
+}
+
 TEST(StripifierMatch, RealMeshesGiveTheTranscriptionsOutput) {
   for (const char* name : {"anchor", "elephant"}) {
     std::vector<int32_t> mesh = CgalMesh(name);
