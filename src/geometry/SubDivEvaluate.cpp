@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -305,11 +306,21 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     sum[i].y += v.y;
     sum[i].z += v.z;
   };
+  // With the corner table, a row of four points below `last` (one unsigned comparison in four lanes) is a
+  // quad taken whole; any other row goes the way below.
+  const __m128i bias = _mm_set1_epi32(INT32_MIN), lastBiased = _mm_set1_epi32(int32_t(last) ^ INT32_MIN);
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
     // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
     int nc;
     if (corners) {
+      const int32_t* const row = corners + size_t(f) * 4;
+      const __m128i below =
+          _mm_cmplt_epi32(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias), lastBiased);
+      if (_mm_movemask_epi8(below) == 0xFFFF) {
+        AddQuadCornerNormals(position, sum, row);
+        continue;
+      }
       for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];
       nc = c[0] < 0 ? 0 : c[3] < 0 ? 3 : 4;
     } else {
