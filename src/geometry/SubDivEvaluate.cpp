@@ -318,7 +318,9 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       const __m128i below =
           _mm_cmplt_epi32(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias), lastBiased);
       if (_mm_movemask_epi8(below) == 0xFFFF) {
-        AddQuadCornerNormals(position, sum, row);
+        // In locals: read through the table, each store of a sum had the next corner read again.
+        const int32_t q[4] = {row[0], row[1], row[2], row[3]};
+        AddQuadCornerNormals(position, sum, q);
         continue;
       }
       for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];
