@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -32,17 +33,36 @@ std::vector<Lanes> Widened(const Array<Vector3f>& values) {
 // A point's weight list applied to per-base-point values, summed from the last entry to the first;
 // each lane does one component's operations in their order, so the bits are those of a scalar sum.
 // Indices outside the values count as zero.
-Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
+// `values` and `size` are the values' data and count, taken once by the caller.
+[[gnu::always_inline]] inline __m128 WeightedSumLanes(const SubDivPoint& p, const Lanes* values, uint32_t size) {
   __m128 s = _mm_setzero_ps();
   const int n = p.weightCount < 0 ? 0 : p.weightCount > kSubDivMaxWeights ? kSubDivMaxWeights : p.weightCount;
-  for (int k = n - 1; k >= 0; --k) {
+  auto add = [&](int k, __m128 w) {
     const uint32_t i = uint32_t(p.indices[k]);
-    if (i >= values.size()) continue;
-    s = _mm_add_ps(s, _mm_mul_ps(_mm_set1_ps(p.weights[k]), _mm_load_ps(values[i].v)));
+    if (i < size) s = _mm_add_ps(s, _mm_mul_ps(w, _mm_load_ps(values[i].v)));
+  };
+  // Four entries a turn, their weights loaded together and spread lane by lane: the terms and their
+  // order are those of one entry a turn.
+  int k = n - 1;
+  for (; k >= 3; k -= 4) {
+    const __m128 w = _mm_loadu_ps(&p.weights[k - 3]);
+    add(k, _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3)));
+    add(k - 1, _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)));
+    add(k - 2, _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)));
+    add(k - 3, _mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)));
   }
-  alignas(16) float r[4];
-  _mm_store_ps(r, s);
-  return {r[0], r[1], r[2]};
+  for (; k >= 0; --k) add(k, _mm_set1_ps(p.weights[k]));
+  return s;
+}
+// The three low lanes stored as a Vector3f.
+[[gnu::always_inline]] inline void StoreThree(Vector3f& to, __m128 s) {
+  _mm_storel_pi(reinterpret_cast<__m64*>(&to.x), s);
+  _mm_store_ss(&to.z, _mm_movehl_ps(s, s));
+}
+Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
+  Vector3f r;
+  StoreThree(r, WeightedSumLanes(p, values.data(), uint32_t(values.size())));
+  return r;
 }
 
 // The plane normals at the four corners of a quad given by its corners' coordinates in lanes, corner k's
@@ -170,6 +190,20 @@ class PositionEvaluator final : public SubDivPointSink {
     m_out.positions[i] = WeightedSum(p, m_positions);
     for (size_t c = 0; c < m_channels.size(); ++c) m_out.vectorChannels[c][i] = WeightedSum(p, m_channels[c]);
   }
+  // The positions of a run through plain pointers taken once: built without strict aliasing, each
+  // point's store had the next point fetch the arrays' addresses again.
+  void TakeRun(int32_t first, const SubDivPoint* points, int32_t count) override {
+    const Lanes* const values = m_positions.data();
+    const uint32_t size = uint32_t(m_positions.size());
+    Vector3f* const to = m_out.positions.Data() + first;
+    for (int32_t i = 0; i < count; ++i) StoreThree(to[i], WeightedSumLanes(points[i], values, size));
+    for (size_t c = 0; c < m_channels.size(); ++c) {
+      const Lanes* const channel = m_channels[c].data();
+      const uint32_t channelSize = uint32_t(m_channels[c].size());
+      Vector3f* const deltas = m_out.vectorChannels[c].Data() + first;
+      for (int32_t i = 0; i < count; ++i) StoreThree(deltas[i], WeightedSumLanes(points[i], channel, channelSize));
+    }
+  }
 
  private:
   std::vector<Lanes> m_positions;
@@ -272,11 +306,23 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     sum[i].y += v.y;
     sum[i].z += v.z;
   };
+  // With the corner table, a row of four points below `last` (one unsigned comparison in four lanes) is a
+  // quad taken whole; any other row goes the way below.
+  const __m128i bias = _mm_set1_epi32(INT32_MIN), lastBiased = _mm_set1_epi32(int32_t(last) ^ INT32_MIN);
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
     // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
     int nc;
     if (corners) {
+      const int32_t* const row = corners + size_t(f) * 4;
+      const __m128i below =
+          _mm_cmplt_epi32(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias), lastBiased);
+      if (_mm_movemask_epi8(below) == 0xFFFF) {
+        // In locals: read through the table, each store of a sum had the next corner read again.
+        const int32_t q[4] = {row[0], row[1], row[2], row[3]};
+        AddQuadCornerNormals(position, sum, q);
+        continue;
+      }
       for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];
       nc = c[0] < 0 ? 0 : c[3] < 0 ? 3 : 4;
     } else {

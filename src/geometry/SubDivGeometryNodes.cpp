@@ -184,10 +184,13 @@ struct Corners {
   }
   // Asks for the heads of face fi's points: the points of a face lie in three far-apart runs of the
   // level, so nothing in the face order lets the processor guess them.
-  void FetchHeads(int32_t fi) const {
+  void FetchHeads(int32_t fi) const { FetchHeadsOf(table.get(), heads.get(), uint32_t(points), fi); }
+  // Forced inline: a function of nothing but prefetches counts as free of effects, and GCC drops its calls.
+  [[gnu::always_inline]] static void FetchHeadsOf(const int32_t* table, const Head* heads, uint32_t points,
+                                                  int32_t fi) {
     for (int k = 0; k < 4; ++k) {
       const int32_t p = table[size_t(fi) * 4 + size_t(k)];
-      if (uint32_t(p) < uint32_t(points)) __builtin_prefetch(&heads[size_t(p)]);
+      if (uint32_t(p) < points) __builtin_prefetch(&heads[size_t(p)]);
     }
   }
   // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
@@ -204,57 +207,6 @@ struct Corners {
     const Head& head = heads[size_t(p)];
     if (made != kNever && head.made == made) return head.vertex;
     return Blend(f, p, k, made, baseData);
-  }
-  // Vertex with one texture channel, `t` (`tn` values), and `a` the corners of f's base face (nil for
-  // none), `key` f's base face in the upper half of a pair: the same blend and search without the loops
-  // over channels, the two coordinates in the two low lanes (each lane does one coordinate's operations
-  // in their order, so the bits are those of the scalar blend).
-  int32_t VertexOne(const SubDivFace& f, uint64_t key, const SubDivFaceAttribute* a, int32_t p, int k,
-                    const Vector2f* t, int32_t tn) {
-    if (uint32_t(p) >= uint32_t(points)) return Missed();
-    const int32_t param = f.params[k];
-    const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
-    const uint64_t made = key | uint32_t(param);
-    Head& head = heads[size_t(p)];
-    if (listed && head.made == made) return head.vertex;
-    const __m128 w = listed ? _mm_loadu_ps(&params[param].x) : Lanes(SubDivParamTable::Weights(param));
-    __m128 v = _mm_setzero_ps();
-    if (a) {
-      const __m128 weight[4] = {
-          _mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)),
-          _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3))};
-      for (int j = 0; j < 4; ++j) {
-        const int32_t u = a->corners[j];
-        if (uint32_t(u) < uint32_t(tn)) v = _mm_add_ps(v, _mm_mul_ps(weight[j], Load(t[u])));
-      }
-    }
-    // The search of Unique over the one channel; NaN matches nothing.
-    const Vector2f* const have = uv[0].Data();
-    const int32_t* const after = next.Data();
-    int32_t last = -1;
-    for (int32_t u = head.first; u >= 0; u = after[u]) {
-      if (Same(v, Load(have[u]))) {
-        if (listed) head = {made, u, head.first};
-        return u;
-      }
-      last = u;
-    }
-    Vector2f blended;
-    _mm_storel_pi(reinterpret_cast<__m64*>(&blended), v);
-    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    return MakeOne(head, last, blended, p, listed && Same(v, v) ? made : kNever);
-  }
-  // A new vertex of point p with one channel's coordinates `c`, linked after `last`; `made`, unless
-  // kNever, becomes the point's last pair. It takes the blend as a stored value: a blend still live
-  // across the appends' growth calls was kept in a stack slot and summed through it.
-  [[gnu::always_inline]] int32_t MakeOne(Head& head, int32_t last, Vector2f c, int32_t p, uint64_t made) {
-    const int32_t n = Count();
-    uv[0].Append(c);
-    (last >= 0 ? next[last] : head.first) = n;
-    next.Append(-1);
-    pointOf.Append(p);
-    if (made != kNever) head = {made, n, head.first};
-    return n;
   }
   int32_t Missed() {
     missed = true;
@@ -343,21 +295,165 @@ size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records,
   return written;
 }
 
-// WriteTriangles for the first shader with one texture channel (Corners::VertexOne), in a function of its
-// own: inside the whole shader build, the loop's values went to the stack.
+// The corners of the first shader with one texture channel that their point's last pair does not answer:
+// Corners::Blend without the loops over channels, the two coordinates blended and compared in the two low
+// lanes (each lane does one coordinate's operations in their order, so the bits are those of the scalar
+// blend). Out of the corner loop, so that the loop keeps its own values in registers; the vertex arrays
+// are written through plain pointers held here (built without strict aliasing, every store through the
+// arrays had the next corner fetch their addresses again), their counts set at the end and before a growth.
+class OneChannelBlend {
+ public:
+  using Head = Corners::Head;
+  OneChannelBlend(const SubDivData& baseData, Corners& corners)
+      : m_corners(corners),
+        m_t(baseData.texCoordChannels[0].Data()),
+        m_tn(baseData.texCoordChannels[0].Count()),
+        m_attributes(baseData.corners.Count()),
+        m_attribute(baseData.corners.Data()),
+        m_params(corners.params),
+        m_count(corners.Count()) {
+    Refetch();
+  }
+  ~OneChannelBlend() { Settle(); }
+  OneChannelBlend(const OneChannelBlend&) = delete;
+  OneChannelBlend& operator=(const OneChannelBlend&) = delete;
+
+  // The vertex at corner k (point p, `head` its head) of `face`.
+  [[gnu::noinline]] int32_t Vertex(const SubDivFace& face, int32_t p, int k, Head& head) {
+    const int32_t param = face.params[k];
+    const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
+    const uint64_t made = uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param);
+    const __m128 w = listed ? _mm_loadu_ps(&m_params[param].x) : Corners::Lanes(SubDivParamTable::Weights(param));
+    __m128 v = _mm_setzero_ps();
+    if (face.sourceFace >= 0 && face.sourceFace < m_attributes) {
+      const SubDivFaceAttribute* const a = m_attribute + face.sourceFace;
+      const __m128 weight[4] = {
+          _mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)),
+          _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3))};
+      // The base face's four coordinates, looked up at its first blend and kept for the corners after.
+      if (a != m_looked) Look(a);
+      if (m_whole) {
+        for (int j = 0; j < 4; ++j) v = _mm_add_ps(v, _mm_mul_ps(weight[j], m_values[j]));
+      } else {
+        for (int j = 0; j < 4; ++j) {
+          const int32_t u = a->corners[j];
+          if (uint32_t(u) < uint32_t(m_tn)) v = _mm_add_ps(v, _mm_mul_ps(weight[j], Corners::Load(m_t[u])));
+        }
+      }
+    }
+    // The search of Unique over the one channel; NaN matches nothing.
+    int32_t last = -1;
+    for (int32_t u = head.first; u >= 0; u = m_next[u]) {
+      if (Corners::Same(v, Corners::Load(m_uv[u]))) {
+        if (listed) head = {made, u, head.first};
+        return u;
+      }
+      last = u;
+    }
+    // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
+    return Make(head, last, v, p, listed && Corners::Same(v, v) ? made : Corners::kNever);
+  }
+
+ private:
+  void Look(const SubDivFaceAttribute* a) {
+    m_looked = a;
+    m_whole = true;
+    for (int j = 0; j < 4; ++j) m_whole &= uint32_t(a->corners[j]) < uint32_t(m_tn);
+    if (m_whole)
+      for (int j = 0; j < 4; ++j) m_values[j] = Corners::Load(m_t[a->corners[j]]);
+  }
+  // A new vertex of point p with the coordinates in v's low lanes, linked after `last`; `made`, unless
+  // kNever, becomes the point's last pair. Past the arrays' room they grow through their appends.
+  int32_t Make(Head& head, int32_t last, __m128 v, int32_t p, uint64_t made) {
+    const int32_t u = m_count;
+    Vector2f c;
+    _mm_storel_pi(reinterpret_cast<__m64*>(&c), v);
+    if (u < m_room) {
+      m_uv[u] = c;
+      m_next[u] = -1;
+      m_pointOf[u] = p;
+    } else {
+      Settle();
+      m_corners.uv[0].Append(c);
+      m_corners.next.Append(-1);
+      m_corners.pointOf.Append(p);
+      Refetch();
+    }
+    m_count = u + 1;
+    (last >= 0 ? m_next[last] : head.first) = u;
+    if (made != Corners::kNever) head = {made, u, head.first};
+    return u;
+  }
+  void Refetch() {
+    m_uv = m_corners.uv[0].Data();
+    m_next = m_corners.next.Data();
+    m_pointOf = m_corners.pointOf.Data();
+    m_room = std::min({m_corners.uv[0].Capacity(), m_corners.next.Capacity(), m_corners.pointOf.Capacity()});
+  }
+  void Settle() {
+    m_corners.uv[0].SetCountForOverwrite(m_count);
+    m_corners.next.SetCountForOverwrite(m_count);
+    m_corners.pointOf.SetCountForOverwrite(m_count);
+  }
+
+  Corners& m_corners;
+  const Vector2f* const m_t;
+  const int32_t m_tn, m_attributes;
+  const SubDivFaceAttribute* const m_attribute;
+  const Vector4f* const m_params;
+  Vector2f* m_uv = nullptr;
+  int32_t* m_next = nullptr;
+  int32_t* m_pointOf = nullptr;
+  int32_t m_count, m_room = 0;
+  const SubDivFaceAttribute* m_looked = nullptr;  // the base face whose coordinates m_values hold
+  bool m_whole = false;                           // all four of them in the channel
+  __m128 m_values[4];
+};
+
+// WriteTriangles for the first shader with one texture channel, in a function of its own (inside the
+// whole shader build, the loop's values went to the stack). A corner that its point's last pair answers
+// takes the vertex here; the others blend out of line.
 [[gnu::noinline]] size_t WriteOneChannel(std::span<const int32_t> faces, const SubDivFace* records,
                                          const SubDivData& baseData, Corners& corners, int32_t* to) {
-  const Vector2f* const t = baseData.texCoordChannels[0].Data();
-  const int32_t tn = baseData.texCoordChannels[0].Count();
-  const int32_t attributes = baseData.corners.Count();
-  const SubDivFaceAttribute* const attribute = baseData.corners.Data();
-  return WriteTriangles(
-      faces, records, corners, true, to, [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
-        const SubDivFaceAttribute* const a =
-            face.sourceFace >= 0 && face.sourceFace < attributes ? attribute + face.sourceFace : nullptr;
-        const uint64_t key = uint64_t(uint32_t(face.sourceFace)) << 32;
-        for (int k = 0; k < n; ++k) c[k] = corners.VertexOne(face, key, a, points[k], k, t, tn);
-      });
+  const int32_t* const table = corners.table.get();
+  Corners::Head* const heads = corners.heads.get();
+  const uint32_t points = uint32_t(corners.points);
+  OneChannelBlend blend(baseData, corners);
+  bool missed = false;
+  auto vertex = [&](const SubDivFace& face, int32_t p, int k) __attribute__((always_inline)) {
+    if (uint32_t(p) >= points) {
+      missed = true;
+      return -1;
+    }
+    const int32_t param = face.params[k];
+    Corners::Head& head = heads[size_t(p)];
+    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries) &&
+        head.made == (uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param)))
+      return head.vertex;
+    return blend.Vertex(face, p, k, head);
+  };
+  constexpr size_t kHeadsAhead = 8;
+  size_t written = 0;
+  for (size_t i = 0; i < faces.size(); ++i) {
+    if (i + kHeadsAhead < faces.size()) Corners::FetchHeadsOf(table, heads, points, faces[i + kHeadsAhead]);
+    const int32_t f = faces[i];
+    const SubDivFace& face = records[f];
+    const int32_t* const p = table + size_t(f) * 4;
+    const int32_t c0 = vertex(face, p[0], 0), c1 = vertex(face, p[1], 1), c2 = vertex(face, p[2], 2);
+    to[written] = c0;
+    to[written + 1] = c1;
+    to[written + 2] = c2;
+    written += 3;
+    if (face.IsQuad()) {
+      const int32_t c3 = vertex(face, p[3], 3);
+      to[written] = c0;
+      to[written + 1] = c2;
+      to[written + 2] = c3;
+      written += 3;
+    }
+  }
+  if (missed) corners.missed = true;
+  return written;
 }
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,

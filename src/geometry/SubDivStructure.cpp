@@ -143,14 +143,22 @@ void WriteAdjacency(SubDivStructure& s, const SubDivPointLists& edgeGroups, cons
   const Lists edges(edgeGroups), faces(faceGroups);
   size_t droppedEdges = 0, droppedFaces = 0;
   SubDivPoint* const points = s.Points.Data();
+  // The sink hears of the records a run at a time (32 records, 8.8 KB, still in the first-level cache):
+  // one call a run rather than a point.
+  constexpr int kRun = 32;
+  int heard = 0;
   for (int p = 0, n = s.Points.Count(); p < n; ++p) {
     FetchRecordAhead(points, n, p);
     SubDivPoint& point = points[p];
     droppedEdges += edges.Write(p, point.edges, point.edgeCount);
     droppedFaces += faces.Write(p, point.faces, point.faceCount);
     if (packInto) packInto->Add(point);
-    if (sink) sink->Take(p, point);
+    if (sink && p + 1 - heard == kRun) {
+      sink->TakeRun(heard, points + heard, kRun);
+      heard = p + 1;
+    }
   }
+  if (sink && heard < s.Points.Count()) sink->TakeRun(heard, points + heard, s.Points.Count() - heard);
   // The edge pass's lines all came before the face pass's.
   ReportOverflows(droppedEdges, kEdgeOverflow);
   ReportOverflows(droppedFaces, kFaceOverflow);

@@ -20,6 +20,11 @@ class SubDivWeightPool;
 class SubDivPointSink {
  public:
   virtual void Take(int32_t index, const SubDivPoint& point) = 0;
+  // Points first to first + count - 1, written and still in the caches: one call a run, so a sink can
+  // keep its arrays in registers across the run. By default each is taken alone.
+  virtual void TakeRun(int32_t first, const SubDivPoint* points, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) Take(first + i, points[i]);
+  }
 
  protected:
   ~SubDivPointSink() = default;

@@ -1,6 +1,6 @@
 // The evaluation of a level into vertex data as the geometry reads it: positions summed during the
 // adjacency sweep equal to the separate passes, and normals over a corner table equal to those read
-// through the edges, bit for bit.
+// through the edges, bit for bit, and the sweep's runs of records handed to its sink.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,6 +65,53 @@ TEST(SubDivGeometryPasses, PositionsSummedInTheAdjacencySweepEqualTheSeparatePas
     EXPECT_TRUE(SameBytes(got.positions, want.positions)) << c.what;
     ASSERT_EQ(got.vectorChannels.size(), 1u) << c.what;
     EXPECT_TRUE(SameBytes(got.vectorChannels[0], want.vectorChannels[0])) << c.what;
+  }
+}
+
+// The sweep hands its sink every record once, in index order, in runs of at most 32 that start where the
+// last ended, each record as the sweep left it; a sink that takes points one by one hears the same, on
+// levels of 1, 32, 33 and a few hundred points (the run boundary and the last short run).
+TEST(SubDivGeometryPasses, TheAdjacencySweepHandsEveryRecordOnceInRuns) {
+  struct Runs final : SubDivPointSink {
+    std::vector<std::pair<int32_t, int32_t>> runs;
+    std::vector<int32_t> taken;
+    const SubDivPoint* first = nullptr;
+    bool sameRecords = true;
+    void Take(int32_t i, const SubDivPoint&) override { taken.push_back(i); }
+    void TakeRun(int32_t at, const SubDivPoint* points, int32_t count) override {
+      runs.emplace_back(at, count);
+      sameRecords &= points == first + at;
+    }
+  };
+  struct One final : SubDivPointSink {
+    std::vector<int32_t> taken;
+    void Take(int32_t i, const SubDivPoint&) override { taken.push_back(i); }
+  };
+  SubDivStructure sphere;
+  BuildStructure(CubeSphere(9, 4)).SubDivide(sphere, "test");
+  for (const int32_t n : {1, 32, 33, sphere.Points.Count()}) {
+    // A level of n points: the sphere's first n, its edges and faces dropped.
+    SubDivStructure level;
+    level.Points = sphere.Points;
+    level.Points.SetCount(n);
+    for (SubDivPoint& p : level.Points) p.weightCount = 0;
+    if (n == sphere.Points.Count()) level = sphere;
+    Runs runs;
+    runs.first = level.Points.Data();
+    ASSERT_TRUE(level.UpdateVertexAdjacency(&runs)) << n;
+    EXPECT_TRUE(runs.taken.empty()) << n;
+    EXPECT_TRUE(runs.sameRecords) << n;
+    int32_t next = 0;
+    for (const auto& [at, count] : runs.runs) {
+      EXPECT_EQ(at, next) << n;
+      EXPECT_TRUE(count >= 1 && count <= 32) << n << " " << count;
+      next = at + count;
+    }
+    EXPECT_EQ(next, n);
+    One one;
+    ASSERT_TRUE(level.UpdateVertexAdjacency(&one)) << n;
+    ASSERT_EQ(one.taken.size(), size_t(n));
+    for (int32_t i = 0; i < n; ++i) EXPECT_EQ(one.taken[size_t(i)], i) << n;
   }
 }
 
