@@ -56,7 +56,7 @@ class SubDivWeightPool {
   template <class Fn>
   [[gnu::always_inline]] void WithNarrow(int i, Fn&& fn) const {
     const size_t at = m_end[i];
-    fn(m_narrow.get() + at, int(m_end[i + 1] - at));
+    WithNarrowAt(at, int(m_end[i + 1] - at), fn);
   }
   // Runs fn(entries, count) on list i, its entries as SubDivWeight or SubDivNarrowWeight.
   template <class Fn>
