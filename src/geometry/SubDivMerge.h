@@ -58,6 +58,28 @@ class SubDivMerge {
     m_outside = false;
     return met == 0;
   }
+  // BeginCopy for a caller that does not ask whether the indices are distinct: a narrow list is then
+  // copied and marked without noting indices met twice (the table keeps the last position of each,
+  // as BeginCopy's).
+  template <class Entry>
+  void BeginCopyPlain(SubDivPoint& target, const Entry* entries, int count) {
+    BeginCopy(target, entries, count);
+  }
+  void BeginCopyPlain(SubDivPoint& target, const SubDivNarrowWeight* entries, int count) {
+    m_target = &target;
+    target.weightCount = int8_t(count);
+    int8_t* const slot = m_slot.data();
+    int32_t* __restrict const indices = target.indices;
+    float* __restrict const weights = target.weights;
+#pragma GCC unroll 4
+    for (int i = 0; i < count; ++i) {
+      const uint16_t index = entries[i].index;
+      indices[i] = index;
+      weights[i] = entries[i].weight;
+      slot[index] = int8_t(i);
+    }
+    m_outside = false;
+  }
   void AddScaled(const SubDivPoint& other, float factor) {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeScaled(other, factor, find, placed); });
   }
@@ -68,6 +90,13 @@ class SubDivMerge {
     Merge([&](auto&& find, auto&& placed) { m_target->MergeEntries(other, count, factor, find, placed); });
   }
   void AddScaled(const SubDivNarrowWeight* other, int count, float factor);
+  // The same for a list whose entries the target mostly holds already: two entries a step, both looked
+  // up before either is added, with one test for the two.
+  void AddScaledHeld(const SubDivNarrowWeight* other, int count, float factor);
+  template <class Entry>
+  void AddScaledHeld(const Entry* other, int count, float factor) {
+    AddScaled(other, count, factor);
+  }
   // AddScaled of a list whose indices are, in order, those of the target's first `count` entries,
   // after a Begin that found them distinct: the look-up would give entry j position j, and the list
   // brings nothing new, so each weight is added straight to its position.
@@ -154,7 +183,7 @@ class SubDivMerge {
 
 inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, float factor) {
   SubDivPoint& t = *m_target;
-  int8_t* const slot = m_slot.data();
+  const int8_t* const slot = m_slot.data();
   auto add = [&](const SubDivNarrowWeight& e) {
     const float w = e.weight * factor;
     const int s = slot[e.index];
@@ -172,6 +201,46 @@ inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, f
     add(e[2]);
     add(e[1]);
     add(e[0]);
+  }
+}
+
+[[gnu::always_inline]] inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int count,
+                                                              float factor) {
+  SubDivPoint& t = *m_target;
+  const int8_t* const slot = m_slot.data();
+  auto add = [&](const SubDivNarrowWeight& e) {
+    const float w = e.weight * factor;
+    const int s = slot[e.index];
+    if (s >= 0) [[likely]]
+      t.weights[s] += w;
+    else
+      AppendNarrow(e, w);
+  };
+  // Positions are read as unsigned bytes, which index without a widening: kNone is the only one with
+  // its sign bit set. Where one of the two is new, the earlier is looked up again after the later is
+  // placed (the two may be one index).
+  auto addPair = [&](const SubDivNarrowWeight* pair) {
+    const size_t s1 = uint8_t(slot[pair[1].index]), s0 = uint8_t(slot[pair[0].index]);
+    const float w1 = pair[1].weight * factor, w0 = pair[0].weight * factor;
+    if (int8_t(s1 | s0) >= 0) [[likely]] {
+      t.weights[s1] += w1;
+      t.weights[s0] += w0;
+    } else {
+      if (int8_t(s1) >= 0)
+        t.weights[s1] += w1;
+      else
+        AppendNarrow(pair[1], w1);
+      add(pair[0]);
+    }
+  };
+  // The last entries first, as the list's length asks, then four a turn.
+  const SubDivNarrowWeight* e = other + count;
+  if (count & 1) add(*--e);
+  if (count & 2) addPair(e -= 2);
+  while (e != other) {
+    e -= 4;
+    addPair(e + 2);
+    addPair(e);
   }
 }
 

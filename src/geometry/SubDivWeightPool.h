@@ -52,6 +52,23 @@ class SubDivWeightPool {
                                : reinterpret_cast<const char*>(m_narrow.get() + at);
     FetchLines<0, 3>(first, size_t(count) * (m_wide ? sizeof(SubDivWeight) : sizeof(SubDivNarrowWeight)));
   }
+  // The lists of a pool that is not wide, through two plain pointers that a loop over many lists keeps
+  // at hand rather than reading them from the pool for every list. They stay valid while the pool does
+  // not widen.
+  struct NarrowLists {
+    const SubDivNarrowWeight* entries;
+    const size_t* end;
+    template <class Fn>
+    [[gnu::always_inline]] void With(int i, Fn&& fn) const {
+      const size_t at = end[i];
+      fn(entries + at, int(end[i + 1] - at));
+    }
+    template <class Fn>
+    [[gnu::always_inline]] void WithAt(size_t at, int count, Fn&& fn) const {
+      fn(entries + at, count);
+    }
+  };
+  NarrowLists Narrow() const { return {m_narrow.get(), m_end.get()}; }
   // With of a pool that is not wide.
   template <class Fn>
   [[gnu::always_inline]] void WithNarrow(int i, Fn&& fn) const {

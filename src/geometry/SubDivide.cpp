@@ -1,5 +1,6 @@
 // The Catmull-Clark step and the limit projection of SubDivStructure, applied to weight lists.
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -37,13 +38,98 @@ int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
   return ref;
 }
 
-void AppendFace(Array<SubDivFace>& faces, const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
-  SubDivFace& f = faces.AppendSlot();
-  for (int k = 0; k < 4; ++k) f.edges[k] = edges[k];
-  f.facePoint = -1;
-  f.sourceFace = sourceFace;
-  for (int k = 0; k < 4; ++k) f.params[k] = params[k];
+// The inner edges and new faces of a step, written in turn into room made for all of them at once: an
+// append per record would fetch the array's block and count again after every store into a record.
+class SplitWriter {
+ public:
+  // Room for `innerEdges` more edges and `faces` more faces.
+  SplitWriter(Array<SubDivEdge>& edges, int innerEdges, Array<SubDivFace>& faces, int newFaces) {
+    const int edgesBefore = edges.Count(), facesBefore = faces.Count();
+    edges.Reserve(edgesBefore + innerEdges);
+    edges.SetCountForOverwrite(edgesBefore + innerEdges);
+    faces.Reserve(facesBefore + newFaces);
+    faces.SetCountForOverwrite(facesBefore + newFaces);
+    m_edge = edges.Data() + edgesBefore;
+    m_face = faces.Data() + facesBefore;
+    m_edgeRef = 2 * edgesBefore;
+    m_faceIndex = facesBefore;
+  }
+  // A new edge's reference (direction 0).
+  int32_t Edge(int32_t first, int32_t second) {
+    SubDivEdge& e = *m_edge++;
+    e.points[0] = first;
+    e.points[1] = second;
+    e.faces[0] = e.faces[1] = -1;
+    e.halves[0] = e.halves[1] = -1;
+    const int32_t ref = m_edgeRef;
+    m_edgeRef += 2;
+    return ref;
+  }
+  // The index the next face gets.
+  int32_t NextFace() const { return m_faceIndex; }
+  void Face(const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
+    SubDivFace& f = *m_face++;
+    for (int k = 0; k < 4; ++k) f.edges[k] = edges[k];
+    f.facePoint = -1;
+    f.sourceFace = sourceFace;
+    for (int k = 0; k < 4; ++k) f.params[k] = params[k];
+    ++m_faceIndex;
+  }
+
+ private:
+  SubDivEdge* m_edge = nullptr;
+  SubDivFace* m_face = nullptr;
+  int32_t m_edgeRef = 0, m_faceIndex = 0;
+};
+
+// The domain, u and v of every packed coordinate in the table's range, so that a split takes each
+// corner's parts with one load instead of three divisions.
+struct ParamParts {
+  uint8_t domain, u, v;
+};
+constexpr auto kParamParts = [] {
+  std::array<ParamParts, SubDivParamTable::kEntries> parts{};
+  for (int p = 0; p < SubDivParamTable::kEntries; ++p)
+    parts[size_t(p)] = {uint8_t(FaceParam::Domain(p)), uint8_t(FaceParam::U(p)), uint8_t(FaceParam::V(p))};
+  return parts;
+}();
+
+// The coordinates a quad's children take at its centre and its edges' midpoints: FaceParam::Centre
+// (a0, a1, a2, a3) and FaceParam::Midpoint(a_k, a_k+1). Within the table's range every part is at least
+// 0, where the truncating halves and quarters are those of the parts' sums; other values go through
+// FaceParam as they are.
+struct QuadSplitParams {
+  int32_t centre, m01, m12, m23, m30;
+};
+QuadSplitParams SplitParams(const int32_t* a) {
+  constexpr uint32_t kEntries = SubDivParamTable::kEntries;
+  if ((uint32_t(a[0]) < kEntries) & (uint32_t(a[1]) < kEntries) & (uint32_t(a[2]) < kEntries) &
+      (uint32_t(a[3]) < kEntries)) [[likely]] {
+    const ParamParts p[4] = {kParamParts[size_t(a[0])], kParamParts[size_t(a[1])], kParamParts[size_t(a[2])],
+                             kParamParts[size_t(a[3])]};
+    auto midpoint = [&](int i, int j) {
+      return FaceParam::Make(p[i].domain, (unsigned(p[i].u) + p[j].u) / 2, (unsigned(p[i].v) + p[j].v) / 2);
+    };
+    const unsigned u = unsigned(p[0].u) + p[1].u + p[2].u + p[3].u, v = unsigned(p[0].v) + p[1].v + p[2].v + p[3].v;
+    return {FaceParam::Make(p[0].domain, int(u / 4), int(v / 4)), midpoint(0, 1), midpoint(1, 2), midpoint(2, 3),
+            midpoint(3, 0)};
+  }
+  return {FaceParam::Centre(a[0], a[1], a[2], a[3]), FaceParam::Midpoint(a[0], a[1]), FaceParam::Midpoint(a[1], a[2]),
+          FaceParam::Midpoint(a[2], a[3]), FaceParam::Midpoint(a[3], a[0])};
 }
+
+// Reads a pool's lists in whichever form it holds them.
+struct PoolReader {
+  const SubDivWeightPool& pool;
+  template <class Fn>
+  void With(int i, Fn&& fn) const {
+    pool.With(i, fn);
+  }
+  template <class Fn>
+  void WithAt(size_t at, int count, Fn&& fn) const {
+    pool.WithAt(at, count, fn);
+  }
+};
 
 // Asks for the whole of a point record ahead of its use; the writes follow.
 void FetchRecord(const SubDivPoint& p) {
@@ -274,16 +360,21 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   // Every list holds indices of base points, which are no more than this level's points.
   SubDivMerge merge(nv);
   SubDivWeightPool faceLists(nf, true);
-  // The three kinds of points, reading the packs through with(pool, i, fn) (SubDivWeightPool::With or
-  // WithNarrow): where this level's pack is narrow, so is the face points' (their indices are this
-  // level's), and the lists are read without a test of their form each time.
+  // The three kinds of points, reading the packs through readers read(pool) (see PoolReader): where
+  // this level's pack is narrow, so is the face points' (their indices are this level's), and the
+  // lists are read without a test of their form each time, through pointers the loops keep at hand.
   int32_t validFaces = 0, edgeBase = 0;
-  auto points = [&](auto with, auto withAt) {
-    auto add = [&](const SubDivWeightPool& pool, int i, float factor) {
-      with(pool, i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+  auto points = [&](auto read) {
+    const auto levelReader = read(lists);
+    const auto faceReader = read(faceLists);
+    auto add = [&](int i, float factor) {
+      levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
     };
-    auto copy = [&](SubDivPoint& p, const SubDivWeightPool& pool, int i) {
-      with(pool, i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
+    auto addHeld = [&](int i, float factor) {
+      levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaledHeld(entries, n, factor); });
+    };
+    auto copy = [&](SubDivPoint& p, const auto& reader, int i) {
+      reader.With(i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
     };
     // Per face: its list's place in faceLists and its count. The vertex and edge points look their
     // faces' lists up at random: tables of nine bytes a face stay in the caches where the 40-byte face
@@ -292,8 +383,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     SubDivScratchBuffer<size_t> facePlace{size_t(nf)};
     SubDivScratchBuffer<uint8_t> faceLength{size_t(nf)};
     auto addFacePoint = [&](int32_t face, float factor) {
-      withAt(faceLists, facePlace[size_t(face)], int(faceLength[size_t(face)]),
-             [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+      faceReader.WithAt(facePlace[size_t(face)], int(faceLength[size_t(face)]),
+                        [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
     };
     auto fetchFacePoint = [&](int32_t face) {
       faceLists.FetchEntriesAt(facePlace[size_t(face)], int(faceLength[size_t(face)]));
@@ -308,8 +399,8 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         continue;
       }
       const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
-      with(lists, corner[0], [&](const auto* entries, int n) { merge.BeginCopy(acc, entries, n); });
-      for (int k = 1, n = f.CornerCount(); k < n; ++k) add(lists, corner[k], 1.0f);
+      levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(acc, entries, n); });
+      for (int k = 1, n = f.CornerCount(); k < n; ++k) add(corner[k], 1.0f);
       merge.End();
       acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
       facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
@@ -360,7 +451,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       std::memset(static_cast<void*>(&vp), 0, sizeof(SubDivPoint));
       // A point on no edge stays where it is; otherwise, as CopyScaled, a factor of exactly 0 gives an
       // empty list.
-      if (ev == 0) copy(vp, lists, v);
+      if (ev == 0) copy(vp, levelReader, v);
       if (ev != 0) {
         // Every edge brings the point's own list again; where vp starts as that list with distinct
         // indices, each entry lands on its own position, and the list's weights, kept aside side by
@@ -369,7 +460,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         float own[kSubDivMaxWeights];
         int ownCount = 0;
         if (ev != 3) {
-          with(lists, v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
+          levelReader.With(v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
           ownCount = vp.weightCount;
           std::memcpy(own, vp.weights, sizeof(float) * size_t(ownCount));
           vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
@@ -380,7 +471,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
           if (p == v && ownInPlace)
             merge.AddInPlace(own, ownCount, 1.0f / float(ev));
           else
-            add(lists, p, 1.0f / float(ev));
+            addHeld(p, 1.0f / float(ev));
         };
         for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
         for (int i = ev - 1; i >= 0; --i) {
@@ -407,15 +498,15 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       carried = true;
       return dst;
     };
-    for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceLists, i);
+    for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceReader, i);
 
     // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
     // valid faces, so a skipped face leaves no gap.
     edgeBase = target.Points.Count();
     for (SubDivEdge& e : Edges) {
       SubDivPoint& np = nextRecord();
-      with(lists, e.points[0], [&](const auto* entries, int n) { merge.BeginCopy(np, entries, n); });
-      add(lists, e.points[1], 1.0f);
+      levelReader.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(np, entries, n); });
+      add(e.points[1], 1.0f);
       int n = 2;
       for (int32_t face : e.faces) {
         if (face < 0) continue;
@@ -431,11 +522,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     }
   };
   if (lists.IsWide())
-    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.With(i, fn); },
-           [](const SubDivWeightPool& pool, size_t at, int n, auto&& fn) { pool.WithAt(at, n, fn); });
+    points([](const SubDivWeightPool& pool) { return PoolReader{pool}; });
   else
-    points([](const SubDivWeightPool& pool, int i, auto&& fn) { pool.WithNarrow(i, fn); },
-           [](const SubDivWeightPool& pool, size_t at, int n, auto&& fn) { pool.WithNarrowAt(at, n, fn); });
+    points([](const SubDivWeightPool& pool) { return pool.Narrow(); });
 
   // New faces: four quads per quad, three per triangle, each starting at its own corner of the old face.
   // With a word, their corners go into the new level's corner table as they are made: the corner of a
@@ -453,6 +542,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     t[3] = d;
     row += 4;
   };
+  SplitWriter split(target.Edges, innerEdges, target.Faces, newFaces);
   for (int fi = 0; fi < nf; ++fi) {
     const SubDivFace& f = Faces[fi];
     if (!f.IsValid()) continue;
@@ -464,18 +554,15 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     if (f.IsQuad()) {
       e[3] = &Edges[EdgeOf(r[3])];
       m[3] = edgeBase + EdgeOf(r[3]);
-      const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
-      const int32_t i2 = AppendEdge(target.Edges, F, m[2]), i3 = AppendEdge(target.Edges, F, m[3]);
+      const int32_t i0 = split.Edge(m[0], F), i1 = split.Edge(m[1], F);
+      const int32_t i2 = split.Edge(F, m[2]), i3 = split.Edge(F, m[3]);
       const int32_t* a = f.params;
-      const int32_t c = FaceParam::Centre(a[0], a[1], a[2], a[3]);
-      const int32_t m01 = FaceParam::Midpoint(a[0], a[1]), m12 = FaceParam::Midpoint(a[1], a[2]);
-      const int32_t m23 = FaceParam::Midpoint(a[2], a[3]), m30 = FaceParam::Midpoint(a[3], a[0]);
-      if (handOn) nextLists.Face<4>(fi, r, e, F, target.Faces.Count(), {i0, i1, i2, i3}, m);
-      AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
-      AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
-      AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
-                 {c, m12, a[2], m23});
-      AppendFace(target.Faces, {i3 ^ 1, i2, SecondHalf(*e[2], r[2]), FirstHalf(*e[3], r[3])}, s, {m30, c, m23, a[3]});
+      const auto [c, m01, m12, m23, m30] = SplitParams(a);
+      if (handOn) nextLists.Face<4>(fi, r, e, F, split.NextFace(), {i0, i1, i2, i3}, m);
+      split.Face({FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
+      split.Face({SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
+      split.Face({i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s, {c, m12, a[2], m23});
+      split.Face({i3 ^ 1, i2, SecondHalf(*e[2], r[2]), FirstHalf(*e[3], r[3])}, s, {m30, c, m23, a[3]});
       const int32_t p0 = e[0]->StartOf(r[0]), p1 = e[1]->StartOf(r[1]), p2 = e[2]->StartOf(r[2]);
       const int32_t p3 = e[3]->StartOf(r[3]);
       note(p0, m[0], F, m[3]);
@@ -483,13 +570,12 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       note(F, m[1], p2, m[2]);
       note(m[3], F, m[2], p3);
     } else {
-      const int32_t i0 = AppendEdge(target.Edges, m[0], F), i1 = AppendEdge(target.Edges, m[1], F);
-      const int32_t i2 = AppendEdge(target.Edges, F, m[2]);
-      if (handOn) nextLists.Face<3>(fi, r, e, F, target.Faces.Count(), {i0, i1, i2, -1}, m);
-      AppendFace(target.Faces, {FirstHalf(*e[0], r[0]), i0, i2, SecondHalf(*e[2], r[2])}, s, {289, 305, 577, 561});
-      AppendFace(target.Faces, {SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
-      AppendFace(target.Faces, {i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s,
-                 {867, 883, 1155, 1139});
+      const int32_t i0 = split.Edge(m[0], F), i1 = split.Edge(m[1], F);
+      const int32_t i2 = split.Edge(F, m[2]);
+      if (handOn) nextLists.Face<3>(fi, r, e, F, split.NextFace(), {i0, i1, i2, -1}, m);
+      split.Face({FirstHalf(*e[0], r[0]), i0, i2, SecondHalf(*e[2], r[2])}, s, {289, 305, 577, 561});
+      split.Face({SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
+      split.Face({i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s, {867, 883, 1155, 1139});
       const int32_t p0 = e[0]->StartOf(r[0]), p1 = e[1]->StartOf(r[1]), p2 = e[2]->StartOf(r[2]);
       note(p0, m[0], F, m[2]);
       note(m[0], p1, m[1], F);
