@@ -58,6 +58,36 @@ class SubDivMerge {
     m_outside = false;
     return met == 0;
   }
+  // BeginCopy with every weight times `factor` (as Scale after the copy), the weights as they came
+  // kept in `kept` side by side.
+  template <class Entry>
+  bool BeginCopyScaled(SubDivPoint& target, const Entry* entries, int count, float factor, float* kept) {
+    const bool distinct = BeginCopy(target, entries, count);
+    std::copy_n(target.weights, count, kept);
+    target.Scale(factor);
+    return distinct;
+  }
+  bool BeginCopyScaled(SubDivPoint& target, const SubDivNarrowWeight* entries, int count, float factor, float* kept) {
+    m_target = &target;
+    target.weightCount = int8_t(count);
+    int8_t* const slot = m_slot.data();
+    int32_t* __restrict const indices = target.indices;
+    float* __restrict const weights = target.weights;
+    float* __restrict const as = kept;
+    int met = 0;  // as in BeginCopy
+#pragma GCC unroll 4
+    for (int i = 0; i < count; ++i) {
+      const uint16_t index = entries[i].index;
+      const float w = entries[i].weight;
+      indices[i] = index;
+      as[i] = w;
+      weights[i] = w * factor;
+      met |= slot[index] + 1;
+      slot[index] = int8_t(i);
+    }
+    m_outside = false;
+    return met == 0;
+  }
   // BeginCopy for a caller that does not ask whether the indices are distinct: a narrow list is then
   // copied and marked without noting indices met twice (the table keeps the last position of each,
   // as BeginCopy's).

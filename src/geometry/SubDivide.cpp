@@ -42,7 +42,7 @@ int32_t AppendEdge(Array<SubDivEdge>& edges, int32_t first, int32_t second) {
 // append per record would fetch the array's block and count again after every store into a record.
 class SplitWriter {
  public:
-  // Room for `innerEdges` more edges and `faces` more faces.
+  // Room for `innerEdges` more edges and `newFaces` more faces.
   SplitWriter(Array<SubDivEdge>& edges, int innerEdges, Array<SubDivFace>& faces, int newFaces) {
     const int edgesBefore = edges.Count(), facesBefore = faces.Count();
     edges.Reserve(edgesBefore + innerEdges);
@@ -460,10 +460,10 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         float own[kSubDivMaxWeights];
         int ownCount = 0;
         if (ev != 3) {
-          levelReader.With(v, [&](const auto* entries, int n) { ownInPlace = merge.BeginCopy(vp, entries, n); });
+          levelReader.With(v, [&](const auto* entries, int n) {
+            ownInPlace = merge.BeginCopyScaled(vp, entries, n, float(ev - 3), own);
+          });
           ownCount = vp.weightCount;
-          std::memcpy(own, vp.weights, sizeof(float) * size_t(ownCount));
-          vp.Scale(float(ev - 3));  // the positions noted do not depend on the weights
         } else {
           merge.Begin(vp);
         }
