@@ -2,6 +2,7 @@
 // the same bits in every weight, whatever the lists hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -83,23 +84,90 @@ TEST(SubDivMerge, NarrowListsMergeAsTheSearchingMerge) {
   for (const Case& c : cases) {
     for (int round = 0; round < 20; ++round) {
       const SubDivPoint start = RandomList(rng, 8, c.startSpread, c.startOffset);
+      // Lists of every remainder by four, the last cut to one entry.
       std::vector<SubDivPoint> lists;
-      for (int l = 0; l < 10; ++l) lists.push_back(RandomList(rng, c.listCount, c.listSpread, 65536 - c.listSpread));
-      SubDivPoint searched = start, merged = start;
+      for (int l = 0; l < 10; ++l) {
+        lists.push_back(RandomList(rng, c.listCount, c.listSpread, 65536 - c.listSpread));
+        SubDivPoint& cut = lists.back();
+        cut.weightCount = int8_t(l == 9 ? std::min(1, int(cut.weightCount)) : std::max(0, cut.weightCount - l % 4));
+      }
+      SubDivPoint searched = start;
       LogCapture log;
       for (size_t l = 0; l < lists.size(); ++l) searched.AddScaled(lists[l], 0.7f * float(l));
       const std::string searchLines = log.Take();
       SubDivMerge merge(c.tableSize);
-      merge.Begin(merged);
-      for (size_t l = 0; l < lists.size(); ++l) {
-        std::vector<SubDivNarrowWeight> packed;
-        for (int k = 0; k < lists[l].weightCount; ++k)
-          packed.push_back({uint16_t(lists[l].indices[k]), lists[l].weights[k]});
-        merge.AddScaled(packed.data(), int(packed.size()), 0.7f * float(l));
+      // One entry at a time, then two at a time (for lists the target mostly holds), through one table.
+      for (const bool held : {false, true}) {
+        SubDivPoint merged = start;
+        merge.Begin(merged);
+        for (size_t l = 0; l < lists.size(); ++l) {
+          std::vector<SubDivNarrowWeight> packed;
+          for (int k = 0; k < lists[l].weightCount; ++k)
+            packed.push_back({uint16_t(lists[l].indices[k]), lists[l].weights[k]});
+          if (held)
+            merge.AddScaledHeld(packed.data(), int(packed.size()), 0.7f * float(l));
+          else
+            merge.AddScaled(packed.data(), int(packed.size()), 0.7f * float(l));
+        }
+        merge.End();
+        EXPECT_TRUE(SameList(searched, merged)) << c.what << ", round " << round << (held ? ", two at a time" : "");
+        EXPECT_EQ(log.Take(), searchLines) << c.what << (held ? ", two at a time" : "");
       }
-      merge.End();
-      EXPECT_TRUE(SameList(searched, merged)) << c.what << ", round " << round;
-      EXPECT_EQ(log.Take(), searchLines) << c.what;
+    }
+  }
+}
+
+TEST(SubDivMerge, NarrowCopiesStartAsTheCopyAndScaling) {
+  // The narrow copies that open a merge without the word on distinct indices, or with the weights
+  // scaled and kept aside, leave the target, the table and the word as BeginCopy followed by Scale;
+  // a merge after them (and the next target through the table) is the search's.
+  struct Case {
+    const char* what;
+    std::vector<uint16_t> own;
+  };
+  std::vector<uint16_t> full;
+  for (int i = 0; i < kSubDivMaxWeights; ++i) full.push_back(uint16_t(2 * i));
+  const Case cases[] = {
+      {"distinct indices", {3, 9, 0, 15, 7, 65535}},
+      {"an empty list", {}},
+      {"an index twice", {3, 9, 3, 15, 3}},
+      {"one entry", {12}},
+      {"a full list", full},
+  };
+  std::mt19937 rng(9);
+  for (const Case& c : cases) {
+    std::vector<SubDivNarrowWeight> packed;
+    SubDivPoint own{};
+    for (size_t i = 0; i < c.own.size(); ++i) {
+      const uint16_t index = c.own[i];
+      packed.push_back({index, std::uniform_real_distribution<float>(-1.0f, 1.0f)(rng)});
+      own.indices[own.weightCount] = index;
+      own.weights[own.weightCount++] = packed.back().weight;
+    }
+    const int n = int(packed.size());
+    const SubDivPoint other = RandomList(rng, 9, 16, 0);
+    for (const float factor : {-1.0f, 0.0f, 1.0f, 3.0f, 1.0f / 3.0f}) {
+      SubDivPoint want = own;
+      want.Scale(factor);
+      want.AddScaled(other, 0.25f);
+      SubDivMerge merge(16);
+      SubDivMerge reference(16);
+      for (int pass = 0; pass < 2; ++pass) {
+        SubDivPoint plain = RandomList(rng, 20, 40, 0), scaled = plain, copied = plain;  // stale entries
+        float kept[kSubDivMaxWeights];
+        const bool distinct = reference.BeginCopy(copied, packed.data(), n);
+        reference.End();
+        EXPECT_EQ(merge.BeginCopyScaled(scaled, packed.data(), n, factor, kept), distinct) << c.what;
+        EXPECT_EQ(std::memcmp(kept, own.weights, sizeof(float) * size_t(n)), 0) << c.what;
+        merge.AddScaled(other, 0.25f);
+        merge.End();
+        EXPECT_TRUE(SameList(want, scaled)) << c.what << ", factor " << factor << ", pass " << pass;
+        merge.BeginCopyPlain(plain, packed.data(), n);
+        plain.Scale(factor);
+        merge.AddScaled(other, 0.25f);
+        merge.End();
+        EXPECT_TRUE(SameList(want, plain)) << c.what << ", factor " << factor << ", pass " << pass;
+      }
     }
   }
 }

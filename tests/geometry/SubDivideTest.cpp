@@ -2,6 +2,7 @@
 // the log lines, affine invariance, and the guarded cases (unused points, triangles, bad input).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/MathTestSupport.h"
+#include "geometry/SubDivParam.h"
 #include "geometry/SubDivReference.h"
 #include "geometry/SubDivTestMesh.h"
 
@@ -122,6 +124,38 @@ TEST(SubDivide, OneQuad) {
   EXPECT_EQ(u.Edges.Count(), 40);
   EXPECT_EQ(u.Faces.Count(), 16);
   EXPECT_TRUE(WellFormed(u));
+}
+
+TEST(SubDivide, QuadChildrenTakeTheParameterHelpersValuesForAnyParameters) {
+  // A quad's children take FaceParam's centre and midpoints of its corners' parameters, whatever they
+  // hold: values of every domain and grid place, the table's bounds, and values outside it (negative,
+  // past the last domain, the extremes) where the truncating helpers round toward zero.
+  const int32_t last = SubDivParamTable::kEntries - 1;
+  const std::vector<std::array<int32_t, 4>> params = {
+      {0, 16, 288, 272},    {289, 305, 577, 561},          {867, 883, 1155, 1139}, {0, last, 0, last},
+      {17, 33, 50, 1},      {300, 301, 302, 303},          {-1, 0, 1, 2},          {last, last + 1, last, last},
+      {-300, -18, 5000, 7}, {INT32_MIN, INT32_MAX, 0, -1},
+  };
+  FaceList quads;  // apart from each other
+  for (int f = 0; f < int(params.size()); ++f) quads.push_back({4 * f, 4 * f + 1, 4 * f + 2, 4 * f + 3});
+  SubDivStructure s = BuildStructure(4 * int(params.size()), quads), t;
+  for (size_t f = 0; f < params.size(); ++f)
+    for (int k = 0; k < 4; ++k) s.Faces[int(f)].params[k] = params[f][size_t(k)];
+  s.SubDivide(t, "parameters");
+  ASSERT_EQ(t.Faces.Count(), int(4 * params.size()));
+  for (size_t f = 0; f < params.size(); ++f) {
+    const auto& a = params[f];
+    const int32_t c = FaceParam::Centre(a[0], a[1], a[2], a[3]);
+    const int32_t m01 = FaceParam::Midpoint(a[0], a[1]), m12 = FaceParam::Midpoint(a[1], a[2]);
+    const int32_t m23 = FaceParam::Midpoint(a[2], a[3]), m30 = FaceParam::Midpoint(a[3], a[0]);
+    const std::array<int32_t, 4> want[4] = {
+        {a[0], m01, c, m30}, {m01, a[1], m12, c}, {c, m12, a[2], m23}, {m30, c, m23, a[3]}};
+    for (int k = 0; k < 4; ++k) {
+      const SubDivFace& child = t.Faces[int(4 * f) + k];
+      EXPECT_EQ((std::array<int32_t, 4>{child.params[0], child.params[1], child.params[2], child.params[3]}), want[k])
+          << "face " << f << ", child " << k;
+    }
+  }
 }
 
 TEST(SubDivide, OneTriangle) {
