@@ -201,18 +201,24 @@ class NextLists {
   template <int n>
   void Face(int fi, const int32_t* r, const SubDivEdge* const (&e)[4], int32_t F, int32_t b, const int32_t (&inner)[4],
             const int32_t (&m)[4]) {
+    // The tables as locals: every store into them would otherwise make the compiler fetch them again.
+    uint32_t* const edgeAt = m_edgeAt;
+    uint32_t* const faceAt = m_faceAt;
+    int32_t* const edgeEntries = m_edgeEntries;
+    int32_t* const faceEntries = m_faceEntries;
+    bool plain = true;
     m_firstSubFace[size_t(fi)] = b;
     // The face points' lists follow the vertex points', each at the place of its face's first sub-face.
     const uint32_t edgeFrom = m_vertexEdges + uint32_t(b), faceFrom = m_vertexFaces + uint32_t(b);
-    m_edgeAt[F] = edgeFrom + uint32_t(n);
-    m_faceAt[F] = faceFrom + uint32_t(n);
+    edgeAt[F] = edgeFrom + uint32_t(n);
+    faceAt[F] = faceFrom + uint32_t(n);
     // Inner edge k runs from edge point k to the face point for k < 2, the other way for the rest; the
     // face point is corner k + 2 of sub-face k.
 #pragma GCC unroll 4
     for (int t = 0; t < n; ++t) {
       const int k = n - 1 - t;
-      m_edgeEntries[edgeFrom + uint32_t(t)] = k >= 2 ? inner[k] : inner[k] ^ 1;
-      m_faceEntries[faceFrom + uint32_t(t)] = 4 * (b + k) + ((k + 2) & 3);
+      edgeEntries[edgeFrom + uint32_t(t)] = k >= 2 ? inner[k] : inner[k] ^ 1;
+      faceEntries[faceFrom + uint32_t(t)] = 4 * (b + k) + ((k + 2) & 3);
     }
 #pragma GCC unroll 4
     for (int k = 0; k < n; ++k) {
@@ -222,16 +228,16 @@ class NextLists {
       uint32_t slot = uint32_t(edge.faces[1] >= 0) & uint32_t(fi != edge.faces[0]);
       const bool twice = edge.faces[0] == edge.faces[1];
       if (twice) {
-        m_lists.plain = false;
+        plain = false;
         slot = 1;
         for (int q = 0; q < k; ++q)
           if (EdgeOf(r[q]) == EdgeOf(r[k])) slot = 0;
       }
-      m_edgeEntries[m_edgeAt[m[k] - 1] + slot] = k < 2 ? inner[k] : inner[k] ^ 1;
+      edgeEntries[edgeAt[m[k] - 1] + slot] = k < 2 ? inner[k] : inner[k] ^ 1;
       // The two sub-faces on edge point k, the later first: k and the next, at corners k + 1 and k;
       // the last corner's pair wraps round to sub-face 0, at corner 3 (a quad's sub-face k at corner 0,
       // a triangle's at corner 3).
-      int32_t* const pair = &m_faceEntries[m_faceAt[m[k] - 1] + 2 * slot];
+      int32_t* const pair = &faceEntries[faceAt[m[k] - 1] + 2 * slot];
       if (k < n - 1) {
         pair[0] = 4 * (b + k + 1) + k;
         pair[1] = 4 * (b + k) + k + 1;
@@ -242,6 +248,7 @@ class NextLists {
       // One face twice on the edge: its two corners' sub-faces may interleave.
       if (twice && slot == 0) std::sort(pair, pair + 4, [](int32_t x, int32_t y) { return (x ^ 3) > (y ^ 3); });
     }
+    if (!plain) m_lists.plain = false;
   }
 
   // The vertex points' lists, from the lists `old` of level s (whole, as grouped) and its corner
