@@ -108,7 +108,7 @@ QuadSplitParams SplitParams(const int32_t* a) {
     const ParamParts p[4] = {kParamParts[size_t(a[0])], kParamParts[size_t(a[1])], kParamParts[size_t(a[2])],
                              kParamParts[size_t(a[3])]};
     auto midpoint = [&](int i, int j) {
-      return FaceParam::Make(p[i].domain, (unsigned(p[i].u) + p[j].u) / 2, (unsigned(p[i].v) + p[j].v) / 2);
+      return FaceParam::Make(p[i].domain, int((unsigned(p[i].u) + p[j].u) / 2), int((unsigned(p[i].v) + p[j].v) / 2));
     };
     const unsigned u = unsigned(p[0].u) + p[1].u + p[2].u + p[3].u, v = unsigned(p[0].v) + p[1].v + p[2].v + p[3].v;
     return {FaceParam::Make(p[0].domain, int(u / 4), int(v / 4)), midpoint(0, 1), midpoint(1, 2), midpoint(2, 3),
