@@ -397,23 +397,31 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       faceLists.FetchEntriesAt(facePlace[size_t(face)], int(faceLength[size_t(face)]));
     };
 
-    // Face points, in face order, into their packed lists only: the vertex points need them but come
-    // first in the target, and appending every record in index order writes each once, in sequence.
-    SubDivPoint acc{};
+    // Face points, in face order, made in their records (which follow the vertex points' in the target:
+    // the room is there, and the count is set once the vertex points are appended), and packed. Each
+    // record starts as a copy of the one before (the first from zero) and carries past its list what
+    // that one left there; the edge points' records go on from the last.
+    target.Points.Reserve(nv + nf + ne);
+    SubDivPoint* const faceRecords = target.Points.Data() + nv;
     for (SubDivFace& f : Faces) {
       if (!f.IsValid()) {
         f.facePoint = -1;
         continue;
       }
+      SubDivPoint& fp = faceRecords[validFaces];
+      if (validFaces > 0)
+        std::memcpy(static_cast<void*>(&fp), &fp - 1, sizeof(SubDivPoint));
+      else
+        std::memset(static_cast<void*>(&fp), 0, sizeof(SubDivPoint));
       const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
-      levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(acc, entries, n); });
+      levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(fp, entries, n); });
       for (int k = 1, n = f.CornerCount(); k < n; ++k) add(corner[k], 1.0f);
       merge.End();
-      acc.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+      fp.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
       facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
-      faceLength[size_t(&f - Faces.Data())] = uint8_t(acc.weightCount);
+      faceLength[size_t(&f - Faces.Data())] = uint8_t(fp.weightCount);
       f.facePoint = faceBase + validFaces++;
-      faceLists.Add(acc, !lists.IsWide());  // a list of narrow lists is narrow
+      faceLists.Add(fp, !lists.IsWide());  // a list of narrow lists is narrow
     }
 
     // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
@@ -491,11 +499,11 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       }
     }
 
-    // The face points' records in face order as they were made, then the edge points' records: each
-    // starts as a copy of the one before (the first from zero) and carries past its list what that one
-    // left there. Built where they go: a record built aside and copied in was read back in wide moves
-    // right over the narrow stores of its list, and every copy waited for them.
-    bool carried = false;
+    // The face points' records, made above, then the edge points' records: each starts as a copy of
+    // the one before (the first from zero). Built where they go: a record built aside and copied in was
+    // read back in wide moves right over the narrow stores of its list, and every copy waited for them.
+    target.Points.SetCountForOverwrite(nv + validFaces);
+    bool carried = validFaces > 0;
     auto nextRecord = [&]() -> SubDivPoint& {
       SubDivPoint& dst = target.Points.AppendSlot();
       if (carried)
@@ -505,7 +513,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       carried = true;
       return dst;
     };
-    for (int i = 0; i < validFaces; ++i) copy(nextRecord(), faceReader, i);
 
     // Edge points, in edge order, with the two halves of each edge. They follow the face points of the
     // valid faces, so a skipped face leaves no gap.
