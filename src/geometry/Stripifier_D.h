@@ -189,8 +189,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Stripifier_D(const Stripifier_D&) = delete;
   Stripifier_D& operator=(const Stripifier_D&) = delete;
 
-  // Builds faces and edges from a triple list whose indices are known to be >= 0.
-  void BuildStripifyInfo(const Array<int32_t>& indices);
+  // Builds faces and edges from a triple list whose indices are known to be >= 0, `largest` the largest of them.
+  void BuildStripifyInfo(const Array<int32_t>& indices, int32_t largest);
   // Grows, tries and commits strips until every face is in one.
   void FindAllStrips();
   // Cuts the committed strips into pieces, hands short ones to the triangle list, orders both by cache hits.
@@ -202,7 +202,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   // The vertex ids of the triples: the indices themselves when they run over a small range, else dense ids
   // written to `dense`.
-  const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  const int32_t* MapVertices(const Array<int32_t>& indices, int32_t largest, Array<int32_t>& dense);
   // A small mesh's arrays from the building to the search, carved from one working block.
   void CarveWorkingBlock(int triangles);
   void BuildFaces(const int32_t* ids, int triangles);

@@ -152,11 +152,9 @@ constexpr int kOwnIdsTriangles = 8192;
 // Vertex ids: the indices themselves, or dense ids in order of first appearance. Only the relations between
 // vertices matter to the stripifier, so any renumbering gives the same output, and an index of 2^31 - 1 costs no
 // more than an index of 3.
-const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
+const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, int32_t largest, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
-  int32_t largest = 0;
   const int32_t* in = indices.Data();
-  for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
   // A small mesh's indices that run over a small range are their own ids: a vertex no triangle uses costs a few
   // bytes in each per-vertex array, fewer than a pass to renumber would. A larger mesh's ids follow the order in
   // which its triangles use them (a cache-ordered mesh keeps its file's vertex numbers), so that the per-vertex
@@ -239,9 +237,9 @@ void Stripifier_D::CarveWorkingBlock(int triangles) {
   ClearLines(m_vertexStamp.get(), sizeof(uint32_t) * vertices);
 }
 
-void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
+void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices, int32_t largest) {
   Array<int32_t> dense;
-  const int32_t* ids = MapVertices(indices, dense);
+  const int32_t* ids = MapVertices(indices, largest, dense);
   int triangles = indices.Count() / 3;
   // A small mesh takes one block for all its arrays: a take and a give of the thread's store each, and a clear of
   // the per-vertex arrays each, cost more than their work there.
