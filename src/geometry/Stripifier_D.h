@@ -182,6 +182,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // The large arrays go back to the thread's working store for the next call.
   ~Stripifier_D() {
     m_sampleMemos.End();
+    KeepStripArray(m_strips);
     KeepStripArray(m_stripFaces);
     KeepStripArray(m_pieces);
     KeepStripArray(m_triList);

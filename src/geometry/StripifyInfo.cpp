@@ -261,6 +261,8 @@ void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices, int32_t larg
   // Sentinel at the end of the free-face chain.
   int32_t* next = m_free.get();
   for (int i = 0; i <= faces; ++i) next[i] = i;
+  // A strip takes a face at least: its commits never grow the array by copying.
+  ReserveStripArray(m_strips, faces);
 }
 
 // The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the
