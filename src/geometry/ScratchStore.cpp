@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 #include <new>
+#include <utility>
 
 #include "core/StartUp.h"
 
@@ -75,6 +76,21 @@ std::unique_ptr<ScratchStore::Block> ScratchStore::Take(const void* kind, size_t
   return b;
 }
 
+std::unique_ptr<ScratchStore::Block> ScratchStore::SpareNode(const void* kind) {
+  for (size_t i = 0; i < m_spare.size(); ++i) {
+    if (m_spare[i]->kind != kind) continue;
+    std::unique_ptr<Block> b = std::move(m_spare[i]);
+    m_spare[i] = std::move(m_spare.back());
+    m_spare.pop_back();
+    return b;
+  }
+  return nullptr;
+}
+
+void ScratchStore::Recycle(std::unique_ptr<Block> node) {
+  if (m_spare.size() < kSpareNodes) m_spare.push_back(std::move(node));
+}
+
 void ScratchStore::Add(std::unique_ptr<Block> block) {
   m_kept += block->bytes;
   m_blocks.push_back(std::move(block));
@@ -101,7 +117,9 @@ void* ScratchStore::TakeBytes(size_t bytes, size_t& got, bool& fresh) {
       got = raw.bytes;
       fresh = false;
       CountTake(bytes, got);
-      return std::exchange(raw.data, nullptr);
+      void* data = std::exchange(raw.data, nullptr);
+      Recycle(std::move(b));
+      return data;
     }
   }
   // Whole cache lines, so that a later request a little larger still fits.
@@ -143,9 +161,11 @@ void ScratchStore::KeepBytes(void* data, size_t bytes) {
     FreeRoom(data);
     return;
   }
-  auto b = std::make_unique<RawBlock>();
-  b->data = data;
-  b->bytes = bytes;
+  std::unique_ptr<Block> b = SpareNode(nullptr);
+  if (!b) b = std::make_unique<RawBlock>();
+  auto& raw = static_cast<RawBlock&>(*b);
+  raw.data = data;
+  raw.bytes = bytes;
   Add(std::move(b));
 }
 

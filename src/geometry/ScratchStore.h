@@ -142,7 +142,10 @@ class ScratchStore {
   // A new cap; blocks over it are freed at once, the oldest first. 0 keeps nothing.
   void SetCap(size_t bytes);
   // Frees every kept block.
-  void Release() { Trim(0); }
+  void Release() {
+    Trim(0);
+    m_spare.clear();
+  }
 
   explicit ScratchStore(const Rules& rules = kLastingRules) : m_rules(rules) {}
   ~ScratchStore();
@@ -191,6 +194,11 @@ class ScratchStore {
   // fits.
   std::unique_ptr<Block> Take(const void* kind, size_t bytes);
   void Add(std::unique_ptr<Block> block);
+  // A node a take emptied, of `kind`, for a keep of that kind (null when there is none), and the node's return:
+  // a keep that made its node afresh was an allocation, and its take a free, at every keep.
+  std::unique_ptr<Block> SpareNode(const void* kind);
+  void Recycle(std::unique_ptr<Block> node);
+  static constexpr size_t kSpareNodes = 16;
   void Trim(size_t cap);
   // Counts a take of `asked` bytes given a block of `got` for the current call: a block much larger than the
   // request counts as twice the request, so a small mesh in a large block asks for no large reserve.
@@ -200,6 +208,7 @@ class ScratchStore {
 
   Rules m_rules;
   std::vector<std::unique_ptr<Block>> m_blocks;  // the oldest first
+  std::vector<std::unique_ptr<Block>> m_spare;   // emptied nodes, at most kSpareNodes
   size_t m_kept = 0;
   int m_depth = 0;                       // calls open on the store
   bool m_wholeJob = false;               // the outermost open call is a whole job
@@ -212,7 +221,10 @@ template <class T>
 void ScratchStore::Reserve(Array<T>& a, int capacity) {
   const size_t bytes = sizeof(T) * size_t(capacity > 0 ? capacity : 0);
   if (a.IsEmpty() && a.Capacity() == 0 && bytes > 0 && bytes >= m_rules.keepFrom) {
-    if (std::unique_ptr<Block> b = Take(KindOf<T>(), bytes)) a = std::move(static_cast<ArrayBlock<T>&>(*b).array);
+    if (std::unique_ptr<Block> b = Take(KindOf<T>(), bytes)) {
+      a = std::move(static_cast<ArrayBlock<T>&>(*b).array);
+      Recycle(std::move(b));
+    }
   }
   a.Reserve(capacity);
   if (bytes >= m_rules.keepFrom) CountTake(bytes, sizeof(T) * size_t(a.Capacity()));
@@ -228,11 +240,13 @@ void ScratchStore::Keep(Array<T>& a) {
   }
   // A kept block is plain: the store frees what it lets go.
   HeaderOf(a.Data())->type = &Array<T>::BlockType();
-  auto b = std::make_unique<ArrayBlock<T>>();
+  std::unique_ptr<Block> b = SpareNode(KindOf<T>());
+  if (!b) b = std::make_unique<ArrayBlock<T>>();
+  auto& block = static_cast<ArrayBlock<T>&>(*b);
   a.SetCount(0);
-  b->array = std::move(a);
-  b->kind = KindOf<T>();
-  b->bytes = bytes;
+  block.array = std::move(a);
+  block.kind = KindOf<T>();
+  block.bytes = bytes;
   Add(std::move(b));
 }
 

@@ -58,19 +58,26 @@ class StripBlock {
 
   // Drops the array held and, when count > 0, takes one of `count` elements.
   void Reset(size_t count) {
-    if (m_data != nullptr) StripScratch::Give(m_data, m_bytes);
+    if (m_bytes != 0) StripScratch::Give(m_data, m_bytes);
     m_data = nullptr;
     m_bytes = 0;
     if (count == 0) return;
     m_bytes = sizeof(T) * count;
     m_data = static_cast<T*>(StripScratch::Take(m_bytes));
   }
+  // Drops the array held and holds room of a block another owns (a part of a call's working block): nothing is
+  // given back for it.
+  void Borrow(T* room) {
+    Reset(0);
+    m_data = room;
+  }
   T* get() const { return m_data; }
+  T* Data() const { return m_data; }
   T& operator[](size_t i) const { return m_data[i]; }
 
  private:
   T* m_data = nullptr;
-  size_t m_bytes = 0;  // the block's size, at least what was asked for
+  size_t m_bytes = 0;  // the block's size, at least what was asked for; 0 for borrowed room
 };
 
 }  // namespace PM

@@ -130,19 +130,22 @@ bool StripifyTriangles(const Array<int32_t>& indicesIn, Array<int32_t>& lengthsO
   lengthsOut.Clear();
   indicesOut.Clear();
   int n = indicesIn.Count() / 3 * 3;
-  // The lowest index first, in a loop without an exit the compiler can vectorise; the first negative one is
-  // looked for only when there is one.
+  // The largest index and the indices' bits together, in a loop without an exit the compiler can vectorise: a
+  // negative index sets the sign bit, and the first one is looked for only then.
   const int32_t* in = indicesIn.Data();
-  int32_t lowest = 0;
-  for (int i = 0; i < n; ++i) lowest = std::min(lowest, in[i]);
-  for (int i = 0; lowest < 0 && i < n; ++i) {
+  int32_t largest = 0, bits = 0;
+  for (int i = 0; i < n; ++i) {
+    largest = std::max(largest, in[i]);
+    bits |= in[i];
+  }
+  for (int i = 0; bits < 0 && i < n; ++i) {
     if (in[i] < 0) {
       LogError("StripifyTriangles: negative vertex index ", in[i], " at position ", int32_t(i), ".");
       return false;
     }
   }
   Stripifier_D s(kCacheSize, kMinStripLength);
-  s.BuildStripifyInfo(indicesIn);
+  s.BuildStripifyInfo(indicesIn, largest);
   s.FindAllStrips();
   s.SplitUpStripsAndOptimize();
   s.Stitch(indicesOut, lengthsOut);

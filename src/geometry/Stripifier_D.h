@@ -182,7 +182,7 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // The large arrays go back to the thread's working store for the next call.
   ~Stripifier_D() {
     m_sampleMemos.End();
-    KeepStripArray(m_free);
+    KeepStripArray(m_strips);
     KeepStripArray(m_stripFaces);
     KeepStripArray(m_pieces);
     KeepStripArray(m_triList);
@@ -190,8 +190,8 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   Stripifier_D(const Stripifier_D&) = delete;
   Stripifier_D& operator=(const Stripifier_D&) = delete;
 
-  // Builds faces and edges from a triple list whose indices are known to be >= 0.
-  void BuildStripifyInfo(const Array<int32_t>& indices);
+  // Builds faces and edges from a triple list whose indices are known to be >= 0, `largest` the largest of them.
+  void BuildStripifyInfo(const Array<int32_t>& indices, int32_t largest);
   // Grows, tries and commits strips until every face is in one.
   void FindAllStrips();
   // Cuts the committed strips into pieces, hands short ones to the triangle list, orders both by cache hits.
@@ -203,7 +203,9 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
   // -- building
   // The vertex ids of the triples: the indices themselves when they run over a small range, else dense ids
   // written to `dense`.
-  const int32_t* MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense);
+  const int32_t* MapVertices(const Array<int32_t>& indices, int32_t largest, Array<int32_t>& dense);
+  // A small mesh's arrays from the building to the search, carved from one working block.
+  void CarveWorkingBlock(int triangles);
   void BuildFaces(const int32_t* ids, int triangles);
   // `faceKeys`, `edgeKeys`: at most how many keys each vertex files; `uses`: triangles per vertex, with
   // LeastUsed.
@@ -255,11 +257,14 @@ class __attribute__((visibility("hidden"))) Stripifier_D {
 
   // The traversal search's edges at each vertex, newest edge first, only edges with two faces: vertex v's are
   // m_slots[m_searchStart[v] .. m_searchStart[v + 1]).
-  Array<int32_t> m_searchStart;
+  StripBlock<int32_t> m_searchStart;
   StripBlock<SearchSlot> m_slots;
-  Array<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
+  StripBlock<int32_t> m_free;  // union-find: next face at or after i not yet in a committed strip
 
-  Array<uint32_t> m_vertexStamp;  // per vertex: the strip that last took it (0 for none)
+  StripBlock<uint32_t> m_vertexStamp;  // per vertex: the strip that last took it (0 for none)
+  // A small mesh's one working block, which the arrays above and below borrow from, and the room of its edge table.
+  StripBlock<char> m_work;
+  uint32_t* m_smallEdgeRoom = nullptr;
   // The running experiment's faces, strip by strip (m_trialCount of them): an experiment takes each face at most
   // once, so it holds every face (and kFaceSlack more).
   StripBlock<int32_t> m_trialFaces;

@@ -1,11 +1,14 @@
 // Faces and edges of the stripifier: dense vertex ids, the exact-order duplicate test, the edge records, the
 // face across each edge, the traversal search's per-vertex edge arrays, and the Warn on triangles beyond an
 // edge's second.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/Log.h"
@@ -56,8 +59,22 @@ inline void StoreWord(Record* at, size_t offset, uint64_t word) {
   __builtin_memcpy(reinterpret_cast<char*>(at) + offset, &word, sizeof(word));
 }
 
-// Up to this many triangles the edges are found through a SmallEdgeTable (a block of 192 KB kept from call to call),
-// and repeats of faces left off a crowded edge through a SmallFaceTable.
+// Zeroes `bytes` at `at` rounded up to whole cache lines, in room of whole lines that holds them, four 16-byte
+// stores a line: the library's fill of a few kilobytes costs a call and its dispatch on the size.
+inline void ClearLines(void* at, size_t bytes) {
+  __m128i* w = static_cast<__m128i*>(at);
+  const __m128i zero = _mm_setzero_si128();
+  for (__m128i* const end = w + (bytes + 63) / 64 * 4; w != end; w += 4) {
+    _mm_store_si128(w, zero);
+    _mm_store_si128(w + 1, zero);
+    _mm_store_si128(w + 2, zero);
+    _mm_store_si128(w + 3, zero);
+    asm("" : : "r"(w) : "memory");  // keeps the loop: GCC would turn it into the library's fill
+  }
+}
+
+// Up to this many triangles the edges are found through a SmallEdgeTable (in the call's working block), and
+// repeats of faces left off a crowded edge through a SmallFaceTable.
 constexpr int kSmallEdgeTable = 8192;
 
 // A small mesh's edges by their two ends, in one open-addressing table whose 4-byte slots hold both ends (the lower
@@ -67,6 +84,8 @@ constexpr int kSmallEdgeTable = 8192;
 class SmallEdgeTable {
  public:
   static constexpr size_t kMostSlots = size_t(1) << 15;
+  // The room the table takes: the keys' room for the largest table, then the ids.
+  static constexpr size_t kRoomBytes = kMostSlots * (sizeof(uint32_t) + sizeof(uint16_t));
   // A lookup's view of the table, held in the filing loop's locals: a store through an edge or face record could
   // alias a member, which would be fetched again after each.
   struct Slots {
@@ -94,21 +113,18 @@ class SmallEdgeTable {
     }
   };
 
-  explicit SmallEdgeTable(int triangles) {
+  // In `room` of kRoomBytes, aligned to a cache line, of which only the keys in use are cleared.
+  SmallEdgeTable(int triangles, uint32_t* room) {
     size_t size = 16;
     // Three edges a triangle at most, so a probe always meets an empty slot; a closed mesh's one and a half leave
     // the table at most half full.
     while (size <= 3 * size_t(triangles)) size *= 2;
-    // The keys' room for the largest table, then the ids: a block kept from call to call, of which only the keys
-    // in use are cleared.
-    m_block.Reset(kMostSlots * 3 / 2);
-    __builtin_memset(static_cast<void*>(m_block.get()), 0, size * sizeof(uint32_t));
-    m_slots = Slots{m_block.get(), uint32_t(size - 1)};
+    ClearLines(room, size * sizeof(uint32_t));
+    m_slots = Slots{room, uint32_t(size - 1)};
   }
   const Slots& View() const { return m_slots; }
 
  private:
-  StripBlock<uint32_t> m_block;
   Slots m_slots;
 };
 static_assert(3 * kSmallEdgeTable < SmallEdgeTable::kMostSlots,
@@ -136,11 +152,9 @@ constexpr int kOwnIdsTriangles = 8192;
 // Vertex ids: the indices themselves, or dense ids in order of first appearance. Only the relations between
 // vertices matter to the stripifier, so any renumbering gives the same output, and an index of 2^31 - 1 costs no
 // more than an index of 3.
-const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<int32_t>& dense) {
+const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, int32_t largest, Array<int32_t>& dense) {
   int n = indices.Count() / 3 * 3;
-  int32_t largest = 0;
   const int32_t* in = indices.Data();
-  for (int i = 0; i < n; ++i) largest = std::max(largest, in[i]);
   // A small mesh's indices that run over a small range are their own ids: a vertex no triangle uses costs a few
   // bytes in each per-vertex array, fewer than a pass to renumber would. A larger mesh's ids follow the order in
   // which its triangles use them (a cache-ordered mesh keeps its file's vertex numbers), so that the per-vertex
@@ -190,36 +204,81 @@ const int32_t* Stripifier_D::MapVertices(const Array<int32_t>& indices, Array<in
   return dense.Data();
 }
 
-void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices) {
+// Each array at a cache line of its own, the edges and their table last: they are read no more once the search
+// lists are written.
+void Stripifier_D::CarveWorkingBlock(int triangles) {
+  size_t t = size_t(triangles), vertices = size_t(m_vertexOf.Count());
+  auto line = [](size_t bytes) { return (bytes + 63) & ~size_t(63); };
+  // A slot for each end of each edge with two faces: at most three a triangle.
+  const size_t sizes[] = {line(sizeof(NvFaceInfo) * t),
+                          line(sizeof(SearchSlot) * 3 * t),
+                          line(sizeof(int32_t) * (vertices + 1)),
+                          line(sizeof(uint32_t) * vertices),
+                          line(sizeof(int32_t) * (t + 1)),
+                          line(sizeof(int32_t) * (t + kFaceSlack)),
+                          line(sizeof(TrialStrip) * (t + kStripSlack)),
+                          line(sizeof(NvEdgeInfo) * 3 * t),
+                          SmallEdgeTable::kRoomBytes};
+  size_t total = 0;
+  for (size_t bytes : sizes) total += bytes;
+  m_work.Reset(total);
+  char* at = m_work.get();
+  auto next = [&](size_t i) { return std::exchange(at, at + sizes[i]); };
+  m_hot.Borrow(reinterpret_cast<NvFaceInfo*>(next(0)));
+  m_slots.Borrow(reinterpret_cast<SearchSlot*>(next(1)));
+  m_searchStart.Borrow(reinterpret_cast<int32_t*>(next(2)));
+  m_vertexStamp.Borrow(reinterpret_cast<uint32_t*>(next(3)));
+  m_free.Borrow(reinterpret_cast<int32_t*>(next(4)));
+  m_trialFaces.Borrow(reinterpret_cast<int32_t*>(next(5)));
+  m_trial.Borrow(reinterpret_cast<TrialStrip*>(next(6)));
+  m_edges.Borrow(reinterpret_cast<NvEdgeInfo*>(next(7)));
+  m_smallEdgeRoom = reinterpret_cast<uint32_t*>(next(8));
+  ClearLines(m_searchStart.get(), sizeof(int32_t) * (vertices + 1));
+  ClearLines(m_vertexStamp.get(), sizeof(uint32_t) * vertices);
+}
+
+void Stripifier_D::BuildStripifyInfo(const Array<int32_t>& indices, int32_t largest) {
   Array<int32_t> dense;
-  BuildFaces(MapVertices(indices, dense), indices.Count() / 3);
+  const int32_t* ids = MapVertices(indices, largest, dense);
+  int triangles = indices.Count() / 3;
+  // A small mesh takes one block for all its arrays: a take and a give of the thread's store each, and a clear of
+  // the per-vertex arrays each, cost more than their work there.
+  bool carved = triangles <= kSmallEdgeTable;
+  if (carved) CarveWorkingBlock(triangles);
+  BuildFaces(ids, triangles);
   // Each array goes as soon as it is read no more, so the search lists and later arrays take its memory.
   KeepStripArray(dense);
   BuildSearchLists();
   m_edges.Reset(0);
-  // Sentinel at the end of the free-face chain.
   int32_t faces = FaceCount();
-  ReserveStripArray(m_free, faces + 1);
-  m_free.SetCountForOverwrite(faces + 1);
-  int32_t* next = m_free.Data();
+  if (!carved) {
+    m_free.Reset(size_t(faces) + 1);
+    m_vertexStamp.Reset(size_t(m_vertexOf.Count()));
+    std::fill_n(m_vertexStamp.get(), m_vertexOf.Count(), 0u);
+    m_trialFaces.Reset(size_t(faces) + kFaceSlack);
+    m_trial.Reset(size_t(faces) + kStripSlack);
+  }
+  // Sentinel at the end of the free-face chain.
+  int32_t* next = m_free.get();
   for (int i = 0; i <= faces; ++i) next[i] = i;
-  m_vertexStamp.SetCountFill(m_vertexOf.Count(), 0);
-  m_trialFaces.Reset(size_t(faces) + kFaceSlack);
-  m_trial.Reset(size_t(faces) + kStripSlack);
+  // A strip takes a face at least: its commits never grow the array by copying.
+  ReserveStripArray(m_strips, faces);
 }
 
 // The faces (a repeated triple is dropped) with their neighbours, the edges with their first two faces and the
 // Warn on triangles beyond an edge's second.
 void Stripifier_D::BuildFaces(const int32_t* triples, int triangles) {
+  // Each vertex's edges with two faces are counted as their second face comes, for the search lists: a carved
+  // block's counts are cleared already.
+  if (triangles <= kSmallEdgeTable) {
+    return FileFaces<false, SmallEdgeTable>(triples, triangles, {}, {}, nullptr);
+  }
   m_hot.Reset(size_t(triangles));
   // Room for every edge a triangle list can have: pages not written are never touched, and a fan's two edges
   // per triangle grew the array by copying.
   m_edges.Reset(size_t(triangles) * 3);
-  // Each vertex's edges with two faces are counted as their second face comes, for the search lists.
-  m_searchStart.SetCountFill(m_vertexOf.Count() + 1, 0);
-  if (triangles <= kSmallEdgeTable) {
-    return FileFaces<false, SmallEdgeTable>(triples, triangles, {}, {}, nullptr);
-  }
+  m_searchStart.Reset(size_t(m_vertexOf.Count()) + 1);
+  std::fill_n(m_searchStart.get(), m_vertexOf.Count() + 1, 0);
   // Faces go under their first vertex and edges under their lower end, unless that crowds a vertex's list:
   // then each key goes under its least used vertex (an edge under the end in fewer triangles, the lower on a
   // tie; a face under its vertex in fewest, the first on a tie), so a fan's centre or a crowded edge's ends
@@ -311,7 +370,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   std::optional<FaceTable> faceTable;
   auto edgeTableFor = [&]() -> EdgeTable {
     if constexpr (kSmall)
-      return SmallEdgeTable(triangles);
+      return SmallEdgeTable(triangles, m_smallEdgeRoom);
     else
       return EdgeTable(edgeKeys);
   };
@@ -334,7 +393,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // The arrays through locals: a byte store may alias the members, which would be fetched again for each triangle.
   NvEdgeInfo* const edges = m_edges.get();
   NvFaceInfo* const hot = m_hot.get();
-  int32_t* const searchCount = m_searchStart.Data();
+  int32_t* const searchCount = m_searchStart.get();
   int32_t crowded = 0;  // triangles left off an edge that already had two
 
   // The rare paths, kept off the common one below so that it keeps its values in registers. Face f, the triple at
@@ -536,12 +595,13 @@ void Stripifier_D::BuildSearchLists() {
   // Plain pointers throughout: a store through an array would have every array's address fetched again. Each
   // vertex's count becomes where its list ends, and each list is filled from its end, its edges oldest first, so
   // that the count ends where the list starts.
-  int32_t* start = m_searchStart.Data();
+  int32_t* start = m_searchStart.get();
   for (int v = 1; v <= vertices; ++v) start[v] += start[v - 1];
   int slots = start[vertices];
   const NvEdgeInfo* edges = m_edges.get();
   int32_t edgeCount = m_edgeCount;
-  m_slots.Reset(size_t(slots));  // each written below: left unset until then
+  // Each written below: left unset until then. A carved block has room for them already.
+  if (m_work.get() == nullptr) m_slots.Reset(size_t(slots));
   SearchSlot* out = m_slots.get();
   NvFaceInfo* const hot = m_hot.get();
   // The first face with two edges open (without another face) is found among the faces of open edges, so that a

@@ -243,5 +243,42 @@ TEST(ScratchStore, AThreadThatOnlyLetsArraysGoKeepsTheReserveAtMost) {
   });
 }
 
+// A take leaves its node for the next keep of the same kind: raw room and arrays of two element types, kept and
+// taken in turn many times over, each come back as what was kept, never as another kind's block.
+TEST(ScratchStore, KeepsAfterTakesReuseNodesOfTheirOwnKind) {
+  ScratchStore store(ScratchStore::kWorkingRules);
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    Array<int32_t> ints;
+    Array<double> doubles;
+    store.Reserve(ints, 100 + round);
+    store.Reserve(doubles, 50 + round);
+    size_t got = 0;
+    bool fresh = false;
+    void* raw = store.TakeBytes(4096, got, fresh);
+    ints.SetCountFill(100 + round, round);
+    doubles.SetCountFill(50 + round, 0.5);
+    const int32_t* intRoom = ints.Data();
+    const double* doubleRoom = doubles.Data();
+    store.KeepBytes(raw, got);  // in an order other than the takes': each kind finds its own spare node
+    store.Keep(doubles);
+    store.Keep(ints);
+    ASSERT_EQ(store.KeptBlocks(), 3u);
+    Array<int32_t> ints2;
+    Array<double> doubles2;
+    store.Reserve(doubles2, 50);
+    store.Reserve(ints2, 100);
+    EXPECT_EQ(static_cast<const void*>(ints2.Data()), intRoom);
+    EXPECT_EQ(static_cast<const void*>(doubles2.Data()), doubleRoom);
+    EXPECT_EQ(store.TakeBytes(4000, got, fresh), raw);
+    EXPECT_FALSE(fresh);
+    store.KeepBytes(raw, got);
+    store.Keep(ints2);
+    store.Keep(doubles2);
+    EXPECT_EQ(store.KeptBlocks(), 3u);
+    store.Release();
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test

@@ -138,4 +138,26 @@ TEST(StripScratch, StripifyingAgainTakesTheBlocksTheLastCallGaveBack) {
   });
 }
 
+// A call's arrays may borrow room of its one working block: only the owner gives it back, once, and room borrowed
+// is never handed out again while the owner holds it.
+TEST(StripScratch, BorrowedRoomGoesBackWithItsOwnerOnly) {
+  OnFreshThread([] {
+    ScratchStore& store = *ScratchStore::ThisThreadWorking();
+    StripBlock<char> owner;
+    owner.Reset(4096);
+    {
+      StripBlock<int32_t> part;
+      part.Reset(16);
+      part.Borrow(reinterpret_cast<int32_t*>(owner.get() + 1024));  // gives its own block back first
+      EXPECT_EQ(store.KeptBlocks(), 1u);
+      EXPECT_EQ(part.Data(), reinterpret_cast<int32_t*>(owner.get() + 1024));
+      part.Reset(0);
+      EXPECT_EQ(store.KeptBlocks(), 1u);
+    }
+    EXPECT_EQ(store.KeptBlocks(), 1u);
+    owner.Reset(0);
+    EXPECT_EQ(store.KeptBlocks(), 2u);
+  });
+}
+
 }  // namespace PM

@@ -236,4 +236,23 @@ TEST(StripifierMatch, RealMeshesGiveTheTranscriptionsOutput) {
   }
 }
 
+// Up to 8,192 triangles a call's arrays share one working block, kept by the thread and cleared only where a call
+// reads before it writes; past that each has a block of its own. Either side of the limit, with the indices as
+// their own ids or renumbered, after a mesh whose block holds theirs left it dirty, gives the transcription's output.
+TEST(StripifierMatch, MeshesEitherSideOfTheSharedBlocksLimitGiveTheTranscriptionsOutput) {
+  const std::vector<int32_t> grid = Grid(17, 241, false);  // 8,194 triangles
+  std::vector<int32_t> dirty(grid.begin(), grid.begin() + 3 * 8192);
+  for (int32_t& v : dirty) v = 6000 - v;  // more vertex ids than any case below: its block holds theirs
+  for (int triangles : {8192, 8193}) {
+    for (int32_t spread : {1, 3}) {
+      std::vector<int32_t> mesh(grid.begin(), grid.begin() + 3 * triangles);
+      for (int32_t& v : mesh) v *= spread;  // spread out: past half the index count, the ids are renumbered
+      Stripify(dirty);
+      StripResult fast = Stripify(mesh), plain = ReferenceStripify(mesh);
+      EXPECT_EQ(fast.lengths, plain.lengths) << triangles << " " << spread;
+      EXPECT_EQ(fast.indices, plain.indices) << triangles << " " << spread;
+    }
+  }
+}
+
 }  // namespace PM::Test

@@ -2,6 +2,7 @@
 // grids, a torus, meshes with flipped faces and real meshes.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 
 #include "geometry/StripDecode.h"
@@ -127,6 +128,11 @@ TEST(Stripifier, NegativeIndexRefusesTheInput) {
   EXPECT_TRUE(r.indices.empty());
   EXPECT_TRUE(r.lengths.empty());
   EXPECT_NE(log.Text().find("StripifyTriangles: negative vertex index -3 at position 5."), std::string::npos);
+  // The lowest index beside the highest: found by its sign among indices of every size.
+  r = Stripify({5, 0x7FFFFFFF, 9, 4, INT32_MIN, 1}, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(r.indices.empty());
+  EXPECT_NE(log.Text().find("negative vertex index -2147483648 at position 4."), std::string::npos);
   // In a trailing incomplete triple it is ignored with the rest of that triple.
   r = Stripify({0, 1, 2, -1}, &ok);
   EXPECT_TRUE(ok);
