@@ -90,21 +90,22 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
   // bytes into `across`, which an address scaled by two reaches without halving it.
   static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
-  unsigned k2 = 2 * k;
+  // 64 bits wide: a place read from `back` indexes the face with no copy to widen it.
+  size_t k2 = 2 * size_t(k);
   // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
   // copies on the stack, and reads them again at every step.
   uint32_t* stamp = m_stamp;
   const uint8_t* plus2 = kPlus2Doubled;
   __asm__("" : "+r"(stamp), "+r"(plus2));
-  auto across = [](const NvFaceInfo* f, unsigned doubled) {
+  auto across = [](const NvFaceInfo* f, size_t doubled) {
     uint32_t o;
-    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(doubled), sizeof o);
+    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * doubled, sizeof o);
     return o;
   };
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
   // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
-    unsigned far = (unsigned(c->back) >> k2) & 3;
+    size_t far = (size_t(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
     uint32_t next = across(c, k2);
     *out = int32_t(next);
@@ -123,7 +124,7 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   if (!yFirst || step(true))
     while (step(false) && step(true)) {
     }
-  return ((unsigned(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
+  return ((size_t(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
 }
 
 bool Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
@@ -219,6 +220,8 @@ bool Stripifier_D::Experiment::FindTraversal(int32_t v, int32_t s, int32_t& face
       // what a slot that serves needs is read again from it.
       while (ed != last && !free(ed)) ++ed;
       if (ed == last) return false;
+      // The slot's faces are read again below: kept from the scan, each test carried two copies.
+      __asm__("" : "+r"(ed));
       int32_t mark0 = m_hot[ed->face0].mark, mark1 = m_hot[ed->face1].mark;
       if (mark0 != s && mark1 < m_firstStrip) return start(*ed, ed->face1);
       if (mark1 != s && mark0 < m_firstStrip) return start(*ed, ed->face0);
