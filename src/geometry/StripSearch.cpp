@@ -344,44 +344,52 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   SampleMemo& memo = m_memos[sample];
   bool fresh = memo.face != face;
   if (!fresh && !memo.stale) return;
-  uint16_t bit = uint16_t(1u << sample);
-  m_noteBit = bit;
+  m_noteBit = uint16_t(1u << sample);
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
-  int best = -1, captured = -1;
-  float bestValue = 0.0f;  // only a value above 0 is a best
   const int8_t* mirror = kMirrors.of[(m_hot[size_t(face)].grows >> 3) & 7];
-  bool ran[6];
-  for (int k = 0; k < 6; ++k) {
+  // Which experiments run again is found first, in a loop of its own: in the loop that runs them, beside the
+  // inlined walk, each of the six turns had its values spilled and fetched again.
+  unsigned rerun = 0x3f;
+  if (!fresh) {
+    rerun = 0;
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
-    // The later of a mirror pair that took its pair's value holds no faces of its own: it is out of date when its
-    // pair is. An experiment's first face is the start face, which is free: the look starts after it.
-    int m = mirror[k];
-    bool rerun =
-        fresh ||
-        (m < k && memo.mirrored[k] ? ran[m] : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed));
-    ran[k] = rerun;
-    if (rerun) {
-      if (k == kept) kept = -1;
-      // The later of a pair takes its pair's value, which it cannot beat, when the pair's growths could not meet
-      // or when its own first strip turns out the same.
-      // One call of the walk for both of a pair: a first strip has a face, so a count of 0 never stops one.
-      bool later = m < k;
-      if ((later && memo.mirrorable[m]) ||
-          !RunNoted(memo, face, k, later ? memo.taken[m].begin() : nullptr, later ? memo.firstCount[m] : 0)) {
-        memo.values[k] = memo.values[m];
-        memo.mirrored[k] = true;
-        continue;
-      }
+    for (int k = 0; k < 6; ++k) {
+      // The later of a mirror pair that took its pair's value holds no faces of its own: it is out of date when its
+      // pair is. An experiment's first face is the start face, which is free: the look starts after it.
+      int m = mirror[k];
+      bool out = m < k && memo.mirrored[k] ? (rerun >> m & 1) != 0
+                                            : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed);
+      rerun |= unsigned(out) << k;
     }
+    if (kept >= 0 && (rerun >> kept & 1) != 0) kept = -1;
+  }
+  int captured = -1;  // the last experiment run that held the highest value so far, its strips kept
+  for (unsigned todo = rerun; todo != 0; todo &= todo - 1) {
+    int k = __builtin_ctz(todo), m = mirror[k];
+    // The later of a pair takes its pair's value, which it cannot beat, when the pair's growths could not meet
+    // or when its own first strip turns out the same.
+    // One call of the walk for both of a pair: a first strip has a face, so a count of 0 never stops one.
+    bool later = m < k;
+    if ((later && memo.mirrorable[m]) ||
+        !RunNoted(memo, face, k, later ? memo.taken[m].begin() : nullptr, later ? memo.firstCount[m] : 0)) {
+      memo.values[k] = memo.values[m];
+      memo.mirrored[k] = true;
+      continue;
+    }
+    float value = memo.values[k], before = 0.0f;  // only a value above 0 is a best
+    for (int j = 0; j < k; ++j) before = std::max(before, memo.values[j]);
+    if (value > before) {
+      m_keptStrips.Assign(m_trial.get(), m_trialStrips);
+      captured = k;
+    }
+  }
+  int best = -1;
+  float bestValue = 0.0f;
+  for (int k = 0; k < 6; ++k)
     if (memo.values[k] > bestValue) {
       best = k;
       bestValue = memo.values[k];
-      if (rerun) {
-        m_keptStrips.Assign(m_trial.get(), m_trialStrips);
-        captured = k;
-      }
     }
-  }
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       // Rare, and out of line: a second copy of the walk in the loop's function would crowd its registers.
