@@ -12,6 +12,19 @@ namespace {
 
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
 
+// A face's `back` and an edge k give the place of the vertex a strip leaving by edge k adds, or 3 when it cannot
+// leave by it: a load where the shift by the edge and the mask took three steps and the shift's count a copy.
+struct FarTable {
+  uint8_t of[256 * 4];
+};
+constexpr FarTable FarOf() {
+  FarTable t{};
+  for (unsigned back = 0; back < 256; ++back)
+    for (unsigned k = 0; k < 4; ++k) t.of[back * 4 + k] = uint8_t(k < 3 ? back >> (2 * k) & 3 : 3);
+  return t;
+}
+constexpr FarTable kFarOf = FarOf();
+
 // Up to this many slots a vertex's edges are looked through whole by the traversal search.
 constexpr int32_t kShortList = 32;
 
@@ -87,27 +100,20 @@ class Stripifier_D::Experiment {
 // edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
 // the steps two at a time, each with its own exit edge.
 bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
-  // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
-  // bytes into `across`, which an address scaled by two reaches without halving it.
-  static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
-  // 64 bits wide: a place read from `back` indexes the face with no copy to widen it.
-  size_t k2 = 2 * size_t(k);
-  // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
+  static constexpr uint8_t kPlus2[3] = {2, 0, 1};
+  size_t exit = k;  // 64 bits wide: a place read from a table indexes the face with no copy to widen it
+  // The stamps and the tables are taken into fresh registers for the steps: the compiler keeps the walk's own
   // copies on the stack, and reads them again at every step.
   uint32_t* stamp = m_stamp;
-  const uint8_t* plus2 = kPlus2Doubled;
-  __asm__("" : "+r"(stamp), "+r"(plus2));
-  auto across = [](const NvFaceInfo* f, size_t doubled) {
-    uint32_t o;
-    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * doubled, sizeof o);
-    return o;
-  };
+  const uint8_t* plus2 = kPlus2;
+  const uint8_t* farOf = kFarOf.of;
+  __asm__("" : "+r"(stamp), "+r"(plus2), "+r"(farOf));
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
   // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
-    size_t far = (size_t(c->back) >> k2) & 3;
+    size_t far = farOf[size_t(c->back) * 4 + exit];
     if (far == 3) return false;  // no neighbour a strip can enter
-    uint32_t next = across(c, k2);
+    uint32_t next = uint32_t(c->across[exit]);
     *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
     uint32_t z = uint32_t(f.v[far]);
@@ -117,14 +123,14 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
     ++out;
     Take(f, s);
     stamp[z] = uint32_t(s);
-    k2 = plusOne ? plus2[far] : 2 * far;
+    exit = plusOne ? plus2[far] : far;
     c = &f;
     return true;
   };
   if (!yFirst || step(true))
     while (step(false) && step(true)) {
     }
-  return ((size_t(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
+  return farOf[size_t(c->back) * 4 + exit] == 3 || m_hot[uint32_t(c->across[exit])].mark == kCommitted;
 }
 
 bool Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
