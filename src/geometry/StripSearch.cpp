@@ -379,7 +379,7 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
       // pair is. An experiment's first face is the start face, which is free: the look starts after it.
       int m = mirror[k];
       bool out = m < k && memo.mirrored[k] ? (rerun >> m & 1) != 0
-                                            : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed);
+                                           : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed);
       rerun |= unsigned(out) << k;
     }
     if (kept >= 0 && (rerun >> kept & 1) != 0) kept = -1;
