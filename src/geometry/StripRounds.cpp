@@ -73,10 +73,11 @@ unsigned Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
       nextFree[f] = f + 1;
       // The face's first 16 bytes hold its vertices: one move, where building the record took one per field.
       // The count of linked edges then takes the fourth word: 3 less one per missing neighbour (-1), from the
-      // sign bits of the neighbours' numbers, which one vector load after the vertices' brings.
+      // sign bits of the neighbours' numbers in one vector load. It starts at v[2], not at the neighbours: a load
+      // over the mark just written would wait for the store.
       __builtin_memcpy(static_cast<void*>(out), &h, sizeof(CommittedFace));
-      __m128i across = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h.across));
-      out->linked = kLinkedOf[_mm_movemask_ps(_mm_castsi128_ps(across)) & 7];
+      __m128i across = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h.v + 2));
+      out->linked = kLinkedOf[_mm_movemask_ps(_mm_castsi128_ps(across)) >> 1];
       ++out;
     };
     // The backward faces, grown last, lead the strip the other way round.

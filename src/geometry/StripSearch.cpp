@@ -2,8 +2,6 @@
 // through the traversal search at the vertex each strip's start edge leads to; and a sample's six experiments at
 // one start face, in the same file so that the walk is inlined into the sample's loop and an experiment pays no
 // call (fans run some 2.7 experiments a sample, of about 2.5 strips each).
-#include <emmintrin.h>
-
 #include <algorithm>
 
 #include "geometry/Stripifier_D.h"
@@ -13,19 +11,6 @@ namespace PM {
 namespace {
 
 inline int Next3(int k) { return k == 2 ? 0 : k + 1; }
-
-// A face's `back` and an edge k give the place of the vertex a strip leaving by edge k adds, or 3 when it cannot
-// leave by it: a load where the shift by the edge and the mask took three steps and the shift's count a copy.
-struct FarTable {
-  uint8_t of[256 * 4];
-};
-constexpr FarTable FarOf() {
-  FarTable t{};
-  for (unsigned back = 0; back < 256; ++back)
-    for (unsigned k = 0; k < 4; ++k) t.of[back * 4 + k] = uint8_t(k < 3 ? back >> (2 * k) & 3 : 3);
-  return t;
-}
-constexpr FarTable kFarOf = FarOf();
 
 // Up to this many slots a vertex's edges are looked through whole by the traversal search.
 constexpr int32_t kShortList = 32;
@@ -102,20 +87,27 @@ class Stripifier_D::Experiment {
 // edge starting at the far vertex; the far vertex becomes the newer end, so `yFirst` alternates: the loop takes
 // the steps two at a time, each with its own exit edge.
 bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool yFirst, int32_t s, int32_t*& out) {
-  static constexpr uint8_t kPlus2[3] = {2, 0, 1};
-  size_t exit = k;  // 64 bits wide: a place read from a table indexes the face with no copy to widen it
-  // The stamps and the tables are taken into fresh registers for the steps: the compiler keeps the walk's own
+  // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
+  // bytes into `across`, which an address scaled by two reaches without halving it.
+  static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
+  // 64 bits wide: a place read from `back` indexes the face with no copy to widen it.
+  size_t k2 = 2 * size_t(k);
+  // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
   // copies on the stack, and reads them again at every step.
   uint32_t* stamp = m_stamp;
-  const uint8_t* plus2 = kPlus2;
-  const uint8_t* farOf = kFarOf.of;
-  __asm__("" : "+r"(stamp), "+r"(plus2), "+r"(farOf));
+  const uint8_t* plus2 = kPlus2Doubled;
+  __asm__("" : "+r"(stamp), "+r"(plus2));
+  auto across = [](const NvFaceInfo* f, size_t doubled) {
+    uint32_t o;
+    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * doubled, sizeof o);
+    return o;
+  };
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
   // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
-    size_t far = farOf[size_t(c->back) * 4 + exit];
+    size_t far = (size_t(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
-    uint32_t next = uint32_t(c->across[exit]);
+    uint32_t next = across(c, k2);
     *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
     uint32_t z = uint32_t(f.v[far]);
@@ -125,14 +117,14 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
     ++out;
     Take(f, s);
     stamp[z] = uint32_t(s);
-    exit = plusOne ? plus2[far] : far;
+    k2 = plusOne ? plus2[far] : 2 * far;
     c = &f;
     return true;
   };
   if (!yFirst || step(true))
     while (step(false) && step(true)) {
     }
-  return farOf[size_t(c->back) * 4 + exit] == 3 || m_hot[uint32_t(c->across[exit])].mark == kCommitted;
+  return ((size_t(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
 }
 
 bool Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
@@ -343,19 +335,6 @@ constexpr MirrorTable Mirrors() {
 }
 constexpr MirrorTable kMirrors = Mirrors();
 
-// The first of six values holding the highest above 0, -1 for none, in a few vector steps: a scan's six compares
-// and branches cost a crowded edge's samples, whose experiments take a face each, as much as their walks.
-int FirstHighest(const float* values) {
-  __m128 a = _mm_loadu_ps(values);
-  __m128 b = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(values + 4)));  // and two lanes of 0
-  __m128 top = _mm_max_ps(a, b);
-  top = _mm_max_ps(top, _mm_shuffle_ps(top, top, 0x4e));
-  top = _mm_max_ps(top, _mm_shuffle_ps(top, top, 0xb1));
-  if (!(_mm_cvtss_f32(top) > 0.0f)) return -1;
-  unsigned at = unsigned(_mm_movemask_ps(_mm_cmpeq_ps(a, top))) | unsigned(_mm_movemask_ps(_mm_cmpeq_ps(b, top))) << 4;
-  return __builtin_ctz(at);
-}
-
 }  // namespace
 
 // Brings sample `sample`'s six values at `face` up to date: all six when the sample last ran at another face,
@@ -404,7 +383,13 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
       captured = k;
     }
   }
-  int best = FirstHighest(memo.values);
+  int best = -1;
+  float bestValue = 0.0f;
+  for (int k = 0; k < 6; ++k)
+    if (memo.values[k] > bestValue) {
+      best = k;
+      bestValue = memo.values[k];
+    }
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       // Rare, and out of line: a second copy of the walk in the loop's function would crowd its registers.
