@@ -107,7 +107,11 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   auto step = [&](bool plusOne) {
     size_t far = (size_t(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
-    uint32_t next = across(c, k2);
+    // All three neighbours are read and one chosen: their loads start as soon as the face is known, where a load
+    // by the exit edge waited for `back` to be read and decoded, each step a load longer.
+    uint32_t a0 = uint32_t(c->across[0]), a1 = uint32_t(c->across[1]), a2 = uint32_t(c->across[2]);
+    uint32_t next = k2 == 2 ? a1 : a0;
+    next = k2 == 4 ? a2 : next;
     *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
     uint32_t z = uint32_t(f.v[far]);
