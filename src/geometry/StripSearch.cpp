@@ -107,11 +107,10 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   auto step = [&](bool plusOne) {
     size_t far = (size_t(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
-    // All three neighbours are read and one chosen: their loads start as soon as the face is known, where a load
-    // by the exit edge waited for `back` to be read and decoded, each step a load longer.
-    uint32_t a0 = uint32_t(c->across[0]), a1 = uint32_t(c->across[1]), a2 = uint32_t(c->across[2]);
-    uint32_t next = k2 == 2 ? a1 : a0;
-    next = k2 == 4 ? a2 : next;
+    // The neighbour is read on one of three paths chosen by a branch on the exit edge: the branch is predicted, so
+    // the next face's load starts as soon as this face is known, where a load indexed by the exit edge waited for
+    // `back` to be read and decoded, each step a load longer. The branch's guess is checked off that chain.
+    uint32_t next = uint32_t(k2 == 0 ? c->across[0] : k2 == 2 ? c->across[1] : c->across[2]);
     *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
     uint32_t z = uint32_t(f.v[far]);
