@@ -47,6 +47,13 @@ int32_t Stripifier_D::FindStartPoint(StartCache& last) {
   return last.face;
 }
 
+namespace {
+
+// Edges with another face, by the missing neighbours' bits (a neighbour of -1 has its sign bit set).
+constexpr int32_t kLinkedOf[8] = {3, 2, 2, 1, 2, 1, 1, 0};
+
+}  // namespace
+
 unsigned Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
   // The samples that read a committed face are gathered and flagged once; the arrays go through plain pointers,
   // which the stores cannot make the loop fetch again.
@@ -65,9 +72,12 @@ unsigned Stripifier_D::Commit(const StripList& strips, const int32_t* taken) {
       readers |= h.readers;
       nextFree[f] = f + 1;
       // The face's first 16 bytes hold its vertices: one move, where building the record took one per field.
-      // The count of linked edges then takes the fourth word: 3 less one per missing neighbour (-1).
+      // The count of linked edges then takes the fourth word: 3 less one per missing neighbour (-1), from the
+      // sign bits of the neighbours' numbers in one vector load. It starts at v[2], not at the neighbours: a load
+      // over the mark just written would wait for the store.
       __builtin_memcpy(static_cast<void*>(out), &h, sizeof(CommittedFace));
-      out->linked = 3 + (h.across[0] >> 31) + (h.across[1] >> 31) + (h.across[2] >> 31);
+      __m128i across = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h.v + 2));
+      out->linked = kLinkedOf[_mm_movemask_ps(_mm_castsi128_ps(across)) >> 1];
       ++out;
     };
     // The backward faces, grown last, lead the strip the other way round.

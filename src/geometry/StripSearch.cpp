@@ -90,23 +90,27 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   // The exit edge is held doubled, as the shift of its bits in `back`; a neighbour's number sits at twice that many
   // bytes into `across`, which an address scaled by two reaches without halving it.
   static constexpr uint8_t kPlus2Doubled[3] = {4, 0, 2};
-  unsigned k2 = 2 * k;
+  // 64 bits wide: a place read from `back` indexes the face with no copy to widen it.
+  size_t k2 = 2 * size_t(k);
   // The stamps and the table are taken into fresh registers for the steps: the compiler keeps the walk's own
   // copies on the stack, and reads them again at every step.
   uint32_t* stamp = m_stamp;
   const uint8_t* plus2 = kPlus2Doubled;
   __asm__("" : "+r"(stamp), "+r"(plus2));
-  auto across = [](const NvFaceInfo* f, unsigned doubled) {
+  auto across = [](const NvFaceInfo* f, size_t doubled) {
     uint32_t o;
-    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * size_t(doubled), sizeof o);
+    __builtin_memcpy(&o, reinterpret_cast<const char*>(f->across) + 2 * doubled, sizeof o);
     return o;
   };
   // Indices are unsigned and the face's number is written before it is checked (the room holds every face, and a
   // face refused is written over or left past the end): a step has no widening and one copy fewer.
   auto step = [&](bool plusOne) {
-    unsigned far = (unsigned(c->back) >> k2) & 3;
+    size_t far = (size_t(c->back) >> k2) & 3;
     if (far == 3) return false;  // no neighbour a strip can enter
-    uint32_t next = across(c, k2);
+    // The neighbour is read on one of three paths chosen by a branch on the exit edge: the branch is predicted, so
+    // the next face's load starts as soon as this face is known, where a load indexed by the exit edge waited for
+    // `back` to be read and decoded, each step a load longer. The branch's guess is checked off that chain.
+    uint32_t next = uint32_t(k2 == 0 ? c->across[0] : k2 == 2 ? c->across[1] : c->across[2]);
     *out = int32_t(next);
     NvFaceInfo& f = m_hot[next];
     uint32_t z = uint32_t(f.v[far]);
@@ -123,7 +127,7 @@ bool Stripifier_D::Experiment::GrowOneWay(const NvFaceInfo* c, unsigned k, bool 
   if (!yFirst || step(true))
     while (step(false) && step(true)) {
     }
-  return ((unsigned(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
+  return ((size_t(c->back) >> k2) & 3) == 3 || m_hot[across(c, k2)].mark == kCommitted;
 }
 
 bool Stripifier_D::Experiment::GrowStrip(TrialStrip& strip, int32_t face, unsigned k, bool toV1, int32_t s) {
@@ -219,6 +223,8 @@ bool Stripifier_D::Experiment::FindTraversal(int32_t v, int32_t s, int32_t& face
       // what a slot that serves needs is read again from it.
       while (ed != last && !free(ed)) ++ed;
       if (ed == last) return false;
+      // The slot's faces are read again below: kept from the scan, each test carried two copies.
+      __asm__("" : "+r"(ed));
       int32_t mark0 = m_hot[ed->face0].mark, mark1 = m_hot[ed->face1].mark;
       if (mark0 != s && mark1 < m_firstStrip) return start(*ed, ed->face1);
       if (mark1 != s && mark0 < m_firstStrip) return start(*ed, ed->face0);
@@ -341,44 +347,52 @@ void Stripifier_D::RunSample(int sample, int32_t face) {
   SampleMemo& memo = m_memos[sample];
   bool fresh = memo.face != face;
   if (!fresh && !memo.stale) return;
-  uint16_t bit = uint16_t(1u << sample);
-  m_noteBit = bit;
+  m_noteBit = uint16_t(1u << sample);
   int kept = fresh ? -1 : memo.best;  // the old best while its strips in the memo still hold
-  int best = -1, captured = -1;
-  float bestValue = 0.0f;  // only a value above 0 is a best
   const int8_t* mirror = kMirrors.of[(m_hot[size_t(face)].grows >> 3) & 7];
-  bool ran[6];
-  for (int k = 0; k < 6; ++k) {
+  // Which experiments run again is found first, in a loop of its own: in the loop that runs them, beside the
+  // inlined walk, each of the six turns had its values spilled and fetched again.
+  unsigned rerun = 0x3f;
+  if (!fresh) {
+    rerun = 0;
     auto committed = [&](int32_t f) { return m_hot[size_t(f)].mark == kCommitted; };
-    // The later of a mirror pair that took its pair's value holds no faces of its own: it is out of date when its
-    // pair is. An experiment's first face is the start face, which is free: the look starts after it.
-    int m = mirror[k];
-    bool rerun =
-        fresh ||
-        (m < k && memo.mirrored[k] ? ran[m] : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed));
-    ran[k] = rerun;
-    if (rerun) {
-      if (k == kept) kept = -1;
-      // The later of a pair takes its pair's value, which it cannot beat, when the pair's growths could not meet
-      // or when its own first strip turns out the same.
-      // One call of the walk for both of a pair: a first strip has a face, so a count of 0 never stops one.
-      bool later = m < k;
-      if ((later && memo.mirrorable[m]) ||
-          !RunNoted(memo, face, k, later ? memo.taken[m].begin() : nullptr, later ? memo.firstCount[m] : 0)) {
-        memo.values[k] = memo.values[m];
-        memo.mirrored[k] = true;
-        continue;
-      }
+    for (int k = 0; k < 6; ++k) {
+      // The later of a mirror pair that took its pair's value holds no faces of its own: it is out of date when its
+      // pair is. An experiment's first face is the start face, which is free: the look starts after it.
+      int m = mirror[k];
+      bool out = m < k && memo.mirrored[k] ? (rerun >> m & 1) != 0
+                                           : std::any_of(memo.taken[k].begin() + 1, memo.taken[k].end(), committed);
+      rerun |= unsigned(out) << k;
     }
+    if (kept >= 0 && (rerun >> kept & 1) != 0) kept = -1;
+  }
+  int captured = -1;  // the last experiment run that held the highest value so far, its strips kept
+  for (unsigned todo = rerun; todo != 0; todo &= todo - 1) {
+    int k = __builtin_ctz(todo), m = mirror[k];
+    // The later of a pair takes its pair's value, which it cannot beat, when the pair's growths could not meet
+    // or when its own first strip turns out the same.
+    // One call of the walk for both of a pair: a first strip has a face, so a count of 0 never stops one.
+    bool later = m < k;
+    if ((later && memo.mirrorable[m]) ||
+        !RunNoted(memo, face, k, later ? memo.taken[m].begin() : nullptr, later ? memo.firstCount[m] : 0)) {
+      memo.values[k] = memo.values[m];
+      memo.mirrored[k] = true;
+      continue;
+    }
+    float value = memo.values[k], before = 0.0f;  // only a value above 0 is a best
+    for (int j = 0; j < k; ++j) before = std::max(before, memo.values[j]);
+    if (value > before) {
+      m_keptStrips.Assign(m_trial.get(), m_trialStrips);
+      captured = k;
+    }
+  }
+  int best = -1;
+  float bestValue = 0.0f;
+  for (int k = 0; k < 6; ++k)
     if (memo.values[k] > bestValue) {
       best = k;
       bestValue = memo.values[k];
-      if (rerun) {
-        m_keptStrips.Assign(m_trial.get(), m_trialStrips);
-        captured = k;
-      }
     }
-  }
   if (best >= 0 && best != kept) {
     if (best != captured) {  // kept while an earlier best was dropped: grown again for its strips
       // Rare, and out of line: a second copy of the walk in the loop's function would crowd its registers.
