@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -87,6 +89,8 @@ struct ScanOwner {
   int32_t row;     // where its face count's row starts in the rank table
 };
 static_assert(sizeof(RingNode) == 16 && sizeof(ScanOwner) == 16);
+static_assert(offsetof(RingNode, prev) == 4 && offsetof(RingNode, owner) == 8 && offsetof(RingNode, count) == 12,
+              "an entry is written as two 8-byte halves, low field first");
 constexpr uint32_t kNoOwner = UINT32_MAX;  // never an owner's offset
 
 // The record `offset` bytes into `records`.
@@ -114,6 +118,7 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
   for (int32_t o = 0; o < owners; ++o) {
     StripPiece run = runOf(o);
     uint32_t self = uint32_t(o) * 16;
+    uint64_t ownerHalf = self | uint64_t(1) << 32;  // an entry's owner and its count of 1
     owner[o] = ScanOwner{0, 0, entry, Single ? 0 : run.count * row};
     int32_t* slot = vertexAt + 3 * run.first + o;
     slot[3 * run.count] = vertices;
@@ -131,7 +136,11 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
         }
         int32_t ringEntries = head.count + 1;
         if (ringEntries > CacheHitQueue::kHeavySlots) return false;
-        At(node, entry) = RingNode{next, uint32_t(v) * 16, self, 1};
+        // Two 8-byte stores: written as one record, the compiler assembled it in a vector register first.
+        char* made = reinterpret_cast<char*>(&At(node, entry));
+        uint64_t links = next | uint64_t(uint32_t(v) * 16) << 32;
+        std::memcpy(made, &links, 8);
+        std::memcpy(made + 8, &ownerHalf, 8);
         At(node, next).prev = entry;
         head.next = entry;
         head.owner = self;
