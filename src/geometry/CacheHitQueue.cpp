@@ -43,23 +43,34 @@ void CacheHitQueue::BuildGroups() {
   int vertices = m_owners.start.Count() - 1, owners = m_taken.Count();
   m_heavyAt.SetCountFill(vertices, -1);
 
-  // Each owner's heavy slots, by vertex in ascending order (counting sort by owner).
+  // Each owner's heavy slots, by vertex in ascending order (counting sort by owner). Plain pointers: a store
+  // through one array may alias another's fields, which would be fetched again for each slot.
   Array<int32_t> at, heavyOf, slotsOf;
   at.SetCountFill(owners + 1, 0);
   slotsOf.SetCountFill(owners, 0);
-  for (int32_t v = 0; v < vertices; ++v) {
-    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) {
-      int32_t who = m_owners.owner[k];
-      ++slotsOf[who];
-      if (m_heavy[v]) ++at[who + 1];
+  const int32_t* start = m_owners.start.Data();
+  const int32_t* ownerOf = m_owners.owner.Data();
+  const uint8_t* heavy = m_heavy.Data();
+  {
+    int32_t *slots = slotsOf.Data(), *heavyCount = at.Data() + 1;
+    for (int32_t v = 0; v < vertices; ++v) {
+      int32_t isHeavy = heavy[v] != 0;
+      for (int k = start[v], end = start[v + 1]; k < end; ++k) {
+        int32_t who = ownerOf[k];
+        ++slots[who];
+        heavyCount[who] += isHeavy;
+      }
     }
+    for (int o = 0; o < owners; ++o) heavyCount[o] += heavyCount[o - 1];
   }
-  for (int o = 0; o < owners; ++o) at[o + 1] += at[o];
   heavyOf.SetCountNoCopy(at[owners]);
-  Array<int32_t> fill(at);
-  for (int32_t v = 0; v < vertices; ++v) {
-    if (!m_heavy[v]) continue;
-    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) heavyOf[fill[m_owners.owner[k]]++] = v;
+  {
+    Array<int32_t> fill(at);
+    int32_t *next = fill.Data(), *out = heavyOf.Data();
+    for (int32_t v = 0; v < vertices; ++v) {
+      if (!heavy[v]) continue;
+      for (int k = start[v], end = start[v + 1]; k < end; ++k) out[next[ownerOf[k]]++] = v;
+    }
   }
 
   std::map<std::vector<int32_t>, int32_t> groupOfKey;
