@@ -121,12 +121,12 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
     uint64_t ownerHalf = self | uint64_t(1) << 32;  // an entry's owner and its count of 1
     owner[o] = ScanOwner{0, 0, entry, Single ? 0 : run.count * row};
     int32_t* slot = vertexAt + 3 * run.first + o;
-    slot[3 * run.count] = vertices;
     int32_t linked = 0;
-    for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f) {
+    for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f, slot += 3) {
       if (!Single) linked += f->linked;
+      // The whole record: its fourth lane lands where the next face's first vertex or the mark goes after it.
+      std::memcpy(slot, f, sizeof(CommittedFace));
       for (int32_t v : f->v) {
-        *slot++ = v;
         // The owner's own entry, if it has one here, is the ring's newest.
         RingNode& head = node[v];
         uint32_t next = head.next;
@@ -148,6 +148,7 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
         entry += 16;
       }
     }
+    *slot = vertices;
     if (!Single && entry > end) return false;
     if (!Single && linked * bestCount < bestLinked * run.count) {
       bestLinked = linked;
