@@ -15,8 +15,8 @@ namespace {
 struct Case {
   const char* what;
   int owners, vertices, slotsEach;
-  int crowded;  // owners that also hold vertex 0 (vertex 1 for every third of them)
-  int rows;     // rank rows: owner o ranks its hits times (o % rows + 1)
+  int crowded;    // owners that also hold vertex 0 (vertex 1 for every third of them)
+  int rows;       // rank rows: owner o ranks its hits times (o % rows + 1)
   int both = 0;   // of the crowded owners, the first this many also hold the other crowded vertex
   int twice = 0;  // every this many-th crowded owner holds its crowded vertex twice (0: none)
 };
