@@ -76,26 +76,26 @@ void CacheHitQueue::BuildGroups() {
   std::map<std::vector<int32_t>, int32_t> groupOfKey;
   std::vector<std::vector<int32_t>> keys;
   std::vector<int32_t> key;
-  int32_t lastGroup = -1;
+  int32_t lastGroup = -1, lastOwner = -1;  // the group of the owner with heavy slots before, and that owner
   Array<int32_t> innerRanks;
-  // Whether the owner's key, run by run, is the one `last` holds, without building it.
-  auto sameKey = [&](int32_t who, const std::vector<int32_t>& last) {
-    if (last[0] != m_rankRow[who]) return false;
-    size_t i = 1;
-    for (int k = at[who]; k < at[who + 1]; ++i) {
-      int32_t v = heavyOf[k], run = 0;
-      for (; k < at[who + 1] && heavyOf[k] == v; ++k) ++run;
-      if (2 * i >= last.size() || last[2 * i - 1] != v || last[2 * i] != run) return false;
-    }
-    return 2 * i - 1 == last.size();
+  // Whether two owners have the same key: the same rank row and the same heavy slots, which are sorted by vertex,
+  // so that equal keys are equal runs of slots.
+  const int32_t *heavyAt = at.Data(), *heavySlot = heavyOf.Data(), *rankRow = m_rankRow.Data();
+  auto sameKey = [heavyAt, heavySlot, rankRow](int32_t who, int32_t other) {
+    int32_t from = heavyAt[who], count = heavyAt[who + 1] - from, otherFrom = heavyAt[other];
+    if (rankRow[who] != rankRow[other] || count != heavyAt[other + 1] - otherFrom) return false;
+    for (int32_t k = 0; k < count; ++k)
+      if (heavySlot[from + k] != heavySlot[otherFrom + k]) return false;
+    return true;
   };
   for (int32_t who = 0; who < owners; ++who) {
     if (at[who] == at[who + 1]) continue;
-    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
-    // compared before one is built and the map searched.
-    if (lastGroup >= 0 && sameKey(who, keys[size_t(lastGroup)])) {
+    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last owner's slots
+    // are compared before a key is built and the map searched.
+    if (lastOwner >= 0 && sameKey(who, lastOwner)) {
       m_groupOf[who] = lastGroup;
       innerRanks[lastGroup] = std::max(innerRanks[lastGroup], slotsOf[who] - (at[who + 1] - at[who]) + 1);
+      lastOwner = who;
       continue;
     }
     key.assign(1, m_rankRow[who]);
@@ -114,6 +114,7 @@ void CacheHitQueue::BuildGroups() {
     }
     int32_t g = it->second;
     lastGroup = g;
+    lastOwner = who;
     m_groupOf[who] = g;
     innerRanks[g] = std::max(innerRanks[g], slotsOf[who] - (at[who + 1] - at[who]) + 1);
   }
