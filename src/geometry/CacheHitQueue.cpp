@@ -155,7 +155,10 @@ void CacheHitQueue::Rekey(int32_t g) {
   }
   if (key == group.key) return;
   group.key = key;
-  if (m_scanGroups) return;
+  if (!m_scanGroups) OrderGroup(g, key);
+}
+
+void CacheHitQueue::OrderGroup(int32_t g, int64_t key) {
   // The group's entry on top (the one just taken from, mostly) would be stale from now on: dropped at once, it
   // keeps the heap to about one entry per group when few groups take turns.
   if (!m_groupOrder.empty() && m_groupOrder.front().second == g) {
