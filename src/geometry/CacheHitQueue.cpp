@@ -43,48 +43,59 @@ void CacheHitQueue::BuildGroups() {
   int vertices = m_owners.start.Count() - 1, owners = m_taken.Count();
   m_heavyAt.SetCountFill(vertices, -1);
 
-  // Each owner's heavy slots, by vertex in ascending order (counting sort by owner).
+  // Each owner's heavy slots, by vertex in ascending order (counting sort by owner). Plain pointers: a store
+  // through one array may alias another's fields, which would be fetched again for each slot.
   Array<int32_t> at, heavyOf, slotsOf;
   at.SetCountFill(owners + 1, 0);
   slotsOf.SetCountFill(owners, 0);
-  for (int32_t v = 0; v < vertices; ++v) {
-    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) {
-      int32_t who = m_owners.owner[k];
-      ++slotsOf[who];
-      if (m_heavy[v]) ++at[who + 1];
+  const int32_t* start = m_owners.start.Data();
+  const int32_t* ownerOf = m_owners.owner.Data();
+  const uint8_t* heavy = m_heavy.Data();
+  {
+    int32_t *slots = slotsOf.Data(), *heavyCount = at.Data() + 1;
+    for (int32_t v = 0; v < vertices; ++v) {
+      int32_t isHeavy = heavy[v] != 0;
+      for (int k = start[v], end = start[v + 1]; k < end; ++k) {
+        int32_t who = ownerOf[k];
+        ++slots[who];
+        heavyCount[who] += isHeavy;
+      }
     }
+    for (int o = 0; o < owners; ++o) heavyCount[o] += heavyCount[o - 1];
   }
-  for (int o = 0; o < owners; ++o) at[o + 1] += at[o];
   heavyOf.SetCountNoCopy(at[owners]);
-  Array<int32_t> fill(at);
-  for (int32_t v = 0; v < vertices; ++v) {
-    if (!m_heavy[v]) continue;
-    for (int k = m_owners.start[v]; k < m_owners.start[v + 1]; ++k) heavyOf[fill[m_owners.owner[k]]++] = v;
+  {
+    Array<int32_t> fill(at);
+    int32_t *next = fill.Data(), *out = heavyOf.Data();
+    for (int32_t v = 0; v < vertices; ++v) {
+      if (!heavy[v]) continue;
+      for (int k = start[v], end = start[v + 1]; k < end; ++k) out[next[ownerOf[k]]++] = v;
+    }
   }
 
   std::map<std::vector<int32_t>, int32_t> groupOfKey;
   std::vector<std::vector<int32_t>> keys;
   std::vector<int32_t> key;
-  int32_t lastGroup = -1;
+  int32_t lastGroup = -1, lastOwner = -1;  // the group of the owner with heavy slots before, and that owner
   Array<int32_t> innerRanks;
-  // Whether the owner's key, run by run, is the one `last` holds, without building it.
-  auto sameKey = [&](int32_t who, const std::vector<int32_t>& last) {
-    if (last[0] != m_rankRow[who]) return false;
-    size_t i = 1;
-    for (int k = at[who]; k < at[who + 1]; ++i) {
-      int32_t v = heavyOf[k], run = 0;
-      for (; k < at[who + 1] && heavyOf[k] == v; ++k) ++run;
-      if (2 * i >= last.size() || last[2 * i - 1] != v || last[2 * i] != run) return false;
-    }
-    return 2 * i - 1 == last.size();
+  // Whether two owners have the same key: the same rank row and the same heavy slots, which are sorted by vertex,
+  // so that equal keys are equal runs of slots.
+  const int32_t *heavyAt = at.Data(), *heavySlot = heavyOf.Data(), *rankRow = m_rankRow.Data();
+  auto sameKey = [heavyAt, heavySlot, rankRow](int32_t who, int32_t other) {
+    int32_t from = heavyAt[who], count = heavyAt[who + 1] - from, otherFrom = heavyAt[other];
+    if (rankRow[who] != rankRow[other] || count != heavyAt[other + 1] - otherFrom) return false;
+    for (int32_t k = 0; k < count; ++k)
+      if (heavySlot[from + k] != heavySlot[otherFrom + k]) return false;
+    return true;
   };
   for (int32_t who = 0; who < owners; ++who) {
     if (at[who] == at[who + 1]) continue;
-    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last key is
-    // compared before one is built and the map searched.
-    if (lastGroup >= 0 && sameKey(who, keys[size_t(lastGroup)])) {
+    // Neighbouring owners mostly share their group (a fan's faces all hold its centre): the last owner's slots
+    // are compared before a key is built and the map searched.
+    if (lastOwner >= 0 && sameKey(who, lastOwner)) {
       m_groupOf[who] = lastGroup;
       innerRanks[lastGroup] = std::max(innerRanks[lastGroup], slotsOf[who] - (at[who + 1] - at[who]) + 1);
+      lastOwner = who;
       continue;
     }
     key.assign(1, m_rankRow[who]);
@@ -103,6 +114,7 @@ void CacheHitQueue::BuildGroups() {
     }
     int32_t g = it->second;
     lastGroup = g;
+    lastOwner = who;
     m_groupOf[who] = g;
     innerRanks[g] = std::max(innerRanks[g], slotsOf[who] - (at[who + 1] - at[who]) + 1);
   }
@@ -143,7 +155,10 @@ void CacheHitQueue::Rekey(int32_t g) {
   }
   if (key == group.key) return;
   group.key = key;
-  if (m_scanGroups) return;
+  if (!m_scanGroups) OrderGroup(g, key);
+}
+
+void CacheHitQueue::OrderGroup(int32_t g, int64_t key) {
   // The group's entry on top (the one just taken from, mostly) would be stale from now on: dropped at once, it
   // keeps the heap to about one entry per group when few groups take turns.
   if (!m_groupOrder.empty() && m_groupOrder.front().second == g) {

@@ -82,6 +82,9 @@ class __attribute__((visibility("hidden"))) CacheHitQueue {
     return (int64_t(INT32_MAX - rank) << 32) + who;
   }  // ascending = best first
   void Rekey(int32_t g);
+  // Rekey's heap step for a group whose key changed, out of line: the few groups' scan (a fan's one group, a
+  // crowded edge's) then saves no registers for it.
+  __attribute__((noinline)) void OrderGroup(int32_t g, int64_t key);
   int32_t TopGroup();  // the group of the best grouped owner, -1 when no group has one
   void BuildGroups();
   void MovedLight(int32_t v, int delta);

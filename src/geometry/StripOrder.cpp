@@ -1,8 +1,12 @@
 // Cutting committed strips into cache-sized pieces and ordering pieces and left-over triangles greedily by
 // simulated cache hits: a scan of the few owners with hits, or, around a crowded vertex, a queue updated only
 // for what a vertex entering or leaving the cache touches.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -69,20 +73,31 @@ const HitRanks& StandardRanks(int most) {
 }
 
 // A ring node of ScanOrder: one head per vertex, at the vertex's own number, then the entries, each ring running
-// through its vertex's head.
+// through its vertex's head. Links and owners are byte offsets (a node's number or an owner's times 16), so that
+// each step adds them to the array's address as they are, where an index needed a shift and a widening.
 struct RingNode {
-  int32_t next, prev;
-  int32_t owner;  // a head: the owner of its newest entry while the rings are built, -1 before
-  int32_t count;  // an entry: its owner's slots at the vertex; a head: the entries in its ring
+  uint32_t next, prev;
+  uint32_t owner;  // an entry: its owner's offset; a head: that of the owner of its newest entry while the rings are
+                   // built, kNoOwner before
+  int32_t count;   // an entry: its owner's slots at the vertex; a head: the entries in its ring
 };
-// An owner of ScanOrder. Its entries run from `first` to the next owner's `first`.
+// An owner of ScanOrder. Its entries run from `first` to the next owner's `first` (offsets).
 struct ScanOwner {
-  int32_t hits;   // slots in the cache; -1 once placed
-  int32_t at;     // its place in the list of owners with hits, while it has hits
-  int32_t first;  // its first entry
-  int32_t row;    // where its face count's row starts in the rank table
+  int32_t hits;    // slots in the cache; -1 once placed
+  int32_t at;      // its place in the list of owners with hits, while it has hits
+  uint32_t first;  // the offset of its first entry
+  int32_t row;     // where its face count's row starts in the rank table
 };
-static_assert(sizeof(RingNode) == 4 * sizeof(int32_t) && sizeof(ScanOwner) == 4 * sizeof(int32_t));
+static_assert(sizeof(RingNode) == 16 && sizeof(ScanOwner) == 16);
+static_assert(offsetof(RingNode, prev) == 4 && offsetof(RingNode, owner) == 8 && offsetof(RingNode, count) == 12,
+              "an entry is written as two 8-byte halves, low field first");
+constexpr uint32_t kNoOwner = UINT32_MAX;  // never an owner's offset
+
+// The record `offset` bytes into `records`.
+template <class T>
+T& At(T* records, uint32_t offset) {
+  return *reinterpret_cast<T*>(reinterpret_cast<char*>(records) + offset);
+}
 
 // ScanOrder's rings: an entry per owner and vertex, with the owner's slots there; and each
 // slot's vertex again, at 3 f + o + j for vertex j of face f of owner o, where the cache steps read them in a row
@@ -97,35 +112,43 @@ template <bool Single, class RunOf>
 __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int32_t* vertexAt, int owners,
                                           int32_t vertices, int32_t room, const CommittedFace* faces, int row,
                                           RunOf runOf, int32_t& first) {
-  int32_t entry = vertices, end = vertices + room, bestLinked = 1, bestCount = 0;
+  uint32_t entry = uint32_t(vertices) * 16, end = uint32_t(vertices + room) * 16;
+  int32_t bestLinked = 1, bestCount = 0;
   first = 0;
   for (int32_t o = 0; o < owners; ++o) {
     StripPiece run = runOf(o);
+    uint32_t self = uint32_t(o) * 16;
+    uint64_t ownerHalf = self | uint64_t(1) << 32;  // an entry's owner and its count of 1
     owner[o] = ScanOwner{0, 0, entry, Single ? 0 : run.count * row};
     int32_t* slot = vertexAt + 3 * run.first + o;
-    slot[3 * run.count] = vertices;
     int32_t linked = 0;
-    for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f) {
+    for (const CommittedFace *f = faces + run.first, *last = f + run.count; f < last; ++f, slot += 3) {
       if (!Single) linked += f->linked;
+      // The whole record: its fourth lane lands where the next face's first vertex or the mark goes after it.
+      std::memcpy(slot, f, sizeof(CommittedFace));
       for (int32_t v : f->v) {
-        *slot++ = v;
         // The owner's own entry, if it has one here, is the ring's newest.
         RingNode& head = node[v];
-        int32_t next = head.next;
-        if (!Single && head.owner == o) {
-          ++node[next].count;
+        uint32_t next = head.next;
+        if (!Single && head.owner == self) {
+          ++At(node, next).count;
           continue;
         }
         int32_t ringEntries = head.count + 1;
         if (ringEntries > CacheHitQueue::kHeavySlots) return false;
-        node[entry] = RingNode{next, v, o, 1};
-        node[next].prev = entry;
+        // Two 8-byte stores: written as one record, the compiler assembled it in a vector register first.
+        char* made = reinterpret_cast<char*>(&At(node, entry));
+        uint64_t links = next | uint64_t(uint32_t(v) * 16) << 32;
+        std::memcpy(made, &links, 8);
+        std::memcpy(made + 8, &ownerHalf, 8);
+        At(node, next).prev = entry;
         head.next = entry;
-        head.owner = o;
+        head.owner = self;
         head.count = ringEntries;
-        ++entry;
+        entry += 16;
       }
     }
+    *slot = vertices;
     if (!Single && entry > end) return false;
     if (!Single && linked * bestCount < bestLinked * run.count) {
       bestLinked = linked;
@@ -148,24 +171,31 @@ __attribute__((noinline)) bool BuildRings(RingNode* node, ScanOwner* owner, int3
 // faces; faces + 2 a piece for pieces, whose faces each share an edge with the one before), `longest` the most faces
 // of an owner. Hands each owner to `emit`
 // in order, the first face first, or the piece BuildRings chooses. Returns false, having handed none, when a vertex has
-// more than CacheHitQueue::kHeavySlots owners, whose moves in and out of the cache would cost the scan as much each:
-// the caller orders through the queue.
+// more than CacheHitQueue::kHeavySlots owners, whose moves in and out of the cache would cost the scan as much each,
+// or when the rings would pass the offsets' range: the caller orders through the queue.
 template <bool Single, class RunOf, class Emit>
 bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCount, int room, int longest,
                const HitRanks* ranks, int cacheSize, RunOf runOf, Emit emit) {
+  size_t nodes = size_t(vertices) + size_t(room) + (Single ? 0 : 3 * size_t(longest));
+  if (16 * (nodes + size_t(owners) + 1) > UINT32_MAX) return false;
   // One kept block for every array; an entry is written when made, the room past the last stays unused.
   StripBlock<int32_t> block;
-  size_t nodes = size_t(vertices) + size_t(room) + (Single ? 0 : 3 * size_t(longest));
   block.Reset(4 * (nodes + size_t(owners) + 1) + size_t(owners) + size_t(cacheSize) + 3 * size_t(faceCount) +
               size_t(owners) + (size_t(vertices) + 4) / 4);
   auto* node = reinterpret_cast<RingNode*>(block.get());
   auto* owner = reinterpret_cast<ScanOwner*>(node + nodes);
-  int32_t* hitList = reinterpret_cast<int32_t*>(owner + owners + 1);
-  int32_t* ring = hitList + owners;
+  uint32_t* hitList = reinterpret_cast<uint32_t*>(owner + owners + 1);  // owners' offsets
+  int32_t* ring = reinterpret_cast<int32_t*>(hitList + owners);
   int32_t* vertexAt = ring + cacheSize;
   // Per vertex: 1 while in the cache; and a last one, never in it, that ends an owner's slots.
   auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount) + size_t(owners));
-  for (int32_t v = 0; v < vertices; ++v) node[v] = RingNode{v, v, -1, 0};
+  // Each head {v, v, kNoOwner, 0} in offsets: one vector store a vertex.
+  __m128i head = _mm_setr_epi32(0, 0, -1, 0);
+  const __m128i step = _mm_setr_epi32(16, 16, 0, 0);
+  for (int32_t v = 0; v < vertices; ++v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(node + v), head);
+    head = _mm_add_epi32(head, step);
+  }
   // Out of line: inlined beside the loop below, its values were spilled for lack of registers.
   int32_t first;
   if (!BuildRings<Single>(node, owner, vertexAt, owners, vertices, room, faces, Single ? 0 : ranks->row, runOf, first))
@@ -175,10 +205,11 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
   const int32_t* rankOf = Single ? nullptr : ranks->rankOf.data();
 
   int32_t listed = 0, unplaced = 0, newest = 0;
-  auto unlist = [&](int32_t o) {
-    int32_t place = owner[o].at, last = hitList[--listed];
+  auto unlist = [&](uint32_t self) {
+    int32_t place = At(owner, self).at;
+    uint32_t last = hitList[--listed];
     hitList[place] = last;
-    owner[last].at = place;
+    At(owner, last).at = place;
   };
   // The highest rate among the owners with hits, the lowest number on ties, as the largest key without a branch
   // on the data; with none, every owner left has rate 0 and the lowest number goes.
@@ -189,25 +220,24 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
     }
     uint64_t top = 0;
     for (int32_t i = 0; i < listed; ++i) {
-      int32_t o = hitList[i];
-      const ScanOwner& own = owner[o];
+      uint32_t self = hitList[i];
+      const ScanOwner& own = At(owner, self);
       uint32_t rank = Single ? uint32_t(own.hits) : uint32_t(rankOf[own.row + own.hits]);
-      top = std::max(top, uint64_t(rank) << 32 | uint32_t(~uint32_t(o)));
+      top = std::max(top, uint64_t(rank) << 32 | ~self);
     }
-    return int32_t(~uint32_t(top));
+    return int32_t(~uint32_t(top) / 16);
   };
   // One loop, every step inlined: a lambda called from two places stays a call, and the locals it shares
   // would then live in memory, fetched again after every store.
   for (int i = 0; i < owners; ++i) {
     int32_t o = i == 0 ? first : best();
     emit(o);
-    if (owner[o].hits > 0) unlist(o);
+    if (owner[o].hits > 0) unlist(uint32_t(o) * 16);
     owner[o].hits = -1;
-    int32_t from = owner[o].first, to = owner[o + 1].first;
-    for (int32_t k = from; k < to; ++k) {
-      int32_t next = node[k].next, prev = node[k].prev;
-      node[prev].next = next;
-      node[next].prev = prev;
+    for (uint32_t k = owner[o].first, to = owner[o + 1].first; k < to; k += 16) {
+      uint32_t next = At(node, k).next, prev = At(node, k).prev;
+      At(node, prev).next = next;
+      At(node, next).prev = prev;
     }
     // The FIFO cache: a vertex not in it goes in and pushes the oldest out; each changes the rates of the owners
     // in its ring.
@@ -220,20 +250,24 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
         int32_t out = ring[newest];
         ring[newest] = v;
         cached[v] = 1;
-        for (int32_t k = node[v].next; k != v; k = node[k].next) {
-          int32_t who = node[k].owner, hits = owner[who].hits;
-          owner[who].hits = hits + node[k].count;
+        for (uint32_t at = uint32_t(v) * 16, k = node[v].next; k != at; k = At(node, k).next) {
+          uint32_t self = At(node, k).owner;
+          ScanOwner& own = At(owner, self);
+          int32_t hits = own.hits;
+          own.hits = hits + At(node, k).count;
           if (hits == 0) {
-            owner[who].at = listed;
-            hitList[listed++] = who;
+            own.at = listed;
+            hitList[listed++] = self;
           }
         }
         if (out < 0) continue;
         cached[out] = 0;
-        for (int32_t k = node[out].next; k != out; k = node[k].next) {
-          int32_t who = node[k].owner, hits = owner[who].hits - node[k].count;
-          owner[who].hits = hits;
-          if (hits == 0) unlist(who);
+        for (uint32_t at = uint32_t(out) * 16, k = node[out].next; k != at; k = At(node, k).next) {
+          uint32_t self = At(node, k).owner;
+          ScanOwner& own = At(owner, self);
+          int32_t hits = own.hits - At(node, k).count;
+          own.hits = hits;
+          if (hits == 0) unlist(self);
         }
       }
     }

@@ -52,7 +52,7 @@ int32_t* StitchPieces(int32_t* const base, const StripPiece* pieces, int count, 
       if (!clockwise) put(p);
     } else {
       put(p);
-      if (((w - base) % 2 == 0) != clockwise) put(p);
+      if (((size_t(w - base) & 1) == 0) != clockwise) put(p);
     }
     put(p);
     put(q);
@@ -77,7 +77,7 @@ int32_t* StitchPieces(int32_t* const base, const StripPiece* pieces, int count, 
   }
   for (const CommittedFace *f = list, *end = list + listCount; f < end; ++f) {
     int32_t last = w[-1];
-    if ((w - base) % 2 == 1) {
+    if ((size_t(w - base) & 1) != 0) {
       if (last != id(f->v[2])) {
         *w++ = last;
         put(f->v[2]);

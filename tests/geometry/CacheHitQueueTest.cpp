@@ -2,6 +2,7 @@
 // crowded vertices counted per group of owners, exactly as a plain scan of every owner's hits would pick them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -14,8 +15,10 @@ namespace {
 struct Case {
   const char* what;
   int owners, vertices, slotsEach;
-  int crowded;  // owners that also hold vertex 0 (vertex 1 for every third of them)
-  int rows;     // rank rows: owner o ranks its hits times (o % rows + 1)
+  int crowded;    // owners that also hold vertex 0 (vertex 1 for every third of them)
+  int rows;       // rank rows: owner o ranks its hits times (o % rows + 1)
+  int both = 0;   // of the crowded owners, the first this many also hold the other crowded vertex
+  int twice = 0;  // every this many-th crowded owner holds its crowded vertex twice (0: none)
 };
 
 }  // namespace
@@ -26,21 +29,32 @@ TEST(CacheHitQueue, TakesTheOwnerAPlainScanWouldPick) {
       {"one crowded vertex", 150, 40, 3, 140, 1},
       {"crowded, two rank rows", 200, 50, 4, 190, 2},
       {"crowded, three rank rows", 300, 30, 3, 250, 3},
+      // Groups keyed by several crowded vertices and by the slots each member has at one.
+      {"two crowded vertices, some held twice", 200, 50, 3, 180, 1, 60, 4},
+      {"two crowded vertices, held twice, two rank rows", 240, 40, 3, 220, 2, 100, 3},
+      {"every crowded owner holding both, twice", 160, 30, 2, 160, 1, 160, 1},
   };
   for (const Case& c : cases) {
     std::mt19937 rng(11);
     std::vector<std::vector<int32_t>> slots(size_t(c.owners));
     for (int o = 0; o < c.owners; ++o) {
       for (int s = 0; s < c.slotsEach; ++s) slots[size_t(o)].push_back(2 + int32_t(rng() % unsigned(c.vertices)));
-      if (o < c.crowded) slots[size_t(o)].push_back(o % 3 == 0 ? 1 : 0);
+      if (o >= c.crowded) continue;
+      int32_t mine = o % 3 == 0 ? 1 : 0;
+      slots[size_t(o)].push_back(mine);
+      if (c.twice > 0 && o % c.twice == 0) slots[size_t(o)].push_back(mine);
+      if (o < c.both) slots[size_t(o)].push_back(1 - mine);
     }
-    int most = c.slotsEach + 1;
+    int most = 0, total = 0;
+    for (const std::vector<int32_t>& held : slots) {
+      most = std::max(most, int(held.size()));
+      total += int(held.size());
+    }
     int stride = c.rows * most + 1;  // row r ranks h hits as (r + 1) * h
     Array<int32_t> rankTable, rankRow;
     for (int r = 0; r < c.rows; ++r)
       for (int h = 0; h < stride; ++h) rankTable.Append((r + 1) * h);
     for (int o = 0; o < c.owners; ++o) rankRow.Append((o % c.rows) * stride);
-    int total = c.owners * (c.slotsEach + 1);
     int vertices = c.vertices + 2;
     VertexOwners owners(vertices, total, [&](auto slot) {
       for (int o = 0; o < c.owners; ++o)
