@@ -1,6 +1,6 @@
 // The evaluation of a subdivided level into vertex data: weighted sums, float channels over the base
 // faces, vertex normals and morph normal deltas.
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cmath>
 #include <cstdint>
@@ -125,6 +125,105 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
     float* const s = &sum[c[k]].x;
     _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), v[k]));
   }
+}
+
+// A run of rows of the corner table, from row f down, each of four points below `last` (the caller has
+// checked row f): every quad's corner normals added to its points' sums as AddQuadCornerNormals adds
+// them, quad by quad from the last. Returns the first row below the run. One form per instruction set.
+using QuadRun = int32_t (*)(const int32_t* corners, int32_t f, const Vector3f* position, Vector3f* sum, uint32_t last);
+
+// Whether a corner-table row holds four points below `last`: one unsigned comparison in four lanes.
+[[gnu::always_inline]] inline bool WholeQuad(const int32_t* row, __m128i lastBiased) {
+  const __m128i bias = _mm_set1_epi32(INT32_MIN);
+  const __m128i at = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias);
+  return _mm_movemask_epi8(_mm_cmplt_epi32(at, lastBiased)) == 0xFFFF;
+}
+[[gnu::always_inline]] inline __m128i Biased(uint32_t last) { return _mm_set1_epi32(int32_t(last) ^ INT32_MIN); }
+
+int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position, Vector3f* sum, uint32_t last) {
+  const __m128i lastBiased = Biased(last);
+  do {
+    const int32_t* const row = corners + size_t(f) * 4;
+    // In locals: read through the table, each store of a sum had the next corner read again.
+    const int32_t q[4] = {row[0], row[1], row[2], row[3]};
+    AddQuadCornerNormals(position, sum, q);
+  } while (--f >= 0 && WholeQuad(corners + size_t(f) * 4, lastBiased));
+  return f;
+}
+
+// Two quads' corner normals in the two halves of eight-float values: each half does the operations of
+// QuadCornerNormalLanes in their order (the halves never mix, and the build's target has no fused
+// multiply-add here either), so every bit is that of one quad at a time. Then the first quad's normals go
+// onto their sums before the second's, as two turns of AddQuadCornerNormals.
+// Eight-float helpers for AddTwoQuadsCornerNormals, each working on the two halves apart.
+// The low pair of floats of each half of x, then that of y.
+[[gnu::target("avx")]] inline __m256 LowPairs(__m256 x, __m256 y) {
+  return _mm256_castpd_ps(_mm256_unpacklo_pd(_mm256_castps_pd(x), _mm256_castps_pd(y)));
+}
+[[gnu::target("avx")]] inline __m256 HighPairs(__m256 x, __m256 y) {
+  return _mm256_castpd_ps(_mm256_unpackhi_pd(_mm256_castps_pd(x), _mm256_castps_pd(y)));
+}
+// Per lane k of each half: the corner before k, and the one after.
+[[gnu::target("avx")]] inline __m256 Before(__m256 v) { return _mm256_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); }
+[[gnu::target("avx")]] inline __m256 After(__m256 v) { return _mm256_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); }
+
+[[gnu::target("avx")]] inline void AddTwoQuadsCornerNormals(const Vector3f* position, Vector3f* sum, const int32_t* a,
+                                                            const int32_t* b) {
+  __m256 p[4];
+  for (int k = 0; k < 4; ++k)
+    p[k] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(&position[a[k]].x)),
+                                _mm_loadu_ps(&position[b[k]].x), 1);
+  const __m256 xy01 = _mm256_unpacklo_ps(p[0], p[1]), xy23 = _mm256_unpacklo_ps(p[2], p[3]);
+  const __m256 zw01 = _mm256_unpackhi_ps(p[0], p[1]), zw23 = _mm256_unpackhi_ps(p[2], p[3]);
+  const __m256 x = LowPairs(xy01, xy23), y = HighPairs(xy01, xy23), z = LowPairs(zw01, zw23);
+  const __m256 ax[3] = {Before(x), x, After(x)}, ay[3] = {Before(y), y, After(y)}, az[3] = {Before(z), z, After(z)};
+  __m256 nx = _mm256_setzero_ps(), ny = _mm256_setzero_ps(), nz = _mm256_setzero_ps();
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    nx = _mm256_add_ps(nx, _mm256_mul_ps(_mm256_sub_ps(ay[i], ay[j]), _mm256_add_ps(az[i], az[j])));
+    ny = _mm256_add_ps(ny, _mm256_mul_ps(_mm256_sub_ps(az[i], az[j]), _mm256_add_ps(ax[i], ax[j])));
+    nz = _mm256_add_ps(nz, _mm256_mul_ps(_mm256_sub_ps(ax[i], ax[j]), _mm256_add_ps(ay[i], ay[j])));
+  }
+  const __m256 l2 = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(nx, nx), _mm256_mul_ps(ny, ny)), _mm256_mul_ps(nz, nz));
+  const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(l2));
+  const __m256 keep = _mm256_and_ps(_mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandLow), _CMP_GE_OS),
+                                    _mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandHigh), _CMP_LE_OS));
+  __m256 m[3] = {nx, ny, nz};
+  for (__m256& n : m) n = _mm256_or_ps(_mm256_and_ps(keep, n), _mm256_andnot_ps(keep, _mm256_mul_ps(n, inv)));
+  const __m256 mx = m[0], my = m[1], mz = m[2], minusZero = _mm256_set1_ps(-0.0f);
+  const __m256 xy = _mm256_unpacklo_ps(mx, my), xy2 = _mm256_unpackhi_ps(mx, my);
+  const __m256 zw = _mm256_unpacklo_ps(mz, minusZero), zw2 = _mm256_unpackhi_ps(mz, minusZero);
+  const __m256 v[4] = {LowPairs(xy, zw), HighPairs(xy, zw), LowPairs(xy2, zw2), HighPairs(xy2, zw2)};
+  for (int k = 0; k < 4; ++k) {
+    float* const s = &sum[a[k]].x;
+    _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), _mm256_castps256_ps128(v[k])));
+  }
+  for (int k = 0; k < 4; ++k) {
+    float* const s = &sum[b[k]].x;
+    _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), _mm256_extractf128_ps(v[k], 1)));
+  }
+}
+
+[[gnu::target("avx")]] int32_t QuadRunAVX(const int32_t* corners, int32_t f, const Vector3f* position, Vector3f* sum,
+                                          uint32_t last) {
+  const __m128i lastBiased = Biased(last);
+  for (;;) {
+    const int32_t* const row = corners + size_t(f) * 4;
+    const int32_t q[4] = {row[0], row[1], row[2], row[3]};
+    if (f == 0 || !WholeQuad(row - 4, lastBiased)) {
+      AddQuadCornerNormals(position, sum, q);
+      return f - 1;
+    }
+    const int32_t r[4] = {row[-4], row[-3], row[-2], row[-1]};
+    AddTwoQuadsCornerNormals(position, sum, q, r);
+    f -= 2;
+    if (f < 0 || !WholeQuad(corners + size_t(f) * 4, lastBiased)) return f;
+  }
+}
+
+QuadRun ChooseQuadRun() {
+  static const QuadRun run = __builtin_cpu_supports("avx") ? QuadRunAVX : QuadRunSSE2;
+  return run;
 }
 
 // Four points' normal sums (twelve floats from `v`) negated and, outside the unit band, brought to unit
@@ -306,21 +405,17 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     sum[i].y += v.y;
     sum[i].z += v.z;
   };
-  // With the corner table, a row of four points below `last` (one unsigned comparison in four lanes) is a
-  // quad taken whole; any other row goes the way below.
-  const __m128i bias = _mm_set1_epi32(INT32_MIN), lastBiased = _mm_set1_epi32(int32_t(last) ^ INT32_MIN);
+  // With the corner table, a run of rows of four points below `last` is taken whole as quads, two at a
+  // time where the processor has eight-float lanes; any other row goes the way below.
+  const __m128i lastBiased = Biased(last);
+  const QuadRun quadRun = ChooseQuadRun();
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
     // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
     int nc;
     if (corners) {
-      const int32_t* const row = corners + size_t(f) * 4;
-      const __m128i below =
-          _mm_cmplt_epi32(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias), lastBiased);
-      if (_mm_movemask_epi8(below) == 0xFFFF) {
-        // In locals: read through the table, each store of a sum had the next corner read again.
-        const int32_t q[4] = {row[0], row[1], row[2], row[3]};
-        AddQuadCornerNormals(position, sum, q);
+      if (WholeQuad(corners + size_t(f) * 4, lastBiased)) {
+        f = quadRun(corners, f, position, sum, last) + 1;  // the loop's step brings f to the row after the run
         continue;
       }
       for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];

@@ -173,23 +173,29 @@ TEST(SubDivGeometryPasses, QuadCornerNormalsAreThoseOfEachCornersPlane) {
     for (const Vector3f& p : q) values.positions.Append(p);
   }
   const SubDivStructure s = BuildStructure(values.positions.Count(), faces);
-  Array<Vector3f> normals;
-  SubDivGeometry::ComputeNormals(s, values, values.positions, false, normals);
-  ASSERT_EQ(normals.Count(), values.positions.Count());
-  for (size_t f = 0; f < quads.size(); ++f) {
-    for (int k = 0; k < 4; ++k) {
-      Vector3f want;
-      want.SetPlaneNormal(quads[f][size_t((k + 3) & 3)], quads[f][size_t(k)], quads[f][size_t((k + 1) & 3)]);
-      // Summed onto a zero normal, which turns a -0 into 0, then negated.
-      want = {-(0.0f + want.x), -(0.0f + want.y), -(0.0f + want.z)};
-      if (want.LengthSquared() > 0.0f) want.Normalize();
-      const Vector3f& got = normals[int(f) * 4 + k];
-      for (int c = 0; c < 3; ++c) {
-        const float w = (&want.x)[c], g = (&got.x)[c];
-        if (std::isnan(w))
-          EXPECT_TRUE(std::isnan(g)) << "quad " << f << " corner " << k;
-        else
-          EXPECT_EQ(std::memcmp(&w, &g, sizeof w), 0) << "quad " << f << " corner " << k << ": " << w << " " << g;
+  // Through the face records, and through the corner table, which takes quads two at a time where it can
+  // (here all but the last, which holds the last point).
+  for (const bool table : {false, true}) {
+    Array<Vector3f> normals;
+    SubDivGeometry::ComputeNormals(s, values, values.positions, false, normals,
+                                   table ? s.CornerTable().get() : nullptr);
+    ASSERT_EQ(normals.Count(), values.positions.Count());
+    for (size_t f = 0; f < quads.size(); ++f) {
+      for (int k = 0; k < 4; ++k) {
+        Vector3f want;
+        want.SetPlaneNormal(quads[f][size_t((k + 3) & 3)], quads[f][size_t(k)], quads[f][size_t((k + 1) & 3)]);
+        // Summed onto a zero normal, which turns a -0 into 0, then negated.
+        want = {-(0.0f + want.x), -(0.0f + want.y), -(0.0f + want.z)};
+        if (want.LengthSquared() > 0.0f) want.Normalize();
+        const Vector3f& got = normals[int(f) * 4 + k];
+        for (int c = 0; c < 3; ++c) {
+          const float w = (&want.x)[c], g = (&got.x)[c];
+          if (std::isnan(w))
+            EXPECT_TRUE(std::isnan(g)) << "quad " << f << " corner " << k;
+          else
+            EXPECT_EQ(std::memcmp(&w, &g, sizeof w), 0)
+                << (table ? "table" : "records") << " quad " << f << " corner " << k << ": " << w << " " << g;
+        }
       }
     }
   }
