@@ -184,13 +184,16 @@ struct Corners {
   }
   // Asks for the heads of face fi's points: the points of a face lie in three far-apart runs of the
   // level, so nothing in the face order lets the processor guess them.
-  void FetchHeads(int32_t fi) const { FetchHeadsOf(table.get(), heads.get(), uint32_t(points), fi); }
+  void FetchHeads(int32_t fi) const { FetchHeadsOf(table.get(), heads.get(), fi); }
   // Forced inline: a function of nothing but prefetches counts as free of effects, and GCC drops its calls.
-  [[gnu::always_inline]] static void FetchHeadsOf(const int32_t* table, const Head* heads, uint32_t points,
-                                                  int32_t fi) {
+  // The address is reckoned as a number: a request for a place outside the heads (a triangle's fourth
+  // corner, -1) fetches nothing that matters and never faults, so no corner needs a test.
+  [[gnu::always_inline]] static void FetchHeadsOf(const int32_t* table, const Head* heads, int32_t fi) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(heads);
     for (int k = 0; k < 4; ++k) {
-      const int32_t p = table[size_t(fi) * 4 + size_t(k)];
-      if (uint32_t(p) < points) __builtin_prefetch(&heads[size_t(p)]);
+      const int64_t p = table[size_t(fi) * 4 + size_t(k)];
+      const uintptr_t place = at + uintptr_t(p) * sizeof(Head);
+      __builtin_prefetch(reinterpret_cast<const void*>(place));  // NOLINT(performance-no-int-to-ptr): see above
     }
   }
   // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
@@ -420,35 +423,36 @@ class OneChannelBlend {
   const uint32_t points = uint32_t(corners.points);
   OneChannelBlend blend(baseData, corners);
   bool missed = false;
-  auto vertex = [&](const SubDivFace& face, int32_t p, int k) __attribute__((always_inline)) {
+  // `source` is the face's base face in the high half of a pair (MadeBy), taken once a face.
+  auto vertex = [&](const SubDivFace& face, uint64_t source, int32_t p, int k) __attribute__((always_inline)) {
     if (uint32_t(p) >= points) {
       missed = true;
       return -1;
     }
     const int32_t param = face.params[k];
     Corners::Head& head = heads[size_t(p)];
-    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries) &&
-        head.made == (uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param)))
+    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries) && head.made == (source | uint32_t(param)))
       return head.vertex;
     return blend.Vertex(face, p, k, head);
   };
   constexpr size_t kHeadsAhead = 8;
   size_t written = 0;
   for (size_t i = 0; i < faces.size(); ++i) {
-    if (i + kHeadsAhead < faces.size()) Corners::FetchHeadsOf(table, heads, points, faces[i + kHeadsAhead]);
+    if (i + kHeadsAhead < faces.size()) Corners::FetchHeadsOf(table, heads, faces[i + kHeadsAhead]);
     const int32_t f = faces[i];
     const SubDivFace& face = records[f];
     const int32_t* const p = table + size_t(f) * 4;
-    const int32_t c0 = vertex(face, p[0], 0), c1 = vertex(face, p[1], 1), c2 = vertex(face, p[2], 2);
-    to[written] = c0;
-    to[written + 1] = c1;
-    to[written + 2] = c2;
-    written += 3;
+    const uint64_t source = uint64_t(uint32_t(face.sourceFace)) << 32;
+    // Each corner's vertex goes to both its places at once, so none is held across the blends' calls. A
+    // triangle's second-triangle places lie inside the room (six a face) and the next face writes over them.
+    int32_t* const t = to + written;
+    t[0] = t[3] = vertex(face, source, p[0], 0);
+    t[1] = vertex(face, source, p[1], 1);
+    t[2] = t[4] = vertex(face, source, p[2], 2);
     if (face.IsQuad()) {
-      const int32_t c3 = vertex(face, p[3], 3);
-      to[written] = c0;
-      to[written + 1] = c2;
-      to[written + 2] = c3;
+      t[5] = vertex(face, source, p[3], 3);
+      written += 6;
+    } else {
       written += 3;
     }
   }
