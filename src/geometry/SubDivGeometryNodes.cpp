@@ -321,8 +321,27 @@ class OneChannelBlend {
   OneChannelBlend(const OneChannelBlend&) = delete;
   OneChannelBlend& operator=(const OneChannelBlend&) = delete;
 
-  // The vertex at corner k (point p, `head` its head) of `face`.
+  // The vertex at corner k (point p, `head` its head) of `face`. Here the common case: a listed parameter
+  // and the base face whose four coordinates are kept, all in the channel. Nothing in it lives across a
+  // call (the other cases and a growth go on out of line, as its last step), so it saves no registers.
   [[gnu::noinline]] int32_t Vertex(const SubDivFace& face, int32_t p, int k, Head& head) {
+    const int32_t param = face.params[k];
+    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries) ||
+        uint32_t(face.sourceFace) >= uint32_t(m_attributes) || m_attribute + face.sourceFace != m_looked || !m_whole)
+      return Blended(face, p, k, head);
+    const __m128 w = _mm_loadu_ps(&m_params[param].x);
+    __m128 v = _mm_setzero_ps();
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), m_values[0]));
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)), m_values[1]));
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), m_values[2]));
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3)), m_values[3]));
+    return Found(head, v, p, uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param));
+  }
+
+ private:
+  // Vertex for every case: a parameter outside the table, a base face out of range, not yet looked up or
+  // with a coordinate outside the channel.
+  [[gnu::noinline]] int32_t Blended(const SubDivFace& face, int32_t p, int k, Head& head) {
     const int32_t param = face.params[k];
     const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
     const uint64_t made = uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param);
@@ -344,20 +363,22 @@ class OneChannelBlend {
         }
       }
     }
-    // The search of Unique over the one channel; NaN matches nothing.
+    return Found(head, v, p, listed ? made : Corners::kNever);
+  }
+  // The search of Unique over the one channel (NaN matches nothing), else a new vertex; `made`, unless
+  // kNever, becomes the point's last pair.
+  int32_t Found(Head& head, __m128 v, int32_t p, uint64_t made) {
     int32_t last = -1;
     for (int32_t u = head.first; u >= 0; u = m_next[u]) {
       if (Corners::Same(v, Corners::Load(m_uv[u]))) {
-        if (listed) head = {made, u, head.first};
+        if (made != Corners::kNever) head = {made, u, head.first};
         return u;
       }
       last = u;
     }
     // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    return Make(head, last, v, p, listed && Corners::Same(v, v) ? made : Corners::kNever);
+    return Make(head, last, v, p, Corners::Same(v, v) ? made : Corners::kNever);
   }
-
- private:
   void Look(const SubDivFaceAttribute* a) {
     m_looked = a;
     m_whole = true;
@@ -365,27 +386,32 @@ class OneChannelBlend {
     if (m_whole)
       for (int j = 0; j < 4; ++j) m_values[j] = Corners::Load(m_t[a->corners[j]]);
   }
-  // A new vertex of point p with the coordinates in v's low lanes, linked after `last`; `made`, unless
-  // kNever, becomes the point's last pair. Past the arrays' room they grow through their appends.
+  // A new vertex of point p with the coordinates in v's low lanes, linked after `last`. Past the arrays'
+  // room they grow through their appends.
   int32_t Make(Head& head, int32_t last, __m128 v, int32_t p, uint64_t made) {
     const int32_t u = m_count;
-    Vector2f c;
-    _mm_storel_pi(reinterpret_cast<__m64*>(&c), v);
-    if (u < m_room) {
-      m_uv[u] = c;
-      m_next[u] = -1;
-      m_pointOf[u] = p;
-    } else {
-      Settle();
-      m_corners.uv[0].Append(c);
-      m_corners.next.Append(-1);
-      m_corners.pointOf.Append(p);
-      Refetch();
-    }
+    if (u >= m_room) return MakeGrowing(head, last, v, p, made);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&m_uv[u]), v);
+    m_next[u] = -1;
+    m_pointOf[u] = p;
+    return Link(head, last, u, made);
+  }
+  int32_t Link(Head& head, int32_t last, int32_t u, uint64_t made) {
     m_count = u + 1;
     (last >= 0 ? m_next[last] : head.first) = u;
     if (made != Corners::kNever) head = {made, u, head.first};
     return u;
+  }
+  [[gnu::noinline, gnu::cold]] int32_t MakeGrowing(Head& head, int32_t last, __m128 v, int32_t p, uint64_t made) {
+    const int32_t u = m_count;
+    Vector2f c;
+    _mm_storel_pi(reinterpret_cast<__m64*>(&c), v);
+    Settle();
+    m_corners.uv[0].Append(c);
+    m_corners.next.Append(-1);
+    m_corners.pointOf.Append(p);
+    Refetch();
+    return Link(head, last, u, made);
   }
   void Refetch() {
     m_uv = m_corners.uv[0].Data();
