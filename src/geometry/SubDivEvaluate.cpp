@@ -256,6 +256,62 @@ QuadRun ChooseQuadRun() {
     _mm_storeu_ps(v + 4 * j, _mm_or_ps(_mm_and_ps(m[j], _mm_mul_ps(r[j], f[j])), _mm_andnot_ps(m[j], r[j])));
 }
 
+// The normal sums of points [0, n) finished four at a time (FinishFourNormals); returns how many were
+// (n rounded down to a multiple of four). One form per instruction set.
+using FinishRun = int32_t (*)(Vector3f* sum, int32_t n);
+
+int32_t FinishRunSSE2(Vector3f* sum, int32_t n) {
+  int32_t done = 0;
+  for (; done + 4 <= n; done += 4) FinishFourNormals(&sum[done].x);
+  return done;
+}
+
+// Eight points at a time: the first four in the low halves of eight-float values, the next four in the high
+// halves, each half doing FinishFourNormals' operations (whose shuffles stay within a half).
+[[gnu::target("avx")]] inline void FinishEightNormals(float* v) {
+  const __m256 sign = _mm256_set1_ps(-0.0f);
+  __m256 r[3];
+  for (int j = 0; j < 3; ++j)
+    r[j] = _mm256_xor_ps(
+        _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(v + 4 * j)), _mm_loadu_ps(v + 12 + 4 * j), 1), sign);
+  const __m256 s0 = _mm256_mul_ps(r[0], r[0]), s1 = _mm256_mul_ps(r[1], r[1]), s2 = _mm256_mul_ps(r[2], r[2]);
+  const __m256 xx = _mm256_shuffle_ps(s0, _mm256_shuffle_ps(s1, s2, _MM_SHUFFLE(1, 1, 2, 2)), _MM_SHUFFLE(2, 0, 3, 0));
+  const __m256 yy = _mm256_shuffle_ps(_mm256_shuffle_ps(s0, s1, _MM_SHUFFLE(0, 0, 1, 1)),
+                                      _mm256_shuffle_ps(s1, s2, _MM_SHUFFLE(2, 2, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+  const __m256 zz = _mm256_shuffle_ps(_mm256_shuffle_ps(s0, s1, _MM_SHUFFLE(1, 1, 2, 2)), s2, _MM_SHUFFLE(3, 0, 2, 0));
+  const __m256 len2 = _mm256_add_ps(_mm256_add_ps(xx, yy), zz);
+  const __m256 scale = _mm256_and_ps(_mm256_cmp_ps(len2, _mm256_setzero_ps(), _CMP_GT_OS),
+                                     _mm256_or_ps(_mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandLow), _CMP_LT_OS),
+                                                  _mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandHigh), _CMP_GT_OS)));
+  const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(len2));
+  const __m256 f[3] = {_mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
+  const __m256 m[3] = {_mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
+  for (int j = 0; j < 3; ++j) {
+    const __m256 out = _mm256_or_ps(_mm256_and_ps(m[j], _mm256_mul_ps(r[j], f[j])), _mm256_andnot_ps(m[j], r[j]));
+    _mm_storeu_ps(v + 4 * j, _mm256_castps256_ps128(out));
+    _mm_storeu_ps(v + 12 + 4 * j, _mm256_extractf128_ps(out, 1));
+  }
+}
+
+[[gnu::target("avx")]] int32_t FinishRunAVX(Vector3f* sum, int32_t n) {
+  int32_t done = 0;
+  for (; done + 8 <= n; done += 8) FinishEightNormals(&sum[done].x);
+  if (done + 4 <= n) {
+    FinishFourNormals(&sum[done].x);
+    done += 4;
+  }
+  return done;
+}
+
+FinishRun ChooseFinishRun() {
+  static const FinishRun run = __builtin_cpu_supports("avx") ? FinishRunAVX : FinishRunSSE2;
+  return run;
+}
+
 }  // namespace
 
 namespace {
@@ -443,8 +499,7 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       for (int k = 0; k < 4; ++k) add(c[k], pn[k]);
     }
   }
-  int32_t done = 0;
-  for (; done + 4 <= n; done += 4) FinishFourNormals(&sum[done].x);
+  const int32_t done = ChooseFinishRun()(sum, n);
   for (Vector3f& v : std::span(sum + done, size_t(n - done))) {
     v = {-v.x, -v.y, -v.z};
     const float len2 = v.x * v.x + v.y * v.y + v.z * v.z;
