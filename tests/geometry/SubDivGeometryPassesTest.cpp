@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -40,14 +41,32 @@ TEST(SubDivGeometryPasses, PositionsSummedInTheAdjacencySweepEqualTheSeparatePas
   struct Case {
     const char* what;
     bool breakEdge;  // a level the reference check refuses is evaluated all the same
+    bool outside;    // lists of every length naming base points that do not exist, which add nothing
   };
-  const Case cases[] = {{"a level with triangles", false}, {"a refused level", true}};
+  const Case cases[] = {{"a level with triangles", false, false},
+                        {"a refused level", true, false},
+                        {"indices outside the base points", false, true}};
   const TestMesh mesh = CubeSphere(9, 4);
   const SubDivData baseData = BaseValues(mesh);
   for (const Case& c : cases) {
     SubDivStructure base = BuildStructure(mesh), level;
     base.SubDivide(level, "test");
     if (c.breakEdge) level.Edges[3].points[0] = level.Points.Count() + 5;
+    if (c.outside) {
+      const int32_t count = baseData.positions.Count();
+      const int32_t outside[] = {-1, count, INT32_MIN, count + 1000, INT32_MAX};
+      for (int32_t i = 0, j = 0; i < level.Points.Count(); i += 7, ++j) {
+        SubDivPoint& p = level.Points[i];
+        const int n = j % (kSubDivMaxWeights + 1);
+        for (int k = p.weightCount; k < n; ++k) {
+          p.indices[k] = (i + k * 13) % count;
+          p.weights[k] = 0.0625f * float(k + 1);
+        }
+        p.weightCount = int8_t(n);
+        // One entry outside, anywhere in the list; past the first eight and sixteen as well.
+        if (n > 0) p.indices[(j * 5) % n] = outside[j % 5];
+      }
+    }
     SubDivStructure separate = level;
     SubDivData want;
     LogCapture log;
@@ -60,6 +79,9 @@ TEST(SubDivGeometryPasses, PositionsSummedInTheAdjacencySweepEqualTheSeparatePas
     AssignSubDivToGeometry(base, level, baseData, "test", got);
     EXPECT_EQ(log.Take(), "Debug SubDiv: AssignSubDivToGeometry test.\n" + wantLines) << c.what;
     EXPECT_EQ(c.breakEdge, !wantLines.empty()) << c.what;
+    EXPECT_TRUE(std::all_of(got.positions.begin(), got.positions.end(), [](const Vector3f& v) {
+      return std::isfinite(v.x + v.y + v.z);
+    })) << c.what;
     EXPECT_TRUE(SameBytes(level.Points, separate.Points)) << c.what;
     EXPECT_EQ(got.vertexCount, want.vertexCount) << c.what;
     EXPECT_TRUE(SameBytes(got.positions, want.positions)) << c.what;
