@@ -86,6 +86,24 @@ Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   return out;
 }
 
+// Gather of the positions and of the normals by one index list, in one sweep: each index read once.
+void HandPositionsAndNormals(SPolygonGeometry_I* g, const SubDivData& out, const Array<int32_t>& index) {
+  const int32_t n = index.Count(), positionCount = out.positions.Count(), normalCount = out.normals.Count();
+  Array<Vector3f> positions = FreshArray<Vector3f>(n), normals = FreshArray<Vector3f>(n);
+  const int32_t* const from = index.Data();
+  const Vector3f* const position = out.positions.Data();
+  const Vector3f* const normal = out.normals.Data();
+  Vector3f* const toPosition = positions.Data();
+  Vector3f* const toNormal = normals.Data();
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t v = from[i];
+    toPosition[i] = uint32_t(v) < uint32_t(positionCount) ? position[v] : Vector3f{};
+    toNormal[i] = uint32_t(v) < uint32_t(normalCount) ? normal[v] : Vector3f{};
+  }
+  g->TakeVertexArray(std::move(positions));
+  g->TakeNormalArray(std::move(normals));
+}
+
 template <class V, class E>
 void AppendStream(SPolygonGeometry_I* g, uint32_t usage, Array<E>&& data) {
   Obj<V> v(static_cast<V*>(ScriptObject::Create(V::kClassId)));
@@ -543,8 +561,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     g->TakeIndexArray(Array<int32_t>(indices), bound, negative);
   else
     g->TakeIndexArray(std::move(indices), bound, negative);
-  g->TakeVertexArray(Gather(out.positions, points));
-  g->TakeNormalArray(Gather(out.normals, points));
+  HandPositionsAndNormals(g, out, points);
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
     AppendStream<VertexDataVector2f_I>(g, VertexUsageWord(kVertexUsageTexCoords, uint32_t(k)),
@@ -667,8 +684,7 @@ void SubDivGeometry::Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, 
     const Array<int32_t>& points = s < out.shaderVertices.size() ? out.shaderVertices[s] : kNone;
     SPolygonGeometry_I* sg = GeometryOf(g);
     if (!sg) continue;
-    sg->TakeVertexArray(Gather(out.positions, points));
-    sg->TakeNormalArray(Gather(out.normals, points));
+    HandPositionsAndNormals(sg, out, points);
   }
 }
 
