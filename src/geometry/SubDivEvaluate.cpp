@@ -2,6 +2,7 @@
 // faces, vertex normals and morph normal deltas.
 #include <immintrin.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -60,6 +61,17 @@ std::vector<Lanes> Widened(const Array<Vector3f>& values) {
   _mm_store_ss(&to.z, _mm_movehl_ps(s, s));
 }
 
+// Whether the wider forms below may run where the processor has them (SubDivGeometry::UseWideLanes).
+std::atomic<bool> g_wideLanes{true};
+bool UseAVX() {
+  static const bool has = __builtin_cpu_supports("avx");
+  return has && g_wideLanes.load(std::memory_order_relaxed);
+}
+bool UseAVX2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has && g_wideLanes.load(std::memory_order_relaxed);
+}
+
 // Weighted sums of a run of points, into `to`. One form per instruction set.
 using SumRun = void (*)(const SubDivPoint* points, int32_t count, const Lanes* values, uint32_t size, Vector3f* to);
 
@@ -109,10 +121,7 @@ void SumRunSSE2(const SubDivPoint* points, int32_t count, const Lanes* values, u
   }
 }
 
-SumRun ChooseSumRun() {
-  static const SumRun run = __builtin_cpu_supports("avx2") ? SumRunAVX2 : SumRunSSE2;
-  return run;
-}
+SumRun ChooseSumRun() { return UseAVX2() ? SumRunAVX2 : SumRunSSE2; }
 Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
   Vector3f r;
   StoreThree(r, WeightedSumLanes(p, values.data(), uint32_t(values.size())));
@@ -275,10 +284,7 @@ int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position,
   }
 }
 
-QuadRun ChooseQuadRun() {
-  static const QuadRun run = __builtin_cpu_supports("avx") ? QuadRunAVX : QuadRunSSE2;
-  return run;
-}
+QuadRun ChooseQuadRun() { return UseAVX() ? QuadRunAVX : QuadRunSSE2; }
 
 // Four points' normal sums (twelve floats from `v`) negated and, outside the unit band, brought to unit
 // length, as the loop over single points does: each lane does one point's operations in their order
@@ -361,10 +367,7 @@ int32_t FinishRunSSE2(Vector3f* sum, int32_t n) {
   return done;
 }
 
-FinishRun ChooseFinishRun() {
-  static const FinishRun run = __builtin_cpu_supports("avx") ? FinishRunAVX : FinishRunSSE2;
-  return run;
-}
+FinishRun ChooseFinishRun() { return UseAVX() ? FinishRunAVX : FinishRunSSE2; }
 
 }  // namespace
 
@@ -422,6 +425,8 @@ class PositionEvaluator final : public SubDivPointSink {
 };
 
 }  // namespace
+
+void SubDivGeometry::UseWideLanes(bool wide) { g_wideLanes.store(wide, std::memory_order_relaxed); }
 
 void SubDivGeometry::EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out) {
   PositionEvaluator evaluate(last.Points.Count(), baseData, out);
