@@ -1,7 +1,8 @@
 // The evaluation of a subdivided level into vertex data: weighted sums, float channels over the base
 // faces, vertex normals and morph normal deltas.
-#include <emmintrin.h>
+#include <immintrin.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -59,6 +60,68 @@ std::vector<Lanes> Widened(const Array<Vector3f>& values) {
   _mm_storel_pi(reinterpret_cast<__m64*>(&to.x), s);
   _mm_store_ss(&to.z, _mm_movehl_ps(s, s));
 }
+
+// Whether the wider forms below may run where the processor has them (SubDivGeometry::UseWideLanes).
+std::atomic<bool> g_wideLanes{true};
+bool UseAVX() {
+  static const bool has = __builtin_cpu_supports("avx");
+  return has && g_wideLanes.load(std::memory_order_relaxed);
+}
+bool UseAVX2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has && g_wideLanes.load(std::memory_order_relaxed);
+}
+
+// Weighted sums of a run of points, into `to`. One form per instruction set.
+using SumRun = void (*)(const SubDivPoint* points, int32_t count, const Lanes* values, uint32_t size, Vector3f* to);
+
+void SumRunSSE2(const SubDivPoint* points, int32_t count, const Lanes* values, uint32_t size, Vector3f* to) {
+  for (int32_t i = 0; i < count; ++i) StoreThree(to[i], WeightedSumLanes(points[i], values, size));
+}
+
+// Whether every index of the first n (at most 32) of `indices` lies below `size`: eight lanes at a time,
+// lanes past n left out. The four eight-index loads stay within the record (the weights follow).
+[[gnu::target("avx2")]] inline bool AllBelow(const int32_t* indices, int n, uint32_t size) {
+  const __m256i bias = _mm256_set1_epi32(INT32_MIN), limit = _mm256_set1_epi32(int32_t(size) ^ INT32_MIN);
+  const __m256i count = _mm256_set1_epi32(n), eight = _mm256_set1_epi32(8);
+  __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), outside = _mm256_setzero_si256();
+  for (int j = 0; j < n; j += 8) {
+    const __m256i at = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(indices + j)), bias);
+    // In the list and not below the size.
+    outside =
+        _mm256_or_si256(outside, _mm256_andnot_si256(_mm256_cmpgt_epi32(limit, at), _mm256_cmpgt_epi32(count, lane)));
+    lane = _mm256_add_epi32(lane, eight);
+  }
+  return _mm256_testz_si256(outside, outside) != 0;
+}
+
+// SumRunSSE2's sums with each weight taken straight from the record into four lanes and, where a list's
+// indices all lie below the size (every list a step makes), without a test per entry: the same terms
+// added in the same order, so every bit is the same.
+[[gnu::target("avx2")]] void SumRunAVX2(const SubDivPoint* points, int32_t count, const Lanes* values, uint32_t size,
+                                        Vector3f* to) {
+  for (int32_t i = 0; i < count; ++i) {
+    const SubDivPoint& p = points[i];
+    const int n = p.weightCount < 0 ? 0 : p.weightCount > kSubDivMaxWeights ? kSubDivMaxWeights : p.weightCount;
+    if (!AllBelow(p.indices, n, size)) {
+      StoreThree(to[i], WeightedSumLanes(p, values, size));
+      continue;
+    }
+    __m128 s = _mm_setzero_ps();
+    int k = n - 1;
+    for (; k >= 3; k -= 4) {
+      s = _mm_add_ps(s, _mm_mul_ps(_mm_broadcast_ss(&p.weights[k]), _mm_load_ps(values[p.indices[k]].v)));
+      s = _mm_add_ps(s, _mm_mul_ps(_mm_broadcast_ss(&p.weights[k - 1]), _mm_load_ps(values[p.indices[k - 1]].v)));
+      s = _mm_add_ps(s, _mm_mul_ps(_mm_broadcast_ss(&p.weights[k - 2]), _mm_load_ps(values[p.indices[k - 2]].v)));
+      s = _mm_add_ps(s, _mm_mul_ps(_mm_broadcast_ss(&p.weights[k - 3]), _mm_load_ps(values[p.indices[k - 3]].v)));
+    }
+    for (; k >= 0; --k)
+      s = _mm_add_ps(s, _mm_mul_ps(_mm_broadcast_ss(&p.weights[k]), _mm_load_ps(values[p.indices[k]].v)));
+    StoreThree(to[i], s);
+  }
+}
+
+SumRun ChooseSumRun() { return UseAVX2() ? SumRunAVX2 : SumRunSSE2; }
 Vector3f WeightedSum(const SubDivPoint& p, const std::vector<Lanes>& values) {
   Vector3f r;
   StoreThree(r, WeightedSumLanes(p, values.data(), uint32_t(values.size())));
@@ -127,6 +190,102 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
   }
 }
 
+// A run of rows of the corner table, from row f down, each of four points below `last` (the caller has
+// checked row f): every quad's corner normals added to its points' sums as AddQuadCornerNormals adds
+// them, quad by quad from the last. Returns the first row below the run. One form per instruction set.
+using QuadRun = int32_t (*)(const int32_t* corners, int32_t f, const Vector3f* position, Vector3f* sum, uint32_t last);
+
+// Whether a corner-table row holds four points below `last`: one unsigned comparison in four lanes.
+[[gnu::always_inline]] inline bool WholeQuad(const int32_t* row, __m128i lastBiased) {
+  const __m128i bias = _mm_set1_epi32(INT32_MIN);
+  const __m128i at = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias);
+  return _mm_movemask_epi8(_mm_cmplt_epi32(at, lastBiased)) == 0xFFFF;
+}
+[[gnu::always_inline]] inline __m128i Biased(uint32_t last) { return _mm_set1_epi32(int32_t(last) ^ INT32_MIN); }
+
+int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position, Vector3f* sum, uint32_t last) {
+  const __m128i lastBiased = Biased(last);
+  do {
+    const int32_t* const row = corners + size_t(f) * 4;
+    // In locals: read through the table, each store of a sum had the next corner read again.
+    const int32_t q[4] = {row[0], row[1], row[2], row[3]};
+    AddQuadCornerNormals(position, sum, q);
+  } while (--f >= 0 && WholeQuad(corners + size_t(f) * 4, lastBiased));
+  return f;
+}
+
+// Two quads' corner normals in the two halves of eight-float values: each half does the operations of
+// QuadCornerNormalLanes in their order (the halves never mix, and the build's target has no fused
+// multiply-add here either), so every bit is that of one quad at a time. Then the first quad's normals go
+// onto their sums before the second's, as two turns of AddQuadCornerNormals.
+// Eight-float helpers for AddTwoQuadsCornerNormals, each working on the two halves apart.
+// The low pair of floats of each half of x, then that of y.
+[[gnu::target("avx")]] inline __m256 LowPairs(__m256 x, __m256 y) {
+  return _mm256_castpd_ps(_mm256_unpacklo_pd(_mm256_castps_pd(x), _mm256_castps_pd(y)));
+}
+[[gnu::target("avx")]] inline __m256 HighPairs(__m256 x, __m256 y) {
+  return _mm256_castpd_ps(_mm256_unpackhi_pd(_mm256_castps_pd(x), _mm256_castps_pd(y)));
+}
+// Per lane k of each half: the corner before k, and the one after.
+[[gnu::target("avx")]] inline __m256 Before(__m256 v) { return _mm256_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); }
+[[gnu::target("avx")]] inline __m256 After(__m256 v) { return _mm256_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); }
+
+[[gnu::target("avx")]] inline void AddTwoQuadsCornerNormals(const Vector3f* position, Vector3f* sum, const int32_t* a,
+                                                            const int32_t* b) {
+  __m256 p[4];
+  for (int k = 0; k < 4; ++k)
+    p[k] = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(&position[a[k]].x)),
+                                _mm_loadu_ps(&position[b[k]].x), 1);
+  const __m256 xy01 = _mm256_unpacklo_ps(p[0], p[1]), xy23 = _mm256_unpacklo_ps(p[2], p[3]);
+  const __m256 zw01 = _mm256_unpackhi_ps(p[0], p[1]), zw23 = _mm256_unpackhi_ps(p[2], p[3]);
+  const __m256 x = LowPairs(xy01, xy23), y = HighPairs(xy01, xy23), z = LowPairs(zw01, zw23);
+  const __m256 ax[3] = {Before(x), x, After(x)}, ay[3] = {Before(y), y, After(y)}, az[3] = {Before(z), z, After(z)};
+  __m256 nx = _mm256_setzero_ps(), ny = _mm256_setzero_ps(), nz = _mm256_setzero_ps();
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    nx = _mm256_add_ps(nx, _mm256_mul_ps(_mm256_sub_ps(ay[i], ay[j]), _mm256_add_ps(az[i], az[j])));
+    ny = _mm256_add_ps(ny, _mm256_mul_ps(_mm256_sub_ps(az[i], az[j]), _mm256_add_ps(ax[i], ax[j])));
+    nz = _mm256_add_ps(nz, _mm256_mul_ps(_mm256_sub_ps(ax[i], ax[j]), _mm256_add_ps(ay[i], ay[j])));
+  }
+  const __m256 l2 = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(nx, nx), _mm256_mul_ps(ny, ny)), _mm256_mul_ps(nz, nz));
+  const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(l2));
+  const __m256 keep = _mm256_and_ps(_mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandLow), _CMP_GE_OS),
+                                    _mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandHigh), _CMP_LE_OS));
+  __m256 m[3] = {nx, ny, nz};
+  for (__m256& n : m) n = _mm256_or_ps(_mm256_and_ps(keep, n), _mm256_andnot_ps(keep, _mm256_mul_ps(n, inv)));
+  const __m256 mx = m[0], my = m[1], mz = m[2], minusZero = _mm256_set1_ps(-0.0f);
+  const __m256 xy = _mm256_unpacklo_ps(mx, my), xy2 = _mm256_unpackhi_ps(mx, my);
+  const __m256 zw = _mm256_unpacklo_ps(mz, minusZero), zw2 = _mm256_unpackhi_ps(mz, minusZero);
+  const __m256 v[4] = {LowPairs(xy, zw), HighPairs(xy, zw), LowPairs(xy2, zw2), HighPairs(xy2, zw2)};
+  for (int k = 0; k < 4; ++k) {
+    float* const s = &sum[a[k]].x;
+    _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), _mm256_castps256_ps128(v[k])));
+  }
+  for (int k = 0; k < 4; ++k) {
+    float* const s = &sum[b[k]].x;
+    _mm_storeu_ps(s, _mm_add_ps(_mm_loadu_ps(s), _mm256_extractf128_ps(v[k], 1)));
+  }
+}
+
+[[gnu::target("avx")]] int32_t QuadRunAVX(const int32_t* corners, int32_t f, const Vector3f* position, Vector3f* sum,
+                                          uint32_t last) {
+  const __m128i lastBiased = Biased(last);
+  for (;;) {
+    const int32_t* const row = corners + size_t(f) * 4;
+    const int32_t q[4] = {row[0], row[1], row[2], row[3]};
+    if (f == 0 || !WholeQuad(row - 4, lastBiased)) {
+      AddQuadCornerNormals(position, sum, q);
+      return f - 1;
+    }
+    const int32_t r[4] = {row[-4], row[-3], row[-2], row[-1]};
+    AddTwoQuadsCornerNormals(position, sum, q, r);
+    f -= 2;
+    if (f < 0 || !WholeQuad(corners + size_t(f) * 4, lastBiased)) return f;
+  }
+}
+
+QuadRun ChooseQuadRun() { return UseAVX() ? QuadRunAVX : QuadRunSSE2; }
+
 // Four points' normal sums (twelve floats from `v`) negated and, outside the unit band, brought to unit
 // length, as the loop over single points does: each lane does one point's operations in their order
 // (x * x + y * y, then + z * z; one division by the square root; a product per component), so every bit
@@ -156,6 +315,59 @@ void QuadCornerNormals(const Vector3f& p0, const Vector3f& p1, const Vector3f& p
   for (int j = 0; j < 3; ++j)
     _mm_storeu_ps(v + 4 * j, _mm_or_ps(_mm_and_ps(m[j], _mm_mul_ps(r[j], f[j])), _mm_andnot_ps(m[j], r[j])));
 }
+
+// The normal sums of points [0, n) finished four at a time (FinishFourNormals); returns how many were
+// (n rounded down to a multiple of four). One form per instruction set.
+using FinishRun = int32_t (*)(Vector3f* sum, int32_t n);
+
+int32_t FinishRunSSE2(Vector3f* sum, int32_t n) {
+  int32_t done = 0;
+  for (; done + 4 <= n; done += 4) FinishFourNormals(&sum[done].x);
+  return done;
+}
+
+// Eight points at a time: the first four in the low halves of eight-float values, the next four in the high
+// halves, each half doing FinishFourNormals' operations (whose shuffles stay within a half).
+[[gnu::target("avx")]] inline void FinishEightNormals(float* v) {
+  const __m256 sign = _mm256_set1_ps(-0.0f);
+  __m256 r[3];
+  for (int j = 0; j < 3; ++j)
+    r[j] = _mm256_xor_ps(
+        _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(v + 4 * j)), _mm_loadu_ps(v + 12 + 4 * j), 1), sign);
+  const __m256 s0 = _mm256_mul_ps(r[0], r[0]), s1 = _mm256_mul_ps(r[1], r[1]), s2 = _mm256_mul_ps(r[2], r[2]);
+  const __m256 xx = _mm256_shuffle_ps(s0, _mm256_shuffle_ps(s1, s2, _MM_SHUFFLE(1, 1, 2, 2)), _MM_SHUFFLE(2, 0, 3, 0));
+  const __m256 yy = _mm256_shuffle_ps(_mm256_shuffle_ps(s0, s1, _MM_SHUFFLE(0, 0, 1, 1)),
+                                      _mm256_shuffle_ps(s1, s2, _MM_SHUFFLE(2, 2, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+  const __m256 zz = _mm256_shuffle_ps(_mm256_shuffle_ps(s0, s1, _MM_SHUFFLE(1, 1, 2, 2)), s2, _MM_SHUFFLE(3, 0, 2, 0));
+  const __m256 len2 = _mm256_add_ps(_mm256_add_ps(xx, yy), zz);
+  const __m256 scale = _mm256_and_ps(_mm256_cmp_ps(len2, _mm256_setzero_ps(), _CMP_GT_OS),
+                                     _mm256_or_ps(_mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandLow), _CMP_LT_OS),
+                                                  _mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandHigh), _CMP_GT_OS)));
+  const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(len2));
+  const __m256 f[3] = {_mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
+  const __m256 m[3] = {_mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
+  for (int j = 0; j < 3; ++j) {
+    const __m256 out = _mm256_or_ps(_mm256_and_ps(m[j], _mm256_mul_ps(r[j], f[j])), _mm256_andnot_ps(m[j], r[j]));
+    _mm_storeu_ps(v + 4 * j, _mm256_castps256_ps128(out));
+    _mm_storeu_ps(v + 12 + 4 * j, _mm256_extractf128_ps(out, 1));
+  }
+}
+
+[[gnu::target("avx")]] int32_t FinishRunAVX(Vector3f* sum, int32_t n) {
+  int32_t done = 0;
+  for (; done + 8 <= n; done += 8) FinishEightNormals(&sum[done].x);
+  if (done + 4 <= n) {
+    FinishFourNormals(&sum[done].x);
+    done += 4;
+  }
+  return done;
+}
+
+FinishRun ChooseFinishRun() { return UseAVX() ? FinishRunAVX : FinishRunSSE2; }
 
 }  // namespace
 
@@ -196,7 +408,7 @@ class PositionEvaluator final : public SubDivPointSink {
     const Lanes* const values = m_positions.data();
     const uint32_t size = uint32_t(m_positions.size());
     Vector3f* const to = m_out.positions.Data() + first;
-    for (int32_t i = 0; i < count; ++i) StoreThree(to[i], WeightedSumLanes(points[i], values, size));
+    m_sumRun(points, count, values, size, to);
     for (size_t c = 0; c < m_channels.size(); ++c) {
       const Lanes* const channel = m_channels[c].data();
       const uint32_t channelSize = uint32_t(m_channels[c].size());
@@ -206,12 +418,15 @@ class PositionEvaluator final : public SubDivPointSink {
   }
 
  private:
+  const SumRun m_sumRun = ChooseSumRun();
   std::vector<Lanes> m_positions;
   std::vector<std::vector<Lanes>> m_channels;
   SubDivData& m_out;
 };
 
 }  // namespace
+
+void SubDivGeometry::UseWideLanes(bool wide) { g_wideLanes.store(wide, std::memory_order_relaxed); }
 
 void SubDivGeometry::EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out) {
   PositionEvaluator evaluate(last.Points.Count(), baseData, out);
@@ -306,21 +521,17 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
     sum[i].y += v.y;
     sum[i].z += v.z;
   };
-  // With the corner table, a row of four points below `last` (one unsigned comparison in four lanes) is a
-  // quad taken whole; any other row goes the way below.
-  const __m128i bias = _mm_set1_epi32(INT32_MIN), lastBiased = _mm_set1_epi32(int32_t(last) ^ INT32_MIN);
+  // With the corner table, a run of rows of four points below `last` is taken whole as quads, two at a
+  // time where the processor has eight-float lanes; any other row goes the way below.
+  const __m128i lastBiased = Biased(last);
+  const QuadRun quadRun = ChooseQuadRun();
   for (int32_t f = s.Faces.Count() - 1; f >= 0; --f) {
     // The corner table tells skipped faces and triangles itself, so the face records stay unread.
     int32_t c[4];
     int nc;
     if (corners) {
-      const int32_t* const row = corners + size_t(f) * 4;
-      const __m128i below =
-          _mm_cmplt_epi32(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)), bias), lastBiased);
-      if (_mm_movemask_epi8(below) == 0xFFFF) {
-        // In locals: read through the table, each store of a sum had the next corner read again.
-        const int32_t q[4] = {row[0], row[1], row[2], row[3]};
-        AddQuadCornerNormals(position, sum, q);
+      if (WholeQuad(corners + size_t(f) * 4, lastBiased)) {
+        f = quadRun(corners, f, position, sum, last) + 1;  // the loop's step brings f to the row after the run
         continue;
       }
       for (int k = 0; k < 4; ++k) c[k] = corners[size_t(f) * 4 + size_t(k)];
@@ -348,8 +559,7 @@ void SubDivGeometry::ComputeNormals(const SubDivStructure& s, const SubDivData& 
       for (int k = 0; k < 4; ++k) add(c[k], pn[k]);
     }
   }
-  int32_t done = 0;
-  for (; done + 4 <= n; done += 4) FinishFourNormals(&sum[done].x);
+  const int32_t done = ChooseFinishRun()(sum, n);
   for (Vector3f& v : std::span(sum + done, size_t(n - done))) {
     v = {-v.x, -v.y, -v.z};
     const float len2 = v.x * v.x + v.y * v.y + v.z * v.z;

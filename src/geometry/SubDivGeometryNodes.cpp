@@ -86,6 +86,24 @@ Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   return out;
 }
 
+// Gather of the positions and of the normals by one index list, in one sweep: each index read once.
+void HandPositionsAndNormals(SPolygonGeometry_I* g, const SubDivData& out, const Array<int32_t>& index) {
+  const int32_t n = index.Count(), positionCount = out.positions.Count(), normalCount = out.normals.Count();
+  Array<Vector3f> positions = FreshArray<Vector3f>(n), normals = FreshArray<Vector3f>(n);
+  const int32_t* const from = index.Data();
+  const Vector3f* const position = out.positions.Data();
+  const Vector3f* const normal = out.normals.Data();
+  Vector3f* const toPosition = positions.Data();
+  Vector3f* const toNormal = normals.Data();
+  for (int32_t i = 0; i < n; ++i) {
+    const int32_t v = from[i];
+    toPosition[i] = uint32_t(v) < uint32_t(positionCount) ? position[v] : Vector3f{};
+    toNormal[i] = uint32_t(v) < uint32_t(normalCount) ? normal[v] : Vector3f{};
+  }
+  g->TakeVertexArray(std::move(positions));
+  g->TakeNormalArray(std::move(normals));
+}
+
 template <class V, class E>
 void AppendStream(SPolygonGeometry_I* g, uint32_t usage, Array<E>&& data) {
   Obj<V> v(static_cast<V*>(ScriptObject::Create(V::kClassId)));
@@ -184,13 +202,16 @@ struct Corners {
   }
   // Asks for the heads of face fi's points: the points of a face lie in three far-apart runs of the
   // level, so nothing in the face order lets the processor guess them.
-  void FetchHeads(int32_t fi) const { FetchHeadsOf(table.get(), heads.get(), uint32_t(points), fi); }
+  void FetchHeads(int32_t fi) const { FetchHeadsOf(table.get(), heads.get(), fi); }
   // Forced inline: a function of nothing but prefetches counts as free of effects, and GCC drops its calls.
-  [[gnu::always_inline]] static void FetchHeadsOf(const int32_t* table, const Head* heads, uint32_t points,
-                                                  int32_t fi) {
+  // The address is reckoned as a number: a request for a place outside the heads (a triangle's fourth
+  // corner, -1) fetches nothing that matters and never faults, so no corner needs a test.
+  [[gnu::always_inline]] static void FetchHeadsOf(const int32_t* table, const Head* heads, int32_t fi) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(heads);
     for (int k = 0; k < 4; ++k) {
-      const int32_t p = table[size_t(fi) * 4 + size_t(k)];
-      if (uint32_t(p) < points) __builtin_prefetch(&heads[size_t(p)]);
+      const int64_t p = table[size_t(fi) * 4 + size_t(k)];
+      const uintptr_t place = at + uintptr_t(p) * sizeof(Head);
+      __builtin_prefetch(reinterpret_cast<const void*>(place));  // NOLINT(performance-no-int-to-ptr): see above
     }
   }
   // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
@@ -318,8 +339,27 @@ class OneChannelBlend {
   OneChannelBlend(const OneChannelBlend&) = delete;
   OneChannelBlend& operator=(const OneChannelBlend&) = delete;
 
-  // The vertex at corner k (point p, `head` its head) of `face`.
+  // The vertex at corner k (point p, `head` its head) of `face`. Here the common case: a listed parameter
+  // and the base face whose four coordinates are kept, all in the channel. Nothing in it lives across a
+  // call (the other cases and a growth go on out of line, as its last step), so it saves no registers.
   [[gnu::noinline]] int32_t Vertex(const SubDivFace& face, int32_t p, int k, Head& head) {
+    const int32_t param = face.params[k];
+    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries) ||
+        uint32_t(face.sourceFace) >= uint32_t(m_attributes) || m_attribute + face.sourceFace != m_looked || !m_whole)
+      return Blended(face, p, k, head);
+    const __m128 w = _mm_loadu_ps(&m_params[param].x);
+    __m128 v = _mm_setzero_ps();
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), m_values[0]));
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)), m_values[1]));
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), m_values[2]));
+    v = _mm_add_ps(v, _mm_mul_ps(_mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3)), m_values[3]));
+    return Found(head, v, p, uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param));
+  }
+
+ private:
+  // Vertex for every case: a parameter outside the table, a base face out of range, not yet looked up or
+  // with a coordinate outside the channel.
+  [[gnu::noinline]] int32_t Blended(const SubDivFace& face, int32_t p, int k, Head& head) {
     const int32_t param = face.params[k];
     const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
     const uint64_t made = uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param);
@@ -341,20 +381,22 @@ class OneChannelBlend {
         }
       }
     }
-    // The search of Unique over the one channel; NaN matches nothing.
+    return Found(head, v, p, listed ? made : Corners::kNever);
+  }
+  // The search of Unique over the one channel (NaN matches nothing), else a new vertex; `made`, unless
+  // kNever, becomes the point's last pair.
+  int32_t Found(Head& head, __m128 v, int32_t p, uint64_t made) {
     int32_t last = -1;
     for (int32_t u = head.first; u >= 0; u = m_next[u]) {
       if (Corners::Same(v, Corners::Load(m_uv[u]))) {
-        if (listed) head = {made, u, head.first};
+        if (made != Corners::kNever) head = {made, u, head.first};
         return u;
       }
       last = u;
     }
     // Coordinates holding a NaN match nothing, not even a corner blended from the same pair.
-    return Make(head, last, v, p, listed && Corners::Same(v, v) ? made : Corners::kNever);
+    return Make(head, last, v, p, Corners::Same(v, v) ? made : Corners::kNever);
   }
-
- private:
   void Look(const SubDivFaceAttribute* a) {
     m_looked = a;
     m_whole = true;
@@ -362,27 +404,32 @@ class OneChannelBlend {
     if (m_whole)
       for (int j = 0; j < 4; ++j) m_values[j] = Corners::Load(m_t[a->corners[j]]);
   }
-  // A new vertex of point p with the coordinates in v's low lanes, linked after `last`; `made`, unless
-  // kNever, becomes the point's last pair. Past the arrays' room they grow through their appends.
+  // A new vertex of point p with the coordinates in v's low lanes, linked after `last`. Past the arrays'
+  // room they grow through their appends.
   int32_t Make(Head& head, int32_t last, __m128 v, int32_t p, uint64_t made) {
     const int32_t u = m_count;
-    Vector2f c;
-    _mm_storel_pi(reinterpret_cast<__m64*>(&c), v);
-    if (u < m_room) {
-      m_uv[u] = c;
-      m_next[u] = -1;
-      m_pointOf[u] = p;
-    } else {
-      Settle();
-      m_corners.uv[0].Append(c);
-      m_corners.next.Append(-1);
-      m_corners.pointOf.Append(p);
-      Refetch();
-    }
+    if (u >= m_room) return MakeGrowing(head, last, v, p, made);
+    _mm_storel_pi(reinterpret_cast<__m64*>(&m_uv[u]), v);
+    m_next[u] = -1;
+    m_pointOf[u] = p;
+    return Link(head, last, u, made);
+  }
+  int32_t Link(Head& head, int32_t last, int32_t u, uint64_t made) {
     m_count = u + 1;
     (last >= 0 ? m_next[last] : head.first) = u;
     if (made != Corners::kNever) head = {made, u, head.first};
     return u;
+  }
+  [[gnu::noinline, gnu::cold]] int32_t MakeGrowing(Head& head, int32_t last, __m128 v, int32_t p, uint64_t made) {
+    const int32_t u = m_count;
+    Vector2f c;
+    _mm_storel_pi(reinterpret_cast<__m64*>(&c), v);
+    Settle();
+    m_corners.uv[0].Append(c);
+    m_corners.next.Append(-1);
+    m_corners.pointOf.Append(p);
+    Refetch();
+    return Link(head, last, u, made);
   }
   void Refetch() {
     m_uv = m_corners.uv[0].Data();
@@ -420,35 +467,36 @@ class OneChannelBlend {
   const uint32_t points = uint32_t(corners.points);
   OneChannelBlend blend(baseData, corners);
   bool missed = false;
-  auto vertex = [&](const SubDivFace& face, int32_t p, int k) __attribute__((always_inline)) {
+  // `source` is the face's base face in the high half of a pair (MadeBy), taken once a face.
+  auto vertex = [&](const SubDivFace& face, uint64_t source, int32_t p, int k) __attribute__((always_inline)) {
     if (uint32_t(p) >= points) {
       missed = true;
       return -1;
     }
     const int32_t param = face.params[k];
     Corners::Head& head = heads[size_t(p)];
-    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries) &&
-        head.made == (uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param)))
+    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries) && head.made == (source | uint32_t(param)))
       return head.vertex;
     return blend.Vertex(face, p, k, head);
   };
   constexpr size_t kHeadsAhead = 8;
   size_t written = 0;
   for (size_t i = 0; i < faces.size(); ++i) {
-    if (i + kHeadsAhead < faces.size()) Corners::FetchHeadsOf(table, heads, points, faces[i + kHeadsAhead]);
+    if (i + kHeadsAhead < faces.size()) Corners::FetchHeadsOf(table, heads, faces[i + kHeadsAhead]);
     const int32_t f = faces[i];
     const SubDivFace& face = records[f];
     const int32_t* const p = table + size_t(f) * 4;
-    const int32_t c0 = vertex(face, p[0], 0), c1 = vertex(face, p[1], 1), c2 = vertex(face, p[2], 2);
-    to[written] = c0;
-    to[written + 1] = c1;
-    to[written + 2] = c2;
-    written += 3;
+    const uint64_t source = uint64_t(uint32_t(face.sourceFace)) << 32;
+    // Each corner's vertex goes to both its places at once, so none is held across the blends' calls. A
+    // triangle's second-triangle places lie inside the room (six a face) and the next face writes over them.
+    int32_t* const t = to + written;
+    t[0] = t[3] = vertex(face, source, p[0], 0);
+    t[1] = vertex(face, source, p[1], 1);
+    t[2] = t[4] = vertex(face, source, p[2], 2);
     if (face.IsQuad()) {
-      const int32_t c3 = vertex(face, p[3], 3);
-      to[written] = c0;
-      to[written + 1] = c2;
-      to[written + 2] = c3;
+      t[5] = vertex(face, source, p[3], 3);
+      written += 6;
+    } else {
       written += 3;
     }
   }
@@ -513,8 +561,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
     g->TakeIndexArray(Array<int32_t>(indices), bound, negative);
   else
     g->TakeIndexArray(std::move(indices), bound, negative);
-  g->TakeVertexArray(Gather(out.positions, points));
-  g->TakeNormalArray(Gather(out.normals, points));
+  HandPositionsAndNormals(g, out, points);
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
     AppendStream<VertexDataVector2f_I>(g, VertexUsageWord(kVertexUsageTexCoords, uint32_t(k)),
@@ -637,8 +684,7 @@ void SubDivGeometry::Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, 
     const Array<int32_t>& points = s < out.shaderVertices.size() ? out.shaderVertices[s] : kNone;
     SPolygonGeometry_I* sg = GeometryOf(g);
     if (!sg) continue;
-    sg->TakeVertexArray(Gather(out.positions, points));
-    sg->TakeNormalArray(Gather(out.normals, points));
+    HandPositionsAndNormals(sg, out, points);
   }
 }
 

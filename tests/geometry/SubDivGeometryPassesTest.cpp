@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -21,6 +22,18 @@ namespace {
 template <class E>
 bool SameBytes(const Array<E>& a, const Array<E>& b) {
   return a.Count() == b.Count() && std::memcmp(a.Data(), b.Data(), sizeof(E) * size_t(a.Count())) == 0;
+}
+
+// Runs `check` with each form of the lanes (the widest the processor has, then SSE2 alone), then leaves
+// the default: every form must give the same bits.
+template <class F>
+void EachLaneForm(F&& check) {
+  for (const bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "widest lanes" : "SSE2 lanes");
+    SubDivGeometry::UseWideLanes(wide);
+    check();
+  }
+  SubDivGeometry::UseWideLanes(true);
 }
 
 // Base values of a mesh: its positions and one morph channel of made-up deltas.
@@ -40,32 +53,55 @@ TEST(SubDivGeometryPasses, PositionsSummedInTheAdjacencySweepEqualTheSeparatePas
   struct Case {
     const char* what;
     bool breakEdge;  // a level the reference check refuses is evaluated all the same
+    bool outside;    // lists of every length naming base points that do not exist, which add nothing
   };
-  const Case cases[] = {{"a level with triangles", false}, {"a refused level", true}};
+  const Case cases[] = {{"a level with triangles", false, false},
+                        {"a refused level", true, false},
+                        {"indices outside the base points", false, true}};
   const TestMesh mesh = CubeSphere(9, 4);
   const SubDivData baseData = BaseValues(mesh);
-  for (const Case& c : cases) {
-    SubDivStructure base = BuildStructure(mesh), level;
-    base.SubDivide(level, "test");
-    if (c.breakEdge) level.Edges[3].points[0] = level.Points.Count() + 5;
-    SubDivStructure separate = level;
-    SubDivData want;
-    LogCapture log;
-    separate.UpdateVertexToEdge();
-    separate.UpdateVertexToFace();
-    SubDivGeometry::EvaluatePositions(separate, baseData, want);
-    const std::string wantLines = log.Take();
+  EachLaneForm([&] {
+    for (const Case& c : cases) {
+      SubDivStructure base = BuildStructure(mesh), level;
+      base.SubDivide(level, "test");
+      if (c.breakEdge) level.Edges[3].points[0] = level.Points.Count() + 5;
+      if (c.outside) {
+        const int32_t count = baseData.positions.Count();
+        const int32_t outside[] = {-1, count, INT32_MIN, count + 1000, INT32_MAX};
+        for (int32_t i = 0, j = 0; i < level.Points.Count(); i += 7, ++j) {
+          SubDivPoint& p = level.Points[i];
+          const int n = j % (kSubDivMaxWeights + 1);
+          for (int k = p.weightCount; k < n; ++k) {
+            p.indices[k] = (i + k * 13) % count;
+            p.weights[k] = 0.0625f * float(k + 1);
+          }
+          p.weightCount = int8_t(n);
+          // One entry outside, anywhere in the list; past the first eight and sixteen as well.
+          if (n > 0) p.indices[(j * 5) % n] = outside[j % 5];
+        }
+      }
+      SubDivStructure separate = level;
+      SubDivData want;
+      LogCapture log;
+      separate.UpdateVertexToEdge();
+      separate.UpdateVertexToFace();
+      SubDivGeometry::EvaluatePositions(separate, baseData, want);
+      const std::string wantLines = log.Take();
 
-    SubDivData got;
-    AssignSubDivToGeometry(base, level, baseData, "test", got);
-    EXPECT_EQ(log.Take(), "Debug SubDiv: AssignSubDivToGeometry test.\n" + wantLines) << c.what;
-    EXPECT_EQ(c.breakEdge, !wantLines.empty()) << c.what;
-    EXPECT_TRUE(SameBytes(level.Points, separate.Points)) << c.what;
-    EXPECT_EQ(got.vertexCount, want.vertexCount) << c.what;
-    EXPECT_TRUE(SameBytes(got.positions, want.positions)) << c.what;
-    ASSERT_EQ(got.vectorChannels.size(), 1u) << c.what;
-    EXPECT_TRUE(SameBytes(got.vectorChannels[0], want.vectorChannels[0])) << c.what;
-  }
+      SubDivData got;
+      AssignSubDivToGeometry(base, level, baseData, "test", got);
+      EXPECT_EQ(log.Take(), "Debug SubDiv: AssignSubDivToGeometry test.\n" + wantLines) << c.what;
+      EXPECT_EQ(c.breakEdge, !wantLines.empty()) << c.what;
+      EXPECT_TRUE(std::all_of(got.positions.begin(), got.positions.end(), [](const Vector3f& v) {
+        return std::isfinite(v.x + v.y + v.z);
+      })) << c.what;
+      EXPECT_TRUE(SameBytes(level.Points, separate.Points)) << c.what;
+      EXPECT_EQ(got.vertexCount, want.vertexCount) << c.what;
+      EXPECT_TRUE(SameBytes(got.positions, want.positions)) << c.what;
+      ASSERT_EQ(got.vectorChannels.size(), 1u) << c.what;
+      EXPECT_TRUE(SameBytes(got.vectorChannels[0], want.vectorChannels[0])) << c.what;
+    }
+  });
 }
 
 // The sweep hands its sink every record once, in index order, in runs of at most 32 that start where the
@@ -173,26 +209,34 @@ TEST(SubDivGeometryPasses, QuadCornerNormalsAreThoseOfEachCornersPlane) {
     for (const Vector3f& p : q) values.positions.Append(p);
   }
   const SubDivStructure s = BuildStructure(values.positions.Count(), faces);
-  Array<Vector3f> normals;
-  SubDivGeometry::ComputeNormals(s, values, values.positions, false, normals);
-  ASSERT_EQ(normals.Count(), values.positions.Count());
-  for (size_t f = 0; f < quads.size(); ++f) {
-    for (int k = 0; k < 4; ++k) {
-      Vector3f want;
-      want.SetPlaneNormal(quads[f][size_t((k + 3) & 3)], quads[f][size_t(k)], quads[f][size_t((k + 1) & 3)]);
-      // Summed onto a zero normal, which turns a -0 into 0, then negated.
-      want = {-(0.0f + want.x), -(0.0f + want.y), -(0.0f + want.z)};
-      if (want.LengthSquared() > 0.0f) want.Normalize();
-      const Vector3f& got = normals[int(f) * 4 + k];
-      for (int c = 0; c < 3; ++c) {
-        const float w = (&want.x)[c], g = (&got.x)[c];
-        if (std::isnan(w))
-          EXPECT_TRUE(std::isnan(g)) << "quad " << f << " corner " << k;
-        else
-          EXPECT_EQ(std::memcmp(&w, &g, sizeof w), 0) << "quad " << f << " corner " << k << ": " << w << " " << g;
+  // Through the face records, and through the corner table, which takes quads two at a time where it can
+  // (here all but the last, which holds the last point).
+  EachLaneForm([&] {
+    for (const bool table : {false, true}) {
+      Array<Vector3f> normals;
+      SubDivGeometry::ComputeNormals(s, values, values.positions, false, normals,
+                                     table ? s.CornerTable().get() : nullptr);
+      ASSERT_EQ(normals.Count(), values.positions.Count());
+      for (size_t f = 0; f < quads.size(); ++f) {
+        for (int k = 0; k < 4; ++k) {
+          Vector3f want;
+          want.SetPlaneNormal(quads[f][size_t((k + 3) & 3)], quads[f][size_t(k)], quads[f][size_t((k + 1) & 3)]);
+          // Summed onto a zero normal, which turns a -0 into 0, then negated.
+          want = {-(0.0f + want.x), -(0.0f + want.y), -(0.0f + want.z)};
+          if (want.LengthSquared() > 0.0f) want.Normalize();
+          const Vector3f& got = normals[int(f) * 4 + k];
+          for (int c = 0; c < 3; ++c) {
+            const float w = (&want.x)[c], g = (&got.x)[c];
+            if (std::isnan(w))
+              EXPECT_TRUE(std::isnan(g)) << "quad " << f << " corner " << k;
+            else
+              EXPECT_EQ(std::memcmp(&w, &g, sizeof w), 0)
+                  << (table ? "table" : "records") << " quad " << f << " corner " << k << ": " << w << " " << g;
+          }
+        }
       }
     }
-  }
+  });
 }
 
 // A quad's corner normals go onto their points' sums a whole four-float value at a time, touching the next
@@ -227,42 +271,44 @@ TEST(SubDivGeometryPasses, QuadNormalsSummedWholeEqualTheSumsComponentByComponen
   }
   faces.push_back({10, 11, 12, 14});
   const SubDivStructure s = BuildStructure(points, faces);
-  Array<Vector3f> got;
-  SubDivGeometry::ComputeNormals(s, values, values.positions, false, got, s.CornerTable().get());
+  EachLaneForm([&] {
+    Array<Vector3f> got;
+    SubDivGeometry::ComputeNormals(s, values, values.positions, false, got, s.CornerTable().get());
 
-  std::vector<Vector3f> want(points, Vector3f{0, 0, 0});
-  for (int f = int(faces.size()) - 1; f >= 0; --f) {
-    const std::vector<int>& c = faces[size_t(f)];
-    const int n = int(c.size());
-    for (int k = 0; k < n; ++k) {
-      Vector3f pn;
-      if (n == 3)
-        pn.SetPlaneNormal(values.positions[c[0]], values.positions[c[1]], values.positions[c[2]]);
-      else
-        pn.SetPlaneNormal(values.positions[c[size_t((k + 3) % 4)]], values.positions[c[size_t(k)]],
-                          values.positions[c[size_t((k + 1) % 4)]]);
-      Vector3f& w = want[size_t(c[size_t(k)])];
-      w = {w.x + pn.x, w.y + pn.y, w.z + pn.z};
-    }
-  }
-  ASSERT_EQ(got.Count(), points);
-  int nans = 0;
-  for (int i = 0; i < points; ++i) {
-    Vector3f w = {-want[size_t(i)].x, -want[size_t(i)].y, -want[size_t(i)].z};
-    const float len2 = w.LengthSquared();
-    if (len2 > 0.0f && (len2 < kUnitBandLow || len2 > kUnitBandHigh)) w.Normalize();
-    for (int c = 0; c < 3; ++c) {
-      const float wc = (&w.x)[c], gc = (&got[i].x)[c];
-      if (std::isnan(wc)) {
-        ++nans;
-        EXPECT_TRUE(std::isnan(gc)) << "point " << i;
-      } else {
-        EXPECT_EQ(std::memcmp(&wc, &gc, sizeof wc), 0) << "point " << i << ": " << wc << " " << gc;
+    std::vector<Vector3f> want(points, Vector3f{0, 0, 0});
+    for (int f = int(faces.size()) - 1; f >= 0; --f) {
+      const std::vector<int>& c = faces[size_t(f)];
+      const int n = int(c.size());
+      for (int k = 0; k < n; ++k) {
+        Vector3f pn;
+        if (n == 3)
+          pn.SetPlaneNormal(values.positions[c[0]], values.positions[c[1]], values.positions[c[2]]);
+        else
+          pn.SetPlaneNormal(values.positions[c[size_t((k + 3) % 4)]], values.positions[c[size_t(k)]],
+                            values.positions[c[size_t((k + 1) % 4)]]);
+        Vector3f& w = want[size_t(c[size_t(k)])];
+        w = {w.x + pn.x, w.y + pn.y, w.z + pn.z};
       }
     }
-  }
-  EXPECT_GT(nans, 0);
-  EXPECT_LT(nans, points * 3);
+    ASSERT_EQ(got.Count(), points);
+    int nans = 0;
+    for (int i = 0; i < points; ++i) {
+      Vector3f w = {-want[size_t(i)].x, -want[size_t(i)].y, -want[size_t(i)].z};
+      const float len2 = w.LengthSquared();
+      if (len2 > 0.0f && (len2 < kUnitBandLow || len2 > kUnitBandHigh)) w.Normalize();
+      for (int c = 0; c < 3; ++c) {
+        const float wc = (&w.x)[c], gc = (&got[i].x)[c];
+        if (std::isnan(wc)) {
+          ++nans;
+          EXPECT_TRUE(std::isnan(gc)) << "point " << i;
+        } else {
+          EXPECT_EQ(std::memcmp(&wc, &gc, sizeof wc), 0) << "point " << i << ": " << wc << " " << gc;
+        }
+      }
+    }
+    EXPECT_GT(nans, 0);
+    EXPECT_LT(nans, points * 3);
+  });
 }
 
 }  // namespace
