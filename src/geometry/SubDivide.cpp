@@ -637,8 +637,8 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
   SubDivMerge merge(np);
   // As the step's points: a narrow pack is read without a test of its form per list.
   auto projectAll = [&](auto with) {
-    auto add = [&](int i, float factor) {
-      with(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+    auto add = [&](SubDivMerge::Open& o, int i, float factor) {
+      with(i, [&](const auto* entries, int n) { merge.AddScaled(o, entries, n, factor); });
     };
     auto project = [&](int v) {
       SubDivPoint& dst = Points[v];
@@ -646,14 +646,15 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
       if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
       dst.Scale(float(k * k));
       merge.Begin(dst);
+      SubDivMerge::Open o = merge.Opened();
       for (int i = k - 1; i >= 0; --i) {
         const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
         const int c = dst.faces[i] & 3;
-        add(corner[(c + 1) & 3], 2.0f);
-        add(corner[(c + 2) & 3], 1.0f);
-        add(corner[(c + 3) & 3], 2.0f);
+        add(o, corner[(c + 1) & 3], 2.0f);
+        add(o, corner[(c + 2) & 3], 1.0f);
+        add(o, corner[(c + 3) & 3], 2.0f);
       }
-      merge.End();
+      merge.End(o);
       dst.Divide(float((k + 5) * k));
     };
     // Each point is projected on its own, so the order changes no bit; a point on no valid face has no
