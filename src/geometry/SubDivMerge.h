@@ -127,15 +127,14 @@ class SubDivMerge {
   void AddScaledHeld(const Entry* other, int count, float factor) {
     AddScaled(other, count, factor);
   }
-  // The target's list and the table as locals of the caller, its count among them, from a Begin to
-  // the End that takes it: an append then stores the entry and its position with no call, and the
-  // stores into the list and the table make the compiler fetch nothing again. Entries past the room
-  // are counted and reported at the End, as a call in the loop would make the compiler keep the
-  // factor in memory.
+  // The target, the table and the list's count as locals of the caller, from a Begin to the End that
+  // takes it: an append then stores the entry and its position with no call, and the stores into the
+  // list and the table make the compiler fetch nothing again (not even the target, which it fetched
+  // from the merge for every list). Entries past the room are counted and reported at the End, as a
+  // call in the loop would make the compiler keep the factor in memory.
   struct Open {
+    SubDivPoint* target;
     int8_t* slot;
-    int32_t* indices;
-    float* weights;
     int count;
     int dropped;
     [[gnu::always_inline]] void Append(const SubDivNarrowWeight& e, float w) {
@@ -145,8 +144,8 @@ class SubDivMerge {
       asm("" : "+r"(again));
       const uint16_t index = again->index;
       if (count < kSubDivMaxWeights) [[likely]] {
-        indices[count] = index;
-        weights[count] = w;
+        target->indices[count] = index;
+        target->weights[count] = w;
         slot[index] = int8_t(count);
         ++count;
       } else {
@@ -157,7 +156,7 @@ class SubDivMerge {
   // The target of the last Begin as an Open.
   Open Opened() {
     SubDivPoint& t = *m_target;
-    return {m_slot.data(), t.indices, t.weights, t.weightCount, 0};
+    return {&t, m_slot.data(), t.weightCount, 0};
   }
   // AddScaled and AddScaledHeld through an Open.
   void AddScaled(Open& o, const SubDivNarrowWeight* other, int count, float factor);
@@ -275,7 +274,7 @@ inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int coun
 
 [[gnu::always_inline]] inline void SubDivMerge::AddScaled(Open& o, const SubDivNarrowWeight* other, int count,
                                                           float factor) {
-  SubDivPoint& t = *m_target;
+  SubDivPoint& t = *o.target;
   auto add = [&](const SubDivNarrowWeight& e) {
     const float w = e.weight * factor;
     const int s = o.slot[e.index];
@@ -298,7 +297,7 @@ inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int coun
 
 [[gnu::always_inline]] inline void SubDivMerge::AddScaledHeld(Open& o, const SubDivNarrowWeight* other, int count,
                                                               float factor) {
-  SubDivPoint& t = *m_target;
+  SubDivPoint& t = *o.target;
   auto add = [&](const SubDivNarrowWeight& e) {
     const float w = e.weight * factor;
     const int s = o.slot[e.index];
