@@ -14,18 +14,4 @@ bool SubDivMerge::Begin(SubDivPoint& target) {
   return distinct;
 }
 
-void SubDivMerge::Append(int32_t index, float w) {
-  SubDivPoint& t = *m_target;
-  if (t.weightCount < kSubDivMaxWeights) {
-    t.indices[t.weightCount] = index;
-    t.weights[t.weightCount] = w;
-    m_slot[size_t(index)] = t.weightCount;
-    ++t.weightCount;
-  } else {
-    ReportSubDivWeightOverflow();
-  }
-}
-
-void SubDivMerge::AppendNarrow(const SubDivNarrowWeight& e, float w) { Append(e.index, w); }
-
 }  // namespace PM

@@ -127,6 +127,56 @@ class SubDivMerge {
   void AddScaledHeld(const Entry* other, int count, float factor) {
     AddScaled(other, count, factor);
   }
+  // The target, the table and the list's count as locals of the caller, from a Begin to the End that
+  // takes it: an append then stores the entry and its position with no call, and the stores into the
+  // list and the table make the compiler fetch nothing again (not even the target, which it fetched
+  // from the merge for every list). Entries past the room are counted and reported at the End, as a
+  // call in the loop would make the compiler keep the factor in memory.
+  struct Open {
+    SubDivPoint* target;
+    int8_t* slot;
+    int count;
+    int dropped;
+    [[gnu::always_inline]] void Append(const SubDivNarrowWeight& e, float w) {
+      // The index is read again through a pointer the compiler cannot see through, so the loop keeps
+      // no copy of it for this rare path.
+      const SubDivNarrowWeight* again = &e;
+      asm("" : "+r"(again));
+      const uint16_t index = again->index;
+      if (count < kSubDivMaxWeights) [[likely]] {
+        target->indices[count] = index;
+        target->weights[count] = w;
+        slot[index] = int8_t(count);
+        ++count;
+      } else {
+        ++dropped;
+      }
+    }
+  };
+  // The target of the last Begin as an Open.
+  Open Opened() {
+    SubDivPoint& t = *m_target;
+    return {&t, m_slot.data(), t.weightCount, 0};
+  }
+  // AddScaled and AddScaledHeld through an Open.
+  void AddScaled(Open& o, const SubDivNarrowWeight* other, int count, float factor);
+  void AddScaledHeld(Open& o, const SubDivNarrowWeight* other, int count, float factor);
+  template <class Entry>
+  void AddScaled(Open& o, const Entry* other, int count, float factor) {
+    m_target->weightCount = int8_t(o.count);
+    AddScaled(other, count, factor);
+    o.count = m_target->weightCount;
+  }
+  template <class Entry>
+  void AddScaledHeld(Open& o, const Entry* other, int count, float factor) {
+    AddScaled(o, other, count, factor);
+  }
+  // End of a merge through `o`: the count goes back to the target.
+  void End(Open& o) {
+    m_target->weightCount = int8_t(o.count);
+    for (int i = 0; i < o.dropped; ++i) ReportSubDivWeightOverflow();
+    End();
+  }
   // AddScaled of a list whose indices are, in order, those of the target's first `count` entries,
   // after a Begin that found them distinct: the look-up would give entry j position j, and the list
   // brings nothing new, so each weight is added straight to its position.
@@ -162,9 +212,6 @@ class SubDivMerge {
   // index the table covers merges as the search would: the table always holds the last position of
   // each index in the list.
   static constexpr size_t kNarrowIndices = size_t(1) << 16;
-  [[gnu::noinline]] void Append(int32_t index, float w);
-  // Append of a narrow entry's index, read again there: the loop then keeps no copy of it for the call.
-  [[gnu::noinline]] void AppendNarrow(const SubDivNarrowWeight& e, float w);
   // The table as locals for a sweep: its entries are bytes, whose stores would otherwise make the
   // compiler fetch the vector's pointers (and the list's count) again for every entry.
   struct Table {
@@ -212,15 +259,29 @@ class SubDivMerge {
 };
 
 inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, float factor) {
-  SubDivPoint& t = *m_target;
-  const int8_t* const slot = m_slot.data();
+  Open o = Opened();
+  AddScaled(o, other, count, factor);
+  m_target->weightCount = int8_t(o.count);
+  for (int i = 0; i < o.dropped; ++i) ReportSubDivWeightOverflow();
+}
+
+inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int count, float factor) {
+  Open o = Opened();
+  AddScaledHeld(o, other, count, factor);
+  m_target->weightCount = int8_t(o.count);
+  for (int i = 0; i < o.dropped; ++i) ReportSubDivWeightOverflow();
+}
+
+[[gnu::always_inline]] inline void SubDivMerge::AddScaled(Open& o, const SubDivNarrowWeight* other, int count,
+                                                          float factor) {
+  SubDivPoint& t = *o.target;
   auto add = [&](const SubDivNarrowWeight& e) {
     const float w = e.weight * factor;
-    const int s = slot[e.index];
+    const int s = o.slot[e.index];
     if (s >= 0) [[likely]]
       t.weights[s] += w;
     else
-      AppendNarrow(e, w);
+      o.Append(e, w);
   };
   // Four entries a turn, the last first: one count and test for all.
   const SubDivNarrowWeight* e = other + count;
@@ -234,23 +295,22 @@ inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, f
   }
 }
 
-[[gnu::always_inline]] inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int count,
+[[gnu::always_inline]] inline void SubDivMerge::AddScaledHeld(Open& o, const SubDivNarrowWeight* other, int count,
                                                               float factor) {
-  SubDivPoint& t = *m_target;
-  const int8_t* const slot = m_slot.data();
+  SubDivPoint& t = *o.target;
   auto add = [&](const SubDivNarrowWeight& e) {
     const float w = e.weight * factor;
-    const int s = slot[e.index];
+    const int s = o.slot[e.index];
     if (s >= 0) [[likely]]
       t.weights[s] += w;
     else
-      AppendNarrow(e, w);
+      o.Append(e, w);
   };
   // Positions are read as unsigned bytes, which index without a widening: kNone is the only one with
   // its sign bit set. Where one of the two is new, the earlier is looked up again after the later is
   // placed (the two may be one index).
   auto addPair = [&](const SubDivNarrowWeight* pair) {
-    const size_t s1 = uint8_t(slot[pair[1].index]), s0 = uint8_t(slot[pair[0].index]);
+    const size_t s1 = uint8_t(o.slot[pair[1].index]), s0 = uint8_t(o.slot[pair[0].index]);
     const float w1 = pair[1].weight * factor, w0 = pair[0].weight * factor;
     if (int8_t(s1 | s0) >= 0) [[likely]] {
       t.weights[s1] += w1;
@@ -259,7 +319,7 @@ inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, f
       if (int8_t(s1) >= 0)
         t.weights[s1] += w1;
       else
-        AppendNarrow(pair[1], w1);
+        o.Append(pair[1], w1);
       add(pair[0]);
     }
   };

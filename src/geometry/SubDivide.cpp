@@ -374,11 +374,12 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   auto points = [&](auto read) {
     const auto levelReader = read(lists);
     const auto faceReader = read(faceLists);
-    auto add = [&](int i, float factor) {
-      levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+    // The merges go through an Open, the target's list as locals of each point's loop.
+    auto add = [&](SubDivMerge::Open& o, int i, float factor) {
+      levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaled(o, entries, n, factor); });
     };
-    auto addHeld = [&](int i, float factor) {
-      levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaledHeld(entries, n, factor); });
+    auto addHeld = [&](SubDivMerge::Open& o, int i, float factor) {
+      levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaledHeld(o, entries, n, factor); });
     };
     auto copy = [&](SubDivPoint& p, const auto& reader, int i) {
       reader.With(i, [&](const auto* entries, int n) { p.CopyEntries(entries, n); });
@@ -389,9 +390,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     // it was three, one waiting on the other.
     SubDivScratchBuffer<size_t> facePlace{size_t(nf)};
     SubDivScratchBuffer<uint8_t> faceLength{size_t(nf)};
-    auto addFacePoint = [&](int32_t face, float factor) {
+    auto addFacePoint = [&](SubDivMerge::Open& o, int32_t face, float factor) {
       faceReader.WithAt(facePlace[size_t(face)], int(faceLength[size_t(face)]),
-                        [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+                        [&](const auto* entries, int n) { merge.AddScaled(o, entries, n, factor); });
     };
     auto fetchFacePoint = [&](int32_t face) {
       faceLists.FetchEntriesAt(facePlace[size_t(face)], int(faceLength[size_t(face)]));
@@ -415,8 +416,9 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         std::memset(static_cast<void*>(&fp), 0, sizeof(SubDivPoint));
       const int32_t* corner = &corners[size_t(&f - Faces.Data()) * 4];
       levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(fp, entries, n); });
-      for (int k = 1, n = f.CornerCount(); k < n; ++k) add(corner[k], 1.0f);
-      merge.End();
+      SubDivMerge::Open o = merge.Opened();
+      for (int k = 1, n = f.CornerCount(); k < n; ++k) add(o, corner[k], 1.0f);
+      merge.End(o);
       fp.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
       facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
       faceLength[size_t(&f - Faces.Data())] = uint8_t(fp.weightCount);
@@ -482,19 +484,20 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         } else {
           merge.Begin(vp);
         }
+        SubDivMerge::Open o = merge.Opened();
         auto addEnd = [&](int32_t p) {
           if (p == v && ownInPlace)
             merge.AddInPlace(own, ownCount, 1.0f / float(ev));
           else
-            addHeld(p, 1.0f / float(ev));
+            addHeld(o, p, 1.0f / float(ev));
         };
-        for (int i = fv - 1; i >= 0; --i) addFacePoint(src.faces[i] >> 2, 1.0f / float(fv));
+        for (int i = fv - 1; i >= 0; --i) addFacePoint(o, src.faces[i] >> 2, 1.0f / float(fv));
         for (int i = ev - 1; i >= 0; --i) {
           const SubDivEdge& e = Edges[EdgeOf(src.edges[i])];
           addEnd(e.points[0]);
           addEnd(e.points[1]);
         }
-        merge.End();
+        merge.End(o);
         vp.Scale(1.0f / float(ev));
       }
     }
@@ -520,14 +523,15 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     for (SubDivEdge& e : Edges) {
       SubDivPoint& np = nextRecord();
       levelReader.With(e.points[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(np, entries, n); });
-      add(e.points[1], 1.0f);
+      SubDivMerge::Open o = merge.Opened();
+      add(o, e.points[1], 1.0f);
       int n = 2;
       for (int32_t face : e.faces) {
         if (face < 0) continue;
-        addFacePoint(face, 1.0f);
+        addFacePoint(o, face, 1.0f);
         ++n;
       }
-      merge.End();
+      merge.End(o);
       np.Scale(float(1.0 / n));
       const int32_t m = target.Points.Count() - 1;
       if (handOn) nextLists.EdgePoint(m, int32_t(&e - Edges.Data()), e);
@@ -633,8 +637,8 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
   SubDivMerge merge(np);
   // As the step's points: a narrow pack is read without a test of its form per list.
   auto projectAll = [&](auto with) {
-    auto add = [&](int i, float factor) {
-      with(i, [&](const auto* entries, int n) { merge.AddScaled(entries, n, factor); });
+    auto add = [&](SubDivMerge::Open& o, int i, float factor) {
+      with(i, [&](const auto* entries, int n) { merge.AddScaled(o, entries, n, factor); });
     };
     auto project = [&](int v) {
       SubDivPoint& dst = Points[v];
@@ -642,14 +646,15 @@ bool SubDivStructure::ProjectToLimit(SubDivLevelChecked* checked) {
       if (k == 0) return;  // on no face: nothing to weigh it against, so it stays
       dst.Scale(float(k * k));
       merge.Begin(dst);
+      SubDivMerge::Open o = merge.Opened();
       for (int i = k - 1; i >= 0; --i) {
         const int32_t* corner = &corners[size_t(dst.faces[i] >> 2) * 4];
         const int c = dst.faces[i] & 3;
-        add(corner[(c + 1) & 3], 2.0f);
-        add(corner[(c + 2) & 3], 1.0f);
-        add(corner[(c + 3) & 3], 2.0f);
+        add(o, corner[(c + 1) & 3], 2.0f);
+        add(o, corner[(c + 2) & 3], 1.0f);
+        add(o, corner[(c + 3) & 3], 2.0f);
       }
-      merge.End();
+      merge.End(o);
       dst.Divide(float((k + 5) * k));
     };
     // Each point is projected on its own, so the order changes no bit; a point on no valid face has no

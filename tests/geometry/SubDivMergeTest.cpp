@@ -117,6 +117,58 @@ TEST(SubDivMerge, NarrowListsMergeAsTheSearchingMerge) {
   }
 }
 
+TEST(SubDivMerge, OpenTargetMergesAsTheSearchingMerge) {
+  // One Open from the Begin to the End keeps the count in the caller's hands: narrow lists (one and
+  // two entries a step) and wide ones (through the target's own count) taken in turn must give the
+  // search's list, and every entry past the room its own line, by the End.
+  struct Case {
+    const char* what;
+    int startCount, listSpread, listCount;
+  };
+  const Case cases[] = {
+      {"few distinct indices", 8, 30, 9},
+      {"more than 26 distinct indices", 20, 1000, 14},
+      {"an empty start", 0, 60, 11},
+  };
+  std::mt19937 rng(23);
+  for (const Case& c : cases) {
+    for (int round = 0; round < 20; ++round) {
+      const SubDivPoint start = RandomList(rng, c.startCount, c.listSpread, 65536 - c.listSpread);
+      std::vector<SubDivPoint> lists;
+      for (int l = 0; l < 9; ++l) {
+        lists.push_back(RandomList(rng, c.listCount, c.listSpread, 65536 - c.listSpread));
+        lists.back().weightCount = int8_t(std::max(0, lists.back().weightCount - l % 4));
+      }
+      SubDivPoint searched = start;
+      LogCapture log;
+      for (size_t l = 0; l < lists.size(); ++l) searched.AddScaled(lists[l], 0.3f + float(l));
+      const std::string searchLines = log.Take();
+      SubDivMerge merge(70000);
+      SubDivPoint merged = start;
+      merge.Begin(merged);
+      SubDivMerge::Open o = merge.Opened();
+      for (size_t l = 0; l < lists.size(); ++l) {
+        std::vector<SubDivNarrowWeight> narrow;
+        std::vector<SubDivWeight> wide;
+        for (int k = 0; k < lists[l].weightCount; ++k) {
+          narrow.push_back({uint16_t(lists[l].indices[k]), lists[l].weights[k]});
+          wide.push_back({lists[l].indices[k], lists[l].weights[k]});
+        }
+        const float factor = 0.3f + float(l);
+        if (l % 3 == 0)
+          merge.AddScaled(o, narrow.data(), int(narrow.size()), factor);
+        else if (l % 3 == 1)
+          merge.AddScaledHeld(o, narrow.data(), int(narrow.size()), factor);
+        else
+          merge.AddScaled(o, wide.data(), int(wide.size()), factor);
+      }
+      merge.End(o);
+      EXPECT_TRUE(SameList(searched, merged)) << c.what << ", round " << round;
+      EXPECT_EQ(log.Take(), searchLines) << c.what << ", round " << round;
+    }
+  }
+}
+
 TEST(SubDivMerge, NarrowCopiesStartAsTheCopyAndScaling) {
   // The narrow copies that open a merge without the word on distinct indices, or with the weights
   // scaled and kept aside, leave the target, the table and the word as BeginCopy followed by Scale;
