@@ -137,6 +137,14 @@ class SubDivMerge {
     int8_t* slot;
     int count;
     int dropped;
+    // One entry: added to its index's weight in `t` (the target), or appended.
+    [[gnu::always_inline]] void Add(SubDivPoint& t, const SubDivNarrowWeight& e, float w) {
+      const int s = slot[e.index];
+      if (s >= 0) [[likely]]
+        t.weights[s] += w;
+      else
+        Append(e, w);
+    }
     [[gnu::always_inline]] void Append(const SubDivNarrowWeight& e, float w) {
       // The index is read again through a pointer the compiler cannot see through, so the loop keeps
       // no copy of it for this rare path.
@@ -173,9 +181,13 @@ class SubDivMerge {
   }
   // End of a merge through `o`: the count goes back to the target.
   void End(Open& o) {
+    Close(o);
+    End();
+  }
+  // The count and the overflow lines of `o` back to the target, which stays the merge's.
+  void Close(const Open& o) {
     m_target->weightCount = int8_t(o.count);
     for (int i = 0; i < o.dropped; ++i) ReportSubDivWeightOverflow();
-    End();
   }
   // AddScaled of a list whose indices are, in order, those of the target's first `count` entries,
   // after a Begin that found them distinct: the look-up would give entry j position j, and the list
@@ -261,28 +273,19 @@ class SubDivMerge {
 inline void SubDivMerge::AddScaled(const SubDivNarrowWeight* other, int count, float factor) {
   Open o = Opened();
   AddScaled(o, other, count, factor);
-  m_target->weightCount = int8_t(o.count);
-  for (int i = 0; i < o.dropped; ++i) ReportSubDivWeightOverflow();
+  Close(o);
 }
 
 inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int count, float factor) {
   Open o = Opened();
   AddScaledHeld(o, other, count, factor);
-  m_target->weightCount = int8_t(o.count);
-  for (int i = 0; i < o.dropped; ++i) ReportSubDivWeightOverflow();
+  Close(o);
 }
 
 [[gnu::always_inline]] inline void SubDivMerge::AddScaled(Open& o, const SubDivNarrowWeight* other, int count,
                                                           float factor) {
   SubDivPoint& t = *o.target;
-  auto add = [&](const SubDivNarrowWeight& e) {
-    const float w = e.weight * factor;
-    const int s = o.slot[e.index];
-    if (s >= 0) [[likely]]
-      t.weights[s] += w;
-    else
-      o.Append(e, w);
-  };
+  auto add = [&](const SubDivNarrowWeight& e) { o.Add(t, e, e.weight * factor); };
   // Four entries a turn, the last first: one count and test for all.
   const SubDivNarrowWeight* e = other + count;
   for (int odd = count & 3; odd > 0; --odd) add(*--e);
@@ -298,14 +301,7 @@ inline void SubDivMerge::AddScaledHeld(const SubDivNarrowWeight* other, int coun
 [[gnu::always_inline]] inline void SubDivMerge::AddScaledHeld(Open& o, const SubDivNarrowWeight* other, int count,
                                                               float factor) {
   SubDivPoint& t = *o.target;
-  auto add = [&](const SubDivNarrowWeight& e) {
-    const float w = e.weight * factor;
-    const int s = o.slot[e.index];
-    if (s >= 0) [[likely]]
-      t.weights[s] += w;
-    else
-      o.Append(e, w);
-  };
+  auto add = [&](const SubDivNarrowWeight& e) { o.Add(t, e, e.weight * factor); };
   // Positions are read as unsigned bytes, which index without a widening: kNone is the only one with
   // its sign bit set. Where one of the two is new, the earlier is looked up again after the later is
   // placed (the two may be one index).
