@@ -120,8 +120,8 @@ class SmallEdgeTable {
   SmallEdgeTable(int triangles, uint32_t* room) {
     size_t size = 16;
     // Three edges a triangle at most, so a probe always meets an empty slot; a closed mesh's one and a half leave
-    // the table at most a quarter full below the largest (half full, 1,050 triangles took some 500 more probes).
-    while (size <= 6 * size_t(triangles) && size < kMostSlots) size *= 2;
+    // the table at most half full.
+    while (size <= 3 * size_t(triangles)) size *= 2;
     ClearLines(room, size * sizeof(uint32_t));
     m_slots = Slots{room, uint32_t(size - 1)};
   }
