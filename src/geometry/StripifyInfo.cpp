@@ -317,9 +317,10 @@ namespace {
 // run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
 // it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
 // and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
-// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
+// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word,
+// in place (no shift for each slot).
 struct LinkStep {
-  uint32_t placeBytes;
+  uint64_t placeWord;
   uint8_t across0, across1;  // byte offsets in the faces' records
   uint8_t back0;
   uint16_t growsBack1;
@@ -330,7 +331,7 @@ constexpr std::array<LinkStep, 32> kLinkSteps = [] {
     unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
     if (k0 == 3 || k1 == 3) continue;
     bool opposite = (p & 16) != 0;
-    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
+    steps[p] = LinkStep{uint64_t(k0 << 8 | k1 << 16) << 32, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
                         uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
                         uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
   }
@@ -637,10 +638,10 @@ void Stripifier_D::BuildSearchLists() {
   };
   // A search slot as three words: the edge's faces, the other end with the place bytes, the skip links' start.
   // `skipTo` is left as it is: it is read only once `skipStamp` names an experiment, which sets both.
-  auto write = [out](int32_t slot, uint64_t faces, int32_t other, uint32_t placeBytes) {
+  auto write = [out](int32_t slot, uint64_t faces, int32_t other, uint64_t placeWord) {
     SearchSlot* at = out + slot;
     StoreWord(at, 0, faces);
-    StoreWord(at, 8, uint64_t(placeBytes) << 32 | uint32_t(other));
+    StoreWord(at, 8, placeWord | uint32_t(other));
     StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
   };
   // Each edge with two faces handed to `put` once for each end, with its faces linked unless filing did (`link`,
@@ -656,9 +657,9 @@ void Stripifier_D::BuildSearchLists() {
       if constexpr (decltype(link)::value) LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
-      uint32_t placeBytes = kLinkSteps[places].placeBytes;
-      put(ed.v0, faces, ed.v1, placeBytes | 1);
-      put(ed.v1, faces, ed.v0, placeBytes);
+      uint64_t placeWord = kLinkSteps[places].placeWord;
+      put(ed.v0, faces, ed.v1, placeWord | uint64_t(1) << 32);  // atV0
+      put(ed.v1, faces, ed.v0, placeWord);
     }
   };
   auto linking = [&](auto put) __attribute__((always_inline)) {
@@ -666,8 +667,8 @@ void Stripifier_D::BuildSearchLists() {
   };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
-    linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
-      write(--start[v], faces, other, placeBytes);
+    linking([&](int32_t v, uint64_t faces, int32_t other, uint64_t placeWord) {
+      write(--start[v], faces, other, placeWord);
     });
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
@@ -677,9 +678,9 @@ void Stripifier_D::BuildSearchLists() {
   // every store, and gathering the edges by sorted ids missed a line for every other slot. The halves lie in the
   // slots' own upper half: slot i is written over bytes below half i + 1's, once half i is read.
   char* const heads = reinterpret_cast<char*>(out) + 16 * size_t(slots);
-  linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
+  linking([&](int32_t v, uint64_t faces, int32_t other, uint64_t placeWord) {
     char* at = heads + 16 * size_t(--start[v]);
-    uint64_t rest = uint64_t(placeBytes) << 32 | uint32_t(other);
+    uint64_t rest = placeWord | uint32_t(other);
     __builtin_memcpy(at, &faces, 8);
     __builtin_memcpy(at + 8, &rest, 8);
   });
