@@ -78,14 +78,14 @@ inline void ClearLines(void* at, size_t bytes) {
 constexpr int kSmallEdgeTable = 8192;
 
 // A small mesh's edges by their two ends, in one open-addressing table whose 4-byte slots hold both ends (the lower
-// in bits 15-29, a small mesh's vertex ids being below 2^15) with 2-byte edge ids at a fixed distance past them, which
-// are not cleared: a lookup reads one slot where a vertex's list would be scanned, no vertex crowds it, and no list
-// is sized first.
+// in bits 15-29, a small mesh's vertex ids being below 2^15) with 4-byte edge handles at a fixed distance past them,
+// which are not cleared: a lookup reads one slot where a vertex's list would be scanned, no vertex crowds it, and no
+// list is sized first.
 class SmallEdgeTable {
  public:
   static constexpr size_t kMostSlots = size_t(1) << 15;
-  // The room the table takes: the keys' room for the largest table, then the ids.
-  static constexpr size_t kRoomBytes = kMostSlots * (sizeof(uint32_t) + sizeof(uint16_t));
+  // The room the table takes: the keys' room for the largest table, then the handles.
+  static constexpr size_t kRoomBytes = kMostSlots * 2 * sizeof(uint32_t);
   // A lookup's view of the table, held in the filing loop's locals: a store through an edge or face record could
   // alias a member, which would be fetched again after each.
   struct Slots {
@@ -96,20 +96,23 @@ class SmallEdgeTable {
     static uint32_t Key(int32_t x, int32_t y) {
       return std::min(uint32_t(x) << 15 | uint32_t(y), uint32_t(y) << 15 | uint32_t(x));
     }
-    // The edge filed under `key`, or -1 after filing `fresh` under it. The slot is taken from the hash's top 15
-    // bits, which cover the largest table: no shift is kept beside the mask. The ids lie at a fixed distance past
-    // the keys, so that no second array is kept beside them.
-    int32_t FindOrAdd(uint32_t key, int32_t fresh) const {
-      uint16_t* ids = reinterpret_cast<uint16_t*>(keys + kMostSlots);
+    // The edge filed under `key`, or ~fresh after filing `fresh` under it and calling `made`: each way returns
+    // as it is found, so that the caller tests no sign to tell them apart. The slot is taken from the hash's top
+    // 15 bits, which cover the largest table: no shift is kept beside the mask. The handles lie at a fixed
+    // distance past the keys, in whole words, so that they are read through the keys' own register (2-byte ids
+    // took a register of their own, and the filing loop spilled another value for it).
+    template <class Made>
+    int32_t FindOrAdd(uint32_t key, int32_t fresh, Made made) const {
       uint32_t i = (key * 0x9e3779b1u) >> 17 & mask;
       for (uint32_t at; (at = keys[i]) != key; i = (i + 1) & mask) {
         if (at == 0) {
           keys[i] = key;
-          ids[i] = uint16_t(fresh);
-          return -1;
+          keys[kMostSlots + i] = uint32_t(fresh);
+          made();
+          return ~fresh;
         }
       }
-      return ids[i];
+      return int32_t(keys[kMostSlots + i]);
     }
   };
 
@@ -314,9 +317,10 @@ namespace {
 // run it opposite ways): where each face's `across` entry for the edge lies, and what the faces gain when they run
 // it opposite ways (else nothing): face 0's `back` gets face 1's far vertex at face 0's place, and face 1's `grows`
 // and `back` (one 16-bit word) get the edge's bit and face 0's far vertex at face 1's place; each place's bits were
-// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word.
+// 3. Also the place bytes of the edge's search slots (atV0 0, place0, place1) as the high half of their second word,
+// in place (no shift for each slot).
 struct LinkStep {
-  uint32_t placeBytes;
+  uint64_t placeWord;
   uint8_t across0, across1;  // byte offsets in the faces' records
   uint8_t back0;
   uint16_t growsBack1;
@@ -327,7 +331,7 @@ constexpr std::array<LinkStep, 32> kLinkSteps = [] {
     unsigned k0 = p & 3, k1 = p >> 2 & 3, far0 = k0 == 0 ? 2 : k0 - 1, far1 = k1 == 0 ? 2 : k1 - 1;
     if (k0 == 3 || k1 == 3) continue;
     bool opposite = (p & 16) != 0;
-    steps[p] = LinkStep{k0 << 8 | k1 << 16, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
+    steps[p] = LinkStep{uint64_t(k0 << 8 | k1 << 16) << 32, uint8_t(offsetof(NvFaceInfo, across) + 4 * k0),
                         uint8_t(offsetof(NvFaceInfo, across) + 4 * k1), uint8_t(opposite ? (3 ^ far1) << (2 * k0) : 0),
                         uint16_t(opposite ? 1u << (3 + k1) | (3 ^ far0) << (2 * k1 + 8) : 0)};
   }
@@ -392,6 +396,15 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   };
   // The arrays through locals: a byte store may alias the members, which would be fetched again for each triangle.
   NvEdgeInfo* const edges = m_edges.get();
+  // An edge's handle: a small mesh's is its record's byte offset, which its table holds (no multiply by the
+  // record's size at each use), a larger mesh's its id.
+  constexpr int32_t kEdgeStep = kSmall ? int32_t(sizeof(NvEdgeInfo)) : 1;
+  auto edgeAt = [edges](int32_t e) -> NvEdgeInfo& {
+    if constexpr (kSmall)
+      return *reinterpret_cast<NvEdgeInfo*>(reinterpret_cast<char*>(edges) + e);
+    else
+      return edges[e];
+  };
   NvFaceInfo* const hot = m_hot.get();
   int32_t* const searchCount = m_searchStart.get();
   int32_t crowded = 0;  // triangles left off an edge that already had two
@@ -422,7 +435,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // vertices in the same order runs the first edge the same way: it is the edge's face 0 (which then runs it
   // from v0), its face 1, or a face left off it and so filed; a face left off its first edge is filed here.
   auto repeats = [&](const int32_t* v, int32_t f, int32_t first, unsigned home) __attribute__((noinline)) {
-    const NvEdgeInfo& ed = edges[first];
+    const NvEdgeInfo& ed = edgeAt(first);
     auto sameFace = [&](int32_t at) { return std::equal(v, v + 3, hot[size_t(at)].v); };
     if ((ed.v0 == v[0] && ed.v1 == v[1] && sameFace(ed.face0)) || (ed.face1 >= 0 && sameFace(ed.face1))) return true;
     return ed.face1 >= 0 && fileFace(v, f, false, home) >= 0;
@@ -431,7 +444,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // when the two run the edge opposite ways. Left off its first edge, it is filed (`file`: not filed yet).
   auto beyond = [&](const int32_t* v, int32_t f, int k, int32_t e, bool file, unsigned home)
       __attribute__((always_inline)) {
-    const NvEdgeInfo& ed = edges[e];
+    const NvEdgeInfo& ed = edgeAt(e);
     NvFaceInfo& face = hot[f];
     unsigned turned = ed.v0 != v[k], j = ed.places & 3u;
     face.across[k] = ed.face0;
@@ -445,12 +458,25 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     if (file) fileFace(v, f, true, home);
   };
 
-  int32_t edgeCount = m_edgeCount, faceCount = m_faceCount;
-  // Edge (x, y) at place k of the triangle's face: its id, or ~id when the triangle makes it, meeting it first.
-  auto edgeOf = [&](int32_t x, int32_t y, int k, [[maybe_unused]] unsigned home) {
-    int32_t id;
+  int32_t edgeCount = m_edgeCount * kEdgeStep;  // the next edge's handle
+  // The next face's id in the low half, with -1 (no face 1) in the high half: a new edge's first word.
+  uint64_t faceWord = uint64_t(0xffffffff00000000) | uint32_t(m_faceCount);
+  // Edge (x, y) at place k of the triangle's face (the triple at v): its handle, or ~handle when the triangle makes
+  // it, meeting it first.
+  auto edgeOf = [&](const int32_t* v, int32_t x, int32_t y, int k, [[maybe_unused]] unsigned home) {
+    auto made = [&] {
+      NvEdgeInfo* ed = &edgeAt(edgeCount);
+      edgeCount += kEdgeStep;
+      StoreWord(ed, 0, faceWord);
+      // The ends of the triangle's first two edges lie in order in the triple: read again there rather than
+      // kept in a register the loop lacks.
+      uint64_t ends = uint64_t(uint32_t(y)) << 32 | uint32_t(x);
+      if (k < 2) __builtin_memcpy(&ends, v + k, sizeof(ends));
+      StoreWord(ed, 8, ends);
+      ed->places = unsigned(k);
+    };
     if constexpr (kSmall) {
-      id = smallEdges.FindOrAdd(SmallEdgeTable::Slots::Key(x, y), edgeCount);
+      return smallEdges.FindOrAdd(SmallEdgeTable::Slots::Key(x, y), edgeCount, made);
     } else {
       auto sameEdge = [&](int32_t at) {
         const NvEdgeInfo& ed = edges[at];
@@ -463,15 +489,12 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
         under = second ? y : x;
         other = second ? x : y;
       }
-      id = edgeTable.FindOrAdd(under, {other}, edgeCount, sameEdge);
+      int32_t id = edgeTable.FindOrAdd(under, {other}, edgeCount, sameEdge);
+      if (id >= 0) return id;
+      id = edgeCount;
+      made();
+      return ~id;
     }
-    if (id >= 0) return id;
-    id = edgeCount++;
-    NvEdgeInfo* ed = edges + id;
-    StoreWord(ed, 0, uint64_t(0xffffffff00000000) | uint32_t(faceCount));
-    StoreWord(ed, 8, uint64_t(uint32_t(y)) << 32 | uint32_t(x));
-    ed->places = unsigned(k);
-    return ~id;
   };
   // Face f's record as whole words: its vertices, no neighbour yet and no edge a strip can leave by.
   auto record = [hot](int32_t f, int32_t a, int32_t b, int32_t c) {
@@ -484,7 +507,7 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
   // Known edge e, place k of face f from x to y, takes the face as its face 1; false, changing nothing, when it has
   // a face 1 already.
   auto second = [&](int32_t f, int32_t e, int32_t x, int32_t y, int k) {
-    NvEdgeInfo& ed = edges[e];
+    NvEdgeInfo& ed = edgeAt(e);
     if (ed.face1 >= 0) return false;
     ed.face1 = f;
     ed.places |= unsigned(k) << 2 | unsigned(ed.v0 != x) << 4;
@@ -528,14 +551,14 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       int32_t a = v[0], b = v[1], c = v[2];
       if (a == b || b == c || c == a) continue;  // draws nothing
       if constexpr (LeastUsed) home = KeyHomes<true>(v, uses);
-      e0 = edgeOf(a, b, 0, home);
-      e1 = edgeOf(b, c, 1, home);
-      e2 = edgeOf(c, a, 2, home);
+      e0 = edgeOf(v, a, b, 0, home);
+      e1 = edgeOf(v, b, c, 1, home);
+      e2 = edgeOf(v, c, a, 2, home);
       if ((e0 | e1 | e2) >= 0) {
         left = -1;
         break;
       }
-      int32_t f = faceCount++;
+      int32_t f = int32_t(faceWord++);
       record(f, a, b, c);
       // A mesh with crowded vertices (as a crowded edge's) goes on here beyond an edge's second as well: there
       // it is common.
@@ -562,11 +585,11 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
     }
     if (v == end) break;
     // The rest: a possible repeat, or a face beyond an edge's second.
-    int32_t f = faceCount - 1;
+    int32_t f = int32_t(faceWord) - 1;
     if (left < 0) {
-      f = faceCount;
+      f = int32_t(faceWord);
       if (repeats(v, f, e0, home)) continue;
-      ++faceCount;
+      ++faceWord;
       record(f, v[0], v[1], v[2]);
       left = 0;
     }
@@ -576,8 +599,8 @@ void Stripifier_D::FileFaces(const int32_t* dense, int triangles, const std::vec
       if (e >= 0 && !second(f, e, v[k], v[k == 2 ? 0 : k + 1], k)) beyond(v, f, k, e, k == 0 && (e1 | e2) < 0, home);
     }
   }
-  m_edgeCount = edgeCount;
-  m_faceCount = faceCount;
+  m_edgeCount = edgeCount / kEdgeStep;
+  m_faceCount = int32_t(faceWord);
   m_facesLinked = !kSmall;
   if (crowded > 0) {
     LogWarn("BuildStripifyInfo: > 2 triangles on an edge... uncertain consequences (", crowded,
@@ -613,13 +636,13 @@ void Stripifier_D::BuildSearchLists() {
     runFace = f;
     if (run == 2 && f < firstOpen) firstOpen = f;
   };
-  // A search slot as four words: the edge's faces, the other end with the place bytes, the skip links' start.
-  auto write = [out](int32_t slot, uint64_t faces, int32_t other, uint32_t placeBytes) {
+  // A search slot as three words: the edge's faces, the other end with the place bytes, the skip links' start.
+  // `skipTo` is left as it is: it is read only once `skipStamp` names an experiment, which sets both.
+  auto write = [out](int32_t slot, uint64_t faces, int32_t other, uint64_t placeWord) {
     SearchSlot* at = out + slot;
     StoreWord(at, 0, faces);
-    StoreWord(at, 8, uint64_t(placeBytes) << 32 | uint32_t(other));
+    StoreWord(at, 8, placeWord | uint32_t(other));
     StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
-    StoreWord(at, 24, 0);
   };
   // Each edge with two faces handed to `put` once for each end, with its faces linked unless filing did (`link`,
   // a type: a test of the member in the loop was fetched again after every store through a face).
@@ -634,9 +657,9 @@ void Stripifier_D::BuildSearchLists() {
       if constexpr (decltype(link)::value) LinkFaces(hot, ed, places);
       uint64_t faces;
       __builtin_memcpy(&faces, &ed.face0, sizeof(faces));
-      uint32_t placeBytes = kLinkSteps[places].placeBytes;
-      put(ed.v0, faces, ed.v1, placeBytes | 1);
-      put(ed.v1, faces, ed.v0, placeBytes);
+      uint64_t placeWord = kLinkSteps[places].placeWord;
+      put(ed.v0, faces, ed.v1, placeWord | uint64_t(1) << 32);  // atV0
+      put(ed.v1, faces, ed.v0, placeWord);
     }
   };
   auto linking = [&](auto put) __attribute__((always_inline)) {
@@ -644,8 +667,8 @@ void Stripifier_D::BuildSearchLists() {
   };
   // A small mesh's slots stay in the core's own cache: each is written where it goes as its edge comes.
   if (slots <= kScatteredSlots) {
-    linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
-      write(--start[v], faces, other, placeBytes);
+    linking([&](int32_t v, uint64_t faces, int32_t other, uint64_t placeWord) {
+      write(--start[v], faces, other, placeWord);
     });
     m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
     return;
@@ -655,9 +678,9 @@ void Stripifier_D::BuildSearchLists() {
   // every store, and gathering the edges by sorted ids missed a line for every other slot. The halves lie in the
   // slots' own upper half: slot i is written over bytes below half i + 1's, once half i is read.
   char* const heads = reinterpret_cast<char*>(out) + 16 * size_t(slots);
-  linking([&](int32_t v, uint64_t faces, int32_t other, uint32_t placeBytes) {
+  linking([&](int32_t v, uint64_t faces, int32_t other, uint64_t placeWord) {
     char* at = heads + 16 * size_t(--start[v]);
-    uint64_t rest = uint64_t(placeBytes) << 32 | uint32_t(other);
+    uint64_t rest = placeWord | uint32_t(other);
     __builtin_memcpy(at, &faces, 8);
     __builtin_memcpy(at + 8, &rest, 8);
   });
@@ -669,7 +692,6 @@ void Stripifier_D::BuildSearchLists() {
     StoreWord(at, 0, faces);
     StoreWord(at, 8, rest);
     StoreWord(at, 16, uint64_t(0xffffffff00000000) | uint32_t(slot));
-    StoreWord(at, 24, 0);
   }
   m_firstOpenFace = firstOpen == INT32_MAX ? -1 : firstOpen;
 }

@@ -280,4 +280,29 @@ TEST(StripifierMatch, MeshesEitherSideOfTheSharedBlocksLimitGiveTheTranscription
   }
 }
 
+// A small mesh's edge table at its fullest: 8,192 triangles of which nearly all are loose (three edges each, every
+// vertex its own, in no order), the last ones sewn onto the latest loose triangles' edges, each way round, so that
+// the edges found again are among the last made; twice, the second call in the block the first left dirty.
+TEST(StripifierMatch, ASmallMeshWithAsManyEdgesAsItCanHaveGivesTheTranscriptionsOutput) {
+  constexpr int kLoose = 8000;
+  std::vector<int32_t> order(kLoose), mesh;
+  for (int32_t t = 0; t < kLoose; ++t) order[size_t(t)] = t;
+  std::mt19937 rng(8192);
+  std::shuffle(order.begin(), order.end(), rng);
+  for (int32_t t : order) mesh.insert(mesh.end(), {3 * t, 3 * t + 1, 3 * t + 2});
+  int32_t next = 3 * kLoose;
+  for (int32_t t = kLoose - 1; mesh.size() < 3 * size_t(8192); --t) {
+    int32_t a = mesh[3 * size_t(t)], b = mesh[3 * size_t(t) + 1], c = mesh[3 * size_t(t) + 2];
+    mesh.insert(mesh.end(), {b, a, next++});                  // across the first edge, as a strip grows
+    if (t % 2 == 0) mesh.insert(mesh.end(), {c, next++, b});  // across the second, the same way round
+  }
+  mesh.resize(3 * size_t(8192));
+  StripResult plain = ReferenceStripify(mesh);
+  for (int call = 0; call < 2; ++call) {
+    StripResult fast = Stripify(mesh);
+    EXPECT_EQ(fast.lengths, plain.lengths) << call;
+    EXPECT_EQ(fast.indices, plain.indices) << call;
+  }
+}
+
 }  // namespace PM::Test
