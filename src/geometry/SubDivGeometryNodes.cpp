@@ -70,6 +70,14 @@ Array<E> CopyOf(const Array<E>& values) {
   return out;
 }
 
+// A corner array handed on as it is when no later shader reads it and its room is mostly filled; otherwise
+// a copy of its size, as the room of a shader that met few of the points would be held for nothing.
+template <class E>
+Array<E> HandedOn(Array<E>& values, bool lastReader) {
+  if (lastReader && values.Capacity() - values.Count() <= values.Count() / 4) return std::move(values);
+  return CopyOf(values);
+}
+
 template <class E>
 Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   const int32_t n = index.Count(), count = values.Count();
@@ -187,7 +195,13 @@ struct Corners {
       heads = SubDivScratchBuffer<Head>(size_t(pointCount));
       std::fill_n(heads.get(), size_t(pointCount), Head{kNever, -1, -1});
     }
-    EachGrowing([room = Room(pointCount)](auto& a) { ReserveSubDivScratch(a, room); });
+    // The point list and the coordinates may go on to the level's data and the geometry as they are
+    // (HandedOn), so their blocks come back to the store when those let them go.
+    const int32_t room = Room(pointCount);
+    for (Array<Vector2f>& t : uv) ReserveReturningSubDivScratch(t, room);
+    ReserveReturningSubDivScratch(pointOf, room);
+    ReserveSubDivScratch(next, room);
+    ReserveSubDivScratch(localOf, room);
   }
   ~Corners() {
     EachGrowing([](auto& a) { KeepSubDivScratch(a); });
@@ -504,8 +518,8 @@ class OneChannelBlend {
   return written;
 }
 
-void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> faces, const SubDivStructure& last,
-                 const SubDivData& baseData, SubDivData& out, Corners& corners) {
+void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, std::span<const int32_t> faces,
+                 const SubDivStructure& last, const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices;  // vertices: output vertex per local index
   // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
   // entries it set are put back.
@@ -548,7 +562,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   if (out.shaderVertices.size() <= shader) out.shaderVertices.resize(shader + 1);
   // The point list is gathered straight into the level's data, which keeps it, rather than copied there.
   Array<int32_t>& points = out.shaderVertices[shader];
-  points = own ? CopyOf(corners.pointOf) : uv ? Gather(corners.pointOf, vertices) : vertices;
+  points = own ? HandedOn(corners.pointOf, lastShader) : uv ? Gather(corners.pointOf, vertices) : vertices;
 
   g->SetPrimType(PrimitiveType::kTriangle);
   g->SetPrimCount(indices.Count() / 3);
@@ -565,7 +579,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, std::span<const int32_t> 
   g->RemoveVertexData(0, -1);
   for (size_t k = 0; uv && k < corners.uv.size(); ++k)
     AppendStream<VertexDataVector2f_I>(g, VertexUsageWord(kVertexUsageTexCoords, uint32_t(k)),
-                                       own ? CopyOf(corners.uv[k]) : Gather(corners.uv[k], vertices));
+                                       own ? HandedOn(corners.uv[k], lastShader) : Gather(corners.uv[k], vertices));
   for (size_t k = 0; k < out.floatChannels.size(); ++k) {
     Array<float> values = Gather(out.floatChannels[k], points);
     if (AnyAbove(values))
@@ -663,7 +677,8 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
     SPolygonGeometry_I* sg = g ? GeometryOf(g) : nullptr;
     if (!sg) continue;
     g->SetShader(baseData.shaders[s].Get());
-    BuildShader(sg, s, {grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}, last, baseData, out, corners);
+    BuildShader(sg, s, s + 1 == shaders, {grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}, last, baseData,
+                out, corners);
   }
   const int32_t unique = baseData.texCoordChannels.empty() ? out.vertexCount : corners.Count();
   LogDebug("SubDiv: ", unique, " unique vertices.");

@@ -742,9 +742,9 @@ TEST_F(MeshSubDiv, ConvertingAgainTakesTheBlocksTheLastConversionGaveBack) {
 // pages already mapped. Every byte is that of the first build, and the store holds as much after each round
 // as after the first.
 TEST_F(MeshSubDiv, GeometryBuiltAgainTakesTheArraysTheLastOneGaveBack) {
-  // 11,616 faces; a step gives 46,464 quads: the index list, positions, normals and coordinates are each
-  // large enough for the store to keep.
-  constexpr int kN = 44;
+  // 18,816 faces; a step gives 75,264 quads and 75,266 points: the index list, positions, normals,
+  // coordinates and the level data's point list are each large enough for the store to keep.
+  constexpr int kN = 56;
   const TestMesh ball = CubeSphere(kN);
   MeshText sphere = Shape(ball.positions, ball.faces);
   for (size_t f = 0; f < ball.faces.size(); ++f) {
@@ -782,6 +782,12 @@ TEST_F(MeshSubDiv, GeometryBuiltAgainTakesTheArraysTheLastOneGaveBack) {
       const size_t before = store.KeptBytes();
       node = Obj<TBranch_I>();
       EXPECT_GE(store.KeptBytes(), before + handed) << "the geometry's arrays went back to the store";
+      ASSERT_EQ(l.out.shaderVertices.size(), 1u);
+      const size_t points = ArrayBytes(l.out.shaderVertices[0]).size();
+      EXPECT_GE(points, size_t(256) << 10);
+      const size_t kept = store.KeptBytes();
+      l.out.shaderVertices.clear();
+      EXPECT_GE(store.KeptBytes(), kept + points) << "the level data's point list went back to the store";
     }
     if (round == 0) keptBytes = store.KeptBytes();
     EXPECT_EQ(store.KeptBytes(), keptBytes);
