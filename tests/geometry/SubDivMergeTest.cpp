@@ -169,6 +169,33 @@ TEST(SubDivMerge, OpenTargetMergesAsTheSearchingMerge) {
   }
 }
 
+TEST(SubDivMerge, EndClearsEveryEntryOfEveryLength) {
+  // The End clears the table entry by entry, the entries past a multiple of four apart: whatever the
+  // copied start and the appended entries come to, every index they set is clear for the next target
+  // (a start that meets one still set is not distinct), and nothing past the list is touched (an index
+  // far outside the table lies there).
+  SubDivMerge merge(2000);
+  for (int copied = 0; copied <= 13; ++copied) {
+    for (int appended = 0; copied + appended <= kSubDivMaxWeights; ++appended) {
+      std::vector<SubDivNarrowWeight> start, added, all;
+      for (int k = 0; k < copied; ++k) start.push_back({uint16_t(100 + 7 * k), 0.5f});
+      for (int k = 0; k < appended; ++k) added.push_back({uint16_t(1000 + 3 * k), 0.25f});
+      all = start;
+      all.insert(all.end(), added.begin(), added.end());
+      SubDivPoint target{};
+      std::fill(std::begin(target.indices), std::end(target.indices), int32_t(1) << 30);
+      ASSERT_TRUE(merge.BeginCopy(target, start.data(), copied)) << copied << "+" << appended;
+      SubDivMerge::Open o = merge.Opened();
+      merge.AddScaled(o, added.data(), appended, 2.0f);
+      merge.End(o);
+      ASSERT_EQ(target.weightCount, copied + appended);
+      SubDivPoint again{};
+      EXPECT_TRUE(merge.BeginCopy(again, all.data(), int(all.size()))) << copied << "+" << appended;
+      merge.End();
+    }
+  }
+}
+
 TEST(SubDivMerge, NarrowCopiesStartAsTheCopyAndScaling) {
   // The narrow copies that open a merge without the word on distinct indices, or with the weights
   // scaled and kept aside, leave the target, the table and the word as BeginCopy followed by Scale;
