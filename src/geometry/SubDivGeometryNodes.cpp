@@ -481,41 +481,53 @@ class OneChannelBlend {
   const uint32_t points = uint32_t(corners.points);
   OneChannelBlend blend(baseData, corners);
   bool missed = false;
-  // `source` is the face's base face in the high half of a pair (MadeBy), taken once a face.
-  auto vertex = [&](const SubDivFace& face, uint64_t source, int32_t p, int k) __attribute__((always_inline)) {
+  // `source` is the face's base face in the high half of a pair (MadeBy), taken once a face. A head holds
+  // kNever or a pair with a listed parameter, so an unlisted parameter's pair matches none of them unless
+  // both halves are all ones: only a face of base face -1 (kAnyFace) tests its parameters.
+  auto vertex = [&]<bool kAnyFace>(const SubDivFace& face, uint64_t source, int32_t p, int k)
+      __attribute__((always_inline)) {
     if (uint32_t(p) >= points) {
       missed = true;
       return -1;
     }
     const int32_t param = face.params[k];
     Corners::Head& head = heads[size_t(p)];
-    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries) && head.made == (source | uint32_t(param)))
+    if ((!kAnyFace || uint32_t(param) < uint32_t(SubDivParamTable::kEntries)) &&
+        head.made == (source | uint32_t(param)))
       return head.vertex;
     return blend.Vertex(face, p, k, head);
   };
-  constexpr size_t kHeadsAhead = 8;
-  size_t written = 0;
-  for (size_t i = 0; i < faces.size(); ++i) {
-    if (i + kHeadsAhead < faces.size()) Corners::FetchHeadsOf(table, heads, faces[i + kHeadsAhead]);
-    const int32_t f = faces[i];
+  // Each corner's vertex goes to both its places at once, so none is held across the blends' calls. A
+  // triangle's second-triangle places lie inside the room (six a face) and the next face writes over them.
+  // Returns the places after the face's.
+  auto write = [&]<bool kAnyFace>(int32_t f, int32_t * t) __attribute__((always_inline)) {
     const SubDivFace& face = records[f];
     const int32_t* const p = table + size_t(f) * 4;
     const uint64_t source = uint64_t(uint32_t(face.sourceFace)) << 32;
-    // Each corner's vertex goes to both its places at once, so none is held across the blends' calls. A
-    // triangle's second-triangle places lie inside the room (six a face) and the next face writes over them.
-    int32_t* const t = to + written;
-    t[0] = t[3] = vertex(face, source, p[0], 0);
-    t[1] = vertex(face, source, p[1], 1);
-    t[2] = t[4] = vertex(face, source, p[2], 2);
-    if (face.IsQuad()) {
-      t[5] = vertex(face, source, p[3], 3);
-      written += 6;
-    } else {
-      written += 3;
-    }
+    t[0] = t[3] = vertex.template operator()<kAnyFace>(face, source, p[0], 0);
+    t[1] = vertex.template operator()<kAnyFace>(face, source, p[1], 1);
+    t[2] = t[4] = vertex.template operator()<kAnyFace>(face, source, p[2], 2);
+    if (!face.IsQuad()) return t + 3;
+    t[5] = vertex.template operator()<kAnyFace>(face, source, p[3], 3);
+    return t + 6;
+  };
+  auto face = [&](int32_t f, int32_t * t) __attribute__((always_inline)) {
+    return records[f].sourceFace == -1 ? write.template operator()<true>(f, t) : write.template operator()<false>(f, t);
+  };
+  // The loop runs through pointers (an index and a count were kept on the stack across the blends' calls),
+  // and the faces whose heads are asked for eight ahead in a loop of their own, with no test a face.
+  constexpr size_t kHeadsAhead = 8;
+  const int32_t* at = faces.data();
+  const int32_t* const end = at + faces.size();
+  const int32_t* const ahead = faces.size() > kHeadsAhead ? end - kHeadsAhead : at;
+  int32_t* t = to;
+  for (; at != ahead; ++at) {
+    Corners::FetchHeadsOf(table, heads, at[kHeadsAhead]);
+    t = face(*at, t);
   }
+  for (; at != end; ++at) t = face(*at, t);
   if (missed) corners.missed = true;
-  return written;
+  return size_t(t - to);
 }
 
 void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, std::span<const int32_t> faces,

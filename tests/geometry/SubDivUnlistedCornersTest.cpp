@@ -1,0 +1,84 @@
+// Corners whose parameter lies outside the table, on faces of any base face including none (-1): each
+// still gets a vertex of its own point, never -1 or another point's.
+#include <set>
+
+#include "MeshWorld.h"
+#include "geometry/MeshToSubDiv.h"
+#include "geometry/SubDivGeometry.h"
+#include "geometry/SubDivParam.h"
+#include "support/LogCapture.h"
+
+namespace PM::Test {
+namespace {
+
+using SubDivUnlistedCornersTest = MeshWorld;
+
+TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
+  MeshText t = ClockwiseCube();
+  CrossUVs(t);
+  t.shaders = {"red"};
+  auto [m, d] = Build(t, "cube");
+  ASSERT_TRUE(m && d);
+  SubDivStructure base, good;
+  SubDivData baseData;
+  AssignMeshToSubDiv(*m, *d, base, baseData, "g");
+  base.SubDivide(good, "g");
+
+  struct Case {
+    const char* what;
+    int32_t sourceFace;  // given to every face; kKeep leaves each its own
+    int32_t param;       // given to the corners that `unlisted` picks
+    bool (*unlisted)(size_t face, int k);
+  };
+  constexpr int32_t kKeep = -2;
+  const Case cases[] = {
+      {"no base face, -1 at corners 0 and 2", -1, -1, [](size_t, int k) { return k % 2 == 0; }},
+      {"no base face, -1 at every corner", -1, -1, [](size_t, int) { return true; }},
+      {"no base face, past the table at corner 1", -1, SubDivParamTable::kEntries,
+       [](size_t, int k) { return k == 1; }},
+      {"own base faces, -1 on every other face", kKeep, -1, [](size_t f, int) { return f % 2 == 0; }},
+      {"a base face past the mesh's", 1 << 20, -1, [](size_t, int k) { return k == 3; }},
+  };
+  for (const Case& c : cases) {
+    SubDivStructure level = good;
+    for (size_t f = 0; f < size_t(level.Faces.Count()); ++f) {
+      SubDivFace& face = level.Faces[int32_t(f)];
+      if (c.sourceFace != kKeep) face.sourceFace = c.sourceFace;
+      for (int k = 0; k < 4; ++k)
+        if (c.unlisted(f, k)) face.params[k] = c.param;
+    }
+    SubDivData out;
+    Obj<TBranch_I> node;
+    {
+      LogCapture log;  // each unlisted blend logs its error
+      AssignSubDivToGeometry(base, level, baseData, "g", out);
+      AssignSubDivToGeometry(node, level, baseData, "g", out, nullptr);
+    }
+    ASSERT_FALSE(node.IsNil()) << c.what;
+    ASSERT_EQ(node->ChildCount(), 1) << c.what;
+    auto* g = static_cast<SPolygonGeometry_I*>(static_cast<TPolygonGeometry_I*>(node->GetChild(0))->GetSNode());
+    ASSERT_EQ(out.shaderVertices.size(), 1u) << c.what;
+    const Array<int32_t>& pointOf = out.shaderVertices[0];
+    ASSERT_EQ(g->m_vertices.Count(), pointOf.Count()) << c.what;
+    // The triangles in face order: a quad's corners 0 1 2, 0 2 3, a triangle's 0 1 2.
+    std::vector<int32_t> want;
+    for (const SubDivFace& face : level.Faces) {
+      int32_t p[4];
+      for (int k = 0; k < face.CornerCount(); ++k) p[k] = level.StartPoint(face.edges[k]);
+      want.insert(want.end(), {p[0], p[1], p[2]});
+      if (face.IsQuad()) want.insert(want.end(), {p[0], p[2], p[3]});
+    }
+    ASSERT_EQ(size_t(g->m_indices.Count()), want.size()) << c.what;
+    std::set<int32_t> seen;
+    for (size_t i = 0; i < want.size(); ++i) {
+      const int32_t v = g->m_indices[int32_t(i)];
+      ASSERT_TRUE(v >= 0 && v < pointOf.Count()) << c.what << " index " << i << " is " << v;
+      EXPECT_EQ(pointOf[v], want[i]) << c.what << " index " << i;
+      seen.insert(v);
+    }
+    EXPECT_EQ(int32_t(seen.size()), pointOf.Count()) << c.what << ": a vertex no corner takes";
+  }
+}
+
+}  // namespace
+}  // namespace PM::Test
