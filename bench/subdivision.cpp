@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "core/StartUp.h"
@@ -584,7 +585,7 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
   }
   std::vector<OsdUV> uv0;
   for (const Vector2f& v : s.uvValues) uv0.push_back({v.x, v.y});
-  int64_t triangles = 0;
+  int64_t triangles = 0, vertices = 0;
   const ProcessUse use;
   for (auto _ : state) {
     Far::TopologyDescriptor desc;
@@ -631,12 +632,43 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
       const float rl = -1.0f / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
       n = {n.x * rl, n.y * rl, n.z * rl};
     }
+    // What our nodes hand the renderer: a vertex per texture value (the seams split points), with its
+    // point's position and normal, and two triangles a quad through those vertices. The faces give each
+    // value its point as the triangles are written; then each vertex is written once, in value order.
+    const int nv = last.GetNumFVarValues(0);
+    std::unique_ptr<int32_t[]> pointOf(new int32_t[size_t(nv)]);
+    std::unique_ptr<int32_t[]> triangleList(new int32_t[size_t(last.GetNumFaces()) * 6]);
+    int32_t* to = triangleList.get();
+    for (int f = 0; f < last.GetNumFaces(); ++f) {
+      const auto fv = last.GetFaceVertices(f);
+      const auto fu = last.GetFaceFVarValues(f, 0);
+      for (int k = 0; k < 4; ++k) pointOf[size_t(fu[k])] = fv[k];
+      to[0] = fu[0];
+      to[1] = fu[1];
+      to[2] = fu[2];
+      to[3] = fu[0];
+      to[4] = fu[2];
+      to[5] = fu[3];
+      to += 6;
+    }
+    std::unique_ptr<Vector3f[]> vertexPositions(new Vector3f[size_t(nv)]), vertexNormals(new Vector3f[size_t(nv)]);
+    std::unique_ptr<Vector2f[]> vertexUV(new Vector2f[size_t(nv)]);
+    for (size_t u = 0; u < size_t(nv); ++u) {
+      const int32_t p = pointOf[u];
+      vertexPositions[u] = at(p);
+      vertexNormals[u] = normals[size_t(p)];
+      vertexUV[u] = {u2[u].u, u2[u].v};
+    }
     triangles = int64_t(last.GetNumFaces()) * 2;
-    benchmark::DoNotOptimize(normals.data());
-    benchmark::DoNotOptimize(u2.data());
+    vertices = nv;
+    benchmark::DoNotOptimize(vertexPositions.get());
+    benchmark::DoNotOptimize(vertexNormals.get());
+    benchmark::DoNotOptimize(vertexUV.get());
+    benchmark::DoNotOptimize(triangleList.get());
   }
   use.Report(state);
   state.counters["triangles"] = double(triangles);
+  state.counters["vertices"] = double(vertices);
 }
 
 // Both sides run a few untimed calls first: the first call of a process finds the allocator's and the
