@@ -3,6 +3,8 @@
 // as SubDivPoint::AddScaled makes them.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -183,6 +185,43 @@ class SubDivMerge {
   void End(Open& o) {
     Close(o);
     End();
+  }
+  // End(o) with every weight then times `factor` (as Scale after it), in the sweep that clears the
+  // table: the list is gone over once, its weights four lanes at a time, each the same one product.
+  [[gnu::always_inline]] void End(Open& o, float factor) {
+    Close(o);
+    SubDivPoint& t = *m_target;
+    if (m_outside) {
+      End();
+      t.Scale(factor);
+      return;
+    }
+    int8_t* const slot = m_slot.data();
+    const int n = t.weightCount;
+    const int32_t* i = t.indices;
+    const int32_t* const end = i + n;
+    float* w = t.weights;
+    if (n & 1) {
+      slot[*i++] = kNone;
+      *w++ *= factor;
+    }
+    if (n & 2) {
+      slot[i[0]] = kNone;
+      slot[i[1]] = kNone;
+      w[0] *= factor;
+      w[1] *= factor;
+      i += 2;
+      w += 2;
+    }
+    const __m128 f = _mm_set1_ps(factor);
+    for (; i != end; i += 4, w += 4) {
+      slot[i[0]] = kNone;
+      slot[i[1]] = kNone;
+      slot[i[2]] = kNone;
+      slot[i[3]] = kNone;
+      _mm_storeu_ps(w, _mm_mul_ps(_mm_loadu_ps(w), f));
+    }
+    m_target = nullptr;
   }
   // The count and the overflow lines of `o` back to the target, which stays the merge's.
   void Close(const Open& o) {

@@ -418,8 +418,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(fp, entries, n); });
       SubDivMerge::Open o = merge.Opened();
       for (int k = 1, n = f.CornerCount(); k < n; ++k) add(o, corner[k], 1.0f);
-      merge.End(o);
-      fp.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+      merge.End(o, f.IsQuad() ? 0.25f : kTriangleCentre);
       facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
       faceLength[size_t(&f - Faces.Data())] = uint8_t(fp.weightCount);
       f.facePoint = faceBase + validFaces++;
@@ -497,8 +496,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
           addEnd(e.points[0]);
           addEnd(e.points[1]);
         }
-        merge.End(o);
-        vp.Scale(1.0f / float(ev));
+        merge.End(o, 1.0f / float(ev));
       }
     }
 
@@ -531,8 +529,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         addFacePoint(o, face, 1.0f);
         ++n;
       }
-      merge.End(o);
-      np.Scale(float(1.0 / n));
+      merge.End(o, float(1.0 / n));
       const int32_t m = target.Points.Count() - 1;
       if (handOn) nextLists.EdgePoint(m, int32_t(&e - Edges.Data()), e);
       e.halves[0] = AppendEdge(target.Edges, e.points[0], m);
