@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "core/Log.h"
@@ -374,6 +375,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   auto points = [&](auto read) {
     const auto levelReader = read(lists);
     const auto faceReader = read(faceLists);
+    constexpr bool narrow = std::is_same_v<decltype(read(lists)), SubDivWeightPool::NarrowLists>;
     // The merges go through an Open, the target's list as locals of each point's loop.
     auto add = [&](SubDivMerge::Open& o, int i, float factor) {
       levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaled(o, entries, n, factor); });
@@ -418,11 +420,18 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(fp, entries, n); });
       SubDivMerge::Open o = merge.Opened();
       for (int k = 1, n = f.CornerCount(); k < n; ++k) add(o, corner[k], 1.0f);
-      merge.End(o, f.IsQuad() ? 0.25f : kTriangleCentre);
+      const float centre = f.IsQuad() ? 0.25f : kTriangleCentre;
       facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
+      // A list of narrow lists is narrow, and is packed as the merge's End sweeps it.
+      if constexpr (narrow) {
+        merge.End(o, centre, faceLists.NarrowRoom());
+        faceLists.AddNarrow(fp.weightCount);
+      } else {
+        merge.End(o, centre);
+        faceLists.Add(fp);
+      }
       faceLength[size_t(&f - Faces.Data())] = uint8_t(fp.weightCount);
       f.facePoint = faceBase + validFaces++;
-      faceLists.Add(fp, !lists.IsWide());  // a list of narrow lists is narrow
     }
 
     // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records

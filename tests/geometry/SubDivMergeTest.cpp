@@ -197,9 +197,10 @@ TEST(SubDivMerge, EndClearsEveryEntryOfEveryLength) {
 }
 
 TEST(SubDivMerge, ScalingEndIsEndThenScale) {
-  // The End that scales the list as it clears the table gives every weight of End then Scale, bit for
-  // bit, at every length (odd entry, pair and lanes of four), with every index clear for the next
-  // target; a target holding an index outside the table (or one twice) takes the checked clearing.
+  // The End that scales the list as it clears the table (and the one that packs it too) gives every
+  // weight of End then Scale, bit for bit, at every length (odd entry, pair and lanes of four), with
+  // every index clear for the next target; a target holding an index outside the table (or one
+  // twice) takes the checked clearing.
   SubDivMerge merge(2000);
   std::mt19937 rng(17);
   std::uniform_real_distribution<float> weight(-3.0f, 3.0f);
@@ -219,6 +220,21 @@ TEST(SubDivMerge, ScalingEndIsEndThenScale) {
       merge.End(o, factor);
       EXPECT_TRUE(SameList(got, want)) << count << (outside ? ", outside" : "");
       SubDivPoint again{};
+      EXPECT_EQ(merge.BeginCopy(again, start.data(), count), !outside || count == 0) << count;
+      merge.End();
+      // The End that packs as well: the same list, and its entries with 16-bit indices (an index
+      // that does not fit them is cut to its low bits, as the caller vouches that none comes).
+      SubDivPoint packedToo{};
+      std::vector<SubDivNarrowWeight> packed(size_t(count) + 1, SubDivNarrowWeight{7, -1.0f});
+      merge.BeginCopy(packedToo, start.data(), count);
+      o = merge.Opened();
+      merge.End(o, factor, packed.data());
+      EXPECT_TRUE(SameList(packedToo, want)) << count;
+      for (int k = 0; k < count; ++k) {
+        EXPECT_EQ(packed[size_t(k)].index, uint16_t(want.indices[k])) << count << ", " << k;
+        EXPECT_EQ(std::memcmp(&packed[size_t(k)].weight, &want.weights[k], sizeof(float)), 0) << count << ", " << k;
+      }
+      EXPECT_EQ(packed[size_t(count)].index, 7) << count;  // nothing past the list
       EXPECT_EQ(merge.BeginCopy(again, start.data(), count), !outside || count == 0) << count;
       merge.End();
     }
