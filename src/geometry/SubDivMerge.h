@@ -3,6 +3,8 @@
 // as SubDivPoint::AddScaled makes them.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -184,6 +186,43 @@ class SubDivMerge {
     Close(o);
     End();
   }
+  // End(o) with every weight then times `factor` (as Scale after it), in the sweep that clears the
+  // table: the list is gone over once, its weights four lanes at a time, each the same one product.
+  [[gnu::always_inline]] void End(Open& o, float factor) {
+    Close(o);
+    SubDivPoint& t = *m_target;
+    if (m_outside) {
+      End();
+      t.Scale(factor);
+      return;
+    }
+    int8_t* const slot = m_slot.data();
+    const int n = t.weightCount;
+    const int32_t* i = t.indices;
+    const int32_t* const end = i + n;
+    float* w = t.weights;
+    if (n & 1) {
+      slot[*i++] = kNone;
+      *w++ *= factor;
+    }
+    if (n & 2) {
+      slot[i[0]] = kNone;
+      slot[i[1]] = kNone;
+      w[0] *= factor;
+      w[1] *= factor;
+      i += 2;
+      w += 2;
+    }
+    const __m128 f = _mm_set1_ps(factor);
+    for (; i != end; i += 4, w += 4) {
+      slot[i[0]] = kNone;
+      slot[i[1]] = kNone;
+      slot[i[2]] = kNone;
+      slot[i[3]] = kNone;
+      _mm_storeu_ps(w, _mm_mul_ps(_mm_loadu_ps(w), f));
+    }
+    m_target = nullptr;
+  }
   // The count and the overflow lines of `o` back to the target, which stays the merge's.
   void Close(const Open& o) {
     m_target->weightCount = int8_t(o.count);
@@ -229,6 +268,58 @@ class SubDivMerge {
         slot[i[2]] = kNone;
         slot[i[3]] = kNone;
       }
+    }
+    m_target = nullptr;
+  }
+  // End(o, factor) that also packs the list, as it comes out, into `packed` (room for the target's
+  // count of entries), each index as 16 bits: for a target whose indices are known to fit them.
+  [[gnu::always_inline]] void End(Open& o, float factor, SubDivNarrowWeight* packed) {
+    Close(o);
+    SubDivPoint& t = *m_target;
+    const int n = t.weightCount;
+    if (m_outside) {
+      End();
+      t.Scale(factor);
+      for (int k = 0; k < n; ++k) packed[k] = {uint16_t(t.indices[k]), t.weights[k]};
+      return;
+    }
+    int8_t* const slot = m_slot.data();
+    const int32_t* i = t.indices;
+    const int32_t* const end = i + n;
+    float* w = t.weights;
+    SubDivNarrowWeight* out = packed;
+    if (n & 1) {
+      const int32_t i0 = *i++;
+      slot[i0] = kNone;
+      const float w0 = *w * factor;
+      *w++ = w0;
+      *out++ = {uint16_t(i0), w0};
+    }
+    if (n & 2) {
+      const int32_t i0 = i[0], i1 = i[1];
+      slot[i0] = kNone;
+      slot[i1] = kNone;
+      const float w0 = w[0] * factor, w1 = w[1] * factor;
+      w[0] = w0;
+      w[1] = w1;
+      out[0] = {uint16_t(i0), w0};
+      out[1] = {uint16_t(i1), w1};
+      i += 2;
+      w += 2;
+      out += 2;
+    }
+    const __m128 f = _mm_set1_ps(factor);
+    for (; i != end; i += 4, w += 4, out += 4) {
+      const int32_t i0 = i[0], i1 = i[1], i2 = i[2], i3 = i[3];
+      slot[i0] = kNone;
+      slot[i1] = kNone;
+      slot[i2] = kNone;
+      slot[i3] = kNone;
+      _mm_storeu_ps(w, _mm_mul_ps(_mm_loadu_ps(w), f));
+      out[0] = {uint16_t(i0), w[0]};
+      out[1] = {uint16_t(i1), w[1]};
+      out[2] = {uint16_t(i2), w[2]};
+      out[3] = {uint16_t(i3), w[3]};
     }
     m_target = nullptr;
   }

@@ -35,6 +35,14 @@ class SubDivWeightPool {
     m_end[m_count + 1] = at + size_t(p.weightCount);
     ++m_count;
   }
+  // Room for the next list of a pool that is not wide, for a caller that writes its entries there
+  // itself (at most kSubDivMaxWeights, indices of 16 bits) and hands them over with AddNarrow.
+  SubDivNarrowWeight* NarrowRoom() const { return m_narrow.get() + m_end[m_count]; }
+  // Takes the `count` entries written at NarrowRoom() as the next list.
+  void AddNarrow(int count) {
+    m_end[m_count + 1] = m_end[m_count] + size_t(count);
+    ++m_count;
+  }
   int ListCount() const { return m_count; }
   int Count(int i) const { return int(m_end[i + 1] - m_end[i]); }
   bool IsWide() const { return m_wide; }

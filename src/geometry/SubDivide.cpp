@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "core/Log.h"
@@ -374,6 +375,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   auto points = [&](auto read) {
     const auto levelReader = read(lists);
     const auto faceReader = read(faceLists);
+    constexpr bool narrow = std::is_same_v<decltype(read(lists)), SubDivWeightPool::NarrowLists>;
     // The merges go through an Open, the target's list as locals of each point's loop.
     auto add = [&](SubDivMerge::Open& o, int i, float factor) {
       levelReader.With(i, [&](const auto* entries, int n) { merge.AddScaled(o, entries, n, factor); });
@@ -418,12 +420,18 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       levelReader.With(corner[0], [&](const auto* entries, int n) { merge.BeginCopyPlain(fp, entries, n); });
       SubDivMerge::Open o = merge.Opened();
       for (int k = 1, n = f.CornerCount(); k < n; ++k) add(o, corner[k], 1.0f);
-      merge.End(o);
-      fp.Scale(f.IsQuad() ? 0.25f : kTriangleCentre);
+      const float centre = f.IsQuad() ? 0.25f : kTriangleCentre;
       facePlace[size_t(&f - Faces.Data())] = faceLists.Place(validFaces);
+      // A list of narrow lists is narrow, and is packed as the merge's End sweeps it.
+      if constexpr (narrow) {
+        merge.End(o, centre, faceLists.NarrowRoom());
+        faceLists.AddNarrow(fp.weightCount);
+      } else {
+        merge.End(o, centre);
+        faceLists.Add(fp);
+      }
       faceLength[size_t(&f - Faces.Data())] = uint8_t(fp.weightCount);
       f.facePoint = faceBase + validFaces++;
-      faceLists.Add(fp, !lists.IsWide());  // a list of narrow lists is narrow
     }
 
     // Vertex points: ((e - 3) V + Q + 2 R) / e, the interior rule on the boundary too. Their records
@@ -497,8 +505,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
           addEnd(e.points[0]);
           addEnd(e.points[1]);
         }
-        merge.End(o);
-        vp.Scale(1.0f / float(ev));
+        merge.End(o, 1.0f / float(ev));
       }
     }
 
@@ -531,8 +538,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
         addFacePoint(o, face, 1.0f);
         ++n;
       }
-      merge.End(o);
-      np.Scale(float(1.0 / n));
+      merge.End(o, float(1.0 / n));
       const int32_t m = target.Points.Count() - 1;
       if (handOn) nextLists.EdgePoint(m, int32_t(&e - Edges.Data()), e);
       e.halves[0] = AppendEdge(target.Edges, e.points[0], m);

@@ -196,6 +196,51 @@ TEST(SubDivMerge, EndClearsEveryEntryOfEveryLength) {
   }
 }
 
+TEST(SubDivMerge, ScalingEndIsEndThenScale) {
+  // The End that scales the list as it clears the table (and the one that packs it too) gives every
+  // weight of End then Scale, bit for bit, at every length (odd entry, pair and lanes of four), with
+  // every index clear for the next target; a target holding an index outside the table (or one
+  // twice) takes the checked clearing.
+  SubDivMerge merge(2000);
+  std::mt19937 rng(17);
+  std::uniform_real_distribution<float> weight(-3.0f, 3.0f);
+  for (const bool outside : {false, true}) {
+    for (int count = 0; count <= kSubDivMaxWeights; ++count) {
+      std::vector<SubDivWeight> start;
+      for (int k = 0; k < count; ++k)
+        start.push_back({outside && k == count / 2 ? 70000 + k : 100 + 7 * k, weight(rng)});
+      const float factor = 1.0f / float(count % 7 + 3);
+      SubDivPoint want{}, got{};
+      merge.BeginCopy(want, start.data(), count);
+      SubDivMerge::Open o = merge.Opened();
+      merge.End(o);
+      want.Scale(factor);
+      merge.BeginCopy(got, start.data(), count);
+      o = merge.Opened();
+      merge.End(o, factor);
+      EXPECT_TRUE(SameList(got, want)) << count << (outside ? ", outside" : "");
+      SubDivPoint again{};
+      EXPECT_EQ(merge.BeginCopy(again, start.data(), count), !outside || count == 0) << count;
+      merge.End();
+      // The End that packs as well: the same list, and its entries with 16-bit indices (an index
+      // that does not fit them is cut to its low bits, as the caller vouches that none comes).
+      SubDivPoint packedToo{};
+      std::vector<SubDivNarrowWeight> packed(size_t(count) + 1, SubDivNarrowWeight{7, -1.0f});
+      merge.BeginCopy(packedToo, start.data(), count);
+      o = merge.Opened();
+      merge.End(o, factor, packed.data());
+      EXPECT_TRUE(SameList(packedToo, want)) << count;
+      for (int k = 0; k < count; ++k) {
+        EXPECT_EQ(packed[size_t(k)].index, uint16_t(want.indices[k])) << count << ", " << k;
+        EXPECT_EQ(std::memcmp(&packed[size_t(k)].weight, &want.weights[k], sizeof(float)), 0) << count << ", " << k;
+      }
+      EXPECT_EQ(packed[size_t(count)].index, 7) << count;  // nothing past the list
+      EXPECT_EQ(merge.BeginCopy(again, start.data(), count), !outside || count == 0) << count;
+      merge.End();
+    }
+  }
+}
+
 TEST(SubDivMerge, NarrowCopiesStartAsTheCopyAndScaling) {
   // The narrow copies that open a merge without the word on distinct indices, or with the weights
   // scaled and kept aside, leave the target, the table and the word as BeginCopy followed by Scale;

@@ -61,6 +61,37 @@ TEST(SubDivNarrowPool, ReadsAndMergesAsTheWidePool) {
   }
 }
 
+TEST(SubDivNarrowPool, ListsWrittenAtTheRoomReadAsAddedOnes) {
+  // Lists of every length written in place (NarrowRoom, AddNarrow) between lists added, empty ones
+  // among them: each reads back from its place and its number as the pool of added lists holds it.
+  std::mt19937 rng(21);
+  Array<SubDivPoint> lists;
+  for (int l = 0; l <= kSubDivMaxWeights; ++l) lists.Append(RandomList(rng, l, 65536, 0));
+  SubDivWeightPool added(lists.Count(), true), written(lists.Count(), true);
+  for (int l = 0; l < lists.Count(); ++l) {
+    const SubDivPoint& p = lists[l];
+    added.Add(p);
+    const size_t place = written.Place(l);
+    if (l % 3 == 0) {
+      written.Add(p);
+    } else {
+      SubDivNarrowWeight* room = written.NarrowRoom();
+      for (int k = 0; k < p.weightCount; ++k) room[k] = {uint16_t(p.indices[k]), p.weights[k]};
+      written.AddNarrow(p.weightCount);
+    }
+    EXPECT_EQ(written.Place(l), place) << l;
+  }
+  ASSERT_FALSE(written.IsWide());
+  ASSERT_EQ(written.ListCount(), added.ListCount());
+  for (int l = 0; l < lists.Count(); ++l) {
+    SubDivPoint a{}, b{};
+    added.With(l, [&](const auto* entries, int n) { a.CopyEntries(entries, n); });
+    written.WithAt(written.Place(l), written.Count(l), [&](const auto* entries, int n) { b.CopyEntries(entries, n); });
+    EXPECT_TRUE(SameBits(b, a)) << l;
+    EXPECT_TRUE(SameBits(b, lists[l])) << l;
+  }
+}
+
 TEST(SubDivNarrowPool, StepsOnEitherSideOfTheBoundEqualTheUnshiftedOnes) {
   // The same mesh with every base index moved up by `shift`: its levels must be the plain mesh's with
   // the same shift, bit for bit. The largest index is 65,535 (every pack narrow) or 65,536 (the packs
