@@ -178,7 +178,8 @@ struct Corners {
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   SubDivScratchBuffer<Head> heads;
   int32_t points = 0;
-  bool missed = false;  // a corner was given no vertex (-1): its point lies outside the level
+  bool missed = false;          // a corner was given no vertex (-1): its point lies outside the level
+  bool unlistedLogged = false;  // a parameter outside the table has been logged in this build
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
   const Vector4f* params = SubDivParamTable::Entries();
@@ -228,8 +229,17 @@ struct Corners {
       __builtin_prefetch(reinterpret_cast<const void*>(place));  // NOLINT(performance-no-int-to-ptr): see above
     }
   }
+  // The weights of a parameter outside the table: none. Its error is logged at the first such corner of
+  // the build alone, naming its value: a level with many of them would log a line for every corner blended.
+  Vector4f UnlistedWeights(int32_t param) {
+    if (!unlistedLogged) {
+      unlistedLogged = true;
+      LogError("SubDivParamTable: parameter ", param, " out of range.");
+    }
+    return {0.0f, 0.0f, 0.0f, 0.0f};
+  }
   // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
-  // every blend logs its error.
+  // corners blend every time.
   static uint64_t MadeBy(int32_t sourceFace, int32_t param) {
     if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries)) return kNever;
     return uint64_t(uint32_t(sourceFace)) << 32 | uint32_t(param);
@@ -255,8 +265,7 @@ struct Corners {
   int32_t Blend(const SubDivFace& f, int32_t p, int k, uint64_t made, const SubDivData& baseData) {
     Head& head = heads[size_t(p)];
     const int32_t param = f.params[k];
-    const Vector4f w4 =
-        uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : SubDivParamTable::Weights(param);
+    const Vector4f w4 = uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : UnlistedWeights(param);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
     const SubDivFaceAttribute* a =
         f.sourceFace >= 0 && f.sourceFace < baseData.corners.Count() ? &baseData.corners[f.sourceFace] : nullptr;
@@ -377,7 +386,7 @@ class OneChannelBlend {
     const int32_t param = face.params[k];
     const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
     const uint64_t made = uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param);
-    const __m128 w = listed ? _mm_loadu_ps(&m_params[param].x) : Corners::Lanes(SubDivParamTable::Weights(param));
+    const __m128 w = listed ? _mm_loadu_ps(&m_params[param].x) : Corners::Lanes(m_corners.UnlistedWeights(param));
     __m128 v = _mm_setzero_ps();
     if (face.sourceFace >= 0 && face.sourceFace < m_attributes) {
       const SubDivFaceAttribute* const a = m_attribute + face.sourceFace;
