@@ -1,6 +1,6 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
-#include <xmmintrin.h>
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <memory>
@@ -94,7 +94,20 @@ Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   return out;
 }
 
-// Gather of the positions and of the normals by one index list, in one sweep: each index read once.
+// Four values whose first three floats are wanted (x y z and one float after) packed into twelve floats,
+// stored as three four-float values. The floats are moved, not computed: every bit stays.
+[[gnu::always_inline]] inline void StoreFourThrees(float* to, __m128 a, __m128 b, __m128 c, __m128 d) {
+  const __m128 za = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 2, 2));  // za za xb xb
+  const __m128 zc = _mm_shuffle_ps(c, d, _MM_SHUFFLE(0, 0, 2, 2));  // zc zc xd xd
+  _mm_storeu_ps(to, _mm_shuffle_ps(a, za, _MM_SHUFFLE(2, 0, 1, 0)));
+  _mm_storeu_ps(to + 4, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 0, 2, 1)));
+  _mm_storeu_ps(to + 8, _mm_shuffle_ps(zc, d, _MM_SHUFFLE(2, 1, 2, 0)));
+}
+
+// Gather of the positions and of the normals by one index list, in one sweep: each index read once. Four
+// entries at a time whose points all lie below the last of both arrays are read as four-float values (the
+// fourth float is the next point's x) and written as three four-float values an array, rather than a
+// two-float and a one-float store each.
 void HandPositionsAndNormals(SPolygonGeometry_I* g, const SubDivData& out, const Array<int32_t>& index) {
   const int32_t n = index.Count(), positionCount = out.positions.Count(), normalCount = out.normals.Count();
   Array<Vector3f> positions = FreshArray<Vector3f>(n), normals = FreshArray<Vector3f>(n);
@@ -103,7 +116,27 @@ void HandPositionsAndNormals(SPolygonGeometry_I* g, const SubDivData& out, const
   const Vector3f* const normal = out.normals.Data();
   Vector3f* const toPosition = positions.Data();
   Vector3f* const toNormal = normals.Data();
-  for (int32_t i = 0; i < n; ++i) {
+  // Below this (unsigned) a point has another after it in both arrays.
+  const int32_t below = std::max(std::min(positionCount, normalCount) - 1, 0);
+  const __m128i bias = _mm_set1_epi32(INT32_MIN), limit = _mm_set1_epi32(below ^ INT32_MIN);
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i at = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)), bias);
+    if (_mm_movemask_epi8(_mm_cmplt_epi32(at, limit)) == 0xFFFF) {
+      const int32_t v0 = from[i], v1 = from[i + 1], v2 = from[i + 2], v3 = from[i + 3];
+      StoreFourThrees(&toPosition[i].x, _mm_loadu_ps(&position[v0].x), _mm_loadu_ps(&position[v1].x),
+                      _mm_loadu_ps(&position[v2].x), _mm_loadu_ps(&position[v3].x));
+      StoreFourThrees(&toNormal[i].x, _mm_loadu_ps(&normal[v0].x), _mm_loadu_ps(&normal[v1].x),
+                      _mm_loadu_ps(&normal[v2].x), _mm_loadu_ps(&normal[v3].x));
+      continue;
+    }
+    for (int32_t j = i; j < i + 4; ++j) {
+      const int32_t v = from[j];
+      toPosition[j] = uint32_t(v) < uint32_t(positionCount) ? position[v] : Vector3f{};
+      toNormal[j] = uint32_t(v) < uint32_t(normalCount) ? normal[v] : Vector3f{};
+    }
+  }
+  for (; i < n; ++i) {
     const int32_t v = from[i];
     toPosition[i] = uint32_t(v) < uint32_t(positionCount) ? position[v] : Vector3f{};
     toNormal[i] = uint32_t(v) < uint32_t(normalCount) ? normal[v] : Vector3f{};
