@@ -400,8 +400,7 @@ class OneChannelBlend {
   // call (the other cases and a growth go on out of line, as its last step), so it saves no registers.
   [[gnu::noinline]] int32_t Vertex(const SubDivFace& face, int32_t p, int k, Head& head) {
     const int32_t param = face.params[k];
-    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries) ||
-        uint32_t(face.sourceFace) >= uint32_t(m_attributes) || m_attribute + face.sourceFace != m_looked || !m_whole)
+    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries) || int64_t(face.sourceFace) != m_wholeFace)
       return Blended(face, p, k, head);
     const __m128 w = _mm_loadu_ps(&m_params[param].x);
     __m128 v = _mm_setzero_ps();
@@ -457,6 +456,7 @@ class OneChannelBlend {
     m_looked = a;
     m_whole = true;
     for (int j = 0; j < 4; ++j) m_whole &= uint32_t(a->corners[j]) < uint32_t(m_tn);
+    m_wholeFace = m_whole ? int64_t(a - m_attribute) : kNoFace;
     if (m_whole)
       for (int j = 0; j < 4; ++j) m_values[j] = Corners::Load(m_t[a->corners[j]]);
   }
@@ -510,6 +510,10 @@ class OneChannelBlend {
   int32_t m_count, m_room = 0;
   const SubDivFaceAttribute* m_looked = nullptr;  // the base face whose coordinates m_values hold
   bool m_whole = false;                           // all four of them in the channel
+  // m_looked's index when m_whole, else a value no base face index takes: one comparison tells a corner
+  // whose blend may use m_values (its base face in range, looked up and whole).
+  static constexpr int64_t kNoFace = INT64_MIN;
+  int64_t m_wholeFace = kNoFace;
   __m128 m_values[4];
 };
 
