@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <utility>
