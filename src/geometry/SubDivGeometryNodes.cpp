@@ -1,8 +1,9 @@
 // The polygon-geometry nodes of an evaluated subdivision level: faces grouped by shader, corners made
 // into output vertices (one per point and distinct texture coordinates), triangles, vertex streams.
-#include <xmmintrin.h>
+#include <emmintrin.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <utility>
@@ -94,7 +95,20 @@ Array<E> Gather(const Array<E>& values, const Array<int32_t>& index) {
   return out;
 }
 
-// Gather of the positions and of the normals by one index list, in one sweep: each index read once.
+// Four values whose first three floats are wanted (x y z and one float after) packed into twelve floats,
+// stored as three four-float values. The floats are moved, not computed: every bit stays.
+[[gnu::always_inline]] inline void StoreFourThrees(float* to, __m128 a, __m128 b, __m128 c, __m128 d) {
+  const __m128 za = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 2, 2));  // za za xb xb
+  const __m128 zc = _mm_shuffle_ps(c, d, _MM_SHUFFLE(0, 0, 2, 2));  // zc zc xd xd
+  _mm_storeu_ps(to, _mm_shuffle_ps(a, za, _MM_SHUFFLE(2, 0, 1, 0)));
+  _mm_storeu_ps(to + 4, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 0, 2, 1)));
+  _mm_storeu_ps(to + 8, _mm_shuffle_ps(zc, d, _MM_SHUFFLE(2, 1, 2, 0)));
+}
+
+// Gather of the positions and of the normals by one index list, in one sweep: each index read once. Four
+// entries at a time whose points all lie below the last of both arrays are read as four-float values (the
+// fourth float is the next point's x) and written as three four-float values an array, rather than a
+// two-float and a one-float store each.
 void HandPositionsAndNormals(SPolygonGeometry_I* g, const SubDivData& out, const Array<int32_t>& index) {
   const int32_t n = index.Count(), positionCount = out.positions.Count(), normalCount = out.normals.Count();
   Array<Vector3f> positions = FreshArray<Vector3f>(n), normals = FreshArray<Vector3f>(n);
@@ -103,7 +117,27 @@ void HandPositionsAndNormals(SPolygonGeometry_I* g, const SubDivData& out, const
   const Vector3f* const normal = out.normals.Data();
   Vector3f* const toPosition = positions.Data();
   Vector3f* const toNormal = normals.Data();
-  for (int32_t i = 0; i < n; ++i) {
+  // Below this (unsigned) a point has another after it in both arrays.
+  const int32_t below = std::max(std::min(positionCount, normalCount) - 1, 0);
+  const __m128i bias = _mm_set1_epi32(INT32_MIN), limit = _mm_set1_epi32(below ^ INT32_MIN);
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i at = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)), bias);
+    if (_mm_movemask_epi8(_mm_cmplt_epi32(at, limit)) == 0xFFFF) {
+      const int32_t v0 = from[i], v1 = from[i + 1], v2 = from[i + 2], v3 = from[i + 3];
+      StoreFourThrees(&toPosition[i].x, _mm_loadu_ps(&position[v0].x), _mm_loadu_ps(&position[v1].x),
+                      _mm_loadu_ps(&position[v2].x), _mm_loadu_ps(&position[v3].x));
+      StoreFourThrees(&toNormal[i].x, _mm_loadu_ps(&normal[v0].x), _mm_loadu_ps(&normal[v1].x),
+                      _mm_loadu_ps(&normal[v2].x), _mm_loadu_ps(&normal[v3].x));
+      continue;
+    }
+    for (int32_t j = i; j < i + 4; ++j) {
+      const int32_t v = from[j];
+      toPosition[j] = uint32_t(v) < uint32_t(positionCount) ? position[v] : Vector3f{};
+      toNormal[j] = uint32_t(v) < uint32_t(normalCount) ? normal[v] : Vector3f{};
+    }
+  }
+  for (; i < n; ++i) {
     const int32_t v = from[i];
     toPosition[i] = uint32_t(v) < uint32_t(positionCount) ? position[v] : Vector3f{};
     toNormal[i] = uint32_t(v) < uint32_t(normalCount) ? normal[v] : Vector3f{};
@@ -178,7 +212,8 @@ struct Corners {
   Array<int32_t> localOf;  // per output vertex: its index in the shader being built, -1 for none
   SubDivScratchBuffer<Head> heads;
   int32_t points = 0;
-  bool missed = false;  // a corner was given no vertex (-1): its point lies outside the level
+  bool missed = false;          // a corner was given no vertex (-1): its point lies outside the level
+  bool unlistedLogged = false;  // a parameter outside the table has been logged in this build
   std::vector<Vector2f> wanted;
   SubDivScratchBuffer<int32_t> table;  // the level's CornerTable, shared with the normals
   const Vector4f* params = SubDivParamTable::Entries();
@@ -228,8 +263,17 @@ struct Corners {
       __builtin_prefetch(reinterpret_cast<const void*>(place));  // NOLINT(performance-no-int-to-ptr): see above
     }
   }
+  // The weights of a parameter outside the table: none. Its error is logged at the first such corner of
+  // the build alone, naming its value: a level with many of them would log a line for every corner blended.
+  Vector4f UnlistedWeights(int32_t param) {
+    if (!unlistedLogged) {
+      unlistedLogged = true;
+      LogError("SubDivParamTable: parameter ", param, " out of range.");
+    }
+    return {0.0f, 0.0f, 0.0f, 0.0f};
+  }
   // The pair a corner's coordinates are blended from; kNever for a parameter outside the table, whose
-  // every blend logs its error.
+  // corners blend every time.
   static uint64_t MadeBy(int32_t sourceFace, int32_t param) {
     if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries)) return kNever;
     return uint64_t(uint32_t(sourceFace)) << 32 | uint32_t(param);
@@ -255,8 +299,7 @@ struct Corners {
   int32_t Blend(const SubDivFace& f, int32_t p, int k, uint64_t made, const SubDivData& baseData) {
     Head& head = heads[size_t(p)];
     const int32_t param = f.params[k];
-    const Vector4f w4 =
-        uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : SubDivParamTable::Weights(param);
+    const Vector4f w4 = uint32_t(param) < uint32_t(SubDivParamTable::kEntries) ? params[param] : UnlistedWeights(param);
     const float w[4] = {w4.x, w4.y, w4.z, w4.w};
     const SubDivFaceAttribute* a =
         f.sourceFace >= 0 && f.sourceFace < baseData.corners.Count() ? &baseData.corners[f.sourceFace] : nullptr;
@@ -358,8 +401,7 @@ class OneChannelBlend {
   // call (the other cases and a growth go on out of line, as its last step), so it saves no registers.
   [[gnu::noinline]] int32_t Vertex(const SubDivFace& face, int32_t p, int k, Head& head) {
     const int32_t param = face.params[k];
-    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries) ||
-        uint32_t(face.sourceFace) >= uint32_t(m_attributes) || m_attribute + face.sourceFace != m_looked || !m_whole)
+    if (uint32_t(param) >= uint32_t(SubDivParamTable::kEntries) || int64_t(face.sourceFace) != m_wholeFace)
       return Blended(face, p, k, head);
     const __m128 w = _mm_loadu_ps(&m_params[param].x);
     __m128 v = _mm_setzero_ps();
@@ -377,7 +419,7 @@ class OneChannelBlend {
     const int32_t param = face.params[k];
     const bool listed = uint32_t(param) < uint32_t(SubDivParamTable::kEntries);
     const uint64_t made = uint64_t(uint32_t(face.sourceFace)) << 32 | uint32_t(param);
-    const __m128 w = listed ? _mm_loadu_ps(&m_params[param].x) : Corners::Lanes(SubDivParamTable::Weights(param));
+    const __m128 w = listed ? _mm_loadu_ps(&m_params[param].x) : Corners::Lanes(m_corners.UnlistedWeights(param));
     __m128 v = _mm_setzero_ps();
     if (face.sourceFace >= 0 && face.sourceFace < m_attributes) {
       const SubDivFaceAttribute* const a = m_attribute + face.sourceFace;
@@ -415,6 +457,7 @@ class OneChannelBlend {
     m_looked = a;
     m_whole = true;
     for (int j = 0; j < 4; ++j) m_whole &= uint32_t(a->corners[j]) < uint32_t(m_tn);
+    m_wholeFace = m_whole ? int64_t(a - m_attribute) : kNoFace;
     if (m_whole)
       for (int j = 0; j < 4; ++j) m_values[j] = Corners::Load(m_t[a->corners[j]]);
   }
@@ -468,6 +511,10 @@ class OneChannelBlend {
   int32_t m_count, m_room = 0;
   const SubDivFaceAttribute* m_looked = nullptr;  // the base face whose coordinates m_values hold
   bool m_whole = false;                           // all four of them in the channel
+  // m_looked's index when m_whole, else a value no base face index takes: one comparison tells a corner
+  // whose blend may use m_values (its base face in range, looked up and whole).
+  static constexpr int64_t kNoFace = INT64_MIN;
+  int64_t m_wholeFace = kNoFace;
   __m128 m_values[4];
 };
 

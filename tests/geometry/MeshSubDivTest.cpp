@@ -794,5 +794,39 @@ TEST_F(MeshSubDiv, GeometryBuiltAgainTakesTheArraysTheLastOneGaveBack) {
   }
 }
 
+// A refresh gathers each listed point's position and normal, and zero for an entry naming no point: in
+// runs of four inside the arrays, runs with one entry outside or on the last point (read alone, as a
+// wider read there passes the arrays' end), and a tail shorter than four.
+TEST_F(MeshSubDiv, RefreshGathersListedPointsAndZeroesTheOthers) {
+  MeshText t = ClockwiseCube();
+  t.shaders = {"red"};
+  auto [m, d] = Build(t);
+  ASSERT_TRUE(m && d);
+  Levels l;
+  l.Make(m, d, 1);
+  Obj<TBranch_I> node;
+  AssignSubDivToGeometry(node, l.last, l.baseData, "cube", l.out, nullptr);
+  const int32_t n = l.out.positions.Count();
+  ASSERT_GT(n, 12);
+  const Array<int32_t> points = {0, 1,  2,  3,         n - 1, 4,     5, 6, 7,     -1, 8, 9,
+                                 n, 10, 11, INT32_MIN, n - 2, n - 3, 3, 2, n - 1, 1,  0};
+  l.out.shaderVertices.assign(1, points);
+  Obj<TBranch_I> again;
+  SubDivGeometry::Refresh(again, l.last, l.baseData, "cube", l.out, node);
+  SPolygonGeometry_I* g = GeometryChild(node, 0);
+  ASSERT_EQ(g->m_vertices.Count(), points.Count());
+  ASSERT_EQ(g->m_normals.Count(), points.Count());
+  ASSERT_EQ(l.out.normals.Count(), n);
+  const Vector3f zero{0, 0, 0};
+  for (int32_t i = 0; i < points.Count(); ++i) {
+    const int32_t v = points[i];
+    const bool inside = v >= 0 && v < n;
+    const Vector3f& position = inside ? l.out.positions[v] : zero;
+    const Vector3f& normal = inside ? l.out.normals[v] : zero;
+    EXPECT_EQ(std::memcmp(&g->m_vertices[i], &position, sizeof(Vector3f)), 0) << "entry " << i << " point " << v;
+    EXPECT_EQ(std::memcmp(&g->m_normals[i], &normal, sizeof(Vector3f)), 0) << "entry " << i << " point " << v;
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test

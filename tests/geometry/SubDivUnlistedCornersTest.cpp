@@ -1,6 +1,8 @@
 // Corners whose parameter lies outside the table, on faces of any base face including none (-1): each
-// still gets a vertex of its own point, never -1 or another point's.
+// still gets a vertex of its own point, never -1 or another point's, and the build logs the parameter
+// once, however many corners carry it.
 #include <set>
+#include <string>
 
 #include "MeshWorld.h"
 #include "geometry/MeshToSubDiv.h"
@@ -12,6 +14,12 @@ namespace PM::Test {
 namespace {
 
 using SubDivUnlistedCornersTest = MeshWorld;
+
+int Occurrences(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
 
 TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
   MeshText t = ClockwiseCube();
@@ -41,18 +49,30 @@ TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
   };
   for (const Case& c : cases) {
     SubDivStructure level = good;
+    int unlisted = 0;
     for (size_t f = 0; f < size_t(level.Faces.Count()); ++f) {
       SubDivFace& face = level.Faces[int32_t(f)];
       if (c.sourceFace != kKeep) face.sourceFace = c.sourceFace;
-      for (int k = 0; k < 4; ++k)
-        if (c.unlisted(f, k)) face.params[k] = c.param;
+      for (int k = 0; k < face.CornerCount(); ++k)
+        if (c.unlisted(f, k)) {
+          face.params[k] = c.param;
+          ++unlisted;
+        }
     }
+    ASSERT_GT(unlisted, 8) << c.what;
     SubDivData out;
     Obj<TBranch_I> node;
     {
-      LogCapture log;  // each unlisted blend logs its error
+      LogCapture log;
       AssignSubDivToGeometry(base, level, baseData, "g", out);
+    }
+    // Each build logs the line once: the build before does not silence the next.
+    const std::string line = "Error SubDivParamTable: parameter " + std::to_string(c.param) + " out of range.\n";
+    for (int build = 0; build < 2; ++build) {
+      LogCapture log;
       AssignSubDivToGeometry(node, level, baseData, "g", out, nullptr);
+      EXPECT_EQ(Occurrences(log.Text(), line), 1) << c.what << ", build " << build;
+      EXPECT_EQ(Occurrences(log.Text(), "out of range"), 1) << c.what << ", build " << build;
     }
     ASSERT_FALSE(node.IsNil()) << c.what;
     ASSERT_EQ(node->ChildCount(), 1) << c.what;
