@@ -446,6 +446,10 @@ void EvaluateFloats(const SubDivStructure& base, const SubDivStructure& last, co
     FillKept(out.floatChannels[c], n, 0.0f);
   }
   if (out.floatChannels.empty()) return;
+  // A parameter outside the table weighs nothing; its error is logged once for the evaluation, naming
+  // the first such value, where a level full of them would log a line for every point.
+  bool unlistedLogged = false;
+  const Vector4f* const table = SubDivParamTable::Entries();
   for (int32_t i = 0; i < n; ++i) {
     const SubDivPoint& p = last.Points[i];
     if (p.faceCount == 0) continue;
@@ -455,7 +459,14 @@ void EvaluateFloats(const SubDivStructure& base, const SubDivStructure& last, co
     if (face.sourceFace < 0 || face.sourceFace >= base.Faces.Count()) continue;
     const SubDivFace& bf = base.Faces[face.sourceFace];
     if (!bf.IsValid()) continue;
-    const Vector4f w = SubDivParamTable::Weights(face.params[corner]);
+    const int32_t param = face.params[corner];
+    Vector4f w{0.0f, 0.0f, 0.0f, 0.0f};
+    if (uint32_t(param) < uint32_t(SubDivParamTable::kEntries)) {
+      w = table[param];
+    } else if (!unlistedLogged) {
+      unlistedLogged = true;
+      LogError("SubDivParamTable: parameter ", param, " out of range.");
+    }
     const float wk[4] = {w.x, w.y, w.z, w.w};
     for (size_t c = 0; c < out.floatChannels.size(); ++c) {
       const Array<float>& src = baseData.floatChannels[c];

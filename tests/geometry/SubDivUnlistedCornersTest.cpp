@@ -1,6 +1,6 @@
 // Corners whose parameter lies outside the table, on faces of any base face including none (-1): each
 // still gets a vertex of its own point, never -1 or another point's, and the build logs the parameter
-// once, however many corners carry it.
+// once, however many corners carry it; the evaluation's float channels likewise.
 #include <set>
 #include <string>
 
@@ -98,6 +98,47 @@ TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
     }
     EXPECT_EQ(int32_t(seen.size()), pointOf.Count()) << c.what << ": a vertex no corner takes";
   }
+}
+
+// The evaluation's float channels: a point whose corner parameter lies outside the table weighs nothing
+// (its value is 0), the others are blended as before, and the evaluation logs the parameter once.
+TEST_F(SubDivUnlistedCornersTest, FloatChannelsLogOnceAndWeighNothing) {
+  MeshText t = ClockwiseCube();
+  CrossUVs(t);
+  t.shaders = {"red"};
+  auto [m, d] = Build(t, "cube");
+  ASSERT_TRUE(m && d);
+  SubDivStructure base, good;
+  SubDivData baseData;
+  AssignMeshToSubDiv(*m, *d, base, baseData, "g");
+  baseData.floatChannels.emplace_back();
+  for (int32_t i = 0; i < base.Points.Count(); ++i) baseData.floatChannels[0].Append(1.0f);
+  base.SubDivide(good, "g");
+  SubDivData before;
+  {
+    SubDivStructure level = good;
+    AssignSubDivToGeometry(base, level, baseData, "g", before);
+  }
+  SubDivStructure level = good;
+  for (SubDivFace& face : level.Faces)
+    if ((&face - level.Faces.Data()) % 2 == 0)
+      for (int32_t& param : face.params) param = -7;
+  SubDivData out;
+  LogCapture log;
+  AssignSubDivToGeometry(base, level, baseData, "g", out);
+  EXPECT_EQ(Occurrences(log.Text(), "Error SubDivParamTable: parameter -7 out of range.\n"), 1);
+  EXPECT_EQ(Occurrences(log.Text(), "out of range"), 1);
+  ASSERT_EQ(out.floatChannels.size(), 1u);
+  ASSERT_EQ(out.floatChannels[0].Count(), level.Points.Count());
+  int zeroed = 0;
+  for (int32_t i = 0; i < level.Points.Count(); ++i) {
+    const SubDivPoint& p = level.Points[i];
+    if (p.faceCount == 0) continue;
+    const bool unlisted = (p.faces[0] >> 2) % 2 == 0;
+    zeroed += unlisted;
+    EXPECT_EQ(out.floatChannels[0][i], unlisted ? 0.0f : before.floatChannels[0][i]) << "point " << i;
+  }
+  EXPECT_GT(zeroed, 4);
 }
 
 }  // namespace
