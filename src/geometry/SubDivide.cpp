@@ -243,7 +243,21 @@ class NextLists {
         pair[1] = 4 * b + 3;
       }
       // One face twice on the edge: its two corners' sub-faces may interleave.
-      if (twice && slot == 0) std::sort(pair, pair + 4, [](int32_t x, int32_t y) { return (x ^ 3) > (y ^ 3); });
+      // Sorted in place by a fixed network (the four entries are distinct): a call to a sort made the
+      // split keep its values on the stack across it on every face.
+      if (twice && slot == 0) {
+        auto order = [pair](int i, int j) {
+          const int32_t x = pair[i], y = pair[j];
+          const bool swap = (y ^ 3) > (x ^ 3);
+          pair[i] = swap ? y : x;
+          pair[j] = swap ? x : y;
+        };
+        order(0, 1);
+        order(2, 3);
+        order(0, 2);
+        order(1, 3);
+        order(1, 2);
+      }
     }
     if (!plain) m_lists.plain = false;
   }
