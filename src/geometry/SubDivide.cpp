@@ -53,7 +53,6 @@ class SplitWriter {
     m_edge = edges.Data() + edgesBefore;
     m_face = faces.Data() + facesBefore;
     m_edgeRef = 2 * edgesBefore;
-    m_faceIndex = facesBefore;
   }
   // A new edge's reference (direction 0).
   int32_t Edge(int32_t first, int32_t second) {
@@ -66,21 +65,18 @@ class SplitWriter {
     m_edgeRef += 2;
     return ref;
   }
-  // The index the next face gets.
-  int32_t NextFace() const { return m_faceIndex; }
   void Face(const int32_t (&edges)[4], int32_t sourceFace, const int32_t (&params)[4]) {
     SubDivFace& f = *m_face++;
     for (int k = 0; k < 4; ++k) f.edges[k] = edges[k];
     f.facePoint = -1;
     f.sourceFace = sourceFace;
     for (int k = 0; k < 4; ++k) f.params[k] = params[k];
-    ++m_faceIndex;
   }
 
  private:
   SubDivEdge* m_edge = nullptr;
   SubDivFace* m_face = nullptr;
-  int32_t m_edgeRef = 0, m_faceIndex = 0;
+  int32_t m_edgeRef = 0;
 };
 
 // The domain, u and v of every packed coordinate in the table's range, so that a split takes each
@@ -247,7 +243,21 @@ class NextLists {
         pair[1] = 4 * b + 3;
       }
       // One face twice on the edge: its two corners' sub-faces may interleave.
-      if (twice && slot == 0) std::sort(pair, pair + 4, [](int32_t x, int32_t y) { return (x ^ 3) > (y ^ 3); });
+      // Sorted in place by a fixed network (the four entries are distinct): a call to a sort made the
+      // split keep its values on the stack across it on every face.
+      if (twice && slot == 0) {
+        auto order = [pair](int i, int j) {
+          const int32_t x = pair[i], y = pair[j];
+          const bool swap = (y ^ 3) > (x ^ 3);
+          pair[i] = swap ? y : x;
+          pair[j] = swap ? x : y;
+        };
+        order(0, 1);
+        order(2, 3);
+        order(0, 2);
+        order(1, 3);
+        order(1, 2);
+      }
     }
     if (!plain) m_lists.plain = false;
   }
@@ -582,7 +592,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       const int32_t i2 = split.Edge(F, m[2]), i3 = split.Edge(F, m[3]);
       const int32_t* a = f.params;
       const auto [c, m01, m12, m23, m30] = SplitParams(a);
-      if (handOn) nextLists.Face<4>(fi, r, e, F, split.NextFace(), {i0, i1, i2, i3}, m);
       split.Face({FirstHalf(*e[0], r[0]), i0, i3, SecondHalf(*e[3], r[3])}, s, {a[0], m01, c, m30});
       split.Face({SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {m01, a[1], m12, c});
       split.Face({i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s, {c, m12, a[2], m23});
@@ -596,7 +605,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     } else {
       const int32_t i0 = split.Edge(m[0], F), i1 = split.Edge(m[1], F);
       const int32_t i2 = split.Edge(F, m[2]);
-      if (handOn) nextLists.Face<3>(fi, r, e, F, split.NextFace(), {i0, i1, i2, -1}, m);
       split.Face({FirstHalf(*e[0], r[0]), i0, i2, SecondHalf(*e[2], r[2])}, s, {289, 305, 577, 561});
       split.Face({SecondHalf(*e[0], r[0]), FirstHalf(*e[1], r[1]), i1, i0 ^ 1}, s, {578, 594, 866, 850});
       split.Face({i1 ^ 1, SecondHalf(*e[1], r[1]), FirstHalf(*e[2], r[2]), i2 ^ 1}, s, {867, 883, 1155, 1139});
@@ -604,6 +612,30 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
       note(p0, m[0], F, m[2]);
       note(m[0], p1, m[1], F);
       note(F, m[1], p2, m[2]);
+    }
+  }
+  // The next level's lists of the face and edge points, in a pass of their own: with the split's
+  // writes in the same loop, the tables' pointers and the face's values did not all stay in registers.
+  // A valid face's first sub-face and inner edge follow those of the valid faces before it.
+  if (handOn) {
+    int32_t b = 0;
+    const int32_t innerBase = 2 * (2 * ne);
+    for (int fi = 0; fi < nf; ++fi) {
+      const SubDivFace& f = Faces[fi];
+      if (!f.IsValid()) continue;
+      const int32_t* r = f.edges;
+      const int32_t i = innerBase + 2 * b;
+      const SubDivEdge* e[4] = {&Edges[EdgeOf(r[0])], &Edges[EdgeOf(r[1])], &Edges[EdgeOf(r[2])], nullptr};
+      int32_t m[4] = {edgeBase + EdgeOf(r[0]), edgeBase + EdgeOf(r[1]), edgeBase + EdgeOf(r[2]), -1};
+      if (f.IsQuad()) {
+        e[3] = &Edges[EdgeOf(r[3])];
+        m[3] = edgeBase + EdgeOf(r[3]);
+        nextLists.Face<4>(fi, r, e, f.facePoint, b, {i, i + 2, i + 4, i + 6}, m);
+        b += 4;
+      } else {
+        nextLists.Face<3>(fi, r, e, f.facePoint, b, {i, i + 2, i + 4, -1}, m);
+        b += 3;
+      }
     }
   }
   // The step's own product passes the check: every list merged within its room, every edge and face
