@@ -139,14 +139,18 @@ struct QuadLanes {
   // Per lane k: the corner before k, and the one after.
   auto before = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); };
   auto after = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); };
-  const __m128 ax[3] = {before(x), x, after(x)}, ay[3] = {before(y), y, after(y)}, az[3] = {before(z), z, after(z)};
-  __m128 nx = _mm_setzero_ps(), ny = _mm_setzero_ps(), nz = _mm_setzero_ps();
-  for (int i = 0; i < 3; ++i) {
-    const int j = (i + 1) % 3;
-    nx = _mm_add_ps(nx, _mm_mul_ps(_mm_sub_ps(ay[i], ay[j]), _mm_add_ps(az[i], az[j])));
-    ny = _mm_add_ps(ny, _mm_mul_ps(_mm_sub_ps(az[i], az[j]), _mm_add_ps(ax[i], ax[j])));
-    nz = _mm_add_ps(nz, _mm_mul_ps(_mm_sub_ps(ax[i], ax[j]), _mm_add_ps(ay[i], ay[j])));
-  }
+  const __m128 bx = before(x), by = before(y), bz = before(z), fx = after(x), fy = after(y), fz = after(z);
+  // The term of the edge (k - 1, k) is also corner k - 1's term of its edge (k, k + 1): the same operations
+  // on the same values, so the second term is the first's of the lane after.
+  const __m128 tx = _mm_mul_ps(_mm_sub_ps(by, y), _mm_add_ps(bz, z)),
+               ty = _mm_mul_ps(_mm_sub_ps(bz, z), _mm_add_ps(bx, x)),
+               tz = _mm_mul_ps(_mm_sub_ps(bx, x), _mm_add_ps(by, y));
+  __m128 nx = _mm_add_ps(_mm_add_ps(_mm_setzero_ps(), tx), after(tx));
+  __m128 ny = _mm_add_ps(_mm_add_ps(_mm_setzero_ps(), ty), after(ty));
+  __m128 nz = _mm_add_ps(_mm_add_ps(_mm_setzero_ps(), tz), after(tz));
+  nx = _mm_add_ps(nx, _mm_mul_ps(_mm_sub_ps(fy, by), _mm_add_ps(fz, bz)));
+  ny = _mm_add_ps(ny, _mm_mul_ps(_mm_sub_ps(fz, bz), _mm_add_ps(fx, bx)));
+  nz = _mm_add_ps(nz, _mm_mul_ps(_mm_sub_ps(fx, bx), _mm_add_ps(fy, by)));
   const __m128 l2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz));
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(l2));
   // Inside the unit band the sum stays as it is.
@@ -239,14 +243,18 @@ int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position,
   const __m256 xy01 = _mm256_unpacklo_ps(p[0], p[1]), xy23 = _mm256_unpacklo_ps(p[2], p[3]);
   const __m256 zw01 = _mm256_unpackhi_ps(p[0], p[1]), zw23 = _mm256_unpackhi_ps(p[2], p[3]);
   const __m256 x = LowPairs(xy01, xy23), y = HighPairs(xy01, xy23), z = LowPairs(zw01, zw23);
-  const __m256 ax[3] = {Before(x), x, After(x)}, ay[3] = {Before(y), y, After(y)}, az[3] = {Before(z), z, After(z)};
-  __m256 nx = _mm256_setzero_ps(), ny = _mm256_setzero_ps(), nz = _mm256_setzero_ps();
-  for (int i = 0; i < 3; ++i) {
-    const int j = (i + 1) % 3;
-    nx = _mm256_add_ps(nx, _mm256_mul_ps(_mm256_sub_ps(ay[i], ay[j]), _mm256_add_ps(az[i], az[j])));
-    ny = _mm256_add_ps(ny, _mm256_mul_ps(_mm256_sub_ps(az[i], az[j]), _mm256_add_ps(ax[i], ax[j])));
-    nz = _mm256_add_ps(nz, _mm256_mul_ps(_mm256_sub_ps(ax[i], ax[j]), _mm256_add_ps(ay[i], ay[j])));
-  }
+  // As in QuadCornerNormalLanes: the second term is the first's of the lane after.
+  const __m256 bx = Before(x), by = Before(y), bz = Before(z), fx = After(x), fy = After(y), fz = After(z);
+  const __m256 tx = _mm256_mul_ps(_mm256_sub_ps(by, y), _mm256_add_ps(bz, z)),
+               ty = _mm256_mul_ps(_mm256_sub_ps(bz, z), _mm256_add_ps(bx, x)),
+               tz = _mm256_mul_ps(_mm256_sub_ps(bx, x), _mm256_add_ps(by, y));
+  const __m256 zero = _mm256_setzero_ps();
+  __m256 nx = _mm256_add_ps(_mm256_add_ps(zero, tx), After(tx));
+  __m256 ny = _mm256_add_ps(_mm256_add_ps(zero, ty), After(ty));
+  __m256 nz = _mm256_add_ps(_mm256_add_ps(zero, tz), After(tz));
+  nx = _mm256_add_ps(nx, _mm256_mul_ps(_mm256_sub_ps(fy, by), _mm256_add_ps(fz, bz)));
+  ny = _mm256_add_ps(ny, _mm256_mul_ps(_mm256_sub_ps(fz, bz), _mm256_add_ps(fx, bx)));
+  nz = _mm256_add_ps(nz, _mm256_mul_ps(_mm256_sub_ps(fx, bx), _mm256_add_ps(fy, by)));
   const __m256 l2 = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(nx, nx), _mm256_mul_ps(ny, ny)), _mm256_mul_ps(nz, nz));
   const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(l2));
   const __m256 keep = _mm256_and_ps(_mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandLow), _CMP_GE_OS),
