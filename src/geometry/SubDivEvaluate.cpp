@@ -153,11 +153,12 @@ struct QuadLanes {
   nz = _mm_add_ps(nz, _mm_mul_ps(_mm_sub_ps(fx, bx), _mm_add_ps(fy, by)));
   const __m128 l2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz));
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(l2));
-  // Inside the unit band the sum stays as it is.
+  // Inside the unit band the sum stays as it is: there it is finite, so its product by 1 is itself (nothing
+  // here sets flush-to-zero), and one factor per lane does the choice.
   const __m128 keep =
       _mm_and_ps(_mm_cmpge_ps(l2, _mm_set1_ps(kUnitBandLow)), _mm_cmple_ps(l2, _mm_set1_ps(kUnitBandHigh)));
-  auto pick = [&](__m128 n) { return _mm_or_ps(_mm_and_ps(keep, n), _mm_andnot_ps(keep, _mm_mul_ps(n, inv))); };
-  return {pick(nx), pick(ny), pick(nz)};
+  const __m128 factor = _mm_or_ps(_mm_and_ps(keep, _mm_set1_ps(1.0f)), _mm_andnot_ps(keep, inv));
+  return {_mm_mul_ps(nx, factor), _mm_mul_ps(ny, factor), _mm_mul_ps(nz, factor)};
 }
 
 // The same for four corner positions given one by one.
@@ -259,9 +260,9 @@ int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position,
   const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(l2));
   const __m256 keep = _mm256_and_ps(_mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandLow), _CMP_GE_OS),
                                     _mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandHigh), _CMP_LE_OS));
-  __m256 m[3] = {nx, ny, nz};
-  for (__m256& n : m) n = _mm256_or_ps(_mm256_and_ps(keep, n), _mm256_andnot_ps(keep, _mm256_mul_ps(n, inv)));
-  const __m256 mx = m[0], my = m[1], mz = m[2], minusZero = _mm256_set1_ps(-0.0f);
+  const __m256 factor = _mm256_or_ps(_mm256_and_ps(keep, _mm256_set1_ps(1.0f)), _mm256_andnot_ps(keep, inv));
+  const __m256 mx = _mm256_mul_ps(nx, factor), my = _mm256_mul_ps(ny, factor), mz = _mm256_mul_ps(nz, factor);
+  const __m256 minusZero = _mm256_set1_ps(-0.0f);
   const __m256 xy = _mm256_unpacklo_ps(mx, my), xy2 = _mm256_unpackhi_ps(mx, my);
   const __m256 zw = _mm256_unpacklo_ps(mz, minusZero), zw2 = _mm256_unpackhi_ps(mz, minusZero);
   const __m256 v[4] = {LowPairs(xy, zw), HighPairs(xy, zw), LowPairs(xy2, zw2), HighPairs(xy2, zw2)};
