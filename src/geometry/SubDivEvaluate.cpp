@@ -314,15 +314,14 @@ QuadRun ChooseQuadRun() { return UseAVX() ? QuadRunAVX : QuadRunSSE2; }
       _mm_cmpgt_ps(len2, _mm_setzero_ps()),
       _mm_or_ps(_mm_cmplt_ps(len2, _mm_set1_ps(kUnitBandLow)), _mm_cmpgt_ps(len2, _mm_set1_ps(kUnitBandHigh))));
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(len2));
-  // Each point's factor and choice spread over its three floats.
-  const __m128 f[3] = {_mm_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
-  const __m128 m[3] = {_mm_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
-  for (int j = 0; j < 3; ++j)
-    _mm_storeu_ps(v + 4 * j, _mm_or_ps(_mm_and_ps(m[j], _mm_mul_ps(r[j], f[j])), _mm_andnot_ps(m[j], r[j])));
+  // A sum left as it is goes through a product by 1, which gives every value back (sums are never
+  // signalling NaN, and nothing here sets flush-to-zero): one factor per point does the choice.
+  const __m128 factor = _mm_or_ps(_mm_and_ps(scale, inv), _mm_andnot_ps(scale, _mm_set1_ps(1.0f)));
+  // Each point's factor spread over its three floats.
+  const __m128 f[3] = {_mm_shuffle_ps(factor, factor, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm_shuffle_ps(factor, factor, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm_shuffle_ps(factor, factor, _MM_SHUFFLE(3, 3, 3, 2))};
+  for (int j = 0; j < 3; ++j) _mm_storeu_ps(v + 4 * j, _mm_mul_ps(r[j], f[j]));
 }
 
 // The normal sums of points [0, n) finished four at a time (FinishFourNormals); returns how many were
@@ -353,14 +352,12 @@ int32_t FinishRunSSE2(Vector3f* sum, int32_t n) {
                                      _mm256_or_ps(_mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandLow), _CMP_LT_OS),
                                                   _mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandHigh), _CMP_GT_OS)));
   const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(len2));
-  const __m256 f[3] = {_mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
-  const __m256 m[3] = {_mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
+  const __m256 factor = _mm256_or_ps(_mm256_and_ps(scale, inv), _mm256_andnot_ps(scale, _mm256_set1_ps(1.0f)));
+  const __m256 f[3] = {_mm256_shuffle_ps(factor, factor, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm256_shuffle_ps(factor, factor, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm256_shuffle_ps(factor, factor, _MM_SHUFFLE(3, 3, 3, 2))};
   for (int j = 0; j < 3; ++j) {
-    const __m256 out = _mm256_or_ps(_mm256_and_ps(m[j], _mm256_mul_ps(r[j], f[j])), _mm256_andnot_ps(m[j], r[j]));
+    const __m256 out = _mm256_mul_ps(r[j], f[j]);
     _mm_storeu_ps(v + 4 * j, _mm256_castps256_ps128(out));
     _mm_storeu_ps(v + 12 + 4 * j, _mm256_extractf128_ps(out, 1));
   }
