@@ -139,21 +139,26 @@ struct QuadLanes {
   // Per lane k: the corner before k, and the one after.
   auto before = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 1, 0, 3)); };
   auto after = [](__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 3, 2, 1)); };
-  const __m128 ax[3] = {before(x), x, after(x)}, ay[3] = {before(y), y, after(y)}, az[3] = {before(z), z, after(z)};
-  __m128 nx = _mm_setzero_ps(), ny = _mm_setzero_ps(), nz = _mm_setzero_ps();
-  for (int i = 0; i < 3; ++i) {
-    const int j = (i + 1) % 3;
-    nx = _mm_add_ps(nx, _mm_mul_ps(_mm_sub_ps(ay[i], ay[j]), _mm_add_ps(az[i], az[j])));
-    ny = _mm_add_ps(ny, _mm_mul_ps(_mm_sub_ps(az[i], az[j]), _mm_add_ps(ax[i], ax[j])));
-    nz = _mm_add_ps(nz, _mm_mul_ps(_mm_sub_ps(ax[i], ax[j]), _mm_add_ps(ay[i], ay[j])));
-  }
+  const __m128 bx = before(x), by = before(y), bz = before(z), fx = after(x), fy = after(y), fz = after(z);
+  // The term of the edge (k - 1, k) is also corner k - 1's term of its edge (k, k + 1): the same operations
+  // on the same values, so the second term is the first's of the lane after.
+  const __m128 tx = _mm_mul_ps(_mm_sub_ps(by, y), _mm_add_ps(bz, z)),
+               ty = _mm_mul_ps(_mm_sub_ps(bz, z), _mm_add_ps(bx, x)),
+               tz = _mm_mul_ps(_mm_sub_ps(bx, x), _mm_add_ps(by, y));
+  __m128 nx = _mm_add_ps(_mm_add_ps(_mm_setzero_ps(), tx), after(tx));
+  __m128 ny = _mm_add_ps(_mm_add_ps(_mm_setzero_ps(), ty), after(ty));
+  __m128 nz = _mm_add_ps(_mm_add_ps(_mm_setzero_ps(), tz), after(tz));
+  nx = _mm_add_ps(nx, _mm_mul_ps(_mm_sub_ps(fy, by), _mm_add_ps(fz, bz)));
+  ny = _mm_add_ps(ny, _mm_mul_ps(_mm_sub_ps(fz, bz), _mm_add_ps(fx, bx)));
+  nz = _mm_add_ps(nz, _mm_mul_ps(_mm_sub_ps(fx, bx), _mm_add_ps(fy, by)));
   const __m128 l2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz));
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(l2));
-  // Inside the unit band the sum stays as it is.
+  // Inside the unit band the sum stays as it is: there it is finite, so its product by 1 is itself (nothing
+  // here sets flush-to-zero), and one factor per lane does the choice.
   const __m128 keep =
       _mm_and_ps(_mm_cmpge_ps(l2, _mm_set1_ps(kUnitBandLow)), _mm_cmple_ps(l2, _mm_set1_ps(kUnitBandHigh)));
-  auto pick = [&](__m128 n) { return _mm_or_ps(_mm_and_ps(keep, n), _mm_andnot_ps(keep, _mm_mul_ps(n, inv))); };
-  return {pick(nx), pick(ny), pick(nz)};
+  const __m128 factor = _mm_or_ps(_mm_and_ps(keep, _mm_set1_ps(1.0f)), _mm_andnot_ps(keep, inv));
+  return {_mm_mul_ps(nx, factor), _mm_mul_ps(ny, factor), _mm_mul_ps(nz, factor)};
 }
 
 // The same for four corner positions given one by one.
@@ -239,21 +244,25 @@ int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position,
   const __m256 xy01 = _mm256_unpacklo_ps(p[0], p[1]), xy23 = _mm256_unpacklo_ps(p[2], p[3]);
   const __m256 zw01 = _mm256_unpackhi_ps(p[0], p[1]), zw23 = _mm256_unpackhi_ps(p[2], p[3]);
   const __m256 x = LowPairs(xy01, xy23), y = HighPairs(xy01, xy23), z = LowPairs(zw01, zw23);
-  const __m256 ax[3] = {Before(x), x, After(x)}, ay[3] = {Before(y), y, After(y)}, az[3] = {Before(z), z, After(z)};
-  __m256 nx = _mm256_setzero_ps(), ny = _mm256_setzero_ps(), nz = _mm256_setzero_ps();
-  for (int i = 0; i < 3; ++i) {
-    const int j = (i + 1) % 3;
-    nx = _mm256_add_ps(nx, _mm256_mul_ps(_mm256_sub_ps(ay[i], ay[j]), _mm256_add_ps(az[i], az[j])));
-    ny = _mm256_add_ps(ny, _mm256_mul_ps(_mm256_sub_ps(az[i], az[j]), _mm256_add_ps(ax[i], ax[j])));
-    nz = _mm256_add_ps(nz, _mm256_mul_ps(_mm256_sub_ps(ax[i], ax[j]), _mm256_add_ps(ay[i], ay[j])));
-  }
+  // As in QuadCornerNormalLanes: the second term is the first's of the lane after.
+  const __m256 bx = Before(x), by = Before(y), bz = Before(z), fx = After(x), fy = After(y), fz = After(z);
+  const __m256 tx = _mm256_mul_ps(_mm256_sub_ps(by, y), _mm256_add_ps(bz, z)),
+               ty = _mm256_mul_ps(_mm256_sub_ps(bz, z), _mm256_add_ps(bx, x)),
+               tz = _mm256_mul_ps(_mm256_sub_ps(bx, x), _mm256_add_ps(by, y));
+  const __m256 zero = _mm256_setzero_ps();
+  __m256 nx = _mm256_add_ps(_mm256_add_ps(zero, tx), After(tx));
+  __m256 ny = _mm256_add_ps(_mm256_add_ps(zero, ty), After(ty));
+  __m256 nz = _mm256_add_ps(_mm256_add_ps(zero, tz), After(tz));
+  nx = _mm256_add_ps(nx, _mm256_mul_ps(_mm256_sub_ps(fy, by), _mm256_add_ps(fz, bz)));
+  ny = _mm256_add_ps(ny, _mm256_mul_ps(_mm256_sub_ps(fz, bz), _mm256_add_ps(fx, bx)));
+  nz = _mm256_add_ps(nz, _mm256_mul_ps(_mm256_sub_ps(fx, bx), _mm256_add_ps(fy, by)));
   const __m256 l2 = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(nx, nx), _mm256_mul_ps(ny, ny)), _mm256_mul_ps(nz, nz));
   const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(l2));
   const __m256 keep = _mm256_and_ps(_mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandLow), _CMP_GE_OS),
                                     _mm256_cmp_ps(l2, _mm256_set1_ps(kUnitBandHigh), _CMP_LE_OS));
-  __m256 m[3] = {nx, ny, nz};
-  for (__m256& n : m) n = _mm256_or_ps(_mm256_and_ps(keep, n), _mm256_andnot_ps(keep, _mm256_mul_ps(n, inv)));
-  const __m256 mx = m[0], my = m[1], mz = m[2], minusZero = _mm256_set1_ps(-0.0f);
+  const __m256 factor = _mm256_or_ps(_mm256_and_ps(keep, _mm256_set1_ps(1.0f)), _mm256_andnot_ps(keep, inv));
+  const __m256 mx = _mm256_mul_ps(nx, factor), my = _mm256_mul_ps(ny, factor), mz = _mm256_mul_ps(nz, factor);
+  const __m256 minusZero = _mm256_set1_ps(-0.0f);
   const __m256 xy = _mm256_unpacklo_ps(mx, my), xy2 = _mm256_unpackhi_ps(mx, my);
   const __m256 zw = _mm256_unpacklo_ps(mz, minusZero), zw2 = _mm256_unpackhi_ps(mz, minusZero);
   const __m256 v[4] = {LowPairs(xy, zw), HighPairs(xy, zw), LowPairs(xy2, zw2), HighPairs(xy2, zw2)};
@@ -305,15 +314,14 @@ QuadRun ChooseQuadRun() { return UseAVX() ? QuadRunAVX : QuadRunSSE2; }
       _mm_cmpgt_ps(len2, _mm_setzero_ps()),
       _mm_or_ps(_mm_cmplt_ps(len2, _mm_set1_ps(kUnitBandLow)), _mm_cmpgt_ps(len2, _mm_set1_ps(kUnitBandHigh))));
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(len2));
-  // Each point's factor and choice spread over its three floats.
-  const __m128 f[3] = {_mm_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
-  const __m128 m[3] = {_mm_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
-  for (int j = 0; j < 3; ++j)
-    _mm_storeu_ps(v + 4 * j, _mm_or_ps(_mm_and_ps(m[j], _mm_mul_ps(r[j], f[j])), _mm_andnot_ps(m[j], r[j])));
+  // A sum left as it is goes through a product by 1, which gives every value back (sums are never
+  // signalling NaN, and nothing here sets flush-to-zero): one factor per point does the choice.
+  const __m128 factor = _mm_or_ps(_mm_and_ps(scale, inv), _mm_andnot_ps(scale, _mm_set1_ps(1.0f)));
+  // Each point's factor spread over its three floats.
+  const __m128 f[3] = {_mm_shuffle_ps(factor, factor, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm_shuffle_ps(factor, factor, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm_shuffle_ps(factor, factor, _MM_SHUFFLE(3, 3, 3, 2))};
+  for (int j = 0; j < 3; ++j) _mm_storeu_ps(v + 4 * j, _mm_mul_ps(r[j], f[j]));
 }
 
 // The normal sums of points [0, n) finished four at a time (FinishFourNormals); returns how many were
@@ -344,14 +352,12 @@ int32_t FinishRunSSE2(Vector3f* sum, int32_t n) {
                                      _mm256_or_ps(_mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandLow), _CMP_LT_OS),
                                                   _mm256_cmp_ps(len2, _mm256_set1_ps(kUnitBandHigh), _CMP_GT_OS)));
   const __m256 inv = _mm256_div_ps(_mm256_set1_ps(1.0f), _mm256_sqrt_ps(len2));
-  const __m256 f[3] = {_mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm256_shuffle_ps(inv, inv, _MM_SHUFFLE(3, 3, 3, 2))};
-  const __m256 m[3] = {_mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(1, 0, 0, 0)),
-                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(2, 2, 1, 1)),
-                       _mm256_shuffle_ps(scale, scale, _MM_SHUFFLE(3, 3, 3, 2))};
+  const __m256 factor = _mm256_or_ps(_mm256_and_ps(scale, inv), _mm256_andnot_ps(scale, _mm256_set1_ps(1.0f)));
+  const __m256 f[3] = {_mm256_shuffle_ps(factor, factor, _MM_SHUFFLE(1, 0, 0, 0)),
+                       _mm256_shuffle_ps(factor, factor, _MM_SHUFFLE(2, 2, 1, 1)),
+                       _mm256_shuffle_ps(factor, factor, _MM_SHUFFLE(3, 3, 3, 2))};
   for (int j = 0; j < 3; ++j) {
-    const __m256 out = _mm256_or_ps(_mm256_and_ps(m[j], _mm256_mul_ps(r[j], f[j])), _mm256_andnot_ps(m[j], r[j]));
+    const __m256 out = _mm256_mul_ps(r[j], f[j]);
     _mm_storeu_ps(v + 4 * j, _mm256_castps256_ps128(out));
     _mm_storeu_ps(v + 12 + 4 * j, _mm256_extractf128_ps(out, 1));
   }

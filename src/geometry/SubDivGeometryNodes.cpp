@@ -518,11 +518,19 @@ class OneChannelBlend {
   __m128 m_values[4];
 };
 
+// The faces a shader draws: a list, or (`every` at or above 0) every valid face below `every`, told by the
+// corner table as the faces are written, so that no pass over the table lists them first.
+struct ShaderFaces {
+  std::span<const int32_t> list;
+  int32_t every = -1;
+  size_t Bound() const { return every >= 0 ? size_t(every) : list.size(); }
+};
+
 // WriteTriangles for the first shader with one texture channel, in a function of its own (inside the
 // whole shader build, the loop's values went to the stack). A corner that its point's last pair answers
 // takes the vertex here; the others blend out of line.
-[[gnu::noinline]] size_t WriteOneChannel(std::span<const int32_t> faces, const SubDivFace* records,
-                                         const SubDivData& baseData, Corners& corners, int32_t* to) {
+[[gnu::noinline]] size_t WriteOneChannel(ShaderFaces faces, const SubDivFace* records, const SubDivData& baseData,
+                                         Corners& corners, int32_t* to) {
   const int32_t* const table = corners.table.get();
   Corners::Head* const heads = corners.heads.get();
   const uint32_t points = uint32_t(corners.points);
@@ -564,10 +572,23 @@ class OneChannelBlend {
   // The loop runs through pointers (an index and a count were kept on the stack across the blends' calls),
   // and the faces whose heads are asked for eight ahead in a loop of their own, with no test a face.
   constexpr size_t kHeadsAhead = 8;
-  const int32_t* at = faces.data();
-  const int32_t* const end = at + faces.size();
-  const int32_t* const ahead = faces.size() > kHeadsAhead ? end - kHeadsAhead : at;
   int32_t* t = to;
+  if (faces.every >= 0) {
+    // A skipped face's row is all -1: its heads' request fetches nothing that matters.
+    const int32_t n = faces.every, ahead = n > int32_t(kHeadsAhead) ? n - int32_t(kHeadsAhead) : 0;
+    int32_t f = 0;
+    for (; f < ahead; ++f) {
+      Corners::FetchHeadsOf(table, heads, f + int32_t(kHeadsAhead));
+      if (table[size_t(f) * 4] >= 0) t = face(f, t);
+    }
+    for (; f < n; ++f)
+      if (table[size_t(f) * 4] >= 0) t = face(f, t);
+    if (missed) corners.missed = true;
+    return size_t(t - to);
+  }
+  const int32_t* at = faces.list.data();
+  const int32_t* const end = at + faces.list.size();
+  const int32_t* const ahead = faces.list.size() > kHeadsAhead ? end - kHeadsAhead : at;
   for (; at != ahead; ++at) {
     Corners::FetchHeadsOf(table, heads, at[kHeadsAhead]);
     t = face(*at, t);
@@ -577,8 +598,9 @@ class OneChannelBlend {
   return size_t(t - to);
 }
 
-void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, std::span<const int32_t> faces,
-                 const SubDivStructure& last, const SubDivData& baseData, SubDivData& out, Corners& corners) {
+// `faces` lists every valid face only where the shader writes one channel of its own (see `one`).
+void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, ShaderFaces faces, const SubDivStructure& last,
+                 const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices;  // vertices: output vertex per local index
   // -1 for every vertex between shaders: grown over all its room at once, and after a shader only the
   // entries it set are put back.
@@ -588,7 +610,8 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, std::spa
   // its local indices are the vertices' own: no map, and its lists are the corner vertices' own.
   const bool own = uv && corners.Count() == 0;
   // Grown one vertex at a time: room up front saves the copies.
-  if (!own) ReserveSubDivScratch(vertices, int32_t(faces.size() + faces.size() / 4));
+  const size_t room = faces.Bound();
+  if (!own) ReserveSubDivScratch(vertices, int32_t(room + room / 4));
   auto local = [&](int32_t v) {
     if (own) return v;
     if (localOf.Count() <= v) localOf.SetCountFill(std::max(v + 1, localOf.Capacity()), -1);
@@ -600,9 +623,9 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, std::spa
   };
   // Two triangles at most per face: no growth copies of the index list, which is written through a
   // plain pointer and cut to its length after.
-  ReserveReturningSubDivScratch(indices, int32_t(faces.size()) * 6);
-  PopulateForWrite(indices.Data(), sizeof(int32_t) * faces.size() * 6);
-  indices.SetCountForOverwrite(int32_t(faces.size()) * 6);
+  ReserveReturningSubDivScratch(indices, int32_t(room) * 6);
+  PopulateForWrite(indices.Data(), sizeof(int32_t) * room * 6);
+  indices.SetCountForOverwrite(int32_t(room) * 6);
   int32_t* const to = indices.Data();
   const SubDivFace* const records = last.Faces.Data();
   // One texture channel, made into the shader's own vertices: the common case, without the loops over
@@ -611,7 +634,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, std::spa
   corners.missed = false;
   const size_t written =
       one ? WriteOneChannel(faces, records, baseData, corners, to)
-          : WriteTriangles(faces, records, corners, uv, to,
+          : WriteTriangles(faces.list, records, corners, uv, to,
                            [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
                              for (int k = 0; k < n; ++k)
                                c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
@@ -695,7 +718,12 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   const int32_t faceCount = last.Faces.Count();
   std::vector<size_t> groupEnd(shaders + 1, 0);
   SubDivScratchBuffer<int32_t> grouped;
-  if (shaders > 0 && OnFirstShaderOnly(baseData)) {
+  // Every valid face is the first shader's, which writes one channel of its own (BuildShader's `one`):
+  // its faces are told by the corner table as they are written, and the other shaders draw none.
+  const bool everyFirst = shaders > 0 && OnFirstShaderOnly(baseData) && baseData.texCoordChannels.size() == 1;
+  if (everyFirst) {
+    // Nothing to list: groupEnd stays all zero.
+  } else if (shaders > 0 && OnFirstShaderOnly(baseData)) {
     // Every valid face is the first shader's, and the corner table tells the valid ones: the face
     // records stay unread.
     grouped = SubDivScratchBuffer<int32_t>(size_t(faceCount));
@@ -736,8 +764,10 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
     SPolygonGeometry_I* sg = g ? GeometryOf(g) : nullptr;
     if (!sg) continue;
     g->SetShader(baseData.shaders[s].Get());
-    BuildShader(sg, s, s + 1 == shaders, {grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}, last, baseData,
-                out, corners);
+    const ShaderFaces faces = everyFirst && s == 0
+                                  ? ShaderFaces{{}, faceCount}
+                                  : ShaderFaces{{grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}};
+    BuildShader(sg, s, s + 1 == shaders, faces, last, baseData, out, corners);
   }
   const int32_t unique = baseData.texCoordChannels.empty() ? out.vertexCount : corners.Count();
   LogDebug("SubDiv: ", unique, " unique vertices.");

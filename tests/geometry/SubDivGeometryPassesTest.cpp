@@ -198,7 +198,8 @@ TEST(SubDivGeometryPasses, QuadCornerNormalsAreThoseOfEachCornersPlane) {
       {{{-0.0f, 0, 0}, {0, -0.0f, 1}, {0, 1, -0.0f}, {1, 0, -0.0f}}},                        // negative zeros
       {{{big, 0, 0}, {0, big, 0}, {0, 0, big}, {big, big, 0}}},                              // products overflow
       {{{tiny, 0, 0}, {0, tiny, 0}, {0, 0, tiny}, {tiny, tiny, 0}}},                         // products underflow
-      {{{0, 0, 0}, {nan, 0, 0}, {1, 1, 0}, {0, 1, 0}}},                                      // a NaN corner
+      {{{0, 0, 0}, {1, 0, 1.0e-39f}, {1, 1, 0}, {0, 1, -1.0e-39f}}},  // in the band, components below normal
+      {{{0, 0, 0}, {nan, 0, 0}, {1, 1, 0}, {0, 1, 0}}},               // a NaN corner
   };
   // Each quad on points of its own, so a point's normal is its one corner's.
   std::vector<std::vector<int>> faces;
