@@ -115,10 +115,11 @@ struct SubDivGeometry {
   // built; nothing else of the nodes changes.
   static void Refresh(Obj<TBranch_I>& node, const SubDivStructure& last, const SubDivData& baseData, const String& name,
                       SubDivData& out, TBranch_I* parent);
-  // Whether the evaluation and the normals may use the eight-lane forms (AVX, AVX2) where the processor
-  // has them (the default) or keep to SSE2: each form gives the same bits, and this lets both be checked
-  // on any machine.
+  // Whether the evaluation, the normals and the adjacency sweep may use the eight-lane forms (AVX, AVX2) where the
+  // processor has them (the default) or keep to SSE2: each form gives the same bits, and this lets both be checked on
+  // any machine.
   static void UseWideLanes(bool wide);
+  static bool WideLanes();
   // Positions and morph channels of every point of `last`: its weight list over the base values.
   static void EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out);
   // Unit vertex normals of `positions` over the faces of s, into `normals`; with `copyToSeams` every

@@ -1,6 +1,6 @@
 #include "geometry/SubDivStructure.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <climits>
@@ -69,8 +69,25 @@ class Lists {
     count = uint8_t(kept);
     return n - kept;
   }
+  // The same bytes where the processor has AVX2: each list one eight-lane blend under a mask of its
+  // length, about a third of the instructions of the two halves. (Stored under the mask alone, without
+  // reading the record, the evaluation ran slower: its sums then waited on the records' lines.)
+  [[gnu::target("avx2")]] size_t WriteMasked(int32_t p, int32_t* list, uint8_t& count) const {
+    const size_t begin = m_at[p - 1], n = size_t(m_at[p]) - begin;
+    const size_t kept = n < size_t(kSubDivMaxAdjacency) ? n : size_t(kSubDivMaxAdjacency);
+    const __m256i take = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kTake + kSubDivMaxAdjacency - kept));
+    const __m256i had = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(list));
+    const __m256i put = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m_entries + begin));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(list), _mm256_blendv_epi8(had, put, take));
+    count = uint8_t(kept);
+    return n - kept;
+  }
 
  private:
+  // The mask of a list of k entries: the eight words from kTake + 8 - k.
+  alignas(64) static constexpr int32_t kTake[2 * kSubDivMaxAdjacency] = {-1, -1, -1, -1, -1, -1, -1, -1,
+                                                                         0,  0,  0,  0,  0,  0,  0,  0};
+
   const uint32_t* m_at;  // at[-1] is 0
   const int32_t* m_entries;
 };
@@ -138,20 +155,28 @@ constexpr const char* kEdgeOverflow = "UpdateVertexToEdge: too many edges on a v
 constexpr const char* kFaceOverflow = "UpdateVertexToFace: too many faces on a vertex (hardcoded limit).";
 
 // Both vertex passes' lists written into the records in one sweep, each record handed on after.
-void WriteAdjacency(SubDivStructure& s, const SubDivPointLists& edgeGroups, const SubDivPointLists& faceGroups,
-                    SubDivWeightPool* packInto, SubDivPointSink* sink) {
+template <bool kMasked>
+[[gnu::always_inline]] inline void Sweep(SubDivStructure& s, const SubDivPointLists& edgeGroups,
+                                         const SubDivPointLists& faceGroups, SubDivWeightPool* packInto,
+                                         SubDivPointSink* sink) {
   const Lists edges(edgeGroups), faces(faceGroups);
   size_t droppedEdges = 0, droppedFaces = 0;
   SubDivPoint* const points = s.Points.Data();
-  // The sink hears of the records a run at a time (32 records, 8.8 KB, still in the first-level cache):
-  // one call a run rather than a point.
-  constexpr int kRun = 32;
+  // The sink hears of the records a run at a time: one call a run rather than a point. Eight records
+  // (2.2 KB) rather than 32: the evaluation about 0.5 ms faster on a level of 161,000 records (4 and 16
+  // about the same, 64 and more slower).
+  constexpr int kRun = 8;
   int heard = 0;
   for (int p = 0, n = s.Points.Count(); p < n; ++p) {
     FetchRecordAhead(points, n, p);
     SubDivPoint& point = points[p];
-    droppedEdges += edges.Write(p, point.edges, point.edgeCount);
-    droppedFaces += faces.Write(p, point.faces, point.faceCount);
+    if constexpr (kMasked) {
+      droppedEdges += edges.WriteMasked(p, point.edges, point.edgeCount);
+      droppedFaces += faces.WriteMasked(p, point.faces, point.faceCount);
+    } else {
+      droppedEdges += edges.Write(p, point.edges, point.edgeCount);
+      droppedFaces += faces.Write(p, point.faces, point.faceCount);
+    }
     if (packInto) packInto->Add(point);
     if (sink && p + 1 - heard == kRun) {
       sink->TakeRun(heard, points + heard, kRun);
@@ -162,6 +187,21 @@ void WriteAdjacency(SubDivStructure& s, const SubDivPointLists& edgeGroups, cons
   // The edge pass's lines all came before the face pass's.
   ReportOverflows(droppedEdges, kEdgeOverflow);
   ReportOverflows(droppedFaces, kFaceOverflow);
+}
+
+[[gnu::target("avx2")]] void SweepAVX2(SubDivStructure& s, const SubDivPointLists& edgeGroups,
+                                       const SubDivPointLists& faceGroups, SubDivWeightPool* packInto,
+                                       SubDivPointSink* sink) {
+  Sweep<true>(s, edgeGroups, faceGroups, packInto, sink);
+}
+
+void WriteAdjacency(SubDivStructure& s, const SubDivPointLists& edgeGroups, const SubDivPointLists& faceGroups,
+                    SubDivWeightPool* packInto, SubDivPointSink* sink) {
+  static const bool hasAVX2 = __builtin_cpu_supports("avx2");
+  if (hasAVX2 && SubDivGeometry::WideLanes())
+    SweepAVX2(s, edgeGroups, faceGroups, packInto, sink);
+  else
+    Sweep<false>(s, edgeGroups, faceGroups, packInto, sink);
 }
 
 }  // namespace

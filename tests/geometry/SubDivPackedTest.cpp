@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/SubDivGeometry.h"
 #include "geometry/SubDivMerge.h"
 #include "geometry/SubDivReference.h"
 #include "geometry/SubDivTestMesh.h"
@@ -336,17 +337,23 @@ TEST(SubDivPacked, ListsWrittenOverStaleBytesKeepThemPastTheirLength) {
   ASSERT_EQ(want.Points[0].edgeCount, kSubDivMaxAdjacency);
   ASSERT_EQ(want.Points[1].edgeCount, 4);
   ASSERT_EQ(want.Points[11].edgeCount, 0);
-  SubDivStructure one = stale, two = stale;
-  LogCapture log;
-  one.UpdateVertexAdjacency();
-  two.UpdateVertexToEdge();
-  two.UpdateVertexToFace();
-  log.Take();
-  for (const SubDivStructure* got : {&one, &two}) {
-    for (int p = 0; p < want.Points.Count(); ++p) {
-      EXPECT_EQ(std::memcmp(&got->Points[p], &want.Points[p], sizeof(SubDivPoint)), 0) << "point " << p;
+  // The one pass in each form of the lanes (AVX2 where the processor has it, then SSE2).
+  for (const bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "widest lanes" : "SSE2 lanes");
+    SubDivGeometry::UseWideLanes(wide);
+    SubDivStructure one = stale, two = stale;
+    LogCapture log;
+    one.UpdateVertexAdjacency();
+    two.UpdateVertexToEdge();
+    two.UpdateVertexToFace();
+    log.Take();
+    for (const SubDivStructure* got : {&one, &two}) {
+      for (int p = 0; p < want.Points.Count(); ++p) {
+        EXPECT_EQ(std::memcmp(&got->Points[p], &want.Points[p], sizeof(SubDivPoint)), 0) << "point " << p;
+      }
     }
   }
+  SubDivGeometry::UseWideLanes(true);
 }
 
 }  // namespace
