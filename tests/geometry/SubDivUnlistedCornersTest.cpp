@@ -13,7 +13,20 @@
 namespace PM::Test {
 namespace {
 
-using SubDivUnlistedCornersTest = MeshWorld;
+// The crossed cube with one shader, converted into `base` and stepped once into `level`.
+class SubDivUnlistedCornersTest : public MeshWorld {
+ protected:
+  void MakeCube() {
+    MeshText t = ClockwiseCube();
+    CrossUVs(t);
+    t.shaders = {"red"};
+    auto [m, d] = Build(t, "cube");
+    ASSERT_TRUE(m && d);
+    AssignMeshToSubDiv(*m, *d, base, baseData, "g");
+  }
+  SubDivStructure base, good;
+  SubDivData baseData;
+};
 
 int Occurrences(const std::string& text, const std::string& part) {
   int n = 0;
@@ -22,14 +35,7 @@ int Occurrences(const std::string& text, const std::string& part) {
 }
 
 TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
-  MeshText t = ClockwiseCube();
-  CrossUVs(t);
-  t.shaders = {"red"};
-  auto [m, d] = Build(t, "cube");
-  ASSERT_TRUE(m && d);
-  SubDivStructure base, good;
-  SubDivData baseData;
-  AssignMeshToSubDiv(*m, *d, base, baseData, "g");
+  ASSERT_NO_FATAL_FAILURE(MakeCube());
   base.SubDivide(good, "g");
 
   struct Case {
@@ -103,14 +109,7 @@ TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
 // The evaluation's float channels: a point whose corner parameter lies outside the table weighs nothing
 // (its value is 0), the others are blended as before, and the evaluation logs the parameter once.
 TEST_F(SubDivUnlistedCornersTest, FloatChannelsLogOnceAndWeighNothing) {
-  MeshText t = ClockwiseCube();
-  CrossUVs(t);
-  t.shaders = {"red"};
-  auto [m, d] = Build(t, "cube");
-  ASSERT_TRUE(m && d);
-  SubDivStructure base, good;
-  SubDivData baseData;
-  AssignMeshToSubDiv(*m, *d, base, baseData, "g");
+  ASSERT_NO_FATAL_FAILURE(MakeCube());
   baseData.floatChannels.emplace_back();
   for (int32_t i = 0; i < base.Points.Count(); ++i) baseData.floatChannels[0].Append(1.0f);
   base.SubDivide(good, "g");
