@@ -433,7 +433,7 @@ class PositionEvaluator final : public SubDivPointSink {
 }  // namespace
 
 void SubDivGeometry::UseWideLanes(bool wide) { g_wideLanes.store(wide, std::memory_order_relaxed); }
-bool SubDivGeometry::WideLanes() { return g_wideLanes.load(std::memory_order_relaxed); }
+bool SubDivGeometry::UsesAVX2() { return UseAVX2(); }
 
 void SubDivGeometry::EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out) {
   PositionEvaluator evaluate(last.Points.Count(), baseData, out);

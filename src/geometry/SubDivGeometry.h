@@ -119,7 +119,8 @@ struct SubDivGeometry {
   // processor has them (the default) or keep to SSE2: each form gives the same bits, and this lets both be checked on
   // any machine.
   static void UseWideLanes(bool wide);
-  static bool WideLanes();
+  // Whether the AVX2 forms run: the processor has AVX2 and UseWideLanes allows them.
+  static bool UsesAVX2();
   // Positions and morph channels of every point of `last`: its weight list over the base values.
   static void EvaluatePositions(const SubDivStructure& last, const SubDivData& baseData, SubDivData& out);
   // Unit vertex normals of `positions` over the faces of s, into `normals`; with `copyToSeams` every

@@ -720,10 +720,11 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   SubDivScratchBuffer<int32_t> grouped;
   // Every valid face is the first shader's, which writes one channel of its own (BuildShader's `one`):
   // its faces are told by the corner table as they are written, and the other shaders draw none.
-  const bool everyFirst = shaders > 0 && OnFirstShaderOnly(baseData) && baseData.texCoordChannels.size() == 1;
+  const bool firstOnly = shaders > 0 && OnFirstShaderOnly(baseData);
+  const bool everyFirst = firstOnly && baseData.texCoordChannels.size() == 1;
   if (everyFirst) {
     // Nothing to list: groupEnd stays all zero.
-  } else if (shaders > 0 && OnFirstShaderOnly(baseData)) {
+  } else if (firstOnly) {
     // Every valid face is the first shader's, and the corner table tells the valid ones: the face
     // records stay unread.
     grouped = SubDivScratchBuffer<int32_t>(size_t(faceCount));

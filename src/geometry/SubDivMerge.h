@@ -190,38 +190,13 @@ class SubDivMerge {
   // table: the list is gone over once, its weights four lanes at a time, each the same one product.
   [[gnu::always_inline]] void End(Open& o, float factor) {
     Close(o);
-    SubDivPoint& t = *m_target;
-    if (m_outside) {
-      End();
-      t.Scale(factor);
-      return;
-    }
-    int8_t* const slot = m_slot.data();
-    const int n = t.weightCount;
-    const int32_t* i = t.indices;
-    const int32_t* const end = i + n;
-    float* w = t.weights;
-    if (n & 1) {
-      slot[*i++] = kNone;
-      *w++ *= factor;
-    }
-    if (n & 2) {
-      slot[i[0]] = kNone;
-      slot[i[1]] = kNone;
-      w[0] *= factor;
-      w[1] *= factor;
-      i += 2;
-      w += 2;
-    }
-    const __m128 f = _mm_set1_ps(factor);
-    for (; i != end; i += 4, w += 4) {
-      slot[i[0]] = kNone;
-      slot[i[1]] = kNone;
-      slot[i[2]] = kNone;
-      slot[i[3]] = kNone;
-      _mm_storeu_ps(w, _mm_mul_ps(_mm_loadu_ps(w), f));
-    }
-    m_target = nullptr;
+    Finish<true, false>(factor, nullptr);
+  }
+  // End(o, factor) that also packs the list, as it comes out, into `packed` (room for the target's
+  // count of entries), each index as 16 bits: for a target whose indices are known to fit them.
+  [[gnu::always_inline]] void End(Open& o, float factor, SubDivNarrowWeight* packed) {
+    Close(o);
+    Finish<true, true>(factor, packed);
   }
   // The count and the overflow lines of `o` back to the target, which stays the merge's.
   void Close(const Open& o) {
@@ -244,85 +219,7 @@ class SubDivMerge {
     for (int j = 0; j < count; ++j) to[j] += from[j] * factor;
   }
   // Clears the table for the next target; without a check of each index where every one is in it.
-  void End() {
-    const SubDivPoint& t = *m_target;
-    if (m_outside) {
-      const Table table = Local();
-      for (int i = 0, n = t.weightCount; i < n; ++i) table.Clear(t.indices[i]);
-    } else {
-      // The entries past a multiple of four first (one, then two), then four a turn: the compiler's own
-      // unrolled loop worked the remainder out from the pointers, a dozen instructions a list.
-      int8_t* const slot = m_slot.data();
-      const int n = t.weightCount;
-      const int32_t* i = t.indices;
-      const int32_t* const end = i + n;
-      if (n & 1) slot[*i++] = kNone;
-      if (n & 2) {
-        slot[i[0]] = kNone;
-        slot[i[1]] = kNone;
-        i += 2;
-      }
-      for (; i != end; i += 4) {
-        slot[i[0]] = kNone;
-        slot[i[1]] = kNone;
-        slot[i[2]] = kNone;
-        slot[i[3]] = kNone;
-      }
-    }
-    m_target = nullptr;
-  }
-  // End(o, factor) that also packs the list, as it comes out, into `packed` (room for the target's
-  // count of entries), each index as 16 bits: for a target whose indices are known to fit them.
-  [[gnu::always_inline]] void End(Open& o, float factor, SubDivNarrowWeight* packed) {
-    Close(o);
-    SubDivPoint& t = *m_target;
-    const int n = t.weightCount;
-    if (m_outside) {
-      End();
-      t.Scale(factor);
-      for (int k = 0; k < n; ++k) packed[k] = {uint16_t(t.indices[k]), t.weights[k]};
-      return;
-    }
-    int8_t* const slot = m_slot.data();
-    const int32_t* i = t.indices;
-    const int32_t* const end = i + n;
-    float* w = t.weights;
-    SubDivNarrowWeight* out = packed;
-    if (n & 1) {
-      const int32_t i0 = *i++;
-      slot[i0] = kNone;
-      const float w0 = *w * factor;
-      *w++ = w0;
-      *out++ = {uint16_t(i0), w0};
-    }
-    if (n & 2) {
-      const int32_t i0 = i[0], i1 = i[1];
-      slot[i0] = kNone;
-      slot[i1] = kNone;
-      const float w0 = w[0] * factor, w1 = w[1] * factor;
-      w[0] = w0;
-      w[1] = w1;
-      out[0] = {uint16_t(i0), w0};
-      out[1] = {uint16_t(i1), w1};
-      i += 2;
-      w += 2;
-      out += 2;
-    }
-    const __m128 f = _mm_set1_ps(factor);
-    for (; i != end; i += 4, w += 4, out += 4) {
-      const int32_t i0 = i[0], i1 = i[1], i2 = i[2], i3 = i[3];
-      slot[i0] = kNone;
-      slot[i1] = kNone;
-      slot[i2] = kNone;
-      slot[i3] = kNone;
-      _mm_storeu_ps(w, _mm_mul_ps(_mm_loadu_ps(w), f));
-      out[0] = {uint16_t(i0), w[0]};
-      out[1] = {uint16_t(i1), w[1]};
-      out[2] = {uint16_t(i2), w[2]};
-      out[3] = {uint16_t(i3), w[3]};
-    }
-    m_target = nullptr;
-  }
+  void End() { Finish<false, false>(1.0f, nullptr); }
 
  private:
   static constexpr int8_t kNone = -1;
@@ -350,6 +247,75 @@ class SubDivMerge {
     }
   };
   Table Local() { return {m_slot.data(), uint32_t(m_slot.size())}; }
+  // The ends of a merge in one sweep of the list: its slots cleared, with kScale each weight times
+  // `factor` (the one product Scale makes) and with kPack each entry written to `packed` as it comes out.
+  // Where every index is in the table, the entries past a multiple of four go first (one, then two), then
+  // four a turn: the compiler's own unrolled loop worked the remainder out from the pointers, a dozen
+  // instructions a list. Otherwise each index is checked, then the list scaled and packed.
+  template <bool kScale, bool kPack>
+  [[gnu::noinline, gnu::cold]] void FinishChecked(float factor, SubDivNarrowWeight* packed) {
+    SubDivPoint& t = *m_target;
+    const int n = t.weightCount;
+    const Table table = Local();
+    for (int k = 0; k < n; ++k) table.Clear(t.indices[k]);
+    if constexpr (kScale) t.Scale(factor);
+    if constexpr (kPack)
+      for (int k = 0; k < n; ++k) packed[k] = {uint16_t(t.indices[k]), t.weights[k]};
+    m_target = nullptr;
+  }
+  template <bool kScale, bool kPack>
+  [[gnu::always_inline]] void Finish(float factor, SubDivNarrowWeight* packed) {
+    SubDivPoint& t = *m_target;
+    const int n = t.weightCount;
+    if (m_outside) {
+      FinishChecked<kScale, kPack>(factor, packed);
+      return;
+    }
+    int8_t* const slot = m_slot.data();
+    const int32_t* i = t.indices;
+    const int32_t* const end = i + n;
+    float* w = t.weights;
+    SubDivNarrowWeight* out = packed;
+    // Entry j of the next `count`: its slot cleared, its weight scaled and packed.
+    auto one = [&](int j) __attribute__((always_inline)) {
+      slot[i[j]] = kNone;
+      if constexpr (kScale) {
+        const float v = w[j] * factor;
+        w[j] = v;
+        if constexpr (kPack) out[j] = {uint16_t(i[j]), v};
+      }
+    };
+    auto step = [&](int count) __attribute__((always_inline)) {
+      i += count;
+      if constexpr (kScale) w += count;
+      if constexpr (kPack) out += count;
+    };
+    if (n & 1) {
+      one(0);
+      step(1);
+    }
+    if (n & 2) {
+      one(0);
+      one(1);
+      step(2);
+    }
+    [[maybe_unused]] const __m128 f = _mm_set1_ps(factor);
+    for (; i != end; step(4)) {
+      const int32_t i0 = i[0], i1 = i[1], i2 = i[2], i3 = i[3];
+      slot[i0] = kNone;
+      slot[i1] = kNone;
+      slot[i2] = kNone;
+      slot[i3] = kNone;
+      if constexpr (kScale) _mm_storeu_ps(w, _mm_mul_ps(_mm_loadu_ps(w), f));
+      if constexpr (kPack) {
+        out[0] = {uint16_t(i0), w[0]};
+        out[1] = {uint16_t(i1), w[1]};
+        out[2] = {uint16_t(i2), w[2]};
+        out[3] = {uint16_t(i3), w[3]};
+      }
+    }
+    m_target = nullptr;
+  }
   // Runs merge(find, placed) with the table's look-up. Inline, as it runs once per entry of every list
   // a level is made of.
   template <class MergeFn>

@@ -197,8 +197,7 @@ template <bool kMasked>
 
 void WriteAdjacency(SubDivStructure& s, const SubDivPointLists& edgeGroups, const SubDivPointLists& faceGroups,
                     SubDivWeightPool* packInto, SubDivPointSink* sink) {
-  static const bool hasAVX2 = __builtin_cpu_supports("avx2");
-  if (hasAVX2 && SubDivGeometry::WideLanes())
+  if (SubDivGeometry::UsesAVX2())
     SweepAVX2(s, edgeGroups, faceGroups, packInto, sink);
   else
     Sweep<false>(s, edgeGroups, faceGroups, packInto, sink);
