@@ -604,7 +604,13 @@ void BM_OsdMeshToGeometry(benchmark::State& state) {
     using Factory = Far::TopologyRefinerFactory<Far::TopologyDescriptor>;
     std::unique_ptr<Far::TopologyRefiner> r(
         Factory::Create(desc, Factory::Options(OpenSubdiv::Sdc::SCHEME_CATMARK, sdc)));
-    r->RefineUniform(Far::TopologyRefiner::UniformOptions(2));
+    // The last level kept whole, as ours ends: besides its faces' edges and its edges' points, each
+    // point's edges and faces, which our evaluation writes into the records. Without the option the
+    // refiner keeps only what interpolation needs; with it, it also gives each edge its faces, which
+    // ours leaves to a further step.
+    Far::TopologyRefiner::UniformOptions refine(2);
+    refine.fullTopologyInLastLevel = true;
+    r->RefineUniform(refine);
     Far::PrimvarRefiner pr(*r);
     std::vector<OsdPoint> p0, p1(size_t(r->GetLevel(1).GetNumVertices())), p2(size_t(r->GetLevel(2).GetNumVertices()));
     for (const Vector3f& p : m.positions) p0.push_back({p.x, p.y, p.z});
