@@ -1,6 +1,5 @@
 #include "geometry/MeshToSubDiv.h"
 
-#include <cstring>
 #include <vector>
 
 #include "core/Log.h"
@@ -110,15 +109,8 @@ void AssignMeshToSubDiv(const MeshStructure_I& mesh, const MeshData_I& meshData,
   std::vector<const Array<Vector2f>*> uvSources;
   TakeChannels(meshData, data, uvSources);
 
-  // Each base record built where it goes: a copy of one built aside was a second pass of 276 bytes.
   ReserveSubDivScratch(target.Points, np);
-  for (int32_t i = 0; i < np; ++i) {
-    SubDivPoint& b = target.Points.AppendSlot();
-    std::memset(static_cast<void*>(&b), 0, sizeof(SubDivPoint));
-    b.weightCount = 1;
-    b.indices[0] = i;
-    b.weights[0] = 1.0f;
-  }
+  for (int32_t i = 0; i < np; ++i) target.Points.AppendSlot().SetBase(i);
   const std::vector<int32_t> edgeIndex = TakeEdges(mesh, np, target, name);
   ReserveSubDivScratch(target.Faces, nf);
   data.corners.Reserve(nf);

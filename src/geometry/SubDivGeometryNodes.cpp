@@ -344,17 +344,30 @@ struct Corners {
   }
 };
 
+// The faces a shader draws: a list, or (`every` at or above 0) every valid face below `every`, told by the
+// corner table as the faces are written, so that no pass over the table lists them first.
+struct ShaderFaces {
+  std::span<const int32_t> list;
+  int32_t every = -1;
+  size_t Bound() const { return every >= 0 ? size_t(every) : list.size(); }
+};
+
 // The triangles of `faces` (two a quad) written to `to`, each face's corner vertices from
 // `vertices(face, points, corner count, out)`; returns the count of indices written.
 template <class F>
-size_t WriteTriangles(std::span<const int32_t> faces, const SubDivFace* records, Corners& corners, bool fetch,
-                      int32_t* to, F&& vertices) {
+size_t WriteTriangles(ShaderFaces faces, const SubDivFace* records, Corners& corners, bool fetch, int32_t* to,
+                      F&& vertices) {
   constexpr size_t kHeadsAhead = 8;
   const int32_t* const table = corners.table.get();
+  const size_t bound = faces.Bound();
   size_t written = 0;
-  for (size_t i = 0; i < faces.size(); ++i) {
-    if (fetch && i + kHeadsAhead < faces.size()) corners.FetchHeads(faces[i + kHeadsAhead]);
-    const int32_t f = faces[i];
+  for (size_t i = 0; i < bound; ++i) {
+    // Of every face, a skipped one (its row all -1) draws nothing; its heads' request fetches nothing
+    // that matters.
+    if (fetch && i + kHeadsAhead < bound)
+      corners.FetchHeads(faces.every >= 0 ? int32_t(i + kHeadsAhead) : faces.list[i + kHeadsAhead]);
+    const int32_t f = faces.every >= 0 ? int32_t(i) : faces.list[i];
+    if (faces.every >= 0 && table[size_t(f) * 4] < 0) continue;
     const SubDivFace& face = records[f];
     const int n = face.CornerCount();
     int32_t c[4];
@@ -518,14 +531,6 @@ class OneChannelBlend {
   __m128 m_values[4];
 };
 
-// The faces a shader draws: a list, or (`every` at or above 0) every valid face below `every`, told by the
-// corner table as the faces are written, so that no pass over the table lists them first.
-struct ShaderFaces {
-  std::span<const int32_t> list;
-  int32_t every = -1;
-  size_t Bound() const { return every >= 0 ? size_t(every) : list.size(); }
-};
-
 // WriteTriangles for the first shader with one texture channel, in a function of its own (inside the
 // whole shader build, the loop's values went to the stack). A corner that its point's last pair answers
 // takes the vertex here; the others blend out of line.
@@ -598,7 +603,6 @@ struct ShaderFaces {
   return size_t(t - to);
 }
 
-// `faces` lists every valid face only where the shader writes one channel of its own (see `one`).
 void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, ShaderFaces faces, const SubDivStructure& last,
                  const SubDivData& baseData, SubDivData& out, Corners& corners) {
   Array<int32_t> indices, vertices;  // vertices: output vertex per local index
@@ -634,7 +638,7 @@ void BuildShader(SPolygonGeometry_I* g, size_t shader, bool lastShader, ShaderFa
   corners.missed = false;
   const size_t written =
       one ? WriteOneChannel(faces, records, baseData, corners, to)
-          : WriteTriangles(faces.list, records, corners, uv, to,
+          : WriteTriangles(faces, records, corners, uv, to,
                            [&](const SubDivFace& face, const int32_t* points, int n, int32_t* c) {
                              for (int k = 0; k < n; ++k)
                                c[k] = local(uv ? corners.Vertex(face, points[k], k, baseData) : points[k]);
@@ -718,21 +722,10 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
   const int32_t faceCount = last.Faces.Count();
   std::vector<size_t> groupEnd(shaders + 1, 0);
   SubDivScratchBuffer<int32_t> grouped;
-  // Every valid face is the first shader's, which writes one channel of its own (BuildShader's `one`):
-  // its faces are told by the corner table as they are written, and the other shaders draw none.
+  // Where every valid face is the first shader's, its faces are told by the corner table as they are
+  // written and the other shaders draw none: nothing to list, and no pass over the faces.
   const bool firstOnly = shaders > 0 && OnFirstShaderOnly(baseData);
-  const bool everyFirst = firstOnly && baseData.texCoordChannels.size() == 1;
-  if (everyFirst) {
-    // Nothing to list: groupEnd stays all zero.
-  } else if (firstOnly) {
-    // Every valid face is the first shader's, and the corner table tells the valid ones: the face
-    // records stay unread.
-    grouped = SubDivScratchBuffer<int32_t>(size_t(faceCount));
-    size_t valid = 0;
-    for (int32_t f = 0; f < faceCount; ++f)
-      if (corners.table[size_t(f) * 4] >= 0) grouped[valid++] = f;
-    std::fill(groupEnd.begin() + 1, groupEnd.end(), valid);
-  } else {
+  if (!firstOnly) {
     // Counted, then placed. The records are read once, for the counts; the placing reads the shader
     // each face was counted under.
     SubDivScratchBuffer<uint32_t> shaderOf{size_t(faceCount)};  // `shaders` for a face no node draws
@@ -765,7 +758,7 @@ void AssignSubDivToGeometry(Obj<TBranch_I>& node, const SubDivStructure& last, c
     SPolygonGeometry_I* sg = g ? GeometryOf(g) : nullptr;
     if (!sg) continue;
     g->SetShader(baseData.shaders[s].Get());
-    const ShaderFaces faces = everyFirst && s == 0
+    const ShaderFaces faces = firstOnly && s == 0
                                   ? ShaderFaces{{}, faceCount}
                                   : ShaderFaces{{grouped.get() + groupEnd[s], groupEnd[s + 1] - groupEnd[s]}};
     BuildShader(sg, s, s + 1 == shaders, faces, last, baseData, out, corners);

@@ -5,10 +5,8 @@
 namespace PM {
 
 SubDivPoint SubDivPoint::Base(int32_t index) {
-  SubDivPoint p{};
-  p.weightCount = 1;
-  p.indices[0] = index;
-  p.weights[0] = 1.0f;
+  SubDivPoint p;
+  p.SetBase(index);
   return p;
 }
 

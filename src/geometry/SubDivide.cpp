@@ -54,6 +54,8 @@ class SplitWriter {
     m_face = faces.Data() + facesBefore;
     m_edgeRef = 2 * edgesBefore;
   }
+  // The reference the next new edge gets.
+  int32_t NextEdgeRef() const { return m_edgeRef; }
   // A new edge's reference (direction 0).
   int32_t Edge(int32_t first, int32_t second) {
     SubDivEdge& e = *m_edge++;
@@ -577,6 +579,7 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
     row += 4;
   };
   SplitWriter split(target.Edges, innerEdges, target.Faces, newFaces);
+  const int32_t innerBase = split.NextEdgeRef();
   for (int fi = 0; fi < nf; ++fi) {
     const SubDivFace& f = Faces[fi];
     if (!f.IsValid()) continue;
@@ -619,7 +622,6 @@ void SubDivStructure::SubDivide(SubDivStructure& target, const String& name, Sub
   // A valid face's first sub-face and inner edge follow those of the valid faces before it.
   if (handOn) {
     int32_t b = 0;
-    const int32_t innerBase = 2 * (2 * ne);
     for (int fi = 0; fi < nf; ++fi) {
       const SubDivFace& f = Faces[fi];
       if (!f.IsValid()) continue;

@@ -599,51 +599,64 @@ TEST_F(MeshSubDiv, GeometryBytesOfSeamedMeshesArePinned) {
   }
 }
 
+// Where every face is the first shader's, its faces are told by the corner table as they are written:
+// a level with skipped faces (its first, two inside and its last) draws the others' corners, each with
+// the point and coordinates it has when nothing is skipped, in face order. With one texture channel
+// (the shader's own path), with none and with two.
+TEST_F(MeshSubDiv, SkippedFacesOfTheLevelDrawNothing) {
+  const TestMesh ball = CubeSphere(4);
+  for (const int channels : {1, 0, 2}) {
+    SCOPED_TRACE(channels);
+    MeshText sphere = Shape(ball.positions, ball.faces);
+    for (size_t f = 0; channels > 0 && f < ball.faces.size(); ++f) {
+      std::vector<Vector2f> c;
+      for (int k = 0; k < 4; ++k) c.push_back({float(f % 5) + 0.5f * float(k), float(ball.faces[f][size_t(k)] % 3)});
+      sphere.uvs.push_back(c);
+    }
+    sphere.shaders = {"red"};
+    const std::string name = "skips" + std::to_string(channels);  // each build's objects named apart
+    auto [m, d] = Build(sphere, name);
+    ASSERT_TRUE(m && d);
+    // Per drawn corner: its point and coordinates (none without a channel).
+    using Corner = std::pair<int32_t, std::pair<float, float>>;
+    auto corners = [&](const std::vector<int32_t>& skipped) {
+      Levels l;
+      l.Make(m, d, 1, name.c_str());
+      // A second channel, each value the first's swapped: its coordinates split the same points.
+      if (channels == 2) {
+        Array<Vector2f> second = l.baseData.texCoordChannels[0];
+        for (Vector2f& v : second) v = {v.y, v.x};
+        l.baseData.texCoordChannels.push_back(second);
+      }
+      for (int32_t f : skipped) l.last.Faces[f].edges[0] = -1;
+      Obj<TBranch_I> node;
+      AssignSubDivToGeometry(node, l.last, l.baseData, name.c_str(), l.out, nullptr);
+      std::vector<Corner> out;
+      if (node.IsNil() || node->ChildCount() != 1) return out;
+      SPolygonGeometry_I* g = GeometryChild(node, 0);
+      auto* uv = channels > 0 ? static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(0)) : nullptr;
+      for (int32_t v : g->m_indices)
+        out.push_back(
+            {l.out.shaderVertices[0][v], uv ? std::pair{uv->m_data[v].x, uv->m_data[v].y} : std::pair{0.f, 0.f}});
+      return out;
+    };
+    const std::vector<Corner> whole = corners({});
+    const int32_t faces = int32_t(whole.size() / 6);  // every face a quad: two triangles
+    ASSERT_GT(faces, 16);
+    const std::vector<int32_t> skipped = {0, 5, 6, faces - 1};
+    std::vector<Corner> want;
+    for (int32_t f = 0; f < faces; ++f)
+      if (std::find(skipped.begin(), skipped.end(), f) == skipped.end())
+        want.insert(want.end(), whole.begin() + f * 6, whole.begin() + f * 6 + 6);
+    EXPECT_EQ(corners(skipped), want);
+  }
+}
+
 // The whole path as the mesh group runs it (each call handing its word on to the next) and with every
 // call checking for itself, on shapes off the regular path: a disc round a pole of twelve quads, more
 // edges and faces than a record holds, cut along a spoke and open at the rim; a double pyramid with
 // poles on nine triangles, every face on a texture square of its own, on two shaders. Both runs give
 // the same bytes: the evaluated level's records, the evaluation, every node and the log.
-// The first shader's faces, with one texture channel, are told by the corner table as they are written:
-// a level with skipped faces (its first, two inside and its last) draws the others' corners, each with
-// the point and coordinates it has when nothing is skipped, in face order.
-TEST_F(MeshSubDiv, SkippedFacesOfTheLevelDrawNothing) {
-  const TestMesh ball = CubeSphere(4);
-  MeshText sphere = Shape(ball.positions, ball.faces);
-  for (size_t f = 0; f < ball.faces.size(); ++f) {
-    std::vector<Vector2f> c;
-    for (int k = 0; k < 4; ++k) c.push_back({float(f % 5) + 0.5f * float(k), float(ball.faces[f][size_t(k)] % 3)});
-    sphere.uvs.push_back(c);
-  }
-  sphere.shaders = {"red"};
-  auto [m, d] = Build(sphere, "skips");
-  ASSERT_TRUE(m && d);
-  // Per drawn corner: its point and coordinates.
-  using Corner = std::pair<int32_t, std::pair<float, float>>;
-  auto corners = [&](const std::vector<int32_t>& skipped) {
-    Levels l;
-    l.Make(m, d, 1, "skips");
-    for (int32_t f : skipped) l.last.Faces[f].edges[0] = -1;
-    Obj<TBranch_I> node;
-    AssignSubDivToGeometry(node, l.last, l.baseData, "skips", l.out, nullptr);
-    std::vector<Corner> out;
-    if (node.IsNil() || node->ChildCount() != 1) return out;
-    SPolygonGeometry_I* g = GeometryChild(node, 0);
-    auto* uv = static_cast<VertexDataVector2f_I*>(g->GetVertexDataAt(0));
-    for (int32_t v : g->m_indices) out.push_back({l.out.shaderVertices[0][v], {uv->m_data[v].x, uv->m_data[v].y}});
-    return out;
-  };
-  const std::vector<Corner> whole = corners({});
-  const int32_t faces = int32_t(whole.size() / 6);  // every face a quad: two triangles
-  ASSERT_GT(faces, 16);
-  const std::vector<int32_t> skipped = {0, 5, 6, faces - 1};
-  std::vector<Corner> want;
-  for (int32_t f = 0; f < faces; ++f)
-    if (std::find(skipped.begin(), skipped.end(), f) == skipped.end())
-      want.insert(want.end(), whole.begin() + f * 6, whole.begin() + f * 6 + 6);
-  EXPECT_EQ(corners(skipped), want);
-}
-
 TEST_F(MeshSubDiv, WholePathOnAwkwardShapesIsPinned) {
   MeshText pole;
   constexpr int kSpokes = 12;

@@ -28,12 +28,6 @@ class SubDivUnlistedCornersTest : public MeshWorld {
   SubDivData baseData;
 };
 
-int Occurrences(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
-  return n;
-}
-
 TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
   ASSERT_NO_FATAL_FAILURE(MakeCube());
   base.SubDivide(good, "g");
@@ -77,8 +71,8 @@ TEST_F(SubDivUnlistedCornersTest, EveryCornerGetsAVertexOfItsPoint) {
     for (int build = 0; build < 2; ++build) {
       LogCapture log;
       AssignSubDivToGeometry(node, level, baseData, "g", out, nullptr);
-      EXPECT_EQ(Occurrences(log.Text(), line), 1) << c.what << ", build " << build;
-      EXPECT_EQ(Occurrences(log.Text(), "out of range"), 1) << c.what << ", build " << build;
+      EXPECT_EQ(log.Count(line), 1) << c.what << ", build " << build;
+      EXPECT_EQ(log.Count("out of range"), 1) << c.what << ", build " << build;
     }
     ASSERT_FALSE(node.IsNil()) << c.what;
     ASSERT_EQ(node->ChildCount(), 1) << c.what;
@@ -125,8 +119,8 @@ TEST_F(SubDivUnlistedCornersTest, FloatChannelsLogOnceAndWeighNothing) {
   SubDivData out;
   LogCapture log;
   AssignSubDivToGeometry(base, level, baseData, "g", out);
-  EXPECT_EQ(Occurrences(log.Text(), "Error SubDivParamTable: parameter -7 out of range.\n"), 1);
-  EXPECT_EQ(Occurrences(log.Text(), "out of range"), 1);
+  EXPECT_EQ(log.Count("Error SubDivParamTable: parameter -7 out of range.\n"), 1);
+  EXPECT_EQ(log.Count("out of range"), 1);
   ASSERT_EQ(out.floatChannels.size(), 1u);
   ASSERT_EQ(out.floatChannels[0].Count(), level.Points.Count());
   int zeroed = 0;

@@ -35,6 +35,12 @@ class LogCapture {
   const std::string& Text() const { return m_text->text; }
   std::string Take() { return m_text->Take(); }
   int Lines() const { return int(std::count(Text().begin(), Text().end(), '\n')); }
+  // How often `part` stands in what was captured, none overlapping.
+  int Count(const std::string& part) const {
+    int n = 0;
+    for (size_t at = Text().find(part); at != std::string::npos; at = Text().find(part, at + part.size())) ++n;
+    return n;
+  }
 
  private:
   StreamPipeRef& m_pipe;
