@@ -69,6 +69,18 @@ class RenderEngine : public InterfaceBase {
   // may move it. Growing discards the old contents.
   virtual uint8_t* GetScratchArray(int32_t index, int32_t minimum);
   virtual int32_t SetAuxValue(int32_t value);
+  // The mirror rule's one sign test: the matrix's upper 3 x 3 has a negative determinant (in double, so
+  // tiny scales keep their sign), so it turns a shape's winding over. False for NaN.
+  static bool Mirrors(const Matrix4f& m) {
+    const double a = m.m[0], b = m.m[1], c = m.m[2], d = m.m[4], e = m.m[5], f = m.m[6];
+    const double g = m.m[8], h = m.m[9], i = m.m[10];
+    return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g) < 0.0;
+  }
+  // Vertices handed over already in eye space (a skin's, a sprite's) under an identity model-view that
+  // a mirror turned inside out: while set, draws cull as if no mirror had (as a model-view that mirrors
+  // does by itself). The caller sets it back after its draw.
+  void SetEyeSpaceMirror(bool mirrored) { m_eyeSpaceMirror = mirrored; }
+  bool EyeSpaceMirror() const { return m_eyeSpaceMirror; }
 
   // Shader passes, material and lights.
   virtual int32_t SetShaderAmbient(ScriptObject* shader, bool firstPass);
@@ -150,6 +162,7 @@ class RenderEngine : public InterfaceBase {
   RenderEngine& operator=(const RenderEngine&) = delete;
 
   Array<uint8_t> m_scratch[kScratchArrayCount];
+  bool m_eyeSpaceMirror = false;
 };
 
 // The counted block an engine lives in: a one-slot table, the engine's address, then the engine in place.

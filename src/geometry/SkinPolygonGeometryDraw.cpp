@@ -167,9 +167,13 @@ int32_t SSkinPolygonGeometry_I::DrawDeformed(RenderEngine* engine, const Joints&
     m_polygonData.NormalArray = normals;
   }
 
-  // Skinned data is already in eye space.
+  // Skinned data is already in eye space. A rig under a mirror turned it inside out: its first joint's
+  // matrix tells, one sign test for the draw (a rig mirrored in some joints and not others has no one
+  // winding to cull by).
   Matrix4f previous;
+  const bool mirrored = m > 0 && !m_jointPasses.empty() && RenderEngine::Mirrors(m_jointPasses.front().matrix);
   if (m > 0) engine->ExchangeModelViewMatrix(&kIdentityMatrix4f, &previous);
+  engine->SetEyeSpaceMirror(mirrored);
   TraceMark("SSkinPolygonGeometry_D::DrawEngine draw");
   int32_t result = 0;
   PolygonData& d = m_polygonData;
@@ -183,6 +187,7 @@ int32_t SSkinPolygonGeometry_I::DrawDeformed(RenderEngine* engine, const Joints&
   } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver) {
     DrawPlainPass(engine, mode);
   }
+  engine->SetEyeSpaceMirror(false);
   if (m > 0) engine->LoadModelViewMatrix(&previous);
   return result;
 }

@@ -216,7 +216,13 @@ int32_t SSpriteGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* colo
   const Vector3f normal{0, 0, 1};
   engine->SetNormal(&normal);
   if (m_polygonCache) m_polygonCache->SetDirty(kCacheFlags);
+  // The sprites face the eye whatever mirror their node is under (a mirror inherited as scaling comes out
+  // of the split as a half turn); only a corner matrix that flips one of its axes, by its own Scaling,
+  // winds them the other way.
+  const float* r = d.roll.m;
+  engine->SetEyeSpaceMirror(withLooks && r[0] * r[5] - r[1] * r[4] < 0.0f);
   engine->DrawPolygonData(&p, &m_polygonCache);
+  engine->SetEyeSpaceMirror(false);
   engine->LoadModelViewMatrix(&modelView);
   return 1;
 }

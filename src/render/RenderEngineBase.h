@@ -54,6 +54,12 @@ class RenderEngineBase : public RenderEngine {
   void SetStatisticsMode(int32_t mode) override { m_statistics.DisplayMode = mode; }
   Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
 
+  // The mirror rule, kept here once for both back ends: a draw whose vertices went through a mirror
+  // (the model-view's 3 x 3 has a negative determinant, or the caller's eye-space vertices did, but not
+  // both) turns the winding it culls by, so its outside stays its front. The back ends ask once per draw.
+  // Lighting needs nothing: the normals' inverse transpose keeps them pointing out through a mirror.
+  bool MirroredDraw() const { return m_modelViewMirrors != m_eyeSpaceMirror; }
+
   // For tests and the statistics: the records as the engine holds them.
   const RenderFormatInfo& Format() const { return m_format; }
   const TextureSettingsInfo& TextureSettings() const { return m_textureSettings; }
@@ -71,6 +77,8 @@ class RenderEngineBase : public RenderEngine {
   RenderEngineBase() = default;
   ~RenderEngineBase() = default;
 
+  // The back ends hand every model-view they load here: the mirror rule's one sign test for it.
+  void NoteModelView(const Matrix4f& m) { m_modelViewMirrors = Mirrors(m); }
   // A frame begins (ClearBuffer): the frame's texture counts start again.
   void BeginFrameCounts();
   // Takes the texture's image, or starts its load, unless this frame must not: then counts the texture
@@ -129,6 +137,7 @@ class RenderEngineBase : public RenderEngine {
   Matrix4f m_auxMatrix[2] = {kIdentityMatrix4f, kIdentityMatrix4f};
   Frustum m_cullFrustum{};
   bool m_cullEnable = true;
+  bool m_modelViewMirrors = false;
   int32_t m_auxValue = 0;
   int32_t m_passMode = PassMode::kReset;
   ShaderPassState m_passState;

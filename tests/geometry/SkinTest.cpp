@@ -37,7 +37,12 @@ class CullingEngine : public RecordingRenderEngine {
     lastSphere = *s;
     return RecordingRenderEngine::CullTest(s);
   }
+  void DrawPolygonData(const PolygonData* d, Ptr<RenderPolygonCache>* cache) override {
+    mirrorsAtDraw.push_back(EyeSpaceMirror());
+    RecordingRenderEngine::DrawPolygonData(d, cache);
+  }
   int cullTests = 0;
+  std::vector<bool> mirrorsAtDraw;
   Spheref lastSphere{};
 };
 
@@ -130,6 +135,25 @@ TEST_F(Skin, TwoJointsBlendPositionsWithTranslationAndNormalsWithoutIntoEyeSpace
   t->GetDeformedPositions(&deformed);
   ASSERT_EQ(deformed.Count(), 3);
   EXPECT_EQ(deformed[1], (Vector3f{10, 0, 0}));
+}
+
+TEST_F(Skin, ARigUnderAMirrorTellsTheEngineForItsDrawOnly) {
+  // Its vertices reach the engine in eye space under the identity, so the mirror its joints went through
+  // is told apart: the first skinning joint's matrix decides (scaled -0.1 as an imported node may be).
+  for (const float scale : {0.1f, -0.1f}) {
+    SCOPED_TRACE(scale);
+    Obj<TSkinPolygonGeometry_I> t = MakeSkin(3);
+    SSkinPolygonGeometry_I* s = S(t);
+    AddWeights(s, 0, {0, 0, 0});  // a joint that weighs nothing skins no vertex and does not decide
+    AddWeights(s, 1, {1, 1, 1});
+    Obj<TJoint_I> j0 = AddJoint(t, Scale(-1)), j1 = AddJoint(t, Scale(scale));
+    s->SetBindMatrixInverseAt(0, kIdentityMatrix4f);
+    s->SetBindMatrixInverseAt(1, kIdentityMatrix4f);
+    engine->mirrorsAtDraw.clear();
+    EXPECT_EQ(t->DrawFromSNode(engine.get(), 1), 1);
+    EXPECT_EQ(engine->mirrorsAtDraw, std::vector<bool>{scale < 0});
+    EXPECT_FALSE(engine->EyeSpaceMirror());
+  }
 }
 
 TEST_F(Skin, WeightsAreNeitherNormalisedNorKeptBelowTheThreshold) {

@@ -239,6 +239,30 @@ def two_poses(model, animation, poses):
     return case
 
 
+def mean_green(image_file):
+    # The green cubes' pixels (green above red and blue by more than 20) and their mean green.
+    pixels = [p for p in Image.open(image_file).convert("RGB").getdata() if p[1] > max(p[0], p[2]) + 20]
+    return len(pixels), sum(p[1] for p in pixels) / max(1, len(pixels))
+
+
+def lit_as_unmirrored(model, twin):
+    # A model drawn under a mirror shows the outside of its faces, lit: the mean green of its green pixels
+    # within a quarter of its unmirrored twin's (a file with the same cubes placed otherwise), on both
+    # engines, and Direct3D 8 draws it as OpenGL does (the cross-back-end rule).
+    def case(pm_run, peer, checker, tmp):
+        shots = {}
+        for engine in ("OpenGL", "DirectX8"):
+            for name, file in (("mirrored", model), ("twin", twin)):
+                shots[engine, name] = os.path.join(tmp, f"{engine}-{name}.png")
+                view(pm_run, file, engine, tmp, SMALL, shots[engine, name])
+            (count, green), (_, want) = (mean_green(shots[engine, n]) for n in ("mirrored", "twin"))
+            if count < 500 or abs(green - want) > 0.25 * want:
+                raise AssertionError(f"{engine}: {count} green pixels of mean green {green:.1f}; the twin's {want:.1f}")
+            print(f"{engine}: {count} green pixels of mean green {green:.1f}; the twin's {want:.1f}")
+        cross(checker, shots["DirectX8", "mirrored"], shots["OpenGL", "mirrored"], os.path.join(tmp, "cross"))
+    return case
+
+
 box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
 man = os.path.join(corpus, "MDL", "MDL (HL1)", "man.mdl")
 CASES = {
@@ -291,6 +315,9 @@ CASES = {
     # Sizes far from the channel's default clipping (0.5 to 1024): the view clips from the bounds.
     "scale_tiny": picture(os.path.join(data, "tiny.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
+    # Cubes under a node scaled -0.1 (a mirror): culled and lit as the same cubes without it.
+    "mirrored_fbx": lit_as_unmirrored(os.path.join(corpus, "FBX", "cubes_with_mirroring_and_pivot.fbx"),
+                                      os.path.join(corpus, "FBX", "cubes_with_names.fbx")),
 }
 
 # Morph targets: the cube's clip thins it by its blend shapes. At 1 s (frame 60) OpenGL's frame equals the

@@ -45,6 +45,7 @@ class ProbeEngine final : public RenderEngineBase {
   using RenderEngineBase::CountFrameBytes;
   using RenderEngineBase::DischargeTexture;
   using RenderEngineBase::LoadOrDefer;
+  using RenderEngineBase::NoteModelView;
   using RenderEngineBase::StandInImage;
 
   TextureSettingsInfo& Settings() { return m_textureSettings; }
@@ -248,6 +249,64 @@ std::ptrdiff_t SlotOf(F f) {
   uintptr_t words[2];
   std::memcpy(words, &f, sizeof(words));
   return (words[0] & 1) == 0 ? -1 : std::ptrdiff_t((words[0] - 1) / sizeof(void*));
+}
+
+Matrix4f Scaled(float x, float y, float z) {
+  Matrix4f m = kIdentityMatrix4f;
+  m.SetScale({x, y, z});
+  return m;
+}
+
+TEST_F(RenderEngineBaseTest, ADrawTurnsItsWindingWhenItsVerticesWentThroughOneMirror) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Matrix4f halfTurn = kIdentityMatrix4f;  // 180 degrees about y: two axes flipped, no mirror
+  halfTurn.m[0] = halfTurn.m[10] = -1.0f;
+  Matrix4f sheared = Scaled(-2.0f, 0.5f, 3.0f);
+  sheared.m[4] = 0.5f, sheared.m[1] = 0.25f;  // determinant 3 (-1 - 0.125)
+  Matrix4f moved = Scaled(-1.0f, 1.0f, 1.0f);
+  moved.m[12] = 1e30f, moved.m[13] = -5.0f;  // the translation plays no part
+  const struct {
+    const char* what;
+    Matrix4f m;
+    bool mirrored;
+  } cases[] = {
+      {"identity", kIdentityMatrix4f, false},
+      {"x mirrored", Scaled(-1, 1, 1), true},
+      {"all three scaled -0.1", Scaled(-0.1f, -0.1f, -0.1f), true},
+      {"two axes flipped", Scaled(-1, -1, 1), false},
+      {"half turn", halfTurn, false},
+      {"mirrored, sheared and scaled", sheared, true},
+      {"mirrored and far away", moved, true},
+      // Float's determinant of these would be 0 (1e-60): the sign survives in double.
+      {"tiny mirror", Scaled(-1e-20f, 1e-20f, 1e-20f), true},
+      {"flat (determinant 0)", Scaled(-1, 1, 0), false},
+      {"NaN", Scaled(nan, -1, 1), false},
+  };
+  ProbeEngine e;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    e.NoteModelView(c.m);
+    EXPECT_EQ(e.MirroredDraw(), c.mirrored);
+    // Eye-space vertices that went through a mirror of their own: one mirror turns, two cancel.
+    e.SetEyeSpaceMirror(true);
+    EXPECT_EQ(e.MirroredDraw(), !c.mirrored);
+    e.SetEyeSpaceMirror(false);
+  }
+  // Both back ends hand the rule every model-view they load, with or without a device.
+  for (int32_t type : {0, 2}) {
+    SCOPED_TRACE(type);
+    Ptr<RenderEngine_I> handle(RenderEngine::Create(type));
+    auto* engine = static_cast<RenderEngineBase*>(handle->Engine());
+    const Matrix4f mirror = Scaled(-1, 1, 1);
+    Matrix4f old;
+    engine->ExchangeModelViewMatrix(&mirror, &old);
+    EXPECT_TRUE(engine->MirroredDraw());
+    engine->LoadModelViewMatrix(&kIdentityMatrix4f);
+    EXPECT_FALSE(engine->MirroredDraw());
+    engine->SetModelViewMatrix(&mirror);
+    engine->SetModelViewMatrix(nullptr);
+    EXPECT_TRUE(engine->MirroredDraw());
+  }
 }
 
 TEST(RenderEngineBaseSlots, EachBackEndsOwnOperationsFollowTheInterfacesDirectly) {

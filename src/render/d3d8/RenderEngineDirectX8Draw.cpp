@@ -94,7 +94,13 @@ void RenderEngineDirectX8_D::DrawPolygonData(const PolygonData* data, Ptr<Render
   Ptr<RenderPolygonCache> local;
   Ptr<RenderPolygonCache>* s = slot ? slot : &local;
   Cache* cache = EngineCache<Cache>(s, this, m_liveCaches);
+  // The mirror rule: a mirrored draw culls the other winding (D3DCULL_NONE stays as it is).
+  DWORD cull = D3DCULL_NONE;
+  if (MirroredDraw()) m_device->GetRenderState(D3DRS_CULLMODE, &cull);
+  const bool turn = cull == D3DCULL_CW || cull == D3DCULL_CCW;
+  if (turn) m_device->SetRenderState(D3DRS_CULLMODE, cull == D3DCULL_CW ? D3DCULL_CCW : D3DCULL_CW);
   DrawCachedRecord(d, cache);
+  if (turn) m_device->SetRenderState(D3DRS_CULLMODE, cull);
   if (!slot) cache->Unload();
 }
 

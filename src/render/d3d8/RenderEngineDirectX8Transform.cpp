@@ -33,7 +33,9 @@ void GetMatrix(IDirect3DDevice8* device, D3DTRANSFORMSTATETYPE state, Matrix4f* 
 }  // namespace
 
 void RenderEngineDirectX8_D::SetModelViewMatrix(const Matrix4f* m) {
-  if (m_device && m) SetMatrix(m_device, D3DTS_WORLD, *m);
+  if (!m) return;
+  NoteModelView(*m);
+  if (m_device) SetMatrix(m_device, D3DTS_WORLD, *m);
 }
 
 void RenderEngineDirectX8_D::GetModelViewMatrix(Matrix4f* out) {

@@ -186,6 +186,9 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   // already holds those buffers as its arrays.
   void BindCachedArrays(RenderPolygonCacheOpenGL* cache);
   void DrawOpenGL(const PolygonData& d, const uint8_t* start);
+  // glFrontFace, looked up once: OpenGL 1.0 has it, but the entry table (a fixed record) does not.
+  using FrontFaceFn = void (*)(GLenum);
+  FrontFaceFn FrontFace();
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
   void ApplyShaderRenderState(ScriptObject* shader);
@@ -243,6 +246,8 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   GLXFBConfig m_config = nullptr;  // the pixel format set on the window
   int32_t m_apiInitialised = 0;
   OpenGLEXT m_ext;
+  FrontFaceFn m_frontFace = nullptr;
+  bool m_frontFaceLooked = false;
   int32_t m_clientStateMask = -1;
   // The buffers of every stream the array pointers were last set from, while the context holds them
   // (array buffer unbound, client state to match): geometry drawn again from the same buffers, as every

@@ -106,12 +106,22 @@ bool RenderEngineOpenGL_D::RecordIsDrawable(const PolygonData& d, RenderPolygonC
   return false;
 }
 
+RenderEngineOpenGL_D::FrontFaceFn RenderEngineOpenGL_D::FrontFace() {
+  if (!m_frontFaceLooked) m_frontFace = reinterpret_cast<FrontFaceFn>(GL().GetProcAddress("glFrontFace"));
+  m_frontFaceLooked = true;
+  return m_frontFace;
+}
+
 void RenderEngineOpenGL_D::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
   if (!m_context || !data || data->PrimCount <= 0) return;
+  // The mirror rule: a mirrored draw's outside winds clockwise on screen, whatever face the pass culls.
+  FrontFaceFn turn = MirroredDraw() ? FrontFace() : nullptr;
+  if (turn) turn(GL_CW);
   if (m_ext.Has(kGL_ARB_vertex_buffer_object) && m_ext.glBindBufferARB && cache)
     DrawVertexBuffers(*data, cache);
   else
     DrawVertexArrays(*data);
+  if (turn) turn(GL_CCW);
 }
 
 void RenderEngineOpenGL_D::DrawVertexArrays(const PolygonData& d) {

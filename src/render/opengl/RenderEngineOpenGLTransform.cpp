@@ -25,7 +25,9 @@ void RenderEngineOpenGL_D::SetViewport(const int32_t* rect) {
 }
 
 void RenderEngineOpenGL_D::SetModelViewMatrix(const Matrix4f* m) {
-  if (m_context && m) GL().glLoadMatrixf(m->m);
+  if (!m) return;
+  NoteModelView(*m);
+  if (m_context) GL().glLoadMatrixf(m->m);
 }
 
 void RenderEngineOpenGL_D::LoadModelViewMatrix(const Matrix4f* m) { SetModelViewMatrix(m); }

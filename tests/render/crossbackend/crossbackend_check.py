@@ -91,6 +91,41 @@ def default_material(pm_run, checker, tmp):
     check(checker, got, want, os.path.join(tmp, "cross"))
 
 
+def mirror(pm_run, checker, tmp):
+    # Quads with culling on under a mirror (mirror.bs) draw as the unmirrored quads turned to match
+    # (mirror_turned.bs) on each engine, by the render tests' image compare; the two engines agree by the
+    # rule. The quad facing the eye is there (its outside lit: brighter than the ambient light alone gives)
+    # and the one facing away is not.
+    from PIL import Image
+    sys.path.insert(0, os.path.join(source, "tests", "support"))
+    from reference_image import MAX_BEYOND, TOLERANCE
+    cwd = render_folder(tmp)
+    scenes = ["crossbackend/mirror.bs"]
+    shots = {}
+    for engine in ("OpenGL", "DirectX8"):
+        half = ["crossbackend/mirror_half_pixel.bs"] if engine == "DirectX8" else []
+        for name, follow in (("mirrored", []), ("turned", ["crossbackend/mirror_turned.bs"])):
+            shots[engine, name] = shot(pm_run, engine, cwd, scenes + follow + half,
+                                       os.path.join(tmp, f"{engine}-{name}.png"))
+        mirrored, turned = (Image.open(shots[engine, n]).convert("RGB") for n in ("mirrored", "turned"))
+        width, height = mirrored.size
+        background = mirrored.getpixel((0, 0))
+        left = [mirrored.getpixel((x, y)) for x in range(width // 2) for y in range(height)]
+        right = [mirrored.getpixel((x, y)) for x in range(width // 2, width) for y in range(height)]
+        front = [p for p in left if p != background]
+        back = [p for p in right if p != background]
+        bright = sum(1 for p in front if p[0] > 0.5 * 255)
+        if len(front) < 400 or bright < 0.9 * len(front) or back:
+            raise AssertionError(f"{engine}: the front quad covers {len(front)} pixels ({bright} lit beyond the "
+                                 f"ambient light), the culled one {len(back)}")
+        beyond = sum(1 for a, b in zip(mirrored.getdata(), turned.getdata())
+                     if max(abs(x - y) for x, y in zip(a, b)) > TOLERANCE)
+        if beyond > MAX_BEYOND * width * height:
+            raise AssertionError(f"{engine}: {beyond} pixels of the mirrored quads differ from the turned ones")
+        print(f"{engine}: the mirrored front quad covers {len(front)} pixels as the turned one does")
+    check(checker, shots["DirectX8", "mirrored"], shots["OpenGL", "mirrored"], os.path.join(tmp, "cross"))
+
+
 def sample_folder(tmp):
     # The every-widget sample from a copy of examples/ui, with its variants beside it.
     work = os.path.join(tmp, "every_widget")
@@ -181,6 +216,7 @@ CASES = {
     "ramp565": against_opengl(["ramp565.bs"], scene_folder, ["quad_half_pixel.bs"]),
     "default_color": against_opengl(["odd.bs"], scene_folder),
     "default_material": default_material,
+    "mirror": mirror,
     # The lit quad turning about the view's vertical axis: its diagonal shared by two triangles.
     "spin": against_opengl(["spin.bs"], guide_folder),
     # The sample as shipped (an orthographic window), and on the perspective path.
