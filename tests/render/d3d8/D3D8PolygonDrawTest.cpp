@@ -1,6 +1,7 @@
 // The Direct3D 8 engine's polygon drawing on our software device: records of every primitive type against
 // the same triangles as a list, the caches' buffers and declarations, constant colours, refusals, and the
 // faults it guards against.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -265,6 +266,37 @@ TEST_F(D3D8PolygonDrawTest, ColourBlendColoursUnlitDrawsAndTurnsBlendingOn) {
     EXPECT_EQ(blend, 1u);
     EXPECT_EQ(src, on ? DWORD(D3DBLEND_ONE) : DWORD(D3DBLEND_SRCALPHA));
   }
+}
+
+// A model-view that mirrors turns the winding the device culls for that draw only: the cull mode a pass
+// set reads back unchanged after it, and a mirrored draw never touches a pass that culls nothing.
+TEST_F(D3D8PolygonDrawTest, AMirroredModelViewCullsTheOtherWindingForItsDrawOnly) {
+  const PolygonData d = Record(PrimTypeId(3), {0, 3, 15});
+  Matrix4f mirror = kIdentityMatrix4f;
+  mirror.m[0] = -1.0f;
+  const DWORD modes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
+  int covered[3][2] = {};
+  for (int m = 0; m < 3; ++m)
+    for (int mirrored = 0; mirrored < 2; ++mirrored) {
+      SCOPED_TRACE(testing::Message() << "cull " << modes[m] << (mirrored ? ", mirrored" : ""));
+      Frame();
+      engine->SetModelViewMatrix(mirrored ? &mirror : &kIdentityMatrix4f);
+      engine->Device()->SetRenderState(D3DRS_CULLMODE, modes[m]);
+      caches.emplace_back();
+      engine->DrawPolygonData(&d, &caches.back());
+      for (uint32_t p : BackBuffer()) covered[m][mirrored] += p != 0xFF3F3F3Fu;
+      DWORD after = 0;
+      engine->Device()->GetRenderState(D3DRS_CULLMODE, &after);
+      EXPECT_EQ(after, modes[m]);
+    }
+  // Unculled, the triangle and its mirror image cover the same area; culled, one mode keeps the triangle,
+  // and under the mirror that same mode keeps the image and the other culls it.
+  EXPECT_GT(covered[0][0], 500);
+  EXPECT_NEAR(covered[0][1], covered[0][0], 64);
+  EXPECT_EQ(std::min(covered[1][0], covered[2][0]), 0);
+  EXPECT_EQ(std::max(covered[1][0], covered[2][0]), covered[0][0]);
+  EXPECT_EQ(covered[1][1], covered[1][0] ? covered[0][1] : 0);
+  EXPECT_EQ(covered[2][1], covered[2][0] ? covered[0][1] : 0);
 }
 
 // Records that read outside their arrays are not drawn, with one Error line per cache.
