@@ -25,6 +25,16 @@ namespace {
 constexpr float kS3 = 1.7320508f;
 constexpr float kPi = 3.14159265f;
 
+// Notes whether the draw came with its eye-space vertices flagged as mirrored.
+class MirrorNotingEngine : public RecordingRenderEngine {
+ public:
+  void DrawPolygonData(const PolygonData* d, Ptr<RenderPolygonCache>* cache) override {
+    mirrored = EyeSpaceMirror();
+    RecordingRenderEngine::DrawPolygonData(d, cache);
+  }
+  bool mirrored = false;
+};
+
 class SpriteDraw : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -78,7 +88,7 @@ class SpriteDraw : public ::testing::Test {
   TempDir m_dir;
   LogCapture m_log;
   Obj<ScriptEngine> m_engine;
-  RecordingRenderEngine engine;
+  MirrorNotingEngine engine;
 };
 
 ::testing::AssertionResult Near2(const Vector3f& v, float x, float y, float eps = 1e-5f) {
@@ -257,6 +267,44 @@ TEST_F(SpriteDraw, RollAndScalingComeFromTheMembersAndTheModelView) {
     EXPECT_TRUE(Near(RightAxis(d), r.right, 1e-5f));
     EXPECT_TRUE(Near(UpAxis(d), r.up, 1e-5f));
   }
+}
+
+// Sprites are built facing the eye: a mirror their node is under turns them half round rather than over
+// (they keep their winding), while their own Scaling flipping one axis winds their corners the other way,
+// which the draw tells the engine so that it culls them as if unmirrored; for that draw only.
+TEST_F(SpriteDraw, CornersWoundTheOtherWayAreFlaggedAsMirrored) {
+  Matrix4f mirror = kIdentityMatrix4f;
+  mirror.m[0] = -1;
+  const struct {
+    const char* members;
+    Matrix4f modelView;
+    bool mirrored;
+  } rows[] = {
+      {"", kIdentityMatrix4f, false},
+      {"", mirror, false},
+      {".Scaling (-1, 1, 1);", kIdentityMatrix4f, true},
+      {".Scaling (1, -1, 1);", kIdentityMatrix4f, true},
+      {".Scaling (-1, -1, 1);", kIdentityMatrix4f, false},
+      {".Scaling (-1, 1, 1);", mirror, true},
+      {".Scaling (-1, 1, 1); .InheritScaling False;", mirror, true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.members << (r.modelView.m[0] < 0 ? " under a mirror" : ""));
+    TSpriteGeometry_I* t = Build(
+        std::string(".SpriteType SSpriteGeometry.SpriteTypeEnum.Quad; .TranslationArray [(0, 0, 0)]; ") + r.members,
+        ".AppearanceCount 1; .RadiusArray [(1, 1, 1)];");
+    ASSERT_NE(t, nullptr);
+    const RecordedDraw& d = DrawOnce(t, r.modelView);
+    const Vector3f right = RightAxis(d), up = UpAxis(d);
+    EXPECT_EQ(right.x * up.y - right.y * up.x < 0, r.mirrored) << "the corners' winding";
+    EXPECT_EQ(engine.mirrored, r.mirrored);
+    EXPECT_FALSE(engine.EyeSpaceMirror());
+  }
+  // Without appearances the corners lie along the view's own axes, under any mirror.
+  TSpriteGeometry_I* plain = Build(".TranslationArray [(0, 0, 0)]; .Scaling (-1, 1, 1);");
+  ASSERT_NE(plain, nullptr);
+  DrawOnce(plain, mirror);
+  EXPECT_FALSE(engine.mirrored);
 }
 
 TEST_F(SpriteDraw, WithoutAppearancesRollAndScalingChangeNothing) {
