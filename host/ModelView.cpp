@@ -18,6 +18,7 @@
 #include <pelmora/render/ShaderPhong.h>
 #include <pelmora/render/ShaderTexture.h>
 #include <pelmora/render/Texture2D.h>
+#include <pelmora/render/TreeUpdateHook.h>
 #include <pelmora/scene/Camera.h>
 #include <pelmora/scene/ImportModelFunction.h>
 #include <pelmora/scene/ImportModule.h>
@@ -25,8 +26,6 @@
 #include <pelmora/scene/Light.h>
 #include <pelmora/scene/NodeWalk.h>
 #include <pelmora/scene/Transform.h>
-#include <pelmora/scene/VertexData.h>
-#include <pelmora/scene/VertexDataUsage.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/GlobalFunctions.h>
 #include <pelmora/script/object/ValueBox.h>
@@ -74,27 +73,6 @@ Vector3f WorldPosition(TNode_I* node) {
   return {world.m[12], world.m[13], world.m[14]};
 }
 
-// A skin's vertices where its joints put them now: the sum over the joints of weight x position x skin
-// matrix x the joint's world matrix.
-std::vector<Vector3f> SkinnedPositions(TSkinPolygonGeometry_I* g, SSkinPolygonGeometry_I* s) {
-  std::vector<Vector3f> out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
-  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
-    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
-    if (!w || w->m_usage >> 16 != kVertexUsageJointWeights) continue;
-    const int32_t j = int32_t(w->m_usage & 0xFFFF);
-    if (j >= g->m_joints.Count() || j >= s->m_skinMatrices.Count() || g->m_joints[j].IsNil()) continue;
-    Matrix4f m;
-    m.SetProduct(s->m_skinMatrices[j], WorldMatrix(g->m_joints[j].Get()));
-    for (int32_t v = 0; v < std::min(w->m_data.Count(), s->m_vertices.Count()); ++v) {
-      if (w->m_data[v] == 0) continue;
-      Vector3f p;
-      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
-      out[size_t(v)] += p * w->m_data[v];
-    }
-  }
-  return out;
-}
-
 void AddGeometry(ModelSummary& s, TPolygonGeometry_I* g, const Matrix4f& world,
                  std::unordered_set<const void*>& textures) {
   auto* p = static_cast<SPolygonGeometry_I*>(g->GetSNode());
@@ -114,19 +92,18 @@ void AddGeometry(ModelSummary& s, TPolygonGeometry_I* g, const Matrix4f& world,
   std::vector<bool> used(size_t(p->m_vertices.Count()), p->m_indices.IsEmpty());
   for (int32_t index : p->m_indices)
     if (index >= 0 && index < p->m_vertices.Count()) used[size_t(index)] = true;
-  // A skin draws where its joints put it, not where its node stands; one without joints (blend shapes
-  // alone) draws where its node stands.
-  std::vector<Vector3f> skinned;
-  if (auto* skin = As<TSkinPolygonGeometry_I>(g);
-      skin && !skin->m_joints.IsEmpty() && p->IsA(SSkinPolygonGeometry_I::kClassId))
-    skinned = SkinnedPositions(skin, static_cast<SSkinPolygonGeometry_I*>(p));
-  for (int32_t i = 0; i < p->m_vertices.Count(); ++i) {
+  // Where the engine's draw puts the vertices: a skin where its joints put it (their matrices are the
+  // world ones the summary's tree update left), one without joints (blend shapes alone) blended where
+  // its node stands.
+  Array<Vector3f> deformed;
+  bool skinned = false;
+  if (auto* skin = As<TSkinPolygonGeometry_I>(g); skin && p->IsA(SSkinPolygonGeometry_I::kClassId))
+    skinned = static_cast<SSkinPolygonGeometry_I*>(p)->ComputeDeformedPositions(skin->m_joints, &deformed);
+  const Array<Vector3f>& positions = deformed.IsEmpty() ? p->m_vertices : deformed;
+  for (int32_t i = 0; i < positions.Count(); ++i) {
     if (!used[size_t(i)]) continue;
-    Vector3f v;
-    if (skinned.empty())
-      Matrix4fC::TransformPoint(v, p->m_vertices[i], world);
-    else
-      v = skinned[size_t(i)];
+    Vector3f v = positions[i];
+    if (!skinned) Matrix4fC::TransformPoint(v, positions[i], world);
     if (s.empty) {
       s.min = s.max = v;
       s.empty = false;
@@ -219,6 +196,13 @@ bool FindRig(ScriptNamespace* names, Rig& rig) {
 
 ModelSummary SummarizeModel(ScriptObject* root) {
   ModelSummary s;
+  // The engine's own tree update places the joints the skins follow, in world space: the pass a frame
+  // runs before its camera is known. Frame 0 is no frame's: the first is stamped 2.
+  TreeUpdatePass pass;
+  pass.kind = TreeUpdatePass::kConstraint;
+  pass.root = root;
+  pass.frame = 0;
+  if (TreeUpdateFn update = GetTreeUpdate()) update(pass);
   std::unordered_set<const void*> textures;
   // Depth first with an explicit stack: the tree may be as deep as the file makes it.
   std::vector<std::pair<ScriptObject*, Matrix4f>> pending{{root, kIdentityMatrix4f}};

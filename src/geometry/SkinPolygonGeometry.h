@@ -21,6 +21,9 @@ class SSkinPolygonGeometry_I : public EngineClass<SSkinPolygonGeometry_I, SPolyg
                        kUsageNormalDelta = int(kVertexUsageNormalDeltas),
                        kUsageTexCoordDelta = int(kVertexUsageTexCoordDeltas);
 
+  // Smaller joint and blend weights do nothing.
+  static constexpr float kWeightThreshold = 1.0f / 4096;
+
   struct IndexWeight {
     uint32_t index;
     float weight;
@@ -53,6 +56,10 @@ class SSkinPolygonGeometry_I : public EngineClass<SSkinPolygonGeometry_I, SPolyg
   virtual ScriptObject* GetAttachment() { return m_attachment.Get(); }
   // Rest position i with the position blends applied; zero for an index outside the vertices.
   virtual void GetBlendedPosition(int32_t i, Vector3f* out);
+  // The positions a draw would give the vertices now, by the draw's own deformation: the blend shapes,
+  // then the joints' current model-view matrices (their world matrices after a world-space tree update).
+  // False when no joint takes part: then they are the blended rest positions, in the node's own space.
+  bool ComputeDeformedPositions(const Joints& joints, Array<Vector3f>* out);
 
   // Member accessors: the skin matrices follow GeometryMatrix and BindMatrixInverse.
   Matrix4f GetGeometryMatrix() const { return m_geometryMatrix; }
@@ -96,10 +103,15 @@ class SSkinPolygonGeometry_I : public EngineClass<SSkinPolygonGeometry_I, SPolyg
   int32_t SkinnedJointCount(const Joints& joints) const;
   void DynamicSphere(const Joints& joints, Spheref* out);
   float ControlWeight(const Array<Obj<ScriptObject>>& controls, int32_t k) const;
-  const Vector3f* BlendPositions(RenderEngine* engine);
+  // The blends go into the engine's scratch buffers, or into `own` where one is given.
+  const Vector3f* BlendPositions(RenderEngine* engine, Array<Vector3f>* own = nullptr);
   const Vector3f* BlendNormals(RenderEngine* engine, const Vector3f* normals);
   void BlendTexCoords(RenderEngine* engine);
   void Skin(const Joints& joints, int32_t m, const Vector3f* positions, const Vector3f* normals);
+  // Linear blend skinning of the n vertices by the first m joints into outP (and outN where normals are
+  // given); with no joint a copy.
+  void SkinInto(const Joints& joints, int32_t m, const Vector3f* positions, const Vector3f* normals, Vector3f* outP,
+                Vector3f* outN);
   int32_t DrawDeformed(RenderEngine* engine, const Joints& joints, const Vector4f* colors);
 };
 

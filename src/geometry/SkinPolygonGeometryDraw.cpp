@@ -13,7 +13,7 @@ namespace PM {
 
 namespace {
 
-constexpr float kWeightThreshold = 1.0f / 4096;
+constexpr float kWeightThreshold = SSkinPolygonGeometry_I::kWeightThreshold;
 constexpr uint32_t kSkinnedFlags = PolygonData::kDynamicPositions | PolygonData::kDynamicNormals;  // 0x60
 constexpr int32_t kMaxScratchBytes = 0x7FFFFFFF;
 constexpr int64_t kSkinBlock = 4096;  // vertices skinned together: their four arrays stay in cache
@@ -29,12 +29,13 @@ void Accumulate(V* values, const std::vector<R>& list, float w) {
 }
 
 // Applies the blends of `lists` (from the last down) that have a stream of class V in `table` and a
-// weight of at least the threshold. The first one copies `source` (n values) into scratch buffer
-// `buffer`; the result is the buffer, or `source` when no blend applied. `first` runs before that copy.
+// weight of at least the threshold. The first one copies `source` (n values) into the engine's scratch
+// buffer `buffer`, or into `own` where one is given; the result is that copy, or `source` when no blend
+// applied. `first` runs before the copy.
 template <class V, class R, class WeightFn, class FirstFn>
 const typename R::Delta* ApplyBlends(RenderEngine* engine, int32_t buffer, const typename R::Delta* source, int32_t n,
                                      const std::vector<std::vector<R>>& lists, const Array<Obj<VertexData_I>>& table,
-                                     WeightFn weight, FirstFn first) {
+                                     WeightFn weight, FirstFn first, Array<typename R::Delta>* own = nullptr) {
   using D = typename R::Delta;
   D* blended = nullptr;
   for (int32_t k = int32_t(lists.size()) - 1; k >= 0; --k) {
@@ -45,9 +46,14 @@ const typename R::Delta* ApplyBlends(RenderEngine* engine, int32_t buffer, const
     if (std::fabs(w) < kWeightThreshold) continue;
     if (!blended) {
       const int64_t bytes = int64_t(sizeof(D)) * n;
-      if (bytes > kMaxScratchBytes) return source;
+      if (bytes > kMaxScratchBytes || !(engine || own)) return source;
       first();
-      blended = reinterpret_cast<D*>(engine->GetScratchArray(buffer, int32_t(bytes)));
+      if (own) {
+        own->SetCountNoCopy(n);
+        blended = own->Data();
+      } else {
+        blended = reinterpret_cast<D*>(engine->GetScratchArray(buffer, int32_t(bytes)));
+      }
       if (source)
         std::memcpy(static_cast<void*>(blended), source, size_t(bytes));
       else
@@ -65,10 +71,10 @@ int32_t SSkinPolygonGeometry_I::DrawSkinned(RenderEngine* engine, const Joints& 
   return DrawDeformed(engine, joints, colors);
 }
 
-const Vector3f* SSkinPolygonGeometry_I::BlendPositions(RenderEngine* engine) {
+const Vector3f* SSkinPolygonGeometry_I::BlendPositions(RenderEngine* engine, Array<Vector3f>* own) {
   return ApplyBlends<VertexDataVector3f_I>(
       engine, 0, m_vertices.Data(), m_vertices.Count(), m_positionBlendLists, m_usageTables[kUsagePositionDelta],
-      [this](int32_t k) { return ControlWeight(m_blendControls, k); }, [] {});
+      [this](int32_t k) { return ControlWeight(m_blendControls, k); }, [] {}, own);
 }
 
 // Only per-vertex normals are blended: fewer than one per vertex are not drawn per vertex.
@@ -93,13 +99,28 @@ void SSkinPolygonGeometry_I::Skin(const Joints& joints, int32_t m, const Vector3
   const int32_t n = m_vertices.Count();
   m_deformedPositions.SetCountNoCopy(n);
   m_deformedNormals.SetCountNoCopy(normals ? n : 0);
-  Vector3f* outP = m_deformedPositions.Data();
-  Vector3f* outN = m_deformedNormals.Data();
   PolygonData& d = m_polygonData;
-  d.VertexArray = outP;
-  d.NormalArray = normals ? outN : nullptr;
+  d.VertexArray = m_deformedPositions.Data();
+  d.NormalArray = normals ? m_deformedNormals.Data() : nullptr;
+  // Without joints the blended or rest data is drawn, and kept for the ray queries.
+  SkinInto(joints, m, positions, normals, m_deformedPositions.Data(), m_deformedNormals.Data());
+}
+
+bool SSkinPolygonGeometry_I::ComputeDeformedPositions(const Joints& joints, Array<Vector3f>* out) {
+  SkinDeformScope scope("SSkinPolygonGeometry_D::ComputeDeformedPositions");
+  PrepareDeformation();
+  Array<Vector3f> blended;
+  const Vector3f* positions = BlendPositions(nullptr, &blended);
+  const int32_t m = SkinnedJointCount(joints);
+  out->SetCountNoCopy(m_vertices.Count());
+  SkinInto(joints, m, positions, nullptr, out->Data(), nullptr);
+  return m > 0;
+}
+
+void SSkinPolygonGeometry_I::SkinInto(const Joints& joints, int32_t m, const Vector3f* positions,
+                                      const Vector3f* normals, Vector3f* outP, Vector3f* outN) {
+  const int32_t n = m_vertices.Count();
   if (m == 0) {
-    // Nothing to skin with: the blended or rest data is drawn, and kept for the ray queries.
     if (n) std::memcpy(static_cast<void*>(outP), positions, sizeof(Vector3f) * size_t(n));
     if (normals && n) std::memcpy(static_cast<void*>(outN), normals, sizeof(Vector3f) * size_t(n));
     return;

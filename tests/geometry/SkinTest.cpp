@@ -287,6 +287,32 @@ TEST_F(Skin, RepeatedDrawsLeaveTheMembersByteForByte) {
   EXPECT_EQ(LastDraw().positions[0], (Vector3f{1.3f, 0.3f, 1.3f}));
 }
 
+// The positions a caller asks for are the ones the draw hands the engine, bit for bit, and asking leaves
+// the draw's arrays and the rest pose alone; without a joint they are the blended rest pose.
+TEST_F(Skin, ComputedPositionsAreTheDrawnOnesAndLeaveTheDrawAlone) {
+  Obj<TSkinPolygonGeometry_I> t = MakeSkin(6, 6);
+  SSkinPolygonGeometry_I* s = S(t);
+  AddWeights(s, 0, {1, 0.5f, 1, 1, 1.0f / 5000, 1});
+  AddWeights(s, 1, {0, 0.5f, 0, 0, 1, 0});
+  AddStream<VertexDataVector3f_I>(s, 0xA0000, {Vector3f{1, 1, 1}, {}, {}, {}, {}, Vector3f{0, 0, 2}});
+  s->m_blendControls.Append(Control(0.3f));
+  Array<Vector3f> computed;
+  EXPECT_FALSE(s->ComputeDeformedPositions(t->m_joints, &computed));  // no joint yet: blended, in place
+  ASSERT_EQ(computed.Count(), 6);
+  EXPECT_EQ(computed[0], (s->m_vertices[0] + Vector3f{0.3f, 0.3f, 0.3f}));
+  EXPECT_EQ(computed[1], s->m_vertices[1]);
+  Obj<TJoint_I> j0 = AddJoint(t, Translation(1, 0, 0)), j1 = AddJoint(t, Scale(2));
+  s->SetBindMatrixInverseAt(1, Translation(0, -1, 0));
+  t->DrawFromSNode(engine.get(), 1);
+  const Array<Vector3f> drawn = s->m_deformedPositions, normals = s->m_deformedNormals;
+  EXPECT_TRUE(s->ComputeDeformedPositions(t->m_joints, &computed));
+  ASSERT_EQ(computed.Count(), 6);
+  EXPECT_EQ(std::memcmp(computed.Data(), LastDraw().positions.data(), 6 * sizeof(Vector3f)), 0);
+  EXPECT_EQ(std::memcmp(drawn.Data(), s->m_deformedPositions.Data(), 6 * sizeof(Vector3f)), 0);
+  EXPECT_EQ(std::memcmp(normals.Data(), s->m_deformedNormals.Data(), 6 * sizeof(Vector3f)), 0);
+  EXPECT_EQ(s->m_vertices[0], (Vector3f{0, 0, 1}));
+}
+
 TEST_F(Skin, TextureBlendsWithoutCoordinatesWarnOncePerDrawAndBlendFromZeros) {
   Obj<TSkinPolygonGeometry_I> t = MakeSkin(3);
   SSkinPolygonGeometry_I* s = S(t);

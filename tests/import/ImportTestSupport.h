@@ -18,6 +18,7 @@
 #include "core/ResultCode.h"
 #include "core/StartUp.h"
 #include "geometry/SkinPolygonGeometry.h"
+#include "render/TreeUpdateHook.h"
 #include "scene/BaseTransform.h"
 #include "scene/ImportModule.h"
 #include "scene/NodeWalk.h"
@@ -95,25 +96,28 @@ inline Matrix4f WorldOf(TNode_I* node) {
   return world;
 }
 
-// A skin's vertices as the engine's skinning puts them: the sum over the joints of weight x position x
-// skin matrix x the joint's world matrix.
+// The tree `node` is in, placed by the engine's own tree update in world space (the pass a frame runs
+// before its camera is known): each call a pass of its own, stamped apart from every frame's.
+inline void PlaceInWorld(TNode_I* node) {
+  static uint32_t frame = 0;
+  TNode_I* root = node;
+  for (TNode_I* p = root->GetParent(); p && !IsNilObject(p); p = p->GetParent()) root = p;
+  TreeUpdatePass pass;
+  pass.kind = TreeUpdatePass::kConstraint;
+  pass.root = root;
+  pass.frame = ++frame;
+  TreeUpdateFn update = GetTreeUpdate();
+  ASSERT_NE(update, nullptr);
+  update(pass);
+}
+
+// A skin's vertices where the engine's draw puts them now, in the world: its tree placed by the tree
+// update, then the draw's own deformation.
 inline std::vector<Vector3f> Skinned(TSkinPolygonGeometry_I* g) {
-  auto* s = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
-  std::vector<Vector3f> out(size_t(s->m_vertices.Count()), Vector3f{0, 0, 0});
-  for (int32_t k = 0; k < s->GetVertexDataCount(); ++k) {
-    auto* w = As<VertexDataF32_I>(s->m_vertexData[k].Get());
-    if (!w) continue;
-    const int32_t j = int32_t(w->m_usage & 0xFFFF);
-    EXPECT_EQ(w->m_usage >> 16, uint32_t(kVertexUsageJointWeights));
-    Matrix4f m;
-    m.SetProduct(s->m_skinMatrices[j], WorldOf(g->m_joints[j].Get()));
-    for (int32_t v = 0; v < s->m_vertices.Count(); ++v) {
-      Vector3f p;
-      Matrix4fC::TransformPoint(p, s->m_vertices[v], m);
-      out[size_t(v)] += p * w->m_data[v];
-    }
-  }
-  return out;
+  PlaceInWorld(g);
+  Array<Vector3f> out;
+  EXPECT_TRUE(static_cast<SSkinPolygonGeometry_I*>(g->GetSNode())->ComputeDeformedPositions(g->m_joints, &out));
+  return std::vector<Vector3f>(out.begin(), out.end());
 }
 
 // The library started for imports through the installed module, its logs in a folder of the test's own;

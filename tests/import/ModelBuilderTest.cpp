@@ -526,6 +526,43 @@ TEST_F(ModelBuilderTest, ASkinInItsBindPoseDrawsAsTheUnskinnedMeshAndFollowsItsJ
   }
 }
 
+// A Blender rig as its FBX files hold it: the bones and the mesh's node under a node scaled by 100. The
+// joints keep their parent's scaling (a file's node stands at its parent's matrix times its own), and a
+// weight below the engine's threshold goes to the vertex's other bones rather than pulling the vertex
+// towards the origin.
+TEST_F(ModelBuilderTest, AJointKeepsItsParentsScalingAndTooSmallAWeightGoesToTheOtherBones) {
+  Scene s;
+  s.nodes = {MakeNode("rig", -1), MakeNode("bone", 0), MakeNode("mesh", 0, {0}), MakeNode("tip", 1)};
+  s.nodes[0].matrix[0] = s.nodes[0].matrix[5] = s.nodes[0].matrix[10] = 100;
+  s.nodes[1].matrix[7] = s.nodes[3].matrix[7] = 0.01f;  // one unit up in the world, each
+  s.meshes = {MakeMesh("skin")};
+  s.materials.resize(1);
+  Import::Bone bone, tip;
+  bone.node = 1;
+  bone.offset[7] = -0.01f;  // the bone's world matrix inverted, times the mesh's: the bind pose
+  bone.vertices = {0, 1};
+  bone.weights = {1, 1};
+  tip.node = 3;  // the identity offset: far from its bind pose, it would pull the vertex it weighs
+  tip.vertices = {1};
+  tip.weights = {1e-4f};
+  s.skins.emplace_back().bones = {bone, tip};
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  auto* g = As<TSkinPolygonGeometry_I>(Child(Child(root, 1), 0));
+  ASSERT_NE(g, nullptr);
+  auto* skin = static_cast<SSkinPolygonGeometry_I*>(g->GetSNode());
+  auto weights = [&](int j) { return static_cast<VertexDataF32_I*>(skin->m_vertexData[j].Get())->m_data; };
+  EXPECT_EQ(weights(0)[1], 1);
+  EXPECT_EQ(weights(1)[1], 0);
+  // Where the engine draws it: the vertices the bone weighs, and the one no bone weighs, as the unskinned
+  // mesh under the scaled node.
+  const std::vector<Vector3f> drawn = Skinned(g);
+  const Vector3f want[3] = {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}};
+  ASSERT_EQ(drawn.size(), 3u);
+  for (size_t v = 0; v < 3; ++v)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR((&drawn[v].x)[c], (&want[v].x)[c], 1e-4f) << "vertex " << v;
+}
+
 // A mesh's morph targets become blend shapes of skinned geometry: without a skin, a skinned geometry with
 // no joints under the mesh's own node (which stays a transform), drawn there with the blends applied.
 TEST_F(ModelBuilderTest, MorphTargetsBecomeBlendShapesWeightedByNamedBlendControls) {

@@ -263,6 +263,38 @@ def lit_as_unmirrored(model, twin):
     return case
 
 
+BACKGROUND = (51, 51, 64)  # the view's clear colour
+
+
+def foreground(image_file):
+    # The share of the picture that differs from the view's clear colour.
+    pixels = list(Image.open(image_file).convert("RGB").getdata())
+    return sum(1 for p in pixels if max(abs(a - b) for a, b in zip(p, BACKGROUND)) > 8) / len(pixels)
+
+
+def draws(model, reference, share):
+    # A skinned model draws where its joints put it, on both engines, in its first clip's pose and in the
+    # file's own (--clip none): at least `share` of the picture; the first clip's frame is the reference on
+    # OpenGL and by the cross-back-end rule on Direct3D 8.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            for clip in ((), ("--clip", "none")):
+                out = os.path.join(tmp, f"{engine}{'-none' if clip else ''}.png")
+                view(pm_run, model, engine, tmp, SMALL, out, clip)
+                got = foreground(out)
+                if got < share:
+                    raise AssertionError(f"{engine} {' '.join(clip)}: {got:.2%} of the picture drawn, expected "
+                                         f"at least {share:.2%}")
+                print(f"{os.path.basename(model)} {engine} {' '.join(clip)}: {got:.2%} of the picture drawn")
+                if clip:
+                    continue
+                if engine == "OpenGL":
+                    compare(out, os.path.join(references, reference))
+                else:
+                    cross(checker, out, os.path.join(references, reference), os.path.join(tmp, "cross"))
+    return case
+
+
 box = os.path.join(corpus, "glTF2", "BoxTextured-glTF")
 man = os.path.join(corpus, "MDL", "MDL (HL1)", "man.mdl")
 CASES = {
@@ -308,6 +340,10 @@ CASES = {
     # move, his head stays; from 0.25 s to 0.75 s, and from the pose the file's nodes give to 0.5 s.
     "two_poses_mdl": two_poses(man, 1, (("walk_2", 15), ("walk_2", 45))),
     "two_poses_mdl_bind": two_poses(man, 1, (("none", 3), ("walk_2", 30))),
+    # Blender rigs: the mesh's node and the armature under a node scaled by 100 and turned -90 degrees.
+    "skin_fbx_huesitos": draws(os.path.join(corpus, "FBX", "huesitos.fbx"), "skin_huesitos.png", 0.05),
+    "skin_fbx_skeleton": draws(os.path.join(corpus, "FBX", "animation_with_skeleton.fbx"), "skin_skeleton.png",
+                               0.006),
     "colours": picture(os.path.join(data, "colours.obj"), "colours.png", SMALL + STRAIGHT,
                        {(56, 75): (204, 51, 25), (100, 75): (51, 153, 76), (143, 75): (25, 76, 230)}),
     # A colour set: the vertices' colours take the place of the material's.

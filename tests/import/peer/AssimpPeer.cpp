@@ -2,8 +2,15 @@
 // prints what Assimp holds, without any code of the reader's in between.
 //   pm-import-peer FILE       prints "loaded MESHES VERTICES TRIANGLES LINES POINTS" or "refused MESSAGE"
 //   pm-import-peer --extensions   prints the extensions Assimp reads ("*.3ds;*.obj;...")
-//   pm-import-peer --skin FILE    prints each drawn skinned mesh, nodes depth first: "mesh N" and its N
-//                                 vertices "x y z" in the world, skinned from Assimp's bones (AssimpSkin.h)
+//   pm-import-peer --skin FILE    prints each drawn skinned mesh, nodes depth first (a node's meshes before
+//                                 its children): "mesh N" and its N vertices "x y z" in the world, skinned
+//                                 from Assimp's bones (AssimpSkin.h)
+//   pm-import-peer --skin-corpus ROOT   the same for every model file under ROOT (but its invalid/ folder)
+//                                 that Assimp reads with a drawn skinned mesh, in one run: "file PATH", then
+//                                 "pose rest" and the meshes in the file's pose, then, when the file has an
+//                                 animation, "pose start" and the meshes at its first animation's time 0
+//                                 (as --pose). Each file is read in a child process under the limits; one that
+//                                 fails prints "failed PATH"
 //   pm-import-peer --pose A SECONDS FILE   prints "node NAME" and its world matrix (16 numbers, row vectors:
 //                                 the transpose of Assimp's) for each node, depth first, with animation A at
 //                                 SECONDS: keys held outside their times, vectors linear between keys,
@@ -17,11 +24,15 @@
 //                                 own weight where no key sets it
 #include <assimp/scene.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <assimp/Importer.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,8 +44,9 @@
 
 namespace {
 
-void PrintSkins(const aiScene& scene) {
-  const PM::ImportPeer::Worlds worlds(scene);
+// The drawn skinned meshes in pose `worlds`; false when there is none.
+bool PrintSkins(const aiScene& scene, const PM::ImportPeer::Worlds& worlds, const char* header = "") {
+  bool any = false;
   std::vector<const aiNode*> pending{scene.mRootNode};
   while (!pending.empty()) {
     const aiNode* node = pending.back();
@@ -42,12 +54,66 @@ void PrintSkins(const aiScene& scene) {
     for (unsigned i = 0; i < node->mNumMeshes; ++i) {
       const aiMesh* mesh = scene.mMeshes[node->mMeshes[i]];
       if (!mesh->mNumFaces || !worlds.Skinned(*mesh)) continue;
+      if (!any) std::printf("%s", header);
+      any = true;
       const std::vector<aiVector3D> positions = worlds.Positions(*mesh, node);
       std::printf("mesh %zu\n", positions.size());
       for (const aiVector3D& p : positions) std::printf("%.9g %.9g %.9g\n", double(p.x), double(p.y), double(p.z));
     }
     for (unsigned i = node->mNumChildren; i-- > 0;) pending.push_back(node->mChildren[i]);
   }
+  return any;
+}
+
+void LimitSelf() {
+  const rlimit as{PM::Import::kDefaultAddressSpace, PM::Import::kDefaultAddressSpace};
+  const rlimit cpu{PM::Import::kDefaultCpuSeconds, PM::Import::kDefaultCpuSeconds + 1};
+  const rlimit core{0, 0};
+  setrlimit(RLIMIT_AS, &as);
+  setrlimit(RLIMIT_CPU, &cpu);
+  setrlimit(RLIMIT_CORE, &core);
+}
+
+// One file of --skin-corpus, in the child that reads it.
+void PrintCorpusFile(const std::string& file) {
+  LimitSelf();
+  Assimp::Importer importer;
+  PM::Import::ConfigureImporter(importer);
+  const aiScene* scene = importer.ReadFile(file, PM::Import::ReaderPostProcessing());
+  if (!scene || !scene->mRootNode) return;
+  const std::string header = "file " + file + "\npose rest\n";
+  if (!PrintSkins(*scene, PM::ImportPeer::Worlds(*scene), header.c_str()) || !scene->mNumAnimations) return;
+  PrintSkins(*scene, PM::ImportPeer::Worlds(*scene, scene->mAnimations[0], 0), "pose start\n");
+}
+
+// The model files under `root` but its invalid/ folder, in name order: those with an extension Assimp
+// reads, and those with none (its format detection tests).
+int PrintSkinCorpus(const std::string& root) {
+  namespace fs = std::filesystem;
+  Assimp::Importer importer;
+  std::vector<std::string> files;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+    if (it->is_directory() && it->path().filename() == "invalid" && it.depth() == 0) it.disable_recursion_pending();
+    if (!it->is_regular_file()) continue;
+    const std::string ext = it->path().extension().string();
+    if (ext.empty() || importer.IsExtensionSupported(ext)) files.push_back(it->path().string());
+  }
+  if (error) return 1;
+  std::sort(files.begin(), files.end());
+  for (const std::string& file : files) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+      PrintCorpusFile(file);
+      std::fflush(stdout);
+      _exit(0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      std::printf("failed %s\n", file.c_str());
+  }
+  return 0;
 }
 
 void PrintPose(const aiScene& scene, unsigned animation, double seconds) {
@@ -127,6 +193,7 @@ int main(int argc, char** argv) {
     seconds = std::strtod(argv[3], nullptr);
     argc -= 3, argv += 3;
   }
+  if (argc == 3 && !std::strcmp(argv[1], "--skin-corpus")) return PrintSkinCorpus(argv[2]);
   if (argc != 2) return 2;
   Assimp::Importer importer;
   if (!std::strcmp(argv[1], "--extensions")) {
@@ -135,12 +202,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", list.c_str());
     return 0;
   }
-  const rlimit as{PM::Import::kDefaultAddressSpace, PM::Import::kDefaultAddressSpace};
-  const rlimit cpu{PM::Import::kDefaultCpuSeconds, PM::Import::kDefaultCpuSeconds + 1};
-  const rlimit core{0, 0};
-  setrlimit(RLIMIT_AS, &as);
-  setrlimit(RLIMIT_CPU, &cpu);
-  setrlimit(RLIMIT_CORE, &core);
+  LimitSelf();
   PM::Import::ConfigureImporter(importer);
   const aiScene* scene = importer.ReadFile(argv[1], PM::Import::ReaderPostProcessing());
   if (!scene) {
@@ -148,7 +210,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (skins) {
-    PrintSkins(*scene);
+    PrintSkins(*scene, PM::ImportPeer::Worlds(*scene));
     return 0;
   }
   if (pose) {
