@@ -21,6 +21,8 @@ from PIL import Image, ImageChops
 corpus = "/usr/share/assimp/models"
 WIDTH, HEIGHT, FRAMES = 160, 120, 3
 MIN_COVER = 0.003
+# Fewer files drawn means the importer lost some: the sweep would pass on what is left.
+MIN_DRAWN = 300
 # The view clears to (0.2, 0.2, 0.252): (51, 51, 64) in 8 bits a channel, give or take a rounding.
 CLEAR = (51, 51, 64)
 ROUNDING = 4
@@ -141,6 +143,8 @@ def main():
     common = colours.most_common(1)[0][0] if colours else CLEAR
     if max(abs(a - b) for a, b in zip(common, CLEAR)) > ROUNDING:
         failed.append(f"the pictures' commonest colour is {common}, not the clear colour {CLEAR}")
+    if counts["view"] < MIN_DRAWN:
+        failed.append(f"only {counts['view']} files drawn, of the {MIN_DRAWN} or more that load with a triangle")
     if status != 0 or len(lines) != len(files):
         failed.append(f"pm-view-sweep exited {status} after {len(lines)} of {len(files)} files; its log: "
                       f"{os.path.join(out, 'log.txt')}")
