@@ -10,6 +10,8 @@ rounding in some channel. The pictures of the files that draw too little are kep
 (all of them with PM_SWEEP_KEEP=1); the folder is named at the end."""
 import collections
 import os
+import random
+import re
 import shutil
 import subprocess
 import sys
@@ -53,6 +55,51 @@ KNOWN_FAULTS = [
     ("OBJ/multiple_spaces.obj", BOTH, "its one triangle faces away from the view: culled (seen from behind it shows)"),
     ("OBJ/regr_3429812.obj", BOTH, "its flat quad faces away from the view: culled (seen from behind it shows)"),
 ]
+
+
+# The robustness run: small corpus files of several formats (skins, clips and blend shapes among them) with
+# a few of their numbers made hostile, drawn after the corpus in the same process. Each ends in a picture
+# or one logged error, and nothing crashes or trips the sanitizers; their pictures are not judged.
+MUTANT_SEEDS = [
+    "OBJ/cube_with_vertexcolors.obj", "PLY/cube_uv.ply", "OFF/Cube.off", "STL/triangle.stl",
+    "Collada/cube_triangulate.dae", "X/test_cube_text.x", "glTF2/simple_skin/simple_skin.gltf",
+    "glTF2/glTF-Sample-Models/AnimatedMorphCube-glTF/AnimatedMorphCube.gltf", "MD5/SimpleCube.md5mesh",
+    "SMD/triangle.smd",
+]
+MUTANTS_EACH = 6
+HOSTILE = ["nan", "-nan", "inf", "-inf", "3.4e39", "1e38", "-1e38", "1e-38", "0", "-0", "1e6", "-1e6"]
+# Values (a point or an exponent), not counts or indices: one made large only measures the reader's memory
+# limit, seconds a file.
+NUMBER = re.compile(rb"(?<![\w.])-?\d*(?:\.\d+|\d\.|\d(?=[eE]))\d*(?:[eE][-+]?\d+)?(?![\w.])")
+
+
+def mutants(folder):
+    # MUTANTS_EACH copies of each seed, each with one to four of its numbers replaced, the same every run;
+    # a seed's neighbours (its buffers) are copied beside them.
+    made = []
+    for k, seed in enumerate(MUTANT_SEEDS):
+        source = os.path.join(corpus, seed)
+        place = os.path.join(folder, str(k))
+        os.makedirs(place)
+        for name in os.listdir(os.path.dirname(source)):
+            if name.endswith((".bin", ".mtl")):
+                shutil.copy(os.path.join(os.path.dirname(source), name), place)
+        with open(source, "rb") as f:
+            data = f.read()
+        numbers = list(NUMBER.finditer(data))
+        # JSON has no words for the special values: there they would only test the parser's refusal.
+        values = [v for v in HOSTILE if v[-1].isdigit()] if seed.endswith(".gltf") else HOSTILE
+        for n in range(MUTANTS_EACH):
+            pick = random.Random(f"{seed} {n}")
+            changed = bytearray(data)
+            for m in sorted(pick.sample(numbers, min(len(numbers), pick.randint(1, 4))), key=lambda m: -m.start()):
+                changed[m.start():m.end()] = pick.choice(values).encode()
+            base, ext = os.path.splitext(os.path.basename(seed))
+            path = os.path.join(place, f"{base}-{n}{ext}")
+            with open(path, "wb") as f:
+                f.write(changed)
+            made.append(path)
+    return made
 
 
 def model_files(peer):
@@ -111,7 +158,10 @@ def main():
         return 1
     out = tempfile.mkdtemp(prefix=f"pm-view-sweep-{engine}-")
     keep = os.environ.get("PM_SWEEP_KEEP") == "1"
-    lines, status, seconds = sweep(program, engine, files, out)
+    hostile = mutants(os.path.join(out, "mutants"))
+    lines, status, seconds = sweep(program, engine, files + hostile, out)
+    robust = [line for line in lines if line[3] in set(hostile)]
+    lines = [line for line in lines if line[3] not in set(hostile)]
     exceptions, known = listed(EXCEPTIONS, engine), listed(KNOWN_FAULTS, engine)
     counts = collections.Counter(word for word, *_ in lines)
     failed, notes, colours = [], [], collections.Counter()
@@ -145,11 +195,13 @@ def main():
         failed.append(f"the pictures' commonest colour is {common}, not the clear colour {CLEAR}")
     if counts["view"] < MIN_DRAWN:
         failed.append(f"only {counts['view']} files drawn, of the {MIN_DRAWN} or more that load with a triangle")
-    if status != 0 or len(lines) != len(files):
-        failed.append(f"pm-view-sweep exited {status} after {len(lines)} of {len(files)} files; its log: "
-                      f"{os.path.join(out, 'log.txt')}")
+    failed += [f"{path}: its frames could not be drawn" for word, _, _, path in robust if word == "fail"]
+    if status != 0 or len(lines) + len(robust) != len(files) + len(hostile):
+        failed.append(f"pm-view-sweep exited {status} after {len(lines) + len(robust)} of {len(files) + len(hostile)} "
+                      f"files (the corpus, then the mutants); its log: {os.path.join(out, 'log.txt')}")
     print(f"{engine}: {counts['view']} files drawn, {counts['empty']} without a triangle, {counts['unread']} not "
-          f"loaded, of {len(files)}; {seconds:.1f} s")
+          f"loaded, of {len(files)}; of {len(hostile)} mutants {sum(w == 'view' for w, *_ in robust)} drawn, "
+          f"{sum(w == 'unread' for w, *_ in robust)} refused; {seconds:.1f} s")
     for note in notes:
         print(note)
     for f in failed:
