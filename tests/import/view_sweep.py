@@ -34,9 +34,9 @@ BOTH = None
 # measured all the same; one that draws enough is reported.
 EXCEPTIONS = [
     ("OBJ/number_formats.obj", BOTH, "its one face is degenerate: (0, 0, 0), (1, 2, 3) and (-1, -2, -3) lie on a line"),
-    ("AMF/test8.amf", BOTH, "Assimp places the constellation's two instances at x = -45 and 45 (their rotations "
-     "about x, read as offsets): two objects 1.5 units across, 90 apart, a few pixels each"),
-    ("AMF/test9.amf", BOTH, "as test8.amf: twelve objects 1.5 units across, scattered over 130 units"),
+    ("AMF/test8.amf", BOTH, "Assimp (its bounds are ours) places the two instances by their rotation angles (rx 45 and "
+     "-45) instead of their offsets (deltax 5 and -5): two objects 1.5 units across, 90 apart, a few pixels each"),
+    ("AMF/test9.amf", BOTH, "as test8.amf: eight instances placed by their angles (45, 20), spread over 130 units"),
     ("Collada/anims_with_full_rotations_between_keys.DAE", BOTH, "64 boxes a unit across strung over 120 units: "
      "about 0.3 % of the picture as the clip turns them, on either side of the line"),
 ]
