@@ -28,6 +28,8 @@ MIN_DRAWN = 300
 # The view clears to (0.2, 0.2, 0.252): (51, 51, 64) in 8 bits a channel, give or take a rounding.
 CLEAR = (51, 51, 64)
 ROUNDING = 4
+# Seconds for all the files: within ctest's 300 a test.
+TIMEOUT = 270
 BOTH = None
 
 # Files that draw less by their nature: (file in the corpus, engine or BOTH, why). Each is drawn and
@@ -132,22 +134,68 @@ def listed(table, engine):
 
 
 def sweep(program, engine, files, out):
-    # The program's lines for the files: (word, index, triangles or None, path); its exit status; seconds.
-    start = time.monotonic()
-    r = subprocess.run([program, engine, str(FRAMES), str(WIDTH), str(HEIGHT), out], input="\n".join(files) + "\n",
-                       capture_output=True, text=True, timeout=270, env=dict(os.environ, PM_LOG_DIR=out))
-    seconds = time.monotonic() - start
+    # The program's lines for the files: (word, index, triangles or None, path); a failure or "".
+    try:
+        r = subprocess.run([program, engine, str(FRAMES), str(WIDTH), str(HEIGHT), out],
+                           input="\n".join(files) + "\n", capture_output=True, text=True, timeout=TIMEOUT,
+                           env=dict(os.environ, PM_LOG_DIR=out))
+        stdout, stderr, status = r.stdout, r.stderr, f"exited {r.returncode}" if r.returncode else ""
+    except subprocess.TimeoutExpired as e:
+        # What it wrote before, as bytes or nothing.
+        stdout, stderr = (t.decode(errors="replace") if isinstance(t, bytes) else t or "" for t in (e.stdout, e.stderr))
+        status = "ran out of time"
     with open(os.path.join(out, "log.txt"), "w") as log:
-        log.write(r.stderr)
+        log.write(stderr)
     lines = []
-    for line in r.stdout.splitlines():
+    for line in stdout.splitlines():
         words = line.split(" ", 3)
         if words[0] in ("view", "fail") and len(words) == 4:
             lines.append((words[0], int(words[1]), int(words[2]), words[3]))
         elif words[0] in ("unread", "empty") and len(words) >= 3:
             lines.append((words[0], int(words[1]), None, line.split(" ", 2)[2]))
         # else: the viewer's summary line
-    return lines, r.returncode, seconds
+    if not status and len(lines) != len(files):
+        status = "ended early"
+    if status:
+        status = (f"pm-view-sweep {status} after {len(lines)} of {len(files)} files (the corpus, then the mutants); "
+                  f"its log: {os.path.join(out, 'log.txt')}")
+    return lines, status
+
+
+def judge(lines, engine, out, keep):
+    # The corpus files' pictures against MIN_COVER and the lists: what failed, and what to note.
+    exceptions, known = listed(EXCEPTIONS, engine), listed(KNOWN_FAULTS, engine)
+    failed, notes, colours = [], [], collections.Counter()
+    for word, index, triangles, path in lines:
+        name = os.path.relpath(path, corpus)
+        if word == "fail":
+            failed.append(f"{name}: its frames could not be drawn")
+        if word != "view":
+            continue
+        picture = os.path.join(out, f"{index}.png")
+        image = Image.open(picture).convert("RGB")
+        colours.update({colour: n for n, colour in image.getcolors(WIDTH * HEIGHT)})
+        share = cover(image)
+        low = share < MIN_COVER
+        said = f"{name}: {share:.2%} of the picture ({triangles} triangles)"
+        if name in exceptions or name in known:
+            kind, why = ("excepted", exceptions[name]) if name in exceptions else ("known fault", known[name])
+            if low:
+                print(f"{kind}: {said}: {why}")
+            else:
+                notes.append(f"{kind}, yet draws enough: {said}" + ("; its entry can go" if name in known else ""))
+        elif low:
+            failed.append(said)
+        if low or keep:
+            os.rename(picture, os.path.join(out, name.replace("/", "_") + ".png"))
+    # The clear colour is the pictures' commonest: a changed clear colour would count every pixel as the model's.
+    common = colours.most_common(1)[0][0] if colours else CLEAR
+    if max(abs(a - b) for a, b in zip(common, CLEAR)) > ROUNDING:
+        failed.append(f"the pictures' commonest colour is {common}, not the clear colour {CLEAR}")
+    drawn = sum(word == "view" for word, *_ in lines)
+    if drawn < MIN_DRAWN:
+        failed.append(f"only {drawn} files drawn, of the {MIN_DRAWN} or more that load with a triangle")
+    return failed, notes
 
 
 def main():
@@ -159,46 +207,16 @@ def main():
     out = tempfile.mkdtemp(prefix=f"pm-view-sweep-{engine}-")
     keep = os.environ.get("PM_SWEEP_KEEP") == "1"
     hostile = mutants(os.path.join(out, "mutants"))
-    lines, status, seconds = sweep(program, engine, files + hostile, out)
-    robust = [line for line in lines if line[3] in set(hostile)]
-    lines = [line for line in lines if line[3] not in set(hostile)]
-    exceptions, known = listed(EXCEPTIONS, engine), listed(KNOWN_FAULTS, engine)
-    counts = collections.Counter(word for word, *_ in lines)
-    failed, notes, colours = [], [], collections.Counter()
-    for word, index, triangles, path in lines:
-        name = os.path.relpath(path, corpus)
-        if word == "fail":
-            failed.append(f"{name}: its frames could not be drawn")
-        if word != "view":
-            continue
-        picture = os.path.join(out, f"{index}.png")
-        image = Image.open(picture).convert("RGB")
-        colours.update(image.getdata())
-        share = cover(image)
-        low = share < MIN_COVER
-        said = f"{name}: {share:.2%} of the picture ({triangles} triangles)"
-        if name in exceptions or name in known:
-            why = exceptions.get(name) or known[name]
-            if low:
-                print(f"{'excepted' if name in exceptions else 'known fault'}: {said}: {why}")
-            elif name in known:
-                notes.append(f"now draws enough: {said}: its known-fault entry can go")
-            else:
-                notes.append(f"draws enough though excepted: {said}")
-        elif low:
-            failed.append(said)
-        if low or keep:
-            os.rename(picture, os.path.join(out, name.replace("/", "_") + ".png"))
-    # The clear colour is the pictures' commonest: a changed clear colour would count every pixel as the model's.
-    common = colours.most_common(1)[0][0] if colours else CLEAR
-    if max(abs(a - b) for a, b in zip(common, CLEAR)) > ROUNDING:
-        failed.append(f"the pictures' commonest colour is {common}, not the clear colour {CLEAR}")
-    if counts["view"] < MIN_DRAWN:
-        failed.append(f"only {counts['view']} files drawn, of the {MIN_DRAWN} or more that load with a triangle")
+    start = time.monotonic()
+    lines, status = sweep(program, engine, files + hostile, out)
+    seconds = time.monotonic() - start
+    is_mutant = set(hostile)
+    robust = [line for line in lines if line[3] in is_mutant]
+    lines = [line for line in lines if line[3] not in is_mutant]
+    failed, notes = judge(lines, engine, out, keep)
     failed += [f"{path}: its frames could not be drawn" for word, _, _, path in robust if word == "fail"]
-    if status != 0 or len(lines) + len(robust) != len(files) + len(hostile):
-        failed.append(f"pm-view-sweep exited {status} after {len(lines) + len(robust)} of {len(files) + len(hostile)} "
-                      f"files (the corpus, then the mutants); its log: {os.path.join(out, 'log.txt')}")
+    failed += [status] if status else []
+    counts = collections.Counter(word for word, *_ in lines)
     print(f"{engine}: {counts['view']} files drawn, {counts['empty']} without a triangle, {counts['unread']} not "
           f"loaded, of {len(files)}; of {len(hostile)} mutants {sum(w == 'view' for w, *_ in robust)} drawn, "
           f"{sum(w == 'unread' for w, *_ in robust)} refused; {seconds:.1f} s")
