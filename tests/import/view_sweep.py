@@ -51,8 +51,6 @@ KNOWN_FAULTS = [
     ("Collada/ConcavePolygon.dae", BOTH, "its material's diffuse alpha is 0: invisible"),
     ("MDL/MDL5 (3DGS A5)/PhosphoricAcid_MDl5.mdl", BOTH, "its material's diffuse colour is (0, 0, 0, 0): alpha 0, "
      "invisible (Assimp's OBJ export of it, without the alpha, draws a black molecule)"),
-    ("FBX/huesitos.fbx", BOTH, "a Blender FBX rig: the skin is drawn far from the bounds its joints give (a pixel)"),
-    ("FBX/animation_with_skeleton.fbx", BOTH, "a Blender FBX rig: the skin is drawn far from its bounds (2 pixels)"),
     ("HMP/formatDetection", BOTH, "the terrain's faces face down, away from the view: culled (seen from below it shows)"),
     ("OBJ/multiple_spaces.obj", BOTH, "its one triangle faces away from the view: culled (seen from behind it shows)"),
     ("OBJ/regr_3429812.obj", BOTH, "its flat quad faces away from the view: culled (seen from behind it shows)"),
