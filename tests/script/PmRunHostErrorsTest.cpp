@@ -39,9 +39,9 @@ TEST(PmRunHostErrors, LogFilesGoToTheStateFolderNotTheWorkingFolder) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/Xerr.log"));
 }
 
-// Frames need the pipe's window: without a display the run names the display once and draws nothing.
-// The display that cannot be opened is a name in the test's own folder, where no X server can be.
-TEST(PmRunHostErrors, FramesWithoutADisplayStopWithOneLine) {
+// A window needs a display: without one the run names the display once and draws nothing. The display
+// that cannot be opened is a name in the test's own folder, where no X server can be.
+TEST(PmRunHostErrors, WindowWithoutADisplayStopsWithOneLine) {
   TempDir dir;
   WriteFile(dir.Path() + "/pipe.bs", "RenderPipe:Pipe . { };\n");
   WriteFile(dir.Path() + "/after.bs", "pl 'after';\n");
@@ -55,13 +55,46 @@ TEST(PmRunHostErrors, FramesWithoutADisplayStopWithOneLine) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.display);
-    HostRun r = PmRun(dir, "--frames 100 pipe.bs --then after.bs", "DISPLAY='" + c.display + "'");
+    HostRun r = PmRun(dir, "--window pipe.bs --then after.bs", "DISPLAY='" + c.display + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "after\n");
     std::string err = ReadFile(dir.Path() + "/stderr.txt");
     EXPECT_EQ(CountOf(err, c.said), 1) << err;
     EXPECT_EQ(CountOf(err, "Warn"), 0) << err;
     EXPECT_EQ(CountOf(err, "Error"), 1) << err;
+  }
+}
+
+// Frames drawn for their pictures need no display: without one, through either engine, the pipe draws
+// into memory at its resolution, says so once (an Info line), and the run ends well.
+TEST(PmRunHostErrors, FramesWithoutADisplayDrawIntoMemory) {
+  TempDir dir;
+  WriteFile(dir.Path() + "/pipe.bs", "RenderPipe:Pipe . { .Resolution (33, 17); };\n");
+  WriteFile(dir.Path() + "/after.bs", "pl 'after';\n");
+  const std::string absent = dir.Path() + "/no-x-server:0";
+  const struct {
+    std::string display;
+    std::string said;
+  } kCases[] = {
+      {absent, "RenderPipe: cannot open the X display " + absent + " named by DISPLAY; drawing off-screen at 33 x 17."},
+      {"", "RenderPipe: no X display: DISPLAY is not set; drawing off-screen at 33 x 17."},
+  };
+  for (const char* engine : {"gl", "d3d8"}) {
+    for (const auto& c : kCases) {
+      SCOPED_TRACE(std::string(engine) + " " + c.display);
+      HostRun r = PmRun(
+          dir,
+          std::string("--log-level 2 --engine ") + engine + " --frames 2 pipe.bs --screenshot a.png --then after.bs",
+          "DISPLAY='" + c.display + "'");
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.out, "after\n");
+      std::string err = ReadFile(dir.Path() + "/stderr.txt");
+      EXPECT_EQ(CountOf(err, c.said), 1) << err;
+      EXPECT_EQ(CountOf(err, "Warn"), 0) << err;
+      EXPECT_EQ(CountOf(err, "Error"), 0) << err;
+      EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/a.png"));
+      std::filesystem::remove(dir.Path() + "/a.png");
+    }
   }
 }
 
