@@ -196,7 +196,6 @@ PlatformWindow* CreateOffscreenWindow(int32_t width, int32_t height) {
     return nullptr;
   }
   auto* w = new PlatformWindow;
-  w->offscreen = true;
   w->clientWidth = std::max(1, width);
   w->clientHeight = std::max(1, height);
   w->normalRect = {0, 0, w->clientWidth, w->clientHeight};

@@ -39,6 +39,25 @@ TEST(PmRunHostErrors, LogFilesGoToTheStateFolderNotTheWorkingFolder) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/Xerr.log"));
 }
 
+// What each log file holds, as the README and the guide say: the output pipe a script's errors with their
+// file and line, the error pipe the start-up's lines (at a log level that shows them), both the error with
+// its code; what a script prints is in neither.
+TEST(PmRunHostErrors, LogFilesHoldTheirPipesLines) {
+  TempDir dir;
+  WriteFile(dir.Path() + "/x.bs", "pl 'printed';\nImportModel();\n");
+  HostRun r = PmRun(dir, "--log-level 1 x.bs", "PM_LOG_DIR='" + dir.Path() + "/logs'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "printed\n");
+  const std::string out = ReadFile(dir.Path() + "/logs/Xout.log"), err = ReadFile(dir.Path() + "/logs/Xerr.log");
+  EXPECT_EQ(CountOf(out, "File: x.bs(2) x=15 :\n    CallGlobalFunction: invalid arguments"), 1) << out;
+  EXPECT_EQ(CountOf(err, "CallGlobalFunction"), 0) << err;
+  EXPECT_EQ(CountOf(err, "Info  DLLInitialize() ok."), 1) << err;
+  EXPECT_EQ(CountOf(out, "DLLInitialize"), 0) << out;
+  EXPECT_EQ(CountOf(out, "Error [80000008 EFail] The parsed file contains errors."), 1) << out;
+  EXPECT_EQ(CountOf(err, "Error [80000008 EFail] The parsed file contains errors."), 1) << err;
+  EXPECT_EQ(CountOf(out + err, "printed"), 0);
+}
+
 // A window needs a display: without one the run names the display once and draws nothing. The display
 // that cannot be opened is a name in the test's own folder, where no X server can be.
 TEST(PmRunHostErrors, WindowWithoutADisplayStopsWithOneLine) {
@@ -95,6 +114,24 @@ TEST(PmRunHostErrors, FramesWithoutADisplayDrawIntoMemory) {
       EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/a.png"));
       std::filesystem::remove(dir.Path() + "/a.png");
     }
+  }
+}
+
+// The sizes at the ends without a display: one pixel draws a one-pixel picture; a side beyond what the
+// engine draws is refused with one error naming the size, as in a window.
+TEST(PmRunHostErrors, FramesWithoutADisplayAtTheEndsOfTheSizes) {
+  TempDir dir;
+  WriteFile(dir.Path() + "/one.bs", "RenderPipe:Pipe . { .Resolution (1, 1); };\n");
+  WriteFile(dir.Path() + "/wide.bs", "RenderPipe:Pipe . { .Resolution (20000, 9); };\n");
+  for (const char* engine : {"gl", "d3d8"}) {
+    SCOPED_TRACE(engine);
+    HostRun one = PmRun(dir, std::string("--engine ") + engine + " --frames 1 one.bs --screenshot one.png", "DISPLAY=");
+    EXPECT_EQ(one.status, 0) << ReadFile(dir.Path() + "/stderr.txt");
+    EXPECT_EQ(ReadFile(dir.Path() + "/one.png").substr(16, 8), std::string("\0\0\0\1\0\0\0\1", 8));  // IHDR 1 x 1
+    HostRun wide = PmRun(dir, std::string("--engine ") + engine + " --frames 1 wide.bs", "DISPLAY=");
+    EXPECT_EQ(wide.status, 1);
+    const std::string err = ReadFile(dir.Path() + "/stderr.txt");
+    EXPECT_EQ(CountOf(err, "20000 x 9 pixels"), 2) << err;  // the message and its echo on the console
   }
 }
 
