@@ -118,11 +118,13 @@ TEST(PmRunHostErrors, FramesWithoutADisplayDrawIntoMemory) {
 }
 
 // The sizes at the ends without a display: one pixel draws a one-pixel picture; a side beyond what the
-// engine draws is refused with one error naming the size, as in a window.
+// engine draws is refused with one error naming the size, as in a window; full screen, with no screen to
+// fill, draws at the resolution.
 TEST(PmRunHostErrors, FramesWithoutADisplayAtTheEndsOfTheSizes) {
   TempDir dir;
   WriteFile(dir.Path() + "/one.bs", "RenderPipe:Pipe . { .Resolution (1, 1); };\n");
   WriteFile(dir.Path() + "/wide.bs", "RenderPipe:Pipe . { .Resolution (20000, 9); };\n");
+  WriteFile(dir.Path() + "/full.bs", "RenderPipe:Pipe . { .Resolution (64, 48); .Fullscreen True; };\n");
   for (const char* engine : {"gl", "d3d8"}) {
     SCOPED_TRACE(engine);
     HostRun one = PmRun(dir, std::string("--engine ") + engine + " --frames 1 one.bs --screenshot one.png", "DISPLAY=");
@@ -132,6 +134,10 @@ TEST(PmRunHostErrors, FramesWithoutADisplayAtTheEndsOfTheSizes) {
     EXPECT_EQ(wide.status, 1);
     const std::string err = ReadFile(dir.Path() + "/stderr.txt");
     EXPECT_EQ(CountOf(err, "20000 x 9 pixels"), 2) << err;  // the message and its echo on the console
+    HostRun full =
+        PmRun(dir, std::string("--engine ") + engine + " --frames 1 full.bs --screenshot full.png", "DISPLAY=");
+    EXPECT_EQ(full.status, 0) << ReadFile(dir.Path() + "/stderr.txt");
+    EXPECT_EQ(ReadFile(dir.Path() + "/full.png").substr(16, 8), std::string("\0\0\0\x40\0\0\0\x30", 8));
   }
 }
 
