@@ -25,6 +25,7 @@
 #include <pelmora/core/StartUp.h>
 #include <pelmora/engine/Image.h>
 #include <pelmora/geometry/SpriteGeometry.h>
+#include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderStatistics.h>
 #include <pelmora/render/Texture.h>
 #include <pelmora/render/dialog/GraphicsSetupDialog.h>
@@ -59,6 +60,7 @@ const char kUsage[] =
     "  --frames N       after the scripts, run N frames 1/60 s apart: each steps the animation\n"
     "                   schedulers \"Scheduler0\", \"Scheduler1\", ... (to the first missing name), then\n"
     "                   draws the RenderPipe \"Pipe\" with the RenderChannels \"Channel0\", ... if it exists\n"
+    "                   (in a window, or into memory when no X display can be opened)\n"
     "  --window         after the scripts, open the RenderPipe \"Pipe\" in a window and draw it until the\n"
     "                   window is closed; the pointer and keys go to the widgets of the TWindow \"ui\",\n"
     "                   widget events no handler sends elsewhere print as \"event WIDGET EVENT\", and the\n"
@@ -433,6 +435,8 @@ int main(int argc, char** argv) {
   }
   if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
   if (options.x11Dialogs) InstallX11DialogHandlers();
+  // Frames drawn for their pictures need no one to see them: without a display the pipe draws into memory.
+  RenderPipe_I::SetOffscreenWithoutDisplay(options.frames > 0);
   if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
   int status = 0;
   {

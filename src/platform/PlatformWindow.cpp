@@ -22,12 +22,16 @@ namespace PM {
 namespace {
 
 std::vector<PlatformWindow*> g_windows;
+std::vector<PlatformWindow*> g_offscreen;  // apart from g_windows: nothing here sends them to X
 thread_local PlatformWindow* t_capture = nullptr;
 
 constexpr long kEventMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask | ExposureMask;
 
 bool Known(PlatformWindow* w) { return w && std::find(g_windows.begin(), g_windows.end(), w) != g_windows.end(); }
+bool KnownOffscreen(const PlatformWindow* w) {
+  return w && std::find(g_offscreen.begin(), g_offscreen.end(), w) != g_offscreen.end();
+}
 
 // Runs the requests so far and reports whether the server refused one of them.
 bool Synced(Display* d) {
@@ -186,7 +190,27 @@ PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info) {
   return w;
 }
 
+PlatformWindow* CreateOffscreenWindow(int32_t width, int32_t height) {
+  if (width > kMaxWindowSide || height > kMaxWindowSide) {
+    SetLastErrorCode(ERANGE);
+    return nullptr;
+  }
+  auto* w = new PlatformWindow;
+  w->clientWidth = std::max(1, width);
+  w->clientHeight = std::max(1, height);
+  w->normalRect = {0, 0, w->clientWidth, w->clientHeight};
+  g_offscreen.push_back(w);
+  return w;
+}
+
+bool IsOffscreenWindow(const PlatformWindow* w) { return KnownOffscreen(w); }
+
 bool DestroyPlatformWindow(PlatformWindow* w) {
+  if (KnownOffscreen(w)) {
+    g_offscreen.erase(std::find(g_offscreen.begin(), g_offscreen.end(), w));
+    delete w;
+    return true;
+  }
   if (!Known(w)) {
     SetLastErrorCode(EBADF);
     return false;
@@ -226,6 +250,10 @@ PlatformWindow* FindPlatformWindow(unsigned long xWindow) {
 }
 
 bool GetClientRect(PlatformWindow* w, WindowRect* out) {
+  if (KnownOffscreen(w)) {
+    *out = {0, 0, w->clientWidth, w->clientHeight};
+    return true;
+  }
   XWindowAttributes a;
   if (!Known(w) || !XGetWindowAttributes(w->display, w->window, &a)) return false;
   *out = {0, 0, a.width, a.height};
@@ -233,7 +261,7 @@ bool GetClientRect(PlatformWindow* w, WindowRect* out) {
 }
 
 bool GetCachedClientSize(PlatformWindow* w, int32_t* width, int32_t* height) {
-  if (!Known(w)) return false;
+  if (!Known(w) && !KnownOffscreen(w)) return false;
   *width = w->clientWidth;
   *height = w->clientHeight;
   return true;
@@ -279,6 +307,7 @@ int32_t ScreenHeight(Display* d) { return d ? DisplayHeight(d, DefaultScreen(d))
 int32_t CaptionHeight() { return 0; }
 
 bool SetWindowPos(PlatformWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
+  if (KnownOffscreen(w)) return true;  // its surface was made at its size
   if (!Known(w)) {
     SetLastErrorCode(EBADF);
     return false;

@@ -32,7 +32,7 @@ struct PlatformWindow {
   bool trackLeave = false;  // TrackMouseEvent armed a leave message
   bool fullscreen = false;  // asks the window manager for _NET_WM_STATE_FULLSCREEN
   bool destroying = false;
-  WindowRect normalRect;  // the rectangle to restore after maximising
+  WindowRect normalRect;   // the rectangle to restore after maximising
   // The client size as last requested or reported by the server, kept so that per-frame readers need no
   // round trip.
   int32_t clientWidth = 0;
@@ -52,6 +52,11 @@ struct WindowCreateInfo {
 // Null (last error set) when the class is unknown, a side exceeds kMaxWindowSide (ERANGE) or X refuses the
 // window. The window is not shown.
 PlatformWindow* CreatePlatformWindow(const WindowCreateInfo& info);
+// A window record without a display, for drawing into memory: only its client size is kept, fixed (the
+// back ends make an off-screen surface of that size once), and every X operation leaves it alone. Null (ERANGE) for a
+// side beyond kMaxWindowSide. DestroyPlatformWindow ends it.
+PlatformWindow* CreateOffscreenWindow(int32_t width, int32_t height);
+bool IsOffscreenWindow(const PlatformWindow* window);
 // Sends WM_DESTROY at once, then destroys the window and drops its queued messages.
 bool DestroyPlatformWindow(PlatformWindow* window);
 // A window that another client destroyed (a window manager's kill, "xdotool windowclose"): its

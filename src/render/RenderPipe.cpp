@@ -90,7 +90,8 @@ RenderPipe_I::~RenderPipe_I() {
 
 RenderFormatInfo RenderPipe_I::FormatInfo() const {
   RenderFormatInfo f;
-  f.Fullscreen = m_fullscreen ? 1 : 0;
+  // Memory has no screen to fill: an off-screen surface is drawn as a window of the resolution.
+  f.Fullscreen = m_fullscreen && !IsOffscreenWindow(m_d.window) ? 1 : 0;
   f.Width = m_width;
   f.Height = m_height;
   f.RefreshRate = m_refreshRate;

@@ -145,6 +145,10 @@ class RenderPipe_I : public EngineClass<RenderPipe_I, Object_I, ClassId::RenderP
   static PresentTiming SetPresentTiming(PresentTiming timing);  // returns the one it replaces
   // Pipes that registered the window class.
   static int32_t ClassUserCount() { return s_classUsers; }
+  // Whether a pipe that finds no X display draws into memory, on an off-screen surface of its resolution,
+  // instead of failing for want of a window (for hosts that draw frames only for their pictures). Off by
+  // default; process-wide.
+  static void SetOffscreenWithoutDisplay(bool on);
 
   String m_renderEngineType = "Auto";
   bool m_fullscreen = false;
@@ -181,7 +185,11 @@ class RenderPipe_I : public EngineClass<RenderPipe_I, Object_I, ClassId::RenderP
 
  private:
   static int32_t s_classUsers;  // pipes counted in the window class's use
+  static bool s_offscreenWithoutDisplay;
   int32_t CreateOwnWindow();
+  // The off-screen window of the pipe's resolution when off-screen drawing is allowed and no display can
+  // be opened: 0 made, 1 a display is there (a window follows), -1 failed (logged).
+  int32_t CreateOffscreenWindowWithoutDisplay();
   int32_t InitializeFullscreen();
   void ResizeWindow();
   void PassTextureSettings();

@@ -1,6 +1,7 @@
 // The render pipe's window: creation, the full-screen mode search, resizing and the window members.
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "core/Log.h"
@@ -14,6 +15,9 @@
 namespace PM {
 
 int32_t RenderPipe_I::s_classUsers = 0;
+bool RenderPipe_I::s_offscreenWithoutDisplay = false;
+
+void RenderPipe_I::SetOffscreenWithoutDisplay(bool on) { s_offscreenWithoutDisplay = on; }
 
 namespace {
 
@@ -36,6 +40,7 @@ int32_t RenderPipe_I::CreateOwnWindow() {
         kMaxWindowSide, " x ", kMaxWindowSide, ".");
     return -1;
   }
+  if (int32_t r = CreateOffscreenWindowWithoutDisplay(); r <= 0) return r;
   const String& type = m_renderEngineType;
   if (!type.EqualsCStr("DirectX") && !type.EqualsCStr("DirectX8")) InitializeFullscreen();
   if (m_d.attachedWindow) {
@@ -86,6 +91,26 @@ int32_t RenderPipe_I::CreateOwnWindow() {
   uint32_t flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_NOSENDCHANGING;
   if (m_windowVisibility) flags |= SWP_SHOWWINDOW;
   if (!SetWindowPos(m_d.window, 0, 0, 0, 0, flags)) LogFailure("SetWindowPos");
+  return 0;
+}
+
+int32_t RenderPipe_I::CreateOffscreenWindowWithoutDisplay() {
+  if (m_d.attachedWindow || !s_offscreenWithoutDisplay || SharedDisplay()) return 1;
+  // A display that opens is let go at once: the window class takes it again for the window.
+  if (AcquireDisplay()) {
+    ReleaseDisplay();
+    return 1;
+  }
+  const std::string why = PlatformErrorText(GetLastErrorCode());
+  PlatformWindow* w = CreateOffscreenWindow(m_width, m_height);
+  if (!w) {
+    LogFailure("CreateOffscreenWindow");
+    return -1;
+  }
+  Log(LogOutPipe(), kLevelInfo, "RenderPipe: ", why.c_str(), "; drawing off-screen at ", m_width, " x ", m_height, ".");
+  w->userData = this;
+  m_d.window = w;
+  m_d.windowGone = false;
   return 0;
 }
 

@@ -104,12 +104,20 @@ TEST_F(ModelImporterTest, ImportModelAnswersTheRootAndRegistersItsNamesOnceEach)
   EXPECT_TRUE(names->FindObject(String("nodes_1_"))->IsA(TTransform_I::kClassId));
   EXPECT_TRUE(names->FindObject(String("Mesh"))->IsA(SPolygonGeometry_I::kClassId));
   EXPECT_TRUE(names->FindObject(String("Mesh_2"))->IsA(SPolygonGeometry_I::kClassId));
-  // Wrong arguments and a failed import: logged, nil.
-  Parser::ParseText(engine, String("ImportModel(3); ImportModel('missing.obj');"), String("test"), kParseCountLines,
-                    &errors);
-  EXPECT_NE(log.Text().find("Error CallGlobalFunction: invalid arguments for function 0x0007 \"ImportModel\"."),
-            std::string::npos)
-      << log.Text();
+  // Missing or wrong arguments: a script error each, with the script's file and line, counted among the
+  // run's errors; a failed import: logged by the importer. Both answer nil.
+  errors = 0;
+  LogCapture script(LogOutPipe());  // where the parser reports
+  Parser::ParseText(engine,
+                    String("ImportModel();\nRenderChannel:e . { .SceneRoot ImportModel(3); };\n"
+                           "ImportModel('a.obj', 2);\nImportModel('missing.obj');"),
+                    String("calls.bs"), kParseCountLines, &errors);
+  EXPECT_EQ(errors, 3);
+  const std::string said = "    CallGlobalFunction: invalid arguments for function 0x0007 \"ImportModel\".\n";
+  for (const char* where : {"File: calls.bs(1) x=15 :\n", "File: calls.bs(2) x=47 :\n", "File: calls.bs(3) x=25 :\n"})
+    EXPECT_NE(script.Text().find(where + said), std::string::npos) << where << script.Text();
+  EXPECT_EQ(script.Count("CallGlobalFunction"), 3) << script.Text();
+  EXPECT_EQ(log.Text().find("CallGlobalFunction"), std::string::npos) << log.Text();
   EXPECT_NE(log.Text().find("Error Import: Cannot import \"missing.obj\""), std::string::npos) << log.Text();
 }
 

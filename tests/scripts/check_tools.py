@@ -18,7 +18,8 @@ import tempfile
 
 # What running needs, and what only the tests, fuzzing, formatting or the benchmarks do.
 RUN_NEEDS = {"cmake", "ninja-build", "g++", "pkg-config", "libpng-dev", "libx11-dev", "libxtst-dev",
-             "libgl1-mesa-dri", "fonts-dejavu-core", "libopenal-dev", "libavcodec-dev", "libfreetype-dev"}
+             "libgl1-mesa-dri", "libegl-dev", "libegl-mesa0", "fonts-dejavu-core", "libopenal-dev", "libavcodec-dev",
+             "libfreetype-dev"}
 TEST_ONLY = {"clang", "libclang-rt-14-dev", "clang-format", "clang-tidy", "googletest", "libgtest-dev",
              "libgmock-dev", "libcgal-demo", "xvfb", "python3-pil", "libopenjp2-tools", "zip"}
 BENCH_ONLY = {"libbenchmark-dev", "libopenscenegraph-dev", "libirrlicht-dev"}

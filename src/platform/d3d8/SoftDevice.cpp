@@ -160,7 +160,7 @@ HRESULT Device::Configure(D3DPRESENT_PARAMETERS* p) {
 }
 
 HRESULT Device::Level(bool askFocus) {
-  if (askFocus && !m_params.Windowed && m_params.hDeviceWindow) {
+  if (askFocus && !m_params.Windowed && m_params.hDeviceWindow && m_parent->XDisplay()) {
     ::Window focus = 0;
     int revert = 0;
     XGetInputFocus(m_parent->XDisplay(), &focus, &revert);

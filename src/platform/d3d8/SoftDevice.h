@@ -36,7 +36,8 @@ class Direct3D final : public Counted<IDirect3D8> {
   HRESULT CheckParameters(D3DPRESENT_PARAMETERS* p);
 
  private:
-  bool AdapterReady(UINT adapter) const { return adapter == 0 && m_display; }
+  // One adapter, with a display or without: without one it draws into memory only (Present shows nothing).
+  bool AdapterReady(UINT adapter) const { return adapter == 0; }
   Display* m_display;  // our own connection; null without $DISPLAY
 };
 

@@ -33,7 +33,7 @@ Direct3D::~Direct3D() {
   if (m_display) XCloseDisplay(m_display);
 }
 
-UINT Direct3D::GetAdapterCount() { return m_display ? 1 : 0; }
+UINT Direct3D::GetAdapterCount() { return 1; }
 UINT Direct3D::GetAdapterModeCount(UINT adapter) { return AdapterReady(adapter) ? 2 : 0; }
 
 HRESULT Direct3D::EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* out) {

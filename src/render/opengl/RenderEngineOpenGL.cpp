@@ -12,6 +12,7 @@
 #include "core/Language.h"
 #include "core/Log.h"
 #include "core/LogMsg.h"
+#include "platform/EglPbuffer.h"
 #include "platform/LastError.h"
 #include "platform/PlatformWindow.h"
 #include "platform/X11Display.h"
@@ -83,12 +84,15 @@ ResultCode RenderEngineOpenGL_D::InitializeRenderWindow(const TextureSettingsInf
   m_window = window;
   OpenGLDeviceContext dc;
   SetLastErrorCode(0);
-  if (!GetDC(&dc)) return LogMsg(EFail, kLocation, "GetDC", kReportMode, "WindowsError: #1.", ErrorText().c_str());
+  const bool offscreen = IsOffscreenWindow(window);
+  if (!offscreen && !GetDC(&dc))
+    return LogMsg(EFail, kLocation, "GetDC", kReportMode, "WindowsError: #1.", ErrorText().c_str());
 
   ResultCode r = BuildSystemReport(&dc);
   if (r == 0) r = InitOpenGLAPI();
-  if (r == 0) r = SetupPixelFormat(&dc, &m_format);
-  if (r == 0) r = CreateContext(&dc);
+  if (r == 0 && offscreen) r = CreateOffscreenContext();
+  if (r == 0 && !offscreen) r = SetupPixelFormat(&dc, &m_format);
+  if (r == 0 && !offscreen) r = CreateContext(&dc);
   if (r == 0) r = CheckWindowSize();
   if (r == 0) r = InitExtensions(&dc);
   if (r == 0) r = SetSwapInterval(m_format.SwapInterval);
@@ -184,6 +188,11 @@ ResultCode RenderEngineOpenGL_D::CreateContext(OpenGLDeviceContext* dc) {
   if (!Glx::MakeCurrent(dc->glx, dc->display, m_window->window, m_context))
     return LogMsg(EFail, kLocation, "wglMakeCurrent", kReportMode, Text(OpenGLMessage::kNotInstalledError),
                   ErrorText().c_str());
+  LogContextStrings();
+  return SOK;
+}
+
+void RenderEngineOpenGL_D::LogContextStrings() {
   const OpenGLAPI& gl = GL();
   static const struct {
     GLenum name;
@@ -198,7 +207,6 @@ ResultCode RenderEngineOpenGL_D::CreateContext(OpenGLDeviceContext* dc) {
     Log(EngineLog(), kLevelInfo, s.log, t, "\"");
     for (const char* part : {s.report, t, "\"\r\n"}) m_report.Append(part, int(std::strlen(part)));
   }
-  return SOK;
 }
 
 ResultCode RenderEngineOpenGL_D::CheckWindowSize() {
@@ -244,10 +252,17 @@ void RenderEngineOpenGL_D::DeInitializeRenderEngine() {
 ResultCode RenderEngineOpenGL_D::DeInitializeRenderWindow() {
   if (!m_window && !m_context) return SOK;
   // Buffers are deleted on the engine's own context, whichever one the thread has current now.
-  if (m_context && GL().glXGetCurrentContext && GL().glXGetCurrentContext() != m_context)
+  if (m_offscreen) {
+    m_offscreen->MakeCurrent();
+  } else if (m_context && GL().glXGetCurrentContext && GL().glXGetCurrentContext() != m_context) {
     Glx::MakeCurrent(m_glx, m_display, m_window ? m_window->window : 0, m_context);
+  }
   DeInitializeRenderEngine();
-  if (m_context) {
+  if (m_offscreen) {
+    m_offscreen->Release();
+    m_offscreen.reset();
+    m_context = nullptr;
+  } else if (m_context) {
     if (!Glx::MakeCurrent(m_glx, m_display, 0, nullptr))
       LogMsg(EFail, kLocation, "wglMakeCurrent", kReportMode, "WindowsError: #1.", ErrorText().c_str());
     Glx::DestroyContext(m_glx, m_display, m_context);
@@ -263,6 +278,11 @@ ResultCode RenderEngineOpenGL_D::SetTextureSettings(const TextureSettingsInfo* t
 }
 
 ResultCode RenderEngineOpenGL_D::MakeCurrent() {
+  if (m_offscreen) {
+    if (m_offscreen->MakeCurrent()) return SOK;
+    return LogMsgText(EFail, kLocation, "eglMakeCurrent", kReportMode,
+                      "The off-screen context cannot be made current.");
+  }
   OpenGLDeviceContext dc;
   if (!m_context || !GetDC(&dc)) return ENotActive;
   if (!Glx::MakeCurrent(m_glx, m_display, m_window->window, m_context))

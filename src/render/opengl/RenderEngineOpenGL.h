@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/Array.h"
 #include "core/Obj.h"
@@ -18,6 +19,7 @@
 
 namespace PM {
 
+class EglPbuffer;
 class RenderPolygonCacheOpenGL;
 class TextureHandleOpenGL;
 class Texture_I;
@@ -165,6 +167,11 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   const OpenGLAPI& GL() const { return OpenGLAPI::Instance(); }
   bool HasContext() const { return m_context != nullptr; }
   bool GetDC(OpenGLDeviceContext* dc);
+  // The context of an off-screen window (RenderEngineOpenGLOffscreen.cpp): an EGL pbuffer of its size,
+  // made current, in place of the GLX set-up.
+  ResultCode CreateOffscreenContext();
+  // Logs the context's vendor, renderer and version and adds them to the system report.
+  void LogContextStrings();
   void DeInitializeRenderEngine();
   // 3 (RGB) or 4 (RGBA) components of colour read-backs: the requested format's alpha.
   int ColorComponents() const { return m_format.AlphaBits > 0 ? 4 : 3; }
@@ -240,7 +247,10 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   // Front material, current and default colour, specular control and blending of a material.
   void ApplyMaterial(const RenderMaterial_I& material, const ShaderPhong_I* surface, const Vector3f& emission);
 
+  // The context: GLX's on a window; on an off-screen window the pbuffer's EGL context (m_offscreen set),
+  // held here only as the handle that tells a context is there.
   GLXContext m_context = nullptr;
+  std::unique_ptr<EglPbuffer> m_offscreen;
   Display* m_display = nullptr;  // the connection the context was made on
   GlxFunctions m_glx;
   GLXFBConfig m_config = nullptr;  // the pixel format set on the window

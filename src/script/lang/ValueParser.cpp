@@ -333,7 +333,10 @@ uint32_t ValueParser::CallForms(Parser& parser, ValueVisitor& v) {
     if (uint32_t r = Visitor::ParseArgumentList(lx, collect)) return r;
     std::vector<ScriptObject*> argv;
     for (const Obj<ScriptObject>& a : arguments) argv.push_back(a.Get());
+    InvalidArgumentsCatch refused;
     Obj<ScriptObject> result = CallGlobalFunction(id, int32_t(argv.size()), argv.data());
+    // A refusal is the script's error: told with its file and line, and counted with the run's errors.
+    if (refused.Caught()) parser.Report(InvalidArgumentsCatch::Message(id).c_str());
     return ContinueWithValue(parser, v, result);
   }
   if (name == "defined") {

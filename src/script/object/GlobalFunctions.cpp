@@ -1,6 +1,7 @@
 #include "script/object/GlobalFunctions.h"
 
 #include <array>
+#include <cstdio>
 #include <string>
 #include <unordered_map>
 
@@ -99,8 +100,26 @@ Obj<ScriptObject> CallGlobalFunction(uint32_t id, int32_t argc, ScriptObject** a
   return fn(id, argc, argv);
 }
 
+namespace {
+thread_local InvalidArgumentsCatch* t_catch = nullptr;
+}  // namespace
+
+InvalidArgumentsCatch::InvalidArgumentsCatch() : m_outer(t_catch) { t_catch = this; }
+InvalidArgumentsCatch::~InvalidArgumentsCatch() { t_catch = m_outer; }
+
+std::string InvalidArgumentsCatch::Message(uint32_t id) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%04X", id);
+  return std::string("CallGlobalFunction: invalid arguments for function 0x") + hex + " \"" + GlobalFunctionName(id) +
+         "\".";
+}
+
 void ReportInvalidArguments(uint32_t id) {
-  LogError("CallGlobalFunction: invalid arguments for function 0x", Hex{id, 4}, " \"", GlobalFunctionName(id), "\".");
+  if (t_catch) {
+    t_catch->m_caught = true;
+    return;
+  }
+  LogError(InvalidArgumentsCatch::Message(id).c_str());
 }
 
 uint32_t FindFunctionID(const char* name) {

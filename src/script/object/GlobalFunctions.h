@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/Obj.h"
 
@@ -31,8 +32,27 @@ void ClearGlobalFunction(uint32_t id);
 const char* GlobalFunctionName(uint32_t id);
 // Calls entry `id`; an empty entry or a bad id is logged and answers nil.
 Obj<ScriptObject> CallGlobalFunction(uint32_t id, int32_t argc, ScriptObject** argv);
-// Logs that a function was called with arguments it cannot take.
+// Logs that a function was called with arguments it cannot take; under an InvalidArgumentsCatch of the
+// calling thread it notes it there instead.
 void ReportInvalidArguments(uint32_t id);
+
+// While one lives on the calling thread, a refusal of arguments is the caller's to report (a script call
+// names its file and line): ReportInvalidArguments writes nothing and the innermost catch holds it.
+class InvalidArgumentsCatch {
+ public:
+  InvalidArgumentsCatch();
+  ~InvalidArgumentsCatch();
+  InvalidArgumentsCatch(const InvalidArgumentsCatch&) = delete;
+  InvalidArgumentsCatch& operator=(const InvalidArgumentsCatch&) = delete;
+  bool Caught() const { return m_caught; }
+  // The message ReportInvalidArguments logs, without the log's prefix.
+  static std::string Message(uint32_t id);
+
+ private:
+  friend void ReportInvalidArguments(uint32_t id);
+  InvalidArgumentsCatch* m_outer;
+  bool m_caught = false;
+};
 
 // The id of a global (built-in or host) function by name: 1..1023, 0 when absent or before the hash
 // is built.
