@@ -3,6 +3,7 @@
 // materials are converted.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/Obj.h"
@@ -10,6 +11,15 @@
 #include "script/object/ScriptObject.h"
 
 namespace PM::Import {
+
+// The name of the transform at the top of every imported model that turns the file's up axis to the
+// engine's +Y (the identity for a Y-up file): a script undoes or changes the turn through it.
+inline constexpr const char* kModelUpName = "ModelUp";
+
+// The turn of a file whose up axis is `up` and front axis `front` (Scene::upAxis and frontAxis values) as
+// a file matrix (row-major for column vectors): `up` to +Y, `front` to +Z; without a front square to
+// `up`, the front that a turn about one axis keeps (for a Z-up file -Y).
+void UpTurnMatrix(uint8_t up, uint8_t front, float* file);
 
 // The engine's vertical field of view in degrees for the file's camera: the horizontal angle (Assimp's
 // importers give the whole angle) over the aspect; an aspect of 0 (none given) counts as 1.

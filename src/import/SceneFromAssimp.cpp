@@ -98,6 +98,9 @@ Material MaterialFrom(const aiMaterial& m, Textures& textures) {
     out.diffuseUVSet = uvSet <= 1 ? uvSet : 0;
     break;
   }
+  out.opacityTexture = m.GetTextureCount(aiTextureType_OPACITY) > 0;
+  out.emissiveTexture =
+      m.GetTextureCount(aiTextureType_EMISSIVE) > 0 || m.GetTextureCount(aiTextureType_EMISSION_COLOR) > 0;
   return out;
 }
 
@@ -206,6 +209,7 @@ void CamerasAndLights(const aiScene& source, Scene& scene) {
     out.aspect = c->mAspect;
     out.clipNear = c->mClipPlaneNear;
     out.clipFar = c->mClipPlaneFar;
+    out.orthographicWidth = c->mOrthographicWidth;
     scene.cameras.push_back(std::move(out));
   }
   for (unsigned i = 0; i < source.mNumLights && source.mLights && i < kMaxItems; ++i) {
