@@ -17,9 +17,10 @@ struct Convention {
   const char* name;
 };
 constexpr Convention kZUp[] = {
-    {"blend", "Blender"},
-    {"smd", "Valve SMD"},
-    {"csm", "CharacterStudio motion"},
+    {"blend", "Blender"}, {"smd", "Valve SMD"}, {"csm", "CharacterStudio motion"},
+    {"cob", "trueSpace"}, {"scn", "trueSpace"}, {"q3o", "Quick3D"},
+    {"q3s", "Quick3D"},   {"ter", "Terragen"},  {"hmp", "3D GameStudio terrain"},
+    {"3mf", "3MF"},       {"amf", "AMF"},       {"ogex", "OpenGEX"},
 };
 
 // A metadata number as an int, whatever type the importer stored it as; false when it is absent.
