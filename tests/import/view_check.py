@@ -109,8 +109,14 @@ def picture(model, reference, extra=SMALL, wanted=None, warnings=(), options=())
 
 
 def missing(name):
-    return (f'Warn  Import("{corpus}/FBX/spider.fbx"): the texture "D:\\projects\\assimp_int\\test\\models\\OBJ\\'
-            f'{name}" is missing; its materials keep their colours.')
+    # The places looked at: the name as written and with "/" for "\\" (relative to the model's folder),
+    # then its base name in the model's folder.
+    written = f"D:\\projects\\assimp_int\\test\\models\\OBJ\\{name}"
+    folder = f"{corpus}/FBX"
+    places = [f"{folder}/{written}", f"{folder}/{written.replace(chr(92), '/')}", f"{folder}/{name}"]
+    tried = ", ".join(f'"{p}"' for p in places)
+    return (f'Warn  Import("{folder}/spider.fbx"): the texture "{written}" is missing (looked for at {tried}, '
+            f'in any letter case); its materials keep their colours.')
 
 
 def unknown(model, said, what="camera"):
