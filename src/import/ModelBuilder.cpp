@@ -668,7 +668,8 @@ class Builder {
     if (!m_uvFallback.empty())
       LogWarn("Import(\"", m_file.c_str(), "\"): ", m_uvFallback.size() == 1 ? "the mesh " : "the meshes ",
               list(m_uvFallback).c_str(), m_uvFallback.size() == 1 ? " lacks" : " lack",
-              " the texture-coordinate set 1 its texture reads; set 0 is used.");
+              m_uvFallback.size() == 1 ? " the texture-coordinate set 1 its texture reads; set 0 is used."
+                                       : " the texture-coordinate set 1 their textures read; set 0 is used.");
     if (!m_emissionDropped.empty())
       LogInfo("Import(\"", m_file.c_str(), "\"): the emissive textures of ", list(m_emissionDropped).c_str(),
               " are not drawn, nor the emissive colour that scales them.");
