@@ -168,6 +168,7 @@ class Builder {
     for (const Mesh& m : scene.meshes) m_meshNames.push_back(m_names.Take(m.name, "mesh"));
     for (const Material& m : scene.materials) m_materialNames.push_back(m_names.Take(m.name, "material"));
     m_geometries.resize(scene.meshes.size());
+    m_fellBack.resize(scene.meshes.size());
     m_blends.resize(scene.meshes.size());
     m_warned.resize(scene.textures.size());
     // The bones' nodes, and the nodes of skinned meshes (which carry the vertices no bone weighs), are
@@ -573,9 +574,10 @@ class Builder {
     if (mesh.material >= m_scene.materials.size()) return 0;
     const Material& m = m_scene.materials[mesh.material];
     if (m.diffuseUVSet == 0 || m.diffuseTexture < 0 || !mesh.uv[m.diffuseUVSet].empty()) return m.diffuseUVSet;
-    if (!mesh.uv[0].empty() &&
-        std::find(m_uvFallback.begin(), m_uvFallback.end(), m_meshNames[meshIndex]) == m_uvFallback.end())
+    if (!mesh.uv[0].empty() && !m_fellBack[meshIndex]) {
+      m_fellBack[meshIndex] = true;
       m_uvFallback.push_back(m_meshNames[meshIndex]);
+    }
     return 0;
   }
 
@@ -680,6 +682,7 @@ class Builder {
   NamePool m_names;
   std::string m_upName;
   std::vector<std::string> m_madeOpaque, m_uvFallback, m_emissionDropped;
+  std::vector<bool> m_fellBack;  // each mesh's: named among m_uvFallback
   bool m_boundsDone = false, m_hasBounds = false;
   Vector3f m_lo{0, 0, 0}, m_hi{0, 0, 0};
   std::vector<std::string> m_nodeNames, m_meshNames, m_materialNames;

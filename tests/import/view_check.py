@@ -432,6 +432,9 @@ def up_turn(model):
                  None)):
             out = os.path.join(tmp, f"{name}.png")
             stdout, _ = view(pm_run, model, "OpenGL", tmp, extra, out, options)
+            counts, peer_counts = summary(stdout), theirs.groups()  # the turn is not one of the file's nodes
+            if counts[1:6] + counts[7:11] != peer_counts[1:6] + peer_counts[7:11]:
+                raise AssertionError(f"{name}: counts {counts[1:11]}, Assimp's {peer_counts[1:11]}")
             ours = [float(v) for v in summary(stdout)[11:]]
             if want and any(abs(a - b) > 1e-5 * size for a, b in zip(ours, want)):
                 raise AssertionError(f"{name}: bounds {ours}, expected {want}")
