@@ -309,8 +309,7 @@ class Builder {
   float CentreDistance(const Camera& c, TTransform_I* place) {
     Vector3f lo{0, 0, 0}, hi{0, 0, 0};
     if (!ModelBounds(lo, hi)) return 0;
-    Matrix4f camera;
-    FileWorld(c.node, camera);
+    const Matrix4f& camera = m_worlds[c.node];
     const Matrix4f local = static_cast<SBaseTransform_I*>(place->GetSNode())->GetLocalMatrix();
     Matrix4f world;
     world.SetProduct(local, camera);
@@ -319,25 +318,17 @@ class Builder {
     return ((lo + hi) * 0.5f - at).Dot(forward);
   }
 
-  // The engine's world matrix of node `index` (row vectors) from the file's matrices; the up turn aside.
-  void FileWorld(uint32_t index, Matrix4f& out) const {
-    out = kIdentityMatrix4f;
-    for (int64_t n = index; n >= 0; n = m_scene.nodes[size_t(n)].parent) {
-      Matrix4f product;
-      product.SetProduct(out, RowMatrix(m_scene.nodes[size_t(n)].matrix));
-      out = product;
-    }
-  }
-
   // The bounds of every mesh's vertices where their nodes put them, in one pass over the nodes (parents
-  // come first); false when there are none.
+  // come first), which keeps the nodes' world matrices (the up turn aside) in m_worlds; false when there
+  // are none.
   bool ModelBounds(Vector3f& lo, Vector3f& hi) {
     if (m_boundsDone) {
       lo = m_lo, hi = m_hi;
       return m_hasBounds;
     }
     m_boundsDone = true;
-    std::vector<Matrix4f> worlds(m_scene.nodes.size());
+    std::vector<Matrix4f>& worlds = m_worlds;
+    worlds.resize(m_scene.nodes.size());
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
       const Node& n = m_scene.nodes[i];
       if (n.parent < 0)
@@ -682,7 +673,8 @@ class Builder {
   NamePool m_names;
   std::string m_upName;
   std::vector<std::string> m_madeOpaque, m_uvFallback, m_emissionDropped;
-  std::vector<bool> m_fellBack;  // each mesh's: named among m_uvFallback
+  std::vector<bool> m_fellBack;    // each mesh's: named among m_uvFallback
+  std::vector<Matrix4f> m_worlds;  // each node's world matrix, once ModelBounds ran
   bool m_boundsDone = false, m_hasBounds = false;
   Vector3f m_lo{0, 0, 0}, m_hi{0, 0, 0};
   std::vector<std::string> m_nodeNames, m_meshNames, m_materialNames;
