@@ -453,6 +453,36 @@ def up_turn(model):
     return case
 
 
+# Where --up AXIS takes a point of the file: the file's AXIS to +Y, its front (-Y for z up, +Y for -z up,
+# else +Z) to +Z.
+UP_TURNS = {
+    "y": lambda x, y, z: (x, y, z),
+    "x": lambda x, y, z: (-y, x, z),
+    "-x": lambda x, y, z: (y, -x, z),
+    "z": lambda x, y, z: (x, z, -y),
+    "-z": lambda x, y, z: (x, -z, y),
+    "-y": lambda x, y, z: (-x, -y, z),
+}
+
+
+def up_axes(model):
+    # Each --up AXIS turns the bounds of a Y-up file as the axis says (Assimp's bounds, their corners
+    # turned), and the summary still counts the file's nodes.
+    def case(pm_run, peer, checker, tmp):
+        r = subprocess.run([peer, model], capture_output=True, text=True, timeout=120)
+        theirs = SUMMARY.match(r.stdout.strip()).groups()
+        lo, hi = [float(v) for v in theirs[11:14]], [float(v) for v in theirs[14:17]]
+        size = max(abs(v) for v in lo + hi)
+        for axis, turn in UP_TURNS.items():
+            corners = [turn(x, y, z) for x in (lo[0], hi[0]) for y in (lo[1], hi[1]) for z in (lo[2], hi[2])]
+            want = [min(c[k] for c in corners) for k in range(3)] + [max(c[k] for c in corners) for k in range(3)]
+            ours = summary(view(pm_run, model, "OpenGL", tmp, options=("--up", axis), frames=1)[0])
+            if ours[1] != theirs[1] or any(abs(float(a) - b) > 1e-5 * size for a, b in zip(ours[11:], want)):
+                raise AssertionError(f"--up {axis}: {ours[1]} nodes, bounds {ours[11:]}; expected {theirs[1]}, {want}")
+        print(f"{os.path.basename(model)}: six turns")
+    return case
+
+
 collada = os.path.join(corpus, "Collada")
 clearcoat = os.path.join(corpus, "glTF2", "ClearCoat-glTF", "ClearCoatTest.gltf")
 cameras = os.path.join(corpus, "glTF2", "cameras", "Cameras.gltf")
@@ -515,6 +545,7 @@ CASES["up_smd"] = picture(os.path.join(corpus, "SMD", "WusonSMD.smd"), "up_smd.p
     f'Warn  Import("{corpus}/SMD/WusonSMD.smd"): the texture "default.bmp" is missing (looked for at '
     f'"{corpus}/SMD/default.bmp", in any letter case); its materials keep their colours.'])
 CASES["up_turn_blend"] = up_turn(os.path.join(corpus, "BLEND", "HUMAN.blend"))
+CASES["up_axes_obj"] = up_axes(os.path.join(corpus, "OBJ", "spider.obj"))
 
 CASES["morph_cube_gltf"] = morph(
     os.path.join(corpus, "glTF2", "glTF-Sample-Models", "AnimatedMorphCube-glTF", "AnimatedMorphCube.gltf"),
