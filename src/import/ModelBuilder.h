@@ -25,10 +25,11 @@ void UpTurnMatrix(uint8_t up, uint8_t front, float* file);
 // importers give the whole angle) over the aspect; an aspect of 0 (none given) counts as 1.
 float VerticalFieldOfView(const Camera& c);
 
-// The root TTransform of `scene` (node 0) with its subtree, or nil with `error` naming the fault when
-// the record is inconsistent (a parent after its child, an index outside its list). `file` names the
-// model in the warnings (a missing texture) and the Info line on what the import leaves out. The
-// animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil for a still model).
+// The up turn (a TTransform named kModelUpName) over the root of `scene` (node 0) with its subtree, or nil
+// with `error` naming the fault when the record is inconsistent (a parent after its child, an index
+// outside its list). `file` names the model in the warnings (a missing texture) and the Info line on what
+// the import leaves out. The animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil
+// for a still model).
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
                              Obj<ScriptObject>* scheduler = nullptr);
 
