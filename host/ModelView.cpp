@@ -31,6 +31,7 @@
 #include <pelmora/script/object/ValueBox.h>
 
 #include "HostScene.h"
+#include "ModelUp.h"
 
 namespace PMHost {
 
@@ -302,7 +303,8 @@ void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibilit
 
 }  // namespace
 
-int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip) {
+int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,
+                   const std::string& up) {
   ScriptNamespace* names = engine->GetNamespace();
   // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];
@@ -336,8 +338,11 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
+  if (!up.empty() && !SetModelUp(root, up)) return 1;
   AnimationScheduler_I* scheduler = ModelScheduler(names);
   ModelSummary s = SummarizeModel(root);
+  // The summary counts the file's nodes: the up turn is the import's.
+  if (!ModelUpAxis(root).empty()) --s.nodes;
   s.clips = scheduler ? scheduler->m_animationClip.Count() : 0;
   std::printf("%s\n", SummaryLine(file, s).c_str());
   std::fflush(stdout);

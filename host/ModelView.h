@@ -30,10 +30,11 @@ std::string SummaryLine(const std::string& file, const ModelSummary& s);
 // Imports `file` through ImportModel's module, prints its summary line on standard output and builds the
 // view around it: seen through the file's camera named `camera` when it is not empty, else through one
 // that frames the model; lit by the file's lights when it has some, else by a head light; its clip named
-// `clip` (the first when empty, none when "none") playing in a loop. Non-zero (logged) when the import
-// fails or the file has no camera or clip of that name.
+// `clip` (the first when empty, none when "none") playing in a loop; turned so that the file's axis `up`
+// points up when it is not empty (SetModelUp), else as the import turned it. Non-zero (logged) when the
+// import fails or the file has no camera or clip of that name.
 int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std::string& camera = {},
-                   const std::string& clip = {});
+                   const std::string& clip = {}, const std::string& up = {});
 
 // Under --window: dragging with a button held orbits the camera about the model, the wheel zooms.
 // Leaves `request` as it is when there is no view (the import failed and said why).

@@ -92,6 +92,8 @@ const char kUsage[] =
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
+    "  --up AXIS        with --view: the file's axis AXIS (x, y, z, -x, -y, -z) points up, whatever the\n"
+    "                   file says (it turns the model's transform \"ModelUp\")\n"
     "  --help           this text\n"
     "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
@@ -117,6 +119,7 @@ struct Options {
   std::string view;                                           // empty: no model to view
   std::string camera;                                         // the file's camera to look through
   std::string clip;                                           // the file's clip to play; empty: the first
+  std::string up;                                             // the file's axis that points up; empty: its own
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -227,6 +230,14 @@ const OptionRow kOptions[] = {
     {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
     {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
+    {"--up", true,
+     [](Options& o, const char* v) {
+       for (const char* axis : {"x", "y", "z", "-x", "-y", "-z"})
+         if (!std::strcmp(v, axis)) return o.up = v, true;
+       std::fprintf(stderr, "pm-run: --up %s: the axis is one of x, y, z, -x, -y, -z.\n", v);
+       return false;
+     },
+     nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
@@ -241,6 +252,10 @@ bool OptionsAgree(const Options& o) {
   }
   if (!o.clip.empty() && o.view.empty()) {
     std::fputs("pm-run: --clip chooses a clip of the --view model; it needs --view FILE.\n", stderr);
+    return false;
+  }
+  if (!o.up.empty() && o.view.empty()) {
+    std::fputs("pm-run: --up turns the --view model; it needs --view FILE.\n", stderr);
     return false;
   }
   const bool draws = o.window || o.frames > 0;
@@ -445,7 +460,8 @@ int main(int argc, char** argv) {
     ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     RegisterImportModel(engine->GetNamespace());
-    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip)) status = 1;
+    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, options.up))
+      status = 1;
     std::optional<PMHost::WidgetEventPrinter> events;
     if (options.window) events.emplace();
     for (const std::string& text : options.texts) {

@@ -37,6 +37,10 @@ struct Material {
   float alphaCutoff = 0.5f;
   int32_t diffuseTexture = -1;  // index into Scene::textures, or -1
   uint32_t diffuseUVSet = 0;    // which texture-coordinate set it reads (0 or 1)
+  // Textures the file names that the engines do not draw, kept as facts for the conversion: an opacity
+  // map (which makes an opacity of 0 meaningful) and an emissive map (which its emissive factor scales).
+  bool opacityTexture = false;
+  bool emissiveTexture = false;
 };
 
 // A morph target of a mesh (Assimp's animation mesh): what it moves each vertex by when its weight is 1,
@@ -81,6 +85,7 @@ struct Camera {
   float horizontalFov = 0.7853982f;  // radians, the whole angle from the left border to the right one
   float aspect = 0;                  // width over height; 0 when the file gives none
   float clipNear = 0.1f, clipFar = 1000;
+  float orthographicWidth = 0;  // half the width an orthographic camera sees; 0 for a perspective one
 };
 
 // A light of the file. Types as Assimp numbers them: 1 directional, 2 point, 3 spot, 4 ambient, 5 area.
@@ -143,6 +148,9 @@ struct Animation {
   std::vector<MorphChannel> morphChannels;
 };
 
+// An axis the file does not name (Scene::frontAxis).
+inline constexpr uint8_t kNoAxis = 255;
+
 struct Scene {
   std::vector<Node> nodes;
   std::vector<Camera> cameras;
@@ -155,6 +163,14 @@ struct Scene {
   // What the file holds that this import leaves out, as one sentence for an Info line, or empty (the
   // reader has nothing to name at present).
   std::string leftOut;
+  // What the reader saw go wrong in the file that still gave a scene (a missing material library), one
+  // sentence each for a Warn line.
+  std::vector<std::string> warnings;
+  // The file's up axis, which the import turns to +Y, and the axis it faces along (turned to +Z), as
+  // UpAxis values: 0 +X, 1 +Y, 2 +Z, 3 -X, 4 -Y, 5 -Z; the front kNoAxis when the file names none. `upFrom`
+  // says where the up axis comes from, for the Info line of a turn ("the file's UpAxis metadata").
+  uint8_t upAxis = 1, frontAxis = kNoAxis;
+  std::string upFrom;
 };
 
 // Limits the reader program runs under; zero takes the default. The defaults carry a model of a million

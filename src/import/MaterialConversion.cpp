@@ -20,7 +20,13 @@ Vector3f Colour(const float* c) { return {Clamp01(c[0]), Clamp01(c[1]), Clamp01(
 EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha) {
   EngineMaterial e;
   const Vector3f base = Colour(m.diffuse);
-  const float opacity = std::isfinite(m.diffuse[3]) ? Clamp01(m.diffuse[3]) : 1.0f;
+  float opacity = std::isfinite(m.diffuse[3]) ? Clamp01(m.diffuse[3]) : 1.0f;
+  // Nothing of such a material would show, which no file means: exporters write 0 where they mean
+  // "no transparency" (decimal commas read as 0, a diffuse alpha left at 0).
+  if (opacity <= kVisibleTransparency && !m.opacityTexture && !textureHasAlpha) {
+    opacity = 1;
+    e.invisibleMadeOpaque = true;
+  }
   if (m.metalRoughness) {
     // Metal-roughness to Phong. Fixed function has no environment for a metal to reflect, so a metal
     // keeps half its base colour as diffuse instead of going black; the highlight takes the dielectric
@@ -45,11 +51,15 @@ EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha) {
     }
   }
   if (e.specular == Vector3f{0, 0, 0}) e.shininess = 0;
-  e.emission = Colour(m.emissive);
+  // The emissive factor multiplies the emissive texture, which the engines do not draw: alone it would
+  // light the whole surface at the texture's brightest.
+  e.emissionDropped = m.emissiveTexture && Colour(m.emissive) != Vector3f{0, 0, 0};
+  if (!m.emissiveTexture) e.emission = Colour(m.emissive);
   e.cull = !m.twoSided;
   // Alpha: blending when the file asks for it or states an opacity below 1; a cut-out when it asks for
   // one, or when a file that names no mode (not glTF) gives a texture with alpha.
-  const bool blend = m.alphaMode == 2 || (m.alphaMode == 0 && opacity < 1 - kVisibleTransparency);
+  const bool blend =
+      (m.alphaMode == 2 && !e.invisibleMadeOpaque) || (m.alphaMode == 0 && opacity < 1 - kVisibleTransparency);
   if (blend) {
     e.transparency = std::max(1 - opacity, kVisibleTransparency);
     e.textureAlphaMode = kTextureAlphaBlend;

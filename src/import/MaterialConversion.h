@@ -19,10 +19,16 @@ struct EngineMaterial {
   bool cull = true;
   // How the diffuse texture's alpha is used; opaque textures are handed over without alpha.
   int32_t textureAlphaMode = kTextureOpaque;
+  // The file's opacity was 0 with no texture to give it a shape: drawn opaque, as an exporter's slip.
+  bool invisibleMadeOpaque = false;
+  // The file's emission scales an emissive texture the engines do not draw: left out.
+  bool emissionDropped = false;
 };
 
 // The conversion. `textureHasAlpha` tells whether the material's diffuse texture (when it has one
-// that was read) has alpha below 255 anywhere.
+// that was read) has alpha below 255 anywhere. A material whose opacity is 0 (1/512 or less) with neither
+// an opacity texture nor a diffuse texture with alpha is drawn opaque; an emissive colour that scales an
+// emissive texture is not drawn.
 EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha);
 
 }  // namespace PM::Import

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "import/MaterialConversion.h"
 #include "import/NamePool.h"
 #include "import/TextureImage.h"
+#include "import/TexturePath.h"
 #include "render/RenderMaterial.h"
 #include "render/RenderShader.h"
 #include "render/ShaderPhong.h"
@@ -36,6 +38,33 @@ constexpr uint64_t kMaxVertices = uint64_t(INT32_MAX);
 // The lights both engines switch on at once (OpenGL's fixed function and Direct3D 8 take eight); ambient
 // lights are summed and do not count.
 constexpr size_t kEngineLights = 8;
+// The widest view an orthographic camera turns into (degrees, vertical): nearer than that the picture
+// would bend more than it frames.
+constexpr float kMaxOrthoFieldOfView = 120;
+
+// The transform `UpAxis` values 0..5 (+X, +Y, +Z, -X, -Y, -Z) stand for, as a unit vector.
+void AxisVector(uint8_t axis, float* v) {
+  v[0] = v[1] = v[2] = 0;
+  v[axis % 3] = axis < 3 ? 1.0f : -1.0f;
+}
+
+}  // namespace
+
+void UpTurnMatrix(uint8_t up, uint8_t front, float* file) {
+  if (up > 5) up = 1;
+  // Without a front square to the up axis: the one a turn about a single axis keeps, so that a Z-up
+  // file's -Y (the front of the packages that use Z-up) faces +Z.
+  if (front > 5 || front % 3 == up % 3) front = up % 3 == 2 ? (up == 2 ? 4 : 1) : 2;
+  float u[3], f[3];
+  AxisVector(up, u);
+  AxisVector(front, f);
+  const float r[3] = {u[1] * f[2] - u[2] * f[1], u[2] * f[0] - u[0] * f[2], u[0] * f[1] - u[1] * f[0]};
+  // Rows u x f, u, f: the rotation that takes them to +X, +Y and +Z (for column vectors, the file's form).
+  const float m[16] = {r[0], r[1], r[2], 0, u[0], u[1], u[2], 0, f[0], f[1], f[2], 0, 0, 0, 0, 1};
+  std::copy(m, m + 16, file);
+}
+
+namespace {
 
 template <class T>
 Obj<T> Make() {
@@ -132,14 +161,15 @@ bool CheckScene(const Scene& s, std::string& error) {
 class Builder {
  public:
   Builder(const Scene& scene, const std::string& file) : m_scene(scene), m_file(file) {
-    // Names in one pool, so that a script finds each object under one name: nodes first, then meshes,
-    // then materials.
+    // Names in one pool, so that a script finds each object under one name: the up turn, nodes, then
+    // meshes, then materials.
+    m_upName = m_names.Take(kModelUpName, "up");
     for (const Node& n : scene.nodes) m_nodeNames.push_back(m_names.Take(n.name, "node"));
     for (const Mesh& m : scene.meshes) m_meshNames.push_back(m_names.Take(m.name, "mesh"));
     for (const Material& m : scene.materials) m_materialNames.push_back(m_names.Take(m.name, "material"));
     m_geometries.resize(scene.meshes.size());
+    m_fellBack.resize(scene.meshes.size());
     m_blends.resize(scene.meshes.size());
-    m_shaders.resize(std::max<size_t>(scene.materials.size(), 1));
     m_warned.resize(scene.textures.size());
     // The bones' nodes, and the nodes of skinned meshes (which carry the vertices no bone weighs), are
     // joints: a skin moves only by joints.
@@ -182,12 +212,32 @@ class Builder {
     for (const Camera& c : m_scene.cameras) AddCamera(nodes[c.node], c);
     AddLights(nodes);
     WarnNonFiniteWeights();
+    WarnMaterials();
+    for (const std::string& w : m_scene.warnings) LogWarn("Import(\"", m_file.c_str(), "\"): ", w.c_str(), ".");
     Obj<AnimationScheduler_I> clips = BuildClips(m_scene, nodes, m_blends, m_names, m_file);
     if (scheduler) *scheduler = Obj<ScriptObject>(clips.Get());
-    return Obj<ScriptObject>(nodes[0].Get());
+    return Obj<ScriptObject>(UpTurn(nodes[0]).Get());
   }
 
  private:
+  // The transform over the file's root that turns its up axis to +Y (and its front to +Z): always there,
+  // the identity for a Y-up file, so that a script finds it alike.
+  Obj<TTransform_I> UpTurn(TBaseTransform_I* root) {
+    float file[16];
+    UpTurnMatrix(m_scene.upAxis, m_scene.frontAxis, file);
+    Obj<TTransform_I> t = Make<TTransform_I>();
+    SetNodeName(t, String(m_upName.c_str()));
+    auto* s = static_cast<STransform_I*>(t->GetSNode());
+    SetTransform(*s, file, s);
+    root->SetParent(t);
+    static constexpr const char* kAxisNames[] = {"+X", "+Y", "+Z", "-X", "-Y", "-Z"};
+    if (m_scene.upAxis != 1 && m_scene.upAxis < 6)
+      LogInfo("Import(\"", m_file.c_str(), "\"): up is ", kAxisNames[m_scene.upAxis], " (",
+              m_scene.upFrom.empty() ? "as the file says" : m_scene.upFrom.c_str(), "); the transform \"",
+              m_upName.c_str(), "\" turns it to +Y.");
+    return t;
+  }
+
   // The file's matrix is for column vectors; the engine's for row vectors: the transpose.
   static Matrix4f RowMatrix(const float* file) {
     Matrix4f m;
@@ -232,16 +282,79 @@ class Builder {
     return length > 0 && std::isfinite(length) ? v * (1 / length) : fallback;
   }
 
-  // The file's camera: its horizontal angle and aspect give the engine's vertical one.
+  // The file's camera: its horizontal angle and aspect give the engine's vertical one. The engines have
+  // no orthographic camera: one comes in as a perspective camera where it stands whose view spans, at
+  // the distance of the model's centre, the height the orthographic one spans.
   void AddCamera(TBaseTransform_I* node, const Camera& c) {
     Obj<TTransform_I> place = Placement(node, c.name, c.position, c.lookAt, c.up);
     Obj<SCamera_I> s = Make<SCamera_I>();
     s->m_name = String(m_names.Take(c.name, "camera").c_str());
-    if (const float v = VerticalFieldOfView(c); std::isfinite(v)) s->SetFieldOfView(v);
+    float v = VerticalFieldOfView(c);
+    if (c.orthographicWidth > 0 && std::isfinite(c.orthographicWidth)) {
+      const float aspect = c.aspect > 0 && std::isfinite(c.aspect) ? c.aspect : 1.0f;
+      const float halfHeight = c.orthographicWidth / aspect;
+      float distance = CentreDistance(c, place);
+      if (!(distance > 0)) distance = halfHeight;
+      v = std::clamp(2 * std::atan(halfHeight / distance) * kRadToDeg, 1.0f, kMaxOrthoFieldOfView);
+      char degrees[32];
+      std::snprintf(degrees, sizeof degrees, "%.1f", double(v));
+      LogWarn("Import(\"", m_file.c_str(), "\"): the camera \"", c.name.c_str(),
+              "\" is orthographic, which the engines do not draw; it comes in as a perspective camera of ", degrees,
+              " degrees framing its height at the model's centre.");
+    }
+    if (std::isfinite(v)) s->SetFieldOfView(v);
     Obj<TCamera_I> t = Make<TCamera_I>();
     t->SetSNode(s);
     t->m_name = String(c.name.c_str());  // as the file names it, for the viewer's --camera
     t->SetParent(place);
+  }
+
+  // How far in front of the camera placed at `place` the centre of the model's bounds is (every mesh's
+  // vertices where their nodes put them), or 0 when the model has none.
+  float CentreDistance(const Camera& c, TTransform_I* place) {
+    Vector3f lo{0, 0, 0}, hi{0, 0, 0};
+    if (!ModelBounds(lo, hi)) return 0;
+    const Matrix4f& camera = m_worlds[c.node];
+    const Matrix4f local = static_cast<SBaseTransform_I*>(place->GetSNode())->GetLocalMatrix();
+    Matrix4f world;
+    world.SetProduct(local, camera);
+    const Vector3f at{world.m[12], world.m[13], world.m[14]};
+    const Vector3f forward = Unit({-world.m[8], -world.m[9], -world.m[10]}, {0, 0, -1});
+    return ((lo + hi) * 0.5f - at).Dot(forward);
+  }
+
+  // The bounds of every mesh's vertices where their nodes put them, in one pass over the nodes (parents
+  // come first), which keeps the nodes' world matrices (the up turn aside) in m_worlds; false when there
+  // are none.
+  bool ModelBounds(Vector3f& lo, Vector3f& hi) {
+    if (m_boundsDone) {
+      lo = m_lo, hi = m_hi;
+      return m_hasBounds;
+    }
+    m_boundsDone = true;
+    std::vector<Matrix4f>& worlds = m_worlds;
+    worlds.resize(m_scene.nodes.size());
+    for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
+      const Node& n = m_scene.nodes[i];
+      if (n.parent < 0)
+        worlds[i] = RowMatrix(n.matrix);
+      else
+        worlds[i].SetProduct(RowMatrix(n.matrix), worlds[size_t(n.parent)]);
+      for (uint32_t m : n.meshes) {
+        const std::vector<float>& p = m_scene.meshes[m].positions;
+        for (size_t k = 0; k + 2 < p.size(); k += 3) {
+          Vector3f v;
+          Matrix4fC::TransformPoint(v, Vector3f{p[k], p[k + 1], p[k + 2]}, worlds[i]);
+          if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
+          if (!m_hasBounds) m_lo = m_hi = v;
+          m_hasBounds = true;
+          m_lo = {std::min(m_lo.x, v.x), std::min(m_lo.y, v.y), std::min(m_lo.z, v.z)};
+          m_hi = {std::max(m_hi.x, v.x), std::max(m_hi.y, v.y), std::max(m_hi.z, v.z)};
+        }
+      }
+    }
+    lo = m_lo, hi = m_hi;
+    return m_hasBounds;
   }
 
   // The file's lights; past the engines' eight (ambient ones aside) they are built switched off (their
@@ -324,7 +437,7 @@ class Builder {
     }
     g->SetSNode(shared);
     g->m_name = String(m_meshNames[meshIndex].c_str());
-    g->SetShader(Shader(mesh.material, mesh.primitive == 3));
+    g->SetShader(Shader(mesh.material, mesh.primitive == 3, UVSet(mesh, meshIndex)));
     if (mesh.primitive != 3) {
       // Unlit, the engines draw white: the material's colour comes in through the node's colour factor.
       const RenderMaterial_I* m = m_materials[mesh.material];
@@ -460,9 +573,23 @@ class Builder {
     return out;
   }
 
-  // The shader of a material, lit for triangles; lines and points have no normals to light them by.
-  RenderShader_I* Shader(uint32_t materialIndex, bool lit) {
-    Obj<RenderShader_I>& shader = m_shaders[materialIndex][lit ? 1 : 0];
+  // The texture-coordinate set the mesh's material reads: set 1 falls back to set 0 when the mesh lacks
+  // it (named in one Warn).
+  uint32_t UVSet(const Mesh& mesh, uint32_t meshIndex) {
+    if (mesh.material >= m_scene.materials.size()) return 0;
+    const Material& m = m_scene.materials[mesh.material];
+    if (m.diffuseUVSet == 0 || m.diffuseTexture < 0 || !mesh.uv[m.diffuseUVSet].empty()) return m.diffuseUVSet;
+    if (!mesh.uv[0].empty() && !m_fellBack[meshIndex]) {
+      m_fellBack[meshIndex] = true;
+      m_uvFallback.push_back(m_meshNames[meshIndex]);
+    }
+    return 0;
+  }
+
+  // The shader of a material, lit for triangles (lines and points have no normals to light them by),
+  // its texture reading texture-coordinate set `uvSet`.
+  RenderShader_I* Shader(uint32_t materialIndex, bool lit, uint32_t uvSet) {
+    Obj<RenderShader_I>& shader = m_shaders[{materialIndex, lit, uvSet}];
     if (!shader.IsNil()) return shader;
     const Material fallback;
     const bool hasMaterial = materialIndex < m_scene.materials.size();
@@ -474,6 +601,8 @@ class Builder {
 
     Obj<RenderMaterial_I>& material = m_materials[materialIndex];
     if (material.IsNil()) {
+      if (e.invisibleMadeOpaque) m_madeOpaque.push_back(name);
+      if (e.emissionDropped) m_emissionDropped.push_back(name);
       material = Make<RenderMaterial_I>();
       material->m_name = String(name.c_str());
       material->m_diffuseColor = e.diffuse;
@@ -488,7 +617,7 @@ class Builder {
     if (Texture2D_I* t = texture ? TextureFor(size_t(m.diffuseTexture), e.textureAlphaMode, m.alphaCutoff) : nullptr) {
       Obj<ShaderTexture_I> surface = Make<ShaderTexture_I>();
       surface->m_texture = t;
-      surface->m_texCoordSource = int32_t(m.diffuseUVSet);
+      surface->m_texCoordSource = int32_t(uvSet);
       phong->m_color = surface.Get();
     }
     shader = Make<RenderShader_I>();
@@ -509,9 +638,17 @@ class Builder {
     Obj<Image_I> image;
     if (!texture.missing) image = MakeTextureImage(texture, alphaMode != kTextureOpaque, cutoff);
     if (image.IsNil()) {
-      if (!m_warned[index])
-        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
-                "\" is missing; its materials keep their colours.");
+      if (!m_warned[index]) {
+        // The reader looked where TextureCandidates says, from the model's folder.
+        const size_t slash = m_file.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : m_file.substr(0, slash);
+        std::string tried;
+        for (const std::string& place : TextureCandidates(folder, texture.source))
+          tried += (tried.empty() ? "" : ", ") + ("\"" + place + "\"");
+        const std::string where = tried.empty() ? std::string() : " (looked for at " + tried + ", in any letter case)";
+        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is missing",
+                where.c_str(), "; its materials keep their colours.");
+      }
       m_warned[index] = true;
       return nullptr;
     }
@@ -522,13 +659,42 @@ class Builder {
     return t;
   }
 
+  // The materials drawn otherwise than the file says, and the meshes whose texture reads a missing
+  // set, told once for the file.
+  void WarnMaterials() const {
+    auto list = [](const std::vector<std::string>& names) {
+      std::string text;
+      size_t count = 0;
+      for (const std::string& n : names) List(text, count, n);
+      return text;
+    };
+    if (!m_madeOpaque.empty())
+      LogWarn("Import(\"", m_file.c_str(), "\"): ", m_madeOpaque.size() == 1 ? "the material " : "the materials ",
+              list(m_madeOpaque).c_str(), m_madeOpaque.size() == 1 ? " has" : " have",
+              " an opacity of 0 and no opacity or alpha texture; drawn opaque.");
+    if (!m_uvFallback.empty())
+      LogWarn("Import(\"", m_file.c_str(), "\"): ", m_uvFallback.size() == 1 ? "the mesh " : "the meshes ",
+              list(m_uvFallback).c_str(), m_uvFallback.size() == 1 ? " lacks" : " lack",
+              m_uvFallback.size() == 1 ? " the texture-coordinate set 1 its texture reads; set 0 is used."
+                                       : " the texture-coordinate set 1 their textures read; set 0 is used.");
+    if (!m_emissionDropped.empty())
+      LogInfo("Import(\"", m_file.c_str(), "\"): the emissive textures of ", list(m_emissionDropped).c_str(),
+              " are not drawn, nor the emissive colour that scales them.");
+  }
+
   const Scene& m_scene;
   const std::string& m_file;
   NamePool m_names;
+  std::string m_upName;
+  std::vector<std::string> m_madeOpaque, m_uvFallback, m_emissionDropped;
+  std::vector<bool> m_fellBack;    // each mesh's: named among m_uvFallback
+  std::vector<Matrix4f> m_worlds;  // each node's world matrix, once ModelBounds ran
+  bool m_boundsDone = false, m_hasBounds = false;
+  Vector3f m_lo{0, 0, 0}, m_hi{0, 0, 0};
   std::vector<std::string> m_nodeNames, m_meshNames, m_materialNames;
   std::vector<Obj<SPolygonGeometry_I>> m_geometries;
-  std::vector<std::vector<Obj<BlendControl_I>>> m_blends;     // each mesh's, one a morph target
-  std::vector<std::array<Obj<RenderShader_I>, 2>> m_shaders;  // unlit, lit
+  std::vector<std::vector<Obj<BlendControl_I>>> m_blends;                         // each mesh's, one a morph target
+  std::map<std::tuple<uint32_t, bool, uint32_t>, Obj<RenderShader_I>> m_shaders;  // by material, lit, UV set
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
   std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff
   std::vector<bool> m_warned;

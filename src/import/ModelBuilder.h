@@ -3,6 +3,7 @@
 // materials are converted.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "core/Obj.h"
@@ -11,14 +12,24 @@
 
 namespace PM::Import {
 
+// The name of the transform at the top of every imported model that turns the file's up axis to the
+// engine's +Y (the identity for a Y-up file): a script undoes or changes the turn through it.
+inline constexpr const char* kModelUpName = "ModelUp";
+
+// The turn of a file whose up axis is `up` and front axis `front` (Scene::upAxis and frontAxis values) as
+// a file matrix (row-major for column vectors): `up` to +Y, `front` to +Z; without a front square to
+// `up`, the front that a turn about one axis keeps (for a Z-up file -Y).
+void UpTurnMatrix(uint8_t up, uint8_t front, float* file);
+
 // The engine's vertical field of view in degrees for the file's camera: the horizontal angle (Assimp's
 // importers give the whole angle) over the aspect; an aspect of 0 (none given) counts as 1.
 float VerticalFieldOfView(const Camera& c);
 
-// The root TTransform of `scene` (node 0) with its subtree, or nil with `error` naming the fault when
-// the record is inconsistent (a parent after its child, an index outside its list). `file` names the
-// model in the warnings (a missing texture) and the Info line on what the import leaves out. The
-// animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil for a still model).
+// The up turn (a TTransform named kModelUpName) over the root of `scene` (node 0) with its subtree, or nil
+// with `error` naming the fault when the record is inconsistent (a parent after its child, an index
+// outside its list). `file` names the model in the warnings (a missing texture) and the Info line on what
+// the import leaves out. The animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil
+// for a still model).
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
                              Obj<ScriptObject>* scheduler = nullptr);
 

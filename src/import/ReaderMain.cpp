@@ -17,9 +17,11 @@
 #include <string>
 
 #include "import/AssimpSetup.h"
+#include "import/AssimpWarnings.h"
 #include "import/ReaderProcess.h"
 #include "import/SceneFromAssimp.h"
 #include "import/SceneStream.h"
+#include "import/UpAxis.h"
 
 namespace {
 
@@ -105,6 +107,7 @@ bool Run(const std::string& file, const ReaderLimits& limits, ByteSink& out) {
   {
     Assimp::Importer importer;
     ConfigureImporter(importer);
+    AssimpWarnings warnings;
     const aiScene* source = importer.ReadFile(file, ReaderPostProcessing());
     if (!source) {
       const std::string message = importer.GetErrorString();
@@ -115,6 +118,8 @@ bool Run(const std::string& file, const ReaderLimits& limits, ByteSink& out) {
     std::string error;
     if (!SceneFromAssimp(*source, FolderOf(file), scene, error))
       return WriteFailureStream(StreamOutcome::Refused, error, out);
+    ChooseUpAxis(*source, file, scene);
+    scene.warnings = warnings.Sentences();
   }
   if (const uint64_t size = SceneBodySize(scene); size > limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);

@@ -98,6 +98,9 @@ Material MaterialFrom(const aiMaterial& m, Textures& textures) {
     out.diffuseUVSet = uvSet <= 1 ? uvSet : 0;
     break;
   }
+  out.opacityTexture = m.GetTextureCount(aiTextureType_OPACITY) > 0;
+  out.emissiveTexture =
+      m.GetTextureCount(aiTextureType_EMISSIVE) > 0 || m.GetTextureCount(aiTextureType_EMISSION_COLOR) > 0;
   return out;
 }
 
@@ -191,8 +194,16 @@ class NodeByName {
   std::unordered_map<std::string, uint32_t> m_index;
 };
 
+// Assimp's glTF importer copies a camera's node translation into the camera's position, which it
+// documents as relative to that node: the camera would stand twice as far out.
+bool CameraPositionRepeatsNode(const aiScene& source) {
+  aiString format;
+  return source.mMetaData && source.mMetaData->Get("SourceAsset_Format", format) && Text(format).rfind("glTF", 0) == 0;
+}
+
 void CamerasAndLights(const aiScene& source, Scene& scene) {
   const NodeByName nodeOf(scene);
+  const bool repeated = CameraPositionRepeatsNode(source);
   for (unsigned i = 0; i < source.mNumCameras && source.mCameras && i < kMaxItems; ++i) {
     const aiCamera* c = source.mCameras[i];
     if (!c) continue;
@@ -200,12 +211,16 @@ void CamerasAndLights(const aiScene& source, Scene& scene) {
     out.name = Text(c->mName);
     out.node = nodeOf(c->mName);
     Copy3(c->mPosition, out.position);
+    const float* m = scene.nodes[out.node].matrix;
+    if (repeated && out.position[0] == m[3] && out.position[1] == m[7] && out.position[2] == m[11])
+      out.position[0] = out.position[1] = out.position[2] = 0;
     Copy3(c->mLookAt, out.lookAt);
     Copy3(c->mUp, out.up);
     out.horizontalFov = c->mHorizontalFOV;
     out.aspect = c->mAspect;
     out.clipNear = c->mClipPlaneNear;
     out.clipFar = c->mClipPlaneFar;
+    out.orthographicWidth = c->mOrthographicWidth;
     scene.cameras.push_back(std::move(out));
   }
   for (unsigned i = 0; i < source.mNumLights && source.mLights && i < kMaxItems; ++i) {

@@ -15,7 +15,11 @@ namespace {
 constexpr uint8_t kHasNormals = 1, kHasUV0 = 2, kHasUV1 = 4, kHasColors = 8;
 constexpr uint8_t kTextureMissing = 1, kTextureAlpha = 2;
 constexpr uint8_t kTargetPositions = 1, kTargetNormals = 2;
-constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2;
+constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2, kMaterialOpacityTexture = 4,
+                  kMaterialEmissiveTexture = 8;
+constexpr uint8_t kMaterialFlags =
+    kMaterialTwoSided | kMaterialMetalRoughness | kMaterialOpacityTexture | kMaterialEmissiveTexture;
+constexpr uint8_t kAxes = 6;  // UpAxis values 0..5
 constexpr size_t kMaterialFloats = 18;
 
 // ---- writing ----
@@ -103,7 +107,9 @@ void WriteMaterial(Out& out, const Material& m) {
   f[16] = m.roughness;
   f[17] = m.alphaCutoff;
   out.Bytes(f, sizeof f);
-  out.U8(static_cast<uint8_t>((m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0)));
+  out.U8(static_cast<uint8_t>((m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0) |
+                              (m.opacityTexture ? kMaterialOpacityTexture : 0) |
+                              (m.emissiveTexture ? kMaterialEmissiveTexture : 0)));
   out.U8(m.alphaMode);
   out.I32(m.diffuseTexture);
   out.U32(m.diffuseUVSet);
@@ -147,7 +153,7 @@ void WriteNode(Out& out, const Node& n) {
   out.Bytes(n.meshes.data(), Count(n.meshes.size()) * sizeof(uint32_t));
 }
 
-constexpr size_t kCameraFloats = 13, kLightFloats = 12;
+constexpr size_t kCameraFloats = 14, kLightFloats = 12;
 
 void WriteCamera(Out& out, const Camera& c) {
   out.Str(c.name);
@@ -160,6 +166,7 @@ void WriteCamera(Out& out, const Camera& c) {
   f[10] = c.aspect;
   f[11] = c.clipNear;
   f[12] = c.clipFar;
+  f[13] = c.orthographicWidth;
   out.Bytes(f, sizeof f);
 }
 
@@ -241,6 +248,10 @@ void WriteBody(Out& out, const Scene& scene) {
   WriteItems(out, scene.skins, WriteSkin);
   WriteItems(out, scene.animations, WriteAnimation);
   out.Str(scene.leftOut);
+  WriteItems(out, scene.warnings, [](Out& o, const std::string& w) { o.Str(w); });
+  out.U8(scene.upAxis);
+  out.U8(scene.frontAxis);
+  out.Str(scene.upFrom);
   out.Bytes(kStreamEnd, 4);
 }
 
@@ -400,8 +411,9 @@ bool ReadMaterial(In& in, size_t i, size_t textures, Material& m) {
   m.alphaCutoff = f[17];
   m.twoSided = flags & kMaterialTwoSided;
   m.metalRoughness = flags & kMaterialMetalRoughness;
-  if (flags & ~(kMaterialTwoSided | kMaterialMetalRoughness))
-    return in.Damaged(Item("material", i) + " has unknown flags");
+  m.opacityTexture = flags & kMaterialOpacityTexture;
+  m.emissiveTexture = flags & kMaterialEmissiveTexture;
+  if (flags & ~kMaterialFlags) return in.Damaged(Item("material", i) + " has unknown flags");
   if (m.alphaMode > 2) return in.Damaged(Item("material", i) + " has the alpha mode " + std::to_string(m.alphaMode));
   if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && static_cast<size_t>(m.diffuseTexture) >= textures))
     return in.Damaged(Item("material", i) + " names texture " + std::to_string(m.diffuseTexture) + " of " +
@@ -484,6 +496,7 @@ bool ReadCamera(In& in, size_t i, size_t nodes, Camera& c) {
   c.aspect = f[10];
   c.clipNear = f[11];
   c.clipFar = f[12];
+  c.orthographicWidth = f[13];
   return true;
 }
 
@@ -628,8 +641,12 @@ bool ReadBody(In& in, Scene& scene) {
                    if (nodeTargets.size() != scene.nodes.size()) nodeTargets = NodeTargets(scene);
                    return ReadAnimation(in, i, scene, nodeTargets, a);
                  }) ||
-      !in.Str(scene.leftOut, "the note of what was left out"))
+      !in.Str(scene.leftOut, "the note of what was left out") ||
+      !ReadItems(in, "warnings", scene.warnings, [&](size_t, std::string& w) { return in.Str(w, "a warning"); }) ||
+      !in.U8(scene.upAxis) || !in.U8(scene.frontAxis) || !in.Str(scene.upFrom, "the up axis's source"))
     return false;
+  if (scene.upAxis >= kAxes || (scene.frontAxis >= kAxes && scene.frontAxis != kNoAxis))
+    return in.Damaged("its axes are " + std::to_string(scene.upAxis) + " and " + std::to_string(scene.frontAxis));
   if (scene.nodes.empty()) return in.Damaged("it has no root node");
   char end[4];
   if (!in.Get(end, 4)) return false;

@@ -13,7 +13,7 @@ namespace PM::Import {
 
 // How a stream begins: "PMIS", then the version.
 inline constexpr char kStreamMagic[4] = {'P', 'M', 'I', 'S'};
-inline constexpr uint32_t kStreamVersion = 3;
+inline constexpr uint32_t kStreamVersion = 4;
 inline constexpr char kStreamEnd[4] = {'P', 'M', 'I', 'E'};
 
 // What the reader says after the header. The numbers are part of the format.

@@ -55,18 +55,37 @@ fs::path ResolveIgnoringCase(const fs::path& path) {
 
 }  // namespace
 
+std::vector<std::string> TextureCandidates(const std::string& folder, const std::string& given) {
+  std::vector<std::string> out;
+  if (given.empty() || given[0] == '*') return out;
+  auto add = [&](const fs::path& p) {
+    const std::string text = p.string();
+    if (!text.empty() && std::find(out.begin(), out.end(), text) == out.end()) out.push_back(text);
+  };
+  auto placed = [&](const std::string& name) {
+    const fs::path p(name);
+    return p.is_absolute() ? p : fs::path(folder) / p;
+  };
+  add(placed(given));
+  std::string slashed = given;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  add(placed(slashed));
+  // A root of another machine ("\..\LWO\x.jpg", "/x.jpg") or Blender's "//": the model's folder.
+  if (slashed[0] == '/') {
+    const size_t rest = slashed.find_first_not_of('/');
+    if (rest != std::string::npos) add(fs::path(folder) / slashed.substr(rest));
+  }
+  if (const fs::path base = fs::path(slashed).filename(); !base.empty() && base != "." && base != "..")
+    add(fs::path(folder) / base);
+  return out;
+}
+
 std::string FindTextureFile(const std::string& folder, const std::string& given) {
-  std::string name = given;
-  std::replace(name.begin(), name.end(), '\\', '/');
-  if (name.rfind("//", 0) == 0) name.erase(0, 2);  // Blender: relative to the model's file
-  if (name.empty() || name[0] == '*') return {};
-  const fs::path named(name);
-  std::vector<fs::path> tries{named.is_absolute() ? named : fs::path(folder) / named};
-  if (named.has_filename()) tries.push_back(fs::path(folder) / named.filename());
-  for (const fs::path& p : tries)
-    if (IsFile(p)) return p.string();
-  for (const fs::path& p : tries)
-    if (const fs::path found = ResolveIgnoringCase(p.lexically_normal()); !found.empty() && IsFile(found))
+  const std::vector<std::string> tries = TextureCandidates(folder, given);
+  for (const std::string& p : tries)
+    if (IsFile(p)) return p;
+  for (const std::string& p : tries)
+    if (const fs::path found = ResolveIgnoringCase(fs::path(p).lexically_normal()); !found.empty() && IsFile(found))
       return found.string();
   return {};
 }

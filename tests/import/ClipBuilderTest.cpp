@@ -186,9 +186,10 @@ TEST_F(ClipBuilderTest, EachAnimationIsAClipOfTheSchedulerInSecondsAtTheFilesTic
 
   std::string error;
   Obj<ScriptObject> taken;
-  Obj<ScriptObject> root = Import::BuildModel(s, "walk.fbx", error, &taken);
-  ASSERT_FALSE(root.IsNil()) << error;
-  EXPECT_EQ(TakeLog(), "");  // nothing is left out
+  const Obj<ScriptObject> up = Import::BuildModel(s, "walk.fbx", error, &taken);
+  ASSERT_FALSE(up.IsNil()) << error;
+  const Obj<ScriptObject> root(static_cast<TBranch_I*>(up.Get())->m_children[0].Get());  // under the up turn
+  EXPECT_EQ(TakeLog(), "");                                                              // nothing is left out
   auto* scheduler = As<AnimationScheduler_I>(taken.Get());
   ASSERT_NE(scheduler, nullptr);
   ASSERT_EQ(scheduler->m_animationClip.Count(), 2);
@@ -253,8 +254,9 @@ TEST_F(ClipBuilderTest, MorphKeysDriveTheBlendControlsWeights) {
 
   std::string error;
   Obj<ScriptObject> taken;
-  Obj<ScriptObject> root = Import::BuildModel(s, "face.glb", error, &taken);
-  ASSERT_FALSE(root.IsNil()) << error;
+  const Obj<ScriptObject> up = Import::BuildModel(s, "face.glb", error, &taken);
+  ASSERT_FALSE(up.IsNil()) << error;
+  const Obj<ScriptObject> root(static_cast<TBranch_I*>(up.Get())->m_children[0].Get());  // under the up turn
   EXPECT_EQ(TakeLog(),
             "Warn  Import(\"face.glb\"): 1 morph weight is not a number; a target's default counts as 0 and a "
             "key's is left out.\n");

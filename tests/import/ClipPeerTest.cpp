@@ -29,11 +29,11 @@
 namespace PM::Test {
 namespace {
 
-// The transforms the file's nodes became, depth first (children in order): the placements of cameras
-// and lights, which the file has no node for, left out.
+// The transforms the file's nodes became, depth first (children in order): the up turn over them and
+// the placements of cameras and lights, which the file has no node for, left out.
 std::vector<TBaseTransform_I*> FileNodes(ScriptObject* root) {
   std::vector<TBaseTransform_I*> out;
-  std::vector<ScriptObject*> pending{root};
+  std::vector<ScriptObject*> pending{static_cast<TBranch_I*>(root)->m_children[0].Get()};
   while (!pending.empty()) {
     auto* node = As<TBaseTransform_I>(pending.back());
     pending.pop_back();

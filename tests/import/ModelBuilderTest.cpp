@@ -69,11 +69,25 @@ Import::Texture SmallTexture(bool alpha) {
 
 class ModelBuilderTest : public EngineWorldTest {
  protected:
-  Obj<ScriptObject> Build(const Scene& s) {
+  // The file's root node, under the up turn every import begins with (kept in m_up).
+  Obj<ScriptObject> Build(const Scene& s, const char* file = "model.glb") {
     std::string error;
-    Obj<ScriptObject> root = Import::BuildModel(s, "model.glb", error);
+    m_up = Import::BuildModel(s, file, error);
     EXPECT_EQ(error, "");
-    return root;
+    if (m_up.IsNil() || Branch(m_up)->ChildCount() != 1) return m_up;
+    return Obj<ScriptObject>(Child(m_up, 0));
+  }
+  // Where the up turn takes `v` (the engine's row vectors).
+  Vector3f Turned(const Vector3f& v) {
+    Vector3f out;
+    Matrix4fC::TransformPoint(
+        out, v, static_cast<STransform_I*>(static_cast<TNode_I*>(m_up.Get())->GetSNode())->GetLocalMatrix());
+    return out;
+  }
+  Obj<ScriptObject> m_up;
+  void TearDown() override {
+    m_up.Clear();
+    EngineWorldTest::TearDown();
   }
   static TBranch_I* Branch(ScriptObject* o) { return static_cast<TBranch_I*>(o); }
   static ScriptObject* Child(ScriptObject* o, int i) { return Branch(o)->m_children[i].Get(); }
@@ -339,8 +353,8 @@ TEST_F(ModelBuilderTest, AMissingTextureWarnsOnceAndItsMaterialsKeepTheirColours
   Obj<ScriptObject> root = Build(s);
   ASSERT_FALSE(root.IsNil());
   EXPECT_EQ(TakeLog(),
-            "Warn  Import(\"model.glb\"): the texture \"textures/gone.jpg\" is missing; its materials keep their "
-            "colours.\n");
+            "Warn  Import(\"model.glb\"): the texture \"textures/gone.jpg\" is missing (looked for at "
+            "\"./textures/gone.jpg\", \"./gone.jpg\", in any letter case); its materials keep their colours.\n");
   EXPECT_TRUE(IsNilObject(ColorOf(Child(root, 0))));
   EXPECT_EQ(MaterialOf(Child(root, 0))->m_diffuseColor.x, 0.25f);
   // Pixels shorter than the size announced count as missing too.
@@ -582,9 +596,8 @@ TEST_F(ModelBuilderTest, MorphTargetsBecomeBlendShapesWeightedByNamedBlendContro
   face.targets.push_back(again);
   s.meshes = {face};
   s.materials.resize(1);
-  std::string error;
-  Obj<ScriptObject> root = Import::BuildModel(s, "face.glb", error);
-  ASSERT_FALSE(root.IsNil()) << error;
+  Obj<ScriptObject> root = Build(s, "face.glb");
+  ASSERT_FALSE(root.IsNil());
   EXPECT_EQ(TakeLog(),
             "Warn  Import(\"face.glb\"): 1 morph weight is not a number; a target's default counts as 0 and a "
             "key's is left out.\n");
@@ -743,6 +756,143 @@ TEST_F(ModelBuilderTest, LightsBecomeTheEnginesTypesAndPastEightAreOff) {
     EXPECT_EQ(Name(light(i)), s.lights[size_t(i)].name);
     EXPECT_EQ(settings(i)->m_visibility, i < 9 ? 1u : 0u) << i;  // the ambient one does not count
   }
+}
+
+// Every import begins with the up turn "ModelUp": the identity for a Y-up file, else the file's up axis to
+// +Y and its front to +Z (without a front, the one a turn about a single axis keeps).
+TEST_F(ModelBuilderTest, TheUpTurnIsOneNamedTransformOverTheFilesRoot) {
+  Scene s;
+  s.nodes = {MakeNode("ModelUp", -1, {0})};  // the file's own node of that name gives way
+  s.meshes = {MakeMesh("m")};
+  Obj<ScriptObject> root = Build(s);
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(Name(m_up), "ModelUp");
+  EXPECT_EQ(Name(static_cast<TNode_I*>(m_up.Get())->GetSNode()), "SModelUp");
+  EXPECT_TRUE(m_up->IsA(TTransform_I::kClassId));
+  EXPECT_EQ(Name(root), "ModelUp_2");
+  EXPECT_EQ(Turned({1, 2, 3}), (Vector3f{1, 2, 3}));
+  EXPECT_EQ(TakeLog(), "");
+  struct Case {
+    uint8_t up, front;
+    Vector3f x, y, z;  // where the file's axes go
+  } cases[] = {
+      {2, Import::kNoAxis, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // Z-up: -Y faces +Z
+      {5, Import::kNoAxis, {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+      {0, Import::kNoAxis, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1}},
+      {3, Import::kNoAxis, {0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+      {4, Import::kNoAxis, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}},
+      {2, 0, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  // the metadata's front +X to +Z
+      {1, 2, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+      {2, 5, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // a front along the up axis counts as none
+  };
+  for (const Case& c : cases) {
+    s.upAxis = c.up;
+    s.frontAxis = c.front;
+    s.upFrom = "a test's word";
+    Build(s, "up.blend");
+    for (const auto& [from, to] :
+         {std::pair{Vector3f{1, 0, 0}, c.x}, {Vector3f{0, 1, 0}, c.y}, {Vector3f{0, 0, 1}, c.z}}) {
+      const Vector3f got = Turned(from);
+      EXPECT_LT((got - to).Length(), 1e-6f) << int(c.up) << " " << int(c.front) << ": " << from.x << from.y << from.z;
+    }
+  }
+  static constexpr const char* kNames[] = {"+X", "+Y", "+Z", "-X", "-Y", "-Z"};
+  std::string expected;
+  for (const Case& c : cases)
+    if (c.up != 1)
+      expected += std::string("Info  Import(\"up.blend\"): up is ") + kNames[c.up] +
+                  " (a test's word); the transform \"ModelUp\" turns it to +Y.\n";
+  EXPECT_EQ(TakeLog(), expected);
+}
+
+// Materials no file means as they read: opacity 0 without a texture to shape it is drawn opaque (one Warn
+// for the file naming them); a texture on a set the mesh lacks reads set 0 (one Warn naming the meshes);
+// an emissive colour scaling a texture the engines do not draw is left out; the reader's warnings are told.
+TEST_F(ModelBuilderTest, MaterialsThatWouldVanishOrWashOutAreDrawnAndNamed) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1, {0, 1, 2, 3, 4})};
+  s.meshes = {MakeMesh("zero"), MakeMesh("shaped", 3, 1), MakeMesh("alpha", 3, 2), MakeMesh("set1", 3, 3),
+              MakeMesh("glow", 3, 4)};
+  s.meshes[3].uv[0] = {0, 0, 1, 0, 0, 1};
+  s.materials.resize(5);
+  s.materials[0].name = "glass";
+  s.materials[0].diffuse[3] = 0;  // a decimal comma read as 0
+  s.materials[0].alphaMode = 2;
+  s.materials[1].diffuse[3] = 0;
+  s.materials[1].alphaMode = 2;
+  s.materials[1].opacityTexture = true;  // a shape to the opacity: kept
+  s.materials[2].diffuse[3] = 0.25f;     // plain translucency: kept
+  s.materials[2].alphaMode = 2;
+  s.materials[3].diffuseTexture = 0;
+  s.materials[3].diffuseUVSet = 1;
+  s.materials[4].name = "lamp";
+  s.materials[4].emissive[0] = s.materials[4].emissive[1] = s.materials[4].emissive[2] = 1;
+  s.materials[4].emissiveTexture = true;
+  s.textures = {SmallTexture(false)};
+  s.warnings = {
+      "the material library \"x.mtl\" it names is missing (and so is \"m.mtl\"); its faces take the "
+      "default material"};
+  int saved = g_LogLevel;
+  g_LogLevel = 0;
+  Obj<ScriptObject> root = Build(s, "dir/m.obj");
+  g_LogLevel = saved;
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(TakeLog(),
+            "Warn  Import(\"dir/m.obj\"): the material \"glass\" has an opacity of 0 and no opacity or alpha "
+            "texture; drawn opaque.\n"
+            "Warn  Import(\"dir/m.obj\"): the mesh \"set1\" lacks the texture-coordinate set 1 its texture reads; "
+            "set 0 is used.\n"
+            "Info  Import(\"dir/m.obj\"): the emissive textures of \"lamp\" are not drawn, nor the emissive colour "
+            "that scales them.\n"
+            "Warn  Import(\"dir/m.obj\"): the material library \"x.mtl\" it names is missing (and so is \"m.mtl\"); "
+            "its faces take the default material.\n");
+  EXPECT_EQ(MaterialOf(Child(root, 0))->m_transparency, 0);
+  EXPECT_EQ(MaterialOf(Child(root, 1))->m_transparency, 1);
+  EXPECT_EQ(MaterialOf(Child(root, 2))->m_transparency, 0.75f);
+  EXPECT_EQ(static_cast<ShaderTexture_I*>(ColorOf(Child(root, 3)))->m_texCoordSource, 0);
+  EXPECT_EQ(MaterialOf(Child(root, 4))->m_ambientColor, (Vector3f{0, 0, 0}));
+  // A mesh that has set 1 reads it; the shader of the material is its own.
+  s.meshes[3].uv[1] = s.meshes[3].uv[0];
+  s.nodes[0].meshes = {3};
+  s.warnings.clear();
+  root = Build(s);
+  EXPECT_EQ(TakeLog(), "");
+  EXPECT_EQ(static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)))->m_texCoordSource, 1);
+}
+
+// An orthographic camera comes in as a perspective one where it stands, spanning at the model's centre
+// the height the orthographic one spans, with one Warn.
+TEST_F(ModelBuilderTest, AnOrthographicCameraBecomesAPerspectiveOneFramingTheSameHeight) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1), MakeNode("model", 0, {0}), MakeNode("eye", 0)};
+  s.nodes[1].matrix[11] = -1;  // the model in the plane z = -1
+  s.nodes[2].matrix[11] = 2;   // the camera at z = 2, looking along -z
+  s.meshes = {MakeMesh("m")};
+  Import::Camera c;
+  c.name = "flat";
+  c.node = 2;
+  c.lookAt[2] = -1;
+  c.orthographicWidth = 2;
+  c.aspect = 2;  // a half height of 1
+  s.cameras = {c};
+  Obj<ScriptObject> root = Build(s, "cam.gltf");
+  ASSERT_FALSE(root.IsNil());
+  const double distance = 3;  // from z = 2 to the model's centre at z = -1
+  const double degrees = 2 * std::atan(1 / distance) * 180 / 3.14159265358979323846;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", degrees);
+  EXPECT_EQ(TakeLog(), std::string("Warn  Import(\"cam.gltf\"): the camera \"flat\" is orthographic, which the "
+                                   "engines do not draw; it comes in as a perspective camera of ") +
+                           text + " degrees framing its height at the model's centre.\n");
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  int cameras = 0;
+  for (const Obj<ScriptObject>& n : nodes) {
+    if (!n->IsA(TCamera_I::kClassId)) continue;
+    ++cameras;
+    EXPECT_NEAR(static_cast<SCamera_I*>(static_cast<TNode_I*>(n.Get())->GetSNode())->GetFieldOfView(), degrees, 1e-3);
+  }
+  EXPECT_EQ(cameras, 1);
 }
 
 }  // namespace

@@ -46,8 +46,10 @@ TEST_F(ModelImporterTest, ImportBuildsTheTreeAndTakeRootHandsItOverOnce) {
   root.Attach(importer->TakeRoot());
   EXPECT_EQ(importer->TakeRoot(), nullptr);
   ASSERT_TRUE(root->IsA(TTransform_I::kClassId));
-  EXPECT_EQ(Name(root), "nodes_0_");
-  auto* node = static_cast<TBranch_I*>(static_cast<TBranch_I*>(root.Get())->m_children[0].Get());
+  EXPECT_EQ(Name(root), "ModelUp");  // the up turn, the identity for a glTF file
+  auto* fileRoot = static_cast<TBranch_I*>(static_cast<TBranch_I*>(root.Get())->m_children[0].Get());
+  EXPECT_EQ(Name(fileRoot), "nodes_0_");
+  auto* node = static_cast<TBranch_I*>(fileRoot->m_children[0].Get());
   EXPECT_EQ(Name(node), "nodes_1_");
   auto* box = static_cast<TPolygonGeometry_I*>(node->m_children[0].Get());
   ASSERT_TRUE(box->IsA(TPolygonGeometry_I::kClassId));

@@ -304,7 +304,7 @@ TEST_F(ReaderProcessTest, BytesThatLieOrStopAreTheReadersFault) {
     EXPECT_EQ(error, "Cannot import \"lie.3ds\": the reader's stream is damaged: it does not begin with \"PMIS\".");
   }
   {
-    ReaderOverride standIn(StandIn("printf 'PMIS\\003\\000\\000\\000\\000\\377\\377'"));
+    ReaderOverride standIn(StandIn("printf 'PMIS\\004\\000\\000\\000\\000\\377\\377'"));
     EXPECT_FALSE(Read("cut.3ds", scene, error));
     EXPECT_EQ(error, "Cannot import \"cut.3ds\": the reader's stream stopped after 11 bytes.");
   }

@@ -65,6 +65,7 @@ Scene SampleScene() {
   m.shininessStrength = 0.75f;
   m.twoSided = true;
   m.metalRoughness = true;
+  m.emissiveTexture = true;
   m.metallic = 0.5f;
   m.roughness = 0.25f;
   m.alphaMode = 1;
@@ -72,7 +73,7 @@ Scene SampleScene() {
   m.diffuseTexture = 0;
   m.diffuseUVSet = 1;
   s.materials.push_back(m);
-  s.materials.emplace_back();
+  s.materials.emplace_back().opacityTexture = true;
   Mesh tri;
   tri.name = "tri";
   tri.material = 0;
@@ -117,6 +118,7 @@ Scene SampleScene() {
   eye.aspect = 1.5f;
   eye.clipNear = 0.25f;
   eye.clipFar = 250;
+  eye.orthographicWidth = 3;
   s.cameras.push_back(eye);
   Light lamp;
   lamp.name = "lamp";
@@ -157,6 +159,10 @@ Scene SampleScene() {
   walk.morphChannels.push_back(morph);
   s.animations.push_back(walk);
   s.leftOut = "Not imported: 1 animation.";
+  s.warnings = {"the material library \"a.mtl\" it names is missing", ""};
+  s.upAxis = 2;
+  s.frontAxis = 4;
+  s.upFrom = "Blender files are Z-up";
   return s;
 }
 
@@ -205,7 +211,8 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(m.ambient[0], 1);
   EXPECT_EQ(m.shininess, 32);
   EXPECT_EQ(m.shininessStrength, 0.75f);
-  EXPECT_TRUE(m.twoSided && m.metalRoughness);
+  EXPECT_TRUE(m.twoSided && m.metalRoughness && m.emissiveTexture && !m.opacityTexture);
+  EXPECT_TRUE(out.materials[1].opacityTexture && !out.materials[1].emissiveTexture);
   EXPECT_EQ(m.metallic, 0.5f);
   EXPECT_EQ(m.roughness, 0.25f);
   EXPECT_EQ(m.alphaMode, 1);
@@ -229,6 +236,10 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(out.nodes[1].matrix[3], 5);
   EXPECT_EQ(out.nodes[1].meshes, (std::vector<uint32_t>{0, 1, 0}));
   EXPECT_EQ(out.leftOut, "Not imported: 1 animation.");
+  EXPECT_EQ(out.warnings, in.warnings);
+  EXPECT_EQ(out.upAxis, 2);
+  EXPECT_EQ(out.frontAxis, 4);
+  EXPECT_EQ(out.upFrom, "Blender files are Z-up");
   ASSERT_EQ(out.cameras.size(), 1u);
   const Camera& eye = out.cameras[0];
   EXPECT_EQ(eye.name, "eye");
@@ -240,6 +251,7 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(eye.aspect, 1.5f);
   EXPECT_EQ(eye.clipNear, 0.25f);
   EXPECT_EQ(eye.clipFar, 250);
+  EXPECT_EQ(eye.orthographicWidth, 3);
   ASSERT_EQ(out.lights.size(), 1u);
   const Light& lamp = out.lights[0];
   EXPECT_EQ(lamp.name, "lamp");
@@ -333,25 +345,25 @@ TEST(SceneStream, BytesArePinned) {
   s.nodes.emplace_back();
   s.nodes[0].name = "r";
   const std::string bytes = Encode(s);
-  // Header, body size 203, no textures, one default material, no meshes, one node "r", no cameras, no
-  // lights, no skins, no animations, no note, end.
+  // Header, body size 213, no textures, one default material, no meshes, one node "r", no cameras, no
+  // lights, no skins, no animations, no note, no warnings, up +Y, no front, no source of the up axis, end.
   const std::string head(
       "PMIS"
-      "\x03\0\0\0"
+      "\x04\0\0\0"
       "\0"
-      "\xcb\0\0\0\0\0\0\0"
+      "\xd5\0\0\0\0\0\0\0"
       "\0\0\0\0"
       "\x01\0\0\0"
       "\0\0\0\0",
       29);
   EXPECT_EQ(bytes.substr(0, 29), head);
-  EXPECT_EQ(bytes.size(), 17u + 203u);
-  EXPECT_EQ(bytes.substr(bytes.size() - 24), std::string(20, '\0') + "PMIE");
+  EXPECT_EQ(bytes.size(), 17u + 213u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 34), std::string(24, '\0') + "\x01\xff" + std::string(4, '\0') + "PMIE");
   EXPECT_EQ(bytes.substr(bytes.size() - 4), "PMIE");
 
   StringSink failure;
   ASSERT_TRUE(WriteFailureStream(StreamOutcome::Refused, "bad", failure));
-  EXPECT_EQ(failure.data, std::string("PMIS\x03\0\0\0\x01\x03\0\0\0badPMIE", 20));
+  EXPECT_EQ(failure.data, std::string("PMIS\x04\0\0\0\x01\x03\0\0\0badPMIE", 20));
   Scene out;
   const DecodeResult r = Decode(failure.data, out);
   EXPECT_EQ(r.kind, DecodeResult::Failure);
@@ -392,7 +404,7 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "magic", [](std::string& b) { b[0] = 'X'; }, "it does not begin with \"PMIS\"");
   lie(
-      "version", [](std::string& b) { Put<uint32_t>(b, 4, 1); }, "its version is 1, not 3");
+      "version", [](std::string& b) { Put<uint32_t>(b, 4, 1); }, "its version is 1, not 4");
   lie(
       "outcome", [](std::string& b) { b[8] = 9; }, "its outcome 9 is unknown");
   lie(
@@ -500,6 +512,14 @@ TEST(SceneStream, LyingFieldsAreDamage) {
       "item count", [&](std::string& b) { Put<uint32_t>(b, 17, 0xFFFFFFFF); }, "it announces 4294967295 textures");
   lie(
       "end marker", [](std::string& b) { b[b.size() - 1] = 'X'; }, "its end marker is wrong");
+  // The up axis and the front axis before the source's string and the end marker.
+  const size_t up = good.size() - 4 - 4 - std::string("Blender files are Z-up").size() - 2;
+  lie(
+      "up axis", [&](std::string& b) { b[up] = 6; }, "its axes are 6 and 4");
+  lie(
+      "front axis", [&](std::string& b) { b[up + 1] = 7; }, "its axes are 2 and 7");
+  lie(
+      "material flags", [&](std::string& b) { b[paint + 18 * 4] = 0x10; }, "material 0 has unknown flags");
   lie(
       "body too short", [](std::string& b) { Put<uint64_t>(b, 9, b.size() - 17 - 10); }, "it runs past the");
   lie(
@@ -530,7 +550,7 @@ TEST(SceneStream, BodyAboveTheOutputLimitIsRefusedBeforeReadingIt) {
 // A stream that announces 2 GiB of body and half a billion vertices, then stops: the decoder holds no
 // more than a few MiB whatever was promised.
 TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
-  std::string b("PMIS\x03\0\0\0\0", 9);
+  std::string b("PMIS\x04\0\0\0\0", 9);
   b.append(std::string("\0\0\0\x80\0\0\0\0", 8));           // body: 2 GiB
   b.append(std::string("\0\0\0\0\x01\0\0\0\0\0\0\0", 12));  // no textures, one material named ""
   b.append(std::string(18 * 4 + 2, '\0'));

@@ -109,8 +109,14 @@ def picture(model, reference, extra=SMALL, wanted=None, warnings=(), options=())
 
 
 def missing(name):
-    return (f'Warn  Import("{corpus}/FBX/spider.fbx"): the texture "D:\\projects\\assimp_int\\test\\models\\OBJ\\'
-            f'{name}" is missing; its materials keep their colours.')
+    # The places looked at: the name as written and with "/" for "\\" (relative to the model's folder),
+    # then its base name in the model's folder.
+    written = f"D:\\projects\\assimp_int\\test\\models\\OBJ\\{name}"
+    folder = f"{corpus}/FBX"
+    places = [f"{folder}/{written}", f"{folder}/{written.replace(chr(92), '/')}", f"{folder}/{name}"]
+    tried = ", ".join(f'"{p}"' for p in places)
+    return (f'Warn  Import("{folder}/spider.fbx"): the texture "{written}" is missing (looked for at {tried}, '
+            f'in any letter case); its materials keep their colours.')
 
 
 def unknown(model, said, what="camera"):
@@ -381,6 +387,228 @@ def morph(model, reference, frames=("1", "60")):
         print(f"{os.path.basename(model)}: the blend shapes moved {moved} pixels")
     return case
 
+
+def foreground_box(image_file):
+    # The bounding box of the pixels that differ from the corner's (the background): left, top, right,
+    # bottom, and their number.
+    image = Image.open(image_file).convert("RGB")
+    background = image.getpixel((0, 0))
+    xs, ys = [], []
+    for k, p in enumerate(image.getdata()):
+        if max(abs(a - b) for a, b in zip(p, background)) > 8:
+            xs.append(k % image.width)
+            ys.append(k // image.width)
+    if not xs:
+        return None, 0
+    return (min(xs), min(ys), max(xs), max(ys)), len(xs)
+
+
+def shown(model, warnings, share=0.01, options=()):
+    # A model whose materials would hide it draws on both engines (at least `share` of the picture), with
+    # exactly the Warn lines given, and Direct3D 8 as OpenGL (the cross-back-end rule).
+    def case(pm_run, peer, checker, tmp):
+        shots = {}
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{engine}.png")
+            _, stderr = view(pm_run, model, engine, tmp, SMALL, out, options)
+            warns = [l for l in stderr.splitlines() if l.startswith("Warn ")]
+            if warns != warnings:
+                raise AssertionError(f"{engine}: warnings {warns}, expected {warnings}")
+            _, count = foreground_box(out)
+            if count < share * WIDTH * HEIGHT:
+                raise AssertionError(f"{engine}: {count} pixels drawn")
+            shots[engine] = out
+        cross(checker, shots["DirectX8"], shots["OpenGL"], os.path.join(tmp, "cross"))
+        print(f"{os.path.basename(model)}: {count} pixels drawn")
+    return case
+
+
+def opaque(model, materials):
+    return (f'Warn  Import("{model}"): the material{"s" if len(materials) > 1 else ""} '
+            + ", ".join(f'"{m}"' for m in materials)
+            + f' {"have" if len(materials) > 1 else "has"} an opacity of 0 and no opacity or alpha texture; drawn opaque.')
+
+
+def twins(model, twin, warnings):
+    # A model whose texture reads a texture-coordinate set its meshes lack draws as its twin in another
+    # format that names set 0 (OpenGL's frames compared by the reference rule, Direct3D 8's by the
+    # cross-back-end rule), with exactly the Warn lines given.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            out, ref = os.path.join(tmp, f"{engine}.png"), os.path.join(tmp, f"{engine}-twin.png")
+            _, stderr = view(pm_run, model, engine, tmp, SMALL, out)
+            warns = [l for l in stderr.splitlines() if l.startswith("Warn ")]
+            if warns != warnings:
+                raise AssertionError(f"{engine}: warnings {warns}, expected {warnings}")
+            view(pm_run, twin, engine, tmp, SMALL, ref)
+            if engine == "OpenGL":
+                os.environ.pop("PM_WRITE_REFERENCES", None)
+                compare(out, ref)
+            else:
+                cross(checker, out, ref, os.path.join(tmp, "cross"))
+    return case
+
+
+def ortho(model, camera, warnings):
+    # An orthographic camera drawn as a perspective one: the model fills, within a few pixels, the box
+    # the orthographic projection gives it (the quad (0, 0, 0) - (1, 1, 0) turned 45 degrees about x,
+    # seen from (0.5, 0.5) with a half height of 1), on both engines alike.
+    def case(pm_run, peer, checker, tmp):
+        shots = {}
+        corners = [(0, 0), (1, 0), (0, math.sqrt(0.5)), (1, math.sqrt(0.5))]
+        xs = [((x - 0.5) / (WIDTH / HEIGHT) + 1) / 2 * WIDTH for x, _ in corners]
+        ys = [(1 - (y - 0.5)) / 2 * HEIGHT for _, y in corners]
+        want = (min(xs), min(ys), max(xs), max(ys))
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{engine}.png")
+            _, stderr = view(pm_run, model, engine, tmp, SMALL, out, ("--camera", camera))
+            warns = [l for l in stderr.splitlines() if l.startswith("Warn ")]
+            if warns != warnings:
+                raise AssertionError(f"{engine}: warnings {warns}, expected {warnings}")
+            box, _ = foreground_box(out)
+            if not box or any(abs(a - b) > 5 for a, b in zip(box, want)):
+                raise AssertionError(f"{engine}: the model fills {box}, the orthographic view {want}")
+            shots[engine] = out
+        cross(checker, shots["DirectX8"], shots["OpenGL"], os.path.join(tmp, "cross"))
+        print(f"{os.path.basename(model)}: the model fills {box}, the orthographic view {want}")
+    return case
+
+
+def up_turn(model):
+    # The up turn: by default the file's Z-up frame turned, the bounds Assimp's with (x, y, z) as
+    # (x, z, -y); --up y leaves Assimp's; a script giving the turn "ModelUp" an identity STransform draws
+    # what --up y draws (the guide's way to undo the turn); --up with another word is a usage error.
+    def case(pm_run, peer, checker, tmp):
+        r = subprocess.run([peer, model], capture_output=True, text=True, timeout=120)
+        theirs = SUMMARY.match(r.stdout.strip())
+        if not theirs:
+            raise AssertionError(f"the peer printed {r.stdout!r} {r.stderr[-2000:]}")
+        lo, hi = [float(v) for v in theirs.groups()[11:14]], [float(v) for v in theirs.groups()[14:17]]
+        size = max(abs(v) for v in lo + hi)
+        turned_lo, turned_hi = [lo[0], lo[2], -hi[1]], [hi[0], hi[2], -lo[1]]
+        shots = {}
+        _, _, framed = straight_camera(peer, model)  # the file's own frame, for both pictures of it
+        for name, options, extra, want in (
+                ("turned", (), SMALL, turned_lo + turned_hi),
+                ("file", ("--up", "y"), framed, lo + hi),
+                ("undone", (), framed + "STransform:unturned . { }; TTransform:ModelUp.SNode STransform:unturned;",
+                 None)):
+            out = os.path.join(tmp, f"{name}.png")
+            stdout, _ = view(pm_run, model, "OpenGL", tmp, extra, out, options)
+            counts, peer_counts = summary(stdout), theirs.groups()  # the turn is not one of the file's nodes
+            if counts[1:6] + counts[7:11] != peer_counts[1:6] + peer_counts[7:11]:
+                raise AssertionError(f"{name}: counts {counts[1:11]}, Assimp's {peer_counts[1:11]}")
+            ours = [float(v) for v in summary(stdout)[11:]]
+            if want and any(abs(a - b) > 1e-5 * size for a, b in zip(ours, want)):
+                raise AssertionError(f"{name}: bounds {ours}, expected {want}")
+            shots[name] = out
+        os.environ.pop("PM_WRITE_REFERENCES", None)
+        compare(shots["undone"], shots["file"])
+        first, _ = foreground_box(shots["turned"])
+        second, _ = foreground_box(shots["file"])
+        if first == second:
+            raise AssertionError("the turn changed nothing drawn")
+        r = subprocess.run([pm_run, "--view", model, "--up", "w", "--frames", "1"], cwd=tmp, capture_output=True,
+                           text=True, timeout=60, env=dict(os.environ, PM_LOG_DIR=tmp))
+        if r.returncode != 2 or "pm-run: --up w: the axis is one of x, y, z, -x, -y, -z." not in r.stderr:
+            raise AssertionError(f"--up w: exit {r.returncode}, {r.stderr[-500:]}")
+        print(f"{os.path.basename(model)}: bounds turned to {turned_lo} - {turned_hi}")
+    return case
+
+
+# Where --up AXIS takes a point of the file: the file's AXIS to +Y, its front (-Y for z up, +Y for -z up,
+# else +Z) to +Z.
+UP_TURNS = {
+    "y": lambda x, y, z: (x, y, z),
+    "x": lambda x, y, z: (-y, x, z),
+    "-x": lambda x, y, z: (y, -x, z),
+    "z": lambda x, y, z: (x, z, -y),
+    "-z": lambda x, y, z: (x, -z, y),
+    "-y": lambda x, y, z: (-x, -y, z),
+}
+
+
+def up_axes(model):
+    # Each --up AXIS turns the bounds of a Y-up file as the axis says (Assimp's bounds, their corners
+    # turned), and the summary still counts the file's nodes.
+    def case(pm_run, peer, checker, tmp):
+        r = subprocess.run([peer, model], capture_output=True, text=True, timeout=120)
+        theirs = SUMMARY.match(r.stdout.strip()).groups()
+        lo, hi = [float(v) for v in theirs[11:14]], [float(v) for v in theirs[14:17]]
+        size = max(abs(v) for v in lo + hi)
+        for axis, turn in UP_TURNS.items():
+            corners = [turn(x, y, z) for x in (lo[0], hi[0]) for y in (lo[1], hi[1]) for z in (lo[2], hi[2])]
+            want = [min(c[k] for c in corners) for k in range(3)] + [max(c[k] for c in corners) for k in range(3)]
+            ours = summary(view(pm_run, model, "OpenGL", tmp, options=("--up", axis), frames=1)[0])
+            if ours[1] != theirs[1] or any(abs(float(a) - b) > 1e-5 * size for a, b in zip(ours[11:], want)):
+                raise AssertionError(f"--up {axis}: {ours[1]} nodes, bounds {ours[11:]}; expected {theirs[1]}, {want}")
+        print(f"{os.path.basename(model)}: six turns")
+    return case
+
+
+collada = os.path.join(corpus, "Collada")
+clearcoat = os.path.join(corpus, "glTF2", "ClearCoat-glTF", "ClearCoatTest.gltf")
+cameras = os.path.join(corpus, "glTF2", "cameras", "Cameras.gltf")
+# Materials with an opacity of 0 (the teapots' and the earth's read from decimal commas) or a diffuse
+# alpha of 0 (the concave polygon) are drawn opaque with one Warn: three opaque teapots, the earth
+# texture on the first, as the corpus's teapots_reference.png shows them (seen from its side).
+CASES["opacity_teapots"] = picture(os.path.join(collada, "teapots.DAE"), "teapots.png",
+                                   "RenderPipe:Pipe.Resolution (320, 240); STransform:SviewOrbit.Rotation (-30, -40, 0);",
+                                   warnings=[opaque(os.path.join(collada, "teapots.DAE"),
+                                                    ["_01___Default", "_08___Default", "_07___Default"])])
+CASES["opacity_earth"] = shown(os.path.join(collada, "earthCylindrical.DAE"),
+                               [opaque(os.path.join(collada, "earthCylindrical.DAE"), ["_01___Default"])])
+CASES["opacity_concave"] = shown(os.path.join(collada, "ConcavePolygon.dae"),
+                                 [opaque(os.path.join(collada, "ConcavePolygon.dae"), ["test_Smoothing"])], 0.001)
+# Textures on texture-coordinate set 1, which the meshes lack: set 0, as the file's .x twin draws them.
+CASES["uv_fallback_dae"] = twins(
+    os.path.join(collada, "kwxport_test_vcolors.dae"), os.path.join(corpus, "X", "kwxport_test_cubewithvcolors.x"),
+    [f'Warn  Import("{collada}/kwxport_test_vcolors.dae"): the meshes "Box01_mesh", "Box01_mesh_2", "Box01_mesh_3" '
+     'lack the texture-coordinate set 1 their textures read; set 0 is used.'])
+# Clear-coated materials equal their base ones in what the engines draw: the "Coated" column as the
+# "Base" one on both engines, the labels' emissive texture (not drawn) leaving them their black.
+def same_cells(model, reference, cells):
+    # Pairs of screen boxes drawn with materials the engines cannot tell apart: each pair's mean colours
+    # equal within 2 on both engines; OpenGL's frame against the reference, Direct3D 8's by the
+    # cross-back-end rule.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{engine}.png")
+            view(pm_run, model, engine, tmp, "RenderPipe:Pipe.Resolution (480, 360);" + STRAIGHT, out)
+            image = Image.open(out).convert("RGB")
+
+            def mean(box):
+                pixels = [image.getpixel((x, y)) for x in range(box[0], box[2]) for y in range(box[1], box[3])]
+                return [sum(p[c] for p in pixels) / len(pixels) for c in range(3)]
+            for a, b in cells:
+                if any(abs(x - y) > 2 for x, y in zip(mean(a), mean(b))):
+                    raise AssertionError(f"{engine}: {a} is {mean(a)}, {b} is {mean(b)}")
+            if engine == "OpenGL":
+                compare(out, os.path.join(references, reference))
+            else:
+                cross(checker, out, os.path.join(references, reference), os.path.join(tmp, "cross"))
+    return case
+
+
+# Drawn at 480 x 360: the cells' thin borders would take more than the cross-back-end rule's share of a
+# smaller picture.
+CASES["clearcoat_gltf"] = same_cells(clearcoat, "clearcoat.png", [
+    ((233, 77, 250, 108), (271, 77, 288, 108)),  # the simple coat: base and coated red
+    ((233, 120, 250, 144), (271, 120, 288, 144)),  # the partial coat: base and coated blue
+])
+CASES["ortho_camera_gltf"] = ortho(cameras, "nodes[2]", [
+    f'Warn  Import("{cameras}"): the camera "nodes[2]" is orthographic, which the engines do not draw; it comes '
+    'in as a perspective camera of 33.2 degrees framing its height at the model\'s centre.'])
+CASES["missing_mtl_obj"] = shown(os.path.join(corpus, "OBJ", "cube_mtllib_after_g.obj"), [
+    f'Warn  Import("{corpus}/OBJ/cube_mtllib_after_g.obj"): the material library "cube_mtllib_after_g.mat" it '
+    'names is missing; the model\'s own ".mtl" was read instead.'])
+# Z-up files stand up: Blender's man and the SMD ox (pictures), the turn and its undoing (bounds).
+CASES["up_blend"] = picture(os.path.join(corpus, "BLEND", "HUMAN.blend"), "up_blend.png")
+CASES["up_smd"] = picture(os.path.join(corpus, "SMD", "WusonSMD.smd"), "up_smd.png", warnings=[
+    f'Warn  Import("{corpus}/SMD/WusonSMD.smd"): the texture "default.bmp" is missing (looked for at '
+    f'"{corpus}/SMD/default.bmp", in any letter case); its materials keep their colours.'])
+CASES["up_turn_blend"] = up_turn(os.path.join(corpus, "BLEND", "HUMAN.blend"))
+CASES["up_axes_obj"] = up_axes(os.path.join(corpus, "OBJ", "spider.obj"))
 
 CASES["morph_cube_gltf"] = morph(
     os.path.join(corpus, "glTF2", "glTF-Sample-Models", "AnimatedMorphCube-glTF", "AnimatedMorphCube.gltf"),

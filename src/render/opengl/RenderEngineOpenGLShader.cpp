@@ -292,15 +292,20 @@ void RenderEngineOpenGL_D::LightBasePass(const RenderShader_I& s, ShaderPhong_I*
     return;
   }
   gl.glEnable(GL_LIGHTING);
-  gl.glEnable(GL_COLOR_MATERIAL);
+  // The material is set with the colour material off and the tracking switched on after the current
+  // colour: with tracking on, Mesa ignores glMaterial for the tracked colours and updates them only
+  // when the current colour changes, so a material of the colour the last one had kept the grey the
+  // state reset had left.
+  gl.glDisable(GL_COLOR_MATERIAL);
   ScriptObject* m = surface ? surface->m_material.Get() : nullptr;
   if (!Present(m) || !m->IsA(RenderMaterial_I::kClassId)) {
     LightWithDefaultMaterial();
-    return;
+  } else {
+    // The base pass lights with the ambient colour as emission (programs take the emission colour).
+    const RenderMaterial_I* mat = static_cast<RenderMaterial_I*>(m);
+    ApplyMaterial(*mat, surface, mat->m_ambientColor);
   }
-  // The base pass lights with the ambient colour as emission (programs take the emission colour).
-  const RenderMaterial_I* mat = static_cast<RenderMaterial_I*>(m);
-  ApplyMaterial(*mat, surface, mat->m_ambientColor);
+  gl.glEnable(GL_COLOR_MATERIAL);
 }
 
 }  // namespace PM
