@@ -46,11 +46,6 @@ EXCEPTIONS = [
 # Files that draw too little today through faults being mended: (file, engine or BOTH, cause). A file
 # listed here that draws enough is reported, so that its entry can go; the list is emptied as the fixes land.
 KNOWN_FAULTS = [
-    ("Collada/teapots.DAE", BOTH, "the three materials have opacity 0 (a decimal comma in the file): invisible"),
-    ("Collada/earthCylindrical.DAE", BOTH, "its material has opacity 0: invisible"),
-    ("Collada/ConcavePolygon.dae", BOTH, "its material's diffuse alpha is 0: invisible"),
-    ("MDL/MDL5 (3DGS A5)/PhosphoricAcid_MDl5.mdl", BOTH, "its material's diffuse colour is (0, 0, 0, 0): alpha 0, "
-     "invisible (Assimp's OBJ export of it, without the alpha, draws a black molecule)"),
     ("HMP/formatDetection", BOTH, "the terrain's faces face down, away from the view: culled (seen from below it shows)"),
     ("OBJ/multiple_spaces.obj", BOTH, "its one triangle faces away from the view: culled (seen from behind it shows)"),
     ("OBJ/regr_3429812.obj", BOTH, "its flat quad faces away from the view: culled (seen from behind it shows)"),
