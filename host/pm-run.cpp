@@ -39,6 +39,7 @@
 
 #include "HostScene.h"
 #include "ModelView.h"
+#include "ViewControls.h"
 #include "WindowRun.h"
 
 namespace {
@@ -411,6 +412,39 @@ void WarnUnaddressed(const ObjectMentions& mentions) {
   }
 }
 
+// The scripts, the frames, the --then scripts and what comes after them; 1 when any failed.
+int RunAll(ScriptEngine* engine, const Options& options, const PMHost::ModelView& view, uint64_t& inFlightErrors) {
+  int status = 0;
+  std::optional<PMHost::WidgetEventPrinter> events;
+  if (options.window) events.emplace();
+  for (const std::string& text : options.texts) {
+    int errors = 0;
+    Parser::ParseText(engine, String(text.data(), int(text.size())), String("-e"), options.flags, &errors);
+    if (errors) status = 1;
+  }
+  for (const std::string& file : options.files)
+    if (RunFile(engine, file, options.flags)) status = 1;
+  Effects effects;
+  if (!MakeEffects(engine, options, effects)) status = 1;
+  if (options.frames > 0 || options.window) {
+    PMHost::FrameRequest request;
+    request.frames = options.window ? 0 : options.frames;
+    request.passes = options.passes;
+    request.engineType = options.engineType;
+    request.screenshot = options.screenshot;
+    request.stats = options.stats;
+    if (options.window && !view.root.IsNil()) PMHost::ControlModelView(engine, view, request);
+    if (PMHost::RunFrames(engine, effects, request)) status = 1;
+    inFlightErrors += request.inFlightErrors;
+  }
+  for (const std::string& file : options.thenFiles)
+    if (RunFile(engine, file, options.flags)) status = 1;
+  if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
+  for (const auto& [name, file] : options.textures)
+    if (WriteTexture(engine, name, file)) status = 1;
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -441,35 +475,16 @@ int main(int argc, char** argv) {
     ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     RegisterImportModel(engine->GetNamespace());
-    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip)) status = 1;
-    std::optional<PMHost::WidgetEventPrinter> events;
-    if (options.window) events.emplace();
-    for (const std::string& text : options.texts) {
-      int errors = 0;
-      Parser::ParseText(engine, String(text.data(), int(text.size())), String("-e"), options.flags, &errors);
-      if (errors) status = 1;
-    }
-    for (const std::string& file : options.files)
-      if (RunFile(engine, file, options.flags)) status = 1;
-    Effects effects;
-    if (!MakeEffects(engine, options, effects)) status = 1;
-    if (options.frames > 0 || options.window) {
-      PMHost::FrameRequest request;
-      request.frames = options.window ? 0 : options.frames;
-      request.passes = options.passes;
-      request.engineType = options.engineType;
-      request.screenshot = options.screenshot;
-      request.stats = options.stats;
-      if (options.window && !options.view.empty()) PMHost::ControlModelView(engine, request);
-      if (PMHost::RunFrames(engine, effects, request)) status = 1;
-      errorsBefore += request.inFlightErrors;
-    }
-    for (const std::string& file : options.thenFiles)
-      if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
-    for (const auto& [name, file] : options.textures)
-      if (WriteTexture(engine, name, file)) status = 1;
+    PMHost::ModelView view;
+    uint64_t inFlight = 0;
+    // A view that cannot be made (the file did not load, or has no such camera or clip) ends the run at
+    // once: no scripts, no window.
+    const bool viewFailed =
+        !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, view);
+    if (viewFailed) status = 1;
+    if (!viewFailed) status |= RunAll(engine, options, view, inFlight);
     WarnUnaddressed(mentions);
+    errorsBefore += inFlight;
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);
