@@ -386,6 +386,8 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   view.file = file;
   view.root = root;
   view.scheduler = Obj<ScriptObject>(scheduler);
+  for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)
+    if (AnimationClip_I* c = scheduler->m_animationClip[i]) view.clips.emplace_back(c);
   // Both sides, as other viewers draw them: faces a file winds the other way show. The shaders keep
   // the file's own culling for the key that turns it back on.
   view.shaders = ModelShaders(root);

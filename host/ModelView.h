@@ -30,8 +30,9 @@ std::string SummaryLine(const std::string& file, const ModelSummary& s);
 // culling, lighting and colour expression the file gave it (the view draws both sides).
 struct ModelView {
   std::string file;
-  PM::Obj<PM::ScriptObject> root;       // the import's root
-  PM::Obj<PM::ScriptObject> scheduler;  // the AnimationScheduler of its clips, or nil
+  PM::Obj<PM::ScriptObject> root;                // the import's root
+  PM::Obj<PM::ScriptObject> scheduler;           // the AnimationScheduler of its clips, or nil
+  std::vector<PM::Obj<PM::ScriptObject>> clips;  // its AnimationClips in the file's order (the scheduler sorts its own)
   struct Shader {
     PM::Obj<PM::ScriptObject> shader;  // a RenderShader
     bool cull = true, light = true;

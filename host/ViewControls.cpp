@@ -47,7 +47,8 @@ const char kViewKeys[] =
 
 namespace {
 
-constexpr double kFrameStep = 1.0 / 60;  // what "," moves a paused clip on
+constexpr double kFrameStep = 1.0 / 60;
+constexpr double kLoopCycles = 1e9;  // a clip "in a loop", as the view starts one  // what "," moves a paused clip on
 constexpr double kMaxSpeed = 64, kMinSpeed = 1.0 / 64;
 constexpr char kUpAxes[][3] = {"y", "z", "x", "-y", "-z", "-x"};
 constexpr size_t kMaxPendingKeys = 64;  // keys typed faster than frames: the rest are dropped
@@ -137,7 +138,8 @@ class ViewControls {
   Rig m_rig;
   RenderPipe_I* m_pipe = nullptr;
   ViewOverlay m_overlay;
-  int32_t m_passes = kPassMain;  // the model channel's own pass word
+  int32_t m_passes = kPassMain;                       // the model channel's own pass word
+  Vector3f m_firstRotation{kViewPitch, kViewYaw, 0};  // the orbit's as the first frame showed it
   bool m_wireframe = false, m_cull = false, m_light = true, m_textures = true, m_skeleton = false;
   bool m_paused = false, m_statistics = false, m_keys = false;
   double m_speed = 1;
@@ -155,15 +157,15 @@ bool ViewControls::Start() {
   m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
   m_pipe = FindPipe(names);
   m_passes = m_rig.channel->GetIntField();
+  m_firstRotation = m_rig.orbit->GetRotation();
   m_overlay.Make(m_engine);
   ShowText();
   return true;
 }
 
 AnimationClip_I* ViewControls::PlayingClip() const {
-  AnimationScheduler_I* s = Scheduler();
-  for (int32_t i = 0; s && i < s->m_animationClip.Count(); ++i)
-    if (AnimationClip_I* clip = s->m_animationClip[i]; clip && clip->m_enabled) return clip;
+  for (const Obj<ScriptObject>& c : m_view.clips)
+    if (auto* clip = static_cast<AnimationClip_I*>(c.Get()); clip->m_enabled) return clip;
   return nullptr;
 }
 
@@ -187,26 +189,27 @@ void ViewControls::ApplyPasses() {
 }
 
 void ViewControls::ChangeClip(int by) {
-  AnimationScheduler_I* s = Scheduler();
-  const int32_t n = s ? s->m_animationClip.Count() : 0;
+  const auto n = int32_t(m_view.clips.size());
   if (n == 0) return;
   int32_t current = -1;
   for (int32_t i = 0; i < n && current < 0; ++i)
-    if (s->m_animationClip[i] && s->m_animationClip[i]->m_enabled) current = i;
+    if (static_cast<AnimationClip_I*>(m_view.clips[size_t(i)].Get())->m_enabled) current = i;
   // From no clip playing, n starts at the first and p at the last.
   const int32_t next = current < 0 ? (by > 0 ? 0 : n - 1) : ((current + by) % n + n) % n;
   for (int32_t i = 0; i < n; ++i) {
-    AnimationClip_I* clip = s->m_animationClip[i];
-    if (!clip) continue;
+    auto* clip = static_cast<AnimationClip_I*>(m_view.clips[size_t(i)].Get());
     clip->m_enabled = i == next;
     // The chosen clip starts now, from its beginning, in a loop.
     if (i == next) {
       clip->m_startTime = m_clock;
-      clip->m_cycles = 1e9;
+      clip->m_cycles = kLoopCycles;
     }
   }
-  s->SortClips();
-  s->RecomputeTrackEndTimes();
+  if (AnimationScheduler_I* s = Scheduler()) {
+    // The start times changed: the scheduler orders its clips and their end times anew.
+    s->m_clipsUnsorted = true;
+    s->RecomputeTrackEndTimes();
+  }
 }
 
 void ViewControls::ChangeUp() {
@@ -224,7 +227,7 @@ bool ViewControls::Key(uint32_t code) {
       return false;
     case ' ':
       if (!m_view.fileCamera) {
-        FrameModelView(m_engine, m_view, {kViewPitch, kViewYaw, 0});
+        FrameModelView(m_engine, m_view, m_firstRotation);
         m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
       }
       break;
@@ -316,7 +319,7 @@ void ViewControls::ShowText() {
     const double fps = m_frameSeconds > 0 ? 1 / m_frameSeconds : 0;
     std::snprintf(line, sizeof line, "%.1f fps, %.1f ms a frame\n", fps, m_frameSeconds * 1e3);
     statistics = line;
-    RenderStatistics_I* stats = m_pipe ? m_pipe->GetStatistics() : nullptr;
+    const Ptr<RenderStatistics_I> stats(m_pipe ? m_pipe->GetStatistics() : nullptr);
     std::snprintf(line, sizeof line, "%d primitives, %d textures\n", stats ? stats->GetPrimitiveCount() : 0,
                   stats ? stats->GetTextureCount() : 0);
     statistics += line;

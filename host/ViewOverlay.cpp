@@ -28,7 +28,8 @@ bool ViewOverlay::Make(ScriptEngine* engine) {
   while (channel < kMaxChannels &&
          !IsNilObject(names->FindObject(String(("Channel" + std::to_string(channel)).c_str()))))
     ++channel;
-  // One virtual unit a pixel of the pipe's resolution; the texts hang from the upper edge.
+  // One virtual unit a pixel of the pipe's resolution; the texts hang from the upper edge, the keys
+  // below the statistics.
   const int width = pipe->m_width > 0 ? pipe->m_width : 640, height = pipe->m_height > 0 ? pipe->m_height : 480;
   char text[4096];
   std::snprintf(text, sizeof text,
@@ -49,13 +50,13 @@ bool ViewOverlay::Make(ScriptEngine* engine) {
                 "TWindow:viewHud.RootWidget WFrame:viewHudDesk;\n"
                 "WText:viewStats . { .Style WidgetStyle:viewStyle; .Parent WFrame:viewHudDesk; "
                 ".ResizeModeX Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
-                ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, %d, 0); .Dimension (%d, 100, 0); };\n"
+                ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, -8, 0); .Dimension (%d, 100, 0); };\n"
                 "WText:viewKeys . { .Style WidgetStyle:viewStyle; .Parent WFrame:viewHudDesk; "
                 ".ResizeModeX Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
-                ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, 8, 0); .Dimension (%d, %d, 0); };\n"
+                ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, -60, 0); .Dimension (%d, %d, 0); };\n"
                 "RenderChannel:Channel%d . { .SceneRoot TTransform:viewHudRoot; .Camera TCamera:viewHudCamera; "
                 ".ColorClearEnable False; };\n",
-                width, height, height - 108, width - 16, width - 16, height - 124, channel);
+                width, height, width - 16, width - 16, height - 68, channel);
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
   ScriptObject* statistics = names->FindObject(String("viewStats"));
