@@ -38,6 +38,7 @@
 #include <pelmora/storage/Streams.h>
 
 #include "HostScene.h"
+#include "ModelList.h"
 #include "ModelView.h"
 #include "ViewControls.h"
 #include "WindowRun.h"
@@ -86,8 +87,15 @@ const char kUsage[] =
     "                   its image to FILE as PNG\n"
     "  --view FILE      import the model FILE and view it: print its summary line, make the pipe \"Pipe\"\n"
     "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
-    "                   scripts, which may change them); with --window the mouse orbits and zooms; the\n"
-    "                   file's lights light it when it has some\n"
+    "                   scripts, which may change them), framing the bounds its clip sweeps, both sides of\n"
+    "                   its faces drawn; the file's lights light it when it has some. A file that does not\n"
+    "                   load ends the run at once (exit 1, no window). With --window: left drag orbits,\n"
+    "                   right or middle drag pans, the wheel zooms; Esc or q closes, Space the first view,\n"
+    "                   w filled or wireframe, b culling, l lighting, t textures, k skeleton, n and p the\n"
+    "                   next and previous clip, . pause, , one frame, + and - speed, u up axis,\n"
+    "                   s statistics, h or F1 the keys\n"
+    "  --list           with --view: print the summary line and the file's clips, cameras, lights and\n"
+    "                   materials with their textures, without drawing\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
@@ -116,6 +124,7 @@ struct Options {
   std::string view;                                           // empty: no model to view
   std::string camera;                                         // the file's camera to look through
   std::string clip;                                           // the file's clip to play; empty: the first
+  bool list = false;                                          // --list: tell what the --view file holds
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -226,6 +235,7 @@ const OptionRow kOptions[] = {
     {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
     {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
+    {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
@@ -236,6 +246,13 @@ bool OptionsAgree(const Options& o) {
   }
   if (!o.camera.empty() && o.view.empty()) {
     std::fputs("pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n", stderr);
+    return false;
+  }
+  if (o.list && (o.view.empty() || o.window || o.frames > 0)) {
+    std::fputs(
+        "pm-run: --list tells what the --view model holds without drawing; it needs --view FILE and takes "
+        "no --window or --frames.\n",
+        stderr);
     return false;
   }
   if (!o.clip.empty() && o.view.empty()) {
@@ -479,10 +496,14 @@ int main(int argc, char** argv) {
     uint64_t inFlight = 0;
     // A view that cannot be made (the file did not load, or has no such camera or clip) ends the run at
     // once: no scripts, no window.
-    const bool viewFailed =
-        !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, view);
-    if (viewFailed) status = 1;
-    if (!viewFailed) status |= RunAll(engine, options, view, inFlight);
+    if (options.list) {
+      status = PMHost::ListModel(engine, options.view);
+    } else {
+      const bool viewFailed =
+          !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, view);
+      if (viewFailed) status = 1;
+      if (!viewFailed) status |= RunAll(engine, options, view, inFlight);
+    }
     WarnUnaddressed(mentions);
     errorsBefore += inFlight;
   }

@@ -147,6 +147,46 @@ def motion(model):
     return case
 
 
+def fails(model):
+    # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
+    # (the run has no display to open one on, and would say so), whatever --window asks.
+    def case(pm_run, peer, checker, tmp):
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env["PM_LOG_DIR"] = tmp
+        r = subprocess.run([pm_run, "--view", model, "--window", "-e", "pl 'ran';"], cwd=tmp, capture_output=True,
+                           text=True, timeout=60, env=env)
+        errors = [l for l in r.stderr.splitlines() if l.startswith("Error ")]
+        if r.returncode != 1 or len(errors) != 1 or model not in errors[0] or "ran" in r.stdout:
+            raise AssertionError(f"exit {r.returncode}\n{r.stdout}{r.stderr[-2000:]}")
+    return case
+
+
+def listing(model, expected):
+    # --list prints the summary line and then exactly `expected`, without drawing (no display needed);
+    # its figures are Assimp's: the clips' lengths in order, the cameras' and lights' names, and the
+    # textures of the materials drawn (the peer's --list: every material, by Assimp's names).
+    def case(pm_run, peer, checker, tmp):
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env["PM_LOG_DIR"] = tmp
+        r = subprocess.run([pm_run, "--view", model, "--list"], cwd=tmp, capture_output=True, text=True,
+                           timeout=240, env=env)
+        lines = r.stdout.splitlines()
+        if r.returncode != 0 or len(lines) < 1 or not SUMMARY.match(lines[0]) or lines[1:] != expected:
+            raise AssertionError(f"exit {r.returncode}\n{r.stdout}{r.stderr[-2000:]}")
+        p = subprocess.run([peer, "--list", model], capture_output=True, text=True, timeout=120)
+        theirs = p.stdout.splitlines()
+        clips = [float(l.rsplit(" ", 1)[1]) for l in theirs if l.startswith("clip ")]
+        ours = [float(l.rsplit(" ", 2)[1]) for l in expected if l.startswith("clip ")]
+        named = lambda kind, ls: [l.split(" ", 1)[1].strip('"') for l in ls if l.startswith(kind + " ")]
+        textures = {l.rsplit(" ", 1)[1] for l in theirs if l.startswith("material ")}
+        used = {l.rsplit(" ", 1)[1].strip('"') for l in expected if l.startswith("material ") and "texture" in l}
+        if (ours != clips or named("camera", expected) != named("camera", theirs)
+                or named("light", expected) != named("light", theirs) or not used <= textures):
+            raise AssertionError(f"ours {expected}\nAssimp {theirs}")
+        print(f"{os.path.basename(model)}: {len(expected)} lines as Assimp has them")
+    return case
+
+
 # Two poses of a clip, each drawn by `--frames N` (the schedulers stand at N/60 s in the last frame).
 FRAME = 1 / 60
 WIDTH, HEIGHT = 200, 150
@@ -290,6 +330,15 @@ CASES = {
     "vertex_colours": picture(os.path.join(corpus, "OBJ", "cube_with_vertexcolors.obj"), "vertex_colours.png"),
     # Sizes far from the channel's default clipping (0.5 to 1024): the view clips from the bounds.
     "scale_tiny": picture(os.path.join(data, "tiny.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
+    # --list: clips and materials with their textures; a camera, a light and a material.
+    "list_mdl": listing(man, ['clip "reference_2" 2 s', 'clip "walk_2" 26 s', 'clip "arms_up_2" 2 s',
+                              'clip "arms_up_3" 2 s', 'clip "arms_up_4" 2 s', 'clip "arms_up_5" 2 s',
+                              'material "material_3" texture "Material1.bmp"',
+                              'material "material_2" texture "Material3.bmp"',
+                              'material "material" texture "Material2.bmp"']),
+    "list_dae": listing(os.path.join(corpus, "Collada", "duck.dae"),
+                        ['camera "camera1"', 'light "directionalLight1"', 'material "blinn3" texture "./duckCM.tga"']),
+    "import_fails": fails(os.path.join(corpus, "invalid", "empty.obj")),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
 }
 
