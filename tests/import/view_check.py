@@ -147,6 +147,30 @@ def motion(model):
     return case
 
 
+def foreground(image_file):
+    # The pixels other than the view's background (0.2, 0.2, 0.252), as (x, y).
+    image = Image.open(image_file).convert("RGB")
+    w, h = image.size
+    return [(k % w, k // w) for k, p in enumerate(image.getdata())
+            if abs(p[0] - 51) > 6 or abs(p[1] - 51) > 6 or abs(p[2] - 64) > 6], w, h
+
+
+def framed(model, frame_counts, least):
+    # The view frames the bounds the playing clip sweeps: at every frame count the figure is seen (at least
+    # `least` pixels) and touches no edge of the picture, on both engines.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            for n in frame_counts:
+                out = os.path.join(tmp, f"{engine}-{n}.png")
+                view(pm_run, model, engine, tmp, SMALL, out, frames=n)
+                seen, w, h = foreground(out)
+                edge = [p for p in seen if p[0] in (0, w - 1) or p[1] in (0, h - 1)]
+                if len(seen) < least or edge:
+                    raise AssertionError(f"{engine}, frame {n}: {len(seen)} model pixels, {len(edge)} on the edge")
+                print(f"{os.path.basename(model)} {engine} frame {n}: {len(seen)} model pixels, none on the edge")
+    return case
+
+
 def fails(model):
     # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
     # (the run has no display to open one on, and would say so), whatever --window asks.
@@ -338,6 +362,11 @@ CASES = {
                               'material "material" texture "Material2.bmp"']),
     "list_dae": listing(os.path.join(corpus, "Collada", "duck.dae"),
                         ['camera "camera1"', 'light "directionalLight1"', 'material "blinn3" texture "./duckCM.tga"']),
+    # Framing over the clip: the walk (67 units) and the jump stay in view from start to end.
+    "framed_walk_bvh": framed(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 120, 240), 15),
+    "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
+    # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
+    "two_sided_hmp": picture(os.path.join(corpus, "HMP", "formatDetection"), "two_sided_hmp.png"),
     "import_fails": fails(os.path.join(corpus, "invalid", "empty.obj")),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
 }
