@@ -30,7 +30,7 @@ using namespace PM;
 const char kViewKeys[] =
     "Esc, q   close\n"
     "Space   the first view\n"
-    "w   filled, wireframe\n"
+    "w   filled, wireframe, points\n"
     "b   culling on, off\n"
     "l   lighting on, off\n"
     "t   textures on, off\n"
@@ -140,7 +140,8 @@ class ViewControls {
   ViewOverlay m_overlay;
   int32_t m_passes = kPassMain;                       // the model channel's own pass word
   Vector3f m_firstRotation{kViewPitch, kViewYaw, 0};  // the orbit's as the first frame showed it
-  bool m_wireframe = false, m_cull = false, m_light = true, m_textures = true, m_skeleton = false;
+  int m_fill = 0;                                     // 0 filled, 1 wireframe, 2 points
+  bool m_cull = false, m_light = true, m_textures = true, m_skeleton = false;
   bool m_paused = false, m_statistics = false, m_keys = false;
   double m_speed = 1;
   double m_clock = 0;        // the schedulers' time
@@ -182,8 +183,10 @@ void ViewControls::ApplyShaders() {
 }
 
 void ViewControls::ApplyPasses() {
-  // Wireframe: the faces' edges alone, hidden ones left out by the depth the lines themselves write.
-  int32_t passes = m_wireframe ? int32_t(kPassExtra3) : m_passes;
+  // Wireframe: the faces' edges alone, hidden ones left out by the depth the lines themselves write;
+  // points: their corners so.
+  const int32_t fills[] = {m_passes, int32_t(kPassExtra3), int32_t(kPassPoints)};
+  int32_t passes = fills[m_fill];
   if (m_skeleton) passes |= int32_t(kPassDebugSkeleton);
   m_rig.channel->SetIntField(passes);
 }
@@ -232,7 +235,7 @@ bool ViewControls::Key(uint32_t code) {
       }
       break;
     case 'w':
-      m_wireframe = !m_wireframe;
+      m_fill = (m_fill + 1) % 3;
       ApplyPasses();
       break;
     case 'k':
