@@ -279,9 +279,11 @@ TEST_P(ModelViewKeysTest, TexturesSkeletonAndClips) {
   EXPECT_GT(normal, 200);
   EXPECT_LT(slow, normal / 4);
   // u: the next up axis turns the model (while the import has no up transform to turn, a warning says so).
-  const Shot upright = Settled();
+  const Shot upright = Press(XK_period);  // paused: only the turn changes the picture
   const Shot turned = Press(XK_u);
-  if (Err().find("has no up transform") == std::string::npos) EXPECT_GT(Differing(turned, upright), 200);
+  if (Err().find("has no up transform") == std::string::npos) {
+    EXPECT_GT(Differing(turned, upright), 200);
+  }
   // p twice: back past the first clip to the last.
   Type(XK_p);
   Type(XK_p);
