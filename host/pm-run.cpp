@@ -38,6 +38,7 @@
 #include <pelmora/storage/Streams.h>
 
 #include "HostScene.h"
+#include "LoadProgress.h"
 #include "ModelList.h"
 #include "ModelView.h"
 #include "ViewControls.h"
@@ -94,6 +95,8 @@ const char kUsage[] =
     "                   w filled or wireframe, b culling, l lighting, t textures, k skeleton, n and p the\n"
     "                   next and previous clip, . pause, , one frame, + and - speed, u up axis,\n"
     "                   s statistics, h or F1 the keys\n"
+    "                   A load that takes more than a second says how far it has come on one line of\n"
+    "                   standard error when that is a terminal (not with --quiet)\n"
     "  --list           with --view: print the summary line and the file's clips, cameras, lights and\n"
     "                   materials with their textures, without drawing\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
@@ -485,6 +488,7 @@ int main(int argc, char** argv) {
   if (options.seed >= 0) SetGeneratorSeedBase(uint32_t(options.seed));
   if (options.x11Dialogs) InstallX11DialogHandlers();
   if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
+  PMHost::InstallLoadProgress((options.flags & kParseQuiet) != 0);
   int status = 0;
   {
     // Its weak references go before the library does.

@@ -171,6 +171,51 @@ def framed(model, frame_counts, least):
     return case
 
 
+def long_load(pm_run, peer, checker, tmp):
+    # A load of more than a second (a million-triangle terrain the reader takes seconds over) writes one
+    # progress line on a terminal, rewritten in place and cleared at the end; nothing with --quiet or
+    # when standard error is not a terminal.
+    import pty
+    model = os.path.join(tmp, "terrain.obj")
+    n = 700
+    with open(model, "w") as f:
+        f.writelines(f"v {x} {y} {(x * 7 + y * 13) % 17 * 0.1}\n" for y in range(n + 1) for x in range(n + 1))
+        f.writelines(f"f {y * (n + 1) + x + 1} {y * (n + 1) + x + 2} {(y + 1) * (n + 1) + x + 2} "
+                     f"{(y + 1) * (n + 1) + x + 1}\n" for y in range(n) for x in range(n))
+    env = dict(os.environ, PM_LOG_DIR=tmp)
+
+    def run(options, terminal):
+        cmd = [pm_run, "--view", model, "--list", *options]
+        if not terminal:
+            r = subprocess.run(cmd, cwd=tmp, capture_output=True, timeout=240, env=env)
+            return r.returncode, r.stderr
+        main, side = pty.openpty()
+        p = subprocess.Popen(cmd, cwd=tmp, stdout=subprocess.DEVNULL, stderr=side, env=env)
+        os.close(side)
+        said = b""
+        while True:
+            try:
+                part = os.read(main, 4096)
+            except OSError:  # the terminal's other side closed
+                break
+            if not part:
+                break
+            said += part
+        os.close(main)
+        return p.wait(timeout=240), said
+
+    line = f"\r\x1b[KLoading {model}: the reader reads the file (1 s)".encode()
+    code, shown = run((), True)
+    said = shown
+    if code != 0 or line not in said or not said.endswith(b"\r\x1b[K") or b"\n" in said:
+        raise AssertionError(f"on a terminal: exit {code}, {said[-600:]!r}")
+    for options, terminal in (((), False), (("--quiet",), True)):
+        code, said = run(options, terminal)
+        if code != 0 or b"Loading" in said:
+            raise AssertionError(f"{options} terminal {terminal}: exit {code}, {said[-600:]!r}")
+    print(f"a progress line on the terminal: {shown.count(b'Loading')} rewrites; none with --quiet or a pipe")
+
+
 def fails(model):
     # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
     # (the run has no display to open one on, and would say so), whatever --window asks.
@@ -367,6 +412,7 @@ CASES = {
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
     # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
     "two_sided_hmp": picture(os.path.join(corpus, "HMP", "formatDetection"), "two_sided_hmp.png"),
+    "long_load": long_load,
     "import_fails": fails(os.path.join(corpus, "invalid", "empty.obj")),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
 }
