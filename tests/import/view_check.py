@@ -216,6 +216,36 @@ def long_load(pm_run, peer, checker, tmp):
     print(f"a progress line on the terminal: {shown.count(b'Loading')} rewrites; none with --quiet or a pipe")
 
 
+def script_culling(model):
+    # What ImportModel returns to a script keeps the file's culling (only the view draws both sides): the
+    # terrain whose faces face -z shows from behind and not from in front, on both engines.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            seen = {}
+            for side, place in (("front", "(80, 80, 300); .Rotation (0, 0, 0)"), ("back", "(80, 80, -300); .Rotation (0, 180, 0)")):
+                script = os.path.join(tmp, f"{side}.bs")
+                with open(script, "w") as f:
+                    f.write("RenderPipe:Pipe . { .Resolution (200, 150); .ColorBits 24; .DepthBits 24; };\n"
+                            "TTransform:root . { };\n"
+                            f"STransform:eyeS . {{ .Translation {place}; }};\n"
+                            "TTransform:eye . { .SNode STransform:eyeS; .Parent TTransform:root; };\n"
+                            "SCamera:lens . { .FieldOfView 45.0; };\n"
+                            "TCamera:camera . { .SNode SCamera:lens; .Parent TTransform:eye; };\n"
+                            "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; "
+                            ".Clipping (1, 2000); .ColorClearValue (0.2, 0.2, 0.252); };\n"
+                            f"var :model ImportModel('{model}');\n:model.Parent TTransform:root;\n")
+                out = os.path.join(tmp, f"{engine}-{side}.png")
+                r = subprocess.run([pm_run, "--engine", engine, script, "--frames", "3", "--screenshot", out], cwd=tmp,
+                                   capture_output=True, text=True, timeout=240, env=dict(os.environ, PM_LOG_DIR=tmp))
+                if r.returncode != 0:
+                    raise AssertionError(f"{engine} {side}: exit {r.returncode}\n{r.stderr[-2000:]}")
+                seen[side] = len(foreground(out)[0])
+            if seen["front"] != 0 or seen["back"] < 5000:
+                raise AssertionError(f"{engine}: {seen['front']} pixels from in front, {seen['back']} from behind")
+            print(f"{engine}: nothing from in front, {seen['back']} pixels from behind")
+    return case
+
+
 def fails(model):
     # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
     # (the run has no display to open one on, and would say so), whatever --window asks.
@@ -413,6 +443,7 @@ CASES = {
     # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
     "two_sided_hmp": picture(os.path.join(corpus, "HMP", "formatDetection"), "two_sided_hmp.png"),
     "long_load": long_load,
+    "two_sided_script": script_culling(os.path.join(corpus, "HMP", "formatDetection")),
     "import_fails": fails(os.path.join(corpus, "invalid", "empty.obj")),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
 }
