@@ -283,8 +283,8 @@ void Include(ModelSummary& swept, const ModelSummary& s) {
 }
 
 // The bounds the model sweeps: the rest pose's when no clip plays, else those of poses spread over one
-// cycle of each clip that plays, posed by the scheduler. The scheduler is left as it was found, to be
-// stepped again from its start.
+// cycle of each clip that plays, posed by the scheduler. The scheduler is left as it was found: at the
+// pose of its last step, or not yet stepped (its clips' first poses taken).
 ModelSummary SweptBounds(ScriptObject* root, ScriptObject* scheduler) {
   auto* s = As<AnimationScheduler_I>(scheduler);
   std::vector<AnimationClip_I*> playing;
@@ -295,7 +295,8 @@ ModelSummary SweptBounds(ScriptObject* root, ScriptObject* scheduler) {
   const double last = s->m_lastFrameTime;
   for (AnimationClip_I* clip : playing) {
     const double cycle = clip->GetDuration() * std::fabs(clip->m_scale);
-    for (int k = 0; k < kFramingSamples; ++k) {
+    // From the end back to the start: a scheduler not yet stepped is left in the clip's first pose.
+    for (int k = kFramingSamples; k-- > 0;) {
       // Just short of the cycle's end, which a looping clip shows as its start.
       const double t = clip->m_startTime + cycle * (k / double(kFramingSamples - 1)) * (1 - 1e-6);
       if (t == s->m_lastFrameTime) continue;
@@ -303,6 +304,9 @@ ModelSummary SweptBounds(ScriptObject* root, ScriptObject* scheduler) {
       Include(swept, SummarizeModel(root));
     }
   }
+  // The pose it stood in again (a paused view keeps it); before its first step, ready for that.
+  s->m_lastFrameTime = -1;
+  if (last >= 0) s->Update(last);
   s->m_lastFrameTime = last;
   return swept;
 }
