@@ -10,10 +10,11 @@
 #include <pelmora/anim/AnimationClip.h>
 #include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/core/Log.h>
+#include <pelmora/geometry/Geometry.h>
 #include <pelmora/geometry/PolygonGeometry.h>
 #include <pelmora/geometry/SkinPolygonGeometry.h>
-#include <pelmora/render/InputTracker.h>
 #include <pelmora/render/RenderChannel.h>
+#include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderShader.h>
 #include <pelmora/render/ShaderPhong.h>
 #include <pelmora/render/ShaderTexture.h>
@@ -32,6 +33,7 @@
 
 #include "HostScene.h"
 #include "ModelUp.h"
+#include "ViewRig.h"
 
 namespace PMHost {
 
@@ -39,7 +41,6 @@ using namespace PM;
 
 namespace {
 
-constexpr float kFieldOfView = 45;  // degrees, vertical
 // A clip "in a loop": cycles enough for days of any clip longer than a frame.
 constexpr double kLoopCycles = 1e9;
 
@@ -119,78 +120,6 @@ std::string Number(float v) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", double(v == 0 ? 0.0f : v));
   return text;
-}
-
-// The input of the view's window: the pointer's drag and the wheel since the last frame.
-class OrbitInput final : public InputTracker {
- public:
-  void MouseMove(int32_t x, int32_t y, uint32_t buttons) override {
-    if (buttons && m_held) {
-      m_dx += x - m_x;
-      m_dy += y - m_y;
-    }
-    m_x = x;
-    m_y = y;
-  }
-  void Reserved1() override {}
-  void MouseWheel(int32_t, int32_t, float steps, uint32_t) override { m_wheel += steps; }
-  void MouseDown(int32_t x, int32_t y, uint32_t) override {
-    m_held = true;
-    m_x = x;
-    m_y = y;
-  }
-  void MouseUp(int32_t, int32_t, uint32_t) override { m_held = false; }
-  void KeyDown(uint32_t, uint32_t) override {}
-  void KeyUp(uint32_t, uint32_t) override {}
-  void Deactivate() override {}
-  void Activate() override {}
-  void FocusLost() override { m_held = false; }
-  void MouseEnter(int32_t x, int32_t y, uint32_t) override {
-    m_x = x;
-    m_y = y;
-  }
-  void MouseLeave() override {}
-  void WindowMessage(uint32_t, uintptr_t, intptr_t) override {}
-  void Reserved13() override {}
-
-  // The drag (pixels) and wheel steps gathered since the last call.
-  void Take(float& dx, float& dy, float& wheel) {
-    dx = float(m_dx), dy = float(m_dy), wheel = m_wheel;
-    m_dx = m_dy = 0;
-    m_wheel = 0;
-  }
-
- private:
-  int32_t m_x = 0, m_y = 0, m_dx = 0, m_dy = 0;
-  float m_wheel = 0;
-  bool m_held = false;
-};
-
-// The view's camera rig: the orbit about the model's centre and the eye's distance, with the channel's
-// clipping following the distance.
-struct Rig {
-  STransform_I* orbit = nullptr;
-  STransform_I* eye = nullptr;
-  RenderChannel_I* channel = nullptr;
-  float radius = 1;
-};
-
-void PlaceEye(const Rig& rig, float distance) {
-  rig.eye->SetTranslation({0, 0, distance});
-  // Near and far from the bounds: the sphere of the model lies between them from every side, so models
-  // of a thousandth of a unit and of twenty thousand units show alike.
-  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f), distance + rig.radius * 1.5f});
-}
-
-bool FindRig(ScriptNamespace* names, Rig& rig) {
-  ScriptObject* orbit = names->FindObject(String("SviewOrbit"));
-  ScriptObject* eye = names->FindObject(String("SviewEye"));
-  ScriptObject* channel = names->FindObject(String("Channel0"));
-  if (!orbit->IsA(STransform_I::kClassId) || !eye->IsA(STransform_I::kClassId) ||
-      !channel->IsA(RenderChannel_I::kClassId))
-    return false;
-  rig = {static_cast<STransform_I*>(orbit), static_cast<STransform_I*>(eye), static_cast<RenderChannel_I*>(channel), 1};
-  return true;
 }
 
 }  // namespace
@@ -303,15 +232,112 @@ void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibilit
 
 }  // namespace
 
+bool FindRig(ScriptNamespace* names, Rig& rig) {
+  ScriptObject* orbit = names->FindObject(String("SviewOrbit"));
+  ScriptObject* eye = names->FindObject(String("SviewEye"));
+  ScriptObject* channel = names->FindObject(String("Channel0"));
+  if (!orbit->IsA(STransform_I::kClassId) || !eye->IsA(STransform_I::kClassId) ||
+      !channel->IsA(RenderChannel_I::kClassId))
+    return false;
+  rig = {static_cast<STransform_I*>(orbit), static_cast<STransform_I*>(eye), static_cast<RenderChannel_I*>(channel), 1};
+  return true;
+}
+
+void PlaceEye(const Rig& rig, float distance) {
+  rig.eye->SetTranslation({0, 0, distance});
+  // Near and far from the bounds: the sphere of the model lies between them from every side, so models
+  // of a thousandth of a unit and of twenty thousand units show alike.
+  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f), distance + rig.radius * 1.5f});
+}
+
+float FramingDistance(float radius) { return radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f; }
+
+namespace {
+
+// How many poses of a playing clip the framing looks at, over one cycle of it.
+constexpr int kFramingSamples = 24;
+
+void Include(ModelSummary& swept, const ModelSummary& s) {
+  if (s.empty) return;
+  if (swept.empty) {
+    swept = s;
+    return;
+  }
+  swept.min = {std::min(swept.min.x, s.min.x), std::min(swept.min.y, s.min.y), std::min(swept.min.z, s.min.z)};
+  swept.max = {std::max(swept.max.x, s.max.x), std::max(swept.max.y, s.max.y), std::max(swept.max.z, s.max.z)};
+}
+
+// The bounds the model sweeps: the rest pose's when no clip plays, else those of poses spread over one
+// cycle of each clip that plays, posed by the scheduler. The scheduler is left as it was found: at the
+// pose of its last step, or not yet stepped (its clips' first poses taken).
+ModelSummary SweptBounds(ScriptObject* root, ScriptObject* scheduler) {
+  auto* s = As<AnimationScheduler_I>(scheduler);
+  std::vector<AnimationClip_I*> playing;
+  for (int32_t i = 0; s && i < s->m_animationClip.Count(); ++i)
+    if (AnimationClip_I* clip = s->m_animationClip[i]; clip && clip->m_enabled) playing.push_back(clip);
+  if (playing.empty()) return SummarizeModel(root);
+  ModelSummary swept;
+  const double last = s->m_lastFrameTime;
+  for (AnimationClip_I* clip : playing) {
+    const double cycle = clip->GetDuration() * std::fabs(clip->m_scale);
+    // From the end back to the start: a scheduler not yet stepped is left in the clip's first pose.
+    for (int k = kFramingSamples; k-- > 0;) {
+      // Just short of the cycle's end, which a looping clip shows as its start.
+      const double t = clip->m_startTime + cycle * (k / double(kFramingSamples - 1)) * (1 - 1e-6);
+      if (t == s->m_lastFrameTime) continue;
+      s->Update(t);
+      Include(swept, SummarizeModel(root));
+    }
+  }
+  // The pose it stood in again (a paused view keeps it); before its first step, ready for that.
+  s->m_lastFrameTime = -1;
+  if (last >= 0) s->Update(last);
+  s->m_lastFrameTime = last;
+  return swept;
+}
+
+// Every RenderShader the model's geometries draw with, each once.
+std::vector<ModelView::Shader> ModelShaders(ScriptObject* root) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  std::vector<ModelView::Shader> shaders;
+  std::unordered_set<const void*> seen;
+  for (const Obj<ScriptObject>& node : nodes) {
+    if (!node->IsA(TGeometry_I::kClassId)) continue;
+    ScriptObject* shader = static_cast<TGeometry_I*>(node.Get())->GetShader();
+    if (!shader || !shader->IsA(RenderShader_I::kClassId) || !seen.insert(shader).second) continue;
+    auto* r = static_cast<RenderShader_I*>(shader);
+    ModelView::Shader entry{Obj<ScriptObject>(shader), r->m_cullEnable, r->m_lightEnable, {}};
+    if (auto* phong = As<ShaderPhong_I>(r->m_surface.Get())) entry.color = Obj<ScriptObject>(phong->m_color.Get());
+    shaders.push_back(entry);
+  }
+  return shaders;
+}
+
+}  // namespace
+
+void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotation) {
+  Rig rig;
+  if (!FindRig(engine->GetNamespace(), rig)) return;
+  const ModelSummary s = SweptBounds(view.root, view.scheduler);
+  const Vector3f half = (s.max - s.min) * 0.5f;
+  float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
+  if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
+  rig.radius = radius;
+  rig.orbit->SetTranslation((s.min + s.max) * 0.5f);
+  rig.orbit->SetRotation(rotation);
+  PlaceEye(rig, FramingDistance(radius));
+}
+
 int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,
-                   const std::string& up) {
+                   const std::string& up, ModelView& view) {
   ScriptNamespace* names = engine->GetNamespace();
   // The view first: the model's names, registered next, then give way to the view's.
   char text[2048];
   std::snprintf(text, sizeof text,
                 "RenderPipe:Pipe . { .Resolution (640, 480); .ColorBits 24; .DepthBits 24; .SwapInterval 0; };\n"
                 "TTransform:viewScene . { };\n"
-                "STransform:SviewOrbit . { .Rotation (-20, 30, 0); };\n"
+                "STransform:SviewOrbit . { .Rotation (%.1f, %.1f, 0); };\n"
                 "TTransform:viewOrbit . { .SNode STransform:SviewOrbit; .Parent TTransform:viewScene; };\n"
                 "STransform:SviewEye . { };\n"
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
@@ -323,15 +349,17 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
                 "TLight:viewSky . { .SNode SLight:viewSkyS; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
                 "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
-                double(kFieldOfView));
+                double(kViewPitch), double(kViewYaw), double(kFieldOfView));
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
   Rig rig;
   ScriptObject* scene = names->FindObject(String("viewScene"));
-  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId)) {
+  ScriptObject* pipe = names->FindObject(String("Pipe"));
+  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId) || !pipe->IsA(RenderPipe_I::kClassId)) {
     LogError("pm-run: --view: the view's scene could not be made.");
     return 1;
   }
+  static_cast<RenderPipe_I*>(pipe)->m_windowTitle = String((file + " - pm-run").c_str());
 
   RegisterImportModel(names);
   Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
@@ -347,19 +375,23 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   std::printf("%s\n", SummaryLine(file, s).c_str());
   std::fflush(stdout);
 
-  const Vector3f half = (s.max - s.min) * 0.5f;
-  float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
-  if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
-  rig.radius = radius;
-  rig.orbit->SetTranslation((s.min + s.max) * 0.5f);
-  // Far enough that the bounding sphere fills the height of the view with a margin.
-  PlaceEye(rig, radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f);
+  view.file = file;
+  view.root = root;
+  view.scheduler = Obj<ScriptObject>(scheduler);
+  for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)
+    if (AnimationClip_I* c = scheduler->m_animationClip[i]) view.clips.emplace_back(c);
+  // Both sides, as other viewers draw them: faces a file winds the other way show. The shaders keep
+  // the file's own culling for the key that turns it back on.
+  view.shaders = ModelShaders(root);
+  for (const ModelView::Shader& entry : view.shaders)
+    static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
   if (s.lights > 0) {  // the file's own light the model; the view's lamps go out
     SetVisibility(names, "SviewLampS", 0);
     SetVisibility(names, "SviewSkyS", 0);
   }
   if (!ChooseClip(scheduler, file, clip)) return 1;
+  FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
   if (!camera.empty()) {
     TCamera_I* chosen = FindCamera(root, camera);
     if (!chosen) {
@@ -367,36 +399,18 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
                "\"; its cameras: ", CameraNames(root).c_str(), ".");
       return 1;
     }
+    view.fileCamera = true;
     rig.channel->m_camera = Obj<TCamera_I>(chosen);
     // The channel keeps near and far: the model's sphere, seen from where the camera stands.
+    const Vector3f half = (s.max - s.min) * 0.5f;
+    float radius = half.Length();
+    if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
     const Vector3f d = WorldPosition(chosen) - (s.min + s.max) * 0.5f;
     const float distance = d.Length();
     rig.channel->SetClipping(
         {std::max(distance - radius * 1.5f, (distance + radius) * 1e-4f), distance + radius * 1.5f});
   }
   return 0;
-}
-
-void ControlModelView(ScriptEngine* engine, FrameRequest& request) {
-  Rig rig;
-  if (!FindRig(engine->GetNamespace(), rig)) return;  // the import failed and said why: nothing to orbit
-  // The set-up placed the eye where the model's sphere fills the view: its radius follows from there.
-  rig.radius = std::max(rig.eye->GetTranslation().z * std::sin(kFieldOfView * 0.5f * kDegToRad) / 1.1f, 1e-30f);
-  Ptr<OrbitInput> input = NewCounted<OrbitInput>();
-  request.input = input.Get();
-  request.beforeFrame = [rig, input] {
-    float dx = 0, dy = 0, wheel = 0;
-    input->Take(dx, dy, wheel);
-    // Half a degree a pixel; each wheel step moves the eye a tenth nearer or farther.
-    Vector3f angles = rig.orbit->GetRotation();
-    angles = {std::clamp(angles.x - dy * 0.5f, -89.0f, 89.0f), angles.y - dx * 0.5f, angles.z};
-    if (dx != 0 || dy != 0) rig.orbit->SetRotation(angles);
-    if (wheel != 0) {
-      const float distance = rig.eye->GetTranslation().z * std::pow(0.9f, wheel);
-      // From inside the model (to look at a detail) to far enough that it shrinks to a few pixels.
-      PlaceEye(rig, std::clamp(distance, rig.radius * 0.01f, rig.radius * 1e3f));
-    }
-  };
 }
 
 }  // namespace PMHost

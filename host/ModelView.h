@@ -3,12 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <pelmora/core/Obj.h>
 #include <pelmora/core/Vector3f.h>
 #include <pelmora/script/object/ScriptEngine.h>
-
-#include "WindowRun.h"
 
 namespace PMHost {
 
@@ -27,17 +26,37 @@ ModelSummary SummarizeModel(PM::ScriptObject* root);
 // bounds (x0, y0, z0) - (x1, y1, z1)"
 std::string SummaryLine(const std::string& file, const ModelSummary& s);
 
+// The model a view shows and what the view changed of it: each shader it draws with, with the
+// culling, lighting and colour expression the file gave it (the view draws both sides).
+struct ModelView {
+  std::string file;
+  PM::Obj<PM::ScriptObject> root;                // the import's root
+  PM::Obj<PM::ScriptObject> scheduler;           // the AnimationScheduler of its clips, or nil
+  std::vector<PM::Obj<PM::ScriptObject>> clips;  // its AnimationClips in the file's order (the scheduler sorts its own)
+  struct Shader {
+    PM::Obj<PM::ScriptObject> shader;  // a RenderShader
+    bool cull = true, light = true;
+    PM::Obj<PM::ScriptObject> color;  // its ShaderPhong's colour expression (a texture), or nil
+  };
+  std::vector<Shader> shaders;
+  bool fileCamera = false;  // seen through the file's camera: the view's rig does not move it
+};
+
 // Imports `file` through ImportModel's module, prints its summary line on standard output and builds the
 // view around it: seen through the file's camera named `camera` when it is not empty, else through one
-// that frames the model; lit by the file's lights when it has some, else by a head light; its clip named
-// `clip` (the first when empty, none when "none") playing in a loop; turned so that the file's axis `up`
-// points up when it is not empty (SetModelUp), else as the import turned it. Non-zero (logged) when the
-// import fails or the file has no camera or clip of that name.
-int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std::string& camera = {},
-                   const std::string& clip = {}, const std::string& up = {});
+// that frames the bounds the playing clip sweeps; lit by the file's lights when it has some, else by a
+// head light; its clip named `clip` (the first when empty, none when "none") playing in a loop; turned so
+// that the file's axis `up` points up when it is not empty (SetModelUp), else as the import turned it;
+// both sides of its faces drawn. Non-zero (logged) when the import fails or the file has no camera or clip
+// of that name.
+int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std::string& camera,
+                   const std::string& clip, const std::string& up, ModelView& view);
 
-// Under --window: dragging with a button held orbits the camera about the model, the wheel zooms.
-// Leaves `request` as it is when there is no view (the import failed and said why).
-void ControlModelView(PM::ScriptEngine* engine, FrameRequest& request);
+// Places the view's camera rig where it frames the bounds the model sweeps with the clips that play
+// (sampled over their length; the rest pose when none plays), seen from `rotation` (pitch, yaw, roll).
+void FrameModelView(PM::ScriptEngine* engine, ModelView& view, const PM::Vector3f& rotation);
+
+// The orbit's first rotation (pitch, yaw, roll in degrees).
+inline constexpr float kViewPitch = -20, kViewYaw = 30;
 
 }  // namespace PMHost

@@ -139,13 +139,19 @@ int FrameLoop::Run() {
     if ((m_ended = PumpMessages(m_pipe)) != WindowState::kOpen) break;
     m_errorsBefore = ErrorReportCount();
     TakeInput();
+    if (m_request.beforeFrame && !m_request.beforeFrame()) {
+      m_ended = WindowState::kCloseAsked;
+      break;
+    }
     const double now =
         window ? std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() : (drawn + 1) * kStep;
-    StepSchedulers(m_names, now);
+    if (m_request.stepAnimation)
+      m_request.stepAnimation(now);
+    else
+      StepSchedulers(m_names, now);
     for (const Obj<ParticleEffect>& e : m_effects) e->Update(window ? now - last : kStep);
     // The widget's place as the last draw found it; the first frame draws the script's own Viewport.
     if (window && drawn > 0) CopyChannelViewport(m_names, "view", "Channel1");
-    if (m_request.beforeFrame) m_request.beforeFrame();
     const bool lastFrame = !window && drawn == m_request.frames - 1;
     Draw(window ? now : drawn * kStep, window ? now - last : kStep, lastFrame && !m_request.screenshot.empty());
     last = now;

@@ -37,10 +37,12 @@ struct FrameRequest {
   std::string engineType;  // empty: the pipe's own RenderEngineType
   std::string screenshot;  // empty: none; else the file for the last frame drawn
   bool stats = false;      // print the render statistics of the last frame drawn
-  // --window: what takes the pointer and keys (null: the widgets of the TWindow "ui"), and what runs
-  // before each frame is drawn (empty: nothing).
+  // --window: what takes the pointer and keys (null: the widgets of the TWindow "ui"); what runs before
+  // each frame is stepped and drawn, false ending the frames as closing the window does (empty:
+  // nothing); and what steps the animation to the frame's time (empty: the schedulers step to it).
   PM::Ptr<PM::InputTracker> input;
-  std::function<void()> beforeFrame;
+  std::function<bool()> beforeFrame;
+  std::function<void(double)> stepAnimation;
   // Out: the errors that a frame in flight when its window was destroyed reported (a drawable gone
   // under the engine): consequences of the destruction, which has its own line, not failures of the run.
   uint64_t inFlightErrors = 0;

@@ -39,7 +39,10 @@
 #include <pelmora/storage/Streams.h>
 
 #include "HostScene.h"
+#include "LoadProgress.h"
+#include "ModelList.h"
 #include "ModelView.h"
+#include "ViewControls.h"
 #include "WindowRun.h"
 
 namespace {
@@ -87,8 +90,17 @@ const char kUsage[] =
     "                   its image to FILE as PNG\n"
     "  --view FILE      import the model FILE and view it: print its summary line, make the pipe \"Pipe\"\n"
     "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
-    "                   scripts, which may change them); with --window the mouse orbits and zooms; the\n"
-    "                   file's lights light it when it has some\n"
+    "                   scripts, which may change them), framing the bounds its clip sweeps, both sides of\n"
+    "                   its faces drawn; the file's lights light it when it has some. A file that does not\n"
+    "                   load ends the run at once (exit 1, no window). With --window: left drag orbits,\n"
+    "                   right or middle drag pans, the wheel zooms; Esc or q closes, Space the first view,\n"
+    "                   w filled, wireframe or points, b culling, l lighting, t textures, k skeleton,\n"
+    "                   n and p the next and previous clip, . pause, , one frame, + and - speed,\n"
+    "                   u up axis, s statistics, h or F1 the keys. A load that takes more than a second\n"
+    "                   says how far it has come on one line of standard error when that is a terminal\n"
+    "                   (not with --quiet)\n"
+    "  --list           with --view: print the summary line and the file's clips, cameras, lights and\n"
+    "                   materials with their textures, without drawing\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
@@ -120,6 +132,7 @@ struct Options {
   std::string camera;                                         // the file's camera to look through
   std::string clip;                                           // the file's clip to play; empty: the first
   std::string up;                                             // the file's axis that points up; empty: its own
+  bool list = false;                                          // --list: tell what the --view file holds
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -238,6 +251,7 @@ const OptionRow kOptions[] = {
        return false;
      },
      nullptr},
+    {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
@@ -248,6 +262,13 @@ bool OptionsAgree(const Options& o) {
   }
   if (!o.camera.empty() && o.view.empty()) {
     std::fputs("pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n", stderr);
+    return false;
+  }
+  if (o.list && (o.view.empty() || o.window || o.frames > 0)) {
+    std::fputs(
+        "pm-run: --list tells what the --view model holds without drawing; it needs --view FILE and takes "
+        "no --window or --frames.\n",
+        stderr);
     return false;
   }
   if (!o.clip.empty() && o.view.empty()) {
@@ -428,6 +449,39 @@ void WarnUnaddressed(const ObjectMentions& mentions) {
   }
 }
 
+// The scripts, the frames, the --then scripts and what comes after them; 1 when any failed.
+int RunAll(ScriptEngine* engine, const Options& options, const PMHost::ModelView& view, uint64_t& inFlightErrors) {
+  int status = 0;
+  std::optional<PMHost::WidgetEventPrinter> events;
+  if (options.window) events.emplace();
+  for (const std::string& text : options.texts) {
+    int errors = 0;
+    Parser::ParseText(engine, String(text.data(), int(text.size())), String("-e"), options.flags, &errors);
+    if (errors) status = 1;
+  }
+  for (const std::string& file : options.files)
+    if (RunFile(engine, file, options.flags)) status = 1;
+  Effects effects;
+  if (!MakeEffects(engine, options, effects)) status = 1;
+  if (options.frames > 0 || options.window) {
+    PMHost::FrameRequest request;
+    request.frames = options.window ? 0 : options.frames;
+    request.passes = options.passes;
+    request.engineType = options.engineType;
+    request.screenshot = options.screenshot;
+    request.stats = options.stats;
+    if (options.window && !view.root.IsNil()) PMHost::ControlModelView(engine, view, request);
+    if (PMHost::RunFrames(engine, effects, request)) status = 1;
+    inFlightErrors += request.inFlightErrors;
+  }
+  for (const std::string& file : options.thenFiles)
+    if (RunFile(engine, file, options.flags)) status = 1;
+  if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
+  for (const auto& [name, file] : options.textures)
+    if (WriteTexture(engine, name, file)) status = 1;
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -453,6 +507,7 @@ int main(int argc, char** argv) {
   // Frames drawn for their pictures need no one to see them: without a display the pipe draws into memory.
   RenderPipe_I::SetOffscreenWithoutDisplay(options.frames > 0);
   if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
+  PMHost::InstallLoadProgress((options.flags & kParseQuiet) != 0);
   int status = 0;
   {
     // Its weak references go before the library does.
@@ -460,36 +515,20 @@ int main(int argc, char** argv) {
     ObjectMentions::Install(&mentions);
     Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
     RegisterImportModel(engine->GetNamespace());
-    if (!options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, options.up))
-      status = 1;
-    std::optional<PMHost::WidgetEventPrinter> events;
-    if (options.window) events.emplace();
-    for (const std::string& text : options.texts) {
-      int errors = 0;
-      Parser::ParseText(engine, String(text.data(), int(text.size())), String("-e"), options.flags, &errors);
-      if (errors) status = 1;
+    PMHost::ModelView view;
+    uint64_t inFlight = 0;
+    // A view that cannot be made (the file did not load, or has no such camera or clip) ends the run at
+    // once: no scripts, no window.
+    if (options.list) {
+      status = PMHost::ListModel(engine, options.view);
+    } else {
+      const bool viewFailed =
+          !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, options.up, view);
+      if (viewFailed) status = 1;
+      if (!viewFailed) status |= RunAll(engine, options, view, inFlight);
     }
-    for (const std::string& file : options.files)
-      if (RunFile(engine, file, options.flags)) status = 1;
-    Effects effects;
-    if (!MakeEffects(engine, options, effects)) status = 1;
-    if (options.frames > 0 || options.window) {
-      PMHost::FrameRequest request;
-      request.frames = options.window ? 0 : options.frames;
-      request.passes = options.passes;
-      request.engineType = options.engineType;
-      request.screenshot = options.screenshot;
-      request.stats = options.stats;
-      if (options.window && !options.view.empty()) PMHost::ControlModelView(engine, request);
-      if (PMHost::RunFrames(engine, effects, request)) status = 1;
-      errorsBefore += request.inFlightErrors;
-    }
-    for (const std::string& file : options.thenFiles)
-      if (RunFile(engine, file, options.flags)) status = 1;
-    if (options.graphicsSetup && RunGraphicsSetup(engine)) status = 1;
-    for (const auto& [name, file] : options.textures)
-      if (WriteTexture(engine, name, file)) status = 1;
     WarnUnaddressed(mentions);
+    errorsBefore += inFlight;
   }
   PrintPipe()->Flush();
   DLLDeInitialize(0);

@@ -16,6 +16,7 @@ struct PassMode {
     kLinesOver = 3,     // back faces as lines, depth tested, pulled in front of the fill
     kShadowFirst = 4,   // the two shadow passes before DrawStencilShadow
     kShadowSecond = 5,
+    kPointsOver = 6,    // faces' corners as points, depth tested among themselves (the viewer's points view)
     kClearColor = 256,  // the extra clear of the colour buffer before kLinesOver
   };
 };

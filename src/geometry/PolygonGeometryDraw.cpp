@@ -161,7 +161,7 @@ int32_t SPolygonGeometry_I::DrawEngine(RenderEngine* engine, const Vector4f* col
     if (!d.ColorArray) engine->SetMaterialColorBlend(&colors[0], &colors[1]);
     if (!d.NormalArray && m_normals.Count() == 1) engine->SetNormal(&m_normals[0]);
     engine->DrawPolygonData(&d, &m_polygonCache);
-  } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver) {
+  } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver || mode == PassMode::kPointsOver) {
     DrawPlainPass(engine, mode);
   }
   return 1;

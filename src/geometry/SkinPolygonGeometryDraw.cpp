@@ -205,7 +205,7 @@ int32_t SSkinPolygonGeometry_I::DrawDeformed(RenderEngine* engine, const Joints&
     NotifyPolygonCache(d.DynamicMask);
     engine->DrawPolygonData(&d, &m_polygonCache);
     result = 1;
-  } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver) {
+  } else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver || mode == PassMode::kPointsOver) {
     DrawPlainPass(engine, mode);
   }
   engine->SetEyeSpaceMirror(false);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,9 @@ struct ReaderLimits {
 // Runs the reader program on `path` under `limits` and decodes what it sends into `scene`, checking
 // every count, index and size against what was announced. False, with `error` a sentence naming the
 // cause (Assimp's message, the signal, the limit, the lying count) and `scene` left empty, on failure.
-bool ReadModelFile(const std::string& path, const ReaderLimits& limits, Scene& scene, std::string& error);
+// `progress`, when given, hears the bytes of the stream received so far, at least four times a second
+// while the reader runs (0 while it is still reading the file).
+bool ReadModelFile(const std::string& path, const ReaderLimits& limits, Scene& scene, std::string& error,
+                   const std::function<void(uint64_t)>& progress = {});
 
 }  // namespace PM::Import

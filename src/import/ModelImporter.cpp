@@ -24,12 +24,23 @@ class ModelImporter : public ImportModule {
     }
     Scene scene;
     std::string error;
+    // The host hears how far the import has come, and of its end whichever way it goes, each before
+    // anything is logged.
+    uint64_t received = 0;
+    ReportImportProgress(fileName, ImportStage::kStart, 0);
+    const auto progress = [&](uint64_t bytes) {
+      received = bytes;
+      ReportImportProgress(fileName, bytes ? ImportStage::kReceiving : ImportStage::kReading, bytes);
+    };
     // The reader's sentence names the file and the cause ("Cannot import "FILE": ...").
-    if (!ReadModelFile(fileName, ReaderLimits{}, scene, error)) {
+    if (!ReadModelFile(fileName, ReaderLimits{}, scene, error, progress)) {
+      ReportImportProgress(fileName, ImportStage::kDone, received);
       LogError("Import: ", error.c_str());
       return EFail;
     }
+    ReportImportProgress(fileName, ImportStage::kBuilding, received);
     Obj<ScriptObject> root = BuildModel(scene, fileName, error, &m_scheduler);
+    ReportImportProgress(fileName, ImportStage::kDone, received);
     if (root.IsNil()) {
       LogError("Import: Cannot import \"", fileName, "\": ", error.c_str(), ".");
       return EFail;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -113,12 +114,17 @@ class Child {
     return true;
   }
 
-  // Reads up to `count` bytes of the stream before `deadline`, keeping stderr drained meanwhile.
+  // Reads up to `count` bytes of the stream before `deadline`, keeping stderr drained meanwhile and
+  // telling the host how far the reader has come at least every kProgressMillis.
   size_t Read(void* into, size_t count, Clock::time_point deadline) {
     while (m_out >= 0) {
       pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
-      const int n = poll(fds, m_err >= 0 ? 2 : 1, Remaining(deadline));
+      const int n = poll(fds, m_err >= 0 ? 2 : 1, std::min(Remaining(deadline), kProgressMillis));
       if (n < 0 && errno == EINTR) continue;
+      if (n == 0 && Clock::now() < deadline) {
+        Tell();
+        continue;
+      }
       if (n == 0) {
         timedOut = true;
         return 0;
@@ -133,6 +139,8 @@ class Child {
           m_out = -1;
           return 0;
         }
+        received += static_cast<uint64_t>(got);
+        Tell();
         return static_cast<size_t>(got);
       }
     }
@@ -167,6 +175,8 @@ class Child {
   }
 
   bool timedOut = false;
+  uint64_t received = 0;                   // bytes of the stream so far
+  std::function<void(uint64_t)> progress;  // told the bytes so far while the reader runs
   int status = 0;
   double cpuSeconds = 0;
 
@@ -181,6 +191,12 @@ class Child {
   }
 
  private:
+  static constexpr int kProgressMillis = 250;
+
+  void Tell() const {
+    if (progress) progress(received);
+  }
+
   static int Remaining(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
@@ -308,7 +324,8 @@ std::string TruncatedCause(const DecodeResult& r, const Child& child, const Read
 
 }  // namespace
 
-bool ReadModelFile(const std::string& path, const ReaderLimits& asked, Scene& scene, std::string& error) {
+bool ReadModelFile(const std::string& path, const ReaderLimits& asked, Scene& scene, std::string& error,
+                   const std::function<void(uint64_t)>& progress) {
   scene = Scene();
   error.clear();
   const ReaderLimits limits = WithDefaults(asked);
@@ -316,6 +333,7 @@ bool ReadModelFile(const std::string& path, const ReaderLimits& asked, Scene& sc
   std::string cause;
   {
     Child child;
+    child.progress = progress;
     if (child.Start(ReaderPath(), path, limits, cause)) {
       ChildSource source(child, deadline);
       const DecodeResult r = DecodeSceneStream(source, limits.outputBytes, scene);

@@ -32,6 +32,7 @@ enum ChannelPass : uint32_t {
   kPassDebugBounds = 0x8,          // extra pass 0 with the bounding spheres
   kPassDebugSkeleton = 0x10,       // extra pass 0 with skeletons, cluster and IK handles, spline curves
   kPassStencilShadow = 0x20,       // extra passes 4 and 5, then the stencil shadow
+  kPassPoints = 0x40,              // extra pass 6: the faces' corners as points
   kPassClearBeforeExtra3 = 0x100,  // with kPassExtra3: the engine's extra clear (pass 256) first
 };
 

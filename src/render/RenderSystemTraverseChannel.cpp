@@ -258,6 +258,7 @@ void RenderSystemTraverse_I::DrawPasses(ScriptObject* root, RenderEngine* engine
     if (flags & kPassClearBeforeExtra3) engine->BeginPass(PassMode::kClearColor);
     extraPass(PassMode::kLinesOver);
   }
+  if (flags & kPassPoints) extraPass(PassMode::kPointsOver);
   if (flags & kPassStencilShadow) {
     extraPass(PassMode::kShadowFirst);
     extraPass(PassMode::kShadowSecond);

@@ -1,5 +1,6 @@
 #include "scene/ImportModule.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,7 +13,14 @@ namespace PM {
 
 namespace {
 constexpr const char* kKnownType = "Maya";
+std::atomic<ImportProgressHandler> g_progress{nullptr};
 }  // namespace
+
+void SetImportProgressHandler(ImportProgressHandler handler) { g_progress.store(handler); }
+
+void ReportImportProgress(const char* file, ImportStage stage, uint64_t bytes) {
+  if (ImportProgressHandler handler = g_progress.load()) handler(file, stage, bytes);
+}
 
 ImportModule* ImportModule::CreateImportModule(const char* typeName) {
   if (!typeName || std::strcmp(typeName, kKnownType) != 0) return nullptr;

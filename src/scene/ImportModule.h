@@ -37,6 +37,21 @@ class ImportModule {
   static ImportModule* CreateImportModule(const char* typeName);
 };
 
+// How far an import has come, for a host that tells of long loads: its stages in order.
+enum class ImportStage {
+  kStart,      // the module begins with the file
+  kReading,    // the reader program reads the file (nothing has come back yet)
+  kReceiving,  // the reader sends the scene: `bytes` of its stream have come
+  kBuilding,   // the module builds the engine's objects from `bytes` of stream
+  kDone,       // the import ended, well or not
+};
+// What a host installs to hear of an import's stages (null: nothing is told). The module reports from
+// the importing thread, at least four times a second while the reader runs.
+using ImportProgressHandler = void (*)(const char* file, ImportStage stage, uint64_t bytes);
+void SetImportProgressHandler(ImportProgressHandler handler);
+// Called by the importer module: hands the stage to the installed handler, if any.
+void ReportImportProgress(const char* file, ImportStage stage, uint64_t bytes);
+
 // The factory a module exports under "CreateImportModule" + type name.
 using ImportModuleFactory = ImportModule* (*)();
 

@@ -153,6 +153,145 @@ def motion(model):
     return case
 
 
+def foreground(image_file):
+    # The pixels other than the view's background (0.2, 0.2, 0.252), as (x, y).
+    image = Image.open(image_file).convert("RGB")
+    w, h = image.size
+    return [(k % w, k // w) for k, p in enumerate(image.getdata())
+            if abs(p[0] - 51) > 6 or abs(p[1] - 51) > 6 or abs(p[2] - 64) > 6], w, h
+
+
+def framed(model, frame_counts, least):
+    # The view frames the bounds the playing clip sweeps: at every frame count the figure is seen (at least
+    # `least` pixels) and touches no edge of the picture, on both engines.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            for n in frame_counts:
+                out = os.path.join(tmp, f"{engine}-{n}.png")
+                view(pm_run, model, engine, tmp, SMALL, out, frames=n)
+                seen, w, h = foreground(out)
+                edge = [p for p in seen if p[0] in (0, w - 1) or p[1] in (0, h - 1)]
+                if len(seen) < least or edge:
+                    raise AssertionError(f"{engine}, frame {n}: {len(seen)} model pixels, {len(edge)} on the edge")
+                print(f"{os.path.basename(model)} {engine} frame {n}: {len(seen)} model pixels, none on the edge")
+    return case
+
+
+def long_load(pm_run, peer, checker, tmp):
+    # A load of more than a second (a million-triangle terrain the reader takes seconds over) writes one
+    # progress line on a terminal, rewritten in place and cleared at the end; nothing with --quiet or
+    # when standard error is not a terminal.
+    import pty
+    model = os.path.join(tmp, "terrain.obj")
+    n = 700
+    with open(model, "w") as f:
+        f.writelines(f"v {x} {y} {(x * 7 + y * 13) % 17 * 0.1}\n" for y in range(n + 1) for x in range(n + 1))
+        f.writelines(f"f {y * (n + 1) + x + 1} {y * (n + 1) + x + 2} {(y + 1) * (n + 1) + x + 2} "
+                     f"{(y + 1) * (n + 1) + x + 1}\n" for y in range(n) for x in range(n))
+    env = dict(os.environ, PM_LOG_DIR=tmp)
+
+    def run(options, terminal):
+        cmd = [pm_run, "--view", model, "--list", *options]
+        if not terminal:
+            r = subprocess.run(cmd, cwd=tmp, capture_output=True, timeout=240, env=env)
+            return r.returncode, r.stderr
+        main, side = pty.openpty()
+        p = subprocess.Popen(cmd, cwd=tmp, stdout=subprocess.DEVNULL, stderr=side, env=env)
+        os.close(side)
+        said = b""
+        while True:
+            try:
+                part = os.read(main, 4096)
+            except OSError:  # the terminal's other side closed
+                break
+            if not part:
+                break
+            said += part
+        os.close(main)
+        return p.wait(timeout=240), said
+
+    line = f"\r\x1b[KLoading {model}: the reader reads the file (1 s)".encode()
+    code, shown = run((), True)
+    said = shown
+    if code != 0 or line not in said or not said.endswith(b"\r\x1b[K") or b"\n" in said:
+        raise AssertionError(f"on a terminal: exit {code}, {said[-600:]!r}")
+    for options, terminal in (((), False), (("--quiet",), True)):
+        code, said = run(options, terminal)
+        if code != 0 or b"Loading" in said:
+            raise AssertionError(f"{options} terminal {terminal}: exit {code}, {said[-600:]!r}")
+    print(f"a progress line on the terminal: {shown.count(b'Loading')} rewrites; none with --quiet or a pipe")
+
+
+def script_culling(model):
+    # What ImportModel returns to a script keeps the file's culling (only the view draws both sides): the
+    # terrain whose faces face -z shows from behind and not from in front, on both engines.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            seen = {}
+            for side, place in (("front", "(80, 80, 300); .Rotation (0, 0, 0)"), ("back", "(80, 80, -300); .Rotation (0, 180, 0)")):
+                script = os.path.join(tmp, f"{side}.bs")
+                with open(script, "w") as f:
+                    f.write("RenderPipe:Pipe . { .Resolution (200, 150); .ColorBits 24; .DepthBits 24; };\n"
+                            "TTransform:root . { };\n"
+                            f"STransform:eyeS . {{ .Translation {place}; }};\n"
+                            "TTransform:eye . { .SNode STransform:eyeS; .Parent TTransform:root; };\n"
+                            "SCamera:lens . { .FieldOfView 45.0; };\n"
+                            "TCamera:camera . { .SNode SCamera:lens; .Parent TTransform:eye; };\n"
+                            "RenderChannel:Channel0 . { .SceneRoot TTransform:root; .Camera TCamera:camera; "
+                            ".Clipping (1, 2000); .ColorClearValue (0.2, 0.2, 0.252); };\n"
+                            f"var :model ImportModel('{model}');\n:model.Parent TTransform:root;\n")
+                out = os.path.join(tmp, f"{engine}-{side}.png")
+                r = subprocess.run([pm_run, "--engine", engine, script, "--frames", "3", "--screenshot", out], cwd=tmp,
+                                   capture_output=True, text=True, timeout=240, env=dict(os.environ, PM_LOG_DIR=tmp))
+                if r.returncode != 0:
+                    raise AssertionError(f"{engine} {side}: exit {r.returncode}\n{r.stderr[-2000:]}")
+                seen[side] = len(foreground(out)[0])
+            if seen["front"] != 0 or seen["back"] < 5000:
+                raise AssertionError(f"{engine}: {seen['front']} pixels from in front, {seen['back']} from behind")
+            print(f"{engine}: nothing from in front, {seen['back']} pixels from behind")
+    return case
+
+
+def fails(model):
+    # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
+    # (the run has no display to open one on, and would say so), whatever --window asks.
+    def case(pm_run, peer, checker, tmp):
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env["PM_LOG_DIR"] = tmp
+        r = subprocess.run([pm_run, "--view", model, "--window", "-e", "pl 'ran';"], cwd=tmp, capture_output=True,
+                           text=True, timeout=60, env=env)
+        errors = [l for l in r.stderr.splitlines() if l.startswith("Error ")]
+        if r.returncode != 1 or len(errors) != 1 or model not in errors[0] or "ran" in r.stdout:
+            raise AssertionError(f"exit {r.returncode}\n{r.stdout}{r.stderr[-2000:]}")
+    return case
+
+
+def listing(model, expected):
+    # --list prints the summary line and then exactly `expected`, without drawing (no display needed);
+    # its figures are Assimp's: the clips' lengths in order, the cameras' and lights' names, and the
+    # textures of the materials drawn (the peer's --list: every material, by Assimp's names).
+    def case(pm_run, peer, checker, tmp):
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        env["PM_LOG_DIR"] = tmp
+        r = subprocess.run([pm_run, "--view", model, "--list"], cwd=tmp, capture_output=True, text=True,
+                           timeout=240, env=env)
+        lines = r.stdout.splitlines()
+        if r.returncode != 0 or len(lines) < 1 or not SUMMARY.match(lines[0]) or lines[1:] != expected:
+            raise AssertionError(f"exit {r.returncode}\n{r.stdout}{r.stderr[-2000:]}")
+        p = subprocess.run([peer, "--list", model], capture_output=True, text=True, timeout=120)
+        theirs = p.stdout.splitlines()
+        clips = [float(l.rsplit(" ", 1)[1]) for l in theirs if l.startswith("clip ")]
+        ours = [float(l.rsplit(" ", 2)[1]) for l in expected if l.startswith("clip ")]
+        named = lambda kind, ls: [l.split(" ", 1)[1].strip('"') for l in ls if l.startswith(kind + " ")]
+        textures = {l.rsplit(" ", 1)[1] for l in theirs if l.startswith("material ")}
+        used = {l.rsplit(" ", 1)[1].strip('"') for l in expected if l.startswith("material ") and "texture" in l}
+        if (ours != clips or named("camera", expected) != named("camera", theirs)
+                or named("light", expected) != named("light", theirs) or not used <= textures):
+            raise AssertionError(f"ours {expected}\nAssimp {theirs}")
+        print(f"{os.path.basename(model)}: {len(expected)} lines as Assimp has them")
+    return case
+
+
 # Two poses of a clip, each drawn by `--frames N` (the schedulers stand at N/60 s in the last frame).
 FRAME = 1 / 60
 WIDTH, HEIGHT = 200, 150
@@ -356,6 +495,22 @@ CASES = {
     "vertex_colours": picture(os.path.join(corpus, "OBJ", "cube_with_vertexcolors.obj"), "vertex_colours.png"),
     # Sizes far from the channel's default clipping (0.5 to 1024): the view clips from the bounds.
     "scale_tiny": picture(os.path.join(data, "tiny.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
+    # --list: clips and materials with their textures; a camera, a light and a material.
+    "list_mdl": listing(man, ['clip "reference_2" 2 s', 'clip "walk_2" 26 s', 'clip "arms_up_2" 2 s',
+                              'clip "arms_up_3" 2 s', 'clip "arms_up_4" 2 s', 'clip "arms_up_5" 2 s',
+                              'material "material_3" texture "Material1.bmp"',
+                              'material "material_2" texture "Material3.bmp"',
+                              'material "material" texture "Material2.bmp"']),
+    "list_dae": listing(os.path.join(corpus, "Collada", "duck.dae"),
+                        ['camera "camera1"', 'light "directionalLight1"', 'material "blinn3" texture "./duckCM.tga"']),
+    # Framing over the clip: the walk (67 units) and the jump stay in view from start to end.
+    "framed_walk_bvh": framed(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 120, 240), 15),
+    "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
+    # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
+    "two_sided_hmp": picture(os.path.join(corpus, "HMP", "formatDetection"), "two_sided_hmp.png"),
+    "long_load": long_load,
+    "two_sided_script": script_culling(os.path.join(corpus, "HMP", "formatDetection")),
+    "import_fails": fails(os.path.join(corpus, "invalid", "empty.obj")),
     "scale_huge": picture(os.path.join(data, "huge.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
     # Cubes under a node scaled -0.1 (a mirror): culled and lit as the same cubes without it.
     "mirrored_fbx": lit_as_unmirrored(os.path.join(corpus, "FBX", "cubes_with_mirroring_and_pivot.fbx"),

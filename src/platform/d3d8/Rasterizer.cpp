@@ -170,6 +170,12 @@ void Rasterizer::Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVe
       LineScreen(s[0], s[i]), LineScreen(s[i], s[i + 1]), LineScreen(s[i + 1], s[0]);
       continue;
     }
+    if (m_state.fill == D3DFILL_POINT) {
+      // Each corner once: the fan's first with its first triangle, the others as they come.
+      if (i == 1) PointScreen(s[0]), PointScreen(s[1]);
+      PointScreen(s[i + 1]);
+      continue;
+    }
     const int64_t part = FixedArea(s[0], s[i], s[i + 1]);
     if (part > 0 && area > 0)
       FillTriangle(s[0], s[i], s[i + 1], part);
@@ -269,7 +275,10 @@ void Rasterizer::Point(const ClipVertex& v) {
   for (int k = 0; k < 6; ++k)
     if (PlaneDistance(v, k) < 0.0f) return;
   if (!(v.w > 0.0f)) return;
-  const ScreenVertex s = ToScreen(v);
+  PointScreen(ToScreen(v));
+}
+
+void Rasterizer::PointScreen(const ScreenVertex& s) {
   // Pixel (x, y) covers [x - 0.5, x + 0.5) x [y - 0.5, y + 0.5): the one holding the point lights.
   const float px = std::floor(s.x + 0.5f), py = std::floor(s.y + 0.5f);
   if (!(px >= float(m_left) && px < float(m_right) && py >= float(m_top) && py < float(m_bottom))) return;

@@ -66,6 +66,8 @@ class Rasterizer {
   static int64_t FixedArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
   void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t fixedArea);
   void LineScreen(const ScreenVertex& a, const ScreenVertex& b);
+  // One pixel at a point already on the screen, as Point draws it.
+  void PointScreen(const ScreenVertex& s);
 
   PixelStore* m_color;
   PixelStore* m_depth;

@@ -22,6 +22,7 @@ constexpr PassRow kPassRows[] = {
     {PassMode::kMain, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_SOLID, 1, 0, 1},
     {PassMode::kLinesThrough, 0, 0, D3DCMP_ALWAYS, D3DCULL_NONE, D3DFILL_WIREFRAME, 0, 1, 1},
     {PassMode::kLinesOver, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_WIREFRAME, 0, 1, 1},
+    {PassMode::kPointsOver, 1, 1, D3DCMP_LESSEQUAL, D3DCULL_CW, D3DFILL_POINT, 0, 0, 1},
 };
 
 struct LineVertex {

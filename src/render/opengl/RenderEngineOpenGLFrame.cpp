@@ -47,6 +47,8 @@ ResultCode RenderEngineOpenGL_D::ClearBuffer(const ChannelClearInfo* clear) {
   }
   gl.glDepthMask(m_format.DepthBits > 0);
   gl.glStencilMask(0);
+  // A channel that keeps the colour below (an overlay) still draws its own, as on Direct3D 8.
+  if (!color) gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, alpha);
   return SOK;
 }
 

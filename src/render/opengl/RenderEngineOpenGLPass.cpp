@@ -65,6 +65,19 @@ constexpr PassRow kPassRows[] = {
      true,
      true,
      {1, 1, 1, 1}},
+    {PassMode::kPointsOver,
+     false,
+     true,
+     GL_BACK,
+     GL_POINT,
+     0.0f,
+     0.0f,
+     false,
+     true,
+     GL_LEQUAL,
+     true,
+     true,
+     {1, 1, 1, 1}},
 };
 
 const PassRow* FindPass(int32_t mode) {

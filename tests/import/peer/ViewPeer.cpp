@@ -9,6 +9,9 @@
 //       two times (Assimp's interpolation and skinning, AssimpSkin.h; a time "none" is the file's own pose):
 //       "triangle" and their corners in the world at the first time then at the second (18 numbers), then
 //       "still N", the triangles left in place
+//   pm-import-view-peer --list FILE   what --list takes from the file: "clip NAME SECONDS" for each animation,
+//       "camera NAME", "light NAME", "material NAME TEXTURE" (its diffuse texture's path, or "-") in Assimp's
+//       order
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
@@ -88,11 +91,30 @@ int PrintMoved(const aiScene& scene, unsigned animation, const char* first, cons
   return 0;
 }
 
+int PrintList(const aiScene& scene) {
+  for (unsigned i = 0; i < scene.mNumAnimations; ++i) {
+    const aiAnimation& a = *scene.mAnimations[i];
+    // Assimp's convention: no ticks per second given means 25.
+    const double ticks = a.mTicksPerSecond > 0 ? a.mTicksPerSecond : 25;
+    std::printf("clip %s %g\n", a.mName.C_Str(), a.mDuration / ticks);
+  }
+  for (unsigned i = 0; i < scene.mNumCameras; ++i) std::printf("camera %s\n", scene.mCameras[i]->mName.C_Str());
+  for (unsigned i = 0; i < scene.mNumLights; ++i) std::printf("light %s\n", scene.mLights[i]->mName.C_Str());
+  for (unsigned i = 0; i < scene.mNumMaterials; ++i) {
+    aiString name, texture;
+    scene.mMaterials[i]->Get(AI_MATKEY_NAME, name);
+    const bool textured = scene.mMaterials[i]->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS;
+    std::printf("material %s %s\n", name.C_Str(), textured ? texture.C_Str() : "-");
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool moved = argc == 6 && !std::strcmp(argv[1], "--moved");
-  if (argc != 2 && !moved) return 2;
+  const bool list = argc == 3 && !std::strcmp(argv[1], "--list");
+  if (argc != 2 && !moved && !list) return 2;
   Assimp::Importer importer;
   const aiScene* scene = importer.ReadFile(
       argv[argc - 1], aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_ValidateDataStructure);
@@ -101,6 +123,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (moved) return PrintMoved(*scene, unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
+  if (list) return PrintList(*scene);
   const PM::ImportPeer::Worlds worlds(*scene);
   std::unordered_set<const aiNode*> joints;  // bones' nodes and skinned meshes' nodes
   long nodes = 0, geometries = 0, counts[4] = {0, 0, 0, 0};

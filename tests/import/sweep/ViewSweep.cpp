@@ -44,7 +44,8 @@ bool ViewOne(const std::string& file, int index, const std::string& engineType, 
              const std::string& outDir) {
   Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
   RegisterImportModel(engine->GetNamespace());
-  if (PMHost::SetUpModelView(engine, file) != 0) {
+  PMHost::ModelView view;
+  if (PMHost::SetUpModelView(engine, file, {}, {}, {}, view) != 0) {
     Report("unread", index, -1, file);
     return true;
   }

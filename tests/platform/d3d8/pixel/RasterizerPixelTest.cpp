@@ -338,3 +338,32 @@ TEST(RasterizerClipping, QuadBeyondTheViewCoversItsEdgePixels) {
 
 }  // namespace
 }  // namespace PM::SoftD3D
+
+namespace PM::SoftD3D {
+namespace {
+
+// Point fill: a quad's two triangles light its four corners' pixels (the pixel holding each corner, as
+// a point primitive lights it) and nothing between them; culling still applies.
+TEST(RasterizerPointFill, TrianglesLightTheirCornersAlone) {
+  Frame f;
+  f.Fill(0);
+  RasterState s = Untextured();
+  s.fill = D3DFILL_POINT;
+  f.Quad(s, 10.2f, 12.3f, 40.2f, 50.3f, 0.5f, 0xFFFFFFFFu);
+  int lit = 0;
+  for (int32_t y = 0; y < kSize; ++y)
+    for (int32_t x = 0; x < kSize; ++x) lit += (f.At(x, y) & 0xFFFFFFu) != 0;
+  EXPECT_EQ(lit, 4);
+  for (const auto& [x, y] : {std::pair{10, 12}, {40, 12}, {40, 50}, {10, 50}})
+    EXPECT_EQ(f.At(x, y) & 0xFFFFFFu, 0xFFFFFFu) << x << ", " << y;
+  // Clockwise on the screen: culled with D3DCULL_CW, as filled triangles are.
+  Frame g;
+  g.Fill(0);
+  s.cull = D3DCULL_CW;
+  g.Quad(s, 10.2f, 12.3f, 40.2f, 50.3f, 0.5f, 0xFFFFFFFFu);
+  for (int32_t y = 0; y < kSize; ++y)
+    for (int32_t x = 0; x < kSize; ++x) ASSERT_EQ(g.At(x, y) & 0xFFFFFFu, 0u) << x << ", " << y;
+}
+
+}  // namespace
+}  // namespace PM::SoftD3D

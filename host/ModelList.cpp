@@ -1,0 +1,80 @@
+#include "ModelList.h"
+
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+
+#include <pelmora/anim/AnimationClip.h>
+#include <pelmora/anim/AnimationScheduler.h>
+#include <pelmora/geometry/Geometry.h>
+#include <pelmora/render/RenderMaterial.h>
+#include <pelmora/render/RenderShader.h>
+#include <pelmora/render/ShaderPhong.h>
+#include <pelmora/render/ShaderTexture.h>
+#include <pelmora/render/Texture2D.h>
+#include <pelmora/scene/Camera.h>
+#include <pelmora/scene/ImportModelFunction.h>
+#include <pelmora/scene/ImportModule.h>
+#include <pelmora/scene/Light.h>
+#include <pelmora/scene/NodeWalk.h>
+#include <pelmora/script/object/GlobalFunctions.h>
+#include <pelmora/script/object/ValueBox.h>
+
+#include "ModelView.h"
+
+namespace PMHost {
+
+using namespace PM;
+
+namespace {
+
+// The material line of a shader: its material's name and the texture its colour comes from.
+std::string MaterialLine(RenderShader_I* shader) {
+  auto* phong = As<ShaderPhong_I>(shader->m_surface.Get());
+  const char* name = phong && !phong->m_material.IsNil() ? phong->m_material->m_name.CStr() : shader->m_name.CStr();
+  std::string line = std::string("material \"") + name + "\" ";
+  auto* color = phong ? As<ShaderTexture_I>(phong->m_color.Get()) : nullptr;
+  if (color && !color->m_texture.IsNil() && !IsNilObject(color->m_texture.Get()))
+    return line + "texture \"" + color->m_texture->m_name.CStr() + "\"";
+  return line + "no texture";
+}
+
+}  // namespace
+
+int ListModel(ScriptEngine* engine, const std::string& file) {
+  ScriptNamespace* names = engine->GetNamespace();
+  RegisterImportModel(names);
+  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
+  ScriptObject* argv[] = {path.Get()};
+  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
+  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
+  auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String("Scheduler0")));
+  ModelSummary s = SummarizeModel(root);
+  s.clips = scheduler ? scheduler->m_animationClip.Count() : 0;
+  std::printf("%s\n", SummaryLine(file, s).c_str());
+  // The clips in the order the import made them: the scheduler has not sorted them yet.
+  for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)
+    if (AnimationClip_I* clip = scheduler->m_animationClip[i])
+      std::printf("clip \"%s\" %g s\n", clip->m_name.CStr(), clip->GetDuration() * std::fabs(clip->m_scale));
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  for (const Obj<ScriptObject>& node : nodes)
+    if (node->IsA(TCamera_I::kClassId))
+      std::printf("camera \"%s\"\n", static_cast<TCamera_I*>(node.Get())->m_name.CStr());
+  for (const Obj<ScriptObject>& node : nodes)
+    if (node->IsA(TLight_I::kClassId)) std::printf("light \"%s\"\n", static_cast<TLight_I*>(node.Get())->m_name.CStr());
+  std::unordered_set<const void*> seen;
+  for (const Obj<ScriptObject>& node : nodes) {
+    if (!node->IsA(TGeometry_I::kClassId)) continue;
+    auto* shader = As<RenderShader_I>(static_cast<TGeometry_I*>(node.Get())->GetShader());
+    if (!shader) continue;
+    auto* phong = As<ShaderPhong_I>(shader->m_surface.Get());
+    // One line a material: a material drawn lit and as lines has two shaders.
+    const void* key = phong && !phong->m_material.IsNil() ? static_cast<const void*>(phong->m_material.Get()) : shader;
+    if (seen.insert(key).second) std::printf("%s\n", MaterialLine(shader).c_str());
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+}  // namespace PMHost

@@ -1,0 +1,21 @@
+// pm-run --view FILE --list: what a model file holds, told without drawing it.
+#pragma once
+
+#include <string>
+
+#include <pelmora/script/object/ScriptEngine.h>
+
+namespace PMHost {
+
+// Imports `file` and prints its summary line, then one line for each clip (its name and length in
+// seconds), camera, light and material (with the texture it draws with, or none found), the clips in
+// the import's order, the rest in the tree's:
+//   clip "NAME" 2.5 s
+//   camera "NAME"
+//   light "NAME"
+//   material "NAME" texture "SOURCE"      or      material "NAME" no texture
+// A texture the file names but that could not be read has no line of its own: the import warned of it.
+// Non-zero (logged) when the import fails.
+int ListModel(PM::ScriptEngine* engine, const std::string& file);
+
+}  // namespace PMHost
