@@ -127,11 +127,13 @@ std::string Number(float v) {
 ModelSummary SummarizeModel(ScriptObject* root) {
   ModelSummary s;
   // The engine's own tree update places the joints the skins follow, in world space: the pass a frame
-  // runs before its camera is known. Frame 0 is no frame's: the first is stamped 2.
+  // runs before its camera is known. Each summary is a frame of its own (a node stamped twice with one
+  // frame is warned of), counted down from the top, far from the frames drawn, which count up from 2.
+  static uint32_t summaryFrame = 0;
   TreeUpdatePass pass;
   pass.kind = TreeUpdatePass::kConstraint;
   pass.root = root;
-  pass.frame = 0;
+  pass.frame = --summaryFrame;
   if (TreeUpdateFn update = GetTreeUpdate()) update(pass);
   std::unordered_set<const void*> textures;
   // Depth first with an explicit stack: the tree may be as deep as the file makes it.
