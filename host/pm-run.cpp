@@ -90,6 +90,7 @@ const char kUsage[] =
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
+    "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder)\n"
     "  --help           this text\n"
     "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
@@ -225,6 +226,7 @@ const OptionRow kOptions[] = {
     {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
     {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
+    {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
