@@ -42,6 +42,8 @@ std::string Normal(const std::string& absolute) {
   return normal.empty() ? "/" : normal;
 }
 
+std::string Absolute(const std::string& path) { return path[0] == '/' ? path : RealPath(".") + "/" + path; }
+
 constexpr size_t kMaxWarned = 1000;
 
 }  // namespace
@@ -54,19 +56,20 @@ std::string FolderOf(const std::string& file) {
 AssetRoot::AssetRoot(const std::string& folder) : m_folder(RealPath(folder)) {}
 
 bool AssetRoot::Refuse(const std::string& path, const char* reason) {
-  if (warn && m_warned.size() < kMaxWarned && m_warned.insert(path).second)
+  // Once a file, however a reader spells it.
+  if (warn && m_warned.size() < kMaxWarned && m_warned.insert(Normal(Absolute(path))).second)
     warn("\"" + InertText(path) + "\" is not opened: " + reason + " (the asset root is \"" + InertText(m_folder) +
          "\").");
   return false;
 }
 
 std::string AssetRoot::Resolve(const std::string& path) {
+  if (path.empty()) return {};
   const std::string resolved = RealPath(path);
   if (resolved.empty()) {
     // A name that does not exist is no refusal (readers try names in turn), unless its letters alone
     // leave the root.
-    if (!Beneath(Normal(path.empty() || path[0] == '/' ? path : RealPath(".") + "/" + path), m_folder))
-      Refuse(path, "it lies outside the asset root");
+    if (!Beneath(Normal(Absolute(path)), m_folder)) Refuse(path, "it lies outside the asset root");
     return {};
   }
   if (!Beneath(resolved, m_folder)) return Refuse(path, "it lies outside the asset root"), std::string();

@@ -12,6 +12,7 @@
 #include "import/InertText.h"
 #include "import/ModelBuilder.h"
 #include "import/ReaderProcess.h"
+#include "import/SceneBounds.h"
 #include "scene/ImportModule.h"
 
 namespace PM::Import {
@@ -91,6 +92,10 @@ class ModelImporter : public ImportModule {
     // The reader's sentence names the file and the cause ("Cannot import "FILE": ...").
     if (!read) {
       LogError("Import: ", error.c_str());
+      return EFail;
+    }
+    if (!CheckSceneBounds(scene, kSceneBounds, error)) {
+      LogError("Import: Cannot import \"", file.c_str(), "\": ", error.c_str(), ".");
       return EFail;
     }
     MakeNamesInert(scene);

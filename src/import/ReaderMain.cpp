@@ -166,6 +166,16 @@ class MemoryBudget {
 
 MemoryBudget* g_budget = nullptr;
 bool g_streamStarted = false;
+// Memory held back for telling the host the budget ran out: Assimp may leave what it took allocated.
+void* g_reserve = nullptr;
+constexpr size_t kReserve = 1 << 20;
+
+// The failure stream of a budget that ran out, written from the memory held back for it.
+bool WriteOutOfMemory(ByteSink& out) {
+  std::free(g_reserve);
+  g_reserve = nullptr;
+  return WriteFailureStream(StreamOutcome::AddressSpace, std::to_string(g_budget->Limit()), out);
+}
 
 // Before Assimp starts: its address space and CPU time, the size of any file it would write, no core file.
 // SIGXCPU ends the reader at the soft CPU limit; the hard limit, a second later, kills it outright.
@@ -202,8 +212,7 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
     const aiScene* source = importer.ReadFile(request.file, ReaderPostProcessing());
     if (!source) {
       const std::string message = importer.GetErrorString();
-      if (message.find("bad_alloc") != std::string::npos)
-        return WriteFailureStream(StreamOutcome::AddressSpace, std::to_string(g_budget->Limit()), out);
+      if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
@@ -247,11 +256,14 @@ void RunTestHook(const std::string& hook, const std::string& root) {
       outOfMemory = true;
     } catch (...) {
     }
-  if (outOfMemory && g_budget && !g_streamStarted) {
+  if (outOfMemory && g_budget && !g_streamStarted && g_reserve) {
     FdSink out(kReaderStreamFd);
-    WriteFailureStream(StreamOutcome::AddressSpace, std::to_string(g_budget->Limit()), out);
+    WriteOutOfMemory(out);
     _exit(1);
   }
+  // Without a stream the host still learns the cause from standard error.
+  static constexpr char kOutOfMemory[] = "std::bad_alloc\n";
+  if (outOfMemory && write(2, kOutOfMemory, sizeof kOutOfMemory - 1) < 0) _exit(1);
   std::abort();
 }
 
@@ -276,6 +288,7 @@ int main(int argc, char** argv) {
   }
   MemoryBudget budget(request);
   g_budget = &budget;
+  g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
   AssetRoot root(request.root);
   if (root.Folder().empty()) {
@@ -303,7 +316,7 @@ int main(int argc, char** argv) {
   try {
     written = Run(request, root, out);
   } catch (const std::bad_alloc&) {
-    written = WriteFailureStream(StreamOutcome::AddressSpace, std::to_string(budget.Limit()), out);
+    written = WriteOutOfMemory(out);
   } catch (const std::exception& e) {
     written = WriteFailureStream(StreamOutcome::ReaderFault, e.what(), out);
   }

@@ -179,10 +179,10 @@ TEST_F(ReaderProcessTest, TheAddressSpaceLimitStopsAGreedyFileAtOnce) {
   EXPECT_EQ(error, "Cannot import \"" + file + "\": the reader reached its address-space limit of 1 GiB.");
   EXPECT_LT(seconds, 1.0);
   ReaderLimits small;
-  small.addressSpace = 20 << 20;
+  small.addressSpace = 26 << 20;
   const std::string engine = kModels + "/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
   EXPECT_FALSE(Read(engine, scene, error, small));
-  EXPECT_EQ(error, "Cannot import \"" + engine + "\": the reader reached its address-space limit of 20 MiB.");
+  EXPECT_EQ(error, "Cannot import \"" + engine + "\": the reader reached its address-space limit of 26 MiB.");
 }
 
 TEST_F(ReaderProcessTest, TheOutputLimitIsNamed) {
