@@ -56,8 +56,12 @@ std::string FolderOf(const std::string& file) {
 AssetRoot::AssetRoot(const std::string& folder) : m_folder(RealPath(folder)) {}
 
 bool AssetRoot::Refuse(const std::string& path, const char* reason) {
-  // Once a file, however a reader spells it.
-  if (warn && m_warned.size() < kMaxWarned && m_warned.insert(Normal(Absolute(path))).second)
+  // Once a file, however a reader spells it; Assimp tries cut forms of a name it failed to open as well
+  // (a start of the same path), which are not warned again.
+  const std::string key = Normal(Absolute(path));
+  const auto after = m_warned.lower_bound(key);
+  if (after != m_warned.end() && after->compare(0, key.size(), key) == 0) return false;
+  if (warn && m_warned.size() < kMaxWarned && m_warned.insert(key).second)
     warn("\"" + InertText(path) + "\" is not opened: " + reason + " (the asset root is \"" + InertText(m_folder) +
          "\").");
   return false;
