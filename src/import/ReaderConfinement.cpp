@@ -163,8 +163,11 @@ bool ConfineReader(const std::string& root, int streamFd, ConfinementResult& res
                      (!result.landlock && !result.seccomp ? "Landlock nor seccomp"
                       : !result.landlock                  ? "Landlock"
                                                           : "seccomp") +
-                     ": the model reader runs without " +
-                     (!result.landlock ? "file-system confinement" : "a system-call filter") + ".";
+                     ": model readers run without " +
+                     (!result.landlock && !result.seccomp ? "file-system confinement nor a system-call filter"
+                      : !result.landlock                  ? "file-system confinement"
+                                                          : "a system-call filter") +
+                     ".";
   return true;
 }
 
