@@ -10,7 +10,11 @@
 
 #include "ImportTestSupport.h"
 #include "core/ResultCode.h"
+#include "scene/ImportModelFunction.h"
 #include "scene/ImportModule.h"
+#include "script/lang/Parser.h"
+#include "script/object/ScriptEngine.h"
+#include "storage/Storage.h"
 #include "support/LogCapture.h"
 #include "support/TestEnv.h"
 
@@ -131,9 +135,22 @@ TEST_F(ImportHostileTest, TheAssetRootIsWidenedOnPurpose) {
   ImportOptions options;
   options.assetRoot = root.c_str();
   m_importer->SetOptions(options);
+  {
+    LogCapture log;
+    ASSERT_EQ(Import(model), SOK);
+    EXPECT_EQ(log.Text(), "");
+  }
+  // ImportModel's second argument, relative to the script's folder as the file is.
+  Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
+  ReadPathScope scope(String((m_dir.Path() + "/").c_str()));
   LogCapture log;
-  ASSERT_EQ(Import(model), SOK);
-  EXPECT_EQ(log.Text(), "");
+  int errors = 0;
+  Parser::ParseText(engine, String("RenderChannel:c . { .SceneRoot ImportModel('shared/model/tri.obj', 'shared'); };"),
+                    String("test"), kParseCountLines, &errors);
+  Parser::ParseText(engine, String("RenderChannel:d . { .SceneRoot ImportModel('shared/model/tri.obj'); };"),
+                    String("test"), kParseCountLines, &errors);
+  EXPECT_EQ(log.Count("red.mtl\" is not opened"), 1) << log.Text();
 }
 
 }  // namespace
