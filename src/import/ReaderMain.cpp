@@ -8,7 +8,6 @@
 #include <assimp/scene.h>
 #include <malloc.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -282,8 +281,6 @@ void RunTestHook(const std::string& hook, const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Dies with the host, also while it waits as a spare.
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
   // The stream keeps the standard output (as a descriptor of its own); anything a library prints goes to
   // stderr instead of into it.
   if (dup2(1, kReaderStreamFd) != kReaderStreamFd || dup2(2, 1) < 0) return 3;

@@ -492,22 +492,19 @@ bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error,
   limits.addressSpace = std::stoull(args[1]);  // as sent, for the messages
   const std::string program = ReaderPath();
   std::string cause;
-  bool started = false;
   {
     std::unique_ptr<Child> child = g_spare.Take(program, cause);
     if (child) {
-      started = true;
       const auto deadline = Clock::now() + std::chrono::seconds(limits.wallSeconds);
       child->Send(args);
+      // The next import's reader starts while this one reads: the host only waits meanwhile.
+      g_spare.Start(program);
       ChildSource source(*child, deadline);
       const DecodeResult r = DecodeSceneStream(source, limits.outputBytes, scene);
       child->Finish(deadline, r.kind == DecodeResult::Damaged || child->timedOut);
       if (notes) *notes = std::move(child->notes);
       const bool clean = WIFEXITED(child->status) && WEXITSTATUS(child->status) == 0;
-      if (r.kind == DecodeResult::Scene && clean && !child->timedOut) {
-        g_spare.Start(program);
-        return true;
-      }
+      if (r.kind == DecodeResult::Scene && clean && !child->timedOut) return true;
       switch (r.kind) {
         case DecodeResult::Failure:
           cause = FailureCause(r, limits);
@@ -527,7 +524,6 @@ bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error,
       }
     }
   }
-  if (started) g_spare.Start(program);
   scene = Scene();
   error = "Cannot import \"" + InertText(request.path) + "\": " + cause + ".";
   return false;

@@ -171,11 +171,11 @@ TEST_F(ReaderConfinementTest, AReaderThatTriesWhatItMustNotIsKilled) {
 }
 
 // Whatever the reader leaves running goes with it, and holding its pipes does not keep the host waiting.
-// (The pid file keeps the first reader's child: the spare started after the import runs the script too.)
+// (The stand-in waits for its request first: a spare started meanwhile runs the script too.)
 TEST_F(ReaderConfinementTest, TheReadersChildrenDieWithIt) {
   const std::string pidFile = m_dir.File("child.pid");
-  const std::string standIn = Write("reader.sh", "#!/bin/sh\nsleep 30 &\necho $! >> '" + pidFile + "'\nexec '" +
-                                                     kReader + "' -- '" + kModels + "/OBJ/box.obj'\n");
+  const std::string standIn = Write("reader.sh", "#!/bin/sh\ncat >/dev/null\nsleep 30 &\necho $! > '" + pidFile +
+                                                     "'\nexec '" + kReader + "' -- '" + kModels + "/OBJ/box.obj'\n");
   chmod(standIn.c_str(), 0755);
   ScopedEnv reader(kReaderOverride, standIn);
   ASSERT_TRUE(Read("box.obj")) << error;
