@@ -91,6 +91,8 @@ const char kUsage[] =
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
     "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder)\n"
+    "  --reader-memory MIB  the model reader's memory budget (by default 64 times what it reads, at least\n"
+    "                   1024, at most half the machine's memory)\n"
     "  --help           this text\n"
     "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
@@ -227,6 +229,12 @@ const OptionRow kOptions[] = {
     {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
     {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
+    {"--reader-memory", true,
+     [](Options&, const char* v) {
+       const long mib = NumberArg("--reader-memory", v, 16, 1L << 30);
+       return mib > 0 && (SetImportReaderMemory(uint64_t(mib) << 20), true);
+     },
+     nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <atomic>
-#include <cstring>
 #include <string>
 #include <vector>
 

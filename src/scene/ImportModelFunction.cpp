@@ -1,5 +1,6 @@
 #include "scene/ImportModelFunction.h"
 
+#include <atomic>
 #include <string>
 
 #include "classes/EngineClassIds.h"
@@ -105,6 +106,9 @@ std::string& DefaultAssetRoot() {
   return *root;
 }
 
+// The reader's memory budget of every import (0: from the machine and the file).
+std::atomic<uint64_t> g_readerMemory{0};
+
 // A relative name is read from the running script's folder.
 std::string FromScriptFolder(std::string name) {
   if (!name.empty() && name[0] != '/') name = std::string(Storage::GetReadPath().CStr()) + name;
@@ -125,6 +129,7 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
   if (!importer) return Obj<ScriptObject>();  // logged
   ImportOptions options;
   options.assetRoot = assetRoot.c_str();
+  options.readerMemory = g_readerMemory;
   importer->SetOptions(options);
   Obj<ScriptObject> root, scheduler;
   if (importer->Import(file.c_str()) == 0) {
@@ -140,6 +145,8 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
 }  // namespace
 
 void SetImportAssetRoot(const char* folder) { DefaultAssetRoot() = folder ? folder : ""; }
+
+void SetImportReaderMemory(uint64_t bytes) { g_readerMemory = bytes; }
 
 bool RegisterImportModel(ScriptNamespace* names) {
   Names() = WeakObj<ScriptObject>(names);

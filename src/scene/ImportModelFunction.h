@@ -21,5 +21,7 @@ bool RegisterImportModel(ScriptNamespace* names);
 
 // The asset root of the imports that name none (null or empty: each model's own folder).
 void SetImportAssetRoot(const char* folder);
+// The memory budget of the imports' reader in bytes (0: from the machine and the size of what it reads).
+void SetImportReaderMemory(uint64_t bytes);
 
 }  // namespace PM
