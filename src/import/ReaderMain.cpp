@@ -6,6 +6,7 @@
 // input: the importer starts a reader ahead of the import it will serve, and it is confined only once it
 // knows the file.
 #include <assimp/scene.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -236,7 +237,9 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
   return WriteSceneStream(scene, out);
 }
 
-// What a test asks a confined reader to try, to see the confinement hold.
+// What a test asks a confined reader to try, to see the confinement hold. A file it could open ends it
+// with this status.
+constexpr int kOpenedHookExit = 7;
 void RunTestHook(const std::string& hook, const std::string& root) {
   if (hook == "stop") {
     kill(getpid(), SIGSTOP);
@@ -247,6 +250,9 @@ void RunTestHook(const std::string& hook, const std::string& root) {
     execve(argv[0], const_cast<char**>(argv), nullptr);
   } else if (hook == "write") {
     if (FILE* f = std::fopen((root + "/written").c_str(), "wb")) std::fclose(f);
+  } else if (hook.rfind("open:", 0) == 0) {
+    // Past the asset root's own check: only Landlock stands between the reader and the file.
+    if (const int fd = open(hook.c_str() + 5, O_RDONLY | O_CLOEXEC); fd >= 0) _exit(kOpenedHookExit);
   } else if (hook == "fork") {
     // A child that would outlive the reader holding its pipes, out of its process group.
     if (fork() == 0) {

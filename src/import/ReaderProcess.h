@@ -25,8 +25,9 @@ inline constexpr char kArgCpuSeconds[] = "--cpu-seconds";
 inline constexpr char kArgOutputBytes[] = "--output-bytes";
 inline constexpr char kArgAssetRoot[] = "--asset-root";
 inline constexpr char kArgTestHook[] = "--test-hook";
-// A test's request that the confined reader try something it must not (socket, exec, write, fork) or stop
-// itself (stop); the host passes it on from its own environment.
+// A test's request that the confined reader try something it must not (socket, exec, write, fork, or
+// "open:PATH", which ends it with status 7 if the file opens) or stop itself (stop); the host passes it on
+// from its own environment.
 inline constexpr char kReaderTestHook[] = "PM_IMPORT_READER_TEST";
 
 // The descriptor the reader writes its stream on (its standard output, moved).

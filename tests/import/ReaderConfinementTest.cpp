@@ -120,6 +120,18 @@ TEST_F(ReaderConfinementTest, PathsLeavingTheRootAreNotOpened) {
   close(watch);
 }
 
+// Landlock on its own, past the asset root's check: the confined reader cannot open a file beside its root,
+// and can once the root takes it in.
+TEST_F(ReaderConfinementTest, LandlockHoldsWithoutTheRootsCheck) {
+  const std::string box = m_dir.File("model/box.obj");
+  fs::copy_file(kModels + "/OBJ/box.obj", box);
+  Write("secret/s.bin", "secret");
+  ScopedEnv hook(kReaderTestHook, "open:" + m_dir.File("secret/s.bin"));
+  EXPECT_TRUE(Read(box)) << error;
+  EXPECT_FALSE(Read(box, m_dir.Path()));
+  EXPECT_EQ(error, "Cannot import \"" + box + "\": the reader ended with exit status 7.");
+}
+
 // The reader stopped by its test hook after confinement, looked at from outside: no_new_privs, a seccomp
 // filter, a process group of its own and an empty environment.
 TEST_F(ReaderConfinementTest, TheReaderIsConfinedBeforeItParses) {
