@@ -50,24 +50,30 @@ bool AddRule(int ruleset, const std::string& path, __u64 rights) {
   return rc == 0;
 }
 
-// Reads beneath `root` and of the loaded libraries only; nothing else of the file system at all.
-bool ApplyLandlock(const std::string& root, bool& available, std::string& error) {
+// A ruleset handling every file-system right the kernel knows, with reads of the loaded libraries allowed,
+// or -1 (`available` false when the kernel has no Landlock).
+int PrepareLandlock(bool& available, std::string& error) {
   const long version = syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
   available = version >= 1;
-  if (!available) return true;
+  if (!available) return -1;
   landlock_ruleset_attr attributes{};
   attributes.handled_access_fs = HandledRights(static_cast<int>(version));
   const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0));
-  if (ruleset < 0) return error = std::string("Landlock: ") + std::strerror(errno), false;
-  bool ok = AddRule(ruleset, root, LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR);
-  if (!ok) error = "Landlock: the asset root \"" + root + "\" cannot be opened";
-  for (const std::string& file : LoadedFiles()) AddRule(ruleset, file, LANDLOCK_ACCESS_FS_READ_FILE);
-  if (ok && syscall(SYS_landlock_restrict_self, ruleset, 0) != 0) {
+  if (ruleset < 0) {
     error = std::string("Landlock: ") + std::strerror(errno);
-    ok = false;
+    return -1;
   }
-  close(ruleset);
-  return ok;
+  for (const std::string& file : LoadedFiles()) AddRule(ruleset, file, LANDLOCK_ACCESS_FS_READ_FILE);
+  return ruleset;
+}
+
+// Reads beneath `root` too, and nothing else of the file system at all from now on.
+bool ApplyLandlock(int ruleset, const std::string& root, std::string& error) {
+  if (!AddRule(ruleset, root, LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR))
+    return error = "Landlock: the asset root \"" + root + "\" cannot be opened", false;
+  if (syscall(SYS_landlock_restrict_self, ruleset, 0) != 0)
+    return error = std::string("Landlock: ") + std::strerror(errno), false;
+  return true;
 }
 
 // The system calls a confined reader makes: memory, reading files beneath its root, answering, its own
@@ -119,11 +125,15 @@ constexpr int kAllowed[] = {
     SCMP_SYS(sched_getaffinity),
 };
 
-bool ApplySeccomp(int streamFd, bool& available, std::string& error) {
+// The filter, or null (`available` false when the kernel has no seccomp).
+scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error) {
   available = seccomp_api_get() >= 1;
-  if (!available) return true;
+  if (!available) return nullptr;
   scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
-  if (!filter) return error = "seccomp: no filter could be made", false;
+  if (!filter) {
+    error = "seccomp: no filter could be made";
+    return nullptr;
+  }
   int rc = 0;
   for (const int call : kAllowed) rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
   // Writing: to the stream and to standard error (fd 1 is a copy of it) only.
@@ -145,29 +155,47 @@ bool ApplySeccomp(int streamFd, bool& available, std::string& error) {
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
   // A terminal query on standard error fails instead of killing.
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 0);
-  if (rc == 0) rc = seccomp_load(filter);
-  seccomp_release(filter);
-  if (rc != 0) return error = std::string("seccomp: ") + std::strerror(-rc), false;
-  return true;
+  if (rc != 0) {
+    seccomp_release(filter);
+    error = std::string("seccomp: ") + std::strerror(-rc);
+    return nullptr;
+  }
+  return filter;
+}
+
+const char* Lacking(bool landlock, bool seccomp) {
+  return !landlock && !seccomp ? "Landlock nor seccomp: model readers run without file-system confinement nor a "
+                                 "system-call filter"
+         : !landlock           ? "Landlock: model readers run without file-system confinement"
+                               : "seccomp: model readers run without a system-call filter";
 }
 
 }  // namespace
 
-bool ConfineReader(const std::string& root, int streamFd, ConfinementResult& result, std::string& error) {
+ReaderConfinement::ReaderConfinement(int streamFd) {
+  m_ruleset = PrepareLandlock(m_landlock, m_error);
+  if (m_error.empty()) m_filter = PrepareSeccomp(streamFd, m_seccomp, m_error);
+}
+
+ReaderConfinement::~ReaderConfinement() {
+  if (m_ruleset >= 0) close(m_ruleset);
+  if (m_filter) seccomp_release(m_filter);
+}
+
+bool ReaderConfinement::Apply(const std::string& root, ConfinementResult& result, std::string& error) {
   result = ConfinementResult();
+  if (!m_error.empty()) return error = m_error, false;
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
     return error = std::string("no_new_privs: ") + std::strerror(errno), false;
-  if (!ApplyLandlock(root, result.landlock, error) || !ApplySeccomp(streamFd, result.seccomp, error)) return false;
-  if (!result.landlock || !result.seccomp)
-    result.lacking = std::string("the kernel offers no ") +
-                     (!result.landlock && !result.seccomp ? "Landlock nor seccomp"
-                      : !result.landlock                  ? "Landlock"
-                                                          : "seccomp") +
-                     ": model readers run without " +
-                     (!result.landlock && !result.seccomp ? "file-system confinement nor a system-call filter"
-                      : !result.landlock                  ? "file-system confinement"
-                                                          : "a system-call filter") +
-                     ".";
+  if (m_landlock && !ApplyLandlock(m_ruleset, root, error)) return false;
+  if (m_seccomp) {
+    if (const int rc = seccomp_load(m_filter); rc != 0)
+      return error = std::string("seccomp: ") + std::strerror(-rc), false;
+  }
+  result.landlock = m_landlock;
+  result.seccomp = m_seccomp;
+  if (!m_landlock || !m_seccomp)
+    result.lacking = std::string("the kernel offers no ") + Lacking(m_landlock, m_seccomp) + ".";
   return true;
 }
 

@@ -15,8 +15,25 @@ struct ConfinementResult {
   std::string lacking;
 };
 
-// Confines the calling process for reading beneath `root`, answering on `streamFd` and standard error.
-// False, with `error`, when a step the kernel offers fails.
-bool ConfineReader(const std::string& root, int streamFd, ConfinementResult& result, std::string& error);
+// The confinement of one reader: made before its file is known (the system-call filter, the rules for the
+// loaded libraries), so that a reader started ahead has that done while it waits, and applied once it is.
+class ReaderConfinement {
+ public:
+  // Prepares a confinement answering on `streamFd` and standard error.
+  explicit ReaderConfinement(int streamFd);
+  ~ReaderConfinement();
+  ReaderConfinement(const ReaderConfinement&) = delete;
+  ReaderConfinement& operator=(const ReaderConfinement&) = delete;
+
+  // Confines the calling process for reading beneath `root`. False, with `error`, when a step the kernel
+  // offers fails.
+  bool Apply(const std::string& root, ConfinementResult& result, std::string& error);
+
+ private:
+  bool m_landlock = false, m_seccomp = false;
+  int m_ruleset = -1;
+  void* m_filter = nullptr;  // libseccomp's filter context
+  std::string m_error;
+};
 
 }  // namespace PM::Import

@@ -292,6 +292,8 @@ int main(int argc, char** argv) {
   if (dup2(1, kReaderStreamFd) != kReaderStreamFd || dup2(2, 1) < 0) return 3;
   FdSink out(kReaderStreamFd);
   std::vector<std::string> args(argv + 1, argv + argc);
+  // What does not depend on the file is done first, by a reader started ahead while it waits.
+  ReaderConfinement confinement(kReaderStreamFd);
   if (std::find(args.begin(), args.end(), "--") == args.end()) {
     WarmHeap();
     if (!ReceiveRequest(args)) return 3;
@@ -319,7 +321,7 @@ int main(int argc, char** argv) {
   root.opened = [&budget](const std::string& file, uint64_t bytes) { budget.Opened(file, bytes); };
   ConfinementResult confined;
   std::string error;
-  if (!ConfineReader(root.Folder(), kReaderStreamFd, confined, error)) {
+  if (!confinement.Apply(root.Folder(), confined, error)) {
     WriteFailureStream(StreamOutcome::ReaderFault, "it could not be confined: " + error, out);
     return 2;
   }
