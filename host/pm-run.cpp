@@ -106,6 +106,9 @@ const char kUsage[] =
     "                   none holds the pose the file's nodes give\n"
     "  --up AXIS        with --view: the file's axis AXIS (x, y, z, -x, -y, -z) points up, whatever the\n"
     "                   file says (it turns the model's transform \"ModelUp\")\n"
+    "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder)\n"
+    "  --reader-memory MIB  the model reader's memory budget (by default 64 times what it reads, at least\n"
+    "                   1024, at most half the machine's memory)\n"
     "  --help           this text\n"
     "A window closed or destroyed from outside ends the frames; the --then scripts still run. Files are\n"
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
@@ -252,6 +255,13 @@ const OptionRow kOptions[] = {
      },
      nullptr},
     {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
+    {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
+    {"--reader-memory", true,
+     [](Options&, const char* v) {
+       const long mib = NumberArg("--reader-memory", v, 16, 1L << 30);
+       return mib > 0 && (SetImportReaderMemory(uint64_t(mib) << 20), true);
+     },
+     nullptr},
 };
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.

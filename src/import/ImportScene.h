@@ -177,7 +177,7 @@ struct Scene {
 // Limits the reader program runs under; zero takes the default. The defaults carry a model of a million
 // vertices with its textures.
 struct ReaderLimits {
-  uint64_t addressSpace = 0;  // bytes (default 8 GiB)
+  uint64_t addressSpace = 0;  // bytes (default: 64 x the files read, at least 1 GiB, at most half the memory)
   uint32_t cpuSeconds = 0;    // (default 60)
   uint64_t outputBytes = 0;   // what the reader may send (default 2 GiB)
   uint32_t wallSeconds = 0;   // how long the host waits for the reader to finish (default 120)

@@ -1,18 +1,72 @@
 // The importer module's entry: ImportModule over the reader program (ReadModelFile) and ModelBuilder.
+#include <sys/stat.h>
+
+#include <atomic>
 #include <string>
+#include <vector>
 
 #include "core/Log.h"
 #include "core/ResultCode.h"
 #include "import/ImportScene.h"
+#include "import/InertText.h"
 #include "import/ModelBuilder.h"
+#include "import/ReaderProcess.h"
+#include "import/SceneBounds.h"
 #include "scene/ImportModule.h"
 
 namespace PM::Import {
 
 namespace {
 
+// What a file is when it is not a regular file, or null.
+const char* NotRegular(const char* file) {
+  struct stat s {};
+  if (stat(file, &s) != 0) return nullptr;  // absent: the reader says so as Assimp does
+  if (S_ISREG(s.st_mode)) return nullptr;
+  return S_ISDIR(s.st_mode)    ? "a folder"
+         : S_ISFIFO(s.st_mode) ? "a FIFO"
+         : S_ISSOCK(s.st_mode) ? "a socket"
+                               : "a device";
+}
+
+// Names from the file as they may be printed: with no control character that could drive a terminal or
+// forge a log line.
+void MakeNamesInert(Scene& scene) {
+  auto inert = [](std::string& s) {
+    for (const char c : s)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\xc2') {
+        s = InertText(s);
+        return;
+      }
+  };
+  for (Node& n : scene.nodes) inert(n.name);
+  for (Mesh& m : scene.meshes) {
+    inert(m.name);
+    for (MorphTarget& t : m.targets) inert(t.name);
+  }
+  for (Material& m : scene.materials) inert(m.name);
+  for (Texture& t : scene.textures) inert(t.source);
+  for (Camera& c : scene.cameras) inert(c.name);
+  for (Light& l : scene.lights) inert(l.name);
+  for (Animation& a : scene.animations) inert(a.name);
+  inert(scene.leftOut);
+}
+
+// The reader's notes: its warnings each time, a confinement the kernel lacks once a process.
+void LogNotes(const std::vector<ReaderNote>& notes, const std::string& file) {
+  static std::atomic<bool> toldLacking{false};
+  for (const ReaderNote& note : notes) {
+    if (note.warning)
+      LogWarn("Import(\"", file.c_str(), "\"): ", note.text.c_str());
+    else if (!toldLacking.exchange(true))
+      LogInfo("Import: ", note.text.c_str());
+  }
+}
+
 class ModelImporter : public ImportModule {
  public:
+  ModelImporter() { StartSpareReader(); }
+
   const char* GetTypeName() const override { return "Maya"; }
 
   uint32_t Import(const char* fileName) override {
@@ -21,6 +75,11 @@ class ModelImporter : public ImportModule {
     if (!fileName || !*fileName) {
       LogError("Import: no file name given.");
       return EInvalidArgument;
+    }
+    const std::string file = InertText(fileName);
+    if (const char* what = NotRegular(fileName)) {
+      LogError("Import: Cannot import \"", file.c_str(), "\": it is ", what, ", not a regular file.");
+      return EFail;
     }
     Scene scene;
     std::string error;
@@ -32,21 +91,36 @@ class ModelImporter : public ImportModule {
       received = bytes;
       ReportImportProgress(fileName, bytes ? ImportStage::kReceiving : ImportStage::kReading, bytes);
     };
+    std::vector<ReaderNote> notes;
+    ReadRequest request{fileName, m_assetRoot, ReaderLimits{}};
+    request.limits.addressSpace = m_readerMemory;
+    const bool read = ReadModelFile(request, scene, error, &notes, progress);
+    ReportImportProgress(fileName, read ? ImportStage::kBuilding : ImportStage::kDone, received);
+    LogNotes(notes, file);
     // The reader's sentence names the file and the cause ("Cannot import "FILE": ...").
-    if (!ReadModelFile(fileName, ReaderLimits{}, scene, error, progress)) {
-      ReportImportProgress(fileName, ImportStage::kDone, received);
+    if (!read) {
       LogError("Import: ", error.c_str());
       return EFail;
     }
-    ReportImportProgress(fileName, ImportStage::kBuilding, received);
-    Obj<ScriptObject> root = BuildModel(scene, fileName, error, &m_scheduler);
+    if (!CheckSceneBounds(scene, kSceneBounds, error)) {
+      ReportImportProgress(fileName, ImportStage::kDone, received);
+      LogError("Import: Cannot import \"", file.c_str(), "\": ", error.c_str(), ".");
+      return EFail;
+    }
+    MakeNamesInert(scene);
+    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler);
     ReportImportProgress(fileName, ImportStage::kDone, received);
     if (root.IsNil()) {
-      LogError("Import: Cannot import \"", fileName, "\": ", error.c_str(), ".");
+      LogError("Import: Cannot import \"", file.c_str(), "\": ", error.c_str(), ".");
       return EFail;
     }
     m_root = root;
     return SOK;
+  }
+
+  void SetOptions(const ImportOptions& options) override {
+    m_assetRoot = options.assetRoot ? options.assetRoot : "";
+    m_readerMemory = options.readerMemory;
   }
 
   ScriptObject* TakeRoot() override { return m_root.IsNil() ? nullptr : m_root.Detach(); }
@@ -57,6 +131,8 @@ class ModelImporter : public ImportModule {
  private:
   Obj<ScriptObject> m_root;
   Obj<ScriptObject> m_scheduler;
+  std::string m_assetRoot;
+  uint64_t m_readerMemory = 0;
 };
 
 }  // namespace

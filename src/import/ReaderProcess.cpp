@@ -4,9 +4,11 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,12 +22,13 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "import/InertText.h"
 #include "import/SceneStream.h"
-
-extern char** environ;
 
 namespace PM::Import {
 
@@ -51,7 +54,7 @@ std::string ReaderPath() {
   // The file that holds this code: a module, or a program. dladdr gives the name it was loaded by, which
   // may be relative to a folder since left (a program's argv[0], a module opened by a relative path): then
   // the system's own name for the mapping is taken.
-  const auto* self = reinterpret_cast<const void*>(&ReadModelFile);
+  const auto* self = reinterpret_cast<const void*>(&StartSpareReader);
   Dl_info info{};
   std::string own;
   if (dladdr(self, &info) && info.dli_fname) own = info.dli_fname;
@@ -60,40 +63,51 @@ std::string ReaderPath() {
   return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
 }
 
-// The running reader: its pipes, and what it wrote on stderr (the last part, for a fault's cause).
+// The running reader: its pipes, the notes it wrote on stderr and the rest of what it wrote there (the
+// last part, for a fault's cause). It runs in a process group of its own, which is killed as a whole.
 class Child {
  public:
   ~Child() {
+    CloseIn();
     if (m_out >= 0) close(m_out);
     if (m_err >= 0) close(m_err);
+    if (m_pidfd >= 0) close(m_pidfd);
     if (m_pid > 0) {
-      kill(m_pid, SIGKILL);
+      KillGroup();
       Reap();
     }
   }
 
-  bool Start(const std::string& program, const std::string& path, const ReaderLimits& limits, std::string& why) {
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return Fail("no pipe could be made", why);
-    if (pipe2(err, O_CLOEXEC) != 0) {
-      close(out[0]);
-      close(out[1]);
+  const std::string& Program() const { return m_program; }
+
+  // Starts `program` with no arguments, an empty environment and its request still to come.
+  bool Start(const std::string& program, std::string& why) {
+    m_program = program;
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0) return Fail("no pipe could be made", why);
+    if (pipe2(out, O_CLOEXEC) != 0) {
+      close(in[0]);
+      close(in[1]);
       return Fail("no pipe could be made", why);
     }
+    if (pipe2(err, O_CLOEXEC) != 0) {
+      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+      return Fail("no pipe could be made", why);
+    }
+    m_in = in[1];
     m_out = out[0];
     m_err = err[0];
     fcntl(m_out, F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads; the system may refuse it
-    const std::string as = std::to_string(limits.addressSpace), cpu = std::to_string(limits.cpuSeconds),
-                      bytes = std::to_string(limits.outputBytes);
-    const char* argv[] = {program.c_str(), kArgAddressSpace, as.c_str(), kArgCpuSeconds, cpu.c_str(),
-                          kArgOutputBytes, bytes.c_str(),    "--",       path.c_str(),   nullptr};
+    const char* argv[] = {program.c_str(), nullptr};
+    const char* envp[] = {nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    // The reader starts with every signal at its default and none blocked, whatever the host set.
+    // The reader starts with every signal at its default and none blocked, whatever the host set, in a
+    // process group of its own.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t all, none;
@@ -101,25 +115,64 @@ class Child {
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    const int rc = posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), environ);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+    const int rc =
+        posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), const_cast<char**>(envp));
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
     close(out[1]);
     close(err[1]);
     if (rc != 0) {
       m_pid = 0;
       return Fail("the reader program \"" + program + "\" could not be started (" + std::strerror(rc) + ")", why);
     }
+    m_pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0));
     return true;
   }
 
+  // Whether the reader still runs (a spare that died meanwhile serves no import).
+  bool Running() const { return m_pid > 0 && !ExitedBy(Clock::now()); }
+
+  // Sends the request and closes the reader's input. A reader that does not read it (it ended, or a
+  // stand-in) costs no SIGPIPE.
+  void Send(const std::vector<std::string>& args) {
+    std::string text;
+    for (const std::string& a : args) text.append(a).push_back('\0');
+    sigset_t pipe, old;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, &old);
+    sigset_t pending;
+    sigpending(&pending);
+    const bool wasPending = sigismember(&pending, SIGPIPE);
+    bool broken = false;
+    for (size_t at = 0; at < text.size();) {
+      const ssize_t n = write(m_in, text.data() + at, text.size() - at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        broken = errno == EPIPE;
+        break;
+      }
+      at += static_cast<size_t>(n);
+    }
+    if (broken && !wasPending) {
+      const timespec zero{0, 0};
+      while (sigtimedwait(&pipe, nullptr, &zero) < 0 && errno == EINTR) {
+      }
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    CloseIn();
+  }
+
   // Reads up to `count` bytes of the stream before `deadline`, keeping stderr drained meanwhile and
-  // telling the host how far the reader has come at least every kProgressMillis.
+  // telling the host how far the reader has come at least every kProgressMillis. The stream ends when
+  // the reader does, even if something it left holds the pipe.
   size_t Read(void* into, size_t count, Clock::time_point deadline) {
     while (m_out >= 0) {
-      pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
-      const int n = poll(fds, m_err >= 0 ? 2 : 1, std::min(Remaining(deadline), kProgressMillis));
+      pollfd fds[3] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}, {m_pidfd, POLLIN, 0}};
+      const int n = poll(fds, 3, std::min(Remaining(deadline), kProgressMillis));
       if (n < 0 && errno == EINTR) continue;
       if (n == 0 && Clock::now() < deadline) {
         Tell();
@@ -143,37 +196,55 @@ class Child {
         Tell();
         return static_cast<size_t>(got);
       }
+      if (fds[2].revents) {  // ended, and nothing left to read
+        close(m_out);
+        m_out = -1;
+        return 0;
+      }
     }
     return 0;
   }
 
-  // Waits for the reader to end before `deadline` (it is killed then), or at once with `kill`.
+  // Waits for the reader to end before `deadline` (it is killed then), or at once with `kill`; then its
+  // process group goes, whatever it left running.
   void Finish(Clock::time_point deadline, bool killNow) {
+    CloseIn();
     if (m_out >= 0) {
       close(m_out);
       m_out = -1;
     }
-    if (killNow) kill(m_pid, SIGKILL);
-    // stderr ends when the reader does.
+    if (killNow) KillGroup();
+    // stderr ends when the reader does, or something it left holds it: then what it holds is read.
     while (m_err >= 0) {
-      pollfd fd{m_err, POLLIN, 0};
-      const int n = poll(&fd, 1, Remaining(deadline));
+      pollfd fds[2] = {{m_err, POLLIN, 0}, {m_pidfd, POLLIN, 0}};
+      const int n = poll(fds, 2, Remaining(deadline));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         timedOut = timedOut || n == 0;
-        kill(m_pid, SIGKILL);
+        KillGroup();
         break;
       }
-      DrainErr();
+      if (fds[0].revents) {
+        DrainErr();
+        continue;
+      }
+      if (fds[1].revents) {
+        fcntl(m_err, F_SETFL, O_NONBLOCK);
+        while (m_err >= 0 && DrainErr()) {
+        }
+        break;
+      }
     }
     // A reader that closed its stderr may still run: its end is awaited until the deadline too.
     if (!ExitedBy(deadline)) {
       timedOut = true;
-      kill(m_pid, SIGKILL);
+      KillGroup();
     }
+    KillGroup();  // before the reap, while the group's id is still the reader's
     Reap();
   }
 
+  std::vector<ReaderNote> notes;
   bool timedOut = false;
   uint64_t received = 0;                   // bytes of the stream so far
   std::function<void(uint64_t)> progress;  // told the bytes so far while the reader runs
@@ -207,18 +278,53 @@ class Child {
     return false;
   }
 
-  void DrainErr() {
+  // Reads what stderr holds: notes go to `notes`, the rest to the tail. False when nothing more came.
+  bool DrainErr() {
     char buffer[4096];
     const ssize_t got = read(m_err, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) return;
+    if (got < 0 && errno == EINTR) return true;
+    if (got < 0 && errno == EAGAIN) return false;
     if (got <= 0) {
       close(m_err);
       m_err = -1;
+      TakeLine(m_line);
+      m_line.clear();
+      return false;
+    }
+    for (ssize_t i = 0; i < got; ++i) {
+      if (buffer[i] == '\n') {
+        TakeLine(m_line);
+        m_line.clear();
+      } else if (m_line.size() < kLongestLine) {
+        m_line.push_back(buffer[i]);
+      }
+    }
+    return true;
+  }
+
+  void TakeLine(const std::string& line) {
+    constexpr size_t kMostNotes = 100;
+    for (const bool warning : {true, false}) {
+      const std::string prefix = warning ? kNoteWarn : kNoteInfo;
+      if (line.compare(0, prefix.size(), prefix) != 0) continue;
+      if (notes.size() < kMostNotes) notes.push_back({warning, InertText(line.substr(prefix.size()))});
       return;
     }
-    m_errTail.append(buffer, static_cast<size_t>(got));
+    if (line.empty()) return;
+    m_errTail.append(line).push_back('\n');
     constexpr size_t kKeep = 4096;
     if (m_errTail.size() > 2 * kKeep) m_errTail.erase(0, m_errTail.size() - kKeep);
+  }
+
+  void CloseIn() {
+    if (m_in >= 0) close(m_in);
+    m_in = -1;
+  }
+
+  void KillGroup() const {
+    if (m_pid <= 0) return;
+    kill(-m_pid, SIGKILL);
+    kill(m_pid, SIGKILL);
   }
 
   // Whether the reader has ended (or ends before `deadline`), without reaping it.
@@ -230,11 +336,10 @@ class Child {
       return waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
     };
     if (ended()) return true;
-    if (const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0)); pidfd >= 0) {
-      pollfd fd{pidfd, POLLIN, 0};
+    if (m_pidfd >= 0) {
+      pollfd fd{m_pidfd, POLLIN, 0};
       while (poll(&fd, 1, Remaining(deadline)) < 0 && errno == EINTR) {
       }
-      close(pidfd);
       return ended();
     }
     while (!ended()) {  // no pidfd (a kernel before 5.3): look again every few milliseconds
@@ -254,9 +359,12 @@ class Child {
     m_pid = 0;
   }
 
+  static constexpr size_t kLongestLine = 4096;
+
+  std::string m_program;
   pid_t m_pid = 0;
-  int m_out = -1, m_err = -1;
-  std::string m_errTail;
+  int m_in = -1, m_out = -1, m_err = -1, m_pidfd = -1;
+  std::string m_errTail, m_line;
 };
 
 class ChildSource : public ByteSource {
@@ -276,7 +384,7 @@ std::string Clause(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
   constexpr size_t kLongest = 400;
   if (text.size() > kLongest) text = text.substr(0, kLongest) + "...";
-  return text;
+  return InertText(text);
 }
 
 std::string WithErrLine(const std::string& cause, const Child& child) {
@@ -291,6 +399,10 @@ std::string SignalCause(const Child& child, const ReaderLimits& limits) {
   // An allocation that fails where no handler can catch it (a destructor, a noexcept function) aborts.
   if (sig == SIGABRT && child.ErrText().find("std::bad_alloc") != std::string::npos)
     return "the reader reached its address-space limit of " + FormatBytes(limits.addressSpace);
+  // The system-call filter kills with SIGSYS.
+  if (sig == SIGSYS)
+    return "the reader was stopped by its confinement: it made a system call reading a model never needs (signal " +
+           std::to_string(sig) + ", SIGSYS)";
   const char* abbrev = sigabbrev_np(sig);
   const char* text = strsignal(sig);
   return WithErrLine("the reader stopped on signal " + std::to_string(sig) + " (SIG" + (abbrev ? abbrev : "?") + ", " +
@@ -302,8 +414,12 @@ std::string FailureCause(const DecodeResult& r, const ReaderLimits& limits) {
   switch (r.outcome) {
     case StreamOutcome::Refused:
       return "Assimp refused it: " + Clause(r.message);
-    case StreamOutcome::AddressSpace:
-      return "the reader reached its address-space limit of " + FormatBytes(limits.addressSpace);
+    case StreamOutcome::AddressSpace: {  // the reader names the limit it had reached by then
+      const bool named =
+          !r.message.empty() && r.message.find_first_not_of("0123456789") == std::string::npos && r.message.size() < 20;
+      return "the reader reached its address-space limit of " +
+             FormatBytes(named ? std::stoull(r.message) : limits.addressSpace);
+    }
     case StreamOutcome::OutputLimit:
       return "the scene is larger than the reader's output limit of " + FormatBytes(limits.outputBytes) + " (" +
              Clause(r.message) + ")";
@@ -322,24 +438,92 @@ std::string TruncatedCause(const DecodeResult& r, const Child& child, const Read
   return "the reader's stream stopped " + r.message;
 }
 
+// The reader started ahead of the next import, kept until an import takes it. It goes with the module.
+class Spare {
+ public:
+  // The spare when it runs `program` and still runs, else a new reader (or null, with `why`).
+  std::unique_ptr<Child> Take(const std::string& program, std::string& why) {
+    std::unique_ptr<Child> child;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      child = std::move(m_child);
+    }
+    if (child && child->Program() == program && child->Running()) return child;
+    child = std::make_unique<Child>();
+    if (!child->Start(program, why)) return nullptr;
+    return child;
+  }
+
+  void Start(const std::string& program) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_child && m_child->Program() == program && m_child->Running()) return;
+    m_child = std::make_unique<Child>();
+    std::string why;
+    if (!m_child->Start(program, why)) m_child.reset();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::unique_ptr<Child> m_child;
+};
+
+Spare g_spare;
+
+// What the reader is sent: its limits, its asset root and the file, each path absolute (a reader started
+// ahead may stand in another working folder than the host's now).
+std::vector<std::string> RequestArguments(const ReadRequest& request, const ReaderLimits& limits) {
+  auto absolute = [](const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char here[4096];
+    return getcwd(here, sizeof here) ? std::string(here) + "/" + path : path;
+  };
+  const std::string file = absolute(request.path);
+  struct stat s {};
+  const uint64_t bytes = stat(file.c_str(), &s) == 0 ? static_cast<uint64_t>(s.st_size) : 0;
+  uint64_t start = 0, cap = 0;
+  AddressSpaceFor(limits.addressSpace, bytes, start, cap);
+  std::vector<std::string> args = {kArgAddressSpace,    std::to_string(start),
+                                   kArgAddressSpaceCap, std::to_string(cap),
+                                   kArgCpuSeconds,      std::to_string(limits.cpuSeconds),
+                                   kArgOutputBytes,     std::to_string(limits.outputBytes)};
+  if (!request.assetRoot.empty()) args.insert(args.end(), {kArgAssetRoot, absolute(request.assetRoot)});
+  if (const char* hook = std::getenv(kReaderTestHook); hook && *hook) args.insert(args.end(), {kArgTestHook, hook});
+  args.insert(args.end(), {"--", file});
+  return args;
+}
+
 }  // namespace
 
-bool ReadModelFile(const std::string& path, const ReaderLimits& asked, Scene& scene, std::string& error,
+void StartSpareReader() { g_spare.Start(ReaderPath()); }
+
+bool ReadModelFile(const std::string& path, const ReaderLimits& limits, Scene& scene, std::string& error,
+                   const std::function<void(uint64_t)>& progress) {
+  return ReadModelFile(ReadRequest{path, {}, limits}, scene, error, nullptr, progress);
+}
+
+bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error, std::vector<ReaderNote>* notes,
                    const std::function<void(uint64_t)>& progress) {
   scene = Scene();
   error.clear();
-  const ReaderLimits limits = WithDefaults(asked);
-  const auto deadline = Clock::now() + std::chrono::seconds(limits.wallSeconds);
+  ReaderLimits limits = WithDefaults(request.limits);
+  const std::vector<std::string> args = RequestArguments(request, limits);
+  limits.addressSpace = std::stoull(args[1]);  // as sent, for the messages
+  const std::string program = ReaderPath();
   std::string cause;
   {
-    Child child;
-    child.progress = progress;
-    if (child.Start(ReaderPath(), path, limits, cause)) {
-      ChildSource source(child, deadline);
+    std::unique_ptr<Child> child = g_spare.Take(program, cause);
+    if (child) {
+      const auto deadline = Clock::now() + std::chrono::seconds(limits.wallSeconds);
+      child->progress = progress;
+      child->Send(args);
+      // The next import's reader starts while this one reads: the host only waits meanwhile.
+      g_spare.Start(program);
+      ChildSource source(*child, deadline);
       const DecodeResult r = DecodeSceneStream(source, limits.outputBytes, scene);
-      child.Finish(deadline, r.kind == DecodeResult::Damaged || child.timedOut);
-      const bool clean = WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0;
-      if (r.kind == DecodeResult::Scene && clean && !child.timedOut) return true;
+      child->Finish(deadline, r.kind == DecodeResult::Damaged || child->timedOut);
+      if (notes) *notes = std::move(child->notes);
+      const bool clean = WIFEXITED(child->status) && WEXITSTATUS(child->status) == 0;
+      if (r.kind == DecodeResult::Scene && clean && !child->timedOut) return true;
       switch (r.kind) {
         case DecodeResult::Failure:
           cause = FailureCause(r, limits);
@@ -348,19 +532,19 @@ bool ReadModelFile(const std::string& path, const ReaderLimits& asked, Scene& sc
           cause = "the reader's stream is damaged: " + r.message;
           break;
         case DecodeResult::Truncated:
-          cause = TruncatedCause(r, child, limits);
+          cause = TruncatedCause(r, *child, limits);
           break;
         case DecodeResult::Scene:  // sent whole, then the reader failed or hung
-          cause = child.timedOut ? TruncatedCause(r, child, limits)
-                  : WIFSIGNALED(child.status)
-                      ? SignalCause(child, limits)
-                      : "the reader ended with exit status " + std::to_string(WEXITSTATUS(child.status));
+          cause = child->timedOut ? TruncatedCause(r, *child, limits)
+                  : WIFSIGNALED(child->status)
+                      ? SignalCause(*child, limits)
+                      : "the reader ended with exit status " + std::to_string(WEXITSTATUS(child->status));
           break;
       }
     }
   }
   scene = Scene();
-  error = "Cannot import \"" + path + "\": " + cause + ".";
+  error = "Cannot import \"" + InertText(request.path) + "\": " + cause + ".";
   return false;
 }
 

@@ -7,10 +7,13 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "import/AssetRoot.h"
 #include "import/SceneStream.h"
 #include "import/TextureDecoder.h"
 #include "import/TexturePath.h"
@@ -21,11 +24,12 @@ namespace {
 
 std::string Text(const aiString& s) { return std::string(s.C_Str(), s.length); }
 
-// Each texture a material names, decoded once, found by the name the material gives.
+// Each texture a material names, decoded once, found by the name the material gives; a file two names
+// lead to is decoded once too.
 class Textures {
  public:
-  Textures(const aiScene& source, const std::string& folder, Scene& scene)
-      : m_source(source), m_folder(folder), m_scene(scene) {}
+  Textures(const aiScene& source, const std::string& folder, AssetRoot& root, Scene& scene)
+      : m_source(source), m_folder(folder), m_root(root), m_scene(scene) {}
 
   int32_t Find(const aiString& name) {
     const std::string key = Text(name);
@@ -34,12 +38,21 @@ class Textures {
     m_index.emplace(key, index);
     Texture texture;
     texture.source = key;
-    if (const aiTexture* embedded = m_source.GetEmbeddedTexture(key.c_str()))
+    if (const aiTexture* embedded = m_source.GetEmbeddedTexture(key.c_str())) {
       DecodeEmbeddedTexture(*embedded, texture);
-    else if (const std::string file = Locate(key); !file.empty())
-      DecodeTextureFile(file, texture);
-    else
+    } else if (const std::string file = m_root.Resolve(Locate(key)); file.empty()) {
       texture.missing = true;
+    } else if (const auto same = m_byFile.find(file); same != m_byFile.end()) {
+      m_index[key] = same->second;
+      return same->second;
+    } else {
+      m_byFile.emplace(file, index);
+      std::unique_ptr<FILE, int (*)(FILE*)> f(m_root.Open(file), std::fclose);
+      if (f)
+        DecodeTextureFile(f.get(), texture);
+      else
+        texture.missing = true;
+    }
     m_scene.textures.push_back(std::move(texture));
     return index;
   }
@@ -49,8 +62,10 @@ class Textures {
 
   const aiScene& m_source;
   const std::string& m_folder;
+  AssetRoot& m_root;
   Scene& m_scene;
   std::unordered_map<std::string, int32_t> m_index;
+  std::unordered_map<std::string, int32_t> m_byFile;  // by the file's resolved path
 };
 
 void Colour(const aiMaterial& m, const char* key, unsigned type, unsigned index, float* into, int count) {
@@ -395,13 +410,14 @@ void LeftOut(const MorphsLeftOut& left, Scene& scene) {
 
 }  // namespace
 
-bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& scene, std::string& error) {
+bool SceneFromAssimp(const aiScene& source, const std::string& folder, AssetRoot& root, Scene& scene,
+                     std::string& error) {
   scene = Scene();
   if (source.mNumMaterials > kMaxItems || source.mNumMeshes > kMaxItems) {
     error = "the scene has more than " + std::to_string(kMaxItems) + " materials or meshes";
     return false;
   }
-  Textures textures(source, folder, scene);
+  Textures textures(source, folder, root, scene);
   for (unsigned i = 0; i < source.mNumMaterials && source.mMaterials; ++i)
     scene.materials.push_back(source.mMaterials[i] ? MaterialFrom(*source.mMaterials[i], textures) : Material());
   if (scene.materials.empty()) scene.materials.emplace_back();

@@ -9,9 +9,15 @@
 struct aiScene;
 
 namespace PM::Import {
+class AssetRoot;
+}
 
-// Fills `scene` from `source`, read from a file in `folder` (where texture files are looked for). False,
-// with `error`, when the scene exceeds the stream's caps.
-bool SceneFromAssimp(const aiScene& source, const std::string& folder, Scene& scene, std::string& error);
+namespace PM::Import {
+
+// Fills `scene` from `source`, read from a file in `folder` (where texture files are looked for; they are
+// opened through `root`, and a file named by two paths is decoded once). False, with `error`, when the
+// scene exceeds the stream's caps.
+bool SceneFromAssimp(const aiScene& source, const std::string& folder, AssetRoot& root, Scene& scene,
+                     std::string& error);
 
 }  // namespace PM::Import

@@ -39,13 +39,11 @@ void Take(stbi_uc* pixels, int width, int height, Texture& texture) {
 
 }  // namespace
 
-void DecodeTextureFile(const std::string& file, Texture& texture) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(file.c_str(), "rb"), std::fclose);
+void DecodeTextureFile(FILE* file, Texture& texture) {
   int width = 0, height = 0, channels = 0;
   // The size is checked before any pixel is decoded.
-  if (!f || !stbi_info_from_file(f.get(), &width, &height, &channels) || !SizeFits(width, height))
-    return Missing(texture);
-  Take(stbi_load_from_file(f.get(), &width, &height, &channels, 4), width, height, texture);
+  if (!stbi_info_from_file(file, &width, &height, &channels) || !SizeFits(width, height)) return Missing(texture);
+  Take(stbi_load_from_file(file, &width, &height, &channels, 4), width, height, texture);
 }
 
 void DecodeTextureBytes(const uint8_t* bytes, size_t count, Texture& texture) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "import/ImportScene.h"
@@ -12,8 +13,8 @@ struct aiTexture;
 
 namespace PM::Import {
 
-// Decodes an image file; `texture.missing` when it is absent, too large or not an image stb_image reads.
-void DecodeTextureFile(const std::string& file, Texture& texture);
+// Decodes an open image file; `texture.missing` when it is too large or not an image stb_image reads.
+void DecodeTextureFile(FILE* file, Texture& texture);
 // Decodes an embedded texture: compressed bytes (a file's contents) or raw ARGB8888 texels.
 void DecodeEmbeddedTexture(const aiTexture& embedded, Texture& texture);
 // Decodes compressed image bytes.

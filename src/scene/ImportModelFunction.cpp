@@ -1,5 +1,6 @@
 #include "scene/ImportModelFunction.h"
 
+#include <atomic>
 #include <string>
 
 #include "classes/EngineClassIds.h"
@@ -99,15 +100,37 @@ void RegisterScheduler(ScriptObject* scheduler) {
   }
 }
 
+// The asset root imports take when ImportModel names none.
+std::string& DefaultAssetRoot() {
+  static auto* root = new std::string();
+  return *root;
+}
+
+// The reader's memory budget of every import (0: from the machine and the file).
+std::atomic<uint64_t> g_readerMemory{0};
+
+// A relative name is read from the running script's folder.
+std::string FromScriptFolder(std::string name) {
+  if (!name.empty() && name[0] != '/') name = std::string(Storage::GetReadPath().CStr()) + name;
+  return name;
+}
+
+bool IsString(const ScriptObject* o) { return o && o->GetClassID() == kClassString; }
+
 Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
-  if (argc != 1 || !argv[0] || argv[0]->GetClassID() != kClassString) {
+  if (argc < 1 || argc > 2 || !IsString(argv[0]) || (argc == 2 && !IsString(argv[1]))) {
     ReportInvalidArguments(id);
     return Obj<ScriptObject>();
   }
-  std::string file = static_cast<ValueBox<VString>*>(argv[0])->value.CStr();
-  if (!file.empty() && file[0] != '/') file = std::string(Storage::GetReadPath().CStr()) + file;
+  const std::string file = FromScriptFolder(static_cast<ValueBox<VString>*>(argv[0])->value.CStr());
+  const std::string assetRoot =
+      argc == 2 ? FromScriptFolder(static_cast<ValueBox<VString>*>(argv[1])->value.CStr()) : DefaultAssetRoot();
   ImportModule* importer = ImportModule::CreateImportModule("Maya");
   if (!importer) return Obj<ScriptObject>();  // logged
+  ImportOptions options;
+  options.assetRoot = assetRoot.c_str();
+  options.readerMemory = g_readerMemory;
+  importer->SetOptions(options);
   Obj<ScriptObject> root, scheduler;
   if (importer->Import(file.c_str()) == 0) {
     root.Attach(importer->TakeRoot());
@@ -120,6 +143,10 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
 }
 
 }  // namespace
+
+void SetImportAssetRoot(const char* folder) { DefaultAssetRoot() = folder ? folder : ""; }
+
+void SetImportReaderMemory(uint64_t bytes) { g_readerMemory = bytes; }
 
 bool RegisterImportModel(ScriptNamespace* names) {
   Names() = WeakObj<ScriptObject>(names);

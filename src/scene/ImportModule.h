@@ -12,6 +12,14 @@ namespace PM {
 
 class ScriptObject;
 
+// Settings of the imports a module makes after it is given them.
+struct ImportOptions {
+  // The folder the model's reader may read beneath; null or empty: the model's own folder.
+  const char* assetRoot = nullptr;
+  // The reader's memory budget in bytes; 0: from the machine and the size of the files it reads.
+  uint64_t readerMemory = 0;
+};
+
 // Implemented by the importer module; the engine only loads the module and calls its factory. The
 // module object belongs to the module: Release frees it, while the module itself stays loaded.
 class ImportModule {
@@ -31,6 +39,8 @@ class ImportModule {
   // the AnimationScheduler of the last import's clips with one reference for the caller, or null when
   // the file has no animations (or the module brings none).
   virtual ScriptObject* TakeScheduler() { return nullptr; }
+  // Settings for the imports that follow (copied).
+  virtual void SetOptions(const ImportOptions& options) { (void)options; }
 
   // The module for a source type, or null. Only "Maya" (byte for byte) is known; its module is
   // "Pelmora010276IM.DLL" with the factory "CreateImportModuleMaya". Failures are logged.

@@ -1,0 +1,202 @@
+#include "import/ReaderConfinement.h"
+
+#include <fcntl.h>
+#include <linux/landlock.h>
+#include <seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <set>
+
+namespace PM::Import {
+
+namespace {
+
+// Rights the kernel's later Landlock versions add, numbered as in its own header.
+constexpr __u64 kTruncate = 1ULL << 14;                                 // version 3
+constexpr __u64 kIoctlDev = 1ULL << 15;                                 // version 5
+constexpr __u64 kFirstRights = (LANDLOCK_ACCESS_FS_MAKE_SYM << 1) - 1;  // version 1
+
+__u64 HandledRights(int version) {
+  __u64 rights = kFirstRights;
+  if (version >= 2) rights |= LANDLOCK_ACCESS_FS_REFER;
+  if (version >= 3) rights |= kTruncate;
+  if (version >= 5) rights |= kIoctlDev;
+  return rights;
+}
+
+// The files of the libraries mapped into the process (and the program itself).
+std::set<std::string> LoadedFiles() {
+  std::set<std::string> files;
+  std::ifstream maps("/proc/self/maps");
+  for (std::string line; std::getline(maps, line);)
+    if (const size_t slash = line.find('/'); slash != std::string::npos && line.find(" (deleted)") == std::string::npos)
+      files.insert(line.substr(slash));
+  return files;
+}
+
+bool AddRule(int ruleset, const std::string& path, __u64 rights) {
+  const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
+  if (fd < 0) return false;
+  landlock_path_beneath_attr rule{};
+  rule.allowed_access = rights;
+  rule.parent_fd = fd;
+  const long rc = syscall(SYS_landlock_add_rule, ruleset, LANDLOCK_RULE_PATH_BENEATH, &rule, 0);
+  close(fd);
+  return rc == 0;
+}
+
+// A ruleset handling every file-system right the kernel knows, with reads of the loaded libraries allowed,
+// or -1 (`available` false when the kernel has no Landlock).
+int PrepareLandlock(bool& available, std::string& error) {
+  const long version = syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
+  available = version >= 1;
+  if (!available) return -1;
+  landlock_ruleset_attr attributes{};
+  attributes.handled_access_fs = HandledRights(static_cast<int>(version));
+  const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0));
+  if (ruleset < 0) {
+    error = std::string("Landlock: ") + std::strerror(errno);
+    return -1;
+  }
+  for (const std::string& file : LoadedFiles()) AddRule(ruleset, file, LANDLOCK_ACCESS_FS_READ_FILE);
+  return ruleset;
+}
+
+// Reads beneath `root` too, and nothing else of the file system at all from now on.
+bool ApplyLandlock(int ruleset, const std::string& root, std::string& error) {
+  if (!AddRule(ruleset, root, LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR))
+    return error = "Landlock: the asset root \"" + root + "\" cannot be opened", false;
+  if (syscall(SYS_landlock_restrict_self, ruleset, 0) != 0)
+    return error = std::string("Landlock: ") + std::strerror(errno), false;
+  return true;
+}
+
+// The system calls a confined reader makes: memory, reading files beneath its root, answering, its own
+// limits and signals, time. Anything else kills it.
+constexpr int kAllowed[] = {
+    SCMP_SYS(read),
+    SCMP_SYS(pread64),
+    SCMP_SYS(readv),
+    SCMP_SYS(close),
+    SCMP_SYS(lseek),
+    SCMP_SYS(fstat),
+    SCMP_SYS(newfstatat),
+    SCMP_SYS(statx),
+    SCMP_SYS(stat),
+    SCMP_SYS(lstat),
+    SCMP_SYS(access),
+    SCMP_SYS(faccessat),
+    SCMP_SYS(faccessat2),
+    SCMP_SYS(readlink),
+    SCMP_SYS(readlinkat),
+    SCMP_SYS(getdents64),
+    SCMP_SYS(getcwd),
+    SCMP_SYS(fcntl),
+    SCMP_SYS(brk),
+    SCMP_SYS(mmap),
+    SCMP_SYS(munmap),
+    SCMP_SYS(mremap),
+    SCMP_SYS(madvise),
+    SCMP_SYS(mprotect),
+    SCMP_SYS(futex),
+    SCMP_SYS(rt_sigaction),
+    SCMP_SYS(rt_sigprocmask),
+    SCMP_SYS(rt_sigreturn),
+    SCMP_SYS(sigaltstack),
+    SCMP_SYS(getpid),
+    SCMP_SYS(gettid),
+    SCMP_SYS(getrandom),
+    SCMP_SYS(clock_gettime),
+    SCMP_SYS(clock_nanosleep),
+    SCMP_SYS(gettimeofday),
+    SCMP_SYS(getrusage),
+    SCMP_SYS(sched_yield),
+    SCMP_SYS(exit),
+    SCMP_SYS(exit_group),
+    SCMP_SYS(restart_syscall),
+    SCMP_SYS(getrlimit),
+    SCMP_SYS(sysinfo),
+    SCMP_SYS(uname),
+    SCMP_SYS(sched_getaffinity),
+};
+
+// The filter, or null (`available` false when the kernel has no seccomp).
+scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error) {
+  available = seccomp_api_get() >= 1;
+  if (!available) return nullptr;
+  scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
+  if (!filter) {
+    error = "seccomp: no filter could be made";
+    return nullptr;
+  }
+  int rc = 0;
+  for (const int call : kAllowed) rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
+  // Writing: to the stream and to standard error (fd 1 is a copy of it) only.
+  for (const int fd : {streamFd, 1, 2})
+    for (const int call : {SCMP_SYS(write), SCMP_SYS(writev)})
+      rc = rc ? rc
+              : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1, SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(fd)));
+  // Opening: for reading only.
+  constexpr scmp_datum_t kWriting = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | (O_TMPFILE & ~O_DIRECTORY);
+  rc =
+      rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, kWriting, 0));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, kWriting, 0));
+  // Its own limits (the memory budget grows with the files the model names) and signals to itself only
+  // (abort, raise).
+  const auto self = static_cast<scmp_datum_t>(getpid());
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1, SCMP_A0(SCMP_CMP_EQ, 0));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(setrlimit), 0);
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, SCMP_A0(SCMP_CMP_EQ, self));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
+  // A terminal query on standard error fails instead of killing.
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 0);
+  if (rc != 0) {
+    seccomp_release(filter);
+    error = std::string("seccomp: ") + std::strerror(-rc);
+    return nullptr;
+  }
+  return filter;
+}
+
+const char* Lacking(bool landlock, bool seccomp) {
+  return !landlock && !seccomp ? "Landlock nor seccomp: model readers run without file-system confinement nor a "
+                                 "system-call filter"
+         : !landlock           ? "Landlock: model readers run without file-system confinement"
+                               : "seccomp: model readers run without a system-call filter";
+}
+
+}  // namespace
+
+ReaderConfinement::ReaderConfinement(int streamFd) {
+  m_ruleset = PrepareLandlock(m_landlock, m_error);
+  if (m_error.empty()) m_filter = PrepareSeccomp(streamFd, m_seccomp, m_error);
+}
+
+ReaderConfinement::~ReaderConfinement() {
+  if (m_ruleset >= 0) close(m_ruleset);
+  if (m_filter) seccomp_release(m_filter);
+}
+
+bool ReaderConfinement::Apply(const std::string& root, ConfinementResult& result, std::string& error) {
+  result = ConfinementResult();
+  if (!m_error.empty()) return error = m_error, false;
+  if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
+    return error = std::string("no_new_privs: ") + std::strerror(errno), false;
+  if (m_landlock && !ApplyLandlock(m_ruleset, root, error)) return false;
+  if (m_seccomp) {
+    if (const int rc = seccomp_load(m_filter); rc != 0)
+      return error = std::string("seccomp: ") + std::strerror(-rc), false;
+  }
+  result.landlock = m_landlock;
+  result.seccomp = m_seccomp;
+  if (!m_landlock || !m_seccomp)
+    result.lacking = std::string("the kernel offers no ") + Lacking(m_landlock, m_seccomp) + ".";
+  return true;
+}
+
+}  // namespace PM::Import

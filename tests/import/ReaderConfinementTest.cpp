@@ -1,0 +1,289 @@
+// The reader as an attacker meets it: confined before it parses (no_new_privs, a seccomp filter, its own
+// process group, an empty environment), reading nothing outside its asset root, killed on anything it must
+// not do, ending fast on FIFOs and within its budget on files that amplify. Every hostile file is made here.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "import/ImportScene.h"
+#include "import/InertText.h"
+#include "import/ReaderProcess.h"
+#include "support/TestEnv.h"
+
+namespace PM::Import {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kModels = "/usr/share/assimp/models";
+const std::string kReader = PM_BINARY_DIR "/pm-import-reader";
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : m_name(name) { setenv(name, value.c_str(), 1); }
+  ~ScopedEnv() { unsetenv(m_name); }
+
+ private:
+  const char* m_name;
+};
+
+// A triangle, with whatever lines a case puts before it.
+std::string Obj(const std::string& head) { return head + "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\n"; }
+
+class ReaderConfinementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kReader) || !fs::exists(kModels)) GTEST_SKIP() << "the reader or assimp-testmodels is missing";
+    fs::create_directories(Folder("model"));
+    fs::create_directories(Folder("secret"));
+  }
+  std::string Folder(const std::string& name) const { return m_dir.File(name); }
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    PM::Test::WriteFile(m_dir.File(name), bytes);
+    return m_dir.File(name);
+  }
+  bool Read(const std::string& file, std::string assetRoot = {}, ReaderLimits limits = {}) {
+    notes.clear();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = ReadModelFile(ReadRequest{file, std::move(assetRoot), limits}, scene, error, &notes);
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return ok;
+  }
+  std::string Warnings() const {
+    std::string text;
+    for (const ReaderNote& n : notes)
+      if (n.warning) text += n.text + "\n";
+    return text;
+  }
+  ScopedEnv m_real{kReaderOverride, kReader};
+  PM::Test::TempDir m_dir;
+  Scene scene;
+  std::string error;
+  std::vector<ReaderNote> notes;
+  double seconds = 0;
+};
+
+// Paths in a model that leave its folder: a glTF buffer, an OBJ material library, an absolute texture
+// path, a symbolic link out. Each is warned once with the root, and a watcher on the secret folder sees
+// nothing opened.
+TEST_F(ReaderConfinementTest, PathsLeavingTheRootAreNotOpened) {
+  const std::string secret = Folder("secret"), root = fs::canonical(Folder("model")).string();
+  Write("secret/s.bin", std::string(72, '\x40'));
+  Write("secret/x.mtl", "newmtl m\nKd 1 0 0\n");
+  Write("secret/t.png", "not opened");
+  fs::create_symlink(secret + "/t.png", Folder("model/link.png"));
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, secret.c_str(), IN_OPEN | IN_ACCESS), 0);
+
+  const std::string gltf = Write("model/buffer.gltf", R"({"asset":{"version":"2.0"},
+    "buffers":[{"uri":"../secret/s.bin","byteLength":72}],"bufferViews":[{"buffer":0,"byteLength":72}],
+    "accessors":[{"bufferView":0,"componentType":5126,"count":6,"type":"VEC3","min":[0,0,0],"max":[1,1,1]}],
+    "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}]})");
+  EXPECT_FALSE(Read(gltf));
+  EXPECT_EQ(error.rfind("Cannot import \"" + gltf + "\": Assimp refused it: ", 0), 0u) << error;
+  EXPECT_NE(Warnings().find("\"" + root +
+                            "/../secret/s.bin\" is not opened: it lies outside the asset root (the "
+                            "asset root is \"" +
+                            root + "\")."),
+            std::string::npos)
+      << Warnings();
+
+  Write("model/local.mtl", "newmtl a\nmap_Kd " + secret + "/t.png\nnewmtl b\nmap_Kd link.png\n");
+  const std::string obj = Write("model/paths.obj", Obj("mtllib ../secret/x.mtl\nmtllib local.mtl\nusemtl a\n"));
+  ASSERT_TRUE(Read(obj)) << error;
+  for (const std::string& named : {secret + "/t.png", root + "/link.png"})
+    EXPECT_NE(Warnings().find("\"" + named + "\" is not opened: it lies outside the asset root"), std::string::npos)
+        << named << "\n"
+        << Warnings();
+  EXPECT_NE(Warnings().find("x.mtl\" is not opened: it lies outside the asset root"), std::string::npos) << Warnings();
+  for (const Texture& t : scene.textures) EXPECT_TRUE(t.missing) << t.source;
+  char events[4096];
+  EXPECT_LT(read(watch, events, sizeof events), 0) << "a file of the secret folder was opened";
+
+  // Widened on purpose, the root takes the secret folder in.
+  ASSERT_TRUE(Read(obj, m_dir.Path())) << error;
+  EXPECT_EQ(Warnings(), "");
+  EXPECT_GT(read(watch, events, sizeof events), 0) << "the watcher sees opens when they happen";
+  close(watch);
+}
+
+// Landlock on its own, past the asset root's check: the confined reader cannot open a file beside its root,
+// and can once the root takes it in.
+TEST_F(ReaderConfinementTest, LandlockHoldsWithoutTheRootsCheck) {
+  const std::string box = m_dir.File("model/box.obj");
+  fs::copy_file(kModels + "/OBJ/box.obj", box);
+  Write("secret/s.bin", "secret");
+  ScopedEnv hook(kReaderTestHook, "open:" + m_dir.File("secret/s.bin"));
+  EXPECT_TRUE(Read(box)) << error;
+  EXPECT_FALSE(Read(box, m_dir.Path()));
+  EXPECT_EQ(error, "Cannot import \"" + box + "\": the reader ended with exit status 7.");
+}
+
+// The reader stopped by its test hook after confinement, looked at from outside: no_new_privs, a seccomp
+// filter, a process group of its own and an empty environment.
+TEST_F(ReaderConfinementTest, TheReaderIsConfinedBeforeItParses) {
+  ScopedEnv hook(kReaderTestHook, "stop");
+  std::atomic<bool> done{false};
+  std::thread import([&] {
+    Read(kModels + "/OBJ/box.obj");
+    done = true;
+  });
+  std::string status, environ;
+  pid_t reader = 0;
+  for (int tries = 0; tries < 500 && !reader; ++tries) {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      const std::string stat = PM::Test::ReadFile(entry.path().string() + "/stat");
+      const size_t close = stat.rfind(')');
+      if (close == std::string::npos || stat.compare(close + 2, 1, "T") != 0) continue;
+      if (std::atoi(stat.c_str() + close + 4) != getpid()) continue;
+      reader = std::atoi(entry.path().filename().c_str());
+      status = PM::Test::ReadFile(entry.path().string() + "/status");
+      environ = PM::Test::ReadFile(entry.path().string() + "/environ");
+      EXPECT_EQ(getpgid(reader), reader);
+    }
+    if (!reader) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_GT(reader, 0) << "no reader stopped";
+  kill(reader, SIGKILL);
+  import.join();
+  EXPECT_NE(status.find("NoNewPrivs:\t1\n"), std::string::npos) << status;
+  EXPECT_NE(status.find("Seccomp:\t2\n"), std::string::npos) << status;
+  EXPECT_EQ(environ, "");
+  EXPECT_FALSE(scene.nodes.size());
+}
+
+// What a reader run by a crafted model might try: each kills it, and the import fails with one sentence.
+TEST_F(ReaderConfinementTest, AReaderThatTriesWhatItMustNotIsKilled) {
+  const std::string box = m_dir.File("model/box.obj");
+  fs::copy_file(kModels + "/OBJ/box.obj", box);
+  for (const char* attempt : {"socket", "exec", "write", "fork"}) {
+    ScopedEnv hook(kReaderTestHook, attempt);
+    EXPECT_FALSE(Read(box)) << attempt;
+    EXPECT_EQ(error, "Cannot import \"" + box +
+                         "\": the reader was stopped by its confinement: it made a system call reading a model never "
+                         "needs (signal 31, SIGSYS).")
+        << attempt;
+    EXPECT_LT(seconds, 5) << attempt;
+  }
+  EXPECT_FALSE(fs::exists(m_dir.File("model/written")));
+  ASSERT_TRUE(Read(box)) << error;
+}
+
+// Whatever the reader leaves running goes with it, and holding its pipes does not keep the host waiting.
+// (The stand-in waits for its request first: a spare started meanwhile runs the script too.)
+TEST_F(ReaderConfinementTest, TheReadersChildrenDieWithIt) {
+  const std::string pidFile = m_dir.File("child.pid");
+  const std::string standIn = Write("reader.sh", "#!/bin/sh\ncat >/dev/null\nsleep 30 &\necho $! > '" + pidFile +
+                                                     "'\nexec '" + kReader + "' -- '" + kModels + "/OBJ/box.obj'\n");
+  chmod(standIn.c_str(), 0755);
+  ScopedEnv reader(kReaderOverride, standIn);
+  ASSERT_TRUE(Read("box.obj")) << error;
+  EXPECT_LT(seconds, 5);
+  const pid_t child = std::atoi(PM::Test::ReadFile(pidFile).c_str());
+  ASSERT_GT(child, 0);
+  // Killed with the reader's group (a signal takes a moment to end a process).
+  auto gone = [&] {
+    const std::string stat = PM::Test::ReadFile("/proc/" + std::to_string(child) + "/stat");
+    return stat.empty() || stat.find(") Z") != std::string::npos;
+  };
+  for (int tries = 0; tries < 100 && !gone(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(gone());
+}
+
+// A FIFO as the model, as its material library and as its texture: refused at once, never waited on.
+TEST_F(ReaderConfinementTest, FifosEndFast) {
+  ASSERT_EQ(mkfifo(m_dir.File("model/fifo.obj").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(m_dir.File("model/fifo.mtl").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(m_dir.File("model/fifo.png").c_str(), 0600), 0);
+  EXPECT_FALSE(Read(m_dir.File("model/fifo.obj")));
+  EXPECT_LT(seconds, 5);
+  EXPECT_NE(Warnings().find("fifo.obj\" is not opened: it is not a regular file"), std::string::npos) << Warnings();
+  Write("model/tex.mtl", "newmtl a\nmap_Kd fifo.png\n");
+  ASSERT_TRUE(Read(Write("model/named.obj", Obj("mtllib fifo.mtl\nmtllib tex.mtl\nusemtl a\n")))) << error;
+  EXPECT_LT(seconds, 5);
+  EXPECT_NE(Warnings().find("fifo.mtl\" is not opened: it is not a regular file"), std::string::npos) << Warnings();
+  EXPECT_EQ(notes.size(), 1u) << Warnings();  // the library once, however Assimp spells it
+  ASSERT_EQ(scene.textures.size(), 1u);
+  EXPECT_TRUE(scene.textures[0].missing);
+}
+
+// Files of a few kilobytes that grow without end in Assimp: a glTF node graph of 2^30 paths and a Collada
+// file of 2^30 instances. Each ends within its budget, quickly, reader and host under 1.5 GB.
+TEST_F(ReaderConfinementTest, AmplificationEndsWithinTheBudget) {
+  std::string nodes, visual;
+  constexpr int kLevels = 30;
+  for (int i = 0; i < kLevels; ++i) {
+    const std::string next = std::to_string(2 * i + 2) + "," + std::to_string(2 * i + 3);
+    const std::string children = i + 1 < kLevels ? ",\"children\":[" + next + "]" : ",\"mesh\":0";
+    nodes += std::string(i ? "," : "") + "{\"name\":\"a" + std::to_string(i) + "\"" + children + "},{\"name\":\"b" +
+             std::to_string(i) + "\"" + children + "}";
+    const std::string inner = i + 1 < kLevels ? "<instance_node url=\"#n" + std::to_string(i + 1) +
+                                                    "\"/><instance_node url=\"#n" + std::to_string(i + 1) + "\"/>"
+                                              : "";
+    visual += "<node id=\"n" + std::to_string(i) + "\">" + inner + "</node>";
+  }
+  const std::string gltf = Write("model/paths.gltf", R"({"asset":{"version":"2.0"},
+    "buffers":[{"uri":"data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA","byteLength":36}],
+    "bufferViews":[{"buffer":0,"byteLength":36}],
+    "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}],
+    "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"nodes":[)" +
+                                                         nodes + R"(],"scenes":[{"nodes":[0,1]}],"scene":0})");
+  const std::string dae = Write("model/instances.dae",
+                                R"(<?xml version="1.0"?><COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" )"
+                                R"(version="1.4.1"><library_nodes>)" +
+                                    visual +
+                                    R"(</library_nodes><library_visual_scenes><visual_scene id="s"><node id="top">)"
+                                    R"(<instance_node url="#n0"/></node></visual_scene></library_visual_scenes>)"
+                                    R"(<scene><instance_visual_scene url="#s"/></scene></COLLADA>)");
+  for (const std::string& file : {gltf, dae}) {
+    EXPECT_FALSE(Read(file)) << file;
+    EXPECT_LT(seconds, 30) << file;
+    EXPECT_NE(error.find("the reader reached its address-space limit of 1 GiB"), std::string::npos) << error;
+  }
+  rusage children{}, self{};
+  getrusage(RUSAGE_CHILDREN, &children);
+  getrusage(RUSAGE_SELF, &self);
+  EXPECT_LT(children.ru_maxrss, 1536L << 10);  // kilobytes
+  EXPECT_LT(self.ru_maxrss, 1536L << 10);
+}
+
+// One image named by two paths is decoded and sent once.
+TEST_F(ReaderConfinementTest, ATextureNamedTwiceIsDecodedOnce) {
+  fs::copy_file(kModels + "/glTF2/BoxTextured-glTF/CesiumLogoFlat.png", m_dir.File("model/big.png"));
+  Write("model/two.mtl", "newmtl a\nmap_Kd big.png\nnewmtl b\nmap_Kd ./big.png\n");
+  ASSERT_TRUE(Read(Write("model/two.obj",
+                         "mtllib two.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nusemtl a\n"
+                         "f 1/1 2/1 3/1\nusemtl b\nf 3/1 2/1 1/1\n")))
+      << error;
+  ASSERT_EQ(scene.textures.size(), 1u);
+  EXPECT_FALSE(scene.textures[0].missing);
+  int textured = 0;
+  for (const Material& m : scene.materials) textured += m.diffuseTexture == 0;
+  EXPECT_EQ(textured, 2);
+}
+
+TEST(InertText, ControlCharactersAreEscaped) {
+  EXPECT_EQ(InertText("plain name.png"), "plain name.png");
+  EXPECT_EQ(InertText("\x1b]0;title\x07"), "\\x1b]0;title\\x07");
+  EXPECT_EQ(InertText("a\nError Import: forged\r\tb\x7f"), "a\\nError Import: forged\\r\\tb\\x7f");
+  EXPECT_EQ(InertText("\xc2\x9b"
+                      "2J caf\xc3\xa9 \xc2\xb0"),
+            "\\u009b2J caf\xc3\xa9 \xc2\xb0");
+  EXPECT_EQ(InertText(std::string("nul\0end", 7)), "nul\\x00end");
+}
+
+}  // namespace
+}  // namespace PM::Import
