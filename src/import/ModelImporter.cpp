@@ -50,6 +50,7 @@ void MakeNamesInert(Scene& scene) {
   for (Light& l : scene.lights) inert(l.name);
   for (Animation& a : scene.animations) inert(a.name);
   inert(scene.leftOut);
+  for (std::string& w : scene.warnings) inert(w);
 }
 
 // The reader's notes: its warnings each time, a confinement the kernel lacks once a process.

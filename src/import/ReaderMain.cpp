@@ -233,7 +233,7 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
     std::string error;
     if (!SceneFromAssimp(*source, FolderOf(request.file), root, scene, error))
       return WriteFailureStream(StreamOutcome::Refused, error, out);
-    ChooseUpAxis(*source, file, scene);
+    ChooseUpAxis(*source, request.file, scene);
     scene.warnings = warnings.Sentences();
   }
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)

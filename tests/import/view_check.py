@@ -32,8 +32,15 @@ SUMMARY = re.compile(r"^(.*): (\d+) nodes, (\d+) geometries, (\d+) triangles, (\
                      r"(\d+) textures, (\d+) joints, (\d+) clips, (\d+) cameras, (\d+) lights; bounds \((\S+), (\S+), (\S+)\) - \((\S+), (\S+), (\S+)\)$")
 
 
+# Files whose textures lie in a sibling folder of the corpus (`../X/`, `\..\LWO\...`): viewed as a user
+# would view them, with the asset root widened to the corpus.
+WIDE_ROOT = set()
+
+
 def view(pm_run, model, engine, tmp, extra="", out=None, options=(), frames=3):
     cmd = [pm_run, "--log-level", "2", "--engine", engine, "--view", model, "--frames", str(frames), *options]
+    if model in WIDE_ROOT:
+        cmd += ["--asset-root", corpus]
     if extra:
         cmd += ["-e", extra]
     if out:
@@ -704,6 +711,7 @@ cameras = os.path.join(corpus, "glTF2", "cameras", "Cameras.gltf")
 # Materials with an opacity of 0 (the teapots' and the earth's read from decimal commas) or a diffuse
 # alpha of 0 (the concave polygon) are drawn opaque with one Warn: three opaque teapots, the earth
 # texture on the first, as the corpus's teapots_reference.png shows them (seen from its side).
+WIDE_ROOT.update(os.path.join(collada, f) for f in ("teapots.DAE", "earthCylindrical.DAE", "kwxport_test_vcolors.dae"))
 CASES["opacity_teapots"] = picture(os.path.join(collada, "teapots.DAE"), "teapots.png",
                                    "RenderPipe:Pipe.Resolution (320, 240); STransform:SviewOrbit.Rotation (-30, -40, 0);",
                                    warnings=[opaque(os.path.join(collada, "teapots.DAE"),
