@@ -532,8 +532,8 @@ int main(int argc, char** argv) {
     if (options.list) {
       status = PMHost::ListModel(engine, options.view);
     } else {
-      const bool viewFailed =
-          !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera, options.clip, options.up, view);
+      const bool viewFailed = !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera,
+                                                                              options.clip, options.up, view);
       if (viewFailed) status = 1;
       if (!viewFailed) status |= RunAll(engine, options, view, inFlight);
     }

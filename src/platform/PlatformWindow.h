@@ -32,7 +32,7 @@ struct PlatformWindow {
   bool trackLeave = false;  // TrackMouseEvent armed a leave message
   bool fullscreen = false;  // asks the window manager for _NET_WM_STATE_FULLSCREEN
   bool destroying = false;
-  WindowRect normalRect;   // the rectangle to restore after maximising
+  WindowRect normalRect;  // the rectangle to restore after maximising
   // The client size as last requested or reported by the server, kept so that per-frame readers need no
   // round trip.
   int32_t clientWidth = 0;
