@@ -49,8 +49,7 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
   auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String("Scheduler0")));
-  ModelSummary s = SummarizeModel(root);
-  s.clips = scheduler ? scheduler->m_animationClip.Count() : 0;
+  const ModelSummary s = SummarizeImport(root, scheduler);
   std::printf("%s\n", SummaryLine(file, s).c_str());
   // The clips in the order the import made them: the scheduler has not sorted them yet.
   for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)

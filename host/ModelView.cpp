@@ -164,6 +164,14 @@ ModelSummary SummarizeModel(ScriptObject* root) {
   return s;
 }
 
+ModelSummary SummarizeImport(ScriptObject* root, ScriptObject* scheduler) {
+  ModelSummary s = SummarizeModel(root);
+  if (!ModelUpAxis(root).empty()) --s.nodes;
+  auto* clips = As<AnimationScheduler_I>(scheduler);
+  s.clips = clips ? clips->m_animationClip.Count() : 0;
+  return s;
+}
+
 std::string SummaryLine(const std::string& file, const ModelSummary& s) {
   return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
          std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
@@ -370,10 +378,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
   if (!up.empty() && !SetModelUp(root, up)) return 1;
   AnimationScheduler_I* scheduler = ModelScheduler(names);
-  ModelSummary s = SummarizeModel(root);
-  // The summary counts the file's nodes: the up turn is the import's.
-  if (!ModelUpAxis(root).empty()) --s.nodes;
-  s.clips = scheduler ? scheduler->m_animationClip.Count() : 0;
+  const ModelSummary s = SummarizeImport(root, scheduler);
   std::printf("%s\n", SummaryLine(file, s).c_str());
   std::fflush(stdout);
 

@@ -21,6 +21,9 @@ struct ModelSummary {
 };
 
 ModelSummary SummarizeModel(PM::ScriptObject* root);
+// The summary of what ImportModel returned: the file's nodes, not the import's up turn, with the clips of
+// `scheduler` (may be null).
+ModelSummary SummarizeImport(PM::ScriptObject* root, PM::ScriptObject* scheduler);
 // "FILE: N nodes, M geometries, T triangles, L lines, P points, X textures, J joints, C clips, K cameras,
 // Q lights;
 // bounds (x0, y0, z0) - (x1, y1, z1)"

@@ -48,7 +48,8 @@ def view(pm_run, model, engine, tmp, extra="", out=None, options=(), frames=3):
     env = dict(os.environ, PM_LOG_DIR=tmp)
     r = subprocess.run(cmd, cwd=tmp, capture_output=True, text=True, timeout=240, env=env)
     if r.returncode != 0 or (out and not os.path.exists(out)):
-        raise AssertionError(f"{' '.join(cmd)} exited {r.returncode}\n{r.stderr[-3000:]}")
+        said = [l for l in r.stderr.splitlines() if not l.startswith(("Debug", "Info"))]
+        raise AssertionError(f"{' '.join(cmd)} exited {r.returncode}\n" + "\n".join(said[-40:]))
     return r.stdout, r.stderr
 
 
@@ -285,6 +286,11 @@ def listing(model, expected):
         lines = r.stdout.splitlines()
         if r.returncode != 0 or len(lines) < 1 or not SUMMARY.match(lines[0]) or lines[1:] != expected:
             raise AssertionError(f"exit {r.returncode}\n{r.stdout}{r.stderr[-2000:]}")
+        # The same summary line as the view prints (drawn off-screen: no display here either).
+        v = subprocess.run([pm_run, "--view", model, "--frames", "1"], cwd=tmp, capture_output=True, text=True,
+                           timeout=240, env=env)
+        if v.stdout.splitlines()[:1] != lines[:1]:
+            raise AssertionError(f"--list says {lines[0]}\n--view says {v.stdout}{v.stderr[-2000:]}")
         p = subprocess.run([peer, "--list", model], capture_output=True, text=True, timeout=120)
         theirs = p.stdout.splitlines()
         clips = [float(l.rsplit(" ", 1)[1]) for l in theirs if l.startswith("clip ")]
