@@ -69,7 +69,7 @@ bool AssetRoot::Refuse(const std::string& path, const char* reason) {
 
 std::string AssetRoot::Resolve(const std::string& path) {
   if (path.empty()) return {};
-  const std::string resolved = RealPath(path);
+  std::string resolved = RealPath(path);
   if (resolved.empty()) {
     // A name that does not exist is no refusal (readers try names in turn), unless its letters alone
     // leave the root.
