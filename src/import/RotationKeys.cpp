@@ -16,6 +16,7 @@ using Quat = std::array<double, 4>;  // WXYZ
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMaxHalvings = 12;
 constexpr int kChecks = 8;  // the segment is checked at k / kChecks, k = 1 .. kChecks - 1
+constexpr Quat kIdentity{1, 0, 0, 0};
 
 // The engine's rotation matrix (row vectors) of a unit quaternion: the transpose of the column-vector
 // matrix Assimp's aiQuaternion::GetMatrix gives.
@@ -64,13 +65,65 @@ Vector3f Unwrapped(const Vector3f& e, const Vector3f& near) {
   return best;
 }
 
+// Assimp's spherical interpolation from a to b, with what every point of the arc shares worked out once:
+// a segment is evaluated at eight or more points.
+class SlerpArc {
+ public:
+  SlerpArc(const double* a, const double* b) {
+    double cosom = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+    for (int i = 0; i < 4; ++i) m_a[i] = a[i], m_end[i] = b[i];
+    if (cosom < 0) {
+      cosom = -cosom;
+      for (double& v : m_end) v = -v;
+    }
+    m_spherical = 1 - cosom > 1e-4;
+    if (m_spherical) m_omega = std::acos(std::min(cosom, 1.0)), m_sinom = std::sin(m_omega);
+  }
+
+  void At(double s, double* out) const {
+    double p = 1 - s, q = s;
+    if (m_spherical) {
+      p = std::sin((1 - s) * m_omega) / m_sinom;
+      q = std::sin(s * m_omega) / m_sinom;
+    }
+    double n = 0;
+    for (int i = 0; i < 4; ++i) {
+      out[i] = p * m_a[i] + q * m_end[i];
+      n += out[i] * out[i];
+    }
+    n = std::sqrt(n);
+    for (int i = 0; i < 4; ++i) out[i] /= n > 0 ? n : 1;
+  }
+
+ private:
+  double m_a[4], m_end[4];
+  bool m_spherical = false;
+  double m_omega = 0, m_sinom = 1;
+};
+
+// The engine's rotation for XYZ Euler angles (Matrix4fC::MakeRotation, order 0: X, then Y, then Z, row
+// vectors), its 3 x 3 part: the same products and sums, in the same order, without the terms the axis
+// matrices' zeros make, so that the entries are the engine's own (up to the sign of a zero).
+using Matrix3 = std::array<float, 9>;
+Matrix3 EngineRotationXYZ(const Vector3f& radians) {
+  const float cx = std::cos(radians.x), sx = std::sin(radians.x);
+  const float cy = std::cos(radians.y), sy = std::sin(radians.y);
+  const float cz = std::cos(radians.z), sz = std::sin(radians.z);
+  // X then Y.
+  const float m10 = sx * sy, m12 = sx * cy, m20 = cx * sy, m22 = cx * cy;
+  // Then Z, row by row.
+  return {
+      cy * cz, cy * sz, -sy, m10 * cz + cx * -sz, m10 * sz + cx * cz, m12, m20 * cz + -sx * -sz, m20 * sz + -sx * cz,
+      m22};
+}
+
 class Resampler {
  public:
   Resampler(size_t maxKeys, std::vector<EulerKey>& out) : m_maxKeys(maxKeys), m_out(out) {}
 
   // Keys from the last one made (the rotation a at time ta, angles ea) to b at tb.
   void Segment(const Quat& a, const Quat& b, double ta, double tb) {
-    m_a = a, m_b = b, m_ta = ta, m_tb = tb;
+    m_arc = SlerpArc(a.data(), b.data()), m_ta = ta, m_tb = tb;
     const Vector3f start = m_out.back().degrees * kDegToRad;
     if (!(tb > ta)) {
       Push(tb, Unwrapped(Radians(b), start));
@@ -83,7 +136,7 @@ class Resampler {
  private:
   Quat At(double s) const {
     Quat q;
-    SlerpLikeAssimp(m_a.data(), m_b.data(), s, q.data());
+    m_arc.At(s, q.data());
     return q;
   }
 
@@ -117,45 +170,24 @@ class Resampler {
 
   size_t m_maxKeys;
   std::vector<EulerKey>& m_out;
-  Quat m_a{}, m_b{};
+  SlerpArc m_arc{kIdentity.data(), kIdentity.data()};
   double m_ta = 0, m_tb = 0;
   bool m_complete = true;
 };
 
 }  // namespace
 
-void SlerpLikeAssimp(const double* a, const double* b, double s, double* out) {
-  double cosom = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
-  double end[4] = {b[0], b[1], b[2], b[3]};
-  if (cosom < 0) {
-    cosom = -cosom;
-    for (double& v : end) v = -v;
-  }
-  double p = 1 - s, q = s;
-  if (1 - cosom > 1e-4) {
-    const double omega = std::acos(std::min(cosom, 1.0)), sinom = std::sin(omega);
-    p = std::sin((1 - s) * omega) / sinom;
-    q = std::sin(s * omega) / sinom;
-  }
-  double n = 0;
-  for (int i = 0; i < 4; ++i) {
-    out[i] = p * a[i] + q * end[i];
-    n += out[i] * out[i];
-  }
-  n = std::sqrt(n);
-  for (int i = 0; i < 4; ++i) out[i] /= n > 0 ? n : 1;
-}
+void SlerpLikeAssimp(const double* a, const double* b, double s, double* out) { SlerpArc(a, b).At(s, out); }
 
 double RotationGapDegrees(const Vector3f& degrees, const double* wxyz) {
-  Matrix4f ours;
-  Matrix4fC::MakeRotation(ours, degrees * kDegToRad, 0);
+  const Matrix3 ours = EngineRotationXYZ(degrees * kDegToRad);
   const Matrix4f theirs = RowRotation({wxyz[0], wxyz[1], wxyz[2], wxyz[3]});
   // The angle of ours x theirs^T from its trace and its skew part (exact near 0, unlike acos).
   double r[9];
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) {
       double v = 0;
-      for (int k = 0; k < 3; ++k) v += double(ours.m[i * 4 + k]) * double(theirs.m[j * 4 + k]);
+      for (int k = 0; k < 3; ++k) v += double(ours[i * 3 + k]) * double(theirs.m[j * 4 + k]);
       r[i * 3 + j] = v;
     }
   const double sx = r[7] - r[5], sy = r[2] - r[6], sz = r[3] - r[1];

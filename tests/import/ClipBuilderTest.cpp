@@ -11,6 +11,7 @@
 #include "anim/AnimationLibrary.h"
 #include "anim/AnimationScheduler.h"
 #include "anim/ConnectionGroup.h"
+#include "core/Matrix4f.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "import/ClipBuilder.h"
 #include "import/ModelBuilder.h"
@@ -58,6 +59,39 @@ double WorstGap(const Keys& keys, const std::vector<EulerKey>& euler, int sample
     }
   }
   return worst;
+}
+
+// The gap measures against the engine's own rotation matrix, bit for bit: a turn at any angle, with the
+// quaternion's matrix (row vectors) as the bound's code builds it.
+TEST(RotationKeys, TheGapIsMeasuredAgainstTheEnginesOwnRotation) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> degrees(-720, 720);
+  std::uniform_real_distribution<double> component(-1, 1);
+  const float specials[] = {0, 90, -90, 180, -180, 1e-30f, 359.99f};
+  for (int i = 0; i < 2000; ++i) {
+    Vector3f e{degrees(random), degrees(random), degrees(random)};
+    if (i < 343) e = {specials[i % 7], specials[i / 7 % 7], specials[i / 49 % 7]};
+    double q[4] = {component(random), component(random), component(random), component(random)};
+    const double n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+    for (double& c : q) c /= n;
+    Matrix4f ours;
+    Matrix4fC::MakeRotation(ours, e * kDegToRad, 0);
+    const double w = q[0], x = q[1], y = q[2], z = q[3];
+    const float theirs[9] = {
+        float(1 - 2 * (y * y + z * z)), float(2 * (x * y + z * w)),     float(2 * (x * z - y * w)),
+        float(2 * (x * y - z * w)),     float(1 - 2 * (x * x + z * z)), float(2 * (y * z + x * w)),
+        float(2 * (x * z + y * w)),     float(2 * (y * z - x * w)),     float(1 - 2 * (x * x + y * y))};
+    double r[9];
+    for (int a = 0; a < 3; ++a)
+      for (int b = 0; b < 3; ++b) {
+        double v = 0;
+        for (int k = 0; k < 3; ++k) v += double(ours.m[a * 4 + k]) * double(theirs[b * 3 + k]);
+        r[a * 3 + b] = v;
+      }
+    const double sx = r[7] - r[5], sy = r[2] - r[6], sz = r[3] - r[1];
+    const double expected = std::atan2(0.5 * std::sqrt(sx * sx + sy * sy + sz * sz), 0.5 * (r[0] + r[4] + r[8] - 1));
+    ASSERT_EQ(RotationGapDegrees(e, q), expected * 180 / 3.14159265358979323846) << e.x << " " << e.y << " " << e.z;
+  }
 }
 
 TEST(RotationKeys, LargeTurnsBetweenKeysStayWithinTheBoundEverywhere) {
