@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <atomic>
 #include <chrono>
@@ -218,6 +219,31 @@ TEST_F(ReaderConfinementTest, FifosEndFast) {
   EXPECT_EQ(notes.size(), 1u) << Warnings();  // the library once, however Assimp spells it
   ASSERT_EQ(scene.textures.size(), 1u);
   EXPECT_TRUE(scene.textures[0].missing);
+  // A LightWave scene whose object is a FIFO.
+  ASSERT_EQ(mkfifo(m_dir.File("model/fifo.lwo").c_str(), 0600), 0);
+  Read(Write("model/scene.lws", "LWSC\n3\n\nFirstFrame 1\nLastFrame 60\n\nLoadObjectLayer 1 fifo.lwo\n"));
+  EXPECT_LT(seconds, 5) << error;
+  EXPECT_NE(Warnings().find("fifo.lwo\" is not opened: it is not a regular file"), std::string::npos) << Warnings();
+}
+
+// A compression bomb: a gzip-compressed .blend of about 1 MB that inflates to 1.25 GiB. Its budget follows
+// its size (1 GiB here), not what it holds.
+TEST_F(ReaderConfinementTest, ACompressionBombEndsWithinTheBudget) {
+  const std::string file = m_dir.File("model/bomb.blend");
+  gzFile out = gzopen(file.c_str(), "wb1R");  // run-length deflate: zeros at about 1,000 to 1
+  ASSERT_NE(out, nullptr);
+  const std::string head = "BLENDER-v279";
+  gzwrite(out, head.data(), static_cast<unsigned>(head.size()));
+  const std::vector<char> zeros(1 << 20, 0);
+  for (int i = 0; i < 1280; ++i) gzwrite(out, zeros.data(), static_cast<unsigned>(zeros.size()));
+  ASSERT_EQ(gzclose(out), Z_OK);
+  EXPECT_LT(fs::file_size(file), 4u << 20);
+  EXPECT_FALSE(Read(file));
+  EXPECT_LT(seconds, 30);
+  EXPECT_NE(error.find("the reader reached its address-space limit of 1 GiB"), std::string::npos) << error;
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 1536L << 10);  // kilobytes
 }
 
 // Files of a few kilobytes that grow without end in Assimp: a glTF node graph of 2^30 paths and a Collada
