@@ -1,8 +1,13 @@
 #include "import/ClipBuilder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 
@@ -21,6 +26,55 @@ namespace {
 
 // The keys a rotation channel may grow to by resampling: a file at the stream's limits stays in memory.
 constexpr size_t kMaxResampledKeys = size_t(1) << 20;
+
+// Rotation keys a thread resamples at least: fewer are not worth starting one for.
+constexpr size_t kKeysPerThread = 256;
+
+// Runs work(0) .. work(n - 1) on up to `threads` threads, this one among them; the first exception any
+// throws is thrown here once all have stopped. A thread the system refuses leaves the work to the others.
+template <class Work>
+void ParallelFor(size_t n, unsigned threads, const Work& work) {
+  std::atomic<size_t> next{0};
+  std::exception_ptr failure;
+  std::mutex failed;
+  const auto run = [&] {
+    for (size_t i; (i = next++) < n;) try {
+        work(i);
+      } catch (...) {
+        const std::lock_guard<std::mutex> lock(failed);
+        if (!failure) failure = std::current_exception();
+        next = n;
+      }
+  };
+  std::vector<std::thread> pool;
+  try {
+    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(run);
+  } catch (const std::system_error&) {
+  }
+  run();
+  for (std::thread& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+// A rotation channel as Euler keys, and whether the resampling's limits left them short of the bound.
+struct Resampled {
+  std::vector<EulerKey> keys;
+  bool complete = true;
+};
+
+// The rotations of `channels` as Euler keys, in their order. The resampling is most of an animated model's
+// building and each channel's is its own, so they are shared among threads by the keys they hold.
+std::vector<Resampled> ResampleRotations(const std::vector<const Channel*>& channels) {
+  std::vector<Resampled> out(channels.size());
+  size_t keys = 0;
+  for (const Channel* c : channels) keys += c->rotation.times.size();
+  const unsigned threads = unsigned(
+      std::clamp<size_t>(keys / kKeysPerThread, 1, std::max(1u, std::min(8u, std::thread::hardware_concurrency()))));
+  ParallelFor(channels.size(), threads, [&](size_t i) {
+    out[i].complete = EulerKeysFromRotation(channels[i]->rotation, kMaxResampledKeys, out[i].keys);
+  });
+  return out;
+}
 
 template <class T>
 Obj<T> Make() {
@@ -90,7 +144,19 @@ class Clips {
     m_group = Make<ConnectionGroup_I>();
   }
 
-  Obj<AnimationLibrary_I> Library(const Animation& a) {
+  // The channels of `a` that move their nodes: of two on one node, the first (as Assimp's evaluators find
+  // channels by name).
+  std::vector<const Channel*> Moving(const Animation& a) const {
+    std::vector<const Channel*> moving;
+    std::vector<bool> moved(m_nodes.size());
+    for (const Channel& c : a.channels)
+      if (!moved[c.node]) moved[c.node] = true, moving.push_back(&c);
+    return moving;
+  }
+
+  // The library of `a`, whose `moving` channels' rotations are `rotations`.
+  Obj<AnimationLibrary_I> Library(const Animation& a, const std::vector<const Channel*>& moving,
+                                  const Resampled* rotations) {
     Obj<AnimationLibrary_I> library = Make<AnimationLibrary_I>();
     const double secondsPerTick = 1 / TicksPerSecond(a);
     double last = 0;
@@ -102,17 +168,13 @@ class Clips {
       library->SetGroupPort(curve++, Port(m_nodes[node]->GetSNode(), member));
     };
     bool cut = false;
-    std::vector<bool> moved(m_nodes.size());
-    for (const Channel& c : a.channels) {
-      // Of two channels on one node, the first moves it (as Assimp's evaluators find channels by name).
-      if (moved[c.node]) continue;
-      moved[c.node] = true;
+    for (size_t i = 0; i < moving.size(); ++i) {
+      const Channel& c = *moving[i];
       add(c.node, kMemberSSimpleTransformTranslation, VectorKeys(c.translation, secondsPerTick));
-      std::vector<EulerKey> euler;
-      cut = !EulerKeysFromRotation(c.rotation, kMaxResampledKeys, euler) || cut;
+      cut = !rotations[i].complete || cut;
       std::vector<std::pair<float, Vector3f>> rotation;
-      rotation.reserve(euler.size());
-      for (const EulerKey& k : euler) rotation.emplace_back(float(k.time * secondsPerTick), k.degrees);
+      rotation.reserve(rotations[i].keys.size());
+      for (const EulerKey& k : rotations[i].keys) rotation.emplace_back(float(k.time * secondsPerTick), k.degrees);
       add(c.node, kMemberSSimpleTransformRotation, rotation);
       add(c.node, kMemberSSimpleTransformScaling, VectorKeys(c.scaling, secondsPerTick));
     }
@@ -184,10 +246,21 @@ Obj<AnimationScheduler_I> BuildClips(const Scene& scene, const std::vector<Obj<T
   Clips clips(scene, nodes, blends, file);
   Obj<AnimationScheduler_I> scheduler = Make<AnimationScheduler_I>();
   scheduler->m_connectionGroup = clips.Group();
+  // Every animation's rotations are resampled together, so that the threads share all of them.
+  std::vector<std::vector<const Channel*>> moving;
+  std::vector<const Channel*> all;
   for (const Animation& a : scene.animations) {
+    moving.push_back(clips.Moving(a));
+    all.insert(all.end(), moving.back().begin(), moving.back().end());
+  }
+  const std::vector<Resampled> rotations = ResampleRotations(all);
+  size_t first = 0;
+  for (size_t i = 0; i < scene.animations.size(); ++i) {
+    const Animation& a = scene.animations[i];
     Obj<AnimationClip_I> clip = Make<AnimationClip_I>();
     clip->m_name = String(names.Take(a.name, "clip").c_str());
-    clip->m_animationLibrary = clips.Library(a);
+    clip->m_animationLibrary = clips.Library(a, moving[i], rotations.data() + first);
+    first += moving[i].size();
     clip->m_animationLibrary->m_name = clip->m_name;
     clip->m_enabled = scheduler->m_animationClip.IsEmpty();
     scheduler->SetClip(scheduler->m_animationClip.Count(), clip);

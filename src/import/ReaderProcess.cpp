@@ -80,7 +80,7 @@ class Child {
 
   const std::string& Program() const { return m_program; }
 
-  // Starts `program` with no arguments, an empty environment and its request still to come.
+  // Starts `program` with no arguments, none of the host's environment and its request still to come.
   bool Start(const std::string& program, std::string& why) {
     m_program = program;
     int in[2], out[2], err[2];
@@ -99,7 +99,10 @@ class Child {
     m_err = err[0];
     fcntl(m_out, F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads; the system may refuse it
     const char* argv[] = {program.c_str(), nullptr};
-    const char* envp[] = {nullptr};
+    // Nothing of the host's: only the allocator's setting for transparent huge pages. The import waits
+    // for the reader's end, the kernel tearing down its heap: a few large pages go faster than thousands of
+    // small ones (an animated character's reader ends in 1.4 ms instead of 3.5).
+    const char* envp[] = {"GLIBC_TUNABLES=glibc.malloc.hugetlb=1", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);

@@ -117,6 +117,25 @@ Matrix3 EngineRotationXYZ(const Vector3f& radians) {
       m22};
 }
 
+// The sine and cosine of the angle between the engine's rotation for `degrees` (order XYZ) and the
+// quaternion `wxyz`, from the trace and the skew part of ours x theirs^T (exact near 0, unlike acos).
+struct Gap {
+  double sine, cosine;
+};
+Gap GapOf(const Vector3f& degrees, const double* wxyz) {
+  const Matrix3 ours = EngineRotationXYZ(degrees * kDegToRad);
+  const Matrix4f theirs = RowRotation({wxyz[0], wxyz[1], wxyz[2], wxyz[3]});
+  double r[9];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      double v = 0;
+      for (int k = 0; k < 3; ++k) v += double(ours[i * 3 + k]) * double(theirs.m[j * 4 + k]);
+      r[i * 3 + j] = v;
+    }
+  const double sx = r[7] - r[5], sy = r[2] - r[6], sz = r[3] - r[1];
+  return {0.5 * std::sqrt(sx * sx + sy * sy + sz * sz), 0.5 * (r[0] + r[4] + r[8] - 1)};
+}
+
 class Resampler {
  public:
   Resampler(size_t maxKeys, std::vector<EulerKey>& out) : m_maxKeys(maxKeys), m_out(out) {}
@@ -154,11 +173,14 @@ class Resampler {
   }
 
   bool Agrees(double sa, const Vector3f& ea, double sb, const Vector3f& eb) const {
+    // Within half the tolerance: the gap's tangent below the bound's, without an arc tangent a check.
+    static const double kTangent = std::tan(0.5 * kRotationToleranceDegrees * kPi / 180);
     for (int k = 1; k < kChecks; ++k) {
       const double f = double(k) / kChecks;
       const Vector3f e = (ea + (eb - ea) * float(f)) * kRadToDeg;
       const Quat q = At(sa + (sb - sa) * f);
-      if (!(RotationGapDegrees(e, q.data()) <= 0.5 * kRotationToleranceDegrees)) return false;
+      const Gap gap = GapOf(e, q.data());
+      if (!(gap.cosine > 0 && gap.sine <= gap.cosine * kTangent)) return false;
     }
     return true;
   }
@@ -180,19 +202,8 @@ class Resampler {
 void SlerpLikeAssimp(const double* a, const double* b, double s, double* out) { SlerpArc(a, b).At(s, out); }
 
 double RotationGapDegrees(const Vector3f& degrees, const double* wxyz) {
-  const Matrix3 ours = EngineRotationXYZ(degrees * kDegToRad);
-  const Matrix4f theirs = RowRotation({wxyz[0], wxyz[1], wxyz[2], wxyz[3]});
-  // The angle of ours x theirs^T from its trace and its skew part (exact near 0, unlike acos).
-  double r[9];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      double v = 0;
-      for (int k = 0; k < 3; ++k) v += double(ours[i * 3 + k]) * double(theirs.m[j * 4 + k]);
-      r[i * 3 + j] = v;
-    }
-  const double sx = r[7] - r[5], sy = r[2] - r[6], sz = r[3] - r[1];
-  const double sine = 0.5 * std::sqrt(sx * sx + sy * sy + sz * sz), cosine = 0.5 * (r[0] + r[4] + r[8] - 1);
-  return std::atan2(sine, cosine) * 180 / kPi;
+  const Gap gap = GapOf(degrees, wxyz);
+  return std::atan2(gap.sine, gap.cosine) * 180 / kPi;
 }
 
 bool EulerKeysFromRotation(const Keys& rotation, size_t maxKeys, std::vector<EulerKey>& out) {
