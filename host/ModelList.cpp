@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <pelmora/anim/AnimationClip.h>
@@ -28,14 +29,19 @@ using namespace PM;
 
 namespace {
 
-// The material line of a shader: its material's name and the texture its colour comes from.
-std::string MaterialLine(RenderShader_I* shader) {
+// The sources of the textures not found, by the name of the material that asked for each.
+using MissingByMaterial = std::unordered_map<std::string, std::string>;
+
+// The material line of a shader: its material's name and the texture its colour comes from, or the one
+// it asked for that was not found.
+std::string MaterialLine(RenderShader_I* shader, const MissingByMaterial& missing) {
   auto* phong = As<ShaderPhong_I>(shader->m_surface.Get());
   const char* name = phong && !phong->m_material.IsNil() ? phong->m_material->m_name.CStr() : shader->m_name.CStr();
   std::string line = std::string("material \"") + name + "\" ";
   auto* color = phong ? As<ShaderTexture_I>(phong->m_color.Get()) : nullptr;
   if (color && !color->m_texture.IsNil() && !IsNilObject(color->m_texture.Get()))
     return line + "texture \"" + color->m_texture->m_name.CStr() + "\"";
+  if (const auto it = missing.find(name); it != missing.end()) return line + "texture \"" + it->second + "\" not found";
   return line + "no texture";
 }
 
@@ -62,6 +68,8 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
       std::printf("camera \"%s\"\n", static_cast<TCamera_I*>(node.Get())->m_name.CStr());
   for (const Obj<ScriptObject>& node : nodes)
     if (node->IsA(TLight_I::kClassId)) std::printf("light \"%s\"\n", static_cast<TLight_I*>(node.Get())->m_name.CStr());
+  const MissingTextures notFound = LastImportMissingTextures();
+  const MissingByMaterial missing(notFound.begin(), notFound.end());
   std::unordered_set<const void*> seen;
   for (const Obj<ScriptObject>& node : nodes) {
     if (!node->IsA(TGeometry_I::kClassId)) continue;
@@ -70,7 +78,7 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
     auto* phong = As<ShaderPhong_I>(shader->m_surface.Get());
     // One line a material: a material drawn lit and as lines has two shaders.
     const void* key = phong && !phong->m_material.IsNil() ? static_cast<const void*>(phong->m_material.Get()) : shader;
-    if (seen.insert(key).second) std::printf("%s\n", MaterialLine(shader).c_str());
+    if (seen.insert(key).second) std::printf("%s\n", MaterialLine(shader, missing).c_str());
   }
   std::fflush(stdout);
   return 0;

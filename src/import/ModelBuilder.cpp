@@ -171,6 +171,7 @@ class Builder {
     m_fellBack.resize(scene.meshes.size());
     m_blends.resize(scene.meshes.size());
     m_warned.resize(scene.textures.size());
+    m_textureMissing.resize(scene.materials.size());
     // The bones' nodes, and the nodes of skinned meshes (which carry the vertices no bone weighs), are
     // joints: a skin moves only by joints.
     m_skinOf.assign(scene.meshes.size(), -1);
@@ -183,7 +184,7 @@ class Builder {
       for (uint32_t m : scene.nodes[i].meshes) m_joint[i] = m_joint[i] || m_skinOf[m] >= 0;
   }
 
-  Obj<ScriptObject> Build(Obj<ScriptObject>* scheduler) {
+  Obj<ScriptObject> Build(Obj<ScriptObject>* scheduler, MissingTextures* missing) {
     m_nodes.reserve(m_scene.nodes.size());
     for (size_t i = 0; i < m_scene.nodes.size(); ++i) {
       const Node& n = m_scene.nodes[i];
@@ -216,6 +217,7 @@ class Builder {
     for (const std::string& w : m_scene.warnings) LogWarn("Import(\"", m_file.c_str(), "\"): ", w.c_str(), ".");
     Obj<AnimationScheduler_I> clips = BuildClips(m_scene, nodes, m_blends, m_names, m_file);
     if (scheduler) *scheduler = Obj<ScriptObject>(clips.Get());
+    if (missing) *missing = std::move(m_missing);
     return Obj<ScriptObject>(UpTurn(nodes[0]).Get());
   }
 
@@ -619,6 +621,10 @@ class Builder {
       surface->m_texture = t;
       surface->m_texCoordSource = int32_t(uvSet);
       phong->m_color = surface.Get();
+    } else if (texture && !m_textureMissing[materialIndex]) {
+      // The material keeps no trace of the texture it asked for: the caller hears of it here.
+      m_textureMissing[materialIndex] = true;
+      m_missing.emplace_back(name, texture->source);
     }
     shader = Make<RenderShader_I>();
     shader->m_name = String(name.c_str());
@@ -698,6 +704,8 @@ class Builder {
   std::unordered_map<uint32_t, Obj<RenderMaterial_I>> m_materials;
   std::map<std::tuple<size_t, int32_t, float>, Obj<Texture2D_I>> m_textures;  // by texture, alpha mode, cutoff
   std::vector<bool> m_warned;
+  std::vector<bool> m_textureMissing;  // each material's: listed in m_missing
+  MissingTextures m_missing;
   std::vector<int32_t> m_skinOf;  // each mesh's skin, or -1
   std::vector<bool> m_joint;      // which nodes become joints
   std::vector<Obj<TBaseTransform_I>> m_nodes;
@@ -711,11 +719,12 @@ float VerticalFieldOfView(const Camera& c) {
 }
 
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
-                             Obj<ScriptObject>* scheduler) {
+                             Obj<ScriptObject>* scheduler, MissingTextures* missing) {
   if (scheduler) scheduler->Clear();
+  if (missing) missing->clear();
   if (!CheckScene(scene, error)) return Obj<ScriptObject>();
   if (!scene.leftOut.empty()) LogInfo("Import(\"", file.c_str(), "\"): ", scene.leftOut.c_str());
-  return Builder(scene, file).Build(scheduler);
+  return Builder(scene, file).Build(scheduler, missing);
 }
 
 }  // namespace PM::Import

@@ -8,6 +8,7 @@
 
 #include "core/Obj.h"
 #include "import/ImportScene.h"
+#include "scene/ImportModule.h"
 #include "script/object/ScriptObject.h"
 
 namespace PM::Import {
@@ -29,8 +30,8 @@ float VerticalFieldOfView(const Camera& c);
 // with `error` naming the fault when the record is inconsistent (a parent after its child, an index
 // outside its list). `file` names the model in the warnings (a missing texture) and the Info line on what
 // the import leaves out. The animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil
-// for a still model).
+// for a still model); the materials built whose texture is missing go to `missing` when given.
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
-                             Obj<ScriptObject>* scheduler = nullptr);
+                             Obj<ScriptObject>* scheduler = nullptr, MissingTextures* missing = nullptr);
 
 }  // namespace PM::Import

@@ -73,6 +73,7 @@ class ModelImporter : public ImportModule {
   uint32_t Import(const char* fileName) override {
     m_root.Clear();
     m_scheduler.Clear();
+    m_missing.clear();
     if (!fileName || !*fileName) {
       LogError("Import: no file name given.");
       return EInvalidArgument;
@@ -109,9 +110,10 @@ class ModelImporter : public ImportModule {
       return EFail;
     }
     MakeNamesInert(scene);
-    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler);
+    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing);
     ReportImportProgress(fileName, ImportStage::kDone, received);
     if (root.IsNil()) {
+      m_missing.clear();
       LogError("Import: Cannot import \"", file.c_str(), "\": ", error.c_str(), ".");
       return EFail;
     }
@@ -126,12 +128,14 @@ class ModelImporter : public ImportModule {
 
   ScriptObject* TakeRoot() override { return m_root.IsNil() ? nullptr : m_root.Detach(); }
   ScriptObject* TakeScheduler() override { return m_scheduler.IsNil() ? nullptr : m_scheduler.Detach(); }
+  MissingTextures GetMissingTextures() const override { return m_missing; }
 
   void Release() override { delete this; }
 
  private:
   Obj<ScriptObject> m_root;
   Obj<ScriptObject> m_scheduler;
+  MissingTextures m_missing;
   std::string m_assetRoot;
   uint64_t m_readerMemory = 0;
 };

@@ -1,6 +1,7 @@
 #include "scene/ImportModelFunction.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "classes/EngineClassIds.h"
@@ -106,6 +107,20 @@ std::string& DefaultAssetRoot() {
   return *root;
 }
 
+// The last import's materials whose texture was not found, for the host to read after the call.
+struct LastMissing {
+  std::mutex lock;
+  MissingTextures textures;
+};
+LastMissing& Missing() {
+  static auto* missing = new LastMissing();
+  return *missing;
+}
+void SetMissing(MissingTextures textures) {
+  std::lock_guard<std::mutex> hold(Missing().lock);
+  Missing().textures = std::move(textures);
+}
+
 // The reader's memory budget of every import (0: from the machine and the file).
 std::atomic<uint64_t> g_readerMemory{0};
 
@@ -118,6 +133,7 @@ std::string FromScriptFolder(std::string name) {
 bool IsString(const ScriptObject* o) { return o && o->GetClassID() == kClassString; }
 
 Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
+  SetMissing({});  // a call that ends early leaves no list of an earlier one
   if (argc < 1 || argc > 2 || !IsString(argv[0]) || (argc == 2 && !IsString(argv[1]))) {
     ReportInvalidArguments(id);
     return Obj<ScriptObject>();
@@ -132,11 +148,14 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
   options.readerMemory = g_readerMemory;
   importer->SetOptions(options);
   Obj<ScriptObject> root, scheduler;
+  MissingTextures missing;
   if (importer->Import(file.c_str()) == 0) {
     root.Attach(importer->TakeRoot());
     scheduler.Attach(importer->TakeScheduler());
+    missing = importer->GetMissingTextures();
   }
   importer->Release();
+  SetMissing(std::move(missing));
   if (!root.IsNil()) RegisterTree(root);
   if (!root.IsNil() && !scheduler.IsNil() && scheduler->IsA(kSchedulerClass)) RegisterScheduler(scheduler);
   return root;
@@ -147,6 +166,11 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
 void SetImportAssetRoot(const char* folder) { DefaultAssetRoot() = folder ? folder : ""; }
 
 void SetImportReaderMemory(uint64_t bytes) { g_readerMemory = bytes; }
+
+MissingTextures LastImportMissingTextures() {
+  std::lock_guard<std::mutex> hold(Missing().lock);
+  return Missing().textures;
+}
 
 bool RegisterImportModel(ScriptNamespace* names) {
   Names() = WeakObj<ScriptObject>(names);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "scene/ImportModule.h"
+
 namespace PM {
 
 class ScriptNamespace;
@@ -21,6 +23,10 @@ bool RegisterImportModel(ScriptNamespace* names);
 
 // The asset root of the imports that name none (null or empty: each model's own folder).
 void SetImportAssetRoot(const char* folder);
+// The materials of the last ImportModel call whose texture was not found (empty after a failed import):
+// what a host tells its user beside the material, since such a material carries no texture to show it.
+MissingTextures LastImportMissingTextures();
+
 // The memory budget of the imports' reader in bytes (0: from the machine and the size of what it reads).
 void SetImportReaderMemory(uint64_t bytes);
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "core/Array.h"
 #include "core/Obj.h"
@@ -19,6 +22,10 @@ struct ImportOptions {
   // The reader's memory budget in bytes; 0: from the machine and the size of the files it reads.
   uint64_t readerMemory = 0;
 };
+
+// Materials whose texture the file names but the import did not find: each material's name (as the
+// import named it) and the texture's source as the file writes it.
+using MissingTextures = std::vector<std::pair<std::string, std::string>>;
 
 // Implemented by the importer module; the engine only loads the module and calls its factory. The
 // module object belongs to the module: Release frees it, while the module itself stays loaded.
@@ -41,6 +48,8 @@ class ImportModule {
   virtual ScriptObject* TakeScheduler() { return nullptr; }
   // Settings for the imports that follow (copied).
   virtual void SetOptions(const ImportOptions& options) { (void)options; }
+  // The last import's materials whose texture was not found, one entry a material, in the order built.
+  virtual MissingTextures GetMissingTextures() const { return {}; }
 
   // The module for a source type, or null. Only "Maya" (byte for byte) is known; its module is
   // "Pelmora010276IM.DLL" with the factory "CreateImportModuleMaya". Failures are logged.

@@ -365,6 +365,37 @@ TEST_F(ModelBuilderTest, AMissingTextureWarnsOnceAndItsMaterialsKeepTheirColours
   EXPECT_TRUE(IsNilObject(ColorOf(Child(root, 0))));
 }
 
+// Each material whose texture is missing is named once, by the name the import gave it, with the texture's
+// source as written; a material with its texture or with none is not, nor a material no mesh draws.
+TEST_F(ModelBuilderTest, MaterialsMissingTheirTextureAreListedOnceEach) {
+  Scene s;
+  s.nodes = {MakeNode("lost", -1, {0, 1, 2, 3, 4})};
+  // "lost" drawn lit and as lines (two shaders), "also" sharing its texture, "wood" textured, "plain" not.
+  s.meshes = {MakeMesh("a", 3, 0), MakeMesh("b", 2, 0), MakeMesh("c", 3, 1), MakeMesh("d", 3, 2), MakeMesh("e", 3, 3)};
+  s.meshes[0].uv[0] = s.meshes[1].uv[0] = s.meshes[2].uv[0] = s.meshes[3].uv[0] = {0, 0, 1, 0, 0, 1};
+  s.materials.resize(5);
+  const char* names[] = {"lost", "also", "wood", "plain", "unused"};
+  for (size_t i = 0; i < 5; ++i) s.materials[i].name = names[i];
+  s.materials[0].diffuseTexture = s.materials[1].diffuseTexture = s.materials[4].diffuseTexture = 0;
+  s.materials[2].diffuseTexture = 1;
+  s.textures = {Import::Texture{}, SmallTexture(false)};
+  s.textures[0].source = "C:\\maps\\Gone.JPG";
+  s.textures[0].missing = true;
+  std::string error;
+  MissingTextures missing{{"stale", "x"}};
+  Obj<ScriptObject> scheduler;
+  m_up = Import::BuildModel(s, "model.fbx", error, &scheduler, &missing);
+  ASSERT_FALSE(m_up.IsNil()) << error;
+  const std::string log = TakeLog();
+  EXPECT_EQ(log.find("is missing"), log.rfind("is missing")) << log;  // one Warn for the texture
+  const MissingTextures expected{{"lost_2", "C:\\maps\\Gone.JPG"}, {"also", "C:\\maps\\Gone.JPG"}};
+  EXPECT_EQ(missing, expected);
+  // Lies build nothing and list nothing.
+  s.meshes[0].material = 9;
+  EXPECT_TRUE(Import::BuildModel(s, "model.fbx", error, &scheduler, &missing).IsNil());
+  EXPECT_TRUE(missing.empty());
+}
+
 TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
   struct Case {
     const char* error;

@@ -155,5 +155,48 @@ TEST_F(ModelImporterTest, ImportModelRegistersJointsCamerasAndLights) {
   EXPECT_STREQ(clip->m_name.CStr(), "clip");  // the file leaves the animation unnamed
 }
 
+// A material whose texture file is absent is handed out with the texture's name as the .mtl writes it;
+// one whose texture is beside the model is not. ImportModel keeps the last call's list for the host.
+TEST_F(ModelImporterTest, MaterialsWhoseTextureIsAbsentAreHandedOutAfterTheImport) {
+  // A 2 x 2 uncompressed true-colour TGA.
+  std::string tga(18, '\0');
+  tga[2] = 2;
+  tga[12] = tga[14] = 2;
+  tga[16] = 24;
+  tga += std::string(12, '\x80');
+  WriteFile(m_dir.File("wood.tga"), tga);
+  WriteFile(m_dir.File("two.mtl"),
+            "newmtl Lost\nKd 1 0 0\nmap_Kd maps/gone.png\n"
+            "newmtl Wood\nKd 1 1 1\nmap_Kd wood.tga\n");
+  const std::string obj = m_dir.File("two.obj");
+  WriteFile(obj,
+            "mtllib two.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
+            "o a\nusemtl Lost\nf 1/1 2/2 3/3\no b\nusemtl Wood\nf 1/1 3/3 2/2\no c\nusemtl Lost\nf 2/2 3/3 1/1\n");
+  const MissingTextures expected{{"Lost", "maps/gone.png"}};
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  EXPECT_TRUE(importer->GetMissingTextures().empty());
+  ASSERT_EQ(importer->Import(obj.c_str()), SOK);
+  Obj<ScriptObject> root;
+  root.Attach(importer->TakeRoot());
+  EXPECT_EQ(importer->GetMissingTextures(), expected);
+  EXPECT_EQ(importer->GetMissingTextures(), expected);  // read, not taken
+  EXPECT_EQ(importer->Import(m_dir.File("none.obj").c_str()), EFail);
+  EXPECT_TRUE(importer->GetMissingTextures().empty());
+  importer->Release();
+
+  Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
+  int errors = 0;
+  Parser::ParseText(engine, String(("ImportModel('" + obj + "');").c_str()), String("test"), kParseCountLines, &errors);
+  EXPECT_EQ(LastImportMissingTextures(), expected);
+  // Each call replaces the list: a file with every texture found, a failed import, a call that is refused.
+  for (const std::string& call : {"ImportModel('" + kBox + "');", "ImportModel('" + obj + "');ImportModel('none.obj');",
+                                  "ImportModel('" + obj + "');ImportModel(3);"}) {
+    Parser::ParseText(engine, String(call.c_str()), String("test"), kParseCountLines, &errors);
+    EXPECT_TRUE(LastImportMissingTextures().empty()) << call;
+  }
+}
+
 }  // namespace
 }  // namespace PM::Test

@@ -274,6 +274,14 @@ def fails(model):
     return case
 
 
+NOT_FOUND = " not found"
+
+
+def texture(line):
+    # The last word of a material line, after its " not found" if any: the texture's path.
+    return line.removesuffix(NOT_FOUND).rsplit(" ", 1)[1]
+
+
 def listing(model, expected):
     # --list prints the summary line and then exactly `expected`, without drawing (no display needed);
     # its figures are Assimp's: the clips' lengths in order, the cameras' and lights' names, and the
@@ -296,10 +304,13 @@ def listing(model, expected):
         clips = [float(l.rsplit(" ", 1)[1]) for l in theirs if l.startswith("clip ")]
         ours = [float(l.rsplit(" ", 2)[1]) for l in expected if l.startswith("clip ")]
         named = lambda kind, ls: [l.split(" ", 1)[1].strip('"') for l in ls if l.startswith(kind + " ")]
-        textures = {l.rsplit(" ", 1)[1] for l in theirs if l.startswith("material ")}
-        used = {l.rsplit(" ", 1)[1].strip('"') for l in expected if l.startswith("material ") and "texture" in l}
+        textures = {texture(l) for l in theirs if l.startswith("material ")}
+        used = {texture(l).strip('"') for l in expected if l.startswith("material ") and "texture" in l}
+        # Textures not found: Assimp's paths that are not files where the importer looks, against ours.
+        lost = lambda ls: {texture(l).strip('"') for l in ls if l.startswith("material ") and l.endswith(NOT_FOUND)}
         if (ours != clips or named("camera", expected) != named("camera", theirs)
-                or named("light", expected) != named("light", theirs) or not used <= textures):
+                or named("light", expected) != named("light", theirs) or not used <= textures
+                or lost(expected) != lost(theirs)):
             raise AssertionError(f"ours {expected}\nAssimp {theirs}")
         print(f"{os.path.basename(model)}: {len(expected)} lines as Assimp has them")
     return case
@@ -513,6 +524,12 @@ CASES = {
                               'material "material" texture "Material2.bmp"']),
     "list_dae": listing(os.path.join(corpus, "Collada", "duck.dae"),
                         ['camera "camera1"', 'light "directionalLight1"', 'material "blinn3" texture "./duckCM.tga"']),
+    # Textures the file names that are not beside it (they lie in ../OBJ): named as not found.
+    "list_missing": listing(os.path.join(corpus, "FBX", "spider.fbx"),
+                            ['camera "Camera"', 'light "Lamp"'] +
+                            [f'material "{m}" texture "D:\\projects\\assimp_int\\test\\models\\OBJ\\{t}" not found'
+                             for m, t in (("Augentex", "engineflare1.jpg"), ("BeinTex", "drkwood2.jpg"),
+                                          ("Skin", "wal67ar_small.jpg"), ("HLeibTex", "SpiderTex.jpg"))]),
     # Framing over the clip: the walk (67 units) and the jump stay in view from start to end.
     "framed_walk_bvh": framed(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 120, 240), 15),
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),

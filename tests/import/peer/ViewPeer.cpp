@@ -11,7 +11,8 @@
 //       "still N", the triangles left in place
 //   pm-import-view-peer --list FILE   what --list takes from the file: "clip NAME SECONDS" for each animation,
 //       "camera NAME", "light NAME", "material NAME TEXTURE" (its diffuse texture's path, or "-") in Assimp's
-//       order
+//       order, "material NAME TEXTURE not found" when the texture is neither embedded nor a file where the
+//       importer looks for one (TexturePath.h, from the model's folder)
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
@@ -22,11 +23,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "AssimpSkin.h"
+#include "import/TexturePath.h"
 
 namespace {
 
@@ -91,7 +94,13 @@ int PrintMoved(const aiScene& scene, unsigned animation, const char* first, cons
   return 0;
 }
 
-int PrintList(const aiScene& scene) {
+// The folder of the model `file`, as the importer takes it.
+std::string FolderOf(const std::string& file) {
+  const size_t slash = file.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+}
+
+int PrintList(const aiScene& scene, const std::string& file) {
   for (unsigned i = 0; i < scene.mNumAnimations; ++i) {
     const aiAnimation& a = *scene.mAnimations[i];
     // Assimp's convention: no ticks per second given means 25.
@@ -104,7 +113,9 @@ int PrintList(const aiScene& scene) {
     aiString name, texture;
     scene.mMaterials[i]->Get(AI_MATKEY_NAME, name);
     const bool textured = scene.mMaterials[i]->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS;
-    std::printf("material %s %s\n", name.C_Str(), textured ? texture.C_Str() : "-");
+    const bool found = !textured || scene.GetEmbeddedTexture(texture.C_Str()) ||
+                       !PM::Import::FindTextureFile(FolderOf(file), texture.C_Str()).empty();
+    std::printf("material %s %s%s\n", name.C_Str(), textured ? texture.C_Str() : "-", found ? "" : " not found");
   }
   return 0;
 }
@@ -123,7 +134,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (moved) return PrintMoved(*scene, unsigned(std::strtoul(argv[2], nullptr, 10)), argv[3], argv[4]);
-  if (list) return PrintList(*scene);
+  if (list) return PrintList(*scene, argv[argc - 1]);
   const PM::ImportPeer::Worlds worlds(*scene);
   std::unordered_set<const aiNode*> joints;  // bones' nodes and skinned meshes' nodes
   long nodes = 0, geometries = 0, counts[4] = {0, 0, 0, 0};
