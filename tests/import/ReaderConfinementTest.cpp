@@ -163,7 +163,7 @@ TEST_F(ReaderConfinementTest, TheReaderIsConfinedBeforeItParses) {
   import.join();
   EXPECT_NE(status.find("NoNewPrivs:\t1\n"), std::string::npos) << status;
   EXPECT_NE(status.find("Seccomp:\t2\n"), std::string::npos) << status;
-  EXPECT_EQ(environ, std::string("GLIBC_TUNABLES=glibc.malloc.hugetlb=1", 37) + '\0');
+  EXPECT_EQ(environ, std::string("GLIBC_TUNABLES=glibc.malloc.hugetlb=1\0LD_BIND_NOW=1\0", 52));
   EXPECT_FALSE(scene.nodes.size());
 }
 
