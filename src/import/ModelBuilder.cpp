@@ -13,6 +13,7 @@
 #include "core/Matrix4f.h"
 #include "geometry/PolygonGeometry.h"
 #include "geometry/SkinPolygonGeometry.h"
+#include "import/AssetRoot.h"
 #include "import/ClipBuilder.h"
 #include "import/MaterialConversion.h"
 #include "import/NamePool.h"
@@ -646,10 +647,8 @@ class Builder {
     if (image.IsNil()) {
       if (!m_warned[index]) {
         // The reader looked where TextureCandidates says, from the model's folder.
-        const size_t slash = m_file.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : m_file.substr(0, slash);
         std::string tried;
-        for (const std::string& place : TextureCandidates(folder, texture.source))
+        for (const std::string& place : TextureCandidates(FolderOf(m_file), texture.source))
           tried += (tried.empty() ? "" : ", ") + ("\"" + place + "\"");
         const std::string where = tried.empty() ? std::string() : " (looked for at " + tried + ", in any letter case)";
         LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is missing",

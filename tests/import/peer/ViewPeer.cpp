@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "AssimpSkin.h"
+#include "import/AssetRoot.h"
 #include "import/TexturePath.h"
 
 namespace {
@@ -94,12 +95,6 @@ int PrintMoved(const aiScene& scene, unsigned animation, const char* first, cons
   return 0;
 }
 
-// The folder of the model `file`, as the importer takes it.
-std::string FolderOf(const std::string& file) {
-  const size_t slash = file.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
-}
-
 int PrintList(const aiScene& scene, const std::string& file) {
   for (unsigned i = 0; i < scene.mNumAnimations; ++i) {
     const aiAnimation& a = *scene.mAnimations[i];
@@ -114,7 +109,7 @@ int PrintList(const aiScene& scene, const std::string& file) {
     scene.mMaterials[i]->Get(AI_MATKEY_NAME, name);
     const bool textured = scene.mMaterials[i]->GetTexture(aiTextureType_DIFFUSE, 0, &texture) == AI_SUCCESS;
     const bool found = !textured || scene.GetEmbeddedTexture(texture.C_Str()) ||
-                       !PM::Import::FindTextureFile(FolderOf(file), texture.C_Str()).empty();
+                       !PM::Import::FindTextureFile(PM::Import::FolderOf(file), texture.C_Str()).empty();
     std::printf("material %s %s%s\n", name.C_Str(), textured ? texture.C_Str() : "-", found ? "" : " not found");
   }
   return 0;
