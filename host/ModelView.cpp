@@ -306,7 +306,8 @@ ModelSummary SweptBounds(ScriptObject* root, ScriptObject* scheduler) {
   return swept;
 }
 
-// Every RenderShader the model's geometries draw with, each once.
+}  // namespace
+
 std::vector<ModelView::Shader> ModelShaders(ScriptObject* root) {
   Array<Obj<ScriptObject>> nodes;
   CollectSubtree(root, nodes);
@@ -323,8 +324,6 @@ std::vector<ModelView::Shader> ModelShaders(ScriptObject* root) {
   }
   return shaders;
 }
-
-}  // namespace
 
 void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotation) {
   Rig rig;
@@ -379,7 +378,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   if (!up.empty() && !SetModelUp(root, up)) return 1;
   AnimationScheduler_I* scheduler = ModelScheduler(names);
   const ModelSummary s = SummarizeImport(root, scheduler);
-  std::printf("%s\n", SummaryLine(file, s).c_str());
+  if (!view.quiet) std::printf("%s\n", SummaryLine(file, s).c_str());
   std::fflush(stdout);
 
   view.file = file;

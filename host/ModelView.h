@@ -43,9 +43,16 @@ struct ModelView {
   };
   std::vector<Shader> shaders;
   bool fileCamera = false;  // seen through the file's camera: the view's rig does not move it
+  // Several files: each one's import root, side by side under `root` (ModelRow.h); empty for one.
+  std::vector<PM::Obj<PM::ScriptObject>> models;
+  bool quiet = false;  // set before the set-up: no summary line (pm-run --quiet)
 };
 
-// Imports `file` through ImportModel's module, prints its summary line on standard output and builds the
+// Every RenderShader the model's geometries draw with, each once, with what the file gave it.
+std::vector<ModelView::Shader> ModelShaders(PM::ScriptObject* root);
+
+// Imports `file` through ImportModel's module, prints its summary line on standard output (unless
+// view.quiet) and builds the
 // view around it: seen through the file's camera named `camera` when it is not empty, else through one
 // that frames the bounds the playing clip sweeps; lit by the file's lights when it has some, else by a
 // head light; its clip named `clip` (the first when empty, none when "none") playing in a loop; turned so

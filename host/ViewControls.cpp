@@ -19,6 +19,7 @@
 #include <pelmora/scene/NodeWalk.h>
 
 #include "HostScene.h"
+#include "ModelRow.h"
 #include "ModelUp.h"
 #include "ViewOverlay.h"
 #include "ViewRig.h"
@@ -216,11 +217,17 @@ void ViewControls::ChangeClip(int by) {
 }
 
 void ViewControls::ChangeUp() {
-  const std::string now = ModelUpAxis(m_view.root);
+  // Several models turn together, each by its own up turn, and stand side by side again.
+  std::vector<Obj<ScriptObject>> models = m_view.models;
+  if (models.empty()) models.push_back(m_view.root);
+  const std::string now = ModelUpAxis(models[0]);
   size_t i = 0;
   while (i < std::size(kUpAxes) && now != kUpAxes[i]) ++i;
   const char* next = kUpAxes[(i + 1) % std::size(kUpAxes)];
-  if (SetModelUp(m_view.root, next)) FrameModelView(m_engine, m_view, m_rig.orbit->GetRotation());
+  bool turned = true;
+  for (const Obj<ScriptObject>& model : models) turned = SetModelUp(model, next) && turned;
+  PlaceSideBySide(m_view);
+  if (turned) FrameModelView(m_engine, m_view, m_rig.orbit->GetRotation());
 }
 
 bool ViewControls::Key(uint32_t code) {

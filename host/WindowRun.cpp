@@ -18,6 +18,8 @@
 #include <pelmora/ui/WidgetInputTracker.h>
 #include <pelmora/ui/Window.h>
 
+#include "PictureFile.h"
+
 namespace PMHost {
 
 using namespace PM;
@@ -70,6 +72,8 @@ class FrameLoop {
   // The statistics of the last frame drawn (null before the first).
   RenderStatistics_I* LastStatistics() const { return m_stats.Get(); }
   bool Photographed() const { return m_photographed; }
+  // A sequence's picture could not be written (told once; the frames after it write none).
+  bool SequenceFailed() const { return m_sequenceFailed; }
   // The errors reported since the last frame began (those of a frame whose window went meanwhile).
   uint64_t ErrorsOfLastFrame() const { return ErrorReportCount() - m_errorsBefore; }
 
@@ -88,6 +92,7 @@ class FrameLoop {
   Ptr<RenderStatistics_I> m_stats;
   WindowState m_ended = WindowState::kOpen;
   bool m_photographed = false;
+  bool m_sequenceFailed = false;
   uint64_t m_errorsBefore = 0;
 };
 
@@ -153,7 +158,11 @@ int FrameLoop::Run() {
     // The widget's place as the last draw found it; the first frame draws the script's own Viewport.
     if (window && drawn > 0) CopyChannelViewport(m_names, "view", "Channel1");
     const bool lastFrame = !window && drawn == m_request.frames - 1;
-    Draw(window ? now : drawn * kStep, window ? now - last : kStep, lastFrame && !m_request.screenshot.empty());
+    const bool sequence = !m_sequenceFailed && IsPictureSequence(m_request.screenshot);
+    Draw(window ? now : drawn * kStep, window ? now - last : kStep,
+         sequence || (lastFrame && !m_request.screenshot.empty()));
+    if (sequence)
+      m_sequenceFailed = !WritePicture(m_pipe->GetScreenShotImage(), PictureFileOf(m_request.screenshot, drawn + 1));
     last = now;
     if (window) {
       // A frame that took longer than its period starts the count anew rather than hurrying the next ones.
@@ -210,6 +219,7 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
   int status = 0;
   bool photographed = false;
   bool gone = false;  // the window was destroyed: its line told of the picture too
+  bool sequenceFailed = false;
   Ptr<RenderStatistics_I> stats;
   if (!pipe) {
     StepOnly(names, effects, request.frames);
@@ -223,19 +233,17 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
     }
     status = TellEnd(loop.Ended(), drawn, request);
     photographed = loop.Photographed();
+    sequenceFailed = loop.SequenceFailed();
     stats = loop.LastStatistics();
     gone = loop.Ended() == WindowState::kGone;
     if (gone) request.inFlightErrors = loop.ErrorsOfLastFrame();
   }
   // Loaders still running would outlive the engine and the library's shutdown.
   WaitForTextureLoads();
-  if (!request.screenshot.empty() && !gone) {
-    Image_I* shot = photographed ? pipe->GetScreenShotImage() : nullptr;
-    if (!shot || shot->GetFormat() == 0 || shot->ExportFile(String(request.screenshot.c_str())) != 0) {
-      LogError("pm-run: no screenshot for \"", request.screenshot.c_str(), "\".");
-      status = 1;
-    }
-  }
+  if (!request.screenshot.empty() && !gone && !IsPictureSequence(request.screenshot) &&
+      !WritePicture(photographed ? pipe->GetScreenShotImage() : nullptr, request.screenshot))
+    status = 1;
+  if (sequenceFailed) status = 1;
   if (request.stats) {
     if (!stats) {
       LogError("pm-run: no render statistics: the script made no RenderPipe \"Pipe\" with an engine.");

@@ -25,6 +25,7 @@
 #include <pelmora/core/StartUp.h>
 #include <pelmora/engine/Image.h>
 #include <pelmora/geometry/SpriteGeometry.h>
+#include <pelmora/platform/X11Display.h>
 #include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderStatistics.h>
 #include <pelmora/render/Texture.h>
@@ -41,7 +42,9 @@
 #include "HostScene.h"
 #include "LoadProgress.h"
 #include "ModelList.h"
+#include "ModelRow.h"
 #include "ModelView.h"
+#include "PictureFile.h"
 #include "ViewControls.h"
 #include "WindowRun.h"
 
@@ -55,7 +58,8 @@ const char kUsage[] =
     "       pm-run [OPTION]... -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
-    "  --quiet          no error reports and no summary (the exit code still tells)\n"
+    "  --quiet          print nothing but errors: no summary lines, no warnings, no load progress, and\n"
+    "                   no report of a script's errors (the exit code still tells)\n"
     "  --log-level N    write log messages above level N only (2 Debug, 3 Info, 4 Note, 5 Warn, 6 Error);\n"
     "                   4 by default: warnings and errors\n"
     "  --seed N         seed the random generators (particle systems) from N instead of the clock,\n"
@@ -74,8 +78,10 @@ const char kUsage[] =
     "                   DirectX or Auto, in any case\n"
     "  --fire NAME, --smoke NAME  a fire or smoke effect drives the sprites of the TSpriteGeometry NAME,\n"
     "                   stepped before each frame (repeatable)\n"
-    "  --screenshot FILE  write a picture of the last frame drawn to FILE (.png, .bmg, .tga): the last of\n"
-    "                   --frames, or the one on screen when the --window is closed\n"
+    "  --screenshot FILE  write a picture of the last frame drawn to FILE (.png, .jpg or .jpeg, .bmg,\n"
+    "                   .tga): the last of --frames, or the one on screen when the --window is closed.\n"
+    "                   A FILE with one %d (f%d.png, f%03d.png: 0 and a width of at most two digits)\n"
+    "                   gets one picture of every frame drawn, numbered from 1\n"
     "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
     "  --stats          print the render statistics of the last frame drawn\n"
     "                   (--engine, --fire, --smoke, --screenshot, --passes and --stats act on the frames:\n"
@@ -88,11 +94,15 @@ const char kUsage[] =
     "  --dialogs x11    dialogs wait for a person in X11 windows (by default they answer at once)\n"
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
-    "  --view FILE      import the model FILE and view it: print its summary line, make the pipe \"Pipe\"\n"
+    "  --view FILE...   import the model FILE and view it in a window (when there is a display and no\n"
+    "                   --frames or --list): print its summary line, make the pipe \"Pipe\"\n"
     "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
     "                   scripts, which may change them), framing the bounds its clip sweeps, both sides of\n"
     "                   its faces drawn; the file's lights light it when it has some. A file that does not\n"
-    "                   load ends the run at once (exit 1, no window). With --window: left drag orbits,\n"
+    "                   load ends the run at once (exit 1, no window). The names after FILE up to the\n"
+    "                   next option are model files too (so is a second --view): each is imported, with\n"
+    "                   its summary line, and placed beside the last along X, all framed together\n"
+    "                   (--camera and --clip choose among the first file's). In the window: left drag orbits,\n"
     "                   right or middle drag pans, the wheel zooms; Esc or q closes, Space the first view,\n"
     "                   w filled, wireframe or points, b culling, l lighting, t textures, k skeleton,\n"
     "                   n and p the next and previous clip, . pause, , one frame, + and - speed,\n"
@@ -131,7 +141,8 @@ struct Options {
   std::string engineType;                                     // empty: the pipe's own RenderEngineType
   std::vector<std::pair<std::string, std::string>> textures;  // texture name, PNG file
   std::string screenshot;                                     // empty: none
-  std::string view;                                           // empty: no model to view
+  std::vector<std::string> views;                             // the models to view, none for no view
+  bool viewFiles = false;                                     // the names now are --view files
   std::string camera;                                         // the file's camera to look through
   std::string clip;                                           // the file's clip to play; empty: the first
   std::string up;                                             // the file's axis that points up; empty: its own
@@ -201,6 +212,25 @@ bool EngineType(const char* word, std::string& type) {
   return false;
 }
 
+// A --screenshot name, or a message naming what is wrong with it and false: before anything is imported
+// or drawn.
+bool PictureName(const char* name, std::string& screenshot) {
+  const std::string problem = PMHost::PictureNameProblem(name);
+  if (problem.empty()) return screenshot = name, true;
+  std::fprintf(stderr, "pm-run: --screenshot \"%s\": %s.\n", name, problem.c_str());
+  return false;
+}
+
+// Whether an X display opens (its connection let go at once); else what stops it in `why`.
+bool DisplayOpens(std::string* why = nullptr) {
+  if (AcquireDisplay()) {
+    ReleaseDisplay();
+    return true;
+  }
+  if (why) *why = PlatformErrorText(kNoDisplayError);
+  return false;
+}
+
 // One command-line option: its name, whether it takes a value, and what it does (false: a bad value,
 // already told). An option that acts on the frames says how (`onFrames`): without --frames N or
 // --window it would do nothing, and the command line is refused with that text.
@@ -223,7 +253,7 @@ const OptionRow kOptions[] = {
     {"--then", false, [](Options& o, const char*) { return o.then = true; }, nullptr},
     {"--engine", true, [](Options& o, const char* v) { return EngineType(v, o.engineType); },
      "chooses the engine that draws the frames"},
-    {"--screenshot", true, [](Options& o, const char* v) { return o.screenshot = v, !o.screenshot.empty(); },
+    {"--screenshot", true, [](Options& o, const char* v) { return PictureName(v, o.screenshot); },
      "writes a picture of the last frame drawn"},
     {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; },
      "sets the pass flags of the channels drawn"},
@@ -243,7 +273,7 @@ const OptionRow kOptions[] = {
      "steps its effect before each frame"},
     {"--smoke", true, [](Options& o, const char* v) { return o.effects.emplace_back(true, v), true; },
      "steps its effect before each frame"},
-    {"--view", true, [](Options& o, const char* v) { return o.view = v, !o.view.empty(); }, nullptr},
+    {"--view", true, [](Options& o, const char* v) { return o.views.emplace_back(v), o.viewFiles = *v != 0; }, nullptr},
     {"--camera", true, [](Options& o, const char* v) { return o.camera = v, !o.camera.empty(); }, nullptr},
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
     {"--up", true,
@@ -270,22 +300,22 @@ bool OptionsAgree(const Options& o) {
     std::fputs("pm-run: --window draws until the window is closed; it takes no --frames.\n", stderr);
     return false;
   }
-  if (!o.camera.empty() && o.view.empty()) {
+  if (!o.camera.empty() && o.views.empty()) {
     std::fputs("pm-run: --camera chooses a camera of the --view model; it needs --view FILE.\n", stderr);
     return false;
   }
-  if (o.list && (o.view.empty() || o.window || o.frames > 0)) {
+  if (o.list && (o.views.empty() || o.window || o.frames > 0)) {
     std::fputs(
         "pm-run: --list tells what the --view model holds without drawing; it needs --view FILE and takes "
         "no --window or --frames.\n",
         stderr);
     return false;
   }
-  if (!o.clip.empty() && o.view.empty()) {
+  if (!o.clip.empty() && o.views.empty()) {
     std::fputs("pm-run: --clip chooses a clip of the --view model; it needs --view FILE.\n", stderr);
     return false;
   }
-  if (!o.up.empty() && o.view.empty()) {
+  if (!o.up.empty() && o.views.empty()) {
     std::fputs("pm-run: --up turns the --view model; it needs --view FILE.\n", stderr);
     return false;
   }
@@ -297,6 +327,12 @@ bool OptionsAgree(const Options& o) {
     }
   }
   return true;
+}
+
+bool Given(const Options& o, const char* option) {
+  for (const OptionRow* row : o.given)
+    if (!std::strcmp(row->name, option)) return true;
+  return false;
 }
 
 int ParseArgs(int argc, char** argv, Options& o) {
@@ -315,17 +351,22 @@ int ParseArgs(int argc, char** argv, Options& o) {
     for (const OptionRow& r : kOptions)
       if (a == r.name && (!r.takesValue || i + 1 < argc)) row = &r;
     if (row) {
+      o.viewFiles = false;
       if (!row->apply(o, row->takesValue ? argv[++i] : nullptr)) return 2;
       o.given.push_back(row);
     } else if (a.size() > 1 && a[0] == '-') {
-      std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\".\n%s", a.c_str(), kUsage);
+      std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\"; see pm-run --help.\n", a.c_str());
       return 2;
+    } else if (o.viewFiles) {
+      o.views.push_back(a);
     } else {
       (o.then ? o.thenFiles : o.files).push_back(a);
     }
   }
+  // A model to view is shown, as other viewers show it, when nothing else is asked of it.
+  if (!o.views.empty() && !o.window && o.frames == 0 && !o.list && o.screenshot.empty()) o.window = DisplayOpens();
   if (!OptionsAgree(o)) return 2;
-  if (o.files.empty() && o.texts.empty() && o.thenFiles.empty() && o.view.empty()) {
+  if (o.files.empty() && o.texts.empty() && o.thenFiles.empty() && o.views.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -481,7 +522,13 @@ int RunAll(ScriptEngine* engine, const Options& options, const PMHost::ModelView
     request.screenshot = options.screenshot;
     request.stats = options.stats;
     if (options.window && !view.root.IsNil()) PMHost::ControlModelView(engine, view, request);
-    if (PMHost::RunFrames(engine, effects, request)) status = 1;
+    if (std::string why; options.window && !DisplayOpens(&why)) {
+      LogError("pm-run: no window can open: ", why.c_str(),
+               ". To draw without a display, use --frames N --screenshot FILE instead of --window.");
+      status = 1;
+    } else if (PMHost::RunFrames(engine, effects, request)) {
+      status = 1;
+    }
     inFlightErrors += request.inFlightErrors;
   }
   for (const std::string& file : options.thenFiles)
@@ -499,6 +546,8 @@ int main(int argc, char** argv) {
   if (int r = ParseArgs(argc, argv, options); r >= 0) return r;
 
   g_LogLevel = options.logLevel;
+  // --quiet: errors alone, unless a level was asked for.
+  if ((options.flags & kParseQuiet) && !Given(options, "--log-level")) g_LogLevel = kLevelWarn;
   // The log (and with it the error reports) on standard error; print output alone on standard output.
   auto* out = static_cast<LogPipe*>(LogOutPipe().Get());
   out->CloseConsole();
@@ -529,11 +578,12 @@ int main(int argc, char** argv) {
     uint64_t inFlight = 0;
     // A view that cannot be made (the file did not load, or has no such camera or clip) ends the run at
     // once: no scripts, no window.
+    view.quiet = (options.flags & kParseQuiet) != 0;
     if (options.list) {
-      status = PMHost::ListModel(engine, options.view);
+      for (const std::string& file : options.views) status |= PMHost::ListModel(engine, file);
     } else {
-      const bool viewFailed = !options.view.empty() && PMHost::SetUpModelView(engine, options.view, options.camera,
-                                                                              options.clip, options.up, view);
+      const bool viewFailed = !options.views.empty() && PMHost::SetUpModelViews(engine, options.views, options.camera,
+                                                                                options.clip, options.up, view);
       if (viewFailed) status = 1;
       if (!viewFailed) status |= RunAll(engine, options, view, inFlight);
     }

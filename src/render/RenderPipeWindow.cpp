@@ -49,9 +49,15 @@ int32_t RenderPipe_I::CreateOwnWindow() {
     m_d.classRegistered = true;
     if (++s_classUsers == 1 && !RegisterWindowClass(kWindowClassName, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC,
                                                     &RenderPipe_I::WindowProcedure)) {
+      // Without a display no window can follow: one line names the cause and the way to draw without one.
+      if (!SharedDisplay()) {
+        Log(LogOutPipe(), kLevelError,
+            "RenderPipe: no window can open: ", PlatformErrorText(GetLastErrorCode()).c_str(),
+            ". To draw without a display, call RenderPipe_I::SetOffscreenWithoutDisplay(true) before the pipe "
+            "opens.");
+        return -1;
+      }
       LogFailure("RegisterClass");
-      // Without a display no window can follow: the line above names the cause once.
-      if (!SharedDisplay()) return -1;
     }
     uint32_t style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     if (m_fullscreen) {
