@@ -81,11 +81,8 @@ bool WritePicture(Image_I* image, const std::string& file) {
     LogError("pm-run: no screenshot for \"", file.c_str(), "\".");
     return false;
   }
-  if (TypeOf(file) != PictureType::kJpeg) {
-    if (image->ExportFile(String(file.c_str())) == SOK) return true;
-    LogError("pm-run: no screenshot for \"", file.c_str(), "\".");
-    return false;
-  }
+  // The image's own writers say why they fail.
+  if (TypeOf(file) != PictureType::kJpeg) return image->ExportFile(String(file.c_str())) == SOK;
   // The image's rows run from the bottom up; JPEG's from the top down.
   const int width = image->GetWidth(), height = image->GetHeight(), bpp = image->GetBytesPerPixel();
   const size_t row = size_t(width) * size_t(bpp);

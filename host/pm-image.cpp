@@ -7,6 +7,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,10 +30,33 @@ using namespace PM;
 const char kUsage[] =
     "usage: pm-image convert IN OUT [--png16]\n"
     "       pm-image info IN\n"
-    "Reads .bmg, .png and .jp2 files; writes .bmg, .png and .tga files.\n"
+    "Reads .bmg, .png and .jp2 files (not JPEG, TGA, GIF or BMP); writes .bmg, .png and .tga files.\n"
     "  --png16   write a 2-byte image as a 16-bit grey PNG (first byte high)\n";
 
+// The type of a file name: its ending after the last ".", lower case ("" for none).
+std::string TypeOf(const char* path) {
+  const char* dot = std::strrchr(path, '.');
+  if (!dot || std::strchr(dot, '/')) return "";
+  std::string type = dot;
+  for (char& c : type) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return type;
+}
+
+// The input types the library's readers take; a file of another type is refused by name before it is
+// opened.
+bool KnownInput(const char* path) {
+  const std::string type = TypeOf(path);
+  for (const char* known : {".bmg", ".png", ".jp2"})
+    if (type == known) return true;
+  const std::string why =
+      type.empty() ? "the name has no type" : type + " is not an input type (JPEG, TGA, GIF and BMP are not read)";
+  std::fprintf(stderr, "pm-image: cannot read \"%s\": %s; the input types are .bmg, .png and .jp2\n", path,
+               why.c_str());
+  return false;
+}
+
 bool Load(Image_I& image, const char* path) {
+  if (!KnownInput(path)) return false;
   StreamPipeRef in(OpenFileStream(path, kModeRead));
   if (in.IsNull()) {
     std::fprintf(stderr, "pm-image: cannot open \"%s\"\n", path);
