@@ -21,6 +21,7 @@
 #include <pelmora/script/object/GlobalFunctions.h>
 #include <pelmora/script/object/ValueBox.h>
 
+#include "ModelRow.h"
 #include "ModelView.h"
 
 namespace PMHost {
@@ -50,11 +51,12 @@ std::string MaterialLine(RenderShader_I* shader, const MissingByMaterial& missin
 int ListModel(ScriptEngine* engine, const std::string& file) {
   ScriptNamespace* names = engine->GetNamespace();
   RegisterImportModel(names);
+  const std::string schedulerName = FreeSchedulerName(names);  // the file's, after another file's
   Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
-  auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String("Scheduler0")));
+  auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String(schedulerName.c_str())));
   const ModelSummary s = SummarizeImport(root, scheduler);
   std::printf("%s\n", SummaryLine(file, s).c_str());
   // The clips in the order the import made them: the scheduler has not sorted them yet.

@@ -27,14 +27,6 @@ namespace {
 // A clip "in a loop", as the first model's.
 constexpr double kLoopCycles = 1e9;
 
-// The first "SchedulerN" name not taken: the one the next import registers its clips under.
-std::string FreeSchedulerName(ScriptNamespace* names) {
-  for (int i = 0;; ++i) {  // bounded by the names taken, one per import
-    const std::string name = "Scheduler" + std::to_string(i);
-    if (IsNilObject(names->FindObject(String(name.c_str())))) return name;
-  }
-}
-
 // Imports one further file into the view: its summary line, both sides drawn, its first clip looping.
 Obj<ScriptObject> ImportBeside(ScriptEngine* engine, const std::string& file, const std::string& clip,
                                const std::string& up, ModelView& view) {
@@ -76,6 +68,13 @@ Extent ExtentOf(ScriptObject* model) {
 }
 
 }  // namespace
+
+std::string FreeSchedulerName(ScriptNamespace* names) {
+  for (int i = 0;; ++i) {  // bounded by the names taken, one per import
+    const std::string name = "Scheduler" + std::to_string(i);
+    if (IsNilObject(names->FindObject(String(name.c_str())))) return name;
+  }
+}
 
 void PlaceSideBySide(const ModelView& view) {
   std::vector<Extent> extents;

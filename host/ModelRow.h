@@ -18,6 +18,9 @@ namespace PMHost {
 int SetUpModelViews(PM::ScriptEngine* engine, const std::vector<std::string>& files, const std::string& camera,
                     const std::string& clip, const std::string& up, ModelView& view);
 
+// The first "SchedulerN" name not taken: the one the next import registers its clips under.
+std::string FreeSchedulerName(PM::ScriptNamespace* names);
+
 // Places view.models along X in their order, each one's bounds beside the last one's with a gap of a
 // tenth of the largest side of them all; the first stays where it is. Nothing for a view of one model.
 void PlaceSideBySide(const ModelView& view);

@@ -223,6 +223,8 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
   Ptr<RenderStatistics_I> stats;
   if (!pipe) {
     StepOnly(names, effects, request.frames);
+    // Nothing drawn, nothing to number: the one line a single picture gets.
+    sequenceFailed = IsPictureSequence(request.screenshot) && !WritePicture(nullptr, request.screenshot);
   } else {
     FrameLoop loop(names, pipe, effects, request);
     const int drawn = loop.Run();

@@ -35,7 +35,7 @@ struct FrameRequest {
   int frames = 0;          // 0: until the window is closed, at the display's pace, with input (--window)
   long passes = -1;        // 0 or more: every channel's pass flag word
   std::string engineType;  // empty: the pipe's own RenderEngineType
-  std::string screenshot;  // empty: none; else the file for the last frame drawn
+  std::string screenshot;  // empty: none; else the file for the last frame drawn, or with a %d for each (PictureFile.h)
   bool stats = false;      // print the render statistics of the last frame drawn
   // --window: what takes the pointer and keys (null: the widgets of the TWindow "ui"); what runs before
   // each frame is stepped and drawn, false ending the frames as closing the window does (empty:

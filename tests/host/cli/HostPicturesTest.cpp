@@ -64,6 +64,10 @@ TEST(HostPictures, ANameWithOneNumberGetsEveryFrame) {
   ASSERT_EQ(r.status, 0) << ReadFile(dir.File("stderr.txt"));
   EXPECT_EQ(ReadPicture(dir.File("s   1.jpg")).height, 480);
   // A folder that is not there: said once, not once a frame; the run fails.
+  // Frames without a pipe draw nothing to number.
+  r = PmRunHeadless(dir, "-e \"pl 1;\" --frames 2 --screenshot f%d.png");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(dir.File("stderr.txt")), "Error pm-run: no screenshot for \"f%d.png\".\n");
   r = PmRunHeadless(dir, "--view a.obj --frames 3 --screenshot missing/f%d.jpg");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
