@@ -71,7 +71,7 @@ Extent ExtentOf(ScriptObject* model) {
 
 std::string FreeSchedulerName(ScriptNamespace* names) {
   for (int i = 0;; ++i) {  // bounded by the names taken, one per import
-    const std::string name = "Scheduler" + std::to_string(i);
+    std::string name = "Scheduler" + std::to_string(i);
     if (IsNilObject(names->FindObject(String(name.c_str())))) return name;
   }
 }
@@ -109,8 +109,8 @@ int SetUpModelViews(ScriptEngine* engine, const std::vector<std::string>& files,
   std::string text = "TTransform:viewModels . { .Parent TTransform:viewScene; };\n";
   for (size_t i = 0; i < view.models.size(); ++i) {
     const std::string n = std::to_string(i);
-    text += "STransform:SviewPlace" + n + " . { };\nTTransform:viewPlace" + n + " . { .SNode STransform:SviewPlace" +
-            n + "; .Parent TTransform:viewModels; };\n";
+    text.append("STransform:SviewPlace").append(n).append(" . { };\nTTransform:viewPlace").append(n);
+    text.append(" . { .SNode STransform:SviewPlace").append(n).append("; .Parent TTransform:viewModels; };\n");
   }
   int errors = 0;
   Parser::ParseText(engine, String(text.c_str()), String("--view"), kParseCountLines, &errors);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "HostCliSupport.h"
 
@@ -46,6 +47,21 @@ TEST(HostPictures, EachTypeIsWrittenAndReadBack) {
     } else {
       EXPECT_LT(double(total) / double(p.rgb.size()), 1.5);
     }
+  }
+}
+
+// The smallest and an odd size: JPEG's blocks of 8 and 16 pixels cut at the edge.
+TEST(HostPictures, AJpegOfOnePixelAndOfAnOddSize) {
+  TempDir dir;
+  WriteQuad(dir.File("a.obj"), 0, 0, 1, 1);
+  for (const auto& [w, h] : {std::pair{1, 1}, std::pair{33, 17}}) {
+    const std::string size = std::to_string(w) + ", " + std::to_string(h);
+    HostRun r = PmRunHeadless(
+        dir, "--view a.obj --frames 1 --screenshot s.jpg -e \"RenderPipe:Pipe.Resolution (" + size + ");\"");
+    ASSERT_EQ(r.status, 0) << ReadFile(dir.File("stderr.txt"));
+    const Picture p = ReadPicture(dir.File("s.jpg"));
+    EXPECT_EQ(p.width, w) << size;
+    EXPECT_EQ(p.height, h) << size;
   }
 }
 
