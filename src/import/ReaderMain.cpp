@@ -61,7 +61,7 @@ class FdSink : public ByteSink {
     }
     return true;
   }
-  int error = 0;  // why the last write failed
+  int error = EIO;  // why the last write failed
 
  private:
   int m_fd;
@@ -329,15 +329,15 @@ int main(int argc, char** argv) {
   if (const std::string why = WatchHost(); !why.empty()) return Fail(3, why);
   FdSink out(kReaderStreamFd);
   std::vector<std::string> args(argv + 1, argv + argc);
-#ifdef PM_READER_TEST_HOOKS
-  const std::string testHook = TestHook(argv[0]);
-#endif
   // What does not depend on the file is done first, by a reader started ahead while it waits.
   ReaderConfinement confinement(kReaderStreamFd);
   if (std::find(args.begin(), args.end(), "--") == args.end()) {
     WarmHeap();
     if (const std::string why = ReceiveRequest(args); !why.empty()) return Fail(3, why);
   }
+#ifdef PM_READER_TEST_HOOKS
+  const std::string testHook = TestHook(argv[0]);  // once the request came: the hook of its import
+#endif
   ReaderRequest request;
   std::string error;
   if (!ParseArguments(args, request, error)) {
@@ -390,5 +390,6 @@ int main(int argc, char** argv) {
     written = WriteFailureStream(StreamOutcome::ReaderFault, e.what(), out);
   }
   // Nothing is left to free that the system would not: leaving at once spares tearing down a large scene.
-  _exit(written ? 0 : Fail(1, std::string("its stream could not be written: ") + std::strerror(out.error)));
+  if (!written) _exit(Fail(1, std::string("its stream could not be written: ") + std::strerror(out.error)));
+  _exit(0);
 }
