@@ -8,6 +8,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -66,61 +67,64 @@ std::string ReaderPath() {
   return (slash == std::string::npos ? std::string(".") : own.substr(0, slash)) + "/" + kReaderProgram;
 }
 
-// The kernel's clone3 arguments (its first version, as <linux/sched.h> has them).
-struct CloneArgs {
-  uint64_t flags = 0, pidfd = 0, childTid = 0, parentTid = 0, exitSignal = 0, stack = 0, stackSize = 0, tls = 0;
-};
-
-// What the new process does before it runs the reader, in order; a step that fails is told to the host by
-// its index and errno on a pipe that the exec closes.
+// What the new process does before it runs the reader, in order.
 enum SpawnStep : int { kMoveFds, kOwnGroup, kStdin, kStdout, kStderr, kWatch, kCloseRest, kSignals, kExec };
 constexpr const char* kSpawnSteps[] = {"fcntl", "setpgid",     "dup2",      "dup2",  "dup2",
                                        "dup2",  "close_range", "sigaction", "execve"};
 
-// The new process, between clone3 and execve: a copy of the host's memory with one thread, so only system
-// calls, no allocation, no lock. The reader starts with every signal at its default and none blocked, in
-// a process group of its own, with the three pipes as its standard descriptors, the watch pipe and nothing
-// else of the host's.
-// `fds`: the reader's standard input, output and error, its watch pipe, and the report pipe.
-[[noreturn]] void RunReaderImage(const char* program, char* const* argv, char* const* envp, const int (&fds)[5]) {
-  int step = kMoveFds, report = fds[4];
-  auto fail = [&] {
-    const int record[2] = {step, errno};
-    syscall(SYS_write, report, record, sizeof record);
-    syscall(SYS_exit_group, 127);
-    __builtin_unreachable();
-  };
+// What the new process is to run and, should a step fail, which and why: it writes them here, sharing
+// the host's memory until its exec.
+struct SpawnPlan {
+  const char* program;
+  char* const* argv;
+  char* const* envp;
+  int fds[4];  // its standard input, output and error and its watch pipe, as the host holds them
+  int step = kMoveFds, error = 0;
+};
+
+// The new process, between clone and execve. It shares the host's memory, on a stack of its own, while
+// the host waits (CLONE_VFORK): only system calls, no allocation, no lock, none of a sanitizer's
+// bookkeeping. The reader starts with every signal at its default and none blocked, in a process group of
+// its own, with the three pipes as its standard descriptors, the watch pipe and nothing else of the host's.
+__attribute__((no_sanitize("address", "thread", "undefined"))) int RunReaderImage(void* argument) {
+  SpawnPlan& plan = *static_cast<SpawnPlan*>(argument);
   // Above every target first, so that no target overwrites a source still to be moved.
-  int moved[5];
-  for (int i = 0; i < 5; ++i)
-    if ((moved[i] = static_cast<int>(syscall(SYS_fcntl, fds[i], F_DUPFD_CLOEXEC, kReaderWatchFd + 1))) < 0) fail();
-  report = moved[4];
-  step = kOwnGroup;
-  if (syscall(SYS_setpgid, 0, 0) != 0) fail();
-  for (const int target : {0, 1, 2, kReaderWatchFd}) {
-    step = target == kReaderWatchFd ? kWatch : kStdin + target;
-    if (syscall(SYS_dup2, moved[target == kReaderWatchFd ? 3 : target], target) < 0) fail();
+  int moved[4];
+  bool ok = true;
+  for (int i = 0; ok && i < 4; ++i)
+    ok = (moved[i] = static_cast<int>(syscall(SYS_fcntl, plan.fds[i], F_DUPFD_CLOEXEC, kReaderWatchFd + 1))) >= 0;
+  if (ok) {
+    plan.step = kOwnGroup;
+    ok = syscall(SYS_setpgid, 0, 0) == 0;
   }
-  step = kCloseRest;  // all but the report pipe, which the exec closes
-  const auto first = static_cast<unsigned>(kReaderWatchFd + 1), kept = static_cast<unsigned>(report);
-  if ((kept > first && syscall(SYS_close_range, first, kept - 1, 0) != 0) ||
-      syscall(SYS_close_range, kept + 1, ~0U, 0) != 0)
-    fail();
-  step = kSignals;
-  struct {  // the kernel's own sigaction
-    void (*handler)(int);
-    unsigned long flags;
-    void (*restorer)();
-    uint64_t mask;
-  } byDefault{SIG_DFL, 0, nullptr, 0};
-  for (int sig = 1; sig < 65; ++sig)
-    if (sig != SIGKILL && sig != SIGSTOP) syscall(SYS_rt_sigaction, sig, &byDefault, nullptr, sizeof(uint64_t));
-  const uint64_t none = 0;
-  if (syscall(SYS_rt_sigprocmask, SIG_SETMASK, &none, nullptr, sizeof none) != 0) fail();
-  step = kExec;
-  syscall(SYS_execve, program, argv, envp);
-  fail();
-  __builtin_unreachable();
+  for (int i = 0; ok && i < 4; ++i) {
+    plan.step = kStdin + i;
+    ok = syscall(SYS_dup2, moved[i], i < 3 ? i : kReaderWatchFd) >= 0;
+  }
+  if (ok) {
+    plan.step = kCloseRest;
+    ok = syscall(SYS_close_range, kReaderWatchFd + 1, ~0U, 0) == 0;
+  }
+  if (ok) {
+    plan.step = kSignals;
+    struct {  // the kernel's own sigaction
+      void (*handler)(int);
+      unsigned long flags;
+      void (*restorer)();
+      uint64_t mask;
+    } byDefault{SIG_DFL, 0, nullptr, 0};
+    for (int sig = 1; sig < 65; ++sig)
+      if (sig != SIGKILL && sig != SIGSTOP) syscall(SYS_rt_sigaction, sig, &byDefault, nullptr, sizeof(uint64_t));
+    const uint64_t none = 0;
+    ok = syscall(SYS_rt_sigprocmask, SIG_SETMASK, &none, nullptr, sizeof none) == 0;
+  }
+  if (ok) {
+    plan.step = kExec;
+    syscall(SYS_execve, plan.program, plan.argv, plan.envp);
+  }
+  plan.error = errno ? errno : EINVAL;
+  syscall(SYS_exit_group, 127);
+  return 127;
 }
 
 // The running reader: its pipes, the notes it wrote on stderr and the rest of what it wrote there (the
@@ -147,22 +151,22 @@ class Child {
   // Starts `program` with no arguments, none of the host's environment and its request still to come.
   bool Start(const std::string& program, std::string& why) {
     m_program = program;
-    // in, out, err, watch, report: each pipe's reading end, then its writing end.
-    int pipes[5][2];
+    // in, out, err, watch: each pipe's reading end, then its writing end.
+    int pipes[4][2];
     int made = 0;
-    for (; made < 5; ++made)
+    for (; made < 4; ++made)
       if (pipe2(pipes[made], O_CLOEXEC) != 0) break;
-    auto closeAll = [&] {
-      for (int i = 0; i < made; ++i)
-        for (const int fd : pipes[i])
-          if (fd >= 0) close(fd);
-    };
-    if (made < 5) {
+    if (made < 4) {
       const int error = errno;
-      closeAll();
+      for (int i = 0; i < made; ++i)
+        for (const int fd : pipes[i]) close(fd);
       return Fail(std::string("no pipe could be made (") + std::strerror(error) + ")", why);
     }
-    fcntl(pipes[1][0], F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads; the system may refuse it
+    m_in = pipes[0][1];
+    m_out = pipes[1][0];
+    m_err = pipes[2][0];
+    m_watch = pipes[3][1];
+    fcntl(m_out, F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads; the system may refuse it
     const char* argv[] = {program.c_str(), nullptr};
     // Nothing of the host's, only two settings of the reader's own. Its heap is in transparent huge
     // pages: the import waits for the reader's end, the kernel tearing down its heap, and a few large pages
@@ -170,46 +174,41 @@ class Child {
     // 3.5). And its libraries are linked whole while it waits as a spare, not function by function as the
     // import first calls each.
     const char* envp[] = {"GLIBC_TUNABLES=glibc.malloc.hugetlb=1", "LD_BIND_NOW=1", nullptr};
-    const int childFds[5] = {pipes[0][0], pipes[1][1], pipes[2][1], pipes[3][0], pipes[4][1]};
-    int pidfd = -1;
-    CloneArgs args;
-    args.flags = CLONE_PIDFD;
-    args.pidfd = reinterpret_cast<uintptr_t>(&pidfd);
-    // No handler of the host's runs in the new process before it sets every signal to its default.
+    SpawnPlan plan{program.c_str(),
+                   const_cast<char* const*>(argv),
+                   const_cast<char* const*>(envp),
+                   {pipes[0][0], pipes[1][1], pipes[2][1], pipes[3][0]}};
+    auto started = [&](long pid, const char* call, int error) {
+      for (const int fd : plan.fds) close(fd);
+      if (pid < 0)
+        return Fail(
+            "the reader program \"" + program + "\" could not be started (" + call + ": " + std::strerror(error) + ")",
+            why);
+      return true;
+    };
+    constexpr size_t kStack = 64 << 10;
+    void* stack = mmap(nullptr, kStack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    if (stack == MAP_FAILED) return started(-1, "mmap", errno);
+    // No handler of the host's runs in the new process before it sets every signal to its default. No
+    // exit signal: only a wait through the pidfd, or with __WALL, sees its end.
     sigset_t all, old;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &old);
-    const long pid = syscall(SYS_clone3, &args, sizeof args);
-    if (pid == 0) RunReaderImage(program.c_str(), const_cast<char**>(argv), const_cast<char**>(envp), childFds);
+    int pidfd = -1;
+    const int pid =
+        clone(RunReaderImage, static_cast<char*>(stack) + kStack, CLONE_VM | CLONE_VFORK | CLONE_PIDFD, &plan, &pidfd);
     const int cloneError = errno;
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    for (const int fd : {pipes[0][0], pipes[1][1], pipes[2][1], pipes[3][0], pipes[4][1]}) close(fd);
-    m_in = pipes[0][1];
-    m_out = pipes[1][0];
-    m_err = pipes[2][0];
-    m_watch = pipes[3][1];
-    const int report = pipes[4][0];
-    if (pid < 0) {
-      close(report);
-      return Fail(
-          "the reader program \"" + program + "\" could not be started (clone3: " + std::strerror(cloneError) + ")",
-          why);
-    }
-    m_pid = static_cast<pid_t>(pid);
+    munmap(stack, kStack);
+    if (!started(pid, "clone", cloneError)) return false;
+    m_pid = pid;
     m_pidfd = pidfd;
     m_owner = getpid();
-    // The report pipe ends at the exec; a step that failed wrote why first.
-    int record[2] = {0, 0};
-    ssize_t got = 0;
-    while ((got = read(report, record, sizeof record)) < 0 && errno == EINTR) {
-    }
-    close(report);
-    if (got == static_cast<ssize_t>(sizeof record)) {
+    if (plan.error != 0) {  // it ended before its exec, saying why
       Reap();
-      const int step = std::clamp(record[0], 0, int(kExec));
-      const std::string reason = std::strerror(record[1]);
+      const std::string reason = std::strerror(plan.error);
       return Fail("the reader program \"" + program + "\" could not be started (" +
-                      (step == kExec ? reason : std::string(kSpawnSteps[step]) + ": " + reason) + ")",
+                      (plan.step == kExec ? reason : std::string(kSpawnSteps[plan.step]) + ": " + reason) + ")",
                   why);
     }
     return true;
