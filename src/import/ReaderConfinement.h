@@ -2,7 +2,7 @@
 // parser processes do. The reader's sandbox, every layer and where it lives:
 //   - Process: its own process group, every signal at its default and none blocked, no descriptor of the
 //     host's but its pipes, none of the host's environment; a child with no exit signal, waited for through
-//     its pidfd (ReaderProcess.cpp, Child::Start); killed with its group at its end or at the time-out.
+//     its pidfd (ReaderSpawn.cpp, ReaderProcess.cpp); killed with its group at its end or its time-out.
 //   - Its host's end: a pipe only the host holds, whose hang-up sends the reader SIGIO (ReaderMain.cpp,
 //     WatchHost): no reader outlives its host.
 //   - Limits: address space (a budget that grows with the files the model names, never past the hard

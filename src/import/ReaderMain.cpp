@@ -67,13 +67,6 @@ class FdSink : public ByteSink {
   int m_fd;
 };
 
-// Why the reader ends without a stream, on standard error: the host adds the line to the exit status.
-int Fail(int status, const std::string& why) {
-  const std::string line = why + "\n";
-  if (write(2, line.data(), line.size()) < 0) return status;
-  return status;
-}
-
 bool ParseArguments(const std::vector<std::string>& args, ReaderRequest& request, std::string& error) {
   if (!ParseReaderArguments(args, request, error)) return false;
   request.limits = WithDefaults(request.limits);
@@ -114,6 +107,12 @@ std::string ReceiveRequest(std::vector<std::string>& args) {
 void Note(const char* prefix, const std::string& text) {
   const std::string line = prefix + text + "\n";
   if (write(2, line.data(), line.size()) < 0) return;
+}
+
+// Why the reader ends without a stream, on standard error: the host adds the line to the exit status.
+int Fail(int status, const std::string& why) {
+  Note("", why);
+  return status;
 }
 
 // The host's end of the watch pipe closes when the host ends, however it ends, and the kernel then sends
