@@ -340,11 +340,7 @@ int main(int argc, char** argv) {
   ReaderRequest request;
   std::string error;
   if (!ParseArguments(args, request, error)) {
-    WriteFailureStream(StreamOutcome::ReaderFault,
-                       error +
-                           "; usage: pm-import-reader [--address-space BYTES] [--address-space-cap BYTES] "
-                           "[--cpu-seconds N] [--output-bytes BYTES] [--asset-root DIR] -- FILE",
-                       out);
+    WriteFailureStream(StreamOutcome::ReaderFault, error + "; " + ReaderUsage(), out);
     return 2;
   }
   // A small budget asked for counts from an empty heap, as it would without the warming.

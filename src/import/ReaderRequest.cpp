@@ -7,6 +7,19 @@
 
 namespace PM::Import {
 
+std::string ReaderUsage() {
+  std::string usage = "usage: pm-import-reader";
+  const ReaderRequest none;
+  ForEachReaderOption(none, [&](const char* name, const auto& value) {
+    using T = std::decay_t<decltype(value)>;
+    usage += std::string(" [") + name +
+             (std::is_same_v<T, std::string>                ? " TEXT]"
+              : std::is_same_v<T, std::vector<std::string>> ? " TEXT]..."
+                                                            : " N]");
+  });
+  return usage + " -- FILE";
+}
+
 std::vector<std::string> ReaderArguments(const ReaderRequest& request) {
   std::vector<std::string> args;
   ForEachReaderOption(request, [&](const char* name, const auto& value) {

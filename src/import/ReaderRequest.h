@@ -28,6 +28,8 @@ void ForEachReaderOption(Request& request, Visit&& visit) {
   visit("--asset-root", request.assetRoot);
 }
 
+// "usage: pm-import-reader [--address-space VALUE] ... -- FILE", every option named.
+std::string ReaderUsage();
 // The request as arguments: its options (numbers always, strings when not empty), "--" and the file.
 std::vector<std::string> ReaderArguments(const ReaderRequest& request);
 // The request the arguments make. False, with `error` naming the option or value at fault, when they

@@ -33,6 +33,9 @@ TEST(ReaderRequest, WhatIsSentIsWhatIsRead) {
   EXPECT_EQ(read.limits.outputBytes, 1u);
   EXPECT_EQ(read.assetRoot, sent.assetRoot);
   EXPECT_EQ(read.file, sent.file);
+  EXPECT_EQ(ReaderUsage(),
+            "usage: pm-import-reader [--address-space N] [--address-space-cap N] [--cpu-seconds N] [--output-bytes "
+            "N] [--asset-root TEXT] -- FILE");
   // No asset root: none sent.
   sent.assetRoot.clear();
   EXPECT_EQ(ReaderArguments(sent).size(), args.size() - 2);
