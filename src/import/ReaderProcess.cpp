@@ -555,7 +555,7 @@ bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error,
       if (r.kind == DecodeResult::Scene && clean && !child->timedOut) return true;
       switch (r.kind) {
         case DecodeResult::Failure:
-          cause = FailureCause(r, limits);
+          cause = WithErrLine(FailureCause(r, limits), *child);
           break;
         case DecodeResult::Damaged:
           cause = WithErrLine("the reader's stream is damaged: " + r.message, *child);
