@@ -1,6 +1,4 @@
 // The importer module's entry: ImportModule over the reader program (ReadModelFile) and ModelBuilder.
-#include <sys/stat.h>
-
 #include <atomic>
 #include <string>
 #include <vector>
@@ -17,17 +15,6 @@
 namespace PM::Import {
 
 namespace {
-
-// What a file is when it is not a regular file, or null.
-const char* NotRegular(const char* file) {
-  struct stat s {};
-  if (stat(file, &s) != 0) return nullptr;  // absent: the reader says so as Assimp does
-  if (S_ISREG(s.st_mode)) return nullptr;
-  return S_ISDIR(s.st_mode)    ? "a folder"
-         : S_ISFIFO(s.st_mode) ? "a FIFO"
-         : S_ISSOCK(s.st_mode) ? "a socket"
-                               : "a device";
-}
 
 // Names from the file as they may be printed: with no control character that could drive a terminal or
 // forge a log line.
@@ -79,10 +66,6 @@ class ModelImporter : public ImportModule {
       return EInvalidArgument;
     }
     const std::string file = InertText(fileName);
-    if (const char* what = NotRegular(fileName)) {
-      LogError("Import: Cannot import \"", file.c_str(), "\": it is ", what, ", not a regular file.");
-      return EFail;
-    }
     Scene scene;
     std::string error;
     // The host hears how far the import has come, and of its end whichever way it goes, each before

@@ -1,9 +1,11 @@
 #include "import/ReaderConfinement.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <linux/landlock.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -15,6 +17,24 @@
 namespace PM::Import {
 
 namespace {
+
+// Every capability given up, the bounding set (when the reader may change it) and the ambient set too: no
+// limit can then pass the hard one the host set, and nothing it might run later gets one back.
+bool DropCapabilities(std::string& error) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (syscall(SYS_capget, &header, data) != 0) return error = std::string("capget: ") + std::strerror(errno), false;
+  if (data[0].effective & (1U << CAP_SETPCAP)) {
+    for (int cap = 0; cap < 64 && prctl(PR_CAPBSET_READ, cap, 0, 0, 0) >= 0; ++cap)
+      if (prctl(PR_CAPBSET_DROP, cap, 0, 0, 0) != 0)
+        return error = std::string("PR_CAPBSET_DROP: ") + std::strerror(errno), false;
+  }
+  if (prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0) != 0 && errno != EINVAL)
+    return error = std::string("PR_CAP_AMBIENT_CLEAR_ALL: ") + std::strerror(errno), false;
+  for (auto& set : data) set = {};
+  if (syscall(SYS_capset, &header, data) != 0) return error = std::string("capset: ") + std::strerror(errno), false;
+  return true;
+}
 
 // Rights the kernel's later Landlock versions add, numbered as in its own header.
 constexpr __u64 kTruncate = 1ULL << 14;                                 // version 3
@@ -76,8 +96,8 @@ bool ApplyLandlock(int ruleset, const std::string& root, std::string& error) {
   return true;
 }
 
-// The system calls a confined reader makes: memory, reading files beneath its root, answering, its own
-// limits and signals, time. Anything else kills it.
+// The system calls a confined reader makes: memory, reading files beneath its root, answering, reading its
+// own limits, its own signals, time. Anything else kills it.
 constexpr int kAllowed[] = {
     SCMP_SYS(read),
     SCMP_SYS(pread64),
@@ -146,11 +166,16 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   rc =
       rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, kWriting, 0));
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, kWriting, 0));
-  // Its own limits (the memory budget grows with the files the model names) and signals to itself only
-  // (abort, raise).
+  // Its own limits: any read, and setting only the address space (the memory budget grows with the files
+  // the model names, within the hard limit); signals to itself only (abort, raise).
   const auto self = static_cast<scmp_datum_t>(getpid());
-  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1, SCMP_A0(SCMP_CMP_EQ, 0));
-  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(setrlimit), 0);
+  rc = rc ? rc
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, SCMP_A0(SCMP_CMP_EQ, 0),
+                             SCMP_A2(SCMP_CMP_EQ, 0));
+  rc = rc ? rc
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, SCMP_A0(SCMP_CMP_EQ, 0),
+                             SCMP_A1(SCMP_CMP_EQ, RLIMIT_AS));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(setrlimit), 1, SCMP_A0(SCMP_CMP_EQ, RLIMIT_AS));
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, SCMP_A0(SCMP_CMP_EQ, self));
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
   // A terminal query on standard error fails instead of killing.
@@ -187,6 +212,7 @@ bool ReaderConfinement::Apply(const std::string& root, ConfinementResult& result
   if (!m_error.empty()) return error = m_error, false;
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
     return error = std::string("no_new_privs: ") + std::strerror(errno), false;
+  if (!DropCapabilities(error)) return false;
   if (m_landlock && !ApplyLandlock(m_ruleset, root, error)) return false;
   if (m_seccomp) {
     if (const int rc = seccomp_load(m_filter); rc != 0)

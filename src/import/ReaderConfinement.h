@@ -1,8 +1,25 @@
 // ReaderConfinement: what the reader program gives up before it parses a byte of a model, as a browser's
-// parser processes do: new privileges (no_new_privs), the file system beyond its asset root and the
-// libraries it has loaded (Landlock), and every system call reading and answering do not need (a
-// seccomp-BPF filter that kills the process on any other: no socket, no exec, no new process, no write
-// but to its stream and standard error).
+// parser processes do. The reader's sandbox, every layer and where it lives:
+//   - Process: its own process group, every signal at its default and none blocked, no descriptor of the
+//     host's but its pipes, none of the host's environment; a child with no exit signal, waited for through
+//     its pidfd (ReaderSpawn.cpp, ReaderProcess.cpp); killed with its group at its end or its time-out.
+//   - Its host's end: a pipe only the host holds, whose hang-up sends the reader SIGIO (ReaderMain.cpp,
+//     WatchHost): no reader outlives its host.
+//   - Limits: address space (a budget that grows with the files the model names, never past the hard
+//     limit), CPU time, file size, no core; never above the host's hard limits (ReaderMain.cpp, SetLimits,
+//     MemoryBudget); the output and the wall-clock time-out, counted by the host (ReaderProcess.cpp).
+//   - Privileges: no_new_privs, and every capability given up, bounding and ambient sets too (here).
+//   - File system: Landlock reads beneath the asset root and of the loaded libraries only, no write
+//     anywhere (here).
+//   - System calls: a seccomp-BPF filter killing the process on any call reading and answering do not need:
+//     no socket, exec, new process, write but to its stream and standard error, limit set but its address
+//     space (here).
+//   - Paths: every file opened through AssetRoot, which refuses a path leaving the root and anything not a
+//     regular file (AssetRoot.cpp, ReaderIOSystem.cpp).
+//   - The host's checks: the model exists, may be read and is a regular file before a reader is asked for
+//     it; the stream is checked count by count; the scene's bounds before anything is built
+//     (ReaderProcess.cpp, SceneStream.cpp, SceneBounds.cpp).
+//   - The shipped reader has no test hooks: those are in pm-import-reader-test alone.
 #pragma once
 
 #include <string>

@@ -8,6 +8,7 @@
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <malloc.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -21,9 +22,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <new>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "import/AssetRoot.h"
@@ -32,6 +35,7 @@
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
 #include "import/ReaderProcess.h"
+#include "import/ReaderRequest.h"
 #include "import/SceneFromAssimp.h"
 #include "import/SceneStream.h"
 #include "import/UpAxis.h"
@@ -48,63 +52,25 @@ class FdSink : public ByteSink {
     while (count > 0) {
       const ssize_t n = write(m_fd, p, count);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
+      if (n <= 0) {
+        error = n < 0 ? errno : EPIPE;
+        return false;
+      }
       p += n;
       count -= static_cast<size_t>(n);
     }
     return true;
   }
+  int error = EIO;  // why the last write failed
 
  private:
   int m_fd;
 };
 
-bool ParseNumber(const char* text, uint64_t& value) {
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long v = std::strtoull(text, &end, 10);
-  if (errno || !end || *end || end == text) return false;
-  value = v;
-  return true;
-}
-
-// What the reader is asked to do.
-struct Request {
-  ReaderLimits limits;
-  uint64_t addressSpaceCap = 0;
-  std::string root, file, testHook;
-};
-
-bool ParseArguments(const std::vector<std::string>& args, Request& request) {
-  size_t i = 0;
-  for (; i + 1 < args.size() && args[i] != "--"; i += 2) {
-    const std::string& name = args[i];
-    const std::string& text = args[i + 1];
-    if (name == kArgAssetRoot) {
-      request.root = text;
-      continue;
-    }
-    if (name == kArgTestHook) {
-      request.testHook = text;
-      continue;
-    }
-    uint64_t v = 0;
-    if (!ParseNumber(text.c_str(), v)) return false;
-    if (name == kArgAddressSpace)
-      request.limits.addressSpace = v;
-    else if (name == kArgAddressSpaceCap)
-      request.addressSpaceCap = v;
-    else if (name == kArgCpuSeconds)
-      request.limits.cpuSeconds = static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX));
-    else if (name == kArgOutputBytes)
-      request.limits.outputBytes = v;
-    else
-      return false;
-  }
-  if (i + 2 != args.size() || args[i] != "--" || args[i + 1].empty()) return false;
-  request.file = args[i + 1];
+bool ParseArguments(const std::vector<std::string>& args, ReaderRequest& request, std::string& error) {
+  if (!ParseReaderArguments(args, request, error)) return false;
   request.limits = WithDefaults(request.limits);
-  if (request.root.empty()) request.root = FolderOf(request.file);
+  if (request.assetRoot.empty()) request.assetRoot = FolderOf(request.file);
   if (request.limits.addressSpace == 0) {
     struct stat s {};
     const uint64_t bytes = stat(request.file.c_str(), &s) == 0 ? static_cast<uint64_t>(s.st_size) : 0;
@@ -114,26 +80,52 @@ bool ParseArguments(const std::vector<std::string>& args, Request& request) {
   return true;
 }
 
-// The request on standard input: arguments ended by zero bytes, up to the end of the input.
-bool ReceiveRequest(std::vector<std::string>& args) {
+// The request on standard input: arguments ended by zero bytes, up to the end of the input. "" or why
+// there is none.
+std::string ReceiveRequest(std::vector<std::string>& args) {
   constexpr size_t kLongest = 1 << 16;
   std::string text;
   char buffer[4096];
   for (;;) {
     const ssize_t n = read(0, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+    if (n < 0) return std::string("its request could not be read: ") + std::strerror(errno);
     if (n == 0) break;
     text.append(buffer, static_cast<size_t>(n));
-    if (text.size() > kLongest) return false;
+    if (text.size() > kLongest) return "its request is longer than " + std::to_string(kLongest) + " bytes";
   }
   for (size_t at = 0; at < text.size();) {
     const size_t end = text.find('\0', at);
-    if (end == std::string::npos) return false;
+    if (end == std::string::npos) return "its request does not end with a zero byte";
     args.push_back(text.substr(at, end - at));
     at = end + 1;
   }
-  return true;
+  return {};
+}
+
+// Notes for the host's log, on standard error (ReaderProcess.h).
+void Note(const char* prefix, const std::string& text) {
+  const std::string line = prefix + text + "\n";
+  if (write(2, line.data(), line.size()) < 0) return;
+}
+
+// Why the reader ends without a stream, on standard error: the host adds the line to the exit status.
+int Fail(int status, const std::string& why) {
+  Note("", why);
+  return status;
+}
+
+// The host's end of the watch pipe closes when the host ends, however it ends, and the kernel then sends
+// SIGIO to the pipe's owner, which its default action ends: no reader outlives its host. "" or why the
+// watch could not be set (a reader run by hand has no such pipe and needs none).
+std::string WatchHost() {
+  struct stat s {};
+  if (fstat(kReaderWatchFd, &s) != 0 || !S_ISFIFO(s.st_mode)) return {};
+  if (fcntl(kReaderWatchFd, F_SETOWN, getpid()) != 0 || fcntl(kReaderWatchFd, F_SETFL, O_ASYNC | O_NONBLOCK) != 0)
+    return std::string("its host could not be watched: ") + std::strerror(errno);
+  pollfd fd{kReaderWatchFd, POLLIN, 0};  // a host gone before the watch was set
+  if (poll(&fd, 1, 0) > 0 && (fd.revents & POLLHUP)) return "its host is gone";
+  return {};
 }
 
 // The address-space limit, which follows what the model names: 64 times the bytes of the files it has
@@ -141,28 +133,37 @@ bool ReceiveRequest(std::vector<std::string>& args) {
 // is the cap.
 class MemoryBudget {
  public:
-  explicit MemoryBudget(const Request& request)
-      : m_limit(request.limits.addressSpace), m_cap(request.addressSpaceCap) {}
+  // Neither above the hard limit the host set, which the reader cannot pass.
+  explicit MemoryBudget(const ReaderRequest& request) : m_limit(request.limits.addressSpace) {
+    rlimit now{};
+    m_cap = getrlimit(RLIMIT_AS, &now) == 0 ? std::min<rlim_t>(request.addressSpaceCap, now.rlim_max)
+                                            : request.addressSpaceCap;
+    m_limit = std::min(m_limit, m_cap);
+  }
 
   bool Set() const {
     const rlimit as{m_limit, m_cap};
     return setrlimit(RLIMIT_AS, &as) == 0;
   }
 
+  // A failure to grow leaves the limit as it was, and the host hears of it.
   void Opened(const std::string& file, uint64_t bytes) {
     if (!m_files.insert(file).second) return;
     m_bytes += bytes;
-    const uint64_t mib = uint64_t{1} << 20;
-    const uint64_t wanted = std::min(m_cap, (m_bytes * kAddressSpacePerFileByte + mib - 1) / mib * mib);
+    const rlim_t mib = rlim_t{1} << 20;
+    const rlim_t wanted = std::min(m_cap, (m_bytes * kAddressSpacePerFileByte + mib - 1) / mib * mib);
     if (wanted <= m_limit) return;
-    m_limit = wanted;
-    Set();
+    const rlim_t was = std::exchange(m_limit, wanted);
+    if (Set()) return;
+    Note(kNoteWarn, "the reader's memory budget could not grow from " + FormatBytes(was) + " to " +
+                        FormatBytes(wanted) + ": " + std::strerror(errno));
+    m_limit = was;
   }
 
   uint64_t Limit() const { return m_limit; }
 
  private:
-  uint64_t m_limit, m_cap, m_bytes = 0;
+  rlim_t m_limit, m_cap, m_bytes = 0;
   std::set<std::string> m_files;
 };
 
@@ -179,14 +180,25 @@ bool WriteOutOfMemory(ByteSink& out) {
   return WriteFailureStream(StreamOutcome::AddressSpace, std::to_string(g_budget->Limit()), out);
 }
 
-// Before Assimp starts: its address space and CPU time, the size of any file it would write, no core file.
-// SIGXCPU ends the reader at the soft CPU limit; the hard limit, a second later, kills it outright.
-bool SetLimits(const ReaderLimits& limits, const MemoryBudget& budget) {
-  const rlimit cpu{limits.cpuSeconds, limits.cpuSeconds + 1};
-  const rlimit fsize{limits.outputBytes, limits.outputBytes};
-  const rlimit core{0, 0};
-  return budget.Set() && setrlimit(RLIMIT_CPU, &cpu) == 0 && setrlimit(RLIMIT_FSIZE, &fsize) == 0 &&
-         setrlimit(RLIMIT_CORE, &core) == 0;
+// One limit, neither part above the hard limit the host set. "" or why it could not be set.
+std::string SetLimit(int resource, const char* name, rlim_t soft, rlim_t hard) {
+  rlimit now{};
+  if (getrlimit(resource, &now) != 0) return std::string("getrlimit ") + name + ": " + std::strerror(errno);
+  const rlimit to{std::min(soft, now.rlim_max), std::min(hard, now.rlim_max)};
+  if (setrlimit(resource, &to) != 0) return std::string("setrlimit ") + name + ": " + std::strerror(errno);
+  return {};
+}
+
+// Before Assimp starts (the address space apart, MemoryBudget): its CPU time, the size of any file it would
+// write, no core file. SIGXCPU ends the reader at the soft CPU limit; the hard limit, a second later, kills
+// it outright. Set before the system-call filter, which lets only the address space move. "" or why a
+// limit could not be set.
+std::string SetLimits(const ReaderLimits& limits) {
+  const rlim_t cpu = limits.cpuSeconds;
+  std::string error = SetLimit(RLIMIT_CPU, "RLIMIT_CPU", cpu, cpu + 1);
+  if (error.empty()) error = SetLimit(RLIMIT_FSIZE, "RLIMIT_FSIZE", limits.outputBytes, limits.outputBytes);
+  if (error.empty()) error = SetLimit(RLIMIT_CORE, "RLIMIT_CORE", 0, 0);
+  return error;
 }
 // After the limits: a heap that grows in large steps (a thirty-second of the address space, at most 256 MiB),
 // is never given back and takes large blocks too, so that one import spends less time in the kernel (a
@@ -213,14 +225,8 @@ void WarmHeap() {
   }
 }
 
-// Notes for the host's log, on standard error (ReaderProcess.h).
-void Note(const char* prefix, const std::string& text) {
-  const std::string line = prefix + text + "\n";
-  if (write(2, line.data(), line.size()) < 0) return;
-}
-
 // Opens the file and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
-bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
+bool Run(const ReaderRequest& request, AssetRoot& root, ByteSink& out) {
   Scene scene;
   {
     Assimp::Importer importer;
@@ -245,9 +251,17 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
   return WriteSceneStream(scene, out);
 }
 
-// What a test asks a confined reader to try, to see the confinement hold. A file it could open ends it
-// with this status.
-constexpr int kOpenedHookExit = 7;
+#ifdef PM_READER_TEST_HOOKS
+// What a test asks a confined reader to try, to see the confinement hold: the reader built for the tests
+// (pm-import-reader-test) reads it from the file named as the program is with ".hook" after it. A file it
+// could open, or a limit it could raise past its hard one, ends it with this status.
+constexpr int kEscapedHookExit = 7;
+std::string TestHook(const char* program) {
+  std::ifstream in(std::string(program) + ".hook");
+  std::string hook;
+  std::getline(in, hook);
+  return hook;
+}
 void RunTestHook(const std::string& hook, const std::string& root) {
   if (hook == "stop") {
     kill(getpid(), SIGSTOP);
@@ -260,7 +274,18 @@ void RunTestHook(const std::string& hook, const std::string& root) {
     if (FILE* f = std::fopen((root + "/written").c_str(), "wb")) std::fclose(f);
   } else if (hook.rfind("open:", 0) == 0) {
     // Past the asset root's own check: only Landlock stands between the reader and the file.
-    if (const int fd = open(hook.c_str() + 5, O_RDONLY | O_CLOEXEC); fd >= 0) _exit(kOpenedHookExit);
+    if (const int fd = open(hook.c_str() + 5, O_RDONLY | O_CLOEXEC); fd >= 0)
+      _exit(Fail(kEscapedHookExit, "it opened " + hook.substr(5)));
+  } else if (hook == "limits") {
+    // Past its hard address-space limit (no capability left allows it), then another limit (the filter
+    // lets only the address space move).
+    rlimit as{};
+    getrlimit(RLIMIT_AS, &as);
+    const rlimit more{as.rlim_max + 4096, as.rlim_max + 4096};
+    if (as.rlim_max != RLIM_INFINITY && setrlimit(RLIMIT_AS, &more) == 0)
+      _exit(Fail(kEscapedHookExit, "it raised its hard address-space limit"));
+    const rlimit cpu{RLIM_INFINITY, RLIM_INFINITY};
+    setrlimit(RLIMIT_CPU, &cpu);
   } else if (hook == "fork") {
     // A child that would outlive the reader holding its pipes, out of its process group.
     if (fork() == 0) {
@@ -270,6 +295,7 @@ void RunTestHook(const std::string& hook, const std::string& root) {
     }
   }
 }
+#endif
 
 // An allocation that fails where no handler can catch it (a destructor, a noexcept function) ends here:
 // the host still hears which limit it was.
@@ -297,21 +323,24 @@ void RunTestHook(const std::string& hook, const std::string& root) {
 int main(int argc, char** argv) {
   // The stream keeps the standard output (as a descriptor of its own); anything a library prints goes to
   // stderr instead of into it.
-  if (dup2(1, kReaderStreamFd) != kReaderStreamFd || dup2(2, 1) < 0) return 3;
+  if (dup2(1, kReaderStreamFd) != kReaderStreamFd || dup2(2, 1) < 0)
+    return Fail(3, std::string("its stream could not be set up: ") + std::strerror(errno));
+  if (const std::string why = WatchHost(); !why.empty()) return Fail(3, why);
   FdSink out(kReaderStreamFd);
   std::vector<std::string> args(argv + 1, argv + argc);
   // What does not depend on the file is done first, by a reader started ahead while it waits.
   ReaderConfinement confinement(kReaderStreamFd);
   if (std::find(args.begin(), args.end(), "--") == args.end()) {
     WarmHeap();
-    if (!ReceiveRequest(args)) return 3;
+    if (const std::string why = ReceiveRequest(args); !why.empty()) return Fail(3, why);
   }
-  Request request;
-  if (!ParseArguments(args, request)) {
-    WriteFailureStream(StreamOutcome::ReaderFault,
-                       "usage: pm-import-reader [--address-space BYTES] [--address-space-cap BYTES] "
-                       "[--cpu-seconds N] [--output-bytes BYTES] [--asset-root DIR] -- FILE",
-                       out);
+#ifdef PM_READER_TEST_HOOKS
+  const std::string testHook = TestHook(argv[0]);  // once the request came: the hook of its import
+#endif
+  ReaderRequest request;
+  std::string error;
+  if (!ParseArguments(args, request, error)) {
+    WriteFailureStream(StreamOutcome::ReaderFault, error + "; " + ReaderUsage(), out);
     return 2;
   }
   // A small budget asked for counts from an empty heap, as it would without the warming.
@@ -320,27 +349,32 @@ int main(int argc, char** argv) {
   g_budget = &budget;
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
-  AssetRoot root(request.root);
+  AssetRoot root(request.assetRoot);
   if (root.Folder().empty()) {
-    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + request.root + "\" does not exist", out);
+    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + request.assetRoot + "\" does not exist", out);
     return 2;
   }
   root.warn = [](const std::string& text) { Note(kNoteWarn, text); };
   root.opened = [&budget](const std::string& file, uint64_t bytes) { budget.Opened(file, bytes); };
+  if (error = SetLimits(request.limits); !error.empty()) {
+    WriteFailureStream(StreamOutcome::ReaderFault, "its limits could not be set: " + error, out);
+    return 2;
+  }
   ConfinementResult confined;
-  std::string error;
   if (!confinement.Apply(root.Folder(), confined, error)) {
     WriteFailureStream(StreamOutcome::ReaderFault, "it could not be confined: " + error, out);
     return 2;
   }
   if (!confined.lacking.empty()) Note(kNoteInfo, confined.lacking);
-  // The limits after the confinement, whose own set-up a small budget would not leave room for.
-  if (!SetLimits(request.limits, budget)) {
-    WriteFailureStream(StreamOutcome::ReaderFault, std::string("its limits could not be set: ") + std::strerror(errno),
-                       out);
+  // The address space after the confinement, whose own set-up a small budget would not leave room for.
+  if (!budget.Set()) {
+    WriteFailureStream(StreamOutcome::ReaderFault,
+                       std::string("its limits could not be set: setrlimit RLIMIT_AS: ") + std::strerror(errno), out);
     return 2;
   }
-  if (!request.testHook.empty()) RunTestHook(request.testHook, root.Folder());
+#ifdef PM_READER_TEST_HOOKS
+  if (!testHook.empty()) RunTestHook(testHook, root.Folder());
+#endif
   TuneAllocator(request.limits);
   bool written = false;
   try {
@@ -351,5 +385,6 @@ int main(int argc, char** argv) {
     written = WriteFailureStream(StreamOutcome::ReaderFault, e.what(), out);
   }
   // Nothing is left to free that the system would not: leaving at once spares tearing down a large scene.
-  _exit(written ? 0 : 1);
+  if (!written) _exit(Fail(1, std::string("its stream could not be written: ") + std::strerror(out.error)));
+  _exit(0);
 }

@@ -6,10 +6,11 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,8 @@
 #include <vector>
 
 #include "import/InertText.h"
+#include "import/ReaderRequest.h"
+#include "import/ReaderSpawn.h"
 #include "import/SceneStream.h"
 
 namespace PM::Import {
@@ -50,7 +53,7 @@ std::string MappedFileOf(const void* address) {
 }
 
 std::string ReaderPath() {
-  if (const char* path = std::getenv(kReaderOverride); path && *path) return path;
+  if (const char* path = secure_getenv(kReaderOverride); path && *path) return path;
   // The file that holds this code: a module, or a program. dladdr gives the name it was loaded by, which
   // may be relative to a folder since left (a program's argv[0], a module opened by a relative path): then
   // the system's own name for the mapping is taken.
@@ -65,17 +68,21 @@ std::string ReaderPath() {
 
 // The running reader: its pipes, the notes it wrote on stderr and the rest of what it wrote there (the
 // last part, for a fault's cause). It runs in a process group of its own, which is killed as a whole.
+// It is the host's child with no exit signal, waited for through its pidfd alone: the host's SIGCHLD
+// disposition (ignored: children reaped unseen) and another thread's waitpid(-1) never take its end.
 class Child {
  public:
   ~Child() {
     CloseIn();
     if (m_out >= 0) close(m_out);
     if (m_err >= 0) close(m_err);
-    if (m_pidfd >= 0) close(m_pidfd);
-    if (m_pid > 0) {
+    // A copy of the host made by fork leaves the host's readers alone.
+    if (m_pid > 0 && m_owner == getpid()) {
       KillGroup();
       Reap();
     }
+    if (m_pidfd >= 0) close(m_pidfd);
+    if (m_watch >= 0) close(m_watch);  // after the reap: the reader ends on its closing
   }
 
   const std::string& Program() const { return m_program; }
@@ -83,57 +90,28 @@ class Child {
   // Starts `program` with no arguments, none of the host's environment and its request still to come.
   bool Start(const std::string& program, std::string& why) {
     m_program = program;
-    int in[2], out[2], err[2];
-    if (pipe2(in, O_CLOEXEC) != 0) return Fail("no pipe could be made", why);
-    if (pipe2(out, O_CLOEXEC) != 0) {
-      close(in[0]);
-      close(in[1]);
-      return Fail("no pipe could be made", why);
+    // in, out, err, watch: each pipe's reading end, then its writing end.
+    int pipes[4][2];
+    int made = 0;
+    for (; made < 4; ++made)
+      if (pipe2(pipes[made], O_CLOEXEC) != 0) break;
+    if (made < 4) {
+      const int error = errno;
+      for (int i = 0; i < made; ++i)
+        for (const int fd : pipes[i]) close(fd);
+      return Fail(std::string("no pipe could be made (") + std::strerror(error) + ")", why);
     }
-    if (pipe2(err, O_CLOEXEC) != 0) {
-      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
-      return Fail("no pipe could be made", why);
-    }
-    m_in = in[1];
-    m_out = out[0];
-    m_err = err[0];
+    m_in = pipes[0][1];
+    m_out = pipes[1][0];
+    m_err = pipes[2][0];
+    m_watch = pipes[3][1];
     fcntl(m_out, F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads; the system may refuse it
-    const char* argv[] = {program.c_str(), nullptr};
-    // Nothing of the host's, only two settings of the reader's own. Its heap is in transparent huge
-    // pages: the import waits for the reader's end, the kernel tearing down its heap, and a few large pages
-    // go faster than thousands of small ones (an animated character's reader ends in 1.4 ms instead of
-    // 3.5). And its libraries are linked whole while it waits as a spare, not function by function as the
-    // import first calls each.
-    const char* envp[] = {"GLIBC_TUNABLES=glibc.malloc.hugetlb=1", "LD_BIND_NOW=1", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    // The reader starts with every signal at its default and none blocked, whatever the host set, in a
-    // process group of its own.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
-    const int rc =
-        posix_spawn(&m_pid, program.c_str(), &actions, &attributes, const_cast<char**>(argv), const_cast<char**>(envp));
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    if (rc != 0) {
-      m_pid = 0;
-      return Fail("the reader program \"" + program + "\" could not be started (" + std::strerror(rc) + ")", why);
-    }
-    m_pidfd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0));
+    const int fds[4] = {pipes[0][0], pipes[1][1], pipes[2][1], pipes[3][0]};
+    std::string failed;
+    const bool started = SpawnReader(program, fds, m_pid, m_pidfd, failed);
+    for (const int fd : fds) close(fd);
+    if (!started) return Fail("the reader program \"" + program + "\" could not be started (" + failed + ")", why);
+    m_owner = getpid();
     return true;
   }
 
@@ -187,12 +165,16 @@ class Child {
         timedOut = true;
         return 0;
       }
-      if (n < 0) return 0;
+      if (n < 0) {
+        KeepSystemError("poll");
+        return 0;
+      }
       if (fds[1].revents) DrainErr();
       if (fds[0].revents) {
         const ssize_t got = read(m_out, into, count);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
+          if (got < 0) KeepSystemError("read");
           close(m_out);
           m_out = -1;
           return 0;
@@ -225,6 +207,7 @@ class Child {
       const int n = poll(fds, 2, Remaining(deadline));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
+        if (n < 0) KeepSystemError("poll");
         timedOut = timedOut || n == 0;
         KillGroup();
         break;
@@ -253,8 +236,9 @@ class Child {
   bool timedOut = false;
   uint64_t received = 0;                   // bytes of the stream so far
   std::function<void(uint64_t)> progress;  // told the bytes so far while the reader runs
-  int status = 0;
+  int status = 0;                          // as waitpid gives it
   double cpuSeconds = 0;
+  std::string systemError;  // the first system call of ours that failed while the reader ran, and why
 
   const std::string& ErrText() const { return m_errTail; }
 
@@ -271,6 +255,10 @@ class Child {
 
   void Tell() const {
     if (progress) progress(received);
+  }
+
+  void KeepSystemError(const char* call) {
+    if (systemError.empty()) systemError = std::string(call) + ": " + std::strerror(errno);
   }
 
   static int Remaining(Clock::time_point deadline) {
@@ -290,6 +278,7 @@ class Child {
     if (got < 0 && errno == EINTR) return true;
     if (got < 0 && errno == EAGAIN) return false;
     if (got <= 0) {
+      if (got < 0) KeepSystemError("read");
       close(m_err);
       m_err = -1;
       TakeLine(m_line);
@@ -326,49 +315,70 @@ class Child {
     m_in = -1;
   }
 
+  // Only while the reader is not reaped, by us or by the kernel for a host that ignores SIGCHLD (its
+  // pidfd says so): till then no other process can have its pid as a group id.
   void KillGroup() const {
-    if (m_pid <= 0) return;
+    if (m_pid <= 0 || syscall(SYS_pidfd_send_signal, m_pidfd, SIGKILL, nullptr, 0) != 0) return;
     kill(-m_pid, SIGKILL);
-    kill(m_pid, SIGKILL);
+  }
+
+  // The reader's end, awaited as waitid's `options` say: true once it has ended, with `info` filled.
+  bool WaitFor(int options, siginfo_t& info, rusage* usage) const {
+    info.si_pid = 0;
+    long rc = 0;
+    while ((rc = syscall(SYS_waitid, P_PIDFD, m_pidfd, &info, options | WEXITED | __WALL, usage)) < 0 &&
+           errno == EINTR) {
+    }
+    return rc != 0 || info.si_pid != 0;  // a failure (ECHILD: a copy made by fork) counts as an end
   }
 
   // Whether the reader has ended (or ends before `deadline`), without reaping it.
   bool ExitedBy(Clock::time_point deadline) const {
     if (m_pid <= 0) return true;
     siginfo_t info{};
-    auto ended = [&] {
-      info.si_pid = 0;
-      return waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0;
-    };
-    if (ended()) return true;
-    if (m_pidfd >= 0) {
-      pollfd fd{m_pidfd, POLLIN, 0};
-      while (poll(&fd, 1, Remaining(deadline)) < 0 && errno == EINTR) {
-      }
-      return ended();
+    if (WaitFor(WNOHANG | WNOWAIT, info, nullptr)) return true;
+    pollfd fd{m_pidfd, POLLIN, 0};
+    while (poll(&fd, 1, Remaining(deadline)) < 0 && errno == EINTR) {
     }
-    while (!ended()) {  // no pidfd (a kernel before 5.3): look again every few milliseconds
-      if (Clock::now() >= deadline) return false;
-      usleep(2000);
-    }
-    return true;
+    return WaitFor(WNOHANG | WNOWAIT, info, nullptr);
   }
 
   void Reap() {
     if (m_pid <= 0) return;
+    siginfo_t info{};
     rusage usage{};
-    while (wait4(m_pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    if (WaitFor(0, info, &usage) && info.si_pid != 0) {
+      status = info.si_code == CLD_EXITED ? W_EXITCODE(info.si_status, 0) : W_EXITCODE(0, info.si_status);
+      cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    } else if (errno != ECHILD || !ExitFromPidfd()) {
+      KeepSystemError("waitid");
     }
-    cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
     m_pid = 0;
+  }
+
+  // A host that ignores SIGCHLD (or sets SA_NOCLDWAIT) has its children reaped by the kernel as they end,
+  // whatever their exit signal: the reader's status is then asked of its pidfd (Linux 6.15 and later keep
+  // it there). False when the kernel cannot tell.
+  bool ExitFromPidfd() {
+    struct {  // the kernel's struct pidfd_info, its first version
+      uint64_t mask = 0, cgroupid = 0;
+      uint32_t ids[11] = {};
+      int32_t exitCode = 0;
+    } info;
+    constexpr uint64_t kInfoExit = 1U << 3;
+    const unsigned long getInfo = _IOWR(0xFF, 11, decltype(info));
+    info.mask = kInfoExit;
+    if (ioctl(m_pidfd, getInfo, &info) != 0 || !(info.mask & kInfoExit)) return false;
+    status = info.exitCode;
+    return true;
   }
 
   static constexpr size_t kLongestLine = 4096;
 
   std::string m_program;
-  pid_t m_pid = 0;
-  int m_in = -1, m_out = -1, m_err = -1, m_pidfd = -1;
+  pid_t m_pid = 0, m_owner = 0;
+  int m_in = -1, m_out = -1, m_err = -1, m_pidfd = -1, m_watch = -1;
   std::string m_errTail, m_line;
 };
 
@@ -433,14 +443,16 @@ std::string FailureCause(const DecodeResult& r, const ReaderLimits& limits) {
   }
 }
 
-// Why a stream that stopped early stopped: the reader's end, or our time-out.
-std::string TruncatedCause(const DecodeResult& r, const Child& child, const ReaderLimits& limits) {
+// Why a stream that stopped early (or came whole from a reader that then failed) stopped: the reader's
+// end, our time-out, or a system call of ours that failed.
+std::string EndCause(const DecodeResult& r, const Child& child, const ReaderLimits& limits) {
   if (child.timedOut)
     return "the reader did not finish within the time-out of " + std::to_string(limits.wallSeconds) + " s";
   if (WIFSIGNALED(child.status)) return SignalCause(child, limits);
   if (WIFEXITED(child.status) && WEXITSTATUS(child.status) != 0)
     return WithErrLine("the reader ended with exit status " + std::to_string(WEXITSTATUS(child.status)), child);
-  return "the reader's stream stopped " + r.message;
+  if (!child.systemError.empty()) return WithErrLine("the reader could not be heard: " + child.systemError, child);
+  return WithErrLine("the reader's stream stopped " + r.message, child);
 }
 
 // The reader started ahead of the next import, kept until an import takes it. It goes with the module.
@@ -474,27 +486,39 @@ class Spare {
 
 Spare g_spare;
 
-// What the reader is sent: its limits, its asset root and the file, each path absolute (a reader started
-// ahead may stand in another working folder than the host's now).
-std::vector<std::string> RequestArguments(const ReadRequest& request, const ReaderLimits& limits) {
+// What the file is when it is not a regular file.
+const char* KindOf(mode_t mode) {
+  return S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
+}
+
+// The model as the host finds it before a reader is asked for it: "" and its size, or why no reader
+// could read it, in the system's words ("No such file or directory", "Permission denied") or naming what
+// it is instead of a regular file. A FIFO or a device is never opened: that alone may block or act.
+std::string CheckModel(const std::string& file, uint64_t& bytes) {
+  struct stat s {};
+  if (stat(file.c_str(), &s) != 0) return std::strerror(errno);
+  if (!S_ISREG(s.st_mode)) return std::string("it is ") + KindOf(s.st_mode) + ", not a regular file";
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  bytes = static_cast<uint64_t>(s.st_size);
+  return {};
+}
+
+// What the reader is asked: its limits, its asset root and the file, each path absolute (a reader
+// started ahead may stand in another working folder than the host's now).
+ReaderRequest RequestFor(const ReadRequest& request, const ReaderLimits& limits, uint64_t bytes) {
   auto absolute = [](const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
     char here[4096];
     return getcwd(here, sizeof here) ? std::string(here) + "/" + path : path;
   };
-  const std::string file = absolute(request.path);
-  struct stat s {};
-  const uint64_t bytes = stat(file.c_str(), &s) == 0 ? static_cast<uint64_t>(s.st_size) : 0;
-  uint64_t start = 0, cap = 0;
-  AddressSpaceFor(limits.addressSpace, bytes, start, cap);
-  std::vector<std::string> args = {kArgAddressSpace,    std::to_string(start),
-                                   kArgAddressSpaceCap, std::to_string(cap),
-                                   kArgCpuSeconds,      std::to_string(limits.cpuSeconds),
-                                   kArgOutputBytes,     std::to_string(limits.outputBytes)};
-  if (!request.assetRoot.empty()) args.insert(args.end(), {kArgAssetRoot, absolute(request.assetRoot)});
-  if (const char* hook = std::getenv(kReaderTestHook); hook && *hook) args.insert(args.end(), {kArgTestHook, hook});
-  args.insert(args.end(), {"--", file});
-  return args;
+  ReaderRequest out;
+  out.limits = limits;
+  AddressSpaceFor(limits.addressSpace, bytes, out.limits.addressSpace, out.addressSpaceCap);
+  out.assetRoot = absolute(request.assetRoot);
+  out.file = absolute(request.path);
+  return out;
 }
 
 }  // namespace
@@ -510,17 +534,17 @@ bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error,
                    const std::function<void(uint64_t)>& progress) {
   scene = Scene();
   error.clear();
-  ReaderLimits limits = WithDefaults(request.limits);
-  const std::vector<std::string> args = RequestArguments(request, limits);
-  limits.addressSpace = std::stoull(args[1]);  // as sent, for the messages
-  const std::string program = ReaderPath();
-  std::string cause;
-  {
+  uint64_t bytes = 0;
+  std::string cause = CheckModel(request.path, bytes);
+  if (cause.empty()) {
+    const ReaderRequest sent = RequestFor(request, WithDefaults(request.limits), bytes);
+    const ReaderLimits& limits = sent.limits;  // as sent, for the messages
+    const std::string program = ReaderPath();
     std::unique_ptr<Child> child = g_spare.Take(program, cause);
     if (child) {
       const auto deadline = Clock::now() + std::chrono::seconds(limits.wallSeconds);
       child->progress = progress;
-      child->Send(args);
+      child->Send(ReaderArguments(sent));
       // The next import's reader starts while this one reads: the host only waits meanwhile.
       g_spare.Start(program);
       ChildSource source(*child, deadline);
@@ -531,19 +555,14 @@ bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error,
       if (r.kind == DecodeResult::Scene && clean && !child->timedOut) return true;
       switch (r.kind) {
         case DecodeResult::Failure:
-          cause = FailureCause(r, limits);
+          cause = WithErrLine(FailureCause(r, limits), *child);
           break;
         case DecodeResult::Damaged:
-          cause = "the reader's stream is damaged: " + r.message;
+          cause = WithErrLine("the reader's stream is damaged: " + r.message, *child);
           break;
         case DecodeResult::Truncated:
-          cause = TruncatedCause(r, *child, limits);
-          break;
         case DecodeResult::Scene:  // sent whole, then the reader failed or hung
-          cause = child->timedOut ? TruncatedCause(r, *child, limits)
-                  : WIFSIGNALED(child->status)
-                      ? SignalCause(*child, limits)
-                      : "the reader ended with exit status " + std::to_string(WEXITSTATUS(child->status));
+          cause = EndCause(r, *child, limits);
           break;
       }
     }

@@ -14,25 +14,17 @@
 
 namespace PM::Import {
 
-// The reader program, found beside the module's own file; PM_IMPORT_READER names another one.
+// The reader program, found beside the module's own file; PM_IMPORT_READER names another one (read with
+// secure_getenv: a set-user-ID host never takes it from its caller).
 inline constexpr char kReaderProgram[] = "pm-import-reader";
 inline constexpr char kReaderOverride[] = "PM_IMPORT_READER";
 
-// The reader's arguments: these options with their values, then "--" and the file. The host starts the
-// reader without them and sends them, each ended by a zero byte, on its standard input.
-inline constexpr char kArgAddressSpace[] = "--address-space";
-inline constexpr char kArgAddressSpaceCap[] = "--address-space-cap";  // what it may grow to (the hard limit)
-inline constexpr char kArgCpuSeconds[] = "--cpu-seconds";
-inline constexpr char kArgOutputBytes[] = "--output-bytes";
-inline constexpr char kArgAssetRoot[] = "--asset-root";
-inline constexpr char kArgTestHook[] = "--test-hook";
-// A test's request that the confined reader try something it must not (socket, exec, write, fork, or
-// "open:PATH", which ends it with status 7 if the file opens) or stop itself (stop); the host passes it on
-// from its own environment.
-inline constexpr char kReaderTestHook[] = "PM_IMPORT_READER_TEST";
-
-// The descriptor the reader writes its stream on (its standard output, moved).
+// The reader is started with no arguments and sent its request (ReaderRequest.h), each argument ended by a
+// zero byte, on its standard input. It writes its stream on kReaderStreamFd (its standard output, moved).
 inline constexpr int kReaderStreamFd = 3;
+// The reader's end of a pipe whose other end only the host holds: when the host is gone the pipe hangs up
+// and the reader, which asked for SIGIO on it, ends (no reader outlives its host).
+inline constexpr int kReaderWatchFd = 4;
 // Lines of the reader's standard error that are notes for the host's log.
 inline constexpr char kNoteWarn[] = "PMIW ";
 inline constexpr char kNoteInfo[] = "PMII ";

@@ -2,13 +2,21 @@
 // reader can fail ends in one sentence that names the file and the cause, in bounded time.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "import/ImportScene.h"
 #include "import/ReaderProcess.h"
@@ -38,6 +46,11 @@ class ReaderProcessTest : public ::testing::Test {
     PM::Test::WriteFile(path, "#!/bin/sh\n" + body + "\n");
     chmod(path.c_str(), 0755);
     return path;
+  }
+  // An empty model file of the test's, for a stand-in reader that reads none.
+  std::string Model(const std::string& name) {
+    PM::Test::WriteFile(m_dir.File(name), "");
+    return m_dir.File(name);
   }
   bool Read(const std::string& file, Scene& scene, std::string& error, ReaderLimits limits = {}) {
     const auto start = std::chrono::steady_clock::now();
@@ -166,8 +179,37 @@ TEST_F(ReaderProcessTest, AssimpsRefusalIsTheCause) {
   EXPECT_FALSE(Read(file, scene, error));
   EXPECT_EQ(error, "Cannot import \"" + file + "\": Assimp refused it: OBJ-file is too small.");
   EXPECT_TRUE(scene.nodes.empty());
+}
+
+// The host looks at the model before a reader is asked for it: what the system says of a file that is
+// absent or may not be read, what a file is instead of a regular one; never Assimp's refusal.
+TEST_F(ReaderProcessTest, AModelNoReaderCouldReadIsNamedInTheSystemsWords) {
+  Scene scene;
+  std::string error;
   EXPECT_FALSE(Read(m_dir.File("nothing.obj"), scene, error));
-  EXPECT_EQ(error.rfind("Cannot import \"" + m_dir.File("nothing.obj") + "\": Assimp refused it: ", 0), 0u) << error;
+  EXPECT_EQ(error, "Cannot import \"" + m_dir.File("nothing.obj") + "\": No such file or directory.");
+  EXPECT_FALSE(Read(m_dir.File("nothing/box.obj"), scene, error));
+  EXPECT_EQ(error, "Cannot import \"" + m_dir.File("nothing/box.obj") + "\": No such file or directory.");
+  EXPECT_FALSE(Read(m_dir.Path(), scene, error));
+  EXPECT_EQ(error, "Cannot import \"" + m_dir.Path() + "\": it is a folder, not a regular file.");
+  // Unreadable: as another user than root, which reads everything (in a process of its own).
+  const std::string closed = m_dir.File("closed.obj");
+  std::filesystem::copy_file(kModels + "/OBJ/box.obj", closed);
+  chmod(closed.c_str(), 0);
+  int result[2];
+  ASSERT_EQ(pipe(result), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) == 0 && setuid(65534) == 0) Read(closed, scene, error);
+    _exit(write(result[1], error.data(), error.size()) < 0);
+  }
+  close(result[1]);
+  char text[1024];
+  const ssize_t got = read(result[0], text, sizeof text);
+  close(result[0]);
+  waitpid(child, nullptr, 0);
+  EXPECT_EQ(std::string(text, static_cast<size_t>(std::max<ssize_t>(got, 0))),
+            "Cannot import \"" + closed + "\": Permission denied.");
 }
 
 TEST_F(ReaderProcessTest, TheAddressSpaceLimitStopsAGreedyFileAtOnce) {
@@ -204,10 +246,10 @@ TEST_F(ReaderProcessTest, AReaderKilledBySignalIsNamedWithWhatItSaid) {
   ReaderOverride standIn(StandIn("printf 'PMIS\\001\\000'; echo 'Assertion failed: x' >&2; kill -SEGV $$"));
   Scene scene;
   std::string error;
-  EXPECT_FALSE(Read("model.fbx", scene, error));
-  EXPECT_EQ(error,
-            "Cannot import \"model.fbx\": the reader stopped on signal 11 (SIGSEGV, Segmentation fault) "
-            "(Assertion failed: x).");
+  EXPECT_FALSE(Read(Model("model.fbx"), scene, error));
+  EXPECT_EQ(error, "Cannot import \"" + Model("model.fbx") +
+                       "\": the reader stopped on signal 11 (SIGSEGV, Segmentation fault) "
+                       "(Assertion failed: x).");
 }
 
 TEST_F(ReaderProcessTest, TheCpuLimitIsNamed) {
@@ -216,8 +258,8 @@ TEST_F(ReaderProcessTest, TheCpuLimitIsNamed) {
   std::string error;
   ReaderLimits limits;
   limits.cpuSeconds = 3;
-  EXPECT_FALSE(Read("slow.blend", scene, error, limits));
-  EXPECT_EQ(error, "Cannot import \"slow.blend\": the reader reached its CPU-time limit of 3 s.");
+  EXPECT_FALSE(Read(Model("slow.blend"), scene, error, limits));
+  EXPECT_EQ(error, "Cannot import \"" + Model("slow.blend") + "\": the reader reached its CPU-time limit of 3 s.");
 }
 
 TEST_F(ReaderProcessTest, AReaderThatSleepsMeetsTheTimeOut) {
@@ -227,23 +269,23 @@ TEST_F(ReaderProcessTest, AReaderThatSleepsMeetsTheTimeOut) {
   std::string error;
   {
     ReaderOverride standIn(StandIn("exec sleep 30"));
-    EXPECT_FALSE(Read("a.obj", scene, error, limits));
-    EXPECT_EQ(error, "Cannot import \"a.obj\": the reader did not finish within the time-out of 1 s.");
+    EXPECT_FALSE(Read(Model("a.obj"), scene, error, limits));
+    EXPECT_EQ(error, "Cannot import \"" + Model("a.obj") + "\": the reader did not finish within the time-out of 1 s.");
     EXPECT_LT(seconds, 5);
   }
   // Its output closed, then asleep: the time-out holds while the host waits for its end.
   {
     ReaderOverride standIn(StandIn("exec >&- 2>&-; exec sleep 30"));
-    EXPECT_FALSE(Read("z.obj", scene, error, limits));
-    EXPECT_EQ(error, "Cannot import \"z.obj\": the reader did not finish within the time-out of 1 s.");
+    EXPECT_FALSE(Read(Model("z.obj"), scene, error, limits));
+    EXPECT_EQ(error, "Cannot import \"" + Model("z.obj") + "\": the reader did not finish within the time-out of 1 s.");
     EXPECT_LT(seconds, 5);
   }
   // A whole stream sent, then no end: the time-out still holds and nothing is kept.
   {
     ReaderOverride standIn(
         StandIn("'" PM_BINARY_DIR "/pm-import-reader' -- '" + kModels + "/OBJ/box.obj'; exec sleep 30"));
-    EXPECT_FALSE(Read("b.obj", scene, error, limits));
-    EXPECT_EQ(error, "Cannot import \"b.obj\": the reader did not finish within the time-out of 1 s.");
+    EXPECT_FALSE(Read(Model("b.obj"), scene, error, limits));
+    EXPECT_EQ(error, "Cannot import \"" + Model("b.obj") + "\": the reader did not finish within the time-out of 1 s.");
     EXPECT_TRUE(scene.nodes.empty());
     EXPECT_LT(seconds, 5);
   }
@@ -255,19 +297,20 @@ TEST_F(ReaderProcessTest, AWholeStreamFromAFailingReaderCountsForNothing) {
   Scene scene;
   std::string error;
   {
-    ReaderOverride standIn(StandIn(reader + "; exit 5"));
-    EXPECT_FALSE(Read("c.obj", scene, error));
-    EXPECT_EQ(error, "Cannot import \"c.obj\": the reader ended with exit status 5.");
+    ReaderOverride standIn(StandIn(reader + "; echo 'left in a hurry' >&2; exit 5"));
+    EXPECT_FALSE(Read(Model("c.obj"), scene, error));
+    EXPECT_EQ(error,
+              "Cannot import \"" + Model("c.obj") + "\": the reader ended with exit status 5 (left in a hurry).");
   }
   {
     ReaderOverride standIn(StandIn(reader + "; kill -BUS $$"));
-    EXPECT_FALSE(Read("d.obj", scene, error));
-    EXPECT_EQ(error, "Cannot import \"d.obj\": the reader stopped on signal 7 (SIGBUS, Bus error).");
+    EXPECT_FALSE(Read(Model("d.obj"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("d.obj") + "\": the reader stopped on signal 7 (SIGBUS, Bus error).");
   }
   EXPECT_TRUE(scene.nodes.empty());
   {
     ReaderOverride standIn(StandIn("exec " + reader));
-    EXPECT_TRUE(Read("e.obj", scene, error)) << error;
+    EXPECT_TRUE(Read(Model("e.obj"), scene, error)) << error;
     EXPECT_FALSE(scene.nodes.empty());
   }
 }
@@ -278,9 +321,9 @@ TEST_F(ReaderProcessTest, TheReaderIsLookedForBesideItsCaller) {
   unsetenv(kReaderOverride);
   Scene scene;
   std::string error;
-  EXPECT_FALSE(Read("f.obj", scene, error));
+  EXPECT_FALSE(Read(Model("f.obj"), scene, error));
   const std::string beside = std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/pm-import-reader";
-  EXPECT_EQ(error, "Cannot import \"f.obj\": the reader program \"" + beside +
+  EXPECT_EQ(error, "Cannot import \"" + Model("f.obj") + "\": the reader program \"" + beside +
                        "\" could not be started (No such file or directory).");
   // In a module (loaded by a relative path, from another folder than the program's), beside the module.
   const std::string cwd = std::filesystem::current_path();
@@ -290,9 +333,10 @@ TEST_F(ReaderProcessTest, TheReaderIsLookedForBesideItsCaller) {
   ASSERT_NE(probe, nullptr) << dlerror();
   auto read = reinterpret_cast<bool (*)(const char*, std::string*)>(dlsym(probe, "ProbeReadModelFile"));
   ASSERT_NE(read, nullptr);
-  EXPECT_FALSE(read("g.obj", &error));
-  EXPECT_EQ(error, "Cannot import \"g.obj\": the reader program \"" PM_BINARY_DIR
-                   "/tests/probe/pm-import-reader\" could not be started (No such file or directory).");
+  EXPECT_FALSE(read(Model("g.obj").c_str(), &error));
+  EXPECT_EQ(error, "Cannot import \"" + Model("g.obj") +
+                       "\": the reader program \"" PM_BINARY_DIR
+                       "/tests/probe/pm-import-reader\" could not be started (No such file or directory).");
   dlclose(probe);
 }
 
@@ -301,26 +345,153 @@ TEST_F(ReaderProcessTest, BytesThatLieOrStopAreTheReadersFault) {
   std::string error;
   {
     ReaderOverride standIn(StandIn("printf 'PMIX\\001\\000\\000\\000\\000'"));
-    EXPECT_FALSE(Read("lie.3ds", scene, error));
-    EXPECT_EQ(error, "Cannot import \"lie.3ds\": the reader's stream is damaged: it does not begin with \"PMIS\".");
+    EXPECT_FALSE(Read(Model("lie.3ds"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("lie.3ds") +
+                         "\": the reader's stream is damaged: it does not begin with \"PMIS\".");
   }
   {
     ReaderOverride standIn(StandIn("printf 'PMIS\\004\\000\\000\\000\\000\\377\\377'"));
-    EXPECT_FALSE(Read("cut.3ds", scene, error));
-    EXPECT_EQ(error, "Cannot import \"cut.3ds\": the reader's stream stopped after 11 bytes.");
+    EXPECT_FALSE(Read(Model("cut.3ds"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("cut.3ds") + "\": the reader's stream stopped after 11 bytes.");
   }
   {
     ReaderOverride standIn(StandIn("echo 'no such option' >&2; exit 3"));
-    EXPECT_FALSE(Read("x.ply", scene, error));
-    EXPECT_EQ(error, "Cannot import \"x.ply\": the reader ended with exit status 3 (no such option).");
+    EXPECT_FALSE(Read(Model("x.ply"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("x.ply") + "\": the reader ended with exit status 3 (no such option).");
   }
   {
     ReaderOverride standIn(m_dir.File("absent-reader"));
-    EXPECT_FALSE(Read("y.ply", scene, error));
-    EXPECT_EQ(error, "Cannot import \"y.ply\": the reader program \"" + m_dir.File("absent-reader") +
+    EXPECT_FALSE(Read(Model("y.ply"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("y.ply") + "\": the reader program \"" + m_dir.File("absent-reader") +
                          "\" could not be started (No such file or directory).");
   }
   EXPECT_TRUE(scene.nodes.empty());
+}
+
+// Ignoring SIGCHLD (children reaped unseen) and another thread reaping any child change nothing: the
+// reader's cause survives and the reader started ahead still serves the next import.
+TEST_F(ReaderProcessTest, TheHostsChildHandlingChangesNothing) {
+  struct sigaction ignore {
+  }, old{};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGCHLD, &ignore, &old), 0);
+  std::atomic<bool> stop{false};
+  std::thread reaper([&] {
+    while (!stop) {
+      waitpid(-1, nullptr, WNOHANG);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  Scene scene;
+  std::string error;
+  {
+    ReaderOverride standIn(StandIn("echo 'Assertion failed: y' >&2; kill -SEGV $$"));
+    EXPECT_FALSE(Read(Model("crash.fbx"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("crash.fbx") +
+                         "\": the reader stopped on signal 11 (SIGSEGV, Segmentation fault) (Assertion failed: y).");
+  }
+  {
+    ReaderOverride standIn(StandIn("kill -XCPU $$"));
+    ReaderLimits limits;
+    limits.cpuSeconds = 2;
+    EXPECT_FALSE(Read(Model("slow.blend"), scene, error, limits));
+    EXPECT_EQ(error, "Cannot import \"" + Model("slow.blend") + "\": the reader reached its CPU-time limit of 2 s.");
+  }
+  // Each import takes the reader started ahead and starts one for the next: one start an import, and one.
+  const std::string starts = m_dir.File("starts");
+  ReaderOverride counted(StandIn("echo >> '" + starts + "'\nexec '" PM_BINARY_DIR "/pm-import-reader'"));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(Read(kModels + "/OBJ/box.obj", scene, error)) << error;
+  // (The last one, started ahead, may still be on its way.)
+  for (int tries = 0; tries < 200 && PM::Test::ReadFile(starts).size() < 4; ++tries)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(PM::Test::ReadFile(starts), std::string(4, '\n'));
+  stop = true;
+  reaper.join();
+  sigaction(SIGCHLD, &old, nullptr);
+}
+
+// A convex polygon of `corners` corners (Assimp takes up to 32767): its triangulation takes time in
+// proportion to the square of its corners (7 s for 32000), and little memory.
+std::string SlowObj(int corners) {
+  std::string text;
+  for (int i = 0; i < corners; ++i) {
+    const double a = 6.283185307179586 * i / corners;
+    text += "v " + std::to_string(std::cos(a)) + " " + std::to_string(std::sin(a)) + " 0\n";
+  }
+  text += "f";
+  for (int i = 1; i <= corners; ++i) text += " " + std::to_string(i);
+  return text + "\n";
+}
+
+// The processes whose parent is `parent`.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+  std::vector<pid_t> out;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string stat = PM::Test::ReadFile(entry.path().string() + "/stat");
+    const size_t close = stat.rfind(')');
+    if (close != std::string::npos && std::atoi(stat.c_str() + close + 4) == parent)
+      out.push_back(std::atoi(entry.path().filename().c_str()));
+  }
+  return out;
+}
+
+bool Gone(pid_t pid) {
+  const std::string stat = PM::Test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  return stat.empty() || stat.find(") Z") != std::string::npos;
+}
+
+// A host killed in the middle of an import (a copy of this test, forked) takes its readers with it: the
+// one at work and the one started ahead end within a second or two, not at their CPU limit.
+TEST_F(ReaderProcessTest, NoReaderOutlivesItsHost) {
+  const std::string slow = m_dir.File("slow.obj");
+  PM::Test::WriteFile(slow, SlowObj(32000));
+  const pid_t host = fork();
+  if (host == 0) {
+    Scene scene;
+    std::string error;
+    ReadModelFile(slow, {}, scene, error);
+    _exit(0);
+  }
+  ASSERT_GT(host, 0);
+  std::vector<pid_t> readers;
+  for (int tries = 0; tries < 500 && readers.size() < 2; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    readers = ChildrenOf(host);
+  }
+  ASSERT_EQ(readers.size(), 2u) << "the import's reader and the one started ahead";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // at work on the polygon
+  for (const pid_t reader : readers) EXPECT_FALSE(Gone(reader)) << "the file is slow enough to read";
+  kill(host, SIGKILL);
+  waitpid(host, nullptr, 0);
+  const auto killed = std::chrono::steady_clock::now();
+  auto allGone = [&] { return std::all_of(readers.begin(), readers.end(), Gone); };
+  while (!allGone() && std::chrono::steady_clock::now() - killed < std::chrono::seconds(2))
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(allGone());
+  for (const pid_t reader : readers) kill(reader, SIGKILL);  // whatever the outcome, nothing is left
+}
+
+// Every way the reader ends without a stream is told: a request cut short, a stream it cannot set up.
+TEST_F(ReaderProcessTest, EveryEndOfTheReaderSaysWhy) {
+  const std::string reader = "'" PM_BINARY_DIR "/pm-import-reader'";
+  Scene scene;
+  std::string error;
+  {
+    ReaderOverride standIn(StandIn("cat > /dev/null; printf -- '--cpu-seconds' | exec " + reader));
+    EXPECT_FALSE(Read(Model("cut.obj"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("cut.obj") +
+                         "\": the reader ended with exit status 3 (its request does not end with a zero byte).");
+  }
+  {
+    ReaderOverride standIn(StandIn("exec " + reader + " >&-"));
+    EXPECT_FALSE(Read(Model("closed.obj"), scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + Model("closed.obj") +
+                         "\": the reader ended with exit status 3 (its stream could not be set up: Bad file "
+                         "descriptor).");
+  }
+  // The largest CPU time a request holds is a limit the reader sets.
+  EXPECT_EQ(std::system((reader + " --cpu-seconds 4294967295 -- '" + kModels + "/OBJ/box.obj' > /dev/null").c_str()),
+            0);
 }
 
 }  // namespace
