@@ -5,6 +5,7 @@
 // Without "-- FILE" it waits for its request (the same arguments, each ended by a zero byte) on standard
 // input: the importer starts a reader ahead of the import it will serve, and it is confined only once it
 // knows the file.
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <set>
 #include <string>
@@ -29,10 +31,12 @@
 #include "import/AssetRoot.h"
 #include "import/AssimpSetup.h"
 #include "import/AssimpWarnings.h"
+#include "import/IqmHeader.h"
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
 #include "import/ReaderProcess.h"
 #include "import/SceneFromAssimp.h"
+#include "import/SceneMending.h"
 #include "import/SceneStream.h"
 #include "import/UpAxis.h"
 
@@ -219,6 +223,26 @@ void Note(const char* prefix, const std::string& text) {
   if (write(2, line.data(), line.size()) < 0) return;
 }
 
+// Assimp's reading, then what the file plainly means mended (SceneMending), then its validation and the
+// steps that need a valid scene. Null, with the importer's error string, when a step refuses the file.
+const aiScene* ReadScene(Assimp::Importer& importer, const std::string& file, std::string& mended) {
+  const aiScene* source = importer.ReadFile(file, 0);
+  if (!source) return nullptr;
+  mended = MendAnimations(*const_cast<aiScene*>(source));  // Assimp's own steps change its scene alike
+  if (!ValidateScene(importer)) return nullptr;
+  return importer.ApplyPostProcessing(ReaderPostProcessing() & ~aiProcess_ValidateDataStructure);
+}
+
+// Why an empty scene from an IQM file of clips alone is refused, or "" for another file.
+std::string AnimationOnlyIqm(const std::string& file, AssetRoot& root) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(root.Open(file), std::fclose);
+  IqmCounts counts;
+  if (!f || !ReadIqmCounts(f.get(), counts) || counts.meshes || !(counts.anims || counts.joints)) return "";
+  return "it holds only animation (" + std::to_string(counts.anims) + (counts.anims == 1 ? " clip" : " clips") +
+         " of " + std::to_string(counts.frames) + (counts.frames == 1 ? " frame" : " frames") +
+         ", no mesh), and Assimp reads no joints or clips from an IQM file";
+}
+
 // Opens the file and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
 bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
   Scene scene;
@@ -227,10 +251,14 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
     importer.SetIOHandler(new ReaderIOSystem(root));
     ConfigureImporter(importer);
     AssimpWarnings warnings;
-    const aiScene* source = importer.ReadFile(request.file, ReaderPostProcessing());
+    std::string mended;
+    const aiScene* source = ReadScene(importer, request.file, mended);
     if (!source) {
       const std::string message = importer.GetErrorString();
       if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
+      if (message.find("mNumMeshes is 0") != std::string::npos)
+        if (const std::string why = AnimationOnlyIqm(request.file, root); !why.empty())
+          return WriteFailureStream(StreamOutcome::Refused, why, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
@@ -238,6 +266,7 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
       return WriteFailureStream(StreamOutcome::Refused, error, out);
     ChooseUpAxis(*source, request.file, scene);
     scene.warnings = warnings.Sentences();
+    if (!mended.empty()) scene.warnings.push_back(mended);
   }
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "import/SceneStream.h"
 #include "scene/TreeDepth.h"
 
 namespace PM::Import {
 
 // The engine's walks take kMaxTreeDepth levels: the import's own root and the leaves under the deepest
 // node take two of them.
-const SceneBounds kSceneBounds = {uint64_t(kMaxTreeDepth) - 2, uint64_t{1} << 18, uint64_t{1} << 26, uint64_t{1} << 23,
+const SceneBounds kSceneBounds = {uint64_t(kMaxTreeDepth) - 2, uint64_t{1} << 18, uint64_t{1} << 26, kMaxKeys,
                                   uint64_t{1} << 31};
 
 namespace {
