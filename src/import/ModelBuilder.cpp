@@ -215,10 +215,6 @@ class Builder {
     AddLights(nodes);
     WarnNonFiniteWeights();
     WarnMaterials();
-    // A file of clips or a skeleton alone, for a script to put on another model, still comes in.
-    if (m_scene.meshes.empty())
-      LogWarn("Import(\"", m_file.c_str(), "\"): no mesh: ", m_scene.animations.size(), " clips and ",
-              m_scene.nodes.size(), " nodes, nothing to draw.");
     for (const std::string& w : m_scene.warnings) LogWarn("Import(\"", m_file.c_str(), "\"): ", w.c_str(), ".");
     Obj<AnimationScheduler_I> clips = BuildClips(m_scene, nodes, m_blends, m_names, m_file);
     if (scheduler) *scheduler = Obj<ScriptObject>(clips.Get());

@@ -267,6 +267,12 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
     ChooseUpAxis(*source, request.file, scene);
     scene.warnings = warnings.Sentences();
     if (!mended.empty()) scene.warnings.push_back(mended);
+    // A file of clips or a skeleton alone comes in, for a script to put its clips on another model; one of
+    // cameras and lights alone is a setting, not a model missing.
+    const bool skeleton = scene.nodes.size() > 1 && scene.cameras.empty() && scene.lights.empty();
+    if (scene.meshes.empty() && (!scene.animations.empty() || skeleton))
+      scene.warnings.push_back("no mesh: " + std::to_string(scene.animations.size()) + " clips and " +
+                               std::to_string(scene.nodes.size()) + " nodes, nothing to draw");
   }
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);
