@@ -31,6 +31,7 @@
 #include "import/AssetRoot.h"
 #include "import/AssimpSetup.h"
 #include "import/AssimpWarnings.h"
+#include "import/B3dChunks.h"
 #include "import/IqmHeader.h"
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
@@ -233,14 +234,28 @@ const aiScene* ReadScene(Assimp::Importer& importer, const std::string& file, st
   return importer.ApplyPostProcessing(ReaderPostProcessing() & ~aiProcess_ValidateDataStructure);
 }
 
-// Why an empty scene from an IQM file of clips alone is refused, or "" for another file.
-std::string AnimationOnlyIqm(const std::string& file, AssetRoot& root) {
+std::string Count(uint64_t n, const char* one, const char* more) { return std::to_string(n) + (n == 1 ? one : more); }
+
+// Why a file of clips alone that Assimp reads no mesh from is refused, where Assimp cannot say it: an IQM
+// file (which Assimp 5.2 reads as an empty scene) or a Blitz3D one (which it refuses for having no mesh);
+// "" for any other file.
+std::string AnimationOnly(const std::string& file, AssetRoot& root) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(root.Open(file), std::fclose);
-  IqmCounts counts;
-  if (!f || !ReadIqmCounts(f.get(), counts) || counts.meshes || !(counts.anims || counts.joints)) return "";
-  return "it holds only animation (" + std::to_string(counts.anims) + (counts.anims == 1 ? " clip" : " clips") +
-         " of " + std::to_string(counts.frames) + (counts.frames == 1 ? " frame" : " frames") +
-         ", no mesh), and Assimp reads no joints or clips from an IQM file";
+  IqmCounts iqm;
+  if (f && ReadIqmCounts(f.get(), iqm))
+    return iqm.meshes || !(iqm.anims || iqm.joints)
+               ? ""
+               : "it holds only animation (" + Count(iqm.anims, " clip", " clips") + " of " +
+                     Count(iqm.frames, " frame", " frames") +
+                     ", no mesh), and Assimp reads no joints or clips from an IQM file";
+  B3dCounts b3d;
+  if (f && std::fseek(f.get(), 0, SEEK_SET) == 0 && CountB3dChunks(f.get(), b3d) && !b3d.meshes && b3d.clips)
+    return "it holds only animation (" + Count(b3d.clips, " clip", " clips") + " of " +
+           Count(uint64_t(std::max<int64_t>(b3d.frames, 0)), " frame", " frames") + " moving " +
+           Count(b3d.keyedNodes, " node", " nodes") +
+           ", no mesh), which Assimp reads from a Blitz3D file only "
+           "with a mesh";
+  return "";
 }
 
 // Opens the file and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
@@ -256,9 +271,8 @@ bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
     if (!source) {
       const std::string message = importer.GetErrorString();
       if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
-      if (message.find("mNumMeshes is 0") != std::string::npos)
-        if (const std::string why = AnimationOnlyIqm(request.file, root); !why.empty())
-          return WriteFailureStream(StreamOutcome::Refused, why, out);
+      if (const std::string why = AnimationOnly(request.file, root); !why.empty())
+        return WriteFailureStream(StreamOutcome::Refused, why, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;

@@ -178,15 +178,31 @@ TEST_F(SceneMendingTest, WhatCannotBeMendedIsStillRefused) {
   EXPECT_EQ(error, "Cannot import \"" + file + "\": Assimp refused it: Validation failed: Mesh  contains no faces.");
 }
 
-// Red Eclipse keeps its players' clips in IQM files of their own, which Assimp reads as empty scenes.
-TEST_F(SceneMendingTest, AnIqmFileOfClipsAloneSaysItHoldsOnlyAnimation) {
-  const std::string file = Write("idle.iqm", AnimationOnlyIqm());
+// Games keep their players' clips in files of their own (Red Eclipse's IQM files, which Assimp reads as
+// empty scenes; Blitz3D files, which it refuses for want of a mesh): the refusal says what they hold.
+TEST_F(SceneMendingTest, AFileOfClipsAloneSaysItHoldsOnlyAnimation) {
+  const struct {
+    std::string file, said;
+  } cases[] = {
+      {Write("idle.iqm", AnimationOnlyIqm()),
+       "it holds only animation (1 clip of 20 frames, no mesh), and Assimp reads no joints or clips from an IQM file"},
+      {Write("walk.b3d", B3dFile(B3dNode("root", B3dClip(4) + B3dNode("bone", B3dKeys({1, 2, 3, 4}))))),
+       "it holds only animation (1 clip of 4 frames moving 1 node, no mesh), which Assimp reads from a Blitz3D file "
+       "only with a mesh"},
+  };
+  for (const auto& c : cases) {
+    Import::Scene scene;
+    std::string error;
+    EXPECT_FALSE(Import::ReadModelFile(c.file, {}, scene, error));
+    EXPECT_EQ(error, "Cannot import \"" + c.file + "\": Assimp refused it: " + c.said + ".");
+  }
+  // A Blitz3D file with neither a mesh nor a clip keeps Assimp's own words.
+  const std::string bare = Write("bare.b3d", B3dFile(B3dNode("root", "")));
   Import::Scene scene;
   std::string error;
-  EXPECT_FALSE(Import::ReadModelFile(file, {}, scene, error));
-  EXPECT_EQ(error, "Cannot import \"" + file +
-                       "\": Assimp refused it: it holds only animation (1 clip of 20 frames, no mesh), and Assimp "
-                       "reads no joints or clips from an IQM file.");
+  EXPECT_FALSE(Import::ReadModelFile(bare, {}, scene, error));
+  EXPECT_EQ(error,
+            "Cannot import \"" + bare + "\": Assimp refused it: B3D Importer - error in B3D file data: No meshes.");
 }
 
 class ClipsWithoutAMeshTest : public ImportModuleFixture<::testing::Test> {
