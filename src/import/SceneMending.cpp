@@ -69,6 +69,12 @@ std::string ClipName(const aiAnimation& a, unsigned index) {
 
 std::string Plural(size_t n, const char* one, const char* more) { return std::to_string(n) + (n == 1 ? one : more); }
 
+// Whether `scene` holds no mesh but clips or a tree of nodes (a skeleton, or clips meant for another
+// model): Assimp's validation refuses a scene without meshes unless it is marked incomplete.
+bool HoldsOnlyAnimation(const aiScene& scene) {
+  return scene.mNumMeshes == 0 && (scene.mNumAnimations > 0 || (scene.mRootNode && scene.mRootNode->mNumChildren > 0));
+}
+
 }  // namespace
 
 std::string MendAnimations(aiScene& scene) {
@@ -121,10 +127,6 @@ std::string MendAnimations(aiScene& scene) {
   std::string sentence;
   for (const std::string& part : parts) sentence += (sentence.empty() ? "its clips were mended: " : "; ") + part;
   return sentence;
-}
-
-bool HoldsOnlyAnimation(const aiScene& scene) {
-  return scene.mNumMeshes == 0 && (scene.mNumAnimations > 0 || (scene.mRootNode && scene.mRootNode->mNumChildren > 0));
 }
 
 const aiScene* ValidateScene(Assimp::Importer& importer) {

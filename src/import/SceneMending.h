@@ -17,10 +17,6 @@ namespace PM::Import {
 // each channel's keys are put in time order. Returns one sentence naming what was mended, or "".
 std::string MendAnimations(aiScene& scene);
 
-// Whether `scene` holds no mesh but clips or a tree of nodes (a skeleton, or clips meant for another
-// model): Assimp's validation refuses a scene without meshes unless it is marked incomplete.
-bool HoldsOnlyAnimation(const aiScene& scene);
-
 // Assimp's validation of the importer's scene; a scene of animation without a mesh passes it as Assimp's
 // own animation-only importers mark theirs (incomplete). Null, with the importer's error string, when the
 // validation refuses the scene.
