@@ -8,7 +8,8 @@
 namespace PM::Import {
 
 unsigned ReaderPostProcessing() {
-  // Validation first catches scenes that "succeed" with null nodes or out-of-range indices. Every mesh
+  // Validation catches scenes that "succeed" with null nodes or out-of-range indices (the reader runs it
+  // apart, first, after mending what the file plainly means: SceneMending). Every mesh
   // ends with one primitive type (triangles, lines or points), normals where the file has none, and no
   // duplicate vertices; UV mappings other than UV are baked, UV transforms applied, and invalid normals
   // or UVs dropped (so that normals are generated instead).

@@ -8,7 +8,9 @@ class Importer;
 
 namespace PM::Import {
 
-// The post-processing steps ReadFile is asked for (see docs/formats.md, "Import scene stream").
+// The post-processing steps of an import (see docs/formats.md, "Import scene stream"), validation among
+// them as Assimp alone runs it; the reader runs the validation as a step of its own, after mending what
+// the file plainly means (SceneMending), and the rest after it.
 unsigned ReaderPostProcessing();
 // Settings the steps read: which vertex components are dropped before vertices are joined.
 void ConfigureImporter(Assimp::Importer& importer);

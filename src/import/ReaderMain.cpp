@@ -5,6 +5,7 @@
 // Without "-- FILE" it waits for its request (the same arguments, each ended by a zero byte) on standard
 // input: the importer starts a reader ahead of the import it will serve, and it is confined only once it
 // knows the file.
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <set>
 #include <string>
@@ -32,11 +34,14 @@
 #include "import/AssetRoot.h"
 #include "import/AssimpSetup.h"
 #include "import/AssimpWarnings.h"
+#include "import/B3dChunks.h"
+#include "import/IqmHeader.h"
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
 #include "import/ReaderProcess.h"
 #include "import/ReaderRequest.h"
 #include "import/SceneFromAssimp.h"
+#include "import/SceneMending.h"
 #include "import/SceneStream.h"
 #include "import/UpAxis.h"
 
@@ -225,6 +230,40 @@ void WarmHeap() {
   }
 }
 
+// Assimp's reading, then what the file plainly means mended (SceneMending), then its validation and the
+// steps that need a valid scene. Null, with the importer's error string, when a step refuses the file.
+const aiScene* ReadScene(Assimp::Importer& importer, const std::string& file, std::string& mended) {
+  const aiScene* source = importer.ReadFile(file, 0);
+  if (!source) return nullptr;
+  mended = MendAnimations(*const_cast<aiScene*>(source));  // Assimp's own steps change its scene alike
+  if (!ValidateScene(importer)) return nullptr;
+  return importer.ApplyPostProcessing(ReaderPostProcessing() & ~aiProcess_ValidateDataStructure);
+}
+
+std::string Count(uint64_t n, const char* one, const char* more) { return std::to_string(n) + (n == 1 ? one : more); }
+
+// Why a file of clips alone that Assimp reads no mesh from is refused, where Assimp cannot say it: an IQM
+// file (which Assimp 5.2 reads as an empty scene) or a Blitz3D one (which it refuses for having no mesh);
+// "" for any other file.
+std::string AnimationOnly(const std::string& file, AssetRoot& root) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(root.Open(file), std::fclose);
+  IqmCounts iqm;
+  if (f && ReadIqmCounts(f.get(), iqm))
+    return iqm.meshes || !(iqm.anims || iqm.joints)
+               ? ""
+               : "it holds only animation (" + Count(iqm.anims, " clip", " clips") + " of " +
+                     Count(iqm.frames, " frame", " frames") +
+                     ", no mesh), and Assimp reads no joints or clips from an IQM file";
+  B3dCounts b3d;
+  if (f && std::fseek(f.get(), 0, SEEK_SET) == 0 && CountB3dChunks(f.get(), b3d) && !b3d.meshes && b3d.clips)
+    return "it holds only animation (" + Count(b3d.clips, " clip", " clips") + " of " +
+           Count(uint64_t(std::max<int64_t>(b3d.frames, 0)), " frame", " frames") + " moving " +
+           Count(b3d.keyedNodes, " node", " nodes") +
+           ", no mesh), which Assimp reads from a Blitz3D file only "
+           "with a mesh";
+  return "";
+}
+
 // Opens the file and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
 bool Run(const ReaderRequest& request, AssetRoot& root, ByteSink& out) {
   Scene scene;
@@ -233,10 +272,13 @@ bool Run(const ReaderRequest& request, AssetRoot& root, ByteSink& out) {
     importer.SetIOHandler(new ReaderIOSystem(root));
     ConfigureImporter(importer);
     AssimpWarnings warnings;
-    const aiScene* source = importer.ReadFile(request.file, ReaderPostProcessing());
+    std::string mended;
+    const aiScene* source = ReadScene(importer, request.file, mended);
     if (!source) {
       const std::string message = importer.GetErrorString();
       if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
+      if (const std::string why = AnimationOnly(request.file, root); !why.empty())
+        return WriteFailureStream(StreamOutcome::Refused, why, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
@@ -244,6 +286,13 @@ bool Run(const ReaderRequest& request, AssetRoot& root, ByteSink& out) {
       return WriteFailureStream(StreamOutcome::Refused, error, out);
     ChooseUpAxis(*source, request.file, scene);
     scene.warnings = warnings.Sentences();
+    if (!mended.empty()) scene.warnings.push_back(mended);
+    // A file of clips or a skeleton alone comes in, for a script to put its clips on another model; one of
+    // cameras and lights alone is a setting, not a model missing.
+    const bool skeleton = scene.nodes.size() > 1 && scene.cameras.empty() && scene.lights.empty();
+    if (scene.meshes.empty() && (!scene.animations.empty() || skeleton))
+      scene.warnings.push_back("no mesh: " + std::to_string(scene.animations.size()) + " clips and " +
+                               std::to_string(scene.nodes.size()) + " nodes, nothing to draw");
   }
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);

@@ -1,15 +1,19 @@
 #include "import/SceneBounds.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
 #include <vector>
 
+#include "import/SceneStream.h"
 #include "scene/TreeDepth.h"
 
 namespace PM::Import {
 
 // The engine's walks take kMaxTreeDepth levels: the import's own root and the leaves under the deepest
 // node take two of them.
-const SceneBounds kSceneBounds = {uint64_t(kMaxTreeDepth) - 2, uint64_t{1} << 18, uint64_t{1} << 26, uint64_t{1} << 23,
+const SceneBounds kSceneBounds = {uint64_t(kMaxTreeDepth) - 2, uint64_t{1} << 18, uint64_t{1} << 26, kMaxKeys,
                                   uint64_t{1} << 31};
 
 namespace {
@@ -21,7 +25,94 @@ bool Exceeds(const char* what, uint64_t count, uint64_t bound, std::string& erro
   return true;
 }
 
+// The box of a mesh's finite vertices (in its own space), as a centre and half extents; `any` false when
+// it has none.
+struct Box {
+  double centre[3] = {0, 0, 0}, half[3] = {0, 0, 0};
+  bool any = false;
+};
+
+Box BoxOf(const Mesh& mesh) {
+  Box box;
+  double lo[3], hi[3];
+  for (size_t k = 0; k + 2 < mesh.positions.size(); k += 3) {
+    const float* p = &mesh.positions[k];
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
+    for (int c = 0; c < 3; ++c) {
+      lo[c] = box.any ? std::min(lo[c], double(p[c])) : double(p[c]);
+      hi[c] = box.any ? std::max(hi[c], double(p[c])) : double(p[c]);
+    }
+    box.any = true;
+  }
+  for (int c = 0; box.any && c < 3; ++c) box.centre[c] = (lo[c] + hi[c]) / 2, box.half[c] = (hi[c] - lo[c]) / 2;
+  return box;
+}
+
+// Past a float's range, or not a number while the file's own numbers are.
+bool OutOfRange(double v) { return !(std::abs(v) <= double(std::numeric_limits<float>::max())); }
+
+std::string Named(const char* what, const std::string& name, size_t index) {
+  return std::string(what) + (name.empty() ? " " + std::to_string(index) : " \"" + name + "\"");
+}
+
 }  // namespace
+
+bool CheckSceneCoordinates(const Scene& scene, std::string& error) {
+  // World matrices (for column vectors, as the file gives them) in double, parents first: a product past
+  // a float's range is where the engine's float one would overflow.
+  std::vector<std::array<double, 16>> world(scene.nodes.size());
+  std::vector<Box> boxes(scene.meshes.size());
+  std::vector<bool> boxed(scene.meshes.size());
+  for (size_t i = 0; i < scene.nodes.size(); ++i) {
+    const Node& n = scene.nodes[i];
+    std::array<double, 16>& w = world[i];
+    bool finite = true;
+    for (int e = 0; e < 16; ++e) finite = finite && std::isfinite(n.matrix[e]);
+    const bool root = n.parent < 0 || size_t(n.parent) >= i;
+    if (!finite) {
+      // The file's own non-number is not an overflow: the node is taken as standing at its parent.
+      w = root ? std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1} : world[size_t(n.parent)];
+      continue;
+    }
+    if (root) {
+      std::copy(n.matrix, n.matrix + 16, w.begin());
+    } else {
+      const std::array<double, 16>& p = world[size_t(n.parent)];
+      for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+          double sum = 0;
+          for (int k = 0; k < 4; ++k) sum += p[r * 4 + k] * double(n.matrix[k * 4 + c]);
+          w[r * 4 + c] = sum;
+        }
+    }
+    if (std::any_of(w.begin(), w.end(), OutOfRange)) {
+      error = "coordinates too large: the transforms down to " + Named("node", n.name, i) +
+              " multiply past a float's range";
+      return false;
+    }
+    // Each mesh placed here: its box's corners where the node puts them, the centre moved and the half
+    // extents through the absolute matrix.
+    for (uint32_t m : n.meshes) {
+      if (m >= scene.meshes.size()) continue;
+      if (!boxed[m]) boxes[m] = BoxOf(scene.meshes[m]), boxed[m] = true;
+      const Box& b = boxes[m];
+      if (!b.any) continue;
+      for (int r = 0; r < 3; ++r) {
+        double centre = w[r * 4 + 3], half = 0;
+        for (int k = 0; k < 3; ++k) {
+          centre += w[r * 4 + k] * b.centre[k];
+          half += std::abs(w[r * 4 + k]) * b.half[k];
+        }
+        if (OutOfRange(centre - half) || OutOfRange(centre + half)) {
+          error = "coordinates too large: " + Named("node", n.name, i) + " puts " +
+                  Named("mesh", scene.meshes[m].name, m) + " past a float's range";
+          return false;
+        }
+      }
+    }
+  }
+  return true;
+}
 
 bool CheckSceneBounds(const Scene& scene, const SceneBounds& bounds, std::string& error) {
   // Parents come first (the stream guarantees it), so one pass gives every depth.
@@ -45,7 +136,8 @@ bool CheckSceneBounds(const Scene& scene, const SceneBounds& bounds, std::string
          !Exceeds("mesh instances", instances, bounds.instances, error) &&
          !Exceeds("vertices", vertices, bounds.vertices, error) &&
          !Exceeds("animation keys", keys, bounds.keys, error) &&
-         !Exceeds("bytes of texture pixels", textureBytes, bounds.textureBytes, error);
+         !Exceeds("bytes of texture pixels", textureBytes, bounds.textureBytes, error) &&
+         CheckSceneCoordinates(scene, error);
 }
 
 }  // namespace PM::Import

@@ -22,7 +22,12 @@ struct SceneBounds {
 // The bounds of an import: a model of a million vertices with its textures and animations lies well inside.
 extern const SceneBounds kSceneBounds;
 
-// False, with `error` naming the figure and its bound, when `scene` passes a bound.
+// False, with `error` naming the figure and its bound, when `scene` passes a bound (its coordinates too).
 bool CheckSceneBounds(const Scene& scene, const SceneBounds& bounds, std::string& error);
+
+// False, with `error` ("coordinates too large: ...") naming the node, when a node's transforms multiplied
+// down the tree, or a mesh's finite vertices where a node puts them, pass a float's range: the engine's
+// float sums would end in infinities and not-a-numbers. One pass over the nodes and vertices.
+bool CheckSceneCoordinates(const Scene& scene, std::string& error);
 
 }  // namespace PM::Import

@@ -24,6 +24,17 @@ namespace {
 
 std::string Text(const aiString& s) { return std::string(s.C_Str(), s.length); }
 
+// A list longer than the stream carries is refused, never cut: false, with `error` naming the list's
+// holder, its count and the cap.
+bool Fits(uint64_t count, uint64_t cap, const std::string& holder, const char* items, std::string& error) {
+  if (count <= cap) return true;
+  error = holder + " has " + std::to_string(count) + " " + items + ", more than the " + std::to_string(cap) +
+          " an import takes";
+  return false;
+}
+
+std::string Quoted(const aiString& s) { return "\"" + Text(s) + "\""; }
+
 // Each texture a material names, decoded once, found by the name the material gives; a file two names
 // lead to is decoded once too.
 class Textures {
@@ -177,9 +188,10 @@ bool NodesFrom(const aiScene& source, Scene& scene, std::string& error) {
     out.name = Text(node->mName);
     out.parent = parent;
     std::copy(&node->mTransformation.a1, &node->mTransformation.a1 + 16, out.matrix);
+    if (node->mMeshes && !Fits(node->mNumMeshes, kMaxItems, "the node " + Quoted(node->mName), "meshes", error))
+      return false;
     for (unsigned i = 0; i < node->mNumMeshes && node->mMeshes; ++i)
-      if (node->mMeshes[i] < scene.meshes.size() && out.meshes.size() < kMaxItems)
-        out.meshes.push_back(node->mMeshes[i]);
+      if (node->mMeshes[i] < scene.meshes.size()) out.meshes.push_back(node->mMeshes[i]);
     const auto index = static_cast<int32_t>(scene.nodes.size());
     scene.nodes.push_back(std::move(out));
     for (unsigned i = node->mNumChildren; i-- > 0 && node->mChildren;) stack.emplace_back(node->mChildren[i], index);
@@ -216,10 +228,13 @@ bool CameraPositionRepeatsNode(const aiScene& source) {
   return source.mMetaData && source.mMetaData->Get("SourceAsset_Format", format) && Text(format).rfind("glTF", 0) == 0;
 }
 
-void CamerasAndLights(const aiScene& source, Scene& scene) {
+bool CamerasAndLights(const aiScene& source, Scene& scene, std::string& error) {
+  if ((source.mCameras && !Fits(source.mNumCameras, kMaxItems, "the scene", "cameras", error)) ||
+      (source.mLights && !Fits(source.mNumLights, kMaxItems, "the scene", "lights", error)))
+    return false;
   const NodeByName nodeOf(scene);
   const bool repeated = CameraPositionRepeatsNode(source);
-  for (unsigned i = 0; i < source.mNumCameras && source.mCameras && i < kMaxItems; ++i) {
+  for (unsigned i = 0; i < source.mNumCameras && source.mCameras; ++i) {
     const aiCamera* c = source.mCameras[i];
     if (!c) continue;
     Camera out;
@@ -238,7 +253,7 @@ void CamerasAndLights(const aiScene& source, Scene& scene) {
     out.orthographicWidth = c->mOrthographicWidth;
     scene.cameras.push_back(std::move(out));
   }
-  for (unsigned i = 0; i < source.mNumLights && source.mLights && i < kMaxItems; ++i) {
+  for (unsigned i = 0; i < source.mNumLights && source.mLights; ++i) {
     const aiLight* l = source.mLights[i];
     if (!l || l->mType < aiLightSource_DIRECTIONAL || l->mType > aiLightSource_AREA) continue;
     Light out;
@@ -251,22 +266,28 @@ void CamerasAndLights(const aiScene& source, Scene& scene) {
     Copy3(l->mColorAmbient, out.ambient);
     scene.lights.push_back(std::move(out));
   }
+  return true;
 }
 
-void Skins(const aiScene& source, Scene& scene) {
+bool Skins(const aiScene& source, Scene& scene, std::string& error) {
   const NodeByName nodeOf(scene);
   std::unordered_map<std::string, bool> named;
   for (const Node& n : scene.nodes) named[n.name] = true;
   for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i) {
     const aiMesh* m = source.mMeshes[i];
     if (!m || m->mNumBones == 0 || !m->mBones) continue;
+    if (!Fits(m->mNumBones, kMaxItems, "the mesh " + Quoted(m->mName), "bones", error)) return false;
     Skin skin;
     skin.mesh = i;
     const size_t vertices = scene.meshes[i].positions.size() / 3;
-    for (unsigned b = 0; b < m->mNumBones && b < kMaxItems; ++b) {
+    for (unsigned b = 0; b < m->mNumBones; ++b) {
       const aiBone* bone = m->mBones[b];
       // A bone without a node of its name has nothing to move it: its weights go to the others.
       if (!bone || !named.count(Text(bone->mName))) continue;
+      if (bone->mWeights &&
+          !Fits(bone->mNumWeights, kMaxItems, "the bone " + Quoted(bone->mName) + " of the mesh " + Quoted(m->mName),
+                "weights", error))
+        return false;
       Bone out;
       out.node = nodeOf(bone->mName);
       std::copy(&bone->mOffsetMatrix.a1, &bone->mOffsetMatrix.a1 + 16, out.offset);
@@ -279,6 +300,7 @@ void Skins(const aiScene& source, Scene& scene) {
     }
     if (!skin.bones.empty()) scene.skins.push_back(std::move(skin));
   }
+  return true;
 }
 
 // A mesh's morph targets (Assimp's animation meshes) as deltas from the mesh: Assimp gives the vertices
@@ -290,19 +312,21 @@ struct MorphsLeftOut {
   size_t strayWeights = 0;  // key weights naming a target no mesh of the channel's node has
 };
 
-void Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
+bool Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left, std::string& error) {
   for (unsigned i = 0; i < source.mNumMeshes && source.mMeshes; ++i) {
     const aiMesh* m = source.mMeshes[i];
     Mesh& mesh = scene.meshes[i];
     if (!m || !m->mAnimMeshes || mesh.positions.empty()) continue;
     const size_t n = mesh.positions.size() / 3;
-    for (unsigned t = 0; t < m->mNumAnimMeshes && mesh.targets.size() < kMaxMorphTargets; ++t) {
+    for (unsigned t = 0; t < m->mNumAnimMeshes; ++t) {
       const aiAnimMesh* a = m->mAnimMeshes[t];
       if (!a) continue;
       if (a->mNumVertices != n) {
         ++left.otherCount;
         continue;
       }
+      if (!Fits(mesh.targets.size() + 1, kMaxMorphTargets, "the mesh " + Quoted(m->mName), "morph targets", error))
+        return false;
       bool other = false;
       for (unsigned set = 0; set < AI_MAX_NUMBER_OF_TEXTURECOORDS; ++set) other = other || a->mTextureCoords[set];
       for (unsigned set = 0; set < AI_MAX_NUMBER_OF_COLOR_SETS; ++set) other = other || a->mColors[set];
@@ -320,26 +344,34 @@ void Morphs(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
       deltas(a->mNormals, mesh.normals, out.normalDeltas);
     }
   }
+  return true;
 }
 
 // Morph channels name the node whose meshes they morph; a channel naming no node moves nothing, and a
 // target index no mesh of its node has is dropped from its key (and counted in `left`).
-void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, uint32_t>& nodeOf,
-                   const std::vector<size_t>& nodeTargets, Animation& out, MorphsLeftOut& left) {
-  for (unsigned c = 0; c < a.mNumMorphMeshChannels && a.mMorphMeshChannels && c < kMaxItems; ++c) {
+bool MorphChannels(const aiAnimation& a, const std::string& clip,
+                   const std::unordered_map<std::string, uint32_t>& nodeOf, const std::vector<size_t>& nodeTargets,
+                   Animation& out, MorphsLeftOut& left, std::string& error) {
+  if (a.mMorphMeshChannels && !Fits(a.mNumMorphMeshChannels, kMaxItems, clip, "morph channels", error)) return false;
+  for (unsigned c = 0; c < a.mNumMorphMeshChannels && a.mMorphMeshChannels; ++c) {
     const aiMeshMorphAnim* channel = a.mMorphMeshChannels[c];
     if (!channel) continue;
     const auto node = nodeOf.find(Text(channel->mName));
     if (node == nodeOf.end()) continue;
+    const std::string which = "the morph channel of node " + Quoted(channel->mName) + " in " + clip;
+    if (channel->mKeys && !Fits(channel->mNumKeys, kMaxKeys, which, "keys", error)) return false;
     const size_t targets = nodeTargets[node->second];
     MorphChannel& ch = out.morphChannels.emplace_back();
     ch.node = node->second;
-    for (unsigned k = 0; k < channel->mNumKeys && channel->mKeys && k < kMaxItems; ++k) {
+    for (unsigned k = 0; k < channel->mNumKeys && channel->mKeys; ++k) {
       const aiMeshMorphKey& key = channel->mKeys[k];
       uint32_t count = 0;
       for (unsigned p = 0; p < key.mNumValuesAndWeights && key.mValues && key.mWeights; ++p) {
-        if (key.mValues[p] >= targets) ++left.strayWeights;
-        if (key.mValues[p] >= targets || ch.targets.size() >= kMaxMorphPairs) continue;
+        if (key.mValues[p] >= targets) {
+          ++left.strayWeights;
+          continue;
+        }
+        if (!Fits(ch.targets.size() + 1, kMaxMorphPairs, which, "target weights", error)) return false;
         ch.targets.push_back(key.mValues[p]);
         ch.weights.push_back(float(key.mWeights[p]));
         ++count;
@@ -348,17 +380,24 @@ void MorphChannels(const aiAnimation& a, const std::unordered_map<std::string, u
       ch.counts.push_back(count);
     }
   }
+  return true;
 }
 
+// Every key of a channel, or false with `error` when they are more than the stream carries.
 template <class Key, class Copy>
-void KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy) {
-  for (unsigned k = 0; k < count && keys && k < kMaxItems; ++k) {
+bool KeysFrom(const Key* keys, unsigned count, Keys& out, Copy copy, const std::string& channel, const char* kind,
+              std::string& error) {
+  if (!keys) return true;
+  if (!Fits(count, kMaxKeys, channel, kind, error)) return false;
+  out.times.reserve(count);
+  for (unsigned k = 0; k < count; ++k) {
     out.times.push_back(keys[k].mTime);
     copy(keys[k].mValue, out.values);
   }
+  return true;
 }
 
-void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
+bool Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left, std::string& error) {
   std::unordered_map<std::string, uint32_t> nodeOf;
   for (size_t i = scene.nodes.size(); i-- > 0;) nodeOf[scene.nodes[i].name] = static_cast<uint32_t>(i);
   std::vector<size_t> nodeTargets(scene.nodes.size());  // the most targets a mesh of each node has
@@ -366,14 +405,17 @@ void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
     for (uint32_t m : scene.nodes[i].meshes) nodeTargets[i] = std::max(nodeTargets[i], scene.meshes[m].targets.size());
   auto vector3 = [](const aiVector3D& v, std::vector<float>& out) { out.insert(out.end(), {v.x, v.y, v.z}); };
   auto quaternion = [](const aiQuaternion& q, std::vector<float>& out) { out.insert(out.end(), {q.w, q.x, q.y, q.z}); };
-  for (unsigned i = 0; i < source.mNumAnimations && source.mAnimations && i < kMaxItems; ++i) {
+  if (source.mAnimations && !Fits(source.mNumAnimations, kMaxItems, "the scene", "clips", error)) return false;
+  for (unsigned i = 0; i < source.mNumAnimations && source.mAnimations; ++i) {
     const aiAnimation* a = source.mAnimations[i];
     if (!a) continue;
+    const std::string clip = a->mName.length ? "the clip " + Quoted(a->mName) : "clip " + std::to_string(i);
+    if (a->mChannels && !Fits(a->mNumChannels, kMaxItems, clip, "channels", error)) return false;
     Animation out;
     out.name = Text(a->mName);
     out.duration = a->mDuration;
     out.ticksPerSecond = a->mTicksPerSecond;
-    for (unsigned c = 0; c < a->mNumChannels && a->mChannels && c < kMaxItems; ++c) {
+    for (unsigned c = 0; c < a->mNumChannels && a->mChannels; ++c) {
       const aiNodeAnim* channel = a->mChannels[c];
       // A channel whose node the scene lacks moves nothing.
       if (!channel) continue;
@@ -383,13 +425,18 @@ void Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left) {
       ch.node = node->second;
       ch.preState = static_cast<uint8_t>(std::min<unsigned>(channel->mPreState, 3));
       ch.postState = static_cast<uint8_t>(std::min<unsigned>(channel->mPostState, 3));
-      KeysFrom(channel->mPositionKeys, channel->mNumPositionKeys, ch.translation, vector3);
-      KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion);
-      KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3);
+      const std::string which = "the channel of node " + Quoted(channel->mNodeName) + " in " + clip;
+      if (!KeysFrom(channel->mPositionKeys, channel->mNumPositionKeys, ch.translation, vector3, which,
+                    "translation keys", error) ||
+          !KeysFrom(channel->mRotationKeys, channel->mNumRotationKeys, ch.rotation, quaternion, which, "rotation keys",
+                    error) ||
+          !KeysFrom(channel->mScalingKeys, channel->mNumScalingKeys, ch.scaling, vector3, which, "scaling keys", error))
+        return false;
     }
-    MorphChannels(*a, nodeOf, nodeTargets, out, left);
+    if (!MorphChannels(*a, clip, nodeOf, nodeTargets, out, left, error)) return false;
     scene.animations.push_back(std::move(out));
   }
+  return true;
 }
 
 // What no engine object carries, told in one sentence.
@@ -428,11 +475,10 @@ bool SceneFromAssimp(const aiScene& source, const std::string& folder, AssetRoot
     return false;
   }
   if (!NodesFrom(source, scene, error)) return false;
-  CamerasAndLights(source, scene);
-  Skins(source, scene);
   MorphsLeftOut left;
-  Morphs(source, scene, left);
-  Animations(source, scene, left);
+  if (!CamerasAndLights(source, scene, error) || !Skins(source, scene, error) || !Morphs(source, scene, left, error) ||
+      !Animations(source, scene, left, error))
+    return false;
   LeftOut(left, scene);
   return true;
 }

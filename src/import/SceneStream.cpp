@@ -72,7 +72,7 @@ class Out {
   bool m_ok = true;
 };
 
-uint32_t Count(size_t n) { return static_cast<uint32_t>(std::min<size_t>(n, kMaxItems)); }
+uint32_t Count(size_t n, uint32_t cap = kMaxItems) { return static_cast<uint32_t>(std::min<size_t>(n, cap)); }
 
 // A list as the reader's ReadItems takes it: its count (capped), then each item.
 template <class T, class WriteItem>
@@ -199,7 +199,7 @@ void WriteSkin(Out& out, const Skin& s) {
 constexpr uint8_t kMaxBehaviour = 3;
 
 void WriteKeys(Out& out, const Keys& k, size_t width) {
-  const size_t n = k.values.size() == k.times.size() * width ? Count(k.times.size()) : 0;
+  const size_t n = k.values.size() == k.times.size() * width ? Count(k.times.size(), kMaxKeys) : 0;
   out.U32(static_cast<uint32_t>(n));
   out.Bytes(k.times.data(), n * sizeof(double));
   out.Bytes(k.values.data(), n * width * sizeof(float));
@@ -226,7 +226,7 @@ void WriteAnimation(Out& out, const Animation& a) {
     for (uint32_t n : ch.counts) pairs += n;
     const bool fits = ch.counts.size() == ch.times.size() && pairs == ch.targets.size() && pairs == ch.weights.size() &&
                       pairs <= kMaxMorphPairs;
-    const size_t keys = fits ? Count(ch.times.size()) : 0;
+    const size_t keys = fits ? Count(ch.times.size(), kMaxKeys) : 0;
     pairs = 0;
     for (size_t k = 0; k < keys; ++k) pairs += ch.counts[k];
     out.U32(ch.node);
@@ -331,11 +331,10 @@ class In {
     s.resize(n);
     return Get(s.data(), n);
   }
-  bool Items(uint32_t& n, const char* what) {
+  bool Items(uint32_t& n, const char* what, uint32_t cap = kMaxItems) {
     if (!U32(n)) return false;
-    if (n > kMaxItems)
-      return Damaged("it announces " + std::to_string(n) + " " + what + ", above the cap of " +
-                     std::to_string(kMaxItems));
+    if (n > cap)
+      return Damaged("it announces " + std::to_string(n) + " " + what + ", above the cap of " + std::to_string(cap));
     return true;
   }
   // `count` elements, the vector growing only as their bytes arrive.
@@ -545,7 +544,7 @@ bool ReadSkin(In& in, size_t i, const Scene& scene, std::vector<bool>& skinned, 
 
 bool ReadKeys(In& in, const std::string& what, size_t width, Keys& k) {
   uint32_t n = 0;
-  return in.Items(n, "keys of a channel") && in.Array(k.times, n, what + "'s times") &&
+  return in.Items(n, "keys of a channel", kMaxKeys) && in.Array(k.times, n, what + "'s times") &&
          in.Array(k.values, uint64_t{n} * width, what + "'s values");
 }
 
@@ -564,7 +563,7 @@ bool ReadMorphChannel(In& in, const std::string& what, const Scene& scene, const
   if (!in.U32(ch.node)) return false;
   if (ch.node >= scene.nodes.size())
     return in.Damaged(what + " names node " + std::to_string(ch.node) + " of " + std::to_string(scene.nodes.size()));
-  if (!in.Items(keys, "keys of a morph channel") || !in.Array(ch.times, keys, what + "'s times") ||
+  if (!in.Items(keys, "keys of a morph channel", kMaxKeys) || !in.Array(ch.times, keys, what + "'s times") ||
       !in.Array(ch.counts, keys, what + "'s key sizes"))
     return false;
   uint64_t pairs = 0;

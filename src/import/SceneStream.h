@@ -28,6 +28,8 @@ enum class StreamOutcome : uint8_t {
 // Hard caps of the decoder, whatever the stream announces.
 inline constexpr uint32_t kMaxStringBytes = 65536;
 inline constexpr uint32_t kMaxItems = 1u << 20;  // textures, materials, meshes, nodes, a node's meshes, cameras, lights
+// Keys a channel or a morph channel: as many as one import takes in all (SceneBounds).
+inline constexpr uint32_t kMaxKeys = 1u << 23;
 inline constexpr uint32_t kMaxTextureSide = 32768;
 inline constexpr uint64_t kMaxTexturePixels = uint64_t{1} << 28;
 inline constexpr uint32_t kMaxMorphTargets = 65536;            // a mesh's

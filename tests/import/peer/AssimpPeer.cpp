@@ -2,6 +2,7 @@
 // prints what Assimp holds, without any code of the reader's in between.
 //   pm-import-peer FILE       prints "loaded MESHES VERTICES TRIANGLES LINES POINTS" or "refused MESSAGE"
 //   pm-import-peer --extensions   prints the extensions Assimp reads ("*.3ds;*.obj;...")
+//   pm-import-peer --unvalidated FILE   the same as FILE, read without Assimp's validation step
 //   pm-import-peer --skin FILE    prints each drawn skinned mesh, nodes depth first (a node's meshes before
 //                                 its children): "mesh N" and its N vertices "x y z" in the world, skinned
 //                                 from Assimp's bones (AssimpSkin.h)
@@ -22,6 +23,7 @@
 //                                 base), each target's weight linear between the keys of animation A's first
 //                                 morph channel of the node that set it, held outside them, and the target's
 //                                 own weight where no key sets it
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -184,6 +186,8 @@ void PrintMorphs(const aiScene& scene, unsigned animation, double seconds) {
 int main(int argc, char** argv) {
   const bool skins = argc == 3 && !std::strcmp(argv[1], "--skin");
   if (skins) --argc, ++argv;
+  const bool unvalidated = argc == 3 && !std::strcmp(argv[1], "--unvalidated");
+  if (unvalidated) --argc, ++argv;
   const bool pose = argc == 5 && !std::strcmp(argv[1], "--pose");
   const bool morph = argc == 5 && !std::strcmp(argv[1], "--morph");
   unsigned animation = 0;
@@ -204,7 +208,9 @@ int main(int argc, char** argv) {
   }
   LimitSelf();
   PM::Import::ConfigureImporter(importer);
-  const aiScene* scene = importer.ReadFile(argv[1], PM::Import::ReaderPostProcessing());
+  const unsigned steps = PM::Import::ReaderPostProcessing();
+  const aiScene* scene =
+      importer.ReadFile(argv[1], unvalidated ? steps & ~unsigned(aiProcess_ValidateDataStructure) : steps);
   if (!scene) {
     std::printf("refused %s\n", importer.GetErrorString());
     return 0;
