@@ -106,7 +106,10 @@ const char kUsage[] =
     "                   none holds the pose the file's nodes give\n"
     "  --up AXIS        with --view: the file's axis AXIS (x, y, z, -x, -y, -z) points up, whatever the\n"
     "                   file says (it turns the model's transform \"ModelUp\")\n"
-    "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder)\n"
+    "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder:\n"
+    "                   the model's reader is confined to its asset root)\n"
+    "  --texture-path DIR  after the model's own folder, look for each texture by its file name (in any\n"
+    "                   letter case) in DIR, which the reader may read textures beneath; repeated, in order\n"
     "  --reader-memory MIB  the model reader's memory budget (by default 64 times what it reads, at least\n"
     "                   1024, at most half the machine's memory)\n"
     "  --help           this text\n"
@@ -136,6 +139,7 @@ struct Options {
   std::string clip;                                           // the file's clip to play; empty: the first
   std::string up;                                             // the file's axis that points up; empty: its own
   bool list = false;                                          // --list: tell what the --view file holds
+  std::vector<std::string> texturePath;                       // --texture-path, in order
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -256,6 +260,12 @@ const OptionRow kOptions[] = {
      nullptr},
     {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
     {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
+    {"--texture-path", true,
+     [](Options& o, const char* v) {
+       o.texturePath.emplace_back(v);
+       return SetImportTexturePath(o.texturePath), *v != 0;
+     },
+     nullptr},
     {"--reader-memory", true,
      [](Options&, const char* v) {
        const long mib = NumberArg("--reader-memory", v, 16, 1L << 30);

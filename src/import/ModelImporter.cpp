@@ -94,7 +94,7 @@ class ModelImporter : public ImportModule {
       ReportImportProgress(fileName, bytes ? ImportStage::kReceiving : ImportStage::kReading, bytes);
     };
     std::vector<ReaderNote> notes;
-    ReadRequest request{fileName, m_assetRoot, ReaderLimits{}};
+    ReadRequest request{fileName, m_assetRoot, ReaderLimits{}, m_texturePath};
     request.limits.addressSpace = m_readerMemory;
     const bool read = ReadModelFile(request, scene, error, &notes, progress);
     ReportImportProgress(fileName, read ? ImportStage::kBuilding : ImportStage::kDone, received);
@@ -110,7 +110,7 @@ class ModelImporter : public ImportModule {
       return EFail;
     }
     MakeNamesInert(scene);
-    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing);
+    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing, m_texturePath);
     ReportImportProgress(fileName, ImportStage::kDone, received);
     if (root.IsNil()) {
       m_missing.clear();
@@ -124,6 +124,7 @@ class ModelImporter : public ImportModule {
   void SetOptions(const ImportOptions& options) override {
     m_assetRoot = options.assetRoot ? options.assetRoot : "";
     m_readerMemory = options.readerMemory;
+    m_texturePath = options.texturePath;
   }
 
   ScriptObject* TakeRoot() override { return m_root.IsNil() ? nullptr : m_root.Detach(); }
@@ -138,6 +139,7 @@ class ModelImporter : public ImportModule {
   MissingTextures m_missing;
   std::string m_assetRoot;
   uint64_t m_readerMemory = 0;
+  std::vector<std::string> m_texturePath;
 };
 
 }  // namespace

@@ -29,11 +29,13 @@
 #include "import/AssetRoot.h"
 #include "import/AssimpSetup.h"
 #include "import/AssimpWarnings.h"
+#include "import/InertText.h"
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
 #include "import/ReaderProcess.h"
 #include "import/SceneFromAssimp.h"
 #include "import/SceneStream.h"
+#include "import/TexturePath.h"
 #include "import/UpAxis.h"
 
 namespace {
@@ -73,6 +75,7 @@ struct Request {
   ReaderLimits limits;
   uint64_t addressSpaceCap = 0;
   std::string root, file, testHook;
+  std::vector<std::string> texturePath;
 };
 
 bool ParseArguments(const std::vector<std::string>& args, Request& request) {
@@ -86,6 +89,10 @@ bool ParseArguments(const std::vector<std::string>& args, Request& request) {
     }
     if (name == kArgTestHook) {
       request.testHook = text;
+      continue;
+    }
+    if (name == kArgTexturePath) {
+      request.texturePath.push_back(text);
       continue;
     }
     uint64_t v = 0;
@@ -104,7 +111,6 @@ bool ParseArguments(const std::vector<std::string>& args, Request& request) {
   if (i + 2 != args.size() || args[i] != "--" || args[i + 1].empty()) return false;
   request.file = args[i + 1];
   request.limits = WithDefaults(request.limits);
-  if (request.root.empty()) request.root = FolderOf(request.file);
   if (request.limits.addressSpace == 0) {
     struct stat s {};
     const uint64_t bytes = stat(request.file.c_str(), &s) == 0 ? static_cast<uint64_t>(s.st_size) : 0;
@@ -219,26 +225,50 @@ void Note(const char* prefix, const std::string& text) {
   if (write(2, line.data(), line.size()) < 0) return;
 }
 
-// Opens the file and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
+// The textures whose decoding needed more than the budget, each in one warning.
+void WarnOverBudget(const Scene& scene) {
+  for (const Texture& t : scene.textures)
+    if (t.fault == TextureFault::kOverBudget)
+      Note(kNoteWarn, "the texture \"" + InertText(t.source) +
+                          "\" is not read: decoding it needs more than the reader's memory budget of " +
+                          FormatBytes(g_budget->Limit()) + " (pm-run's --reader-memory MIB raises it).");
+}
+
+// Each folder of the texture path that is none, in one warning.
+void WarnTextureFolders(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    struct stat s {};
+    if (stat(folder.c_str(), &s) != 0 || !S_ISDIR(s.st_mode))
+      Note(kNoteWarn,
+           "the texture folder \"" + InertText(folder) + "\" is not a folder; no texture is looked for there.");
+  }
+}
+
+// Opens the file (the real one when the model was named by a link from another folder: what it names lies
+// beside it) and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
 bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
+  const ModelPlace place = PlaceOf(request.file);
   Scene scene;
   {
     Assimp::Importer importer;
-    importer.SetIOHandler(new ReaderIOSystem(root));
+    importer.SetIOHandler(new ReaderIOSystem(root, place.file));
     ConfigureImporter(importer);
     AssimpWarnings warnings;
-    const aiScene* source = importer.ReadFile(request.file, ReaderPostProcessing());
+    const aiScene* source = importer.ReadFile(place.file, ReaderPostProcessing());
     if (!source) {
       const std::string message = importer.GetErrorString();
       if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
-    if (!SceneFromAssimp(*source, FolderOf(request.file), root, scene, error))
+    if (!SceneFromAssimp(*source, place.folder, TextureFolders(request.file, request.texturePath), root, scene, error))
       return WriteFailureStream(StreamOutcome::Refused, error, out);
-    ChooseUpAxis(*source, request.file, scene);
-    scene.warnings = warnings.Sentences();
+    ChooseUpAxis(*source, place.file, scene);
+    // A library the root refused was warned of as such: it is not "missing".
+    scene.warnings =
+        warnings.Sentences([&](const std::string& library) { return root.Refused(place.folder + "/" + library); });
   }
+  WarnOverBudget(scene);
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);
   g_streamStarted = true;
@@ -310,7 +340,7 @@ int main(int argc, char** argv) {
   if (!ParseArguments(args, request)) {
     WriteFailureStream(StreamOutcome::ReaderFault,
                        "usage: pm-import-reader [--address-space BYTES] [--address-space-cap BYTES] "
-                       "[--cpu-seconds N] [--output-bytes BYTES] [--asset-root DIR] -- FILE",
+                       "[--cpu-seconds N] [--output-bytes BYTES] [--asset-root DIR] [--texture-path DIR]... -- FILE",
                        out);
     return 2;
   }
@@ -320,16 +350,25 @@ int main(int argc, char** argv) {
   g_budget = &budget;
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
-  AssetRoot root(request.root);
+  // By default the model's own folder, and the link's when the model is a link from another folder.
+  const ModelPlace place = PlaceOf(request.file);
+  const std::vector<std::string> roots = !request.root.empty() ? std::vector<std::string>{request.root}
+                                         : place.linkFolder.empty()
+                                             ? std::vector<std::string>{place.folder}
+                                             : std::vector<std::string>{place.folder, place.linkFolder};
+  AssetRoot root(roots, request.texturePath);
   if (root.Folder().empty()) {
-    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + request.root + "\" does not exist", out);
+    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" does not exist", out);
     return 2;
   }
+  WarnTextureFolders(request.texturePath);
   root.warn = [](const std::string& text) { Note(kNoteWarn, text); };
   root.opened = [&budget](const std::string& file, uint64_t bytes) { budget.Opened(file, bytes); };
   ConfinementResult confined;
   std::string error;
-  if (!confinement.Apply(root.Folder(), confined, error)) {
+  std::vector<std::string> readable = root.Folders();
+  readable.insert(readable.end(), root.TextureFolders().begin(), root.TextureFolders().end());
+  if (!confinement.Apply(readable, confined, error)) {
     WriteFailureStream(StreamOutcome::ReaderFault, "it could not be confined: " + error, out);
     return 2;
   }

@@ -474,8 +474,8 @@ class Spare {
 
 Spare g_spare;
 
-// What the reader is sent: its limits, its asset root and the file, each path absolute (a reader started
-// ahead may stand in another working folder than the host's now).
+// What the reader is sent: its limits, its asset root, the texture path and the file, each path absolute (a reader
+// started ahead may stand in another working folder than the host's now).
 std::vector<std::string> RequestArguments(const ReadRequest& request, const ReaderLimits& limits) {
   auto absolute = [](const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -492,6 +492,8 @@ std::vector<std::string> RequestArguments(const ReadRequest& request, const Read
                                    kArgCpuSeconds,      std::to_string(limits.cpuSeconds),
                                    kArgOutputBytes,     std::to_string(limits.outputBytes)};
   if (!request.assetRoot.empty()) args.insert(args.end(), {kArgAssetRoot, absolute(request.assetRoot)});
+  for (const std::string& folder : request.texturePath)
+    if (!folder.empty()) args.insert(args.end(), {kArgTexturePath, absolute(folder)});
   if (const char* hook = std::getenv(kReaderTestHook); hook && *hook) args.insert(args.end(), {kArgTestHook, hook});
   args.insert(args.end(), {"--", file});
   return args;
@@ -503,7 +505,7 @@ void StartSpareReader() { g_spare.Start(ReaderPath()); }
 
 bool ReadModelFile(const std::string& path, const ReaderLimits& limits, Scene& scene, std::string& error,
                    const std::function<void(uint64_t)>& progress) {
-  return ReadModelFile(ReadRequest{path, {}, limits}, scene, error, nullptr, progress);
+  return ReadModelFile(ReadRequest{path, {}, limits, {}}, scene, error, nullptr, progress);
 }
 
 bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error, std::vector<ReaderNote>* notes,

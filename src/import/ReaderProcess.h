@@ -25,6 +25,7 @@ inline constexpr char kArgAddressSpaceCap[] = "--address-space-cap";  // what it
 inline constexpr char kArgCpuSeconds[] = "--cpu-seconds";
 inline constexpr char kArgOutputBytes[] = "--output-bytes";
 inline constexpr char kArgAssetRoot[] = "--asset-root";
+inline constexpr char kArgTexturePath[] = "--texture-path";  // once a folder, in order
 inline constexpr char kArgTestHook[] = "--test-hook";
 // A test's request that the confined reader try something it must not (socket, exec, write, fork, or
 // "open:PATH", which ends it with status 7 if the file opens) or stop itself (stop); the host passes it on
@@ -75,11 +76,14 @@ struct ReaderNote {
   std::string text;
 };
 
-// One import: the file, the folder its reader may read beneath (empty: the file's own folder) and limits.
+// One import: the file, the folder its reader may read beneath (empty: the file's own folder), limits, and
+// the folders textures are looked for in by file name after the model's own (which the reader may read
+// textures beneath).
 struct ReadRequest {
   std::string path;
   std::string assetRoot;
   ReaderLimits limits;
+  std::vector<std::string> texturePath;
 };
 
 // As ReadModelFile, with the asset root and the reader's notes (kept in `notes` when given). A reader
