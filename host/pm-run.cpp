@@ -100,7 +100,7 @@ const char kUsage[] =
     "                   says how far it has come on one line of standard error when that is a terminal\n"
     "                   (not with --quiet)\n"
     "  --list           with --view: print the summary line and the file's clips, cameras, lights and\n"
-    "                   materials with their textures (or the texture not found), without drawing\n"
+    "                   materials with their textures (or the texture not drawn and why), without drawing\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
