@@ -76,6 +76,7 @@ struct Request {
   uint64_t addressSpaceCap = 0;
   std::string root, file, testHook;
   std::vector<std::string> texturePath;
+  ModelPlace place;  // where the file lies: a link's real file is read
 };
 
 bool ParseArguments(const std::vector<std::string>& args, Request& request) {
@@ -110,6 +111,7 @@ bool ParseArguments(const std::vector<std::string>& args, Request& request) {
   }
   if (i + 2 != args.size() || args[i] != "--" || args[i + 1].empty()) return false;
   request.file = args[i + 1];
+  request.place = PlaceOf(request.file);
   request.limits = WithDefaults(request.limits);
   if (request.limits.addressSpace == 0) {
     struct stat s {};
@@ -247,7 +249,7 @@ void WarnTextureFolders(const std::vector<std::string>& folders) {
 // Opens the file (the real one when the model was named by a link from another folder: what it names lies
 // beside it) and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
 bool Run(const Request& request, AssetRoot& root, ByteSink& out) {
-  const ModelPlace place = PlaceOf(request.file);
+  const ModelPlace& place = request.place;
   Scene scene;
   {
     Assimp::Importer importer;
@@ -351,7 +353,7 @@ int main(int argc, char** argv) {
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
   // By default the model's own folder, and the link's when the model is a link from another folder.
-  const ModelPlace place = PlaceOf(request.file);
+  const ModelPlace& place = request.place;
   const std::vector<std::string> roots = !request.root.empty() ? std::vector<std::string>{request.root}
                                          : place.linkFolder.empty()
                                              ? std::vector<std::string>{place.folder}
