@@ -52,8 +52,9 @@ class Textures {
       if (f) {
         DecodeTextureFile(f.get(), texture);
       } else {
+        // Put in the file's place since it was found (the root's warning says so), or not readable.
         texture.missing = true;
-        texture.fault = TextureFault::kNotRegular;  // the root's warning says so
+        texture.fault = m_root.Refused(file) ? TextureFault::kNotRegular : TextureFault::kAbsent;
       }
     }
     m_scene.textures.push_back(std::move(texture));
