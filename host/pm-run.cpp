@@ -262,8 +262,9 @@ const OptionRow kOptions[] = {
     {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
     {"--texture-path", true,
      [](Options& o, const char* v) {
+       if (!*v) return std::fputs("pm-run: --texture-path takes a folder, not an empty name.\n", stderr), false;
        o.texturePath.emplace_back(v);
-       return SetImportTexturePath(o.texturePath), *v != 0;
+       return SetImportTexturePath(o.texturePath), true;
      },
      nullptr},
     {"--reader-memory", true,
