@@ -106,6 +106,11 @@ def main():
                 listing(pm_run, tmp, model, args, material + "", warnings)
             except AssertionError as e:
                 failures.append(str(e))
+        # An empty folder name is a bad command line, told.
+        r = subprocess.run([pm_run, "--view", "models/door.obj", "--list", "--texture-path", ""], cwd=tmp,
+                           capture_output=True, text=True, timeout=60)
+        if r.returncode != 2 or r.stderr != "pm-run: --texture-path takes a folder, not an empty name.\n":
+            failures.append(f"an empty --texture-path: exit {r.returncode}, {r.stderr!r}")
         for engine in ENGINES:
             try:
                 r, g, b = centre(pm_run, tmp, engine, ["--texture-path", "textures"])
