@@ -30,11 +30,27 @@ using namespace PM;
 
 namespace {
 
-// The sources of the textures not found, by the name of the material that asked for each.
-using MissingByMaterial = std::unordered_map<std::string, std::string>;
+// The textures not drawn, by the name of the material that asked for each.
+using MissingByMaterial = std::unordered_map<std::string, MissingTexture>;
+
+// Why a texture is not drawn, as the material line says it.
+const char* CauseText(MissingTexture::Cause cause) {
+  switch (cause) {
+    case MissingTexture::Cause::kOutsideRoot:
+      return "outside the asset root";
+    case MissingTexture::Cause::kNotRegular:
+      return "not a regular file";
+    case MissingTexture::Cause::kOverBudget:
+      return "over the reader's memory budget";
+    case MissingTexture::Cause::kNotDecoded:
+      return "not decoded";
+    default:
+      return "not found";
+  }
+}
 
 // The material line of a shader: its material's name and the texture its colour comes from, or the one
-// it asked for that was not found.
+// it asked for that is not drawn and why.
 std::string MaterialLine(RenderShader_I* shader, const MissingByMaterial& missing) {
   auto* phong = As<ShaderPhong_I>(shader->m_surface.Get());
   const char* name = phong && !phong->m_material.IsNil() ? phong->m_material->m_name.CStr() : shader->m_name.CStr();
@@ -42,7 +58,8 @@ std::string MaterialLine(RenderShader_I* shader, const MissingByMaterial& missin
   auto* color = phong ? As<ShaderTexture_I>(phong->m_color.Get()) : nullptr;
   if (color && !color->m_texture.IsNil() && !IsNilObject(color->m_texture.Get()))
     return line + "texture \"" + color->m_texture->m_name.CStr() + "\"";
-  if (const auto it = missing.find(name); it != missing.end()) return line + "texture \"" + it->second + "\" not found";
+  if (const auto it = missing.find(name); it != missing.end())
+    return line + "texture \"" + it->second.source + "\" " + CauseText(it->second.cause);
   return line + "no texture";
 }
 
@@ -70,8 +87,8 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
       std::printf("camera \"%s\"\n", static_cast<TCamera_I*>(node.Get())->m_name.CStr());
   for (const Obj<ScriptObject>& node : nodes)
     if (node->IsA(TLight_I::kClassId)) std::printf("light \"%s\"\n", static_cast<TLight_I*>(node.Get())->m_name.CStr());
-  const MissingTextures notFound = LastImportMissingTextures();
-  const MissingByMaterial missing(notFound.begin(), notFound.end());
+  MissingByMaterial missing;
+  for (const MissingTexture& m : LastImportMissingTextures()) missing.emplace(m.material, m);
   std::unordered_set<const void*> seen;
   for (const Obj<ScriptObject>& node : nodes) {
     if (!node->IsA(TGeometry_I::kClassId)) continue;

@@ -110,13 +110,16 @@ const char kUsage[] =
     "                   says how far it has come on one line of standard error when that is a terminal\n"
     "                   (not with --quiet)\n"
     "  --list           with --view: print the summary line and the file's clips, cameras, lights and\n"
-    "                   materials with their textures (or the texture not found), without drawing\n"
+    "                   materials with their textures (or the texture not drawn and why), without drawing\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
     "  --clip NAME      with --view: play the file's clip NAME in a loop instead of its first clip;\n"
     "                   none holds the pose the file's nodes give\n"
     "  --up AXIS        with --view: the file's axis AXIS (x, y, z, -x, -y, -z) points up, whatever the\n"
     "                   file says (it turns the model's transform \"ModelUp\")\n"
-    "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder)\n"
+    "  --asset-root DIR imported models may read files beneath DIR (by default each model's own folder:\n"
+    "                   the model's reader is confined to its asset root)\n"
+    "  --texture-path DIR  after the model's own folder, look for each texture by its file name (in any\n"
+    "                   letter case) in DIR, which the reader may read textures beneath; repeated, in order\n"
     "  --reader-memory MIB  the model reader's memory budget (by default 64 times what it reads, at least\n"
     "                   1024, at most half the machine's memory)\n"
     "  --help           this text\n"
@@ -147,6 +150,7 @@ struct Options {
   std::string clip;                                           // the file's clip to play; empty: the first
   std::string up;                                             // the file's axis that points up; empty: its own
   bool list = false;                                          // --list: tell what the --view file holds
+  std::vector<std::string> texturePath;                       // --texture-path, in order
   long passes = -1;                                           // -1: as the channels say
   bool stats = false;
   bool graphicsSetup = false;
@@ -286,6 +290,13 @@ const OptionRow kOptions[] = {
      nullptr},
     {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
     {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
+    {"--texture-path", true,
+     [](Options& o, const char* v) {
+       if (!*v) return std::fputs("pm-run: --texture-path takes a folder, not an empty name.\n", stderr), false;
+       o.texturePath.emplace_back(v);
+       return SetImportTexturePath(o.texturePath), true;
+     },
+     nullptr},
     {"--reader-memory", true,
      [](Options&, const char* v) {
        const long mib = NumberArg("--reader-memory", v, 16, 1L << 30);

@@ -45,8 +45,15 @@ void AssimpWarnings::Add(const std::string& message) {
     m_library = library;
 }
 
-std::vector<std::string> AssimpWarnings::Sentences() const {
+std::vector<std::string> AssimpWarnings::Sentences(const std::function<bool(const std::string&)>& refused) const {
   if (m_library.empty()) return {};
+  if (refused && refused(m_library)) {
+    if (m_fallback.empty())
+      return {"the material library \"" + m_library +
+              "\" it names is not read; the model's own \".mtl\" was read instead"};
+    return {"the material library \"" + m_library + "\" it names is not read (and \"" + m_fallback +
+            "\" is missing); its faces take the default material"};
+  }
   if (m_fallback.empty())
     return {"the material library \"" + m_library +
             "\" it names is missing; the model's own \".mtl\" was read instead"};

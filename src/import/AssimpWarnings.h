@@ -2,6 +2,7 @@
 // gives a scene (a missing material library), caught from Assimp's logger for the scene's warnings.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,9 @@ class AssimpWarnings {
   AssimpWarnings(const AssimpWarnings&) = delete;
   AssimpWarnings& operator=(const AssimpWarnings&) = delete;
 
-  // The sentences for the scene's warnings, each once.
-  std::vector<std::string> Sentences() const;
+  // The sentences for the scene's warnings, each once. `refused` tells whether the asset root refused a
+  // library the model names (as written), which was warned of as such: it is not called missing.
+  std::vector<std::string> Sentences(const std::function<bool(const std::string&)>& refused = {}) const;
 
   // Called by the logger's stream with one message.
   void Add(const std::string& message);

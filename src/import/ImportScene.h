@@ -9,15 +9,27 @@
 
 namespace PM::Import {
 
+// Why a texture has no pixels. The numbers are part of the stream's format.
+enum class TextureFault : uint8_t {
+  kNone = 0,
+  kAbsent = 1,      // no file where it was looked for
+  kOutside = 2,     // refused: it lies outside the asset root and the texture path
+  kNotRegular = 3,  // refused: a FIFO, a socket, a device or a folder
+  kOverBudget = 4,  // decoding it needs more than the reader's memory budget
+  kNotDecoded = 5,  // no image the reader decodes, damaged, or larger than the stream carries
+};
+inline constexpr uint8_t kLastTextureFault = 5;
+
 // A decoded image, RGBA with 8 bits a channel, rows top first, at the size the file gives (the module
-// scales it to powers of two). `missing` is set, with no pixels, when the file named could not be read
-// (it is absent, or no image the reader decodes).
+// scales it to powers of two). `missing` is set, with no pixels, when the file named could not be read,
+// and `fault` says why.
 struct Texture {
   std::string source;  // the path the material names ("*0" for an embedded one)
   uint32_t width = 0, height = 0;
   std::vector<uint8_t> rgba;  // width * height * 4 bytes
   bool hasAlpha = false;      // some pixel has alpha below 255
   bool missing = false;
+  TextureFault fault = TextureFault::kNone;  // kAbsent when `missing` gives no other cause
 };
 
 // A material's values as the file states them; the module turns them into the engine's shaders.

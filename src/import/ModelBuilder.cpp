@@ -161,7 +161,8 @@ bool CheckScene(const Scene& s, std::string& error) {
 
 class Builder {
  public:
-  Builder(const Scene& scene, const std::string& file) : m_scene(scene), m_file(file) {
+  Builder(const Scene& scene, const std::string& file, const std::vector<std::string>& texturePath)
+      : m_scene(scene), m_file(file), m_texturePath(texturePath) {
     // Names in one pool, so that a script finds each object under one name: the up turn, nodes, then
     // meshes, then materials.
     m_upName = m_names.Take(kModelUpName, "up");
@@ -625,7 +626,7 @@ class Builder {
     } else if (texture && !m_textureMissing[materialIndex]) {
       // The material keeps no trace of the texture it asked for: the caller hears of it here.
       m_textureMissing[materialIndex] = true;
-      m_missing.emplace_back(name, texture->source);
+      m_missing.push_back({name, texture->source, CauseOf(*texture)});
     }
     shader = Make<RenderShader_I>();
     shader->m_name = String(name.c_str());
@@ -645,15 +646,7 @@ class Builder {
     Obj<Image_I> image;
     if (!texture.missing) image = MakeTextureImage(texture, alphaMode != kTextureOpaque, cutoff);
     if (image.IsNil()) {
-      if (!m_warned[index]) {
-        // The reader looked where TextureCandidates says, from the model's folder.
-        std::string tried;
-        for (const std::string& place : TextureCandidates(FolderOf(m_file), texture.source))
-          tried += (tried.empty() ? "" : ", ") + ("\"" + place + "\"");
-        const std::string where = tried.empty() ? std::string() : " (looked for at " + tried + ", in any letter case)";
-        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is missing",
-                where.c_str(), "; its materials keep their colours.");
-      }
+      if (!m_warned[index]) WarnUndrawn(texture);
       m_warned[index] = true;
       return nullptr;
     }
@@ -662,6 +655,48 @@ class Builder {
     t->ReplaceSource(image);
     t->SetAlphaMode(alphaMode);  // ReplaceSource chose blending without depth writes
     return t;
+  }
+
+  // Why a texture is not drawn, as the caller hears it.
+  static MissingTexture::Cause CauseOf(const Texture& texture) {
+    using Cause = MissingTexture::Cause;
+    switch (texture.missing ? texture.fault : TextureFault::kNotDecoded) {
+      case TextureFault::kOutside:
+        return Cause::kOutsideRoot;
+      case TextureFault::kNotRegular:
+        return Cause::kNotRegular;
+      case TextureFault::kOverBudget:
+        return Cause::kOverBudget;
+      case TextureFault::kNotDecoded:
+        return Cause::kNotDecoded;
+      default:
+        return Cause::kNotFound;
+    }
+  }
+
+  // The warning for a texture that is not drawn. A refused file and one over the memory budget were warned
+  // of by the reader, which knows the root and the budget.
+  void WarnUndrawn(const Texture& texture) const {
+    switch (CauseOf(texture)) {
+      case MissingTexture::Cause::kNotFound: {
+        // The reader looked where TextureCandidates says, from the model's own folder.
+        std::string tried;
+        for (const std::string& place :
+             TextureCandidates(PlaceOf(m_file).folder, texture.source, TextureFolders(m_file, m_texturePath)))
+          tried += (tried.empty() ? "" : ", ") + ("\"" + place + "\"");
+        const std::string where = tried.empty() ? std::string() : " (looked for at " + tried + ", in any letter case)";
+        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is missing",
+                where.c_str(), "; its materials keep their colours.");
+        break;
+      }
+      case MissingTexture::Cause::kNotDecoded:
+        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
+                "\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, GIF, PSD, HDR, PIC or PNM image, or it is damaged "
+                "or too large); its materials keep their colours.");
+        break;
+      default:
+        break;
+    }
   }
 
   // The materials drawn otherwise than the file says, and the meshes whose texture reads a missing
@@ -689,6 +724,7 @@ class Builder {
 
   const Scene& m_scene;
   const std::string& m_file;
+  const std::vector<std::string>& m_texturePath;
   NamePool m_names;
   std::string m_upName;
   std::vector<std::string> m_madeOpaque, m_uvFallback, m_emissionDropped;
@@ -718,12 +754,13 @@ float VerticalFieldOfView(const Camera& c) {
 }
 
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
-                             Obj<ScriptObject>* scheduler, MissingTextures* missing) {
+                             Obj<ScriptObject>* scheduler, MissingTextures* missing,
+                             const std::vector<std::string>& texturePath) {
   if (scheduler) scheduler->Clear();
   if (missing) missing->clear();
   if (!CheckScene(scene, error)) return Obj<ScriptObject>();
   if (!scene.leftOut.empty()) LogInfo("Import(\"", file.c_str(), "\"): ", scene.leftOut.c_str());
-  return Builder(scene, file).Build(scheduler, missing);
+  return Builder(scene, file, texturePath).Build(scheduler, missing);
 }
 
 }  // namespace PM::Import

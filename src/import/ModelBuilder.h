@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Obj.h"
 #include "import/ImportScene.h"
@@ -30,8 +31,10 @@ float VerticalFieldOfView(const Camera& c);
 // with `error` naming the fault when the record is inconsistent (a parent after its child, an index
 // outside its list). `file` names the model in the warnings (a missing texture) and the Info line on what
 // the import leaves out. The animations' scheduler (ClipBuilder.h) goes to `scheduler` when given (nil
-// for a still model); the materials built whose texture is missing go to `missing` when given.
+// for a still model); the materials built whose texture is not drawn go to `missing` when given. A missing
+// texture's warning names the places looked at, `texturePath` among them.
 Obj<ScriptObject> BuildModel(const Scene& scene, const std::string& file, std::string& error,
-                             Obj<ScriptObject>* scheduler = nullptr, MissingTextures* missing = nullptr);
+                             Obj<ScriptObject>* scheduler = nullptr, MissingTextures* missing = nullptr,
+                             const std::vector<std::string>& texturePath = {});
 
 }  // namespace PM::Import

@@ -77,7 +77,7 @@ class ModelImporter : public ImportModule {
       ReportImportProgress(fileName, bytes ? ImportStage::kReceiving : ImportStage::kReading, bytes);
     };
     std::vector<ReaderNote> notes;
-    ReadRequest request{fileName, m_assetRoot, ReaderLimits{}};
+    ReadRequest request{fileName, m_assetRoot, ReaderLimits{}, m_texturePath};
     request.limits.addressSpace = m_readerMemory;
     const bool read = ReadModelFile(request, scene, error, &notes, progress);
     ReportImportProgress(fileName, read ? ImportStage::kBuilding : ImportStage::kDone, received);
@@ -93,7 +93,7 @@ class ModelImporter : public ImportModule {
       return EFail;
     }
     MakeNamesInert(scene);
-    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing);
+    Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing, m_texturePath);
     ReportImportProgress(fileName, ImportStage::kDone, received);
     if (root.IsNil()) {
       m_missing.clear();
@@ -107,6 +107,7 @@ class ModelImporter : public ImportModule {
   void SetOptions(const ImportOptions& options) override {
     m_assetRoot = options.assetRoot ? options.assetRoot : "";
     m_readerMemory = options.readerMemory;
+    m_texturePath = options.texturePath;
   }
 
   ScriptObject* TakeRoot() override { return m_root.IsNil() ? nullptr : m_root.Detach(); }
@@ -121,6 +122,7 @@ class ModelImporter : public ImportModule {
   MissingTextures m_missing;
   std::string m_assetRoot;
   uint64_t m_readerMemory = 0;
+  std::vector<std::string> m_texturePath;
 };
 
 }  // namespace

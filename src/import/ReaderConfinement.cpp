@@ -87,10 +87,11 @@ int PrepareLandlock(bool& available, std::string& error) {
   return ruleset;
 }
 
-// Reads beneath `root` too, and nothing else of the file system at all from now on.
-bool ApplyLandlock(int ruleset, const std::string& root, std::string& error) {
-  if (!AddRule(ruleset, root, LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR))
-    return error = "Landlock: the asset root \"" + root + "\" cannot be opened", false;
+// Reads beneath `folders` too, and nothing else of the file system at all from now on.
+bool ApplyLandlock(int ruleset, const std::vector<std::string>& folders, std::string& error) {
+  for (const std::string& folder : folders)
+    if (!AddRule(ruleset, folder, LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR))
+      return error = "Landlock: the folder \"" + folder + "\" cannot be opened", false;
   if (syscall(SYS_landlock_restrict_self, ruleset, 0) != 0)
     return error = std::string("Landlock: ") + std::strerror(errno), false;
   return true;
@@ -207,13 +208,13 @@ ReaderConfinement::~ReaderConfinement() {
   if (m_filter) seccomp_release(m_filter);
 }
 
-bool ReaderConfinement::Apply(const std::string& root, ConfinementResult& result, std::string& error) {
+bool ReaderConfinement::Apply(const std::vector<std::string>& folders, ConfinementResult& result, std::string& error) {
   result = ConfinementResult();
   if (!m_error.empty()) return error = m_error, false;
   if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
     return error = std::string("no_new_privs: ") + std::strerror(errno), false;
   if (!DropCapabilities(error)) return false;
-  if (m_landlock && !ApplyLandlock(m_ruleset, root, error)) return false;
+  if (m_landlock && !ApplyLandlock(m_ruleset, folders, error)) return false;
   if (m_seccomp) {
     if (const int rc = seccomp_load(m_filter); rc != 0)
       return error = std::string("seccomp: ") + std::strerror(-rc), false;

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace PM::Import {
 
@@ -42,9 +43,9 @@ class ReaderConfinement {
   ReaderConfinement(const ReaderConfinement&) = delete;
   ReaderConfinement& operator=(const ReaderConfinement&) = delete;
 
-  // Confines the calling process for reading beneath `root`. False, with `error`, when a step the kernel
-  // offers fails.
-  bool Apply(const std::string& root, ConfinementResult& result, std::string& error);
+  // Confines the calling process for reading beneath `folders` (the asset root's and the texture path's).
+  // False, with `error`, when a step the kernel offers fails.
+  bool Apply(const std::vector<std::string>& folders, ConfinementResult& result, std::string& error);
 
  private:
   bool m_landlock = false, m_seccomp = false;

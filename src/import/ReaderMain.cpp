@@ -36,6 +36,7 @@
 #include "import/AssimpWarnings.h"
 #include "import/B3dChunks.h"
 #include "import/IqmHeader.h"
+#include "import/InertText.h"
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
 #include "import/ReaderProcess.h"
@@ -43,6 +44,7 @@
 #include "import/SceneFromAssimp.h"
 #include "import/SceneMending.h"
 #include "import/SceneStream.h"
+#include "import/TexturePath.h"
 #include "import/UpAxis.h"
 
 namespace {
@@ -75,7 +77,6 @@ class FdSink : public ByteSink {
 bool ParseArguments(const std::vector<std::string>& args, ReaderRequest& request, std::string& error) {
   if (!ParseReaderArguments(args, request, error)) return false;
   request.limits = WithDefaults(request.limits);
-  if (request.assetRoot.empty()) request.assetRoot = FolderOf(request.file);
   if (request.limits.addressSpace == 0) {
     struct stat s {};
     const uint64_t bytes = stat(request.file.c_str(), &s) == 0 ? static_cast<uint64_t>(s.st_size) : 0;
@@ -264,28 +265,50 @@ std::string AnimationOnly(const std::string& file, AssetRoot& root) {
   return "";
 }
 
-// Opens the file and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
-bool Run(const ReaderRequest& request, AssetRoot& root, ByteSink& out) {
+// The textures whose decoding needed more than the budget, each in one warning.
+void WarnOverBudget(const Scene& scene) {
+  for (const Texture& t : scene.textures)
+    if (t.fault == TextureFault::kOverBudget)
+      Note(kNoteWarn, "the texture \"" + InertText(t.source) +
+                          "\" is not read: decoding it needs more than the reader's memory budget of " +
+                          FormatBytes(g_budget->Limit()) + " (pm-run's --reader-memory MIB raises it).");
+}
+
+// Each folder of the texture path that is none, in one warning.
+void WarnTextureFolders(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    struct stat s {};
+    if (stat(folder.c_str(), &s) != 0 || !S_ISDIR(s.st_mode))
+      Note(kNoteWarn,
+           "the texture folder \"" + InertText(folder) + "\" is not a folder; no texture is looked for there.");
+  }
+}
+
+// Opens the file (the real one when the model was named by a link from another folder: what it names lies
+// beside it) and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
+bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root, ByteSink& out) {
   Scene scene;
   {
     Assimp::Importer importer;
-    importer.SetIOHandler(new ReaderIOSystem(root));
+    importer.SetIOHandler(new ReaderIOSystem(root, place.file));
     ConfigureImporter(importer);
     AssimpWarnings warnings;
     std::string mended;
-    const aiScene* source = ReadScene(importer, request.file, mended);
+    const aiScene* source = ReadScene(importer, place.file, mended);
     if (!source) {
       const std::string message = importer.GetErrorString();
       if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
-      if (const std::string why = AnimationOnly(request.file, root); !why.empty())
+      if (const std::string why = AnimationOnly(place.file, root); !why.empty())
         return WriteFailureStream(StreamOutcome::Refused, why, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
-    if (!SceneFromAssimp(*source, FolderOf(request.file), root, scene, error))
+    if (!SceneFromAssimp(*source, place.folder, TextureFolders(request.file, request.texturePath), root, scene, error))
       return WriteFailureStream(StreamOutcome::Refused, error, out);
-    ChooseUpAxis(*source, request.file, scene);
-    scene.warnings = warnings.Sentences();
+    ChooseUpAxis(*source, place.file, scene);
+    // A library the root refused was warned of as such: it is not "missing".
+    scene.warnings =
+        warnings.Sentences([&](const std::string& library) { return root.Refused(place.folder + "/" + library); });
     if (!mended.empty()) scene.warnings.push_back(mended);
     // A file of clips or a skeleton alone comes in, for a script to put its clips on another model; one of
     // cameras and lights alone is a setting, not a model missing.
@@ -294,6 +317,7 @@ bool Run(const ReaderRequest& request, AssetRoot& root, ByteSink& out) {
       scene.warnings.push_back("no mesh: " + std::to_string(scene.animations.size()) + " clips and " +
                                std::to_string(scene.nodes.size()) + " nodes, nothing to draw");
   }
+  WarnOverBudget(scene);
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)
     return WriteFailureStream(StreamOutcome::OutputLimit, std::to_string(size) + " bytes", out);
   g_streamStarted = true;
@@ -398,11 +422,18 @@ int main(int argc, char** argv) {
   g_budget = &budget;
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
-  AssetRoot root(request.assetRoot);
+  // By default the model's own folder, and the link's when the model is a link from another folder.
+  const ModelPlace place = PlaceOf(request.file);
+  const std::vector<std::string> roots = !request.assetRoot.empty() ? std::vector<std::string>{request.assetRoot}
+                                         : place.linkFolder.empty()
+                                             ? std::vector<std::string>{place.folder}
+                                             : std::vector<std::string>{place.folder, place.linkFolder};
+  AssetRoot root(roots, request.texturePath);
   if (root.Folder().empty()) {
-    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + request.assetRoot + "\" does not exist", out);
+    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" does not exist", out);
     return 2;
   }
+  WarnTextureFolders(request.texturePath);
   root.warn = [](const std::string& text) { Note(kNoteWarn, text); };
   root.opened = [&budget](const std::string& file, uint64_t bytes) { budget.Opened(file, bytes); };
   if (error = SetLimits(request.limits); !error.empty()) {
@@ -410,7 +441,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   ConfinementResult confined;
-  if (!confinement.Apply(root.Folder(), confined, error)) {
+  std::vector<std::string> readable = root.Folders();
+  readable.insert(readable.end(), root.TextureFolders().begin(), root.TextureFolders().end());
+  if (!confinement.Apply(readable, confined, error)) {
     WriteFailureStream(StreamOutcome::ReaderFault, "it could not be confined: " + error, out);
     return 2;
   }
@@ -427,7 +460,7 @@ int main(int argc, char** argv) {
   TuneAllocator(request.limits);
   bool written = false;
   try {
-    written = Run(request, root, out);
+    written = Run(request, place, root, out);
   } catch (const std::bad_alloc&) {
     written = WriteOutOfMemory(out);
   } catch (const std::exception& e) {

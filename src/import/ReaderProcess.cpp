@@ -505,7 +505,7 @@ std::string CheckModel(const std::string& file, uint64_t& bytes) {
   return {};
 }
 
-// What the reader is asked: its limits, its asset root and the file, each path absolute (a reader
+// What the reader is asked: its limits, its asset root, the texture path and the file, each path absolute (a reader
 // started ahead may stand in another working folder than the host's now).
 ReaderRequest RequestFor(const ReadRequest& request, const ReaderLimits& limits, uint64_t bytes) {
   auto absolute = [](const std::string& path) {
@@ -517,6 +517,8 @@ ReaderRequest RequestFor(const ReadRequest& request, const ReaderLimits& limits,
   out.limits = limits;
   AddressSpaceFor(limits.addressSpace, bytes, out.limits.addressSpace, out.addressSpaceCap);
   out.assetRoot = absolute(request.assetRoot);
+  for (const std::string& folder : request.texturePath)
+    if (!folder.empty()) out.texturePath.push_back(absolute(folder));
   out.file = absolute(request.path);
   return out;
 }
@@ -527,7 +529,7 @@ void StartSpareReader() { g_spare.Start(ReaderPath()); }
 
 bool ReadModelFile(const std::string& path, const ReaderLimits& limits, Scene& scene, std::string& error,
                    const std::function<void(uint64_t)>& progress) {
-  return ReadModelFile(ReadRequest{path, {}, limits}, scene, error, nullptr, progress);
+  return ReadModelFile(ReadRequest{path, {}, limits, {}}, scene, error, nullptr, progress);
 }
 
 bool ReadModelFile(const ReadRequest& request, Scene& scene, std::string& error, std::vector<ReaderNote>* notes,

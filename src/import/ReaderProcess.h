@@ -67,11 +67,14 @@ struct ReaderNote {
   std::string text;
 };
 
-// One import: the file, the folder its reader may read beneath (empty: the file's own folder) and limits.
+// One import: the file, the folder its reader may read beneath (empty: the file's own folder), limits, and
+// the folders textures are looked for in by file name after the model's own (which the reader may read
+// textures beneath).
 struct ReadRequest {
   std::string path;
   std::string assetRoot;
   ReaderLimits limits;
+  std::vector<std::string> texturePath;
 };
 
 // As ReadModelFile, with the asset root and the reader's notes (kept in `notes` when given). A reader

@@ -14,6 +14,7 @@ struct ReaderRequest {
   ReaderLimits limits;           // the wall-clock time-out is the host's alone and not sent
   uint64_t addressSpaceCap = 0;  // what the address space may grow to (the hard limit)
   std::string assetRoot;
+  std::vector<std::string> texturePath;  // folders textures are also looked for in, in order
   std::string file;
 };
 
@@ -26,6 +27,7 @@ void ForEachReaderOption(Request& request, Visit&& visit) {
   visit("--cpu-seconds", request.limits.cpuSeconds);
   visit("--output-bytes", request.limits.outputBytes);
   visit("--asset-root", request.assetRoot);
+  visit("--texture-path", request.texturePath);
 }
 
 // "usage: pm-import-reader [--address-space VALUE] ... -- FILE", every option named.

@@ -39,8 +39,9 @@ std::string Quoted(const aiString& s) { return "\"" + Text(s) + "\""; }
 // lead to is decoded once too.
 class Textures {
  public:
-  Textures(const aiScene& source, const std::string& folder, AssetRoot& root, Scene& scene)
-      : m_source(source), m_folder(folder), m_root(root), m_scene(scene) {}
+  Textures(const aiScene& source, const std::string& folder, const std::vector<std::string>& folders, AssetRoot& root,
+           Scene& scene)
+      : m_source(source), m_folder(folder), m_folders(folders), m_root(root), m_scene(scene) {}
 
   int32_t Find(const aiString& name) {
     const std::string key = Text(name);
@@ -51,28 +52,52 @@ class Textures {
     texture.source = key;
     if (const aiTexture* embedded = m_source.GetEmbeddedTexture(key.c_str())) {
       DecodeEmbeddedTexture(*embedded, texture);
-    } else if (const std::string file = m_root.Resolve(Locate(key)); file.empty()) {
+    } else if (const std::string file = Locate(key, texture.fault); file.empty()) {
       texture.missing = true;
     } else if (const auto same = m_byFile.find(file); same != m_byFile.end()) {
       m_index[key] = same->second;
       return same->second;
     } else {
       m_byFile.emplace(file, index);
-      std::unique_ptr<FILE, int (*)(FILE*)> f(m_root.Open(file), std::fclose);
-      if (f)
+      std::unique_ptr<FILE, int (*)(FILE*)> f(m_root.Open(file, PathUse::kTexture), std::fclose);
+      if (f) {
         DecodeTextureFile(f.get(), texture);
-      else
+      } else {
+        // Put in the file's place since it was found (the root's warning says so), or not readable.
         texture.missing = true;
+        texture.fault = m_root.Refused(file) ? TextureFault::kNotRegular : TextureFault::kAbsent;
+      }
     }
     m_scene.textures.push_back(std::move(texture));
     return index;
   }
 
  private:
-  std::string Locate(const std::string& name) const { return FindTextureFile(m_folder, name); }
+  // The resolved file `name` stands for, or "" with `fault`: the first place the root lets a texture be
+  // read from. A file found where the root refuses it is warned of only when no other place has one.
+  std::string Locate(const std::string& name, TextureFault& fault) {
+    std::string resolved, refusedPath;
+    Refusal refused = Refusal::kNone;
+    FindTextureFile(m_folder, name, m_folders, [&](const std::string& path) {
+      Refusal why = Refusal::kNone;
+      resolved = m_root.Check(path, PathUse::kTexture, why);
+      if (resolved.empty() && refused == Refusal::kNone) {
+        refused = why;
+        refusedPath = path;
+      }
+      return !resolved.empty();
+    });
+    if (!resolved.empty()) return resolved;
+    m_root.Warn(refusedPath, refused, PathUse::kTexture);
+    fault = refused == Refusal::kOutside      ? TextureFault::kOutside
+            : refused == Refusal::kNotRegular ? TextureFault::kNotRegular
+                                              : TextureFault::kAbsent;
+    return {};
+  }
 
   const aiScene& m_source;
   const std::string& m_folder;
+  const std::vector<std::string>& m_folders;
   AssetRoot& m_root;
   Scene& m_scene;
   std::unordered_map<std::string, int32_t> m_index;
@@ -457,14 +482,14 @@ void LeftOut(const MorphsLeftOut& left, Scene& scene) {
 
 }  // namespace
 
-bool SceneFromAssimp(const aiScene& source, const std::string& folder, AssetRoot& root, Scene& scene,
-                     std::string& error) {
+bool SceneFromAssimp(const aiScene& source, const std::string& folder, const std::vector<std::string>& textureFolders,
+                     AssetRoot& root, Scene& scene, std::string& error) {
   scene = Scene();
   if (source.mNumMaterials > kMaxItems || source.mNumMeshes > kMaxItems) {
     error = "the scene has more than " + std::to_string(kMaxItems) + " materials or meshes";
     return false;
   }
-  Textures textures(source, folder, root, scene);
+  Textures textures(source, folder, textureFolders, root, scene);
   for (unsigned i = 0; i < source.mNumMaterials && source.mMaterials; ++i)
     scene.materials.push_back(source.mMaterials[i] ? MaterialFrom(*source.mMaterials[i], textures) : Material());
   if (scene.materials.empty()) scene.materials.emplace_back();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "import/ImportScene.h"
 
@@ -14,10 +15,10 @@ class AssetRoot;
 
 namespace PM::Import {
 
-// Fills `scene` from `source`, read from a file in `folder` (where texture files are looked for; they are
-// opened through `root`, and a file named by two paths is decoded once). False, with `error`, when the
-// scene exceeds the stream's caps.
-bool SceneFromAssimp(const aiScene& source, const std::string& folder, AssetRoot& root, Scene& scene,
-                     std::string& error);
+// Fills `scene` from `source`, read from a file in `folder` (where texture files are looked for, then by
+// file name in `textureFolders`; they are opened through `root`, and a file named by two paths is decoded
+// once). False, with `error`, when the scene exceeds the stream's caps.
+bool SceneFromAssimp(const aiScene& source, const std::string& folder, const std::vector<std::string>& textureFolders,
+                     AssetRoot& root, Scene& scene, std::string& error);
 
 }  // namespace PM::Import

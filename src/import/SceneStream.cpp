@@ -14,6 +14,8 @@ namespace {
 // Attribute bits of a mesh and flag bits of textures and materials (docs/formats.md).
 constexpr uint8_t kHasNormals = 1, kHasUV0 = 2, kHasUV1 = 4, kHasColors = 8;
 constexpr uint8_t kTextureMissing = 1, kTextureAlpha = 2;
+constexpr int kTextureFaultShift = 2;  // bits 2 to 4: a missing texture's TextureFault, 0 when absent
+constexpr uint8_t kTextureFaultBits = 7 << kTextureFaultShift;
 constexpr uint8_t kTargetPositions = 1, kTargetNormals = 2;
 constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2, kMaterialOpacityTexture = 4,
                   kMaterialEmissiveTexture = 8;
@@ -88,7 +90,10 @@ bool TexturePixelsFit(const Texture& t) {
 void WriteTexture(Out& out, const Texture& t) {
   out.Str(t.source);
   const bool pixels = TexturePixelsFit(t);
-  out.U8(static_cast<uint8_t>((pixels ? 0 : kTextureMissing) | (pixels && t.hasAlpha ? kTextureAlpha : 0)));
+  // An absent texture's cause is 0, as before the causes were sent.
+  const TextureFault fault = pixels || t.fault == TextureFault::kAbsent ? TextureFault::kNone : t.fault;
+  out.U8(static_cast<uint8_t>((pixels ? 0 : kTextureMissing) | (pixels && t.hasAlpha ? kTextureAlpha : 0) |
+                              static_cast<uint8_t>(fault) << kTextureFaultShift));
   out.U32(pixels ? t.width : 0);
   out.U32(pixels ? t.height : 0);
   if (pixels) out.Array(t.rgba);
@@ -379,9 +384,13 @@ std::string Item(const char* what, size_t i) { return std::string(what) + " " + 
 bool ReadTexture(In& in, size_t i, Texture& t) {
   uint8_t flags = 0;
   if (!in.Str(t.source, "a texture's source") || !in.U8(flags) || !in.U32(t.width) || !in.U32(t.height)) return false;
-  if (flags & ~(kTextureMissing | kTextureAlpha)) return in.Damaged(Item("texture", i) + " has unknown flags");
+  const uint8_t fault = (flags & kTextureFaultBits) >> kTextureFaultShift;
+  if (flags & ~(kTextureMissing | kTextureAlpha | kTextureFaultBits) || fault > kLastTextureFault)
+    return in.Damaged(Item("texture", i) + " has unknown flags");
   t.missing = flags & kTextureMissing;
   t.hasAlpha = flags & kTextureAlpha;
+  t.fault = t.missing && fault == 0 ? TextureFault::kAbsent : static_cast<TextureFault>(fault);
+  if (!t.missing && fault) return in.Damaged(Item("texture", i) + " has pixels yet a cause for missing");
   if (t.missing) {
     if (t.width || t.height || t.hasAlpha) return in.Damaged(Item("texture", i) + " is missing yet has a size");
     return true;

@@ -5,7 +5,10 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "import/SceneStream.h"
 
@@ -18,21 +21,34 @@ bool SizeFits(uint64_t width, uint64_t height) {
          width * height <= kMaxTexturePixels;
 }
 
-void Missing(Texture& texture) {
+void Missing(Texture& texture, TextureFault fault = TextureFault::kNotDecoded) {
   texture.missing = true;
+  texture.fault = fault;
   texture.width = texture.height = 0;
   texture.hasAlpha = false;
-  texture.rgba.clear();
+  texture.rgba = std::vector<uint8_t>();
+}
+
+// Why stb_image gave no pixels: an allocation the memory budget refused, or the file.
+TextureFault DecodeFault() {
+  const char* reason = stbi_failure_reason();
+  const bool memory = reason && (std::strcmp(reason, "outofmem") == 0 || std::strcmp(reason, "Out of memory") == 0);
+  return memory ? TextureFault::kOverBudget : TextureFault::kNotDecoded;
 }
 
 void Take(stbi_uc* pixels, int width, int height, Texture& texture) {
   std::unique_ptr<stbi_uc, void (*)(void*)> owned(pixels, stbi_image_free);
-  if (!pixels) return Missing(texture);
+  if (!pixels) return Missing(texture, DecodeFault());
   texture.missing = false;
+  texture.fault = TextureFault::kNone;
   texture.width = static_cast<uint32_t>(width);
   texture.height = static_cast<uint32_t>(height);
   const size_t bytes = size_t{texture.width} * texture.height * 4;
-  texture.rgba.assign(pixels, pixels + bytes);
+  try {
+    texture.rgba.assign(pixels, pixels + bytes);
+  } catch (const std::bad_alloc&) {
+    return Missing(texture, TextureFault::kOverBudget);
+  }
   texture.hasAlpha = false;
   for (size_t i = 3; i < bytes && !texture.hasAlpha; i += 4) texture.hasAlpha = pixels[i] < 255;
 }
@@ -60,10 +76,15 @@ void DecodeEmbeddedTexture(const aiTexture& embedded, Texture& texture) {
     return DecodeTextureBytes(reinterpret_cast<const uint8_t*>(embedded.pcData), embedded.mWidth, texture);
   if (!SizeFits(embedded.mWidth, embedded.mHeight)) return Missing(texture);
   texture.missing = false;
+  texture.fault = TextureFault::kNone;
   texture.width = embedded.mWidth;
   texture.height = embedded.mHeight;
   const size_t texels = size_t{texture.width} * texture.height;
-  texture.rgba.resize(texels * 4);
+  try {
+    texture.rgba.resize(texels * 4);
+  } catch (const std::bad_alloc&) {
+    return Missing(texture, TextureFault::kOverBudget);
+  }
   texture.hasAlpha = false;
   for (size_t i = 0; i < texels; ++i) {
     const aiTexel& t = embedded.pcData[i];

@@ -13,7 +13,8 @@ struct aiTexture;
 
 namespace PM::Import {
 
-// Decodes an open image file; `texture.missing` when it is too large or not an image stb_image reads.
+// Decodes an open image file; `texture.missing`, with its `fault`, when it is too large, not an image
+// stb_image reads, or more than the memory budget holds.
 void DecodeTextureFile(FILE* file, Texture& texture);
 // Decodes an embedded texture: compressed bytes (a file's contents) or raw ARGB8888 texels.
 void DecodeEmbeddedTexture(const aiTexture& embedded, Texture& texture);

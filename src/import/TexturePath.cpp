@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 #include <vector>
+
+#include "import/AssetRoot.h"
 
 namespace PM::Import {
 
@@ -15,7 +18,7 @@ namespace fs = std::filesystem;
 constexpr size_t kMaxComponents = 64;
 constexpr size_t kMaxEntries = 100000;
 
-bool IsFile(const fs::path& p) {
+bool IsFile(const std::string& p) {
   std::error_code ec;
   return fs::is_regular_file(p, ec);
 }
@@ -53,14 +56,41 @@ fs::path ResolveIgnoringCase(const fs::path& path) {
   return at;
 }
 
+// The name's last component, with "\" as a separator, or "" when it has none that names a file.
+std::string BaseName(const std::string& name) {
+  std::string slashed = name;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  const fs::path base = fs::path(slashed).filename();
+  return base.empty() || base == "." || base == ".." ? std::string() : base.string();
+}
+
+// The first of `tries` that exists, exactly and then in any letter case, that `accept` takes; each path
+// is offered once (`offered`).
+std::string FirstTaken(const std::vector<std::string>& tries, const std::function<bool(const std::string&)>& accept,
+                       std::set<std::string>& offered) {
+  auto take = [&](const std::string& p) { return offered.insert(p).second && accept(p); };
+  for (const std::string& p : tries) {
+    std::error_code ec;
+    if (fs::exists(p, ec) && take(p)) return p;
+  }
+  for (const std::string& p : tries)
+    if (const fs::path found = ResolveIgnoringCase(fs::path(p).lexically_normal()); !found.empty()) {
+      std::error_code ec;
+      if (fs::exists(found, ec) && take(found.string())) return found.string();
+    }
+  return {};
+}
+
 }  // namespace
 
-std::vector<std::string> TextureCandidates(const std::string& folder, const std::string& given) {
+std::vector<std::string> TextureCandidates(const std::string& folder, const std::string& given,
+                                           const std::vector<std::string>& folders) {
   std::vector<std::string> out;
   if (given.empty() || given[0] == '*') return out;
+  std::set<std::string> seen;
   auto add = [&](const fs::path& p) {
-    const std::string text = p.string();
-    if (!text.empty() && std::find(out.begin(), out.end(), text) == out.end()) out.push_back(text);
+    std::string text = p.string();
+    if (!text.empty() && seen.insert(text).second) out.push_back(std::move(text));
   };
   auto placed = [&](const std::string& name) {
     const fs::path p(name);
@@ -75,19 +105,32 @@ std::vector<std::string> TextureCandidates(const std::string& folder, const std:
     const size_t rest = slashed.find_first_not_of('/');
     if (rest != std::string::npos) add(fs::path(folder) / slashed.substr(rest));
   }
-  if (const fs::path base = fs::path(slashed).filename(); !base.empty() && base != "." && base != "..")
+  if (const std::string base = BaseName(given); !base.empty()) {
     add(fs::path(folder) / base);
+    for (const std::string& other : folders) add(fs::path(other) / base);
+  }
   return out;
 }
 
-std::string FindTextureFile(const std::string& folder, const std::string& given) {
-  const std::vector<std::string> tries = TextureCandidates(folder, given);
-  for (const std::string& p : tries)
-    if (IsFile(p)) return p;
-  for (const std::string& p : tries)
-    if (const fs::path found = ResolveIgnoringCase(fs::path(p).lexically_normal()); !found.empty() && IsFile(found))
-      return found.string();
+std::string FindTextureFile(const std::string& folder, const std::string& given,
+                            const std::vector<std::string>& folders,
+                            const std::function<bool(const std::string&)>& accept) {
+  const auto& takes = accept ? accept : IsFile;
+  std::set<std::string> offered;
+  if (std::string found = FirstTaken(TextureCandidates(folder, given), takes, offered); !found.empty()) return found;
+  const std::string base = BaseName(given);
+  if (given.empty() || given[0] == '*' || base.empty()) return {};
+  for (const std::string& other : folders)
+    if (std::string found = FirstTaken({(fs::path(other) / base).string()}, takes, offered); !found.empty())
+      return found;
   return {};
+}
+
+std::vector<std::string> TextureFolders(const std::string& file, const std::vector<std::string>& texturePath) {
+  std::vector<std::string> folders;
+  if (std::string link = PlaceOf(file).linkFolder; !link.empty()) folders.push_back(std::move(link));
+  folders.insert(folders.end(), texturePath.begin(), texturePath.end());
+  return folders;
 }
 
 }  // namespace PM::Import

@@ -1,8 +1,10 @@
 #include "scene/ImportModelFunction.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "classes/EngineClassIds.h"
 #include "core/Log.h"
@@ -124,6 +126,12 @@ void SetMissing(MissingTextures textures) {
 // The reader's memory budget of every import (0: from the machine and the file).
 std::atomic<uint64_t> g_readerMemory{0};
 
+// The texture path imports take when ImportModel names none.
+std::vector<std::string>& DefaultTexturePath() {
+  static auto* folders = new std::vector<std::string>();
+  return *folders;
+}
+
 // A relative name is read from the running script's folder.
 std::string FromScriptFolder(std::string name) {
   if (!name.empty() && name[0] != '/') name = std::string(Storage::GetReadPath().CStr()) + name;
@@ -132,20 +140,34 @@ std::string FromScriptFolder(std::string name) {
 
 bool IsString(const ScriptObject* o) { return o && o->GetClassID() == kClassString; }
 
+// The folders of a texture path written as one string, separated by ":", each from the script's folder.
+std::vector<std::string> TexturePathOf(const std::string& text) {
+  std::vector<std::string> folders;
+  for (size_t at = 0; at <= text.size();) {
+    const size_t end = std::min(text.find(':', at), text.size());
+    if (end > at) folders.push_back(FromScriptFolder(text.substr(at, end - at)));
+    at = end + 1;
+  }
+  return folders;
+}
+
 Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
   SetMissing({});  // a call that ends early leaves no list of an earlier one
-  if (argc < 1 || argc > 2 || !IsString(argv[0]) || (argc == 2 && !IsString(argv[1]))) {
+  if (argc < 1 || argc > 3 || !IsString(argv[0]) || (argc >= 2 && !IsString(argv[1])) ||
+      (argc == 3 && !IsString(argv[2]))) {
     ReportInvalidArguments(id);
     return Obj<ScriptObject>();
   }
   const std::string file = FromScriptFolder(static_cast<ValueBox<VString>*>(argv[0])->value.CStr());
   const std::string assetRoot =
-      argc == 2 ? FromScriptFolder(static_cast<ValueBox<VString>*>(argv[1])->value.CStr()) : DefaultAssetRoot();
+      argc >= 2 ? FromScriptFolder(static_cast<ValueBox<VString>*>(argv[1])->value.CStr()) : DefaultAssetRoot();
   ImportModule* importer = ImportModule::CreateImportModule("Maya");
   if (!importer) return Obj<ScriptObject>();  // logged
   ImportOptions options;
   options.assetRoot = assetRoot.c_str();
   options.readerMemory = g_readerMemory;
+  options.texturePath =
+      argc == 3 ? TexturePathOf(static_cast<ValueBox<VString>*>(argv[2])->value.CStr()) : DefaultTexturePath();
   importer->SetOptions(options);
   Obj<ScriptObject> root, scheduler;
   MissingTextures missing;
@@ -166,6 +188,8 @@ Obj<ScriptObject> ImportModel(uint32_t id, int32_t argc, ScriptObject** argv) {
 void SetImportAssetRoot(const char* folder) { DefaultAssetRoot() = folder ? folder : ""; }
 
 void SetImportReaderMemory(uint64_t bytes) { g_readerMemory = bytes; }
+
+void SetImportTexturePath(const std::vector<std::string>& folders) { DefaultTexturePath() = folders; }
 
 MissingTextures LastImportMissingTextures() {
   std::lock_guard<std::mutex> hold(Missing().lock);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "scene/ImportModule.h"
 
@@ -13,12 +15,14 @@ class ScriptNamespace;
 // Its entry in the global function table (the built-in and host functions' range).
 constexpr uint32_t kFunctionImportModel = 7;
 
-// Enters ImportModel('FILE'[, 'ROOT']) in the global function table (again: nothing new). Each import's named
-// objects (its transform nodes and its geometry descriptions) are registered in `names`, when given,
-// so that scripts find them; a name the namespace already holds gets the first free "NAME_2",
-// "NAME_3", ... `names` is held weakly. A relative FILE is read from the running script's folder. ROOT
-// is the folder the model's reader may read beneath (by default the model's own folder, or what
-// SetImportAssetRoot set). False (logged) when another function holds the entry.
+// Enters ImportModel('FILE'[, 'ROOT'[, 'TEXTURES']]) in the global function table (again: nothing new).
+// Each import's named objects (its transform nodes and its geometry descriptions) are registered in
+// `names`, when given, so that scripts find them; a name the namespace already holds gets the first free
+// "NAME_2", "NAME_3", ... `names` is held weakly. A relative FILE is read from the running script's folder.
+// ROOT is the folder the model's reader may read beneath (by default the model's own folder, or what
+// SetImportAssetRoot set; empty, the model's own). TEXTURES is the texture path: folders separated by ":"
+// that a texture is looked for in by its file name after the model's own (by default what
+// SetImportTexturePath set). False (logged) when another function holds the entry.
 bool RegisterImportModel(ScriptNamespace* names);
 
 // The asset root of the imports that name none (null or empty: each model's own folder).
@@ -29,5 +33,9 @@ MissingTextures LastImportMissingTextures();
 
 // The memory budget of the imports' reader in bytes (0: from the machine and the size of what it reads).
 void SetImportReaderMemory(uint64_t bytes);
+
+// The texture path of the imports that name none: folders a texture is looked for in by its file name, in
+// order, after the model's own.
+void SetImportTexturePath(const std::vector<std::string>& folders);
 
 }  // namespace PM

@@ -21,11 +21,26 @@ struct ImportOptions {
   const char* assetRoot = nullptr;
   // The reader's memory budget in bytes; 0: from the machine and the size of the files it reads.
   uint64_t readerMemory = 0;
+  // The folders a texture is looked for in by its file name, in order, after the model's own; the reader
+  // may read textures beneath them.
+  std::vector<std::string> texturePath;
 };
 
-// Materials whose texture the file names but the import did not find: each material's name (as the
-// import named it) and the texture's source as the file writes it.
-using MissingTextures = std::vector<std::pair<std::string, std::string>>;
+// A material whose texture the file names but the import did not draw: the material's name (as the import
+// named it), the texture's source as the file writes it, and why.
+struct MissingTexture {
+  enum class Cause : uint8_t {
+    kNotFound,     // no file where it was looked for
+    kOutsideRoot,  // refused: it lies outside the asset root
+    kNotRegular,   // refused: a FIFO, a socket, a device or a folder
+    kOverBudget,   // decoding it needs more than the reader's memory budget
+    kNotDecoded,   // no image the reader decodes
+  };
+  std::string material, source;
+  Cause cause = Cause::kNotFound;
+  bool operator==(const MissingTexture&) const = default;
+};
+using MissingTextures = std::vector<MissingTexture>;
 
 // Implemented by the importer module; the engine only loads the module and calls its factory. The
 // module object belongs to the module: Release frees it, while the module itself stays loaded.

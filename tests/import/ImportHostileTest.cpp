@@ -126,10 +126,17 @@ TEST_F(ImportHostileTest, TheAssetRootIsWidenedOnPurpose) {
   {
     LogCapture log;
     ASSERT_EQ(Import(model), SOK);
-    EXPECT_EQ(log.Count("red.mtl\" is not opened: it lies outside the asset root (the asset root is \"" +
-                        fs::canonical(m_dir.File("shared/model")).string() + "\")."),
+    const std::string folder = fs::canonical(m_dir.File("shared/model")).string();
+    EXPECT_EQ(log.Count("red.mtl\" is not opened: it lies outside the asset root \"" + folder +
+                        "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root).\n"),
               1)
         << log.Text();
+    // Refused, the library is not also called missing.
+    EXPECT_EQ(log.Count("\"): the material library \"../red.mtl\" it names is not read (and \"" + folder +
+                        "/tri.mtl\" is missing); its faces take the default material.\n"),
+              1)
+        << log.Text();
+    EXPECT_EQ(log.Count("red.mtl\" it names is missing"), 0) << log.Text();
   }
   const std::string root = m_dir.File("shared");
   ImportOptions options;

@@ -396,6 +396,45 @@ TEST_F(ModelBuilderTest, MaterialsMissingTheirTextureAreListedOnceEach) {
   EXPECT_TRUE(missing.empty());
 }
 
+// A texture not drawn is listed with why. The builder warns of what it alone knows: a texture missing (the
+// places looked at, the texture path among them) or not decoded; the reader has warned of a refused file
+// and of one over its memory budget, which are not called missing.
+TEST_F(ModelBuilderTest, TexturesNotDrawnAreListedWithWhy) {
+  using Cause = MissingTexture::Cause;
+  using Fault = Import::TextureFault;
+  const std::pair<Fault, Cause> faults[] = {{Fault::kAbsent, Cause::kNotFound},
+                                            {Fault::kOutside, Cause::kOutsideRoot},
+                                            {Fault::kNotRegular, Cause::kNotRegular},
+                                            {Fault::kOverBudget, Cause::kOverBudget},
+                                            {Fault::kNotDecoded, Cause::kNotDecoded}};
+  Scene s;
+  s.nodes = {MakeNode("n", -1, {0, 1, 2, 3, 4})};
+  MissingTextures expected;
+  for (uint32_t i = 0; i < 5; ++i) {
+    s.meshes.push_back(MakeMesh("m", 3, i));
+    s.meshes.back().uv[0] = {0, 0, 1, 0, 0, 1};
+    s.materials.emplace_back();
+    s.materials.back().name = "m" + std::to_string(i);
+    s.materials.back().diffuseTexture = int32_t(i);
+    s.textures.emplace_back();
+    s.textures.back().source = "t" + std::to_string(i) + ".png";
+    s.textures.back().missing = true;
+    s.textures.back().fault = faults[i].first;
+    expected.push_back({"m" + std::to_string(i), "t" + std::to_string(i) + ".png", faults[i].second});
+  }
+  std::string error;
+  MissingTextures missing;
+  Obj<ScriptObject> scheduler;
+  m_up = Import::BuildModel(s, "/m/model.obj", error, &scheduler, &missing, {"/textures", "rel"});
+  ASSERT_FALSE(m_up.IsNil()) << error;
+  EXPECT_EQ(missing, expected);
+  EXPECT_EQ(TakeLog(),
+            "Warn  Import(\"/m/model.obj\"): the texture \"t0.png\" is missing (looked for at \"/m/t0.png\", "
+            "\"/textures/t0.png\", \"rel/t0.png\", in any letter case); its materials keep their colours.\n"
+            "Warn  Import(\"/m/model.obj\"): the texture \"t4.png\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, "
+            "GIF, PSD, HDR, PIC or PNM image, or it is damaged or too large); its materials keep their colours.\n");
+}
+
 TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
   struct Case {
     const char* error;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -196,6 +197,54 @@ TEST_F(ModelImporterTest, MaterialsWhoseTextureIsAbsentAreHandedOutAfterTheImpor
     Parser::ParseText(engine, String(call.c_str()), String("test"), kParseCountLines, &errors);
     EXPECT_TRUE(LastImportMissingTextures().empty()) << call;
   }
+}
+
+// The texture path through the module's options and through ImportModel's third argument (folders
+// separated by ":", each from the script's folder) or SetImportTexturePath: a texture named by a path
+// that leaves the model's folder is listed as outside the asset root, then found by its file name.
+TEST_F(ModelImporterTest, TheTexturePathFindsTexturesBesideTheModelsFolder) {
+  std::string tga(18, '\0');  // a 2 x 2 uncompressed true-colour TGA
+  tga[2] = 2;
+  tga[12] = tga[14] = 2;
+  tga[16] = 24;
+  tga += std::string(12, '\x80');
+  std::filesystem::create_directories(m_dir.File("pack/models"));
+  std::filesystem::create_directories(m_dir.File("pack/textures"));
+  WriteFile(m_dir.File("pack/textures/wood.tga"), tga);
+  WriteFile(m_dir.File("pack/models/door.mtl"), "newmtl Wood\nKd 1 1 1\nmap_Kd ../textures/wood.tga\n");
+  const std::string obj = m_dir.File("pack/models/door.obj");
+  WriteFile(obj, "mtllib door.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nusemtl Wood\nf 1/1 2/2 3/3\n");
+  const MissingTextures refused{{"Wood", "../textures/wood.tga", MissingTexture::Cause::kOutsideRoot}};
+
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  ASSERT_EQ(importer->Import(obj.c_str()), SOK);
+  Obj<ScriptObject> root;
+  root.Attach(importer->TakeRoot());
+  EXPECT_EQ(importer->GetMissingTextures(), refused);
+  ImportOptions options;
+  options.texturePath = {m_dir.File("pack/textures")};
+  importer->SetOptions(options);
+  ASSERT_EQ(importer->Import(obj.c_str()), SOK);
+  root.Attach(importer->TakeRoot());
+  EXPECT_TRUE(importer->GetMissingTextures().empty());
+  importer->Release();
+
+  Obj<ScriptEngine> engine(static_cast<ScriptEngine*>(ScriptEngine::Create()));
+  ASSERT_TRUE(RegisterImportModel(engine->GetNamespace()));
+  ReadPathScope scope(String((m_dir.Path() + "/").c_str()));
+  int errors = 0;
+  auto run = [&](const std::string& text) {
+    Parser::ParseText(engine, String(text.c_str()), String("test"), kParseCountLines, &errors);
+    return LastImportMissingTextures();
+  };
+  EXPECT_EQ(run("ImportModel('pack/models/door.obj');"), refused);
+  EXPECT_TRUE(run("ImportModel('pack/models/door.obj', '', 'nowhere:pack/textures');").empty());
+  SetImportTexturePath({m_dir.File("pack/textures")});
+  EXPECT_TRUE(run("ImportModel('pack/models/door.obj');").empty());
+  EXPECT_EQ(run("ImportModel('pack/models/door.obj', '', '');"), refused);  // an empty path: none
+  SetImportTexturePath({});
+  EXPECT_EQ(errors, 0);
 }
 
 }  // namespace

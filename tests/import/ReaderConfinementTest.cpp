@@ -60,18 +60,19 @@ class ReaderConfinementTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::exists(kReader) || !fs::exists(kModels)) GTEST_SKIP() << "the reader or assimp-testmodels is missing";
-    fs::create_directories(Folder("model"));
-    fs::create_directories(Folder("secret"));
+    for (const char* folder : {"model", "secret", "textures", "links"}) fs::create_directories(Folder(folder));
   }
   std::string Folder(const std::string& name) const { return m_dir.File(name); }
   std::string Write(const std::string& name, const std::string& bytes) const {
     PM::Test::WriteFile(m_dir.File(name), bytes);
     return m_dir.File(name);
   }
-  bool Read(const std::string& file, std::string assetRoot = {}, ReaderLimits limits = {}) {
+  bool Read(const std::string& file, std::string assetRoot = {}, ReaderLimits limits = {},
+            std::vector<std::string> texturePath = {}) {
     notes.clear();
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = ReadModelFile(ReadRequest{file, std::move(assetRoot), limits}, scene, error, &notes);
+    const bool ok =
+        ReadModelFile(ReadRequest{file, std::move(assetRoot), limits, std::move(texturePath)}, scene, error, &notes);
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return ok;
   }
@@ -116,10 +117,8 @@ TEST_F(ReaderConfinementTest, PathsLeavingTheRootAreNotOpened) {
     "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"nodes":[{"mesh":0}],"scenes":[{"nodes":[0]}]})");
   EXPECT_FALSE(Read(gltf));
   EXPECT_EQ(error.rfind("Cannot import \"" + gltf + "\": Assimp refused it: ", 0), 0u) << error;
-  EXPECT_NE(Warnings().find("\"" + root +
-                            "/../secret/s.bin\" is not opened: it lies outside the asset root (the "
-                            "asset root is \"" +
-                            root + "\")."),
+  EXPECT_NE(Warnings().find("\"" + root + "/../secret/s.bin\" is not opened: it lies outside the asset root \"" + root +
+                            "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root).\n"),
             std::string::npos)
       << Warnings();
 
@@ -256,10 +255,13 @@ TEST_F(ReaderConfinementTest, FifosEndFast) {
   Write("model/tex.mtl", "newmtl a\nmap_Kd fifo.png\n");
   ASSERT_TRUE(Read(Write("model/named.obj", Obj("mtllib fifo.mtl\nmtllib tex.mtl\nusemtl a\n")))) << error;
   EXPECT_LT(seconds, 5);
-  EXPECT_NE(Warnings().find("fifo.mtl\" is not opened: it is not a regular file"), std::string::npos) << Warnings();
-  EXPECT_EQ(notes.size(), 1u) << Warnings();  // the library once, however Assimp spells it
+  // The library once, however Assimp spells it, and the texture, each as what it is.
+  EXPECT_EQ(Warnings(), "\"" + m_dir.File("model/fifo.mtl") +
+                            "\" is not opened: it is not a regular file (a FIFO).\n\"" + m_dir.File("model/fifo.png") +
+                            "\" is not opened: it is not a regular file (a FIFO).\n");
   ASSERT_EQ(scene.textures.size(), 1u);
   EXPECT_TRUE(scene.textures[0].missing);
+  EXPECT_EQ(scene.textures[0].fault, TextureFault::kNotRegular);
   // A LightWave scene whose object is a FIFO.
   ASSERT_EQ(mkfifo(m_dir.File("model/fifo.lwo").c_str(), 0600), 0);
   Read(Write("model/scene.lws", "LWSC\n3\n\nFirstFrame 1\nLastFrame 60\n\nLoadObjectLayer 1 fifo.lwo\n"));
@@ -364,6 +366,158 @@ TEST_F(ReaderConfinementTest, ATextureNamedTwiceIsDecodedOnce) {
   int textured = 0;
   for (const Material& m : scene.materials) textured += m.diffuseTexture == 0;
   EXPECT_EQ(textured, 2);
+}
+
+// A PNG of one grey `value` in 8-bit grey, or in 1-bit grey (`bits` 1), which keeps a huge image a few
+// kilobytes.
+std::string Png(uint32_t width, uint32_t height, int bits, uint8_t value) {
+  auto chunk = [](const std::string& type, const std::string& data) {
+    std::string out;
+    auto u32 = [&](uint64_t v) {
+      for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xff));
+    };
+    u32(data.size());
+    const std::string body = type + data;
+    out += body;
+    u32(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+    return out;
+  };
+  std::string header;
+  for (const uint32_t v : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<char>((v >> shift) & 0xff));
+  header += {static_cast<char>(bits), 0, 0, 0, 0};
+  const size_t rowBytes = bits == 1 ? (width + 7) / 8 : width;
+  std::string raw;
+  raw.reserve((rowBytes + 1) * height);
+  for (uint32_t y = 0; y < height; ++y) raw.append(1, '\0').append(rowBytes, static_cast<char>(value));
+  std::string packed(compressBound(static_cast<uLong>(raw.size())), '\0');
+  uLongf size = static_cast<uLongf>(packed.size());
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+            static_cast<uLong>(raw.size()), 9);
+  packed.resize(size);
+  return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", packed) + chunk("IEND", "");
+}
+
+// A Quake 3 model (MD3) of one triangle whose surface's shader names `texture`.
+std::string Md3(const std::string& texture) {
+  std::string b;
+  auto i32 = [&](int32_t v) { b.append(reinterpret_cast<const char*>(&v), 4); };
+  auto f32 = [&](float v) { b.append(reinterpret_cast<const char*>(&v), 4); };
+  auto name = [&](std::string n, size_t size) {
+    n.resize(size, '\0');
+    b += n;
+  };
+  constexpr int32_t kHeader = 108, kFrame = 56, kSurface = 108, kShader = 68;
+  constexpr int32_t kTriangles = kSurface + kShader, kSt = kTriangles + 12, kXyz = kSt + 24, kEnd = kXyz + 24;
+  b += "IDP3";
+  i32(15);
+  name("tri", 64);
+  i32(0);
+  for (const int32_t v : {1, 0, 1, 0, kHeader, kHeader + kFrame, kHeader + kFrame, kHeader + kFrame + kEnd}) i32(v);
+  for (const float v : {0.f, 0.f, 0.f, 1.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f}) f32(v);  // bounds, origin, radius
+  name("frame", 16);
+  b += "IDP3";
+  name("surface", 64);
+  i32(0);
+  for (const int32_t v : {1, 1, 3, 1, kTriangles, kSurface, kSt, kXyz, kEnd}) i32(v);
+  name(texture, 64);
+  for (const int32_t v : {0, 0, 1, 2}) i32(v);  // the shader's index, the triangle
+  for (const float v : {0.f, 0.f, 1.f, 0.f, 0.f, 1.f}) f32(v);
+  for (const int v : {0, 0, 0, 0, 64, 0, 0, 0, 0, 64, 0, 0}) {
+    const auto s = static_cast<int16_t>(v);
+    b.append(reinterpret_cast<const char*>(&s), 2);
+  }
+  return b;
+}
+
+// What the root's refusal of a texture says.
+std::string OutsideTheRoot(const std::string& path, const std::string& root) {
+  return "\"" + path + "\" is not opened: it lies outside the asset root \"" + root +
+         "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root; pm-run's --texture-path "
+         "DIR or ImportModel's third argument looks for textures in DIR too).\n";
+}
+
+// A game pack's layout: textures in a folder beside the model's, named by a path that leaves the root or by
+// file name alone. Refused (one warning, never "missing") or not found without the texture path; found
+// in it with it, where the reader may read textures and nothing else.
+TEST_F(ReaderConfinementTest, TexturesComeFromTheTexturePath) {
+  Write("textures/wood.png", Png(4, 4, 8, 200));
+  Write("textures/lib.mtl", "newmtl a\nKd 1 0 0\n");
+  Write("model/door.mtl", "newmtl a\nmap_Kd ../textures/wood.png\nnewmtl b\nmap_Kd WOOD.PNG\n");
+  const std::string obj = Write("model/door.obj", Obj("mtllib ../textures/lib.mtl\nmtllib door.mtl\nusemtl a\n"));
+  const std::string root = Folder("model"), textures = Folder("textures");
+  const std::string library = "\"" + root + "/../textures/lib.mtl\" is not opened: it lies outside the asset root \"" +
+                              root +
+                              "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root).\n";
+  const std::vector<std::string> refused = {
+      "the material library \"../textures/lib.mtl\" it names is not read; the model's own \".mtl\" was read instead"};
+  ASSERT_TRUE(Read(obj)) << error;
+  EXPECT_EQ(Warnings(), library + OutsideTheRoot(root + "/../textures/wood.png", root));
+  EXPECT_EQ(scene.warnings, refused);
+  ASSERT_EQ(scene.textures.size(), 2u);
+  EXPECT_EQ(scene.textures[0].fault, TextureFault::kOutside);
+  EXPECT_EQ(scene.textures[1].fault, TextureFault::kAbsent);
+
+  // With the texture path, both names lead to the one file; the library stays refused.
+  ASSERT_TRUE(Read(obj, {}, {}, {Folder("nowhere"), textures})) << error;
+  EXPECT_EQ(Warnings(), "the texture folder \"" + Folder("nowhere") +
+                            "\" is not a folder; no texture is looked for there.\n" + library);
+  EXPECT_EQ(scene.warnings, refused);
+  ASSERT_EQ(scene.textures.size(), 1u);
+  EXPECT_FALSE(scene.textures[0].missing);
+  EXPECT_EQ(scene.textures[0].width, 4u);
+  EXPECT_EQ(scene.textures[0].rgba[0], 200);
+
+  // Landlock lets the confined reader read beneath the texture path too, past the root's own check.
+  ScopedEnv hook = Hooked("open:" + textures + "/wood.png");
+  EXPECT_TRUE(Read(obj)) << error;
+  EXPECT_FALSE(Read(obj, {}, {}, {textures}));
+  EXPECT_EQ(error, "Cannot import \"" + obj + "\": the reader ended with exit status 7.");
+}
+
+// A texture that needs more memory than the reader's budget to decode is told as such, with the budget
+// and the option that raises it: a 16384 x 16384 PNG of 33 kB, 1 GiB as RGBA.
+TEST_F(ReaderConfinementTest, ATextureOverTheMemoryBudgetSaysSo) {
+  Write("model/huge.png", Png(16384, 16384, 1, 0xff));
+  Write("model/huge.mtl", "newmtl a\nmap_Kd huge.png\n");
+  const std::string obj = Write("model/huge.obj", Obj("mtllib huge.mtl\nusemtl a\n"));
+  ASSERT_TRUE(Read(obj, {}, ReaderLimits{uint64_t{1} << 30, 0, 0, 0})) << error;
+  EXPECT_EQ(Warnings(),
+            "the texture \"huge.png\" is not read: decoding it needs more than the reader's memory budget of 1 GiB "
+            "(pm-run's --reader-memory MIB raises it).\n");
+  ASSERT_EQ(scene.textures.size(), 1u);
+  EXPECT_TRUE(scene.textures[0].missing);
+  EXPECT_EQ(scene.textures[0].fault, TextureFault::kOverBudget);
+}
+
+// A Quake 3 model: Assimp's look-up of its shader file in the game's "scripts" folder (and its guesses at
+// cut-down forms of that name) is no warning; its texture comes from the texture path.
+TEST_F(ReaderConfinementTest, AnMd3ModelsShaderProbeIsNoWarning) {
+  Write("textures/door.png", Png(2, 2, 8, 90));
+  const std::string md3 = Write("model/door.md3", Md3("door.png"));
+  ASSERT_TRUE(Read(md3)) << error;
+  EXPECT_EQ(Warnings(), "");
+  ASSERT_EQ(scene.textures.size(), 1u);
+  EXPECT_EQ(scene.textures[0].fault, TextureFault::kAbsent);
+  ASSERT_TRUE(Read(md3, {}, {}, {Folder("textures")})) << error;
+  EXPECT_EQ(Warnings(), "");
+  ASSERT_EQ(scene.textures.size(), 1u);
+  EXPECT_FALSE(scene.textures[0].missing);
+}
+
+// A model named by a symbolic link from another folder is read from its real folder, with what it names
+// there, and its textures may also lie beside the link.
+TEST_F(ReaderConfinementTest, AModelReachedThroughALinkIsRead) {
+  Write("model/wood.png", Png(2, 2, 8, 10));
+  Write("links/stone.png", Png(2, 2, 8, 20));
+  Write("model/door.mtl", "newmtl a\nmap_Kd wood.png\nnewmtl b\nmap_Kd stone.png\n");
+  Write("model/door.obj", Obj("mtllib door.mtl\nusemtl a\n"));
+  fs::create_symlink(Folder("model/door.obj"), Folder("links/door.obj"));
+  ASSERT_TRUE(Read(Folder("links/door.obj"))) << error;
+  EXPECT_EQ(Warnings(), "");
+  ASSERT_EQ(scene.textures.size(), 2u);
+  EXPECT_EQ(scene.textures[0].rgba.at(0), 10);
+  EXPECT_EQ(scene.textures[1].rgba.at(0), 20);
 }
 
 TEST(InertText, ControlCharactersAreEscaped) {

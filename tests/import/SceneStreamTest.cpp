@@ -305,6 +305,34 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
 }
 
 // Arrays large enough to bypass the writer's buffer still follow the small fields before them.
+// Why a texture is missing travels in its flags (bits 2 to 4); absent is 0 there, as before causes were
+// sent, and a missing texture given no cause is absent.
+TEST(SceneStream, AMissingTexturesCauseTravels) {
+  using F = TextureFault;
+  Scene in;
+  for (const F f : {F::kNone, F::kAbsent, F::kOutside, F::kNotRegular, F::kOverBudget, F::kNotDecoded}) {
+    Texture t;
+    t.source = "t.png";
+    t.missing = true;
+    t.fault = f;
+    in.textures.push_back(t);
+  }
+  in.materials.emplace_back();
+  in.nodes.emplace_back();
+  const std::string bytes = Encode(in);
+  Scene out;
+  const DecodeResult r = Decode(bytes, out);
+  ASSERT_EQ(r.kind, DecodeResult::Scene) << r.message;
+  ASSERT_EQ(out.textures.size(), 6u);
+  const F expected[] = {F::kAbsent, F::kAbsent, F::kOutside, F::kNotRegular, F::kOverBudget, F::kNotDecoded};
+  const uint8_t flags[] = {1, 1, 1 | 2 << 2, 1 | 3 << 2, 1 | 4 << 2, 1 | 5 << 2};
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_TRUE(out.textures[i].missing) << i;
+    EXPECT_EQ(out.textures[i].fault, expected[i]) << i;
+    EXPECT_EQ(uint8_t(bytes[17 + 4 + i * (4 + 5 + 1 + 8) + 4 + 5]), flags[i]) << i;
+  }
+}
+
 TEST(SceneStream, LargeArraysKeepTheirPlace) {
   Scene in = SampleScene();
   for (uint32_t side : {100u, 3u}) {
@@ -505,6 +533,12 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "missing with size", [&](std::string& b) { Put<uint32_t>(b, Find(good, "gone.jpg") + 1, 1); },
       "texture 1 is missing yet has a size");
+  lie(
+      "unknown cause", [&](std::string& b) { Put<uint8_t>(b, Find(good, "gone.jpg"), 1 | 6 << 2); },
+      "texture 1 has unknown flags");
+  lie(
+      "cause with pixels", [&](std::string& b) { Put<uint8_t>(b, Find(good, "logo.png"), 2 | 2 << 2); },
+      "texture 0 has pixels yet a cause for missing");
   lie(
       "string length", [&](std::string& b) { Put<uint32_t>(b, tri - 3 - 4, 1u << 30); },
       "a mesh's name is 1073741824 bytes long");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "import/AssetRoot.h"
 #include "import/TexturePath.h"
 #include "support/TestEnv.h"
 
@@ -65,6 +66,84 @@ TEST(TexturePath, ForeignRootsFindTheModelsFolder) {
   EXPECT_EQ(FindTextureFile(blend, "\\..\\LWO\\wood.jpg"), blend + "/../LWO/wood.jpg");
   EXPECT_EQ(FindTextureFile(blend, "//../oak.jpg"), blend + "/../oak.jpg");
   EXPECT_EQ(FindTextureFile(lwo, "D:\\projects\\OBJ\\WOOD.JPG"), lwo + "/wood.jpg");
+}
+
+}  // namespace
+}  // namespace PM::Import
+
+namespace PM::Import {
+namespace {
+
+// A game pack's textures in a folder of their own, named by file name alone: looked for there after the
+// model's own folder, in any letter case, folder by folder in order.
+TEST(TexturePath, TextureFoldersAreLookedInByFileNameAfterTheModelsOwn) {
+  PM::Test::TempDir dir;
+  for (const char* folder : {"mod/models", "mod/textures", "other", "empty"})
+    std::filesystem::create_directories(dir.File(folder));
+  for (const char* f : {"mod/textures/door_wood.png", "other/Door_Wood.PNG", "other/steel.png", "mod/models/own.png",
+                        "mod/textures/own.png"})
+    PM::Test::WriteFile(dir.File(f), "x");
+  const std::string models = dir.File("mod/models"), textures = dir.File("mod/textures"), other = dir.File("other");
+  const std::vector<std::string> path = {dir.File("empty"), textures, other};
+  EXPECT_EQ(FindTextureFile(models, "door_wood.png"), "");
+  EXPECT_EQ(FindTextureFile(models, "door_wood.png", path), textures + "/door_wood.png");
+  EXPECT_EQ(FindTextureFile(models, "C:\\art\\DOOR_WOOD.png", path), textures + "/door_wood.png");
+  EXPECT_EQ(FindTextureFile(models, "door_wood.png", {other, textures}), other + "/Door_Wood.PNG");
+  EXPECT_EQ(FindTextureFile(models, "../elsewhere/steel.png", path), other + "/steel.png");
+  EXPECT_EQ(FindTextureFile(models, "own.png", path), models + "/own.png");  // the model's own folder first
+  EXPECT_EQ(FindTextureFile(models, "gone.png", path), "");
+  EXPECT_EQ(FindTextureFile(models, "*0", path), "");
+  using V = std::vector<std::string>;
+  EXPECT_EQ(TextureCandidates("/m", "maps\\wood.jpg", {"/t", "/u"}),
+            (V{"/m/maps\\wood.jpg", "/m/maps/wood.jpg", "/m/wood.jpg", "/t/wood.jpg", "/u/wood.jpg"}));
+  EXPECT_EQ(TextureCandidates("/m", "dir/", {"/t"}), (V{"/m/dir/"}));  // no file name to look for
+}
+
+// The caller's `accept` sees every path that exists, a folder or a FIFO too, in order and once each, and
+// the search goes on past what it refuses.
+TEST(TexturePath, AcceptSeesEveryPathThatExistsInOrder) {
+  PM::Test::TempDir dir;
+  std::filesystem::create_directories(dir.File("m/wood.png"));
+  std::filesystem::create_directories(dir.File("t"));
+  PM::Test::WriteFile(dir.File("t/WOOD.png"), "x");
+  std::vector<std::string> offered;
+  const std::string found = FindTextureFile(dir.File("m"), "wood.png", {dir.File("t")}, [&](const std::string& p) {
+    offered.push_back(p);
+    return std::filesystem::is_regular_file(p);
+  });
+  EXPECT_EQ(found, dir.File("t/WOOD.png"));
+  EXPECT_EQ(offered, (std::vector<std::string>{dir.File("m/wood.png"), dir.File("t/WOOD.png")}));
+  offered.clear();
+  EXPECT_EQ(FindTextureFile(dir.File("m"), "wood.png", {dir.File("t")},
+                            [&](const std::string& p) {
+                              offered.push_back(p);
+                              return false;
+                            }),
+            "");
+  EXPECT_EQ(offered.size(), 2u);
+}
+
+// A model named by a symbolic link from another folder: its textures are looked for beside the real file
+// first, then by file name in the link's folder.
+TEST(TexturePath, ALinkedModelsFoldersAreItsRealOneThenTheLinks) {
+  PM::Test::TempDir dir;
+  std::filesystem::create_directories(dir.File("real"));
+  std::filesystem::create_directories(dir.File("links"));
+  PM::Test::WriteFile(dir.File("real/m.obj"), "x");
+  std::filesystem::create_symlink(dir.File("real/m.obj"), dir.File("links/m.obj"));
+  std::filesystem::create_symlink(dir.File("real"), dir.File("folder"));
+  const ModelPlace place = PlaceOf(dir.File("links/m.obj"));
+  EXPECT_EQ(place.file, std::filesystem::canonical(dir.File("real/m.obj")).string());
+  EXPECT_EQ(place.folder, std::filesystem::canonical(dir.File("real")).string());
+  EXPECT_EQ(place.linkFolder, dir.File("links"));
+  EXPECT_EQ(TextureFolders(dir.File("links/m.obj"), {"/t"}), (std::vector<std::string>{dir.File("links"), "/t"}));
+  // Not a link, or a link within its own folder (a linked folder): the model's own place as named.
+  for (const std::string& named : {dir.File("real/m.obj"), dir.File("folder/m.obj"), std::string("gone/m.obj")}) {
+    EXPECT_EQ(PlaceOf(named).file, named);
+    EXPECT_EQ(PlaceOf(named).folder, FolderOf(named));
+    EXPECT_EQ(PlaceOf(named).linkFolder, "");
+    EXPECT_EQ(TextureFolders(named, {"/t"}), (std::vector<std::string>{"/t"}));
+  }
 }
 
 }  // namespace
