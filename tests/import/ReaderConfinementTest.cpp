@@ -472,7 +472,8 @@ TEST_F(ReaderConfinementTest, TexturesComeFromTheTexturePath) {
   ScopedEnv hook = Hooked("open:" + textures + "/wood.png");
   EXPECT_TRUE(Read(obj)) << error;
   EXPECT_FALSE(Read(obj, {}, {}, {textures}));
-  EXPECT_EQ(error, "Cannot import \"" + obj + "\": the reader ended with exit status 7.");
+  EXPECT_EQ(error, "Cannot import \"" + obj + "\": the reader ended with exit status 7 (it opened " + textures +
+                       "/wood.png).");
 }
 
 // A texture that needs more memory than the reader's budget to decode is told as such, with the budget

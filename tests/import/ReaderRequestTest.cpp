@@ -19,10 +19,12 @@ TEST(ReaderRequest, WhatIsSentIsWhatIsRead) {
   sent.limits.cpuSeconds = UINT32_MAX;
   sent.limits.outputBytes = 1;
   sent.assetRoot = "/models/a root";
+  sent.texturePath = {"/textures/one", "/textures/two"};
   sent.file = "/models/a root/--.obj";
   const Args args = ReaderArguments(sent);
   EXPECT_EQ(args, (Args{"--address-space", "1073741824", "--address-space-cap", "18446744073709551615", "--cpu-seconds",
-                        "4294967295", "--output-bytes", "1", "--asset-root", "/models/a root", "--",
+                        "4294967295", "--output-bytes", "1", "--asset-root", "/models/a root", "--texture-path",
+                        "/textures/one", "--texture-path", "/textures/two", "--",
                         "/models/a root/--.obj"}));
   ReaderRequest read;
   std::string error;
@@ -32,13 +34,15 @@ TEST(ReaderRequest, WhatIsSentIsWhatIsRead) {
   EXPECT_EQ(read.limits.cpuSeconds, sent.limits.cpuSeconds);
   EXPECT_EQ(read.limits.outputBytes, 1u);
   EXPECT_EQ(read.assetRoot, sent.assetRoot);
+  EXPECT_EQ(read.texturePath, sent.texturePath);
   EXPECT_EQ(read.file, sent.file);
   EXPECT_EQ(ReaderUsage(),
             "usage: pm-import-reader [--address-space N] [--address-space-cap N] [--cpu-seconds N] [--output-bytes "
-            "N] [--asset-root TEXT] -- FILE");
-  // No asset root: none sent.
+            "N] [--asset-root TEXT] [--texture-path TEXT]... -- FILE");
+  // No asset root nor texture path: none sent.
   sent.assetRoot.clear();
-  EXPECT_EQ(ReaderArguments(sent).size(), args.size() - 2);
+  sent.texturePath.clear();
+  EXPECT_EQ(ReaderArguments(sent).size(), args.size() - 6);
 }
 
 TEST(ReaderRequest, ArgumentsThatMakeNoRequestSayWhy) {
