@@ -231,6 +231,10 @@ TEST_P(ModelViewKeysTest, TogglesDragsZoomAndTexts) {
   // s: the statistics over the model (the first line, the frame rate, left out of the comparison).
   const Shot statistics = Press(XK_s, kRateRows);
   ExpectPicture(statistics, "view_statistics", kRateRows);
+  // w with them shown: the wireframe's lines counted and named, the mode named; w twice more: filled.
+  ExpectPicture(Press(XK_w, kRateRows), "view_statistics_wireframe", kRateRows);
+  Type(XK_w);
+  EXPECT_EQ(Differing(Press(XK_w, kRateRows), statistics, kRateRows), 0);
   EXPECT_EQ(Differing(Press(XK_s), base), 0);
   // h and F1: the keys.
   const Shot keys = Press(XK_h);
