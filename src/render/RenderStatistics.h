@@ -28,11 +28,11 @@ class RenderStatistics_I {
 
  private:
   int32_t m_primitiveCount = 0;
-  int32_t m_lineCount = 0, m_pointCount = 0;
   int32_t m_textureCount = 0;
   int32_t m_textureMemory = 0;
   int32_t m_textureDownloadBytes = 0;
   float m_frameTime = 0.0f;
+  int32_t m_lineCount = 0, m_pointCount = 0;  // after the fields the snapshot always had
 };
 
 }  // namespace PM
