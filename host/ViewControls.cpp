@@ -130,6 +130,10 @@ class ViewControls {
   void ChangeClip(int by);
   void ChangeUp();
   void ShowText();
+  // The statistics' line of what the last frame drew.
+  std::string DrawnLine() const;
+  // How the model channel draws the faces now (--passes chose it before the first w).
+  const char* DrawMode() const;
   AnimationScheduler_I* Scheduler() const { return As<AnimationScheduler_I>(m_view.scheduler.Get()); }
   AnimationClip_I* PlayingClip() const;
 
@@ -322,6 +326,30 @@ void ViewControls::Drag() {
   in.m_wheel = 0;
 }
 
+const char* ViewControls::DrawMode() const {
+  const auto passes = uint32_t(m_rig.channel->GetIntField());
+  if (passes & kPassMain) return "filled";
+  if (passes & (kPassExtra2 | kPassExtra3)) return "wireframe";
+  if (passes & kPassPoints) return "points";
+  return "faces not drawn";
+}
+
+std::string ViewControls::DrawnLine() const {
+  const Ptr<RenderStatistics_I> stats(m_pipe ? m_pipe->GetStatistics() : nullptr);
+  if (!stats) return "nothing drawn yet\n";
+  // Each kind the last frame drew, named; the overlay's own font is not the model's.
+  std::string line;
+  auto add = [&line](int32_t n, const char* what) {
+    line += (line.empty() ? "" : ", ") + std::to_string(n) + " " + what;
+  };
+  const int32_t lines = stats->GetLineCount(), points = stats->GetPointCount();
+  if (stats->GetPrimitiveCount() != 0 || (lines == 0 && points == 0)) add(stats->GetPrimitiveCount(), "primitives");
+  if (lines != 0) add(lines, "lines");
+  if (points != 0) add(points, "points");
+  add(std::max(stats->GetTextureCount() - m_overlay.OwnTextures(), 0), "textures");
+  return line + "\n";
+}
+
 void ViewControls::ShowText() {
   std::string statistics;
   if (m_statistics) {
@@ -329,9 +357,8 @@ void ViewControls::ShowText() {
     const double fps = m_frameSeconds > 0 ? 1 / m_frameSeconds : 0;
     std::snprintf(line, sizeof line, "%.1f fps, %.1f ms a frame\n", fps, m_frameSeconds * 1e3);
     statistics = line;
-    const Ptr<RenderStatistics_I> stats(m_pipe ? m_pipe->GetStatistics() : nullptr);
-    std::snprintf(line, sizeof line, "%d primitives, %d textures\n", stats ? stats->GetPrimitiveCount() : 0,
-                  stats ? stats->GetTextureCount() : 0);
+    statistics += DrawnLine();
+    std::snprintf(line, sizeof line, "up %s, %s\n", ModelUpAxis(m_view.root).c_str(), DrawMode());
     statistics += line;
     if (AnimationClip_I* clip = PlayingClip()) {
       const double length = clip->GetDuration() * std::fabs(clip->m_scale);

@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include <pelmora/core/Log.h>
+#include <pelmora/render/EngineTextureHandle.h>
+#include <pelmora/render/FontTexture2D.h>
 #include <pelmora/render/RenderPipe.h>
+#include <pelmora/scene/NodeWalk.h>
 #include <pelmora/script/lang/Parser.h>
 #include <pelmora/ui/WText.h>
 
@@ -29,11 +32,12 @@ bool ViewOverlay::Make(ScriptEngine* engine) {
          !IsNilObject(names->FindObject(String(("Channel" + std::to_string(channel)).c_str()))))
     ++channel;
   // One virtual unit a pixel of the pipe's resolution; the texts hang from the upper edge, the keys
-  // below the statistics.
+  // below the statistics' four lines. The glyphs are drawn at the size they are rendered at: scaled, a
+  // stroke of one texel would fall across two pixels.
   const int width = pipe->m_width > 0 ? pipe->m_width : 640, height = pipe->m_height > 0 ? pipe->m_height : 480;
   char text[4096];
   std::snprintf(text, sizeof text,
-                "FontTexture2D:viewFont . { .FontName 'DejaVu Sans'; .CharacterSize (0, 14); };\n"
+                "FontTexture2D:viewFont . { .FontName 'DejaVu Sans'; .CharacterSize (0, 13); };\n"
                 "ShaderTexture:viewFontTexture . { .Texture FontTexture2D:viewFont; };\n"
                 "ShaderPhong:viewFontSurface . { .Color ShaderTexture:viewFontTexture; };\n"
                 "RenderShader:viewFontShader . { .Surface ShaderPhong:viewFontSurface; .LightEnable False; "
@@ -53,10 +57,10 @@ bool ViewOverlay::Make(ScriptEngine* engine) {
                 ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, -8, 0); .Dimension (%d, 100, 0); };\n"
                 "WText:viewKeys . { .Style WidgetStyle:viewStyle; .Parent WFrame:viewHudDesk; "
                 ".ResizeModeX Widget.ResizeModeEnum.ResizeExact; .AlignmentModeX Widget.AlignmentModeEnum.AlignMin; "
-                ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, -60, 0); .Dimension (%d, %d, 0); };\n"
+                ".AlignmentModeY Widget.AlignmentModeEnum.AlignMax; .Position (8, -72, 0); .Dimension (%d, %d, 0); };\n"
                 "RenderChannel:Channel%d . { .SceneRoot TTransform:viewHudRoot; .Camera TCamera:viewHudCamera; "
                 ".ColorClearEnable False; };\n",
-                width, height, width - 16, width - 16, height - 68, channel);
+                width, height, width - 16, width - 16, height - 80, channel);
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
   ScriptObject* statistics = names->FindObject(String("viewStats"));
@@ -67,7 +71,15 @@ bool ViewOverlay::Make(ScriptEngine* engine) {
   }
   m_statistics = statistics;
   m_keys = keys;
+  m_font = names->FindObject(String("viewFont"));
   return true;
+}
+
+int ViewOverlay::OwnTextures() const {
+  const auto* font = m_font ? As<FontTexture2D_I>(m_font) : nullptr;
+  const auto* handle = font ? dynamic_cast<const EngineTextureHandle*>(font->EngineHandle()) : nullptr;
+  // Charged bytes are what the engine's texture count counts.
+  return handle && handle->Owner() && handle->ByteCount() != 0 ? 1 : 0;
 }
 
 void ViewOverlay::Show(const std::string& statistics, const std::string& keys) {

@@ -16,8 +16,11 @@ class ViewOverlay {
   bool Make(PM::ScriptEngine* engine);
   // The texts shown: the statistics in the upper left, the keys below them; empty shows nothing.
   void Show(const std::string& statistics, const std::string& keys);
+  // The engine's resident textures that are the overlay's own (its font, once drawn): 0 or 1.
+  int OwnTextures() const;
 
  private:
+  PM::ScriptObject* m_font = nullptr;        // FontTexture2D "viewFont"
   PM::ScriptObject* m_statistics = nullptr;  // WText "viewStats", held by the namespace
   PM::ScriptObject* m_keys = nullptr;        // WText "viewKeys"
   std::string m_shownStatistics, m_shownKeys;

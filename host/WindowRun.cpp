@@ -253,8 +253,9 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
     }
     // No frame rate: the engines sample it only while their statistics overlay is shown, which would
     // draw over the frames.
-    std::printf("primitives %d\ntextures %d\ntexture memory %d\ntexture download %d\n", stats->GetPrimitiveCount(),
-                stats->GetTextureCount(), stats->GetTextureMemory(), stats->GetTextureDownloadBytes());
+    std::printf("primitives %d\nlines %d\npoints %d\ntextures %d\ntexture memory %d\ntexture download %d\n",
+                stats->GetPrimitiveCount(), stats->GetLineCount(), stats->GetPointCount(), stats->GetTextureCount(),
+                stats->GetTextureMemory(), stats->GetTextureDownloadBytes());
   }
   return status;
 }

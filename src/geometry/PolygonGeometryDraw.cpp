@@ -84,9 +84,13 @@ bool SPolygonGeometry_I::RefreshForDraw(int32_t mode) {
     }
     return false;
   }
-  // Wrapping on purpose: the counter is statistics and must not overflow into undefined behaviour.
+  // The line and point passes draw each triangle's three edges or corners.
   if (mode == PassMode::kMain)
-    g_FramePrimitiveCount = int32_t(uint32_t(g_FramePrimitiveCount) + uint32_t(m_triangleCount));
+    AddFrameCount(g_FramePrimitiveCount, m_triangleCount);
+  else if (mode == PassMode::kLinesThrough || mode == PassMode::kLinesOver)
+    AddFrameCount(g_FrameLineCount, 3 * int64_t(m_triangleCount));
+  else if (mode == PassMode::kPointsOver)
+    AddFrameCount(g_FramePointCount, 3 * int64_t(m_triangleCount));
   return true;
 }
 

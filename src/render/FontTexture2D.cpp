@@ -178,6 +178,9 @@ ResultCode FontTexture2D_I::CreateFontImage() {
     Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: glyphs of ", quotedName.c_str(),
         " do not fit into the ", W, "x", H, " image; clipped.");
   PackGlyphs();
+  // Coverage is blended, not cut at one half as an image's alpha channel is by default: a stroke thinner
+  // than a pixel, or one falling across two, would vanish.
+  if (GetAlphaMode() == 0) SetAlphaMode(3);  // AlphaBlend
   m_glyphImage = image;
   SetLoadedImage(image);
   return SOK;

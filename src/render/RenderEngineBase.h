@@ -53,6 +53,11 @@ class RenderEngineBase : public RenderEngine {
   double GetFrameTime() override { return m_statistics.Values[FrameStatistics::kMeanFrameRate]; }
   void SetStatisticsMode(int32_t mode) override { m_statistics.DisplayMode = mode; }
   Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
+  // The lines and points the last frame's extra passes drew, as the traversal latched them with the
+  // primitive count.
+  void LatchLinesAndPoints(int32_t lines, int32_t points) { m_latchedLines = lines, m_latchedPoints = points; }
+  int32_t LineCount() const { return m_latchedLines; }
+  int32_t PointCount() const { return m_latchedPoints; }
 
   // The mirror rule, kept here once for both back ends: a draw whose vertices went through a mirror
   // (the model-view's 3 x 3 has a negative determinant, or the caller's eye-space vertices did, but not
@@ -147,6 +152,7 @@ class RenderEngineBase : public RenderEngine {
   FrameStatistics m_statistics;
   int32_t m_frameNumber = 0;
   int32_t m_textureCount = 0;
+  int32_t m_latchedLines = 0, m_latchedPoints = 0;
   int32_t m_textureBytes = 0;
   int32_t m_frameTextureBytes = 0;
   float m_frameLoadSeconds = 0.0f;  // of synchronous loading this frame

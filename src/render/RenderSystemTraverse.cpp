@@ -6,6 +6,7 @@
 #include "engine/FramePrimitiveCount.h"
 #include "platform/FpuGuard.h"
 #include "render/RenderChannel.h"
+#include "render/RenderEngineBase.h"
 #include "render/RenderPipe.h"
 #include "scene/FrameStamp.h"
 #include "scene/NodeWalk.h"
@@ -64,7 +65,7 @@ void RenderSystemTraverse_I::Draw(double time, double timeStep, int32_t updateOn
 
 void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t updateOnly) {
   TraceStage frame("RenderSystemTraverse_D::DrawTree");
-  g_FramePrimitiveCount = 0;
+  g_FramePrimitiveCount = g_FrameLineCount = g_FramePointCount = 0;
   ++m_d.frameCounter;
   SetCurrentFrameStamp(m_d.frameCounter);
 
@@ -85,7 +86,11 @@ void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t upda
     if (!channel->m_enable) continue;
     DrawChannel(channel, time, timeStep, updateOnly != 0, i == m_d.channels.Count() - 1, width, height);
   }
-  if (RenderEngine* engine = pipe->GetRenderEngine()) engine->LatchPrimitiveCount();
+  if (RenderEngine* engine = pipe->GetRenderEngine()) {
+    engine->LatchPrimitiveCount();
+    if (auto* base = dynamic_cast<RenderEngineBase*>(engine))
+      base->LatchLinesAndPoints(g_FrameLineCount, g_FramePointCount);
+  }
 }
 
 }  // namespace PM

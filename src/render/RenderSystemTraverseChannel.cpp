@@ -1,4 +1,5 @@
 // One channel of a frame: the update stages, camera and projection, and the passes.
+#include <algorithm>
 #include <cmath>
 
 #include "core/Log.h"
@@ -192,8 +193,13 @@ void RenderSystemTraverse_I::DrawChannel(RenderChannel_I* channel, double time, 
   PrepareEngine(channel, engine, root.Get(), view);
 
   const Vector4f v = channel->m_viewport;
-  const auto x0 = static_cast<int32_t>(v.x * float(width)), x1 = static_cast<int32_t>(v.y * float(width));
-  const auto y0 = static_cast<int32_t>(v.z * float(height)), y1 = static_cast<int32_t>(v.w * float(height));
+  // Edges to the nearest pixel: a viewport worked out from a widget's place (WChannel) falls an ulp to
+  // either side of a pixel's edge, and cut off it would lose a row or a column.
+  const auto edge = [](float part, int32_t size) {
+    const float at = part * float(size);
+    return std::isfinite(at) ? static_cast<int32_t>(std::lround(std::clamp(at, -1e9f, 1e9f))) : 0;
+  };
+  const int32_t x0 = edge(v.x, width), x1 = edge(v.y, width), y0 = edge(v.z, height), y1 = edge(v.w, height);
   const int32_t rect[4] = {x0, y0, x1 - x0, y1 - y0};
   engine->SetViewport(rect);
   const float aspect = y1 == y0 ? 1.0f : float(x1 - x0) / float(y1 - y0);

@@ -33,10 +33,10 @@ void VirtualResolutionMatrices(RenderEngine& engine, const Vector3f& resolution,
   lens = kIdentityMatrix4f;
   modelView = kIdentityMatrix4f;
   if (d == 0.0f) {
+    // No offset: a virtual unit of a window as large as the viewport is a pixel, so a glyph's texels meet
+    // pixels one to one (an eighth of a unit off, the linear filter smeared each stroke over two).
     lens.m[0] = 2.0f / w;
     lens.m[5] = 2.0f / h;
-    lens.m[12] = 0.25f / w;  // one eighth of a virtual unit
-    lens.m[13] = 0.25f / h;
   } else {
     lens.SetFrustum(-w / d, w / d, -h / d, h / d, kGUINear, kGUIFar, engine.HasZeroToOneDepthRange() != 0);
     modelView.SetTranslation(Vector3f{0.0f, 0.0f, -kGUIPlaneDistance});

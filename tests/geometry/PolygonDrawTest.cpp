@@ -1,6 +1,7 @@
 // Drawing polygon geometry through the recording engine: pass modes, the draw record and its arrays,
 // the material colours, the stream selection, the polygon caches, and the refusal of records whose
 // counts reach past their arrays.
+#include <cstdint>
 #include <vector>
 
 #include "GeometryWorld.h"
@@ -15,10 +16,10 @@ class PolygonDraw : public GeometryWorld {
  protected:
   void SetUp() override {
     GeometryWorld::SetUp();
-    g_FramePrimitiveCount = 0;
+    g_FramePrimitiveCount = g_FrameLineCount = g_FramePointCount = 0;
   }
   void TearDown() override {
-    g_FramePrimitiveCount = 0;
+    g_FramePrimitiveCount = g_FrameLineCount = g_FramePointCount = 0;
     GeometryWorld::TearDown();
   }
   // A placed geometry over two triangles of four vertices.
@@ -40,6 +41,23 @@ TEST_F(PolygonDraw, ModeZeroDrawsNothingAndKeepsTheStamp) {
   EXPECT_TRUE(engine.draws.empty());
   EXPECT_TRUE(engine.calls.empty());
   EXPECT_EQ(g_FramePrimitiveCount, 0);
+}
+
+TEST_F(PolygonDraw, LinePassesCountEdgesThePointsPassCornersEachItsOwn) {
+  Obj<TPolygonGeometry_I> t = MakeT();  // two triangles
+  int32_t stamp = 1;
+  for (int32_t mode : {PassMode::kLinesThrough, PassMode::kLinesOver, PassMode::kPointsOver}) {
+    engine.passMode = mode;
+    EXPECT_EQ(t->DrawFromSNode(&engine, stamp++), 1) << mode;
+  }
+  EXPECT_EQ(g_FramePrimitiveCount, 0);
+  EXPECT_EQ(g_FrameLineCount, 2 * 2 * 3);
+  EXPECT_EQ(g_FramePointCount, 2 * 3);
+  // A count at its limit wraps rather than overflowing.
+  g_FrameLineCount = INT32_MAX;
+  engine.passMode = PassMode::kLinesOver;
+  t->DrawFromSNode(&engine, stamp++);
+  EXPECT_EQ(g_FrameLineCount, INT32_MIN + 5);
 }
 
 TEST_F(PolygonDraw, MaterialPassHandsTheMembersAndBlendsTheInstanceColours) {

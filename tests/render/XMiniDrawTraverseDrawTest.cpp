@@ -292,19 +292,16 @@ TEST_F(GUITest, EachWindowIsDrawnWithItsOwnProjectionAndTheEnginesMatricesComeBa
   Matrix4f ortho = kIdentityMatrix4f;
   ortho.m[0] = 0.0025f;
   ortho.m[5] = 0.0033333334f;
-  ortho.m[12] = 0.0003125f;
-  ortho.m[13] = 0.00041666668f;
   Matrix4f unitOrtho = kIdentityMatrix4f;
   unitOrtho.m[0] = unitOrtho.m[5] = 2.0f;
-  unitOrtho.m[12] = unitOrtho.m[13] = 0.25f;
   // Half a pixel of the recording engine's 640 x 480 viewport, left and up, in clip space after the lens.
   const Matrix4f halfPixelLeftUp = Translation(-1.0f / 640, 1.0f / 480, 0);
   const Matrix4f lens = Perspective(0.78125f, 0.5859375f, false);
   Matrix4f halfPixel, orthoHalfPixel;
   halfPixel.SetProduct(lens, halfPixelLeftUp);
   orthoHalfPixel = ortho;
-  orthoHalfPixel.m[12] = 0.0003125f + -1.0f / 640;
-  orthoHalfPixel.m[13] = 0.00041666668f + 1.0f / 480;
+  orthoHalfPixel.m[12] = -1.0f / 640;
+  orthoHalfPixel.m[13] = 1.0f / 480;
   Matrix4f camera = Translation(9, 8, 7);
   camera.m[11] = -1;
   const Matrix4f back = Translation(0, 0, -1024);

@@ -18,7 +18,6 @@ class WChannelTest : public FrameTest {
     Matrix4f lens = kIdentityMatrix4f, view = kIdentityMatrix4f;
     if (resolution.z == 0) {
       lens.m[0] = 2 / resolution.x, lens.m[5] = 2 / resolution.y;
-      lens.m[12] = 0.25f / resolution.x, lens.m[13] = 0.25f / resolution.y;
     } else {
       const float w = resolution.x / resolution.z, h = resolution.y / resolution.z;
       lens.SetFrustum(-w, w, -h, h, 1, 2048, false);
@@ -37,7 +36,7 @@ TEST_F(WChannelTest, ViewportUnderBothWindowProjections) {
     Vector3f resolution;
     Vector4f viewport;
   } cases[] = {
-      {{640, 480, 0}, {100.125f / 640, 300.125f / 640, 50.125f / 480, 150.125f / 480}},
+      {{640, 480, 0}, {100.0f / 640, 300.0f / 640, 50.0f / 480, 150.0f / 480}},
       {{2048, 1536, 2048}, {100.0f / 2048, 300.0f / 2048, 50.0f / 1536, 150.0f / 1536}},
   };
   for (const Case& k : cases) {
