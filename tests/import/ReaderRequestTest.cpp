@@ -24,8 +24,7 @@ TEST(ReaderRequest, WhatIsSentIsWhatIsRead) {
   const Args args = ReaderArguments(sent);
   EXPECT_EQ(args, (Args{"--address-space", "1073741824", "--address-space-cap", "18446744073709551615", "--cpu-seconds",
                         "4294967295", "--output-bytes", "1", "--asset-root", "/models/a root", "--texture-path",
-                        "/textures/one", "--texture-path", "/textures/two", "--",
-                        "/models/a root/--.obj"}));
+                        "/textures/one", "--texture-path", "/textures/two", "--", "/models/a root/--.obj"}));
   ReaderRequest read;
   std::string error;
   ASSERT_TRUE(ParseReaderArguments(args, read, error)) << error;
