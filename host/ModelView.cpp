@@ -44,6 +44,9 @@ namespace {
 // A clip "in a loop": cycles enough for days of any clip longer than a frame.
 constexpr double kLoopCycles = 1e9;
 
+// The view's own lamps: a light along the view and an ambient one, for a file without lights.
+constexpr char kLamp[] = "viewLampS", kSky[] = "viewSkyS";
+
 // The texture a geometry's shader draws with, or null.
 Texture2D_I* TextureOf(ScriptObject* shader) {
   if (!shader || !shader->IsA(RenderShader_I::kClassId)) return nullptr;
@@ -235,11 +238,6 @@ bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const 
   return true;
 }
 
-void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibility) {
-  ScriptObject* s = names->FindObject(String(light));
-  if (s->IsA(SLight_I::kClassId)) static_cast<SLight_I*>(s)->m_visibility = visibility;
-}
-
 }  // namespace
 
 bool FindRig(ScriptNamespace* names, Rig& rig) {
@@ -353,19 +351,23 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
                 "SCamera:viewLens . { .FieldOfView %.1f; };\n"
                 "TCamera:viewCamera . { .SNode SCamera:viewLens; .Parent TTransform:viewEye; };\n"
-                "SLight:viewLampS . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
-                "TLight:viewLamp . { .SNode SLight:viewLampS; .Parent TTransform:viewEye; };\n"
-                "SLight:viewSkyS . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
-                "TLight:viewSky . { .SNode SLight:viewSkyS; .Parent TTransform:viewScene; };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
+                "TLight:viewLamp . { .SNode SLight:%s; .Parent TTransform:viewEye; };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
+                "TLight:viewSky . { .SNode SLight:%s; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
                 "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
-                double(kViewPitch), double(kViewYaw), double(kFieldOfView));
+                double(kViewPitch), double(kViewYaw), double(kFieldOfView), kLamp, kLamp, kSky, kSky);
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
   Rig rig;
   ScriptObject* scene = names->FindObject(String("viewScene"));
   ScriptObject* pipe = names->FindObject(String("Pipe"));
-  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId) || !pipe->IsA(RenderPipe_I::kClassId)) {
+  // The lamps as made, held here: they go out by what they are, whatever names the model brings.
+  const Obj<SLight_I> lamps[] = {Obj<SLight_I>(As<SLight_I>(names->FindObject(String(kLamp)))),
+                                 Obj<SLight_I>(As<SLight_I>(names->FindObject(String(kSky))))};
+  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId) || !pipe->IsA(RenderPipe_I::kClassId) ||
+      lamps[0].IsNil() || lamps[1].IsNil()) {
     LogError("pm-run: --view: the view's scene could not be made.");
     return 1;
   }
@@ -393,10 +395,8 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   for (const ModelView::Shader& entry : view.shaders)
     static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
-  if (s.lights > 0) {  // the file's own light the model; the view's lamps go out
-    SetVisibility(names, "SviewLampS", 0);
-    SetVisibility(names, "SviewSkyS", 0);
-  }
+  if (s.lights > 0)  // the file's own light the model; the view's lamps go out
+    for (const Obj<SLight_I>& lamp : lamps) lamp->m_visibility = 0;
   if (!ChooseClip(scheduler, file, clip)) return 1;
   FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
   if (!camera.empty()) {

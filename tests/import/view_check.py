@@ -260,6 +260,57 @@ def script_culling(model):
     return case
 
 
+# A white quad facing +z and a red point light before it: nothing else lights it.
+RED_LIT_DAE = """<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><up_axis>Y_UP</up_axis></asset>
+  <library_lights><light id="red" name="red"><technique_common><point><color>1 0 0</color></point>
+  </technique_common></light></library_lights>
+  <library_effects><effect id="white-fx"><profile_COMMON><technique sid="common"><lambert>
+    <diffuse><color>1 1 1 1</color></diffuse></lambert></technique></profile_COMMON></effect></library_effects>
+  <library_materials><material id="white" name="white"><instance_effect url="#white-fx"/></material>
+  </library_materials>
+  <library_geometries><geometry id="quad" name="quad"><mesh>
+    <source id="p"><float_array id="pa" count="12">-1 -1 0 1 -1 0 1 1 0 -1 1 0</float_array><technique_common>
+      <accessor source="#pa" count="4" stride="3"><param name="X" type="float"/><param name="Y" type="float"/>
+      <param name="Z" type="float"/></accessor></technique_common></source>
+    <source id="n"><float_array id="na" count="3">0 0 1</float_array><technique_common>
+      <accessor source="#na" count="1" stride="3"><param name="X" type="float"/><param name="Y" type="float"/>
+      <param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <triangles material="white" count="2"><input semantic="VERTEX" source="#v" offset="0"/>
+      <input semantic="NORMAL" source="#n" offset="1"/><p>0 0 1 0 2 0 0 0 2 0 3 0</p></triangles>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="scene">
+    <node id="quadNode" name="quadNode"><instance_geometry url="#quad"><bind_material><technique_common>
+      <instance_material symbol="white" target="#white"/></technique_common></bind_material></instance_geometry></node>
+    <node id="lamp" name="lamp"><translate>0 0 3</translate><instance_light url="#red"/></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#scene"/></scene>
+</COLLADA>
+"""
+
+
+def file_lights_alone(pm_run, peer, checker, tmp):
+    # A file with lights is lit by them alone: the view's lamps are off (Visibility 0) and the white quad
+    # under the red light is red, not washed towards white, on both engines.
+    model = os.path.join(tmp, "red_lit.dae")
+    with open(model, "w") as f:
+        f.write(RED_LIT_DAE)
+    for engine in ("OpenGL", "DirectX8"):
+        out = os.path.join(tmp, f"{engine}.png")
+        stdout, _ = view(pm_run, model, engine, tmp,
+                         SMALL + STRAIGHT + "pl 'lamps ' SLight:viewLampS.Visibility? ' ' SLight:viewSkyS.Visibility?;", out)
+        if "lamps 0 0" not in stdout.splitlines():
+            raise AssertionError(f"{engine}: the view's lamps are on: {stdout}")
+        image = Image.open(out).convert("RGB")
+        for x, y in ((100, 75), (80, 60), (120, 90)):
+            r, g, b = image.getpixel((x, y))
+            if r < 200 or g > 30 or b > 30:
+                raise AssertionError(f"{engine}: the quad at ({x}, {y}) is {(r, g, b)}, not red")
+    print("the red light alone lights the white quad, on both engines")
+
+
 def fails(model):
     # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
     # (the run has no display to open one on, and would say so), whatever --window asks.
@@ -496,6 +547,7 @@ CASES = {
     # The duck through the file's own camera, lit by the file's own point light.
     "camera_light_dae": picture(os.path.join(corpus, "Collada", "duck.dae"), "camera_light_dae.png",
                                 options=("--camera", "camera1")),
+    "file_lights_alone": file_lights_alone,
     "camera_unknown": unknown(os.path.join(corpus, "Collada", "cameras.dae"), '"Camera_003", "Camera_002", "Camera"'),
     # Animations count as clips; the first plays unless --clip names another (or none).
     "counts_anim_bvh": counts(os.path.join(corpus, "BVH", "01_01.bvh")),
