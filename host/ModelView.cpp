@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include <pelmora/geometry/PolygonGeometry.h>
 #include <pelmora/geometry/SkinPolygonGeometry.h>
 #include <pelmora/render/RenderChannel.h>
+#include <pelmora/render/RenderMaterial.h>
 #include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderShader.h>
 #include <pelmora/render/ShaderPhong.h>
@@ -33,6 +35,7 @@
 
 #include "HostScene.h"
 #include "ModelUp.h"
+#include "SkeletonSticks.h"
 #include "ViewRig.h"
 
 namespace PMHost {
@@ -255,10 +258,45 @@ void PlaceEye(const Rig& rig, float distance) {
   rig.eye->SetTranslation({0, 0, distance});
   // Near and far from the bounds: the sphere of the model lies between them from every side, so models
   // of a thousandth of a unit and of twenty thousand units show alike.
-  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f), distance + rig.radius * 1.5f});
+  // Far as well from where the sphere would fill the view, so that an eye a script backs off to there
+  // still sees all of it.
+  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f),
+                            std::max(distance, FramingDistance(rig.radius)) + rig.radius * 1.5f});
 }
 
 float FramingDistance(float radius) { return radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f; }
+
+Vector3f BoxFraming(const Matrix4f& orbit, const Vector3f& half, float aspect) {
+  // The share of the view's height (and width) the box fills at most: a margin round it.
+  constexpr float kFill = 0.9f;
+  const float tanY = std::tan(kFieldOfView * 0.5f * kDegToRad) * kFill, tans[2] = {tanY * aspect, tanY};
+  const Vector3f axes[3] = {{orbit.m[0], orbit.m[1], orbit.m[2]},
+                            {orbit.m[4], orbit.m[5], orbit.m[6]},
+                            {orbit.m[8], orbit.m[9], orbit.m[10]}};
+  // The corners in the orbit's frame: across (x, y) and towards the eye (z).
+  float corners[8][3];
+  for (int k = 0; k < 8; ++k) {
+    const Vector3f c{k & 1 ? half.x : -half.x, k & 2 ? half.y : -half.y, k & 4 ? half.z : -half.z};
+    for (int a = 0; a < 3; ++a) corners[k][a] = c.Dot(axes[a]);
+  }
+  // Corner i lies inside the view across axis a while the eye, `distance` away and shifted by s along
+  // a, has |p_i - s| <= tan * (distance - z_i); a shift serves two corners i and j once the distance
+  // reaches (p_i - p_j) / (2 tan) + (z_i + z_j) / 2.
+  float distance = 0;
+  for (int a = 0; a < 2; ++a)
+    for (const auto& i : corners)
+      for (const auto& j : corners) distance = std::max(distance, (i[a] - j[a]) / (2 * tans[a]) + (i[2] + j[2]) / 2);
+  float shift[2];
+  for (int a = 0; a < 2; ++a) {
+    float low = -INFINITY, high = INFINITY;
+    for (const auto& c : corners) {
+      low = std::max(low, c[a] - tans[a] * (distance - c[2]));
+      high = std::min(high, c[a] + tans[a] * (distance - c[2]));
+    }
+    shift[a] = (low + high) / 2;
+  }
+  return {shift[0], shift[1], distance};
+}
 
 namespace {
 
@@ -322,6 +360,23 @@ std::vector<ModelView::Shader> ModelShaders(ScriptObject* root) {
   return shaders;
 }
 
+// Assimp's readers of files that hold a skeleton and no mesh (BVH, CSM) give the skeleton a stand-in mesh:
+// small markers along its bones, of a material named so.
+constexpr char kSkeletonStandIn[] = "SkeletonMaterial";
+// The sticks' width, of the rest pose's bounds' diagonal.
+constexpr float kStickShare = 0.045f;
+
+// Whether the model has joints and no mesh to skin with them but Assimp's stand-in.
+bool SkeletonOnly(const ModelSummary& s, const std::vector<ModelView::Shader>& shaders) {
+  if (s.joints == 0) return false;
+  for (const ModelView::Shader& entry : shaders) {
+    auto* phong = As<ShaderPhong_I>(static_cast<RenderShader_I*>(entry.shader.Get())->m_surface.Get());
+    if (!phong || phong->m_material.IsNil() || std::strcmp(phong->m_material->m_name.CStr(), kSkeletonStandIn) != 0)
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotation) {
@@ -331,10 +386,25 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
   const Vector3f half = (s.max - s.min) * 0.5f;
   float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
   if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
-  rig.radius = radius;
+  view.radius = rig.radius = radius;
   rig.orbit->SetTranslation((s.min + s.max) * 0.5f);
   rig.orbit->SetRotation(rotation);
-  PlaceEye(rig, FramingDistance(radius));
+  // The box fitted to the view from this side, which brings a long or flat model nearer than its sphere
+  // would; the sphere's distance for a box of no size.
+  RenderPipe_I* pipe = FindPipe(engine->GetNamespace());
+  const float aspect =
+      pipe && pipe->m_width > 0 && pipe->m_height > 0 ? float(pipe->m_width) / float(pipe->m_height) : 4.0f / 3.0f;
+  Matrix4f out;
+  const Matrix4f orbit = rig.orbit->ApplyLocalMatrix(kIdentityMatrix4f, out);
+  const Vector3f fit = s.empty ? Vector3f{0, 0, 0} : BoxFraming(orbit, half, aspect);
+  if (fit.z > 0 && std::isfinite(fit.x) && std::isfinite(fit.y) && std::isfinite(fit.z)) {
+    // The orbit's centre moves across the view to where the box's picture is centred.
+    const Vector3f right{orbit.m[0], orbit.m[1], orbit.m[2]}, up{orbit.m[4], orbit.m[5], orbit.m[6]};
+    rig.orbit->SetTranslation((s.min + s.max) * 0.5f + right * fit.x + up * fit.y);
+    PlaceEye(rig, fit.z);
+  } else {
+    PlaceEye(rig, FramingDistance(radius));
+  }
 }
 
 int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,
@@ -395,6 +465,9 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   for (const ModelView::Shader& entry : view.shaders)
     static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
+  // A skeleton with nothing to move but the markers is drawn as its bones, sticks as thick as a small
+  // share of its size.
+  if (SkeletonOnly(s, view.shaders)) AddSkeletonSticks(root, scene, (s.max - s.min).Length() * kStickShare);
   if (s.lights > 0)  // the file's own light the model; the view's lamps go out
     for (const Obj<SLight_I>& lamp : lamps) lamp->m_visibility = 0;
   if (!ChooseClip(scheduler, file, clip)) return 1;

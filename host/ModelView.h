@@ -43,6 +43,7 @@ struct ModelView {
   };
   std::vector<Shader> shaders;
   bool fileCamera = false;  // seen through the file's camera: the view's rig does not move it
+  float radius = 1;         // of the sphere round the bounds framed: the clipping and the zoom's reach
 };
 
 // Imports `file` through ImportModel's module, prints its summary line on standard output and builds the
@@ -55,8 +56,9 @@ struct ModelView {
 int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std::string& camera,
                    const std::string& clip, const std::string& up, ModelView& view);
 
-// Places the view's camera rig where it frames the bounds the model sweeps with the clips that play
-// (sampled over their length; the rest pose when none plays), seen from `rotation` (pitch, yaw, roll).
+// Places the view's camera rig where the box the model sweeps with the clips that play (sampled over
+// their length; the rest pose when none plays) fits the pipe's picture, seen from `rotation` (pitch, yaw,
+// roll); near and far hold the box's sphere (`view.radius`).
 void FrameModelView(PM::ScriptEngine* engine, ModelView& view, const PM::Vector3f& rotation);
 
 // The orbit's first rotation (pitch, yaw, roll in degrees).

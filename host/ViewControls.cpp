@@ -155,7 +155,7 @@ class ViewControls {
 bool ViewControls::Start() {
   ScriptNamespace* names = m_engine->GetNamespace();
   if (!FindRig(names, m_rig)) return false;
-  m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
+  m_rig.radius = m_view.radius;
   m_pipe = FindPipe(names);
   m_passes = m_rig.channel->GetIntField();
   m_firstRotation = m_rig.orbit->GetRotation();
@@ -231,7 +231,7 @@ bool ViewControls::Key(uint32_t code) {
     case ' ':
       if (!m_view.fileCamera) {
         FrameModelView(m_engine, m_view, m_firstRotation);
-        m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
+        m_rig.radius = m_view.radius;
       }
       break;
     case 'w':
@@ -273,7 +273,7 @@ bool ViewControls::Key(uint32_t code) {
       break;
     case 'u':
       ChangeUp();
-      m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
+      m_rig.radius = m_view.radius;
       break;
     case 's':
       m_statistics = !m_statistics;
