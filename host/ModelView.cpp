@@ -266,36 +266,21 @@ void PlaceEye(const Rig& rig, float distance) {
 
 float FramingDistance(float radius) { return radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f; }
 
-Vector3f BoxFraming(const Matrix4f& orbit, const Vector3f& half, float aspect) {
+float BoxFramingDistance(const Matrix4f& orbit, const Vector3f& half, float aspect) {
   // The share of the view's height (and width) the box fills at most: a margin round it.
-  constexpr float kFill = 0.9f;
-  const float tanY = std::tan(kFieldOfView * 0.5f * kDegToRad) * kFill, tans[2] = {tanY * aspect, tanY};
-  const Vector3f axes[3] = {{orbit.m[0], orbit.m[1], orbit.m[2]},
-                            {orbit.m[4], orbit.m[5], orbit.m[6]},
-                            {orbit.m[8], orbit.m[9], orbit.m[10]}};
-  // The corners in the orbit's frame: across (x, y) and towards the eye (z).
-  float corners[8][3];
+  constexpr float kFill = 0.95f;
+  const float tanY = std::tan(kFieldOfView * 0.5f * kDegToRad) * kFill, tanX = tanY * aspect;
+  const Vector3f right{orbit.m[0], orbit.m[1], orbit.m[2]}, up{orbit.m[4], orbit.m[5], orbit.m[6]},
+      back{orbit.m[8], orbit.m[9], orbit.m[10]};
+  // Each corner, seen from the eye on the orbit's z axis, lies inside the view's pyramid: the orbit
+  // keeps the box's centre, so that turning it (a drag, a script) turns the model in place.
+  float distance = 0;
   for (int k = 0; k < 8; ++k) {
     const Vector3f c{k & 1 ? half.x : -half.x, k & 2 ? half.y : -half.y, k & 4 ? half.z : -half.z};
-    for (int a = 0; a < 3; ++a) corners[k][a] = c.Dot(axes[a]);
+    const float x = c.Dot(right), y = c.Dot(up), z = c.Dot(back);
+    distance = std::max({distance, z + std::fabs(x) / tanX, z + std::fabs(y) / tanY});
   }
-  // Corner i lies inside the view across axis a while the eye, `distance` away and shifted by s along
-  // a, has |p_i - s| <= tan * (distance - z_i); a shift serves two corners i and j once the distance
-  // reaches (p_i - p_j) / (2 tan) + (z_i + z_j) / 2.
-  float distance = 0;
-  for (int a = 0; a < 2; ++a)
-    for (const auto& i : corners)
-      for (const auto& j : corners) distance = std::max(distance, (i[a] - j[a]) / (2 * tans[a]) + (i[2] + j[2]) / 2);
-  float shift[2];
-  for (int a = 0; a < 2; ++a) {
-    float low = -INFINITY, high = INFINITY;
-    for (const auto& c : corners) {
-      low = std::max(low, c[a] - tans[a] * (distance - c[2]));
-      high = std::min(high, c[a] + tans[a] * (distance - c[2]));
-    }
-    shift[a] = (low + high) / 2;
-  }
-  return {shift[0], shift[1], distance};
+  return distance;
 }
 
 namespace {
@@ -364,7 +349,7 @@ std::vector<ModelView::Shader> ModelShaders(ScriptObject* root) {
 // small markers along its bones, of a material named so.
 constexpr char kSkeletonStandIn[] = "SkeletonMaterial";
 // The sticks' width, of the rest pose's bounds' diagonal.
-constexpr float kStickShare = 0.045f;
+constexpr float kStickShare = 0.075f;
 
 // Whether the model has joints and no mesh to skin with them but Assimp's stand-in.
 bool SkeletonOnly(const ModelSummary& s, const std::vector<ModelView::Shader>& shaders) {
@@ -396,15 +381,9 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
       pipe && pipe->m_width > 0 && pipe->m_height > 0 ? float(pipe->m_width) / float(pipe->m_height) : 4.0f / 3.0f;
   Matrix4f out;
   const Matrix4f orbit = rig.orbit->ApplyLocalMatrix(kIdentityMatrix4f, out);
-  const Vector3f fit = s.empty ? Vector3f{0, 0, 0} : BoxFraming(orbit, half, aspect);
-  if (fit.z > 0 && std::isfinite(fit.x) && std::isfinite(fit.y) && std::isfinite(fit.z)) {
-    // The orbit's centre moves across the view to where the box's picture is centred.
-    const Vector3f right{orbit.m[0], orbit.m[1], orbit.m[2]}, up{orbit.m[4], orbit.m[5], orbit.m[6]};
-    rig.orbit->SetTranslation((s.min + s.max) * 0.5f + right * fit.x + up * fit.y);
-    PlaceEye(rig, fit.z);
-  } else {
-    PlaceEye(rig, FramingDistance(radius));
-  }
+  float distance = s.empty ? 0 : BoxFramingDistance(orbit, half, aspect);
+  if (!(distance > 0) || !std::isfinite(distance)) distance = FramingDistance(radius);
+  PlaceEye(rig, distance);
 }
 
 int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,

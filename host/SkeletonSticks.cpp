@@ -106,7 +106,7 @@ int32_t AddSkeletonSticks(ScriptObject* root, ScriptObject* parent, float width)
     if (marked[size_t(j)]) return;
     marked[size_t(j)] = true;
     const int32_t first = markers.vertices.Count();
-    const float r = width * 0.8f;
+    const float r = width * 0.65f;
     for (const Vector3f& d : {Vector3f{r, 0, 0}, Vector3f{-r, 0, 0}, Vector3f{0, r, 0}, Vector3f{0, -r, 0},
                               Vector3f{0, 0, r}, Vector3f{0, 0, -r}})
       markers.Add(at + d, j);

@@ -23,9 +23,8 @@ bool FindRig(PM::ScriptNamespace* names, Rig& rig);
 void PlaceEye(const Rig& rig, float distance);
 // The distance at which the sphere of `radius` fills the height of the view with a margin.
 float FramingDistance(float radius);
-// Where the eye sees a box of half sizes `half` whole, with a margin, in a view of width / height `aspect`
-// through the orbit's matrix `orbit` (its rotation; the box about its centre): the shift of the orbit's
-// centre along its x and y axes that centres the box's picture, and the least distance along its z axis.
-PM::Vector3f BoxFraming(const PM::Matrix4f& orbit, const PM::Vector3f& half, float aspect);
+// The distance along the z axis of the orbit's matrix `orbit` (its rotation) at which a box of half sizes
+// `half` about the orbit's centre fits a view of width / height `aspect` with a margin.
+float BoxFramingDistance(const PM::Matrix4f& orbit, const PM::Vector3f& half, float aspect);
 
 }  // namespace PMHost
