@@ -327,6 +327,111 @@ def file_lights_alone(pm_run, peer, checker, tmp):
     print("the red light alone lights the white quad, on both engines")
 
 
+# The stick colour of a skeleton without a mesh, as the engines draw it unlit.
+STICK = (242, 191, 51)
+
+# Two joints and an end: a hip that moves up 5 units and turns its spine 45 degrees over a second.
+SKELETON_BVH = """HIERARCHY
+ROOT hip
+{
+  OFFSET 0 0 0
+  CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation
+  JOINT spine
+  {
+    OFFSET 0 10 0
+    CHANNELS 3 Zrotation Xrotation Yrotation
+    End Site
+    {
+      OFFSET 0 10 0
+    }
+  }
+}
+MOTION
+Frames: 3
+Frame Time: 0.5
+0 0 0 0 0 0 0 0 0
+0 2.5 0 0 0 0 22.5 0 0
+0 5 0 0 0 0 45 0 0
+"""
+
+
+def stick_pixels(image_file):
+    image = Image.open(image_file).convert("RGB")
+    return sum(1 for p in image.getdata() if all(abs(a - b) <= 8 for a, b in zip(p, STICK)))
+
+
+def skeleton_sticks(pm_run, peer, checker, tmp):
+    # A file with joints and no mesh of its own (a BVH the test writes) draws its bones as sticks of the
+    # stick colour that follow the clip (its first frame and its pose at 0.75 s differ); a skinned
+    # mesh's file draws none. Both engines alike (the cross-back-end rule).
+    model = os.path.join(tmp, "skeleton.bvh")
+    with open(model, "w") as f:
+        f.write(SKELETON_BVH)
+    shots = {}
+    for engine in ("OpenGL", "DirectX8"):
+        for frames in (1, 45):
+            out = os.path.join(tmp, f"{engine}-{frames}.png")
+            view(pm_run, model, engine, tmp, SMALL, out, frames=frames)
+            if stick_pixels(out) < 300:
+                raise AssertionError(f"{engine}, frame {frames}: {stick_pixels(out)} pixels of the stick colour")
+            shots[engine, frames] = out
+        first, last = (Image.open(shots[engine, n]).convert("RGB") for n in (1, 45))
+        moved = sum(1 for a, b in zip(first.getdata(), last.getdata()) if a != b)
+        if moved < 200:
+            raise AssertionError(f"{engine}: the sticks moved {moved} pixels")
+        skinned = os.path.join(tmp, f"{engine}-skinned.png")
+        view(pm_run, os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf"), engine, tmp, SMALL, skinned)
+        if stick_pixels(skinned):
+            raise AssertionError(f"{engine}: a skinned mesh drawn with {stick_pixels(skinned)} stick pixels")
+        print(f"{engine}: {stick_pixels(shots[engine, 1])} stick pixels; the clip moved {moved}")
+    for n in (1, 45):
+        cross(checker, shots["DirectX8", n], shots["OpenGL", n], os.path.join(tmp, f"cross-{n}"))
+
+
+def walk_seen(model, frames, share):
+    # The walk at 640 x 480, framed over the box its clip sweeps: at each frame count the figure covers at
+    # least `share` of the picture, and the frames differ where it walked, on both engines.
+    def case(pm_run, peer, checker, tmp):
+        for engine in ("OpenGL", "DirectX8"):
+            shots = []
+            for n in frames:
+                out = os.path.join(tmp, f"{engine}-{n}.png")
+                view(pm_run, model, engine, tmp, "", out, frames=n)
+                got = foreground_share(out)
+                if got < share:
+                    raise AssertionError(f"{engine}, frame {n}: {got:.2%} of the picture drawn")
+                print(f"{os.path.basename(model)} {engine} frame {n}: {got:.2%} of the picture drawn")
+                shots.append(Image.open(out).convert("RGB"))
+            moved = sum(1 for a, b in zip(shots[0].getdata(), shots[-1].getdata()) if a != b)
+            if moved < 1000:
+                raise AssertionError(f"{engine}: the walk moved {moved} pixels")
+            print(f"{engine}: the walk moved {moved} pixels")
+    return case
+
+
+BAR_OBJ = "v -10 -0.5 -0.5\nv 10 -0.5 -0.5\nv 10 0.5 -0.5\nv -10 0.5 -0.5\n" \
+          "v -10 -0.5 0.5\nv 10 -0.5 0.5\nv 10 0.5 0.5\nv -10 0.5 0.5\n" \
+          "f 1 2 3 4\nf 5 8 7 6\nf 1 5 6 2\nf 2 6 7 3\nf 3 7 8 4\nf 4 8 5 1\n"
+
+
+def framed_bar(pm_run, peer, checker, tmp):
+    # A bar twenty times as long as it is thick is framed by its box: from the view's first side it spans
+    # more than 70 % of the picture's width (its bounding sphere left it 54 %) and touches no edge.
+    model = os.path.join(tmp, "bar.obj")
+    with open(model, "w") as f:
+        f.write(BAR_OBJ)
+    for engine in ("OpenGL", "DirectX8"):
+        out = os.path.join(tmp, f"{engine}.png")
+        view(pm_run, model, engine, tmp, SMALL, out)
+        seen, w, h = foreground(out)
+        xs = [x for x, _ in seen]
+        edge = [p for p in seen if p[0] in (0, w - 1) or p[1] in (0, h - 1)]
+        span = (max(xs) - min(xs) + 1) / w if xs else 0
+        if span < 0.7 or edge:
+            raise AssertionError(f"{engine}: the bar spans {span:.0%} of the width, {len(edge)} pixels on the edge")
+        print(f"{engine}: the bar spans {span:.0%} of the width, none on the edge")
+
+
 def fails(model):
     # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
     # (the run has no display to open one on, and would say so), whatever --window asks.
@@ -601,6 +706,10 @@ CASES = {
                                           ("Skin", "wal67ar_small.jpg"), ("HLeibTex", "SpiderTex.jpg"))]),
     # Framing over the clip: the walk (67 units) and the jump stay in view from start to end.
     "framed_walk_bvh": framed(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 120, 240), 15),
+    # A skeleton without a mesh: sticks with joint markers, big enough to see the walk at 640 x 480.
+    "skeleton_sticks": skeleton_sticks,
+    "skeleton_walk_bvh": walk_seen(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 60), 0.01),
+    "framed_bar": framed_bar,
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
     # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
     "two_sided_hmp": picture(os.path.join(corpus, "HMP", "formatDetection"), "two_sided_hmp.png"),
