@@ -9,10 +9,10 @@
 
 namespace PMHost {
 
-// Adds two skinned geometries under `parent`: a stick `width` across from each joint under `root` whose
-// parent is a joint to that joint, and a marker half again as wide at each such joint, in the pose the joints'
-// matrices hold now (their world matrices, after a tree update). Drawn unlit over the model. Returns
-// the number of sticks (none added when 0).
+// Adds skinned geometries under `parent`: a stick `width` across from each joint under `root` whose
+// parent is a joint to that joint, and a marker a little wider at each such joint, bound in the pose the
+// joints' matrices hold now (their world matrices, after a tree update), drawn unlit over the model.
+// Returns the number of sticks (nothing added when 0, or when `width` is not a positive number).
 int32_t AddSkeletonSticks(PM::ScriptObject* root, PM::ScriptObject* parent, float width);
 
 }  // namespace PMHost

@@ -388,6 +388,42 @@ def skeleton_sticks(pm_run, peer, checker, tmp):
         cross(checker, shots["DirectX8", n], shots["OpenGL", n], os.path.join(tmp, f"cross-{n}"))
 
 
+def fan_bvh(n):
+    # A hub with `n` spokes of 10 units round it in the xy plane, each ending one unit out of the plane.
+    lines = ["HIERARCHY", "ROOT hub", "{", "  OFFSET 0 0 0",
+             "  CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation"]
+    for k in range(n):
+        a = 2 * math.pi * k / n
+        lines += [f"  JOINT spoke{k}", "  {", f"    OFFSET {10 * math.cos(a):.4f} {10 * math.sin(a):.4f} 0",
+                  "    CHANNELS 3 Zrotation Xrotation Yrotation", "    End Site", "    {", "      OFFSET 0 0 1", "    }",
+                  "  }"]
+    lines += ["}", "MOTION", "Frames: 2", "Frame Time: 0.5"] + [" ".join(["0"] * (6 + 3 * n))] * 2
+    return "\n".join(lines) + "\n"
+
+
+def skeleton_many_joints(pm_run, peer, checker, tmp):
+    # 301 joints, more than one geometry of sticks holds: every spoke is drawn, the sticks' colour in each
+    # of twelve sectors round the hub (beyond half the rim's distance, where the spokes part), on both
+    # engines.
+    model = os.path.join(tmp, "fan.bvh")
+    with open(model, "w") as f:
+        f.write(fan_bvh(150))
+    for engine in ("OpenGL", "DirectX8"):
+        out = os.path.join(tmp, f"{engine}.png")
+        view(pm_run, model, engine, tmp, SMALL + STRAIGHT, out)
+        image = Image.open(out).convert("RGB")
+        sticks = [(k % WIDTH - WIDTH / 2, k // WIDTH - HEIGHT / 2) for k, p in enumerate(image.getdata())
+                  if all(abs(a - b) <= 8 for a, b in zip(p, STICK))]
+        rim = max((math.hypot(x, y) for x, y in sticks), default=0)
+        sectors = [0] * 12
+        for x, y in sticks:
+            if math.hypot(x, y) > rim / 2:
+                sectors[int((math.atan2(y, x) + math.pi) / (2 * math.pi) * 12) % 12] += 1
+        if rim < 30 or min(sectors) < max(sectors) / 3:
+            raise AssertionError(f"{engine}: the rim {rim:.0f} pixels out, stick pixels by sector {sectors}")
+        print(f"{engine}: stick pixels by sector {sectors}")
+
+
 def walk_seen(model, frames, share):
     # The walk at 640 x 480, framed over the box its clip sweeps: at each frame count the figure covers at
     # least `share` of the picture, and the frames differ where it walked, on both engines.
@@ -708,6 +744,7 @@ CASES = {
     "framed_walk_bvh": framed(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 120, 240), 15),
     # A skeleton without a mesh: sticks with joint markers, big enough to see the walk at 640 x 480.
     "skeleton_sticks": skeleton_sticks,
+    "skeleton_many_joints": skeleton_many_joints,
     "skeleton_walk_bvh": walk_seen(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 60), 0.01),
     "framed_bar": framed_bar,
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
