@@ -266,6 +266,10 @@ void PlaceEye(const Rig& rig, float distance) {
 
 float FramingDistance(float radius) { return radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f; }
 
+namespace {
+
+// The distance along the z axis of the orbit's matrix `orbit` (its rotation) at which a box of half sizes
+// `half` about the orbit's centre fits a view of width / height `aspect` with a margin.
 float BoxFramingDistance(const Matrix4f& orbit, const Vector3f& half, float aspect) {
   // The share of the view's height (and width) the box fills at most: a margin round it.
   constexpr float kFill = 0.95f;
@@ -282,8 +286,6 @@ float BoxFramingDistance(const Matrix4f& orbit, const Vector3f& half, float aspe
   }
   return distance;
 }
-
-namespace {
 
 // How many poses of a playing clip the framing looks at, over one cycle of it.
 constexpr int kFramingSamples = 24;

@@ -23,8 +23,5 @@ bool FindRig(PM::ScriptNamespace* names, Rig& rig);
 void PlaceEye(const Rig& rig, float distance);
 // The distance at which the sphere of `radius` fills the height of the view with a margin.
 float FramingDistance(float radius);
-// The distance along the z axis of the orbit's matrix `orbit` (its rotation) at which a box of half sizes
-// `half` about the orbit's centre fits a view of width / height `aspect` with a margin.
-float BoxFramingDistance(const PM::Matrix4f& orbit, const PM::Vector3f& half, float aspect);
 
 }  // namespace PMHost
