@@ -26,6 +26,9 @@ constexpr Vector4f kStickColor{0.95f, 0.75f, 0.2f, 1.0f}, kMarkerColor{0.85f, 0.
 // The joints of one geometry at most: a skin has a weight stream as long as its vertices for each joint,
 // so one geometry for a whole skeleton would grow with the square of its joints.
 constexpr int32_t kJointsAGeometry = 64;
+// A skeleton's joints branch a few ways (a hand into five fingers); a motion-capture marker set (CSM)
+// hangs tens of markers from one node, and sticks from it to each would draw a fan, not a figure.
+constexpr size_t kMostBranches = 8;
 
 template <class T>
 Obj<T> Make() {
@@ -123,6 +126,11 @@ int32_t AddSkeletonSticks(ScriptObject* root, ScriptObject* parent, float width)
   std::unordered_set<const ScriptObject*> joints;
   for (const Obj<ScriptObject>& node : nodes)
     if (node->IsA(TJoint_I::kClassId)) joints.insert(node.Get());
+  std::unordered_map<const ScriptObject*, size_t> branches;
+  for (const ScriptObject* joint : joints)
+    if (const ScriptObject* up = static_cast<const TJoint_I*>(joint)->GetParent();
+        joints.count(up) && ++branches[up] > kMostBranches)
+      return 0;
   const float half = width * 0.5f, r = width * 0.65f;
   int32_t count = 0;
   {

@@ -388,40 +388,53 @@ def skeleton_sticks(pm_run, peer, checker, tmp):
         cross(checker, shots["DirectX8", n], shots["OpenGL", n], os.path.join(tmp, f"cross-{n}"))
 
 
-def fan_bvh(n):
-    # A hub with `n` spokes of 10 units round it in the xy plane, each ending one unit out of the plane.
+def star_bvh(arms, joints):
+    # A hub with `arms` arms in the xy plane (each in the middle of its eighth of the turn), each a chain
+    # of `joints` joints half a unit apart and an end one unit out of the plane.
     lines = ["HIERARCHY", "ROOT hub", "{", "  OFFSET 0 0 0",
              "  CHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation"]
-    for k in range(n):
-        a = 2 * math.pi * k / n
-        lines += [f"  JOINT spoke{k}", "  {", f"    OFFSET {10 * math.cos(a):.4f} {10 * math.sin(a):.4f} 0",
-                  "    CHANNELS 3 Zrotation Xrotation Yrotation", "    End Site", "    {", "      OFFSET 0 0 1", "    }",
-                  "  }"]
-    lines += ["}", "MOTION", "Frames: 2", "Frame Time: 0.5"] + [" ".join(["0"] * (6 + 3 * n))] * 2
+    for k in range(arms):
+        a = 2 * math.pi * (k + 0.5) / arms
+        for j in range(joints):
+            pad = "  " * (j + 1)
+            lines += [f"{pad}JOINT arm{k}_{j}", f"{pad}{{",
+                      f"{pad}  OFFSET {0.5 * math.cos(a):.4f} {0.5 * math.sin(a):.4f} 0",
+                      f"{pad}  CHANNELS 3 Zrotation Xrotation Yrotation"]
+        pad = "  " * (joints + 1)
+        lines += [f"{pad}End Site", f"{pad}{{", f"{pad}  OFFSET 0 0 1", f"{pad}}}"]
+        lines += [f"{'  ' * (j + 1)}}}" for j in reversed(range(joints))]
+    lines += ["}", "MOTION", "Frames: 2", "Frame Time: 0.5"] + [" ".join(["0"] * (6 + 3 * arms * joints))] * 2
     return "\n".join(lines) + "\n"
 
 
 def skeleton_many_joints(pm_run, peer, checker, tmp):
-    # 301 joints, more than one geometry of sticks holds: every spoke is drawn, the sticks' colour in each
-    # of twelve sectors round the hub (beyond half the rim's distance, where the spokes part), on both
-    # engines.
-    model = os.path.join(tmp, "fan.bvh")
+    # 169 joints, more than one geometry of sticks and markers holds: every arm of the star is drawn, in
+    # each eighth of the turn round the hub (beyond half the arms' reach, where they part), on both
+    # engines. A hub with nine arms is a marker set, not a skeleton: no sticks.
+    model = os.path.join(tmp, "star.bvh")
     with open(model, "w") as f:
-        f.write(fan_bvh(150))
+        f.write(star_bvh(8, 21))
     for engine in ("OpenGL", "DirectX8"):
         out = os.path.join(tmp, f"{engine}.png")
         view(pm_run, model, engine, tmp, SMALL + STRAIGHT, out)
-        image = Image.open(out).convert("RGB")
-        sticks = [(k % WIDTH - WIDTH / 2, k // WIDTH - HEIGHT / 2) for k, p in enumerate(image.getdata())
-                  if all(abs(a - b) <= 8 for a, b in zip(p, STICK))]
-        rim = max((math.hypot(x, y) for x, y in sticks), default=0)
-        sectors = [0] * 12
-        for x, y in sticks:
-            if math.hypot(x, y) > rim / 2:
-                sectors[int((math.atan2(y, x) + math.pi) / (2 * math.pi) * 12) % 12] += 1
-        if rim < 30 or min(sectors) < max(sectors) / 3:
-            raise AssertionError(f"{engine}: the rim {rim:.0f} pixels out, stick pixels by sector {sectors}")
-        print(f"{engine}: stick pixels by sector {sectors}")
+        drawn = [(x - WIDTH / 2, y - HEIGHT / 2) for x, y in foreground(out)[0]]
+        reach = max((math.hypot(x, y) for x, y in drawn), default=0)
+        eighths = [0] * 8
+        for x, y in drawn:
+            if math.hypot(x, y) > reach / 2:
+                eighths[int((math.atan2(-y, x) % (2 * math.pi)) / (2 * math.pi) * 8) % 8] += 1
+        if reach < 30 or min(eighths) < max(eighths) / 3 or not stick_pixels(out):
+            raise AssertionError(f"{engine}: the arms reach {reach:.0f} pixels, drawn pixels by eighth {eighths}, "
+                                 f"{stick_pixels(out)} of the sticks' colour")
+        print(f"{engine}: drawn pixels by eighth {eighths}")
+        cloud = os.path.join(tmp, f"{engine}-cloud.png")
+        with open(model, "w") as f:
+            f.write(star_bvh(9, 1))
+        view(pm_run, model, engine, tmp, SMALL + STRAIGHT, cloud)
+        with open(model, "w") as f:
+            f.write(star_bvh(8, 21))
+        if stick_pixels(cloud):
+            raise AssertionError(f"{engine}: a hub of nine drawn with {stick_pixels(cloud)} stick pixels")
 
 
 def walk_seen(model, frames, share):
