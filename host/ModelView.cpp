@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include <pelmora/geometry/PolygonGeometry.h>
 #include <pelmora/geometry/SkinPolygonGeometry.h>
 #include <pelmora/render/RenderChannel.h>
+#include <pelmora/render/RenderMaterial.h>
 #include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderShader.h>
 #include <pelmora/render/ShaderPhong.h>
@@ -33,6 +35,7 @@
 
 #include "HostScene.h"
 #include "ModelUp.h"
+#include "SkeletonSticks.h"
 #include "ViewRig.h"
 
 namespace PMHost {
@@ -43,6 +46,9 @@ namespace {
 
 // A clip "in a loop": cycles enough for days of any clip longer than a frame.
 constexpr double kLoopCycles = 1e9;
+
+// The view's own lamps: a light along the view and an ambient one, for a file without lights.
+constexpr char kLamp[] = "viewLampS", kSky[] = "viewSkyS";
 
 // The texture a geometry's shader draws with, or null.
 Texture2D_I* TextureOf(ScriptObject* shader) {
@@ -235,11 +241,6 @@ bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const 
   return true;
 }
 
-void SetVisibility(ScriptNamespace* names, const char* light, uint32_t visibility) {
-  ScriptObject* s = names->FindObject(String(light));
-  if (s->IsA(SLight_I::kClassId)) static_cast<SLight_I*>(s)->m_visibility = visibility;
-}
-
 }  // namespace
 
 bool FindRig(ScriptNamespace* names, Rig& rig) {
@@ -257,12 +258,34 @@ void PlaceEye(const Rig& rig, float distance) {
   rig.eye->SetTranslation({0, 0, distance});
   // Near and far from the bounds: the sphere of the model lies between them from every side, so models
   // of a thousandth of a unit and of twenty thousand units show alike.
-  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f), distance + rig.radius * 1.5f});
+  // Far as well from where the sphere would fill the view, so that an eye a script backs off to there
+  // still sees all of it.
+  rig.channel->SetClipping({std::max(distance - rig.radius * 1.5f, distance * 1e-3f),
+                            std::max(distance, FramingDistance(rig.radius)) + rig.radius * 1.5f});
 }
 
 float FramingDistance(float radius) { return radius / std::sin(kFieldOfView * 0.5f * kDegToRad) * 1.1f; }
 
 namespace {
+
+// The distance along the z axis of the orbit's matrix `orbit` (its rotation) at which a box of half sizes
+// `half` about the orbit's centre fits a view of width / height `aspect` with a margin.
+float BoxFramingDistance(const Matrix4f& orbit, const Vector3f& half, float aspect) {
+  // The share of the view's height (and width) the box fills at most: a margin round it.
+  constexpr float kFill = 0.95f;
+  const float tanY = std::tan(kFieldOfView * 0.5f * kDegToRad) * kFill, tanX = tanY * aspect;
+  const Vector3f right{orbit.m[0], orbit.m[1], orbit.m[2]}, up{orbit.m[4], orbit.m[5], orbit.m[6]},
+      back{orbit.m[8], orbit.m[9], orbit.m[10]};
+  // Each corner, seen from the eye on the orbit's z axis, lies inside the view's pyramid: the orbit
+  // keeps the box's centre, so that turning it (a drag, a script) turns the model in place.
+  float distance = 0;
+  for (int k = 0; k < 8; ++k) {
+    const Vector3f c{k & 1 ? half.x : -half.x, k & 2 ? half.y : -half.y, k & 4 ? half.z : -half.z};
+    const float x = c.Dot(right), y = c.Dot(up), z = c.Dot(back);
+    distance = std::max({distance, z + std::fabs(x) / tanX, z + std::fabs(y) / tanY});
+  }
+  return distance;
+}
 
 // How many poses of a playing clip the framing looks at, over one cycle of it.
 constexpr int kFramingSamples = 24;
@@ -325,6 +348,27 @@ std::vector<ModelView::Shader> ModelShaders(ScriptObject* root) {
   return shaders;
 }
 
+namespace {
+
+// Assimp's readers of files that hold a skeleton and no mesh (BVH, CSM) give the skeleton a stand-in mesh:
+// small markers along its bones, of a material named so.
+constexpr char kSkeletonStandIn[] = "SkeletonMaterial";
+// The sticks' width, of the rest pose's bounds' diagonal.
+constexpr float kStickShare = 0.075f;
+
+// Whether the model has joints and no mesh to skin with them but Assimp's stand-in.
+bool SkeletonOnly(const ModelSummary& s, const std::vector<ModelView::Shader>& shaders) {
+  if (s.joints == 0) return false;
+  for (const ModelView::Shader& entry : shaders) {
+    auto* phong = As<ShaderPhong_I>(static_cast<RenderShader_I*>(entry.shader.Get())->m_surface.Get());
+    if (!phong || phong->m_material.IsNil() || std::strcmp(phong->m_material->m_name.CStr(), kSkeletonStandIn) != 0)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotation) {
   Rig rig;
   if (!FindRig(engine->GetNamespace(), rig)) return;
@@ -332,10 +376,19 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
   const Vector3f half = (s.max - s.min) * 0.5f;
   float radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
   if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
-  rig.radius = radius;
+  view.radius = rig.radius = radius;
   rig.orbit->SetTranslation((s.min + s.max) * 0.5f);
   rig.orbit->SetRotation(rotation);
-  PlaceEye(rig, FramingDistance(radius));
+  // The box fitted to the view from this side, which brings a long or flat model nearer than its sphere
+  // would; the sphere's distance for a box of no size.
+  RenderPipe_I* pipe = FindPipe(engine->GetNamespace());
+  const float aspect =
+      pipe && pipe->m_width > 0 && pipe->m_height > 0 ? float(pipe->m_width) / float(pipe->m_height) : 4.0f / 3.0f;
+  Matrix4f out;
+  const Matrix4f orbit = rig.orbit->ApplyLocalMatrix(kIdentityMatrix4f, out);
+  float distance = s.empty ? 0 : BoxFramingDistance(orbit, half, aspect);
+  if (!(distance > 0) || !std::isfinite(distance)) distance = FramingDistance(radius);
+  PlaceEye(rig, distance);
 }
 
 int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,
@@ -352,19 +405,23 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
                 "SCamera:viewLens . { .FieldOfView %.1f; };\n"
                 "TCamera:viewCamera . { .SNode SCamera:viewLens; .Parent TTransform:viewEye; };\n"
-                "SLight:viewLampS . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
-                "TLight:viewLamp . { .SNode SLight:viewLampS; .Parent TTransform:viewEye; };\n"
-                "SLight:viewSkyS . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
-                "TLight:viewSky . { .SNode SLight:viewSkyS; .Parent TTransform:viewScene; };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
+                "TLight:viewLamp . { .SNode SLight:%s; .Parent TTransform:viewEye; };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
+                "TLight:viewSky . { .SNode SLight:%s; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
                 "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
-                double(kViewPitch), double(kViewYaw), double(kFieldOfView));
+                double(kViewPitch), double(kViewYaw), double(kFieldOfView), kLamp, kLamp, kSky, kSky);
   int errors = 0;
   Parser::ParseText(engine, String(text), String("--view"), kParseCountLines, &errors);
   Rig rig;
   ScriptObject* scene = names->FindObject(String("viewScene"));
   ScriptObject* pipe = names->FindObject(String("Pipe"));
-  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId) || !pipe->IsA(RenderPipe_I::kClassId)) {
+  // The lamps as made, held here: they go out by what they are, whatever names the model brings.
+  const Obj<SLight_I> lamps[] = {Obj<SLight_I>(As<SLight_I>(names->FindObject(String(kLamp)))),
+                                 Obj<SLight_I>(As<SLight_I>(names->FindObject(String(kSky))))};
+  if (errors || !FindRig(names, rig) || !scene->IsA(TBranch_I::kClassId) || !pipe->IsA(RenderPipe_I::kClassId) ||
+      lamps[0].IsNil() || lamps[1].IsNil()) {
     LogError("pm-run: --view: the view's scene could not be made.");
     return 1;
   }
@@ -392,10 +449,11 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   for (const ModelView::Shader& entry : view.shaders)
     static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
-  if (s.lights > 0) {  // the file's own light the model; the view's lamps go out
-    SetVisibility(names, "SviewLampS", 0);
-    SetVisibility(names, "SviewSkyS", 0);
-  }
+  // A skeleton with nothing to move but the markers is drawn as its bones, sticks as thick as a small
+  // share of its size.
+  if (SkeletonOnly(s, view.shaders)) AddSkeletonSticks(root, scene, (s.max - s.min).Length() * kStickShare);
+  if (s.lights > 0)  // the file's own light the model; the view's lamps go out
+    for (const Obj<SLight_I>& lamp : lamps) lamp->m_visibility = 0;
   if (!ChooseClip(scheduler, file, clip)) return 1;
   FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
   if (!camera.empty()) {

@@ -46,6 +46,7 @@ struct ModelView {
   // Several files: each one's import root, side by side under `root` (ModelRow.h); empty for one.
   std::vector<PM::Obj<PM::ScriptObject>> models;
   bool quiet = false;  // set before the set-up: no summary line (pm-run --quiet)
+  float radius = 1;         // of the sphere round the bounds framed: the clipping and the zoom's reach
 };
 
 // Every RenderShader the model's geometries draw with, each once, with what the file gave it.
@@ -62,8 +63,9 @@ std::vector<ModelView::Shader> ModelShaders(PM::ScriptObject* root);
 int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std::string& camera,
                    const std::string& clip, const std::string& up, ModelView& view);
 
-// Places the view's camera rig where it frames the bounds the model sweeps with the clips that play
-// (sampled over their length; the rest pose when none plays), seen from `rotation` (pitch, yaw, roll).
+// Places the view's camera rig where the box the model sweeps with the clips that play (sampled over
+// their length; the rest pose when none plays) fits the pipe's picture, seen from `rotation` (pitch, yaw,
+// roll); near and far hold the box's sphere (`view.radius`).
 void FrameModelView(PM::ScriptEngine* engine, ModelView& view, const PM::Vector3f& rotation);
 
 // The orbit's first rotation (pitch, yaw, roll in degrees).

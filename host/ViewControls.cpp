@@ -145,6 +145,8 @@ class ViewControls {
   ViewOverlay m_overlay;
   int32_t m_passes = kPassMain;                       // the model channel's own pass word
   Vector3f m_firstRotation{kViewPitch, kViewYaw, 0};  // the orbit's as the first frame showed it
+  Vector3f m_firstCentre{0, 0, 0};                    // the orbit's centre then
+  float m_firstDistance = 1;                          // the eye's distance then
   int m_fill = 0;                                     // 0 filled, 1 wireframe, 2 points
   bool m_cull = false, m_light = true, m_textures = true, m_skeleton = false;
   bool m_paused = false, m_statistics = false, m_keys = false;
@@ -160,10 +162,12 @@ class ViewControls {
 bool ViewControls::Start() {
   ScriptNamespace* names = m_engine->GetNamespace();
   if (!FindRig(names, m_rig)) return false;
-  m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
+  m_rig.radius = m_view.radius;
   m_pipe = FindPipe(names);
   m_passes = m_rig.channel->GetIntField();
   m_firstRotation = m_rig.orbit->GetRotation();
+  m_firstCentre = m_rig.orbit->GetTranslation();
+  m_firstDistance = m_rig.eye->GetTranslation().z;
   m_overlay.Make(m_engine);
   ShowText();
   return true;
@@ -231,7 +235,13 @@ void ViewControls::ChangeUp() {
   bool turned = true;
   for (const Obj<ScriptObject>& model : models) turned = SetModelUp(model, next) && turned;
   PlaceSideBySide(m_view);
-  if (turned) FrameModelView(m_engine, m_view, m_rig.orbit->GetRotation());
+  if (!turned) return;
+  // The first view of the models so turned, for Space; then the view framed again from where it is seen.
+  const Vector3f rotation = m_rig.orbit->GetRotation();
+  FrameModelView(m_engine, m_view, m_firstRotation);
+  m_firstCentre = m_rig.orbit->GetTranslation();
+  m_firstDistance = m_rig.eye->GetTranslation().z;
+  FrameModelView(m_engine, m_view, rotation);
 }
 
 bool ViewControls::Key(uint32_t code) {
@@ -240,9 +250,12 @@ bool ViewControls::Key(uint32_t code) {
     case 'q':
       return false;
     case ' ':
+      // The first frame's view as it was: the box framing depends on the rotation it was fitted from,
+      // which a script may have changed since.
       if (!m_view.fileCamera) {
-        FrameModelView(m_engine, m_view, m_firstRotation);
-        m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
+        m_rig.orbit->SetTranslation(m_firstCentre);
+        m_rig.orbit->SetRotation(m_firstRotation);
+        PlaceEye(m_rig, m_firstDistance);
       }
       break;
     case 'w':
@@ -284,7 +297,7 @@ bool ViewControls::Key(uint32_t code) {
       break;
     case 'u':
       ChangeUp();
-      m_rig.radius = std::max(m_rig.eye->GetTranslation().z / FramingDistance(1), 1e-30f);
+      m_rig.radius = m_view.radius;
       break;
     case 's':
       m_statistics = !m_statistics;

@@ -19,7 +19,7 @@ struct Rig {
 
 // The rig's objects by their names; false when a script replaced one with something else.
 bool FindRig(PM::ScriptNamespace* names, Rig& rig);
-// Puts the eye `distance` from the orbit's centre, near and far around the framed sphere.
+// Puts the eye `distance` from the orbit's centre, near and far around the sphere of `rig.radius`.
 void PlaceEye(const Rig& rig, float distance);
 // The distance at which the sphere of `radius` fills the height of the view with a margin.
 float FramingDistance(float radius);

@@ -6,6 +6,7 @@ one the same engine draws in a window when a display is there, and with the othe
 OpenGL picture also with the reference its windowed view was checked against (tests/import/reference).
 
     headless_check.py PM_RUN CROSS_IMAGE_CHECK"""
+import math
 import os
 import subprocess
 import sys
@@ -18,11 +19,13 @@ from reference_image import compare  # noqa: E402
 
 OFFSCREEN = "drawing off-screen at"
 ENGINES = ("OpenGL", "DirectX8")
+# The eye of view_check's box: where the sphere round the unit cube fills the height with a margin.
+BOX_EYE = math.sqrt(3) / 2 / math.sin(math.radians(22.5)) * 1.1
 # The guide's turning quad after 20 frames, and the textured box of the corpus as view_check draws it.
 SCENES = {
     "spin": ([os.path.join(source, "examples", "guide", "spin.bs"), "--frames", "20"], None),
     "box": (["--view", "/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", "--frames", "3",
-             "-e", "RenderPipe:Pipe.Resolution (200, 150);"],
+             "-e", f"RenderPipe:Pipe.Resolution (200, 150); STransform:SviewEye.Translation (0, 0, {BOX_EYE!r});"],
             os.path.join(source, "tests", "import", "reference", "box.png")),
 }
 

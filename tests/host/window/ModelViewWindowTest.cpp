@@ -13,11 +13,13 @@ constexpr const char* kTitle = "pm-run model view test";
 
 class ModelViewWindowTest : public PmRunWindow {
  protected:
-  // pm-run viewing the three coloured quads; after the window it prints the camera rig.
+  // pm-run viewing the three coloured quads; it prints the eye's place before the frames, and the camera
+  // rig after the window.
   void StartView() {
     WriteFile(m_dir.File("then.bs"), "pl STransform:SviewOrbit.Rotation?; pl STransform:SviewEye.Translation?;\n");
     const std::string setup = std::string("RenderPipe:Pipe.WindowTitle '") + kTitle +
-                              "'; RenderPipe:Pipe.Resolution (320, 240); STransform:SviewOrbit.Rotation (0, 0, 0);";
+                              "'; RenderPipe:Pipe.Resolution (320, 240); STransform:SviewOrbit.Rotation (0, 0, 0); "
+                              "pl STransform:SviewEye.Translation?;";
     Start({"--view", PM_SOURCE_DIR "/tests/import/data/colours.obj", "--window", "-e", setup, "--then",
            m_dir.File("then.bs")});
   }
@@ -48,13 +50,18 @@ TEST_F(ModelViewWindowTest, DraggingOrbitsAndTheWheelZooms) {
   Close();
   ASSERT_EQ(Wait(), 0) << Err();
   const std::string out = Out();
-  float pitch = 0, yaw = 0, roll = 0, x = 1, y = 1, z = 0;
+  float pitch = 0, yaw = 0, roll = 0, x = 1, y = 1, z = 0, startX = 1, startY = 1, start = 0;
   const size_t rig = out.find('\n') + 1;  // after the summary line
-  ASSERT_EQ(std::sscanf(out.c_str() + rig, "(%f, %f, %f)\n(%f, %f, %f)", &pitch, &yaw, &roll, &x, &y, &z), 6) << out;
+  ASSERT_EQ(std::sscanf(out.c_str() + rig, "(%f, %f, %f)\n(%f, %f, %f)\n(%f, %f, %f)", &startX, &startY, &start, &pitch,
+                        &yaw, &roll, &x, &y, &z),
+            9)
+      << out;
   EXPECT_FLOAT_EQ(pitch, -10.0f) << out;
   EXPECT_FLOAT_EQ(yaw, -20.0f) << out;
-  // The quads span 7 x 2 units: the sphere's radius is sqrt(3.5² + 1²); the view starts 1.1 x r / sin(22.5°) away.
-  const float start = std::sqrt(13.25f) / std::sin(22.5f * 0.017453292f) * 1.1f;
+  // The view starts where the quads' box (7 x 2 units) fits the picture, nearer than where its sphere
+  // (radius sqrt(3.5² + 1²)) would.
+  EXPECT_GT(start, 0.0f) << out;
+  EXPECT_LT(start, std::sqrt(13.25f) / std::sin(22.5f * 0.017453292f) * 1.1f) << out;
   EXPECT_NEAR(z, start * 0.81f, start * 1e-4f) << out;
 }
 
