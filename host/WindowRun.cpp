@@ -9,6 +9,7 @@
 #include <pelmora/core/ErrorTally.h>
 #include <pelmora/core/Log.h>
 #include <pelmora/engine/Image.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/platform/MessageQueue.h>
 #include <pelmora/render/RenderStatistics.h>
 #include <pelmora/script/object/ClassDatabase.h>
@@ -232,7 +233,7 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
   if (!request.screenshot.empty() && !gone) {
     Image_I* shot = photographed ? pipe->GetScreenShotImage() : nullptr;
     if (!shot || shot->GetFormat() == 0 || shot->ExportFile(String(request.screenshot.c_str())) != 0) {
-      LogError("pm-run: no screenshot for \"", request.screenshot.c_str(), "\".");
+      LogError("pm-run: no screenshot for \"", InertText(request.screenshot).c_str(), "\".");
       status = 1;
     }
   }
