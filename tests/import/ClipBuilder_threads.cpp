@@ -68,7 +68,8 @@ TEST_F(ClipBuilderThreads, EachRotationCurveHoldsItsOwnChannelsKeys) {
     ASSERT_EQ(library->GetCurveCount(), 40);  // one rotation curve a moved node
     for (int32_t n = 0; n < 40; ++n) {
       std::vector<EulerKey> expected;
-      EulerKeysFromRotation(s.animations[size_t(i)].channels[size_t(n)].rotation, size_t(1) << 20, expected);
+      const Keys& rotation = s.animations[size_t(i)].channels[size_t(n)].rotation;
+      EulerKeysWithinBudget(rotation, kRotationKeysPerKey * rotation.times.size() + kRotationKeysSpare, expected);
       auto* curve = As<SplineVector3f_I>(library->GetCurve(n));
       ASSERT_NE(curve, nullptr);
       ASSERT_EQ(curve->GetKeyTimeCount(0), int32_t(expected.size())) << "animation " << i << " channel " << n;
