@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include <pelmora/platform/InertText.h>
 #include <pelmora/scene/ImportModule.h>
 
 namespace PMHost {
@@ -43,7 +44,7 @@ void OnProgress(const char* file, ImportStage stage, uint64_t bytes) {
   }
   if (now - g_load.start < kQuietFor || (g_load.shown && now - g_load.written < kRewriteEvery)) return;
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - g_load.start).count();
-  std::fprintf(stderr, "\r\033[KLoading %s: %s (%lld s)", file, StageText(stage, bytes).c_str(),
+  std::fprintf(stderr, "\r\033[KLoading %s: %s (%lld s)", InertText(file).c_str(), StageText(stage, bytes).c_str(),
                static_cast<long long>(seconds));
   std::fflush(stderr);
   g_load.shown = true;

@@ -8,6 +8,7 @@
 #include <pelmora/anim/AnimationClip.h>
 #include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/geometry/Geometry.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/render/RenderMaterial.h>
 #include <pelmora/render/RenderShader.h>
 #include <pelmora/render/ShaderPhong.h>
@@ -79,14 +80,16 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
   // The clips in the order the import made them: the scheduler has not sorted them yet.
   for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)
     if (AnimationClip_I* clip = scheduler->m_animationClip[i])
-      std::printf("clip \"%s\" %g s\n", clip->m_name.CStr(), clip->GetDuration() * std::fabs(clip->m_scale));
+      std::printf("clip \"%s\" %g s\n", InertText(clip->m_name.CStr()).c_str(),
+                  clip->GetDuration() * std::fabs(clip->m_scale));
   Array<Obj<ScriptObject>> nodes;
   CollectSubtree(root, nodes);
   for (const Obj<ScriptObject>& node : nodes)
     if (node->IsA(TCamera_I::kClassId))
-      std::printf("camera \"%s\"\n", static_cast<TCamera_I*>(node.Get())->m_name.CStr());
+      std::printf("camera \"%s\"\n", InertText(static_cast<TCamera_I*>(node.Get())->m_name.CStr()).c_str());
   for (const Obj<ScriptObject>& node : nodes)
-    if (node->IsA(TLight_I::kClassId)) std::printf("light \"%s\"\n", static_cast<TLight_I*>(node.Get())->m_name.CStr());
+    if (node->IsA(TLight_I::kClassId))
+      std::printf("light \"%s\"\n", InertText(static_cast<TLight_I*>(node.Get())->m_name.CStr()).c_str());
   MissingByMaterial missing;
   for (const MissingTexture& m : LastImportMissingTextures()) missing.emplace(m.material, m);
   std::unordered_set<const void*> seen;
@@ -97,7 +100,7 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
     auto* phong = As<ShaderPhong_I>(shader->m_surface.Get());
     // One line a material: a material drawn lit and as lines has two shaders.
     const void* key = phong && !phong->m_material.IsNil() ? static_cast<const void*>(phong->m_material.Get()) : shader;
-    if (seen.insert(key).second) std::printf("%s\n", MaterialLine(shader, missing).c_str());
+    if (seen.insert(key).second) std::printf("%s\n", InertText(MaterialLine(shader, missing)).c_str());
   }
   std::fflush(stdout);
   return 0;

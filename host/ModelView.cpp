@@ -14,6 +14,7 @@
 #include <pelmora/geometry/Geometry.h>
 #include <pelmora/geometry/PolygonGeometry.h>
 #include <pelmora/geometry/SkinPolygonGeometry.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/render/RenderChannel.h>
 #include <pelmora/render/RenderMaterial.h>
 #include <pelmora/render/RenderPipe.h>
@@ -179,8 +180,8 @@ ModelSummary SummarizeImport(ScriptObject* root, ScriptObject* scheduler) {
 }
 
 std::string SummaryLine(const std::string& file, const ModelSummary& s) {
-  return file + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) + " geometries, " +
-         std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
+  return InertText(file) + ": " + std::to_string(s.nodes) + " nodes, " + std::to_string(s.geometries) +
+         " geometries, " + std::to_string(s.triangles) + " triangles, " + std::to_string(s.lines) + " lines, " +
          std::to_string(s.points) + " points, " + std::to_string(s.textures) + " textures, " +
          std::to_string(s.joints) + " joints, " + std::to_string(s.clips) + " clips, " + std::to_string(s.cameras) +
          " cameras, " + std::to_string(s.lights) + " lights; bounds (" + Number(s.min.x) + ", " + Number(s.min.y) +
@@ -231,8 +232,8 @@ bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const 
   if (name == "none") {
     chosen = nullptr;
   } else if (!name.empty() && !chosen) {
-    LogError("pm-run: --clip: \"", file.c_str(), "\" has no clip \"", name.c_str(),
-             "\"; its clips: ", all.empty() ? "none" : all.c_str(), ".");
+    LogError("pm-run: --clip: \"", InertText(file).c_str(), "\" has no clip \"", InertText(name).c_str(),
+             "\"; its clips: ", all.empty() ? "none" : InertText(all).c_str(), ".");
     return false;
   }
   for (int32_t i = 0; i < n; ++i)
@@ -425,7 +426,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
     LogError("pm-run: --view: the view's scene could not be made.");
     return 1;
   }
-  static_cast<RenderPipe_I*>(pipe)->m_windowTitle = String((file + " - pm-run").c_str());
+  static_cast<RenderPipe_I*>(pipe)->m_windowTitle = String((InertText(file) + " - pm-run").c_str());
 
   RegisterImportModel(names);
   Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
@@ -459,8 +460,8 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   if (!camera.empty()) {
     TCamera_I* chosen = FindCamera(root, camera);
     if (!chosen) {
-      LogError("pm-run: --camera: \"", file.c_str(), "\" has no camera \"", camera.c_str(),
-               "\"; its cameras: ", CameraNames(root).c_str(), ".");
+      LogError("pm-run: --camera: \"", InertText(file).c_str(), "\" has no camera \"", InertText(camera).c_str(),
+               "\"; its cameras: ", InertText(CameraNames(root)).c_str(), ".");
       return 1;
     }
     view.fileCamera = true;

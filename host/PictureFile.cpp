@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <pelmora/core/Log.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/platform/ReplacingFile.h>
 #include <pelmora/platform/SafeFile.h>
 
@@ -78,7 +79,7 @@ std::string PictureFileOf(const std::string& name, int frame) {
 
 bool WritePicture(Image_I* image, const std::string& file) {
   if (!image || image->GetFormat() == 0) {
-    LogError("pm-run: no screenshot for \"", file.c_str(), "\".");
+    LogError("pm-run: no screenshot for \"", PM::InertText(file).c_str(), "\".");
     return false;
   }
   // The image's own writers say why they fail.
@@ -109,9 +110,9 @@ bool WritePicture(Image_I* image, const std::string& file) {
   if (ok && !error && !out.Commit()) error = out.Error();
   if (ok && !error) return true;
   if (!ok)
-    LogError("pm-run: no screenshot for \"", file.c_str(), "\": the JPEG writer refused the frame.");
+    LogError("pm-run: no screenshot for \"", PM::InertText(file).c_str(), "\": the JPEG writer refused the frame.");
   else
-    LogError("pm-run: cannot write \"", file.c_str(), "\": ", OpenFailureText(error), ".");
+    LogError("pm-run: cannot write \"", PM::InertText(file).c_str(), "\": ", OpenFailureText(error), ".");
   return false;
 }
 

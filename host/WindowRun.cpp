@@ -9,6 +9,7 @@
 #include <pelmora/core/ErrorTally.h>
 #include <pelmora/core/Log.h>
 #include <pelmora/engine/Image.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/platform/MessageQueue.h>
 #include <pelmora/render/RenderStatistics.h>
 #include <pelmora/script/object/ClassDatabase.h>

@@ -25,6 +25,7 @@
 #include <pelmora/core/StartUp.h>
 #include <pelmora/engine/Image.h>
 #include <pelmora/geometry/SpriteGeometry.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/platform/X11Display.h>
 #include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderStatistics.h>
@@ -221,7 +222,7 @@ bool EngineType(const char* word, std::string& type) {
 bool PictureName(const char* name, std::string& screenshot) {
   const std::string problem = PMHost::PictureNameProblem(name);
   if (problem.empty()) return screenshot = name, true;
-  std::fprintf(stderr, "pm-run: --screenshot \"%s\": %s.\n", name, problem.c_str());
+  std::fprintf(stderr, "pm-run: --screenshot \"%s\": %s.\n", InertText(name).c_str(), problem.c_str());
   return false;
 }
 
@@ -366,7 +367,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
       if (!row->apply(o, row->takesValue ? argv[++i] : nullptr)) return 2;
       o.given.push_back(row);
     } else if (a.size() > 1 && a[0] == '-') {
-      std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\"; see pm-run --help.\n", a.c_str());
+      std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\"; see pm-run --help.\n", InertText(a).c_str());
       return 2;
     } else if (o.viewFiles) {
       o.views.push_back(a);
@@ -392,20 +393,20 @@ constexpr int64_t kMaxScriptBytes = INT_MAX;
 bool ReadWhole(const std::string& path, std::string& bytes) {
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    LogError("pm-run: cannot open \"", path.c_str(), "\": ", std::strerror(errno), ".");
+    LogError("pm-run: cannot open \"", InertText(path).c_str(), "\": ", std::strerror(errno), ".");
     return false;
   }
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0;
   if (!ok) {
-    LogError("pm-run: cannot read \"", path.c_str(), "\": ", std::strerror(errno), ".");
+    LogError("pm-run: cannot read \"", InertText(path).c_str(), "\": ", std::strerror(errno), ".");
   } else if (!S_ISREG(st.st_mode)) {
-    LogError("pm-run: \"", path.c_str(), "\" is ", S_ISDIR(st.st_mode) ? "a folder" : "no regular file",
+    LogError("pm-run: \"", InertText(path).c_str(), "\" is ", S_ISDIR(st.st_mode) ? "a folder" : "no regular file",
              ", not a script.");
     ok = false;
   } else if (int64_t(st.st_size) > kMaxScriptBytes) {
-    LogError("pm-run: \"", path.c_str(), "\" has ", int64_t(st.st_size), " bytes; a script may have at most ",
-             kMaxScriptBytes, ".");
+    LogError("pm-run: \"", InertText(path).c_str(), "\" has ", int64_t(st.st_size),
+             " bytes; a script may have at most ", kMaxScriptBytes, ".");
     ok = false;
   }
   if (ok) {
@@ -417,7 +418,7 @@ bool ReadWhole(const std::string& path, std::string& bytes) {
       ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
-        LogError("pm-run: cannot read \"", path.c_str(), "\": ", std::strerror(errno), ".");
+        LogError("pm-run: cannot read \"", InertText(path).c_str(), "\": ", std::strerror(errno), ".");
         ok = false;
       } else if (n == 0) {
         bytes.resize(have);
@@ -488,13 +489,13 @@ int RunGraphicsSetup(ScriptEngine* engine) {
 int WriteTexture(ScriptEngine* engine, const std::string& name, const std::string& file) {
   ScriptObject* o = engine->GetNamespace()->FindObject(String(name.c_str()));
   if (!o || IsNilObject(o) || !o->IsA(Texture_I::kClassId)) {
-    LogError("pm-run: no texture \"", name.c_str(), "\".");
+    LogError("pm-run: no texture \"", InertText(name).c_str(), "\".");
     return 1;
   }
   Obj<Image_I> image(Image_I::New());
   static_cast<Texture_I*>(o)->LoadSync(String("Images/"), image);
   if (image->GetFormat() == 0 || image->ExportFile(String(file.c_str())) != 0) {
-    LogError("pm-run: texture \"", name.c_str(), "\" gave no image for \"", file.c_str(), "\".");
+    LogError("pm-run: texture \"", InertText(name).c_str(), "\" gave no image for \"", InertText(file).c_str(), "\".");
     return 1;
   }
   return 0;
@@ -505,7 +506,8 @@ int WriteTexture(ScriptEngine* engine, const std::string& name, const std::strin
 void WarnUnaddressed(const ObjectMentions& mentions) {
   for (const ObjectMentions::Mention& m : mentions.Unaddressed()) {
     const std::string line = m.line > 0 ? " line " + std::to_string(m.line) : std::string();
-    LogWarn("pm-run: ", m.className, ":", m.name, " (first mentioned in ", m.file, line.c_str(),
+    LogWarn("pm-run: ", m.className, ":", InertText(m.name.CStr()).c_str(), " (first mentioned in ",
+            InertText(m.file.CStr()).c_str(), line.c_str(),
             ") was made by a reference in another object's member, and no statement addresses it itself: "
             "is its name misspelled?");
   }

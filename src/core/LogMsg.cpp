@@ -6,6 +6,7 @@
 
 #include "core/Log.h"
 #include "core/LogPipe.h"
+#include "platform/InertText.h"
 #include "platform/LastError.h"
 #include "platform/MessageDialog.h"
 
@@ -30,8 +31,8 @@ void AppendArg(std::string& out, const LogArg& a) {
       if (!std::strpbrk(buf, ".einfa")) std::strcat(buf, ".");
       break;
     }
-    case kArgString:
-      out.append(a.text, size_t(a.length));
+    case kArgString:  // text from anywhere, a file's name or contents among it
+      out += InertText(std::string_view(a.text, size_t(a.length)));
       return;
     case kArgResult:
       snprintf(buf, sizeof buf, "%08" PRIX32 " (%s)", uint32_t(a.u), ResultCodeName(uint32_t(a.u)));
@@ -74,7 +75,7 @@ void WriteReport(StreamPipeRef& pipe, ResultCode code, const std::string& head, 
   pipe->BeginMessage(0);
   pipe.SetColor(ConsoleColorOf(code), 0);
   pipe.Write(head.data(), int64_t(head.size())).EndLine();
-  pipe.WriteText("    Location: ").WriteText(location).EndLine();
+  pipe.WriteText("    Location: ").WriteText(location ? InertText(location).c_str() : nullptr).EndLine();
   pipe.WriteText("    Function: ").WriteText(function).EndLine();
   pipe->EndMessage();
 }
@@ -112,7 +113,7 @@ ResultCode LogMsgV(ResultCode code, const char* location, const char* function, 
     }
     return code;
   }
-  std::string text = head + "\n    Location: " + (location ? location : "(NULL)") +
+  std::string text = head + "\n    Location: " + (location ? InertText(location) : "(NULL)") +
                      "\n    Function: " + (function ? function : "(NULL)");
   t_dialogOpen = true;
   t_recursionShown = false;

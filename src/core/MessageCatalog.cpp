@@ -8,6 +8,7 @@
 
 #include "core/Language.h"
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "platform/SafeFile.h"
 
 namespace PM {
@@ -190,9 +191,10 @@ bool LoadMessageCatalogFile(int language, const char* path) {
   int error = 0;
   if (!ReadRegularFile(path ? path : "", bytes, kMaxCatalogBytes, error)) {
     if (error == ENOENT)
-      LogError("MessageCatalog::Load: cannot open \"", path ? path : "(NULL)", "\".");
+      LogError("MessageCatalog::Load: cannot open \"", path ? InertText(path).c_str() : "(NULL)", "\".");
     else
-      LogError("MessageCatalog::Load: cannot read \"", path ? path : "(NULL)", "\": ", OpenFailureText(error), ".");
+      LogError("MessageCatalog::Load: cannot read \"", path ? InertText(path).c_str() : "(NULL)",
+               "\": ", OpenFailureText(error), ".");
     return false;
   }
   return LoadMessageCatalog(language, bytes.data(), bytes.size(), path);

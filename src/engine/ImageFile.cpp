@@ -8,6 +8,7 @@
 #include "core/Log.h"
 #include "core/StreamPipe.h"
 #include "engine/Image.h"
+#include "platform/InertText.h"
 #include "platform/ReplacingFile.h"
 #include "platform/SafeFile.h"
 #include "storage/FileStream.h"
@@ -89,7 +90,8 @@ ResultCode Image_I::ExportFile(const String& fileName, int format, int variant) 
   ReplacingFile file(fileName.CStr());
   const int fd = file.Fd() >= 0 ? ::dup(file.Fd()) : -1;
   if (fd < 0) {
-    LogError("Image: cannot write \"", fileName, "\": ", OpenFailureText(file.Fd() >= 0 ? errno : file.Error()), ".");
+    LogError("Image: cannot write \"", InertText(fileName.View()).c_str(),
+             "\": ", OpenFailureText(file.Fd() >= 0 ? errno : file.Error()), ".");
     return EFail;
   }
   ResultCode r;
@@ -98,7 +100,7 @@ ResultCode Image_I::ExportFile(const String& fileName, int format, int variant) 
     r = ExportFileToStream(fileName, pipe.Get(), format, variant);
   }
   if (r == SOK && !file.Commit()) {
-    LogError("Image: cannot write \"", fileName, "\": ", OpenFailureText(file.Error()), ".");
+    LogError("Image: cannot write \"", InertText(fileName.View()).c_str(), "\": ", OpenFailureText(file.Error()), ".");
     r = EFail;
   }
   return r;

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -18,14 +21,12 @@
 #include "anim/SplineVector3f.h"
 #include "core/Log.h"
 #include "import/RotationKeys.h"
+#include "platform/ProcessInfo.h"
 #include "scene/SimpleTransform.h"
 
 namespace PM::Import {
 
 namespace {
-
-// The keys a rotation channel may grow to by resampling: a file at the stream's limits stays in memory.
-constexpr size_t kMaxResampledKeys = size_t(1) << 20;
 
 // Rotation keys a thread resamples at least: fewer are not worth starting one for.
 constexpr size_t kKeysPerThread = 256;
@@ -56,24 +57,67 @@ void ParallelFor(size_t n, unsigned threads, const Work& work) {
   if (failure) std::rethrow_exception(failure);
 }
 
-// A rotation channel as Euler keys, and whether the resampling's limits left them short of the bound.
+// A rotation channel as Euler keys, the tolerance they keep, and whether the halving limit left them short
+// of it.
 struct Resampled {
   std::vector<EulerKey> keys;
+  double toleranceDegrees = kRotationToleranceDegrees;
   bool complete = true;
 };
 
-// The rotations of `channels` as Euler keys, in their order. The resampling is most of an animated model's
-// building and each channel's is its own, so they are shared among threads by the keys they hold.
-std::vector<Resampled> ResampleRotations(const std::vector<const Channel*>& channels) {
-  std::vector<Resampled> out(channels.size());
+// The rotations of channels as Euler keys: each set of keys resampled once (glTF lets any number of
+// channels share one sampler), and for each channel, in their order, its set's.
+struct ResampledChannels {
+  std::vector<Resampled> sets;
+  std::vector<const Resampled*> of;
+};
+
+// A hash of a channel's rotation keys, bytes and all.
+size_t HashOf(const Keys& k) {
+  const auto bytes = [](const auto& v) {
+    return std::string_view(reinterpret_cast<const char*>(v.data()), v.size() * sizeof v[0]);
+  };
+  return std::hash<std::string_view>()(bytes(k.times)) * 31 + std::hash<std::string_view>()(bytes(k.values));
+}
+
+// The rotations of `channels`, each set within its budget (a few keys for each of the file's). The
+// resampling is most of an animated model's building and each set's is its own, so the sets are shared
+// among threads, as many as the CPUs this process may use, by the keys they hold.
+ResampledChannels ResampleRotations(const std::vector<const Channel*>& channels) {
+  std::vector<size_t> set(channels.size()), firsts;  // each channel's set; each set's first channel
+  std::unordered_map<size_t, size_t> byHash;         // a hash's first set
   size_t keys = 0;
-  for (const Channel* c : channels) keys += c->rotation.times.size();
-  const unsigned threads = unsigned(
-      std::clamp<size_t>(keys / kKeysPerThread, 1, std::max(1u, std::min(8u, std::thread::hardware_concurrency()))));
-  ParallelFor(channels.size(), threads, [&](size_t i) {
-    out[i].complete = EulerKeysFromRotation(channels[i]->rotation, kMaxResampledKeys, out[i].keys);
+  for (size_t i = 0; i < channels.size(); ++i) {
+    const Keys& k = channels[i]->rotation;
+    const auto [at, added] = byHash.try_emplace(HashOf(k), firsts.size());
+    const Keys& seen = channels[added ? i : firsts[at->second]]->rotation;
+    if (!added && seen.times == k.times && seen.values == k.values) {
+      set[i] = at->second;
+      continue;
+    }
+    set[i] = firsts.size();
+    firsts.push_back(i);
+    keys += k.times.size();
+  }
+  ResampledChannels out;
+  out.sets.resize(firsts.size());
+  const unsigned threads = unsigned(std::clamp<size_t>(keys / kKeysPerThread, 1, ProcessInfo::UsableCpus()));
+  ParallelFor(firsts.size(), threads, [&](size_t i) {
+    const Keys& rotation = channels[firsts[i]]->rotation;
+    const RotationResampling r = EulerKeysWithinBudget(
+        rotation, kRotationKeysPerKey * rotation.times.size() + kRotationKeysSpare, out.sets[i].keys);
+    out.sets[i].toleranceDegrees = r.toleranceDegrees;
+    out.sets[i].complete = r.complete;
   });
+  for (size_t s : set) out.of.push_back(&out.sets[s]);
   return out;
+}
+
+// An angle as a person writes it (0.1, not the double nearest it to 18 digits).
+std::string Degrees(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
 }
 
 template <class T>
@@ -156,7 +200,7 @@ class Clips {
 
   // The library of `a`, whose `moving` channels' rotations are `rotations`.
   Obj<AnimationLibrary_I> Library(const Animation& a, const std::vector<const Channel*>& moving,
-                                  const Resampled* rotations) {
+                                  const Resampled* const* rotations) {
     Obj<AnimationLibrary_I> library = Make<AnimationLibrary_I>();
     const double secondsPerTick = 1 / TicksPerSecond(a);
     double last = 0;
@@ -168,13 +212,15 @@ class Clips {
       library->SetGroupPort(curve++, Port(m_nodes[node]->GetSNode(), member));
     };
     bool cut = false;
+    double tolerance = kRotationToleranceDegrees;
     for (size_t i = 0; i < moving.size(); ++i) {
       const Channel& c = *moving[i];
       add(c.node, kMemberSSimpleTransformTranslation, VectorKeys(c.translation, secondsPerTick));
-      cut = !rotations[i].complete || cut;
+      cut = !rotations[i]->complete || cut;
+      tolerance = std::max(tolerance, rotations[i]->toleranceDegrees);
       std::vector<std::pair<float, Vector3f>> rotation;
-      rotation.reserve(rotations[i].keys.size());
-      for (const EulerKey& k : rotations[i].keys) rotation.emplace_back(float(k.time * secondsPerTick), k.degrees);
+      rotation.reserve(rotations[i]->keys.size());
+      for (const EulerKey& k : rotations[i]->keys) rotation.emplace_back(float(k.time * secondsPerTick), k.degrees);
       add(c.node, kMemberSSimpleTransformRotation, rotation);
       add(c.node, kMemberSSimpleTransformScaling, VectorKeys(c.scaling, secondsPerTick));
     }
@@ -200,8 +246,15 @@ class Clips {
     }
     if (cut)
       LogWarn("Import(\"", m_file.c_str(), "\"): animation \"", a.name.c_str(),
-              "\" turns too far between keys to follow ", "within ", kRotationToleranceDegrees,
+              "\" turns too far between keys to follow ", "within ", Degrees(kRotationToleranceDegrees).c_str(),
               " degree everywhere; its rotations are resampled as far as the limits allow.");
+    if (tolerance > kRotationToleranceDegrees) {
+      const std::string now = tolerance < 180 ? "follow within " + Degrees(tolerance) + " degrees"
+                                              : std::string("keep the file's keys alone");
+      LogWarn("Import(\"", m_file.c_str(), "\"): animation \"", a.name.c_str(), "\" would take more than ",
+              uint32_t(kRotationKeysPerKey), " rotation keys for each of the file's to follow within ",
+              Degrees(kRotationToleranceDegrees).c_str(), " degree; its rotations ", now.c_str(), ".");
+    }
     library->m_startTime = 0;
     // The file's duration, or its last key when the duration is missing or shorter.
     const double duration = a.duration * secondsPerTick;
@@ -253,13 +306,13 @@ Obj<AnimationScheduler_I> BuildClips(const Scene& scene, const std::vector<Obj<T
     moving.push_back(clips.Moving(a));
     all.insert(all.end(), moving.back().begin(), moving.back().end());
   }
-  const std::vector<Resampled> rotations = ResampleRotations(all);
+  const ResampledChannels rotations = ResampleRotations(all);
   size_t first = 0;
   for (size_t i = 0; i < scene.animations.size(); ++i) {
     const Animation& a = scene.animations[i];
     Obj<AnimationClip_I> clip = Make<AnimationClip_I>();
     clip->m_name = String(names.Take(a.name, "clip").c_str());
-    clip->m_animationLibrary = clips.Library(a, moving[i], rotations.data() + first);
+    clip->m_animationLibrary = clips.Library(a, moving[i], rotations.of.data() + first);
     first += moving[i].size();
     clip->m_animationLibrary->m_name = clip->m_name;
     clip->m_enabled = scheduler->m_animationClip.IsEmpty();

@@ -19,13 +19,7 @@ namespace {
 // Names from the file as they may be printed: with no control character that could drive a terminal or
 // forge a log line.
 void MakeNamesInert(Scene& scene) {
-  auto inert = [](std::string& s) {
-    for (const char c : s)
-      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\xc2') {
-        s = InertText(s);
-        return;
-      }
-  };
+  auto inert = [](std::string& s) { s = InertText(s); };
   for (Node& n : scene.nodes) inert(n.name);
   for (Mesh& m : scene.meshes) {
     inert(m.name);

@@ -138,9 +138,15 @@ Gap GapOf(const Vector3f& degrees, const double* wxyz) {
 
 class Resampler {
  public:
-  Resampler(size_t maxKeys, std::vector<EulerKey>& out) : m_maxKeys(maxKeys), m_out(out) {}
+  explicit Resampler(std::vector<EulerKey>& out) : m_out(out) {}
 
-  // Keys from the last one made (the rotation a at time ta, angles ea) to b at tb.
+  // Keys are made until the output holds `maxKeys`, within `degrees` of Assimp's interpolation.
+  void Limit(size_t maxKeys, double degrees) {
+    m_maxKeys = maxKeys;
+    m_tangent = std::tan(0.5 * degrees * kPi / 180);
+  }
+
+  // Keys from the last one made (the rotation a at time ta) to b at tb.
   void Segment(const Quat& a, const Quat& b, double ta, double tb) {
     m_arc = SlerpArc(a.data(), b.data()), m_ta = ta, m_tb = tb;
     const Vector3f start = m_out.back().degrees * kDegToRad;
@@ -150,7 +156,13 @@ class Resampler {
     }
     Fill(0, start, 1, 0);
   }
+  // The key b alone, as the file gives it (unwrapped after the last key made).
+  void KeyAsGiven(const Quat& b, double tb) { Push(tb, Unwrapped(Radians(b), m_out.back().degrees * kDegToRad)); }
+
+  // Whether the halving limit left a segment short of the tolerance, and whether the key limit did.
   bool Complete() const { return m_complete; }
+  bool LimitReached() const { return m_limitReached; }
+  void SetState(bool complete, bool limitReached) { m_complete = complete, m_limitReached = limitReached; }
 
  private:
   Quat At(double s) const {
@@ -163,8 +175,11 @@ class Resampler {
   // angles made at sb.
   Vector3f Fill(double sa, const Vector3f& ea, double sb, int depth) {
     const Vector3f eb = Unwrapped(Radians(At(sb)), ea);
-    if (depth >= kMaxHalvings || m_out.size() >= m_maxKeys || Agrees(sa, ea, sb, eb)) {
-      if (depth >= kMaxHalvings || m_out.size() >= m_maxKeys) m_complete = m_complete && Agrees(sa, ea, sb, eb);
+    const bool agrees = Agrees(sa, ea, sb, eb), deep = depth >= kMaxHalvings;
+    // Halving makes two keys at least: where the limit leaves no room for them, this one key is made.
+    if (agrees || deep || m_out.size() + 2 > m_maxKeys) {
+      if (m_out.size() >= m_maxKeys || (!agrees && !deep)) m_limitReached = true;
+      if (!agrees && deep) m_complete = false;
       return Push(m_ta + (m_tb - m_ta) * sb, eb);
     }
     const double mid = 0.5 * (sa + sb);
@@ -174,13 +189,12 @@ class Resampler {
 
   bool Agrees(double sa, const Vector3f& ea, double sb, const Vector3f& eb) const {
     // Within half the tolerance: the gap's tangent below the bound's, without an arc tangent a check.
-    static const double kTangent = std::tan(0.5 * kRotationToleranceDegrees * kPi / 180);
     for (int k = 1; k < kChecks; ++k) {
       const double f = double(k) / kChecks;
       const Vector3f e = (ea + (eb - ea) * float(f)) * kRadToDeg;
       const Quat q = At(sa + (sb - sa) * f);
       const Gap gap = GapOf(e, q.data());
-      if (!(gap.cosine > 0 && gap.sine <= gap.cosine * kTangent)) return false;
+      if (!(gap.cosine > 0 && gap.sine <= gap.cosine * m_tangent)) return false;
     }
     return true;
   }
@@ -190,12 +204,43 @@ class Resampler {
     return radians;
   }
 
-  size_t m_maxKeys;
   std::vector<EulerKey>& m_out;
+  size_t m_maxKeys = 0;
+  double m_tangent = 0;
   SlerpArc m_arc{kIdentity.data(), kIdentity.data()};
   double m_ta = 0, m_tb = 0;
-  bool m_complete = true;
+  bool m_complete = true, m_limitReached = false;
 };
+
+// The usable keys of `rotation` (finite time and value) in the order of their times.
+std::vector<size_t> UsableKeys(const Keys& rotation) {
+  const size_t n = std::min(rotation.times.size(), rotation.values.size() / 4);
+  std::vector<size_t> order;
+  for (size_t i = 0; i < n; ++i) {
+    const float* v = &rotation.values[i * 4];
+    if (std::isfinite(rotation.times[i]) && std::all_of(v, v + 4, [](float c) { return std::isfinite(c); }))
+      order.push_back(i);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return rotation.times[a] < rotation.times[b]; });
+  return order;
+}
+
+// The keys `order` of `rotation` resampled within `degrees`, into `out` (cleared first), until it holds
+// `maxKeys`.
+void ResampleWhole(const Keys& rotation, const std::vector<size_t>& order, size_t maxKeys, double degrees,
+                   Resampler& resampler, std::vector<EulerKey>& out) {
+  out.clear();
+  resampler.SetState(true, false);
+  resampler.Limit(maxKeys, degrees);
+  Quat previous = Unit(&rotation.values[order[0] * 4]);
+  out.push_back({rotation.times[order[0]], Radians(previous) * kRadToDeg});
+  for (size_t k = 1; k < order.size(); ++k) {
+    const Quat q = Unit(&rotation.values[order[k] * 4]);
+    resampler.Segment(previous, q, rotation.times[order[k - 1]], rotation.times[order[k]]);
+    previous = q;
+  }
+}
 
 }  // namespace
 
@@ -208,25 +253,48 @@ double RotationGapDegrees(const Vector3f& degrees, const double* wxyz) {
 
 bool EulerKeysFromRotation(const Keys& rotation, size_t maxKeys, std::vector<EulerKey>& out) {
   out.clear();
-  const size_t n = std::min(rotation.times.size(), rotation.values.size() / 4);
-  std::vector<size_t> order;
-  for (size_t i = 0; i < n; ++i) {
-    const float* v = &rotation.values[i * 4];
-    if (std::isfinite(rotation.times[i]) && std::all_of(v, v + 4, [](float c) { return std::isfinite(c); }))
-      order.push_back(i);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return rotation.times[a] < rotation.times[b]; });
+  const std::vector<size_t> order = UsableKeys(rotation);
   if (order.empty()) return true;
-  Resampler resampler(std::max<size_t>(maxKeys, order.size()), out);
+  Resampler resampler(out);
+  ResampleWhole(rotation, order, std::max(maxKeys, order.size()), kRotationToleranceDegrees, resampler, out);
+  return resampler.Complete() && !resampler.LimitReached();
+}
+
+RotationResampling EulerKeysWithinBudget(const Keys& rotation, size_t budget, std::vector<EulerKey>& out) {
+  out.clear();
+  const std::vector<size_t> order = UsableKeys(rotation);
+  if (order.empty()) return {};
+  budget = std::max(budget, order.size());
+  Resampler resampler(out);
+  ResampleWhole(rotation, order, budget, kRotationToleranceDegrees, resampler, out);
+  if (!resampler.LimitReached()) return {kRotationToleranceDegrees, resampler.Complete()};
+  // Segment by segment, each with its share of the keys left: where a segment's share would not carry
+  // the tolerance, it is loosened for this segment and those after (a segment tried again costs at most
+  // its share, so the whole stays within a few times the budget's work).
+  double degrees = kRotationToleranceDegrees;
+  bool complete = true;
+  out.resize(1);
   Quat previous = Unit(&rotation.values[order[0] * 4]);
-  out.push_back({rotation.times[order[0]], Radians(previous) * kRadToDeg});
   for (size_t k = 1; k < order.size(); ++k) {
     const Quat q = Unit(&rotation.values[order[k] * 4]);
-    resampler.Segment(previous, q, rotation.times[order[k - 1]], rotation.times[order[k]]);
+    const double ta = rotation.times[order[k - 1]], tb = rotation.times[order[k]];
+    const size_t made = out.size(), share = std::max<size_t>(1, (budget - std::min(budget, made)) / (order.size() - k));
+    for (;;) {
+      if (degrees > kLoosestToleranceDegrees) {
+        resampler.KeyAsGiven(q, tb);
+        break;
+      }
+      resampler.SetState(complete, false);
+      resampler.Limit(made + share, degrees);
+      resampler.Segment(previous, q, ta, tb);
+      if (!resampler.LimitReached()) break;
+      out.resize(made);
+      degrees *= kLooseningStep;
+    }
+    complete = resampler.Complete();
     previous = q;
   }
-  return resampler.Complete();
+  return {std::min(degrees, 180.0), complete};
 }
 
 }  // namespace PM::Import

@@ -26,6 +26,22 @@ constexpr double kRotationToleranceDegrees = 0.1;
 // all; false when either limit stopped the resampling (the keys made still cover every file key).
 bool EulerKeysFromRotation(const Keys& rotation, size_t maxKeys, std::vector<EulerKey>& out);
 
+// A rotation channel's budget of keys: a few for each of the file's, with a few more for a channel of
+// few keys that turns far.
+constexpr size_t kRotationKeysPerKey = 4, kRotationKeysSpare = 256;
+// The tolerance is loosened by this factor at a time; past the loosest the file's own keys are kept.
+constexpr double kLooseningStep = 4, kLoosestToleranceDegrees = 102.4;
+
+struct RotationResampling {
+  double toleranceDegrees = kRotationToleranceDegrees;  // what the keys made keep (180: the file's keys alone)
+  bool complete = true;                                 // false when the halving limit left a segment short of it
+};
+
+// As EulerKeysFromRotation, with at most `budget` keys made (at least the usable keys given): within the
+// bound when that fits; else, from the segment on whose share of the keys left would not carry it, within
+// a tolerance loosened fourfold at a time, and past the loosest with the file's keys alone.
+RotationResampling EulerKeysWithinBudget(const Keys& rotation, size_t budget, std::vector<EulerKey>& out);
+
 // The angle in degrees between the engine's rotation for `degrees` (order XYZ) and the quaternion
 // `wxyz`: what the bound measures.
 double RotationGapDegrees(const Vector3f& degrees, const double* wxyz);

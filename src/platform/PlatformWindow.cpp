@@ -8,12 +8,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/InertText.h"
 #include "platform/LastError.h"
 #include "platform/MessageQueue.h"
 #include "platform/MessageTranslation.h"
+#include "platform/Utf8.h"
 #include "platform/WindowClass.h"
 #include "platform/X11Display.h"
 
@@ -27,6 +30,19 @@ thread_local PlatformWindow* t_capture = nullptr;
 
 constexpr long kEventMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask | ExposureMask;
+
+// WM_NAME's form of a UTF-8 title, for window managers that read no _NET_WM_NAME: Latin-1, with '?'
+// for a character Latin-1 lacks and for a byte that is no part of valid UTF-8.
+std::string Latin1(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const Utf8Char c = DecodeUtf8(utf8, i);
+    out += c.length && c.code <= 0xff ? static_cast<char>(c.code) : '?';
+    i += c.length ? c.length : 1;
+  }
+  return out;
+}
 
 bool Known(PlatformWindow* w) { return w && std::find(g_windows.begin(), g_windows.end(), w) != g_windows.end(); }
 bool KnownOffscreen(const PlatformWindow* w) {
@@ -382,9 +398,13 @@ void SetWindowStyle(PlatformWindow* w, uint32_t style) {
 
 void SetWindowTitle(PlatformWindow* w, const char* title) {
   if (!Known(w)) return;
-  XStoreName(w->display, w->window, title);
-  XChangeProperty(w->display, w->window, InternAtom(w->display, "_NET_WM_NAME"), InternAtom(w->display, "UTF8_STRING"),
-                  8, PropModeReplace, reinterpret_cast<const unsigned char*>(title), int(std::strlen(title)));
+  const std::string text = InertText(title ? title : "");
+  const auto set = [&](Atom property, Atom type, const std::string& value) {
+    XChangeProperty(w->display, w->window, property, type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(value.data()), int(value.size()));
+  };
+  set(InternAtom(w->display, "_NET_WM_NAME"), InternAtom(w->display, "UTF8_STRING"), text);
+  set(XA_WM_NAME, XA_STRING, Latin1(text));
 }
 
 void SetCapture(PlatformWindow* w) {

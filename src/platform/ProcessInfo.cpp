@@ -1,5 +1,6 @@
 #include "platform/ProcessInfo.h"
 
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "platform/LastError.h"
 
@@ -118,6 +120,13 @@ std::vector<ModuleEntry> ProcessInfo::Modules(uint32_t pid) {
   for (auto& [path, m] : byPath) list.push_back(std::move(m));
   std::sort(list.begin(), list.end(), [](const ModuleEntry& a, const ModuleEntry& b) { return a.base < b.base; });
   return list;
+}
+
+unsigned ProcessInfo::UsableCpus() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return unsigned(std::max(1, CPU_COUNT(&set)));
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 }  // namespace PM

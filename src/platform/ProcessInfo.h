@@ -36,6 +36,9 @@ class ProcessInfo {
   static std::vector<ThreadEntry> Threads(uint32_t pid = 0);
   // Mapped files of one process in address order (0: the calling process).
   static std::vector<ModuleEntry> Modules(uint32_t pid = 0);
+  // The CPUs the calling thread may run on (its affinity mask, which taskset and cgroups narrow), at
+  // least 1: what work spread over threads should count on.
+  static unsigned UsableCpus();
 };
 
 }  // namespace PM

@@ -9,6 +9,7 @@
 #include "classes/EngineClassIds.h"
 #include "core/Log.h"
 #include "core/StartUp.h"
+#include "platform/InertText.h"
 #include "scene/Branch.h"
 #include "scene/ImportModule.h"
 #include "scene/Node.h"
@@ -48,7 +49,8 @@ void Register(ScriptNamespace* names, ScriptObject* object) {
   std::string name = base;
   for (int i = 2; !IsNilObject(names->FindObject(String(name.c_str()))); ++i) {
     if (i > kMaxNameTries) {
-      LogWarn("ImportModel: \"", base.c_str(), "\" is taken ", kMaxNameTries, " times over; the object stays unnamed.");
+      LogWarn("ImportModel: \"", InertText(base).c_str(), "\" is taken ", kMaxNameTries,
+              " times over; the object stays unnamed.");
       return;
     }
     name = base + "_" + std::to_string(i);

@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "core/TraceStage.h"
 #include "platform/Hourglass.h"
+#include "platform/InertText.h"
 #include "scene/BaseTransform.h"
 #include "scene/SoundEmitter.h"
 #include "script/object/MemberAccess.h"
@@ -57,12 +58,12 @@ int32_t TSoundEmitter_I::Load() {
   m_buffer = SoundSource::Create(m_device.Get(), path, m_createArg1, m_createArg2);
   if (!m_buffer) {
     m_loadState = -1;
-    LogError("TSoundEmitter_D::Load: cannot play \"", path, "\".");
+    LogError("TSoundEmitter_D::Load: cannot play \"", InertText(path.View()).c_str(), "\".");
     return 1;
   }
   m_positional = m_buffer->IsPositional();
   m_loadState = 1;
-  LogInfo("Loaded Sound \"", path, "\" in ", timer.GetElapsedMilliseconds(), " ms.");
+  LogInfo("Loaded Sound \"", InertText(path.View()).c_str(), "\" in ", timer.GetElapsedMilliseconds(), " ms.");
   m_buffer->SetMinDistance(m_minDistance, false);
   m_buffer->SetMaxDistance(m_maxDistance, false);
   m_buffer->SetPitch(m_pitch, false);

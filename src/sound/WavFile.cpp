@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "storage/Storage.h"
 
 namespace PM {
@@ -74,12 +75,12 @@ bool WavFile::Load(const String& path, WavData& out) {
   String found;
   StreamPipeRef stream(Storage::OpenStream(path, Storage::kRead, found));
   if (stream.IsNull()) {
-    LogError("WavFile::Load: cannot open \"", path, "\".");
+    LogError("WavFile::Load: cannot open \"", InertText(path.View()).c_str(), "\".");
     return false;
   }
   int64_t length = stream->GetFileLength();
   if (length < 0 || length > kMaxFileBytes) {
-    LogError("WavFile::Load: \"", path, "\" has no usable length.");
+    LogError("WavFile::Load: \"", InertText(path.View()).c_str(), "\" has no usable length.");
     return false;
   }
   std::vector<uint8_t> bytes(static_cast<size_t>(length));
@@ -92,7 +93,7 @@ bool WavFile::Load(const String& path, WavData& out) {
   bytes.resize(size_t(got));
   std::string why;
   if (!Parse(bytes.data(), bytes.size(), out, why)) {
-    LogError("WavFile::Load: \"", path, "\": ", why.c_str(), ".");
+    LogError("WavFile::Load: \"", InertText(path.View()).c_str(), "\": ", why.c_str(), ".");
     return false;
   }
   return true;

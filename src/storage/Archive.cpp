@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "storage/ArchiveEntryStream.h"
 #include "storage/ArchiveFormat.h"
 #include "storage/StreamWindow.h"
@@ -185,7 +186,9 @@ bool Archive::ChangedOnDisk() const {
 StreamPipe* Archive::OpenFile(std::string_view innerPath, bool quiet) const {
   const Entry* e = Find(innerPath);
   if (!e) {
-    if (!quiet) LogError("Archive: ENotFound: ", m_name, ": no file \"", String(innerPath), "\" in the archive");
+    if (!quiet)
+      LogError("Archive: ENotFound: ", InertText(m_name.View()).c_str(), ": no file \"", InertText(innerPath).c_str(),
+               "\" in the archive");
     return NullPipe();
   }
   return NewEntryStream(*e, innerPath);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "platform/SafeFile.h"
 #include "storage/Streams.h"
 
@@ -43,7 +44,7 @@ int FileStream::OpenDescriptor(const char* path, uint32_t mode, const char* who)
   int err = 0;
   int fd = OpenRegularFile(path, flags, err);
   if (fd < 0 && !((mode & kModeQuiet) && err == ENOENT))
-    LogError(who, ": cannot open \"", path, "\": ", OpenFailureText(err), ".");
+    LogError(who, ": cannot open \"", InertText(path).c_str(), "\": ", OpenFailureText(err), ".");
   return fd;
 }
 
@@ -60,7 +61,7 @@ int64_t FileStream::ReadAt(int64_t pos, void* buffer, int64_t n) {
     ssize_t r = ::pread(m_fd, static_cast<char*>(buffer) + done, size_t(n - done), pos + done);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) {
-      LogError("FileStream: read error in \"", m_path, "\": ", std::strerror(errno), ".");
+      LogError("FileStream: read error in \"", InertText(m_path.View()).c_str(), "\": ", std::strerror(errno), ".");
       return done ? done : -1;
     }
     if (r == 0) break;
@@ -75,7 +76,8 @@ int64_t FileStream::WriteAt(int64_t pos, const void* bytes, int64_t n) {
     ssize_t r = ::pwrite(m_fd, static_cast<const char*>(bytes) + done, size_t(n - done), pos + done);
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) {
-      LogError("FileStream: write error in \"", m_path, "\": ", std::strerror(r < 0 ? errno : ENOSPC), ".");
+      LogError("FileStream: write error in \"", InertText(m_path.View()).c_str(),
+               "\": ", std::strerror(r < 0 ? errno : ENOSPC), ".");
       return -1;
     }
     done += r;
@@ -129,7 +131,7 @@ int64_t FileStream::Write(const void* bytes, int64_t n) {
 int32_t FileStream::Truncate() {
   Hold hold(this);
   if (::ftruncate(m_fd, m_pos) == 0) return 1;
-  LogError("FileStream: cannot truncate \"", m_path, "\": ", std::strerror(errno), ".");
+  LogError("FileStream: cannot truncate \"", InertText(m_path.View()).c_str(), "\": ", std::strerror(errno), ".");
   return 0;
 }
 
@@ -170,7 +172,8 @@ int32_t FileStream::SetFileTime(const int64_t*, const int64_t* access, const int
   if (access) t[0] = TimespecFrom(*access);
   if (lastWrite) t[1] = TimespecFrom(*lastWrite);
   if (::futimens(m_fd, t) == 0) return 1;
-  LogError("FileStream: cannot set the times of \"", m_path, "\": ", std::strerror(errno), ".");
+  LogError("FileStream: cannot set the times of \"", InertText(m_path.View()).c_str(), "\": ", std::strerror(errno),
+           ".");
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "core/Log.h"
 #include "core/StartUp.h"
 #include "platform/CriticalSection.h"
+#include "platform/InertText.h"
 #include "storage/Archive.h"
 #include "storage/HttpClient.h"
 #include "storage/MultipartPath.h"
@@ -170,7 +171,8 @@ StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullP
   fullPath = path;
   if (mode & kWrite) {
     if (IsHttpName(name) || ArchivePrefixLength(name)) {
-      if (!quiet) LogWarn("Storage: ReadOnly: ", path, " is inside an archive or on the network");
+      if (!quiet)
+        LogWarn("Storage: ReadOnly: ", InertText(path.View()).c_str(), " is inside an archive or on the network");
       code = kNotFound;
       return NullPipe();
     }
@@ -181,7 +183,7 @@ StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullP
 
   std::vector<std::string> candidates;
   if (!ExpandMultipartPath(name, candidates))
-    LogError("Storage: ", path, " expands to more than ", kMaxMultipartCandidates, " names");
+    LogError("Storage: ", InertText(path.View()).c_str(), " expands to more than ", kMaxMultipartCandidates, " names");
   uint32_t archiveCode = 0;
   CandidateSearch search;
   for (const std::string& candidate : candidates) {
@@ -197,9 +199,9 @@ StreamPipe* Storage::OpenStream(const String& path, uint32_t mode, String& fullP
   if (!quiet) {
     std::string text = TextScriptInstead(candidates, search);
     if (text.empty())
-      LogWarn("Storage: FileNotFound: ", path);
+      LogWarn("Storage: FileNotFound: ", InertText(path.View()).c_str());
     else
-      LogWarn("Storage: FileNotFound: ", path, " (the text script ", text.c_str(),
+      LogWarn("Storage: FileNotFound: ", InertText(path.View()).c_str(), " (the text script ", InertText(text).c_str(),
               " is there, but only compiled scripts load by this name)");
   }
   return NullPipe();

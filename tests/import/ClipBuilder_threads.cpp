@@ -24,7 +24,8 @@ class ClipBuilderThreads : public EngineWorldTest {};
 
 TEST_F(ClipBuilderThreads, EachRotationCurveHoldsItsOwnChannelsKeys) {
   // Two animations over 40 nodes: channels of 1 to 300 keys (some turning far between keys, so that
-  // they are resampled), a second channel on one node (not resampled), enough keys for every thread.
+  // they are resampled; some sharing another's keys, resampled once), a second channel on one node (not
+  // resampled), enough keys for every thread.
   Scene s;
   Import::Node root;
   root.name = "root";
@@ -52,6 +53,7 @@ TEST_F(ClipBuilderThreads, EachRotationCurveHoldsItsOwnChannelsKeys) {
         for (float& v : q) v += spread * unit(random);
         c.rotation.values.insert(c.rotation.values.end(), q, q + 4);
       }
+      if (n % 7 == 0) c.rotation = a.channels[n - 3].rotation;  // a sampler two channels share
     }
     a.channels.push_back(a.channels[5]);  // the node's first channel moves it
     a.channels.back().rotation.values.assign(a.channels.back().rotation.values.size(), 0.5f);
@@ -68,7 +70,8 @@ TEST_F(ClipBuilderThreads, EachRotationCurveHoldsItsOwnChannelsKeys) {
     ASSERT_EQ(library->GetCurveCount(), 40);  // one rotation curve a moved node
     for (int32_t n = 0; n < 40; ++n) {
       std::vector<EulerKey> expected;
-      EulerKeysFromRotation(s.animations[size_t(i)].channels[size_t(n)].rotation, size_t(1) << 20, expected);
+      const Keys& rotation = s.animations[size_t(i)].channels[size_t(n)].rotation;
+      EulerKeysWithinBudget(rotation, kRotationKeysPerKey * rotation.times.size() + kRotationKeysSpare, expected);
       auto* curve = As<SplineVector3f_I>(library->GetCurve(n));
       ASSERT_NE(curve, nullptr);
       ASSERT_EQ(curve->GetKeyTimeCount(0), int32_t(expected.size())) << "animation " << i << " channel " << n;

@@ -11,6 +11,7 @@ extern "C" {
 #include <string_view>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "render/video/VideoStream.h"
 
 namespace PM {
@@ -59,7 +60,8 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
   VideoStream::QuietFFmpeg();
   const Container* container = ContainerOf(fileName ? fileName : "");
   if (!container) {
-    LogError("MovieRecorder: \"", fileName ? fileName : "", "\" names no container this recorder writes.");
+    LogError("MovieRecorder: \"", InertText(fileName ? fileName : "").c_str(),
+             "\" names no container this recorder writes.");
     return false;
   }
   // Odd sides are left to the encoder, which logs its refusal below.
@@ -70,7 +72,7 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
   }
   const AVCodec* codec = avcodec_find_encoder(container->codec);
   if (!codec || avformat_alloc_output_context2(&m_format, nullptr, container->format, fileName) < 0 || !m_format) {
-    LogError("MovieRecorder: no encoder for \"", fileName, "\".");
+    LogError("MovieRecorder: no encoder for \"", InertText(fileName).c_str(), "\".");
     Release();
     return false;
   }
@@ -96,7 +98,7 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
   m_codec->global_quality = FF_QP2LAMBDA * 2;
   if (m_format->oformat->flags & AVFMT_GLOBALHEADER) m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   if (avcodec_open2(m_codec, codec, nullptr) < 0 || avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0) {
-    LogError("MovieRecorder: the encoder for \"", fileName, "\" refused ", width, "x", height, ".");
+    LogError("MovieRecorder: the encoder for \"", InertText(fileName).c_str(), "\" refused ", width, "x", height, ".");
     Release();
     return false;
   }
@@ -108,12 +110,12 @@ bool MovieRecorderFFmpeg::Open(const char* fileName, int32_t width, int32_t heig
   if (!m_scale || !AllocateFrame(m_frame, AV_PIX_FMT_YUV420P, width, height) ||
       !AllocateFrame(m_rgba, AV_PIX_FMT_RGBA, width, height) ||
       (!(m_format->oformat->flags & AVFMT_NOFILE) && avio_open(&m_format->pb, fileName, AVIO_FLAG_WRITE) < 0)) {
-    LogError("MovieRecorder: \"", fileName, "\" cannot be written.");
+    LogError("MovieRecorder: \"", InertText(fileName).c_str(), "\" cannot be written.");
     Release();
     return false;
   }
   if (avformat_write_header(m_format, nullptr) < 0) {
-    LogError("MovieRecorder: \"", fileName, "\" cannot be written.");
+    LogError("MovieRecorder: \"", InertText(fileName).c_str(), "\" cannot be written.");
     Release();
     return false;
   }

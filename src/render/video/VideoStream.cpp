@@ -12,6 +12,7 @@ extern "C" {
 #include <mutex>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 
 namespace PM {
 
@@ -67,14 +68,14 @@ bool VideoStream::Open(const char* fileName) {
   Close();
   QuietFFmpeg();
   if (avformat_open_input(&m_format, fileName, nullptr, nullptr) < 0) {
-    LogError("VideoDecoder: \"", fileName, "\" cannot be opened.");
+    LogError("VideoDecoder: \"", InertText(fileName).c_str(), "\" cannot be opened.");
     m_format = nullptr;
     return false;
   }
   const AVCodec* codec = nullptr;
   if (avformat_find_stream_info(m_format, nullptr) < 0 ||
       (m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0)) < 0 || !codec) {
-    LogError("VideoDecoder: \"", fileName, "\" has no video stream to decode.");
+    LogError("VideoDecoder: \"", InertText(fileName).c_str(), "\" has no video stream to decode.");
     Close();
     return false;
   }
@@ -82,15 +83,15 @@ bool VideoStream::Open(const char* fileName) {
   m_codec = avcodec_alloc_context3(codec);
   if (!m_codec || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0 ||
       avcodec_open2(m_codec, codec, nullptr) < 0) {
-    LogError("VideoDecoder: \"", fileName, "\" uses a codec that cannot be opened.");
+    LogError("VideoDecoder: \"", InertText(fileName).c_str(), "\" uses a codec that cannot be opened.");
     Close();
     return false;
   }
   m_width = m_codec->width;
   m_height = m_codec->height;
   if (m_width <= 0 || m_height <= 0 || m_width > kMaxSide || m_height > kMaxSide) {
-    LogError("VideoDecoder: \"", fileName, "\" has frames of ", m_width, "x", m_height, ", not 1 to ", kMaxSide,
-             " a side.");
+    LogError("VideoDecoder: \"", InertText(fileName).c_str(), "\" has frames of ", m_width, "x", m_height,
+             ", not 1 to ", kMaxSide, " a side.");
     Close();
     return false;
   }

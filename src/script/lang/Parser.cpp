@@ -2,6 +2,7 @@
 
 #include "core/ErrorTally.h"
 #include "core/LogMsg.h"
+#include "platform/InertText.h"
 #include "script/lang/BinaryLexer.h"
 #include "script/lang/NestingDepth.h"
 #include "script/lang/OperatorContinuation.h"
@@ -57,7 +58,7 @@ StreamPipeRef Parser::ReportError() {
   StreamPipeRef s = LogOutPipe();
   s.Lock();
   s.SetColor(11, 0);
-  s.WriteText("File: ").WriteString(m_name).WriteText("(");
+  s.WriteText("File: ").WriteText(InertText(m_name.View()).c_str()).WriteText("(");
   s.WriteI32(m_lexer->GetLine()).WriteText(") x=").WriteI32(m_lexer->GetColumn()).WriteText(" :\n    ");
   return s;
 }

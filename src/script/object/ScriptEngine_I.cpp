@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "storage/Storage.h"
 
 namespace PM {
@@ -69,13 +70,13 @@ Obj<ScriptObject> ScriptEngine_I::LoadFile(const String& name, uint32_t mode, ui
   }
   if (name.View().find('\0') != std::string_view::npos) {
     // The file system would read the name only to the NUL, past the ending that picks the compiled form.
-    std::string shown;
-    for (char c : name.View()) shown += c == '\0' ? std::string("\\x00") : std::string(1, c);
-    LogError("ScriptEngine::LoadFile: the file name \"", shown.c_str(), "\" holds a NUL byte; it is not run.");
+    LogError("ScriptEngine::LoadFile: the file name \"", InertText(name.View()).c_str(),
+             "\" holds a NUL byte; it is not run.");
     return Obj<ScriptObject>();
   }
   if (mode & Storage::kWrite) {
-    LogError("ScriptEngine::LoadFile: mode 0x", Hex{mode}, " is not a read mode (\"", name, "\").");
+    LogError("ScriptEngine::LoadFile: mode 0x", Hex{mode}, " is not a read mode (\"", InertText(name.View()).c_str(),
+             "\").");
     return Obj<ScriptObject>();
   }
   String readPath = Storage::GetReadPath();
@@ -83,7 +84,8 @@ Obj<ScriptObject> ScriptEngine_I::LoadFile(const String& name, uint32_t mode, ui
   String compiled = CompiledName(path);
   ScriptStreamParser parser = GetScriptStreamParser();
   if (!parser) {
-    LogError("ScriptEngine::LoadFile: no script parser is installed; \"", compiled, "\" is not run.");
+    LogError("ScriptEngine::LoadFile: no script parser is installed; \"", InertText(compiled.View()).c_str(),
+             "\" is not run.");
     return Obj<ScriptObject>();
   }
   String found;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "script/object/ObjectCycles.h"
 #include "script/object/ScriptClass_I.h"
 #include "script/object/ScriptFunction_I.h"
@@ -195,7 +196,8 @@ ScriptObject* ScriptNamespace::FindPath(const String& path) const {
     ns = static_cast<ScriptNamespace*>(ns)->FindChild(String(step), first);
     first = false;
     if (IsNilObject(ns)) {
-      LogError("ScriptNamespace::FindPath: unknown namespace \"", String(step), "\" in \"", path, "\".");
+      LogError("ScriptNamespace::FindPath: unknown namespace \"", InertText(step).c_str(), "\" in \"",
+               InertText(path.View()).c_str(), "\".");
       return ns;
     }
   }

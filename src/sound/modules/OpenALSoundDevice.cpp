@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "core/Log.h"
+#include "platform/InertText.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundReceiver.h"
 #include "sound/modules/OpenALSoundSource.h"
@@ -79,7 +80,7 @@ class OpenALSoundDevice final : public SoundDevice {
     if (!WavFile::Load(path, wav)) return nullptr;
     auto* source = NewCounted<OpenALSoundSource>(this, path, wav);
     if (!source->IsValid()) {
-      LogError("OpenALSoundDevice::CreateSoundSource: AL refused \"", path, "\".");
+      LogError("OpenALSoundDevice::CreateSoundSource: AL refused \"", InertText(path.View()).c_str(), "\".");
       BlockAddRef(source);
       BlockRelease(source);
       return nullptr;
