@@ -46,7 +46,7 @@ struct ModelView {
   // Several files: each one's import root, side by side under `root` (ModelRow.h); empty for one.
   std::vector<PM::Obj<PM::ScriptObject>> models;
   bool quiet = false;  // set before the set-up: no summary line (pm-run --quiet)
-  float radius = 1;         // of the sphere round the bounds framed: the clipping and the zoom's reach
+  float radius = 1;    // of the sphere round the bounds framed: the clipping and the zoom's reach
 };
 
 // Every RenderShader the model's geometries draw with, each once, with what the file gave it.
