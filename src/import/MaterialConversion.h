@@ -1,4 +1,4 @@
-// MaterialConversion: a file's material as the engine's fixed-function values (docs/decisions.md,
+// MaterialConversion: a file's material as the engine's fixed-function values (docs/decisions/import.md,
 // "Imported materials"), kept apart from the objects so that the formulas can be checked alone.
 #pragma once
 

@@ -1,5 +1,5 @@
 // ModelBuilder: turns an imported scene record into engine objects: transform nodes, polygon geometry,
-// shaders with their materials and textures, cameras, lights and animation clips. docs/decisions.md states how
+// shaders with their materials and textures, cameras, lights and animation clips. docs/decisions/import.md states how
 // materials are converted.
 #pragma once
 

@@ -10,7 +10,7 @@ namespace PM::Import {
 
 namespace {
 
-// The formats whose files are Z-up by convention and which Assimp hands over unturned (docs/decisions.md
+// The formats whose files are Z-up by convention and which Assimp hands over unturned (docs/decisions/import.md
 // says how each was found), by extension, lower case.
 struct Convention {
   const char* extension;

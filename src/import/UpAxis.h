@@ -1,4 +1,4 @@
-// UpAxis: which way is up in a model file, for the import's turn to the engine's Y-up (docs/decisions.md,
+// UpAxis: which way is up in a model file, for the import's turn to the engine's Y-up (docs/decisions/import.md,
 // "Imported models stand Y-up").
 #pragma once
 

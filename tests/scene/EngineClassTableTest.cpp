@@ -231,7 +231,7 @@ TEST_F(EngineClassTableTest, CountsAndFlagHistogramOfTheWholeTable) {
   }
   EXPECT_EQ(members, 391);
   EXPECT_EQ(values, 60);
-  // The forms as the member tables declare them (they add up to the 391 members; see docs/decisions.md).
+  // The forms as the member tables declare them (they add up to the 391 members; see docs/decisions/classes.md).
   EXPECT_EQ(histogram[0x0], 244);
   EXPECT_EQ(histogram[0x400], 27);
   EXPECT_EQ(histogram[0x800], 44);

@@ -86,7 +86,7 @@ using GlMultiTexCoord2fFn = void (*)(GLenum, GLfloat, GLfloat);
   E(glGetAttribLocationARB, PFNGLGETATTRIBLOCATIONARBPROC)
 
 // The extensions in table order: the OpenGL ones, searched in the GL_EXTENSIONS string, then the
-// window-system ones (docs/decisions.md says which GLX extension stands for each).
+// window-system ones (docs/decisions/render.md says which GLX extension stands for each).
 #define PM_OPENGL_EXT_FLAGS(F)                                                                           \
   F(GL_ARB_imaging) F(GL_ARB_multitexture) F(GL_ARB_multisample) F(GL_ARB_texture_compression)           \
   F(GL_ARB_texture_cube_map) F(GL_ARB_texture_env_add) F(GL_ARB_texture_env_combine)                     \

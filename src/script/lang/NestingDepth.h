@@ -11,7 +11,7 @@ namespace PM {
 
 class NestingDepth {
  public:
-  // The limit of the count and what each construct costs, after its stack use (docs/decisions.md).
+  // The limit of the count and what each construct costs, after its stack use (docs/decisions/script.md).
   static constexpr int32_t kLimit = 2000;
   static constexpr int32_t kValueLevel = 1;      // one operand inside another
   static constexpr int32_t kCallLevel = 1;       // a call's argument list, on top of its operand level
