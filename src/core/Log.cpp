@@ -6,7 +6,8 @@
 
 namespace PM {
 
-std::atomic<int> g_LogLevel{0};
+// Warnings and errors by default: a program sees what went wrong, not the engine's report of its set-up.
+std::atomic<int> g_LogLevel{kLevelNote};
 
 namespace {
 StreamPipeRef* NewLogPipe(const char* console, const char* file) {

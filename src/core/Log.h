@@ -19,7 +19,8 @@ enum LogLevel : int {
   kLevelFatal = 7,
 };
 
-// The process-wide minimum: messages of a level at or below it are dropped (default 0: all written).
+// The process-wide minimum: messages of a level at or below it are dropped (default kLevelNote: warnings,
+// errors and FATAL; 0 writes all).
 extern std::atomic<int> g_LogLevel;
 inline bool LogLevelAdmits(int level) {
   return level >= kLevelFatal || g_LogLevel.load(std::memory_order_relaxed) < level;

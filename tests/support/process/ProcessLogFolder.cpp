@@ -1,7 +1,7 @@
 // Compiled into every test program (an interface source of pm_testsupport): the program's log files go
 // to a fresh temporary folder of its own, removed when it ends, so that tests running side by side
 // never share a log file and none lands in the user's state folder. A PM_LOG_DIR given from outside is
-// kept.
+// kept. Every message is written, as the tests check them (a program's default is warnings and errors).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/Log.h"
 #include "support/TestEnv.h"
 
 namespace PM::Test {
@@ -20,6 +21,7 @@ namespace {
 class OwnLogFolder : public ::testing::Environment {
  public:
   void SetUp() override {
+    g_LogLevel = 0;  // every message, as the tests check them
     if (const char* given = std::getenv("PM_LOG_DIR"); given && *given) {
       std::snprintf(g_processLogFolder, sizeof g_processLogFolder, "%s", given);
       return;
