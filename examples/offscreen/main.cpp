@@ -44,8 +44,7 @@ bool Draw(ScriptEngine* engine, int frames, const char* out) {
   Ptr<RenderSystemTraverse_I> traverse(RenderSystemTraverse_I::Create());
   traverse->SetRenderPipe(pipe);
   for (int i = 0; i < 16; ++i)
-    if (auto* channel = Named<RenderChannel_I>(engine, "Channel" + std::to_string(i)))
-      traverse->SetChannel(i, channel);
+    if (auto* channel = Named<RenderChannel_I>(engine, "Channel" + std::to_string(i))) traverse->SetChannel(i, channel);
   auto* scheduler = Named<AnimationScheduler_I>(engine, "Scheduler0");
   for (int frame = 0; frame < frames; ++frame) {
     const double now = frame / 60.0;
