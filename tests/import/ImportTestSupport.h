@@ -140,4 +140,17 @@ class ImportModuleFixture : public Base {
   bool m_started = false;
 };
 
+// Imports through the shipped reader (the one without test hooks), named by PM_IMPORT_READER.
+class ShippedReaderTest : public ImportModuleFixture<::testing::Test> {
+ protected:
+  void SetUp() override {
+    StartFor(kModels + "OBJ/box.obj");
+    setenv("PM_IMPORT_READER", PM_BINARY_DIR "/pm-import-reader", 1);
+  }
+  void TearDown() override {
+    unsetenv("PM_IMPORT_READER");
+    ImportModuleFixture::TearDown();
+  }
+};
+
 }  // namespace PM::Test

@@ -200,17 +200,7 @@ TEST(SceneCoordinates, WhatAFloatCannotHoldIsNamedAndTheRestPasses) {
   }
 }
 
-class HugeCoordinatesTest : public ImportModuleFixture<::testing::Test> {
- protected:
-  void SetUp() override {
-    StartFor(kModels + "OBJ/box.obj");
-    setenv(Import::kReaderOverride, PM_BINARY_DIR "/pm-import-reader", 1);
-  }
-  void TearDown() override {
-    unsetenv(Import::kReaderOverride);
-    ImportModuleFixture::TearDown();
-  }
-};
+using HugeCoordinatesTest = ShippedReaderTest;
 
 // A triangle at 3e38 under a node scaled by 1e30: one Error naming the file, and nothing built, where the
 // summary printed bounds of NaN and the view failed on its camera.

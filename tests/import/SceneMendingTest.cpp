@@ -205,17 +205,7 @@ TEST_F(SceneMendingTest, AFileOfClipsAloneSaysItHoldsOnlyAnimation) {
             "Cannot import \"" + bare + "\": Assimp refused it: B3D Importer - error in B3D file data: No meshes.");
 }
 
-class ClipsWithoutAMeshTest : public ImportModuleFixture<::testing::Test> {
- protected:
-  void SetUp() override {
-    StartFor(kModels + "OBJ/box.obj");
-    setenv(Import::kReaderOverride, PM_BINARY_DIR "/pm-import-reader", 1);
-  }
-  void TearDown() override {
-    unsetenv(Import::kReaderOverride);
-    ImportModuleFixture::TearDown();
-  }
-};
+using ClipsWithoutAMeshTest = ShippedReaderTest;
 
 // A file of clips and joints without a mesh imports (a script may put its clips on another model) with
 // one warning that it draws nothing, where it came in silently and drew an empty picture.
