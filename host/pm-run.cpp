@@ -18,6 +18,7 @@
 
 #include <pelmora/anim/Fire.h>
 #include <pelmora/anim/Smoke.h>
+#include <pelmora/core/Axis.h>
 #include <pelmora/core/ErrorTally.h>
 #include <pelmora/core/GeneratorSeed.h>
 #include <pelmora/core/Log.h>
@@ -283,8 +284,7 @@ const OptionRow kOptions[] = {
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
     {"--up", true,
      [](Options& o, const char* v) {
-       for (const char* axis : {"x", "y", "z", "-x", "-y", "-z"})
-         if (!std::strcmp(v, axis)) return o.up = v, true;
+       if (PM::AxisFromWord(v) != PM::Axis::None) return o.up = v, true;
        std::fprintf(stderr, "pm-run: --up %s: the axis is one of x, y, z, -x, -y, -z.\n", v);
        return false;
      },

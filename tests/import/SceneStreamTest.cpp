@@ -160,8 +160,8 @@ Scene SampleScene() {
   s.animations.push_back(walk);
   s.leftOut = "Not imported: 1 animation.";
   s.warnings = {"the material library \"a.mtl\" it names is missing", ""};
-  s.upAxis = 2;
-  s.frontAxis = 4;
+  s.upAxis = Axis::PlusZ;
+  s.frontAxis = Axis::MinusY;
   s.upFrom = "Blender files are Z-up";
   return s;
 }
@@ -237,8 +237,8 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(out.nodes[1].meshes, (std::vector<uint32_t>{0, 1, 0}));
   EXPECT_EQ(out.leftOut, "Not imported: 1 animation.");
   EXPECT_EQ(out.warnings, in.warnings);
-  EXPECT_EQ(out.upAxis, 2);
-  EXPECT_EQ(out.frontAxis, 4);
+  EXPECT_EQ(out.upAxis, Axis::PlusZ);
+  EXPECT_EQ(out.frontAxis, Axis::MinusY);
   EXPECT_EQ(out.upFrom, "Blender files are Z-up");
   ASSERT_EQ(out.cameras.size(), 1u);
   const Camera& eye = out.cameras[0];
