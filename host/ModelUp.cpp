@@ -30,7 +30,7 @@ STransform_I* UpTransform(ScriptObject* root) {
 
 bool SetModelUp(ScriptObject* importRoot, Axis axis) {
   if (!IsAxis(axis)) {
-    LogError("SetModelUp: axis ", int(axis), " is none; up is one of x, y, z, -x, -y, -z.");
+    LogError("SetModelUp: ", int(axis), " is no axis; up is one of x, y, z, -x, -y, -z.");
     return false;
   }
   STransform_I* s = UpTransform(importRoot);
