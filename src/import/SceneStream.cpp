@@ -653,10 +653,10 @@ bool ReadBody(In& in, Scene& scene) {
       !ReadItems(in, "warnings", scene.warnings, [&](size_t, std::string& w) { return in.Str(w, "a warning"); }) ||
       !in.U8(up) || !in.U8(front) || !in.Str(scene.upFrom, "the up axis's source"))
     return false;
+  if (!IsAxis(Axis(up)) || (!IsAxis(Axis(front)) && Axis(front) != Axis::None))
+    return in.Damaged("its axes are " + std::to_string(up) + " and " + std::to_string(front));
   scene.upAxis = Axis(up);
   scene.frontAxis = Axis(front);
-  if (!IsAxis(scene.upAxis) || (!IsAxis(scene.frontAxis) && scene.frontAxis != Axis::None))
-    return in.Damaged("its axes are " + std::to_string(up) + " and " + std::to_string(front));
   if (scene.nodes.empty()) return in.Damaged("it has no root node");
   char end[4];
   if (!in.Get(end, 4)) return false;
