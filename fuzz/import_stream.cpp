@@ -64,7 +64,7 @@ void CheckScene(const Scene& s) {
     if (t.rgba.size() != size_t{t.width} * t.height * 4) abort();
   for (const Camera& c : s.cameras)
     if (c.node >= s.nodes.size()) abort();
-  if (s.upAxis > 5 || (s.frontAxis > 5 && s.frontAxis != kNoAxis)) abort();
+  if (!IsAxis(s.upAxis) || (!IsAxis(s.frontAxis) && s.frontAxis != PM::Axis::None)) abort();
   for (const Light& l : s.lights)
     if (l.node >= s.nodes.size() || l.type < 1 || l.type > 5) abort();
   std::vector<bool> skinned(s.meshes.size());

@@ -36,7 +36,7 @@ Obj<ScriptObject> ImportBeside(ScriptEngine* engine, const std::string& file, co
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return {};  // the import has logged why
-  if (!up.empty() && !SetModelUp(root, up)) return {};
+  if (!up.empty() && !SetModelUp(root, AxisFromWord(up))) return {};
   auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String(schedulerName.c_str())));
   if (!view.quiet) std::printf("%s\n", SummaryLine(file, SummarizeImport(root, scheduler)).c_str());
   std::fflush(stdout);

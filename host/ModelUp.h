@@ -3,19 +3,18 @@
 // --up and its key change it.
 #pragma once
 
-#include <string>
-
+#include <pelmora/core/Axis.h>
 #include <pelmora/script/object/ScriptObject.h>
 
 namespace PMHost {
 
-// Turns the model so that the file axis `axis` ("x", "y", "z", "-x", "-y", "-z") points up (+Y): sets the
-// rotation of `importRoot`'s STransform. False, with a logged Error naming the cause, for another word or
+// Turns the model so that the file axis `axis` points up (+Y), as the import turns it (UpTurnMatrix): sets
+// the rotation of `importRoot`'s STransform. False, with a logged Error naming the cause, for no axis or
 // when `importRoot` is not an imported model's up turn.
-bool SetModelUp(PM::ScriptObject* importRoot, const std::string& axis);
+bool SetModelUp(PM::ScriptObject* importRoot, PM::Axis axis);
 
-// The file axis the up turn of `importRoot` turns to +Y, as SetModelUp takes it; "" when `importRoot` is
-// not an up turn or its rotation takes no file axis to +Y (a script set another one).
-std::string ModelUpAxis(PM::ScriptObject* importRoot);
+// The file axis the up turn of `importRoot` turns to +Y, as SetModelUp takes it; Axis::None when
+// `importRoot` is not an up turn or its rotation takes no file axis to +Y (a script set another one).
+PM::Axis ModelUpAxis(PM::ScriptObject* importRoot);
 
 }  // namespace PMHost

@@ -173,7 +173,7 @@ ModelSummary SummarizeModel(ScriptObject* root) {
 
 ModelSummary SummarizeImport(ScriptObject* root, ScriptObject* scheduler) {
   ModelSummary s = SummarizeModel(root);
-  if (!ModelUpAxis(root).empty()) --s.nodes;
+  if (ModelUpAxis(root) != Axis::None) --s.nodes;
   auto* clips = As<AnimationScheduler_I>(scheduler);
   s.clips = clips ? clips->m_animationClip.Count() : 0;
   return s;
@@ -433,7 +433,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
-  if (!up.empty() && !SetModelUp(root, up)) return 1;
+  if (!up.empty() && !SetModelUp(root, AxisFromWord(up))) return 1;
   AnimationScheduler_I* scheduler = ModelScheduler(names);
   const ModelSummary s = SummarizeImport(root, scheduler);
   if (!view.quiet) std::printf("%s\n", SummaryLine(file, s).c_str());

@@ -18,6 +18,7 @@
 
 #include <pelmora/anim/Fire.h>
 #include <pelmora/anim/Smoke.h>
+#include <pelmora/core/Axis.h>
 #include <pelmora/core/ErrorTally.h>
 #include <pelmora/core/GeneratorSeed.h>
 #include <pelmora/core/Log.h>
@@ -47,6 +48,7 @@
 #include "ModelView.h"
 #include "PictureFile.h"
 #include "ViewControls.h"
+#include "ViewKeyTable.h"
 #include "WindowRun.h"
 
 namespace {
@@ -54,7 +56,7 @@ namespace {
 using namespace PM;
 using PMHost::Effects;
 
-const char kUsage[] =
+const char kUsageBeforeKeys[] =
     "usage: pm-run [OPTION]... FILE... [--then FILE...]\n"
     "       pm-run [OPTION]... -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
@@ -103,13 +105,11 @@ const char kUsage[] =
     "                   load ends the run at once (exit 1, no window). The names after FILE up to the\n"
     "                   next option are model files too (so is a second --view): each is imported, with\n"
     "                   its summary line, and placed beside the last along X, all framed together\n"
-    "                   (--camera and --clip choose among the first file's). In the window: left drag orbits,\n"
-    "                   right or middle drag pans, the wheel zooms; Esc or q closes, Space the first view,\n"
-    "                   w filled, wireframe or points, b culling, l lighting, t textures, k skeleton,\n"
-    "                   n and p the next and previous clip, . pause, , one frame, + and - speed,\n"
-    "                   u up axis, s statistics, h or F1 the keys. A load that takes more than a second\n"
-    "                   says how far it has come on one line of standard error when that is a terminal\n"
-    "                   (not with --quiet)\n"
+    "                   (--camera and --clip choose among the first file's). A load that takes more than\n"
+    "                   a second says how far it has come on one line of standard error when that is a\n"
+    "                   terminal (not with --quiet). In the window:\n";
+// The view's keys go between: ViewKeyTable's rows.
+const char kUsageAfterKeys[] =
     "  --list           with --view: print the summary line and the file's clips, cameras, lights and\n"
     "                   materials with their textures (or the texture not drawn and why), without drawing\n"
     "  --camera NAME    with --view: look through the file's camera NAME instead\n"
@@ -128,6 +128,8 @@ const char kUsage[] =
     "written whole or not at all. At the end, a warning names each object that only a reference in another\n"
     "object's member made (no statement of its own addresses it): most often a misspelled name.\n"
     "Exit status: 0 when every run went without errors, 1 otherwise, 2 for a bad command line.\n";
+
+std::string Usage() { return kUsageBeforeKeys + PMHost::ViewKeyLines("                     ") + kUsageAfterKeys; }
 
 struct OptionRow;
 
@@ -283,8 +285,7 @@ const OptionRow kOptions[] = {
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
     {"--up", true,
      [](Options& o, const char* v) {
-       for (const char* axis : {"x", "y", "z", "-x", "-y", "-z"})
-         if (!std::strcmp(v, axis)) return o.up = v, true;
+       if (PM::AxisFromWord(v) != PM::Axis::None) return o.up = v, true;
        std::fprintf(stderr, "pm-run: --up %s: the axis is one of x, y, z, -x, -y, -z.\n", v);
        return false;
      },
@@ -351,7 +352,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(Usage().c_str(), stdout);
       return 0;
     }
     if (a == "--texture" && i + 2 < argc) {  // the one option with two values
@@ -379,7 +380,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
   if (!o.views.empty() && !o.window && o.frames == 0 && !o.list && o.screenshot.empty()) o.window = DisplayOpens();
   if (!OptionsAgree(o)) return 2;
   if (o.files.empty() && o.texts.empty() && o.thenFiles.empty() && o.views.empty()) {
-    std::fputs(kUsage, stderr);
+    std::fputs(Usage().c_str(), stderr);
     return 2;
   }
   return -1;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Axis.h"
+
 namespace PM::Import {
 
 // Why a texture has no pixels. The numbers are part of the stream's format.
@@ -161,9 +163,6 @@ struct Animation {
   std::vector<MorphChannel> morphChannels;
 };
 
-// An axis the file does not name (Scene::frontAxis).
-inline constexpr uint8_t kNoAxis = 255;
-
 struct Scene {
   std::vector<Node> nodes;
   std::vector<Camera> cameras;
@@ -179,10 +178,10 @@ struct Scene {
   // What the reader saw go wrong in the file that still gave a scene (a missing material library), one
   // sentence each for a Warn line.
   std::vector<std::string> warnings;
-  // The file's up axis, which the import turns to +Y, and the axis it faces along (turned to +Z), as
-  // UpAxis values: 0 +X, 1 +Y, 2 +Z, 3 -X, 4 -Y, 5 -Z; the front kNoAxis when the file names none. `upFrom`
-  // says where the up axis comes from, for the Info line of a turn ("the file's UpAxis metadata").
-  uint8_t upAxis = 1, frontAxis = kNoAxis;
+  // The file's up axis, which the import turns to +Y, and the axis it faces along (turned to +Z); the
+  // front Axis::None when the file names none. `upFrom` says where the up axis comes from, for the Info
+  // line of a turn ("the file's UpAxis metadata").
+  Axis upAxis = Axis::PlusY, frontAxis = Axis::None;
   std::string upFrom;
 };
 

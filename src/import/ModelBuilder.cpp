@@ -11,6 +11,7 @@
 #include "anim/BlendControl.h"
 #include "core/Log.h"
 #include "core/Matrix4f.h"
+#include "core/UpTurn.h"
 #include "geometry/PolygonGeometry.h"
 #include "geometry/SkinPolygonGeometry.h"
 #include "import/AssetRoot.h"
@@ -42,30 +43,6 @@ constexpr size_t kEngineLights = 8;
 // The widest view an orthographic camera turns into (degrees, vertical): nearer than that the picture
 // would bend more than it frames.
 constexpr float kMaxOrthoFieldOfView = 120;
-
-// The transform `UpAxis` values 0..5 (+X, +Y, +Z, -X, -Y, -Z) stand for, as a unit vector.
-void AxisVector(uint8_t axis, float* v) {
-  v[0] = v[1] = v[2] = 0;
-  v[axis % 3] = axis < 3 ? 1.0f : -1.0f;
-}
-
-}  // namespace
-
-void UpTurnMatrix(uint8_t up, uint8_t front, float* file) {
-  if (up > 5) up = 1;
-  // Without a front square to the up axis: the one a turn about a single axis keeps, so that a Z-up
-  // file's -Y (the front of the packages that use Z-up) faces +Z.
-  if (front > 5 || front % 3 == up % 3) front = up % 3 == 2 ? (up == 2 ? 4 : 1) : 2;
-  float u[3], f[3];
-  AxisVector(up, u);
-  AxisVector(front, f);
-  const float r[3] = {u[1] * f[2] - u[2] * f[1], u[2] * f[0] - u[0] * f[2], u[0] * f[1] - u[1] * f[0]};
-  // Rows u x f, u, f: the rotation that takes them to +X, +Y and +Z (for column vectors, the file's form).
-  const float m[16] = {r[0], r[1], r[2], 0, u[0], u[1], u[2], 0, f[0], f[1], f[2], 0, 0, 0, 0, 1};
-  std::copy(m, m + 16, file);
-}
-
-namespace {
 
 template <class T>
 Obj<T> Make() {
@@ -227,16 +204,13 @@ class Builder {
   // The transform over the file's root that turns its up axis to +Y (and its front to +Z): always there,
   // the identity for a Y-up file, so that a script finds it alike.
   Obj<TTransform_I> UpTurn(TBaseTransform_I* root) {
-    float file[16];
-    UpTurnMatrix(m_scene.upAxis, m_scene.frontAxis, file);
     Obj<TTransform_I> t = Make<TTransform_I>();
     SetNodeName(t, String(m_upName.c_str()));
     auto* s = static_cast<STransform_I*>(t->GetSNode());
-    SetTransform(*s, file, s);
+    SetEngineTransform(*s, UpTurnMatrix(m_scene.upAxis, m_scene.frontAxis), s);
     root->SetParent(t);
-    static constexpr const char* kAxisNames[] = {"+X", "+Y", "+Z", "-X", "-Y", "-Z"};
-    if (m_scene.upAxis != 1 && m_scene.upAxis < 6)
-      LogInfo("Import(\"", m_file.c_str(), "\"): up is ", kAxisNames[m_scene.upAxis], " (",
+    if (m_scene.upAxis != Axis::PlusY && IsAxis(m_scene.upAxis))
+      LogInfo("Import(\"", m_file.c_str(), "\"): up is ", AxisName(m_scene.upAxis), " (",
               m_scene.upFrom.empty() ? "as the file says" : m_scene.upFrom.c_str(), "); the transform \"",
               m_upName.c_str(), "\" turns it to +Y.");
     return t;
@@ -252,8 +226,11 @@ class Builder {
 
   // A joint has no shearing: `sheared` is the transform itself where it has one, else null.
   static void SetTransform(SSimpleTransform_I& s, const float* file, STransform_I* sheared) {
+    SetEngineTransform(s, RowMatrix(file), sheared);
+  }
+  static void SetEngineTransform(SSimpleTransform_I& s, const Matrix4f& m, STransform_I* sheared) {
     Vector3f translation, scale, shear, radians{0, 0, 0};
-    Matrix4fC::Decompose(RowMatrix(file), 0, translation, scale, shear, radians);
+    Matrix4fC::Decompose(m, 0, translation, scale, shear, radians);
     s.SetTranslation(translation);
     s.SetRotation(radians * kRadToDeg);
     s.SetScaling(scale);

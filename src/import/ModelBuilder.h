@@ -18,11 +18,6 @@ namespace PM::Import {
 // engine's +Y (the identity for a Y-up file): a script undoes or changes the turn through it.
 inline constexpr const char* kModelUpName = "ModelUp";
 
-// The turn of a file whose up axis is `up` and front axis `front` (Scene::upAxis and frontAxis values) as
-// a file matrix (row-major for column vectors): `up` to +Y, `front` to +Z; without a front square to
-// `up`, the front that a turn about one axis keeps (for a Z-up file -Y).
-void UpTurnMatrix(uint8_t up, uint8_t front, float* file);
-
 // The engine's vertical field of view in degrees for the file's camera: the horizontal angle (Assimp's
 // importers give the whole angle) over the aspect; an aspect of 0 (none given) counts as 1.
 float VerticalFieldOfView(const Camera& c);

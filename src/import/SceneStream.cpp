@@ -21,7 +21,6 @@ constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2, kMaterialO
                   kMaterialEmissiveTexture = 8;
 constexpr uint8_t kMaterialFlags =
     kMaterialTwoSided | kMaterialMetalRoughness | kMaterialOpacityTexture | kMaterialEmissiveTexture;
-constexpr uint8_t kAxes = 6;  // UpAxis values 0..5
 constexpr size_t kMaterialFloats = 18;
 
 // ---- writing ----
@@ -254,8 +253,8 @@ void WriteBody(Out& out, const Scene& scene) {
   WriteItems(out, scene.animations, WriteAnimation);
   out.Str(scene.leftOut);
   WriteItems(out, scene.warnings, [](Out& o, const std::string& w) { o.Str(w); });
-  out.U8(scene.upAxis);
-  out.U8(scene.frontAxis);
+  out.U8(uint8_t(scene.upAxis));
+  out.U8(uint8_t(scene.frontAxis));
   out.Str(scene.upFrom);
   out.Bytes(kStreamEnd, 4);
 }
@@ -632,6 +631,7 @@ bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
 bool ReadBody(In& in, Scene& scene) {
   std::vector<bool> skinned;        // meshes a skin has named, filled once the meshes are read
   std::vector<size_t> nodeTargets;  // what a morph channel of each node may name, once the nodes are read
+  uint8_t up = 0, front = 0;        // the axes' bytes, checked before they are taken as axes
   if (!ReadItems(in, "textures", scene.textures, [&](size_t i, Texture& t) { return ReadTexture(in, i, t); }) ||
       !ReadItems(in, "materials", scene.materials,
                  [&](size_t i, Material& m) { return ReadMaterial(in, i, scene.textures.size(), m); }) ||
@@ -651,10 +651,12 @@ bool ReadBody(In& in, Scene& scene) {
                  }) ||
       !in.Str(scene.leftOut, "the note of what was left out") ||
       !ReadItems(in, "warnings", scene.warnings, [&](size_t, std::string& w) { return in.Str(w, "a warning"); }) ||
-      !in.U8(scene.upAxis) || !in.U8(scene.frontAxis) || !in.Str(scene.upFrom, "the up axis's source"))
+      !in.U8(up) || !in.U8(front) || !in.Str(scene.upFrom, "the up axis's source"))
     return false;
-  if (scene.upAxis >= kAxes || (scene.frontAxis >= kAxes && scene.frontAxis != kNoAxis))
-    return in.Damaged("its axes are " + std::to_string(scene.upAxis) + " and " + std::to_string(scene.frontAxis));
+  if (!IsAxis(Axis(up)) || (!IsAxis(Axis(front)) && Axis(front) != Axis::None))
+    return in.Damaged("its axes are " + std::to_string(up) + " and " + std::to_string(front));
+  scene.upAxis = Axis(up);
+  scene.frontAxis = Axis(front);
   if (scene.nodes.empty()) return in.Damaged("it has no root node");
   char end[4];
   if (!in.Get(end, 4)) return false;

@@ -52,13 +52,6 @@ bool Number(const aiMetadata& meta, const char* key, int& out) {
   return false;
 }
 
-// An axis (0 X, 1 Y, 2 Z) and a sign (+1 or -1) as an UpAxis value 0..5, or kNoAxis when they are not
-// one.
-uint8_t Axis(int axis, int sign) {
-  if (axis < 0 || axis > 2 || (sign != 1 && sign != -1)) return kNoAxis;
-  return uint8_t(axis + (sign < 0 ? 3 : 0));
-}
-
 std::string Extension(const std::string& file) {
   const size_t slash = file.find_last_of('/'), dot = file.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
@@ -70,25 +63,25 @@ std::string Extension(const std::string& file) {
 }  // namespace
 
 void ChooseUpAxis(const aiScene& source, const std::string& file, Scene& scene) {
-  scene.upAxis = 1;
-  scene.frontAxis = kNoAxis;
+  scene.upAxis = Axis::PlusY;
+  scene.frontAxis = Axis::None;
   scene.upFrom.clear();
   int up = 0, upSign = 0;
   if (source.mMetaData && Number(*source.mMetaData, "UpAxis", up) && Number(*source.mMetaData, "UpAxisSign", upSign) &&
-      Axis(up, upSign) != kNoAxis) {
-    scene.upAxis = Axis(up, upSign);
+      AxisAlong(up, upSign) != Axis::None) {
+    scene.upAxis = AxisAlong(up, upSign);
     int front = 0, frontSign = 0;
     if (Number(*source.mMetaData, "FrontAxis", front) && Number(*source.mMetaData, "FrontAxisSign", frontSign) &&
         front != up)
-      scene.frontAxis = Axis(front, frontSign);
+      scene.frontAxis = AxisAlong(front, frontSign);
     scene.upFrom = "the file's UpAxis metadata";
     return;
   }
   const std::string ext = Extension(file);
   for (const Convention& c : kZUp)
     if (ext == c.extension) {
-      scene.upAxis = 2;
-      scene.frontAxis = 4;  // -Y, the front of a Z-up right-handed package
+      scene.upAxis = Axis::PlusZ;
+      scene.frontAxis = Axis::MinusY;  // the front of a Z-up right-handed package
       scene.upFrom = std::string(c.name) + " files are Z-up";
       return;
     }

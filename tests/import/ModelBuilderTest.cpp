@@ -843,17 +843,17 @@ TEST_F(ModelBuilderTest, TheUpTurnIsOneNamedTransformOverTheFilesRoot) {
   EXPECT_EQ(Turned({1, 2, 3}), (Vector3f{1, 2, 3}));
   EXPECT_EQ(TakeLog(), "");
   struct Case {
-    uint8_t up, front;
+    Axis up, front;
     Vector3f x, y, z;  // where the file's axes go
   } cases[] = {
-      {2, Import::kNoAxis, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // Z-up: -Y faces +Z
-      {5, Import::kNoAxis, {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
-      {0, Import::kNoAxis, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1}},
-      {3, Import::kNoAxis, {0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
-      {4, Import::kNoAxis, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}},
-      {2, 0, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  // the metadata's front +X to +Z
-      {1, 2, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
-      {2, 5, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // a front along the up axis counts as none
+      {Axis::PlusZ, Axis::None, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // Z-up: -Y faces +Z
+      {Axis::MinusZ, Axis::None, {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+      {Axis::PlusX, Axis::None, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1}},
+      {Axis::MinusX, Axis::None, {0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+      {Axis::MinusY, Axis::None, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}},
+      {Axis::PlusZ, Axis::PlusX, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  // the metadata's front +X to +Z
+      {Axis::PlusY, Axis::PlusZ, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+      {Axis::PlusZ, Axis::MinusZ, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // a front along the up axis counts as none
   };
   for (const Case& c : cases) {
     s.upAxis = c.up;
@@ -869,8 +869,8 @@ TEST_F(ModelBuilderTest, TheUpTurnIsOneNamedTransformOverTheFilesRoot) {
   static constexpr const char* kNames[] = {"+X", "+Y", "+Z", "-X", "-Y", "-Z"};
   std::string expected;
   for (const Case& c : cases)
-    if (c.up != 1)
-      expected += std::string("Info  Import(\"up.blend\"): up is ") + kNames[c.up] +
+    if (c.up != Axis::PlusY)
+      expected += std::string("Info  Import(\"up.blend\"): up is ") + kNames[int(c.up)] +
                   " (a test's word); the transform \"ModelUp\" turns it to +Y.\n";
   EXPECT_EQ(TakeLog(), expected);
 }

@@ -11,10 +11,23 @@
 #if defined(__SANITIZE_ADDRESS__)
 // AddressSanitizer's count of live heap bytes (its allocator interface; g++ ships no header for it).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
 #endif
 
 namespace PM::Import {
 namespace {
+
+// The heap's live bytes: AddressSanitizer's count where it replaces the allocator, else glibc's (small
+// blocks in use and mapped large ones).
+size_t LiveHeapBytes() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+#endif
+}
 
 class StringSink : public ByteSink {
  public:
@@ -160,8 +173,8 @@ Scene SampleScene() {
   s.animations.push_back(walk);
   s.leftOut = "Not imported: 1 animation.";
   s.warnings = {"the material library \"a.mtl\" it names is missing", ""};
-  s.upAxis = 2;
-  s.frontAxis = 4;
+  s.upAxis = Axis::PlusZ;
+  s.frontAxis = Axis::MinusY;
   s.upFrom = "Blender files are Z-up";
   return s;
 }
@@ -237,8 +250,8 @@ TEST(SceneStream, RoundTripKeepsEveryField) {
   EXPECT_EQ(out.nodes[1].meshes, (std::vector<uint32_t>{0, 1, 0}));
   EXPECT_EQ(out.leftOut, "Not imported: 1 animation.");
   EXPECT_EQ(out.warnings, in.warnings);
-  EXPECT_EQ(out.upAxis, 2);
-  EXPECT_EQ(out.frontAxis, 4);
+  EXPECT_EQ(out.upAxis, Axis::PlusZ);
+  EXPECT_EQ(out.frontAxis, Axis::MinusY);
   EXPECT_EQ(out.upFrom, "Blender files are Z-up");
   ASSERT_EQ(out.cameras.size(), 1u);
   const Camera& eye = out.cameras[0];
@@ -598,16 +611,12 @@ TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
                   14));                            // one mesh "", triangles, material 0
   b.append(std::string("\0\0\0\x0a\0\0\0\0", 8));  // 167772160 vertices (1.9 GiB of positions), no faces
   b.append(std::string(1 << 16, '\x01'));          // and then only 64 KiB of them
-#if defined(__SANITIZE_ADDRESS__)
-  const size_t before = __sanitizer_get_current_allocated_bytes();
-#endif
+  const size_t before = LiveHeapBytes();
   class PeakSource : public StringSource {
    public:
     using StringSource::StringSource;
     size_t Read(void* into, size_t count) override {
-#if defined(__SANITIZE_ADDRESS__)
-      peak = std::max(peak, __sanitizer_get_current_allocated_bytes());
-#endif
+      peak = std::max(peak, LiveHeapBytes());
       return StringSource::Read(into, count);
     }
     size_t peak = 0;
@@ -615,9 +624,9 @@ TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
   Scene out;
   const DecodeResult r = DecodeSceneStream(source, uint64_t{4} << 30, out);
   EXPECT_EQ(r.kind, DecodeResult::Truncated) << r.message;
-#if defined(__SANITIZE_ADDRESS__)
+  // The count is read in every build, so that the bound holds where the sanitizer is not there to count.
+  EXPECT_GT(source.peak, 0u);
   EXPECT_LT(source.peak - before, size_t{16} << 20);
-#endif
 }
 
 }  // namespace
