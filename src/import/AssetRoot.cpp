@@ -48,7 +48,7 @@ std::string Absolute(const std::string& path) { return path[0] == '/' ? path : R
 // (a folder reached through a link lies where the link leads), then the rest as letters say.
 std::string WouldBe(const std::string& path) {
   constexpr int kMostComponents = 64;
-  const std::string normal = Normal(Absolute(path));
+  std::string normal = Normal(Absolute(path));
   std::string at = normal;
   for (int i = 0; i < kMostComponents && at != "/"; ++i) {
     at = FolderOf(at);
@@ -104,7 +104,7 @@ bool AssetRoot::Allowed(const std::string& resolved, PathUse use) const {
 std::string AssetRoot::Check(const std::string& path, PathUse use, Refusal& why) const {
   why = Refusal::kNone;
   if (path.empty()) return {};
-  const std::string resolved = RealPath(path);
+  std::string resolved = RealPath(path);
   if (resolved.empty()) {
     // A name that does not exist is no refusal (readers try names in turn), unless it would leave the root.
     if (!Allowed(WouldBe(path), use)) why = Refusal::kOutside;

@@ -70,7 +70,11 @@ bool ParseReaderArguments(const std::vector<std::string>& args, ReaderRequest& r
         ok = ParseNumber(text, value);
     });
     if (!known) return error = "the option \"" + name + "\" is unknown", false;
-    if (!ok) return error = "the value \"" + text + "\" of " + name + " is not a number it takes", false;
+    if (!ok) {
+      error = "the value \"" + text + "\" of ";
+      error += name + " is not a number it takes";
+      return false;
+    }
   }
   if (i + 2 != args.size() || args[i + 1].empty()) return error = "no \"-- FILE\" ends the arguments", false;
   request.file = args[i + 1];
