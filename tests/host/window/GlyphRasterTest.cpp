@@ -146,19 +146,8 @@ std::string TextScript() {
   return s;
 }
 
-class GlyphRasterTest : public PmRunWindow, public ::testing::WithParamInterface<const char*> {
+class GlyphRasterTest : public PmRunEngineWindow {
  protected:
-  void SetUp() override {
-    PmRunWindow::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_library = true;
-  }
-  void TearDown() override {
-    PmRunWindow::TearDown();
-    if (m_library) DLLDeInitialize(0);
-  }
   // The red channel of the picture pm-run wrote, as coverage.
   Coverage Shot(const std::string& file) {
     Coverage c;
@@ -174,8 +163,6 @@ class GlyphRasterTest : public PmRunWindow, public ::testing::WithParamInterface
       }
     return c;
   }
-
-  bool m_library = false;
 };
 
 TEST_P(GlyphRasterTest, SmallTextMatchesFreeTypesOwnRaster) {

@@ -71,19 +71,8 @@ int Foreground(const Shot& s) {
   return n;
 }
 
-class ModelViewKeysTest : public PmRunWindow, public ::testing::WithParamInterface<const char*> {
+class ModelViewKeysTest : public PmRunEngineWindow {
  protected:
-  void SetUp() override {
-    PmRunWindow::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_library = true;
-  }
-  void TearDown() override {
-    PmRunWindow::TearDown();
-    if (m_library) DLLDeInitialize(0);
-  }
 
   void StartView(const std::string& model, const std::string& setup, const std::string& then) {
     WriteFile(m_dir.File("then.bs"), then);
@@ -181,8 +170,6 @@ class ModelViewKeysTest : public PmRunWindow, public ::testing::WithParamInterfa
     const std::string failed = CheckAcrossBackEnds(*got, *want, m_dir.File(name));
     EXPECT_TRUE(failed.empty()) << name << ": " << failed;
   }
-
-  bool m_library = false;
 };
 
 TEST_P(ModelViewKeysTest, TogglesDragsZoomAndTexts) {

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/StartUp.h"
 #include "support/TestEnv.h"
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>
@@ -159,6 +160,25 @@ class PmRunWindow : public ::testing::Test {
   pid_t m_pid = -1;
   Window m_window = 0;
   int m_left = 0, m_top = 0;
+};
+
+// A pm-run window whose pictures the test reads with the library, started in the test's own process
+// (its logs in the test's folder), once for each engine the test is run with.
+class PmRunEngineWindow : public PmRunWindow, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    PmRunWindow::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
+    ASSERT_EQ(DLLInitialize(1), 0u);
+    m_library = true;
+  }
+  void TearDown() override {
+    PmRunWindow::TearDown();
+    if (m_library) DLLDeInitialize(0);
+  }
+
+  bool m_library = false;
 };
 
 }  // namespace PM::Test
