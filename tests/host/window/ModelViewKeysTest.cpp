@@ -73,7 +73,6 @@ int Foreground(const Shot& s) {
 
 class ModelViewKeysTest : public PmRunEngineWindow {
  protected:
-
   void StartView(const std::string& model, const std::string& setup, const std::string& then) {
     WriteFile(m_dir.File("then.bs"), then);
     Start({"--engine", GetParam(), "--view", model, "--window", "-e",
