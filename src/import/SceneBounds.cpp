@@ -34,14 +34,12 @@ struct Box {
 
 Box BoxOf(const Mesh& mesh) {
   Box box;
-  double lo[3], hi[3];
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  double lo[3] = {kInf, kInf, kInf}, hi[3] = {-kInf, -kInf, -kInf};
   for (size_t k = 0; k + 2 < mesh.positions.size(); k += 3) {
     const float* p = &mesh.positions[k];
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
-    for (int c = 0; c < 3; ++c) {
-      lo[c] = box.any ? std::min(lo[c], double(p[c])) : double(p[c]);
-      hi[c] = box.any ? std::max(hi[c], double(p[c])) : double(p[c]);
-    }
+    for (int c = 0; c < 3; ++c) lo[c] = std::min(lo[c], double(p[c])), hi[c] = std::max(hi[c], double(p[c]));
     box.any = true;
   }
   for (int c = 0; box.any && c < 3; ++c) box.centre[c] = (lo[c] + hi[c]) / 2, box.half[c] = (hi[c] - lo[c]) / 2;

@@ -416,10 +416,14 @@ std::string SlowObj(int corners) {
   std::string text;
   for (int i = 0; i < corners; ++i) {
     const double a = 6.283185307179586 * i / corners;
-    text += "v " + std::to_string(std::cos(a)) + " " + std::to_string(std::sin(a)) + " 0\n";
+    text.append("v ")
+        .append(std::to_string(std::cos(a)))
+        .append(" ")
+        .append(std::to_string(std::sin(a)))
+        .append(" 0\n");
   }
   text += "f";
-  for (int i = 1; i <= corners; ++i) text += " " + std::to_string(i);
+  for (int i = 1; i <= corners; ++i) text.append(" ").append(std::to_string(i));
   return text + "\n";
 }
 

@@ -92,7 +92,7 @@ std::string WriteSharedSamplerGltf(const TempDir& dir) {
   }
   WriteFile(dir.File("turns.bin"), bin);
   std::string nodes = "{\"name\":\"root\",\"children\":[", channels;
-  for (int i = 1; i <= kNodes; ++i) nodes += (i > 1 ? "," : "") + std::to_string(i);
+  for (int i = 1; i <= kNodes; ++i) nodes.append(i > 1 ? "," : "").append(std::to_string(i));
   nodes += "]}";
   for (int i = 1; i <= kNodes; ++i) {
     nodes += ",{\"name\":\"n" + std::to_string(i) + "\"}";

@@ -160,7 +160,7 @@ Import::Scene Placed(const std::vector<std::vector<float>>& matrices, const std:
   Import::Scene s;
   for (size_t i = 0; i < matrices.size(); ++i) {
     Import::Node& n = s.nodes.emplace_back();
-    n.name = "n" + std::to_string(i);
+    n.name = std::string("n").append(std::to_string(i));
     n.parent = int32_t(i) - 1;
     std::copy(matrices[i].begin(), matrices[i].end(), n.matrix);
   }
