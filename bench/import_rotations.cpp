@@ -6,11 +6,10 @@
 // made for each of the file's and the threads the resampling may use (the CPUs of the process's affinity).
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <random>
 #include <string>
 
 #include "BenchWorld.h"
+#include "RotationTurns.h"
 #include "anim/AnimationClip.h"
 #include "anim/AnimationLibrary.h"
 #include "anim/AnimationScheduler.h"
@@ -27,30 +26,12 @@ constexpr int kChannels = 1000, kKeys = 1000;
 
 enum Shape { kPlain, kShared, kOwn };
 
-// kKeys rotation keys: random rotations, or a degree a key about a tilted axis.
-Keys Turns(bool random, uint32_t seed) {
-  std::mt19937 generator(seed);
-  std::normal_distribution<float> normal;
-  Keys keys;
-  for (int i = 0; i < kKeys; ++i) {
-    keys.times.push_back(i);
-    float q[4] = {normal(generator), normal(generator), normal(generator), normal(generator)};
-    if (!random) {
-      const float h = float(i) * 0.5f * 3.14159265f / 180;
-      q[0] = std::cos(h), q[1] = std::sin(h) * 0.6f, q[2] = std::sin(h) * 0.8f, q[3] = 0;
-    }
-    const float n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
-    for (float v : q) keys.values.push_back(v / n);
-  }
-  return keys;
-}
-
 // A root over kChannels nodes, one animation turning each: all by the same steady turns, all by the same
 // random rotations (one shared sampler), or each by random rotations of its own.
 Scene RotationScene(Shape shape) {
   Scene s;
   s.nodes.emplace_back().name = "root";
-  const Keys shared = Turns(shape != kPlain, 7);
+  const Keys shared = Test::RotationTurns(kKeys, shape != kPlain, 7);
   Animation& a = s.animations.emplace_back();
   a.name = "turns";
   a.ticksPerSecond = 30;
@@ -60,7 +41,7 @@ Scene RotationScene(Shape shape) {
     node.parent = 0;
     Channel& c = a.channels.emplace_back();
     c.node = uint32_t(i);
-    c.rotation = shape == kOwn ? Turns(true, uint32_t(i)) : shared;
+    c.rotation = shape == kOwn ? Test::RotationTurns(kKeys, true, uint32_t(i)) : shared;
   }
   return s;
 }

@@ -5,10 +5,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <string>
 
 #include "ImportTestSupport.h"
+#include "RotationTurns.h"
 #include "anim/AnimationClip.h"
 #include "anim/AnimationLibrary.h"
 #include "anim/AnimationScheduler.h"
@@ -22,28 +22,10 @@ namespace {
 
 using namespace PM::Import;
 
-// Rotation keys turning at random (the awkward shape) or by a degree a key about one tilted axis.
-Keys RandomTurns(size_t n, bool random, uint32_t seed = 7) {
-  std::mt19937 generator(seed);
-  std::normal_distribution<float> normal;
-  Keys k;
-  for (size_t i = 0; i < n; ++i) {
-    k.times.push_back(double(i));
-    float q[4] = {normal(generator), normal(generator), normal(generator), normal(generator)};
-    if (!random) {
-      const float h = float(i) * 0.5f * 3.14159265f / 180;
-      q[0] = std::cos(h), q[1] = std::sin(h) * 0.6f, q[2] = std::sin(h) * 0.8f, q[3] = 0;
-    }
-    const float norm = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
-    for (float v : q) k.values.push_back(v / norm);
-  }
-  return k;
-}
-
 TEST(ImportRotationBudget, KeysThatFitKeepTheBoundAndTheRestStayWithinTheBudget) {
   std::vector<EulerKey> euler;
   // A steady turn fits its budget at the bound, with the keys EulerKeysFromRotation makes unbounded.
-  const Keys steady = RandomTurns(200, false);
+  const Keys steady = RotationTurns(200, false);
   const RotationResampling fits = EulerKeysWithinBudget(steady, 4 * 200, euler);
   EXPECT_EQ(fits.toleranceDegrees, kRotationToleranceDegrees);
   EXPECT_TRUE(fits.complete);
@@ -52,7 +34,7 @@ TEST(ImportRotationBudget, KeysThatFitKeepTheBoundAndTheRestStayWithinTheBudget)
   ASSERT_EQ(euler.size(), unbounded.size());
   for (size_t i = 0; i < euler.size(); ++i) EXPECT_EQ(euler[i].degrees, unbounded[i].degrees) << i;
   // Random turns: at most the budget, every file key still there, the tolerance loosened fourfold steps.
-  const Keys random = RandomTurns(1000, true);
+  const Keys random = RotationTurns(1000, true);
   for (const size_t budget : {size_t(1000), size_t(1001), size_t(4000), size_t(4256)}) {
     const RotationResampling r = EulerKeysWithinBudget(random, budget, euler);
     EXPECT_LE(euler.size(), budget);
@@ -67,7 +49,7 @@ TEST(ImportRotationBudget, KeysThatFitKeepTheBoundAndTheRestStayWithinTheBudget)
   // A budget below the keys given is the keys given; one key, or none, is what it is.
   EulerKeysWithinBudget(random, 10, euler);
   EXPECT_EQ(euler.size(), 1000u);
-  EXPECT_EQ(EulerKeysWithinBudget(RandomTurns(1, true), 0, euler).toleranceDegrees, kRotationToleranceDegrees);
+  EXPECT_EQ(EulerKeysWithinBudget(RotationTurns(1, true), 0, euler).toleranceDegrees, kRotationToleranceDegrees);
   EXPECT_EQ(euler.size(), 1u);
   EulerKeysWithinBudget(Keys{}, 0, euler);
   EXPECT_TRUE(euler.empty());
@@ -82,7 +64,7 @@ class ImportRotationBudgetFile : public ImportModuleFixture<::testing::Test> {
 // random rotations, its data in a .bin beside it.
 std::string WriteSharedSamplerGltf(const TempDir& dir) {
   constexpr int kNodes = 1000, kKeys = 1000;
-  const Keys keys = RandomTurns(kKeys, true);
+  const Keys keys = RotationTurns(kKeys, true);
   std::string bin(size_t(kKeys) * 20, '\0');
   for (int i = 0; i < kKeys; ++i) {
     const float t = float(i) / 30, *q = &keys.values[size_t(i) * 4];
