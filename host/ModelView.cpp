@@ -359,7 +359,8 @@ constexpr float kStickShare = 0.075f;
 
 // Whether the model has joints and no mesh to skin with them but Assimp's stand-in.
 bool SkeletonOnly(const ModelSummary& s, const std::vector<ModelView::Shader>& shaders) {
-  if (s.joints == 0) return false;
+  // A setting of cameras and lights alone gets the same stand-in over its nodes: it is no skeleton.
+  if (s.joints == 0 || s.cameras > 0 || s.lights > 0) return false;
   for (const ModelView::Shader& entry : shaders) {
     auto* phong = As<ShaderPhong_I>(static_cast<RenderShader_I*>(entry.shader.Get())->m_surface.Get());
     if (!phong || phong->m_material.IsNil() || std::strcmp(phong->m_material->m_name.CStr(), kSkeletonStandIn) != 0)

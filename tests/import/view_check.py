@@ -363,7 +363,7 @@ def stick_pixels(image_file):
 def skeleton_sticks(pm_run, peer, checker, tmp):
     # A file with joints and no mesh of its own (a BVH the test writes) draws its bones as sticks of the
     # stick colour that follow the clip (its first frame and its pose at 0.75 s differ); a skinned
-    # mesh's file draws none. Both engines alike (the cross-back-end rule).
+    # mesh's file draws none, nor does a file of cameras alone. Both engines alike (the cross-back-end rule).
     model = os.path.join(tmp, "skeleton.bvh")
     with open(model, "w") as f:
         f.write(SKELETON_BVH)
@@ -383,6 +383,11 @@ def skeleton_sticks(pm_run, peer, checker, tmp):
         view(pm_run, os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf"), engine, tmp, SMALL, skinned)
         if stick_pixels(skinned):
             raise AssertionError(f"{engine}: a skinned mesh drawn with {stick_pixels(skinned)} stick pixels")
+        # Cameras alone get Assimp's stand-in over their nodes too, but they are a setting, not a skeleton.
+        setting = os.path.join(tmp, f"{engine}-cameras.png")
+        view(pm_run, os.path.join(corpus, "Collada", "cameras.dae"), engine, tmp, SMALL, setting)
+        if stick_pixels(setting):
+            raise AssertionError(f"{engine}: a file of cameras drawn with {stick_pixels(setting)} stick pixels")
         print(f"{engine}: {stick_pixels(shots[engine, 1])} stick pixels; the clip moved {moved}")
     for n in (1, 45):
         cross(checker, shots["DirectX8", n], shots["OpenGL", n], os.path.join(tmp, f"cross-{n}"))
