@@ -85,6 +85,132 @@ struct SampleScale {
   }
 };
 
+// What the main header declares the decode will cost; OpenJPEG has only read headers so far.
+struct DeclaredWork {
+  int64_t tiles = 0, codeBlocks = 0, packets = 0, blockLayers = 0;
+};
+
+int64_t CeilShift(int64_t v, uint32_t e) { return (v + (int64_t(1) << e) - 1) >> e; }
+
+// Precinct size exponents per component and resolution. OpenJPEG's codestream info copies them only in part,
+// so they are read from the main header's COD and COC segments themselves (15 each when a segment gives none).
+struct PrecinctSizes {
+  uint8_t px[4][OPJ_J2K_MAXRLVLS], py[4][OPJ_J2K_MAXRLVLS];
+};
+
+// The codestream's offset in the pipe: at `start` for a bare codestream, else the data of the first
+// "jp2c" box (boxes followed at most kMaxBoxes deep); negative when there is none.
+int64_t CodestreamOffset(StreamPipe* pipe, int64_t start, int codecType) {
+  if (codecType == OPJ_CODEC_J2K) return start;
+  constexpr int kMaxBoxes = 64;
+  int64_t at = start;
+  for (int i = 0; i < kMaxBoxes; ++i) {
+    uint8_t h[16];
+    if (pipe->Seek(at, kSeekStart) < 0 || !ReadFully(pipe, h, 8)) return -1;
+    uint64_t length = uint64_t(h[0]) << 24 | uint64_t(h[1]) << 16 | uint64_t(h[2]) << 8 | h[3];
+    int64_t header = 8;
+    if (length == 1) {
+      if (!ReadFully(pipe, h + 8, 8)) return -1;
+      length = 0;
+      for (int k = 8; k < 16; ++k) length = length << 8 | h[k];
+      header = 16;
+    }
+    if (std::memcmp(h + 4, "jp2c", 4) == 0) return at + header;
+    if (length < uint64_t(header) || length > (uint64_t(1) << 40)) return -1;
+    at += int64_t(length);
+  }
+  return -1;
+}
+
+// Reads the main header's COD and COC segments (in file order, as the decoder applies them) up to the first
+// tile; the pipe is left where it was. False when the header cannot be walked.
+bool ReadPrecinctSizes(StreamPipe* pipe, int64_t start, int codecType, int components, PrecinctSizes* out) {
+  std::memset(out->px, 15, sizeof out->px);
+  std::memset(out->py, 15, sizeof out->py);
+  const int64_t back = pipe->Seek(0, kSeekCurrent);
+  int64_t at = back < 0 ? -1 : CodestreamOffset(pipe, start, codecType);
+  bool ok = at >= 0;
+  constexpr int kMaxSegments = 1024;
+  at += 2;  // SOC
+  for (int i = 0; ok && i < kMaxSegments; ++i) {
+    uint8_t seg[4 + 2 + 1 + 4 + 5 + OPJ_J2K_MAXRLVLS] = {};
+    ok = pipe->Seek(at, kSeekStart) >= 0 && ReadFully(pipe, seg, 4) && seg[0] == 0xFF;
+    const int type = 0xFF00 | (ok ? seg[1] : 0);
+    if (!ok || type == 0xFF90 || type == 0xFFD9) break;  // SOT: the first tile; EOC
+    const int64_t length = int64_t(seg[2]) << 8 | seg[3];
+    ok = length >= 2;
+    if (ok && (type == 0xFF52 || type == 0xFF53)) {
+      const int64_t n = std::min<int64_t>(length - 2, int64_t(sizeof seg) - 4);
+      ok = ReadFully(pipe, seg + 4, n);
+      // COD: Scod, SGcod (4), SPcod; COC: Ccoc (1 or 2 bytes), Scoc, SPcoc. SPcod and SPcoc: the levels,
+      // four bytes, then with bit 0 of the style one precinct byte per resolution.
+      int p = 4, first = 0, last = components;
+      if (type == 0xFF53) {
+        first = components < 257 ? seg[p] : (seg[p] << 8 | seg[p + 1]);
+        p += components < 257 ? 1 : 2;
+        last = first + 1;
+      }
+      const uint8_t style = seg[p];
+      p += type == 0xFF52 ? 5 : 1;
+      const int levels = std::min<int>(seg[p] + 1, OPJ_J2K_MAXRLVLS);
+      p += 5;
+      for (int c = first; c < last && c < 4; ++c) {
+        for (int r = 0; r < levels; ++r) {
+          const bool given = (style & 1) && p + r < 4 + n;
+          out->px[c][r] = given ? seg[p + r] & 15 : 15;
+          out->py[c][r] = given ? seg[p + r] >> 4 : 15;
+        }
+      }
+    }
+    at += 2 + length;
+  }
+  return pipe->Seek(back, kSeekStart) >= 0 && ok;
+}
+
+// Counts tiles, code blocks and packets tile by tile, component by component, resolution by resolution, as
+// the decoder will lay them out (code blocks per subband approximated by the resolution's area). Counting
+// stops at the first total past its budget, so a hostile header costs at most the tiles budget's steps.
+DeclaredWork WorkOf(const opj_image_t& image, const opj_codestream_info_v2_t& info, const PrecinctSizes& sizes) {
+  DeclaredWork w;
+  w.tiles = int64_t(info.tw) * info.th;
+  if (w.tiles > ImageBudget::kMaxTiles || info.tdx == 0 || info.tdy == 0) return w;
+  const opj_tile_info_v2_t& t = info.m_default_tile_info;
+  const int64_t layers = std::max<int64_t>(t.numlayers, 1);
+  for (int64_t tile = 0; tile < w.tiles; ++tile) {
+    int64_t tx = tile % info.tw, ty = tile / info.tw;
+    int64_t x0 = std::max<int64_t>(info.tx0 + tx * info.tdx, image.x0);
+    int64_t y0 = std::max<int64_t>(info.ty0 + ty * info.tdy, image.y0);
+    int64_t x1 = std::min<int64_t>(info.tx0 + (tx + 1) * info.tdx, image.x1);
+    int64_t y1 = std::min<int64_t>(info.ty0 + (ty + 1) * info.tdy, image.y1);
+    for (uint32_t c = 0; c < info.nbcomps && c < image.numcomps; ++c) {
+      const opj_tccp_info_t& tc = t.tccp_info[c];
+      int64_t dx = std::max<OPJ_UINT32>(image.comps[c].dx, 1), dy = std::max<OPJ_UINT32>(image.comps[c].dy, 1);
+      int64_t cx0 = (x0 + dx - 1) / dx, cy0 = (y0 + dy - 1) / dy, cx1 = (x1 + dx - 1) / dx, cy1 = (y1 + dy - 1) / dy;
+      uint32_t levels = std::clamp<OPJ_UINT32>(tc.numresolutions, 1, OPJ_J2K_MAXRLVLS);
+      for (uint32_t r = 0; r < levels; ++r) {
+        uint32_t down = levels - 1 - r;
+        int64_t rx0 = CeilShift(cx0, down), ry0 = CeilShift(cy0, down);
+        int64_t rx1 = CeilShift(cx1, down), ry1 = CeilShift(cy1, down);
+        if (rx1 <= rx0 || ry1 <= ry0) continue;
+        uint32_t px = sizes.px[std::min(c, 3u)][r], py = sizes.py[std::min(c, 3u)][r];
+        int64_t precincts = (CeilShift(rx1, px) - (rx0 >> px)) * (CeilShift(ry1, py) - (ry0 >> py));
+        // Above the lowest resolution a precinct's code blocks sit in subbands of half its size.
+        uint32_t bx = std::min(tc.cblkw, r == 0 ? px : std::max<uint32_t>(px, 1) - 1);
+        uint32_t by = std::min(tc.cblkh, r == 0 ? py : std::max<uint32_t>(py, 1) - 1);
+        int64_t blocks = r == 0 ? CeilShift(rx1 - rx0, bx) * CeilShift(ry1 - ry0, by)
+                                : 3 * CeilShift(CeilShift(rx1 - rx0, 1), bx) * CeilShift(CeilShift(ry1 - ry0, 1), by);
+        w.codeBlocks += std::max(blocks, precincts);
+        w.packets += precincts * layers;
+        w.blockLayers += std::max(blocks, precincts) * layers;
+        if (w.codeBlocks > ImageBudget::kMaxCodeBlocks || w.packets > ImageBudget::kMaxPackets ||
+            w.blockLayers > ImageBudget::kMaxBlockLayers)
+          return w;
+      }
+    }
+  }
+  return w;
+}
+
 bool ReadJP2(Image_I& target, const String& name, StreamPipe* pipe) {
   // Each failure names its cause and the file, once.
   auto fail = [&](const auto&... why) {
@@ -125,6 +251,38 @@ bool ReadJP2(Image_I& target, const String& name, StreamPipe* pipe) {
   int channels = int(d.image->numcomps);
   if (channels < 1 || channels > 4) {
     return fail("ImportFileJP2: ", channels, " components are not supported");
+  }
+  // The declared work is weighed before OpenJPEG makes a tile: a header of a few bytes can ask for gigabytes
+  // and minutes.
+  if (width * height * channels > ImageBudget::kMaxBytes) {
+    return fail("ImportFileJP2: ", width, " x ", height, " x ", channels, " samples exceed the image budget of ",
+                ImageBudget::kMaxBytes);
+  }
+  opj_codestream_info_v2_t* info = opj_get_cstr_info(d.codec);
+  if (!info || !info->m_default_tile_info.tccp_info) {
+    if (info) opj_destroy_cstr_info(&info);
+    return fail("ImportFileJP2: cannot load image data");
+  }
+  PrecinctSizes precincts;
+  if (!ReadPrecinctSizes(pipe, source.start, codecType, channels, &precincts)) {
+    opj_destroy_cstr_info(&info);
+    return fail("ImportFileJP2: cannot load image data");
+  }
+  const DeclaredWork work = WorkOf(*d.image, *info, precincts);
+  const int64_t layers = info->m_default_tile_info.numlayers;
+  opj_destroy_cstr_info(&info);
+  struct {
+    const char* what;
+    int64_t count, limit;
+  } const checks[] = {{"tiles", work.tiles, ImageBudget::kMaxTiles},
+                      {"code blocks", work.codeBlocks, ImageBudget::kMaxCodeBlocks},
+                      {"packets", work.packets, ImageBudget::kMaxPackets},
+                      {"code blocks x layers", work.blockLayers, ImageBudget::kMaxBlockLayers}};
+  for (const auto& c : checks) {
+    if (c.count > c.limit) {
+      return fail("ImportFileJP2: ", c.what, " (at least ", c.count, ", ", layers,
+                  " layers) exceed the image budget of ", c.limit);
+    }
   }
   if (!opj_decode(d.codec, d.stream, d.image) || !opj_end_decompress(d.codec, d.stream)) {
     return fail("ImportFileJP2: cannot load image data");
