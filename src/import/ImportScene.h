@@ -32,6 +32,9 @@ struct Texture {
   bool hasAlpha = false;      // some pixel has alpha below 255
   bool missing = false;
   TextureFault fault = TextureFault::kNone;  // kAbsent when `missing` gives no other cause
+  // Why a texture of fault kNotDecoded has no pixels, naming its format ("SGI image: not decoded",
+  // "PNG image: damaged"), or empty.
+  std::string undecoded;
 };
 
 // A material's values as the file states them; the module turns them into the engine's shaders.

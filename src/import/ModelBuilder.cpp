@@ -667,9 +667,14 @@ class Builder {
         break;
       }
       case MissingTexture::Cause::kNotDecoded:
-        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
-                "\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, GIF, PSD, HDR, PIC or PNM image, or it is damaged "
-                "or too large); its materials keep their colours.");
+        // The reader names the format and why (a format it does not decode is never "damaged").
+        if (!texture.undecoded.empty())
+          LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is not drawn (",
+                  texture.undecoded.c_str(), "); its materials keep their colours.");
+        else
+          LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
+                  "\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, GIF, PSD, HDR, PIC, PNM, SGI or DDS image, or it "
+                  "is damaged or too large); its materials keep their colours.");
         break;
       default:
         break;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/sched.h>
 #include <linux/landlock.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
@@ -70,6 +71,19 @@ bool AddRule(int ruleset, const std::string& path, __u64 rights) {
   return rc == 0;
 }
 
+// SGI and DDS textures are decoded by OpenImageIO, which the reader loads (through pm-import-images.so
+// beside it) only when a model names such a texture, after the confinement: the bridge's file, and its
+// libraries' files from the system's library folders (files only, no listing), may be read.
+void AllowImageLibrary(int ruleset) {
+  char self[4096];
+  if (const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1); n > 0) {
+    const std::string program(self, size_t(n));
+    AddRule(ruleset, program.substr(0, program.rfind('/') + 1) + "pm-import-images.so", LANDLOCK_ACCESS_FS_READ_FILE);
+  }
+  for (const char* place : {"/usr/lib", "/lib", "/etc/ld.so.cache"})
+    AddRule(ruleset, place, LANDLOCK_ACCESS_FS_READ_FILE);
+}
+
 // A ruleset handling every file-system right the kernel knows, with reads of the loaded libraries allowed,
 // or -1 (`available` false when the kernel has no Landlock).
 int PrepareLandlock(bool& available, std::string& error) {
@@ -84,6 +98,7 @@ int PrepareLandlock(bool& available, std::string& error) {
     return -1;
   }
   for (const std::string& file : LoadedFiles()) AddRule(ruleset, file, LANDLOCK_ACCESS_FS_READ_FILE);
+  AllowImageLibrary(ruleset);
   return ruleset;
 }
 
@@ -181,6 +196,22 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
   // A terminal query on standard error fails instead of killing.
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 0);
+  // What the image library's dependencies ask as they load (OpenImageIO's, AllowImageLibrary: a NUMA
+  // policy, whether SELinux is mounted) fails instead of killing.
+  for (const int call : {SCMP_SYS(get_mempolicy), SCMP_SYS(statfs), SCMP_SYS(fstatfs), SCMP_SYS(mlock)})
+    rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSYS), call, 0);
+  // One of them (log4cplus) starts a thread as it loads: a thread of the reader's own process, under the
+  // same filter and Landlock rules, may be made; a new process still may not (clone3's flags lie in memory
+  // the filter cannot read: it fails, and the C library falls back to clone, whose flags it can).
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0);
+  rc = rc ? rc
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(clone), 1,
+                             SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD | CLONE_VM, CLONE_THREAD | CLONE_VM));
+  for (const int call : {SCMP_SYS(set_robust_list), SCMP_SYS(rseq), SCMP_SYS(getuid), SCMP_SYS(geteuid),
+                         SCMP_SYS(getgid), SCMP_SYS(getegid), SCMP_SYS(getppid)})
+    rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
+  // Its clock of the process's own CPU time.
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(times), 0);
   if (rc != 0) {
     seccomp_release(filter);
     error = std::string("seccomp: ") + std::strerror(-rc);

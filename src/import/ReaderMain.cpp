@@ -35,6 +35,7 @@
 #include "import/AssimpSetup.h"
 #include "import/AssimpWarnings.h"
 #include "import/B3dChunks.h"
+#include "import/ImageLibrary.h"
 #include "import/InertText.h"
 #include "import/IqmHeader.h"
 #include "import/ReaderConfinement.h"
@@ -167,6 +168,13 @@ class MemoryBudget {
   }
 
   uint64_t Limit() const { return m_limit; }
+
+  // Room for a library loaded on demand (ImageLibrary), within the cap.
+  void Widen(uint64_t bytes) {
+    const rlim_t was = m_limit;
+    m_limit = std::min<rlim_t>(m_cap, m_limit + bytes);
+    if (m_limit != was && !Set()) m_limit = was;
+  }
 
  private:
   rlim_t m_limit, m_cap, m_bytes = 0;
@@ -420,6 +428,7 @@ int main(int argc, char** argv) {
   if (request.addressSpaceCap < 16 * kWarmHeap) malloc_trim(0);
   MemoryBudget budget(request);
   g_budget = &budget;
+  SetImageLibraryRoom([](uint64_t bytes) { g_budget->Widen(bytes); });
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
   // By default the model's own folder, and the link's when the model is a link from another folder.

@@ -432,7 +432,8 @@ TEST_F(ModelBuilderTest, TexturesNotDrawnAreListedWithWhy) {
             "Warn  Import(\"/m/model.obj\"): the texture \"t0.png\" is missing (looked for at \"/m/t0.png\", "
             "\"/textures/t0.png\", \"rel/t0.png\", in any letter case); its materials keep their colours.\n"
             "Warn  Import(\"/m/model.obj\"): the texture \"t4.png\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, "
-            "GIF, PSD, HDR, PIC or PNM image, or it is damaged or too large); its materials keep their colours.\n");
+            "GIF, PSD, HDR, PIC, PNM, SGI or DDS image, or it is damaged or too large); its materials keep their "
+            "colours.\n");
 }
 
 TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
