@@ -1,5 +1,6 @@
 #include "render/TextureLoad.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
@@ -36,11 +37,13 @@ int64_t LastWriteTime(const String& path, String& fullPath, int64_t* length = nu
 
 // A cache saves work only while reading it is cheaper than decoding the source again: decoding time grows
 // with the source's bytes, reading the cache with its own. So the cache is at most kTextureCacheFactor times
-// the source, and never above kTextureCacheMaxBytes (docs/decisions/render.md, "The image budget").
+// the source (a small one costs nothing worth weighing), and never above kTextureCacheMaxBytes
+// (docs/decisions/render.md, "The texture cache only where it saves work").
 bool CacheWorthIt(Image_I& image, int64_t sourceBytes) {
   int64_t bytes = 16;
   for (Image_I* level = &image; level; level = level->GetMipMap()) bytes += int64_t(level->DataBytes());
-  return bytes <= kTextureCacheMaxBytes && sourceBytes > 0 && bytes <= kTextureCacheFactor * sourceBytes;
+  return bytes <= kTextureCacheMaxBytes &&
+         (bytes <= kTextureCacheFloorBytes || bytes <= kTextureCacheFactor * std::max<int64_t>(sourceBytes, 0));
 }
 
 // Archive and video-package names are never cached: their caches would land inside the package.

@@ -19,8 +19,9 @@ class TextureHandle;
 ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, String& out);
 
 // The cache beside a texture's source is written only when its bytes are at most this many times the
-// source's, and never above the bound.
+// source's (or below the floor, where it costs next to nothing either way), and never above the bound.
 constexpr int64_t kTextureCacheFactor = 16;
+constexpr int64_t kTextureCacheFloorBytes = int64_t(1) << 20;
 constexpr int64_t kTextureCacheMaxBytes = int64_t(32) << 20;
 
 // The image of `name` + ".png" (else ".jp2"); the "<base>.cache.bmg" beside it when strictly newer.

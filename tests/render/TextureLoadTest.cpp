@@ -125,7 +125,7 @@ TEST_F(TextureLoadTest, CacheIsUsedOnlyWhenStrictlyNewerAndRepairedWhenDamaged) 
 // hundred bytes would otherwise leave megabytes (256 MiB at the largest sides) beside it.
 TEST_F(TextureLoadTest, NoCacheMuchLargerThanItsSource) {
   Jp2Header header;
-  header.width = header.height = 1024;
+  header.width = 1024, header.height = 2048;  // 2 MiB of grey from a hundred bytes
   const std::string source = Jp2Codestream(header);
   WriteFile(Base("j") + ".jp2", source);
   Obj<Image_I> image = LoadImageCached(String(Base("j")));
