@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/Log.h"
 #include "engine/Image.h"
@@ -85,21 +87,61 @@ struct SampleScale {
   }
 };
 
-// What the main header declares the decode will cost; OpenJPEG has only read headers so far.
+// What the headers declare the decode will cost; OpenJPEG has only read the main header so far.
 struct DeclaredWork {
-  int64_t tiles = 0, codeBlocks = 0, packets = 0, blockLayers = 0;
+  int64_t tiles = 0, codeBlocks = 0, packets = 0, blockLayers = 0, layers = 0;
 };
 
 int64_t CeilShift(int64_t v, uint32_t e) { return (v + (int64_t(1) << e) - 1) >> e; }
 
-// Precinct size exponents per component and resolution. OpenJPEG's codestream info copies them only in part,
-// so they are read from the main header's COD and COC segments themselves (15 each when a segment gives none).
-struct PrecinctSizes {
+// A coding style as COD and COC segments give it: layers, and per component the resolutions, code-block and
+// precinct size exponents. Read by us: OpenJPEG's codestream info copies precinct sizes only in part and
+// knows nothing of tile-part headers until it decodes.
+struct CodingStyle {
+  int layers = 1;
+  uint8_t resolutions[4] = {6, 6, 6, 6}, blockW[4] = {6, 6, 6, 6}, blockH[4] = {6, 6, 6, 6};
   uint8_t px[4][OPJ_J2K_MAXRLVLS], py[4][OPJ_J2K_MAXRLVLS];
+  CodingStyle() {
+    std::memset(px, 15, sizeof px);
+    std::memset(py, 15, sizeof py);
+  }
 };
 
+// Applies one COD (0xFF52) or COC (0xFF53) segment, `seg` holding its `n` bytes after the length field.
+// COD: Scod, progression, layers (2), MCT, SPcod; COC: Ccoc (1 or 2 bytes), Scoc, SPcoc. SPcod and SPcoc:
+// levels, code-block width and height (exponent - 2), style, transform, then with bit 0 of the style one
+// precinct byte per resolution.
+void ApplyCodingSegment(int type, const uint8_t* seg, int64_t n, int components, CodingStyle* style) {
+  auto at = [&](int64_t i) { return i < n ? seg[i] : uint8_t(0); };
+  int64_t p = 0;
+  int first = 0, last = components;
+  if (type == 0xFF53) {
+    first = components < 257 ? at(0) : (at(0) << 8 | at(1));
+    p = components < 257 ? 1 : 2;
+    last = first + 1;
+  }
+  const uint8_t flags = at(p);
+  if (type == 0xFF52) {
+    style->layers = at(p + 2) << 8 | at(p + 3);
+    p += 5;
+  } else {
+    p += 1;
+  }
+  const int resolutions = std::min<int>(at(p) + 1, OPJ_J2K_MAXRLVLS);
+  for (int c = first; c < last && c < 4; ++c) {
+    style->resolutions[c] = uint8_t(resolutions);
+    style->blockW[c] = uint8_t(std::min(at(p + 1) + 2, 12));
+    style->blockH[c] = uint8_t(std::min(at(p + 2) + 2, 12));
+    for (int r = 0; r < resolutions; ++r) {
+      const bool given = (flags & 1) && p + 5 + r < n;
+      style->px[c][r] = given ? at(p + 5 + r) & 15 : 15;
+      style->py[c][r] = given ? at(p + 5 + r) >> 4 : 15;
+    }
+  }
+}
+
 // The codestream's offset in the pipe: at `start` for a bare codestream, else the data of the first
-// "jp2c" box (boxes followed at most kMaxBoxes deep); negative when there is none.
+// "jp2c" box (at most kMaxBoxes boxes before it); negative when there is none.
 int64_t CodestreamOffset(StreamPipe* pipe, int64_t start, int codecType) {
   if (codecType == OPJ_CODEC_J2K) return start;
   constexpr int kMaxBoxes = 64;
@@ -122,81 +164,88 @@ int64_t CodestreamOffset(StreamPipe* pipe, int64_t start, int codecType) {
   return -1;
 }
 
-// Reads the main header's COD and COC segments (in file order, as the decoder applies them) up to the first
-// tile; the pipe is left where it was. False when the header cannot be walked.
-bool ReadPrecinctSizes(StreamPipe* pipe, int64_t start, int codecType, int components, PrecinctSizes* out) {
-  std::memset(out->px, 15, sizeof out->px);
-  std::memset(out->py, 15, sizeof out->py);
+// Reads the coding styles of the main header (`main`) and of each tile's tile-part headers (`tiles`, one
+// per tile, starting as the main one), walking the tile-parts by their lengths; the pipe is left where it
+// was. At most kMaxSegments marker segments in all: more is no image this reader takes. False when the
+// headers cannot be walked.
+constexpr int kMaxSegments = 1 << 16;
+bool ReadCodingStyles(StreamPipe* pipe, int64_t start, int codecType, int components, CodingStyle* main,
+                      std::vector<CodingStyle>* tiles, bool* tooMany) {
   const int64_t back = pipe->Seek(0, kSeekCurrent);
   int64_t at = back < 0 ? -1 : CodestreamOffset(pipe, start, codecType);
-  bool ok = at >= 0;
-  constexpr int kMaxSegments = 1024;
+  bool ok = at >= 0, inTile = false;
+  int64_t tilePartEnd = -1;
+  CodingStyle* style = main;
   at += 2;  // SOC
-  for (int i = 0; ok && i < kMaxSegments; ++i) {
+  int segments = 0;
+  for (; ok && segments < kMaxSegments; ++segments) {
     uint8_t seg[4 + 2 + 1 + 4 + 5 + OPJ_J2K_MAXRLVLS] = {};
-    ok = pipe->Seek(at, kSeekStart) >= 0 && ReadFully(pipe, seg, 4) && seg[0] == 0xFF;
+    ok = pipe->Seek(at, kSeekStart) >= 0 && ReadFully(pipe, seg, 2) && seg[0] == 0xFF;
     const int type = 0xFF00 | (ok ? seg[1] : 0);
-    if (!ok || type == 0xFF90 || type == 0xFFD9) break;  // SOT: the first tile; EOC
+    if (!ok || type == 0xFFD9) break;  // EOC
+    if (type == 0xFF93) {              // SOD: the tile-part's data, up to the next tile-part
+      if (tilePartEnd <= at) break;    // the last tile-part (a length of 0) or a damaged one
+      at = tilePartEnd;
+      inTile = false;
+      continue;
+    }
+    ok = ReadFully(pipe, seg + 2, 2);
     const int64_t length = int64_t(seg[2]) << 8 | seg[3];
-    ok = length >= 2;
-    if (ok && (type == 0xFF52 || type == 0xFF53)) {
-      const int64_t n = std::min<int64_t>(length - 2, int64_t(sizeof seg) - 4);
-      ok = ReadFully(pipe, seg + 4, n);
-      // COD: Scod, SGcod (4), SPcod; COC: Ccoc (1 or 2 bytes), Scoc, SPcoc. SPcod and SPcoc: the levels,
-      // four bytes, then with bit 0 of the style one precinct byte per resolution.
-      int p = 4, first = 0, last = components;
-      if (type == 0xFF53) {
-        first = components < 257 ? seg[p] : (seg[p] << 8 | seg[p + 1]);
-        p += components < 257 ? 1 : 2;
-        last = first + 1;
+    ok = ok && length >= 2;
+    const int64_t n = std::min<int64_t>(length - 2, int64_t(sizeof seg) - 4);
+    if (ok && n > 0) ok = ReadFully(pipe, seg + 4, n);
+    if (!ok) break;
+    if (type == 0xFF90) {  // SOT: Isot (2), Psot (4), TPsot, TNsot
+      const size_t tile = size_t(seg[4] << 8 | seg[5]);
+      const int64_t psot = int64_t(seg[6]) << 24 | int64_t(seg[7]) << 16 | int64_t(seg[8]) << 8 | seg[9];
+      if (tile >= tiles->size()) break;  // OpenJPEG refuses it
+      if (!inTile && style == main) {
+        for (CodingStyle& t : *tiles) t = *main;  // the main header is over: every tile starts from it
       }
-      const uint8_t style = seg[p];
-      p += type == 0xFF52 ? 5 : 1;
-      const int levels = std::min<int>(seg[p] + 1, OPJ_J2K_MAXRLVLS);
-      p += 5;
-      for (int c = first; c < last && c < 4; ++c) {
-        for (int r = 0; r < levels; ++r) {
-          const bool given = (style & 1) && p + r < 4 + n;
-          out->px[c][r] = given ? seg[p + r] & 15 : 15;
-          out->py[c][r] = given ? seg[p + r] >> 4 : 15;
-        }
-      }
+      style = &(*tiles)[tile];
+      tilePartEnd = psot == 0 ? -1 : at + psot;
+      inTile = true;
+    } else if (type == 0xFF52 || type == 0xFF53) {
+      ApplyCodingSegment(type, seg + 4, n, components, style);
     }
     at += 2 + length;
   }
-  return pipe->Seek(back, kSeekStart) >= 0 && ok;
+  if (style == main) {
+    for (CodingStyle& t : *tiles) t = *main;
+  }
+  *tooMany = segments >= kMaxSegments;
+  return pipe->Seek(back, kSeekStart) >= 0 && back >= 0 && ok && !*tooMany;
 }
 
 // Counts tiles, code blocks and packets tile by tile, component by component, resolution by resolution, as
 // the decoder will lay them out (code blocks per subband approximated by the resolution's area). Counting
 // stops at the first total past its budget, so a hostile header costs at most the tiles budget's steps.
-DeclaredWork WorkOf(const opj_image_t& image, const opj_codestream_info_v2_t& info, const PrecinctSizes& sizes) {
+DeclaredWork WorkOf(const opj_image_t& image, const opj_codestream_info_v2_t& info,
+                    const std::vector<CodingStyle>& styles) {
   DeclaredWork w;
-  w.tiles = int64_t(info.tw) * info.th;
-  if (w.tiles > ImageBudget::kMaxTiles || info.tdx == 0 || info.tdy == 0) return w;
-  const opj_tile_info_v2_t& t = info.m_default_tile_info;
-  const int64_t layers = std::max<int64_t>(t.numlayers, 1);
-  for (int64_t tile = 0; tile < w.tiles; ++tile) {
+  for (int64_t tile = 0; tile < int64_t(styles.size()); ++tile) {
+    const CodingStyle& style = styles[size_t(tile)];
+    const int64_t layers = std::max(style.layers, 1);
+    w.layers = std::max(w.layers, layers);
     int64_t tx = tile % info.tw, ty = tile / info.tw;
     int64_t x0 = std::max<int64_t>(info.tx0 + tx * info.tdx, image.x0);
     int64_t y0 = std::max<int64_t>(info.ty0 + ty * info.tdy, image.y0);
     int64_t x1 = std::min<int64_t>(info.tx0 + (tx + 1) * info.tdx, image.x1);
     int64_t y1 = std::min<int64_t>(info.ty0 + (ty + 1) * info.tdy, image.y1);
-    for (uint32_t c = 0; c < info.nbcomps && c < image.numcomps; ++c) {
-      const opj_tccp_info_t& tc = t.tccp_info[c];
+    for (uint32_t c = 0; c < image.numcomps && c < 4; ++c) {
       int64_t dx = std::max<OPJ_UINT32>(image.comps[c].dx, 1), dy = std::max<OPJ_UINT32>(image.comps[c].dy, 1);
       int64_t cx0 = (x0 + dx - 1) / dx, cy0 = (y0 + dy - 1) / dy, cx1 = (x1 + dx - 1) / dx, cy1 = (y1 + dy - 1) / dy;
-      uint32_t levels = std::clamp<OPJ_UINT32>(tc.numresolutions, 1, OPJ_J2K_MAXRLVLS);
+      const uint32_t levels = style.resolutions[c];
       for (uint32_t r = 0; r < levels; ++r) {
         uint32_t down = levels - 1 - r;
         int64_t rx0 = CeilShift(cx0, down), ry0 = CeilShift(cy0, down);
         int64_t rx1 = CeilShift(cx1, down), ry1 = CeilShift(cy1, down);
         if (rx1 <= rx0 || ry1 <= ry0) continue;
-        uint32_t px = sizes.px[std::min(c, 3u)][r], py = sizes.py[std::min(c, 3u)][r];
+        uint32_t px = style.px[c][r], py = style.py[c][r];
         int64_t precincts = (CeilShift(rx1, px) - (rx0 >> px)) * (CeilShift(ry1, py) - (ry0 >> py));
         // Above the lowest resolution a precinct's code blocks sit in subbands of half its size.
-        uint32_t bx = std::min(tc.cblkw, r == 0 ? px : std::max<uint32_t>(px, 1) - 1);
-        uint32_t by = std::min(tc.cblkh, r == 0 ? py : std::max<uint32_t>(py, 1) - 1);
+        uint32_t bx = std::min<uint32_t>(style.blockW[c], r == 0 ? px : std::max<uint32_t>(px, 1) - 1);
+        uint32_t by = std::min<uint32_t>(style.blockH[c], r == 0 ? py : std::max<uint32_t>(py, 1) - 1);
         int64_t blocks = r == 0 ? CeilShift(rx1 - rx0, bx) * CeilShift(ry1 - ry0, by)
                                 : 3 * CeilShift(CeilShift(rx1 - rx0, 1), bx) * CeilShift(CeilShift(ry1 - ry0, 1), by);
         w.codeBlocks += std::max(blocks, precincts);
@@ -259,17 +308,25 @@ bool ReadJP2(Image_I& target, const String& name, StreamPipe* pipe) {
                 ImageBudget::kMaxBytes);
   }
   opj_codestream_info_v2_t* info = opj_get_cstr_info(d.codec);
-  if (!info || !info->m_default_tile_info.tccp_info) {
+  const int64_t tiles = info ? int64_t(info->tw) * info->th : 0;
+  if (!info || info->tdx == 0 || info->tdy == 0 || tiles < 1) {
     if (info) opj_destroy_cstr_info(&info);
     return fail("ImportFileJP2: cannot load image data");
   }
-  PrecinctSizes precincts;
-  if (!ReadPrecinctSizes(pipe, source.start, codecType, channels, &precincts)) {
-    opj_destroy_cstr_info(&info);
-    return fail("ImportFileJP2: cannot load image data");
+  DeclaredWork work;
+  work.tiles = tiles;
+  if (tiles <= ImageBudget::kMaxTiles) {
+    CodingStyle mainStyle;
+    std::vector<CodingStyle> styles(static_cast<size_t>(tiles));
+    bool tooMany = false;
+    if (!ReadCodingStyles(pipe, source.start, codecType, channels, &mainStyle, &styles, &tooMany)) {
+      opj_destroy_cstr_info(&info);
+      if (tooMany) return fail("ImportFileJP2: more than ", kMaxSegments, " marker segments in the headers");
+      return fail("ImportFileJP2: cannot load image data");
+    }
+    work = WorkOf(*d.image, *info, styles);
+    work.tiles = tiles;
   }
-  const DeclaredWork work = WorkOf(*d.image, *info, precincts);
-  const int64_t layers = info->m_default_tile_info.numlayers;
   opj_destroy_cstr_info(&info);
   struct {
     const char* what;
@@ -280,8 +337,9 @@ bool ReadJP2(Image_I& target, const String& name, StreamPipe* pipe) {
                       {"code blocks x layers", work.blockLayers, ImageBudget::kMaxBlockLayers}};
   for (const auto& c : checks) {
     if (c.count > c.limit) {
-      return fail("ImportFileJP2: ", c.what, " (at least ", c.count, ", ", layers,
-                  " layers) exceed the image budget of ", c.limit);
+      const std::string layers = work.layers > 0 ? ", " + std::to_string(work.layers) + " layers" : "";
+      return fail("ImportFileJP2: ", c.what, " (at least ", c.count, layers.c_str(), ") exceed the image budget of ",
+                  c.limit);
     }
   }
   if (!opj_decode(d.codec, d.stream, d.image) || !opj_end_decompress(d.codec, d.stream)) {

@@ -276,6 +276,8 @@ TEST(ImageFileTest, Jp2PastTheBudgetIsRefusedBeforeDecoding) {
   blocks.width = blocks.height = 2048, blocks.blockExponent = 2;
   Jp2Header layers;  // a thousand layers of 2 x 2 precincts in resolution order: 2.3 GB and 8 s in OpenJPEG
   layers.width = layers.height = 2048, layers.layers = 1000, layers.precinctExponent = 1, layers.progression = 2;
+  Jp2Header inTile = layers;  // the same, with one layer in the main header and the thousand in the tile's
+  inTile.layers = 1, inTile.tileLayers = 1000;
   Jp2Header blockLayers;  // 3000 layers of 1024 code blocks
   blockLayers.width = blockLayers.height = 2048, blockLayers.layers = 3000;
   Jp2Header packets;  // 65 layers of 16384 precincts of 2 x 2 at one resolution
@@ -284,6 +286,7 @@ TEST(ImageFileTest, Jp2PastTheBudgetIsRefusedBeforeDecoding) {
       {big, "8192 x 8192 x 4 samples exceed the image budget of 67108864"},
       {blocks, "code blocks (at least 262144, 1 layers) exceed the image budget of 65536"},
       {layers, "packets (at least 5120000, 1000 layers) exceed the image budget of 1048576"},
+      {inTile, "packets (at least 5120000, 1000 layers) exceed the image budget of 1048576"},
       {blockLayers, "code blocks x layers (at least 3072000, 3000 layers) exceed the image budget of 2097152"},
       {packets, "packets (at least 1064960, 65 layers) exceed the image budget of 1048576"},
   };

@@ -17,6 +17,7 @@ struct Jp2Header {
   int precinctExponent = -1;  // -1: the default (no precinct sizes given)
   int progression = 0;        // 0 LRCP, 2 RPCL
   size_t dataBytes = 8;
+  int tileLayers = 0;  // above 0: the tile-part header carries its own COD with these layers
 };
 
 inline std::string Jp2Codestream(const Jp2Header& h) {
@@ -30,13 +31,17 @@ inline std::string Jp2Codestream(const Jp2Header& h) {
   u16(h.components);
   for (int c = 0; c < h.components; ++c) u8(7), u8(1), u8(1);  // 8-bit unsigned, not subsampled
   const bool precincts = h.precinctExponent >= 0;
-  u16(0xFF52), u16(12 + (precincts ? h.levels + 1 : 0));
-  u8(precincts ? 1 : 0), u8(h.progression), u16(h.layers), u8(0);
-  u8(h.levels), u8(h.blockExponent - 2), u8(h.blockExponent - 2), u8(0), u8(1);
-  for (int r = 0; precincts && r <= h.levels; ++r) u8(h.precinctExponent | h.precinctExponent << 4);
+  auto cod = [&](int layers) {
+    u16(0xFF52), u16(12 + (precincts ? h.levels + 1 : 0));
+    u8(precincts ? 1 : 0), u8(h.progression), u16(layers), u8(0);
+    u8(h.levels), u8(h.blockExponent - 2), u8(h.blockExponent - 2), u8(0), u8(1);
+    for (int r = 0; precincts && r <= h.levels; ++r) u8(h.precinctExponent | h.precinctExponent << 4);
+  };
+  cod(h.layers);
   u16(0xFF5C), u16(3 + 3 * h.levels + 1), u8(0x40);  // no quantisation, two guard bits
   for (int b = 0; b < 3 * h.levels + 1; ++b) u8(8 << 3);
   u16(0xFF90), u16(10), u16(0), u32(0), u8(0), u8(1);  // SOT: tile 0, up to the end
+  if (h.tileLayers > 0) cod(h.tileLayers);
   u16(0xFF93);
   s.append(h.dataBytes, '\0');
   u16(0xFFD9);
