@@ -19,9 +19,9 @@ constexpr uint8_t kTextureFaultBits = 7 << kTextureFaultShift;
 constexpr uint8_t kTextureWhy = 32;  // a missing texture's format and why it was not decoded follows its size
 constexpr uint8_t kTargetPositions = 1, kTargetNormals = 2;
 constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2, kMaterialOpacityTexture = 4,
-                  kMaterialEmissiveTexture = 8;
-constexpr uint8_t kMaterialFlags =
-    kMaterialTwoSided | kMaterialMetalRoughness | kMaterialOpacityTexture | kMaterialEmissiveTexture;
+                  kMaterialEmissiveTexture = 8, kMaterialSidesUnknown = 16, kMaterialOpacitySlip = 32;
+constexpr uint8_t kMaterialFlags = kMaterialTwoSided | kMaterialMetalRoughness | kMaterialOpacityTexture |
+                                   kMaterialEmissiveTexture | kMaterialSidesUnknown | kMaterialOpacitySlip;
 constexpr size_t kMaterialFloats = 18;
 
 // ---- writing ----
@@ -114,9 +114,10 @@ void WriteMaterial(Out& out, const Material& m) {
   f[16] = m.roughness;
   f[17] = m.alphaCutoff;
   out.Bytes(f, sizeof f);
-  out.U8(static_cast<uint8_t>((m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0) |
-                              (m.opacityTexture ? kMaterialOpacityTexture : 0) |
-                              (m.emissiveTexture ? kMaterialEmissiveTexture : 0)));
+  out.U8(static_cast<uint8_t>(
+      (m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0) |
+      (m.opacityTexture ? kMaterialOpacityTexture : 0) | (m.emissiveTexture ? kMaterialEmissiveTexture : 0) |
+      (m.sidesUnknown ? kMaterialSidesUnknown : 0) | (m.opacityZeroSlip ? kMaterialOpacitySlip : 0)));
   out.U8(m.alphaMode);
   out.I32(m.diffuseTexture);
   out.U32(m.diffuseUVSet);
@@ -396,7 +397,8 @@ bool ReadTexture(In& in, size_t i, Texture& t) {
   if (t.missing) {
     if (t.width || t.height || t.hasAlpha) return in.Damaged(Item("texture", i) + " is missing yet has a size");
     if (flags & kTextureWhy) {
-      if (t.fault != TextureFault::kNotDecoded) return in.Damaged(Item("texture", i) + " says why it was not decoded yet was not");
+      if (t.fault != TextureFault::kNotDecoded)
+        return in.Damaged(Item("texture", i) + " says why it was not decoded yet was not");
       return in.Str(t.undecoded, "why a texture was not decoded");
     }
     return true;
@@ -427,6 +429,8 @@ bool ReadMaterial(In& in, size_t i, size_t textures, Material& m) {
   m.metalRoughness = flags & kMaterialMetalRoughness;
   m.opacityTexture = flags & kMaterialOpacityTexture;
   m.emissiveTexture = flags & kMaterialEmissiveTexture;
+  m.sidesUnknown = flags & kMaterialSidesUnknown;
+  m.opacityZeroSlip = flags & kMaterialOpacitySlip;
   if (flags & ~kMaterialFlags) return in.Damaged(Item("material", i) + " has unknown flags");
   if (m.alphaMode > 2) return in.Damaged(Item("material", i) + " has the alpha mode " + std::to_string(m.alphaMode));
   if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && static_cast<size_t>(m.diffuseTexture) >= textures))

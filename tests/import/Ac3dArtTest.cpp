@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -128,12 +129,22 @@ class Ac3dArtTest : public ::testing::Test {
     EXPECT_TRUE(ReadModelFile(file, {}, scene, error)) << error;
     return scene;
   }
-  // The one texture of a quad textured by `bytes`.
-  Texture Decoded(const std::string& name, const std::string& bytes) {
-    PM::Test::WriteFile(m_dir.File(name), bytes);
-    Scene scene = Read(Quad(name + ".ac", name));
-    if (scene.textures.size() != 1) return ADD_FAILURE() << name, Texture();
-    return scene.textures[0];
+  // The textures of one file of quads, each textured by one of `files` (name and bytes): one reader start.
+  std::map<std::string, Texture> Decoded(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::string ac =
+        "AC3Db\nMATERIAL \"m\" rgb 1 1 1 amb 0.2 0.2 0.2 emis 0 0 0 spec 0 0 0 shi 0 trans 0\n"
+        "OBJECT world\nkids " +
+        std::to_string(files.size()) + "\n";
+    for (const auto& [name, bytes] : files) {
+      PM::Test::WriteFile(m_dir.File(name), bytes);
+      ac += "OBJECT poly\ntexture \"" + name +
+            "\"\nnumvert 3\n0 0 0\n1 0 0\n1 1 0\nnumsurf 1\nSURF 0x20\nmat 0\nrefs 3\n0 0 0\n1 1 0\n2 1 1\nkids 0\n";
+    }
+    PM::Test::WriteFile(m_dir.File("textures.ac"), ac);
+    std::map<std::string, Texture> out;
+    for (Texture& t : Read(m_dir.File("textures.ac")).textures) out[t.source] = std::move(t);
+    EXPECT_EQ(out.size(), files.size());
+    return out;
   }
   PM::Test::TempDir m_dir;
 };
@@ -141,15 +152,21 @@ class Ac3dArtTest : public ::testing::Test {
 TEST_F(Ac3dArtTest, SgiImagesAreDecodedVerbatimAndRunLengthEncodedWithOneToFourChannels) {
   // A 4 x 2 image: the bottom row (stored first) 10, 20, 30, 40 and the top row 50, 60, 70, 80 in the first
   // plane; the other planes add 1, 2, 3 to it.
+  auto name = [](bool rle, uint16_t channels) { return "t" + std::to_string(channels) + (rle ? "r" : "v") + ".rgb"; };
+  std::vector<std::pair<std::string, std::string>> files;
   for (const bool rle : {false, true})
     for (uint16_t channels = 1; channels <= 4; ++channels) {
       std::vector<Plane> planes;
       for (uint8_t c = 0; c < channels; ++c)
         planes.push_back({{uint8_t(10 + c), uint8_t(20 + c), uint8_t(30 + c), uint8_t(40 + c)},
                           {uint8_t(50 + c), uint8_t(60 + c), uint8_t(70 + c), uint8_t(80 + c)}});
-      const std::string name = "t" + std::to_string(channels) + (rle ? "r" : "v") + ".rgb";
-      const Texture t = Decoded(name, Sgi(planes, rle));
-      SCOPED_TRACE(name);
+      files.emplace_back(name(rle, channels), Sgi(planes, rle));
+    }
+  std::map<std::string, Texture> decoded = Decoded(files);
+  for (const bool rle : {false, true})
+    for (uint16_t channels = 1; channels <= 4; ++channels) {
+      const Texture& t = decoded[name(rle, channels)];
+      SCOPED_TRACE(name(rle, channels));
       ASSERT_FALSE(t.missing) << t.undecoded << int(t.fault);
       ASSERT_EQ(t.width, 4u);
       ASSERT_EQ(t.height, 2u);
@@ -176,49 +193,98 @@ TEST_F(Ac3dArtTest, SgiImagesAreDecodedVerbatimAndRunLengthEncodedWithOneToFourC
 
 TEST_F(Ac3dArtTest, DdsImagesAreDecodedCompressedAndUncompressed) {
   const Rgba red{255, 0, 0, 255}, blue{0, 0, 255, 255};
-  // DXT1: the colours alone.
-  Texture t = Decoded("dxt1.dds", DdsHeader(4, 4, "DXT1") + StripedColours());
-  ASSERT_FALSE(t.missing) << t.undecoded << int(t.fault);
-  ASSERT_EQ(t.width, 4u);
-  for (uint32_t y = 0; y < 4; ++y) EXPECT_EQ(At(t, 1, y), y % 2 ? blue : red) << y;
   // DXT3: alpha 4 bits a texel, 15 (255) in the top row, 0 below.
   std::string alpha3 = "\xFF\xFF";
   alpha3.append(6, '\0');
-  t = Decoded("dxt3.dds", DdsHeader(4, 4, "DXT3") + alpha3 + StripedColours());
-  ASSERT_FALSE(t.missing) << t.undecoded << int(t.fault);
-  EXPECT_EQ(At(t, 2, 0), red);
-  EXPECT_EQ(At(t, 2, 1), (Rgba{0, 0, 255, 0}));
   // DXT5: alpha 0 = 255, alpha 1 = 0; index 0 in the top row, 1 below (3 bits a texel).
   uint64_t indices = 0;
   for (int texel = 4; texel < 16; ++texel) indices |= uint64_t{1} << (3 * texel);
   std::string alpha5 = "\xFF";
   alpha5 += '\0';
   for (int i = 0; i < 6; ++i) alpha5 += char((indices >> (8 * i)) & 255);
-  t = Decoded("dxt5.dds", DdsHeader(4, 4, "DXT5") + alpha5 + StripedColours());
-  ASSERT_FALSE(t.missing) << t.undecoded << int(t.fault);
-  EXPECT_EQ(At(t, 3, 0), red);
-  EXPECT_EQ(At(t, 3, 3), (Rgba{0, 0, 255, 0}));
-  EXPECT_TRUE(t.hasAlpha);
   // Uncompressed BGRA: 2 x 2, texel (x, y) = (10x, 10y, 7, 128 + x).
   std::string texels;
   for (uint8_t y = 0; y < 2; ++y)
     for (uint8_t x = 0; x < 2; ++x)
       texels += char(7), texels += char(10 * y), texels += char(10 * x), texels += char(128 + x);
-  t = Decoded("bgra.dds", DdsHeader(2, 2, nullptr) + texels);
-  ASSERT_FALSE(t.missing) << t.undecoded << int(t.fault);
-  EXPECT_EQ(At(t, 1, 0), (Rgba{10, 0, 7, 129}));
-  EXPECT_EQ(At(t, 0, 1), (Rgba{0, 10, 7, 128}));
+  std::map<std::string, Texture> decoded = Decoded({{"dxt1.dds", DdsHeader(4, 4, "DXT1") + StripedColours()},
+                                                    {"dxt3.dds", DdsHeader(4, 4, "DXT3") + alpha3 + StripedColours()},
+                                                    {"dxt5.dds", DdsHeader(4, 4, "DXT5") + alpha5 + StripedColours()},
+                                                    {"bgra.dds", DdsHeader(2, 2, nullptr) + texels}});
+  for (const auto& [name, t] : decoded) ASSERT_FALSE(t.missing) << name << ": " << t.undecoded;
+  const Texture& dxt1 = decoded["dxt1.dds"];
+  ASSERT_EQ(dxt1.width, 4u);
+  for (uint32_t y = 0; y < 4; ++y) EXPECT_EQ(At(dxt1, 1, y), y % 2 ? blue : red) << y;
+  EXPECT_EQ(At(decoded["dxt3.dds"], 2, 0), red);
+  EXPECT_EQ(At(decoded["dxt3.dds"], 2, 1), (Rgba{0, 0, 255, 0}));
+  EXPECT_EQ(At(decoded["dxt5.dds"], 3, 0), red);
+  EXPECT_EQ(At(decoded["dxt5.dds"], 3, 3), (Rgba{0, 0, 255, 0}));
+  EXPECT_TRUE(decoded["dxt5.dds"].hasAlpha);
+  EXPECT_EQ(At(decoded["bgra.dds"], 1, 0), (Rgba{10, 0, 7, 129}));
+  EXPECT_EQ(At(decoded["bgra.dds"], 0, 1), (Rgba{0, 10, 7, 128}));
 }
 
 TEST_F(Ac3dArtTest, ATextureNotDecodedIsNamedByItsFormatNeverDamagedWhenValid) {
-  const Texture ktx = Decoded("t.ktx", std::string("\xABKTX 11\xBB\r\n\x1A\n", 12) + std::string(64, '\0'));
-  EXPECT_TRUE(ktx.missing);
-  EXPECT_EQ(ktx.fault, TextureFault::kNotDecoded);
-  EXPECT_EQ(ktx.undecoded, "KTX image: not decoded");
-  const Texture png = Decoded("cut.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16));
-  EXPECT_EQ(png.undecoded, "PNG image: damaged or too large");
-  const Texture sgi = Decoded("cut.rgb", Sgi({{{1, 2}}}, false).substr(0, 512));
-  EXPECT_EQ(sgi.undecoded.rfind("SGI image: damaged", 0), 0u) << sgi.undecoded;
+  std::map<std::string, Texture> decoded =
+      Decoded({{"t.ktx", std::string("\xABKTX 11\xBB\r\n\x1A\n", 12) + std::string(64, '\0')},
+               {"cut.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16)},
+               {"cut.rgb", Sgi({{{1, 2}}}, false).substr(0, 512)}});
+  EXPECT_TRUE(decoded["t.ktx"].missing);
+  EXPECT_EQ(decoded["t.ktx"].fault, TextureFault::kNotDecoded);
+  EXPECT_EQ(decoded["t.ktx"].undecoded, "KTX image: not decoded");
+  EXPECT_EQ(decoded["cut.png"].undecoded, "PNG image: damaged or too large");
+  EXPECT_EQ(decoded["cut.rgb"].undecoded.rfind("SGI image: damaged", 0), 0u) << decoded["cut.rgb"].undecoded;
+}
+
+// AC3D's `trans 1` hides its faces (no COLLADA slip to excuse); the surfaces' own flags say each side.
+TEST_F(Ac3dArtTest, AnAc3dFileIsHiddenAndOneSidedAsItSays) {
+  Scene hidden = Read(Quad("hidden.ac", "", "trans 1"));
+  ASSERT_EQ(hidden.materials.size(), 1u);
+  EXPECT_EQ(hidden.materials[0].diffuse[3], 0.0f);
+  EXPECT_FALSE(hidden.materials[0].opacityZeroSlip);
+  Scene one = Read(Quad("one.ac", "", "trans 0", "0x10"));
+  ASSERT_EQ(one.materials.size(), 1u);
+  EXPECT_FALSE(one.materials[0].twoSided);
+  EXPECT_FALSE(one.materials[0].sidesUnknown) << "the SURF flags say one-sided";
+  Scene two = Read(Quad("two.ac", "", "trans 0", "0x30"));
+  ASSERT_EQ(two.materials.size(), 1u);
+  EXPECT_TRUE(two.materials[0].twoSided);
+  EXPECT_FALSE(two.materials[0].sidesUnknown);
+}
+
+// Assimp 5.2 leaves an object of lines alone at its group's origin: the reader puts it where its loc says.
+TEST_F(Ac3dArtTest, AnObjectOfLinesStandsAtItsLoc) {
+  const std::string ac =
+      "AC3Db\nMATERIAL \"blue\" rgb 0 0 1 amb 0 0 1 emis 0 0 0 spec 0 0 0 shi 10 trans 0\n"
+      "OBJECT world\nkids 1\nOBJECT group\nname \"path\"\nloc 10 0 0\nkids 2\n"
+      "OBJECT poly\nname \"marker\"\nloc 100 5 -3\nnumvert 2\n0 0 0\n0 1 0\nnumsurf 1\nSURF 0x2\nmat 0\nrefs 2\n"
+      "0 0 0\n1 0 0\nkids 0\n"
+      "OBJECT poly\nname \"marker\"\nloc -100 5 3\nnumvert 2\n0 0 0\n0 1 0\nnumsurf 1\nSURF 0x2\nmat 0\nrefs 2\n"
+      "0 0 0\n1 0 0\nkids 0\n";
+  PM::Test::WriteFile(m_dir.File("lines.ac"), ac);
+  Scene scene = Read(m_dir.File("lines.ac"));
+  std::vector<std::vector<float>> places;
+  for (const Node& n : scene.nodes)
+    if (n.name == "marker") places.push_back({n.matrix[3], n.matrix[7], n.matrix[11]});
+  ASSERT_EQ(places.size(), 2u);
+  EXPECT_EQ(places[0], (std::vector<float>{100, 5, -3}));
+  EXPECT_EQ(places[1], (std::vector<float>{-100, 5, 3}));
+}
+
+// A file that parses but holds no geometry is an empty scene with one warning, whatever its format.
+TEST_F(Ac3dArtTest, AFileOfNoGeometryIsAnEmptySceneSaidOnce) {
+  PM::Test::WriteFile(m_dir.File("null.ac"), "AC3Db\nOBJECT poly\nkids 0\n");
+  Scene ac = Read(m_dir.File("null.ac"));
+  EXPECT_TRUE(ac.meshes.empty());
+  EXPECT_EQ(ac.warnings, (std::vector<std::string>{"it holds no geometry: nothing to draw"}));
+  // An OBJ of one vertex and no face.
+  PM::Test::WriteFile(m_dir.File("dot.obj"), "v 0 0 0\n");
+  Scene obj;
+  std::string error;
+  if (ReadModelFile(m_dir.File("dot.obj"), {}, obj, error)) {
+    EXPECT_TRUE(obj.meshes.empty());
+    EXPECT_EQ(obj.warnings, (std::vector<std::string>{"it holds no geometry: nothing to draw"}));
+  }
 }
 
 }  // namespace
