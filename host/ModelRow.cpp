@@ -24,9 +24,6 @@ using namespace PM;
 
 namespace {
 
-// A clip "in a loop", as the first model's.
-constexpr double kLoopCycles = 1e9;
-
 // Imports one further file into the view: its summary line, both sides drawn, its first clip looping.
 Obj<ScriptObject> ImportBeside(ScriptEngine* engine, const std::string& file, const std::string& clip,
                                const std::string& up, ModelView& view) {
@@ -44,6 +41,7 @@ Obj<ScriptObject> ImportBeside(ScriptEngine* engine, const std::string& file, co
     static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
     view.shaders.push_back(entry);
   }
+  AddFileLights(view, root);
   for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i) {
     if (AnimationClip_I* c = scheduler->m_animationClip[i]) {
       c->m_enabled = i == 0 && clip != "none";

@@ -45,10 +45,7 @@ using namespace PM;
 
 namespace {
 
-// A clip "in a loop": cycles enough for days of any clip longer than a frame.
-constexpr double kLoopCycles = 1e9;
-
-// The view's own lamps: a light along the view and an ambient one, for a file without lights.
+// The view's own lamps: a light along the view and an ambient one (ApplyLights sets their strength).
 constexpr char kLamp[] = "viewLampS", kSky[] = "viewSkyS";
 
 // The texture a geometry's shader draws with, or null.
@@ -130,6 +127,29 @@ std::string Number(float v) {
 }
 
 }  // namespace
+
+void AddFileLights(ModelView& view, ScriptObject* root) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  for (const Obj<ScriptObject>& node : nodes)
+    if (auto* light = SNodeOf<SLight_I>(node.Get())) view.fileLights.emplace_back(light);
+  ApplyLights(view, ViewLights::kFileAndLamp);
+}
+
+void ApplyLights(const ModelView& view, ViewLights mode) {
+  for (const Obj<ScriptObject>& light : view.fileLights)
+    static_cast<SLight_I*>(light.Get())->m_visibility = mode != ViewLights::kLampAlone;
+  // Under a file's lights the lamp is dim: what they miss is not black, and their colour still
+  // dominates where they fall.
+  const bool dim = !view.fileLights.empty() && mode == ViewLights::kFileAndLamp;
+  const bool off = !view.fileLights.empty() && mode == ViewLights::kFileAlone;
+  for (size_t i = 0; i < view.lamps.size(); ++i) {
+    auto* lamp = static_cast<SLight_I*>(view.lamps[i].Get());
+    const float strength = i == 0 ? (dim ? kLampDim : kLampFull) : (dim ? kSkyDim : kSkyFull);
+    lamp->m_color = {strength, strength, strength};
+    lamp->m_visibility = !off;
+  }
+}
 
 ModelSummary SummarizeModel(ScriptObject* root) {
   ModelSummary s;
@@ -393,6 +413,21 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
   PlaceEye(rig, distance);
 }
 
+namespace {
+
+// After the import's own warnings of textures not found: pm-run's option that reaches them.
+void TellTextureOptions(const std::string& file) {
+  for (const MissingTexture& m : LastImportMissingTextures()) {
+    if (m.cause == MissingTexture::Cause::kNotFound) {
+      LogWarn("pm-run: \"", InertText(file).c_str(),
+              "\" misses textures; --texture-path DIR looks for them by name in another folder too.");
+      return;
+    }
+  }
+}
+
+}  // namespace
+
 int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,
                    const std::string& up, ModelView& view) {
   ScriptNamespace* names = engine->GetNamespace();
@@ -407,9 +442,9 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
                 "SCamera:viewLens . { .FieldOfView %.1f; };\n"
                 "TCamera:viewCamera . { .SNode SCamera:viewLens; .Parent TTransform:viewEye; };\n"
-                "SLight:%s . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Directional; };\n"
                 "TLight:viewLamp . { .SNode SLight:%s; .Parent TTransform:viewEye; };\n"
-                "SLight:%s . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Ambient; };\n"
                 "TLight:viewSky . { .SNode SLight:%s; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
                 "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
@@ -434,6 +469,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
+  TellTextureOptions(file);
   if (!up.empty() && !SetModelUp(root, AxisFromWord(up))) return 1;
   AnimationScheduler_I* scheduler = ModelScheduler(names);
   const ModelSummary s = SummarizeImport(root, scheduler);
@@ -454,8 +490,8 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   // A skeleton with nothing to move but the markers is drawn as its bones, sticks as thick as a small
   // share of its size.
   if (SkeletonOnly(s, view.shaders)) AddSkeletonSticks(root, scene, (s.max - s.min).Length() * kStickShare);
-  if (s.lights > 0)  // the file's own light the model; the view's lamps go out
-    for (const Obj<SLight_I>& lamp : lamps) lamp->m_visibility = 0;
+  view.lamps = {Obj<ScriptObject>(lamps[0].Get()), Obj<ScriptObject>(lamps[1].Get())};
+  AddFileLights(view, root);
   if (!ChooseClip(scheduler, file, clip)) return 1;
   FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
   if (!camera.empty()) {
