@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
-#include <linux/sched.h>
 #include <linux/landlock.h>
+#include <linux/sched.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -41,6 +41,15 @@ bool DropCapabilities(std::string& error) {
 constexpr __u64 kTruncate = 1ULL << 14;                                 // version 3
 constexpr __u64 kIoctlDev = 1ULL << 15;                                 // version 5
 constexpr __u64 kFirstRights = (LANDLOCK_ACCESS_FS_MAKE_SYM << 1) - 1;  // version 1
+// Scopes (version 6): no signal to a process outside the reader's domain, whatever path sends it (kill,
+// a file owner's SIGIO), and no connection to an abstract socket outside it.
+constexpr __u64 kScopeAbstractSocket = 1ULL << 0;
+constexpr __u64 kScopeSignal = 1ULL << 1;
+// The ruleset's attributes as the kernel's later versions read them (the system header may know only the
+// first field): a shorter size is what an older kernel takes.
+struct RulesetAttributes {
+  __u64 handledFs = 0, handledNet = 0, scoped = 0;
+};
 
 __u64 HandledRights(int version) {
   __u64 rights = kFirstRights;
@@ -90,9 +99,14 @@ int PrepareLandlock(bool& available, std::string& error) {
   const long version = syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
   available = version >= 1;
   if (!available) return -1;
-  landlock_ruleset_attr attributes{};
-  attributes.handled_access_fs = HandledRights(static_cast<int>(version));
-  const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0));
+  RulesetAttributes attributes;
+  attributes.handledFs = HandledRights(static_cast<int>(version));
+  size_t size = sizeof attributes.handledFs;
+  if (version >= 6) {
+    attributes.scoped = kScopeSignal | kScopeAbstractSocket;
+    size = sizeof attributes;
+  }
+  const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &attributes, size, 0));
   if (ruleset < 0) {
     error = std::string("Landlock: ") + std::strerror(errno);
     return -1;
@@ -113,7 +127,8 @@ bool ApplyLandlock(int ruleset, const std::vector<std::string>& folders, std::st
 }
 
 // The system calls a confined reader makes: memory, reading files beneath its root, answering, reading its
-// own limits, its own signals, time. Anything else kills it.
+// own limits, its own signals, time. Anything else kills it; prctl among them, so that the parent-death
+// signal set at its start (ReaderSpawn.cpp) stays.
 constexpr int kAllowed[] = {
     SCMP_SYS(read),
     SCMP_SYS(pread64),
@@ -132,7 +147,6 @@ constexpr int kAllowed[] = {
     SCMP_SYS(readlinkat),
     SCMP_SYS(getdents64),
     SCMP_SYS(getcwd),
-    SCMP_SYS(fcntl),
     SCMP_SYS(brk),
     SCMP_SYS(mmap),
     SCMP_SYS(munmap),
@@ -182,6 +196,16 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   rc =
       rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, kWriting, 0));
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, kWriting, 0));
+  // Descriptor flags and copies only: no command that names a process to signal (F_SETOWN*, F_SETSIG, or
+  // O_ASYNC, which signals the owner), leases a file (F_SETLEASE, another's open would wait on the reader)
+  // or watches a folder (F_NOTIFY).
+  for (const int command : {F_GETFD, F_SETFD, F_GETFL, F_DUPFD_CLOEXEC})
+    rc = rc ? rc
+            : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
+                               SCMP_A1(SCMP_CMP_EQ, static_cast<scmp_datum_t>(command)));
+  rc = rc ? rc
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 2, SCMP_A1(SCMP_CMP_EQ, F_SETFL),
+                             SCMP_A2(SCMP_CMP_MASKED_EQ, O_ASYNC, 0));
   // Its own limits: any read, and setting only the address space (the memory budget grows with the files
   // the model names, within the hard limit); signals to itself only (abort, raise).
   const auto self = static_cast<scmp_datum_t>(getpid());
