@@ -468,6 +468,36 @@ def walk_seen(model, frames, share):
     return case
 
 
+# The joint markers' colour, drawn unlit under the sticks.
+MARKER = (217, 217, 217)
+
+
+def skeleton_alike(model):
+    # The walk's skeleton on both engines: the sticks drawn over the markers (most of the figure is of the
+    # sticks' colour, the markers show round them), in one order on both, so their pictures agree by the
+    # cross-back-end rule and their counts of each colour within 5 %.
+    def case(pm_run, peer, checker, tmp):
+        colours = {}
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{engine}.png")
+            view(pm_run, model, engine, tmp, "", out)
+            image = Image.open(out).convert("RGB")
+            figure = len(foreground(out)[0])
+            sticks = stick_pixels(out)
+            markers = sum(1 for p in image.getdata() if all(abs(a - b) <= 8 for a, b in zip(p, MARKER)))
+            print(f"{engine}: {figure} pixels drawn, {sticks} of the sticks, {markers} of the markers")
+            if sticks < figure / 2 or markers < figure / 10:
+                raise AssertionError(f"{engine}: of {figure} pixels drawn {sticks} are the sticks', {markers} "
+                                     "the markers'")
+            colours[engine] = (sticks, markers)
+        for k in (0, 1):
+            a, b = colours["OpenGL"][k], colours["DirectX8"][k]
+            if abs(a - b) > 0.05 * max(a, b):
+                raise AssertionError(f"the engines' {('sticks', 'markers')[k]}: {a} against {b} pixels")
+        cross(checker, os.path.join(tmp, "DirectX8.png"), os.path.join(tmp, "OpenGL.png"), os.path.join(tmp, "x"))
+    return case
+
+
 BAR_OBJ = "v -10 -0.5 -0.5\nv 10 -0.5 -0.5\nv 10 0.5 -0.5\nv -10 0.5 -0.5\n" \
           "v -10 -0.5 0.5\nv 10 -0.5 0.5\nv 10 0.5 0.5\nv -10 0.5 0.5\n" \
           "f 1 2 3 4\nf 5 8 7 6\nf 1 5 6 2\nf 2 6 7 3\nf 3 7 8 4\nf 4 8 5 1\n"
@@ -771,6 +801,7 @@ CASES = {
     "skeleton_sticks": skeleton_sticks,
     "skeleton_many_joints": skeleton_many_joints,
     "skeleton_walk_bvh": walk_seen(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 60), 0.01),
+    "skeleton_alike_bvh": skeleton_alike(os.path.join(corpus, "BVH", "01_01.bvh")),
     "framed_bar": framed_bar,
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
     # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
