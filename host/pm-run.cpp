@@ -319,7 +319,15 @@ const OptionRow kOptions[] = {
      },
      nullptr},
     {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
-    {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
+    {"--asset-root", true,
+     [](Options&, const char* v) {
+       // A file here would fail each import with the confinement's words; said once, before any import.
+       if (struct stat s {}; *v && stat(v, &s) == 0 && !S_ISDIR(s.st_mode))
+         return std::fprintf(stderr, "pm-run: --asset-root %s: that is a file; the option takes a folder.\n", v),
+                false;
+       return SetImportAssetRoot(v), *v != 0;
+     },
+     nullptr},
     {"--texture-path", true,
      [](Options& o, const char* v) {
        if (!*v) return std::fputs("pm-run: --texture-path takes a folder, not an empty name.\n", stderr), false;

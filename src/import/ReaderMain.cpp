@@ -540,6 +540,10 @@ int main(int argc, char** argv) {
     WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" does not exist", out);
     return 2;
   }
+  if (struct stat s {}; stat(root.Folder().c_str(), &s) != 0 || !S_ISDIR(s.st_mode)) {
+    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" is not a folder", out);
+    return 2;
+  }
   WarnTextureFolders(request.texturePath);
   root.warn = [](const std::string& text) { Note(kNoteWarn, text); };
   root.opened = [&budget](const std::string& file, uint64_t bytes) { budget.Opened(file, bytes); };
