@@ -322,9 +322,8 @@ const OptionRow kOptions[] = {
     {"--asset-root", true,
      [](Options&, const char* v) {
        // A file here would fail each import with the confinement's words; said once, before any import.
-       if (struct stat s {}; *v && stat(v, &s) == 0 && !S_ISDIR(s.st_mode))
-         return std::fprintf(stderr, "pm-run: --asset-root %s: that is a file; the option takes a folder.\n", v),
-                false;
+       if (struct stat s{}; *v && stat(v, &s) == 0 && !S_ISDIR(s.st_mode))
+         return std::fprintf(stderr, "pm-run: --asset-root %s: that is a file; the option takes a folder.\n", v), false;
        return SetImportAssetRoot(v), *v != 0;
      },
      nullptr},

@@ -540,7 +540,7 @@ int main(int argc, char** argv) {
     WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" does not exist", out);
     return 2;
   }
-  if (struct stat s {}; stat(root.Folder().c_str(), &s) != 0 || !S_ISDIR(s.st_mode)) {
+  if (struct stat s{}; stat(root.Folder().c_str(), &s) != 0 || !S_ISDIR(s.st_mode)) {
     WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" is not a folder", out);
     return 2;
   }
