@@ -157,7 +157,8 @@ class SpawnThread {
   bool Run(SpawnJob& job) {
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_stop || (!m_started && !Start())) return false;
-    m_wake.wait(lock, [&] { return !m_job; });
+    m_wake.wait(lock, [&] { return !m_job || m_stop; });
+    if (m_stop) return false;
     m_job = &job;
     m_wake.notify_all();
     m_wake.wait(lock, [&] { return job.done; });
