@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/core/Obj.h>
 #include <pelmora/core/Vector3f.h>
 #include <pelmora/script/object/ScriptEngine.h>
@@ -65,6 +66,18 @@ void ApplyLights(const ModelView& view, ViewLights mode);
 
 // A clip "in a loop", as the view plays one: cycles enough for days of any clip longer than a frame.
 inline constexpr double kLoopCycles = 1e9;
+
+// One file imported into a view: its root, the scheduler of its clips (or null) and its summary.
+struct ImportedModel {
+  PM::Obj<PM::ScriptObject> root;
+  PM::AnimationScheduler_I* scheduler = nullptr;
+  ModelSummary summary;
+};
+// Imports `file` as each of a view's files is: pm-run's word on textures not found, turned so that its
+// axis `up` points up (when not empty), its summary line printed (unless view.quiet), its shaders added
+// to view.shaders drawing both sides, its lights taken in (AddFileLights). False (logged) when it fails.
+bool ImportIntoView(PM::ScriptEngine* engine, const std::string& file, const std::string& up, ModelView& view,
+                    ImportedModel& out);
 
 // Every RenderShader the model's geometries draw with, each once, with what the file gave it.
 std::vector<ModelView::Shader> ModelShaders(PM::ScriptObject* root);
