@@ -12,7 +12,6 @@
 #include <pelmora/scene/ImportModelFunction.h>
 #include <pelmora/scene/NodeWalk.h>
 #include <pelmora/scene/Transform.h>
-#include <pelmora/script/lang/Parser.h>
 #include <pelmora/script/object/GlobalFunctions.h>
 #include <pelmora/script/object/ValueBox.h>
 
@@ -23,6 +22,11 @@ namespace PMHost {
 using namespace PM;
 
 namespace {
+
+template <class T>
+Obj<T> Make() {
+  return Obj<T>(static_cast<T*>(T::Create()));
+}
 
 // Imports one further file into the view (ImportIntoView), its first clip looping.
 Obj<ScriptObject> ImportBeside(ScriptEngine* engine, const std::string& file, const std::string& clip,
@@ -90,24 +94,26 @@ int SetUpModelViews(ScriptEngine* engine, const std::vector<std::string>& files,
     if (root.IsNil()) return 1;
     view.models.push_back(root);
   }
-  // Each model under a place of its own, in one group the view frames.
-  std::string text = "TTransform:viewModels . { .Parent TTransform:viewScene; };\n";
+  // Each model under a place of its own, in one group the view frames, held by reference: a file may name
+  // its own nodes anything, "viewModels" among them. The names are given to scripts only where free.
+  auto named = [names](ScriptObject* object, const std::string& name) {
+    static_cast<Object_I*>(object)->m_name = String(name.c_str());
+    if (IsNilObject(names->FindObject(String(name.c_str())))) names->RegisterNamedObject(object, String(name.c_str()));
+  };
+  ScriptObject* scene = static_cast<TNode_I*>(view.root.Get())->GetParent();
+  Obj<TTransform_I> group = Make<TTransform_I>();
+  named(group.Get(), "viewModels");
+  group->SetParent(scene);
   for (size_t i = 0; i < view.models.size(); ++i) {
-    const std::string n = std::to_string(i);
-    text.append("STransform:SviewPlace").append(n).append(" . { };\nTTransform:viewPlace").append(n);
-    text.append(" . { .SNode STransform:SviewPlace").append(n).append("; .Parent TTransform:viewModels; };\n");
+    Obj<STransform_I> at = Make<STransform_I>();
+    Obj<TTransform_I> place = Make<TTransform_I>();
+    named(at.Get(), "SviewPlace" + std::to_string(i));
+    named(place.Get(), "viewPlace" + std::to_string(i));
+    place->SetSNode(at.Get());
+    place->SetParent(group.Get());
+    static_cast<TNode_I*>(view.models[i].Get())->SetParent(place.Get());
   }
-  int errors = 0;
-  Parser::ParseText(engine, String(text.c_str()), String("--view"), kParseCountLines, &errors);
-  ScriptObject* group = names->FindObject(String("viewModels"));
-  if (errors || !group->IsA(TTransform_I::kClassId)) {
-    LogError("pm-run: --view: the view's scene could not be made.");
-    return 1;
-  }
-  for (size_t i = 0; i < view.models.size(); ++i)
-    static_cast<TNode_I*>(view.models[i].Get())
-        ->SetParent(names->FindObject(String(("viewPlace" + std::to_string(i)).c_str())));
-  view.root = Obj<ScriptObject>(group);
+  view.root = Obj<ScriptObject>(group.Get());
   PlaceSideBySide(view);
   if (!view.fileCamera) FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
   if (auto* pipe = As<RenderPipe_I>(names->FindObject(String("Pipe"))))

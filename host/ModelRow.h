@@ -13,7 +13,8 @@ namespace PMHost {
 
 // SetUpModelView for the first file; each further one imported into the same scene (its summary line
 // printed, drawn both sides, its first clip playing in a loop unless `clip` is "none") and all of them
-// placed side by side under the TTransform "viewModels", which becomes view.root, then framed together.
+// placed side by side under a TTransform of the view's own (named "viewModels" for scripts when the name
+// is free), which becomes view.root, then framed together.
 // `camera` and `clip` choose among the first file's. Non-zero (logged) when a file fails to load.
 int SetUpModelViews(PM::ScriptEngine* engine, const std::vector<std::string>& files, const std::string& camera,
                     const std::string& clip, const std::string& up, ModelView& view);

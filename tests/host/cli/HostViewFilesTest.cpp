@@ -65,5 +65,27 @@ TEST(HostViewFiles, TwoFilesStandSideBySideFramedTogether) {
   EXPECT_EQ(CountOf(err, "Error Import: Cannot import \"missing.obj\""), 1) << err;
 }
 
+// The row holds its models by reference: a file's node named as the row's own group (or a place of it)
+// changes nothing, first or later in the row.
+TEST(HostViewFiles, NodesNamedAsTheRowsOwnChangeNothing) {
+  TempDir dir;
+  WriteQuad(dir.File("a.obj"), 0, 0, 1, 1);
+  WriteQuad(dir.File("b.obj"), 5, 0, 7, 1);
+  for (const char* name : {"viewModels", "viewPlace1"})
+    WriteFile(dir.File(std::string(name) + ".obj"), "o " + std::string(name) + "\n" + ReadFile(dir.File("a.obj")));
+  const std::string straight = " -e \"STransform:SviewOrbit.Rotation (0, 0, 0);\"";
+  HostRun r = PmRunHeadless(dir, "--view a.obj b.obj --frames 1 --screenshot plain.png" + straight);
+  ASSERT_EQ(r.status, 0) << ReadFile(dir.File("stderr.txt"));
+  const Picture plain = ReadPicture(dir.File("plain.png"));
+  for (const char* files : {"viewModels.obj b.obj", "viewPlace1.obj b.obj"}) {
+    r = PmRunHeadless(dir, std::string("--view ") + files + " --frames 1 --screenshot named.png" + straight);
+    ASSERT_EQ(r.status, 0) << files << ReadFile(dir.File("stderr.txt"));
+    EXPECT_EQ(ReadPicture(dir.File("named.png")).rgb, plain.rgb) << files;
+  }
+  r = PmRunHeadless(dir, "--view b.obj viewModels.obj --frames 1 --screenshot later.png" + straight);
+  ASSERT_EQ(r.status, 0) << ReadFile(dir.File("stderr.txt"));
+  EXPECT_EQ(Runs(ReadPicture(dir.File("later.png")), 240).size(), 2u);
+}
+
 }  // namespace
 }  // namespace PM::Test
