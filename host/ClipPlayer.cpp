@@ -16,7 +16,6 @@ using namespace PM;
 namespace {
 
 constexpr double kFrameStep = 1.0 / 60;  // what "," moves a paused clip on
-constexpr double kLoopCycles = 1e9;      // a clip "in a loop", as the view starts one
 constexpr double kMaxSpeed = 64, kMinSpeed = 1.0 / 64;
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "LoadProgress.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -44,14 +45,25 @@ void OnProgress(const char* file, ImportStage stage, uint64_t bytes) {
   }
   if (now - g_load.start < kQuietFor || (g_load.shown && now - g_load.written < kRewriteEvery)) return;
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - g_load.start).count();
-  std::fprintf(stderr, "\r\033[KLoading %s: %s (%lld s)", InertText(file).c_str(), StageText(stage, bytes).c_str(),
-               static_cast<long long>(seconds));
+  std::string line = "Loading " + InertText(file) + ": " + StageText(stage, bytes) + " (" +
+                     std::to_string(static_cast<long long>(seconds)) + " s)";
+  // A line as wide as the terminal wraps, and "\r" then rewrites only its last row.
+  struct winsize size {};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0) line = FitProgressLine(line, size.ws_col);
+  std::fprintf(stderr, "\r\033[K%s", line.c_str());
   std::fflush(stderr);
   g_load.shown = true;
   g_load.written = now;
 }
 
 }  // namespace
+
+std::string FitProgressLine(const std::string& line, int columns) {
+  if (columns <= 0 || line.size() < size_t(columns)) return line;
+  size_t keep = size_t(columns) - 1;  // the last column left free: a character there wraps on some terminals
+  while (keep > 0 && (static_cast<unsigned char>(line[keep]) & 0xC0) == 0x80) --keep;  // not inside a character
+  return line.substr(0, keep);
+}
 
 void InstallLoadProgress(bool quiet) {
   if (!quiet && isatty(STDERR_FILENO)) SetImportProgressHandler(&OnProgress);

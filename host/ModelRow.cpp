@@ -24,33 +24,18 @@ using namespace PM;
 
 namespace {
 
-// A clip "in a loop", as the first model's.
-constexpr double kLoopCycles = 1e9;
-
-// Imports one further file into the view: its summary line, both sides drawn, its first clip looping.
+// Imports one further file into the view (ImportIntoView), its first clip looping.
 Obj<ScriptObject> ImportBeside(ScriptEngine* engine, const std::string& file, const std::string& clip,
                                const std::string& up, ModelView& view) {
-  ScriptNamespace* names = engine->GetNamespace();
-  const std::string schedulerName = FreeSchedulerName(names);
-  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
-  ScriptObject* argv[] = {path.Get()};
-  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
-  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return {};  // the import has logged why
-  if (!up.empty() && !SetModelUp(root, AxisFromWord(up))) return {};
-  auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String(schedulerName.c_str())));
-  if (!view.quiet) std::printf("%s\n", SummaryLine(file, SummarizeImport(root, scheduler)).c_str());
-  std::fflush(stdout);
-  for (const ModelView::Shader& entry : ModelShaders(root)) {
-    static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
-    view.shaders.push_back(entry);
-  }
-  for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i) {
-    if (AnimationClip_I* c = scheduler->m_animationClip[i]) {
+  ImportedModel model;
+  if (!ImportIntoView(engine, file, up, view, model)) return {};
+  for (int32_t i = 0; model.scheduler && i < model.scheduler->m_animationClip.Count(); ++i) {
+    if (AnimationClip_I* c = model.scheduler->m_animationClip[i]) {
       c->m_enabled = i == 0 && clip != "none";
       c->m_cycles = kLoopCycles;
     }
   }
-  return root;
+  return model.root;
 }
 
 // A model's extent along X in its place's frame, with the largest side of its box; zero when it draws

@@ -34,7 +34,9 @@
 #include <pelmora/script/object/GlobalFunctions.h>
 #include <pelmora/script/object/ValueBox.h>
 
+#include "ClipPlayer.h"
 #include "HostScene.h"
+#include "ModelRow.h"
 #include "ModelUp.h"
 #include "SkeletonSticks.h"
 #include "ViewRig.h"
@@ -45,10 +47,7 @@ using namespace PM;
 
 namespace {
 
-// A clip "in a loop": cycles enough for days of any clip longer than a frame.
-constexpr double kLoopCycles = 1e9;
-
-// The view's own lamps: a light along the view and an ambient one, for a file without lights.
+// The view's own lamps: a light along the view and an ambient one (ApplyLights sets their strength).
 constexpr char kLamp[] = "viewLampS", kSky[] = "viewSkyS";
 
 // The texture a geometry's shader draws with, or null.
@@ -131,6 +130,29 @@ std::string Number(float v) {
 
 }  // namespace
 
+void AddFileLights(ModelView& view, ScriptObject* root) {
+  Array<Obj<ScriptObject>> nodes;
+  CollectSubtree(root, nodes);
+  for (const Obj<ScriptObject>& node : nodes)
+    if (auto* light = SNodeOf<SLight_I>(node.Get())) view.fileLights.emplace_back(light);
+  ApplyLights(view, ViewLights::kFileAndLamp);
+}
+
+void ApplyLights(const ModelView& view, ViewLights mode) {
+  for (const Obj<ScriptObject>& light : view.fileLights)
+    static_cast<SLight_I*>(light.Get())->m_visibility = mode != ViewLights::kLampAlone;
+  // Under a file's lights the lamp is dim: what they miss is not black, and their colour still
+  // dominates where they fall.
+  const bool dim = !view.fileLights.empty() && mode == ViewLights::kFileAndLamp;
+  const bool off = !view.fileLights.empty() && mode == ViewLights::kFileAlone;
+  for (size_t i = 0; i < view.lamps.size(); ++i) {
+    auto* lamp = static_cast<SLight_I*>(view.lamps[i].Get());
+    const float strength = i == 0 ? (dim ? kLampDim : kLampFull) : (dim ? kSkyDim : kSkyFull);
+    lamp->m_color = {strength, strength, strength};
+    lamp->m_visibility = !off;
+  }
+}
+
 ModelSummary SummarizeModel(ScriptObject* root) {
   ModelSummary s;
   // The engine's own tree update places the joints the skins follow, in world space: the pass a frame
@@ -211,12 +233,6 @@ std::string CameraNames(ScriptObject* root) {
   return names.empty() ? "none" : names;
 }
 
-// The scheduler ImportModel registered for the model: the first, as the view makes none of its own.
-AnimationScheduler_I* ModelScheduler(ScriptNamespace* names) {
-  ScriptObject* s = names->FindObject(String("Scheduler0"));
-  return s->IsA(AnimationScheduler_I::kClassId) ? static_cast<AnimationScheduler_I*>(s) : nullptr;
-}
-
 // Plays the clip named `name` (the first when empty, none for "none") in a loop and no other; false
 // (logged) when there is no clip of that name.
 bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const std::string& name) {
@@ -226,8 +242,9 @@ bool ChooseClip(AnimationScheduler_I* scheduler, const std::string& file, const 
   for (int32_t i = 0; i < n; ++i) {
     AnimationClip_I* clip = scheduler->m_animationClip[i];
     if (!clip) continue;
-    all += (all.empty() ? "\"" : ", \"") + std::string(clip->m_name.CStr()) + "\"";
-    if (!chosen && (name.empty() || name == clip->m_name.CStr())) chosen = clip;
+    const std::string named = FileClipName(clip);  // the file's name, not the engine's
+    all += (all.empty() ? "\"" : ", \"") + named + "\"";
+    if (!chosen && (name.empty() || name == named)) chosen = clip;
   }
   if (name == "none") {
     chosen = nullptr;
@@ -393,6 +410,47 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
   PlaceEye(rig, distance);
 }
 
+namespace {
+
+// After the import's own warnings of textures not found: pm-run's option that reaches them.
+void TellTextureOptions(const std::string& file) {
+  for (const MissingTexture& m : LastImportMissingTextures()) {
+    if (m.cause == MissingTexture::Cause::kNotFound) {
+      LogWarn("pm-run: \"", InertText(file).c_str(),
+              "\" misses textures; --texture-path DIR looks for them by name in another folder too.");
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+bool ImportIntoView(ScriptEngine* engine, const std::string& file, const std::string& up, ModelView& view,
+                    ImportedModel& out) {
+  ScriptNamespace* names = engine->GetNamespace();
+  RegisterImportModel(names);
+  const std::string schedulerName = FreeSchedulerName(names);  // the one this import's clips come under
+  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
+  ScriptObject* argv[] = {path.Get()};
+  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
+  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return false;  // the import has logged why
+  TellTextureOptions(file);
+  if (!up.empty() && !SetModelUp(root, AxisFromWord(up))) return false;
+  out.root = root;
+  out.scheduler = As<AnimationScheduler_I>(names->FindObject(String(schedulerName.c_str())));
+  out.summary = SummarizeImport(root, out.scheduler);
+  if (!view.quiet) std::printf("%s\n", SummaryLine(file, out.summary).c_str());
+  std::fflush(stdout);
+  // Both sides, as other viewers draw them: faces a file winds the other way show. The shaders keep
+  // the file's own culling for the key that turns it back on.
+  for (const ModelView::Shader& entry : ModelShaders(root)) {
+    static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
+    view.shaders.push_back(entry);
+  }
+  AddFileLights(view, root);
+  return true;
+}
+
 int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::string& camera, const std::string& clip,
                    const std::string& up, ModelView& view) {
   ScriptNamespace* names = engine->GetNamespace();
@@ -407,9 +465,9 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
                 "TTransform:viewEye . { .SNode STransform:SviewEye; .Parent TTransform:viewOrbit; };\n"
                 "SCamera:viewLens . { .FieldOfView %.1f; };\n"
                 "TCamera:viewCamera . { .SNode SCamera:viewLens; .Parent TTransform:viewEye; };\n"
-                "SLight:%s . { .Type SLight.TypeEnum.Directional; .Color (0.75, 0.75, 0.75); };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Directional; };\n"
                 "TLight:viewLamp . { .SNode SLight:%s; .Parent TTransform:viewEye; };\n"
-                "SLight:%s . { .Type SLight.TypeEnum.Ambient; .Color (0.25, 0.25, 0.25); };\n"
+                "SLight:%s . { .Type SLight.TypeEnum.Ambient; };\n"
                 "TLight:viewSky . { .SNode SLight:%s; .Parent TTransform:viewScene; };\n"
                 "RenderChannel:Channel0 . { .SceneRoot TTransform:viewScene; .Camera TCamera:viewCamera;\n"
                 "  .ColorClearValue (0.2, 0.2, 0.252); };\n",
@@ -429,33 +487,21 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   }
   static_cast<RenderPipe_I*>(pipe)->m_windowTitle = String((InertText(file) + " - pm-run").c_str());
 
-  RegisterImportModel(names);
-  Obj<ScriptObject> path(NewBox<VString>(String(file.c_str())));
-  ScriptObject* argv[] = {path.Get()};
-  Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
-  if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
-  if (!up.empty() && !SetModelUp(root, AxisFromWord(up))) return 1;
-  AnimationScheduler_I* scheduler = ModelScheduler(names);
-  const ModelSummary s = SummarizeImport(root, scheduler);
-  if (!view.quiet) std::printf("%s\n", SummaryLine(file, s).c_str());
-  std::fflush(stdout);
-
+  view.lamps = {Obj<ScriptObject>(lamps[0].Get()), Obj<ScriptObject>(lamps[1].Get())};
+  ImportedModel model;
+  if (!ImportIntoView(engine, file, up, view, model)) return 1;
+  const Obj<ScriptObject> root = model.root;
+  AnimationScheduler_I* scheduler = model.scheduler;
+  const ModelSummary& s = model.summary;
   view.file = file;
   view.root = root;
   view.scheduler = Obj<ScriptObject>(scheduler);
   for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)
     if (AnimationClip_I* c = scheduler->m_animationClip[i]) view.clips.emplace_back(c);
-  // Both sides, as other viewers draw them: faces a file winds the other way show. The shaders keep
-  // the file's own culling for the key that turns it back on.
-  view.shaders = ModelShaders(root);
-  for (const ModelView::Shader& entry : view.shaders)
-    static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
   static_cast<TNode_I*>(root.Get())->SetParent(scene);
   // A skeleton with nothing to move but the markers is drawn as its bones, sticks as thick as a small
   // share of its size.
   if (SkeletonOnly(s, view.shaders)) AddSkeletonSticks(root, scene, (s.max - s.min).Length() * kStickShare);
-  if (s.lights > 0)  // the file's own light the model; the view's lamps go out
-    for (const Obj<SLight_I>& lamp : lamps) lamp->m_visibility = 0;
   if (!ChooseClip(scheduler, file, clip)) return 1;
   FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
   if (!camera.empty()) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/core/Obj.h>
 #include <pelmora/core/Vector3f.h>
 #include <pelmora/script/object/ScriptEngine.h>
@@ -45,9 +46,38 @@ struct ModelView {
   bool fileCamera = false;  // seen through the file's camera: the view's rig does not move it
   // Several files: each one's import root, side by side under `root` (ModelRow.h); empty for one.
   std::vector<PM::Obj<PM::ScriptObject>> models;
+  // The view's lamps (the light along the view, then the ambient one) and the SLights the files bring.
+  std::vector<PM::Obj<PM::ScriptObject>> lamps, fileLights;
   bool quiet = false;  // set before the set-up: no summary line (pm-run --quiet)
   float radius = 1;    // of the sphere round the bounds framed: the clipping and the zoom's reach
 };
+
+// What lights the model when its files bring lights ('l' steps through them in this order); a view
+// without file lights has its lamp alone whatever the mode.
+enum class ViewLights { kFileAndLamp, kLampAlone, kFileAlone };
+
+// The lamp's strengths (a grey): full alone, dim beside a file's lights.
+inline constexpr float kLampFull = 0.75f, kSkyFull = 0.25f, kLampDim = 0.1f, kSkyDim = 0.2f;
+
+// Takes the lights under `root` (an imported file's) into the view and lights it as kFileAndLamp.
+void AddFileLights(ModelView& view, PM::ScriptObject* root);
+// Sets the file lights' and the lamps' visibility and the lamps' strength for `mode`.
+void ApplyLights(const ModelView& view, ViewLights mode);
+
+// A clip "in a loop", as the view plays one: cycles enough for days of any clip longer than a frame.
+inline constexpr double kLoopCycles = 1e9;
+
+// One file imported into a view: its root, the scheduler of its clips (or null) and its summary.
+struct ImportedModel {
+  PM::Obj<PM::ScriptObject> root;
+  PM::AnimationScheduler_I* scheduler = nullptr;
+  ModelSummary summary;
+};
+// Imports `file` as each of a view's files is: pm-run's word on textures not found, turned so that its
+// axis `up` points up (when not empty), its summary line printed (unless view.quiet), its shaders added
+// to view.shaders drawing both sides, its lights taken in (AddFileLights). False (logged) when it fails.
+bool ImportIntoView(PM::ScriptEngine* engine, const std::string& file, const std::string& up, ModelView& view,
+                    ImportedModel& out);
 
 // Every RenderShader the model's geometries draw with, each once, with what the file gave it.
 std::vector<ModelView::Shader> ModelShaders(PM::ScriptObject* root);
@@ -55,11 +85,10 @@ std::vector<ModelView::Shader> ModelShaders(PM::ScriptObject* root);
 // Imports `file` through ImportModel's module, prints its summary line on standard output (unless
 // view.quiet) and builds the
 // view around it: seen through the file's camera named `camera` when it is not empty, else through one
-// that frames the bounds the playing clip sweeps; lit by the file's lights when it has some, else by a
-// head light; its clip named `clip` (the first when empty, none when "none") playing in a loop; turned so
-// that the file's axis `up` points up when it is not empty (SetModelUp), else as the import turned it;
-// both sides of its faces drawn. Non-zero (logged) when the import fails or the file has no camera or clip
-// of that name.
+// that frames the bounds the playing clip sweeps; lit by a head light, dim under the file's lights when
+// it has some (AddFileLights); its clip named `clip` (the first when empty, none when "none") playing in a loop; turned
+// so that the file's axis `up` points up when it is not empty (SetModelUp), else as the import turned it; both sides of
+// its faces drawn. Non-zero (logged) when the import fails or the file has no camera or clip of that name.
 int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std::string& camera,
                    const std::string& clip, const std::string& up, ModelView& view);
 

@@ -2,6 +2,7 @@
 
 #include <stb/stb_image_write.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -58,7 +59,17 @@ std::string PictureNameProblem(const std::string& name) {
   size_t start, end;
   if (!FindConversion(name, start, end))
     return "a name takes one %d (with an optional 0 and width, as in f%03d.png) and no other %";
+  if (start != std::string::npos && name[start + 1] >= '1' && name[start + 1] <= '9')
+    return "a width without a 0 pads the numbers with spaces: write " + name.substr(start, 1) + "0" +
+           name.substr(start + 1, end - start - 1) + " for zeros";
   if (TypeOf(name) == PictureType::kNone) return std::string("the picture types are ") + kPictureTypes;
+  // Told now rather than after the model is read and drawn.
+  const size_t slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return "the folder \"" + InertText(folder) + "\" does not exist";
+  if (::access(folder.c_str(), W_OK) != 0) return "the folder \"" + InertText(folder) + "\" cannot be written to";
   return {};
 }
 
@@ -73,13 +84,14 @@ std::string PictureFileOf(const std::string& name, int frame) {
   const bool zeros = name[start + 1] == '0';
   const size_t width = size_t(std::atoi(name.c_str() + start + 1 + (zeros ? 1 : 0)));
   std::string number = std::to_string(frame);
-  if (number.size() < width) number.insert(0, width - number.size(), zeros ? '0' : ' ');
+  // PictureNameProblem refuses a width without its 0: a name never gets spaces.
+  if (number.size() < width && zeros) number.insert(0, width - number.size(), '0');
   return name.substr(0, start) + number + name.substr(end);
 }
 
-bool WritePicture(Image_I* image, const std::string& file) {
+bool WritePicture(Image_I* image, const std::string& file, const char* why) {
   if (!image || image->GetFormat() == 0) {
-    LogError("pm-run: no screenshot for \"", PM::InertText(file).c_str(), "\".");
+    LogError("pm-run: no screenshot for \"", PM::InertText(file).c_str(), "\"", why ? ": " : "", why ? why : "", ".");
     return false;
   }
   // The image's own writers say why they fail.

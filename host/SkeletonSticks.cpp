@@ -29,6 +29,9 @@ constexpr int32_t kJointsAGeometry = 64;
 // A skeleton's joints branch a few ways (a hand into five fingers); a motion-capture marker set (CSM)
 // hangs tens of markers from one node, and sticks from it to each would draw a fan, not a figure.
 constexpr size_t kMostBranches = 8;
+// Drawn after the model's own layer, the markers' layer before the sticks': the order is the layers', the
+// same on every engine (within a layer the engine orders by shader), and a stick is never under a marker.
+constexpr int32_t kMarkerLayer = 17, kStickLayer = 18;
 
 template <class T>
 Obj<T> Make() {
@@ -44,7 +47,8 @@ Vector3f Position(const TJoint_I* joint) {
 // before them, made into skinned geometries of at most kJointsAGeometry joints each.
 class Shapes {
  public:
-  Shapes(const Vector4f& color, ScriptObject* parent) : m_color(color), m_parent(parent) {}
+  Shapes(const Vector4f& color, int32_t layer, ScriptObject* parent)
+      : m_color(color), m_layer(layer), m_parent(parent) {}
   ~Shapes() { Flush(); }
 
   // Room for `joints` more joints in the geometry being filled: else it is made and a new one begun.
@@ -66,6 +70,7 @@ class Shapes {
   void Flush();
 
   Vector4f m_color;
+  int32_t m_layer;
   ScriptObject* m_parent;
   Array<WeakObj<TJoint_I>> m_joints;
   std::unordered_map<const TJoint_I*, int32_t> m_local;
@@ -104,6 +109,7 @@ void Shapes::Flush() {
   shader->m_lightEnable = false;
   shader->m_cullEnable = false;
   shader->m_depthTestEnable = false;  // over the stand-in mesh, whose pyramids are wider than a stick
+  shader->m_multiDrawLayer = m_layer;
   Obj<TSkinPolygonGeometry_I> t = Make<TSkinPolygonGeometry_I>();
   t->m_joints = std::move(m_joints);
   t->SetSNode(s);
@@ -131,11 +137,11 @@ int32_t AddSkeletonSticks(ScriptObject* root, ScriptObject* parent, float width)
     if (const ScriptObject* up = static_cast<const TJoint_I*>(joint)->GetParent();
         joints.count(up) && ++branches[up] > kMostBranches)
       return 0;
-  const float half = width * 0.5f, r = width * 0.65f;
+  // A marker wider than a stick's diagonal, so it shows round the sticks drawn over it.
+  const float half = width * 0.5f, r = width * 0.9f;
   int32_t count = 0;
   {
-    // Made at the block's end in the reverse order, the sticks first: the markers are drawn over them.
-    Shapes markers(kMarkerColor, parent), sticks(kStickColor, parent);
+    Shapes markers(kMarkerColor, kMarkerLayer, parent), sticks(kStickColor, kStickLayer, parent);
     std::unordered_set<const TJoint_I*> marked;
     // A marker: an octahedron round the joint.
     auto mark = [&](TJoint_I* joint, const Vector3f& at) {

@@ -1,13 +1,21 @@
 #include "ViewControls.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <pelmora/core/Log.h>
+#include <pelmora/render/RenderPipe.h>
 
 #include "ClipPlayer.h"
 #include "HostScene.h"
 #include "ModelRow.h"
 #include "ModelUp.h"
+#include "PictureFile.h"
 #include "ViewCamera.h"
 #include "ViewInput.h"
 #include "ViewKeyTable.h"
@@ -39,6 +47,8 @@ class ViewControls {
   bool Key(uint32_t code);
   void ChangeUp();
   void ShowText();
+  void WriteCapture();
+  std::vector<std::string> KeyPages() const;
 
   ScriptEngine* m_engine;
   ModelView m_view;
@@ -48,14 +58,43 @@ class ViewControls {
   ClipPlayer m_clips;
   ViewStatistics m_statistics;
   ViewOverlay m_overlay;
-  bool m_showStatistics = false, m_showKeys = false;
+  bool m_showStatistics = false;
+  int m_keysPage = -1;  // the page of the key list shown, -1 for none
+  RenderPipe_I* m_pipe = nullptr;
+  bool m_captureAsked = false;    // 'c' pressed: the next frame drawn is photographed
+  bool m_captureDrawing = false;  // the frame photographed is being drawn: its picture is there next time
 };
+
+// The first "pm-run-N.png" (N from 1) that does not exist in the working folder; empty when all are taken.
+std::string FreeCaptureName() {
+  constexpr int kMaxCaptures = 100000;
+  for (int n = 1; n <= kMaxCaptures; ++n) {
+    std::string name = "pm-run-" + std::to_string(n) + ".png";
+    if (::access(name.c_str(), F_OK) != 0) return name;
+  }
+  return {};
+}
+
+void ViewControls::WriteCapture() {
+  const std::string name = FreeCaptureName();
+  if (name.empty()) {
+    LogError("pm-run: no picture taken: pm-run-1.png to pm-run-100000.png are all taken in this folder.");
+    return;
+  }
+  if (WritePicture(m_pipe->GetScreenShotImage(), name)) {
+    std::printf("wrote %s\n", name.c_str());
+    std::fflush(stdout);
+  }
+}
 
 bool ViewControls::Start() {
   if (!m_camera.Start(m_engine, m_view)) return false;
   m_toggles.Start(m_view, m_camera.RigOf().channel);
   m_clips.Start(m_engine, m_view);
-  m_statistics.Start(FindPipe(m_engine->GetNamespace()));
+  m_pipe = FindPipe(m_engine->GetNamespace());
+  m_statistics.Start(m_pipe);
+  // A Direct3D 8 back buffer can be read for 'c' only when it was made lockable; OpenGL ignores the flag.
+  if (m_pipe) m_pipe->m_bufferBackColorAccessEnable = true;
   m_overlay.Make(m_engine);
   ShowText();
   return true;
@@ -94,7 +133,7 @@ bool ViewControls::Key(uint32_t code) {
       m_toggles.ToggleCulling();
       break;
     case 'l':
-      m_toggles.ToggleLighting();
+      m_toggles.NextLighting();
       break;
     case 't':
       m_toggles.ToggleTextures();
@@ -122,33 +161,55 @@ bool ViewControls::Key(uint32_t code) {
     case 's':
       m_showStatistics = !m_showStatistics;
       break;
-    case 'h':
-    case ViewInput::kF1:
-      m_showKeys = !m_showKeys;
+    case 'c':
+      m_captureAsked = m_pipe != nullptr;
       break;
+    case 'h':
+    case ViewInput::kF1: {
+      // Through the pages of a list the window is too small for, then hidden.
+      const size_t pages = KeyPages().size();
+      m_keysPage = m_keysPage + 1 < int(pages) ? m_keysPage + 1 : -1;
+      break;
+    }
     default:
       break;
   }
   return true;
 }
 
+std::vector<std::string> ViewControls::KeyPages() const {
+  return ViewKeyPages(m_overlay.KeyLines(m_showStatistics), m_overlay.KeyColumns());
+}
+
 void ViewControls::ShowText() {
-  static const std::string keys = ViewKeyLines("", false);
   const std::string statistics = m_showStatistics
                                      ? m_statistics.Text(m_overlay.OwnTextures(), AxisWord(ModelUpAxis(m_view.root)),
                                                          m_toggles.DrawMode(), m_clips.Line())
                                      : std::string();
-  m_overlay.Show(statistics, m_showKeys ? keys : std::string());
+  std::string keys;
+  if (m_keysPage >= 0) {
+    // The statistics shown or hidden meanwhile change the room: the page kept within the new count.
+    const std::vector<std::string> pages = KeyPages();
+    keys = pages[std::min(size_t(m_keysPage), pages.size() - 1)];
+  }
+  m_overlay.Show(statistics, keys);
 }
 
 bool ViewControls::BeforeFrame() {
   m_statistics.FrameBegun();
+  if (m_captureDrawing) WriteCapture();
+  m_captureDrawing = false;
   std::vector<uint32_t> keys;
   keys.swap(m_input->m_keys);
   for (uint32_t code : keys)
     if (!Key(code)) return false;
   m_camera.Drag(*m_input);
   ShowText();
+  if (m_captureAsked) {
+    // The picture is what the window shows, texts over the model included.
+    m_captureDrawing = m_pipe->RequestScreenShot(false, false) >= 0;
+    m_captureAsked = false;
+  }
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "ViewKeyTable.h"
 
+#include <algorithm>
+
 namespace PMHost {
 
 namespace {
@@ -9,7 +11,9 @@ constexpr ViewKey kViewKeys[] = {
     {"Space", "back to the first view (not when looking through the file's camera)"},
     {"w", "filled, wireframe, points, in turn"},
     {"b", "cull back faces or draw both sides"},
-    {"l", "lighting on or off"},
+    {"l",
+     "the file's lights with a dim lamp, the lamp alone, the file's lights alone (no lights in the file: "
+     "lighting on or off)"},
     {"t", "textures on or off"},
     {"k", "the skeleton's joints and bones drawn over the model, or not"},
     {"n, p", "the next or the previous clip (from none, the first or the last)"},
@@ -18,7 +22,8 @@ constexpr ViewKey kViewKeys[] = {
     {"+ (or =), -", "play twice or half as fast (from 1/64 to 64 times)"},
     {"u", "the next up axis: y, z, x, -y, -z, -x (the transform \"ModelUp\" turns)"},
     {"s", "the statistics of the frame, or not"},
-    {"h, F1", "this list of keys in the window, or not"},
+    {"c", "a picture of the window in the working folder: pm-run-1.png, pm-run-2.png, ..."},
+    {"h, F1", "this list of keys in the window (its next page in a small one), or not"},
     {"left drag", "orbit about the model"},
     {"right or middle drag", "pan"},
     {"wheel", "zoom"},
@@ -33,6 +38,38 @@ std::string ViewKeyLines(const std::string& indent, bool lastBreak) {
   for (const ViewKey& k : kViewKeys) text += indent + k.keys + "   " + k.does + "\n";
   if (!lastBreak) text.pop_back();
   return text;
+}
+
+std::vector<std::string> ViewKeyPages(int lines, int columns) {
+  lines = std::max(lines, 2);
+  columns = std::max(columns, 1);
+  const auto height = [columns](const std::string& row) {
+    return std::max(1, (int(row.size()) + columns - 1) / columns);
+  };
+  std::vector<std::string> rows;
+  int total = 0;
+  for (const ViewKey& k : kViewKeys) {
+    rows.push_back(std::string(k.keys) + "   " + k.does);
+    total += height(rows.back());
+  }
+  std::vector<std::string> pages(1);
+  int used = 0;
+  for (const std::string& row : rows) {
+    // A line of each page is kept for the note that there is more.
+    if (total > lines && used > 0 && used + height(row) > lines - 1) {
+      pages.emplace_back();
+      used = 0;
+    }
+    pages.back() += row + "\n";
+    used += height(row);
+  }
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (pages.size() > 1)
+      pages[i] += (i + 1 < pages.size() ? "h   more keys (" : "h   hide the keys (") + std::to_string(i + 1) + " of " +
+                  std::to_string(pages.size()) + ")\n";
+    pages[i].pop_back();
+  }
+  return pages;
 }
 
 std::string ViewKeyMarkdown() {

@@ -24,7 +24,12 @@ void ViewToggles::ToggleCulling() {
   ApplyShaders();
 }
 
-void ViewToggles::ToggleLighting() {
+void ViewToggles::NextLighting() {
+  if (!m_view->fileLights.empty()) {
+    m_lights = ViewLights((int(m_lights) + 1) % 3);
+    ApplyLights(*m_view, m_lights);
+    return;
+  }
   m_light = !m_light;
   ApplyShaders();
 }

@@ -17,7 +17,8 @@ class ViewToggles {
   void Start(const ModelView& view, PM::RenderChannel_I* channel);
   void NextFill();  // filled, wireframe, points, in turn
   void ToggleCulling();
-  void ToggleLighting();
+  // 'l': with the files' own lights, the next of ViewLights; without, the lighting on or off.
+  void NextLighting();
   void ToggleTextures();
   void ToggleSkeleton();
   // How the model channel draws the faces now: "filled", "wireframe", "points" or "faces not drawn".
@@ -32,6 +33,7 @@ class ViewToggles {
   int32_t m_passes = PM::kPassMain;  // the model channel's own pass word
   int m_fill = 0;                    // 0 filled, 1 wireframe, 2 points
   bool m_cull = false, m_light = true, m_textures = true, m_skeleton = false;
+  ViewLights m_lights = ViewLights::kFileAndLamp;
 };
 
 }  // namespace PMHost

@@ -189,15 +189,16 @@ int TellEnd(WindowState ended, int drawn, const FrameRequest& request) {
     return 0;
   }
   if (ended != WindowState::kGone) return 0;
-  const std::string frames = std::to_string(drawn) + (window ? "" : " of " + std::to_string(request.frames));
+  const std::string frames = std::to_string(drawn) + (window ? "" : " of " + std::to_string(request.frames)) +
+                             (window && drawn == 1 ? " frame" : " frames");
   const std::string lost =
       request.screenshot.empty() ? "" : "; no picture is written to \"" + request.screenshot + "\"";
   // Under --window closing is how the run ends: only a picture that cannot be written fails it.
   if (window && lost.empty()) {
-    LogWarn("pm-run: the window was destroyed from outside after ", frames.c_str(), " frames.");
+    LogWarn("pm-run: the window was destroyed from outside after ", frames.c_str(), ".");
     return 0;
   }
-  LogError("pm-run: the window was destroyed from outside after ", frames.c_str(), " frames", lost.c_str(), ".");
+  LogError("pm-run: the window was destroyed from outside after ", frames.c_str(), lost.c_str(), ".");
   return 1;
 }
 
@@ -211,6 +212,9 @@ WidgetEventPrinter::WidgetEventPrinter() : m_callback(static_cast<WEventCallback
 WidgetEventPrinter::~WidgetEventPrinter() { m_callback->SetDefaultCallback(nullptr); }
 
 int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& request) {
+  static constexpr char kNoPipe[] =
+      "the scripts made no RenderPipe \"Pipe\" to draw it (make one, as the guide's scenes do, or view a "
+      "model with --view FILE)";
   ScriptNamespace* names = engine->GetNamespace();
   RenderPipe_I* pipe = FindPipe(names);
   if (!pipe && request.frames == 0) {
@@ -225,7 +229,7 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
   if (!pipe) {
     StepOnly(names, effects, request.frames);
     // Nothing drawn, nothing to number: the one line a single picture gets.
-    sequenceFailed = IsPictureSequence(request.screenshot) && !WritePicture(nullptr, request.screenshot);
+    sequenceFailed = IsPictureSequence(request.screenshot) && !WritePicture(nullptr, request.screenshot, kNoPipe);
   } else {
     FrameLoop loop(names, pipe, effects, request);
     const int drawn = loop.Run();
@@ -244,7 +248,7 @@ int RunFrames(ScriptEngine* engine, const Effects& effects, FrameRequest& reques
   // Loaders still running would outlive the engine and the library's shutdown.
   WaitForTextureLoads();
   if (!request.screenshot.empty() && !gone && !IsPictureSequence(request.screenshot) &&
-      !WritePicture(photographed ? pipe->GetScreenShotImage() : nullptr, request.screenshot))
+      !WritePicture(photographed ? pipe->GetScreenShotImage() : nullptr, request.screenshot, pipe ? nullptr : kNoPipe))
     status = 1;
   if (sequenceFailed) status = 1;
   if (request.stats) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include <pelmora/engine/Image.h>
 #include <pelmora/geometry/SpriteGeometry.h>
 #include <pelmora/platform/InertText.h>
+#include <pelmora/platform/PlatformWindow.h>
 #include <pelmora/platform/X11Display.h>
 #include <pelmora/render/RenderPipe.h>
 #include <pelmora/render/RenderStatistics.h>
@@ -58,6 +60,7 @@ using PMHost::Effects;
 
 const char kUsageBeforeKeys[] =
     "usage: pm-run [OPTION]... FILE... [--then FILE...]\n"
+    "       pm-run [OPTION]... MODEL...\n"
     "       pm-run [OPTION]... -e TEXT\n"
     "Runs scripts: text scripts, or compiled ones (starting with \"BSB\").\n"
     "  -e TEXT          run the script text\n"
@@ -82,13 +85,14 @@ const char kUsageBeforeKeys[] =
     "  --fire NAME, --smoke NAME  a fire or smoke effect drives the sprites of the TSpriteGeometry NAME,\n"
     "                   stepped before each frame (repeatable)\n"
     "  --screenshot FILE  write a picture of the last frame drawn to FILE (.png, .jpg or .jpeg, .bmg,\n"
-    "                   .tga): the last of --frames, or the one on screen when the --window is closed.\n"
-    "                   A FILE with one %d (f%d.png, f%03d.png: 0 and a width of at most two digits)\n"
-    "                   gets one picture of every frame drawn, numbered from 1\n"
+    "                   .tga): the last of --frames, or the one on screen when the window (--window or\n"
+    "                   --view's own) is closed. A FILE with one %d (f%d.png, f%03d.png: 0 and a width of\n"
+    "                   at most two digits) gets one picture of every frame drawn, numbered from 1\n"
+    "  --size WxH       the size of the RenderPipe \"Pipe\"'s window and pictures in pixels (as 640x480)\n"
     "  --passes WORD    set every channel's pass flag word (a number; 0x prefix for hexadecimal)\n"
     "  --stats          print the render statistics of the last frame drawn\n"
-    "                   (--engine, --fire, --smoke, --screenshot, --passes and --stats act on the frames:\n"
-    "                   they need --frames N or --window)\n"
+    "                   (--engine, --fire, --smoke, --screenshot, --size, --passes and --stats act on the\n"
+    "                   frames: they need --frames N, --window or --view's window)\n"
     "  --sound TYPE     the sound device the scripts' sounds play on: \"openal\" (the default, needs an\n"
     "                   audio output) or \"null\" (plays nothing, needs nothing)\n"
     "  --then           the scripts after it run once the frames are drawn (the window is closed)\n"
@@ -98,7 +102,8 @@ const char kUsageBeforeKeys[] =
     "  --texture NAME FILE  after the scripts, load texture NAME (images from \"Images/\") and write\n"
     "                   its image to FILE as PNG\n"
     "  --view FILE...   import the model FILE and view it in a window (when there is a display and no\n"
-    "                   --frames or --list): print its summary line, make the pipe \"Pipe\"\n"
+    "                   --frames or --list; a FILE named without --view whose first bytes or name say\n"
+    "                   model, as box.glb, is viewed so too): print its summary line, make the pipe \"Pipe\"\n"
     "                   and the channel \"Channel0\" with a camera framing it and a light (before the\n"
     "                   scripts, which may change them), framing the bounds its clip sweeps, both sides of\n"
     "                   its faces drawn; the file's lights light it when it has some. A file that does not\n"
@@ -155,6 +160,9 @@ struct Options {
   bool list = false;                                          // --list: tell what the --view file holds
   std::vector<std::string> texturePath;                       // --texture-path, in order
   long passes = -1;                                           // -1: as the channels say
+  int width = 0, height = 0;                                  // --size; 0: the pipe's own Resolution
+  std::vector<std::string> modelsNamed;                       // models named without --view
+  std::string displayProblem;  // the line that tells why a set DISPLAY gave the view no window
   bool stats = false;
   bool graphicsSetup = false;
   bool x11Dialogs = false;
@@ -171,6 +179,22 @@ long NumberArg(const char* option, const char* text, long lo, long hi) {
     return -1;
   }
   return n;
+}
+
+// A --size WxH, or a message and false.
+bool SizeArg(const char* text, int& width, int& height) {
+  char *end = nullptr, *second = nullptr;
+  const long w = std::strtol(text, &end, 10);
+  const long h = *end == 'x' || *end == 'X' ? std::strtol(end + 1, &second, 10) : 0;
+  if (w < 1 || h < 1 || w > kMaxWindowSide || h > kMaxWindowSide || !second || *second ||
+      !std::isdigit(static_cast<unsigned char>(text[0])) || !std::isdigit(static_cast<unsigned char>(end[1]))) {
+    std::fprintf(stderr, "pm-run: --size takes WIDTHxHEIGHT in pixels, each from 1 to %d (as 640x480), not \"%s\".\n",
+                 int(kMaxWindowSide), InertText(text).c_str());
+    return false;
+  }
+  width = int(w);
+  height = int(h);
+  return true;
 }
 
 // A pass flag word in decimal or with a 0x prefix in hexadecimal, or a message and -1.
@@ -262,6 +286,8 @@ const OptionRow kOptions[] = {
      "chooses the engine that draws the frames"},
     {"--screenshot", true, [](Options& o, const char* v) { return PictureName(v, o.screenshot); },
      "writes a picture of the last frame drawn"},
+    {"--size", true, [](Options& o, const char* v) { return SizeArg(v, o.width, o.height); },
+     "sizes the window and the pictures"},
     {"--passes", true, [](Options& o, const char* v) { return (o.passes = PassWord(v)) >= 0; },
      "sets the pass flags of the channels drawn"},
     {"--stats", false, [](Options& o, const char*) { return o.stats = true; },
@@ -285,13 +311,22 @@ const OptionRow kOptions[] = {
     {"--clip", true, [](Options& o, const char* v) { return o.clip = v, !o.clip.empty(); }, nullptr},
     {"--up", true,
      [](Options& o, const char* v) {
-       if (PM::AxisFromWord(v) != PM::Axis::None) return o.up = v, true;
+       std::string word = v;
+       for (char& c : word) c = char(std::tolower(static_cast<unsigned char>(c)));
+       if (PM::AxisFromWord(word) != PM::Axis::None) return o.up = word, true;
        std::fprintf(stderr, "pm-run: --up %s: the axis is one of x, y, z, -x, -y, -z.\n", v);
        return false;
      },
      nullptr},
     {"--list", false, [](Options& o, const char*) { return o.list = true; }, nullptr},
-    {"--asset-root", true, [](Options&, const char* v) { return SetImportAssetRoot(v), *v != 0; }, nullptr},
+    {"--asset-root", true,
+     [](Options&, const char* v) {
+       // A file here would fail each import with the confinement's words; said once, before any import.
+       if (struct stat s{}; *v && stat(v, &s) == 0 && !S_ISDIR(s.st_mode))
+         return std::fprintf(stderr, "pm-run: --asset-root %s: that is a file; the option takes a folder.\n", v), false;
+       return SetImportAssetRoot(v), *v != 0;
+     },
+     nullptr},
     {"--texture-path", true,
      [](Options& o, const char* v) {
        if (!*v) return std::fputs("pm-run: --texture-path takes a folder, not an empty name.\n", stderr), false;
@@ -306,6 +341,48 @@ const OptionRow kOptions[] = {
      },
      nullptr},
 };
+
+// What an option's value is, for the line that refuses an empty one.
+const char* ValueWord(const char* option) {
+  static const struct {
+    const char* option;
+    const char* word;
+  } kWords[] = {{"--view", "a model file"},
+                {"--camera", "a camera's name"},
+                {"--clip", "a clip's name"},
+                {"--asset-root", "a folder"},
+                {"--screenshot", "a picture file"},
+                {"--fire", "a TSpriteGeometry's name"},
+                {"--smoke", "a TSpriteGeometry's name"}};
+  for (const auto& w : kWords)
+    if (!std::strcmp(option, w.option)) return w.word;
+  return "a value (see pm-run --help)";
+}
+
+// Whether a file named as a script is a model: its first bytes or, for text formats, its name's ending
+// say so. A compiled script starts "BSB"; a text script has no model's ending.
+bool LooksLikeModel(const std::string& path) {
+  static const char* const kMagic[] = {"glTF", "Kaydara FBX Binary", "AC3D", "BLENDER", "ply\n", "ply\r", "xof 0"};
+  static const char* const kEndings[] = {
+      "glb", "gltf", "obj", "fbx", "dae", "3ds", "ac",  "blend", "ply", "stl", "x",   "md2",     "md3",  "md5mesh",
+      "mdl", "ms3d", "lwo", "lws", "off", "ase", "ifc", "x3d",   "3mf", "b3d", "irr", "irrmesh", "ogex", "q3o",
+      "cob", "smd",  "nff", "dxf", "lxo", "raw", "xgl", "zgl",   "ter", "hmp", "csm", "mesh.xml"};
+  char head[32] = {};
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    const size_t n = std::fread(head, 1, sizeof head - 1, f);
+    std::fclose(f);
+    head[n] = 0;
+    if (n >= 3 && !std::memcmp(head, "BSB", 3)) return false;
+    for (const char* magic : kMagic)
+      if (!std::strncmp(head, magic, std::strlen(magic))) return true;
+  }
+  for (const char* ending : kEndings) {
+    const size_t n = std::strlen(ending);
+    if (path.size() > n + 1 && path[path.size() - n - 1] == '.' && !strcasecmp(path.c_str() + path.size() - n, ending))
+      return true;
+  }
+  return false;
+}
 
 // The combinations of options that cannot work, told as a usage error; false when there is one.
 bool OptionsAgree(const Options& o) {
@@ -365,19 +442,37 @@ int ParseArgs(int argc, char** argv, Options& o) {
       if (a == r.name && (!r.takesValue || i + 1 < argc)) row = &r;
     if (row) {
       o.viewFiles = false;
-      if (!row->apply(o, row->takesValue ? argv[++i] : nullptr)) return 2;
+      const char* value = row->takesValue ? argv[++i] : nullptr;
+      // An empty value (an unset variable, a stray '') names nothing; -e's empty script is a script.
+      if (value && !*value && std::strcmp(row->name, "-e") && std::strcmp(row->name, "--texture-path")) {
+        std::fprintf(stderr, "pm-run: %s was given an empty value; it takes %s.\n", row->name, ValueWord(row->name));
+        return 2;
+      }
+      if (!row->apply(o, value)) return 2;
       o.given.push_back(row);
     } else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "pm-run: unknown or incomplete option \"%s\"; see pm-run --help.\n", InertText(a).c_str());
       return 2;
     } else if (o.viewFiles) {
       o.views.push_back(a);
+    } else if (!o.then && LooksLikeModel(a)) {
+      o.views.push_back(a);
+      o.modelsNamed.push_back(a);
     } else {
       (o.then ? o.thenFiles : o.files).push_back(a);
     }
   }
-  // A model to view is shown, as other viewers show it, when nothing else is asked of it.
-  if (!o.views.empty() && !o.window && o.frames == 0 && !o.list && o.screenshot.empty()) o.window = DisplayOpens();
+  // A model to view is shown, as other viewers show it, when nothing else is asked of it (a picture of
+  // it is taken from that window when it closes).
+  if (!o.views.empty() && !o.window && o.frames == 0 && !o.list) {
+    std::string why;
+    o.window = DisplayOpens(&why);
+    // An unset DISPLAY means no display, as documented; a set one that fails is a mistake to tell.
+    const char* display = std::getenv("DISPLAY");
+    if (!o.window && display && *display)
+      o.displayProblem = "pm-run: no window shows the model: " + why +
+                         ". To draw without a display, use --frames 1 --screenshot FILE (or unset DISPLAY).\n";
+  }
   if (!OptionsAgree(o)) return 2;
   if (o.files.empty() && o.texts.empty() && o.thenFiles.empty() && o.views.empty()) {
     std::fputs(Usage().c_str(), stderr);
@@ -514,6 +609,18 @@ void WarnUnaddressed(const ObjectMentions& mentions) {
   }
 }
 
+// The title of a scene's window: its scripts' names (the file names without their folders), "-e" for
+// a script text.
+std::string WindowTitle(const Options& options) {
+  std::string title;
+  for (const std::string& file : options.files) {
+    const size_t slash = file.rfind('/');
+    title += (title.empty() ? "" : " ") + InertText(slash == std::string::npos ? file : file.substr(slash + 1));
+  }
+  if (!options.texts.empty()) title += title.empty() ? "-e" : " -e";
+  return (title.empty() ? std::string("pm-run") : title + " - pm-run");
+}
+
 // The scripts, the frames, the --then scripts and what comes after them; 1 when any failed.
 int RunAll(ScriptEngine* engine, const Options& options, const PMHost::ModelView& view, uint64_t& inFlightErrors) {
   int status = 0;
@@ -535,7 +642,12 @@ int RunAll(ScriptEngine* engine, const Options& options, const PMHost::ModelView
     request.engineType = options.engineType;
     request.screenshot = options.screenshot;
     request.stats = options.stats;
+    RenderPipe_I* pipe = PMHost::FindPipe(engine->GetNamespace());
+    // Before the view's overlay is laid out for the pipe's size.
+    if (pipe && options.width > 0) pipe->SetResolution({float(options.width), float(options.height)});
     if (options.window && !view.root.IsNil()) PMHost::ControlModelView(engine, view, request);
+    // A scene's window with no title of its own says what runs in it.
+    if (pipe && pipe->m_windowTitle.IsEmpty()) pipe->m_windowTitle = String(WindowTitle(options).c_str());
     if (std::string why; options.window && !DisplayOpens(&why)) {
       LogError("pm-run: no window can open: ", why.c_str(),
                ". To draw without a display, use --frames N --screenshot FILE instead of --window.");
@@ -581,6 +693,11 @@ int main(int argc, char** argv) {
   RenderPipe_I::SetOffscreenWithoutDisplay(options.frames > 0);
   if (options.sound != kSDDefault) SetDefaultSoundDeviceType(options.sound);
   PMHost::InstallLoadProgress((options.flags & kParseQuiet) != 0);
+  for (const std::string& model : options.modelsNamed)
+    if (!(options.flags & kParseQuiet))
+      std::fprintf(stderr, "pm-run: \"%s\" is a model, not a script: viewing it as --view %s does.\n",
+                   InertText(model).c_str(), InertText(model).c_str());
+  if (!(options.flags & kParseQuiet)) std::fputs(options.displayProblem.c_str(), stderr);
   int status = 0;
   {
     // Its weak references go before the library does.

@@ -206,7 +206,7 @@ std::string LogPipe::FilePath() {
 }
 
 bool LogPipe::PrepareFolder(const LogFolder& folder) {
-  int error = folder.path.empty() ? ENOENT : MakeLogFolder(folder.path);
+  int error = folder.path.empty() ? ENOENT : MakeLogFolder(folder.path, folder.base);
   if (error == 0) return true;
   // Said once for both pipes (they share the folder), and again only for another folder. Losing the
   // folder someone named is an error report; the default one failing (a home without room for state)

@@ -27,8 +27,22 @@ struct R8G8B8A8 {
 };
 static_assert(sizeof(R8G8B8A8) == 4);
 
+// What one image file may cost to read, checked by every reader from the file's header before it allocates
+// (docs/decisions/render.md, "The image budget"). Memory: the decoded pixels, and what a decoder holds
+// beside them (OpenJPEG keeps two 32-bit words a sample, so a JPEG 2000 file costs at most about 10 times
+// kMaxBytes). Time: JPEG 2000's work grows with its tiles, code blocks and quality layers, not its bytes.
+struct ImageBudget {
+  static constexpr int kMaxSide = 8192;                         // either side, in pixels
+  static constexpr int64_t kMaxBytes = int64_t(64) << 20;       // width x height x channels (one byte each)
+  static constexpr int64_t kMaxTiles = 4096;                    // JPEG 2000 tiles
+  static constexpr int64_t kMaxCodeBlocks = int64_t(1) << 16;   // JPEG 2000 code blocks, all tiles and components
+  static constexpr int64_t kMaxPackets = int64_t(1) << 20;      // JPEG 2000 packets (precincts x layers)
+  static constexpr int64_t kMaxBlockLayers = int64_t(1) << 21;  // JPEG 2000 code blocks x layers
+  static constexpr int64_t kMaxChunkBytes = int64_t(8) << 20;   // one PNG chunk held whole (text, profiles)
+};
+
 // Sides above this are refused by the importers (and by the BMG exporter, whose header holds them).
-constexpr int kImageMaxSide = 8192;
+constexpr int kImageMaxSide = ImageBudget::kMaxSide;
 
 // Flag bit of MipMap and Reformat: 2 x 2 reductions of 2- and 4-channel images weight colour by alpha.
 constexpr int kMipMapAlphaWeighted = 1;

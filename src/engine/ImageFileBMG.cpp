@@ -28,6 +28,9 @@ bool ReadBMG(Image_I& image, const String& name, StreamPipe* pipe) {
   if (bpp == 0 || bpp > 4) return fail(bpp, " bytes per pixel");
   if (width == 0 || height == 0 || width > uint32_t(kImageMaxSide) || height > uint32_t(kImageMaxSide))
     return fail("size ", width, "x", height);
+  if (int64_t(width) * height * bpp > ImageBudget::kMaxBytes)
+    return fail("size ", width, "x", height, "x", bpp, " exceeds the image budget of ", ImageBudget::kMaxBytes,
+                " bytes");
   image.Create(int(bpp), int(width), int(height), 0);
   if (!ReadFully(pipe, image.GetData(), int64_t(image.DataBytes()))) return fail("the pixels are cut short");
   if (flags & kHasMipLevels) {

@@ -56,6 +56,7 @@ int ChannelsOf(int colorType) {
 bool ReadRows(png_structp png, png_infop info, Image_I* image) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_user_limits(png, kImageMaxSide, kImageMaxSide);
+  png_set_chunk_malloc_max(png, ImageBudget::kMaxChunkBytes);
   png_read_info(png, info);
   png_set_strip_16(png);
   png_set_packing(png);
@@ -69,6 +70,12 @@ bool ReadRows(png_structp png, png_infop info, Image_I* image) {
     return false;
   }
   int width = int(png_get_image_width(png, info)), height = int(png_get_image_height(png, info));
+  if (int64_t(width) * height * channels > ImageBudget::kMaxBytes) {
+    Log(LogOutPipe(), kLevelError, "ImportFilePNG: ", width, " x ", height, " x ", channels,
+        " bytes exceed the image budget of ", ImageBudget::kMaxBytes, " in ",
+        QuotedName{*static_cast<const String*>(png_get_error_ptr(png))}, ".");
+    return false;
+  }
   image->Create(channels, width, height, 0);
   if (image->GetFormat() != channels || png_get_rowbytes(png, info) != image->RowBytes()) return false;
   uint8_t* data = image->GetData();

@@ -116,6 +116,9 @@ int32_t RenderEngine::GetTextureLoadCount() { return 0; }
 double RenderEngine::GetFrameTime() { return -1.0; }
 int32_t RenderEngine::GetPrimitiveCount() { return -1; }
 void RenderEngine::LatchPrimitiveCount() {}
+void RenderEngine::LatchLinesAndPoints(int32_t, int32_t) {}
+int32_t RenderEngine::GetLineCount() { return 0; }
+int32_t RenderEngine::GetPointCount() { return 0; }
 
 ResultCode RenderEngine::InitializeRenderWindow(const TextureSettingsInfo*, const RenderFormatInfo*, PlatformWindow*) {
   return ENotActive;

@@ -87,8 +87,11 @@ AssetRoot::AssetRoot(const std::string& folder) : m_folders{RealPath(folder)} {}
 
 AssetRoot::AssetRoot(const std::vector<std::string>& folders, const std::vector<std::string>& textureFolders)
     : m_folders{folders.empty() ? std::string() : RealPath(folders.front())} {
+  // A texture folder that is a file was warned of and is skipped: confining the reader to it would fail.
   auto add = [](std::vector<std::string>& to, const std::string& folder) {
-    if (std::string real = RealPath(folder); !real.empty() && std::find(to.begin(), to.end(), real) == to.end())
+    struct stat s {};
+    if (std::string real = RealPath(folder); !real.empty() && stat(real.c_str(), &s) == 0 && S_ISDIR(s.st_mode) &&
+                                             std::find(to.begin(), to.end(), real) == to.end())
       to.push_back(std::move(real));
   };
   for (size_t i = 1; i < folders.size(); ++i) add(m_folders, folders[i]);

@@ -32,6 +32,9 @@ struct Texture {
   bool hasAlpha = false;      // some pixel has alpha below 255
   bool missing = false;
   TextureFault fault = TextureFault::kNone;  // kAbsent when `missing` gives no other cause
+  // Why a texture of fault kNotDecoded has no pixels, naming its format ("SGI image: not decoded",
+  // "PNG image: damaged"), or empty.
+  std::string undecoded;
 };
 
 // A material's values as the file states them; the module turns them into the engine's shaders.
@@ -44,6 +47,11 @@ struct Material {
   float shininess = 0;          // the file's exponent (0 when it gives none)
   float shininessStrength = 1;  // scales the specular colour
   bool twoSided = false;
+  // The file cannot say whether its faces are one-sided (its format records no sidedness): both sides drawn.
+  bool sidesUnknown = false;
+  // An opacity of 0 here is a known exporter's slip (COLLADA's decimal commas, a diffuse alpha left at 0),
+  // not a hidden material: drawn opaque when nothing else gives it a shape.
+  bool opacityZeroSlip = false;
   // glTF's metal-roughness model, when the file uses it (baseColor is then `diffuse`).
   bool metalRoughness = false;
   float metallic = 0, roughness = 1;

@@ -17,13 +17,14 @@ Vector3f Colour(const float* c) { return {Clamp01(c[0]), Clamp01(c[1]), Clamp01(
 
 }  // namespace
 
-EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha) {
+EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha, bool textureAlphaGraded) {
   EngineMaterial e;
   const Vector3f base = Colour(m.diffuse);
   float opacity = std::isfinite(m.diffuse[3]) ? Clamp01(m.diffuse[3]) : 1.0f;
-  // Nothing of such a material would show, which no file means: exporters write 0 where they mean
-  // "no transparency" (decimal commas read as 0, a diffuse alpha left at 0).
-  if (opacity <= kVisibleTransparency && !m.opacityTexture && !textureHasAlpha) {
+  // Nothing of such a material would show, which the formats of a known slip do not mean: their exporters
+  // write 0 where they mean "no transparency" (decimal commas read as 0, a diffuse alpha left at 0).
+  // Elsewhere (AC3D's `trans 1`) an opacity of 0 hides the faces, as the file says.
+  if (m.opacityZeroSlip && opacity <= kVisibleTransparency && !m.opacityTexture && !textureHasAlpha) {
     opacity = 1;
     e.invisibleMadeOpaque = true;
   }
@@ -55,15 +56,18 @@ EngineMaterial ConvertMaterial(const Material& m, bool textureHasAlpha) {
   // light the whole surface at the texture's brightest.
   e.emissionDropped = m.emissiveTexture && Colour(m.emissive) != Vector3f{0, 0, 0};
   if (!m.emissiveTexture) e.emission = Colour(m.emissive);
-  e.cull = !m.twoSided;
-  // Alpha: blending when the file asks for it or states an opacity below 1; a cut-out when it asks for
-  // one, or when a file that names no mode (not glTF) gives a texture with alpha.
-  const bool blend =
-      (m.alphaMode == 2 && !e.invisibleMadeOpaque) || (m.alphaMode == 0 && opacity < 1 - kVisibleTransparency);
+  e.cull = !m.twoSided && !m.sidesUnknown;
+  // Alpha: blending when the file asks for it or states an opacity below 1, or when a file that names no
+  // mode (not glTF) gives a texture of graded alpha (a glow, a cloud); a cut-out when it asks for one, or
+  // when such a file's texture has alpha of only 0 and 255.
+  const bool noMode = m.alphaMode == 0 && !m.metalRoughness;
+  const bool blend = (m.alphaMode == 2 && !e.invisibleMadeOpaque) ||
+                     (m.alphaMode == 0 && opacity < 1 - kVisibleTransparency) ||
+                     (noMode && textureHasAlpha && textureAlphaGraded);
   if (blend) {
     e.transparency = std::max(1 - opacity, kVisibleTransparency);
     e.textureAlphaMode = kTextureAlphaBlend;
-  } else if (m.alphaMode == 1 || (m.alphaMode == 0 && !m.metalRoughness && textureHasAlpha)) {
+  } else if (m.alphaMode == 1 || (noMode && textureHasAlpha)) {
     e.textureAlphaMode = kTextureAlphaMask;
   }
   return e;

@@ -578,7 +578,7 @@ class Builder {
     const std::string name = hasMaterial ? m_materialNames[materialIndex] : std::string("material");
     const Texture* texture = m.diffuseTexture >= 0 ? &m_scene.textures[size_t(m.diffuseTexture)] : nullptr;
     const bool textureHasAlpha = texture && !texture->missing && texture->hasAlpha;
-    const EngineMaterial e = ConvertMaterial(m, textureHasAlpha);
+    const EngineMaterial e = ConvertMaterial(m, textureHasAlpha, textureHasAlpha && AlphaGraded(*texture));
 
     Obj<RenderMaterial_I>& material = m_materials[materialIndex];
     if (material.IsNil()) {
@@ -611,6 +611,13 @@ class Builder {
     shader->m_cullEnable = e.cull;
     shader->m_lightEnable = lit;
     return shader;
+  }
+
+  // Whether some of a texture's alpha lies between 0 and 255 (a glow, a cloud) rather than only cutting out.
+  static bool AlphaGraded(const Texture& texture) {
+    for (size_t i = 3; i < texture.rgba.size(); i += 4)
+      if (texture.rgba[i] != 0 && texture.rgba[i] != 255) return true;
+    return false;
   }
 
   // The texture object of texture `index` in `alphaMode` (cut out at `cutoff`), or null (warned once)
@@ -667,9 +674,15 @@ class Builder {
         break;
       }
       case MissingTexture::Cause::kNotDecoded:
-        LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
-                "\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, GIF, PSD, HDR, PIC or PNM image, or it is damaged "
-                "or too large); its materials keep their colours.");
+        // The reader names the format and why (a format it does not decode is never "damaged").
+        if (!texture.undecoded.empty())
+          LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is not drawn (",
+                  texture.undecoded.c_str(), "); its materials keep their colours.");
+        else
+          LogWarn(
+              "Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(),
+              "\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, GIF, PSD, HDR, PIC, PNM, SGI or DDS image, or it "
+              "is damaged or too large); its materials keep their colours.");
         break;
       default:
         break;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/landlock.h>
+#include <linux/sched.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -40,6 +41,15 @@ bool DropCapabilities(std::string& error) {
 constexpr __u64 kTruncate = 1ULL << 14;                                 // version 3
 constexpr __u64 kIoctlDev = 1ULL << 15;                                 // version 5
 constexpr __u64 kFirstRights = (LANDLOCK_ACCESS_FS_MAKE_SYM << 1) - 1;  // version 1
+// Scopes (version 6): no signal to a process outside the reader's domain, whatever path sends it (kill,
+// a file owner's SIGIO), and no connection to an abstract socket outside it.
+constexpr __u64 kScopeAbstractSocket = 1ULL << 0;
+constexpr __u64 kScopeSignal = 1ULL << 1;
+// The ruleset's attributes as the kernel's later versions read them (the system header may know only the
+// first field): a shorter size is what an older kernel takes.
+struct RulesetAttributes {
+  __u64 handledFs = 0, handledNet = 0, scoped = 0;
+};
 
 __u64 HandledRights(int version) {
   __u64 rights = kFirstRights;
@@ -70,20 +80,39 @@ bool AddRule(int ruleset, const std::string& path, __u64 rights) {
   return rc == 0;
 }
 
+// SGI and DDS textures are decoded by OpenImageIO, which the reader loads (through pm-import-images.so
+// beside it) only when a model names such a texture, after the confinement: the bridge's file, and its
+// libraries' files from the system's library folders (files only, no listing), may be read.
+void AllowImageLibrary(int ruleset) {
+  char self[4096];
+  if (const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1); n > 0) {
+    const std::string program(self, size_t(n));
+    AddRule(ruleset, program.substr(0, program.rfind('/') + 1) + "pm-import-images.so", LANDLOCK_ACCESS_FS_READ_FILE);
+  }
+  for (const char* place : {"/usr/lib", "/lib", "/etc/ld.so.cache"})
+    AddRule(ruleset, place, LANDLOCK_ACCESS_FS_READ_FILE);
+}
+
 // A ruleset handling every file-system right the kernel knows, with reads of the loaded libraries allowed,
 // or -1 (`available` false when the kernel has no Landlock).
 int PrepareLandlock(bool& available, std::string& error) {
   const long version = syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
   available = version >= 1;
   if (!available) return -1;
-  landlock_ruleset_attr attributes{};
-  attributes.handled_access_fs = HandledRights(static_cast<int>(version));
-  const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &attributes, sizeof attributes, 0));
+  RulesetAttributes attributes;
+  attributes.handledFs = HandledRights(static_cast<int>(version));
+  size_t size = sizeof attributes.handledFs;
+  if (version >= 6) {
+    attributes.scoped = kScopeSignal | kScopeAbstractSocket;
+    size = sizeof attributes;
+  }
+  const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &attributes, size, 0));
   if (ruleset < 0) {
     error = std::string("Landlock: ") + std::strerror(errno);
     return -1;
   }
   for (const std::string& file : LoadedFiles()) AddRule(ruleset, file, LANDLOCK_ACCESS_FS_READ_FILE);
+  AllowImageLibrary(ruleset);
   return ruleset;
 }
 
@@ -98,7 +127,8 @@ bool ApplyLandlock(int ruleset, const std::vector<std::string>& folders, std::st
 }
 
 // The system calls a confined reader makes: memory, reading files beneath its root, answering, reading its
-// own limits, its own signals, time. Anything else kills it.
+// own limits, its own signals, time. Anything else kills it; prctl among them, so that the parent-death
+// signal set at its start (ReaderSpawn.cpp) stays.
 constexpr int kAllowed[] = {
     SCMP_SYS(read),
     SCMP_SYS(pread64),
@@ -117,7 +147,6 @@ constexpr int kAllowed[] = {
     SCMP_SYS(readlinkat),
     SCMP_SYS(getdents64),
     SCMP_SYS(getcwd),
-    SCMP_SYS(fcntl),
     SCMP_SYS(brk),
     SCMP_SYS(mmap),
     SCMP_SYS(munmap),
@@ -167,6 +196,16 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   rc =
       rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, kWriting, 0));
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(open), 1, SCMP_A1(SCMP_CMP_MASKED_EQ, kWriting, 0));
+  // Descriptor flags and copies only: no command that names a process to signal (F_SETOWN*, F_SETSIG, or
+  // O_ASYNC, which signals the owner), leases a file (F_SETLEASE, another's open would wait on the reader)
+  // or watches a folder (F_NOTIFY).
+  for (const int command : {F_GETFD, F_SETFD, F_GETFL, F_DUPFD_CLOEXEC})
+    rc = rc ? rc
+            : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
+                               SCMP_A1(SCMP_CMP_EQ, static_cast<scmp_datum_t>(command)));
+  rc = rc ? rc
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 2, SCMP_A1(SCMP_CMP_EQ, F_SETFL),
+                             SCMP_A2(SCMP_CMP_MASKED_EQ, O_ASYNC, 0));
   // Its own limits: any read, and setting only the address space (the memory budget grows with the files
   // the model names, within the hard limit); signals to itself only (abort, raise).
   const auto self = static_cast<scmp_datum_t>(getpid());
@@ -181,6 +220,22 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
   // A terminal query on standard error fails instead of killing.
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 0);
+  // What the image library's dependencies ask as they load (OpenImageIO's, AllowImageLibrary: a NUMA
+  // policy, whether SELinux is mounted) fails instead of killing.
+  for (const int call : {SCMP_SYS(get_mempolicy), SCMP_SYS(statfs), SCMP_SYS(fstatfs), SCMP_SYS(mlock)})
+    rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSYS), call, 0);
+  // One of them (log4cplus) starts a thread as it loads: a thread of the reader's own process, under the
+  // same filter and Landlock rules, may be made; a new process still may not (clone3's flags lie in memory
+  // the filter cannot read: it fails, and the C library falls back to clone, whose flags it can).
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0);
+  rc = rc ? rc
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(clone), 1,
+                             SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD | CLONE_VM, CLONE_THREAD | CLONE_VM));
+  for (const int call : {SCMP_SYS(set_robust_list), SCMP_SYS(rseq), SCMP_SYS(getuid), SCMP_SYS(geteuid),
+                         SCMP_SYS(getgid), SCMP_SYS(getegid), SCMP_SYS(getppid)})
+    rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
+  // Its clock of the process's own CPU time.
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(times), 0);
   if (rc != 0) {
     seccomp_release(filter);
     error = std::string("seccomp: ") + std::strerror(-rc);

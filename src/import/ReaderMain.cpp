@@ -7,10 +7,12 @@
 // knows the file.
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -18,6 +20,7 @@
 #include <assimp/Importer.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -31,10 +34,12 @@
 #include <utility>
 #include <vector>
 
+#include "import/Ac3dFile.h"
 #include "import/AssetRoot.h"
 #include "import/AssimpSetup.h"
 #include "import/AssimpWarnings.h"
 #include "import/B3dChunks.h"
+#include "import/ImageLibrary.h"
 #include "import/InertText.h"
 #include "import/IqmHeader.h"
 #include "import/ReaderConfinement.h"
@@ -168,6 +173,13 @@ class MemoryBudget {
 
   uint64_t Limit() const { return m_limit; }
 
+  // Room for a library loaded on demand (ImageLibrary), within the cap.
+  void Widen(uint64_t bytes) {
+    const rlim_t was = m_limit;
+    m_limit = std::min<rlim_t>(m_cap, m_limit + bytes);
+    if (m_limit != was && !Set()) m_limit = was;
+  }
+
  private:
   rlim_t m_limit, m_cap, m_bytes = 0;
   std::set<std::string> m_files;
@@ -241,6 +253,23 @@ const aiScene* ReadScene(Assimp::Importer& importer, const std::string& file, st
   return importer.ApplyPostProcessing(ReaderPostProcessing() & ~aiProcess_ValidateDataStructure);
 }
 
+// The warning of a file that holds nothing to draw, whatever its format.
+constexpr char kNothingToDraw[] = "it holds no geometry: nothing to draw";
+
+// The AC3D file's own statements (Ac3dFile), or false when it is none.
+bool ReadAc3dOf(const std::string& file, AssetRoot& root, Ac3dFile& out) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(root.Open(file), std::fclose);
+  std::string error;
+  return f && ReadAc3d(f.get(), out, error);
+}
+
+bool IsCollada(const std::string& file) {
+  const size_t dot = file.rfind('.');
+  std::string ext = dot == std::string::npos ? "" : file.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext == "dae" || ext == "zae";
+}
+
 std::string Count(uint64_t n, const char* one, const char* more) { return std::to_string(n) + (n == 1 ? one : more); }
 
 // Why a file of clips alone that Assimp reads no mesh from is refused, where Assimp cannot say it: an IQM
@@ -295,9 +324,19 @@ bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root,
     AssimpWarnings warnings;
     std::string mended;
     const aiScene* source = ReadScene(importer, place.file, mended);
+    Ac3dFile ac3d;
+    const bool isAc3d = ReadAc3dOf(place.file, root, ac3d);
     if (!source) {
       const std::string message = importer.GetErrorString();
       if (message.find("bad_alloc") != std::string::npos) return WriteOutOfMemory(out);
+      // Assimp refuses an AC3D file without a surface ("an unknown error"): it is an empty scene.
+      if (isAc3d && std::none_of(ac3d.objects.begin(), ac3d.objects.end(),
+                                 [](const Ac3dObject& o) { return o.polygons || o.lines; })) {
+        scene.nodes.emplace_back().name = "world";
+        scene.warnings.push_back(kNothingToDraw);
+        g_streamStarted = true;
+        return WriteSceneStream(scene, out);
+      }
       if (const std::string why = AnimationOnly(place.file, root); !why.empty())
         return WriteFailureStream(StreamOutcome::Refused, why, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
@@ -306,16 +345,24 @@ bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root,
     if (!SceneFromAssimp(*source, place.folder, TextureFolders(request.file, request.texturePath), root, scene, error))
       return WriteFailureStream(StreamOutcome::Refused, error, out);
     ChooseUpAxis(*source, place.file, scene);
+    if (isAc3d)
+      if (const std::string placed = MendAc3dScene(scene, ac3d); !placed.empty()) Note(kNoteInfo, placed);
+    // COLLADA's exporters are the ones known to write an opacity of 0 for an opaque material.
+    if (IsCollada(place.file))
+      for (Material& m : scene.materials) m.opacityZeroSlip = true;
     // A library the root refused was warned of as such: it is not "missing".
     scene.warnings =
         warnings.Sentences([&](const std::string& library) { return root.Refused(place.folder + "/" + library); });
     if (!mended.empty()) scene.warnings.push_back(mended);
     // A file of clips or a skeleton alone comes in, for a script to put its clips on another model; one of
     // cameras and lights alone is a setting, not a model missing.
-    const bool skeleton = scene.nodes.size() > 1 && scene.cameras.empty() && scene.lights.empty();
+    const bool setting = !scene.cameras.empty() || !scene.lights.empty();
+    const bool skeleton = scene.nodes.size() > 1 && !setting;
     if (scene.meshes.empty() && (!scene.animations.empty() || skeleton))
       scene.warnings.push_back("no mesh: " + std::to_string(scene.animations.size()) + " clips and " +
                                std::to_string(scene.nodes.size()) + " nodes, nothing to draw");
+    else if (scene.meshes.empty() && !setting)
+      scene.warnings.push_back(kNothingToDraw);
   }
   WarnOverBudget(scene);
   if (const uint64_t size = SceneBodySize(scene); size > request.limits.outputBytes)
@@ -325,6 +372,25 @@ bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root,
 }
 
 #ifdef PM_READER_TEST_HOOKS
+// What the reader held as its main began that its host did not give it (every descriptor but 0, 1, 2 and
+// kReaderWatchFd), and what descriptor 3 then read: a payload's look at what it inherited.
+std::string g_inherited;
+void NoteInherited() {
+  std::string held;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (const dirent* entry = readdir(fds)) {
+      const int fd = std::atoi(entry->d_name);
+      if (entry->d_name[0] != '.' && fd != dirfd(fds) && fd > 2 && fd != kReaderWatchFd)
+        held += (held.empty() ? "" : " ") + std::to_string(fd);
+    }
+    closedir(fds);
+  }
+  char bytes[64];
+  const ssize_t n = read(kReaderStreamFd, bytes, sizeof bytes);
+  if (!held.empty()) g_inherited = "descriptors " + held;
+  if (n > 0) g_inherited += " and read \"" + InertText(std::string(bytes, size_t(n))) + "\" from 3";
+}
+
 // What a test asks a confined reader to try, to see the confinement hold: the reader built for the tests
 // (pm-import-reader-test) reads it from the file named as the program is with ".hook" after it. A file it
 // could open, or a limit it could raise past its hard one, ends it with this status.
@@ -335,7 +401,7 @@ std::string TestHook(const char* program) {
   std::getline(in, hook);
   return hook;
 }
-void RunTestHook(const std::string& hook, const std::string& root) {
+void RunTestHook(const std::string& hook, const std::string& root, const std::string& file) {
   if (hook == "stop") {
     kill(getpid(), SIGSTOP);
   } else if (hook == "socket") {
@@ -359,6 +425,43 @@ void RunTestHook(const std::string& hook, const std::string& root) {
       _exit(Fail(kEscapedHookExit, "it raised its hard address-space limit"));
     const rlimit cpu{RLIM_INFINITY, RLIM_INFINITY};
     setrlimit(RLIMIT_CPU, &cpu);
+  } else if (hook == "inherited") {
+    if (!g_inherited.empty()) _exit(Fail(kEscapedHookExit, "it held " + g_inherited));
+  } else if (hook.rfind("fcntl:", 0) == 0) {
+    // Each command that would reach past the reader: made to signal the host through its stream pipe,
+    // to lease the model (another's open for writing waits), to watch the model's folder.
+    const std::string what = hook.substr(6);
+    const int model = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int folder = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int rc = -1;
+    if (what == "setown") rc = fcntl(kReaderStreamFd, F_SETOWN, getppid());
+    if (what == "setown_ex") {
+      const f_owner_ex owner{F_OWNER_PID, getppid()};
+      rc = fcntl(kReaderStreamFd, F_SETOWN_EX, &owner);
+    }
+    if (what == "setsig") rc = fcntl(kReaderStreamFd, F_SETSIG, SIGKILL);
+    if (what == "async") rc = fcntl(kReaderStreamFd, F_SETFL, O_ASYNC);
+    if (what == "setlease") rc = fcntl(model, F_SETLEASE, F_RDLCK);
+    if (what == "notify") rc = fcntl(folder, F_NOTIFY, DN_ACCESS | DN_MULTISHOT);
+    if (rc != -1) _exit(Fail(kEscapedHookExit, "fcntl " + what + " was allowed"));
+  } else if (hook.rfind("dnotify:", 0) == 0) {
+    // SIGKILL to another process, sent by the kernel when the reader reads the model's folder.
+    const int folder = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    fcntl(folder, F_SETSIG, SIGKILL);
+    fcntl(folder, F_SETOWN, std::atoi(hook.c_str() + 8));
+    fcntl(folder, F_NOTIFY, DN_ACCESS | DN_MULTISHOT);
+  } else if (hook == "immortal") {
+    // Every catchable signal ignored and blocked, then asleep: only an uncatchable death ends it.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &ignore, nullptr);
+    sigset_t all;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, nullptr);
+    sleep(60);
+  } else if (hook == "undo") {
+    prctl(PR_SET_PDEATHSIG, 0);
+    _exit(Fail(kEscapedHookExit, "it unset its parent-death signal"));
   } else if (hook == "fork") {
     // A child that would outlive the reader holding its pipes, out of its process group.
     if (fork() == 0) {
@@ -394,6 +497,9 @@ void RunTestHook(const std::string& hook, const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef PM_READER_TEST_HOOKS
+  NoteInherited();
+#endif
   // The stream keeps the standard output (as a descriptor of its own); anything a library prints goes to
   // stderr instead of into it.
   if (dup2(1, kReaderStreamFd) != kReaderStreamFd || dup2(2, 1) < 0)
@@ -420,6 +526,7 @@ int main(int argc, char** argv) {
   if (request.addressSpaceCap < 16 * kWarmHeap) malloc_trim(0);
   MemoryBudget budget(request);
   g_budget = &budget;
+  SetImageLibraryRoom([](uint64_t bytes) { g_budget->Widen(bytes); });
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
   // By default the model's own folder, and the link's when the model is a link from another folder.
@@ -431,6 +538,10 @@ int main(int argc, char** argv) {
   AssetRoot root(roots, request.texturePath);
   if (root.Folder().empty()) {
     WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" does not exist", out);
+    return 2;
+  }
+  if (struct stat s{}; stat(root.Folder().c_str(), &s) != 0 || !S_ISDIR(s.st_mode)) {
+    WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" is not a folder", out);
     return 2;
   }
   WarnTextureFolders(request.texturePath);
@@ -455,7 +566,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 #ifdef PM_READER_TEST_HOOKS
-  if (!testHook.empty()) RunTestHook(testHook, root.Folder());
+  if (!testHook.empty()) RunTestHook(testHook, root.Folder(), place.file);
 #endif
   TuneAllocator(request.limits);
   bool written = false;

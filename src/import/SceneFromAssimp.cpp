@@ -135,7 +135,10 @@ Material MaterialFrom(const aiMaterial& m, Textures& textures) {
   m.Get(AI_MATKEY_SHININESS, out.shininess);
   m.Get(AI_MATKEY_SHININESS_STRENGTH, out.shininessStrength);
   int twoSided = 0;
-  if (m.Get(AI_MATKEY_TWOSIDED, twoSided) == AI_SUCCESS) out.twoSided = twoSided != 0;
+  if (m.Get(AI_MATKEY_TWOSIDED, twoSided) == AI_SUCCESS)
+    out.twoSided = twoSided != 0;
+  else
+    out.sidesUnknown = true;
   const bool metallic = m.Get(AI_MATKEY_METALLIC_FACTOR, out.metallic) == AI_SUCCESS;
   const bool roughness = m.Get(AI_MATKEY_ROUGHNESS_FACTOR, out.roughness) == AI_SUCCESS;
   out.metalRoughness = metallic || roughness;

@@ -11,6 +11,9 @@
 #include <tuple>
 #include <vector>
 
+#include "import/Ac3dFile.h"
+#include "import/ImportScene.h"
+
 namespace PM::Import {
 
 namespace {
@@ -139,6 +142,36 @@ const aiScene* ValidateScene(Assimp::Importer& importer) {
   auto* valid = const_cast<aiScene*>(importer.ApplyPostProcessing(aiProcess_ValidateDataStructure));
   if (valid) valid->mFlags = flags;
   return valid;
+}
+
+std::string MendAc3dScene(Scene& scene, const Ac3dFile& file) {
+  // Assimp names each material after the file's (one a mesh); a name the file gives no surface keeps
+  // "cannot say".
+  for (Material& m : scene.materials) {
+    uint64_t one = 0, two = 0;
+    for (size_t i = 0; i < file.materials.size(); ++i)
+      if (file.materials[i] == m.name) one += file.oneSided[i], two += file.twoSided[i];
+    if (one + two == 0) continue;
+    m.twoSided = two > 0;
+    m.sidesUnknown = false;
+  }
+  // Assimp's nodes are the file's objects, depth first as the file lists them; where they differ nothing is
+  // moved.
+  if (scene.nodes.size() != file.objects.size()) return "";
+  uint64_t placed = 0;
+  for (size_t i = 0; i < file.objects.size(); ++i) {
+    const Ac3dObject& o = file.objects[i];
+    float* m = scene.nodes[i].matrix;
+    const bool linesAlone = o.lines > 0 && o.polygons == 0;
+    const bool named = o.name.empty() || o.name == scene.nodes[i].name;
+    const bool dropped = m[3] == 0 && m[7] == 0 && m[11] == 0;
+    if (!linesAlone || !named || !dropped || (o.loc[0] == 0 && o.loc[1] == 0 && o.loc[2] == 0)) continue;
+    m[3] = o.loc[0], m[7] = o.loc[1], m[11] = o.loc[2];
+    ++placed;
+  }
+  if (placed == 0) return "";
+  return std::to_string(placed) + (placed == 1 ? " object of lines alone was" : " objects of lines alone were") +
+         " placed at the loc the file gives (Assimp 5.2 leaves such objects at their group's origin)";
 }
 
 }  // namespace PM::Import

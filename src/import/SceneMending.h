@@ -23,3 +23,16 @@ std::string MendAnimations(aiScene& scene);
 const aiScene* ValidateScene(Assimp::Importer& importer);
 
 }  // namespace PM::Import
+
+namespace PM::Import {
+
+struct Scene;
+struct Ac3dFile;
+
+// What an AC3D file says that Assimp 5.2 drops, put back into the scene it gave: each material's sidedness
+// from its surfaces' SURF flags (two-sided where any of its polygons is), and the place (`loc`) of each
+// object of lines alone, which Assimp leaves at its parent's origin. Returns one sentence naming the
+// objects placed, or "".
+std::string MendAc3dScene(Scene& scene, const Ac3dFile& file);
+
+}  // namespace PM::Import

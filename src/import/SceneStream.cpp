@@ -16,11 +16,12 @@ constexpr uint8_t kHasNormals = 1, kHasUV0 = 2, kHasUV1 = 4, kHasColors = 8;
 constexpr uint8_t kTextureMissing = 1, kTextureAlpha = 2;
 constexpr int kTextureFaultShift = 2;  // bits 2 to 4: a missing texture's TextureFault, 0 when absent
 constexpr uint8_t kTextureFaultBits = 7 << kTextureFaultShift;
+constexpr uint8_t kTextureWhy = 32;  // a missing texture's format and why it was not decoded follows its size
 constexpr uint8_t kTargetPositions = 1, kTargetNormals = 2;
 constexpr uint8_t kMaterialTwoSided = 1, kMaterialMetalRoughness = 2, kMaterialOpacityTexture = 4,
-                  kMaterialEmissiveTexture = 8;
-constexpr uint8_t kMaterialFlags =
-    kMaterialTwoSided | kMaterialMetalRoughness | kMaterialOpacityTexture | kMaterialEmissiveTexture;
+                  kMaterialEmissiveTexture = 8, kMaterialSidesUnknown = 16, kMaterialOpacitySlip = 32;
+constexpr uint8_t kMaterialFlags = kMaterialTwoSided | kMaterialMetalRoughness | kMaterialOpacityTexture |
+                                   kMaterialEmissiveTexture | kMaterialSidesUnknown | kMaterialOpacitySlip;
 constexpr size_t kMaterialFloats = 18;
 
 // ---- writing ----
@@ -91,10 +92,12 @@ void WriteTexture(Out& out, const Texture& t) {
   const bool pixels = TexturePixelsFit(t);
   // An absent texture's cause is 0, as before the causes were sent.
   const TextureFault fault = pixels || t.fault == TextureFault::kAbsent ? TextureFault::kNone : t.fault;
+  const bool why = !pixels && fault == TextureFault::kNotDecoded && !t.undecoded.empty();
   out.U8(static_cast<uint8_t>((pixels ? 0 : kTextureMissing) | (pixels && t.hasAlpha ? kTextureAlpha : 0) |
-                              static_cast<uint8_t>(fault) << kTextureFaultShift));
+                              static_cast<uint8_t>(fault) << kTextureFaultShift | (why ? kTextureWhy : 0)));
   out.U32(pixels ? t.width : 0);
   out.U32(pixels ? t.height : 0);
+  if (why) out.Str(t.undecoded);
   if (pixels) out.Array(t.rgba);
 }
 
@@ -111,9 +114,10 @@ void WriteMaterial(Out& out, const Material& m) {
   f[16] = m.roughness;
   f[17] = m.alphaCutoff;
   out.Bytes(f, sizeof f);
-  out.U8(static_cast<uint8_t>((m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0) |
-                              (m.opacityTexture ? kMaterialOpacityTexture : 0) |
-                              (m.emissiveTexture ? kMaterialEmissiveTexture : 0)));
+  out.U8(static_cast<uint8_t>(
+      (m.twoSided ? kMaterialTwoSided : 0) | (m.metalRoughness ? kMaterialMetalRoughness : 0) |
+      (m.opacityTexture ? kMaterialOpacityTexture : 0) | (m.emissiveTexture ? kMaterialEmissiveTexture : 0) |
+      (m.sidesUnknown ? kMaterialSidesUnknown : 0) | (m.opacityZeroSlip ? kMaterialOpacitySlip : 0)));
   out.U8(m.alphaMode);
   out.I32(m.diffuseTexture);
   out.U32(m.diffuseUVSet);
@@ -384,7 +388,7 @@ bool ReadTexture(In& in, size_t i, Texture& t) {
   uint8_t flags = 0;
   if (!in.Str(t.source, "a texture's source") || !in.U8(flags) || !in.U32(t.width) || !in.U32(t.height)) return false;
   const uint8_t fault = (flags & kTextureFaultBits) >> kTextureFaultShift;
-  if (flags & ~(kTextureMissing | kTextureAlpha | kTextureFaultBits) || fault > kLastTextureFault)
+  if (flags & ~(kTextureMissing | kTextureAlpha | kTextureFaultBits | kTextureWhy) || fault > kLastTextureFault)
     return in.Damaged(Item("texture", i) + " has unknown flags");
   t.missing = flags & kTextureMissing;
   t.hasAlpha = flags & kTextureAlpha;
@@ -392,6 +396,11 @@ bool ReadTexture(In& in, size_t i, Texture& t) {
   if (!t.missing && fault) return in.Damaged(Item("texture", i) + " has pixels yet a cause for missing");
   if (t.missing) {
     if (t.width || t.height || t.hasAlpha) return in.Damaged(Item("texture", i) + " is missing yet has a size");
+    if (flags & kTextureWhy) {
+      if (t.fault != TextureFault::kNotDecoded)
+        return in.Damaged(Item("texture", i) + " says why it was not decoded yet was not");
+      return in.Str(t.undecoded, "why a texture was not decoded");
+    }
     return true;
   }
   const uint64_t pixels = uint64_t{t.width} * t.height;
@@ -420,6 +429,8 @@ bool ReadMaterial(In& in, size_t i, size_t textures, Material& m) {
   m.metalRoughness = flags & kMaterialMetalRoughness;
   m.opacityTexture = flags & kMaterialOpacityTexture;
   m.emissiveTexture = flags & kMaterialEmissiveTexture;
+  m.sidesUnknown = flags & kMaterialSidesUnknown;
+  m.opacityZeroSlip = flags & kMaterialOpacitySlip;
   if (flags & ~kMaterialFlags) return in.Damaged(Item("material", i) + " has unknown flags");
   if (m.alphaMode > 2) return in.Damaged(Item("material", i) + " has the alpha mode " + std::to_string(m.alphaMode));
   if (m.diffuseTexture < -1 || (m.diffuseTexture >= 0 && static_cast<size_t>(m.diffuseTexture) >= textures))

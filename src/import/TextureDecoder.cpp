@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "import/ImageLibrary.h"
 #include "import/SceneStream.h"
 
 namespace PM::Import {
@@ -21,8 +22,9 @@ bool SizeFits(uint64_t width, uint64_t height) {
          width * height <= kMaxTexturePixels;
 }
 
-void Missing(Texture& texture, TextureFault fault = TextureFault::kNotDecoded) {
+void Missing(Texture& texture, TextureFault fault = TextureFault::kNotDecoded, std::string why = {}) {
   texture.missing = true;
+  texture.undecoded = fault == TextureFault::kNotDecoded ? std::move(why) : std::string();
   texture.fault = fault;
   texture.width = texture.height = 0;
   texture.hasAlpha = false;
@@ -36,9 +38,22 @@ TextureFault DecodeFault() {
   return memory ? TextureFault::kOverBudget : TextureFault::kNotDecoded;
 }
 
-void Take(stbi_uc* pixels, int width, int height, Texture& texture) {
+// Why stb_image gave no pixels for an image of `format` (ImageFormatOf), in the texture's words.
+std::string StbWhy(const std::string& format) {
+  static const char* const kStbFormats[] = {"PNG image", "JPEG image", "GIF image", "BMP image",
+                                            "PSD image", "HDR image",  "PIC image", "PNM image"};
+  for (const char* known : kStbFormats)
+    if (format == known) return format + ": damaged or too large";
+  if (format.empty()) return "no image format the reader knows: not decoded (or a damaged TGA image)";
+  return format + ": not decoded";
+}
+
+void Take(stbi_uc* pixels, int width, int height, Texture& texture, const std::string& format) {
   std::unique_ptr<stbi_uc, void (*)(void*)> owned(pixels, stbi_image_free);
-  if (!pixels) return Missing(texture, DecodeFault());
+  if (!pixels) {
+    const TextureFault fault = DecodeFault();
+    return Missing(texture, fault, fault == TextureFault::kNotDecoded ? StbWhy(format) : std::string());
+  }
   texture.missing = false;
   texture.fault = TextureFault::kNone;
   texture.width = static_cast<uint32_t>(width);
@@ -53,21 +68,46 @@ void Take(stbi_uc* pixels, int width, int height, Texture& texture) {
   for (size_t i = 3; i < bytes && !texture.hasAlpha; i += 4) texture.hasAlpha = pixels[i] < 255;
 }
 
+// Pixels from GraphicsMagick for the formats stb_image lacks.
+void TakeFromLibrary(const std::string& format, const char* path, const uint8_t* bytes, size_t count,
+                     Texture& texture) {
+  std::string why;
+  bool overBudget = false;
+  if (!DecodeWithLibrary(format, path, bytes, count, texture, why, overBudget))
+    return Missing(texture, overBudget ? TextureFault::kOverBudget : TextureFault::kNotDecoded, format + ": " + why);
+  texture.missing = false;
+  texture.fault = TextureFault::kNone;
+  texture.hasAlpha = false;
+  for (size_t i = 3; i < texture.rgba.size() && !texture.hasAlpha; i += 4) texture.hasAlpha = texture.rgba[i] < 255;
+}
+
 }  // namespace
 
 void DecodeTextureFile(FILE* file, Texture& texture) {
+  uint8_t head[16] = {};
+  const size_t got = std::fread(head, 1, sizeof head, file);
+  const std::string format = ImageFormatOf(head, got);
+  // The image library reads the open file through its descriptor: the path the root checked is not
+  // looked up again.
+  if (LibraryDecodes(format))
+    return TakeFromLibrary(format, ("/proc/self/fd/" + std::to_string(fileno(file))).c_str(), nullptr, 0, texture);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return Missing(texture, TextureFault::kNotDecoded, StbWhy(format));
   int width = 0, height = 0, channels = 0;
   // The size is checked before any pixel is decoded.
-  if (!stbi_info_from_file(file, &width, &height, &channels) || !SizeFits(width, height)) return Missing(texture);
-  Take(stbi_load_from_file(file, &width, &height, &channels, 4), width, height, texture);
+  if (!stbi_info_from_file(file, &width, &height, &channels) || !SizeFits(width, height))
+    return Missing(texture, TextureFault::kNotDecoded, StbWhy(format));
+  Take(stbi_load_from_file(file, &width, &height, &channels, 4), width, height, texture, format);
 }
 
 void DecodeTextureBytes(const uint8_t* bytes, size_t count, Texture& texture) {
   int width = 0, height = 0, channels = 0;
-  if (count == 0 || count > INT_MAX) return Missing(texture);
+  const std::string format = ImageFormatOf(bytes, count);
+  if (LibraryDecodes(format) && count > 0) return TakeFromLibrary(format, nullptr, bytes, count, texture);
+  if (count == 0 || count > INT_MAX) return Missing(texture, TextureFault::kNotDecoded, StbWhy(format));
   const int n = static_cast<int>(count);
-  if (!stbi_info_from_memory(bytes, n, &width, &height, &channels) || !SizeFits(width, height)) return Missing(texture);
-  Take(stbi_load_from_memory(bytes, n, &width, &height, &channels, 4), width, height, texture);
+  if (!stbi_info_from_memory(bytes, n, &width, &height, &channels) || !SizeFits(width, height))
+    return Missing(texture, TextureFault::kNotDecoded, StbWhy(format));
+  Take(stbi_load_from_memory(bytes, n, &width, &height, &channels, 4), width, height, texture, format);
 }
 
 void DecodeEmbeddedTexture(const aiTexture& embedded, Texture& texture) {

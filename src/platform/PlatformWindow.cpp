@@ -44,6 +44,21 @@ std::string Latin1(const std::string& utf8) {
   return out;
 }
 
+// A window's end counts as a user of the display: WM_DESTROY's handler may let go of the last window class
+// and with it the connection, which the window's own X resources are freed through afterwards.
+class DisplayHold {
+ public:
+  DisplayHold() : m_held(AcquireDisplay() != nullptr) {}
+  ~DisplayHold() {
+    if (m_held) ReleaseDisplay();
+  }
+  DisplayHold(const DisplayHold&) = delete;
+  DisplayHold& operator=(const DisplayHold&) = delete;
+
+ private:
+  bool m_held;
+};
+
 bool Known(PlatformWindow* w) { return w && std::find(g_windows.begin(), g_windows.end(), w) != g_windows.end(); }
 bool KnownOffscreen(const PlatformWindow* w) {
   return w && std::find(g_offscreen.begin(), g_offscreen.end(), w) != g_offscreen.end();
@@ -233,6 +248,7 @@ bool DestroyPlatformWindow(PlatformWindow* w) {
   }
   if (w->destroying) return true;
   w->destroying = true;
+  DisplayHold hold;
   if (t_capture == w) ReleaseCapture();
   SendWindowMessage(w, WM_DESTROY, 0, 0);
   ForgetInputContext(w);
@@ -248,8 +264,11 @@ bool DestroyPlatformWindow(PlatformWindow* w) {
 void ForgetDestroyedWindow(PlatformWindow* w) {
   if (!Known(w) || w->destroying) return;
   w->destroying = true;
+  DisplayHold hold;
   if (t_capture == w) ReleaseCapture();
   SendWindowMessage(w, WM_DESTROY, 0, 0);
+  // The window is gone on the server: what it still refers to is freed; a BadWindow the server may answer
+  // with is stored as the last error like any other X error.
   ForgetInputContext(w);
   XFreeColormap(w->display, w->colormap);
   g_windows.erase(std::find(g_windows.begin(), g_windows.end(), w));

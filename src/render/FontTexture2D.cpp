@@ -128,6 +128,21 @@ void FontTexture2D_I::PackGlyphs() {
   }
 }
 
+void FontTexture2D_I::ClampCharacterSize(int32_t imageWidth, int32_t imageHeight) {
+  // Every glyph is rendered whole before it is placed: a size past the image's side costs time and memory
+  // for ink that is cut away, and all glyphs together are held at once.
+  const int64_t count = std::max<int64_t>(int64_t(m_characterMap.View().size()), 1);
+  const int32_t limit =
+      std::max(1, std::min({imageWidth, imageHeight, int32_t(std::sqrt(double(kMaxGlyphPixels) / double(count)))}));
+  const int32_t w = Trunc(m_characterSize.x), h = Trunc(m_characterSize.y);
+  if (std::abs(int64_t(w)) <= limit && std::abs(int64_t(h)) <= limit) return;
+  Log(LogOutPipe(), kLevelWarn, "FontTexture2D::CreateFontImage: character size (", w, ", ", h, ") of \"", m_fontName,
+      "\" is past the ", limit, " pixels its ", imageWidth, "x", imageHeight,
+      " image holds; the glyphs are rendered at ", limit, ".");
+  m_characterSize.x = float(std::clamp(w, -limit, limit));
+  m_characterSize.y = float(std::clamp(h, -limit, limit));
+}
+
 ResultCode FontTexture2D_I::CreateFontImage() {
   if (!m_glyphAdvance.IsEmpty()) {
     // Built before: a released texture or a new engine gets the same glyphs again.
@@ -141,6 +156,7 @@ ResultCode FontTexture2D_I::CreateFontImage() {
   uint8_t* pixels = image->GetData();
   for (size_t i = 0; i < size_t(W) * size_t(H); ++i) pixels[2 * i] = 255, pixels[2 * i + 1] = 0;
 
+  ClampCharacterSize(W, H);
   int error = 0;
   std::unique_ptr<Font> font = OpenFont(&error);
   if (!font) {

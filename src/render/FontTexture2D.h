@@ -65,10 +65,15 @@ class FontTexture2D_I : public EngineClass<FontTexture2D_I, Texture2D_I, ClassId
     return m_packedGlyphs.empty() || m_packedCount != m_glyphAdvance.Count() ? nullptr : m_packedGlyphs.data();
   }
   static constexpr int32_t kPackedCodes = 256;
+  // The pixels of all glyphs rendered at once at most (each glyph a square of the character size).
+  static constexpr int64_t kMaxGlyphPixels = int64_t(64) << 20;
 
  private:
   // The font the members ask for; null, with the error in *error, when none could be made.
   std::unique_ptr<Font> OpenFont(int* error) const;
+  // Brings a character size past what the glyph image holds (its shorter side, and all glyphs' pixels within
+  // kMaxGlyphPixels) down to that limit, with one warning.
+  void ClampCharacterSize(int32_t imageWidth, int32_t imageHeight);
   // Renders every glyph of the character map and makes room for its metrics; a glyph the font lacks
   // keeps an empty box.
   void RenderGlyphs(Font& font, int levels, const std::string& quotedName, GlyphBoxes* out);

@@ -55,9 +55,9 @@ class RenderEngineBase : public RenderEngine {
   Image_I* GetScreenShotImage() override { return m_screenShot.Get(); }
   // The lines and points the last frame's extra passes drew, as the traversal latched them with the
   // primitive count.
-  void LatchLinesAndPoints(int32_t lines, int32_t points) { m_latchedLines = lines, m_latchedPoints = points; }
-  int32_t LineCount() const { return m_latchedLines; }
-  int32_t PointCount() const { return m_latchedPoints; }
+  void LatchLinesAndPoints(int32_t lines, int32_t points) override { m_latchedLines = lines, m_latchedPoints = points; }
+  int32_t GetLineCount() override { return m_latchedLines; }
+  int32_t GetPointCount() override { return m_latchedPoints; }
 
   // The mirror rule, kept here once for both back ends: a draw whose vertices went through a mirror
   // (the model-view's 3 x 3 has a negative determinant, or the caller's eye-space vertices did, but not

@@ -1,7 +1,6 @@
 #include "render/RenderStatistics.h"
 
 #include "engine/RenderEngine.h"
-#include "render/RenderEngineBase.h"
 
 namespace PM {
 
@@ -12,10 +11,8 @@ RenderStatistics_I* RenderStatistics_I::Capture(RenderEngine_I* handle) {
   RenderEngine* e = handle->Engine();
   RenderStatistics_I* s = Create();
   s->m_primitiveCount = e->GetPrimitiveCount();
-  if (const auto* base = dynamic_cast<const RenderEngineBase*>(e)) {
-    s->m_lineCount = base->LineCount();
-    s->m_pointCount = base->PointCount();
-  }
+  s->m_lineCount = e->GetLineCount();
+  s->m_pointCount = e->GetPointCount();
   s->m_textureCount = e->GetTextureCount();
   s->m_textureMemory = e->GetTextureMemory();
   s->m_textureDownloadBytes = e->GetTextureDownloadBytes();

@@ -88,8 +88,7 @@ void RenderSystemTraverse_I::DrawTree(double time, double timeStep, int32_t upda
   }
   if (RenderEngine* engine = pipe->GetRenderEngine()) {
     engine->LatchPrimitiveCount();
-    if (auto* base = dynamic_cast<RenderEngineBase*>(engine))
-      base->LatchLinesAndPoints(g_FrameLineCount, g_FramePointCount);
+    engine->LatchLinesAndPoints(g_FrameLineCount, g_FramePointCount);
   }
 }
 

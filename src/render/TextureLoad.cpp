@@ -1,5 +1,6 @@
 #include "render/TextureLoad.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
@@ -23,14 +24,26 @@ namespace {
 
 String Str(std::string_view s) { return String(s); }
 
-// The last-write time of `path` (0 when it cannot be opened) and the full path it was found at.
-int64_t LastWriteTime(const String& path, String& fullPath) {
+// The last-write time of `path` (0 when it cannot be opened), the full path it was found at and its length.
+int64_t LastWriteTime(const String& path, String& fullPath, int64_t* length = nullptr) {
   ResultCode rc = 0;
   StreamPipeRef pipe(Storage::OpenStream(path, Storage::kReadQuiet, fullPath, &rc));
   if (rc != 0) return 0;
   int64_t creation = 0, access = 0, lastWrite = 0;
   pipe->GetFileTime(&creation, &access, &lastWrite);
+  if (length) *length = pipe->GetFileLength();
   return lastWrite;
+}
+
+// A cache saves work only while reading it is cheaper than decoding the source again: decoding time grows
+// with the source's bytes, reading the cache with its own. So the cache is at most kTextureCacheFactor times
+// the source (a small one costs nothing worth weighing), and never above kTextureCacheMaxBytes
+// (docs/decisions/render.md, "The texture cache only where it saves work").
+bool CacheWorthIt(Image_I& image, int64_t sourceBytes) {
+  int64_t bytes = 16;
+  for (Image_I* level = &image; level; level = level->GetMipMap()) bytes += int64_t(level->DataBytes());
+  return bytes <= kTextureCacheMaxBytes &&
+         (bytes <= kTextureCacheFloorBytes || bytes <= kTextureCacheFactor * std::max<int64_t>(sourceBytes, 0));
 }
 
 // Archive and video-package names are never cached: their caches would land inside the package.
@@ -94,8 +107,9 @@ Obj<Image_I> LoadImageCached(const String& name, String* source) {
   if (name.IsEmpty()) return image;
   std::string n(name.View());
   String found;
-  int64_t sourceTime = LastWriteTime(Str(n + kSourceExtensions[0]), found);
-  if (sourceTime == 0) sourceTime = LastWriteTime(Str(n + kSourceExtensions[1]), found);
+  int64_t sourceBytes = 0;
+  int64_t sourceTime = LastWriteTime(Str(n + kSourceExtensions[0]), found, &sourceBytes);
+  if (sourceTime == 0) sourceTime = LastWriteTime(Str(n + kSourceExtensions[1]), found, &sourceBytes);
   if (sourceTime == 0) return image;
   if (source) *source = found;
 
@@ -111,7 +125,7 @@ Obj<Image_I> LoadImageCached(const String& name, String* source) {
     Log(LogOutPipe(), kLevelInfo, "LoadImageCached: cache \"", Str(cache), "\" unreadable, reloading the source.");
   }
   image->ImportFile(name);
-  if (IsValid(image) && MayCache(n)) WriteCache(*image, cache);
+  if (IsValid(image) && MayCache(n) && CacheWorthIt(*image, sourceBytes)) WriteCache(*image, cache);
   return image;
 }
 

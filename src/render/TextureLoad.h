@@ -18,9 +18,15 @@ class TextureHandle;
 // taken whole, others are read path + image path + file name. Not a FileObject: empty and ENotFound.
 ResultCode ResolveImagePath(ScriptObject* fileObject, const String& imagePath, String& out);
 
+// The cache beside a texture's source is written only when its bytes are at most this many times the
+// source's (or below the floor, where it costs next to nothing either way), and never above the bound.
+constexpr int64_t kTextureCacheFactor = 16;
+constexpr int64_t kTextureCacheFloorBytes = int64_t(1) << 20;
+constexpr int64_t kTextureCacheMaxBytes = int64_t(32) << 20;
+
 // The image of `name` + ".png" (else ".jp2"); the "<base>.cache.bmg" beside it when strictly newer.
 // Never null; empty when nothing could be read. `source`, when given, receives the full name of the
-// source file found (empty when neither was).
+// source file found (empty when neither was). A new cache is written only within the bounds above.
 Obj<Image_I> LoadImageCached(const String& name, String* source = nullptr);
 
 // Logs the error of an image `name` that LoadImageCached could not load: the source it found but could

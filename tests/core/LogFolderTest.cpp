@@ -1,4 +1,5 @@
-// Where the log files go: the folder PM_LOG_DIR names, else the user's state folder, made when missing;
+// Where the log files go: the folder PM_LOG_DIR names, else the user's state folder, made when missing
+// below a home or state folder that is there;
 // a folder that cannot be made is said once and the pipe goes on with its console.
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,6 +120,7 @@ TEST(LogFolder, LogFilesGoToTheStateFolderMadeWhenMissingNeverTheWorkingFolder) 
     SCOPED_TRACE(xdg ? "XDG_STATE_HOME" : "HOME");
     const std::string base = dir.File(xdg ? "state" : "home");
     const std::string folder = xdg ? base + "/pelmora" : base + "/.local/state/pelmora";
+    std::filesystem::create_directory(base);
     Environment env(std::nullopt, xdg ? std::optional(base) : std::nullopt, base);
     ConsolePipe p;
     p.Line("to the state folder");
@@ -126,10 +128,32 @@ TEST(LogFolder, LogFilesGoToTheStateFolderMadeWhenMissingNeverTheWorkingFolder) 
     EXPECT_EQ(ReadFile(folder + "/Xout.log"), "Info  to the state folder\n");
     EXPECT_EQ(p.Log().FilePath(), folder + "/Xout.log");
     EXPECT_EQ(ModeOf(folder), 0700u);  // state is the user's own
-    EXPECT_EQ(ModeOf(base), 0700u);
+    EXPECT_EQ(ModeOf(xdg ? folder : base + "/.local"), 0700u);
     EXPECT_EQ(access("Xout.log", F_OK), -1);
   }
   std::filesystem::current_path(before);
+}
+
+// A home or state folder that is not there (root's HOME=/nonexistent) is never made: no log files, said
+// once, and nothing new on disk.
+TEST(LogFolder, MissingHomeOrStateFolderIsNotMade) {
+  TempDir dir;
+  for (const bool xdg : {true, false}) {
+    SCOPED_TRACE(xdg ? "XDG_STATE_HOME" : "HOME");
+    const std::string base = dir.File(xdg ? "nostate" : "nohome");
+    const std::string folder = xdg ? base + "/pelmora" : base + "/.local/state/pelmora";
+    Environment env(std::nullopt, xdg ? std::optional(base) : std::nullopt, base);
+    ConsolePipe out, err;
+    out.Line("one");
+    err.Line("two");
+    EXPECT_EQ(out.Console(), "Warn  LogPipe::Open: cannot make the log folder \"" + folder +
+                                 "\": No such file or directory; the run goes on without log files.\nInfo  one\n");
+    EXPECT_EQ(err.Console(), "Info  two\n");
+    EXPECT_EQ(out.Log().FilePath(), "");
+    EXPECT_EQ(access(base.c_str(), F_OK), -1);
+    EXPECT_EQ(MakeLogFolder(folder, base), ENOENT);
+    EXPECT_EQ(MakeLogFolder(folder, dir.Path()), 0);  // the same tail below a folder that is there
+  }
 }
 
 TEST(LogFolder, NamedFolderIsMadeWithTheFoldersAboveIt) {

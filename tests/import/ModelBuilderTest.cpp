@@ -291,6 +291,7 @@ TEST_F(ModelBuilderTest, TexturesAreHandedOverScaledToPowersOfTwoWithTheMaterial
   s.meshes[0].uv[0] = s.meshes[1].uv[1] = {0, 0, 1, 0, 0, 1};
   s.materials.resize(2);
   s.materials[0].diffuseTexture = 0;
+  s.materials[0].alphaMode = 1;
   s.materials[1].diffuseTexture = 0;
   s.materials[1].diffuseUVSet = 1;
   s.materials[1].alphaMode = 2;
@@ -432,7 +433,8 @@ TEST_F(ModelBuilderTest, TexturesNotDrawnAreListedWithWhy) {
             "Warn  Import(\"/m/model.obj\"): the texture \"t0.png\" is missing (looked for at \"/m/t0.png\", "
             "\"/textures/t0.png\", \"rel/t0.png\", in any letter case); its materials keep their colours.\n"
             "Warn  Import(\"/m/model.obj\"): the texture \"t4.png\" cannot be decoded (it is no JPEG, PNG, TGA, BMP, "
-            "GIF, PSD, HDR, PIC or PNM image, or it is damaged or too large); its materials keep their colours.\n");
+            "GIF, PSD, HDR, PIC, PNM, SGI or DDS image, or it is damaged or too large); its materials keep their "
+            "colours.\n");
 }
 
 TEST_F(ModelBuilderTest, RecordsThatLieBuildNothingAndSayWhy) {
@@ -888,6 +890,7 @@ TEST_F(ModelBuilderTest, MaterialsThatWouldVanishOrWashOutAreDrawnAndNamed) {
   s.materials[0].name = "glass";
   s.materials[0].diffuse[3] = 0;  // a decimal comma read as 0
   s.materials[0].alphaMode = 2;
+  s.materials[0].opacityZeroSlip = s.materials[1].opacityZeroSlip = true;  // as the reader marks COLLADA's
   s.materials[1].diffuse[3] = 0;
   s.materials[1].alphaMode = 2;
   s.materials[1].opacityTexture = true;  // a shape to the opacity: kept
@@ -928,6 +931,43 @@ TEST_F(ModelBuilderTest, MaterialsThatWouldVanishOrWashOutAreDrawnAndNamed) {
   root = Build(s);
   EXPECT_EQ(TakeLog(), "");
   EXPECT_EQ(static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)))->m_texCoordSource, 1);
+}
+
+// Where the file names no alpha mode (AC3D), the texture says it: graded alpha blends, alpha of only 0 and
+// 255 cuts out. An opacity of 0 hides the faces unless the format is one of a known slip; faces are culled
+// where the file says one-sided, drawn from both sides where it cannot say.
+TEST_F(ModelBuilderTest, TheFileOrItsTextureSaysWhatIsHiddenBlendedCutOrOneSided) {
+  Scene s;
+  s.nodes = {MakeNode("root", -1, {0, 1, 2, 3})};
+  s.meshes = {MakeMesh("soft", 3, 0), MakeMesh("hard", 3, 1), MakeMesh("hidden", 3, 2), MakeMesh("unsaid", 3, 3)};
+  s.meshes[0].uv[0] = s.meshes[1].uv[0] = {0, 0, 1, 0, 0, 1};
+  s.materials.resize(4);
+  s.materials[0].diffuseTexture = 0;
+  s.materials[1].diffuseTexture = 1;
+  s.materials[2].diffuse[3] = 0;  // AC3D's trans 1
+  s.materials[2].alphaMode = 2;
+  s.materials[3].sidesUnknown = true;
+  Import::Texture binary = SmallTexture(true);
+  binary.rgba[23] = 0;
+  binary.source = "binary.png";
+  s.textures = {SmallTexture(true), binary};
+  Obj<ScriptObject> root = Build(s, "m.ac");
+  ASSERT_FALSE(root.IsNil());
+  EXPECT_EQ(TakeLog(), "");  // nothing drawn otherwise than the file says
+  auto* soft = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 0)));
+  auto* hard = static_cast<ShaderTexture_I*>(ColorOf(Child(root, 1)));
+  EXPECT_EQ(soft->m_texture->GetAlphaMode(), Import::kTextureAlphaBlend);
+  EXPECT_GT(MaterialOf(Child(root, 0))->m_transparency, 0);  // sorted with the engine's transparent geometry
+  EXPECT_EQ(hard->m_texture->GetAlphaMode(), Import::kTextureAlphaMask);
+  EXPECT_EQ(MaterialOf(Child(root, 1))->m_transparency, 0);
+  EXPECT_EQ(MaterialOf(Child(root, 2))->m_transparency, 1);  // hidden, as the file says
+  EXPECT_TRUE(ShaderOf(Child(root, 0))->m_cullEnable);       // the file says one-sided
+  EXPECT_FALSE(ShaderOf(Child(root, 3))->m_cullEnable);      // it cannot say: both sides
+  // The same opacity from a format of the known slip is drawn opaque.
+  s.materials[2].opacityZeroSlip = true;
+  root = Build(s, "m.dae");
+  EXPECT_EQ(MaterialOf(Child(root, 2))->m_transparency, 0);
+  EXPECT_NE(TakeLog().find("drawn opaque"), std::string::npos);
 }
 
 // An orthographic camera comes in as a perspective one where it stands, spanning at the model's centre

@@ -7,6 +7,7 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -191,11 +192,12 @@ TEST_F(ReaderConfinementTest, TheReaderIsConfinedBeforeItParses) {
 }
 
 // What a reader run by a crafted model might try: each kills it, and the import fails with one sentence.
-// ("limits": raising its hard address-space limit fails, another limit kills it.)
+// ("limits": raising its hard address-space limit fails, another limit kills it; "undo": unsetting its
+// parent-death signal.)
 TEST_F(ReaderConfinementTest, AReaderThatTriesWhatItMustNotIsKilled) {
   const std::string box = m_dir.File("model/box.obj");
   fs::copy_file(kModels + "/OBJ/box.obj", box);
-  for (const char* attempt : {"socket", "exec", "write", "fork", "limits"}) {
+  for (const char* attempt : {"socket", "exec", "write", "fork", "limits", "undo"}) {
     ScopedEnv hook = Hooked(attempt);
     EXPECT_FALSE(Read(box)) << attempt;
     EXPECT_EQ(error, "Cannot import \"" + box +
@@ -206,6 +208,102 @@ TEST_F(ReaderConfinementTest, AReaderThatTriesWhatItMustNotIsKilled) {
   }
   EXPECT_FALSE(fs::exists(m_dir.File("model/written")));
   ASSERT_TRUE(Read(box)) << error;
+}
+
+// A reader may not reach another process through a descriptor: no fcntl command that names a process to
+// signal, leases the model or watches its folder is allowed; each kills it. And the whole attack, a
+// folder watch whose SIGKILL goes to another process when the reader reads the model, leaves that process
+// alive.
+TEST_F(ReaderConfinementTest, AReaderCannotSignalLeaseOrWatch) {
+  const std::string box = m_dir.File("model/box.obj");
+  fs::copy_file(kModels + "/OBJ/box.obj", box);
+  const std::string killed = "Cannot import \"" + box +
+                             "\": the reader was stopped by its confinement: it made a system call reading a model "
+                             "never needs (signal 31, SIGSYS).";
+  for (const char* command : {"setown", "setown_ex", "setsig", "async", "setlease", "notify"}) {
+    ScopedEnv hook = Hooked(std::string("fcntl:") + command);
+    EXPECT_FALSE(Read(box)) << command;
+    EXPECT_EQ(error, killed) << command;
+  }
+  // Another program (a copy of this one would hold the pipes of the reader started ahead).
+  const pid_t victim = fork();
+  if (victim == 0) {
+    execl("/bin/sleep", "sleep", "60", nullptr);
+    _exit(127);
+  }
+  ASSERT_GT(victim, 0);
+  {
+    ScopedEnv hook = Hooked("dnotify:" + std::to_string(victim));
+    EXPECT_FALSE(Read(box, {}, ReaderLimits{0, 0, 0, 10}));
+    EXPECT_EQ(error, killed);
+  }
+  int status = 0;
+  EXPECT_EQ(waitpid(victim, &status, WNOHANG), 0) << "the other process was killed (signal " << WTERMSIG(status) << ")";
+  kill(victim, SIGKILL);
+  waitpid(victim, nullptr, 0);
+}
+
+// A host killed (SIGKILL) while its reader ignores and blocks every signal it can and sleeps: the reader
+// ends with it, not at its CPU limit (it spends none) or never.
+TEST_F(ReaderConfinementTest, AReaderThatIgnoresEverySignalDiesWithItsHost) {
+  const std::string box = m_dir.File("model/box.obj");
+  fs::copy_file(kModels + "/OBJ/box.obj", box);
+  ScopedEnv hook = Hooked("immortal");
+  const pid_t host = fork();
+  if (host == 0) {
+    Read(box);
+    _exit(0);
+  }
+  ASSERT_GT(host, 0);
+  // Its reader once it ignores every signal.
+  pid_t reader = 0;
+  for (int tries = 0; tries < 500 && !reader; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      const std::string status = PM::Test::ReadFile(entry.path().string() + "/status");
+      const size_t parent = status.find("\nPPid:\t"), ignored = status.find("\nSigIgn:\t");
+      if (parent == std::string::npos || ignored == std::string::npos) continue;
+      if (std::atoi(status.c_str() + parent + 7) == host && status.compare(ignored + 9, 16, "fffffffe7ffbfeff") == 0)
+        reader = std::atoi(entry.path().filename().c_str());
+    }
+  }
+  ASSERT_GT(reader, 0) << "no reader ignores every signal";
+  kill(host, SIGKILL);
+  waitpid(host, nullptr, 0);
+  auto gone = [&] {
+    const std::string stat = PM::Test::ReadFile("/proc/" + std::to_string(reader) + "/stat");
+    return stat.empty() || stat.find(") Z") != std::string::npos;
+  };
+  for (int tries = 0; tries < 200 && !gone(); ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(gone()) << "the reader outlived its host";
+  kill(reader, SIGKILL);
+}
+
+// A descriptor of the host's without close-on-exec (a library's, say) on 3, where the reader later puts
+// its stream: the reader starts holding none of the host's descriptors but the four it is given.
+TEST_F(ReaderConfinementTest, NothingOfTheHostsReachesTheReader) {
+  const std::string box = m_dir.File("model/box.obj");
+  fs::copy_file(kModels + "/OBJ/box.obj", box);
+  const std::string secret = Write("secret/key", "the host's secret");
+  const int saved = fcntl(3, F_DUPFD_CLOEXEC, 10);  // -1 when 3 is not open
+  const int fd = open(secret.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  if (fd != 3) {
+    ASSERT_EQ(dup2(fd, 3), 3);
+    close(fd);
+  }
+  bool read = false;
+  {
+    ScopedEnv hook = Hooked("inherited");
+    read = Read(box);
+  }
+  if (saved >= 0) {
+    dup2(saved, 3);
+    close(saved);
+  } else {
+    close(3);
+  }
+  EXPECT_TRUE(read) << error;
 }
 
 // The shipped reader has no test hooks: neither the host's environment nor a hook file beside it stops

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -368,34 +369,66 @@ TEST_F(ReaderProcessTest, BytesThatLieOrStopAreTheReadersFault) {
   EXPECT_TRUE(scene.nodes.empty());
 }
 
-// Ignoring SIGCHLD (children reaped unseen) and another thread reaping any child change nothing: the
-// reader's cause survives and the reader started ahead still serves the next import.
+// A host's child handling takes nothing from an import. A host that ignores SIGCHLD has the kernel reap
+// the reader unseen as it ends (although it has no exit signal), and another thread that reaps every
+// child with __WALL takes it too: either way the cause is read from the reader's pidfd, and the reader
+// started ahead still serves the next import.
 TEST_F(ReaderProcessTest, TheHostsChildHandlingChangesNothing) {
+  Scene scene;
+  std::string error;
   struct sigaction ignore {
   }, old{};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(sigaction(SIGCHLD, &ignore, &old), 0);
-  std::atomic<bool> stop{false};
-  std::thread reaper([&] {
-    while (!stop) {
-      waitpid(-1, nullptr, WNOHANG);
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  });
-  Scene scene;
-  std::string error;
   {
     ReaderOverride standIn(StandIn("echo 'Assertion failed: y' >&2; kill -SEGV $$"));
     EXPECT_FALSE(Read(Model("crash.fbx"), scene, error));
     EXPECT_EQ(error, "Cannot import \"" + Model("crash.fbx") +
                          "\": the reader stopped on signal 11 (SIGSEGV, Segmentation fault) (Assertion failed: y).");
   }
+  sigaction(SIGCHLD, &old, nullptr);
+
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::vector<int> reaped;  // the signal each child the other thread reaped ended on, or 0
+  std::thread reaper([&] {
+    while (!stop) {
+      siginfo_t info{};
+      if (waitid(P_ALL, 0, &info, WEXITED | __WALL) != 0 || info.si_pid == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      std::lock_guard<std::mutex> lock(mutex);
+      reaped.push_back(info.si_code == CLD_EXITED ? 0 : info.si_status);
+    }
+  });
+  auto takenBy = [&](int signal) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return std::count(reaped.begin(), reaped.end(), signal) > 0;
+  };
+  // The import's thread, told of the stream's first bytes, waits until the other thread has taken the
+  // reader, which ends right after them. (A stand-in started ahead waits for its request.)
+  auto takenFirst = [&](int signal) {
+    return [&, signal](uint64_t) {
+      for (int tries = 0; tries < 300 && !takenBy(signal); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+  };
   {
-    ReaderOverride standIn(StandIn("kill -XCPU $$"));
+    ReaderOverride standIn(
+        StandIn("cat >/dev/null; printf 'PMIS\\001\\000'; echo 'Assertion failed: y' >&2; kill -SEGV $$"));
+    EXPECT_FALSE(ReadModelFile(Model("crash.fbx"), {}, scene, error, takenFirst(SIGSEGV)));
+    EXPECT_EQ(error, "Cannot import \"" + Model("crash.fbx") +
+                         "\": the reader stopped on signal 11 (SIGSEGV, Segmentation fault) (Assertion failed: y).");
+    EXPECT_TRUE(takenBy(SIGSEGV)) << "the other thread did not take the reader";
+  }
+  {
+    ReaderOverride standIn(StandIn("cat >/dev/null; printf 'PMIS\\001\\000'; kill -XCPU $$"));
     ReaderLimits limits;
     limits.cpuSeconds = 2;
-    EXPECT_FALSE(Read(Model("slow.blend"), scene, error, limits));
+    EXPECT_FALSE(ReadModelFile(Model("slow.blend"), limits, scene, error, takenFirst(SIGXCPU)));
     EXPECT_EQ(error, "Cannot import \"" + Model("slow.blend") + "\": the reader reached its CPU-time limit of 2 s.");
+    EXPECT_TRUE(takenBy(SIGXCPU)) << "the other thread did not take the reader";
   }
   // Each import takes the reader started ahead and starts one for the next: one start an import, and one.
   const std::string starts = m_dir.File("starts");
@@ -406,8 +439,8 @@ TEST_F(ReaderProcessTest, TheHostsChildHandlingChangesNothing) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(PM::Test::ReadFile(starts), std::string(4, '\n'));
   stop = true;
+  if (const pid_t wake = fork(); wake == 0) _exit(0);  // its end wakes the other thread
   reaper.join();
-  sigaction(SIGCHLD, &old, nullptr);
 }
 
 // A convex polygon of `corners` corners (Assimp takes up to 32767): its triangulation takes time in

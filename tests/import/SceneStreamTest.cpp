@@ -566,7 +566,7 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "front axis", [&](std::string& b) { b[up + 1] = 7; }, "its axes are 2 and 7");
   lie(
-      "material flags", [&](std::string& b) { b[paint + 18 * 4] = 0x10; }, "material 0 has unknown flags");
+      "material flags", [&](std::string& b) { b[paint + 18 * 4] = 0x40; }, "material 0 has unknown flags");
   lie(
       "body too short", [](std::string& b) { Put<uint64_t>(b, 9, b.size() - 17 - 10); }, "it runs past the");
   lie(

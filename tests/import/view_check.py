@@ -308,23 +308,28 @@ RED_LIT_DAE = """<?xml version="1.0" encoding="utf-8"?>
 
 
 def file_lights_alone(pm_run, peer, checker, tmp):
-    # A file with lights is lit by them alone: the view's lamps are off (Visibility 0) and the white quad
-    # under the red light is red, not washed towards white, on both engines.
-    model = os.path.join(tmp, "red_lit.dae")
-    with open(model, "w") as f:
-        f.write(RED_LIT_DAE)
-    for engine in ("OpenGL", "DirectX8"):
-        out = os.path.join(tmp, f"{engine}.png")
-        stdout, _ = view(pm_run, model, engine, tmp,
-                         SMALL + STRAIGHT + "pl 'lamps ' SLight:viewLampS.Visibility? ' ' SLight:viewSkyS.Visibility?;", out)
-        if "lamps 0 0" not in stdout.splitlines():
-            raise AssertionError(f"{engine}: the view's lamps are on: {stdout}")
-        image = Image.open(out).convert("RGB")
-        for x, y in ((100, 75), (80, 60), (120, 90)):
-            r, g, b = image.getpixel((x, y))
-            if r < 200 or g > 30 or b > 30:
-                raise AssertionError(f"{engine}: the quad at ({x}, {y}) is {(r, g, b)}, not red")
-    print("the red light alone lights the white quad, on both engines")
+    # A file with lights keeps a dim lamp beside them: the white quad under the red light is red, not
+    # washed towards white, and the same quad with the light behind it is grey, not black, on both engines.
+    lamps = "pl 'lamps ' SLight:viewLampS.Visibility? ' ' SLight:viewSkyS.Visibility?;"
+    for name, light, lit in (("red_lit", "0 0 3", True), ("back_lit", "0 0 -3", False)):
+        model = os.path.join(tmp, f"{name}.dae")
+        with open(model, "w") as f:
+            f.write(RED_LIT_DAE.replace("<translate>0 0 3</translate>", f"<translate>{light}</translate>"))
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{name}-{engine}.png")
+            stdout, _ = view(pm_run, model, engine, tmp, SMALL + STRAIGHT + lamps, out)
+            if "lamps 1 1" not in stdout.splitlines():
+                raise AssertionError(f"{engine}: the view's lamps are off: {stdout}")
+            image = Image.open(out).convert("RGB")
+            for x, y in ((100, 75), (80, 60), (120, 90)):
+                r, g, b = image.getpixel((x, y))
+                if lit and (r < 200 or g > 130 or b > 130 or r - max(g, b) < 100):
+                    raise AssertionError(f"{engine}: the quad at ({x}, {y}) is {(r, g, b)}, not red")
+                if not lit and (min(r, g, b) < 60 or max(r, g, b) - min(r, g, b) > 12 or r > 160):
+                    raise AssertionError(f"{engine}: the quad the light misses is {(r, g, b)} at ({x}, {y}), "
+                                         "not a dim grey")
+    print("the red light dominates the white quad with the dim lamp, which keeps the unlit side grey, "
+          "on both engines")
 
 
 # The stick colour of a skeleton without a mesh, as the engines draw it unlit.
@@ -460,6 +465,36 @@ def walk_seen(model, frames, share):
             if moved < 1000:
                 raise AssertionError(f"{engine}: the walk moved {moved} pixels")
             print(f"{engine}: the walk moved {moved} pixels")
+    return case
+
+
+# The joint markers' colour, drawn unlit under the sticks.
+MARKER = (217, 217, 217)
+
+
+def skeleton_alike(model):
+    # The walk's skeleton on both engines: the sticks drawn over the markers (most of the figure is of the
+    # sticks' colour, the markers show round them), in one order on both, so their pictures agree by the
+    # cross-back-end rule and their counts of each colour within 5 %.
+    def case(pm_run, peer, checker, tmp):
+        colours = {}
+        for engine in ("OpenGL", "DirectX8"):
+            out = os.path.join(tmp, f"{engine}.png")
+            view(pm_run, model, engine, tmp, "", out)
+            image = Image.open(out).convert("RGB")
+            figure = len(foreground(out)[0])
+            sticks = stick_pixels(out)
+            markers = sum(1 for p in image.getdata() if all(abs(a - b) <= 8 for a, b in zip(p, MARKER)))
+            print(f"{engine}: {figure} pixels drawn, {sticks} of the sticks, {markers} of the markers")
+            if sticks < figure / 2 or markers < figure / 10:
+                raise AssertionError(f"{engine}: of {figure} pixels drawn {sticks} are the sticks', {markers} "
+                                     "the markers'")
+            colours[engine] = (sticks, markers)
+        for k in (0, 1):
+            a, b = colours["OpenGL"][k], colours["DirectX8"][k]
+            if abs(a - b) > 0.05 * max(a, b):
+                raise AssertionError(f"the engines' {('sticks', 'markers')[k]}: {a} against {b} pixels")
+        cross(checker, os.path.join(tmp, "DirectX8.png"), os.path.join(tmp, "OpenGL.png"), os.path.join(tmp, "x"))
     return case
 
 
@@ -716,11 +751,13 @@ CASES = {
     # The same spider with its textures missing: one Warn for each, and the materials' colours.
     "spider_missing": picture(os.path.join(corpus, "FBX", "spider.fbx"), "spider_missing.png",
                               warnings=[missing(n) for n in ("drkwood2.jpg", "wal67ar_small.jpg",
-                                                             "engineflare1.jpg", "SpiderTex.jpg")]),
+                                                             "engineflare1.jpg", "SpiderTex.jpg")] +
+                              [f'Warn  pm-run: "{corpus}/FBX/spider.fbx" misses textures; --texture-path DIR '
+                               'looks for them by name in another folder too.']),
     # Material colours under the view's light (0.75 along the view, ambient 0.25), faces turned to the
     # camera: each shows its diffuse colour; the green one's white specular colour at an exponent below 1
     # gives no highlight; the blue one's full ambient colour is not drawn as emission, its emission is.
-    # The duck through the file's own camera, lit by the file's own point light.
+    # The duck through the file's own camera, lit by the file's own point light and the view's dim lamp.
     "camera_light_dae": picture(os.path.join(corpus, "Collada", "duck.dae"), "camera_light_dae.png",
                                 options=("--camera", "camera1")),
     "file_lights_alone": file_lights_alone,
@@ -764,6 +801,7 @@ CASES = {
     "skeleton_sticks": skeleton_sticks,
     "skeleton_many_joints": skeleton_many_joints,
     "skeleton_walk_bvh": walk_seen(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 60), 0.01),
+    "skeleton_alike_bvh": skeleton_alike(os.path.join(corpus, "BVH", "01_01.bvh")),
     "framed_bar": framed_bar,
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
     # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
@@ -968,6 +1006,40 @@ cameras = os.path.join(corpus, "glTF2", "cameras", "Cameras.gltf")
 # alpha of 0 (the concave polygon) are drawn opaque with one Warn: three opaque teapots, the earth
 # texture on the first, as the corpus's teapots_reference.png shows them (seen from its side).
 WIDE_ROOT.update(os.path.join(collada, f) for f in ("teapots.DAE", "earthCylindrical.DAE", "kwxport_test_vcolors.dae"))
+# AC3D as its file means it (written here): a white quad of `trans 1` over the red one is hidden (not a
+# white block), a quad of graded alpha from an SGI texture blends over it (not cut at one half), and an
+# object of lines alone stands at its loc to the right (Assimp 5.2 drops it), the view framing it.
+def ac3d_as_said(pm_run, peer, checker, tmp):
+    import struct
+    width = 16
+    # Alpha rising from 0 at both sides to 255 in the middle, so the texture's repeat adds no seam.
+    alpha = [255 - abs(2 * x - (width - 1)) * 255 // (width - 1) for x in range(width)]
+    planes = [bytes([255] * width * 2)] * 3 + [bytes(alpha * 2)]
+    header = struct.pack(">HBBHHHHIII", 474, 0, 1, 3, width, 2, 4, 0, 255, 0) + bytes(80) + struct.pack(">I", 0)
+    with open(os.path.join(tmp, "soft.rgb"), "wb") as f:
+        f.write(header + bytes(512 - len(header)) + b"".join(planes))
+
+    def quad(name, mat, x0, x1, y0, y1, z, texture=""):
+        tex = f'texture "{texture}"\n' if texture else ""
+        return (f'OBJECT poly\nname "{name}"\n{tex}numvert 4\n{x0} {y0} {z}\n{x1} {y0} {z}\n{x1} {y1} {z}\n'
+                f'{x0} {y1} {z}\nnumsurf 1\nSURF 0x20\nmat {mat}\nrefs 4\n0 0 0\n1 1 0\n2 1 1\n3 0 1\nkids 0\n')
+    ac = ('AC3Db\n'
+          'MATERIAL "red" rgb 1 0 0 amb 0.2 0.2 0.2 emis 0 0 0 spec 0 0 0 shi 0 trans 0\n'
+          'MATERIAL "hidden" rgb 1 1 1 amb 0.2 0.2 0.2 emis 0 0 0 spec 0 0 0 shi 0 trans 1\n'
+          'MATERIAL "white" rgb 1 1 1 amb 0.2 0.2 0.2 emis 0 0 0 spec 0 0 0 shi 0 trans 0\n'
+          'OBJECT world\nkids 4\n'
+          + quad("red", 0, -1, 1, -1, 1, 0) + quad("hidden", 1, -1, 0, -1, 1, 0.5)
+          + quad("soft", 2, 0, 1, -1, 1, 0.3, "soft.rgb")
+          + 'OBJECT poly\nname "line"\nloc 2 0 0\nnumvert 2\n0 -1 0\n0 1 0\nnumsurf 1\nSURF 0x2\nmat 2\n'
+            'refs 2\n0 0 0\n1 0 0\nkids 0\n')
+    model = os.path.join(tmp, "as_said.ac")
+    with open(model, "w") as f:
+        f.write(ac)
+    picture(model, "ac3d_as_said.png", "RenderPipe:Pipe.Resolution (320, 240); STransform:SviewOrbit.Rotation (0, 0, 0);")(
+        pm_run, peer, checker, tmp)
+
+
+CASES["ac3d_as_said"] = ac3d_as_said
 CASES["opacity_teapots"] = picture(os.path.join(collada, "teapots.DAE"), "teapots.png",
                                    "RenderPipe:Pipe.Resolution (320, 240); STransform:SviewOrbit.Rotation (-30, -40, 0);",
                                    warnings=[opaque(os.path.join(collada, "teapots.DAE"),

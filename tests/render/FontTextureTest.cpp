@@ -117,5 +117,37 @@ TEST_F(FontTextureTest, GlyphsBeyondTheImageAreClipped) {
   EXPECT_EQ(text.find(line, at + line.size()), std::string::npos);  // once, not per glyph
 }
 
+// A character size past the image is brought down to it with one warning, and the glyphs are rendered at
+// that size (rendering them whole at a script's 20000 took a minute and 10 GB before being clipped).
+TEST_F(FontTextureTest, CharacterSizePastTheImageIsClamped) {
+  FontTexture2D_I* f = Font();
+  f->m_imageSize = {64, 64};
+  f->m_characterSize = {0, 300};
+  f->m_characterMap = "I";
+  LogCapture log(LogOutPipe());
+  ASSERT_EQ(f->CreateFontImage(), SOK);
+  const std::string warn =
+      "Warn  FontTexture2D::CreateFontImage: character size (0, 300) of \"DejaVu Sans\" is past the 64 pixels its "
+      "64x64 image holds; the glyphs are rendered at 64.\n";
+  EXPECT_EQ(log.Text().substr(0, warn.size()), warn);
+  EXPECT_EQ(log.Text().find("Warn", 1), std::string::npos) << log.Text();  // one warning, and no clipping
+  EXPECT_EQ(f->m_characterSize.y, 64.0f);
+  EXPECT_GT(f->m_glyphSize['I'].y, 30.0f);
+  EXPECT_LE(f->m_glyphSize['I'].y, 64.0f + 3.0f);  // the ink and its margins
+
+  // Many glyphs share the pixels they may all take at once: the limit falls below the image's side.
+  FontTexture2D_I* many = Font();
+  many->m_imageSize = {1024, 1024};
+  many->m_characterSize = {-9000, 9000};
+  many->m_characterMap = std::string(4096, ' ').c_str();
+  log.Take();
+  ASSERT_EQ(many->CreateFontImage(), SOK);
+  EXPECT_NE(log.Text().find("character size (-9000, 9000) of \"DejaVu Sans\" is past the 128 pixels its 1024x1024 "
+                            "image holds; the glyphs are rendered at 128.\n"),
+            std::string::npos)
+      << log.Text();
+  EXPECT_EQ(many->m_characterSize.x, -128.0f);
+}
+
 }  // namespace
 }  // namespace PM::Test

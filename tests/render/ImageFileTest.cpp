@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ImageTestSupport.h"
+#include "Jp2Codestream.h"
 #include "storage/Streams.h"
 #include "support/LogCapture.h"
 #include "support/TestEnv.h"
@@ -64,7 +65,8 @@ TEST(ImageFileTest, BadBmgFilesFailAndClearTheImage) {
   wide[10] = char(0x20), wide[11] = char(0x01);  // 8193
   std::string format2 = file;
   format2[15] = 2;
-  std::string bpp5 = file, bpp0 = file, empty = file, flat = file;
+  std::string bpp5 = file, bpp0 = file, empty = file, flat = file, huge = file;
+  huge[9] = 4, huge[10] = huge[12] = char(0x20), huge[11] = huge[13] = 0;  // 8192 x 8192 x 4: allowed sides
   bpp5[9] = 5;
   bpp0[9] = 0;
   empty[10] = empty[11] = empty[12] = empty[13] = 0;
@@ -76,6 +78,7 @@ TEST(ImageFileTest, BadBmgFilesFailAndClearTheImage) {
       {bpp0, "0 bytes per pixel"},
       {empty, "size 0x0"},
       {flat, "size 4x0"},
+      {huge, "size 8192x8192x4 exceeds the image budget of 67108864 bytes"},
       {file.substr(0, 15), "the header is cut short"},
       {file.substr(0, file.size() - 1), "the pixels are cut short"},
       {withMips.substr(0, withMips.size() - 1), "mip level 2 is cut short"},
@@ -199,6 +202,25 @@ TEST(ImageFileTest, PngLimitsAndErrors) {
   EXPECT_NE(log.Take().find("ExportFilePNG: unsupported color format."), std::string::npos);
 }
 
+// Sides within the limit whose pixels pass the byte budget: refused from the header, before any row.
+TEST(ImageFileTest, PngPastTheByteBudget) {
+  std::string png = Export(MakeImage(2, 16, 16), "s.png");
+  for (int at : {18, 22}) png[size_t(at)] = char(0x20), png[size_t(at) + 1] = 0;  // 8192 x 8192
+  uint32_t crc = 0xFFFFFFFFu;                                                     // over the IHDR chunk's type and data
+  for (int i = 12; i < 29; ++i) {
+    crc ^= uint8_t(png[size_t(i)]);
+    for (int k = 0; k < 8; ++k) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  crc = ~crc;
+  for (int i = 0; i < 4; ++i) png[size_t(29 + i)] = char(uint8_t(crc >> (24 - 8 * i)));
+  Obj<Image_I> image = MakeImage(1, 2, 2);
+  LogCapture log(LogOutPipe());
+  EXPECT_EQ(Import(image, "b.png", png), EFail);
+  EXPECT_EQ(log.Text(),
+            "Error ImportFilePNG: 8192 x 8192 x 2 bytes exceed the image budget of 67108864 in \"b.png\".\n");
+  EXPECT_EQ(image->GetFormat(), 0);
+}
+
 TEST(ImageFileTest, Jp2FilesGiveTheirSamples) {
   auto rgb = [](int c, int r) { return R8G8B8A8{uint8_t(c * 16), uint8_t(r * 32), uint8_t((c + r) * 8), 255}; };
   for (const char* name : {"rgb8.jp2", "rgb8.j2k"}) {
@@ -243,6 +265,44 @@ TEST(ImageFileTest, Jp2Refusals) {
   }
   Obj<Image_I> image(Image_I::New());
   EXPECT_EQ(Import(image, "x.jp2", ""), EFail);
+}
+
+// Headers of about a hundred bytes that ask OpenJPEG for gigabytes or minutes are refused from the main
+// header, naming the budget they pass; a file within it still decodes.
+TEST(ImageFileTest, Jp2PastTheBudgetIsRefusedBeforeDecoding) {
+  Jp2Header big;  // 8192 x 8192 x 4 samples in 4 x 4 code blocks: 7.9 GB and seconds in OpenJPEG
+  big.width = big.height = 8192, big.components = 4, big.blockExponent = 2;
+  Jp2Header blocks;  // 262144 code blocks of 4 x 4
+  blocks.width = blocks.height = 2048, blocks.blockExponent = 2;
+  Jp2Header layers;  // a thousand layers of 2 x 2 precincts in resolution order: 2.3 GB and 8 s in OpenJPEG
+  layers.width = layers.height = 2048, layers.layers = 1000, layers.precinctExponent = 1, layers.progression = 2;
+  Jp2Header inTile = layers;  // the same, with one layer in the main header and the thousand in the tile's
+  inTile.layers = 1, inTile.tileLayers = 1000;
+  Jp2Header blockLayers;  // 3000 layers of 1024 code blocks
+  blockLayers.width = blockLayers.height = 2048, blockLayers.layers = 3000;
+  Jp2Header packets;  // 65 layers of 16384 precincts of 2 x 2 at one resolution
+  packets.width = packets.height = 256, packets.levels = 0, packets.precinctExponent = 1, packets.layers = 65;
+  const std::pair<Jp2Header, const char*> cases[] = {
+      {big, "8192 x 8192 x 4 samples exceed the image budget of 67108864"},
+      {blocks, "code blocks (at least 262144, 1 layers) exceed the image budget of 65536"},
+      {layers, "packets (at least 5120000, 1000 layers) exceed the image budget of 1048576"},
+      {inTile, "packets (at least 5120000, 1000 layers) exceed the image budget of 1048576"},
+      {blockLayers, "code blocks x layers (at least 3072000, 3000 layers) exceed the image budget of 2097152"},
+      {packets, "packets (at least 1064960, 65 layers) exceed the image budget of 1048576"},
+  };
+  for (const auto& [header, why] : cases) {
+    SCOPED_TRACE(why);
+    Obj<Image_I> image = MakeImage(3, 2, 2);
+    LogCapture log(LogOutPipe());
+    EXPECT_EQ(Import(image, "h.jp2", Jp2Codestream(header)), EFail);
+    EXPECT_EQ(log.Text(), std::string("Error ImportFileJP2: ") + why + " in \"h.jp2\".\n");
+    EXPECT_EQ(image->GetFormat(), 0);
+  }
+  Jp2Header fits;  // the largest side within every budget, empty packets: grey
+  fits.width = fits.height = 1024;
+  Obj<Image_I> image(Image_I::New());
+  ASSERT_EQ(Import(image, "f.jp2", Jp2Codestream(fits)), SOK);
+  EXPECT_EQ(image->GetWidth(), 1024);
 }
 
 TEST(ImageFileTest, FilesByNameAndExtension) {

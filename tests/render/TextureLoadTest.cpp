@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Jp2Codestream.h"
 #include "classes/FileObject.h"
 #include "render/GroupLayer.h"
 #include "render/Texture2D.h"
@@ -118,6 +119,18 @@ TEST_F(TextureLoadTest, CacheIsUsedOnlyWhenStrictlyNewerAndRepairedWhenDamaged) 
   ASSERT_EQ(Solid(2, 2, blue)->ExportFile(String(Base("only") + ".bmg")), SOK);
   EXPECT_EQ(LoadImageCached(String(Base("only")))->GetFormat(), 0);
   EXPECT_EQ(LoadImageCached(String())->GetFormat(), 0);
+}
+
+// A cache many times its source's size, or past the bound, is not written: a JPEG 2000 header of about a
+// hundred bytes would otherwise leave megabytes (256 MiB at the largest sides) beside it.
+TEST_F(TextureLoadTest, NoCacheMuchLargerThanItsSource) {
+  Jp2Header header;
+  header.width = 1024, header.height = 2048;  // 2 MiB of grey from a hundred bytes
+  const std::string source = Jp2Codestream(header);
+  WriteFile(Base("j") + ".jp2", source);
+  Obj<Image_I> image = LoadImageCached(String(Base("j")));
+  EXPECT_EQ(image->GetWidth(), 1024);
+  EXPECT_FALSE(std::filesystem::exists(Base("j") + ".cache.bmg"));
 }
 
 TEST_F(TextureLoadTest, DescriptionFilesAndAlphaModes) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -277,6 +278,43 @@ TEST_F(VideoModuleTest, RefusedFilesAndModulesWithoutFactories) {
     EXPECT_EQ(text.find("Error"), text.find(c.text)) << text;  // the one Error line
   }
   unsetenv("PM_MODULE_DIR");
+}
+
+// A file is read as the format of its name, through the file protocol alone: an HLS playlist named ".avi"
+// and a concatenation list named ".mpg" would otherwise have FFmpeg play another file of the disk.
+TEST_F(VideoModuleTest, PlaylistsAndListsUnderAVideoNameAreRefused) {
+  RecordClip(m_dir.File("private.mpg"));
+  RecordClip(m_dir.File("private.avi"));
+  WriteFile(m_dir.File("list.avi"), "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:1.0,\nprivate.avi\n#EXT-X-ENDLIST\n");
+  WriteFile(m_dir.File("list.mpg"), "ffconcat version 1.0\nfile 'private.mpg'\n");
+  WriteFile(m_dir.File("http.wmv"), "ffconcat version 1.0\nfile 'http://127.0.0.1:9/x.mpg'\n");
+  // MPEG program streams have no header: the list is searched for packets and has none.
+  const std::pair<const char*, const char*> cases[] = {{"list.avi", "cannot be opened"},
+                                                       {"list.mpg", "has no video stream to decode"},
+                                                       {"http.wmv", "cannot be opened"}};
+  for (const auto& [name, why] : cases) {
+    SCOPED_TRACE(name);
+    const std::string path = m_dir.File(name), line = "Error VideoDecoder: \"" + path + "\" " + why + ".\n";
+    Ptr<VideoDecoder> decoder = CreateVideoDecoderExtension(std::strrchr(name, '.'));
+    ASSERT_TRUE(decoder);
+    LogCapture log(LogErrPipe());
+    EXPECT_FALSE(decoder->Open(path.c_str()));
+    EXPECT_EQ(log.Take(), line);
+    Ptr<VideoTranscoder> transcoder = CreateVideoTranscoder();
+    const std::string target = m_dir.File("copy.avi");
+    EXPECT_FALSE(transcoder->Transcode(path.c_str(), target.c_str()));
+    EXPECT_EQ(log.Take(), line);
+    EXPECT_FALSE(std::filesystem::exists(target));
+  }
+  // A source the module has no format for is refused by name; the clip the lists named opens.
+  WriteFile(m_dir.File("clip.m3u8"), ReadFile(m_dir.File("private.mpg")));
+  LogCapture log(LogErrPipe());
+  EXPECT_FALSE(CreateVideoTranscoder()->Transcode(m_dir.File("clip.m3u8").c_str(), m_dir.File("c.avi").c_str()));
+  EXPECT_EQ(log.Take(), "Error VideoDecoder: \"" + m_dir.File("clip.m3u8") +
+                            "\" is not of a video format the module reads (.mpg, .mpeg, .avi, .asf, .wmv).\n");
+  Ptr<VideoDecoder> decoder = CreateVideoDecoderExtension(".mpg");
+  EXPECT_TRUE(decoder->Open(m_dir.File("private.mpg").c_str()));
+  EXPECT_EQ(decoder->GetWidth(), kClipSide);
 }
 
 TEST_F(VideoModuleTest, FrameStateDropsFramesUntilTheLastIsTaken) {

@@ -23,7 +23,7 @@ void VideoDecoderFFmpeg::SetFrameCallbacks(VideoFrameFunction frame, VideoPendin
 
 bool VideoDecoderFFmpeg::Open(const char* fileName) {
   Close();
-  if (!fileName || !m_stream.Open(fileName)) return false;
+  if (!fileName || !m_stream.Open(fileName, m_formatName)) return false;
   std::lock_guard<std::mutex> lock(m_mutex);
   m_open = true;
   m_closing = m_finished = m_seekWanted = m_hasHeld = m_hasNext = false;

@@ -6,28 +6,14 @@
 
 #include "render/video/MovieRecorderFFmpeg.h"
 #include "render/video/VideoDecoderFFmpeg.h"
+#include "render/video/VideoStream.h"
 #include "render/video/VideoTranscoderFFmpeg.h"
-
-namespace PM {
-
-namespace {
-
-// ".gcv" has no decoder here: no description of that format exists.
-const char* FormatOf(std::string_view extension) {
-  if (extension == ".mpg" || extension == ".mpeg") return "mpeg";
-  if (extension == ".avi") return "avi";
-  if (extension == ".asf" || extension == ".wmv") return "asf";
-  return nullptr;
-}
-
-}  // namespace
-
-}  // namespace PM
 
 extern "C" {
 
 __attribute__((visibility("default"))) PM::VideoDecoder* CreateVideoDecoderExtension(const char* extension) {
-  const char* format = PM::FormatOf(extension ? extension : "");
+  // ".gcv" has no decoder here: no description of that format exists.
+  const char* format = PM::VideoStream::FormatOfExtension(extension ? extension : "");
   return format ? PM::NewCounted<PM::VideoDecoderFFmpeg>(format) : nullptr;
 }
 

@@ -64,10 +64,36 @@ void VideoStream::QuietFFmpeg() {
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-bool VideoStream::Open(const char* fileName) {
+const char* VideoStream::FormatOfExtension(std::string_view extension) {
+  if (extension == ".mpg" || extension == ".mpeg") return "mpeg";
+  if (extension == ".avi") return "avi";
+  if (extension == ".asf" || extension == ".wmv") return "asf";
+  return nullptr;
+}
+
+bool VideoStream::Open(const char* fileName, const char* formatName) {
   Close();
   QuietFFmpeg();
-  if (avformat_open_input(&m_format, fileName, nullptr, nullptr) < 0) {
+  if (!formatName) {
+    const std::string_view name(fileName);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos && name.find('/', dot) == std::string_view::npos)
+      formatName = FormatOfExtension(name.substr(dot));
+  }
+  // FFmpeg would otherwise pick its demuxer from the content: a playlist or a list of files under a video's
+  // name would have it open other files, or addresses.
+  const AVInputFormat* format = formatName ? av_find_input_format(formatName) : nullptr;
+  if (!format) {
+    LogError("VideoDecoder: \"", InertText(fileName).c_str(),
+             "\" is not of a video format the module reads (.mpg, .mpeg, .avi, .asf, .wmv).");
+    return false;
+  }
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "format_whitelist", formatName, 0);
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  const int opened = avformat_open_input(&m_format, fileName, format, &options);
+  av_dict_free(&options);
+  if (opened < 0) {
     LogError("VideoDecoder: \"", InertText(fileName).c_str(), "\" cannot be opened.");
     m_format = nullptr;
     return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 struct AVFormatContext;
@@ -47,8 +48,14 @@ class VideoStream {
   // Silences FFmpeg's own log output (once per process).
   static void QuietFFmpeg();
 
-  // Opens the file's first video stream; false (logged at Error level) when there is none to decode.
-  bool Open(const char* fileName);
+  // The FFmpeg demuxer of the module's file types by extension (".mpg", ".mpeg", ".avi", ".asf", ".wmv"),
+  // else null.
+  static const char* FormatOfExtension(std::string_view extension);
+
+  // Opens the file's first video stream; false (logged at Error level) when there is none to decode. The file
+  // is read as `formatName` (by default the format of its extension), through the file protocol alone, so
+  // no playlist, list of files or address makes FFmpeg open anything else.
+  bool Open(const char* fileName, const char* formatName = nullptr);
   void Close();
 
   // The next frame as width x height R8G8B8A8 pixels, bottom row first, and its time in seconds from the

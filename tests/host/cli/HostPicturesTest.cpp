@@ -75,19 +75,22 @@ TEST(HostPictures, ANameWithOneNumberGetsEveryFrame) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("f000.png")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("f004.png")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("f%03d.png")));
-  // No zeros, a width, JPEG: one frame of one picture is a sequence of one.
-  r = PmRunHeadless(dir, "--view a.obj --frames 1 --screenshot 's%4d.jpg'");
+  // JPEG: one frame of one picture is a sequence of one.
+  r = PmRunHeadless(dir, "--view a.obj --frames 1 --screenshot 's%04d.jpg'");
   ASSERT_EQ(r.status, 0) << ReadFile(dir.File("stderr.txt"));
-  EXPECT_EQ(ReadPicture(dir.File("s   1.jpg")).height, 480);
-  // A folder that is not there: said once, not once a frame; the run fails.
+  EXPECT_EQ(ReadPicture(dir.File("s0001.jpg")).height, 480);
   // Frames without a pipe draw nothing to number.
   r = PmRunHeadless(dir, "-e \"pl 1;\" --frames 2 --screenshot f%d.png");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(ReadFile(dir.File("stderr.txt")), "Error pm-run: no screenshot for \"f%d.png\".\n");
-  r = PmRunHeadless(dir, "--view a.obj --frames 3 --screenshot missing/f%d.jpg");
-  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
-            "Error pm-run: cannot write \"missing/f1.jpg\": No such file or directory.\n");
+            "Error pm-run: no screenshot for \"f%d.png\": the scripts made no RenderPipe \"Pipe\" to draw it (make "
+            "one, as the guide's scenes do, or view a model with --view FILE).\n");
+  // A folder that is not there: said before the import; the command line is refused.
+  r = PmRunHeadless(dir, "--view a.obj --frames 3 --screenshot missing/f%d.jpg");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
+            "pm-run: --screenshot \"missing/f%d.jpg\": the folder \"missing\" does not exist.\n");
 }
 
 TEST(HostPictures, NamesOfOtherTypesOrConversionsAreRefusedBeforeTheImport) {

@@ -90,6 +90,10 @@ def main():
              [f'Warn  Import("models/door.obj"): the texture folder "{tmp}/nowhere" is not a folder; no texture is '
               'looked for there.']),
             ("models/door.obj", ["--asset-root", "."], found, []),
+            # A file named as a texture folder is warned of and skipped; the next folder still serves.
+            ("models/door.obj", ["--texture-path", "models/door.mtl", "--texture-path", "textures"], found,
+             [f'Warn  Import("models/door.obj"): the texture folder "{models}/door.mtl" is not a folder; no texture '
+              'is looked for there.']),
             ("elsewhere/door.obj", ["--texture-path", "textures"], found, []),
             ("elsewhere/door.obj", [], found + " outside the asset root",
              [refused.replace('"models/door.obj"', '"elsewhere/door.obj"').replace(
@@ -111,6 +115,17 @@ def main():
                            capture_output=True, text=True, timeout=60)
         if r.returncode != 2 or r.stderr != "pm-run: --texture-path takes a folder, not an empty name.\n":
             failures.append(f"an empty --texture-path: exit {r.returncode}, {r.stderr!r}")
+        # An asset root that is a file: one error naming the option, before any import.
+        r = subprocess.run([pm_run, "--view", "models/door.obj", "--list", "--asset-root", "models/door.mtl"],
+                           cwd=tmp, capture_output=True, text=True, timeout=60)
+        if r.returncode != 2 or r.stderr != ("pm-run: --asset-root models/door.mtl: that is a file; the option "
+                                             "takes a folder.\n"):
+            failures.append(f"a file as --asset-root: exit {r.returncode}, {r.stderr!r}")
+        # ImportModel's root argument a file: the import fails saying so, not with the confinement's words.
+        r = subprocess.run([pm_run, "-e", "ImportModel('models/door.obj', 'models/door.mtl');"], cwd=tmp,
+                           env=dict(os.environ, PM_LOG_DIR=tmp), capture_output=True, text=True, timeout=60)
+        if "is not a folder" not in r.stderr or "Landlock" in r.stderr:
+            failures.append(f"a file as ImportModel's root: {r.stderr[-2000:]!r}")
         for engine in ENGINES:
             try:
                 r, g, b = centre(pm_run, tmp, engine, ["--texture-path", "textures"])

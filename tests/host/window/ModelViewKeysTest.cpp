@@ -80,6 +80,13 @@ class ModelViewKeysTest : public PmRunEngineWindow {
            "--then", m_dir.File("then.bs")});
     // The window's title names the file.
     ASSERT_TRUE(FindWindow((model + " - pm-run").c_str())) << Err();
+    // The first frame drawn (the window is black before it; a loaded machine takes a while), then the
+    // picture as it stays.
+    for (int tries = 0; tries < 100; ++tries) {
+      const Shot s = Grab();
+      if (s.width > 0 && std::abs(s.At(0, s.height - 1)[2] - 64) <= 6) break;
+      Settle();
+    }
     Settled();
   }
 

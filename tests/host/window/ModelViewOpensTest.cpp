@@ -58,7 +58,7 @@ TEST_F(ModelViewOpensTest, TheUpKeyTurnsEveryModelOfTheRow) {
   EXPECT_NEAR(after, 2.3f, 1e-5f) << out;
 }
 
-// --frames, --list and --screenshot keep it shut: they ask for something else.
+// --frames and --list keep it shut: they ask for something else.
 TEST_F(ModelViewOpensTest, FramesAndListDrawNoWindow) {
   WriteFile(m_dir.File("a.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
   Start({"--view", m_dir.File("a.obj"), "--list"});

@@ -49,8 +49,9 @@ class PmRunWindow : public ::testing::Test {
   }
 
   // Starts pm-run with `args` from the source folder (the sample style reads its skin beside the
-  // scripts, from the folder the run starts in), standard output and error into out.txt and err.txt.
-  void Start(const std::vector<std::string>& args) {
+  // scripts, from the folder the run starts in) or `folder`, standard output and error into out.txt and
+  // err.txt.
+  void Start(const std::vector<std::string>& args, const std::string& folder = PM_SOURCE_DIR) {
     const std::string out = m_dir.File("out.txt"), err = m_dir.File("err.txt");
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
@@ -60,7 +61,7 @@ class PmRunWindow : public ::testing::Test {
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const std::string cwd = GetCwd();
-    ASSERT_EQ(chdir(PM_SOURCE_DIR), 0);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
     const int spawned = posix_spawn(&m_pid, PM_PM_RUN, &files, nullptr, argv.data(), environ);
     EXPECT_EQ(chdir(cwd.c_str()), 0);
     posix_spawn_file_actions_destroy(&files);
