@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include <pelmora/anim/AnimationLibrary.h>
 #include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/scene/NodeWalk.h>
 
@@ -19,6 +20,12 @@ constexpr double kFrameStep = 1.0 / 60;  // what "," moves a paused clip on
 constexpr double kMaxSpeed = 64, kMinSpeed = 1.0 / 64;
 
 }  // namespace
+
+std::string FileClipName(const AnimationClip_I* clip) {
+  const auto* library = clip->m_animationLibrary.Get();
+  if (library && !IsNilObject(library) && !library->m_name.IsEmpty()) return library->m_name.CStr();
+  return clip->m_name.CStr();
+}
 
 void ClipPlayer::Start(ScriptEngine* engine, const ModelView& view) {
   m_engine = engine;
@@ -81,7 +88,7 @@ std::string ClipPlayer::Line() const {
   char line[256];
   const double length = clip->GetDuration() * std::fabs(clip->m_scale);
   const double at = length > 0 ? std::fmod(std::max(m_clock - clip->m_startTime, 0.0), length) : 0;
-  std::snprintf(line, sizeof line, "clip \"%s\" %.2f of %.2f s, x%g%s", clip->m_name.CStr(), at, length, m_speed,
+  std::snprintf(line, sizeof line, "clip \"%s\" %.2f of %.2f s, x%g%s", FileClipName(clip).c_str(), at, length, m_speed,
                 m_paused ? ", paused" : "");
   return line;
 }

@@ -11,6 +11,10 @@
 
 namespace PMHost {
 
+// The name the file gives `clip` (its animation's), which its engine name may not be ("walk_2" where a
+// node took "walk" first): the one --clip, --list and the statistics use.
+std::string FileClipName(const PM::AnimationClip_I* clip);
+
 class ClipPlayer {
  public:
   void Start(PM::ScriptEngine* engine, const ModelView& view);

@@ -22,6 +22,7 @@
 #include <pelmora/script/object/GlobalFunctions.h>
 #include <pelmora/script/object/ValueBox.h>
 
+#include "ClipPlayer.h"
 #include "ModelRow.h"
 #include "ModelView.h"
 
@@ -80,7 +81,7 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
   // The clips in the order the import made them: the scheduler has not sorted them yet.
   for (int32_t i = 0; scheduler && i < scheduler->m_animationClip.Count(); ++i)
     if (AnimationClip_I* clip = scheduler->m_animationClip[i])
-      std::printf("clip \"%s\" %g s\n", InertText(clip->m_name.CStr()).c_str(),
+      std::printf("clip \"%s\" %g s\n", InertText(FileClipName(clip)).c_str(),
                   clip->GetDuration() * std::fabs(clip->m_scale));
   Array<Obj<ScriptObject>> nodes;
   CollectSubtree(root, nodes);

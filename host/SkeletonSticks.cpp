@@ -22,7 +22,7 @@ using namespace PM;
 namespace {
 
 // Bright on the view's dark background, unlit: the same from every side; the joints apart from the bones.
-constexpr Vector4f kStickColor{0.95f, 0.75f, 0.2f, 1.0f}, kMarkerColor{0.85f, 0.85f, 0.85f, 1.0f};
+constexpr Vector4f kStickColor{0.95f, 0.75f, 0.2f, 1.0f}, kMarkerColor{0.8f, 0.8f, 0.8f, 1.0f};
 // The joints of one geometry at most: a skin has a weight stream as long as its vertices for each joint,
 // so one geometry for a whole skeleton would grow with the square of its joints.
 constexpr int32_t kJointsAGeometry = 64;
@@ -138,7 +138,7 @@ int32_t AddSkeletonSticks(ScriptObject* root, ScriptObject* parent, float width)
         joints.count(up) && ++branches[up] > kMostBranches)
       return 0;
   // A marker wider than a stick's diagonal, so it shows round the sticks drawn over it.
-  const float half = width * 0.5f, r = width * 0.9f;
+  const float half = width * 0.5f, r = width * 0.8f;
   int32_t count = 0;
   {
     Shapes markers(kMarkerColor, kMarkerLayer, parent), sticks(kStickColor, kStickLayer, parent);

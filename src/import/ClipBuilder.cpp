@@ -314,7 +314,8 @@ Obj<AnimationScheduler_I> BuildClips(const Scene& scene, const std::vector<Obj<T
     clip->m_name = String(names.Take(a.name, "clip").c_str());
     clip->m_animationLibrary = clips.Library(a, moving[i], rotations.of.data() + first);
     first += moving[i].size();
-    clip->m_animationLibrary->m_name = clip->m_name;
+    // The file's own name, which the clip's may not be (a node took it first): what a user asks for.
+    clip->m_animationLibrary->m_name = a.name.empty() ? clip->m_name : String(a.name.c_str());
     clip->m_enabled = scheduler->m_animationClip.IsEmpty();
     scheduler->SetClip(scheduler->m_animationClip.Count(), clip);
   }

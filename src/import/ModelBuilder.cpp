@@ -145,7 +145,13 @@ class Builder {
     m_upName = m_names.Take(kModelUpName, "up");
     for (const Node& n : scene.nodes) m_nodeNames.push_back(m_names.Take(n.name, "node"));
     for (const Mesh& m : scene.meshes) m_meshNames.push_back(m_names.Take(m.name, "mesh"));
-    for (const Material& m : scene.materials) m_materialNames.push_back(m_names.Take(m.name, "material"));
+    // Materials are found by no script: they keep the file's names (--list and the warnings say them as
+    // the file does), their numbered forms only standing in for empty ones.
+    for (const Material& m : scene.materials)
+      if (std::string taken = m_names.Take(m.name, "material"); m.name.empty())
+        m_materialNames.push_back(std::move(taken));
+      else
+        m_materialNames.push_back(m.name);
     m_geometries.resize(scene.meshes.size());
     m_fellBack.resize(scene.meshes.size());
     m_blends.resize(scene.meshes.size());

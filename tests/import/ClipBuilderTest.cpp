@@ -231,6 +231,8 @@ TEST_F(ClipBuilderTest, EachAnimationIsAClipOfTheSchedulerInSecondsAtTheFilesTic
   AnimationClip_I* second = scheduler->m_animationClip[1];
   EXPECT_STREQ(first->m_name.CStr(), "walk");
   EXPECT_STREQ(second->m_name.CStr(), "walk_2");
+  // The file's name kept for the viewer's --clip and --list.
+  EXPECT_STREQ(second->m_animationLibrary->m_name.CStr(), "walk");
   EXPECT_TRUE(first->m_enabled);
   EXPECT_FALSE(second->m_enabled);
   EXPECT_DOUBLE_EQ(first->GetDuration(), 2.0);

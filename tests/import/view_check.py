@@ -469,7 +469,7 @@ def walk_seen(model, frames, share):
 
 
 # The joint markers' colour, drawn unlit under the sticks.
-MARKER = (217, 217, 217)
+MARKER = (204, 204, 204)
 
 
 def skeleton_alike(model):
@@ -541,6 +541,28 @@ NOT_FOUND = " not found"
 def texture(line):
     # The last word of a material line, after its " not found" if any: the texture's path.
     return line.removesuffix(NOT_FOUND).rsplit(" ", 1)[1]
+
+
+def clip_named(model, name):
+    # --clip takes the name the file gives a clip, which its engine object may not have (a node took it):
+    # the clip plays, with no error, and the statistics line names it so.
+    def case(pm_run, peer, checker, tmp):
+        r = subprocess.run([pm_run, "--view", model, "--clip", name, "--frames", "1"], cwd=tmp,
+                           capture_output=True, text=True, timeout=240, env=dict(os.environ, PM_LOG_DIR=tmp))
+        errors = [l for l in r.stderr.splitlines() if l.startswith("Error")]
+        if r.returncode != 0 or errors:
+            raise AssertionError(f"--clip {name}: exit {r.returncode}\n" + "\n".join(errors))
+    return case
+
+
+def listed(model, expected):
+    # --list's lines after the summary, exactly.
+    def case(pm_run, peer, checker, tmp):
+        r = subprocess.run([pm_run, "--view", model, "--list"], cwd=tmp, capture_output=True, text=True,
+                           timeout=240, env=dict(os.environ, PM_LOG_DIR=tmp))
+        if r.returncode != 0 or r.stdout.splitlines()[1:] != expected:
+            raise AssertionError(f"exit {r.returncode}\n{r.stdout}{r.stderr[-2000:]}")
+    return case
 
 
 def listing(model, expected):
@@ -767,10 +789,10 @@ CASES = {
     "clip_unknown": unknown(os.path.join(corpus, "BVH", "01_01.bvh"), '"Motion"', "clip"),
     "clip_motion_bvh": motion(os.path.join(corpus, "BVH", "01_01.bvh")),
     "clip_motion_gltf": motion(os.path.join(corpus, "glTF2", "simple_skin", "simple_skin.gltf")),
-    # The man walks (the file's second animation, a clip made unique as "walk_2"): his legs, arms and body
-    # move, his head stays; from 0.25 s to 0.75 s, and from the pose the file's nodes give to 0.5 s.
-    "two_poses_mdl": two_poses(man, 1, (("walk_2", 15), ("walk_2", 45))),
-    "two_poses_mdl_bind": two_poses(man, 1, (("none", 3), ("walk_2", 30))),
+    # The man walks (the file's second animation, named by the file's name though a node took it): his legs,
+    # arms and body move, his head stays; from 0.25 s to 0.75 s, and from the pose the file's nodes give to 0.5 s.
+    "two_poses_mdl": two_poses(man, 1, (("walk", 15), ("walk", 45))),
+    "two_poses_mdl_bind": two_poses(man, 1, (("none", 3), ("walk", 30))),
     # Blender rigs: the mesh's node and the armature under a node scaled by 100 and turned -90 degrees.
     "skin_fbx_huesitos": draws(os.path.join(corpus, "FBX", "huesitos.fbx"), "skin_huesitos.png", 0.03),
     "skin_fbx_skeleton": draws(os.path.join(corpus, "FBX", "animation_with_skeleton.fbx"), "skin_skeleton.png",
@@ -782,11 +804,15 @@ CASES = {
     # Sizes far from the channel's default clipping (0.5 to 1024): the view clips from the bounds.
     "scale_tiny": picture(os.path.join(data, "tiny.obj"), None, SMALL + STRAIGHT, {(100, 75): (204, 51, 25)}),
     # --list: clips and materials with their textures; a camera, a light and a material.
-    "list_mdl": listing(man, ['clip "reference_2" 2 s', 'clip "walk_2" 26 s', 'clip "arms_up_2" 2 s',
-                              'clip "arms_up_3" 2 s', 'clip "arms_up_4" 2 s', 'clip "arms_up_5" 2 s',
+    # The clips by the file's names, though its nodes took them first.
+    "list_mdl": listing(man, ['clip "reference" 2 s', 'clip "walk" 26 s', 'clip "arms_up" 2 s',
+                              'clip "arms_up" 2 s', 'clip "arms_up" 2 s', 'clip "arms_up" 2 s',
                               'material "material_3" texture "Material1.bmp"',
                               'material "material_2" texture "Material3.bmp"',
                               'material "material" texture "Material2.bmp"']),
+    # A material named as its object and mesh are: still by the file's name.
+    "list_names_obj": listed(os.path.join(data, "named_alike.obj"), ['material "walls" no texture']),
+    "clip_file_name_mdl": clip_named(man, "walk"),
     "list_dae": listing(os.path.join(corpus, "Collada", "duck.dae"),
                         ['camera "camera1"', 'light "directionalLight1"', 'material "blinn3" texture "./duckCM.tga"']),
     # Textures the file names that are not beside it (they lie in ../OBJ): named as not found.
