@@ -39,8 +39,13 @@ inline const char* kArrayTypeName<uint16_t> = "Array_U16";
 template <>
 inline const char* kArrayTypeName<String> = "Array_String";
 
-// Growth rule of a full array: (n/2 + n + 4) rounded down to a multiple of 4.
-inline int ArrayGrowCapacity(int n) { return (n / 2 + n + 4) & ~3; }
+// Growth rule of a full array: (n/2 + n + 4) rounded down to a multiple of 4, in 64 bits and no further
+// than the most a block holds; a full array of that many asks for one more, which Realloc refuses.
+inline int64_t ArrayGrowCapacity(int64_t n) {
+  if (n >= kMaxBlockCount) return n + 1;
+  const int64_t grown = (n / 2 + n + 4) & ~int64_t(3);
+  return grown < kMaxBlockCount ? grown : kMaxBlockCount;
+}
 
 template <class T>
 class Array {
@@ -146,10 +151,11 @@ class Array {
   }
 
   // Moves the elements bitwise into a new block of `capacity` (0 gives NullArray); never drops elements
-  // below the count: the capacity is raised to the count if needed.
-  void Realloc(int capacity) {
+  // below the count: the capacity is raised to the count if needed. A capacity past kMaxBlockCount is out
+  // of memory, refused before anything moves.
+  void Realloc(int64_t wanted) {
     int n = Count();
-    if (capacity < n) capacity = n;
+    int32_t capacity = BlockCheckedCount(wanted < n ? n : wanted, sizeof(T));
     if (capacity > 0 && HeaderOf(m_data)->capacity > 0 && BlockRefCount(m_data) == 1) {
       // Sole owner: the allocator may extend the block in place, which saves the copy.
       m_data = static_cast<T*>(BlockResizeArray(m_data, capacity));
@@ -278,7 +284,7 @@ class Array {
     if (count <= n) return;
     T copy(fill);  // NOLINT(performance-unnecessary-copy-initialization): `fill` may live in this array
     if (count > Capacity()) {
-      int grown = ArrayGrowCapacity(Capacity());
+      int64_t grown = ArrayGrowCapacity(Capacity());
       Realloc(count > grown ? count : grown);
     }
     // Through a local pointer: with stores free to alias the member, the loop would fetch it again for each

@@ -301,8 +301,16 @@ void ObjBlockDestruct(void* object) {
 
 // ---- arrays --------------------------------------------------------------------------------
 
+int32_t BlockCheckedCount(int64_t count, size_t elementSize) {
+  if (count >= 0 && count <= kMaxBlockCount) return int32_t(count);
+  // The request as asked for, saturated rather than wrapped, for the message.
+  unsigned __int128 bytes = static_cast<unsigned __int128>(count < 0 ? 0 : uint64_t(count)) * elementSize;
+  OutOfMemory(bytes > SIZE_MAX ? SIZE_MAX : size_t(bytes));
+}
+
 void* BlockNewArray(int capacity, int count, const TypeRecord* type) {
   if (capacity <= 0) return NullArrayPayload();
+  BlockCheckedCount(capacity, type->size);
   BlockHeader* h = NewHeader(size_t(capacity) * type->size, type);
   h->capacity = capacity;
   h->count = count;
@@ -311,6 +319,7 @@ void* BlockNewArray(int capacity, int count, const TypeRecord* type) {
 
 void* BlockResizeArray(void* payload, int capacity) {
   BlockHeader* h = HeaderOf(payload);
+  BlockCheckedCount(capacity, h->type->size);
   size_t bytes = sizeof(BlockHeader) + size_t(capacity) * h->type->size;
   AllocFailHook hook = g_failHook.load(std::memory_order_relaxed);
   auto* grown = (hook && hook(bytes)) ? nullptr : static_cast<BlockHeader*>(std::realloc(h, bytes));

@@ -82,6 +82,12 @@ void* BlockNewObjectExtra(size_t size, const TypeRecord* type, size_t extra);
 void* BlockNewNodeObject(size_t size, const TypeRecord* type, size_t extra);
 // Last step of every object destroy function: retires the weak target, then frees the block.
 void ObjBlockDestruct(void* object);
+// The most elements (or characters, with their NUL) one array or string block holds: the header keeps
+// counts in 32 bits, and growth rules computed in 64 bits stop here instead of wrapping.
+constexpr int64_t kMaxBlockCount = INT32_MAX - 64;
+// `count` as a block count when it is 0..kMaxBlockCount and its bytes fit a size_t; anything else is a
+// request no allocator can meet and runs the out-of-memory handler with its true size, never a wrapped one.
+int32_t BlockCheckedCount(int64_t count, size_t elementSize);
 // A new array block of `capacity` elements of the type record's size; capacity 0 gives NullArray.
 void* BlockNewArray(int capacity, int count, const TypeRecord* type);
 // Moves an array block whose only owner is the caller to room for `capacity` elements (capacity >= count > 0

@@ -81,8 +81,10 @@ static char* EmptyChars() {
 }
 
 // A new block for `length` characters plus NUL, room for `capacity` characters in all.
-static char* NewChars(int length, int capacity) {
-  char* c = static_cast<char*>(BlockNewArray(capacity + 1, length + 1, &StringBlockType()));
+static char* NewChars(int64_t length, int64_t capacity) {
+  // Refuses before anything is written.
+  const int32_t room = BlockCheckedCount(capacity == INT64_MAX ? capacity : capacity + 1, 1);
+  char* c = static_cast<char*>(BlockNewArray(room, int32_t(length) + 1, &StringBlockType()));
   c[length] = 0;
   return c;
 }
@@ -99,7 +101,14 @@ String::String(const char* text, int length) {
   BlockAddRef(m_chars);
 }
 
-String::String(const char* text) : String(text, text ? int(std::strlen(text)) : 0) {}
+// Lengths of C texts and views are size_t: checked before they narrow, so a 4 GiB text is not taken as a short one.
+static int CheckedLength(size_t n) {
+  return BlockCheckedCount(n > size_t(INT64_MAX) ? INT64_MAX : int64_t(n) + 1, 1) - 1;
+}
+
+String::String(const char* text) : String(text, text ? CheckedLength(std::strlen(text)) : 0) {}
+
+String::String(std::string_view text) : String(text.data(), CheckedLength(text.size())) {}
 
 String::String(String&& o) noexcept : m_chars(o.m_chars) {
   o.m_chars = EmptyChars();
@@ -131,18 +140,18 @@ String String::FromConcat(const String& a, const String& b) {
 }
 
 String String::FromConcatCStr(const String& a, const char* b) {
-  int lb = b ? int(std::strlen(b)) : 0;
+  const int lb = b ? CheckedLength(std::strlen(b)) : 0;
   String r;
-  char* c = r.AllocBuffer(a.Length() + lb);
+  char* c = r.AllocBuffer(int64_t(a.Length()) + lb);
   std::memcpy(c, a.m_chars, size_t(a.Length()));
   if (lb) std::memcpy(c + a.Length(), b, size_t(lb));
   return r;
 }
 
 String String::FromCStrConcat(const char* a, const String& b) {
-  int la = a ? int(std::strlen(a)) : 0;
+  const int la = a ? CheckedLength(std::strlen(a)) : 0;
   String r;
-  char* c = r.AllocBuffer(la + b.Length());
+  char* c = r.AllocBuffer(int64_t(la) + b.Length());
   if (la) std::memcpy(c, a, size_t(la));
   std::memcpy(c + la, b.m_chars, size_t(b.Length()));
   return r;
@@ -180,15 +189,23 @@ int String::FindString(const char* text) const {
   return at == std::string_view::npos ? -1 : int(at);
 }
 
-void String::MakeUnique(int extra) {
+int64_t StringGrowCapacity(int64_t length, int64_t extra) {
+  if (length < 0 || extra < 0 || extra > String::kMaxLength - length) return -1;
+  const int64_t want = length + extra;
+  // Room to grow when appending character by character, up to the most a block holds.
+  return std::min(std::max(want, length + length / 2 + 8), String::kMaxLength);
+}
+
+void String::MakeUnique(int64_t extra) {
   BlockHeader* h = HeaderOf(m_chars);
-  int len = Length();
-  if (h->refs.load(std::memory_order_acquire) == 1 && h->capacity - 1 >= len + extra) {
+  const int64_t len = Length();
+  const int64_t cap = StringGrowCapacity(len, extra);
+  // Past the most a block holds: out of memory, with the size asked for (saturated, never wrapped).
+  if (cap < 0) BlockCheckedCount(extra > INT64_MAX - len - 1 ? INT64_MAX : len + extra + 1, 1);
+  if (h->refs.load(std::memory_order_acquire) == 1 && int64_t(h->capacity) - 1 >= len + extra) {
     h->weak.store(0, std::memory_order_relaxed);  // the text changes: forget the hash
     return;
   }
-  int want = len + extra;
-  int cap = std::max(want, len + len / 2 + 8);  // room to grow when appending character by character
   char* c = NewChars(len, cap);
   std::memcpy(c, m_chars, size_t(len));
   BlockAddRef(c);
@@ -220,18 +237,22 @@ void String::RemoveChar(int pos) {
   HeaderOf(m_chars)->count = len;
 }
 
-void String::Append(const char* text, int length) {
+void String::Append(const char* text, int64_t length) {
   if (!text || length <= 0) return;
-  int len = Length();
-  MakeUnique(length);
+  const int64_t len = Length();
+  // Text from this string's own characters moves with them when the block is replaced.
+  const auto at = reinterpret_cast<uintptr_t>(text) - reinterpret_cast<uintptr_t>(m_chars);
+  const bool own = at <= uintptr_t(len);
+  MakeUnique(length);  // ends the process before any copy when the sum passes kMaxLength
+  if (own) text = m_chars + at;
   std::memcpy(m_chars + len, text, size_t(length));
   m_chars[len + length] = 0;
-  HeaderOf(m_chars)->count = len + length + 1;
+  HeaderOf(m_chars)->count = int32_t(len + length + 1);
 }
 
 void String::AppendChar(char c) { Append(&c, 1); }
 
-char* String::AllocBuffer(int length) {
+char* String::AllocBuffer(int64_t length) {
   if (length <= 0) {
     Clear();
     return m_chars;

@@ -13,12 +13,20 @@ namespace PM {
 // The engine's string hash (16 bytes per folded 64x64-bit multiply); it fixes NameHash bucket order.
 uint32_t HashBytes(const void* data, size_t length);
 
+// The room in characters a string of `length` takes when `extra` more are wanted: the sum, or more when
+// appending one by one, never past String::kMaxLength; -1 when the sum itself passes it. In 64 bits,
+// so no length of two strings wraps.
+int64_t StringGrowCapacity(int64_t length, int64_t extra);
+
 class String {
  public:
+  // The longest string a block holds (its NUL takes the last place); a longer request is out of memory.
+  static constexpr int64_t kMaxLength = kMaxBlockCount - 1;
+
   String();                  // the shared empty string
   String(const char* text);  // NOLINT: implicit, as from a C text
   String(const char* text, int length);
-  explicit String(std::string_view text) : String(text.data(), int(text.size())) {}
+  explicit String(std::string_view text);
   String(const String& o) : m_chars(o.m_chars) { BlockAddRef(m_chars); }
   String(String&& o) noexcept;
   ~String() { BlockRelease(m_chars); }
@@ -70,15 +78,15 @@ class String {
   void InsertChar(int pos, char c);  // before pos, clamped to [0, length]
   void RemoveChar(int pos);          // out of range does nothing
   void AppendChar(char c);
-  void Append(const char* text, int length);
+  void Append(const char* text, int64_t length);
   // Makes this a unique string of `length` characters (zero-filled) and returns them for writing.
-  char* AllocBuffer(int length);
+  char* AllocBuffer(int64_t length);
   void Clear();
 
  private:
   static constexpr uintptr_t kHashValid = uintptr_t(1) << 32;
   uint32_t ComputeHash() const;
-  void MakeUnique(int extra);  // a private block with room for `extra` more characters
+  void MakeUnique(int64_t extra);  // a private block with room for `extra` more characters
   char* m_chars;
 };
 

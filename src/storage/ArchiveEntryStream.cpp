@@ -93,7 +93,7 @@ int ArchiveEntryStream::ReadByte() {
 }
 
 int ArchiveEntryStream::PeekByteAt(int64_t offset) {
-  if (m_failure || offset < 0 || m_pos + offset >= m_length) return -1;
+  if (m_failure || offset < 0 || offset >= m_length - m_pos) return -1;  // no sum that could wrap
   if (m_whole) return Unpacked() ? m_bytes[size_t(m_pos + offset)] : -1;
   return m_source->PeekByteAt(offset);
 }
@@ -115,8 +115,8 @@ void ArchiveEntryStream::Restart() {
 int64_t ArchiveEntryStream::Seek(int64_t offset, int origin) {
   if (m_failure) return -1;
   int64_t base = origin == kSeekStart ? 0 : origin == kSeekEnd ? m_length : m_pos;
-  int64_t to = base + offset;
-  if (to < 0 || to > m_length) return -1;
+  int64_t to;
+  if (__builtin_add_overflow(base, offset, &to) || to < 0 || to > m_length) return -1;
   if (to == m_pos) return m_pos;
   if (m_whole) return m_pos = to;  // the whole file was checked when it was unpacked
   if (m_source->Seek(to, kSeekStart) != to) return -1;

@@ -53,7 +53,14 @@ int64_t MemoryStream::Write(const void* bytes, int64_t n) {
   Hold hold(this);
   if (m_view) return -1;
   if (n <= 0 || !bytes) return 0;
-  size_t end = size_t(m_pos) + size_t(n);
+  // Checked before it is used: a seek far past the end must not wrap the end around to a small one.
+  int64_t end64;
+  if (__builtin_add_overflow(m_pos, n, &end64) || end64 > kMaxMemoryStreamBytes) {
+    LogError("MemoryStream: cannot grow to ", uint64_t(m_pos), " + ", uint64_t(n), " bytes (limit ",
+             uint64_t(kMaxMemoryStreamBytes), ").");
+    return -1;
+  }
+  const size_t end = size_t(end64);
   if (end > m_bytes.size()) {
     try {
       m_bytes.resize(end);  // a gap after a seek past the end reads as zeros
@@ -70,6 +77,10 @@ int64_t MemoryStream::Write(const void* bytes, int64_t n) {
 int32_t MemoryStream::Truncate() {
   Hold hold(this);
   if (m_view) return 0;
+  if (m_pos > kMaxMemoryStreamBytes) {  // a cut far past the end would grow the stream instead
+    LogError("MemoryStream: cannot grow to ", uint64_t(m_pos), " bytes (limit ", uint64_t(kMaxMemoryStreamBytes), ").");
+    return 0;
+  }
   m_bytes.resize(size_t(m_pos));
   return 1;
 }

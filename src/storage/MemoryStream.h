@@ -12,6 +12,10 @@ namespace PM {
 
 class MemoryStream : public LockedStream {
  public:
+  // The most bytes an owned stream grows to: a write past it (after a seek far beyond the end, say) is
+  // refused with a logged error before anything is allocated.
+  static constexpr int64_t kMaxMemoryStreamBytes = int64_t(4) << 30;
+
   MemoryStream(const void* bytes, size_t n);                 // owns a copy
   MemoryStream(const void* bytes, size_t n, bool /*view*/);  // read-only view, no copy
 

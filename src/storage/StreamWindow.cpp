@@ -22,22 +22,24 @@ int StreamWindow::ReadByte() {
 }
 
 int StreamWindow::PeekByteAt(int64_t offset) {
-  int64_t at = m_pos + offset;
+  // Compared before it is added: a huge offset must not wrap to a place before the window.
+  if (offset < 0 || offset >= m_length - m_pos) return -1;
+  const int64_t at = m_pos + offset;
   unsigned char b;
-  if (offset < 0 || at >= m_length || m_source->ReadAt(m_offset + at, &b, 1) != 1) return -1;
+  if (m_source->ReadAt(m_offset + at, &b, 1) != 1) return -1;
   return b;
 }
 
 int64_t StreamWindow::Skip(int64_t n) {
   int64_t before = m_pos;
-  m_pos = std::clamp<int64_t>(m_pos + std::max<int64_t>(n, 0), 0, m_length);
+  m_pos += std::clamp<int64_t>(n, 0, m_length - m_pos);
   return m_pos - before;
 }
 
 int64_t StreamWindow::Seek(int64_t offset, int origin) {
   int64_t base = origin == kSeekStart ? 0 : origin == kSeekEnd ? m_length : m_pos;
-  int64_t to = base + offset;
-  if (to < 0 || to > m_length) return -1;
+  int64_t to;
+  if (__builtin_add_overflow(base, offset, &to) || to < 0 || to > m_length) return -1;
   m_pos = to;
   return m_pos;
 }

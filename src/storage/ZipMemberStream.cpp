@@ -109,8 +109,9 @@ int64_t ZipMemberStream::Skip(int64_t n) {
 }
 
 int64_t ZipMemberStream::Seek(int64_t offset, int origin) {
-  int64_t target = origin == kSeekStart ? offset : origin == kSeekCurrent ? m_pos + offset : m_member.size + offset;
-  if (target < 0 || target > m_member.size) return -1;
+  const int64_t base = origin == kSeekStart ? 0 : origin == kSeekCurrent ? m_pos : int64_t(m_member.size);
+  int64_t target;
+  if (__builtin_add_overflow(base, offset, &target) || target < 0 || target > m_member.size) return -1;
   if (target == m_pos) return m_pos;
   if (target < m_pos && Start() != SOK) return -1;
   Skip(target - m_pos);

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "storage/StreamWindow.h"
 #include "storage/Streams.h"
 #include "storage/ZipWriter.h"
+#include "support/LogCapture.h"
 #include "support/TestEnv.h"
 
 namespace PM {
@@ -52,6 +54,43 @@ TEST_F(MemoryStreamTest, GrowsSeeksAndTruncates) {
   EXPECT_EQ(v->Read(buf, 8), 0);
   EXPECT_EQ(Contents(v.Get()), "view");
   EXPECT_EQ(Contents(NullPipe()), "");
+}
+
+// A write after a seek far past the end is refused before the end is computed or anything allocated: the sum
+// of position and count wrapped to a small end, and the copy went to the position.
+TEST_F(MemoryStreamTest, WritesPastTheLimitAreRefusedWithoutWrapping) {
+  StreamPipeRef m(NewMemoryStream());
+  const struct {
+    int64_t at;
+    const char* logged;
+  } cases[] = {
+      {INT64_MAX - 2, "MemoryStream: cannot grow to 9223372036854775805 + 8 bytes (limit 4294967296)."},
+      {int64_t(4) << 30, "MemoryStream: cannot grow to 4294967296 + 8 bytes (limit 4294967296)."},
+  };
+  for (const auto& c : cases) {
+    PM::Test::LogCapture log;
+    EXPECT_EQ(m->Seek(c.at, kSeekStart), c.at);
+    EXPECT_EQ(m->Write("8 bytes!", 8), -1);
+    EXPECT_NE(log.Text().find(c.logged), std::string::npos) << log.Text();
+  }
+  EXPECT_EQ(m->GetFileLength(), 0);
+  EXPECT_EQ(m->Seek(3, kSeekStart), 3);
+  EXPECT_EQ(m->Write("ok", 2), 2);
+  EXPECT_EQ(Contents(m.Get()), std::string("\0\0\0ok", 5));
+}
+
+// A window's offsets are compared before they are added: a huge one must not wrap to a byte before the window.
+TEST_F(MemoryStreamTest, AWindowReadsNothingOutsideItForAnyOffset) {
+  StreamPipeRef source(NewMemoryStream("0123456789", 10));
+  StreamPipeRef w(NewCounted<StreamWindow>(source, 4, 3));
+  EXPECT_EQ(w->Skip(2), 2);
+  EXPECT_EQ(w->PeekByteAt(0), '6');
+  EXPECT_EQ(w->PeekByteAt(INT64_MAX), -1);
+  EXPECT_EQ(w->PeekByteAt(INT64_MAX - 1), -1);
+  EXPECT_EQ(w->Seek(INT64_MAX, kSeekCurrent), -1);
+  EXPECT_EQ(w->Seek(INT64_MAX, kSeekEnd), -1);
+  EXPECT_EQ(w->Skip(INT64_MAX), 1);
+  EXPECT_EQ(w->ReadByte(), -1);
 }
 
 TEST_F(FileStreamTest, WritesSeeksReadsTruncatesAndReportsLengthAndTimes) {

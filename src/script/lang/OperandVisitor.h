@@ -153,6 +153,7 @@ uint32_t Operand<L>::Evaluate(const typename R::Value& r) {
   } else if constexpr (std::is_same_v<L, VString>) {
     if (E::IsComparison(m_op)) return Continue<VBool>(E::Compare(m_left, m_op, r));
     if (m_op != kTokPlus) return Unsupported(nullptr);
+    if (!E::ConcatFits(*this->m_lexer, m_left.Length(), r.Length())) return kParseInvalidArgument;
     return Continue<VString>(String::FromConcat(m_left, r));
   } else {
     if (m_op != kTokPlus) return Unsupported(nullptr);

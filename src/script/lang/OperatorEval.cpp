@@ -1,5 +1,6 @@
 #include "script/lang/OperatorEval.h"
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 
@@ -181,6 +182,24 @@ uint32_t ReportOperator(const Lexer& lexer, int32_t op, const char* leftType, co
 uint32_t ReportOperatorKind(const Lexer& lexer, int32_t op) {
   ReportFor(lexer, "Eval: operator 0x", Hex{uint32_t(op), 0}, " is not supported.");
   return kParseUnsupported;
+}
+
+namespace {
+std::atomic<int64_t> g_stringLimit{0};
+}  // namespace
+
+int64_t ScriptStringLimit() {
+  const int64_t l = g_stringLimit.load(std::memory_order_relaxed);
+  return l > 0 ? l : kScriptStringLimit;
+}
+
+void SetStringLimitForTest(int64_t bytes) { g_stringLimit.store(bytes, std::memory_order_relaxed); }
+
+bool ConcatFits(const Lexer& lexer, int64_t a, int64_t b) {
+  const int64_t limit = ScriptStringLimit();
+  if (a <= limit - b) return true;
+  ReportFor(lexer, "Eval: a string of ", a + b, " bytes passes the limit of ", limit, " bytes for a value.");
+  return false;
 }
 
 uint32_t ReportDivisionByZero(const Lexer& lexer) {

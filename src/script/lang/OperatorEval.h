@@ -47,5 +47,15 @@ uint32_t ReportOperatorKind(const Lexer& lexer, int32_t op);
 // "Eval: division by zero."
 uint32_t ReportDivisionByZero(const Lexer& lexer);
 
+// The longest string value a script makes (docs/script-language.md): joining two strings past it is
+// refused before anything is allocated, so a doubling loop ends in one statement's error, not in
+// gigabytes. Tests lower it through SetStringLimitForTest (0 puts the documented limit back).
+constexpr int64_t kScriptStringLimit = int64_t(1) << 30;
+int64_t ScriptStringLimit();
+void SetStringLimitForTest(int64_t bytes);
+// Whether `a` + `b` characters fit the limit; reports "Eval: a string of N bytes passes the limit of L bytes for a
+// value." if not.
+bool ConcatFits(const Lexer& lexer, int64_t a, int64_t b);
+
 }  // namespace OperatorEval
 }  // namespace PM
