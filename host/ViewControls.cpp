@@ -47,6 +47,7 @@ class ViewControls {
   bool Key(uint32_t code);
   void ChangeUp();
   void ShowText();
+  PM::ScriptObject* ShownUp() const;
   void WriteCapture();
   std::vector<std::string> KeyPages() const;
 
@@ -181,9 +182,15 @@ std::vector<std::string> ViewControls::KeyPages() const {
   return ViewKeyPages(m_overlay.KeyLines(m_showStatistics), m_overlay.KeyColumns());
 }
 
+// The model whose up the statistics name: the first of several (the row's group has no up of its own;
+// the u key turns them all alike), else the one.
+ScriptObject* ViewControls::ShownUp() const {
+  return m_view.models.empty() ? m_view.root.Get() : m_view.models[0].Get();
+}
+
 void ViewControls::ShowText() {
   const std::string statistics = m_showStatistics
-                                     ? m_statistics.Text(m_overlay.OwnTextures(), AxisWord(ModelUpAxis(m_view.root)),
+                                     ? m_statistics.Text(m_overlay.OwnTextures(), AxisWord(ModelUpAxis(ShownUp())),
                                                          m_toggles.DrawMode(), m_clips.Line())
                                      : std::string();
   std::string keys;
