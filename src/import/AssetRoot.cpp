@@ -126,7 +126,9 @@ void AssetRoot::Warn(const std::string& path, Refusal why, PathUse use) {
   // (a start of the same path), which are not warned again.
   const std::string key = Normal(Absolute(path));
   const auto after = m_warned.lower_bound(key);
-  if (after != m_warned.end() && after->compare(0, key.size(), key) == 0) return;
+  // A file that exists is warned by its own name even when a warned name starts with it.
+  const bool exists = access(key.c_str(), F_OK) == 0;
+  if (!exists && after != m_warned.end() && after->compare(0, key.size(), key) == 0) return;
   if (!warn || m_warned.size() >= kMaxWarned || !m_warned.insert(key).second) return;
   const std::string named = "\"" + InertText(path) + "\" is not opened: ";
   if (why == Refusal::kNotRegular) return warn(named + "it is not a regular file (" + KindOf(path) + ").");

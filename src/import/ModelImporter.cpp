@@ -1,5 +1,6 @@
 // The importer module's entry: ImportModule over the reader program (ReadModelFile) and ModelBuilder.
 #include <atomic>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -15,24 +16,6 @@
 namespace PM::Import {
 
 namespace {
-
-// Names from the file as they may be printed: with no control character that could drive a terminal or
-// forge a log line.
-void MakeNamesInert(Scene& scene) {
-  auto inert = [](std::string& s) { s = InertText(s); };
-  for (Node& n : scene.nodes) inert(n.name);
-  for (Mesh& m : scene.meshes) {
-    inert(m.name);
-    for (MorphTarget& t : m.targets) inert(t.name);
-  }
-  for (Material& m : scene.materials) inert(m.name);
-  for (Texture& t : scene.textures) inert(t.source);
-  for (Camera& c : scene.cameras) inert(c.name);
-  for (Light& l : scene.lights) inert(l.name);
-  for (Animation& a : scene.animations) inert(a.name);
-  inert(scene.leftOut);
-  for (std::string& w : scene.warnings) inert(w);
-}
 
 // The reader's notes: its warnings each time, a confinement the kernel lacks once a process.
 void LogNotes(const std::vector<ReaderNote>& notes, const std::string& file) {
@@ -52,6 +35,22 @@ class ModelImporter : public ImportModule {
   const char* GetTypeName() const override { return "Maya"; }
 
   uint32_t Import(const char* fileName) override {
+    // Memory running out anywhere in an import ends that import, not the host.
+    try {
+      return ImportFile(fileName);
+    } catch (const std::bad_alloc&) {
+      m_root.Clear();
+      m_scheduler.Clear();
+      m_missing.clear();
+      ReportImportProgress(fileName ? fileName : "", ImportStage::kDone, 0);
+      LogError("Import: Cannot import \"", InertText(fileName ? fileName : "").c_str(),
+               "\": the host ran out of memory while building it.");
+      return EFail;
+    }
+  }
+
+ private:
+  uint32_t ImportFile(const char* fileName) {
     m_root.Clear();
     m_scheduler.Clear();
     m_missing.clear();
@@ -86,7 +85,6 @@ class ModelImporter : public ImportModule {
       LogError("Import: Cannot import \"", file.c_str(), "\": ", error.c_str(), ".");
       return EFail;
     }
-    MakeNamesInert(scene);
     Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing, m_texturePath);
     ReportImportProgress(fileName, ImportStage::kDone, received);
     if (root.IsNil()) {
@@ -98,6 +96,7 @@ class ModelImporter : public ImportModule {
     return SOK;
   }
 
+ public:
   void SetOptions(const ImportOptions& options) override {
     m_assetRoot = options.assetRoot ? options.assetRoot : "";
     m_readerMemory = options.readerMemory;

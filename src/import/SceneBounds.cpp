@@ -68,9 +68,9 @@ bool CheckSceneCoordinates(const Scene& scene, std::string& error) {
     for (int e = 0; e < 16; ++e) finite = finite && std::isfinite(n.matrix[e]);
     const bool root = n.parent < 0 || size_t(n.parent) >= i;
     if (!finite) {
-      // The file's own non-number is not an overflow: the node is taken as standing at its parent.
-      w = root ? std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1} : world[size_t(n.parent)];
-      continue;
+      // A scale past a float's range arrives as infinity: no bounds or camera can be made from it.
+      error = "coordinates too large: " + Named("node", n.name, i) + " has a transform past a float's range";
+      return false;
     }
     if (root) {
       std::copy(n.matrix, n.matrix + 16, w.begin());

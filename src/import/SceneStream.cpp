@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "import/InertText.h"
+
 namespace PM::Import {
 
 static_assert(std::endian::native == std::endian::little, "the stream's numbers are little-endian, as memory here");
@@ -330,14 +332,30 @@ class In {
   bool U32(uint32_t& v) { return Get(&v, 4); }
   bool I32(int32_t& v) { return Get(&v, 4); }
   bool U64(uint64_t& v) { return Get(&v, 8); }
-  bool Str(std::string& s, const char* what) {
+  // `oneLine` turns the line breaks of a message into spaces first, so that it reads as one sentence.
+  bool Str(std::string& s, const char* what, bool oneLine = false) {
     uint32_t n = 0;
     if (!U32(n)) return false;
     if (n > kMaxStringBytes)
       return Damaged(std::string(what) + " is " + std::to_string(n) + " bytes long, above the cap of " +
                      std::to_string(kMaxStringBytes));
+    if (m_limited && n > m_left)
+      return Damaged(std::string(what) + " is " + std::to_string(n) + " bytes long, more than the " +
+                     std::to_string(m_left) + " bytes left of its body");
+    if (!Charge(n)) return false;
     s.resize(n);
-    return Get(s.data(), n);
+    if (!Get(s.data(), n)) return false;
+    if (oneLine) std::replace(s.begin(), s.end(), '\n', ' ');
+    // Every text from the reader is made inert here, once, before any check or message can print it.
+    s = InertText(s);
+    return true;
+  }
+  // One more item at the end of `v`, its memory counted against the stream's budget first; null when the
+  // budget is spent (the stream is then damaged).
+  template <class T>
+  T* Grow(std::vector<T>& v) {
+    if (v.size() == v.capacity() && !Charge(uint64_t{sizeof(T)} * std::max<size_t>(v.capacity(), 1))) return nullptr;
+    return &v.emplace_back();
   }
   bool Items(uint32_t& n, const char* what, uint32_t cap = kMaxItems) {
     if (!U32(n)) return false;
@@ -348,10 +366,17 @@ class In {
   // `count` elements, the vector growing only as their bytes arrive.
   template <class T>
   bool Array(std::vector<T>& v, uint64_t count, const std::string& what) {
+    return Array(v, count, [&] { return what; });
+  }
+  // The same with the array's name made only when a message needs it (a million small channels would
+  // otherwise build millions of names).
+  template <class T, class Name>
+  bool Array(std::vector<T>& v, uint64_t count, const Name& what) {
     v.clear();
     if (m_limited && count > m_left / sizeof(T))
-      return Damaged(what + " announces " + std::to_string(count) + " values, more than the " + std::to_string(m_left) +
-                     " bytes left of its body");
+      return Damaged(what() + " announces " + std::to_string(count) + " values, more than the " +
+                     std::to_string(m_left) + " bytes left of its body");
+    if (!Charge(count * sizeof(T))) return false;
     constexpr size_t kChunk = (size_t{1} << 22) / sizeof(T);
     size_t done = 0;
     while (done < count) {
@@ -366,6 +391,17 @@ class In {
   }
   void SetBody(uint64_t body) { m_body = body; }
 
+  // The host's memory for a decoded scene is held to kDecodedFactor times the body plus kDecodedSlack: a
+  // stream of many empty items (each small on the wire, large in memory) is refused before it is built.
+  bool Charge(uint64_t bytes) {
+    m_charged += bytes;
+    const uint64_t budget = kDecodedFactor * m_body + kDecodedSlack;
+    if (!m_limited || m_charged <= budget) return true;
+    return Damaged("it would take more than " + std::to_string(budget) + " bytes of memory to hold (" +
+                   std::to_string(kDecodedFactor) + " times its " + std::to_string(m_body) + " bytes and " +
+                   std::to_string(kDecodedSlack >> 20) + " MiB)");
+  }
+
  private:
   bool Truncated() {
     if (!failed) result = {DecodeResult::Truncated, StreamOutcome::Scene, "after " + std::to_string(m_read) + " bytes"};
@@ -379,7 +415,7 @@ class In {
   size_t m_pos = 0, m_end = 0;
   uint64_t m_read = 0;
   bool m_limited = false;
-  uint64_t m_left = 0, m_body = 0;
+  uint64_t m_left = 0, m_body = 0, m_charged = 0;
 };
 
 std::string Item(const char* what, size_t i) { return std::string(what) + " " + std::to_string(i); }
@@ -543,7 +579,9 @@ bool ReadSkin(In& in, size_t i, const Scene& scene, std::vector<bool>& skinned, 
   if (!in.Items(bones, "bones of a skin")) return false;
   const size_t vertices = scene.meshes[s.mesh].positions.size() / 3;
   for (uint32_t b = 0; b < bones; ++b) {
-    Bone& bone = s.bones.emplace_back();
+    Bone* grown = in.Grow(s.bones);
+    if (!grown) return false;
+    Bone& bone = *grown;
     uint32_t weights = 0;
     if (!in.U32(bone.node) || !in.Get(bone.offset, sizeof bone.offset) || !in.Items(weights, "weights of a bone"))
       return false;
@@ -561,10 +599,11 @@ bool ReadSkin(In& in, size_t i, const Scene& scene, std::vector<bool>& skinned, 
   return true;
 }
 
-bool ReadKeys(In& in, const std::string& what, size_t width, Keys& k) {
+template <class Name>
+bool ReadKeys(In& in, const Name& what, size_t width, Keys& k) {
   uint32_t n = 0;
-  return in.Items(n, "keys of a channel", kMaxKeys) && in.Array(k.times, n, what + "'s times") &&
-         in.Array(k.values, uint64_t{n} * width, what + "'s values");
+  return in.Items(n, "keys of a channel", kMaxKeys) && in.Array(k.times, n, [&] { return what() + "'s times"; }) &&
+         in.Array(k.values, uint64_t{n} * width, [&] { return what() + "'s values"; });
 }
 
 // The most morph targets a mesh of each node has: what a morph channel of the node may name.
@@ -606,24 +645,32 @@ bool ReadAnimation(In& in, size_t i, const Scene& scene, const std::vector<size_
       !in.Get(&a.ticksPerSecond, sizeof a.ticksPerSecond) || !in.Items(channels, "channels of an animation"))
     return false;
   for (uint32_t c = 0; c < channels; ++c) {
-    Channel& ch = a.channels.emplace_back();
-    const std::string what = Item("animation", i) + "'s channel " + std::to_string(c);
+    Channel* grown = in.Grow(a.channels);
+    if (!grown) return false;
+    Channel& ch = *grown;
+    const auto what = [&] { return Item("animation", i) + "'s channel " + std::to_string(c); };
     if (!in.U32(ch.node) || !in.U8(ch.preState) || !in.U8(ch.postState)) return false;
     if (ch.node >= nodes)
-      return in.Damaged(what + " names node " + std::to_string(ch.node) + " of " + std::to_string(nodes));
+      return in.Damaged(what() + " names node " + std::to_string(ch.node) + " of " + std::to_string(nodes));
     if (ch.preState > kMaxBehaviour || ch.postState > kMaxBehaviour)
-      return in.Damaged(what + " has the behaviours " + std::to_string(ch.preState) + " and " +
+      return in.Damaged(what() + " has the behaviours " + std::to_string(ch.preState) + " and " +
                         std::to_string(ch.postState));
-    if (!ReadKeys(in, what + "'s translation", 3, ch.translation) ||
-        !ReadKeys(in, what + "'s rotation", 4, ch.rotation) || !ReadKeys(in, what + "'s scaling", 3, ch.scaling))
+    if (!ReadKeys(
+            in, [&] { return what() + "'s translation"; }, 3, ch.translation) ||
+        !ReadKeys(
+            in, [&] { return what() + "'s rotation"; }, 4, ch.rotation) ||
+        !ReadKeys(
+            in, [&] { return what() + "'s scaling"; }, 3, ch.scaling))
       return false;
   }
   uint32_t morphs = 0;
   if (!in.Items(morphs, "morph channels of an animation")) return false;
-  for (uint32_t c = 0; c < morphs; ++c)
-    if (!ReadMorphChannel(in, Item("animation", i) + "'s morph channel " + std::to_string(c), scene, nodeTargets,
-                          a.morphChannels.emplace_back()))
+  for (uint32_t c = 0; c < morphs; ++c) {
+    MorphChannel* grown = in.Grow(a.morphChannels);
+    if (!grown || !ReadMorphChannel(in, Item("animation", i) + "'s morph channel " + std::to_string(c), scene,
+                                    nodeTargets, *grown))
       return false;
+  }
   return true;
 }
 
@@ -633,9 +680,28 @@ bool ReadItems(In& in, const char* what, std::vector<T>& items, F read) {
   uint32_t count = 0;
   if (!in.Items(count, what)) return false;
   for (uint32_t i = 0; i < count; ++i) {
-    items.emplace_back();
-    if (!read(i, items.back())) return false;
+    T* item = in.Grow(items);
+    if (!item || !read(i, *item)) return false;
   }
+  return true;
+}
+
+// The reader's warnings as the terminal gets them: the first kMaxWarnings, each cut to kMaxWarningBytes,
+// and one line for the rest.
+bool ReadWarnings(In& in, std::vector<std::string>& warnings) {
+  uint32_t count = 0;
+  if (!in.Items(count, "warnings")) return false;
+  std::string w;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!in.Str(w, "a warning")) return false;
+    if (i >= kMaxWarnings) continue;
+    if (w.size() > kMaxWarningBytes) w = w.substr(0, kMaxWarningBytes) + "...";
+    std::string* kept = in.Grow(warnings);
+    if (!kept) return false;
+    *kept = w;
+  }
+  if (count > kMaxWarnings)
+    warnings.push_back("the reader gave " + std::to_string(count - kMaxWarnings) + " more warnings, not shown");
   return true;
 }
 
@@ -660,9 +726,8 @@ bool ReadBody(In& in, Scene& scene) {
                    if (nodeTargets.size() != scene.nodes.size()) nodeTargets = NodeTargets(scene);
                    return ReadAnimation(in, i, scene, nodeTargets, a);
                  }) ||
-      !in.Str(scene.leftOut, "the note of what was left out") ||
-      !ReadItems(in, "warnings", scene.warnings, [&](size_t, std::string& w) { return in.Str(w, "a warning"); }) ||
-      !in.U8(up) || !in.U8(front) || !in.Str(scene.upFrom, "the up axis's source"))
+      !in.Str(scene.leftOut, "the note of what was left out") || !ReadWarnings(in, scene.warnings) || !in.U8(up) ||
+      !in.U8(front) || !in.Str(scene.upFrom, "the up axis's source"))
     return false;
   if (!IsAxis(Axis(up)) || (!IsAxis(Axis(front)) && Axis(front) != Axis::None))
     return in.Damaged("its axes are " + std::to_string(up) + " and " + std::to_string(front));
@@ -722,7 +787,7 @@ DecodeResult DecodeSceneStream(ByteSource& source, uint64_t maxBytes, Scene& sce
   if (outcome != static_cast<uint8_t>(StreamOutcome::Scene)) {
     DecodeResult failure{DecodeResult::Failure, static_cast<StreamOutcome>(outcome), {}};
     char end[4];
-    if (!in.Str(failure.message, "the reader's message") || !in.Get(end, 4)) return in.result;
+    if (!in.Str(failure.message, "the reader's message", true) || !in.Get(end, 4)) return in.result;
     if (std::memcmp(end, kStreamEnd, 4) != 0) {
       in.Damaged("its end marker is wrong");
       return in.result;

@@ -27,6 +27,12 @@ enum class StreamOutcome : uint8_t {
 
 // Hard caps of the decoder, whatever the stream announces.
 inline constexpr uint32_t kMaxStringBytes = 65536;
+// The reader's warnings the host logs, and how much of each; the rest are counted in one line.
+inline constexpr uint32_t kMaxWarnings = 50;
+inline constexpr size_t kMaxWarningBytes = 400;
+// The host's memory for a decoded scene: at most this many times the stream's body, plus the slack.
+inline constexpr uint64_t kDecodedFactor = 4;
+inline constexpr uint64_t kDecodedSlack = uint64_t{64} << 20;
 inline constexpr uint32_t kMaxItems = 1u << 20;  // textures, materials, meshes, nodes, a node's meshes, cameras, lights
 // Keys a channel or a morph channel: as many as one import takes in all (SceneBounds).
 inline constexpr uint32_t kMaxKeys = 1u << 23;

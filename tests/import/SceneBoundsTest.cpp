@@ -189,7 +189,10 @@ TEST(SceneCoordinates, WhatAFloatCannotHoldIsNamedAndTheRestPasses) {
       {"the largest float, once", Placed({Scaled(1)}, {top, -top, 0}), ""},
       {"huge and tiny scales that cancel", Placed({Scaled(1e30f), Scaled(1e-30f)}, {1e30f, 0, 0}), ""},
       {"a vertex that is not a number", Placed({Scaled(1)}, {nan, 0, 0, 1, 1, 1}), ""},
-      {"a node matrix that is not a number", Placed({Scaled(nan), Scaled(2)}, {1, 1, 1}), ""},
+      {"a node matrix that is not a number", Placed({Scaled(nan), Scaled(2)}, {1, 1, 1}),
+       "coordinates too large: node \"n0\" has a transform past a float's range"},
+      {"a scale of 1e39, past a float", Placed({Scaled(1), Scaled(std::numeric_limits<float>::infinity())}, {1, 1, 1}),
+       "coordinates too large: node \"n1\" has a transform past a float's range"},
       {"no vertex", Placed({Scaled(1e30f)}, {}), ""},
   };
   for (const auto& c : cases) {

@@ -568,7 +568,7 @@ TEST(SceneStream, LyingFieldsAreDamage) {
   lie(
       "material flags", [&](std::string& b) { b[paint + 18 * 4] = 0x40; }, "material 0 has unknown flags");
   lie(
-      "body too short", [](std::string& b) { Put<uint64_t>(b, 9, b.size() - 17 - 10); }, "it runs past the");
+      "body too short", [](std::string& b) { Put<uint64_t>(b, 9, b.size() - 17 - 10); }, "bytes left of its body");
   lie(
       "body too long",
       [](std::string& b) {
@@ -627,6 +627,78 @@ TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
   // The count is read in every build, so that the bound holds where the sanitizer is not there to count.
   EXPECT_GT(source.peak, 0u);
   EXPECT_LT(source.peak - before, size_t{16} << 20);
+}
+
+// A lying reader's stream of a million empty animation channels (18 bytes each on the wire, ten times that
+// in memory): refused once the decoded scene would pass four times the stream plus the slack, and the heap
+// never holds more than that.
+TEST(SceneStream, ManyEmptyItemsAreRefusedWithinTheMemoryBound) {
+  Scene s;
+  s.nodes.emplace_back().name = "root";
+  s.animations.emplace_back().name = "anim";
+  s.animations[0].channels.emplace_back();
+  std::string b = Encode(s);
+  const size_t count = Find(b, "anim") + 16;  // past the name, the duration and the ticks per second
+  const std::string channel = b.substr(count + 4, 4 + 2 + 3 * 4);
+  const uint32_t n = kMaxItems;
+  Put(b, count, n);
+  std::string many;
+  many.reserve(channel.size() * (n - 1));
+  for (uint32_t i = 1; i < n; ++i) many += channel;
+  b.insert(count + 4 + channel.size(), many);
+  Put(b, 9, uint64_t{b.size() - 17});
+  const size_t before = LiveHeapBytes();
+  class PeakSource : public StringSource {
+   public:
+    using StringSource::StringSource;
+    size_t Read(void* into, size_t count) override {
+      peak = std::max(peak, LiveHeapBytes());
+      return StringSource::Read(into, count);
+    }
+    size_t peak = 0;
+  } source(b, 1 << 16);
+  Scene out;
+  const DecodeResult r = DecodeSceneStream(source, uint64_t{4} << 30, out);
+  EXPECT_EQ(r.kind, DecodeResult::Damaged) << r.message;
+  EXPECT_NE(
+      r.message.find("bytes of memory to hold (4 times its " + std::to_string(b.size() - 17) + " bytes and 64 MiB)"),
+      std::string::npos)
+      << r.message;
+  EXPECT_TRUE(out.animations.empty());
+  // The stream's own copy (in `source`) is not the decoder's.
+  EXPECT_LT(source.peak - before, kDecodedFactor * b.size() + kDecodedSlack + (size_t{8} << 20));
+}
+
+// A string announced longer than what is left of the body is refused before its bytes are reserved.
+TEST(SceneStream, AStringLongerThanTheBodyLeftIsRefused) {
+  Scene s;
+  s.nodes.emplace_back().name = "root";
+  std::string b = Encode(s);
+  Put(b, Find(b, "root") - 8, uint32_t{60000});
+  Scene out;
+  const DecodeResult r = Decode(b, out);
+  EXPECT_EQ(r.kind, DecodeResult::Damaged);
+  EXPECT_NE(r.message.find("a node's name is 60000 bytes long, more than the"), std::string::npos) << r.message;
+}
+
+// Every text of the stream arrives inert, before any check can print it; the reader's warnings are held to
+// kMaxWarnings of kMaxWarningBytes and one line for the rest.
+TEST(SceneStream, TextsArriveInertAndWarningsCapped) {
+  Scene s;
+  s.nodes.emplace_back().name = "\x1b]0;owned\x07";
+  s.upFrom = "the \x1b[2J file";
+  s.leftOut = "left\rout";
+  for (int i = 0; i < 2000; ++i) s.warnings.push_back(std::string(i == 0 ? 1000 : 10, 'w') + "\x1b");
+  Scene out;
+  const DecodeResult r = Decode(Encode(s), out);
+  ASSERT_EQ(r.kind, DecodeResult::Scene) << r.message;
+  EXPECT_EQ(out.nodes[0].name, "\\x1b]0;owned\\x07");
+  EXPECT_EQ(out.upFrom, "the \\x1b[2J file");
+  EXPECT_EQ(out.leftOut, "left\\rout");
+  ASSERT_EQ(out.warnings.size(), kMaxWarnings + 1);
+  EXPECT_EQ(out.warnings[0], std::string(kMaxWarningBytes, 'w') + "...");
+  EXPECT_EQ(out.warnings[1], std::string(10, 'w') + "\\x1b");
+  EXPECT_EQ(out.warnings.back(), "the reader gave 1950 more warnings, not shown");
 }
 
 }  // namespace
