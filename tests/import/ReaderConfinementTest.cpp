@@ -535,6 +535,18 @@ std::string OutsideTheRoot(const std::string& path, const std::string& root) {
          "DIR or ImportModel's third argument looks for textures in DIR too).\n";
 }
 
+// Two refused textures, one name the start of the other: each warned once by its own name.
+TEST_F(ReaderConfinementTest, RefusedTexturesAreWarnedEachByItsOwnName) {
+  Write("textures/wood.png", Png(4, 4, 8, 200));
+  Write("textures/wood.png.old", Png(4, 4, 8, 100));
+  Write("model/door.mtl", "newmtl a\nmap_Kd ../textures/wood.png.old\nnewmtl b\nmap_Kd ../textures/wood.png\n");
+  const std::string obj = Write("model/door.obj", Obj("mtllib door.mtl\nusemtl a\n"));
+  const std::string root = Folder("model");
+  ASSERT_TRUE(Read(obj)) << error;
+  EXPECT_EQ(Warnings(), OutsideTheRoot(root + "/../textures/wood.png.old", root) +
+                            OutsideTheRoot(root + "/../textures/wood.png", root));
+}
+
 // A game pack's layout: textures in a folder beside the model's, named by a path that leaves the root or by
 // file name alone. Refused (one warning, never "missing") or not found without the texture path; found
 // in it with it, where the reader may read textures and nothing else.
