@@ -529,13 +529,13 @@ int main(int argc, char** argv) {
   SetImageLibraryRoom([](uint64_t bytes) { g_budget->Widen(bytes); });
   g_reserve = std::malloc(kReserve);
   std::set_terminate(Terminate);
-  // By default the model's own folder, and the link's when the model is a link from another folder.
+  // By default the model's own (real) folder; a link's folder from elsewhere gives textures only, so that
+  // a link cannot lend a model the files beside it.
   const ModelPlace place = PlaceOf(request.file);
-  const std::vector<std::string> roots = !request.assetRoot.empty() ? std::vector<std::string>{request.assetRoot}
-                                         : place.linkFolder.empty()
-                                             ? std::vector<std::string>{place.folder}
-                                             : std::vector<std::string>{place.folder, place.linkFolder};
-  AssetRoot root(roots, request.texturePath);
+  const std::vector<std::string> roots = {!request.assetRoot.empty() ? request.assetRoot : place.folder};
+  std::vector<std::string> textureFolders = request.texturePath;
+  if (request.assetRoot.empty() && !place.linkFolder.empty()) textureFolders.push_back(place.linkFolder);
+  AssetRoot root(roots, textureFolders);
   if (root.Folder().empty()) {
     WriteFailureStream(StreamOutcome::ReaderFault, "the asset root \"" + roots.front() + "\" does not exist", out);
     return 2;

@@ -631,6 +631,25 @@ TEST_F(ReaderConfinementTest, AModelReachedThroughALinkIsRead) {
   EXPECT_EQ(scene.textures[1].rgba.at(0), 20);
 }
 
+// A model linked from another folder is confined to its real folder: a buffer it names beside the link
+// is refused (textures beside the link are still looked for).
+TEST_F(ReaderConfinementTest, ALinkLendsItsModelNoFileBesideIt) {
+  fs::create_directories(Folder("home"));
+  fs::create_directories(Folder("pack"));
+  Write("home/secret.bin", std::string(36, '\x01'));
+  Write("pack/evil.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],
+    "meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],
+    "buffers":[{"byteLength":36,"uri":"../home/secret.bin"}],"bufferViews":[{"buffer":0,"byteLength":36}],
+    "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,1]}]})");
+  fs::create_symlink("../pack/evil.gltf", Folder("home/evil.gltf"));
+  EXPECT_FALSE(Read(Folder("home/evil.gltf")));
+  const std::string pack = Folder("pack");
+  EXPECT_NE(Warnings().find("\"" + pack + "/../home/secret.bin\" is not opened: it lies outside the asset root \"" +
+                            pack + "\""),
+            std::string::npos)
+      << Warnings();
+}
+
 TEST(InertText, ControlCharactersAreEscaped) {
   EXPECT_EQ(InertText("plain name.png"), "plain name.png");
   EXPECT_EQ(InertText("\x1b]0;title\x07"), "\\x1b]0;title\\x07");
