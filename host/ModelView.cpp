@@ -441,12 +441,9 @@ bool ImportIntoView(ScriptEngine* engine, const std::string& file, const std::st
   out.summary = SummarizeImport(root, out.scheduler);
   if (!view.quiet) std::printf("%s\n", SummaryLine(file, out.summary).c_str());
   std::fflush(stdout);
-  // Both sides, as other viewers draw them: faces a file winds the other way show. The shaders keep
-  // the file's own culling for the key that turns it back on.
-  for (const ModelView::Shader& entry : ModelShaders(root)) {
-    static_cast<RenderShader_I*>(entry.shader.Get())->m_cullEnable = false;
-    view.shaders.push_back(entry);
-  }
+  // The sides as the file says: faces it calls one-sided are culled, those of a format that cannot
+  // say are drawn from both. The shaders keep the file's own for the key that steps through the rest.
+  for (const ModelView::Shader& entry : ModelShaders(root)) view.shaders.push_back(entry);
   AddFileLights(view, root);
   return true;
 }

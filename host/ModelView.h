@@ -31,7 +31,7 @@ ModelSummary SummarizeImport(PM::ScriptObject* root, PM::ScriptObject* scheduler
 std::string SummaryLine(const std::string& file, const ModelSummary& s);
 
 // The model a view shows and what the view changed of it: each shader it draws with, with the
-// culling, lighting and colour expression the file gave it (the view draws both sides).
+// culling, lighting and colour expression the file gave it.
 struct ModelView {
   std::string file;
   PM::Obj<PM::ScriptObject> root;                // the import's root

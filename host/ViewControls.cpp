@@ -131,7 +131,7 @@ bool ViewControls::Key(uint32_t code) {
       m_toggles.ToggleSkeleton();
       break;
     case 'b':
-      m_toggles.ToggleCulling();
+      m_toggles.NextSides();
       break;
     case 'l':
       m_toggles.NextLighting();

@@ -10,7 +10,7 @@ constexpr ViewKey kViewKeys[] = {
     {"Esc, q", "close the window"},
     {"Space", "back to the first view (not when looking through the file's camera)"},
     {"w", "filled, wireframe, points, in turn"},
-    {"b", "cull back faces or draw both sides"},
+    {"b", "sides: as the file says, back faces culled, both drawn"},
     {"l",
      "the file's lights with a dim lamp, the lamp alone, the file's lights alone (no lights in the file: "
      "lighting on or off)"},

@@ -19,8 +19,8 @@ void ViewToggles::NextFill() {
   ApplyPasses();
 }
 
-void ViewToggles::ToggleCulling() {
-  m_cull = !m_cull;
+void ViewToggles::NextSides() {
+  m_sides = (m_sides + 1) % 3;
   ApplyShaders();
 }
 
@@ -47,8 +47,8 @@ void ViewToggles::ToggleSkeleton() {
 void ViewToggles::ApplyShaders() {
   for (const ModelView::Shader& entry : m_view->shaders) {
     auto* shader = static_cast<RenderShader_I*>(entry.shader.Get());
-    // Culling on gives back the file's own; lighting off turns every shader's off.
-    shader->m_cullEnable = m_cull && entry.cull;
+    // Lighting off turns every shader's off; on gives back the file's own.
+    shader->m_cullEnable = m_sides == 0 ? entry.cull : m_sides == 1;
     shader->m_lightEnable = m_light && entry.light;
     if (auto* phong = As<ShaderPhong_I>(shader->m_surface.Get()))
       phong->m_color = m_textures ? Obj<ShaderExpression_I>(static_cast<ShaderExpression_I*>(entry.color.Get()))

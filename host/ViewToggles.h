@@ -16,7 +16,8 @@ class ViewToggles {
   // Takes the model channel's own pass word (--passes chose it) as the filled one.
   void Start(const ModelView& view, PM::RenderChannel_I* channel);
   void NextFill();  // filled, wireframe, points, in turn
-  void ToggleCulling();
+  // 'b': the sides as the file says, every back face culled, both sides drawn, in turn.
+  void NextSides();
   // 'l': with the files' own lights, the next of ViewLights; without, the lighting on or off.
   void NextLighting();
   void ToggleTextures();
@@ -32,7 +33,8 @@ class ViewToggles {
   PM::RenderChannel_I* m_channel = nullptr;
   int32_t m_passes = PM::kPassMain;  // the model channel's own pass word
   int m_fill = 0;                    // 0 filled, 1 wireframe, 2 points
-  bool m_cull = false, m_light = true, m_textures = true, m_skeleton = false;
+  int m_sides = 0;                   // 0 as the file says, 1 backs culled, 2 both sides
+  bool m_light = true, m_textures = true, m_skeleton = false;
   ViewLights m_lights = ViewLights::kFileAndLamp;
 };
 

@@ -215,8 +215,8 @@ TEST_P(ModelViewKeysTest, TogglesDragsZoomAndTexts) {
   // Space: the first view again.
   EXPECT_LE(Differing(Press(XK_space), base), 50);
 
-  // A left drag of 360 pixels turns the model half round: the quads' backs show, both sides being drawn
-  // by default; b culls them as the file asks, b again draws them again.
+  // A left drag of 360 pixels turns the model half round: the quads' backs show, the OBJ file saying
+  // nothing of its sides; b culls every back face, b again draws both sides.
   Drag(1, 60, 120, 180, 0);
   Drag(1, 60, 120, 180, 0);
   const Shot back = Settled();
