@@ -18,12 +18,21 @@
 #include <pelmora/core/MD5.h>
 #include <pelmora/core/StartUp.h>
 #include <pelmora/engine/Image.h>
+#include <pelmora/platform/InertText.h>
 #include <pelmora/platform/ReplacingFile.h>
 #include <pelmora/platform/SafeFile.h>
 #include <pelmora/storage/FileStream.h>
 #include <pelmora/storage/Streams.h>
 
 namespace {
+
+// A file name as it may be printed: through the one escaping every program uses (PM::InertText). The
+// buffer lives until the next call, which is after the line is printed.
+const char* Inert(const char* name) {
+  static std::string text;
+  text = PM::InertText(name ? name : "");
+  return text.c_str();
+}
 
 using namespace PM;
 
@@ -50,7 +59,7 @@ bool KnownInput(const char* path) {
     if (type == known) return true;
   const std::string why =
       type.empty() ? "the name has no type" : type + " is not an input type (JPEG, TGA, GIF and BMP are not read)";
-  std::fprintf(stderr, "pm-image: cannot read \"%s\": %s; the input types are .bmg, .png and .jp2\n", path,
+  std::fprintf(stderr, "pm-image: cannot read \"%s\": %s; the input types are .bmg, .png and .jp2\n", Inert(path),
                why.c_str());
   return false;
 }
@@ -59,11 +68,11 @@ bool Load(Image_I& image, const char* path) {
   if (!KnownInput(path)) return false;
   StreamPipeRef in(OpenFileStream(path, kModeRead));
   if (in.IsNull()) {
-    std::fprintf(stderr, "pm-image: cannot open \"%s\"\n", path);
+    std::fprintf(stderr, "pm-image: cannot open \"%s\"\n", Inert(path));
     return false;
   }
   if (image.ImportFileFromStream(String(path), in.Get()) != SOK) {
-    std::fprintf(stderr, "pm-image: cannot read \"%s\"\n", path);
+    std::fprintf(stderr, "pm-image: cannot read \"%s\"\n", Inert(path));
     return false;
   }
   return true;
@@ -83,7 +92,7 @@ bool Write(Image_I& image, const char* out, bool png16) {
   ReplacingFile file(out);
   const int fd = file.Fd() >= 0 ? dup(file.Fd()) : -1;
   if (fd < 0) {
-    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", out,
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": %s\n", Inert(out),
                  OpenFailureText(file.Error() ? file.Error() : errno));
     return false;
   }
@@ -93,13 +102,14 @@ bool Write(Image_I& image, const char* out, bool png16) {
     ok = image.ExportFileToStream(String(out), pipe.Get(), 0, png16 ? 1 : 0) == SOK;
   }  // closes the stream's descriptor
   if (ok && file.Commit()) return true;
-  std::fprintf(stderr, "pm-image: cannot write \"%s\"\n", out);
+  std::fprintf(stderr, "pm-image: cannot write \"%s\"\n", Inert(out));
   return false;
 }
 
 int Convert(const char* in, const char* out, bool png16) {
   if (!KnownOutput(out)) {
-    std::fprintf(stderr, "pm-image: cannot write \"%s\": the output extensions known are .bmg, .png and .tga\n", out);
+    std::fprintf(stderr, "pm-image: cannot write \"%s\": the output extensions known are .bmg, .png and .tga\n",
+                 Inert(out));
     return 1;
   }
   Obj<Image_I> image(Image_I::New());

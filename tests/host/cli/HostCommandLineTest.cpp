@@ -56,6 +56,12 @@ TEST(HostCommandLine, PmImageNamesTheInputTypesItReads) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir.File("err.txt")),
             "pm-image: cannot read \"" + dir.File("x") + "\": the name has no type" + known);
+  // A name that would retitle the terminal is printed escaped.
+  WriteFile(dir.File("t\x1b]0;owned\x07.jpg"), "\xff\xd8\xff");
+  r = RunCommand(pmImage + "info '" + dir.File("t\x1b]0;owned\x07.jpg") + "'" + err);
+  EXPECT_EQ(ReadFile(dir.File("err.txt")), "pm-image: cannot read \"" + dir.File("t\\x1b]0;owned\\x07.jpg") +
+                                               "\": .jpg is not an input type (JPEG, TGA, GIF and BMP are not read)" +
+                                               known);
   r = RunCommand(pmImage + "--help");
   EXPECT_NE(r.out.find("Reads .bmg, .png and .jp2 files (not JPEG, TGA, GIF or BMP)"), std::string::npos) << r.out;
 }
