@@ -55,6 +55,17 @@ class StringSource : public ByteSource {
   size_t m_pos = 0;
 };
 
+// The same, noting the most the heap held at any read.
+class PeakSource : public StringSource {
+ public:
+  using StringSource::StringSource;
+  size_t Read(void* into, size_t count) override {
+    peak = std::max(peak, LiveHeapBytes());
+    return StringSource::Read(into, count);
+  }
+  size_t peak = 0;
+};
+
 Scene SampleScene() {
   Scene s;
   Texture t;
@@ -612,15 +623,7 @@ TEST(SceneStream, HugeAnnouncedSizesCostOnlyWhatArrives) {
   b.append(std::string("\0\0\0\x0a\0\0\0\0", 8));  // 167772160 vertices (1.9 GiB of positions), no faces
   b.append(std::string(1 << 16, '\x01'));          // and then only 64 KiB of them
   const size_t before = LiveHeapBytes();
-  class PeakSource : public StringSource {
-   public:
-    using StringSource::StringSource;
-    size_t Read(void* into, size_t count) override {
-      peak = std::max(peak, LiveHeapBytes());
-      return StringSource::Read(into, count);
-    }
-    size_t peak = 0;
-  } source(b, 4096);
+  PeakSource source(b, 4096);
   Scene out;
   const DecodeResult r = DecodeSceneStream(source, uint64_t{4} << 30, out);
   EXPECT_EQ(r.kind, DecodeResult::Truncated) << r.message;
@@ -648,15 +651,7 @@ TEST(SceneStream, ManyEmptyItemsAreRefusedWithinTheMemoryBound) {
   b.insert(count + 4 + channel.size(), many);
   Put(b, 9, uint64_t{b.size() - 17});
   const size_t before = LiveHeapBytes();
-  class PeakSource : public StringSource {
-   public:
-    using StringSource::StringSource;
-    size_t Read(void* into, size_t count) override {
-      peak = std::max(peak, LiveHeapBytes());
-      return StringSource::Read(into, count);
-    }
-    size_t peak = 0;
-  } source(b, 1 << 16);
+  PeakSource source(b, 1 << 16);
   Scene out;
   const DecodeResult r = DecodeSceneStream(source, uint64_t{4} << 30, out);
   EXPECT_EQ(r.kind, DecodeResult::Damaged) << r.message;

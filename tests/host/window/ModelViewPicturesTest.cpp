@@ -54,19 +54,8 @@ int CountOf(const std::string& text, const std::string& part) {
   return n;
 }
 
-class ModelViewPicturesTest : public PmRunWindow {
+class ModelViewPicturesTest : public PmRunLibraryWindow {
  protected:
-  void SetUp() override {
-    PmRunWindow::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    setenv("PM_LOG_DIR", m_dir.Path().c_str(), 1);
-    ASSERT_EQ(DLLInitialize(1), 0u);
-    m_library = true;
-  }
-  void TearDown() override {
-    PmRunWindow::TearDown();
-    if (m_library) DLLDeInitialize(0);
-  }
   // The window's pixels, RGB.
   std::vector<uint8_t> Grab() {
     std::vector<uint8_t> rgb;
@@ -105,8 +94,6 @@ class ModelViewPicturesTest : public PmRunWindow {
     ADD_FAILURE() << "the picture did not settle";
     return last;
   }
-
-  bool m_library = false;
 };
 
 TEST_F(ModelViewPicturesTest, AModelNamedAloneIsViewedAndPhotographed) {

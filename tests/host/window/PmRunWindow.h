@@ -164,8 +164,8 @@ class PmRunWindow : public ::testing::Test {
 };
 
 // A pm-run window whose pictures the test reads with the library, started in the test's own process
-// (its logs in the test's folder), once for each engine the test is run with.
-class PmRunEngineWindow : public PmRunWindow, public ::testing::WithParamInterface<const char*> {
+// (its logs in the test's folder).
+class PmRunLibraryWindow : public PmRunWindow {
  protected:
   void SetUp() override {
     PmRunWindow::SetUp();
@@ -181,5 +181,8 @@ class PmRunEngineWindow : public PmRunWindow, public ::testing::WithParamInterfa
 
   bool m_library = false;
 };
+
+// The same, once for each engine the test is run with.
+class PmRunEngineWindow : public PmRunLibraryWindow, public ::testing::WithParamInterface<const char*> {};
 
 }  // namespace PM::Test
