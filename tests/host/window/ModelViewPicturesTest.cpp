@@ -56,32 +56,6 @@ int CountOf(const std::string& text, const std::string& part) {
 
 class ModelViewPicturesTest : public PmRunLibraryWindow {
  protected:
-  // The window's pixels, RGB.
-  std::vector<uint8_t> Grab() {
-    std::vector<uint8_t> rgb;
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(m_x, m_window, &a)) return rgb;
-    XImage* image = XGetImage(m_x, m_window, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
-    if (!image) return rgb;
-    for (int y = 0; y < a.height; ++y)
-      for (int x = 0; x < a.width; ++x) {
-        const unsigned long p = XGetPixel(image, x, y);
-        rgb.insert(rgb.end(), {uint8_t((p & image->red_mask) >> 16), uint8_t((p & image->green_mask) >> 8),
-                               uint8_t(p & image->blue_mask)});
-      }
-    XDestroyImage(image);
-    return rgb;
-  }
-  // Until the first frame is drawn (the background is not black; at most 15 s): keys typed before it
-  // may come before the view takes them.
-  void WaitForFirstFrame() {
-    for (int tries = 0; tries < 100; ++tries) {
-      const std::vector<uint8_t> rgb = Grab();
-      if (!rgb.empty() && rgb[0] != 0) break;
-      Settle();
-    }
-    Settle();
-  }
   // The picture once two grabs a while apart agree (at most 10 s).
   std::vector<uint8_t> Settled() {
     std::vector<uint8_t> last = Grab();

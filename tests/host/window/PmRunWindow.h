@@ -20,6 +20,7 @@
 #include "support/TestEnv.h"
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -157,6 +158,33 @@ class PmRunWindow : public ::testing::Test {
   }
 
   Display* m_x = nullptr;
+  // The window's pixels, RGB.
+  std::vector<uint8_t> Grab() {
+    std::vector<uint8_t> rgb;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_x, m_window, &a)) return rgb;
+    XImage* image = XGetImage(m_x, m_window, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!image) return rgb;
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) {
+        const unsigned long p = XGetPixel(image, x, y);
+        rgb.insert(rgb.end(), {uint8_t((p & image->red_mask) >> 16), uint8_t((p & image->green_mask) >> 8),
+                               uint8_t(p & image->blue_mask)});
+      }
+    XDestroyImage(image);
+    return rgb;
+  }
+  // Until the first frame is drawn (the window's first pixel is not black; at most 15 s): keys typed before it
+  // may come before the view takes them.
+  void WaitForFirstFrame() {
+    for (int tries = 0; tries < 100; ++tries) {
+      const std::vector<uint8_t> rgb = Grab();
+      if (rgb.size() >= 3 && (rgb[0] | rgb[1] | rgb[2]) != 0) break;
+      Settle();
+    }
+    Settle();
+  }
+
   TempDir m_dir;
   pid_t m_pid = -1;
   Window m_window = 0;

@@ -56,7 +56,7 @@ class PmRunWindowEnd : public PmRunWindow {
       options.push_back(file[0] == '-' ? std::string(file) : m_dir.File(file));
     PmRunWindow::Start(options);
     ASSERT_TRUE(FindWindow(kTitle)) << Err();
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // frames are drawn
+    WaitForFirstFrame();  // the window is drawn in, not still being set up
   }
   // The files pm-run left in the test's folder besides the scripts and its output.
   std::vector<std::string> Written() const {
