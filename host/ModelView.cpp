@@ -412,15 +412,23 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
 
 namespace {
 
-// After the import's own warnings of textures not found: pm-run's option that reaches them.
+// After the import's own warnings of textures not drawn (which name the library's API): pm-run's option
+// that reaches them, once a cause.
 void TellTextureOptions(const std::string& file) {
-  for (const MissingTexture& m : LastImportMissingTextures()) {
-    if (m.cause == MissingTexture::Cause::kNotFound) {
-      LogWarn("pm-run: \"", InertText(file).c_str(),
-              "\" misses textures; --texture-path DIR looks for them by name in another folder too.");
-      return;
-    }
-  }
+  using Cause = MissingTexture::Cause;
+  const MissingTextures missing = LastImportMissingTextures();
+  auto any = [&](Cause c) {
+    return std::any_of(missing.begin(), missing.end(), [c](const MissingTexture& m) { return m.cause == c; });
+  };
+  const std::string named = "pm-run: \"" + InertText(file) + "\" ";
+  if (any(Cause::kNotFound))
+    LogWarn(named.c_str(), "misses textures; --texture-path DIR looks for them by name in another folder too.");
+  if (any(Cause::kOutsideRoot))
+    LogWarn(named.c_str(),
+            "names textures outside its asset root; --asset-root DIR widens the root, "
+            "--texture-path DIR looks for them in DIR too.");
+  if (any(Cause::kOverBudget))
+    LogWarn(named.c_str(), "has textures over the reader's memory budget; --reader-memory MIB raises it.");
 }
 
 }  // namespace

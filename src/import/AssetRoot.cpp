@@ -135,11 +135,10 @@ void AssetRoot::Warn(const std::string& path, Refusal why, PathUse use) {
   std::string root;
   for (size_t i = 0; i < m_folders.size(); ++i)
     root += (i == 0 ? "\"" : i + 1 < m_folders.size() ? ", \"" : " and \"") + InertText(m_folders[i]) + "\"";
-  warn(named + "it lies outside the asset root " + root +
-       " (pm-run's --asset-root DIR or ImportModel's second argument widens the root" +
-       (use == PathUse::kTexture ? "; pm-run's --texture-path DIR or ImportModel's third argument looks for textures "
-                                   "in DIR too)."
-                                 : ")."));
+  warn(named + "it lies outside the asset root " + root + " (ImportModel's second argument widens the root" +
+       (use == PathUse::kTexture
+            ? "; ImportModel's third argument or ImportOptions::texturePath looks for textures elsewhere too)."
+            : ")."));
 }
 
 bool AssetRoot::Refused(const std::string& path) const {

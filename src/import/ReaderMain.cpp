@@ -300,7 +300,7 @@ void WarnOverBudget(const Scene& scene) {
     if (t.fault == TextureFault::kOverBudget)
       Note(kNoteWarn, "the texture \"" + InertText(t.source) +
                           "\" is not read: decoding it needs more than the reader's memory budget of " +
-                          FormatBytes(g_budget->Limit()) + " (pm-run's --reader-memory MIB raises it).");
+                          FormatBytes(g_budget->Limit()) + " (ImportOptions::readerMemory raises it).");
 }
 
 // Each folder of the texture path that is none, in one warning.
@@ -316,6 +316,9 @@ void WarnTextureFolders(const std::vector<std::string>& folders) {
 // Opens the file (the real one when the model was named by a link from another folder: what it names lies
 // beside it) and writes the stream. Assimp turns a failed allocation into its error "std::bad_alloc".
 bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root, ByteSink& out) {
+  // The model itself outside the root is the confinement's refusal, not Assimp's "Unable to open file".
+  if (Refusal why = Refusal::kNone; root.Check(place.file, PathUse::kModel, why).empty() && why == Refusal::kOutside)
+    return WriteFailureStream(StreamOutcome::OutsideRoot, root.Folder(), out);
   Scene scene;
   {
     Assimp::Importer importer;
@@ -338,12 +341,12 @@ bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root,
         return WriteSceneStream(scene, out);
       }
       if (const std::string why = AnimationOnly(place.file, root); !why.empty())
-        return WriteFailureStream(StreamOutcome::Refused, why, out);
+        return WriteFailureStream(StreamOutcome::ReaderRefused, why, out);
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
     if (!SceneFromAssimp(*source, place.folder, TextureFolders(request.file, request.texturePath), root, scene, error))
-      return WriteFailureStream(StreamOutcome::Refused, error, out);
+      return WriteFailureStream(StreamOutcome::ReaderRefused, error, out);
     ChooseUpAxis(*source, place.file, scene);
     if (isAc3d)
       if (const std::string placed = MendAc3dScene(scene, ac3d); !placed.empty()) Note(kNoteInfo, placed);

@@ -429,6 +429,11 @@ std::string FailureCause(const DecodeResult& r, const ReaderLimits& limits) {
   switch (r.outcome) {
     case StreamOutcome::Refused:
       return "Assimp refused it: " + Clause(r.message);
+    case StreamOutcome::ReaderRefused:
+      return "the reader refused it: " + Clause(r.message);
+    case StreamOutcome::OutsideRoot:
+      return "it lies outside the asset root \"" + InertText(r.message) +
+             "\" (ImportModel's second argument widens it)";
     case StreamOutcome::AddressSpace: {  // the reader names the limit it had reached by then
       const bool named =
           !r.message.empty() && r.message.find_first_not_of("0123456789") == std::string::npos && r.message.size() < 20;

@@ -780,7 +780,7 @@ DecodeResult DecodeSceneStream(ByteSource& source, uint64_t maxBytes, Scene& sce
     in.Damaged("its version is " + std::to_string(version) + ", not " + std::to_string(kStreamVersion));
     return in.result;
   }
-  if (outcome > static_cast<uint8_t>(StreamOutcome::ReaderFault)) {
+  if (outcome > static_cast<uint8_t>(StreamOutcome::OutsideRoot)) {
     in.Damaged("its outcome " + std::to_string(outcome) + " is unknown");
     return in.result;
   }

@@ -18,11 +18,13 @@ inline constexpr char kStreamEnd[4] = {'P', 'M', 'I', 'E'};
 
 // What the reader says after the header. The numbers are part of the format.
 enum class StreamOutcome : uint8_t {
-  Scene = 0,         // a scene follows
-  Refused = 1,       // Assimp refused the file; its message follows
-  AddressSpace = 2,  // an allocation failed under the address-space limit
-  OutputLimit = 3,   // the scene is larger than the output limit; a message follows
-  ReaderFault = 4,   // the reader itself failed (its arguments, an unexpected exception); a message follows
+  Scene = 0,          // a scene follows
+  Refused = 1,        // Assimp refused the file; its message follows
+  AddressSpace = 2,   // an allocation failed under the address-space limit
+  OutputLimit = 3,    // the scene is larger than the output limit; a message follows
+  ReaderFault = 4,    // the reader itself failed (its arguments, an unexpected exception); a message follows
+  ReaderRefused = 5,  // the reader's own bounds refused what Assimp read; its message follows
+  OutsideRoot = 6,    // the model file lies outside the asset root; the root follows
 };
 
 // Hard caps of the decoder, whatever the stream announces.

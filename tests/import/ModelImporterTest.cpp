@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "ImportTestSupport.h"
 #include "anim/AnimationClip.h"
@@ -78,6 +80,41 @@ TEST_F(ModelImporterTest, AFailedImportLogsOneErrorNamingTheFileAndAttachesNothi
   EXPECT_EQ(importer->Import(""), EInvalidArgument);
   EXPECT_EQ(importer->Import(nullptr), EInvalidArgument);
   EXPECT_EQ(log.Text(), "Error Import: no file name given.\nError Import: no file name given.\n");
+  importer->Release();
+}
+
+// The stages a host heard; the building stage can run out of memory, as the host's own code would.
+std::vector<ImportStage> g_stages;
+bool g_starve = false;
+void Starving(const char*, ImportStage stage, uint64_t) {
+  g_stages.push_back(stage);
+  if (g_starve && stage == ImportStage::kBuilding) throw std::bad_alloc();
+}
+
+// Memory running out while the host builds a model ends that import at the module's edge: one error, no
+// root (not even the last one's), the host told the import is done, and the next import goes on.
+TEST_F(ModelImporterTest, RunningOutOfMemoryEndsTheImportNotTheHost) {
+  ImportModule* importer = ImportModule::CreateImportModule("Maya");
+  ASSERT_NE(importer, nullptr);
+  ASSERT_EQ(importer->Import(kBox.c_str()), SOK);
+  SetImportProgressHandler(Starving);
+  g_stages.clear();
+  g_starve = true;
+  {
+    LogCapture log;
+    EXPECT_EQ(importer->Import(kBox.c_str()), EFail);
+    EXPECT_EQ(log.Text(),
+              "Error Import: Cannot import \"" + kBox + "\": the host ran out of memory while building it.\n");
+  }
+  g_starve = false;
+  SetImportProgressHandler(nullptr);
+  EXPECT_EQ(importer->TakeRoot(), nullptr);
+  ASSERT_FALSE(g_stages.empty());
+  EXPECT_EQ(g_stages.back(), ImportStage::kDone);
+  ASSERT_EQ(importer->Import(kBox.c_str()), SOK);
+  Obj<ScriptObject> root;
+  root.Attach(importer->TakeRoot());
+  EXPECT_TRUE(root->IsA(TTransform_I::kClassId));
   importer->Release();
 }
 

@@ -99,6 +99,16 @@ class ReaderConfinementTest : public ::testing::Test {
   double seconds = 0;
 };
 
+// A model outside the root it is given is the confinement's refusal, said as such: Assimp never opens it.
+TEST_F(ReaderConfinementTest, AModelOutsideItsRootSaysSo) {
+  const std::string root = fs::canonical(Folder("model")).string();
+  const std::string obj = Write("secret/away.obj", Obj(""));
+  EXPECT_FALSE(Read(obj, root));
+  EXPECT_EQ(error, "Cannot import \"" + obj + "\": it lies outside the asset root \"" + root +
+                       "\" (ImportModel's second argument widens it).");
+  EXPECT_EQ(Warnings(), "");
+}
+
 // Paths in a model that leave its folder: a glTF buffer, an OBJ material library, an absolute texture
 // path, a symbolic link out. Each is warned once with the root, and a watcher on the secret folder sees
 // nothing opened.
@@ -119,7 +129,7 @@ TEST_F(ReaderConfinementTest, PathsLeavingTheRootAreNotOpened) {
   EXPECT_FALSE(Read(gltf));
   EXPECT_EQ(error.rfind("Cannot import \"" + gltf + "\": Assimp refused it: ", 0), 0u) << error;
   EXPECT_NE(Warnings().find("\"" + root + "/../secret/s.bin\" is not opened: it lies outside the asset root \"" + root +
-                            "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root).\n"),
+                            "\" (ImportModel's second argument widens the root).\n"),
             std::string::npos)
       << Warnings();
 
@@ -531,8 +541,8 @@ std::string Md3(const std::string& texture) {
 // What the root's refusal of a texture says.
 std::string OutsideTheRoot(const std::string& path, const std::string& root) {
   return "\"" + path + "\" is not opened: it lies outside the asset root \"" + root +
-         "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root; pm-run's --texture-path "
-         "DIR or ImportModel's third argument looks for textures in DIR too).\n";
+         "\" (ImportModel's second argument widens the root; ImportModel's third argument or "
+         "ImportOptions::texturePath looks for textures elsewhere too).\n";
 }
 
 // Two refused textures, one name the start of the other: each warned once by its own name.
@@ -557,8 +567,7 @@ TEST_F(ReaderConfinementTest, TexturesComeFromTheTexturePath) {
   const std::string obj = Write("model/door.obj", Obj("mtllib ../textures/lib.mtl\nmtllib door.mtl\nusemtl a\n"));
   const std::string root = Folder("model"), textures = Folder("textures");
   const std::string library = "\"" + root + "/../textures/lib.mtl\" is not opened: it lies outside the asset root \"" +
-                              root +
-                              "\" (pm-run's --asset-root DIR or ImportModel's second argument widens the root).\n";
+                              root + "\" (ImportModel's second argument widens the root).\n";
   const std::vector<std::string> refused = {
       "the material library \"../textures/lib.mtl\" it names is not read; the model's own \".mtl\" was read instead"};
   ASSERT_TRUE(Read(obj)) << error;
@@ -595,7 +604,7 @@ TEST_F(ReaderConfinementTest, ATextureOverTheMemoryBudgetSaysSo) {
   ASSERT_TRUE(Read(obj, {}, ReaderLimits{uint64_t{1} << 30, 0, 0, 0})) << error;
   EXPECT_EQ(Warnings(),
             "the texture \"huge.png\" is not read: decoding it needs more than the reader's memory budget of 1 GiB "
-            "(pm-run's --reader-memory MIB raises it).\n");
+            "(ImportOptions::readerMemory raises it).\n");
   ASSERT_EQ(scene.textures.size(), 1u);
   EXPECT_TRUE(scene.textures[0].missing);
   EXPECT_EQ(scene.textures[0].fault, TextureFault::kOverBudget);

@@ -104,7 +104,7 @@ TEST_F(KeyCountTest, AChannelPastTheBoundIsRefusedByName) {
   std::string error;
   EXPECT_FALSE(Import::ReadModelFile(file, {}, scene, error));
   EXPECT_EQ(error, "Cannot import \"" + file +
-                       "\": Assimp refused it: the channel of node \"a\" in clip 0 has 8388609 translation keys, "
+                       "\": the reader refused it: the channel of node \"a\" in clip 0 has 8388609 translation keys, "
                        "more than the 8388608 an import takes.");
 }
 

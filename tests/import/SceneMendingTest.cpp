@@ -194,7 +194,7 @@ TEST_F(SceneMendingTest, AFileOfClipsAloneSaysItHoldsOnlyAnimation) {
     Import::Scene scene;
     std::string error;
     EXPECT_FALSE(Import::ReadModelFile(c.file, {}, scene, error));
-    EXPECT_EQ(error, "Cannot import \"" + c.file + "\": Assimp refused it: " + c.said + ".");
+    EXPECT_EQ(error, "Cannot import \"" + c.file + "\": the reader refused it: " + c.said + ".");
   }
   // A Blitz3D file with neither a mesh nor a clip keeps Assimp's own words.
   const std::string bare = Write("bare.b3d", B3dFile(B3dNode("root", "")));

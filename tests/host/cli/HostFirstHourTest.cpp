@@ -3,6 +3,7 @@
 // names its cause and the way out, once.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "HostCliSupport.h"
@@ -118,6 +119,26 @@ TEST(HostFirstHour, AMissingTextureNamesTheTexturePath) {
                     "another folder too.\n"),
             1)
       << err;
+  // A texture the asset root refuses: the library's warning names its API, pm-run's own line its options.
+  std::filesystem::create_directories(dir.File("m"));
+  WriteFile(dir.File("m/far.mtl"), "newmtl wood\nmap_Kd ../wood.png\n");
+  WriteFile(dir.File("m/far.obj"),
+            "mtllib far.mtl\nusemtl wood\nvt 0 0\n" + kTriangle.substr(0, 24) + "f 1/1 2/1 3/1\n");
+  WriteFile(dir.File("wood.png"), "refused before it is read");
+  r = PmRunHeadless(dir, "--view m/far.obj --frames 1");
+  EXPECT_EQ(r.status, 0);
+  const std::string far = ReadFile(dir.File("stderr.txt"));
+  EXPECT_EQ(CountOf(far,
+                    "(ImportModel's second argument widens the root; ImportModel's third argument or "
+                    "ImportOptions::texturePath looks for textures elsewhere too).\n"),
+            1)
+      << far;
+  EXPECT_EQ(CountOf(far,
+                    "Warn  pm-run: \"m/far.obj\" names textures outside its asset root; --asset-root DIR "
+                    "widens the root, --texture-path DIR looks for them in DIR too.\n"),
+            1)
+      << far;
+  EXPECT_EQ(CountOf(far, "--reader-memory"), 0) << far;
 }
 
 TEST(HostFirstHour, TheProgressLineFitsTheTerminal) {
