@@ -388,6 +388,36 @@ bool SkeletonOnly(const ModelSummary& s, const std::vector<ModelView::Shader>& s
 
 }  // namespace
 
+Vector3f FirstViewRotation(ScriptEngine* engine, const ModelView& view) {
+  const Vector3f usual{kViewPitch, kViewYaw, 0};
+  Rig rig;
+  if (!FindRig(engine->GetNamespace(), rig)) return usual;
+  const ModelSummary s = SweptBounds(view.root, view.scheduler);
+  if (s.empty) return usual;
+  const Vector3f size = s.max - s.min;
+  const float extent[3] = {size.x, size.y, size.z};
+  int longest = 0;
+  for (int i = 1; i < 3; ++i)
+    if (extent[i] > extent[longest]) longest = i;
+  // Only a box clearly longer one way, so that ordinary models keep the usual view.
+  for (int i = 0; i < 3; ++i)
+    if (i != longest && !(extent[longest] >= 2 * extent[i])) return usual;
+  // Whether the eye looks more along that axis than across it, from the given rotation.
+  const auto endOn = [&](const Vector3f& rotation) {
+    const Vector3f kept = rig.orbit->GetRotation();
+    rig.orbit->SetRotation(rotation);
+    Matrix4f out;
+    const Matrix4f m = rig.orbit->ApplyLocalMatrix(kIdentityMatrix4f, out);
+    rig.orbit->SetRotation(kept);
+    const float along[3] = {std::fabs(m.m[8]), std::fabs(m.m[9]), std::fabs(m.m[10])};
+    return along[longest] >= along[(longest + 1) % 3] && along[longest] >= along[(longest + 2) % 3];
+  };
+  if (!endOn(usual)) return usual;
+  // A quarter turn about the vertical keeps the three-quarter look and sees the long side.
+  const Vector3f turned{kViewPitch, kViewYaw + 90, 0};
+  return endOn(turned) ? usual : turned;
+}
+
 void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotation) {
   Rig rig;
   if (!FindRig(engine->GetNamespace(), rig)) return;
@@ -508,7 +538,7 @@ int SetUpModelView(ScriptEngine* engine, const std::string& file, const std::str
   // share of its size.
   if (SkeletonOnly(s, view.shaders)) AddSkeletonSticks(root, scene, (s.max - s.min).Length() * kStickShare);
   if (!ChooseClip(scheduler, file, clip)) return 1;
-  FrameModelView(engine, view, {kViewPitch, kViewYaw, 0});
+  FrameModelView(engine, view, FirstViewRotation(engine, view));
   if (!camera.empty()) {
     TCamera_I* chosen = FindCamera(root, camera);
     if (!chosen) {

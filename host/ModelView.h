@@ -97,7 +97,12 @@ int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std:
 // roll); near and far hold the box's sphere (`view.radius`).
 void FrameModelView(PM::ScriptEngine* engine, ModelView& view, const PM::Vector3f& rotation);
 
-// The orbit's first rotation (pitch, yaw, roll in degrees).
+// The first view's rotation (pitch, yaw, roll) of the model in `view`: the usual one, turned a quarter
+// about the vertical when it would look down the length of a model clearly longer one way than the others
+// (a rifle seen down its barrel).
+PM::Vector3f FirstViewRotation(PM::ScriptEngine* engine, const ModelView& view);
+
+// The orbit's usual first rotation (pitch, yaw, roll in degrees).
 inline constexpr float kViewPitch = -20, kViewYaw = 30;
 
 }  // namespace PMHost
