@@ -136,11 +136,6 @@ class RenderEngine : public InterfaceBase {
   virtual double GetFrameTime();  // the mean frame rate in frames per second, despite the name
   virtual int32_t GetPrimitiveCount();
   virtual void LatchPrimitiveCount();
-  // The lines and points the last frame drew, latched with the primitive count from the frame's
-  // tallies (0 where an engine keeps none).
-  virtual void LatchLinesAndPoints(int32_t lines, int32_t points);
-  virtual int32_t GetLineCount();
-  virtual int32_t GetPointCount();
 
   // Window, frame and read-back.
   virtual ResultCode InitializeRenderWindow(const TextureSettingsInfo* textures, const RenderFormatInfo* format,
@@ -159,6 +154,12 @@ class RenderEngine : public InterfaceBase {
   virtual void ReadColorBuffer(Array<uint8_t>* out);
   virtual Image_I* GetScreenShotImage();
   virtual Image_I* GetScreenShotDepthImage();
+
+  // Past the numbered slots, so that none moves: the lines and points the last frame drew, latched with
+  // the primitive count from the frame's tallies (0 where an engine keeps none).
+  virtual void LatchLinesAndPoints(int32_t lines, int32_t points);
+  virtual int32_t GetLineCount();
+  virtual int32_t GetPointCount();
 
  protected:
   RenderEngine() = default;

@@ -30,6 +30,7 @@ TEST(PmRunHostErrors, LogFolderThatCannotBeMadeFailsTheRun) {
 // Without PM_LOG_DIR the log files go to the user's state folder, never the working folder.
 TEST(PmRunHostErrors, LogFilesGoToTheStateFolderNotTheWorkingFolder) {
   TempDir dir;
+  std::filesystem::create_directory(dir.Path() + "/home");  // the state folder is made only below a home that is there
   HostRun r =
       PmRun(dir, "-e \"pl 'to the state folder';\"", "PM_LOG_DIR= XDG_STATE_HOME= HOME='" + dir.Path() + "/home'");
   EXPECT_EQ(r.status, 0) << ReadFile(dir.Path() + "/stderr.txt");

@@ -46,7 +46,7 @@ TEST(PmRunOptions, EngineNamesInAnyCaseAndShortFormsUnknownOnesAreUsageErrors) {
     EXPECT_EQ(r.status, 0) << ReadFile(dir.File("stderr.txt"));
     EXPECT_EQ(r.out, "ran\n");
   }
-  for (const char* args : {"--engine Vulkan --window", "--engine vulkan --frames 2", "--engine '' --frames 2"}) {
+  for (const char* args : {"--engine Vulkan --window", "--engine vulkan --frames 2"}) {
     SCOPED_TRACE(args);
     HostRun r = PmRun(dir, std::string(args) + " -e \"pl 'ran';\"");
     EXPECT_EQ(r.status, 2);
@@ -59,7 +59,12 @@ TEST(PmRunOptions, EngineNamesInAnyCaseAndShortFormsUnknownOnesAreUsageErrors) {
         << err;
     EXPECT_EQ(CountOf(err, "\n"), 1) << err;
   }
-  HostRun r = PmRun(dir, "--dialogs gtk -e \"pl 'ran';\"");
+  // An empty name is said as such, the option named.
+  HostRun r = PmRun(dir, "--engine '' --frames 2 -e \"pl 'ran';\"");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(ReadFile(dir.File("stderr.txt")),
+            "pm-run: --engine was given an empty value; it takes a value (see pm-run --help).\n");
+  r = PmRun(dir, "--dialogs gtk -e \"pl 'ran';\"");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(ReadFile(dir.File("stderr.txt")), "pm-run: --dialogs takes \"x11\", not \"gtk\".\n");
   r = PmRun(dir, "--camera eye --frames 1 -e \"pl 'ran';\"");
