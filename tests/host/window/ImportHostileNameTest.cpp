@@ -114,8 +114,8 @@ TEST_F(ImportHostileNameTest, SummaryListAndWarningsCarryTheNameEscaped) {
   ExpectInert(err, "standard error");
   const std::string inertPath = m_dir.File("small/" + kInertName);
   EXPECT_EQ(out.rfind(inertPath + ": 2 nodes, 1 geometries, 1 triangles", 0), 0u) << out;
-  // The material's name as a script writes it; the texture's as the file gives it.
-  EXPECT_NE(out.find("material \"red_x1b_31m_u202e\" texture \"\\x1b]0;tex\\x07\\u009b.png\" not found"),
+  // The material's and the texture's names as the file gives them, made inert.
+  EXPECT_NE(out.find("material \"red\\x1b[31m\\u202e\" texture \"\\x1b]0;tex\\x07\\u009b.png\" not found"),
             std::string::npos)
       << out;
   EXPECT_NE(err.find("Import(\"" + inertPath + "\"): the texture \"\\x1b]0;tex\\x07\\u009b.png\" is missing"),
