@@ -367,6 +367,10 @@ bool LooksLikeModel(const std::string& path) {
       "glb", "gltf", "obj", "fbx", "dae", "3ds", "ac",  "blend", "ply", "stl", "x",   "md2",     "md3",  "md5mesh",
       "mdl", "ms3d", "lwo", "lws", "off", "ase", "ifc", "x3d",   "3mf", "b3d", "irr", "irrmesh", "ogex", "q3o",
       "cob", "smd",  "nff", "dxf", "lxo", "raw", "xgl", "zgl",   "ter", "hmp", "csm", "mesh.xml"};
+  // Only a regular file is opened: a FIFO or a device would block or never end, and the script
+  // reader refuses those by name.
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   char head[32] = {};
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
     const size_t n = std::fread(head, 1, sizeof head - 1, f);

@@ -131,7 +131,8 @@ Material MaterialFrom(const aiMaterial& m, Textures& textures) {
   Colour(m, AI_MATKEY_COLOR_EMISSIVE, out.emissive, 3);
   Colour(m, AI_MATKEY_COLOR_AMBIENT, out.ambient, 3);
   float opacity = 1;
-  if (m.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS) out.diffuse[3] = opacity;
+  const bool opacityStated = m.Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS;
+  if (opacityStated) out.diffuse[3] = opacity;
   m.Get(AI_MATKEY_SHININESS, out.shininess);
   m.Get(AI_MATKEY_SHININESS_STRENGTH, out.shininessStrength);
   int twoSided = 0;
@@ -144,6 +145,9 @@ Material MaterialFrom(const aiMaterial& m, Textures& textures) {
   out.metalRoughness = metallic || roughness;
   if (out.metalRoughness) Colour(m, AI_MATKEY_BASE_COLOR, out.diffuse, 4);
   AlphaMode(m, out);
+  // A diffuse colour's alpha of 0 where the file states no opacity (MDL's palette colours) is a leftover,
+  // not a wish to hide the faces; a stated opacity of 0 (AC3D's `trans 1`) is meant.
+  if (!opacityStated && !out.metalRoughness) out.opacityZeroSlip = true;
   for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}) {
     aiString path;
     unsigned uvSet = 0;

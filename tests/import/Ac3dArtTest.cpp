@@ -242,6 +242,11 @@ TEST_F(Ac3dArtTest, AnAc3dFileIsHiddenAndOneSidedAsItSays) {
   ASSERT_EQ(hidden.materials.size(), 1u);
   EXPECT_EQ(hidden.materials[0].diffuse[3], 0.0f);
   EXPECT_FALSE(hidden.materials[0].opacityZeroSlip);
+  // A diffuse alpha of 0 where no opacity is stated (a 3DGS MDL's colours) is the exporter's leftover.
+  Scene mdl = Read("/usr/share/assimp/models/MDL/MDL5 (3DGS A5)/PhosphoricAcid_MDl5.mdl");
+  ASSERT_EQ(mdl.materials.size(), 1u);
+  EXPECT_EQ(mdl.materials[0].diffuse[3], 0.0f);
+  EXPECT_TRUE(mdl.materials[0].opacityZeroSlip);
   Scene one = Read(Quad("one.ac", "", "trans 0", "0x10"));
   ASSERT_EQ(one.materials.size(), 1u);
   EXPECT_FALSE(one.materials[0].twoSided);
