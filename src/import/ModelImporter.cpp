@@ -80,9 +80,10 @@ class ModelImporter : public ImportModule {
       LogError("Import: ", error.c_str());
       return EFail;
     }
+    // The host's own check, said as such beside the reader's and Assimp's refusals.
     if (!CheckSceneBounds(scene, kSceneBounds, error)) {
       ReportImportProgress(fileName, ImportStage::kDone, received);
-      LogError("Import: Cannot import \"", file.c_str(), "\": ", error.c_str(), ".");
+      LogError("Import: Cannot import \"", file.c_str(), "\": the importer refused it: ", error.c_str(), ".");
       return EFail;
     }
     Obj<ScriptObject> root = BuildModel(scene, file, error, &m_scheduler, &m_missing, m_texturePath);

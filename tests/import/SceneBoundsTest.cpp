@@ -223,7 +223,7 @@ TEST_F(HugeCoordinatesTest, EndTheImportWithOneErrorNamingTheFile) {
   EXPECT_EQ(importer->Import(file.c_str()), EFail);
   EXPECT_EQ(importer->TakeRoot(), nullptr);
   EXPECT_EQ(log.Text(), "Error Import: Cannot import \"" + file +
-                            "\": coordinates too large: node \"big\" puts mesh \"far\" past a float's range.\n");
+                            "\": the importer refused it: coordinates too large: node \"big\" puts mesh \"far\" past a float's range.\n");
   importer->Release();
 }
 
