@@ -18,6 +18,7 @@
 #include "import/ClipBuilder.h"
 #include "import/MaterialConversion.h"
 #include "import/NamePool.h"
+#include "import/Plural.h"
 #include "import/TextureImage.h"
 #include "import/TexturePath.h"
 #include "render/RenderMaterial.h"
@@ -370,12 +371,12 @@ class Builder {
       t->SetParent(place);
     }
     if (pointCount)
-      LogInfo("Import(\"", m_file.c_str(), "\"): ", pointCount,
-              pointCount == 1 ? " spot or area light is" : " spot or area lights are",
+      LogInfo("Import(\"", m_file.c_str(),
+              "\"): ", Plural(pointCount, " spot or area light is", " spot or area lights are").c_str(),
               " drawn as a point light (the engines draw no cone): ", asPoint.c_str(), ".");
     if (offCount)
-      LogInfo("Import(\"", m_file.c_str(), "\"): the engines light with ", kEngineLights, " lights at once; ", offCount,
-              offCount == 1 ? " light is" : " lights are", " switched off (Visibility 0): ", off.c_str(), ".");
+      LogInfo("Import(\"", m_file.c_str(), "\"): the engines light with ", kEngineLights, " lights at once; ",
+              Plural(offCount, " light is", " lights are").c_str(), " switched off (Visibility 0): ", off.c_str(), ".");
   }
 
   static void List(std::string& text, size_t& count, const std::string& name) {
@@ -515,7 +516,7 @@ class Builder {
       for (const MorphChannel& c : a.morphChannels)
         for (float w : c.weights) bad += !std::isfinite(w);
     if (bad)
-      LogWarn("Import(\"", m_file.c_str(), "\"): ", bad, bad == 1 ? " morph weight is" : " morph weights are",
+      LogWarn("Import(\"", m_file.c_str(), "\"): ", Plural(bad, " morph weight is", " morph weights are").c_str(),
               " not a number; a target's default counts as 0 and a key's is left out.");
   }
 

@@ -42,6 +42,7 @@
 #include "import/ImageLibrary.h"
 #include "import/InertText.h"
 #include "import/IqmHeader.h"
+#include "import/Plural.h"
 #include "import/ReaderConfinement.h"
 #include "import/ReaderIOSystem.h"
 #include "import/ReaderProcess.h"
@@ -270,8 +271,6 @@ bool IsCollada(const std::string& file) {
   return ext == "dae" || ext == "zae";
 }
 
-std::string Count(uint64_t n, const char* one, const char* more) { return std::to_string(n) + (n == 1 ? one : more); }
-
 // Why a file of clips alone that Assimp reads no mesh from is refused, where Assimp cannot say it: an IQM
 // file (which Assimp 5.2 reads as an empty scene) or a Blitz3D one (which it refuses for having no mesh);
 // "" for any other file.
@@ -281,14 +280,14 @@ std::string AnimationOnly(const std::string& file, AssetRoot& root) {
   if (f && ReadIqmCounts(f.get(), iqm))
     return iqm.meshes || !(iqm.anims || iqm.joints)
                ? ""
-               : "it holds only animation (" + Count(iqm.anims, " clip", " clips") + " of " +
-                     Count(iqm.frames, " frame", " frames") +
+               : "it holds only animation (" + Plural(iqm.anims, " clip", " clips") + " of " +
+                     Plural(iqm.frames, " frame", " frames") +
                      ", no mesh), and Assimp reads no joints or clips from an IQM file";
   B3dCounts b3d;
   if (f && std::fseek(f.get(), 0, SEEK_SET) == 0 && CountB3dChunks(f.get(), b3d) && !b3d.meshes && b3d.clips)
-    return "it holds only animation (" + Count(b3d.clips, " clip", " clips") + " of " +
-           Count(uint64_t(std::max<int64_t>(b3d.frames, 0)), " frame", " frames") + " moving " +
-           Count(b3d.keyedNodes, " node", " nodes") +
+    return "it holds only animation (" + Plural(b3d.clips, " clip", " clips") + " of " +
+           Plural(uint64_t(std::max<int64_t>(b3d.frames, 0)), " frame", " frames") + " moving " +
+           Plural(b3d.keyedNodes, " node", " nodes") +
            ", no mesh), which Assimp reads from a Blitz3D file only "
            "with a mesh";
   return "";

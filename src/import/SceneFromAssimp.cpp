@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "import/AssetRoot.h"
+#include "import/Plural.h"
 #include "import/SceneStream.h"
 #include "import/TextureDecoder.h"
 #include "import/TexturePath.h"
@@ -473,7 +474,7 @@ bool Animations(const aiScene& source, Scene& scene, MorphsLeftOut& left, std::s
 
 // What no engine object carries, told in one sentence.
 void LeftOut(const MorphsLeftOut& left, Scene& scene) {
-  auto targets = [](size_t n) { return std::to_string(n) + (n == 1 ? " morph target" : " morph targets"); };
+  auto targets = [](size_t n) { return Plural(n, " morph target", " morph targets"); };
   std::string parts;
   if (left.otherCount)
     parts = targets(left.otherCount) + (left.otherCount == 1 ? " whose vertex count differs from its mesh's"
@@ -481,8 +482,8 @@ void LeftOut(const MorphsLeftOut& left, Scene& scene) {
   if (left.attributes)
     parts += (parts.empty() ? "" : "; ") + ("the texture coordinates and colours of " + targets(left.attributes));
   if (left.strayWeights)
-    parts += (parts.empty() ? "" : "; ") + std::to_string(left.strayWeights) +
-             (left.strayWeights == 1 ? " morph key weight naming a target" : " morph key weights naming targets") +
+    parts += (parts.empty() ? "" : "; ") +
+             Plural(left.strayWeights, " morph key weight naming a target", " morph key weights naming targets") +
              " no mesh of their node has";
   if (!parts.empty()) scene.leftOut = "Not imported: " + parts + ".";
 }

@@ -13,6 +13,7 @@
 
 #include "import/Ac3dFile.h"
 #include "import/ImportScene.h"
+#include "import/Plural.h"
 
 namespace PM::Import {
 
@@ -69,8 +70,6 @@ std::string Ticks(double t) {
 std::string ClipName(const aiAnimation& a, unsigned index) {
   return a.mName.length ? "\"" + std::string(a.mName.C_Str()) + "\"" : "clip " + std::to_string(index);
 }
-
-std::string Plural(size_t n, const char* one, const char* more) { return std::to_string(n) + (n == 1 ? one : more); }
 
 // Whether `scene` holds no mesh but clips or a tree of nodes (a skeleton, or clips meant for another
 // model): Assimp's validation refuses a scene without meshes unless it is marked incomplete.
@@ -170,7 +169,7 @@ std::string MendAc3dScene(Scene& scene, const Ac3dFile& file) {
     ++placed;
   }
   if (placed == 0) return "";
-  return std::to_string(placed) + (placed == 1 ? " object of lines alone was" : " objects of lines alone were") +
+  return Plural(placed, " object of lines alone was", " objects of lines alone were") +
          " placed at the loc the file gives (Assimp 5.2 leaves such objects at their group's origin)";
 }
 
