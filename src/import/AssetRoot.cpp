@@ -61,16 +61,16 @@ std::string WouldBe(const std::string& path) {
 // What a file that is not a regular one is, for the warning.
 const char* KindOf(const std::string& path) {
   struct stat s {};
-  if (stat(path.c_str(), &s) != 0) return "a file of another kind";
-  return S_ISDIR(s.st_mode)    ? "a folder"
-         : S_ISFIFO(s.st_mode) ? "a FIFO"
-         : S_ISSOCK(s.st_mode) ? "a socket"
-                               : "a device";
+  return stat(path.c_str(), &s) != 0 ? "a file of another kind" : FileKindOf(s.st_mode);
 }
 
 constexpr size_t kMaxWarned = 1000;
 
 }  // namespace
+
+const char* FileKindOf(mode_t mode) {
+  return S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
+}
 
 std::string FolderOf(const std::string& file) {
   const size_t slash = file.rfind('/');

@@ -5,6 +5,7 @@
 // may also come from the folders of the texture path.
 #pragma once
 
+#include <sys/types.h>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -63,6 +64,10 @@ class AssetRoot {
   std::vector<std::string> m_folders, m_textureFolders;
   std::set<std::string> m_warned;
 };
+
+// What a file of `mode` that is not a regular file is, as messages name it: "a folder", "a FIFO", "a socket"
+// or "a device".
+const char* FileKindOf(mode_t mode);
 
 // The folder holding `file` (the model's default root).
 std::string FolderOf(const std::string& file);

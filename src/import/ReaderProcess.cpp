@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "import/AssetRoot.h"
 #include "import/InertText.h"
 #include "import/ReaderRequest.h"
 #include "import/ReaderSpawn.h"
@@ -491,18 +492,13 @@ class Spare {
 
 Spare g_spare;
 
-// What the file is when it is not a regular file.
-const char* KindOf(mode_t mode) {
-  return S_ISDIR(mode) ? "a folder" : S_ISFIFO(mode) ? "a FIFO" : S_ISSOCK(mode) ? "a socket" : "a device";
-}
-
 // The model as the host finds it before a reader is asked for it: "" and its size, or why no reader
 // could read it, in the system's words ("No such file or directory", "Permission denied") or naming what
 // it is instead of a regular file. A FIFO or a device is never opened: that alone may block or act.
 std::string CheckModel(const std::string& file, uint64_t& bytes) {
   struct stat s {};
   if (stat(file.c_str(), &s) != 0) return std::strerror(errno);
-  if (!S_ISREG(s.st_mode)) return std::string("it is ") + KindOf(s.st_mode) + ", not a regular file";
+  if (!S_ISREG(s.st_mode)) return std::string("it is ") + FileKindOf(s.st_mode) + ", not a regular file";
   const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return std::strerror(errno);
   close(fd);
