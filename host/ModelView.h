@@ -2,6 +2,8 @@
 // frames it (the pipe "Pipe", the channel "Channel0", a camera and a light), which the frame loops draw.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,13 @@ inline constexpr float kLampFull = 0.75f, kSkyFull = 0.25f, kLampDim = 0.1f, kSk
 void AddFileLights(ModelView& view, PM::ScriptObject* root);
 // Sets the file lights' and the lamps' visibility and the lamps' strength for `mode`.
 void ApplyLights(const ModelView& view, ViewLights mode);
+
+// The side in pixels of the squares the view draws points as (a file's points, the points mode): about
+// 5 in a 640 x 480 window, growing with the window's shorter side, never a speck nor a blot.
+inline float ViewPointSize(int width, int height) {
+  const long side = std::lround(std::min(width, height) / 96.0);
+  return float(std::clamp(side, 3L, 9L));
+}
 
 // A clip "in a loop", as the view plays one: cycles enough for days of any clip longer than a frame.
 inline constexpr double kLoopCycles = 1e9;

@@ -9,6 +9,7 @@
 #include <pelmora/core/ErrorTally.h>
 #include <pelmora/core/Log.h>
 #include <pelmora/engine/Image.h>
+#include <pelmora/engine/RenderEngine.h>
 #include <pelmora/platform/InertText.h>
 #include <pelmora/platform/MessageQueue.h>
 #include <pelmora/render/RenderStatistics.h>
@@ -114,6 +115,16 @@ void FrameLoop::Draw(double time, double step, bool photograph) {
     WaitForTextureLoads();
     m_pipe->RequestScreenShot(false, false);
     m_photographed = true;
+  }
+  if (m_request.pointSize) {
+    // The window's size as it is now (a resized window's), else the pipe's own without a window.
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    m_pipe->GetWindowRect(&left, &top, &width, &height);
+    if (width <= 0 || height <= 0) {
+      const Vector2f size = m_pipe->GetResolution();
+      width = int32_t(size.x), height = int32_t(size.y);
+    }
+    if (RenderEngine* engine = m_pipe->GetRenderEngine()) engine->SetPointSize(m_request.pointSize(width, height));
   }
   m_traverse->Draw(time, step, 0);
   m_traverse->Present(0);

@@ -43,6 +43,9 @@ struct FrameRequest {
   PM::Ptr<PM::InputTracker> input;
   std::function<bool()> beforeFrame;
   std::function<void(double)> stepAnimation;
+  // The side in pixels points are drawn at for a window of a size, asked before each frame (null: the
+  // engine's own, one pixel).
+  float (*pointSize)(int width, int height) = nullptr;
   // Out: the errors that a frame in flight when its window was destroyed reported (a drawable gone
   // under the engine): consequences of the destruction, which has its own line, not failures of the run.
   uint64_t inFlightErrors = 0;

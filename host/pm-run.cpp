@@ -649,6 +649,7 @@ int RunAll(ScriptEngine* engine, const Options& options, const PMHost::ModelView
     RenderPipe_I* pipe = PMHost::FindPipe(engine->GetNamespace());
     // Before the view's overlay is laid out for the pipe's size.
     if (pipe && options.width > 0) pipe->SetResolution({float(options.width), float(options.height)});
+    if (!view.root.IsNil()) request.pointSize = &PMHost::ViewPointSize;
     if (options.window && !view.root.IsNil()) PMHost::ControlModelView(engine, view, request);
     // A scene's window with no title of its own says what runs in it.
     if (pipe && pipe->m_windowTitle.IsEmpty()) pipe->m_windowTitle = String(WindowTitle(options).c_str());

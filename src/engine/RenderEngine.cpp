@@ -119,6 +119,8 @@ void RenderEngine::LatchPrimitiveCount() {}
 void RenderEngine::LatchLinesAndPoints(int32_t, int32_t) {}
 int32_t RenderEngine::GetLineCount() { return 0; }
 int32_t RenderEngine::GetPointCount() { return 0; }
+void RenderEngine::SetPointSize(float) {}
+float RenderEngine::GetPointSize() { return 1.0f; }
 
 ResultCode RenderEngine::InitializeRenderWindow(const TextureSettingsInfo*, const RenderFormatInfo*, PlatformWindow*) {
   return ENotActive;

@@ -160,6 +160,11 @@ class RenderEngine : public InterfaceBase {
   virtual void LatchLinesAndPoints(int32_t lines, int32_t points);
   virtual int32_t GetLineCount();
   virtual int32_t GetPointCount();
+  // The side in pixels of the square each point is drawn as (point primitives and the points pass),
+  // centred on the point; 1 until set. From the next pass on; a size below 1 or not finite is 1, and a
+  // back end draws no larger than its device allows.
+  virtual void SetPointSize(float pixels);
+  virtual float GetPointSize();
 
  protected:
   RenderEngine() = default;

@@ -6,6 +6,7 @@
 // table, so each back end's own operations follow the interface's directly.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "core/Array.h"
@@ -58,6 +59,8 @@ class RenderEngineBase : public RenderEngine {
   void LatchLinesAndPoints(int32_t lines, int32_t points) override { m_latchedLines = lines, m_latchedPoints = points; }
   int32_t GetLineCount() override { return m_latchedLines; }
   int32_t GetPointCount() override { return m_latchedPoints; }
+  void SetPointSize(float pixels) override { m_pointSize = std::isfinite(pixels) && pixels >= 1.0f ? pixels : 1.0f; }
+  float GetPointSize() override { return m_pointSize; }
 
   // The mirror rule, kept here once for both back ends: a draw whose vertices went through a mirror
   // (the model-view's 3 x 3 has a negative determinant, or the caller's eye-space vertices did, but not
@@ -153,6 +156,7 @@ class RenderEngineBase : public RenderEngine {
   int32_t m_frameNumber = 0;
   int32_t m_textureCount = 0;
   int32_t m_latchedLines = 0, m_latchedPoints = 0;
+  float m_pointSize = 1.0f;
   int32_t m_textureBytes = 0;
   int32_t m_frameTextureBytes = 0;
   float m_frameLoadSeconds = 0.0f;  // of synchronous loading this frame

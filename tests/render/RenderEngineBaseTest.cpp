@@ -310,8 +310,8 @@ TEST_F(RenderEngineBaseTest, ADrawTurnsItsWindingWhenItsVerticesWentThroughOneMi
 }
 
 TEST(RenderEngineBaseSlots, EachBackEndsOwnOperationsFollowTheInterfacesDirectly) {
-  // The interface's table ends with the statistics' point count; nothing sits between it and a back end's own.
-  const std::ptrdiff_t last = SlotOf(&RenderEngine::GetPointCount);
+  // The interface's table ends with the point size; nothing sits between it and a back end's own.
+  const std::ptrdiff_t last = SlotOf(&RenderEngine::GetPointSize);
   EXPECT_EQ(SlotOf(&RenderEngineOpenGL_D::SetShader), last + 1);
   EXPECT_EQ(SlotOf(&RenderEngineDirectX8_D::SetTextureBlendOp), last + 1);
 }

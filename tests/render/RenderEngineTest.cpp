@@ -136,6 +136,12 @@ const Slot kEngineSlots[] = {
     PM_SLOT(ReadColorBuffer),
     PM_SLOT(GetScreenShotImage),
     PM_SLOT(GetScreenShotDepthImage),
+    // Past the numbered slots.
+    PM_SLOT(LatchLinesAndPoints),
+    PM_SLOT(GetLineCount),
+    PM_SLOT(GetPointCount),
+    PM_SLOT(SetPointSize),
+    PM_SLOT(GetPointSize),
 };
 #undef PM_SLOT
 
@@ -151,7 +157,7 @@ const Slot kCalledSlots[] = {
 };
 
 TEST(RenderEngineSlots, OperationsSitInTableOrder) {
-  ASSERT_EQ(std::size(kEngineSlots), 82u);
+  ASSERT_EQ(std::size(kEngineSlots), 87u);
   for (size_t i = 0; i < std::size(kEngineSlots); ++i)
     EXPECT_EQ(kEngineSlots[i].slot, std::ptrdiff_t(i)) << kEngineSlots[i].name;
   for (const Slot& called : kCalledSlots) {

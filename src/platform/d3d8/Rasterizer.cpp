@@ -279,15 +279,22 @@ void Rasterizer::Point(const ClipVertex& v) {
 }
 
 void Rasterizer::PointScreen(const ScreenVertex& s) {
-  // Pixel (x, y) covers [x - 0.5, x + 0.5) x [y - 0.5, y + 0.5): the one holding the point lights.
-  const float px = std::floor(s.x + 0.5f), py = std::floor(s.y + 0.5f);
-  if (!(px >= float(m_left) && px < float(m_right) && py >= float(m_top) && py < float(m_bottom))) return;
-  SpanArgs span;
-  span.color = m_color->Row(uint32_t(py));
-  span.depth = m_depth ? m_depth->Row(uint32_t(py)) : nullptr;
-  span.x0 = int32_t(px), span.x1 = span.x0 + 1;
-  for (int32_t k = 0; k < m_values; ++k) span.at[k] = Value(s, k), span.dx[k] = 0.0f, span.dy[k] = 0.0f;
-  m_pipeline.Span(span);
+  // Pixel (x, y) covers [x - 0.5, x + 0.5) x [y - 0.5, y + 0.5): the centres in (c - size / 2, c + size / 2]
+  // on each axis, so that size 1 lights the one pixel holding the point and size n lights n x n.
+  if (!(std::fabs(s.x) < kMaxScreen && std::fabs(s.y) < kMaxScreen)) return;
+  const float half = m_state.pointSize * 0.5f;
+  const int64_t x0 = std::max<int64_t>(int64_t(std::floor(s.x - half)) + 1, m_left);
+  const int64_t x1 = std::min<int64_t>(int64_t(std::floor(s.x + half)), m_right - 1);
+  const int64_t y0 = std::max<int64_t>(int64_t(std::floor(s.y - half)) + 1, m_top);
+  const int64_t y1 = std::min<int64_t>(int64_t(std::floor(s.y + half)), m_bottom - 1);
+  for (int64_t y = y0; y <= y1 && x0 <= x1; ++y) {
+    SpanArgs span;
+    span.color = m_color->Row(uint32_t(y));
+    span.depth = m_depth ? m_depth->Row(uint32_t(y)) : nullptr;
+    span.x0 = int32_t(x0), span.x1 = int32_t(x1 + 1);
+    for (int32_t k = 0; k < m_values; ++k) span.at[k] = Value(s, k), span.dx[k] = 0.0f, span.dy[k] = 0.0f;
+    m_pipeline.Span(span);
+  }
 }
 
 void Rasterizer::Line(const ClipVertex& a, const ClipVertex& b) {

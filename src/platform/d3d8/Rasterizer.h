@@ -1,6 +1,6 @@
 // The software device's rasterizer: clips transformed vertices in homogeneous space, maps them through
 // the viewport (y down, pixel centres on integers), and fills triangles (top-left rule) and one-pixel
-// lines and points with spans handed to the draw's pixel pipeline.
+// lines and square points with spans handed to the draw's pixel pipeline.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +31,7 @@ struct RasterState {
   uint32_t cull = D3DCULL_CCW;
   uint32_t fill = D3DFILL_SOLID;
   bool lastPixel = true;
+  float pointSize = 1.0f;  // the side of a point's square in pixels, within 1 and the caps' MaxPointSize
   PixelState pixel;
 };
 
@@ -45,7 +46,9 @@ class Rasterizer {
   bool Ready() const { return m_ready; }
   void Triangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c);
   void Line(const ClipVertex& a, const ClipVertex& b);
-  // A point of size 1: the pixel whose square holds its centre.
+  // A point: the pixels whose centres lie in the square of the state's point size centred on it (for
+  // size 1, the pixel holding it), all of the point's colour and depth. One wholly outside the view
+  // draws nothing; the square of one inside is cut at the view's edges.
   void Point(const ClipVertex& v);
 
  private:
@@ -66,7 +69,7 @@ class Rasterizer {
   static int64_t FixedArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
   void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, int64_t fixedArea);
   void LineScreen(const ScreenVertex& a, const ScreenVertex& b);
-  // One pixel at a point already on the screen, as Point draws it.
+  // A point already on the screen, as Point draws it.
   void PointScreen(const ScreenVertex& s);
 
   PixelStore* m_color;

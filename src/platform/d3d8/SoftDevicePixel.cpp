@@ -65,6 +65,9 @@ void Device::BuildRasterState(RasterState& state) const {
   state.cull = rs[D3DRS_CULLMODE];
   state.fill = rs[D3DRS_FILLMODE];
   state.lastPixel = rs[D3DRS_LASTPIXEL] != 0;
+  // Sizes out of the caps' range (or not numbers) are drawn at its nearest end.
+  const float pointSize = FloatOf(rs[D3DRS_POINTSIZE]);
+  state.pointSize = pointSize >= 1.0f ? std::min(pointSize, m_caps.MaxPointSize) : 1.0f;
 
   PixelState& p = state.pixel;
   for (size_t offset :

@@ -6,7 +6,9 @@ namespace PM::SoftD3D {
 
 namespace {
 constexpr size_t kMaxCallLog = 1 << 20;
-}
+// The largest point drawn: beyond what a viewer asks, small enough that a point stays a few spans.
+constexpr float kMaxPointSize = 64.0f;
+}  // namespace
 
 ModuleState& State() {
   static ModuleState state = [] {
@@ -59,7 +61,7 @@ D3DCAPS8 BuildDefaultCaps() {
   c.VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
                            D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
   c.MaxActiveLights = 8;
-  c.MaxPointSize = 1.0f;
+  c.MaxPointSize = kMaxPointSize;
   c.MaxPrimitiveCount = 0xFFFFFF;
   c.MaxVertexIndex = 0xFFFFFF;
   c.MaxStreams = 16;

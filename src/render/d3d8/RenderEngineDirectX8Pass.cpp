@@ -64,6 +64,8 @@ void RenderEngineDirectX8_D::BeginPass(int32_t mode) {
   }
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
   d->SetRenderState(D3DRS_FOGENABLE, 0);
+  // Points without sprites: squares of this side, no larger than the device draws.
+  d->SetRenderState(D3DRS_POINTSIZE, FloatBits(std::min(m_pointSize, std::max(m_caps.MaxPointSize, 1.0f))));
   if (m_caps.MaxSimultaneousTextures >= 1) d->SetTexture(1, nullptr);
   d->SetTexture(0, nullptr);
 }

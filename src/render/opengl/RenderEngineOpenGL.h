@@ -196,6 +196,9 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   // glFrontFace, looked up once: OpenGL 1.0 has it, but the entry table (a fixed record) does not.
   using FrontFaceFn = void (*)(GLenum);
   FrontFaceFn FrontFace();
+  // glPointSize, looked up once as glFrontFace is.
+  using PointSizeFn = void (*)(GLfloat);
+  PointSizeFn PointSize();
   // False (after one Error line per cache or per frame) when the record would read outside its arrays.
   bool RecordIsDrawable(const PolygonData& d, RenderPolygonCacheOpenGL* cache);
   void ApplyShaderRenderState(ScriptObject* shader);
@@ -258,6 +261,8 @@ class RenderEngineOpenGL_D final : public RenderEngineBase {
   OpenGLEXT m_ext;
   FrontFaceFn m_frontFace = nullptr;
   bool m_frontFaceLooked = false;
+  PointSizeFn m_pointSizeFn = nullptr;
+  bool m_pointSizeLooked = false;
   int32_t m_clientStateMask = -1;
   // The buffers of every stream the array pointers were last set from, while the context holds them
   // (array buffer unbound, client state to match): geometry drawn again from the same buffers, as every

@@ -112,6 +112,12 @@ RenderEngineOpenGL_D::FrontFaceFn RenderEngineOpenGL_D::FrontFace() {
   return m_frontFace;
 }
 
+RenderEngineOpenGL_D::PointSizeFn RenderEngineOpenGL_D::PointSize() {
+  if (!m_pointSizeLooked) m_pointSizeFn = reinterpret_cast<PointSizeFn>(GL().GetProcAddress("glPointSize"));
+  m_pointSizeLooked = true;
+  return m_pointSizeFn;
+}
+
 void RenderEngineOpenGL_D::DrawPolygonData(const PolygonData* data, Ptr<RenderPolygonCache>* cache) {
   if (!m_context || !data || data->PrimCount <= 0) return;
   // The mirror rule: a mirrored draw's outside winds clockwise on screen, whatever face the pass culls.

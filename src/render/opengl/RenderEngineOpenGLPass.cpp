@@ -62,6 +62,7 @@ void RenderEngineOpenGL_D::BeginPass(int32_t mode) {
     gl.glSwitch[r->colorMaterial](GL_COLOR_MATERIAL);
     gl.glColor4fv(r->color);
     gl.glLineWidth(1.0f);
+    if (PointSizeFn pointSize = PointSize()) pointSize(m_pointSize);
   } else if (mode == PassMode::kClearColor) {
     gl.glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

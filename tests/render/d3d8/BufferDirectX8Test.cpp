@@ -400,7 +400,7 @@ TEST_F(D3D8BufferTest, CapabilitiesReport) {
             "Info    MaxUserClipPlanes: 0\n"
             "Info    MaxVertexBlendMatrices: 0\n"
             "Info    MaxVertexBlendMatrixIndex: 0\n"
-            "Info    MaxPointSize: 1.\n"
+            "Info    MaxPointSize: 64.\n"
             "Info    MaxPrimitiveCount: 16777215\n"
             "Info    MaxVertexIndex: 16777215\n"
             "Info    MaxStreams: 16\n"

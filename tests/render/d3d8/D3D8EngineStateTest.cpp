@@ -2,6 +2,7 @@
 // calls and its call log: the restored record and its order, passes, viewport, lights, fog, clip
 // rectangle, shader passes, texture blend modes and transforms, immediate drawing.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -132,7 +133,7 @@ TEST_F(D3D8StateTest, PassRowsAndOtherModes) {
     EXPECT_EQ(State(D3DRS_FOGENABLE), 0u);
     EXPECT_EQ(engine->GetPassMode(), r.mode);
   }
-  // Another mode changes only blending, fog and the two stages' textures.
+  // Another mode changes only blending, fog, the point size and the two stages' textures.
   DWORD before[kD3DRenderStateCount];
   for (DWORD s = 0; s < kD3DRenderStateCount; ++s) before[s] = State(D3DRENDERSTATETYPE(s));
   control->ClearCallLog();
@@ -144,7 +145,22 @@ TEST_F(D3D8StateTest, PassRowsAndOtherModes) {
   }
   EXPECT_EQ(std::string(control->CallLog()),
             "IDirect3DDevice8::SetRenderState(27, 0)\nIDirect3DDevice8::SetRenderState(28, 0)\n"
+            "IDirect3DDevice8::SetRenderState(154, 1065353216)\n"
             "IDirect3DDevice8::SetTexture(1, none)\nIDirect3DDevice8::SetTexture(0, none)\n");
+  // The point size reaches the device with the next pass, no larger than its caps say; nonsense is 1.
+  const struct {
+    float asked, engine, device;
+  } sizes[] = {{5.0f, 5.0f, 5.0f}, {1000.0f, 1000.0f, 64.0f}, {0.5f, 1.0f, 1.0f}, {std::nanf(""), 1.0f, 1.0f}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size.asked);
+    engine->SetPointSize(size.asked);
+    EXPECT_EQ(engine->GetPointSize(), size.engine);
+    engine->BeginPass(6);
+    float device = 0;
+    const DWORD bits = State(D3DRS_POINTSIZE);
+    std::memcpy(&device, &bits, 4);
+    EXPECT_EQ(device, size.device);
+  }
   engine->ResetPass();
   EXPECT_EQ(engine->GetPassMode(), -1);
 }

@@ -365,5 +365,59 @@ TEST(RasterizerPointFill, TrianglesLightTheirCornersAlone) {
     for (int32_t x = 0; x < kSize; ++x) ASSERT_EQ(g.At(x, y) & 0xFFFFFFu, 0u) << x << ", " << y;
 }
 
+// Point size: the pixels whose centres lie in the square of that side round the point, odd and even
+// sizes alike, in point fill and for point primitives; a square at the view's edge is cut there, a point
+// outside the view draws nothing.
+TEST(RasterizerPointSize, PointsAreSquaresOfTheirSize) {
+  auto lit = [](Frame& f, int32_t* left, int32_t* top) {
+    int n = 0;
+    *left = *top = kSize;
+    for (int32_t y = 0; y < kSize; ++y)
+      for (int32_t x = 0; x < kSize; ++x)
+        if ((f.At(x, y) & 0xFFFFFFu) != 0) ++n, *left = std::min(*left, x), *top = std::min(*top, y);
+    return n;
+  };
+  auto point = [](float x, float y) {
+    ClipVertex c{};
+    c.x = x / kSize * 2 - 1, c.y = 1 - y / kSize * 2, c.z = 0.5f, c.w = 1;
+    c.r = c.g = c.b = c.a = 1, c.fog = 1;
+    return c;
+  };
+  const struct {
+    float size, x, y;
+    int pixels, left, top;
+  } cases[] = {
+      {1, 20.3f, 30.7f, 1, 20, 31},   {5, 20.3f, 30.7f, 25, 18, 29}, {4, 20.3f, 30.7f, 16, 19, 29},
+      {4, 20.6f, 30.2f, 16, 19, 29},  {5, 0.2f, 0.2f, 9, 0, 0},      {5, 63.4f, 31.0f, 15, 61, 29},
+      {64, 31.5f, 31.5f, 4096, 0, 0}, {5, -0.5f, 10.0f, 0, 64, 64},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size << " at " << c.x << ", " << c.y);
+    RasterState s = Untextured();
+    s.pointSize = c.size;
+    Frame f;
+    f.Fill(0);
+    {
+      Rasterizer r(&f.color, nullptr, f.viewport, s);
+      r.Point(point(c.x, c.y));
+    }
+    int32_t left = 0, top = 0;
+    EXPECT_EQ(lit(f, &left, &top), c.pixels);
+    EXPECT_EQ(left, c.left);
+    EXPECT_EQ(top, c.top);
+  }
+  // Point fill: each corner of a quad a square of the same size.
+  RasterState s = Untextured();
+  s.fill = D3DFILL_POINT;
+  s.pointSize = 3;
+  Frame f;
+  f.Fill(0);
+  f.Quad(s, 10.2f, 12.3f, 40.2f, 50.3f, 0.5f, 0xFFFFFFFFu);
+  int32_t left = 0, top = 0;
+  EXPECT_EQ(lit(f, &left, &top), 4 * 9);
+  EXPECT_EQ(left, 9);
+  EXPECT_EQ(top, 11);
+}
+
 }  // namespace
 }  // namespace PM::SoftD3D
