@@ -1,5 +1,6 @@
 #include "ModelList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
@@ -7,6 +8,7 @@
 
 #include <pelmora/anim/AnimationClip.h>
 #include <pelmora/anim/AnimationScheduler.h>
+#include <pelmora/core/Log.h>
 #include <pelmora/geometry/Geometry.h>
 #include <pelmora/platform/InertText.h>
 #include <pelmora/render/RenderMaterial.h>
@@ -67,6 +69,25 @@ std::string MaterialLine(RenderShader_I* shader, const MissingByMaterial& missin
 
 }  // namespace
 
+// After the import's own warnings of textures not drawn (which name the library's API): pm-run's option
+// that reaches them, once a cause.
+void TellTextureOptions(const std::string& file) {
+  using Cause = MissingTexture::Cause;
+  const MissingTextures missing = LastImportMissingTextures();
+  auto any = [&](Cause c) {
+    return std::any_of(missing.begin(), missing.end(), [c](const MissingTexture& m) { return m.cause == c; });
+  };
+  const std::string named = "pm-run: \"" + InertText(file) + "\" ";
+  if (any(Cause::kNotFound))
+    LogWarn(named.c_str(), "misses textures; --texture-path DIR looks for them by name in another folder too.");
+  if (any(Cause::kOutsideRoot))
+    LogWarn(named.c_str(),
+            "names textures outside its asset root; --asset-root DIR widens the root, "
+            "--texture-path DIR looks for them in DIR too.");
+  if (any(Cause::kOverBudget))
+    LogWarn(named.c_str(), "has textures over the reader's memory budget; --reader-memory MIB raises it.");
+}
+
 int ListModel(ScriptEngine* engine, const std::string& file) {
   ScriptNamespace* names = engine->GetNamespace();
   RegisterImportModel(names);
@@ -75,6 +96,7 @@ int ListModel(ScriptEngine* engine, const std::string& file) {
   ScriptObject* argv[] = {path.Get()};
   Obj<ScriptObject> root = CallGlobalFunction(kFunctionImportModel, 1, argv);
   if (root.IsNil() || !root->IsA(TNode_I::kClassId)) return 1;  // the import has logged why
+  TellTextureOptions(file);
   auto* scheduler = As<AnimationScheduler_I>(names->FindObject(String(schedulerName.c_str())));
   const ModelSummary s = SummarizeImport(root, scheduler);
   std::printf("%s\n", SummaryLine(file, s).c_str());

@@ -20,4 +20,8 @@ namespace PMHost {
 // Non-zero (logged) when the import fails.
 int ListModel(PM::ScriptEngine* engine, const std::string& file);
 
+// After an import of `file` (viewed or listed): one warning for each cause of textures not drawn that a
+// pm-run option reaches (--texture-path, --asset-root, --reader-memory), beside the library's own.
+void TellTextureOptions(const std::string& file);
+
 }  // namespace PMHost

@@ -36,6 +36,7 @@
 
 #include "ClipPlayer.h"
 #include "HostScene.h"
+#include "ModelList.h"
 #include "ModelRow.h"
 #include "ModelUp.h"
 #include "SkeletonSticks.h"
@@ -418,6 +419,13 @@ Vector3f FirstViewRotation(ScriptEngine* engine, const ModelView& view) {
   return endOn(turned) ? usual : turned;
 }
 
+float ViewAspect(RenderPipe_I* pipe) {
+  int32_t left = 0, top = 0, width = 0, height = 0;
+  if (pipe && pipe->GetWindowHandle()) pipe->GetClientArea(&left, &top, &width, &height);
+  if ((width <= 0 || height <= 0) && pipe) width = pipe->m_width, height = pipe->m_height;
+  return width > 0 && height > 0 ? float(width) / float(height) : 4.0f / 3.0f;
+}
+
 void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotation) {
   Rig rig;
   if (!FindRig(engine->GetNamespace(), rig)) return;
@@ -430,38 +438,13 @@ void FrameModelView(ScriptEngine* engine, ModelView& view, const Vector3f& rotat
   rig.orbit->SetRotation(rotation);
   // The box fitted to the view from this side, which brings a long or flat model nearer than its sphere
   // would; the sphere's distance for a box of no size.
-  RenderPipe_I* pipe = FindPipe(engine->GetNamespace());
-  const float aspect =
-      pipe && pipe->m_width > 0 && pipe->m_height > 0 ? float(pipe->m_width) / float(pipe->m_height) : 4.0f / 3.0f;
+  const float aspect = ViewAspect(FindPipe(engine->GetNamespace()));
   Matrix4f out;
   const Matrix4f orbit = rig.orbit->ApplyLocalMatrix(kIdentityMatrix4f, out);
   float distance = s.empty ? 0 : BoxFramingDistance(orbit, half, aspect);
   if (!(distance > 0) || !std::isfinite(distance)) distance = FramingDistance(radius);
   PlaceEye(rig, distance);
 }
-
-namespace {
-
-// After the import's own warnings of textures not drawn (which name the library's API): pm-run's option
-// that reaches them, once a cause.
-void TellTextureOptions(const std::string& file) {
-  using Cause = MissingTexture::Cause;
-  const MissingTextures missing = LastImportMissingTextures();
-  auto any = [&](Cause c) {
-    return std::any_of(missing.begin(), missing.end(), [c](const MissingTexture& m) { return m.cause == c; });
-  };
-  const std::string named = "pm-run: \"" + InertText(file) + "\" ";
-  if (any(Cause::kNotFound))
-    LogWarn(named.c_str(), "misses textures; --texture-path DIR looks for them by name in another folder too.");
-  if (any(Cause::kOutsideRoot))
-    LogWarn(named.c_str(),
-            "names textures outside its asset root; --asset-root DIR widens the root, "
-            "--texture-path DIR looks for them in DIR too.");
-  if (any(Cause::kOverBudget))
-    LogWarn(named.c_str(), "has textures over the reader's memory budget; --reader-memory MIB raises it.");
-}
-
-}  // namespace
 
 bool ImportIntoView(ScriptEngine* engine, const std::string& file, const std::string& up, ModelView& view,
                     ImportedModel& out) {

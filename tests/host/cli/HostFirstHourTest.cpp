@@ -139,6 +139,23 @@ TEST(HostFirstHour, AMissingTextureNamesTheTexturePath) {
             1)
       << far;
   EXPECT_EQ(CountOf(far, "--reader-memory"), 0) << far;
+  // --list, which a newcomer runs first, names the same options (not only the library's API).
+  WriteFile(dir.File("gate.mtl"), "newmtl oak\nmap_Kd oak.png\n");
+  WriteFile(dir.File("gate.obj"),
+            "mtllib gate.mtl\nusemtl oak\nvt 0 0\n" + kTriangle.substr(0, 24) + "f 1/1 2/1 3/1\n");
+  r = PmRunHeadless(dir, "--view m/far.obj gate.obj --list");
+  EXPECT_EQ(r.status, 0);
+  const std::string listed = ReadFile(dir.File("stderr.txt"));
+  EXPECT_EQ(CountOf(listed,
+                    "Warn  pm-run: \"m/far.obj\" names textures outside its asset root; --asset-root DIR "
+                    "widens the root, --texture-path DIR looks for them in DIR too.\n"),
+            1)
+      << listed;
+  EXPECT_EQ(CountOf(listed,
+                    "Warn  pm-run: \"gate.obj\" misses textures; --texture-path DIR looks for them by name in "
+                    "another folder too.\n"),
+            1)
+      << listed;
 }
 
 TEST(HostFirstHour, TheProgressLineFitsTheTerminal) {
