@@ -12,6 +12,10 @@
 #include <pelmora/core/Vector3f.h>
 #include <pelmora/script/object/ScriptEngine.h>
 
+namespace PM {
+class RenderPipe_I;
+}
+
 namespace PMHost {
 
 // What a tree draws: T-node counts (a geometry two nodes use counts twice), primitives, and the bounds
@@ -102,9 +106,12 @@ int SetUpModelView(PM::ScriptEngine* engine, const std::string& file, const std:
                    const std::string& clip, const std::string& up, ModelView& view);
 
 // Places the view's camera rig where the box the model sweeps with the clips that play (sampled over
-// their length; the rest pose when none plays) fits the pipe's picture, seen from `rotation` (pitch, yaw,
-// roll); near and far hold the box's sphere (`view.radius`).
+// their length; the rest pose when none plays) fits the pipe's picture (ViewAspect's shape), seen from `rotation`
+// (pitch, yaw, roll); near and far hold the box's sphere (`view.radius`).
 void FrameModelView(PM::ScriptEngine* engine, ModelView& view, const PM::Vector3f& rotation);
+// The width / height of the view the framing fits: the pipe's window as it is now (resized since it
+// opened, perhaps), else the pipe's resolution; 4 / 3 without a pipe.
+float ViewAspect(PM::RenderPipe_I* pipe);
 
 // The first view's rotation (pitch, yaw, roll) of the model in `view`: the usual one, turned a quarter
 // about the vertical when it would look down the length of a model clearly longer one way than the others

@@ -18,12 +18,15 @@ bool ViewCamera::Start(ScriptEngine* engine, const ModelView& view) {
   m_firstRotation = m_rig.orbit->GetRotation();
   m_firstCentre = m_rig.orbit->GetTranslation();
   m_firstDistance = m_rig.eye->GetTranslation().z;
+  m_firstAspect = ViewAspect(m_pipe);
   return true;
 }
 
-void ViewCamera::Home(const ModelView& view) {
+void ViewCamera::Home(ModelView& view) {
   // The box framing depends on the rotation it was fitted from, which a script may have changed since.
   if (view.fileCamera) return;
+  // The same shape keeps the first view as it was, a distance a script chose included.
+  if (std::fabs(ViewAspect(m_pipe) - m_firstAspect) > 1e-3f * m_firstAspect) Reframe(view);
   m_rig.orbit->SetTranslation(m_firstCentre);
   m_rig.orbit->SetRotation(m_firstRotation);
   PlaceEye(m_rig, m_firstDistance);
@@ -60,6 +63,7 @@ void ViewCamera::Reframe(ModelView& view) {
   FrameModelView(m_engine, view, m_firstRotation);
   m_firstCentre = m_rig.orbit->GetTranslation();
   m_firstDistance = m_rig.eye->GetTranslation().z;
+  m_firstAspect = ViewAspect(m_pipe);
   FrameModelView(m_engine, view, rotation);
 }
 

@@ -15,8 +15,9 @@ class ViewCamera {
  public:
   // Finds the rig and notes the first frame's view; false when a script replaced the rig.
   bool Start(PM::ScriptEngine* engine, const ModelView& view);
-  // The first frame's view as it was (not when looking through the file's camera).
-  void Home(const ModelView& view);
+  // The first frame's view as it was (not when looking through the file's camera); in a window whose
+  // shape changed since, the model framed anew for the new shape from the first view's side.
+  void Home(ModelView& view);
   // Applies the drags and wheel steps `in` gathered since the last frame, and clears them.
   void Drag(ViewInput& in);
   // After the models turned: the first view of them so turned, for Home; then the view framed again from
@@ -33,6 +34,7 @@ class ViewCamera {
   PM::Vector3f m_firstRotation{kViewPitch, kViewYaw, 0};  // the orbit's as the first frame showed it
   PM::Vector3f m_firstCentre{0, 0, 0};                    // the orbit's centre then
   float m_firstDistance = 1;                              // the eye's distance then
+  float m_firstAspect = 4.0f / 3.0f;                      // the view's width / height then
 };
 
 }  // namespace PMHost
