@@ -20,7 +20,9 @@ bool AddEngineClassEntry(uint32_t classIndex, DefineClassFn define);
 // elsewhere has to be kept in step with them.
 template <class... T>
 bool EnterEngineClasses() {
-  return (AddEngineClassEntry(T::kClassId, &T::Define) & ...);
+  bool entered = true;  // every class is entered, whether or not one before it was
+  ((entered = AddEngineClassEntry(T::kClassId, &T::Define) && entered), ...);
+  return entered;
 }
 
 // The entry of a class index, or null when no source file added one.

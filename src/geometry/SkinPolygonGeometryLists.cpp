@@ -11,7 +11,6 @@ namespace PM {
 
 namespace {
 
-constexpr float kWeightThreshold = SSkinPolygonGeometry_I::kWeightThreshold;
 constexpr float kDeltaThreshold = 1.0f / 65536;  // smaller delta components do nothing
 constexpr uint32_t kMemberBlendControlWeight = MakeMemberId(1, ClassId::BlendControl);
 

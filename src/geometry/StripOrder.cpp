@@ -190,7 +190,7 @@ bool ScanOrder(int owners, int vertices, const CommittedFace* faces, int faceCou
   // Per vertex: 1 while in the cache; and a last one, never in it, that ends an owner's slots.
   auto* cached = reinterpret_cast<uint8_t*>(vertexAt + 3 * size_t(faceCount) + size_t(owners));
   // Each head {v, v, kNoOwner, 0} in offsets: one vector store a vertex.
-  __m128i head = _mm_setr_epi32(0, 0, -1, 0);
+  __m128i head = _mm_setr_epi32(0, 0, int32_t(kNoOwner), 0);
   const __m128i step = _mm_setr_epi32(16, 16, 0, 0);
   for (int32_t v = 0; v < vertices; ++v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(node + v), head);

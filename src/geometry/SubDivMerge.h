@@ -300,7 +300,7 @@ class SubDivMerge {
       step(2);
     }
     [[maybe_unused]] const __m128 f = _mm_set1_ps(factor);
-    for (; i != end; step(4)) {
+    while (i != end) {
       const int32_t i0 = i[0], i1 = i[1], i2 = i[2], i3 = i[3];
       slot[i0] = kNone;
       slot[i1] = kNone;
@@ -313,6 +313,7 @@ class SubDivMerge {
         out[2] = {uint16_t(i2), w[2]};
         out[3] = {uint16_t(i3), w[3]};
       }
+      step(4);
     }
     m_target = nullptr;
   }

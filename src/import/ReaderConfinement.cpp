@@ -126,6 +126,10 @@ bool ApplyLandlock(int ruleset, const std::vector<std::string>& folders, std::st
   return true;
 }
 
+// A rule's test that argument `arg` of the call equals `value`, every field given (the library's SCMP_A*
+// macros leave out the second datum, which an equality does not read).
+constexpr scmp_arg_cmp ArgEquals(unsigned arg, scmp_datum_t value) { return {arg, SCMP_CMP_EQ, value, 0}; }
+
 // The system calls a confined reader makes: memory, reading files beneath its root, answering, reading its
 // own limits, its own signals, time. Anything else kills it; prctl among them, so that the parent-death
 // signal set at its start (ReaderSpawn.cpp) stays.
@@ -189,8 +193,7 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   // Writing: to the stream and to standard error (fd 1 is a copy of it) only.
   for (const int fd : {streamFd, 1, 2})
     for (const int call : {SCMP_SYS(write), SCMP_SYS(writev)})
-      rc = rc ? rc
-              : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1, SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(fd)));
+      rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1, ArgEquals(0, static_cast<scmp_datum_t>(fd)));
   // Opening: for reading only.
   constexpr scmp_datum_t kWriting = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | (O_TMPFILE & ~O_DIRECTORY);
   rc =
@@ -202,22 +205,19 @@ scmp_filter_ctx PrepareSeccomp(int streamFd, bool& available, std::string& error
   for (const int command : {F_GETFD, F_SETFD, F_GETFL, F_DUPFD_CLOEXEC})
     rc = rc ? rc
             : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
-                               SCMP_A1(SCMP_CMP_EQ, static_cast<scmp_datum_t>(command)));
+                               ArgEquals(1, static_cast<scmp_datum_t>(command)));
   rc = rc ? rc
-          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 2, SCMP_A1(SCMP_CMP_EQ, F_SETFL),
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 2, ArgEquals(1, F_SETFL),
                              SCMP_A2(SCMP_CMP_MASKED_EQ, O_ASYNC, 0));
   // Its own limits: any read, and setting only the address space (the memory budget grows with the files
   // the model names, within the hard limit); signals to itself only (abort, raise).
   const auto self = static_cast<scmp_datum_t>(getpid());
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, ArgEquals(0, 0), ArgEquals(2, 0));
   rc = rc ? rc
-          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, SCMP_A0(SCMP_CMP_EQ, 0),
-                             SCMP_A2(SCMP_CMP_EQ, 0));
-  rc = rc ? rc
-          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, SCMP_A0(SCMP_CMP_EQ, 0),
-                             SCMP_A1(SCMP_CMP_EQ, RLIMIT_AS));
-  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(setrlimit), 1, SCMP_A0(SCMP_CMP_EQ, RLIMIT_AS));
-  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, SCMP_A0(SCMP_CMP_EQ, self));
-  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, SCMP_A0(SCMP_CMP_EQ, self));
+          : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, ArgEquals(0, 0), ArgEquals(1, RLIMIT_AS));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(setrlimit), 1, ArgEquals(0, RLIMIT_AS));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, ArgEquals(0, self));
+  rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(kill), 1, ArgEquals(0, self));
   // A terminal query on standard error fails instead of killing.
   rc = rc ? rc : seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOTTY), SCMP_SYS(ioctl), 0);
   // What the image library's dependencies ask as they load (OpenImageIO's, AllowImageLibrary: a NUMA

@@ -186,10 +186,9 @@ MemberDef MinimumFieldMember(uint32_t id, const char* name, uint32_t flags = 0) 
   using F = typename DataMemberOf<decltype(Field)>::Field;
   using T = std::conditional_t<std::is_void_v<Tag>, TagOf<F>, Tag>;
   struct Access {
-    using Plain = FieldAccess<Field, T>;
-    static typename T::Value Read(ScriptObject* o) { return Plain::Read(o); }
+    static typename T::Value Read(ScriptObject* o) { return FieldAccess<Field, T>::Read(o); }
     static void Write(ScriptObject* o, const typename T::Value& v) {
-      Plain::Write(o, v);
+      FieldAccess<Field, T>::Write(o, v);
       static_cast<Widget_I*>(o)->NoteLayoutEdit();
     }
   };
