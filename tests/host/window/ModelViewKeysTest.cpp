@@ -73,13 +73,19 @@ int Foreground(const Shot& s) {
 
 class ModelViewKeysTest : public PmRunEngineWindow {
  protected:
-  void StartView(const std::string& model, const std::string& setup, const std::string& then) {
+  // The view of `model` (and of `second` beside it when given).
+  void StartView(const std::string& model, const std::string& setup, const std::string& then,
+                 const std::string& second = "") {
     WriteFile(m_dir.File("then.bs"), then);
-    Start({"--engine", GetParam(), "--view", model, "--window", "-e",
-           "RenderPipe:Pipe.Resolution (" + std::to_string(kWidth) + ", " + std::to_string(kHeight) + "); " + setup,
-           "--then", m_dir.File("then.bs")});
-    // The window's title names the file.
-    ASSERT_TRUE(FindWindow((model + " - pm-run").c_str())) << Err();
+    std::vector<std::string> args{"--engine", GetParam(), "--view", model};
+    if (!second.empty()) args.insert(args.end(), {"--view", second});
+    args.insert(args.end(), {"--window", "-e",
+                             "RenderPipe:Pipe.Resolution (" + std::to_string(kWidth) + ", " + std::to_string(kHeight) +
+                                 "); " + setup,
+                             "--then", m_dir.File("then.bs")});
+    Start(args);
+    // The window's title names the file (the first and how many more).
+    ASSERT_TRUE(FindWindow((model + (second.empty() ? "" : " and 1 more") + " - pm-run").c_str())) << Err();
     // The first frame drawn (the window is black before it; a loaded machine takes a while), then the
     // picture as it stays.
     for (int tries = 0; tries < 100; ++tries) {
@@ -248,6 +254,28 @@ TEST_P(ModelViewKeysTest, TogglesDragsZoomAndTexts) {
   Type(XK_q);
   EXPECT_EQ(Wait(), 0) << Err();
   EXPECT_NE(Out().find("closed\n"), std::string::npos) << Out();
+}
+
+// Several files: the statistics name the first model's up axis, as one file's do (the row that holds
+// them has none of its own): the line "up y, filled" the same pixels as one file's.
+TEST_P(ModelViewKeysTest, WithSeveralFilesTheStatisticsNameTheFirstModelsUp) {
+  constexpr int kUpTop = 36, kUpBottom = 49;
+  const auto upLine = [](const Shot& s) {
+    Shot line = s;
+    line.height = kUpBottom - kUpTop;
+    line.rgb.assign(s.rgb.begin() + kUpTop * s.width * 3, s.rgb.begin() + kUpBottom * s.width * 3);
+    return line;
+  };
+  StartView(kColours, "", "");
+  const Shot one = upLine(Press(XK_s, kRateRows));
+  Type(XK_q);
+  ASSERT_EQ(Wait(), 0) << Err();
+  ASSERT_GT(Foreground(one), 100) << "the line is there";
+  m_window = 0;
+  StartView(kColours, "", "", kColours);
+  EXPECT_EQ(Differing(upLine(Press(XK_s, kRateRows)), one), 0);
+  Type(XK_q);
+  EXPECT_EQ(Wait(), 0) << Err();
 }
 
 TEST_P(ModelViewKeysTest, TexturesSkeletonAndClips) {
