@@ -257,6 +257,15 @@ const aiScene* ReadScene(Assimp::Importer& importer, const std::string& file, st
 // The warning of a file that holds nothing to draw, whatever its format.
 constexpr char kNothingToDraw[] = "it holds no geometry: nothing to draw";
 
+// Whether a node places a mesh with something to draw: Assimp 5.2 keeps an AC3D object of vertices and no
+// surface as a mesh of points on no node, which nothing draws.
+bool PlacesAMesh(const Scene& scene) {
+  return std::any_of(scene.nodes.begin(), scene.nodes.end(), [&](const Node& n) {
+    return std::any_of(n.meshes.begin(), n.meshes.end(),
+                       [&](uint32_t m) { return m < scene.meshes.size() && !scene.meshes[m].indices.empty(); });
+  });
+}
+
 // The AC3D file's own statements (Ac3dFile), or false when it is none.
 bool ReadAc3dOf(const std::string& file, AssetRoot& root, Ac3dFile& out) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(root.Open(file), std::fclose);
@@ -363,7 +372,7 @@ bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root,
     if (scene.meshes.empty() && (!scene.animations.empty() || skeleton))
       scene.warnings.push_back("no mesh: " + std::to_string(scene.animations.size()) + " clips and " +
                                std::to_string(scene.nodes.size()) + " nodes, nothing to draw");
-    else if (scene.meshes.empty() && !setting)
+    else if (!PlacesAMesh(scene) && !setting)
       scene.warnings.push_back(kNothingToDraw);
   }
   WarnOverBudget(scene);

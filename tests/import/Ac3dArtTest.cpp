@@ -282,6 +282,12 @@ TEST_F(Ac3dArtTest, AFileOfNoGeometryIsAnEmptySceneSaidOnce) {
   Scene ac = Read(m_dir.File("null.ac"));
   EXPECT_TRUE(ac.meshes.empty());
   EXPECT_EQ(ac.warnings, (std::vector<std::string>{"it holds no geometry: nothing to draw"}));
+  // An object of vertices and no surface, which Assimp keeps as points on no node (nothing draws them).
+  PM::Test::WriteFile(m_dir.File("dots.ac"),
+                      "AC3Db\nMATERIAL \"m\" rgb 1 0 0 amb 0 0 0 emis 0 0 0 spec 0 0 0 shi 10 trans 0\n"
+                      "OBJECT world\nkids 1\nOBJECT poly\nname \"dots\"\nnumvert 2\n0 0 0\n1 0 0\nkids 0\n");
+  Scene dots = Read(m_dir.File("dots.ac"));
+  EXPECT_EQ(dots.warnings, (std::vector<std::string>{"it holds no geometry: nothing to draw"}));
   // An OBJ of one vertex and no face.
   PM::Test::WriteFile(m_dir.File("dot.obj"), "v 0 0 0\n");
   Scene obj;
