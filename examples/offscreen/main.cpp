@@ -10,6 +10,7 @@
 
 #include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/core/Log.h>
+#include <pelmora/core/LogPipe.h>
 #include <pelmora/core/StartUp.h>
 #include <pelmora/engine/Image.h>
 #include <pelmora/render/RenderChannel.h>
@@ -28,6 +29,10 @@ T* Named(ScriptEngine* engine, const std::string& name) {
 
 bool RunScript(ScriptEngine* engine, const char* path) {
   std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "pm-offscreen: cannot read the script \"%s\".\n", path);
+    return false;
+  }
   std::stringstream text;
   text << in.rdbuf();
   const std::string bytes = text.str();
@@ -38,7 +43,10 @@ bool RunScript(ScriptEngine* engine, const char* path) {
 
 bool Draw(ScriptEngine* engine, int frames, const char* out) {
   auto* pipe = Named<RenderPipe_I>(engine, "Pipe");
-  if (!pipe) return false;
+  if (!pipe) {
+    std::fputs("pm-offscreen: the scripts make no RenderPipe \"Pipe\" to draw with.\n", stderr);
+    return false;
+  }
   pipe->m_bufferBackColorAccessEnable = true;  // Direct3D 8 lets a host read what it drew only so
   if (pipe->ApplyFormat() != 0) return false;  // the pipe's error says why
   Ptr<RenderSystemTraverse_I> traverse(RenderSystemTraverse_I::Create());
@@ -63,6 +71,11 @@ int main(int argc, char** argv) {
     std::fputs("usage: pm-offscreen FRAMES OUT.png SCRIPT...\n", stderr);
     return 2;
   }
+  // The log on standard error, where the library also writes each error report: one console, so a report
+  // is shown once and standard output stays empty.
+  auto* log = static_cast<LogPipe*>(LogOutPipe().Get());
+  log->CloseConsole();
+  log->OpenConsole(2);
   // Before any pipe opens: with no X display, pipes draw into memory instead of failing.
   RenderPipe_I::SetOffscreenWithoutDisplay(true);
   if (DLLInitialize(0) != 0) return 1;
