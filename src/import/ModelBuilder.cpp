@@ -670,10 +670,10 @@ class Builder {
   void WarnUndrawn(const Texture& texture) const {
     switch (CauseOf(texture)) {
       case MissingTexture::Cause::kNotFound: {
-        // The reader looked where TextureCandidates says, from the model's own folder.
+        // The reader's own search: the candidates of the name in its folders.
+        const TextureSearch search = TextureSearchOf(PlaceOf(m_file), m_texturePath);
         std::string tried;
-        for (const std::string& place :
-             TextureCandidates(PlaceOf(m_file).folder, texture.source, TextureFolders(m_file, m_texturePath)))
+        for (const std::string& place : TextureCandidates(search.folder, texture.source, search.folders))
           tried += (tried.empty() ? "" : ", ") + ("\"" + place + "\"");
         const std::string where = tried.empty() ? std::string() : " (looked for at " + tried + ", in any letter case)";
         LogWarn("Import(\"", m_file.c_str(), "\"): the texture \"", texture.source.c_str(), "\" is missing",

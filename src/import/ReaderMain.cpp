@@ -353,7 +353,8 @@ bool Run(const ReaderRequest& request, const ModelPlace& place, AssetRoot& root,
       return WriteFailureStream(StreamOutcome::Refused, message.empty() ? "no scene" : message, out);
     }
     std::string error;
-    if (!SceneFromAssimp(*source, place.folder, TextureFolders(request.file, request.texturePath), root, scene, error))
+    const TextureSearch search = TextureSearchOf(place, request.texturePath);
+    if (!SceneFromAssimp(*source, search.folder, search.folders, root, scene, error))
       return WriteFailureStream(StreamOutcome::ReaderRefused, error, out);
     ChooseUpAxis(*source, place.file, scene);
     if (isAc3d)

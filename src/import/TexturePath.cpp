@@ -127,10 +127,14 @@ std::string FindTextureFile(const std::string& folder, const std::string& given,
 }
 
 std::vector<std::string> TextureFolders(const std::string& file, const std::vector<std::string>& texturePath) {
-  std::vector<std::string> folders;
-  if (std::string link = PlaceOf(file).linkFolder; !link.empty()) folders.push_back(std::move(link));
-  folders.insert(folders.end(), texturePath.begin(), texturePath.end());
-  return folders;
+  return TextureSearchOf(PlaceOf(file), texturePath).folders;
+}
+
+TextureSearch TextureSearchOf(const ModelPlace& place, const std::vector<std::string>& texturePath) {
+  TextureSearch search{place.folder, {}};
+  if (!place.linkFolder.empty()) search.folders.push_back(place.linkFolder);
+  search.folders.insert(search.folders.end(), texturePath.begin(), texturePath.end());
+  return search;
 }
 
 }  // namespace PM::Import

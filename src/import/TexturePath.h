@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "import/AssetRoot.h"
+
 namespace PM::Import {
 
 // The paths a texture `name` of a model in `folder` is looked for at, in order, each once, without
@@ -31,5 +33,13 @@ std::string FindTextureFile(const std::string& folder, const std::string& name,
 // base name: the folder of the link named when the model is a link to another folder (PlaceOf), then
 // `texturePath`.
 std::vector<std::string> TextureFolders(const std::string& file, const std::vector<std::string>& texturePath);
+
+// Where the textures of a model at `place` are looked for: its own folder, then `folders` (TextureFolders).
+// The reader searches these, and the warning of a texture it did not find names their candidates.
+struct TextureSearch {
+  std::string folder;
+  std::vector<std::string> folders;
+};
+TextureSearch TextureSearchOf(const ModelPlace& place, const std::vector<std::string>& texturePath);
 
 }  // namespace PM::Import
