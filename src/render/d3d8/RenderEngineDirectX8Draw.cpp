@@ -265,7 +265,7 @@ void RenderEngineDirectX8_D::DrawCachedPrimitives(const PolygonData& d) {
     m_device->DrawIndexedPrimitive(type, 0, vertices, UINT(start), UINT(primitives));
   };
   const uint32_t type = d.PrimType;
-  if (type == PrimitiveType::kPoint) return draw(D3DPT_POINTLIST, 0, d.PrimCount);
+  if (type == PrimitiveType::kPoint) return;  // points are not drawn by this engine
   if (type == PrimitiveType::kLine) return draw(D3DPT_LINELIST, 0, d.PrimCount);
   if (type == PrimitiveType::kTriangle) return draw(D3DPT_TRIANGLELIST, 0, d.PrimCount);
   if (type == PrimitiveType::kQuad) {
