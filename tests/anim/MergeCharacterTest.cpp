@@ -35,7 +35,8 @@ std::string Character(const std::string& id, const char* group, std::initializer
     s += node + ".Name '" + n + "';\n";
     objects += (i ? ", " : "") + node;
     members += (i ? ", " : "") + std::string(member);
-    indexList += (i ? ", " : "") + std::to_string(size_t(i) < indexes.size() ? indexes[i] : 0);
+    indexList += i ? ", " : "";
+    indexList += std::to_string(size_t(i) < indexes.size() ? indexes[i] : 0);
     ++i;
   }
   s += "ConnectionGroup:" + id + "G.{ .Object [" + objects + "]; .Member [" + members + "]; .MemberIndex [" +

@@ -120,7 +120,8 @@ TEST_F(NameHashTest, IterationOrderFollowsReinsertionOnEveryDoubling) {
   std::vector<std::vector<std::string>> model(4);
   NameHash h;
   for (int i = 0; i < 6000; ++i) {
-    std::string key = "k" + std::to_string(i * 7919 % 6007);
+    std::string key = "k";
+    key += std::to_string(i * 7919 % 6007);
     h.Set(String(key.c_str()), nullptr);
     auto& bucket = model[String(key.c_str()).GetHash() % model.size()];
     bucket.push_back(key);

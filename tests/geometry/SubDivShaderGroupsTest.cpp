@@ -28,7 +28,7 @@ TEST_F(SubDivShaderGroups, FacesAllOnTheFirstShaderAreThoseTheGroupingDraws) {
       const int v = int(&shaders - faceShaders);
       SCOPED_TRACE(testing::Message() << "variant " << v << " at level " << levels);
       t.faceShaders = shaders;
-      auto [m, d] = Build(t, "v" + std::to_string(v) + "l" + std::to_string(levels));
+      auto [m, d] = Build(t, std::string("v").append(std::to_string(v)).append("l").append(std::to_string(levels)));
       ASSERT_TRUE(m && d);
       SubDivStructure base, last;
       SubDivData baseData, out;

@@ -106,9 +106,11 @@ TEST_F(ImportHostileTest, EscapeSequencesFromAFileReachTheLogInert) {
 TEST_F(ImportHostileTest, ATreeDeeperThanTheEngineDrawsIsRefusedAtImport) {
   std::string nodes;
   constexpr int kChain = 10000;
-  for (int i = 0; i < kChain; ++i)
-    nodes += (i ? "," : "") + std::string("{\"name\":\"n") + std::to_string(i) + "\"" +
-             (i + 1 < kChain ? ",\"children\":[" + std::to_string(i + 1) + "]" : "") + "}";
+  for (int i = 0; i < kChain; ++i) {
+    nodes.append(i ? "," : "").append("{\"name\":\"n").append(std::to_string(i)).append("\"");
+    if (i + 1 < kChain) nodes.append(",\"children\":[").append(std::to_string(i + 1)).append("]");
+    nodes += "}";
+  }
   const std::string file =
       Write("deep.gltf", "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[" + nodes + "],\"scenes\":[{\"nodes\":[0]}]}");
   LogCapture log;

@@ -28,7 +28,9 @@ inline bool NearColour(Rgb a, Rgb b, int tolerance = 16) {
   return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
 }
 inline std::string Describe(Rgb c) {
-  return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
+  std::string s = "(";
+  s.append(std::to_string(c.r)).append(", ").append(std::to_string(c.g)).append(", ").append(std::to_string(c.b));
+  return s + ")";
 }
 
 // Sizes whose rows swscale writes past when it is given no room: widths that are not a multiple of 16

@@ -31,13 +31,13 @@ class TreeWorld : public EngineWorldTest {
   }
   static std::string Names(const Array<Obj<ScriptObject>>& list) {
     std::string s;
-    for (const Obj<ScriptObject>& n : list) s += (s.empty() ? "" : " ") + NameOf(n);
+    for (const Obj<ScriptObject>& n : list) s.append(s.empty() ? "" : " ").append(NameOf(n));
     return s;
   }
   static std::string ChildNames(ScriptObject* branch) {
     std::string s;
     for (int32_t i = 0, n = MemberSize(branch, kMemberTBranchChild); i < n; ++i)
-      s += (i ? " " : "") + NameOf(MemberGetAt<VObject>(branch, kMemberTBranchChild, i));
+      s.append(i ? " " : "").append(NameOf(MemberGetAt<VObject>(branch, kMemberTBranchChild, i)));
     return s;
   }
   // A chain of `depth` nodes of the class below `parent`; the deepest one is returned.

@@ -210,7 +210,8 @@ TEST_F(LexerTextTest, StreamPiecesLexAsMemory) {
 }
 
 TEST_F(LexerTextTest, SignAcrossAPieceBoundary) {
-  std::string s = std::string(8190, ' ') + "a -1";  // the "-" is the last byte of the first piece
+  std::string s(8190, ' ');
+  s += "a -1";  // the "-" is the last byte of the first piece
   StreamPipeRef stream(NewCounted<PieceStream>(s));
   Lexer l(stream.Get(), Lexer::kParserMode);
   EXPECT_EQ(LexAll(l), (std::vector<Tok>{Name("a"), I32(-1), End()}));

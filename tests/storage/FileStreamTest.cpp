@@ -186,7 +186,8 @@ TEST_F(FileStreamTest, WritesNeverGoThroughLinksOrIntoSpecialFiles) {
   EXPECT_FALSE(fs::exists(outside.File("new")));
   EXPECT_NE(err.find("FileStream: cannot open \"" + dir.File("link") + "\": it is a symbolic link."), std::string::npos)
       << err;
-  EXPECT_NE(err.find("\"" + dir.File("hard") + "\": it has other hard links."), std::string::npos) << err;
+  const std::string hard = dir.File("hard");
+  EXPECT_NE(err.find("\"" + hard + "\": it has other hard links."), std::string::npos) << err;
   // A link is followed for reading.
   StreamPipeRef read(OpenFileStream(dir.File("link").c_str(), kModeRead));
   EXPECT_EQ(read->GetFileLength(), 4);

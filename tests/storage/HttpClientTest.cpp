@@ -2,6 +2,7 @@
 // error statuses, time-outs and broken responses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -183,7 +184,8 @@ TEST_F(HttpClientTest, PathBytesAreEscapedSoNoHeaderCanBeInjected) {
   HttpResponse r = HttpClient::Get((Url("/echo") + "?a b\r\nX-Injected: 1#frag").c_str());
   ASSERT_EQ(r.result, kNetOk);
   std::string head = WithoutCr(BodyText(r));
-  EXPECT_EQ(head.substr(0, head.find('\n')), "GET /echo?a%20b%0D%0AX-Injected:%201 HTTP/1.1");
+  EXPECT_EQ(std::string(head.begin(), std::find(head.begin(), head.end(), '\n')),
+            "GET /echo?a%20b%0D%0AX-Injected:%201 HTTP/1.1");
   EXPECT_EQ(head.find("X-Injected: 1"), std::string::npos);
 }
 

@@ -27,7 +27,7 @@ class HttpTestServer {
 
   // True once the server has told its port, within timeoutMs.
   bool Start(int timeoutMs = 10000) {
-    std::string script = std::string(PM_SOURCE_DIR) + "/tests/storage/http_test_server.py";
+    const std::string script = PM_SOURCE_DIR "/tests/storage/http_test_server.py";
     int in[2], out[2];
     if (pipe(in) != 0) return false;
     if (pipe(out) != 0) {

@@ -17,7 +17,8 @@ TEST(StorageThreads, ReadPathsAreSeparatePerThread) {
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([t, &ok] {
       bool good = Storage::GetReadPath().IsEmpty();
-      std::string mine = "thread" + std::to_string(t);
+      std::string mine = "thread";
+      mine += std::to_string(t);
       for (int i = 0; i < 200; ++i) {
         ReadPathScope scope(mine.c_str());
         good = good && Storage::GetReadPath() == String((mine + "/").c_str());
@@ -37,7 +38,8 @@ TEST(StorageThreads, ArchiveCacheServesManyThreads) {
   PM::Test::TempDir dir;
   std::vector<PM::Test::StorageKit::ArchiveFile> files;
   for (int i = 0; i < 16; ++i)
-    files.push_back({"f" + std::to_string(i), std::string(1000 + i, char('a' + i)), uint32_t(i % 2)});
+    files.push_back(
+        {std::string("f").append(std::to_string(i)), std::string(1000 + i, char('a' + i)), uint32_t(i % 2)});
   for (const char* name : {"one.pmk", "two.pmk"})
     PM::Test::WriteFile(dir.File(name), PM::Test::StorageKit::BuildArchive(files));
 
@@ -47,7 +49,8 @@ TEST(StorageThreads, ArchiveCacheServesManyThreads) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 100; ++i) {
         int f = (t + i) % 16;
-        std::string path = dir.File((i % 2) ? "one.pmk" : "two.pmk") + "/f" + std::to_string(f);
+        std::string path = dir.File((i % 2) ? "one.pmk" : "two.pmk");
+        path.append("/f").append(std::to_string(f));
         StreamPipeRef s(Storage::OpenStreamSimple(path.c_str(), Storage::kRead));
         std::string got(2000, '\0');
         got.resize(size_t(std::max<int64_t>(s->Read(got.data(), 2000), 0)));

@@ -30,8 +30,8 @@ void CheckLines(const std::string& text, int threads, int count) {
     std::string line = text.substr(at, end - at);
     int t = line[0] - '0';
     ASSERT_TRUE(t >= 0 && t < threads) << line;
-    std::string expect =
-        std::to_string(t) + ":" + std::to_string(next[size_t(t)]++) + " " + std::string(30, char('a' + t)) + "\"q\";";
+    std::string expect = std::to_string(t);
+    expect.append(":").append(std::to_string(next[size_t(t)]++)).append(" ").append(30, char('a' + t)).append("\"q\";");
     ASSERT_EQ(line, expect);
     at = end + 1;
     ++lines;

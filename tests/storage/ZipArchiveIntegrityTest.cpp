@@ -67,7 +67,7 @@ TEST_F(ZipArchiveIntegrityTest, DamagedTrailerIsToldApartFromMissing) {
 
 // The seed was made by Python's zipfile with the trailer computed by hand from docs/formats.md.
 TEST_F(ZipArchiveIntegrityTest, TrailerWrittenByAnotherToolIsAccepted) {
-  std::string seed = ReadFile(std::string(PM_SOURCE_DIR) + "/fuzz/corpus/zip_reader/trailed");
+  std::string seed = ReadFile(PM_SOURCE_DIR "/fuzz/corpus/zip_reader/trailed");
   ASSERT_GT(seed.size(), 100u);
   EXPECT_EQ(seed.substr(seed.size() - 23), "PELMORAZIP PMC 135BFEA5");
   ZipArchive a;

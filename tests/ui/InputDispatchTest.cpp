@@ -54,7 +54,7 @@ TEST_F(Dispatch, ButtonFlagsCountOnlyFromTheReleasedState) {
     m_window->m_input.buttons = row.before;
     const WidgetInput& r = Frame(-50, -50, row.now);
     std::string flags;
-    for (int i = 0; i < 12; ++i) flags += (i && i % 4 == 0 ? " " : "") + std::string(r.buttonFlags[i] ? "1" : "0");
+    for (int i = 0; i < 12; ++i) flags.append(i && i % 4 == 0 ? " " : "").append(r.buttonFlags[i] ? "1" : "0");
     EXPECT_EQ(flags, row.flags) << row.before << " -> " << row.now;
   }
 }

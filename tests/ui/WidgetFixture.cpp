@@ -56,7 +56,7 @@ std::vector<DrawnQuad> WidgetTest::DrawWindow() {
 std::string WidgetTest::DrawnNames() const {
   std::string out;
   for (const WeakObj<Widget_I>& w : m_window->DrawnWidgets())
-    out += (out.empty() ? "" : " ") + std::string(w->m_name.CStr());
+    out.append(out.empty() ? "" : " ").append(w->m_name.CStr());
   return out;
 }
 

@@ -16,7 +16,7 @@ constexpr uint32_t kMemberButtonSubMenu = 0x05FFF0E9;
 std::string Children(const Widget_I* w) {
   std::string out;
   for (const Obj<Widget_I>& c : w->m_widgetArray)
-    out += (out.empty() ? "" : " ") + std::string(c.IsNil() ? "-" : c->m_name.CStr());
+    out.append(out.empty() ? "" : " ").append(c.IsNil() ? "-" : c->m_name.CStr());
   return out;
 }
 

@@ -279,8 +279,10 @@ TEST_F(OpenGLEngineTest, EveryPrimitiveTypeIsPixelIdenticalOnBothPaths) {
   strip.IndexArray = idx, strip.IndexCount = 4, strip.PrimLengthArray = len;
   strip.VertexArray = v.data(), strip.VertexCount = 8;
   E().DrawPolygonData(&strip, nullptr);
-  EXPECT_EQ(log.Text(),
-            "Error DrawOpenGL() unsupported Primitive::Type (" + std::to_string(PrimTypeId(8)) + ") detected.\n");
+  std::string refused = "Error DrawOpenGL() unsupported Primitive::Type (";
+  refused += std::to_string(PrimTypeId(8));
+  refused += ") detected.\n";
+  EXPECT_EQ(log.Text(), refused);
 }
 
 TEST_F(OpenGLEngineTest, CacheUploadsOnlyWhatChanged) {
