@@ -521,6 +521,29 @@ def framed_bar(pm_run, peer, checker, tmp):
         print(f"{engine}: the bar spans {span:.0%} of the width, none on the edge")
 
 
+def shiny_alike(pm_run, peer, checker, tmp):
+    # A shiny ball: its highlight where the OpenGL engine puts it (a viewer far along the view axis), the same
+    # on Direct3D 8, whose device would light it from the eye (12,678 pixels apart).
+    rings, segs = 12, 24
+    lines = ["mtllib shiny.mtl", "usemtl shiny"]
+    for i in range(rings + 1):
+        t = math.pi * i / rings
+        lines += [f"v {math.sin(t) * math.cos(2 * math.pi * j / segs):.5f} {math.cos(t):.5f} "
+                  f"{math.sin(t) * math.sin(2 * math.pi * j / segs):.5f}" for j in range(segs)]
+    for i in range(rings):
+        for j in range(segs):
+            a, b = i * segs + j + 1, i * segs + (j + 1) % segs + 1
+            lines.append(f"f {a} {b} {b + segs} {a + segs}")
+    with open(os.path.join(tmp, "shiny.mtl"), "w") as f:
+        f.write("newmtl shiny\nKd 0.3 0.3 0.4\nKs 1 1 1\nNs 20\n")
+    model = os.path.join(tmp, "shiny.obj")
+    with open(model, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    for engine in ("OpenGL", "DirectX8"):
+        view(pm_run, model, engine, tmp, "", os.path.join(tmp, f"{engine}.png"))
+    cross(checker, os.path.join(tmp, "DirectX8.png"), os.path.join(tmp, "OpenGL.png"), os.path.join(tmp, "x"))
+
+
 def fails(model):
     # A file that does not load ends the run at once: exit 1, one Error naming it, and no window opened
     # (the run has no display to open one on, and would say so), whatever --window asks.
@@ -829,6 +852,7 @@ CASES = {
     "skeleton_walk_bvh": walk_seen(os.path.join(corpus, "BVH", "01_01.bvh"), (3, 60), 0.01),
     "skeleton_alike_bvh": skeleton_alike(os.path.join(corpus, "BVH", "01_01.bvh")),
     "framed_bar": framed_bar,
+    "shiny_alike": shiny_alike,
     "framed_jump_x": framed(os.path.join(corpus, "X", "BCN_Epileptic.X"), (3, 60, 100), 300),
     # Both sides by default: a terrain whose faces face away from the view (nothing drawn when culled).
     "two_sided_hmp": picture(os.path.join(corpus, "HMP", "formatDetection"), "two_sided_hmp.png"),

@@ -113,6 +113,9 @@ ResultCode RenderEngineDirectX8_D::InitializeRenderWindow(const TextureSettingsI
   SetViewport(viewport);
   m_fixedState.Reset(int32_t(m_caps.MaxSimultaneousTextures));
   m_fixedState.Apply(m_device);
+  // Highlights as the OpenGL engine computes them (a viewer far along the view axis, not at the eye),
+  // so that a shiny surface looks the same on both engines.
+  m_device->SetRenderState(D3DRS_LOCALVIEWER, 0);
   return 0;
 }
 
