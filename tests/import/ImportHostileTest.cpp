@@ -115,8 +115,8 @@ TEST_F(ImportHostileTest, ATreeDeeperThanTheEngineDrawsIsRefusedAtImport) {
       Write("deep.gltf", "{\"asset\":{\"version\":\"2.0\"},\"nodes\":[" + nodes + "],\"scenes\":[{\"nodes\":[0]}]}");
   LogCapture log;
   EXPECT_EQ(Import(file), EFail);
-  EXPECT_EQ(log.Text(), "Error Import: Cannot import \"" + file + "\": the scene has " + std::to_string(kChain) +
-                            " levels of nodes, more than the 4094 an import takes.\n");
+  EXPECT_EQ(log.Text(), "Error Import: Cannot import \"" + file + "\": the importer refused it: the scene has " +
+                            std::to_string(kChain) + " levels of nodes, more than the 4094 an import takes.\n");
 }
 
 // A material library beside the model's folder: refused by default, read once the root is widened through
