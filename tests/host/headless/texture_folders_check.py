@@ -84,8 +84,11 @@ def main():
         found = 'material "wood" texture "../textures/wood.png"'
         refused = (f'Warn  Import("models/door.obj"): "{models}/../textures/wood.png" is not opened: it lies outside '
                    f'the asset root "{models}" ({WIDEN}; {TEXTURE_PATH}).')
+        # pm-run's own line after the library's: its options that reach such a texture.
+        outside = ('Warn  pm-run: "{}" names textures outside its asset root; --asset-root DIR widens the root, '
+                   '--texture-path DIR looks for them in DIR too.')
         cases = [
-            ("models/door.obj", [], found + " outside the asset root", [refused]),
+            ("models/door.obj", [], found + " outside the asset root", [refused, outside.format("models/door.obj")]),
             ("models/door.obj", ["--texture-path", "nowhere", "--texture-path", "textures"], found,
              [f'Warn  Import("models/door.obj"): the texture folder "{tmp}/nowhere" is not a folder; no texture is '
               'looked for there.']),
@@ -96,13 +99,15 @@ def main():
               'is looked for there.']),
             ("elsewhere/door.obj", ["--texture-path", "textures"], found, []),
             ("elsewhere/door.obj", [], found + " outside the asset root",
-             [refused.replace('"models/door.obj"', '"elsewhere/door.obj"')]),
+             [refused.replace('"models/door.obj"', '"elsewhere/door.obj"'), outside.format("elsewhere/door.obj")]),
             ("models/fifo.obj", [], 'material "wood" texture "fifo.png" not a regular file',
              [f'Warn  Import("models/fifo.obj"): "{models}/fifo.png" is not opened: it is not a regular file '
               '(a FIFO).']),
             ("models/huge.obj", [], 'material "wood" texture "huge.png" over the reader\'s memory budget',
              ['Warn  Import("models/huge.obj"): the texture "huge.png" is not read: decoding it needs more than the '
-              "reader's memory budget of 1 GiB (ImportOptions::readerMemory raises it)."]),
+              "reader's memory budget of 1 GiB (ImportOptions::readerMemory raises it).",
+              'Warn  pm-run: "models/huge.obj" has textures over the reader\'s memory budget; --reader-memory MIB '
+              'raises it.']),
         ]
         for model, args, material, warnings in cases:
             try:
