@@ -448,7 +448,7 @@ int ParseArgs(int argc, char** argv, Options& o) {
       o.viewFiles = false;
       const char* value = row->takesValue ? argv[++i] : nullptr;
       // An empty value (an unset variable, a stray '') names nothing; -e's empty script is a script.
-      if (value && !*value && std::strcmp(row->name, "-e") && std::strcmp(row->name, "--texture-path")) {
+      if (value && !*value && std::strcmp(row->name, "-e") != 0 && std::strcmp(row->name, "--texture-path") != 0) {
         std::fprintf(stderr, "pm-run: %s was given an empty value; it takes %s.\n", row->name, ValueWord(row->name));
         return 2;
       }

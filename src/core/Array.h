@@ -155,6 +155,7 @@ class Array {
   // of memory, refused before anything moves.
   void Realloc(int64_t wanted) {
     int n = Count();
+    // NOLINTNEXTLINE(bugprone-sizeof-expression): the element's size, a pointer's in arrays of pointers.
     int32_t capacity = BlockCheckedCount(wanted < n ? n : wanted, sizeof(T));
     if (capacity > 0 && HeaderOf(m_data)->capacity > 0 && BlockRefCount(m_data) == 1) {
       // Sole owner: the allocator may extend the block in place, which saves the copy.
