@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """The visibility sweep of the model corpus: every model file outside invalid/ that loads with at least
 one triangle is drawn on one engine, framed as `pm-run --view FILE --frames 3` frames it, and covers at
-least MIN_COVER of the picture, but for the files listed below. One pm-view-sweep process draws them all.
+least MIN_COVER of the picture, but for the files listed below. One pm-view-sweep process draws them all,
+or with PART/PARTS every PARTS-th of them (the corpus and the mutants) from the PART-th on, so that the
+parts of a sweep run at once.
 
-    view_sweep.py PM_VIEW_SWEEP PM_IMPORT_PEER ENGINE
+    view_sweep.py PM_VIEW_SWEEP PM_IMPORT_PEER ENGINE [PART/PARTS]
 
 A pixel is the model's when it differs from the view's clear colour by more than the rasterizers'
 rounding in some channel. The pictures of the files that draw too little are kept, named after the file
@@ -28,7 +30,7 @@ MIN_DRAWN = 300
 # The view clears to (0.2, 0.2, 0.252): (51, 51, 64) in 8 bits a channel, give or take a rounding.
 CLEAR = (51, 51, 64)
 ROUNDING = 4
-# Seconds for all the files: within ctest's 300 a test.
+# Seconds for all the files of a run: within ctest's 300 a test.
 TIMEOUT = 270
 BOTH = None
 
@@ -152,7 +154,7 @@ def sweep(program, engine, files, out):
     return lines, status
 
 
-def judge(lines, engine, out, keep):
+def judge(lines, engine, out, keep, min_drawn):
     # The corpus files' pictures against MIN_COVER and the lists: what failed, and what to note.
     exceptions, known = listed(EXCEPTIONS, engine), listed(KNOWN_FAULTS, engine)
     failed, notes, colours = [], [], collections.Counter()
@@ -183,31 +185,34 @@ def judge(lines, engine, out, keep):
     if max(abs(a - b) for a, b in zip(common, CLEAR)) > ROUNDING:
         failed.append(f"the pictures' commonest colour is {common}, not the clear colour {CLEAR}")
     drawn = sum(word == "view" for word, *_ in lines)
-    if drawn < MIN_DRAWN:
-        failed.append(f"only {drawn} files drawn, of the {MIN_DRAWN} or more that load with a triangle")
+    if drawn < min_drawn:
+        failed.append(f"only {drawn} files drawn, of the {min_drawn} or more that load with a triangle")
     return failed, notes
 
 
 def main():
     program, peer, engine = sys.argv[1:4]
+    part, parts = (int(n) for n in (sys.argv[4] if len(sys.argv) > 4 else "0/1").split("/"))
     files = model_files(peer)
     if len(files) < 400:
         print(f"only {len(files)} model files under {corpus}")
         return 1
-    out = tempfile.mkdtemp(prefix=f"pm-view-sweep-{engine}-")
+    out = tempfile.mkdtemp(prefix=f"pm-view-sweep-{engine}-{part}-")
     keep = os.environ.get("PM_SWEEP_KEEP") == "1"
-    hostile = mutants(os.path.join(out, "mutants"))
+    hostile = mutants(os.path.join(out, "mutants"))[part::parts]
+    min_drawn = MIN_DRAWN * len(files[part::parts]) // len(files)
+    files = files[part::parts]
     start = time.monotonic()
     lines, status = sweep(program, engine, files + hostile, out)
     seconds = time.monotonic() - start
     is_mutant = set(hostile)
     robust = [line for line in lines if line[3] in is_mutant]
     lines = [line for line in lines if line[3] not in is_mutant]
-    failed, notes = judge(lines, engine, out, keep)
+    failed, notes = judge(lines, engine, out, keep, min_drawn)
     failed += [f"{path}: its frames could not be drawn" for word, _, _, path in robust if word == "fail"]
     failed += [status] if status else []
     counts = collections.Counter(word for word, *_ in lines)
-    print(f"{engine}: {counts['view']} files drawn, {counts['empty']} without a triangle, {counts['unread']} not "
+    print(f"{engine} {part}/{parts}: {counts['view']} files drawn, {counts['empty']} without a triangle, {counts['unread']} not "
           f"loaded, of {len(files)}; of {len(hostile)} mutants {sum(w == 'view' for w, *_ in robust)} drawn, "
           f"{sum(w == 'unread' for w, *_ in robust)} refused; {seconds:.1f} s")
     for note in notes:
