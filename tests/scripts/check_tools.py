@@ -20,7 +20,7 @@ import tempfile
 RUN_NEEDS = {"cmake", "ninja-build", "g++", "pkg-config", "libpng-dev", "libx11-dev", "libxtst-dev",
              "libgl1-mesa-dri", "libegl-dev", "libegl-mesa0", "fonts-dejavu-core", "libopenal-dev", "libavcodec-dev",
              "libfreetype-dev"}
-TEST_ONLY = {"clang", "libclang-rt-14-dev", "clang-format", "clang-tidy", "googletest", "libgtest-dev",
+TEST_ONLY = {"clang", "libclang-rt-14-dev", "clang-format", "clang-tidy-22", "googletest", "libgtest-dev",
              "libgmock-dev", "libcgal-demo", "xvfb", "python3-pil", "libopenjp2-tools", "zip"}
 BENCH_ONLY = {"libbenchmark-dev", "libopenscenegraph-dev", "libirrlicht-dev"}
 
