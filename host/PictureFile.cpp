@@ -82,7 +82,8 @@ std::string PictureFileOf(const std::string& name, int frame) {
   size_t start, end;
   if (!FindConversion(name, start, end) || start == std::string::npos) return name;
   const bool zeros = name[start + 1] == '0';
-  const size_t width = size_t(std::atoi(name.c_str() + start + 1 + (zeros ? 1 : 0)));
+  size_t width = 0;  // FindConversion took at most two digits
+  for (size_t i = start + 1 + (zeros ? 1 : 0); i + 1 < end; ++i) width = width * 10 + size_t(name[i] - '0');
   std::string number = std::to_string(frame);
   // PictureNameProblem refuses a width without its 0: a name never gets spaces.
   if (number.size() < width && zeros) number.insert(0, width - number.size(), '0');

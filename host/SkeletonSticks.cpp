@@ -133,10 +133,11 @@ int32_t AddSkeletonSticks(ScriptObject* root, ScriptObject* parent, float width)
   for (const Obj<ScriptObject>& node : nodes)
     if (node->IsA(TJoint_I::kClassId)) joints.insert(node.Get());
   std::unordered_map<const ScriptObject*, size_t> branches;
-  for (const ScriptObject* joint : joints)
-    if (const ScriptObject* up = static_cast<const TJoint_I*>(joint)->GetParent();
-        joints.count(up) && ++branches[up] > kMostBranches)
-      return 0;
+  for (const Obj<ScriptObject>& node : nodes) {
+    if (!joints.count(node.Get())) continue;
+    const ScriptObject* up = static_cast<const TJoint_I*>(node.Get())->GetParent();
+    if (joints.count(up) && ++branches[up] > kMostBranches) return 0;
+  }
   // A marker wider than a stick's diagonal, so it shows round the sticks drawn over it.
   const float half = width * 0.5f, r = width * 0.8f;
   int32_t count = 0;

@@ -153,7 +153,8 @@ int FrameLoop::Run() {
   double last = 0;
   int drawn = 0;
   for (; window || drawn < m_request.frames; ++drawn) {
-    if ((m_ended = PumpMessages(m_pipe)) != WindowState::kOpen) break;
+    m_ended = PumpMessages(m_pipe);
+    if (m_ended != WindowState::kOpen) break;
     m_errorsBefore = ErrorReportCount();
     TakeInput();
     if (m_request.beforeFrame && !m_request.beforeFrame()) {

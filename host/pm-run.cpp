@@ -295,7 +295,8 @@ const OptionRow kOptions[] = {
     {"--graphics-setup", false, [](Options& o, const char*) { return o.graphicsSetup = true; }, nullptr},
     {"--dialogs", true,
      [](Options& o, const char* v) {
-       if ((o.x11Dialogs = std::strcmp(v, "x11") == 0)) return true;
+       o.x11Dialogs = std::strcmp(v, "x11") == 0;
+       if (o.x11Dialogs) return true;
        std::fprintf(stderr, "pm-run: --dialogs takes \"x11\", not \"%s\".\n", v);
        return false;
      },

@@ -2,11 +2,13 @@
 // runs scene scripts (which name RenderPipe:Pipe and RenderChannel:Channel0, ...), draws FRAMES frames a
 // sixtieth of a second apart, stepping AnimationScheduler:Scheduler0 when there is one, and writes the last.
 //   pm-offscreen FRAMES OUT.png SCRIPT...
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include <pelmora/anim/AnimationScheduler.h>
 #include <pelmora/core/Log.h>
@@ -66,7 +68,12 @@ bool Draw(ScriptEngine* engine, int frames, const char* out) {
 }
 
 int main(int argc, char** argv) {
-  const int frames = argc > 3 ? std::atoi(argv[1]) : 0;
+  int frames = 0;
+  if (argc > 3) {
+    const std::string_view arg(argv[1]);
+    const auto [end, error] = std::from_chars(arg.data(), arg.data() + arg.size(), frames);
+    if (error != std::errc() || end != arg.data() + arg.size()) frames = 0;
+  }
   if (frames < 1) {
     std::fputs("usage: pm-offscreen FRAMES OUT.png SCRIPT...\n", stderr);
     return 2;

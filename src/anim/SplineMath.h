@@ -17,6 +17,7 @@ inline constexpr float kStepTangent = 1e30f;
 
 // Values are plain float records: a component is reached by its position.
 template <class V>
+// NOLINTNEXTLINE(bugprone-sizeof-expression): 1 for a float
 inline constexpr int kSplineWidth = int(sizeof(V) / sizeof(float));
 template <class V>
 float* Components(V& v) {

@@ -48,7 +48,7 @@ struct EngineClassName {
 // its name, its type record and its factories. SNode, when given, is the S-node class that a new T-node
 // gets attached.
 template <class T, class Base, uint32_t Id, EngineClassName Name, class SNode = void>
-class EngineClass : public Base {
+class EngineClass : public Base {  // NOLINT(bugprone-crtp-constructor-accessibility): T inherits Base's
  public:
   using Base::Base;
   using EngineBase = Base;

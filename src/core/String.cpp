@@ -108,6 +108,7 @@ static int CheckedLength(size_t n) {
 
 String::String(const char* text) : String(text, text ? CheckedLength(std::strlen(text)) : 0) {}
 
+// NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): the length goes with it
 String::String(std::string_view text) : String(text.data(), CheckedLength(text.size())) {}
 
 String::String(String&& o) noexcept : m_chars(o.m_chars) {

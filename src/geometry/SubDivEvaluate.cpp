@@ -215,7 +215,8 @@ int32_t QuadRunSSE2(const int32_t* corners, int32_t f, const Vector3f* position,
     // In locals: read through the table, each store of a sum had the next corner read again.
     const int32_t q[4] = {row[0], row[1], row[2], row[3]};
     AddQuadCornerNormals(position, sum, q);
-  } while (--f >= 0 && WholeQuad(corners + size_t(f) * 4, lastBiased));
+    --f;
+  } while (f >= 0 && WholeQuad(corners + size_t(f) * 4, lastBiased));
   return f;
 }
 

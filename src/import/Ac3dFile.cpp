@@ -33,6 +33,17 @@ class Lines {
     n = v;
     return true;
   }
+  // `count` numbers after the keyword (`word` letters long), or false.
+  bool Floats(size_t word, float* v, int count) const {
+    const char* at = m_buffer + word;
+    for (int i = 0; i < count; ++i) {
+      char* end = nullptr;
+      v[i] = std::strtof(at, &end);
+      if (end == at) return false;
+      at = end;
+    }
+    return true;
+  }
   uint64_t Number() const { return m_number; }
 
  private:
@@ -91,8 +102,7 @@ bool ReadAc3d(FILE* file, Ac3dFile& out, std::string& error) {
       out.objects[size_t(current)].name = Quoted(in.Text());
     } else if (in.Starts("loc")) {
       float* loc = out.objects[size_t(current)].loc;
-      if (std::sscanf(in.Text() + 3, "%f %f %f", &loc[0], &loc[1], &loc[2]) != 3)
-        return fail("a loc without 3 numbers");
+      if (!in.Floats(3, loc, 3)) return fail("a loc without 3 numbers");
     } else if (in.Starts("numvert")) {
       if (!in.Count(7, n) || n > kMaxAc3dItems) return fail("a vertex count out of range");
       for (uint64_t i = 0; i < n; ++i)

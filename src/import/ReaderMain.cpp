@@ -493,7 +493,7 @@ void RunTestHook(const std::string& hook, const std::string& root, const std::st
       std::rethrow_exception(e);
     } catch (const std::bad_alloc&) {
       outOfMemory = true;
-    } catch (...) {
+    } catch (...) {  // NOLINT(bugprone-empty-catch): any other cause ends as std::terminate's would
     }
   if (outOfMemory && g_budget && !g_streamStarted && g_reserve) {
     FdSink out(kReaderStreamFd);

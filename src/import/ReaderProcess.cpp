@@ -46,6 +46,7 @@ std::string MappedFileOf(const void* address) {
   const auto at = reinterpret_cast<uintptr_t>(address);
   for (std::string line; std::getline(maps, line);) {
     unsigned long long start = 0, end = 0;
+    // NOLINTNEXTLINE(bugprone-unchecked-string-to-number-conversion): the kernel's own lines
     if (std::sscanf(line.c_str(), "%llx-%llx", &start, &end) != 2 || at < start || at >= end) continue;
     const size_t slash = line.find('/');
     return slash == std::string::npos ? std::string() : line.substr(slash);

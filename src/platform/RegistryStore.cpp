@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -40,8 +41,11 @@ struct TypeName {
 constexpr TypeName kTypes[] = {{kRegistrySz, "sz"}, {kRegistryDword, "dword"}, {kRegistryBinary, "hex"}};
 
 // Key and value names compare without regard to ASCII case, as the registry's do.
+// Compared as views: strncasecmp would stop at a NUL inside them.
 bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }

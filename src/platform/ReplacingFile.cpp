@@ -37,7 +37,8 @@ ReplacingFile::ReplacingFile(const std::string& target) : m_target(target) {
     m_error = errno;
     return;
   }
-  if (exists && (m_error = Refusal(st)) != 0) return;
+  if (exists) m_error = Refusal(st);
+  if (m_error != 0) return;
   const size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   const std::string base = target.substr(folder.size());

@@ -230,7 +230,10 @@ ResultCode RenderPipe_I::Present(bool skipPresent) {
     if (left >= 2.0) g_timing.sleep(int32_t(left - 1.0));
     // Yields are bounded by the target itself: each one lets time pass (a clock that stepped back
     // ends them at once).
-    for (double due = remaining(); due >= 0.03125 && due <= target; due = remaining()) g_timing.sleep(0);
+    for (double due = remaining(); due >= 0.03125 && due <= target;) {
+      g_timing.sleep(0);
+      due = remaining();
+    }
   }
   m_d.lastPresent = g_timing.now();
   return r;

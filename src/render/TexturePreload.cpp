@@ -153,7 +153,7 @@ int32_t Texture_I::PreloadImage(bool threaded, const String& imagePath, TextureH
       }
       AsyncTextureInfo* raw = info.get();
       std::thread([raw] { AsyncTextureLoad(std::unique_ptr<AsyncTextureInfo>(raw)); }).detach();
-      (void)info.release();  // the thread owns it now
+      (void)info.release();  // NOLINT(bugprone-unused-return-value): the thread owns it now
       TraceMark("PreloadImage return Thread");
       return state;
     } catch (const std::system_error& e) {

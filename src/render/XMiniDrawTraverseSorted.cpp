@@ -73,6 +73,7 @@ void XMiniDrawTraverse::DrawSorted() {
     sorted.SetCountNoCopy(n);
     for (int32_t i = 0; i < n; ++i) sorted[i] = &records[i];
     const auto compare = byDepth ? CompareDrawDepth : CompareDrawShader;
+    // NOLINTNEXTLINE(bugprone-nondeterministic-pointer-iteration-order): by the records' keys, not the pointers
     std::sort(sorted.begin(), sorted.end(),
               [compare](const DrawObjectInfo* a, const DrawObjectInfo* b) { return compare(a, b) < 0; });
     for (const DrawObjectInfo* r : sorted) {

@@ -22,7 +22,7 @@ class SBaseTransform_I : public EngineClass<SBaseTransform_I, SBranch_I, ClassId
   // Final and inline: a world-matrix update calls it for every node and needs no look at the vtable.
   virtual const Matrix4f& ApplyLocalMatrix(const Matrix4f& in, Matrix4f& out) final {
     if (m_localState == kLocalStale) UpdateLocalMatrix();
-    if (m_localState == kLocalIdentity) return in;
+    if (m_localState == kLocalIdentity) return in;  // NOLINT(bugprone-return-const-ref-from-parameter): no copy
     out.SetProductAffine(m_localMatrix, in);
     return out;
   }

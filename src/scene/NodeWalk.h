@@ -41,7 +41,7 @@ inline uint32_t VisibilityOf(const ScriptObject* node) {
 // when there is none.
 inline const Matrix4f& ParentMatrixOf(const TNode_I* node, const Matrix4f& root) {
   const TBaseTransform_I* p = As<TBaseTransform_I>(node->GetParentTransform());
-  return p ? p->m_modelViewMatrix : root;
+  return p ? p->m_modelViewMatrix : root;  // NOLINT(bugprone-return-const-ref-from-parameter): callers' roots live on
 }
 
 // The child level an LOD group shows at the squared distance `d2` from the eye; its S-node chooses,

@@ -126,6 +126,7 @@ void WText_I::CheckTag(TextTag& t, std::string_view source) const {
     t.scale = SaneLayoutValue(this, "Scale", t.scale, t.scale >= kMinScale && t.scale <= kMaxScale, 1.0f);
   if (t.closed && t.kind != TextTagKind::Other) return;
   if (!m_reports.First(ReportOnce::Key(source, t.closed))) return;
+  // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): the length goes with it
   const String quoted(source.data(), int32_t(std::min(source.size(), kQuotedTagLength)));
   const char* more = source.size() > kQuotedTagLength ? "..." : "";
   if (!t.closed)

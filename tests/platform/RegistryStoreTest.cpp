@@ -40,6 +40,19 @@ TEST(RegistryStoreTest, ParsesWhatItWritesAndToleratesHandEdits) {
   EXPECT_EQ(RegistryStore::Format(again), written);
 }
 
+// Names compare whole: one that differs only after a NUL (written \x00) is another value.
+TEST(RegistryStoreTest, NamesDifferingAfterANulStayApart) {
+  RegistryStore::Keys keys;
+  ASSERT_EQ(RegistryStore::Parse("[HKEY_CURRENT_USER\\S]\n\"a\\x00b\"=sz:\"1\"\n\"A\\x00c\"=sz:\"2\"\n"
+                                 "\"A\\x00B\"=sz:\"3\"\n",
+                                 keys),
+            0);
+  ASSERT_EQ(keys.size(), 1u);
+  ASSERT_EQ(keys[0].values.size(), 2u);
+  EXPECT_EQ(keys[0].values[0].second.data, "3");  // the same name in other case
+  EXPECT_EQ(keys[0].values[1].second.data, "2");
+}
+
 TEST(RegistryStoreTest, DamageNamesTheFirstBadLine) {
   const char* head = "[HKEY_CURRENT_USER\\S]\n";
   for (const char* bad :

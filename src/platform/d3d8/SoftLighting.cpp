@@ -38,7 +38,7 @@ VertexLighting::VertexLighting(const LightingInputs& in) {
   for (size_t i = 0; i < in.lights->size(); ++i) {
     if (!(*in.lightEnabled)[i]) continue;
     const D3DLIGHT8& s = (*in.lights)[i];
-    Light l{};
+    Light l{};  // NOLINT(bugprone-invalid-enum-default-initialization): its type is set next
     l.type = s.Type;
     l.ambient = s.Ambient, l.diffuse = s.Diffuse, l.specular = s.Specular;
     l.position = TransformPoint({s.Position.x, s.Position.y, s.Position.z}, view);

@@ -21,7 +21,7 @@ ModuleState& State() {
 
 // What the software device implements, and nothing more.
 D3DCAPS8 BuildDefaultCaps() {
-  D3DCAPS8 c{};
+  D3DCAPS8 c{};  // NOLINT(bugprone-invalid-enum-default-initialization): its DeviceType is set next
   c.DeviceType = D3DDEVTYPE_HAL;
   c.AdapterOrdinal = 0;
   c.PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;

@@ -94,6 +94,8 @@ inline void ReadElement(const uint8_t* at, uint32_t type, float out[4]) {
         out[i] = float(v);
       }
       break;
+    default:  // a type no declaration makes: the element reads as missing
+      break;
   }
 }
 

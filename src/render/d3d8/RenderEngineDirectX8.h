@@ -176,7 +176,7 @@ class RenderEngineDirectX8_D final : public RenderEngineBase {
   IDirect3DDevice8* m_device = nullptr;
   DWORD m_vertexUsage = 0;
   D3DFORMAT m_indexFormat = D3DFMT_INDEX16;
-  D3DCAPS8 m_caps{};
+  D3DCAPS8 m_caps{};  // NOLINT(bugprone-invalid-enum-default-initialization): GetDeviceCaps fills it
   static constexpr int kVertexShaderCount = 32;
   uint32_t m_vertexShaders[kVertexShaderCount] = {};  // declarations the polygon draws create
   D3DFORMAT m_backBufferFormat = D3DFMT_UNKNOWN;

@@ -26,7 +26,8 @@ constexpr ResultCode kNoBuffer = 0x80000008;
 bool IsWhite(const Vector4f& c) { return c.x == 1.0f && c.y == 1.0f && c.z == 1.0f && c.w == 1.0f; }
 // Bit for bit, as the device compares the state it keeps (NaN and -0 included).
 bool SameColor(const Vector4f& a, const Vector4f& b) {
-  return std::memcmp(&a, &b, sizeof(a)) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
+  // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison,bugprone-raw-memory-call-on-non-trivial-type)
+  return std::memcmp(&a, &b, sizeof(a)) == 0;
 }
 
 DWORD Usage(const PolygonData& d, int stream, DWORD vertexUsage) {

@@ -99,8 +99,9 @@ bool VideoStream::Open(const char* fileName, const char* formatName) {
     return false;
   }
   const AVCodec* codec = nullptr;
-  if (avformat_find_stream_info(m_format, nullptr) < 0 ||
-      (m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0)) < 0 || !codec) {
+  if (avformat_find_stream_info(m_format, nullptr) >= 0)
+    m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+  if (m_stream < 0 || !codec) {
     LogError("VideoDecoder: \"", InertText(fileName).c_str(), "\" has no video stream to decode.");
     Close();
     return false;

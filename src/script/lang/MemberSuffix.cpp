@@ -439,10 +439,12 @@ uint32_t CallMemberFunction(Parser& p, ValueVisitor& v, ScriptObject* object, ui
 static Obj<ScriptObject> CreateByClassName(Parser& p, const String& className, const char* unknownClass) {
   uint32_t classId = p.FindClass(className);
   Obj<ScriptObject> made;
-  if (!classId)
+  if (!classId) {
     p.Report(unknownClass, className, "\".");
-  else if ((made = Obj<ScriptObject>(ScriptObject::Create(classId))).IsNil())
-    p.Report("Object: could not create abstract or unknown object \"", className, "\".");
+  } else {
+    made = Obj<ScriptObject>(ScriptObject::Create(classId));
+    if (made.IsNil()) p.Report("Object: could not create abstract or unknown object \"", className, "\".");
+  }
   if (made.IsNil()) p.GetLexer().SkipToStatementEnd();
   return made;
 }

@@ -11,6 +11,7 @@ namespace PM::Visitor {
 template <class D>
 class MemberVisitor : public TypedVisitor<D> {
  public:
+  // NOLINTNEXTLINE(bugprone-crtp-constructor-accessibility): the visitors inherit it as their own
   MemberVisitor(Lexer* lexer, ScriptObject* object, uint32_t memberId, uint32_t valueType, uint32_t flags)
       : TypedVisitor<D>(lexer), m_object(object), m_member(memberId), m_valueType(valueType), m_flags(flags) {}
   uint32_t TypeError(const char* typeName) override;

@@ -7,8 +7,10 @@
 
 namespace PM {
 
+// D's constructors reach it through MemberVisitor's and inherited ones: a private one with D its friend
+// would not fit.
 template <class D>
-class TypedVisitor : public ValueVisitor {
+class TypedVisitor : public ValueVisitor {  // NOLINT(bugprone-crtp-constructor-accessibility): see above
  public:
   using ValueVisitor::ValueVisitor;
 

@@ -234,7 +234,8 @@ struct MethodOf<R (C::*)(A...)> {
 template <class C, class R, class... A>
 struct MethodOf<R (C::*)(A...) const> : MethodOf<R (C::*)(A...)> {};
 
-// Reads and writes one value V of an object, by value or through the pointer the signature wants.
+// Reads and writes one value V of an object, by value or through the pointer the signature wants; only
+// the thunk the signature takes is instantiated (a by-value setter of a String would copy it for nothing).
 template <class Tag, class Access>
 struct SingleThunks {
   using V = typename Tag::Value;
@@ -242,8 +243,18 @@ struct SingleThunks {
   static void GetP(ScriptObject* o, uint32_t, V* out) { *out = Access::Read(o); }
   static void Set(ScriptObject* o, uint32_t, V v) { Access::Write(o, v); }
   static void SetP(ScriptObject* o, uint32_t, const V* v) { Access::Write(o, *v); }
-  static AnyMemberFn GetFn() { return Tag::kByValue ? EraseFn(&Get) : EraseFn(&GetP); }
-  static AnyMemberFn SetFn() { return Tag::kByValue ? EraseFn(&Set) : EraseFn(&SetP); }
+  static AnyMemberFn GetFn() {
+    if constexpr (Tag::kByValue)
+      return EraseFn(&Get);
+    else
+      return EraseFn(&GetP);
+  }
+  static AnyMemberFn SetFn() {
+    if constexpr (Tag::kByValue)
+      return EraseFn(&Set);
+    else
+      return EraseFn(&SetP);
+  }
 };
 template <class Tag, class Access>
 struct IndexedThunks {
@@ -254,8 +265,18 @@ struct IndexedThunks {
   static void SetAtP(ScriptObject* o, uint32_t m, int32_t i, const V* v) { Access::WriteAt(o, m, i, *v); }
   static int32_t Size(ScriptObject* o, uint32_t) { return Access::Count(o); }
   static void Remove(ScriptObject* o, uint32_t, int32_t start, int32_t count) { Access::Remove(o, start, count); }
-  static AnyMemberFn GetFn() { return Tag::kByValue ? EraseFn(&GetAt) : EraseFn(&GetAtP); }
-  static AnyMemberFn SetFn() { return Tag::kByValue ? EraseFn(&SetAt) : EraseFn(&SetAtP); }
+  static AnyMemberFn GetFn() {
+    if constexpr (Tag::kByValue)
+      return EraseFn(&GetAt);
+    else
+      return EraseFn(&GetAtP);
+  }
+  static AnyMemberFn SetFn() {
+    if constexpr (Tag::kByValue)
+      return EraseFn(&SetAt);
+    else
+      return EraseFn(&SetAtP);
+  }
 };
 
 template <class Tag, uint32_t Shape>

@@ -33,7 +33,7 @@ class ScriptClass : public ScriptObject {
   // Builds the member-name hash; objects can be created from then on, and no member is added after.
   virtual void EndDefinition() = 0;
   // The id of the class this object defines (hides ScriptObject::GetClassID, which is ScriptClass's own).
-  virtual uint32_t GetClassID() const = 0;
+  virtual uint32_t GetClassID() const = 0;  // NOLINT(bugprone-derived-method-shadowing-base-method): see above
   virtual String GetName() const = 0;
 };
 

@@ -82,8 +82,15 @@ ScriptMemberStorage MakeSingle() {
   using A = SingleAccess<Tag>;
   using S = typename A::S;
   static_assert(sizeof(S) <= sizeof(ScriptClassMember::defaultValue));
-  AnyMemberFn get = Tag::kByValue ? EraseFn(&A::Get) : EraseFn(&A::GetP);
-  AnyMemberFn set = Tag::kByValue ? EraseFn(&A::Set) : EraseFn(&A::SetP);
+  // Only the thunks of the family's passing are instantiated, as MemberDef.h's.
+  AnyMemberFn get, set;
+  if constexpr (Tag::kByValue) {
+    get = EraseFn(&A::Get);
+    set = EraseFn(&A::Set);
+  } else {
+    get = EraseFn(&A::GetP);
+    set = EraseFn(&A::SetP);
+  }
   return {sizeof(S),
           alignof(S),
           &A::FromValue,
@@ -97,8 +104,14 @@ template <class Tag>
 ScriptMemberStorage MakeIndexed() {
   using A = IndexedAccess<Tag>;
   using S = typename A::S;
-  AnyMemberFn get = Tag::kByValue ? EraseFn(&A::GetAt) : EraseFn(&A::GetAtP);
-  AnyMemberFn set = Tag::kByValue ? EraseFn(&A::SetAt) : EraseFn(&A::SetAtP);
+  AnyMemberFn get, set;
+  if constexpr (Tag::kByValue) {
+    get = EraseFn(&A::GetAt);
+    set = EraseFn(&A::SetAt);
+  } else {
+    get = EraseFn(&A::GetAtP);
+    set = EraseFn(&A::SetAtP);
+  }
   return {sizeof(S),
           alignof(S),
           &A::FromValue,
