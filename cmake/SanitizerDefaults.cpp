@@ -1,5 +1,13 @@
-// The leak check's defaults, compiled into every program of the AddressSanitizer tree (LSAN_OPTIONS adds
-// to them). GCC 12's runtime takes a dynamic TLS block that happens to start 16 bytes into a page for one
+// The sanitizers' defaults, compiled into every program of the AddressSanitizer tree (ASAN_OPTIONS and
+// LSAN_OPTIONS add to them).
+
+// The tree's undefined-behaviour checks end in a trap instruction (see PM_SAN_FLAGS): AddressSanitizer
+// then reports the SIGILL with the stack, whose top frame is the function, file and line of the fault.
+extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {  // NOLINT
+  return "handle_sigill=1";
+}
+
+// GCC 12's runtime takes a dynamic TLS block that happens to start 16 bytes into a page for one
 // of glibc 2.18's, reads a start and a size from the 16 bytes before it, and its stop-the-world tracer
 // then faults scanning that range: "Tracer caught signal 11" after a clean run, now and then, in programs
 // whose drivers (Mesa's) give many threads dynamic TLS. Not scanning dynamic TLS at all avoids it: the
